@@ -1,0 +1,95 @@
+# Shared by the scripts: build folders, configuration, the Wine prefix and a
+# virtual display. Source it; it defines functions and sets no traps.
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build_root="$root/build"
+jobs="$(nproc)"
+export WINEPREFIX="$build_root/wineprefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+configure_native() {  # folder, sanitizer, build type, extra args...
+  local dir="$1" san="$2" type="$3"
+  shift 3
+  cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" -DLUMORA_SANITIZE="$san" "$@" >/dev/null
+}
+
+configure_windows() {
+  cmake -S "$root" -B "$build_root/windows" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_TOOLCHAIN_FILE="$root/scripts/mingw-toolchain.cmake" \
+    -DCMAKE_CROSSCOMPILING_EMULATOR="$root/scripts/wine-run" >/dev/null
+}
+
+# Creates the Wine prefix once inside the build folder: no crash dialog, no
+# two-second wait per window close, and Wine's fonts where Wine looks.
+ensure_wine_prefix() {
+  if [ -f "$WINEPREFIX/.lumora-ready" ]; then return 0; fi
+  echo "wine: creating the prefix in $WINEPREFIX"
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$WINEPREFIX"
+  wineboot -i </dev/null >/dev/null 2>&1
+  wineserver -w
+  cat > "$build_root/lumora-wine.reg" <<'REG'
+REGEDIT4
+
+[HKEY_CURRENT_USER\Software\Wine\WineDbg]
+"ShowCrashDialog"=dword:00000000
+
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
+"Decorated"="Y"
+REG
+  wine regedit /S "$build_root/lumora-wine.reg" </dev/null >/dev/null 2>&1
+  wineserver -w
+  if [ -d /usr/share/wine/fonts ]; then
+    cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+  fi
+  touch "$WINEPREFIX/.lumora-ready"
+}
+
+xvfb_pid=""
+# Starts Xvfb on a free display when there is none.
+ensure_display() {
+  if [ -n "${DISPLAY:-}" ]; then return 0; fi
+  local fifo
+  fifo="$(mktemp -u)"
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" </dev/null >/dev/null 2>&1 &
+  xvfb_pid=$!
+  local number
+  read -r number <"$fifo"
+  rm -f "$fifo"
+  export DISPLAY=":$number"
+  echo "xvfb: started on $DISPLAY"
+}
+
+stop_display() {
+  if [ -n "$xvfb_pid" ]; then
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+    xvfb_pid=""
+  fi
+}
+
+# Starts wineserver and a first Wine process detached, so ctest does not
+# wait on pipes that Wine's daemons inherit; then keeps one hidden window
+# alive so the desktop stays up between GUI tests.
+wine_keepalive_pid=""
+start_wine() {
+  wineserver -p </dev/null >/dev/null 2>&1 || true
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+  local keepalive="$build_root/windows/bin/wine_keepalive.exe"
+  if [ -n "${DISPLAY:-}" ] && [ -f "$keepalive" ]; then
+    (exec wine "$keepalive" </dev/null >/dev/null 2>&1) &
+    wine_keepalive_pid=$!
+  fi
+}
+
+stop_wine() {
+  if [ -n "$wine_keepalive_pid" ]; then
+    kill "$wine_keepalive_pid" 2>/dev/null || true
+    wine_keepalive_pid=""
+  fi
+  wineserver -k </dev/null >/dev/null 2>&1 || true
+  wineserver -w </dev/null >/dev/null 2>&1 || true
+}

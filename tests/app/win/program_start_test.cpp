@@ -1,0 +1,64 @@
+// Starts Lumo40.exe, finds its main window by class, closes it and checks
+// the exit code.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/win32types.h"
+
+namespace {
+
+struct FindData {
+  DWORD processId;
+  HWND found;
+};
+
+BOOL CALLBACK FindMainFrame(HWND window, LPARAM param) {
+  auto* data = reinterpret_cast<FindData*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  char cls[64] = {};
+  GetClassNameA(window, cls, sizeof(cls));
+  if (pid == data->processId && std::string(cls) == "VR_LUMAINFRAME40") {
+    data->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND WaitForMainFrame(DWORD processId, HANDLE process) {
+  for (int i = 0; i < 600; ++i) {  // up to 30 s on a loaded machine
+    FindData data{processId, nullptr};
+    EnumWindows(FindMainFrame, reinterpret_cast<LPARAM>(&data));
+    if (data.found != nullptr) return data.found;
+    if (WaitForSingleObject(process, 50) == WAIT_OBJECT_0) return nullptr;
+  }
+  return nullptr;
+}
+
+TEST(Program, StartsShowsMainFrameAndExitsCleanlyWhenClosed) {
+  std::string command = std::string("\"") + LUMORA_PROGRAM_PATH + "\"";
+  STARTUPINFOA si = {};
+  si.cb = sizeof(si);
+  PROCESS_INFORMATION pi = {};
+  ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &si, &pi))
+      << "could not start " << LUMORA_PROGRAM_PATH << " (error " << GetLastError() << ")";
+
+  HWND frame = WaitForMainFrame(pi.dwProcessId, pi.hProcess);
+  ASSERT_NE(frame, nullptr) << "the main window never appeared";
+  char title[128] = {};
+  GetWindowTextA(frame, title, sizeof(title));
+  EXPECT_STREQ(title, "Lumora 4.0");
+  EXPECT_TRUE(IsWindowVisible(frame));
+
+  PostMessageA(frame, WM_CLOSE, 0, 0);
+  ASSERT_EQ(WaitForSingleObject(pi.hProcess, 30000), WAIT_OBJECT_0) << "the program did not exit";
+  DWORD exitCode = 1234;
+  GetExitCodeProcess(pi.hProcess, &exitCode);
+  EXPECT_EQ(exitCode, 0u);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+}
+
+}  // namespace
