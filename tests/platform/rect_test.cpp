@@ -70,7 +70,7 @@ TEST(Rect, IntersectAndUnionFollowWin32) {
   EXPECT_TRUE(SameRect(r, {0, 0, 6, 7}));
 }
 
-TEST(ReentrantLock, OwnerReentersOthersWait) {
+TEST(ReentrantLockThreaded, OwnerReentersOthersWait) {
   ReentrantLock lock;
   lock.Lock();
   lock.Lock();  // must not deadlock

@@ -113,7 +113,7 @@ TEST(ImageBuffer, CopyConstructorCopiesPixelsPaletteAndResolution) {
   EXPECT_EQ(a.Row(1)[8], 0x5A) << "copies share no pixels";
 }
 
-TEST(ImageBuffer, ReleaseAtZeroDestroysAndCountsAcrossThreads) {
+TEST(ImageBufferThreaded, ReleaseAtZeroDestroysAndCountsAcrossThreads) {
   const std::uint64_t before = WA::MM_BytesInUse();
   WA* wa = new WA(kWAType8Grey, 100, 100, static_cast<const PALETTEENTRY*>(nullptr), true);
   EXPECT_GT(WA::MM_BytesInUse(), before);
