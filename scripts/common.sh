@@ -14,8 +14,9 @@ configure_native() {  # folder, sanitizer, build type, extra args...
   cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" -DLUMORA_SANITIZE="$san" "$@" >/dev/null
 }
 
-configure_windows() {
-  cmake -S "$root" -B "$build_root/windows" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+configure_windows() {  # [folder], default build/windows
+  cmake -S "$root" -B "${1:-$build_root/windows}" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DLUMORA_WIN_DEPS="${LUMORA_WIN_DEPS:-/opt/lumora/win-deps}" \
     -DCMAKE_TOOLCHAIN_FILE="$root/scripts/mingw-toolchain.cmake" \
     -DCMAKE_CROSSCOMPILING_EMULATOR="$root/scripts/wine-run" >/dev/null
 }
