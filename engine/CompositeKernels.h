@@ -1,0 +1,54 @@
+// Inside the row loops: what one row's span needs, prepared once per row,
+// and the span functions each implementation level provides.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/BlendContext.h"
+
+namespace lumora::detail {
+
+inline constexpr int kSpanChunk = 64;  // pixels processed together by the vector levels
+
+struct SpanSetup {
+  const BlendContext* layer = nullptr;
+  const BlendMode* mode = nullptr;  // the effective mode
+  std::uint32_t parameter = 0;
+  std::uint8_t opacity = 255;
+  bool dissolve = false;      // pixels drop by the Dissolve pattern, no opacity table
+  bool applyOpacity = false;  // the opacity table is not the identity and applies
+  bool blendIf = false;
+  bool merge = false;  // MergeRow: coverage is read for blend-if only
+  std::uint32_t dissolveThreshold = 0;
+};
+
+struct SpanArgs {
+  std::uint8_t* dst = nullptr;
+  const std::uint8_t* src = nullptr;
+  const std::uint8_t* weight1 = nullptr;
+  const std::uint8_t* weight2 = nullptr;
+  int n = 0;
+  std::uint8_t* coverage = nullptr;
+  int x = 0;
+  int y = 0;
+  // The layer weight is 255 before the opacity table, and every pixel that
+  // is written gets coverage 255.
+  bool forceOpaque = false;
+};
+
+using SpanFunction = void (*)(const SpanSetup&, const SpanArgs&);
+
+struct SpanKernels {
+  SpanFunction span24;
+  SpanFunction span8;
+};
+
+const SpanKernels& GenericKernels();
+// Null when the level is not built into this program.
+const SpanKernels* Sse2Kernels();
+const SpanKernels* Avx2Kernels();
+
+// Exact x / 255 for 0 <= x <= 66298 (checked over that range by the tests).
+constexpr std::uint32_t Div255(std::uint32_t x) { return (x * 32897u) >> 23; }
+
+}  // namespace lumora::detail
