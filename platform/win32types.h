@@ -72,6 +72,28 @@ struct BITMAPINFOHEADER {
 #define BI_RGB 0L
 #endif
 
+#ifndef LF_FACESIZE
+#define LF_FACESIZE 32
+#endif
+
+// A logical font with an 8-bit face name (the fields of GDI's LOGFONTA).
+struct LOGFONTA {
+  LONG lfHeight;
+  LONG lfWidth;
+  LONG lfEscapement;
+  LONG lfOrientation;
+  LONG lfWeight;
+  BYTE lfItalic;
+  BYTE lfUnderline;
+  BYTE lfStrikeOut;
+  BYTE lfCharSet;
+  BYTE lfOutPrecision;
+  BYTE lfClipPrecision;
+  BYTE lfQuality;
+  BYTE lfPitchAndFamily;
+  char lfFaceName[LF_FACESIZE];
+};
+
 constexpr COLORREF RGB(BYTE r, BYTE g, BYTE b) {
   return static_cast<COLORREF>(r) | (static_cast<COLORREF>(g) << 8) |
          (static_cast<COLORREF>(b) << 16);
@@ -86,3 +108,4 @@ static_assert(sizeof(RECT) == 16, "RECT must be four 32-bit fields");
 static_assert(sizeof(PALETTEENTRY) == 4, "PALETTEENTRY must be four bytes");
 static_assert(sizeof(RGBQUAD) == 4, "RGBQUAD must be four bytes");
 static_assert(sizeof(BITMAPINFOHEADER) == 40, "BITMAPINFOHEADER must be 40 bytes");
+static_assert(sizeof(LOGFONTA) == 60, "LOGFONTA must be 60 bytes");

@@ -1,0 +1,397 @@
+// The modify-selection filters. Minimum and maximum are separable: each
+// pushed row is reduced across the window by the van Herk / Gil-Werman
+// method (prefix and suffix extremes in blocks of k), and the reduced rows
+// are reduced down the window the same way, blocks of k rows at a time.
+// The rank filter keeps, per column, the counts of 0 and 255 and a histogram
+// of the values between, and slides a window sum of them along the row.
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+#include "select/ModifySelection.h"
+
+namespace {
+
+struct MaxOp {
+  static std::uint8_t Apply(std::uint8_t a, std::uint8_t b) { return a > b ? a : b; }
+};
+struct MinOp {
+  static std::uint8_t Apply(std::uint8_t a, std::uint8_t b) { return a < b ? a : b; }
+};
+
+// out[x] = Op over in[x .. x + k - 1] for x < n; `in` holds n + k - 1 values.
+template <class Op>
+void SlidingExtreme(const std::uint8_t* in, int n, int k, std::uint8_t* out, std::uint8_t* g,
+                    std::uint8_t* h) {
+  const int length = n + k - 1;
+  for (int start = 0; start < length; start += k) {
+    const int end = std::min(start + k, length);
+    g[start] = in[start];
+    for (int i = start + 1; i < end; ++i) g[i] = Op::Apply(g[i - 1], in[i]);
+    h[end - 1] = in[end - 1];
+    for (int i = end - 2; i >= start; --i) h[i] = Op::Apply(h[i + 1], in[i]);
+  }
+  for (int x = 0; x < n; ++x) out[x] = Op::Apply(h[x], g[x + k - 1]);
+}
+
+// Reduces whole rows down a window of the last k rows pushed. Rows come in
+// blocks of k: the current block's rows and running prefix, and the
+// previous block's suffix extremes, give any window as the extreme of one
+// suffix row and the prefix.
+template <class Op>
+class ColumnExtreme {
+ public:
+  ColumnExtreme(int width, int k)
+      : width_(width),
+        k_(k),
+        current_(static_cast<std::size_t>(width) * k),
+        previous_(static_cast<std::size_t>(width) * k),
+        prefix_(static_cast<std::size_t>(width)) {}
+
+  void Push(const std::uint8_t* row) {
+    const int j = static_cast<int>(pushed_ % k_);
+    std::memcpy(Current(j), row, static_cast<std::size_t>(width_));
+    std::uint8_t* prefix = prefix_.data();
+    if (j == 0) {
+      std::memcpy(prefix, row, static_cast<std::size_t>(width_));
+    } else {
+      for (int x = 0; x < width_; ++x) prefix[x] = Op::Apply(prefix[x], row[x]);
+    }
+    if (j == k_ - 1) {
+      // The block is complete: its suffix extremes replace the old block's.
+      std::memcpy(Previous(k_ - 1), Current(k_ - 1), static_cast<std::size_t>(width_));
+      for (int i = k_ - 2; i >= 0; --i) {
+        const std::uint8_t* next = Previous(i + 1);
+        const std::uint8_t* cur = Current(i);
+        std::uint8_t* out = Previous(i);
+        for (int x = 0; x < width_; ++x) out[x] = Op::Apply(next[x], cur[x]);
+      }
+    }
+    ++pushed_;
+  }
+
+  // The extreme of the last k rows pushed.
+  void Output(std::uint8_t* out) const {
+    const int js = static_cast<int>((pushed_ - k_) % k_);
+    const std::uint8_t* prefix = prefix_.data();
+    if (js == 0) {
+      std::memcpy(out, prefix, static_cast<std::size_t>(width_));
+      return;
+    }
+    const std::uint8_t* suffix = Previous(js);
+    for (int x = 0; x < width_; ++x) out[x] = Op::Apply(suffix[x], prefix[x]);
+  }
+
+ private:
+  std::uint8_t* Current(int i) { return current_.data() + static_cast<std::size_t>(i) * width_; }
+  std::uint8_t* Previous(int i) { return previous_.data() + static_cast<std::size_t>(i) * width_; }
+  const std::uint8_t* Previous(int i) const {
+    return previous_.data() + static_cast<std::size_t>(i) * width_;
+  }
+
+  int width_;
+  int k_;
+  std::int64_t pushed_ = 0;
+  std::vector<std::uint8_t> current_;
+  std::vector<std::uint8_t> previous_;
+  std::vector<std::uint8_t> prefix_;
+};
+
+enum class Finish { kValue, kAnySet, kClearWhereAllSet };
+
+// The square's minimum or maximum, finished as the kernel wants it.
+template <class Op, Finish kFinish>
+class ExtremeFilter final : public MaskRowFilter {
+ public:
+  ExtremeFilter(int width, int radius)
+      : width_(width),
+        radius_(radius),
+        k_(2 * radius + 1),
+        padded_(static_cast<std::size_t>(width) + 2 * radius, 0),
+        g_(padded_.size()),
+        h_(padded_.size()),
+        across_(static_cast<std::size_t>(width)),
+        down_(static_cast<std::size_t>(width)),
+        columns_(width, 2 * radius + 1) {}
+
+  void PushRow(const std::uint8_t* row) override {
+    if (row == nullptr) {
+      std::fill(across_.begin(), across_.end(), std::uint8_t{0});
+    } else {
+      std::memcpy(padded_.data() + radius_, row, static_cast<std::size_t>(width_));
+      SlidingExtreme<Op>(padded_.data(), width_, k_, across_.data(), g_.data(), h_.data());
+    }
+    columns_.Push(across_.data());
+  }
+
+  void OutputRow(std::uint8_t* out) override {
+    if constexpr (kFinish == Finish::kValue) {
+      columns_.Output(out);
+      return;
+    }
+    columns_.Output(down_.data());
+    const std::uint8_t* v = down_.data();
+    for (int x = 0; x < width_; ++x) {
+      if constexpr (kFinish == Finish::kAnySet) {
+        out[x] = v[x] != 0 ? 255 : 0;
+      } else {
+        out[x] = v[x] != 0 ? 0 : out[x];
+      }
+    }
+  }
+
+ private:
+  int width_;
+  int radius_;
+  int k_;
+  std::vector<std::uint8_t> padded_;  // zeros on both sides stay zero
+  std::vector<std::uint8_t> g_;
+  std::vector<std::uint8_t> h_;
+  std::vector<std::uint8_t> across_;
+  std::vector<std::uint8_t> down_;
+  ColumnExtreme<Op> columns_;
+};
+
+// The rank filter. Per padded column c (image column c - r) it keeps the
+// number of zeros and of 255s among the window's k rows, and, for image
+// columns, a 256-bin histogram of the values 1..254 with 16 coarse bins.
+// Along a row the window sums of the zero and 255 counts decide most pixels
+// at once: at least n zeros give 0, fewer than n values below 255 give 255.
+// Only otherwise is the answer among the partial values, found from the
+// window's coarse histogram (slid along the row, skipping columns without
+// partial values) and one fine bucket brought up to date on demand.
+class RankFilter final : public MaskRowFilter {
+ public:
+  RankFilter(int width, int radius)
+      : width_(width),
+        radius_(radius),
+        k_(2 * radius + 1),
+        rank_(static_cast<std::int64_t>(k_) * k_ / 2),
+        history_(static_cast<std::size_t>(width) * k_),
+        zeros_(static_cast<std::size_t>(width) + 2 * radius, 0),
+        fulls_(zeros_.size(), 0),
+        partials_(static_cast<std::size_t>(width), 0),
+        fine_(static_cast<std::size_t>(width) * 256, 0),
+        coarse_(static_cast<std::size_t>(width) * 16, 0) {
+    // Columns outside the buffer hold k zeros, always.
+    for (int c = 0; c < radius; ++c) {
+      zeros_[static_cast<std::size_t>(c)] = static_cast<std::uint16_t>(k_);
+      zeros_[static_cast<std::size_t>(radius + width + c)] = static_cast<std::uint16_t>(k_);
+    }
+  }
+
+  void PushRow(const std::uint8_t* row) override {
+    std::uint8_t* slot = history_.data() + static_cast<std::size_t>(pushed_ % k_) * width_;
+    if (pushed_ >= k_) Count(slot, -1);  // the row leaving the window
+    if (row == nullptr) {
+      std::memset(slot, 0, static_cast<std::size_t>(width_));
+    } else {
+      std::memcpy(slot, row, static_cast<std::size_t>(width_));
+    }
+    Count(slot, +1);
+    ++pushed_;
+  }
+
+  void OutputRow(std::uint8_t* out) override {
+    std::int64_t zeros = 0, fulls = 0;
+    for (int c = 0; c < k_; ++c) {
+      zeros += zeros_[static_cast<std::size_t>(c)];
+      fulls += fulls_[static_cast<std::size_t>(c)];
+    }
+    std::fill(std::begin(windowCoarse_), std::end(windowCoarse_), 0);
+    for (int c = 0; c <= std::min(radius_, width_ - 1); ++c) AddColumnCoarse(c, +1);
+    std::fill(std::begin(fineAt_), std::end(fineAt_), kStale);
+    const std::int64_t below255Limit = static_cast<std::int64_t>(k_) * k_;
+    for (int x = 0; x < width_; ++x) {
+      if (x > 0) {
+        zeros +=
+            zeros_[static_cast<std::size_t>(x + k_ - 1)] - zeros_[static_cast<std::size_t>(x - 1)];
+        fulls +=
+            fulls_[static_cast<std::size_t>(x + k_ - 1)] - fulls_[static_cast<std::size_t>(x - 1)];
+        if (x + radius_ < width_) AddColumnCoarse(x + radius_, +1);
+        if (x - radius_ - 1 >= 0) AddColumnCoarse(x - radius_ - 1, -1);
+      }
+      if (zeros >= rank_) {
+        out[x] = 0;
+      } else if (below255Limit - fulls < rank_) {
+        out[x] = 255;
+      } else {
+        out[x] = PartialRank(x, rank_ - zeros);
+      }
+    }
+  }
+
+ private:
+  static constexpr int kStale = std::numeric_limits<int>::min() / 2;
+
+  // Adds (sign +1) or removes (-1) one row's pixels from the column counts.
+  void Count(const std::uint8_t* row, int sign) {
+    std::uint16_t* z = zeros_.data() + radius_;
+    std::uint16_t* f = fulls_.data() + radius_;
+    const auto s = static_cast<std::uint16_t>(sign);
+    for (int x = 0; x < width_; ++x) {
+      z[x] = static_cast<std::uint16_t>(z[x] + (row[x] == 0 ? s : 0));
+      f[x] = static_cast<std::uint16_t>(f[x] + (row[x] == 255 ? s : 0));
+    }
+    for (int x = 0; x < width_; ++x) {
+      const std::uint8_t v = row[x];
+      if (static_cast<std::uint8_t>(v - 1) >= 254) continue;  // 0 and 255 are counted above
+      fine_[static_cast<std::size_t>(x) * 256 + v] =
+          static_cast<std::uint16_t>(fine_[static_cast<std::size_t>(x) * 256 + v] + s);
+      coarse_[static_cast<std::size_t>(x) * 16 + (v >> 4)] =
+          static_cast<std::uint16_t>(coarse_[static_cast<std::size_t>(x) * 16 + (v >> 4)] + s);
+      partials_[static_cast<std::size_t>(x)] =
+          static_cast<std::uint16_t>(partials_[static_cast<std::size_t>(x)] + s);
+    }
+  }
+
+  void AddColumnCoarse(int column, int sign) {
+    if (partials_[static_cast<std::size_t>(column)] == 0) return;
+    const std::uint16_t* c = coarse_.data() + static_cast<std::size_t>(column) * 16;
+    for (int b = 0; b < 16; ++b) windowCoarse_[b] += sign * c[b];
+  }
+
+  // The answer among the partial values: the smallest m whose cumulative
+  // count of partial values reaches `target`.
+  std::uint8_t PartialRank(int x, std::int64_t target) {
+    int bucket = 0;
+    std::int64_t before = 0;
+    while (bucket < 15 && before + windowCoarse_[bucket] < target)
+      before += windowCoarse_[bucket++];
+    const std::int32_t* fine = FineBucket(bucket, x);
+    for (int i = 0; i < 16; ++i) {
+      before += fine[i];
+      if (before >= target) return static_cast<std::uint8_t>(bucket * 16 + i);
+    }
+    return static_cast<std::uint8_t>(bucket * 16 + 15);  // not reached: the counts add up
+  }
+
+  // The window's fine counts of one coarse bucket at position x, updated
+  // from where they were last wanted, or rebuilt when that was long ago.
+  const std::int32_t* FineBucket(int bucket, int x) {
+    std::int32_t* fine = windowFine_ + bucket * 16;
+    int& at = fineAt_[bucket];
+    if (at < x - k_) {
+      std::fill(fine, fine + 16, 0);
+      for (int c = std::max(0, x - radius_); c <= std::min(width_ - 1, x + radius_); ++c) {
+        AddColumnFine(fine, bucket, c, +1);
+      }
+    } else {
+      for (int p = at + 1; p <= x; ++p) {
+        if (p + radius_ < width_) AddColumnFine(fine, bucket, p + radius_, +1);
+        if (p - radius_ - 1 >= 0) AddColumnFine(fine, bucket, p - radius_ - 1, -1);
+      }
+    }
+    at = x;
+    return fine;
+  }
+
+  void AddColumnFine(std::int32_t* fine, int bucket, int column, int sign) {
+    if (coarse_[static_cast<std::size_t>(column) * 16 + bucket] == 0) return;
+    const std::uint16_t* f = fine_.data() + static_cast<std::size_t>(column) * 256 + bucket * 16;
+    for (int i = 0; i < 16; ++i) fine[i] += sign * f[i];
+  }
+
+  int width_;
+  int radius_;
+  int k_;
+  std::int64_t rank_;
+  std::int64_t pushed_ = 0;
+  std::vector<std::uint8_t> history_;    // the window's k rows, a ring
+  std::vector<std::uint16_t> zeros_;     // per padded column
+  std::vector<std::uint16_t> fulls_;     // per padded column
+  std::vector<std::uint16_t> partials_;  // per image column
+  std::vector<std::uint16_t> fine_;      // per image column, 256 bins
+  std::vector<std::uint16_t> coarse_;    // per image column, 16 bins
+  std::int32_t windowCoarse_[16] = {};
+  std::int32_t windowFine_[256] = {};
+  int fineAt_[16] = {};
+};
+
+// The rank filter of radius 1, the smallest sample radius, as a fast path:
+// the fourth smallest of nine, for a whole row at once, by sorting the nine
+// shifted rows with an odd-even transposition network (nine rounds of
+// compare-exchange sort nine values), so the inner loops are branch-free
+// minima and maxima along the row.
+class Rank3Filter final : public MaskRowFilter {
+ public:
+  explicit Rank3Filter(int width)
+      : width_(width),
+        rows_(3 * (static_cast<std::size_t>(width) + 2), 0),
+        sorted_(9 * static_cast<std::size_t>(width)) {}
+
+  void PushRow(const std::uint8_t* row) override {
+    std::uint8_t* slot = Row(static_cast<int>(pushed_++ % 3)) + 1;  // a zero on each side
+    if (row == nullptr) {
+      std::memset(slot, 0, static_cast<std::size_t>(width_));
+    } else {
+      std::memcpy(slot, row, static_cast<std::size_t>(width_));
+    }
+  }
+
+  void OutputRow(std::uint8_t* out) override {
+    std::uint8_t* t[9];
+    for (int i = 0; i < 9; ++i) {
+      t[i] = sorted_.data() + static_cast<std::size_t>(i) * width_;
+      std::memcpy(t[i], Row(i / 3) + i % 3,
+                  static_cast<std::size_t>(width_));  // column x - 1 + i % 3
+    }
+    for (int round = 0; round < 9; ++round) {
+      for (int i = round & 1; i + 1 < 9; i += 2) {
+        CompareExchange(t[i], t[i + 1], width_);
+      }
+    }
+    std::memcpy(out, t[3], static_cast<std::size_t>(width_));  // n = 9 / 2 = 4: the fourth smallest
+  }
+
+ private:
+  // lo[x], hi[x] = min, max of the two, sixteen bytes a step where SSE2 is
+  // there (every x86-64 processor).
+  static void CompareExchange(std::uint8_t* lo, std::uint8_t* hi, int n) {
+    int x = 0;
+#ifdef __SSE2__
+    for (; x + 16 <= n; x += 16) {
+      const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lo + x));
+      const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(hi + x));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(lo + x), _mm_min_epu8(a, b));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(hi + x), _mm_max_epu8(a, b));
+    }
+#endif
+    for (; x < n; ++x) {
+      const std::uint8_t a = lo[x], b = hi[x];
+      lo[x] = std::min(a, b);
+      hi[x] = std::max(a, b);
+    }
+  }
+  std::uint8_t* Row(int i) { return rows_.data() + static_cast<std::size_t>(i) * (width_ + 2); }
+
+  int width_;
+  std::int64_t pushed_ = 0;
+  std::vector<std::uint8_t> rows_;    // the window's three rows, padded
+  std::vector<std::uint8_t> sorted_;  // nine rows being sorted
+};
+
+std::unique_ptr<MaskRowFilter> MakeRank(int width, int radius) {
+  if (radius == 1) return std::make_unique<Rank3Filter>(width);
+  return std::make_unique<RankFilter>(width, radius);
+}
+
+template <class Filter>
+std::unique_ptr<MaskRowFilter> Make(int width, int radius) {
+  return std::make_unique<Filter>(width, radius);
+}
+
+}  // namespace
+
+const MaskRowKernel ExpandMaskRow = {"ExpandMaskRow", Make<ExtremeFilter<MaxOp, Finish::kValue>>};
+const MaskRowKernel ContractMaskRow = {"ContractMaskRow",
+                                       Make<ExtremeFilter<MinOp, Finish::kValue>>};
+const MaskRowKernel BorderGrowRow = {"BorderGrowRow", Make<ExtremeFilter<MaxOp, Finish::kAnySet>>};
+const MaskRowKernel BorderClearRow = {"BorderClearRow",
+                                      Make<ExtremeFilter<MinOp, Finish::kClearWhereAllSet>>};
+const MaskRowKernel SmoothMaskRow = {"SmoothMaskRow", MakeRank};
