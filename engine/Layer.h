@@ -17,11 +17,16 @@
 #include <vector>
 
 #include "engine/BlendContext.h"
+#include "engine/Progress.h"
 #include "engine/WAccess.h"
 #include "platform/ref_ptr.h"
 #include "platform/win32types.h"
 
 namespace lumora {
+
+class LayeredReader;
+class LayeredWriter;
+struct LayeredFileHeader;
 
 // Results of layer and layer-stack operations; 0 is success.
 enum LayerResult : int {
@@ -50,7 +55,19 @@ inline constexpr std::uint8_t kMaskInvert = 4u;  // invert when the mask is bake
 // Which family of drawing operations draws a layer, by its image type.
 enum class LayerDrawEntries : int { kNone = 0, kGrey = 8, kColour = 16 };
 
+// The mask-highlight tint of one render pass: the colour shown over the
+// masked-out part of a layer whose mask highlight is on, and its opacity
+// (0..255). Each pass derives it from its own stack.
+struct MaskHighlight {
+  std::uint8_t red = 255;
+  std::uint8_t green = 0;
+  std::uint8_t blue = 0;
+  std::uint8_t opacity = 127;
+};
+
 }  // namespace lumora
+
+class Fragment;  // a selection shape of the fragment library
 
 class layer_error : public std::runtime_error {
  public:
@@ -148,6 +165,14 @@ class CLayer : public refCount {
   CLayer& operator=(const CLayer&) = delete;
   ~CLayer() override;
 
+  // A copy of the layer's own class (a text layer copies as a text layer);
+  // the caller owns the one reference. Check IsWholeCopyOf: a buffer that
+  // cannot be cloned is left out.
+  virtual CLayer* CreateCopy() const { return new CLayer(*this); }
+  // Whether every buffer of the source (image, mask, auxiliary buffer,
+  // saved copies) has its clone in this layer.
+  bool IsWholeCopyOf(const CLayer& source) const;
+
   // ---- Kinds ----
   virtual int IsText() const { return 0; }
   virtual int IsPaint() const { return 0; }  // a brush stroke's work layer
@@ -166,6 +191,28 @@ class CLayer : public refCount {
   // underlying ranges apply. Nothing happens without both images, with
   // differing types or without an overlap. Returns this layer.
   CLayer* MergeLayer(CLayer* source);
+  // Merges a brush stroke's work layer into this layer's image, or with
+  // `intoMask` into its mask (an 8-bit source), through the source's render
+  // entry with this layer's mask as coverage (none with `withoutCoverage`
+  // or `intoMask`); a source whose replace flag is set replaces the pixels
+  // instead (MergeIntoLayer, MergeIntoMask). The no-blend-if flags switch
+  // the blend-if ranges of this layer and of the source off for the merge.
+  // Only the overlap of the rects changes; both layers keep their rects
+  // and display flags.
+  void MergeInto(CLayer* source, int intoMask, int withoutCoverage, int noOwnBlendIf,
+                 int noSourceBlendIf);
+  // A replacing work layer's pixels into this layer (or, with
+  // `savedCopies`, into its saved copies) over the overlap of the rects and
+  // `rect` (null: no further limit). Without a mask on this layer, or with
+  // the work layer's transparency locked, the work pixels replace by the
+  // work mask times its auxiliary buffer; otherwise pixels and mask are
+  // replaced, weighted by the auxiliary buffer. 1 when there is no work
+  // layer or no overlap, else 0 (also when the buffers do not fit).
+  int MergeIntoLayer(CLayer* work, const RECT* rect, int savedCopies);
+  // An 8-bit work image into this layer's mask (or its saved mask copy),
+  // weighted by the work layer's auxiliary buffer. Results as
+  // MergeIntoLayer.
+  int MergeIntoMask(CLayer* work, const RECT* rect, int savedCopies);
 
   // ---- Attributes ----
   // The record by value: the render worker may read a layer while the
@@ -314,6 +361,20 @@ class CLayer : public refCount {
   void RefreshSavedCopies();
   void ReleaseSavedCopies();
 
+  // Changes the layer's canvas: an empty rect, or one that misses the
+  // layer, gives false; the layer's own rect, or one inside it, true with
+  // nothing changed. Otherwise every buffer takes the new rect's size
+  // (overlap copied, the rest transparent: a layer without a mask gets one,
+  // opaque over the old rect). False, nothing changed, without memory.
+  bool SetLayerRect(const RECT& newRect);
+  // Re-cuts image, mask, auxiliary buffer and saved copies to `newRect`
+  // whatever its relation to the old rect (the overlap is kept, the rest
+  // transparent; a layer without a mask gets one when the new rect reaches
+  // outside the old). With `image` (of newRect's size) that buffer becomes
+  // the image instead of a re-cut copy. False, nothing changed, for an
+  // empty rect, a missing image or no memory.
+  bool ResizeCanvas(const RECT& newRect, VrWA2000::WA* image);
+
   // ---- Placement ----
   // x dots per inch in the low 16 bits, y in the high 16 bits, given to
   // every buffer the layer holds.
@@ -348,6 +409,127 @@ class CLayer : public refCount {
   // and changes nothing. Clearing also clears hide-layer-channels and
   // returns 1 when that was set.
   int SetEditMask(int edit);
+
+  // ---- Layered file ----
+  // The layer's record of the layered file, read into this layer (rect,
+  // channel table, mode, opacity, flags, mask data, blend-if ranges, name,
+  // locks, a text layer's text) or written from it.
+  void ReadPSDRecord(lumora::LayeredReader& in, lumora::LayeredFileHeader& header);
+  void WritePSDRecord(lumora::LayeredWriter& out, lumora::LayeredFileHeader& header);
+  // The layer's channel data after the records: 1 when read, 0 when the
+  // user cancelled (the layer keeps its buffers); damage throws
+  // layer_err_fread. A layer with an empty rect reads no pixels.
+  int ReadChannelData(lumora::LayeredReader& in, lumora::LayeredFileHeader& header);
+  void WriteChannelData(lumora::LayeredWriter& out, lumora::LayeredFileHeader& header);
+  // The merged image of a file into this layer (rect and channel ids set
+  // by the caller); 1 or 0 as ReadChannelData.
+  int ReadImageData(lumora::LayeredReader& in, lumora::LayeredFileHeader& header);
+
+  // ---- Drawing ----
+  // The compositors. Each draws the layer over `rect` (image coordinates;
+  // null draws nothing) onto a destination image of its pixel size (the
+  // 24-bit members onto type 16, the 8-bit members onto type 8) and an
+  // optional 8-bit coverage buffer of the destination's size (0: nothing
+  // covers the pixel yet, 255: fully covered). Every read and write is
+  // clipped to the buffers it touches. The render entries take the rider:
+  // the work layer of a brush stroke lying above this layer, merged into
+  // its pixels on the fly. All return 0.
+  //
+  // Composite: the layer with its rider's stroke; the mask view (hide layer
+  // channels) falls to DrawMaskOnlyRider.
+  int Composite24(VrWA2000::WA* dst, VrWA2000::WA* cov, const RECT* rect, CLayer* rider);
+  int Composite8(VrWA2000::WA* dst, VrWA2000::WA* cov, const RECT* rect, CLayer* rider);
+  // The layer alone.
+  int CompositeRect24(VrWA2000::WA* dst, VrWA2000::WA* cov, const RECT* rect);
+  int CompositeRect8(VrWA2000::WA* dst, VrWA2000::WA* cov, const RECT* rect);
+  // The mask as grey, fully covering.
+  int DrawMaskOnly24(VrWA2000::WA* dst, VrWA2000::WA* cov, const RECT* rect);
+  int DrawMaskOnly8(VrWA2000::WA* dst, VrWA2000::WA* cov, const RECT* rect);
+  // The mask as grey with the stroke of a rider that changes the mask.
+  int DrawMaskOnlyRider24(VrWA2000::WA* dst, VrWA2000::WA* cov, const RECT* rect, CLayer* rider);
+  int DrawMaskOnlyRider8(VrWA2000::WA* dst, VrWA2000::WA* cov, const RECT* rect, CLayer* rider);
+  // The masked-out part tinted with the highlight over what the
+  // destination holds (needs a coverage buffer; 8-bit: the tint's grey).
+  int DrawMaskHighlight24(VrWA2000::WA* dst, VrWA2000::WA* cov, const RECT* rect,
+                          const lumora::MaskHighlight& highlight);
+  int DrawMaskHighlight8(VrWA2000::WA* dst, VrWA2000::WA* cov, const RECT* rect,
+                         const lumora::MaskHighlight& highlight);
+  // The highlight with the stroke of a rider that changes the mask.
+  int CompositeHighlight24(VrWA2000::WA* dst, VrWA2000::WA* cov, const RECT* rect, CLayer* rider,
+                           const lumora::MaskHighlight& highlight);
+  int CompositeHighlight8(VrWA2000::WA* dst, VrWA2000::WA* cov, const RECT* rect, CLayer* rider,
+                          const lumora::MaskHighlight& highlight);
+  // The entries of the layer's image type (chosen from the image when none
+  // is yet); nothing is drawn for other types.
+  int Composite(VrWA2000::WA* dst, VrWA2000::WA* cov, const RECT* rect, CLayer* rider);
+  int CompositeRect(VrWA2000::WA* dst, VrWA2000::WA* cov, const RECT* rect);
+  int CompositeHighlight(VrWA2000::WA* dst, VrWA2000::WA* cov, const RECT* rect, CLayer* rider,
+                         const lumora::MaskHighlight& highlight);
+  // Chooses the draw entries from the image's type when none are chosen.
+  void EnsureDrawEntries();
+  // Chooses the blend function when none is chosen.
+  void EnsureBlendFunction();
+
+  // ---- Scaled drawing (thumbnails) ----
+  // The whole image (or mask) mapped onto `rect` of `dst`, which the rect
+  // may exceed: only the part inside is written. Box averages when reducing
+  // on both axes, 4-bit interpolation otherwise. DrawScaled24/8 mix each
+  // sample over the destination by the mask sampled alike when the layer
+  // has one; DrawMaskScaled24/8 draw the mask itself (25 without a mask).
+  // The 24 members take a 24-bit image and destination (the mask members a
+  // 24-bit destination), the 8 members 1-byte ones; 16 for buffers that do
+  // not fit. 0 when drawn or when nothing lies inside.
+  int DrawScaled24(VrWA2000::WA* dst, const RECT& rect);
+  int DrawScaled8(VrWA2000::WA* dst, const RECT& rect);
+  int DrawMaskScaled24(VrWA2000::WA* dst, const RECT& rect);
+  int DrawMaskScaled8(VrWA2000::WA* dst, const RECT& rect);
+  // Nearest-pixel stretch of the image onto `rect` of a destination of the
+  // image's type (8-bit, 4-bit, 1-bit palette); 16 without a destination
+  // or an image, or for differing types.
+  int StretchImage(VrWA2000::WA* dst, const RECT& rect);
+  int StretchImage4(VrWA2000::WA* dst, const RECT& rect);
+  int StretchImage1(VrWA2000::WA* dst, const RECT& rect);
+
+  // ---- Whole-layer geometry ----
+  // Each builds the new image and mask before it changes anything, keeps
+  // the image's resolution and leaves the auxiliary buffer and saved copies
+  // alone; 0 with the layer unchanged when a buffer cannot be made or the
+  // callback cancels, else 1. Progress: the position advances once per
+  // finished row and the callback (null: none) is asked with (position,
+  // total); an answer of 0 cancels.
+  //
+  // Resamples image and mask (interpolated) to the new rect, which the
+  // layer then takes.
+  int ScaleTo(const RECT& newRect, int total, int* position, PROGRESSPROC callback);
+  // Turns image and mask about `centre` (image coordinates) by the angle
+  // (degrees, or radians with inRadians); the rect becomes the rotated
+  // bounds of the old one.
+  int Rotate(double angle, int inRadians, POINT centre, int total, int* position,
+             PROGRESSPROC callback);
+  // Mirrors image and mask in place; the rect stays (the caller moves it).
+  int Flip(int horizontal, int vertical, int total, int* position, PROGRESSPROC callback);
+  // Re-cuts the layer to the crop rect: 1 with *outside set (layer
+  // unchanged) when they do not meet, 1 unchanged when the crop holds the
+  // whole layer; otherwise new buffers of the crop's size with the overlap
+  // copied (palette types first filled with the three values; a layer of
+  // type 8 or 16 without a mask gets one, transparent outside the overlap).
+  // 0, unchanged, without memory.
+  int CropTo(const RECT& crop, int* outside, int fill1, int fill2, int fill3);
+
+  // A new layer (the caller's reference) holding the pixels of this layer
+  // that a mask fragment selects, with this layer's attributes and a mask
+  // of its coverage times the selection; with `cut` that coverage leaves
+  // this layer's mask (made opaque first when it has none). Null for no
+  // fragment, no image, a fragment that is no mask, or nothing selected.
+  CLayer* CreateLayerFromSelection(Fragment* fragment, int cut);
+
+  // The buffers without a reference, for the pixel loops: valid while the
+  // layer holds them (callers hold the document lock).
+  VrWA2000::WA* PeekImage() const { return image_.get(); }
+  VrWA2000::WA* PeekMask() const { return mask_.get(); }
+  VrWA2000::WA* PeekAux() const { return aux_.get(); }
+  VrWA2000::WA* PeekSavedImage() const { return savedImage_.get(); }
+  VrWA2000::WA* PeekSavedMask() const { return savedMask_.get(); }
 
  private:
   void TakeNewUniqueId();
