@@ -17,6 +17,8 @@
 
 namespace lumora {
 
+class StreamFile;
+
 // The colour record of the layered file: a colour space and four 16-bit
 // components (host order here; big-endian in the file).
 struct PSDColor {
@@ -42,11 +44,15 @@ struct LayeredFileHeader {
   std::uint32_t bitsPerPixel = 0;
   std::uint32_t bitsPerRow = 0;
   std::uint32_t ownFormat = 0;
-  std::uint32_t layerInfoPosition = 0;
+  std::uint64_t layerInfoPosition = 0;  // just after the layer-info length field
   std::uint32_t progress = 1;
   std::uint32_t channelRows = 0;
   std::uint32_t channelRowTotal = 0;
-  std::uint32_t startPosition = 0;
+  std::uint64_t startPosition = 0;
+  // Where the layer information and the layer and mask section end (the
+  // merged image follows the section), as the file states them.
+  std::uint64_t layerInfoEnd = 0;
+  std::uint64_t sectionEnd = 0;
   RGBQUAD colorTable[256] = {};
 };
 
@@ -81,6 +87,14 @@ class CLayersManager : public refCount {
   // A stack around one layer, moved to 0, 0 and made active; throws
   // layer_bad_layer for null or a layer without image.
   CLayersManager(lumora::DocumentLock* document, CLayer* layer);
+  // A document read from the layered file at the path, or at the open
+  // file's position, with the layer the file names active (else the bottom
+  // one). Throws layer_err_fread for a damaged file or one of a kind this
+  // program does not read (what() says which), layer_noactive_layer when
+  // nothing could be read, and the file's exception when it cannot be
+  // opened.
+  CLayersManager(lumora::DocumentLock* document, const std::string& path);
+  CLayersManager(lumora::DocumentLock* document, lumora::StreamFile* file);
   CLayersManager& operator=(const CLayersManager&) = delete;
   ~CLayersManager() override;
 
@@ -223,6 +237,38 @@ class CLayersManager : public refCount {
   CLayer* MergeLayers(const std::vector<CLayer*>& list, const LAYER_INFO& info, int clip,
                       const RECT& clipRect);
 
+  // ---- Whole-image geometry ----
+  // Each holds the document lock from its first layer change until the
+  // composites follow the new size. Every layer's new buffers are built
+  // first and swapped in only when all were built and the composites could
+  // be made: a failure or a cancel leaves every layer, the size and the
+  // composites as they were. ResizeImage, RotateImage and FlipImage show
+  // the progress indicator ("Processing...").
+  //
+  // Moves every layer by minus the canvas's top-left and takes the canvas's
+  // size; UpdateComposite's code (0, or 18 with nothing changed).
+  int ResizeCanvas(const RECT& canvas);
+  // Crops every layer to the rect (palette types fill their new area with
+  // the three values) and moves it by minus the rect's top-left: 1 done;
+  // 0 for an empty rect, the image's own rect, or a failure.
+  int CropImage(const RECT& crop, int fill1, int fill2, int fill3);
+  // Resamples every layer to the new size, its rect scaled alike (a layer
+  // at least 1 x 1 stays so): 1 done or already that size; 0 for a size
+  // below 1 x 1 or a failure.
+  int ResizeImage(SIZE size);
+  // Turns every layer about the image's centre by the angle (degrees, or
+  // radians with inRadians); layers of a type 8 or 16 image without a mask
+  // first get an opaque one, so that the uncovered corners become
+  // transparent. The image takes the turned bounds of its own rect. 1 done,
+  // 0 failed.
+  int RotateImage(double angle, int inRadians);
+  // Mirrors every layer and moves it to its mirrored place; the size stays.
+  // 1 done, 0 failed.
+  int FlipImage(int horizontal, int vertical);
+  // Rows of every layer's image (and, with withMasks, of its mask): the
+  // progress total of the whole-image operations.
+  int GetTotalRows(int withMasks) const;
+
   // ---- Guides ----
   int GetGuideCount() const { return static_cast<int>(guides_.size()); }
   std::int32_t GetGuidePos(int index) const { return guides_[index].position; }
@@ -269,6 +315,19 @@ class CLayersManager : public refCount {
   void SetFlatFile(std::uint32_t flat) { flatFile_ = flat; }
   std::uint16_t GetChannelCount() const { return channelCount_; }
   void SetChannelCount(std::uint16_t count) { channelCount_ = count; }
+  // The parts of the layered file around the layers (LayeredFile.cpp).
+  // Reads the header, colour mode data, image resources and the head of
+  // the layer and mask section into the stack: 1 for a flat file (no layer
+  // records), else the number of records.
+  int ReadFileHeader(lumora::LayeredReader& in);
+  // Writes them, with the layer count of the list.
+  void WriteFileHeader(lumora::LayeredWriter& out, int ownFormat);
+  void WriteMergedImageData(lumora::LayeredWriter& out);
+  // After the channel data: the global layer mask record, the merged image
+  // (always for bitmap and palette images) and the section lengths.
+  void FinishLayerSection(lumora::LayeredWriter& out, int writeMerged);
+  // 1 when the layer record at the reader's position is a text layer's.
+  int ProbeTextLayer(lumora::LayeredReader& in);
 
  protected:
   void Init(int type);

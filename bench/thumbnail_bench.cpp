@@ -1,0 +1,34 @@
+// A layer thumbnail: a 6000 x 4000 RGB layer drawn into 60 x 40 pixels with
+// DrawScaled24 (the box path, 101 x 101 boxes). Items are source pixels.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+
+#include "engine/Layer.h"
+
+namespace {
+
+void BM_Thumbnail(benchmark::State& state) {
+  WAPtr image = WAPtr::Adopt(NewWA(kWAType24, 6000, 4000, nullptr));
+  std::uint32_t seed = 2024;
+  for (int y = 0; y < image->GetH(); ++y) {
+    std::uint8_t* row = image->Row(y);
+    for (int i = 0; i < image->GetBPLine(); ++i) {
+      seed = seed * 1664525u + 1013904223u;
+      row[i] = static_cast<std::uint8_t>(seed >> 24);
+    }
+  }
+  lumora::RefPtr<CLayer> layer =
+      lumora::RefPtr<CLayer>::Adopt(new CLayer(image.get(), POINT{0, 0}, 0, nullptr, 0));
+  WAPtr thumbnail = WAPtr::Adopt(NewWA(kWAType24, 60, 40, nullptr));
+  for (auto _ : state) {
+    if (layer->DrawScaled24(thumbnail.get(), RECT{0, 0, 60, 40}) != 0) {
+      state.SkipWithError("draw failed");
+    }
+    benchmark::DoNotOptimize(thumbnail->Row(0));
+  }
+  state.SetItemsProcessed(state.iterations() * 6000 * 4000);
+}
+BENCHMARK(BM_Thumbnail)->Unit(benchmark::kMillisecond);
+
+}  // namespace
