@@ -1,7 +1,9 @@
 // Render queue: queueing many small damages, the latency of the piece under
-// the pointer, and the worker's throughput. The worker composites through a
-// stand-in document that blends ten RGBA layers into an RGB composite per
-// piece, under a document lock, as the layer stack will.
+// the pointer, and the worker's throughput. BM_WorkerCells composites
+// through the real layer stack (the shared ten-layer stack of
+// bench_stack.h, rendered by StackCellRenderer under its document lock);
+// BM_PointerCellLatency through a stand-in document that blends ten RGBA
+// layers into an RGB composite per piece.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -14,7 +16,9 @@
 #include <random>
 #include <vector>
 
+#include "bench/bench_stack.h"
 #include "view/MapRect.h"
+#include "view/StackCellRenderer.h"
 
 namespace {
 
@@ -265,6 +269,31 @@ class IdleDocument : public lumora::CellRenderer {
   int emptyNotices_ = 0;
 };
 
+// The real compositor: each piece is rendered by the ten-layer stack.
+class StackDocument : public lumora::StackCellRenderer {
+ public:
+  StackDocument() : StackCellRenderer(lumora::bench::TenLayerStack()) {}
+  void OnQueueEmpty() override {
+    std::lock_guard<std::mutex> lock(m_);
+    ++emptyNotices_;
+    cv_.notify_all();
+  }
+  int EmptyNotices() {
+    std::lock_guard<std::mutex> lock(m_);
+    return emptyNotices_;
+  }
+  void WaitForEmptyNotices(int count) {
+    std::unique_lock<std::mutex> lock(m_);
+    cv_.wait(lock, [&] { return emptyNotices_ >= count; });
+  }
+
+ private:
+  std::mutex m_;
+  std::condition_variable cv_;
+  int emptyNotices_ = 0;
+};
+static_assert(lumora::bench::kStackWidth == kWidth && lumora::bench::kStackHeight == kHeight);
+
 // The worker composites the whole image: 192 pieces of up to 256 x 256.
 template <class Document>
 void WorkerCells(benchmark::State& state, bool composites) {
@@ -288,7 +317,7 @@ void WorkerCells(benchmark::State& state, bool composites) {
   state.counters["cells_per_second"] =
       benchmark::Counter(static_cast<double>(cells), benchmark::Counter::kIsIterationInvariantRate);
 }
-void BM_WorkerCells(benchmark::State& state) { WorkerCells<BlendingDocument>(state, true); }
+void BM_WorkerCells(benchmark::State& state) { WorkerCells<StackDocument>(state, true); }
 BENCHMARK(BM_WorkerCells)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The same with nothing composited: queueing, taking and announcing only.

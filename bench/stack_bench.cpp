@@ -1,7 +1,6 @@
 // Rendering a layer stack and committing a brush stroke, on one thread.
-// BM_RenderFull: Render over the whole of a 4000 x 3000 RGB stack of ten
-// full-size layers, each with a mask (opaque inside a shape per layer,
-// transparent outside, with soft edges), alternately Normal and Multiply.
+// BM_RenderFull: Render over the whole of the shared ten-layer 4000 x 3000
+// RGB stack (bench_stack.h: masked layers, alternately Normal and Multiply).
 // BM_RenderCell: one 256 x 256 cell of the same stack. BM_CommitStroke: the
 // merge of a 2000 x 2000 work layer into a 4000 x 3000 masked layer;
 // argument 0 a normal stroke, 1 the eraser (its pixels replace the
@@ -9,76 +8,22 @@
 // per second (for the renders, composite pixels).
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
-#include <cmath>
 #include <cstdint>
-#include <memory>
 
+#include "bench/bench_stack.h"
 #include "engine/LayerMng.h"
 #include "engine/PaintLayer.h"
 
 namespace {
 
-constexpr int kWidth = 4000;
-constexpr int kHeight = 3000;
-constexpr int kLayers = 10;
-
-// Seeded pixel content without a random generator per byte.
-std::uint8_t Hash(std::uint32_t x) {
-  x ^= x >> 16;
-  x *= 0x7FEB352Du;
-  x ^= x >> 15;
-  return static_cast<std::uint8_t>(x >> 8);
-}
-
-void FillImage(VrWA2000::WA* image, int seed) {
-  for (int y = 0; y < image->GetH(); ++y) {
-    std::uint8_t* row = image->Row(y);
-    const int bytes = image->GetType() == kWAType24 ? 3 * image->GetW() : image->GetW();
-    for (int i = 0; i < bytes; ++i) {
-      row[i] = static_cast<std::uint8_t>((i / 3 + y + seed * 37) & 255) ^
-               (Hash(static_cast<std::uint32_t>(y * 131 + i / 64 + seed)) & 15);
-    }
-  }
-}
-
-// Opaque inside an ellipse, transparent outside, a 32-pixel ramp between.
-void FillMask(VrWA2000::WA* mask, double cx, double cy, double rx, double ry) {
-  for (int y = 0; y < mask->GetH(); ++y) {
-    std::uint8_t* row = mask->Row(y);
-    for (int x = 0; x < mask->GetW(); ++x) {
-      const double dx = (x - cx) / rx, dy = (y - cy) / ry;
-      const double d = (std::sqrt(dx * dx + dy * dy) - 1.0) * std::min(rx, ry);
-      row[x] = static_cast<std::uint8_t>(std::clamp(128.0 - d * 4.0, 0.0, 255.0));
-    }
-  }
-}
-
-CLayersManager* Stack() {
-  static CLayersManager* stack = [] {
-    auto* s = new CLayersManager(kWAType24, nullptr, kWidth, kHeight, 0x00600060u, 0xFFFFFFu, 1);
-    for (int i = 0; i < kLayers; ++i) {
-      LAYER_INFO info;
-      info.name = "Layer";
-      InitLayerInfo(info);
-      info.mergeMode = i % 2 == 0 ? lumora::kMergeNormal : lumora::kMergeMultiply;
-      const RECT rect{0, 0, kWidth, kHeight};
-      CLayer* layer = new CLayer(&rect, info, kWAType24, 1);
-      FillImage(layer->PeekImage(), i);
-      FillMask(layer->PeekMask(), kWidth * (0.35 + 0.03 * i), kHeight * (0.4 + 0.02 * i),
-               kWidth * (0.45 - 0.01 * i), kHeight * (0.5 - 0.015 * i));
-      s->AddLayer(layer);
-      layer->Release();
-    }
-    s->SetActiveLayerByIndex(0);
-    s->Render(RECT{0, 0, kWidth, kHeight});
-    return s;
-  }();
-  return stack;
-}
+using lumora::bench::FillImage;
+using lumora::bench::FillMask;
+using lumora::bench::TenLayerStack;
+constexpr int kWidth = lumora::bench::kStackWidth;
+constexpr int kHeight = lumora::bench::kStackHeight;
 
 void BM_RenderFull(benchmark::State& state) {
-  CLayersManager* stack = Stack();
+  CLayersManager* stack = TenLayerStack();
   for (auto _ : state) {
     stack->Render(RECT{0, 0, kWidth, kHeight});
     benchmark::ClobberMemory();
@@ -88,7 +33,7 @@ void BM_RenderFull(benchmark::State& state) {
 BENCHMARK(BM_RenderFull)->Unit(benchmark::kMillisecond);
 
 void BM_RenderCell(benchmark::State& state) {
-  CLayersManager* stack = Stack();
+  CLayersManager* stack = TenLayerStack();
   const RECT cell{1024, 1280, 1280, 1536};
   for (auto _ : state) {
     stack->Render(cell);
