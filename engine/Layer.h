@@ -566,10 +566,14 @@ class CLayer : public refCount {
   std::uint8_t memoryLocked_ = 0;
 };
 
-// The work layer of a brush stroke.
+// The work layer of a brush stroke. Its copies (a stack copied for undo in
+// the middle of a stroke) stay work layers and keep the replace flag, so
+// that they render as riders exactly as the original does.
 class CLayerPaint : public CLayer {
  public:
   using CLayer::CLayer;
+  CLayerPaint(const CLayerPaint& source) : CLayer(source) { SetReplace(source.GetReplace()); }
+  CLayer* CreateCopy() const override { return new CLayerPaint(*this); }
   int IsPaint() const override { return 1; }
 };
 
@@ -577,6 +581,8 @@ class CLayerPaint : public CLayer {
 class CLayerMask : public CLayerPaint {
  public:
   using CLayerPaint::CLayerPaint;
+  CLayerMask(const CLayerMask& source) : CLayerPaint(source) {}
+  CLayer* CreateCopy() const override { return new CLayerMask(*this); }
   int IsMask() const override { return 1; }
 };
 
