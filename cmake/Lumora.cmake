@@ -5,8 +5,10 @@ target_include_directories(lumora_options INTERFACE ${PROJECT_SOURCE_DIR})
 target_compile_options(lumora_options INTERFACE -Wall -Wextra -Wno-unused-parameter)
 
 if(WIN32)
-  # DWARF 4: the only version Wine's debugger and DbgHelp read.
-  target_compile_options(lumora_options INTERFACE -gdwarf-4)
+  # DWARF 4: the only version Wine's debugger and DbgHelp read. Level 1
+  # (functions and line tables) is all a backtrace needs and halves the
+  # build time.
+  target_compile_options(lumora_options INTERFACE -gdwarf-4 -g1)
   target_compile_definitions(lumora_options INTERFACE NOMINMAX WIN32_LEAN_AND_MEAN _WIN32_WINNT=0x0601)
   target_link_options(lumora_options INTERFACE -static -static-libgcc -static-libstdc++)
 else()
@@ -22,6 +24,11 @@ else()
   elseif(LUMORA_SANITIZE STREQUAL "thread")
     target_compile_options(lumora_options INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
     target_link_options(lumora_options INTERFACE -fsanitize=thread)
+  endif()
+  if(NOT LUMORA_FUZZ AND NOT LUMORA_SANITIZE STREQUAL "none")
+    # The sanitizer trees only run tests: light optimisation and line tables
+    # keep reports readable and halve the build time.
+    target_compile_options(lumora_options INTERFACE -O1 -g1)
   endif()
   find_package(Threads REQUIRED)
   target_link_libraries(lumora_options INTERFACE Threads::Threads)
