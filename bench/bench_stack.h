@@ -4,10 +4,9 @@
 // Multiply, under a document lock. Built and composited once per process.
 #pragma once
 
-#include <algorithm>
-#include <cmath>
 #include <cstdint>
 
+#include "bench/bench_image.h"
 #include "engine/LayerMng.h"
 
 namespace lumora::bench {
@@ -31,18 +30,6 @@ inline void FillImage(VrWA2000::WA* image, int seed) {
     for (int i = 0; i < bytes; ++i) {
       row[i] = static_cast<std::uint8_t>((i / 3 + y + seed * 37) & 255) ^
                (Hash(static_cast<std::uint32_t>(y * 131 + i / 64 + seed)) & 15);
-    }
-  }
-}
-
-// Opaque inside an ellipse, transparent outside, a 32-pixel ramp between.
-inline void FillMask(VrWA2000::WA* mask, double cx, double cy, double rx, double ry) {
-  for (int y = 0; y < mask->GetH(); ++y) {
-    std::uint8_t* row = mask->Row(y);
-    for (int x = 0; x < mask->GetW(); ++x) {
-      const double dx = (x - cx) / rx, dy = (y - cy) / ry;
-      const double d = (std::sqrt(dx * dx + dy * dy) - 1.0) * std::min(rx, ry);
-      row[x] = static_cast<std::uint8_t>(std::clamp(128.0 - d * 4.0, 0.0, 255.0));
     }
   }
 }

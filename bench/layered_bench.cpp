@@ -9,17 +9,18 @@
 // second.
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <vector>
 
+#include "bench/bench_image.h"
 #include "engine/PackBits.h"
 #include "engine/RWLayers.h"
 #include "select/SelStreamFile.h"
 
 namespace {
+
+using lumora::bench::FillMask;
 
 constexpr int kWidth = 4000;
 constexpr int kHeight = 3000;
@@ -43,17 +44,6 @@ void FillImage(VrWA2000::WA* image, int seed) {
       const int base = (i / 3 + y / 2 + seed * 37 + (i % 3) * 50) / (noisy ? 16 : 24);
       row[i] = static_cast<std::uint8_t>(
           noisy ? base + (Hash(static_cast<std::uint32_t>(y * 12007 + i + seed)) & 7) : base);
-    }
-  }
-}
-
-void FillMask(VrWA2000::WA* mask, double cx, double cy, double rx, double ry) {
-  for (int y = 0; y < mask->GetH(); ++y) {
-    std::uint8_t* row = mask->Row(y);
-    for (int x = 0; x < mask->GetW(); ++x) {
-      const double dx = (x - cx) / rx, dy = (y - cy) / ry;
-      const double d = (std::sqrt(dx * dx + dy * dy) - 1.0) * std::min(rx, ry);
-      row[x] = static_cast<std::uint8_t>(std::clamp(128.0 - d * 4.0, 0.0, 255.0));
     }
   }
 }

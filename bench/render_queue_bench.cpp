@@ -75,10 +75,36 @@ class BenchView : public lumora::RenderQueueView {
   Clock::time_point doneAt_;
 };
 
+// Counts the queue's empty notices, so that an iteration can wait until
+// the worker has gone through everything queued.
+template <class Renderer>
+class CountsEmptyNotices : public Renderer {
+ public:
+  using Renderer::Renderer;
+  void OnQueueEmpty() override {
+    std::lock_guard<std::mutex> lock(m_);
+    ++emptyNotices_;
+    cv_.notify_all();
+  }
+  int EmptyNotices() {
+    std::lock_guard<std::mutex> lock(m_);
+    return emptyNotices_;
+  }
+  void WaitForEmptyNotices(int count) {
+    std::unique_lock<std::mutex> lock(m_);
+    cv_.wait(lock, [&] { return emptyNotices_ >= count; });
+  }
+
+ private:
+  std::mutex m_;
+  std::condition_variable cv_;
+  int emptyNotices_ = 0;
+};
+
 // Blends ten layers into the composite over each piece: per channel
 // c = (c * (255 - a) + s * a) / 255, rounded; a = alpha * opacity / 255.
 // x / 255 rounded is (x + 128 + ((x + 128) >> 8)) >> 8 for x <= 65025.
-class BlendingDocument : public lumora::CellRenderer {
+class BlendingDocument : public CountsEmptyNotices<lumora::CellRenderer> {
  public:
   static constexpr int kLayers = 10;
   static constexpr int kTile = 1024;  // layer pixels repeat every 1024
@@ -108,19 +134,6 @@ class BlendingDocument : public lumora::CellRenderer {
       }
     }
   }
-  void OnQueueEmpty() override {
-    std::lock_guard<std::mutex> lock(m_);
-    ++emptyNotices_;
-    cv_.notify_all();
-  }
-  int EmptyNotices() {
-    std::lock_guard<std::mutex> lock(m_);
-    return emptyNotices_;
-  }
-  void WaitForEmptyNotices(int count) {
-    std::unique_lock<std::mutex> lock(m_);
-    cv_.wait(lock, [&] { return emptyNotices_ >= count; });
-  }
 
  private:
   static std::uint32_t Div255(std::uint32_t x) {
@@ -131,9 +144,6 @@ class BlendingDocument : public lumora::CellRenderer {
   std::mutex documentLock_;
   std::vector<std::uint8_t> composite_;
   std::vector<std::uint8_t> layers_[kLayers];
-  std::mutex m_;
-  std::condition_variable cv_;
-  int emptyNotices_ = 0;
 };
 
 // Holds the worker inside its first piece, so queueing is measured alone.
@@ -246,51 +256,15 @@ void BM_PointerCellLatency(benchmark::State& state) {
 BENCHMARK(BM_PointerCellLatency)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 // A document that composites nothing: the queue's own cost per piece.
-class IdleDocument : public lumora::CellRenderer {
+class IdleDocument : public CountsEmptyNotices<lumora::CellRenderer> {
  public:
   void Render(const RECT&) override {}
-  void OnQueueEmpty() override {
-    std::lock_guard<std::mutex> lock(m_);
-    ++emptyNotices_;
-    cv_.notify_all();
-  }
-  int EmptyNotices() {
-    std::lock_guard<std::mutex> lock(m_);
-    return emptyNotices_;
-  }
-  void WaitForEmptyNotices(int count) {
-    std::unique_lock<std::mutex> lock(m_);
-    cv_.wait(lock, [&] { return emptyNotices_ >= count; });
-  }
-
- private:
-  std::mutex m_;
-  std::condition_variable cv_;
-  int emptyNotices_ = 0;
 };
 
 // The real compositor: each piece is rendered by the ten-layer stack.
-class StackDocument : public lumora::StackCellRenderer {
+class StackDocument : public CountsEmptyNotices<lumora::StackCellRenderer> {
  public:
-  StackDocument() : StackCellRenderer(lumora::bench::TenLayerStack()) {}
-  void OnQueueEmpty() override {
-    std::lock_guard<std::mutex> lock(m_);
-    ++emptyNotices_;
-    cv_.notify_all();
-  }
-  int EmptyNotices() {
-    std::lock_guard<std::mutex> lock(m_);
-    return emptyNotices_;
-  }
-  void WaitForEmptyNotices(int count) {
-    std::unique_lock<std::mutex> lock(m_);
-    cv_.wait(lock, [&] { return emptyNotices_ >= count; });
-  }
-
- private:
-  std::mutex m_;
-  std::condition_variable cv_;
-  int emptyNotices_ = 0;
+  StackDocument() : CountsEmptyNotices(lumora::bench::TenLayerStack()) {}
 };
 static_assert(lumora::bench::kStackWidth == kWidth && lumora::bench::kStackHeight == kHeight);
 

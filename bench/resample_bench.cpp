@@ -4,24 +4,12 @@
 
 #include <cstdint>
 
+#include "bench/bench_image.h"
 #include "engine/Resample.h"
 
 namespace {
 
-// A 4000 x 3000 RGB picture with every byte touched (untouched zero pages
-// would all map one physical page) and no flat areas.
-WAPtr BenchImage() {
-  WAPtr wa = WAPtr::Adopt(NewWA(kWAType24, 4000, 3000, nullptr));
-  std::uint32_t seed = 12345;
-  for (int y = 0; y < wa->GetH(); ++y) {
-    std::uint8_t* row = wa->Row(y);
-    for (int i = 0; i < wa->GetBPLine(); ++i) {
-      seed = seed * 1664525u + 1013904223u;
-      row[i] = static_cast<std::uint8_t>(seed >> 24);
-    }
-  }
-  return wa;
-}
+WAPtr BenchImage() { return lumora::bench::NoiseImage(4000, 3000, 12345); }
 
 void Resample(benchmark::State& state, int width, int height, bool interpolate) {
   const WAPtr src = BenchImage();

@@ -4,20 +4,13 @@
 
 #include <cstdint>
 
+#include "bench/bench_image.h"
 #include "engine/Layer.h"
 
 namespace {
 
 void BM_Thumbnail(benchmark::State& state) {
-  WAPtr image = WAPtr::Adopt(NewWA(kWAType24, 6000, 4000, nullptr));
-  std::uint32_t seed = 2024;
-  for (int y = 0; y < image->GetH(); ++y) {
-    std::uint8_t* row = image->Row(y);
-    for (int i = 0; i < image->GetBPLine(); ++i) {
-      seed = seed * 1664525u + 1013904223u;
-      row[i] = static_cast<std::uint8_t>(seed >> 24);
-    }
-  }
+  const WAPtr image = lumora::bench::NoiseImage(6000, 4000, 2024);
   lumora::RefPtr<CLayer> layer =
       lumora::RefPtr<CLayer>::Adopt(new CLayer(image.get(), POINT{0, 0}, 0, nullptr, 0));
   WAPtr thumbnail = WAPtr::Adopt(NewWA(kWAType24, 60, 40, nullptr));

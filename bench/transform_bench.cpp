@@ -5,22 +5,12 @@
 
 #include <cstdint>
 
+#include "bench/bench_image.h"
 #include "select/Transform.h"
 
 namespace {
 
-WAPtr BenchImage() {
-  WAPtr wa = WAPtr::Adopt(NewWA(kWAType24, 4000, 3000, nullptr));
-  std::uint32_t seed = 12345;
-  for (int y = 0; y < wa->GetH(); ++y) {
-    std::uint8_t* row = wa->Row(y);
-    for (int i = 0; i < wa->GetBPLine(); ++i) {
-      seed = seed * 1664525u + 1013904223u;
-      row[i] = static_cast<std::uint8_t>(seed >> 24);
-    }
-  }
-  return wa;
-}
+WAPtr BenchImage() { return lumora::bench::NoiseImage(4000, 3000, 12345); }
 
 void Rotate(benchmark::State& state, double degrees) {
   const WAPtr src = BenchImage();

@@ -3,6 +3,33 @@
 
 #include <algorithm>
 
+namespace {
+
+// Gives a saved item the layers of its mode: its own copy (0, 3) or the
+// live stack (1, 2); a single copy (0), a run head (1) or a follower (2, 3).
+void PlaceSnapshot(CBackupItem& item, int mode, CLayersManager* copy, CLayersManager* live) {
+  switch (mode) {
+    case 0:
+      item.SetSnapshot(copy);
+      item.MakeSingleCopy();
+      break;
+    case 1:
+      item.SetSnapshot(live);
+      item.MakeRunHead();
+      break;
+    case 2:
+      item.SetSnapshot(live);
+      item.MakeFollower();
+      break;
+    default:
+      item.SetSnapshot(copy);
+      item.MakeFollower();
+      break;
+  }
+}
+
+}  // namespace
+
 CUndoManager::CUndoManager(int limit, lumora::SnapshotCopier* copier)
     : limit_(limit), copier_(copier != nullptr ? copier : &lumora::DefaultSnapshotCopier()) {}
 
@@ -57,25 +84,8 @@ bool CUndoManager::Push(const std::string& name, std::uint8_t* stateOwns, bool p
     if (mode == 2) mode = 1;
     if (mode == 3) mode = 0;
   }
-  switch (mode) {
-    case 0:
-      item->SetSnapshot(copy.get());
-      item->MakeSingleCopy();
-      *stateOwns = 1;
-      break;
-    case 1:
-      item->SetSnapshot(live);
-      item->MakeRunHead();
-      *stateOwns = 1;
-      break;
-    case 2:
-      item->MakeFollower();
-      break;
-    default:
-      item->SetSnapshot(copy.get());
-      item->MakeFollower();
-      break;
-  }
+  PlaceSnapshot(*item, mode, copy.get(), live);
+  if (mode == 0 || mode == 1) *stateOwns = 1;
   PushItem(undo_, std::move(item));
   // Mode 3: the live layers are about to change, so the whole run of the
   // saved state moves to the copy. Mode 2: the run shares the live stack.
@@ -89,6 +99,14 @@ bool CUndoManager::Push(const std::string& name, std::uint8_t* stateOwns, bool p
 
 // ---- Undo and redo ----
 
+bool CUndoManager::CopyAndRestore(CLayersManager* live, const CBackupItem& item,
+                                  CLayersManagerPtr* copy) const {
+  *copy = CopyOf(live);
+  if (!*copy) return false;
+  CLayersManager* from = item.GetSnapshot();
+  return from == nullptr || from == live || copier_->Restore(live, *from);
+}
+
 bool CUndoManager::Undo(HistoryFields* fields, Fragment** selection, CLayersManager* live,
                         bool* fullRefresh) {
   if (undo_.empty() || live == nullptr || fields == nullptr || selection == nullptr) return false;
@@ -99,12 +117,7 @@ bool CUndoManager::Undo(HistoryFields* fields, Fragment** selection, CLayersMana
   // The current layers are saved and the older ones restored before any
   // item changes, so a failure leaves everything as it was.
   CLayersManagerPtr copy;
-  if (copies) {
-    copy = CopyOf(live);
-    if (!copy) return false;
-    CLayersManager* from = undo_.back()->GetSnapshot();
-    if (from != nullptr && from != live && !copier_->Restore(live, *from)) return false;
-  }
+  if (copies && !CopyAndRestore(live, *undo_.back(), &copy)) return false;
   MakeRoom(redo_);
   const bool redoTopFollows = !redo_.empty() && redo_.back()->IsFollower();
   if (copies) {
@@ -145,32 +158,10 @@ bool CUndoManager::Redo(HistoryFields* fields, Fragment** selection, CLayersMana
   ItemPtr item = CBackupItem::Make(fields->name, fields->copySelection, *selection);
   if (!item) return false;
   CLayersManagerPtr copy;
-  if (copies) {
-    copy = CopyOf(live);
-    if (!copy) return false;
-    CLayersManager* from = redo_.back()->GetSnapshot();
-    if (from != nullptr && from != live && !copier_->Restore(live, *from)) return false;
-  }
+  if (copies && !CopyAndRestore(live, *redo_.back(), &copy)) return false;
   MakeRoom(undo_);
   Normalize(0);
-  switch (mode) {
-    case 0:
-      item->SetSnapshot(copy.get());
-      item->MakeSingleCopy();
-      break;
-    case 1:
-      item->SetSnapshot(live);
-      item->MakeRunHead();
-      break;
-    case 2:
-      item->SetSnapshot(live);
-      item->MakeFollower();
-      break;
-    default:
-      item->SetSnapshot(copy.get());
-      item->MakeFollower();
-      break;
-  }
+  PlaceSnapshot(*item, mode, copy.get(), live);
   PushItem(undo_, std::move(item));
   if (mode == 3) PointLastRunAt(copy.get(), false);
 

@@ -134,6 +134,10 @@ class CUndoManager {
   void Normalize(int start);
   // A fresh copy (one reference) of a snapshot; null when it cannot be made.
   CLayersManagerPtr CopyOf(const CLayersManager* stack) const;
+  // Copies the live layers into *copy, then puts the item's layers (if it
+  // holds others) into the live stack: false, with the live stack
+  // unchanged, when either fails.
+  bool CopyAndRestore(CLayersManager* live, const CBackupItem& item, CLayersManagerPtr* copy) const;
   // The last undo run (head first) and, with `alsoRedo`, the followers at
   // the top of the redo stack get the snapshot.
   void PointLastRunAt(CLayersManager* snapshot, bool alsoRedo);

@@ -8,26 +8,6 @@
 namespace lumora::detail {
 namespace {
 
-template <int Bpp>
-std::uint32_t Pack(const std::uint8_t* p) {
-  if constexpr (Bpp == 3) {
-    return static_cast<std::uint32_t>(p[2]) | static_cast<std::uint32_t>(p[1]) << 8 |
-           static_cast<std::uint32_t>(p[0]) << 16;
-  } else {
-    return p[0];
-  }
-}
-
-// Channel k of a packed result in memory order (0 blue, 1 green, 2 red).
-template <int Bpp>
-int Channel(std::uint32_t packed, int k) {
-  if constexpr (Bpp == 3) {
-    return static_cast<int>((packed >> (8 * (2 - k))) & 255u);
-  } else {
-    return static_cast<int>(packed & 255u);
-  }
-}
-
 // Limits the weight by the layer's own ranges (tables 0-3) and, where the
 // destination is covered, by the underlying ranges (tables 4-7).
 template <int Bpp>
@@ -68,23 +48,23 @@ void GenericSpan(const SpanSetup& setup, const SpanArgs& args) {
         !(setup.opacity != 0 && DissolveSample(rowSeed, args.x + i) <= setup.dissolveThreshold)) {
       continue;
     }
-    const std::uint32_t r = blend(Pack<Bpp>(s), Pack<Bpp>(d), setup.parameter);
+    const std::uint32_t r = blend(PackPixel<Bpp>(s), PackPixel<Bpp>(d), setup.parameter);
     if ((r & kBlendDropped) != 0) continue;
     if (setup.merge || c < 0 || c == 255) {
       for (int k = 0; k < Bpp; ++k)
-        d[k] = static_cast<std::uint8_t>((Channel<Bpp>(r, k) * a + d[k] * (255 - a)) / 255);
+        d[k] = static_cast<std::uint8_t>((PackedChannel<Bpp>(r, k) * a + d[k] * (255 - a)) / 255);
     } else if (c == 0) {
       for (int k = 0; k < Bpp; ++k) d[k] = s[k];
       args.coverage[i] = static_cast<std::uint8_t>(a);
     } else if (a == 255) {
       for (int k = 0; k < Bpp; ++k)
-        d[k] = static_cast<std::uint8_t>((Channel<Bpp>(r, k) * c + s[k] * (255 - c)) / 255);
+        d[k] = static_cast<std::uint8_t>((PackedChannel<Bpp>(r, k) * c + s[k] * (255 - c)) / 255);
       args.coverage[i] = 255;
     } else {
       const int t = 255 * c + a * (255 - c);
       for (int k = 0; k < Bpp; ++k) {
         d[k] = static_cast<std::uint8_t>(
-            (Channel<Bpp>(r, k) * c * a + d[k] * c * (255 - a) + s[k] * a * (255 - c)) / t);
+            (PackedChannel<Bpp>(r, k) * c * a + d[k] * c * (255 - a) + s[k] * a * (255 - c)) / t);
       }
       args.coverage[i] = static_cast<std::uint8_t>(t / 255);
     }

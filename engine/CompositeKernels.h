@@ -51,4 +51,27 @@ const SpanKernels* Avx2Kernels();
 // Exact x / 255 for 0 <= x <= 66298 (checked over that range by the tests).
 constexpr std::uint32_t Div255(std::uint32_t x) { return (x * 32897u) >> 23; }
 
+// A pixel of Bpp bytes (blue, green, red in memory) as a blend function
+// takes it: red in the low byte, blue in the third; a grey byte as it is.
+template <int Bpp>
+std::uint32_t PackPixel(const std::uint8_t* p) {
+  if constexpr (Bpp == 3) {
+    return static_cast<std::uint32_t>(p[2]) | static_cast<std::uint32_t>(p[1]) << 8 |
+           static_cast<std::uint32_t>(p[0]) << 16;
+  } else {
+    return p[0];
+  }
+}
+
+// Channel k of a packed blend result in memory order (0 blue, 1 green,
+// 2 red).
+template <int Bpp>
+int PackedChannel(std::uint32_t packed, int k) {
+  if constexpr (Bpp == 3) {
+    return static_cast<int>((packed >> (8 * (2 - k))) & 255u);
+  } else {
+    return static_cast<int>(packed & 255u);
+  }
+}
+
 }  // namespace lumora::detail

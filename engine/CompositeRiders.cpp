@@ -14,6 +14,8 @@ namespace {
 using lumora::BlendContext;
 using lumora::RiderRowRecord;
 using lumora::detail::kSpanChunk;
+using lumora::detail::PackedChannel;
+using lumora::detail::PackPixel;
 
 enum class PreMix { kPlain, kBlend, kWork };
 
@@ -31,25 +33,6 @@ void RiderPixel(const RiderRowRecord& rec, int i, std::uint8_t* out) {
   } else {
     const std::uint8_t v = rec.riderPixels[rec.riderBytesPerPixel * i];
     for (int k = 0; k < Bpp; ++k) out[k] = v;
-  }
-}
-
-template <int Bpp>
-std::uint32_t Pack(const std::uint8_t* p) {
-  if constexpr (Bpp == 3) {
-    return static_cast<std::uint32_t>(p[2]) | static_cast<std::uint32_t>(p[1]) << 8 |
-           static_cast<std::uint32_t>(p[0]) << 16;
-  } else {
-    return p[0];
-  }
-}
-
-template <int Bpp>
-int Channel(std::uint32_t packed, int k) {
-  if constexpr (Bpp == 3) {
-    return static_cast<int>((packed >> (8 * (2 - k))) & 255u);
-  } else {
-    return static_cast<int>(packed & 255u);
   }
 }
 
@@ -106,24 +89,26 @@ void BlendMix(const RiderRowRecord& rec, const RiderSetup& rider, int i, std::ui
   }
   std::uint8_t s[3];
   RiderPixel<Bpp>(rec, i, s);
-  const std::uint32_t r = rider.mode.function(Pack<Bpp>(s), Pack<Bpp>(pixel), rider.parameter);
+  const std::uint32_t r =
+      rider.mode.function(PackPixel<Bpp>(s), PackPixel<Bpp>(pixel), rider.parameter);
   if ((r & lumora::kBlendDropped) != 0) return;
   const int c = weight;
   if (c == 255) {
     for (int k = 0; k < Bpp; ++k)
-      pixel[k] = static_cast<std::uint8_t>(Div255(Channel<Bpp>(r, k) * a + pixel[k] * (255 - a)));
+      pixel[k] =
+          static_cast<std::uint8_t>(Div255(PackedChannel<Bpp>(r, k) * a + pixel[k] * (255 - a)));
   } else if (c == 0) {
     for (int k = 0; k < Bpp; ++k) pixel[k] = s[k];
     weight = a;
   } else if (a == 255) {
     for (int k = 0; k < Bpp; ++k)
-      pixel[k] = static_cast<std::uint8_t>(Div255(Channel<Bpp>(r, k) * c + s[k] * (255 - c)));
+      pixel[k] = static_cast<std::uint8_t>(Div255(PackedChannel<Bpp>(r, k) * c + s[k] * (255 - c)));
     weight = 255;
   } else {
     const int t = 255 * c + a * (255 - c);
     for (int k = 0; k < Bpp; ++k) {
       pixel[k] = static_cast<std::uint8_t>(
-          (Channel<Bpp>(r, k) * c * a + pixel[k] * c * (255 - a) + s[k] * a * (255 - c)) / t);
+          (PackedChannel<Bpp>(r, k) * c * a + pixel[k] * c * (255 - a) + s[k] * a * (255 - c)) / t);
     }
     weight = Div255(t);
   }

@@ -5,12 +5,12 @@
 
 #include "platform/rect.h"
 
+using lumora::IsLayerType;
+
 namespace {
 
 // Ids are never reused within a run; copies share their source's.
 std::atomic<std::uint64_t> gLastUniqueId{0};
-
-bool IsLayerType(int type) { return type == kWAType8Grey || type == kWAType24; }
 
 }  // namespace
 

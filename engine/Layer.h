@@ -52,6 +52,9 @@ inline constexpr std::uint8_t kMaskAttached = 1u;  // set whenever a mask is att
 inline constexpr std::uint8_t kMaskDisabled = 2u;
 inline constexpr std::uint8_t kMaskInvert = 4u;  // invert when the mask is baked in
 
+// The image types a layer can have: 8-bit grey and 24-bit colour.
+inline bool IsLayerType(int type) { return type == kWAType8Grey || type == kWAType24; }
+
 // Which family of drawing operations draws a layer, by its image type.
 enum class LayerDrawEntries : int { kNone = 0, kGrey = 8, kColour = 16 };
 

@@ -71,6 +71,12 @@ std::vector<CLayer*> CLayersManager::GroupBases() const {
   return bases;
 }
 
+int CLayersManager::GroupEnd(int index) const {
+  int end = index + 1;
+  while (end < GetLayerCount() && layers_[static_cast<std::size_t>(end)]->GetGrouped() != 0) ++end;
+  return end;
+}
+
 void CLayersManager::DropCopiesOfLostBases(const std::vector<CLayer*>& formerBases) {
   // The saved copies of a base hold its group drawn in; once the group is
   // gone they would go on showing it.
@@ -150,9 +156,8 @@ void CLayersManager::UngroupLayer(CLayer* layer) {
     layer->ReleaseSavedCopies();
   }
   layer->SetGrouped(0);
-  for (int i = index + 1; i < GetLayerCount() && layers_[i]->GetGrouped() != 0; ++i) {
-    layers_[static_cast<std::size_t>(i)]->SetGrouped(0);
-  }
+  const int end = GroupEnd(index);
+  for (int i = index + 1; i < end; ++i) layers_[static_cast<std::size_t>(i)]->SetGrouped(0);
   DropCopiesOfLostBases(bases);
 }
 
@@ -195,40 +200,28 @@ void CLayersManager::UnlinkLayer(CLayer* layer) {
 
 // ---- Arrange ----
 
-unsigned CLayersManager::BringToFront(CLayer* layer) {
+unsigned CLayersManager::MoveToEnd(CLayer* layer, bool toTop) {
   if (layer == nullptr) return 16;
   DocumentLockScope lock(document_);
   const int index = IndexOf(layer);
   if (index < 0) return 16;
   const std::vector<CLayer*> bases = GroupBases();
   // A base takes its members along.
-  int end = index + 1;
-  if (layer->GetGrouped() == 0) {
-    while (end < GetLayerCount() && layers_[static_cast<std::size_t>(end)]->GetGrouped() != 0)
-      ++end;
+  const auto first = layers_.begin() + index;
+  const auto last = layers_.begin() + (layer->GetGrouped() == 0 ? GroupEnd(index) : index + 1);
+  if (toTop) {
+    std::rotate(first, last, layers_.end());
+  } else {
+    std::rotate(layers_.begin(), first, last);
   }
-  std::rotate(layers_.begin() + index, layers_.begin() + end, layers_.end());
   layer->SetGrouped(0);
   DropCopiesOfLostBases(bases);
   return 0;
 }
 
-unsigned CLayersManager::SendToBack(CLayer* layer) {
-  if (layer == nullptr) return 16;
-  DocumentLockScope lock(document_);
-  const int index = IndexOf(layer);
-  if (index < 0) return 16;
-  const std::vector<CLayer*> bases = GroupBases();
-  int end = index + 1;
-  if (layer->GetGrouped() == 0) {
-    while (end < GetLayerCount() && layers_[static_cast<std::size_t>(end)]->GetGrouped() != 0)
-      ++end;
-  }
-  std::rotate(layers_.begin(), layers_.begin() + index, layers_.begin() + end);
-  layer->SetGrouped(0);
-  DropCopiesOfLostBases(bases);
-  return 0;
-}
+unsigned CLayersManager::BringToFront(CLayer* layer) { return MoveToEnd(layer, true); }
+
+unsigned CLayersManager::SendToBack(CLayer* layer) { return MoveToEnd(layer, false); }
 
 unsigned CLayersManager::BringForward(CLayer* layer) {
   if (layer == nullptr) return 16;
@@ -264,9 +257,7 @@ unsigned CLayersManager::SendBackward(CLayer* layer) {
   if (layer->GetGrouped() == 0 && above != nullptr && above->GetGrouped() != 0) {
     // A base and its members stay together; the layer below moves above
     // them and the base takes its grouped flag.
-    int end = index + 1;
-    while (end < GetLayerCount() && layers_[static_cast<std::size_t>(end)]->GetGrouped() != 0)
-      ++end;
+    const int end = GroupEnd(index);
     const int belowGrouped = below->GetGrouped();
     std::rotate(layers_.begin() + index - 1, layers_.begin() + index, layers_.begin() + end);
     layer->SetGrouped(belowGrouped);

@@ -7,15 +7,9 @@
 #include "engine/Layer.h"
 #include "platform/rect.h"
 
+using lumora::IsLayerType;
+
 namespace {
-
-bool IsLayerType(int type) { return type == kWAType8Grey || type == kWAType24; }
-
-void SetPackedResolution(VrWA2000::WA* buffer, std::uint32_t packed) {
-  if (buffer == nullptr) return;
-  buffer->SetXRes(static_cast<int>(packed & 0xFFFFu));
-  buffer->SetYRes(static_cast<int>(packed >> 16));
-}
 
 // An 8-bit buffer of the layer's size: zero-filled (the library clears
 // every new buffer), or all 255.
@@ -78,9 +72,7 @@ void CLayer::ChooseBlendFunction() {
 }
 
 std::uint32_t CLayer::ImageResolution() const {
-  if (!image_) return 0x00600060u;
-  return static_cast<std::uint32_t>(image_->GetXRes() & 0xFFFF) |
-         static_cast<std::uint32_t>(image_->GetYRes() & 0xFFFF) << 16;
+  return image_ ? PackedResolution(*image_) : 0x00600060u;
 }
 
 // ---- Image ----

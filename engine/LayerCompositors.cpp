@@ -222,20 +222,7 @@ int DrawHighlight(CLayer& layer, const DrawArgs& args, const MaskHighlight& high
 
 // ---- The members ----
 
-namespace {
-
-using lumora::detail::DrawArgs;
-
-DrawArgs Args(VrWA2000::WA* dst, VrWA2000::WA* cov, const RECT& rect, CLayer* rider) {
-  DrawArgs args;
-  args.dst = dst;
-  args.cov = cov;
-  args.rect = rect;
-  args.rider = rider;
-  return args;
-}
-
-}  // namespace
+using lumora::detail::MemberArgs;
 
 void CLayer::EnsureDrawEntries() {
   if (drawEntries_ == lumora::LayerDrawEntries::kNone && image_) SetDrawEntries(image_->GetType());
@@ -246,29 +233,35 @@ void CLayer::EnsureBlendFunction() {
 }
 
 int CLayer::Composite24(VrWA2000::WA* dst, VrWA2000::WA* cov, const RECT* rect, CLayer* rider) {
-  return rect != nullptr ? lumora::detail::CompositeT<3>(*this, Args(dst, cov, *rect, rider)) : 0;
+  return rect != nullptr ? lumora::detail::CompositeT<3>(*this, MemberArgs(dst, cov, *rect, rider))
+                         : 0;
 }
 int CLayer::Composite8(VrWA2000::WA* dst, VrWA2000::WA* cov, const RECT* rect, CLayer* rider) {
-  return rect != nullptr ? lumora::detail::CompositeT<1>(*this, Args(dst, cov, *rect, rider)) : 0;
+  return rect != nullptr ? lumora::detail::CompositeT<1>(*this, MemberArgs(dst, cov, *rect, rider))
+                         : 0;
 }
 int CLayer::CompositeRect24(VrWA2000::WA* dst, VrWA2000::WA* cov, const RECT* rect) {
-  return rect != nullptr ? lumora::detail::CompositeRectT<3>(*this, Args(dst, cov, *rect, nullptr))
-                         : 0;
+  return rect != nullptr
+             ? lumora::detail::CompositeRectT<3>(*this, MemberArgs(dst, cov, *rect, nullptr))
+             : 0;
 }
 int CLayer::CompositeRect8(VrWA2000::WA* dst, VrWA2000::WA* cov, const RECT* rect) {
-  return rect != nullptr ? lumora::detail::CompositeRectT<1>(*this, Args(dst, cov, *rect, nullptr))
-                         : 0;
+  return rect != nullptr
+             ? lumora::detail::CompositeRectT<1>(*this, MemberArgs(dst, cov, *rect, nullptr))
+             : 0;
 }
 int CLayer::Composite(VrWA2000::WA* dst, VrWA2000::WA* cov, const RECT* rect, CLayer* rider) {
-  return rect != nullptr ? lumora::detail::DrawComposite(*this, Args(dst, cov, *rect, rider)) : 0;
+  return rect != nullptr ? lumora::detail::DrawComposite(*this, MemberArgs(dst, cov, *rect, rider))
+                         : 0;
 }
 int CLayer::CompositeRect(VrWA2000::WA* dst, VrWA2000::WA* cov, const RECT* rect) {
-  return rect != nullptr ? lumora::detail::DrawCompositeRect(*this, Args(dst, cov, *rect, nullptr))
-                         : 0;
+  return rect != nullptr
+             ? lumora::detail::DrawCompositeRect(*this, MemberArgs(dst, cov, *rect, nullptr))
+             : 0;
 }
 int CLayer::CompositeHighlight(VrWA2000::WA* dst, VrWA2000::WA* cov, const RECT* rect,
                                CLayer* rider, const lumora::MaskHighlight& highlight) {
   return rect != nullptr
-             ? lumora::detail::DrawHighlight(*this, Args(dst, cov, *rect, rider), highlight)
+             ? lumora::detail::DrawHighlight(*this, MemberArgs(dst, cov, *rect, rider), highlight)
              : 0;
 }

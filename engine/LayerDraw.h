@@ -18,6 +18,16 @@ struct DrawArgs {
   bool views = true;        // hide-layer-channels shows the mask alone
 };
 
+// The request of a public member: drawn where the layer lies, no shift.
+inline DrawArgs MemberArgs(VrWA2000::WA* dst, VrWA2000::WA* cov, const RECT& rect, CLayer* rider) {
+  DrawArgs args;
+  args.dst = dst;
+  args.cov = cov;
+  args.rect = rect;
+  args.rider = rider;
+  return args;
+}
+
 // The render, rectangle and highlight entries, 24 or 8 bits by the layer's
 // image type; other types draw nothing.
 int DrawComposite(CLayer& layer, const DrawArgs& args);

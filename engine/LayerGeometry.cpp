@@ -13,13 +13,6 @@
 namespace lumora {
 namespace {
 
-bool IsLayerType(int type) { return type == kWAType8Grey || type == kWAType24; }
-
-std::uint32_t PackedResolution(const VrWA2000::WA* image) {
-  return static_cast<std::uint32_t>(image->GetXRes() & 0xFFFF) |
-         static_cast<std::uint32_t>(image->GetYRes() & 0xFFFF) << 16;
-}
-
 // The layer's state as a change: what SwapIn gives back.
 LayerChange Snapshot(const CLayer& layer) {
   LayerChange c;
@@ -208,7 +201,7 @@ CropOutcome BuildCrop(const CLayer& layer, const RECT& crop, int fill1, int fill
 
 void SwapIn(CLayer* layer, LayerChange* change) {
   LayerChange former = Snapshot(*layer);
-  const std::uint32_t resolution = PackedResolution(former.image.get());
+  const std::uint32_t resolution = PackedResolution(*former.image);
   layer->SetRect(change->rect);
   layer->SetImage(change->image.get());
   layer->SetMask(change->mask.get());

@@ -86,30 +86,20 @@ bool ScaledRect(const RECT& r, std::int64_t w, std::int64_t h, std::int64_t nw, 
   return true;
 }
 
-// The stack's size and composite pair, reached by the members below.
-struct SizeFields {
-  int& width;
-  int& height;
-  WAPtr& image;
-  WAPtr& coverage;
-};
+}  // namespace
 
-// The composites follow the new size; on failure the old size and the old
-// composite pair (with their pixels) come back.
-int TakeSize(CLayersManager& stack, SizeFields fields, int width, int height) {
-  const int oldWidth = fields.width, oldHeight = fields.height;
-  WAPtr oldImage = fields.image, oldCoverage = fields.coverage;
-  const int code = stack.SetImageSize(width, height, 0, 0);
+int CLayersManager::TakeImageSize(int width, int height) {
+  const int oldWidth = width_, oldHeight = height_;
+  WAPtr oldImage = compositeImage_, oldCoverage = compositeCoverage_;
+  const int code = SetImageSize(width, height, 0, 0);
   if (code != lumora::kLayerOk) {
-    fields.width = oldWidth;
-    fields.height = oldHeight;
-    fields.image = oldImage;
-    fields.coverage = oldCoverage;
+    width_ = oldWidth;
+    height_ = oldHeight;
+    compositeImage_ = oldImage;
+    compositeCoverage_ = oldCoverage;
   }
   return code;
 }
-
-}  // namespace
 
 int CLayersManager::GetTotalRows(int withMasks) const {
   std::int64_t rows = 0;
@@ -124,20 +114,17 @@ int CLayersManager::GetTotalRows(int withMasks) const {
 
 int CLayersManager::ResizeCanvas(const RECT& canvas) {
   lumora::DocumentLockScope lock(document_);
-  const SizeFields fields{width_, height_, compositeImage_, compositeCoverage_};
   Plan plan;
   for (CLayer* layer : layers_) plan.moves.emplace_back(layer, POINT{-canvas.left, -canvas.top});
   const std::int64_t w = std::int64_t{canvas.right} - canvas.left;
   const std::int64_t h = std::int64_t{canvas.bottom} - canvas.top;
   if (w <= 0 || h <= 0 || !FitsLong(w) || !FitsLong(h)) return lumora::kLayerNoComposite;
-  return Commit(plan,
-                [&] { return TakeSize(*this, fields, static_cast<int>(w), static_cast<int>(h)); });
+  return Commit(plan, [&] { return TakeImageSize(static_cast<int>(w), static_cast<int>(h)); });
 }
 
 int CLayersManager::CropImage(const RECT& crop, int fill1, int fill2, int fill3) {
   if (lumora::RectIsEmpty(crop) || lumora::RectsEqual(crop, RECT{0, 0, width_, height_})) return 0;
   lumora::DocumentLockScope lock(document_);
-  const SizeFields fields{width_, height_, compositeImage_, compositeCoverage_};
   Plan plan;
   try {
     for (CLayer* layer : layers_) {
@@ -152,9 +139,8 @@ int CLayersManager::CropImage(const RECT& crop, int fill1, int fill2, int fill3)
   } catch (const std::bad_alloc&) {
     return 0;
   }
-  const int code = Commit(plan, [&] {
-    return TakeSize(*this, fields, lumora::RectWidth(crop), lumora::RectHeight(crop));
-  });
+  const int code = Commit(
+      plan, [&] { return TakeImageSize(lumora::RectWidth(crop), lumora::RectHeight(crop)); });
   return code == lumora::kLayerOk ? 1 : 0;
 }
 
@@ -163,7 +149,6 @@ int CLayersManager::ResizeImage(SIZE size) {
   if (size.cx == width_ && size.cy == height_) return 1;
   if (width_ <= 0 || height_ <= 0) return 0;
   lumora::DocumentLockScope lock(document_);
-  const SizeFields fields{width_, height_, compositeImage_, compositeCoverage_};
   const std::int64_t total = std::int64_t{GetTotalRows(1)} * size.cy / height_;
   int position = 0;
   const lumora::LayerProgress progress{ProgressCallback, ClampToInt(total), &position};
@@ -182,13 +167,12 @@ int CLayersManager::ResizeImage(SIZE size) {
   } catch (const std::bad_alloc&) {
     return 0;
   }
-  const int code = Commit(plan, [&] { return TakeSize(*this, fields, size.cx, size.cy); });
+  const int code = Commit(plan, [&] { return TakeImageSize(size.cx, size.cy); });
   return code == lumora::kLayerOk ? 1 : 0;
 }
 
 int CLayersManager::RotateImage(double angle, int inRadians) {
   lumora::DocumentLockScope lock(document_);
-  const SizeFields fields{width_, height_, compositeImage_, compositeCoverage_};
   const POINT centre{width_ / 2, height_ / 2};
   RECT bounds;
   GetRotatedCorners(&bounds, RECT{0, 0, width_, height_}, centre.x, centre.y, angle, inRadians);
@@ -216,9 +200,8 @@ int CLayersManager::RotateImage(double angle, int inRadians) {
   } catch (const std::bad_alloc&) {
     return 0;
   }
-  const int code = Commit(plan, [&] {
-    return TakeSize(*this, fields, lumora::RectWidth(bounds), lumora::RectHeight(bounds));
-  });
+  const int code = Commit(
+      plan, [&] { return TakeImageSize(lumora::RectWidth(bounds), lumora::RectHeight(bounds)); });
   return code == lumora::kLayerOk ? 1 : 0;
 }
 

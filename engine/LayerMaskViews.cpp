@@ -273,61 +273,51 @@ template int CompositeHighlightT<1>(CLayer&, const DrawArgs&, const MaskHighligh
 
 // ---- The members ----
 
-namespace {
-
-lumora::detail::DrawArgs Args(VrWA2000::WA* dst, VrWA2000::WA* cov, const RECT& rect,
-                              CLayer* rider) {
-  lumora::detail::DrawArgs args;
-  args.dst = dst;
-  args.cov = cov;
-  args.rect = rect;
-  args.rider = rider;
-  return args;
-}
-
-}  // namespace
+using lumora::detail::MemberArgs;
 
 int CLayer::DrawMaskOnly24(VrWA2000::WA* dst, VrWA2000::WA* cov, const RECT* rect) {
-  return rect != nullptr ? lumora::detail::DrawMaskOnlyT<3>(*this, Args(dst, cov, *rect, nullptr))
-                         : 0;
+  return rect != nullptr
+             ? lumora::detail::DrawMaskOnlyT<3>(*this, MemberArgs(dst, cov, *rect, nullptr))
+             : 0;
 }
 int CLayer::DrawMaskOnly8(VrWA2000::WA* dst, VrWA2000::WA* cov, const RECT* rect) {
-  return rect != nullptr ? lumora::detail::DrawMaskOnlyT<1>(*this, Args(dst, cov, *rect, nullptr))
-                         : 0;
+  return rect != nullptr
+             ? lumora::detail::DrawMaskOnlyT<1>(*this, MemberArgs(dst, cov, *rect, nullptr))
+             : 0;
 }
 int CLayer::DrawMaskOnlyRider24(VrWA2000::WA* dst, VrWA2000::WA* cov, const RECT* rect,
                                 CLayer* rider) {
   return rect != nullptr
-             ? lumora::detail::DrawMaskOnlyRiderT<3>(*this, Args(dst, cov, *rect, rider))
+             ? lumora::detail::DrawMaskOnlyRiderT<3>(*this, MemberArgs(dst, cov, *rect, rider))
              : 0;
 }
 int CLayer::DrawMaskOnlyRider8(VrWA2000::WA* dst, VrWA2000::WA* cov, const RECT* rect,
                                CLayer* rider) {
   return rect != nullptr
-             ? lumora::detail::DrawMaskOnlyRiderT<1>(*this, Args(dst, cov, *rect, rider))
+             ? lumora::detail::DrawMaskOnlyRiderT<1>(*this, MemberArgs(dst, cov, *rect, rider))
              : 0;
 }
 int CLayer::DrawMaskHighlight24(VrWA2000::WA* dst, VrWA2000::WA* cov, const RECT* rect,
                                 const lumora::MaskHighlight& highlight) {
   return rect != nullptr ? lumora::detail::DrawMaskHighlightT<3>(
-                               *this, Args(dst, cov, *rect, nullptr), highlight)
+                               *this, MemberArgs(dst, cov, *rect, nullptr), highlight)
                          : 0;
 }
 int CLayer::DrawMaskHighlight8(VrWA2000::WA* dst, VrWA2000::WA* cov, const RECT* rect,
                                const lumora::MaskHighlight& highlight) {
   return rect != nullptr ? lumora::detail::DrawMaskHighlightT<1>(
-                               *this, Args(dst, cov, *rect, nullptr), highlight)
+                               *this, MemberArgs(dst, cov, *rect, nullptr), highlight)
                          : 0;
 }
 int CLayer::CompositeHighlight24(VrWA2000::WA* dst, VrWA2000::WA* cov, const RECT* rect,
                                  CLayer* rider, const lumora::MaskHighlight& highlight) {
   return rect != nullptr ? lumora::detail::CompositeHighlightT<3>(
-                               *this, Args(dst, cov, *rect, rider), highlight)
+                               *this, MemberArgs(dst, cov, *rect, rider), highlight)
                          : 0;
 }
 int CLayer::CompositeHighlight8(VrWA2000::WA* dst, VrWA2000::WA* cov, const RECT* rect,
                                 CLayer* rider, const lumora::MaskHighlight& highlight) {
   return rect != nullptr ? lumora::detail::CompositeHighlightT<1>(
-                               *this, Args(dst, cov, *rect, rider), highlight)
+                               *this, MemberArgs(dst, cov, *rect, rider), highlight)
                          : 0;
 }

@@ -13,17 +13,7 @@
 #include "platform/rect.h"
 
 using lumora::DocumentLockScope;
-
-namespace {
-
-bool IsLayerType(int type) { return type == kWAType8Grey || type == kWAType24; }
-
-std::uint32_t PackedResolution(const VrWA2000::WA& image) {
-  return static_cast<std::uint32_t>(image.GetXRes() & 0xFFFF) |
-         static_cast<std::uint32_t>(image.GetYRes() & 0xFFFF) << 16;
-}
-
-}  // namespace
+using lumora::IsLayerType;
 
 // ---- Construction ----
 
@@ -60,8 +50,7 @@ CLayersManager::CLayersManager(int type, lumora::DocumentLock* document, int wid
     throw layer_error();
   }
   const WAPtr image = WAPtr::Adopt(made);
-  image->SetXRes(static_cast<int>(resolution & 0xFFFFu));
-  image->SetYRes(static_cast<int>(resolution >> 16));
+  SetPackedResolution(image.get(), resolution);
   if (AddLayerFromImage(image.get(), POINT{0, 0}, 1) != lumora::kLayerOk) {
     ReleaseAllLayers();
     throw layer_err_params();
@@ -380,11 +369,8 @@ int CLayersManager::SetImageSize(int width, int height, int changeType, int type
 void CLayersManager::SetResolution(std::uint32_t packed) {
   DocumentLockScope lock(document_);
   resolution_ = packed;
-  for (VrWA2000::WA* buffer : {compositeImage_.get(), compositeCoverage_.get()}) {
-    if (buffer == nullptr) continue;
-    buffer->SetXRes(static_cast<int>(packed & 0xFFFFu));
-    buffer->SetYRes(static_cast<int>(packed >> 16));
-  }
+  SetPackedResolution(compositeImage_.get(), packed);
+  SetPackedResolution(compositeCoverage_.get(), packed);
   for (CLayer* layer : layers_) layer->SetResolution(packed);
 }
 

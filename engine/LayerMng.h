@@ -343,8 +343,16 @@ class CLayersManager : public refCount {
   // list or the grouped flags, a former base that lost its group drops the
   // saved copies its group was drawn into.
   std::vector<CLayer*> GroupBases() const;
+  // One past the run of grouped layers directly above `index`: a base's
+  // members end there.
+  int GroupEnd(int index) const;
+  // BringToFront (toTop) and SendToBack.
+  unsigned MoveToEnd(CLayer* layer, bool toTop);
   void DropCopiesOfLostBases(const std::vector<CLayer*>& formerBases);
   void RebuildPatternDib();
+  // SetImageSize for the whole-image geometry: on failure the old size and
+  // the old composite pair (with their pixels) come back.
+  int TakeImageSize(int width, int height);
   unsigned Align(CLayer* reference, int edge);
   unsigned Distribute(CLayer* reference, int edge);
   void RenderInto(VrWA2000::WA* image, VrWA2000::WA* coverage, const RECT& rect, bool views);

@@ -11,6 +11,7 @@
 #include "engine/LayerMng.h"
 
 using lumora::DocumentLockScope;
+using lumora::IsLayerType;
 using lumora::detail::DrawArgs;
 
 namespace lumora {
@@ -25,14 +26,6 @@ void SetPatternDibLoader(PatternDibLoader loader) { gPatternDibLoader.store(load
 }  // namespace lumora
 
 namespace {
-
-bool IsLayerType(int type) { return type == kWAType8Grey || type == kWAType24; }
-
-void SetPackedResolution(VrWA2000::WA* buffer, std::uint32_t packed) {
-  if (buffer == nullptr) return;
-  buffer->SetXRes(static_cast<int>(packed & 0xFFFFu));
-  buffer->SetYRes(static_cast<int>(packed >> 16));
-}
 
 bool SameShape(const VrWA2000::WA& a, const VrWA2000::WA& b) {
   return a.GetType() == b.GetType() && a.GetW() == b.GetW() && a.GetH() == b.GetH();

@@ -48,11 +48,6 @@ std::uint8_t Combine(int m, int f) {
   return static_cast<std::uint8_t>(m * f / 255);
 }
 
-std::uint32_t PackedResolution(const VrWA2000::WA* image) {
-  return static_cast<std::uint32_t>(image->GetXRes() & 0xFFFF) |
-         static_cast<std::uint32_t>(image->GetYRes() & 0xFFFF) << 16;
-}
-
 }  // namespace
 
 CLayer* CLayer::CreateLayerFromSelection(Fragment* fragment, int cut) {
@@ -108,6 +103,6 @@ CLayer* CLayer::CreateLayerFromSelection(Fragment* fragment, int cut) {
       }
     }
   }
-  layer->SetResolution(PackedResolution(image_.get()));
+  layer->SetResolution(PackedResolution(*image_));
   return layer.Detach();
 }

@@ -308,10 +308,7 @@ WAPtr ReadLayeredFileComposite(lumora::StreamFile& file) {
     in.Seek(header.sectionEnd);
     bool cancelled = false;
     WAPtr image = lumora::ReadMergedImage(in, header, stack->GetChannelCount(), false, &cancelled);
-    if (image) {
-      image->SetXRes(static_cast<int>(stack->GetResolution() & 0xFFFF));
-      image->SetYRes(static_cast<int>(stack->GetResolution() >> 16));
-    }
+    SetPackedResolution(image.get(), stack->GetResolution());
     return image;
   } catch (const layer_error&) {
     return {};

@@ -112,63 +112,64 @@ std::uint32_t PackBits(const std::uint8_t* source, std::uint8_t* destination, st
   return static_cast<std::uint32_t>(out - destination);
 }
 
-void UnpackBitsPadded(std::uint8_t* destination, const std::uint8_t* source, std::uint32_t packedLength,
-                      std::uint32_t outCount) {
+namespace {
+
+constexpr const char* kShortRow = "a packed row of the file is too short";
+
+// The decoding loop of both entries. Padded copies and fills in whole
+// 16-byte blocks: the padding takes what lies beyond the run.
+template <bool Padded>
+void Unpack(std::uint8_t* destination, const std::uint8_t* source, std::uint32_t packedLength,
+            std::uint32_t outCount) {
   const std::uint8_t* in = source;
   const std::uint8_t* const inEnd = source + packedLength;
   std::uint8_t* out = destination;
   std::uint8_t* const outEnd = destination + outCount;
   while (out < outEnd) {
-    if (in >= inEnd) throw layer_err_fread("a packed row of the file is too short");
+    if (in >= inEnd) throw layer_err_fread(kShortRow);
     const std::uint32_t n = *in++;
     if (n < 128) {
-      const std::uint32_t take = std::min<std::uint32_t>(n + 1, static_cast<std::uint32_t>(outEnd - out));
-      if (static_cast<std::uint32_t>(inEnd - in) < take) {
-        throw layer_err_fread("a packed row of the file is too short");
-      }
-      // Whole 16-byte blocks: the padding takes what lies beyond the run.
-      for (std::uint32_t i = 0; i < take; i += 16) {
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
-                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i)));
+      // Only the bytes still needed must be there: decoding ends with them.
+      const std::uint32_t take =
+          std::min<std::uint32_t>(n + 1, static_cast<std::uint32_t>(outEnd - out));
+      if (static_cast<std::uint32_t>(inEnd - in) < take) throw layer_err_fread(kShortRow);
+      if constexpr (Padded) {
+        for (std::uint32_t i = 0; i < take; i += 16) {
+          _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
+                           _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i)));
+        }
+      } else {
+        std::memcpy(out, in, take);
       }
       out += take;
       in += take;
     } else if (n > 128) {
-      if (in >= inEnd) throw layer_err_fread("a packed row of the file is too short");
-      const std::uint32_t take = std::min<std::uint32_t>(257 - n, static_cast<std::uint32_t>(outEnd - out));
-      const __m128i value = _mm_set1_epi8(static_cast<char>(*in++));
-      for (std::uint32_t i = 0; i < take; i += 16) _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), value);
+      if (in >= inEnd) throw layer_err_fread(kShortRow);
+      const std::uint32_t take =
+          std::min<std::uint32_t>(257 - n, static_cast<std::uint32_t>(outEnd - out));
+      if constexpr (Padded) {
+        const __m128i value = _mm_set1_epi8(static_cast<char>(*in++));
+        for (std::uint32_t i = 0; i < take; i += 16) {
+          _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), value);
+        }
+      } else {
+        std::memset(out, *in++, take);
+      }
       out += take;
     }
   }
 }
 
+}  // namespace
+
+void UnpackBitsPadded(std::uint8_t* destination, const std::uint8_t* source,
+                      std::uint32_t packedLength, std::uint32_t outCount) {
+  Unpack<true>(destination, source, packedLength, outCount);
+}
+
 void UnpackBits(std::uint8_t* destination, const std::uint8_t* source, std::uint32_t packedLength,
                 std::uint32_t outCount) {
-  const std::uint8_t* in = source;
-  const std::uint8_t* const inEnd = source + packedLength;
-  std::uint8_t* out = destination;
-  std::uint8_t* const outEnd = destination + outCount;
-  while (out < outEnd) {
-    if (in >= inEnd) throw layer_err_fread("a packed row of the file is too short");
-    const std::uint32_t n = *in++;
-    if (n < 128) {
-      // Only the bytes still needed must be there: decoding ends with them.
-      const std::uint32_t take = std::min<std::uint32_t>(n + 1, static_cast<std::uint32_t>(outEnd - out));
-      if (static_cast<std::uint32_t>(inEnd - in) < take) {
-        throw layer_err_fread("a packed row of the file is too short");
-      }
-      std::memcpy(out, in, take);
-      out += take;
-      in += take;
-    } else if (n > 128) {
-      if (in >= inEnd) throw layer_err_fread("a packed row of the file is too short");
-      const std::uint32_t len = 257 - n;
-      const std::uint32_t take = std::min<std::uint32_t>(len, static_cast<std::uint32_t>(outEnd - out));
-      std::memset(out, *in++, take);
-      out += take;
-    }
-  }
+  Unpack<false>(destination, source, packedLength, outCount);
 }
 
 void SwapShortBytes(void* p) {

@@ -63,9 +63,7 @@ void ReadGlobalLayerMask(LayeredReader& in, CLayersManager& stack) {
 
 std::uint32_t PackedResolutionOf(const CLayer& layer) {
   const VrWA2000::WA* image = layer.PeekImage();
-  if (image == nullptr) return 0x00600060u;
-  return static_cast<std::uint32_t>(image->GetXRes() & 0xFFFF) |
-         static_cast<std::uint32_t>(image->GetYRes() & 0xFFFF) << 16;
+  return image != nullptr ? PackedResolution(*image) : 0x00600060u;
 }
 
 // The layers offered to layer reference streams, each holding a reference.

@@ -469,30 +469,33 @@ bool StretchNearest(WA* dst, const RECT& rect, const WA* source) {
 
 }  // namespace lumora::scaled
 
-int BoxAverage24(const ReadWA::Access* access, int sx, int sy, int width, int height, int kx,
-                 int ky, int channel) {
+namespace {
+
+// The mean of byte `channel` of Bpp-byte pixels over the kx x ky box
+// centred on (sx, sy); positions outside the image repeat its edge pixels.
+template <int Bpp>
+int BoxAverage(const ReadWA::Access* access, int sx, int sy, int width, int height, int kx, int ky,
+               int channel) {
   std::uint64_t sum = 0;
   for (std::int64_t y = std::int64_t{sy} - ky / 2; y <= std::int64_t{sy} + ky / 2; ++y) {
     const std::uint8_t* row =
         access->GetRow(static_cast<int>(std::clamp<std::int64_t>(y, 0, height - 1)));
     if (row == nullptr) continue;
     for (std::int64_t x = std::int64_t{sx} - kx / 2; x <= std::int64_t{sx} + kx / 2; ++x) {
-      sum += row[std::clamp<std::int64_t>(x, 0, width - 1) * 3 + channel];
+      sum += row[std::clamp<std::int64_t>(x, 0, width - 1) * Bpp + channel];
     }
   }
   return static_cast<int>(sum / std::max<std::uint64_t>(std::uint64_t(kx) * std::uint64_t(ky), 1));
 }
 
+}  // namespace
+
+int BoxAverage24(const ReadWA::Access* access, int sx, int sy, int width, int height, int kx,
+                 int ky, int channel) {
+  return BoxAverage<3>(access, sx, sy, width, height, kx, ky, channel);
+}
+
 int BoxAverage8(const ReadWA::Access* access, int sx, int sy, int width, int height, int kx,
                 int ky) {
-  std::uint64_t sum = 0;
-  for (std::int64_t y = std::int64_t{sy} - ky / 2; y <= std::int64_t{sy} + ky / 2; ++y) {
-    const std::uint8_t* row =
-        access->GetRow(static_cast<int>(std::clamp<std::int64_t>(y, 0, height - 1)));
-    if (row == nullptr) continue;
-    for (std::int64_t x = std::int64_t{sx} - kx / 2; x <= std::int64_t{sx} + kx / 2; ++x) {
-      sum += row[std::clamp<std::int64_t>(x, 0, width - 1)];
-    }
-  }
-  return static_cast<int>(sum / std::max<std::uint64_t>(std::uint64_t(kx) * std::uint64_t(ky), 1));
+  return BoxAverage<1>(access, sx, sy, width, height, kx, ky, 0);
 }

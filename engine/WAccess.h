@@ -20,6 +20,20 @@ VrWA2000::WA* NewWAWithPalette(int type, int width, int height, const PALETTEENT
 // A copy of the buffer (count 1), or null for a null buffer or no memory.
 VrWA2000::WA* CloneWA(const VrWA2000::WA* source);
 
+// A buffer's resolution packed as layers and stacks keep it: horizontal
+// dots per inch in the low 16 bits, vertical in the high 16.
+inline std::uint32_t PackedResolution(const VrWA2000::WA& buffer) {
+  return static_cast<std::uint32_t>(buffer.GetXRes() & 0xFFFF) |
+         static_cast<std::uint32_t>(buffer.GetYRes() & 0xFFFF) << 16;
+}
+
+// Sets a buffer's resolution from the packed form; nothing for null.
+inline void SetPackedResolution(VrWA2000::WA* buffer, std::uint32_t packed) {
+  if (buffer == nullptr) return;
+  buffer->SetXRes(static_cast<int>(packed & 0xFFFFu));
+  buffer->SetYRes(static_cast<int>(packed >> 16));
+}
+
 // A new row-access record (writable: through the write access), or null
 // when the buffer is null or memory runs out. Destroy with `delete`.
 WAPIX* NewWAPIX(VrWA2000::ReadWriteWA* buffer, bool writable);

@@ -42,6 +42,17 @@ void RequireI16(std::int64_t v, const char* what) {
   if (!FitsI16(v)) ThrowRange(std::string(what) + " lies outside -32768..32767");
 }
 
+// A zero-filled 8-bit buffer for a mask record; a size that cannot be had
+// makes the file invalid.
+BufferRef NewMaskBuffer(std::int32_t width, std::int32_t height) {
+  try {
+    return BufferRef::Adopt(new VrWA2000::WA(kWAType8Grey, width, height,
+                                             static_cast<const PALETTEENTRY*>(nullptr), true));
+  } catch (const std::exception&) {
+    ThrowInvalidFile();
+  }
+}
+
 // Checks the whole fragment against the format's field sizes before a byte
 // is written, so a refused selection leaves no partial record behind.
 void CheckFits(const Fragment* f, int depth) {
@@ -440,13 +451,7 @@ Fragment* CSelStream::ReadMask() {
   if (width <= 0 || height <= 0 || colours > 256) ThrowInvalidFile();
   const std::uint64_t rowBytes = (static_cast<std::uint64_t>(width) * 8 + 31) / 32 * 4;
   RequireRemaining(std::uint64_t{colours} * 4 + rowBytes * static_cast<std::uint64_t>(height));
-  BufferRef buffer;
-  try {
-    buffer = BufferRef::Adopt(new VrWA2000::WA(kWAType8Grey, width, height,
-                                               static_cast<const PALETTEENTRY*>(nullptr), true));
-  } catch (const std::exception&) {
-    ThrowInvalidFile();
-  }
+  const BufferRef buffer = NewMaskBuffer(width, height);
   file_->SeekFromCurrent(static_cast<std::int64_t>(colours) * 4);
   for (int row = 0; row < height; ++row)
     ReadExact(buffer->Row(row), static_cast<std::uint32_t>(rowBytes));
@@ -461,13 +466,7 @@ Fragment* CSelStream::ReadOldMask() {
   if (width <= 0 || height <= 0) ThrowInvalidFile();
   const std::uint32_t rowBytes = (static_cast<std::uint32_t>(width) + 31) / 32 * 4;
   RequireRemaining(std::uint64_t{rowBytes} * static_cast<std::uint64_t>(height));
-  BufferRef buffer;
-  try {
-    buffer = BufferRef::Adopt(new VrWA2000::WA(kWAType8Grey, width, height,
-                                               static_cast<const PALETTEENTRY*>(nullptr), true));
-  } catch (const std::exception&) {
-    ThrowInvalidFile();
-  }
+  const BufferRef buffer = NewMaskBuffer(width, height);
   std::vector<std::uint8_t> bits(rowBytes);
   for (int row = 0; row < height; ++row) {
     ReadExact(bits.data(), rowBytes);

@@ -224,22 +224,14 @@ Box Outline::PixelBounds() const {
 void FillOutline(const Outline& outline, FillRule rule, const Window& window) {
   if (window.rect.width <= 0 || window.rect.height <= 0) return;
   std::vector<Edge> edges;
-  const std::vector<PointF>& pts = outline.Points();
-  const std::vector<std::size_t>& starts = outline.Starts();
   const double ox = window.rect.x, oy = window.rect.y;
   const double height = window.rect.height;
-  for (std::size_t c = 0; c < starts.size(); ++c) {
-    const std::size_t first = starts[c];
-    const std::size_t end = c + 1 < starts.size() ? starts[c + 1] : pts.size();
-    for (std::size_t i = first; i < end; ++i) {
-      const PointF& a = pts[i];
-      const PointF& b = pts[i + 1 < end ? i + 1 : first];
-      const PointF p{a.x - ox, a.y - oy}, q{b.x - ox, b.y - oy};
-      // Edges wholly above or below the window change no row of it.
-      if ((p.y <= 0.0 && q.y <= 0.0) || (p.y >= height && q.y >= height)) continue;
-      AddClippedEdge(&edges, p, q, window.rect.width);
-    }
-  }
+  outline.ForEachEdge([&](const PointF& a, const PointF& b) {
+    const PointF p{a.x - ox, a.y - oy}, q{b.x - ox, b.y - oy};
+    // Edges wholly above or below the window change no row of it.
+    if ((p.y <= 0.0 && q.y <= 0.0) || (p.y >= height && q.y >= height)) return;
+    AddClippedEdge(&edges, p, q, window.rect.width);
+  });
   if (rule == FillRule::kNonZero) {
     FillEdges<FillRule::kNonZero>(edges, window);
   } else {
@@ -250,22 +242,14 @@ void FillOutline(const Outline& outline, FillRule rule, const Window& window) {
 bool OutlineContains(const Outline& outline, FillRule rule, std::int32_t x, std::int32_t y) {
   const double px = x + 0.5, py = y + 0.5;
   int winding = 0;
-  const std::vector<PointF>& pts = outline.Points();
-  const std::vector<std::size_t>& starts = outline.Starts();
-  for (std::size_t c = 0; c < starts.size(); ++c) {
-    const std::size_t first = starts[c];
-    const std::size_t end = c + 1 < starts.size() ? starts[c + 1] : pts.size();
-    for (std::size_t i = first; i < end; ++i) {
-      const PointF& a = pts[i];
-      const PointF& b = pts[i + 1 < end ? i + 1 : first];
-      // Half-open in y, so a ray through a vertex counts it once.
-      const bool up = a.y <= py && b.y > py;
-      const bool down = b.y <= py && a.y > py;
-      if (!up && !down) continue;
-      const double xCross = a.x + (py - a.y) * (b.x - a.x) / (b.y - a.y);
-      if (xCross > px) winding += up ? 1 : -1;
-    }
-  }
+  outline.ForEachEdge([&](const PointF& a, const PointF& b) {
+    // Half-open in y, so a ray through a vertex counts it once.
+    const bool up = a.y <= py && b.y > py;
+    const bool down = b.y <= py && a.y > py;
+    if (!up && !down) return;
+    const double xCross = a.x + (py - a.y) * (b.x - a.x) / (b.y - a.y);
+    if (xCross > px) winding += up ? 1 : -1;
+  });
   return rule == FillRule::kNonZero ? winding != 0 : (winding & 1) != 0;
 }
 

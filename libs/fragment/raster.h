@@ -21,11 +21,18 @@ class Outline {
   void Add(double x, double y) { points_.push_back(PointF{x, y}); }
   bool Empty() const { return points_.empty(); }
 
-  const std::vector<PointF>& Points() const { return points_; }
-  // Index of the first vertex of each contour, in order.
-  const std::vector<std::size_t>& Starts() const { return starts_; }
   // Bounds of the vertices, widened to whole pixels.
   Box PixelBounds() const;
+  // Calls f(a, b) for every edge of every contour, the closing edge from
+  // its last vertex back to its first included.
+  template <class F>
+  void ForEachEdge(F f) const {
+    for (std::size_t c = 0; c < starts_.size(); ++c) {
+      const std::size_t first = starts_[c];
+      const std::size_t end = c + 1 < starts_.size() ? starts_[c + 1] : points_.size();
+      for (std::size_t i = first; i < end; ++i) f(points_[i], points_[i + 1 < end ? i + 1 : first]);
+    }
+  }
 
  private:
   std::vector<PointF> points_;

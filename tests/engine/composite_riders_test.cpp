@@ -13,19 +13,13 @@ namespace {
 
 using namespace lumora;
 using lumora::testing::AvailableLevels;
+using lumora::testing::BlendLayer;
 using lumora::testing::LevelName;
 using lumora::testing::LevelScope;
 using lumora::testing::RandomBytes;
 using lumora::testing::RandomCoverage;
 
 constexpr int kNone = -1;
-
-BlendContext MakeLayer(int mode, int opacity) {
-  BlendContext ctx;
-  ctx.mergeMode = mode;
-  ctx.SetOpacity(static_cast<std::uint8_t>(opacity));
-  return ctx;
-}
 
 enum class Loop { kPlain0, kPlain1, kBlend, kWork };
 
@@ -85,10 +79,10 @@ void RunCase(const RiderCase& c, const BlendContext& rider, bool riderIsMask, bo
 }
 
 TEST(RiderRows, PreMixByteCases) {
-  const BlendContext layer = MakeLayer(kMergeNormal, 255);
-  const BlendContext normalRider = MakeLayer(kMergeNormal, 255);
-  const BlendContext multiplyRider = MakeLayer(kMergeMultiply, 255);
-  BlendContext eraser = MakeLayer(kMergeNormal, 255);
+  const BlendContext layer = BlendLayer(kMergeNormal, 255);
+  const BlendContext normalRider = BlendLayer(kMergeNormal, 255);
+  const BlendContext multiplyRider = BlendLayer(kMergeMultiply, 255);
+  BlendContext eraser = BlendLayer(kMergeNormal, 255);
   eraser.replace = 1;
   struct Row {
     RiderCase c;
@@ -168,8 +162,8 @@ TEST(RiderRows, PreMixByteCases) {
 }
 
 TEST(RiderRows, ForcedOpaqueStillHonoursTheOpacity) {
-  const BlendContext layer = MakeLayer(kMergeNormal, 128);
-  const BlendContext rider = MakeLayer(kMergeNormal, 255);
+  const BlendContext layer = BlendLayer(kMergeNormal, 128);
+  const BlendContext rider = BlendLayer(kMergeNormal, 255);
   const RiderCase c{"", Loop::kBlend, 100, 0, 7, 0, kNone, 50, 0, 100, 255};
   for (CompositeLevel level : AvailableLevels()) {
     LevelScope scope(level);
@@ -178,8 +172,8 @@ TEST(RiderRows, ForcedOpaqueStillHonoursTheOpacity) {
 }
 
 TEST(RiderRows, AnEightBitRiderOnAColourLayerIsGrey) {
-  const BlendContext layer = MakeLayer(kMergeNormal, 255);
-  const BlendContext rider = MakeLayer(kMergeNormal, 255);
+  const BlendContext layer = BlendLayer(kMergeNormal, 255);
+  const BlendContext rider = BlendLayer(kMergeNormal, 255);
   std::uint8_t dst[3] = {0, 0, 0};
   const std::uint8_t src[3] = {10, 20, 30};
   const std::uint8_t riderPixel[1] = {200};
@@ -204,9 +198,9 @@ TEST(RiderRows, RandomRowsAgreeWithTheGenericLevel) {
     const int riderBpp = bpp == 3 && rng() % 2 ? 3 : 1;
     const int n = static_cast<int>(rng() % 200);
     BlendContext layer =
-        MakeLayer(static_cast<int>(rng() % kMergeModeCount), static_cast<int>(rng() % 256));
+        BlendLayer(static_cast<int>(rng() % kMergeModeCount), static_cast<int>(rng() % 256));
     BlendContext rider =
-        MakeLayer(static_cast<int>(rng() % kMergeModeCount), static_cast<int>(rng() % 256));
+        BlendLayer(static_cast<int>(rng() % kMergeModeCount), static_cast<int>(rng() % 256));
     layer.uniqueId = 1, rider.uniqueId = 2;
     rider.replace = rng() % 3 == 0;
     const std::vector<std::uint8_t> dst0 = RandomBytes(rng, static_cast<std::size_t>(bpp * n));
@@ -265,7 +259,7 @@ TEST(RiderRows, RandomRowsAgreeWithTheGenericLevel) {
 }
 
 TEST(SingleValues, BlendValue8) {
-  BlendContext layer = MakeLayer(kMergeMultiply, 255);
+  BlendContext layer = BlendLayer(kMergeMultiply, 255);
   const std::uint8_t w128 = 128, w0 = 0, w255 = 255;
   EXPECT_EQ(BlendValue8(100, layer, 200, nullptr, nullptr, 0, 0), 78);
   EXPECT_EQ(BlendValue8(100, layer, 200, &w128, nullptr, 0, 0), (127 * 100 + 78 * 128) / 255);
@@ -281,7 +275,7 @@ TEST(SingleValues, BlendValue8) {
 }
 
 TEST(SingleValues, MergeCoverage8) {
-  BlendContext layer = MakeLayer(kMergeDissolve, 128);  // the opacity table applies in every mode
+  BlendContext layer = BlendLayer(kMergeDissolve, 128);  // the opacity table applies in every mode
   const std::uint8_t w200 = 200, w128 = 128;
   EXPECT_EQ(MergeCoverage8(255, layer, &w200, nullptr), 255);
   EXPECT_EQ(MergeCoverage8(0, layer, &w200, nullptr), 200 * 128 / 255);

@@ -13,6 +13,7 @@ namespace {
 
 using namespace lumora;
 using lumora::testing::AvailableLevels;
+using lumora::testing::BlendLayer;
 using lumora::testing::LevelName;
 using lumora::testing::LevelScope;
 
@@ -26,13 +27,6 @@ struct RuleCase {
   int w1, w2, c;  // kNone: absent
   int expectD, expectC;
 };
-
-BlendContext MakeLayer(int mode, int opacity) {
-  BlendContext ctx;
-  ctx.mergeMode = mode;
-  ctx.SetOpacity(static_cast<std::uint8_t>(opacity));
-  return ctx;
-}
 
 // Runs a case on a row of n identical pixels and checks every pixel.
 void CheckRow8(const RuleCase& c, const BlendContext& ctx, int n) {
@@ -71,7 +65,7 @@ TEST(CompositeRow, PerPixelRuleByteCases) {
     LevelScope scope(level);
     for (const auto& c : cases) {
       SCOPED_TRACE(LevelName(level) + ": " + c.what);
-      const BlendContext ctx = MakeLayer(c.mode, c.opacity);
+      const BlendContext ctx = BlendLayer(c.mode, c.opacity);
       CheckRow8(c, ctx, 1);
       CheckRow8(c, ctx, 130);
     }
@@ -90,7 +84,7 @@ TEST(CompositeRow, TwentyFourBitChannelsStayApart) {
         std::memcpy(&s[3 * i], src, 3);
         d[3 * i] = 100, d[3 * i + 1] = 200, d[3 * i + 2] = 50;
       }
-      CompositeRow24(MakeLayer(kMergeMultiply, 255), d.data(), s.data(), w.data(), nullptr, n,
+      CompositeRow24(BlendLayer(kMergeMultiply, 255), d.data(), s.data(), w.data(), nullptr, n,
                      cov.data(), 0, 0);
       for (int i = 0; i < n; ++i) {
         ASSERT_EQ(d[3 * i], 140);
@@ -103,7 +97,7 @@ TEST(CompositeRow, TwentyFourBitChannelsStayApart) {
 }
 
 TEST(CompositeRow, BlendIfLimitsTheWeight) {
-  BlendContext ctx = MakeLayer(kMergeNormal, 255);
+  BlendContext ctx = BlendLayer(kMergeNormal, 255);
   const std::uint8_t layerRange[4] = {50, 100, 150, 200};
   const std::uint8_t underRange[4] = {0, 0, 0, 0};  // only underlying 0 passes
   std::copy(layerRange, layerRange + 4, ctx.blendIfRanges[0]);
@@ -128,7 +122,7 @@ TEST(CompositeRow, BlendIfLimitsTheWeight) {
 }
 
 TEST(CompositeRow, BlendIfOnColourUsesGreyAndEachChannel) {
-  BlendContext ctx = MakeLayer(kMergeNormal, 255);
+  BlendContext ctx = BlendLayer(kMergeNormal, 255);
   // Red above 100 fails this layer's red range.
   const std::uint8_t redRange[4] = {0, 0, 100, 101};
   std::copy(redRange, redRange + 4, ctx.blendIfRanges[1]);
@@ -152,21 +146,21 @@ TEST(MergeRow, MixesWithoutWritingCoverage) {
     for (int n : {1, 80}) {
       // An empty target pixel still mixes: the merge has no coverage rule.
       std::vector<std::uint8_t> d(n, 100), s(n, 200), cov(n, 0);
-      MergeRow8(MakeLayer(kMergeMultiply, 255), d.data(), s.data(), nullptr, nullptr, n, cov.data(),
-                0, 0);
+      MergeRow8(BlendLayer(kMergeMultiply, 255), d.data(), s.data(), nullptr, nullptr, n,
+                cov.data(), 0, 0);
       for (int i = 0; i < n; ++i) ASSERT_EQ(d[i], 78);
       for (int i = 0; i < n; ++i) ASSERT_EQ(cov[i], 0);
       // Opacity and weights as in the rule.
       std::vector<std::uint8_t> d2(n, 100), w(n, 128);
-      MergeRow8(MakeLayer(kMergeNormal, 255), d2.data(), s.data(), w.data(), nullptr, n, nullptr, 0,
-                0);
+      MergeRow8(BlendLayer(kMergeNormal, 255), d2.data(), s.data(), w.data(), nullptr, n, nullptr,
+                0, 0);
       for (int i = 0; i < n; ++i) ASSERT_EQ(d2[i], 150);
     }
   }
 }
 
 TEST(MergeRow, UnderlyingBlendIfNeedsACoveredTarget) {
-  BlendContext ctx = MakeLayer(kMergeNormal, 255);
+  BlendContext ctx = BlendLayer(kMergeNormal, 255);
   const std::uint8_t under[4] = {0, 0, 0, 0};
   std::copy(under, under + 4, ctx.blendIfRanges[4]);
   ctx.RebuildBlendIfTables();
@@ -186,7 +180,7 @@ TEST(MergeRow, UnderlyingBlendIfNeedsACoveredTarget) {
 }
 
 TEST(Dissolve, RowsShowTheLayerPixelsOfThePattern) {
-  BlendContext ctx = MakeLayer(kMergeDissolve, 128);
+  BlendContext ctx = BlendLayer(kMergeDissolve, 128);
   ctx.uniqueId = 7;
   const int n = 300;
   for (CompositeLevel level : AvailableLevels()) {
@@ -209,17 +203,17 @@ TEST(Dissolve, OpacityZeroShowsNothingAndFullOpacityEverything) {
   for (CompositeLevel level : AvailableLevels()) {
     LevelScope scope(level);
     std::vector<std::uint8_t> d(100, 10), s(100, 250), cov(100, 0);
-    CompositeRow8(MakeLayer(kMergeDissolve, 0), d.data(), s.data(), nullptr, nullptr, 100,
+    CompositeRow8(BlendLayer(kMergeDissolve, 0), d.data(), s.data(), nullptr, nullptr, 100,
                   cov.data(), 0, 0);
     for (int i = 0; i < 100; ++i) ASSERT_EQ(cov[i], 0);
-    CompositeRow8(MakeLayer(kMergeDissolve, 255), d.data(), s.data(), nullptr, nullptr, 100,
+    CompositeRow8(BlendLayer(kMergeDissolve, 255), d.data(), s.data(), nullptr, nullptr, 100,
                   cov.data(), 0, 0);
     for (int i = 0; i < 100; ++i) ASSERT_EQ(d[i], 250);
   }
 }
 
 TEST(Dissolve, RepaintsCellsAndMergesAllGiveTheScreensPixels) {
-  BlendContext ctx = MakeLayer(kMergeDissolve, 90);
+  BlendContext ctx = BlendLayer(kMergeDissolve, 90);
   ctx.uniqueId = 12345;
   const int n = 200;
   std::vector<std::uint8_t> s(3 * n);

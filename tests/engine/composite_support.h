@@ -45,6 +45,14 @@ inline std::string LevelName(CompositeLevel level) {
   return "?";
 }
 
+// The blend record of a layer in the mode at the opacity (0..255).
+inline BlendContext BlendLayer(int mode, int opacity) {
+  BlendContext ctx;
+  ctx.mergeMode = mode;
+  ctx.SetOpacity(static_cast<std::uint8_t>(opacity));
+  return ctx;
+}
+
 inline std::vector<std::uint8_t> RandomBytes(std::mt19937& rng, std::size_t n) {
   std::vector<std::uint8_t> v(n);
   for (auto& b : v) b = static_cast<std::uint8_t>(rng());

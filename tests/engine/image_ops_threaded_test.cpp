@@ -5,9 +5,7 @@
 // renders.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <random>
-#include <thread>
 
 #include "platform/rect.h"
 #include "stack_support.h"
@@ -34,22 +32,9 @@ TEST(ImageGeometryThreaded, RenderWhileTheImageChanges) {
   std::mt19937 rng(77);
   CLayersManagerPtr stack = lumora::testing::RandomStack(rng, kWAType24, 48, 32, 4);
   stack->SetDocument(&lock);
-  std::atomic<bool> stop{false};
-  std::atomic<int> rendered{0};
-  std::thread worker([&stack, &stop, &rendered] {
-    std::mt19937 cells(9);
-    while (!stop.load()) {
-      const LONG left = static_cast<LONG>(cells() % 48), top = static_cast<LONG>(cells() % 32);
-      stack->Render(RECT{left, top, left + 16, top + 16});
-      rendered.fetch_add(1);
-    }
-  });
-  while (rendered.load() == 0) std::this_thread::yield();
+  lumora::testing::CellRenderWorker worker(stack.get(), 48, 32, 9);
   for (int i = 0; i < 30; ++i) Change(*stack, i);
-  stop.store(true);
-  worker.join();
-
-  EXPECT_GT(rendered.load(), 1);
+  EXPECT_GT(worker.Stop(), 1);
 
   std::mt19937 twinRng(77);
   CLayersManagerPtr twin = lumora::testing::RandomStack(twinRng, kWAType24, 48, 32, 4);

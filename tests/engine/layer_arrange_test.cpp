@@ -11,13 +11,13 @@ namespace {
 
 using namespace lumora;
 using lumora::testing::ColourLayer;
+using lumora::testing::EmptyStack;
 using lumora::testing::kNoMask;
 
 // Layers named by the letters, bottom first; a lower-case letter is a
 // grouped layer. Each is 2 x 2 at (0, 0).
 CLayersManagerPtr Stack(const char* notation) {
-  CLayersManagerPtr stack =
-      CLayersManagerPtr::Adopt(new CLayersManager(kWAType24, nullptr, 100, 100, 0x00600060u, 0, 1));
+  CLayersManagerPtr stack = EmptyStack(100, 100);
   for (const char* c = notation; *c != 0; ++c) {
     const bool grouped = *c >= 'a' && *c <= 'z';
     const char name[2] = {static_cast<char>(grouped ? *c - 'a' + 'A' : *c), 0};
@@ -85,8 +85,7 @@ TEST(LayerArrange, ABaseThatLosesItsGroupDropsItsSavedCopies) {
 // Layers at the given left edges, all linked with id 3 (the reference too,
 // unless `refLink` says otherwise); each is 10 x 10.
 CLayersManagerPtr Row(std::initializer_list<int> lefts, std::uint16_t refLink = 3) {
-  CLayersManagerPtr stack =
-      CLayersManagerPtr::Adopt(new CLayersManager(kWAType24, nullptr, 200, 200, 0x00600060u, 0, 1));
+  CLayersManagerPtr stack = EmptyStack(200, 200);
   for (int left : lefts) {
     CLayerPtr layer = ColourLayer(RECT{left, left / 2, left + 10, left / 2 + 10}, 0, 0, 0);
     layer->SetLinkId(stack->GetLayerCount() == 0 ? refLink : 3);
@@ -125,8 +124,7 @@ TEST(LayerAlign, AnUnlinkedReferenceMovesNothing) {
 
 TEST(LayerDistribute, EvenStepsAndTooFewLayers) {
   // Top keys (y1) 10, 20 and 50 by bottoms 0, 10, 40: step (40 + 1) / 2 = 20.
-  CLayersManagerPtr stack =
-      CLayersManagerPtr::Adopt(new CLayersManager(kWAType24, nullptr, 200, 200, 0x00600060u, 0, 1));
+  CLayersManagerPtr stack = EmptyStack(200, 200);
   for (int top : {0, 40, 10}) {
     CLayerPtr layer = ColourLayer(RECT{0, top, 10, top + 10}, 0, 0, 0);
     layer->SetLinkId(3);

@@ -11,13 +11,9 @@ namespace {
 
 using namespace lumora;
 using lumora::testing::AllBytes;
-using lumora::testing::DefaultInfo;
+using lumora::testing::MakeLayer;
 using lumora::testing::PatternBuffer;
 using lumora::testing::SolidBuffer;
-
-CLayerPtr MakeLayer(int type, RECT r, bool mask) {
-  return CLayerPtr::Adopt(new CLayer(&r, DefaultInfo(), type, mask ? 1 : 0));
-}
 
 TEST(LayerImage, SetAndReplace) {
   CLayerPtr layer = MakeLayer(kWAType24, RECT{10, 10, 20, 15}, false);

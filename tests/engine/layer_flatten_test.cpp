@@ -10,20 +10,13 @@
 namespace {
 
 using namespace lumora;
+using lumora::testing::Add;
 using lumora::testing::ColourLayer;
 using lumora::testing::DefaultInfo;
+using lumora::testing::EmptyStack;
 using lumora::testing::kNoMask;
 using lumora::testing::PixelAt;
 using lumora::testing::Px;
-
-CLayersManagerPtr EmptyStack(int w = 8, int h = 4) {
-  return CLayersManagerPtr::Adopt(new CLayersManager(kWAType24, nullptr, w, h, 0x00600060u, 0, 1));
-}
-
-CLayer* Add(CLayersManager& stack, CLayerPtr layer) {
-  stack.AddLayer(layer.get());
-  return layer.get();
-}
 
 std::string Names(const CLayersManager& stack) {
   std::string s;

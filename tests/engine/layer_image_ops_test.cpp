@@ -17,6 +17,7 @@ namespace {
 
 using namespace lumora;
 using lumora::testing::ColourLayer;
+using lumora::testing::EmptyStack;
 using lumora::testing::kNoMask;
 using lumora::testing::RecordingProgress;
 using lumora::testing::SolidBuffer;
@@ -24,8 +25,7 @@ using lumora::testing::SolidBuffer;
 // A stack of width x height whose layers lie at the rects (the first
 // without a mask, the others with a mask of 200), its composites made.
 CLayersManagerPtr StackOf(int width, int height, const std::vector<RECT>& rects) {
-  CLayersManagerPtr stack = CLayersManagerPtr::Adopt(
-      new CLayersManager(kWAType24, nullptr, width, height, 0x00600060u, 0, 1));
+  CLayersManagerPtr stack = EmptyStack(width, height);
   for (std::size_t i = 0; i < rects.size(); ++i) {
     CLayerPtr layer = ColourLayer(rects[i], 10, 20, 30, i == 0 ? kNoMask : 200);
     EXPECT_EQ(stack->AddLayer(layer.get()), kLayerOk);

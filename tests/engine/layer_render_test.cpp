@@ -13,23 +13,16 @@
 namespace {
 
 using namespace lumora;
+using lumora::testing::Add;
 using lumora::testing::AllBytes;
 using lumora::testing::ByteAt;
 using lumora::testing::ColourLayer;
+using lumora::testing::EmptyStack;
 using lumora::testing::kNoMask;
 using lumora::testing::PixelAt;
 using lumora::testing::Px;
 using lumora::testing::SameBytes;
 using lumora::testing::SolidBuffer;
-
-CLayersManagerPtr EmptyStack(int w = 8, int h = 4, int type = kWAType24) {
-  return CLayersManagerPtr::Adopt(new CLayersManager(type, nullptr, w, h, 0x00600060u, 0, 1));
-}
-
-CLayer* Add(CLayersManager& stack, CLayerPtr layer) {
-  stack.AddLayer(layer.get());
-  return layer.get();
-}
 
 void RenderAll(CLayersManager& stack) {
   stack.Render(RECT{0, 0, stack.GetWidth(), stack.GetHeight()});

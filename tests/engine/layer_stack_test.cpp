@@ -12,18 +12,15 @@ namespace {
 using namespace lumora;
 using lumora::testing::ColourLayer;
 using lumora::testing::DefaultInfo;
+using lumora::testing::EmptyStack;
 using lumora::testing::kNoMask;
 using lumora::testing::PixelAt;
 using lumora::testing::Px;
 using lumora::testing::SolidBuffer;
 
-CLayersManagerPtr EmptyStack(int type = kWAType24, int w = 8, int h = 6) {
-  return CLayersManagerPtr::Adopt(new CLayersManager(type, nullptr, w, h, 0x00600060u, 0, 1));
-}
-
 // A stack of layers named A, B, C... from the bottom, each 8 x 6.
 CLayersManagerPtr NamedStack(const char* names) {
-  CLayersManagerPtr stack = EmptyStack();
+  CLayersManagerPtr stack = EmptyStack(8, 6);
   for (const char* n = names; *n != 0; ++n) {
     const char name[2] = {*n, 0};
     CLayerPtr layer = ColourLayer(RECT{0, 0, 8, 6}, 1, 2, 3, kNoMask, name);
@@ -178,7 +175,7 @@ TEST(LayerStackAdd, TypesConversionAndRefusals) {
   // A layer that cannot be added says so instead of reporting success.
   CLayerPtr empty = CLayerPtr::Adopt(new CLayer());
   EXPECT_EQ(stack->AddLayer(empty.get()), kLayerCannotConvert);
-  CLayersManagerPtr paletted = EmptyStack(kWAType8Palette);
+  CLayersManagerPtr paletted = EmptyStack(8, 6, kWAType8Palette);
   CLayerPtr colour = ColourLayer(RECT{0, 0, 2, 2}, 1, 1, 1);
   EXPECT_EQ(paletted->AddLayer(colour.get()), kLayerCannotConvert);  // no conversion to palette
   EXPECT_EQ(paletted->GetLayerCount(), 0);

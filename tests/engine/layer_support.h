@@ -40,4 +40,10 @@ inline LAYER_INFO DefaultInfo(const char* name = "Layer") {
   return info;
 }
 
+// A layer of the type over `r` with the default attributes, with or
+// without a mask.
+inline CLayerPtr MakeLayer(int type, RECT r, bool mask) {
+  return CLayerPtr::Adopt(new CLayer(&r, DefaultInfo(), type, mask ? 1 : 0));
+}
+
 }  // namespace lumora::testing

@@ -16,6 +16,7 @@ namespace {
 
 using namespace lumora;
 using lumora::testing::DefaultInfo;
+using lumora::testing::MakeLayer;
 using lumora::testing::SolidBuffer;
 
 TEST(Layer, EmptyLayerHasTheDefaults) {
@@ -46,7 +47,7 @@ TEST(Layer, UniqueIdsCountUpAndCopiesShareThem) {
   CLayerPtr c = CLayerPtr::Adopt(new CLayer(image.get(), POINT{0, 0}, 0, nullptr, 0));
   EXPECT_EQ(c->GetUniqueId(), b->GetUniqueId() + 1);
   const RECT r{0, 0, 3, 3};
-  CLayerPtr d = CLayerPtr::Adopt(new CLayer(&r, DefaultInfo(), kWAType8Grey, 0));
+  CLayerPtr d = MakeLayer(kWAType8Grey, r, false);
   EXPECT_EQ(d->GetUniqueId(), c->GetUniqueId() + 1);
 }
 
@@ -151,7 +152,7 @@ TEST(Layer, LayerInfoIsEveryCallersOwn) {
 
 TEST(Layer, LayerInfoRoundTrip) {
   const RECT r{0, 0, 8, 8};
-  CLayerPtr layer = CLayerPtr::Adopt(new CLayer(&r, DefaultInfo(), kWAType24, 1));
+  CLayerPtr layer = MakeLayer(kWAType24, r, true);
   LAYER_INFO info = layer->GetLayerInfo();
   info.name = "Sky";
   info.linkText = "http://example.invalid/";
@@ -219,7 +220,7 @@ TEST(Layer, KindsAndCanPaint) {
   EXPECT_EQ(paint->IsMask(), 0);
   EXPECT_EQ(mask->IsPaint(), 1);
   EXPECT_EQ(mask->IsMask(), 1);
-  CLayerPtr plain = CLayerPtr::Adopt(new CLayer(&r, DefaultInfo(), kWAType24, 0));
+  CLayerPtr plain = MakeLayer(kWAType24, r, false);
   EXPECT_EQ(plain->CanPaint(), 1);  // transparency lock does not matter
   plain->SetVisible(0);
   EXPECT_EQ(plain->CanPaint(), 0);

@@ -5,7 +5,6 @@
 // untouched copy of it does.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <random>
 #include <thread>
 
@@ -112,22 +111,9 @@ TEST(RenderThreaded, RenderWhileTheStackChanges) {
   std::mt19937 rng(2024);
   CLayersManagerPtr stack = lumora::testing::RandomStack(rng, kWAType24, kWidth, kHeight, 5);
   stack->SetDocument(&lock);
-  std::atomic<bool> stop{false};
-  std::atomic<int> rendered{0};
-  std::thread worker([&stack, &stop, &rendered] {
-    std::mt19937 cells(5);
-    while (!stop.load()) {
-      const LONG left = static_cast<LONG>(cells() % kWidth),
-                 top = static_cast<LONG>(cells() % kHeight);
-      stack->Render(RECT{left, top, left + 16, top + 16});
-      rendered.fetch_add(1);
-    }
-  });
-  while (rendered.load() == 0) std::this_thread::yield();
+  lumora::testing::CellRenderWorker worker(stack.get(), kWidth, kHeight, 5);
   for (int i = 0; i < 300; ++i) Change(*stack, lock, rng);
-  stop.store(true);
-  worker.join();
-  EXPECT_GT(rendered.load(), 1);
+  EXPECT_GT(worker.Stop(), 1);
 
   stack->Render(RECT{0, 0, kWidth, kHeight});
   CLayersManagerPtr copy = CLayersManagerPtr::Adopt(new CLayersManager(stack.get()));

@@ -18,6 +18,7 @@ namespace {
 using namespace lumora;
 using lumora::testing::ColourLayer;
 using lumora::testing::DefaultInfo;
+using lumora::testing::EmptyStack;
 using lumora::testing::FillRandom;
 using lumora::testing::FillRandomMask;
 using lumora::testing::PixelAt;
@@ -59,8 +60,7 @@ TEST(StackCopyRender, AStrokeInProgressRendersInTheCopyAsInTheStack) {
   // the place of the target's) riding on its target: in the copy it must
   // still ride and replace, not be drawn as a transparent layer of its own
   // over the target.
-  CLayersManagerPtr stack =
-      CLayersManagerPtr::Adopt(new CLayersManager(kWAType24, nullptr, 6, 2, 0x00600060u, 0, 1));
+  CLayersManagerPtr stack = EmptyStack(6, 2);
   CLayerPtr target = ColourLayer(RECT{0, 0, 6, 2}, 200, 150, 100, 255);
   stack->AddLayer(target.get());
   const RECT strokeRect{2, 0, 5, 2};

@@ -2,8 +2,10 @@
 // and a seeded random stack for the rendering properties.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <random>
+#include <thread>
 #include <vector>
 
 #include "engine/LayerMng.h"
@@ -13,6 +15,19 @@
 namespace lumora::testing {
 
 inline constexpr int kNoMask = -1;
+
+// A stack of no layers, width x height of the type at 96 dpi.
+inline CLayersManagerPtr EmptyStack(int width = 8, int height = 4, int type = kWAType24) {
+  return CLayersManagerPtr::Adopt(
+      new CLayersManager(type, nullptr, width, height, 0x00600060u, 0, 1));
+}
+
+// Adds the layer on top; the stack's reference keeps the returned pointer
+// valid.
+inline CLayer* Add(CLayersManager& stack, CLayerPtr layer) {
+  stack.AddLayer(layer.get());
+  return layer.get();
+}
 
 // A type-16 layer over `rect`, every pixel (blue, green, red) = colour,
 // with a mask of `maskValue` everywhere (kNoMask: none).
@@ -99,8 +114,7 @@ inline void FillRandomMask(VrWA2000::WA* mask, std::mt19937& rng) {
 // one of them.
 inline CLayersManagerPtr RandomStack(std::mt19937& rng, int type, int width, int height,
                                      int count) {
-  CLayersManagerPtr stack =
-      CLayersManagerPtr::Adopt(new CLayersManager(type, nullptr, width, height, 0x00600060u, 0, 1));
+  CLayersManagerPtr stack = EmptyStack(width, height, type);
   auto coord = [&rng](int size) { return static_cast<LONG>(rng() % (size + 8)) - 4; };
   for (int i = 0; i < count; ++i) {
     RECT r{coord(width), coord(height), 0, 0};
@@ -136,5 +150,40 @@ inline CLayersManagerPtr RandomStack(std::mt19937& rng, int type, int width, int
   stack->SetActiveLayerByIndex(0);
   return stack;
 }
+
+// Renders random 16 x 16 cells (their corners within width x height) of a
+// stack on a thread of its own until stopped, as the render worker does.
+// Construction returns once the first cell is rendered, so that what the
+// caller does next meets a running worker.
+class CellRenderWorker {
+ public:
+  CellRenderWorker(CLayersManager* stack, int width, int height, unsigned seed)
+      : thread_([this, stack, width, height, seed] {
+          std::mt19937 cells(seed);
+          while (!stop_.load()) {
+            const LONG left = static_cast<LONG>(cells() % width);
+            const LONG top = static_cast<LONG>(cells() % height);
+            stack->Render(RECT{left, top, left + 16, top + 16});
+            rendered_.fetch_add(1);
+          }
+        }) {
+    while (rendered_.load() == 0) std::this_thread::yield();
+  }
+  ~CellRenderWorker() { Stop(); }
+  CellRenderWorker(const CellRenderWorker&) = delete;
+  CellRenderWorker& operator=(const CellRenderWorker&) = delete;
+
+  // Stops and joins the thread; the number of cells rendered.
+  int Stop() {
+    stop_.store(true);
+    if (thread_.joinable()) thread_.join();
+    return rendered_.load();
+  }
+
+ private:
+  std::atomic<bool> stop_{false};
+  std::atomic<int> rendered_{0};
+  std::thread thread_;  // last: started once the flags above exist
+};
 
 }  // namespace lumora::testing

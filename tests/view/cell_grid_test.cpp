@@ -142,12 +142,7 @@ TEST(CellGrid, VisibleCellRangeOfAView) {
 }
 
 TEST(CellGrid, PriorityGroupsAreVisibleRowsThenTheRest) {
-  CellPriority p;
-  p.columns = 4;
-  p.colMin = 1;
-  p.colMax = 2;
-  p.rowMin = 1;
-  p.rowMax = 2;
+  const CellPriority p{.columns = 4, .colMin = 1, .colMax = 2, .rowMin = 1, .rowMax = 2};
   EXPECT_EQ(p.RowGroups(), 2);
   EXPECT_EQ(p.GroupOf(5), 0);   // row 1, column 1
   EXPECT_EQ(p.GroupOf(10), 1);  // row 2, column 2

@@ -189,12 +189,7 @@ TEST(CellListTake, PrefersTheFirstPieceOtherThanTheHeadUnderThePoint) {
 
 TEST(CellListPriority, VisibleRowsComeFirstBottomRowFirst) {
   // 4 columns; the view shows columns 1..2 of rows 1..2.
-  CellPriority p;
-  p.columns = 4;
-  p.colMin = 1;
-  p.colMax = 2;
-  p.rowMin = 1;
-  p.rowMax = 2;
+  const CellPriority p{.columns = 4, .colMin = 1, .colMax = 2, .rowMin = 1, .rowMax = 2};
   CellList list;
   list.SetGeometry(4, 1024);
   const int order[] = {0, 10, 5, 3, 9, 6, 10, 14, 5};
