@@ -3,7 +3,7 @@
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build_root="$root/build"
-jobs="$(nproc)"
+jobs="${LUMORA_JOBS:-$(nproc)}"
 export WINEPREFIX="$build_root/wineprefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
