@@ -6,6 +6,8 @@
 
 #include "engine/blend/BlendContext.h"
 
+#include "engine/pixels/Div255.h"
+
 namespace lumora::detail {
 
 inline constexpr int kSpanChunk = 64;  // pixels processed together by the vector levels
@@ -48,8 +50,6 @@ const SpanKernels& GenericKernels();
 const SpanKernels* Sse2Kernels();
 const SpanKernels* Avx2Kernels();
 
-// Exact x / 255 for 0 <= x <= 66298 (checked over that range by the tests).
-constexpr std::uint32_t Div255(std::uint32_t x) { return (x * 32897u) >> 23; }
 
 // A pixel of Bpp bytes (blue, green, red in memory) as a blend function
 // takes it: red in the low byte, blue in the third; a grey byte as it is.

@@ -21,7 +21,7 @@ enum class PreMix { kPlain, kBlend, kWork };
 
 // x / 255 for 0 <= x <= 65025, by multiplying and shifting.
 int Div255(int x) {
-  return static_cast<int>(lumora::detail::Div255(static_cast<std::uint32_t>(x)));
+  return static_cast<int>(lumora::Div255(static_cast<std::uint32_t>(x)));
 }
 
 // The rider pixel as Bpp bytes: an 8-bit rider in a 24-bit loop is its grey

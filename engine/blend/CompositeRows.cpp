@@ -161,7 +161,7 @@ namespace {
 
 // x / 255 for 0 <= x <= 65025, by multiplying and shifting.
 int Div255(int x) {
-  return static_cast<int>(lumora::detail::Div255(static_cast<std::uint32_t>(x)));
+  return static_cast<int>(lumora::Div255(static_cast<std::uint32_t>(x)));
 }
 
 // (s m + v (255 - m)) / 255 by the second weight alone: what a replacing

@@ -24,7 +24,7 @@ using VrWA2000::WA;
 namespace {
 
 using AccessPtr = lumora::RefPtr<ReadWA::Access>;
-using lumora::detail::Div255;
+using lumora::Div255;
 using lumora::resample::Div225;
 
 // What every walk derives from the request before touching a pixel.

@@ -7,14 +7,13 @@
 
 #include "engine/pixels/WAccess.h"
 
+#include "engine/pixels/Div255.h"
+
 namespace lumora {
 
 class LayeredReader;
 class LayeredWriter;
 struct LayeredFileHeader;
-
-// x / 255 truncated, exact for 0 <= x <= 65535.
-constexpr std::uint32_t Div255(std::uint32_t x) { return (x * 0x8081u) >> 23; }
 
 // Writes the merged image section for an image of type 16, 8, 4 or 1:
 // PackBits rows (raw for type 1, inverted), channel after channel from the

@@ -204,7 +204,7 @@ int CLayer::ApplyMask(int percent, COLORREF colour, int channel) {
       for (int k = 0; k < bytes; ++k) {
         if (!mix[k]) continue;
         std::uint8_t& p = pixels[bytes * x + k];
-        p = static_cast<std::uint8_t>(lumora::detail::Div255(p * m + colours[k] * (255 - m)));
+        p = static_cast<std::uint8_t>(lumora::Div255(p * m + colours[k] * (255 - m)));
       }
     }
   }

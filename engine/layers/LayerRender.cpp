@@ -297,7 +297,7 @@ void OverBackground(VrWA2000::WA* image, const VrWA2000::WA* coverage, std::uint
       const int a = c[x];
       if (a == 255) continue;
       for (int k = 0; k < bytes; ++k) {
-        p[k] = static_cast<std::uint8_t>(lumora::detail::Div255(
+        p[k] = static_cast<std::uint8_t>(lumora::Div255(
             static_cast<std::uint32_t>(background[k] * (255 - a) + p[k] * a)));
       }
     }

@@ -168,7 +168,7 @@ bool ModifyLayerMaskRect(CLayer* layer, const RECT& rect, int value, int operati
     std::uint8_t* m = mask->Row(y - place.top) + (area.left - place.left);
     for (LONG x = 0; x < area.right - area.left; ++x) {
       m[x] = static_cast<std::uint8_t>(
-          operation == 12 ? v : lumora::detail::Div255(static_cast<std::uint32_t>(m[x] * v)));
+          operation == 12 ? v : lumora::Div255(static_cast<std::uint32_t>(m[x] * v)));
     }
   }
   return true;

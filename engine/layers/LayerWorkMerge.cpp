@@ -10,7 +10,7 @@ using lumora::detail::ClipTo;
 using lumora::detail::Extent;
 
 inline int Div255(int x) {
-  return static_cast<int>(lumora::detail::Div255(static_cast<std::uint32_t>(x)));
+  return static_cast<int>(lumora::Div255(static_cast<std::uint32_t>(x)));
 }
 
 inline std::uint8_t Mix(int work, int target, int w) {

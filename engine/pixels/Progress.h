@@ -5,6 +5,8 @@
 // one every report answers "go on".
 #pragma once
 
+#include "hostapi/imageio.h"
+
 namespace lumora {
 
 class ProgressIndicator {
@@ -23,8 +25,6 @@ ProgressIndicator* GetProgressIndicator();
 
 }  // namespace lumora
 
-// The kernels' form of a progress callback.
-using PROGRESSPROC = int (*)(int code, int total);
 
 void ProgressSetCaptionId(int stringId);
 // Opens the indicator with the remembered caption.

@@ -1,12 +1,12 @@
 // The program's own layer over the image-buffer library: counted buffer
 // references, creation that reports failure as null, row-access records,
-// and the two interfaces through which the file-format and animated-GIF
-// libraries hand images to the program and take images from it.
+// and a buffer presented through the write interface of hostapi/imageio.h.
 #pragma once
 
 #include <cstdint>
 
 #include "hostapi/imagebuf.h"
+#include "hostapi/imageio.h"
 #include "platform/ref_ptr.h"
 
 // A counted reference to an image buffer.
@@ -51,37 +51,6 @@ inline std::uint8_t* GetWARow(int row, const WAPIX* pix) noexcept {
   return pix->readAccess != nullptr ? const_cast<std::uint8_t*>(pix->readAccess->GetRow(row))
                                     : nullptr;
 }
-
-// Called by the file-format library while it decodes a file. Every
-// operation returns 0 for success. Image and sub-image indexes exist for
-// multi-image formats; single-image implementations ignore them.
-class CAbstractReadWA {
- public:
-  virtual ~CAbstractReadWA() = default;
-  virtual int SetImageCount(int count) = 0;
-  virtual int SetSubImageCount(int image, int count) = 0;
-  virtual int SetSize(int image, int subImage, int width, int height) = 0;
-  virtual int SetType(int image, int subImage, int type) = 0;
-  virtual int SetPalette(int image, int subImage, const PALETTEENTRY* entries, int count) = 0;
-  virtual int SetResolution(int image, int subImage, int xDpi, int yDpi) = 0;
-  virtual int PutRow(int image, int subImage, int row, const std::uint8_t* bytes) = 0;
-};
-
-// Called by the export libraries while they encode. Every operation returns
-// 0 for success.
-class CAbstractWriteWA {
- public:
-  virtual ~CAbstractWriteWA() = default;
-  virtual int GetImageCount(int* count) = 0;
-  virtual int GetSubImageCount(int image, int* count) = 0;
-  virtual int GetSize(int image, int subImage, int* width, int* height) = 0;
-  virtual int GetType(int image, int subImage, int* type) = 0;
-  // `out` has room for 1 << bits per pixel entries.
-  virtual int GetPalette(int image, int subImage, PALETTEENTRY* out) = 0;
-  virtual int GetResolution(int image, int subImage, int* x, int* y) = 0;
-  // `out` has room for one row of bytes per line.
-  virtual int GetRow(int image, int subImage, int row, std::uint8_t* out) = 0;
-};
 
 // Presents one attached buffer through CAbstractWriteWA. Built empty,
 // attached once; every query before Attach returns 1.

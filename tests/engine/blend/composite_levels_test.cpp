@@ -24,7 +24,7 @@ using lumora::testing::RandomBytes;
 using lumora::testing::RandomCoverage;
 
 TEST(ExactDivision, Div255ByMultiplyAndShift) {
-  for (std::uint32_t x = 0; x <= 66298; ++x) ASSERT_EQ(detail::Div255(x), x / 255) << x;
+  for (std::uint32_t x = 0; x <= 66298; ++x) ASSERT_EQ(Div255(x), x / 255) << x;
   // The 16-bit lane form: mulhi(x, 0x8081) >> 7 for every 16-bit x.
   for (std::uint32_t x = 0; x <= 65535; ++x) ASSERT_EQ(((x * 0x8081u) >> 16) >> 7, x / 255) << x;
 }
