@@ -1,6 +1,7 @@
 // The layer record of the layered file: a layer's rect, channel table,
 // blend key, opacity, clipping and flags, then its extra data (mask data,
 // blending ranges, name, additional information blocks).
+#include "engine/layers/LayerLimits.h"
 #include "engine/layered/LayerRecord.h"
 
 #include <algorithm>
@@ -23,9 +24,6 @@ constexpr const char* kBlendKeys[kMergeModeCount] = {
     "norm", "dark", "lite", "hue ", "sat ", "colr", "lum ", "mul ", "scrn", "diss",
     "over", "hLit", "sLit", "diff", "smud", "div ", "idiv", "lddg", "fsub"};
 
-// Coordinates further out than this are damage, not a layer (and would
-// overflow the arithmetic on them).
-constexpr std::int64_t kMaxCoordinate = 1 << 24;
 // The most channels a record may list.
 constexpr int kMaxChannels = 56;
 // Bytes of the record before its extra data: rect, channel count, blend
@@ -50,7 +48,7 @@ bool IsBlockSignature(const char sig[4]) {
 RECT RectFromFile(std::int32_t top, std::int32_t left, std::int32_t bottom, std::int32_t right,
                   std::int64_t height) {
   for (std::int64_t v : {std::int64_t{top}, std::int64_t{left}, std::int64_t{bottom}, std::int64_t{right}}) {
-    if (v < -kMaxCoordinate || v > kMaxCoordinate) throw layer_err_fread("a layer lies too far outside the image");
+    if (v < -lumora::kMaxLayerCoordinate || v > lumora::kMaxLayerCoordinate) throw layer_err_fread("a layer lies too far outside the image");
   }
   return MakeRect(left, static_cast<LONG>(height - bottom), right, static_cast<LONG>(height - top));
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/layers/LayerLimits.h"
 #include "engine/layered/BigEndian.h"
 #include "engine/layered/ChannelData.h"
 #include "engine/layered/LayerFileErrors.h"
@@ -21,7 +22,7 @@ using lumora::LayeredWriter;
 
 namespace {
 
-constexpr std::uint32_t kMaxSide = 30000;
+constexpr std::uint32_t kMaxSide = lumora::kMaxImageSide;
 constexpr int kMaxChannels = 56;
 constexpr std::uint16_t kResolutionId = 0x03ED;
 constexpr std::uint16_t kTargetLayerId = 0x0400;
