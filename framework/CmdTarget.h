@@ -96,7 +96,7 @@ using ClassOf = typename MemberClass<decltype(Fn)>::type;
 
 // Entry builders: the handler's class is taken from the member pointer.
 template <auto Fn>
-constexpr MessageEntry OnCommand(std::uint32_t id) {
+constexpr MessageEntry CommandEntry(std::uint32_t id) {
   using C = detail::ClassOf<Fn>;
   return {kMsgCommand, kCodeCommand, id, id, HandlerKind::kCommand, [](CmdTarget& t, MessageArgs&) {
             (static_cast<C&>(t).*Fn)();
@@ -106,7 +106,7 @@ constexpr MessageEntry OnCommand(std::uint32_t id) {
 
 // A control's notification through WM_COMMAND (for example a button click).
 template <auto Fn>
-constexpr MessageEntry OnControl(std::uint32_t code, std::uint32_t id) {
+constexpr MessageEntry ControlEntry(std::uint32_t code, std::uint32_t id) {
   using C = detail::ClassOf<Fn>;
   return {kMsgCommand, code, id, id, HandlerKind::kCommand, [](CmdTarget& t, MessageArgs&) {
             (static_cast<C&>(t).*Fn)();
@@ -115,7 +115,7 @@ constexpr MessageEntry OnControl(std::uint32_t code, std::uint32_t id) {
 }
 
 template <auto Fn>
-constexpr MessageEntry OnCommandRange(std::uint32_t first, std::uint32_t last) {
+constexpr MessageEntry CommandRangeEntry(std::uint32_t first, std::uint32_t last) {
   using C = detail::ClassOf<Fn>;
   return {kMsgCommand, kCodeCommand, first, last, HandlerKind::kCommandRange,
           [](CmdTarget& t, MessageArgs& a) {
@@ -126,14 +126,14 @@ constexpr MessageEntry OnCommandRange(std::uint32_t first, std::uint32_t last) {
 
 // A handler that may decline (returns false) so routing goes on.
 template <auto Fn>
-constexpr MessageEntry OnCommandEx(std::uint32_t first, std::uint32_t last) {
+constexpr MessageEntry CommandExEntry(std::uint32_t first, std::uint32_t last) {
   using C = detail::ClassOf<Fn>;
   return {kMsgCommand, kCodeCommand, first, last, HandlerKind::kCommandEx,
           [](CmdTarget& t, MessageArgs& a) { return (static_cast<C&>(t).*Fn)(a.id); }};
 }
 
 template <auto Fn>
-constexpr MessageEntry OnUpdateCommand(std::uint32_t first, std::uint32_t last = 0) {
+constexpr MessageEntry UpdateEntry(std::uint32_t first, std::uint32_t last = 0) {
   using C = detail::ClassOf<Fn>;
   return {kMsgCommand, kCodeUpdateCommandUI, first, last == 0 ? first : last, HandlerKind::kUpdate,
           [](CmdTarget& t, MessageArgs& a) {
@@ -143,7 +143,7 @@ constexpr MessageEntry OnUpdateCommand(std::uint32_t first, std::uint32_t last =
 }
 
 template <auto Fn>
-constexpr MessageEntry OnMessage(std::uint32_t message) {
+constexpr MessageEntry WindowMessageEntry(std::uint32_t message) {
   using C = detail::ClassOf<Fn>;
   return {message, 0, 0, 0, HandlerKind::kMessage, [](CmdTarget& t, MessageArgs& a) {
             a.result = (static_cast<C&>(t).*Fn)(a.wParam, a.lParam);
@@ -154,7 +154,7 @@ constexpr MessageEntry OnMessage(std::uint32_t message) {
 // WM_NOTIFY from controls first..last with the given code; the handler
 // receives the header in lParam and may set the result.
 template <auto Fn>
-constexpr MessageEntry OnNotify(std::uint32_t code, std::uint32_t first, std::uint32_t last = 0) {
+constexpr MessageEntry NotifyEntry(std::uint32_t code, std::uint32_t first, std::uint32_t last = 0) {
   using C = detail::ClassOf<Fn>;
   return {kMsgNotify, code, first, last == 0 ? first : last, HandlerKind::kNotify,
           [](CmdTarget& t, MessageArgs& a) {

@@ -82,6 +82,21 @@ struct ExchangeResult {
 // rows before it keep their new values.
 ExchangeResult ExchangeData(DialogControls& controls, std::span<const Binding> table, bool saveAndValidate);
 
+// What a dialog's DoDataExchange receives: the controls, the direction,
+// and whether a row failed (the dialog then stays open).
+struct DataExchangeContext {
+  DialogControls& controls;
+  bool saveAndValidate;
+  bool failed = false;
+
+  // Runs a table unless an earlier table failed; false on failure.
+  bool Exchange(std::span<const Binding> table) {
+    if (failed) return false;
+    failed = !ExchangeData(controls, table, saveAndValidate).ok;
+    return !failed;
+  }
+};
+
 // Text parsing as the exchange does it (surrounding blanks allowed).
 bool ParseInt(const std::string& text, long long& value);
 bool ParseUnsigned(const std::string& text, unsigned long long& value);

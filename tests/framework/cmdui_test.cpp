@@ -54,14 +54,14 @@ class Passing : public fw::CmdTarget {
     ui.ContinueRouting();
   }
 };
-FW_MESSAGE_MAP(Passing, fw::CmdTarget, fw::OnUpdateCommand<&Passing::OnUpdate>(7))
+FW_MESSAGE_MAP(Passing, fw::CmdTarget, fw::UpdateEntry<&Passing::OnUpdate>(7))
 
 class Deciding : public fw::CmdTarget {
   FW_DECLARE_MESSAGE_MAP()
  public:
   void OnUpdate(fw::CmdUI& ui) { ui.Enable(false); }
 };
-FW_MESSAGE_MAP(Deciding, fw::CmdTarget, fw::OnUpdateCommand<&Deciding::OnUpdate>(7))
+FW_MESSAGE_MAP(Deciding, fw::CmdTarget, fw::UpdateEntry<&Deciding::OnUpdate>(7))
 
 TEST(CmdUIRouting, ContinueRoutingLetsALaterTargetDecide) {
   Passing first;

@@ -25,8 +25,8 @@ class BaseTarget : public fw::CmdTarget {
   std::string name_;
 };
 
-FW_MESSAGE_MAP(BaseTarget, fw::CmdTarget, fw::OnCommand<&BaseTarget::OnShared>(100),
-               fw::OnCommand<&BaseTarget::OnBaseOnly>(101), fw::OnMessage<&BaseTarget::OnSize>(0x0005))
+FW_MESSAGE_MAP(BaseTarget, fw::CmdTarget, fw::CommandEntry<&BaseTarget::OnShared>(100),
+               fw::CommandEntry<&BaseTarget::OnBaseOnly>(101), fw::WindowMessageEntry<&BaseTarget::OnSize>(0x0005))
 
 class Derived : public BaseTarget {
   FW_DECLARE_MESSAGE_MAP()
@@ -43,9 +43,9 @@ class Derived : public BaseTarget {
   bool sharedEnabled = true;
 };
 
-FW_MESSAGE_MAP(Derived, BaseTarget, fw::OnCommand<&Derived::OnShared>(100),
-               fw::OnCommandRange<&Derived::OnRange>(200, 210), fw::OnCommandEx<&Derived::OnMaybe>(300, 301),
-               fw::OnUpdateCommand<&Derived::OnUpdateShared>(100), fw::OnControl<&Derived::OnClicked>(0, 400))
+FW_MESSAGE_MAP(Derived, BaseTarget, fw::CommandEntry<&Derived::OnShared>(100),
+               fw::CommandRangeEntry<&Derived::OnRange>(200, 210), fw::CommandExEntry<&Derived::OnMaybe>(300, 301),
+               fw::UpdateEntry<&Derived::OnUpdateShared>(100), fw::ControlEntry<&Derived::OnClicked>(0, 400))
 
 TEST(MessageMap, DerivedEntriesWinAndBaseEntriesAreInherited) {
   Log log;
@@ -117,7 +117,7 @@ class OnlyInApp : public BaseTarget {
   using BaseTarget::BaseTarget;
   void OnAppCommand() { log_->push_back(name_ + ".appcommand"); }
 };
-FW_MESSAGE_MAP(OnlyInApp, BaseTarget, fw::OnCommand<&OnlyInApp::OnAppCommand>(500))
+FW_MESSAGE_MAP(OnlyInApp, BaseTarget, fw::CommandEntry<&OnlyInApp::OnAppCommand>(500))
 
 TEST(CommandRouting, TheFrontmostTargetWithAHandlerTakesTheCommand) {
   Route r;

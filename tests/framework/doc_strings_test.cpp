@@ -71,3 +71,26 @@ TEST(IdleTracker, InputRestartsTheCountTimersAndPaintDoNot) {
 }
 
 }  // namespace
+
+#include "framework/ScrollLayout.h"
+
+namespace {
+
+TEST(ScrollLayout, BarsAppearOnlyWhenNeededAndOneMayBringTheOther) {
+  fw::ScrollBarsNeeded n = fw::NeededScrollBars(200, 100, 200, 100, 16, 16);
+  EXPECT_FALSE(n.horizontal);
+  EXPECT_FALSE(n.vertical);
+  n = fw::NeededScrollBars(200, 100, 190, 300, 16, 16);  // vertical bar leaves 184 < 190
+  EXPECT_TRUE(n.vertical);
+  EXPECT_TRUE(n.horizontal);
+  EXPECT_EQ(n.clientWidth, 184);
+  EXPECT_EQ(n.clientHeight, 84);
+  n = fw::NeededScrollBars(200, 100, 180, 300, 16, 16);
+  EXPECT_TRUE(n.vertical);
+  EXPECT_FALSE(n.horizontal);
+  EXPECT_EQ(fw::ClampScrollPosition(500, 300, 84), 216);
+  EXPECT_EQ(fw::ClampScrollPosition(-5, 300, 84), 0);
+  EXPECT_EQ(fw::ClampScrollPosition(10, 50, 84), 0);
+}
+
+}  // namespace
