@@ -6,6 +6,7 @@
 #include "framework/win/DocView.h"
 #include "framework/win/Frame.h"
 #include "framework/win/IniFileSettings.h"
+#include "framework/win/ModuleStrings.h"
 #include "framework/win/Window.h"
 
 namespace fw {
@@ -22,6 +23,9 @@ FW_MESSAGE_MAP(App, CmdTarget, CommandEntry<&App::OnFileNew>(kIdFileNew), Comman
 
 App::App(std::string appName) : appName_(std::move(appName)), docManager_(std::make_unique<DocManager>()) {
   gApp = this;
+  InstallModuleStrings();
+  INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_BAR_CLASSES | ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&icc);
 }
 
 App::~App() {

@@ -9,13 +9,32 @@
 namespace fw {
 namespace {
 
-// A toolbar resource: version, button width and height, count, then ids.
-struct ToolBarResource {
-  WORD version;
-  WORD width;
-  WORD height;
-  WORD count;
+// A toolbar resource. The resource compiler of the Microsoft tools writes
+// WORDs {version 1, width, height, count, ids…}; windres writes DWORDs
+// {width, height, count, ids…}. Both are read; 0 is a separator.
+struct ToolBarLayout {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> ids;
 };
+
+bool ParseToolBarResource(const std::uint8_t* data, std::size_t size, ToolBarLayout& out) {
+  auto word = [&](std::size_t i) { return static_cast<std::uint32_t>(data[2 * i] | (data[2 * i + 1] << 8)); };
+  auto dword = [&](std::size_t i) { return word(2 * i) | (word(2 * i + 1) << 16); };
+  if (size >= 8 && word(0) == 1 && size == 8 + 2 * static_cast<std::size_t>(word(3))) {
+    out.width = static_cast<int>(word(1));
+    out.height = static_cast<int>(word(2));
+    for (std::size_t i = 0; i < word(3); ++i) out.ids.push_back(word(4 + i));
+    return true;
+  }
+  if (size >= 12 && dword(2) <= 4096 && size >= 12 + 4 * static_cast<std::size_t>(dword(2))) {
+    out.width = static_cast<int>(dword(0));
+    out.height = static_cast<int>(dword(1));
+    for (std::size_t i = 0; i < dword(2); ++i) out.ids.push_back(dword(3 + i));
+    return out.width > 0 && out.height > 0;
+  }
+  return false;
+}
 
 CmdUIState ButtonState(LRESULT state) {
   CmdUIState s;
@@ -61,21 +80,17 @@ bool ToolBar::LoadToolBar(std::uint32_t resourceId) {
   HINSTANCE inst = GetModuleHandleA(nullptr);
   HRSRC res = FindResourceA(inst, MAKEINTRESOURCEA(resourceId), MAKEINTRESOURCEA(241));  // RT_TOOLBAR
   if (res == nullptr) return false;
-  DWORD size = SizeofResource(inst, res);
-  const auto* data = static_cast<const ToolBarResource*>(LockResource(LoadResource(inst, res)));
-  if (data == nullptr || size < sizeof(ToolBarResource) || data->version != 1 ||
-      size < sizeof(ToolBarResource) + data->count * sizeof(WORD)) {
-    return false;
-  }
-  const auto* ids = reinterpret_cast<const WORD*>(data + 1);
-  imageSize_ = {data->width, data->height};
-  buttonSize_ = {data->width + 7, data->height + 7};
-  Send(TB_SETBITMAPSIZE, 0, MAKELPARAM(data->width, data->height));
+  const auto* data = static_cast<const std::uint8_t*>(LockResource(LoadResource(inst, res)));
+  ToolBarLayout layout;
+  if (data == nullptr || !ParseToolBarResource(data, SizeofResource(inst, res), layout)) return false;
+  imageSize_ = {layout.width, layout.height};
+  buttonSize_ = {layout.width + 7, layout.height + 7};
+  Send(TB_SETBITMAPSIZE, 0, MAKELPARAM(layout.width, layout.height));
   int images = 0;
-  for (WORD i = 0; i < data->count; ++i) images += ids[i] != 0 ? 1 : 0;
+  for (std::uint32_t id : layout.ids) images += id != 0 ? 1 : 0;
   TBADDBITMAP ab = {inst, resourceId};
   Send(TB_ADDBITMAP, static_cast<WPARAM>(images), reinterpret_cast<LPARAM>(&ab));
-  return SetButtons(std::vector<std::uint32_t>(ids, ids + data->count));
+  return SetButtons(layout.ids);
 }
 
 bool ToolBar::SetButtons(const std::vector<std::uint32_t>& ids) {

@@ -13,6 +13,13 @@ namespace fw {
 class FrameWnd;
 class MiniFrame;
 
+// Sides a bar or a frame accepts for docking.
+constexpr DWORD kAlignLeft = 0x1000;
+constexpr DWORD kAlignTop = 0x2000;
+constexpr DWORD kAlignRight = 0x4000;
+constexpr DWORD kAlignBottom = 0x8000;
+constexpr DWORD kAlignAny = 0xF000;
+
 class ControlBar : public Window {
  public:
   ~ControlBar() override;

@@ -83,8 +83,12 @@ bool FrameWnd::LoadFrame(std::uint32_t resourceId, DWORD style, HWND parent, Cre
   if (menu_ == nullptr) menu_ = LoadMenuA(inst, MAKEINTRESOURCEA(resourceId));
   if (accel_ == nullptr) accel_ = LoadAcceleratorsA(inst, MAKEINTRESOURCEA(resourceId));
   pendingContext_ = context;
+  // A failed creation ends in WM_NCDESTROY: the object is deleted here, once.
+  bool wasAutoDelete = autoDelete;
+  autoDelete = false;
   bool ok = CreateEx(0, className.c_str(), title_.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                      CW_USEDEFAULT, parent, menu_);
+  autoDelete = wasAutoDelete;
   pendingContext_ = nullptr;
   if (!ok && autoDelete) delete this;
   return ok;
@@ -476,7 +480,8 @@ LRESULT FrameWnd::OnHelpMessage(WPARAM, LPARAM) {
 // ---- MdiFrame
 
 FW_IMPLEMENT_DYNCREATE(MdiFrame, FrameWnd)
-FW_MESSAGE_MAP(MdiFrame, FrameWnd, CommandEntry<&MdiFrame::OnWindowCascade>(kIdWindowCascade),
+FW_MESSAGE_MAP(MdiFrame, FrameWnd, CommandEntry<&MdiFrame::OnWindowNew>(kIdWindowNew),
+               CommandEntry<&MdiFrame::OnWindowCascade>(kIdWindowCascade),
                CommandRangeEntry<&MdiFrame::OnWindowTile>(kIdWindowTileHorz, kIdWindowTileVert),
                CommandEntry<&MdiFrame::OnWindowArrange>(kIdWindowArrange))
 
@@ -555,6 +560,16 @@ void MdiFrame::SetSharedMenu(HMENU menu) {
   DrawMenuBar(hwnd_);
 }
 
+void MdiFrame::OnWindowNew() {
+  // Another window on the active document.
+  MdiChild* active = ActiveChild();
+  Document* doc = active != nullptr ? active->GetActiveDocument() : nullptr;
+  DocTemplate* tmpl = doc != nullptr ? doc->GetDocTemplate() : nullptr;
+  if (tmpl == nullptr) return;
+  FrameWnd* frame = tmpl->CreateNewFrame(doc, active);
+  if (frame != nullptr) tmpl->InitialUpdateFrame(frame, doc, true);
+}
+
 void MdiFrame::OnWindowCascade() { SendMessageA(mdiClient_, WM_MDICASCADE, 0, 0); }
 
 void MdiFrame::OnWindowTile(std::uint32_t id) {
@@ -593,12 +608,15 @@ bool MdiChild::LoadFrame(std::uint32_t resourceId, DWORD style, HWND, CreateCont
   mcs.hOwner = GetModuleHandleA(nullptr);
   mcs.x = mcs.y = mcs.cx = mcs.cy = CW_USEDEFAULT;
   mcs.style = style & ~(WS_VISIBLE | WS_MAXIMIZE);
+  bool wasAutoDelete = autoDelete;
+  autoDelete = false;
   ExpectCreation(this);
   auto h = reinterpret_cast<HWND>(SendMessageA(main->MdiClient(), WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&mcs)));
   ExpectCreation(nullptr);
+  autoDelete = wasAutoDelete;
   pendingContext_ = nullptr;
   if (h == nullptr) {
-    if (autoDelete && hwnd_ == nullptr) delete this;
+    if (autoDelete) delete this;
     return false;
   }
   return true;

@@ -137,6 +137,7 @@ class MdiFrame : public FrameWnd {
   void SetSharedMenu(HMENU menu);
   HMENU WindowMenuOf(HMENU menu) const;
 
+  void OnWindowNew();
   void OnWindowCascade();
   void OnWindowTile(std::uint32_t id);
   void OnWindowArrange();
