@@ -460,3 +460,41 @@ TEST_F(FrameworkApp, ModalPropertySheetSwitchesPagesValidatesAndHasNoApply) {
 }
 
 }  // namespace
+
+namespace {
+
+// The pump's idle counting: timers do not restart the count, input does.
+class IdleCountingApp : public fw::App {
+ public:
+  IdleCountingApp() : fw::App("Idle Test") {}
+  std::vector<int> counts;
+  bool OnIdle(int count) override {
+    counts.push_back(count);
+    return count < 2;  // three idle calls per idle period
+  }
+};
+
+std::vector<std::function<void()>> gTicks;
+void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD) {
+  static std::size_t next = 0;
+  if (next < gTicks.size()) {
+    gTicks[next++]();
+  } else {
+    KillTimer(nullptr, id);
+    next = 0;
+    PostQuitMessage(5);
+  }
+}
+
+TEST(FrameworkLoop, TimersDoNotRestartIdleWorkButInputDoes) {
+  IdleCountingApp app;
+  HWND target = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  gTicks = {[] {}, [] {}, [target] { PostMessageA(target, WM_KEYDOWN, 'A', 0); }, [] {}};
+  SetTimer(nullptr, 0, 20, &Tick);
+  EXPECT_EQ(app.Run(), 5);  // the quit code through ExitInstance
+  DestroyWindow(target);
+  // One idle period before the key (timer ticks in it add nothing), one after.
+  EXPECT_EQ(app.counts, (std::vector<int>{0, 1, 2, 0, 1, 2}));
+}
+
+}  // namespace
