@@ -235,8 +235,6 @@ int StatusBar::CommandToIndex(std::uint32_t id) const {
 }
 
 SIZE StatusBar::CalcFixedLayout(bool) {
-  RECT rc;
-  GetWindowRect(hwnd_, &rc);
   HDC dc = GetDC(hwnd_);
   TEXTMETRICA tm{};
   GetTextMetricsA(dc, &tm);

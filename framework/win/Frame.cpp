@@ -679,8 +679,12 @@ void MdiChild::MdiDestroy() {
 void MdiChild::OnClose() {
   Document* doc = GetActiveDocument();
   if (doc != nullptr && !doc->CanCloseFrame(this)) return;
-  // The last window of the document closes the document with it.
-  if (doc != nullptr && doc->Views().size() == 1) {
+  // The document's last window closes the document with it.
+  bool lastWindow = doc != nullptr;
+  if (doc != nullptr) {
+    for (View* v : doc->Views()) lastWindow = lastWindow && v->GetParentFrame() == this;
+  }
+  if (lastWindow) {
     doc->OnCloseDocument();
     return;
   }

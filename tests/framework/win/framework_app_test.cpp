@@ -3,6 +3,7 @@
 // driven by messages.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <deque>
 #include <filesystem>
 #include <functional>
@@ -11,11 +12,15 @@
 
 #include "framework/CommandIds.h"
 #include "framework/win/App.h"
+#include "framework/win/CommonDialogs.h"
 #include "framework/win/ControlBars.h"
 #include "framework/win/Dialog.h"
 #include "framework/win/DocView.h"
 #include "framework/win/Frame.h"
 #include "framework/win/IniFileSettings.h"
+
+// After windows.h: the ids of the file dialog's controls.
+#include <dlgs.h>
 
 namespace {
 
@@ -495,6 +500,99 @@ TEST(FrameworkLoop, TimersDoNotRestartIdleWorkButInputDoes) {
   DestroyWindow(target);
   // One idle period before the key (timer ticks in it add nothing), one after.
   EXPECT_EQ(app.counts, (std::vector<int>{0, 1, 2, 0, 1, 2}));
+}
+
+}  // namespace
+
+namespace {
+
+class RecordingFileDialog : public fw::FileDialog {
+ public:
+  using fw::FileDialog::FileDialog;
+  std::vector<int> typeChanges;
+  bool initDone = false;
+
+ protected:
+  void OnInitDone() override { initDone = true; }
+  void OnTypeChange(int index) override { typeChanges.push_back(index); }
+};
+
+TEST(FrameworkFileDialog, SeveralFilesComeBackAndTypeChangesReachTheHook) {
+  TestApp app;
+  std::filesystem::path dir = std::filesystem::temp_directory_path() / "fw_open_test";
+  std::filesystem::create_directories(dir);
+  for (const char* name : {"a.skt", "b c.skt"}) {
+    std::FILE* f = std::fopen((dir / name).string().c_str(), "wb");
+    if (f != nullptr) std::fclose(f);
+  }
+  RecordingFileDialog dialog(true, "", "", OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST | OFN_NOCHANGEDIR, "Sketch (*.skt)|*.skt|All (*.*)|*.*||");
+  dialog.SetInitialDir(dir.string());
+  gSteps = {
+      [&] {
+        HWND dlg = dialog.Handle();
+        HWND types = GetDlgItem(dlg, cmb1);
+        SendMessageA(types, CB_SETCURSEL, 1, 0);
+        // What a user's pick in the type combo sends.
+        SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(cmb1, CBN_SELENDOK), reinterpret_cast<LPARAM>(types));
+        SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(cmb1, CBN_SELCHANGE), reinterpret_cast<LPARAM>(types));
+      },
+      [&] {
+        HWND dlg = dialog.Handle();
+        const char* names = "\"a.skt\" \"b c.skt\"";
+        if (GetDlgItem(dlg, edt1) != nullptr) SetDlgItemTextA(dlg, edt1, names);
+        if (GetDlgItem(dlg, cmb13) != nullptr) SetDlgItemTextA(dlg, cmb13, names);
+        PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+      },
+  };
+  UINT_PTR timer = SetTimer(nullptr, 0, 50, &RunStep);
+  int result = dialog.DoModal();
+  KillTimer(nullptr, timer);
+  EXPECT_EQ(result, IDOK);
+  EXPECT_TRUE(dialog.initDone);
+  EXPECT_EQ(dialog.typeChanges, (std::vector<int>{2}));
+  ASSERT_EQ(dialog.Paths().size(), 2u);
+  EXPECT_TRUE(fw::SamePath(dialog.Paths()[0], (dir / "a.skt").string()));
+  EXPECT_TRUE(fw::SamePath(dialog.Paths()[1], (dir / "b c.skt").string()));
+  std::error_code ignored;
+  std::filesystem::remove_all(dir, ignored);
+}
+
+}  // namespace
+
+namespace {
+
+class WizardPage : public CountingPage {
+ public:
+  using CountingPage::CountingPage;
+  DWORD buttons = PSWIZB_NEXT;
+  bool OnSetActive() override {
+    Sheet()->SetWizardButtons(buttons);
+    return CountingPage::OnSetActive();
+  }
+};
+
+TEST_F(FrameworkApp, WizardGoesNextAndFinishes) {
+  WizardPage first(kPage1, 1101), second(kPage2, 1201);
+  second.buttons = PSWIZB_BACK | PSWIZB_FINISH;
+  fw::PropertySheet sheet("Wizard", frame);
+  sheet.SetWizardMode();
+  sheet.AddPage(&first);
+  sheet.AddPage(&second);
+  int pageAfterNext = -1;
+  gSteps = {
+      [&] { SendMessageA(sheet.Handle(), PSM_PRESSBUTTON, PSBTN_NEXT, 0); },
+      [&] {
+        pageAfterNext = sheet.GetActiveIndex();
+        SendMessageA(sheet.Handle(), PSM_PRESSBUTTON, PSBTN_FINISH, 0);
+      },
+  };
+  UINT_PTR timer = SetTimer(nullptr, 0, 30, &RunStep);
+  INT_PTR result = sheet.DoModal();
+  KillTimer(nullptr, timer);
+  EXPECT_EQ(pageAfterNext, 1);
+  EXPECT_EQ(result, 0x3025);  // the Finish button's id
+  EXPECT_EQ(first.kills, 1);
+  EXPECT_EQ(second.activations, 1);
 }
 
 }  // namespace
