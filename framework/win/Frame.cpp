@@ -254,7 +254,7 @@ LRESULT FrameWnd::OnMenuSelectMessage(WPARAM wParam, LPARAM lParam) {
     SetMessageText(std::string());
     return 0;
   }
-  lastPromptId_ = (flags & MF_SYSMENU) ? item : item;
+  lastPromptId_ = item;  // system commands (61440 …) have prompts too
   SetMessageText(item);
   return 0;
 }

@@ -1,6 +1,7 @@
 // Message tables, the dispatcher and command routing with fake targets.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -167,6 +168,36 @@ TEST(CommandRouting, EnablingQueriesTakeTheSameRoute) {
   // Without auto-disabling the item keeps its state.
   EXPECT_TRUE(fw::QueryCommandState(r.main, 999, 0, {}, false).enabled);
   EXPECT_TRUE(r.log.empty()) << "enabling must not run command handlers";
+}
+
+}  // namespace
+
+#include "framework/RuntimeClass.h"
+
+namespace {
+
+class Shape : public fw::CmdTarget {
+  FW_DECLARE_DYNAMIC(Shape)
+};
+FW_IMPLEMENT_DYNAMIC(Shape, fw::CmdTarget)
+
+class Circle : public Shape {
+  FW_DECLARE_DYNCREATE(Circle)
+};
+FW_IMPLEMENT_DYNCREATE(Circle, Shape)
+
+TEST(RuntimeClass, ClassesAreMadeByNameAndKnowTheirBases) {
+  const fw::RuntimeClass* rc = fw::FindRuntimeClass("Circle");
+  ASSERT_NE(rc, nullptr);
+  std::unique_ptr<fw::CmdTarget> made(rc->CreateObject());
+  ASSERT_NE(made, nullptr);
+  EXPECT_TRUE(made->IsKindOf(Shape::kRuntimeClass));
+  EXPECT_TRUE(made->IsKindOf(fw::CmdTarget::kRuntimeClass));
+  EXPECT_FALSE(Shape().IsKindOf(Circle::kRuntimeClass));
+  // A class without a creator is known but cannot be made by name.
+  ASSERT_NE(fw::FindRuntimeClass("Shape"), nullptr);
+  EXPECT_EQ(fw::FindRuntimeClass("Shape")->CreateObject(), nullptr);
+  EXPECT_EQ(fw::FindRuntimeClass("NoSuchClass"), nullptr);
 }
 
 }  // namespace

@@ -596,3 +596,41 @@ TEST_F(FrameworkApp, WizardGoesNextAndFinishes) {
 }
 
 }  // namespace
+
+namespace {
+
+class HelpRecordingApp : public TestApp {
+ public:
+  std::vector<std::uintptr_t> helpCalls;
+  void WinHelp(std::uintptr_t data, UINT) override { helpCalls.push_back(data); }
+};
+
+TEST(FrameworkHelp, F1GivesTheMenuItemsHelpAndContextHelpThePickedWindows) {
+  HelpRecordingApp app;
+  Bars bars;
+  fw::MdiFrame* frame = MakeMainFrame(bars);
+  bars.toolbar->helpId = 0x20000 + 555;
+
+  // F1 while a menu item is selected: the command's help id.
+  SendMessageA(frame->Handle(), WM_MENUSELECT, MAKEWPARAM(kToggle, MF_STRING), reinterpret_cast<LPARAM>(frame->Menu()));
+  fw::SendCommand(frame->Handle(), fw::kIdHelp);
+  // Shift+F1, then a click on the toolbar: the toolbar's help id.
+  SendMessageA(frame->Handle(), WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+  fw::SendCommand(frame->Handle(), fw::kIdContextHelp);
+  EXPECT_TRUE(frame->InContextHelpMode());
+  RECT tb;
+  GetWindowRect(bars.toolbar->Handle(), &tb);
+  POINT pt{tb.left + 2, tb.top + 2};
+  ScreenToClient(frame->Handle(), &pt);
+  SendMessageA(frame->Handle(), WM_LBUTTONDOWN, 0, MAKELPARAM(pt.x, pt.y));
+  EXPECT_FALSE(frame->InContextHelpMode());
+  EXPECT_EQ(app.helpCalls, (std::vector<std::uintptr_t>{fw::kHelpIdBase + kToggle, 0x20000 + 555}));
+
+  frame->DestroyWindow();
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+  delete bars.toolbar;
+  delete bars.status;
+}
+
+}  // namespace
