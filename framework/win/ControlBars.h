@@ -11,7 +11,7 @@
 namespace fw {
 
 class FrameWnd;
-class MiniFrame;
+class FloatingBarFrame;
 
 // Sides a bar or a frame accepts for docking.
 constexpr DWORD kAlignLeft = 0x1000;
@@ -26,7 +26,7 @@ class ControlBar : public Window {
   FrameWnd* DockSite() const { return dockSite_; }
   DockSide Side() const { return side_; }
   bool IsFloating() const { return side_ == DockSide::kFloating; }
-  MiniFrame* FloatingFrame() const { return floatFrame_; }
+  FloatingBarFrame* FloatingFrame() const { return floatFrame_; }
   bool IsVisible() const { return hwnd_ != nullptr && (GetWindowLongA(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0; }
   // Size the bar wants laid out horizontally (top, bottom, floating) or vertically.
   virtual SIZE CalcFixedLayout(bool horizontal) = 0;
@@ -36,11 +36,11 @@ class ControlBar : public Window {
 
  protected:
   friend class FrameWnd;
-  friend class MiniFrame;
+  friend class FloatingBarFrame;
   bool CreateBar(FrameWnd* frame, const char* className, DWORD style, std::uint32_t id);
   FrameWnd* dockSite_ = nullptr;
   DockSide side_ = DockSide::kTop;
-  MiniFrame* floatFrame_ = nullptr;
+  FloatingBarFrame* floatFrame_ = nullptr;
 };
 
 class ToolBar : public ControlBar {

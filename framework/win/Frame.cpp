@@ -348,7 +348,7 @@ ControlBar* FrameWnd::BarForCommand(std::uint32_t id) const { return GetControlB
 void FrameWnd::DockControlBar(ControlBar* bar, DockSide side) {
   if (side == DockSide::kFloating) return;
   if (bar->floatFrame_ != nullptr) {
-    MiniFrame* mini = bar->floatFrame_;
+    FloatingBarFrame* mini = bar->floatFrame_;
     bar->floatFrame_ = nullptr;
     SetParent(bar->Handle(), hwnd_);
     ::DestroyWindow(mini->Handle());
@@ -360,11 +360,8 @@ void FrameWnd::DockControlBar(ControlBar* bar, DockSide side) {
 
 void FrameWnd::FloatControlBar(ControlBar* bar, POINT screenPos) {
   if (bar->floatFrame_ == nullptr) {
-    auto* mini = new MiniFrame;
-    if (!mini->Create(this, bar, screenPos)) {
-      delete mini;
-      return;
-    }
+    auto* mini = new FloatingBarFrame;
+    if (!mini->Create(this, bar, screenPos)) return;  // a failed frame deletes itself
   } else {
     SetWindowPos(bar->floatFrame_->Handle(), nullptr, screenPos.x, screenPos.y, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -602,12 +599,26 @@ bool MdiChild::LoadFrame(std::uint32_t resourceId, DWORD style, HWND, CreateCont
   }
   if (title_.empty()) title_ = FirstLine(ResourceString(resourceId));
   pendingContext_ = context;
+  CREATESTRUCTA cs = {};
+  cs.hInstance = GetModuleHandleA(nullptr);
+  cs.hwndParent = main->MdiClient();
+  cs.x = cs.y = cs.cx = cs.cy = CW_USEDEFAULT;
+  cs.style = static_cast<LONG>(style & ~(WS_VISIBLE | WS_MAXIMIZE));
+  cs.lpszName = title_.c_str();
+  cs.lpszClass = className.c_str();
+  if (!PreCreateWindow(cs)) {
+    if (autoDelete) delete this;
+    return false;
+  }
   MDICREATESTRUCTA mcs = {};
-  mcs.szClass = className.c_str();
-  mcs.szTitle = title_.c_str();
-  mcs.hOwner = GetModuleHandleA(nullptr);
-  mcs.x = mcs.y = mcs.cx = mcs.cy = CW_USEDEFAULT;
-  mcs.style = style & ~(WS_VISIBLE | WS_MAXIMIZE);
+  mcs.szClass = cs.lpszClass;
+  mcs.szTitle = cs.lpszName;
+  mcs.hOwner = cs.hInstance;
+  mcs.x = cs.x;
+  mcs.y = cs.y;
+  mcs.cx = cs.cx;
+  mcs.cy = cs.cy;
+  mcs.style = static_cast<DWORD>(cs.style);
   bool wasAutoDelete = autoDelete;
   autoDelete = false;
   ExpectCreation(this);
@@ -693,17 +704,29 @@ void MdiChild::OnClose() {
 
 // ---- MiniFrame
 
-FW_MESSAGE_MAP(MiniFrame, Window, WindowMessageEntry<&MiniFrame::OnCloseMessage>(WM_CLOSE))
+FW_IMPLEMENT_DYNCREATE(MiniFrame, FrameWnd)
 
-bool MiniFrame::Create(FrameWnd* owner, ControlBar* bar, POINT screenPos) {
-  std::string cls = App::RegisterWindowClass("fwMiniFrame", CS_DBLCLKS, 0, LoadCursor(nullptr, IDC_ARROW),
-                                             GetSysColorBrush(COLOR_BTNFACE), nullptr);
+bool MiniFrame::Create(const std::string& title, DWORD style, const RECT& rect, Window* owner) {
+  App::RegisterWindowClass(className.c_str(), CS_DBLCLKS, 0, LoadCursor(nullptr, IDC_ARROW),
+                           GetSysColorBrush(COLOR_BTNFACE), nullptr);
+  title_ = title;
+  bool wasAutoDelete = autoDelete;
+  autoDelete = false;
+  bool ok = CreateEx(WS_EX_TOOLWINDOW, className.c_str(), title.c_str(), style | WS_POPUP | WS_CAPTION, rect.left,
+                     rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                     owner != nullptr ? owner->Handle() : nullptr, nullptr);
+  autoDelete = wasAutoDelete;
+  if (!ok && autoDelete) delete this;
+  return ok;
+}
+
+// ---- FloatingBarFrame
+
+bool FloatingBarFrame::Create(FrameWnd* owner, ControlBar* bar, POINT screenPos) {
   owner_ = owner;
   bar_ = bar;
-  if (!CreateEx(WS_EX_TOOLWINDOW, cls.c_str(), bar->caption.c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE,
-                screenPos.x, screenPos.y, 100, 50, owner->Handle(), nullptr)) {
-    return false;
-  }
+  RECT place{screenPos.x, screenPos.y, screenPos.x + 100, screenPos.y + 50};
+  if (!MiniFrame::Create(bar->caption, WS_SYSMENU | WS_VISIBLE, place, owner)) return false;
   bar->floatFrame_ = this;
   bar->side_ = DockSide::kFloating;
   bar->SetOrientation(true);
@@ -712,7 +735,7 @@ bool MiniFrame::Create(FrameWnd* owner, ControlBar* bar, POINT screenPos) {
   return true;
 }
 
-void MiniFrame::FitToBar() {
+void FloatingBarFrame::FitToBar() {
   SIZE s = bar_->CalcFixedLayout(true);
   RECT r{0, 0, s.cx, s.cy};
   AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongA(hwnd_, GWL_STYLE)), FALSE, WS_EX_TOOLWINDOW);
@@ -720,10 +743,14 @@ void MiniFrame::FitToBar() {
   MoveWindow(bar_->Handle(), 0, 0, s.cx, s.cy, TRUE);
 }
 
-LRESULT MiniFrame::OnCloseMessage(WPARAM, LPARAM) {
+bool FloatingBarFrame::OnCmdMsg(MessageArgs& args) {
+  // The bar's buttons command the frame it belongs to.
+  return (owner_ != nullptr && owner_->OnCmdMsg(args)) || MiniFrame::OnCmdMsg(args);
+}
+
+void FloatingBarFrame::OnClose() {
   // Closing a floating bar hides it; it can be shown again from the menu.
   if (owner_ != nullptr) owner_->ShowControlBar(bar_, false, false);
-  return 0;
 }
 
 }  // namespace fw

@@ -13,7 +13,6 @@
 namespace fw {
 
 class ControlBar;
-class MiniFrame;
 
 class FrameWnd : public Window {
   FW_DECLARE_MESSAGE_MAP()
@@ -169,18 +168,26 @@ class MdiChild : public FrameWnd {
   void OnClose() override;
 };
 
-// A small tool window that holds one floating control bar.
-class MiniFrame : public Window {
-  FW_DECLARE_MESSAGE_MAP()
+// A frame with a small caption, owned by another window (tool palettes,
+// floating bars).
+class MiniFrame : public FrameWnd {
+  FW_DECLARE_DYNCREATE(MiniFrame)
 
+ public:
+  MiniFrame() { className = "fwMiniFrame"; }
+  bool Create(const std::string& title, DWORD style, const RECT& rect, Window* owner);
+};
+
+// The mini frame that holds one floating control bar; closing it hides the bar.
+class FloatingBarFrame : public MiniFrame {
  public:
   bool Create(FrameWnd* owner, ControlBar* bar, POINT screenPos);
   ControlBar* Bar() const { return bar_; }
-  void PostNcDestroy() override { delete this; }
   void FitToBar();
+  bool OnCmdMsg(MessageArgs& args) override;
 
  protected:
-  LRESULT OnCloseMessage(WPARAM, LPARAM);
+  void OnClose() override;
   ControlBar* bar_ = nullptr;
   FrameWnd* owner_ = nullptr;
 };

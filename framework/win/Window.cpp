@@ -57,9 +57,23 @@ HWND Window::Detach() {
 
 bool Window::CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style, int x, int y,
                       int width, int height, HWND parent, HMENU menuOrId, void* param) {
+  CREATESTRUCTA cs = {};
+  cs.lpCreateParams = param;
+  cs.hInstance = GetModuleHandleA(nullptr);
+  cs.hMenu = menuOrId;
+  cs.hwndParent = parent;
+  cs.cx = width;
+  cs.cy = height;
+  cs.x = x;
+  cs.y = y;
+  cs.style = static_cast<LONG>(style);
+  cs.lpszName = title;
+  cs.lpszClass = className;
+  cs.dwExStyle = exStyle;
+  if (!PreCreateWindow(cs)) return false;
   ExpectCreation(this);
-  HWND h = CreateWindowExA(exStyle, className, title, style, x, y, width, height, parent, menuOrId,
-                           GetModuleHandleA(nullptr), param);
+  HWND h = CreateWindowExA(cs.dwExStyle, cs.lpszClass, cs.lpszName, static_cast<DWORD>(cs.style), cs.x, cs.y, cs.cx,
+                           cs.cy, cs.hwndParent, cs.hMenu, cs.hInstance, cs.lpCreateParams);
   ExpectCreation(nullptr);
   if (h == nullptr) return false;
   if (hwnd_ == nullptr) Subclass(h);  // a system class: tie it now

@@ -39,6 +39,9 @@ class Window : public CmdTarget {
   HWND Item(std::uint32_t id) const { return GetDlgItem(hwnd_, static_cast<int>(id)); }
   std::uint32_t ControlId() const { return static_cast<std::uint32_t>(GetDlgCtrlID(hwnd_)); }
 
+  // Last word on class, styles and place before the window is made; false
+  // refuses the window.
+  virtual bool PreCreateWindow(CREATESTRUCTA& cs) { return true; }
   // Every message of the window arrives here; the table comes first.
   virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
   virtual LRESULT DefaultProc(UINT message, WPARAM wParam, LPARAM lParam);

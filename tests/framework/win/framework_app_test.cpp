@@ -405,6 +405,16 @@ TEST_F(FrameworkApp, BarPositionsSurviveARestartThroughTheSettings) {
   EXPECT_EQ(mini.left, 300);
   EXPECT_EQ(mini.top, 200);
   EXPECT_EQ(GetParent(bars.toolbar->Handle()), bars.toolbar->FloatingFrame()->Handle());
+
+  // A floating bar's buttons still command the active document, and follow its enabling.
+  fw::SendCommand(frame->Handle(), fw::kIdFileNew);
+  PumpPending();
+  auto* doc = dynamic_cast<SketchDoc*>(frame->GetActiveDocument());
+  ASSERT_NE(doc, nullptr);
+  fw::SendCommand(bars.toolbar->FloatingFrame()->Handle(), kToggle);
+  EXPECT_TRUE(doc->flag);
+  app->OnIdle(0);
+  EXPECT_TRUE(SendMessageA(bars.toolbar->Handle(), TB_GETSTATE, kToggle, 0) & TBSTATE_CHECKED);
 }
 
 class CountingPage : public fw::PropertyPage {
