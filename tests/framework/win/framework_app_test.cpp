@@ -644,3 +644,45 @@ TEST(FrameworkHelp, F1GivesTheMenuItemsHelpAndContextHelpThePickedWindows) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(FrameworkApp, ModelessDialogLoadsItsDataAndGoesAwayOnOk) {
+  ValueDialog dialog;
+  dialog.value = 12;
+  ASSERT_TRUE(dialog.CreateModeless(frame));
+  char text[16] = {};
+  GetDlgItemTextA(dialog.Handle(), 1001, text, sizeof(text));
+  EXPECT_STREQ(text, "12");
+  EXPECT_TRUE(IsWindowEnabled(frame->Handle())) << "a modeless dialog leaves its owner alone";
+  SetDlgItemTextA(dialog.Handle(), 1001, "13");
+  HWND h = dialog.Handle();
+  SendMessageA(h, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  EXPECT_FALSE(IsWindow(h));
+  EXPECT_EQ(dialog.value, 13);
+}
+
+TEST_F(FrameworkApp, ColourAndFontChoosersReturnWhatWasChosen) {
+  auto pressOk = [] {
+    HWND box = GetActiveWindow();
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+  };
+  fw::ColorDialog colour(RGB(10, 20, 30), CC_FULLOPEN, frame->Handle());
+  gSteps = {pressOk};
+  UINT_PTR timer = SetTimer(nullptr, 0, 30, &RunStep);
+  EXPECT_EQ(colour.DoModal(), IDOK);
+  KillTimer(nullptr, timer);
+  EXPECT_EQ(colour.GetColor(), RGB(10, 20, 30));
+
+  LOGFONTA lf = {};
+  lf.lfHeight = -16;
+  lstrcpyA(lf.lfFaceName, "Tahoma");
+  fw::FontDialog font(&lf, CF_SCREENFONTS, frame->Handle());
+  gSteps = {pressOk};
+  timer = SetTimer(nullptr, 0, 30, &RunStep);
+  EXPECT_EQ(font.DoModal(), IDOK);
+  KillTimer(nullptr, timer);
+  EXPECT_NE(font.GetLogFont().lfFaceName[0], '\0');
+}
+
+}  // namespace
