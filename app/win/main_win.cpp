@@ -1,61 +1,70 @@
-// Program entry: registers the main window class, shows the main window and
-// runs the message loop until the window is closed.
+// Program entry: the application object creates the main frame (window
+// class "VR_LUMAINFRAME40", titled "Lumora 4.0") and runs the message loop
+// until the frame is closed.
+#include "framework/CommandIds.h"
+#include "framework/win/App.h"
+#include "framework/win/Frame.h"
 #include "platform/crash_report.h"
-#include "platform/win32types.h"
 
 namespace {
 
 constexpr char kMainFrameClass[] = "VR_LUMAINFRAME40";
 constexpr char kAppTitle[] = "Lumora 4.0";
 
-LRESULT CALLBACK MainFrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  switch (message) {
-    case WM_DESTROY:
-      PostQuitMessage(0);
-      return 0;
-    case WM_PRINTCLIENT: {
-      // Lets PrintWindow capture the frame for screenshots.
-      RECT client;
-      GetClientRect(window, &client);
-      FillRect(reinterpret_cast<HDC>(wParam), &client, GetSysColorBrush(COLOR_APPWORKSPACE));
-      return 0;
-    }
-    default:
-      return DefWindowProcA(window, message, wParam, lParam);
-  }
+// A stand-in menu until the program's menus come from its resources.
+HMENU BuildMainMenu() {
+  HMENU file = CreatePopupMenu();
+  AppendMenuA(file, MF_STRING, fw::kIdAppExit, "E&xit");
+  HMENU window = CreatePopupMenu();
+  AppendMenuA(window, MF_STRING, fw::kIdWindowCascade, "&Cascade");
+  AppendMenuA(window, MF_STRING, fw::kIdWindowTileHorz, "&Tile");
+  HMENU help = CreatePopupMenu();
+  AppendMenuA(help, MF_STRING, fw::kIdHelpFinder, "&Help Topics");
+  HMENU bar = CreateMenu();
+  AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File");
+  AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(window), "&Window");
+  AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), "&Help");
+  return bar;
 }
 
-bool RegisterMainFrameClass(HINSTANCE instance) {
-  WNDCLASSEXA wc = {};
-  wc.cbSize = sizeof(wc);
-  wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = MainFrameProc;
-  wc.hInstance = instance;
-  wc.hIcon = LoadIcon(nullptr, IDI_APPLICATION);
-  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
-  wc.lpszClassName = kMainFrameClass;
-  return RegisterClassExA(&wc) != 0;
-}
+class Lumo40MainFrame : public fw::MdiFrame {
+ public:
+  Lumo40MainFrame() {
+    className = kMainFrameClass;
+    SetTitle(kAppTitle);
+    menu_ = BuildMainMenu();
+  }
+};
+
+class Lumo40App : public fw::App {
+ public:
+  Lumo40App() : fw::App(kAppTitle) {}
+
+  bool InitInstance() override {
+    auto* frame = new Lumo40MainFrame;
+    SetMainWindow(frame);
+    if (!frame->LoadFrame(0, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, nullptr, nullptr)) {
+      SetMainWindow(nullptr);
+      return false;
+    }
+    SetWindowPos(frame->Handle(), nullptr, 0, 0, 1024, 768, SWP_NOMOVE | SWP_NOZORDER);
+    frame->ActivateFrame(showCommand_);
+    UpdateWindow(frame->Handle());
+    return true;
+  }
+
+  int showCommand_ = SW_SHOWNORMAL;
+};
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
   lumora::InstallCrashReporter();
-  if (!RegisterMainFrameClass(instance)) return 1;
-  HWND frame = CreateWindowExA(0, kMainFrameClass, kAppTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                               CW_USEDEFAULT, CW_USEDEFAULT, 1024, 768, nullptr, nullptr, instance,
-                               nullptr);
-  if (frame == nullptr) return 1;
-  ShowWindow(frame, showCommand == 0 ? SW_SHOWNORMAL : showCommand);
-  UpdateWindow(frame);
-
-  MSG msg;
-  BOOL got;
-  while ((got = GetMessageA(&msg, nullptr, 0, 0)) != 0) {
-    if (got == -1) return 1;
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+  Lumo40App app;
+  app.showCommand_ = showCommand == 0 ? SW_SHOWNORMAL : showCommand;
+  if (!app.InitInstance()) {
+    app.ExitInstance();
+    return 1;
   }
-  return static_cast<int>(msg.wParam);
+  return app.Run();
 }

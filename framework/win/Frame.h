@@ -1,0 +1,195 @@
+// Frame windows: the frame with its menu, bars and active view; the MDI
+// main frame and its children; the mini frame that holds a floating bar.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "framework/BarState.h"
+#include "framework/CmdUI.h"
+#include "framework/win/DocView.h"
+#include "framework/win/Window.h"
+
+namespace fw {
+
+class ControlBar;
+
+class FrameWnd : public Window {
+  FW_DECLARE_MESSAGE_MAP()
+  FW_DECLARE_DYNCREATE(FrameWnd)
+
+ public:
+  ~FrameWnd() override;
+
+  // Creates the frame: title (before the first "\n"), menu, accelerators and
+  // icon from `resourceId`; the view from the context.
+  virtual bool LoadFrame(std::uint32_t resourceId, DWORD style, HWND parent, CreateContext* context);
+  std::string className = "fwFrame";
+
+  View* GetActiveView() const { return activeView_; }
+  void SetActiveView(View* view, bool notify = true);
+  virtual Document* GetActiveDocument();
+  // The frame whose view is in front: the active MDI child, or this frame.
+  virtual FrameWnd* GetActiveFrame() { return this; }
+  bool IsMainFrame() const;
+
+  bool OnCmdMsg(MessageArgs& args) override;
+  bool PreTranslateMessage(MSG* msg) override;
+
+  virtual void ActivateFrame(int showCommand = -1);
+  virtual void OnUpdateFrameTitle(bool addToTitle);
+  virtual void RecalcLayout();
+  virtual void InitialUpdateFrame(Document* doc, bool makeVisible);
+  bool addToTitle = true;
+  void SetTitle(const std::string& title) { title_ = title; }
+  const std::string& GetTitle() const { return title_; }
+  int windowNumber = 0;
+
+  // Status-bar prompts: the text before "\n" of the command's string.
+  virtual std::string GetMessageString(std::uint32_t id);
+  void SetMessageText(const std::string& text);
+  void SetMessageText(std::uint32_t id) { SetMessageText(GetMessageString(id)); }
+
+  // Control bars.
+  void AddControlBar(ControlBar* bar);
+  void RemoveControlBar(ControlBar* bar);
+  ControlBar* GetControlBar(std::uint32_t id) const;
+  const std::vector<ControlBar*>& ControlBars() const { return bars_; }
+  void EnableDocking(DWORD alignSides) { dockSides_ = alignSides; }
+  void DockControlBar(ControlBar* bar, DockSide side);
+  void FloatControlBar(ControlBar* bar, POINT screenPos);
+  void ShowControlBar(ControlBar* bar, bool show, bool delay);
+  void SaveBarState(const std::string& prefix);
+  void LoadBarState(const std::string& prefix);
+
+  // Idle: enabling of bars and the menu bar, then the title.
+  virtual void OnIdleUpdateCmdUI();
+  // Fills a popup from the enabling route (on WM_INITMENUPOPUP).
+  void UpdateMenuPopup(HMENU popup);
+
+  // Context help (Shift+F1) and F1.
+  bool InContextHelpMode() const { return contextHelp_; }
+  std::uint32_t CurrentHelpId() const;
+  void OnContextHelp();
+
+  HMENU Menu() const { return menu_; }
+  HACCEL Accelerators() const { return accel_; }
+  void SetAccelerators(HACCEL a) { accel_ = a; }
+  bool autoDelete = true;
+  // The window that fills the client area between the bars.
+  virtual HWND ClientPane() const;
+
+ protected:
+  virtual bool OnCreateClient(CreateContext* context);
+  View* CreateView(CreateContext* context, std::uint32_t id);
+  void PostNcDestroy() override;
+  void LayoutBars(RECT& area, bool apply);
+  ControlBar* BarForCommand(std::uint32_t id) const;
+
+  LRESULT OnCreateMessage(WPARAM, LPARAM);
+  LRESULT OnSizeMessage(WPARAM, LPARAM);
+  LRESULT OnCloseMessage(WPARAM, LPARAM);
+  LRESULT OnDestroyMessage(WPARAM, LPARAM);
+  LRESULT OnInitMenuPopup(WPARAM, LPARAM);
+  LRESULT OnMenuSelectMessage(WPARAM, LPARAM);
+  LRESULT OnEnterIdle(WPARAM, LPARAM);
+  LRESULT OnSetFocusMessage(WPARAM, LPARAM);
+  LRESULT OnKickIdle(WPARAM, LPARAM);
+  LRESULT OnSetCursorMessage(WPARAM, LPARAM);
+  LRESULT OnLButtonDownMessage(WPARAM, LPARAM);
+  LRESULT OnHelpMessage(WPARAM, LPARAM);
+  void OnToolTipText(WPARAM, LPARAM, LRESULT*);
+  bool OnBarCheck(std::uint32_t id);
+  void OnUpdateControlBarMenu(CmdUI& ui);
+  virtual void OnClose();
+
+  CreateContext* pendingContext_ = nullptr;
+  View* activeView_ = nullptr;
+  HMENU menu_ = nullptr;
+  HACCEL accel_ = nullptr;
+  std::string title_;
+  std::vector<ControlBar*> bars_;
+  DWORD dockSides_ = 0;
+  bool contextHelp_ = false;
+  std::uint32_t lastPromptId_ = 0;
+  std::string lastTitle_;
+};
+
+class MdiChild;
+
+class MdiFrame : public FrameWnd {
+  FW_DECLARE_MESSAGE_MAP()
+  FW_DECLARE_DYNCREATE(MdiFrame)
+
+ public:
+  HWND MdiClient() const { return mdiClient_; }
+  MdiChild* ActiveChild() const;
+  Document* GetActiveDocument() override;
+  FrameWnd* GetActiveFrame() override;
+  bool OnCmdMsg(MessageArgs& args) override;
+  bool PreTranslateMessage(MSG* msg) override;
+  LRESULT DefaultProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  HWND ClientPane() const override { return mdiClient_; }
+  void OnUpdateFrameTitle(bool addToTitle) override;
+  void OnIdleUpdateCmdUI() override;
+  // Puts a child's shared menu in the menu bar (null: the frame's own).
+  void SetSharedMenu(HMENU menu);
+  HMENU WindowMenuOf(HMENU menu) const;
+
+  void OnWindowNew();
+  void OnWindowCascade();
+  void OnWindowTile(std::uint32_t id);
+  void OnWindowArrange();
+
+ protected:
+  bool OnCreateClient(CreateContext* context) override;
+  HWND mdiClient_ = nullptr;
+};
+
+class MdiChild : public FrameWnd {
+  FW_DECLARE_MESSAGE_MAP()
+  FW_DECLARE_DYNCREATE(MdiChild)
+
+ public:
+  MdiChild() { className = "fwMdiChild"; }
+  bool LoadFrame(std::uint32_t resourceId, DWORD style, HWND parent, CreateContext* context) override;
+  MdiFrame* GetMdiFrame() const;
+  void ActivateFrame(int showCommand = -1) override;
+  void OnUpdateFrameTitle(bool addToTitle) override;
+  bool PreTranslateMessage(MSG* msg) override;
+  LRESULT DefaultProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void MdiDestroy();
+  HMENU sharedMenu = nullptr;
+  HACCEL sharedAccel = nullptr;
+
+ protected:
+  LRESULT OnMdiActivate(WPARAM, LPARAM);
+  LRESULT OnSizeChild(WPARAM, LPARAM);
+  void OnClose() override;
+};
+
+// A frame with a small caption, owned by another window (tool palettes,
+// floating bars).
+class MiniFrame : public FrameWnd {
+  FW_DECLARE_DYNCREATE(MiniFrame)
+
+ public:
+  MiniFrame() { className = "fwMiniFrame"; }
+  bool Create(const std::string& title, DWORD style, const RECT& rect, Window* owner);
+};
+
+// The mini frame that holds one floating control bar; closing it hides the bar.
+class FloatingBarFrame : public MiniFrame {
+ public:
+  bool Create(FrameWnd* owner, ControlBar* bar, POINT screenPos);
+  ControlBar* Bar() const { return bar_; }
+  void FitToBar();
+  bool OnCmdMsg(MessageArgs& args) override;
+
+ protected:
+  void OnClose() override;
+  ControlBar* bar_ = nullptr;
+  FrameWnd* owner_ = nullptr;
+};
+
+}  // namespace fw

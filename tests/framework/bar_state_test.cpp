@@ -1,0 +1,58 @@
+// Control-bar placement through the settings seam.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "framework/BarState.h"
+
+namespace {
+
+class MapStore : public fw::SettingsStore {
+ public:
+  std::map<std::string, std::string> values;
+  int GetInt(const std::string& s, const std::string& k, int d) override {
+    auto it = values.find(s + "/" + k);
+    return it == values.end() ? d : std::stoi(it->second);
+  }
+  std::string GetString(const std::string& s, const std::string& k, const std::string& d) override {
+    auto it = values.find(s + "/" + k);
+    return it == values.end() ? d : it->second;
+  }
+  bool WriteInt(const std::string& s, const std::string& k, int v) override {
+    values[s + "/" + k] = std::to_string(v);
+    return true;
+  }
+  bool WriteString(const std::string& s, const std::string& k, const std::string& v) override {
+    values[s + "/" + k] = v;
+    return true;
+  }
+};
+
+TEST(BarState, PlacesSurviveASaveAndLoad) {
+  MapStore store;
+  std::vector<fw::BarState> bars = {{59392, true, fw::DockSide::kLeft, 0, 0, 0},
+                                    {59402, false, fw::DockSide::kFloating, 300, -20, 0},
+                                    {59393, true, fw::DockSide::kBottom, 0, 0, 1}};
+  fw::SaveBarStates(store, "Bars", bars);
+  std::vector<fw::BarState> back = fw::LoadBarStates(store, "Bars");
+  ASSERT_EQ(back.size(), 3u);
+  EXPECT_EQ(back[0].side, fw::DockSide::kLeft);
+  EXPECT_FALSE(back[1].visible);
+  EXPECT_EQ(back[1].floatX, 300);
+  EXPECT_EQ(back[1].floatY, -20);
+  EXPECT_EQ(back[2].order, 1);
+  EXPECT_EQ(fw::DockBarId(fw::DockSide::kLeft), 59420u);
+}
+
+TEST(BarState, DamagedEntriesAreLeftOut) {
+  MapStore store;
+  EXPECT_TRUE(fw::LoadBarStates(store, "Bars").empty());
+  fw::SaveBarStates(store, "Bars", {{59392, true, fw::DockSide::kTop, 0, 0, 0}, {59393, true, fw::DockSide::kTop, 0, 0, 0}});
+  store.values["Bars-Bar0/DockSide"] = "9";
+  store.values["Bars-Summary/Bars"] = "1000000";
+  std::vector<fw::BarState> back = fw::LoadBarStates(store, "Bars");
+  ASSERT_EQ(back.size(), 1u);
+  EXPECT_EQ(back[0].barId, 59393u);
+}
+
+}  // namespace

@@ -1,0 +1,688 @@
+// The framework under Wine: an MDI frame with two document types, a scroll
+// view, a toolbar, a status bar, a modal dialog and a property sheet,
+// driven by messages.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "framework/CommandIds.h"
+#include "framework/win/App.h"
+#include "framework/win/CommonDialogs.h"
+#include "framework/win/ControlBars.h"
+#include "framework/win/Dialog.h"
+#include "framework/win/DocView.h"
+#include "framework/win/Frame.h"
+#include "framework/win/IniFileSettings.h"
+
+// After windows.h: the ids of the file dialog's controls.
+#include <dlgs.h>
+
+namespace {
+
+constexpr std::uint32_t kMainFrame = 100, kSketch = 200, kNote = 201, kValueDialog = 300;
+constexpr std::uint32_t kPage1 = 400, kPage2 = 401, kToggle = 32800, kNever = 32801;
+
+class TestApp : public fw::App {
+ public:
+  TestApp() : fw::App("Framework Test") {}
+  std::vector<std::string> boxes;
+  std::deque<int> answers;
+  int idleCalls = 0;
+  int DoMessageBox(const std::string& text, UINT, std::uint32_t) override {
+    boxes.push_back(text);
+    if (answers.empty()) return IDOK;
+    int a = answers.front();
+    answers.pop_front();
+    return a;
+  }
+  bool OnIdle(int count) override {
+    ++idleCalls;
+    return fw::App::OnIdle(count);
+  }
+};
+
+class SketchDoc : public fw::Document {
+  FW_DECLARE_MESSAGE_MAP()
+  FW_DECLARE_DYNCREATE(SketchDoc)
+ public:
+  bool flag = false;
+  std::vector<std::string> saved;
+  void OnToggle() {
+    flag = !flag;
+    SetModifiedFlag(true);
+  }
+  void OnUpdateToggle(fw::CmdUI& ui) { ui.SetCheck(flag ? 1 : 0); }
+  bool OnSaveDocument(const std::string& path) override {
+    saved.push_back(path);
+    return fw::Document::OnSaveDocument(path);
+  }
+};
+FW_IMPLEMENT_DYNCREATE(SketchDoc, fw::Document)
+FW_MESSAGE_MAP(SketchDoc, fw::Document, fw::CommandEntry<&SketchDoc::OnToggle>(kToggle),
+               fw::UpdateEntry<&SketchDoc::OnUpdateToggle>(kToggle))
+
+class NoteDoc : public fw::Document {
+  FW_DECLARE_DYNCREATE(NoteDoc)
+};
+FW_IMPLEMENT_DYNCREATE(NoteDoc, fw::Document)
+
+class SketchView : public fw::ScrollView {
+  FW_DECLARE_DYNCREATE(SketchView)
+ public:
+  void OnInitialUpdate() override { SetScrollSizes({2000, 1500}, {200, 150}, {20, 15}); }
+};
+FW_IMPLEMENT_DYNCREATE(SketchView, fw::ScrollView)
+
+class NoteView : public fw::View {
+  FW_DECLARE_DYNCREATE(NoteView)
+};
+FW_IMPLEMENT_DYNCREATE(NoteView, fw::View)
+
+void PumpPending() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (!fw::TheApp()->PreTranslateMessage(&msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+  }
+}
+
+struct Bars {
+  fw::ToolBar* toolbar = new fw::ToolBar;
+  fw::StatusBar* status = new fw::StatusBar;
+};
+
+fw::MdiFrame* MakeMainFrame(Bars& bars) {
+  auto* frame = new fw::MdiFrame;
+  fw::TheApp()->SetMainWindow(frame);
+  EXPECT_TRUE(frame->LoadFrame(kMainFrame, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, nullptr, nullptr));
+  EXPECT_TRUE(bars.toolbar->Create(frame));
+  EXPECT_TRUE(bars.toolbar->LoadToolBar(kMainFrame));
+  EXPECT_TRUE(bars.status->Create(frame));
+  bars.status->SetIndicators({0, fw::kIdIndicatorCaps});
+  frame->EnableDocking(fw::kAlignAny);
+  SetWindowPos(frame->Handle(), nullptr, 20, 20, 800, 600, SWP_NOZORDER);
+  ShowWindow(frame->Handle(), SW_SHOW);
+  frame->RecalcLayout();
+  return frame;
+}
+
+class FrameworkApp : public testing::Test {
+ protected:
+  void SetUp() override {
+    app = std::make_unique<TestApp>();
+    iniPath = (std::filesystem::temp_directory_path() / "fw_test_settings.ini").string();
+    std::filesystem::remove(iniPath);
+    app->SetSettingsStore(std::make_unique<fw::IniFileSettings>(iniPath));
+    app->AddDocTemplate(new fw::DocTemplate(kSketch, &SketchDoc::kRuntimeClass, &fw::MdiChild::kRuntimeClass,
+                                            &SketchView::kRuntimeClass));
+    app->AddDocTemplate(new fw::DocTemplate(kNote, &NoteDoc::kRuntimeClass, &fw::MdiChild::kRuntimeClass,
+                                            &NoteView::kRuntimeClass));
+      frame = MakeMainFrame(bars);
+      PumpPending();
+    }
+  void TearDown() override {
+    if (app->MainWindow() != nullptr) {
+      app->CloseAllDocuments(true);
+      app->MainWindow()->DestroyWindow();
+    }
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);  // eats WM_QUIT too
+    delete bars.toolbar;
+    delete bars.status;
+    app.reset();
+    std::filesystem::remove(iniPath);
+  }
+
+  std::string ActiveChildTitle() {
+    fw::MdiChild* child = frame->ActiveChild();
+    return child != nullptr ? child->GetText() : std::string();
+  }
+
+  std::unique_ptr<TestApp> app;
+  std::string iniPath;
+  Bars bars;
+  fw::MdiFrame* frame = nullptr;
+};
+
+TEST_F(FrameworkApp, FileNewOpensAChildTitledByItsTemplate) {
+  EXPECT_EQ(frame->GetText(), "Framework Test");
+  fw::SendCommand(frame->Handle(), fw::kIdFileNew);
+  PumpPending();
+  EXPECT_EQ(ActiveChildTitle(), "Sketch1");
+  ASSERT_NE(frame->ActiveChild(), nullptr);
+  EXPECT_NE(dynamic_cast<SketchView*>(frame->ActiveChild()->GetActiveView()), nullptr);
+  // The shared menu of the document type is in the menu bar now.
+  EXPECT_EQ(GetMenu(frame->Handle()), app->Docs().Templates()[0]->SharedMenu());
+
+  fw::SendCommand(frame->Handle(), fw::kIdFileNew);
+  PumpPending();
+  EXPECT_EQ(ActiveChildTitle(), "Sketch2");
+  app->Docs().Templates()[1]->OpenDocumentFile(std::string());
+  PumpPending();
+  EXPECT_EQ(ActiveChildTitle(), "Note1");
+  EXPECT_EQ(app->Docs().AllDocuments().size(), 3u);
+
+  // A second window on one document numbers both.
+  app->Docs().Templates()[0]->Documents()[0]->Views().front()->GetParentFrame()->ActivateFrame();
+  fw::SendCommand(frame->Handle(), fw::kIdWindowNew);
+  PumpPending();
+  EXPECT_EQ(ActiveChildTitle(), "Sketch1:2");
+  std::vector<fw::View*> views = app->Docs().Templates()[0]->Documents()[0]->Views();
+  ASSERT_EQ(views.size(), 2u);
+  EXPECT_EQ(views[0]->GetParentFrame()->GetText(), "Sketch1:1");
+}
+
+TEST_F(FrameworkApp, ScrollViewShowsBarsOnlyWhenNeededAndScrolls) {
+  fw::SendCommand(frame->Handle(), fw::kIdFileNew);
+  PumpPending();
+  auto* view = dynamic_cast<SketchView*>(frame->ActiveChild()->GetActiveView());
+  ASSERT_NE(view, nullptr);
+  LONG style = GetWindowLongA(view->Handle(), GWL_STYLE);
+  EXPECT_TRUE(style & WS_VSCROLL);
+  EXPECT_TRUE(style & WS_HSCROLL);
+  SendMessageA(view->Handle(), WM_VSCROLL, SB_PAGEDOWN, 0);
+  EXPECT_EQ(view->GetScrollPosition().y, 150);
+  SendMessageA(view->Handle(), WM_HSCROLL, SB_LINEDOWN, 0);
+  EXPECT_EQ(view->GetScrollPosition().x, 20);
+  EXPECT_FALSE(view->OnScrollBy({-100, 0}, false) == false);
+  view->SetScrollSizes({10, 10});
+  style = GetWindowLongA(view->Handle(), GWL_STYLE);
+  EXPECT_FALSE(style & WS_VSCROLL);
+  EXPECT_FALSE(style & WS_HSCROLL);
+  EXPECT_EQ(view->GetScrollPosition().x, 0);
+}
+
+TEST_F(FrameworkApp, EnablingFollowsTheUpdateHandlersAfterIdle) {
+  fw::SendCommand(frame->Handle(), fw::kIdFileNew);
+  PumpPending();
+  app->OnIdle(0);
+  HWND tb = bars.toolbar->Handle();
+  EXPECT_TRUE(SendMessageA(tb, TB_GETSTATE, kToggle, 0) & TBSTATE_ENABLED);
+  EXPECT_FALSE(SendMessageA(tb, TB_GETSTATE, kToggle, 0) & TBSTATE_CHECKED);
+  EXPECT_FALSE(SendMessageA(tb, TB_GETSTATE, kNever, 0) & TBSTATE_ENABLED);  // nobody handles it
+
+  fw::SendCommand(frame->Handle(), kToggle);  // reaches the document through the view
+  app->OnIdle(0);
+  EXPECT_TRUE(SendMessageA(tb, TB_GETSTATE, kToggle, 0) & TBSTATE_CHECKED);
+
+  HMENU edit = GetSubMenu(GetMenu(frame->Handle()), 1);
+  SendMessageA(frame->Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(edit), MAKELPARAM(1, FALSE));
+  MENUITEMINFOA mii = {};
+  mii.cbSize = sizeof(mii);
+  mii.fMask = MIIM_STATE;
+  ASSERT_TRUE(GetMenuItemInfoA(edit, kToggle, FALSE, &mii));
+  EXPECT_TRUE(mii.fState & MFS_CHECKED);
+  EXPECT_FALSE(mii.fState & MFS_GRAYED);
+  ASSERT_TRUE(GetMenuItemInfoA(edit, kNever, FALSE, &mii));
+  EXPECT_TRUE(mii.fState & MFS_GRAYED);
+
+  // A note window in front: no one on its route handles the toggle.
+  app->Docs().Templates()[1]->OpenDocumentFile(std::string());
+  PumpPending();
+  app->OnIdle(0);
+  EXPECT_FALSE(SendMessageA(tb, TB_GETSTATE, kToggle, 0) & TBSTATE_ENABLED);
+  // The View menu's check marks follow the bars.
+  HMENU view = GetSubMenu(GetMenu(frame->Handle()), 0);
+  (void)view;
+  frame->ShowControlBar(bars.status, false, false);
+  HMENU mainView = GetSubMenu(frame->Menu(), 1);
+  SendMessageA(frame->Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(mainView), MAKELPARAM(1, FALSE));
+  ASSERT_TRUE(GetMenuItemInfoA(mainView, fw::kIdViewStatusBar, FALSE, &mii));
+  EXPECT_FALSE(mii.fState & MFS_CHECKED);
+  ASSERT_TRUE(GetMenuItemInfoA(mainView, fw::kIdViewToolbar, FALSE, &mii));
+  EXPECT_TRUE(mii.fState & MFS_CHECKED);
+}
+
+TEST_F(FrameworkApp, StatusBarShowsTheCommandsPromptOnMenuSelect) {
+  SendMessageA(frame->Handle(), WM_MENUSELECT, MAKEWPARAM(kToggle, MF_STRING), reinterpret_cast<LPARAM>(frame->Menu()));
+  EXPECT_EQ(bars.status->GetPaneText(0), "Toggle the flag");
+  SendMessageA(frame->Handle(), WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+  EXPECT_EQ(bars.status->GetPaneText(0), "Ready");
+}
+
+// A dialog with an int in 1..100 and a check box.
+class ValueDialog : public fw::Dialog {
+ public:
+  ValueDialog() : fw::Dialog(kValueDialog) {}
+  int value = 7;
+  double ratio = 0.5;
+  int flag = 0;
+  void DoDataExchange(fw::DataExchangeContext& dx) override {
+    fw::Binding table[] = {fw::BindInt(1001, value, 1, 100), fw::BindDouble(1003, ratio, 0.0, 1.0),
+                           fw::BindCheck(1002, flag)};
+    dx.Exchange(table);
+  }
+};
+
+// Runs steps from a thread timer, which fires inside modal loops.
+std::deque<std::function<void()>> gSteps;
+void CALLBACK RunStep(HWND, UINT, UINT_PTR id, DWORD) {
+  if (gSteps.empty()) {
+    KillTimer(nullptr, id);
+    return;
+  }
+  auto step = gSteps.front();
+  gSteps.pop_front();
+  step();
+}
+
+TEST_F(FrameworkApp, ModalDialogRejectsAnOutOfRangeValueKeepsFocusAndAcceptsAGoodOne) {
+  ValueDialog dialog;
+  HWND seenFocus = nullptr, edit = nullptr;
+  bool openAfterBadValue = false, ownerDisabled = false;
+  int idleBefore = 0;
+  gSteps = {
+      [&] {
+        idleBefore = app->idleCalls;
+        ownerDisabled = !IsWindowEnabled(frame->Handle());
+        edit = GetDlgItem(dialog.Handle(), 1001);
+        SetDlgItemTextA(dialog.Handle(), 1001, "500");
+        SendMessageA(dialog.Handle(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        openAfterBadValue = IsWindow(dialog.Handle()) && dialog.Handle() != nullptr;
+        seenFocus = GetFocus();
+      },
+      [&] {
+        SetDlgItemTextA(dialog.Handle(), 1001, "42");
+        SetDlgItemTextA(dialog.Handle(), 1003, "0.25");
+        SendMessageA(GetDlgItem(dialog.Handle(), 1002), BM_CLICK, 0, 0);
+        SendMessageA(dialog.Handle(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+      },
+  };
+  UINT_PTR timer = SetTimer(nullptr, 0, 20, &RunStep);
+  INT_PTR result = dialog.DoModal();
+  KillTimer(nullptr, timer);
+  EXPECT_EQ(result, IDOK);
+  EXPECT_TRUE(ownerDisabled);
+  EXPECT_TRUE(IsWindowEnabled(frame->Handle()));
+  EXPECT_TRUE(openAfterBadValue);
+  EXPECT_EQ(seenFocus, edit);
+  ASSERT_EQ(app->boxes.size(), 1u);
+  EXPECT_EQ(app->boxes[0], "Please enter an integer between 1 and 100.");
+  EXPECT_EQ(dialog.value, 42);
+  EXPECT_DOUBLE_EQ(dialog.ratio, 0.25);
+  EXPECT_EQ(dialog.flag, 1);
+  EXPECT_GT(idleBefore, 0) << "idle work must go on inside the modal loop";
+}
+
+TEST_F(FrameworkApp, ClosingAModifiedDocumentAsksAndObeysTheAnswer) {
+  fw::SendCommand(frame->Handle(), fw::kIdFileNew);
+  PumpPending();
+  fw::MdiChild* child = frame->ActiveChild();
+  auto* doc = dynamic_cast<SketchDoc*>(child->GetActiveDocument());
+  ASSERT_NE(doc, nullptr);
+  fw::SendCommand(frame->Handle(), kToggle);
+  ASSERT_TRUE(doc->IsModified());
+
+  app->answers = {IDCANCEL};
+  SendMessageA(child->Handle(), WM_CLOSE, 0, 0);
+  PumpPending();
+  ASSERT_EQ(app->boxes.size(), 1u);
+  EXPECT_EQ(app->boxes[0], "Save changes to Sketch1?");
+  EXPECT_EQ(frame->ActiveChild(), child) << "Cancel keeps the window";
+
+  std::string path = (std::filesystem::temp_directory_path() / "fw_sketch.skt").string();
+  doc->SetPathName(path, false);
+  app->answers = {IDYES};
+  SendMessageA(child->Handle(), WM_CLOSE, 0, 0);
+  PumpPending();
+  EXPECT_EQ(frame->ActiveChild(), nullptr);
+  EXPECT_TRUE(app->Docs().AllDocuments().empty());
+
+  fw::SendCommand(frame->Handle(), fw::kIdFileNew);
+  PumpPending();
+  auto* second = dynamic_cast<SketchDoc*>(frame->ActiveChild()->GetActiveDocument());
+  fw::SendCommand(frame->Handle(), kToggle);
+  app->answers = {IDNO};
+  SendMessageA(frame->ActiveChild()->Handle(), WM_CLOSE, 0, 0);
+  PumpPending();
+  EXPECT_EQ(app->boxes.size(), 3u);
+  EXPECT_TRUE(app->Docs().AllDocuments().empty()) << "No closes without saving";
+  (void)second;
+}
+
+TEST_F(FrameworkApp, SaveOnYesWritesThroughTheDocument) {
+  fw::SendCommand(frame->Handle(), fw::kIdFileNew);
+  PumpPending();
+  auto* doc = dynamic_cast<SketchDoc*>(frame->ActiveChild()->GetActiveDocument());
+  std::string path = (std::filesystem::temp_directory_path() / "fw_sketch.skt").string();
+  doc->SetPathName(path, false);
+  doc->SetModifiedFlag(true);
+  app->answers = {IDYES};
+  std::vector<std::string>* saved = &doc->saved;
+  EXPECT_TRUE(doc->SaveModified());
+  ASSERT_EQ(saved->size(), 1u);
+  EXPECT_EQ((*saved)[0], doc->GetPathName());
+  EXPECT_FALSE(doc->IsModified());
+}
+
+TEST_F(FrameworkApp, BarPositionsSurviveARestartThroughTheSettings) {
+  frame->DockControlBar(bars.toolbar, fw::DockSide::kLeft);
+  frame->ShowControlBar(bars.status, false, false);
+  frame->SaveBarState("TestBars");
+  EXPECT_EQ(GetPrivateProfileIntA("TestBars-Bar0", "DockSide", -1, iniPath.c_str()), 1);
+
+  // Restart: a new frame with its bars in the default places.
+  app->MainWindow()->DestroyWindow();
+  PumpPending();
+  delete bars.toolbar;
+  delete bars.status;
+  bars = Bars();
+  frame = MakeMainFrame(bars);
+  RECT before;
+  GetWindowRect(bars.toolbar->Handle(), &before);
+  EXPECT_GT(before.right - before.left, before.bottom - before.top);
+
+  frame->LoadBarState("TestBars");
+  EXPECT_EQ(bars.toolbar->Side(), fw::DockSide::kLeft);
+  EXPECT_FALSE(IsWindowVisible(bars.status->Handle()));
+  RECT bar, client;
+  GetWindowRect(bars.toolbar->Handle(), &bar);
+  GetClientRect(frame->Handle(), &client);
+  MapWindowPoints(nullptr, frame->Handle(), reinterpret_cast<POINT*>(&bar), 2);
+  EXPECT_EQ(bar.left, 0);
+  EXPECT_GT(bar.bottom - bar.top, bar.right - bar.left) << "a left bar stands upright";
+  RECT mdi;
+  GetWindowRect(frame->MdiClient(), &mdi);
+  MapWindowPoints(nullptr, frame->Handle(), reinterpret_cast<POINT*>(&mdi), 2);
+  EXPECT_EQ(mdi.left, bar.right);
+
+  // Floating in a mini frame, and back.
+  frame->FloatControlBar(bars.toolbar, {300, 200});
+  frame->SaveBarState("TestBars");
+  frame->DockControlBar(bars.toolbar, fw::DockSide::kTop);
+  EXPECT_EQ(GetParent(bars.toolbar->Handle()), frame->Handle());
+  frame->LoadBarState("TestBars");
+  ASSERT_NE(bars.toolbar->FloatingFrame(), nullptr);
+  RECT mini;
+  GetWindowRect(bars.toolbar->FloatingFrame()->Handle(), &mini);
+  EXPECT_EQ(mini.left, 300);
+  EXPECT_EQ(mini.top, 200);
+  EXPECT_EQ(GetParent(bars.toolbar->Handle()), bars.toolbar->FloatingFrame()->Handle());
+
+  // A floating bar's buttons still command the active document, and follow its enabling.
+  fw::SendCommand(frame->Handle(), fw::kIdFileNew);
+  PumpPending();
+  auto* doc = dynamic_cast<SketchDoc*>(frame->GetActiveDocument());
+  ASSERT_NE(doc, nullptr);
+  fw::SendCommand(bars.toolbar->FloatingFrame()->Handle(), kToggle);
+  EXPECT_TRUE(doc->flag);
+  app->OnIdle(0);
+  EXPECT_TRUE(SendMessageA(bars.toolbar->Handle(), TB_GETSTATE, kToggle, 0) & TBSTATE_CHECKED);
+}
+
+class CountingPage : public fw::PropertyPage {
+ public:
+  CountingPage(std::uint32_t id, std::uint32_t edit) : fw::PropertyPage(id), edit_(edit) {}
+  int value = 5;
+  int activations = 0;
+  int kills = 0;
+  bool OnSetActive() override {
+    ++activations;
+    return fw::PropertyPage::OnSetActive();
+  }
+  bool OnKillActive() override {
+    ++kills;
+    return fw::PropertyPage::OnKillActive();
+  }
+  void DoDataExchange(fw::DataExchangeContext& dx) override {
+    fw::Binding table[] = {fw::BindInt(edit_, value, 0, 10)};
+    dx.Exchange(table);
+  }
+
+ private:
+  std::uint32_t edit_;
+};
+
+TEST_F(FrameworkApp, ModalPropertySheetSwitchesPagesValidatesAndHasNoApply) {
+  CountingPage first(kPage1, 1101), second(kPage2, 1201);
+  fw::PropertySheet sheet("Options", frame);
+  sheet.AddPage(&first);
+  sheet.AddPage(&second);
+  bool applyShown = true;
+  int activeAfterSwitch = -1, activeAfterBadValue = -1;
+  gSteps = {
+      [&] {
+        HWND apply = GetDlgItem(sheet.Handle(), 0x3021);
+        applyShown = apply != nullptr && IsWindowVisible(apply);
+        sheet.SetActivePage(1);
+        activeAfterSwitch = sheet.GetActiveIndex();
+        // An out-of-range value keeps the page.
+        SetDlgItemTextA(second.Handle(), 1201, "11");
+        sheet.SetActivePage(0);
+        activeAfterBadValue = sheet.GetActiveIndex();
+        SetDlgItemTextA(second.Handle(), 1201, "9");
+      },
+      [&] { SendMessageA(sheet.Handle(), PSM_PRESSBUTTON, PSBTN_OK, 0); },
+  };
+  UINT_PTR timer = SetTimer(nullptr, 0, 20, &RunStep);
+  INT_PTR result = sheet.DoModal();
+  KillTimer(nullptr, timer);
+  EXPECT_EQ(result, IDOK);
+  EXPECT_FALSE(applyShown);
+  EXPECT_EQ(activeAfterSwitch, 1);
+  EXPECT_EQ(activeAfterBadValue, 1);
+  EXPECT_EQ(second.value, 9);
+  EXPECT_GE(second.activations, 1);
+  EXPECT_GE(first.kills, 1);
+  EXPECT_EQ(app->boxes.size(), 1u);
+}
+
+}  // namespace
+
+namespace {
+
+// The pump's idle counting: timers do not restart the count, input does.
+class IdleCountingApp : public fw::App {
+ public:
+  IdleCountingApp() : fw::App("Idle Test") {}
+  std::vector<int> counts;
+  bool OnIdle(int count) override {
+    counts.push_back(count);
+    return count < 2;  // three idle calls per idle period
+  }
+};
+
+std::vector<std::function<void()>> gTicks;
+void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD) {
+  static std::size_t next = 0;
+  if (next < gTicks.size()) {
+    gTicks[next++]();
+  } else {
+    KillTimer(nullptr, id);
+    next = 0;
+    PostQuitMessage(5);
+  }
+}
+
+TEST(FrameworkLoop, TimersDoNotRestartIdleWorkButInputDoes) {
+  IdleCountingApp app;
+  HWND target = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  gTicks = {[] {}, [] {}, [target] { PostMessageA(target, WM_KEYDOWN, 'A', 0); }, [] {}};
+  SetTimer(nullptr, 0, 20, &Tick);
+  EXPECT_EQ(app.Run(), 5);  // the quit code through ExitInstance
+  DestroyWindow(target);
+  // One idle period before the key (timer ticks in it add nothing), one after.
+  EXPECT_EQ(app.counts, (std::vector<int>{0, 1, 2, 0, 1, 2}));
+}
+
+}  // namespace
+
+namespace {
+
+class RecordingFileDialog : public fw::FileDialog {
+ public:
+  using fw::FileDialog::FileDialog;
+  std::vector<int> typeChanges;
+  bool initDone = false;
+
+ protected:
+  void OnInitDone() override { initDone = true; }
+  void OnTypeChange(int index) override { typeChanges.push_back(index); }
+};
+
+TEST(FrameworkFileDialog, SeveralFilesComeBackAndTypeChangesReachTheHook) {
+  TestApp app;
+  std::filesystem::path dir = std::filesystem::temp_directory_path() / "fw_open_test";
+  std::filesystem::create_directories(dir);
+  for (const char* name : {"a.skt", "b c.skt"}) {
+    std::FILE* f = std::fopen((dir / name).string().c_str(), "wb");
+    if (f != nullptr) std::fclose(f);
+  }
+  RecordingFileDialog dialog(true, "", "", OFN_ALLOWMULTISELECT | OFN_FILEMUSTEXIST | OFN_NOCHANGEDIR, "Sketch (*.skt)|*.skt|All (*.*)|*.*||");
+  dialog.SetInitialDir(dir.string());
+  gSteps = {
+      [&] {
+        HWND dlg = dialog.Handle();
+        HWND types = GetDlgItem(dlg, cmb1);
+        SendMessageA(types, CB_SETCURSEL, 1, 0);
+        // What a user's pick in the type combo sends.
+        SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(cmb1, CBN_SELENDOK), reinterpret_cast<LPARAM>(types));
+        SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(cmb1, CBN_SELCHANGE), reinterpret_cast<LPARAM>(types));
+      },
+      [&] {
+        HWND dlg = dialog.Handle();
+        const char* names = "\"a.skt\" \"b c.skt\"";
+        if (GetDlgItem(dlg, edt1) != nullptr) SetDlgItemTextA(dlg, edt1, names);
+        if (GetDlgItem(dlg, cmb13) != nullptr) SetDlgItemTextA(dlg, cmb13, names);
+        PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+      },
+  };
+  UINT_PTR timer = SetTimer(nullptr, 0, 50, &RunStep);
+  int result = dialog.DoModal();
+  KillTimer(nullptr, timer);
+  EXPECT_EQ(result, IDOK);
+  EXPECT_TRUE(dialog.initDone);
+  EXPECT_EQ(dialog.typeChanges, (std::vector<int>{2}));
+  ASSERT_EQ(dialog.Paths().size(), 2u);
+  EXPECT_TRUE(fw::SamePath(dialog.Paths()[0], (dir / "a.skt").string()));
+  EXPECT_TRUE(fw::SamePath(dialog.Paths()[1], (dir / "b c.skt").string()));
+  std::error_code ignored;
+  std::filesystem::remove_all(dir, ignored);
+}
+
+}  // namespace
+
+namespace {
+
+class WizardPage : public CountingPage {
+ public:
+  using CountingPage::CountingPage;
+  DWORD buttons = PSWIZB_NEXT;
+  bool OnSetActive() override {
+    Sheet()->SetWizardButtons(buttons);
+    return CountingPage::OnSetActive();
+  }
+};
+
+TEST_F(FrameworkApp, WizardGoesNextAndFinishes) {
+  WizardPage first(kPage1, 1101), second(kPage2, 1201);
+  second.buttons = PSWIZB_BACK | PSWIZB_FINISH;
+  fw::PropertySheet sheet("Wizard", frame);
+  sheet.SetWizardMode();
+  sheet.AddPage(&first);
+  sheet.AddPage(&second);
+  int pageAfterNext = -1;
+  gSteps = {
+      [&] { SendMessageA(sheet.Handle(), PSM_PRESSBUTTON, PSBTN_NEXT, 0); },
+      [&] {
+        pageAfterNext = sheet.GetActiveIndex();
+        SendMessageA(sheet.Handle(), PSM_PRESSBUTTON, PSBTN_FINISH, 0);
+      },
+  };
+  UINT_PTR timer = SetTimer(nullptr, 0, 30, &RunStep);
+  INT_PTR result = sheet.DoModal();
+  KillTimer(nullptr, timer);
+  EXPECT_EQ(pageAfterNext, 1);
+  EXPECT_EQ(result, 0x3025);  // the Finish button's id
+  EXPECT_EQ(first.kills, 1);
+  EXPECT_EQ(second.activations, 1);
+}
+
+}  // namespace
+
+namespace {
+
+class HelpRecordingApp : public TestApp {
+ public:
+  std::vector<std::uintptr_t> helpCalls;
+  void WinHelp(std::uintptr_t data, UINT) override { helpCalls.push_back(data); }
+};
+
+TEST(FrameworkHelp, F1GivesTheMenuItemsHelpAndContextHelpThePickedWindows) {
+  HelpRecordingApp app;
+  Bars bars;
+  fw::MdiFrame* frame = MakeMainFrame(bars);
+  bars.toolbar->helpId = 0x20000 + 555;
+
+  // F1 while a menu item is selected: the command's help id.
+  SendMessageA(frame->Handle(), WM_MENUSELECT, MAKEWPARAM(kToggle, MF_STRING), reinterpret_cast<LPARAM>(frame->Menu()));
+  fw::SendCommand(frame->Handle(), fw::kIdHelp);
+  // Shift+F1, then a click on the toolbar: the toolbar's help id.
+  SendMessageA(frame->Handle(), WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+  fw::SendCommand(frame->Handle(), fw::kIdContextHelp);
+  EXPECT_TRUE(frame->InContextHelpMode());
+  RECT tb;
+  GetWindowRect(bars.toolbar->Handle(), &tb);
+  POINT pt{tb.left + 2, tb.top + 2};
+  ScreenToClient(frame->Handle(), &pt);
+  SendMessageA(frame->Handle(), WM_LBUTTONDOWN, 0, MAKELPARAM(pt.x, pt.y));
+  EXPECT_FALSE(frame->InContextHelpMode());
+  EXPECT_EQ(app.helpCalls, (std::vector<std::uintptr_t>{fw::kHelpIdBase + kToggle, 0x20000 + 555}));
+
+  frame->DestroyWindow();
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+  delete bars.toolbar;
+  delete bars.status;
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(FrameworkApp, ModelessDialogLoadsItsDataAndGoesAwayOnOk) {
+  ValueDialog dialog;
+  dialog.value = 12;
+  ASSERT_TRUE(dialog.CreateModeless(frame));
+  char text[16] = {};
+  GetDlgItemTextA(dialog.Handle(), 1001, text, sizeof(text));
+  EXPECT_STREQ(text, "12");
+  EXPECT_TRUE(IsWindowEnabled(frame->Handle())) << "a modeless dialog leaves its owner alone";
+  SetDlgItemTextA(dialog.Handle(), 1001, "13");
+  HWND h = dialog.Handle();
+  SendMessageA(h, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  EXPECT_FALSE(IsWindow(h));
+  EXPECT_EQ(dialog.value, 13);
+}
+
+TEST_F(FrameworkApp, ColourAndFontChoosersReturnWhatWasChosen) {
+  auto pressOk = [] {
+    HWND box = GetActiveWindow();
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+  };
+  fw::ColorDialog colour(RGB(10, 20, 30), CC_FULLOPEN, frame->Handle());
+  gSteps = {pressOk};
+  UINT_PTR timer = SetTimer(nullptr, 0, 30, &RunStep);
+  EXPECT_EQ(colour.DoModal(), IDOK);
+  KillTimer(nullptr, timer);
+  EXPECT_EQ(colour.GetColor(), RGB(10, 20, 30));
+
+  LOGFONTA lf = {};
+  lf.lfHeight = -16;
+  lstrcpyA(lf.lfFaceName, "Tahoma");
+  fw::FontDialog font(&lf, CF_SCREENFONTS, frame->Handle());
+  gSteps = {pressOk};
+  timer = SetTimer(nullptr, 0, 30, &RunStep);
+  EXPECT_EQ(font.DoModal(), IDOK);
+  KillTimer(nullptr, timer);
+  EXPECT_NE(font.GetLogFont().lfFaceName[0], '\0');
+}
+
+}  // namespace
