@@ -278,9 +278,18 @@ TEST_F(FrameworkApp, ModalDialogRejectsAnOutOfRangeValueKeepsFocusAndAcceptsAGoo
   HWND seenFocus = nullptr, edit = nullptr;
   bool openAfterBadValue = false, ownerDisabled = false;
   int idleBefore = 0;
+  const int idleAtStart = app->idleCalls;
+  // The first tick can come before the modal loop has gone idle once: wait
+  // for idle work, with a bound, before acting.
+  int waits = 0;
+  std::function<void()> awaitIdle;
+  awaitIdle = [&] {
+    if (app->idleCalls == idleAtStart && ++waits < 100) gSteps.push_front(awaitIdle);
+  };
   gSteps = {
+      awaitIdle,
       [&] {
-        idleBefore = app->idleCalls;
+        idleBefore = app->idleCalls - idleAtStart;
         ownerDisabled = !IsWindowEnabled(frame->Handle());
         edit = GetDlgItem(dialog.Handle(), 1001);
         SetDlgItemTextA(dialog.Handle(), 1001, "500");
@@ -663,8 +672,26 @@ TEST_F(FrameworkApp, ModelessDialogLoadsItsDataAndGoesAwayOnOk) {
 }
 
 TEST_F(FrameworkApp, ColourAndFontChoosersReturnWhatWasChosen) {
-  auto pressOk = [] {
-    HWND box = GetActiveWindow();
+  // The chooser is this thread's visible dialog box; the active window is
+  // not reliable without a window manager, and the box may not be up at
+  // the first tick, so the step waits for it.
+  std::function<void()> pressOk;
+  pressOk = [&pressOk] {
+    HWND box = nullptr;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM param) -> BOOL {
+          char cls[16] = {};
+          GetClassNameA(window, cls, sizeof(cls));
+          if (lstrcmpA(cls, "#32770") != 0 || !IsWindowVisible(window)) return TRUE;
+          *reinterpret_cast<HWND*>(param) = window;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&box));
+    if (box == nullptr) {
+      gSteps.push_back(pressOk);
+      return;
+    }
     PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
   };
   fw::ColorDialog colour(RGB(10, 20, 30), CC_FULLOPEN, frame->Handle());
