@@ -2,6 +2,8 @@
 // reference walk they must match byte for byte.
 #include "libs/draw/render.h"
 
+#include "libs/draw/render_simd.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -92,18 +94,20 @@ inline std::uint32_t BlendOne(const std::uint8_t* bgr, std::uint32_t a, std::uin
   return Pack(Div255(bgr[2] * a + ka), Div255(bgr[1] * a + ka), Div255(bgr[0] * a + ka));
 }
 
-// Exact floor(x / d) for x < 2^32 and 1 < d < 2^32 by one multiplication:
-// m = ceil(2^64 / d) errs by less than 1 / d over that range.
-struct Reciprocal {
-  std::uint64_t d = 0, m = 0;
+// floor(x / d) for the box means. Below 2^40 in d, (x + 0.5) / d in doubles
+// errs by less than 2^-42 while a quotient that is not whole lies at least
+// 0.5 / d from a whole number (x < 2^53): the truncation is exact.
+struct BoxDivider {
+  std::uint64_t d = 0;
+  double inverse = 0;
   void Set(std::uint64_t divisor) {
     if (divisor == d) return;
     d = divisor;
-    m = static_cast<std::uint64_t>(~std::uint64_t{0} / divisor) + 1;
+    inverse = 1.0 / static_cast<double>(divisor);
   }
-  std::uint64_t Div(std::uint64_t x) const {
-    if (x >> 32) return x / d;
-    return static_cast<std::uint64_t>((static_cast<unsigned __int128>(x) * m) >> 64);
+  std::uint32_t Div(std::uint64_t x) const {
+    if (d >= (std::uint64_t{1} << 40) || (x >> 53)) return static_cast<std::uint32_t>(x / d);
+    return static_cast<std::uint32_t>((static_cast<double>(x) + 0.5) * inverse);
   }
 };
 
@@ -125,6 +129,12 @@ void SampleKernel(const Ctx& c, const AxisPlan& px, const AxisPlan& py) {
   std::vector<std::uint8_t> checkerCol(n);
   for (std::size_t k = 0; k < n; ++k) checkerCol[k] = ((c.area.left + static_cast<std::int64_t>(k) - c.sx) >> 3) & 1;
   const bool contiguous = n == 0 || px.last.back() - px.first.front() == static_cast<std::int32_t>(n);
+  const bool simd = contiguous && DrawSimdEnabled();
+  std::vector<std::uint8_t> checkerRow[2];
+  for (int parity = 0; parity < 2; ++parity) {
+    checkerRow[parity].resize(n);
+    for (std::size_t k = 0; k < n; ++k) checkerRow[parity][k] = (checkerCol[k] ^ parity) ? 0xCC : 0xFF;
+  }
   std::int32_t prevY = -1, prevParity = -1;
   for (std::size_t row = 0; row < py.first.size(); ++row) {
     std::uint32_t* out = c.out + static_cast<std::ptrdiff_t>(row) * c.stride;
@@ -138,7 +148,9 @@ void SampleKernel(const Ctx& c, const AxisPlan& px, const AxisPlan& py) {
     prevParity = parity;
     const std::uint8_t* src = rows.Bgr(y);
     const std::uint8_t* a = cov ? cov->Row(y) + px.lo : nullptr;
-    if (contiguous) {
+    if (simd) {
+      SampleRowSsse3(src, a, checkerRow[parity].data(), out, n);
+    } else if (contiguous) {
       for (std::size_t k = 0; k < n; ++k) {
         const std::uint8_t* p = src + 3 * k;
         const std::uint32_t alpha = a ? a[k] : 255;
@@ -157,6 +169,52 @@ void SampleKernel(const Ctx& c, const AxisPlan& px, const AxisPlan& py) {
   }
 }
 
+// Adds one row's c * a and a to the column sums.
+void AccumulateRow(const std::uint8_t* src, const std::uint8_t* a, std::size_t span, std::uint32_t* accB,
+                   std::uint32_t* accG, std::uint32_t* accR, std::uint32_t* accA) {
+  if (!a) {
+    for (std::size_t x = 0; x < span; ++x) {
+      accB[x] += src[3 * x] * 255u;
+      accG[x] += src[3 * x + 1] * 255u;
+      accR[x] += src[3 * x + 2] * 255u;
+      accA[x] += 255u;
+    }
+    return;
+  }
+  for (std::size_t x = 0; x < span; ++x) {
+    const std::uint32_t alpha = a[x];
+    accB[x] += src[3 * x] * alpha;
+    accG[x] += src[3 * x + 1] * alpha;
+    accR[x] += src[3 * x + 2] * alpha;
+    accA[x] += alpha;
+  }
+}
+
+// The same summed over rows [yTop, yEnd) into groups of 2^groupLog2
+// columns: SSSE3 for whole 16-pixel steps, the rest here.
+void AccumulateGroups(RowSource& rows, const VrWA2000::ReadWA* cov, std::int32_t lo, std::int32_t yTop,
+                      std::int32_t yEnd, std::size_t span, int groupLog2, std::vector<std::uint32_t>* accB,
+                      std::vector<std::uint32_t>* accG, std::vector<std::uint32_t>* accR,
+                      std::vector<std::uint32_t>* accA) {
+  std::vector<const std::uint8_t*> bgr, alpha;
+  for (std::int32_t y = yTop; y < yEnd; ++y) {
+    bgr.push_back(rows.Bgr(y));
+    alpha.push_back(cov ? cov->Row(y) + lo : nullptr);
+  }
+  const std::size_t whole = span & ~std::size_t{15};
+  StoreGroupSumsSsse3(bgr.data(), alpha.data(), static_cast<int>(bgr.size()), whole, groupLog2 == 2,
+                      accB->data(), accG->data(), accR->data(), accA->data());
+  for (std::size_t r = 0; r < bgr.size(); ++r) {
+    for (std::size_t x = whole; x < span; ++x) {
+      const std::uint32_t a = alpha[r] ? alpha[r][x] : 255u;
+      (*accB)[x >> groupLog2] += bgr[r][3 * x] * a;
+      (*accG)[x >> groupLog2] += bgr[r][3 * x + 1] * a;
+      (*accR)[x >> groupLog2] += bgr[r][3 * x + 2] * a;
+      (*accA)[x >> groupLog2] += a;
+    }
+  }
+}
+
 // Reductions (on either axis): box sums over rows, then over columns.
 void BoxKernel(const Ctx& c, const AxisPlan& px, const AxisPlan& py) {
   const ReadWA& image = *c.s.image;
@@ -165,11 +223,45 @@ void BoxKernel(const Ctx& c, const AxisPlan& px, const AxisPlan& py) {
   RowSource rows(image, px.lo, px.hi);
   const std::size_t span = static_cast<std::size_t>(px.hi - px.lo);
   const std::size_t n = px.first.size();
-  // Column sums of c * a per channel and of a.
-  std::vector<std::uint32_t> accB(span), accG(span), accR(span), accA(span);
+  // Whole reductions 1:2k of 24-bit images sum neighbouring pairs (1:4:
+  // quads) in SSSE3: every box starts at an even distance from the first.
+  const XFFACT& fx = c.s.map.FactorX();
+  const bool simd = DrawSimdEnabled();
+  const int groups = simd && image.GetType() == kWAType24 && fx.DisplayedExtent() == 1 && fx.ImageExtent() % 2 == 0
+                         ? (fx.ImageExtent() == 4 ? 2 : 1)
+                         : 0;
+  // Column (or column-group) sums of c * a per channel and of a.
+  const std::size_t slots = (span + (std::size_t{1} << groups) - 1) >> groups;
+  std::vector<std::uint32_t> accB(slots), accG(slots), accR(slots), accA(slots);
   std::vector<std::uint8_t> checkerCol(n);
   for (std::size_t k = 0; k < n; ++k) checkerCol[k] = ((c.area.left + static_cast<std::int64_t>(k) - c.sx) >> 3) & 1;
-  Reciprocal recip;
+  BoxDivider divider;
+  std::vector<std::int32_t> slotBegin(n), slotEnd(n), boxWidth(n);
+  for (std::size_t k = 0; k < n; ++k) {
+    const std::int32_t x0 = px.first[k] - px.lo, x1 = px.last[k] - px.lo;
+    slotBegin[k] = x0 >> groups;
+    slotEnd[k] = (x1 + (1 << groups) - 1) >> groups;
+    boxWidth[k] = x1 - x0;
+  }
+  // Runs of boxes of one width, one slot each, in consecutive slots: their
+  // means are finished two at a time.
+  std::vector<std::size_t> runEnd(n);
+  for (std::size_t k = 0; k < n;) {
+    std::size_t j = k + 1;
+    if (simd && slotEnd[k] - slotBegin[k] == 1) {
+      while (j < n && slotEnd[j] - slotBegin[j] == 1 && slotBegin[j] == slotBegin[j - 1] + 1 &&
+             boxWidth[j] == boxWidth[k]) {
+        ++j;
+      }
+    }
+    runEnd[k] = j;
+    k = j;
+  }
+  std::vector<std::uint8_t> checkerRow[2];
+  for (int parity = 0; parity < 2; ++parity) {
+    checkerRow[parity].resize(n);
+    for (std::size_t k = 0; k < n; ++k) checkerRow[parity][k] = (checkerCol[k] ^ parity) ? 0xCC : 0xFF;
+  }
   std::int32_t prevTop = -1, prevBottom = -1, prevParity = -1;
   for (std::size_t row = 0; row < py.first.size(); ++row) {
     std::uint32_t* out = c.out + static_cast<std::ptrdiff_t>(row) * c.stride;
@@ -185,24 +277,12 @@ void BoxKernel(const Ctx& c, const AxisPlan& px, const AxisPlan& py) {
       std::fill(accG.begin(), accG.end(), 0u);
       std::fill(accR.begin(), accR.end(), 0u);
       std::fill(accA.begin(), accA.end(), 0u);
-      for (std::int32_t y = yTop; y < yEnd; ++y) {
-        const std::uint8_t* src = rows.Bgr(y);
-        const std::uint8_t* a = cov ? cov->Row(y) + px.lo : nullptr;
-        if (!a) {
-          for (std::size_t x = 0; x < span; ++x) {
-            accB[x] += src[3 * x] * 255u;
-            accG[x] += src[3 * x + 1] * 255u;
-            accR[x] += src[3 * x + 2] * 255u;
-            accA[x] += 255u;
-          }
-        } else {
-          for (std::size_t x = 0; x < span; ++x) {
-            const std::uint32_t alpha = a[x];
-            accB[x] += src[3 * x] * alpha;
-            accG[x] += src[3 * x + 1] * alpha;
-            accR[x] += src[3 * x + 2] * alpha;
-            accA[x] += alpha;
-          }
+      if (groups) {
+        AccumulateGroups(rows, cov, px.lo, yTop, yEnd, span, groups, &accB, &accG, &accR, &accA);
+      } else {
+        for (std::int32_t y = yTop; y < yEnd; ++y) {
+          AccumulateRow(rows.Bgr(y), cov ? cov->Row(y) + px.lo : nullptr, span, accB.data(), accG.data(),
+                        accR.data(), accA.data());
         }
       }
     }
@@ -210,23 +290,30 @@ void BoxKernel(const Ctx& c, const AxisPlan& px, const AxisPlan& py) {
     prevBottom = yEnd;
     prevParity = parity;
     const std::uint64_t rowsInBox = static_cast<std::uint64_t>(yEnd - yTop);
+    const std::uint8_t* checker = checkerRow[parity].data();
     for (std::size_t k = 0; k < n; ++k) {
-      const std::int32_t x0 = px.first[k] - px.lo, x1 = px.last[k] - px.lo;
-      std::uint64_t sb = 0, sg = 0, sr = 0, sa = 0;
-      for (std::int32_t x = x0; x < x1; ++x) {
+      const std::uint64_t runFull = 255 * rowsInBox * static_cast<std::uint64_t>(boxWidth[k]);
+      if (runEnd[k] > k + 1 && runFull < (std::uint64_t{1} << 23)) {
+        const std::int32_t s0 = slotBegin[k];
+        FinishBoxesSse2(accB.data() + s0, accG.data() + s0, accR.data() + s0, accA.data() + s0, checker + k,
+                        static_cast<std::uint32_t>(runFull), out + k, runEnd[k] - k);
+        k = runEnd[k] - 1;
+        continue;
+      }
+      const std::int32_t begin = slotBegin[k], end = slotEnd[k];
+      std::uint64_t sb = accB[begin], sg = accG[begin], sr = accR[begin], sa = accA[begin];
+      for (std::int32_t x = begin + 1; x < end; ++x) {
         sb += accB[x];
         sg += accG[x];
         sr += accR[x];
         sa += accA[x];
       }
-      const std::uint64_t count = rowsInBox * static_cast<std::uint64_t>(x1 - x0);
-      const std::uint64_t full = 255 * count;
-      const std::uint64_t back = ((checkerCol[k] ^ parity) ? 0xCCu : 0xFFu) * (full - sa);
+      const std::uint64_t full = 255 * rowsInBox * static_cast<std::uint64_t>(boxWidth[k]);
+      const std::uint64_t back = checker[k] * (full - sa);
       // round(S / (255 n)) = floor((2 S + 255 n) / (510 n))
-      recip.Set(2 * full);
-      out[k] = Pack(static_cast<std::uint32_t>(recip.Div(2 * (sr + back) + full)),
-                    static_cast<std::uint32_t>(recip.Div(2 * (sg + back) + full)),
-                    static_cast<std::uint32_t>(recip.Div(2 * (sb + back) + full)));
+      divider.Set(2 * full);
+      out[k] = Pack(divider.Div(2 * (sr + back) + full), divider.Div(2 * (sg + back) + full),
+                    divider.Div(2 * (sb + back) + full));
     }
   }
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "libs/draw/render.h"
+#include "libs/draw/render_simd.h"
 #include "tests/libs/draw/draw_test_util.h"
 
 namespace lumora::testing {
@@ -30,17 +31,18 @@ struct RatioCase {
 
 // Every type at every kind of ratio, with coverage, gamma, grid and guides,
 // against the reference, byte for byte.
-TEST(DrawCore, FastPathsMatchTheReferenceWalk) {
+void CheckEveryRatioAgainstTheReference() {
   const RatioCase ratios[] = {{1, 1, 1, 1, 0, 0},     {1, 1, 1, 1, -13, 7},   {4, 1, 4, 1, -5, 3},
                               {1, 4, 1, 4, 2, -1},    {3, 1, 3, 1, 1, -2},    {1, 3, 1, 3, -4, 0},
                               {1000, 4001, 1000, 4001, 0, 0}, {333, 1000, 1, 3, -3, 5},
                               {2, 1, 1, 2, 0, 0},     {1, 2, 3, 1, -7, -9},   {32, 1, 32, 1, -40, -33},
-                              {1, 32, 1, 32, 0, 0}};
+                              {1, 32, 1, 32, 0, 0},   {1, 2, 1, 2, 0, 0},     {1, 6, 1, 6, 3, 1},
+                              {1, 4, 4, 1, -1, -6},   {1, 8, 1, 2, 0, 0}};
   const int types[] = {kWAType1Bit, kWAType4Bit, kWAType8Palette, kWAType8Grey, kWAType24};
   std::uint32_t seed = 1;
   for (int type : types) {
-    const WARef image = RandomImage(type, 67, 45, seed++);
-    const WARef coverage = RandomCoverage(67, 45, seed++);
+    const WARef image = RandomImage(type, 141, 45, seed++);
+    const WARef coverage = RandomCoverage(141, 45, seed++);
     for (const RatioCase& r : ratios) {
       SCOPED_TRACE(::testing::Message() << "type " << type << " " << r.dx << ":" << r.ix << " / " << r.dy
                                         << ":" << r.iy << " shift " << r.sx << "," << r.sy);
@@ -63,6 +65,15 @@ TEST(DrawCore, FastPathsMatchTheReferenceWalk) {
       s.guides = {{17 * 32 + 5, kVrGuideVertical}, {9 * 32, kVrGuideHorizontal}, {0, kVrGuideHorizontal}};
       EXPECT_TRUE(MatchesReference(s, area));
     }
+  }
+}
+
+TEST(DrawCore, FastPathsMatchTheReferenceWalk) {
+  for (bool simd : {true, false}) {
+    SCOPED_TRACE(simd ? "SSSE3 kernels" : "generic kernels");
+    const bool before = draw::SetDrawSimd(simd);
+    CheckEveryRatioAgainstTheReference();
+    draw::SetDrawSimd(before);
   }
 }
 
