@@ -33,6 +33,7 @@ DrawContext::DrawContext(const VrWA2000::ReadWA* image, VR_REDRAWNTF* notifier)
 }
 
 DrawContext::~DrawContext() {
+  ReleaseDeviceObjects();
   if (settings_.coverage) settings_.coverage->Release();
   image_->Release();
 }
@@ -70,6 +71,7 @@ void DrawContext::SetGamma(const VR_GAMMAOPT& gamma) {
 void DrawContext::SetDitherOptions(const VR_CDOPTFV& options) {
   dither_ = options;
   palette_.reset();
+  ReleaseDeviceObjects();
   if (paletteMode_) settings_.palette = &Palette();
   OptionChanged();
 }
@@ -175,6 +177,7 @@ void DrawContext::Update() {
     settings_.coverage = nullptr;
   }
   palette_.reset();
+  ReleaseDeviceObjects();
   if (paletteMode_) settings_.palette = &Palette();
   cache_.Drop();
 }

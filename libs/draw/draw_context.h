@@ -65,6 +65,8 @@ class DrawContext final : public VR_DRAWCONTEXT {
   void OptionChanged();
   // Tells the notifier that the client area is stale (win/ or native).
   void NotifyClientStale();
+  // Deletes the GDI objects the context made (win/ or native).
+  void ReleaseDeviceObjects();
   void UsePaletteMode(bool on);
 
   const VrWA2000::ReadWA* image_;
@@ -79,6 +81,8 @@ class DrawContext final : public VR_DRAWCONTEXT {
   std::int32_t viewWords_[2] = {0, 0};
   std::int32_t frameValue_ = 0;
   VR_CMPROFILES profiles_;
+  // The logical palette realised in windows (an HPALETTE on Windows).
+  void* windowPalette_ = nullptr;
 };
 
 }  // namespace lumora::draw

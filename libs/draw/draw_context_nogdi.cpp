@@ -14,6 +14,8 @@ void DrawContext::Reactivate(HWND window) {
   cache_.Drop();
 }
 
+void DrawContext::ReleaseDeviceObjects() {}
+
 void DrawContext::NotifyClientStale() {
   if (notifier_) notifier_->Notify(nullptr, nullptr, 1);
 }

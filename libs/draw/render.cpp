@@ -406,6 +406,37 @@ void ApplyOverlay(const RenderSettings& s, const RECT& area, std::uint32_t* out,
   }
 }
 
+std::vector<RECT> GuideMarginRuns(const RenderSettings& s, const RECT& client, const RECT& image) {
+  std::vector<RECT> runs;
+  if (!s.guidesShown) return runs;
+  const OverlayAxis ax = OverlayAxisX(s.map), ay = OverlayAxisY(s.map);
+  const auto inImage = [&](LONG u, LONG v) {
+    return u >= image.left && u < image.right && v >= image.top && v < image.bottom;
+  };
+  for (const Guide& g : s.guides) {
+    const bool column = g.orientation == kVrGuideVertical;
+    const std::int64_t w = LineWindowPixel(column ? ax : ay, g.position, 32);
+    if (column ? (w < client.left || w >= client.right) : (w < client.top || w >= client.bottom)) continue;
+    const LONG from = column ? client.top : client.left, to = column ? client.bottom : client.right;
+    const std::int64_t anchor = column ? ay.s : ax.s;
+    LONG start = from;
+    bool open = false;
+    for (LONG t = from; t <= to; ++t) {
+      const LONG u = column ? static_cast<LONG>(w) : t, v = column ? t : static_cast<LONG>(w);
+      const bool drawn = t < to && !inImage(u, v) && LineStyleOn(s.guideStyle.style, t - anchor);
+      if (drawn && !open) {
+        start = t;
+        open = true;
+      } else if (!drawn && open) {
+        const LONG line = static_cast<LONG>(w);
+        runs.push_back(column ? RECT{line, start, line + 1, t} : RECT{start, line, t, line + 1});
+        open = false;
+      }
+    }
+  }
+  return runs;
+}
+
 void RenderRect(const RenderSettings& s, const RECT& area, std::uint32_t* out, std::ptrdiff_t stride) {
   if (area.right <= area.left || area.bottom <= area.top || !s.image) return;
   const AxisPlan px = PlanAxis(s.map.FactorX(), area.left, area.right, s.image->GetW());

@@ -54,6 +54,10 @@ std::uint32_t ReferencePixel(const RenderSettings& settings, std::int64_t u, std
 void ApplyOverlay(const RenderSettings& settings, const RECT& area, std::uint32_t* out,
                   std::ptrdiff_t stride, bool guidesOnly);
 
+// The pixels of the guides that cross the margin: `client` minus `image`
+// (window coordinates), as one-pixel-wide runs of drawn pixels.
+std::vector<RECT> GuideMarginRuns(const RenderSettings& settings, const RECT& client, const RECT& image);
+
 // The overlay axes of a mapping.
 OverlayAxis OverlayAxisX(const VRXFORM& map);
 OverlayAxis OverlayAxisY(const VRXFORM& map);

@@ -126,15 +126,17 @@ __attribute__((target("ssse3"))) void StoreGroupSumsSsse3(const std::uint8_t* co
     __m128i acc[8] = {zero, zero, zero, zero, zero, zero, zero, zero};
     for (int r = 0; r < rows; ++r) {
       const std::uint8_t* p = bgr[r] + 3 * k;
-      const __m128i c[3] = {_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)),
-                            _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16)),
-                            _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 32))};
       __m128i aLo = full, aHi = full;
       if (alpha[r]) {
         const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(alpha[r] + k));
+        // Fully transparent pixels add nothing at all.
+        if (_mm_movemask_epi8(_mm_cmpeq_epi8(a, zero)) == 0xFFFF) continue;
         aLo = _mm_unpacklo_epi8(a, zero);
         aHi = _mm_unpackhi_epi8(a, zero);
       }
+      const __m128i c[3] = {_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)),
+                            _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16)),
+                            _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 32))};
       for (int ch = 0; ch < 3; ++ch) {
         const __m128i v = Gather(c, m.plane[ch]);
         // c * a fits 16 bits as a signed pair operand (both <= 255); pmaddwd adds neighbours.

@@ -10,6 +10,15 @@
 namespace lumora::testing {
 namespace {
 
+// Without a window there is no client region: natively the notifier is told
+// with no regions, on Windows only a context with a window tells it (the
+// window tests check that).
+#ifdef _WIN32
+constexpr int kNotifiesPerChange = 0;
+#else
+constexpr int kNotifiesPerChange = 1;
+#endif
+
 struct CountingNotifier : VR_REDRAWNTF {
   int calls = 0;
   int Notify(HRGN, HRGN, BOOL) override {
@@ -93,7 +102,7 @@ TEST(DrawContext, OptionChangesNotifyOnceAndDropKeptPixels) {
   dc->Compose({client}, &client, false, &px);
   SetRed(image.get(), 0, 19, 90);
   dc->SetGamma(VR_GAMMAOPT{100, 100, 100});
-  EXPECT_EQ(notifier.calls, 1);
+  EXPECT_EQ(notifier.calls, kNotifiesPerChange);
   RECT box = dc->Compose({client}, &client, false, &px);
   EXPECT_EQ(Get(px, box, 0, 0), 90u << 16);
   // Each option change: one notification.
@@ -104,13 +113,13 @@ TEST(DrawContext, OptionChangesNotifyOnceAndDropKeptPixels) {
   dc->RemoveGuide(64, kVrGuideVertical);
   dc->RemoveGuide(64, kVrGuideVertical);  // not there: nothing changes
   dc->SetDitherOptions(VrDefaultDitherOptions(kWAType24));
-  EXPECT_EQ(notifier.calls, 7);
+  EXPECT_EQ(notifier.calls, 7 * kNotifiesPerChange);
   // Scrolling and image invalidation are the view's to repaint.
   XFFACT fx;
   fx.shift(4);
   dc->SetMapping(fx, XFFACT());
   dc->InvalidateImageRect(nullptr);
-  EXPECT_EQ(notifier.calls, 7);
+  EXPECT_EQ(notifier.calls, 7 * kNotifiesPerChange);
 }
 
 TEST(DrawContext, DefaultsKeptValuesAndSnapping) {
