@@ -1,5 +1,6 @@
-// SSSE3 row kernels of the draw core, chosen at run time; the scalar loops
-// in render.cpp are the other level and give the same bytes.
+// SSSE3 row kernels of the draw core (the group sums in AVX2 where the
+// processor has it), chosen at run time; the scalar loops in render.cpp are
+// the other level and give the same bytes.
 #pragma once
 
 #include <cstddef>
@@ -7,7 +8,7 @@
 
 namespace lumora::draw {
 
-// Whether the SSSE3 kernels run: the processor has SSSE3 and neither
+// Whether the vector kernels run: the processor has SSSE3 and neither
 // LUMORA_DRAW_LEVEL=generic nor SetDrawSimd(false) turned them off.
 bool DrawSimdEnabled();
 // For tests: turns the SSSE3 kernels off or back on (when the processor has
