@@ -120,14 +120,16 @@ void DrawContext::GetViewWords(std::int32_t* first, std::int32_t* second) const 
 }
 
 BOOL DrawContext::GetGridSnapX(std::int32_t position, std::int32_t* below, std::int32_t* above) const {
-  if (!settings_.gridShown) return 0;
-  GridSnapRange(settings_.grid, settings_.originX, false, position, below, above);
-  return 1;
+  return SnapRange(false, position, below, above);
 }
 
 BOOL DrawContext::GetGridSnapY(std::int32_t position, std::int32_t* below, std::int32_t* above) const {
-  if (!settings_.gridShown) return 0;
-  GridSnapRange(settings_.grid, settings_.originY, true, position, below, above);
+  return SnapRange(true, position, below, above);
+}
+
+BOOL DrawContext::SnapRange(bool vertical, std::int32_t position, std::int32_t* below, std::int32_t* above) const {
+  if (!settings_.gridShown || !below || !above) return 0;
+  GridSnapRange(settings_.grid, vertical ? settings_.originY : settings_.originX, vertical, position, below, above);
   return 1;
 }
 

@@ -68,6 +68,7 @@ class DrawContext final : public VR_DRAWCONTEXT {
   // Deletes the GDI objects the context made (win/ or native).
   void ReleaseDeviceObjects();
   void UsePaletteMode(bool on);
+  BOOL SnapRange(bool vertical, std::int32_t position, std::int32_t* below, std::int32_t* above) const;
 
   const VrWA2000::ReadWA* image_;
   VR_REDRAWNTF* notifier_;

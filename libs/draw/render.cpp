@@ -41,6 +41,16 @@ AxisPlan PlanAxis(const XFFACT& f, std::int64_t from, std::int64_t to, std::int3
   return plan;
 }
 
+// The kernels sum c * a of up to this many pixels in 32 bits (and keep
+// 255 * n below 2^23 for the finishing step).
+constexpr std::int64_t kMaxKernelBox = 16384;
+
+std::int64_t LargestBox(const AxisPlan& plan) {
+  std::int64_t largest = 0;
+  for (std::size_t k = 0; k < plan.first.size(); ++k) largest = std::max<std::int64_t>(largest, plan.last[k] - plan.first[k]);
+  return largest;
+}
+
 // BGR rows of the image over columns [lo, hi): direct for 24-bit buffers,
 // expanded through the palette (or grey ramp) otherwise.
 class RowSource {
@@ -442,6 +452,14 @@ void RenderRect(const RenderSettings& s, const RECT& area, std::uint32_t* out, s
   const AxisPlan px = PlanAxis(s.map.FactorX(), area.left, area.right, s.image->GetW());
   const AxisPlan py = PlanAxis(s.map.FactorY(), area.top, area.bottom, s.image->GetH());
   const Ctx c{s, area, out, stride, s.map.FactorX().Shift(), s.map.FactorY().Shift()};
+  if (LargestBox(px) * LargestBox(py) > kMaxKernelBox) {
+    // Boxes this large would overflow the kernels' 32-bit sums; they are
+    // rare (extreme reductions) and take the per-pixel walk, which visits
+    // every image pixel once per window pixel just the same.
+    for (LONG v = area.top; v < area.bottom; ++v)
+      for (LONG u = area.left; u < area.right; ++u) out[(v - area.top) * stride + (u - area.left)] = ReferencePixel(s, u, v);
+    return;
+  }
   if (px.single && py.single) {
     SampleKernel(c, px, py);
   } else {

@@ -108,20 +108,20 @@ void VRXFORM::RevXForm(POINT* p, int mode) const noexcept {
 
 namespace {
 
-void OrderRect(RECT* r) noexcept {
-  if (r->left > r->right) std::swap(r->left, r->right);
-  if (r->top > r->bottom) std::swap(r->top, r->bottom);
+// Modes 16 and 32 on a RECT: both corners as points, then re-ordered.
+template <class MapPoint>
+void MapCorners(RECT* r, MapPoint map) noexcept {
+  POINT a{r->left, r->top}, b{r->right, r->bottom};
+  map(&a);
+  map(&b);
+  *r = RECT{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
 }
 
 }  // namespace
 
 void VRXFORM::XForm(RECT* r, int mode) const noexcept {
   if (mode != kXFRects) {
-    POINT a{r->left, r->top}, b{r->right, r->bottom};
-    XForm(&a, mode);
-    XForm(&b, mode);
-    *r = RECT{a.x, a.y, b.x, b.y};
-    OrderRect(r);
+    MapCorners(r, [&](POINT* p) { XForm(p, mode); });
     return;
   }
   const Axis ax(x_), ay(y_);
@@ -134,11 +134,7 @@ void VRXFORM::XForm(RECT* r, int mode) const noexcept {
 
 void VRXFORM::RevXForm(RECT* r, int mode) const noexcept {
   if (mode != kXFRects) {
-    POINT a{r->left, r->top}, b{r->right, r->bottom};
-    RevXForm(&a, mode);
-    RevXForm(&b, mode);
-    *r = RECT{a.x, a.y, b.x, b.y};
-    OrderRect(r);
+    MapCorners(r, [&](POINT* p) { RevXForm(p, mode); });
     return;
   }
   const Axis ax(x_), ay(y_);
