@@ -251,3 +251,29 @@ TEST(DrawCore, GammaHundredIsTheIdentityAndTablesArePerChannel) {
 
 }  // namespace
 }  // namespace lumora::testing
+
+namespace lumora::testing {
+namespace {
+
+// Boxes beyond the kernels' 32-bit sums (here 20,000 rows in one window
+// pixel) still give the exact coverage-weighted mean.
+TEST(DrawCore, ExtremeReductionsStayExact) {
+  const int rows = 20000;
+  const WARef image = MakeImage(kWAType8Grey, 2, rows);
+  const WARef coverage = MakeImage(kWAType8Grey, 2, rows);
+  for (int y = 0; y < rows; ++y) {
+    image->Row(y)[0] = y < rows / 4 ? 200 : 40;  // a quarter at 200, the rest at 40
+    coverage->Row(y)[0] = 255;
+    image->Row(y)[1] = 9;
+    coverage->Row(y)[1] = y % 2 ? 255 : 0;  // half covered
+  }
+  const draw::RenderSettings s = SettingsFor(image.get(), coverage.get(), XFFACT(1, 1), XFFACT(1, rows));
+  const RECT area{0, 0, 2, 1};
+  const std::vector<std::uint32_t> px = CorePixels(s, area);
+  EXPECT_EQ(px[0], 0x505050u);  // (200 + 3 * 40) / 4 = 80
+  // Column 1 lies over the white cell: round((9 * 255 * 10000 + 255 * 255 * 10000) / (255 * 20000)) = 132
+  EXPECT_EQ(px[1], 0x848484u);
+}
+
+}  // namespace
+}  // namespace lumora::testing
