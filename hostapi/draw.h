@@ -1,0 +1,166 @@
+// The drawing library: a draw context shows an image buffer in a window at a
+// zoom and scroll position (hostapi/xform.h), with its coverage over a
+// checkerboard, a grid, guides, display gamma, and a logical palette with an
+// ordered dither on palette devices. It reports screen areas that an option
+// change made stale through a redraw notifier.
+//
+// Neither the draw context nor the notifier holds a lock or state bound to a
+// thread: the caller (the view, under its lock) serialises every use.
+//
+// Image positions of guides, grid lines and the ruler origin count x to the
+// right and y upward from the image's bottom edge, as the mapping does.
+#pragma once
+
+#include <cstdint>
+
+#include "hostapi/imagebuf.h"
+#include "hostapi/xform.h"
+#include "platform/win32types.h"
+
+#ifndef _WIN32
+// GDI handles only pass through the portable declarations.
+struct HDC__;
+struct HRGN__;
+struct HWND__;
+struct HPALETTE__;
+using HDC = HDC__*;
+using HRGN = HRGN__*;
+using HWND = HWND__*;
+using HPALETTE = HPALETTE__*;
+#endif
+
+// Colour-dither options of one image type, five 32-bit values.
+struct VR_CDOPTFV {
+  // 1: colours that a logical palette lacks are reached by an ordered 8 x 8
+  // dither anchored to the image; 0: the nearest entry is taken.
+  std::int32_t dither;
+  // 1: the image's own palette is the logical palette (indexed types).
+  std::int32_t ownPalette;
+  // The number of colours the image type holds (2, 16, 256, 256, 2^24).
+  std::int32_t colors;
+  // The logical palette for palette devices: 0 256 greys, 1 halftone (the
+  // 6 x 6 x 6 colour cube), 2 the image's two colours, 3 the image's 16 or
+  // 256 colours.
+  std::int32_t paletteKind;
+  // The dither pattern: 1 the 8 x 8 ordered matrix (the only one).
+  std::int32_t pattern;
+};
+
+// The defaults of an image type (1, 2, 4, 8 or 16; any other: 16).
+VR_CDOPTFV VrDefaultDitherOptions(int imageType) noexcept;
+
+// Display gamma per channel times 100; 100 is the exact identity.
+struct VR_GAMMAOPT {
+  std::int32_t GammaR = 100;
+  std::int32_t GammaG = 100;
+  std::int32_t GammaB = 100;
+};
+
+// Line styles of the grid and the guides.
+enum : std::int32_t { kVrLineSolid = 0, kVrLineDashed = 1, kVrLineDots = 2 };
+
+struct VR_GRIDSETTINGS {
+  COLORREF color = 0x808080;  // 0x00BBGGRR
+  std::int32_t style = kVrLineSolid;
+  double spacingX = 64.0;  // image pixels between major lines
+  double spacingY = 64.0;
+  // Parts between major lines (1: none); subdivision lines are dotted.
+  std::int32_t subdivisions = 1;
+};
+
+struct VR_GUIDESETTINGS {
+  COLORREF color = 0xFFFF00;
+  std::int32_t style = kVrLineSolid;
+};
+
+// Colour-management profiles: stored for the colour-management work; they
+// do not change the draw yet.
+struct VR_CMPROFILES {
+  char monitorProfile[260] = {};
+  char printerProfile[260] = {};
+  std::int32_t value1 = 0;
+  std::int32_t value2 = 0;
+};
+
+// Guide orientations.
+enum : std::int32_t { kVrGuideVertical = 0, kVrGuideHorizontal = 1 };
+
+// Told of screen areas that became stale.
+class VR_REDRAWNTF {
+ public:
+  virtual ~VR_REDRAWNTF() = default;
+  // Two damaged regions (window coordinates) and whether to erase; 1.
+  virtual int Notify(HRGN damaged, HRGN moreDamaged, BOOL erase) { return 1; }
+  virtual void Reserved() {}
+};
+
+// A draw context over one image buffer (kept referenced while it lives).
+class VR_DRAWCONTEXT {
+ public:
+  virtual ~VR_DRAWCONTEXT() = default;                                          // slot 0
+  // The zoom factors, shifted by the scroll position.
+  virtual void SetMapping(const XFFACT& x, const XFFACT& y) = 0;               // slot 1
+  const VRXFORM& Mapping() const noexcept { return mapping_; }
+  // An 8-bit coverage buffer of the image's size (null: fully covered).
+  virtual void SetCoverage(const VrWA2000::ReadWA* coverage) = 0;             // slot 2
+  // The document's display option word: kept for the document, read back
+  // with GetDocumentOption; the draw does not depend on it.
+  virtual void SetDocumentOption(std::uint32_t word) = 0;                      // slot 4
+  virtual void SetGamma(const VR_GAMMAOPT& gamma) = 0;                         // slot 14
+  virtual void SetDitherOptions(const VR_CDOPTFV& options) = 0;               // slot 18
+  // The image rect's pixels changed (null: all of them).
+  virtual void InvalidateImageRect(const RECT* imageRect) = 0;                 // slot 22
+  // Paints what `clip` (window coordinates, null: the window's client area)
+  // needs into `dc`. With `paletteOut` a logical palette is used even on a
+  // true-colour device, realised, and handed back (the caller deletes it).
+  // `notActive` and `layerMoving` are the view's state; the draw is the same.
+  // 1 when painted.
+  virtual int Draw(HDC dc, HRGN clip, HWND window, BOOL notActive, BOOL layerMoving,
+                   HPALETTE* paletteOut) = 0;                                   // slot 26
+  // Realise the logical palette in the window's DC; GDI's count of changed
+  // entries (0 on true-colour devices).
+  virtual UINT RealizePaletteForeground(HWND window) = 0;                      // slot 28
+  virtual UINT RealizePaletteBackground(HWND window) = 0;                      // slot 29
+  virtual void SetWindow(HWND window) = 0;                                     // slot 30
+  virtual void ShowGrid(BOOL show) = 0;                                        // slot 36
+  virtual void SetGridSettings(const VR_GRIDSETTINGS& grid) = 0;              // slot 38
+  // Two words of the view, kept and read back with GetViewWords.
+  virtual void SetViewWords(std::int32_t first, std::int32_t second) = 0;     // slot 39
+  // A value of the parent frame, kept and read back with GetFrameValue.
+  virtual void SetFrameValue(std::int32_t value) = 0;                          // slot 40
+  // The nearest grid lines at or below and above a position (1/32 image
+  // pixel, x for 43, y upward from the bottom for 44), subdivisions
+  // included; FALSE when the grid is hidden.
+  virtual BOOL GetGridSnapX(std::int32_t position, std::int32_t* below, std::int32_t* above) const = 0;  // 43
+  virtual BOOL GetGridSnapY(std::int32_t position, std::int32_t* below, std::int32_t* above) const = 0;  // 44
+  virtual void ShowGuides(BOOL show) = 0;                                      // slot 45
+  virtual void SetGuideSettings(const VR_GUIDESETTINGS& guides) = 0;          // slot 47
+  // Guides at 1/32 image pixel, orientation kVrGuideHorizontal/Vertical.
+  virtual void AddGuide(std::int32_t position, std::int32_t orientation) = 0;  // slot 49
+  virtual void RemoveGuide(std::int32_t position, std::int32_t orientation) = 0;  // slot 50
+  virtual void RemoveAllGuides() = 0;                                          // slot 51
+  // Carries the guides across the margin: client rect minus image rect.
+  virtual void DrawMargin(HDC dc, HWND window, const RECT* client, const RECT* image) = 0;  // 52
+  virtual void SetProfiles(const VR_CMPROFILES& profiles) = 0;                 // slot 53
+  // The ruler origin in image pixels (y upward from the bottom): the grid
+  // starts there.
+  virtual void SetRulerOrigin(std::int32_t x, std::int32_t y) = 0;
+  // The image changed in place (size or type): re-read it, drop every pixel
+  // kept.
+  virtual void Update() = 0;
+  // The application became active again: the window's palette is realised
+  // anew (palette devices) and kept pixels are dropped.
+  virtual void Reactivate(HWND window) = 0;
+
+  virtual std::uint32_t GetDocumentOption() const = 0;
+  virtual void GetViewWords(std::int32_t* first, std::int32_t* second) const = 0;
+  virtual std::int32_t GetFrameValue() const = 0;
+
+ protected:
+  VRXFORM mapping_;
+};
+
+// A draw context over `image` (one reference taken) at 1:1 with the
+// defaults of its type; null when `image` is null. The notifier may be null
+// and stays the caller's.
+VR_DRAWCONTEXT* WACreateDrawContext(const VrWA2000::ReadWA* image, VR_REDRAWNTF* notifier);
