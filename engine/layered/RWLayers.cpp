@@ -11,6 +11,7 @@
 
 #include "engine/layered/BigEndian.h"
 #include "engine/layered/ChannelData.h"
+#include "engine/layered/LayerRecord.h"
 #include "engine/layers/LayerText.h"
 #include "engine/layered/LayeredIO.h"
 #include "engine/pixels/Progress.h"
@@ -252,8 +253,12 @@ void CRWLayers::ReadTail(LayeredReader& in) {
 
 int CRWLayers::Write(int writeMerged) {
   if (stack_ == nullptr || file_ == nullptr) throw layer_err_iofile();
-  LayeredWriter out(*file_);
   CLayersManager& stack = *stack_;
+  // Nothing is written of a document whose file could not be read back.
+  if (stack.GetImageType() == kWAType24 || stack.GetImageType() == kWAType8Grey) {
+    for (int i = 0; i < stack.GetLayerCount(); ++i) lumora::CheckLayerFitsFile(*stack.GetLayer(i), stack.GetHeight());
+  }
+  LayeredWriter out(*file_);
   lumora::LayeredFileHeader& header = stack.FileHeader();
   header.startPosition = out.Position();
   header.progress = 1;

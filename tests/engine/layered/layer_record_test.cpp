@@ -223,7 +223,8 @@ TEST(LayerRecord, WrittenRecordReadsBackWithItsAttributes) {
   CLayer back;
   ReadInto(back, bytes, readHeader);
   EXPECT_TRUE(RectsEqual(back.GetRect(), rect));
-  EXPECT_TRUE(RectsEqual(back.GetMaskRect(), rect));
+  // The transparency is channel -1 alone: no mask record (a user mask).
+  EXPECT_EQ(LoadBE32(bytes.data() + 18 + 6 * 4 + 16), 0u);
   EXPECT_EQ(back.GetName(), info.name);
   EXPECT_EQ(back.GetChannelIds(), (std::vector<std::int16_t>{-1, 0, 1, 2}));
   EXPECT_EQ(back.GetMergeMode(), kMergeScreen);
@@ -247,7 +248,7 @@ TEST(LayerRecord, GreyLayerWithMaskHasTwoChannelsAndNamesPadToFour) {
     EXPECT_EQ(LoadBE16(bytes.data() + 16), 2);
     EXPECT_EQ(static_cast<std::int16_t>(LoadBE16(bytes.data() + 18)), -1);
     EXPECT_EQ(LoadBE16(bytes.data() + 24), 0);
-    const std::size_t nameAt = 18 + 12 + 12 + 4 + 4 + 20 + 4 + 40;
+    const std::size_t nameAt = 18 + 12 + 12 + 4 + 4 + 4 + 40;
     const std::size_t padded = std::strlen(name) == 4 ? 8 : 4;
     EXPECT_EQ(bytes.size(), nameAt + padded) << name;
   }
