@@ -492,6 +492,7 @@ void CLayer::ReadPSDRecord(LayeredReader& in, lumora::LayeredFileHeader& header)
   SetGrouped(in.U8());
   SetFlags(in.U8());
   FileKeep().lockBits = GetFlags() & lumora::kLayerTransparencyLocked;
+  FileKeep().flagsLock = FileKeep().lockBits != 0;
   in.U8();
   const std::uint32_t extra = in.U32();
   if (extra == 0) return;
@@ -542,8 +543,10 @@ void CLayer::WritePSDRecord(LayeredWriter& out, lumora::LayeredFileHeader& heade
   out.U8(GetOpacity());
   out.U8(static_cast<std::uint8_t>(GetGrouped()));
   const std::uint32_t locks = lumora::LockBitsToWrite(*this);
-  const std::uint32_t flags = (GetFlags() & ~lumora::kLayerTransparencyLocked) |
-                              ((locks & (lumora::kLockTransparency | lumora::kLockAll)) != 0 ? lumora::kLayerTransparencyLocked : 0u);
+  const bool flagsLock = locks == GetFileKeep().lockBits ? GetFileKeep().flagsLock
+                                                        : (locks & (lumora::kLockTransparency | lumora::kLockAll)) != 0;
+  const std::uint32_t flags =
+      (GetFlags() & ~lumora::kLayerTransparencyLocked) | (flagsLock ? lumora::kLayerTransparencyLocked : 0u);
   out.U8(static_cast<std::uint8_t>(flags | (IsText() ? 0x0Cu : 0u)));
   out.U8(0);
   const std::uint64_t extraAt = out.Position();

@@ -58,6 +58,9 @@ struct LayerFileKeep {
   // The lock bits of the file (bit 0 transparency, 1 composite, 2 position,
   // 31 all; others as read).
   std::uint32_t lockBits = 0;
+  // The transparency bit of the file's flags byte, which other writers set
+  // apart from the lock bits.
+  bool flagsLock = false;
   // A blend key that names none of the merge modes (the layer renders as
   // Normal); all zero for none.
   char blendKey[4] = {};

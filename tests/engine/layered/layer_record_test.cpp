@@ -77,13 +77,16 @@ TEST(LayerRecord, ExtraDataLengthZeroLeavesNameAndRangesAlone) {
   EXPECT_EQ(layer.GetBlendRangesPresent(), 0);
 }
 
-TEST(LayerRecord, BlendKeysAnyCaseAndUnknownAsNormal) {
+TEST(LayerRecord, BlendKeysAnyCaseEitherWayRoundAndUnknownAsNormal) {
   const struct {
     const char* key;
     int mode;
   } cases[] = {{"hLit", kMergeHardLight}, {"hlit", kMergeHardLight}, {"    ", kMergeNormal},
                {"smud", kMergeExclusion}, {"lddg", kMergeAdd},       {"FSUB", kMergeSubtract},
-               {"zzzz", kMergeNormal},    {"div ", kMergeColorDodge}, {"idiv", kMergeColorBurn}};
+               {"zzzz", kMergeNormal},    {"div ", kMergeColorDodge}, {"idiv", kMergeColorBurn},
+               // Byte-reversed, as some writers store them.
+               {"mron", kMergeNormal},    {" lum", kMergeMultiply},   {" mul", kMergeLuminosity},
+               {"nrcs", kMergeScreen},    {" vid", kMergeColorDodge}, {"vidi", kMergeColorBurn}};
   for (const auto& c : cases) {
     EXPECT_EQ(ModeOfBlendKey(c.key), c.mode) << c.key;
     EXPECT_EQ(ReadRecord(Record({}, c.key))->GetMergeMode(), c.mode) << c.key;
