@@ -12,6 +12,7 @@
 #include "engine/layered/BigEndian.h"
 #include "engine/layered/ChannelData.h"
 #include "engine/layered/LayerRecord.h"
+#include "engine/layers/LayerLimits.h"
 #include "engine/layers/LayerText.h"
 #include "engine/layered/LayeredIO.h"
 #include "engine/pixels/Progress.h"
@@ -84,6 +85,16 @@ std::uint64_t LoadLE(const std::uint8_t* p, int bytes) {
   std::uint64_t v = 0;
   for (int i = bytes - 1; i >= 0; --i) v = v << 8 | p[i];
   return v;
+}
+
+// Nothing is written of a document whose file could not be read back.
+void CheckFitsFile(const CLayersManager& stack) {
+  const auto fits = [](int side) { return side >= 1 && side <= lumora::kMaxImageSide; };
+  if (!fits(stack.GetWidth()) || !fits(stack.GetHeight())) {
+    throw layer_err_fwrite("The file was not saved: the image's width or height is outside 1 to 30000 pixels.");
+  }
+  if (stack.GetImageType() != kWAType24 && stack.GetImageType() != kWAType8Grey) return;
+  for (int i = 0; i < stack.GetLayerCount(); ++i) lumora::CheckLayerFitsFile(*stack.GetLayer(i), stack.GetHeight());
 }
 
 void ReadStack(CLayersManager& stack, lumora::StreamFile* file) {
@@ -254,10 +265,7 @@ void CRWLayers::ReadTail(LayeredReader& in) {
 int CRWLayers::Write(int writeMerged) {
   if (stack_ == nullptr || file_ == nullptr) throw layer_err_iofile();
   CLayersManager& stack = *stack_;
-  // Nothing is written of a document whose file could not be read back.
-  if (stack.GetImageType() == kWAType24 || stack.GetImageType() == kWAType8Grey) {
-    for (int i = 0; i < stack.GetLayerCount(); ++i) lumora::CheckLayerFitsFile(*stack.GetLayer(i), stack.GetHeight());
-  }
+  CheckFitsFile(stack);
   LayeredWriter out(*file_);
   lumora::LayeredFileHeader& header = stack.FileHeader();
   header.startPosition = out.Position();
