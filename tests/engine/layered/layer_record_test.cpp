@@ -153,6 +153,48 @@ TEST(LayerRecord, LockBlockSetsLockAndPositionLock) {
   }
 }
 
+// The lock bits read are written back as they were; a lock the user
+// changes changes only its own bits.
+TEST(LayerRecord, LockBitsGoBackAsReadOrAsChanged) {
+  const struct {
+    std::uint32_t read;
+    int flagsByte;  // the transparency bit of the flags byte read
+    int unlockTransparency, unlockPosition;
+    std::uint32_t written;  // 0: no lock block
+    int writtenFlagsBit;
+  } cases[] = {{7, 0, 0, 0, 7, 0},           {2, 0, 0, 0, 2, 0},           {0x80000000u, 1, 0, 0, 0x80000000u, 1},
+               {7, 1, 1, 0, 4, 0},           {0x80000000u, 1, 0, 1, 3, 1}, {0x80000008u, 0, 1, 1, 8, 0},
+               {0, 0, 0, 0, 0, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.read);
+    ByteWriter w;
+    w.I32(5).I32(2).I32(15).I32(12).U16(4);
+    for (std::int16_t id : {-1, 0, 1, 2}) w.U16(static_cast<std::uint16_t>(id)).U32(2);
+    w.Tag("8BIM").Tag("norm").U8(255).U8(0).U8(static_cast<std::uint8_t>(8 | c.flagsByte)).U8(0);
+    const Bytes blocks = c.read != 0 ? InfoBlock("lspf", ByteWriter().U32(c.read).bytes) : Bytes{};
+    CLayerPtr layer = ReadRecord(w.Block(Extra({}, {}, blocks)).bytes);
+    // The pixels arrive with a transparency mask.
+    const RECT rect = layer->GetRect();
+    layer->SetImageType(kWAType24);
+    layer->SetImage(WAPtr::Adopt(NewWA(kWAType24, RectWidth(rect), RectHeight(rect), nullptr)).get());
+    const std::uint32_t locked = layer->GetFlags() & kLayerTransparencyLocked;
+    layer->SetMask(WAPtr::Adopt(NewWA(kWAType8Grey, RectWidth(rect), RectHeight(rect), nullptr)).get());
+    layer->SetTransparencyLock(static_cast<int>(locked));
+    ASSERT_TRUE(layer->HasMask());
+    if (c.unlockTransparency) layer->SetTransparencyLock(0);
+    if (c.unlockPosition) layer->SetPositionLocked(0);
+    LayeredFileHeader header = MakeHeader(kWAType24, 30, kHeight);
+    MemFile file(256);
+    LayeredWriter out(file);
+    layer->WritePSDRecord(out, header);
+    const Bytes bytes = Contents(file);
+    const std::string text(bytes.begin(), bytes.end());
+    const std::size_t at = text.find("8BIMlspf");
+    EXPECT_EQ(at == std::string::npos ? 0u : LoadBE32(bytes.data() + at + 12), c.written);
+    EXPECT_EQ(bytes[18 + 6 * 4 + 10] & 1, c.writtenFlagsBit);
+  }
+}
+
 TEST(LayerRecord, BlockSignaturesAndSkippedBlocks) {
   // Lower-case signature accepted; a text block on a plain layer and an
   // unknown block skipped by length, odd lengths padded.
