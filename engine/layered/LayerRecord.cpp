@@ -559,7 +559,8 @@ void CLayer::WritePSDRecord(LayeredWriter& out, lumora::LayeredFileHeader& heade
   const std::u16string unicodeName = lumora::UnicodeNameToWrite(*this);
   if (!unicodeName.empty()) lumora::WriteUnicodeName(out, unicodeName);
   const bool native = header.ownFormat != 0;
-  if (locks != 0) lumora::WriteLockFlags(out, locks);
+  // The block also when only the flags byte locks: it says what the locks are.
+  if (locks != 0 || flagsLock) lumora::WriteLockFlags(out, locks);
   if (lumora::HasMaskOptions(*this)) lumora::WriteMaskOptions(out, *this);
   if (native && lumora::HasAddSubtractParameters(*this)) lumora::WriteAddSubtract(out, *this);
   if (IsText()) {
