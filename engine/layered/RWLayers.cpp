@@ -232,7 +232,7 @@ void CRWLayers::ReadLayers(LayeredReader& in, int count) {
   }
   stack_->LayerGroupBlock().clear();
   header.channelRowTotal += static_cast<std::uint32_t>(stack_->GetChannelCount()) * header.height;
-  // The file's active layer, found before empty layers drop out.
+  // The file's active layer, by its place among the records.
   const std::int32_t target = stack_->GetTargetLayerIndex();
   CLayer* active = target >= 0 && target < count ? layers[static_cast<std::size_t>(target)].get() : nullptr;
   {
