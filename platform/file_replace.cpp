@@ -3,6 +3,7 @@
 #ifndef _WIN32
 #include "platform/file_replace.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -23,6 +24,11 @@ std::string FolderOf(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+std::string NameOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 void SetError(std::string* error, const char* what) {
   if (error != nullptr) *error = std::string(what) + ": " + std::strerror(errno);
 }
@@ -36,10 +42,25 @@ void SyncFolder(const std::string& path) {
   ::close(fd);
 }
 
+// Removes the temporary files that earlier saves of the target left.
+void RemoveStaleTempFiles(const std::string& folder, const std::string& targetName) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) return;
+  std::vector<std::string> stale;
+  while (const dirent* entry = ::readdir(dir)) {
+    if (IsTempNameOf(entry->d_name, targetName)) stale.emplace_back(entry->d_name);
+  }
+  ::closedir(dir);
+  for (const std::string& name : stale) ::unlink((folder + "/" + name).c_str());
+}
+
 }  // namespace
 
 std::string CreateTempFileBeside(const std::string& target, std::string* error) {
-  std::string pattern = FolderOf(target) + "/tmpXXXXXX";
+  const std::string folder = FolderOf(target);
+  const std::string targetName = NameOf(target);
+  RemoveStaleTempFiles(folder, targetName);
+  std::string pattern = folder + "/" + TempNamePrefix(targetName) + "XXXXXX";
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
   const int fd = ::mkstemp(name.data());

@@ -9,9 +9,20 @@
 
 namespace lumora {
 
-// Creates a new empty file with a unique name ("tmp" and a number) in the
-// folder of `target`; its path, or the empty string with `error` set.
+// Creates a new empty file with a unique name made from the target's,
+// "<target name>.lumora-tmp-XXXXXX", in the folder of `target`; its path,
+// or the empty string with `error` set. The temporary files of earlier
+// saves of the same target that never finished (the program was killed)
+// are removed first: nothing else can clean up after them.
 std::string CreateTempFileBeside(const std::string& target, std::string* error);
+
+// The part of a temporary file's name before its six unique characters,
+// for the target's file name (shortened so that the whole stays within
+// the longest name a folder allows).
+std::string TempNamePrefix(const std::string& targetName);
+// Whether `name` is the name of one of the temporary files of a target
+// whose file name is `targetName`.
+bool IsTempNameOf(const std::string& name, const std::string& targetName);
 
 // Writes the file's data through to the disk; false with `error` set.
 bool FlushFileToDisk(const std::string& path, std::string* error);

@@ -6,15 +6,14 @@
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
 #include <limits>
 #include <memory>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "hostapi/imagebuf.h"
 #include "hostapi/toolhost.h"
+#include "platform/file_replace.h"
 #include "platform/ref_ptr.h"
 
 using lumora::FileException;
@@ -481,26 +480,24 @@ Fragment* CSelStream::ReadOldMask() {
 
 int SaveSelectionToFile(const Fragment* fragment, const char* path) {
   if (fragment == nullptr || path == nullptr) return 0;
-  const std::filesystem::path target(path);
-  const std::filesystem::path temporary(std::string(path) + ".~sav");
-  bool created = false;
+  // Written beside the target and moved over it whole, so the old file
+  // stays until the new one is complete.
+  std::string error;
+  const std::string temporary = lumora::CreateTempFileBeside(path, &error);
+  if (temporary.empty()) return 0;
   try {
     {
-      lumora::DiskFile file(temporary.string(), lumora::DiskFile::kCreateWrite);
-      created = true;
+      lumora::DiskFile file(temporary, lumora::DiskFile::kCreateWrite);
       CSelStream stream(&file);
       stream.Write(fragment);
       file.Close();
     }
-    std::error_code error;
-    std::filesystem::rename(temporary, target, error);
-    if (!error) return 1;
+    if (lumora::FlushFileToDisk(temporary, &error) && lumora::ReplaceFileAtomically(temporary, path, &error)) return 1;
   } catch (const lumora::SelectionRangeError& e) {
     LUSetErrorStringExt(e.what());
   } catch (const std::exception&) {
   }
-  std::error_code ignored;
-  if (created) std::filesystem::remove(temporary, ignored);
+  lumora::RemoveFile(temporary);
   return 0;
 }
 

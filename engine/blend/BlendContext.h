@@ -2,7 +2,7 @@
 // this plain record and never the layer object: the chosen blend function,
 // opacity and its table, merge mode, the Add and Subtract parameters, the
 // blend-if ranges and tables, the replace flag of a work layer and the
-// layer's unique id (the seed of the Dissolve pattern).
+// layer's unique id.
 #pragma once
 
 #include <cstdint>

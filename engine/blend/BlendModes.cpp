@@ -148,10 +148,9 @@ const BlendMode& GetBlendMode(int mode) {
   return kBlendModes[(mode >= 0 && mode < kMergeModeCount) ? mode : kMergeNormal];
 }
 
-std::uint32_t DissolveRowSeed(std::uint64_t uniqueId, int row) {
-  std::uint64_t z =
-      uniqueId * 0x9E3779B97F4A7C15ull +
-      static_cast<std::uint64_t>(static_cast<std::uint32_t>(row)) * 0xD1B54A32D192ED03ull;
+std::uint32_t DissolveRowSeed(int row) {
+  std::uint64_t z = 0x9E3779B97F4A7C15ull +
+                    static_cast<std::uint64_t>(static_cast<std::uint32_t>(row)) * 0xD1B54A32D192ED03ull;
   z ^= z >> 31;
   z *= 0xBF58476D1CE4E5B9ull;
   z ^= z >> 29;

@@ -44,14 +44,14 @@ constexpr std::uint32_t PackScaleOffset(std::uint16_t scale, std::int16_t offset
 // both 0..255; the results are channel bytes.
 int BlendChannel(int mode, int a, int b, std::uint32_t parameter);
 
-// Whether a pixel of a Dissolve layer shows: a hash of the layer's unique id
-// and the pixel's column and row in the layer's own buffer stands in for a
-// random number r in 0..32767, and the pixel shows when r <= opacity * 32767
-// / 255. Nothing shows at opacity 0. The same pixel of the same layer gives
-// the same answer on every repaint, in every render cell and thread, and in
-// a merge, so the pattern is stable and a flattened image matches the
-// screen.
-std::uint32_t DissolveRowSeed(std::uint64_t uniqueId, int row);
+// Whether a pixel of a Dissolve layer shows: a hash of the pixel's column
+// and row in the layer's own buffer stands in for a random number r in
+// 0..32767, and the pixel shows when r <= opacity * 32767 / 255. Nothing
+// shows at opacity 0. The pattern depends on nothing but what the layered
+// file keeps, so it is the same on every repaint, in every render cell and
+// thread, in a merge and a flatten, after the layer moves, and after the
+// document is saved and opened again.
+std::uint32_t DissolveRowSeed(int row);
 inline std::uint32_t DissolveSample(std::uint32_t rowSeed, int column) {
   std::uint32_t h = rowSeed + static_cast<std::uint32_t>(column) * 0x9E3779B9u;
   h ^= h >> 16;
@@ -64,9 +64,8 @@ inline std::uint32_t DissolveSample(std::uint32_t rowSeed, int column) {
 inline std::uint32_t DissolveThreshold(std::uint8_t opacity) {
   return static_cast<std::uint32_t>(opacity) * 32767u / 255u;
 }
-inline bool DissolveKeeps(std::uint64_t uniqueId, std::uint8_t opacity, int column, int row) {
-  return opacity != 0 &&
-         DissolveSample(DissolveRowSeed(uniqueId, row), column) <= DissolveThreshold(opacity);
+inline bool DissolveKeeps(std::uint8_t opacity, int column, int row) {
+  return opacity != 0 && DissolveSample(DissolveRowSeed(row), column) <= DissolveThreshold(opacity);
 }
 
 }  // namespace lumora

@@ -33,7 +33,7 @@ void GenericSpan(const SpanSetup& setup, const SpanArgs& args) {
   const BlendContext& layer = *setup.layer;
   const std::uint8_t* opacityTable = layer.OpacityTable();
   const BLENDFUNC blend = setup.mode->function;
-  const std::uint32_t rowSeed = setup.dissolve ? DissolveRowSeed(layer.uniqueId, args.y) : 0;
+  const std::uint32_t rowSeed = setup.dissolve ? DissolveRowSeed(args.y) : 0;
   for (int i = 0; i < args.n; ++i) {
     std::uint8_t* d = args.dst + Bpp * i;
     const std::uint8_t* s = args.src + Bpp * i;

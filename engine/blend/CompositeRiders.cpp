@@ -43,7 +43,7 @@ struct RiderSetup {
         mode(layer.EffectiveMode()),
         parameter(layer.ModeParameter()),
         dissolve(mode.code == lumora::kMergeDissolve),
-        rowSeed(dissolve ? lumora::DissolveRowSeed(layer.uniqueId, rec.riderY) : 0) {}
+        rowSeed(dissolve ? lumora::DissolveRowSeed(rec.riderY) : 0) {}
   const BlendContext& layer;
   const lumora::BlendMode& mode;
   std::uint32_t parameter;

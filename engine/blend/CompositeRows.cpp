@@ -184,7 +184,7 @@ int BlendValue8(int v, const lumora::BlendContext& layer, std::uint8_t value,
   const lumora::BlendMode& mode = layer.EffectiveMode();
   const bool dissolve = mode.code == lumora::kMergeDissolve;
   if (!dissolve) a = layer.OpacityTable()[a];
-  if (dissolve && !lumora::DissolveKeeps(layer.uniqueId, layer.Opacity(), column, row)) return v;
+  if (dissolve && !lumora::DissolveKeeps(layer.Opacity(), column, row)) return v;
   const std::uint32_t r =
       mode.function(value, static_cast<std::uint32_t>(v), layer.ModeParameter());
   if ((r & lumora::kBlendDropped) != 0 || a == 0) return v;

@@ -348,7 +348,7 @@ struct Span {
   static void Run(const SpanSetup& setup, const SpanArgs& args) {
     const RowConsts<V> consts(setup);
     const std::uint32_t rowSeed =
-        setup.dissolve ? lumora::DissolveRowSeed(setup.layer->uniqueId, args.y) : 0;
+        setup.dissolve ? lumora::DissolveRowSeed(args.y) : 0;
     int base = 0;
     for (; base + kPixels <= args.n; base += kPixels) {
       const Chunk chunk{args.dst + Bpp * base,

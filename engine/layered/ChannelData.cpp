@@ -11,6 +11,7 @@
 #include "engine/layered/BigEndian.h"
 #include "engine/layered/ChannelShuffle.h"
 #include "engine/layered/LayerFileErrors.h"
+#include "engine/layered/LayerRecord.h"
 #include "engine/layers/LayerMng.h"
 #include "engine/layered/LayeredIO.h"
 #include "engine/layered/PackBits.h"
@@ -331,8 +332,10 @@ int CLayer::ReadChannelData(LayeredReader& in, lumora::LayeredFileHeader& header
   const int colours = type == kWAType24 ? 3 : 1;
   const auto isPixels = [colours](std::int16_t id) { return id == -1 || (id >= 0 && id < colours); };
   if (RectIsEmpty(rect) || std::none_of(ids.begin(), ids.end(), isPixels)) {
-    // An empty layer: nothing to show, its data are passed over.
+    // An empty layer: its data are passed over, and it keeps its place with
+    // the smallest buffer a layer can have, fully transparent.
     in.Skip(total);
+    BecomeEmptyLayer(type);
     return 1;
   }
   std::uint8_t* block = in.scratch.Get(0, total + kUnpackPadding);
@@ -432,11 +435,31 @@ int CLayer::ReadChannelData(LayeredReader& in, lumora::LayeredFileHeader& header
   return 1;
 }
 
+void CLayer::BecomeEmptyLayer(int type) {
+  using namespace lumora;
+  WAPtr image = NewPlane(type, 1, 1);
+  WAPtr alpha = NewPlane(kWAType8Grey, 1, 1);
+  std::memset(image->Row(0), 0, type == kWAType24 ? 3 : 1);
+  alpha->Row(0)[0] = 0;
+  const RECT rect = GetRect();
+  const std::uint32_t flags = GetFlags();
+  SetRect(MakeRect(rect.left, rect.bottom - 1, rect.left + 1, rect.bottom));
+  SetImageType(type);
+  SetImage(image.get());
+  SetMask(alpha.get());
+  SetTransparencyLock((flags & kLayerTransparencyLocked) != 0);
+}
+
 void CLayer::WriteChannelData(LayeredWriter& out, lumora::LayeredFileHeader& header) {
   using namespace lumora;
   const std::vector<std::uint64_t> positions = out.PopLengthPositions();
   const VrWA2000::WA* image = PeekImage();
   if (image == nullptr) return;
+  if (WritesAsEmptyLayer(*this)) {
+    // Raw channels of no rows: the lengths in the record (2) stand.
+    for (std::size_t i = 0; i < positions.size(); ++i) out.U16(0);
+    return;
+  }
   const VrWA2000::WA* alpha = HasMask() ? PeekMask() : nullptr;
   const bool report = header.progress != 0;
   std::size_t next = 0;

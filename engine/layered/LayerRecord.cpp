@@ -1,10 +1,10 @@
 // The layer record of the layered file: a layer's rect, channel table,
 // blend key, opacity, clipping and flags, then its extra data (mask data,
 // blending ranges, name, additional information blocks).
-#include "engine/layers/LayerLimits.h"
 #include "engine/layered/LayerRecord.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstring>
 #include <vector>
@@ -14,6 +14,7 @@
 #include "engine/layers/LayerText.h"
 #include "engine/layered/LayeredIO.h"
 #include "engine/blend/MergeModes.h"
+#include "engine/layers/LayerLimits.h"
 #include "platform/rect.h"
 
 namespace lumora {
@@ -43,21 +44,31 @@ bool IsBlockSignature(const char sig[4]) {
   return std::memcmp(up, "8BIM", 4) == 0 || std::memcmp(up, "8B64", 4) == 0;
 }
 
+// Lock bits of the "lspf" block.
+constexpr std::uint32_t kLockTransparency = 1u, kLockComposite = 2u, kLockPosition = 4u, kLockAll = 0x80000000u;
+// The bits that lock the layer's transparency, and its position.
+constexpr std::uint32_t kLocksTransparency = kLockTransparency | kLockComposite | kLockAll;
+constexpr std::uint32_t kLocksPosition = kLockPosition | kLockAll;
+
+// Key of the block that keeps the options of the layer's transparency mask
+// (its default colour and flags) where no other reader looks.
+constexpr char kMaskOptionsKey[5] = "luMO";
+
 // The file's rect (counted from the top) in the layer's orientation
-// (counted from the bottom); out-of-range coordinates are damage.
+// (counted from the bottom); a rect the file cannot hold is damage, and is
+// refused before anything is made of it.
 RECT RectFromFile(std::int32_t top, std::int32_t left, std::int32_t bottom, std::int32_t right,
                   std::int64_t height) {
-  for (std::int64_t v : {std::int64_t{top}, std::int64_t{left}, std::int64_t{bottom}, std::int64_t{right}}) {
-    if (v < -lumora::kMaxLayerCoordinate || v > lumora::kMaxLayerCoordinate) throw layer_err_fread("a layer lies too far outside the image");
-  }
+  if (const char* problem = FileRectProblem(top, left, bottom, right)) throw layer_err_fread(problem);
   return MakeRect(left, static_cast<LONG>(height - bottom), right, static_cast<LONG>(height - top));
 }
 
-void WriteRectToFile(LayeredWriter& out, const RECT& r, std::int64_t height) {
-  out.I32(static_cast<std::int32_t>(height - r.bottom));
-  out.I32(r.left);
-  out.I32(static_cast<std::int32_t>(height - r.top));
-  out.I32(r.right);
+// A layer's rect as the file counts it (from the top): {top, left, bottom,
+// right}. An empty layer is written with an empty rect at its top left.
+std::array<std::int64_t, 4> FileRectOf(const CLayer& layer, std::int64_t height) {
+  const RECT& r = layer.GetRect();
+  if (WritesAsEmptyLayer(layer)) return {height - r.bottom, r.left, height - r.bottom, r.left};
+  return {height - r.bottom, r.left, height - r.top, r.right};
 }
 
 std::uint32_t SaturatingAdd(std::uint32_t a, std::uint64_t b) {
@@ -133,9 +144,10 @@ void ReadLockFlags(LayeredReader& in, CLayer& layer, std::uint32_t length) {
   if (length != 4) return;
   const std::uint32_t v = in.U32();
   std::uint32_t flags = layer.GetFlags() & ~kLayerTransparencyLocked;
-  if (v & 0x80000003u) flags |= kLayerTransparencyLocked;
+  if (v & kLocksTransparency) flags |= kLayerTransparencyLocked;
   layer.SetFlags(flags);
-  layer.SetPositionLocked((v & 0x80000004u) != 0);
+  layer.SetPositionLocked((v & kLocksPosition) != 0);
+  layer.FileKeep().lockBits = v;
 }
 
 void ReadUnicodeName(LayeredReader& in, CLayer& layer, std::uint32_t length) {
@@ -146,6 +158,14 @@ void ReadUnicodeName(LayeredReader& in, CLayer& layer, std::uint32_t length) {
   for (auto& c : name) c = static_cast<char16_t>(in.U16());
   name.resize(std::min(name.size(), name.find(u'\0')));
   layer.SetName(Utf16ToAnsi(name));
+  layer.FileKeep().unicodeNameAnsi = layer.GetName();
+  layer.FileKeep().unicodeName = std::move(name);
+}
+
+void ReadMaskOptions(LayeredReader& in, CLayer& layer, std::uint32_t length) {
+  if (length < 2) return;
+  layer.SetMaskDefaultColor(in.U8());
+  layer.SetMaskFlags(in.U8());
 }
 
 void ReadAddSubtract(LayeredReader& in, CLayer& layer, std::uint32_t length) {
@@ -180,6 +200,8 @@ bool ReadBlock(LayeredReader& in, CLayer& layer, bool* textRead) {
       ReadUnicodeName(in, layer, length);
     } else if (std::memcmp(key, kAddSubtractKey, 4) == 0) {
       ReadAddSubtract(in, layer, length);
+    } else if (std::memcmp(key, kMaskOptionsKey, 4) == 0) {
+      ReadMaskOptions(in, layer, length);
     }
   }
   in.Seek(end);
@@ -232,8 +254,15 @@ std::uint64_t BeginBlock(LayeredWriter& out, const char key[4]) {
   return at;
 }
 
-void WriteUnicodeName(LayeredWriter& out, const std::string& name) {
-  const std::u16string text = AnsiToUtf16(name);
+// The Unicode name read from the file while the layer keeps the name made
+// of it, else the 8-bit name's; empty when the 8-bit name says it all.
+std::u16string UnicodeNameToWrite(const CLayer& layer) {
+  const LayerFileKeep& keep = layer.GetFileKeep();
+  if (!keep.unicodeName.empty() && keep.unicodeNameAnsi == layer.GetName()) return keep.unicodeName;
+  return NeedsUnicodeName(layer.GetName()) ? AnsiToUtf16(layer.GetName()) : std::u16string();
+}
+
+void WriteUnicodeName(LayeredWriter& out, const std::u16string& text) {
   const std::uint64_t at = BeginBlock(out, "luni");
   out.U32(static_cast<std::uint32_t>(text.size()));
   for (char16_t c : text) out.U16(c);
@@ -250,12 +279,49 @@ void WriteAddSubtract(LayeredWriter& out, const CLayer& layer) {
   out.PatchLengthFrom(at);
 }
 
-// The position lock has no place in the flags byte; the transparency lock
-// goes along so that reading the block keeps it.
-void WriteLockFlags(LayeredWriter& out, const CLayer& layer) {
+// The lock bits to write: those read from the file while the layer's locks
+// are still what they say, else changed only as far as the locks changed.
+// A layer without a mask is held locked by the program whatever the file
+// said, so there the file's transparency lock stands.
+std::uint32_t LockBitsToWrite(const CLayer& layer) {
+  std::uint32_t v = layer.GetFileKeep().lockBits;
+  const bool transparency = layer.HasMask() ? layer.IsTransparencyLocked() != 0 : (v & kLocksTransparency) != 0;
+  const bool position = layer.GetPositionLocked() != 0;
+  if (transparency == ((v & kLocksTransparency) != 0) && position == ((v & kLocksPosition) != 0)) return v;
+  if (v & kLockAll) v = (v & ~kLockAll) | kLockTransparency | kLockComposite | kLockPosition;
+  if (!transparency) {
+    v &= ~(kLockTransparency | kLockComposite);
+  } else if ((v & (kLockTransparency | kLockComposite)) == 0) {
+    v |= kLockTransparency;
+  }
+  return position ? v | kLockPosition : v & ~kLockPosition;
+}
+
+void WriteLockFlags(LayeredWriter& out, std::uint32_t bits) {
   const std::uint64_t at = BeginBlock(out, "lspf");
-  out.U32((layer.IsTransparencyLocked() ? 1u : 0u) | (layer.GetPositionLocked() ? 4u : 0u));
+  out.U32(bits);
   out.PatchLengthFrom(at);
+}
+
+// The transparency mask's options, when they are not those every mask
+// starts with.
+bool HasMaskOptions(const CLayer& layer) {
+  return layer.HasMask() && ((layer.GetMaskFlags() & ~kMaskAttached) != 0 || layer.GetMaskDefaultColor() != 0);
+}
+
+void WriteMaskOptions(LayeredWriter& out, const CLayer& layer) {
+  const std::uint64_t at = BeginBlock(out, kMaskOptionsKey);
+  out.U8(layer.GetMaskDefaultColor());
+  out.U8(layer.GetMaskFlags());
+  out.U16(0);
+  out.PatchLengthFrom(at);
+}
+
+// The key of the layer's mode, or the one its file gave for a mode this
+// program does not have.
+const char* BlendKeyToWrite(const CLayer& layer) {
+  const char* kept = layer.GetFileKeep().blendKey;
+  return layer.GetMergeMode() == kMergeNormal && kept[0] != 0 ? kept : BlendKeyOfMode(layer.GetMergeMode());
 }
 
 bool HasAddSubtractParameters(const CLayer& layer) {
@@ -281,16 +347,58 @@ const char* BlendKeyOfMode(int mode) {
   return (mode >= 0 && mode < kMergeModeCount) ? kBlendKeys[mode] : kBlendKeys[kMergeNormal];
 }
 
-int ModeOfBlendKey(const char key[4]) {
+namespace {
+
+// The mode whose key matches, read forwards or byte-reversed; -1 for none.
+int FindBlendKey(const char key[4], bool reversed) {
   for (int mode = 0; mode < kMergeModeCount; ++mode) {
     bool same = true;
     for (int i = 0; i < 4 && same; ++i) {
-      same = std::toupper(static_cast<unsigned char>(key[i])) ==
+      same = std::toupper(static_cast<unsigned char>(key[reversed ? 3 - i : i])) ==
              std::toupper(static_cast<unsigned char>(kBlendKeys[mode][i]));
     }
     if (same) return mode;
   }
-  return kMergeNormal;
+  return -1;
+}
+
+}  // namespace
+
+int ModeOfBlendKey(const char key[4]) {
+  const int mode = FindBlendKey(key, false);
+  return mode >= 0 ? mode : ModeOfReversedBlendKey(key);
+}
+
+int ModeOfReversedBlendKey(const char key[4]) {
+  const int mode = FindBlendKey(key, true);
+  return mode >= 0 ? mode : kMergeNormal;
+}
+
+bool IsBlendKey(const char key[4]) { return FindBlendKey(key, false) >= 0 || FindBlendKey(key, true) >= 0; }
+
+const char* FileRectProblem(std::int64_t top, std::int64_t left, std::int64_t bottom, std::int64_t right) {
+  for (std::int64_t v : {top, left, bottom, right}) {
+    if (v < -kMaxLayerCoordinate || v > kMaxLayerCoordinate) return "a layer lies too far outside the image";
+  }
+  if (right - left > kMaxImageSide || bottom - top > kMaxImageSide) {
+    return "a layer is wider or taller than 30000 pixels, the most an image may measure";
+  }
+  return nullptr;
+}
+
+void CheckLayerFitsFile(const CLayer& layer, std::int64_t height) {
+  const std::array<std::int64_t, 4> r = FileRectOf(layer, height);
+  if (const char* problem = FileRectProblem(r[0], r[1], r[2], r[3])) {
+    throw layer_err_fwrite(("The file was not saved: the layer \"" + layer.GetName() + "\" cannot be stored (" +
+                            problem + ").").c_str());
+  }
+}
+
+bool WritesAsEmptyLayer(const CLayer& layer) {
+  const VrWA2000::WA* image = layer.PeekImage();
+  const VrWA2000::WA* mask = layer.HasMask() ? layer.PeekMask() : nullptr;
+  return image != nullptr && image->GetW() == 1 && image->GetH() == 1 && mask != nullptr && mask->GetW() == 1 &&
+         mask->GetH() == 1 && mask->Row(0)[0] == 0;
 }
 
 bool RecordHasTextBlock(LayeredReader& in) {
@@ -378,9 +486,13 @@ void CLayer::ReadPSDRecord(LayeredReader& in, lumora::LayeredFileHeader& header)
   in.Tag(signature);  // the blend signature is not checked
   in.Tag(key);
   SetMergeMode(lumora::ModeOfBlendKey(key));
+  // A mode this program lacks renders as Normal; its key goes back unchanged.
+  if (!lumora::IsBlendKey(key)) std::memcpy(FileKeep().blendKey, key, 4);
   SetOpacity(in.U8());
   SetGrouped(in.U8());
   SetFlags(in.U8());
+  FileKeep().lockBits = GetFlags() & lumora::kLayerTransparencyLocked;
+  FileKeep().flagsLock = FileKeep().lockBits != 0;
   in.U8();
   const std::uint32_t extra = in.U32();
   if (extra == 0) return;
@@ -394,18 +506,22 @@ void CLayer::ReadPSDRecord(LayeredReader& in, lumora::LayeredFileHeader& header)
 
 void CLayer::WritePSDRecord(LayeredWriter& out, lumora::LayeredFileHeader& header) {
   const std::int64_t height = header.height;
-  lumora::WriteRectToFile(out, GetRect(), height);
+  const std::array<std::int64_t, 4> fileRect = lumora::FileRectOf(*this, height);
+  for (std::int64_t v : fileRect) out.I32(static_cast<std::int32_t>(v));
+  const bool empty = lumora::WritesAsEmptyLayer(*this);
   const VrWA2000::WA* image = PeekImage();
   const VrWA2000::WA* mask = HasMask() ? PeekMask() : nullptr;
   std::vector<std::int16_t> ids;
   std::vector<std::uint32_t> lengths;
   if (image != nullptr) {
+    // An empty layer's channels are their compression words alone.
     if (mask != nullptr) {
       ids.push_back(-1);
-      lengths.push_back(static_cast<std::uint32_t>(mask->GetW()) * mask->GetH() + 2);
+      lengths.push_back(empty ? 2 : static_cast<std::uint32_t>(mask->GetW()) * mask->GetH() + 2);
     }
-    const std::uint32_t even = static_cast<std::uint32_t>((image->GetW() + 1) & ~1) *
-                               static_cast<std::uint32_t>((image->GetH() + 1) & ~1);
+    const std::uint32_t even = empty ? 0
+                                     : static_cast<std::uint32_t>((image->GetW() + 1) & ~1) *
+                                           static_cast<std::uint32_t>((image->GetH() + 1) & ~1);
     const int colours = image->GetType() == kWAType24 ? 3 : 1;
     for (int c = 0; c < colours; ++c) {
       ids.push_back(static_cast<std::int16_t>(c));
@@ -421,30 +537,31 @@ void CLayer::WritePSDRecord(LayeredWriter& out, lumora::LayeredFileHeader& heade
   }
   out.PushLengthPositions(std::move(positions));
   header.channelRowTotal = lumora::SaturatingAdd(
-      header.channelRowTotal,
-      static_cast<std::uint64_t>(std::max<LONG>(0, lumora::RectHeight(GetRect()))) * ids.size());
+      header.channelRowTotal, static_cast<std::uint64_t>(fileRect[2] - fileRect[0]) * ids.size());
   out.Tag("8BIM");
-  out.Tag(lumora::BlendKeyOfMode(GetMergeMode()));
+  out.Tag(lumora::BlendKeyToWrite(*this));
   out.U8(GetOpacity());
   out.U8(static_cast<std::uint8_t>(GetGrouped()));
-  out.U8(static_cast<std::uint8_t>(GetFlags() | (IsText() ? 0x0Cu : 0u)));
+  const std::uint32_t locks = lumora::LockBitsToWrite(*this);
+  const bool flagsLock = locks == GetFileKeep().lockBits ? GetFileKeep().flagsLock
+                                                        : (locks & (lumora::kLockTransparency | lumora::kLockAll)) != 0;
+  const std::uint32_t flags =
+      (GetFlags() & ~lumora::kLayerTransparencyLocked) | (flagsLock ? lumora::kLayerTransparencyLocked : 0u);
+  out.U8(static_cast<std::uint8_t>(flags | (IsText() ? 0x0Cu : 0u)));
   out.U8(0);
   const std::uint64_t extraAt = out.Position();
   out.U32(0);
-  if (mask != nullptr) {
-    out.U32(20);
-    lumora::WriteRectToFile(out, GetMaskRect(), height);
-    out.U8(GetMaskDefaultColor());
-    out.U8(GetMaskFlags());
-    out.U16(0);
-  } else {
-    out.U32(0);
-  }
+  // The transparency travels as channel -1; a mask record would announce a
+  // user mask (channel -2), which the layer does not have.
+  out.U32(0);
   lumora::WriteBlendingRanges(out, *this, header.imageType == kWAType8Grey);
   lumora::WriteName(out, GetName());
-  if (lumora::NeedsUnicodeName(GetName())) lumora::WriteUnicodeName(out, GetName());
+  const std::u16string unicodeName = lumora::UnicodeNameToWrite(*this);
+  if (!unicodeName.empty()) lumora::WriteUnicodeName(out, unicodeName);
   const bool native = header.ownFormat != 0;
-  if (GetPositionLocked()) lumora::WriteLockFlags(out, *this);
+  // The block also when only the flags byte locks: it says what the locks are.
+  if (locks != 0 || flagsLock) lumora::WriteLockFlags(out, locks);
+  if (lumora::HasMaskOptions(*this)) lumora::WriteMaskOptions(out, *this);
   if (native && lumora::HasAddSubtractParameters(*this)) lumora::WriteAddSubtract(out, *this);
   if (IsText()) {
     const std::uint64_t at = lumora::BeginBlock(out, native ? "tyLU" : "tySh");

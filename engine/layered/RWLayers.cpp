@@ -11,6 +11,8 @@
 
 #include "engine/layered/BigEndian.h"
 #include "engine/layered/ChannelData.h"
+#include "engine/layered/LayerRecord.h"
+#include "engine/layers/LayerLimits.h"
 #include "engine/layers/LayerText.h"
 #include "engine/layered/LayeredIO.h"
 #include "engine/pixels/Progress.h"
@@ -83,6 +85,16 @@ std::uint64_t LoadLE(const std::uint8_t* p, int bytes) {
   std::uint64_t v = 0;
   for (int i = bytes - 1; i >= 0; --i) v = v << 8 | p[i];
   return v;
+}
+
+// Nothing is written of a document whose file could not be read back.
+void CheckFitsFile(const CLayersManager& stack) {
+  const auto fits = [](int side) { return side >= 1 && side <= lumora::kMaxImageSide; };
+  if (!fits(stack.GetWidth()) || !fits(stack.GetHeight())) {
+    throw layer_err_fwrite("The file was not saved: the image's width or height is outside 1 to 30000 pixels.");
+  }
+  if (stack.GetImageType() != kWAType24 && stack.GetImageType() != kWAType8Grey) return;
+  for (int i = 0; i < stack.GetLayerCount(); ++i) lumora::CheckLayerFitsFile(*stack.GetLayer(i), stack.GetHeight());
 }
 
 void ReadStack(CLayersManager& stack, lumora::StreamFile* file) {
@@ -220,7 +232,7 @@ void CRWLayers::ReadLayers(LayeredReader& in, int count) {
   }
   stack_->LayerGroupBlock().clear();
   header.channelRowTotal += static_cast<std::uint32_t>(stack_->GetChannelCount()) * header.height;
-  // The file's active layer, found before empty layers drop out.
+  // The file's active layer, by its place among the records.
   const std::int32_t target = stack_->GetTargetLayerIndex();
   CLayer* active = target >= 0 && target < count ? layers[static_cast<std::size_t>(target)].get() : nullptr;
   {
@@ -252,8 +264,9 @@ void CRWLayers::ReadTail(LayeredReader& in) {
 
 int CRWLayers::Write(int writeMerged) {
   if (stack_ == nullptr || file_ == nullptr) throw layer_err_iofile();
-  LayeredWriter out(*file_);
   CLayersManager& stack = *stack_;
+  CheckFitsFile(stack);
+  LayeredWriter out(*file_);
   lumora::LayeredFileHeader& header = stack.FileHeader();
   header.startPosition = out.Position();
   header.progress = 1;

@@ -133,7 +133,7 @@ void CLayer::SetLayerInfo(const LAYER_INFO& info) {
   name_ = info.name;
   linkText_ = info.linkText;
   const std::uint8_t opacity = OpacityFromPercent(info.opacity);
-  blend_.mergeMode = info.mergeMode;
+  if (info.mergeMode != blend_.mergeMode) SetMergeMode(info.mergeMode);
   linkId_ = info.linkId;
   SetVisible(info.visible);
   SetPaintOnLayer(info.lockTransparency);
@@ -155,6 +155,7 @@ void CLayer::SetLayerInfo(const LAYER_INFO& info) {
 
 void CLayer::SetMergeMode(int mode) {
   blend_.mergeMode = mode;
+  std::fill(std::begin(fileKeep_.blendKey), std::end(fileKeep_.blendKey), '\0');
   ChooseBlendFunction();
 }
 

@@ -52,6 +52,24 @@ inline constexpr std::uint8_t kMaskAttached = 1u;  // set whenever a mask is att
 inline constexpr std::uint8_t kMaskDisabled = 2u;
 inline constexpr std::uint8_t kMaskInvert = 4u;  // invert when the mask is baked in
 
+// What a layered file said of a layer that the program has no place for,
+// kept so that saving writes it back unchanged.
+struct LayerFileKeep {
+  // The lock bits of the file (bit 0 transparency, 1 composite, 2 position,
+  // 31 all; others as read).
+  std::uint32_t lockBits = 0;
+  // The transparency bit of the file's flags byte, which other writers set
+  // apart from the lock bits.
+  bool flagsLock = false;
+  // A blend key that names none of the merge modes (the layer renders as
+  // Normal); all zero for none.
+  char blendKey[4] = {};
+  // The Unicode name, and the 8-bit name the program made of it: it stands
+  // as long as the layer keeps that name.
+  std::u16string unicodeName;
+  std::string unicodeNameAnsi;
+};
+
 // The image types a layer can have: 8-bit grey and 24-bit colour.
 inline bool IsLayerType(int type) { return type == kWAType8Grey || type == kWAType24; }
 
@@ -238,8 +256,11 @@ class CLayer : public refCount {
   std::uint8_t GetOpacity() const { return blend_.Opacity(); }
   void SetOpacity(std::uint8_t opacity) { blend_.SetOpacity(opacity); }
   int GetMergeMode() const { return blend_.mergeMode; }
-  // Stores the mode and chooses the blend function anew.
+  // Stores the mode and chooses the blend function anew; a blend key kept
+  // from a file gives way.
   void SetMergeMode(int mode);
+  const lumora::LayerFileKeep& GetFileKeep() const { return fileKeep_; }
+  lumora::LayerFileKeep& FileKeep() { return fileKeep_; }
   std::uint32_t GetFlags() const { return flags_; }
   void SetFlags(std::uint32_t flags) { flags_ = flags; }
   int IsVisible() const { return (flags_ & lumora::kLayerHidden) == 0; }
@@ -537,6 +558,9 @@ class CLayer : public refCount {
  private:
   void TakeNewUniqueId();
   void DropMask();
+  // Takes a 1 x 1 fully transparent image at the top left of the rect (a
+  // layer whose file rect is empty).
+  void BecomeEmptyLayer(int type);
   void ChooseBlendFunction();
   void LockBuffers(bool locked);
   std::uint32_t ImageResolution() const;
@@ -567,6 +591,7 @@ class CLayer : public refCount {
   WAPtr savedImage_;
   WAPtr savedMask_;
   std::uint8_t memoryLocked_ = 0;
+  lumora::LayerFileKeep fileKeep_;
 };
 
 // The work layer of a brush stroke. Its copies (a stack copied for undo in

@@ -58,6 +58,7 @@ void CLayer::CopyFrom(const CLayer* source) {
   blend_.subtractScale = source->blend_.subtractScale;
   blend_.subtractOffset = source->blend_.subtractOffset;
   grouped_ = source->grouped_;
+  fileKeep_ = source->fileKeep_;
   // Buffers are cloned, never shared. The saved mask copy goes with the
   // saved image copy, so the two always belong to the same layer.
   savedImage_ = WAPtr::Adopt(CloneWA(source->savedImage_.get()));

@@ -3,6 +3,10 @@
 
 #include "platform/file_replace.h"
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
 namespace lumora {
 
 namespace {
@@ -23,16 +27,45 @@ void SetError(std::string* error, const char* what) {
   while (!error->empty() && (error->back() == '\n' || error->back() == '\r')) error->pop_back();
 }
 
+// Removes the temporary files that earlier saves of the target left (one
+// still being written by another program stays: it cannot be deleted).
+void RemoveStaleTempFiles(const std::string& folder, const std::string& targetName) {
+  WIN32_FIND_DATAA found;
+  const HANDLE search = FindFirstFileA((folder + TempNamePrefix(targetName) + "*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  std::vector<std::string> stale;
+  do {
+    if (IsTempNameOf(found.cFileName, targetName)) stale.emplace_back(found.cFileName);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  for (const std::string& name : stale) DeleteFileA((folder + name).c_str());
+}
+
 }  // namespace
 
 std::string CreateTempFileBeside(const std::string& target, std::string* error) {
-  char name[MAX_PATH] = {};
-  // Unique number 0: the system picks a free name and creates the file.
-  if (GetTempFileNameA(FolderOf(target).c_str(), "tmp", 0, name) == 0) {
-    SetError(error, "no temporary file can be made beside the file");
-    return {};
+  const std::string folder = FolderOf(target);
+  const std::string targetName = target.substr(folder == "." ? 0 : folder.size());
+  const std::string base = folder == "." ? "" : folder;
+  RemoveStaleTempFiles(base, targetName);
+  static const char kChars[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  std::uint32_t seed = GetTickCount() ^ (GetCurrentProcessId() << 16) ^ GetCurrentThreadId();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string name = base + TempNamePrefix(targetName);
+    for (int i = 0; i < 6; ++i) {
+      seed = seed * 1664525u + 1013904223u;
+      name.push_back(kChars[(seed >> 16) % 36]);
+    }
+    // CREATE_NEW: a name in use is never taken over.
+    const HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+      CloseHandle(file);
+      return name;
+    }
+    if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) break;
   }
-  return name;
+  SetError(error, "no temporary file can be made beside the file");
+  return {};
 }
 
 bool FlushFileToDisk(const std::string& path, std::string* error) {

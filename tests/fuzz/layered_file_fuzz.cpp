@@ -1,9 +1,8 @@
 // Fuzz target of the layered file reader: any bytes must read as a
 // document or end in a layer_error, never crash, hang or allocate beyond
 // what the file can back. A document that reads must write (native
-// variant, which keeps every attribute) and read again to the same bytes;
-// the merged image is left out of that comparison because a Dissolve
-// layer's pattern follows the layer's run-time id.
+// variant, which keeps every attribute) and read again to the same bytes,
+// merged image included.
 #include <cstdint>
 #include <vector>
 
@@ -52,9 +51,9 @@ LUMORA_FUZZ_TARGET(layered_file)(const std::uint8_t* data, std::size_t size) {
   if (stack && static_cast<std::int64_t>(stack->GetWidth()) * stack->GetHeight() <= kMaxWrittenPixels) {
     try {
       Write(*stack, 0, 1);
-      const std::vector<std::uint8_t> once = Write(*stack, 1, 0);
+      const std::vector<std::uint8_t> once = Write(*stack, 1, 1);
       CLayersManagerPtr again = Read(once);
-      if (!again || Write(*again, 1, 0) != once) __builtin_trap();
+      if (!again || Write(*again, 1, 1) != once) __builtin_trap();
     } catch (const layer_err_fwrite&) {
       // Out of the memory the cap allows while writing.
     }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "hostapi/toolhost.h"
+#include "platform/file_replace.h"
 #include "select/storeSel.h"
 
 #ifndef _WIN32
@@ -438,6 +439,20 @@ TEST_F(SelectionFileTest, SavedFilesLoadBackAndReplaceOldOnes) {
   EXPECT_EQ(status, 1);
   ASSERT_NE(back, nullptr);
   EXPECT_EQ(Written(back.get()), Written(mask.get()));
+}
+
+TEST_F(SelectionFileTest, TemporaryFilesOfKilledSavesGoAtTheNextSave) {
+  const std::string path = Path("sel.frg");
+  std::string error;
+  const std::string killed = lumora::CreateTempFileBeside(path, &error);
+  ASSERT_FALSE(killed.empty()) << error;
+  EXPECT_EQ(std::filesystem::path(killed).filename().string().rfind("sel.frg.lumora-tmp-", 0), 0u) << killed;
+  const std::string other = lumora::CreateTempFileBeside(Path("other.frg"), &error);
+  FrgPtr mask = SmallMask(10, 20, 1);
+  ASSERT_EQ(SaveSelectionToFile(mask.get(), path.c_str()), 1);
+  EXPECT_FALSE(std::filesystem::exists(killed));
+  EXPECT_TRUE(std::filesystem::exists(other));
+  EXPECT_EQ(FileCount(), 2);
 }
 
 TEST_F(SelectionFileTest, LoadFailuresRecordError126) {

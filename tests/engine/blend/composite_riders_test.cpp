@@ -201,7 +201,6 @@ TEST(RiderRows, RandomRowsAgreeWithTheGenericLevel) {
         BlendLayer(static_cast<int>(rng() % kMergeModeCount), static_cast<int>(rng() % 256));
     BlendContext rider =
         BlendLayer(static_cast<int>(rng() % kMergeModeCount), static_cast<int>(rng() % 256));
-    layer.uniqueId = 1, rider.uniqueId = 2;
     rider.replace = rng() % 3 == 0;
     const std::vector<std::uint8_t> dst0 = RandomBytes(rng, static_cast<std::size_t>(bpp * n));
     const std::vector<std::uint8_t> src = RandomBytes(rng, static_cast<std::size_t>(bpp * n));

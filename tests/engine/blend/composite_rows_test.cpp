@@ -181,7 +181,6 @@ TEST(MergeRow, UnderlyingBlendIfNeedsACoveredTarget) {
 
 TEST(Dissolve, RowsShowTheLayerPixelsOfThePattern) {
   BlendContext ctx = BlendLayer(kMergeDissolve, 128);
-  ctx.uniqueId = 7;
   const int n = 300;
   for (CompositeLevel level : AvailableLevels()) {
     LevelScope scope(level);
@@ -191,7 +190,7 @@ TEST(Dissolve, RowsShowTheLayerPixelsOfThePattern) {
     int shown = 0;
     for (int i = 0; i < n; ++i) {
       // No opacity mix: a pixel shows whole or not at all.
-      ASSERT_EQ(d[i], DissolveKeeps(7, 128, 5 + i, 9) ? 250 : 10) << i;
+      ASSERT_EQ(d[i], DissolveKeeps(128, 5 + i, 9) ? 250 : 10) << i;
       shown += d[i] == 250;
     }
     EXPECT_GT(shown, 100);
@@ -214,7 +213,6 @@ TEST(Dissolve, OpacityZeroShowsNothingAndFullOpacityEverything) {
 
 TEST(Dissolve, RepaintsCellsAndMergesAllGiveTheScreensPixels) {
   BlendContext ctx = BlendLayer(kMergeDissolve, 90);
-  ctx.uniqueId = 12345;
   const int n = 200;
   std::vector<std::uint8_t> s(3 * n);
   for (int i = 0; i < 3 * n; ++i) s[i] = static_cast<std::uint8_t>(i * 7);

@@ -9,6 +9,7 @@
 #include "engine/layered/ChannelData.h"
 #include "engine/layered/ChannelShuffle.h"
 #include "engine/layered/LayerFileErrors.h"
+#include "engine/layered/LayerRecord.h"
 #include "engine/layers/layer_support.h"
 #include "platform/rect.h"
 #include "psd_support.h"
@@ -124,7 +125,7 @@ TEST(ChannelData, UserMaskFoldsIntoTransparencyWithItsDefaultColour) {
   EXPECT_TRUE(AllBytes(hidden->PeekMask(), 0));
 }
 
-TEST(ChannelData, EmptyOrInvertedRectIsAnEmptyLayer) {
+TEST(ChannelData, EmptyOrInvertedRectKeepsAnEmptyLayer) {
   for (int bottom : {3, 1}) {
     ByteWriter w;
     w.I32(3).I32(0).I32(bottom).I32(5).U16(2).U16(0).U32(2).U16(static_cast<std::uint16_t>(-1)).U32(6);
@@ -134,7 +135,12 @@ TEST(ChannelData, EmptyOrInvertedRectIsAnEmptyLayer) {
     int result = -1;
     CLayerPtr layer = ReadLayer(w.bytes, header, &result);
     EXPECT_EQ(result, 1);
-    EXPECT_TRUE(layer->PeekImage() == nullptr);
+    // The smallest layer there is, fully transparent, at the rect's top left.
+    ASSERT_TRUE(layer->PeekImage() != nullptr);
+    EXPECT_TRUE(RectsEqual(layer->GetRect(), MakeRect(0, 1, 1, 2)));
+    EXPECT_EQ(layer->PeekImage()->GetW() * layer->PeekImage()->GetH(), 1);
+    EXPECT_TRUE(AllBytes(layer->PeekMask(), 0));
+    EXPECT_TRUE(WritesAsEmptyLayer(*layer));
   }
 }
 

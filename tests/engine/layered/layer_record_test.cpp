@@ -77,13 +77,16 @@ TEST(LayerRecord, ExtraDataLengthZeroLeavesNameAndRangesAlone) {
   EXPECT_EQ(layer.GetBlendRangesPresent(), 0);
 }
 
-TEST(LayerRecord, BlendKeysAnyCaseAndUnknownAsNormal) {
+TEST(LayerRecord, BlendKeysAnyCaseEitherWayRoundAndUnknownAsNormal) {
   const struct {
     const char* key;
     int mode;
   } cases[] = {{"hLit", kMergeHardLight}, {"hlit", kMergeHardLight}, {"    ", kMergeNormal},
                {"smud", kMergeExclusion}, {"lddg", kMergeAdd},       {"FSUB", kMergeSubtract},
-               {"zzzz", kMergeNormal},    {"div ", kMergeColorDodge}, {"idiv", kMergeColorBurn}};
+               {"zzzz", kMergeNormal},    {"div ", kMergeColorDodge}, {"idiv", kMergeColorBurn},
+               // Byte-reversed, as some writers store them.
+               {"mron", kMergeNormal},    {" lum", kMergeMultiply},   {" mul", kMergeLuminosity},
+               {"nrcs", kMergeScreen},    {" vid", kMergeColorDodge}, {"vidi", kMergeColorBurn}};
   for (const auto& c : cases) {
     EXPECT_EQ(ModeOfBlendKey(c.key), c.mode) << c.key;
     EXPECT_EQ(ReadRecord(Record({}, c.key))->GetMergeMode(), c.mode) << c.key;
@@ -147,6 +150,48 @@ TEST(LayerRecord, LockBlockSetsLockAndPositionLock) {
     CLayerPtr layer = ReadRecord(Record(Extra({}, {}, InfoBlock("lspf", ByteWriter().U32(c.value).bytes))));
     EXPECT_EQ(layer->IsTransparencyLocked() != 0, c.lock) << c.value;
     EXPECT_EQ(layer->GetPositionLocked() != 0, c.position) << c.value;
+  }
+}
+
+// The lock bits read are written back as they were; a lock the user
+// changes changes only its own bits.
+TEST(LayerRecord, LockBitsGoBackAsReadOrAsChanged) {
+  const struct {
+    std::uint32_t read;
+    int flagsByte;  // the transparency bit of the flags byte read
+    int unlockTransparency, unlockPosition;
+    std::uint32_t written;  // 0: no lock block
+    int writtenFlagsBit;
+  } cases[] = {{7, 0, 0, 0, 7, 0},           {2, 0, 0, 0, 2, 0},           {0x80000000u, 1, 0, 0, 0x80000000u, 1},
+               {7, 1, 1, 0, 4, 0},           {0x80000000u, 1, 0, 1, 3, 1}, {0x80000008u, 0, 1, 1, 8, 0},
+               {0, 0, 0, 0, 0, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.read);
+    ByteWriter w;
+    w.I32(5).I32(2).I32(15).I32(12).U16(4);
+    for (std::int16_t id : {-1, 0, 1, 2}) w.U16(static_cast<std::uint16_t>(id)).U32(2);
+    w.Tag("8BIM").Tag("norm").U8(255).U8(0).U8(static_cast<std::uint8_t>(8 | c.flagsByte)).U8(0);
+    const Bytes blocks = c.read != 0 ? InfoBlock("lspf", ByteWriter().U32(c.read).bytes) : Bytes{};
+    CLayerPtr layer = ReadRecord(w.Block(Extra({}, {}, blocks)).bytes);
+    // The pixels arrive with a transparency mask.
+    const RECT rect = layer->GetRect();
+    layer->SetImageType(kWAType24);
+    layer->SetImage(WAPtr::Adopt(NewWA(kWAType24, RectWidth(rect), RectHeight(rect), nullptr)).get());
+    const std::uint32_t locked = layer->GetFlags() & kLayerTransparencyLocked;
+    layer->SetMask(WAPtr::Adopt(NewWA(kWAType8Grey, RectWidth(rect), RectHeight(rect), nullptr)).get());
+    layer->SetTransparencyLock(static_cast<int>(locked));
+    ASSERT_TRUE(layer->HasMask());
+    if (c.unlockTransparency) layer->SetTransparencyLock(0);
+    if (c.unlockPosition) layer->SetPositionLocked(0);
+    LayeredFileHeader header = MakeHeader(kWAType24, 30, kHeight);
+    MemFile file(256);
+    LayeredWriter out(file);
+    layer->WritePSDRecord(out, header);
+    const Bytes bytes = Contents(file);
+    const std::string text(bytes.begin(), bytes.end());
+    const std::size_t at = text.find("8BIMlspf");
+    EXPECT_EQ(at == std::string::npos ? 0u : LoadBE32(bytes.data() + at + 12), c.written);
+    EXPECT_EQ(bytes[18 + 6 * 4 + 10] & 1, c.writtenFlagsBit);
   }
 }
 
@@ -223,7 +268,8 @@ TEST(LayerRecord, WrittenRecordReadsBackWithItsAttributes) {
   CLayer back;
   ReadInto(back, bytes, readHeader);
   EXPECT_TRUE(RectsEqual(back.GetRect(), rect));
-  EXPECT_TRUE(RectsEqual(back.GetMaskRect(), rect));
+  // The transparency is channel -1 alone: no mask record (a user mask).
+  EXPECT_EQ(LoadBE32(bytes.data() + 18 + 6 * 4 + 16), 0u);
   EXPECT_EQ(back.GetName(), info.name);
   EXPECT_EQ(back.GetChannelIds(), (std::vector<std::int16_t>{-1, 0, 1, 2}));
   EXPECT_EQ(back.GetMergeMode(), kMergeScreen);
@@ -247,7 +293,7 @@ TEST(LayerRecord, GreyLayerWithMaskHasTwoChannelsAndNamesPadToFour) {
     EXPECT_EQ(LoadBE16(bytes.data() + 16), 2);
     EXPECT_EQ(static_cast<std::int16_t>(LoadBE16(bytes.data() + 18)), -1);
     EXPECT_EQ(LoadBE16(bytes.data() + 24), 0);
-    const std::size_t nameAt = 18 + 12 + 12 + 4 + 4 + 20 + 4 + 40;
+    const std::size_t nameAt = 18 + 12 + 12 + 4 + 4 + 4 + 40;
     const std::size_t padded = std::strlen(name) == 4 ? 8 : 4;
     EXPECT_EQ(bytes.size(), nameAt + padded) << name;
   }

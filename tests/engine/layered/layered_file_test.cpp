@@ -10,6 +10,7 @@
 #include <iterator>
 
 #include "engine/layered/LayerFileErrors.h"
+#include "engine/layered/LayerRecord.h"
 #include "layered_support.h"
 #include "support/recording_progress.h"
 
@@ -256,7 +257,7 @@ TEST(LayeredFile, OddGuideCountsArePaddedAndCounted) {
 
 // An empty layer lies between the records; the target index names the
 // layer above it, which must become active though the empty one drops out.
-TEST(LayeredFile, TargetLayerIsFoundBeforeEmptyLayersDropOut) {
+TEST(LayeredFile, EmptyLayerKeepsItsPlaceAndTheTarget) {
   CLayersManagerPtr doc = RichDocument(kWAType24);
   Bytes file = WriteStack(*doc, 0);
   // Make the second record (the Screen layer) empty: its bottom equals its top.
@@ -269,8 +270,12 @@ TEST(LayeredFile, TargetLayerIsFoundBeforeEmptyLayersDropOut) {
   const std::uint64_t second = in.Position();
   std::memcpy(file.data() + second + 8, file.data() + second, 4);  // bottom = top
   CLayersManagerPtr back = ReadStack(file);
-  ASSERT_EQ(back->GetLayerCount(), doc->GetLayerCount() - 1);
+  ASSERT_EQ(back->GetLayerCount(), doc->GetLayerCount());
   EXPECT_EQ(back->GetActiveLayer()->GetName(), "Clipped");
+  const CLayer& empty = *back->GetLayer(1);
+  EXPECT_EQ(empty.GetName(), doc->GetLayer(1)->GetName());
+  EXPECT_EQ(empty.GetMergeMode(), kMergeScreen);
+  EXPECT_TRUE(WritesAsEmptyLayer(empty));
 }
 
 TEST(LayeredFile, CancelLeavesNoDocument) {

@@ -15,8 +15,13 @@
 
 #include <unistd.h>
 
+#include "engine/layered/BigEndian.h"
+#include "engine/layered/LayerFileErrors.h"
 #include "engine/layered/LayerRecord.h"
+#include "engine/layered/LayeredIO.h"
+#include "engine/layers/LayerLimits.h"
 #include "layered_support.h"
+#include "psd_support.h"
 
 namespace lumora::testing {
 namespace {
@@ -142,6 +147,9 @@ TEST(LayeredInterop, ReadsWhatAgPsdMakes) {
 struct DumpLayer {
   int left = 0, top = 0, right = 0, bottom = 0, opacity = 0, hidden = 0, clipping = 0;
   std::string blend, name;
+  // The flags byte's transparency bit, the lock bits (1 transparency, 2
+  // composite, 4 position) and whether a layer mask is reported.
+  int transparencyProtected = 0, locks = 0, mask = 0;
 };
 
 std::string FromHex(const std::string& hex) {
@@ -166,7 +174,8 @@ std::vector<DumpLayer> ReadDump(const std::string& path, std::vector<std::string
     DumpLayer d;
     int index;
     std::string hex;
-    s >> index >> d.left >> d.top >> d.right >> d.bottom >> d.opacity >> d.blend >> d.hidden >> d.clipping >> hex;
+    s >> index >> d.left >> d.top >> d.right >> d.bottom >> d.opacity >> d.blend >> d.hidden >> d.clipping >> hex >>
+        d.transparencyProtected >> d.locks >> d.mask;
     d.name = FromHex(hex);
     layers.push_back(d);
   }
@@ -250,11 +259,14 @@ TEST(LayeredInterop, AgPsdReadsWhatThisProgramWrites) {
     EXPECT_EQ(d.blend, AgPsdBlendName(layer.GetMergeMode()));
     EXPECT_EQ(d.hidden, layer.IsVisible() ? 0 : 1);
     EXPECT_EQ(d.clipping, layer.GetGrouped());
+    // The transparency is no layer mask; only the masked Clipped layer is
+    // transparency-locked.
+    EXPECT_EQ(d.mask, 0);
+    EXPECT_EQ(d.transparencyProtected, layer.GetName() == "Clipped" ? 1 : 0);
     ExpectLayerPixels(layer, FileBytes(ws("dump." + std::to_string(i) + ".rgba")), "ag-psd");
   }
   ExpectMerged(*doc, FileBytes(ws("dump.composite.rgba")), 4, "ag-psd");
 }
-
 
 // ---- ImageMagick ----
 
@@ -327,6 +339,181 @@ TEST(LayeredInterop, ImageMagickReadsWhatThisProgramWrites) {
       }
     }
   }
+}
+
+// ---- Opened and saved again ----
+
+// Dumps a file with ag-psd and returns its layers.
+std::vector<DumpLayer> AgPsdLayers(const Workspace& ws, const std::string& file, const std::string& prefix) {
+  Shell(NodeTool() + " dump '" + ws(file) + "' '" + ws(prefix) + "'");
+  std::vector<std::string> other;
+  return ReadDump(ws(prefix + ".txt"), &other);
+}
+
+CLayersManagerPtr Open(const std::string& path) { return CLayersManagerPtr::Adopt(new CLayersManager(nullptr, path)); }
+
+void SavePsd(CLayersManager& doc, const std::string& path) {
+  doc.SetNativeFormat(0);
+  CRWLayers(&doc).Save(path, 1);
+}
+
+// Opening another program's file and saving it loses nothing that program
+// reads back: Unicode names, empty layers, every lock bit, blend keys this
+// program does not have, and no mask record without mask pixels; a second
+// open and save gives the same bytes, Dissolve's merged image included.
+TEST(LayeredInterop, OpeningAndSavingKeepsWhatAgPsdWrote) {
+  Workspace ws;
+  Shell(NodeTool() + " make-keep '" + ws("made.psd") + "'");
+  const std::vector<DumpLayer> made = AgPsdLayers(ws, "made.psd", "made");
+  ASSERT_EQ(made.size(), 6u);
+  CLayersManagerPtr doc = Open(ws("made.psd"));
+  ASSERT_EQ(doc->GetLayerCount(), 6);  // the empty layer keeps its place
+  EXPECT_EQ(doc->GetLayer(2)->GetMergeMode(), kMergeNormal);  // "fdiv" renders as Normal
+  EXPECT_EQ(doc->GetLayer(5)->GetMergeMode(), kMergeDissolve);
+  EXPECT_TRUE(WritesAsEmptyLayer(*doc->GetLayer(3)));
+  SavePsd(*doc, ws("saved.psd"));
+
+  const std::vector<DumpLayer> saved = AgPsdLayers(ws, "saved.psd", "saved");
+  ASSERT_EQ(saved.size(), made.size());
+  for (std::size_t i = 0; i < made.size(); ++i) {
+    const DumpLayer& a = made[i];
+    const DumpLayer& b = saved[i];
+    SCOPED_TRACE(a.name);
+    EXPECT_EQ(b.name, a.name);
+    EXPECT_EQ(b.blend, a.blend);
+    EXPECT_EQ(b.locks, a.locks);
+    EXPECT_EQ(b.transparencyProtected, a.transparencyProtected);
+    EXPECT_EQ(b.mask, 0);
+    EXPECT_EQ(b.opacity, a.opacity);
+    EXPECT_EQ((std::array<int, 4>{b.left, b.top, b.right, b.bottom}), (std::array<int, 4>{a.left, a.top, a.right, a.bottom}));
+    if (a.right > a.left) {
+      EXPECT_EQ(FileBytes(ws("saved." + std::to_string(i) + ".rgba")), FileBytes(ws("made." + std::to_string(i) + ".rgba")));
+    }
+  }
+  ExpectMerged(*doc, FileBytes(ws("saved.composite.rgba")), 4, "ag-psd");
+
+  // ImageMagick reads the saved file as it reads the maker's (it passes
+  // over empty layers and shows 8-bit names).
+  const std::vector<Frame> madeFrames = Frames(ws("made.psd"));
+  const std::vector<Frame> frames = Frames(ws("saved.psd"));
+  ASSERT_EQ(frames.size(), madeFrames.size());
+  for (std::size_t i = 0; i < frames.size(); ++i) {
+    EXPECT_EQ((std::array<int, 4>{frames[i].x, frames[i].y, frames[i].width, frames[i].height}),
+              (std::array<int, 4>{madeFrames[i].x, madeFrames[i].y, madeFrames[i].width, madeFrames[i].height}));
+    EXPECT_EQ(frames[i].compose, madeFrames[i].compose) << i;
+  }
+  EXPECT_EQ(frames[1].label, "Bottom");
+  EXPECT_EQ(frames.back().label, "Dissolve");
+
+  CLayersManagerPtr again = Open(ws("saved.psd"));
+  SavePsd(*again, ws("again.psd"));
+  EXPECT_EQ(FileBytes(ws("again.psd")), FileBytes(ws("saved.psd")));
+}
+
+// A renamed layer takes its new name in both places.
+TEST(LayeredInterop, RenamedLayerWritesItsNewName) {
+  Workspace ws;
+  Shell(NodeTool() + " make-keep '" + ws("made.psd") + "'");
+  CLayersManagerPtr doc = Open(ws("made.psd"));
+  doc->GetLayer(1)->SetName("Renamed \xE9");
+  SavePsd(*doc, ws("saved.psd"));
+  EXPECT_EQ(AgPsdLayers(ws, "saved.psd", "saved")[1].name, "Renamed \xC3\xA9");
+}
+
+// A layer wider than an image may be is refused before anything is made of
+// it; the widest one opens.
+TEST(LayeredInterop, LayerSizeIsBoundedLikeTheCanvas) {
+  Workspace ws;
+  Shell(NodeTool() + " make-wide '" + ws("wide.psd") + "'");
+  CLayersManagerPtr doc = Open(ws("wide.psd"));
+  ASSERT_EQ(doc->GetLayerCount(), 1);
+  EXPECT_EQ(RectWidth(doc->GetLayer(0)->GetRect()), 30000);
+  // Widen the layer's record by a pixel, and by four million.
+  Bytes file = FileBytes(ws("wide.psd"));
+  ReadFile probe(file);
+  LayeredReader in(probe.file);
+  CLayersManagerPtr scratch = CLayersManagerPtr::Adopt(new CLayersManager(kWAType24, nullptr, 1, 1, 0x00600060u, 0, 1));
+  scratch->ReadFileHeader(in);
+  const std::uint64_t record = in.Position();
+  for (std::uint32_t right : {30001u, 4194176u}) {
+    StoreBE32(file.data() + record + 12, right);
+    std::ofstream(ws("wider.psd"), std::ios::binary).write(reinterpret_cast<const char*>(file.data()),
+                                                           static_cast<std::streamsize>(file.size()));
+    try {
+      Open(ws("wider.psd"));
+      ADD_FAILURE() << "a layer " << right << " pixels wide was read";
+    } catch (const layer_err_fread& e) {
+      EXPECT_NE(std::string(e.what()).find("30000"), std::string::npos) << e.what();
+    }
+  }
+}
+
+// What the writer writes, the reader reads: layers at the farthest place
+// and of the largest size the file holds go and come back (ag-psd reads
+// them too); one beyond is refused before the target is touched.
+TEST(LayeredInterop, LayersAtTheLimitsGoAndComeBack) {
+  Workspace ws;
+  CLayersManagerPtr doc = CLayersManagerPtr::Adopt(new CLayersManager(kWAType24, nullptr, 40, 30, 0x00600060u, 0xFFFFFFu, 0));
+  const LONG far = static_cast<LONG>(kMaxLayerCoordinate);
+  const RECT rects[] = {MakeRect(-far, 0, -far + kMaxImageSide, 1), MakeRect(far - 3, 30 - far, far, 30 - far + 2),
+                        MakeRect(0, 0, kMaxImageSide, 1), MakeRect(0, 0, 1, kMaxImageSide)};
+  for (const RECT& rect : rects) {
+    CLayerPtr layer = CLayerPtr::Adopt(new CLayer(&rect, DefaultInfo("Far"), kWAType24, 1));
+    ASSERT_EQ(doc->AddLayer(layer.get()), 0);
+  }
+  SavePsd(*doc, ws("far.psd"));
+  CLayersManagerPtr back = Open(ws("far.psd"));
+  ASSERT_EQ(back->GetLayerCount(), doc->GetLayerCount());
+  const std::vector<DumpLayer> dumped = AgPsdLayers(ws, "far.psd", "far");
+  ASSERT_EQ(static_cast<int>(dumped.size()), doc->GetLayerCount());
+  for (int i = 0; i < doc->GetLayerCount(); ++i) {
+    const RECT& r = doc->GetLayer(i)->GetRect();
+    EXPECT_TRUE(RectsEqual(back->GetLayer(i)->GetRect(), r)) << i;
+    EXPECT_EQ((std::array<LONG, 4>{dumped[i].left, dumped[i].top, dumped[i].right, dumped[i].bottom}),
+              (std::array<LONG, 4>{r.left, 30 - r.bottom, r.right, 30 - r.top})) << i;
+  }
+
+  // Moved beyond what the file holds: refused, and the file stays as it was.
+  const Bytes before = FileBytes(ws("far.psd"));
+  doc->GetLayer(1)->MoveTo(POINT{-19999997, 0});
+  try {
+    SavePsd(*doc, ws("far.psd"));
+    ADD_FAILURE() << "a layer beyond the file's limits was saved";
+  } catch (const layer_err_fwrite& e) {
+    EXPECT_NE(std::string(e.what()).find("too far outside"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(FileBytes(ws("far.psd")), before);
+  for (const auto& entry : fs::directory_iterator(ws(""))) {
+    EXPECT_EQ(entry.path().filename().string().find(".lumora-tmp-"), std::string::npos) << "left behind: " << entry.path();
+  }
+}
+
+// ImageMagick writes its keys byte-reversed ("mron", "nrcs", " lum"): they
+// read as their modes and are saved the right way round.
+TEST(LayeredInterop, ImageMagicksReversedKeysReadAsTheirModes) {
+  Workspace ws;
+  Shell(Magick() + " -size 20x20 xc:red \\( -size 10x10 xc:blue -set label Plain -repage +2+2 \\) "
+        "\\( -size 8x8 xc:green -set label Screen -set compose Screen -repage +1+1 \\) "
+        "\\( -size 6x6 xc:gray -set label Multiply -set compose Multiply -repage +3+3 \\) -depth 8 '" + ws("im.psd") + "'");
+  const Bytes made = FileBytes(ws("im.psd"));
+  const std::string text(made.begin(), made.end());
+  ASSERT_NE(text.find("8BIMnrcs"), std::string::npos) << "ImageMagick no longer writes reversed keys";
+  ASSERT_NE(text.find("8BIM lum"), std::string::npos);
+  CLayersManagerPtr doc = Open(ws("im.psd"));
+  ASSERT_EQ(doc->GetLayerCount(), 3);
+  EXPECT_EQ(doc->GetLayer(0)->GetMergeMode(), kMergeNormal);
+  EXPECT_EQ(doc->GetLayer(1)->GetMergeMode(), kMergeScreen);
+  EXPECT_EQ(doc->GetLayer(2)->GetMergeMode(), kMergeMultiply);
+  SavePsd(*doc, ws("saved.psd"));
+  const std::vector<DumpLayer> saved = AgPsdLayers(ws, "saved.psd", "saved");
+  ASSERT_EQ(saved.size(), 3u);
+  EXPECT_EQ(saved[0].blend, "normal");
+  EXPECT_EQ(saved[1].blend, "screen");
+  EXPECT_EQ(saved[2].blend, "multiply");
+  const std::vector<Frame> frames = Frames(ws("saved.psd"));
+  ASSERT_EQ(frames.size(), 4u);
+  EXPECT_EQ(frames[2].compose, "Screen");
+  EXPECT_EQ(frames[3].compose, "Multiply");
 }
 
 TEST(LayeredInterop, ReadsWhatImageMagickMakes) {

@@ -92,6 +92,33 @@ TEST(LayeredSave, AFailedWriteLeavesTheTargetWhole) {
   EXPECT_THROW(CRWLayers(odd.get()).Save("", 1), FileException);
 }
 
+// A save that was killed leaves its temporary file, named after the
+// target; the next save of that target removes it, and only those of that
+// target.
+TEST(LayeredSave, TemporaryFilesOfKilledSavesGoAtTheNextSave) {
+  TempFolder folder;
+  const std::string path = folder.File("doc.psd");
+  std::string error;
+  std::vector<std::string> killed = {CreateTempFileBeside(path, &error)};
+  ASSERT_FALSE(killed.back().empty()) << error;
+  EXPECT_EQ(fs::path(killed.back()).filename().string().rfind("doc.psd.lumora-tmp-", 0), 0u) << killed.back();
+  // Left by other killed saves.
+  for (const char* name : {"doc.psd.lumora-tmp-a1b2c3", "doc.psd.lumora-tmp-zzzzzz"}) {
+    killed.push_back(folder.File(name));
+    WriteFile(killed.back(), Bytes(1000, 1));
+  }
+  const std::string other = CreateTempFileBeside(folder.File("other.psd"), &error);
+  WriteFile(folder.File("doc.psd.lumora-tmp-kept"), Bytes(5, 1));  // not one of ours: wrong length
+  WriteFile(folder.File("tmpABCDEF"), Bytes(5, 1));
+  EXPECT_EQ(folder.Count(), 6u);
+  CLayersManagerPtr doc = RichDocument(kWAType24);
+  CRWLayers(doc.get()).Save(path, 1);
+  for (const std::string& stale : killed) EXPECT_FALSE(fs::exists(stale)) << stale;
+  EXPECT_TRUE(fs::exists(other));
+  EXPECT_EQ(folder.Count(), 4u);
+  EXPECT_EQ(IsLayeredFile(path), 1);
+}
+
 TEST(LayeredSave, LayeredFilesAreToldByTheirFirstFourBytes) {
   TempFolder folder;
   const struct {

@@ -2,6 +2,7 @@
 // parameters of a layer.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <vector>
 
 #include "engine/blend/CompositeRows.h"
@@ -187,6 +188,36 @@ TEST(MergeLayer, DissolveMergesAsTheScreenShowsIt) {
     }
   }
   EXPECT_GT(shown, 300);  // about half of the 400 pixels, three bytes each
+}
+
+// The pattern depends on the pixel's place in the layer and the opacity
+// only: another layer of the same pixels, placed elsewhere (a reopened or
+// moved one), shows the same pattern, moved with it.
+TEST(MergeLayer, DissolvePatternMovesWithTheLayerAndDependsOnNothingElse) {
+  const auto dissolving = [](RECT rect) {
+    CLayerPtr layer = MakeLayer(kWAType24, rect, false);
+    for (int y = 0; y < 10; ++y) std::memset(layer->GetImage()->Row(y), 200, 60);
+    LAYER_INFO info = layer->GetLayerInfo();
+    info.mergeMode = kMergeDissolve;
+    info.opacity = 40;
+    layer->SetLayerInfo(info);
+    return layer;
+  };
+  CLayerPtr here = dissolving(RECT{0, 0, 20, 10});
+  CLayerPtr moved = dissolving(RECT{5, 3, 25, 13});
+  CLayerPtr first = MakeLayer(kWAType24, RECT{0, 0, 30, 20}, false);
+  CLayerPtr second = MakeLayer(kWAType24, RECT{0, 0, 30, 20}, false);
+  first->MergeLayer(here.get());
+  second->MergeLayer(moved.get());
+  int shown = 0;
+  for (int y = 0; y < 10; ++y) {
+    for (int i = 0; i < 60; ++i) {
+      ASSERT_EQ(first->GetImage()->Row(y)[i], second->GetImage()->Row(y + 3)[15 + i]) << y << " " << i;
+      shown += first->GetImage()->Row(y)[i] != 0;
+    }
+  }
+  EXPECT_GT(shown, 120);
+  EXPECT_LT(shown, 360);
 }
 
 }  // namespace

@@ -2,6 +2,12 @@
 // interoperability tests:
 //   node agpsd_tool.js make OUT.psd       a document of known layers (see
 //                                         layered_interop_test.cpp)
+//   node agpsd_tool.js make-keep OUT.psd  layers whose attributes the program
+//                                         has no place for: Unicode names,
+//                                         an empty layer, lock bits, blend
+//                                         keys outside its modes, Dissolve
+//   node agpsd_tool.js make-wide OUT.psd  a 30000 x 2 image with one layer
+//                                         30000 x 1, the largest there is
 //   node agpsd_tool.js dump IN.psd PREFIX what ag-psd reads: PREFIX.txt and
 //                                         PREFIX.<n>.rgba / PREFIX.composite.rgba
 'use strict';
@@ -68,6 +74,48 @@ function make(out) {
   fs.writeFileSync(out, Buffer.from(agPsd.writePsdBuffer(psd, { noBackground: true })));
 }
 
+function makeKeep(out) {
+  const psd = {
+    width: 40,
+    height: 30,
+    imageData: layerImage(0, 40, 30),
+    children: [
+      // Opaque and first: written without a transparency channel.
+      { name: 'Bottom', left: 0, top: 0, right: 40, bottom: 30, imageData: layerImage(0, 40, 30) },
+      {
+        name: '\u65e5\u672c\u8a9e \u{1F600}', left: 2, top: 3, right: 12, bottom: 9, imageData: layerImage(1, 10, 6),
+        protected: { transparency: true, composite: true, position: true },
+      },
+      {
+        name: 'Caf\u00e9 \u2713', left: 20, top: 4, right: 36, bottom: 20, blendMode: 'divide',
+        imageData: layerImage(1, 16, 16), protected: { composite: true },
+      },
+      { name: 'Empty', left: 0, top: 0, right: 0, bottom: 0 },
+      { name: 'Burn', left: 5, top: 10, right: 25, bottom: 28, blendMode: 'linear burn', imageData: layerImage(2, 20, 18) },
+      {
+        name: 'Dissolve', left: 1, top: 1, right: 39, bottom: 29, blendMode: 'dissolve', opacity: 0.6,
+        imageData: layerImage(3, 38, 28),
+      },
+    ],
+  };
+  fs.writeFileSync(out, Buffer.from(agPsd.writePsdBuffer(psd)));
+}
+
+function makeWide(out) {
+  const psd = {
+    width: 30000,
+    height: 2,
+    imageData: layerImage(0, 30000, 2),
+    children: [{ name: 'Wide', left: 0, top: 1, right: 30000, bottom: 2, imageData: layerImage(1, 30000, 1) }],
+  };
+  fs.writeFileSync(out, Buffer.from(agPsd.writePsdBuffer(psd, { noBackground: true })));
+}
+
+function lockBits(layer) {
+  const p = layer.protected || {};
+  return (p.transparency ? 1 : 0) | (p.composite ? 2 : 0) | (p.position ? 4 : 0);
+}
+
 function flatten(children, out) {
   for (const child of children || []) {
     if (child.children) flatten(child.children, out);
@@ -87,7 +135,8 @@ function dump(input, prefix) {
     const name = Buffer.from(layer.name || '', 'utf8').toString('hex') || '-';
     const opacity = Math.round((layer.opacity === undefined ? 1 : layer.opacity) * 255);
     lines.push(`layer ${i} ${layer.left} ${layer.top} ${layer.right} ${layer.bottom} ${opacity} ` +
-               `${(layer.blendMode || 'normal').replace(' ', '_')} ${layer.hidden ? 1 : 0} ${layer.clipping ? 1 : 0} ${name}`);
+               `${(layer.blendMode || 'normal').replace(' ', '_')} ${layer.hidden ? 1 : 0} ${layer.clipping ? 1 : 0} ${name} ` +
+               `${layer.transparencyProtected ? 1 : 0} ${lockBits(layer)} ${layer.mask ? 1 : 0}`);
     if (layer.imageData) fs.writeFileSync(`${prefix}.${i}.rgba`, Buffer.from(layer.imageData.data.buffer));
   });
   if (psd.imageData) fs.writeFileSync(`${prefix}.composite.rgba`, Buffer.from(psd.imageData.data.buffer));
@@ -96,8 +145,10 @@ function dump(input, prefix) {
 
 const [command, a, b] = process.argv.slice(2);
 if (command === 'make') make(a);
+else if (command === 'make-keep') makeKeep(a);
+else if (command === 'make-wide') makeWide(a);
 else if (command === 'dump') dump(a, b);
 else {
-  console.error('usage: agpsd_tool.js make OUT | dump IN PREFIX');
+  console.error('usage: agpsd_tool.js make|make-keep|make-wide OUT | dump IN PREFIX');
   process.exit(2);
 }
