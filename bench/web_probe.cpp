@@ -1,15 +1,19 @@
-// A command-line probe for bench/vs-pngquant: reduces a binary PPM (P6)
-// to 256 colours with the web export's optimised palette on one thread and
-// writes the result as PPM, printing the reduction's time.
-//   web_probe reduce IN.ppm OUT.ppm DITHER(0|1)
-#include <chrono>
+// A command-line probe for bench/vs-pngquant, on one thread, reading a
+// binary PPM (P6) and printing processor times in milliseconds:
+//   web_probe reduce IN.ppm OUT.png DITHER  256-colour optimised reduction,
+//                                           then the PNG: "reduce total"
+//   web_probe png IN.ppm OUT.png            24-bit PNG writing
+//   web_probe jpeg IN.ppm OUT.jpg QUALITY   JPEG writing
+#include <ctime>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iostream>
 #include <string>
 
+#include "files/JpegExport.h"
 #include "files/PrepGifState.h"
+#include "files/WebWriters.h"
 
 namespace {
 
@@ -34,44 +38,57 @@ WAPtr ReadPPM(const std::string& path) {
   return in ? image : nullptr;
 }
 
-bool WritePPM(const std::string& path, const VrWA2000::WA& image) {
-  std::ofstream out(path, std::ios::binary);
-  out << "P6\n" << image.GetW() << " " << image.GetH() << "\n255\n";
-  for (int y = image.GetH() - 1; y >= 0; --y) {
-    const std::uint8_t* row = image.Row(y);
-    for (int x = 0; x < image.GetW(); ++x) {
-      const PALETTEENTRY& e = image.Palette()[row[x]];
-      const char px[3] = {static_cast<char>(e.peRed), static_cast<char>(e.peGreen), static_cast<char>(e.peBlue)};
-      out.write(px, 3);
-    }
-  }
-  return static_cast<bool>(out);
+double CpuMilliseconds() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
+}
+
+int Usage() {
+  std::cerr << "usage: web_probe reduce IN.ppm OUT.png DITHER | png IN.ppm OUT.png | jpeg IN.ppm OUT.jpg QUALITY\n";
+  return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 5 || std::strcmp(argv[1], "reduce") != 0) {
-    std::cerr << "usage: web_probe reduce IN.ppm OUT.ppm DITHER\n";
-    return 2;
-  }
+  if (argc < 4) return Usage();
+  const std::string mode = argv[1];
   WAPtr source = ReadPPM(argv[2]);
   if (!source) {
     std::cerr << "web_probe: cannot read " << argv[2] << "\n";
     return 1;
   }
-  lumora::CPrepGIFState state;
-  state.SetSource(source.get());
-  state.depthBits = 8;
-  state.paletteChoice = 1;
-  state.dither = std::atoi(argv[4]);
-  const auto start = std::chrono::steady_clock::now();
-  const auto outcome = state.Reduce();
-  const auto end = std::chrono::steady_clock::now();
-  if (outcome != lumora::CPrepGIFState::Outcome::kReduced || !WritePPM(argv[3], *state.Result())) {
-    std::cerr << "web_probe: reduction failed\n";
+  std::string error;
+  const double start = CpuMilliseconds();
+  if (mode == "reduce" && argc == 5) {
+    lumora::CPrepGIFState state;
+    state.SetSource(source.get());
+    state.depthBits = 8;
+    state.paletteChoice = 1;
+    state.dither = std::atoi(argv[4]);
+    const double reduceStart = CpuMilliseconds();
+    const bool reduced = state.Reduce() == lumora::CPrepGIFState::Outcome::kReduced;
+    const double reducedAt = CpuMilliseconds();
+    if (!reduced || !lumora::WriteWebPNG(argv[3], state.Result(), {}, &error)) {
+      std::cerr << "web_probe: reduction failed " << error << "\n";
+      return 1;
+    }
+    std::printf("%.1f %.1f\n", reducedAt - reduceStart, CpuMilliseconds() - reduceStart);
+    return 0;
+  }
+  bool ok = false;
+  if (mode == "png" && argc == 4) {
+    ok = lumora::WriteWebPNG(argv[3], source.get(), {}, &error);
+  } else if (mode == "jpeg" && argc == 5) {
+    ok = lumora::SaveJPEG(argv[3], *source, {std::atoi(argv[4]), 0, 0}, &error);
+  } else {
+    return Usage();
+  }
+  if (!ok) {
+    std::cerr << "web_probe: " << error << "\n";
     return 1;
   }
-  std::printf("%.1f\n", std::chrono::duration<double, std::milli>(end - start).count());
+  std::printf("%.1f\n", CpuMilliseconds() - start);
   return 0;
 }
