@@ -172,18 +172,24 @@ bool CPrepGIFState::BuildOptimisedPalette(const WA& source, int wanted, DTH_LOGP
   return DthFillPalette(stats_, record, gScratch, n) > 0;
 }
 
+bool CPrepGIFState::ChoosePalette(int depth, DTH_LOGPALETTE* record, PALETTEENTRY* palette) {
+  std::copy(palette_, palette_ + 256, record->entries);
+  const int optimisedCount = depth == 8 ? 256 : 16;
+  record->count = static_cast<std::uint16_t>(paletteChoice == 1 ? optimisedCount : (depth == 8 ? 216 : 16));
+  if (paletteChoice != 1) {
+    SetStandardPalette(palette, depth);
+    return true;
+  }
+  if (!BuildOptimisedPalette(*source_, optimisedCount, record)) return false;
+  std::copy(record->entries, record->entries + 256, palette);
+  return true;
+}
+
 bool CPrepGIFState::Reduce8() {
   const WA& source = *source_;
   DTH_LOGPALETTE record;
-  std::copy(palette_, palette_ + 256, record.entries);
-  record.count = paletteChoice == 1 ? 256 : 216;
   PALETTEENTRY palette[256];
-  if (paletteChoice == 1) {
-    if (!BuildOptimisedPalette(source, 256, &record)) return false;
-    std::copy(record.entries, record.entries + 256, palette);
-  } else {
-    SetStandardPalette(palette, 8);
-  }
+  if (!ChoosePalette(8, &record, palette)) return false;
   WAPtr result = WAPtr::Adopt(NewWAWithPalette(kWAType8Palette, source.GetW(), source.GetH(), palette));
   if (!result) return false;
   DitherRun run(DthBeginDither(1, std::max<int>(record.count, 16), ModeFlags(true), recordWord_, &record, 0, 0, 0,
@@ -198,15 +204,8 @@ bool CPrepGIFState::Reduce8() {
 bool CPrepGIFState::Reduce4() {
   const WA& source = *source_;
   DTH_LOGPALETTE record;
-  std::copy(palette_, palette_ + 256, record.entries);
-  record.count = 16;
   PALETTEENTRY palette[256];
-  if (paletteChoice == 1) {
-    if (!BuildOptimisedPalette(source, 16, &record)) return false;
-    std::copy(record.entries, record.entries + 256, palette);
-  } else {
-    SetStandardPalette(palette, 4);
-  }
+  if (!ChoosePalette(4, &record, palette)) return false;
   WAPtr result = WAPtr::Adopt(NewWAWithPalette(kWAType4Bit, source.GetW(), source.GetH(), palette));
   if (!result) return false;
   DitherRun run(DthBeginDither(1, record.count, ModeFlags(true), recordWord_, &record, 0, 0, 0, source.GetW() - 1, 0));

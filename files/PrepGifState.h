@@ -66,6 +66,9 @@ class CPrepGIFState {
   bool OpenContext();
   void CloseContext();
   bool BuildOptimisedPalette(const VrWA2000::WA& source, int wanted, DTH_LOGPALETTE* record);
+  // The palette record for the dithering and the palette of a depth-8 or
+  // depth-4 result: the standard one, or the optimised one for the source.
+  bool ChoosePalette(int depth, DTH_LOGPALETTE* record, PALETTEENTRY* palette);
   bool Reduce8();
   bool Reduce4();
   bool Reduce1();
