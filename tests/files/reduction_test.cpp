@@ -1,0 +1,228 @@
+// Colour reduction of the GIF/PNG export: the update rules over depth,
+// source and result types, the standard palettes, packing, and the
+// quality of the optimised palette with and without dithering.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "files/PrepGifState.h"
+#include "hostapi/dither.h"
+#include "web_support.h"
+
+namespace lumora::testing {
+namespace {
+
+using Outcome = CPrepGIFState::Outcome;
+
+WAPtr Solid24(int width, int height, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+  WAPtr image = WAPtr::Adopt(NewWA(kWAType24, width, height, nullptr));
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      image->Row(y)[3 * x] = b;
+      image->Row(y)[3 * x + 1] = g;
+      image->Row(y)[3 * x + 2] = r;
+    }
+  return image;
+}
+
+TEST(WebReductionPlan, EveryDepthSourceAndResultCombination) {
+  // Per depth and source type, the outcome for result types 0 (none), 1,
+  // 2, 4, 8 and 16: U unchanged, C copy of the source, R reduced, N the
+  // 24-bit pass that reduces nothing.
+  struct Row {
+    int d, s;
+    const char* outcomes;
+  };
+  const Row table[] = {
+      {1, 1, "UUUUUU"},  {1, 2, "RRRRRR"},  {1, 4, "RRRRRR"},  {1, 8, "RRRRRR"},  {1, 16, "RRRRRR"},
+      {4, 1, "UUUUUU"},  {4, 2, "CCUCCC"},  {4, 4, "RRRRRR"},  {4, 8, "RRRRRR"},  {4, 16, "RRRRRR"},
+      {8, 1, "UUUUUU"},  {8, 2, "UUUUUU"},  {8, 4, "CCCUCC"},  {8, 8, "CCCCUC"},  {8, 16, "RRRRRR"},
+      {24, 1, "NNNNNN"}, {24, 2, "NNNNNN"}, {24, 4, "NNNNNN"}, {24, 8, "NNNNNN"}, {24, 16, "CCCCCN"},
+  };
+  const int results[] = {0, 1, 2, 4, 8, 16};
+  for (const Row& row : table) {
+    for (int i = 0; i < 6; ++i) {
+      const Outcome expected = row.outcomes[i] == 'U'   ? Outcome::kUnchanged
+                               : row.outcomes[i] == 'C' ? Outcome::kCopied
+                               : row.outcomes[i] == 'R' ? Outcome::kReduced
+                                                        : Outcome::kNotReduced;
+      EXPECT_EQ(CPrepGIFState::Plan(row.d, row.s, results[i]), expected)
+          << "d=" << row.d << " s=" << row.s << " r=" << results[i];
+    }
+  }
+}
+
+TEST(WebReduction, StandardPalettesAndTheirIndices) {
+  CPrepGIFState state;
+  WAPtr source = Solid24(8, 2, 255, 0, 0);
+  for (int x = 0; x < 8; ++x) {  // row 1: red, blue, white, black, then greys
+    const std::uint8_t colours[8][3] = {{0, 0, 255}, {255, 0, 0}, {255, 255, 255}, {0, 0, 0},
+                                        {0, 255, 0}, {0, 255, 255}, {102, 51, 204}, {255, 0, 255}};
+    std::copy(colours[x], colours[x] + 3, source->Row(1) + 3 * x);
+  }
+  state.SetSource(source.get());
+  state.paletteChoice = 0;
+  state.dither = 0;
+
+  state.depthBits = 8;
+  ASSERT_EQ(state.Update(), Outcome::kReduced);
+  const VrWA2000::WA* result = state.Result();
+  ASSERT_EQ(result->GetType(), kWAType8Palette);
+  for (int i = 0; i < 256; ++i) {
+    const PALETTEENTRY& e = result->Palette()[i];
+    if (i < 216) {
+      EXPECT_EQ(e.peRed, 51 * (i / 36));
+      EXPECT_EQ(e.peGreen, 51 * (i / 6 % 6));
+      EXPECT_EQ(e.peBlue, 51 * (i % 6));
+    } else {
+      EXPECT_EQ(e.peRed + e.peGreen + e.peBlue, 0) << i;
+    }
+  }
+  // Red 36*5, blue 5, white 215, black 0, green 30, yellow 210, (204,51,102) 36*4+6+2.
+  const int cube[8] = {180, 5, 215, 0, 30, 210, 152, 185};
+  for (int x = 0; x < 8; ++x) EXPECT_EQ(result->Row(1)[x], cube[x]) << x;
+
+  state.depthBits = 4;
+  ASSERT_EQ(state.Update(), Outcome::kReduced);
+  result = state.Result();
+  ASSERT_EQ(result->GetType(), kWAType4Bit);
+  const std::uint8_t* row = result->Row(1);
+  // Red 1, blue 4, white 7, black 0, green 2, yellow 3, (204, 51, 102) nearest red 1, magenta 5.
+  EXPECT_EQ(row[0], 0x14);
+  EXPECT_EQ(row[1], 0x70);
+  EXPECT_EQ(row[2], 0x23);
+  EXPECT_EQ(row[3], 0x15);
+  EXPECT_EQ(result->Palette()[3].peRed, 255);
+  EXPECT_EQ(result->Palette()[3].peGreen, 255);
+  EXPECT_EQ(result->Palette()[3].peBlue, 0);
+  for (int i = 8; i < 16; ++i) EXPECT_EQ(result->Palette()[i].peRed + result->Palette()[i].peBlue, 0);
+
+  // Depth 24 restores the unreduced copy.
+  state.depthBits = 24;
+  ASSERT_EQ(state.Update(), Outcome::kCopied);
+  EXPECT_EQ(TopDownRGB(*state.Result()), TopDownRGB(*source));
+  EXPECT_EQ(state.Update(), Outcome::kNotReduced);
+}
+
+TEST(WebReduction, OneBitPacksEightPixelsAByteFromTheTop) {
+  CPrepGIFState state;
+  WAPtr source = Solid24(10, 3, 0, 0, 0);
+  for (int x : {0, 2, 7, 8, 9}) std::fill(source->Row(0) + 3 * x, source->Row(0) + 3 * x + 3, 255);
+  state.SetSource(source.get());
+  state.depthBits = 1;
+  state.dither = 0;
+  ASSERT_EQ(state.Update(), Outcome::kReduced);
+  const VrWA2000::WA* result = state.Result();
+  ASSERT_EQ(result->GetType(), kWAType1Bit);
+  EXPECT_EQ(result->Row(0)[0], 0xA1);
+  EXPECT_EQ(result->Row(0)[1], 0xC0);  // pixels 8 and 9 in the top bits, the rest clear
+  EXPECT_EQ(result->Row(1)[0], 0);
+  EXPECT_EQ(result->Palette()[1].peRed, 255);
+  // A 1-bit source cannot go to 1 or 4 bits: nothing at all changes.
+  CPrepGIFState again;
+  again.SetSource(state.Result());
+  again.depthBits = 1;
+  EXPECT_EQ(again.Update(), Outcome::kUnchanged);
+  EXPECT_EQ(again.Result(), nullptr);
+}
+
+TEST(WebReduction, PalettedSourcesCopyOrReduceThroughTheirPalette) {
+  PALETTEENTRY palette[256] = {};
+  for (int i = 0; i < 256; ++i) palette[i] = {BYTE(i), BYTE(255 - i), BYTE(i / 2), 0};
+  WAPtr source = WAPtr::Adopt(NewWAWithPalette(kWAType8Palette, 16, 4, palette));
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 16; ++x) source->Row(y)[x] = static_cast<std::uint8_t>(x * 16 + y);
+  CPrepGIFState state;
+  state.SetSource(source.get());
+  state.depthBits = 8;
+  ASSERT_EQ(state.Update(), Outcome::kCopied);
+  EXPECT_EQ(TopDownRGB(*state.Result()), TopDownRGB(*source));
+  EXPECT_EQ(state.Update(), Outcome::kUnchanged);
+  // A grey table drives the 1-bit reduction: (r + g + b + 1) / 3.
+  state.depthBits = 1;
+  state.dither = 0;
+  ASSERT_EQ(state.Update(), Outcome::kReduced);
+  for (int x = 0; x < 16; ++x) {
+    const PALETTEENTRY& e = palette[x * 16];
+    const int grey = (e.peRed + e.peGreen + e.peBlue + 1) / 3;
+    const int bit = (state.Result()->Row(0)[x >> 3] >> (7 - (x & 7))) & 1;
+    EXPECT_EQ(bit, grey >= 128 ? 1 : 0) << x;
+  }
+  // 4 bits through the source's palette, then a 4-bit source copies.
+  state.depthBits = 4;
+  state.paletteChoice = 1;
+  ASSERT_EQ(state.Update(), Outcome::kReduced);
+  CPrepGIFState four;
+  four.SetSource(state.Result());
+  four.depthBits = 1;
+  ASSERT_EQ(four.Update(), Outcome::kReduced);
+  four.depthBits = 4;
+  ASSERT_EQ(four.Update(), Outcome::kCopied);
+  EXPECT_EQ(TopDownRGB(*four.Result()), TopDownRGB(*state.Result()));
+}
+
+TEST(WebReduction, OptimisedPaletteKeepsFewColoursExactly) {
+  WAPtr source = Solid24(30, 20, 10, 20, 30);
+  const std::uint8_t colours[5][3] = {{1, 2, 3}, {2, 2, 3}, {250, 0, 7}, {128, 128, 128}, {0, 255, 1}};
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 30; ++x) std::copy(colours[(x + y) % 5], colours[(x + y) % 5] + 3, source->Row(y) + 3 * x);
+  for (int depth : {8, 4}) {
+    for (int dither : {0, 1}) {
+      CPrepGIFState state;
+      state.SetSource(source.get());
+      state.depthBits = depth;
+      state.dither = dither;
+      ASSERT_EQ(state.Update(), Outcome::kReduced);
+      EXPECT_EQ(TopDownRGB(*state.Result()), TopDownRGB(*source)) << depth << " " << dither;
+    }
+  }
+}
+
+// The palette serves a photograph well: no worse than a fixed bar, dithered
+// or not, and dithering keeps the local average of a smooth ramp.
+TEST(WebReduction, OptimisedPaletteQualityOnAPhotoLikeImage) {
+  WAPtr source = PhotoLike(320, 240);
+  const std::vector<std::uint8_t> original = TopDownRGB(*source);
+  for (int dither : {0, 1}) {
+    CPrepGIFState state;
+    state.SetSource(source.get());
+    state.dither = dither;
+    ASSERT_EQ(state.Update(), Outcome::kReduced);
+    const double psnr = PSNR(original, TopDownRGB(*state.Result()));
+    EXPECT_GT(psnr, dither ? 32.5 : 33.5) << "dither " << dither;
+    std::set<int> used(state.Result()->Row(0), state.Result()->Row(0) + 320);
+    EXPECT_GT(used.size(), 20u);
+  }
+  // A grey ramp dithered to black and white keeps each column block's mean.
+  WAPtr ramp = WAPtr::Adopt(NewWA(kWAType8Grey, 256, 64, nullptr));
+  for (int y = 0; y < 64; ++y)
+    for (int x = 0; x < 256; ++x) ramp->Row(y)[x] = static_cast<std::uint8_t>(x);
+  CPrepGIFState bw;
+  bw.SetSource(ramp.get());
+  bw.depthBits = 1;
+  bw.dither = 1;
+  ASSERT_EQ(bw.Update(), Outcome::kReduced);
+  for (int block = 0; block < 256; block += 32) {
+    int set = 0;
+    for (int y = 0; y < 64; ++y)
+      for (int x = block; x < block + 32; ++x) set += (bw.Result()->Row(y)[x >> 3] >> (7 - (x & 7))) & 1;
+    EXPECT_NEAR(255.0 * set / (32 * 64), block + 15.5, 6.0) << block;
+  }
+}
+
+TEST(WebReduction, DitherLibraryRefusesBadArguments) {
+  EXPECT_EQ(DthBeginDither(1, 216, 0, 0, nullptr, 0, 0, 0, -1, 0), nullptr);
+  EXPECT_EQ(DthBeginDither(1, 100, 0, 0, nullptr, 0, 0, 0, 9, 0), nullptr);
+  EXPECT_EQ(DthBeginDither(1, 16, kDthModeOptimised, 0, nullptr, 0, 0, 0, 9, 0), nullptr);
+  DthContext* context = DthOpen();
+  DthStats* stats = DthGetStats(context);
+  ASSERT_NE(stats, nullptr);
+  std::uint8_t scratch[kDthScratchBytes];
+  EXPECT_EQ(DthChooseColours(stats, scratch, 256), 0);  // no pixels yet
+  EXPECT_EQ(DthChooseColours(stats, scratch, 300), 0);
+  DthReleaseStats(context);
+  DthClose(context);
+}
+
+}  // namespace
+}  // namespace lumora::testing
