@@ -13,19 +13,18 @@
 #include "engine/LayerGeometry.h"
 #include "engine/LayerMng.h"
 #include "platform/rect.h"
+#include "res/resource.h"
 #include "select/TransformGeometry.h"
 
 namespace {
 
 using lumora::LayerChange;
 
-constexpr int kStringProcessing = 10216;  // "Processing..."
-
 // The progress indicator of one operation, open for the scope.
 class ProgressScope {
  public:
   ProgressScope() {
-    ProgressSetCaptionId(kStringProcessing);
+    ProgressSetCaptionId(IDS_PROCESSING);
     ProgressBeginDefault();
   }
   ~ProgressScope() { ProgressEnd(); }
