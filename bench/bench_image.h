@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "engine/WAccess.h"
+#include "engine/pixels/WAccess.h"
 
 namespace lumora::bench {
 

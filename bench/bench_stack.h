@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "bench/bench_image.h"
-#include "engine/LayerMng.h"
+#include "engine/layers/LayerMng.h"
 
 namespace lumora::bench {
 

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/CompositeRows.h"
-#include "engine/MergeModes.h"
+#include "engine/blend/CompositeRows.h"
+#include "engine/blend/MergeModes.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Image buffers: clipped block copies between two 4000 x 3000 RGB buffers.
 #include <benchmark/benchmark.h>
 
-#include "engine/WAccess.h"
+#include "engine/pixels/WAccess.h"
 
 namespace {
 

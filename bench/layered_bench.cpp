@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "bench/bench_image.h"
-#include "engine/PackBits.h"
-#include "engine/RWLayers.h"
-#include "select/SelStreamFile.h"
+#include "engine/layered/PackBits.h"
+#include "engine/layered/RWLayers.h"
+#include "platform/stream_file.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <random>
 #include <vector>
 
-#include "engine/WAccess.h"
+#include "engine/pixels/WAccess.h"
 #include "select/ModifySelection.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "bench/bench_image.h"
-#include "engine/Resample.h"
+#include "engine/geometry/Resample.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <cstdint>
 
 #include "bench/bench_stack.h"
-#include "engine/LayerMng.h"
-#include "engine/PaintLayer.h"
+#include "engine/layers/LayerMng.h"
+#include "engine/layers/PaintLayer.h"
 
 namespace {
 

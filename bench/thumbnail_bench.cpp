@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "bench/bench_image.h"
-#include "engine/Layer.h"
+#include "engine/layers/Layer.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "bench/bench_image.h"
-#include "select/Transform.h"
+#include "engine/transform/Transform.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "engine/LayerMng.h"
+#include "engine/layers/LayerMng.h"
 #include "hostapi/fragment.h"
 
 namespace lumora {

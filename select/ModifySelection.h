@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "engine/Progress.h"
+#include "engine/pixels/Progress.h"
 #include "hostapi/fragment.h"
 #include "hostapi/imagebuf.h"
 

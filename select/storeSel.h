@@ -11,7 +11,7 @@
 #include <string>
 
 #include "hostapi/fragment.h"
-#include "select/SelStreamFile.h"
+#include "platform/stream_file.h"
 
 namespace lumora {
 

@@ -4,7 +4,7 @@
 
 #include <atomic>
 
-#include "engine/LayerMng.h"
+#include "engine/layers/LayerMng.h"
 #include "view/RenderQueueClient.h"
 
 namespace lumora {

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "select/SelStreamFile.h"
+#include "platform/stream_file.h"
 
 class HGlobalMemFile : public lumora::MemFile {
  public:

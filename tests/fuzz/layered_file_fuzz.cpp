@@ -7,10 +7,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/LayerFileErrors.h"
-#include "engine/RWLayers.h"
+#include "engine/layered/LayerFileErrors.h"
+#include "engine/layered/RWLayers.h"
 #include "fuzz/fuzz_target.h"
-#include "select/SelStreamFile.h"
+#include "platform/stream_file.h"
 
 namespace {
 

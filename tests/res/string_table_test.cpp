@@ -2,7 +2,7 @@
 // and the engine's texts that come from it.
 #include <gtest/gtest.h>
 
-#include "engine/MergeModes.h"
+#include "engine/blend/MergeModes.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
 

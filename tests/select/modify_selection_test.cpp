@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/WAccess.h"
+#include "engine/pixels/WAccess.h"
 #include "select/ModifySelection.h"
 #include "support/recording_progress.h"
 

@@ -8,7 +8,7 @@
 #include <random>
 #include <string>
 
-#include "engine/WAccess.h"
+#include "engine/pixels/WAccess.h"
 
 namespace lumora::testing {
 

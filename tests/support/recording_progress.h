@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/Progress.h"
+#include "engine/pixels/Progress.h"
 
 namespace lumora::testing {
 

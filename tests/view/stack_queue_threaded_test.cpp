@@ -9,9 +9,9 @@
 #include <random>
 #include <thread>
 
-#include "engine/LayerMng.h"
+#include "engine/layers/LayerMng.h"
 #include "platform/rect.h"
-#include "tests/engine/stack_support.h"
+#include "tests/engine/layers/stack_support.h"
 #include "tests/view/render_queue_fakes.h"
 #include "view/MapRect.h"
 #include "view/StackCellRenderer.h"

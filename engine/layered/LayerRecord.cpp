@@ -1,0 +1,457 @@
+// The layer record of the layered file: a layer's rect, channel table,
+// blend key, opacity, clipping and flags, then its extra data (mask data,
+// blending ranges, name, additional information blocks).
+#include "engine/layered/LayerRecord.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <vector>
+
+#include "engine/layered/LayerFileErrors.h"
+#include "engine/layers/LayerMng.h"
+#include "engine/layers/LayerText.h"
+#include "engine/layered/LayeredIO.h"
+#include "engine/blend/MergeModes.h"
+#include "platform/rect.h"
+
+namespace lumora {
+
+namespace {
+
+constexpr const char* kBlendKeys[kMergeModeCount] = {
+    "norm", "dark", "lite", "hue ", "sat ", "colr", "lum ", "mul ", "scrn", "diss",
+    "over", "hLit", "sLit", "diff", "smud", "div ", "idiv", "lddg", "fsub"};
+
+// Coordinates further out than this are damage, not a layer (and would
+// overflow the arithmetic on them).
+constexpr std::int64_t kMaxCoordinate = 1 << 24;
+// The most channels a record may list.
+constexpr int kMaxChannels = 56;
+// Bytes of the record before its extra data: rect, channel count, blend
+// signature and key, opacity, clipping, flags, filler, extra length.
+constexpr int kRecordFixedBytes = 34;
+
+// Unicode of the bytes 0x80..0x9F of Windows-1252 (undefined ones map to
+// themselves, as the system does).
+constexpr char16_t kAnsiHigh[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+bool IsBlockSignature(const char sig[4]) {
+  char up[4];
+  for (int i = 0; i < 4; ++i) up[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(sig[i])));
+  return std::memcmp(up, "8BIM", 4) == 0 || std::memcmp(up, "8B64", 4) == 0;
+}
+
+// The file's rect (counted from the top) in the layer's orientation
+// (counted from the bottom); out-of-range coordinates are damage.
+RECT RectFromFile(std::int32_t top, std::int32_t left, std::int32_t bottom, std::int32_t right,
+                  std::int64_t height) {
+  for (std::int64_t v : {std::int64_t{top}, std::int64_t{left}, std::int64_t{bottom}, std::int64_t{right}}) {
+    if (v < -kMaxCoordinate || v > kMaxCoordinate) throw layer_err_fread("a layer lies too far outside the image");
+  }
+  return MakeRect(left, static_cast<LONG>(height - bottom), right, static_cast<LONG>(height - top));
+}
+
+void WriteRectToFile(LayeredWriter& out, const RECT& r, std::int64_t height) {
+  out.I32(static_cast<std::int32_t>(height - r.bottom));
+  out.I32(r.left);
+  out.I32(static_cast<std::int32_t>(height - r.top));
+  out.I32(r.right);
+}
+
+std::uint32_t SaturatingAdd(std::uint32_t a, std::uint64_t b) {
+  const std::uint64_t sum = a + b;
+  return sum > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(sum);
+}
+
+// After the name: the padding to a multiple of 4 (from the count byte),
+// and when what follows is still not a block signature, on to the next
+// byte "8" as older writers need; the end of the extra data when none.
+void SkipToBlocks(LayeredReader& in, std::uint32_t nameCount) {
+  const std::uint32_t pad = (4 - (nameCount + 1) % 4) % 4;
+  in.Skip(std::min<std::uint64_t>(pad, in.Remaining()));
+  char sig[4];
+  if (in.Remaining() >= 4) {
+    const std::uint64_t here = in.Position();
+    in.Tag(sig);
+    in.Seek(here);
+    if (IsBlockSignature(sig)) return;
+  }
+  while (in.Remaining() > 0) {
+    if (in.U8() == '8') {
+      in.Seek(in.Position() - 1);
+      return;
+    }
+  }
+}
+
+// Reads the mask data block (of any size): the rect, default colour and
+// flags when it holds them, the rest skipped.
+void ReadMaskData(LayeredReader& in, CLayer& layer, std::int64_t height) {
+  const std::uint32_t size = in.U32();
+  const std::uint64_t end = in.BlockEnd(size);
+  if (size >= 18) {
+    const std::int32_t top = in.I32(), left = in.I32(), bottom = in.I32(), right = in.I32();
+    layer.SetMaskRect(RectFromFile(top, left, bottom, right, height));
+    layer.SetMaskDefaultColor(in.U8());
+    layer.SetMaskFlags(in.U8());
+  }
+  in.Seek(end);
+}
+
+void ReadRange(LayeredReader& in, std::uint8_t out[4]) { in.Read(out, 4); }
+
+// Blending ranges by their length: the grey pair from 8 bytes, the three
+// channel pairs from 32; the rest skipped. Grey layers take the channel 0
+// pair as their grey pair.
+void ReadBlendingRanges(LayeredReader& in, CLayer& layer, bool grey) {
+  const std::uint32_t length = in.U32();
+  const std::uint64_t end = in.BlockEnd(length);
+  if (length >= 8) {
+    std::uint8_t ranges[8][4];
+    for (int k = 0; k < 8; ++k) std::memcpy(ranges[k], layer.GetBlendIfRange(k), 4);
+    ReadRange(in, ranges[0]);
+    ReadRange(in, ranges[4]);
+    if (length >= 32) {
+      for (int c = 1; c <= 3; ++c) {
+        ReadRange(in, ranges[c]);
+        ReadRange(in, ranges[c + 4]);
+      }
+      if (grey) {
+        std::memcpy(ranges[0], ranges[1], 4);
+        std::memcpy(ranges[4], ranges[5], 4);
+      }
+    }
+    layer.SetBlendIfRanges(ranges);
+    layer.SetBlendRangesPresent(1);
+  }
+  in.Seek(end);
+}
+
+void ReadLockFlags(LayeredReader& in, CLayer& layer, std::uint32_t length) {
+  if (length != 4) return;
+  const std::uint32_t v = in.U32();
+  std::uint32_t flags = layer.GetFlags() & ~kLayerTransparencyLocked;
+  if (v & 0x80000003u) flags |= kLayerTransparencyLocked;
+  layer.SetFlags(flags);
+  layer.SetPositionLocked((v & 0x80000004u) != 0);
+}
+
+void ReadUnicodeName(LayeredReader& in, CLayer& layer, std::uint32_t length) {
+  if (length < 4) return;
+  const std::uint32_t count = in.U32();
+  if (count > (length - 4) / 2) return;
+  std::u16string name(count, u'\0');
+  for (auto& c : name) c = static_cast<char16_t>(in.U16());
+  name.resize(std::min(name.size(), name.find(u'\0')));
+  layer.SetName(Utf16ToAnsi(name));
+}
+
+void ReadAddSubtract(LayeredReader& in, CLayer& layer, std::uint32_t length) {
+  if (length < 8) return;
+  const std::uint16_t addScale = in.U16();
+  const std::int16_t addOffset = in.I16();
+  const std::uint16_t subScale = in.U16();
+  const std::int16_t subOffset = in.I16();
+  layer.SetAddScaleOffset(addScale, addOffset);
+  layer.SetSubtractScaleOffset(subScale, subOffset);
+}
+
+// One additional information block (sets *textRead after a text payload);
+// false when the extra data hold no further block.
+bool ReadBlock(LayeredReader& in, CLayer& layer, bool* textRead) {
+  if (in.Remaining() < 12) return false;
+  char sig[4], key[4];
+  in.Tag(sig);
+  if (!IsBlockSignature(sig)) throw layer_err_fread("a layer record holds a damaged block");
+  in.Tag(key);
+  const std::uint32_t length = in.U32();
+  const std::uint64_t end = in.BlockEnd(length);
+  {
+    SectionLimit limit(in, end);
+    const bool text = std::memcmp(key, "tySh", 4) == 0 || std::memcmp(key, "tyLU", 4) == 0;
+    if (text && layer.IsText()) {
+      ReadTextPayload(in, static_cast<CLayerText&>(layer), key[2] == 'L');
+      *textRead = true;
+    } else if (std::memcmp(key, "lspf", 4) == 0) {
+      ReadLockFlags(in, layer, length);
+    } else if (std::memcmp(key, "luni", 4) == 0) {
+      ReadUnicodeName(in, layer, length);
+    } else if (std::memcmp(key, kAddSubtractKey, 4) == 0) {
+      ReadAddSubtract(in, layer, length);
+    }
+  }
+  in.Seek(end);
+  // Blocks padded to an even length that does not count the pad.
+  if ((length & 1) != 0 && in.Remaining() > 0) {
+    const std::uint64_t here = in.Position();
+    if (in.U8() != 0) in.Seek(here);
+  }
+  return true;
+}
+
+void ReadExtraData(LayeredReader& in, CLayer& layer, const LayeredFileHeader& header) {
+  const std::int64_t height = header.height;
+  ReadMaskData(in, layer, height);
+  ReadBlendingRanges(in, layer, header.imageType == kWAType8Grey);
+  if (in.Remaining() == 0) return;
+  const std::uint8_t count = in.U8();
+  std::string name(count, '\0');
+  in.Read(name.data(), count);
+  // Names are text: they end at a zero byte, as the program shows them.
+  name.resize(std::min(name.size(), name.find('\0')));
+  layer.SetName(std::move(name));
+  SkipToBlocks(in, count);
+  bool text = false;
+  while (ReadBlock(in, layer, &text)) {
+  }
+  // A text layer is named by its text, whatever order the blocks came in.
+  if (text) layer.SetName(static_cast<CLayerText&>(layer).PlainText());
+}
+
+void WriteName(LayeredWriter& out, const std::string& name) {
+  const auto count = static_cast<std::uint8_t>(std::min<std::size_t>(name.size(), 255));
+  out.U8(count);
+  out.Write(name.data(), count);
+  out.Zeros((4 - (count + 1u) % 4) % 4);
+}
+
+// Whether the 8-bit name says more than its first 255 plain characters.
+bool NeedsUnicodeName(const std::string& name) {
+  return name.size() > 255 ||
+         std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
+
+// Starts a block and returns the position of its length field.
+std::uint64_t BeginBlock(LayeredWriter& out, const char key[4]) {
+  out.Tag("8BIM");
+  out.Tag(key);
+  const std::uint64_t at = out.Position();
+  out.U32(0);
+  return at;
+}
+
+void WriteUnicodeName(LayeredWriter& out, const std::string& name) {
+  const std::u16string text = AnsiToUtf16(name);
+  const std::uint64_t at = BeginBlock(out, "luni");
+  out.U32(static_cast<std::uint32_t>(text.size()));
+  for (char16_t c : text) out.U16(c);
+  if (text.size() % 2 != 0) out.U16(0);  // to a multiple of 4, counted
+  out.PatchLengthFrom(at);
+}
+
+void WriteAddSubtract(LayeredWriter& out, const CLayer& layer) {
+  const std::uint64_t at = BeginBlock(out, kAddSubtractKey);
+  out.U16(layer.GetAddScale());
+  out.I16(layer.GetAddOffset());
+  out.U16(layer.GetSubtractScale());
+  out.I16(layer.GetSubtractOffset());
+  out.PatchLengthFrom(at);
+}
+
+// The position lock has no place in the flags byte; the transparency lock
+// goes along so that reading the block keeps it.
+void WriteLockFlags(LayeredWriter& out, const CLayer& layer) {
+  const std::uint64_t at = BeginBlock(out, "lspf");
+  out.U32((layer.IsTransparencyLocked() ? 1u : 0u) | (layer.GetPositionLocked() ? 4u : 0u));
+  out.PatchLengthFrom(at);
+}
+
+bool HasAddSubtractParameters(const CLayer& layer) {
+  return layer.GetAddScale() != 10000 || layer.GetAddOffset() != 0 ||
+         layer.GetSubtractScale() != 10000 || layer.GetSubtractOffset() != 0;
+}
+
+void WriteBlendingRanges(LayeredWriter& out, const CLayer& layer, bool grey) {
+  out.U32(40);
+  out.Write(layer.GetBlendIfRange(0), 4);
+  out.Write(layer.GetBlendIfRange(4), 4);
+  for (int c = 1; c <= 3; ++c) {
+    out.Write(layer.GetBlendIfRange(grey && c == 1 ? 0 : c), 4);
+    out.Write(layer.GetBlendIfRange(grey && c == 1 ? 4 : c + 4), 4);
+  }
+  static const std::uint8_t kUnused[8] = {0xFF, 0xFF, 0, 0, 0xFF, 0xFF, 0, 0};
+  out.Write(kUnused, 8);
+}
+
+}  // namespace
+
+const char* BlendKeyOfMode(int mode) {
+  return (mode >= 0 && mode < kMergeModeCount) ? kBlendKeys[mode] : kBlendKeys[kMergeNormal];
+}
+
+int ModeOfBlendKey(const char key[4]) {
+  for (int mode = 0; mode < kMergeModeCount; ++mode) {
+    bool same = true;
+    for (int i = 0; i < 4 && same; ++i) {
+      same = std::toupper(static_cast<unsigned char>(key[i])) ==
+             std::toupper(static_cast<unsigned char>(kBlendKeys[mode][i]));
+    }
+    if (same) return mode;
+  }
+  return kMergeNormal;
+}
+
+bool RecordHasTextBlock(LayeredReader& in) {
+  const std::uint64_t start = in.Position();
+  bool found = false;
+  in.Skip(16);
+  const std::uint16_t channels = in.U16();
+  in.Skip(6ull * channels + 12);
+  const std::uint32_t extra = in.U32();
+  if (extra != 0) {
+    SectionLimit limit(in, in.BlockEnd(extra));
+    in.Skip(in.U32());  // mask data
+    in.Skip(in.U32());  // blending ranges
+    if (in.Remaining() > 0) {
+      const std::uint8_t count = in.U8();
+      in.Skip(count);
+      SkipToBlocks(in, count);
+    }
+    while (!found && in.Remaining() >= 12) {
+      char sig[4], key[4];
+      in.Tag(sig);
+      if (!IsBlockSignature(sig)) throw layer_err_fread("a layer record holds a damaged block");
+      in.Tag(key);
+      found = std::memcmp(key, "tySh", 4) == 0 || std::memcmp(key, "tyLU", 4) == 0;
+      const std::uint32_t length = in.U32();
+      in.Skip(length);
+      if ((length & 1) != 0 && in.Remaining() > 0) {
+        const std::uint64_t here = in.Position();
+        if (in.U8() != 0) in.Seek(here);
+      }
+    }
+  }
+  in.Seek(start);
+  return found;
+}
+
+std::u16string AnsiToUtf16(const std::string& text) {
+  std::u16string out;
+  out.reserve(text.size());
+  for (char ch : text) {
+    const auto b = static_cast<unsigned char>(ch);
+    out.push_back(b >= 0x80 && b < 0xA0 ? kAnsiHigh[b - 0x80] : static_cast<char16_t>(b));
+  }
+  return out;
+}
+
+std::string Utf16ToAnsi(const std::u16string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char16_t c : text) {
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+      out.push_back(static_cast<char>(c));
+      continue;
+    }
+    const char16_t* hit = std::find(std::begin(kAnsiHigh), std::end(kAnsiHigh), c);
+    out.push_back(hit != std::end(kAnsiHigh) ? static_cast<char>(0x80 + (hit - kAnsiHigh)) : '?');
+  }
+  return out;
+}
+
+}  // namespace lumora
+
+using lumora::LayeredReader;
+using lumora::LayeredWriter;
+
+void CLayer::ReadPSDRecord(LayeredReader& in, lumora::LayeredFileHeader& header) {
+  in.Require(lumora::kRecordFixedBytes);
+  const std::int32_t top = in.I32(), left = in.I32(), bottom = in.I32(), right = in.I32();
+  SetRect(lumora::RectFromFile(top, left, bottom, right, header.height));
+  const std::uint16_t count = in.U16();
+  if (count > lumora::kMaxChannels) throw layer_err_fread("a layer lists too many channels");
+  in.Require(6ull * count);
+  std::vector<std::int16_t> ids(count);
+  std::vector<std::uint32_t> lengths(count);
+  for (int i = 0; i < count; ++i) {
+    ids[i] = in.I16();
+    lengths[i] = in.U32();
+  }
+  SetChannels(std::move(ids), std::move(lengths));
+  if (bottom > top) {
+    header.channelRowTotal = lumora::SaturatingAdd(
+        header.channelRowTotal, static_cast<std::uint64_t>(std::int64_t{bottom} - top) * count);
+  }
+  char signature[4], key[4];
+  in.Tag(signature);  // the blend signature is not checked
+  in.Tag(key);
+  SetMergeMode(lumora::ModeOfBlendKey(key));
+  SetOpacity(in.U8());
+  SetGrouped(in.U8());
+  SetFlags(in.U8());
+  in.U8();
+  const std::uint32_t extra = in.U32();
+  if (extra == 0) return;
+  const std::uint64_t end = in.BlockEnd(extra);
+  {
+    lumora::SectionLimit limit(in, end);
+    lumora::ReadExtraData(in, *this, header);
+  }
+  in.Seek(end);
+}
+
+void CLayer::WritePSDRecord(LayeredWriter& out, lumora::LayeredFileHeader& header) {
+  const std::int64_t height = header.height;
+  lumora::WriteRectToFile(out, GetRect(), height);
+  const VrWA2000::WA* image = PeekImage();
+  const VrWA2000::WA* mask = HasMask() ? PeekMask() : nullptr;
+  std::vector<std::int16_t> ids;
+  std::vector<std::uint32_t> lengths;
+  if (image != nullptr) {
+    if (mask != nullptr) {
+      ids.push_back(-1);
+      lengths.push_back(static_cast<std::uint32_t>(mask->GetW()) * mask->GetH() + 2);
+    }
+    const std::uint32_t even = static_cast<std::uint32_t>((image->GetW() + 1) & ~1) *
+                               static_cast<std::uint32_t>((image->GetH() + 1) & ~1);
+    const int colours = image->GetType() == kWAType24 ? 3 : 1;
+    for (int c = 0; c < colours; ++c) {
+      ids.push_back(static_cast<std::int16_t>(c));
+      lengths.push_back(even + 2);
+    }
+  }
+  out.U16(static_cast<std::uint16_t>(ids.size()));
+  std::vector<std::uint64_t> positions;
+  for (std::size_t i = 0; i < ids.size(); ++i) {
+    out.I16(ids[i]);
+    positions.push_back(out.Position());
+    out.U32(lengths[i]);
+  }
+  out.PushLengthPositions(std::move(positions));
+  header.channelRowTotal = lumora::SaturatingAdd(
+      header.channelRowTotal,
+      static_cast<std::uint64_t>(std::max<LONG>(0, lumora::RectHeight(GetRect()))) * ids.size());
+  out.Tag("8BIM");
+  out.Tag(lumora::BlendKeyOfMode(GetMergeMode()));
+  out.U8(GetOpacity());
+  out.U8(static_cast<std::uint8_t>(GetGrouped()));
+  out.U8(static_cast<std::uint8_t>(GetFlags() | (IsText() ? 0x0Cu : 0u)));
+  out.U8(0);
+  const std::uint64_t extraAt = out.Position();
+  out.U32(0);
+  if (mask != nullptr) {
+    out.U32(20);
+    lumora::WriteRectToFile(out, GetMaskRect(), height);
+    out.U8(GetMaskDefaultColor());
+    out.U8(GetMaskFlags());
+    out.U16(0);
+  } else {
+    out.U32(0);
+  }
+  lumora::WriteBlendingRanges(out, *this, header.imageType == kWAType8Grey);
+  lumora::WriteName(out, GetName());
+  if (lumora::NeedsUnicodeName(GetName())) lumora::WriteUnicodeName(out, GetName());
+  const bool native = header.ownFormat != 0;
+  if (GetPositionLocked()) lumora::WriteLockFlags(out, *this);
+  if (native && lumora::HasAddSubtractParameters(*this)) lumora::WriteAddSubtract(out, *this);
+  if (IsText()) {
+    const std::uint64_t at = lumora::BeginBlock(out, native ? "tyLU" : "tySh");
+    lumora::WriteTextPayload(out, static_cast<const CLayerText&>(*this), native);
+    out.PatchLengthFrom(at);
+  }
+  out.PatchLengthFrom(extraAt);
+}

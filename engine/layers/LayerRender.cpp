@@ -1,0 +1,327 @@
+// Rendering the layer stack: the composite pair (the composited image and
+// its 8-bit coverage), the render pass that draws every layer from the
+// bottom up through its compositor, clipping groups drawn into their base's
+// saved copies, and the merged image over a background colour.
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+
+#include "engine/blend/CompositeKernels.h"
+#include "engine/layers/LayerDraw.h"
+#include "engine/layers/LayerMng.h"
+
+using lumora::DocumentLockScope;
+using lumora::IsLayerType;
+using lumora::detail::DrawArgs;
+
+namespace lumora {
+namespace {
+
+std::atomic<PatternDibLoader> gPatternDibLoader{nullptr};
+
+}  // namespace
+
+void SetPatternDibLoader(PatternDibLoader loader) { gPatternDibLoader.store(loader); }
+
+}  // namespace lumora
+
+namespace {
+
+bool SameShape(const VrWA2000::WA& a, const VrWA2000::WA& b) {
+  return a.GetType() == b.GetType() && a.GetW() == b.GetW() && a.GetH() == b.GetH();
+}
+
+// A pass draws a rect in strips of rows whose destination and coverage
+// stay in the processor's cache while every layer is drawn onto them.
+constexpr long kStripBytes = 192 * 1024;
+constexpr LONG kMinStripRows = 8;
+
+}  // namespace
+
+struct CLayersManager::RenderPass {
+  VrWA2000::WA* image = nullptr;
+  VrWA2000::WA* coverage = nullptr;
+  bool views = true;  // mask views and highlights are shown
+  lumora::MaskHighlight highlight;
+};
+
+// ---- The composite pair ----
+
+void CLayersManager::RebuildPatternDib() {
+  const lumora::PatternDibLoader loader = lumora::gPatternDibLoader.load();
+  patternDib_.clear();
+  if (loader != nullptr && compositeImage_) patternDib_ = loader(compositeImage_.get());
+}
+
+int CLayersManager::UpdateComposite(int type) {
+  DocumentLockScope lock(document_);
+  if (notLayerable_ != 0) {
+    // The composite of a palette or bitmap image is the active layer's own
+    // image, without coverage.
+    VrWA2000::WA* image = active_ ? active_->PeekImage() : nullptr;
+    if (image == nullptr) return lumora::kLayerNoComposite;
+    if (compositeImage_.get() != image) {
+      compositeImage_ = WAPtr::Share(image);
+      compositeType_ = image->GetType();
+    }
+    compositeCoverage_.Reset();
+    return lumora::kLayerOk;
+  }
+  if (compositeImage_ && compositeImage_->GetType() == type && compositeImage_->GetW() == width_ &&
+      compositeImage_->GetH() == height_) {
+    return lumora::kLayerOk;
+  }
+  compositeImage_.Reset();
+  compositeCoverage_.Reset();
+  // New buffers start zero-filled: coverage 0 marks every pixel as not yet
+  // composited.
+  compositeImage_ = WAPtr::Adopt(NewWA(type, width_, height_, nullptr));
+  compositeCoverage_ = WAPtr::Adopt(NewWA(kWAType8Grey, width_, height_, nullptr));
+  compositeType_ = type;
+  SetPackedResolution(compositeImage_.get(), resolution_);
+  SetPackedResolution(compositeCoverage_.get(), resolution_);
+  RebuildPatternDib();
+  return compositeImage_ && compositeCoverage_ ? lumora::kLayerOk : lumora::kLayerNoComposite;
+}
+
+void CLayersManager::EnsureComposite() {
+  if (!compositeImage_) UpdateComposite(compositeType_);
+}
+
+WAPtr CLayersManager::GetCompositeImage() {
+  DocumentLockScope lock(document_);
+  UpdateComposite(compositeType_);
+  return compositeImage_;
+}
+
+WAPtr CLayersManager::GetCompositeMask() {
+  DocumentLockScope lock(document_);
+  UpdateComposite(compositeType_);
+  return compositeCoverage_;
+}
+
+bool CLayersManager::SetCompositeImage(VrWA2000::WA* image) {
+  if (image == nullptr || !IsLayerType(image->GetType())) return false;
+  DocumentLockScope lock(document_);
+  if (compositeImage_ && !SameShape(*compositeImage_, *image)) return false;
+  compositeImage_ = WAPtr::Share(image);
+  compositeType_ = image->GetType();
+  RebuildPatternDib();
+  return true;
+}
+
+bool CLayersManager::SetCompositeMask(VrWA2000::WA* coverage) {
+  // Coverage is always 8-bit; the compositors clip to its size.
+  if (coverage == nullptr || coverage->GetType() != kWAType8Grey) return false;
+  DocumentLockScope lock(document_);
+  if (compositeCoverage_ && !SameShape(*compositeCoverage_, *coverage)) return false;
+  compositeCoverage_ = WAPtr::Share(coverage);
+  return true;
+}
+
+lumora::MaskHighlight CLayersManager::GetMaskHighlight() const {
+  lumora::MaskHighlight highlight;
+  const COLORREF colour = PSDColorToRGB(globalMask_.color);
+  highlight.red = GetRValue(colour);
+  highlight.green = GetGValue(colour);
+  highlight.blue = GetBValue(colour);
+  highlight.opacity = static_cast<std::uint8_t>(std::min(globalMask_.opacity * 255 / 100, 255));
+  return highlight;
+}
+
+// ---- Render ----
+
+void CLayersManager::Render(const RECT& rect) {
+  DocumentLockScope lock(document_);
+  try {
+    UpdateComposite(compositeType_);
+    if (!compositeImage_ || notLayerable_ != 0) return;
+    RenderInto(compositeImage_.get(), compositeCoverage_.get(), rect, true);
+  } catch (...) {
+    // A failure leaves the composite as it was.
+  }
+}
+
+void CLayersManager::RenderInto(VrWA2000::WA* image, VrWA2000::WA* coverage, const RECT& rect,
+                                bool views) {
+  RECT r = rect;
+  if (!lumora::detail::ClipTo(&r, RECT{0, 0, width_, height_}) ||
+      !lumora::detail::ClipTo(&r, lumora::detail::Extent(image, 0, 0))) {
+    return;
+  }
+  RenderPass pass;
+  pass.image = image;
+  pass.coverage = coverage;
+  pass.views = views;
+  pass.highlight = GetMaskHighlight();
+  const long rowBytes =
+      static_cast<long>(lumora::RectWidth(r)) * (image->GetType() == kWAType24 ? 4 : 2);
+  const LONG rows = std::max<LONG>(kMinStripRows, static_cast<LONG>(kStripBytes / rowBytes));
+  for (LONG top = r.top; top < r.bottom; top += rows) {
+    RenderStrip(pass, RECT{r.left, top, r.right, std::min(top + rows, r.bottom)});
+  }
+}
+
+void CLayersManager::RenderStrip(const RenderPass& pass, const RECT& strip) {
+  if (pass.coverage != nullptr) {
+    RECT c = strip;
+    if (lumora::detail::ClipTo(&c, lumora::detail::Extent(pass.coverage, 0, 0))) {
+      for (LONG y = c.top; y < c.bottom; ++y) {
+        std::memset(pass.coverage->Row(y) + c.left, 0, static_cast<std::size_t>(c.right - c.left));
+      }
+    }
+  }
+  // A work layer is drawn only as the rider of the layer below it; a
+  // clipping group is drawn into its base before the base is drawn.
+  CLayer* pending = nullptr;
+  CLayer* rider = nullptr;
+  int position = 0;
+  const int count = GetLayerCount();
+  while (position < count) {
+    CLayer* layer = layers_[static_cast<std::size_t>(position)];
+    if (layer->GetGrouped() == 0 || pending == nullptr) {
+      ++position;
+      if (layer->IsPaint() != 0) {
+        rider = layer;
+        continue;
+      }
+      if (pending != nullptr) DrawPending(pass, pending, rider, strip);
+      pending = layer;
+      rider = nullptr;
+      continue;
+    }
+    if (layer->IsMask() != 0) {
+      rider = layer;
+    } else if (pass.views && pending->GetHideLayerChannels() != 0 && layer->IsPaint() != 0 &&
+               layer->IsTransparencyLocked() == 0) {
+      rider = layer;
+    }
+    DrawClippingGroup(pending, strip, &position, layers_, pass.views);
+  }
+  if (pending != nullptr) DrawPending(pass, pending, rider, strip);
+}
+
+void CLayersManager::DrawPending(const RenderPass& pass, CLayer* layer, CLayer* rider,
+                                 const RECT& rect) {
+  DrawArgs args;
+  args.dst = pass.image;
+  args.cov = pass.coverage;
+  args.rect = rect;
+  args.rider = rider;
+  args.views = pass.views;
+  lumora::detail::DrawComposite(*layer, args);
+  if (pass.views && layer->IsVisible() != 0 && layer->GetMaskHighlight() != 0) {
+    lumora::detail::DrawHighlight(*layer, args, pass.highlight);
+  }
+}
+
+void CLayersManager::CompositeClippingGroup(CLayer* base, const RECT& rect, int* position,
+                                            const std::vector<CLayer*>& list, int flag) {
+  DocumentLockScope lock(document_);
+  DrawClippingGroup(base, rect, position, list, flag == 0);
+}
+
+void CLayersManager::DrawClippingGroup(CLayer* base, const RECT& rect, int* position,
+                                       const std::vector<CLayer*>& list, bool views) {
+  const int count = static_cast<int>(list.size());
+  int& pos = *position;
+  if (base == nullptr || pos < 0 || pos >= count) return;
+  const WAPtr savedImage = base->SaveImageCopy(rect);
+  if (!savedImage || base->IsVisible() == 0 || (views && base->GetHideLayerChannels() != 0)) {
+    while (pos < count && list[static_cast<std::size_t>(pos)]->GetGrouped() != 0) ++pos;
+    return;
+  }
+  // A paint work layer first in the group is the stroke on the base: it
+  // draws into the base's saved mask copy too, unless its transparency is
+  // locked; a replacing one is merged into the saved copies at once.
+  CLayer* first = list[static_cast<std::size_t>(pos)];
+  CLayer* groupWork = first->IsPaint() != 0 && first->IsMask() == 0 ? first : nullptr;
+  WAPtr groupCoverage;
+  bool maskRefreshed = false;
+  if (groupWork != nullptr &&
+      !(groupWork->IsTransparencyLocked() != 0 && groupWork->GetReplace() == 0)) {
+    groupCoverage = base->SaveMaskCopy(rect);
+    maskRefreshed = true;
+    if (groupWork->GetReplace() != 0) {
+      base->MergeIntoLayer(groupWork, &rect, 1);
+      groupWork = nullptr;
+      groupCoverage.Reset();
+    }
+  }
+  // The saved mask copy stands for the mask while it exists: keep it
+  // current over the rect.
+  if (!maskRefreshed && base->PeekSavedMask() != nullptr && base->PeekMask() != nullptr) {
+    base->SaveMaskCopy(rect);
+  }
+  RECT clipped;
+  const bool draws = lumora::RectIntersect(&clipped, rect, base->GetRect());
+  const POINT shift{-base->GetRect().left, -base->GetRect().top};
+  lumora::RectOffset(&clipped, shift.x, shift.y);
+  for (; pos < count; ++pos) {
+    CLayer* member = list[static_cast<std::size_t>(pos)];
+    if (member->GetGrouped() == 0) break;
+    CLayer* above = pos + 1 < count ? list[static_cast<std::size_t>(pos + 1)] : nullptr;
+    CLayer* rider = above != nullptr && above->IsPaint() != 0 ? above : nullptr;
+    if (member->IsPaint() != 0 && member != groupWork) continue;  // drawn only as a rider
+    if (draws) {
+      DrawArgs args;
+      args.dst = savedImage.get();
+      args.cov = groupCoverage.get();
+      args.rect = clipped;
+      args.rider = rider;
+      args.shift = shift;
+      args.views = views;
+      lumora::detail::DrawComposite(*member, args);
+    }
+    // Only the first member drawn changes the base's coverage.
+    groupCoverage.Reset();
+  }
+}
+
+// ---- The merged image ----
+
+namespace {
+
+// Pixels that nothing covers take the background colour; partly covered
+// ones are mixed with it.
+void OverBackground(VrWA2000::WA* image, const VrWA2000::WA* coverage, std::uint8_t red,
+                    std::uint8_t green, std::uint8_t blue) {
+  const int bytes = image->GetType() == kWAType24 ? 3 : 1;
+  const std::uint8_t background[3] = {bytes == 3 ? blue : red, green, red};
+  const int width = std::min(image->GetW(), coverage->GetW());
+  const int height = std::min(image->GetH(), coverage->GetH());
+  for (int y = 0; y < height; ++y) {
+    std::uint8_t* p = image->Row(y);
+    const std::uint8_t* c = coverage->Row(y);
+    for (int x = 0; x < width; ++x, p += bytes) {
+      const int a = c[x];
+      if (a == 255) continue;
+      for (int k = 0; k < bytes; ++k) {
+        p[k] = static_cast<std::uint8_t>(lumora::detail::Div255(
+            static_cast<std::uint32_t>(background[k] * (255 - a) + p[k] * a)));
+      }
+    }
+  }
+}
+
+}  // namespace
+
+WAPtr CLayersManager::CreateMergedImage(int copy, std::uint8_t red, std::uint8_t green,
+                                        std::uint8_t blue) {
+  DocumentLockScope lock(document_);
+  if (notLayerable_ != 0 || IsFlat()) {
+    if (!active_ || active_->PeekImage() == nullptr) return nullptr;
+    if (copy == 0) return active_->GetImage();
+    return WAPtr::Adopt(CloneWA(active_->PeekImage()));
+  }
+  // Rendered afresh over the whole image: the screen's composite may hold
+  // cells not yet rendered, and the mask views are for the screen only.
+  const int type = IsLayerType(compositeType_) ? compositeType_ : imageType_;
+  WAPtr image = WAPtr::Adopt(NewWA(type, width_, height_, nullptr));
+  const WAPtr coverage = WAPtr::Adopt(NewWA(kWAType8Grey, width_, height_, nullptr));
+  if (!image || !coverage) return nullptr;
+  SetPackedResolution(image.get(), resolution_);
+  RenderInto(image.get(), coverage.get(), RECT{0, 0, width_, height_}, false);
+  OverBackground(image.get(), coverage.get(), red, green, blue);
+  return image;
+}

@@ -1,0 +1,395 @@
+// Photoshop files made by other programs (ImageMagick, the ag-psd package)
+// read here, and files written here read by them: layers, attributes,
+// pixels and the merged image must agree. Native only: the tools run on
+// the build machine (scripts/setup installs them).
+#ifndef _WIN32
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include <unistd.h>
+
+#include "engine/layered/LayerRecord.h"
+#include "layered_support.h"
+
+namespace lumora::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+class Workspace {
+ public:
+  Workspace() {
+    dir_ = fs::temp_directory_path() /
+           ("lumora-interop-" + std::to_string(::getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  ~Workspace() { fs::remove_all(dir_); }
+  std::string operator()(const std::string& name) const { return (dir_ / name).string(); }
+
+ private:
+  fs::path dir_;
+};
+
+std::string Magick() { return fs::exists("/usr/bin/convert") ? "/usr/bin/convert" : "convert"; }
+std::string Identify() { return fs::exists("/usr/bin/identify") ? "/usr/bin/identify" : "identify"; }
+
+std::string NodeTool() {
+  const char* prefix = std::getenv("LUMORA_NODE_PREFIX");
+  const fs::path tool = fs::path(LUMORA_TEST_DATA).parent_path() / "engine" / "layered" / "interop" / "agpsd_tool.js";
+  return "NODE_PATH='" + std::string(prefix != nullptr ? prefix : "/opt/lumora/node") +
+         "/node_modules' node '" + tool.string() + "'";
+}
+
+// Runs a shell command and returns its standard output; fails the test
+// when it does not succeed.
+std::string Shell(const std::string& command) {
+  std::string out;
+  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) {
+    ADD_FAILURE() << "cannot run " << command;
+    return out;
+  }
+  char buffer[4096];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+  const int status = ::pclose(pipe);
+  EXPECT_EQ(status, 0) << command << "\n" << out;
+  return out;
+}
+
+Bytes FileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// The layer's pixel at (x, y) of its rect counted from the top, as RGBA:
+// colour from the image, alpha from the mask (255 without).
+std::array<int, 4> LayerRGBA(const CLayer& layer, int x, int y) {
+  const VrWA2000::WA* image = layer.PeekImage();
+  const int row = image->GetH() - 1 - y;
+  std::array<int, 4> px{};
+  if (image->GetType() == kWAType24) {
+    const std::uint8_t* p = image->Row(row) + 3 * x;
+    px = {p[2], p[1], p[0], 255};
+  } else {
+    const int g = image->Row(row)[x];
+    px = {g, g, g, 255};
+  }
+  if (layer.HasMask()) px[3] = layer.PeekMask()->Row(row)[x];
+  return px;
+}
+
+// ---- Files made by ag-psd ----
+
+// The maker's pixel of layer L (agpsd_tool.js computes the same).
+std::array<int, 4> MakerPixel(int L, int x, int y) {
+  return {(x * 7 + y * 3 + L * 40) & 255, (x * 2 + y * 9 + L * 13) & 255, (x * x + y + L * 5) & 255,
+          L == 1 ? ((x + y) % 4 == 0 ? 0 : (x * 8 + 100) & 255) : 255};
+}
+
+TEST(LayeredInterop, ReadsWhatAgPsdMakes) {
+  Workspace ws;
+  Shell(NodeTool() + " make '" + ws("ag.psd") + "'");
+  CLayersManagerPtr doc = CLayersManagerPtr::Adopt(new CLayersManager(nullptr, ws("ag.psd")));
+  ASSERT_EQ(doc->GetLayerCount(), 3);
+  EXPECT_EQ(doc->GetResolution(), 150u | 72u << 16);
+  ASSERT_EQ(doc->GetGuideCount(), 2);
+  EXPECT_EQ(doc->GetGuidePos(0), 320);
+  EXPECT_EQ(doc->GetGuideOrientation(0), 0);
+  EXPECT_EQ(doc->GetGuidePos(1), 176);
+  EXPECT_EQ(doc->GetGuideOrientation(1), 1);
+  const CLayer& bottom = *doc->GetLayer(0);
+  const CLayer& cafe = *doc->GetLayer(1);
+  const CLayer& clipped = *doc->GetLayer(2);
+  EXPECT_EQ(bottom.GetName(), "Bottom");
+  EXPECT_EQ(cafe.GetName(), "Caf\xE9 ?");
+  EXPECT_EQ(clipped.GetName(), "Clipped");
+  EXPECT_TRUE(RectsEqual(cafe.GetRect(), MakeRect(5, 30 - 19, 25, 30 - 7)));
+  EXPECT_EQ(cafe.GetOpacity(), 128);
+  EXPECT_EQ(cafe.GetMergeMode(), kMergeMultiply);
+  EXPECT_EQ(clipped.GetMergeMode(), kMergeScreen);
+  EXPECT_EQ(clipped.IsVisible(), 0);
+  EXPECT_EQ(clipped.GetGrouped(), 1);
+  EXPECT_EQ(bottom.GetGrouped(), 0);
+  for (int L = 0; L < 3; ++L) {
+    const CLayer& layer = *doc->GetLayer(L);
+    const int w = RectWidth(layer.GetRect()), h = RectHeight(layer.GetRect());
+    for (int y = 0; y < h; ++y) {
+      for (int x = 0; x < w; ++x) {
+        std::array<int, 4> want = MakerPixel(L, x, y);
+        if (L == 1) {
+          // The user mask over x 3..14, y 2..7 of the layer, hidden outside.
+          const bool inside = x >= 3 && x < 15 && y >= 2 && y < 8;
+          want[3] = inside ? want[3] * (((x - 3) * 11 + (y - 2) * 17) & 255) / 255 : 0;
+        }
+        ASSERT_EQ(LayerRGBA(layer, x, y), want) << "layer " << L << " at " << x << "," << y;
+      }
+    }
+  }
+}
+
+// ---- Files written here, read by ag-psd ----
+
+struct DumpLayer {
+  int left = 0, top = 0, right = 0, bottom = 0, opacity = 0, hidden = 0, clipping = 0;
+  std::string blend, name;
+};
+
+std::string FromHex(const std::string& hex) {
+  std::string out;
+  if (hex == "-") return out;
+  for (std::size_t i = 0; i + 1 < hex.size(); i += 2) out.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+  return out;
+}
+
+std::vector<DumpLayer> ReadDump(const std::string& path, std::vector<std::string>* other) {
+  std::ifstream in(path);
+  std::vector<DumpLayer> layers;
+  std::string line;
+  while (std::getline(in, line)) {
+    std::istringstream s(line);
+    std::string kind;
+    s >> kind;
+    if (kind != "layer") {
+      other->push_back(line);
+      continue;
+    }
+    DumpLayer d;
+    int index;
+    std::string hex;
+    s >> index >> d.left >> d.top >> d.right >> d.bottom >> d.opacity >> d.blend >> d.hidden >> d.clipping >> hex;
+    d.name = FromHex(hex);
+    layers.push_back(d);
+  }
+  return layers;
+}
+
+// The 8-bit name in UTF-8, as other programs show it.
+std::string Utf8(const std::string& ansi) {
+  std::string out;
+  for (char16_t c : AnsiToUtf16(ansi)) {
+    if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | c >> 6));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xE0 | c >> 12));
+      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+  }
+  return out;
+}
+
+const char* AgPsdBlendName(int mode) {
+  static const char* const kNames[kMergeModeCount] = {
+      "normal",  "darken",     "lighten",    "hue",        "saturation", "color",      "luminosity",
+      "multiply", "screen",    "dissolve",   "overlay",    "hard_light", "soft_light", "difference",
+      "exclusion", "color_dodge", "color_burn", "linear_dodge", "subtract"};
+  return kNames[mode];
+}
+
+// Every pixel of a layer against RGBA rows of its size.
+void ExpectLayerPixels(const CLayer& layer, const Bytes& rgba, const char* who) {
+  const int w = RectWidth(layer.GetRect()), h = RectHeight(layer.GetRect());
+  ASSERT_EQ(rgba.size(), static_cast<std::size_t>(w) * h * 4) << who << " " << layer.GetName();
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      const std::uint8_t* p = rgba.data() + (static_cast<std::size_t>(y) * w + x) * 4;
+      ASSERT_EQ(LayerRGBA(layer, x, y), (std::array<int, 4>{p[0], p[1], p[2], p[3]}))
+          << who << " " << layer.GetName() << " at " << x << "," << y;
+    }
+  }
+}
+
+// The merged image written against RGB(A) rows of the document's size.
+void ExpectMerged(CLayersManager& doc, const Bytes& rgba, int stride, const char* who) {
+  const WAPtr merged = doc.CreateMergedImage(1, 255, 255, 255);
+  const int w = doc.GetWidth(), h = doc.GetHeight();
+  ASSERT_EQ(rgba.size(), static_cast<std::size_t>(w) * h * stride) << who;
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      const std::uint8_t* p = rgba.data() + (static_cast<std::size_t>(y) * w + x) * stride;
+      const std::uint8_t* q = merged->Row(h - 1 - y) + 3 * x;
+      ASSERT_EQ((std::array<int, 3>{p[0], p[1], p[2]}), (std::array<int, 3>{q[2], q[1], q[0]})) << who << " at " << x << "," << y;
+    }
+  }
+}
+
+TEST(LayeredInterop, AgPsdReadsWhatThisProgramWrites) {
+  Workspace ws;
+  CLayersManagerPtr doc = RichDocument(kWAType24, 0);
+  doc->SetNativeFormat(0);
+  CRWLayers(doc.get()).Save(ws("ours.psd"), 1);
+  Shell(NodeTool() + " dump '" + ws("ours.psd") + "' '" + ws("dump") + "'");
+  std::vector<std::string> other;
+  const std::vector<DumpLayer> layers = ReadDump(ws("dump.txt"), &other);
+  ASSERT_EQ(static_cast<int>(layers.size()), doc->GetLayerCount());
+  EXPECT_NE(std::find(other.begin(), other.end(), "resolution 150 72"), other.end());
+  EXPECT_NE(std::find(other.begin(), other.end(), "guide 336 horizontal"), other.end());
+  for (int i = 0; i < doc->GetLayerCount(); ++i) {
+    const CLayer& layer = *doc->GetLayer(i);
+    const DumpLayer& d = layers[i];
+    SCOPED_TRACE(layer.GetName());
+    EXPECT_EQ(d.name, Utf8(layer.GetName()));
+    EXPECT_EQ(d.left, layer.GetRect().left);
+    EXPECT_EQ(d.right, layer.GetRect().right);
+    EXPECT_EQ(d.top, doc->GetHeight() - layer.GetRect().bottom);
+    EXPECT_EQ(d.bottom, doc->GetHeight() - layer.GetRect().top);
+    EXPECT_EQ(d.opacity, layer.GetOpacity());
+    EXPECT_EQ(d.blend, AgPsdBlendName(layer.GetMergeMode()));
+    EXPECT_EQ(d.hidden, layer.IsVisible() ? 0 : 1);
+    EXPECT_EQ(d.clipping, layer.GetGrouped());
+    ExpectLayerPixels(layer, FileBytes(ws("dump." + std::to_string(i) + ".rgba")), "ag-psd");
+  }
+  ExpectMerged(*doc, FileBytes(ws("dump.composite.rgba")), 4, "ag-psd");
+}
+
+
+// ---- ImageMagick ----
+
+// Frames of a file as ImageMagick reads it: label, page offset and size.
+struct Frame {
+  std::string label;
+  int x = 0, y = 0, width = 0, height = 0;
+  std::string compose;
+};
+
+std::vector<Frame> Frames(const std::string& path) {
+  std::vector<Frame> frames;
+  std::istringstream lines(Shell(Identify() + " -format '%X %Y %w %h %[compose] [%l]\\n' '" + path + "'"));
+  std::string line;
+  while (std::getline(lines, line)) {
+    Frame f;
+    std::istringstream s(line);
+    s >> f.x >> f.y >> f.width >> f.height >> f.compose;
+    const std::size_t open = line.find('['), close = line.rfind(']');
+    if (open != std::string::npos && close != std::string::npos) f.label = line.substr(open + 1, close - open - 1);
+    frames.push_back(f);
+  }
+  return frames;
+}
+
+// The RGBA (or grey) bytes of what a shell generator draws.
+Bytes Raw(const std::string& generator, const Workspace& ws, const char* format = "rgba") {
+  const std::string out = ws("raw." + std::string(format));
+  Shell(Magick() + " " + generator + " -depth 8 " + format + ":'" + out + "'");
+  return FileBytes(out);
+}
+
+const char* MagickCompose(const CLayer& layer) {
+  if (!layer.IsVisible()) return "None";
+  static const char* const kNames[kMergeModeCount] = {
+      "Over",     "Darken",     "Lighten",   "Hue",        "Saturate",   "Colorize",  "Luminize",
+      "Multiply", "Screen",     "Dissolve",  "Overlay",    "HardLight",  "SoftLight", "Difference",
+      "Exclusion", "ColorDodge", "ColorBurn", "LinearDodge", "MinusSrc"};
+  return kNames[layer.GetMergeMode()];
+}
+
+TEST(LayeredInterop, ImageMagickReadsWhatThisProgramWrites) {
+  Workspace ws;
+  CLayersManagerPtr doc = RichDocument(kWAType24, 0);
+  doc->SetNativeFormat(0);
+  CRWLayers(doc.get()).Save(ws("ours.psd"), 1);
+  const std::vector<Frame> frames = Frames(ws("ours.psd"));
+  ASSERT_EQ(static_cast<int>(frames.size()), doc->GetLayerCount() + 1);
+  ExpectMerged(*doc, Raw("'" + ws("ours.psd") + "[0]' -alpha off", ws, "rgb"), 3, "ImageMagick");
+  for (int i = 0; i < doc->GetLayerCount(); ++i) {
+    const CLayer& layer = *doc->GetLayer(i);
+    const Frame& f = frames[static_cast<std::size_t>(i) + 1];
+    SCOPED_TRACE(layer.GetName());
+    EXPECT_EQ(f.label, layer.GetName());
+    EXPECT_EQ(f.x, layer.GetRect().left);
+    EXPECT_EQ(f.y, doc->GetHeight() - layer.GetRect().bottom);
+    EXPECT_EQ(f.width, RectWidth(layer.GetRect()));
+    EXPECT_EQ(f.height, RectHeight(layer.GetRect()));
+    EXPECT_EQ(f.compose, MagickCompose(layer));
+    // ImageMagick folds the layer's opacity into its alpha.
+    const Bytes rgba = Raw("'" + ws("ours.psd") + "[" + std::to_string(i + 1) + "]' -alpha on", ws);
+    ASSERT_EQ(rgba.size(), static_cast<std::size_t>(f.width) * f.height * 4);
+    for (int y = 0; y < f.height; ++y) {
+      for (int x = 0; x < f.width; ++x) {
+        const std::uint8_t* p = rgba.data() + (static_cast<std::size_t>(y) * f.width + x) * 4;
+        const std::array<int, 4> want = LayerRGBA(layer, x, y);
+        ASSERT_EQ((std::array<int, 3>{p[0], p[1], p[2]}), (std::array<int, 3>{want[0], want[1], want[2]}))
+            << x << "," << y;
+        ASSERT_NEAR(p[3], want[3] * layer.GetOpacity() / 255.0, 1.0) << x << "," << y;
+      }
+    }
+  }
+}
+
+TEST(LayeredInterop, ReadsWhatImageMagickMakes) {
+  Workspace ws;
+  const std::string gradient = "-size 20x10 gradient:'rgb(255,0,0)-rgb(0,0,255)'";
+  const std::string half = "-size 10x10 xc:none -fill 'rgb(0,200,0)' -draw 'rectangle 0,0 4,9'";
+  Shell(Magick() + " -size 40x30 gradient:yellow-cyan \\( " + gradient + " -set label Gradient -repage +5+7 \\) \\( " +
+        half + " -set label Half -repage +20+15 \\) -depth 8 -compress RLE '" + ws("rgb.psd") + "'");
+  CLayersManagerPtr rgb = CLayersManagerPtr::Adopt(new CLayersManager(nullptr, ws("rgb.psd")));
+  ASSERT_EQ(rgb->GetLayerCount(), 2);
+  EXPECT_EQ(rgb->GetImageType(), kWAType24);
+  const struct {
+    const char* name;
+    std::string generator;
+    int x, y;
+  } layers[] = {{"Gradient", gradient, 5, 7}, {"Half", half, 20, 15}};
+  for (int i = 0; i < 2; ++i) {
+    const CLayer& layer = *rgb->GetLayer(i);
+    EXPECT_EQ(layer.GetName(), layers[i].name);
+    EXPECT_EQ(layer.GetRect().left, layers[i].x);
+    EXPECT_EQ(rgb->GetHeight() - layer.GetRect().bottom, layers[i].y);
+    const Bytes want = Raw(layers[i].generator, ws);
+    const int w = RectWidth(layer.GetRect()), h = RectHeight(layer.GetRect());
+    ASSERT_EQ(want.size(), static_cast<std::size_t>(w) * h * 4);
+    for (int y = 0; y < h; ++y) {
+      for (int x = 0; x < w; ++x) {
+        const std::uint8_t* p = want.data() + (static_cast<std::size_t>(y) * w + x) * 4;
+        const std::array<int, 4> got = LayerRGBA(layer, x, y);
+        ASSERT_EQ(got[3], p[3]) << layers[i].name << " " << x << "," << y;
+        if (p[3] != 0) {
+          ASSERT_EQ((std::array<int, 3>{got[0], got[1], got[2]}), (std::array<int, 3>{p[0], p[1], p[2]}));
+        }
+      }
+    }
+  }
+
+  // Greyscale: a grey composite and one grey layer.
+  Shell(Magick() + " -size 40x30 gradient:white-black -colorspace Gray \\( -size 20x10 gradient:gray20-gray90 "
+        "-colorspace Gray -set label G1 -repage +3+4 \\) -depth 8 -compress RLE '" + ws("grey.psd") + "'");
+  CLayersManagerPtr grey = CLayersManagerPtr::Adopt(new CLayersManager(nullptr, ws("grey.psd")));
+  ASSERT_EQ(grey->GetLayerCount(), 1);
+  EXPECT_EQ(grey->GetImageType(), kWAType8Grey);
+  const Bytes wantGrey = Raw("-size 20x10 gradient:gray20-gray90 -colorspace Gray", ws, "gray");
+  const CLayer& g1 = *grey->GetLayer(0);
+  EXPECT_EQ(g1.GetName(), "G1");
+  for (int y = 0; y < 10; ++y) {
+    for (int x = 0; x < 20; ++x) ASSERT_EQ(LayerRGBA(g1, x, y)[0], wantGrey[static_cast<std::size_t>(y) * 20 + x]);
+  }
+
+  // Bitmap: one bit a pixel, set for white in the buffer.
+  Shell(Magick() + " -size 37x30 pattern:checkerboard -monochrome -depth 1 -compress RLE '" + ws("bits.psd") + "'");
+  CLayersManagerPtr bits = CLayersManagerPtr::Adopt(new CLayersManager(nullptr, ws("bits.psd")));
+  ASSERT_EQ(bits->GetLayerCount(), 1);
+  const VrWA2000::WA* image = bits->GetLayer(0)->PeekImage();
+  ASSERT_EQ(image->GetType(), kWAType1Bit);
+  const Bytes wantBits = Raw("-size 37x30 pattern:checkerboard -monochrome", ws, "gray");
+  for (int y = 0; y < 30; ++y) {
+    for (int x = 0; x < 37; ++x) {
+      const bool white = (image->Row(29 - y)[x / 8] >> (7 - x % 8)) & 1;
+      ASSERT_EQ(white, wantBits[static_cast<std::size_t>(y) * 37 + x] > 127) << x << "," << y;
+    }
+  }
+}
+}  // namespace
+}  // namespace lumora::testing
+#endif
