@@ -65,6 +65,7 @@
 #define IDS_WORKSPACE_EXTENSION 10244
 #define IDS_READY_PROMPT 57345
 #define IDS_UNTITLED 61443
+#define IDS_CANT_OPEN_WORKSPACE 61482
 
 // Data exchange of dialogs: what the user typed is not a number or out of
 // range. %1 and %2 are the bounds.
@@ -77,7 +78,7 @@
 #define IDS_FW_TEXT_TOO_LONG 62214
 #define IDS_FW_PARSE_BYTE 62215
 
-// File faults (fw::FileException); %1 is the file name.
+// File faults (fw::FileException).
 #define IDS_FW_FILE_GENERIC 62224
 #define IDS_FW_FILE_NOT_FOUND 62225
 #define IDS_FW_FILE_BAD_PATH 62226

@@ -12,8 +12,9 @@ TEST(StringTable, LooksUpTextsById) {
   EXPECT_EQ(res::String(IDS_APP_TITLE), "Lumora 4.0");
   EXPECT_EQ(res::String(IDS_ERROR_CAPTION), "Lumora 4.0 Error");
   EXPECT_EQ(res::String(IDS_PROCESSING), "Processing...");
+  EXPECT_EQ(res::String(IDS_CANT_OPEN_WORKSPACE), "Can't open workspace entry \"%s\".");
   EXPECT_EQ(res::String(IDS_NO_MOUSE).substr(0, 7), "ERROR:\n");
-  EXPECT_EQ(res::String(IDS_FW_FILE_NOT_FOUND), "The file \"%1\" was not found.");
+  EXPECT_EQ(res::String(IDS_FW_RANGE_REAL), "Type a number from %1 to %2.");
   EXPECT_TRUE(res::HasString(IDS_MERGE_COLOR_BURN));
   EXPECT_FALSE(res::HasString(1));
   EXPECT_EQ(res::String(1), "");
