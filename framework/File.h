@@ -1,7 +1,8 @@
 // Files for documents, settings archives and the like, on the byte files of
 // platform/stream_file.h: fw::File opens a disk file with the usual open
 // and sharing modes, fw::MemFile is the growable memory file (a derived
-// class may supply the memory, e.g. a movable global block), and
+// class may supply the memory: select/win/HGlobalMemFile puts it on a
+// movable global block), and
 // fw::FileException carries the cause and the file name, with
 // FileErrorMessage giving a text a user can read.
 //

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "framework/File.h"
-#include "framework/win/FileWin32.h"
 
 namespace {
 
@@ -33,33 +32,6 @@ TEST(FileSharing, DeniedOpenersGetASharingViolation) {
     EXPECT_EQ(error.cause(), fw::FileException::sharingViolation);
   }
   fw::File::Remove(path);
-}
-
-}  // namespace
-
-namespace {
-
-TEST(GlobalMemFile, GrowsOnAMovableBlockAndHandsItOver) {
-  fw::GlobalMemFile file(16);
-  for (int i = 0; i < 100; ++i) file.Write(&i, sizeof(i));
-  EXPECT_EQ(file.GetLength(), 400u);
-  HGLOBAL block = file.DetachGlobal();
-  ASSERT_NE(block, nullptr);
-  EXPECT_EQ(file.GetLength(), 0u);
-  EXPECT_GE(GlobalSize(block), 400u);
-  const auto* values = static_cast<const int*>(GlobalLock(block));
-  EXPECT_EQ(values[0], 0);
-  EXPECT_EQ(values[99], 99);
-  GlobalUnlock(block);
-
-  fw::GlobalMemFile reader;
-  reader.AttachGlobal(block);
-  int value = -1;
-  reader.SeekFromCurrent(40);
-  EXPECT_EQ(reader.Read(&value, sizeof(value)), sizeof(value));
-  EXPECT_EQ(value, 10);
-  EXPECT_EQ(reader.DetachGlobal(), block);  // still the caller's
-  EXPECT_EQ(GlobalFree(block), nullptr);
 }
 
 }  // namespace
