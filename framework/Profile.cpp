@@ -149,6 +149,13 @@ int ParseProfileInt(std::string_view text) {
   return static_cast<int>(value);
 }
 
+std::string ProfilePathForProgram(std::string_view programPath) {
+  const std::size_t slash = programPath.find_last_of("\\/");
+  const std::size_t dot = programPath.rfind('.');
+  const bool hasExtension = dot != std::string_view::npos && (slash == std::string_view::npos || dot > slash);
+  return std::string(programPath.substr(0, hasExtension ? dot : programPath.size())) + ".INI";
+}
+
 int Profile::GetInt(std::string_view section, std::string_view key, int defaultValue) {
   const std::string text = GetString(section, key);
   return text.empty() ? defaultValue : ParseProfileInt(text);

@@ -43,6 +43,10 @@ class Profile {
 // first other character; no digits give 0; overflow wraps at 32 bits.
 int ParseProfileInt(std::string_view text);
 
+// The settings file of a program: its path with the extension replaced by
+// ".INI" (added when the file name has none).
+std::string ProfilePathForProgram(std::string_view programPath);
+
 // The settings file at `path`: on Windows through the system's
 // private-profile functions, natively through IniFile.
 std::unique_ptr<Profile> OpenProfile(const std::string& path);

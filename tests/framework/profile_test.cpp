@@ -87,6 +87,12 @@ TEST(ProfileInt, ParsesAsTheSystemDoes) {
   for (const auto& c : cases) EXPECT_EQ(fw::ParseProfileInt(c.text), c.value) << c.text;
 }
 
+TEST(ProfilePath, IsTheProgramPathWithTheIniExtension) {
+  EXPECT_EQ(fw::ProfilePathForProgram("C:\\Lumora 4.0\\Lumo40.exe"), "C:\\Lumora 4.0\\Lumo40.INI");
+  EXPECT_EQ(fw::ProfilePathForProgram("C:\\v4.0\\Lumo40"), "C:\\v4.0\\Lumo40.INI");
+  EXPECT_EQ(fw::ProfilePathForProgram("/opt/lumo.d/lumo"), "/opt/lumo.d/lumo.INI");
+}
+
 TEST_F(ProfileFile, RecentListsSaveLoadAndReplaceTheirSection) {
   fw::IniFile ini(path_);
   fw::RecentFileList files(fw::kRecentFileSection, fw::kFirstRecentFileId, 4);
