@@ -149,6 +149,12 @@ int ParseProfileInt(std::string_view text) {
   return static_cast<int>(value);
 }
 
+bool IsWritableProfileEntry(std::string_view section, std::string_view key, std::string_view value) {
+  return !HasLineBreak(section) && !HasLineBreak(key) && !HasLineBreak(value) &&
+         section.find(']') == std::string_view::npos && key.find('=') == std::string_view::npos &&
+         !Trim(key).empty();
+}
+
 std::string ProfilePathForProgram(std::string_view programPath) {
   const std::size_t slash = programPath.find_last_of("\\/");
   const std::size_t dot = programPath.rfind('.');
@@ -174,7 +180,7 @@ std::string IniFile::GetString(std::string_view section, std::string_view key, s
 }
 
 bool IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
-  if (HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value) || Trim(key).empty()) return false;
+  if (!IsWritableProfileEntry(section, key, value)) return false;
   std::vector<Line> lines = ReadLines(path_);
   const SectionRange range = FindSection(lines, section);
   if (range.first == lines.size()) {

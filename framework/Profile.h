@@ -26,7 +26,7 @@ class Profile {
   virtual std::string GetString(std::string_view section, std::string_view key,
                                 std::string_view defaultValue = {}) = 0;
   // Writes the key (creating section and file as needed); returns false when
-  // the file cannot be written or a name or the value holds a line break.
+  // the file cannot be written or the entry is not IsWritableProfileEntry.
   virtual bool WriteString(std::string_view section, std::string_view key, std::string_view value) = 0;
   // Removes one key, or with no key the whole section.
   virtual bool Remove(std::string_view section, std::optional<std::string_view> key = std::nullopt) = 0;
@@ -42,6 +42,11 @@ class Profile {
 // then "0x" hexadecimal, "0o" octal, "0b" binary or decimal digits up to the
 // first other character; no digits give 0; overflow wraps at 32 bits.
 int ParseProfileInt(std::string_view text);
+
+// Whether the names and the value can be written without changing the
+// file's structure: no line breaks, no ']' in the section name, no '=' in
+// the key and a key that is not blank.
+bool IsWritableProfileEntry(std::string_view section, std::string_view key, std::string_view value);
 
 // The settings file of a program: its path with the extension replaced by
 // ".INI" (added when the file name has none).

@@ -37,8 +37,7 @@ int PrivateProfile::GetInt(std::string_view section, std::string_view key, int d
 }
 
 bool PrivateProfile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
-  if (key.find_first_of("\r\n") != std::string_view::npos || value.find_first_of("\r\n") != std::string_view::npos)
-    return false;
+  if (!IsWritableProfileEntry(section, key, value)) return false;
   return WritePrivateProfileStringA(Str(section).c_str(), Str(key).c_str(), Str(value).c_str(), path_.c_str()) !=
          0;
 }

@@ -71,6 +71,9 @@ TEST_F(ProfileFile, WritesKeepEverythingElse) {
   ASSERT_TRUE(ini.Remove("rulers"));
   EXPECT_EQ(Contents(), "; comment\r\n[Grid]\r\n\r\n[Tablet]\r\nenable=-3\r\n");
   EXPECT_FALSE(ini.WriteString("Tablet", "enable", "1\r\n[Injected]"));
+  EXPECT_FALSE(ini.WriteString("Tab]let", "enable", "1"));
+  EXPECT_FALSE(ini.WriteString("Tablet", "en=able", "1"));
+  EXPECT_FALSE(ini.WriteString("Tablet", "  ", "1"));
   EXPECT_EQ(ini.GetInt("Tablet", "enable", 0), -3);
 }
 
