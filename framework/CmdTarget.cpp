@@ -38,7 +38,7 @@ bool DispatchToMap(CmdTarget& target, MessageArgs& args) {
   return false;
 }
 
-const RuntimeClass CmdTarget::kRuntimeClass{"CmdTarget", nullptr, nullptr};
+FW_IMPLEMENT_DYNAMIC(CmdTarget, Object)
 
 const MessageMap* CmdTarget::ThisMessageMap() {
   static const MessageMap kMap{nullptr, nullptr, 0};

@@ -62,13 +62,11 @@ const MessageEntry* FindMessageEntry(const MessageMap* map, std::uint32_t messag
 // Walks the target's table: true when a handler took the message.
 bool DispatchToMap(CmdTarget& target, MessageArgs& args);
 
-class CmdTarget {
- public:
-  virtual ~CmdTarget() = default;
+class CmdTarget : public Object {
+  FW_DECLARE_DYNAMIC(CmdTarget)
 
-  static const RuntimeClass kRuntimeClass;
-  virtual const RuntimeClass* GetRuntimeClass() const { return &kRuntimeClass; }
-  bool IsKindOf(const RuntimeClass& rc) const { return GetRuntimeClass()->IsDerivedFrom(rc); }
+ public:
+  ~CmdTarget() override = default;
 
   static const MessageMap* ThisMessageMap();
   virtual const MessageMap* GetMessageMap() const { return ThisMessageMap(); }

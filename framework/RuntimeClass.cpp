@@ -1,33 +1,47 @@
-// The registry of class descriptions.
+// The registry of classes known by name.
 #include "framework/RuntimeClass.h"
 
-#include <cstring>
-#include <vector>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
 
 namespace fw {
+
 namespace {
 
-std::vector<const RuntimeClass*>& Registry() {
-  static std::vector<const RuntimeClass*> classes;
-  return classes;
+struct Registry {
+  std::mutex lock;
+  std::map<std::string, const RuntimeClass*, std::less<>> classes;
+};
+
+Registry& TheRegistry() {
+  static Registry registry;
+  return registry;
 }
 
 }  // namespace
 
+const RuntimeClass Object::kRuntimeClass{"Object", 0xFFFF, nullptr, nullptr};
+
 bool RuntimeClass::IsDerivedFrom(const RuntimeClass& other) const {
-  for (const RuntimeClass* rc = this; rc != nullptr; rc = rc->base) {
-    if (rc == &other) return true;
+  for (const RuntimeClass* c = this; c != nullptr; c = c->base) {
+    if (c == &other) return true;
   }
   return false;
 }
 
-void RegisterRuntimeClass(const RuntimeClass& rc) { Registry().push_back(&rc); }
+const RuntimeClass* RuntimeClass::FromName(std::string_view name) {
+  Registry& registry = TheRegistry();
+  std::lock_guard<std::mutex> guard(registry.lock);
+  const auto it = registry.classes.find(name);
+  return it == registry.classes.end() ? nullptr : it->second;
+}
 
-const RuntimeClass* FindRuntimeClass(const char* name) {
-  for (const RuntimeClass* rc : Registry()) {
-    if (std::strcmp(rc->name, name) == 0) return rc;
-  }
-  return nullptr;
+bool RegisterRuntimeClass(const RuntimeClass& runtimeClass) {
+  Registry& registry = TheRegistry();
+  std::lock_guard<std::mutex> guard(registry.lock);
+  return registry.classes.emplace(runtimeClass.name, &runtimeClass).second;
 }
 
 }  // namespace fw

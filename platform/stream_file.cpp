@@ -7,6 +7,10 @@
 #include <limits>
 #include <utility>
 
+#ifdef _WIN32
+#include <share.h>
+#endif
+
 namespace lumora {
 
 namespace {
@@ -21,6 +25,7 @@ const char* CauseText(FileException::Cause cause) {
     case FileException::hardIO: return "the file could not be read or written";
     case FileException::diskFull: return "the disk is full";
     case FileException::endOfFile: return "the file ended too early";
+    case FileException::sharingViolation: return "the file is in use by another program";
     default: return "the file could not be used";
   }
 }
@@ -95,6 +100,8 @@ void MemFile::Write(const void* buffer, std::uint32_t count) {
   if (count == 0) return;
   const std::uint64_t end = position_ + count;
   if (end > bufferSize_) Grow(end);
+  // A write after a seek past the end leaves zeros in the gap, not old memory.
+  if (position_ > fileSize_) std::memset(buffer_ + fileSize_, 0, static_cast<std::size_t>(position_ - fileSize_));
   std::memcpy(buffer_ + position_, buffer, count);
   position_ = end;
   fileSize_ = std::max(fileSize_, end);
@@ -156,9 +163,32 @@ void MemFile::Free(std::uint8_t* block) { std::free(block); }
 
 // ---- DiskFile ----
 
-DiskFile::DiskFile(const std::string& path, Mode mode) : path_(path) {
+namespace {
+
+const char* OpenModeText(DiskFile::Mode mode) {
+  switch (mode) {
+    case DiskFile::kRead: return "rb";
+    case DiskFile::kCreateWrite: return "wb";
+    case DiskFile::kReadWrite: return "r+b";
+    case DiskFile::kCreateReadWrite: return "w+b";
+  }
+  return "rb";
+}
+
+}  // namespace
+
+DiskFile::DiskFile(const std::string& path, Mode mode, Share share) : path_(path) {
   errno = 0;
-  file_ = std::fopen(path.c_str(), mode == kRead ? "rb" : "wb");
+#ifdef _WIN32
+  const int shareFlag = share == kShareExclusive ? _SH_DENYRW : share == kShareDenyWrite ? _SH_DENYWR : _SH_DENYNO;
+  _doserrno = 0;
+  file_ = _fsopen(path.c_str(), OpenModeText(mode), shareFlag);
+  // The system's sharing and lock violations (errors 32 and 33) reach errno as EACCES.
+  if (file_ == nullptr && (_doserrno == 32 || _doserrno == 33)) Fail(FileException::sharingViolation, errno);
+#else
+  (void)share;
+  file_ = std::fopen(path.c_str(), OpenModeText(mode));
+#endif
   if (file_ == nullptr) Fail(CauseOfErrno(errno), errno);
 }
 
@@ -166,19 +196,29 @@ DiskFile::~DiskFile() {
   if (file_ != nullptr) std::fclose(file_);
 }
 
+// A C stream open for update needs a seek between a write and a read
+// that follows it, and the other way round.
+void DiskFile::SwitchDirection(Direction next) {
+  if (direction_ != kIdle && direction_ != next && Seek64(file_, 0, SEEK_CUR) != 0) Fail(FileException::badSeek, errno);
+  direction_ = next;
+}
+
 std::uint32_t DiskFile::Read(void* buffer, std::uint32_t count) {
+  SwitchDirection(kReading);
   const std::size_t n = std::fread(buffer, 1, count, file_);
   if (n < count && std::ferror(file_)) Fail(FileException::hardIO, errno);
   return static_cast<std::uint32_t>(n);
 }
 
 void DiskFile::Write(const void* buffer, std::uint32_t count) {
+  SwitchDirection(kWriting);
   errno = 0;
   if (std::fwrite(buffer, 1, count, file_) != count) Fail(CauseOfErrno(errno), errno);
 }
 
 std::uint64_t DiskFile::SeekFromCurrent(std::int64_t offset) {
   if (Seek64(file_, offset, SEEK_CUR) != 0) Fail(FileException::badSeek, errno);
+  direction_ = kIdle;
   return GetPosition();
 }
 
@@ -199,6 +239,15 @@ std::uint64_t DiskFile::GetLength() const {
 void DiskFile::Flush() {
   errno = 0;
   if (std::fflush(file_) != 0) Fail(CauseOfErrno(errno), errno);
+}
+
+std::uint64_t DiskFile::SeekTo(std::uint64_t position) {
+  if (position > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()) ||
+      Seek64(file_, static_cast<std::int64_t>(position), SEEK_SET) != 0) {
+    Fail(FileException::badSeek, errno);
+  }
+  direction_ = kIdle;
+  return GetPosition();
 }
 
 void DiskFile::Close() {

@@ -23,6 +23,7 @@ class FileException : public std::exception {
     hardIO,
     diskFull,
     endOfFile,
+    sharingViolation,  // another program holds the file open in a way that excludes this use
   };
 
   FileException(Cause cause, long osError = -1, std::string fileName = {},
@@ -106,9 +107,17 @@ class MemFile : public StreamFile {
 // with the path.
 class DiskFile : public StreamFile {
  public:
-  enum Mode { kRead, kCreateWrite };
+  enum Mode {
+    kRead,             // an existing file, for reading
+    kCreateWrite,      // a new or emptied file, for writing
+    kReadWrite,        // an existing file, for reading and writing, kept as it is
+    kCreateReadWrite,  // a new or emptied file, for reading and writing
+  };
+  // What other openers may do while this file is open. Only Windows
+  // enforces it; another opener refused gets sharingViolation.
+  enum Share { kShareDenyNone, kShareDenyWrite, kShareExclusive };
 
-  DiskFile(const std::string& path, Mode mode);
+  DiskFile(const std::string& path, Mode mode, Share share = kShareDenyNone);
   ~DiskFile() override;
   DiskFile(const DiskFile&) = delete;
   DiskFile& operator=(const DiskFile&) = delete;
@@ -121,11 +130,17 @@ class DiskFile : public StreamFile {
   void Flush() override;
   // Closes the file, throwing when the last bytes cannot be written.
   void Close();
+  // Moves to an absolute position; returns it.
+  std::uint64_t SeekTo(std::uint64_t position);
+  const std::string& path() const { return path_; }
 
  private:
+  enum Direction { kIdle, kReading, kWriting };
+  void SwitchDirection(Direction next);
   [[noreturn]] void Fail(FileException::Cause cause, int error) const;
 
   std::FILE* file_ = nullptr;
+  Direction direction_ = kIdle;
   std::string path_;
 };
 

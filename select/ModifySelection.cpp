@@ -8,9 +8,9 @@
 #include <new>
 #include <vector>
 
-namespace {
+#include "res/resource.h"
 
-constexpr int kProcessingCaption = 10216;  // "Processing..."
+namespace {
 
 struct FragmentRelease {
   void operator()(Fragment* f) const { DeleteFragment(f); }
@@ -166,7 +166,7 @@ Fragment* ModifySelectionMask(const Fragment* selection, int amount, int mode) {
   }
   VrWA2000::WA* buffer = GetMaskWA(mask.get());
   if (buffer == nullptr) return nullptr;
-  ProgressSetCaptionId(kProcessingCaption);
+  ProgressSetCaptionId(IDS_PROCESSING);
   ProgressBeginDefault();
   int counter = 0;
   const int total = buffer->GetH();

@@ -1,5 +1,5 @@
-// The 19 merge modes of a layer: their codes, display names (string-table
-// texts) and the lookups between the two that dialogs, the layer palette
+// The 19 merge modes of a layer: their codes, display names (texts of the
+// string table) and the lookups between the two that dialogs, the layer palette
 // and the command language use.
 #pragma once
 
@@ -34,14 +34,17 @@ inline constexpr int kMergeModeCount = 19;
 
 struct MergeModeName {
   int code;
-  int stringId;      // the entry of the string table that holds the name
-  const char* text;  // the string table's text
+  int stringId;  // the entry of the string table that holds the name
 };
 
 // Indexed by code.
 extern const MergeModeName kMergeModeNames[kMergeModeCount];
 
 }  // namespace lumora
+
+// Builds the map from display name to code out of the string table (the
+// names' ids in a fixed order); the lookups below call it once, on first use.
+void BuildMergeModeMap();
 
 // The display name of a code; the empty string for a code outside 0..18.
 std::string GetMergeModeName(int code);

@@ -14,18 +14,17 @@
 #include "engine/layers/LayerMng.h"
 #include "platform/rect.h"
 #include "engine/transform/TransformGeometry.h"
+#include "res/resource.h"
 
 namespace {
 
 using lumora::LayerChange;
 
-constexpr int kStringProcessing = 10216;  // "Processing..."
-
 // The progress indicator of one operation, open for the scope.
 class ProgressScope {
  public:
   ProgressScope() {
-    ProgressSetCaptionId(kStringProcessing);
+    ProgressSetCaptionId(IDS_PROCESSING);
     ProgressBeginDefault();
   }
   ~ProgressScope() { ProgressEnd(); }

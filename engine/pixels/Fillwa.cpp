@@ -7,6 +7,7 @@
 #include "engine/pixels/AppValues.h"
 #include "engine/pixels/Progress.h"
 #include "hostapi/toolhost.h"
+#include "res/resource.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ int NewFilledWA(VrWA2000::WA** out, int width, int height, int red, int green, i
   (*out)->SetYRes(static_cast<std::uint16_t>(lumora::GetScreenYDpi()));
   WAINFO info;
   (*out)->GetInfo(&info);
-  ProgressSetCaptionId(lumora::kStringCreatingNewImage);
+  ProgressSetCaptionId(IDS_CREATING_NEW_IMAGE);
   ProgressBeginDefault();
   const std::unique_ptr<WAPIX> pix(NewWAPIX(*out, true));
   for (int y = 0; y < info.height; ++y) {

@@ -16,7 +16,3 @@ int NewFilledWA(VrWA2000::WA** out, int width, int height, int red, int green, i
 // (palette index or grey) with red, 24-bit with blue, green, red. The bytes
 // that pad a row to whole words are left as they were. Null does nothing.
 void FillWA(VrWA2000::WA* buffer, int red, int green, int blue);
-
-namespace lumora {
-inline constexpr int kStringCreatingNewImage = 67;  // "Creating new image..."
-}  // namespace lumora

@@ -189,7 +189,7 @@ FW_IMPLEMENT_DYNCREATE(Circle, Shape)
 TEST(RuntimeClass, ClassesAreMadeByNameAndKnowTheirBases) {
   const fw::RuntimeClass* rc = fw::FindRuntimeClass("Circle");
   ASSERT_NE(rc, nullptr);
-  std::unique_ptr<fw::CmdTarget> made(rc->CreateObject());
+  std::unique_ptr<fw::Object> made(rc->CreateObject());
   ASSERT_NE(made, nullptr);
   EXPECT_TRUE(made->IsKindOf(Shape::kRuntimeClass));
   EXPECT_TRUE(made->IsKindOf(fw::CmdTarget::kRuntimeClass));

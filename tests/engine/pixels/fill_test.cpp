@@ -8,6 +8,7 @@
 #include "engine/pixels/AppValues.h"
 #include "engine/pixels/Fillwa.h"
 #include "hostapi/toolhost.h"
+#include "res/resource.h"
 #include "support/recording_progress.h"
 
 namespace {
@@ -31,7 +32,7 @@ TEST(NewFilledWA, FillsAtTheScreenResolutionAndReportsEveryOtherRow) {
       EXPECT_EQ(wa->Row(y)[3 * x + 2], 0x12);  // the low byte
     }
   }
-  EXPECT_EQ(progress.captions, std::vector<int>{lumora::kStringCreatingNewImage});
+  EXPECT_EQ(progress.captions, std::vector<int>{IDS_CREATING_NEW_IMAGE});
   EXPECT_EQ(progress.reports, (Reports{{-1, 0}, {1, 2}, {2, 2}, {-2, 0}}));
   wa->Release();
   lumora::SetScreenResolution(96, 96);

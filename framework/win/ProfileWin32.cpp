@@ -1,0 +1,55 @@
+// The settings file through GetPrivateProfileString and its relatives.
+#include "framework/win/ProfileWin32.h"
+
+#include <vector>
+
+#include "platform/win32types.h"
+
+namespace fw {
+
+namespace {
+
+// Section and key names live until the call returns.
+std::string Str(std::string_view text) { return std::string(text); }
+
+constexpr char kMissing[] = "\x01missing\x01";
+
+}  // namespace
+
+std::string PrivateProfile::GetString(std::string_view section, std::string_view key,
+                                      std::string_view defaultValue) {
+  // A marker default tells a missing key from one whose value equals the default.
+  std::vector<char> buffer(256);
+  for (;;) {
+    const DWORD got = GetPrivateProfileStringA(Str(section).c_str(), Str(key).c_str(), kMissing, buffer.data(),
+                                               static_cast<DWORD>(buffer.size()), path_.c_str());
+    if (got + 1 < buffer.size()) {
+      std::string value(buffer.data(), got);
+      return value == kMissing ? std::string(defaultValue) : value;
+    }
+    buffer.resize(buffer.size() * 4);
+  }
+}
+
+int PrivateProfile::GetInt(std::string_view section, std::string_view key, int defaultValue) {
+  return static_cast<int>(
+      GetPrivateProfileIntA(Str(section).c_str(), Str(key).c_str(), defaultValue, path_.c_str()));
+}
+
+bool PrivateProfile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+  if (!IsWritableProfileEntry(section, key, value)) return false;
+  return WritePrivateProfileStringA(Str(section).c_str(), Str(key).c_str(), Str(value).c_str(), path_.c_str()) !=
+         0;
+}
+
+bool PrivateProfile::Remove(std::string_view section, std::optional<std::string_view> key) {
+  const std::string keyName = key ? Str(*key) : std::string();
+  return WritePrivateProfileStringA(Str(section).c_str(), key ? keyName.c_str() : nullptr, nullptr,
+                                    path_.c_str()) != 0;
+}
+
+void PrivateProfile::FlushCache() { WritePrivateProfileStringA(nullptr, nullptr, nullptr, path_.c_str()); }
+
+std::unique_ptr<Profile> OpenProfile(const std::string& path) { return std::make_unique<PrivateProfile>(path); }
+
+}  // namespace fw

@@ -1,0 +1,92 @@
+// Resource ids of the program: the resource script and portable code share
+// them. Only #define lines: the resource compiler reads this file too.
+#ifndef LUMORA_RES_RESOURCE_H
+#define LUMORA_RES_RESOURCE_H
+
+// Resources named by the program's own id.
+#define IDR_MAINFRAME 180
+
+// Menu commands of the main frame.
+#define ID_FILE_NEW 57600
+#define ID_FILE_OPEN 57601
+#define ID_FILE_MRU_FIRST 57616
+#define ID_WORKSPACE_MRU_FIRST 57625
+#define ID_FILE_MRU_LAST 57631
+#define ID_APP_ABOUT 57664
+#define ID_APP_EXIT 57665
+#define ID_FILE_OPEN_WORKSPACE 33122
+#define ID_FILE_SAVE_WORKSPACE 33124
+#define ID_FILE_COLOR_MANAGEMENT 33123
+#define ID_VIEW_PROGRESS_INDICATOR 33097
+#define ID_VIEW_TEMPORARY_BITMAP 33096
+#define ID_VIEW_MONITOR_GAMMA 33094
+#define ID_VIEW_SELECTION_ATTRIBUTES 32867
+#define ID_OPTIONS_SAVE_TOOLS_ON_DESKTOP 33108
+#define ID_OPTIONS_DETAILED_ERROR_STATUS 33107
+#define ID_OPTIONS_CONFIGURE_CONVERTERS 32973
+
+// Merge-mode names.
+#define IDS_MERGE_NORMAL 16
+#define IDS_MERGE_DISSOLVE 21
+#define IDS_MERGE_MULTIPLY 22
+#define IDS_MERGE_SCREEN 23
+#define IDS_MERGE_OVERLAY 24
+#define IDS_MERGE_SOFT_LIGHT 25
+#define IDS_MERGE_HARD_LIGHT 45
+#define IDS_MERGE_DARKEN 47
+#define IDS_MERGE_LIGHTEN 72
+#define IDS_MERGE_DIFFERENCE 84
+#define IDS_MERGE_EXCLUSION 90
+#define IDS_MERGE_HUE 148
+#define IDS_MERGE_SATURATION 149
+#define IDS_MERGE_COLOR 150
+#define IDS_MERGE_LUMINOSITY 184
+#define IDS_MERGE_ADD 185
+#define IDS_MERGE_SUBTRACT 186
+#define IDS_MERGE_COLOR_DODGE 10078
+#define IDS_MERGE_COLOR_BURN 10079
+
+// Progress captions.
+#define IDS_CREATING_NEW_IMAGE 67
+#define IDS_READING_FILE 70
+#define IDS_WRITING_FILE 71
+#define IDS_CONVERTING 10211
+#define IDS_PROCESSING 10216
+
+// Captions and messages of the application.
+#define IDS_NOT_ENOUGH_MEMORY 33
+#define IDS_UNKNOWN_ERROR 44
+#define IDS_NO_MOUSE 147
+#define IDS_OLE_INIT_FAILED 155
+#define IDS_APP_TITLE 180
+#define IDS_ERROR_CAPTION 369
+#define IDS_APP_CAPTION 375
+#define IDS_WARNING_CAPTION 10146
+#define IDS_WORKSPACE_EXTENSION 10244
+#define IDS_READY_PROMPT 57345
+#define IDS_UNTITLED 61443
+#define IDS_CANT_OPEN_WORKSPACE 61482
+
+// Data exchange of dialogs: what the user typed is not a number or out of
+// range. %1 and %2 are the bounds.
+#define IDS_FW_PARSE_INT 62208
+#define IDS_FW_PARSE_UINT 62209
+#define IDS_FW_PARSE_REAL 62210
+#define IDS_FW_RANGE_INT 62211
+#define IDS_FW_RANGE_UINT 62212
+#define IDS_FW_RANGE_REAL 62213
+#define IDS_FW_TEXT_TOO_LONG 62214
+#define IDS_FW_PARSE_BYTE 62215
+
+// File faults (fw::FileException).
+#define IDS_FW_FILE_GENERIC 62224
+#define IDS_FW_FILE_NOT_FOUND 62225
+#define IDS_FW_FILE_BAD_PATH 62226
+#define IDS_FW_FILE_ACCESS_DENIED 62227
+#define IDS_FW_FILE_INVALID 62228
+#define IDS_FW_FILE_BAD_SEEK 62229
+#define IDS_FW_FILE_HARD_IO 62230
+#define IDS_FW_FILE_DISK_FULL 62231
+#define IDS_FW_FILE_END_OF_FILE 62232
+#define IDS_FW_FILE_SHARING 62233
+#endif
