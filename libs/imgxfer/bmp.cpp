@@ -46,11 +46,17 @@ Channel ChannelOf(std::uint32_t mask) {
   return Channel{shift, mask};
 }
 
-// A masked value scaled to 0..255, rounded: v * 255 / max.
+// A masked value widened or narrowed to 8 bits: narrower values repeat
+// their bits (5 bits abcde give abcdeabc), wider ones keep their top 8.
 std::uint8_t Scale(std::uint32_t pixel, Channel c) {
   if (c.max == 0) return 0;
-  const std::uint64_t v = (pixel >> c.shift) & c.max;
-  return static_cast<std::uint8_t>((v * 255 + c.max / 2) / c.max);
+  const std::uint32_t v = (pixel >> c.shift) & c.max;
+  int bits = 0;
+  while (bits < 32 && (c.max >> bits) != 0) ++bits;
+  if (bits >= 8) return static_cast<std::uint8_t>(v >> (bits - 8));
+  std::uint32_t out = 0;
+  for (int shift = 8 - bits; shift > -bits; shift -= bits) out |= shift >= 0 ? v << shift : v >> -shift;
+  return static_cast<std::uint8_t>(out);
 }
 
 bool ParseHeader(const std::uint8_t* d, std::size_t size, BmpHeader* h) {

@@ -28,6 +28,8 @@ void PngReadMemory(png_structp png, png_bytep out, png_size_t count) {
 }
 
 void WarnNothing(png_structp, png_const_charp) {}
+// Errors end the libpng call without a word on the console.
+void QuietError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 
 // How the decoded rows become rows of the exchange type.
 enum class RowKind { kDirect, kGreyAlpha, kBgrAlpha };
@@ -168,7 +170,7 @@ bool DecodePng(png_structp png, png_infop info, const std::uint8_t* data, std::s
 }
 
 bool ReadPng(const std::uint8_t* data, std::size_t size, ImageSink& sink) {
-  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, WarnNothing);
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, QuietError, WarnNothing);
   png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
   const bool ok = info != nullptr ? DecodePng(png, info, data, size, sink) : sink.Fail("Out of memory.");
   png_destroy_read_struct(&png, &info, nullptr);
@@ -242,7 +244,7 @@ bool EncodePng(png_structp png, png_infop info, std::FILE* file, ImageSource& s,
 }
 
 bool WritePng(std::FILE* file, ImageSource& source, const ImExpSaveOptions& options) {
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, WarnNothing);
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, QuietError, WarnNothing);
   png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
   const bool ok = info != nullptr && EncodePng(png, info, file, source, options);
   png_destroy_write_struct(&png, &info);

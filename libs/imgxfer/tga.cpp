@@ -89,7 +89,8 @@ bool ReadTga(const std::uint8_t* data, std::size_t size, ImageSink& sink) {
     const std::size_t mapSize = static_cast<std::size_t>(h.mapLength) * mapBytes;
     if (at + mapSize > size) return sink.Fail("The TGA colour map is damaged.");
     if (mapped) {
-      if (h.mapFirst + h.mapLength > 256 || !(mapBytes >= 2 && mapBytes <= 4)) {
+      const bool entryOk = h.mapDepth == 15 || h.mapDepth == 16 || h.mapDepth == 24 || h.mapDepth == 32;
+      if (h.mapFirst + h.mapLength > 256 || !entryOk) {
         return sink.Fail("The TGA colour map is damaged.");
       }
       for (int i = 0; i < h.mapLength; ++i) {
