@@ -143,7 +143,7 @@ int ImExp_ShowFileInfo(void* owner, const char* path, int) {
     ShowFailure(owner, error);
     return 0;
   }
-  ShowInfoBox(owner, "File Information", DescribeFileFacts(facts));
+  ShowInfoBox(owner, "File Information", "File:\t" + std::string(path) + "\r\n" + DescribeFileFacts(facts));
   return 1;
 }
 
@@ -156,12 +156,15 @@ std::string& LastMessage() {
   static std::string message;
   return message;
 }
+bool messageBoxesShown = true;
 }  // namespace
 
 void ShowFailure(void* owner, const std::string& text) {
   LastMessage() = text;
-  ShowMessageBox(owner, text);
+  if (messageBoxesShown) ShowMessageBox(owner, text);
 }
+
+void SetMessageBoxesShown(bool shown) { messageBoxesShown = shown; }
 
 const std::string& LastShownMessage() { return LastMessage(); }
 void ClearLastShownMessage() { LastMessage().clear(); }

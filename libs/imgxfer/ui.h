@@ -13,6 +13,9 @@ void ShowFailure(void* owner, const std::string& text);
 // The text of the last failure shown (tests check quiet and loud paths).
 const std::string& LastShownMessage();
 void ClearLastShownMessage();
+// Tests that take the loud paths without anyone to close the box turn the
+// box off; the message is still remembered.
+void SetMessageBoxesShown(bool shown);
 
 // Platform parts.
 void ShowMessageBox(void* owner, const std::string& text);

@@ -13,8 +13,25 @@
 #include <vector>
 
 #include "libs/imgxfer/memory_adapters.h"
+#include "libs/imgxfer/ui.h"
 
 namespace lumora::testing {
+
+// Failures are remembered but shown in no box unless a test turns boxes on
+// (and closes them).
+inline const bool kMessageBoxesOff = (imgxfer::SetMessageBoxesShown(false), true);
+
+inline void SetEnvironment(const char* name, const char* value) {
+#ifdef _WIN32
+  _putenv_s(name, value);
+#else
+  if (*value == '\0') {
+    unsetenv(name);
+  } else {
+    setenv(name, value, 1);
+  }
+#endif
+}
 
 // A picture with edges, gradients and every palette index in use; smooth
 // (gradients only, a smooth palette) for lossy formats.
