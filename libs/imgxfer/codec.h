@@ -85,8 +85,9 @@ class ImageSink {
              int paletteCount, int xDpi, int yDpi);
   // Row `y` counted from the top, `BytesPerLine` bytes in the type's layout.
   bool PutRow(int y, const std::uint8_t* row);
-  // Progress of work done before rows are delivered (a whole-image decode).
-  bool Progress(std::int64_t done, std::int64_t total);
+  // Progress of work done before rows are delivered (a whole-image
+  // decode): the first half of the bar, delivering the rows the second.
+  bool DecodeProgress(std::int64_t done, std::int64_t total);
   bool Fail(const std::string& message) { return failure_.Set(kImExpFailed, message); }
 
   int width() const { return width_; }
@@ -99,7 +100,10 @@ class ImageSink {
   CAbstractReadWA& adapter_;
   ProgressTicker ticker_;
   Failure& failure_;
+  bool Progress(std::int64_t done, std::int64_t total);
+
   bool started_ = false;
+  bool decodedFirst_ = false;
   int width_ = 0, height_ = 0, type_ = 0, bytesPerLine_ = 0;
 };
 

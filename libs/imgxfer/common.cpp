@@ -114,7 +114,13 @@ bool ImageSink::PutRow(int y, const std::uint8_t* row) {
     return Fail("There is not enough memory for an image of " + std::to_string(width_) + " x " +
                 std::to_string(height_) + " pixels.");
   }
+  if (decodedFirst_) return Progress(height_ + y + 1, 2 * static_cast<std::int64_t>(height_));
   return Progress(y + 1, height_);
+}
+
+bool ImageSink::DecodeProgress(std::int64_t done, std::int64_t total) {
+  decodedFirst_ = true;
+  return Progress(done, 2 * total);
 }
 
 bool ImageSink::Progress(std::int64_t done, std::int64_t total) {

@@ -83,7 +83,7 @@ bool DecodeGifRows(GifFileType* gif, ImageSink& sink) {
         return sink.Fail("The GIF data is damaged.");
       }
     }
-    if (!sink.Progress(pass + 1, 8)) return false;
+    if (!sink.DecodeProgress(pass + 1, 4)) return false;
   }
   for (int y = 0; y < height; ++y) {
     std::memcpy(row.data(), image.data() + static_cast<std::size_t>(y) * width, width);

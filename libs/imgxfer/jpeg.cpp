@@ -134,7 +134,7 @@ bool StoreRow(void* context, int y, std::uint8_t* row) {
   } else {
     std::copy(row, row + static_cast<std::size_t>(width) * whole->pixelBytes, out);
   }
-  return whole->sink->Progress(y + 1, 2 * static_cast<std::int64_t>(whole->header->height));
+  return whole->sink->DecodeProgress(y + 1, whole->header->height);
 }
 
 // The stored image turned upright row by row into the sink.

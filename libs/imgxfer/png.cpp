@@ -169,6 +169,7 @@ bool DecodePng(png_structp png, png_infop info, const std::uint8_t* data, std::s
   std::vector<png_bytep> rows(h.height);
   for (png_uint_32 y = 0; y < h.height; ++y) rows[y] = image.data() + y * stride;
   if (!ReadPngImage(png, rows.data())) return sink.Fail("The PNG data is damaged.");
+  if (!sink.DecodeProgress(1, 1)) return false;
   return DeliverImage(h, image, stride, converted, sink);
 }
 

@@ -187,6 +187,7 @@ bool ReadThroughRgba(TIFF* tif, const TiffLayout& l, ImageSink& sink) {
   if (!TIFFReadRGBAImageOriented(tif, l.width, l.height, raster.data(), ORIENTATION_TOPLEFT, 0)) {
     return sink.Fail("The TIFF data is damaged.");
   }
+  if (!sink.DecodeProgress(1, 1)) return false;
   std::vector<std::uint8_t> out(static_cast<std::size_t>(sink.bytesPerLine()), 0);
   for (std::uint32_t y = 0; y < l.height; ++y) {
     const std::uint32_t* in = raster.data() + static_cast<std::size_t>(y) * l.width;

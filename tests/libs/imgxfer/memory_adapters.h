@@ -139,11 +139,12 @@ class CountingProgress : public CProgress {
   void End() override { ++ends; }
   int Step(int position, int total) override {
     ++steps;
+    if (position < lastPosition) ++backwards;
     lastPosition = position;
     lastTotal = total;
     return cancelAtStep >= 0 && steps > cancelAtStep ? 0 : 1;
   }
-  int begins = 0, ends = 0, steps = 0, lastPosition = -1, lastTotal = 0;
+  int begins = 0, ends = 0, steps = 0, backwards = 0, lastPosition = -1, lastTotal = 0;
   int cancelAtStep = -1;
 };
 
