@@ -161,6 +161,15 @@ ImExpStatus ReadFromMemory(const std::uint8_t* data, std::size_t size, const std
 ImExpStatus WriteToStream(std::FILE* file, const Codec& codec, CAbstractWriteWA& adapter,
                           CProgress* progress, const ImExpSaveOptions& options, std::string* message);
 
+// Bytes of a file held in memory, handed out from a position.
+struct MemoryCursor {
+  const std::uint8_t* data;
+  std::size_t size;
+  std::size_t position;
+  // Copies up to `count` bytes; how many there were.
+  std::size_t Read(void* out, std::size_t count);
+};
+
 // Writes through the stdio stream; false when the stream reported an error.
 bool WriteBytes(std::FILE* file, const void* data, std::size_t size);
 

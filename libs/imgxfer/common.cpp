@@ -167,6 +167,15 @@ const std::uint8_t* ImageSource::Row(int y) {
   return row_.data();
 }
 
+std::size_t MemoryCursor::Read(void* out, std::size_t count) {
+  const std::size_t left = position < size ? size - position : 0;
+  const std::size_t n = count < left ? count : left;
+  if (n == 0) return 0;
+  std::memcpy(out, data + position, n);
+  position += n;
+  return n;
+}
+
 bool WriteBytes(std::FILE* file, const void* data, std::size_t size) {
   return size == 0 || std::fwrite(data, 1, size, file) == size;
 }

@@ -12,19 +12,9 @@ namespace lumora::imgxfer {
 
 namespace {
 
-struct MemoryInput {
-  const std::uint8_t* data;
-  std::size_t size;
-  std::size_t position;
-};
-
 int ReadGifBytes(GifFileType* gif, GifByteType* out, int count) {
-  auto* input = static_cast<MemoryInput*>(gif->UserData);
-  const std::size_t left = input->size - input->position;
-  const std::size_t n = static_cast<std::size_t>(count) < left ? static_cast<std::size_t>(count) : left;
-  std::memcpy(out, input->data + input->position, n);
-  input->position += n;
-  return static_cast<int>(n);
+  if (count <= 0) return 0;
+  return static_cast<int>(static_cast<MemoryCursor*>(gif->UserData)->Read(out, static_cast<std::size_t>(count)));
 }
 
 // Reads extensions up to the first image descriptor; the transparent
@@ -103,7 +93,7 @@ bool DecodeGif(GifFileType* gif, ImageSink& sink) {
 }
 
 bool ReadGif(const std::uint8_t* data, std::size_t size, ImageSink& sink) {
-  MemoryInput input{data, size, 0};
+  MemoryCursor input{data, size, 0};
   int error = 0;
   GifFileType* gif = DGifOpen(&input, ReadGifBytes, &error);
   if (gif == nullptr) return sink.Fail("The GIF header is damaged.");

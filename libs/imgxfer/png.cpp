@@ -14,17 +14,10 @@ namespace lumora::imgxfer {
 
 namespace {
 
-struct MemoryInput {
-  const std::uint8_t* data;
-  std::size_t size;
-  std::size_t position;
-};
-
 void PngReadMemory(png_structp png, png_bytep out, png_size_t count) {
-  auto* input = static_cast<MemoryInput*>(png_get_io_ptr(png));
-  if (count > input->size - input->position) png_error(png, "unexpected end of data");
-  std::memcpy(out, input->data + input->position, count);
-  input->position += count;
+  if (static_cast<MemoryCursor*>(png_get_io_ptr(png))->Read(out, count) != count) {
+    png_error(png, "unexpected end of data");
+  }
 }
 
 void WarnNothing(png_structp, png_const_charp) {}
@@ -146,7 +139,7 @@ bool DeliverImage(const PngHeader& h, std::vector<std::uint8_t>& image, std::siz
 }
 
 bool DecodePng(png_structp png, png_infop info, const std::uint8_t* data, std::size_t size, ImageSink& sink) {
-  MemoryInput input{data, size, 0};
+  MemoryCursor input{data, size, 0};
   png_set_read_fn(png, &input, PngReadMemory);
   png_set_user_limits(png, kMaxSide, kMaxSide);
   png_set_chunk_cache_max(png, 1000);

@@ -18,30 +18,20 @@ namespace {
 // hostile file's, not a scanner's.
 constexpr tmsize_t kTiffMaxAllocation = 256 << 20;
 
-struct MemoryInput {
-  const std::uint8_t* data;
-  std::size_t size;
-  std::uint64_t position;
-};
-
 tmsize_t MemRead(thandle_t h, void* out, tmsize_t n) {
-  auto* m = static_cast<MemoryInput*>(h);
-  if (n < 0 || m->position >= m->size) return 0;
-  const std::uint64_t left = m->size - m->position;
-  const tmsize_t count = static_cast<std::uint64_t>(n) < left ? n : static_cast<tmsize_t>(left);
-  std::memcpy(out, m->data + m->position, static_cast<std::size_t>(count));
-  m->position += static_cast<std::uint64_t>(count);
-  return count;
+  return n <= 0 ? 0 : static_cast<tmsize_t>(static_cast<MemoryCursor*>(h)->Read(out, static_cast<std::size_t>(n)));
 }
 tmsize_t MemWrite(thandle_t, void*, tmsize_t) { return 0; }
+// Positions past the end are kept (reads there give nothing).
 toff_t MemSeek(thandle_t h, toff_t offset, int whence) {
-  auto* m = static_cast<MemoryInput*>(h);
+  auto* m = static_cast<MemoryCursor*>(h);
   const std::uint64_t base = whence == SEEK_CUR ? m->position : whence == SEEK_END ? m->size : 0;
-  m->position = base + offset;
-  return m->position;
+  const std::uint64_t target = base + offset;
+  m->position = target > SIZE_MAX ? SIZE_MAX : static_cast<std::size_t>(target);
+  return target;
 }
 int NoClose(thandle_t) { return 0; }
-toff_t MemSize(thandle_t h) { return static_cast<MemoryInput*>(h)->size; }
+toff_t MemSize(thandle_t h) { return static_cast<MemoryCursor*>(h)->size; }
 int NoMap(thandle_t, void**, toff_t*) { return 0; }
 void NoUnmap(thandle_t, void*, toff_t) {}
 
@@ -227,7 +217,7 @@ bool DecodeTiff(TIFF* tif, ImageSink& sink) {
 }
 
 bool ReadTiff(const std::uint8_t* data, std::size_t size, ImageSink& sink) {
-  MemoryInput input{data, size, 0};
+  MemoryCursor input{data, size, 0};
   TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
   TIFFOpenOptionsSetMaxSingleMemAlloc(options, kTiffMaxAllocation);
   TIFFOpenOptionsSetErrorHandlerExtR(options, QuietErrors, nullptr);
@@ -263,11 +253,9 @@ toff_t FileSeek(thandle_t h, toff_t offset, int whence) {
 #endif
 }
 toff_t FileSize(thandle_t h) {
-  auto* file = static_cast<std::FILE*>(h);
   const toff_t here = FileSeek(h, 0, SEEK_CUR);
   const toff_t end = FileSeek(h, 0, SEEK_END);
   FileSeek(h, here, SEEK_SET);
-  (void)file;
   return end;
 }
 
