@@ -3,6 +3,7 @@
 #include "libs/imgxfer/read_file.h"
 
 #include <cstdio>
+#include <new>
 
 namespace lumora::imgxfer {
 
@@ -44,7 +45,12 @@ ImExpStatus ReadFromMemory(const std::uint8_t* data, std::size_t size, const std
   }
   Failure failure;
   ImageSink sink(adapter, progress, failure);
-  const bool ok = codec->read(data, size, sink);
+  bool ok = false;
+  try {
+    ok = codec->read(data, size, sink);
+  } catch (const std::bad_alloc&) {
+    failure.Set(kImExpFailed, "There is not enough memory to read this image.");
+  }
   if (ok && failure.status == kImExpOk) return kImExpOk;
   if (failure.status == kImExpOk) failure.Set(kImExpFailed, std::string("The ") + codec->name + " data is damaged.");
   *message = failure.message;
@@ -59,8 +65,14 @@ ImExpStatus WriteToStream(std::FILE* file, const Codec& codec, CAbstractWriteWA&
     if ((codec.typesWritten & source.type) == 0) {
       failure.Set(kImExpUnsupported, std::string("The ") + codec.name + " format cannot hold this image" +
                                          (source.type == kType24 ? ": it has more than 256 colours." : "."));
-    } else if (!codec.write(file, source, options) || std::ferror(file) != 0) {
-      failure.Set(kImExpFailed, "The file could not be written completely (is the disk full?).");
+    } else {
+      bool ok = false;
+      try {
+        ok = codec.write(file, source, options) && std::ferror(file) == 0;
+      } catch (const std::bad_alloc&) {
+        failure.Set(kImExpFailed, "There is not enough memory to save this image.");
+      }
+      if (!ok) failure.Set(kImExpFailed, "The file could not be written completely (is the disk full?).");
     }
   }
   *message = failure.message;

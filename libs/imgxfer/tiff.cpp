@@ -151,17 +151,19 @@ bool ReadDirect(TIFF* tif, const TiffLayout& l, ImageSink& sink) {
   }
   const std::size_t tileRow = static_cast<std::size_t>(TIFFTileRowSize(tif));
   std::vector<std::uint8_t> tile(static_cast<std::size_t>(tileSize));
-  std::vector<std::uint8_t> band(static_cast<std::size_t>(scanline) * tileHeight);
+  // Only the rows of a tile that lie inside the image are kept.
+  const std::uint32_t bandHeight = std::min(tileHeight, l.height);
+  std::vector<std::uint8_t> band(static_cast<std::size_t>(scanline) * bandHeight);
   for (std::uint32_t top = 0; top < l.height; top += tileHeight) {
     for (std::uint32_t left = 0; left < l.width; left += tileWidth) {
       if (TIFFReadTile(tif, tile.data(), left, top, 0, 0) < 0) return sink.Fail("The TIFF data is damaged.");
       const std::size_t at = static_cast<std::size_t>(left) * l.bits * l.samples / 8;
       const std::size_t bytes = std::min(tileRow, static_cast<std::size_t>(scanline) - at);
-      for (std::uint32_t r = 0; r < tileHeight; ++r) {
+      for (std::uint32_t r = 0; r < bandHeight; ++r) {
         std::memcpy(band.data() + r * static_cast<std::size_t>(scanline) + at, tile.data() + r * tileRow, bytes);
       }
     }
-    for (std::uint32_t r = 0; r < tileHeight && top + r < l.height; ++r) {
+    for (std::uint32_t r = 0; r < bandHeight && top + r < l.height; ++r) {
       ConvertRow(l, band.data() + r * static_cast<std::size_t>(scanline), width, indexes.data(), out.data());
       if (!sink.PutRow(static_cast<int>(top + r), out.data())) return false;
     }
@@ -210,6 +212,7 @@ bool DecodeTiff(TIFF* tif, ImageSink& sink) {
   PALETTEENTRY palette[256] = {};
   const int count = l.direct ? TiffPalette(tif, l, palette) : 0;
   if (count < 0) return sink.Fail("The TIFF palette is missing.");
+  if (l.type == kType8Palette && IsIdentityGreyPalette(palette, count)) l.type = kType8Grey;
   int xDpi = 0, yDpi = 0;
   Resolution(tif, &xDpi, &yDpi);
   if (!sink.Start(l.width, l.height, l.type, palette, count, xDpi, yDpi)) return false;

@@ -115,6 +115,23 @@ TEST(ImgxferRoundTrip, EverySaveOptionReadsBack) {
   }
 }
 
+TEST(ImgxferRoundTrip, PaletteImagesWithTheGreyRampReadAsGrey) {
+  TempFolder folder;
+  ExchangeImage image = PatternImage(4, 40, 20);
+  for (int i = 0; i < 256; ++i) {
+    const auto v = static_cast<BYTE>(i);
+    image.palette[i] = PALETTEENTRY{v, v, v, 0};
+  }
+  for (const char* ext : {"bmp", "png", "gif", "tga", "tif"}) {
+    SCOPED_TRACE(ext);
+    const std::string path = folder.File(std::string("ramp.") + ext);
+    ASSERT_EQ(WriteThroughLibrary(image, path), 1);
+    const ExchangeImage read = ReadThroughLibrary(path);
+    EXPECT_EQ(read.type, 8);
+    EXPECT_EQ(Compare(image, read).largest, 0);
+  }
+}
+
 TEST(ImgxferRoundTrip, OddWidthsAndRunsSurviveRle) {
   TempFolder folder;
   ImExpSaveOptions options = imgxfer::DefaultSaveOptions();
