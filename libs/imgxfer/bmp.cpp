@@ -280,7 +280,7 @@ bool WriteBmp(std::FILE* file, ImageSource& s, const ImExpSaveOptions& options) 
 }  // namespace
 
 const Codec kBmpCodec = {"BMP",      "Windows Bitmap (*.bmp;*.dib)", "*.bmp;*.dib", MatchesBmp, ReadBmp, WriteBmp,
-                         kType1 | kType4Bit | kType8Palette | kType8Grey | kType24,
-                         kType1 | kType4Bit | kType8Palette | kType8Grey | kType24};
+                         kAllTypes,
+                         kAllTypes};
 
 }  // namespace lumora::imgxfer

@@ -19,6 +19,7 @@ constexpr int kDefaultDpi = 72;
 
 // Image type codes of the exchange interface.
 enum : int { kType1 = 1, kType4Bit = 2, kType8Palette = 4, kType8Grey = 8, kType24 = 16 };
+constexpr unsigned kAllTypes = kType1 | kType4Bit | kType8Palette | kType8Grey | kType24;
 
 int BitsOfType(int type);
 // Bytes of one row padded to 32 bits; 0 for an unknown type.

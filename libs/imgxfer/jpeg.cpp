@@ -267,6 +267,6 @@ bool WriteJpeg(std::FILE* file, ImageSource& source, const ImExpSaveOptions& opt
 const Codec kJpegCodec = {"JPEG",      "JPEG (*.jpg;*.jpeg;*.jpe;*.jfif)", "*.jpg;*.jpeg;*.jpe;*.jfif",
                           MatchesJpeg, ReadJpeg,
                           WriteJpeg,   kType8Grey | kType24,
-                          kType1 | kType4Bit | kType8Palette | kType8Grey | kType24};
+                          kAllTypes};
 
 }  // namespace lumora::imgxfer

@@ -251,7 +251,7 @@ bool WritePng(std::FILE* file, ImageSource& source, const ImExpSaveOptions& opti
 }  // namespace
 
 const Codec kPngCodec = {"PNG",      "Portable Network Graphics (*.png)", "*.png", MatchesPng, ReadPng, WritePng,
-                         kType1 | kType4Bit | kType8Palette | kType8Grey | kType24,
-                         kType1 | kType4Bit | kType8Palette | kType8Grey | kType24};
+                         kAllTypes,
+                         kAllTypes};
 
 }  // namespace lumora::imgxfer

@@ -194,6 +194,6 @@ bool WriteTga(std::FILE* file, ImageSource& s, const ImExpSaveOptions& options) 
 
 const Codec kTgaCodec = {"TGA",   "Truevision Targa (*.tga)", "*.tga", nullptr, ReadTga, WriteTga,
                          kType8Palette | kType8Grey | kType24,
-                         kType1 | kType4Bit | kType8Palette | kType8Grey | kType24};
+                         kAllTypes};
 
 }  // namespace lumora::imgxfer

@@ -323,7 +323,7 @@ bool WriteTiff(std::FILE* file, ImageSource& source, const ImExpSaveOptions& opt
 
 const Codec kTiffCodec = {"TIFF",     "Tagged Image File Format (*.tif;*.tiff)", "*.tif;*.tiff", MatchesTiff,
                           ReadTiff,   WriteTiff,
-                          kType1 | kType4Bit | kType8Palette | kType8Grey | kType24,
-                          kType1 | kType4Bit | kType8Palette | kType8Grey | kType24};
+                          kAllTypes,
+                          kAllTypes};
 
 }  // namespace lumora::imgxfer

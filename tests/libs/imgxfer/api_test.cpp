@@ -103,6 +103,15 @@ TEST(ImgxferRead, FailuresAreShownOnlyFor65535) {
   }
 }
 
+// One Begin, one End, at least `fewest` and at most 101 steps, never back.
+void ExpectBracketedSteps(const CountingProgress& p, int fewest) {
+  EXPECT_EQ(p.begins, 1);
+  EXPECT_EQ(p.ends, 1);
+  EXPECT_GE(p.steps, fewest);
+  EXPECT_LE(p.steps, 101);
+  EXPECT_EQ(p.backwards, 0);
+}
+
 TEST(ImgxferProgress, BeginAboutAHundredStepsAndEndOnSuccessAndFailure) {
   TempFolder folder;
   const ExchangeImage image = PatternImage(16, 64, 500);
@@ -118,19 +127,11 @@ TEST(ImgxferProgress, BeginAboutAHundredStepsAndEndOnSuccessAndFailure) {
     CountingProgress writing;
     MemoryWriteAdapter source(image);
     ASSERT_EQ(ImExp_WriteFile(&source, nullptr, folder.File(c.name).c_str(), nullptr, &writing, c.options, 0), 1);
-    EXPECT_EQ(writing.begins, 1);
-    EXPECT_EQ(writing.ends, 1);
-    EXPECT_GE(writing.steps, 90);
-    EXPECT_LE(writing.steps, 101);
-    EXPECT_EQ(writing.backwards, 0);
+    ExpectBracketedSteps(writing, 90);
     CountingProgress reading;
     MemoryReadAdapter target;
     ASSERT_EQ(ImExp_ReadFile(&target, nullptr, folder.File(c.name).c_str(), 16, &reading, nullptr, 0), 1);
-    EXPECT_EQ(reading.begins, 1);
-    EXPECT_EQ(reading.ends, 1);
-    EXPECT_GE(reading.steps, 50);
-    EXPECT_LE(reading.steps, 101);
-    EXPECT_EQ(reading.backwards, 0);
+    ExpectBracketedSteps(reading, 50);
     EXPECT_EQ(reading.lastPosition, 100);
     EXPECT_EQ(reading.lastTotal, 100);
   }
