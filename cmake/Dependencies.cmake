@@ -1,10 +1,10 @@
 # Third-party libraries as the targets lumora_zlib, lumora_png, lumora_jpeg
-# and lumora_gif: Debian's packages natively, the set-up script's
+# lumora_gif and lumora_tiff: Debian's packages natively, the set-up script's
 # cross-built static libraries (and Debian's mingw zlib) for Windows.
 
 if(WIN32)
   set(_mingw /usr/x86_64-w64-mingw32)
-  foreach(_lib libpng16.a libjpeg.a libgif.a)
+  foreach(_lib libpng16.a libjpeg.a libgif.a libtiff.a)
     if(NOT EXISTS ${LUMORA_WIN_DEPS}/lib/${_lib})
       message(FATAL_ERROR "${LUMORA_WIN_DEPS}/lib/${_lib} is missing: run scripts/setup")
     endif()
@@ -12,7 +12,7 @@ if(WIN32)
   # Imported targets, so the linker sees each library before what it uses.
   add_library(lumora_zlib STATIC IMPORTED GLOBAL)
   set_target_properties(lumora_zlib PROPERTIES IMPORTED_LOCATION ${_mingw}/lib/libz.a)
-  foreach(_pair "png;libpng16.a" "jpeg;libjpeg.a" "gif;libgif.a")
+  foreach(_pair "png;libpng16.a" "jpeg;libjpeg.a" "gif;libgif.a" "tiff;libtiff.a")
     list(GET _pair 0 _name)
     list(GET _pair 1 _file)
     add_library(lumora_${_name} STATIC IMPORTED GLOBAL)
@@ -21,6 +21,7 @@ if(WIN32)
       INTERFACE_INCLUDE_DIRECTORIES ${LUMORA_WIN_DEPS}/include)
   endforeach()
   set_target_properties(lumora_png PROPERTIES INTERFACE_LINK_LIBRARIES lumora_zlib)
+  set_target_properties(lumora_tiff PROPERTIES INTERFACE_LINK_LIBRARIES "lumora_jpeg;lumora_zlib")
 
   # GoogleTest from Debian's sources, built with the cross compiler.
   set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
@@ -31,14 +32,17 @@ else()
   add_library(lumora_png INTERFACE)
   add_library(lumora_jpeg INTERFACE)
   add_library(lumora_gif INTERFACE)
+  add_library(lumora_tiff INTERFACE)
   find_package(ZLIB REQUIRED)
   find_package(PNG REQUIRED)
   find_package(JPEG REQUIRED)
   find_package(GIF REQUIRED)
+  find_package(TIFF REQUIRED)
   target_link_libraries(lumora_zlib INTERFACE ZLIB::ZLIB)
   target_link_libraries(lumora_png INTERFACE PNG::PNG)
   target_link_libraries(lumora_jpeg INTERFACE JPEG::JPEG)
   target_link_libraries(lumora_gif INTERFACE GIF::GIF)
+  target_link_libraries(lumora_tiff INTERFACE TIFF::TIFF)
   find_package(GTest REQUIRED)
   if(LUMORA_BENCH)
     find_package(benchmark REQUIRED)

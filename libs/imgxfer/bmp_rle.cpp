@@ -1,0 +1,86 @@
+// BMP run-length coding: encoded runs (count, value), absolute runs
+// (0, count, values, padded to 16 bits), end of line (0, 0), end of
+// bitmap (0, 1) and delta moves (0, 2, dx, dy).
+#include "libs/imgxfer/bmp_rle.h"
+
+namespace lumora::imgxfer {
+
+void DecodeBmpRle(const std::uint8_t* data, std::size_t size, int bits, int width, int height,
+                  std::uint8_t* indexes) {
+  std::size_t at = 0;
+  std::int64_t x = 0, y = 0;
+  auto put = [&](unsigned value) {
+    if (x < width && y < height) indexes[y * width + x] = static_cast<std::uint8_t>(value);
+    ++x;
+  };
+  while (at + 1 < size && y < height) {
+    const unsigned count = data[at], value = data[at + 1];
+    at += 2;
+    if (count > 0) {
+      for (unsigned i = 0; i < count; ++i) put(bits == 8 ? value : (i % 2 == 0 ? value >> 4 : value & 15));
+      continue;
+    }
+    if (value == 0) {
+      x = 0;
+      ++y;
+    } else if (value == 1) {
+      return;
+    } else if (value == 2) {
+      if (at + 1 >= size) return;
+      x += data[at];
+      y += data[at + 1];
+      at += 2;
+    } else {
+      const std::size_t bytes = bits == 8 ? value : (value + 1) / 2;
+      if (at + bytes > size) return;
+      for (unsigned i = 0; i < value; ++i) {
+        put(bits == 8 ? data[at + i] : (i % 2 == 0 ? data[at + i / 2] >> 4 : data[at + i / 2] & 15));
+      }
+      at += (bytes + 1) & ~static_cast<std::size_t>(1);
+    }
+  }
+}
+
+namespace {
+
+int RunLength(const std::uint8_t* p, int from, int width) {
+  int n = 1;
+  while (from + n < width && n < 255 && p[from + n] == p[from]) ++n;
+  return n;
+}
+
+}  // namespace
+
+void EncodeBmpRleRow(const std::uint8_t* p, int width, int bits, std::vector<std::uint8_t>& out) {
+  int x = 0;
+  while (x < width) {
+    const int run = RunLength(p, x, width);
+    if (run >= 3 || x + run == width || run == 2) {
+      const unsigned v = bits == 8 ? p[x] : ((p[x] & 15) << 4) | (p[x] & 15);
+      out.push_back(static_cast<std::uint8_t>(run));
+      out.push_back(static_cast<std::uint8_t>(v));
+      x += run;
+      continue;
+    }
+    // Literal pixels up to the next run of three or more.
+    int n = 1;
+    while (x + n < width && n < 255 && RunLength(p, x + n, width) < 3) ++n;
+    if (n < 3) {
+      out.push_back(1);
+      out.push_back(static_cast<std::uint8_t>(bits == 8 ? p[x] : (p[x] & 15) << 4));
+      ++x;
+      continue;
+    }
+    out.push_back(0);
+    out.push_back(static_cast<std::uint8_t>(n));
+    std::size_t bytes = 0;
+    for (int i = 0; i < n; i += bits == 8 ? 1 : 2, ++bytes) {
+      const unsigned second = bits == 4 && i + 1 < n ? p[x + i + 1] & 15 : 0;
+      out.push_back(static_cast<std::uint8_t>(bits == 8 ? p[x + i] : ((p[x + i] & 15) << 4) | second));
+    }
+    if (bytes % 2 != 0) out.push_back(0);
+    x += n;
+  }
+}
+
+}  // namespace lumora::imgxfer
