@@ -1,6 +1,6 @@
 // Fuzz target of the geometry entries: canvas size, crop, image size,
-// rotation and flip of a small stack, a layer's own scale, rotation and
-// crop, resampling, the transform engine, MapRectThroughQuad and scaled
+// rotation and flip of a small stack, a layer's own scale, rotation, crop
+// and canvas, resampling, the transform engine, MapRectThroughQuad and scaled
 // drawing, each fed integers that lean towards the extremes (INT_MIN,
 // INT_MAX, the largest side, the coordinate limit and their neighbours).
 // Whatever the arguments, nothing may overflow, and every layer rect and
@@ -115,9 +115,10 @@ void StackOperation(Input& in) {
 void LayerOperation(Input& in) {
   CLayerPtr layer = SmallLayer(in);
   int outside = 0;
-  switch (in.Byte() % 3) {
+  switch (in.Byte() % 4) {
     case 0: layer->ScaleTo(in.Rect(), 0, nullptr, nullptr); break;
     case 1: layer->Rotate(in.Angle(), in.Byte() % 2, in.Point(), 0, nullptr, nullptr); break;
+    case 2: layer->SetLayerRect(in.Rect()); break;
     default: layer->CropTo(in.Rect(), &outside, 1, 2, 3); break;
   }
   CheckLayer(*layer);

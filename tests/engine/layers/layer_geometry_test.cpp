@@ -283,7 +283,7 @@ TEST(LayerGeometry, SwappingAChangeTwiceRestoresTheLayer) {
 
 // Rects, centres and angles beyond the limits are refused before any
 // arithmetic, the layer unchanged; the largest allowed ones still work.
-TEST(LayerLimits, ScaleRotateAndCropRefuseWhatLiesBeyondTheLimits) {
+TEST(LayerLimits, ScaleRotateCropAndCanvasRefuseWhatLiesBeyondTheLimits) {
   constexpr LONG kMin = std::numeric_limits<LONG>::min();
   constexpr LONG kMax = std::numeric_limits<LONG>::max();
   constexpr LONG kEdge = static_cast<LONG>(kMaxLayerCoordinate);
@@ -297,6 +297,8 @@ TEST(LayerLimits, ScaleRotateAndCropRefuseWhatLiesBeyondTheLimits) {
     EXPECT_EQ(layer->ScaleTo(r, 0, nullptr, nullptr), 0) << r.left << "," << r.right;
     int outside = 0;
     EXPECT_EQ(layer->CropTo(r, &outside, 0, 0, 0), 0) << r.left << "," << r.right;
+    EXPECT_FALSE(layer->SetLayerRect(r)) << r.left << "," << r.right;
+    EXPECT_FALSE(layer->ResizeCanvas(r, nullptr)) << r.left << "," << r.right;
     EXPECT_EQ(outside, 0);
   }
   const double nan = std::numeric_limits<double>::quiet_NaN();
