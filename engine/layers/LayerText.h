@@ -166,7 +166,8 @@ class CLayerText : public CLayer {
   // reduced with antiAlias) and renders it into the layer, whose document
   // (null: none) is locked while the layer changes. 0 done, also for text
   // without ink; 1 without a coverage picture; 16 when the picture or a
-  // buffer cannot be made, the layer unchanged.
+  // buffer cannot be made or the text would be larger than an image
+  // (kMaxImageSide), the layer unchanged.
   int LayoutText(int antiAlias, lumora::TextDevice& device, lumora::DocumentLock* document);
   // Fills the image (type 8 or 16) with the text colour and the mask with
   // 255 - coverage, and moves the rect from the previous offsets to (x, y).

@@ -7,6 +7,7 @@
 #include <new>
 #include <vector>
 
+#include "engine/layers/LayerLimits.h"
 #include "engine/layers/LayerText.h"
 #include "platform/rect.h"
 
@@ -124,6 +125,8 @@ int CLayerText::LayoutText(int antiAlias, lumora::TextDevice& device,
   std::vector<std::uint8_t> coverage;
   const int stride = (w + 3) & ~3;
   if (w > 0 && h > 0) {
+    // No layer may be larger than an image.
+    if (w > lumora::kMaxImageSide || h > lumora::kMaxImageSide) return lumora::kLayerNullBuffer;
     if (!device.BeginPicture(W, H)) return lumora::kLayerNullBuffer;
     try {
       coverage.assign(static_cast<std::size_t>(stride) * static_cast<std::size_t>(h), 255);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/layers/LayerLimits.h"
 #include "engine/layers/LayerText.h"
 #include "platform/rect.h"
 
@@ -204,6 +205,12 @@ TEST(TextLayout, FailuresLeaveTheLayerAsItWas) {
   VrWA2000::WA::MM_SetMemoryLimits(VrWA2000::WA::MM_BytesInUse() + 16);
   EXPECT_EQ(text->LayoutText(0, device, &lock), kLayerNullBuffer);
   VrWA2000::WA::MM_SetMemoryLimits(0);
+  EXPECT_TRUE(RectsEqual(layer->GetRect(), rect));
+  EXPECT_EQ(layer->PeekImage(), image);
+  EXPECT_EQ(layer->PeekMask(), mask);
+  // Text wider than the widest image.
+  text->SetCharFormats(Text(std::string(kMaxImageSide / 4 + 1, 'A')));
+  EXPECT_EQ(text->LayoutText(0, device, &lock), kLayerNullBuffer);
   EXPECT_TRUE(RectsEqual(layer->GetRect(), rect));
   EXPECT_EQ(layer->PeekImage(), image);
   EXPECT_EQ(layer->PeekMask(), mask);
