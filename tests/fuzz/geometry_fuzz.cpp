@@ -72,9 +72,9 @@ WAPtr NewBuffer(int type, int width, int height) {
 // A layer of 1..16 pixels a side near the origin or anywhere within the
 // coordinates.
 CLayerPtr SmallLayer(Input& in) {
-  const bool far = in.Byte() % 4 == 0;
+  const bool distant = in.Byte() % 4 == 0;
   const std::uint32_t span = static_cast<std::uint32_t>(2 * kMaxLayerCoordinate - 15);
-  const LONG left = far ? static_cast<LONG>(static_cast<std::uint32_t>(in.Int()) % span -
+  const LONG left = distant ? static_cast<LONG>(static_cast<std::uint32_t>(in.Int()) % span -
                                             static_cast<std::uint32_t>(kMaxLayerCoordinate))
                         : in.Byte() % 24 - 4;
   const LONG top = in.Byte() % 24 - 4;

@@ -53,9 +53,9 @@ TEST(TransformLimits, SourceRectsAndPointsBeyondTheCoordinatesAreRefused) {
   t.SetSource(source.get(), kMin, 0, 0, 0, 8, 8, 0, 0);
   EXPECT_EQ(t.Resize(4, 4, nullptr, 0, nullptr, nullptr), 0);
   t.SetSource(nullptr, 0, 0, 0, 0, 8, 8, 0, 0);
-  POINT far[4] = {{kMin, kMin}, {kMax, kMin}, {kMax, kMax}, {kMin, kMax}};
-  EXPECT_EQ(t.Distort(far), 0);
-  EXPECT_EQ(far[0].x, kMin);  // not rewritten
+  POINT distant[4] = {{kMin, kMin}, {kMax, kMin}, {kMax, kMax}, {kMin, kMax}};
+  EXPECT_EQ(t.Distort(distant), 0);
+  EXPECT_EQ(distant[0].x, kMin);  // not rewritten
   POINT wide[4] = {{0, 0}, {kMaxImageSide + 1, 0}, {kMaxImageSide + 1, 4}, {0, 4}};
   EXPECT_EQ(t.Distort(wide), 0);
   POINT widest[4] = {{-kEdge, 0}, {-kEdge + kMaxImageSide, 0}, {-kEdge + kMaxImageSide, 4},
@@ -76,17 +76,17 @@ TEST(TransformLimits, RotationWhoseBoundsExceedTheLargestSideIsRefused) {
 
 TEST(TransformLimits, MapRectThroughQuadRefusesWhatLiesBeyondTheCoordinates) {
   const POINT square[4] = {{0, 0}, {10, 0}, {10, 10}, {0, 10}};
-  const POINT far[4] = {{kMin, kMin}, {kMax, kMin}, {kMax, kMax}, {kMin, kMax}};
+  const POINT distant[4] = {{kMin, kMin}, {kMax, kMin}, {kMax, kMax}, {kMin, kMax}};
   struct Case {
     const POINT* points;
     RECT reference, rect;
   };
   const Case cases[] = {
-      {far, {0, 0, 10, 10}, {2, 2, 5, 5}},
+      {distant, {0, 0, 10, 10}, {2, 2, 5, 5}},
       {square, {kMin, kMin, kMax, kMax}, {2, 2, 5, 5}},
       {square, {0, 0, 10, 10}, {kMin, 0, kMax, 5}},
       {square, {0, 0, 10, 10}, {0, 0, 10, 10 + kEdge}},
-      {far, {0, 0, 10, 10}, {0, 0, 10, 10}},
+      {distant, {0, 0, 10, 10}, {0, 0, 10, 10}},
   };
   for (const Case& c : cases) {
     POINT out[4] = {{7, 7}, {7, 7}, {7, 7}, {7, 7}};
