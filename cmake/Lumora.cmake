@@ -14,7 +14,10 @@ if(WIN32)
 else()
   if(LUMORA_FUZZ)
     # Coverage for libFuzzer in every library; the fuzzers link the driver.
-    set(_san -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+    # The first UndefinedBehaviorSanitizer report stops the run, so that the
+    # fuzzer keeps the input that caused it.
+    set(_san -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all
+             -fno-omit-frame-pointer)
     target_compile_options(lumora_options INTERFACE ${_san})
     target_link_options(lumora_options INTERFACE -fsanitize=address,undefined)
   elseif(LUMORA_SANITIZE STREQUAL "address")

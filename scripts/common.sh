@@ -22,9 +22,14 @@ configure_windows() {  # [folder], default build/windows
 }
 
 # Creates the Wine prefix once inside the build folder: no crash dialog, no
-# two-second wait per window close, and Wine's fonts where Wine looks.
+# two-second wait per window close, and Wine's fonts where Wine looks. Wine
+# ignores the system's font aliases: Arial, Times New Roman and Courier New
+# are replaced by their metric twins from fonts-liberation2. The marker's
+# number changes whenever the prefix's contents do, so older prefixes are
+# made again.
+wine_prefix_marker=".lumora-ready-2"
 ensure_wine_prefix() {
-  if [ -f "$WINEPREFIX/.lumora-ready" ]; then return 0; fi
+  if [ -f "$WINEPREFIX/$wine_prefix_marker" ]; then return 0; fi
   echo "wine: creating the prefix in $WINEPREFIX"
   rm -rf "$WINEPREFIX"
   mkdir -p "$WINEPREFIX"
@@ -39,13 +44,21 @@ REGEDIT4
 [HKEY_CURRENT_USER\Software\Wine\X11 Driver]
 "Managed"="N"
 "Decorated"="Y"
+
+[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]
+"Arial"="Liberation Sans"
+"Times New Roman"="Liberation Serif"
+"Courier New"="Liberation Mono"
 REG
   wine regedit /S "$build_root/lumora-wine.reg" </dev/null >/dev/null 2>&1
   wineserver -w
   if [ -d /usr/share/wine/fonts ]; then
     cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   fi
-  touch "$WINEPREFIX/.lumora-ready"
+  if [ -d /usr/share/fonts/truetype/liberation2 ]; then
+    cp -n /usr/share/fonts/truetype/liberation2/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+  fi
+  touch "$WINEPREFIX/$wine_prefix_marker"
 }
 
 xvfb_pid=""

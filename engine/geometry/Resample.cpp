@@ -7,6 +7,7 @@
 
 #include "engine/pixels/ProductTable.h"
 #include "engine/geometry/ResampleKernels.h"
+#include "engine/pixels/ImageLimits.h"
 #include "platform/ref_ptr.h"
 
 using VrWA2000::ReadWA;
@@ -121,6 +122,9 @@ int NearestWalk(WA* destination, const WA* source, ProgressSteps& progress) {
   return 1;
 }
 
+// Buffers beyond the image limits are refused before any size arithmetic.
+bool FitsLimits(const WA* buffer) { return lumora::IsImageSize(buffer->GetW(), buffer->GetH()); }
+
 bool Interpolates(int type, bool interpolate) {
   return interpolate && (type == kWAType24 || type == kWAType8Grey);
 }
@@ -130,6 +134,7 @@ bool Interpolates(int type, bool interpolate) {
 int ResampleInto(WA* destination, const WA* source, bool interpolate, PROGRESSPROC callback,
                  int* position, int* total, int* cancelled) {
   if (destination == nullptr || source == nullptr) return 0;
+  if (!FitsLimits(destination) || !FitsLimits(source)) return 0;
   const int type = source->GetType();
   if (destination->GetType() != type) return 0;
   ProgressSteps progress(callback, position, total, cancelled);
@@ -146,6 +151,7 @@ int ResampleInto(WA* destination, const WA* source, bool interpolate, PROGRESSPR
 int ResampleIntoReference(WA* destination, const WA* source, bool interpolate,
                           PROGRESSPROC callback, int* position, int* total, int* cancelled) {
   if (destination == nullptr || source == nullptr) return 0;
+  if (!FitsLimits(destination) || !FitsLimits(source)) return 0;
   const int type = source->GetType();
   if (destination->GetType() != type) return 0;
   ProgressSteps progress(callback, position, total, cancelled);
@@ -188,7 +194,7 @@ int ResampleIntoReference(WA* destination, const WA* source, bool interpolate,
 
 WA* ResampleImage(const WA* source, int width, int height, bool interpolate, bool withProgress,
                   PROGRESSPROC callback, int total, int* position) {
-  if (source == nullptr || width <= 0 || height <= 0) return nullptr;
+  if (source == nullptr || !lumora::IsImageSize(width, height)) return nullptr;
   const int type = source->GetType();
   if (GetResampleRowProc(type, interpolate) == nullptr) return nullptr;
   PALETTEENTRY palette[256] = {};

@@ -14,6 +14,7 @@
 
 #include "engine/blend/CompositeKernels.h"
 #include "engine/pixels/ProductTable.h"
+#include "engine/pixels/ImageLimits.h"
 #include "engine/geometry/ResampleKernels.h"
 #include "platform/rect.h"
 #include "platform/ref_ptr.h"
@@ -57,6 +58,7 @@ bool MakeFrame(const lumora::scaled::ScaledDraw& d, Frame* f, bool* inside) {
   const int srcBits = d.source->GetBPP();
   if (srcBits != 8 && !(srcBits == 24 && d.wide)) return false;
   if (d.mask != nullptr && d.mask->GetBPP() != 8) return false;
+  if (!lumora::IsLayerRect(d.rect)) return false;
   f->dw = std::int64_t{d.rect.right} - d.rect.left;
   f->dh = std::int64_t{d.rect.bottom} - d.rect.top;
   if (f->dw <= 0 || f->dh <= 0) return true;
@@ -426,6 +428,7 @@ bool DrawScaledReference(const ScaledDraw& draw) { return Draw(draw, true); }
 
 bool StretchNearest(WA* dst, const RECT& rect, const WA* source) {
   if (dst == nullptr || source == nullptr || dst->GetType() != source->GetType()) return false;
+  if (!lumora::IsLayerRect(rect)) return false;
   const std::int64_t dw = std::int64_t{rect.right} - rect.left;
   const std::int64_t dh = std::int64_t{rect.bottom} - rect.top;
   const int srcW = source->GetW(), srcH = source->GetH(), bits = source->GetBPP();

@@ -385,8 +385,8 @@ class CLayer : public refCount {
   void RefreshSavedCopies();
   void ReleaseSavedCopies();
 
-  // Changes the layer's canvas: an empty rect, or one that misses the
-  // layer, gives false; the layer's own rect, or one inside it, true with
+  // Changes the layer's canvas: an empty rect, one beyond the layer limits
+  // or one that misses the layer gives false; the layer's own rect, or one inside it, true with
   // nothing changed. Otherwise every buffer takes the new rect's size
   // (overlap copied, the rest transparent: a layer without a mask gets one,
   // opaque over the old rect). False, nothing changed, without memory.
@@ -396,7 +396,8 @@ class CLayer : public refCount {
   // transparent; a layer without a mask gets one when the new rect reaches
   // outside the old). With `image` (of newRect's size) that buffer becomes
   // the image instead of a re-cut copy. False, nothing changed, for an
-  // empty rect, a missing image or no memory.
+  // empty rect or one beyond the layer limits (LayerLimits.h), a missing
+  // image or no memory.
   bool ResizeCanvas(const RECT& newRect, VrWA2000::WA* image);
 
   // ---- Placement ----

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/layers/Layer.h"
+#include "engine/layers/LayerLimits.h"
 #include "platform/rect.h"
 
 namespace {
@@ -34,7 +35,7 @@ WAPtr Recut(const VrWA2000::WA* like, const RECT& place, const RECT& newRect) {
 }  // namespace
 
 bool CLayer::SetLayerRect(const RECT& newRect) {
-  if (lumora::RectIsEmpty(newRect)) return false;
+  if (!lumora::IsFilledLayerRect(newRect)) return false;
   if (lumora::RectsEqual(newRect, rect_)) return true;
   RECT overlap;
   if (!lumora::RectIntersect(&overlap, rect_, newRect)) return false;
@@ -43,7 +44,7 @@ bool CLayer::SetLayerRect(const RECT& newRect) {
 }
 
 bool CLayer::ResizeCanvas(const RECT& newRect, VrWA2000::WA* image) {
-  if (lumora::RectIsEmpty(newRect) || !image_) return false;
+  if (!lumora::IsFilledLayerRect(newRect) || !image_) return false;
   const LONG width = lumora::RectWidth(newRect), height = lumora::RectHeight(newRect);
   if (image != nullptr && (image->GetW() != width || image->GetH() != height)) return false;
   const std::uint32_t resolution = ImageResolution();

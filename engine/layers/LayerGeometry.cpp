@@ -3,8 +3,10 @@
 #include "engine/layers/LayerGeometry.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "engine/pixels/Fillwa.h"
+#include "engine/pixels/ImageLimits.h"
 #include "engine/geometry/Resample.h"
 #include "platform/rect.h"
 #include "engine/transform/Transform.h"
@@ -91,7 +93,9 @@ bool BuildScale(const CLayer& layer, const RECT& newRect, const LayerProgress& p
                 LayerChange* out) {
   const VrWA2000::WA* image = layer.PeekImage();
   WAPtr mask;
-  if (image == nullptr || RectIsEmpty(newRect) || !MaskOnLayerRect(layer, &mask)) return false;
+  if (image == nullptr || !IsFilledLayerRect(newRect) || !MaskOnLayerRect(layer, &mask)) {
+    return false;
+  }
   const int w = RectWidth(newRect), h = RectHeight(newRect);
   const bool reporting = progress.callback != nullptr;
   WAPtr newImage = WAPtr::Adopt(ResampleImage(image, w, h, true, reporting, progress.callback,
@@ -110,9 +114,16 @@ bool BuildScale(const CLayer& layer, const RECT& newRect, const LayerProgress& p
 bool BuildRotate(const CLayer& layer, double angle, int inRadians, POINT centre, bool opaqueMask,
                  const LayerProgress& progress, LayerChange* out) {
   const VrWA2000::WA* image = layer.PeekImage();
-  WAPtr mask;
-  if (image == nullptr || !MaskOnLayerRect(layer, &mask)) return false;
   const RECT& rect = layer.GetRect();
+  if (image == nullptr || !std::isfinite(angle) || !IsLayerPoint(centre) || !IsLayerRect(rect)) {
+    return false;
+  }
+  // The new rect must lie within the limits before any buffer is made.
+  RECT bounds;
+  GetRotatedCorners(&bounds, rect, centre.x, centre.y, angle, inRadians);
+  if (!IsLayerRect(bounds)) return false;
+  WAPtr mask;
+  if (!MaskOnLayerRect(layer, &mask)) return false;
   if (!mask && opaqueMask && IsLayerType(image->GetType())) {
     mask = NewPlane(RectWidth(rect), RectHeight(rect), 255);
     if (!mask) return false;
@@ -131,10 +142,9 @@ bool BuildRotate(const CLayer& layer, double angle, int inRadians, POINT centre,
   }
   // The rotated bounds place the layer; its size is the turned image's,
   // which rounding about another centre could make differ by a pixel.
-  RECT bounds;
-  GetRotatedCorners(&bounds, rect, centre.x, centre.y, angle, inRadians);
   const RECT newRect{bounds.left, bounds.top, bounds.left + newImage->GetW(),
                      bounds.top + newImage->GetH()};
+  if (!IsLayerRect(newRect)) return false;
   *out = Built(layer, newImage, newMask, newRect);
   return true;
 }
@@ -167,6 +177,7 @@ bool BuildFlip(const CLayer& layer, bool horizontal, bool vertical, const LayerP
 CropOutcome BuildCrop(const CLayer& layer, const RECT& crop, int fill1, int fill2, int fill3,
                       LayerChange* out) {
   const RECT& rect = layer.GetRect();
+  if (!IsFilledLayerRect(crop) || !IsLayerRect(rect)) return CropOutcome::kFailed;
   RECT overlap;
   if (!RectIntersect(&overlap, crop, rect)) return CropOutcome::kOutside;
   if (RectsEqual(overlap, rect)) return CropOutcome::kWhole;

@@ -32,7 +32,9 @@ struct LayerChange {
 };
 
 // Each Build returns false (nothing made, the layer untouched) when a buffer
-// cannot be made or the callback cancels.
+// cannot be made or the callback cancels, and before any arithmetic when a
+// rect, point or resulting size lies outside the limits of ImageLimits.h
+// (BuildCrop: kFailed).
 //
 // Image and mask resampled (interpolated) to the new rect's size.
 bool BuildScale(const CLayer& layer, const RECT& newRect, const LayerProgress& progress,

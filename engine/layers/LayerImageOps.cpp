@@ -4,6 +4,7 @@
 // are then committed together, and all undone when the composites of the
 // new size cannot be made.
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <new>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "engine/layers/LayerGeometry.h"
+#include "engine/layers/LayerLimits.h"
 #include "engine/layers/LayerMng.h"
 #include "platform/rect.h"
 #include "engine/transform/TransformGeometry.h"
@@ -44,17 +46,45 @@ void Move(const Plan& plan, int sign) {
     layer->Offset(POINT{sign * delta.x, sign * delta.y});
 }
 
+bool MovedRectFits(const RECT& r, POINT delta) {
+  return lumora::IsLayerRect(std::int64_t{r.left} + delta.x, std::int64_t{r.top} + delta.y,
+                             std::int64_t{r.right} + delta.x, std::int64_t{r.bottom} + delta.y);
+}
+
+// Whether every move keeps its layer's rect, and the mask rect that moves
+// with it, within the layer limits.
+bool MovesFit(const Plan& plan) {
+  for (const auto& [layer, delta] : plan.moves) {
+    if (!MovedRectFits(layer->GetRect(), delta)) return false;
+    const RECT& maskRect = layer->GetMaskRect();
+    if (layer->HasMask() && !lumora::RectIsEmpty(maskRect) && !MovedRectFits(maskRect, delta)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+void SwapAll(Plan& plan) {
+  for (auto& [layer, change] : plan.changes) lumora::SwapIn(layer, &change);
+}
+
 // Swaps the changes in and moves the layers, then asks `resize` to take the
 // new size (0, or a failure code after which it has restored the old size);
-// on failure every layer is put back. Returns resize's code.
+// on failure every layer is put back. A move that would take a layer beyond
+// the layer limits puts the changes back and gives kLayerNoComposite, as the
+// composites of such a stack cannot be made. Returns resize's code.
 template <class Resize>
 int Commit(Plan& plan, Resize resize) {
-  for (auto& [layer, change] : plan.changes) lumora::SwapIn(layer, &change);
+  SwapAll(plan);
+  if (!MovesFit(plan)) {
+    SwapAll(plan);
+    return lumora::kLayerNoComposite;
+  }
   Move(plan, 1);
   const int code = resize();
   if (code != lumora::kLayerOk) {
     Move(plan, -1);
-    for (auto& [layer, change] : plan.changes) lumora::SwapIn(layer, &change);
+    SwapAll(plan);
   }
   return code;
 }
@@ -63,14 +93,9 @@ int ClampToInt(std::int64_t value) {
   return static_cast<int>(std::min<std::int64_t>(value, std::numeric_limits<int>::max()));
 }
 
-bool FitsLong(std::int64_t value) {
-  return value >= std::numeric_limits<std::int32_t>::min() &&
-         value <= std::numeric_limits<std::int32_t>::max();
-}
-
 // A layer rect scaled from W x H to W' x H', divisions truncating toward
 // zero; a side of at least one pixel keeps at least one. False when the
-// result leaves the 32-bit range.
+// result leaves the layer limits.
 bool ScaledRect(const RECT& r, std::int64_t w, std::int64_t h, std::int64_t nw, std::int64_t nh,
                 RECT* out) {
   const std::int64_t left = nw * r.left / w;
@@ -79,7 +104,7 @@ bool ScaledRect(const RECT& r, std::int64_t w, std::int64_t h, std::int64_t nw, 
   const std::int64_t height = (std::int64_t{r.bottom} - r.top) * nh / h;
   const std::int64_t right = left + (r.right > r.left ? std::max<std::int64_t>(width, 1) : width);
   const std::int64_t bottom = top + (r.bottom > r.top ? std::max<std::int64_t>(height, 1) : height);
-  if (!FitsLong(left) || !FitsLong(top) || !FitsLong(right) || !FitsLong(bottom)) return false;
+  if (!lumora::IsLayerRect(left, top, right, bottom)) return false;
   *out = RECT{static_cast<LONG>(left), static_cast<LONG>(top), static_cast<LONG>(right),
               static_cast<LONG>(bottom)};
   return true;
@@ -112,17 +137,18 @@ int CLayersManager::GetTotalRows(int withMasks) const {
 }
 
 int CLayersManager::ResizeCanvas(const RECT& canvas) {
+  // Checked before any arithmetic: the canvas is a rect of the limits.
+  if (!lumora::IsFilledLayerRect(canvas)) return lumora::kLayerNoComposite;
   lumora::DocumentLockScope lock(document_);
   Plan plan;
   for (CLayer* layer : layers_) plan.moves.emplace_back(layer, POINT{-canvas.left, -canvas.top});
-  const std::int64_t w = std::int64_t{canvas.right} - canvas.left;
-  const std::int64_t h = std::int64_t{canvas.bottom} - canvas.top;
-  if (w <= 0 || h <= 0 || !FitsLong(w) || !FitsLong(h)) return lumora::kLayerNoComposite;
-  return Commit(plan, [&] { return TakeImageSize(static_cast<int>(w), static_cast<int>(h)); });
+  return Commit(plan, [&] {
+    return TakeImageSize(lumora::RectWidth(canvas), lumora::RectHeight(canvas));
+  });
 }
 
 int CLayersManager::CropImage(const RECT& crop, int fill1, int fill2, int fill3) {
-  if (lumora::RectIsEmpty(crop) || lumora::RectsEqual(crop, RECT{0, 0, width_, height_})) return 0;
+  if (!lumora::IsFilledLayerRect(crop) || lumora::RectsEqual(crop, RECT{0, 0, width_, height_})) return 0;
   lumora::DocumentLockScope lock(document_);
   Plan plan;
   try {
@@ -144,7 +170,7 @@ int CLayersManager::CropImage(const RECT& crop, int fill1, int fill2, int fill3)
 }
 
 int CLayersManager::ResizeImage(SIZE size) {
-  if (size.cx <= 0 || size.cy <= 0) return 0;
+  if (!lumora::IsImageSize(size.cx, size.cy)) return 0;
   if (size.cx == width_ && size.cy == height_) return 1;
   if (width_ <= 0 || height_ <= 0) return 0;
   lumora::DocumentLockScope lock(document_);
@@ -171,10 +197,15 @@ int CLayersManager::ResizeImage(SIZE size) {
 }
 
 int CLayersManager::RotateImage(double angle, int inRadians) {
+  if (!std::isfinite(angle)) return 0;
   lumora::DocumentLockScope lock(document_);
   const POINT centre{width_ / 2, height_ / 2};
   RECT bounds;
   GetRotatedCorners(&bounds, RECT{0, 0, width_, height_}, centre.x, centre.y, angle, inRadians);
+  if (!lumora::IsFilledLayerRect(bounds)) return 0;
+  for (const CLayer* layer : layers_) {
+    if (!lumora::IsLayerRect(layer->GetRect())) return 0;
+  }
   const bool opaqueMasks = IsLayerable() != 0;
   std::int64_t total = 0;
   for (const CLayer* layer : layers_) {
@@ -212,6 +243,7 @@ int CLayersManager::FlipImage(int horizontal, int vertical) {
   Plan plan;
   try {
     for (CLayer* layer : layers_) {
+      if (!lumora::IsLayerRect(layer->GetRect())) return 0;
       LayerChange change;
       if (!lumora::BuildFlip(*layer, horizontal != 0, vertical != 0, progress, &change)) return 0;
       // Mirrored about the image's middle: l' = width - r, t' = height - b.
@@ -224,9 +256,9 @@ int CLayersManager::FlipImage(int horizontal, int vertical) {
     return 0;
   }
   // The size stays; a palette image's composite is its layer's new image.
-  Commit(plan, [this] {
+  const int code = Commit(plan, [this] {
     UpdateComposite(imageType_);
     return lumora::kLayerOk;
   });
-  return 1;
+  return code == lumora::kLayerOk ? 1 : 0;
 }

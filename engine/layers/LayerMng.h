@@ -243,7 +243,10 @@ class CLayersManager : public refCount {
   // first and swapped in only when all were built and the composites could
   // be made: a failure or a cancel leaves every layer, the size and the
   // composites as they were. ResizeImage, RotateImage and FlipImage show
-  // the progress indicator ("Processing...").
+  // the progress indicator ("Processing..."). Arguments are checked before
+  // any arithmetic: sizes of 1 to kMaxImageSide, rects whose edges, and
+  // layers whose new rects, lie within ±kMaxLayerCoordinate (LayerLimits.h);
+  // anything else is refused with the failure code and nothing changed.
   //
   // Moves every layer by minus the canvas's top-left and takes the canvas's
   // size; UpdateComposite's code (0, or 18 with nothing changed).

@@ -96,8 +96,8 @@ void CLayerText::GetCharFormats(std::vector<CCharFormat>* formats) const { *form
 
 void CLayerText::SetTextAttributes(int vertical, COLORREF color, int alignment, int leading,
                                    int orientation, int tracking, int antiAlias) {
-  // A change of anti-aliasing drops the layout picture, which the Windows
-  // side keeps; nothing of it lives here.
+  // Every layout draws on a picture of its own size and factor, so a change
+  // of anti-aliasing leaves nothing stale behind.
   attributes_ = {vertical, color, alignment, leading, orientation, tracking, antiAlias};
 }
 

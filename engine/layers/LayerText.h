@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "engine/layers/DocumentLock.h"
 #include "engine/layers/Layer.h"
+#include "engine/layers/TextLayout.h"
 
 namespace lumora {
 
@@ -160,6 +162,26 @@ class CLayerText : public CLayer {
   int BuildPSDTextTables(std::vector<fontPSD>* fonts, std::vector<fontStyle>* styles,
                          std::vector<charPSD>* chars, std::vector<charLinePSD>* lines) const;
 
+  // Lays the text out with the device's fonts (three times as large and
+  // reduced with antiAlias) and renders it into the layer, whose document
+  // (null: none) is locked while the layer changes. 0 done, also for text
+  // without ink; 1 without a coverage picture; 16 when the picture or a
+  // buffer cannot be made or the text would be larger than an image
+  // (kMaxImageSide), the layer unchanged.
+  int LayoutText(int antiAlias, lumora::TextDevice& device, lumora::DocumentLock* document);
+  // Fills the image (type 8 or 16) with the text colour and the mask with
+  // 255 - coverage, and moves the rect from the previous offsets to (x, y).
+  // 0 done or nothing to render; 1 without coverage; 16 when a buffer
+  // cannot be made, the layer unchanged.
+  int RenderIntoLayer(int type, int x, int y, lumora::DocumentLock* document);
+  // The final coverage picture of the last layout (0 ink, 255 empty; rows
+  // padded to 4 bytes) and its size.
+  const std::vector<std::uint8_t>& GetCoverage() const { return coverage_; }
+  int GetFinalWidth() const { return finalWidth_; }
+  int GetFinalHeight() const { return finalHeight_; }
+  int GetLayoutWidth() const { return layoutWidth_; }
+  int GetLayoutHeight() const { return layoutHeight_; }
+
   std::uint32_t GetTextResolution() const { return textResolution_; }
   // The layout's products that travel with a copy.
   int GetLayoutFactor() const { return factor_; }
@@ -177,6 +199,9 @@ class CLayerText : public CLayer {
   int layoutHeight_ = 0;
   int finalWidth_ = 0;
   int finalHeight_ = 0;
+  std::vector<std::uint8_t> coverage_;  // empty: none
+  int offsetX_ = 0;  // offsets of the last rendering
+  int offsetY_ = 0;
   std::string text_;
   std::uint32_t value_ = 0;
 };

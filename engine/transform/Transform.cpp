@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <limits>
 
+#include "engine/pixels/ImageLimits.h"
 #include "engine/transform/TransformGeometry.h"
 #include "engine/transform/TransformKernels.h"
 
@@ -34,6 +35,7 @@ void Transform::SetSource(WA* buffer, int offsetX, int offsetY, int left, int to
 // sourceRect moved into the source buffer's pixels and clipped to it; false
 // when nothing is left.
 bool Transform::ClippedSourceRect(RECT* out) const {
+  if (!lumora::HasLayerCoordinates(sourceRect) || !lumora::IsLayerPoint(sourceOffset)) return false;
   const std::int64_t l = std::max<std::int64_t>(std::int64_t{sourceRect.left} - sourceOffset.x, 0);
   const std::int64_t t = std::max<std::int64_t>(std::int64_t{sourceRect.top} - sourceOffset.y, 0);
   const std::int64_t r =
@@ -51,6 +53,7 @@ bool Transform::ClippedSourceRect(RECT* out) const {
 // the palette and bit-map formats.
 bool Transform::MakeDestination(int width, int height, bool withPalette) {
   destination.Reset();
+  if (!lumora::IsImageSize(width, height)) return false;
   const int type = source->GetType();
   const bool paletted = withPalette && type != kWAType24 && type != kWAType8Grey;
   PALETTEENTRY palette[256] = {};
@@ -145,9 +148,9 @@ int Transform::RotateInt(int degrees, PROGRESSPROC procedure, int context, int* 
 
 int Transform::Resize(int width, int height, PROGRESSPROC procedure, int context, int* step,
                       int* cancel) {
-  if (!source || width == 0 || height == 0) return 0;
-  // |INT_MIN| has no 32-bit size.
-  if (width == std::numeric_limits<int>::min() || height == std::numeric_limits<int>::min()) {
+  // Sizes are checked before they are negated: |INT_MIN| has no 32-bit value.
+  if (!source || !lumora::IsImageSide(std::abs(std::int64_t{width})) ||
+      !lumora::IsImageSide(std::abs(std::int64_t{height}))) {
     return 0;
   }
   RECT rect;
@@ -163,6 +166,9 @@ int Transform::Distort(POINT* points) {
   if (format != kWAType8Grey && format != kWAType24) return 0;
   RECT rect;
   if (!ClippedSourceRect(&rect)) return 0;
+  for (int i = 0; i < 4; ++i) {
+    if (!lumora::IsLayerPoint(points[i])) return 0;
+  }
   std::int64_t lo[2] = {points[0].x, points[0].y};
   std::int64_t hi[2] = {points[0].x, points[0].y};
   for (int i = 1; i < 4; ++i) {
@@ -171,8 +177,6 @@ int Transform::Distort(POINT* points) {
     hi[0] = std::max<std::int64_t>(hi[0], points[i].x);
     hi[1] = std::max<std::int64_t>(hi[1], points[i].y);
   }
-  constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
-  if (hi[0] - lo[0] > kMax || hi[1] - lo[1] > kMax) return 0;
   if (!MakeDestination(static_cast<int>(hi[0] - lo[0]), static_cast<int>(hi[1] - lo[1]), false)) {
     return 0;
   }

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <limits>
 
+#include "engine/pixels/ImageLimits.h"
+
 namespace {
 
 constexpr double kDegreesToRadians = 0.017453292519943295;
@@ -99,6 +101,11 @@ RECT* GetRotatedCorners(RECT* out, const RECT& rect, int cx, int cy, double angl
 }
 
 int MapRectThroughQuad(const POINT* points, RECT reference, RECT rect, POINT* out, int relative) {
+  // Outside the layer limits the products below would leave 64 bits.
+  if (!lumora::HasLayerCoordinates(reference) || !lumora::HasLayerCoordinates(rect)) return 0;
+  for (int i = 0; i < 4; ++i) {
+    if (!lumora::IsLayerPoint(points[i])) return 0;
+  }
   if (reference.left == rect.left && reference.top == rect.top && reference.right == rect.right &&
       reference.bottom == rect.bottom) {
     std::memcpy(out, points, 4 * sizeof(POINT));

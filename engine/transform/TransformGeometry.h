@@ -41,7 +41,8 @@ RECT* GetRotatedCorners(RECT* out, const RECT& rect, int cx, int cy, double angl
 // bottom-right, bottom-left) under a bilinear mapping; `out` receives the
 // images of `rect`'s corners in the same order. With `relative` the points are
 // taken, and the result given, relative to reference's top-left corner.
-// Returns 0 when reference has no width or height, else 1.
+// Returns 0, writing nothing, when reference has no width or height or a
+// rect or point lies outside the layer limits (ImageLimits.h), else 1.
 int MapRectThroughQuad(const POINT* points, RECT reference, RECT rect, POINT* out, int relative);
 
 // The (2 half + 1)-pixel square centred on the point.

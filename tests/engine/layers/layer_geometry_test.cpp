@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 #include <random>
 
 #include "engine/layers/LayerGeometry.h"
+#include "engine/layers/LayerLimits.h"
 #include "engine/geometry/Resample.h"
 #include "layer_support.h"
 #include "platform/rect.h"
@@ -277,6 +279,41 @@ TEST(LayerGeometry, SwappingAChangeTwiceRestoresTheLayer) {
   SwapIn(layer.get(), &change);
   EXPECT_TRUE(saved.Same(*layer));
   EXPECT_EQ(layer->GetMaskFlags(), 0);
+}
+
+// Rects, centres and angles beyond the limits are refused before any
+// arithmetic, the layer unchanged; the largest allowed ones still work.
+TEST(LayerLimits, ScaleRotateCropAndCanvasRefuseWhatLiesBeyondTheLimits) {
+  constexpr LONG kMin = std::numeric_limits<LONG>::min();
+  constexpr LONG kMax = std::numeric_limits<LONG>::max();
+  constexpr LONG kEdge = static_cast<LONG>(kMaxLayerCoordinate);
+  const RECT rects[] = {{kMin, 0, 10, 10},           {0, 0, kMax, 10},
+                        {kMin, kMin, kMax, kMax},    {kEdge, 0, kEdge + 1, 1},
+                        {0, 0, kMaxImageSide + 1, 1}, {0, 0, 1, kMaxImageSide + 1}};
+  std::mt19937 rng(12);
+  CLayerPtr layer = RandomLayer(kWAType24, RECT{5, 5, 25, 15}, true, rng);
+  const Saved before(*layer);
+  for (const RECT& r : rects) {
+    EXPECT_EQ(layer->ScaleTo(r, 0, nullptr, nullptr), 0) << r.left << "," << r.right;
+    int outside = 0;
+    EXPECT_EQ(layer->CropTo(r, &outside, 0, 0, 0), 0) << r.left << "," << r.right;
+    EXPECT_FALSE(layer->SetLayerRect(r)) << r.left << "," << r.right;
+    EXPECT_FALSE(layer->ResizeCanvas(r, nullptr)) << r.left << "," << r.right;
+    EXPECT_EQ(outside, 0);
+  }
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  EXPECT_EQ(layer->Rotate(nan, 0, POINT{0, 0}, 0, nullptr, nullptr), 0);
+  EXPECT_EQ(layer->Rotate(std::numeric_limits<double>::infinity(), 1, POINT{0, 0}, 0, nullptr,
+                          nullptr), 0);
+  EXPECT_EQ(layer->Rotate(90, 0, POINT{kMin, kMax}, 0, nullptr, nullptr), 0);
+  EXPECT_EQ(layer->Rotate(180, 0, POINT{kEdge, 0}, 0, nullptr, nullptr), 0);  // lands past 2^24
+  EXPECT_TRUE(before.Same(*layer));
+
+  EXPECT_EQ(layer->ScaleTo(RECT{kEdge - kMaxImageSide, -kEdge, kEdge, -kEdge + 1}, 0, nullptr,
+                           nullptr), 1);
+  EXPECT_EQ(layer->PeekImage()->GetW(), kMaxImageSide);
+  EXPECT_EQ(layer->Rotate(90, 0, POINT{kEdge - kMaxImageSide, -kEdge}, 0, nullptr, nullptr), 1);
+  EXPECT_EQ(layer->PeekImage()->GetH(), kMaxImageSide);
 }
 
 }  // namespace

@@ -5,8 +5,10 @@
 // the new size cannot be made.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <vector>
 
+#include "engine/layers/LayerLimits.h"
 #include "engine/layers/LayerMng.h"
 #include "platform/rect.h"
 #include "engine/transform/TransformGeometry.h"
@@ -311,6 +313,107 @@ TEST(ImageGeometry, TotalRowsCountImagesAndMasks) {
   CLayersManagerPtr stack = StackOf(40, 30, {RECT{0, 0, 40, 30}, RECT{5, 5, 15, 12}});
   EXPECT_EQ(stack->GetTotalRows(0), 37);
   EXPECT_EQ(stack->GetTotalRows(1), 44);
+}
+
+
+
+// ---- Arguments beyond the limits: refused before any arithmetic ----
+
+constexpr LONG kIntMin = std::numeric_limits<LONG>::min();
+constexpr LONG kIntMax = std::numeric_limits<LONG>::max();
+constexpr LONG kEdge = static_cast<LONG>(kMaxLayerCoordinate);
+
+// A 100 x 100 stack with a layer inside and one at the far left edge of the
+// coordinates, which any move to the left would take beyond them.
+CLayersManagerPtr StackAtTheEdge() {
+  return StackOf(100, 100, {RECT{0, 0, 100, 100}, RECT{-kEdge, 0, -kEdge + 10, 10}});
+}
+
+TEST(ImageLimits, CanvasBeyondTheLimitsIsRefusedWithNothingChanged) {
+  const RECT canvases[] = {
+      {kIntMin, 0, 100, 100},          {0, kIntMin, 100, 100},
+      {0, 0, kIntMax, 100},            {kIntMin, kIntMin, kIntMax, kIntMax},
+      {kIntMax - 5, 0, kIntMax, 10},   {-kEdge - 1, 0, -kEdge + 9, 10},
+      {0, 0, kMaxImageSide + 1, 10},   {0, 0, 10, kMaxImageSide + 1},
+      {10, 10, 10, 20},                {1, 0, 101, 100},  // moves the edge layer out
+  };
+  for (const RECT& c : canvases) {
+    CLayersManagerPtr stack = StackAtTheEdge();
+    const StackState before(*stack);
+    EXPECT_EQ(stack->ResizeCanvas(c), kLayerNoComposite) << c.left << "," << c.right;
+    EXPECT_TRUE(before.Same(*stack)) << c.left << "," << c.right;
+  }
+}
+
+TEST(ImageLimits, CropBeyondTheLimitsIsRefusedWithNothingChanged) {
+  const RECT crops[] = {
+      {kIntMin, 0, 10, 10},          {0, 0, kIntMax, 10},          {kIntMin, kIntMin, kIntMax, kIntMax},
+      {-kEdge - 1, 0, -kEdge + 9, 10}, {0, 0, kMaxImageSide + 1, 10}, {5, 0, 20, 10},
+  };
+  for (const RECT& c : crops) {
+    CLayersManagerPtr stack = StackAtTheEdge();
+    const StackState before(*stack);
+    EXPECT_EQ(stack->CropImage(c, 255, 255, 255), 0) << c.left << "," << c.right;
+    EXPECT_TRUE(before.Same(*stack)) << c.left << "," << c.right;
+  }
+}
+
+TEST(ImageLimits, ImageSizeBeyondTheLimitsIsRefusedWithNothingChanged) {
+  const SIZE sizes[] = {{kMaxImageSide + 1, 100}, {100, kMaxImageSide + 1}, {kIntMax, kIntMax},
+                        {kIntMin, 5},             {65536, 32767},            {kMaxImageSide, 100}};
+  for (const SIZE& size : sizes) {
+    // The last size is allowed, but would carry the edge layer past the
+    // coordinates.
+    CLayersManagerPtr stack = StackOf(100, 100, {RECT{0, 0, 100, 100}, RECT{100000, 0, 100010, 10}});
+    const StackState before(*stack);
+    EXPECT_EQ(stack->ResizeImage(size), 0) << size.cx << "x" << size.cy;
+    EXPECT_TRUE(before.Same(*stack)) << size.cx << "x" << size.cy;
+  }
+}
+
+TEST(ImageLimits, RotationAndFlipBeyondTheLimitsAreRefusedWithNothingChanged) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  for (double angle : {nan, inf, -inf, 45.0}) {
+    // At 45 degrees the far corner layer turns beyond the coordinates.
+    CLayersManagerPtr stack =
+        StackOf(100, 100, {RECT{0, 0, 100, 100}, RECT{kEdge - 10, kEdge - 10, kEdge, kEdge}});
+    const StackState before(*stack);
+    EXPECT_EQ(stack->RotateImage(angle, 0), 0) << angle;
+    EXPECT_TRUE(before.Same(*stack)) << angle;
+  }
+  CLayersManagerPtr stack = StackAtTheEdge();
+  const StackState before(*stack);
+  EXPECT_EQ(stack->FlipImage(1, 0), 0);  // the edge layer would land at 2^24 + 90
+  EXPECT_TRUE(before.Same(*stack));
+}
+
+TEST(ImageLimits, TheLargestAllowedValuesStillWork) {
+  {
+    CLayersManagerPtr stack = StackOf(100, 100, {RECT{0, 0, 100, 100}});
+    EXPECT_EQ(stack->ResizeCanvas(RECT{kEdge - kMaxImageSide, 0, kEdge, 1}), kLayerOk);
+    EXPECT_EQ(stack->GetWidth(), kMaxImageSide);
+    EXPECT_TRUE(HasRect(stack->GetLayer(0), RECT{-kEdge + kMaxImageSide, 0,
+                                                 -kEdge + kMaxImageSide + 100, 100}));
+  }
+  {
+    CLayersManagerPtr stack = StackOf(100, 100, {RECT{-kEdge, 0, -kEdge + 10, 10}});
+    EXPECT_EQ(stack->CropImage(RECT{-kEdge, 0, -kEdge + kMaxImageSide, 2}, 255, 255, 255), 1);
+    EXPECT_EQ(stack->GetWidth(), kMaxImageSide);
+    EXPECT_TRUE(HasRect(stack->GetLayer(0), RECT{0, 0, kMaxImageSide, 2}));
+  }
+  {
+    CLayersManagerPtr stack = StackOf(100, 100, {RECT{0, 0, 100, 100}});
+    EXPECT_EQ(stack->ResizeImage(SIZE{kMaxImageSide, 1}), 1);
+    EXPECT_TRUE(HasRect(stack->GetLayer(0), RECT{0, 0, kMaxImageSide, 1}));
+    EXPECT_EQ(stack->RotateImage(90, 0), 1);
+    EXPECT_EQ(stack->GetHeight(), kMaxImageSide);
+  }
+  {
+    CLayersManagerPtr stack = StackOf(100, 100, {RECT{0, 0, 100, 100}, RECT{-kEdge + 100, 0, -kEdge + 110, 10}});
+    EXPECT_EQ(stack->FlipImage(1, 0), 1);
+    EXPECT_TRUE(HasRect(stack->GetLayer(1), RECT{kEdge - 10, 0, kEdge, 10}));
+  }
 }
 
 }  // namespace
