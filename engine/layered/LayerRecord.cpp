@@ -14,7 +14,7 @@
 #include "engine/layers/LayerText.h"
 #include "engine/layered/LayeredIO.h"
 #include "engine/blend/MergeModes.h"
-#include "engine/layers/LayerLimits.h"
+#include "engine/pixels/ImageLimits.h"
 #include "platform/rect.h"
 
 namespace lumora {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/layers/LayerLimits.h"
+#include "engine/pixels/ImageLimits.h"
 #include "engine/layered/BigEndian.h"
 #include "engine/layered/ChannelData.h"
 #include "engine/layered/LayerFileErrors.h"

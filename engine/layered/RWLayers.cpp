@@ -12,7 +12,7 @@
 #include "engine/layered/BigEndian.h"
 #include "engine/layered/ChannelData.h"
 #include "engine/layered/LayerRecord.h"
-#include "engine/layers/LayerLimits.h"
+#include "engine/pixels/ImageLimits.h"
 #include "engine/layers/LayerText.h"
 #include "engine/layered/LayeredIO.h"
 #include "engine/pixels/Progress.h"

@@ -396,7 +396,7 @@ class CLayer : public refCount {
   // transparent; a layer without a mask gets one when the new rect reaches
   // outside the old). With `image` (of newRect's size) that buffer becomes
   // the image instead of a re-cut copy. False, nothing changed, for an
-  // empty rect or one beyond the layer limits (LayerLimits.h), a missing
+  // empty rect or one beyond the layer limits (ImageLimits.h), a missing
   // image or no memory.
   bool ResizeCanvas(const RECT& newRect, VrWA2000::WA* image);
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "engine/layers/Layer.h"
-#include "engine/layers/LayerLimits.h"
+#include "engine/pixels/ImageLimits.h"
 #include "platform/rect.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "engine/layers/LayerGeometry.h"
-#include "engine/layers/LayerLimits.h"
+#include "engine/pixels/ImageLimits.h"
 #include "engine/layers/LayerMng.h"
 #include "platform/rect.h"
 #include "engine/transform/TransformGeometry.h"

@@ -245,7 +245,7 @@ class CLayersManager : public refCount {
   // composites as they were. ResizeImage, RotateImage and FlipImage show
   // the progress indicator ("Processing..."). Arguments are checked before
   // any arithmetic: sizes of 1 to kMaxImageSide, rects whose edges, and
-  // layers whose new rects, lie within ±kMaxLayerCoordinate (LayerLimits.h);
+  // layers whose new rects, lie within ±kMaxLayerCoordinate (ImageLimits.h);
   // anything else is refused with the failure code and nothing changed.
   //
   // Moves every layer by minus the canvas's top-left and takes the canvas's

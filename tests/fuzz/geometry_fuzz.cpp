@@ -12,7 +12,7 @@
 
 #include "engine/geometry/Resample.h"
 #include "engine/geometry/ScaledDraw.h"
-#include "engine/layers/LayerLimits.h"
+#include "engine/pixels/ImageLimits.h"
 #include "engine/layers/LayerMng.h"
 #include "engine/transform/Transform.h"
 #include "engine/transform/TransformGeometry.h"

@@ -19,7 +19,7 @@
 #include "engine/layered/LayerFileErrors.h"
 #include "engine/layered/LayerRecord.h"
 #include "engine/layered/LayeredIO.h"
-#include "engine/layers/LayerLimits.h"
+#include "engine/pixels/ImageLimits.h"
 #include "layered_support.h"
 #include "psd_support.h"
 

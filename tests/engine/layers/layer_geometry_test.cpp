@@ -8,7 +8,7 @@
 #include <random>
 
 #include "engine/layers/LayerGeometry.h"
-#include "engine/layers/LayerLimits.h"
+#include "engine/pixels/ImageLimits.h"
 #include "engine/geometry/Resample.h"
 #include "layer_support.h"
 #include "platform/rect.h"

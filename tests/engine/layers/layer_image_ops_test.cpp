@@ -8,7 +8,7 @@
 #include <limits>
 #include <vector>
 
-#include "engine/layers/LayerLimits.h"
+#include "engine/pixels/ImageLimits.h"
 #include "engine/layers/LayerMng.h"
 #include "platform/rect.h"
 #include "engine/transform/TransformGeometry.h"

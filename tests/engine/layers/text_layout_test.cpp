@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/layers/LayerLimits.h"
+#include "engine/pixels/ImageLimits.h"
 #include "engine/layers/LayerText.h"
 #include "platform/rect.h"
 

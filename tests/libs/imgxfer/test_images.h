@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -72,11 +73,16 @@ inline ExchangeImage PatternImage(int type, int width, int height, bool smooth =
 // A fresh folder removed with the fixture.
 class TempFolder {
  public:
+  // Tests run in parallel processes whose seeds, counters and (under the
+  // sanitizers) heap addresses repeat: a random name, made anew until the
+  // folder is really new, keeps one test from removing another's folder.
   TempFolder() {
-    path_ = std::filesystem::temp_directory_path() /
-            ("lumora-imgxfer-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-             std::to_string(counter_++) + "-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
-    std::filesystem::create_directories(path_);
+    std::random_device random;
+    for (;;) {
+      const std::uint64_t tag = (std::uint64_t{random()} << 32) ^ random();
+      path_ = std::filesystem::temp_directory_path() / ("lumora-imgxfer-" + std::to_string(tag));
+      if (std::filesystem::create_directory(path_)) break;
+    }
   }
   ~TempFolder() {
     std::error_code ignored;
@@ -86,7 +92,6 @@ class TempFolder {
 
  private:
   std::filesystem::path path_;
-  static inline int counter_ = 0;
 };
 
 inline std::vector<std::uint8_t> FileBytes(const std::string& path) {
