@@ -76,7 +76,9 @@ TEST(CReadFileWA, CopiesWholePaddedRowsForEachType) {
     ASSERT_TRUE(image);
     ASSERT_EQ(image->GetBPLine(), c.rowBytes);
     for (int y = 0; y < 3; ++y) EXPECT_EQ(std::memcmp(image->Row(y), &file.rows[y * c.rowBytes], c.rowBytes), 0);
-    if (c.type != kWAType24) EXPECT_EQ(image->Palette()[1].peRed, 9);
+    if (c.type != kWAType24) {
+      EXPECT_EQ(image->Palette()[1].peRed, 9);
+    }
     EXPECT_EQ(adapter.XResolution(), 300);
   }
 }
