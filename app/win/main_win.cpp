@@ -1,5 +1,8 @@
 // Program entry: registers the main window class, shows the main window and
 // runs the message loop until the window is closed.
+#include "engine/layers/LayerMng.h"
+#include "engine/layers/win/PatternDib.h"
+#include "engine/pixels/AppValues.h"
 #include "platform/crash_report.h"
 #include "platform/win32types.h"
 
@@ -7,6 +10,7 @@ namespace {
 
 constexpr char kMainFrameClass[] = "VR_LUMAINFRAME40";
 constexpr char kAppTitle[] = "Lumora 4.0";
+constexpr char kLayerClipboardFormat[] = "Lumo40 W32 Layer";
 
 LRESULT CALLBACK MainFrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
@@ -42,6 +46,8 @@ bool RegisterMainFrameClass(HINSTANCE instance) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   lumora::InstallCrashReporter();
+  lumora::SetPatternDibLoader(LoadPatternDIB);
+  lumora::SetLayerClipboardFormat(RegisterClipboardFormatA(kLayerClipboardFormat));
   if (!RegisterMainFrameClass(instance)) return 1;
   HWND frame = CreateWindowExA(0, kMainFrameClass, kAppTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                                CW_USEDEFAULT, CW_USEDEFAULT, 1024, 768, nullptr, nullptr, instance,
