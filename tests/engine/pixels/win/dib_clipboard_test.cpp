@@ -6,6 +6,7 @@
 #include <random>
 
 #include "engine/pixels/Dib.h"
+#include "engine/pixels/ImagePlacement.h"
 #include "engine/pixels/win/DibGlobal.h"
 #include "support/random_buffers.h"
 
@@ -101,6 +102,35 @@ TEST(DibClipboard, GreyBitmapToDibKeepsTheGreys) {
   ASSERT_TRUE(image);
   EXPECT_EQ(image->GetType(), kWAType8Grey);
   EXPECT_TRUE(SameRows(*grey, *image));
+}
+
+class KeepPlacement : public lumora::ImagePlacement {
+ public:
+  int PlaceNewImage(VrWA2000::WA* image) override {
+    placed = WAPtr::Share(image);
+    return 1;
+  }
+  WAPtr placed;
+};
+
+TEST(DibGlobal, OpenImageAsDocumentConvertsTheBlockAndFreesIt) {
+  KeepPlacement placement;
+  lumora::SetImagePlacement(&placement);
+  std::mt19937 rng(13);
+  WAPtr image = lumora::testing::RandomBuffer(kWAType8Palette, 9, 5, rng);
+  BITMAPINFOHEADER* dib = ImageToDIB(image.get(), RECT{0, 0, 9, 5});
+  ASSERT_NE(dib, nullptr);
+  HGLOBAL block = GlobalHandle(dib);
+  GlobalUnlock(block);
+  EXPECT_EQ(OpenImageAsDocument(nullptr, block, 1, 1), 0);
+  lumora::SetImagePlacement(nullptr);
+  ASSERT_TRUE(placement.placed);
+  EXPECT_EQ(placement.placed->GetType(), kWAType24);
+  const PALETTEENTRY& e = image->Palette()[image->Row(2)[4]];
+  const std::uint8_t* p = placement.placed->Row(2) + 12;
+  EXPECT_EQ(p[0], e.peBlue);
+  EXPECT_EQ(p[2], e.peRed);
+  EXPECT_NE(OpenImageAsDocument(nullptr, nullptr, 1, 0), 0);  // no DIB: nothing to place
 }
 
 }  // namespace
