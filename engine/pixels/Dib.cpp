@@ -239,14 +239,9 @@ struct DibLayout {
 
 bool PlanImageToDIB(const VrWA2000::WA* image, const RECT& rect, DibLayout& out) {
   if (image == nullptr) return false;
-  switch (image->GetType()) {
-    case kWAType1Bit: out.bits = 1, out.colours = 2; break;
-    case kWAType4Bit: out.bits = 4, out.colours = 16; break;
-    case kWAType8Palette:
-    case kWAType8Grey: out.bits = 8, out.colours = 256; break;
-    case kWAType24: out.bits = 24, out.colours = 0; break;
-    default: return false;
-  }
+  out.bits = VrWA2000::BitsPerPixelOfType(image->GetType());
+  if (out.bits == 0) return false;
+  out.colours = out.bits == 24 ? 0 : 1 << out.bits;
   const int left = std::max<int>(rect.left, 0);
   const int right = std::min<int>(rect.right, image->GetW());
   const int top = std::max<int>(rect.top, 0);

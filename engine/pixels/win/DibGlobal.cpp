@@ -35,17 +35,6 @@ class ScreenDC {
   HDC dc_;
 };
 
-int DibBitsOfType(int type) {
-  switch (type) {
-    case kWAType1Bit: return 1;
-    case kWAType4Bit: return 4;
-    case kWAType8Palette:
-    case kWAType8Grey: return 8;
-    case kWAType24: return 24;
-    default: return 0;
-  }
-}
-
 // Raises a bitmap's bits per pixel to a depth buffers have.
 int BufferDepth(int bits) {
   if (bits <= 1) return 1;
@@ -202,7 +191,7 @@ BITMAPINFOHEADER* ImageToDIB(const VrWA2000::WA* image, const RECT& rect) {
 
 BITMAPINFOHEADER* BitmapToDIB(const VrWA2000::WA* image, HBITMAP bitmap) {
   if (image == nullptr) return nullptr;
-  const int bits = DibBitsOfType(image->GetType());
+  const int bits = VrWA2000::BitsPerPixelOfType(image->GetType());
   if (bits == 0) return nullptr;
   const int colours = bits == 24 ? 0 : 1 << bits;
   RGBQUAD table[256] = {};
