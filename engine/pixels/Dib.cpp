@@ -153,7 +153,8 @@ bool ParseDib(const std::uint8_t* dib, std::size_t size, ParsedDib& out) {
   if (out.bits <= 8) ReadColourTable(dib + offset, tableEntries, entryBytes, out.palette);
   offset += tableBytes;
   out.rowBytes = static_cast<std::size_t>((static_cast<std::uint64_t>(out.bits) * out.width + 31) / 32 * 4);
-  if (static_cast<std::uint64_t>(out.rowBytes) * out.height > size - offset) return false;
+  // Divided, not multiplied: rows of 2^33 bytes times 2^31 rows overflow.
+  if (static_cast<std::uint64_t>(out.height) > (size - offset) / out.rowBytes) return false;
   out.rows = dib + offset;
   return true;
 }

@@ -208,6 +208,7 @@ TEST(DIBToImage, RefusesMalformedAndOverrunningDibs) {
   EXPECT_FALSE(variant([](DibSpec& s) { s.compression = 1; }));  // run-length
   EXPECT_FALSE(variant([](DibSpec& s) { s.width = -3; }));
   EXPECT_FALSE(variant([](DibSpec& s) { s.height = 0; }));
+  EXPECT_FALSE(variant([](DibSpec& s) { s.width = INT32_MAX, s.height = INT32_MIN + 1, s.bits = 32, s.table.clear(); }));
   EXPECT_FALSE(variant([](DibSpec& s) { s.bits = 2; }));
   EXPECT_FALSE(variant([](DibSpec& s) {  // bit fields only for 16 and 32 bits
     s.bits = 24, s.compression = 3, s.table.clear(), s.masks = {0xFF0000, 0xFF00, 0xFF};
