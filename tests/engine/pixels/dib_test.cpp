@@ -39,14 +39,14 @@ struct DibSpec {
 
 Bytes MakeDib(const DibSpec& s) {
   Bytes b;
-  const std::uint32_t rowBytes = (s.bits * s.width + 31) / 32 * 4;
+  const std::uint64_t rowBytes = (std::uint64_t{static_cast<std::uint32_t>(s.bits)} * static_cast<std::uint32_t>(s.width) + 31) / 32 * 4;
   Put32(b, 40);
   Put32(b, static_cast<std::uint32_t>(s.width));
   Put32(b, static_cast<std::uint32_t>(s.height));
   Put16(b, 1);
   Put16(b, static_cast<std::uint32_t>(s.bits));
   Put32(b, s.compression);
-  Put32(b, rowBytes * static_cast<std::uint32_t>(std::abs(s.height)));
+  Put32(b, static_cast<std::uint32_t>(rowBytes * static_cast<std::uint64_t>(std::abs(static_cast<std::int64_t>(s.height)))));
   Put32(b, static_cast<std::uint32_t>(s.pelsPerMeter));
   Put32(b, static_cast<std::uint32_t>(s.pelsPerMeter));
   Put32(b, s.used);
