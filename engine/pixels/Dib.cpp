@@ -304,6 +304,12 @@ VrWA2000::WA* DIBToImage(const std::uint8_t* dib, std::size_t size, int toRGB) {
   if (image == nullptr) return nullptr;
   image->SetXRes(parsed.xDpi);
   image->SetYRes(parsed.yDpi);
+  // Bottom-up rows that are copied lie as the buffer's do: one copy of the
+  // whole block, which the C library streams faster than row by row.
+  if (conversion.row == CopyRow && !parsed.topDown && image->GetBPLine() == static_cast<int>(parsed.rowBytes)) {
+    std::memcpy(image->Bits(), parsed.rows, parsed.rowBytes * static_cast<std::size_t>(parsed.height));
+    return image;
+  }
   for (int y = 0; y < parsed.height; ++y) {
     const int sourceRow = parsed.topDown ? parsed.height - 1 - y : y;
     conversion.row(image->Row(y), parsed.rows + static_cast<std::size_t>(sourceRow) * parsed.rowBytes, parsed,
@@ -326,6 +332,12 @@ bool WriteImageToDIB(const VrWA2000::WA* image, const RECT& rect, std::uint8_t* 
   // Bits of the last byte past the right edge are cleared, like the filler.
   const int tailBits = static_cast<int>((static_cast<std::int64_t>(layout.bits) * layout.width) % 8);
   const std::uint8_t tailMask = tailBits == 0 ? 0xFF : static_cast<std::uint8_t>(0xFF00 >> tailBits);
+  // Whole rows without filler lie in the DIB as in the buffer: one copy.
+  if (layout.startByte == 0 && tailBits == 0 && layout.dataBytes == layout.rowBytes &&
+      static_cast<int>(layout.rowBytes) == image->GetBPLine()) {
+    std::memcpy(rows, image->Row(layout.top), layout.rowBytes * static_cast<std::size_t>(layout.height));
+    return true;
+  }
   for (int y = 0; y < layout.height; ++y, rows += layout.rowBytes) {
     std::memcpy(rows, image->Row(layout.top + y) + layout.startByte, layout.dataBytes);
     rows[layout.dataBytes - 1] &= tailMask;

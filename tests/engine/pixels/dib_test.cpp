@@ -260,6 +260,22 @@ TEST(ImageToDIB, StatesTrueSizesCopiesOnlyTheRowAndZeroesFiller) {
   }
 }
 
+TEST(ImageToDIB, RowsWithoutFillerAreTheBuffersBytesBothWays) {
+  // Widths whose rows need no filler take the whole-block copies.
+  std::mt19937 rng(21);
+  for (int type : {kWAType24, kWAType8Grey, kWAType1Bit}) {
+    const int width = type == kWAType1Bit ? 64 : 8;
+    WAPtr image = lumora::testing::RandomBuffer(type, width, 6, rng);
+    const Bytes dib = ImageToDIBBytes(image.get(), RECT{0, 2, width, 6});
+    const std::size_t table = type == kWAType24 ? 0 : 4u << image->GetBPP();
+    ASSERT_EQ(dib.size(), 40 + table + 4u * image->GetBPLine());
+    EXPECT_EQ(std::memcmp(&dib[40 + table], image->Row(2), 4u * image->GetBPLine()), 0) << type;
+    WAPtr back = Read(dib, 0);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(std::memcmp(back->Bits(), image->Row(2), 4u * image->GetBPLine()), 0) << type;
+  }
+}
+
 TEST(ImageToDIB, ClipsTheRectAndRoundTripsEveryType) {
   std::mt19937 rng(9);
   for (int type : {kWAType1Bit, kWAType4Bit, kWAType8Palette, kWAType8Grey, kWAType24}) {
