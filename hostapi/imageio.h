@@ -41,3 +41,14 @@ class CAbstractWriteWA {
   // `out` has room for one row of bytes per line.
   virtual int GetRow(int image, int subImage, int row, std::uint8_t* out) = 0;
 };
+
+// The progress object the file-format library reports through while it
+// reads or writes one file: Begin and End around the work, Step for each
+// position out of total, whose answer 0 cancels.
+class CProgress {
+ public:
+  virtual ~CProgress() = default;
+  virtual void Begin() = 0;
+  virtual void End() = 0;
+  virtual int Step(int position, int total) = 0;
+};

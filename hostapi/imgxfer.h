@@ -7,15 +7,8 @@
 
 #include "hostapi/imageio.h"
 
-// Progress reports of the library: `Begin` once, `Step` about a hundred
-// times, `End` always (also after a failure). `Step` returns 0 to cancel.
-class CProgress {
- public:
-  virtual ~CProgress() = default;
-  virtual void Begin() = 0;
-  virtual void End() = 0;
-  virtual int Step(int position, int total) = 0;
-};
+// Progress is reported through CProgress (hostapi/imageio.h): `Begin`
+// once, `Step` about a hundred times, `End` always (also after a failure).
 
 // Save options, a versioned record kept between runs. Zero-filled and then
 // given `version` and `size`, a record means "the defaults".

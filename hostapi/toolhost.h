@@ -25,3 +25,9 @@ struct LUErrorState {
   std::string text;
 };
 LUErrorState LUGetErrorState();
+
+// The tool host's live preview: switched off around work that must not be
+// interrupted by a preview refresh. Nests: on again after as many enables
+// as disables. Enabled at start.
+void LUPreview_Enable(int enable);
+bool LUPreview_IsEnabled();

@@ -3,6 +3,9 @@
 // until the frame is closed.
 #include "framework/CommandIds.h"
 #include "framework/win/App.h"
+#include "engine/layers/LayerMng.h"
+#include "engine/layers/win/PatternDib.h"
+#include "engine/pixels/AppValues.h"
 #include "framework/win/Frame.h"
 #include "platform/crash_report.h"
 
@@ -10,6 +13,7 @@ namespace {
 
 constexpr char kMainFrameClass[] = "VR_LUMAINFRAME40";
 constexpr char kAppTitle[] = "Lumora 4.0";
+constexpr char kLayerClipboardFormat[] = "Lumo40 W32 Layer";
 
 // A stand-in menu until the program's menus come from its resources.
 HMENU BuildMainMenu() {
@@ -60,6 +64,8 @@ class Lumo40App : public fw::App {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
   lumora::InstallCrashReporter();
+  lumora::SetPatternDibLoader(LoadPatternDIB);
+  lumora::SetLayerClipboardFormat(RegisterClipboardFormatA(kLayerClipboardFormat));
   Lumo40App app;
   app.showCommand_ = showCommand == 0 ? SW_SHOWNORMAL : showCommand;
   if (!app.InitInstance()) {

@@ -8,6 +8,7 @@ namespace {
 std::atomic<int> gScreenX{96};
 std::atomic<int> gScreenY{96};
 std::atomic<const void*> gSite{nullptr};
+std::atomic<unsigned> gLayerFormat{0};
 }  // namespace
 
 void SetScreenResolution(int xDpi, int yDpi) {
@@ -16,6 +17,9 @@ void SetScreenResolution(int xDpi, int yDpi) {
 }
 int GetScreenXDpi() { return gScreenX.load(std::memory_order_relaxed); }
 int GetScreenYDpi() { return gScreenY.load(std::memory_order_relaxed); }
+
+void SetLayerClipboardFormat(unsigned format) { gLayerFormat.store(format, std::memory_order_relaxed); }
+unsigned GetLayerClipboardFormat() { return gLayerFormat.load(std::memory_order_relaxed); }
 
 void SetToolHostSite(const void* site) { gSite.store(site, std::memory_order_relaxed); }
 const void* GetToolHostSite() { return gSite.load(std::memory_order_relaxed); }

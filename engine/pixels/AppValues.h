@@ -10,6 +10,11 @@ void SetScreenResolution(int xDpi, int yDpi);
 int GetScreenXDpi();
 int GetScreenYDpi();
 
+// The clipboard format id the application registered for dragged layers
+// ("Lumo40 W32 Layer"); 0 until it is set.
+void SetLayerClipboardFormat(unsigned format);
+unsigned GetLayerClipboardFormat();
+
 void SetToolHostSite(const void* site);
 const void* GetToolHostSite();
 

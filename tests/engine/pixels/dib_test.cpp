@@ -1,0 +1,298 @@
+// Packed DIBs to and from image buffers: every depth and header form read,
+// malformed and overrunning DIBs refused, made DIBs exact to the byte.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "engine/pixels/AppValues.h"
+#include "engine/pixels/Dib.h"
+#include "support/random_buffers.h"
+
+// Cases name only the fields they set.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+void Put32(Bytes& b, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+void Put16(Bytes& b, std::uint32_t v) {
+  b.push_back(static_cast<std::uint8_t>(v));
+  b.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+
+struct DibSpec {
+  int width = 2;
+  std::int32_t height = 2;
+  int bits = 24;
+  std::uint32_t compression = 0;
+  std::uint32_t used = 0;
+  std::int32_t pelsPerMeter = 3780;
+  std::vector<std::uint32_t> masks;  // written after the header
+  std::vector<std::uint32_t> table;  // 0x00RRGGBB entries
+  Bytes rows;                        // in file order
+};
+
+Bytes MakeDib(const DibSpec& s) {
+  Bytes b;
+  const std::uint64_t rowBytes = (std::uint64_t{static_cast<std::uint32_t>(s.bits)} * static_cast<std::uint32_t>(s.width) + 31) / 32 * 4;
+  Put32(b, 40);
+  Put32(b, static_cast<std::uint32_t>(s.width));
+  Put32(b, static_cast<std::uint32_t>(s.height));
+  Put16(b, 1);
+  Put16(b, static_cast<std::uint32_t>(s.bits));
+  Put32(b, s.compression);
+  Put32(b, static_cast<std::uint32_t>(rowBytes * static_cast<std::uint64_t>(std::abs(static_cast<std::int64_t>(s.height)))));
+  Put32(b, static_cast<std::uint32_t>(s.pelsPerMeter));
+  Put32(b, static_cast<std::uint32_t>(s.pelsPerMeter));
+  Put32(b, s.used);
+  Put32(b, 0);
+  for (std::uint32_t m : s.masks) Put32(b, m);
+  for (std::uint32_t c : s.table) Put32(b, c);
+  b.insert(b.end(), s.rows.begin(), s.rows.end());
+  return b;
+}
+
+WAPtr Read(const Bytes& dib, int toRGB) { return WAPtr::Adopt(DIBToImage(dib.data(), dib.size(), toRGB)); }
+
+// Blue, green, red of a 24-bit buffer's pixel as 0xRRGGBB.
+std::uint32_t Pixel(const VrWA2000::WA& image, int x, int y) {
+  const std::uint8_t* p = image.Row(y) + 3 * x;
+  return static_cast<std::uint32_t>(p[2]) << 16 | p[1] << 8 | p[0];
+}
+
+std::vector<std::uint32_t> GreyTable() {
+  std::vector<std::uint32_t> t;
+  for (std::uint32_t i = 0; i < 256; ++i) t.push_back(i << 16 | i << 8 | i);
+  return t;
+}
+
+TEST(DIBToImage, EightBitGreyRampIsGreyAndOneChangedEntryMakesAPalette) {
+  DibSpec s{.width = 2, .height = 1, .bits = 8, .table = GreyTable(), .rows = {7, 200, 0, 0}};
+  WAPtr grey = Read(MakeDib(s), 0);
+  ASSERT_TRUE(grey);
+  EXPECT_EQ(grey->GetType(), kWAType8Grey);
+  EXPECT_EQ(grey->Row(0)[1], 200);
+  s.table[200] = 0x123456;
+  WAPtr palette = Read(MakeDib(s), 0);
+  ASSERT_TRUE(palette);
+  EXPECT_EQ(palette->GetType(), kWAType8Palette);
+  EXPECT_EQ(palette->Palette()[200].peRed, 0x12);
+  EXPECT_EQ(palette->Palette()[200].peBlue, 0x56);
+  WAPtr rgb = Read(MakeDib(s), 1);
+  ASSERT_TRUE(rgb);
+  EXPECT_EQ(rgb->GetType(), kWAType24);
+  EXPECT_EQ(Pixel(*rgb, 0, 0), 0x070707u);
+  EXPECT_EQ(Pixel(*rgb, 1, 0), 0x123456u);
+}
+
+TEST(DIBToImage, OneBitKeepsItsTwoColours) {
+  // White on black: index 0 is white. Pixels 0 and 2 set.
+  const DibSpec s{.width = 3, .height = 1, .bits = 1, .table = {0xFFFFFF, 0x000000}, .rows = {0xA0, 0, 0, 0}};
+  WAPtr bits = Read(MakeDib(s), 0);
+  ASSERT_TRUE(bits);
+  EXPECT_EQ(bits->GetType(), kWAType1Bit);
+  EXPECT_EQ(bits->Row(0)[0], 0xA0);
+  EXPECT_EQ(bits->Palette()[0].peRed, 255);
+  EXPECT_EQ(bits->Palette()[1].peRed, 0);
+  WAPtr rgb = Read(MakeDib(s), 1);
+  ASSERT_TRUE(rgb);
+  EXPECT_EQ(Pixel(*rgb, 0, 0), 0x000000u);
+  EXPECT_EQ(Pixel(*rgb, 1, 0), 0xFFFFFFu);
+  EXPECT_EQ(Pixel(*rgb, 2, 0), 0x000000u);
+}
+
+TEST(DIBToImage, UsedColoursShortenTheTable) {
+  // Two table entries, rows directly behind them.
+  const DibSpec s{.width = 2, .height = 1, .bits = 8, .used = 2, .table = {0x0000FF, 0xFF0000}, .rows = {1, 0, 0, 0}};
+  WAPtr rgb = Read(MakeDib(s), 1);
+  ASSERT_TRUE(rgb);
+  EXPECT_EQ(Pixel(*rgb, 0, 0), 0xFF0000u);
+  EXPECT_EQ(Pixel(*rgb, 1, 0), 0x0000FFu);
+  // Four-bit DIBs read the same way.
+  const DibSpec four{.width = 2, .height = 1, .bits = 4, .used = 2, .table = {0x00FF00, 0x0000FF}, .rows = {0x10, 0, 0, 0}};
+  WAPtr nibbles = Read(MakeDib(four), 0);
+  ASSERT_TRUE(nibbles);
+  EXPECT_EQ(nibbles->GetType(), kWAType4Bit);
+  EXPECT_EQ(nibbles->Palette()[1].peBlue, 255);
+}
+
+TEST(DIBToImage, TwentyFourBitsGiveTheSameBufferEitherWayAndTopDownIsTurned) {
+  const Bytes rows = {1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9, 10, 11, 12, 0, 0};
+  const DibSpec up{.width = 2, .height = 2, .bits = 24, .rows = rows};
+  WAPtr a = Read(MakeDib(up), 0), b = Read(MakeDib(up), 1);
+  ASSERT_TRUE(a && b);
+  EXPECT_EQ(std::memcmp(a->Bits(), b->Bits(), 16), 0);
+  EXPECT_EQ(a->Row(0)[0], 1);
+  DibSpec down = up;
+  down.height = -2;
+  WAPtr turned = Read(MakeDib(down), 0);
+  ASSERT_TRUE(turned);
+  EXPECT_EQ(turned->Row(1)[0], 1);
+  EXPECT_EQ(turned->Row(0)[0], 7);
+}
+
+TEST(DIBToImage, SixteenAndThirtyTwoBitsWithAndWithoutBitFields) {
+  struct Case {
+    const char* name;
+    int bits;
+    std::uint32_t compression;
+    std::vector<std::uint32_t> masks;
+    Bytes pixel;  // one pixel, padded to 4 bytes
+    std::uint32_t rgb;
+  };
+  const Case cases[] = {
+      {"555 red", 16, 0, {}, {0x00, 0x7C, 0, 0}, 0xFF0000},
+      {"555 mid green", 16, 0, {}, {0x00, 0x02, 0, 0}, 0x008400},  // 16 of 31 -> 132
+      {"565 fields", 16, 3, {0xF800, 0x07E0, 0x001F}, {0x1F, 0x00, 0, 0}, 0x0000FF},
+      {"565 green", 16, 3, {0xF800, 0x07E0, 0x001F}, {0xE0, 0x07, 0, 0}, 0x00FF00},
+      {"32 plain", 32, 0, {}, {0x11, 0x22, 0x33, 0x99}, 0x332211},
+      {"32 red low", 32, 3, {0xFF, 0xFF00, 0xFF0000}, {0x11, 0x22, 0x33, 0x99}, 0x112233},
+      {"32 ten bits", 32, 3, {0x3FF00000, 0xFFC00, 0x3FF}, {0xFF, 0x03, 0x00, 0x3C}, 0xF000FF},
+  };
+  for (const Case& c : cases) {
+    const DibSpec s{.width = 1, .height = 1, .bits = c.bits, .compression = c.compression, .masks = c.masks, .rows = c.pixel};
+    WAPtr image = Read(MakeDib(s), 0);
+    ASSERT_TRUE(image) << c.name;
+    EXPECT_EQ(image->GetType(), kWAType24) << c.name;
+    EXPECT_EQ(Pixel(*image, 0, 0), c.rgb) << c.name;
+  }
+}
+
+TEST(DIBToImage, ResolutionFromTheHeaderOrTheScreen) {
+  lumora::SetScreenResolution(120, 144);
+  const DibSpec s{.width = 1, .height = 1, .rows = {0, 0, 0, 0}};
+  WAPtr stated = Read(MakeDib(s), 0);
+  EXPECT_EQ(stated->GetXRes(), 96);
+  DibSpec none = s;
+  none.pelsPerMeter = -5;
+  WAPtr screen = Read(MakeDib(none), 0);
+  EXPECT_EQ(screen->GetXRes(), 120);
+  EXPECT_EQ(screen->GetYRes(), 144);
+  lumora::SetScreenResolution(96, 96);
+}
+
+TEST(DIBToImage, CoreHeaderWithThreeByteTable) {
+  Bytes b;
+  Put32(b, 12);
+  Put16(b, 2);
+  Put16(b, 1);
+  Put16(b, 1);
+  Put16(b, 4);
+  for (int i = 0; i < 16; ++i) b.insert(b.end(), {std::uint8_t(i), std::uint8_t(2 * i), std::uint8_t(3 * i)});
+  b.insert(b.end(), {0x5F, 0, 0, 0});
+  WAPtr rgb = Read(b, 1);
+  ASSERT_TRUE(rgb);
+  EXPECT_EQ(Pixel(*rgb, 0, 0), static_cast<std::uint32_t>(15 << 16 | 10 << 8 | 5));
+  EXPECT_EQ(Pixel(*rgb, 1, 0), static_cast<std::uint32_t>(45 << 16 | 30 << 8 | 15));
+}
+
+TEST(DIBToImage, RefusesMalformedAndOverrunningDibs) {
+  const DibSpec good{.width = 3, .height = 2, .bits = 8, .table = GreyTable(), .rows = Bytes(8, 1)};
+  const Bytes dib = MakeDib(good);
+  ASSERT_TRUE(Read(dib, 0));
+  for (std::size_t size = 0; size < dib.size(); ++size) {
+    EXPECT_EQ(DIBToImage(dib.data(), size, 0), nullptr) << size;
+  }
+  EXPECT_EQ(DIBToImage(nullptr, 100, 0), nullptr);
+  auto variant = [&](auto change) {
+    DibSpec s = good;
+    change(s);
+    return Read(MakeDib(s), 1);
+  };
+  EXPECT_FALSE(variant([](DibSpec& s) { s.used = 257; }));
+  EXPECT_FALSE(variant([](DibSpec& s) { s.compression = 1; }));  // run-length
+  EXPECT_FALSE(variant([](DibSpec& s) { s.width = -3; }));
+  EXPECT_FALSE(variant([](DibSpec& s) { s.height = 0; }));
+  EXPECT_FALSE(variant([](DibSpec& s) { s.width = INT32_MAX, s.height = INT32_MIN + 1, s.bits = 32, s.table.clear(); }));
+  EXPECT_FALSE(variant([](DibSpec& s) { s.bits = 2; }));
+  EXPECT_FALSE(variant([](DibSpec& s) {  // bit fields only for 16 and 32 bits
+    s.bits = 24, s.compression = 3, s.table.clear(), s.masks = {0xFF0000, 0xFF00, 0xFF};
+    s.rows = Bytes(24, 0);
+  }));
+  EXPECT_FALSE(variant([](DibSpec& s) {  // masks must be contiguous
+    s.bits = 32, s.compression = 3, s.table.clear(), s.masks = {0xF0F0, 0xF00, 0xF};
+    s.rows = Bytes(24, 0);
+  }));
+  Bytes otherHeader = dib;
+  otherHeader[0] = 64;
+  EXPECT_FALSE(Read(otherHeader, 0));
+}
+
+TEST(ImageToDIB, OneBitRectWidensToTheByteOnItsLeft) {
+  WAPtr image = WAPtr::Adopt(NewWA(kWAType1Bit, 40, 3, nullptr));
+  for (int y = 0; y < 3; ++y) std::memset(image->Row(y), 0xFF, image->GetBPLine());
+  const Bytes dib = ImageToDIBBytes(image.get(), RECT{10, 1, 20, 3});
+  ASSERT_EQ(dib.size(), 40u + 8 + 2 * 4);
+  WAPtr back = Read(dib, 0);
+  ASSERT_TRUE(back);
+  EXPECT_EQ(back->GetW(), 12);  // from x = 8
+  EXPECT_EQ(back->GetH(), 2);
+  // 12 pixels: one full byte, four bits of the next, the rest zero.
+  EXPECT_EQ(dib[48], 0xFF);
+  EXPECT_EQ(dib[49], 0xF0);
+  EXPECT_EQ(dib[50], 0);
+  EXPECT_EQ(dib[51], 0);
+}
+
+TEST(ImageToDIB, StatesTrueSizesCopiesOnlyTheRowAndZeroesFiller) {
+  std::mt19937 rng(5);
+  WAPtr image = lumora::testing::RandomBuffer(kWAType24, 5, 4, rng);
+  image->SetXRes(300);
+  const Bytes dib = ImageToDIBBytes(image.get(), RECT{1, 1, 3, 3});
+  ASSERT_EQ(dib.size(), 40u + 8 * 2);
+  auto field = [&](int offset) {
+    return static_cast<std::uint32_t>(dib[offset] | dib[offset + 1] << 8 | dib[offset + 2] << 16 | dib[offset + 3] << 24);
+  };
+  EXPECT_EQ(field(4), 2u);
+  EXPECT_EQ(field(8), 2u);
+  EXPECT_EQ(field(20), 16u);  // image size
+  EXPECT_EQ(field(24), 11811u);  // 300 dpi
+  EXPECT_EQ(field(32), 0u);  // no colours
+  for (int y = 0; y < 2; ++y) {
+    EXPECT_EQ(std::memcmp(&dib[40 + 8 * y], image->Row(1 + y) + 3, 6), 0);
+    EXPECT_EQ(dib[46 + 8 * y], 0);
+    EXPECT_EQ(dib[47 + 8 * y], 0);
+  }
+}
+
+TEST(ImageToDIB, RowsWithoutFillerAreTheBuffersBytesBothWays) {
+  // Widths whose rows need no filler take the whole-block copies.
+  std::mt19937 rng(21);
+  for (int type : {kWAType24, kWAType8Grey, kWAType1Bit}) {
+    const int width = type == kWAType1Bit ? 64 : 8;
+    WAPtr image = lumora::testing::RandomBuffer(type, width, 6, rng);
+    const Bytes dib = ImageToDIBBytes(image.get(), RECT{0, 2, width, 6});
+    const std::size_t table = type == kWAType24 ? 0 : 4u << image->GetBPP();
+    ASSERT_EQ(dib.size(), 40 + table + 4u * image->GetBPLine());
+    EXPECT_EQ(std::memcmp(&dib[40 + table], image->Row(2), 4u * image->GetBPLine()), 0) << type;
+    WAPtr back = Read(dib, 0);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(std::memcmp(back->Bits(), image->Row(2), 4u * image->GetBPLine()), 0) << type;
+  }
+}
+
+TEST(ImageToDIB, ClipsTheRectAndRoundTripsEveryType) {
+  std::mt19937 rng(9);
+  for (int type : {kWAType1Bit, kWAType4Bit, kWAType8Palette, kWAType8Grey, kWAType24}) {
+    WAPtr image = lumora::testing::RandomBuffer(type, 13, 7, rng);
+    const Bytes dib = ImageToDIBBytes(image.get(), RECT{-5, -5, 100, 100});
+    WAPtr back = Read(dib, 0);
+    ASSERT_TRUE(back) << type;
+    EXPECT_EQ(back->GetType(), type);
+    EXPECT_EQ(back->GetW(), 13);
+    EXPECT_EQ(ImageToDIBBytes(back.get(), RECT{0, 0, 13, 7}), dib) << type;
+    for (int i = 0; i < (1 << image->GetBPP()) && type != kWAType24 && type != kWAType8Grey; ++i) {
+      EXPECT_EQ(back->Palette()[i].peGreen, image->Palette()[i].peGreen) << type << " " << i;
+    }
+  }
+  WAPtr image = WAPtr::Adopt(NewWA(kWAType24, 4, 4, nullptr));
+  EXPECT_TRUE(ImageToDIBBytes(image.get(), RECT{4, 0, 8, 4}).empty());
+  EXPECT_TRUE(ImageToDIBBytes(nullptr, RECT{0, 0, 1, 1}).empty());
+}
+
+}  // namespace
