@@ -157,16 +157,16 @@ int ToolBar::CommandToIndex(std::uint32_t id) const { return static_cast<int>(Se
 
 void ToolBar::SetOrientation(bool horizontal) {
   horizontal_ = horizontal;
-  // Vertical bars wrap after every button.
-  int n = ButtonCount();
-  for (int i = 0; i < n; ++i) {
-    TBBUTTON b = {};
-    Send(TB_GETBUTTON, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&b));
-    if (b.fsStyle & BTNS_SEP) continue;
-    LRESULT state = Send(TB_GETSTATE, static_cast<WPARAM>(b.idCommand));
-    state = horizontal ? (state & ~TBSTATE_WRAP) : (state | TBSTATE_WRAP);
-    Send(TB_SETSTATE, static_cast<WPARAM>(b.idCommand), MAKELPARAM(state, 0));
+  // Vertical bars wrap after every item. The control lays its buttons out
+  // again when they are added, not when their states change: they are
+  // taken out and put back with the wrap flag.
+  std::vector<TBBUTTON> buttons(static_cast<std::size_t>(ButtonCount()));
+  for (std::size_t i = 0; i < buttons.size(); ++i) {
+    Send(TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&buttons[i]));
+    buttons[i].fsState = static_cast<BYTE>(horizontal ? (buttons[i].fsState & ~TBSTATE_WRAP) : (buttons[i].fsState | TBSTATE_WRAP));
   }
+  while (Send(TB_BUTTONCOUNT) > 0) Send(TB_DELETEBUTTON, 0);
+  Send(TB_ADDBUTTONSA, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
   Send(TB_AUTOSIZE);
 }
 
