@@ -560,6 +560,41 @@ TEST_F(FrameworkApp, DraggingABarDocksItOnEachSideOrFloatsIt) {
   EXPECT_TRUE(EqualRect(&still, &docked));
 }
 
+// The screen's pixels in a 2 x 2 block at `p`.
+std::vector<COLORREF> ScreenBlock(POINT p) {
+  HDC screen = GetDC(nullptr);
+  std::vector<COLORREF> out;
+  for (int dy = 0; dy < 2; ++dy) {
+    for (int dx = 0; dx < 2; ++dx) out.push_back(GetPixel(screen, p.x + dx, p.y + dy));
+  }
+  ReleaseDC(nullptr, screen);
+  return out;
+}
+
+TEST_F(FrameworkApp, TheTrackingRectangleIsShownWhileDraggingAndEscapeCancels) {
+  HWND main = frame->Handle();
+  fw::ToolBar* bar = bars.toolbar;
+  RECT before;
+  GetWindowRect(bar->Handle(), &before);
+  POINT from = BarBackground(bar);
+  POINT to = FrameToScreen(main, {400, 250});
+  // The floating rectangle's left edge, at the height of the cursor.
+  POINT edge{to.x - (from.x - before.left), to.y};
+  std::vector<COLORREF> clean = ScreenBlock(edge);
+
+  SendMessageA(bar->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, ClientPoint(bar->Handle(), from));
+  SendMessageA(bar->Handle(), WM_MOUSEMOVE, MK_LBUTTON, ClientPoint(bar->Handle(), to));
+  EXPECT_NE(ScreenBlock(edge), clean) << "the outline is drawn inverted";
+  SendMessageA(bar->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_EQ(ScreenBlock(edge), clean) << "and taken away";
+  EXPECT_EQ(GetCapture(), nullptr);
+  SendMessageA(bar->Handle(), WM_LBUTTONUP, 0, ClientPoint(bar->Handle(), to));
+  RECT after;
+  GetWindowRect(bar->Handle(), &after);
+  EXPECT_TRUE(EqualRect(&after, &before)) << "a cancelled drag leaves the bar where it was";
+  EXPECT_EQ(bar->Side(), fw::DockSide::kTop);
+}
+
 class FrameworkTwoBars : public FrameworkApp {
  protected:
   void SetUp() override {
