@@ -77,7 +77,8 @@ LRESULT ControlBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 
 bool ControlBar::CanDrag(LPARAM lParam) const {
   POINT p{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-  return dockSite_ != nullptr && (dockStyle & kAlignAny) != 0 && !IsFloating() && IsDragSpot(p);
+  bool dockable = dockSite_ != nullptr && (dockStyle & dockSite_->DockingSides() & kAlignAny) != 0;
+  return dockable && !IsFloating() && IsDragSpot(p);
 }
 
 LRESULT ControlBar::OnLButtonDownMessage(WPARAM wParam, LPARAM lParam) {
@@ -163,7 +164,8 @@ void ToolBar::SetOrientation(bool horizontal) {
   std::vector<TBBUTTON> buttons(static_cast<std::size_t>(ButtonCount()));
   for (std::size_t i = 0; i < buttons.size(); ++i) {
     Send(TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&buttons[i]));
-    buttons[i].fsState = static_cast<BYTE>(horizontal ? (buttons[i].fsState & ~TBSTATE_WRAP) : (buttons[i].fsState | TBSTATE_WRAP));
+    BYTE state = buttons[i].fsState;
+    buttons[i].fsState = static_cast<BYTE>(horizontal ? (state & ~TBSTATE_WRAP) : (state | TBSTATE_WRAP));
   }
   while (Send(TB_BUTTONCOUNT) > 0) Send(TB_DELETEBUTTON, 0);
   Send(TB_ADDBUTTONSA, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));

@@ -40,8 +40,8 @@ class ControlBar : public Window {
   virtual bool FillsItsRow() const { return false; }
   // Whether a press at `client` starts a drag (not on a button, say).
   virtual bool IsDragSpot(POINT client) const { return true; }
-  // The sides the user may dock the bar to with the mouse (kAlign*); none
-  // keeps it where the program puts it.
+  // The sides the user may dock the bar to with the mouse (kAlign*), among
+  // those its frame enables; none keeps it where the program puts it.
   void EnableDocking(DWORD alignSides) { dockStyle = alignSides; }
   DWORD dockStyle = 0;  // sides the bar may dock to (CBRS_ALIGN_*)
   std::string caption;  // title when floating

@@ -423,7 +423,8 @@ void FrameWnd::FloatControlBar(ControlBar* bar, POINT screenPos) {
   if (bar->floatFrame_ == nullptr) {
     // Remembered so that a double click on the caption brings it back here.
     if (!bar->IsFloating() && bar->IsVisible()) {
-      bar->lastDocked_ = PlaceOf(bar->side_, CurrentBarLayout().sides[static_cast<std::size_t>(bar->side_)], bar->ControlId());
+      const SideLayout& side = CurrentBarLayout().sides[static_cast<std::size_t>(bar->side_)];
+      bar->lastDocked_ = PlaceOf(bar->side_, side, bar->ControlId());
     }
     auto* mini = new FloatingBarFrame;
     if (!mini->Create(this, bar, screenPos)) return;  // a failed frame deletes itself
@@ -839,7 +840,7 @@ LRESULT FloatingBarFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 }
 
 bool FloatingBarFrame::CanDock() const {
-  return bar_ != nullptr && owner_ != nullptr && (bar_->dockStyle & kAlignAny) != 0;
+  return bar_ != nullptr && owner_ != nullptr && (bar_->dockStyle & owner_->DockingSides() & kAlignAny) != 0;
 }
 
 LRESULT FloatingBarFrame::OnNcLButtonDown(WPARAM wParam, LPARAM lParam) {

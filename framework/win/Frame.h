@@ -65,6 +65,7 @@ class FrameWnd : public Window {
   ControlBar* GetControlBar(std::uint32_t id) const;
   const std::vector<ControlBar*>& ControlBars() const { return bars_; }
   void EnableDocking(DWORD alignSides) { dockSides_ = alignSides; }
+  DWORD DockingSides() const { return dockSides_; }
   // Docks the bar in a row of its own after the side's other rows.
   void DockControlBar(ControlBar* bar, DockSide side);
   // Docks the bar at a place of a side's rows as they are laid out now.

@@ -477,14 +477,19 @@ void DragBarFrom(fw::ToolBar* bar, POINT from, POINT to) {
 // to `to` (screen).
 void DragBar(fw::ToolBar* bar, POINT to) { DragBarFrom(bar, BarBackground(bar), to); }
 
-// Drags a floating bar's mini frame by its caption to `to` (screen).
-void DragCaption(fw::ControlBar* bar, POINT to) {
-  HWND mini = bar->FloatingFrame()->Handle();
+// A point of a mini frame's caption (screen).
+POINT CaptionPoint(HWND mini) {
   RECT r;
   GetWindowRect(mini, &r);
   POINT client{0, 0};
   ClientToScreen(mini, &client);
-  POINT from{r.left + 8, (r.top + client.y) / 2};
+  return {r.left + 8, (r.top + client.y) / 2};
+}
+
+// Drags a floating bar's mini frame by its caption to `to` (screen).
+void DragCaption(fw::ControlBar* bar, POINT to) {
+  HWND mini = bar->FloatingFrame()->Handle();
+  POINT from = CaptionPoint(mini);
   ASSERT_EQ(SendMessageA(mini, WM_NCHITTEST, 0, MAKELPARAM(from.x, from.y)), HTCAPTION);
   SendMessageA(mini, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(from.x, from.y));
   EXPECT_EQ(GetCapture(), mini);
@@ -529,6 +534,16 @@ TEST_F(FrameworkApp, DraggingABarDocksItOnEachSideOrFloatsIt) {
   GetWindowRect(bar->FloatingFrame()->Handle(), &mini);
   EXPECT_EQ(mini.left, to.x - (from.x - before.left));
   EXPECT_EQ(mini.top, to.y - (from.y - before.top));
+
+  // The caption dragged elsewhere in the middle moves the mini frame as far as the cursor went.
+  POINT captionFrom = CaptionPoint(bar->FloatingFrame()->Handle());
+  DragCaption(bar, {captionFrom.x + 40, captionFrom.y + 30});
+  ASSERT_NE(bar->FloatingFrame(), nullptr);
+  RECT moved;
+  GetWindowRect(bar->FloatingFrame()->Handle(), &moved);
+  EXPECT_EQ(moved.left, mini.left + 40);
+  EXPECT_EQ(moved.top, mini.top + 30);
+  mini = moved;
 
   // The caption dragged onto the top docks it again.
   DragCaption(bar, FrameToScreen(main, {400, 4}));
