@@ -25,6 +25,7 @@ void SaveBarStates(SettingsStore& store, const std::string& prefix, const std::v
     store.WriteInt(section, "XPos", b.floatX);
     store.WriteInt(section, "YPos", b.floatY);
     store.WriteInt(section, "Order", b.order);
+    store.WriteInt(section, "Row", b.row);
   }
 }
 
@@ -43,6 +44,7 @@ std::vector<BarState> LoadBarStates(SettingsStore& store, const std::string& pre
     b.floatX = store.GetInt(section, "XPos", 0);
     b.floatY = store.GetInt(section, "YPos", 0);
     b.order = store.GetInt(section, "Order", 0);
+    b.row = store.GetInt(section, "Row", b.order);  // without rows: one row per bar
     bars.push_back(b);
   }
   return bars;

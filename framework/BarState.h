@@ -22,6 +22,7 @@ struct BarState {
   std::int32_t floatX = 0;  // floating position, screen coordinates
   std::int32_t floatY = 0;
   std::int32_t order = 0;  // place among the bars of the same side
+  std::int32_t row = 0;    // row of the side it shares with the bars of the same row
 };
 
 // Sections are "<prefix>-Bar<n>" with a "<prefix>-Summary" holding the count.

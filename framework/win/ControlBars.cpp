@@ -53,6 +53,9 @@ LRESULT ButtonStateBits(LRESULT old, const CmdUIState& s) {
 
 }  // namespace
 
+FW_MESSAGE_MAP(ControlBar, Window, WindowMessageEntry<&ControlBar::OnLButtonDownMessage>(WM_LBUTTONDOWN),
+               WindowMessageEntry<&ControlBar::OnLButtonDblClkMessage>(WM_LBUTTONDBLCLK))
+
 ControlBar::~ControlBar() {
   if (dockSite_ != nullptr) dockSite_->RemoveControlBar(this);
 }
@@ -65,6 +68,36 @@ bool ControlBar::CreateBar(FrameWnd* frame, const char* className, DWORD style, 
   side_ = DockSide::kTop;
   frame->AddControlBar(this);
   return true;
+}
+
+LRESULT ControlBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (drag_.OnMessage(hwnd_, message, wParam, lParam)) return 0;
+  return Window::WindowProc(message, wParam, lParam);
+}
+
+bool ControlBar::CanDrag(LPARAM lParam) const {
+  POINT p{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+  bool dockable = dockSite_ != nullptr && (dockStyle & dockSite_->DockingSides() & kAlignAny) != 0;
+  return dockable && !IsFloating() && IsDragSpot(p);
+}
+
+LRESULT ControlBar::OnLButtonDownMessage(WPARAM wParam, LPARAM lParam) {
+  if (!CanDrag(lParam)) return DefaultProc(WM_LBUTTONDOWN, wParam, lParam);
+  POINT cursor{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+  ClientToScreen(hwnd_, &cursor);
+  RECT place;
+  GetWindowRect(hwnd_, &place);
+  drag_.Begin(hwnd_, this, cursor, {cursor.x - place.left, cursor.y - place.top});
+  return 0;
+}
+
+LRESULT ControlBar::OnLButtonDblClkMessage(WPARAM wParam, LPARAM lParam) {
+  if (!CanDrag(lParam)) return DefaultProc(WM_LBUTTONDBLCLK, wParam, lParam);
+  drag_.Cancel();
+  RECT place;
+  GetWindowRect(hwnd_, &place);
+  dockSite_->FloatControlBar(this, hasFloatPlace_ ? lastFloat_ : POINT{place.left, place.top});
+  return 0;
 }
 
 // ---- ToolBar
@@ -124,20 +157,36 @@ std::uint32_t ToolBar::CommandOf(int index) const {
 int ToolBar::CommandToIndex(std::uint32_t id) const { return static_cast<int>(Send(TB_COMMANDTOINDEX, id)); }
 
 void ToolBar::SetOrientation(bool horizontal) {
-  // Vertical bars wrap after every button.
-  int n = ButtonCount();
-  for (int i = 0; i < n; ++i) {
-    TBBUTTON b = {};
-    Send(TB_GETBUTTON, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&b));
-    if (b.fsStyle & BTNS_SEP) continue;
-    LRESULT state = Send(TB_GETSTATE, static_cast<WPARAM>(b.idCommand));
-    state = horizontal ? (state & ~TBSTATE_WRAP) : (state | TBSTATE_WRAP);
-    Send(TB_SETSTATE, static_cast<WPARAM>(b.idCommand), MAKELPARAM(state, 0));
+  horizontal_ = horizontal;
+  // Vertical bars wrap after every item. The control lays its buttons out
+  // again when they are added, not when their states change: they are
+  // taken out and put back with the wrap flag.
+  std::vector<TBBUTTON> buttons(static_cast<std::size_t>(ButtonCount()));
+  for (std::size_t i = 0; i < buttons.size(); ++i) {
+    Send(TB_GETBUTTON, i, reinterpret_cast<LPARAM>(&buttons[i]));
+    BYTE state = buttons[i].fsState;
+    buttons[i].fsState = static_cast<BYTE>(horizontal ? (state & ~TBSTATE_WRAP) : (state | TBSTATE_WRAP));
   }
+  while (Send(TB_BUTTONCOUNT) > 0) Send(TB_DELETEBUTTON, 0);
+  Send(TB_ADDBUTTONSA, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
   Send(TB_AUTOSIZE);
 }
 
+bool ToolBar::IsDragSpot(POINT client) const { return Send(TB_HITTEST, 0, reinterpret_cast<LPARAM>(&client)) < 0; }
+
 SIZE ToolBar::CalcFixedLayout(bool horizontal) {
+  if (horizontal != horizontal_) {
+    // The other orientation, from the button size (the tracking rectangle
+    // while dragging); laid out it is measured as below.
+    constexpr LONG kSeparator = 8;
+    LRESULT size = Send(TB_GETBUTTONSIZE);
+    SIZE button{std::max<LONG>(LOWORD(size), buttonSize_.cx), std::max<LONG>(HIWORD(size), buttonSize_.cy)};
+    LONG along = 0;
+    for (int i = 0; i < ButtonCount(); ++i) {
+      along += CommandOf(i) == 0 ? kSeparator : (horizontal ? button.cx : button.cy);
+    }
+    return horizontal ? SIZE{along + 4, button.cy + 4} : SIZE{button.cx + 4, along + 4};
+  }
   RECT last = {};
   int n = ButtonCount();
   SIZE size{0, 0};

@@ -6,6 +6,8 @@
 
 #include "framework/BarState.h"
 #include "framework/CmdUI.h"
+#include "framework/DockLayout.h"
+#include "framework/win/BarDrag.h"
 #include "framework/win/Window.h"
 
 namespace fw {
@@ -21,6 +23,8 @@ constexpr DWORD kAlignBottom = 0x8000;
 constexpr DWORD kAlignAny = 0xF000;
 
 class ControlBar : public Window {
+  FW_DECLARE_MESSAGE_MAP()
+
  public:
   ~ControlBar() override;
   FrameWnd* DockSite() const { return dockSite_; }
@@ -31,16 +35,37 @@ class ControlBar : public Window {
   // Size the bar wants laid out horizontally (top, bottom, floating) or vertically.
   virtual SIZE CalcFixedLayout(bool horizontal) = 0;
   virtual void SetOrientation(bool horizontal) {}
+  // A bar that fills a row of its own at the frame's edge (the status bar)
+  // is laid out before the rows the other bars share.
+  virtual bool FillsItsRow() const { return false; }
+  // Whether a press at `client` starts a drag (not on a button, say).
+  virtual bool IsDragSpot(POINT client) const { return true; }
+  // The sides the user may dock the bar to with the mouse (kAlign*), among
+  // those its frame enables; none keeps it where the program puts it.
+  void EnableDocking(DWORD alignSides) { dockStyle = alignSides; }
   DWORD dockStyle = 0;  // sides the bar may dock to (CBRS_ALIGN_*)
   std::string caption;  // title when floating
+  BarDrag& Drag() { return drag_; }
 
  protected:
   friend class FrameWnd;
   friend class FloatingBarFrame;
   bool CreateBar(FrameWnd* frame, const char* className, DWORD style, std::uint32_t id);
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  LRESULT OnLButtonDownMessage(WPARAM, LPARAM);
+  LRESULT OnLButtonDblClkMessage(WPARAM, LPARAM);
+  bool CanDrag(LPARAM lParam) const;
+
   FrameWnd* dockSite_ = nullptr;
   DockSide side_ = DockSide::kTop;
+  int row_ = 0;    // the row of its side it asks for
+  int order_ = 0;  // its place among the bars of its side
+  // Where it was docked before it floated, and where it floated before it docked.
+  DockPlace lastDocked_{DockSide::kTop, 1 << 20, true, 0};
+  bool hasFloatPlace_ = false;
+  POINT lastFloat_{0, 0};
   FloatingBarFrame* floatFrame_ = nullptr;
+  BarDrag drag_;
 };
 
 class ToolBar : public ControlBar {
@@ -55,9 +80,11 @@ class ToolBar : public ControlBar {
   int CommandToIndex(std::uint32_t id) const;
   SIZE CalcFixedLayout(bool horizontal) override;
   void SetOrientation(bool horizontal) override;
+  bool IsDragSpot(POINT client) const override;
   void OnUpdateCmdUI(CmdTarget& route, bool disableIfNoHandler) override;
 
  private:
+  bool horizontal_ = true;
   SIZE buttonSize_{23, 22};
   SIZE imageSize_{16, 15};
 };
@@ -72,6 +99,7 @@ class StatusBar : public ControlBar {
   void SetPaneInfo(int index, std::uint32_t id, int width);
   int CommandToIndex(std::uint32_t id) const;
   SIZE CalcFixedLayout(bool horizontal) override;
+  bool FillsItsRow() const override { return true; }
   void OnUpdateCmdUI(CmdTarget& route, bool disableIfNoHandler) override;
   void LayoutPanes();
 

@@ -167,14 +167,14 @@ void FrameWnd::InitialUpdateFrame(Document* doc, bool makeVisible) {
 
 HWND FrameWnd::ClientPane() const { return GetDlgItem(hwnd_, static_cast<int>(kIdPaneFirst)); }
 
-void FrameWnd::LayoutBars(RECT& area, bool apply) {
-  // Bottom first (the status bar sits lowest), then top, left, right.
-  const DockSide order[] = {DockSide::kBottom, DockSide::kTop, DockSide::kLeft, DockSide::kRight};
-  for (DockSide side : order) {
+void FrameWnd::LayoutBars(RECT& area, bool apply, DockedBarsLayout* out) {
+  // Bars filling a row of their own sit outermost, bottom first (the status
+  // bar lowest); the other bars share rows inside them, top and bottom
+  // rows across the whole width.
+  for (DockSide side : {DockSide::kBottom, DockSide::kTop, DockSide::kLeft, DockSide::kRight}) {
     for (ControlBar* bar : bars_) {
-      if (bar->side_ != side || !bar->IsVisible()) continue;
-      bool horizontal = side == DockSide::kTop || side == DockSide::kBottom;
-      SIZE size = bar->CalcFixedLayout(horizontal);
+      if (bar->side_ != side || !bar->FillsItsRow() || !bar->IsVisible()) continue;
+      SIZE size = bar->CalcFixedLayout(IsHorizontalSide(side));
       RECT r = area;
       switch (side) {
         case DockSide::kTop: r.bottom = area.top + size.cy; area.top = r.bottom; break;
@@ -185,6 +185,42 @@ void FrameWnd::LayoutBars(RECT& area, bool apply) {
       if (apply) MoveWindow(bar->Handle(), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
     }
   }
+  DockedBarsLayout layout;
+  layout.dockArea = area;
+  for (DockSide side : {DockSide::kTop, DockSide::kBottom, DockSide::kLeft, DockSide::kRight}) {
+    std::vector<ControlBar*> sideBars = DockedBarsInOrder(side);
+    std::vector<DockedBar> docked;
+    for (ControlBar* bar : sideBars) {
+      docked.push_back({bar->ControlId(), bar->CalcFixedLayout(IsHorizontalSide(side)), bar->row_});
+    }
+    SideLayout rows = LayoutSide(side, docked, area);
+    for (std::size_t i = 0; apply && i < sideBars.size(); ++i) {
+      const RECT& r = rows.bars[i].rect;
+      MoveWindow(sideBars[i]->Handle(), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+    }
+    area = AreaInside(side, area, rows.thickness);
+    layout.sides[static_cast<std::size_t>(side)] = std::move(rows);
+  }
+  if (out != nullptr) *out = std::move(layout);
+}
+
+std::vector<ControlBar*> FrameWnd::DockedBarsInOrder(DockSide side) const {
+  std::vector<ControlBar*> out;
+  for (ControlBar* bar : bars_) {
+    if (bar->side_ == side && !bar->FillsItsRow() && bar->IsVisible()) out.push_back(bar);
+  }
+  std::stable_sort(out.begin(), out.end(), [](const ControlBar* a, const ControlBar* b) {
+    return a->row_ != b->row_ ? a->row_ < b->row_ : a->order_ < b->order_;
+  });
+  return out;
+}
+
+DockedBarsLayout FrameWnd::CurrentBarLayout() {
+  DockedBarsLayout layout;
+  RECT area;
+  GetClientRect(hwnd_, &area);
+  LayoutBars(area, false, &layout);
+  return layout;
 }
 
 void FrameWnd::RecalcLayout() {
@@ -345,21 +381,51 @@ ControlBar* FrameWnd::GetControlBar(std::uint32_t id) const {
 
 ControlBar* FrameWnd::BarForCommand(std::uint32_t id) const { return GetControlBar(id); }
 
+void FrameWnd::TakeOutOfMiniFrame(ControlBar* bar) {
+  FloatingBarFrame* mini = bar->floatFrame_;
+  if (mini == nullptr) return;
+  RECT r;
+  GetWindowRect(mini->Handle(), &r);
+  bar->lastFloat_ = {r.left, r.top};
+  bar->hasFloatPlace_ = true;
+  bar->floatFrame_ = nullptr;
+  SetParent(bar->Handle(), hwnd_);
+  ::DestroyWindow(mini->Handle());
+}
+
 void FrameWnd::DockControlBar(ControlBar* bar, DockSide side) {
-  if (side == DockSide::kFloating) return;
-  if (bar->floatFrame_ != nullptr) {
-    FloatingBarFrame* mini = bar->floatFrame_;
-    bar->floatFrame_ = nullptr;
-    SetParent(bar->Handle(), hwnd_);
-    ::DestroyWindow(mini->Handle());
+  DockControlBarAt(bar, {side, 1 << 20, true, 0});
+}
+
+void FrameWnd::DockControlBarAt(ControlBar* bar, const DockPlace& place) {
+  if (place.side == DockSide::kFloating) return;
+  // The side's rows as the user sees them, before the bar moves.
+  std::vector<SideSlot> slots;
+  for (const PlacedBar& p : CurrentBarLayout().sides[static_cast<std::size_t>(place.side)].bars) {
+    slots.push_back({p.id, p.row});
   }
-  bar->side_ = side;
-  bar->SetOrientation(side == DockSide::kTop || side == DockSide::kBottom);
+  TakeOutOfMiniFrame(bar);
+  bar->side_ = place.side;
+  bar->SetOrientation(IsHorizontalSide(place.side));
+  std::vector<SideSlot> placed = InsertIntoSide(slots, bar->ControlId(), place);
+  for (std::size_t i = 0; i < placed.size(); ++i) {
+    ControlBar* b = GetControlBar(placed[i].id);
+    if (b == nullptr) continue;
+    b->row_ = placed[i].row;
+    b->order_ = static_cast<int>(i);
+  }
   RecalcLayout();
 }
 
+void FrameWnd::DockControlBarBack(ControlBar* bar) { DockControlBarAt(bar, bar->lastDocked_); }
+
 void FrameWnd::FloatControlBar(ControlBar* bar, POINT screenPos) {
   if (bar->floatFrame_ == nullptr) {
+    // Remembered so that a double click on the caption brings it back here.
+    if (!bar->IsFloating() && bar->IsVisible()) {
+      const SideLayout& side = CurrentBarLayout().sides[static_cast<std::size_t>(bar->side_)];
+      bar->lastDocked_ = PlaceOf(bar->side_, side, bar->ControlId());
+    }
     auto* mini = new FloatingBarFrame;
     if (!mini->Create(this, bar, screenPos)) return;  // a failed frame deletes itself
   } else {
@@ -367,6 +433,42 @@ void FrameWnd::FloatControlBar(ControlBar* bar, POINT screenPos) {
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   RecalcLayout();
+}
+
+DragQuery FrameWnd::MakeDragQuery(ControlBar* bar, POINT cursor, POINT grabOffset, bool forceFloat) {
+  DragQuery q;
+  q.cursor = cursor;
+  q.grabOffset = grabOffset;
+  q.forceFloat = forceFloat;
+  q.barId = bar->ControlId();
+  q.horizontalSize = bar->CalcFixedLayout(true);
+  q.verticalSize = bar->CalcFixedLayout(false);
+  DockedBarsLayout layout = CurrentBarLayout();
+  POINT origin{0, 0};
+  ClientToScreen(hwnd_, &origin);
+  auto toScreen = [&](RECT& r) { OffsetRect(&r, origin.x, origin.y); };
+  q.dockArea = layout.dockArea;
+  toScreen(q.dockArea);
+  for (SideLayout& side : layout.sides) {
+    for (PlacedBar& p : side.bars) toScreen(p.rect);
+    for (RECT& row : side.rows) toScreen(row);
+  }
+  q.sides = std::move(layout.sides);
+  DWORD allowed = bar->dockStyle & dockSides_;
+  const std::pair<DWORD, DockSide> sides[] = {{kAlignTop, DockSide::kTop}, {kAlignBottom, DockSide::kBottom},
+                                              {kAlignLeft, DockSide::kLeft}, {kAlignRight, DockSide::kRight}};
+  for (const auto& [align, side] : sides) {
+    if (allowed & align) q.allowedSides |= SideBit(side);
+  }
+  return q;
+}
+
+void FrameWnd::ApplyDrop(ControlBar* bar, const DropDecision& decision) {
+  if (decision.floating) {
+    FloatControlBar(bar, {decision.track.left, decision.track.top});
+  } else {
+    DockControlBarAt(bar, decision.place);
+  }
 }
 
 void FrameWnd::ShowControlBar(ControlBar* bar, bool show, bool delay) {
@@ -383,6 +485,8 @@ void FrameWnd::SaveBarState(const std::string& prefix) {
     s.barId = bar->ControlId();
     s.visible = bar->IsVisible();
     s.side = bar->side_;
+    s.row = bar->row_;
+    s.order = bar->order_;
     if (bar->floatFrame_ != nullptr) {
       RECT r;
       GetWindowRect(bar->floatFrame_->Handle(), &r);
@@ -401,7 +505,11 @@ void FrameWnd::LoadBarState(const std::string& prefix) {
     if (s.side == DockSide::kFloating) {
       FloatControlBar(bar, {s.floatX, s.floatY});
     } else {
-      DockControlBar(bar, s.side);
+      TakeOutOfMiniFrame(bar);
+      bar->side_ = s.side;
+      bar->row_ = s.row;
+      bar->order_ = s.order;
+      bar->SetOrientation(IsHorizontalSide(s.side));
     }
     ShowControlBar(bar, s.visible, true);
   }
@@ -721,6 +829,35 @@ bool MiniFrame::Create(const std::string& title, DWORD style, const RECT& rect, 
 }
 
 // ---- FloatingBarFrame
+
+FW_MESSAGE_MAP(FloatingBarFrame, MiniFrame, WindowMessageEntry<&FloatingBarFrame::OnNcLButtonDown>(WM_NCLBUTTONDOWN),
+               WindowMessageEntry<&FloatingBarFrame::OnNcLButtonDblClk>(WM_NCLBUTTONDBLCLK))
+
+LRESULT FloatingBarFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  // A drop may dock the bar and destroy this frame: nothing here after it.
+  if (bar_ != nullptr && bar_->Drag().OnMessage(hwnd_, message, wParam, lParam)) return 0;
+  return MiniFrame::WindowProc(message, wParam, lParam);
+}
+
+bool FloatingBarFrame::CanDock() const {
+  return bar_ != nullptr && owner_ != nullptr && (bar_->dockStyle & owner_->DockingSides() & kAlignAny) != 0;
+}
+
+LRESULT FloatingBarFrame::OnNcLButtonDown(WPARAM wParam, LPARAM lParam) {
+  if (wParam != HTCAPTION || !CanDock()) return DefaultProc(WM_NCLBUTTONDOWN, wParam, lParam);
+  POINT cursor{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+  RECT place;
+  GetWindowRect(hwnd_, &place);
+  bar_->Drag().Begin(hwnd_, bar_, cursor, {cursor.x - place.left, cursor.y - place.top});
+  return 0;
+}
+
+LRESULT FloatingBarFrame::OnNcLButtonDblClk(WPARAM wParam, LPARAM lParam) {
+  if (wParam != HTCAPTION || !CanDock()) return DefaultProc(WM_NCLBUTTONDBLCLK, wParam, lParam);
+  bar_->Drag().Cancel();
+  owner_->DockControlBarBack(bar_);  // destroys this frame
+  return 0;
+}
 
 bool FloatingBarFrame::Create(FrameWnd* owner, ControlBar* bar, POINT screenPos) {
   owner_ = owner;

@@ -2,10 +2,12 @@
 // main frame and its children; the mini frame that holds a floating bar.
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
 
 #include "framework/BarState.h"
+#include "framework/DockLayout.h"
 #include "framework/CmdUI.h"
 #include "framework/win/DocView.h"
 #include "framework/win/Window.h"
@@ -13,6 +15,13 @@
 namespace fw {
 
 class ControlBar;
+
+// Where the docked bars of a frame are: the area their rows share and the
+// rows of each side (indexed by DockSide).
+struct DockedBarsLayout {
+  RECT dockArea{0, 0, 0, 0};
+  std::array<SideLayout, 4> sides;
+};
 
 class FrameWnd : public Window {
   FW_DECLARE_MESSAGE_MAP()
@@ -56,8 +65,18 @@ class FrameWnd : public Window {
   ControlBar* GetControlBar(std::uint32_t id) const;
   const std::vector<ControlBar*>& ControlBars() const { return bars_; }
   void EnableDocking(DWORD alignSides) { dockSides_ = alignSides; }
+  DWORD DockingSides() const { return dockSides_; }
+  // Docks the bar in a row of its own after the side's other rows.
   void DockControlBar(ControlBar* bar, DockSide side);
+  // Docks the bar at a place of a side's rows as they are laid out now.
+  void DockControlBarAt(ControlBar* bar, const DockPlace& place);
   void FloatControlBar(ControlBar* bar, POINT screenPos);
+  // A floating bar goes back to where it was docked last.
+  void DockControlBarBack(ControlBar* bar);
+  // What a drag of `bar` sees: the rows of every side in screen coordinates.
+  DragQuery MakeDragQuery(ControlBar* bar, POINT cursor, POINT grabOffset, bool forceFloat);
+  void ApplyDrop(ControlBar* bar, const DropDecision& decision);
+  DockedBarsLayout CurrentBarLayout();
   void ShowControlBar(ControlBar* bar, bool show, bool delay);
   void SaveBarState(const std::string& prefix);
   void LoadBarState(const std::string& prefix);
@@ -83,7 +102,9 @@ class FrameWnd : public Window {
   virtual bool OnCreateClient(CreateContext* context);
   View* CreateView(CreateContext* context, std::uint32_t id);
   void PostNcDestroy() override;
-  void LayoutBars(RECT& area, bool apply);
+  void LayoutBars(RECT& area, bool apply, DockedBarsLayout* out = nullptr);
+  std::vector<ControlBar*> DockedBarsInOrder(DockSide side) const;
+  void TakeOutOfMiniFrame(ControlBar* bar);
   ControlBar* BarForCommand(std::uint32_t id) const;
 
   LRESULT OnCreateMessage(WPARAM, LPARAM);
@@ -178,16 +199,24 @@ class MiniFrame : public FrameWnd {
   bool Create(const std::string& title, DWORD style, const RECT& rect, Window* owner);
 };
 
-// The mini frame that holds one floating control bar; closing it hides the bar.
+// The mini frame that holds one floating control bar; closing it hides the
+// bar, dragging its caption may dock it, double-clicking the caption docks
+// it back where it was.
 class FloatingBarFrame : public MiniFrame {
+  FW_DECLARE_MESSAGE_MAP()
+
  public:
   bool Create(FrameWnd* owner, ControlBar* bar, POINT screenPos);
   ControlBar* Bar() const { return bar_; }
   void FitToBar();
   bool OnCmdMsg(MessageArgs& args) override;
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  protected:
   void OnClose() override;
+  bool CanDock() const;
+  LRESULT OnNcLButtonDown(WPARAM, LPARAM);
+  LRESULT OnNcLButtonDblClk(WPARAM, LPARAM);
   ControlBar* bar_ = nullptr;
   FrameWnd* owner_ = nullptr;
 };

@@ -32,7 +32,7 @@ TEST(BarState, PlacesSurviveASaveAndLoad) {
   MapStore store;
   std::vector<fw::BarState> bars = {{59392, true, fw::DockSide::kLeft, 0, 0, 0},
                                     {59402, false, fw::DockSide::kFloating, 300, -20, 0},
-                                    {59393, true, fw::DockSide::kBottom, 0, 0, 1}};
+                                    {59393, true, fw::DockSide::kBottom, 0, 0, 1, 0}};
   fw::SaveBarStates(store, "Bars", bars);
   std::vector<fw::BarState> back = fw::LoadBarStates(store, "Bars");
   ASSERT_EQ(back.size(), 3u);
@@ -41,6 +41,9 @@ TEST(BarState, PlacesSurviveASaveAndLoad) {
   EXPECT_EQ(back[1].floatX, 300);
   EXPECT_EQ(back[1].floatY, -20);
   EXPECT_EQ(back[2].order, 1);
+  EXPECT_EQ(back[2].row, 0);
+  store.values.erase("Bars-Bar2/Row");
+  EXPECT_EQ(fw::LoadBarStates(store, "Bars")[2].row, 1) << "settings without rows give a row per bar";
   EXPECT_EQ(fw::DockBarId(fw::DockSide::kLeft), 59420u);
 }
 

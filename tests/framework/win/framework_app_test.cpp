@@ -96,6 +96,7 @@ void PumpPending() {
 struct Bars {
   fw::ToolBar* toolbar = new fw::ToolBar;
   fw::StatusBar* status = new fw::StatusBar;
+  fw::ToolBar* second = nullptr;  // made by the tests that need two toolbars
 };
 
 fw::MdiFrame* MakeMainFrame(Bars& bars) {
@@ -104,6 +105,7 @@ fw::MdiFrame* MakeMainFrame(Bars& bars) {
   EXPECT_TRUE(frame->LoadFrame(kMainFrame, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, nullptr, nullptr));
   EXPECT_TRUE(bars.toolbar->Create(frame));
   EXPECT_TRUE(bars.toolbar->LoadToolBar(kMainFrame));
+  bars.toolbar->EnableDocking(fw::kAlignAny);
   EXPECT_TRUE(bars.status->Create(frame));
   bars.status->SetIndicators({0, fw::kIdIndicatorCaps});
   frame->EnableDocking(fw::kAlignAny);
@@ -136,6 +138,7 @@ class FrameworkApp : public testing::Test {
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);  // eats WM_QUIT too
     delete bars.toolbar;
     delete bars.status;
+    delete bars.second;
     app.reset();
     std::filesystem::remove(iniPath);
   }
@@ -424,6 +427,257 @@ TEST_F(FrameworkApp, BarPositionsSurviveARestartThroughTheSettings) {
   EXPECT_TRUE(doc->flag);
   app->OnIdle(0);
   EXPECT_TRUE(SendMessageA(bars.toolbar->Handle(), TB_GETSTATE, kToggle, 0) & TBSTATE_CHECKED);
+}
+
+// The place of a window in the frame's client area.
+RECT InFrame(HWND window, HWND frame) {
+  RECT r;
+  GetWindowRect(window, &r);
+  MapWindowPoints(nullptr, frame, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+POINT FrameToScreen(HWND frame, POINT p) {
+  ClientToScreen(frame, &p);
+  return p;
+}
+
+LPARAM ClientPoint(HWND window, POINT screen) {
+  ScreenToClient(window, &screen);
+  return MAKELPARAM(static_cast<WORD>(screen.x), static_cast<WORD>(screen.y));
+}
+
+// A point of the bar's background (no button under it), in screen coordinates.
+POINT BarBackground(fw::ToolBar* bar) {
+  RECT r;
+  GetClientRect(bar->Handle(), &r);
+  POINT p{r.right - 2, r.bottom - 2};
+  EXPECT_LT(SendMessageA(bar->Handle(), TB_HITTEST, 0, reinterpret_cast<LPARAM>(&p)), 0);
+  ClientToScreen(bar->Handle(), &p);
+  return p;
+}
+
+// Press at `from`, move half way and on to `to`, release: the messages a
+// mouse drag sends to the window holding the capture.
+void DragMessages(HWND window, POINT from, POINT to) {
+  POINT half{(from.x + to.x) / 2, (from.y + to.y) / 2};
+  SendMessageA(window, WM_MOUSEMOVE, MK_LBUTTON, ClientPoint(window, half));
+  SendMessageA(window, WM_MOUSEMOVE, MK_LBUTTON, ClientPoint(window, to));
+  SendMessageA(window, WM_LBUTTONUP, 0, ClientPoint(window, to));
+}
+
+void DragBarFrom(fw::ToolBar* bar, POINT from, POINT to) {
+  SendMessageA(bar->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, ClientPoint(bar->Handle(), from));
+  EXPECT_EQ(GetCapture(), bar->Handle());
+  DragMessages(bar->Handle(), from, to);
+  EXPECT_EQ(GetCapture(), nullptr);
+}
+
+// Drags a docked toolbar by its background (near its bottom right corner)
+// to `to` (screen).
+void DragBar(fw::ToolBar* bar, POINT to) { DragBarFrom(bar, BarBackground(bar), to); }
+
+// A point of a mini frame's caption (screen).
+POINT CaptionPoint(HWND mini) {
+  RECT r;
+  GetWindowRect(mini, &r);
+  POINT client{0, 0};
+  ClientToScreen(mini, &client);
+  return {r.left + 8, (r.top + client.y) / 2};
+}
+
+// Drags a floating bar's mini frame by its caption to `to` (screen).
+void DragCaption(fw::ControlBar* bar, POINT to) {
+  HWND mini = bar->FloatingFrame()->Handle();
+  POINT from = CaptionPoint(mini);
+  ASSERT_EQ(SendMessageA(mini, WM_NCHITTEST, 0, MAKELPARAM(from.x, from.y)), HTCAPTION);
+  SendMessageA(mini, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(from.x, from.y));
+  EXPECT_EQ(GetCapture(), mini);
+  DragMessages(mini, from, to);
+}
+
+TEST_F(FrameworkApp, DraggingABarDocksItOnEachSideOrFloatsIt) {
+  HWND main = frame->Handle();
+  RECT client;
+  GetClientRect(main, &client);
+  RECT status = InFrame(bars.status->Handle(), main);
+  fw::ToolBar* bar = bars.toolbar;
+
+  DragBar(bar, FrameToScreen(main, {3, 250}));
+  RECT r = InFrame(bar->Handle(), main);
+  EXPECT_EQ(bar->Side(), fw::DockSide::kLeft);
+  EXPECT_EQ(r.left, 0);
+  EXPECT_GT(r.bottom - r.top, r.right - r.left) << "a left bar stands upright";
+  EXPECT_EQ(InFrame(frame->MdiClient(), main).left, r.right);
+
+  DragBar(bar, FrameToScreen(main, {client.right - 3, 250}));
+  r = InFrame(bar->Handle(), main);
+  EXPECT_EQ(bar->Side(), fw::DockSide::kRight);
+  EXPECT_EQ(r.right, client.right);
+  EXPECT_GT(r.bottom - r.top, r.right - r.left);
+
+  DragBar(bar, FrameToScreen(main, {300, status.top - 3}));
+  r = InFrame(bar->Handle(), main);
+  EXPECT_EQ(bar->Side(), fw::DockSide::kBottom);
+  EXPECT_EQ(r.bottom, status.top) << "above the status bar";
+  EXPECT_GT(r.right - r.left, r.bottom - r.top);
+
+  // Into the middle: a mini frame where the bar was let go, held where it was grabbed.
+  POINT from = BarBackground(bar);
+  RECT before;
+  GetWindowRect(bar->Handle(), &before);
+  POINT to = FrameToScreen(main, {400, 250});
+  DragBarFrom(bar, from, to);
+  ASSERT_NE(bar->FloatingFrame(), nullptr);
+  EXPECT_TRUE(bar->IsFloating());
+  RECT mini;
+  GetWindowRect(bar->FloatingFrame()->Handle(), &mini);
+  EXPECT_EQ(mini.left, to.x - (from.x - before.left));
+  EXPECT_EQ(mini.top, to.y - (from.y - before.top));
+
+  // The caption dragged elsewhere in the middle moves the mini frame as far as the cursor went.
+  POINT captionFrom = CaptionPoint(bar->FloatingFrame()->Handle());
+  DragCaption(bar, {captionFrom.x + 40, captionFrom.y + 30});
+  ASSERT_NE(bar->FloatingFrame(), nullptr);
+  RECT moved;
+  GetWindowRect(bar->FloatingFrame()->Handle(), &moved);
+  EXPECT_EQ(moved.left, mini.left + 40);
+  EXPECT_EQ(moved.top, mini.top + 30);
+  mini = moved;
+
+  // The caption dragged onto the top docks it again.
+  DragCaption(bar, FrameToScreen(main, {400, 4}));
+  EXPECT_EQ(bar->Side(), fw::DockSide::kTop);
+  EXPECT_EQ(bar->FloatingFrame(), nullptr);
+  EXPECT_EQ(GetParent(bar->Handle()), main);
+  RECT docked = InFrame(bar->Handle(), main);
+  EXPECT_EQ(docked.top, 0);
+
+  // A double click on the background floats it where it floated last; one on
+  // the caption puts it back.
+  POINT spot = BarBackground(bar);
+  SendMessageA(bar->Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, ClientPoint(bar->Handle(), spot));
+  ASSERT_NE(bar->FloatingFrame(), nullptr);
+  RECT again;
+  GetWindowRect(bar->FloatingFrame()->Handle(), &again);
+  EXPECT_EQ(again.left, mini.left);
+  EXPECT_EQ(again.top, mini.top);
+  SendMessageA(bar->FloatingFrame()->Handle(), WM_NCLBUTTONDBLCLK, HTCAPTION, MAKELPARAM(again.left + 8, again.top + 4));
+  EXPECT_EQ(bar->FloatingFrame(), nullptr);
+  RECT back = InFrame(bar->Handle(), main);
+  EXPECT_EQ(bar->Side(), fw::DockSide::kTop);
+  EXPECT_TRUE(EqualRect(&back, &docked));
+
+  // A press that does not move is a click: nothing moves.
+  spot = BarBackground(bar);
+  DragBarFrom(bar, spot, {spot.x + 1, spot.y});
+  RECT still = InFrame(bar->Handle(), main);
+  EXPECT_TRUE(EqualRect(&still, &docked));
+}
+
+// The screen's pixels in a 2 x 2 block at `p`.
+std::vector<COLORREF> ScreenBlock(POINT p) {
+  HDC screen = GetDC(nullptr);
+  std::vector<COLORREF> out;
+  for (int dy = 0; dy < 2; ++dy) {
+    for (int dx = 0; dx < 2; ++dx) out.push_back(GetPixel(screen, p.x + dx, p.y + dy));
+  }
+  ReleaseDC(nullptr, screen);
+  return out;
+}
+
+TEST_F(FrameworkApp, TheTrackingRectangleIsShownWhileDraggingAndEscapeCancels) {
+  HWND main = frame->Handle();
+  fw::ToolBar* bar = bars.toolbar;
+  RECT before;
+  GetWindowRect(bar->Handle(), &before);
+  POINT from = BarBackground(bar);
+  POINT to = FrameToScreen(main, {400, 250});
+  // The floating rectangle's left edge, at the height of the cursor.
+  POINT edge{to.x - (from.x - before.left), to.y};
+  std::vector<COLORREF> clean = ScreenBlock(edge);
+
+  SendMessageA(bar->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, ClientPoint(bar->Handle(), from));
+  SendMessageA(bar->Handle(), WM_MOUSEMOVE, MK_LBUTTON, ClientPoint(bar->Handle(), to));
+  EXPECT_NE(ScreenBlock(edge), clean) << "the outline is drawn inverted";
+  SendMessageA(bar->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_EQ(ScreenBlock(edge), clean) << "and taken away";
+  EXPECT_EQ(GetCapture(), nullptr);
+  SendMessageA(bar->Handle(), WM_LBUTTONUP, 0, ClientPoint(bar->Handle(), to));
+  RECT after;
+  GetWindowRect(bar->Handle(), &after);
+  EXPECT_TRUE(EqualRect(&after, &before)) << "a cancelled drag leaves the bar where it was";
+  EXPECT_EQ(bar->Side(), fw::DockSide::kTop);
+}
+
+class FrameworkTwoBars : public FrameworkApp {
+ protected:
+  void SetUp() override {
+    FrameworkApp::SetUp();
+    AddSecondBar();
+  }
+  void AddSecondBar() {
+    bars.second = new fw::ToolBar;
+    ASSERT_TRUE(bars.second->Create(frame, WS_CHILD | WS_VISIBLE, 59402));
+    ASSERT_TRUE(bars.second->LoadToolBar(kMainFrame));
+    bars.second->EnableDocking(fw::kAlignAny);
+    frame->DockControlBar(bars.second, fw::DockSide::kTop);
+  }
+  void Restart() {
+    app->MainWindow()->DestroyWindow();
+    PumpPending();
+    delete bars.toolbar;
+    delete bars.status;
+    delete bars.second;
+    bars = Bars();
+    frame = MakeMainFrame(bars);
+    AddSecondBar();
+  }
+  RECT Place(fw::ControlBar* bar) { return InFrame(bar->Handle(), frame->Handle()); }
+};
+
+TEST_F(FrameworkTwoBars, BarsShareARowInTheirOrderAcrossARestart) {
+  HWND main = frame->Handle();
+  RECT first = Place(bars.toolbar);
+  RECT second = Place(bars.second);
+  EXPECT_EQ(second.top, first.bottom) << "a bar docked without a place gets a row of its own";
+
+  // The second bar dropped right of the first joins its row.
+  DragBar(bars.second, FrameToScreen(main, {first.right + 60, first.bottom - 2}));
+  first = Place(bars.toolbar);
+  second = Place(bars.second);
+  EXPECT_EQ(second.top, first.top);
+  EXPECT_EQ(second.left, first.right);
+  EXPECT_EQ(InFrame(frame->MdiClient(), main).top, first.bottom) << "one row only";
+
+  // The first dropped after the second: the order turns round.
+  DragBar(bars.toolbar, FrameToScreen(main, {second.right + 60, second.bottom - 2}));
+  first = Place(bars.toolbar);
+  second = Place(bars.second);
+  EXPECT_EQ(second.left, 0);
+  EXPECT_EQ(first.left, second.right);
+  EXPECT_EQ(first.top, second.top);
+
+  frame->SaveBarState("TestBars");
+  EXPECT_EQ(GetPrivateProfileIntA("TestBars-Bar0", "Row", -1, iniPath.c_str()), 0);
+  EXPECT_EQ(GetPrivateProfileIntA("TestBars-Bar2", "Row", -1, iniPath.c_str()), 0);
+
+  Restart();
+  main = frame->Handle();
+  EXPECT_NE(Place(bars.second).top, Place(bars.toolbar).top) << "rows apart before the state is loaded";
+  frame->LoadBarState("TestBars");
+  first = Place(bars.toolbar);
+  second = Place(bars.second);
+  EXPECT_EQ(second.left, 0);
+  EXPECT_EQ(first.left, second.right);
+  EXPECT_EQ(first.top, second.top);
+  EXPECT_EQ(InFrame(frame->MdiClient(), main).top, first.bottom);
+
+  // Dropped just below the row: a row of its own again.
+  DragBar(bars.toolbar, FrameToScreen(main, {200, first.bottom + 20}));
+  first = Place(bars.toolbar);
+  EXPECT_EQ(first.top, Place(bars.second).bottom);
+  EXPECT_EQ(first.left, 0);
 }
 
 class CountingPage : public fw::PropertyPage {
