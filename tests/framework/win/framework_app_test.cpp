@@ -17,6 +17,7 @@
 #include "framework/win/Dialog.h"
 #include "framework/win/DocView.h"
 #include "framework/win/Frame.h"
+#include "framework/win/ModuleStrings.h"
 #include "framework/win/CommandLineWin32.h"
 #include "framework/win/RecentFileListWin32.h"
 
@@ -524,6 +525,34 @@ TEST_F(FrameworkApp, RecentFilesSurviveARestartRefillTheMenuAndOpenWhenChosen) {
   ASSERT_EQ(app->RecentFiles()->size(), 1);
   EXPECT_EQ((*app->RecentFiles())[0], one.path);
   DestroyMenu(file);
+}
+
+TEST(FrameworkResources, TheProgramsMainMenuAndTitleComeFromItsScript) {
+  TestApp app;
+  auto* frame = new fw::MdiFrame;
+  app.SetMainWindow(frame);
+  ASSERT_TRUE(frame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, nullptr, nullptr));
+  EXPECT_EQ(frame->GetText(), "Lumora 4.0");
+  HMENU bar = GetMenu(frame->Handle());
+  std::vector<std::string> texts;
+  for (int i = 0; i < GetMenuItemCount(bar); ++i) {
+    char byString[64] = {}, byInfo[64] = {};
+    GetMenuStringA(bar, static_cast<UINT>(i), byString, sizeof(byString), MF_BYPOSITION);
+    MENUITEMINFOA mii = {};
+    mii.cbSize = sizeof(mii);
+    mii.fMask = MIIM_STRING;
+    mii.dwTypeData = byInfo;
+    mii.cch = sizeof(byInfo);
+    EXPECT_TRUE(GetMenuItemInfoA(bar, static_cast<UINT>(i), TRUE, &mii));
+    EXPECT_STREQ(byInfo, byString);
+    texts.push_back(byString);
+  }
+  EXPECT_EQ(texts, (std::vector<std::string>{"&File", "&View", "&Options", "&Help"}));
+  // The executable's own string table answers, not only the generated one.
+  EXPECT_EQ(fw::ModuleString(IDS_FW_RANGE_INT), "Type a whole number from %1 to %2.");
+  frame->DestroyWindow();
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);  // eats WM_QUIT too
 }
 
 TEST_F(FrameworkApp, CommandLineRunsItsShellCommand) {
