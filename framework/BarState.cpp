@@ -14,7 +14,7 @@ std::string BarSection(const std::string& prefix, std::size_t index) {
 
 std::uint32_t DockBarId(DockSide side) { return kIdDockBarTop + static_cast<std::uint32_t>(side); }
 
-void SaveBarStates(SettingsStore& store, const std::string& prefix, const std::vector<BarState>& bars) {
+void SaveBarStates(Profile& store, const std::string& prefix, const std::vector<BarState>& bars) {
   store.WriteInt(prefix + "-Summary", "Bars", static_cast<int>(bars.size()));
   for (std::size_t i = 0; i < bars.size(); ++i) {
     const BarState& b = bars[i];
@@ -29,7 +29,7 @@ void SaveBarStates(SettingsStore& store, const std::string& prefix, const std::v
   }
 }
 
-std::vector<BarState> LoadBarStates(SettingsStore& store, const std::string& prefix) {
+std::vector<BarState> LoadBarStates(Profile& store, const std::string& prefix) {
   std::vector<BarState> bars;
   int count = store.GetInt(prefix + "-Summary", "Bars", 0);
   for (int i = 0; i < count && i < 256; ++i) {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/AppSettings.h"
+#include "framework/Profile.h"
 
 namespace fw {
 
@@ -26,8 +26,8 @@ struct BarState {
 };
 
 // Sections are "<prefix>-Bar<n>" with a "<prefix>-Summary" holding the count.
-void SaveBarStates(SettingsStore& store, const std::string& prefix, const std::vector<BarState>& bars);
+void SaveBarStates(Profile& store, const std::string& prefix, const std::vector<BarState>& bars);
 // Missing or malformed entries leave a bar out; sides out of range are dropped.
-std::vector<BarState> LoadBarStates(SettingsStore& store, const std::string& prefix);
+std::vector<BarState> LoadBarStates(Profile& store, const std::string& prefix);
 
 }  // namespace fw

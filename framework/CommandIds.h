@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "res/resource.h"
+
 namespace fw {
 
 // File commands.
@@ -33,7 +35,7 @@ constexpr std::uint32_t kIdContextHelp = 57669;  // Shift+F1
 constexpr std::uint32_t kIdHelp = 57670;         // F1
 constexpr std::uint32_t kIdDefaultHelp = 57671;
 // Idle prompt of the status bar.
-constexpr std::uint32_t kIdIdleMessage = 57345;  // "Ready"
+constexpr std::uint32_t kIdIdleMessage = 57345;  // "For Help, press F1"
 constexpr std::uint32_t kIdNextPane = 57680;
 constexpr std::uint32_t kIdPrevPane = 57681;
 
@@ -58,21 +60,21 @@ constexpr std::uint32_t kIdFirstMdiChild = 65280;
 constexpr std::uint32_t kIdSystemCommandFirst = 61440;
 constexpr std::uint32_t kIdSystemCommandLast = 61935;
 
-// Strings.
-constexpr std::uint32_t kIdsUntitled = 61443;
-constexpr std::uint32_t kIdsIdleMessage = kIdIdleMessage;
-constexpr std::uint32_t kIdpFailedToOpenDoc = 61697;
-constexpr std::uint32_t kIdpFailedToCreateDoc = 61700;
-constexpr std::uint32_t kIdpAskToSave = 61702;
-constexpr std::uint32_t kIdpParseInt = 61704;
-constexpr std::uint32_t kIdpParseReal = 61705;
-constexpr std::uint32_t kIdpParseIntRange = 61706;
-constexpr std::uint32_t kIdpParseRealRange = 61707;
-constexpr std::uint32_t kIdpParseStringSize = 61708;
-constexpr std::uint32_t kIdpParseRadioButton = 61709;
-constexpr std::uint32_t kIdpParseByte = 61710;
-constexpr std::uint32_t kIdpParseUInt = 61711;
-constexpr std::uint32_t kIdsAllFilter = 61446;  // "All Files (*.*)"
+// Strings (their texts are in res/Lumo40.rc).
+constexpr std::uint32_t kIdsUntitled = IDS_UNTITLED;
+constexpr std::uint32_t kIdsIdleMessage = IDS_READY_PROMPT;
+constexpr std::uint32_t kIdpFailedToOpenDoc = IDS_FW_FAILED_TO_OPEN_DOC;
+constexpr std::uint32_t kIdpFailedToCreateDoc = IDS_FW_FAILED_TO_CREATE_DOC;
+constexpr std::uint32_t kIdpAskToSave = IDS_FW_ASK_TO_SAVE;
+constexpr std::uint32_t kIdpParseInt = IDS_FW_PARSE_INT;
+constexpr std::uint32_t kIdpParseReal = IDS_FW_PARSE_REAL;
+constexpr std::uint32_t kIdpParseIntRange = IDS_FW_RANGE_INT;
+constexpr std::uint32_t kIdpParseRealRange = IDS_FW_RANGE_REAL;
+constexpr std::uint32_t kIdpParseStringSize = IDS_FW_TEXT_TOO_LONG;
+constexpr std::uint32_t kIdpParseRadioButton = IDS_FW_PARSE_RADIO;
+constexpr std::uint32_t kIdpParseByte = IDS_FW_PARSE_BYTE;
+constexpr std::uint32_t kIdpParseUInt = IDS_FW_PARSE_UINT;
+constexpr std::uint32_t kIdsAllFilter = IDS_ALL_FILES_FILTER;
 
 // Help ids: commands map to kHelpIdBase + command id.
 constexpr std::uint32_t kHelpIdBase = 0x10000;

@@ -1,10 +1,10 @@
-// String lookup through an installable provider, with the framework's own
-// texts as the fallback.
+// String lookup through an installable provider, with the string table
+// generated from the resource script as the fallback.
 #include "framework/StringSource.h"
 
 #include <utility>
 
-#include "framework/CommandIds.h"
+#include "res/StringTable.h"
 
 namespace fw {
 namespace {
@@ -14,50 +14,14 @@ StringProvider& Provider() {
   return provider;
 }
 
-struct BuiltIn {
-  std::uint32_t id;
-  const char* text;
-};
-
-constexpr BuiltIn kBuiltIn[] = {
-    {kIdsIdleMessage, "Ready"},
-    {kIdsUntitled, "Untitled"},
-    {kIdsAllFilter, "All Files (*.*)"},
-    {kIdpFailedToOpenDoc, "Failed to open document."},
-    {kIdpFailedToCreateDoc, "Failed to create empty document."},
-    {kIdpAskToSave, "Save changes to %1?"},
-    {kIdpParseInt, "Please enter an integer."},
-    {kIdpParseReal, "Please enter a number."},
-    {kIdpParseIntRange, "Please enter an integer between %1 and %2."},
-    {kIdpParseRealRange, "Please enter a number between %1 and %2."},
-    {kIdpParseStringSize, "Please enter no more than %1 characters."},
-    {kIdpParseRadioButton, "Please select a button."},
-    {kIdpParseByte, "Please enter an integer between 0 and 255."},
-    {kIdpParseUInt, "Please enter a positive integer."},
-    {kIdFileNew, "Create a new document\nNew"},
-    {kIdFileOpen, "Open an existing document\nOpen"},
-    {kIdFileClose, "Close the active document\nClose"},
-    {kIdFileSave, "Save the active document\nSave"},
-    {kIdAppExit, "Quit the application\nExit"},
-    {kIdViewToolbar, "Show or hide the toolbar\nToggle ToolBar"},
-    {kIdViewStatusBar, "Show or hide the status bar\nToggle StatusBar"},
-};
-
 }  // namespace
-
-std::string BuiltInString(std::uint32_t id) {
-  for (const BuiltIn& s : kBuiltIn) {
-    if (s.id == id) return s.text;
-  }
-  return {};
-}
 
 std::string ResourceString(std::uint32_t id) {
   if (Provider()) {
     std::string text = Provider()(id);
     if (!text.empty()) return text;
   }
-  return BuiltInString(id);
+  return std::string(res::String(id));
 }
 
 void SetStringProvider(StringProvider provider) { Provider() = std::move(provider); }

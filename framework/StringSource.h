@@ -1,5 +1,6 @@
-// Texts of the string table by id. The program's resources provide them;
-// until a provider is installed, the framework's own texts answer.
+// Texts of the string table by id. An installed provider answers first (on
+// Windows the executable's own string table); otherwise, and for ids the
+// provider lacks, the table generated from res/Lumo40.rc.
 #pragma once
 
 #include <cstdint>
@@ -12,12 +13,9 @@ namespace fw {
 // Returns the text of string `id`, or "" when there is none.
 std::string ResourceString(std::uint32_t id);
 
-// Installs the program's string table (null restores the built-in one).
+// Installs a string source (null leaves the generated table alone).
 using StringProvider = std::function<std::string(std::uint32_t id)>;
 void SetStringProvider(StringProvider provider);
-
-// The framework's own texts (range messages, untitled, prompts).
-std::string BuiltInString(std::uint32_t id);
 
 // Replaces %1 … %9 in `pattern` by the arguments.
 std::string FormatString(const std::string& pattern, const std::vector<std::string>& args);

@@ -9,11 +9,15 @@
 // Menu commands of the main frame.
 #define ID_FILE_NEW 57600
 #define ID_FILE_OPEN 57601
+#define ID_FILE_CLOSE 57602
+#define ID_FILE_SAVE 57603
 #define ID_FILE_MRU_FIRST 57616
 #define ID_WORKSPACE_MRU_FIRST 57625
 #define ID_FILE_MRU_LAST 57631
 #define ID_APP_ABOUT 57664
 #define ID_APP_EXIT 57665
+#define ID_VIEW_TOOLBAR 59392
+#define ID_VIEW_STATUS_BAR 59393
 #define ID_FILE_OPEN_WORKSPACE 33122
 #define ID_FILE_SAVE_WORKSPACE 33124
 #define ID_FILE_COLOR_MANAGEMENT 33123
@@ -65,18 +69,22 @@
 #define IDS_WORKSPACE_EXTENSION 10244
 #define IDS_READY_PROMPT 57345
 #define IDS_UNTITLED 61443
+#define IDS_ALL_FILES_FILTER 61446
+#define IDS_FW_FAILED_TO_OPEN_DOC 61697
+#define IDS_FW_FAILED_TO_CREATE_DOC 61700
+#define IDS_FW_ASK_TO_SAVE 61702
 #define IDS_CANT_OPEN_WORKSPACE 61482
 
-// Data exchange of dialogs: what the user typed is not a number or out of
-// range. %1 and %2 are the bounds.
-#define IDS_FW_PARSE_INT 62208
-#define IDS_FW_PARSE_UINT 62209
-#define IDS_FW_PARSE_REAL 62210
-#define IDS_FW_RANGE_INT 62211
-#define IDS_FW_RANGE_UINT 62212
-#define IDS_FW_RANGE_REAL 62213
-#define IDS_FW_TEXT_TOO_LONG 62214
-#define IDS_FW_PARSE_BYTE 62215
+// Data exchange of dialogs: what the user typed is not a number, out of
+// range or too long. %1 and %2 are the bounds.
+#define IDS_FW_PARSE_INT 61704
+#define IDS_FW_PARSE_REAL 61705
+#define IDS_FW_RANGE_INT 61706
+#define IDS_FW_RANGE_REAL 61707
+#define IDS_FW_TEXT_TOO_LONG 61708
+#define IDS_FW_PARSE_RADIO 61709
+#define IDS_FW_PARSE_BYTE 61710
+#define IDS_FW_PARSE_UINT 61711
 
 // File faults (fw::FileException).
 #define IDS_FW_FILE_GENERIC 62224

@@ -1,59 +1,48 @@
 // Program entry: the application object creates the main frame (window
-// class "VR_LUMAINFRAME40", titled "Lumora 4.0") and runs the message loop
-// until the frame is closed.
-#include "framework/CommandIds.h"
-#include "framework/win/App.h"
+// class "VR_LUMAINFRAME40", title and menu from res/Lumo40.rc), runs the
+// start-up command and the message loop until the frame is closed.
 #include "engine/layers/LayerMng.h"
 #include "engine/layers/win/PatternDib.h"
 #include "engine/pixels/AppValues.h"
+#include "framework/win/App.h"
+#include "framework/win/CommandLineWin32.h"
+#include "framework/win/DocView.h"
 #include "framework/win/Frame.h"
 #include "platform/crash_report.h"
+#include "res/StringTable.h"
+#include "res/resource.h"
 
 namespace {
 
 constexpr char kMainFrameClass[] = "VR_LUMAINFRAME40";
-constexpr char kAppTitle[] = "Lumora 4.0";
 constexpr char kLayerClipboardFormat[] = "Lumo40 W32 Layer";
-
-// A stand-in menu until the program's menus come from its resources.
-HMENU BuildMainMenu() {
-  HMENU file = CreatePopupMenu();
-  AppendMenuA(file, MF_STRING, fw::kIdAppExit, "E&xit");
-  HMENU window = CreatePopupMenu();
-  AppendMenuA(window, MF_STRING, fw::kIdWindowCascade, "&Cascade");
-  AppendMenuA(window, MF_STRING, fw::kIdWindowTileHorz, "&Tile");
-  HMENU help = CreatePopupMenu();
-  AppendMenuA(help, MF_STRING, fw::kIdHelpFinder, "&Help Topics");
-  HMENU bar = CreateMenu();
-  AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File");
-  AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(window), "&Window");
-  AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), "&Help");
-  return bar;
-}
 
 class Lumo40MainFrame : public fw::MdiFrame {
  public:
-  Lumo40MainFrame() {
-    className = kMainFrameClass;
-    SetTitle(kAppTitle);
-    menu_ = BuildMainMenu();
-  }
+  Lumo40MainFrame() { className = kMainFrameClass; }
 };
 
 class Lumo40App : public fw::App {
  public:
-  Lumo40App() : fw::App(kAppTitle) {}
+  Lumo40App() : fw::App(std::string(res::String(IDS_APP_CAPTION))) {}
 
   bool InitInstance() override {
+    LoadStdProfileSettings();
     auto* frame = new Lumo40MainFrame;
     SetMainWindow(frame);
-    if (!frame->LoadFrame(0, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, nullptr, nullptr)) {
+    if (!frame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, nullptr, nullptr)) {
       SetMainWindow(nullptr);
       return false;
     }
     SetWindowPos(frame->Handle(), nullptr, 0, 0, 1024, 768, SWP_NOMOVE | SWP_NOZORDER);
     frame->ActivateFrame(showCommand_);
     UpdateWindow(frame->Handle());
+    fw::CommandLineInfo info = fw::ParseProcessCommandLine();
+    // No document type is registered yet: a bare start has nothing to create.
+    if (info.shellCommand == fw::ShellCommand::kFileNew && Docs().Templates().empty()) {
+      info.shellCommand = fw::ShellCommand::kFileNothing;
+    }
+    ProcessShellCommand(info);
     return true;
   }
 

@@ -1,12 +1,13 @@
 // The message pump, idle work, message boxes and the application's commands.
 #include "framework/win/App.h"
 
+#include "framework/CmdUI.h"
 #include "framework/CommandIds.h"
 #include "framework/StringSource.h"
 #include "framework/win/DocView.h"
 #include "framework/win/Frame.h"
-#include "framework/win/IniFileSettings.h"
 #include "framework/win/ModuleStrings.h"
+#include "framework/win/RecentFileListWin32.h"
 #include "framework/win/Window.h"
 
 namespace fw {
@@ -14,12 +15,23 @@ namespace {
 
 App* gApp = nullptr;
 
+// The one greyed item of an empty recent-file list.
+constexpr char kRecentFileEmptyText[] = "Recent File";
+
+std::string ModulePath() {
+  char path[MAX_PATH] = {};
+  DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  return std::string(path, n);
+}
+
 }  // namespace
 
 App* TheApp() { return gApp; }
 
 FW_MESSAGE_MAP(App, CmdTarget, CommandEntry<&App::OnFileNew>(kIdFileNew), CommandEntry<&App::OnFileOpen>(kIdFileOpen),
-               CommandEntry<&App::OnAppExit>(kIdAppExit), CommandEntry<&App::OnHelp>(kIdHelp))
+               CommandEntry<&App::OnAppExit>(kIdAppExit), CommandEntry<&App::OnHelp>(kIdHelp),
+               CommandExEntry<&App::OnOpenRecentFile>(kIdFileMru1, kIdFileMruLast),
+               UpdateEntry<&App::OnUpdateRecentFileMenu>(kIdFileMru1, kIdFileMruLast))
 
 App::App(std::string appName) : appName_(std::move(appName)), docManager_(std::make_unique<DocManager>()) {
   gApp = this;
@@ -34,12 +46,63 @@ App::~App() {
 
 FrameWnd* App::MainFrame() const { return dynamic_cast<FrameWnd*>(mainWnd_); }
 
-SettingsStore& App::Settings() {
-  if (!settings_) settings_ = std::make_unique<IniFileSettings>(DefaultIniPath());
-  return *settings_;
+Profile& App::Settings() {
+  if (!profile_) profile_ = OpenProfile(ProfilePathForProgram(ModulePath()));
+  return *profile_;
 }
 
-void App::SetSettingsStore(std::unique_ptr<SettingsStore> store) { settings_ = std::move(store); }
+void App::SetProfile(std::unique_ptr<Profile> profile) { profile_ = std::move(profile); }
+
+void App::LoadStdProfileSettings(int maxRecentFiles) {
+  recentFiles_.reset();
+  if (maxRecentFiles <= 0) return;
+  recentFiles_ = std::make_unique<RecentFileList>(kRecentFileSection, kFirstRecentFileId, maxRecentFiles);
+  recentFiles_->Load(Settings());
+}
+
+void App::SaveStdProfileSettings() {
+  if (recentFiles_) recentFiles_->Save(Settings());
+}
+
+void App::AddToRecentFileList(const std::string& path) {
+  if (recentFiles_) recentFiles_->Add(path);
+}
+
+void App::OnInitMenuPopup(HMENU popup) {
+  if (recentFiles_) RefillRecentFileMenu(popup, *recentFiles_, kRecentFileEmptyText);
+}
+
+bool App::OnOpenRecentFile(std::uint32_t id) {
+  if (!recentFiles_ || !recentFiles_->OwnsId(id)) return false;
+  int index = recentFiles_->IndexOfId(id);
+  if (index >= recentFiles_->size()) return true;
+  std::string path = (*recentFiles_)[index];
+  if (OpenDocumentFile(path) == nullptr) recentFiles_->Remove(index);
+  return true;
+}
+
+void App::OnUpdateRecentFileMenu(CmdUI& ui) {
+  if (!recentFiles_ || !recentFiles_->OwnsId(ui.Id())) {
+    ui.ContinueRouting();
+    return;
+  }
+  ui.Enable(recentFiles_->size() > 0);
+}
+
+bool App::ProcessShellCommand(const CommandLineInfo& info) {
+  startup_ = info;
+  switch (info.shellCommand) {
+    case ShellCommand::kFileNew:
+      docManager_->OnFileNew();
+      return true;
+    case ShellCommand::kFileOpen:
+      return OpenDocumentFile(info.fileName) != nullptr;
+    case ShellCommand::kFileDde:
+    case ShellCommand::kFileNothing:
+      return true;
+  }
+  return true;
+}
 
 DocManager& App::Docs() { return *docManager_; }
 
@@ -100,7 +163,10 @@ bool App::OnIdle(int count) {
   return false;
 }
 
-int App::ExitInstance() { return static_cast<int>(lastMsg_.wParam); }
+int App::ExitInstance() {
+  SaveStdProfileSettings();
+  return static_cast<int>(lastMsg_.wParam);
+}
 
 int App::DoMessageBox(const std::string& text, UINT type, std::uint32_t helpId) {
   if ((type & MB_ICONMASK) == 0) {

@@ -1,14 +1,17 @@
 // The application: the message pump with its pre-translation chain and
 // idle work, message boxes from string ids, window-class registration,
-// help, settings and the document manager.
+// help, the profile, recent files, the command line and the document
+// manager.
 #pragma once
 
 #include <memory>
 #include <string>
 
-#include "framework/AppSettings.h"
 #include "framework/CmdTarget.h"
+#include "framework/CommandLine.h"
 #include "framework/IdleTracker.h"
+#include "framework/Profile.h"
+#include "framework/RecentFileList.h"
 #include "platform/win32types.h"
 
 namespace fw {
@@ -64,14 +67,30 @@ class App : public CmdTarget {
   FrameWnd* MainFrame() const;
   HINSTANCE Instance() const { return GetModuleHandleA(nullptr); }
 
-  SettingsStore& Settings();
-  void SetSettingsStore(std::unique_ptr<SettingsStore> store);
+  // The program's profile: the INI file beside the executable unless one
+  // was set.
+  Profile& Settings();
+  void SetProfile(std::unique_ptr<Profile> profile);
 
   DocManager& Docs();
   void AddDocTemplate(DocTemplate* tmpl);
   virtual Document* OpenDocumentFile(const std::string& path);
-  // Recent files: the profile side keeps the list; the framework tells it.
-  virtual void AddToRecentFileList(const std::string& path) {}
+
+  // Recent files ("Recent File List" in the profile): loaded here with at
+  // most `maxRecentFiles` entries, saved again by ExitInstance.
+  void LoadStdProfileSettings(int maxRecentFiles = 4);
+  void SaveStdProfileSettings();
+  virtual void AddToRecentFileList(const std::string& path);
+  RecentFileList* RecentFiles() const { return recentFiles_.get(); }
+  // Puts the recent files into `popup` when it holds their items (called
+  // as a menu opens, before its items are updated).
+  virtual void OnInitMenuPopup(HMENU popup);
+
+  // Runs the start-up command: a new document, a file to open or nothing.
+  // Records how the program was started (embedding, automation). False when
+  // the file could not be opened.
+  virtual bool ProcessShellCommand(const CommandLineInfo& info);
+  const CommandLineInfo& StartupCommandLine() const { return startup_; }
 
   bool SaveAllModified();
   void CloseAllDocuments(bool endSession);
@@ -81,13 +100,19 @@ class App : public CmdTarget {
   void OnFileOpen();
   void OnAppExit();
   void OnHelp();
+  // Opens the recent file of the command id; one that fails to open leaves
+  // the list.
+  bool OnOpenRecentFile(std::uint32_t id);
+  void OnUpdateRecentFileMenu(CmdUI& ui);
 
  protected:
   std::string appName_;
   Window* mainWnd_ = nullptr;
 
  private:
-  std::unique_ptr<SettingsStore> settings_;
+  std::unique_ptr<Profile> profile_;
+  std::unique_ptr<RecentFileList> recentFiles_;
+  CommandLineInfo startup_;
   std::unique_ptr<DocManager> docManager_;
   IdleTracker idle_;
   int waitCursorCount_ = 0;

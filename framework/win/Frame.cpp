@@ -313,7 +313,9 @@ LRESULT FrameWnd::OnSetFocusMessage(WPARAM, LPARAM) {
 }
 
 LRESULT FrameWnd::OnInitMenuPopup(WPARAM wParam, LPARAM lParam) {
-  if (HIWORD(lParam) == 0) UpdateMenuPopup(reinterpret_cast<HMENU>(wParam));
+  if (HIWORD(lParam) != 0) return 0;
+  if (TheApp() != nullptr) TheApp()->OnInitMenuPopup(reinterpret_cast<HMENU>(wParam));
+  UpdateMenuPopup(reinterpret_cast<HMENU>(wParam));
   return 0;
 }
 

@@ -1,4 +1,4 @@
-// Control-bar placement through the settings seam.
+// Control-bar placement in the profile.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -7,25 +7,26 @@
 
 namespace {
 
-class MapStore : public fw::SettingsStore {
+// The profile in memory, so a test can damage single entries.
+class MapStore : public fw::Profile {
  public:
   std::map<std::string, std::string> values;
-  int GetInt(const std::string& s, const std::string& k, int d) override {
-    auto it = values.find(s + "/" + k);
-    return it == values.end() ? d : std::stoi(it->second);
+  std::string GetString(std::string_view s, std::string_view k, std::string_view d) override {
+    auto it = values.find(Key(s, k));
+    return it == values.end() ? std::string(d) : it->second;
   }
-  std::string GetString(const std::string& s, const std::string& k, const std::string& d) override {
-    auto it = values.find(s + "/" + k);
-    return it == values.end() ? d : it->second;
-  }
-  bool WriteInt(const std::string& s, const std::string& k, int v) override {
-    values[s + "/" + k] = std::to_string(v);
+  bool WriteString(std::string_view s, std::string_view k, std::string_view v) override {
+    values[Key(s, k)] = v;
     return true;
   }
-  bool WriteString(const std::string& s, const std::string& k, const std::string& v) override {
-    values[s + "/" + k] = v;
+  bool Remove(std::string_view s, std::optional<std::string_view> k) override {
+    if (k) return values.erase(Key(s, *k)) > 0;
+    std::erase_if(values, [&](const auto& e) { return e.first.starts_with(std::string(s) + "/"); });
     return true;
   }
+
+ private:
+  static std::string Key(std::string_view s, std::string_view k) { return std::string(s) + "/" + std::string(k); }
 };
 
 TEST(BarState, PlacesSurviveASaveAndLoad) {

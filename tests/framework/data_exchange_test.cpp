@@ -108,20 +108,20 @@ struct FailureCase {
 
 TEST(DataExchange, AFailedRowShowsItsMessageFocusesItsControlAndStops) {
   const FailureCase cases[] = {
-      {1, "12a", fw::BuiltInString(fw::kIdpParseInt)},
-      {1, "", fw::BuiltInString(fw::kIdpParseInt)},
-      {1, "99999999999", fw::BuiltInString(fw::kIdpParseInt)},
-      {1, "0", "Please enter an integer between 1 and 30000."},
-      {1, "30001", "Please enter an integer between 1 and 30000."},
-      {2, "-1", fw::BuiltInString(fw::kIdpParseUInt)},
-      {2, "100", "Please enter an integer between 1 and 99."},
-      {3, "256", fw::BuiltInString(fw::kIdpParseByte)},
-      {4, "x", fw::BuiltInString(fw::kIdpParseReal)},
-      {4, "1e300", fw::BuiltInString(fw::kIdpParseReal)},
-      {4, "0.05", "Please enter a number between 0.1 and 10."},
-      {5, "nan", fw::BuiltInString(fw::kIdpParseReal)},
-      {5, "1.0001", "Please enter a number between 0 and 1."},
-      {6, "Too long a name", "Please enter no more than 8 characters."},
+      {1, "12a", "Type a whole number."},
+      {1, "", "Type a whole number."},
+      {1, "99999999999", "Type a whole number."},
+      {1, "0", "Type a whole number from 1 to 30000."},
+      {1, "30001", "Type a whole number from 1 to 30000."},
+      {2, "-1", "Type a whole number of zero or more."},
+      {2, "100", "Type a whole number from 1 to 99."},
+      {3, "256", "Type a whole number from 0 to 255."},
+      {4, "x", "Type a number."},
+      {4, "1e300", "Type a number."},
+      {4, "0.05", "Type a number from 0.1 to 10."},
+      {5, "nan", "Type a number."},
+      {5, "1.0001", "Type a number from 0 to 1."},
+      {6, "Too long a name", "Type no more than 8 characters."},
   };
   for (const FailureCase& fc : cases) {
     SCOPED_TRACE(fc.text);

@@ -1,8 +1,9 @@
-// Starts Lumo40.exe, finds its main window by class, closes it and checks
-// the exit code.
+// Starts Lumo40.exe, finds its main window by class, reads its menu bar,
+// closes it and checks the exit code.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/win32types.h"
 
@@ -37,6 +38,39 @@ HWND WaitForMainFrame(DWORD processId, HANDLE process) {
   return nullptr;
 }
 
+// The texts of a menu's top-level items, read both ways the system offers.
+std::vector<std::string> TopLevelTexts(HMENU menu) {
+  std::vector<std::string> texts;
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    char byString[128] = {};
+    GetMenuStringA(menu, static_cast<UINT>(i), byString, sizeof(byString), MF_BYPOSITION);
+    char byInfo[128] = {};
+    MENUITEMINFOA mii = {};
+    mii.cbSize = sizeof(mii);
+    mii.fMask = MIIM_STRING | MIIM_SUBMENU;
+    mii.dwTypeData = byInfo;
+    mii.cch = sizeof(byInfo);
+    EXPECT_TRUE(GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &mii));
+    EXPECT_STREQ(byInfo, byString);
+    EXPECT_NE(mii.hSubMenu, nullptr) << byString << " is a popup";
+    texts.push_back(byString);
+  }
+  return texts;
+}
+
+// The main menu (180) as compiled from res/Lumo40.rc into the program.
+std::vector<std::string> ScriptMenuTexts() {
+  HMODULE program = LoadLibraryExA(LUMORA_PROGRAM_PATH, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  EXPECT_NE(program, nullptr);
+  if (program == nullptr) return {};
+  HMENU menu = LoadMenuA(program, MAKEINTRESOURCEA(180));
+  EXPECT_NE(menu, nullptr);
+  std::vector<std::string> texts = menu != nullptr ? TopLevelTexts(menu) : std::vector<std::string>();
+  if (menu != nullptr) DestroyMenu(menu);
+  FreeLibrary(program);
+  return texts;
+}
+
 TEST(Program, StartsShowsMainFrameAndExitsCleanlyWhenClosed) {
   std::string command = std::string("\"") + LUMORA_PROGRAM_PATH + "\"";
   STARTUPINFOA si = {};
@@ -51,6 +85,12 @@ TEST(Program, StartsShowsMainFrameAndExitsCleanlyWhenClosed) {
   char title[128] = {};
   GetWindowTextA(frame, title, sizeof(title));
   EXPECT_STREQ(title, "Lumora 4.0");
+
+  // The program carries the script's main menu and its frame has a menu
+  // bar. (Wine keeps menus per process: another process cannot read the
+  // bar's items, so their texts are read from the program's resources.)
+  EXPECT_EQ(ScriptMenuTexts(), (std::vector<std::string>{"&File", "&View", "&Options", "&Help"}));
+  EXPECT_NE(GetMenu(frame), nullptr);
 
   PostMessageA(frame, WM_CLOSE, 0, 0);
   ASSERT_EQ(WaitForSingleObject(pi.hProcess, 30000), WAIT_OBJECT_0) << "the program did not exit";

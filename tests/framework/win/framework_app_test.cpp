@@ -17,7 +17,9 @@
 #include "framework/win/Dialog.h"
 #include "framework/win/DocView.h"
 #include "framework/win/Frame.h"
-#include "framework/win/IniFileSettings.h"
+#include "framework/win/ModuleStrings.h"
+#include "framework/win/CommandLineWin32.h"
+#include "framework/win/RecentFileListWin32.h"
 
 // After windows.h: the ids of the file dialog's controls.
 #include <dlgs.h>
@@ -60,6 +62,13 @@ class SketchDoc : public fw::Document {
   bool OnSaveDocument(const std::string& path) override {
     saved.push_back(path);
     return fw::Document::OnSaveDocument(path);
+  }
+  // A sketch file must exist to open.
+  bool OnOpenDocument(const std::string& path) override {
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (f == nullptr) return false;
+    std::fclose(f);
+    return fw::Document::OnOpenDocument(path);
   }
 };
 FW_IMPLEMENT_DYNCREATE(SketchDoc, fw::Document)
@@ -121,7 +130,7 @@ class FrameworkApp : public testing::Test {
     app = std::make_unique<TestApp>();
     iniPath = (std::filesystem::temp_directory_path() / "fw_test_settings.ini").string();
     std::filesystem::remove(iniPath);
-    app->SetSettingsStore(std::make_unique<fw::IniFileSettings>(iniPath));
+    app->SetProfile(fw::OpenProfile(iniPath));
     app->AddDocTemplate(new fw::DocTemplate(kSketch, &SketchDoc::kRuntimeClass, &fw::MdiChild::kRuntimeClass,
                                             &SketchView::kRuntimeClass));
     app->AddDocTemplate(new fw::DocTemplate(kNote, &NoteDoc::kRuntimeClass, &fw::MdiChild::kRuntimeClass,
@@ -247,7 +256,7 @@ TEST_F(FrameworkApp, StatusBarShowsTheCommandsPromptOnMenuSelect) {
   SendMessageA(frame->Handle(), WM_MENUSELECT, MAKEWPARAM(kToggle, MF_STRING), reinterpret_cast<LPARAM>(frame->Menu()));
   EXPECT_EQ(bars.status->GetPaneText(0), "Toggle the flag");
   SendMessageA(frame->Handle(), WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
-  EXPECT_EQ(bars.status->GetPaneText(0), "Ready");
+  EXPECT_EQ(bars.status->GetPaneText(0), "For Help, press F1");
 }
 
 // A dialog with an int in 1..100 and a check box.
@@ -316,7 +325,7 @@ TEST_F(FrameworkApp, ModalDialogRejectsAnOutOfRangeValueKeepsFocusAndAcceptsAGoo
   EXPECT_TRUE(openAfterBadValue);
   EXPECT_EQ(seenFocus, edit);
   ASSERT_EQ(app->boxes.size(), 1u);
-  EXPECT_EQ(app->boxes[0], "Please enter an integer between 1 and 100.");
+  EXPECT_EQ(app->boxes[0], "Type a whole number from 1 to 100.");  // from res/Lumo40.rc
   EXPECT_EQ(dialog.value, 42);
   EXPECT_DOUBLE_EQ(dialog.ratio, 0.25);
   EXPECT_EQ(dialog.flag, 1);
@@ -678,6 +687,151 @@ TEST_F(FrameworkTwoBars, BarsShareARowInTheirOrderAcrossARestart) {
   first = Place(bars.toolbar);
   EXPECT_EQ(first.top, Place(bars.second).bottom);
   EXPECT_EQ(first.left, 0);
+}
+
+// A file of the sketch type in the temporary folder, removed at the end.
+struct TempSketch {
+  explicit TempSketch(const std::string& name)
+      : path((std::filesystem::temp_directory_path() / name).string()) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (f != nullptr) std::fclose(f);
+    char full[MAX_PATH] = {};
+    GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
+    path = full;
+  }
+  ~TempSketch() { std::filesystem::remove(path); }
+  std::string path;
+};
+
+struct MenuItem {
+  UINT id;
+  std::string text;
+  bool grayed;
+};
+
+std::vector<MenuItem> ReadMenu(HMENU menu) {
+  std::vector<MenuItem> items;
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    char text[256] = {};
+    GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof(text), MF_BYPOSITION);
+    UINT state = GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION);
+    items.push_back({GetMenuItemID(menu, i), text, (state & MF_GRAYED) != 0});
+  }
+  return items;
+}
+
+TEST_F(FrameworkApp, RecentFilesSurviveARestartRefillTheMenuAndOpenWhenChosen) {
+  TempSketch one("fw recent one.skt"), two("fw recent two.skt");
+  app->LoadStdProfileSettings(4);
+  HMENU file = CreatePopupMenu();
+  AppendMenuA(file, MF_STRING, fw::kIdFileNew, "&New");
+  AppendMenuA(file, MF_STRING | MF_GRAYED, fw::kIdFileMru1, "Recent File");
+  AppendMenuA(file, MF_STRING, fw::kIdAppExit, "E&xit");
+
+  // Nothing opened yet: one greyed placeholder.
+  SendMessageA(frame->Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
+  std::vector<MenuItem> items = ReadMenu(file);
+  ASSERT_EQ(items.size(), 3u);
+  EXPECT_EQ(items[1].id, fw::kIdFileMru1);
+  EXPECT_TRUE(items[1].grayed);
+
+  ASSERT_NE(app->OpenDocumentFile(one.path), nullptr);
+  ASSERT_NE(app->OpenDocumentFile(two.path), nullptr);
+  app->ExitInstance();
+  char stored[MAX_PATH] = {};
+  GetPrivateProfileStringA("Recent File List", "File1", "", stored, sizeof(stored), iniPath.c_str());
+  EXPECT_STREQ(stored, two.path.c_str());
+
+  // Restart: the list comes back from the profile alone.
+  app->CloseAllDocuments(true);
+  PumpPending();
+  app->LoadStdProfileSettings(0);
+  app->LoadStdProfileSettings(4);
+  ASSERT_NE(app->RecentFiles(), nullptr);
+  ASSERT_EQ(app->RecentFiles()->size(), 2);
+
+  SendMessageA(frame->Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
+  items = ReadMenu(file);
+  ASSERT_EQ(items.size(), 4u);
+  EXPECT_EQ(items[0].text, "&New");
+  EXPECT_EQ(items[1].id, fw::kIdFileMru1);
+  EXPECT_TRUE(items[1].text.starts_with("&1 ") && items[1].text.ends_with("fw recent two.skt")) << items[1].text;
+  EXPECT_EQ(items[2].id, fw::kIdFileMru1 + 1);
+  EXPECT_TRUE(items[2].text.starts_with("&2 ") && items[2].text.ends_with("fw recent one.skt")) << items[2].text;
+  EXPECT_FALSE(items[1].grayed);
+  EXPECT_FALSE(items[2].grayed);
+  EXPECT_EQ(items[3].text, "E&xit");
+
+  // Choosing the second opens it through the document manager and moves it up.
+  fw::SendCommand(frame->Handle(), fw::kIdFileMru1 + 1);
+  PumpPending();
+  ASSERT_NE(frame->GetActiveDocument(), nullptr);
+  EXPECT_EQ(frame->GetActiveDocument()->GetPathName(), one.path);
+  EXPECT_EQ((*app->RecentFiles())[0], one.path);
+
+  // A file that is gone leaves the list.
+  app->CloseAllDocuments(true);
+  PumpPending();
+  std::filesystem::remove(two.path);
+  fw::SendCommand(frame->Handle(), fw::kIdFileMru1 + 1);
+  PumpPending();
+  EXPECT_TRUE(app->Docs().AllDocuments().empty());
+  ASSERT_EQ(app->RecentFiles()->size(), 1);
+  EXPECT_EQ((*app->RecentFiles())[0], one.path);
+  DestroyMenu(file);
+}
+
+TEST(FrameworkResources, TheProgramsMainMenuAndTitleComeFromItsScript) {
+  TestApp app;
+  auto* frame = new fw::MdiFrame;
+  app.SetMainWindow(frame);
+  ASSERT_TRUE(frame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, nullptr, nullptr));
+  EXPECT_EQ(frame->GetText(), "Lumora 4.0");
+  HMENU bar = GetMenu(frame->Handle());
+  std::vector<std::string> texts;
+  for (int i = 0; i < GetMenuItemCount(bar); ++i) {
+    char byString[64] = {}, byInfo[64] = {};
+    GetMenuStringA(bar, static_cast<UINT>(i), byString, sizeof(byString), MF_BYPOSITION);
+    MENUITEMINFOA mii = {};
+    mii.cbSize = sizeof(mii);
+    mii.fMask = MIIM_STRING;
+    mii.dwTypeData = byInfo;
+    mii.cch = sizeof(byInfo);
+    EXPECT_TRUE(GetMenuItemInfoA(bar, static_cast<UINT>(i), TRUE, &mii));
+    EXPECT_STREQ(byInfo, byString);
+    texts.push_back(byString);
+  }
+  EXPECT_EQ(texts, (std::vector<std::string>{"&File", "&View", "&Options", "&Help"}));
+  // The executable's own string table answers, not only the generated one.
+  EXPECT_EQ(fw::ModuleString(IDS_FW_RANGE_INT), "Type a whole number from %1 to %2.");
+  frame->DestroyWindow();
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);  // eats WM_QUIT too
+}
+
+TEST_F(FrameworkApp, CommandLineRunsItsShellCommand) {
+  TempSketch sketch("fw command line.skt");
+  fw::CommandLineInfo open =
+      fw::ParseCommandLine(fw::SplitCommandLine("\"C:\\Lumo\\Lumo40.exe\" \"" + sketch.path + "\" /Automation", true));
+  EXPECT_TRUE(app->ProcessShellCommand(open));
+  ASSERT_NE(frame->GetActiveDocument(), nullptr);
+  EXPECT_EQ(frame->GetActiveDocument()->GetPathName(), sketch.path);
+  EXPECT_TRUE(app->StartupCommandLine().runAutomated);
+  EXPECT_EQ(app->Docs().AllDocuments().size(), 1u);
+
+  fw::CommandLineInfo none;
+  none.shellCommand = fw::ShellCommand::kFileNothing;
+  EXPECT_TRUE(app->ProcessShellCommand(none));
+  EXPECT_EQ(app->Docs().AllDocuments().size(), 1u);
+
+  EXPECT_TRUE(app->ProcessShellCommand(fw::ParseCommandLine({})));
+  PumpPending();
+  EXPECT_EQ(app->Docs().AllDocuments().size(), 2u);
+  EXPECT_EQ(ActiveChildTitle(), "Sketch1");
+
+  fw::CommandLineInfo missing = fw::ParseCommandLine({sketch.path + ".gone"});
+  EXPECT_FALSE(app->ProcessShellCommand(missing));
+  EXPECT_EQ(app->Docs().AllDocuments().size(), 2u);
 }
 
 class CountingPage : public fw::PropertyPage {
