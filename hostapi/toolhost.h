@@ -1,16 +1,121 @@
-// The tool-host library: error state (this slice). Errors are recorded with
-// the code, the reporting unit's name and a line, for later display.
+// The tool-host library: the site record the program hands it, message hooks,
+// and the error state. Errors are recorded with the code, the reporting unit's
+// name and a line, for later display.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
+
+// ---------------------------------------------------------------------------
+// Site record. The program fills it once at start-up; the library finds every
+// callback of the program through it, by table and entry index. Pointers are
+// native width, so the record is the program's own (it is never stored).
+
+// Any entry; callers cast it to the entry's own type before calling.
+using LUSiteEntry = void (*)();
+
+struct LU_SITE_TABLE {
+  const LUSiteEntry* table;  // the entries, in their fixed order
+  std::uint16_t version;     // 1
+  std::uint16_t count;       // number of entries
+  void* privateData;         // the common-dialog and selection libraries' data
+  void* owner;               // the program's object the entries forward to
+};
+
+// Table indices in the site record.
+enum LUSiteTableIndex {
+  kSiteApp = 0,
+  kSiteComDlg = 1,
+  kSiteSelFrg = 2,
+  kSitePrompt = 3,
+  kSiteView = 4,
+  kSiteDoc = 5,
+  kSiteError = 6,
+  kSiteAppData = 7,
+  kSiteMisc = 8,
+  kSiteTableCount = 9
+};
+
+constexpr std::size_t kLUSitePathSize = 260;  // MAX_PATH
+
+struct LU_SITE {
+  std::uint16_t version;  // 1
+  std::uint16_t zero;
+  char dataPath[kLUSitePathSize];  // program folder + "LUMODB.DAT"
+  LU_SITE_TABLE* tables[kSiteTableCount];
+  std::uint8_t reserved[96];
+};
+
+static_assert(offsetof(LU_SITE, dataPath) == 4);
+static_assert(offsetof(LU_SITE, tables) == 4 + kLUSitePathSize);
+static_assert(offsetof(LU_SITE, reserved) == 4 + kLUSitePathSize + kSiteTableCount * sizeof(void*));
+static_assert(offsetof(LU_SITE_TABLE, version) == sizeof(void*));
+static_assert(offsetof(LU_SITE_TABLE, count) == sizeof(void*) + 2);
+
+// The library's private data for a filled site: non-zero when ready.
+int LUInitSitePrivateData(LU_SITE* site);
+void LUFreeSitePrivateData(LU_SITE* site);
+
+// ---------------------------------------------------------------------------
+// Message hooks.
+
+// A window message as the hooks see it (window handles are opaque here).
+struct LU_MSG {
+  void* window;
+  std::uint32_t message;
+  std::uintptr_t wParam;
+  std::intptr_t lParam;
+};
+
+// Answers of a hook procedure.
+constexpr int kLUHookHandled = 1;  // consumed: the in/out word is the result
+constexpr int kLUHookPass = 2;
+
+// (unused value, message, context, in/out word). On entry the word holds the
+// pass: 1 queue, 2 main frame, 4 view, 8 a pane of the host.
+using LUHookProc = int (*)(void* unused, const LU_MSG* msg, void* context, std::intptr_t* inOut);
+
+struct LU_HOOK {
+  LUHookProc procedure;
+  void* context;
+  std::uint16_t flags;  // passes the procedure sees: bits 1, 2, 4, 8
+  std::uint32_t reserved;
+};
+
+// Passes (the mode of LUIsSomethingInterest and the flag bits of a hook).
+constexpr int kLUPassQueue = 1;
+constexpr int kLUPassMainFrame = 2;
+constexpr int kLUPassView = 4;
+constexpr int kLUPassPane = 8;
+
+// Sent to a hook procedure as it is installed (lParam: its id) and removed.
+constexpr std::uint32_t kLUMsgHookInstalled = 1224;
+constexpr std::uint32_t kLUMsgHookRemoved = 1225;
+
+// Copies the record, sends the procedure 1224 and returns an id never 0 nor
+// reused; 0 for a record without a procedure.
+std::uint32_t LUSetLUHook(const void* site, const LU_HOOK* hook);
+// Sends 1225, after which the procedure is never called again. FALSE (0)
+// for an unknown id.
+int LURemoveLUHook(const void* site, std::uint32_t id);
+// Offers the message to the hooks of that pass, newest first; non-zero when
+// one consumed it (its result in *result, when given).
+int LUIsSomethingInterest(const void* site, const LU_MSG* msg, int mode, std::intptr_t* result);
+
+// ---------------------------------------------------------------------------
+// Errors.
 
 // Records an error for the site and returns a non-zero result (the code, or
 // 1 when the code is 0). While reporting is frozen nothing is recorded.
 int LUErrorCode(const void* site, int code, const char* source, int line, int reserved);
 // Records an error for a context (site, view or document); same rules.
 int LUSetErrorCode(const void* context, int code, const char* source, int line, int reserved);
+// Records a code without a source.
+void LUStoreErrorCode(const void* site, int code);
 // Sets the text shown with the recorded error (a path, a name).
-void LUSetErrorStringExt(const char* text);
+void LUSetErrorString(const void* site, const char* text);
+void LUSetErrorStringExt(const void* site, int reserved1, const char* text, int reserved2);
 // Freezing nests: errors are recorded again after as many unfreezes.
 void LUFreezeError();
 void LUUnfreezeError();
@@ -25,3 +130,21 @@ struct LUErrorState {
   std::string text;
 };
 LUErrorState LUGetErrorState();
+
+// The site's error-box entry (SiteErrorTable 0): (descriptor, unused,
+// message, caption, icon, detail) -> 1.
+using LUShowErrorBoxEntry = int (*)(const LU_SITE_TABLE* descriptor, std::intptr_t unused, const char* message,
+                                    const char* caption, std::intptr_t icon, const char* detail);
+
+// Shows the recorded error through the site's error box, then forgets it:
+// the code's text with the recorded text, caption "Lumora 4.0 Error", detail
+// "source, line". Codes 0 and 1 (cancelled) show nothing.
+void LUPrintErrorState(const void* site);
+// The message and detail LUPrintErrorState shows for a record.
+std::string LUFormatErrorMessage(const LUErrorState& state);
+std::string LUFormatErrorDetail(const LUErrorState& state);
+// A message in the error box (icon from the style's MB_ICON bits, else the
+// stop sign); 1 (IDOK).
+int LUErrorMessageBox(const void* site, void* owner, const char* text, const char* caption, int flags, int style);
+// The site's error box with any texts; 0 when the site has no error entry.
+int LUShowSiteErrorBox(const void* site, const char* message, const char* caption, int icon, const char* detail);

@@ -496,7 +496,7 @@ int SaveSelectionToFile(const Fragment* fragment, const char* path) {
     std::filesystem::rename(temporary, target, error);
     if (!error) return 1;
   } catch (const lumora::SelectionRangeError& e) {
-    LUSetErrorStringExt(e.what());
+    LUSetErrorStringExt(nullptr, 0, e.what(), 0);
   } catch (const std::exception&) {
   }
   std::error_code ignored;
@@ -516,7 +516,7 @@ Fragment* LoadSelectionFromFile(int* status, const char* path) {
   } catch (const std::exception&) {
     DeleteFragment(fragment);
     LUSetErrorCode(nullptr, kLoadErrorCode, "storeSel", __LINE__, 0);
-    LUSetErrorStringExt(path != nullptr ? path : "");
+    LUSetErrorStringExt(nullptr, 0, path != nullptr ? path : "", 0);
     if (status != nullptr) *status = 2;
     return nullptr;
   }
