@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/win32types.h"
+
 // ---------------------------------------------------------------------------
 // Site record. The program fills it once at start-up; the library finds every
 // callback of the program through it, by table and entry index. Pointers are
@@ -148,3 +150,98 @@ std::string LUFormatErrorDetail(const LUErrorState& state);
 int LUErrorMessageBox(const void* site, void* owner, const char* text, const char* caption, int flags, int style);
 // The site's error box with any texts; 0 when the site has no error entry.
 int LUShowSiteErrorBox(const void* site, const char* message, const char* caption, int icon, const char* detail);
+
+// ---------------------------------------------------------------------------
+// Registry of the compiled-in tools; tool numbers run from 1 in table order.
+
+struct LU_REGTOOLINFO {
+  std::uint32_t flags;         // kind in bits 0-2
+  std::int32_t baseStringId;   // base + 3 prompt, + 4 tip, + 5 ... labels
+};
+
+// The tool after `previous` (0: the first); 0 at the end.
+int LUGetRegToolItem(const void* site, int previous);
+// FALSE (0) for an unknown tool.
+int LUGetRegToolInfo(const void* site, int tool, int version, LU_REGTOOLINFO* info);
+int LUGetRegToolGroupName(const void* site, int tool, int version, char* buffer, int size);
+int LUGetRegToolMenuName(const void* site, int tool, int version, char* buffer, int size);
+int LUGetRegToolIDName(const void* site, int tool, int version, char* buffer, int size);
+int LUGetRegToolDLLName(const void* site, int tool, int version, char* buffer, int size);
+// The tool number of an id name, 0 when none.
+int LUGetRegToolIDNumber(const void* site, const char* idName, int reserved);
+// The module holding the tool's resources: the program itself (null).
+void* LUGetRegToolModule(const void* site, int tool, int version);
+using LUToolInterfaceProc = int (*)(int request);
+LUToolInterfaceProc LUGetRegToolInterface(const void* site, int tool, int version);
+// Locks nest; FALSE for an unknown tool or an unlock without a lock.
+int LULockRegToolLibrary(const void* site, int tool, int version);
+int LUUnlockRegToolLibrary(const void* site, int tool, int version);
+
+// ---------------------------------------------------------------------------
+// Tool instances and their parameter slots.
+
+struct LUTool;  // opaque
+
+// Slots of the host's protocol.
+enum : int {
+  kLUSlotOutput = -1,        // set, then read: the output buffer
+  kLUSlotZeros = -2,         // two 32-bit zeros
+  kLUSlotSource = -4,        // the buffer to process
+  kLUSlotLimit = -6,         // fragment or mask limiting the tool
+  kLUSlotRunKind = -7,       // 1 ordinary, 2 selection-aware
+  kLUSlotZero9 = -9,
+  kLUSlotEdgeDegree = -13,
+  kLUSlotEdgeType = -14,
+  kLUSlotResultMask = -15,   // 0, or a mask fragment
+  kLUSlotImageObject = -21,  // the window's image object, only looked at
+  kLUSlotFragmentHandle = -26,
+  kLUSlotInsertValue = 51,
+  kLUSlotResultRect = 57,    // read: the changed rectangle
+  kLUSlotLayerFlags = 59,
+};
+
+// Result codes of the slot protocol.
+enum : int {
+  kLUErrNoTool = 3,
+  kLUErrNoMemory = 16,
+  kLUErrNotFromScript = 114,  // the tool cannot run in this mode on this image kind
+  kLUErrBadSlot = 769,        // the tool has no such slot
+  kLUErrBadValue = 770,       // wrong type or out of range
+  kLUErrNoSource = 771,       // executed without a source buffer
+  kLUErrCancelled = 1,
+};
+
+// A new instance of a registered tool with its default parameters; null
+// for an unknown name.
+LUTool* LUCreateTool(const void* site, const char* idName);
+// Releases the instance and every buffer and fragment its slots hold.
+void LUDeleteTool(LUTool* tool);
+// Sets a slot; 0 on success. Own parameters by format letter: 'd' const
+// int*, 'c' const COLORREF*. Buffer slots (-4, -1) take the buffer itself
+// (`VrWA2000::WA*`, a reference is added); fragment slots (-6, -15) the
+// fragment (shared); -26 and -21 an address kept as given; the rest const
+// int* (-2: two ints).
+int LUSetParameter(LUTool* tool, int slot, int reserved, const void* value);
+// Reads a slot into `out`: own parameters and integer slots as int, -1 and
+// -4 as `VrWA2000::WA*` with a reference for the caller (null when empty),
+// 57 as RECT. 0 on success.
+int LUGetParameter(LUTool* tool, int slot, int reserved, void* out);
+// A slot's object with a reference for the caller: -6 and -15 fragments,
+// -1 and -4 buffers.
+int LUGetParameterByRef(LUTool* tool, int slot, int reserved, void** out);
+// Non-zero when the tool has the slot (the number of values of an own one).
+int LUGetParamDimension(LUTool* tool, int slot);
+// Capability flags for an image kind (0 1-bit ... 4 colour): bits 0-2 mode.
+std::uint32_t LUGetCapsFlags(LUTool* tool, int kind);
+// The image kind of a buffer type.
+int LUImageKindOfType(int type);
+// Runs the tool on -4, into -1 when it is set (else in place), limited by
+// -6 and mixed with the original by its coverage. 0 on success.
+int LUToolExecute(LUTool* tool, int backup, int reserved1, int reserved2, int reserved3);
+// What the last run changed: the rectangle (image rows, top row 0) and the
+// same as a rectangle fragment with a reference for the caller.
+int LUGetOutRectE(LUTool* tool, RECT* out);
+class Fragment;
+Fragment* LUGetOutFrg(LUTool* tool);
+// The tool number of an instance.
+int LUGetToolID(LUTool* tool);
