@@ -11,6 +11,7 @@
 #include <optional>
 #include <vector>
 
+#include "libs/toolhost/FiltersSmall.h"
 #include "libs/toolhost/SlidingExtreme.h"
 
 namespace lumora::toolhost {
@@ -153,6 +154,7 @@ struct RankHistogram {
 }  // namespace
 
 void MeanFilter(const ConstImageView& src, const ImageView& dst, int w, int h) {
+  if (SmallMean(src, dst, w, h)) return;
   std::vector<std::uint32_t> sums(static_cast<std::size_t>(src.width));
   ColumnSums down(src.width, h, static_cast<std::uint32_t>(w * h));
   RunSeparable(src, dst, w, h, [&](const std::uint8_t* row) {
@@ -168,14 +170,17 @@ void MeanFilter(const ConstImageView& src, const ImageView& dst, int w, int h) {
 }
 
 void MinimumFilter(const ConstImageView& src, const ImageView& dst, int w, int h) {
+  if (SmallMinimum(src, dst, w, h)) return;
   ExtremeFilter<kernels::MinOp>(src, dst, w, h);
 }
 
 void MaximumFilter(const ConstImageView& src, const ImageView& dst, int w, int h) {
+  if (SmallMaximum(src, dst, w, h)) return;
   ExtremeFilter<kernels::MaxOp>(src, dst, w, h);
 }
 
 void MedianFilter(const ConstImageView& src, const ImageView& dst, int w, int h) {
+  if (Median3x3(src, dst, w, h)) return;
   const int left = (w - 1) / 2, right = w - 1 - left, top = (h - 1) / 2;
   const std::size_t paddedWidth = static_cast<std::size_t>(src.width + w - 1);
   // The window's h padded rows, one ring slot per source row.
@@ -208,17 +213,19 @@ void MedianFilter(const ConstImageView& src, const ImageView& dst, int w, int h)
 
 void UnsharpFilter(const ConstImageView& src, const ImageView& dst, int w, int h, int amountQuarters) {
   MeanFilter(src, dst, w, h);
-  // delta[d + 255] = round_half_away(d * amount / 4).
-  std::int16_t delta[511];
-  for (int d = -255; d <= 255; ++d) {
-    const int q = d * amountQuarters;
-    delta[d + 255] = static_cast<std::int16_t>(q >= 0 ? (q + 2) / 4 : -((-q + 2) / 4));
-  }
+  // src + round_half_away((src - mean) * amount / 4), in 16-bit lanes.
   const int bytes = src.width * src.channels;
+  const std::int16_t amount = static_cast<std::int16_t>(amountQuarters);
   for (int y = 0; y < src.height; ++y) {
-    const std::uint8_t* s = src.Row(y);
-    std::uint8_t* d = dst.Row(y);
-    for (int i = 0; i < bytes; ++i) d[i] = static_cast<std::uint8_t>(Clamp(s[i] + delta[s[i] - d[i] + 255], 0, 255));
+    const std::uint8_t* __restrict s = src.Row(y);
+    std::uint8_t* __restrict d = dst.Row(y);
+    for (int i = 0; i < bytes; ++i) {
+      const std::int16_t t = static_cast<std::int16_t>((s[i] - d[i]) * amount);
+      const std::int16_t sign = static_cast<std::int16_t>(t >> 15);  // 0 or -1
+      const std::int16_t magnitude = static_cast<std::int16_t>(((t ^ sign) - sign + 2) >> 2);
+      const int v = s[i] + ((magnitude ^ sign) - sign);
+      d[i] = static_cast<std::uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
+    }
   }
 }
 

@@ -109,6 +109,7 @@ TEST(Filters, OnePixelImagesAndWindowsWiderThanTheImage) {
     one.At(0, 0, 0) = 9, one.At(0, 0, 1) = 200, one.At(0, 0, 2) = 77;
     Image out(1, 1, 3);
     filter(one.CView(), out.View(), 11, 11);
+    filter(one.CView(), out.View(), 5, 3);  // the small-window paths
     EXPECT_EQ(out.At(0, 0, 0), 9);
     EXPECT_EQ(out.At(0, 0, 1), 200);
     EXPECT_EQ(out.At(0, 0, 2), 77);
