@@ -65,4 +65,20 @@ inline constexpr int kToolRequestHelp = 2;
 // The interface of tools without help of their own.
 int NoToolHelp(int request);
 
+// RunWindowFilter over a given filter, as a tool's execute entry.
+template <void (*Filter)(const ConstImageView&, const ImageView&, int, int)>
+int RunWindow(const ConstImageView& src, const ImageView& dst, const std::int32_t* params) {
+  return RunWindowFilter(Filter, src, dst, params);
+}
+
+// A processing tool over the four window parameters.
+constexpr ToolDescriptor WindowFilterTool(const char* idName, const char* group, const char* menuName,
+                                          std::int32_t baseStringId, ToolExecute execute) {
+  return ToolDescriptor{idName, group, menuName, kProcessingTool, baseStringId,
+                        {kCapsGreyAndColour[0], kCapsGreyAndColour[1], kCapsGreyAndColour[2], kCapsGreyAndColour[3],
+                         kCapsGreyAndColour[4]},
+                        4, {kWindowParams[0], kWindowParams[1], kWindowParams[2], kWindowParams[3]},
+                        execute, NoToolHelp};
+}
+
 }  // namespace lumora::toolhost

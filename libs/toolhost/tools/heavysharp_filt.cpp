@@ -6,16 +6,9 @@ namespace {
 
 void Sharpen(const ConstImageView& src, const ImageView& dst, int w, int h) { UnsharpFilter(src, dst, w, h, 10); }
 
-int Execute(const ConstImageView& src, const ImageView& dst, const std::int32_t* params) {
-  return RunWindowFilter(Sharpen, src, dst, params);
-}
-
 }  // namespace
 
-extern const ToolDescriptor kTool_heavysharp_filt = {
-    "heavysharp_filt", "Sharpen", "Sharpen &More", kProcessingTool, 21550,
-    {kCapsGreyAndColour[0], kCapsGreyAndColour[1], kCapsGreyAndColour[2], kCapsGreyAndColour[3], kCapsGreyAndColour[4]},
-    4, {kWindowParams[0], kWindowParams[1], kWindowParams[2], kWindowParams[3]},
-    Execute, NoToolHelp};
+extern const ToolDescriptor kTool_heavysharp_filt =
+    WindowFilterTool("heavysharp_filt", "Sharpen", "Sharpen &More", 21550, RunWindow<Sharpen>);
 
 }  // namespace lumora::toolhost

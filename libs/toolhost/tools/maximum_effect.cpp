@@ -2,18 +2,8 @@
 #include "libs/toolhost/Registry.h"
 
 namespace lumora::toolhost {
-namespace {
 
-int Execute(const ConstImageView& src, const ImageView& dst, const std::int32_t* params) {
-  return RunWindowFilter(MaximumFilter, src, dst, params);
-}
-
-}  // namespace
-
-extern const ToolDescriptor kTool_maximum_effect = {
-    "maximum_effect", "Other", "Ma&ximum", kProcessingTool, 21520,
-    {kCapsGreyAndColour[0], kCapsGreyAndColour[1], kCapsGreyAndColour[2], kCapsGreyAndColour[3], kCapsGreyAndColour[4]},
-    4, {kWindowParams[0], kWindowParams[1], kWindowParams[2], kWindowParams[3]},
-    Execute, NoToolHelp};
+extern const ToolDescriptor kTool_maximum_effect =
+    WindowFilterTool("maximum_effect", "Other", "Ma&ximum", 21520, RunWindow<MaximumFilter>);
 
 }  // namespace lumora::toolhost

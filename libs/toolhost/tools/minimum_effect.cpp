@@ -2,18 +2,8 @@
 #include "libs/toolhost/Registry.h"
 
 namespace lumora::toolhost {
-namespace {
 
-int Execute(const ConstImageView& src, const ImageView& dst, const std::int32_t* params) {
-  return RunWindowFilter(MinimumFilter, src, dst, params);
-}
-
-}  // namespace
-
-extern const ToolDescriptor kTool_minimum_effect = {
-    "minimum_effect", "Other", "Mi&nimum", kProcessingTool, 21510,
-    {kCapsGreyAndColour[0], kCapsGreyAndColour[1], kCapsGreyAndColour[2], kCapsGreyAndColour[3], kCapsGreyAndColour[4]},
-    4, {kWindowParams[0], kWindowParams[1], kWindowParams[2], kWindowParams[3]},
-    Execute, NoToolHelp};
+extern const ToolDescriptor kTool_minimum_effect =
+    WindowFilterTool("minimum_effect", "Other", "Mi&nimum", 21510, RunWindow<MinimumFilter>);
 
 }  // namespace lumora::toolhost

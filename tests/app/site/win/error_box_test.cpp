@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/ErrorBox.h"
+#include "hostapi/toolhost.h"
 #include "libs/toolhost/texts.h"
 #include "res/toolhost_ids.h"
 
@@ -132,6 +133,13 @@ TEST(ErrorBoxStrings, ResourceTextsMatchTheLibraryTable) {
                  kTextErrorBase + 256}) {
     ASSERT_GT(LoadStringA(GetModuleHandleA(nullptr), id, text, sizeof text), 0) << id;
     EXPECT_STREQ(text, ToolHostText(id));
+  }
+  // Every compiled-in tool has its prompt and tip (base + 3, + 4).
+  for (int tool = LUGetRegToolItem(nullptr, 0); tool != 0; tool = LUGetRegToolItem(nullptr, tool)) {
+    LU_REGTOOLINFO info{};
+    ASSERT_TRUE(LUGetRegToolInfo(nullptr, tool, 1, &info));
+    EXPECT_GT(LoadStringA(GetModuleHandleA(nullptr), info.baseStringId + 3, text, sizeof text), 0) << tool;
+    EXPECT_GT(LoadStringA(GetModuleHandleA(nullptr), info.baseStringId + 4, text, sizeof text), 0) << tool;
   }
 }
 
