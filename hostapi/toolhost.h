@@ -152,6 +152,19 @@ int LUErrorMessageBox(const void* site, void* owner, const char* text, const cha
 int LUShowSiteErrorBox(const void* site, const char* message, const char* caption, int icon, const char* detail);
 
 // ---------------------------------------------------------------------------
+// The program's settings, help file and main window, through the site (the
+// default, 0 or an empty text when the site lacks the entry).
+
+int LUGetProfileInt(const void* site, const char* section, const char* key, int defaultValue);
+int LUGetProfileString(const void* site, const char* section, const char* key, const char* defaultValue,
+                       char* buffer, int size);
+int LUWriteProfileInt(const void* site, const char* section, const char* key, int value);
+int LUWriteProfileString(const void* site, const char* section, const char* key, const char* text);
+// The site's help file, copied into the buffer (260 bytes are enough).
+int LUGetHelpPath(const void* site, char* buffer, int size);
+void* LUGetMainWnd(const void* site);
+
+// ---------------------------------------------------------------------------
 // Registry of the compiled-in tools; tool numbers run from 1 in table order.
 
 struct LU_REGTOOLINFO {

@@ -84,3 +84,72 @@ void LUPrintErrorState(const void* site) {
   const std::string detail = LUFormatErrorDetail(state);
   LUShowSiteErrorBox(site, message.c_str(), ToolHostText(kTextErrorCaption), kIconStop, detail.c_str());
 }
+
+// ---------------------------------------------------------------------------
+// Settings, help file and windows through the site.
+
+namespace {
+
+template <typename Fn>
+Fn SiteEntry(const void* site, int table, int index, const LU_SITE*& s) {
+  s = SiteOf(site);
+  return reinterpret_cast<Fn>(Entry(s, table, index));
+}
+
+enum : int {
+  kAppGetMainWnd = 2,
+  kAppGetHelpFile = 8,
+  kMiscGetProfileInt = 4,
+  kMiscGetProfileString = 5,
+  kMiscWriteProfileInt = 6,
+  kMiscWriteProfileString = 7,
+};
+
+}  // namespace
+
+int LUGetProfileInt(const void* site, const char* section, const char* key, int defaultValue) {
+  const LU_SITE* s;
+  using Fn = int (*)(const LU_SITE_TABLE*, const char*, const char*, int);
+  const Fn entry = SiteEntry<Fn>(site, kSiteMisc, kMiscGetProfileInt, s);
+  return entry != nullptr ? entry(s->tables[kSiteMisc], section, key, defaultValue) : defaultValue;
+}
+
+int LUGetProfileString(const void* site, const char* section, const char* key, const char* defaultValue,
+                       char* buffer, int size) {
+  const LU_SITE* s;
+  using Fn = int (*)(const LU_SITE_TABLE*, const char*, const char*, const char*, char*, int);
+  const Fn entry = SiteEntry<Fn>(site, kSiteMisc, kMiscGetProfileString, s);
+  if (entry != nullptr) return entry(s->tables[kSiteMisc], section, key, defaultValue, buffer, size);
+  if (buffer != nullptr && size > 0) buffer[0] = 0;
+  return 0;
+}
+
+int LUWriteProfileInt(const void* site, const char* section, const char* key, int value) {
+  const LU_SITE* s;
+  using Fn = int (*)(const LU_SITE_TABLE*, const char*, const char*, int);
+  const Fn entry = SiteEntry<Fn>(site, kSiteMisc, kMiscWriteProfileInt, s);
+  return entry != nullptr ? entry(s->tables[kSiteMisc], section, key, value) : 0;
+}
+
+int LUWriteProfileString(const void* site, const char* section, const char* key, const char* text) {
+  const LU_SITE* s;
+  using Fn = int (*)(const LU_SITE_TABLE*, const char*, const char*, const char*);
+  const Fn entry = SiteEntry<Fn>(site, kSiteMisc, kMiscWriteProfileString, s);
+  return entry != nullptr ? entry(s->tables[kSiteMisc], section, key, text) : 0;
+}
+
+int LUGetHelpPath(const void* site, char* buffer, int size) {
+  const LU_SITE* s;
+  using Fn = int (*)(const LU_SITE_TABLE*, char*, int);
+  const Fn entry = SiteEntry<Fn>(site, kSiteApp, kAppGetHelpFile, s);
+  if (entry != nullptr) return entry(s->tables[kSiteApp], buffer, size);
+  if (buffer != nullptr && size > 0) buffer[0] = 0;
+  return 0;
+}
+
+void* LUGetMainWnd(const void* site) {
+  const LU_SITE* s;
+  using Fn = void* (*)(const LU_SITE_TABLE*);
+  const Fn entry = SiteEntry<Fn>(site, kSiteApp, kAppGetMainWnd, s);
+  return entry != nullptr ? entry(s->tables[kSiteApp]) : nullptr;
+}

@@ -59,3 +59,24 @@ TEST_F(SiteErrorsTest, MessageBoxUsesTheStyleIcon) {
 
 }  // namespace
 }  // namespace lumora
+
+namespace lumora {
+namespace {
+
+TEST_F(SiteErrorsTest, SettingsHelpAndMainWindowReachTheProgramThroughTheSite) {
+  EXPECT_EQ(LUGetProfileInt(&site.site, "Tools", "Width", 7), 7);
+  EXPECT_EQ(LUWriteProfileInt(&site.site, "Tools", "Width", 11), 1);
+  EXPECT_EQ(LUGetProfileInt(&site.site, "Tools", "Width", 7), 11);
+  EXPECT_EQ(LUWriteProfileString(&site.site, "DefAreaManager", "FrgManager", "Area_Rect"), 1);
+  EXPECT_EQ(host.profile["DefAreaManager/FrgManager"], "Area_Rect");
+  char text[32];
+  EXPECT_EQ(LUGetProfileString(nullptr, "DefAreaManager", "FrgManager", "", text, sizeof text), 9) << "the global site";
+  EXPECT_STREQ(text, "Area_Rect");
+  char help[260];
+  EXPECT_TRUE(LUGetHelpPath(&site.site, help, sizeof help));
+  EXPECT_STREQ(help, "C:\\Prog\\LUMO.HLP");
+  EXPECT_EQ(LUGetMainWnd(&site.site), host.MainWnd());
+}
+
+}  // namespace
+}  // namespace lumora
