@@ -258,3 +258,7 @@ class Fragment;
 Fragment* LUGetOutFrg(LUTool* tool);
 // The tool number of an instance.
 int LUGetToolID(LUTool* tool);
+// Keeps the instance's parameters in the site's data file ("LUMODB.DAT"),
+// and gives an instance the ones kept for its tool; 1 when done.
+int LUStoreToolParameters(const void* site, LUTool* tool);
+int LURecallToolParameters(const void* site, LUTool* tool);

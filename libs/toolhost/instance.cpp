@@ -9,6 +9,7 @@
 #include "hostapi/fragment.h"
 #include "hostapi/imagebuf.h"
 #include "hostapi/toolhost.h"
+#include "libs/toolhost/ParamStore.h"
 #include "libs/toolhost/Registry.h"
 
 using lumora::toolhost::ConstImageView;
@@ -318,3 +319,28 @@ Fragment* LUGetOutFrg(LUTool* tool) {
 }
 
 int LUGetToolID(LUTool* tool) { return tool != nullptr ? tool->number : 0; }
+
+int LUStoreToolParameters(const void* site, LUTool* tool) {
+  const auto* s = static_cast<const LU_SITE*>(site);
+  if (s == nullptr || tool == nullptr) return 0;
+  lumora::toolhost::StoredParams record{tool->descriptor->idName,
+                                        {tool->params, tool->params + tool->descriptor->paramCount}};
+  return lumora::toolhost::WriteToolParams(s->dataPath, record, nullptr) ? 1 : 0;
+}
+
+int LURecallToolParameters(const void* site, LUTool* tool) {
+  const auto* s = static_cast<const LU_SITE*>(site);
+  if (s == nullptr || tool == nullptr) return 0;
+  for (const lumora::toolhost::StoredParams& r : lumora::toolhost::ReadParamStore(s->dataPath)) {
+    if (r.idName != tool->descriptor->idName || static_cast<int>(r.params.size()) != tool->descriptor->paramCount) {
+      continue;
+    }
+    // Values out of range (an older table, a damaged file) keep the current
+    // ones, and are no error of the caller's.
+    LUFreezeError();
+    for (int i = 0; i < tool->descriptor->paramCount; ++i) LUSetParameter(tool, i, 0, &r.params[i]);
+    LUUnfreezeError();
+    return 1;
+  }
+  return 0;
+}
