@@ -55,6 +55,10 @@ static_assert(offsetof(LU_SITE, reserved) == 4 + kLUSitePathSize + kSiteTableCou
 static_assert(offsetof(LU_SITE_TABLE, version) == sizeof(void*));
 static_assert(offsetof(LU_SITE_TABLE, count) == sizeof(void*) + 2);
 
+// Entry `index` of table `table` of a site (null: the one the program handed
+// over) and its descriptor; null when the site lacks it.
+LUSiteEntry LUSiteEntryOf(const void* site, int table, int index, const LU_SITE_TABLE** descriptor);
+
 // The library's private data for a filled site: non-zero when ready.
 int LUInitSitePrivateData(LU_SITE* site);
 void LUFreeSitePrivateData(LU_SITE* site);
@@ -165,6 +169,34 @@ int LUGetHelpPath(const void* site, char* buffer, int size);
 void* LUGetMainWnd(const void* site);
 
 // ---------------------------------------------------------------------------
+// The global selection: the active document's selection as the host keeps
+// it, the mode new shapes combine with it by, and the smooth edge of runs.
+
+class Fragment;
+
+enum : int { kLUGSelReplace = 1, kLUGSelAdd = 2, kLUGSelSubtract = 3 };
+
+void LUInitGlobalSelection(const void* site);
+void LURemoveGlobalSelection(const void* site);
+// Re-reads the active image window's selection; 0 before initialisation or
+// when the site lacks the entries.
+int LUUpdateGSelection(const void* site);
+// The selection with a reference for the caller, or null.
+Fragment* LUGetGlobalSelection(const void* site);
+// Mode 0 (and any unknown mode) is replace.
+void LUSetGSelectionMode(const void* site, int mode);
+int LUGetGSelectionMode(const void* site);
+// Degree in tenths of a pixel, type as the fragment library's.
+void LUSetGSelectionSmoothEdge(const void* site, int degree, int type);
+void LUGetGSelectionSmoothEdge(const void* site, int* degree, int* type);
+// The selection a new shape makes by the mode (a new fragment, or null when
+// nothing is selected).
+Fragment* LUCombineWithGSelection(const void* site, Fragment* shape);
+// What limits a tool run: the selection, through its smooth edge when it has
+// one (a new reference), or null for the whole image.
+Fragment* LUGetGSelectionLimit(const void* site);
+
+// ---------------------------------------------------------------------------
 // Registry of the compiled-in tools; tool numbers run from 1 in table order.
 
 struct LU_REGTOOLINFO {
@@ -254,7 +286,6 @@ int LUToolExecute(LUTool* tool, int backup, int reserved1, int reserved2, int re
 // What the last run changed: the rectangle (image rows, top row 0) and the
 // same as a rectangle fragment with a reference for the caller.
 int LUGetOutRectE(LUTool* tool, RECT* out);
-class Fragment;
 Fragment* LUGetOutFrg(LUTool* tool);
 // The tool number of an instance.
 int LUGetToolID(LUTool* tool);

@@ -28,6 +28,13 @@ constexpr int kIconStop = 0x10;
 
 }  // namespace
 
+LUSiteEntry LUSiteEntryOf(const void* site, int table, int index, const LU_SITE_TABLE** descriptor) {
+  const LU_SITE* s = SiteOf(site);
+  const LUSiteEntry entry = Entry(s, table, index);
+  if (descriptor != nullptr) *descriptor = entry != nullptr ? s->tables[table] : nullptr;
+  return entry;
+}
+
 int LUInitSitePrivateData(LU_SITE* site) {
   if (site == nullptr || site->version != 1) return 0;
   for (const LU_SITE_TABLE* t : site->tables) {

@@ -61,7 +61,8 @@ class FakeSiteHost : public SiteHost {
   void RedrawImageWnd(SiteWindow) override { Log("redraw"); }
   void* DrawContext(SiteWindow) override { return this; }
   void* SelectionInfo(SiteWindow, std::intptr_t) override { return this; }
-  Fragment* GetSelection(SiteWindow) override { return nullptr; }
+  Fragment* selection = nullptr;  // the document's, shared on request
+  Fragment* GetSelection(SiteWindow) override { return selection != nullptr ? ShareFragment(selection) : nullptr; }
   void SetSelection(SiteWindow, Fragment*, bool undo) override { Log(undo ? "select undo" : "select"); }
   void FreeSelection(SiteWindow, bool undo) override { Log(undo ? "free undo" : "free"); }
   void NotifyViews(SiteWindow, int code) override { Log("notify " + std::to_string(code)); }
