@@ -71,6 +71,12 @@ int RunWindow(const ConstImageView& src, const ImageView& dst, const std::int32_
   return RunWindowFilter(Filter, src, dst, params);
 }
 
+// Unsharp masking by a fixed amount (in quarters), as a window filter.
+template <int AmountQuarters>
+void SharpenBy(const ConstImageView& src, const ImageView& dst, int w, int h) {
+  UnsharpFilter(src, dst, w, h, AmountQuarters);
+}
+
 // A processing tool over the four window parameters.
 constexpr ToolDescriptor WindowFilterTool(const char* idName, const char* group, const char* menuName,
                                           std::int32_t baseStringId, ToolExecute execute) {

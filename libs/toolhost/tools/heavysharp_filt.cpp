@@ -2,13 +2,8 @@
 #include "libs/toolhost/Registry.h"
 
 namespace lumora::toolhost {
-namespace {
-
-void Sharpen(const ConstImageView& src, const ImageView& dst, int w, int h) { UnsharpFilter(src, dst, w, h, 10); }
-
-}  // namespace
 
 extern const ToolDescriptor kTool_heavysharp_filt =
-    WindowFilterTool("heavysharp_filt", "Sharpen", "Sharpen &More", 21550, RunWindow<Sharpen>);
+    WindowFilterTool("heavysharp_filt", "Sharpen", "Sharpen &More", 21550, RunWindow<SharpenBy<10>>);
 
 }  // namespace lumora::toolhost
