@@ -1,16 +1,127 @@
-// The tool-host library: error state (this slice). Errors are recorded with
-// the code, the reporting unit's name and a line, for later display.
+// The tool-host library: the site record the program hands it, message hooks,
+// and the error state. Errors are recorded with the code, the reporting unit's
+// name and a line, for later display.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
+
+#include "platform/win32types.h"
+
+// ---------------------------------------------------------------------------
+// Site record. The program fills it once at start-up; the library finds every
+// callback of the program through it, by table and entry index. Pointers are
+// native width, so the record is the program's own (it is never stored).
+
+// Any entry; callers cast it to the entry's own type before calling.
+using LUSiteEntry = void (*)();
+
+struct LU_SITE_TABLE {
+  const LUSiteEntry* table;  // the entries, in their fixed order
+  std::uint16_t version;     // 1
+  std::uint16_t count;       // number of entries
+  void* privateData;         // the common-dialog and selection libraries' data
+  void* owner;               // the program's object the entries forward to
+};
+
+// Table indices in the site record.
+enum LUSiteTableIndex {
+  kSiteApp = 0,
+  kSiteComDlg = 1,
+  kSiteSelFrg = 2,
+  kSitePrompt = 3,
+  kSiteView = 4,
+  kSiteDoc = 5,
+  kSiteError = 6,
+  kSiteAppData = 7,
+  kSiteMisc = 8,
+  kSiteTableCount = 9
+};
+
+constexpr std::size_t kLUSitePathSize = 260;  // MAX_PATH
+
+struct LU_SITE {
+  std::uint16_t version;  // 1
+  std::uint16_t zero;
+  char dataPath[kLUSitePathSize];  // program folder + "LUMODB.DAT"
+  LU_SITE_TABLE* tables[kSiteTableCount];
+  std::uint8_t reserved[96];
+};
+
+static_assert(offsetof(LU_SITE, dataPath) == 4);
+static_assert(offsetof(LU_SITE, tables) == 4 + kLUSitePathSize);
+static_assert(offsetof(LU_SITE, reserved) == 4 + kLUSitePathSize + kSiteTableCount * sizeof(void*));
+static_assert(offsetof(LU_SITE_TABLE, version) == sizeof(void*));
+static_assert(offsetof(LU_SITE_TABLE, count) == sizeof(void*) + 2);
+
+// Entry `index` of table `table` of a site (null: the one the program handed
+// over) and its descriptor; null when the site lacks it.
+LUSiteEntry LUSiteEntryOf(const void* site, int table, int index, const LU_SITE_TABLE** descriptor);
+
+// The library's private data for a filled site: non-zero when ready.
+int LUInitSitePrivateData(LU_SITE* site);
+void LUFreeSitePrivateData(LU_SITE* site);
+
+// ---------------------------------------------------------------------------
+// Message hooks.
+
+// A window message as the hooks see it (window handles are opaque here).
+struct LU_MSG {
+  void* window;
+  std::uint32_t message;
+  std::uintptr_t wParam;
+  std::intptr_t lParam;
+};
+
+// Answers of a hook procedure.
+constexpr int kLUHookHandled = 1;  // consumed: the in/out word is the result
+constexpr int kLUHookPass = 2;
+
+// (unused value, message, context, in/out word). On entry the word holds the
+// pass: 1 queue, 2 main frame, 4 view, 8 a pane of the host.
+using LUHookProc = int (*)(void* unused, const LU_MSG* msg, void* context, std::intptr_t* inOut);
+
+struct LU_HOOK {
+  LUHookProc procedure;
+  void* context;
+  std::uint16_t flags;  // passes the procedure sees: bits 1, 2, 4, 8
+  std::uint32_t reserved;
+};
+
+// Passes (the mode of LUIsSomethingInterest and the flag bits of a hook).
+constexpr int kLUPassQueue = 1;
+constexpr int kLUPassMainFrame = 2;
+constexpr int kLUPassView = 4;
+constexpr int kLUPassPane = 8;
+
+// Sent to a hook procedure as it is installed (lParam: its id) and removed.
+constexpr std::uint32_t kLUMsgHookInstalled = 1224;
+constexpr std::uint32_t kLUMsgHookRemoved = 1225;
+
+// Copies the record, sends the procedure 1224 and returns an id never 0 nor
+// reused; 0 for a record without a procedure.
+std::uint32_t LUSetLUHook(const void* site, const LU_HOOK* hook);
+// Sends 1225, after which the procedure is never called again. FALSE (0)
+// for an unknown id.
+int LURemoveLUHook(const void* site, std::uint32_t id);
+// Offers the message to the hooks of that pass, newest first; non-zero when
+// one consumed it (its result in *result, when given).
+int LUIsSomethingInterest(const void* site, const LU_MSG* msg, int mode, std::intptr_t* result);
+
+// ---------------------------------------------------------------------------
+// Errors.
 
 // Records an error for the site and returns a non-zero result (the code, or
 // 1 when the code is 0). While reporting is frozen nothing is recorded.
 int LUErrorCode(const void* site, int code, const char* source, int line, int reserved);
 // Records an error for a context (site, view or document); same rules.
 int LUSetErrorCode(const void* context, int code, const char* source, int line, int reserved);
+// Records a code without a source.
+void LUStoreErrorCode(const void* site, int code);
 // Sets the text shown with the recorded error (a path, a name).
-void LUSetErrorStringExt(const char* text);
+void LUSetErrorString(const void* site, const char* text);
+void LUSetErrorStringExt(const void* site, int reserved1, const char* text, int reserved2);
 // Freezing nests: errors are recorded again after as many unfreezes.
 void LUFreezeError();
 void LUUnfreezeError();
@@ -31,3 +142,160 @@ LUErrorState LUGetErrorState();
 // as disables. Enabled at start.
 void LUPreview_Enable(int enable);
 bool LUPreview_IsEnabled();
+
+// The site's error-box entry (SiteErrorTable 0): (descriptor, unused,
+// message, caption, icon, detail) -> 1.
+using LUShowErrorBoxEntry = int (*)(const LU_SITE_TABLE* descriptor, std::intptr_t unused, const char* message,
+                                    const char* caption, std::intptr_t icon, const char* detail);
+
+// Shows the recorded error through the site's error box, then forgets it:
+// the code's text with the recorded text, caption "Lumora 4.0 Error", detail
+// "source, line". Codes 0 and 1 (cancelled) show nothing.
+void LUPrintErrorState(const void* site);
+// The message and detail LUPrintErrorState shows for a record.
+std::string LUFormatErrorMessage(const LUErrorState& state);
+std::string LUFormatErrorDetail(const LUErrorState& state);
+// A message in the error box (icon from the style's MB_ICON bits, else the
+// stop sign); 1 (IDOK).
+int LUErrorMessageBox(const void* site, void* owner, const char* text, const char* caption, int flags, int style);
+// The site's error box with any texts; 0 when the site has no error entry.
+int LUShowSiteErrorBox(const void* site, const char* message, const char* caption, int icon, const char* detail);
+
+// ---------------------------------------------------------------------------
+// The program's settings, help file and main window, through the site (the
+// default, 0 or an empty text when the site lacks the entry).
+
+int LUGetProfileInt(const void* site, const char* section, const char* key, int defaultValue);
+int LUGetProfileString(const void* site, const char* section, const char* key, const char* defaultValue,
+                       char* buffer, int size);
+int LUWriteProfileInt(const void* site, const char* section, const char* key, int value);
+int LUWriteProfileString(const void* site, const char* section, const char* key, const char* text);
+// The site's help file, copied into the buffer (260 bytes are enough).
+int LUGetHelpPath(const void* site, char* buffer, int size);
+void* LUGetMainWnd(const void* site);
+
+// ---------------------------------------------------------------------------
+// The global selection: the active document's selection as the host keeps
+// it, the mode new shapes combine with it by, and the smooth edge of runs.
+
+class Fragment;
+
+enum : int { kLUGSelReplace = 1, kLUGSelAdd = 2, kLUGSelSubtract = 3 };
+
+void LUInitGlobalSelection(const void* site);
+void LURemoveGlobalSelection(const void* site);
+// Re-reads the active image window's selection; 0 before initialisation or
+// when the site lacks the entries.
+int LUUpdateGSelection(const void* site);
+// The selection with a reference for the caller, or null.
+Fragment* LUGetGlobalSelection(const void* site);
+// Mode 0 (and any unknown mode) is replace.
+void LUSetGSelectionMode(const void* site, int mode);
+int LUGetGSelectionMode(const void* site);
+// Degree in tenths of a pixel, type as the fragment library's.
+void LUSetGSelectionSmoothEdge(const void* site, int degree, int type);
+void LUGetGSelectionSmoothEdge(const void* site, int* degree, int* type);
+// The selection a new shape makes by the mode (a new fragment, or null when
+// nothing is selected).
+Fragment* LUCombineWithGSelection(const void* site, Fragment* shape);
+// What limits a tool run: the selection, through its smooth edge when it has
+// one (a new reference), or null for the whole image.
+Fragment* LUGetGSelectionLimit(const void* site);
+
+// ---------------------------------------------------------------------------
+// Registry of the compiled-in tools; tool numbers run from 1 in table order.
+
+struct LU_REGTOOLINFO {
+  std::uint32_t flags;         // kind in bits 0-2
+  std::int32_t baseStringId;   // base + 3 prompt, + 4 tip, + 5 ... labels
+};
+
+// The tool after `previous` (0: the first); 0 at the end.
+int LUGetRegToolItem(const void* site, int previous);
+// FALSE (0) for an unknown tool.
+int LUGetRegToolInfo(const void* site, int tool, int version, LU_REGTOOLINFO* info);
+int LUGetRegToolGroupName(const void* site, int tool, int version, char* buffer, int size);
+int LUGetRegToolMenuName(const void* site, int tool, int version, char* buffer, int size);
+int LUGetRegToolIDName(const void* site, int tool, int version, char* buffer, int size);
+int LUGetRegToolDLLName(const void* site, int tool, int version, char* buffer, int size);
+// The tool number of an id name, 0 when none.
+int LUGetRegToolIDNumber(const void* site, const char* idName, int reserved);
+// The module holding the tool's resources: the program itself (null).
+void* LUGetRegToolModule(const void* site, int tool, int version);
+using LUToolInterfaceProc = int (*)(int request);
+LUToolInterfaceProc LUGetRegToolInterface(const void* site, int tool, int version);
+// Locks nest; FALSE for an unknown tool or an unlock without a lock.
+int LULockRegToolLibrary(const void* site, int tool, int version);
+int LUUnlockRegToolLibrary(const void* site, int tool, int version);
+
+// ---------------------------------------------------------------------------
+// Tool instances and their parameter slots.
+
+struct LUTool;  // opaque
+
+// Slots of the host's protocol.
+enum : int {
+  kLUSlotOutput = -1,        // set, then read: the output buffer
+  kLUSlotZeros = -2,         // two 32-bit zeros
+  kLUSlotSource = -4,        // the buffer to process
+  kLUSlotLimit = -6,         // fragment or mask limiting the tool
+  kLUSlotRunKind = -7,       // 1 ordinary, 2 selection-aware
+  kLUSlotZero9 = -9,
+  kLUSlotEdgeDegree = -13,
+  kLUSlotEdgeType = -14,
+  kLUSlotResultMask = -15,   // 0, or a mask fragment
+  kLUSlotImageObject = -21,  // the window's image object, only looked at
+  kLUSlotFragmentHandle = -26,
+  kLUSlotInsertValue = 51,
+  kLUSlotResultRect = 57,    // read: the changed rectangle
+  kLUSlotLayerFlags = 59,
+};
+
+// Result codes of the slot protocol.
+enum : int {
+  kLUErrNoTool = 3,
+  kLUErrNoMemory = 16,
+  kLUErrNotFromScript = 114,  // the tool cannot run in this mode on this image kind
+  kLUErrBadSlot = 769,        // the tool has no such slot
+  kLUErrBadValue = 770,       // wrong type or out of range
+  kLUErrNoSource = 771,       // executed without a source buffer
+  kLUErrCancelled = 1,
+};
+
+// A new instance of a registered tool with its default parameters; null
+// for an unknown name.
+LUTool* LUCreateTool(const void* site, const char* idName);
+// Releases the instance and every buffer and fragment its slots hold.
+void LUDeleteTool(LUTool* tool);
+// Sets a slot; 0 on success. Own parameters by format letter: 'd' const
+// int*, 'c' const COLORREF*. Buffer slots (-4, -1) take the buffer itself
+// (`VrWA2000::WA*`, a reference is added); fragment slots (-6, -15) the
+// fragment (shared); -26 and -21 an address kept as given; the rest const
+// int* (-2: two ints).
+int LUSetParameter(LUTool* tool, int slot, int reserved, const void* value);
+// Reads a slot into `out`: own parameters and integer slots as int, -1 and
+// -4 as `VrWA2000::WA*` with a reference for the caller (null when empty),
+// 57 as RECT. 0 on success.
+int LUGetParameter(LUTool* tool, int slot, int reserved, void* out);
+// A slot's object with a reference for the caller: -6 and -15 fragments,
+// -1 and -4 buffers.
+int LUGetParameterByRef(LUTool* tool, int slot, int reserved, void** out);
+// Non-zero when the tool has the slot (the number of values of an own one).
+int LUGetParamDimension(LUTool* tool, int slot);
+// Capability flags for an image kind (0 1-bit ... 4 colour): bits 0-2 mode.
+std::uint32_t LUGetCapsFlags(LUTool* tool, int kind);
+// The image kind of a buffer type.
+int LUImageKindOfType(int type);
+// Runs the tool on -4, into -1 when it is set (else in place), limited by
+// -6 and mixed with the original by its coverage. 0 on success.
+int LUToolExecute(LUTool* tool, int backup, int reserved1, int reserved2, int reserved3);
+// What the last run changed: the rectangle (image rows, top row 0) and the
+// same as a rectangle fragment with a reference for the caller.
+int LUGetOutRectE(LUTool* tool, RECT* out);
+Fragment* LUGetOutFrg(LUTool* tool);
+// The tool number of an instance.
+int LUGetToolID(LUTool* tool);
+// Keeps the instance's parameters in the site's data file ("LUMODB.DAT"),
+// and gives an instance the ones kept for its tool; 1 when done.
+int LUStoreToolParameters(const void* site, LUTool* tool);
+int LURecallToolParameters(const void* site, LUTool* tool);

@@ -494,7 +494,7 @@ int SaveSelectionToFile(const Fragment* fragment, const char* path) {
     }
     if (lumora::FlushFileToDisk(temporary, &error) && lumora::ReplaceFileAtomically(temporary, path, &error)) return 1;
   } catch (const lumora::SelectionRangeError& e) {
-    LUSetErrorStringExt(e.what());
+    LUSetErrorStringExt(nullptr, 0, e.what(), 0);
   } catch (const std::exception&) {
   }
   lumora::RemoveFile(temporary);
@@ -513,7 +513,7 @@ Fragment* LoadSelectionFromFile(int* status, const char* path) {
   } catch (const std::exception&) {
     DeleteFragment(fragment);
     LUSetErrorCode(nullptr, kLoadErrorCode, "storeSel", __LINE__, 0);
-    LUSetErrorStringExt(path != nullptr ? path : "");
+    LUSetErrorStringExt(nullptr, 0, path != nullptr ? path : "", 0);
     if (status != nullptr) *status = 2;
     return nullptr;
   }

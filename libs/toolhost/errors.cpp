@@ -38,11 +38,15 @@ int LUSetErrorCode(const void*, int code, const char* source, int line, int) {
   return Store(code, source, line);
 }
 
-void LUSetErrorStringExt(const char* text) {
+void LUStoreErrorCode(const void*, int code) { Store(code, "", 0); }
+
+void LUSetErrorString(const void*, const char* text) {
   ErrorRecord& r = Record();
   std::lock_guard<std::mutex> guard(r.mutex);
   if (r.freezeDepth == 0) r.state.text = text != nullptr ? text : "";
 }
+
+void LUSetErrorStringExt(const void* site, int, const char* text, int) { LUSetErrorString(site, text); }
 
 void LUFreezeError() {
   ErrorRecord& r = Record();

@@ -14,7 +14,7 @@ TEST(ToolHostErrors, RecordsCodeUnitAndLineAndResets) {
   EXPECT_EQ(s.line, 57);
 
   EXPECT_NE(LUSetErrorCode(nullptr, 0, "LayerMng", 182, 0), 0) << "the result is never 0";
-  LUSetErrorStringExt("C:\\missing.tif");
+  LUSetErrorStringExt(nullptr, 0, "C:\\missing.tif", 0);
   s = LUGetErrorState();
   EXPECT_EQ(s.source, "LayerMng");
   EXPECT_EQ(s.line, 182);

@@ -1,0 +1,49 @@
+// Filling and releasing the site record handed to the tool host.
+#include "app/Site.h"
+
+#include <cstring>
+
+#include "engine/pixels/AppValues.h"
+
+namespace lumora {
+
+std::string BesideSettingsFile(const std::string& settingsPath, const char* fileName) {
+  const std::size_t slash = settingsPath.rfind('\\');
+  if (slash == std::string::npos) return fileName;
+  return settingsPath.substr(0, slash + 1) + fileName;
+}
+
+BOOL InitHostSite(HostSite& site, SiteHost& host) {
+  // The library data are kept across a second fill.
+  void* comDlgData = site.tables[kSiteComDlg].privateData;
+  void* selFrgData = site.tables[kSiteSelFrg].privateData;
+  std::memset(&site.site, 0, sizeof site.site);
+  site.site.version = 1;
+  site.host = &host;
+  site.progressOpen = false;
+
+  const std::string dataPath = BesideSettingsFile(host.SettingsPath(), "LUMODB.DAT");
+  if (dataPath.size() >= kLUSitePathSize) return 0;
+  std::memcpy(site.site.dataPath, dataPath.c_str(), dataPath.size() + 1);
+
+  for (int t = 0; t < kSiteTableCount; ++t) {
+    LU_SITE_TABLE& descriptor = site.tables[t];
+    descriptor = LU_SITE_TABLE{SiteTableEntries(t), 1, kSiteEntryCounts[t], nullptr, &site};
+    site.site.tables[t] = &descriptor;
+  }
+  site.tables[kSiteComDlg].privateData = comDlgData;
+  site.tables[kSiteSelFrg].privateData = selFrgData;
+
+  if (!LUInitSitePrivateData(&site.site)) return 0;
+  SetToolHostSite(&site.site);
+  return 1;
+}
+
+void FreeHostSite(HostSite& site) {
+  LUFreeSitePrivateData(&site.site);
+  if (GetToolHostSite() == &site.site) SetToolHostSite(nullptr);
+  site.tables[kSiteSelFrg].privateData = nullptr;
+  site.tables[kSiteComDlg].privateData = nullptr;
+}
+
+}  // namespace lumora

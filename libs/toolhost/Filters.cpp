@@ -1,0 +1,330 @@
+// The tools' filters. Mean, minimum and maximum are separable and take time
+// independent of the window: a running sum (mean) or van Herk / Gil-Werman
+// extremes along each row, then the same down the columns of whole rows.
+// The median slides a histogram along each row, tracking the count below
+// the current median.
+#include "libs/toolhost/Filters.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <optional>
+#include <vector>
+
+#include "libs/toolhost/FiltersSmall.h"
+#include "libs/toolhost/SlidingExtreme.h"
+
+namespace lumora::toolhost {
+namespace {
+
+int Clamp(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
+
+// Channel `c` of source row `y`, repeated at both ends: padded[i] is image
+// column clamp(i - left).
+void GatherPadded(const ConstImageView& src, int y, int c, int left, int right, std::uint8_t* padded) {
+  const std::uint8_t* row = src.Row(y) + c;
+  const int step = src.channels;
+  std::memset(padded, row[0], static_cast<std::size_t>(left));
+  for (int x = 0; x < src.width; ++x) padded[left + x] = row[x * step];
+  std::memset(padded + left + src.width, row[(src.width - 1) * step], static_cast<std::size_t>(right));
+}
+
+void Scatter(const std::uint8_t* values, const ImageView& dst, int y, int c) {
+  std::uint8_t* row = dst.Row(y) + c;
+  const int step = dst.channels;
+  for (int x = 0; x < dst.width; ++x) row[x * step] = values[x];
+}
+
+// Exact (sum + n / 2) / n for sums below 2^24 and n <= 65025: the
+// reciprocal is off by less than 2^-40 per unit, below 1 / n over the range.
+struct RoundedDivider {
+  explicit RoundedDivider(std::uint32_t n) : half(n / 2), magic((std::uint64_t{1} << 40) / n + 1) {}
+  std::uint8_t operator()(std::uint32_t sum) const {
+    return static_cast<std::uint8_t>((static_cast<std::uint64_t>(sum + half) * magic) >> 40);
+  }
+  std::uint32_t half;
+  std::uint64_t magic;
+};
+
+// Runs a separable filter channel by channel: `Across` reduces a padded row
+// to `width` values, `Down` takes the reduced rows in order and gives the
+// window's result once it has h of them.
+template <class Across, class Down>
+void RunSeparable(const ConstImageView& src, const ImageView& dst, int w, int h, Across across, Down& down) {
+  const int left = (w - 1) / 2, right = w - 1 - left;
+  const int top = (h - 1) / 2;
+  std::vector<std::uint8_t> padded(static_cast<std::size_t>(src.width + w - 1));
+  std::vector<std::uint8_t> out(static_cast<std::size_t>(src.width));
+  for (int c = 0; c < src.channels; ++c) {
+    down.Reset();
+    for (int yy = 0; yy < src.height + h - 1; ++yy) {
+      GatherPadded(src, Clamp(yy - top, 0, src.height - 1), c, left, right, padded.data());
+      down.Push(across(padded.data()));
+      if (yy >= h - 1) {
+        down.Output(out.data());
+        Scatter(out.data(), dst, yy - (h - 1), c);
+      }
+    }
+  }
+}
+
+// Column sums of the last h horizontal window sums.
+class ColumnSums {
+ public:
+  ColumnSums(int width, int h, std::uint32_t n) : width_(width), h_(h), ring_(static_cast<std::size_t>(width) * h), sums_(width), divide_(n) {}
+  void Reset() {
+    pushed_ = 0;
+    std::fill(sums_.begin(), sums_.end(), 0u);
+  }
+  void Push(const std::uint32_t* row) {
+    std::uint32_t* slot = ring_.data() + static_cast<std::size_t>(pushed_ % h_) * width_;
+    std::uint32_t* sums = sums_.data();
+    if (pushed_ >= h_) {
+      for (int x = 0; x < width_; ++x) sums[x] += row[x] - slot[x];
+    } else {
+      for (int x = 0; x < width_; ++x) sums[x] += row[x];
+    }
+    std::memcpy(slot, row, static_cast<std::size_t>(width_) * sizeof(std::uint32_t));
+    ++pushed_;
+  }
+  void Output(std::uint8_t* out) const {
+    for (int x = 0; x < width_; ++x) out[x] = divide_(sums_[x]);
+  }
+
+ private:
+  int width_, h_;
+  std::int64_t pushed_ = 0;
+  std::vector<std::uint32_t> ring_;
+  std::vector<std::uint32_t> sums_;
+  RoundedDivider divide_;
+};
+
+template <class Op>
+class ColumnExtremeDown {
+ public:
+  ColumnExtremeDown(int width, int h) : width_(width), h_(h) {}
+  void Reset() { columns_.emplace(width_, h_); }
+  void Push(const std::uint8_t* row) { columns_->Push(row); }
+  void Output(std::uint8_t* out) const { columns_->Output(out); }
+
+ private:
+  int width_, h_;
+  std::optional<kernels::ColumnExtreme<Op>> columns_;
+};
+
+template <class Op>
+void ExtremeFilter(const ConstImageView& src, const ImageView& dst, int w, int h) {
+  const std::size_t padded = static_cast<std::size_t>(src.width + w - 1);
+  std::vector<std::uint8_t> g(padded), hs(padded), across(static_cast<std::size_t>(src.width));
+  ColumnExtremeDown<Op> down(src.width, h);
+  RunSeparable(src, dst, w, h, [&](const std::uint8_t* row) {
+    kernels::SlidingExtreme<Op>(row, src.width, w, across.data(), g.data(), hs.data());
+    return across.data();
+  }, down);
+}
+
+// A 256-bin histogram of a window and the rank it tracks.
+struct RankHistogram {
+  std::uint32_t bins[256];
+  int value = 0;      // current answer
+  int below = 0;      // window values below `value`
+  int rank = 0;
+
+  void Clear(int r) {
+    std::memset(bins, 0, sizeof bins);
+    value = 0;
+    below = 0;
+    rank = r;
+  }
+  void Add(int v) {
+    ++bins[v];
+    below += v < value ? 1 : 0;
+  }
+  void Remove(int v) {
+    --bins[v];
+    below -= v < value ? 1 : 0;
+  }
+  int Answer() {
+    while (below > rank) below -= static_cast<int>(bins[--value]);
+    while (below + static_cast<int>(bins[value]) <= rank) below += static_cast<int>(bins[value++]);
+    return value;
+  }
+};
+
+}  // namespace
+
+void MeanFilter(const ConstImageView& src, const ImageView& dst, int w, int h) {
+  if (SmallMean(src, dst, w, h)) return;
+  std::vector<std::uint32_t> sums(static_cast<std::size_t>(src.width));
+  ColumnSums down(src.width, h, static_cast<std::uint32_t>(w * h));
+  RunSeparable(src, dst, w, h, [&](const std::uint8_t* row) {
+    std::uint32_t s = 0;
+    for (int i = 0; i < w; ++i) s += row[i];
+    sums[0] = s;
+    for (int x = 1; x < src.width; ++x) {
+      s += static_cast<std::uint32_t>(row[x + w - 1]) - row[x - 1];
+      sums[x] = s;
+    }
+    return sums.data();
+  }, down);
+}
+
+void MinimumFilter(const ConstImageView& src, const ImageView& dst, int w, int h) {
+  if (SmallMinimum(src, dst, w, h)) return;
+  ExtremeFilter<kernels::MinOp>(src, dst, w, h);
+}
+
+void MaximumFilter(const ConstImageView& src, const ImageView& dst, int w, int h) {
+  if (SmallMaximum(src, dst, w, h)) return;
+  ExtremeFilter<kernels::MaxOp>(src, dst, w, h);
+}
+
+void MedianFilter(const ConstImageView& src, const ImageView& dst, int w, int h) {
+  if (Median3x3(src, dst, w, h)) return;
+  const int left = (w - 1) / 2, right = w - 1 - left, top = (h - 1) / 2;
+  const std::size_t paddedWidth = static_cast<std::size_t>(src.width + w - 1);
+  // The window's h padded rows, one ring slot per source row.
+  std::vector<std::uint8_t> ring(paddedWidth * h);
+  std::vector<const std::uint8_t*> rows(static_cast<std::size_t>(h));
+  std::vector<std::uint8_t> out(static_cast<std::size_t>(src.width));
+  RankHistogram hist;
+  for (int c = 0; c < src.channels; ++c) {
+    for (int yy = 0; yy < src.height + h - 1; ++yy) {
+      std::uint8_t* slot = ring.data() + (yy % h) * paddedWidth;
+      GatherPadded(src, Clamp(yy - top, 0, src.height - 1), c, left, right, slot);
+      if (yy < h - 1) continue;
+      for (int i = 0; i < h; ++i) rows[i] = ring.data() + ((yy - h + 1 + i) % h) * paddedWidth;
+      hist.Clear((w * h - 1) / 2);
+      for (int i = 0; i < h; ++i) {
+        for (int x = 0; x < w; ++x) hist.Add(rows[i][x]);
+      }
+      out[0] = static_cast<std::uint8_t>(hist.Answer());
+      for (int x = 1; x < src.width; ++x) {
+        for (int i = 0; i < h; ++i) {
+          hist.Remove(rows[i][x - 1]);
+          hist.Add(rows[i][x + w - 1]);
+        }
+        out[x] = static_cast<std::uint8_t>(hist.Answer());
+      }
+      Scatter(out.data(), dst, yy - (h - 1), c);
+    }
+  }
+}
+
+void UnsharpFilter(const ConstImageView& src, const ImageView& dst, int w, int h, int amountQuarters) {
+  MeanFilter(src, dst, w, h);
+  // src + round_half_away((src - mean) * amount / 4), in 16-bit lanes.
+  const int bytes = src.width * src.channels;
+  const std::int16_t amount = static_cast<std::int16_t>(amountQuarters);
+  for (int y = 0; y < src.height; ++y) {
+    const std::uint8_t* __restrict s = src.Row(y);
+    std::uint8_t* __restrict d = dst.Row(y);
+    for (int i = 0; i < bytes; ++i) {
+      const std::int16_t t = static_cast<std::int16_t>((s[i] - d[i]) * amount);
+      const std::int16_t sign = static_cast<std::int16_t>(t >> 15);  // 0 or -1
+      const std::int16_t magnitude = static_cast<std::int16_t>(((t ^ sign) - sign + 2) >> 2);
+      const int v = s[i] + ((magnitude ^ sign) - sign);
+      d[i] = static_cast<std::uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
+    }
+  }
+}
+
+void OutlineFilter(const ConstImageView& src, const ImageView& dst, int w, int h) {
+  const std::size_t size = static_cast<std::size_t>(src.stride) * src.height;
+  std::vector<std::uint8_t> meanBits(size);
+  const ImageView mean{meanBits.data(), src.width, src.height, src.stride, src.channels};
+  MeanFilter(src, mean, w, h);
+  const int ch = src.channels;
+  for (int y = 0; y < src.height; ++y) {
+    const std::uint8_t* up = mean.Row(std::max(y - 1, 0));
+    const std::uint8_t* mid = mean.Row(y);
+    const std::uint8_t* down = mean.Row(std::min(y + 1, src.height - 1));
+    std::uint8_t* out = dst.Row(y);
+    for (int x = 0; x < src.width; ++x) {
+      const int l = std::max(x - 1, 0) * ch, r = std::min(x + 1, src.width - 1) * ch;
+      for (int c = 0; c < ch; ++c) {
+        const int gx = (up[r + c] + 2 * mid[r + c] + down[r + c]) - (up[l + c] + 2 * mid[l + c] + down[l + c]);
+        const int gy = (down[l + c] + 2 * down[x * ch + c] + down[r + c]) - (up[l + c] + 2 * up[x * ch + c] + up[r + c]);
+        // |g| / 4 = sqrt((gx^2 + gy^2) / 16), truncated.
+        const int magnitude = static_cast<int>(std::sqrt(static_cast<double>(gx * gx + gy * gy) / 16.0));
+        out[x * ch + c] = static_cast<std::uint8_t>(255 - std::min(magnitude, 255));
+      }
+    }
+  }
+}
+
+void EmbossFilter(const ConstImageView& src, const ImageView& dst, int angle, std::uint32_t colour) {
+  const double radians = angle * 3.14159265358979323846 / 180.0;
+  const int dx = static_cast<int>(std::lround(std::cos(radians)));
+  const int dy = static_cast<int>(std::lround(-std::sin(radians)));
+  const int red = colour & 0xFF, green = (colour >> 8) & 0xFF, blue = (colour >> 16) & 0xFF;
+  // Rows hold blue, green, red; grey uses the colour's luminance.
+  const int base[3] = {src.channels == 1 ? (red * 77 + green * 150 + blue * 29 + 128) >> 8 : blue, green, red};
+  const int ch = src.channels;
+  for (int y = 0; y < src.height; ++y) {
+    const std::uint8_t* ahead = src.Row(Clamp(y + dy, 0, src.height - 1));
+    const std::uint8_t* behind = src.Row(Clamp(y - dy, 0, src.height - 1));
+    std::uint8_t* out = dst.Row(y);
+    for (int x = 0; x < src.width; ++x) {
+      const int xa = Clamp(x + dx, 0, src.width - 1) * ch, xb = Clamp(x - dx, 0, src.width - 1) * ch;
+      for (int c = 0; c < ch; ++c) {
+        out[x * ch + c] = static_cast<std::uint8_t>(Clamp(base[c] + ahead[xa + c] - behind[xb + c], 0, 255));
+      }
+    }
+  }
+}
+
+void NoiseFilter(const ConstImageView& src, const ImageView& dst, int amount, int share, int colour) {
+  // splitmix64, seeded from the parameters and the size.
+  std::uint64_t state = (static_cast<std::uint64_t>(amount) << 48) ^ (static_cast<std::uint64_t>(share) << 40) ^
+                        (static_cast<std::uint64_t>(colour) << 32) ^
+                        (static_cast<std::uint64_t>(src.width) << 16) ^ static_cast<std::uint64_t>(src.height);
+  auto next = [&state] {
+    std::uint64_t z = (state += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+  };
+  const int spread = Clamp(amount, 0, 100) * 255 / 100;
+  const std::uint64_t range = static_cast<std::uint64_t>(2 * spread + 1);
+  auto draw = [&](std::uint64_t bits) { return static_cast<int>(((bits & 0xFFFF) * range) >> 16) - spread; };
+  const int ch = src.channels;
+  for (int y = 0; y < src.height; ++y) {
+    const std::uint8_t* s = src.Row(y);
+    std::uint8_t* d = dst.Row(y);
+    for (int x = 0; x < src.width; ++x) {
+      const std::uint64_t r = next();
+      const bool touched = ((r >> 48) * 100) < static_cast<std::uint64_t>(share) << 16;
+      if (!touched) {
+        for (int c = 0; c < ch; ++c) d[x * ch + c] = s[x * ch + c];
+        continue;
+      }
+      const bool perChannel = ch > 1 && (((r >> 32) & 0xFFFF) * 100) < static_cast<std::uint64_t>(colour) << 16;
+      const int mono = draw(r);
+      for (int c = 0; c < ch; ++c) {
+        const int n = perChannel ? draw(next()) : mono;
+        d[x * ch + c] = static_cast<std::uint8_t>(Clamp(s[x * ch + c] + n, 0, 255));
+      }
+    }
+  }
+}
+
+void LimitChange(const ConstImageView& original, const ImageView& result, int threshold, int keepPercent) {
+  const int keep = Clamp(keepPercent, 0, 100);
+  if (threshold <= 0 && keep == 0) return;
+  // change[d + 255]: what a difference d leaves, 0 within the threshold.
+  std::int16_t change[511];
+  for (int d = -255; d <= 255; ++d) {
+    const int q = d * (100 - keep);
+    const int kept = q >= 0 ? (q + 50) / 100 : -((-q + 50) / 100);
+    change[d + 255] = static_cast<std::int16_t>(std::abs(d) <= threshold ? 0 : kept);
+  }
+  const int bytes = original.width * original.channels;
+  for (int y = 0; y < original.height; ++y) {
+    const std::uint8_t* o = original.Row(y);
+    std::uint8_t* r = result.Row(y);
+    for (int i = 0; i < bytes; ++i) r[i] = static_cast<std::uint8_t>(o[i] + change[r[i] - o[i] + 255]);
+  }
+}
+
+}  // namespace lumora::toolhost

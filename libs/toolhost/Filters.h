@@ -1,0 +1,60 @@
+// The image filters of the compiled-in tools, on 8-bit grey or interleaved
+// 24-bit colour rows. Windows of w x h pixels are centred with (w - 1) / 2
+// pixels to the left and (h - 1) / 2 rows above; pixels outside the image
+// repeat the nearest edge pixel. Every filter writes a separate destination
+// of the source's size and layout.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace lumora::toolhost {
+
+struct ConstImageView {
+  const std::uint8_t* bits;
+  int width;
+  int height;
+  std::ptrdiff_t stride;  // bytes from one row to the next
+  int channels;           // 1 or 3
+  const std::uint8_t* Row(int y) const { return bits + y * stride; }
+};
+
+struct ImageView {
+  std::uint8_t* bits;
+  int width;
+  int height;
+  std::ptrdiff_t stride;
+  int channels;
+  std::uint8_t* Row(int y) const { return bits + y * stride; }
+  operator ConstImageView() const { return {bits, width, height, stride, channels}; }
+};
+
+// Largest window side the filters take.
+inline constexpr int kMaxWindow = 255;
+
+// Rounded mean over the window: (sum + n / 2) / n.
+void MeanFilter(const ConstImageView& src, const ImageView& dst, int w, int h);
+void MinimumFilter(const ConstImageView& src, const ImageView& dst, int w, int h);
+void MaximumFilter(const ConstImageView& src, const ImageView& dst, int w, int h);
+// The value of rank (n - 1) / 2 among the window's n values.
+void MedianFilter(const ConstImageView& src, const ImageView& dst, int w, int h);
+// Unsharp masking against the window's mean: src + amount * (src - mean),
+// the product rounded half away from zero, clamped; amount in quarters.
+void UnsharpFilter(const ConstImageView& src, const ImageView& dst, int w, int h, int amountQuarters);
+// 255 - min(255, |Sobel gradient| / 4) of the window's mean.
+void OutlineFilter(const ConstImageView& src, const ImageView& dst, int w, int h);
+// colour + p(x + dx, y + dy) - p(x - dx, y - dy), clamped, where (dx, dy) is
+// the direction of `angle` degrees rounded to whole pixels (y grows down).
+// `colour` is 0x00BBGGRR; grey images use its grey value.
+void EmbossFilter(const ConstImageView& src, const ImageView& dst, int angle, std::uint32_t colour);
+// Adds uniform noise of up to amount % of 255 to share % of the pixels; of
+// those, colour % get a separate value per channel. The sequence depends only
+// on the parameters and the image size.
+void NoiseFilter(const ConstImageView& src, const ImageView& dst, int amount, int share, int colour);
+
+// Keeps the original where the result differs by at most `threshold`, and
+// keep % of the original elsewhere: orig + round((result - orig) * (100 -
+// keep) / 100). `result` is changed in place.
+void LimitChange(const ConstImageView& original, const ImageView& result, int threshold, int keepPercent);
+
+}  // namespace lumora::toolhost

@@ -1,0 +1,90 @@
+// The table of compiled-in tools: what each one is called, where its menu
+// item goes, what it takes and how it runs.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "libs/toolhost/Filters.h"
+
+namespace lumora::toolhost {
+
+// One parameter: its format letter ('d' integer, 'c' colour), default and
+// range.
+struct ToolParam {
+  char format;
+  std::int32_t defaultValue;
+  std::int32_t minimum;
+  std::int32_t maximum;
+};
+
+inline constexpr int kMaxToolParams = 8;
+
+// Runs the tool from src into dst (same size and layout); params follow the
+// tool's parameter list. 0 on success or an error code.
+using ToolExecute = int (*)(const ConstImageView& src, const ImageView& dst, const std::int32_t* params);
+// The tool's interface entry: request 2 shows its help; -1 means none.
+using ToolInterface = int (*)(int request);
+
+// Image kinds: 0 1-bit, 1 4-bit palette, 2 8-bit palette, 3 grey, 4 colour.
+inline constexpr int kImageKinds = 5;
+
+struct ToolDescriptor {
+  const char* idName;
+  const char* group;
+  const char* menuName;
+  std::uint32_t flags;       // kind in bits 0-2
+  std::int32_t baseStringId;  // base + 3 prompt, + 4 tip, + 5 ... parameter labels
+  std::uint32_t caps[kImageKinds];
+  int paramCount;
+  ToolParam params[kMaxToolParams];
+  ToolExecute execute;
+  ToolInterface interface;
+};
+
+// The tools in registry order; tool number i + 1 is entry i.
+std::span<const ToolDescriptor* const> CompiledInTools();
+
+// Descriptor of a tool number or id name; null when unknown.
+const ToolDescriptor* FindTool(int number);
+const ToolDescriptor* FindTool(const char* idName);
+
+// Processing tools (kind 1), running in mode 0 on grey and colour images and
+// mode 2 (not from scripts) on the others.
+inline constexpr std::uint32_t kProcessingTool = 1;
+inline constexpr std::uint32_t kCapsGreyAndColour[kImageKinds] = {2, 2, 2, 0, 0};
+
+// Parameters of the window filters: width, height, threshold, keep %.
+inline constexpr ToolParam kWindowParams[4] = {{'d', 3, 1, kMaxWindow}, {'d', 3, 1, kMaxWindow}, {'d', 0, 0, 255},
+                                               {'d', 0, 0, 100}};
+
+// Runs a window filter and limits its change by threshold and keep %.
+int RunWindowFilter(void (*filter)(const ConstImageView&, const ImageView&, int, int), const ConstImageView& src,
+                    const ImageView& dst, const std::int32_t* params);
+inline constexpr int kToolRequestHelp = 2;
+// The interface of tools without help of their own.
+int NoToolHelp(int request);
+
+// RunWindowFilter over a given filter, as a tool's execute entry.
+template <void (*Filter)(const ConstImageView&, const ImageView&, int, int)>
+int RunWindow(const ConstImageView& src, const ImageView& dst, const std::int32_t* params) {
+  return RunWindowFilter(Filter, src, dst, params);
+}
+
+// Unsharp masking by a fixed amount (in quarters), as a window filter.
+template <int AmountQuarters>
+void SharpenBy(const ConstImageView& src, const ImageView& dst, int w, int h) {
+  UnsharpFilter(src, dst, w, h, AmountQuarters);
+}
+
+// A processing tool over the four window parameters.
+constexpr ToolDescriptor WindowFilterTool(const char* idName, const char* group, const char* menuName,
+                                          std::int32_t baseStringId, ToolExecute execute) {
+  return ToolDescriptor{idName, group, menuName, kProcessingTool, baseStringId,
+                        {kCapsGreyAndColour[0], kCapsGreyAndColour[1], kCapsGreyAndColour[2], kCapsGreyAndColour[3],
+                         kCapsGreyAndColour[4]},
+                        4, {kWindowParams[0], kWindowParams[1], kWindowParams[2], kWindowParams[3]},
+                        execute, NoToolHelp};
+}
+
+}  // namespace lumora::toolhost

@@ -1,0 +1,50 @@
+// The compiled-in tools in registry order, and what they share.
+#include <cstring>
+
+#include "libs/toolhost/Registry.h"
+
+namespace lumora::toolhost {
+
+extern const ToolDescriptor kTool_vr_rsmooth;
+extern const ToolDescriptor kTool_minimum_effect;
+extern const ToolDescriptor kTool_maximum_effect;
+extern const ToolDescriptor kTool_median_filt;
+extern const ToolDescriptor kTool_sharp_filt;
+extern const ToolDescriptor kTool_heavysharp_filt;
+extern const ToolDescriptor kTool_outline_filt;
+extern const ToolDescriptor kTool_emboss_effect;
+extern const ToolDescriptor kTool_Noise;
+
+namespace {
+
+const ToolDescriptor* const kTools[] = {&kTool_vr_rsmooth,     &kTool_minimum_effect, &kTool_maximum_effect,
+                                        &kTool_median_filt,    &kTool_sharp_filt,     &kTool_heavysharp_filt,
+                                        &kTool_outline_filt,   &kTool_emboss_effect,  &kTool_Noise};
+
+}  // namespace
+
+std::span<const ToolDescriptor* const> CompiledInTools() { return kTools; }
+
+const ToolDescriptor* FindTool(int number) {
+  if (number < 1 || number > static_cast<int>(std::size(kTools))) return nullptr;
+  return kTools[number - 1];
+}
+
+const ToolDescriptor* FindTool(const char* idName) {
+  if (idName == nullptr) return nullptr;
+  for (const ToolDescriptor* t : kTools) {
+    if (std::strcmp(t->idName, idName) == 0) return t;
+  }
+  return nullptr;
+}
+
+int RunWindowFilter(void (*filter)(const ConstImageView&, const ImageView&, int, int), const ConstImageView& src,
+                    const ImageView& dst, const std::int32_t* params) {
+  filter(src, dst, params[0], params[1]);
+  LimitChange(src, dst, params[2], params[3]);
+  return 0;
+}
+
+int NoToolHelp(int request) { return request == kToolRequestHelp ? -1 : 0; }
+
+}  // namespace lumora::toolhost
