@@ -102,7 +102,8 @@ void CPaintBrush::JitterColour(int* red, int* green, int* blue) {
   int h, s, v;
   RGBToHSV(*red, *green, *blue, h, s, v);
   v = std::clamp(v + (static_cast<int>(random_.Below(255)) - 127) * valueJitter_ / 100, 0, 255);
-  s = std::clamp(s + (static_cast<int>(random_.Below(255)) - 127) * saturationJitter_ / 100, 0, 255);
+  // The colour model counts full saturation as 256: keep its whole range.
+  s = std::clamp(s + (static_cast<int>(random_.Below(255)) - 127) * saturationJitter_ / 100, 0, 256);
   h += (static_cast<int>(random_.Below(1536)) - 768) * hueJitter_ / 100;
   if (h >= 1536) h -= 1536;
   if (h < 0) h += 1536;
