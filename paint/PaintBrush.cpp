@@ -11,9 +11,7 @@
 namespace paint {
 
 CPaintBrush::CPaintBrush(std::uint32_t commandId, int width, BrushRandom& random)
-    : random_(random), commandId_(commandId), width_(width) {
-  dabWidth_ = dabHeight_ = width;
-}
+    : StrokeBrush(width), random_(random), commandId_(commandId) {}
 
 void CPaintBrush::SetWidth(int width, int edgeSize, std::uint32_t edgeOptionId) {
   edgeSize = std::clamp(edgeSize, 0, 255);
@@ -37,7 +35,10 @@ void CPaintBrush::SetJitter(int hue, int saturation, int value) {
 }
 
 bool CPaintBrush::BeginStroke() {
-  dabWidth_ = dabHeight_ = width_ + edgeSize_;
+  StrokeBrush::BeginStroke();
+  SetDabSize(width_ + edgeSize_, width_ + edgeSize_);
+  // The slashes are thin: lay them twice as densely.
+  SetSpacingDivisor(shape_ == kShapeSlash || shape_ == kShapeBackSlash ? 20 : kDefaultSpacingDivisor);
   sine_ = SineTable()[angle_];
   cosine_ = CosineTable()[angle_];
   return shapeChanged_ ? BuildBrushMask() : true;
@@ -138,6 +139,15 @@ RECT CPaintBrush::PaintDabPixels(DabJob& job, POINT lastDab, POINT current, bool
   job.colourMode = std::clamp(colourMode_, 0, static_cast<int>(kColourLastMode));
   job.plain = !jitter && job.colourMode == kColourPlain;
   return paint::PaintDabPixels(job);
+}
+
+bool CPaintBrush::PaintAt(const RECT& dab) {
+  if (strokeLock_ == 0 && !GrowLayer(dab)) return false;
+  if (!EnsurePaintLayer(dab, false)) return false;
+  DabJob job;
+  FillJob(&job, dab, false);
+  PaintDabPixels(job, lastDab_, current_, firstDab_);
+  return true;
 }
 
 void CPaintBrush::PaintDab(const PlaneView& dest, const RECT& destRect, const RECT& dab, int imageType, int red,

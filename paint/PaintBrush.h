@@ -10,6 +10,7 @@
 #include "paint/BrushMask.h"
 #include "paint/BrushTables.h"
 #include "paint/DabPixels.h"
+#include "paint/StrokeBrush.h"
 
 class BrushRandom;
 
@@ -22,7 +23,7 @@ constexpr std::uint32_t kCmdPaintBrush = 32889;
 constexpr std::uint32_t kCmdEraser = 32896;
 constexpr std::uint32_t kCmdClone = 32902;
 
-class CPaintBrush {
+class CPaintBrush : public StrokeBrush {
  public:
   CPaintBrush(std::uint32_t commandId, int width, BrushRandom& random);
 
@@ -42,7 +43,6 @@ class CPaintBrush {
     shapeLoader_ = std::move(loader);
   }
 
-  int DabWidth() const { return dabWidth_; }
   int DabHeight() const { return dabHeight_; }
   int Angle() const { return angle_; }
   int Shape() const { return shape_; }
@@ -52,7 +52,7 @@ class CPaintBrush {
 
   // Starts a stroke: the angle's sine and cosine, the masks when the shape,
   // width or edge changed. False when the mask cannot be built.
-  bool BeginStroke();
+  bool BeginStroke() override;
   bool BuildBrushMask();
   // The working mask for the current rotation (and dither with an edge
   // option); `lastDab` and `current` give the stroke direction.
@@ -67,17 +67,18 @@ class CPaintBrush {
   void PaintDab(const PlaneView& dest, const RECT& destRect, const RECT& dab, int imageType, int red, int green,
                 int blue);
 
+ protected:
+  bool PaintAt(const RECT& dab) override;
+  bool CanGrowLayer() const override { return true; }
+
  private:
   int Pressure() const;
   void PrepareWorkingMask(POINT lastDab, POINT current);
 
   BrushRandom& random_;
   std::uint32_t commandId_;
-  int width_ = 0;
   int edgeSize_ = 0;
   std::uint32_t edgeOptionId_ = 0;
-  int dabWidth_ = 0;
-  int dabHeight_ = 0;
   int shape_ = kShapeSquare;
   bool shapeChanged_ = true;
   int angle_ = 0;
