@@ -37,8 +37,8 @@ inline std::uint8_t MixChannel(int colour, int old, int c, int m, int d) {
   return static_cast<std::uint8_t>((colour * c * 255 + old * (255 - c) * m) / d);
 }
 
-// Writes `colour` (in the buffer's channel order) into a pixel with coverage c
-// over paint mask byte m, by the general accumulation rule.
+}  // namespace
+
 void BlendPixel(std::uint8_t* px, const std::uint8_t* colour, int channels, int c, std::uint8_t* m) {
   if (c == 255) {
     std::copy(colour, colour + channels, px);
@@ -54,15 +54,19 @@ void BlendPixel(std::uint8_t* px, const std::uint8_t* colour, int channels, int 
   *m = static_cast<std::uint8_t>(Div255(static_cast<std::uint32_t>(d)));
 }
 
-void StoreColour(const Rgb& c, int channels, std::uint8_t* out) {
+void StoreColour(int red, int green, int blue, int channels, std::uint8_t* out) {
   if (channels == 1) {
-    out[0] = static_cast<std::uint8_t>(GreyOf(c.r, c.g, c.b));
+    out[0] = static_cast<std::uint8_t>(GreyOf(red, green, blue));
   } else {
-    out[0] = static_cast<std::uint8_t>(c.b);
-    out[1] = static_cast<std::uint8_t>(c.g);
-    out[2] = static_cast<std::uint8_t>(c.r);
+    out[0] = static_cast<std::uint8_t>(blue);
+    out[1] = static_cast<std::uint8_t>(green);
+    out[2] = static_cast<std::uint8_t>(red);
   }
 }
+
+namespace {
+
+void StoreColour(const Rgb& c, int channels, std::uint8_t* out) { paint::StoreColour(c.r, c.g, c.b, channels, out); }
 
 Rgb SourcePixel(const std::uint8_t* p, int channels) {
   return channels == 1 ? Rgb{p[0], p[0], p[0]} : Rgb{p[2], p[1], p[0]};

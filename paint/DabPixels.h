@@ -67,6 +67,16 @@ struct DabJob {
   bool plain = true;  // no jitter and no colour rule: coverage only
 };
 
+// Writes `colour` (in the buffer's channel order, `channels` bytes) into a
+// pixel with coverage c over the accumulated coverage *m, by the general
+// rule: full coverage sets the colour (and *m := 255); over a full *m the
+// colour mixes by c; otherwise the two coverages combine to
+// D = 65025 - (255 - c)(255 - m) and the old colour keeps (255 - c) m of D.
+void BlendPixel(std::uint8_t* px, const std::uint8_t* colour, int channels, int c, std::uint8_t* m);
+// A colour in a buffer's channel order: blue, green, red, or for grey
+// (channels 1) its luminance.
+void StoreColour(int red, int green, int blue, int channels, std::uint8_t* out);
+
 // Lays the dab; returns the painted rectangle (image coordinates, possibly
 // empty).
 RECT PaintDabPixels(const DabJob& job);

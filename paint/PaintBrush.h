@@ -68,6 +68,7 @@ class CPaintBrush : public StrokeBrush {
                 int blue);
 
  protected:
+  BrushRandom& Random() { return random_; }
   bool PaintAt(const RECT& dab) override;
   bool CanGrowLayer() const override { return true; }
 

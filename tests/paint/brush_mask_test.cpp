@@ -6,9 +6,12 @@
 
 #include "paint/BrushMask.h"
 #include "paint/BrushRandom.h"
+#include "scripted_random.h"
 #include "paint/BrushTables.h"
 
 namespace {
+
+using painttest::ScriptedRandom;
 
 using paint::BlurMask;
 using paint::DrawBuiltInShape;
@@ -164,16 +167,6 @@ TEST(BrushRotate, FixedPointTurn) {
   EXPECT_EQ(dst[0], 0);
   EXPECT_EQ(dst[4 * 9 + 4], 255);
 }
-
-class ScriptedRandom final : public BrushRandom {
- public:
-  explicit ScriptedRandom(std::vector<std::uint32_t> values) : values_(std::move(values)) {}
-  std::uint32_t Next() override { return values_[next_++ % values_.size()]; }
-
- private:
-  std::vector<std::uint32_t> values_;
-  std::size_t next_ = 0;
-};
 
 TEST(BrushDither, RandomByteAtMostTheValueLights) {
   const std::uint8_t src[] = {0, 255, 100, 100, 100, 1};

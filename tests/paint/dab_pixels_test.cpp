@@ -6,11 +6,14 @@
 
 #include "engine/pixels/ColorModels.h"
 #include "paint/BrushRandom.h"
+#include "scripted_random.h"
 #include "paint/DabPixels.h"
 #include "paint/PaintBrush.h"
 #include "platform/rect.h"
 
 namespace {
+
+using painttest::ScriptedRandom;
 
 using paint::DabJob;
 using paint::PlaneView;
@@ -172,16 +175,6 @@ TEST(DabPixels, ColourRulesPerPixel) {
     }
   }
 }
-
-class ScriptedRandom final : public BrushRandom {
- public:
-  explicit ScriptedRandom(std::vector<std::uint32_t> values) : values_(std::move(values)) {}
-  std::uint32_t Next() override { return values_[next_++ % values_.size()]; }
-
- private:
-  std::vector<std::uint32_t> values_;
-  std::size_t next_ = 0;
-};
 
 TEST(PaintBrushDab, PressureScalesCoverageOnlyForPaintAndClone) {
   SeededBrushRandom random(1);
