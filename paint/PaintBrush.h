@@ -69,6 +69,8 @@ class CPaintBrush : public StrokeBrush {
 
  protected:
   BrushRandom& Random() { return random_; }
+  // The tablet reading whatever the tool (255 without a tablet).
+  int RawPressure() const { return pressureSource_ ? std::clamp(pressureSource_(), 0, 255) : 255; }
   bool PaintAt(const RECT& dab) override;
   bool CanGrowLayer() const override { return true; }
 

@@ -8,6 +8,9 @@
 #include "platform/rect.h"
 
 namespace paint {
+
+const char kMsgTransparencyLocked[] = "Layer transparency is locked. Unlock it to perform this action!";
+
 namespace {
 
 constexpr int kUpdateInterval = 30;
@@ -85,7 +88,10 @@ bool StrokeBrush::PrepareTarget() {
   const LAYER_INFO info = target_->GetLayerInfo();
   targetRect_ = target_->GetRect();
   editMask_ = info.editMask != 0;
-  if (editMask_ != 0 && info.lockTransparency != 0) return false;
+  if (editMask_ != 0 && info.lockTransparency != 0) {
+    refusal_ = kMsgTransparencyLocked;
+    return false;
+  }
   strokeLock_ = (CanGrowLayer() && info.visible != 0 && info.lockTransparency == 0 && editMask_ == 0) ? 0 : 1;
   if (editMask_ != 0 ? !target_->GetMask() : !target_->GetImage()) return false;
   return true;
@@ -100,6 +106,7 @@ void StrokeBrush::FreeStrokeBuffers() {
 bool StrokeBrush::ButtonDown(StrokeDocument* document, int x, int y) {
   if (Stroking() || document == nullptr) return false;
   document_ = document;
+  refusal_ = "";
   if (!PrepareTarget() || !BeginStroke()) {
     FreeStrokeBuffers();
     return false;
@@ -119,11 +126,15 @@ void StrokeBrush::MoveTo(int x, int y) {
 
 void StrokeBrush::ButtonUp() {
   if (!Stroking()) return;
+  EndStroke();
+  FreeStrokeBuffers();
+}
+
+void StrokeBrush::EndStroke() {
   CLayer* work = GetWorkLayer();
   const RECT painted = work != nullptr ? work->GetRect() : RECT{};
   CommitStroke(document_->Layers(), target_, 0);
   if (!lumora::RectIsEmpty(painted)) document_->InvalidateImageRect(painted);
-  FreeStrokeBuffers();
 }
 
 void StrokeBrush::DabAt(int x, int y, bool invalidate) {

@@ -25,6 +25,9 @@ class StrokeDocument {
   virtual void InvalidateImageRect(const RECT& rect) = 0;
   // Grows a layer to a rect of the image (under the document lock).
   virtual bool ResizeLayer(CLayer* layer, const RECT& rect) = 0;
+  // The layer of this unique id in the layer-stack snapshot that undoing
+  // the last action would bring back; null without history or snapshot.
+  virtual CLayer* FindUndoSnapshotLayer(std::uint64_t uniqueId) = 0;
 };
 
 constexpr int kUndoPaint = 168;
@@ -52,6 +55,9 @@ class StrokeBrush : public brush {
   void MoveTo(int x, int y);
   void ButtonUp();
   bool Stroking() const { return document_ != nullptr; }
+  // Why the last ButtonDown refused, for the user; empty when it said
+  // nothing.
+  const char* RefusalMessage() const { return refusal_; }
 
   // One dab at an image point when it is far enough from the last one.
   void DabAt(int x, int y, bool invalidate);
@@ -65,6 +71,9 @@ class StrokeBrush : public brush {
 
  protected:
   virtual bool BeginStroke();
+  // Commits the paint layer into the target; subclasses restore what the
+  // stroke borrowed after it.
+  virtual void EndStroke();
   virtual bool PaintAt(const RECT& dab) = 0;
   virtual bool CanGrowLayer() const { return false; }
   // Grows the target so that it holds `rect` (clipped to the document).
@@ -101,6 +110,9 @@ class StrokeBrush : public brush {
   std::vector<std::uint8_t> paperBytes_;
   PlaneView paper_;
   int dabCount_ = 0;
+  const char* refusal_ = "";
 };
+
+extern const char kMsgTransparencyLocked[];
 
 }  // namespace paint

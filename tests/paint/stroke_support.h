@@ -43,6 +43,11 @@ class FakeDocument final : public paint::StrokeDocument {
     lumora::DocumentLockScope scope(&lock);
     return layer->SetLayerRect(rect);
   }
+  CLayer* FindUndoSnapshotLayer(std::uint64_t id) override {
+    return snapshot ? snapshot->FindLayerById(id) : nullptr;
+  }
+  // Takes the stack as it stands as the snapshot of the last action.
+  void TakeSnapshot() { snapshot = CLayersManagerPtr::Adopt(new CLayersManager(stack.get())); }
   std::uint8_t Byte(int x, int y, int channel = 0) const {
     const RECT& r = target->GetRect();
     const int bytes = target->GetImageType() == kWAType24 ? 3 : 1;
@@ -51,6 +56,7 @@ class FakeDocument final : public paint::StrokeDocument {
 
   CountingLock lock;
   CLayersManagerPtr stack;
+  CLayersManagerPtr snapshot;
   CLayer* target = nullptr;
   std::vector<int> undoSteps;
   std::vector<RECT> refreshed;
