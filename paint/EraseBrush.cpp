@@ -109,6 +109,23 @@ CEraseBrush::Sample CEraseBrush::TargetSample(const Sources& in, int x, int y, i
   return s;
 }
 
+CEraseBrush::DabFrame CEraseBrush::FrameFor(const RECT& dab) const {
+  CLayer* work = GetWorkLayer();
+  DabFrame f;
+  f.image = work->GetImage();
+  f.mask = work->GetMask();
+  f.aux = work->GetAuxBuffer();
+  const int type = f.image ? f.image->GetType() : 0;
+  f.channels = type == kWAType24 ? 3 : type == kWAType8Grey ? 1 : 0;
+  const RECT& origin = target_->GetRect();
+  f.selection = selection_;
+  lumora::RectOffset(&f.selection.rect, -origin.left, -origin.top);
+  f.pressure = RawPressure();
+  f.shape = WorkingMask().data();
+  f.dabWidth = dab.right - dab.left;
+  return f;
+}
+
 bool CEraseBrush::RestoreDab(RECT r) {
   RECT reach{};
   lumora::RectUnion(&reach, strokeStart_, saved_->GetRect());
@@ -120,18 +137,14 @@ bool CEraseBrush::RestoreDab(RECT r) {
   CLayer* work = GetWorkLayer();
   if (!lumora::RectIntersect(&r, r, work->GetRect())) return true;
   work->SetReplace(1);  // the commit puts these pixels in as they stand
-  const WAPtr image = work->GetImage();
-  const WAPtr mask = work->GetMask();
-  const WAPtr aux = work->GetAuxBuffer();
-  const int channels = image->GetType() == kWAType24 ? 3 : image->GetType() == kWAType8Grey ? 1 : 0;
-  if (channels == 0 || !mask) return false;
+  const DabFrame f = FrameFor(dab);
+  const WAPtr &image = f.image, &mask = f.mask, &aux = f.aux;
+  const int channels = f.channels, pressure = f.pressure, dabWidth = f.dabWidth;
+  const std::uint8_t* shape = f.shape;
+  const SelectionLimit& selection = f.selection;
   const RECT& place = work->GetRect();
   const RECT& origin = target_->GetRect();
-  SelectionLimit selection = selection_;
-  lumora::RectOffset(&selection.rect, -origin.left, -origin.top);
-  const int pressure = RawPressure();
-  const std::uint8_t* shape = WorkingMask().data();
-  const int dabWidth = dab.right - dab.left;
+  if (channels == 0 || !mask) return false;
   // The layers hold these buffers for the whole dab.
   const WAPtr savedImage = saved_->GetImage(), savedMask = saved_->GetMask();
   const WAPtr targetMask = target_->GetMask();
@@ -185,22 +198,18 @@ bool CEraseBrush::ColourDab(RECT r) {
   const bool matching = action_ == kEraseForegroundToBackground || action_ == kEraseBackgroundToForeground;
   const COLORREF matchColour = action_ == kEraseForegroundToBackground ? foreground_ : background_;
   if (!lumora::RectIntersect(&r, r, work->GetRect())) return true;
-  const WAPtr image = work->GetImage();
-  const WAPtr mask = work->GetMask();
-  const WAPtr aux = work->GetAuxBuffer();
+  const DabFrame f = FrameFor(dab);
+  const WAPtr &image = f.image, &mask = f.mask, &aux = f.aux;
+  const int channels = f.channels, pressure = f.pressure, dabWidth = f.dabWidth;
+  const std::uint8_t* shape = f.shape;
+  const SelectionLimit& selection = f.selection;
   const WAPtr source = editMask_ != 0 ? target_->GetMask() : target_->GetImage();
-  const int channels = image->GetType() == kWAType24 ? 3 : image->GetType() == kWAType8Grey ? 1 : 0;
   if (channels == 0 || !mask || !source) return false;
   std::uint8_t paint[3], match[3];
   StoreColour(paintColour & 0xFF, (paintColour >> 8) & 0xFF, (paintColour >> 16) & 0xFF, channels, paint);
   StoreColour(matchColour & 0xFF, (matchColour >> 8) & 0xFF, (matchColour >> 16) & 0xFF, channels, match);
   const RECT& place = work->GetRect();
   const RECT& origin = target_->GetRect();
-  SelectionLimit selection = selection_;
-  lumora::RectOffset(&selection.rect, -origin.left, -origin.top);
-  const int pressure = RawPressure();
-  const std::uint8_t* shape = WorkingMask().data();
-  const int dabWidth = dab.right - dab.left;
   for (int y = r.top; y < r.bottom; ++y) {
     for (int x = r.left; x < r.right; ++x) {
       int w = static_cast<int>(Div255(shape[(y - dab.top) * dabWidth + (x - dab.left)] * pressure));

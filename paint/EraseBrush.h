@@ -43,6 +43,17 @@ class CEraseBrush : public CPaintBrush {
     VrWA2000::WA* targetValue;  // the buffer being painted
     VrWA2000::WA* targetMask;
   };
+  // What every dab of the eraser reads: the paint layer's buffers, the
+  // selection in target-layer coordinates, pressure and dab mask.
+  struct DabFrame {
+    WAPtr image, mask, aux;
+    int channels = 0;
+    SelectionLimit selection;
+    int pressure = 255;
+    const std::uint8_t* shape = nullptr;
+    int dabWidth = 0;
+  };
+  DabFrame FrameFor(const RECT& dab) const;
   bool BeginRestore();
   bool RestoreDab(RECT r);
   bool ColourDab(RECT r);
