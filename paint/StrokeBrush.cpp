@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "engine/layers/DocumentLock.h"
+#include "paint/ArcWalk.h"
 #include "paint/LineWalk.h"
 #include "platform/rect.h"
 
@@ -114,8 +115,27 @@ bool StrokeBrush::ButtonDown(StrokeDocument* document, int x, int y) {
   previous_ = POINT{x, y};
   const int s = spacingDivisor_;
   stepThreshold_ = std::max(0, (dabWidth_ * dabWidth_ + dabHeight_ * dabHeight_) / s / s);
-  DabAt(x, y, true);
+  if (paintAtButtonDown_) DabAt(x, y, true);
   return true;
+}
+
+RECT StrokeBrush::LineDabs(POINT from, POINT to) {
+  if (!Stroking()) return RECT{};
+  WalkLine(from.x, from.y, to.x, to.y, [this](int x, int y) { DabAt(x, y, false); });
+  RECT r{std::min(from.x, to.x) - dabWidth_, std::min(from.y, to.y) - dabHeight_,
+         std::max(from.x, to.x) + dabWidth_, std::max(from.y, to.y) + dabHeight_};
+  lumora::RectIntersect(&r, r, DocumentRect());
+  return r;
+}
+
+RECT StrokeBrush::ArcDabs(POINT p1, POINT p2, POINT p3) {
+  if (!Stroking()) return RECT{};
+  // The box of this arc alone: a box shared by every walk would keep
+  // growing toward the image origin and all earlier arcs.
+  RECT r = WalkArc(p1, p2, p3, [this](int x, int y) { DabAt(x, y, false); });
+  r = RECT{r.left - width_, r.top - width_, r.right + width_, r.bottom + width_};
+  lumora::RectIntersect(&r, r, DocumentRect());
+  return r;
 }
 
 void StrokeBrush::MoveTo(int x, int y) {

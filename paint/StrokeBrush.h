@@ -59,6 +59,13 @@ class StrokeBrush : public brush {
   // nothing.
   const char* RefusalMessage() const { return refusal_; }
 
+  // The line and curve tools: a stroke that lays no dab at the press, then
+  // dabs (without refresh) along a line, its end left out, or along the
+  // quarter ellipse from p1 around p2 to p3. Return the rectangle to
+  // refresh: the walked points grown by the dab size, clipped to the image.
+  void SetPaintAtButtonDown(bool on) { paintAtButtonDown_ = on; }
+  RECT LineDabs(POINT from, POINT to);
+  RECT ArcDabs(POINT p1, POINT p2, POINT p3);
   // One dab at an image point when it is far enough from the last one.
   void DabAt(int x, int y, bool invalidate);
   int DabWidth() const { return dabWidth_; }
@@ -110,6 +117,7 @@ class StrokeBrush : public brush {
   std::vector<std::uint8_t> paperBytes_;
   PlaneView paper_;
   int dabCount_ = 0;
+  bool paintAtButtonDown_ = true;
   const char* refusal_ = "";
 };
 
