@@ -145,7 +145,7 @@ bool CPaintBrush::PaintAt(const RECT& dab) {
   if (strokeLock_ == 0 && !GrowLayer(dab)) return false;
   if (!EnsurePaintLayer(dab, false)) return false;
   DabJob job;
-  FillJob(&job, dab, false);
+  FillJob(&job, dab, strokeLock_ != 0 && editMask_ != 0);
   PaintDabPixels(job, lastDab_, current_, firstDab_);
   return true;
 }

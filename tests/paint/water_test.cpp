@@ -54,7 +54,9 @@ TEST(WaterDrop, FirstDabMixesItsOwnAverageLaterDabsDragIt) {
   // Moving left into the dark half drags the light colour along: the 4 x 4
   // mask is square with margins 0 (4 x 40 / 200 = 0), so every pixel takes
   // the running average.
+  const int locks = doc.lock.entries;
   water.brush.DabAt(12, 4, true);
+  EXPECT_GT(doc.lock.entries, locks);  // the target's buffer changes under the lock
   EXPECT_EQ(doc.Byte(12, 4), 200);
   EXPECT_EQ(doc.Byte(12, 1), 0);  // outside the dab
   water.brush.ButtonUp();
