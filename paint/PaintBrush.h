@@ -69,6 +69,10 @@ class CPaintBrush : public StrokeBrush {
 
  protected:
   BrushRandom& Random() { return random_; }
+  // No jitter and no colour rule: dabs only accumulate coverage.
+  bool PlainDabs() const {
+    return hueJitter_ == 0 && saturationJitter_ == 0 && valueJitter_ == 0 && colourMode_ == kColourPlain;
+  }
   // The tablet reading whatever the tool (255 without a tablet).
   int RawPressure() const { return pressureSource_ ? std::clamp(pressureSource_(), 0, 255) : 255; }
   bool PaintAt(const RECT& dab) override;
