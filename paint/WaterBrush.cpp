@@ -2,9 +2,12 @@
 #include "paint/WaterBrush.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <exception>
 
 #include "engine/layers/DocumentLock.h"
+#include "paint/BrushTables.h"
 #include "platform/rect.h"
 
 namespace paint {
@@ -64,16 +67,19 @@ bool CWaterBrush::BeginStroke() {
   StrokeBrush::BeginStroke();
   painted_ = editMask_ != 0 ? target_->GetMask() : target_->GetImage();
   if (!painted_) return false;
-  if (manner_ != kWaterDrop) return false;  // the smear is not available
+  // Mixing and interpolating need channels, not palette indices: both
+  // manners refuse paletted and packed images.
   if (painted_->GetType() != kWAType24 && painted_->GetType() != kWAType8Grey) {
     refusal_ = kMsgNoPalettedImages;
     return false;
   }
+  if (manner_ != kWaterDrop && manner_ != kWaterSmear) return true;  // dabs do nothing
   try {
     copy_ = WAPtr::Adopt(new VrWA2000::WA(*painted_, false));
   } catch (const std::exception&) {
     return false;
   }
+  if (manner_ == kWaterSmear) return PrepareSmear();
   dropMask_ = BuildWaterDropMask(dabWidth_, dabHeight_, shape_);
   std::fill(&history_[0][0], &history_[0][0] + 3 * kHistory, 0);
   count_ = 0;
@@ -83,6 +89,7 @@ bool CWaterBrush::BeginStroke() {
 void CWaterBrush::EndStroke() {
   StrokeBrush::EndStroke();
   dropMask_.clear();
+  block_.clear();
   painted_.Reset();
   copy_.Reset();
 }
@@ -111,6 +118,8 @@ void CWaterBrush::MixDab(const RECT& r, const RECT& dab, const int average[3]) {
 
 bool CWaterBrush::PaintAt(const RECT& dab) {
   if (!painted_ || !copy_) return false;
+  if (manner_ == kWaterSmear) return SmearDab(dab);
+  if (manner_ != kWaterDrop) return false;
   const RECT& origin = target_->GetRect();
   const RECT r{std::clamp(dab.left, origin.left, origin.right), std::clamp(dab.top, origin.top, origin.bottom),
                std::clamp(dab.right, origin.left, origin.right), std::clamp(dab.bottom, origin.top, origin.bottom)};
@@ -154,6 +163,107 @@ bool CWaterBrush::PaintAt(const RECT& dab) {
     MixDab(r, dab, first);
   }
   return true;
+}
+
+std::vector<int> SmearProfile(int size, int last) {
+  std::vector<int> profile(static_cast<std::size_t>(size) + 16, 0);
+  const int h = (size + 1) / 2;
+  for (int i = 1; i <= last; ++i) {
+    const long long a = i <= h ? static_cast<long long>(i) * i : static_cast<long long>(i - size) * (i - size);
+    const long long b = static_cast<long long>(h - i) * (h - i);
+    profile[i] = static_cast<int>(a * 4096 / (a + b));
+  }
+  return profile;
+}
+
+bool CWaterBrush::PrepareSmear() {
+  SetSpacingDivisor(5);
+  const int s = dabWidth_;
+  if (s <= 0) return false;
+  const int channels = painted_->GetType() == kWAType24 ? 3 : 1;
+  block_.assign(static_cast<std::size_t>(s) * s * channels, 0);
+  profileX_ = SmearProfile(s, s - 1);
+  profileY_ = SmearProfile(s, s);
+  return true;
+}
+
+bool CWaterBrush::SmearDab(const RECT& dab) {
+  if (firstDab_) return true;  // no direction yet
+  const double radians = std::atan2(static_cast<double>(lastDab_.y - current_.y),
+                                    static_cast<double>(current_.x - lastDab_.x));
+  const int degrees = NormalizeAngle(static_cast<int>(radians * 57.29582790879778));
+  const int sine = SineTable()[degrees];
+  const int cosine = CosineTable()[degrees];
+  const int s = dabWidth_;
+  const int length16 = 16 * std::max(1, strength_ * s * 3 / 40);
+  smearX_ = -(length16 * cosine) / kTrigScale;
+  smearY_ = (length16 * sine) / kTrigScale;
+  if (smearX_ == 0 && smearY_ == 0) {
+    if (std::abs(sine) > std::abs(cosine)) {
+      smearY_ = sine > 0 ? 1 : -1;
+    } else {
+      smearX_ = cosine > 0 ? -1 : 1;
+    }
+  }
+  const RECT& origin = target_->GetRect();
+  const int bx = std::clamp<int>(dab.left, 0, std::max<int>(0, origin.right - 1)) - origin.left;
+  const int by = std::clamp<int>(dab.top, 0, std::max<int>(0, origin.bottom - 1)) - origin.top;
+  layerSelection_ = selection_;
+  lumora::RectOffset(&layerSelection_.rect, -origin.left, -origin.top);
+  // The render worker reads the target's buffer: write it under the lock.
+  lumora::DocumentLockScope lock(document_->Layers()->GetDocument());
+  SmearBlock(bx, by);
+  return true;
+}
+
+void CWaterBrush::SmearBlock(int bx, int by) {
+  const int s = dabWidth_;
+  const int channels = painted_->GetType() == kWAType24 ? 3 : 1;
+  const int width = painted_->GetW();
+  const int height = painted_->GetH();
+  // The block starts as the stroke-start pixels under the dab.
+  for (int j = 0; j < s; ++j) {
+    const int y = by + j;
+    std::uint8_t* out = block_.data() + static_cast<std::size_t>(j) * s * channels;
+    for (int i = 0; i < s; ++i) {
+      const int x = bx + i;
+      if (x < 0 || x >= width || y < 0 || y >= height) continue;
+      std::copy_n(copy_->Row(y) + x * channels, channels, out + i * channels);
+    }
+  }
+  // Each block pixel resamples the live buffer at its warped position:
+  // weights out of 15 x 15 per axis pair, so the full weight is 225.
+  for (int j = 0; j < s; ++j) {
+    for (int i = 0; i < s; ++i) {
+      const int wx = 16 * i + ((profileX_[i] * smearX_) / kTrigScale) * profileY_[j] / kTrigScale;
+      const int wy = 16 * j + ((profileY_[j] * smearY_) / kTrigScale) * profileX_[i] / kTrigScale;
+      const int x = bx + (wx >> 4);
+      const int y = by + (wy >> 4);
+      if (x <= 0 || x >= width - 1 || y <= 0 || y >= height - 1) continue;
+      const int fx = wx & 15;
+      const int fy = wy & 15;
+      const std::uint8_t* r0 = painted_->Row(y) + x * channels;
+      const std::uint8_t* r1 = painted_->Row(y + 1) + x * channels;
+      std::uint8_t* out = block_.data() + (static_cast<std::size_t>(j) * s + i) * channels;
+      for (int k = 0; k < channels; ++k) {
+        const int v = (r0[k] * (15 - fx) * (15 - fy) + r0[k + channels] * fx * (15 - fy) + r1[k] * (15 - fx) * fy +
+                       r1[k + channels] * fx * fy) /
+                      225;
+        out[k] = static_cast<std::uint8_t>(std::min(v, 255));
+      }
+    }
+  }
+  // Back into the buffer, only where the selection lets it.
+  for (int j = 0; j < s; ++j) {
+    const int y = by + j;
+    if (y < 0 || y >= height) continue;
+    for (int i = 0; i < s; ++i) {
+      const int x = bx + i;
+      if (x < 0 || x >= width || layerSelection_.CoverageAt(x, y) == 0) continue;
+      std::copy_n(block_.data() + (static_cast<std::size_t>(j) * s + i) * channels, channels,
+                  painted_->Row(y) + x * channels);
+    }
+  }
 }
 
 }  // namespace paint

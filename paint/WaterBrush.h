@@ -1,6 +1,8 @@
-// The water-colour tool's water drop: each dab picks up the average colour
-// under it from the stroke-start copy and lays the running average of the
-// last dabs into the pixels under a soft mask, straight into the target.
+// The water-colour tool, straight into the target: the water drop picks up
+// the average colour under each dab from the stroke-start copy and lays the
+// running average of the last dabs under a soft mask; the smear pushes the
+// pixels under each dab along the motion with a smooth bump profile and
+// bilinear resampling in sixteenths of a pixel.
 #pragma once
 
 #include <cstdint>
@@ -37,6 +39,9 @@ class CWaterBrush : public StrokeBrush {
 
  private:
   static constexpr int kHistory = 100;
+  bool PrepareSmear();
+  bool SmearDab(const RECT& dab);
+  void SmearBlock(int bx, int by);
   void MixDab(const RECT& r, const RECT& dab, const int average[3]);
 
   int manner_ = kWaterDrop;
@@ -48,6 +53,12 @@ class CWaterBrush : public StrokeBrush {
   WAPtr copy_;     // its state at stroke start
   int history_[3][kHistory] = {};  // red, green, blue
   int count_ = 0;
+  std::vector<std::uint8_t> block_;  // the smeared square, brush width wide
+  std::vector<int> profileX_, profileY_;  // 4096 at the centre, 0 at the edges
+  int smearX_ = 0, smearY_ = 0;  // displacement in sixteenths
 };
+
+// The smear's bump: entry i of a profile over `size` pixels (4096 scale).
+std::vector<int> SmearProfile(int size, int last);
 
 }  // namespace paint

@@ -91,12 +91,85 @@ TEST(WaterDrop, RgbMixesEachChannelAndTheSelectionLimitsIt) {
   EXPECT_EQ(doc.Byte(12, 4, 2), 0);
 }
 
-TEST(WaterDrop, PalettedImagesAndTheSmearAreRefused) {
-  FakeDocument doc(16, 16, kWAType24, RECT{0, 0, 16, 16});
-  Water water(5);
-  water.brush.SetManner(paint::kWaterSmear);
-  EXPECT_FALSE(water.brush.ButtonDown(&doc, 4, 4));
-  EXPECT_TRUE(doc.undoSteps.empty());
+TEST(WaterSmear, ProfileIsABumpOverTheBrush) {
+  const auto profile = paint::SmearProfile(8, 8);  // h = 4
+  EXPECT_EQ(profile[0], 0);
+  EXPECT_EQ(profile[4], 4096);                      // a = 16, b = 0
+  EXPECT_EQ(profile[2], 4 * 4096 / (4 + 4));        // a = 4, b = 4
+  EXPECT_EQ(profile[6], 4 * 4096 / (4 + 4));        // a = (6 - 8)^2, b = 4
+  EXPECT_EQ(profile[8], 0);
+}
+
+std::vector<std::uint8_t> Pixels(FakeDocument& doc) {
+  VrWA2000::WA* image = doc.target->PeekImage();
+  std::vector<std::uint8_t> out;
+  const int bytes = image->GetW() * (image->GetType() == kWAType24 ? 3 : 1);
+  for (int y = 0; y < image->GetH(); ++y) out.insert(out.end(), image->Row(y), image->Row(y) + bytes);
+  return out;
+}
+
+struct Smear {
+  paint::CWaterBrush brush;
+  explicit Smear(int width) {
+    brush.SetSize(width);
+    brush.SetManner(paint::kWaterSmear);
+    brush.SetStrength(10);
+  }
+};
+
+TEST(WaterSmear, FirstDabNothingThenColourIsDraggedAlong) {
+  auto owned = HalfAndHalf(kWAType8Grey);
+  FakeDocument& doc = *owned;
+  const auto before = Pixels(doc);
+  Smear smear(8);
+  ASSERT_TRUE(smear.brush.ButtonDown(&doc, 14, 4));
+  EXPECT_EQ(Pixels(doc), before);
+  const int locks = doc.lock.entries;
+  smear.brush.MoveTo(22, 4);  // rightwards: the dark half is pushed right
+  EXPECT_GT(doc.lock.entries, locks);
+  smear.brush.ButtonUp();
+  int darkened = 0;
+  for (int y = 0; y < 8; ++y)
+    for (int x = 16; x < 32; ++x) darkened += doc.Byte(x, y) < 200;
+  EXPECT_GT(darkened, 4);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 16; ++x) EXPECT_LE(doc.Byte(x, y), 200);
+  for (int y = 0; y < 8; ++y) EXPECT_EQ(doc.Byte(31, y), 200);  // beyond every dab
+}
+
+TEST(WaterSmear, UniformAreasStayAndTheSelectionLimits) {
+  FakeDocument doc(32, 16, kWAType24, RECT{0, 0, 32, 16});
+  Smear flat(8);
+  ASSERT_TRUE(flat.brush.ButtonDown(&doc, 8, 8));
+  flat.brush.MoveTo(20, 8);
+  flat.brush.ButtonUp();
+  EXPECT_EQ(Pixels(doc), std::vector<std::uint8_t>(32 * 3 * 16, 100));
+  auto owned = HalfAndHalf(kWAType8Grey);
+  FakeDocument& half = *owned;
+  const auto before = Pixels(half);
+  Smear limited(8);
+  std::vector<std::uint8_t> none(4, 0);
+  limited.brush.SetSelection(none.data(), RECT{0, 0, 2, 2}, false);  // selects nothing here
+  ASSERT_TRUE(limited.brush.ButtonDown(&half, 14, 4));
+  limited.brush.MoveTo(22, 4);
+  limited.brush.ButtonUp();
+  EXPECT_EQ(Pixels(half), before);
+}
+
+TEST(Water, BothMannersRefusePalettedImages) {
+  for (int manner : {paint::kWaterDrop, paint::kWaterSmear}) {
+    // A one-layer document over an indexed image.
+    FakeDocument doc(16, 16, kWAType24, RECT{0, 0, 16, 16});
+    VrWA2000::WA* indexed = new VrWA2000::WA(kWAType8Palette, 16, 16, static_cast<const PALETTEENTRY*>(nullptr), false);
+    doc.stack = CLayersManagerPtr::Adopt(new CLayersManager(&doc.lock, indexed));
+    indexed->Release();
+    ASSERT_NE(doc.stack->GetActiveLayer(), nullptr);
+    paint::CWaterBrush brush;
+    brush.SetManner(manner);
+    EXPECT_FALSE(brush.ButtonDown(&doc, 4, 4));
+    EXPECT_STREQ(brush.RefusalMessage(), paint::kMsgNoPalettedImages);
+    EXPECT_TRUE(doc.undoSteps.empty());
+  }
 }
 
 }  // namespace
