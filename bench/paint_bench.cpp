@@ -9,6 +9,7 @@
 #include "paint/AirBrush.h"
 #include "paint/BrushRandom.h"
 #include "paint/PaintBrush.h"
+#include "paint/WaterBrush.h"
 
 namespace {
 
@@ -101,6 +102,22 @@ void BM_Airbrush(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * 1000);
 }
 BENCHMARK(BM_Airbrush)->Unit(benchmark::kMillisecond);
+
+void BM_WaterSmear(benchmark::State& state) {
+  paint::CWaterBrush brush;
+  brush.SetSize(30);
+  brush.SetManner(paint::kWaterSmear);
+  for (auto _ : state) {
+    state.PauseTiming();
+    BenchDocument doc(1200, 200);
+    state.ResumeTiming();
+    brush.ButtonDown(&doc, 100, 100);
+    brush.MoveTo(1100, 100);
+    brush.ButtonUp();
+  }
+  state.SetItemsProcessed(state.iterations() * 1000);
+}
+BENCHMARK(BM_WaterSmear)->Unit(benchmark::kMillisecond);
 
 void BM_BuildBrushMask(benchmark::State& state) {
   const int edge = static_cast<int>(state.range(0));
