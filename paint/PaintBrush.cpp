@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 #include "engine/pixels/ColorModels.h"
 #include "paint/BrushRandom.h"
@@ -49,8 +50,14 @@ bool CPaintBrush::BuildBrushMask() {
   const int h = dabHeight_;
   if (w <= 0 || h <= 0) return false;
   const std::size_t size = static_cast<std::size_t>(w) * h;
-  brushMask_.assign(size, 0);
-  workingMask_.assign(size, 0);
+  try {
+    brushMask_.assign(size, 0);
+    workingMask_.assign(size, 0);
+  } catch (const std::bad_alloc&) {
+    brushMask_.clear();
+    workingMask_.clear();
+    return false;  // the stroke does not start
+  }
   const int e = edgeSize_;
   const int shape = (w < 4 || h < 4) ? kShapeSquare : shape_;
   if (shape >= kFirstCustomShape) {
