@@ -7,9 +7,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "framework/Archive.h"
 #include "paint/ImageStore.h"
-#include "platform/stream_file.h"
+#include "store_archive.h"
 
 namespace {
 
@@ -130,25 +129,10 @@ TEST_F(StoreFolder, RemovingDeletesTheFileAndRenumbers) {
   EXPECT_EQ(store.GetItem(2)->File, "brush\\brush0.bmp");
 }
 
-std::vector<std::uint8_t> Stored(paint::CFileManager& store) {
-  lumora::MemFile file;
-  {
-    fw::Archive archive(file, fw::Archive::store);
-    store.Serialize(archive);
-    archive.Close();
-  }
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(file.GetLength()));
-  file.SeekFromCurrent(-static_cast<std::int64_t>(file.GetPosition()));
-  file.Read(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
-  return bytes;
-}
+std::vector<std::uint8_t> Stored(paint::CFileManager& store) { return painttest::StoreBytes(store); }
 
 void Load(paint::CFileManager& store, const std::vector<std::uint8_t>& bytes) {
-  lumora::MemFile file;
-  file.Write(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
-  file.SeekFromCurrent(-static_cast<std::int64_t>(file.GetPosition()));
-  fw::Archive archive(file, fw::Archive::load);
-  store.Serialize(archive);
+  painttest::LoadBytes(store, bytes.data(), bytes.size());
 }
 
 TEST(ImageStoreList, ArchiveLayoutRoundTripsAndReplaces) {
