@@ -8,6 +8,7 @@
 #include "engine/pixels/ColorModels.h"
 #include "paint/BrushRandom.h"
 #include "paint/BrushTables.h"
+#include "paint/ShapeImage.h"
 
 namespace paint {
 
@@ -61,7 +62,13 @@ bool CPaintBrush::BuildBrushMask() {
   const int e = edgeSize_;
   const int shape = (w < 4 || h < 4) ? kShapeSquare : shape_;
   if (shape >= kFirstCustomShape) {
-    if (!shapeLoader_ || !shapeLoader_(brushMask_.data(), w, h, e)) return false;
+    if (shapeLoader_) {
+      if (!shapeLoader_(brushMask_.data(), w, h, e)) return false;
+    } else {
+      const WAPtr image = shapes_ != nullptr ? shapes_->ReadFileFromProgramDir(shapeFile_) : WAPtr();
+      if (!image) return false;
+      ScaleShapeIntoMask(image.get(), brushMask_.data(), w, h, e);
+    }
   } else {
     DrawBuiltInShape(brushMask_.data(), w, h, e, shape);
   }
@@ -146,6 +153,19 @@ RECT CPaintBrush::PaintDabPixels(DabJob& job, POINT lastDab, POINT current, bool
   job.colourMode = std::clamp(colourMode_, 0, static_cast<int>(kColourLastMode));
   job.plain = !jitter && job.colourMode == kColourPlain;
   return paint::PaintDabPixels(job);
+}
+
+bool CPaintBrush::LoadPaperImage(const std::string& file) {
+  SetPaperTexture(nullptr, 0, 0);
+  if (file.empty()) return true;
+  const WAPtr image = papers_ != nullptr ? papers_->ReadFileFromProgramDir(file) : WAPtr();
+  if (!image || image->GetType() != kWAType8Grey) return false;
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(image->GetW()) * image->GetH());
+  for (int y = 0; y < image->GetH(); ++y) {
+    std::copy_n(image->Row(y), image->GetW(), bytes.begin() + static_cast<std::ptrdiff_t>(y) * image->GetW());
+  }
+  SetPaperTexture(bytes.data(), image->GetW(), image->GetH());
+  return true;
 }
 
 bool CPaintBrush::PaintAt(const RECT& dab) {

@@ -5,11 +5,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "paint/BrushMask.h"
 #include "paint/BrushTables.h"
 #include "paint/DabPixels.h"
+#include "paint/ImageStore.h"
 #include "paint/StrokeBrush.h"
 
 class BrushRandom;
@@ -30,6 +32,18 @@ class CPaintBrush : public StrokeBrush {
   // Settings. Angles are kept in 0..359 and jitter in 0..100.
   void SetWidth(int width, int edgeSize, std::uint32_t edgeOptionId);
   void SetShape(int shape) { shape_ = shape, shapeChanged_ = true; }
+  // A custom shape (index kFirstCustomShape and above) names its file in
+  // the shape store.
+  void SetShape(int shape, std::string file) {
+    SetShape(shape);
+    shapeFile_ = shape >= kFirstCustomShape ? std::move(file) : std::string();
+  }
+  // The stores custom shapes and papers are read from (owned elsewhere).
+  void SetStores(const CFileManager* shapes, const CFileManager* papers) { shapes_ = shapes, papers_ = papers; }
+  // The paper of the next strokes: a file of the paper store, or none for
+  // an empty name. False when the file cannot be read as an 8-bit image
+  // (the brush then paints without paper).
+  bool LoadPaperImage(const std::string& file);
   void SetAngle(int degrees);
   void SetRotationMode(int mode) { rotationMode_ = mode; }
   void SetColourMode(int mode) { colourMode_ = mode; }
@@ -102,6 +116,9 @@ class CPaintBrush : public StrokeBrush {
   std::vector<std::uint8_t> turnedMask_;
   std::function<int()> pressureSource_;
   std::function<bool(std::uint8_t*, int, int, int)> shapeLoader_;
+  std::string shapeFile_;
+  const CFileManager* shapes_ = nullptr;
+  const CFileManager* papers_ = nullptr;
 };
 
 }  // namespace paint

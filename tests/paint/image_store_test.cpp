@@ -7,7 +7,11 @@
 #include <filesystem>
 #include <fstream>
 
+#include "paint/BrushRandom.h"
 #include "paint/ImageStore.h"
+#include "paint/PaintBrush.h"
+#include "paint/ShapeImage.h"
+#include "platform/rect.h"
 #include "store_archive.h"
 
 namespace {
@@ -164,6 +168,47 @@ TEST(ImageStoreList, DamagedListThrowsAndLeavesTheStoreEmpty) {
   // A count far beyond the bytes that follow allocates nothing up front.
   EXPECT_ANY_THROW(Load(damaged, {0xFF, 0xFF, 1, 'a'}));
   EXPECT_EQ(damaged.GetCount(), 0);
+}
+
+TEST(ShapeImage, BoundsScaledIntoTheInnerBox) {
+  WAPtr shape = MakeImage(kWAType8Grey, 10, 10);
+  for (int y = 3; y < 5; ++y)
+    for (int x = 2; x < 6; ++x) shape->Row(y)[x] = static_cast<std::uint8_t>(10 * x + y);
+  const RECT bounds = paint::FindShapeBounds(shape.get());
+  EXPECT_TRUE(lumora::RectsEqual(bounds, RECT{2, 3, 6, 5}));
+  std::vector<std::uint8_t> mask(10 * 10, 0);
+  paint::ScaleShapeIntoMask(shape.get(), mask.data(), 10, 10, 1);  // inner 8 x 8
+  for (int j = 0; j < 8; ++j)
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(mask[(j + 1) * 10 + i + 1], 10 * (2 + i * 4 / 8) + 3 + j * 2 / 8) << i << "," << j;
+  EXPECT_EQ(mask[0], 0);
+  EXPECT_EQ(mask[9 * 10 + 9], 0);
+  std::vector<std::uint8_t> untouched(16, 0);
+  paint::ScaleShapeIntoMask(MakeImage(kWAType8Grey, 4, 4).get(), untouched.data(), 4, 4, 0);  // all zero
+  EXPECT_EQ(untouched, std::vector<std::uint8_t>(16, 0));
+  EXPECT_TRUE(lumora::RectIsEmpty(paint::FindShapeBounds(MakeImage(kWAType24, 4, 4).get())));
+}
+
+TEST_F(StoreFolder, BrushReadsItsCustomShapeAndPaperFromTheStores) {
+  paint::CFileManager shapes(dir_.string()), papers(dir_.string());
+  shapes.Prefix = "brush";
+  papers.Prefix = "paper";
+  WAPtr dot = MakeImage(kWAType8Grey, 3, 3);
+  dot->Row(1)[1] = 255;
+  ASSERT_EQ(shapes.AddImage(dot.get(), "Dot", false), 0);
+  WAPtr stripes = MakeImage(kWAType8Grey, 2, 1);
+  stripes->Row(0)[1] = 255;
+  ASSERT_EQ(papers.AddImage(stripes.get(), "Stripes", false), 0);
+  SeededBrushRandom random(1);
+  paint::CPaintBrush brush(paint::kCmdAirBrush, 6, random);
+  brush.SetWidth(6, 0, 0);
+  brush.SetStores(&shapes, &papers);
+  brush.SetShape(paint::kFirstCustomShape, shapes.GetItem(0)->File);
+  ASSERT_TRUE(brush.BeginStroke());
+  EXPECT_EQ(brush.BrushMask(), std::vector<std::uint8_t>(36, 255));  // the one pixel fills the box
+  EXPECT_TRUE(brush.LoadPaperImage(papers.GetItem(0)->File));
+  EXPECT_FALSE(brush.LoadPaperImage("brush\\missing.bmp"));
+  brush.SetShape(paint::kFirstCustomShape, "brush\\gone.bmp");
+  EXPECT_FALSE(brush.BeginStroke());  // a vanished shape starts no stroke
 }
 
 }  // namespace
