@@ -1,0 +1,126 @@
+// The stroke machinery every painting tool shares: the target at stroke
+// start, dab spacing along the pointer path, the paint layer above the
+// target grown in 128-pixel steps, the undo step at the first dab, the
+// selection limit and the commit into the target. Pointer positions arrive
+// in image coordinates; subclasses lay the dabs (PaintAt).
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "engine/layers/PaintLayer.h"
+#include "paint/DabPixels.h"
+
+namespace paint {
+
+// What a stroke needs of its document.
+class StrokeDocument {
+ public:
+  virtual ~StrokeDocument() = default;
+  virtual CLayersManager* Layers() = 0;
+  // Opens the named undo step before the stroke's first pixel changes.
+  virtual void OpenUndoStep(int undoNameId) = 0;
+  // A rectangle of the image (image coordinates) must be redrawn.
+  virtual void InvalidateImageRect(const RECT& rect) = 0;
+  // Grows a layer to a rect of the image (under the document lock).
+  virtual bool ResizeLayer(CLayer* layer, const RECT& rect) = 0;
+  // The layer of this unique id in the layer-stack snapshot that undoing
+  // the last action would bring back; null without history or snapshot.
+  virtual CLayer* FindUndoSnapshotLayer(std::uint64_t uniqueId) = 0;
+};
+
+constexpr int kUndoPaint = 168;
+constexpr int kDefaultSpacingDivisor = 10;
+constexpr int kPaintLayerStep = 128;
+
+class StrokeBrush : public brush {
+ public:
+  explicit StrokeBrush(int width);
+
+  // Settings the pages push.
+  void SetOpacityPercent(int percent) { opacity_ = static_cast<std::uint8_t>(std::clamp(percent, 0, 100) * 255 / 100); }
+  void SetInsertMode(int mode) { insertMode_ = mode; }
+  void SetColours(COLORREF foreground, COLORREF background) { foreground_ = foreground, background_ = background; }
+  // The selection limit of the next strokes: an 8-bit coverage mask placed
+  // at `rect` in image coordinates (copied), or none.
+  void SetSelection(const std::uint8_t* mask, const RECT& rect, bool inverted);
+  void ClearSelection();
+  // The paper texture tiled over the layer (copied), or none.
+  void SetPaperTexture(const std::uint8_t* bytes, int width, int height);
+
+  // A stroke in image coordinates: the press, each move, the release.
+  // False from ButtonDown when the stroke cannot start.
+  bool ButtonDown(StrokeDocument* document, int x, int y);
+  void MoveTo(int x, int y);
+  void ButtonUp();
+  bool Stroking() const { return document_ != nullptr; }
+  // Why the last ButtonDown refused, for the user; empty when it said
+  // nothing.
+  const char* RefusalMessage() const { return refusal_; }
+
+  // The line and curve tools: a stroke that lays no dab at the press, then
+  // dabs (without refresh) along a line, its end left out, or along the
+  // quarter ellipse from p1 around p2 to p3. Return the rectangle to
+  // refresh: the walked points grown by the dab size, clipped to the image.
+  void SetPaintAtButtonDown(bool on) { paintAtButtonDown_ = on; }
+  RECT LineDabs(POINT from, POINT to);
+  RECT ArcDabs(POINT p1, POINT p2, POINT p3);
+  // One dab at an image point when it is far enough from the last one.
+  void DabAt(int x, int y, bool invalidate);
+  int DabWidth() const { return dabWidth_; }
+  int StepThreshold() const { return stepThreshold_; }
+  // The paint layer covers `rect` (image coordinates), created on first use.
+  bool EnsurePaintLayer(const RECT& rect, bool withAux);
+
+  int CanGrowTarget() override { return CanGrowLayer() ? 1 : 0; }
+  int GrowTarget(LONG left, LONG top, LONG right, LONG bottom) override;
+
+ protected:
+  virtual bool BeginStroke();
+  // Commits the paint layer into the target; subclasses restore what the
+  // stroke borrowed after it.
+  virtual void EndStroke();
+  virtual bool PaintAt(const RECT& dab) = 0;
+  virtual bool CanGrowLayer() const { return false; }
+  // Grows the target so that it holds `rect` (clipped to the document).
+  bool GrowLayer(const RECT& rect);
+  // Fills the buffers of a dab job from the paint layer and the target.
+  void FillJob(DabJob* job, const RECT& dab, bool sourceIsMask);
+  void SetDabSize(int width, int height);
+  void SetSpacingDivisor(int divisor) { spacingDivisor_ = divisor; }
+  bool PrepareTarget();
+  void FreeStrokeBuffers();
+  RECT DocumentRect() const;
+
+  StrokeDocument* document_ = nullptr;
+  CLayer* target_ = nullptr;
+  RECT targetRect_{};
+  int width_;
+  int dabWidth_;
+  int dabHeight_;
+  int stepThreshold_ = 0;
+  int spacingDivisor_ = kDefaultSpacingDivisor;
+  bool firstDab_ = true;
+  POINT lastDab_{};
+  POINT current_{};
+  POINT previous_{};
+  int undoNameId_ = kUndoPaint;
+  std::uint8_t opacity_ = 255;
+  COLORREF foreground_ = 0;
+  COLORREF background_ = 0xFFFFFF;
+  int strokeLock_ = 1;  // the paint layer's transparency lock
+  int editMask_ = 0;
+  std::vector<std::uint8_t> selectionBytes_;
+  SelectionLimit selection_;  // in image coordinates
+  SelectionLimit layerSelection_;  // the same in target-layer coordinates
+  std::vector<std::uint8_t> paperBytes_;
+  PlaneView paper_;
+  int dabCount_ = 0;
+  bool paintAtButtonDown_ = true;
+  const char* refusal_ = "";
+};
+
+extern const char kMsgTransparencyLocked[];
+
+}  // namespace paint
