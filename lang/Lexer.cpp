@@ -34,12 +34,37 @@ std::int32_t DecimalValue(std::string_view text) {
   return static_cast<std::int32_t>(negative ? 0u - value : value);
 }
 
+// Index just past the string literal that starts at `quote` (its closing
+// quote, or the end of the text).
+std::size_t SkipQuoted(std::string_view text, std::size_t quote) {
+  for (std::size_t i = quote + 1; i < text.size(); ++i) {
+    if (text[i] == '\\') {
+      ++i;
+    } else if (text[i] == '"') {
+      return i + 1;
+    }
+  }
+  return text.size();
+}
+
+// The first comma at or after `from` outside string literals; npos if none.
+std::size_t FindComma(std::string_view text, std::size_t from) {
+  for (std::size_t i = from; i < text.size(); ++i) {
+    if (text[i] == ',') return i;
+    if (text[i] == '"') i = SkipQuoted(text, i) - 1;
+  }
+  return std::string_view::npos;
+}
+
 // Index just past the bracket that closes a group opened before `from`
-// (one level open); the text's size when it never closes.
+// (one level open); the text's size when it never closes. Brackets inside
+// string literals do not count, so a quoted text may hold any character.
 std::size_t SkipGroup(std::string_view text, std::size_t from, std::size_t* contentEnd) {
   int depth = 1;
   for (std::size_t i = from; i < text.size(); ++i) {
-    if (IsOpening(text[i])) {
+    if (text[i] == '"') {
+      i = SkipQuoted(text, i) - 1;
+    } else if (IsOpening(text[i])) {
       ++depth;
     } else if (IsClosing(text[i]) && --depth == 0) {
       *contentEnd = i;
@@ -312,11 +337,11 @@ bool ScanNextArgument(std::string_view& arguments, std::string_view& format, std
     tokenStart = i + 1;
     after = SkipGroup(arguments, tokenStart, &tokenEnd);
   } else {
-    tokenEnd = arguments.find(',', i);
+    tokenEnd = FindComma(arguments, i);
     if (tokenEnd == std::string_view::npos) tokenEnd = arguments.size();
     after = tokenEnd;
   }
-  const std::size_t comma = arguments.find(',', after);
+  const std::size_t comma = FindComma(arguments, after);
   const std::string_view tokenText = arguments.substr(tokenStart, tokenEnd - tokenStart);
   arguments.remove_prefix(comma == std::string_view::npos ? arguments.size() : comma + 1);
   if (tokenText.size() > kMaxLangText) return false;
