@@ -29,14 +29,11 @@ BuiltInCommand::BuiltInCommand(fw::Profile& vocabulary, std::string_view section
     : INIFileCommand(vocabulary, section, n), help_(vocabulary.GetString(section, Key("HELP", n))) {}
 
 int BuiltInCommand::Execute(const char* arguments, ScriptRunState& state) {
-  return executor_ ? executor_(arguments, state) : 0;
-}
-
-int ToolBICommand::Execute(const char* arguments, ScriptRunState& state) {
+  if (!executor_) return 0;
   try {
-    return BuiltInCommand::Execute(arguments, state);
+    return executor_(arguments, state);
   } catch (const LexExcept&) {
-    return 0;
+    return 0;  // an argument of the wrong kind fails the statement
   }
 }
 

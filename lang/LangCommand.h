@@ -63,7 +63,8 @@ class INIFileCommand : public LangCommand {
 // to go on. Entries whose executor is not installed fail their statement.
 using LangExecutor = std::function<int(const char* arguments, ScriptRunState& state)>;
 
-// A system or selection-area command.
+// A system or selection-area command. A LexExcept thrown while the
+// executor reads its arguments fails the statement.
 class BuiltInCommand : public INIFileCommand {
  public:
   BuiltInCommand(fw::Profile& vocabulary, std::string_view section, int n);
@@ -76,12 +77,11 @@ class BuiltInCommand : public INIFileCommand {
   LangExecutor executor_;
 };
 
-// A built-in tool command: as BuiltInCommand, and a LexExcept thrown while
-// the executor reads its arguments fails the statement.
+// A built-in tool command (section "BUILTIN TOOLS"), executed as
+// BuiltInCommand.
 class ToolBICommand : public BuiltInCommand {
  public:
   using BuiltInCommand::BuiltInCommand;
-  int Execute(const char* arguments, ScriptRunState& state) override;
 };
 
 class ToolCommand;
