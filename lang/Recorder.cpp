@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <fstream>
 #include <system_error>
 
 #include "hostapi/fragment.h"
@@ -172,11 +173,9 @@ std::filesystem::path MakeMacroTempFileName() {
     char name[16];
     std::snprintf(name, sizeof name, "LANG%X.tmp", (++next) & 0xFFFFu);
     const std::filesystem::path candidate = folder / name;
-    // "x": created only when it does not exist yet.
-    if (std::FILE* file = std::fopen(candidate.string().c_str(), "wbx")) {
-      std::fclose(file);
-      return candidate;
-    }
+    std::error_code error;
+    if (std::filesystem::exists(candidate, error) || error) continue;
+    if (std::ofstream(candidate, std::ios::binary).is_open()) return candidate;
   }
   return {};
 }

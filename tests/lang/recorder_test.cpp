@@ -5,6 +5,8 @@
 #include <cstring>
 #include <filesystem>
 #include <array>
+#include <chrono>
+#include <fstream>
 #include <functional>
 #include <map>
 
@@ -40,7 +42,8 @@ std::filesystem::path ShippedLangIni() {
 
 struct RecorderFixture : ::testing::Test {
   RecorderFixture() {
-    folder = std::filesystem::temp_directory_path() / ("lang_recorder_" + std::to_string(::getpid()));
+    folder = std::filesystem::temp_directory_path() / ("lang_recorder_" + std::to_string(reinterpret_cast<std::uintptr_t>(this)) + "_" +
+                                                      std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
     std::filesystem::create_directories(folder);
     SetMacroProgramFolder(folder);
     SetMacroRecorder(&sink, &sink);
@@ -394,7 +397,8 @@ TEST_F(ReplayFixture, LongTextsAndUnwritableMasksAreNotRecordedAsStatements) {
 
   const LURECT box{0, 0, 4, 4};
   Fragment* mask = CreateEmptyMask(&box);
-  SetMacroProgramFolder("/dev/null/nowhere");
+  std::ofstream(folder / "blocker").put('x');  // a file where the folders should go
+  SetMacroProgramFolder(folder / "blocker");
   EXPECT_FALSE(RecordFragment(lines, mask));
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_EQ(lines[0].rfind("// selection mask not recorded", 0), 0u);
