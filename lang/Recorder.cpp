@@ -37,6 +37,9 @@ std::string Format(const char* format, ...) {
   return out;
 }
 
+// Win32's LONG fields (long on Windows) as printf's int.
+constexpr int Int(long value) { return static_cast<int>(value); }
+
 // Degrees to the recorded hundredths, sign flipped, truncated toward zero.
 std::int32_t RecordedAngle(double degrees) { return static_cast<std::int32_t>(std::trunc(degrees * -100.0)); }
 
@@ -81,7 +84,7 @@ void AppendPolygon(LineList& lines, const Fragment* f, int code) {
   const POINT* points = GetPolygonFrgArray(f);
   if (count < 0 || (count > 0 && points == nullptr)) return;
   lines.push_back("BeginPolygon();");
-  for (int i = 0; i < count; ++i) lines.push_back(Format("AddPolygonPoint(%d,%d);", points[i].x, points[i].y));
+  for (int i = 0; i < count; ++i) lines.push_back(Format("AddPolygonPoint(%d,%d);", Int(points[i].x), Int(points[i].y)));
   lines.push_back(Format("EndPolygon(%d);", code));
 }
 
@@ -93,8 +96,8 @@ void AppendText(LineList& lines, const Fragment* f, int code) {
   char text[128] = {};
   if (!GetTextFrgText(f, text, sizeof text)) return;
   font.lfFaceName[LF_FACESIZE - 1] = 0;
-  lines.push_back(Format("AddText(%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%s,%s,%d);", r.x, r.y, font.lfHeight,
-                         font.lfWidth, font.lfEscapement, font.lfOrientation, font.lfWeight, font.lfItalic,
+  lines.push_back(Format("AddText(%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%d,%s,%s,%d);", r.x, r.y, Int(font.lfHeight),
+                         Int(font.lfWidth), Int(font.lfEscapement), Int(font.lfOrientation), Int(font.lfWeight), font.lfItalic,
                          font.lfUnderline, font.lfStrikeOut, font.lfCharSet, font.lfOutPrecision,
                          font.lfClipPrecision, font.lfQuality, font.lfPitchAndFamily,
                          QuoteLangString(font.lfFaceName).c_str(), QuoteLangString(text).c_str(), code));
@@ -103,7 +106,7 @@ void AppendText(LineList& lines, const Fragment* f, int code) {
 void AppendLine(LineList& lines, const Fragment* f, int code) {
   POINT begin{}, end{};
   if (!GetLineBeginPoint(f, &begin) || !GetLineEndPoint(f, &end)) return;
-  lines.push_back(Format("AddLine(%d,%d,%d,%d,%d,%d,%d);", begin.x, begin.y, end.x, end.y, GetLineWidth(f),
+  lines.push_back(Format("AddLine(%d,%d,%d,%d,%d,%d,%d);", Int(begin.x), Int(begin.y), Int(end.x), Int(end.y), GetLineWidth(f),
                          GetLineStyle(f), code));
 }
 
@@ -268,11 +271,11 @@ void RecordResize(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d
   if (IsMacroRecording()) RecordPlain(Format("Resize(%d,%d,%d,%d);", a, b, c, d));
 }
 void RecordCanvasSize(const RECT& r) {
-  if (IsMacroRecording()) RecordPlain(Format("CanvasSize({%d,%d,%d,%d});", r.left, r.top, r.right, r.bottom));
+  if (IsMacroRecording()) RecordPlain(Format("CanvasSize({%d,%d,%d,%d});", Int(r.left), Int(r.top), Int(r.right), Int(r.bottom)));
 }
 void RecordCrop(const RECT& r) {
   if (IsMacroRecording())
-    RecordPlain(Format("Crop(%d,%d,%d,%d,0);", r.left, r.top, r.right - r.left, r.bottom - r.top));
+    RecordPlain(Format("Crop(%d,%d,%d,%d,0);", Int(r.left), Int(r.top), Int(r.right - r.left), Int(r.bottom - r.top)));
 }
 void RecordRotate(double degrees) {
   if (IsMacroRecording()) RecordPlain(Format("Rotate(%d);", RecordedAngle(degrees)));
@@ -338,7 +341,7 @@ void RecordTransformLayer(std::int32_t layerIndex, const Fragment* fragment, std
   RecordFragment(lines, fragment);
   lines.push_back(SetActiveLayerLine(layerIndex));
   lines.push_back(Format("TransformLayer(%d,%d,%d,%d,{%d,%d},{%d,%d},{%d,%d},{%d,%d},{%d,%d},{%d,%d},%d);", k, m, n, q,
-                         x1, y1, x2, y2, c[0].x, c[0].y, c[1].x, c[1].y, c[2].x, c[2].y, c[3].x, c[3].y,
+                         x1, y1, x2, y2, Int(c[0].x), Int(c[0].y), Int(c[1].x), Int(c[1].y), Int(c[2].x), Int(c[2].y), Int(c[3].x), Int(c[3].y),
                          RecordedAngle(degrees)));
   RecordLines(lines);
 }
