@@ -63,7 +63,17 @@ const std::vector<int>& BuiltinToolNumbers() {
   return numbers;
 }
 
+LangCommandSet::LangCommandSet(std::unique_ptr<fw::Profile> vocabulary, ToolHostLink* host)
+    : ownedVocabulary_(std::move(vocabulary)), vocabulary_(*ownedVocabulary_), host_(host) {
+  CreateFixedTables();
+}
+
 LangCommandSet::LangCommandSet(fw::Profile& vocabulary, ToolHostLink* host) : vocabulary_(vocabulary), host_(host) {
+  CreateFixedTables();
+}
+
+void LangCommandSet::CreateFixedTables() {
+  fw::Profile& vocabulary = vocabulary_;
   for (int n = 0; n < kSelectAreaCommandCount; ++n)
     selectArea_.push_back(std::make_unique<BuiltInCommand>(vocabulary, "SELECT AREA", n));
   for (int n = 0; n < kSystemCommandCount; ++n)
@@ -155,6 +165,10 @@ std::string LangIniPathFor(std::string_view modulePath) {
   const std::size_t cut = modulePath.find_last_of("\\/");
   if (cut == std::string_view::npos) return std::string(modulePath);
   return std::string(modulePath.substr(0, cut + 1)) + "LANG.ini";
+}
+
+void InstallProgramLangCommands(std::string_view modulePath, ToolHostLink* host) {
+  InstallLangCommands(std::make_unique<LangCommandSet>(fw::OpenProfile(LangIniPathFor(modulePath)), host));
 }
 
 }  // namespace lang

@@ -120,8 +120,11 @@ const std::vector<int>& BuiltinToolNumbers();
 // The four command tables over one vocabulary file.
 class LangCommandSet {
  public:
-  // `host` may be null: then no registered-tool command exists.
+  // `host` may be null: then no registered-tool command exists. The
+  // vocabulary stays in use (registered-tool commands are read on first use).
   LangCommandSet(fw::Profile& vocabulary, ToolHostLink* host);
+  // The same over a vocabulary the set keeps.
+  LangCommandSet(std::unique_ptr<fw::Profile> vocabulary, ToolHostLink* host);
   ~LangCommandSet();
 
   LangCommand* Find(std::string_view name);
@@ -137,6 +140,9 @@ class LangCommandSet {
   const std::vector<std::unique_ptr<ToolCommand>>& GetToolCommands();
 
  private:
+  void CreateFixedTables();
+
+  std::unique_ptr<fw::Profile> ownedVocabulary_;
   fw::Profile& vocabulary_;
   ToolHostLink* host_;
   std::vector<std::unique_ptr<BuiltInCommand>> selectArea_;
@@ -154,7 +160,10 @@ LangCommand* FindLangCommand(std::string_view name);
 ToolCommand* FindToolCommandByToolName(std::string_view toolName);
 void CollectLangCommands(std::vector<LangCommand*>& out);
 
-// "LANG.ini" in the folder of the program's module file name.
+// "LANG.ini" in the folder of the program's module file name (the module
+// name itself when it holds no folder separator).
 std::string LangIniPathFor(std::string_view modulePath);
+// Installs the program's command set over "LANG.ini" beside the module.
+void InstallProgramLangCommands(std::string_view modulePath, ToolHostLink* host);
 
 }  // namespace lang

@@ -29,6 +29,8 @@ TEST(LangSplit, StatementsOfTheLanguage) {
       {"Crop(1,{2,3]) tail", SplitResult::kStatement, "Crop", "1,{2,3]"},
       {"Open(C:\\a b\\c.png", SplitResult::kStatement, "Open", "C:\\a b\\c.png"},
       {"name x(1)", SplitResult::kStatement, "name", "1"},
+      // brackets inside string literals do not count
+      {"LayerWEB(\"a)b\\\")\");", SplitResult::kStatement, "LayerWEB", "\"a)b\\\")\""},
   };
   for (const SplitCase& c : cases) {
     std::string name, arguments;
@@ -75,10 +77,11 @@ TEST(LangComments, LineAndBlockComments) {
 }
 
 TEST(LangScan, FormatDrivenArguments) {
-  std::string_view arguments = " 1, 2 ,{3,4}, raw text ,5";
-  std::string_view format = "%d,%d,%p,%s,%d";
+  std::string_view arguments = " 1, 2 ,{3,4}, raw text ,\"a,\\\",}\",5";
+  std::string_view format = "%d,%d,%p,%s,%s,%d";
   std::string token, spec;
-  const char* expected[][2] = {{"1", "%d"}, {"2 ", "%d"}, {"3,4", "%p"}, {"raw text ", "%s"}, {"5", "%d"}};
+  const char* expected[][2] = {{"1", "%d"}, {"2 ", "%d"}, {"3,4", "%p"}, {"raw text ", "%s"}, {"\"a,\\\",}\"", "%s"},
+                               {"5", "%d"}};
   for (auto& e : expected) {
     ASSERT_TRUE(ScanNextArgument(arguments, format, token, spec));
     EXPECT_EQ(token, e[0]);

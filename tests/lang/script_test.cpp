@@ -84,6 +84,20 @@ TEST(LangCommands, LookupOrderAcrossTables) {
   for (std::size_t i = 1; i < listed.size(); ++i) EXPECT_LE(listed[i - 1]->GetName(), listed[i]->GetName());
 }
 
+TEST(LangCommands, VocabularyBesideTheProgram) {
+  EXPECT_EQ(LangIniPathFor("C:\\Lumo\\Lumo40.exe"), "C:\\Lumo\\LANG.ini");
+  EXPECT_EQ(LangIniPathFor("/opt/lumo/Lumo40"), "/opt/lumo/LANG.ini");
+  EXPECT_EQ(LangIniPathFor("Lumo40.exe"), "Lumo40.exe");
+  InstallProgramLangCommands(std::string(LUMORA_TEST_DATA) + "/../../lang/Lumo40.exe", nullptr);
+  ASSERT_NE(GetLangCommands(), nullptr);
+  EXPECT_EQ(FindLangCommand("SetActiveLayer"), &GetLangCommands()->SelectArea(13));
+  EXPECT_EQ(FindToolCommandByToolName("blur"), nullptr);
+  std::vector<LangCommand*> listed;
+  CollectLangCommands(listed);
+  EXPECT_EQ(listed.size(), 14u + 15u + 45u - 2u);  // two obsolete twins are not listed
+  InstallLangCommands(nullptr);
+}
+
 TEST(LangCommands, NoToolNumberAsksTheHostNothing) {
   MemoryProfile ini;
   FakeToolHost host;
@@ -154,6 +168,8 @@ TEST_F(ScriptFixture, TheFirstFailingLineStopsTheRunAndIsNamed) {
       {{"Undo();", "Undo();", "Fail(x);", "Undo();"}, 2, "line 3: command \"Fail\" failed"},
       {{"Resize(1,2,x,4);"}, 0, "line 1: command \"Resize\" failed"},  // LexExcept
       {{"Resize(" + std::string(3000, '1') + ");"}, 0, "line 1: statement too long"},
+      // the selection made by the first statement is released by the stopped run
+      {{"Resize(1,2,3,4);", "Nope();"}, 1, "line 2: unknown command"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.reason);
