@@ -4,39 +4,20 @@
 // fragments), and stops or completes without a crash, a leak or a read
 // outside a buffer. Every stop names its line.
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
 #include <utility>
 
-#include "framework/Profile.h"
 #include "fuzz/fuzz_target.h"
 #include "lang/LangCommand.h"
 #include "lang/Lexer.h"
 #include "lang/Script.h"
 #include "lang/SelectAreaCommands.h"
+#include "lang/lang_fixture.h"
 
 namespace {
 
-class Vocabulary : public fw::Profile {
- public:
-  std::string GetString(std::string_view section, std::string_view key, std::string_view fallback = {}) override {
-    auto it = entries_.find({std::string(section), std::string(key)});
-    return it == entries_.end() ? std::string(fallback) : it->second;
-  }
-  bool WriteString(std::string_view section, std::string_view key, std::string_view value) override {
-    entries_[{std::string(section), std::string(key)}] = std::string(value);
-    return true;
-  }
-  bool Remove(std::string_view, std::optional<std::string_view>) override { return false; }
-  void Add(const char* section, int n, const char* name, const char* format) {
-    WriteString(section, "COMMAND" + std::to_string(n), name);
-    WriteString(section, "FORMAT" + std::to_string(n), format);
-  }
-
- private:
-  std::map<std::pair<std::string, std::string>, std::string> entries_;
-};
+using Vocabulary = lang::test::MemoryProfile;
 
 // Reads the arguments as a built-in tool command does: token readers by
 // the format's letters.
@@ -65,15 +46,15 @@ lang::LangCommandSet& Commands() {
                              {"AddPolygonPoint", "%d,%d"}, {"EndPolygon", "%d"}, {"AddMask", "%s,%d"},
                              {"SetEdgeType", "%d"}, {"SetEdgeDegree", "%d"}, {"FreeAllFrags", ""},
                              {"InvertSelection", ""}, {"SetActiveLayer", "%d"}};
-    for (int n = 0; n < 14; ++n) v.Add("SELECT AREA", n, area[n][0], area[n][1]);
-    v.Add("SYSTEM", 11, "Undo", "");
-    v.Add("SYSTEM", 2, "BeginJPEGSeq", "%s");
-    v.Add("BUILTIN TOOLS", 8, "CreateNewLayer", "%s,%s,%d,%d,%d");
-    v.Add("BUILTIN TOOLS", 9, "SetLayerOptions", "%s,%s,%d,%d,%d,%d,%d,%d,%d,%d,%d");
-    v.Add("BUILTIN TOOLS", 19, "TransformLayer", "%d,%d,%d,%d,%p,%p,%p,%p,%p,%p,%d");
-    v.Add("BUILTIN TOOLS", 1, "CanvasSize", "%r");
-    v.Add("BUILTIN TOOLS", 213, "CreateNewImage", "%s,%d,%d,%d,%d,%c");
-    v.Add("BUILTIN TOOLS", 20, "Flip", "%d,%d");
+    for (int n = 0; n < 14; ++n) v.Command("SELECT AREA", n, area[n][0], area[n][1]);
+    v.Command("SYSTEM", 11, "Undo", "");
+    v.Command("SYSTEM", 2, "BeginJPEGSeq", "%s");
+    v.Command("BUILTIN TOOLS", 8, "CreateNewLayer", "%s,%s,%d,%d,%d");
+    v.Command("BUILTIN TOOLS", 9, "SetLayerOptions", "%s,%s,%d,%d,%d,%d,%d,%d,%d,%d,%d");
+    v.Command("BUILTIN TOOLS", 19, "TransformLayer", "%d,%d,%d,%d,%p,%p,%p,%p,%p,%p,%d");
+    v.Command("BUILTIN TOOLS", 1, "CanvasSize", "%r");
+    v.Command("BUILTIN TOOLS", 213, "CreateNewImage", "%s,%d,%d,%d,%d,%c");
+    v.Command("BUILTIN TOOLS", 20, "Flip", "%d,%d");
     return v;
   }();
   static lang::LangCommandSet set(vocabulary, nullptr);
