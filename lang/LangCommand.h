@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "lang/Lexer.h"
+
 namespace fw {
 class Profile;
 }
@@ -24,6 +26,7 @@ struct ScriptRunState;
 
 class LangCommand {
  public:
+  using LexExcept = lang::LexExcept;
   virtual ~LangCommand() = default;
   virtual const std::string& GetName() const = 0;
   virtual const std::string& GetHelp() = 0;

@@ -111,12 +111,13 @@ void AppendLine(LineList& lines, const Fragment* f, int code) {
 }
 
 // A mask goes to a selection file of the temporary folder. When it cannot,
-// a comment line (which replay passes over) says why.
-bool AppendMask(LineList& lines, const Fragment* f, int code) {
+// a comment line (which replay passes over) says why. The inversion of a
+// whole selection is its own statement, so its file holds the plain shape;
+// an item of a complex selection keeps its own inversion in the file.
+bool AppendMask(LineList& lines, const Fragment* f, int code, bool wholeSelection) {
   const std::filesystem::path file = MakeMacroTempFileName();
-  // The file holds the shape; an inversion is recorded as its own statement.
   Fragment* shape = CreateFragmentIndirect(f);
-  if (shape != nullptr) SetFrgInversion(shape, 0);
+  if (shape != nullptr && wholeSelection) SetFrgInversion(shape, 0);
   const bool saved = !file.empty() && shape != nullptr && SaveSelectionToFile(shape, file.string().c_str());
   if (shape != nullptr) DeleteFragment(shape);
   if (saved) {
@@ -132,14 +133,14 @@ bool AppendMask(LineList& lines, const Fragment* f, int code) {
   return false;
 }
 
-bool AppendShape(LineList& lines, const Fragment* f, int type, int code) {
+bool AppendShape(LineList& lines, const Fragment* f, int type, int code, bool wholeSelection) {
   switch (type) {
     case kFrgRect: AppendBoxShape(lines, "AddRect", f, code); return true;
     case kFrgEllipse: AppendBoxShape(lines, "AddEllipse", f, code); return true;
     case kFrgPolygon: AppendPolygon(lines, f, code); return true;
     case kFrgText: AppendText(lines, f, code); return true;
     case kFrgLine: AppendLine(lines, f, code); return true;
-    case kFrgMask: return AppendMask(lines, f, code);
+    case kFrgMask: return AppendMask(lines, f, code, wholeSelection);
     default: return true;
   }
 }
@@ -192,7 +193,7 @@ bool RecordFragment(LineList& lines, const Fragment* fragment) {
   }
   bool complete = true;
   if (type >= kFrgRect && type <= kFrgMask) {
-    complete = AppendShape(lines, fragment, type, kFrgAdd);
+    complete = AppendShape(lines, fragment, type, kFrgAdd, true);
   } else if (type == kFrgComplex) {
     const int count = GetComplexFrgItemNum(fragment);
     for (int i = 0; i < count; ++i) {
@@ -200,7 +201,7 @@ bool RecordFragment(LineList& lines, const Fragment* fragment) {
       if (!GetComplexFrgItem(fragment, i, &item) || item.fragment == nullptr) break;
       const int itemType = GetFragmentType(item.fragment);
       if (itemType >= kFrgRect && itemType <= kFrgMask) {
-        complete = AppendShape(lines, item.fragment, itemType, item.mode) && complete;
+        complete = AppendShape(lines, item.fragment, itemType, item.mode, false) && complete;
       } else if (itemType != kFrgEmpty) {
         lines.push_back("UNSUPPORTED FRAGMENT !!!!");
       }

@@ -372,12 +372,31 @@ TEST_F(ReplayFixture, ComplexSelectionsKeepTheirItemCodes) {
   const LURECT a{0, 0, 10, 10}, b{5, 5, 10, 10};
   const FRGITEM items[2] = {{kFrgAdd, CreateRectFrg(&a, 0)}, {kFrgSubtract, CreateEllipticFrg(&b, 0)}};
   Fragment* complex = CreateComplexFrg(2, items);
+  const LURECT c{2, 2, 3, 3};
+  Fragment* mask = CreateEmptyMask(&c);
+  SetFrgInversion(mask, 1);
+  AddToComplexFrg(complex, mask, kFrgIntersect);
   Fragment* empty = CreateEmptyFrg(0);
   AddToComplexFrg(complex, empty, kFrgIntersect);  // a whole-image item writes nothing
   DeleteFragment(empty);
   LineList lines;
   RecordFragment(lines, complex);
-  EXPECT_EQ(lines, (LineList{"AddRect(0,0,10,10,14);", "AddEllipse(5,5,15,15,2);"}));
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0], "AddRect(0,0,10,10,14);");
+  EXPECT_EQ(lines[1], "AddEllipse(5,5,15,15,2);");
+  EXPECT_EQ(lines[2].rfind("AddMask(\"LANG", 0), 0u);
+  lines.push_back("Capture();");
+  ScriptStop stop;
+  ASSERT_TRUE(RunScript(lines, &stop, &set)) << stop.reason;  // an inverted mask item keeps its inversion
+  Fragment* replayedMask = nullptr;
+  FRGITEM item{};
+  ASSERT_TRUE(GetComplexFrgItem(captured, 2, &item));
+  replayedMask = item.fragment;
+  EXPECT_EQ(item.mode, kFrgIntersect);
+  EXPECT_TRUE(IsFrgInverted(replayedMask));
+  DeleteFragment(replayedMask);
+  DeleteFragment(mask);
+  lines.clear();
   Fragment* whole = CreateEmptyFrg(1);
   lines.clear();
   RecordFragment(lines, whole);
