@@ -1,0 +1,4 @@
+SetActiveLayer(3);
+CreateNewLayer("La\"yer","Normal",50,1,7);
+SetActiveLayer(3);
+SetLayerOptions("L","Screen",80,0x0,0x1,0xff,0x10,0xffffffff,0x5,0x6,0x7);

@@ -1,0 +1,13 @@
+FreeAllFrags();
+SetEdgeDegree(2);
+SetEdgeType(1);
+BeginPolygon();
+AddPolygonPoint(0,0);
+AddPolygonPoint(40,3);
+AddPolygonPoint(9,25);
+EndPolygon(14);
+AddEllipse(5,5,15,15,2);
+AddLine(1,2,50,60,3,1,8);
+InvertSelection();
+SetActiveLayer(5);
+TransformLayer(1,2,3,4,{10,11},{20,21},{1,2},{3,4},{5,6},{7,8},-4550);

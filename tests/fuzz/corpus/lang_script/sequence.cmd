@@ -1,0 +1,7 @@
+// hand written
+/* block
+*/
+SelectWholeImage();
+BeginJPEGSeq("C:\\out\\anim");
+Undo();
+
