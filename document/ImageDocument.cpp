@@ -6,6 +6,8 @@
 #include <new>
 
 #include "platform/rect.h"
+#include "res/StringTable.h"
+#include "res/resource.h"
 
 namespace lumora {
 
@@ -20,7 +22,7 @@ bool MakeNameFromTitle(std::string* name, const std::string& title) {
 
 ImageDocument::ImageDocument(DocumentHost* host, SnapshotCopier* copier)
     : host_(host), undo_(50, copier) {
-  fields_.name = "Initial image";
+  fields_.name = std::string(res::String(IDS_INITIAL_IMAGE));
   queue_.SetDocument(this);
 }
 
@@ -101,14 +103,14 @@ int ImageDocument::NewImage(const CreationRecord& record) {
     }
     const int installed = InstallLayerStack(stack.get());
     if (installed != 0 && kind == 0) SetNewImageTitle(reinterpret_cast<const char*>(record.b));
-    if (installed == 0) host_->ShowMessage(kIdsCantCreateImage, kIdsErrorCaption);
+    if (installed == 0) host_->ShowMessage(IDS_CANT_CREATE_IMAGE, IDS_ERROR_CAPTION);
     return installed;
   } catch (const layer_err_nomemory&) {
-    host_->ShowMessage(kIdsNoMemory, kIdsErrorCaption);
+    host_->ShowMessage(IDS_NOT_ENOUGH_MEMORY, IDS_ERROR_CAPTION);
   } catch (const std::bad_alloc&) {
-    host_->ShowMessage(kIdsNoMemory, kIdsErrorCaption);
+    host_->ShowMessage(IDS_NOT_ENOUGH_MEMORY, IDS_ERROR_CAPTION);
   } catch (const std::exception&) {
-    host_->ShowMessage(kIdsCantCreateImage, kIdsErrorCaption);
+    host_->ShowMessage(IDS_CANT_CREATE_IMAGE, IDS_ERROR_CAPTION);
   }
   return 0;
 }
@@ -165,7 +167,7 @@ int ImageDocument::ReplaceLayerStack(CLayersManager* stack) {
   old.Reset();
   undo_.Clear();
   fields_ = CUndoManager::HistoryFields{};
-  fields_.name = "Initial image";
+  fields_.name = std::string(res::String(IDS_INITIAL_IMAGE));
   modified_ = false;
   InvalidateImageRect(nullptr, false, true);
   compositeCurrent_ = false;
@@ -326,7 +328,7 @@ void ImageDocument::KeepSelection(Fragment* fragment) {
 void ImageDocument::SetSelection(Fragment* fragment, bool withStep) {
   if (fragment == selection_) return;
   if (selection_ != nullptr) TerminateEdgeSmoothing(selection_);
-  if (withStep) BackupImageCore("Set Selection", false);
+  if (withStep) BackupImageCore(std::string(res::String(IDS_SET_SELECTION)), false);
   DropSelection();
   KeepSelection(fragment);
   ApplySmoothEdge();
@@ -337,7 +339,7 @@ void ImageDocument::SetSelection(Fragment* fragment, bool withStep) {
 void ImageDocument::FreeSelection(bool withStep) {
   if (selection_ != nullptr) {
     TerminateEdgeSmoothing(selection_);
-    if (withStep) BackupImageCore("Free Selection", false);
+    if (withStep) BackupImageCore(std::string(res::String(IDS_FREE_SELECTION)), false);
     DropSelection();
     selectionChanged_ = true;
   }

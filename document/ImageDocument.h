@@ -30,16 +30,6 @@ enum : int {
   kNotifyPending = 8,
 };
 
-// String ids the document names.
-enum : int {
-  kIdsInitialImage = 174,
-  kIdsSetSelection = 10302,
-  kIdsFreeSelection = 10303,
-  kIdsCantCreateImage = 10067,
-  kIdsNoMemory = 33,
-  kIdsErrorCaption = 369,
-};
-
 // One view of the document, as the document reaches it.
 class DocumentViewLink {
  public:
