@@ -8,6 +8,7 @@
 #include "document/ImageDocument.h"
 #include "engine/pixels/WAccess.h"
 #include "platform/rect.h"
+#include "tests/document/null_host.h"
 
 namespace {
 
@@ -17,27 +18,7 @@ using lumora::ImageDocument;
 constexpr int kWidth = 6000;
 constexpr int kHeight = 4000;
 
-class BenchHost : public lumora::DocumentHost {
- public:
-  bool ActiveWindowShowsDocument() override { return false; }
-  void SendActiveLayerNotice(int, int) override {}
-  void UpdateLayerInPalette(CLayer*) override {}
-  void SelectLayerInPalette(CLayer*) override {}
-  void UpdateLayerPalette() override {}
-  void UpdateNavigator() override {}
-  void SyncColorsToActiveImage() override {}
-  void ApplyTextLayerEdit(CLayer*) override {}
-  void NotifyToolOfActiveView() override {}
-  void PostQueueEmpty() override {}
-  int CopyImageParameter(VrWA2000::WA* source, WAPtr* copy) override {
-    *copy = source != nullptr ? WAPtr::Adopt(CloneWA(source)) : nullptr;
-    return 0;
-  }
-  void GetSmoothEdge(int*, int*) override {}
-  void UpdateGlobalSelection() override {}
-  void SetErrorCode(int, int) override {}
-  void ShowMessage(int, int) override {}
-};
+using BenchHost = lumora::testing::NullDocumentHost;
 
 // Counts the pixel bytes of every snapshot the history takes.
 class CountingCopier : public lumora::SnapshotCopier {

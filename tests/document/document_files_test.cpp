@@ -17,6 +17,8 @@
 
 #include "document/DocumentFiles.h"
 #include "engine/pixels/WAccess.h"
+#include "tests/document/null_host.h"
+#include "tests/support/temp_workspace.h"
 
 namespace lumora {
 namespace {
@@ -24,27 +26,7 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<char>;
 
-class NullHost : public DocumentHost {
- public:
-  bool ActiveWindowShowsDocument() override { return false; }
-  void SendActiveLayerNotice(int, int) override {}
-  void UpdateLayerInPalette(CLayer*) override {}
-  void SelectLayerInPalette(CLayer*) override {}
-  void UpdateLayerPalette() override {}
-  void UpdateNavigator() override {}
-  void SyncColorsToActiveImage() override {}
-  void ApplyTextLayerEdit(CLayer*) override {}
-  void NotifyToolOfActiveView() override {}
-  void PostQueueEmpty() override {}
-  int CopyImageParameter(VrWA2000::WA* source, WAPtr* copy) override {
-    *copy = source != nullptr ? WAPtr::Adopt(CloneWA(source)) : nullptr;
-    return 0;
-  }
-  void GetSmoothEdge(int*, int*) override {}
-  void UpdateGlobalSelection() override {}
-  void SetErrorCode(int, int) override {}
-  void ShowMessage(int, int) override {}
-};
+using NullHost = testing::NullDocumentHost;
 
 class FileHost : public DocumentFileHost {
  public:
@@ -66,20 +48,9 @@ class FileHost : public DocumentFileHost {
   std::vector<int> errors;
 };
 
-class Workspace {
+class Workspace : public testing::Workspace {
  public:
-  Workspace() {
-    dir_ = fs::temp_directory_path() /
-           ("lumora-docfiles-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  ~Workspace() { fs::remove_all(dir_); }
-  std::string operator()(const std::string& name) const { return (dir_ / name).string(); }
-
- private:
-  fs::path dir_;
+  Workspace() : testing::Workspace("lumora-docfiles-") {}
 };
 
 void Shell(const std::string& command) {
