@@ -161,7 +161,6 @@ int ImageDocument::ReplaceLayerStack(CLayersManager* stack) {
     queue_.SetImageSize(stack_->GetWidth(), stack_->GetHeight());
     stack_->SetActiveLayer(oldActive);
     queue_.StartThread();
-    host_->SetErrorCode(16, 0);
     return 0;
   }
   old.Reset();

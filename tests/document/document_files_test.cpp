@@ -254,6 +254,21 @@ TEST(DocumentFiles, ReloadReplacesOrLeavesEverythingAsItWas) {
   EXPECT_TRUE(o.doc.IsModified());
   EXPECT_EQ(o.doc.History().UndoCount(), 1);
   fs::copy_file(lud, ws("doc.lud"), fs::copy_options::overwrite_existing);
+  // A stack read whole whose composites cannot be made: installing it
+  // fails, and the document keeps its stack, history and flag.
+  {
+    CLayersManagerPtr read = CLayersManagerPtr::Adopt(new CLayersManager(nullptr, lud));
+    VrWA2000::ReadWA::MM_SetMemoryLimits(VrWA2000::ReadWA::MM_BytesInUse());
+    const int replaced = o.doc.ReplaceLayerStack(read.get());
+    VrWA2000::ReadWA::MM_SetMemoryLimits(0);
+    EXPECT_EQ(replaced, 0);
+    EXPECT_EQ(o.doc.GetLayers(), before);
+    EXPECT_TRUE(o.doc.HasImage());
+    EXPECT_TRUE(o.doc.IsModified());
+    EXPECT_EQ(o.doc.History().UndoCount(), 1);
+    EXPECT_NE(read->GetDocument(), &o.doc);
+    EXPECT_EQ(o.doc.InvalidateImageRect(nullptr, false, true), 1);
+  }
   EXPECT_EQ(ReloadDocument(o.doc, ws("doc.lud"), files), 1);
   EXPECT_NE(o.doc.GetLayers(), before);
   EXPECT_EQ(LayerNames(o.doc), names);
