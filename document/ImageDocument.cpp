@@ -251,6 +251,41 @@ WAPtr ImageDocument::GetActiveLayerMask() const {
   return active->GetMask();
 }
 
+int ImageDocument::SetLayerBufferAt(VrWA2000::WA* buffer, int index, bool mask) {
+  if (buffer == nullptr || !hasImage_) return 0;
+  CLayer* layer = stack_->GetLayer(index);
+  if (layer == nullptr) return 0;
+  queue_.StopThread();
+  const int result = mask ? stack_->SetLayerMask(layer, buffer) : stack_->SetLayerImage(buffer, layer);
+  queue_.Restart();
+  return result == 0 ? 1 : 0;
+}
+
+int ImageDocument::SetLayerImageAt(VrWA2000::WA* image, int index) {
+  return SetLayerBufferAt(image, index, false);
+}
+
+int ImageDocument::SetLayerMaskAt(VrWA2000::WA* mask, int index) {
+  return SetLayerBufferAt(mask, index, true);
+}
+
+int ImageDocument::SetActiveImage(VrWA2000::WA* image) {
+  CLayer* active = GetActiveLayer();
+  if (active == nullptr) return 0;
+  compositeCurrent_ = false;
+  const bool mask = maskEdit_ == 2 && active->HasMask() != 0;
+  if (SetLayerBufferAt(image, stack_->GetLayerIndex(active), mask) == 0) return 0;
+  host_->UpdateLayerPalette();
+  NotifyImageResizedInAllViews();
+  const RECT rect = active->GetRect();
+  InvalidateImageRect(&rect, false, false);
+  modified_ = true;
+  host_->SyncColorsToActiveImage();
+  host_->ApplyTextLayerEdit(active);
+  host_->NotifyToolOfActiveView();
+  return 1;
+}
+
 // ---- Refresh ----
 
 int ImageDocument::InvalidateImageRect(const RECT* rect, bool erase, bool immediate) {

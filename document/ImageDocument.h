@@ -142,6 +142,13 @@ class ImageDocument : public DocumentLock, public CellRenderer {
   WAPtr GetActiveImage() const;
   // The active layer's mask outside mask-edit mode.
   WAPtr GetActiveLayerMask() const;
+  // Puts the buffer into the active layer (its mask in mask-edit mode) and
+  // refreshes the layer; 0 when the stack refuses it.
+  int SetActiveImage(VrWA2000::WA* image);
+  // Index 0 is the bottom layer; 0 for null, no image, an index out of
+  // range or a buffer the stack refuses.
+  int SetLayerImageAt(VrWA2000::WA* image, int index);
+  int SetLayerMaskAt(VrWA2000::WA* mask, int index);
 
   // ---- Refresh ----
   int InvalidateImageRect(const RECT* rect, bool erase, bool immediate);
@@ -189,6 +196,9 @@ class ImageDocument : public DocumentLock, public CellRenderer {
   void DropSelection();
   void KeepSelection(Fragment* fragment);
   bool RefreshBackup(WAPtr* backup, VrWA2000::WA* source, const RECT& layerRect, int copyLine);
+  // Puts a buffer into a layer with the worker stopped; the worker comes
+  // back whatever the stack answers, so no listed piece is stranded.
+  int SetLayerBufferAt(VrWA2000::WA* buffer, int index, bool mask);
   // After undo, redo or revert restored the live stack.
   void AfterRestore(bool fullRefresh);
 

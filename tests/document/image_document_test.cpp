@@ -331,6 +331,30 @@ TEST_F(DocumentTest, LayerSwitchMakesTheNextStepCopyTheNewLayerWhole) {
   EXPECT_FALSE(doc.IsCompositeCurrent());
 }
 
+TEST_F(DocumentTest, BufferExchangesRestartTheWorker) {
+  WAPtr fits = WAPtr::Adopt(NewWA(kWAType24, 100, 50, nullptr));
+  WAPtr grey = WAPtr::Adopt(NewWA(kWAType8Grey, 100, 50, nullptr));
+  EXPECT_EQ(doc.SetLayerImageAt(fits.get(), 2), 0);  // no such layer
+  EXPECT_EQ(doc.SetLayerImageAt(nullptr, 1), 0);
+  // Pieces listed when the worker is stopped for the exchange are still
+  // composited afterwards.
+  doc.InvalidateImageRect(nullptr, false, false);
+  EXPECT_EQ(doc.SetLayerMaskAt(grey.get(), 1), 1);
+  EXPECT_EQ(Layer(1)->GetMask().get(), grey.get());
+  WaitIdle();
+  EXPECT_TRUE(doc.Queue().RenderList().empty());
+  // The active image: the layer refreshed, the backup copies dropped.
+  ASSERT_TRUE(doc.BackupImageByName("Brush"));
+  log.clear();
+  EXPECT_EQ(doc.SetActiveImage(fits.get()), 1);
+  EXPECT_EQ(doc.GetActiveImage().get(), fits.get());
+  EXPECT_FALSE(doc.IsCompositeCurrent());
+  EXPECT_EQ(log.front(), "palette");
+  EXPECT_TRUE(doc.IsModified());
+  WaitIdle();
+  EXPECT_TRUE(doc.Queue().RenderList().empty());
+}
+
 TEST_F(DocumentTest, FailedHostCopyFailsTheStep) {
   host.failCopy = 44;
   EXPECT_FALSE(doc.BackupImageByName("Brush"));
