@@ -75,6 +75,19 @@
 #define IDS_FW_ASK_TO_SAVE 61702
 #define IDS_CANT_OPEN_WORKSPACE 61482
 
+// The document: step names, file types, opening and saving.
+#define IDS_INITIAL_IMAGE 174
+#define IDS_CANT_CREATE_IMAGE 10067
+#define IDS_PSD_FILTER 10113
+#define IDS_PSD_PATTERN 10114
+#define IDS_RELOAD_PROMPT 10180
+#define IDS_LUD_FILTER 10209
+#define IDS_LUD_PATTERN 10210
+#define IDS_COPY_OF 10270
+#define IDS_FLATTEN_WARNING 10280
+#define IDS_SET_SELECTION 10302
+#define IDS_FREE_SELECTION 10303
+
 // Data exchange of dialogs: what the user typed is not a number, out of
 // range or too long. %1 and %2 are the bounds.
 #define IDS_FW_PARSE_INT 61704

@@ -22,26 +22,17 @@
 #include "engine/pixels/ImageLimits.h"
 #include "layered_support.h"
 #include "psd_support.h"
+#include "tests/support/temp_workspace.h"
 
 namespace lumora::testing {
 namespace {
 
 namespace fs = std::filesystem;
 
-class Workspace {
+// Files of each test in a folder of its own.
+class Workspace : public lumora::testing::Workspace {
  public:
-  Workspace() {
-    dir_ = fs::temp_directory_path() /
-           ("lumora-interop-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  ~Workspace() { fs::remove_all(dir_); }
-  std::string operator()(const std::string& name) const { return (dir_ / name).string(); }
-
- private:
-  fs::path dir_;
+  Workspace() : lumora::testing::Workspace("lumora-interop-") {}
 };
 
 std::string Magick() { return fs::exists("/usr/bin/convert") ? "/usr/bin/convert" : "convert"; }

@@ -1,0 +1,229 @@
+// Opening and saving an image document.
+#include "document/DocumentFiles.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <system_error>
+#include <vector>
+
+#include "engine/layered/LayerFileErrors.h"
+#include "engine/layered/RWLayers.h"
+#include "engine/pixels/FileAdapters.h"
+#include "hostapi/imgxfer.h"
+#include "res/StringTable.h"
+#include "res/resource.h"
+
+namespace lumora {
+
+namespace {
+
+// The extension the pattern string ends with ("*.LUD" gives ".LUD").
+std::string PatternExtension(std::uint32_t id) {
+  const std::string_view pattern = res::String(id);
+  return std::string(pattern.substr(pattern.size() >= 4 ? pattern.size() - 4 : 0));
+}
+
+bool IsNative(const std::string& path) {
+  return HasExtension(path, PatternExtension(IDS_LUD_PATTERN).c_str());
+}
+
+std::string WithName(std::uint32_t id, const std::string& name) {
+  std::string text(res::String(id));
+  const std::size_t at = text.find("%s");
+  if (at != std::string::npos) text.replace(at, 2, name);
+  return text;
+}
+
+// A layered file read into a new stack (caller's reference); the error is
+// reported and null returned when it cannot be read.
+CLayersManagerPtr ReadLayered(ImageDocument& doc, const std::string& path,
+                              DocumentFileHost& host) {
+  try {
+    return CLayersManagerPtr::Adopt(new CLayersManager(&doc, path));
+  } catch (const layer_error&) {
+    host.ReportFileError(19, path);
+  } catch (const std::exception&) {
+    host.ReportFileError(27, path);
+  }
+  return nullptr;
+}
+
+// A file of the library decoded into an image (caller's reference).
+WAPtr ReadFlat(const std::string& path) {
+  CReadFileWA adapter;
+  CMyProgress progress(kReadingFileCaption);
+  if (ImExp_ReadFile(&adapter, nullptr, path.c_str(), kImExpReportFailures, &progress, nullptr,
+                     0) == 0) {
+    return nullptr;
+  }
+  return adapter.Image();
+}
+
+CLayersManagerPtr StackOfImage(ImageDocument& doc, VrWA2000::WA* image) {
+  try {
+    return CLayersManagerPtr::Adopt(new CLayersManager(&doc, image));
+  } catch (const std::exception&) {
+    return nullptr;
+  }
+}
+
+}  // namespace
+
+bool HasExtension(const std::string& path, const char* extension) {
+  const std::string ext = std::filesystem::path(path).extension().string();
+  const std::string want(extension);
+  return ext.size() == want.size() &&
+         std::equal(ext.begin(), ext.end(), want.begin(), [](char a, char b) {
+           return std::toupper(static_cast<unsigned char>(a)) ==
+                  std::toupper(static_cast<unsigned char>(b));
+         });
+}
+
+bool HasLayeredExtension(const std::string& path) {
+  return IsNative(path) || HasExtension(path, PatternExtension(IDS_PSD_PATTERN).c_str());
+}
+
+int OpenDocumentFile(ImageDocument& doc, const std::string& path, DocumentFileHost& host) {
+  if (IsLayeredFile(path) != 0) return OpenLayeredDocument(doc, path, host);
+  return OpenFlatDocument(doc, path);
+}
+
+int OpenByExtension(ImageDocument& doc, const std::string& path, DocumentFileHost& host) {
+  if (HasLayeredExtension(path)) return OpenLayeredDocument(doc, path, host);
+  return OpenFlatDocument(doc, path);
+}
+
+int OpenLayeredDocument(ImageDocument& doc, const std::string& path, DocumentFileHost& host) {
+  const bool native = IsNative(path);
+  std::error_code error;
+  const std::uintmax_t length = std::filesystem::file_size(path, error);
+  if (error) {
+    host.ReportFileError(27, path);
+    return 0;
+  }
+  CLayersManagerPtr stack;
+  bool madeNew = false;
+  if (length == 0 && native) {
+    NewImageChoice choice;
+    if (!host.AskNewImage(&choice)) return 0;
+    try {
+      const std::uint32_t resolution = static_cast<std::uint32_t>(choice.xResolution & 0xFFFF) |
+                                       static_cast<std::uint32_t>(choice.yResolution & 0xFFFF)
+                                           << 16;
+      stack = CLayersManagerPtr::Adopt(new CLayersManager(
+          kWAType24, &doc, choice.width, choice.height, resolution, choice.colour, 0));
+    } catch (const std::exception&) {
+      host.ReportFileError(16, path);
+      return 0;
+    }
+    madeNew = true;
+  } else {
+    stack = ReadLayered(doc, path, host);
+    if (!stack) return 0;
+  }
+  const int installed = doc.InstallLayerStack(stack.get());
+  if (installed == 0) return 0;
+  doc.SetModifiedFlag(madeNew);
+  stack->SetNativeFormat(native ? 1 : 0);
+  return installed;
+}
+
+int OpenFlatDocument(ImageDocument& doc, const std::string& path) {
+  const WAPtr image = ReadFlat(path);
+  if (!image) return 0;
+  CLayersManagerPtr stack = StackOfImage(doc, image.get());
+  const int installed = stack ? doc.InstallLayerStack(stack.get()) : 0;
+  if (installed == 0) return 0;
+  doc.SetNewImageTitle(nullptr);
+  return installed;
+}
+
+int ReloadDocument(ImageDocument& doc, const std::string& path, DocumentFileHost& host) {
+  CLayersManagerPtr stack;
+  if (IsLayeredFile(path) != 0) {
+    stack = ReadLayered(doc, path, host);
+  } else {
+    const WAPtr image = ReadFlat(path);
+    if (image) stack = StackOfImage(doc, image.get());
+    if (!stack) host.ReportFileError(27, path);
+  }
+  if (!stack) return 0;
+  if (doc.ReplaceLayerStack(stack.get()) == 0) {
+    host.ReportFileError(16, path);
+    return 0;
+  }
+  return 1;
+}
+
+WAPtr GetFlattenedImage(ImageDocument& doc) {
+  CLayersManager* stack = doc.GetLayers();
+  if (stack == nullptr) return nullptr;
+  doc.Queue().RenderAllNow();
+  return stack->CreateMergedImage(1, 255, 255, 255);
+}
+
+std::string BuildSaveFilter(ImageDocument& doc, bool exportMode, const SaveFormatLister& fill) {
+  CLayersManager* stack = doc.GetLayers();
+  if (stack == nullptr) return "||";
+  const bool flat = stack->IsFlat();
+  const WAPtr flattened = GetFlattenedImage(doc);
+  const int type = flattened ? flattened->GetType() : kWAType24;
+  std::string filter;
+  if (!(flat && type == kWAType4Bit)) {
+    filter = std::string(res::String(IDS_LUD_FILTER)) + "|" +
+             std::string(res::String(IDS_LUD_PATTERN)) + "|" +
+             std::string(res::String(IDS_PSD_FILTER)) + "|" +
+             std::string(res::String(IDS_PSD_PATTERN));
+  }
+  if (!flat && !exportMode) return filter + "||";
+  if (!filter.empty()) filter += "|";
+  const SaveFormatLister lister = fill ? fill : SaveFormatLister(ImExp_FillSaveFormatsInfoEx);
+  const int size = lister(nullptr, 0, type);
+  if (size <= 0) return filter + "||";
+  std::vector<char> list(static_cast<std::size_t>(size) + 2, '\0');
+  lister(list.data(), size, type);
+  std::string formats(list.data(), static_cast<std::size_t>(size));
+  std::replace(formats.begin(), formats.end(), '\0', '|');
+  // The list closes with "||" whatever its last byte was.
+  formats.back() = '|';
+  return filter + formats + "|";
+}
+
+int SaveToFile(ImageDocument& doc, const std::string& path, bool clearModified,
+               DocumentFileHost& host, CProgress* progress) {
+  CLayersManager* stack = doc.GetLayers();
+  if (stack == nullptr || path.empty()) return 0;
+  const bool native = IsNative(path);
+  stack->SetNativeFormat(native ? 1 : 0);
+  if (HasLayeredExtension(path)) {
+    doc.Queue().RenderAllNow();
+    try {
+      CRWLayers(stack).Save(path, 1);
+    } catch (const std::exception&) {
+      host.ReportFileError(21, path);
+      return 0;
+    }
+    if (clearModified) doc.SetModifiedFlag(false);
+    return 1;
+  }
+  // Layers are lost in this format: say so first, and keep the document
+  // marked so that closing still offers to save them.
+  const bool losesLayers = !stack->IsFlat();
+  if (losesLayers && clearModified &&
+      !host.ConfirmWarning(WithName(IDS_FLATTEN_WARNING,
+                                    std::filesystem::path(path).filename().string()))) {
+    return 0;
+  }
+  const WAPtr image = GetFlattenedImage(doc);
+  if (!image) return 0;
+  CWriteFileWA adapter(image.get());
+  CMyProgress shown(kWritingFileCaption);
+  int status = 0;
+  const int written = ImExp_WriteFile(&adapter, nullptr, path.c_str(), &status,
+                                      progress != nullptr ? progress : &shown, nullptr, 1);
+  if (written != 0 && clearModified && !losesLayers) doc.SetModifiedFlag(false);
+  return written;
+}
+
+}  // namespace lumora

@@ -1,0 +1,76 @@
+// Opening and saving an image document. Opening decides the reader by the
+// file's first four bytes (OpenDocumentFile) or by its extension
+// (OpenByExtension: ".LUD" and ".PSD" are layered); saving decides by the
+// extension alone. Layered files keep every layer; every other format gets
+// the visible layers merged on white through the file-format library,
+// which replaces the target only after a complete write.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "document/ImageDocument.h"
+#include "hostapi/imageio.h"
+
+namespace lumora {
+
+// What the new-image dialog gives.
+struct NewImageChoice {
+  int width = 0;
+  int height = 0;
+  int xResolution = 72;
+  int yResolution = 72;
+  COLORREF colour = 0xFFFFFFu;
+};
+
+// The dialogs and the tool host's error state as opening and saving use
+// them.
+class DocumentFileHost {
+ public:
+  virtual ~DocumentFileHost() = default;
+  // The new-image dialog; false for Cancel.
+  virtual bool AskNewImage(NewImageChoice* choice) = 0;
+  // An OK/Cancel warning box; true for OK.
+  virtual bool ConfirmWarning(const std::string& text) = 0;
+  // The tool host's error code with the file name, shown.
+  virtual void ReportFileError(int code, const std::string& path) = 0;
+};
+
+bool HasExtension(const std::string& path, const char* extension);
+// ".LUD" or ".PSD", in any case.
+bool HasLayeredExtension(const std::string& path);
+
+// By the first four bytes ("8BPS" or "LU40" are layered).
+int OpenDocumentFile(ImageDocument& doc, const std::string& path, DocumentFileHost& host);
+// By the extension (File/Open, the shell, the template).
+int OpenByExtension(ImageDocument& doc, const std::string& path, DocumentFileHost& host);
+// An empty ".LUD" file asks for a new image (the document is then marked
+// modified); the layer stack's native field follows the extension.
+int OpenLayeredDocument(ImageDocument& doc, const std::string& path, DocumentFileHost& host);
+// A file of the file-format library as a one-layer document.
+int OpenFlatDocument(ImageDocument& doc, const std::string& path);
+// Reads the file again and puts it in place of the document's image; on
+// any failure nothing changes. The caller asks first when it is modified.
+int ReloadDocument(ImageDocument& doc, const std::string& path, DocumentFileHost& host);
+
+// The visible layers merged on white (caller's reference).
+WAPtr GetFlattenedImage(ImageDocument& doc);
+
+// "description|pattern|" pairs ended by "||": the layered formats unless
+// the stack is flat with a flattened image of type 2, then, for a flat
+// stack or an export, the formats the library writes for the flattened
+// image's type. `fill` is the library's list (ImExp_FillSaveFormatsInfoEx
+// by default).
+using SaveFormatLister = std::function<int(char* buffer, int size, int type)>;
+std::string BuildSaveFilter(ImageDocument& doc, bool exportMode,
+                            const SaveFormatLister& fill = nullptr);
+
+// Writes the document to the path in the format of its extension. With
+// `clearModified` (Save, Save As) a stack that is not flat going to a
+// flattening format is first confirmed (Cancel writes nothing) and stays
+// marked modified afterwards. `progress` null shows "Writing file...".
+int SaveToFile(ImageDocument& doc, const std::string& path, bool clearModified,
+               DocumentFileHost& host, CProgress* progress = nullptr);
+
+}  // namespace lumora

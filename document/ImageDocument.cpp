@@ -1,0 +1,403 @@
+// The image document: creation, installation, the active layer, refresh
+// and the selection.
+#include "document/ImageDocument.h"
+
+#include <algorithm>
+#include <new>
+
+#include "platform/rect.h"
+#include "res/StringTable.h"
+#include "res/resource.h"
+
+namespace lumora {
+
+bool MakeNameFromTitle(std::string* name, const std::string& title) {
+  if (name == nullptr || title.empty()) return false;
+  std::string cut = title.substr(0, title.find_first_of(" ("));
+  const std::size_t dot = cut.find('.');
+  if (dot != std::string::npos) cut.erase(dot, 1);
+  *name = cut;
+  return true;
+}
+
+ImageDocument::ImageDocument(DocumentHost* host, SnapshotCopier* copier)
+    : host_(host), undo_(50, copier) {
+  fields_.name = std::string(res::String(IDS_INITIAL_IMAGE));
+  queue_.SetDocument(this);
+}
+
+ImageDocument::~ImageDocument() {
+  // The worker reads the stack: it stops before anything it reads goes.
+  queue_.StopThread();
+  renderStack_.store(nullptr);
+  undo_.Clear();
+  DropSelection();
+}
+
+// ---- The render queue's side ----
+
+void ImageDocument::Render(const RECT& rect) {
+  if (CLayersManager* stack = renderStack_.load()) stack->Render(rect);
+}
+
+void ImageDocument::OnQueueEmpty() {
+  // The worker's thread: nothing here reads what the user-interface thread
+  // changes; the work is done where the message arrives.
+  host_->PostQueueEmpty();
+}
+
+void ImageDocument::OnQueueEmptyPosted() {
+  if (!hasImage_) return;
+  host_->UpdateLayerInPalette(GetActiveLayer());
+  host_->UpdateNavigator();
+  PostPendingNotify();
+}
+
+// ---- Views ----
+
+void ImageDocument::AddView(DocumentViewLink* view) {
+  if (view != nullptr && std::find(views_.begin(), views_.end(), view) == views_.end()) {
+    views_.push_back(view);
+  }
+}
+
+void ImageDocument::RemoveView(DocumentViewLink* view) {
+  views_.erase(std::remove(views_.begin(), views_.end(), view), views_.end());
+  if (activeView_ == view) activeView_ = nullptr;
+}
+
+// ---- Creation and installation ----
+
+void ImageDocument::SetNewImageTitle(const char* title) {
+  noTitle_ = title == nullptr;
+  newImageTitle_ = title == nullptr ? std::string() : std::string(title).substr(0, 259);
+}
+
+int ImageDocument::NewImage(const CreationRecord& record) {
+  const std::uint32_t kind = record.kind;
+  if (kind != 0 && kind != 2 && kind != 3 && kind != 4) return 0;
+  if (kind == 0 && record.a == 0) return 0;
+  try {
+    CLayersManagerPtr stack;
+    switch (kind) {
+      case 0:
+        stack = CLayersManagerPtr::Adopt(
+            new CLayersManager(this, reinterpret_cast<VrWA2000::WA*>(record.a)));
+        break;
+      case 2:
+        stack = CLayersManagerPtr::Adopt(new CLayersManager(
+            kWAType24, this, static_cast<int>(record.a), static_cast<int>(record.b), record.c,
+            record.d, 0));
+        break;
+      case 3: {
+        auto* given = reinterpret_cast<CLayersManager*>(record.b);
+        if (given == nullptr) throw layer_err_params();
+        given->SetDocument(this);
+        stack = CLayersManagerPtr::Share(given);
+        break;
+      }
+      default:
+        stack = CLayersManagerPtr::Adopt(
+            new CLayersManager(this, reinterpret_cast<CLayer*>(record.a)));
+        break;
+    }
+    const int installed = InstallLayerStack(stack.get());
+    if (installed != 0 && kind == 0) SetNewImageTitle(reinterpret_cast<const char*>(record.b));
+    if (installed == 0) host_->ShowMessage(IDS_CANT_CREATE_IMAGE, IDS_ERROR_CAPTION);
+    return installed;
+  } catch (const layer_err_nomemory&) {
+    host_->ShowMessage(IDS_NOT_ENOUGH_MEMORY, IDS_ERROR_CAPTION);
+  } catch (const std::bad_alloc&) {
+    host_->ShowMessage(IDS_NOT_ENOUGH_MEMORY, IDS_ERROR_CAPTION);
+  } catch (const std::exception&) {
+    host_->ShowMessage(IDS_CANT_CREATE_IMAGE, IDS_ERROR_CAPTION);
+  }
+  return 0;
+}
+
+int ImageDocument::InstallLayerStack(CLayersManager* stack) {
+  if (hasImage_ || stack == nullptr) return 0;
+  DocumentLock* oldDocument = stack->GetDocument();
+  try {
+    // Everything that can fail is done on the new stack before the
+    // document takes it, so a failure leaves the document as it was.
+    stack->SetDocument(this);
+    if (stack->UpdateComposite(stack->GetImageType()) != 0) throw std::bad_alloc();
+    for (int i = 0; i < stack->GetLayerCount(); ++i) {
+      CLayer* layer = stack->GetLayer(i);
+      LAYER_INFO info = layer->GetLayerInfo();
+      info.name = stack->MakeUniqueLayerName(info.name, 0, layer);
+      layer->SetLayerInfo(info);
+      if (info.hasMask == 0) layer->SetPaintOnLayer(1);
+    }
+  } catch (...) {
+    stack->SetDocument(oldDocument);
+    return 0;
+  }
+  queue_.StopThread();
+  closing_ = false;
+  damaged_ = RECT{};
+  stack_ = CLayersManagerPtr::Share(stack);
+  renderStack_.store(stack);
+  queue_.SetImageSize(stack->GetWidth(), stack->GetHeight());
+  compositeCurrent_ = false;
+  serverUpdatePending_ = true;
+  hasImage_ = true;
+  return 1;
+}
+
+int ImageDocument::ReplaceLayerStack(CLayersManager* stack) {
+  if (stack == nullptr || !hasImage_) return 0;
+  queue_.StopThread();
+  CLayersManagerPtr old = std::move(stack_);
+  CLayer* oldActive = old->GetActiveLayer();
+  hasImage_ = false;
+  if (InstallLayerStack(stack) == 0) {
+    // Everything as before: the stack, its size in the queue, the history
+    // and the modified flag.
+    stack_ = std::move(old);
+    renderStack_.store(stack_.get());
+    hasImage_ = true;
+    queue_.SetImageSize(stack_->GetWidth(), stack_->GetHeight());
+    stack_->SetActiveLayer(oldActive);
+    queue_.StartThread();
+    return 0;
+  }
+  old.Reset();
+  undo_.Clear();
+  fields_ = CUndoManager::HistoryFields{};
+  fields_.name = std::string(res::String(IDS_INITIAL_IMAGE));
+  modified_ = false;
+  InvalidateImageRect(nullptr, false, true);
+  compositeCurrent_ = false;
+  SetFloatingImage(nullptr);
+  NotifyImageResizedInAllViews();
+  SetActiveLayer(stack_->GetActiveLayer(), true, false);
+  host_->UpdateLayerPalette();
+  host_->UpdateNavigator();
+  return 1;
+}
+
+// ---- Active layer and mask editing ----
+
+CLayer* ImageDocument::GetActiveLayer() const {
+  return hasImage_ ? stack_->GetActiveLayer() : nullptr;
+}
+
+void ImageDocument::SetActiveLayerByIndex(int index, bool force, bool noPalette) {
+  if (hasImage_) SetActiveLayer(stack_->GetLayer(index), force, noPalette);
+}
+
+void ImageDocument::SetActiveLayer(CLayer* layer, bool force, bool noPalette) {
+  if (!hasImage_) return;
+  CLayer* old = stack_->GetActiveLayer();
+  if (layer == old && !force) return;
+  const bool shows = host_->ActiveWindowShowsDocument();
+  if (shows && old != nullptr) host_->SendActiveLayerNotice(0, stack_->GetLayerIndex(old));
+  if (old != nullptr && old != layer) host_->UpdateLayerInPalette(old);
+  int result = 0;
+  if (layer != nullptr) result = stack_->SetActiveLayer(layer);
+  // The backup copies belong to the old layer: the next pixel step copies
+  // the new one whole.
+  if (layer != old) compositeCurrent_ = false;
+  if (!noPalette) host_->SelectLayerInPalette(layer);
+  if (shows) {
+    host_->ApplyTextLayerEdit(layer);
+    host_->NotifyToolOfActiveView();
+    host_->SendActiveLayerNotice(1, layer != nullptr ? stack_->GetLayerIndex(layer) : -1);
+  }
+  if (layer != nullptr && result == 0) {
+    if (layer->GetEditMask() != 0) {
+      EnterMaskEditMode(true);
+    } else {
+      LeaveMaskEditMode(true);
+    }
+    if (shows) NotifyImageResizedInAllViews();
+  }
+  host_->SyncColorsToActiveImage();
+}
+
+void ImageDocument::EnterMaskEditMode(bool notifyViews) {
+  CLayer* active = GetActiveLayer();
+  if (active == nullptr || maskEdit_ == 2 || active->HasMask() == 0) return;
+  maskEdit_ = 2;
+  compositeCurrent_ = false;
+  if (notifyViews) ForEachView([](DocumentViewLink* v) { v->SendNotify(0, nullptr); });
+  SendLayerNotifyToViews(1);
+  host_->SyncColorsToActiveImage();
+}
+
+void ImageDocument::LeaveMaskEditMode(bool notifyViews) {
+  CLayer* active = GetActiveLayer();
+  if (active == nullptr || maskEdit_ == 0) return;
+  maskEdit_ = 0;
+  compositeCurrent_ = false;
+  if (active->GetHideLayerChannels() != 0) active->SetHideLayerChannels(0);
+  if (notifyViews) ForEachView([](DocumentViewLink* v) { v->SendNotify(0, nullptr); });
+  SendLayerNotifyToViews(0);
+  host_->SyncColorsToActiveImage();
+}
+
+WAPtr ImageDocument::GetActiveImage() const {
+  CLayer* active = GetActiveLayer();
+  if (active == nullptr) return nullptr;
+  if (maskEdit_ == 2 && active->HasMask() != 0) return active->GetMask();
+  return active->GetImage();
+}
+
+WAPtr ImageDocument::GetActiveLayerMask() const {
+  CLayer* active = GetActiveLayer();
+  if (active == nullptr || maskEdit_ == 2) return nullptr;
+  return active->GetMask();
+}
+
+int ImageDocument::SetLayerBufferAt(VrWA2000::WA* buffer, int index, bool mask) {
+  if (buffer == nullptr || !hasImage_) return 0;
+  CLayer* layer = stack_->GetLayer(index);
+  if (layer == nullptr) return 0;
+  queue_.StopThread();
+  const int result = mask ? stack_->SetLayerMask(layer, buffer) : stack_->SetLayerImage(buffer, layer);
+  queue_.Restart();
+  return result == 0 ? 1 : 0;
+}
+
+int ImageDocument::SetLayerImageAt(VrWA2000::WA* image, int index) {
+  return SetLayerBufferAt(image, index, false);
+}
+
+int ImageDocument::SetLayerMaskAt(VrWA2000::WA* mask, int index) {
+  return SetLayerBufferAt(mask, index, true);
+}
+
+int ImageDocument::SetActiveImage(VrWA2000::WA* image) {
+  CLayer* active = GetActiveLayer();
+  if (active == nullptr) return 0;
+  compositeCurrent_ = false;
+  const bool mask = maskEdit_ == 2 && active->HasMask() != 0;
+  if (SetLayerBufferAt(image, stack_->GetLayerIndex(active), mask) == 0) return 0;
+  host_->UpdateLayerPalette();
+  NotifyImageResizedInAllViews();
+  const RECT rect = active->GetRect();
+  InvalidateImageRect(&rect, false, false);
+  modified_ = true;
+  host_->SyncColorsToActiveImage();
+  host_->ApplyTextLayerEdit(active);
+  host_->NotifyToolOfActiveView();
+  return 1;
+}
+
+// ---- Refresh ----
+
+int ImageDocument::InvalidateImageRect(const RECT* rect, bool erase, bool immediate) {
+  if (closing_ || !hasImage_ || !stack_->GetCompositeImage()) return 0;
+  const RECT whole = MakeRect(0, 0, stack_->GetWidth(), stack_->GetHeight());
+  const RECT area = rect != nullptr ? *rect : whole;
+  if (compositeCurrent_) {
+    if (RectIsEmpty(damaged_)) {
+      damaged_ = area;
+    } else {
+      RectUnion(&damaged_, damaged_, area);
+    }
+  }
+  serverUpdatePending_ = true;
+  if (!immediate) {
+    queue_.QueueRect(rect);
+  } else {
+    stack_->Render(area);
+    ForEachView([&](DocumentViewLink* v) {
+      if (v != activeView_ || v->IsLive()) v->InvalidateImageRect(area, erase);
+    });
+  }
+  immediateRefresh_ = false;
+  changePending_ = true;
+  return 1;
+}
+
+void ImageDocument::SendNotifyToViews() {
+  ForEachView([](DocumentViewLink* v) { v->SendNotify(kNotifyImagesChanged, nullptr); });
+}
+
+void ImageDocument::PostPendingNotify() {
+  if (!changePending_) return;
+  changePending_ = false;
+  ForEachView([](DocumentViewLink* v) { v->PostNotify(kNotifyPending); });
+}
+
+void ImageDocument::ResetDrawContextInAllViews() {
+  ForEachView([](DocumentViewLink* v) { v->ResetDrawContext(); });
+}
+
+void ImageDocument::NotifyImageResizedInAllViews() {
+  ForEachView([](DocumentViewLink* v) { v->NotifyImageResized(); });
+}
+
+void ImageDocument::SendLayerNotifyToViews(int code) {
+  const int index = hasImage_ ? stack_->GetLayerIndex(stack_->GetActiveLayer()) : -1;
+  if (index < 0) return;
+  for (DocumentViewLink* view : views_) {
+    if (view->IsLive()) view->SendLayerNotify(code, index);
+  }
+}
+
+// ---- Selection ----
+
+void ImageDocument::NotifyViewsSelection(int code) {
+  Fragment* shared = ShareFragment(selection_);
+  ForEachView([&](DocumentViewLink* v) { v->SendNotify(code, shared); });
+  DeleteFragment(shared);
+}
+
+void ImageDocument::DropSelection() {
+  if (selection_ == nullptr) return;
+  TerminateEdgeSmoothing(selection_);
+  DeleteFragment(selection_);
+  selection_ = nullptr;
+}
+
+void ImageDocument::KeepSelection(Fragment* fragment) {
+  selection_ = ShareFragment(fragment);
+  if (selection_ != nullptr) EnableSwappingFrg(selection_, 0);
+}
+
+void ImageDocument::SetSelection(Fragment* fragment, bool withStep) {
+  if (fragment == selection_) return;
+  if (selection_ != nullptr) TerminateEdgeSmoothing(selection_);
+  if (withStep) BackupImageCore(std::string(res::String(IDS_SET_SELECTION)), false);
+  DropSelection();
+  KeepSelection(fragment);
+  ApplySmoothEdge();
+  NotifyViewsSelection(kNotifySelectionSet);
+  selectionChanged_ = true;
+}
+
+void ImageDocument::FreeSelection(bool withStep) {
+  if (selection_ != nullptr) {
+    TerminateEdgeSmoothing(selection_);
+    if (withStep) BackupImageCore(std::string(res::String(IDS_FREE_SELECTION)), false);
+    DropSelection();
+    selectionChanged_ = true;
+  }
+  if (withStep) NotifyViewsSelection(kNotifySelectionFreed);
+}
+
+void ImageDocument::RestoreSelection(Fragment* fragment) {
+  if (fragment == selection_) return;
+  DropSelection();
+  KeepSelection(fragment);
+  selectionMode_ = 3;
+  selectionInverted_ = selection_ != nullptr ? IsFrgInverted(selection_) : 0;
+  host_->UpdateGlobalSelection();
+  selectionChanged_ = true;
+  ApplySmoothEdge();
+  NotifyViewsSelection(kNotifySelectionSet);
+}
+
+void ImageDocument::ApplySmoothEdge() {
+  if (selection_ == nullptr || GetFragmentType(selection_) == kFrgEmpty) return;
+  int degree = 0;
+  int type = 0;
+  host_->GetSmoothEdge(&degree, &type);
+  SetSmoothEdge(selection_, degree * 10, type, nullptr);
+}
+
+}  // namespace lumora

@@ -1,0 +1,314 @@
+// Opening and saving documents against files of other programs (ImageMagick
+// and ag-psd make PSDs at test time), the stored layered files, and the
+// real file-format library.
+#ifndef _WIN32
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "document/DocumentFiles.h"
+#include "engine/pixels/WAccess.h"
+#include "tests/document/null_host.h"
+#include "tests/support/temp_workspace.h"
+
+namespace lumora {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<char>;
+
+using NullHost = testing::NullDocumentHost;
+
+class FileHost : public DocumentFileHost {
+ public:
+  bool AskNewImage(NewImageChoice* choice) override {
+    ++asked;
+    choice->width = 33;
+    choice->height = 22;
+    return answerOk;
+  }
+  bool ConfirmWarning(const std::string& text) override {
+    warnings.push_back(text);
+    return answerOk;
+  }
+  void ReportFileError(int code, const std::string&) override { errors.push_back(code); }
+
+  bool answerOk = true;
+  int asked = 0;
+  std::vector<std::string> warnings;
+  std::vector<int> errors;
+};
+
+class Workspace : public testing::Workspace {
+ public:
+  Workspace() : testing::Workspace("lumora-docfiles-") {}
+};
+
+void Shell(const std::string& command) {
+  const int status = std::system((command + " >/dev/null 2>&1").c_str());
+  ASSERT_EQ(status, 0) << command;
+}
+
+std::string NodeTool() {
+  const char* prefix = std::getenv("LUMORA_NODE_PREFIX");
+  const fs::path tool =
+      fs::path(LUMORA_TEST_DATA).parent_path() / "engine" / "layered" / "interop" / "agpsd_tool.js";
+  return "NODE_PATH='" + std::string(prefix != nullptr ? prefix : "/opt/lumora/node") +
+         "/node_modules' node '" + tool.string() + "'";
+}
+
+Bytes FileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// The merged image of the visible layers on white, as bytes.
+std::vector<std::uint8_t> Composite(ImageDocument& doc) {
+  const WAPtr image = GetFlattenedImage(doc);
+  std::vector<std::uint8_t> bytes;
+  if (!image) return bytes;
+  const std::size_t row = static_cast<std::size_t>(image->GetW()) * 3;
+  for (int y = 0; y < image->GetH(); ++y) {
+    bytes.insert(bytes.end(), image->Row(y), image->Row(y) + row);
+  }
+  return bytes;
+}
+
+std::vector<std::string> LayerNames(const ImageDocument& doc) {
+  std::vector<std::string> names;
+  for (int i = 0; i < doc.GetLayers()->GetLayerCount(); ++i) {
+    names.push_back(doc.GetLayers()->GetLayer(i)->GetLayerInfo().name);
+  }
+  return names;
+}
+
+struct Opened {
+  NullHost host;
+  ImageDocument doc{&host};
+};
+
+// The files of other programs and the stored ones: each opens with its
+// layers, saved as .PSD and .LUD reopens alike, saved as .png and .bmp
+// reopens as the composite on white, after the warning, still modified.
+TEST(DocumentFiles, LayeredFilesOfOtherProgramsRoundTrip) {
+  Workspace ws;
+  Shell("convert -size 20x20 xc:red \\( -size 10x10 xc:blue -set label Plain -repage +2+2 \\) "
+        "\\( -size 8x8 xc:green -set label Screen -set compose Screen -repage +1+1 \\) -depth 8 '" +
+        ws("im.psd") + "'");
+  Shell(NodeTool() + " make '" + ws("ag.psd") + "'");
+  const std::string data = LUMORA_TEST_DATA;
+  struct Case {
+    std::string path;
+    int layers;
+  } cases[] = {{ws("im.psd"), 2},
+               {ws("ag.psd"), 3},
+               {data + "/layered/rich.psd", -1},
+               {data + "/layered/rich.lud", -1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    FileHost files;
+    Opened source;
+    ASSERT_EQ(OpenDocumentFile(source.doc, c.path, files), 1);
+    EXPECT_FALSE(source.doc.IsModified());
+    if (c.layers > 0) EXPECT_EQ(source.doc.GetLayers()->GetLayerCount(), c.layers);
+    EXPECT_GT(source.doc.GetLayers()->GetLayerCount(), 1);
+    EXPECT_EQ(source.doc.GetLayers()->GetNativeFormat(), HasExtension(c.path, ".lud") ? 1u : 0u);
+    const auto names = LayerNames(source.doc);
+    const auto composite = Composite(source.doc);
+    for (const char* ext : {".PSD", ".LUD"}) {
+      SCOPED_TRACE(ext);
+      const std::string saved = ws(std::string("saved") + ext);
+      source.doc.SetModifiedFlag(true);
+      ASSERT_EQ(SaveToFile(source.doc, saved, true, files), 1);
+      EXPECT_FALSE(source.doc.IsModified());
+      EXPECT_EQ(source.doc.GetLayers()->GetNativeFormat(), std::string(ext) == ".LUD" ? 1u : 0u);
+      Opened back;
+      ASSERT_EQ(OpenByExtension(back.doc, saved, files), 1);
+      EXPECT_EQ(LayerNames(back.doc), names);
+      // The PSD layout has no place for the native file's add/subtract
+      // parameters: that one road may change the look.
+      const bool nativeOnly = HasExtension(c.path, ".lud") && std::string(ext) == ".PSD";
+      if (!nativeOnly) EXPECT_EQ(Composite(back.doc), composite);
+    }
+    EXPECT_TRUE(files.warnings.empty());
+    for (const char* ext : {".png", ".bmp"}) {
+      const std::string saved = ws(std::string("flat") + ext);
+      source.doc.SetModifiedFlag(true);
+      ASSERT_NE(SaveToFile(source.doc, saved, true, files), 0);
+      EXPECT_TRUE(source.doc.IsModified());
+      Opened back;
+      ASSERT_EQ(OpenByExtension(back.doc, saved, files), 1);
+      EXPECT_EQ(back.doc.GetLayers()->GetLayerCount(), 1);
+      EXPECT_EQ(Composite(back.doc), composite);
+    }
+    EXPECT_EQ(files.warnings.size(), 2u);
+    EXPECT_TRUE(files.errors.empty());
+  }
+}
+
+TEST(DocumentFiles, FlattenWarningCancelledWritesNothing) {
+  Workspace ws;
+  FileHost files;
+  Opened source;
+  ASSERT_EQ(OpenDocumentFile(source.doc, std::string(LUMORA_TEST_DATA) + "/layered/rich.lud", files), 1);
+  source.doc.SetModifiedFlag(true);
+  files.answerOk = false;
+  EXPECT_EQ(SaveToFile(source.doc, ws("a.png"), true, files), 0);
+  EXPECT_FALSE(fs::exists(ws("a.png")));
+  // Export asks nothing and leaves the flag alone.
+  EXPECT_NE(SaveToFile(source.doc, ws("b.png"), false, files), 0);
+  EXPECT_EQ(files.warnings.size(), 1u);
+  EXPECT_TRUE(source.doc.IsModified());
+}
+
+// Stops the library half-way through the rows.
+class CancelHalfWay : public CProgress {
+ public:
+  void Begin() override {}
+  void End() override {}
+  int Step(int position, int total) override { return position * 2 < total ? 1 : 0; }
+};
+
+TEST(DocumentFiles, FailedFlatSaveLeavesTheOldFileByteForByte) {
+  Workspace ws;
+  FileHost files;
+  Opened source;
+  ASSERT_EQ(source.doc.NewImage({2, 300, 200, 0x00480048u, 0x3366CCu}), 1);
+  ASSERT_EQ(SaveToFile(source.doc, ws("old.bmp"), true, files), 1);
+  const Bytes before = FileBytes(ws("old.bmp"));
+  ASSERT_FALSE(before.empty());
+  WAPtr other = WAPtr::Adopt(NewWA(kWAType24, 300, 200, nullptr));
+  ASSERT_EQ(source.doc.GetLayers()->GetActiveLayer()->SetImage(other.get()), 0);
+  CancelHalfWay cancel;
+  EXPECT_EQ(SaveToFile(source.doc, ws("old.bmp"), true, files, &cancel), 0);
+  EXPECT_EQ(FileBytes(ws("old.bmp")), before);
+  EXPECT_EQ(std::distance(fs::directory_iterator(fs::path(ws("old.bmp")).parent_path()),
+                          fs::directory_iterator()),
+            1);
+}
+
+TEST(DocumentFiles, RoadsByContentAndByExtension) {
+  Workspace ws;
+  const std::string lud = std::string(LUMORA_TEST_DATA) + "/layered/rich.lud";
+  fs::copy_file(lud, ws("layered.bmp"));
+  FileHost files;
+  {
+    Opened o;  // first bytes "LU40" win over the name
+    EXPECT_EQ(OpenDocumentFile(o.doc, ws("layered.bmp"), files), 1);
+    EXPECT_GT(o.doc.GetLayers()->GetLayerCount(), 1);
+  }
+  {
+    Opened o;  // by extension it goes to the library, which refuses it
+    EXPECT_EQ(OpenByExtension(o.doc, ws("layered.bmp"), files), 0);
+    EXPECT_FALSE(o.doc.HasImage());
+  }
+  std::ofstream(ws("empty.lud")).close();
+  std::ofstream(ws("empty.PSD")).close();
+  {
+    Opened o;  // an empty native file offers a new image, marked modified
+    EXPECT_EQ(OpenByExtension(o.doc, ws("empty.lud"), files), 1);
+    EXPECT_EQ(files.asked, 1);
+    EXPECT_EQ(o.doc.GetLayers()->GetWidth(), 33);
+    EXPECT_TRUE(o.doc.IsModified());
+    EXPECT_EQ(o.doc.GetLayers()->GetNativeFormat(), 1u);
+  }
+  {
+    Opened o;  // an empty PSD goes to the layered reader and fails
+    EXPECT_EQ(OpenByExtension(o.doc, ws("empty.PSD"), files), 0);
+    EXPECT_EQ(files.asked, 1);
+    ASSERT_FALSE(files.errors.empty());
+    EXPECT_EQ(files.errors.back(), 19);
+  }
+  {
+    Opened o;  // the new-image dialog cancelled
+    files.answerOk = false;
+    EXPECT_EQ(OpenByExtension(o.doc, ws("empty.lud"), files), 0);
+    EXPECT_FALSE(o.doc.HasImage());
+  }
+}
+
+TEST(DocumentFiles, ReloadReplacesOrLeavesEverythingAsItWas) {
+  Workspace ws;
+  FileHost files;
+  Opened o;
+  const std::string lud = std::string(LUMORA_TEST_DATA) + "/layered/rich.lud";
+  fs::copy_file(lud, ws("doc.lud"));
+  ASSERT_EQ(OpenDocumentFile(o.doc, ws("doc.lud"), files), 1);
+  const auto names = LayerNames(o.doc);
+  ASSERT_TRUE(o.doc.BackupImageByName("Brush"));
+  o.doc.SetModifiedFlag(true);
+  CLayersManager* before = o.doc.GetLayers();
+  // A damaged file: nothing changes, the modified flag included.
+  std::ofstream(ws("doc.lud"), std::ios::binary | std::ios::trunc) << "LU40 broken";
+  EXPECT_EQ(ReloadDocument(o.doc, ws("doc.lud"), files), 0);
+  EXPECT_EQ(o.doc.GetLayers(), before);
+  EXPECT_TRUE(o.doc.IsModified());
+  EXPECT_EQ(o.doc.History().UndoCount(), 1);
+  fs::copy_file(lud, ws("doc.lud"), fs::copy_options::overwrite_existing);
+  // A stack read whole whose composites cannot be made: installing it
+  // fails, and the document keeps its stack, history and flag.
+  {
+    CLayersManagerPtr read = CLayersManagerPtr::Adopt(new CLayersManager(nullptr, lud));
+    VrWA2000::ReadWA::MM_SetMemoryLimits(VrWA2000::ReadWA::MM_BytesInUse());
+    const int replaced = o.doc.ReplaceLayerStack(read.get());
+    VrWA2000::ReadWA::MM_SetMemoryLimits(0);
+    EXPECT_EQ(replaced, 0);
+    EXPECT_EQ(o.doc.GetLayers(), before);
+    EXPECT_TRUE(o.doc.HasImage());
+    EXPECT_TRUE(o.doc.IsModified());
+    EXPECT_EQ(o.doc.History().UndoCount(), 1);
+    EXPECT_NE(read->GetDocument(), &o.doc);
+    EXPECT_EQ(o.doc.InvalidateImageRect(nullptr, false, true), 1);
+  }
+  EXPECT_EQ(ReloadDocument(o.doc, ws("doc.lud"), files), 1);
+  EXPECT_NE(o.doc.GetLayers(), before);
+  EXPECT_EQ(LayerNames(o.doc), names);
+  EXPECT_FALSE(o.doc.IsModified());
+  EXPECT_EQ(o.doc.History().UndoCount(), 0);
+}
+
+// The library's list: two formats for 24-bit images, one for 4-bit.
+int FakeFormats(char* buffer, int size, int type) {
+  static const char kTrue[] = "PNG (*.PNG)\0*.PNG\0BMP (*.BMP)\0*.BMP\0";
+  static const char kFour[] = "BMP (*.BMP)\0*.BMP\0";
+  const char* list = type == kWAType4Bit ? kFour : kTrue;
+  const int n = type == kWAType4Bit ? static_cast<int>(sizeof kFour) - 1
+                                    : static_cast<int>(sizeof kTrue) - 1;
+  if (buffer != nullptr && size >= n) std::memcpy(buffer, list, static_cast<std::size_t>(n));
+  return n;
+}
+
+TEST(DocumentFiles, SaveFilterFollowsTheStack) {
+  const std::string layered = "Lumora 4.0 Document (*.LUD)|*.LUD|PhotoShop Document (*.PSD)|*.PSD";
+  const std::string library = "PNG (*.PNG)|*.PNG|BMP (*.BMP)|*.BMP||";
+  FileHost files;
+  Opened flat;
+  ASSERT_EQ(flat.doc.NewImage({2, 10, 10, 0, 0xFFFFFFu}), 1);
+  EXPECT_EQ(BuildSaveFilter(flat.doc, false, FakeFormats), layered + "|" + library);
+  Opened stacked;
+  ASSERT_EQ(OpenDocumentFile(stacked.doc, std::string(LUMORA_TEST_DATA) + "/layered/rich.lud",
+                             files),
+            1);
+  EXPECT_EQ(BuildSaveFilter(stacked.doc, false, FakeFormats), layered + "||");
+  EXPECT_EQ(BuildSaveFilter(stacked.doc, true, FakeFormats), layered + "|" + library);
+  Opened four;
+  WAPtr image = WAPtr::Adopt(NewWA(kWAType4Bit, 8, 8, nullptr));
+  if (four.doc.NewImage({0, reinterpret_cast<std::uintptr_t>(image.get())}) == 1 &&
+      GetFlattenedImage(four.doc)->GetType() == kWAType4Bit) {
+    EXPECT_EQ(BuildSaveFilter(four.doc, false, FakeFormats), "BMP (*.BMP)|*.BMP||");
+  }
+  EXPECT_EQ(BuildSaveFilter(flat.doc, false, [](char*, int, int) { return 0; }), layered + "|||");
+}
+
+}  // namespace
+}  // namespace lumora
+#endif
