@@ -1,8 +1,7 @@
 // The tools' filters. Mean, minimum and maximum are separable and take time
 // independent of the window: a running sum (mean) or van Herk / Gil-Werman
 // extremes along each row, then the same down the columns of whole rows.
-// The median slides a histogram along each row, tracking the count below
-// the current median.
+// The median keeps a histogram per column (ConstantTimeMedian).
 #include "libs/toolhost/Filters.h"
 
 #include <algorithm>
@@ -10,6 +9,8 @@
 #include <cstring>
 #include <optional>
 #include <vector>
+
+#include <emmintrin.h>
 
 #include "libs/toolhost/FiltersSmall.h"
 #include "libs/toolhost/SlidingExtreme.h"
@@ -123,32 +124,160 @@ void ExtremeFilter(const ConstImageView& src, const ImageView& dst, int w, int h
   }, down);
 }
 
-// A 256-bin histogram of a window and the rank it tracks.
-struct RankHistogram {
-  std::uint32_t bins[256];
-  int value = 0;      // current answer
-  int below = 0;      // window values below `value`
-  int rank = 0;
+// The median in time independent of the window: every column keeps the
+// histogram of its h window rows, 16 coarse bins of 16 fine bins each. The
+// window's coarse histogram slides along the row by adding one column's and
+// subtracting another's; a fine bin is brought up to date only when the
+// median falls in it, from the columns the window passed since it was last
+// used. The image is walked in strips of columns so that the strip's
+// histograms stay in the processor's cache.
+class ConstantTimeMedian {
+ public:
+  static constexpr int kStripWidth = 256;
 
-  void Clear(int r) {
-    std::memset(bins, 0, sizeof bins);
-    value = 0;
-    below = 0;
-    rank = r;
+  ConstantTimeMedian(const ConstImageView& src, const ImageView& dst, int w, int h)
+      : src_(src), dst_(dst), w_(w), h_(h), left_((w - 1) / 2), top_((h - 1) / 2), rank_((w * h - 1) / 2) {}
+
+  void Run() {
+    for (int x0 = 0; x0 < src_.width; x0 += kStripWidth) RunStrip(x0, std::min(x0 + kStripWidth, src_.width));
   }
-  void Add(int v) {
-    ++bins[v];
-    below += v < value ? 1 : 0;
+
+ private:
+  // 16 bins in two vectors of 8 16-bit counts.
+  struct Bins {
+    __m128i lo, hi;
+  };
+
+  static Bins Load(const std::uint16_t* p) {
+    return {_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 8))};
   }
-  void Remove(int v) {
-    --bins[v];
-    below -= v < value ? 1 : 0;
+  static void Add(Bins& to, const std::uint16_t* p) {
+    const Bins b = Load(p);
+    to.lo = _mm_add_epi16(to.lo, b.lo);
+    to.hi = _mm_add_epi16(to.hi, b.hi);
   }
-  int Answer() {
-    while (below > rank) below -= static_cast<int>(bins[--value]);
-    while (below + static_cast<int>(bins[value]) <= rank) below += static_cast<int>(bins[value++]);
-    return value;
+  static void Slide(Bins& to, const std::uint16_t* add, const std::uint16_t* remove) {
+    const Bins a = Load(add), r = Load(remove);
+    to.lo = _mm_sub_epi16(_mm_add_epi16(to.lo, a.lo), r.lo);
+    to.hi = _mm_sub_epi16(_mm_add_epi16(to.hi, a.hi), r.hi);
   }
+
+  // The first bin at which `below` plus the running total of the bins
+  // passes the rank; `below` becomes the count before that bin.
+  int FindBin(const Bins& bins, int& below) const {
+    __m128i lo = bins.lo, hi = bins.hi;
+    lo = _mm_add_epi16(lo, _mm_slli_si128(lo, 2));
+    lo = _mm_add_epi16(lo, _mm_slli_si128(lo, 4));
+    lo = _mm_add_epi16(lo, _mm_slli_si128(lo, 8));
+    hi = _mm_add_epi16(hi, _mm_slli_si128(hi, 2));
+    hi = _mm_add_epi16(hi, _mm_slli_si128(hi, 4));
+    hi = _mm_add_epi16(hi, _mm_slli_si128(hi, 8));
+    const __m128i base = _mm_set1_epi16(static_cast<short>(below));
+    hi = _mm_add_epi16(hi, _mm_shuffle_epi32(_mm_shufflehi_epi16(lo, 0xFF), 0xFF));  // + lo's total
+    lo = _mm_add_epi16(lo, base);
+    hi = _mm_add_epi16(hi, base);
+    // Totals reach 65025: compare as unsigned by flipping the sign bits.
+    const __m128i flip = _mm_set1_epi16(static_cast<short>(0x8000));
+    const __m128i rank = _mm_set1_epi16(static_cast<short>(rank_ ^ 0x8000));
+    const __m128i passed = _mm_packs_epi16(_mm_cmpgt_epi16(_mm_xor_si128(lo, flip), rank),
+                                           _mm_cmpgt_epi16(_mm_xor_si128(hi, flip), rank));
+    const int bin = __builtin_ctz(static_cast<unsigned>(_mm_movemask_epi8(passed)));
+    alignas(16) std::uint16_t totals[16];
+    _mm_store_si128(reinterpret_cast<__m128i*>(totals), lo);
+    _mm_store_si128(reinterpret_cast<__m128i*>(totals + 8), hi);
+    if (bin > 0) below = totals[bin - 1];
+    return bin;
+  }
+
+  void RunStrip(int x0, int x1) {
+    const int ch = src_.channels;
+    firstColumn_ = std::max(x0 - left_, 0);
+    const int lastColumn = std::min(x1 - 1 + (w_ - 1 - left_), src_.width - 1);
+    const int bytes = (lastColumn - firstColumn_ + 1) * ch;
+    coarse_.assign(static_cast<std::size_t>(bytes) * 16, 0);
+    fine_.assign(static_cast<std::size_t>(bytes) * 256, 0);
+    // offsets_[p]: histogram index of channel 0 of the column at window
+    // position p, counted from the left end of output column x0's window.
+    offsets_.resize(static_cast<std::size_t>(x1 - x0 + w_ - 1));
+    for (int p = 0; p < static_cast<int>(offsets_.size()); ++p) {
+      offsets_[p] = (Clamp(x0 + p - left_, 0, src_.width - 1) - firstColumn_) * ch;
+    }
+    for (int j = 0; j < h_; ++j) UpdateColumns(Clamp(j - top_, 0, src_.height - 1), bytes, 1);
+    for (int y = 0; y < src_.height; ++y) {
+      if (y > 0) {
+        UpdateColumns(Clamp(y - 1 - top_, 0, src_.height - 1), bytes, -1);
+        UpdateColumns(Clamp(y - 1 - top_ + h_, 0, src_.height - 1), bytes, 1);
+      }
+      SweepRow(y, x0, x1);
+    }
+  }
+
+  // Adds (+1) or removes (-1) source row y in every column of the strip.
+  void UpdateColumns(int y, int bytes, int delta) {
+    const std::uint8_t* row = src_.Row(y) + firstColumn_ * src_.channels;
+    std::uint16_t* coarse = coarse_.data();
+    std::uint16_t* fine = fine_.data();
+    const auto d = static_cast<std::uint16_t>(delta);
+    for (int i = 0; i < bytes; ++i) {
+      const int v = row[i];
+      coarse[i * 16 + (v >> 4)] = static_cast<std::uint16_t>(coarse[i * 16 + (v >> 4)] + d);
+      fine[i * 256 + v] = static_cast<std::uint16_t>(fine[i * 256 + v] + d);
+    }
+  }
+
+  // The window's histogram of one channel at the current position.
+  struct Window {
+    Bins coarse;
+    Bins fine[16];  // per coarse bin, brought up to date when used
+    int fineAt[16];  // window position each coarse bin's fine bins are at
+  };
+
+  // Brings the window's fine bins of coarse bin b to window position p.
+  void RefreshFine(Window& window, int b, int p, int c) const {
+    Bins& bins = window.fine[b];
+    const std::uint16_t* fine = fine_.data() + b * 16 + c * 256;
+    const int from = window.fineAt[b];
+    if (p - from >= w_) {
+      bins = {_mm_setzero_si128(), _mm_setzero_si128()};
+      for (int q = p; q < p + w_; ++q) Add(bins, fine + offsets_[q] * 256);
+    } else {
+      for (int q = from; q < p; ++q) Slide(bins, fine + offsets_[q + w_] * 256, fine + offsets_[q] * 256);
+    }
+    window.fineAt[b] = p;
+  }
+
+  // One output row, channel by channel.
+  void SweepRow(int y, int x0, int x1) {
+    const int ch = src_.channels;
+    for (int c = 0; c < ch; ++c) {
+      Window& window = windows_[c];
+      window.coarse = {_mm_setzero_si128(), _mm_setzero_si128()};
+      for (int q = 0; q < w_; ++q) Add(window.coarse, coarse_.data() + (offsets_[q] + c) * 16);
+      for (int& at : window.fineAt) at = -kMaxWindow - 1;  // stale: rebuilt on first use
+    }
+    std::uint8_t* out = dst_.Row(y) + x0 * ch;
+    for (int c = 0; c < ch; ++c) {
+      Window& window = windows_[c];
+      const std::uint16_t* coarse = coarse_.data() + c * 16;
+      for (int p = 0; p < x1 - x0; ++p) {
+        if (p > 0) Slide(window.coarse, coarse + offsets_[p + w_ - 1] * 16, coarse + offsets_[p - 1] * 16);
+        int below = 0;
+        const int b = FindBin(window.coarse, below);
+        RefreshFine(window, b, p, c);
+        const int f = FindBin(window.fine[b], below);
+        out[p * ch + c] = static_cast<std::uint8_t>(b * 16 + f);
+      }
+    }
+  }
+
+  ConstImageView src_;
+  ImageView dst_;
+  int w_, h_, left_, top_, rank_;
+  int firstColumn_ = 0;
+  std::vector<std::uint16_t> coarse_;  // [column byte][16]
+  std::vector<std::uint16_t> fine_;    // [column byte][256]
+  std::vector<int> offsets_;
+  Window windows_[3] = {};
 };
 
 }  // namespace
@@ -181,34 +310,7 @@ void MaximumFilter(const ConstImageView& src, const ImageView& dst, int w, int h
 
 void MedianFilter(const ConstImageView& src, const ImageView& dst, int w, int h) {
   if (Median3x3(src, dst, w, h)) return;
-  const int left = (w - 1) / 2, right = w - 1 - left, top = (h - 1) / 2;
-  const std::size_t paddedWidth = static_cast<std::size_t>(src.width + w - 1);
-  // The window's h padded rows, one ring slot per source row.
-  std::vector<std::uint8_t> ring(paddedWidth * h);
-  std::vector<const std::uint8_t*> rows(static_cast<std::size_t>(h));
-  std::vector<std::uint8_t> out(static_cast<std::size_t>(src.width));
-  RankHistogram hist;
-  for (int c = 0; c < src.channels; ++c) {
-    for (int yy = 0; yy < src.height + h - 1; ++yy) {
-      std::uint8_t* slot = ring.data() + (yy % h) * paddedWidth;
-      GatherPadded(src, Clamp(yy - top, 0, src.height - 1), c, left, right, slot);
-      if (yy < h - 1) continue;
-      for (int i = 0; i < h; ++i) rows[i] = ring.data() + ((yy - h + 1 + i) % h) * paddedWidth;
-      hist.Clear((w * h - 1) / 2);
-      for (int i = 0; i < h; ++i) {
-        for (int x = 0; x < w; ++x) hist.Add(rows[i][x]);
-      }
-      out[0] = static_cast<std::uint8_t>(hist.Answer());
-      for (int x = 1; x < src.width; ++x) {
-        for (int i = 0; i < h; ++i) {
-          hist.Remove(rows[i][x - 1]);
-          hist.Add(rows[i][x + w - 1]);
-        }
-        out[x] = static_cast<std::uint8_t>(hist.Answer());
-      }
-      Scatter(out.data(), dst, yy - (h - 1), c);
-    }
-  }
+  ConstantTimeMedian(src, dst, w, h).Run();
 }
 
 void UnsharpFilter(const ConstImageView& src, const ImageView& dst, int w, int h, int amountQuarters) {
