@@ -124,6 +124,53 @@ void ExtremeFilter(const ConstImageView& src, const ImageView& dst, int w, int h
   }, down);
 }
 
+// 16 histogram bins of 16-bit counts, in two vectors.
+struct Bins {
+  using Count = std::uint16_t;
+  __m128i lo, hi;
+
+  static Bins Zero() { return {_mm_setzero_si128(), _mm_setzero_si128()}; }
+  static Bins Load(const Count* p) {
+    return {_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 8))};
+  }
+  void Add(const Count* p) {
+    const Bins b = Load(p);
+    lo = _mm_add_epi16(lo, b.lo);
+    hi = _mm_add_epi16(hi, b.hi);
+  }
+  void Slide(const Count* add, const Count* remove) {
+    const Bins a = Load(add), r = Load(remove);
+    lo = _mm_sub_epi16(_mm_add_epi16(lo, a.lo), r.lo);
+    hi = _mm_sub_epi16(_mm_add_epi16(hi, a.hi), r.hi);
+  }
+  // The first bin at which `below` plus the running total of the bins
+  // passes `rank`; `below` becomes the count before that bin.
+  int Find(int rank, int& below) const {
+    __m128i l = lo, h = hi;
+    l = _mm_add_epi16(l, _mm_slli_si128(l, 2));
+    l = _mm_add_epi16(l, _mm_slli_si128(l, 4));
+    l = _mm_add_epi16(l, _mm_slli_si128(l, 8));
+    h = _mm_add_epi16(h, _mm_slli_si128(h, 2));
+    h = _mm_add_epi16(h, _mm_slli_si128(h, 4));
+    h = _mm_add_epi16(h, _mm_slli_si128(h, 8));
+    h = _mm_add_epi16(h, _mm_shuffle_epi32(_mm_shufflehi_epi16(l, 0xFF), 0xFF));  // + the low half's total
+    const __m128i base = _mm_set1_epi16(static_cast<short>(below));
+    l = _mm_add_epi16(l, base);
+    h = _mm_add_epi16(h, base);
+    // Totals reach 65025: compare as unsigned by flipping the sign bits.
+    const __m128i flip = _mm_set1_epi16(static_cast<short>(0x8000));
+    const __m128i limit = _mm_set1_epi16(static_cast<short>(rank ^ 0x8000));
+    const __m128i passed = _mm_packs_epi16(_mm_cmpgt_epi16(_mm_xor_si128(l, flip), limit),
+                                           _mm_cmpgt_epi16(_mm_xor_si128(h, flip), limit));
+    const int bin = __builtin_ctz(static_cast<unsigned>(_mm_movemask_epi8(passed)));
+    alignas(16) std::uint16_t totals[16];
+    _mm_store_si128(reinterpret_cast<__m128i*>(totals), l);
+    _mm_store_si128(reinterpret_cast<__m128i*>(totals + 8), h);
+    if (bin > 0) below = totals[bin - 1];
+    return bin;
+  }
+};
+
 // The median in time independent of the window: every column keeps the
 // histogram of its h window rows, 16 coarse bins of 16 fine bins each. The
 // window's coarse histogram slides along the row by adding one column's and
@@ -133,6 +180,7 @@ void ExtremeFilter(const ConstImageView& src, const ImageView& dst, int w, int h
 // histograms stay in the processor's cache.
 class ConstantTimeMedian {
  public:
+  using Count = Bins::Count;
   static constexpr int kStripWidth = 256;
 
   ConstantTimeMedian(const ConstImageView& src, const ImageView& dst, int w, int h)
@@ -143,51 +191,11 @@ class ConstantTimeMedian {
   }
 
  private:
-  // 16 bins in two vectors of 8 16-bit counts.
-  struct Bins {
-    __m128i lo, hi;
+  // The window's fine histogram of one channel at the current position.
+  struct Window {
+    Bins fine[16];   // per coarse bin, brought up to date when used
+    int fineAt[16];  // window position each coarse bin's fine bins are at
   };
-
-  static Bins Load(const std::uint16_t* p) {
-    return {_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 8))};
-  }
-  static void Add(Bins& to, const std::uint16_t* p) {
-    const Bins b = Load(p);
-    to.lo = _mm_add_epi16(to.lo, b.lo);
-    to.hi = _mm_add_epi16(to.hi, b.hi);
-  }
-  static void Slide(Bins& to, const std::uint16_t* add, const std::uint16_t* remove) {
-    const Bins a = Load(add), r = Load(remove);
-    to.lo = _mm_sub_epi16(_mm_add_epi16(to.lo, a.lo), r.lo);
-    to.hi = _mm_sub_epi16(_mm_add_epi16(to.hi, a.hi), r.hi);
-  }
-
-  // The first bin at which `below` plus the running total of the bins
-  // passes the rank; `below` becomes the count before that bin.
-  int FindBin(const Bins& bins, int& below) const {
-    __m128i lo = bins.lo, hi = bins.hi;
-    lo = _mm_add_epi16(lo, _mm_slli_si128(lo, 2));
-    lo = _mm_add_epi16(lo, _mm_slli_si128(lo, 4));
-    lo = _mm_add_epi16(lo, _mm_slli_si128(lo, 8));
-    hi = _mm_add_epi16(hi, _mm_slli_si128(hi, 2));
-    hi = _mm_add_epi16(hi, _mm_slli_si128(hi, 4));
-    hi = _mm_add_epi16(hi, _mm_slli_si128(hi, 8));
-    const __m128i base = _mm_set1_epi16(static_cast<short>(below));
-    hi = _mm_add_epi16(hi, _mm_shuffle_epi32(_mm_shufflehi_epi16(lo, 0xFF), 0xFF));  // + lo's total
-    lo = _mm_add_epi16(lo, base);
-    hi = _mm_add_epi16(hi, base);
-    // Totals reach 65025: compare as unsigned by flipping the sign bits.
-    const __m128i flip = _mm_set1_epi16(static_cast<short>(0x8000));
-    const __m128i rank = _mm_set1_epi16(static_cast<short>(rank_ ^ 0x8000));
-    const __m128i passed = _mm_packs_epi16(_mm_cmpgt_epi16(_mm_xor_si128(lo, flip), rank),
-                                           _mm_cmpgt_epi16(_mm_xor_si128(hi, flip), rank));
-    const int bin = __builtin_ctz(static_cast<unsigned>(_mm_movemask_epi8(passed)));
-    alignas(16) std::uint16_t totals[16];
-    _mm_store_si128(reinterpret_cast<__m128i*>(totals), lo);
-    _mm_store_si128(reinterpret_cast<__m128i*>(totals + 8), hi);
-    if (bin > 0) below = totals[bin - 1];
-    return bin;
-  }
 
   void RunStrip(int x0, int x1) {
     const int ch = src_.channels;
@@ -215,56 +223,50 @@ class ConstantTimeMedian {
   // Adds (+1) or removes (-1) source row y in every column of the strip.
   void UpdateColumns(int y, int bytes, int delta) {
     const std::uint8_t* row = src_.Row(y) + firstColumn_ * src_.channels;
-    std::uint16_t* coarse = coarse_.data();
-    std::uint16_t* fine = fine_.data();
-    const auto d = static_cast<std::uint16_t>(delta);
+    Count* coarse = coarse_.data();
+    Count* fine = fine_.data();
+    const auto d = static_cast<Count>(delta);
     for (int i = 0; i < bytes; ++i) {
       const int v = row[i];
-      coarse[i * 16 + (v >> 4)] = static_cast<std::uint16_t>(coarse[i * 16 + (v >> 4)] + d);
-      fine[i * 256 + v] = static_cast<std::uint16_t>(fine[i * 256 + v] + d);
+      coarse[i * 16 + (v >> 4)] = static_cast<Count>(coarse[i * 16 + (v >> 4)] + d);
+      fine[i * 256 + v] = static_cast<Count>(fine[i * 256 + v] + d);
     }
   }
 
-  // The window's histogram of one channel at the current position.
-  struct Window {
-    Bins coarse;
-    Bins fine[16];  // per coarse bin, brought up to date when used
-    int fineAt[16];  // window position each coarse bin's fine bins are at
-  };
-
-  // Brings the window's fine bins of coarse bin b to window position p.
-  void RefreshFine(Window& window, int b, int p, int c) const {
+  // Brings the window's fine bins of coarse bin b to window position p;
+  // `fine` is the strip's fine bins of the channel.
+  static void RefreshFine(Window& window, int b, int p, int w, const Count* fine, const int* offsets) {
     Bins& bins = window.fine[b];
-    const std::uint16_t* fine = fine_.data() + b * 16 + c * 256;
+    fine += b * 16;
     const int from = window.fineAt[b];
-    if (p - from >= w_) {
-      bins = {_mm_setzero_si128(), _mm_setzero_si128()};
-      for (int q = p; q < p + w_; ++q) Add(bins, fine + offsets_[q] * 256);
+    if (p - from >= w) {
+      bins = Bins::Zero();
+      for (int q = p; q < p + w; ++q) bins.Add(fine + offsets[q] * 256);
     } else {
-      for (int q = from; q < p; ++q) Slide(bins, fine + offsets_[q + w_] * 256, fine + offsets_[q] * 256);
+      for (int q = from; q < p; ++q) bins.Slide(fine + offsets[q + w] * 256, fine + offsets[q] * 256);
     }
     window.fineAt[b] = p;
   }
 
-  // One output row, channel by channel.
+  // One output row, channel by channel. Everything the loop reads is in
+  // locals: the byte stores of the result could alias members.
   void SweepRow(int y, int x0, int x1) {
-    const int ch = src_.channels;
-    for (int c = 0; c < ch; ++c) {
-      Window& window = windows_[c];
-      window.coarse = {_mm_setzero_si128(), _mm_setzero_si128()};
-      for (int q = 0; q < w_; ++q) Add(window.coarse, coarse_.data() + (offsets_[q] + c) * 16);
-      for (int& at : window.fineAt) at = -kMaxWindow - 1;  // stale: rebuilt on first use
-    }
+    const int ch = src_.channels, w = w_, rank = rank_, count = x1 - x0;
+    const int* offsets = offsets_.data();
     std::uint8_t* out = dst_.Row(y) + x0 * ch;
     for (int c = 0; c < ch; ++c) {
       Window& window = windows_[c];
-      const std::uint16_t* coarse = coarse_.data() + c * 16;
-      for (int p = 0; p < x1 - x0; ++p) {
-        if (p > 0) Slide(window.coarse, coarse + offsets_[p + w_ - 1] * 16, coarse + offsets_[p - 1] * 16);
+      const Count* coarse = coarse_.data() + c * 16;
+      const Count* fine = fine_.data() + c * 256;
+      Bins sliding = Bins::Zero();
+      for (int q = 0; q < w; ++q) sliding.Add(coarse + offsets[q] * 16);
+      for (int& at : window.fineAt) at = -kMaxWindow - 1;  // stale: rebuilt on first use
+      for (int p = 0; p < count; ++p) {
+        if (p > 0) sliding.Slide(coarse + offsets[p + w - 1] * 16, coarse + offsets[p - 1] * 16);
         int below = 0;
-        const int b = FindBin(window.coarse, below);
-        RefreshFine(window, b, p, c);
-        const int f = FindBin(window.fine[b], below);
+        const int b = sliding.Find(rank, below);
+        RefreshFine(window, b, p, w, fine, offsets);
+        const int f = window.fine[b].Find(rank, below);
         out[p * ch + c] = static_cast<std::uint8_t>(b * 16 + f);
       }
     }
@@ -274,8 +276,8 @@ class ConstantTimeMedian {
   ImageView dst_;
   int w_, h_, left_, top_, rank_;
   int firstColumn_ = 0;
-  std::vector<std::uint16_t> coarse_;  // [column byte][16]
-  std::vector<std::uint16_t> fine_;    // [column byte][256]
+  std::vector<Count> coarse_;  // [column byte][16]
+  std::vector<Count> fine_;    // [column byte][256]
   std::vector<int> offsets_;
   Window windows_[3] = {};
 };
