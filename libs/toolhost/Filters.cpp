@@ -143,20 +143,11 @@ struct Bins {
     lo = _mm_sub_epi16(_mm_add_epi16(lo, a.lo), r.lo);
     hi = _mm_sub_epi16(_mm_add_epi16(hi, a.hi), r.hi);
   }
-  // The first bin at which `below` plus the running total of the bins
-  // passes `rank`; `below` becomes the count before that bin.
+  // With running totals in the bins: the first bin at which `below` plus
+  // the total passes `rank`; `below` becomes the count before that bin.
   int Find(int rank, int& below) const {
-    __m128i l = lo, h = hi;
-    l = _mm_add_epi16(l, _mm_slli_si128(l, 2));
-    l = _mm_add_epi16(l, _mm_slli_si128(l, 4));
-    l = _mm_add_epi16(l, _mm_slli_si128(l, 8));
-    h = _mm_add_epi16(h, _mm_slli_si128(h, 2));
-    h = _mm_add_epi16(h, _mm_slli_si128(h, 4));
-    h = _mm_add_epi16(h, _mm_slli_si128(h, 8));
-    h = _mm_add_epi16(h, _mm_shuffle_epi32(_mm_shufflehi_epi16(l, 0xFF), 0xFF));  // + the low half's total
     const __m128i base = _mm_set1_epi16(static_cast<short>(below));
-    l = _mm_add_epi16(l, base);
-    h = _mm_add_epi16(h, base);
+    const __m128i l = _mm_add_epi16(lo, base), h = _mm_add_epi16(hi, base);
     // Totals reach 65025: compare as unsigned by flipping the sign bits.
     const __m128i flip = _mm_set1_epi16(static_cast<short>(0x8000));
     const __m128i limit = _mm_set1_epi16(static_cast<short>(rank ^ 0x8000));
@@ -171,8 +162,19 @@ struct Bins {
   }
 };
 
+// kFromBin[k]: 1 in bins k to 15, what one value in bin k adds to running totals.
+constexpr auto kFromBin = [] {
+  struct Table {
+    alignas(16) std::uint16_t rows[16][16];
+  } table{};
+  for (int k = 0; k < 16; ++k)
+    for (int j = k; j < 16; ++j) table.rows[k][j] = 1;
+  return table;
+}();
+
 // The median in time independent of the window: every column keeps the
-// histogram of its h window rows, 16 coarse bins of 16 fine bins each. The
+// histogram of its h window rows, 16 coarse bins of 16 fine bins each, as
+// running totals so that finding a bin needs no summing at search time. The
 // window's coarse histogram slides along the row by adding one column's and
 // subtracting another's; a fine bin is brought up to date only when the
 // median falls in it, from the columns the window passed since it was last
@@ -210,26 +212,39 @@ class ConstantTimeMedian {
     for (int p = 0; p < static_cast<int>(offsets_.size()); ++p) {
       offsets_[p] = (Clamp(x0 + p - left_, 0, src_.width - 1) - firstColumn_) * ch;
     }
-    for (int j = 0; j < h_; ++j) UpdateColumns(Clamp(j - top_, 0, src_.height - 1), bytes, 1);
+    for (int j = 0; j < h_; ++j) UpdateColumns<true>(Clamp(j - top_, 0, src_.height - 1), bytes);
     for (int y = 0; y < src_.height; ++y) {
       if (y > 0) {
-        UpdateColumns(Clamp(y - 1 - top_, 0, src_.height - 1), bytes, -1);
-        UpdateColumns(Clamp(y - 1 - top_ + h_, 0, src_.height - 1), bytes, 1);
+        UpdateColumns<false>(Clamp(y - 1 - top_, 0, src_.height - 1), bytes);
+        UpdateColumns<true>(Clamp(y - 1 - top_ + h_, 0, src_.height - 1), bytes);
       }
       SweepRow(y, x0, x1);
     }
   }
 
-  // Adds (+1) or removes (-1) source row y in every column of the strip.
-  void UpdateColumns(int y, int bytes, int delta) {
+  // Adds or removes source row y in every column of the strip.
+  template <bool kAdd>
+  void UpdateColumns(int y, int bytes) {
     const std::uint8_t* row = src_.Row(y) + firstColumn_ * src_.channels;
     Count* coarse = coarse_.data();
     Count* fine = fine_.data();
-    const auto d = static_cast<Count>(delta);
     for (int i = 0; i < bytes; ++i) {
       const int v = row[i];
-      coarse[i * 16 + (v >> 4)] = static_cast<Count>(coarse[i * 16 + (v >> 4)] + d);
-      fine[i * 256 + v] = static_cast<Count>(fine[i * 256 + v] + d);
+      AddOne<kAdd>(coarse + i * 16, kFromBin.rows[v >> 4]);
+      AddOne<kAdd>(fine + i * 256 + (v & 0xF0), kFromBin.rows[v & 15]);
+    }
+  }
+
+  template <bool kAdd>
+  static void AddOne(Count* totals, const Count* step) {
+    auto* t = reinterpret_cast<__m128i*>(totals);
+    const auto* d = reinterpret_cast<const __m128i*>(step);
+    if (kAdd) {
+      _mm_storeu_si128(t, _mm_add_epi16(_mm_loadu_si128(t), _mm_load_si128(d)));
+      _mm_storeu_si128(t + 1, _mm_add_epi16(_mm_loadu_si128(t + 1), _mm_load_si128(d + 1)));
+    } else {
+      _mm_storeu_si128(t, _mm_sub_epi16(_mm_loadu_si128(t), _mm_load_si128(d)));
+      _mm_storeu_si128(t + 1, _mm_sub_epi16(_mm_loadu_si128(t + 1), _mm_load_si128(d + 1)));
     }
   }
 
@@ -276,8 +291,11 @@ class ConstantTimeMedian {
   ImageView dst_;
   int w_, h_, left_, top_, rank_;
   int firstColumn_ = 0;
-  std::vector<Count> coarse_;  // [column byte][16]
-  std::vector<Count> fine_;    // [column byte][256]
+  // Running totals per column: coarse_[i * 16 + k] counts column i's values
+  // in coarse bins 0 to k; fine_[i * 256 + b * 16 + j] those in coarse bin b
+  // with fine bins 0 to j.
+  std::vector<Count> coarse_;
+  std::vector<Count> fine_;
   std::vector<int> offsets_;
   Window windows_[3] = {};
 };
