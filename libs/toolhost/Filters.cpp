@@ -144,21 +144,28 @@ struct Bins {
     hi = _mm_sub_epi16(_mm_add_epi16(hi, a.hi), r.hi);
   }
   // With running totals in the bins: the first bin at which `below` plus
-  // the total passes `rank`; `below` becomes the count before that bin.
-  int Find(int rank, int& below) const {
-    const __m128i base = _mm_set1_epi16(static_cast<short>(below));
-    const __m128i l = _mm_add_epi16(lo, base), h = _mm_add_epi16(hi, base);
-    // Totals reach 65025: compare as unsigned by flipping the sign bits.
-    const __m128i flip = _mm_set1_epi16(static_cast<short>(0x8000));
-    const __m128i limit = _mm_set1_epi16(static_cast<short>(rank ^ 0x8000));
-    const __m128i passed = _mm_packs_epi16(_mm_cmpgt_epi16(_mm_xor_si128(l, flip), limit),
-                                           _mm_cmpgt_epi16(_mm_xor_si128(h, flip), limit));
-    const int bin = __builtin_ctz(static_cast<unsigned>(_mm_movemask_epi8(passed)));
+  // the total passes `rank`.
+  int Find(int rank, int below) const { return Passed(rank, Sum(lo, below), Sum(hi, below)); }
+  // The same, and `below` becomes the count before that bin.
+  int FindAndCount(int rank, int& below) const {
+    const __m128i l = Sum(lo, below), h = Sum(hi, below);
+    const int bin = Passed(rank, l, h);
     alignas(16) std::uint16_t totals[16];
     _mm_store_si128(reinterpret_cast<__m128i*>(totals), l);
     _mm_store_si128(reinterpret_cast<__m128i*>(totals + 8), h);
     if (bin > 0) below = totals[bin - 1];
     return bin;
+  }
+
+ private:
+  static __m128i Sum(__m128i totals, int below) { return _mm_add_epi16(totals, _mm_set1_epi16(static_cast<short>(below))); }
+  static int Passed(int rank, __m128i l, __m128i h) {
+    // Totals reach 65025: compare as unsigned by flipping the sign bits.
+    const __m128i flip = _mm_set1_epi16(static_cast<short>(0x8000));
+    const __m128i limit = _mm_set1_epi16(static_cast<short>(rank ^ 0x8000));
+    const __m128i passed = _mm_packs_epi16(_mm_cmpgt_epi16(_mm_xor_si128(l, flip), limit),
+                                           _mm_cmpgt_epi16(_mm_xor_si128(h, flip), limit));
+    return __builtin_ctz(static_cast<unsigned>(_mm_movemask_epi8(passed)));
   }
 };
 
@@ -279,7 +286,7 @@ class ConstantTimeMedian {
       for (int p = 0; p < count; ++p) {
         if (p > 0) sliding.Slide(coarse + offsets[p + w - 1] * 16, coarse + offsets[p - 1] * 16);
         int below = 0;
-        const int b = sliding.Find(rank, below);
+        const int b = sliding.FindAndCount(rank, below);
         RefreshFine(window, b, p, w, fine, offsets);
         const int f = window.fine[b].Find(rank, below);
         out[p * ch + c] = static_cast<std::uint8_t>(b * 16 + f);
