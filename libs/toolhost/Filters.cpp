@@ -143,22 +143,21 @@ struct Bins {
     lo = _mm_sub_epi16(_mm_add_epi16(lo, a.lo), r.lo);
     hi = _mm_sub_epi16(_mm_add_epi16(hi, a.hi), r.hi);
   }
-  // With running totals in the bins: the first bin at which `below` plus
-  // the total passes `rank`.
-  int Find(int rank, int below) const { return Passed(rank, Sum(lo, below), Sum(hi, below)); }
-  // The same, and `below` becomes the count before that bin.
-  int FindAndCount(int rank, int& below) const {
-    const __m128i l = Sum(lo, below), h = Sum(hi, below);
-    const int bin = Passed(rank, l, h);
-    alignas(16) std::uint16_t totals[16];
-    _mm_store_si128(reinterpret_cast<__m128i*>(totals), l);
-    _mm_store_si128(reinterpret_cast<__m128i*>(totals + 8), h);
-    if (bin > 0) below = totals[bin - 1];
+  // With running totals in the bins: the first bin at which the total
+  // passes `rank`; `below` becomes the count before that bin, in every lane.
+  int FindAndCount(int rank, __m128i& below) const {
+    const int bin = Passed(rank, lo, hi);
+    std::uint16_t totals[17];  // totals[k]: the count before bin k
+    totals[0] = 0;
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(totals + 1), lo);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(totals + 9), hi);
+    below = _mm_set1_epi16(static_cast<short>(totals[bin]));
     return bin;
   }
+  // The same, counting `below` before the first bin.
+  int Find(int rank, __m128i below) const { return Passed(rank, _mm_add_epi16(lo, below), _mm_add_epi16(hi, below)); }
 
  private:
-  static __m128i Sum(__m128i totals, int below) { return _mm_add_epi16(totals, _mm_set1_epi16(static_cast<short>(below))); }
   static int Passed(int rank, __m128i l, __m128i h) {
     // Totals reach 65025: compare as unsigned by flipping the sign bits.
     const __m128i flip = _mm_set1_epi16(static_cast<short>(0x8000));
@@ -285,7 +284,7 @@ class ConstantTimeMedian {
       for (int& at : window.fineAt) at = -kMaxWindow - 1;  // stale: rebuilt on first use
       for (int p = 0; p < count; ++p) {
         if (p > 0) sliding.Slide(coarse + offsets[p + w - 1] * 16, coarse + offsets[p - 1] * 16);
-        int below = 0;
+        __m128i below;
         const int b = sliding.FindAndCount(rank, below);
         RefreshFine(window, b, p, w, fine, offsets);
         const int f = window.fine[b].Find(rank, below);
