@@ -218,26 +218,45 @@ class ConstantTimeMedian {
     for (int p = 0; p < static_cast<int>(offsets_.size()); ++p) {
       offsets_[p] = (Clamp(x0 + p - left_, 0, src_.width - 1) - firstColumn_) * ch;
     }
-    for (int j = 0; j < h_; ++j) UpdateColumns<true>(Clamp(j - top_, 0, src_.height - 1), bytes);
+    for (int j = 0; j < h_; ++j) AddRow(Clamp(j - top_, 0, src_.height - 1), bytes);
     for (int y = 0; y < src_.height; ++y) {
       if (y > 0) {
-        UpdateColumns<false>(Clamp(y - 1 - top_, 0, src_.height - 1), bytes);
-        UpdateColumns<true>(Clamp(y - 1 - top_ + h_, 0, src_.height - 1), bytes);
+        ReplaceRow(Clamp(y - 1 - top_, 0, src_.height - 1), Clamp(y - 1 - top_ + h_, 0, src_.height - 1), bytes);
       }
       SweepRow(y, x0, x1);
     }
   }
 
-  // Adds or removes source row y in every column of the strip.
-  template <bool kAdd>
-  void UpdateColumns(int y, int bytes) {
+  // Puts source row y into every column of the strip.
+  void AddRow(int y, int bytes) {
     const std::uint8_t* row = src_.Row(y) + firstColumn_ * src_.channels;
     Count* coarse = coarse_.data();
     Count* fine = fine_.data();
     for (int i = 0; i < bytes; ++i) {
       const int v = row[i];
-      AddOne<kAdd>(coarse + i * 16, kFromBin.rows[v >> 4]);
-      AddOne<kAdd>(fine + i * 256 + (v & 0xF0), kFromBin.rows[v & 15]);
+      AddOne<true>(coarse + i * 16, kFromBin.rows[v >> 4]);
+      AddOne<true>(fine + i * 256 + (v & 0xF0), kFromBin.rows[v & 15]);
+    }
+  }
+
+  // Takes source row `leaving` out of every column of the strip and puts
+  // row `entering` in.
+  void ReplaceRow(int leaving, int entering, int bytes) {
+    if (leaving == entering) return;  // at the image's ends the window repeats a row
+    const std::uint8_t* out = src_.Row(leaving) + firstColumn_ * src_.channels;
+    const std::uint8_t* in = src_.Row(entering) + firstColumn_ * src_.channels;
+    Count* coarse = coarse_.data();
+    Count* fine = fine_.data();
+    for (int i = 0; i < bytes; ++i) {
+      const int o = out[i], n = in[i];
+      auto* t = reinterpret_cast<__m128i*>(coarse + i * 16);
+      const auto* add = reinterpret_cast<const __m128i*>(kFromBin.rows[n >> 4]);
+      const auto* remove = reinterpret_cast<const __m128i*>(kFromBin.rows[o >> 4]);
+      _mm_storeu_si128(t, _mm_sub_epi16(_mm_add_epi16(_mm_loadu_si128(t), _mm_load_si128(add)), _mm_load_si128(remove)));
+      _mm_storeu_si128(t + 1, _mm_sub_epi16(_mm_add_epi16(_mm_loadu_si128(t + 1), _mm_load_si128(add + 1)),
+                                            _mm_load_si128(remove + 1)));
+      AddOne<false>(fine + i * 256 + (o & 0xF0), kFromBin.rows[o & 15]);
+      AddOne<true>(fine + i * 256 + (n & 0xF0), kFromBin.rows[n & 15]);
     }
   }
 
