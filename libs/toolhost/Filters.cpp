@@ -124,33 +124,66 @@ void ExtremeFilter(const ConstImageView& src, const ImageView& dst, int w, int h
   }, down);
 }
 
-// 16 histogram bins of 16-bit counts, in two vectors.
-struct Bins {
+// The bins' running totals change by kFromBin[k] (1 in bins k to 15) when
+// a value in bin k arrives.
+template <class Count>
+struct FromBinTable {
+  alignas(16) Count rows[16][16];
+};
+template <class Count>
+constexpr FromBinTable<Count> kFromBin = [] {
+  FromBinTable<Count> table{};
+  for (int k = 0; k < 16; ++k)
+    for (int j = k; j < 16; ++j) table.rows[k][j] = 1;
+  return table;
+}();
+
+inline __m128i LoadVector(const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); }
+
+// 16 histogram bins of 16-bit counts, in two vectors: any window.
+struct WideBins {
   using Count = std::uint16_t;
   __m128i lo, hi;
 
-  static Bins Zero() { return {_mm_setzero_si128(), _mm_setzero_si128()}; }
-  static Bins Load(const Count* p) {
-    return {_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 8))};
-  }
+  static WideBins Zero() { return {_mm_setzero_si128(), _mm_setzero_si128()}; }
+  static WideBins Load(const Count* p) { return {LoadVector(p), LoadVector(p + 8)}; }
   void Add(const Count* p) {
-    const Bins b = Load(p);
+    const WideBins b = Load(p);
     lo = _mm_add_epi16(lo, b.lo);
     hi = _mm_add_epi16(hi, b.hi);
   }
   void Slide(const Count* add, const Count* remove) {
-    const Bins a = Load(add), r = Load(remove);
+    const WideBins a = Load(add), r = Load(remove);
     lo = _mm_sub_epi16(_mm_add_epi16(lo, a.lo), r.lo);
     hi = _mm_sub_epi16(_mm_add_epi16(hi, a.hi), r.hi);
+  }
+  // Running totals at `totals` after a value in bin `in` arrived and one in
+  // bin `out` left.
+  static void Move(Count* totals, int in, int out) {
+    WideBins t = Load(totals);
+    t.Slide(kFromBin<Count>.rows[in], kFromBin<Count>.rows[out]);
+    t.Store(totals);
+  }
+  static void Arrive(Count* totals, int in) {
+    WideBins t = Load(totals);
+    t.Add(kFromBin<Count>.rows[in]);
+    t.Store(totals);
+  }
+  static void Leave(Count* totals, int out) {
+    const WideBins t = Load(totals), d = Load(kFromBin<Count>.rows[out]);
+    WideBins{_mm_sub_epi16(t.lo, d.lo), _mm_sub_epi16(t.hi, d.hi)}.Store(totals);
+  }
+  void Store(Count* p) const {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), lo);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 8), hi);
   }
   // With running totals in the bins: the first bin at which the total
   // passes `rank`; `below` becomes the count before that bin, in every lane.
   int FindAndCount(int rank, __m128i& below) const {
     const int bin = Passed(rank, lo, hi);
-    std::uint16_t totals[17];  // totals[k]: the count before bin k
+    Count totals[17];  // totals[k]: the count before bin k
     totals[0] = 0;
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(totals + 1), lo);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(totals + 9), hi);
+    Store(totals + 1);
     below = _mm_set1_epi16(static_cast<short>(totals[bin]));
     return bin;
   }
@@ -168,15 +201,47 @@ struct Bins {
   }
 };
 
-// kFromBin[k]: 1 in bins k to 15, what one value in bin k adds to running totals.
-constexpr auto kFromBin = [] {
-  struct Table {
-    alignas(16) std::uint16_t rows[16][16];
-  } table{};
-  for (int k = 0; k < 16; ++k)
-    for (int j = k; j < 16; ++j) table.rows[k][j] = 1;
-  return table;
-}();
+// 16 bins of 8-bit counts in one vector: windows of at most 255 pixels,
+// whose counts and totals all fit a byte. Half the memory and the work.
+struct NarrowBins {
+  using Count = std::uint8_t;
+  __m128i v;
+
+  static NarrowBins Zero() { return {_mm_setzero_si128()}; }
+  void Add(const Count* p) { v = _mm_add_epi8(v, LoadVector(p)); }
+  void Slide(const Count* add, const Count* remove) { v = _mm_sub_epi8(_mm_add_epi8(v, LoadVector(add)), LoadVector(remove)); }
+  static void Move(Count* totals, int in, int out) {
+    NarrowBins t{LoadVector(totals)};
+    t.Slide(kFromBin<Count>.rows[in], kFromBin<Count>.rows[out]);
+    t.Store(totals);
+  }
+  static void Arrive(Count* totals, int in) {
+    NarrowBins t{LoadVector(totals)};
+    t.Add(kFromBin<Count>.rows[in]);
+    t.Store(totals);
+  }
+  static void Leave(Count* totals, int out) {
+    NarrowBins{_mm_sub_epi8(LoadVector(totals), LoadVector(kFromBin<Count>.rows[out]))}.Store(totals);
+  }
+  void Store(Count* p) const { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
+  int FindAndCount(int rank, __m128i& below) const {
+    const int bin = Passed(rank, v);
+    Count totals[17];
+    totals[0] = 0;
+    Store(totals + 1);
+    below = _mm_set1_epi8(static_cast<char>(totals[bin]));
+    return bin;
+  }
+  int Find(int rank, __m128i below) const { return Passed(rank, _mm_add_epi8(v, below)); }
+
+ private:
+  static int Passed(int rank, __m128i t) {
+    // t > rank, unsigned: max(t, rank + 1) == t.
+    const __m128i limit = _mm_set1_epi8(static_cast<char>(rank + 1));
+    const __m128i passed = _mm_cmpeq_epi8(_mm_max_epu8(t, limit), t);
+    return __builtin_ctz(static_cast<unsigned>(_mm_movemask_epi8(passed)));
+  }
+};
 
 // The median in time independent of the window: every column keeps the
 // histogram of its h window rows, 16 coarse bins of 16 fine bins each, as
@@ -186,9 +251,10 @@ constexpr auto kFromBin = [] {
 // median falls in it, from the columns the window passed since it was last
 // used. The image is walked in strips of columns so that the strip's
 // histograms stay in the processor's cache.
+template <class Bins>
 class ConstantTimeMedian {
  public:
-  using Count = Bins::Count;
+  using Count = typename Bins::Count;
   static constexpr int kStripWidth = 256;
 
   ConstantTimeMedian(const ConstImageView& src, const ImageView& dst, int w, int h)
@@ -234,8 +300,8 @@ class ConstantTimeMedian {
     Count* fine = fine_.data();
     for (int i = 0; i < bytes; ++i) {
       const int v = row[i];
-      AddOne<true>(coarse + i * 16, kFromBin.rows[v >> 4]);
-      AddOne<true>(fine + i * 256 + (v & 0xF0), kFromBin.rows[v & 15]);
+      Bins::Arrive(coarse + i * 16, v >> 4);
+      Bins::Arrive(fine + i * 256 + (v & 0xF0), v & 15);
     }
   }
 
@@ -249,27 +315,10 @@ class ConstantTimeMedian {
     Count* fine = fine_.data();
     for (int i = 0; i < bytes; ++i) {
       const int o = out[i], n = in[i];
-      auto* t = reinterpret_cast<__m128i*>(coarse + i * 16);
-      const auto* add = reinterpret_cast<const __m128i*>(kFromBin.rows[n >> 4]);
-      const auto* remove = reinterpret_cast<const __m128i*>(kFromBin.rows[o >> 4]);
-      _mm_storeu_si128(t, _mm_sub_epi16(_mm_add_epi16(_mm_loadu_si128(t), _mm_load_si128(add)), _mm_load_si128(remove)));
-      _mm_storeu_si128(t + 1, _mm_sub_epi16(_mm_add_epi16(_mm_loadu_si128(t + 1), _mm_load_si128(add + 1)),
-                                            _mm_load_si128(remove + 1)));
-      AddOne<false>(fine + i * 256 + (o & 0xF0), kFromBin.rows[o & 15]);
-      AddOne<true>(fine + i * 256 + (n & 0xF0), kFromBin.rows[n & 15]);
-    }
-  }
-
-  template <bool kAdd>
-  static void AddOne(Count* totals, const Count* step) {
-    auto* t = reinterpret_cast<__m128i*>(totals);
-    const auto* d = reinterpret_cast<const __m128i*>(step);
-    if (kAdd) {
-      _mm_storeu_si128(t, _mm_add_epi16(_mm_loadu_si128(t), _mm_load_si128(d)));
-      _mm_storeu_si128(t + 1, _mm_add_epi16(_mm_loadu_si128(t + 1), _mm_load_si128(d + 1)));
-    } else {
-      _mm_storeu_si128(t, _mm_sub_epi16(_mm_loadu_si128(t), _mm_load_si128(d)));
-      _mm_storeu_si128(t + 1, _mm_sub_epi16(_mm_loadu_si128(t + 1), _mm_load_si128(d + 1)));
+      Bins::Move(coarse + i * 16, n >> 4, o >> 4);
+      // The two fine steps may fall in the same bins, so one after the other.
+      Bins::Leave(fine + i * 256 + (o & 0xF0), o & 15);
+      Bins::Arrive(fine + i * 256 + (n & 0xF0), n & 15);
     }
   }
 
@@ -355,7 +404,11 @@ void MaximumFilter(const ConstImageView& src, const ImageView& dst, int w, int h
 
 void MedianFilter(const ConstImageView& src, const ImageView& dst, int w, int h) {
   if (Median3x3(src, dst, w, h)) return;
-  ConstantTimeMedian(src, dst, w, h).Run();
+  if (w * h <= 255) {
+    ConstantTimeMedian<NarrowBins>(src, dst, w, h).Run();
+  } else {
+    ConstantTimeMedian<WideBins>(src, dst, w, h).Run();
+  }
 }
 
 void UnsharpFilter(const ConstImageView& src, const ImageView& dst, int w, int h, int amountQuarters) {
