@@ -1,8 +1,7 @@
 // The tools' filters. Mean, minimum and maximum are separable and take time
 // independent of the window: a running sum (mean) or van Herk / Gil-Werman
 // extremes along each row, then the same down the columns of whole rows.
-// The median slides a histogram along each row, tracking the count below
-// the current median.
+// The median keeps a histogram per column (ConstantTimeMedian).
 #include "libs/toolhost/Filters.h"
 
 #include <algorithm>
@@ -10,6 +9,8 @@
 #include <cstring>
 #include <optional>
 #include <vector>
+
+#include <emmintrin.h>
 
 #include "libs/toolhost/FiltersSmall.h"
 #include "libs/toolhost/SlidingExtreme.h"
@@ -123,32 +124,254 @@ void ExtremeFilter(const ConstImageView& src, const ImageView& dst, int w, int h
   }, down);
 }
 
-// A 256-bin histogram of a window and the rank it tracks.
-struct RankHistogram {
-  std::uint32_t bins[256];
-  int value = 0;      // current answer
-  int below = 0;      // window values below `value`
-  int rank = 0;
+// The bins' running totals change by kFromBin[k] (1 in bins k to 15) when
+// a value in bin k arrives.
+template <class Count>
+struct FromBinTable {
+  alignas(16) Count rows[16][16];
+};
+template <class Count>
+constexpr FromBinTable<Count> kFromBin = [] {
+  FromBinTable<Count> table{};
+  for (int k = 0; k < 16; ++k)
+    for (int j = k; j < 16; ++j) table.rows[k][j] = 1;
+  return table;
+}();
 
-  void Clear(int r) {
-    std::memset(bins, 0, sizeof bins);
-    value = 0;
-    below = 0;
-    rank = r;
+inline __m128i LoadVector(const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); }
+
+// 16 histogram bins of 16-bit counts, in two vectors: any window.
+struct WideBins {
+  using Count = std::uint16_t;
+  __m128i lo, hi;
+
+  static WideBins Zero() { return {_mm_setzero_si128(), _mm_setzero_si128()}; }
+  static WideBins Load(const Count* p) { return {LoadVector(p), LoadVector(p + 8)}; }
+  void Add(const Count* p) {
+    const WideBins b = Load(p);
+    lo = _mm_add_epi16(lo, b.lo);
+    hi = _mm_add_epi16(hi, b.hi);
   }
-  void Add(int v) {
-    ++bins[v];
-    below += v < value ? 1 : 0;
+  void Slide(const Count* add, const Count* remove) {
+    const WideBins a = Load(add), r = Load(remove);
+    lo = _mm_sub_epi16(_mm_add_epi16(lo, a.lo), r.lo);
+    hi = _mm_sub_epi16(_mm_add_epi16(hi, a.hi), r.hi);
   }
-  void Remove(int v) {
-    --bins[v];
-    below -= v < value ? 1 : 0;
+  // Running totals at `totals` after a value in bin `in` arrived and one in
+  // bin `out` left.
+  static void Move(Count* totals, int in, int out) {
+    WideBins t = Load(totals);
+    t.Slide(kFromBin<Count>.rows[in], kFromBin<Count>.rows[out]);
+    t.Store(totals);
   }
-  int Answer() {
-    while (below > rank) below -= static_cast<int>(bins[--value]);
-    while (below + static_cast<int>(bins[value]) <= rank) below += static_cast<int>(bins[value++]);
-    return value;
+  static void Arrive(Count* totals, int in) {
+    WideBins t = Load(totals);
+    t.Add(kFromBin<Count>.rows[in]);
+    t.Store(totals);
   }
+  static void Leave(Count* totals, int out) {
+    const WideBins t = Load(totals), d = Load(kFromBin<Count>.rows[out]);
+    WideBins{_mm_sub_epi16(t.lo, d.lo), _mm_sub_epi16(t.hi, d.hi)}.Store(totals);
+  }
+  void Store(Count* p) const {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), lo);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 8), hi);
+  }
+  // With running totals in the bins: the first bin at which the total
+  // passes `rank`; `below` becomes the count before that bin, in every lane.
+  int FindAndCount(int rank, __m128i& below) const {
+    const int bin = Passed(rank, lo, hi);
+    Count totals[17];  // totals[k]: the count before bin k
+    totals[0] = 0;
+    Store(totals + 1);
+    below = _mm_set1_epi16(static_cast<short>(totals[bin]));
+    return bin;
+  }
+  // The same, counting `below` before the first bin.
+  int Find(int rank, __m128i below) const { return Passed(rank, _mm_add_epi16(lo, below), _mm_add_epi16(hi, below)); }
+
+ private:
+  static int Passed(int rank, __m128i l, __m128i h) {
+    // Totals reach 65025: compare as unsigned by flipping the sign bits.
+    const __m128i flip = _mm_set1_epi16(static_cast<short>(0x8000));
+    const __m128i limit = _mm_set1_epi16(static_cast<short>(rank ^ 0x8000));
+    const __m128i passed = _mm_packs_epi16(_mm_cmpgt_epi16(_mm_xor_si128(l, flip), limit),
+                                           _mm_cmpgt_epi16(_mm_xor_si128(h, flip), limit));
+    return __builtin_ctz(static_cast<unsigned>(_mm_movemask_epi8(passed)));
+  }
+};
+
+// 16 bins of 8-bit counts in one vector: windows of at most 255 pixels,
+// whose counts and totals all fit a byte. Half the memory and the work.
+struct NarrowBins {
+  using Count = std::uint8_t;
+  __m128i v;
+
+  static NarrowBins Zero() { return {_mm_setzero_si128()}; }
+  void Add(const Count* p) { v = _mm_add_epi8(v, LoadVector(p)); }
+  void Slide(const Count* add, const Count* remove) { v = _mm_sub_epi8(_mm_add_epi8(v, LoadVector(add)), LoadVector(remove)); }
+  static void Move(Count* totals, int in, int out) {
+    NarrowBins t{LoadVector(totals)};
+    t.Slide(kFromBin<Count>.rows[in], kFromBin<Count>.rows[out]);
+    t.Store(totals);
+  }
+  static void Arrive(Count* totals, int in) {
+    NarrowBins t{LoadVector(totals)};
+    t.Add(kFromBin<Count>.rows[in]);
+    t.Store(totals);
+  }
+  static void Leave(Count* totals, int out) {
+    NarrowBins{_mm_sub_epi8(LoadVector(totals), LoadVector(kFromBin<Count>.rows[out]))}.Store(totals);
+  }
+  void Store(Count* p) const { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
+  int FindAndCount(int rank, __m128i& below) const {
+    const int bin = Passed(rank, v);
+    Count totals[17];
+    totals[0] = 0;
+    Store(totals + 1);
+    below = _mm_set1_epi8(static_cast<char>(totals[bin]));
+    return bin;
+  }
+  int Find(int rank, __m128i below) const { return Passed(rank, _mm_add_epi8(v, below)); }
+
+ private:
+  static int Passed(int rank, __m128i t) {
+    // t > rank, unsigned: max(t, rank + 1) == t.
+    const __m128i limit = _mm_set1_epi8(static_cast<char>(rank + 1));
+    const __m128i passed = _mm_cmpeq_epi8(_mm_max_epu8(t, limit), t);
+    return __builtin_ctz(static_cast<unsigned>(_mm_movemask_epi8(passed)));
+  }
+};
+
+// The median in time independent of the window: every column keeps the
+// histogram of its h window rows, 16 coarse bins of 16 fine bins each, as
+// running totals so that finding a bin needs no summing at search time. The
+// window's coarse histogram slides along the row by adding one column's and
+// subtracting another's; a fine bin is brought up to date only when the
+// median falls in it, from the columns the window passed since it was last
+// used. The image is walked in strips of columns so that the strip's
+// histograms stay in the processor's cache.
+template <class Bins>
+class ConstantTimeMedian {
+ public:
+  using Count = typename Bins::Count;
+  static constexpr int kStripWidth = 256;
+
+  ConstantTimeMedian(const ConstImageView& src, const ImageView& dst, int w, int h)
+      : src_(src), dst_(dst), w_(w), h_(h), left_((w - 1) / 2), top_((h - 1) / 2), rank_((w * h - 1) / 2) {}
+
+  void Run() {
+    for (int x0 = 0; x0 < src_.width; x0 += kStripWidth) RunStrip(x0, std::min(x0 + kStripWidth, src_.width));
+  }
+
+ private:
+  // The window's fine histogram of one channel at the current position.
+  struct Window {
+    Bins fine[16];   // per coarse bin, brought up to date when used
+    int fineAt[16];  // window position each coarse bin's fine bins are at
+  };
+
+  void RunStrip(int x0, int x1) {
+    const int ch = src_.channels;
+    firstColumn_ = std::max(x0 - left_, 0);
+    const int lastColumn = std::min(x1 - 1 + (w_ - 1 - left_), src_.width - 1);
+    const int bytes = (lastColumn - firstColumn_ + 1) * ch;
+    coarse_.assign(static_cast<std::size_t>(bytes) * 16, 0);
+    fine_.assign(static_cast<std::size_t>(bytes) * 256, 0);
+    // offsets_[p]: histogram index of channel 0 of the column at window
+    // position p, counted from the left end of output column x0's window.
+    offsets_.resize(static_cast<std::size_t>(x1 - x0 + w_ - 1));
+    for (int p = 0; p < static_cast<int>(offsets_.size()); ++p) {
+      offsets_[p] = (Clamp(x0 + p - left_, 0, src_.width - 1) - firstColumn_) * ch;
+    }
+    for (int j = 0; j < h_; ++j) AddRow(Clamp(j - top_, 0, src_.height - 1), bytes);
+    for (int y = 0; y < src_.height; ++y) {
+      if (y > 0) {
+        ReplaceRow(Clamp(y - 1 - top_, 0, src_.height - 1), Clamp(y - 1 - top_ + h_, 0, src_.height - 1), bytes);
+      }
+      SweepRow(y, x0, x1);
+    }
+  }
+
+  // Puts source row y into every column of the strip.
+  void AddRow(int y, int bytes) {
+    const std::uint8_t* row = src_.Row(y) + firstColumn_ * src_.channels;
+    Count* coarse = coarse_.data();
+    Count* fine = fine_.data();
+    for (int i = 0; i < bytes; ++i) {
+      const int v = row[i];
+      Bins::Arrive(coarse + i * 16, v >> 4);
+      Bins::Arrive(fine + i * 256 + (v & 0xF0), v & 15);
+    }
+  }
+
+  // Takes source row `leaving` out of every column of the strip and puts
+  // row `entering` in.
+  void ReplaceRow(int leaving, int entering, int bytes) {
+    if (leaving == entering) return;  // at the image's ends the window repeats a row
+    const std::uint8_t* out = src_.Row(leaving) + firstColumn_ * src_.channels;
+    const std::uint8_t* in = src_.Row(entering) + firstColumn_ * src_.channels;
+    Count* coarse = coarse_.data();
+    Count* fine = fine_.data();
+    for (int i = 0; i < bytes; ++i) {
+      const int o = out[i], n = in[i];
+      Bins::Move(coarse + i * 16, n >> 4, o >> 4);
+      // The two fine steps may fall in the same bins, so one after the other.
+      Bins::Leave(fine + i * 256 + (o & 0xF0), o & 15);
+      Bins::Arrive(fine + i * 256 + (n & 0xF0), n & 15);
+    }
+  }
+
+  // Brings the window's fine bins of coarse bin b to window position p;
+  // `fine` is the strip's fine bins of the channel.
+  static void RefreshFine(Window& window, int b, int p, int w, const Count* fine, const int* offsets) {
+    Bins& bins = window.fine[b];
+    fine += b * 16;
+    const int from = window.fineAt[b];
+    if (p - from >= w) {
+      bins = Bins::Zero();
+      for (int q = p; q < p + w; ++q) bins.Add(fine + offsets[q] * 256);
+    } else {
+      for (int q = from; q < p; ++q) bins.Slide(fine + offsets[q + w] * 256, fine + offsets[q] * 256);
+    }
+    window.fineAt[b] = p;
+  }
+
+  // One output row, channel by channel. Everything the loop reads is in
+  // locals: the byte stores of the result could alias members.
+  void SweepRow(int y, int x0, int x1) {
+    const int ch = src_.channels, w = w_, rank = rank_, count = x1 - x0;
+    const int* offsets = offsets_.data();
+    std::uint8_t* out = dst_.Row(y) + x0 * ch;
+    for (int c = 0; c < ch; ++c) {
+      Window& window = windows_[c];
+      const Count* coarse = coarse_.data() + c * 16;
+      const Count* fine = fine_.data() + c * 256;
+      Bins sliding = Bins::Zero();
+      for (int q = 0; q < w; ++q) sliding.Add(coarse + offsets[q] * 16);
+      for (int& at : window.fineAt) at = -kMaxWindow - 1;  // stale: rebuilt on first use
+      for (int p = 0; p < count; ++p) {
+        if (p > 0) sliding.Slide(coarse + offsets[p + w - 1] * 16, coarse + offsets[p - 1] * 16);
+        __m128i below;
+        const int b = sliding.FindAndCount(rank, below);
+        RefreshFine(window, b, p, w, fine, offsets);
+        const int f = window.fine[b].Find(rank, below);
+        out[p * ch + c] = static_cast<std::uint8_t>(b * 16 + f);
+      }
+    }
+  }
+
+  ConstImageView src_;
+  ImageView dst_;
+  int w_, h_, left_, top_, rank_;
+  int firstColumn_ = 0;
+  // Running totals per column: coarse_[i * 16 + k] counts column i's values
+  // in coarse bins 0 to k; fine_[i * 256 + b * 16 + j] those in coarse bin b
+  // with fine bins 0 to j.
+  std::vector<Count> coarse_;
+  std::vector<Count> fine_;
+  std::vector<int> offsets_;
+  Window windows_[3] = {};
 };
 
 }  // namespace
@@ -181,33 +404,10 @@ void MaximumFilter(const ConstImageView& src, const ImageView& dst, int w, int h
 
 void MedianFilter(const ConstImageView& src, const ImageView& dst, int w, int h) {
   if (Median3x3(src, dst, w, h)) return;
-  const int left = (w - 1) / 2, right = w - 1 - left, top = (h - 1) / 2;
-  const std::size_t paddedWidth = static_cast<std::size_t>(src.width + w - 1);
-  // The window's h padded rows, one ring slot per source row.
-  std::vector<std::uint8_t> ring(paddedWidth * h);
-  std::vector<const std::uint8_t*> rows(static_cast<std::size_t>(h));
-  std::vector<std::uint8_t> out(static_cast<std::size_t>(src.width));
-  RankHistogram hist;
-  for (int c = 0; c < src.channels; ++c) {
-    for (int yy = 0; yy < src.height + h - 1; ++yy) {
-      std::uint8_t* slot = ring.data() + (yy % h) * paddedWidth;
-      GatherPadded(src, Clamp(yy - top, 0, src.height - 1), c, left, right, slot);
-      if (yy < h - 1) continue;
-      for (int i = 0; i < h; ++i) rows[i] = ring.data() + ((yy - h + 1 + i) % h) * paddedWidth;
-      hist.Clear((w * h - 1) / 2);
-      for (int i = 0; i < h; ++i) {
-        for (int x = 0; x < w; ++x) hist.Add(rows[i][x]);
-      }
-      out[0] = static_cast<std::uint8_t>(hist.Answer());
-      for (int x = 1; x < src.width; ++x) {
-        for (int i = 0; i < h; ++i) {
-          hist.Remove(rows[i][x - 1]);
-          hist.Add(rows[i][x + w - 1]);
-        }
-        out[x] = static_cast<std::uint8_t>(hist.Answer());
-      }
-      Scatter(out.data(), dst, yy - (h - 1), c);
-    }
+  if (w * h <= 255) {
+    ConstantTimeMedian<NarrowBins>(src, dst, w, h).Run();
+  } else {
+    ConstantTimeMedian<WideBins>(src, dst, w, h).Run();
   }
 }
 

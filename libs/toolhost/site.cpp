@@ -4,7 +4,8 @@
 #include <string>
 
 #include "hostapi/toolhost.h"
-#include "libs/toolhost/texts.h"
+#include "res/StringTable.h"
+#include "res/toolhost_ids.h"
 
 namespace {
 
@@ -25,6 +26,13 @@ LUSiteEntry Entry(const LU_SITE* site, int table, int index) {
 // A message box style's icon bits.
 constexpr int kIconMask = 0xF0;
 constexpr int kIconStop = 0x10;
+
+// The error box's caption from the program's string table; its texts are
+// literals, so the view ends in a terminator.
+const char* CaptionText() {
+  const std::string_view caption = res::String(kTextErrorCaption);
+  return caption.empty() ? "" : caption.data();
+}
 
 }  // namespace
 
@@ -59,16 +67,15 @@ int LUShowSiteErrorBox(const void* site, const char* message, const char* captio
 int LUErrorMessageBox(const void* site, void* owner, const char* text, const char* caption, int flags,
                       int style) {
   const int icon = (style & kIconMask) != 0 ? (style & kIconMask) : kIconStop;
-  LUShowSiteErrorBox(site, text, caption != nullptr ? caption : ToolHostText(kTextErrorCaption), icon, "");
+  LUShowSiteErrorBox(site, text, caption != nullptr ? caption : CaptionText(), icon, "");
   return 1;  // IDOK
 }
 
 std::string LUFormatErrorMessage(const LUErrorState& state) {
   char buffer[64];
-  const char* known = ToolHostErrorText(state.code);
   std::string message;
-  if (known != nullptr) {
-    message = known;
+  if (state.code > 0 && res::HasString(kTextErrorBase + static_cast<std::uint32_t>(state.code))) {
+    message = res::String(kTextErrorBase + static_cast<std::uint32_t>(state.code));
   } else {
     std::snprintf(buffer, sizeof buffer, "Error %d", state.code);
     message = buffer;
@@ -89,7 +96,7 @@ void LUPrintErrorState(const void* site) {
   if (state.code == 0 || state.code == 1) return;
   const std::string message = LUFormatErrorMessage(state);
   const std::string detail = LUFormatErrorDetail(state);
-  LUShowSiteErrorBox(site, message.c_str(), ToolHostText(kTextErrorCaption), kIconStop, detail.c_str());
+  LUShowSiteErrorBox(site, message.c_str(), CaptionText(), kIconStop, detail.c_str());
 }
 
 // ---------------------------------------------------------------------------

@@ -103,6 +103,34 @@ TEST(Filters, WindowFiltersMatchThePlainWalk) {
   }
 }
 
+TEST(Filters, MedianMatchesThePlainWalkAcrossStripsOfColumns) {
+  // Wider than one strip of columns, with windows reaching across strip ends
+  // and a flat stretch where the median sits still in one bin; windows of up
+  // to 255 pixels and larger ones, whose counts need more than a byte.
+  const int windows[][2] = {{11, 11}, {41, 3}, {4, 6}, {255, 1}, {16, 16}, {21, 13}};
+  unsigned seed = 100;
+  for (int channels : {1, 3}) {
+    for (const auto& win : windows) {
+      SCOPED_TRACE(std::to_string(win[0]) + "x" + std::to_string(win[1]) + " ch " + std::to_string(channels));
+      Image src = Random(600, 13, channels, seed++);
+      for (int y = 0; y < src.height; ++y)
+        for (int x = 250; x < 270; ++x)
+          for (int c = 0; c < channels; ++c) src.At(x, y, c) = 128;
+      Image out(src.width, src.height, channels);
+      MedianFilter(src.CView(), out.View(), win[0], win[1]);
+      ExpectSame(out, Reference(src, win[0], win[1], MedianOf));
+      // Bright pictures: the median in the top bin, where every total counts.
+      Image bright = Random(40, 9, channels, seed++);
+      for (int y = 0; y < bright.height; ++y)
+        for (int x = 0; x < bright.width; ++x)
+          for (int c = 0; c < channels; ++c) bright.At(x, y, c) |= 0xF0;
+      Image brightOut(bright.width, bright.height, channels);
+      MedianFilter(bright.CView(), brightOut.View(), win[0], win[1]);
+      ExpectSame(brightOut, Reference(bright, win[0], win[1], MedianOf));
+    }
+  }
+}
+
 TEST(Filters, OnePixelImagesAndWindowsWiderThanTheImage) {
   for (Filter filter : {MeanFilter, MinimumFilter, MaximumFilter, MedianFilter}) {
     Image one(1, 1, 3);

@@ -3,10 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 
 #include "app/ErrorBox.h"
 #include "hostapi/toolhost.h"
-#include "libs/toolhost/texts.h"
+#include "res/StringTable.h"
 #include "res/toolhost_ids.h"
 
 namespace lumora {
@@ -127,19 +128,22 @@ TEST_F(ErrorBoxTest, PulledInsideTheScreenNearItsRightEdge) {
   EXPECT_GE(gSeen.rect.left, 0);
 }
 
-TEST(ErrorBoxStrings, ResourceTextsMatchTheLibraryTable) {
+TEST(ErrorBoxStrings, ResourceTextsMatchTheGeneratedTable) {
   char text[256];
   for (int id : {kTextErrorCaption, kTextErrorBase + 16, kTextErrorBase + 27, kTextErrorBase + 114,
                  kTextErrorBase + 256}) {
     ASSERT_GT(LoadStringA(GetModuleHandleA(nullptr), id, text, sizeof text), 0) << id;
-    EXPECT_STREQ(text, ToolHostText(id));
+    EXPECT_EQ(std::string_view(text), res::String(static_cast<std::uint32_t>(id)));
   }
   // Every compiled-in tool has its prompt and tip (base + 3, + 4).
   for (int tool = LUGetRegToolItem(nullptr, 0); tool != 0; tool = LUGetRegToolItem(nullptr, tool)) {
     LU_REGTOOLINFO info{};
     ASSERT_TRUE(LUGetRegToolInfo(nullptr, tool, 1, &info));
-    EXPECT_GT(LoadStringA(GetModuleHandleA(nullptr), info.baseStringId + 3, text, sizeof text), 0) << tool;
-    EXPECT_GT(LoadStringA(GetModuleHandleA(nullptr), info.baseStringId + 4, text, sizeof text), 0) << tool;
+    for (int offset : {3, 4}) {
+      const int id = info.baseStringId + offset;
+      ASSERT_GT(LoadStringA(GetModuleHandleA(nullptr), id, text, sizeof text), 0) << tool;
+      EXPECT_EQ(std::string_view(text), res::String(static_cast<std::uint32_t>(id))) << tool;
+    }
   }
 }
 
