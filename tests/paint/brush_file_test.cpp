@@ -11,7 +11,7 @@
 
 #include "framework/Archive.h"
 #include "paint/BrushFile.h"
-#include "platform/stream_file.h"
+#include "store_archive.h"
 
 #ifndef _WIN32
 #include <sys/resource.h>
@@ -67,25 +67,10 @@ Bytes HandBuiltFile() {
   return b;
 }
 
-std::vector<std::uint8_t> Store(paint::BrushFile& file) {
-  lumora::MemFile memory;
-  {
-    fw::Archive archive(memory, fw::Archive::store);
-    file.Serialize(archive);
-    archive.Close();
-  }
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(memory.GetLength()));
-  memory.SeekFromCurrent(-static_cast<std::int64_t>(memory.GetPosition()));
-  memory.Read(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
-  return bytes;
-}
+std::vector<std::uint8_t> Store(paint::BrushFile& file) { return painttest::StoreBytes(file); }
 
 void LoadBytes(paint::BrushFile& file, const std::vector<std::uint8_t>& bytes) {
-  lumora::MemFile memory;
-  memory.Write(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
-  memory.SeekFromCurrent(-static_cast<std::int64_t>(memory.GetPosition()));
-  fw::Archive archive(memory, fw::Archive::load);
-  file.Serialize(archive);
+  painttest::LoadBytes(file, bytes.data(), bytes.size());
 }
 
 std::vector<std::uint8_t> FileBytes(const fs::path& path) {
