@@ -282,27 +282,29 @@ BrushFileResult BrushFile::Save(const std::string& path) {
   return {};
 }
 
-bool ParseTrailingNumber(const std::string& name, std::string* stem, int* number) {
-  std::size_t digits = name.size();
-  while (digits > 0 && name[digits - 1] >= '0' && name[digits - 1] <= '9') --digits;
-  const bool found = digits < name.size() && digits > 0 && name[digits - 1] == ' ';
-  long long value = 0;
-  for (std::size_t i = digits; found && i < name.size() && value <= INT_MAX; ++i) value = value * 10 + (name[i] - '0');
-  if (!found || value > INT_MAX) {
-    *stem = name;
-    *number = -1;
-    return false;
+int ParseTrailingNumber(const std::string& text, int* value) {
+  if (text.empty()) return -1;
+  std::size_t digits = text.size();
+  while (digits > 0 && text[digits - 1] >= '0' && text[digits - 1] <= '9') --digits;
+  const bool preceded = digits == 1 || (digits > 1 && text[digits - 1] == ' ');
+  long long number = 0;
+  for (std::size_t i = digits; i < text.size() && number <= INT_MAX; ++i) number = number * 10 + (text[i] - '0');
+  if (digits == text.size() || !preceded || number > INT_MAX) {
+    *value = -1;
+    return -1;
   }
-  *stem = name.substr(0, digits - 1);
-  *number = static_cast<int>(value);
-  return true;
+  *value = static_cast<int>(number);
+  return static_cast<int>(digits) - 1;
 }
 
 std::string MakeUniqueName(const std::string& defaultText, const std::vector<std::string>& names, int selected) {
   if (selected < 0 || selected >= static_cast<int>(names.size())) return defaultText;
-  std::string stem;
+  const std::string& name = names[static_cast<std::size_t>(selected)];
   int number = -1;
-  ParseTrailingNumber(names[static_cast<std::size_t>(selected)], &stem, &number);
+  const int front = ParseTrailingNumber(name, &number);
+  // The stem leaves out the number and the blank in front of it.
+  std::string stem = name;
+  if (front >= 0) stem.resize(static_cast<std::size_t>(name[static_cast<std::size_t>(front)] == ' ' ? front : front + 1));
   for (long long counter = static_cast<long long>(number) + 1; counter <= INT_MAX; ++counter) {
     const std::string candidate = stem + " " + std::to_string(counter);
     bool taken = false;

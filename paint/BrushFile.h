@@ -155,12 +155,16 @@ class BrushFile {
   BrushFileResult Save(const std::string& path);
 };
 
-// The number at the end of a name after a blank ("Shape 12" gives 12 and
-// the stem "Shape"); false with the whole name as stem when there is none.
-bool ParseTrailingNumber(const std::string& name, std::string* stem, int* number);
+// The decimal number at the end of a name ("Shape 12" gives 12): the index
+// of the character in front of it, which must be a blank unless it is the
+// only one. -1 with the value -1 for no trailing digits, digits alone, a
+// number after another character or beyond the 32-bit range; -1 with the
+// value untouched for an empty text.
+int ParseTrailingNumber(const std::string& text, int* value);
 // "<stem> <n>" for the first n from the selected name's number + 1 (0 when
-// it has none) that no name in `names` other than `skip` has; the default
-// text when nothing is selected.
+// it has none; the stem is the name without its number) that no name in
+// `names` other than the selected one has; the default text when nothing is
+// selected or no number is left.
 std::string MakeUniqueName(const std::string& defaultText, const std::vector<std::string>& names, int selected);
 
 }  // namespace paint

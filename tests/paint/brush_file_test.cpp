@@ -263,20 +263,23 @@ TEST(BrushFileNames, ExecutableNameTakesTheExtension) {
 
 TEST(BrushFileNames, TrailingNumbersAndUniqueNames) {
   struct Case {
-    std::string name, stem;
-    int number;
+    std::string text;
+    int front, value;
   };
-  for (const Case& c : std::vector<Case>{{"Shape 12", "Shape", 12},
-                                         {"Shape12", "Shape12", -1},
-                                         {"Shape ", "Shape ", -1},
-                                         {" 7", "", 7},
-                                         {"Big 99999999999", "Big 99999999999", -1}}) {
-    std::string stem;
-    int number = 0;
-    EXPECT_EQ(paint::ParseTrailingNumber(c.name, &stem, &number), c.number >= 0) << c.name;
-    EXPECT_EQ(stem, c.stem) << c.name;
-    EXPECT_EQ(number, c.number) << c.name;
+  for (const Case& c : std::vector<Case>{{"Shape 12", 5, 12},
+                                         {"A5", 0, 5},
+                                         {" 7", 0, 7},
+                                         {"Shape12", -1, -1},
+                                         {"Shape ", -1, -1},
+                                         {"12", -1, -1},
+                                         {"Big 99999999999", -1, -1}}) {
+    int value = 99;
+    EXPECT_EQ(paint::ParseTrailingNumber(c.text, &value), c.front) << c.text;
+    EXPECT_EQ(value, c.value) << c.text;
   }
+  int untouched = 99;
+  EXPECT_EQ(paint::ParseTrailingNumber("", &untouched), -1);
+  EXPECT_EQ(untouched, 99);
   const std::vector<std::string> names = {"Shape 1", "Shape 2", "shape 3", "Round", "Top 2147483647"};
   EXPECT_EQ(paint::MakeUniqueName("Shape", names, -1), "Shape");
   EXPECT_EQ(paint::MakeUniqueName("Shape", names, 0), "Shape 3") << "case counts";
@@ -284,6 +287,7 @@ TEST(BrushFileNames, TrailingNumbersAndUniqueNames) {
   EXPECT_EQ(paint::MakeUniqueName("Shape", names, 3), "Round 0");
   EXPECT_EQ(paint::MakeUniqueName("Shape", names, 4), "Shape") << "no number left";
   EXPECT_EQ(paint::MakeUniqueName("Settings", {"Soft 4"}, 0), "Soft 5");
+  EXPECT_EQ(paint::MakeUniqueName("Shape", {"A5"}, 0), "A 6");
 }
 
 }  // namespace
