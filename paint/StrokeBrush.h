@@ -41,6 +41,9 @@ class StrokeBrush : public brush {
   // Settings the pages push.
   void SetOpacityPercent(int percent) { opacity_ = static_cast<std::uint8_t>(std::clamp(percent, 0, 100) * 255 / 100); }
   void SetInsertMode(int mode) { insertMode_ = mode; }
+  // Whether the insert mode can paint on images of `type`: grey images take
+  // no hue, saturation, colour or luminosity mode.
+  bool CanPaintFormat(int type) const { return type != kWAType8Grey || insertMode_ < 3 || insertMode_ > 6; }
   void SetColours(COLORREF foreground, COLORREF background) { foreground_ = foreground, background_ = background; }
   // The selection limit of the next strokes: an 8-bit coverage mask placed
   // at `rect` in image coordinates (copied), or none.

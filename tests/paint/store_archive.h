@@ -1,17 +1,17 @@
-// A store's list written to and read from bytes through the framework's
-// archive (tests and the fuzz target).
+// A store's list or a whole brush file written to and read from bytes
+// through the framework's archive (tests and the fuzz targets).
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
 #include "framework/Archive.h"
-#include "paint/ImageStore.h"
 #include "platform/stream_file.h"
 
 namespace painttest {
 
-inline std::vector<std::uint8_t> StoreBytes(paint::CFileManager& store) {
+template <typename Serializable>
+std::vector<std::uint8_t> StoreBytes(Serializable& store) {
   lumora::MemFile file;
   {
     fw::Archive archive(file, fw::Archive::store);
@@ -24,8 +24,9 @@ inline std::vector<std::uint8_t> StoreBytes(paint::CFileManager& store) {
   return bytes;
 }
 
-// Throws the archive's exception for a damaged list.
-inline void LoadBytes(paint::CFileManager& store, const std::uint8_t* data, std::size_t size) {
+// Throws the archive's exception for damaged bytes.
+template <typename Serializable>
+void LoadBytes(Serializable& store, const std::uint8_t* data, std::size_t size) {
   lumora::MemFile file;
   file.Write(data, static_cast<std::uint32_t>(size));
   file.SeekFromCurrent(-static_cast<std::int64_t>(file.GetPosition()));

@@ -92,6 +92,16 @@ TEST(Stroke, GreyTargetTakesTheLuminance) {
   EXPECT_EQ(doc.Byte(1, 1), 100);
 }
 
+TEST(Stroke, GreyImagesRefuseTheColourInsertModes) {
+  Painter painter(4);
+  for (int mode = 0; mode <= 18; ++mode) {
+    painter.brush.SetInsertMode(mode);
+    const bool colourMode = mode >= 3 && mode <= 6;
+    EXPECT_EQ(painter.brush.CanPaintFormat(kWAType8Grey), !colourMode) << mode;
+    EXPECT_TRUE(painter.brush.CanPaintFormat(kWAType24)) << mode;
+  }
+}
+
 TEST(Stroke, SelectionAndPaperLimitTheStroke) {
   FakeDocument doc(32, 8, kWAType24, RECT{0, 0, 32, 8});
   Painter painter(8);
