@@ -201,7 +201,7 @@ TEST_F(RecorderFixture, ShippedVocabularyAgreesWithTheRecorder) {
     EXPECT_EQ(count, command->GetParamCount());
     EXPECT_TRUE(format.find('%') == std::string_view::npos) << "arguments missing";
   }
-  for (const char* section : {"SELECT AREA", "SYSTEM", "BUILTIN TOOLS"}) {
+  for (const char* section : {"SELECT AREA", "SYSTEM", "BUILTIN TOOLS", "TOOLS"}) {
     std::map<std::string, std::pair<int, int>> keys;
     std::vector<LangCommand*> commands;
     for (int n = 0; n < 214; ++n) {

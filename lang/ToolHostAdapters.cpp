@@ -1,0 +1,94 @@
+#include "lang/ToolHostAdapters.h"
+
+#include "hostapi/imagebuf.h"
+#include "hostapi/toolhost.h"
+#include "lang/Script.h"
+
+namespace lang {
+namespace {
+
+LUTool* AsTool(ToolHandle tool) { return static_cast<LUTool*>(tool); }
+
+std::string RegToolIdName(LUTool* tool) {
+  char buffer[80] = {};
+  if (!LUGetRegToolIDName(nullptr, LUGetToolID(tool), 1, buffer, sizeof buffer)) return {};
+  return buffer;
+}
+
+}  // namespace
+
+ToolHandle LUToolRunHost::CreateTool(const std::string& idName) { return LUCreateTool(site_, idName.c_str()); }
+void LUToolRunHost::DeleteTool(ToolHandle tool) { LUDeleteTool(AsTool(tool)); }
+void LUToolRunHost::FreezeError() { LUFreezeError(); }
+void LUToolRunHost::UnfreezeError() { LUUnfreezeError(); }
+int LUToolRunHost::SetParameter(ToolHandle tool, int slot, const void* value) {
+  return LUSetParameter(AsTool(tool), slot, 0, value);
+}
+int LUToolRunHost::GetParameter(ToolHandle tool, int slot, void* out) {
+  return LUGetParameter(AsTool(tool), slot, 0, out);
+}
+int LUToolRunHost::GetParameterByRef(ToolHandle tool, int slot, void** out) {
+  return LUGetParameterByRef(AsTool(tool), slot, 0, out);
+}
+int LUToolRunHost::GetParamDimension(ToolHandle tool, int slot) { return LUGetParamDimension(AsTool(tool), slot); }
+std::uint32_t LUToolRunHost::GetCapsFlags(ToolHandle tool, int kind) { return LUGetCapsFlags(AsTool(tool), kind); }
+int LUToolRunHost::ToolExecute(ToolHandle tool, int backup) { return LUToolExecute(AsTool(tool), backup, 2, 0, 0); }
+int LUToolRunHost::GetOutRect(ToolHandle tool, RECT* out) { return LUGetOutRectE(AsTool(tool), out) ? 0 : 1; }
+int LUToolRunHost::GetRegToolIDNumber(const std::string& idName) {
+  return LUGetRegToolIDNumber(site_, idName.c_str(), 0);
+}
+std::string LUToolRunHost::GetRegToolMenuName(int tool) {
+  char buffer[128] = {};
+  if (!LUGetRegToolMenuName(site_, tool, 1, buffer, sizeof buffer)) return {};
+  return buffer;
+}
+void LUToolRunHost::SetErrorString(const std::string& text) { LUSetErrorString(site_, text.c_str()); }
+int LUToolRunHost::ImageKindOf(const VrWA2000::WA* buffer) { return LUImageKindOfType(buffer->GetType()); }
+
+bool LUToolHostLink::CanCreateTool(const std::string& toolId) {
+  ToolRunHost& host = context_.host;
+  host.FreezeError();
+  ToolHandle tool = host.CreateTool(toolId);
+  if (tool != nullptr) host.DeleteTool(tool);
+  host.UnfreezeError();
+  return tool != nullptr;
+}
+
+std::string LUToolHostLink::LoadToolHelp(const std::string& toolId) {
+  // The tools bring no help of their own: their menu name says what they do.
+  return GetToolUndoName(context_.host, toolId);
+}
+
+int LUToolHostLink::RunToolStatement(const ToolCommand& command, const char* arguments, ScriptRunState& state) {
+  VrWA2000::WA* image = currentImage_ ? currentImage_() : nullptr;
+  if (image == nullptr) {
+    lastResult_ = kToolRunNoImageObject;
+    return 0;
+  }
+  return RunToolOnImage(context_, command.ToolName(), image, arguments, command.GetFormat(), &state.selection,
+                        state.edgeDegree, state.edgeType, &lastResult_);
+}
+
+std::string LURecordToolSource::ToolText() { return RegToolIdName(tool_); }
+std::string LURecordToolSource::ToolIdName() { return RegToolIdName(tool_); }
+
+void LURecordToolSource::ReadEdge(std::int32_t& degree, std::int32_t& type) {
+  LUFreezeError();
+  if (LUGetParameter(tool_, kLUSlotEdgeDegree, 0, &degree) != 0) degree = 0;
+  if (LUGetParameter(tool_, kLUSlotEdgeType, 0, &type) != 0) type = 0;
+  LUUnfreezeError();
+}
+
+bool LURecordToolSource::GetParameter(int index, char conversion, LangValue& out) {
+  // The tool host's own parameters are integers and colours, one value each.
+  if (LUGetParamDimension(tool_, index) == 0) return false;
+  std::int32_t value = 0;
+  if (LUGetParameter(tool_, index, 0, &value) != 0) return false;
+  switch (conversion) {
+    case 'd': out.number = value; return true;
+    case 'c': out.color = static_cast<std::uint32_t>(value); return true;
+    default: return false;
+  }
+}
+
+}  // namespace lang
