@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "support/unique_temp_folder.h"
 #include "framework/Archive.h"
 #include "paint/BrushFile.h"
 #include "store_archive.h"
@@ -93,9 +94,7 @@ bool Empty(paint::BrushFile& file) {
 class BrushFolder : public ::testing::Test {
  protected:
   void SetUp() override {
-    static std::atomic<int> counter{0};
-    dir_ = fs::temp_directory_path() / ("lumora-brush-file-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)) +
-                                        "-" + std::to_string(counter++));
+    dir_ = lumora::testing::MakeUniqueTempFolder("lumora-brush-file-");
     fs::create_directories(dir_ / "brush");
   }
   void TearDown() override {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "support/unique_temp_folder.h"
 #include "paint/BrushRandom.h"
 #include "paint/ImageStore.h"
 #include "paint/PaintBrush.h"
@@ -26,10 +27,7 @@ WAPtr MakeImage(int type, int width, int height) {
 class StoreFolder : public ::testing::Test {
  protected:
   void SetUp() override {
-    static std::atomic<int> counter{0};
-    dir_ = fs::temp_directory_path() /
-           ("lumora-paint-store-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-            std::to_string(reinterpret_cast<std::uintptr_t>(this)) + "-" + std::to_string(counter++));
+    dir_ = lumora::testing::MakeUniqueTempFolder("lumora-paint-store-");
     fs::create_directories(dir_);
   }
   void TearDown() override {

@@ -9,11 +9,11 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "libs/imgxfer/memory_adapters.h"
+#include "support/unique_temp_folder.h"
 #include "libs/imgxfer/ui.h"
 
 namespace lumora::testing {
@@ -73,17 +73,7 @@ inline ExchangeImage PatternImage(int type, int width, int height, bool smooth =
 // A fresh folder removed with the fixture.
 class TempFolder {
  public:
-  // Tests run in parallel processes whose seeds, counters and (under the
-  // sanitizers) heap addresses repeat: a random name, made anew until the
-  // folder is really new, keeps one test from removing another's folder.
-  TempFolder() {
-    std::random_device random;
-    for (;;) {
-      const std::uint64_t tag = (std::uint64_t{random()} << 32) ^ random();
-      path_ = std::filesystem::temp_directory_path() / ("lumora-imgxfer-" + std::to_string(tag));
-      if (std::filesystem::create_directory(path_)) break;
-    }
-  }
+  TempFolder() : path_(lumora::testing::MakeUniqueTempFolder("lumora-imgxfer-")) {}
   ~TempFolder() {
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);
