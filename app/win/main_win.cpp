@@ -1,6 +1,9 @@
 // Program entry: the application object creates the main frame (window
-// class "VR_LUMAINFRAME40", title and menu from res/Lumo40.rc), runs the
-// start-up command and the message loop until the frame is closed.
+// class "VR_LUMAINFRAME40", title and menu from res/Lumo40.rc), registers
+// the image document's template, runs the start-up command and the message
+// loop until the frame is closed.
+#include <memory>
+
 #include "document/win/Lumo40Doc.h"
 #include "engine/layers/LayerMng.h"
 #include "engine/layers/win/PatternDib.h"
@@ -42,7 +45,15 @@ class Lumo40App : public fw::App {
 
   bool InitInstance() override {
     LoadStdProfileSettings();
-    SetDocManager(std::make_unique<lumora::CLumo40DocManager>());
+    auto manager = std::make_unique<lumora::CLumo40DocManager>();
+    // Until the new-image dialog exists, File/New makes a white 640 x 480
+    // image at 72 dots per inch.
+    manager->askNewImage = [](lumora::NewImageChoice* choice) {
+      choice->width = 640;
+      choice->height = 480;
+      return true;
+    };
+    SetDocManager(std::move(manager));
     AddDocTemplate(new lumora::CLumo40DocTemplate(IDR_IMAGE_DOC, &lumora::CLumo40Doc::kRuntimeClass,
                                                   &fw::MdiChild::kRuntimeClass, &PlainImageView::kRuntimeClass));
     auto* frame = new Lumo40MainFrame;

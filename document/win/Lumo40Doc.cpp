@@ -97,7 +97,10 @@ void CLumo40Doc::DeleteContents() {
 }
 
 bool CLumo40Doc::SaveModified() {
-  image_->SetModifiedFlag(IsModified());
+  // Steps mark the portable document, the framework's commands this one.
+  const bool modified = IsModified() || image_->IsModified();
+  SetModifiedFlag(modified);
+  image_->SetModifiedFlag(modified);
   return fw::Document::SaveModified();
 }
 

@@ -4,6 +4,7 @@
 // enabling of Undo and Redo.
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -21,6 +22,21 @@ namespace lumora {
 namespace {
 
 namespace fs = std::filesystem;
+
+// Message boxes are answered from a list, never shown.
+class TestApp : public fw::App {
+ public:
+  TestApp() : fw::App("Lumora Document Test") {}
+  int DoMessageBox(const std::string& text, UINT, std::uint32_t) override {
+    boxes.push_back(text);
+    if (answers.empty()) return IDCANCEL;
+    const int answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+  std::vector<std::string> boxes;
+  std::deque<int> answers;
+};
 
 class PlainView : public fw::View {
   FW_DECLARE_DYNCREATE(PlainView)
@@ -43,7 +59,7 @@ std::string Made(const char* name) { return std::string(LUMORA_MADE_FILES) + "/"
 class ImageDocumentWin : public testing::Test {
  protected:
   void SetUp() override {
-    app = std::make_unique<fw::App>("Lumora Document Test");
+    app = std::make_unique<TestApp>();
     auto manager = std::make_unique<CLumo40DocManager>();
     manager->askNewImage = [this](NewImageChoice* choice) {
       ++asked;
@@ -88,7 +104,7 @@ class ImageDocumentWin : public testing::Test {
     return (mii.fState & MFS_GRAYED) == 0;
   }
 
-  std::unique_ptr<fw::App> app;
+  std::unique_ptr<TestApp> app;
   CLumo40DocManager* docs = nullptr;
   fw::MdiFrame* frame = nullptr;
   int asked = 0;
@@ -184,12 +200,12 @@ TEST_F(ImageDocumentWin, UndoAndRedoEnableWithTheirSteps) {
   EXPECT_TRUE(MenuEnables(fw::kIdEditUndo));
   EXPECT_FALSE(MenuEnables(fw::kIdEditRedo));
 
-  // Close with the change kept: the document goes without a question when
-  // it is not modified.
-  doc->SetModifiedFlag(false);
+  // Close asks about a document a step changed (here: No), and closes.
+  app->answers.push_back(IDNO);
   fw::SendCommand(frame->Handle(), fw::kIdFileClose);
   PumpPending();
   EXPECT_TRUE(app->Docs().AllDocuments().empty());
+  EXPECT_EQ(app->boxes, (std::vector<std::string>{"Save changes to UNTITLED.1?"}));
   DeleteFragment(selection);
 }
 
