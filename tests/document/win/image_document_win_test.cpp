@@ -17,6 +17,7 @@
 #include "framework/win/Frame.h"
 #include "hostapi/fragment.h"
 #include "res/resource.h"
+#include "tests/support/win/pump_messages.h"
 
 namespace lumora {
 namespace {
@@ -43,20 +44,12 @@ class PlainView : public fw::View {
 };
 FW_IMPLEMENT_DYNCREATE(PlainView, fw::View)
 
-void PumpPending() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (!fw::TheApp()->PreTranslateMessage(&msg)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-  }
-}
+using lumora::testing::PumpPending;
 
 // The files ImageMagick made before this program ran (a test fixture).
 std::string Made(const char* name) { return std::string(LUMORA_MADE_FILES) + "/" + name; }
 
-class ImageDocumentWin : public testing::Test {
+class ImageDocumentWin : public ::testing::Test {
  protected:
   void SetUp() override {
     app = std::make_unique<TestApp>();
