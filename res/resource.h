@@ -77,6 +77,8 @@
 
 // The document: step names, file types, opening and saving.
 #define IDS_INITIAL_IMAGE 174
+// The image document's template: its document string.
+#define IDR_IMAGE_DOC 181
 #define IDS_CANT_CREATE_IMAGE 10067
 #define IDS_PSD_FILTER 10113
 #define IDS_PSD_PATTERN 10114

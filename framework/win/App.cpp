@@ -106,6 +106,8 @@ bool App::ProcessShellCommand(const CommandLineInfo& info) {
 
 DocManager& App::Docs() { return *docManager_; }
 
+void App::SetDocManager(std::unique_ptr<DocManager> manager) { docManager_ = std::move(manager); }
+
 void App::AddDocTemplate(DocTemplate* tmpl) { docManager_->AddTemplate(tmpl); }
 
 Document* App::OpenDocumentFile(const std::string& path) { return docManager_->OpenDocumentFile(path); }

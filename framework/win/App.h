@@ -73,6 +73,8 @@ class App : public CmdTarget {
   void SetProfile(std::unique_ptr<Profile> profile);
 
   DocManager& Docs();
+  // A program's own manager, set before any template is added.
+  void SetDocManager(std::unique_ptr<DocManager> manager);
   void AddDocTemplate(DocTemplate* tmpl);
   virtual Document* OpenDocumentFile(const std::string& path);
 

@@ -20,6 +20,7 @@
 #include "framework/win/ModuleStrings.h"
 #include "framework/win/CommandLineWin32.h"
 #include "framework/win/RecentFileListWin32.h"
+#include "tests/support/win/pump_messages.h"
 
 // After windows.h: the ids of the file dialog's controls.
 #include <dlgs.h>
@@ -92,15 +93,7 @@ class NoteView : public fw::View {
 };
 FW_IMPLEMENT_DYNCREATE(NoteView, fw::View)
 
-void PumpPending() {
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    if (!fw::TheApp()->PreTranslateMessage(&msg)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-  }
-}
+using lumora::testing::PumpPending;
 
 struct Bars {
   fw::ToolBar* toolbar = new fw::ToolBar;

@@ -1,0 +1,209 @@
+// The image document in the framework: the portable document behind a
+// fw::Document, its message boxes over the main window.
+#include "document/win/Lumo40Doc.h"
+
+#include "engine/pixels/WAccess.h"
+#include "framework/CommandIds.h"
+#include "framework/win/App.h"
+#include "framework/win/CommonDialogs.h"
+#include "framework/win/Frame.h"
+#include "res/StringTable.h"
+#include "res/resource.h"
+
+namespace lumora {
+
+namespace {
+
+// File/Open: several files, read-only box hidden, every file shown.
+constexpr DWORD kOpenFlags = OFN_ALLOWMULTISELECT | OFN_HIDEREADONLY;
+
+HWND MainWindowHandle() {
+  fw::Window* main = fw::TheApp() != nullptr ? fw::TheApp()->MainWindow() : nullptr;
+  return main != nullptr ? main->Handle() : nullptr;
+}
+
+int Box(const std::string& text, std::uint32_t captionId, UINT type) {
+  const std::string caption(res::String(captionId));
+  return MessageBoxA(MainWindowHandle(), text.c_str(), caption.c_str(), type);
+}
+
+CLumo40DocTemplate* ImageTemplate(fw::Document* doc) {
+  return dynamic_cast<CLumo40DocTemplate*>(doc->GetDocTemplate());
+}
+
+}  // namespace
+
+FW_IMPLEMENT_DYNCREATE(CLumo40Doc, fw::Document)
+FW_MESSAGE_MAP(CLumo40Doc, fw::Document, fw::CommandEntry<&CLumo40Doc::OnEditUndo>(fw::kIdEditUndo),
+               fw::CommandEntry<&CLumo40Doc::OnEditRedo>(fw::kIdEditRedo),
+               fw::CommandEntry<&CLumo40Doc::OnFileClose>(fw::kIdFileClose),
+               fw::UpdateEntry<&CLumo40Doc::OnUpdateEditUndo>(fw::kIdEditUndo),
+               fw::UpdateEntry<&CLumo40Doc::OnUpdateEditRedo>(fw::kIdEditRedo),
+               fw::UpdateEntry<&CLumo40Doc::OnUpdateAlways>(fw::kIdFileClose))
+
+CLumo40Doc::CLumo40Doc() : image_(std::make_unique<ImageDocument>(this)) {}
+
+CLumo40Doc::~CLumo40Doc() = default;
+
+bool CLumo40Doc::OnNewDocument() {
+  if (!fw::Document::OnNewDocument()) return false;
+  auto* manager = ImageDocManager();
+  NewImageChoice choice;
+  if (manager != nullptr && manager->pendingChoice != nullptr) {
+    choice = *manager->pendingChoice;
+  } else if (!AskNewImage(&choice)) {
+    return false;
+  }
+  CreationRecord record;
+  record.kind = 2;
+  record.a = static_cast<std::uintptr_t>(choice.width);
+  record.b = static_cast<std::uintptr_t>(choice.height);
+  record.c = static_cast<std::uint32_t>(choice.xResolution & 0xFFFF) |
+             (static_cast<std::uint32_t>(choice.yResolution & 0xFFFF) << 16);
+  record.d = choice.colour;
+  return image_->NewImage(record) != 0;
+}
+
+bool CLumo40Doc::OnOpenDocument(const std::string& path) {
+  // The base only empties the document: the file is read here, once.
+  if (!fw::Document::OnOpenDocument(path)) return false;
+  CLumo40DocTemplate* tmpl = ImageTemplate(this);
+  const OpenRoad road = tmpl != nullptr ? tmpl->nextRoad : OpenRoad::kByContent;
+  if (tmpl != nullptr) tmpl->nextRoad = OpenRoad::kByContent;
+  int opened = 0;
+  switch (road) {
+    case OpenRoad::kLayered: opened = OpenLayeredDocument(*image_, path, *this); break;
+    case OpenRoad::kFlat: opened = OpenFlatDocument(*image_, path); break;
+    case OpenRoad::kByContent: opened = lumora::OpenDocumentFile(*image_, path, *this); break;
+  }
+  if (opened == 0) return false;
+  // An empty ".LUD" becomes a new image and is marked modified.
+  SetModifiedFlag(image_->IsModified());
+  return true;
+}
+
+bool CLumo40Doc::OnSaveDocument(const std::string& path) {
+  const int saved = SaveToFile(*image_, path, true, *this);
+  // A flattening save keeps the document marked, so its layers can still
+  // be saved.
+  SetModifiedFlag(image_->IsModified());
+  return saved != 0;
+}
+
+void CLumo40Doc::DeleteContents() {
+  // The portable document holds the stack; a fresh one replaces it only
+  // when the document is emptied for another file.
+  if (image_->HasImage()) image_ = std::make_unique<ImageDocument>(this);
+}
+
+bool CLumo40Doc::SaveModified() {
+  // Steps mark the portable document, the framework's commands this one.
+  const bool modified = IsModified() || image_->IsModified();
+  SetModifiedFlag(modified);
+  image_->SetModifiedFlag(modified);
+  return fw::Document::SaveModified();
+}
+
+void CLumo40Doc::UndoRedoCommand(bool redo) {
+  if (image_->UndoRedo(redo)) {
+    SetModifiedFlag(true);
+    image_->SetModifiedFlag(true);
+  }
+}
+
+void CLumo40Doc::OnEditUndo() { UndoRedoCommand(false); }
+void CLumo40Doc::OnEditRedo() { UndoRedoCommand(true); }
+
+void CLumo40Doc::OnFileClose() {
+  if (SaveModified()) OnCloseDocument();
+}
+
+void CLumo40Doc::OnUpdateEditUndo(fw::CmdUI& ui) { ui.Enable(image_->History().UndoCount() > 0); }
+void CLumo40Doc::OnUpdateEditRedo(fw::CmdUI& ui) { ui.Enable(image_->History().RedoCount() > 0); }
+void CLumo40Doc::OnUpdateAlways(fw::CmdUI& ui) { ui.Enable(true); }
+
+bool CLumo40Doc::ActiveWindowShowsDocument() {
+  fw::FrameWnd* main = fw::TheApp() != nullptr ? fw::TheApp()->MainFrame() : nullptr;
+  fw::FrameWnd* active = main != nullptr ? main->GetActiveFrame() : nullptr;
+  return active != nullptr && active != main && active->GetActiveDocument() == this;
+}
+
+void CLumo40Doc::PostQueueEmpty() {}
+
+int CLumo40Doc::CopyImageParameter(VrWA2000::WA* source, WAPtr* copy) {
+  *copy = source != nullptr ? WAPtr::Adopt(CloneWA(source)) : nullptr;
+  return 0;
+}
+
+void CLumo40Doc::GetSmoothEdge(int* degree, int* type) {
+  *degree = 0;
+  *type = 0;
+}
+
+void CLumo40Doc::ShowMessage(int textId, int captionId) {
+  Box(std::string(res::String(static_cast<std::uint32_t>(textId))), static_cast<std::uint32_t>(captionId),
+      MB_OK | MB_ICONSTOP);
+}
+
+bool CLumo40Doc::AskNewImage(NewImageChoice* choice) {
+  auto* manager = ImageDocManager();
+  return manager != nullptr && manager->askNewImage && manager->askNewImage(choice);
+}
+
+bool CLumo40Doc::ConfirmWarning(const std::string& text) {
+  return Box(text, IDS_WARNING_CAPTION, MB_OKCANCEL | MB_ICONEXCLAMATION) == IDOK;
+}
+
+void CLumo40Doc::ReportFileError(int code, const std::string& path) {
+  Box(path + "\n" + std::string(res::String(IDS_UNKNOWN_ERROR)) + " (" + std::to_string(code) + ")",
+      IDS_ERROR_CAPTION, MB_OK | MB_ICONSTOP);
+}
+
+// ---- The template and the manager
+
+void CLumo40DocTemplate::SetDefaultTitle(fw::Document* doc) {
+  const std::string name = GetDocString(fw::DocStringIndex::kDocName);
+  doc->SetTitle(name.empty() ? std::string(res::String(IDS_UNTITLED))
+                             : name + "." + std::to_string(untitledCount + 1));
+}
+
+
+CLumo40DocManager* ImageDocManager() {
+  return fw::TheApp() != nullptr ? dynamic_cast<CLumo40DocManager*>(&fw::TheApp()->Docs()) : nullptr;
+}
+
+void CLumo40DocManager::OnFileNew() {
+  if (Templates().empty()) {
+    fw::DocManager::OnFileNew();  // the framework's message
+    return;
+  }
+  NewImageChoice choice;
+  if (!askNewImage || !askNewImage(&choice)) return;
+  pendingChoice = &choice;
+  ChooseTemplateForNew()->OpenDocumentFile(std::string());
+  pendingChoice = nullptr;
+}
+
+void CLumo40DocManager::OnFileOpen() {
+  fw::FileDialog dialog(true, std::string(), std::string(), kOpenFlags, std::string(), MainWindowHandle());
+  if (dialog.DoModal() != IDOK) return;
+  for (const std::string& path : dialog.Paths()) OpenDocumentFile(path);
+}
+
+fw::Document* CLumo40DocManager::OpenDocumentFile(const std::string& path) {
+  return OpenDocumentByPath(path, HasLayeredExtension(path) ? OpenRoad::kLayered : OpenRoad::kFlat);
+}
+
+fw::Document* CLumo40DocManager::OpenDocumentByPath(const std::string& path, OpenRoad road) {
+  for (const auto& t : Templates()) {
+    if (auto* tmpl = dynamic_cast<CLumo40DocTemplate*>(t.get())) tmpl->nextRoad = road;
+  }
+  fw::Document* doc = fw::DocManager::OpenDocumentFile(path);
+  // An open file or a failed frame leaves the road unused.
+  for (const auto& t : Templates()) {
+    if (auto* tmpl = dynamic_cast<CLumo40DocTemplate*>(t.get())) tmpl->nextRoad = OpenRoad::kByContent;
+  }
+  return doc;
+}
+
+}  // namespace lumora

@@ -1,0 +1,106 @@
+// The image document as the framework sees it: CLumo40Doc wraps the
+// portable ImageDocument, the template and the manager carry how a file is
+// to be read (by extension from File/Open, by its first bytes otherwise) to
+// the document, so the file is read exactly once on every road.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "document/DocumentFiles.h"
+#include "document/ImageDocument.h"
+#include "framework/win/DocView.h"
+
+namespace lumora {
+
+// How the next OnOpenDocument of a template reads its file.
+enum class OpenRoad { kByContent, kLayered, kFlat };
+
+class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFileHost {
+  FW_DECLARE_MESSAGE_MAP()
+  FW_DECLARE_DYNCREATE(CLumo40Doc)
+
+ public:
+  CLumo40Doc();
+  ~CLumo40Doc() override;
+
+  ImageDocument& Image() { return *image_; }
+
+  bool OnNewDocument() override;
+  bool OnOpenDocument(const std::string& path) override;
+  bool OnSaveDocument(const std::string& path) override;
+  void DeleteContents() override;
+  bool SaveModified() override;
+
+  void OnEditUndo();
+  void OnEditRedo();
+  void OnFileClose();
+  void OnUpdateEditUndo(fw::CmdUI& ui);
+  void OnUpdateEditRedo(fw::CmdUI& ui);
+  // The shared handler of commands that are always available.
+  void OnUpdateAlways(fw::CmdUI& ui);
+
+ protected:
+  // DocumentHost
+  bool ActiveWindowShowsDocument() override;
+  void SendActiveLayerNotice(int, int) override {}
+  void UpdateLayerInPalette(CLayer*) override {}
+  void SelectLayerInPalette(CLayer*) override {}
+  void UpdateLayerPalette() override {}
+  void UpdateNavigator() override {}
+  void SyncColorsToActiveImage() override {}
+  void ApplyTextLayerEdit(CLayer*) override {}
+  void NotifyToolOfActiveView() override {}
+  void PostQueueEmpty() override;
+  int CopyImageParameter(VrWA2000::WA* source, WAPtr* copy) override;
+  void GetSmoothEdge(int* degree, int* type) override;
+  void UpdateGlobalSelection() override {}
+  void SetErrorCode(int, int) override {}
+  void ShowMessage(int textId, int captionId) override;
+  // DocumentFileHost
+  bool AskNewImage(NewImageChoice* choice) override;
+  bool ConfirmWarning(const std::string& text) override;
+  void ReportFileError(int code, const std::string& path) override;
+
+  void UndoRedoCommand(bool redo);
+
+  std::unique_ptr<ImageDocument> image_;
+};
+
+// The asker File/New uses for the new image's size and colour; false for
+// Cancel.
+using NewImageAsker = std::function<bool(NewImageChoice*)>;
+
+class CLumo40DocTemplate : public fw::DocTemplate {
+ public:
+  CLumo40DocTemplate(std::uint32_t resourceId, const fw::RuntimeClass* docClass,
+                     const fw::RuntimeClass* frameClass, const fw::RuntimeClass* viewClass)
+      : fw::DocTemplate(resourceId, docClass, frameClass, viewClass) {}
+  // "UNTITLED.1", "UNTITLED.2", ...
+  void SetDefaultTitle(fw::Document* doc) override;
+  // Set by the manager for the one open that follows.
+  OpenRoad nextRoad = OpenRoad::kByContent;
+};
+
+class CLumo40DocManager : public fw::DocManager {
+ public:
+  void OnFileNew() override;
+  // Every chosen file, in the dialog's order.
+  void OnFileOpen() override;
+  // By extension: ".LUD" and ".PSD" layered, the rest through the
+  // file-format library.
+  fw::Document* OpenDocumentFile(const std::string& path) override;
+  // Quotes stripped, made a full path; an open file's frame is activated
+  // and nothing is read.
+  fw::Document* OpenDocumentByPath(const std::string& path, OpenRoad road);
+
+  NewImageAsker askNewImage;
+  // The choice of the last File/New, read by the document it makes.
+  const NewImageChoice* pendingChoice = nullptr;
+};
+
+// The image document's template and manager for the running program.
+CLumo40DocManager* ImageDocManager();
+
+}  // namespace lumora
