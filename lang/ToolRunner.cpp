@@ -54,6 +54,50 @@ RECT Union(const RECT& a, const RECT& b) {
   return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right), std::max(a.bottom, b.bottom)};
 }
 
+// A shared copy of the fragment the tool limits itself to, moved into the
+// window's image coordinates for the run; put back where it was and
+// released on every way out.
+class MovedLimit {
+ public:
+  explicit MovedLimit(Fragment* shared) : fragment_(shared) {
+    LURECT bounds{};
+    if (fragment_ != nullptr && GetFragmentBoundRect(fragment_, &bounds)) {
+      home_ = {bounds.x, bounds.y};
+      movable_ = true;
+    }
+  }
+  ~MovedLimit() {
+    if (fragment_ == nullptr) return;
+    if (movable_) SetFragmentOriginPoint(fragment_, &home_);
+    DeleteFragment(fragment_);
+  }
+  MovedLimit(const MovedLimit&) = delete;
+  MovedLimit& operator=(const MovedLimit&) = delete;
+
+  // Places the fragment at its own top-left plus `origin`.
+  void MoveBy(POINT origin) {
+    if (!movable_) return;
+    const POINT to{home_.x + origin.x, home_.y + origin.y};
+    SetFragmentOriginPoint(fragment_, &to);
+  }
+
+ private:
+  Fragment* fragment_;
+  POINT home_{0, 0};
+  bool movable_ = false;
+};
+
+// Reads -6 by reference: a shared copy of the fragment (or null), the
+// reference itself dropped.
+Fragment* ShareLimitRead(ToolRunHost& host, ToolHandle tool) {
+  void* read = nullptr;
+  if (host.GetParameterByRef(tool, kSlotLimit, &read) != 0 || read == nullptr) return nullptr;
+  Fragment* reference = static_cast<Fragment*>(read);
+  Fragment* shared = ShareFragment(reference);
+  DeleteFragment(reference);
+  return shared;
+}
+
 struct RunInput {
   ToolRunHost& host;
   ToolHandle tool;
@@ -144,9 +188,8 @@ int RunStandardTool(const RunInput& in, Fragment* limit) {
   if (int code = PrepareToolRun(in, limit)) return code;
   if (int code = host.SetParameter(in.tool, kSlotResultMask, nullptr)) return code;
   if (int code = SetToolParameters(host, in.arguments, in.format, in.tool)) return code;
-  void* limitRead = nullptr;
-  if (host.GetParameterByRef(in.tool, kSlotLimit, &limitRead) == 0 && limitRead != nullptr)
-    DeleteFragment(static_cast<Fragment*>(limitRead));
+  MovedLimit moved(ShareLimitRead(host, in.tool));
+  if (in.window != nullptr) moved.MoveBy(in.window->GetImageOrigin());
 
   bool backupMade = false;
   if (in.window != nullptr) {
@@ -169,6 +212,7 @@ int RunStandardTool(const RunInput& in, Fragment* limit) {
       if ((flags & 1) == 0 && !SameRect(Union(wanted, layer), layer)) {
         if (int code = GrowLayer(in, Union(wanted, layer))) return code;
         backupMade = true;
+        moved.MoveBy(in.window->GetImageOrigin());
       }
     }
   }

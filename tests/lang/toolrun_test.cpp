@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -38,6 +39,8 @@ class FakeHost : public ToolRunHost {
   int frozen = 0;
   int deletedWhileFrozen = 0;
   int limitType = -2;  // the type of the fragment set as -6
+  std::shared_ptr<Fragment> limit;  // what -6 holds
+  POINT limitAtExecute{-99, -99};  // its top-left while the tool ran
 
   ToolHandle CreateTool(const std::string& id) override {
     calls.push_back("create " + id);
@@ -51,7 +54,11 @@ class FakeHost : public ToolRunHost {
   void UnfreezeError() override { --frozen; }
   int SetParameter(ToolHandle, int slot, const void* value) override {
     std::string text = "set " + std::to_string(slot);
-    if (slot == -6) limitType = GetFragmentType(static_cast<const Fragment*>(value));
+    if (slot == -6) {
+      limitType = GetFragmentType(static_cast<const Fragment*>(value));
+      Fragment* held = value != nullptr ? ShareFragment(const_cast<Fragment*>(static_cast<const Fragment*>(value))) : nullptr;
+      limit.reset(held, [](Fragment* f) { DeleteFragment(f); });
+    }
     if (slot >= 0 || slot == -7 || slot == -9 || slot == -13 || slot == -14 || slot == 59)
       text += "=" + std::to_string(*static_cast<const std::int32_t*>(value));
     else if (slot == -26 || slot == -1 || slot == -15)
@@ -69,13 +76,15 @@ class FakeHost : public ToolRunHost {
   }
   int GetParameterByRef(ToolHandle, int slot, void** out) override {
     calls.push_back("ref " + std::to_string(slot));
-    *out = nullptr;
+    *out = slot == -6 && limit != nullptr ? ShareFragment(limit.get()) : nullptr;
     return 0;
   }
   int GetParamDimension(ToolHandle, int slot) override { return dimensions.count(slot) != 0 ? 1 : 0; }
   std::uint32_t GetCapsFlags(ToolHandle, int kind) override { return caps[kind]; }
   int ToolExecute(ToolHandle, int backup) override {
     calls.push_back("execute " + std::to_string(backup));
+    LURECT bounds{};
+    if (limit != nullptr && GetFragmentBoundRect(limit.get(), &bounds)) limitAtExecute = {bounds.x, bounds.y};
     return executeCode;
   }
   int GetOutRect(ToolHandle, RECT* out) override {
@@ -99,6 +108,8 @@ class FakeWindow : public ToolRunWindow {
   int resizeCode = 0;
   WA* image = nullptr;
   int object = 0;
+  POINT origin{0, 0};
+  POINT originAfterResize{0, 0};
 
   void* GetImageObject() override { return hasObject ? &object : nullptr; }
   void ReleaseImageObject(void*) override { calls.push_back("release object"); }
@@ -107,7 +118,7 @@ class FakeWindow : public ToolRunWindow {
     calls.push_back(std::string("image ") + (buffer == nullptr ? "0" : buffer == image ? "old" : "new") + "," +
                     std::to_string(flag));
   }
-  POINT GetImageOrigin() override { return {0, 0}; }
+  POINT GetImageOrigin() override { return origin; }
   RECT GetLayerRect() override { return layer; }
   std::uint32_t GetLayerFlags() override { return layerFlags; }
   bool IsBackupCreatingAllowed() override { return true; }
@@ -119,6 +130,7 @@ class FakeWindow : public ToolRunWindow {
   int ResizeLayerTo(const RECT& r) override {
     calls.push_back("resize " + std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) +
                     "," + std::to_string(r.bottom));
+    if (resizeCode == 0) origin = originAfterResize;
     return resizeCode;
   }
   void InvalidateImageRect(const RECT&) override { calls.push_back("invalidate"); }
@@ -245,6 +257,35 @@ TEST_F(RunnerFixture, SelectionAndSmoothEdgeLimitTheRun) {
   EXPECT_EQ(Run("5,3", "%d,%d", &handle, 5), 1);
   EXPECT_EQ(host.limitType, kFrgMask) << "the smoothed mask limits the tool";
   EXPECT_EQ(handle, selection) << "the caller's selection is left alone";
+  DeleteFragment(selection);
+}
+
+TEST_F(RunnerFixture, TheLimitIsMovedByTheImageOriginForTheRunAndPutBack) {
+  const LURECT rect{2, 3, 4, 4};
+  Fragment* selection = CreateRectFrg(&rect, 0);
+  Fragment* handle = selection;
+  UseWindow();
+  window.origin = {5, 7};
+  EXPECT_EQ(Run("5,3", "%d,%d", &handle), 1);
+  EXPECT_EQ(host.limitAtExecute.x, 7);
+  EXPECT_EQ(host.limitAtExecute.y, 10);
+
+  // A grown layer moves the image origin: the limit follows it.
+  host = FakeHost();
+  host.caps[4] = kCapsResizesLayer;
+  host.dimensions = {{57, 1}};
+  host.resultRect = {-2, 0, 12, 10};
+  window.origin = {0, 0};
+  window.originAfterResize = {2, 1};
+  EXPECT_EQ(Run("5,3", "%d,%d", &handle), 1);
+  EXPECT_EQ(host.limitAtExecute.x, 4);
+  EXPECT_EQ(host.limitAtExecute.y, 4);
+
+  host.limit.reset();
+  LURECT after{};
+  ASSERT_TRUE(GetFragmentBoundRect(selection, &after));
+  EXPECT_EQ(after.x, 2) << "the caller's selection is back where it was";
+  EXPECT_EQ(after.y, 3);
   DeleteFragment(selection);
 }
 
