@@ -59,9 +59,9 @@ class FakeHost : public ToolRunHost {
       Fragment* held = value != nullptr ? ShareFragment(const_cast<Fragment*>(static_cast<const Fragment*>(value))) : nullptr;
       limit.reset(held, [](Fragment* f) { DeleteFragment(f); });
     }
-    if (slot >= 0 || slot == -7 || slot == -9 || slot == -13 || slot == -14 || slot == 59)
+    if (slot >= 0 || slot == -7 || slot == -9 || slot == -13 || slot == -14 || slot == -28 || slot == 59)
       text += "=" + std::to_string(*static_cast<const std::int32_t*>(value));
-    else if (slot == -26 || slot == -1 || slot == -15)
+    else if (slot == -26 || slot == -1 || slot == -15 || slot == -25)
       text += value == nullptr ? "=0" : "=p";
     calls.push_back(text);
     auto failing = failingSets.find(slot);
@@ -90,6 +90,11 @@ class FakeHost : public ToolRunHost {
   int GetOutRect(ToolHandle, RECT* out) override {
     *out = {1, 2, 3, 4};
     return 0;
+  }
+  LURECT outFrg{0, 0, 4, 4};
+  Fragment* GetOutFrg(ToolHandle) override {
+    calls.push_back("out fragment");
+    return CreateRectFrg(&outFrg, 0);
   }
   int GetRegToolIDNumber(const std::string& id) override { return id == "#Insert_Tool" && !insertToolRegistered ? 0 : 7; }
   std::string GetRegToolMenuName(int) override { return "Sm&oo&th"; }
@@ -286,6 +291,63 @@ TEST_F(RunnerFixture, TheLimitIsMovedByTheImageOriginForTheRunAndPutBack) {
   ASSERT_TRUE(GetFragmentBoundRect(selection, &after));
   EXPECT_EQ(after.x, 2) << "the caller's selection is back where it was";
   EXPECT_EQ(after.y, 3);
+  DeleteFragment(selection);
+}
+
+TEST_F(RunnerFixture, SelectionAwareToolsPasteTheirResultThroughTheInsertionTool) {
+  host.caps[4] = 0x08;
+  WA* made = RandomWA(16, 4, 4, 3);
+  host.output = made;
+  EXPECT_EQ(Run(), 1);
+  EXPECT_EQ(code, 0);
+  const std::vector<std::string> prepared = {"set -7=2", "set -4", "set -6", "set -9=0", "set -13=0", "set -14=0",
+                                             "set -26=0"};
+  std::vector<std::string> expected = Then({"create tool"}, prepared);
+  expected = Then(expected, {"set -2", "set 0=5", "set 1=3", "ref -6", "out fragment", "set -1=p", "set -15=p",
+                             "set -25=0", "execute 1", "get -1", "ref -15", "ref -6", "create #Insert_Tool"});
+  expected = Then(expected, prepared);
+  expected = Then(expected, {"set -13=0", "set -14=0", "set 0=0", "set 1=0", "set -28=0", "ref -6", "execute 1",
+                             "delete", "delete"});
+  EXPECT_EQ(host.calls, expected);
+  EXPECT_EQ(host.deletedWhileFrozen, 2);
+  EXPECT_EQ(made->GetRefCount(), 1) << "the result read back is released";
+
+  host = FakeHost();
+  host.caps[4] = 0x08;
+  host.output = made;
+  host.insertToolRegistered = false;
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(code, kToolRunNoInsertTool);
+  EXPECT_NE(std::find(host.calls.begin(), host.calls.end(), "error Insert fragment"), host.calls.end());
+  made->Release();
+}
+
+TEST_F(RunnerFixture, SelectionAwareResultBeyondTheLayerGrowsItAndAFailedPasteUndoesTheGrowth) {
+  const LURECT rect{2, 2, 4, 4};
+  Fragment* selection = CreateRectFrg(&rect, 0);
+  Fragment* handle = selection;
+  WA* made = RandomWA(16, 14, 4, 4);
+  UseWindow();
+  host.caps[4] = 0x10;
+  host.output = made;
+  host.outFrg = {-2, 0, 14, 4};
+  EXPECT_EQ(Run("5,3", "%d,%d", &handle), 1);
+  EXPECT_EQ(window.calls, (std::vector<std::string>{"release object", "backup Smooth", "resize -2,0,12,10",
+                                                    "release object", "invalidate"}));
+  EXPECT_NE(std::find(host.calls.begin(), host.calls.end(), "set -25=p"), host.calls.end())
+      << "a run limited by a selection gets a coverage buffer";
+
+  host = FakeHost();
+  host.caps[4] = 0x10;
+  host.output = made;
+  host.outFrg = {-2, 0, 14, 4};
+  host.failingSets = {{-28, 9}};
+  window.calls.clear();
+  EXPECT_EQ(Run("5,3", "%d,%d", &handle), 0);
+  EXPECT_EQ(code, 9);
+  EXPECT_EQ(window.calls.back(), "undo");
+  host.limit.reset();
+  made->Release();
   DeleteFragment(selection);
 }
 
