@@ -34,6 +34,7 @@ int LUToolRunHost::GetParamDimension(ToolHandle tool, int slot) { return LUGetPa
 std::uint32_t LUToolRunHost::GetCapsFlags(ToolHandle tool, int kind) { return LUGetCapsFlags(AsTool(tool), kind); }
 int LUToolRunHost::ToolExecute(ToolHandle tool, int backup) { return LUToolExecute(AsTool(tool), backup, 2, 0, 0); }
 int LUToolRunHost::GetOutRect(ToolHandle tool, RECT* out) { return LUGetOutRectE(AsTool(tool), out) ? 0 : 1; }
+Fragment* LUToolRunHost::GetOutFrg(ToolHandle tool) { return LUGetOutFrg(AsTool(tool)); }
 int LUToolRunHost::GetRegToolIDNumber(const std::string& idName) {
   return LUGetRegToolIDNumber(site_, idName.c_str(), 0);
 }

@@ -28,6 +28,7 @@ class LUToolRunHost final : public ToolRunHost {
   std::uint32_t GetCapsFlags(ToolHandle tool, int kind) override;
   int ToolExecute(ToolHandle tool, int backup) override;
   int GetOutRect(ToolHandle tool, RECT* out) override;
+  Fragment* GetOutFrg(ToolHandle tool) override;
   int GetRegToolIDNumber(const std::string& idName) override;
   std::string GetRegToolMenuName(int tool) override;
   void SetErrorString(const std::string& text) override;

@@ -38,6 +38,8 @@ class ToolRunHost {
   virtual std::uint32_t GetCapsFlags(ToolHandle tool, int kind) = 0;
   virtual int ToolExecute(ToolHandle tool, int backup) = 0;
   virtual int GetOutRect(ToolHandle tool, RECT* out) = 0;
+  // The tool's output fragment, a reference for the caller (null: none).
+  virtual Fragment* GetOutFrg(ToolHandle tool) = 0;
   virtual int GetRegToolIDNumber(const std::string& idName) = 0;
   virtual std::string GetRegToolMenuName(int tool) = 0;
   virtual void SetErrorString(const std::string& text) = 0;
@@ -96,6 +98,23 @@ int RunToolOnImage(ToolRunContext& context, const std::string& toolId, VrWA2000:
 // Sets parameters 0, 1, 2 ... from the argument text by the format; 0 or a
 // result code (768 for a format item or an argument that does not fit).
 int SetToolParameters(ToolRunHost& host, std::string_view arguments, std::string_view format, ToolHandle tool);
+
+// What the insertion tool pastes and how.
+struct InsertRequest {
+  VrWA2000::WA* source = nullptr;
+  VrWA2000::WA* secondary = nullptr;
+  Fragment* mask = nullptr;
+  int edgeDegree = 0;
+  int edgeType = 0;
+  std::int32_t insertX = 0;
+  std::int32_t insertY = 0;
+  std::int32_t extra = 0;  // slot 51 when not 0
+  std::int32_t auxFlag = 0;  // slot -28
+  std::uint32_t layerFlags = 0;
+};
+// Pastes a result into the window's layer with "#Insert_Tool"; 0 or a
+// result code (51 when the tool is not registered).
+int InsertFragmentResult(ToolRunHost& host, ToolRunWindow* window, const InsertRequest& request);
 
 int GetToolExecMode(ToolRunHost& host, ToolHandle tool, int imageKind);
 // The tool's menu name without "&".

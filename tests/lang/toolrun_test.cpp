@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -38,6 +39,8 @@ class FakeHost : public ToolRunHost {
   int frozen = 0;
   int deletedWhileFrozen = 0;
   int limitType = -2;  // the type of the fragment set as -6
+  std::shared_ptr<Fragment> limit;  // what -6 holds
+  POINT limitAtExecute{-99, -99};  // its top-left while the tool ran
 
   ToolHandle CreateTool(const std::string& id) override {
     calls.push_back("create " + id);
@@ -51,10 +54,14 @@ class FakeHost : public ToolRunHost {
   void UnfreezeError() override { --frozen; }
   int SetParameter(ToolHandle, int slot, const void* value) override {
     std::string text = "set " + std::to_string(slot);
-    if (slot == -6) limitType = GetFragmentType(static_cast<const Fragment*>(value));
-    if (slot >= 0 || slot == -7 || slot == -9 || slot == -13 || slot == -14 || slot == 59)
+    if (slot == -6) {
+      limitType = GetFragmentType(static_cast<const Fragment*>(value));
+      Fragment* held = value != nullptr ? ShareFragment(const_cast<Fragment*>(static_cast<const Fragment*>(value))) : nullptr;
+      limit.reset(held, [](Fragment* f) { DeleteFragment(f); });
+    }
+    if (slot >= 0 || slot == -7 || slot == -9 || slot == -13 || slot == -14 || slot == -28 || slot == 59)
       text += "=" + std::to_string(*static_cast<const std::int32_t*>(value));
-    else if (slot == -26 || slot == -1 || slot == -15)
+    else if (slot == -26 || slot == -1 || slot == -15 || slot == -25)
       text += value == nullptr ? "=0" : "=p";
     calls.push_back(text);
     auto failing = failingSets.find(slot);
@@ -69,18 +76,25 @@ class FakeHost : public ToolRunHost {
   }
   int GetParameterByRef(ToolHandle, int slot, void** out) override {
     calls.push_back("ref " + std::to_string(slot));
-    *out = nullptr;
+    *out = slot == -6 && limit != nullptr ? ShareFragment(limit.get()) : nullptr;
     return 0;
   }
   int GetParamDimension(ToolHandle, int slot) override { return dimensions.count(slot) != 0 ? 1 : 0; }
   std::uint32_t GetCapsFlags(ToolHandle, int kind) override { return caps[kind]; }
   int ToolExecute(ToolHandle, int backup) override {
     calls.push_back("execute " + std::to_string(backup));
+    LURECT bounds{};
+    if (limit != nullptr && GetFragmentBoundRect(limit.get(), &bounds)) limitAtExecute = {bounds.x, bounds.y};
     return executeCode;
   }
   int GetOutRect(ToolHandle, RECT* out) override {
     *out = {1, 2, 3, 4};
     return 0;
+  }
+  LURECT outFrg{0, 0, 4, 4};
+  Fragment* GetOutFrg(ToolHandle) override {
+    calls.push_back("out fragment");
+    return CreateRectFrg(&outFrg, 0);
   }
   int GetRegToolIDNumber(const std::string& id) override { return id == "#Insert_Tool" && !insertToolRegistered ? 0 : 7; }
   std::string GetRegToolMenuName(int) override { return "Sm&oo&th"; }
@@ -99,6 +113,8 @@ class FakeWindow : public ToolRunWindow {
   int resizeCode = 0;
   WA* image = nullptr;
   int object = 0;
+  POINT origin{0, 0};
+  POINT originAfterResize{0, 0};
 
   void* GetImageObject() override { return hasObject ? &object : nullptr; }
   void ReleaseImageObject(void*) override { calls.push_back("release object"); }
@@ -107,7 +123,7 @@ class FakeWindow : public ToolRunWindow {
     calls.push_back(std::string("image ") + (buffer == nullptr ? "0" : buffer == image ? "old" : "new") + "," +
                     std::to_string(flag));
   }
-  POINT GetImageOrigin() override { return {0, 0}; }
+  POINT GetImageOrigin() override { return origin; }
   RECT GetLayerRect() override { return layer; }
   std::uint32_t GetLayerFlags() override { return layerFlags; }
   bool IsBackupCreatingAllowed() override { return true; }
@@ -119,6 +135,7 @@ class FakeWindow : public ToolRunWindow {
   int ResizeLayerTo(const RECT& r) override {
     calls.push_back("resize " + std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) +
                     "," + std::to_string(r.bottom));
+    if (resizeCode == 0) origin = originAfterResize;
     return resizeCode;
   }
   void InvalidateImageRect(const RECT&) override { calls.push_back("invalidate"); }
@@ -245,6 +262,92 @@ TEST_F(RunnerFixture, SelectionAndSmoothEdgeLimitTheRun) {
   EXPECT_EQ(Run("5,3", "%d,%d", &handle, 5), 1);
   EXPECT_EQ(host.limitType, kFrgMask) << "the smoothed mask limits the tool";
   EXPECT_EQ(handle, selection) << "the caller's selection is left alone";
+  DeleteFragment(selection);
+}
+
+TEST_F(RunnerFixture, TheLimitIsMovedByTheImageOriginForTheRunAndPutBack) {
+  const LURECT rect{2, 3, 4, 4};
+  Fragment* selection = CreateRectFrg(&rect, 0);
+  Fragment* handle = selection;
+  UseWindow();
+  window.origin = {5, 7};
+  EXPECT_EQ(Run("5,3", "%d,%d", &handle), 1);
+  EXPECT_EQ(host.limitAtExecute.x, 7);
+  EXPECT_EQ(host.limitAtExecute.y, 10);
+
+  // A grown layer moves the image origin: the limit follows it.
+  host = FakeHost();
+  host.caps[4] = kCapsResizesLayer;
+  host.dimensions = {{57, 1}};
+  host.resultRect = {-2, 0, 12, 10};
+  window.origin = {0, 0};
+  window.originAfterResize = {2, 1};
+  EXPECT_EQ(Run("5,3", "%d,%d", &handle), 1);
+  EXPECT_EQ(host.limitAtExecute.x, 4);
+  EXPECT_EQ(host.limitAtExecute.y, 4);
+
+  host.limit.reset();
+  LURECT after{};
+  ASSERT_TRUE(GetFragmentBoundRect(selection, &after));
+  EXPECT_EQ(after.x, 2) << "the caller's selection is back where it was";
+  EXPECT_EQ(after.y, 3);
+  DeleteFragment(selection);
+}
+
+TEST_F(RunnerFixture, SelectionAwareToolsPasteTheirResultThroughTheInsertionTool) {
+  host.caps[4] = 0x08;
+  WA* made = RandomWA(16, 4, 4, 3);
+  host.output = made;
+  EXPECT_EQ(Run(), 1);
+  EXPECT_EQ(code, 0);
+  const std::vector<std::string> prepared = {"set -7=2", "set -4", "set -6", "set -9=0", "set -13=0", "set -14=0",
+                                             "set -26=0"};
+  std::vector<std::string> expected = Then({"create tool"}, prepared);
+  expected = Then(expected, {"set -2", "set 0=5", "set 1=3", "ref -6", "out fragment", "set -1=p", "set -15=p",
+                             "set -25=0", "execute 1", "get -1", "ref -15", "ref -6", "create #Insert_Tool"});
+  expected = Then(expected, prepared);
+  expected = Then(expected, {"set -13=0", "set -14=0", "set 0=0", "set 1=0", "set -28=0", "ref -6", "execute 1",
+                             "delete", "delete"});
+  EXPECT_EQ(host.calls, expected);
+  EXPECT_EQ(host.deletedWhileFrozen, 2);
+  EXPECT_EQ(made->GetRefCount(), 1) << "the result read back is released";
+
+  host = FakeHost();
+  host.caps[4] = 0x08;
+  host.output = made;
+  host.insertToolRegistered = false;
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(code, kToolRunNoInsertTool);
+  EXPECT_NE(std::find(host.calls.begin(), host.calls.end(), "error Insert fragment"), host.calls.end());
+  made->Release();
+}
+
+TEST_F(RunnerFixture, SelectionAwareResultBeyondTheLayerGrowsItAndAFailedPasteUndoesTheGrowth) {
+  const LURECT rect{2, 2, 4, 4};
+  Fragment* selection = CreateRectFrg(&rect, 0);
+  Fragment* handle = selection;
+  WA* made = RandomWA(16, 14, 4, 4);
+  UseWindow();
+  host.caps[4] = 0x10;
+  host.output = made;
+  host.outFrg = {-2, 0, 14, 4};
+  EXPECT_EQ(Run("5,3", "%d,%d", &handle), 1);
+  EXPECT_EQ(window.calls, (std::vector<std::string>{"release object", "backup Smooth", "resize -2,0,12,10",
+                                                    "release object", "invalidate"}));
+  EXPECT_NE(std::find(host.calls.begin(), host.calls.end(), "set -25=p"), host.calls.end())
+      << "a run limited by a selection gets a coverage buffer";
+
+  host = FakeHost();
+  host.caps[4] = 0x10;
+  host.output = made;
+  host.outFrg = {-2, 0, 14, 4};
+  host.failingSets = {{-28, 9}};
+  window.calls.clear();
+  EXPECT_EQ(Run("5,3", "%d,%d", &handle), 0);
+  EXPECT_EQ(code, 9);
+  EXPECT_EQ(window.calls.back(), "undo");
+  host.limit.reset();
+  made->Release();
   DeleteFragment(selection);
 }
 
