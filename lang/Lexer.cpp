@@ -316,16 +316,16 @@ SplitResult SplitStatement(std::string_view line, std::string& name, std::string
 }
 
 bool ScanNextArgument(std::string_view& arguments, std::string_view& format, std::string& token,
-                      std::string& specification) {
+                      std::string& conversion) {
   if (arguments.empty() || format.empty()) return false;
   const std::size_t percent = format.find('%');
   if (percent == std::string_view::npos) {
-    specification.clear();
+    conversion.clear();
     format = {};
   } else {
     const std::size_t end = format.find_first_of(" \t,", percent);
     const std::size_t stop = end == std::string_view::npos ? format.size() : end;
-    specification.assign(format.substr(percent, stop - percent));
+    conversion.assign(format.substr(percent, stop - percent));
     format.remove_prefix(stop);
   }
   std::size_t i = 0;
@@ -365,25 +365,25 @@ bool ParseNumberList(std::string_view text, void* destination, int count, int wi
   return true;
 }
 
-bool ConvertArgument(std::string_view token, std::string_view specification, LangValue& out) {
-  if (specification == "%d") {
+bool ConvertArgument(std::string_view token, std::string_view conversion, LangValue& out) {
+  if (conversion == "%d") {
     out.number = DecimalValue(token);
     return true;
   }
-  if (specification == "%s") {
+  if (conversion == "%s") {
     Lex::StringIStream in(token);
     LangLexer lexer(in);
     out.text = lexer.NextStringToken().text;
     return true;
   }
-  if (specification == "%c") {
+  if (conversion == "%c") {
     std::uint8_t rgb[3] = {};
     if (!ParseNumberList(token, rgb, 3, 1)) return false;
     out.color = rgb[0] | (rgb[1] << 8) | (static_cast<std::uint32_t>(rgb[2]) << 16);
     return true;
   }
-  if (specification == "%p") return ParseNumberList(token, out.numbers, 2, 2);
-  if (specification == "%r") return ParseNumberList(token, out.numbers, 4, 2);
+  if (conversion == "%p") return ParseNumberList(token, out.numbers, 2, 2);
+  if (conversion == "%r") return ParseNumberList(token, out.numbers, 4, 2);
   return false;
 }
 

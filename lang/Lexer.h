@@ -119,10 +119,10 @@ enum class SplitResult {
 SplitResult SplitStatement(std::string_view line, std::string& name, std::string& arguments);
 
 // Format-driven scanning: the next argument token and format
-// specification; false when either text is exhausted (or the token would
+// conversion; false when either text is exhausted (or the token would
 // pass kMaxLangText characters).
 bool ScanNextArgument(std::string_view& arguments, std::string_view& format, std::string& token,
-                      std::string& specification);
+                      std::string& conversion);
 
 // One converted argument of ConvertArgument.
 struct LangValue {
@@ -131,7 +131,7 @@ struct LangValue {
   std::int32_t numbers[4] = {};   // %p (2), %r (4)
   std::string text;               // %s
 };
-bool ConvertArgument(std::string_view token, std::string_view specification, LangValue& out);
+bool ConvertArgument(std::string_view token, std::string_view conversion, LangValue& out);
 
 // Reads `count` comma-separated numbers as bytes (width 1) or 32-bit
 // integers (width 2).

@@ -19,7 +19,7 @@ bool MakeSequenceScript(LineList& lines, std::string_view toolName, std::string_
 // 0, the end text at `frames`, linear in between (truncating), colours,
 // points and rectangles component by component, strings switching at half
 // way. The scan stops at the shorter of the two texts. False when a value
-// of either text does not convert by its specification.
+// of either text does not convert by its conversion.
 bool InterpolateArguments(std::string_view startArguments, std::string_view endArguments, std::string_view format,
                           int frame, int frames, std::string& out);
 
