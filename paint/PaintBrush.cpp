@@ -28,6 +28,9 @@ void CPaintBrush::SetAngle(int degrees) {
   const int angle = NormalizeAngle(degrees);
   if (angle != angle_) shapeChanged_ = true;  // the fixed turn lives in the mask
   angle_ = angle;
+  // A press may rebuild the mask for its pressure before the stroke begins.
+  sine_ = SineTable()[angle_];
+  cosine_ = CosineTable()[angle_];
 }
 
 void CPaintBrush::SetJitter(int hue, int saturation, int value) {
@@ -125,10 +128,17 @@ void CPaintBrush::JitterColour(int* red, int* green, int* blue) {
   HSVToRGB(h, s, v, *red, *green, *blue);
 }
 
-int CPaintBrush::Pressure() const {
+int CPaintBrush::Pressure() {
   const bool scales = pressureToCoverage_ && (commandId_ == kCmdPaintBrush || commandId_ == kCmdClone);
-  if (!scales || !pressureSource_) return 255;
-  return std::clamp(pressureSource_(), 0, 255);
+  if (!scales) return 255;
+  MarkPressureStale();
+  return RawPressure();
+}
+
+bool CPaintBrush::UpdateBrushGeometry(bool deferMask) {
+  StrokeBrush::UpdateBrushGeometry(deferMask);
+  shapeChanged_ = true;
+  return deferMask || BuildBrushMask();
 }
 
 void CPaintBrush::PrepareWorkingMask(POINT lastDab, POINT current) {
@@ -170,6 +180,10 @@ bool CPaintBrush::LoadPaperImage(const std::string& file) {
 
 bool CPaintBrush::PaintAt(const RECT& dab) {
   if (strokeLock_ == 0 && !GrowLayer(dab)) return false;
+  // A width changed by the pressure may leave a mask of the old size.
+  if (workingMask_.size() != static_cast<std::size_t>(dabWidth_) * dabHeight_ && !BuildBrushMask()) {
+    return false;
+  }
   if (!EnsurePaintLayer(dab, false)) return false;
   DabJob job;
   FillJob(&job, dab, strokeLock_ != 0 && editMask_ != 0);

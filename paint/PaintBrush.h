@@ -49,8 +49,10 @@ class CPaintBrush : public StrokeBrush {
   void SetColourMode(int mode) { colourMode_ = mode; }
   void SetJitter(int hue, int saturation, int value);
   void SetPressureToCoverage(bool on) { pressureToCoverage_ = on; }
-  // The tablet reading 0..255; absent means full pressure.
-  void SetPressureSource(std::function<int()> source) { pressureSource_ = std::move(source); }
+  // A tablet that reports only pressure 0..255 (the width stays).
+  void SetPressureSource(std::function<int()> source) {
+    SetTablet([source = std::move(source)] { return TabletReading{source(), 1, 1}; });
+  }
   // Reads custom shapes (index kFirstCustomShape and above) into the inner
   // box of the mask; false when the shape cannot be had.
   void SetCustomShapeLoader(std::function<bool(std::uint8_t* mask, int w, int h, int edge)> loader) {
@@ -88,12 +90,15 @@ class CPaintBrush : public StrokeBrush {
     return hueJitter_ == 0 && saturationJitter_ == 0 && valueJitter_ == 0 && colourMode_ == kColourPlain;
   }
   // The tablet reading whatever the tool (255 without a tablet).
-  int RawPressure() const { return pressureSource_ ? std::clamp(pressureSource_(), 0, 255) : 255; }
+  int RawPressure() const { return std::clamp(ReadTablet().pressure, 0, 255); }
   bool PaintAt(const RECT& dab) override;
+  // A changed width resizes the dab and, unless deferred, rebuilds the mask.
+  bool UpdateBrushGeometry(bool deferMask) override;
+  int EdgeSize() const override { return edgeSize_; }
   bool CanGrowLayer() const override { return true; }
 
  private:
-  int Pressure() const;
+  int Pressure();
   void PrepareWorkingMask(POINT lastDab, POINT current);
 
   BrushRandom& random_;
@@ -114,7 +119,6 @@ class CPaintBrush : public StrokeBrush {
   // The brush mask turned by the fixed angle, undithered: the source of a
   // fresh dither pattern per dab, so that dithering keeps the rotation.
   std::vector<std::uint8_t> turnedMask_;
-  std::function<int()> pressureSource_;
   std::function<bool(std::uint8_t*, int, int, int)> shapeLoader_;
   std::string shapeFile_;
   const CFileManager* shapes_ = nullptr;

@@ -39,7 +39,7 @@ PlaneView ViewOf(VrWA2000::WA* buffer) {
 
 }  // namespace
 
-StrokeBrush::StrokeBrush(int width) : width_(width), dabWidth_(width), dabHeight_(width) {}
+StrokeBrush::StrokeBrush(int width) : width_(width), baseWidth_(width), dabWidth_(width), dabHeight_(width) {}
 
 void StrokeBrush::SetSelection(const std::uint8_t* mask, const RECT& rect, bool inverted) {
   const int w = lumora::RectWidth(rect);
@@ -95,7 +95,7 @@ bool StrokeBrush::PrepareTarget() {
   }
   strokeLock_ = (CanGrowLayer() && info.visible != 0 && info.lockTransparency == 0 && editMask_ == 0) ? 0 : 1;
   if (editMask_ != 0 ? !target_->GetMask() : !target_->GetImage()) return false;
-  return true;
+  return CanPaintFormat(editMask_ != 0 ? kWAType8Grey : target_->GetImageType());
 }
 
 void StrokeBrush::FreeStrokeBuffers() {
@@ -106,10 +106,17 @@ void StrokeBrush::FreeStrokeBuffers() {
 
 bool StrokeBrush::ButtonDown(StrokeDocument* document, int x, int y) {
   if (Stroking() || document == nullptr) return false;
+  baseWidth_ = width_;
+  MarkPressureStale();
+  if (!ApplyPressure()) {
+    RestoreWidth();
+    return false;
+  }
   document_ = document;
   refusal_ = "";
   if (!PrepareTarget() || !BeginStroke()) {
     FreeStrokeBuffers();
+    RestoreWidth();
     return false;
   }
   previous_ = POINT{x, y};
@@ -139,7 +146,8 @@ RECT StrokeBrush::ArcDabs(POINT p1, POINT p2, POINT p3) {
 }
 
 void StrokeBrush::MoveTo(int x, int y) {
-  if (!Stroking()) return;
+  MarkPressureStale();
+  if (!Stroking() || !ApplyPressure()) return;
   WalkLine(previous_.x, previous_.y, x, y, [this](int px, int py) { DabAt(px, py, true); });
   previous_ = POINT{x, y};
 }
@@ -148,6 +156,39 @@ void StrokeBrush::ButtonUp() {
   if (!Stroking()) return;
   EndStroke();
   FreeStrokeBuffers();
+  RestoreWidth();
+}
+
+void StrokeBrush::RestoreWidth() {
+  if (width_ == baseWidth_) return;
+  width_ = baseWidth_;
+  UpdateBrushGeometry(true);
+}
+
+bool StrokeBrush::UpdateBrushGeometry(bool /*deferMask*/) {
+  SetDabSize(width_ + EdgeSize(), width_ + EdgeSize());
+  const int s = spacingDivisor_;
+  stepThreshold_ = std::max(0, 2 * dabWidth_ * dabWidth_ / s / s);
+  return true;
+}
+
+TabletReading StrokeBrush::GetPressure() {
+  if (!pressureEnabled_) return TabletReading{};
+  if (pressureStale_) pressure_ = ReadTablet();
+  return pressure_;
+}
+
+bool StrokeBrush::ApplyPressure() {
+  if (!pressureEnabled_) return true;
+  const TabletReading reading = GetPressure();
+  pressureStale_ = false;
+  // A tablet reporting no fraction leaves the width alone.
+  if (reading.denominator == 0) return true;
+  const int width = static_cast<int>(static_cast<std::uint64_t>(static_cast<std::uint32_t>(baseWidth_)) *
+                                     reading.numerator / reading.denominator);
+  if (width == width_) return true;
+  width_ = width;
+  return UpdateBrushGeometry(false);
 }
 
 void StrokeBrush::EndStroke() {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "engine/layers/PaintLayer.h"
@@ -30,6 +31,14 @@ class StrokeDocument {
   virtual CLayer* FindUndoSnapshotLayer(std::uint64_t uniqueId) = 0;
 };
 
+// The tablet's latest reading: pressure 0..255 and the fraction that
+// scales the brush width (1 / 1 without a tablet).
+struct TabletReading {
+  int pressure = 255;
+  std::uint32_t numerator = 1;
+  std::uint32_t denominator = 1;
+};
+
 constexpr int kUndoPaint = 168;
 constexpr int kDefaultSpacingDivisor = 10;
 constexpr int kPaintLayerStep = 128;
@@ -44,6 +53,12 @@ class StrokeBrush : public brush {
   // Whether the insert mode can paint on images of `type`: grey images take
   // no hue, saturation, colour or luminosity mode.
   bool CanPaintFormat(int type) const { return type != kWAType8Grey || insertMode_ < 3 || insertMode_ > 6; }
+  // The tablet the stroke reads; none means full pressure at full width.
+  void SetTablet(std::function<TabletReading()> tablet) { tablet_ = std::move(tablet); }
+  // Whether the tablet scales the width (tools that paint outlines or
+  // water switch it off).
+  void SetPressureEnabled(bool on) { pressureEnabled_ = on; }
+  int Width() const { return width_; }
   void SetColours(COLORREF foreground, COLORREF background) { foreground_ = foreground, background_ = background; }
   // The selection limit of the next strokes: an 8-bit coverage mask placed
   // at `rect` in image coordinates (copied), or none.
@@ -94,12 +109,29 @@ class StrokeBrush : public brush {
   void SetSpacingDivisor(int divisor) { spacingDivisor_ = divisor; }
   bool PrepareTarget();
   void FreeStrokeBuffers();
+  // Dab size and spacing for the current width; `deferMask` leaves a
+  // rebuilt mask to the next stroke. False when the new mask cannot be had.
+  virtual bool UpdateBrushGeometry(bool deferMask);
+  // The soft edge the dab adds around the width.
+  virtual int EdgeSize() const { return 0; }
+  // The kept tablet reading, read afresh when stale (255 at 1 / 1 with
+  // pressure off).
+  TabletReading GetPressure();
+  // The width scaled by the pressure from the width at the press; false
+  // when the geometry for a changed width cannot be built.
+  bool ApplyPressure();
+  // The tablet as it reads now (255 at 1 / 1 without one).
+  TabletReading ReadTablet() const { return tablet_ ? tablet_() : TabletReading{}; }
+  void MarkPressureStale() { pressureStale_ = true; }
+  // Back to the width before pressure; the mask follows at the next stroke.
+  void RestoreWidth();
   RECT DocumentRect() const;
 
   StrokeDocument* document_ = nullptr;
   CLayer* target_ = nullptr;
   RECT targetRect_{};
   int width_;
+  int baseWidth_;  // the width before pressure, taken at every press
   int dabWidth_;
   int dabHeight_;
   int stepThreshold_ = 0;
@@ -122,6 +154,10 @@ class StrokeBrush : public brush {
   int dabCount_ = 0;
   bool paintAtButtonDown_ = true;
   const char* refusal_ = "";
+  std::function<TabletReading()> tablet_;
+  bool pressureEnabled_ = true;
+  bool pressureStale_ = true;
+  TabletReading pressure_;
 };
 
 extern const char kMsgTransparencyLocked[];

@@ -61,7 +61,7 @@ std::vector<std::uint8_t> BuildWaterDropMask(int w, int h, int shape) {
   return mask;
 }
 
-CWaterBrush::CWaterBrush() : StrokeBrush(kWaterWidth) {}
+CWaterBrush::CWaterBrush() : StrokeBrush(kWaterWidth) { SetPressureEnabled(false); }
 
 bool CWaterBrush::BeginStroke() {
   StrokeBrush::BeginStroke();

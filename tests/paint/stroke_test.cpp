@@ -100,6 +100,81 @@ TEST(Stroke, GreyImagesRefuseTheColourInsertModes) {
     EXPECT_EQ(painter.brush.CanPaintFormat(kWAType8Grey), !colourMode) << mode;
     EXPECT_TRUE(painter.brush.CanPaintFormat(kWAType24)) << mode;
   }
+  // A refused mode starts no stroke on a grey image; an RGB image takes it.
+  FakeDocument grey(16, 16, kWAType8Grey, RECT{0, 0, 16, 16});
+  painter.brush.SetInsertMode(3);
+  painter.brush.SetTablet([] { return paint::TabletReading{128, 128, 255}; });
+  EXPECT_FALSE(painter.brush.ButtonDown(&grey, 8, 8));
+  EXPECT_EQ(painter.brush.Width(), 4);  // the refused press keeps the width
+  EXPECT_TRUE(grey.undoSteps.empty());
+  EXPECT_EQ(grey.stack->GetLayerCount(), 1);
+  EXPECT_EQ(grey.Byte(8, 8), 100);
+  FakeDocument colour(16, 16, kWAType24, RECT{0, 0, 16, 16});
+  EXPECT_TRUE(painter.brush.ButtonDown(&colour, 8, 8));
+  painter.brush.ButtonUp();
+  EXPECT_EQ(colour.undoSteps.size(), 1u);
+}
+
+TEST(Pressure, ScalesTheWidthOnlyDuringTheStroke) {
+  struct Case {
+    int pressure;
+    bool enabled;
+    int strokeWidth;  // 0: the press is refused
+  };
+  for (const Case c : {Case{128, true, 10}, Case{255, true, 20}, Case{128, false, 20}, Case{0, true, 0}}) {
+    FakeDocument doc(64, 64, kWAType24, RECT{0, 0, 64, 64});
+    Painter painter(20);
+    painter.brush.SetPressureEnabled(c.enabled);
+    painter.brush.SetTablet([&] { return paint::TabletReading{c.pressure, static_cast<std::uint32_t>(c.pressure), 255}; });
+    EXPECT_EQ(painter.brush.ButtonDown(&doc, 32, 32), c.strokeWidth != 0) << c.pressure;
+    if (c.strokeWidth != 0) {
+      EXPECT_EQ(painter.brush.Width(), c.strokeWidth) << c.pressure;
+      EXPECT_EQ(painter.brush.DabWidth(), c.strokeWidth) << c.pressure;
+      EXPECT_EQ(painter.brush.StepThreshold(), 2 * c.strokeWidth * c.strokeWidth / 100) << c.pressure;
+      painter.brush.ButtonUp();
+    }
+    EXPECT_EQ(painter.brush.Width(), 20) << c.pressure;
+    EXPECT_EQ(painter.brush.DabWidth(), 20) << c.pressure;
+  }
+}
+
+TEST(Pressure, RisingAndFallingPressureRebuildsEveryDab) {
+  FakeDocument doc(220, 48, kWAType24, RECT{0, 0, 220, 48});
+  Painter painter(20);
+  painter.brush.SetPressureToCoverage(false);
+  int pressure = 255;
+  painter.brush.SetTablet([&] { return paint::TabletReading{pressure, static_cast<std::uint32_t>(pressure), 255}; });
+  ASSERT_TRUE(painter.brush.ButtonDown(&doc, 20, 24));
+  // Each move's pressure and the width its dabs take: 20 x p / 255.
+  struct Move {
+    int x, pressure, width;
+  };
+  std::vector<RECT> dabs = doc.refreshed;
+  for (const Move m : {Move{60, 128, 10}, Move{100, 64, 5}, Move{140, 200, 15}, Move{180, 255, 20}, Move{200, 26, 2}}) {
+    pressure = m.pressure;
+    const std::size_t before = doc.refreshed.size();
+    painter.brush.MoveTo(m.x, 24);
+    ASSERT_GT(doc.refreshed.size(), before) << m.x;
+    for (std::size_t i = before; i < doc.refreshed.size(); ++i) {
+      const RECT& dab = doc.refreshed[i];
+      EXPECT_EQ(dab.right - dab.left, m.width) << m.x;
+      EXPECT_EQ(dab.bottom - dab.top, m.width) << m.x;
+      dabs.push_back(dab);
+    }
+    EXPECT_EQ(painter.brush.WorkingMask().size(), static_cast<std::size_t>(m.width * m.width)) << m.x;
+  }
+  painter.brush.ButtonUp();
+  EXPECT_EQ(painter.brush.Width(), 20);
+  EXPECT_EQ(doc.undoSteps.size(), 1u);
+  // Every dab landed: the committed square dabs cover exactly their union.
+  for (int y = 0; y < 48; ++y) {
+    for (int x = 0; x < 220; ++x) {
+      bool in = false;
+      for (const RECT& d : dabs) in = in || (x >= d.left && x < d.right && y >= d.top && y < d.bottom);
+      ASSERT_EQ(doc.Byte(x, y, 0), in ? 0x30 : 100) << x << "," << y;
+      ASSERT_EQ(doc.Byte(x, y, 2), in ? 0x10 : 100) << x << "," << y;
+    }
+  }
 }
 
 TEST(Stroke, SelectionAndPaperLimitTheStroke) {
