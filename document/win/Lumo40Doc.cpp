@@ -2,6 +2,7 @@
 // fw::Document, its message boxes over the main window.
 #include "document/win/Lumo40Doc.h"
 
+#include "document/DocumentServices.h"
 #include "engine/pixels/WAccess.h"
 #include "framework/CommandIds.h"
 #include "framework/win/App.h"
@@ -48,6 +49,11 @@ CLumo40Doc::~CLumo40Doc() = default;
 bool CLumo40Doc::OnNewDocument() {
   if (!fw::Document::OnNewDocument()) return false;
   auto* manager = ImageDocManager();
+  // A document made by the application's services from a layer, a stack
+  // or an image asks nothing.
+  if (manager != nullptr && manager->pendingRecord != nullptr) {
+    return image_->NewImage(*manager->pendingRecord) != 0;
+  }
   NewImageChoice choice;
   if (manager != nullptr && manager->pendingChoice != nullptr) {
     choice = *manager->pendingChoice;
@@ -118,9 +124,11 @@ void CLumo40Doc::OnFileClose() {
   if (SaveModified()) OnCloseDocument();
 }
 
-void CLumo40Doc::OnUpdateEditUndo(fw::CmdUI& ui) { ui.Enable(image_->History().UndoCount() > 0); }
-void CLumo40Doc::OnUpdateEditRedo(fw::CmdUI& ui) { ui.Enable(image_->History().RedoCount() > 0); }
-void CLumo40Doc::OnUpdateAlways(fw::CmdUI& ui) { ui.Enable(true); }
+// Every update handler passes its enable value through the tracker's filter.
+void CLumo40Doc::EnableFiltered(fw::CmdUI& ui, bool enable) { ui.Enable(FilterCommandEnable(ui.Id(), enable)); }
+void CLumo40Doc::OnUpdateEditUndo(fw::CmdUI& ui) { EnableFiltered(ui, image_->History().UndoCount() > 0); }
+void CLumo40Doc::OnUpdateEditRedo(fw::CmdUI& ui) { EnableFiltered(ui, image_->History().RedoCount() > 0); }
+void CLumo40Doc::OnUpdateAlways(fw::CmdUI& ui) { EnableFiltered(ui, true); }
 
 bool CLumo40Doc::ActiveWindowShowsDocument() {
   fw::FrameWnd* main = fw::TheApp() != nullptr ? fw::TheApp()->MainFrame() : nullptr;

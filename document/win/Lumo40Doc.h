@@ -64,6 +64,7 @@ class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFile
   void ReportFileError(int code, const std::string& path) override;
 
   void UndoRedoCommand(bool redo);
+  static void EnableFiltered(fw::CmdUI& ui, bool enable);
 
   std::unique_ptr<ImageDocument> image_;
 };
@@ -98,6 +99,9 @@ class CLumo40DocManager : public fw::DocManager {
   NewImageAsker askNewImage;
   // The choice of the last File/New, read by the document it makes.
   const NewImageChoice* pendingChoice = nullptr;
+  // What the application's next new document is made from (a layer, a
+  // stack or an image), read by the document it makes.
+  const CreationRecord* pendingRecord = nullptr;
 };
 
 // The image document's template and manager for the running program.

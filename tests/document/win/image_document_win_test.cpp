@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "document/DocumentServices.h"
+#include "document/win/AppServices.h"
 #include "document/win/Lumo40Doc.h"
 #include "framework/CommandIds.h"
 #include "framework/win/App.h"
@@ -63,7 +65,7 @@ class ImageDocumentWin : public ::testing::Test {
     docs = manager.get();
     app->SetDocManager(std::move(manager));
     app->AddDocTemplate(new CLumo40DocTemplate(IDR_IMAGE_DOC, &CLumo40Doc::kRuntimeClass,
-                                               &fw::MdiChild::kRuntimeClass, &PlainView::kRuntimeClass));
+                                               &CImageChildFrame::kRuntimeClass, &PlainView::kRuntimeClass));
     frame = new fw::MdiFrame;
     app->SetMainWindow(frame);
     ASSERT_TRUE(frame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, nullptr, nullptr));
@@ -182,6 +184,12 @@ TEST_F(ImageDocumentWin, UndoAndRedoEnableWithTheirSteps) {
   doc->Image().SetSelection(selection, true);
   EXPECT_TRUE(MenuEnables(fw::kIdEditUndo));
   EXPECT_FALSE(MenuEnables(fw::kIdEditRedo));
+  // While a tool tracks the mouse, Undo is greyed and Close stays.
+  SetTrackerRunning(true);
+  EXPECT_FALSE(MenuEnables(fw::kIdEditUndo));
+  EXPECT_TRUE(MenuEnables(fw::kIdFileClose));
+  SetTrackerRunning(false);
+  EXPECT_TRUE(MenuEnables(fw::kIdEditUndo));
 
   fw::SendCommand(frame->Handle(), fw::kIdEditUndo);
   EXPECT_TRUE(doc->IsModified());
@@ -200,6 +208,72 @@ TEST_F(ImageDocumentWin, UndoAndRedoEnableWithTheirSteps) {
   EXPECT_TRUE(app->Docs().AllDocuments().empty());
   EXPECT_EQ(app->boxes, (std::vector<std::string>{"Save changes to UNTITLED.1?"}));
   DeleteFragment(selection);
+}
+
+// The MDI child window showing the document.
+HWND ChildWindowOf(fw::Document* doc) { return GetParent(doc->Views().front()->Handle()); }
+
+bool RecordIsIn(HWND child) {
+  HWND active = GetActiveImageWindow();
+  return active != nullptr && (active == child || IsChild(child, active));
+}
+
+TEST_F(ImageDocumentWin, NewDocumentFromImageOpensAWindowWithACopy) {
+  fw::SendCommand(frame->Handle(), fw::kIdFileNew);
+  PumpPending();
+  CLumo40Doc* source = ActiveDocument();
+  ASSERT_NE(source, nullptr);
+  WAPtr image = WAPtr::Adopt(NewWA(kWAType24, 10, 8, nullptr));
+  ASSERT_EQ(source->Image().GetLayers()->AddLayerFromImage(image.get(), POINT{5, 5}, 1), 0);
+
+  fw::View* view = NewDocumentFromImage(source, false, true, true);
+  PumpPending();
+  ASSERT_NE(view, nullptr);
+  auto* copy = dynamic_cast<CLumo40Doc*>(view->GetDocument());
+  ASSERT_NE(copy, nullptr);
+  EXPECT_NE(copy, source);
+  EXPECT_EQ(ActiveDocument(), copy);
+  EXPECT_EQ(copy->GetTitle(), "UNTITLED.1");
+  ASSERT_EQ(copy->Image().GetLayers()->GetLayerCount(), 2);
+  EXPECT_NE(copy->Image().GetLayers(), source->Image().GetLayers());
+  EXPECT_EQ(copy->Image().GetLayers()->GetWidth(), 40);
+  EXPECT_EQ(asked, 1);  // made from the copy, not through the new-image dialog
+
+  fw::View* merged = NewDocumentFromImage(source, true, true, false);
+  PumpPending();
+  ASSERT_NE(merged, nullptr);
+  EXPECT_EQ(dynamic_cast<CLumo40Doc*>(merged->GetDocument())->Image().GetLayers()->GetLayerCount(), 1);
+  EXPECT_EQ(source->Image().GetLayers()->GetLayerCount(), 2);
+  EXPECT_EQ(app->Docs().AllDocuments().size(), 3u);
+  EXPECT_EQ(NewDocumentFromImage(nullptr, false, true, false), nullptr);
+}
+
+TEST_F(ImageDocumentWin, TheActiveTopLevelWindowFollowsActivation) {
+  EXPECT_EQ(GetActiveImageWindow(), nullptr);
+  EXPECT_EQ(GetActiveTopLevelWnd(), frame->Handle());
+  fw::SendCommand(frame->Handle(), fw::kIdFileNew);
+  PumpPending();
+  fw::Document* first = ActiveDocument();
+  fw::SendCommand(frame->Handle(), fw::kIdFileNew);
+  PumpPending();
+  fw::Document* second = ActiveDocument();
+  ASSERT_TRUE(first != nullptr && second != nullptr && first != second);
+  EXPECT_TRUE(RecordIsIn(ChildWindowOf(second)));
+
+  SendMessageA(frame->MdiClient(), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(ChildWindowOf(first)), 0);
+  PumpPending();
+  EXPECT_TRUE(RecordIsIn(ChildWindowOf(first)));
+  EXPECT_EQ(GetActiveTopLevelWnd(), frame->Handle());
+
+  SendMessageA(frame->MdiClient(), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(ChildWindowOf(second)), 0);
+  PumpPending();
+  EXPECT_TRUE(RecordIsIn(ChildWindowOf(second)));
+
+  // With every image window closed the main frame owns the boxes again.
+  app->CloseAllDocuments(false);
+  PumpPending();
+  EXPECT_EQ(GetActiveImageWindow(), nullptr);
+  EXPECT_EQ(GetActiveTopLevelWnd(), frame->Handle());
 }
 
 }  // namespace

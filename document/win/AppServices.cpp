@@ -1,0 +1,134 @@
+// The active image window's record and the services that open new image
+// documents through the first document template.
+#include "document/win/AppServices.h"
+
+#include "document/DocumentServices.h"
+#include "framework/win/App.h"
+#include "res/StringTable.h"
+#include "res/resource.h"
+
+namespace lumora {
+
+namespace {
+
+HWND activeImageWindow = nullptr;
+
+fw::DocTemplate* FirstTemplate(CLumo40DocManager* manager) {
+  return manager != nullptr && !manager->Templates().empty() ? manager->Templates().front().get() : nullptr;
+}
+
+void ActivateMainFrame() {
+  fw::FrameWnd* main = fw::TheApp() != nullptr ? fw::TheApp()->MainFrame() : nullptr;
+  if (main != nullptr) main->ActivateFrame(-1);
+}
+
+// A new window through the first template, its document made from the
+// record instead of the new-image dialog.
+fw::Document* OpenWithRecord(const CreationRecord& record, bool makeVisible) {
+  CLumo40DocManager* manager = ImageDocManager();
+  fw::DocTemplate* tmpl = FirstTemplate(manager);
+  if (tmpl == nullptr) return nullptr;
+  manager->pendingRecord = &record;
+  fw::Document* doc = tmpl->OpenDocumentFile(std::string(), makeVisible);
+  manager->pendingRecord = nullptr;
+  return doc;
+}
+
+}  // namespace
+
+void SetActiveImageWindow(HWND window) { activeImageWindow = window; }
+
+HWND GetActiveImageWindow() {
+  // A window destroyed without telling is no owner.
+  if (activeImageWindow != nullptr && !IsWindow(activeImageWindow)) activeImageWindow = nullptr;
+  return activeImageWindow;
+}
+
+HWND GetActiveTopLevelWnd() {
+  if (HWND image = GetActiveImageWindow()) return GetAncestor(image, GA_ROOT);
+  fw::Window* main = fw::TheApp() != nullptr ? fw::TheApp()->MainWindow() : nullptr;
+  return main != nullptr ? main->Handle() : nullptr;
+}
+
+// ---- The image child frame
+
+FW_IMPLEMENT_DYNCREATE(CImageChildFrame, fw::MdiChild)
+FW_MESSAGE_MAP(CImageChildFrame, fw::MdiChild,
+               fw::WindowMessageEntry<&CImageChildFrame::OnImageChildActivate>(WM_MDIACTIVATE),
+               fw::WindowMessageEntry<&CImageChildFrame::OnImageChildDestroy>(WM_DESTROY))
+
+HWND CImageChildFrame::ImageWindow() {
+  fw::View* view = GetActiveView();
+  return view != nullptr && view->Handle() != nullptr ? view->Handle() : hwnd_;
+}
+
+LRESULT CImageChildFrame::OnImageChildActivate(WPARAM wParam, LPARAM lParam) {
+  const bool activating = reinterpret_cast<HWND>(lParam) == hwnd_;
+  if (activating) {
+    SetActiveImageWindow(ImageWindow());
+  } else if (activeImageWindow == ImageWindow() || activeImageWindow == hwnd_) {
+    SetActiveImageWindow(nullptr);
+  }
+  return OnMdiActivate(wParam, lParam);
+}
+
+LRESULT CImageChildFrame::OnImageChildDestroy(WPARAM wParam, LPARAM lParam) {
+  if (activeImageWindow != nullptr && (activeImageWindow == hwnd_ || IsChild(hwnd_, activeImageWindow))) {
+    SetActiveImageWindow(nullptr);
+  }
+  return OnDestroyMessage(wParam, lParam);
+}
+
+// ---- New-document services
+
+fw::Document* OpenDocumentFileEx(const std::string& path, OpenRoad road) {
+  CLumo40DocManager* manager = ImageDocManager();
+  return manager != nullptr ? manager->OpenDocumentByPath(path, road) : nullptr;
+}
+
+fw::Document* CreateNewDocument(const std::string& name, const char* title, VrWA2000::WA* image,
+                                bool setModified, bool nameIsTitle) {
+  fw::Document* doc = OpenWithRecord(ImageCreationRecord(image, title), true);
+  if (doc == nullptr) return nullptr;
+  if (setModified) doc->SetModifiedFlag(true);
+  if (!name.empty()) {
+    if (nameIsTitle) {
+      doc->SetTitle(name);
+    } else {
+      doc->SetPathName(name, true);
+    }
+  }
+  ActivateMainFrame();
+  return doc;
+}
+
+fw::Document* NewDocumentFromLayer(CLayer* layer, const std::string& title) {
+  if (layer == nullptr) return nullptr;
+  fw::WaitCursor wait;
+  fw::Document* doc = OpenWithRecord(LayerCreationRecord(layer), true);
+  if (doc == nullptr) return nullptr;
+  if (!title.empty()) doc->SetTitle(title);
+  ActivateMainFrame();
+  return doc;
+}
+
+fw::View* NewDocumentFromImage(CLumo40Doc* source, bool merge, bool makeVisible, bool waitCursor) {
+  if (source == nullptr) return nullptr;
+  std::unique_ptr<fw::WaitCursor> wait;
+  if (waitCursor) wait = std::make_unique<fw::WaitCursor>();
+  DocumentCopy copy = CopyDocumentStack(source->Image(), merge);
+  if (!copy.stack) return nullptr;
+  if (copy.mergeFailed) {
+    // The duplicate still opens, with its layers as they were.
+    MessageBoxA(GetActiveTopLevelWnd(),
+                (std::string(res::String(IDS_UNKNOWN_ERROR)) + " (" + std::to_string(kDuplicateMergeError) + ")").c_str(),
+                std::string(res::String(IDS_ERROR_CAPTION)).c_str(), MB_OK | MB_ICONSTOP);
+  }
+  fw::Document* doc = OpenWithRecord(StackCreationRecord(copy.stack.get()), makeVisible);
+  if (doc == nullptr) return nullptr;
+  doc->SetTitle(source->GetTitle());
+  ActivateMainFrame();
+  return doc->Views().empty() ? nullptr : doc->Views().front();
+}
+
+}  // namespace lumora

@@ -1,0 +1,49 @@
+// What the application offers around image windows: the record of the
+// active image window (the owner of every message box), the image child
+// frame that keeps it, and the services that open new documents through
+// the document manager.
+#pragma once
+
+#include <string>
+
+#include "document/win/Lumo40Doc.h"
+#include "framework/win/Frame.h"
+
+namespace lumora {
+
+// The application-wide record of the active image window; the views set it
+// (null: no image window is active).
+void SetActiveImageWindow(HWND window);
+HWND GetActiveImageWindow();
+// The top-level ancestor of the active image window, else the main frame's
+// window.
+HWND GetActiveTopLevelWnd();
+
+// An MDI child that records its active view's window (or itself, without
+// a view) as the active image window while it is active.
+class CImageChildFrame : public fw::MdiChild {
+  FW_DECLARE_MESSAGE_MAP()
+  FW_DECLARE_DYNCREATE(CImageChildFrame)
+
+ protected:
+  LRESULT OnImageChildActivate(WPARAM wParam, LPARAM lParam);
+  LRESULT OnImageChildDestroy(WPARAM wParam, LPARAM lParam);
+  HWND ImageWindow();
+};
+
+// Opens the file on the given road through the image document manager.
+fw::Document* OpenDocumentFileEx(const std::string& path, OpenRoad road);
+// A new window around the image (kind 0, the manager's title unless
+// `title` is given); marked modified when asked; a non-empty name becomes
+// the title with `nameIsTitle`, else the path.
+fw::Document* CreateNewDocument(const std::string& name, const char* title, VrWA2000::WA* image,
+                                bool setModified, bool nameIsTitle);
+// A new window around the layer, which moves to 0, 0; titled when a title
+// is given.
+fw::Document* NewDocumentFromLayer(CLayer* layer, const std::string& title);
+// A new window with a copy of the document's stack (its layers merged into
+// one when asked), titled as the source; the new document's first view, or
+// null for a null source or a failure.
+fw::View* NewDocumentFromImage(CLumo40Doc* source, bool merge, bool makeVisible, bool waitCursor);
+
+}  // namespace lumora
