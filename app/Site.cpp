@@ -13,6 +13,15 @@ std::string BesideSettingsFile(const std::string& settingsPath, const char* file
   return settingsPath.substr(0, slash + 1) + fileName;
 }
 
+namespace {
+
+std::intptr_t SendThroughHost(void* context, void* window, std::uint32_t message, std::uintptr_t wParam,
+                              std::intptr_t lParam) {
+  return static_cast<HostSite*>(context)->host->SendToWindow(window, message, wParam, lParam);
+}
+
+}  // namespace
+
 BOOL InitHostSite(HostSite& site, SiteHost& host) {
   // The library data are kept across a second fill.
   void* comDlgData = site.tables[kSiteComDlg].privateData;
@@ -36,11 +45,13 @@ BOOL InitHostSite(HostSite& site, SiteHost& host) {
 
   if (!LUInitSitePrivateData(&site.site)) return 0;
   SetToolHostSite(&site.site);
+  LUSetMessageSender(SendThroughHost, &site);
   return 1;
 }
 
 void FreeHostSite(HostSite& site) {
   LUFreeSitePrivateData(&site.site);
+  LUSetMessageSender(nullptr, nullptr);
   if (GetToolHostSite() == &site.site) SetToolHostSite(nullptr);
   site.tables[kSiteSelFrg].privateData = nullptr;
   site.tables[kSiteComDlg].privateData = nullptr;

@@ -40,6 +40,9 @@ class SiteHost {
   virtual void WinHelpContext(SiteWindow owner, const std::string& helpFile, int context) = 0;
   virtual void MonitorGamma(int& r, int& g, int& b) = 0;
   virtual void ResetTools(std::intptr_t value) = 0;
+  // Sends a window a message (the tool host's notices to the main window).
+  virtual std::intptr_t SendToWindow(SiteWindow window, std::uint32_t message, std::uintptr_t wParam,
+                                     std::intptr_t lParam) = 0;
 
   // Prompt-text stack.
   virtual int PromptAdd(int channel, int priority, int flag) = 0;

@@ -179,6 +179,9 @@ void* LUGetMainWnd(const void* site);
 // it, the mode new shapes combine with it by, and the smooth edge of runs.
 
 class Fragment;
+namespace VrWA2000 {
+class WA;
+}
 
 enum : int { kLUGSelReplace = 1, kLUGSelAdd = 2, kLUGSelSubtract = 3 };
 
@@ -299,3 +302,36 @@ int LUGetToolID(LUTool* tool);
 // and gives an instance the ones kept for its tool; 1 when done.
 int LUStoreToolParameters(const void* site, LUTool* tool);
 int LURecallToolParameters(const void* site, LUTool* tool);
+
+// ---------------------------------------------------------------------------
+// Image windows, through the site, and copies of parameters.
+
+// Parameter type of an image buffer (`VrWA2000::WA*`).
+constexpr int kLUParamImage = 11;
+
+// A copy of a parameter of the given type, independent of the source, in
+// *copy (for an image: a new buffer with one reference for the caller). 0 on
+// success, else an error code (recorded): 770 for an unknown type or a null
+// source, 16 when memory runs out.
+int LUCopyParameter(const void* site, int type, const void* source, void** copy);
+
+// The window's image of a kind (as the site's document-image entry takes
+// them: 0 the image a tool edits, 3 the one its capabilities are checked
+// against), with a reference for the caller; null when the window has no
+// document or the document no such image.
+VrWA2000::WA* LUGetImageWA(const void* site, void* window, int kind);
+// The window's image origin: its active layer's origin negated. 1 when the
+// window has a document and an active layer, else 0 and (0, 0).
+int LUGetImageOrg(const void* site, void* window, POINT* origin);
+
+// How the library sends a message to a program window (the program installs
+// it with the site; without one, nothing is sent).
+using LUMessageSender = std::intptr_t (*)(void* context, void* window, std::uint32_t message,
+                                          std::uintptr_t wParam, std::intptr_t lParam);
+void LUSetMessageSender(LUMessageSender sender, void* context);
+// Sends through the installed sender; 0 without one.
+std::intptr_t LUSendToWindow(void* window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
+
+// Sent to the main window after a tool run with backup (wParam: the
+// instance), so the run can be recorded.
+constexpr std::uint32_t kLUMsgToolExecuted = 1256;

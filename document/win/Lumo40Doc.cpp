@@ -5,6 +5,7 @@
 #include "document/DocumentServices.h"
 #include "engine/pixels/WAccess.h"
 #include "framework/CommandIds.h"
+#include "hostapi/toolhost.h"
 #include "framework/win/App.h"
 #include "framework/win/CommonDialogs.h"
 #include "framework/win/Frame.h"
@@ -139,8 +140,12 @@ bool CLumo40Doc::ActiveWindowShowsDocument() {
 void CLumo40Doc::PostQueueEmpty() {}
 
 int CLumo40Doc::CopyImageParameter(VrWA2000::WA* source, WAPtr* copy) {
-  *copy = source != nullptr ? WAPtr::Adopt(CloneWA(source)) : nullptr;
-  return 0;
+  *copy = nullptr;
+  if (source == nullptr) return 0;
+  void* made = nullptr;
+  const int code = LUCopyParameter(nullptr, kLUParamImage, source, &made);
+  if (code == 0) *copy = WAPtr::Adopt(static_cast<VrWA2000::WA*>(made));
+  return code;
 }
 
 void CLumo40Doc::GetSmoothEdge(int* degree, int* type) {

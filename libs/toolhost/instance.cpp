@@ -5,6 +5,7 @@
 #include <cstring>
 #include <new>
 #include <stdexcept>
+#include <string>
 
 #include "hostapi/fragment.h"
 #include "hostapi/imagebuf.h"
@@ -18,6 +19,7 @@ using lumora::toolhost::ToolDescriptor;
 using VrWA2000::WA;
 
 struct LUTool {
+  const void* site = nullptr;  // the site it was made for (null: the program's)
   const ToolDescriptor* descriptor = nullptr;
   int number = 0;
   std::int32_t params[lumora::toolhost::kMaxToolParams] = {};
@@ -139,15 +141,75 @@ void CopyRows(const ConstImageView& from, const ImageView& to) {
   for (int y = 0; y < from.height; ++y) std::memcpy(to.Row(y), from.Row(y), bytes);
 }
 
+// The menu name as the user reads it: without its '&' marks.
+std::string PlainMenuName(const ToolDescriptor& d) {
+  std::string name;
+  for (const char* c = d.menuName; *c != 0; ++c) {
+    if (*c != '&') name += *c;
+  }
+  return name;
+}
+
+// The site's progress indicator for one run; without the site's entries it
+// shows nothing and is never cancelled.
+class RunProgress {
+ public:
+  RunProgress(const void* site, const std::string& caption) {
+    const auto begin = reinterpret_cast<Begin>(LUSiteEntryOf(site, kSiteMisc, 0, &descriptor_));
+    step_ = reinterpret_cast<StepFn>(LUSiteEntryOf(site, kSiteMisc, 1, nullptr));
+    end_ = reinterpret_cast<End>(LUSiteEntryOf(site, kSiteMisc, 2, nullptr));
+    if (begin != nullptr && step_ != nullptr && end_ != nullptr) token_ = begin(descriptor_, caption.c_str());
+  }
+  ~RunProgress() {
+    if (token_ != 0) end_(descriptor_, token_);
+  }
+  RunProgress(const RunProgress&) = delete;
+  RunProgress& operator=(const RunProgress&) = delete;
+
+  // True when the user cancelled.
+  bool Step(int position, int total) { return token_ != 0 && step_(descriptor_, token_, position, total) != 0; }
+
+ private:
+  using Begin = std::intptr_t (*)(const LU_SITE_TABLE*, const char*);
+  using StepFn = BOOL (*)(const LU_SITE_TABLE*, std::intptr_t, std::uint32_t, std::uint32_t);
+  using End = int (*)(const LU_SITE_TABLE*, std::intptr_t);
+  const LU_SITE_TABLE* descriptor_ = nullptr;
+  StepFn step_ = nullptr;
+  End end_ = nullptr;
+  std::intptr_t token_ = 0;
+};
+
+// Opens the undo step of a run in the active image window's document; the
+// document keeps the image as it is now.
+int OpenUndoStep(const void* site, const std::string& name) {
+  using ActiveWndFn = void* (*)(const LU_SITE_TABLE*);
+  using DocOfWndFn = void* (*)(const LU_SITE_TABLE*, void*);
+  using AddUndoStepFn = int (*)(const LU_SITE_TABLE*, void*, const char*);
+  constexpr int kAppActiveImageWnd = 5, kDocOfWnd = 0, kDocAddUndoStep = 7;
+  const LU_SITE_TABLE* app = nullptr;
+  const LU_SITE_TABLE* doc = nullptr;
+  const auto activeWnd = reinterpret_cast<ActiveWndFn>(LUSiteEntryOf(site, kSiteApp, kAppActiveImageWnd, &app));
+  const auto docOf = reinterpret_cast<DocOfWndFn>(LUSiteEntryOf(site, kSiteDoc, kDocOfWnd, &doc));
+  const auto addStep = reinterpret_cast<AddUndoStepFn>(LUSiteEntryOf(site, kSiteDoc, kDocAddUndoStep, nullptr));
+  if (activeWnd == nullptr || docOf == nullptr || addStep == nullptr) return 0;
+  void* window = activeWnd(app);
+  void* document = window != nullptr ? docOf(doc, window) : nullptr;
+  return document != nullptr ? addStep(doc, document, name.c_str()) : 0;
+}
+
+// Steps of a run's progress: computing, then writing the result.
+constexpr int kRunSteps = 2;
+
 }  // namespace
 
-LUTool* LUCreateTool(const void*, const char* idName) {
+LUTool* LUCreateTool(const void* site, const char* idName) {
   const int number = LUGetRegToolIDNumber(nullptr, idName, 0);
   if (number == 0) {
     Fail(kLUErrNoTool, __LINE__);
     return nullptr;
   }
   auto* tool = new LUTool;
+  tool->site = site;
   tool->descriptor = lumora::toolhost::FindTool(number);
   tool->number = number;
   for (int i = 0; i < tool->descriptor->paramCount; ++i) tool->params[i] = tool->descriptor->params[i].defaultValue;
@@ -264,7 +326,7 @@ std::uint32_t LUGetCapsFlags(LUTool* tool, int kind) {
   return tool->descriptor->caps[kind];
 }
 
-int LUToolExecute(LUTool* tool, int, int, int, int) {
+int LUToolExecute(LUTool* tool, int backup, int, int, int) {
   if (tool == nullptr) return Fail(kLUErrNoTool, __LINE__);
   WA* source = tool->source;
   if (source == nullptr) return Fail(kLUErrNoSource, __LINE__);
@@ -276,6 +338,9 @@ int LUToolExecute(LUTool* tool, int, int, int, int) {
   if (dst->GetType() != source->GetType() || dst->GetW() != source->GetW() || dst->GetH() != source->GetH()) {
     return Fail(kLUErrBadValue, __LINE__);
   }
+  const std::string name = PlainMenuName(*tool->descriptor);
+  RunProgress progress(tool->site, name);
+  if (progress.Step(0, kRunSteps)) return Fail(kLUErrCancelled, __LINE__);
   WA* result = nullptr;
   try {
     result = new WA(source->GetType(), source->GetW(), source->GetH(), source->Palette(), false);
@@ -283,25 +348,30 @@ int LUToolExecute(LUTool* tool, int, int, int, int) {
     return Fail(kLUErrNoMemory, __LINE__);
   }
   const int code = tool->descriptor->execute(ViewOf(static_cast<const WA*>(source)), ViewOf(result), tool->params);
-  if (code != 0) {
+  // Nothing is written before this point, so a cancel leaves every image as it was.
+  const int failure = code != 0 ? code : (progress.Step(1, kRunSteps) ? kLUErrCancelled : 0);
+  if (failure != 0) {
     result->Release();
-    return Fail(code, __LINE__);
+    return Fail(failure, __LINE__);
   }
+  WA* coverage = tool->limit != nullptr ? CoverageOf(tool->limit, source->GetW(), source->GetH()) : nullptr;
+  if (tool->limit != nullptr && coverage == nullptr) {
+    result->Release();
+    return Fail(kLUErrNoMemory, __LINE__);
+  }
+  if (backup != 0) OpenUndoStep(tool->site, name);
   if (dst != source) CopyRows(ViewOf(static_cast<const WA*>(source)), ViewOf(dst));
-  if (tool->limit == nullptr) {
+  if (coverage == nullptr) {
     CopyRows(ViewOf(static_cast<const WA*>(result)), ViewOf(dst));
     tool->outRect = RECT{0, 0, source->GetW(), source->GetH()};
   } else {
-    WA* coverage = CoverageOf(tool->limit, source->GetW(), source->GetH());
-    if (coverage == nullptr) {
-      result->Release();
-      return Fail(kLUErrNoMemory, __LINE__);
-    }
     tool->outRect = MixByCoverage(ViewOf(static_cast<const WA*>(result)), ViewOf(dst), coverage);
     coverage->Release();
   }
   result->Release();
   tool->ran = true;
+  progress.Step(kRunSteps, kRunSteps);
+  if (backup != 0) LUSendToWindow(LUGetMainWnd(tool->site), kLUMsgToolExecuted, reinterpret_cast<std::uintptr_t>(tool), 0);
   return 0;
 }
 

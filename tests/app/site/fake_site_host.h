@@ -47,6 +47,17 @@ class FakeSiteHost : public SiteHost {
   }
   void MonitorGamma(int& r, int& g, int& b) override { r = 10, g = 11, b = 12; }
   void ResetTools(std::intptr_t v) override { Log("reset " + std::to_string(v)); }
+  struct Sent {
+    SiteWindow window;
+    std::uint32_t message;
+    std::uintptr_t wParam;
+  };
+  std::vector<Sent> sent;
+  std::intptr_t SendToWindow(SiteWindow w, std::uint32_t m, std::uintptr_t wp, std::intptr_t) override {
+    sent.push_back({w, m, wp});
+    Log("send " + std::to_string(m));
+    return 0;
+  }
 
   int PromptAdd(int c, int p, int f) override { return 3; }
   void PromptSetText(int h, const char* t) override { Log("prompt " + std::to_string(h) + " " + t); }
@@ -79,7 +90,11 @@ class FakeSiteHost : public SiteHost {
   void SnapWindowRect(SiteWindow, RECT&, POINT& p) override { p.y += 1; }
 
   SiteDoc DocOfWnd(SiteWindow) override { return doc; }
-  Image* DocImage(SiteDoc, int kind) override { return nullptr; }
+  std::map<int, Image*> docImages;  // by kind, not owned
+  Image* DocImage(SiteDoc, int kind) override {
+    auto it = docImages.find(kind);
+    return it != docImages.end() ? it->second : nullptr;
+  }
   Image* StoredImagePair(SiteDoc, Image**) override { return nullptr; }
   int SetDocImage(SiteDoc, Image*, int kind) override {
     Log("set image " + std::to_string(kind));
