@@ -119,7 +119,9 @@ TEST(DocumentFiles, LayeredFilesOfOtherProgramsRoundTrip) {
     Opened source;
     ASSERT_EQ(OpenDocumentFile(source.doc, c.path, files), 1);
     EXPECT_FALSE(source.doc.IsModified());
-    if (c.layers > 0) EXPECT_EQ(source.doc.GetLayers()->GetLayerCount(), c.layers);
+    if (c.layers > 0) {
+      EXPECT_EQ(source.doc.GetLayers()->GetLayerCount(), c.layers);
+    }
     EXPECT_GT(source.doc.GetLayers()->GetLayerCount(), 1);
     EXPECT_EQ(source.doc.GetLayers()->GetNativeFormat(), HasExtension(c.path, ".lud") ? 1u : 0u);
     const auto names = LayerNames(source.doc);
@@ -137,7 +139,9 @@ TEST(DocumentFiles, LayeredFilesOfOtherProgramsRoundTrip) {
       // The PSD layout has no place for the native file's add/subtract
       // parameters: that one road may change the look.
       const bool nativeOnly = HasExtension(c.path, ".lud") && std::string(ext) == ".PSD";
-      if (!nativeOnly) EXPECT_EQ(Composite(back.doc), composite);
+      if (!nativeOnly) {
+        EXPECT_EQ(Composite(back.doc), composite);
+      }
     }
     EXPECT_TRUE(files.warnings.empty());
     for (const char* ext : {".png", ".bmp"}) {

@@ -193,7 +193,9 @@ TEST(DocumentCreationTest, KindsAndBadRecords) {
       EXPECT_TRUE(doc.IsChangePending());
     }
     EXPECT_EQ(log.empty() ? "" : log.back(), c.box) << c.record.kind;
-    if (c.record.kind == 0 && c.result == 1) EXPECT_EQ(doc.GetNewImageTitle(), title);
+    if (c.record.kind == 0 && c.result == 1) {
+      EXPECT_EQ(doc.GetNewImageTitle(), title);
+    }
   }
   // The ready stack was taken with a reference of the document's, now gone.
   EXPECT_EQ(ready->GetRefCount(), 1);
