@@ -18,10 +18,10 @@ namespace {
 // Reads every %d of `format` from the arguments; false when a scan fails.
 bool ScanIntegers(const char* arguments, std::string_view format, std::int32_t* out, int count) {
   std::string_view args = arguments;
-  std::string token, spec;
+  std::string token, conversion;
   for (int i = 0; i < count; ++i) {
     LangValue value;
-    if (!ScanNextArgument(args, format, token, spec) || !ConvertArgument(token, spec, value)) return false;
+    if (!ScanNextArgument(args, format, token, conversion) || !ConvertArgument(token, conversion, value)) return false;
     out[i] = value.number;
   }
   return true;

@@ -34,23 +34,23 @@ std::string Group(const std::int32_t* values, int count) {
 }
 
 // One interpolated value; false when either token does not convert.
-bool InterpolateValue(const std::string& startToken, const std::string& endToken, const std::string& spec, int frame,
+bool InterpolateValue(const std::string& startToken, const std::string& endToken, const std::string& conversion, int frame,
                       int frames, std::string& out) {
-  if (spec == "%s") {
+  if (conversion == "%s") {
     out += frame < frames / 2 ? startToken : endToken;
     return true;
   }
   LangValue a, b;
-  if (!ConvertArgument(startToken, spec, a) || !ConvertArgument(endToken, spec, b)) return false;
-  if (spec == "%d") {
+  if (!ConvertArgument(startToken, conversion, a) || !ConvertArgument(endToken, conversion, b)) return false;
+  if (conversion == "%d") {
     out += std::to_string(Between(a.number, b.number, frame, frames));
-  } else if (spec == "%c") {
+  } else if (conversion == "%c") {
     std::int32_t rgb[3];
     for (int k = 0; k < 3; ++k)
       rgb[k] = Between((a.color >> (8 * k)) & 0xFF, (b.color >> (8 * k)) & 0xFF, frame, frames);
     out += Group(rgb, 3);
   } else {
-    const int count = spec == "%p" ? 2 : 4;
+    const int count = conversion == "%p" ? 2 : 4;
     std::int32_t v[4];
     for (int k = 0; k < count; ++k) v[k] = Between(a.numbers[k], b.numbers[k], frame, frames);
     out += Group(v, count);

@@ -79,24 +79,24 @@ TEST(LangComments, LineAndBlockComments) {
 TEST(LangScan, FormatDrivenArguments) {
   std::string_view arguments = " 1, 2 ,{3,4}, raw text ,\"a,\\\",}\",5";
   std::string_view format = "%d,%d,%p,%s,%s,%d";
-  std::string token, spec;
+  std::string token, conversion;
   const char* expected[][2] = {{"1", "%d"}, {"2 ", "%d"}, {"3,4", "%p"}, {"raw text ", "%s"}, {"\"a,\\\",}\"", "%s"},
                                {"5", "%d"}};
   for (auto& e : expected) {
-    ASSERT_TRUE(ScanNextArgument(arguments, format, token, spec));
+    ASSERT_TRUE(ScanNextArgument(arguments, format, token, conversion));
     EXPECT_EQ(token, e[0]);
-    EXPECT_EQ(spec, e[1]);
+    EXPECT_EQ(conversion, e[1]);
   }
-  EXPECT_FALSE(ScanNextArgument(arguments, format, token, spec));
+  EXPECT_FALSE(ScanNextArgument(arguments, format, token, conversion));
 }
 
 TEST(LangScan, RectangleWithTooFewNumbersFailsAtTheThird) {
   std::string_view arguments = "10,20";
   std::string_view format = "%d,%d,%d,%d,%d";
-  std::string token, spec;
-  EXPECT_TRUE(ScanNextArgument(arguments, format, token, spec));
-  EXPECT_TRUE(ScanNextArgument(arguments, format, token, spec));
-  EXPECT_FALSE(ScanNextArgument(arguments, format, token, spec));
+  std::string token, conversion;
+  EXPECT_TRUE(ScanNextArgument(arguments, format, token, conversion));
+  EXPECT_TRUE(ScanNextArgument(arguments, format, token, conversion));
+  EXPECT_FALSE(ScanNextArgument(arguments, format, token, conversion));
 }
 
 TEST(LangScan, Conversions) {

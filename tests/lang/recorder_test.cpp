@@ -191,11 +191,11 @@ TEST_F(RecorderFixture, ShippedVocabularyAgreesWithTheRecorder) {
     LangCommand* command = set.Find(name);
     ASSERT_NE(command, nullptr);
     std::string_view args = arguments, format = command->GetFormat();
-    std::string token, spec;
+    std::string token, conversion;
     int count = 0;
-    while (ScanNextArgument(args, format, token, spec)) {
+    while (ScanNextArgument(args, format, token, conversion)) {
       LangValue value;
-      EXPECT_TRUE(ConvertArgument(token, spec, value)) << spec << " of " << token;
+      EXPECT_TRUE(ConvertArgument(token, conversion, value)) << conversion << " of " << token;
       ++count;
     }
     EXPECT_EQ(count, command->GetParamCount());
