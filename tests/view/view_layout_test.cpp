@@ -110,8 +110,8 @@ TEST(ViewZoom, OpeningImagesTakeAnEvenReduction) {
 TEST(ViewZoom, DisplayedExtentsAreAtLeastOne) {
   // A 20000 x 3 strip at 1:8 would show 3 / 8 = 0 rows: it keeps one.
   const ViewZoomFactors strip = ReductionFactors(20000, 3, EvenReduction(20004, 7, 2500, 1000));
-  // (The factors keep their ratios reduced: 2500 : 20000 is 1 : 8.)
-  EXPECT_EQ(strip.x.ImagePerWindowUnit(), 8.0);
+  // 20004 / 2500 needs 9, raised to 10.
+  EXPECT_EQ(strip.x.ImagePerWindowUnit(), 10.0);
   EXPECT_EQ(strip.y.DisplayedExtent(), 1);
   EXPECT_EQ(strip.y.ImageExtent(), 3);
   // A 640 x 480 image at 1:2; at 1:1 the identity ratio.
