@@ -70,10 +70,10 @@ TEST(ScrollBars, OneBarForcesTheOtherAndPositionsStayInRange) {
   shown.horizontalShown = shown.verticalShown = true;
   EXPECT_FALSE(LayOutScrollBars(shown).x.shown);
   // The bar's position is limited to the range.
-  ScrollBarsInput far = Client(600, 400, 1000, 1000);
-  far.barPositionX = 5000;
-  far.barPositionY = -3;
-  const ScrollBarsLayout l = LayOutScrollBars(far);
+  ScrollBarsInput beyond = Client(600, 400, 1000, 1000);
+  beyond.barPositionX = 5000;
+  beyond.barPositionY = -3;
+  const ScrollBarsLayout l = LayOutScrollBars(beyond);
   EXPECT_EQ(l.x.position, 1000 - 583);
   EXPECT_EQ(l.y.position, 0);
 }
