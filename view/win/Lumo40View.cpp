@@ -105,6 +105,14 @@ void CLumo40View::OnInitialUpdate() {
   NotifyActiveImage();
   UpdateFrameTitle();
   RegisterWithQueue();
+  // The MDI area activated the frame while it was made, before the view
+  // was ready: the activation work runs now.
+  auto* child = dynamic_cast<fw::MdiChild*>(GetParentFrame());
+  fw::MdiFrame* main = child != nullptr ? child->GetMdiFrame() : nullptr;
+  if (main != nullptr && main->ActiveChild() == child && TheActivationList().MdiAreaAgrees() &&
+      GetActiveImageWindow() != hwnd_) {
+    OnActivateImageView(nullptr);
+  }
 }
 
 void CLumo40View::RegisterWithQueue() {
