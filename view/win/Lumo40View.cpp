@@ -126,6 +126,8 @@ void CLumo40View::RegisterWithQueue() {
   // Pieces queued before the view existed waited in the deferred list.
   lastVisible_ = RECT{0, 0, 0, 0};
   OnVisibleAreaChanged();
+  // Activated while it was being set up: it becomes the queue's current view.
+  if (IsActiveImageView()) doc->Image().Queue().PrioritizeView(this);
 }
 
 void CLumo40View::InitNewView(bool fit) {

@@ -27,6 +27,8 @@
 #include "view/win/ChildFrame.h"
 #include "view/win/ImageViewWnd.h"
 #include "view/win/Lumo40View.h"
+#include "view/win/ViewSite.h"
+#include "view/CellGrid.h"
 
 namespace lumora {
 namespace {
@@ -272,6 +274,17 @@ TEST_F(ImageViewWin, BigImageOpensAtTheEvenReductionDrawnAsItsDrawContextDrawsIt
   const std::string layer = doc->Image().GetActiveLayer()->GetLayerInfo().name;
   EXPECT_EQ(std::string(title), "big.psd (4000x3000) " + std::to_string(ZoomPercent(f)) + "% [" + layer + "]");
 
+  // The caption is set again only when it changes.
+  auto* child = dynamic_cast<CChildFrame*>(view->GetParentFrame());
+  ASSERT_NE(child, nullptr);
+  const int sets = child->titlesSet;
+  child->OnUpdateFrameTitle(true);
+  EXPECT_EQ(child->titlesSet, sets);
+  doc->SetModifiedFlag(true);
+  child->OnUpdateFrameTitle(true);
+  EXPECT_EQ(child->titlesSet, sets + 1);
+  EXPECT_EQ(child->GetText(), "big.psd* (4000x3000) " + std::to_string(ZoomPercent(f)) + "% [" + layer + "]");
+
   // Its own drawing of the composite at the view's mapping, in a memory DC.
   const Capture shot = CaptureClient(view->Handle());
   WAPtr composite = doc->Image().GetLayers()->GetCompositeImage();
@@ -351,6 +364,101 @@ TEST_F(ImageViewWin, ALayerChangeRepaintsOnlyItsCellAndUndoRedoTakeItBackAndFort
   fw::SendCommand(frame->Handle(), fw::kIdEditRedo);
   Settle(doc);
   EXPECT_EQ(pixelAt(CaptureClient(view->Handle())), 0x202020u);
+}
+
+// The 2999 messages a view receives, in order, as the tools see them.
+struct CellLog {
+  HWND view = nullptr;
+  std::vector<RECT> cells;
+  static int Proc(void*, const LU_MSG* msg, void* context, std::intptr_t*) {
+    auto* log = static_cast<CellLog*>(context);
+    if (msg->message == kMsgCellDone && msg->window == log->view) {
+      log->cells.push_back(UnpackCellRect(static_cast<std::uint32_t>(msg->wParam), static_cast<std::uint32_t>(msg->lParam)));
+    }
+    return kLUHookPass;
+  }
+};
+
+TEST_F(ImageViewWin, ThePieceUnderThePointerComesFirstThenTheVisibleRowsInTurn) {
+  CLumo40Doc* doc = Open("big.psd");
+  CLumo40View* view = ViewOf(doc);
+  ASSERT_NE(view, nullptr);
+  view->InitNewView(false);
+  Settle(doc);
+  // The pointer over the view, inside a cell away from the first one.
+  RECT client{};
+  GetClientRect(view->Handle(), &client);
+  POINT at{client.right * 3 / 4, client.bottom * 3 / 4};
+  POINT image = at;
+  view->Mapping().XForm(&image, kXFPixels);
+  ClientToScreen(view->Handle(), &at);
+  ASSERT_TRUE(SetCursorPos(at.x, at.y));
+  ASSERT_EQ(doc->Image().Queue().CurrentView(), static_cast<RenderQueueView*>(view));
+  CellLog cells;
+  cells.view = view->Handle();
+  const LU_HOOK hook{&CellLog::Proc, &cells, static_cast<std::uint16_t>(kLUPassView), 0};
+  const std::uint32_t id = LUSetLUHook(nullptr, &hook);
+  doc->Image().InvalidateImageRect(nullptr, false, false);
+  Settle(doc);
+  LURemoveLUHook(nullptr, id);
+  ASSERT_GT(cells.cells.size(), 2u);
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  EXPECT_TRUE(PtInRect(&cells.cells.front(), image))
+      << image.x << "," << image.y << " first " << cells.cells.front().left << "," << cells.cells.front().top << " "
+      << cells.cells.front().right << "," << cells.cells.front().bottom << " cursor " << cursor.x << "," << cursor.y
+      << " wanted " << at.x << "," << at.y;
+  // Only what the view shows was composited; the rest waits.
+  const RECT shown = view->GetVisibleImageRect();
+  const CellGrid& grid = doc->Image().Queue().Grid();
+  int lastRow = -1;
+  for (std::size_t i = 1; i < cells.cells.size(); ++i) {
+    RECT meet;
+    EXPECT_TRUE(IntersectRect(&meet, &cells.cells[i], &shown));
+    const int row = grid.IndexOf(cells.cells[i]) / grid.Columns();
+    EXPECT_GE(row, lastRow);
+    lastRow = row;
+  }
+  EXPECT_FALSE(doc->Image().Queue().DeferredList().empty());
+}
+
+TEST_F(ImageViewWin, TheImageViewHookAndTheSiteEntriesServeTheView) {
+  CLumo40Doc* doc = Open("small.psd");
+  CLumo40View* view = ViewOf(doc);
+  ASSERT_NE(view, nullptr);
+  HWND window = view->Handle();
+  const std::uint32_t id = InstallImageViewHook();
+  ASSERT_NE(id, 0u);
+  // 1264 empties the region it brings, through the hook.
+  HRGN region = CreateRectRgn(0, 0, 10, 10);
+  EXPECT_EQ(SendMessageA(window, kMsgEmptyRegion, reinterpret_cast<WPARAM>(region), 0), 1);
+  RECT box{};
+  EXPECT_EQ(GetRgnBox(region, &box), NULLREGION);
+  DeleteObject(region);
+  // Painting still works with every message going through the hook.
+  const int paints = view->Counts().paints;
+  viewsite::RedrawImageWnd(window);
+  EXPECT_EQ(view->Counts().paints, paints + 1);
+  LURemoveLUHook(nullptr, id);
+
+  EXPECT_TRUE(viewsite::HasDrawContext(window));
+  EXPECT_EQ(viewsite::DrawContext(window), view->DrawContext());
+  EXPECT_EQ(viewsite::DocOfWnd(window), doc);
+  EXPECT_FALSE(viewsite::HasDrawContext(frame->Handle()));
+  // Snapping to a guide at x = 40 with the guides shown.
+  doc->Image().GetLayers()->Guides().push_back({40 * 32, 0});
+  view->SetShowGuides(true);
+  view->SetSnapToGuides(true);
+  RECT rect{0, 0, 10, 10};
+  POINT offset{27, 0};
+  viewsite::SnapRect(window, rect, offset);
+  EXPECT_EQ(offset.x, 30);  // the right edge 37 moved to 40
+  // The next window showing the active image, or the floating one.
+  ASSERT_NE(TheActivationList().MdiArea(), nullptr);
+  WAPtr active = doc->Image().GetActiveImage();
+  EXPECT_EQ(viewsite::FindNextImageWnd(active.get(), nullptr, 0), window);
+  EXPECT_EQ(viewsite::FindNextImageWnd(active.get(), window, 0), nullptr);
+  EXPECT_EQ(viewsite::FindNextImageWnd(active.get(), nullptr, 1), nullptr);
 }
 
 TEST_F(ImageViewWin, RedrawNoticesAndSelectionEdgeMessagesAreCoalesced) {
@@ -448,12 +556,12 @@ TEST_F(ImageViewWin, MdiActivationRunsTheActivationWorkOncePerChange) {
   EXPECT_EQ(b->Counts().deactivations - beforeB.deactivations, 1);
 
   // The searches walk the MDI children in Z order.
+  // (The first view made the MDI area's entry: the main window was active.)
   ActivationList& list = TheActivationList();
-  if (list.MdiArea() != nullptr) {
-    EXPECT_EQ(list.FindNextImageWindow(nullptr), a->Handle());
-    EXPECT_EQ(list.FindNextImageWindow(a->Handle()), b->Handle());
-    EXPECT_EQ(list.FindNextViewOfImage(second->Image().GetActiveImage().get(), nullptr), b->Handle());
-  }
+  ASSERT_NE(list.MdiArea(), nullptr);
+  EXPECT_EQ(list.FindNextImageWindow(nullptr), a->Handle());
+  EXPECT_EQ(list.FindNextImageWindow(a->Handle()), b->Handle());
+  EXPECT_EQ(list.FindNextViewOfImage(second->Image().GetActiveImage().get(), nullptr), b->Handle());
 }
 
 TEST_F(ImageViewWin, ClosingAViewWhileTheWorkerRunsRemovesItFromTheQueue) {
