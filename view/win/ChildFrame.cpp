@@ -6,6 +6,7 @@
 #include "view/FrameTitle.h"
 #include "view/ViewMessages.h"
 #include "view/win/AppActivation.h"
+#include "view/win/ImageViewWnd.h"
 #include "view/win/Lumo40View.h"
 
 namespace lumora {
@@ -181,6 +182,16 @@ LRESULT CChildFrame::OnChildSysCommand(WPARAM wParam, LPARAM lParam) {
     if (view != nullptr && view->QueryApplyTransform() == 0) return 0;
   }
   return DefaultProc(WM_SYSCOMMAND, wParam, lParam);
+}
+
+VrWA2000::WA* GetViewImageWA(HWND window) {
+  CLumo40Doc* doc = GetDocFromWnd(window);
+  return doc != nullptr ? doc->Image().GetActiveImage().get() : nullptr;
+}
+
+VrWA2000::WA* GetViewFloatingImage(HWND window) {
+  CLumo40Doc* doc = GetDocFromWnd(window);
+  return doc != nullptr ? doc->Image().GetFloatingImage().get() : nullptr;
 }
 
 }  // namespace lumora

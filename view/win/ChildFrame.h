@@ -7,6 +7,7 @@
 #include <string>
 
 #include "framework/win/Frame.h"
+#include "hostapi/imagebuf.h"
 
 namespace lumora {
 
@@ -58,5 +59,10 @@ class CChildFrame : public CVarnoChildFrm {
   // image view.
   unsigned captionState_ = 0;
 };
+
+// The active image, or the floating image, of the document an image-view
+// window shows, borrowed (the document keeps it); null for other windows.
+VrWA2000::WA* GetViewImageWA(HWND window);
+VrWA2000::WA* GetViewFloatingImage(HWND window);
 
 }  // namespace lumora

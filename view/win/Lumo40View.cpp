@@ -275,6 +275,13 @@ bool CLumo40View::CreateDrawContext(const VrWA2000::ReadWA* image) {
   return true;
 }
 
+VR_DRAWCONTEXT* CLumo40View::ReplaceDrawContext(VR_DRAWCONTEXT* context) {
+  std::lock_guard<std::mutex> guard(lock_);
+  VR_DRAWCONTEXT* old = drawContext_;
+  drawContext_ = context;
+  return old;
+}
+
 void CLumo40View::ResetDrawContext() {
   CLumo40Doc* doc = GetDoc();
   CLayersManager* stack = doc != nullptr ? doc->Image().GetLayers() : nullptr;

@@ -91,6 +91,9 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   const ViewZoomFactors& Zoom() const { return zoom_; }
   VRXFORM Mapping() const;
   REDRAWNTF* Notifier() const { return notifier_.get(); }
+  // Puts another draw context in place (the view owns it; its notifier
+  // stays the view's); returns the one it replaced, now the caller's.
+  VR_DRAWCONTEXT* ReplaceDrawContext(VR_DRAWCONTEXT* context);
 
   // Refresh.
   void InvalidateImageRect(const RECT* imageRect, bool erase);

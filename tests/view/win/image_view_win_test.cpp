@@ -216,6 +216,8 @@ TEST_F(ImageViewWin, SmallImagesShowOneToOneCentredWithTheMarginAndFrames) {
     EXPECT_TRUE(IsImageViewWnd(view->Handle()));
     EXPECT_EQ(GetViewFromWnd(view->Handle()), view);
     EXPECT_EQ(GetDocFromWnd(view->Handle()), doc);
+    EXPECT_EQ(GetViewImageWA(view->Handle()), doc->Image().GetActiveImage().get());
+    EXPECT_EQ(GetViewImageWA(frame->Handle()), nullptr);
     EXPECT_EQ(view->Zoom().x.ImagePerWindowUnit(), 1.0);
     // The frame was fitted to the image: the client area is the image.
     RECT client{};
@@ -497,6 +499,72 @@ TEST_F(ImageViewWin, RedrawNoticesAndSelectionEdgeMessagesAreCoalesced) {
   for (int i = 0; i < 5; ++i) PostMessageA(window, kMsgSelectionEdges, 0, 0);
   PumpPending();
   EXPECT_EQ(view->Counts().smoothings - smoothings, 1);
+}
+
+// A draw context that records the palette requests and draws nothing.
+class PaletteRecorder : public VR_DRAWCONTEXT {
+ public:
+  void SetMapping(const XFFACT& x, const XFFACT& y) override { mapping_.SetFactors(x, y); }
+  void SetCoverage(const VrWA2000::ReadWA*) override {}
+  void SetDocumentOption(std::uint32_t) override {}
+  void SetGamma(const VR_GAMMAOPT&) override {}
+  void SetDitherOptions(const VR_CDOPTFV&) override {}
+  void InvalidateImageRect(const RECT*) override {}
+  int Draw(HDC, HRGN, HWND, BOOL, BOOL, HPALETTE*) override { return 1; }
+  UINT RealizePaletteForeground(HWND window) override {
+    foreground.push_back(window);
+    return 7;
+  }
+  UINT RealizePaletteBackground(HWND window) override {
+    background.push_back(window);
+    return 0;
+  }
+  void SetWindow(HWND) override {}
+  void ShowGrid(BOOL) override {}
+  void SetGridSettings(const VR_GRIDSETTINGS&) override {}
+  void SetViewWords(std::int32_t, std::int32_t) override {}
+  void SetFrameValue(std::int32_t) override {}
+  BOOL GetGridSnapX(std::int32_t, std::int32_t*, std::int32_t*) const override { return FALSE; }
+  BOOL GetGridSnapY(std::int32_t, std::int32_t*, std::int32_t*) const override { return FALSE; }
+  void ShowGuides(BOOL) override {}
+  void SetGuideSettings(const VR_GUIDESETTINGS&) override {}
+  void AddGuide(std::int32_t, std::int32_t) override {}
+  void RemoveGuide(std::int32_t, std::int32_t) override {}
+  void RemoveAllGuides() override {}
+  void DrawMargin(HDC, HWND, const RECT*, const RECT*) override {}
+  void SetProfiles(const VR_CMPROFILES&) override {}
+  void SetRulerOrigin(std::int32_t, std::int32_t) override {}
+  void Update() override {}
+  void Reactivate(HWND) override {}
+  std::uint32_t GetDocumentOption() const override { return 0; }
+  void GetViewWords(std::int32_t*, std::int32_t*) const override {}
+  std::int32_t GetFrameValue() const override { return 0; }
+
+  std::vector<HWND> foreground, background;
+};
+
+TEST_F(ImageViewWin, PaletteMessagesGoToTheDrawContext) {
+  CLumo40Doc* doc = Open("small.psd");
+  CLumo40View* view = ViewOf(doc);
+  ASSERT_NE(view, nullptr);
+  HWND window = view->Handle();
+  auto* recorder = new PaletteRecorder;
+  std::unique_ptr<VR_DRAWCONTEXT> real(view->ReplaceDrawContext(recorder));
+  EXPECT_EQ(SendMessageA(window, WM_QUERYNEWPALETTE, 0, 0), 7);
+  SendMessageA(window, WM_PALETTECHANGED, reinterpret_cast<WPARAM>(frame->Handle()), 0);
+  // The view's own change is not answered.
+  SendMessageA(window, WM_PALETTECHANGED, reinterpret_cast<WPARAM>(window), 0);
+  EXPECT_EQ(recorder->foreground, std::vector<HWND>{window});
+  EXPECT_EQ(recorder->background, std::vector<HWND>{window});
+  // A minimised frame realises nothing.
+  HWND frameWindow = view->GetParentFrame()->Handle();
+  ShowWindow(frameWindow, SW_MINIMIZE);
+  PumpPending();
+  EXPECT_EQ(SendMessageA(window, WM_QUERYNEWPALETTE, 0, 0), 0);
+  EXPECT_EQ(recorder->foreground.size(), 1u);
+  ShowWindow(frameWindow, SW_RESTORE);
+  PumpPending();
+  delete view->ReplaceDrawContext(real.release());
 }
 
 TEST_F(ImageViewWin, ToolsSeeTheViewNoticesAsTheImageOpensFloatsAndChangesSize) {
