@@ -11,6 +11,7 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -181,6 +182,8 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   void SendNotice(int code, LPARAM lParam);
   void ApplyDrawSettings();  // under the view lock
   void SetDefaultDitherOptions();
+  // Tells the draw context of a grid or guide change and repaints all.
+  void ShowOverlay(const std::function<void(VR_DRAWCONTEXT*)>& tell);
   const VR_CDOPTFV& DitherFor(int type) const;
   void EraseMargin(HDC dc);
   void SetCloseMenuText();

@@ -3,6 +3,8 @@
 // activation; grid, guides and snapping.
 #include <windows.h>
 
+#include <functional>
+
 #include "document/DocumentServices.h"
 #include "document/win/AppServices.h"
 #include "document/win/Lumo40Doc.h"
@@ -243,24 +245,20 @@ void CLumo40View::OnDeactivateImageView(CLumo40View* newView) {
 // ---- Grid, guides and snapping
 
 void CLumo40View::SetShowGrid(bool show) {
-  showGrid = show;
-  CurrentViewSettings().showGrid = show;
-  {
-    std::lock_guard<std::mutex> guard(lock_);
-    if (drawContext_ == nullptr) return;
-    drawContext_->ShowGrid(show);
-    drawContext_->InvalidateImageRect(nullptr);
-  }
-  InvalidateRect(hwnd_, nullptr, TRUE);
+  showGrid = CurrentViewSettings().showGrid = show;
+  ShowOverlay([show](VR_DRAWCONTEXT* dc) { dc->ShowGrid(show); });
 }
 
 void CLumo40View::SetShowGuides(bool show) {
-  showGuides = show;
-  CurrentViewSettings().showGuides = show;
+  showGuides = CurrentViewSettings().showGuides = show;
+  ShowOverlay([show](VR_DRAWCONTEXT* dc) { dc->ShowGuides(show); });
+}
+
+void CLumo40View::ShowOverlay(const std::function<void(VR_DRAWCONTEXT*)>& tell) {
   {
     std::lock_guard<std::mutex> guard(lock_);
     if (drawContext_ == nullptr) return;
-    drawContext_->ShowGuides(show);
+    tell(drawContext_);
     drawContext_->InvalidateImageRect(nullptr);
   }
   InvalidateRect(hwnd_, nullptr, TRUE);
