@@ -210,9 +210,20 @@ void ExpectImagePixels(CLumo40View* view, const Capture& shot, const VrWA2000::W
 TEST_F(ImageViewWin, SmallImagesShowOneToOneCentredWithTheMarginAndFrames) {
   for (const char* name : {"small.psd", "magick.psd"}) {
     SCOPED_TRACE(name);
+    // The next frame goes where the placement says.
+    CChildFrame::placement = RECT{12, 8, 412, 308};
     CLumo40Doc* doc = Open(name);
+    CChildFrame::placement = RECT{0, 0, 0, 0};
     CLumo40View* view = ViewOf(doc);
     ASSERT_NE(view, nullptr);
+    RECT placed{};
+    GetWindowRect(view->GetParentFrame()->Handle(), &placed);
+    MapWindowPoints(nullptr, frame->MdiClient(), reinterpret_cast<POINT*>(&placed), 2);
+    EXPECT_EQ(placed.left, 12);
+    EXPECT_EQ(placed.top, 8);
+    char close[64] = {};
+    GetMenuStringA(GetSystemMenu(view->GetParentFrame()->Handle(), FALSE), SC_CLOSE, close, sizeof(close), MF_BYCOMMAND);
+    EXPECT_STREQ(close, "&Close\tCtrl+F4");
     EXPECT_TRUE(IsImageViewWnd(view->Handle()));
     EXPECT_EQ(GetViewFromWnd(view->Handle()), view);
     EXPECT_EQ(GetDocFromWnd(view->Handle()), doc);
@@ -455,6 +466,12 @@ TEST_F(ImageViewWin, TheImageViewHookAndTheSiteEntriesServeTheView) {
   POINT offset{27, 0};
   viewsite::SnapRect(window, rect, offset);
   EXPECT_EQ(offset.x, 30);  // the right edge 37 moved to 40
+  // The same in window coordinates: the image fills the window 1:1.
+  ASSERT_EQ(view->GetDeviceScrollPosition().x, 0);
+  POINT windowOffset{28, 0};
+  viewsite::SnapWindowRect(window, rect, windowOffset);
+  EXPECT_EQ(windowOffset.x, 30);
+  EXPECT_EQ(windowOffset.y, 0);
   // The next window showing the active image, or the floating one.
   ASSERT_NE(TheActivationList().MdiArea(), nullptr);
   WAPtr active = doc->Image().GetActiveImage();
