@@ -237,9 +237,9 @@ void CLumo40View::ApplyDrawSettings() {
     dc->SetViewWords(viewWords[0], viewWords[1]);
     dc->SetFrameValue(0);
     VR_GRIDSETTINGS grid = settings.grid;
-    const std::uint16_t dpi = static_cast<std::uint16_t>(std::max(1, imageInfo_.width > 0 && stack != nullptr
-                                                                          ? static_cast<int>(stack->GetResolution() & 0xFFFF)
-                                                                          : 72));
+    // Grid spacing in the grid's unit, at the image's horizontal resolution.
+    const std::uint32_t resolution = stack != nullptr ? stack->GetResolution() & 0xFFFF : 0;
+    const std::uint16_t dpi = static_cast<std::uint16_t>(resolution != 0 ? resolution : 72);
     grid.spacingX = ConvertUnits(static_cast<float>(grid.spacingX), settings.gridUnit, 2, dpi);
     grid.spacingY = ConvertUnits(static_cast<float>(grid.spacingY), settings.gridUnit, 2, dpi);
     dc->SetGridSettings(grid);

@@ -228,6 +228,7 @@ void CLumo40View::OnActivateImageView(CLumo40View*) {
     UpdateWindow(hwnd_);
     doc->Image().InvalidateImageRect(nullptr, false, false);
   }
+  if (doc != nullptr) doc->Image().ApplySmoothEdge();
   ViewDisplaySettings& current = CurrentViewSettings();
   current.showGrid = showGrid;
   current.snapToGrid = snapToGrid;

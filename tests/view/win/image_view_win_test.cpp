@@ -379,6 +379,40 @@ TEST_F(ImageViewWin, ALayerChangeRepaintsOnlyItsCellAndUndoRedoTakeItBackAndFort
   EXPECT_EQ(pixelAt(CaptureClient(view->Handle())), 0x202020u);
 }
 
+TEST_F(ImageViewWin, TheScrollBaseStopsAtItsEndsAndSetsItsSizesQuietly) {
+  CLumo40Doc* doc = Open("big.psd");
+  CLumo40View* view = ViewOf(doc);
+  ASSERT_NE(view, nullptr);
+  HWND window = view->Handle();
+  // Fitted: no bars, so no scrolling either way.
+  EXPECT_FALSE(view->OnScrollBy(SIZE{40, 40}));
+  view->InitNewView(false);
+  Settle(doc);
+  const DWORD style = static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));
+  ASSERT_TRUE((style & WS_HSCROLL) && (style & WS_VSCROLL));
+  // Setting the same sizes again updates the bars and invalidates nothing.
+  ValidateRect(window, nullptr);
+  view->SetScrollSizes(view->GetTotalSize());
+  EXPECT_FALSE(GetUpdateRect(window, nullptr, FALSE));
+  // Before the start nothing moves; past the end it stops at the limit.
+  EXPECT_FALSE(view->OnScrollBy(SIZE{-50, -50}));
+  EXPECT_TRUE(view->OnScrollBy(SIZE{100000, 100000}));
+  RECT client{};
+  GetClientRect(window, &client);
+  EXPECT_EQ(view->GetDeviceScrollPosition().x, 4000 - client.right);
+  EXPECT_EQ(view->GetDeviceScrollPosition().y, 3000 - client.bottom);
+  EXPECT_FALSE(view->OnScrollBy(SIZE{1, 1}));
+  // A line up through the bar's message; the draw context follows.
+  SendMessageA(window, WM_VSCROLL, SB_LINEUP, 0);
+  EXPECT_LT(view->GetDeviceScrollPosition().y, 3000 - client.bottom);
+  EXPECT_EQ(view->Mapping().FactorY().Shift(), -view->GetDeviceScrollPosition().y);
+  Settle(doc);
+  // The bottom-right corner of the image is shown: its pixels are there.
+  const Capture shot = CaptureClient(window);
+  WAPtr composite = doc->Image().GetLayers()->GetCompositeImage();
+  ExpectImagePixels(view, shot, *composite);
+}
+
 // The 2999 messages a view receives, in order, as the tools see them.
 struct CellLog {
   HWND view = nullptr;
