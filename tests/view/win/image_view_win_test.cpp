@@ -639,10 +639,16 @@ TEST_F(ImageViewWin, ToolsSeeTheViewNoticesAsTheImageOpensFloatsAndChangesSize) 
   EXPECT_EQ(log.Codes(kMsgDocumentNotice), (std::vector<std::uintptr_t>{kNoticeNoActiveImage, kNoticeActiveImage}));
   // The rebuilt draw context still reports its damage to the window.
   ASSERT_NE(view->Notifier(), nullptr);
-  ValidateRect(view->Handle(), nullptr);
-  view->SetShowGrid(true);
   PumpPending();
-  EXPECT_GT(view->Counts().flushes, 0);
+  const int flushes = view->Counts().flushes;
+  ValidateRect(view->Handle(), nullptr);
+  {
+    std::lock_guard<std::mutex> guard(view->ViewLock());
+    view->DrawContext()->SetGamma(VR_GAMMAOPT{120, 100, 100});
+  }
+  EXPECT_TRUE(GetUpdateRect(view->Handle(), nullptr, FALSE) == FALSE);  // not yet: 1307 is queued
+  PumpPending();
+  EXPECT_EQ(view->Counts().flushes, flushes + 1);
 }
 
 TEST_F(ImageViewWin, MdiActivationRunsTheActivationWorkOncePerChange) {
