@@ -111,6 +111,7 @@ class ImageDocument : public DocumentLock, public CellRenderer {
   void AddView(DocumentViewLink* view);
   void RemoveView(DocumentViewLink* view);
   void SetActiveView(DocumentViewLink* view) { activeView_ = view; }
+  DocumentViewLink* ActiveView() const { return activeView_; }
 
   // ---- Creation and installation ----
   // Kinds 0, 2, 3 and 4; a failure shows its message and gives 0.

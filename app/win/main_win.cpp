@@ -15,6 +15,8 @@
 #include "platform/crash_report.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
+#include "view/win/ChildFrame.h"
+#include "view/win/Lumo40View.h"
 
 namespace {
 
@@ -25,19 +27,6 @@ class Lumo40MainFrame : public fw::MdiFrame {
  public:
   Lumo40MainFrame() { className = kMainFrameClass; }
 };
-
-// Stands in for the image view: a grey background and nothing else.
-class PlainImageView : public fw::View {
-  FW_DECLARE_DYNCREATE(PlainImageView)
-
- public:
-  void OnDraw(HDC dc) override {
-    RECT client{};
-    GetClientRect(Handle(), &client);
-    FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
-  }
-};
-FW_IMPLEMENT_DYNCREATE(PlainImageView, fw::View)
 
 class Lumo40App : public fw::App {
  public:
@@ -55,7 +44,7 @@ class Lumo40App : public fw::App {
     };
     SetDocManager(std::move(manager));
     AddDocTemplate(new lumora::CLumo40DocTemplate(IDR_IMAGE_DOC, &lumora::CLumo40Doc::kRuntimeClass,
-                                                  &fw::MdiChild::kRuntimeClass, &PlainImageView::kRuntimeClass));
+                                                  &lumora::CChildFrame::kRuntimeClass, &lumora::CLumo40View::kRuntimeClass));
     auto* frame = new Lumo40MainFrame;
     SetMainWindow(frame);
     if (!frame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, nullptr, nullptr)) {

@@ -11,6 +11,7 @@
 #include "framework/win/Frame.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
+#include "view/ViewMessages.h"
 
 namespace lumora {
 
@@ -137,7 +138,10 @@ bool CLumo40Doc::ActiveWindowShowsDocument() {
   return active != nullptr && active != main && active->GetActiveDocument() == this;
 }
 
-void CLumo40Doc::PostQueueEmpty() {}
+void CLumo40Doc::PostQueueEmpty() {
+  // The worker's thread: only the post happens here.
+  if (HWND window = queueWindow.load()) PostMessageA(window, kMsgQueueEmptyPosted, 0, 0);
+}
 
 int CLumo40Doc::CopyImageParameter(VrWA2000::WA* source, WAPtr* copy) {
   *copy = nullptr;

@@ -4,6 +4,7 @@
 // the document, so the file is read exactly once on every road.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -26,6 +27,9 @@ class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFile
   ~CLumo40Doc() override;
 
   ImageDocument& Image() { return *image_; }
+  // The view window that runs the render queue's "ran dry" work on the
+  // user-interface thread (null: none yet); the views keep it.
+  std::atomic<HWND> queueWindow{nullptr};
 
   bool OnNewDocument() override;
   bool OnOpenDocument(const std::string& path) override;

@@ -1,0 +1,197 @@
+// The image child frame.
+#include "view/win/ChildFrame.h"
+
+#include "document/win/Lumo40Doc.h"
+#include "framework/win/App.h"
+#include "view/FrameTitle.h"
+#include "view/ViewMessages.h"
+#include "view/win/AppActivation.h"
+#include "view/win/ImageViewWnd.h"
+#include "view/win/Lumo40View.h"
+
+namespace lumora {
+
+FW_IMPLEMENT_DYNCREATE(CVarnoChildFrm, fw::MdiChild)
+
+fw::View* CVarnoChildFrm::GetRulerView() const {
+  for (HWND h = GetWindow(hwnd_, GW_CHILD); h != nullptr; h = GetWindow(h, GW_HWNDNEXT)) {
+    if (auto* view = dynamic_cast<fw::View*>(fw::Window::FromHandle(h))) return view;
+  }
+  return nullptr;
+}
+
+RECT CChildFrame::placement{0, 0, 0, 0};
+MenuHelpState CChildFrame::menuHelp;
+
+FW_IMPLEMENT_DYNCREATE(CChildFrame, CVarnoChildFrm)
+FW_MESSAGE_MAP(CChildFrame, CVarnoChildFrm, fw::WindowMessageEntry<&CChildFrame::OnChildMdiActivate>(WM_MDIACTIVATE),
+               fw::WindowMessageEntry<&CChildFrame::OnChildMenuSelect>(WM_MENUSELECT),
+               fw::WindowMessageEntry<&CChildFrame::OnChildSysCommand>(WM_SYSCOMMAND))
+
+bool CChildFrame::PreCreateWindow(CREATESTRUCTA& cs) {
+  if (placement.right > placement.left && placement.bottom > placement.top) {
+    cs.x = placement.left;
+    cs.y = placement.top;
+    cs.cx = placement.right - placement.left;
+    cs.cy = placement.bottom - placement.top;
+  }
+  return CVarnoChildFrm::PreCreateWindow(cs);
+}
+
+CLumo40View* CChildFrame::ImageView() const { return dynamic_cast<CLumo40View*>(GetActiveView()); }
+
+void CChildFrame::OnUpdateFrameTitle(bool add) {
+  fw::MdiFrame* main = GetMdiFrame();
+  if (main != nullptr) main->OnUpdateFrameTitle(add);
+  fw::Document* doc = GetActiveDocument();
+  const std::string title = doc != nullptr ? doc->GetTitle() : std::string();
+  UpdateTitle(add && addToTitle && doc != nullptr ? &title : nullptr);
+}
+
+void CChildFrame::UpdateTitle(const std::string* documentTitle) {
+  FrameTitleParts parts;
+  parts.frameTitle = std::string();  // image frames add nothing of their own
+  auto* doc = dynamic_cast<CLumo40Doc*>(GetActiveDocument());
+  if (documentTitle != nullptr) {
+    parts.hasDocumentTitle = true;
+    parts.documentTitle = *documentTitle;
+    parts.modified = doc != nullptr && (doc->IsModified() || doc->Image().IsModified());
+    CLayersManager* stack = doc != nullptr ? doc->Image().GetLayers() : nullptr;
+    WAPtr merged = stack != nullptr ? stack->GetCompositeImage() : nullptr;
+    if (merged) {
+      parts.hasImage = true;
+      parts.width = merged->GetW();
+      parts.height = merged->GetH();
+    }
+    if (CLumo40View* view = ImageView(); view != nullptr && view->IsReady()) {
+      parts.hasView = true;
+      parts.imagePerWindow = view->Zoom().x.ImagePerWindowUnit();
+    }
+    if (CLayer* layer = doc != nullptr ? doc->Image().GetActiveLayer() : nullptr) {
+      parts.layerName = layer->GetLayerInfo().name;
+    }
+    parts.windowNumber = windowNumber;
+  }
+  const std::string next = FormatFrameTitle(parts);
+  if (!FrameTitleNeedsSetting(GetText(), next)) return;
+  ++titlesSet;
+  SetWindowTextA(hwnd_, next.c_str());
+}
+
+// ---- Caption highlight
+
+bool CChildFrame::HighlightsCaption() const {
+  fw::Window* main = fw::TheApp() != nullptr ? fw::TheApp()->MainWindow() : nullptr;
+  return main != nullptr && main->Handle() != nullptr && GetAncestor(hwnd_, GA_ROOT) == main->Handle();
+}
+
+void CChildFrame::DrawHighlight() {
+  if (IsIconic(hwnd_)) return;
+  HDC dc = GetWindowDC(hwnd_);
+  if (dc == nullptr) return;
+  RECT window{};
+  GetWindowRect(hwnd_, &window);
+  const int frameX = GetSystemMetrics(SM_CXFRAME), frameY = GetSystemMetrics(SM_CYFRAME);
+  const int button = GetSystemMetrics(SM_CXSIZE), border = GetSystemMetrics(SM_CXBORDER);
+  const RECT r{frameX + button + border, frameY, (window.right - window.left) - 3 * (button + border) - frameX,
+               frameY + GetSystemMetrics(SM_CYSIZE)};
+  HPEN pen = CreatePen(PS_DOT, 1, GetSysColor(COLOR_ACTIVECAPTION));
+  HGDIOBJ oldPen = SelectObject(dc, pen);
+  HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+  Rectangle(dc, r.left, r.top, r.right, r.bottom);
+  SelectObject(dc, oldBrush);
+  SelectObject(dc, oldPen);
+  DeleteObject(pen);
+  ReleaseDC(hwnd_, dc);
+}
+
+LRESULT CChildFrame::CaptionMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_NCCREATE:
+      captionState_ = 0;
+      return CVarnoChildFrm::WindowProc(message, wParam, lParam);
+    case WM_NCACTIVATE: {
+      const LRESULT r = CVarnoChildFrm::WindowProc(message, wParam, lParam);
+      if (wParam != 0) {
+        captionState_ = 3;
+      } else {
+        captionState_ &= ~1u;
+        if (captionState_ & 2u) DrawHighlight();
+      }
+      return r;
+    }
+    case WM_NCPAINT:
+    case WM_SETTEXT: {
+      const LRESULT r = CVarnoChildFrm::WindowProc(message, wParam, lParam);
+      if (captionState_ == 2u) DrawHighlight();
+      return r;
+    }
+    case kMsgViewActivation: {
+      const unsigned before = captionState_;
+      captionState_ = wParam != 0 ? (captionState_ | 2u) : (captionState_ & ~2u);
+      if (captionState_ != before) {
+        SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+      }
+      return 0;
+    }
+    default: return CVarnoChildFrm::WindowProc(message, wParam, lParam);
+  }
+}
+
+LRESULT CChildFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  const bool caption = message == WM_NCCREATE || message == WM_NCACTIVATE || message == WM_NCPAINT ||
+                       message == WM_SETTEXT || message == kMsgViewActivation;
+  if (caption && HighlightsCaption()) return CaptionMessage(message, wParam, lParam);
+  return CVarnoChildFrm::WindowProc(message, wParam, lParam);
+}
+
+// ---- Activation, menus, minimising
+
+LRESULT CChildFrame::OnChildMdiActivate(WPARAM wParam, LPARAM lParam) {
+  const LRESULT r = OnMdiActivate(wParam, lParam);
+  if (!TheActivationList().MdiAreaAgrees()) return r;
+  auto viewOf = [](HWND frame) -> CLumo40View* {
+    auto* child = dynamic_cast<CChildFrame*>(fw::Window::FromHandle(frame));
+    return child != nullptr ? child->ImageView() : nullptr;
+  };
+  CLumo40View* mine = ImageView();
+  if (mine == nullptr || !mine->IsReady()) return r;
+  const auto deactivated = reinterpret_cast<HWND>(wParam), activated = reinterpret_cast<HWND>(lParam);
+  if (deactivated == hwnd_ && activated != hwnd_) mine->OnDeactivateImageView(viewOf(activated));
+  if (activated == hwnd_ && deactivated != hwnd_) mine->OnActivateImageView(viewOf(deactivated));
+  return r;
+}
+
+LRESULT CChildFrame::OnChildMenuSelect(WPARAM wParam, LPARAM lParam) {
+  const LRESULT r = OnMenuSelectMessage(wParam, lParam);
+  const UINT flags = HIWORD(wParam);
+  menuHelp.menu = reinterpret_cast<HMENU>(lParam);
+  if ((lParam == 0 && flags == 0xFFFF) || (flags & MF_SEPARATOR) != 0) {
+    menuHelp = MenuHelpState{};
+  } else if (flags & MF_SYSMENU) {
+    menuHelp.kind = (flags & MF_POPUP) ? 3 : 4;
+    menuHelp.id = LOWORD(wParam);
+  }
+  return r;
+}
+
+LRESULT CChildFrame::OnChildSysCommand(WPARAM wParam, LPARAM lParam) {
+  if ((wParam & 0xFFF0) == SC_MINIMIZE) {
+    CLumo40View* view = ImageView();
+    if (view != nullptr && view->QueryApplyTransform() == 0) return 0;
+  }
+  return DefaultProc(WM_SYSCOMMAND, wParam, lParam);
+}
+
+VrWA2000::WA* GetViewImageWA(HWND window) {
+  CLumo40Doc* doc = GetDocFromWnd(window);
+  return doc != nullptr ? doc->Image().GetActiveImage().get() : nullptr;
+}
+
+VrWA2000::WA* GetViewFloatingImage(HWND window) {
+  CLumo40Doc* doc = GetDocFromWnd(window);
+  return doc != nullptr ? doc->Image().GetFloatingImage().get() : nullptr;
+}
+
+}  // namespace lumora

@@ -1,0 +1,206 @@
+// The image view: shows its document's composite through a draw context at
+// the view's zoom and scroll position, repaints what the render queue
+// announces and what the draw context reports through its redraw
+// notifier, paints the margin around a smaller image, offers every message
+// to the tool host first, and does the view's part of activation.
+//
+// The view lock guards the draw context and its mapping. Lock order: the
+// render queue's locks, then the view lock (the queue calls
+// GetVisibleImageRect and GetPointerImagePos under its own); the view never
+// calls the queue while it holds the view lock.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+#include "document/ImageDocument.h"
+#include "hostapi/draw.h"
+#include "hostapi/toolhost.h"
+#include "view/RenderQueueClient.h"
+#include "view/ViewZoom.h"
+#include "view/win/VarnoScrollView.h"
+
+namespace lumora {
+
+class CLumo40Doc;
+
+// Gathers the regions a draw context reports until the view handles 1307:
+// several notices before then repaint once, as their union.
+class REDRAWNTF : public VR_REDRAWNTF {
+ public:
+  explicit REDRAWNTF(HWND window);
+  ~REDRAWNTF() override;
+  int Notify(HRGN damaged, HRGN moreDamaged, BOOL erase) override;
+  // Invalidates the gathered region with the gathered erase flag, then
+  // starts again empty.
+  void Flush();
+
+ private:
+  HWND window_;
+  HRGN region_;
+  BOOL erase_ = FALSE;
+};
+
+// The grid, guide and ruler flags new views start with and active views
+// hand on; the grid and guide looks.
+struct ViewDisplaySettings {
+  bool showGrid = false;
+  bool snapToGrid = false;
+  bool showGuides = true;
+  bool snapToGuides = false;
+  bool showRulers = false;
+  VR_GRIDSETTINGS grid;
+  int gridUnit = 2;  // pixels
+  VR_GUIDESETTINGS guides;
+  VR_GAMMAOPT gamma;
+};
+ViewDisplaySettings& CurrentViewSettings();
+
+class CLumo40View : public CVarnoScrollView, public RenderQueueView, public DocumentViewLink {
+  FW_DECLARE_MESSAGE_MAP()
+  FW_DECLARE_DYNCREATE(CLumo40View)
+
+ public:
+  CLumo40View();
+  ~CLumo40View() override;
+
+  CLumo40Doc* GetDoc() const;
+  bool IsReady() const { return ready_; }
+  bool PreCreateWindow(CREATESTRUCTA& cs) override;
+  void OnInitialUpdate() override;
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  // Messages the tool host passed on (the application's image-view hook
+  // gives them here).
+  LRESULT OnPrivateMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+  // Set-up and the draw context.
+  void InitNewView(bool fit);
+  void CorrectWindowSize(bool clamp);
+  bool CreateDrawContext(const VrWA2000::ReadWA* image);
+  void ResetDrawContext() override;
+  void ResetDrawContextResized();
+  void RefreshDrawContext();
+  bool ApplyZoom();
+  void UpdateScrollSizes();
+  void OnVisibleAreaChanged();
+  bool HasDrawContext() const { return drawContext_ != nullptr; }
+  // Under the view lock's rules: callers take ViewLock() around its use.
+  VR_DRAWCONTEXT* DrawContext() const { return drawContext_; }
+  std::mutex& ViewLock() const { return lock_; }
+  const ViewZoomFactors& Zoom() const { return zoom_; }
+  VRXFORM Mapping() const;
+  REDRAWNTF* Notifier() const { return notifier_.get(); }
+  // Puts another draw context in place (the view owns it; its notifier
+  // stays the view's); returns the one it replaced, now the caller's.
+  VR_DRAWCONTEXT* ReplaceDrawContext(VR_DRAWCONTEXT* context);
+
+  // Refresh.
+  void InvalidateImageRect(const RECT* imageRect, bool erase);
+  void InvalidateImageRect(const RECT& rect, bool erase) override { InvalidateImageRect(&rect, erase); }
+  void PostPaint();
+  void RedrawViewNow();
+  LRESULT OnRefreshRect(WPARAM wParam, LPARAM lParam);
+  void NotifyImageResized() override;
+  void NotifyActiveImage();
+  void NotifyFloatingImage();
+  void UpdateFrameTitle();
+
+  // Geometry.
+  RECT GetImageRect() const;
+  POINT ClampPointToImage(POINT p) const;
+  RECT GetClientRectWithScrollBars() const;
+  POINT WindowPointToImagePixel(POINT client) const;
+
+  // Grid, guides and snapping.
+  void SetShowGrid(bool show);
+  void SetShowGuides(bool show);
+  void SetSnapToGrid(bool snap);
+  void SetSnapToGuides(bool snap);
+  void ApplyGridSettings();
+  void ApplyGuides(bool invalidateAllViews);
+  void AddGuideAllViews(std::int32_t position, std::int32_t orientation);
+  void RemoveGuideAllViews(std::int32_t position, std::int32_t orientation);
+  RECT GetGuideWindowRect(std::int32_t position, std::int32_t orientation) const;
+  void SnapRect(const RECT& rect, POINT* offset) const;
+  void SnapWindowRect(const RECT& rect, POINT* offset) const;
+
+  // Activation work, run by the child frame and the activation list.
+  void OnActivateImageView(CLumo40View* oldView);
+  void OnDeactivateImageView(CLumo40View* newView);
+  // Without a transform (the transform tools come later): apply and go on.
+  int QueryApplyTransform() { return 1; }
+  void EndTransform() {}
+
+  // RenderQueueView
+  bool IsLive() const override;
+  RECT GetVisibleImageRect() override;
+  bool GetPointerImagePos(POINT* imagePos) override;
+  void OnCellDone(const RECT& rect) override;
+  void OnCellDoneNow(const RECT& rect) override;
+  // DocumentViewLink
+  void SendNotify(int code, Fragment* selection) override;
+  void PostNotify(int code) override;
+  void SendLayerNotify(int code, int layerIndex) override;
+
+  // What the tests count: pieces announced to this view, paints, flushes of
+  // the notifier, activation and deactivation work.
+  struct Counters {
+    int cellsAnnounced = 0;
+    int paints = 0;
+    int flushes = 0;
+    int activations = 0;
+    int deactivations = 0;
+    int smoothings = 0;
+  };
+  const Counters& Counts() const { return counts_; }
+
+  bool showGrid = false, snapToGrid = false, gridSnapBlock = false;
+  bool showGuides = false, lockGuides = false, snapToGuides = false, showRulers = false;
+  std::int32_t viewWords[2] = {0, 0};
+
+  LRESULT OnPaintView(WPARAM, LPARAM);
+  LRESULT OnEraseBackground(WPARAM, LPARAM);
+  LRESULT OnPrintClientView(WPARAM, LPARAM);
+  LRESULT OnDestroyView(WPARAM, LPARAM);
+  LRESULT OnSizeView(WPARAM, LPARAM);
+  LRESULT OnPaletteChanged(WPARAM, LPARAM);
+  LRESULT OnQueryNewPalette(WPARAM, LPARAM);
+  LRESULT OnCellDoneMessage(WPARAM, LPARAM);
+  LRESULT OnQueueEmptyMessage(WPARAM, LPARAM);
+  void OnRepaint();
+  void OnUpdateRepaint(fw::CmdUI& ui);
+
+ protected:
+  void OnScrollPositionChanged() override;
+
+ private:
+  CMapRect* Queue() const;
+  bool FrameIconic() const;
+  bool IsActiveImageView() const;
+  void SendNotice(int code, LPARAM lParam);
+  void ApplyDrawSettings();  // under the view lock
+  void SetDefaultDitherOptions();
+  // Tells the draw context of a grid or guide change and repaints all.
+  void ShowOverlay(const std::function<void(VR_DRAWCONTEXT*)>& tell);
+  const VR_CDOPTFV& DitherFor(int type) const;
+  void EraseMargin(HDC dc);
+  void SetCloseMenuText();
+  void RegisterWithQueue();
+
+  bool ready_ = false;
+  WAINFO imageInfo_{};
+  RECT lastVisible_{0, 0, 0, 0};
+  bool fullRefreshOnActivation_ = true;
+  mutable std::mutex lock_;
+  VR_DRAWCONTEXT* drawContext_ = nullptr;
+  std::unique_ptr<REDRAWNTF> notifier_;
+  VR_CDOPTFV dither_[5]{};
+  ViewZoomFactors zoom_;
+  std::atomic<HWND> liveWindow_{nullptr};
+  CLumo40Doc* registeredDoc_ = nullptr;
+  Counters counts_;
+};
+
+}  // namespace lumora

@@ -1,0 +1,44 @@
+// The image view's scroll base: content smaller than the window is shown
+// centred (the device scroll position turns negative along that axis), the
+// bars are laid out once per size change, and scrolling moves the window
+// content with ScrollWindowEx.
+#pragma once
+
+#include "framework/win/DocView.h"
+
+namespace lumora {
+
+class CVarnoScrollView : public fw::ScrollView {
+  FW_DECLARE_MESSAGE_MAP()
+  FW_DECLARE_DYNAMIC(CVarnoScrollView)
+
+ public:
+  POINT GetDeviceScrollPosition() const { return device_; }
+  // The sizes without the base's own bar update and invalidation; the bars
+  // are laid out once afterwards.
+  void SetScrollSizes(SIZE total, SIZE page = {0, 0}, SIZE line = {0, 0});
+  void ScrollToDevicePosition(POINT target);
+  bool OnScrollBy(SIZE distance, bool doScroll = true) override;
+  // Scroll-bar codes: the low byte horizontal, the high byte vertical.
+  bool OnScroll(UINT codes, int thumb, bool doScroll = true);
+  void OnPrepareDC(HDC dc) override;
+  void UpdateBars();
+
+  bool centre = true;
+  bool updateAfterScroll = false;
+  UINT scrollFlags = SW_INVALIDATE;
+
+  LRESULT OnVarnoSize(WPARAM, LPARAM);
+  LRESULT OnVarnoHScroll(WPARAM, LPARAM);
+  LRESULT OnVarnoVScroll(WPARAM, LPARAM);
+
+ protected:
+  // The device scroll position changed (bars laid out anew or scrolled).
+  virtual void OnScrollPositionChanged() {}
+  bool HasBar(int bar) const;
+  int BarLimit(int bar) const;
+
+  POINT device_{0, 0};
+};
+
+}  // namespace lumora
