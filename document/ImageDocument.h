@@ -176,7 +176,6 @@ class ImageDocument : public DocumentLock, public CellRenderer {
   bool BackupImageCore(const std::string& name, bool pixelStep);
   bool BackupImageFor(const std::string& name, bool pixelStep,
                       const CUndoManager::LayerList* changing);
-  CUndoManager::LayerList LayersAPixelStepWrites() const;
   // Before writing into a layer outside the layers of the open step (a
   // caller handing out a layer's buffer for writing): the snapshots that
   // hold its buffers get clones. False when a clone cannot be made.
@@ -208,6 +207,7 @@ class ImageDocument : public DocumentLock, public CellRenderer {
   void SendLayerNotifyToViews(int code);
   void DropSelection();
   void KeepSelection(Fragment* fragment);
+  CUndoManager::LayerList LayersAPixelStepWrites() const;
   bool RefreshBackup(WAPtr* backup, VrWA2000::WA* source, const RECT& layerRect, int copyLine);
   // Puts a buffer into a layer with the worker stopped; the worker comes
   // back whatever the stack answers, so no listed piece is stranded.

@@ -528,6 +528,20 @@ TEST_F(SharingDocument, AStepCopiesTheActiveLayerAndSharesTheRest) {
   EXPECT_EQ(source, snapshot);
 }
 
+TEST_F(SharingDocument, AStepNamingOtherLayersClonesThem) {
+  BrushStep();
+  const CLayersManagerPtr before = DeepCopy(*doc.GetLayers());
+  CLayer* below = doc.GetLayers()->GetLayer(1);
+  const CUndoManager::LayerList changing{below};
+  copier.bytes = 0;
+  ASSERT_TRUE(doc.BackupImageFor("Merge Down", true, &changing));
+  EXPECT_EQ(copier.bytes, BufferBytes(below->PeekImage()) + BufferBytes(below->PeekMask()));
+  Scribble(below->PeekImage(), rng);
+  ASSERT_TRUE(doc.UndoRedo(false));
+  doc.Queue().StopThread();
+  EXPECT_EQ(StackDifference(*doc.GetLayers(), *before, false), "");
+}
+
 TEST_F(SharingDocument, AReloadedStackStartsAHistoryOfItsOwn) {
   BrushStep();
   CLayersManagerPtr read = DeepCopy(*doc.GetLayers());
