@@ -13,6 +13,7 @@
 #include "engine/layers/LayerText.h"
 #include "platform/rect.h"
 #include "tests/document/null_host.h"
+#include "tests/document/undo_support.h"
 
 namespace lumora {
 namespace {
@@ -247,14 +248,7 @@ class SharingRig {
     return done;
   }
 
-  void TrimModel() {
-    if (limit_ <= 0) return;
-    while (current > limit_) {
-      states.erase(states.begin());
-      --current;
-    }
-    while (static_cast<int>(states.size()) - 1 - current > limit_) states.pop_back();
-  }
+  void TrimModel() { undo_testing::TrimModelStates(states, current, limit_); }
 
   int limit_ = 0;
   int serial_ = 0;
