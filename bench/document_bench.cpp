@@ -6,6 +6,7 @@
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <chrono>
 #include <vector>
 
 #include "document/ImageDocument.h"
@@ -29,9 +30,13 @@ class CountingCopier : public lumora::SnapshotCopier {
  public:
   VrWA2000::WA* CloneBuffer(const VrWA2000::WA& buffer) override {
     bytes += static_cast<std::uint64_t>(buffer.GetBPLine()) * buffer.GetH();
-    return SnapshotCopier::CloneBuffer(buffer);
+    const auto start = std::chrono::steady_clock::now();
+    VrWA2000::WA* clone = SnapshotCopier::CloneBuffer(buffer);
+    seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return clone;
   }
   std::uint64_t bytes = 0;
+  double seconds = 0;
 };
 
 // A document of `layers` full-size RGB layers, each with a mask; the top
@@ -59,8 +64,9 @@ long PeakKilobytes() {
 // A brush-sized change (64 x 64) to the active layer, pushed as a pixel
 // step, 50 times, under the default history limit of 50 items. Counters:
 // the pixel bytes copied per step (the history's clones and the backup
-// copies), their ratio to one layer (image and mask), the growth of pixel
-// memory per step and the peak resident size after the 50 steps.
+// copies), their ratio to one layer (image and mask), the step's time
+// against the time of its clone of that layer, the growth of pixel memory
+// per step and the peak resident size after the 50 steps.
 void BM_UndoPixelStep(benchmark::State& state) {
   BenchHost host;
   CountingCopier copier;
@@ -71,6 +77,8 @@ void BM_UndoPixelStep(benchmark::State& state) {
   const std::uint64_t firstClones = copier.bytes;
   const std::uint64_t firstInUse = VrWA2000::WA::MM_BytesInUse();
   std::uint64_t backupBytes = 0;
+  const double firstCloneSeconds = copier.seconds;
+  double stepSeconds = 0;
   int step = 0;
   for (auto _ : state) {
     state.PauseTiming();
@@ -83,7 +91,9 @@ void BM_UndoPixelStep(benchmark::State& state) {
     doc.Queue().StopThread();
     ++step;
     state.ResumeTiming();
+    const auto start = std::chrono::steady_clock::now();
     doc.BackupImageByName("Brush");
+    stepSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     backupBytes += doc.LastBackupBytes();
   }
   const double steps = std::max(1.0, static_cast<double>(state.iterations()));
@@ -92,6 +102,9 @@ void BM_UndoPixelStep(benchmark::State& state) {
   state.counters["bytes_copied_per_step"] = copied;
   state.counters["layer_bytes"] = layerBytes;
   state.counters["copied_per_layer"] = copied / layerBytes;
+  // The whole step against the time its clone of the layer took.
+  const double cloneSeconds = copier.seconds - firstCloneSeconds;
+  state.counters["step_per_layer_copy"] = cloneSeconds > 0 ? stepSeconds / cloneSeconds : 0;
   state.counters["pixel_bytes_added_per_step"] =
       static_cast<double>(VrWA2000::WA::MM_BytesInUse() - firstInUse) / steps;
   state.counters["undo_items"] = doc.History().UndoCount();
