@@ -8,7 +8,7 @@ namespace lumora {
 CLayersManager* SnapshotCopier::Copy(const CLayersManager& stack) {
   CLayersManager* copy = nullptr;
   try {
-    copy = new CLayersManager(&stack);
+    copy = new CLayersManager(stack, LayerBuffers::kShare);
   } catch (const std::exception&) {
     return nullptr;
   }
@@ -17,8 +17,10 @@ CLayersManager* SnapshotCopier::Copy(const CLayersManager& stack) {
 }
 
 bool SnapshotCopier::Restore(CLayersManager* live, const CLayersManager& snapshot) {
-  return live != nullptr && live->CopyFrom(&snapshot) == kLayerOk;
+  return live != nullptr && live->ShareFrom(&snapshot) == kLayerOk;
 }
+
+VrWA2000::WA* SnapshotCopier::CloneBuffer(const VrWA2000::WA& buffer) { return CloneWA(&buffer); }
 
 SnapshotCopier& DefaultSnapshotCopier() {
   static SnapshotCopier copier;

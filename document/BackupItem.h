@@ -11,10 +11,13 @@
 
 namespace lumora {
 
-// How the history makes snapshots of a layer stack and puts one back into
-// the live stack. The default copies with the snapshot constructor (the copy
-// kept in memory-lock mode) and restores with CopyFrom; tests count and fail
-// copies through a copier of their own.
+// How the history makes snapshots of a layer stack, puts one back into the
+// live stack and clones a buffer. The default snapshot is a copy whose
+// layers hold the live layers' buffers (kept in memory-lock mode), and a
+// restore makes the live layers hold the snapshot's: pixels are copied
+// only when a step is about to write a shared buffer (CloneBuffer, called
+// by CUndoManager::DetachLayers). Tests count and fail copies through a
+// copier of their own.
 class SnapshotCopier {
  public:
   virtual ~SnapshotCopier() = default;
@@ -24,6 +27,9 @@ class SnapshotCopier {
   // Makes the live stack hold the snapshot's layers: true, or false with the
   // live stack unchanged.
   virtual bool Restore(CLayersManager* live, const CLayersManager& snapshot);
+  // A copy of the buffer with one reference for the caller; null when it
+  // cannot be made.
+  virtual VrWA2000::WA* CloneBuffer(const VrWA2000::WA& buffer);
 };
 
 SnapshotCopier& DefaultSnapshotCopier();

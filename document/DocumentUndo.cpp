@@ -36,12 +36,29 @@ void ImageDocument::SetFloatingMask(VrWA2000::WA* mask) {
   compositeCurrent_ = false;
 }
 
+CUndoManager::LayerList ImageDocument::LayersAPixelStepWrites() const {
+  CUndoManager::LayerList layers;
+  if (!stack_) return layers;
+  for (int i = 0; i < stack_->GetLayerCount(); ++i) {
+    const CLayer* layer = stack_->GetLayer(i);
+    if (layer == stack_->GetActiveLayer() || layer->IsPaint() != 0) layers.push_back(layer);
+  }
+  return layers;
+}
+
 bool ImageDocument::BackupImageCore(const std::string& name, bool pixelStep) {
+  return BackupImageFor(name, pixelStep, nullptr);
+}
+
+bool ImageDocument::BackupImageFor(const std::string& name, bool pixelStep,
+                                   const CUndoManager::LayerList* changing) {
   lastStepResult_ = false;
   if (pixelStep && !UpdateBackupImages()) return false;
   std::uint8_t owns = fields_.currentOwns ? 1 : 0;
-  const bool pushed = stack_ && undo_.Push(fields_.name, &owns, pixelStep, fields_.copySelection,
-                                           selection_, stack_.get());
+  const CUndoManager::LayerList written = LayersAPixelStepWrites();
+  const bool pushed =
+      stack_ && undo_.Push(fields_.name, &owns, pixelStep, fields_.copySelection, selection_,
+                           stack_.get(), changing != nullptr ? changing : &written);
   if (pushed) {
     fields_.name = name;
     fields_.previousOwns = owns != 0;
@@ -139,6 +156,12 @@ void ImageDocument::AfterRestore(bool fullRefresh) {
   if (fullRefresh) InvalidateImageRect(nullptr, false, false);
   // A queue that had pieces listed before the stop gets its worker back.
   queue_.StartThread();
+}
+
+bool ImageDocument::DetachLayerForWriting(const CLayer* layer) {
+  if (!stack_ || layer == nullptr) return false;
+  const CUndoManager::LayerList layers{layer};
+  return undo_.DetachLayers(&layers, stack_.get());
 }
 
 bool ImageDocument::RevertLastBackup() {

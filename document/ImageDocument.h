@@ -167,8 +167,20 @@ class ImageDocument : public DocumentLock, public CellRenderer {
   bool SelectionChanged() const { return selectionChanged_; }
 
   // ---- Undo steps ----
+  // Undo snapshots share the live layers' pixel buffers; a step gives the
+  // snapshots clones of the buffers it is about to write (see
+  // CUndoManager). A pixel step writes the active layer (image and mask)
+  // and the work layers of a stroke in progress; a step that writes other
+  // layers names them with BackupImageFor (`changing` null: those of a
+  // pixel step).
   bool BackupImageByName(const std::string& name) { return BackupImageCore(name, true); }
   bool BackupImageCore(const std::string& name, bool pixelStep);
+  bool BackupImageFor(const std::string& name, bool pixelStep,
+                      const CUndoManager::LayerList* changing);
+  // Before writing into a layer outside the layers of the open step (a
+  // caller handing out a layer's buffer for writing): the snapshots that
+  // hold its buffers get clones. False when a clone cannot be made.
+  bool DetachLayerForWriting(const CLayer* layer);
   bool UpdateBackupImages();
   bool RevertLastBackup();
   bool UndoRedo(bool redo);
@@ -196,6 +208,7 @@ class ImageDocument : public DocumentLock, public CellRenderer {
   void SendLayerNotifyToViews(int code);
   void DropSelection();
   void KeepSelection(Fragment* fragment);
+  CUndoManager::LayerList LayersAPixelStepWrites() const;
   bool RefreshBackup(WAPtr* backup, VrWA2000::WA* source, const RECT& layerRect, int copyLine);
   // Puts a buffer into a layer with the worker stopped; the worker comes
   // back whatever the stack answers, so no listed piece is stranded.

@@ -65,7 +65,8 @@ void CUndoManager::TakeStateOf(const CBackupItem& item, HistoryFields* fields,
 // ---- Push ----
 
 bool CUndoManager::Push(const std::string& name, std::uint8_t* stateOwns, bool pixelStep,
-                        bool copySelection, Fragment* selection, CLayersManager* live) {
+                        bool copySelection, Fragment* selection, CLayersManager* live,
+                        const LayerList* changing) {
   if (live == nullptr || stateOwns == nullptr) return false;
   // What can fail comes first: a refused step keeps its redo states.
   ItemPtr item = CBackupItem::Make(name, copySelection, selection);
@@ -73,7 +74,8 @@ bool CUndoManager::Push(const std::string& name, std::uint8_t* stateOwns, bool p
   CLayersManagerPtr copy;
   if (pixelStep) {
     copy = CopyOf(live);
-    if (!copy) return false;
+    // Cloning changes no state: the snapshots keep the same pixels.
+    if (!copy || !DetachLayers(changing, live, copy.get())) return false;
   }
   redo_.clear();
   MakeRoom(undo_);

@@ -7,8 +7,16 @@
 // (head at the lowest index), in the redo stack downwards (head nearest the
 // top). The run next to the current state, and the followers at the top of
 // the redo stack, point at the live layer stack itself while it holds their
-// layers; a snapshot is copied only when a pixel step follows, or when an
+// layers; a snapshot is made only when a pixel step follows, or when an
 // undo, redo or jump would otherwise overwrite a stack that is shared.
+//
+// Pixel buffers are shared too: a snapshot's layers hold the live layers'
+// buffers, and a restore makes the live layers hold the snapshot's. No one
+// writes into a snapshot's buffer. Before the live stack writes into one of
+// its buffers, DetachLayers gives every snapshot that holds it a clone of
+// its own (one copy for all of them); the live stack keeps the buffer, so
+// references others hold to it stay good. A pixel step detaches the layers
+// it names when it is pushed, every layer when it names none.
 //
 // Every operation that can fail (a snapshot that cannot be copied, a restore
 // that CopyFrom refuses) fails before it changes anything: the history, the
@@ -57,10 +65,22 @@ class CUndoManager {
   // it are deleted.
   void TrimToLimit(int createBackup, int limitBackup);
 
+  // Live layers that a step is about to write.
+  using LayerList = std::vector<const CLayer*>;
+
   // Saves the current state before a step. `stateOwns` in: the document's
-  // current-owns flag; out: whether the saved item owns its snapshot.
+  // current-owns flag; out: whether the saved item owns its snapshot. A
+  // pixel step detaches the `changing` layers of the live stack (null:
+  // every layer) before it returns.
   bool Push(const std::string& name, std::uint8_t* stateOwns, bool pixelStep, bool copySelection,
-            Fragment* selection, CLayersManager* live);
+            Fragment* selection, CLayersManager* live, const LayerList* changing = nullptr);
+  // Makes the listed live layers (null: every layer of `live`) safe to
+  // write: each of their buffers that a snapshot holds is cloned once and
+  // the clone takes its place in every snapshot (and in `fresh`, a
+  // snapshot not yet held). False, with nothing changed, when a clone
+  // cannot be made.
+  bool DetachLayers(const LayerList* changing, const CLayersManager* live,
+                    CLayersManager* fresh = nullptr);
   // One step back or forward. `selection` in: the caller's reference, which
   // is released; out: the new current state's selection with a reference.
   // `fullRefresh` tells whether the live layers changed.
@@ -142,6 +162,10 @@ class CUndoManager {
   // the top of the redo stack get the snapshot.
   void PointLastRunAt(CLayersManager* snapshot, bool alsoRedo);
   void RepointRedoFollowers(CLayersManager* snapshot);
+
+  // ---- Shared buffers (UndoSharing.cpp) ----
+  // Every snapshot the items hold, each once, the live stack left out.
+  std::vector<CLayersManager*> HeldSnapshots(const CLayersManager* live) const;
 
   // ---- Jumps (UndoHistory.cpp) ----
   const CBackupItem* ListedItem(int index) const;

@@ -41,8 +41,10 @@ int FindChannelIndex(const std::int16_t* ids, int count, std::int16_t id) {
 
 CLayer::CLayer() { TakeNewUniqueId(); }
 
-CLayer::CLayer(const CLayer& source) : refCount() {
-  CopyFrom(&source);
+CLayer::CLayer(const CLayer& source) : CLayer(source, lumora::LayerBuffers::kClone) {}
+
+CLayer::CLayer(const CLayer& source, lumora::LayerBuffers buffers) : refCount() {
+  CopyLayer(&source, buffers);
   if (!hasMask_) SetTransparencyLock(1);
 }
 

@@ -73,6 +73,12 @@ struct LayerFileKeep {
 // The image types a layer can have: 8-bit grey and 24-bit colour.
 inline bool IsLayerType(int type) { return type == kWAType8Grey || type == kWAType24; }
 
+// Whether a layer copy clones the source's buffers or holds the same ones.
+// Shared buffers are for copies that never write into them (undo
+// snapshots); whoever then writes into the source's buffers gives the
+// copies clones of their own first (CUndoManager::DetachLayers).
+enum class LayerBuffers : int { kClone, kShare };
+
 // Which family of drawing operations draws a layer, by its image type.
 enum class LayerDrawEntries : int { kNone = 0, kGrey = 8, kColour = 16 };
 
@@ -171,9 +177,11 @@ class CLayer : public refCount {
  public:
   // An empty layer: defaults, no buffers, a new unique id.
   CLayer();
-  // A copy with buffers of its own and the source's unique id; without a
-  // mask its transparency is locked.
+  // A copy with buffers of its own (or, with kShare, the source's very
+  // buffers) and the source's unique id; without a mask its transparency
+  // is locked.
   CLayer(const CLayer& source);
+  CLayer(const CLayer& source, lumora::LayerBuffers buffers);
   // A layer around an image (and, with `withMask`, a mask) placed at
   // `origin`; throws layer_err_params for a null image, or a missing or
   // non-8-bit mask when one is asked for.
@@ -190,6 +198,10 @@ class CLayer : public refCount {
   // the caller owns the one reference. Check IsWholeCopyOf: a buffer that
   // cannot be cloned is left out.
   virtual CLayer* CreateCopy() const { return new CLayer(*this); }
+  // The same, holding the source's buffers instead of clones.
+  virtual CLayer* CreateSharedCopy() const {
+    return new CLayer(*this, lumora::LayerBuffers::kShare);
+  }
   // Whether every buffer of the source (image, mask, auxiliary buffer,
   // saved copies) has its clone in this layer.
   bool IsWholeCopyOf(const CLayer& source) const;
@@ -548,6 +560,13 @@ class CLayer : public refCount {
   // fragment, no image, a fragment that is no mask, or nothing selected.
   CLayer* CreateLayerFromSelection(Fragment* fragment, int cut);
 
+  // Every buffer the layer holds (image, mask, auxiliary buffer, saved
+  // copies), without a reference; nulls left out.
+  std::vector<VrWA2000::WA*> GetBuffers() const;
+  // Puts `replacement` in every place that holds `old` (the memory lock
+  // moves with it); returns how many places did.
+  int ReplaceBuffer(const VrWA2000::WA* old, VrWA2000::WA* replacement);
+
   // The buffers without a reference, for the pixel loops: valid while the
   // layer holds them (callers hold the document lock).
   VrWA2000::WA* PeekImage() const { return image_.get(); }
@@ -558,6 +577,7 @@ class CLayer : public refCount {
 
  private:
   void TakeNewUniqueId();
+  void CopyLayer(const CLayer* source, lumora::LayerBuffers buffers);
   void DropMask();
   // Takes a 1 x 1 fully transparent image at the top left of the rect (a
   // layer whose file rect is empty).
@@ -601,8 +621,15 @@ class CLayer : public refCount {
 class CLayerPaint : public CLayer {
  public:
   using CLayer::CLayer;
-  CLayerPaint(const CLayerPaint& source) : CLayer(source) { SetReplace(source.GetReplace()); }
+  CLayerPaint(const CLayerPaint& source,
+              lumora::LayerBuffers buffers = lumora::LayerBuffers::kClone)
+      : CLayer(source, buffers) {
+    SetReplace(source.GetReplace());
+  }
   CLayer* CreateCopy() const override { return new CLayerPaint(*this); }
+  CLayer* CreateSharedCopy() const override {
+    return new CLayerPaint(*this, lumora::LayerBuffers::kShare);
+  }
   int IsPaint() const override { return 1; }
 };
 
@@ -610,8 +637,13 @@ class CLayerPaint : public CLayer {
 class CLayerMask : public CLayerPaint {
  public:
   using CLayerPaint::CLayerPaint;
-  CLayerMask(const CLayerMask& source) : CLayerPaint(source) {}
+  CLayerMask(const CLayerMask& source,
+             lumora::LayerBuffers buffers = lumora::LayerBuffers::kClone)
+      : CLayerPaint(source, buffers) {}
   CLayer* CreateCopy() const override { return new CLayerMask(*this); }
+  CLayer* CreateSharedCopy() const override {
+    return new CLayerMask(*this, lumora::LayerBuffers::kShare);
+  }
   int IsMask() const override { return 1; }
 };
 

@@ -267,6 +267,28 @@ void CLayer::Offset(POINT delta) {
   if (hasMask_ && !lumora::RectIsEmpty(maskRect_)) lumora::RectOffset(&maskRect_, delta.x, delta.y);
 }
 
+std::vector<VrWA2000::WA*> CLayer::GetBuffers() const {
+  std::vector<VrWA2000::WA*> buffers;
+  for (const WAPtr* buffer : {&image_, &mask_, &aux_, &savedImage_, &savedMask_}) {
+    if (*buffer) buffers.push_back(buffer->get());
+  }
+  return buffers;
+}
+
+int CLayer::ReplaceBuffer(const VrWA2000::WA* old, VrWA2000::WA* replacement) {
+  int replaced = 0;
+  for (WAPtr* buffer : {&image_, &mask_, &aux_, &savedImage_, &savedMask_}) {
+    if (old == nullptr || buffer->get() != old) continue;
+    if (memoryLocked_) {
+      (*buffer)->MM_UnlockEnable();
+      if (replacement != nullptr) replacement->MM_LockEnable();
+    }
+    *buffer = WAPtr::Share(replacement);
+    ++replaced;
+  }
+  return replaced;
+}
+
 void CLayer::LockBuffers(bool locked) {
   for (const WAPtr* buffer : {&image_, &mask_, &aux_, &savedImage_, &savedMask_}) {
     if (!*buffer) continue;

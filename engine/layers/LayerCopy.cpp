@@ -21,10 +21,12 @@ void CLayer::SetSubtractScaleOffset(int scale, int offset) {
   blend_.subtractOffset = static_cast<std::int16_t>(std::clamp(offset, -255, 255));
 }
 
-void CLayer::CopyFrom(const CLayer* source) {
+void CLayer::CopyFrom(const CLayer* source) { CopyLayer(source, lumora::LayerBuffers::kClone); }
+
+void CLayer::CopyLayer(const CLayer* source, lumora::LayerBuffers buffers) {
   if (source == nullptr || source == this) return;
-  // The copy's buffers are new and unlocked; the old ones, which others
-  // may share, are unlocked before they go.
+  // The copy's buffers are unlocked; the old ones, which others may
+  // share, are unlocked before they go.
   if (memoryLocked_) LockBuffers(false);
   memoryLocked_ = 0;
   blend_.uniqueId = source->blend_.uniqueId;
@@ -59,13 +61,16 @@ void CLayer::CopyFrom(const CLayer* source) {
   blend_.subtractOffset = source->blend_.subtractOffset;
   grouped_ = source->grouped_;
   fileKeep_ = source->fileKeep_;
-  // Buffers are cloned, never shared. The saved mask copy goes with the
-  // saved image copy, so the two always belong to the same layer.
-  savedImage_ = WAPtr::Adopt(CloneWA(source->savedImage_.get()));
-  savedMask_ = WAPtr::Adopt(CloneWA(source->savedMask_.get()));
-  image_ = WAPtr::Adopt(CloneWA(source->image_.get()));
-  mask_ = WAPtr::Adopt(CloneWA(source->mask_.get()));
-  aux_ = WAPtr::Adopt(CloneWA(source->aux_.get()));
+  // The saved mask copy goes with the saved image copy, so the two always
+  // belong to the same layer.
+  const auto take = [buffers](const WAPtr& from) {
+    return buffers == lumora::LayerBuffers::kShare ? from : WAPtr::Adopt(CloneWA(from.get()));
+  };
+  savedImage_ = take(source->savedImage_);
+  savedMask_ = take(source->savedMask_);
+  image_ = take(source->image_);
+  mask_ = take(source->mask_);
+  aux_ = take(source->aux_);
   if (image_) SetDrawEntries(image_->GetType());
   ChooseBlendFunction();
 }

@@ -78,9 +78,13 @@ CLayersManager::CLayersManager(const CLayersManager* source) {
   if (CopyFrom(source) != lumora::kLayerOk) throw layer_err_nomemory();
 }
 
-CLayersManager::CLayersManager(const CLayersManager& source) : refCount() {
+CLayersManager::CLayersManager(const CLayersManager& source)
+    : CLayersManager(source, lumora::LayerBuffers::kClone) {}
+
+CLayersManager::CLayersManager(const CLayersManager& source, lumora::LayerBuffers buffers)
+    : refCount() {
   Init(kWAType24);
-  if (CopyFrom(&source) != lumora::kLayerOk) throw layer_err_nomemory();
+  if (CopyLayersFrom(&source, buffers) != lumora::kLayerOk) throw layer_err_nomemory();
 }
 
 CLayersManager::CLayersManager(lumora::DocumentLock* document, CLayer* layer) {
@@ -520,6 +524,25 @@ CLayer* CLayersManager::CreateFilledLayer(const LAYER_INFO& info, COLORREF colou
 // ---- The copy for undo snapshots ----
 
 int CLayersManager::CopyFrom(const CLayersManager* source) {
+  return CopyLayersFrom(source, lumora::LayerBuffers::kClone);
+}
+
+int CLayersManager::ShareFrom(const CLayersManager* source) {
+  return CopyLayersFrom(source, lumora::LayerBuffers::kShare);
+}
+
+int CLayersManager::ReplaceBuffer(const VrWA2000::WA* old, VrWA2000::WA* replacement) {
+  DocumentLockScope lock(document_);
+  int replaced = 0;
+  for (CLayer* layer : layers_) replaced += layer->ReplaceBuffer(old, replacement);
+  if (compositeImage_.get() == old && notLayerable_ != 0) {
+    compositeImage_ = WAPtr::Share(replacement);
+    ++replaced;
+  }
+  return replaced;
+}
+
+int CLayersManager::CopyLayersFrom(const CLayersManager* source, lumora::LayerBuffers buffers) {
   if (source == nullptr || source == this) return lumora::kLayerOk;
   DocumentLockScope sourceLock(source->document_);
   DocumentLockScope ownLock(document_ != source->document_ ? document_ : nullptr);
@@ -533,7 +556,8 @@ int CLayersManager::CopyFrom(const CLayersManager* source) {
   for (const CLayer* layer : source->layers_) {
     CLayer* copy = nullptr;
     try {
-      copy = layer->CreateCopy();
+      copy = buffers == lumora::LayerBuffers::kShare ? layer->CreateSharedCopy()
+                                                     : layer->CreateCopy();
     } catch (const std::exception&) {
     }
     if (copy != nullptr && !copy->IsWholeCopyOf(*layer)) {

@@ -84,6 +84,9 @@ class CLayersManager : public refCount {
   // layer_err_nomemory when a layer cannot be copied.
   explicit CLayersManager(const CLayersManager* source);
   CLayersManager(const CLayersManager& source);
+  // The same with kShare: the layers are copies that hold the source's
+  // buffers (see LayerBuffers).
+  CLayersManager(const CLayersManager& source, lumora::LayerBuffers buffers);
   // A stack around one layer, moved to 0, 0 and made active; throws
   // layer_bad_layer for null or a layer without image.
   CLayersManager(lumora::DocumentLock* document, CLayer* layer);
@@ -193,6 +196,11 @@ class CLayersManager : public refCount {
   // Makes this stack a copy of the source (the undo snapshot): 0, or 17
   // with this stack unchanged when a layer cannot be copied.
   int CopyFrom(const CLayersManager* source);
+  // The same with layers that hold the source's buffers (see LayerBuffers).
+  int ShareFrom(const CLayersManager* source);
+  // Puts `replacement` in every layer's place that holds `old`; returns
+  // how many places did.
+  int ReplaceBuffer(const VrWA2000::WA* old, VrWA2000::WA* replacement);
 
   // ---- Arrange, align, distribute (0 done, 1 nothing to do, 16 null) ----
   unsigned BringToFront(CLayer* layer);
@@ -342,6 +350,7 @@ class CLayersManager : public refCount {
   void InsertAt(int index, CLayer* layer);
   CLayer* TakeAt(int index);
   void ReleaseAllLayers();
+  int CopyLayersFrom(const CLayersManager* source, lumora::LayerBuffers buffers);
   // The layers that are clipping-group bases now; after a change of the
   // list or the grouped flags, a former base that lost its group drops the
   // saved copies its group was drawn into.

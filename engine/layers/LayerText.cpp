@@ -51,7 +51,10 @@ CLayerText::CLayerText(int type) : CLayer(&kNewTextRect, NewTextLayerInfo(), typ
 
 CLayerText::CLayerText() = default;
 
-CLayerText::CLayerText(const CLayerText& source) : CLayer(source) { CopyTextFields(source); }
+CLayerText::CLayerText(const CLayerText& source, lumora::LayerBuffers buffers)
+    : CLayer(source, buffers) {
+  CopyTextFields(source);
+}
 
 void CLayerText::CopyFrom(const CLayer* source) {
   if (source == this || source == nullptr) return;

@@ -125,10 +125,14 @@ class CLayerText : public CLayer {
   explicit CLayerText(int type);
   // An empty layer with empty text fields, for the file reader.
   CLayerText();
-  CLayerText(const CLayerText& source);
+  CLayerText(const CLayerText& source,
+             lumora::LayerBuffers buffers = lumora::LayerBuffers::kClone);
   ~CLayerText() override = default;
 
   CLayer* CreateCopy() const override { return new CLayerText(*this); }
+  CLayer* CreateSharedCopy() const override {
+    return new CLayerText(*this, lumora::LayerBuffers::kShare);
+  }
   int IsText() const override { return 1; }
   // The layer copy, then (from a text layer) the text fields; the picture
   // of the last layout is not copied: the next layout makes its own.

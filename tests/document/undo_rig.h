@@ -267,14 +267,7 @@ class UndoRig {
   ModelState Now() const { return ModelState{fields.name, Signature(*live), TagOf(selection)}; }
 
   // The limit drops the oldest undo and the farthest redo states.
-  void TrimModel() {
-    if (limit_ <= 0) return;
-    while (current > limit_) {
-      states.erase(states.begin());
-      --current;
-    }
-    while (static_cast<int>(states.size()) - 1 - current > limit_) states.pop_back();
-  }
+  void TrimModel() { TrimModelStates(states, current, limit_); }
 
   void CheckItem(const CBackupItem* item, int state) const {
     SCOPED_TRACE("state " + std::to_string(state));

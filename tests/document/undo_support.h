@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "document/UndoManager.h"
 #include "libs/fragment/fragment_object.h"
@@ -52,6 +53,18 @@ class CountingCopier : public SnapshotCopier {
   bool refuseCopies = false;
   bool refuseRestores = false;
 };
+
+// A history limit (0: none) drops a model's oldest undo states and its
+// farthest redo states; `current` is the current state's index.
+template <class State>
+void TrimModelStates(std::vector<State>& states, int& current, int limit) {
+  if (limit <= 0) return;
+  while (current > limit) {
+    states.erase(states.begin());
+    --current;
+  }
+  while (static_cast<int>(states.size()) - 1 - current > limit) states.pop_back();
+}
 
 // A selection that counts how many exist; a copy keeps the tag.
 class ProbeFragment final : public Fragment {
