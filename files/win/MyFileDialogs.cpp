@@ -14,8 +14,10 @@ namespace {
 
 constexpr char kSection[] = "FILES";
 constexpr char kSaveFolderKey[] = "DEFAULTSAVEDIR";
-// The explorer dialog's file name box.
-constexpr int kNameBox = 1152;
+// The explorer dialog's file name box: an edit in the older dialogs, a
+// combo box in the newer ones.
+constexpr int kNameEdit = 1152;
+constexpr int kNameCombo = 1148;
 
 fw::Profile* Settings() { return fw::TheApp() != nullptr ? &fw::TheApp()->Settings() : nullptr; }
 
@@ -80,7 +82,8 @@ void CMySaveFileDlg::OnTypeChange(int filterIndex) {
   const std::string name = NameForType(filter_, filterIndex, spec, &ext);
   if (ext.empty()) return;
   SendMessageA(dialog, CDM_SETDEFEXT, 0, reinterpret_cast<LPARAM>(ext.c_str()));
-  SendMessageA(dialog, CDM_SETCONTROLTEXT, kNameBox, reinterpret_cast<LPARAM>(name.c_str()));
+  const int nameBox = GetDlgItem(dialog, kNameEdit) != nullptr ? kNameEdit : kNameCombo;
+  SendMessageA(dialog, CDM_SETCONTROLTEXT, nameBox, reinterpret_cast<LPARAM>(name.c_str()));
 }
 
 }  // namespace lumora
