@@ -284,6 +284,44 @@ TEST_F(DocumentDialogsWin, FileNewThroughTheDialogMakesUntitledOneThenTwoAndReco
   EXPECT_EQ(sink.lines[1], "CreateNewImage(\"UNTITLED.2\",40,400,100,200,{255,255,255});");
 }
 
+TEST_F(DocumentDialogsWin, FileOpenThroughTheOpenDialogOpensTheChosenFilesInOrder) {
+  const std::vector<std::string> names = {"layers.psd", "rich.lud", "flat.png"};
+  fs::copy_file(std::string(LUMORA_MADE_FILES) + "/layers.psd", folder / names[0]);
+  fs::copy_file(std::string(LUMORA_TEST_DATA) + "/layered/rich.lud", folder / names[1]);
+  fs::copy_file(std::string(LUMORA_MADE_FILES) + "/flat.png", folder / names[2]);
+  // The dialog starts in the folder and on the type it was left with.
+  app->Settings().WriteString("FILES", "DEFAULTOPENDIR", Native(folder));
+  app->Settings().WriteInt("FILES", "DEFAULTOPENFORMAT", 2);
+  std::string firstType, lastType;
+  int typeCount = 0;
+  DialogScript::Run({{"Open", [&](HWND d) {
+                        HWND types = GetDlgItem(d, 1136);
+                        typeCount = static_cast<int>(SendMessageA(types, CB_GETCOUNT, 0, 0));
+                        char text[256] = {};
+                        SendMessageA(types, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(text));
+                        firstType = text;
+                        SendMessageA(types, CB_GETLBTEXT, static_cast<WPARAM>(typeCount - 1),
+                                     reinterpret_cast<LPARAM>(text));
+                        lastType = text;
+                        ChooseType(d, typeCount - 1);
+                        SetWindowTextA(NameBox(d), "\"layers.psd\" \"rich.lud\" \"flat.png\"");
+                        Press(d, IDOK);
+                      }}});
+  fw::SendCommand(frame->Handle(), fw::kIdFileOpen);
+  PumpPending();
+  EXPECT_EQ(DialogScript::done, 1);
+  EXPECT_EQ(firstType, "Lumora 4.0 Document (*.LUD)");
+  EXPECT_EQ(lastType, "All supported files");
+  const std::vector<fw::Document*> opened = app->Docs().AllDocuments();
+  ASSERT_EQ(opened.size(), 3u);
+  for (std::size_t i = 0; i < 3; ++i) {
+    EXPECT_TRUE(fs::equivalent(opened[i]->GetPathName(), folder / names[i])) << opened[i]->GetPathName();
+  }
+  EXPECT_EQ(dynamic_cast<CLumo40Doc*>(opened[0])->Image().GetLayers()->GetLayerCount(), 2);
+  EXPECT_EQ(app->Settings().GetInt("FILES", "DEFAULTOPENFORMAT", 0), typeCount);
+  EXPECT_TRUE(fs::equivalent(app->Settings().GetString("FILES", "DEFAULTOPENDIR"), folder));
+}
+
 TEST_F(DocumentDialogsWin, SaveAsThroughTheSaveDialogFollowsTheChosenType) {
   CLumo40Doc* doc = NewImage(16, 12);
   ASSERT_NE(doc, nullptr);
