@@ -24,6 +24,7 @@
 #include "framework/win/Frame.h"
 #include "lang/Recorder.h"
 #include "res/resource.h"
+#include "tests/document/win/image_frame_rig.h"
 #include "tests/support/win/pump_messages.h"
 
 namespace lumora {
@@ -166,26 +167,13 @@ class DocumentDialogsWin : public ::testing::Test {
     auto manager = std::make_unique<CLumo40DocManager>();
     manager->askNewImage = AskNewImageWithDialog;
     docs = manager.get();
-    app->SetDocManager(std::move(manager));
-    app->AddDocTemplate(new CLumo40DocTemplate(IDR_IMAGE_DOC, &CLumo40Doc::kRuntimeClass,
-                                               &CImageChildFrame::kRuntimeClass, &DialogTestView::kRuntimeClass));
-    frame = new fw::MdiFrame;
-    app->SetMainWindow(frame);
-    ASSERT_TRUE(frame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, nullptr, nullptr));
-    SetWindowPos(frame->Handle(), nullptr, 20, 20, 800, 600, SWP_NOZORDER);
-    ShowWindow(frame->Handle(), SW_SHOW);
-    PumpPending();
+    frame = lumora::testing::OpenImageFrame(*app, std::move(manager), &DialogTestView::kRuntimeClass);
+    ASSERT_NE(frame, nullptr);
   }
   void TearDown() override {
     DialogScript::Stop();
     lang::SetMacroRecorder(nullptr, nullptr);
-    if (app->MainWindow() != nullptr) {
-      app->CloseAllDocuments(true);
-      app->MainWindow()->DestroyWindow();
-    }
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-    app.reset();
+    lumora::testing::CloseImageFrame(app);
     // The file dialogs leave the current folder where they saved.
     SetCurrentDirectoryA(fs::temp_directory_path().string().c_str());
     std::error_code ignored;

@@ -19,6 +19,7 @@
 #include "framework/win/Frame.h"
 #include "hostapi/fragment.h"
 #include "res/resource.h"
+#include "tests/document/win/image_frame_rig.h"
 #include "tests/support/win/pump_messages.h"
 
 namespace lumora {
@@ -63,25 +64,10 @@ class ImageDocumentWin : public ::testing::Test {
       return true;
     };
     docs = manager.get();
-    app->SetDocManager(std::move(manager));
-    app->AddDocTemplate(new CLumo40DocTemplate(IDR_IMAGE_DOC, &CLumo40Doc::kRuntimeClass,
-                                               &CImageChildFrame::kRuntimeClass, &PlainView::kRuntimeClass));
-    frame = new fw::MdiFrame;
-    app->SetMainWindow(frame);
-    ASSERT_TRUE(frame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, nullptr, nullptr));
-    SetWindowPos(frame->Handle(), nullptr, 20, 20, 800, 600, SWP_NOZORDER);
-    ShowWindow(frame->Handle(), SW_SHOW);
-    PumpPending();
+    frame = lumora::testing::OpenImageFrame(*app, std::move(manager), &PlainView::kRuntimeClass);
+    ASSERT_NE(frame, nullptr);
   }
-  void TearDown() override {
-    if (app->MainWindow() != nullptr) {
-      app->CloseAllDocuments(true);
-      app->MainWindow()->DestroyWindow();
-    }
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-    app.reset();
-  }
+  void TearDown() override { lumora::testing::CloseImageFrame(app); }
 
   CLumo40Doc* ActiveDocument() { return dynamic_cast<CLumo40Doc*>(frame->GetActiveDocument()); }
 
