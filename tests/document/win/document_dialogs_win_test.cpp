@@ -338,6 +338,7 @@ TEST_F(DocumentDialogsWin, SaveAsThroughTheSaveDialogFollowsTheChosenType) {
   EXPECT_FALSE(doc->IsModified());
   CLayersManagerPtr reread = CLayersManagerPtr::Adopt(new CLayersManager(nullptr, Native(saved)));
   EXPECT_EQ(reread->GetLayerCount(), 2);
+  EXPECT_TRUE(fs::equivalent(app->Settings().GetString("FILES", "DEFAULTSAVEDIR"), folder));
 
   // Cancel keeps the name it has.
   DialogScript::Run({{"Save As", [](HWND d) { Press(d, IDCANCEL); }}});

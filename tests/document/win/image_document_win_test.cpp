@@ -164,6 +164,12 @@ TEST_F(ImageDocumentWin, UndoAndRedoEnableWithTheirSteps) {
   EXPECT_FALSE(MenuEnables(fw::kIdEditUndo));
   EXPECT_FALSE(MenuEnables(fw::kIdEditRedo));
   EXPECT_TRUE(MenuEnables(fw::kIdFileClose));
+  // Save waits for a change; Save As and Export are always there; Reload
+  // needs a file.
+  EXPECT_FALSE(MenuEnables(fw::kIdFileSave));
+  EXPECT_TRUE(MenuEnables(fw::kIdFileSaveAs));
+  EXPECT_TRUE(MenuEnables(ID_FILE_EXPORT));
+  EXPECT_FALSE(MenuEnables(ID_FILE_RELOAD));
 
   LURECT area{0, 0, 10, 10};
   Fragment* selection = CreateRectFrg(&area, 0);
@@ -179,6 +185,10 @@ TEST_F(ImageDocumentWin, UndoAndRedoEnableWithTheirSteps) {
 
   fw::SendCommand(frame->Handle(), fw::kIdEditUndo);
   EXPECT_TRUE(doc->IsModified());
+  EXPECT_TRUE(MenuEnables(fw::kIdFileSave));
+  doc->embedded = true;
+  EXPECT_FALSE(MenuEnables(fw::kIdFileSave)) << "an embedded picture is saved by its container";
+  doc->embedded = false;
   EXPECT_FALSE(MenuEnables(fw::kIdEditUndo));
   EXPECT_TRUE(MenuEnables(fw::kIdEditRedo));
 
