@@ -44,14 +44,7 @@ CCreateNewImgDlg::CCreateNewImgDlg(void* context, COLORREF background)
     : CMyModalDlg(IDD_NEW_IMAGE), context_(context), background_(background) {
   MeasureScreen(&screenX_, &screenY_);
   MeasurePrinter(&printerX_, &printerY_);
-  NewImageSettings kept;
-  if (fw::Profile* profile = Settings()) kept = LoadNewImageSettings(*profile, printerX_, printerY_);
-  width = kept.width;
-  height = kept.height;
-  units = kept.units;
-  resolution = kept.resolution;
-  xres = kept.xres;
-  yres = kept.yres;
+  if (fw::Profile* profile = Settings()) values = LoadNewImageSettings(*profile, printerX_, printerY_);
 }
 
 CCreateNewImgDlg::~CCreateNewImgDlg() {
@@ -59,22 +52,22 @@ CCreateNewImgDlg::~CCreateNewImgDlg() {
 }
 
 void CCreateNewImgDlg::GetResult(int* w, int* h, int* x, int* y, COLORREF* colour) const {
-  *w = width;
-  *h = height;
-  *x = xres;
-  *y = yres;
+  *w = values.width;
+  *h = values.height;
+  *x = values.xres;
+  *y = values.yres;
   *colour = background_;
 }
 
 void CCreateNewImgDlg::DoDataExchange(fw::DataExchangeContext& dx) {
-  const fw::Binding table[] = {fw::BindRadio(IDC_NEWIMG_INCHES, units), fw::BindRadio(IDC_NEWIMG_SCREEN, resolution)};
+  const fw::Binding table[] = {fw::BindRadio(IDC_NEWIMG_INCHES, values.units), fw::BindRadio(IDC_NEWIMG_SCREEN, values.resolution)};
   dx.Exchange(table);
 }
 
 bool CCreateNewImgDlg::OnInitDialog() {
   CMyModalDlg::OnInitDialog();
   swatchBrush_ = CreateSolidBrush(background_);
-  OnResolutionChosen(resolution);
+  OnResolutionChosen(values.resolution);
   return true;
 }
 
@@ -86,22 +79,22 @@ std::string CCreateNewImgDlg::Text(int controlId) const {
 
 void CCreateNewImgDlg::ShowSizes() {
   showing_ = true;
-  SetDlgItemTextA(hwnd_, IDC_NEWIMG_WIDTH, FormatImageSize(width, xres, units).c_str());
-  SetDlgItemTextA(hwnd_, IDC_NEWIMG_HEIGHT, FormatImageSize(height, yres, units).c_str());
+  SetDlgItemTextA(hwnd_, IDC_NEWIMG_WIDTH, FormatImageSize(values.width, values.xres, values.units).c_str());
+  SetDlgItemTextA(hwnd_, IDC_NEWIMG_HEIGHT, FormatImageSize(values.height, values.yres, values.units).c_str());
   showing_ = false;
 }
 
 void CCreateNewImgDlg::ShowResolutions() {
   showing_ = true;
-  SetDlgItemInt(hwnd_, IDC_NEWIMG_XRES, static_cast<UINT>(xres), FALSE);
-  SetDlgItemInt(hwnd_, IDC_NEWIMG_YRES, static_cast<UINT>(yres), FALSE);
+  SetDlgItemInt(hwnd_, IDC_NEWIMG_XRES, static_cast<UINT>(values.xres), FALSE);
+  SetDlgItemInt(hwnd_, IDC_NEWIMG_YRES, static_cast<UINT>(values.yres), FALSE);
   showing_ = false;
 }
 
 bool CCreateNewImgDlg::TakeSize(int controlId) {
   const bool isWidth = controlId == IDC_NEWIMG_WIDTH;
-  int& side = isWidth ? width : height;
-  return ParseImageSize(Text(controlId), isWidth ? xres : yres, units, &side);
+  int& side = isWidth ? values.width : values.height;
+  return ParseImageSize(Text(controlId), isWidth ? values.xres : values.yres, values.units, &side);
 }
 
 void CCreateNewImgDlg::OnUnitsChanged() {
@@ -110,13 +103,13 @@ void CCreateNewImgDlg::OnUnitsChanged() {
 }
 
 void CCreateNewImgDlg::OnResolutionChosen(int choice) {
-  resolution = choice;
+  values.resolution = choice;
   if (choice == kResolutionScreen) {
-    xres = screenX_;
-    yres = screenY_;
+    values.xres = screenX_;
+    values.yres = screenY_;
   } else if (choice == kResolutionPrinter) {
-    xres = printerX_;
-    yres = printerY_;
+    values.xres = printerX_;
+    values.yres = printerY_;
   }
   const BOOL custom = choice == kResolutionCustom ? TRUE : FALSE;
   EnableWindow(GetDlgItem(hwnd_, IDC_NEWIMG_XRES), custom);
@@ -127,13 +120,13 @@ void CCreateNewImgDlg::OnResolutionChosen(int choice) {
 
 void CCreateNewImgDlg::OnResolutionEdited(int controlId) {
   if (showing_) return;
-  int& target = controlId == IDC_NEWIMG_XRES ? xres : yres;
+  int& target = controlId == IDC_NEWIMG_XRES ? values.xres : values.yres;
   // A resolution of 0 would divide the sizes by nothing: only 1 to 65535.
   if (!ParseResolution(Text(controlId), &target)) return;
   showing_ = true;
   const bool isX = controlId == IDC_NEWIMG_XRES;
   SetDlgItemTextA(hwnd_, isX ? IDC_NEWIMG_WIDTH : IDC_NEWIMG_HEIGHT,
-                  FormatImageSize(isX ? width : height, target, units).c_str());
+                  FormatImageSize(isX ? values.width : values.height, target, values.units).c_str());
   showing_ = false;
 }
 
@@ -143,7 +136,7 @@ void CCreateNewImgDlg::OnOK() {
   TakeSize(IDC_NEWIMG_HEIGHT);
   if (!UpdateData(true)) return;
   for (const int id : {IDC_NEWIMG_WIDTH, IDC_NEWIMG_HEIGHT}) {
-    const int side = id == IDC_NEWIMG_WIDTH ? width : height;
+    const int side = id == IDC_NEWIMG_WIDTH ? values.width : values.height;
     if (side >= 1 && side <= kMaxSide) continue;
     const std::string message = fw::FormatString(fw::ResourceString(fw::kIdpParseIntRange),
                                                  {"1", std::to_string(kMaxSide)});
@@ -153,7 +146,7 @@ void CCreateNewImgDlg::OnOK() {
     return;
   }
   if (fw::Profile* profile = Settings()) {
-    SaveNewImageSettings(*profile, NewImageSettings{width, height, units, resolution, xres, yres});
+    SaveNewImageSettings(*profile, values);
   }
   EndDialog(IDOK);
 }

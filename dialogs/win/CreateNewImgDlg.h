@@ -22,12 +22,8 @@ class CCreateNewImgDlg : public CMyModalDlg {
   void OnOK() override;
   void DoDataExchange(fw::DataExchangeContext& dx) override;
 
-  int width = 0;
-  int height = 0;
-  int xres = 0;
-  int yres = 0;
-  int units = kUnitsPixels;
-  int resolution = kResolutionPrinter;
+  // Size, units, resolution choice and resolutions, as kept in the settings.
+  NewImageSettings values;
 
  protected:
   bool OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result) override;

@@ -35,11 +35,14 @@ std::string FolderOf(const std::string& path) { return std::filesystem::path(pat
 
 CMyOpenFileDlg::CMyOpenFileDlg(bool open, const std::string& defaultExt, const std::string& fileName, DWORD flags,
                                const std::string&, HWND owner, bool noNativeTypes)
-    : fw::FileDialog(open, defaultExt, fileName, flags, BuildOpenFilter(noNativeTypes, ReadableFormats()), owner) {}
+    : fw::FileDialog(open, defaultExt, fileName, flags, BuildOpenFilter(noNativeTypes, ReadableFormats()), owner),
+      filterCount_(CountFilters(BuildOpenFilter(noNativeTypes, ReadableFormats()))) {}
 
 int CMyOpenFileDlg::DoModal() {
   if (fw::Profile* profile = Settings()) {
-    ofn_.nFilterIndex = static_cast<DWORD>(std::max(1, profile->GetInt(kSection, indexKey, 1)));
+    // A stored index the list no longer has starts on the first type.
+    const int index = profile->GetInt(kSection, indexKey, 1);
+    ofn_.nFilterIndex = static_cast<DWORD>(index >= 1 && index <= filterCount_ ? index : 1);
     const std::string folder = profile->GetString(kSection, folderKey);
     if (!folder.empty()) SetInitialDir(folder);
   }
@@ -53,12 +56,18 @@ int CMyOpenFileDlg::DoModal() {
   return result;
 }
 
+// The dialog starts on the type of the name (the name given the first
+// type's extension when it has none of the list).
 CMySaveFileDlg::CMySaveFileDlg(bool open, const std::string& defaultExt, const std::string& fileName, DWORD flags,
                                const std::string& filter, HWND owner)
-    : fw::FileDialog(open, MatchSaveFilter(filter, fileName).defaultExt, MatchSaveFilter(filter, fileName).fileName,
-                     flags, filter, owner),
+    : CMySaveFileDlg(open, defaultExt, MatchSaveFilter(filter, fileName), flags, filter, owner) {}
+
+CMySaveFileDlg::CMySaveFileDlg(bool open, const std::string& defaultExt, const SaveFilterMatch& match, DWORD flags,
+                               const std::string& filter, HWND owner)
+    : fw::FileDialog(open, match.defaultExt.empty() ? defaultExt : match.defaultExt, match.fileName, flags, filter,
+                     owner),
       filter_(filter) {
-  ofn_.nFilterIndex = static_cast<DWORD>(MatchSaveFilter(filter, fileName).filterIndex);
+  ofn_.nFilterIndex = static_cast<DWORD>(match.filterIndex);
 }
 
 int CMySaveFileDlg::DoModal() {

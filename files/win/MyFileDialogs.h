@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "files/FileDialogFilters.h"
 #include "framework/win/CommonDialogs.h"
 
 namespace lumora {
@@ -22,6 +23,9 @@ class CMyOpenFileDlg : public fw::FileDialog {
   // Settings keys of section "FILES" (other dialogs use their own).
   std::string indexKey = "DEFAULTOPENFORMAT";
   std::string folderKey = "DEFAULTOPENDIR";
+
+ private:
+  int filterCount_;
 };
 
 class CMySaveFileDlg : public fw::FileDialog {
@@ -35,6 +39,8 @@ class CMySaveFileDlg : public fw::FileDialog {
   void OnTypeChange(int filterIndex) override;
 
  private:
+  CMySaveFileDlg(bool open, const std::string& defaultExt, const SaveFilterMatch& match, DWORD flags,
+                 const std::string& filter, HWND owner);
   std::string filter_;
 };
 
