@@ -60,7 +60,8 @@ void CCreateNewImgDlg::GetResult(int* w, int* h, int* x, int* y, COLORREF* colou
 }
 
 void CCreateNewImgDlg::DoDataExchange(fw::DataExchangeContext& dx) {
-  const fw::Binding table[] = {fw::BindRadio(IDC_NEWIMG_INCHES, values.units), fw::BindRadio(IDC_NEWIMG_SCREEN, values.resolution)};
+  const fw::Binding table[] = {fw::BindRadio(IDC_NEWIMG_INCHES, values.units),
+                               fw::BindRadio(IDC_NEWIMG_SCREEN, values.resolution)};
   dx.Exchange(table);
 }
 

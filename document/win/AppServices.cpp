@@ -176,7 +176,8 @@ bool PlaceNewImage(VrWA2000::WA* image, const std::string& name, const char* tit
     if (answer == IDCANCEL) return true;
     if (answer == IDC_CREATENEW_REPLACE) {
       ImageDocument& doc = embedding->Image();
-      if (!doc.BackupImageByName(std::string(res::String(IDS_NEW_IMAGE_STEP)))) return true;
+      const std::string stepName(res::String(IDS_NEW_IMAGE_STEP));
+      if (!doc.BackupImageByName(stepName)) return true;
       if (doc.SetActiveImage(image) == 0) {
         doc.RevertLastBackup();  // no "New image" step for nothing
         return true;

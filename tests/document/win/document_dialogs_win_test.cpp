@@ -348,6 +348,43 @@ TEST_F(DocumentDialogsWin, SaveAsThroughTheSaveDialogFollowsTheChosenType) {
   EXPECT_EQ(doc->GetTitle(), "picture.PSD");
 }
 
+TEST_F(DocumentDialogsWin, SaveAsToAFlatteningFormatWarnsAndKeepsTheLayersMarked) {
+  CLumo40Doc* doc = NewImage(16, 12);
+  ASSERT_NE(doc, nullptr);
+  WAPtr image = WAPtr::Adopt(NewWA(kWAType24, 6, 5, nullptr));
+  ASSERT_EQ(doc->Image().GetLayers()->AddLayerFromImage(image.get(), POINT{2, 3}, 1), 0);
+  doc->SetModifiedFlag(true);
+  const std::string target = Native(folder / "flat.bmp");
+  std::string warning;
+  auto chooseBmp = [&](HWND d) {
+    SetWindowTextA(NameBox(d), target.c_str());
+    Press(d, IDOK);
+  };
+  // Cancel in the warning: nothing written, the name stays.
+  DialogScript::Run({{"Save As", chooseBmp}, {"Lumora 4.0 Warning", [&](HWND box) {
+                                                 warning = BoxText(box);
+                                                 Press(box, IDCANCEL);
+                                               }}});
+  fw::SendCommand(frame->Handle(), fw::kIdFileSaveAs);
+  PumpPending();
+  EXPECT_EQ(DialogScript::done, 2);
+  EXPECT_NE(warning.find("flat.bmp"), std::string::npos) << warning;
+  EXPECT_FALSE(fs::exists(folder / "flat.bmp"));
+  EXPECT_EQ(doc->GetTitle(), "UNTITLED.1");
+  EXPECT_TRUE(doc->IsModified());
+
+  // OK: the merged image is written, the document takes the name and stays
+  // marked, so closing still offers to keep the layers.
+  DialogScript::Run({{"Save As", chooseBmp}, {"Lumora 4.0 Warning", [](HWND box) { Press(box, IDOK); }}});
+  fw::SendCommand(frame->Handle(), fw::kIdFileSaveAs);
+  PumpPending();
+  EXPECT_EQ(DialogScript::done, 2);
+  EXPECT_EQ(FirstBytes(folder / "flat.bmp", 2), "BM");
+  EXPECT_EQ(doc->GetTitle(), "flat.bmp");
+  EXPECT_TRUE(doc->IsModified());
+  EXPECT_EQ(doc->Image().GetLayers()->GetLayerCount(), 2);
+}
+
 TEST_F(DocumentDialogsWin, ExportWritesACopyAndLeavesTitleAndModifiedMark) {
   CLumo40Doc* doc = NewImage(24, 16);
   ASSERT_NE(doc, nullptr);
