@@ -66,6 +66,7 @@ FW_IMPLEMENT_DYNCREATE(CLumo40Doc, fw::Document)
 FW_MESSAGE_MAP(CLumo40Doc, fw::Document, fw::CommandEntry<&CLumo40Doc::OnEditUndo>(fw::kIdEditUndo),
                fw::CommandEntry<&CLumo40Doc::OnEditRedo>(fw::kIdEditRedo),
                fw::CommandEntry<&CLumo40Doc::OnFileClose>(fw::kIdFileClose),
+               fw::CommandEntry<&CLumo40Doc::OnFileSaveCommand>(fw::kIdFileSave),
                fw::CommandEntry<&CLumo40Doc::OnFileExport>(ID_FILE_EXPORT),
                fw::CommandEntry<&CLumo40Doc::OnFileReload>(ID_FILE_RELOAD),
                fw::UpdateEntry<&CLumo40Doc::OnUpdateFileReload>(ID_FILE_RELOAD),
@@ -174,6 +175,10 @@ bool CLumo40Doc::PromptSaveFileName(std::string* name, std::uint32_t titleId, DW
   if (dialog.DoModal() != IDOK) return false;
   *name = dialog.GetPathName();
   return true;
+}
+
+void CLumo40Doc::OnFileSaveCommand() {
+  if (IsCommandAllowedWhileTracking(fw::kIdFileSave)) DoFileSave();
 }
 
 void CLumo40Doc::OnFileExport() {

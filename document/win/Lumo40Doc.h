@@ -46,6 +46,8 @@ class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFile
   void OnEditUndo();
   void OnEditRedo();
   void OnFileClose();
+  // File/Save, refused while a tool tracks the mouse.
+  void OnFileSaveCommand();
   // A copy in any format; the name, title and modified mark stay.
   void OnFileExport();
   // The file read again; a modified document asks first.

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "dialogs/win/CreateNewImgDlg.h"
+#include "document/DocumentServices.h"
 #include "document/win/AppServices.h"
 #include "document/win/Lumo40Doc.h"
 #include "engine/layered/RWLayers.h"
@@ -339,6 +340,18 @@ TEST_F(DocumentDialogsWin, SaveAsThroughTheSaveDialogFollowsTheChosenType) {
   CLayersManagerPtr reread = CLayersManagerPtr::Adopt(new CLayersManager(nullptr, Native(saved)));
   EXPECT_EQ(reread->GetLayerCount(), 2);
   EXPECT_TRUE(fs::equivalent(app->Settings().GetString("FILES", "DEFAULTSAVEDIR"), folder));
+
+  // File/Save writes to the name it has, without asking, unless a tool
+  // tracks the mouse.
+  fs::remove(saved);
+  doc->SetModifiedFlag(true);
+  SetTrackerRunning(true);
+  fw::SendCommand(frame->Handle(), fw::kIdFileSave);
+  SetTrackerRunning(false);
+  EXPECT_FALSE(fs::exists(saved));
+  fw::SendCommand(frame->Handle(), fw::kIdFileSave);
+  EXPECT_TRUE(fs::exists(saved));
+  EXPECT_FALSE(doc->IsModified());
 
   // Cancel keeps the name it has.
   DialogScript::Run({{"Save As", [](HWND d) { Press(d, IDCANCEL); }}});
