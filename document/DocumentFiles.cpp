@@ -31,13 +31,6 @@ bool IsNative(const std::string& path) {
   return HasExtension(path, PatternExtension(IDS_LUD_PATTERN).c_str());
 }
 
-std::string WithName(std::uint32_t id, const std::string& name) {
-  std::string text(res::String(id));
-  const std::size_t at = text.find("%s");
-  if (at != std::string::npos) text.replace(at, 2, name);
-  return text;
-}
-
 // A layered file read into a new stack (caller's reference); the error is
 // reported and null returned when it cannot be read.
 CLayersManagerPtr ReadLayered(ImageDocument& doc, const std::string& path,
@@ -89,6 +82,13 @@ class ProgressSetAside {
 };
 
 }  // namespace
+
+std::string FormatWithName(std::uint32_t textId, const std::string& name) {
+  std::string text(res::String(textId));
+  const std::size_t at = text.find("%s");
+  if (at != std::string::npos) text.replace(at, 2, name);
+  return text;
+}
 
 bool HasExtension(const std::string& path, const char* extension) {
   const std::string ext = std::filesystem::path(path).extension().string();
@@ -231,7 +231,7 @@ int SaveToFile(ImageDocument& doc, const std::string& path, bool clearModified,
   // marked so that closing still offers to save them.
   const bool losesLayers = !stack->IsFlat();
   if (losesLayers && clearModified &&
-      !host.ConfirmWarning(WithName(IDS_FLATTEN_WARNING,
+      !host.ConfirmWarning(FormatWithName(IDS_FLATTEN_WARNING,
                                     std::filesystem::path(path).filename().string()))) {
     return 0;
   }

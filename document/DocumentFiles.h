@@ -38,6 +38,8 @@ class DocumentFileHost {
 };
 
 bool HasExtension(const std::string& path, const char* extension);
+// The text of the string with its "%s" replaced by the name.
+std::string FormatWithName(std::uint32_t textId, const std::string& name);
 // ".LUD" or ".PSD", in any case.
 bool HasLayeredExtension(const std::string& path);
 

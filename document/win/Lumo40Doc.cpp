@@ -32,13 +32,6 @@ int Box(const std::string& text, std::uint32_t captionId, UINT type) {
   return MessageBoxA(GetActiveTopLevelWnd(), text.c_str(), caption.c_str(), type);
 }
 
-std::string WithName(std::uint32_t id, const std::string& name) {
-  std::string text(res::String(id));
-  const std::size_t at = text.find("%s");
-  if (at != std::string::npos) text.replace(at, 2, name);
-  return text;
-}
-
 // The tool host's preview stays off while the document of the active image
 // window is saved or exported.
 class PreviewOff {
@@ -189,15 +182,14 @@ void CLumo40Doc::OnFileExport() {
   } else if (!MakeNameFromTitle(&name, GetTitle())) {
     name.clear();
   }
-  if (!name.empty()) name = WithName(IDS_COPY_OF, name);
+  if (!name.empty()) name = FormatWithName(IDS_COPY_OF, name);
   if (!PromptSaveFileName(&name, IDS_SAVE_AS_TITLE, kSaveFlags, true)) return;
   SaveToFile(*image_, name, false, *this);
 }
 
 void CLumo40Doc::OnFileReload() {
-  if ((IsModified() || image_->IsModified()) && !ConfirmWarning(WithName(IDS_RELOAD_PROMPT, GetPathName()))) {
-    return;
-  }
+  const bool modified = IsModified() || image_->IsModified();
+  if (modified && !ConfirmWarning(FormatWithName(IDS_RELOAD_PROMPT, GetPathName()))) return;
   fw::WaitCursor wait;
   if (ReloadDocument(*image_, GetPathName(), *this) != 0) SetModifiedFlag(false);
 }
@@ -215,7 +207,11 @@ void CLumo40Doc::Serialize(fw::Archive& archive) {
   // The archive's own buffer steps aside: the layered data go to its file.
   archive.Flush();
   if (archive.IsLoading()) {
-    LoadSerializedStack(*image_, archive.GetFile());
+    // The framework's own open reads the file once already.
+    if (IsDocumentBeingOpened()) return;
+    if (LoadSerializedStack(*image_, archive.GetFile()) == 0) {
+      ThrowInvalidFile("the layered data could not be read or installed");
+    }
   } else {
     StoreSerializedStack(*image_, archive.GetFile());
   }

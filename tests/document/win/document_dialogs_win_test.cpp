@@ -18,6 +18,7 @@
 #include "document/win/AppServices.h"
 #include "document/win/Lumo40Doc.h"
 #include "engine/layered/RWLayers.h"
+#include "framework/Archive.h"
 #include "framework/CommandIds.h"
 #include "framework/Profile.h"
 #include "framework/win/App.h"
@@ -451,6 +452,41 @@ TEST_F(DocumentDialogsWin, ReloadAnsweredCancelChangesNothingAndOkReadsTheFileAg
   EXPECT_NE(doc->Image().GetLayers(), nullptr);
   EXPECT_NE(doc->Image().GetLayers(), before);
   EXPECT_FALSE(doc->IsModified());
+}
+
+TEST_F(DocumentDialogsWin, SerializeMovesTheLayeredDataThroughAnArchive) {
+  CLumo40Doc* doc = NewImage(20, 10);
+  ASSERT_NE(doc, nullptr);
+  WAPtr image = WAPtr::Adopt(NewWA(kWAType24, 6, 5, nullptr));
+  ASSERT_EQ(doc->Image().GetLayers()->AddLayerFromImage(image.get(), POINT{2, 3}, 1), 0);
+  fw::MemFile stream;
+  {
+    fw::Archive out(stream, fw::Archive::store);
+    out << std::uint32_t{0x4C554D4F};  // what the archive held before stays first
+    doc->Serialize(out);
+    out.Close();
+  }
+  stream.SeekFromCurrent(-static_cast<std::int64_t>(stream.GetPosition()));
+  CLumo40Doc copy;
+  {
+    fw::Archive in(stream, fw::Archive::load);
+    std::uint32_t before = 0;
+    in >> before;
+    EXPECT_EQ(before, 0x4C554D4Fu);
+    copy.Serialize(in);
+  }
+  ASSERT_TRUE(copy.Image().HasImage());
+  EXPECT_EQ(copy.Image().GetLayers()->GetLayerCount(), 2);
+  EXPECT_EQ(copy.Image().GetLayers()->GetWidth(), 20);
+
+  // Data that are no layered image fail the load loudly.
+  fw::MemFile damaged;
+  damaged.Write("not layered at all", 18);
+  damaged.SeekFromCurrent(-18);
+  CLumo40Doc empty;
+  fw::Archive in(damaged, fw::Archive::load);
+  EXPECT_THROW(empty.Serialize(in), FileException);
+  EXPECT_FALSE(empty.Image().HasImage());
 }
 
 TEST_F(DocumentDialogsWin, AnImageThatCannotBeMadeShowsBox10067WithItsCaption) {
