@@ -10,7 +10,10 @@
 #include "engine/layered/LayerFileErrors.h"
 #include "engine/layered/RWLayers.h"
 #include "engine/pixels/FileAdapters.h"
+#include "engine/pixels/Progress.h"
 #include "hostapi/imgxfer.h"
+#include "platform/file_replace.h"
+#include "platform/stream_file.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
 
@@ -26,13 +29,6 @@ std::string PatternExtension(std::uint32_t id) {
 
 bool IsNative(const std::string& path) {
   return HasExtension(path, PatternExtension(IDS_LUD_PATTERN).c_str());
-}
-
-std::string WithName(std::uint32_t id, const std::string& name) {
-  std::string text(res::String(id));
-  const std::size_t at = text.find("%s");
-  if (at != std::string::npos) text.replace(at, 2, name);
-  return text;
 }
 
 // A layered file read into a new stack (caller's reference); the error is
@@ -68,7 +64,31 @@ CLayersManagerPtr StackOfImage(ImageDocument& doc, VrWA2000::WA* image) {
   }
 }
 
+bool documentBeingOpened = false;
+bool pasteLoading = false;
+CLayersManagerPtr stackToSerialize;
+
+// No progress window inside a serialisation (it runs inside OLE calls):
+// the indicator is set aside and comes back whatever happens.
+class ProgressSetAside {
+ public:
+  ProgressSetAside() : saved_(GetProgressIndicator()) { SetProgressIndicator(nullptr); }
+  ~ProgressSetAside() { SetProgressIndicator(saved_); }
+  ProgressSetAside(const ProgressSetAside&) = delete;
+  ProgressSetAside& operator=(const ProgressSetAside&) = delete;
+
+ private:
+  ProgressIndicator* saved_;
+};
+
 }  // namespace
+
+std::string FormatWithName(std::uint32_t textId, const std::string& name) {
+  std::string text(res::String(textId));
+  const std::size_t at = text.find("%s");
+  if (at != std::string::npos) text.replace(at, 2, name);
+  return text;
+}
 
 bool HasExtension(const std::string& path, const char* extension) {
   const std::string ext = std::filesystem::path(path).extension().string();
@@ -211,7 +231,7 @@ int SaveToFile(ImageDocument& doc, const std::string& path, bool clearModified,
   // marked so that closing still offers to save them.
   const bool losesLayers = !stack->IsFlat();
   if (losesLayers && clearModified &&
-      !host.ConfirmWarning(WithName(IDS_FLATTEN_WARNING,
+      !host.ConfirmWarning(FormatWithName(IDS_FLATTEN_WARNING,
                                     std::filesystem::path(path).filename().string()))) {
     return 0;
   }
@@ -224,6 +244,60 @@ int SaveToFile(ImageDocument& doc, const std::string& path, bool clearModified,
                                       progress != nullptr ? progress : &shown, nullptr, 1);
   if (written != 0 && clearModified && !losesLayers) doc.SetModifiedFlag(false);
   return written;
+}
+
+// ---- The archive road ----
+
+void SetDocumentBeingOpened(bool opening) { documentBeingOpened = opening; }
+bool IsDocumentBeingOpened() { return documentBeingOpened; }
+void SetStackToSerialize(CLayersManager* stack) { stackToSerialize = CLayersManagerPtr::Share(stack); }
+CLayersManager* GetStackToSerialize() { return stackToSerialize.get(); }
+CLayersManagerPtr TakeStackToSerialize() { return std::move(stackToSerialize); }
+void SetPasteLoading(bool loading) { pasteLoading = loading; }
+bool IsPasteLoading() { return pasteLoading; }
+
+int LoadSerializedStack(ImageDocument& doc, StreamFile& file) {
+  if (documentBeingOpened) return 0;
+  ProgressSetAside quiet;
+  stackToSerialize.Reset();
+  CLayersManagerPtr stack;
+  try {
+    stack = CLayersManagerPtr::Adopt(new CLayersManager(&doc, &file));
+  } catch (const std::exception&) {
+    return 0;
+  }
+  if (pasteLoading) {
+    stackToSerialize = std::move(stack);
+    return 1;
+  }
+  return doc.InstallLayerStack(stack.get());
+}
+
+void StoreSerializedStack(ImageDocument& doc, StreamFile& out) {
+  if (documentBeingOpened) return;
+  ProgressSetAside quiet;
+  CLayersManager* stack = stackToSerialize ? stackToSerialize.get() : doc.GetLayers();
+  if (stack == nullptr) throw std::runtime_error("no layers to store");
+  std::error_code error;
+  const std::filesystem::path folder = std::filesystem::temp_directory_path(error);
+  if (error) throw std::bad_alloc();
+  std::string why;
+  const std::string temp = CreateTempFileBeside((folder / "lud").string(), &why);
+  if (temp.empty()) throw std::runtime_error(why);
+  // The temporary file goes whatever happens.
+  struct Remover {
+    const std::string& path;
+    ~Remover() { RemoveFile(path); }
+  } remover{temp};
+  if (stack == doc.GetLayers()) doc.Queue().RenderAllNow();
+  CRWLayers(stack).Save(temp, 0);
+  DiskFile in(temp, DiskFile::kRead);
+  std::vector<std::uint8_t> chunk(static_cast<std::size_t>(
+      std::min<std::uint64_t>(kSerializeChunkBytes, std::max<std::uint64_t>(in.GetLength(), 1))));
+  while (const std::uint32_t got = in.Read(chunk.data(), static_cast<std::uint32_t>(chunk.size()))) {
+    out.Write(chunk.data(), got);
+  }
+  in.Close();
 }
 
 }  // namespace lumora

@@ -38,6 +38,8 @@ class DocumentFileHost {
 };
 
 bool HasExtension(const std::string& path, const char* extension);
+// The text of the string with its "%s" replaced by the name.
+std::string FormatWithName(std::uint32_t textId, const std::string& name);
 // ".LUD" or ".PSD", in any case.
 bool HasLayeredExtension(const std::string& path);
 
@@ -72,5 +74,32 @@ std::string BuildSaveFilter(ImageDocument& doc, bool exportMode,
 // marked modified afterwards. `progress` null shows "Writing file...".
 int SaveToFile(ImageDocument& doc, const std::string& path, bool clearModified,
                DocumentFileHost& host, CProgress* progress = nullptr);
+
+// ---- The layered data of a document in a stream (the archive road) ----
+
+// Raised while a document opens its file: serialising then reads nothing,
+// so the file is read once.
+void SetDocumentBeingOpened(bool opening);
+bool IsDocumentBeingOpened();
+// The stack the next storing serialisation writes (a reference is held;
+// null clears it), and the stack a loading one left for a paste to take.
+void SetStackToSerialize(CLayersManager* stack);
+CLayersManager* GetStackToSerialize();
+CLayersManagerPtr TakeStackToSerialize();
+// Raised by a paste that asks a loading serialisation for its stack.
+void SetPasteLoading(bool loading);
+bool IsPasteLoading();
+
+// Reads a layered document at the file's position: for a paste it is left
+// as the stack to serialise, else installed in the document. 0 when it
+// cannot be read or installed; the document is then as it was.
+int LoadSerializedStack(ImageDocument& doc, StreamFile& file);
+// Writes the stack to serialise (the document's own when none is set) as
+// a layered file through a temporary file "lud..." in the temporary
+// folder, copied into `out` in pieces of at most 2 MB; the temporary file
+// is removed. Faults throw.
+void StoreSerializedStack(ImageDocument& doc, StreamFile& out);
+// The largest piece StoreSerializedStack copies at once.
+constexpr std::uint32_t kSerializeChunkBytes = 2u * 1024u * 1024u;
 
 }  // namespace lumora

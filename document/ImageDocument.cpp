@@ -178,6 +178,23 @@ int ImageDocument::ReplaceLayerStack(CLayersManager* stack) {
   return 1;
 }
 
+int ImageDocument::SetImageSize(int width, int height, int type, int changeType) {
+  if (!hasImage_ || width < 1 || height < 1) return 0;
+  queue_.StopThread();
+  const int oldWidth = stack_->GetWidth(), oldHeight = stack_->GetHeight(), oldType = stack_->GetImageType();
+  queue_.SetImageSize(width, height);
+  const bool resized = stack_->SetImageSize(width, height, changeType, type) == 0;
+  if (!resized) {
+    stack_->SetImageSize(oldWidth, oldHeight, 1, oldType);
+    queue_.SetImageSize(oldWidth, oldHeight);
+  }
+  // The queue was emptied: the whole image is composited again.
+  queue_.QueueRect(nullptr);
+  // Whatever the stack answered, no listed piece is left without a worker.
+  queue_.Restart();
+  return resized ? 1 : 0;
+}
+
 // ---- Active layer and mask editing ----
 
 CLayer* ImageDocument::GetActiveLayer() const {

@@ -150,6 +150,10 @@ class ImageDocument : public DocumentLock, public CellRenderer {
   // range or a buffer the stack refuses.
   int SetLayerImageAt(VrWA2000::WA* image, int index);
   int SetLayerMaskAt(VrWA2000::WA* mask, int index);
+  // The image's size (and, with `changeType`, its type) for the stack and
+  // the render queue; 0 without an image, for a size under one pixel or
+  // when the stack refuses it, which leaves the old size in place.
+  int SetImageSize(int width, int height, int type, int changeType);
 
   // ---- Refresh ----
   int InvalidateImageRect(const RECT* rect, bool erase, bool immediate);

@@ -89,8 +89,34 @@
 #define IDS_LUD_PATTERN 10210
 #define IDS_COPY_OF 10270
 #define IDS_FLATTEN_WARNING 10280
+#define IDS_NEW_IMAGE_STEP 170
+#define IDS_ALL_SUPPORTED_FILES 176
+#define IDS_SAVE_AS_TITLE 61441
+#define IDS_SAVE_COPY_TITLE 61444
 #define IDS_SET_SELECTION 10302
 #define IDS_FREE_SELECTION 10303
+
+// Dialogs of the document: the new image (template 304) and the choice
+// between a new image and replacing an embedded one ("CREATENEW").
+#define IDD_NEW_IMAGE 304
+#define IDC_NEWIMG_WIDTH 1301
+#define IDC_NEWIMG_HEIGHT 1302
+#define IDC_NEWIMG_INCHES 1303
+#define IDC_NEWIMG_CENTIMETERS 1304
+#define IDC_NEWIMG_PIXELS 1305
+#define IDC_NEWIMG_SCREEN 1306
+#define IDC_NEWIMG_PRINTER 1307
+#define IDC_NEWIMG_CUSTOM 1308
+#define IDC_NEWIMG_XRES 1309
+#define IDC_NEWIMG_YRES 1310
+#define IDC_NEWIMG_SWATCH 1311
+#define IDC_CREATENEW_NEW 101
+#define IDC_CREATENEW_REPLACE 102
+
+// Document commands beyond the framework's.
+#define ID_FILE_SAVE_AS 57604
+#define ID_FILE_EXPORT 32812
+#define ID_FILE_RELOAD 62
 
 // Data exchange of dialogs: what the user typed is not a number, out of
 // range or too long. %1 and %2 are the bounds.

@@ -4,6 +4,7 @@
 // loop until the frame is closed.
 #include <memory>
 
+#include "dialogs/win/CreateNewImgDlg.h"
 #include "document/win/Lumo40Doc.h"
 #include "engine/layers/LayerMng.h"
 #include "engine/layers/win/PatternDib.h"
@@ -35,13 +36,8 @@ class Lumo40App : public fw::App {
   bool InitInstance() override {
     LoadStdProfileSettings();
     auto manager = std::make_unique<lumora::CLumo40DocManager>();
-    // Until the new-image dialog exists, File/New makes a white 640 x 480
-    // image at 72 dots per inch.
-    manager->askNewImage = [](lumora::NewImageChoice* choice) {
-      choice->width = 640;
-      choice->height = 480;
-      return true;
-    };
+    // File/New asks for the size, resolution and background.
+    manager->askNewImage = [](lumora::NewImageChoice* choice) { return lumora::AskNewImageWithDialog(choice); };
     SetDocManager(std::move(manager));
     AddDocTemplate(new lumora::CLumo40DocTemplate(IDR_IMAGE_DOC, &lumora::CLumo40Doc::kRuntimeClass,
                                                   &lumora::CChildFrame::kRuntimeClass, &lumora::CLumo40View::kRuntimeClass));

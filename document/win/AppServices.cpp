@@ -131,4 +131,62 @@ fw::View* NewDocumentFromImage(CLumo40Doc* source, bool merge, bool makeVisible,
   return doc->Views().empty() ? nullptr : doc->Views().front();
 }
 
+// ---- Placing an image made elsewhere
+
+namespace {
+
+// The document of the active image window, or null.
+CLumo40Doc* ActiveImageDocument() {
+  HWND active = GetActiveImageWindow();
+  CLumo40DocManager* manager = ImageDocManager();
+  if (active == nullptr || manager == nullptr) return nullptr;
+  for (fw::Document* doc : manager->AllDocuments()) {
+    for (fw::View* view : doc->Views()) {
+      HWND window = view->Handle();
+      if (window == active || (window != nullptr && GetParent(window) == active)) {
+        return dynamic_cast<CLumo40Doc*>(doc);
+      }
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+INT_PTR CALLBACK CreateNewDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  if (message == WM_INITDIALOG) return TRUE;
+  if (message == WM_COMMAND) {
+    EndDialog(dialog, LOWORD(wParam));
+    return TRUE;
+  }
+  return FALSE;
+}
+
+INT_PTR AskCreateOrReplace() {
+  fw::Window* main = fw::TheApp() != nullptr ? fw::TheApp()->MainWindow() : nullptr;
+  return DialogBoxParamA(GetModuleHandleA(nullptr), "CREATENEW", main != nullptr ? main->Handle() : nullptr,
+                         &CreateNewDlgProc, 0);
+}
+
+bool PlaceNewImage(VrWA2000::WA* image, const std::string& name, const char* title, bool setModified,
+                   bool nameIsTitle) {
+  CLumo40Doc* embedding = ActiveImageDocument();
+  if (embedding != nullptr && embedding->embedded) {
+    const INT_PTR answer = AskCreateOrReplace();
+    if (answer == IDCANCEL) return true;
+    if (answer == IDC_CREATENEW_REPLACE) {
+      ImageDocument& doc = embedding->Image();
+      const std::string stepName(res::String(IDS_NEW_IMAGE_STEP));
+      if (!doc.BackupImageByName(stepName)) return true;
+      if (doc.SetActiveImage(image) == 0) {
+        doc.RevertLastBackup();  // no "New image" step for nothing
+        return true;
+      }
+      embedding->SetModifiedFlag(true);
+      return true;
+    }
+  }
+  return CreateNewDocument(name, title, image, setModified, nameIsTitle) != nullptr;
+}
+
 }  // namespace lumora

@@ -46,4 +46,15 @@ fw::Document* NewDocumentFromLayer(CLayer* layer, const std::string& title);
 // null for a null source or a failure.
 fw::View* NewDocumentFromImage(CLumo40Doc* source, bool merge, bool makeVisible, bool waitCursor);
 
+// The dialog "CREATENEW" over the main window: Create New (101), Replace
+// Embedding (102) or Cancel (2).
+INT_PTR AskCreateOrReplace();
+INT_PTR CALLBACK CreateNewDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// An image made elsewhere: while the active image window shows an embedded
+// picture the user may put it there instead (as an undo step "New image")
+// or cancel; otherwise a new document around it (CreateNewDocument's
+// arguments). True when it was placed or the user cancelled.
+bool PlaceNewImage(VrWA2000::WA* image, const std::string& name, const char* title, bool setModified,
+                   bool nameIsTitle);
+
 }  // namespace lumora

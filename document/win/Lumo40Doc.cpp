@@ -2,7 +2,12 @@
 // fw::Document, its message boxes over the main window.
 #include "document/win/Lumo40Doc.h"
 
+#include <filesystem>
+
 #include "document/DocumentServices.h"
+#include "document/win/AppServices.h"
+#include "files/win/MyFileDialogs.h"
+#include "lang/Recorder.h"
 #include "engine/pixels/WAccess.h"
 #include "framework/CommandIds.h"
 #include "hostapi/toolhost.h"
@@ -20,15 +25,30 @@ namespace {
 // File/Open: several files, read-only box hidden, every file shown.
 constexpr DWORD kOpenFlags = OFN_ALLOWMULTISELECT | OFN_HIDEREADONLY;
 
-HWND MainWindowHandle() {
-  fw::Window* main = fw::TheApp() != nullptr ? fw::TheApp()->MainWindow() : nullptr;
-  return main != nullptr ? main->Handle() : nullptr;
-}
+// Save, Save As: hidden read-only box, overwrite asked, folder must exist.
+constexpr DWORD kSaveFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST;
 
 int Box(const std::string& text, std::uint32_t captionId, UINT type) {
   const std::string caption(res::String(captionId));
-  return MessageBoxA(MainWindowHandle(), text.c_str(), caption.c_str(), type);
+  return MessageBoxA(GetActiveTopLevelWnd(), text.c_str(), caption.c_str(), type);
 }
+
+// The tool host's preview stays off while the document of the active image
+// window is saved or exported.
+class PreviewOff {
+ public:
+  explicit PreviewOff(bool act) : act_(act) {
+    if (act_) LUPreview_Enable(0);
+  }
+  ~PreviewOff() {
+    if (act_) LUPreview_Enable(1);
+  }
+  PreviewOff(const PreviewOff&) = delete;
+  PreviewOff& operator=(const PreviewOff&) = delete;
+
+ private:
+  bool act_;
+};
 
 CLumo40DocTemplate* ImageTemplate(fw::Document* doc) {
   return dynamic_cast<CLumo40DocTemplate*>(doc->GetDocTemplate());
@@ -40,6 +60,13 @@ FW_IMPLEMENT_DYNCREATE(CLumo40Doc, fw::Document)
 FW_MESSAGE_MAP(CLumo40Doc, fw::Document, fw::CommandEntry<&CLumo40Doc::OnEditUndo>(fw::kIdEditUndo),
                fw::CommandEntry<&CLumo40Doc::OnEditRedo>(fw::kIdEditRedo),
                fw::CommandEntry<&CLumo40Doc::OnFileClose>(fw::kIdFileClose),
+               fw::CommandEntry<&CLumo40Doc::OnFileSaveCommand>(fw::kIdFileSave),
+               fw::CommandEntry<&CLumo40Doc::OnFileExport>(ID_FILE_EXPORT),
+               fw::CommandEntry<&CLumo40Doc::OnFileReload>(ID_FILE_RELOAD),
+               fw::UpdateEntry<&CLumo40Doc::OnUpdateFileReload>(ID_FILE_RELOAD),
+               fw::UpdateEntry<&CLumo40Doc::OnUpdateFileSave>(fw::kIdFileSave),
+               fw::UpdateEntry<&CLumo40Doc::OnUpdateAlways>(fw::kIdFileSaveAs),
+               fw::UpdateEntry<&CLumo40Doc::OnUpdateAlways>(ID_FILE_EXPORT),
                fw::UpdateEntry<&CLumo40Doc::OnUpdateEditUndo>(fw::kIdEditUndo),
                fw::UpdateEntry<&CLumo40Doc::OnUpdateEditRedo>(fw::kIdEditRedo),
                fw::UpdateEntry<&CLumo40Doc::OnUpdateAlways>(fw::kIdFileClose))
@@ -73,8 +100,13 @@ bool CLumo40Doc::OnNewDocument() {
 }
 
 bool CLumo40Doc::OnOpenDocument(const std::string& path) {
-  // The base only empties the document: the file is read here, once.
+  // The base only empties the document: the file is read here, once, and
+  // a serialisation meanwhile reads nothing.
   if (!fw::Document::OnOpenDocument(path)) return false;
+  SetDocumentBeingOpened(true);
+  struct Lower {
+    ~Lower() { SetDocumentBeingOpened(false); }
+  } lower;
   CLumo40DocTemplate* tmpl = ImageTemplate(this);
   const OpenRoad road = tmpl != nullptr ? tmpl->nextRoad : OpenRoad::kByContent;
   if (tmpl != nullptr) tmpl->nextRoad = OpenRoad::kByContent;
@@ -91,6 +123,9 @@ bool CLumo40Doc::OnOpenDocument(const std::string& path) {
 }
 
 bool CLumo40Doc::OnSaveDocument(const std::string& path) {
+  // Steps mark the portable document, the framework's commands this one:
+  // a save that writes nothing, or only the merged image, keeps either mark.
+  image_->SetModifiedFlag(IsModified() || image_->IsModified());
   const int saved = SaveToFile(*image_, path, true, *this);
   // A flattening save keeps the document marked, so its layers can still
   // be saved.
@@ -110,6 +145,77 @@ bool CLumo40Doc::SaveModified() {
   SetModifiedFlag(modified);
   image_->SetModifiedFlag(modified);
   return fw::Document::SaveModified();
+}
+
+bool CLumo40Doc::DoSave(const std::string& path, bool replace) {
+  PreviewOff preview(ActiveWindowShowsDocument());
+  std::string name = path;
+  if (name.empty()) {
+    name = GetPathName();
+    if (name.empty() && replace && !MakeNameFromTitle(&name, GetTitle())) name.clear();
+    if (!PromptSaveFileName(&name, replace ? IDS_SAVE_AS_TITLE : IDS_SAVE_COPY_TITLE, kSaveFlags, false)) {
+      return false;
+    }
+  }
+  if (!OnSaveDocument(name)) return false;
+  if (replace) SetPathName(name, true);
+  return true;
+}
+
+bool CLumo40Doc::PromptSaveFileName(std::string* name, std::uint32_t titleId, DWORD flags, bool exportMode) {
+  const std::string filter = BuildSaveFilter(*image_, exportMode);
+  CMySaveFileDlg dialog(false, std::string(), *name, OFN_HIDEREADONLY | flags, filter, GetActiveTopLevelWnd());
+  dialog.SetTitle(std::string(res::String(titleId)));
+  if (dialog.DoModal() != IDOK) return false;
+  *name = dialog.GetPathName();
+  return true;
+}
+
+void CLumo40Doc::OnFileSaveCommand() {
+  if (IsCommandAllowedWhileTracking(fw::kIdFileSave)) DoFileSave();
+}
+
+void CLumo40Doc::OnFileExport() {
+  PreviewOff preview(ActiveWindowShowsDocument());
+  std::string name;
+  if (!GetPathName().empty()) {
+    name = std::filesystem::path(GetPathName()).filename().string();
+  } else if (!MakeNameFromTitle(&name, GetTitle())) {
+    name.clear();
+  }
+  if (!name.empty()) name = FormatWithName(IDS_COPY_OF, name);
+  if (!PromptSaveFileName(&name, IDS_SAVE_AS_TITLE, kSaveFlags, true)) return;
+  SaveToFile(*image_, name, false, *this);
+}
+
+void CLumo40Doc::OnFileReload() {
+  const bool modified = IsModified() || image_->IsModified();
+  if (modified && !ConfirmWarning(FormatWithName(IDS_RELOAD_PROMPT, GetPathName()))) return;
+  fw::WaitCursor wait;
+  if (ReloadDocument(*image_, GetPathName(), *this) != 0) SetModifiedFlag(false);
+}
+
+void CLumo40Doc::OnUpdateFileReload(fw::CmdUI& ui) {
+  std::error_code error;
+  EnableFiltered(ui, !GetPathName().empty() && std::filesystem::exists(GetPathName(), error));
+}
+
+void CLumo40Doc::OnUpdateFileSave(fw::CmdUI& ui) {
+  EnableFiltered(ui, !embedded && (IsModified() || image_->IsModified()));
+}
+
+void CLumo40Doc::Serialize(fw::Archive& archive) {
+  // The archive's own buffer steps aside: the layered data go to its file.
+  archive.Flush();
+  if (archive.IsLoading()) {
+    // The framework's own open reads the file once already.
+    if (IsDocumentBeingOpened()) return;
+    if (LoadSerializedStack(*image_, archive.GetFile()) == 0) {
+      ThrowInvalidFile("the layered data could not be read or installed");
+    }
+  } else {
+    StoreSerializedStack(*image_, archive.GetFile());
+  }
 }
 
 void CLumo40Doc::UndoRedoCommand(bool redo) {
@@ -197,12 +303,16 @@ void CLumo40DocManager::OnFileNew() {
   NewImageChoice choice;
   if (!askNewImage || !askNewImage(&choice)) return;
   pendingChoice = &choice;
-  ChooseTemplateForNew()->OpenDocumentFile(std::string());
+  fw::Document* doc = ChooseTemplateForNew()->OpenDocumentFile(std::string());
   pendingChoice = nullptr;
+  if (doc != nullptr) {
+    lang::RecordCreateNewImage(doc->GetTitle(), choice.width, choice.height, choice.xResolution,
+                               choice.yResolution, choice.colour);
+  }
 }
 
 void CLumo40DocManager::OnFileOpen() {
-  fw::FileDialog dialog(true, std::string(), std::string(), kOpenFlags, std::string(), MainWindowHandle());
+  CMyOpenFileDlg dialog(true, std::string(), std::string(), kOpenFlags, std::string(), GetActiveTopLevelWnd());
   if (dialog.DoModal() != IDOK) return;
   for (const std::string& path : dialog.Paths()) OpenDocumentFile(path);
 }

@@ -11,6 +11,7 @@
 
 #include "document/DocumentFiles.h"
 #include "document/ImageDocument.h"
+#include "framework/Archive.h"
 #include "framework/win/DocView.h"
 
 namespace lumora {
@@ -36,10 +37,27 @@ class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFile
   bool OnSaveDocument(const std::string& path) override;
   void DeleteContents() override;
   bool SaveModified() override;
+  // Save (the current path) and Save As (no path): without a path the save
+  // dialog asks; with `replace` the document takes the new name.
+  bool DoSave(const std::string& path, bool replace = true) override;
+  // The save dialog over the document's formats (every writable one when
+  // exporting); `name` in and out; false for Cancel.
+  bool PromptSaveFileName(std::string* name, std::uint32_t titleId, DWORD flags, bool exportMode);
+  // The layered data through an archive: loading installs what it reads
+  // (or leaves it for a paste), storing writes the stack to serialise.
+  void Serialize(fw::Archive& archive) override;
 
   void OnEditUndo();
   void OnEditRedo();
   void OnFileClose();
+  // File/Save, refused while a tool tracks the mouse.
+  void OnFileSaveCommand();
+  // A copy in any format; the name, title and modified mark stay.
+  void OnFileExport();
+  // The file read again; a modified document asks first.
+  void OnFileReload();
+  void OnUpdateFileReload(fw::CmdUI& ui);
+  void OnUpdateFileSave(fw::CmdUI& ui);
   void OnUpdateEditUndo(fw::CmdUI& ui);
   void OnUpdateEditRedo(fw::CmdUI& ui);
   // The shared handler of commands that are always available.

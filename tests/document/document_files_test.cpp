@@ -16,7 +16,9 @@
 #include <unistd.h>
 
 #include "document/DocumentFiles.h"
+#include "engine/pixels/Progress.h"
 #include "engine/pixels/WAccess.h"
+#include "platform/stream_file.h"
 #include "tests/document/null_host.h"
 #include "tests/support/temp_workspace.h"
 
@@ -289,6 +291,94 @@ int FakeFormats(char* buffer, int size, int type) {
                                     : static_cast<int>(sizeof kTrue) - 1;
   if (buffer != nullptr && size >= n) std::memcpy(buffer, list, static_cast<std::size_t>(n));
   return n;
+}
+
+// Counts the reports that reach the program's progress indicator.
+class CountingIndicator : public ProgressIndicator {
+ public:
+  void SetCaptionId(int) override { ++calls; }
+  int Callback(int, int) override {
+    ++calls;
+    return 1;
+  }
+  int calls = 0;
+};
+
+int LudTempFiles() {
+  int count = 0;
+  for (const auto& entry : fs::directory_iterator(fs::temp_directory_path())) {
+    if (entry.path().filename().string().rfind("lud.lumora-tmp-", 0) == 0) ++count;
+  }
+  return count;
+}
+
+void Rewind(MemFile& file) { file.SeekFromCurrent(-static_cast<std::int64_t>(file.GetPosition())); }
+
+// The archive road: a stack stored into a stream reopens with its layers;
+// a paste takes the stack instead of the document; nothing moves while a
+// document opens its file; no progress shows and no temporary file stays.
+TEST(DocumentFiles, SerializedStackTravelsThroughAStream) {
+  FileHost files;
+  Opened source;
+  ASSERT_EQ(OpenDocumentFile(source.doc, std::string(LUMORA_TEST_DATA) + "/layered/rich.lud", files), 1);
+  CountingIndicator indicator;
+  SetProgressIndicator(&indicator);
+  const int tempBefore = LudTempFiles();
+
+  MemFile stream;
+  StoreSerializedStack(source.doc, stream);
+  EXPECT_GT(stream.GetLength(), 0u);
+  EXPECT_EQ(GetProgressIndicator(), &indicator);
+  EXPECT_EQ(indicator.calls, 0);
+  EXPECT_EQ(LudTempFiles(), tempBefore);
+
+  Rewind(stream);
+  Opened back;
+  ASSERT_EQ(LoadSerializedStack(back.doc, stream), 1);
+  EXPECT_EQ(LayerNames(back.doc), LayerNames(source.doc));
+  EXPECT_EQ(Composite(back.doc), Composite(source.doc));
+  // A document holds one image: a second load is refused.
+  Rewind(stream);
+  EXPECT_EQ(LoadSerializedStack(back.doc, stream), 0);
+
+  // For a paste the stack waits to be taken; the document stays empty.
+  SetPasteLoading(true);
+  Rewind(stream);
+  Opened pasteTarget;
+  EXPECT_EQ(LoadSerializedStack(pasteTarget.doc, stream), 1);
+  SetPasteLoading(false);
+  EXPECT_FALSE(pasteTarget.doc.HasImage());
+  CLayersManagerPtr taken = TakeStackToSerialize();
+  ASSERT_TRUE(taken);
+  EXPECT_EQ(taken->GetLayerCount(), source.doc.GetLayers()->GetLayerCount());
+  EXPECT_EQ(GetStackToSerialize(), nullptr);
+
+  // A stack to serialise is written instead of the document's own.
+  SetStackToSerialize(taken.get());
+  MemFile chosen;
+  StoreSerializedStack(pasteTarget.doc, chosen);
+  SetStackToSerialize(nullptr);
+  EXPECT_GT(chosen.GetLength(), 0u);
+
+  SetDocumentBeingOpened(true);
+  Rewind(stream);
+  Opened opening;
+  EXPECT_EQ(LoadSerializedStack(opening.doc, stream), 0);
+  MemFile nothing;
+  StoreSerializedStack(source.doc, nothing);
+  SetDocumentBeingOpened(false);
+  EXPECT_FALSE(opening.doc.HasImage());
+  EXPECT_EQ(nothing.GetLength(), 0u);
+
+  // A damaged stream installs nothing.
+  MemFile damaged;
+  damaged.Write("8BPS garbage", 12);
+  Rewind(damaged);
+  Opened broken;
+  EXPECT_EQ(LoadSerializedStack(broken.doc, damaged), 0);
+  EXPECT_FALSE(broken.doc.HasImage());
+  EXPECT_EQ(GetProgressIndicator(), &indicator);
+  SetProgressIndicator(nullptr);
 }
 
 TEST(DocumentFiles, SaveFilterFollowsTheStack) {

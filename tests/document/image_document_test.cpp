@@ -357,6 +357,22 @@ TEST_F(DocumentTest, BufferExchangesRestartTheWorker) {
   EXPECT_TRUE(doc.Queue().RenderList().empty());
 }
 
+TEST_F(DocumentTest, SetImageSizeGivesStackAndQueueTheSizeAndComposites) {
+  EXPECT_EQ(doc.SetImageSize(0, 10, 0, 0), 0);
+  EXPECT_EQ(doc.GetLayers()->GetWidth(), kW);
+  ASSERT_EQ(doc.SetImageSize(kW * 2, kH + 1, 0, 0), 1);
+  EXPECT_EQ(doc.GetLayers()->GetWidth(), kW * 2);
+  EXPECT_EQ(doc.GetLayers()->GetHeight(), kH + 1);
+  EXPECT_EQ(doc.GetLayers()->GetCompositeImage()->GetW(), kW * 2);
+  // The emptied queue recomposes the whole new image on its worker.
+  WaitIdle();
+  EXPECT_TRUE(doc.Queue().RenderList().empty());
+  EXPECT_GT(host.queueEmptyPosts.load(), 0);
+
+  ImageDocument empty{&host};
+  EXPECT_EQ(empty.SetImageSize(10, 10, 0, 0), 0);
+}
+
 TEST_F(DocumentTest, FailedHostCopyFailsTheStep) {
   host.failCopy = 44;
   EXPECT_FALSE(doc.BackupImageByName("Brush"));

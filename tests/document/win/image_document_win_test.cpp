@@ -19,6 +19,7 @@
 #include "framework/win/Frame.h"
 #include "hostapi/fragment.h"
 #include "res/resource.h"
+#include "tests/document/win/image_frame_rig.h"
 #include "tests/support/win/pump_messages.h"
 
 namespace lumora {
@@ -63,25 +64,10 @@ class ImageDocumentWin : public ::testing::Test {
       return true;
     };
     docs = manager.get();
-    app->SetDocManager(std::move(manager));
-    app->AddDocTemplate(new CLumo40DocTemplate(IDR_IMAGE_DOC, &CLumo40Doc::kRuntimeClass,
-                                               &CImageChildFrame::kRuntimeClass, &PlainView::kRuntimeClass));
-    frame = new fw::MdiFrame;
-    app->SetMainWindow(frame);
-    ASSERT_TRUE(frame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, nullptr, nullptr));
-    SetWindowPos(frame->Handle(), nullptr, 20, 20, 800, 600, SWP_NOZORDER);
-    ShowWindow(frame->Handle(), SW_SHOW);
-    PumpPending();
+    frame = lumora::testing::OpenImageFrame(*app, std::move(manager), &PlainView::kRuntimeClass);
+    ASSERT_NE(frame, nullptr);
   }
-  void TearDown() override {
-    if (app->MainWindow() != nullptr) {
-      app->CloseAllDocuments(true);
-      app->MainWindow()->DestroyWindow();
-    }
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-    app.reset();
-  }
+  void TearDown() override { lumora::testing::CloseImageFrame(app); }
 
   CLumo40Doc* ActiveDocument() { return dynamic_cast<CLumo40Doc*>(frame->GetActiveDocument()); }
 
@@ -178,6 +164,12 @@ TEST_F(ImageDocumentWin, UndoAndRedoEnableWithTheirSteps) {
   EXPECT_FALSE(MenuEnables(fw::kIdEditUndo));
   EXPECT_FALSE(MenuEnables(fw::kIdEditRedo));
   EXPECT_TRUE(MenuEnables(fw::kIdFileClose));
+  // Save waits for a change; Save As and Export are always there; Reload
+  // needs a file.
+  EXPECT_FALSE(MenuEnables(fw::kIdFileSave));
+  EXPECT_TRUE(MenuEnables(fw::kIdFileSaveAs));
+  EXPECT_TRUE(MenuEnables(ID_FILE_EXPORT));
+  EXPECT_FALSE(MenuEnables(ID_FILE_RELOAD));
 
   LURECT area{0, 0, 10, 10};
   Fragment* selection = CreateRectFrg(&area, 0);
@@ -193,6 +185,10 @@ TEST_F(ImageDocumentWin, UndoAndRedoEnableWithTheirSteps) {
 
   fw::SendCommand(frame->Handle(), fw::kIdEditUndo);
   EXPECT_TRUE(doc->IsModified());
+  EXPECT_TRUE(MenuEnables(fw::kIdFileSave));
+  doc->embedded = true;
+  EXPECT_FALSE(MenuEnables(fw::kIdFileSave)) << "an embedded picture is saved by its container";
+  doc->embedded = false;
   EXPECT_FALSE(MenuEnables(fw::kIdEditUndo));
   EXPECT_TRUE(MenuEnables(fw::kIdEditRedo));
 

@@ -1,0 +1,98 @@
+// The image open and save dialogs over the framework's file dialog.
+#include "files/win/MyFileDialogs.h"
+
+#include <filesystem>
+#include <vector>
+
+#include "files/FileDialogFilters.h"
+#include "framework/win/App.h"
+#include "hostapi/imgxfer.h"
+
+namespace lumora {
+
+namespace {
+
+constexpr char kSection[] = "FILES";
+constexpr char kSaveFolderKey[] = "DEFAULTSAVEDIR";
+// The explorer dialog's file name box: an edit in the older dialogs, a
+// combo box in the newer ones.
+constexpr int kNameEdit = 1152;
+constexpr int kNameCombo = 1148;
+
+fw::Profile* Settings() { return fw::TheApp() != nullptr ? &fw::TheApp()->Settings() : nullptr; }
+
+std::string ReadableFormats() {
+  const int size = ImExp_FillReadFormatsInfo(nullptr, 0);
+  if (size <= 0) return {};
+  std::vector<char> list(static_cast<std::size_t>(size) + 2, '\0');
+  ImExp_FillReadFormatsInfo(list.data(), size);
+  return std::string(list.data(), static_cast<std::size_t>(size));
+}
+
+std::string FolderOf(const std::string& path) { return std::filesystem::path(path).parent_path().string(); }
+
+}  // namespace
+
+CMyOpenFileDlg::CMyOpenFileDlg(bool open, const std::string& defaultExt, const std::string& fileName, DWORD flags,
+                               const std::string&, HWND owner, bool noNativeTypes)
+    : fw::FileDialog(open, defaultExt, fileName, flags, BuildOpenFilter(noNativeTypes, ReadableFormats()), owner),
+      filterCount_(CountFilters(BuildOpenFilter(noNativeTypes, ReadableFormats()))) {}
+
+int CMyOpenFileDlg::DoModal() {
+  if (fw::Profile* profile = Settings()) {
+    // A stored index the list no longer has starts on the first type.
+    const int index = profile->GetInt(kSection, indexKey, 1);
+    ofn_.nFilterIndex = static_cast<DWORD>(index >= 1 && index <= filterCount_ ? index : 1);
+    const std::string folder = profile->GetString(kSection, folderKey);
+    if (!folder.empty()) SetInitialDir(folder);
+  }
+  const int result = fw::FileDialog::DoModal();
+  if (result == IDOK && !Paths().empty()) {
+    if (fw::Profile* profile = Settings()) {
+      profile->WriteInt(kSection, indexKey, FilterIndex());
+      profile->WriteString(kSection, folderKey, FolderOf(Paths().front()));
+    }
+  }
+  return result;
+}
+
+// The dialog starts on the type of the name (the name given the first
+// type's extension when it has none of the list).
+CMySaveFileDlg::CMySaveFileDlg(bool open, const std::string& defaultExt, const std::string& fileName, DWORD flags,
+                               const std::string& filter, HWND owner)
+    : CMySaveFileDlg(open, defaultExt, MatchSaveFilter(filter, fileName), flags, filter, owner) {}
+
+CMySaveFileDlg::CMySaveFileDlg(bool open, const std::string& defaultExt, const SaveFilterMatch& match, DWORD flags,
+                               const std::string& filter, HWND owner)
+    : fw::FileDialog(open, match.defaultExt.empty() ? defaultExt : match.defaultExt, match.fileName, flags, filter,
+                     owner),
+      filter_(filter) {
+  ofn_.nFilterIndex = static_cast<DWORD>(match.filterIndex);
+}
+
+int CMySaveFileDlg::DoModal() {
+  if (fw::Profile* profile = Settings()) {
+    const std::string folder = profile->GetString(kSection, kSaveFolderKey);
+    if (!folder.empty()) SetInitialDir(folder);
+  }
+  const int result = fw::FileDialog::DoModal();
+  if (result == IDOK) {
+    if (fw::Profile* profile = Settings()) profile->WriteString(kSection, kSaveFolderKey, FolderOf(GetPathName()));
+  }
+  return result;
+}
+
+void CMySaveFileDlg::OnTypeChange(int filterIndex) {
+  HWND dialog = Handle();
+  if (dialog == nullptr) return;
+  char spec[MAX_PATH] = {};
+  SendMessageA(dialog, CDM_GETSPEC, MAX_PATH, reinterpret_cast<LPARAM>(spec));
+  std::string ext;
+  const std::string name = NameForType(filter_, filterIndex, spec, &ext);
+  if (ext.empty()) return;
+  SendMessageA(dialog, CDM_SETDEFEXT, 0, reinterpret_cast<LPARAM>(ext.c_str()));
+  const int nameBox = GetDlgItem(dialog, kNameEdit) != nullptr ? kNameEdit : kNameCombo;
+  SendMessageA(dialog, CDM_SETCONTROLTEXT, nameBox, reinterpret_cast<LPARAM>(name.c_str()));
+}
+
+}  // namespace lumora
