@@ -17,6 +17,8 @@
 #include "lang/Script.h"
 #include "lang/SelectAreaCommands.h"
 #include "lang/doc/DocumentCommands.h"
+#include "lang/doc/MacroLanguage.h"
+#include "lang/Recorder.h"
 #include "support/unique_temp_folder.h"
 
 namespace lang {
@@ -328,6 +330,39 @@ TEST_F(DocumentScript, StatementsWithoutTheirSubsystemSayWhatIsMissing) {
   site.active = nullptr;
   EXPECT_NE(Run({"DeleteLayer();"}).find("no active image"), std::string::npos);
   EXPECT_EQ(Run({"Undo();"}), "") << "nothing to undo goes on";
+}
+
+class ActiveLayerContext : public RecordImageContext {
+ public:
+  bool HasActiveDocument() const override { return true; }
+  std::int32_t ActiveLayerIndex() const override { return 0; }
+};
+
+TEST(MacroLanguage, StartUpInstallsEveryTableTheRecorderAndTheMacroFolder) {
+  const std::filesystem::path folder = lumora::testing::MakeUniqueTempFolder("lang_startup");
+  std::filesystem::copy_file(ShippedLangIni(), folder / "LANG.ini");
+  TestSite site;
+  ImageDocument* doc = site.MakeBlank(4, 4, kRed, "A");
+  MacroLineBuffer sink;
+  ActiveLayerContext image;
+  InstallMacroLanguage({(folder / "Lumo40.exe").string(), nullptr, &site, &sink, &image});
+
+  ScriptStop stop;
+  EXPECT_TRUE(RunScript({"AddRect(0,0,2,2,14);", "CreateNewLayer(\"L\",\"Normal\",100,0,1);", "DeleteLayer();"},
+                        &stop))
+      << stop.reason;
+  EXPECT_EQ(doc->GetLayers()->GetLayerCount(), 1);
+
+  RecordDeleteLayer();
+  EXPECT_TRUE(sink.Lines().empty()) << "the buffer records only while switched on";
+  sink.SetRecording(true);
+  RecordDeleteLayer();
+  EXPECT_EQ(sink.Lines(), (LineList{"SetActiveLayer(0);", "DeleteLayer();"}));
+  EXPECT_EQ(GetMacroTempFolder().parent_path().parent_path(), folder);
+
+  SetMacroRecorder(nullptr, nullptr);
+  InstallLangCommands(nullptr);
+  std::filesystem::remove_all(folder);
 }
 
 }  // namespace

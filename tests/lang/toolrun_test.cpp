@@ -2,6 +2,7 @@
 // statements run by real tools of the tool host on real images.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -234,6 +235,24 @@ TEST_F(RunnerFixture, EveryFormatLetterSetsItsValues) {
   // A failing set ends the walk with its code.
   recorder.failingSets[0] = 770;
   EXPECT_EQ(SetToolParameters(recorder, "{1,2,3},4", "%c,%d", &recorder), 770);
+}
+
+TEST(SetToolParameters, ItemsMustFitTheToolsOwnFormats) {
+  // The tool's parameters: integer, colour, point, rectangle, text.
+  struct FormatHost : FakeHost {
+    char GetParamFormat(ToolHandle, int slot) override { return slot < 5 ? "dcprs"[slot] : '\0'; }
+  } host;
+  EXPECT_EQ(SetToolParameters(host, "{1,2,3},7,{1,2},{1,2,3,4},\"t\"", "%c,%d,%p,%r,%s", &host), 0)
+      << "integers and colours stand for each other";
+  const std::vector<std::pair<std::string, std::string>> misfits = {
+      {"{1,2}", "%p"}, {"1,{1,2,3,4}", "%d,%r"}, {"1,2,{1,2,3,4}", "%d,%d,%r"}, {"1,2,{1,2},\"x\"", "%d,%d,%p,%s"},
+      {"1,2,{1,2},{1,2,3,4},5", "%d,%d,%p,%r,%d"}};
+  for (const auto& [arguments, format] : misfits) {
+    host.calls.clear();
+    EXPECT_EQ(SetToolParameters(host, arguments, format, &host), kToolRunBadArguments) << format;
+    EXPECT_LT(host.calls.size(), static_cast<std::size_t>(std::count(format.begin(), format.end(), '%')))
+        << "the misfit is never set: " << format;
+  }
 }
 
 TEST_F(RunnerFixture, AFailingSetEndsTheRunAndTheToolIsStillDeleted) {

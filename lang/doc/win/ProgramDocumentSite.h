@@ -1,0 +1,22 @@
+// The document statements' site in the running program: the image
+// documents of the document manager, their windows and the clipboard.
+#pragma once
+
+#include "lang/doc/DocumentCommands.h"
+
+namespace lang {
+
+class ProgramDocumentSite final : public ScriptDocumentSite {
+ public:
+  lumora::ImageDocument* ActiveDocument() override;
+  std::vector<OpenDocument> OpenDocuments() override;
+  lumora::ImageDocument* OpenDocumentFile(const std::string& path) override;
+  lumora::ImageDocument* NewDocument(const lumora::CreationRecord& record, const std::string& title) override;
+  void ActivateDocument(lumora::ImageDocument& document) override;
+  void CloseDocument(lumora::ImageDocument& document) override;
+  lumora::DocumentFileHost& FileHost(lumora::ImageDocument& document) override;
+  bool PutDibOnClipboard(const std::vector<std::uint8_t>& dib) override;
+  std::vector<std::uint8_t> GetDibFromClipboard() override;
+};
+
+}  // namespace lang
