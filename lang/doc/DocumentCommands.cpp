@@ -42,7 +42,11 @@ LangExecutor Bind(ScriptDocumentSite& site, Executor executor) {
     Lex::StringIStream in(arguments);
     LangLexer lexer(in);
     Call call{site, lexer, state};
-    return executor(call);
+    try {
+      return executor(call);
+    } catch (const LexExcept&) {
+      return call.Fail("an argument is missing or of the wrong kind");
+    }
   };
 }
 

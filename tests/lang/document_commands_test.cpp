@@ -13,6 +13,7 @@
 #include "document/null_host.h"
 #include "framework/Profile.h"
 #include "lang/LangCommand.h"
+#include "libs/imgxfer/ui.h"
 #include "lang/Lexer.h"
 #include "lang/Script.h"
 #include "lang/SelectAreaCommands.h"
@@ -110,6 +111,8 @@ std::filesystem::path ShippedLangIni() {
 
 struct DocumentScript : ::testing::Test {
   DocumentScript() : commands(fw::OpenProfile(ShippedLangIni().string()), nullptr) {
+    // The file-format library's failures go into the run's reason, not a box.
+    lumora::imgxfer::SetMessageBoxesShown(false);
     InstallSelectAreaExecutors(commands);
     InstallDocumentExecutors(commands, site);
     doc = site.MakeBlank(8, 6, kRed, "A");
@@ -327,6 +330,9 @@ TEST_F(DocumentScript, StatementsWithoutTheirSubsystemSayWhatIsMissing) {
     const std::string why = Run({line});
     EXPECT_NE(why.find("not built yet"), std::string::npos) << line << ": " << why;
   }
+  EXPECT_NE(Run({"SetLayerOpacity(\"half\");"}).find("wrong kind"), std::string::npos);
+  EXPECT_NE(Run({"Resize(4,3);"}).find("missing"), std::string::npos);
+  EXPECT_EQ(Stack().GetWidth(), 8) << "nothing done on a refused statement";
   site.active = nullptr;
   EXPECT_NE(Run({"DeleteLayer();"}).find("no active image"), std::string::npos);
   EXPECT_EQ(Run({"Undo();"}), "") << "nothing to undo goes on";

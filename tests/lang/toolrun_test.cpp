@@ -575,6 +575,14 @@ TEST_F(RealHostFixture, RecordedToolRunReplaysWithTheSameParameters) {
   LURecordToolSource source(tool, true);
   LineList lines;
   RecordToolRun(source, 0, nullptr, lines, &set);
+  // Read only as the tool keeps them: a point, rectangle or text is never
+  // taken out of an integer's slot.
+  LangValue value;
+  EXPECT_FALSE(source.GetParameter(0, 'p', value));
+  EXPECT_FALSE(source.GetParameter(0, 's', value));
+  EXPECT_FALSE(source.GetParameter(2, 'd', value));
+  ASSERT_TRUE(source.GetParameter(1, 'd', value));
+  EXPECT_EQ(value.number, colour);
   LUDeleteTool(tool);
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(lines.back(), "Emboss(-45,{48,32,16});");
