@@ -11,6 +11,7 @@
 
 #include "document/DocumentServices.h"
 #include "engine/blend/MergeModes.h"
+#include "engine/layers/LayerGeometry.h"
 #include "engine/pixels/Dib.h"
 #include "hostapi/fragment.h"
 #include "lang/LangCommand.h"
@@ -325,6 +326,81 @@ int ClearSelection(Call& c) {
   });
   DeleteFragment(edged);
   return result;
+}
+
+constexpr char kNoSelectedTransform[] =
+    "turning or mirroring a selected area needs the transform frames, which are not built yet";
+
+// Builds the active layer's new geometry and swaps it in under the lock.
+template <class Build>
+std::string ChangeLayerGeometry(ImageDocument& doc, CLayersManager& stack, Build build) {
+  lumora::LayerChange change;
+  if (!build(*stack.GetActiveLayer(), change)) return "the layer cannot be changed so";
+  lumora::DocumentLockScope lock(&doc);
+  lumora::SwapIn(stack.GetActiveLayer(), &change);
+  return std::string();
+}
+
+int FlipLayer(Call& c) {
+  const std::int32_t horizontal = ReadIntArg(c.args);
+  const std::int32_t vertical = ReadIntArg(c.args);
+  ImageDocument* doc = LayerImage(c);
+  if (doc == nullptr) return 0;
+  if (c.state.selection != nullptr) return c.Fail(kNoSelectedTransform);
+  return Step(c, *doc, "Flip layer", [&](CLayersManager& stack) {
+    return ChangeLayerGeometry(*doc, stack, [&](const CLayer& layer, lumora::LayerChange& change) {
+      return lumora::BuildFlip(layer, horizontal != 0, vertical != 0, lumora::LayerProgress{}, &change);
+    });
+  });
+}
+
+int RotateLayer(Call& c) {
+  const std::int32_t angle = ReadIntArg(c.args);
+  ImageDocument* doc = LayerImage(c);
+  if (doc == nullptr) return 0;
+  if (c.state.selection != nullptr) return c.Fail(kNoSelectedTransform);
+  return Step(c, *doc, "Rotate layer", [&](CLayersManager& stack) {
+    return ChangeLayerGeometry(*doc, stack, [&](const CLayer& layer, lumora::LayerChange& change) {
+      POINT centre{};
+      layer.GetContentCenter(&centre);
+      return lumora::BuildRotate(layer, DocumentAngle(angle), 0, centre, true, lumora::LayerProgress{}, &change);
+    });
+  });
+}
+
+// The active layer's mask made from the run's selection: the selected area
+// shown (reveal) or hidden, the rest the other way; the selection's soft
+// edge carries over.
+int AddLayerMaskWithSelection(Call& c) {
+  const std::int32_t reveal = ReadIntArg(c.args);
+  ImageDocument* doc = LayerImage(c);
+  if (doc == nullptr) return 0;
+  if (c.state.selection == nullptr) return c.Fail("no selection");
+  return Step(c, *doc, "New mask", [&](CLayersManager& stack) {
+    CLayer* layer = stack.GetActiveLayer();
+    Fragment* fragment = SelectionMask(c.state.selection, stack);
+    if (fragment == nullptr) return std::string("no memory for the selection");
+    const bool inverted = IsFrgInverted(fragment) != 0;
+    WAPtr coverage = WAPtr::Adopt(GetMaskWA(fragment));
+    DeleteFragment(fragment);
+    if (!coverage) return std::string("no memory for the selection");
+    if (layer->CreateMask(1) != 0) return std::string("the layer's mask cannot be made");
+    POINT origin{};
+    WAPtr mask = layer->GetMask(&origin);
+    lumora::DocumentLockScope lock(doc);
+    for (LONG y = 0; y < mask->GetH(); ++y) {
+      std::uint8_t* row = mask->Row(y);
+      const LONG imageY = origin.y + y;
+      const bool rowInside = imageY >= 0 && imageY < coverage->GetH();
+      for (LONG x = 0; x < mask->GetW(); ++x) {
+        const LONG imageX = origin.x + x;
+        int selected = rowInside && imageX >= 0 && imageX < coverage->GetW() ? coverage->Row(imageY)[imageX] : 0;
+        if (inverted) selected = 255 - selected;
+        row[x] = static_cast<std::uint8_t>(reveal != 0 ? selected : 255 - selected);
+      }
+    }
+    return std::string();
+  });
 }
 
 template <unsigned (CLayersManager::*Arrange)(CLayer*)>
@@ -668,7 +744,6 @@ int Missing(Call& c) {
 
 constexpr char kNoEdges[] = "edges need the edge pictures of the Edges dialog, which is not built yet";
 constexpr char kNoTransform[] = "layer transformations need the transform frames, which are not built yet";
-constexpr char kNoMaskFromSelection[] = "masks from a selection need the document's mask builder, which is not built yet";
 
 }  // namespace
 
@@ -695,10 +770,10 @@ void InstallDocumentExecutors(LangCommandSet& commands, ScriptDocumentSite& site
       {10, DeleteLayer},
       {11, CopyToNewLayer},
       {19, Missing<kNoTransform>},
-      {20, Missing<kNoTransform>},
-      {21, Missing<kNoTransform>},
+      {20, FlipLayer},
+      {21, RotateLayer},
       {27, AddLayerMask},
-      {28, Missing<kNoMaskFromSelection>},
+      {28, AddLayerMaskWithSelection},
       {29, EnableLayerMask},
       {30, RemoveLayerMask},
       {31, GroupLayer},

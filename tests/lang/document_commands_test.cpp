@@ -251,6 +251,37 @@ TEST_F(DocumentScript, FlipMirrorsThePixels) {
   EXPECT_EQ(Pixel(6, 1), kWhitePixel);
 }
 
+TEST_F(DocumentScript, WholeLayersFlipAndTurn) {
+  ASSERT_EQ(Run({"CreateNewLayer(\"Cover\",\"Normal\",100,0,1);", "AddRect(4,0,8,6,14);", "ClearSelection(0,0);",
+                 "FreeAllFrags();", "Flip(1,0);"}),
+            "");
+  EXPECT_EQ(Pixel(1, 1), kRedPixel);
+  EXPECT_EQ(Pixel(6, 1), kWhitePixel);
+
+  ASSERT_EQ(Run({"CreateNewLayer(\"Turned\",\"Normal\",100,0,1);"}), "");
+  EXPECT_EQ(Pixel(0, 3), kWhitePixel);
+  ASSERT_EQ(Run({"RotateLayer(9000);"}), "");
+  EXPECT_EQ(Pixel(4, 3), kWhitePixel);
+  EXPECT_EQ(Pixel(0, 3), kRedPixel) << "the turned 8 x 6 layer stands 6 wide";
+  ASSERT_EQ(Run({"Undo();"}), "");
+  EXPECT_EQ(Pixel(0, 3), kWhitePixel);
+}
+
+TEST_F(DocumentScript, MasksFromTheSelectionRevealOrHideIt) {
+  ASSERT_EQ(Run({"CreateNewLayer(\"Cover\",\"Normal\",100,0,1);", "AddRect(0,0,4,6,14);",
+                 "AddLayerMaskWithSelection(1);"}),
+            "");
+  EXPECT_EQ(Pixel(1, 1), kWhitePixel);
+  EXPECT_EQ(Pixel(6, 1), kRedPixel);
+  ASSERT_EQ(Run({"AddRect(0,0,4,6,14);", "AddLayerMaskWithSelection(0);"}), "");
+  EXPECT_EQ(Pixel(1, 1), kRedPixel);
+  EXPECT_EQ(Pixel(6, 1), kWhitePixel);
+  ASSERT_EQ(Run({"AddRect(0,0,4,6,14);", "InvertSelection();", "AddLayerMaskWithSelection(1);"}), "");
+  EXPECT_EQ(Pixel(1, 1), kRedPixel);
+  EXPECT_EQ(Pixel(6, 1), kWhitePixel);
+  EXPECT_NE(Run({"AddLayerMaskWithSelection(1);"}).find("no selection"), std::string::npos);
+}
+
 TEST_F(DocumentScript, SelectionStatementsLiftAndClearTheSelectedArea) {
   ASSERT_EQ(Run({"AddRect(0,0,4,6,14);", "CopyToNewLayer(1);"}), "");
   ASSERT_EQ(Stack().GetLayerCount(), 2);
@@ -264,6 +295,8 @@ TEST_F(DocumentScript, SelectionStatementsLiftAndClearTheSelectedArea) {
   EXPECT_NE(without.find("no selection"), std::string::npos) << without;
   ASSERT_EQ(Run({"SetActiveLayer(0);", "AddRect(4,0,8,6,14);", "ClearSelection(0,0);"}), "");
   EXPECT_EQ(Pixel(6, 1), kBlackPixel);
+  ASSERT_EQ(Run({"Undo();"}), "");
+  EXPECT_EQ(Pixel(6, 1), kRedPixel) << "the clearing was one undo step";
 }
 
 TEST_F(DocumentScript, DocumentsAreMadeDuplicatedActivatedAndClosed) {
@@ -326,9 +359,14 @@ TEST_F(DocumentScript, ClipboardCopiesThePixels) {
 }
 
 TEST_F(DocumentScript, StatementsWithoutTheirSubsystemSayWhatIsMissing) {
-  for (const char* line : {"Edges(1,1);", "RotateLayer(100);", "AddLayerMaskWithSelection(1);"}) {
-    const std::string why = Run({line});
-    EXPECT_NE(why.find("not built yet"), std::string::npos) << line << ": " << why;
+  const std::vector<LineList> missing = {
+      {"Edges(1,1);"},
+      {"TransformLayer(0,0,0,0,{0,0},{1,1},{0,0},{8,0},{8,6},{0,6},0);"},
+      {"AddRect(0,0,2,2,14);", "RotateLayer(100);"},
+      {"AddRect(0,0,2,2,14);", "Flip(1,0);"}};
+  for (const LineList& lines : missing) {
+    const std::string why = Run(lines);
+    EXPECT_NE(why.find("not built yet"), std::string::npos) << lines.back() << ": " << why;
   }
   EXPECT_NE(Run({"SetLayerOpacity(\"half\");"}).find("wrong kind"), std::string::npos);
   EXPECT_NE(Run({"Resize(4,3);"}).find("missing"), std::string::npos);
