@@ -31,14 +31,20 @@ class MacroLineBuffer final : public MacroLineSink {
 
 struct MacroLanguageSetup {
   std::string modulePath;                   // the program's module file name
-  ToolHostLink* tools = nullptr;            // registered-tool commands; null: none
-  ScriptDocumentSite* documents = nullptr;  // null: document statements fail
+  ScriptDocumentSite* documents = nullptr;  // null: document and tool statements fail
+  // The site given to the tool host: registered-tool statements run through
+  // the tool host on the active document's active image.
+  const void* toolHostSite = nullptr;
   MacroLineSink* sink = nullptr;            // null: nothing is recorded
+  // Null: the active document of `documents` and its active layer.
   RecordImageContext* image = nullptr;
 };
 
 // Everything the program calls once at start-up; the objects it is given
-// must live until the program ends.
+// must live until the program ends. Called again, it replaces the former
+// installation.
 void InstallMacroLanguage(const MacroLanguageSetup& setup);
+// Undoes it (at exit): no commands, no recording.
+void RemoveMacroLanguage();
 
 }  // namespace lang

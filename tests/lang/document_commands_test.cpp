@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -12,6 +13,7 @@
 #include "document/DocumentFiles.h"
 #include "document/null_host.h"
 #include "framework/Profile.h"
+#include "hostapi/toolhost.h"
 #include "lang/LangCommand.h"
 #include "libs/imgxfer/ui.h"
 #include "lang/Lexer.h"
@@ -376,26 +378,37 @@ TEST_F(DocumentScript, StatementsWithoutTheirSubsystemSayWhatIsMissing) {
   EXPECT_EQ(Run({"Undo();"}), "") << "nothing to undo goes on";
 }
 
-class ActiveLayerContext : public RecordImageContext {
- public:
-  bool HasActiveDocument() const override { return true; }
-  std::int32_t ActiveLayerIndex() const override { return 0; }
-};
-
 TEST(MacroLanguage, StartUpInstallsEveryTableTheRecorderAndTheMacroFolder) {
   const std::filesystem::path folder = lumora::testing::MakeUniqueTempFolder("lang_startup");
   std::filesystem::copy_file(ShippedLangIni(), folder / "LANG.ini");
   TestSite site;
   ImageDocument* doc = site.MakeBlank(4, 4, kRed, "A");
   MacroLineBuffer sink;
-  ActiveLayerContext image;
-  InstallMacroLanguage({(folder / "Lumo40.exe").string(), nullptr, &site, &sink, &image});
+  InstallMacroLanguage({(folder / "Lumo40.exe").string(), &site, nullptr, &sink, nullptr});
 
   ScriptStop stop;
   EXPECT_TRUE(RunScript({"AddRect(0,0,2,2,14);", "CreateNewLayer(\"L\",\"Normal\",100,0,1);", "DeleteLayer();"},
                         &stop))
       << stop.reason;
   EXPECT_EQ(doc->GetLayers()->GetLayerCount(), 1);
+
+  // A registered-tool statement runs on the active document's layer as the
+  // tool itself does on a copy.
+  WAPtr before = doc->GetActiveImage();
+  for (int y = 0; y < before->GetH(); ++y)
+    for (int i = 0; i < before->GetBPLine(); ++i) before->Row(y)[i] = static_cast<std::uint8_t>((y * 37 + i * 11) % 251);
+  WAPtr expected = WAPtr::Adopt(new VrWA2000::WA(*before, false));
+  LUTool* tool = LUCreateTool(nullptr, "maximum_effect");
+  ASSERT_NE(tool, nullptr);
+  LUSetParameter(tool, kLUSlotSource, 0, expected.get());
+  ASSERT_EQ(LUToolExecute(tool, 0, 0, 0, 0), 0);
+  LUDeleteTool(tool);
+  doc->SetModifiedFlag(false);
+  EXPECT_TRUE(RunScript({"Maximum(3,3,0,0);"}, &stop)) << stop.reason;
+  WAPtr after = doc->GetActiveImage();
+  for (int y = 0; y < after->GetH(); ++y)
+    ASSERT_EQ(0, std::memcmp(after->Row(y), expected->Row(y), static_cast<std::size_t>(after->GetW()) * 3)) << y;
+  EXPECT_TRUE(doc->IsModified());
 
   RecordDeleteLayer();
   EXPECT_TRUE(sink.Lines().empty()) << "the buffer records only while switched on";
@@ -404,8 +417,12 @@ TEST(MacroLanguage, StartUpInstallsEveryTableTheRecorderAndTheMacroFolder) {
   EXPECT_EQ(sink.Lines(), (LineList{"SetActiveLayer(0);", "DeleteLayer();"}));
   EXPECT_EQ(GetMacroTempFolder().parent_path().parent_path(), folder);
 
-  SetMacroRecorder(nullptr, nullptr);
-  InstallLangCommands(nullptr);
+  site.active = nullptr;
+  RecordDeleteLayer();
+  EXPECT_EQ(sink.Lines().size(), 2u) << "nothing recorded without an active image";
+
+  RemoveMacroLanguage();
+  EXPECT_EQ(GetLangCommands(), nullptr);
   std::filesystem::remove_all(folder);
 }
 

@@ -8,6 +8,7 @@
 #include "document/win/AppServices.h"
 #include "document/win/Lumo40Doc.h"
 #include "framework/win/Frame.h"
+#include "lang/doc/MacroLanguage.h"
 
 namespace lang {
 
@@ -138,6 +139,15 @@ std::vector<std::uint8_t> ProgramDocumentSite::GetDibFromClipboard() {
   std::vector<std::uint8_t> dib(static_cast<const std::uint8_t*>(bytes), static_cast<const std::uint8_t*>(bytes) + size);
   GlobalUnlock(block);
   return dib;
+}
+
+void InstallProgramMacroLanguage(const std::string& modulePath, const void* toolHostSite) {
+  static ProgramDocumentSite documents;
+  MacroLanguageSetup setup;
+  setup.modulePath = modulePath;
+  setup.documents = &documents;
+  setup.toolHostSite = toolHostSite;
+  InstallMacroLanguage(setup);
 }
 
 }  // namespace lang

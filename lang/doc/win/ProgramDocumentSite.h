@@ -2,6 +2,8 @@
 // documents of the document manager, their windows and the clipboard.
 #pragma once
 
+#include <string>
+
 #include "lang/doc/DocumentCommands.h"
 
 namespace lang {
@@ -18,5 +20,11 @@ class ProgramDocumentSite final : public ScriptDocumentSite {
   bool PutDibOnClipboard(const std::vector<std::uint8_t>& dib) override;
   std::vector<std::uint8_t> GetDibFromClipboard() override;
 };
+
+// The program's start-up call: the macro language over "LANG.ini" beside
+// `modulePath`, its document statements on the program's documents and its
+// tool statements through the tool host with `toolHostSite` (the site
+// record given to the tool host). RemoveMacroLanguage undoes it at exit.
+void InstallProgramMacroLanguage(const std::string& modulePath, const void* toolHostSite);
 
 }  // namespace lang

@@ -2,8 +2,12 @@
 // copy and paste statements, and no active document without image windows.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include "engine/pixels/Dib.h"
 #include "engine/pixels/WAccess.h"
+#include "lang/Script.h"
+#include "lang/doc/MacroLanguage.h"
 #include "lang/doc/win/ProgramDocumentSite.h"
 
 namespace lang {
@@ -23,6 +27,17 @@ TEST(ProgramDocumentSite, BitmapsCrossTheRealClipboard) {
   EXPECT_TRUE(std::equal(dib.begin(), dib.end(), back.begin()));
   EXPECT_EQ(site.ActiveDocument(), nullptr);
   EXPECT_TRUE(site.OpenDocuments().empty());
+}
+
+TEST(ProgramDocumentSite, StartUpFindsTheVocabularyBesideTheProgram) {
+  char module[MAX_PATH] = {};
+  ASSERT_NE(GetModuleFileNameA(nullptr, module, MAX_PATH), 0u);
+  InstallProgramMacroLanguage(module, nullptr);
+  ASSERT_NE(GetLangCommands(), nullptr);
+  ScriptStop stop;
+  EXPECT_FALSE(RunScript({"FreeAllFrags();", "DeleteLayer();"}, &stop));
+  EXPECT_NE(stop.reason.find("no active image"), std::string::npos) << stop.reason;
+  RemoveMacroLanguage();
 }
 
 }  // namespace
