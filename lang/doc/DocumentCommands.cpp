@@ -485,14 +485,11 @@ int ChangeLayerMergeMode(Call& c) {
                        [&](LAYER_INFO& info) { info.mergeMode = GetMergeModeByName(mode); });
 }
 
-int LockLayerPixels(Call& c) {
+// A lock flag of the active layer's record from the statement's integer.
+template <std::int32_t LAYER_INFO::*Field>
+int LockLayerField(Call& c, const char* stepName) {
   const std::int32_t locked = ReadIntArg(c.args) != 0;
-  return EditLayerInfo(c, "Lock/unlock layer pixels", [&](LAYER_INFO& info) { info.lockTransparency = locked; });
-}
-
-int LockLayerPosition(Call& c) {
-  const std::int32_t locked = ReadIntArg(c.args) != 0;
-  return EditLayerInfo(c, "Lock/unlock layer position", [&](LAYER_INFO& info) { info.lockPosition = locked; });
+  return EditLayerInfo(c, stepName, [&](LAYER_INFO& info) { info.*Field = locked; });
 }
 
 int SetLayerOpacity(Call& c) {
@@ -794,8 +791,8 @@ void InstallDocumentExecutors(LangCommandSet& commands, ScriptDocumentSite& site
       {203, AddLayerLink},
       {204, DeleteLayerLink},
       {205, ChangeLayerMergeMode},
-      {206, LockLayerPixels},
-      {207, LockLayerPosition},
+      {206, [](Call& c) { return LockLayerField<&LAYER_INFO::lockTransparency>(c, "Lock/unlock layer pixels"); }},
+      {207, [](Call& c) { return LockLayerField<&LAYER_INFO::lockPosition>(c, "Lock/unlock layer position"); }},
       {208, SetLayerOpacity},
       {209, ClearSelection},
       {210, DuplicateImage},

@@ -210,6 +210,24 @@ TEST_F(DocumentScript, LayerOptionsLinksAndMergesActOnTheRunsLayer) {
   EXPECT_EQ(Pixel(2, 2), kRedPixel);
 }
 
+TEST_F(DocumentScript, GroupsAlignmentAndMaskEditing) {
+  ASSERT_EQ(Run({"AddRect(4,0,8,6,14);", "CopyToNewLayer(0);", "GroupLayer();"}), "");
+  EXPECT_TRUE(Stack().GetLayer(1)->GetGrouped());
+  ASSERT_EQ(Run({"SetActiveLayer(1);", "UngroupLayer();"}), "");
+  EXPECT_FALSE(Stack().GetLayer(1)->GetGrouped());
+  EXPECT_NE(Run({"SetActiveLayer(1);", "UngroupLayer();"}), "") << "in no group";
+
+  ASSERT_NE(Stack().GetLayer(0)->GetRect().left, Stack().GetLayer(1)->GetRect().left);
+  ASSERT_EQ(Run({"SetActiveLayer(1);", "AddLayerLink(0);", "AlignLayer(3);"}), "");
+  EXPECT_EQ(Stack().GetLayer(0)->GetRect().left, Stack().GetLayer(1)->GetRect().left);
+  EXPECT_NE(Run({"AlignLayer(6);"}), "") << "six choices";
+
+  ASSERT_EQ(Run({"SetActiveLayer(1);", "AddLayerMask(1);", "EditLayerMask(1);"}), "");
+  EXPECT_TRUE(doc->IsMaskEditMode());
+  ASSERT_EQ(Run({"EditLayerMask(0);"}), "");
+  EXPECT_FALSE(doc->IsMaskEditMode());
+}
+
 TEST_F(DocumentScript, MasksFollowTheirStatements) {
   ASSERT_EQ(Run({"CreateNewLayer(\"Cover\",\"Normal\",100,0,1);", "RemoveLayerMask(1);", "AddLayerMask(0);"}), "");
   EXPECT_TRUE(Stack().GetActiveLayer()->HasMask());
