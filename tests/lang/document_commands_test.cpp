@@ -353,8 +353,13 @@ TEST_F(DocumentScript, SavedFramesAndFilesOpenAgain) {
   const std::string base = (folder / "animation").string();
   ASSERT_EQ(Run({"BeginJPEGSeq(" + QuoteLangString(base) + ");", "AddToJPEGSeq();", "AddToJPEGSeq();",
                  "EndJPEGSeq();", "BeginTARGASeq(" + QuoteLangString((folder / "t").string()) + ");",
-                 "AddToTARGASeq();"}),
+                 "AddToTARGASeq();", "EndTARGASeq();", "BeginDIBSeq(" + QuoteLangString((folder / "d").string()) + ");",
+                 "AddToDIBSeq();"}),
             "");
+  EXPECT_TRUE(std::filesystem::exists(folder / "d001.DIB"));
+  ASSERT_EQ(Run({"OpenImage(" + QuoteLangString((folder / "anima002.JPG").string()) + ");"}), "");
+  EXPECT_EQ(site.active->GetLayers()->GetWidth(), 8) << "a frame the JPEG decoder reads back";
+  site.active = doc;
   EXPECT_TRUE(std::filesystem::exists(folder / "anima001.JPG"));
   EXPECT_TRUE(std::filesystem::exists(folder / "anima002.JPG"));
   EXPECT_TRUE(std::filesystem::exists(folder / "t001.TGA"));
