@@ -8,7 +8,6 @@
 #include "document/win/AppServices.h"
 #include "document/win/Lumo40Doc.h"
 #include "framework/win/Frame.h"
-#include "lang/doc/MacroLanguage.h"
 
 namespace lang {
 
@@ -141,13 +140,16 @@ std::vector<std::uint8_t> ProgramDocumentSite::GetDibFromClipboard() {
   return dib;
 }
 
-void InstallProgramMacroLanguage(const std::string& modulePath, const void* toolHostSite) {
+MacroLineBuffer& InstallProgramMacroLanguage(const std::string& modulePath, const void* toolHostSite) {
   static ProgramDocumentSite documents;
+  static MacroLineBuffer lines;
   MacroLanguageSetup setup;
   setup.modulePath = modulePath;
   setup.documents = &documents;
   setup.toolHostSite = toolHostSite;
+  setup.sink = &lines;
   InstallMacroLanguage(setup);
+  return lines;
 }
 
 }  // namespace lang

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "lang/doc/DocumentCommands.h"
+#include "lang/doc/MacroLanguage.h"
 
 namespace lang {
 
@@ -24,7 +25,9 @@ class ProgramDocumentSite final : public ScriptDocumentSite {
 // The program's start-up call: the macro language over "LANG.ini" beside
 // `modulePath`, its document statements on the program's documents and its
 // tool statements through the tool host with `toolHostSite` (the site
-// record given to the tool host). RemoveMacroLanguage undoes it at exit.
-void InstallProgramMacroLanguage(const std::string& modulePath, const void* toolHostSite);
+// record given to the tool host), recording into the returned buffer
+// (switched off until the macro window switches it on). RemoveMacroLanguage
+// undoes it at exit.
+MacroLineBuffer& InstallProgramMacroLanguage(const std::string& modulePath, const void* toolHostSite);
 
 }  // namespace lang

@@ -32,7 +32,8 @@ TEST(ProgramDocumentSite, BitmapsCrossTheRealClipboard) {
 TEST(ProgramDocumentSite, StartUpFindsTheVocabularyBesideTheProgram) {
   char module[MAX_PATH] = {};
   ASSERT_NE(GetModuleFileNameA(nullptr, module, MAX_PATH), 0u);
-  InstallProgramMacroLanguage(module, nullptr);
+  MacroLineBuffer& lines = InstallProgramMacroLanguage(module, nullptr);
+  EXPECT_FALSE(lines.IsRecording());
   ASSERT_NE(GetLangCommands(), nullptr);
   ScriptStop stop;
   EXPECT_FALSE(RunScript({"FreeAllFrags();", "DeleteLayer();"}, &stop));
