@@ -270,13 +270,18 @@ enum : int {
 LUTool* LUCreateTool(const void* site, const char* idName);
 // Releases the instance and every buffer and fragment its slots hold.
 void LUDeleteTool(LUTool* tool);
+// Bytes of the buffer a text parameter ('s') is read into, its NUL included.
+constexpr int kLUParamTextSize = 260;
 // Sets a slot; 0 on success. Own parameters by format letter: 'd' const
-// int*, 'c' const COLORREF*. Buffer slots (-4, -1) take the buffer itself
+// int*, 'c' const COLORREF*, 'p' const int[2] (x, y), 'r' const int[4]
+// (left, top, right, bottom), 's' a NUL-ended text (770 when longer than
+// the parameter allows). Buffer slots (-4, -1) take the buffer itself
 // (`VrWA2000::WA*`, a reference is added); fragment slots (-6, -15) the
 // fragment (shared); -26 and -21 an address kept as given; the rest const
 // int* (-2: two ints).
 int LUSetParameter(LUTool* tool, int slot, int reserved, const void* value);
-// Reads a slot into `out`: own parameters and integer slots as int, -1 and
+// Reads a slot into `out`: own parameters as they are set (a text into
+// kLUParamTextSize bytes), integer slots as int, -1 and
 // -4 as `VrWA2000::WA*` with a reference for the caller (null when empty),
 // 57 as RECT. 0 on success.
 int LUGetParameter(LUTool* tool, int slot, int reserved, void* out);
@@ -285,6 +290,9 @@ int LUGetParameter(LUTool* tool, int slot, int reserved, void* out);
 int LUGetParameterByRef(LUTool* tool, int slot, int reserved, void** out);
 // Non-zero when the tool has the slot (the number of values of an own one).
 int LUGetParamDimension(LUTool* tool, int slot);
+// The format letter of an own parameter ('d', 'c', 'p', 'r' or 's'), 0 for
+// any other slot.
+char LUGetParamFormat(LUTool* tool, int slot);
 // Capability flags for an image kind (0 1-bit ... 4 colour): bits 0-2 mode.
 std::uint32_t LUGetCapsFlags(LUTool* tool, int kind);
 // The image kind of a buffer type.

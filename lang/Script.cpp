@@ -47,7 +47,9 @@ std::string RunLine(std::string_view line, bool& inBlockComment, ScriptRunState&
   }
   LangCommand* command = set != nullptr ? set->Find(name) : nullptr;
   if (command == nullptr) return "unknown command \"" + name + "\"";
-  if (command->Execute(arguments.c_str(), state) == 0) return "command \"" + name + "\" failed";
+  state.failure.clear();
+  if (command->Execute(arguments.c_str(), state) == 0)
+    return "command \"" + name + "\" failed" + (state.failure.empty() ? "" : ": " + state.failure);
   return {};
 }
 

@@ -26,6 +26,9 @@ struct ScriptRunState {
   std::int32_t edgeType = 0;
   std::string sequenceBasePath;
   std::int32_t sequenceCounter = 0;
+  // Why the last statement failed, when its executor says (cleared before
+  // each statement).
+  std::string failure;
 
   ScriptRunState() = default;
   ScriptRunState(const ScriptRunState&) = delete;

@@ -1,5 +1,7 @@
 #include "lang/ToolHostAdapters.h"
 
+#include <algorithm>
+
 #include "hostapi/imagebuf.h"
 #include "hostapi/toolhost.h"
 #include "lang/Script.h"
@@ -27,6 +29,7 @@ int LUToolRunHost::SetParameter(ToolHandle tool, int slot, const void* value) {
 int LUToolRunHost::GetParameter(ToolHandle tool, int slot, void* out) {
   return LUGetParameter(AsTool(tool), slot, 0, out);
 }
+char LUToolRunHost::GetParamFormat(ToolHandle tool, int slot) { return LUGetParamFormat(AsTool(tool), slot); }
 int LUToolRunHost::GetParameterByRef(ToolHandle tool, int slot, void** out) {
   return LUGetParameterByRef(AsTool(tool), slot, 0, out);
 }
@@ -81,14 +84,20 @@ void LURecordToolSource::ReadEdge(std::int32_t& degree, std::int32_t& type) {
 }
 
 bool LURecordToolSource::GetParameter(int index, char conversion, LangValue& out) {
-  // The tool host's own parameters are integers and colours, one value each.
-  if (LUGetParamDimension(tool_, index) == 0) return false;
-  std::int32_t value = 0;
+  const char own = LUGetParamFormat(tool_, index);
+  const auto scalar = [](char c) { return c == 'd' || c == 'c'; };
+  if (own == '\0' || (own != conversion && !(scalar(own) && scalar(conversion)))) return false;
+  // Large enough for every kind: four numbers or a text.
+  union {
+    std::int32_t numbers[4];
+    char text[kLUParamTextSize];
+  } value{};
   if (LUGetParameter(tool_, index, 0, &value) != 0) return false;
   switch (conversion) {
-    case 'd': out.number = value; return true;
-    case 'c': out.color = static_cast<std::uint32_t>(value); return true;
-    default: return false;
+    case 'd': out.number = value.numbers[0]; return true;
+    case 'c': out.color = static_cast<std::uint32_t>(value.numbers[0]); return true;
+    case 's': out.text = value.text; return true;
+    default: std::copy(value.numbers, value.numbers + 4, out.numbers); return true;
   }
 }
 

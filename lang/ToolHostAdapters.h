@@ -25,6 +25,7 @@ class LUToolRunHost final : public ToolRunHost {
   int GetParameter(ToolHandle tool, int slot, void* out) override;
   int GetParameterByRef(ToolHandle tool, int slot, void** out) override;
   int GetParamDimension(ToolHandle tool, int slot) override;
+  char GetParamFormat(ToolHandle tool, int slot) override;
   std::uint32_t GetCapsFlags(ToolHandle tool, int kind) override;
   int ToolExecute(ToolHandle tool, int backup) override;
   int GetOutRect(ToolHandle tool, RECT* out) override;

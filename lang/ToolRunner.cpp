@@ -393,6 +393,18 @@ int RunSelectionAwareTool(const RunInput& in, Fragment* limit) {
 
 }  // namespace
 
+namespace {
+
+// Whether a vocabulary item may set a tool parameter of format `own` (0:
+// the host does not say).
+bool FormatsAgree(char item, char own) {
+  if (own == '\0' || item == own) return true;
+  const auto scalar = [](char c) { return c == 'd' || c == 'c'; };
+  return scalar(item) && scalar(own);
+}
+
+}  // namespace
+
 int SetToolParameters(ToolRunHost& host, std::string_view arguments, std::string_view format, ToolHandle tool) {
   Lex::StringIStream stream(arguments);
   LangLexer lexer(stream);
@@ -406,6 +418,7 @@ int SetToolParameters(ToolRunHost& host, std::string_view arguments, std::string
     if (percent == '\0') return 0;
     if (percent != '%') return kToolRunBadArguments;
     const char letter = nextNonBlank();
+    if (!FormatsAgree(letter, host.GetParamFormat(tool, slot))) return kToolRunBadArguments;
     int code = 0;
     try {
       switch (letter) {

@@ -35,6 +35,9 @@ class ToolRunHost {
   virtual int GetParameter(ToolHandle tool, int slot, void* out) = 0;
   virtual int GetParameterByRef(ToolHandle tool, int slot, void** out) = 0;
   virtual int GetParamDimension(ToolHandle tool, int slot) = 0;
+  // The format letter of the tool's own parameter, 0 when the host does not
+  // say (then the vocabulary's format is trusted).
+  virtual char GetParamFormat(ToolHandle, int) { return '\0'; }
   virtual std::uint32_t GetCapsFlags(ToolHandle tool, int kind) = 0;
   virtual int ToolExecute(ToolHandle tool, int backup) = 0;
   virtual int GetOutRect(ToolHandle tool, RECT* out) = 0;
@@ -96,7 +99,9 @@ int RunToolOnImage(ToolRunContext& context, const std::string& toolId, VrWA2000:
                    int smoothDegree, int smoothType, int* resultCode = nullptr);
 
 // Sets parameters 0, 1, 2 ... from the argument text by the format; 0 or a
-// result code (768 for a format item or an argument that does not fit).
+// result code (768 for a format item or an argument that does not fit, or
+// an item whose kind differs from the tool's parameter: integers and
+// colours are both one 32-bit value and stand for each other).
 int SetToolParameters(ToolRunHost& host, std::string_view arguments, std::string_view format, ToolHandle tool);
 
 // What the insertion tool pastes and how.

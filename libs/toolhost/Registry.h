@@ -9,8 +9,9 @@
 
 namespace lumora::toolhost {
 
-// One parameter: its format letter ('d' integer, 'c' colour), default and
-// range.
+// One parameter: its format letter ('d' integer, 'c' colour, 'p' point, 'r'
+// rectangle, 's' text), default and range (of each number; for a text its
+// longest length in `maximum`).
 struct ToolParam {
   char format;
   std::int32_t defaultValue;

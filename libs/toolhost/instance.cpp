@@ -11,6 +11,7 @@
 #include "hostapi/imagebuf.h"
 #include "hostapi/toolhost.h"
 #include "libs/toolhost/ParamStore.h"
+#include "libs/toolhost/ParamValue.h"
 #include "libs/toolhost/Registry.h"
 
 using lumora::toolhost::ConstImageView;
@@ -22,7 +23,10 @@ struct LUTool {
   const void* site = nullptr;  // the site it was made for (null: the program's)
   const ToolDescriptor* descriptor = nullptr;
   int number = 0;
+  // What the tool runs with: the integer and colour parameters (0 for the
+  // others, which only `values` holds).
   std::int32_t params[lumora::toolhost::kMaxToolParams] = {};
+  lumora::toolhost::ParamValue values[lumora::toolhost::kMaxToolParams];
   WA* source = nullptr;
   WA* output = nullptr;
   Fragment* limit = nullptr;
@@ -70,14 +74,12 @@ std::int32_t* IntSlot(LUTool* t, int slot) {
 
 bool IsOwnSlot(const LUTool* t, int slot) { return slot >= 0 && slot < t->descriptor->paramCount; }
 
+bool IsScalarParam(const lumora::toolhost::ToolParam& p) { return p.format == 'd' || p.format == 'c'; }
+
 int SetOwnParameter(LUTool* t, int slot, const void* value) {
   const lumora::toolhost::ToolParam& p = t->descriptor->params[slot];
-  std::int32_t v;
-  std::memcpy(&v, value, sizeof v);
-  const bool inRange = p.format == 'c' ? static_cast<std::uint32_t>(v) <= static_cast<std::uint32_t>(p.maximum)
-                                       : v >= p.minimum && v <= p.maximum;
-  if (!inRange) return Fail(kLUErrBadValue, __LINE__);
-  t->params[slot] = v;
+  if (!lumora::toolhost::StoreParamValue(p, value, t->values[slot])) return Fail(kLUErrBadValue, __LINE__);
+  if (IsScalarParam(p)) t->params[slot] = t->values[slot].scalar;
   return 0;
 }
 
@@ -212,7 +214,11 @@ LUTool* LUCreateTool(const void* site, const char* idName) {
   tool->site = site;
   tool->descriptor = lumora::toolhost::FindTool(number);
   tool->number = number;
-  for (int i = 0; i < tool->descriptor->paramCount; ++i) tool->params[i] = tool->descriptor->params[i].defaultValue;
+  for (int i = 0; i < tool->descriptor->paramCount; ++i) {
+    const lumora::toolhost::ToolParam& p = tool->descriptor->params[i];
+    lumora::toolhost::SetParamDefault(p, tool->values[i]);
+    if (IsScalarParam(p)) tool->params[i] = p.defaultValue;
+  }
   return tool;
 }
 
@@ -263,7 +269,7 @@ int LUGetParameter(LUTool* tool, int slot, int, void* out) {
   if (tool == nullptr) return Fail(kLUErrNoTool, __LINE__);
   if (out == nullptr) return Fail(kLUErrBadValue, __LINE__);
   if (IsOwnSlot(tool, slot)) {
-    std::memcpy(out, &tool->params[slot], sizeof(std::int32_t));
+    lumora::toolhost::LoadParamValue(tool->descriptor->params[slot], tool->values[slot], out);
     return 0;
   }
   if (slot == kLUSlotSource || slot == kLUSlotOutput) {
@@ -300,7 +306,7 @@ int LUGetParameterByRef(LUTool* tool, int slot, int reserved, void** out) {
 
 int LUGetParamDimension(LUTool* tool, int slot) {
   if (tool == nullptr) return 0;
-  if (IsOwnSlot(tool, slot)) return 1;
+  if (IsOwnSlot(tool, slot)) return lumora::toolhost::ParamDimension(tool->descriptor->params[slot]);
   switch (slot) {
     case kLUSlotOutput: case kLUSlotSource: case kLUSlotLimit: case kLUSlotResultMask:
     case kLUSlotImageObject: case kLUSlotFragmentHandle:
@@ -309,6 +315,10 @@ int LUGetParamDimension(LUTool* tool, int slot) {
     case kLUSlotResultRect: return 4;
     default: return IntSlot(tool, slot) != nullptr ? 1 : 0;
   }
+}
+
+char LUGetParamFormat(LUTool* tool, int slot) {
+  return tool != nullptr && IsOwnSlot(tool, slot) ? tool->descriptor->params[slot].format : '\0';
 }
 
 int LUImageKindOfType(int type) {
@@ -408,7 +418,10 @@ int LURecallToolParameters(const void* site, LUTool* tool) {
     // Values out of range (an older table, a damaged file) keep the current
     // ones, and are no error of the caller's.
     LUFreezeError();
-    for (int i = 0; i < tool->descriptor->paramCount; ++i) LUSetParameter(tool, i, 0, &r.params[i]);
+    // The file keeps one 32-bit value per parameter: points, rectangles and
+    // texts keep their current values.
+    for (int i = 0; i < tool->descriptor->paramCount; ++i)
+      if (IsScalarParam(tool->descriptor->params[i])) LUSetParameter(tool, i, 0, &r.params[i]);
     LUUnfreezeError();
     return 1;
   }

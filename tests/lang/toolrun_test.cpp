@@ -2,6 +2,7 @@
 // statements run by real tools of the tool host on real images.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -234,6 +235,24 @@ TEST_F(RunnerFixture, EveryFormatLetterSetsItsValues) {
   // A failing set ends the walk with its code.
   recorder.failingSets[0] = 770;
   EXPECT_EQ(SetToolParameters(recorder, "{1,2,3},4", "%c,%d", &recorder), 770);
+}
+
+TEST(SetToolParameters, ItemsMustFitTheToolsOwnFormats) {
+  // The tool's parameters: integer, colour, point, rectangle, text.
+  struct FormatHost : FakeHost {
+    char GetParamFormat(ToolHandle, int slot) override { return slot < 5 ? "dcprs"[slot] : '\0'; }
+  } host;
+  EXPECT_EQ(SetToolParameters(host, "{1,2,3},7,{1,2},{1,2,3,4},\"t\"", "%c,%d,%p,%r,%s", &host), 0)
+      << "integers and colours stand for each other";
+  const std::vector<std::pair<std::string, std::string>> misfits = {
+      {"{1,2}", "%p"}, {"1,{1,2,3,4}", "%d,%r"}, {"1,2,{1,2,3,4}", "%d,%d,%r"}, {"1,2,{1,2},\"x\"", "%d,%d,%p,%s"},
+      {"1,2,{1,2},{1,2,3,4},5", "%d,%d,%p,%r,%d"}};
+  for (const auto& [arguments, format] : misfits) {
+    host.calls.clear();
+    EXPECT_EQ(SetToolParameters(host, arguments, format, &host), kToolRunBadArguments) << format;
+    EXPECT_LT(host.calls.size(), static_cast<std::size_t>(std::count(format.begin(), format.end(), '%')))
+        << "the misfit is never set: " << format;
+  }
 }
 
 TEST_F(RunnerFixture, AFailingSetEndsTheRunAndTheToolIsStillDeleted) {
@@ -556,6 +575,14 @@ TEST_F(RealHostFixture, RecordedToolRunReplaysWithTheSameParameters) {
   LURecordToolSource source(tool, true);
   LineList lines;
   RecordToolRun(source, 0, nullptr, lines, &set);
+  // Read only as the tool keeps them: a point, rectangle or text is never
+  // taken out of an integer's slot.
+  LangValue value;
+  EXPECT_FALSE(source.GetParameter(0, 'p', value));
+  EXPECT_FALSE(source.GetParameter(0, 's', value));
+  EXPECT_FALSE(source.GetParameter(2, 'd', value));
+  ASSERT_TRUE(source.GetParameter(1, 'd', value));
+  EXPECT_EQ(value.number, colour);
   LUDeleteTool(tool);
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(lines.back(), "Emboss(-45,{48,32,16});");

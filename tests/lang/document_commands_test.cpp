@@ -1,0 +1,453 @@
+// Scripts in the shipped vocabulary run against real documents: the layer
+// stack, its pixels, the files written and the documents opened are what
+// the statements asked for.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "document/DocumentFiles.h"
+#include "document/null_host.h"
+#include "framework/Profile.h"
+#include "hostapi/toolhost.h"
+#include "lang/LangCommand.h"
+#include "libs/imgxfer/ui.h"
+#include "lang/Lexer.h"
+#include "lang/Script.h"
+#include "lang/SelectAreaCommands.h"
+#include "lang/doc/DocumentCommands.h"
+#include "lang/doc/MacroLanguage.h"
+#include "lang/Recorder.h"
+#include "support/unique_temp_folder.h"
+
+namespace lang {
+namespace {
+
+using lumora::ImageDocument;
+
+constexpr COLORREF kRed = 0x0000FF;
+
+class NoDialogs : public lumora::DocumentFileHost {
+ public:
+  bool AskNewImage(lumora::NewImageChoice*) override { return false; }
+  bool ConfirmWarning(const std::string&) override { return true; }
+  void ReportFileError(int code, const std::string& path) override {
+    errors.push_back(std::to_string(code) + " " + path);
+  }
+  std::vector<std::string> errors;
+};
+
+// Documents without windows: the last one made is the active one.
+class TestSite : public ScriptDocumentSite {
+ public:
+  ImageDocument* Make(const lumora::CreationRecord& record, const std::string& title) {
+    auto doc = std::make_unique<ImageDocument>(&host);
+    if (doc->NewImage(record) == 0) return nullptr;
+    return Keep(std::move(doc), title);
+  }
+  ImageDocument* MakeBlank(int width, int height, COLORREF colour, const std::string& title) {
+    lumora::CreationRecord record;
+    record.kind = 2;
+    record.a = static_cast<std::uintptr_t>(width);
+    record.b = static_cast<std::uintptr_t>(height);
+    record.c = 0x00480048u;
+    record.d = colour;
+    return Make(record, title);
+  }
+
+  ImageDocument* ActiveDocument() override { return active; }
+  std::vector<OpenDocument> OpenDocuments() override {
+    std::vector<OpenDocument> out;
+    for (auto& [doc, title] : documents) out.push_back({doc.get(), title});
+    return out;
+  }
+  ImageDocument* OpenDocumentFile(const std::string& path) override {
+    auto doc = std::make_unique<ImageDocument>(&host);
+    if (lumora::OpenDocumentFile(*doc, path, files) == 0) return nullptr;
+    return Keep(std::move(doc), std::filesystem::path(path).filename().string());
+  }
+  ImageDocument* NewDocument(const lumora::CreationRecord& record, const std::string& title) override {
+    return Make(record, title);
+  }
+  void ActivateDocument(ImageDocument& document) override { active = &document; }
+  void CloseDocument(ImageDocument& document) override {
+    closedModified = document.IsModified();
+    std::erase_if(documents, [&](const auto& d) { return d.first.get() == &document; });
+    active = documents.empty() ? nullptr : documents.back().first.get();
+  }
+  lumora::DocumentFileHost& FileHost(ImageDocument&) override { return files; }
+  bool PutDibOnClipboard(const std::vector<std::uint8_t>& dib) override {
+    clipboard = dib;
+    return true;
+  }
+  std::vector<std::uint8_t> GetDibFromClipboard() override { return clipboard; }
+
+  std::string TitleOf(const ImageDocument* doc) const {
+    for (const auto& [d, title] : documents)
+      if (d.get() == doc) return title;
+    return {};
+  }
+
+  lumora::testing::NullDocumentHost host;
+  NoDialogs files;
+  std::vector<std::pair<std::unique_ptr<ImageDocument>, std::string>> documents;
+  ImageDocument* active = nullptr;
+  std::vector<std::uint8_t> clipboard;
+  bool closedModified = true;
+
+ private:
+  ImageDocument* Keep(std::unique_ptr<ImageDocument> doc, const std::string& title) {
+    active = doc.get();
+    documents.emplace_back(std::move(doc), title);
+    return active;
+  }
+};
+
+std::filesystem::path ShippedLangIni() {
+  return std::filesystem::path(LUMORA_TEST_DATA).parent_path().parent_path() / "lang" / "LANG.ini";
+}
+
+struct DocumentScript : ::testing::Test {
+  DocumentScript() : commands(fw::OpenProfile(ShippedLangIni().string()), nullptr) {
+    // The file-format library's failures go into the run's reason, not a box.
+    lumora::imgxfer::SetMessageBoxesShown(false);
+    InstallSelectAreaExecutors(commands);
+    InstallDocumentExecutors(commands, site);
+    doc = site.MakeBlank(8, 6, kRed, "A");
+  }
+
+  // Runs the lines; the stop's reason, empty when every line ran.
+  std::string Run(const LineList& lines) {
+    ScriptStop stop;
+    return RunScript(lines, &stop, &commands) ? std::string() : stop.reason;
+  }
+
+  CLayersManager& Stack() { return *doc->GetLayers(); }
+  // Blue, green, red of the image merged over black at x, y (row 0 at the top).
+  std::array<int, 3> Pixel(int x, int y) {
+    WAPtr merged = Stack().CreateMergedImage(1, 0, 0, 0);
+    const std::uint8_t* p = merged->Row(merged->GetH() - 1 - y) + x * 3;
+    return {p[0], p[1], p[2]};
+  }
+  std::vector<std::string> Names() {
+    std::vector<std::string> names;
+    for (int i = 0; i < Stack().GetLayerCount(); ++i) names.push_back(Stack().GetLayer(i)->GetName());
+    return names;
+  }
+
+  TestSite site;
+  LangCommandSet commands;
+  ImageDocument* doc = nullptr;
+};
+
+const std::array<int, 3> kRedPixel{0, 0, 255};
+const std::array<int, 3> kWhitePixel{255, 255, 255};
+const std::array<int, 3> kBlackPixel{0, 0, 0};
+
+TEST_F(DocumentScript, LayerStatementsBuildReorderAndDeleteLayers) {
+  ASSERT_EQ(Run({"CreateNewLayer(\"Top\",\"Normal\",100,0,1);"}), "");
+  EXPECT_EQ(Names(), (std::vector<std::string>{Stack().GetLayer(0)->GetName(), "Top"}));
+  EXPECT_EQ(Stack().GetLayerIndex(Stack().GetActiveLayer()), 1);
+  EXPECT_EQ(Pixel(3, 3), kWhitePixel) << "a filled new layer is opaque white";
+  EXPECT_TRUE(doc->IsModified());
+
+  ASSERT_EQ(Run({"SetLayerOpacity(0);"}), "");
+  EXPECT_EQ(Pixel(3, 3), kRedPixel);
+  ASSERT_EQ(Run({"SetLayerOpacity(100);", "HideLayer();"}), "");
+  EXPECT_EQ(Pixel(3, 3), kRedPixel);
+  ASSERT_EQ(Run({"ShowLayer();", "ChangeLayerMergeMode(\"Multiply\");"}), "");
+  EXPECT_EQ(Pixel(3, 3), kRedPixel) << "white multiplied over red";
+  EXPECT_EQ(Stack().GetLayer(1)->GetMergeMode(), 7);
+
+  const std::string bottom = Stack().GetLayer(0)->GetName();
+  ASSERT_EQ(Run({"SetActiveLayer(0);", "BringLayerToFront();"}), "");
+  EXPECT_EQ(Names(), (std::vector<std::string>{"Top", bottom}));
+
+  ASSERT_EQ(Run({"SetActiveLayer(0);", "DeleteLayer();"}), "");
+  EXPECT_EQ(Names(), (std::vector<std::string>{bottom}));
+  EXPECT_EQ(Pixel(3, 3), kRedPixel);
+  EXPECT_NE(Run({"DeleteLayer();"}), "") << "the only layer stays";
+
+  ASSERT_EQ(Run({"Undo();"}), "");
+  EXPECT_EQ(Names(), (std::vector<std::string>{"Top", bottom})) << "the deletion was one undo step";
+}
+
+TEST_F(DocumentScript, LayerOptionsLinksAndMergesActOnTheRunsLayer) {
+  ASSERT_EQ(Run({"CreateNewLayer(\"One\",\"Normal\",100,0,0);", "CreateNewLayer(\"Two\",\"Normal\",100,0,0);",
+                 "SetActiveLayer(1);",
+                 "SetLayerOptions(\"Renamed\",\"Screen\",40,0xff000000,0xff000000,0xff000000,0xff000000,"
+                 "0xff000000,0xff000000,0xff000000,0xff000000);",
+                 "LayerWEB(\"http://example.org/\");", "LockLayerPosition(1);"}),
+            "");
+  CLayer* renamed = Stack().GetLayer(1);
+  EXPECT_EQ(renamed->GetName(), "Renamed");
+  EXPECT_EQ(renamed->GetMergeMode(), 8);
+  EXPECT_EQ(renamed->GetLayerInfo().opacity, 40);
+  EXPECT_EQ(renamed->GetLayerInfo().blendIf[0][3], 0xFF);
+  EXPECT_EQ(renamed->GetLayerInfo().blendIf[0][0], 0);
+  EXPECT_EQ(renamed->GetLinkText(), "http://example.org/");
+  EXPECT_TRUE(renamed->GetPositionLocked());
+  EXPECT_EQ(Pixel(2, 2), kRedPixel) << "transparent new layers";
+
+  ASSERT_EQ(Run({"SetActiveLayer(2);", "AddLayerLink(1);"}), "");
+  EXPECT_NE(Stack().GetLayer(1)->GetLinkId(), 0);
+  EXPECT_EQ(Stack().GetLayer(1)->GetLinkId(), Stack().GetLayer(2)->GetLinkId());
+  ASSERT_EQ(Run({"SetActiveLayer(2);", "MergeLayer();"}), "");
+  EXPECT_EQ(Stack().GetLayerCount(), 2);
+  EXPECT_EQ(Pixel(2, 2), kRedPixel);
+
+  EXPECT_NE(Run({"DeleteLayerLink(0);"}), "") << "an unlinked layer";
+  const std::string beyond = Run({"SetActiveLayer(7);", "DeleteLayer();"});
+  EXPECT_NE(beyond.find("no layer 7"), std::string::npos) << beyond;
+  EXPECT_EQ(Stack().GetLayerCount(), 2) << "a missing layer never lets another be deleted";
+
+  ASSERT_EQ(Run({"MergeVisibleLayers();"}), "");
+  EXPECT_EQ(Stack().GetLayerCount(), 1);
+  EXPECT_EQ(Pixel(2, 2), kRedPixel);
+}
+
+TEST_F(DocumentScript, GroupsAlignmentAndMaskEditing) {
+  ASSERT_EQ(Run({"AddRect(4,0,8,6,14);", "CopyToNewLayer(0);", "GroupLayer();"}), "");
+  EXPECT_TRUE(Stack().GetLayer(1)->GetGrouped());
+  ASSERT_EQ(Run({"SetActiveLayer(1);", "UngroupLayer();"}), "");
+  EXPECT_FALSE(Stack().GetLayer(1)->GetGrouped());
+  EXPECT_NE(Run({"SetActiveLayer(1);", "UngroupLayer();"}), "") << "in no group";
+
+  ASSERT_NE(Stack().GetLayer(0)->GetRect().left, Stack().GetLayer(1)->GetRect().left);
+  ASSERT_EQ(Run({"SetActiveLayer(1);", "AddLayerLink(0);", "AlignLayer(3);"}), "");
+  EXPECT_EQ(Stack().GetLayer(0)->GetRect().left, Stack().GetLayer(1)->GetRect().left);
+  EXPECT_NE(Run({"AlignLayer(6);"}), "") << "six choices";
+
+  ASSERT_EQ(Run({"SetActiveLayer(1);", "AddLayerMask(1);", "EditLayerMask(1);"}), "");
+  EXPECT_TRUE(doc->IsMaskEditMode());
+  ASSERT_EQ(Run({"EditLayerMask(0);"}), "");
+  EXPECT_FALSE(doc->IsMaskEditMode());
+}
+
+TEST_F(DocumentScript, MasksFollowTheirStatements) {
+  ASSERT_EQ(Run({"CreateNewLayer(\"Cover\",\"Normal\",100,0,1);", "RemoveLayerMask(1);", "AddLayerMask(0);"}), "");
+  EXPECT_TRUE(Stack().GetActiveLayer()->HasMask());
+  EXPECT_EQ(Pixel(1, 1), kRedPixel) << "hide all";
+  ASSERT_EQ(Run({"EnableLayerMask(0);"}), "");
+  EXPECT_EQ(Pixel(1, 1), kWhitePixel) << "a disabled mask hides nothing";
+  ASSERT_EQ(Run({"EnableLayerMask(1);", "RemoveLayerMask(0);"}), "");
+  EXPECT_FALSE(Stack().GetActiveLayer()->HasMask());
+  EXPECT_EQ(Pixel(1, 1), kWhitePixel);
+  EXPECT_NE(Run({"EnableLayerMask(1);"}), "") << "no mask to enable";
+}
+
+TEST_F(DocumentScript, WholeImageGeometry) {
+  ASSERT_EQ(Run({"Resize(4,3,150,150);"}), "");
+  EXPECT_EQ(Stack().GetWidth(), 4);
+  EXPECT_EQ(Stack().GetHeight(), 3);
+  EXPECT_EQ(Stack().GetResolution(), 150u | (150u << 16));
+  ASSERT_EQ(Run({"Rotate(9000);"}), "");
+  EXPECT_EQ(Stack().GetWidth(), 3);
+  EXPECT_EQ(Stack().GetHeight(), 4);
+  ASSERT_EQ(Run({"CanvasSize({0,0,5,6});"}), "");
+  EXPECT_EQ(Stack().GetWidth(), 5);
+  EXPECT_EQ(Stack().GetHeight(), 6);
+  ASSERT_EQ(Run({"Crop(1,1,2,3,0);"}), "");
+  EXPECT_EQ(Stack().GetWidth(), 2);
+  EXPECT_EQ(Stack().GetHeight(), 3);
+  EXPECT_NE(Run({"Crop(0,0,0,3,0);"}), "");
+  EXPECT_NE(Run({"Crop(2147483647,0,5,3,0);"}), "") << "no overflow";
+  EXPECT_EQ(Stack().GetWidth(), 2);
+  ASSERT_EQ(Run({"FlattenImage();"}), "");
+  EXPECT_EQ(Stack().GetLayerCount(), 1);
+}
+
+TEST_F(DocumentScript, FlipMirrorsThePixels) {
+  ASSERT_EQ(Run({"CreateNewLayer(\"Left\",\"Normal\",100,0,1);", "AddRect(4,0,8,6,14);", "ClearSelection(0,0);"}),
+            "");
+  EXPECT_EQ(Pixel(1, 1), kWhitePixel);
+  EXPECT_EQ(Pixel(6, 1), kRedPixel) << "the right half was cleared";
+  ASSERT_EQ(Run({"FlipImage(1,0);"}), "");
+  EXPECT_EQ(Pixel(1, 1), kRedPixel);
+  EXPECT_EQ(Pixel(6, 1), kWhitePixel);
+}
+
+TEST_F(DocumentScript, WholeLayersFlipAndTurn) {
+  ASSERT_EQ(Run({"CreateNewLayer(\"Cover\",\"Normal\",100,0,1);", "AddRect(4,0,8,6,14);", "ClearSelection(0,0);",
+                 "FreeAllFrags();", "Flip(1,0);"}),
+            "");
+  EXPECT_EQ(Pixel(1, 1), kRedPixel);
+  EXPECT_EQ(Pixel(6, 1), kWhitePixel);
+
+  ASSERT_EQ(Run({"CreateNewLayer(\"Turned\",\"Normal\",100,0,1);"}), "");
+  EXPECT_EQ(Pixel(0, 3), kWhitePixel);
+  ASSERT_EQ(Run({"RotateLayer(9000);"}), "");
+  EXPECT_EQ(Pixel(4, 3), kWhitePixel);
+  EXPECT_EQ(Pixel(0, 3), kRedPixel) << "the turned 8 x 6 layer stands 6 wide";
+  ASSERT_EQ(Run({"Undo();"}), "");
+  EXPECT_EQ(Pixel(0, 3), kWhitePixel);
+}
+
+TEST_F(DocumentScript, MasksFromTheSelectionRevealOrHideIt) {
+  ASSERT_EQ(Run({"CreateNewLayer(\"Cover\",\"Normal\",100,0,1);", "AddRect(0,0,4,6,14);",
+                 "AddLayerMaskWithSelection(1);"}),
+            "");
+  EXPECT_EQ(Pixel(1, 1), kWhitePixel);
+  EXPECT_EQ(Pixel(6, 1), kRedPixel);
+  ASSERT_EQ(Run({"AddRect(0,0,4,6,14);", "AddLayerMaskWithSelection(0);"}), "");
+  EXPECT_EQ(Pixel(1, 1), kRedPixel);
+  EXPECT_EQ(Pixel(6, 1), kWhitePixel);
+  ASSERT_EQ(Run({"AddRect(0,0,4,6,14);", "InvertSelection();", "AddLayerMaskWithSelection(1);"}), "");
+  EXPECT_EQ(Pixel(1, 1), kRedPixel);
+  EXPECT_EQ(Pixel(6, 1), kWhitePixel);
+  EXPECT_NE(Run({"AddLayerMaskWithSelection(1);"}).find("no selection"), std::string::npos);
+}
+
+TEST_F(DocumentScript, SelectionStatementsLiftAndClearTheSelectedArea) {
+  ASSERT_EQ(Run({"AddRect(0,0,4,6,14);", "CopyToNewLayer(1);"}), "");
+  ASSERT_EQ(Stack().GetLayerCount(), 2);
+  EXPECT_EQ(Stack().GetLayerIndex(Stack().GetActiveLayer()), 1);
+  EXPECT_EQ(Pixel(1, 1), kRedPixel) << "the lifted half";
+  ASSERT_EQ(Run({"HideLayer();"}), "");
+  EXPECT_EQ(Pixel(1, 1), kBlackPixel) << "cut from the layer below";
+  EXPECT_EQ(Pixel(6, 1), kRedPixel);
+
+  const std::string without = Run({"ClearSelection(0,0);"});
+  EXPECT_NE(without.find("no selection"), std::string::npos) << without;
+  ASSERT_EQ(Run({"SetActiveLayer(0);", "AddRect(4,0,8,6,14);", "ClearSelection(0,0);"}), "");
+  EXPECT_EQ(Pixel(6, 1), kBlackPixel);
+  ASSERT_EQ(Run({"Undo();"}), "");
+  EXPECT_EQ(Pixel(6, 1), kRedPixel) << "the clearing was one undo step";
+}
+
+TEST_F(DocumentScript, DocumentsAreMadeDuplicatedActivatedAndClosed) {
+  const std::string zero = Run({"CreateNewImage(\"B\",0,10,72,72,{0,255,0});"});
+  EXPECT_NE(zero, "");
+  EXPECT_EQ(site.documents.size(), 1u) << "nothing made";
+  ASSERT_EQ(Run({"CreateNewImage(\"B\",10,12,72,96,{0,255,0});"}), "");
+  ImageDocument* b = site.active;
+  EXPECT_EQ(site.TitleOf(b), "B");
+  EXPECT_EQ(b->GetLayers()->GetWidth(), 10);
+  EXPECT_EQ(b->GetLayers()->GetResolution(), 72u | (96u << 16));
+  EXPECT_NE(Run({"CreateNewImage(\"B\",10,12,72,72,{0,255,0});"}), "") << "the title is taken";
+
+  ASSERT_EQ(Run({"ActivateImage(\"A\");", "CreateNewLayer(\"Extra\",\"Normal\",100,0,1);"}), "");
+  EXPECT_EQ(site.active, doc);
+  EXPECT_NE(Run({"DuplicateImage(\"B\",0);"}), "") << "a duplicate may not take an open title";
+  ASSERT_EQ(Run({"DuplicateImage(\"C\",1);"}), "");
+  EXPECT_EQ(site.TitleOf(site.active), "C");
+  EXPECT_EQ(site.active->GetLayers()->GetLayerCount(), 1) << "merged";
+
+  ASSERT_EQ(Run({"ActivateImage(\"A\");", "SetActiveLayer(1);", "DuplicateLayer(\"B\",\"Copied\",0);"}), "");
+  ASSERT_EQ(b->GetLayers()->GetLayerCount(), 2);
+  EXPECT_EQ(b->GetLayers()->GetLayer(1)->GetName(), "Copied");
+  EXPECT_NE(Run({"DuplicateLayer(\"Nowhere\",\"x\",0);"}), "");
+  EXPECT_NE(Run({"ActivateImage(\"Nowhere\");"}), "");
+
+  ASSERT_EQ(Run({"ActivateImage(\"B\");", "CloseImage();"}), "");
+  EXPECT_FALSE(site.closedModified) << "closed without a save prompt";
+  EXPECT_EQ(site.TitleOf(b), "");
+}
+
+TEST_F(DocumentScript, SavedFramesAndFilesOpenAgain) {
+  const std::filesystem::path folder = lumora::testing::MakeUniqueTempFolder("lang_doc_files");
+  const std::string base = (folder / "animation").string();
+  ASSERT_EQ(Run({"BeginJPEGSeq(" + QuoteLangString(base) + ");", "AddToJPEGSeq();", "AddToJPEGSeq();",
+                 "EndJPEGSeq();", "BeginTARGASeq(" + QuoteLangString((folder / "t").string()) + ");",
+                 "AddToTARGASeq();", "EndTARGASeq();", "BeginDIBSeq(" + QuoteLangString((folder / "d").string()) + ");",
+                 "AddToDIBSeq();"}),
+            "");
+  EXPECT_TRUE(std::filesystem::exists(folder / "d001.DIB"));
+  ASSERT_EQ(Run({"OpenImage(" + QuoteLangString((folder / "anima002.JPG").string()) + ");"}), "");
+  EXPECT_EQ(site.active->GetLayers()->GetWidth(), 8) << "a frame the JPEG decoder reads back";
+  site.active = doc;
+  EXPECT_TRUE(std::filesystem::exists(folder / "anima001.JPG"));
+  EXPECT_TRUE(std::filesystem::exists(folder / "anima002.JPG"));
+  EXPECT_TRUE(std::filesystem::exists(folder / "t001.TGA"));
+
+  const std::string png = (folder / "copy.png").string();
+  ASSERT_EQ(Run({"SaveImage(" + QuoteLangString(png) + ");"}), "");
+  ASSERT_EQ(Run({"OpenImage(" + QuoteLangString(png) + ");"}), "");
+  ASSERT_NE(site.active, doc);
+  EXPECT_EQ(site.active->GetLayers()->GetWidth(), 8);
+  EXPECT_NE(Run({"OpenImage(" + QuoteLangString((folder / "missing.png").string()) + ");"}), "");
+  std::filesystem::remove_all(folder);
+}
+
+TEST_F(DocumentScript, ClipboardCopiesThePixels) {
+  ASSERT_EQ(Run({"CopyImage();", "PasteAsNewImage();"}), "");
+  ASSERT_NE(site.active, doc);
+  doc = site.active;
+  EXPECT_EQ(Stack().GetWidth(), 8);
+  EXPECT_EQ(Pixel(7, 5), kRedPixel);
+  site.clipboard.clear();
+  EXPECT_NE(Run({"PasteAsNewImage();"}).find("no bitmap"), std::string::npos);
+}
+
+TEST_F(DocumentScript, StatementsWithoutTheirSubsystemSayWhatIsMissing) {
+  const std::vector<LineList> missing = {
+      {"Edges(1,1);"},
+      {"TransformLayer(0,0,0,0,{0,0},{1,1},{0,0},{8,0},{8,6},{0,6},0);"},
+      {"AddRect(0,0,2,2,14);", "RotateLayer(100);"},
+      {"AddRect(0,0,2,2,14);", "Flip(1,0);"}};
+  for (const LineList& lines : missing) {
+    const std::string why = Run(lines);
+    EXPECT_NE(why.find("not built yet"), std::string::npos) << lines.back() << ": " << why;
+  }
+  EXPECT_NE(Run({"SetLayerOpacity(\"half\");"}).find("wrong kind"), std::string::npos);
+  EXPECT_NE(Run({"Resize(4,3);"}).find("missing"), std::string::npos);
+  EXPECT_EQ(Stack().GetWidth(), 8) << "nothing done on a refused statement";
+  site.active = nullptr;
+  EXPECT_NE(Run({"DeleteLayer();"}).find("no active image"), std::string::npos);
+  EXPECT_EQ(Run({"Undo();"}), "") << "nothing to undo goes on";
+}
+
+TEST(MacroLanguage, StartUpInstallsEveryTableTheRecorderAndTheMacroFolder) {
+  const std::filesystem::path folder = lumora::testing::MakeUniqueTempFolder("lang_startup");
+  std::filesystem::copy_file(ShippedLangIni(), folder / "LANG.ini");
+  TestSite site;
+  ImageDocument* doc = site.MakeBlank(4, 4, kRed, "A");
+  MacroLineBuffer sink;
+  InstallMacroLanguage({(folder / "Lumo40.exe").string(), &site, nullptr, &sink, nullptr});
+
+  ScriptStop stop;
+  EXPECT_TRUE(RunScript({"AddRect(0,0,2,2,14);", "CreateNewLayer(\"L\",\"Normal\",100,0,1);", "DeleteLayer();"},
+                        &stop))
+      << stop.reason;
+  EXPECT_EQ(doc->GetLayers()->GetLayerCount(), 1);
+
+  // A registered-tool statement runs on the active document's layer as the
+  // tool itself does on a copy.
+  WAPtr before = doc->GetActiveImage();
+  for (int y = 0; y < before->GetH(); ++y)
+    for (int i = 0; i < before->GetBPLine(); ++i) before->Row(y)[i] = static_cast<std::uint8_t>((y * 37 + i * 11) % 251);
+  WAPtr expected = WAPtr::Adopt(new VrWA2000::WA(*before, false));
+  LUTool* tool = LUCreateTool(nullptr, "maximum_effect");
+  ASSERT_NE(tool, nullptr);
+  LUSetParameter(tool, kLUSlotSource, 0, expected.get());
+  ASSERT_EQ(LUToolExecute(tool, 0, 0, 0, 0), 0);
+  LUDeleteTool(tool);
+  doc->SetModifiedFlag(false);
+  EXPECT_TRUE(RunScript({"Maximum(3,3,0,0);"}, &stop)) << stop.reason;
+  WAPtr after = doc->GetActiveImage();
+  for (int y = 0; y < after->GetH(); ++y)
+    ASSERT_EQ(0, std::memcmp(after->Row(y), expected->Row(y), static_cast<std::size_t>(after->GetW()) * 3)) << y;
+  EXPECT_TRUE(doc->IsModified());
+
+  RecordDeleteLayer();
+  EXPECT_TRUE(sink.Lines().empty()) << "the buffer records only while switched on";
+  sink.SetRecording(true);
+  RecordDeleteLayer();
+  EXPECT_EQ(sink.Lines(), (LineList{"SetActiveLayer(0);", "DeleteLayer();"}));
+  EXPECT_EQ(GetMacroTempFolder().parent_path().parent_path(), folder);
+
+  site.active = nullptr;
+  RecordDeleteLayer();
+  EXPECT_EQ(sink.Lines().size(), 2u) << "nothing recorded without an active image";
+
+  RemoveMacroLanguage();
+  EXPECT_EQ(GetLangCommands(), nullptr);
+  std::filesystem::remove_all(folder);
+}
+
+}  // namespace
+}  // namespace lang
