@@ -148,9 +148,9 @@ TEST(HandOver, MalformedBlocksGiveNoNames) {
   std::vector<std::uint8_t> wide = block;
   wide[16] = 1;
   EXPECT_TRUE(ReadDropFilesBlock(wide.data(), wide.size()).empty());
-  std::vector<std::uint8_t> far = block;
-  far[0] = 200;
-  EXPECT_TRUE(ReadDropFilesBlock(far.data(), far.size()).empty());
+  std::vector<std::uint8_t> outside = block;
+  outside[0] = 200;
+  EXPECT_TRUE(ReadDropFilesBlock(outside.data(), outside.size()).empty());
   EXPECT_TRUE(ReadDropFilesBlock(nullptr, 40).empty());
 }
 
