@@ -117,7 +117,9 @@ int ReadUnit(fw::Profile& profile, const char* section, const char* key);
 void WriteUnit(fw::Profile& profile, const char* section, const char* key, int unit);
 const char* UnitText(int unit);
 
-// Period of animation timer 1331 in milliseconds; 0 for no timer.
+// Period of animation timer 1331 in milliseconds (600, 200 or 40 for
+// speeds 1, 2, 3); 0 for no timer.
+constexpr int kFastestAnimationPeriod = 40;
 int AnimationTimerPeriod(int speed);
 // The image buffers' share of the physical memory, in bytes.
 std::uint64_t MemoryLimitBytes(int percent, std::uint64_t totalPhysical);

@@ -163,7 +163,8 @@ TEST(SettingsValues, AnimationPeriodAndMemoryLimit) {
   EXPECT_EQ(AnimationTimerPeriod(0), 0);
   EXPECT_EQ(AnimationTimerPeriod(1), 600);
   EXPECT_EQ(AnimationTimerPeriod(2), 200);
-  EXPECT_EQ(AnimationTimerPeriod(3), 1);
+  EXPECT_EQ(AnimationTimerPeriod(3), 40);
+  EXPECT_EQ(AnimationTimerPeriod(4), 0);
   const std::uint64_t sixteenGiB = 16ull << 30;
   EXPECT_EQ(MemoryLimitBytes(50, sixteenGiB), 8ull << 30);
   EXPECT_EQ(MemoryLimitBytes(150, sixteenGiB), sixteenGiB);

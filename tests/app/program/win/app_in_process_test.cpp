@@ -3,7 +3,12 @@
 // that exit writes.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <functional>
 #include <string>
+#include <vector>
+
+#include <shlobj.h>
 
 #include "app/Settings.h"
 #include "app/StatusPanes.h"
@@ -11,6 +16,7 @@
 #include "app/win/MainFrame.h"
 #include "framework/Profile.h"
 #include "framework/win/DocView.h"
+#include "res/resource.h"
 
 namespace lumora {
 namespace {
@@ -112,6 +118,114 @@ TEST_F(ProgramInProcess, StatusPanesShowNoImageThenTheImageStatus) {
   std::string text = status.GetPaneText(2);
   EXPECT_EQ(text.rfind("24-bit image, size ", 0), 0u) << text;
   EXPECT_NE(text.find(", 1:1"), std::string::npos) << text;
+  CloseProgram(app);
+}
+
+// A shell drop of two files: each is opened, the block is freed.
+HGLOBAL MakeDrop(const std::vector<std::string>& paths) {
+  std::string list;
+  for (const std::string& p : paths) list += p + '\0';
+  list += '\0';
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(DROPFILES) + list.size());
+  auto* drop = static_cast<DROPFILES*>(GlobalLock(block));
+  drop->pFiles = sizeof(DROPFILES);
+  std::memcpy(reinterpret_cast<char*>(drop) + sizeof(DROPFILES), list.data(), list.size());
+  GlobalUnlock(block);
+  return block;
+}
+
+std::string WindowsPath(std::string path) {
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+  return path;
+}
+
+TEST_F(ProgramInProcess, DroppedFilesAreOpenedEach) {
+  CLumo40App app;
+  ASSERT_TRUE(app.InitInstance());
+  const std::string psd = WindowsPath(std::string(LUMORA_TEST_DATA) + "/layered/rich.psd");
+  const std::string lud = WindowsPath(std::string(LUMORA_TEST_DATA) + "/layered/rich.lud");
+  SendMessageA(app.MainFrame()->Handle(), WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop({psd, lud})), 0);
+  std::vector<fw::Document*> docs = app.Docs().AllDocuments();
+  ASSERT_EQ(docs.size(), 2u);
+  EXPECT_EQ(docs[0]->GetPathName(), psd);
+  EXPECT_EQ(docs[1]->GetPathName(), lud);
+  CloseProgram(app);
+}
+
+// Dialogs run their own loops: a timer reads and closes them.
+struct DialogProbe {
+  std::string caption;
+  std::function<void(HWND)> inspect;
+  bool seen = false;
+};
+DialogProbe* probe = nullptr;
+
+void CALLBACK ProbeTimer(HWND, UINT, UINT_PTR id, DWORD) {
+  HWND dialog = FindWindowA("#32770", probe->caption.c_str());
+  if (dialog == nullptr || probe->seen) return;
+  probe->seen = true;
+  KillTimer(nullptr, id);
+  probe->inspect(dialog);
+}
+
+TEST_F(ProgramInProcess, AboutBoxShowsSixtyFourBitMemoryAndTheLogoRevealsOk) {
+  CLumo40App app;
+  ASSERT_TRUE(app.InitInstance());
+  std::string memory, disk;
+  bool okHidden = false, okShownAfterClick = false;
+  DialogProbe about{"About Lumora 4.0", [&](HWND dialog) {
+                      char text[128] = {};
+                      GetDlgItemTextA(dialog, IDC_ABOUT_MEMORY, text, sizeof text);
+                      memory = text;
+                      GetDlgItemTextA(dialog, IDC_ABOUT_DISK, text, sizeof text);
+                      disk = text;
+                      okHidden = !IsWindowVisible(GetDlgItem(dialog, IDOK));
+                      SendMessageA(GetDlgItem(dialog, IDC_ABOUT_LOGO), WM_LBUTTONDOWN, MK_LBUTTON, 0);
+                      okShownAfterClick = IsWindowVisible(GetDlgItem(dialog, IDOK)) != 0;
+                      PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+                    }};
+  probe = &about;
+  SetTimer(nullptr, 0, 50, ProbeTimer);
+  SendMessageA(app.MainFrame()->Handle(), WM_COMMAND, ID_APP_ABOUT, 0);
+  ASSERT_TRUE(about.seen);
+  MEMORYSTATUSEX status{};
+  status.dwLength = sizeof status;
+  GlobalMemoryStatusEx(&status);
+  ASSERT_GE(memory.size(), 2u);
+  EXPECT_EQ(memory.back(), 'B');
+  const unsigned long long shown = std::stoull(memory.substr(0, memory.size() - 1));
+  EXPECT_NEAR(static_cast<double>(shown), static_cast<double>(status.ullAvailPhys), 512.0 * 1024 * 1024);
+  EXPECT_NE(disk.find(" KB Free on "), std::string::npos) << disk;
+  EXPECT_TRUE(okHidden);
+  EXPECT_TRUE(okShownAfterClick);
+  CloseProgram(app);
+}
+
+TEST_F(ProgramInProcess, StartWizardIsOfferedAtZeroAndRemembersTheCheckBox) {
+  fw::IniFile(ini_).WriteInt("STARTWIZARD", "STARTWIZARD", 0);
+  DialogProbe wizard{"Lumora 4.0", [](HWND dialog) {
+                       CheckDlgButton(dialog, IDC_STARTWIZARD_DONT_SHOW, BST_CHECKED);
+                       PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);  // No
+                     }};
+  probe = &wizard;
+  SetTimer(nullptr, 0, 50, ProbeTimer);
+  {
+    CLumo40App app;
+    ASSERT_TRUE(app.InitInstance());
+    EXPECT_TRUE(wizard.seen);
+    CloseProgram(app);
+  }
+  EXPECT_EQ(fw::IniFile(ini_).GetInt("STARTWIZARD", "STARTWIZARD", -1), 1);
+  // Not offered again.
+  DialogProbe again{"Lumora 4.0", [](HWND dialog) { PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0); }};
+  probe = &again;
+  UINT_PTR timer = SetTimer(nullptr, 0, 50, ProbeTimer);
+  CLumo40App app;
+  ASSERT_TRUE(app.InitInstance());
+  KillTimer(nullptr, timer);
+  EXPECT_FALSE(again.seen);
   CloseProgram(app);
 }
 
