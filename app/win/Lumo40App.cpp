@@ -36,7 +36,7 @@ class PlainImageView : public fw::View {
     GetClientRect(Handle(), &client);
     FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
     static bool marked = false;
-    if (!marked) {
+    if (!marked && IsWindowVisible(Handle())) {  // on screen, not before the frame shows
       marked = true;
       TraceMark("first cell painted");
       TraceMark("view wholly painted");
@@ -281,6 +281,16 @@ void CLumo40App::RefreshCursorOnKey(const MSG&) {
 }
 
 bool CLumo40App::OnIdle(int count) { return RunIdlePass(count, tick_, *this); }
+
+void CLumo40App::RestoreSavedPrompts() {
+  const bool restoring = prompts.HasSaved();
+  prompts.RestoreSaved();
+  // The panes show a restored text now, not at the next input.
+  fw::FrameWnd* frame = MainFrame();
+  if (restoring && frame != nullptr && frame->Handle() != nullptr && IsWindowVisible(frame->Handle())) {
+    frame->OnIdleUpdateCmdUI();
+  }
+}
 
 void CLumo40App::ResetToolHostError() { LUResetError(); }
 

@@ -51,7 +51,7 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   HWND activeImageWnd = nullptr;  // set by the image view
 
   // IdleServices
-  void RestoreSavedPrompts() override { prompts.RestoreSaved(); }
+  void RestoreSavedPrompts() override;
   void ResetToolHostError() override;
   void SendAnimationTick() override;
   bool BaseIdle(int count) override { return fw::App::OnIdle(count); }

@@ -20,6 +20,22 @@ constexpr char kSplashClass[] = "LumoraSplash";
 constexpr char kLogoClass[] = "VR_ABOUTBITMAPCLASS32";
 constexpr UINT_PTR kSplashTimer = 2000;
 
+// Paints a window with a bitmap at (0, 0).
+void PaintBitmap(HWND window, HBITMAP bitmap) {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(window, &ps);
+  if (bitmap != nullptr) {
+    HDC memory = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BITMAP info{};
+    GetObject(bitmap, sizeof info, &info);
+    BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, memory, 0, 0, SRCCOPY);
+    SelectObject(memory, old);
+    DeleteDC(memory);
+  }
+  EndPaint(window, &ps);
+}
+
 bool splashEnabled = false;
 HWND splashWindow = nullptr;
 HBITMAP splashBitmap = nullptr;
@@ -37,19 +53,9 @@ LRESULT CALLBACK SplashProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     }
     case WM_TIMER:
       return 0;  // the splash stays until a key or button press
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(window, &ps);
-      HDC memory = CreateCompatibleDC(dc);
-      HGDIOBJ old = SelectObject(memory, splashBitmap);
-      BITMAP info{};
-      GetObject(splashBitmap, sizeof info, &info);
-      BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, memory, 0, 0, SRCCOPY);
-      SelectObject(memory, old);
-      DeleteDC(memory);
-      EndPaint(window, &ps);
+    case WM_PAINT:
+      PaintBitmap(window, splashBitmap);
       return 0;
-    }
     case WM_NCDESTROY:
       splashWindow = nullptr;
       if (splashBitmap != nullptr) DeleteObject(splashBitmap);
@@ -138,21 +144,9 @@ LRESULT CALLBACK LogoProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
       }
       break;
     }
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(window, &ps);
-      if (HBITMAP b = bitmap()) {
-        HDC memory = CreateCompatibleDC(dc);
-        HGDIOBJ old = SelectObject(memory, b);
-        BITMAP info{};
-        GetObject(b, sizeof info, &info);
-        BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, memory, 0, 0, SRCCOPY);
-        SelectObject(memory, old);
-        DeleteDC(memory);
-      }
-      EndPaint(window, &ps);
+    case WM_PAINT:
+      PaintBitmap(window, bitmap());
       return 0;
-    }
     case WM_LBUTTONDOWN:
       SendMessageA(GetParent(window), WM_COMMAND, GetDlgCtrlID(window), reinterpret_cast<LPARAM>(window));
       return 0;

@@ -133,6 +133,21 @@ std::vector<std::string> ChildTitles(HWND frame) {
   return titles;
 }
 
+// Starts the program and waits for its shown main frame.
+HWND StartShown(Process& p, const std::string& exe, const std::string& argument = "") {
+  if (!p.Start(exe, argument)) return nullptr;
+  return WaitForShownFrame(p);
+}
+
+// A second start that must end by itself with 0.
+void ExpectSecondStartEndsWithZero(const std::string& exe, const std::string& argument = "") {
+  Process second;
+  ASSERT_TRUE(second.Start(exe, argument));
+  DWORD code = 1234;
+  ASSERT_TRUE(second.WaitExit(30000, &code)) << "the second start did not end";
+  EXPECT_EQ(code, 0u);
+}
+
 void CloseAndExpectZero(Process& p, HWND frame) {
   PostMessageA(frame, WM_CLOSE, 0, 0);
   DWORD code = 1234;
@@ -149,8 +164,7 @@ LRESULT CALLBACK DecoyProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
 TEST(ProgramProcesses, SecondStartWithAFileHandsItToTheRunningProgramOnly) {
   ProgramCopy copy;
   Process first;
-  ASSERT_TRUE(first.Start(copy.exe()));
-  HWND frame = WaitForShownFrame(first);
+  HWND frame = StartShown(first, copy.exe());
   ASSERT_NE(frame, nullptr);
 
   // Another program's window whose title begins like ours gets nothing.
@@ -164,11 +178,7 @@ TEST(ProgramProcesses, SecondStartWithAFileHandsItToTheRunningProgramOnly) {
   ASSERT_NE(decoy, nullptr);
   decoyMessages.clear();
 
-  Process second;
-  ASSERT_TRUE(second.Start(copy.exe(), RichPsd()));
-  DWORD code = 1234;
-  ASSERT_TRUE(second.WaitExit(30000, &code));
-  EXPECT_EQ(code, 0u);
+  ExpectSecondStartEndsWithZero(copy.exe(), RichPsd());
   EXPECT_TRUE(WaitFor([&] {
     for (const std::string& t : ChildTitles(frame)) {
       if (t.find("rich") != std::string::npos) return true;
@@ -184,16 +194,11 @@ TEST(ProgramProcesses, SecondStartWithAFileHandsItToTheRunningProgramOnly) {
 TEST(ProgramProcesses, SecondStartWithoutAFileBringsTheFirstForwardAndEnds) {
   ProgramCopy copy;
   Process first;
-  ASSERT_TRUE(first.Start(copy.exe()));
-  HWND frame = WaitForShownFrame(first);
+  HWND frame = StartShown(first, copy.exe());
   ASSERT_NE(frame, nullptr);
   ShowWindow(frame, SW_MINIMIZE);
   ASSERT_TRUE(WaitFor([&] { return IsIconic(frame) != 0; }, 5000));
-  Process second;
-  ASSERT_TRUE(second.Start(copy.exe()));
-  DWORD code = 1234;
-  ASSERT_TRUE(second.WaitExit(30000, &code));
-  EXPECT_EQ(code, 0u);
+  ExpectSecondStartEndsWithZero(copy.exe());
   EXPECT_EQ(TopLevel(kFrameClass).size(), 1u);
   EXPECT_TRUE(WaitFor([&] { return IsIconic(frame) == 0; }, 10000)) << "the first program was not restored";
   CloseAndExpectZero(first, frame);
@@ -203,8 +208,7 @@ TEST(ProgramProcesses, SplashShowsOnAPlainStartGoesAtTheFirstClickAndNeverWithAF
   ProgramCopy copy;
   {
     Process plain;
-    ASSERT_TRUE(plain.Start(copy.exe()));
-    HWND frame = WaitForShownFrame(plain);
+    HWND frame = StartShown(plain, copy.exe());
     ASSERT_NE(frame, nullptr);
     std::vector<HWND> splash = TopLevel(kSplashClass, plain.pi.dwProcessId);
     ASSERT_EQ(splash.size(), 1u);
