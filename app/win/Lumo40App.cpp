@@ -210,8 +210,8 @@ bool CLumo40App::CreateMainFrame() {
 }
 
 bool CLumo40App::HostStage() {
-  const UINT sections[3] = {IDS_WINMENU_DIALOGS, IDS_WINMENU_TOOLS, IDS_WINMENU_IMAGES};
-  (void)sections;  // the tool host's window menu comes with the registered-tool menus
+  // The tool host's window-menu sections (strings 273, 275, 278) are named
+  // when its window menu arrives with the registered-tool menus.
   if (!InstallHostHooks(Site(), hookState_, hookIds_)) {
     FreeHostSite(site_);
     siteReady_ = false;
