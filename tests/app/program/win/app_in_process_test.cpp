@@ -154,6 +154,42 @@ TEST_F(ProgramInProcess, DroppedFilesAreOpenedEach) {
   CloseProgram(app);
 }
 
+TEST_F(ProgramInProcess, PlacementFollowsMovesSizesAndMaximising) {
+  CLumo40App app;
+  ASSERT_TRUE(app.InitInstance());
+  HWND frame = app.MainFrame()->Handle();
+  ShowWindow(frame, SW_RESTORE);
+  SetWindowPos(frame, nullptr, 40, 50, 700, 500, SWP_NOZORDER);
+  EXPECT_EQ(app.settings.frameX, 40);
+  EXPECT_EQ(app.settings.frameY, 50);
+  EXPECT_EQ(app.settings.frameW, 700);
+  EXPECT_EQ(app.settings.frameH, 500);
+  ShowWindow(frame, SW_MAXIMIZE);
+  EXPECT_EQ(app.settings.frameMaximized, 1);
+  EXPECT_EQ(app.settings.frameX, 40);  // a maximised frame keeps the saved rectangle
+  EXPECT_EQ(app.settings.frameW, 700);
+  ShowWindow(frame, SW_RESTORE);
+  EXPECT_EQ(app.settings.frameMaximized, 0);
+  EXPECT_EQ(app.settings.frameW, 700);
+  CloseProgram(app);
+  fw::IniFile ini(ini_);
+  EXPECT_EQ(ini.GetInt("LoadOptions", "FrameX", -1), 40);
+  EXPECT_EQ(ini.GetInt("LoadOptions", "FrameH", -1), 500);
+  EXPECT_EQ(ini.GetInt("LoadOptions", "FrameMaximized", -1), 0);
+}
+
+TEST_F(ProgramInProcess, SaveAndCloseAllDocumentsClosesUnchangedDocuments) {
+  CLumo40App app;
+  ASSERT_TRUE(app.InitInstance());
+  ASSERT_NE(app.OpenDocumentFile(std::string(LUMORA_TEST_DATA) + "/layered/rich.psd"), nullptr);
+  ASSERT_NE(app.OpenDocumentFile(std::string(LUMORA_TEST_DATA) + "/layered/rich.lud"), nullptr);
+  EXPECT_TRUE(app.MainFrameWnd()->SaveAndCloseAllDocuments(true));  // already done: nothing closes
+  EXPECT_EQ(app.Docs().AllDocuments().size(), 2u);
+  EXPECT_TRUE(app.MainFrameWnd()->SaveAndCloseAllDocuments(false));
+  EXPECT_TRUE(app.Docs().AllDocuments().empty());
+  CloseProgram(app);
+}
+
 // Dialogs run their own loops: a timer reads and closes them.
 struct DialogProbe {
   std::string caption;
