@@ -1,0 +1,122 @@
+// The application's tool-host hook procedures.
+#include "app/HostHooks.h"
+
+#include <algorithm>
+
+namespace lumora {
+namespace {
+
+constexpr std::uint32_t kWmDestroy = 0x0002;
+constexpr std::uint32_t kWmActivate = 0x0006;
+constexpr std::uint32_t kWmNcMouseMove = 0x00A0;
+constexpr std::uint32_t kWmMouseMove = 0x0200;
+
+bool IsHookSetUp(std::uint32_t message) { return message == kLUMsgHookInstalled || message == kLUMsgHookRemoved; }
+
+HookState& StateOf(void* context) { return *static_cast<HookState*>(context); }
+
+}  // namespace
+
+int QueueHookProc(void*, const LU_MSG*, void*, std::intptr_t* inOut) {
+  *inOut = 0;
+  return 0;
+}
+
+int MainFrameHookProc(void*, const LU_MSG* msg, void* context, std::intptr_t* inOut) {
+  if (!IsHookSetUp(msg->message)) *inOut = StateOf(context).host->MainFrameHandle(*msg);
+  return kLUHookHandled;
+}
+
+int ViewHookProc(void*, const LU_MSG* msg, void*, std::intptr_t*) {
+  return IsHookSetUp(msg->message) ? kLUHookHandled : kLUHookPass;
+}
+
+int PaneDialogHookProc(void*, const LU_MSG* msg, void* context, std::intptr_t* inOut) {
+  HookState& state = StateOf(context);
+  if (IsHookSetUp(msg->message)) return kLUHookHandled;
+  switch (msg->message) {
+    case kMsgPaneOpened:
+      if (std::find(state.openPanes.begin(), state.openPanes.end(), msg->window) == state.openPanes.end()) {
+        state.openPanes.push_back(msg->window);
+      }
+      break;
+    case kWmActivate:
+      if ((msg->wParam & 0xFFFF) != 0 && state.host->OwnedByMainFrame(msg->window)) {
+        state.host->SendToMainFrame(kMsgPaneActivated, 1);
+      }
+      break;
+    case kWmDestroy:
+      std::erase(state.openPanes, msg->window);
+      break;
+    case kMsgPanePrompt:
+    case kMsgPanePromptClear:
+      if (state.paneEntry == 0) state.paneEntry = state.prompts->Add(0, 0, false);
+      if (msg->message == kMsgPanePrompt) {
+        state.prompts->SetText(state.paneEntry, reinterpret_cast<const char*>(msg->lParam));
+      } else {
+        state.prompts->ClearText(state.paneEntry, false);
+      }
+      break;
+    default:
+      break;
+  }
+  *inOut = 0;
+  return kLUHookHandled;
+}
+
+int CursorPositionHookProc(void*, const LU_MSG* msg, void* context, std::intptr_t* inOut) {
+  HookState& state = StateOf(context);
+  if (msg->message == kLUMsgHookInstalled) {
+    state.cursorEntry = state.prompts->Add(1, 0, true);
+    *inOut = 0;
+    return kLUHookHandled;
+  }
+  if (msg->message == kLUMsgHookRemoved) {
+    *inOut = 0;
+    return kLUHookHandled;
+  }
+  bool overView = msg->message == kWmMouseMove && state.host->IsOpenImageView(msg->window);
+  if (msg->message == kWmNcMouseMove || (msg->message == kWmMouseMove && !overView)) {
+    // Cleared once on leaving, not at every move elsewhere.
+    if (state.lastPoint.x != HookState::kNoPoint || state.lastPoint.y != HookState::kNoPoint) {
+      state.prompts->ClearText(state.cursorEntry, false);
+      state.lastPoint = POINT{HookState::kNoPoint, HookState::kNoPoint};
+    }
+    return kLUHookPass;
+  }
+  if (!overView) return kLUHookPass;
+  POINT p{};
+  if (!state.host->ImagePointAt(msg->window, msg->lParam, p)) return kLUHookPass;
+  if (p.x == state.lastPoint.x && p.y == state.lastPoint.y) return kLUHookPass;
+  state.prompts->SetText(state.cursorEntry, state.host->PositionText(msg->window, p).c_str());
+  state.lastPoint = p;
+  return kLUHookPass;
+}
+
+bool InstallHostHooks(const void* site, HookState& state, std::uint32_t ids[5]) {
+  const LU_HOOK records[5] = {
+      {QueueHookProc, &state, kHookQueue, 0},
+      {MainFrameHookProc, &state, kHookMainFrame, 0},
+      {ViewHookProc, &state, kHookView, 0},
+      {PaneDialogHookProc, &state, kHookPaneDialog, 0},
+      {CursorPositionHookProc, &state, kHookCursorPosition, 0},
+  };
+  std::fill(ids, ids + 5, 0u);
+  for (int i = 0; i < 5; ++i) {
+    ids[i] = LUSetLUHook(site, &records[i]);
+    if (ids[i] == 0) {
+      RemoveHostHooks(site, ids);
+      return false;
+    }
+  }
+  return true;
+}
+
+void RemoveHostHooks(const void* site, std::uint32_t ids[5]) {
+  for (int i = 0; i < 5; ++i) {
+    if (ids[i] != 0) LURemoveLUHook(site, ids[i]);
+    ids[i] = 0;
+  }
+}
+
+}  // namespace lumora

@@ -1,0 +1,53 @@
+// Length and coordinate texts.
+#include "app/Units.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "app/Settings.h"
+
+namespace lumora {
+namespace {
+
+// |v| rounded half up to `decimals` places, as "int.frac".
+std::string FixedText(double v, int decimals) {
+  const long scale = decimals == 2 ? 100 : 1000;
+  // A hair above half so that a length that is exactly .5 in decimal but a
+  // little less in binary still rounds up.
+  long long scaled = static_cast<long long>(std::floor(std::fabs(v) * scale + 0.5 + 1e-9));
+  char text[48];
+  std::snprintf(text, sizeof text, decimals == 2 ? "%s%lld.%02lld" : "%s%lld.%03lld", v < 0 ? "-" : "",
+                scaled / scale, scaled % scale);
+  return text;
+}
+
+}  // namespace
+
+std::string FormatLength(double value, double dpi, int unit) {
+  switch (unit) {
+    case kUnitCm:
+      return FixedText(value / dpi * 2.54, 2);
+    case kUnitInch:
+      return FixedText(value / dpi, 3);
+    case kUnitPoints:
+      return FixedText(value / dpi * 72.0, 3);
+    default: {
+      char text[24];
+      std::snprintf(text, sizeof text, "%d", static_cast<int>(value));
+      return text;
+    }
+  }
+}
+
+std::string FormatCoordinates(int x, int y, const CoordinateFrame& frame) {
+  if (x < 0 || y < 0 || x >= frame.width || y >= frame.height) return {};
+  std::string before = "(" + FormatLength(x - frame.originX, frame.dpiX, frame.unit);
+  std::string text = before + "," + FormatLength(y - frame.originY, frame.dpiY, frame.unit) + ")";
+  if (!frame.textWidth) return text;
+  int space = frame.textWidth(" ");
+  if (space <= 0) return text;
+  int spaces = (frame.textWidth(" (999999") - frame.textWidth(before)) / space + 1;
+  return std::string(static_cast<std::size_t>(std::max(spaces, 0)), ' ') + text;
+}
+
+}  // namespace lumora

@@ -1,0 +1,29 @@
+// Lengths and positions in the user's units for status texts and rulers.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace lumora {
+
+// A length of `value` pixels at `dpi` in cm ("%li.%02d"), inches and
+// points ("%li.%03d") or pixels ("%d"), rounded half up; one minus sign
+// for a negative length.
+std::string FormatLength(double value, double dpi, int unit);
+
+// What the coordinates text needs of its view and image.
+struct CoordinateFrame {
+  int width = 0, height = 0;        // image size
+  int originX = 0, originY = 0;     // ruler origin
+  double dpiX = 72, dpiY = 72;
+  int unit = 2;
+  // The width of a text in the status bar's font.
+  std::function<int(const std::string&)> textWidth;
+};
+
+// "(x,y)" of an image point (rows counted upward from the bottom, as the
+// view's mapping gives them) in the frame's units, padded on the left so
+// that the commas of successive texts line up; empty outside the image.
+std::string FormatCoordinates(int x, int y, const CoordinateFrame& frame);
+
+}  // namespace lumora

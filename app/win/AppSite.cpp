@@ -1,0 +1,223 @@
+// The tool host's site as the running program serves it: the application
+// entries here, document entries forwarded to the image document. Entries
+// that need the image view (draw context, selection display, snapping,
+// window sizing) give the neutral answer until the view provides them;
+// each is marked "view:".
+#include <algorithm>
+#include <string>
+
+#include "app/ErrorBox.h"
+#include "app/win/Lumo40App.h"
+#include "app/win/MainFrame.h"
+#include "document/win/Lumo40Doc.h"
+#include "engine/layers/LayerMng.h"
+#include "framework/win/DocView.h"
+
+namespace lumora {
+namespace {
+
+HWND AsWindow(SiteWindow w) { return static_cast<HWND>(w); }
+
+CLumo40Doc* DocOfView(SiteWindow window) {
+  auto* view = dynamic_cast<fw::View*>(fw::Window::FromHandle(AsWindow(window)));
+  return view != nullptr ? dynamic_cast<CLumo40Doc*>(view->GetDocument()) : nullptr;
+}
+
+CLumo40Doc* AsDoc(SiteDoc doc) { return static_cast<CLumo40Doc*>(doc); }
+CLayersManager* LayersOf(SiteDoc doc) { return doc != nullptr ? AsDoc(doc)->Image().GetLayers() : nullptr; }
+
+class AppSiteHost : public SiteHost {
+ public:
+  explicit AppSiteHost(CLumo40App& app) : app_(app) {}
+
+  // Application.
+  std::string AppTitle() override { return app_.AppName(); }
+  void* InstanceHandle() override { return app_.Instance(); }
+  SiteWindow MainWnd() override { return app_.MainFrame() != nullptr ? app_.MainFrame()->Handle() : nullptr; }
+  SiteWindow ActiveTopLevelWnd() override { return app_.GetActiveTopLevelWnd(); }
+  SiteWindow MDIClientWnd() override {
+    CMainFrame* frame = app_.MainFrameWnd();
+    return frame != nullptr ? frame->MdiClient() : nullptr;
+  }
+  SiteWindow ActiveImageWnd() override { return app_.activeImageWnd; }
+  bool IsImageViewWnd(SiteWindow window) override { return CLumo40App::IsImageViewWnd(AsWindow(window)); }
+  int CreateBackupSetting() override { return app_.settings.createBackup; }
+  std::string SettingsPath() override { return app_.SettingsPath(); }
+  std::string LoadModuleString(void* module, int id) override {
+    char text[512] = {};
+    int n = LoadStringA(static_cast<HINSTANCE>(module), static_cast<UINT>(id), text, sizeof text);
+    return std::string(text, static_cast<std::size_t>(std::max(n, 0)));
+  }
+  void WinHelpContext(SiteWindow owner, const std::string& helpFile, int context) override {
+    ::WinHelpA(AsWindow(owner), helpFile.c_str(), HELP_CONTEXT, static_cast<ULONG_PTR>(context));
+  }
+  void MonitorGamma(int& r, int& g, int& b) override {
+    r = app_.settings.gammaR;
+    g = app_.settings.gammaG;
+    b = app_.settings.gammaB;
+  }
+  void ResetTools(std::intptr_t) override {}
+  std::intptr_t SendToWindow(SiteWindow window, std::uint32_t message, std::uintptr_t wParam,
+                             std::intptr_t lParam) override {
+    return SendMessageA(AsWindow(window), message, wParam, lParam);
+  }
+
+  // Prompt-text stack.
+  int PromptAdd(int channel, int priority, int flag) override { return app_.prompts.Add(channel, priority, flag != 0); }
+  void PromptSetText(int handle, const char* text) override { app_.prompts.SetText(handle, text); }
+  void PromptClearText(int handle, std::intptr_t keep) override { app_.prompts.ClearText(handle, keep != 0); }
+  void PromptRemove(int handle) override { app_.prompts.Remove(handle); }
+  void PromptRestoreSaved() override { app_.prompts.RestoreSaved(); }
+
+  // Views.
+  SiteWindow CreateNewDocument(std::intptr_t, const char*, std::intptr_t, int, int) override {
+    return nullptr;  // view: a new image window comes with the image view's creation record
+  }
+  bool HasDrawContext(SiteWindow) override { return false; }          // view: draw context
+  void UpdateImageWndSize(SiteWindow, int) override {}                 // view: window sizing
+  void RefreshDrawContext(SiteWindow) override {}                      // view: draw context
+  void RedrawImageWnd(SiteWindow view) override { InvalidateRect(AsWindow(view), nullptr, FALSE); }
+  void* DrawContext(SiteWindow) override { return nullptr; }           // view: draw context
+  void* SelectionInfo(SiteWindow, std::intptr_t) override { return nullptr; }  // view: selection display
+  Fragment* GetSelection(SiteWindow) override { return nullptr; }      // view: selection display
+  void SetSelection(SiteWindow view, Fragment* fragment, bool withUndo) override {
+    if (CLumo40Doc* doc = DocOfView(view)) doc->Image().SetSelection(fragment, withUndo);
+  }
+  void FreeSelection(SiteWindow view, bool withUndo) override {
+    if (CLumo40Doc* doc = DocOfView(view)) doc->Image().FreeSelection(withUndo);
+  }
+  void NotifyViews(SiteWindow view, int) override {
+    if (CLumo40Doc* doc = DocOfView(view)) doc->Image().SendNotifyToViews();
+  }
+  void PostPaint(SiteWindow view, std::intptr_t) override { InvalidateRect(AsWindow(view), nullptr, FALSE); }
+  SiteWindow FindNextImageWnd(Image*, SiteWindow, int) override { return nullptr; }  // view: window list
+  int CopyActiveImage() override { return 120; }                       // view: active image copy
+  bool ActiveLayerSize(SiteWindow view, SIZE& size) override {
+    CLumo40Doc* doc = DocOfView(view);
+    CLayer* layer = doc != nullptr ? doc->Image().GetActiveLayer() : nullptr;
+    if (layer == nullptr) return false;
+    RECT r = layer->GetRect();
+    size = SIZE{r.right - r.left, r.bottom - r.top};
+    return true;
+  }
+  bool AlignSelectionToLayer() override { return app_.settings.alignSelectionToLayer != 0; }
+  Fragment* CopyFragmentArea(SiteWindow, Fragment*) override { return nullptr; }  // view: snapping
+  void SnapRect(SiteWindow, RECT&, POINT&) override {}                 // view: grid and guides
+  void SnapWindowRect(SiteWindow, RECT&, POINT&) override {}           // view: grid and guides
+
+  // Documents and layers.
+  SiteDoc DocOfWnd(SiteWindow view) override { return DocOfView(view); }
+  Image* DocImage(SiteDoc doc, int) override {
+    return doc != nullptr ? AsDoc(doc)->Image().GetActiveImage().get() : nullptr;
+  }
+  Image* StoredImagePair(SiteDoc, Image** second) override {
+    if (second != nullptr) *second = nullptr;
+    return nullptr;
+  }
+  int SetDocImage(SiteDoc doc, Image* image, int) override { return AsDoc(doc)->Image().SetActiveImage(image); }
+  int SetStoredImagePair(SiteDoc, Image*, Image*) override { return 0; }
+  int BackupImageByName(SiteDoc doc, const char* name) override {
+    return AsDoc(doc)->Image().BackupImageByName(name != nullptr ? name : "") ? 1 : 0;
+  }
+  void UndoRedo(SiteDoc doc, int redo) override { AsDoc(doc)->Image().UndoRedo(redo != 0); }
+  int InvalidateImageRect(SiteDoc doc, const RECT* rect, std::intptr_t erase, std::intptr_t immediate) override {
+    return AsDoc(doc)->Image().InvalidateImageRect(rect, erase != 0, immediate != 0);
+  }
+  std::string DocPathName(SiteDoc doc) override { return AsDoc(doc)->GetPathName(); }
+  std::intptr_t CopyHostDataBlock(SiteDoc) override { return 0; }
+  void SetModifiedFlag(SiteDoc doc, int flag) override { AsDoc(doc)->SetModifiedFlag(flag != 0); }
+  int IsFlat(SiteDoc doc) override { return LayerCount(doc) == 1 ? 1 : 0; }
+  int ConvertToTrueColor(SiteDoc, std::intptr_t) override { return 0; }
+  int ConvertToGray(SiteDoc, std::intptr_t) override { return 0; }
+  int LayerCount(SiteDoc doc) override {
+    CLayersManager* layers = LayersOf(doc);
+    return layers != nullptr ? layers->GetLayerCount() : 0;
+  }
+  SIZE ImageSize(SiteDoc doc) override {
+    CLayersManager* layers = LayersOf(doc);
+    return layers != nullptr ? SIZE{layers->GetWidth(), layers->GetHeight()} : SIZE{0, 0};
+  }
+  int SetImageSize(SiteDoc, int, int, int) override { return 0; }
+  SiteWindow NewDocumentFromImage(Image*) override { return nullptr; }  // view: new image window
+  int CloseDocument(SiteDoc doc) override {
+    AsDoc(doc)->OnCloseDocument();
+    return 1;
+  }
+  int ActiveLayerIndex(SiteDoc doc) override {
+    CLayersManager* layers = LayersOf(doc);
+    CLayer* active = AsDoc(doc)->Image().GetActiveLayer();
+    return layers != nullptr && active != nullptr ? layers->GetLayerIndex(active) : -1;
+  }
+  int CanPaintLayer(SiteDoc, int) override { return 1; }
+  int ResizeLayer(SiteDoc, int, const RECT&) override { return 0; }
+  RECT LayerRect(SiteDoc doc, int layer) override {
+    CLayer* l = LayerAt(doc, layer);
+    return l != nullptr ? l->GetRect() : RECT{0, 0, 0, 0};
+  }
+  POINT LayerOrigin(SiteDoc doc, int layer) override {
+    RECT r = LayerRect(doc, layer);
+    return POINT{r.left, r.top};
+  }
+  Image* LayerImage(SiteDoc, int) override { return nullptr; }
+  Image* LayerMask(SiteDoc, int) override { return nullptr; }
+  void MoveLayer(SiteDoc, int, int, int) override {}
+  bool SetLayerImage(SiteDoc doc, int layer, Image* image) override {
+    return AsDoc(doc)->Image().SetLayerImageAt(image, layer) != 0;
+  }
+  bool SetLayerMask(SiteDoc doc, int layer, Image* mask) override {
+    return AsDoc(doc)->Image().SetLayerMaskAt(mask, layer) != 0;
+  }
+  void RefreshDocument(SiteDoc doc) override { AsDoc(doc)->Image().InvalidateImageRect(nullptr, false, false); }
+  int InsertNewLayer(SiteDoc, const RECT&, int, int) override { return -1; }
+  std::uint32_t LayerFlags(SiteDoc, int) override { return 0; }
+  void* DocPatternDib(SiteDoc) override { return nullptr; }
+  SiteWindow CropImage(SiteDoc, const RECT&) override { return nullptr; }  // view: new image window
+
+  // Error box.
+  int ShowErrorDialog(const char* message, const char* caption, const char* detail, int icon) override {
+    return lumora::ShowErrorDialog(app_.Instance(), app_.GetActiveTopLevelWnd(), message, caption, detail, icon,
+                                   app_.settings.detailedErrorStatus != 0);
+  }
+
+  std::uint32_t AppValueA() override { return 0; }
+  std::uint16_t AppValueB() override { return 0; }
+  std::uint32_t AppValueC() override { return 0; }
+
+  // Progress, settings, tablet, colours.
+  void ProgressBegin(const char*) override { app_.BeginWaitCursor(); }
+  bool ProgressCancelled(int, int) override { return false; }
+  void ProgressEnd() override { app_.EndWaitCursor(); }
+  int GetProfileInt(const char* section, const char* key, int defaultValue) override {
+    return app_.Settings().GetInt(section, key, defaultValue);
+  }
+  std::string GetProfileString(const char* section, const char* key, const char* defaultValue) override {
+    return app_.Settings().GetString(section, key, defaultValue != nullptr ? defaultValue : "");
+  }
+  int WriteProfileInt(const char* section, const char* key, int value) override {
+    return app_.Settings().WriteInt(section, key, value) ? 1 : 0;
+  }
+  int WriteProfileString(const char* section, const char* key, const char* text) override {
+    return app_.Settings().WriteString(section, key, text != nullptr ? text : "") ? 1 : 0;
+  }
+  int GetTabletPressure(int*, int*) override { return 0; }
+  void FlushTabletQueue() override {}
+  COLORREF BackColor() override { return app_.settings.backColor; }
+  COLORREF ForeColor() override { return app_.settings.foreColor; }
+  void SetBackColor(COLORREF colour) override { app_.settings.backColor = colour; }
+  void SetForeColor(COLORREF colour) override { app_.settings.foreColor = colour; }
+  void NotifyImageChanged() override {}
+
+ private:
+  CLayer* LayerAt(SiteDoc doc, int index) {
+    CLayersManager* layers = LayersOf(doc);
+    return layers != nullptr && index >= 0 && index < layers->GetLayerCount() ? layers->GetLayer(index) : nullptr;
+  }
+
+  CLumo40App& app_;
+};
+
+}  // namespace
+
+std::unique_ptr<SiteHost> MakeAppSiteHost(CLumo40App& app) { return std::make_unique<AppSiteHost>(app); }
+
+}  // namespace lumora

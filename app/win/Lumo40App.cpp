@@ -1,0 +1,409 @@
+// Start-up, the message-loop hooks, idle work and exit of the program.
+#include "app/win/Lumo40App.h"
+
+#include <ole2.h>
+#include <shellapi.h>
+
+#include <algorithm>
+
+#include "app/ErrorBox.h"
+#include "app/HandOver.h"
+#include "app/StatusPanes.h"
+#include "app/Units.h"
+#include "app/win/MainFrame.h"
+#include "app/win/SmallWindows.h"
+#include "dialogs/win/CreateNewImgDlg.h"
+#include "document/win/Lumo40Doc.h"
+#include "engine/layers/LayerMng.h"
+#include "framework/CommandIds.h"
+#include "framework/win/CommandLineWin32.h"
+#include "framework/win/DocView.h"
+#include "hostapi/imagebuf.h"
+#include "res/StringTable.h"
+#include "res/resource.h"
+#include "view/win/ChildFrame.h"
+#include "view/win/Lumo40View.h"
+
+namespace lumora {
+namespace {
+
+// Stands in for the image view: a grey background and nothing else. It
+// paints in one go, so its first paint is both start-up marks; the image
+// view marks its first cell and its whole view itself.
+class PlainImageView : public fw::View {
+  FW_DECLARE_DYNCREATE(PlainImageView)
+
+ public:
+  void OnDraw(HDC dc) override {
+    RECT client{};
+    GetClientRect(Handle(), &client);
+    FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+    static bool marked = false;
+    if (!marked && IsWindowVisible(Handle())) {  // on screen, not before the frame shows
+      marked = true;
+      TraceMark("first cell painted");
+      TraceMark("view wholly painted");
+    }
+  }
+};
+FW_IMPLEMENT_DYNCREATE(PlainImageView, fw::View)
+
+AnimationTick* animationTick = nullptr;
+
+void CALLBACK AnimationTimerProc(HWND, UINT, UINT_PTR, DWORD) {
+  if (animationTick != nullptr) animationTick->pending = true;
+}
+
+// The eight clipboard formats, in registration order.
+constexpr const char* kClipboardFormatNames[8] = {"Lumo40 W32 Pict Frg", "Lumo40 W32 Mask", "Embedded Object",
+                                                  "Embed Source",        "Link Source",     "FileName",
+                                                  "FileNameW",           "Lumo40 W32 Layer"};
+
+std::string LoadResString(UINT id) { return std::string(res::String(id)); }
+
+}  // namespace
+
+CLumo40App::CLumo40App() : fw::App(LoadResString(IDS_APP_CAPTION)) {
+  hookState_.host = this;
+  hookState_.prompts = &prompts;
+  animationTick = &tick_;
+  prompts.showOnMessageBar = [this](const std::string& text) {
+    if (fw::FrameWnd* frame = MainFrame(); frame != nullptr && frame->Handle() != nullptr) frame->SetMessageText(text);
+  };
+}
+
+CLumo40App::~CLumo40App() { animationTick = nullptr; }
+
+CLumo40App* TheLumoApp() { return static_cast<CLumo40App*>(fw::TheApp()); }
+
+CMainFrame* CLumo40App::MainFrameWnd() const { return dynamic_cast<CMainFrame*>(MainFrame()); }
+
+bool CLumo40App::InitInstance() {
+  if (!SetUpPaths()) return false;
+  siteHost_ = MakeAppSiteHost(*this);
+  if (!InitHostSite(site_, *siteHost_)) return false;
+  siteReady_ = true;
+
+  fw::CommandLineInfo info = fw::ParseProcessCommandLine();
+  if (HandOverToRunningInstance(info, &startupExitCode)) return false;
+  if (info.shellCommand != fw::ShellCommand::kFileOpen) EnableSplashScreen(info.showSplash);
+
+  RegisterWindowClasses();
+  if (FAILED(OleInitialize(nullptr))) {
+    MessageBoxFromId(IDS_OLE_INIT_FAILED, MB_OK);
+    return false;
+  }
+  oleReady_ = true;
+  LoadStdProfileSettings(4);
+  RegisterDocTemplates();
+  if (!CheckMouse()) return false;
+  RegisterErrorBoxClass(Instance());
+  LoadAllSettings();
+  showCommand = settings.frameMaximized != 0 ? SW_SHOWMAXIMIZED : SW_SHOW;
+  SetMemoryLimit();
+  if (!CreateMainFrame()) return false;
+  if (!HostStage()) return false;
+  LUInitGlobalSelection(Site());
+  RegisterClipboardFormats();
+  LoadClipboardOptions(settings, Settings());
+
+  // No empty document at start: only a file to open is processed.
+  if (info.shellCommand != fw::ShellCommand::kFileOpen) info.shellCommand = fw::ShellCommand::kFileNothing;
+  if (!ProcessShellCommand(info)) return false;
+  fw::FrameWnd* frame = MainFrame();
+  frame->ActivateFrame(showCommand);
+  UpdateWindow(frame->Handle());
+  TraceMark("main window shown");
+  OfferStartWizard(frame->Handle(), Site(), Settings().GetInt("STARTWIZARD", "STARTWIZARD", 1));
+  return true;
+}
+
+bool CLumo40App::SetUpPaths() {
+  char program[MAX_PATH] = {};
+  DWORD length = GetModuleFileNameA(nullptr, program, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return false;
+  std::string path(program, length);
+  settingsPath_ = fw::ProfilePathForProgram(path);
+  const std::size_t slash = path.rfind('\\');
+  appFolder_ = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  helpFilePath = appFolder_ + "LUMO.HLP";
+  const std::size_t dot = path.rfind('.');
+  const std::string stem = dot != std::string::npos && (slash == std::string::npos || dot > slash) ? path.substr(0, dot) : path;
+  for (int i = 0; i < 8; ++i) toolbarStateFiles_[i] = stem + std::to_string(i + 1) + ".tbs";
+  SetProfile(fw::OpenProfile(settingsPath_));
+  return true;
+}
+
+bool CLumo40App::HandOverToRunningInstance(const fw::CommandLineInfo& info, int* exitCode) {
+  HWND running = FindRunningMainFrame();
+  if (running == nullptr) return false;
+  if (info.shellCommand == fw::ShellCommand::kFileOpen) {
+    char full[MAX_PATH] = {};
+    DWORD n = GetFullPathNameA(info.fileName.c_str(), MAX_PATH, full, nullptr);
+    std::string path = n > 0 && n < MAX_PATH ? std::string(full, n) : info.fileName;
+    *exitCode = HandOverFile(running, path) ? 0 : 1;
+    return true;
+  }
+  if (info.runEmbedded || info.runAutomated) return false;
+  // A second start without a file brings the running program forward.
+  if (IsIconic(running)) ShowWindow(running, SW_RESTORE);
+  SetForegroundWindow(running);
+  *exitCode = 0;
+  return true;
+}
+
+void CLumo40App::RegisterWindowClasses() {
+  HINSTANCE instance = Instance();
+  HCURSOR arrow = LoadCursor(nullptr, IDC_ARROW);
+  HICON frameIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_MAINFRAME));
+  HICON viewIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_IMAGE));
+  RegisterWindowClass(kMainFrameClass, CS_DBLCLKS, 0, arrow, reinterpret_cast<HBRUSH>(12),
+                      frameIcon != nullptr ? frameIcon : LoadIcon(nullptr, IDI_APPLICATION));
+  RegisterWindowClass(kImageViewClass, CS_DBLCLKS, 8, arrow, reinterpret_cast<HBRUSH>(6), viewIcon);
+}
+
+// The image document's template and manager.
+void CLumo40App::RegisterDocTemplates() {
+  auto manager = std::make_unique<lumora::CLumo40DocManager>();
+  manager->askNewImage = [](lumora::NewImageChoice* choice) { return lumora::AskNewImageWithDialog(choice); };
+  SetDocManager(std::move(manager));
+  AddDocTemplate(new lumora::CLumo40DocTemplate(IDR_IMAGE_DOC, &lumora::CLumo40Doc::kRuntimeClass,
+                                                &lumora::CChildFrame::kRuntimeClass, &lumora::CLumo40View::kRuntimeClass));
+}
+
+bool CLumo40App::CheckMouse() {
+  if (GetSystemMetrics(SM_MOUSEPRESENT) != 0) return true;
+  MessageBoxA(nullptr, LoadResString(IDS_NO_MOUSE).c_str(), LoadResString(IDS_APP_TITLE).c_str(),
+              MB_ICONHAND | MB_TASKMODAL);
+  return false;
+}
+
+void CLumo40App::LoadAllSettings() {
+  ScreenMetrics screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), GetSystemMetrics(SM_CXMIN),
+                       GetSystemMetrics(SM_CYMIN)};
+  // Colour management arrives with its issue: until then it is unavailable.
+  LoadSettings(settings, Settings(), screen, false);
+  LoadColors(settings, Settings());
+  settingsLoaded_ = true;
+}
+
+void CLumo40App::SetMemoryLimit() {
+  MEMORYSTATUSEX memory{};
+  memory.dwLength = sizeof memory;
+  if (GlobalMemoryStatusEx(&memory)) {
+    VrWA2000::WA::MM_SetMemoryLimits(MemoryLimitBytes(settings.memoryPercent, memory.ullTotalPhys));
+  }
+}
+
+bool CLumo40App::CreateMainFrame() {
+  auto* frame = new CMainFrame;
+  SetMainWindow(frame);
+  if (!frame->LoadFrame(IDR_MAINFRAME, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, nullptr, nullptr)) {
+    SetMainWindow(nullptr);
+    return false;
+  }
+  DragAcceptFiles(frame->Handle(), TRUE);
+  return true;
+}
+
+bool CLumo40App::HostStage() {
+  // The tool host's window-menu sections (strings 273, 275, 278) are named
+  // when its window menu arrives with the registered-tool menus.
+  if (!InstallHostHooks(Site(), hookState_, hookIds_)) {
+    FreeHostSite(site_);
+    siteReady_ = false;
+    return false;
+  }
+  hooksInstalled_ = true;
+  StartAnimationTimer();
+  return true;
+}
+
+void CLumo40App::StartAnimationTimer() {
+  int period = AnimationTimerPeriod(settings.animationSpeed);
+  if (period == 0) return;
+  timerRunning_ = SetTimer(MainFrame()->Handle(), kAnimationTimer, static_cast<UINT>(period), AnimationTimerProc) != 0;
+}
+
+void CLumo40App::KillAnimationTimer() {
+  if (!timerRunning_) return;
+  if (fw::FrameWnd* frame = MainFrame(); frame != nullptr && frame->Handle() != nullptr) {
+    KillTimer(frame->Handle(), kAnimationTimer);
+  }
+  timerRunning_ = false;
+}
+
+void CLumo40App::RegisterClipboardFormats() {
+  for (int i = 0; i < 8; ++i) clipboardFormats_[i] = RegisterClipboardFormatA(kClipboardFormatNames[i]);
+}
+
+fw::Document* CLumo40App::OpenDocumentFile(const std::string& path) {
+  fw::Document* doc = fw::App::OpenDocumentFile(path);
+  if (doc != nullptr) TraceMark("file read");
+  return doc;
+}
+
+bool CLumo40App::PreTranslateMessage(MSG* msg) {
+  // The animation tick: one WM_TIMER to the frame, without waking the
+  // whole idle sequence again.
+  if (msg->message == WM_TIMER && msg->wParam == kAnimationTimer && MainFrame() != nullptr &&
+      msg->hwnd == MainFrame()->Handle()) {
+    tick_.pending = true;
+    SendAnimationTick();
+    tick_.pending = false;
+    return true;
+  }
+  bool handled = false;
+  if (msg->message == WM_KEYDOWN || msg->message == WM_KEYUP || msg->message == WM_SYSKEYDOWN ||
+      msg->message == WM_SYSKEYUP) {
+    RefreshCursorOnKey(*msg);
+  }
+  if (hooksInstalled_) {
+    LU_MSG offered{msg->hwnd, msg->message, msg->wParam, msg->lParam};
+    handled = LUIsSomethingInterest(Site(), &offered, kLUPassQueue, nullptr) != 0;
+  }
+  SplashPreTranslate(*msg);
+  return handled || fw::App::PreTranslateMessage(msg);
+}
+
+void CLumo40App::RefreshCursorOnKey(const MSG&) {
+  POINT cursor{};
+  if (!GetCursorPos(&cursor)) return;
+  HWND under = WindowFromPoint(cursor);
+  // Only our own windows: a send to a hung program's window would hang us.
+  if (under == nullptr || GetWindowThreadProcessId(under, nullptr) != GetCurrentThreadId()) return;
+  if (SendMessageA(under, WM_NCHITTEST, 0, MAKELPARAM(cursor.x, cursor.y)) == HTCLIENT) {
+    SendMessageA(under, WM_SETCURSOR, reinterpret_cast<WPARAM>(under), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  }
+}
+
+bool CLumo40App::OnIdle(int count) { return RunIdlePass(count, tick_, *this); }
+
+void CLumo40App::RestoreSavedPrompts() {
+  const bool restoring = prompts.HasSaved();
+  prompts.RestoreSaved();
+  // The panes show a restored text now, not at the next input.
+  fw::FrameWnd* frame = MainFrame();
+  if (restoring && frame != nullptr && frame->Handle() != nullptr && IsWindowVisible(frame->Handle())) {
+    frame->OnIdleUpdateCmdUI();
+  }
+}
+
+void CLumo40App::ResetToolHostError() { LUResetError(); }
+
+void CLumo40App::SendAnimationTick() {
+  if (fw::FrameWnd* frame = MainFrame(); frame != nullptr && frame->Handle() != nullptr) {
+    SendMessageA(frame->Handle(), WM_TIMER, kAnimationTimer, 0);
+  }
+}
+
+int CLumo40App::ExitInstance() {
+  if (settingsLoaded_) SaveSettings(settings, Settings());
+  if (siteReady_) LURemoveGlobalSelection(Site());
+  if (hooksInstalled_) RemoveHostHooks(Site(), hookIds_);
+  hooksInstalled_ = false;
+  if (siteReady_) FreeHostSite(site_);
+  siteReady_ = false;
+  if (oleReady_) {
+    if (settings.emptyClipboardOnExit != 0) {
+      OleSetClipboard(nullptr);
+    } else {
+      fw::WaitCursor wait;
+      OleFlushClipboard();
+    }
+  }
+  if (settingsLoaded_) {
+    SaveClipboardOptions(settings, Settings());
+    SaveColors(settings, Settings());
+  }
+  int result = fw::App::ExitInstance();
+  if (oleReady_) OleUninitialize();
+  oleReady_ = false;
+  return result;
+}
+
+HWND CLumo40App::GetActiveTopLevelWnd() const {
+  if (activeImageWnd != nullptr && IsWindow(activeImageWnd)) return GetAncestor(activeImageWnd, GA_ROOT);
+  return MainFrame() != nullptr ? MainFrame()->Handle() : nullptr;
+}
+
+bool CLumo40App::IsImageViewWnd(HWND window) {
+  if (window == nullptr) return false;
+  char name[64] = {};
+  GetClassNameA(window, name, sizeof name);
+  if (lstrcmpA(name, kImageViewClass) == 0) return true;
+  // Until the image view registers its class, any view of an image
+  // document stands for it.
+  auto* view = dynamic_cast<fw::View*>(fw::Window::FromHandle(window));
+  return view != nullptr && dynamic_cast<CLumo40Doc*>(view->GetDocument()) != nullptr;
+}
+
+void CLumo40App::ShowImageStatus(HWND window) {
+  if (imageStatusEntry_ == 0) imageStatusEntry_ = prompts.Add(2, 0, true);
+  auto* view = IsImageViewWnd(window) ? dynamic_cast<fw::View*>(fw::Window::FromHandle(window)) : nullptr;
+  auto* doc = view != nullptr ? dynamic_cast<CLumo40Doc*>(view->GetDocument()) : nullptr;
+  CLayersManager* layers = doc != nullptr ? doc->Image().GetLayers() : nullptr;
+  if (layers == nullptr) {
+    prompts.SetText(imageStatusEntry_, NoImageStatusText().c_str());
+    return;
+  }
+  const int type = layers->GetImageType();
+  const int bits = type == 1 ? 1 : type == 2 ? 4 : type == 16 ? 24 : 8;
+  // The zoom is the view's; 1:1 until the image view keeps one.
+  prompts.SetText(imageStatusEntry_,
+                  ImageStatusText(type, bits, layers->GetWidth(), layers->GetHeight(), 1.0).c_str());
+}
+
+std::uint16_t CLumo40App::UILanguage() {
+  if (uiLanguage_ < 0) uiLanguage_ = ReadUILanguageFrom(appFolder_);
+  return static_cast<std::uint16_t>(uiLanguage_);
+}
+
+// Hook host.
+
+bool CLumo40App::IsOpenImageView(void* window) {
+  HWND w = static_cast<HWND>(window);
+  return IsImageViewWnd(w) && !IsIconic(GetParent(w));
+}
+
+bool CLumo40App::ImagePointAt(void* view, std::intptr_t lParam, POINT& point) {
+  // The window-to-image mapping is the image view's; until it lands a
+  // client point is an image point at 1:1, rows counted from the bottom.
+  auto* v = dynamic_cast<fw::View*>(fw::Window::FromHandle(static_cast<HWND>(view)));
+  auto* doc = v != nullptr ? dynamic_cast<CLumo40Doc*>(v->GetDocument()) : nullptr;
+  CLayersManager* layers = doc != nullptr ? doc->Image().GetLayers() : nullptr;
+  if (layers == nullptr || layers->GetWidth() <= 0 || layers->GetHeight() <= 0) return false;
+  const int x = static_cast<std::int16_t>(LOWORD(lParam));
+  const int y = layers->GetHeight() - 1 - static_cast<std::int16_t>(HIWORD(lParam));
+  point.x = std::clamp(x, 0, layers->GetWidth() - 1);
+  point.y = std::clamp(y, 0, layers->GetHeight() - 1);
+  return true;
+}
+
+std::string CLumo40App::PositionText(void* view, POINT point) {
+  auto* v = dynamic_cast<fw::View*>(fw::Window::FromHandle(static_cast<HWND>(view)));
+  auto* doc = v != nullptr ? dynamic_cast<CLumo40Doc*>(v->GetDocument()) : nullptr;
+  CLayersManager* layers = doc != nullptr ? doc->Image().GetLayers() : nullptr;
+  if (layers == nullptr) return {};
+  CoordinateFrame frame;
+  frame.width = layers->GetWidth();
+  frame.height = layers->GetHeight();
+  frame.unit = settings.rulerUnit;
+  return FormatCoordinates(point.x, point.y, frame);
+}
+
+std::intptr_t CLumo40App::MainFrameHandle(const LU_MSG& msg) {
+  fw::FrameWnd* frame = MainFrame();
+  if (frame == nullptr || frame->Handle() == nullptr) return 0;
+  return frame->WindowProc(msg.message, msg.wParam, msg.lParam);
+}
+
+bool CLumo40App::OwnedByMainFrame(void* window) {
+  return MainFrame() != nullptr && GetWindow(static_cast<HWND>(window), GW_OWNER) == MainFrame()->Handle();
+}
+
+void CLumo40App::SendToMainFrame(std::uint32_t message, std::uintptr_t wParam) {
+  if (MainFrame() != nullptr) SendMessageA(MainFrame()->Handle(), message, wParam, 0);
+}
+
+}  // namespace lumora

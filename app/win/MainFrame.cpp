@@ -1,0 +1,218 @@
+// The main frame's messages: panes, placement, activation and drops.
+#include "app/win/MainFrame.h"
+
+#include <shellapi.h>
+
+#include "app/HandOver.h"
+#include "app/HostHooks.h"
+#include "app/StatusPanes.h"
+#include "app/win/Lumo40App.h"
+#include "app/win/SmallWindows.h"
+#include "framework/CommandIds.h"
+#include "framework/win/DocView.h"
+
+namespace lumora {
+
+FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnCreate>(WM_CREATE),
+               fw::WindowMessageEntry<&CMainFrame::OnMove>(WM_MOVE),
+               fw::WindowMessageEntry<&CMainFrame::OnSize>(WM_SIZE),
+               fw::WindowMessageEntry<&CMainFrame::OnActivate>(WM_ACTIVATE),
+               fw::WindowMessageEntry<&CMainFrame::OnActivateApp>(WM_ACTIVATEAPP),
+               fw::WindowMessageEntry<&CMainFrame::OnPaneActivated>(kMsgPaneActivated),
+               fw::WindowMessageEntry<&CMainFrame::OnShowWindow>(WM_SHOWWINDOW),
+               fw::WindowMessageEntry<&CMainFrame::OnDropFiles>(WM_DROPFILES),
+               fw::WindowMessageEntry<&CMainFrame::OnCopyData>(WM_COPYDATA),
+               fw::WindowMessageEntry<&CMainFrame::OnOpenHandedOver>(kMsgOpenHandedOver),
+               fw::WindowMessageEntry<&CMainFrame::OnTimer>(WM_TIMER),
+               fw::WindowMessageEntry<&CMainFrame::OnDestroy>(WM_DESTROY),
+               fw::UpdateEntry<&CMainFrame::OnUpdateCoordinatesPane>(ID_INDICATOR_COORDINATES),
+               fw::UpdateEntry<&CMainFrame::OnUpdateImagePane>(ID_INDICATOR_IMAGE),
+               fw::CommandEntry<&CMainFrame::OnAppAbout>(ID_APP_ABOUT))
+
+CMainFrame::CMainFrame() { className = kMainFrameClass; }
+
+namespace {
+
+BOOL CALLBACK FindFrameClass(HWND window, LPARAM found) {
+  char name[260] = {};
+  GetClassNameA(window, name, sizeof name);
+  if (lstrcmpA(name, kMainFrameClass) == 0) *reinterpret_cast<bool*>(found) = true;
+  return TRUE;
+}
+
+}  // namespace
+
+bool CMainFrame::PreCreateWindow(CREATESTRUCTA& cs) {
+  bool found = false;
+  EnumWindows(FindFrameClass, reinterpret_cast<LPARAM>(&found));
+  if (found) return false;  // one main window per desktop
+  const AppSettings& s = TheLumoApp()->settings;
+  if (s.frameMaximized == 0) {
+    cs.x = s.frameX;
+    cs.y = s.frameY;
+    cs.cx = s.frameW;
+    cs.cy = s.frameH;
+  }
+  return fw::MdiFrame::PreCreateWindow(cs);
+}
+
+LRESULT CMainFrame::OnCreate(WPARAM wParam, LPARAM lParam) {
+  if (OnCreateMessage(wParam, lParam) == -1) return -1;
+  if (!statusBar_.Create(this, WS_CHILD | WS_VISIBLE, fw::kIdViewStatusBar) ||
+      !statusBar_.SetIndicators({0, ID_INDICATOR_COORDINATES, ID_INDICATOR_IMAGE})) {
+    return -1;
+  }
+  ShowSplashScreen(Handle());
+  LayoutStatusPanes();
+  return 0;
+}
+
+void CMainFrame::LayoutStatusPanes() {
+  if (statusBar_.Handle() == nullptr || IsIconic(Handle())) return;
+  RECT client{};
+  GetClientRect(Handle(), &client);
+  HDC dc = GetDC(statusBar_.Handle());
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(statusBar_.Handle(), WM_GETFONT, 0, 0)));
+  SIZE text{};
+  const char kWidest[] = " (99999,99999) ";
+  GetTextExtentPoint32A(dc, kWidest, sizeof kWidest - 1, &text);
+  SelectObject(dc, old);
+  ReleaseDC(statusBar_.Handle(), dc);
+  StatusPaneWidths w = lumora::LayoutStatusPanes(client.right - client.left, text.cx);
+  statusBar_.SetPaneInfo(0, 0, w.message);
+  statusBar_.SetPaneInfo(1, ID_INDICATOR_COORDINATES, w.coordinates);
+  statusBar_.SetPaneInfo(2, ID_INDICATOR_IMAGE, w.image);
+}
+
+void CMainFrame::SaveFramePlacement() {
+  RECT r{};
+  GetWindowRect(Handle(), &r);
+  AppSettings& s = TheLumoApp()->settings;
+  s.frameX = r.left;
+  s.frameY = r.top;
+  s.frameW = r.right - r.left;
+  s.frameH = r.bottom - r.top;
+}
+
+LRESULT CMainFrame::OnMove(WPARAM wParam, LPARAM lParam) {
+  LRESULT r = DefaultProc(WM_MOVE, wParam, lParam);
+  if (!IsZoomed(Handle()) && !IsIconic(Handle())) SaveFramePlacement();
+  return r;
+}
+
+LRESULT CMainFrame::OnSize(WPARAM wParam, LPARAM lParam) {
+  LRESULT r = OnSizeMessage(wParam, lParam);
+  if (wParam == SIZE_MAXIMIZED) TheLumoApp()->settings.frameMaximized = 1;
+  if (wParam == SIZE_RESTORED) {
+    TheLumoApp()->settings.frameMaximized = 0;
+    SaveFramePlacement();
+  }
+  LayoutStatusPanes();
+  return r;
+}
+
+LRESULT CMainFrame::OnActivate(WPARAM wParam, LPARAM lParam) {
+  LRESULT r = DefaultProc(WM_ACTIVATE, wParam, lParam);
+  if (LOWORD(wParam) == WA_ACTIVE || LOWORD(wParam) == WA_CLICKACTIVE) SendMessageA(Handle(), kMsgPaneActivated, 1, 0);
+  return r;
+}
+
+LRESULT CMainFrame::OnActivateApp(WPARAM wParam, LPARAM lParam) {
+  LRESULT r = DefaultProc(WM_ACTIVATEAPP, wParam, lParam);
+  if (wParam == 0) SendMessageA(Handle(), kMsgPaneActivated, 0, 0);
+  return r;
+}
+
+LRESULT CMainFrame::OnPaneActivated(WPARAM wParam, LPARAM lParam) {
+  // The window activation list and the draw context's re-activation come
+  // with the image view; the frame keeps the application-is-active flag.
+  if (wParam == 1 && !appActive) appActive = true;
+  if (wParam == 0) appActive = false;
+  return DefaultProc(kMsgPaneActivated, wParam, lParam);
+}
+
+LRESULT CMainFrame::OnShowWindow(WPARAM wParam, LPARAM lParam) {
+  LRESULT r = DefaultProc(WM_SHOWWINDOW, wParam, lParam);
+  if (wParam != 0) BringSplashToTop();
+  return r;
+}
+
+LRESULT CMainFrame::OnDropFiles(WPARAM wParam, LPARAM) {
+  auto drop = reinterpret_cast<HDROP>(wParam);
+  UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    char path[MAX_PATH] = {};
+    if (DragQueryFileA(drop, i, path, sizeof path) != 0) TheLumoApp()->OpenDocumentFile(path);
+  }
+  DragFinish(drop);
+  return 0;
+}
+
+LRESULT CMainFrame::OnCopyData(WPARAM, LPARAM lParam) {
+  const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+  if (data == nullptr || data->dwData != kHandOverCopyData) return FALSE;
+  std::vector<std::string> names =
+      ReadDropFilesBlock(static_cast<const std::uint8_t*>(data->lpData), data->cbData);
+  if (names.empty()) return FALSE;
+  // Opened after the sender has its answer, so it is not kept waiting on a
+  // message box of ours.
+  for (const std::string& name : names) pendingOpens_.push_back(name);
+  PostMessageA(Handle(), kMsgOpenHandedOver, 0, 0);
+  return TRUE;
+}
+
+LRESULT CMainFrame::OnOpenHandedOver(WPARAM, LPARAM) {
+  std::vector<std::string> names;
+  names.swap(pendingOpens_);
+  if (IsIconic(Handle())) ShowWindow(Handle(), SW_RESTORE);
+  SetForegroundWindow(Handle());
+  for (const std::string& name : names) TheLumoApp()->OpenDocumentFile(name);
+  return 0;
+}
+
+LRESULT CMainFrame::OnTimer(WPARAM wParam, LPARAM lParam) {
+  // Timer 1331 arrives here once per idle pass; the animations it drives
+  // (selection outlines, toolbar customising) come with their tools.
+  return DefaultProc(WM_TIMER, wParam, lParam);
+}
+
+LRESULT CMainFrame::OnDestroy(WPARAM wParam, LPARAM lParam) {
+  TheLumoApp()->KillAnimationTimer();
+  DragAcceptFiles(Handle(), FALSE);
+  return OnDestroyMessage(wParam, lParam);
+}
+
+void CMainFrame::OnUpdateCoordinatesPane(fw::CmdUI& ui) {
+  const std::string& text = TheLumoApp()->prompts.Current(1);
+  ui.Enable(!text.empty());
+  ui.SetText(text);
+}
+
+void CMainFrame::OnUpdateImagePane(fw::CmdUI& ui) {
+  ui.Enable(true);
+  ui.SetText(ImagePaneText(TheLumoApp()->prompts.Current(2)));
+}
+
+void CMainFrame::OnAppAbout() { ShowAboutBox(Handle()); }
+
+void CMainFrame::OnIdleUpdateCmdUI() {
+  // The image status follows the active image window.
+  fw::View* view = GetActiveFrame() != this ? GetActiveFrame()->GetActiveView() : nullptr;
+  HWND current = view != nullptr ? view->Handle() : nullptr;
+  if (current != lastStatusView_) {
+    lastStatusView_ = current;
+    TheLumoApp()->ShowImageStatus(current);
+  }
+  fw::MdiFrame::OnIdleUpdateCmdUI();
+}
+
+bool CMainFrame::SaveAndCloseAllDocuments(bool already) {
+  if (already) return true;
+  for (fw::Document* doc : TheLumoApp()->Docs().AllDocuments()) {
+    if (!doc->SaveModified()) return false;
+    doc->OnCloseDocument();
+  }
+  return true;
+}
+
+}  // namespace lumora

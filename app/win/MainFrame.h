@@ -1,0 +1,52 @@
+// The main frame: the MDI frame with its status bar and three panes, the
+// saved placement, activation, shell file drops and hand-overs from a
+// second start.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "framework/win/ControlBars.h"
+#include "framework/win/Frame.h"
+
+namespace lumora {
+
+class CMainFrame : public fw::MdiFrame {
+  FW_DECLARE_MESSAGE_MAP()
+
+ public:
+  CMainFrame();
+  bool PreCreateWindow(CREATESTRUCTA& cs) override;
+  // Closes every document that agrees to close (asking to save); false at
+  // the first refusal. A non-zero `already` is returned as it is.
+  bool SaveAndCloseAllDocuments(bool already);
+  void LayoutStatusPanes();
+  fw::StatusBar& StatusBarCtrl() { return statusBar_; }
+  bool appActive = false;
+
+ protected:
+  LRESULT OnCreate(WPARAM, LPARAM);
+  LRESULT OnMove(WPARAM, LPARAM);
+  LRESULT OnSize(WPARAM, LPARAM);
+  LRESULT OnActivate(WPARAM, LPARAM);
+  LRESULT OnActivateApp(WPARAM, LPARAM);
+  LRESULT OnPaneActivated(WPARAM, LPARAM);
+  LRESULT OnShowWindow(WPARAM, LPARAM);
+  LRESULT OnDropFiles(WPARAM, LPARAM);
+  LRESULT OnCopyData(WPARAM, LPARAM);
+  LRESULT OnOpenHandedOver(WPARAM, LPARAM);
+  LRESULT OnTimer(WPARAM, LPARAM);
+  LRESULT OnDestroy(WPARAM, LPARAM);
+  void OnUpdateCoordinatesPane(fw::CmdUI& ui);
+  void OnUpdateImagePane(fw::CmdUI& ui);
+  void OnAppAbout();
+  void OnIdleUpdateCmdUI() override;
+  void SaveFramePlacement();
+
+  fw::StatusBar statusBar_;
+  HWND lastStatusView_ = nullptr;
+  std::vector<std::string> pendingOpens_;
+  static constexpr UINT kMsgOpenHandedOver = WM_APP + 19;
+};
+
+}  // namespace lumora

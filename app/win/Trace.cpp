@@ -1,0 +1,31 @@
+// Timed start-up marks for the start-up benchmark: one line per mark,
+// "<name> <milliseconds since the process started>", appended to the file
+// that LUMORA_TRACE names.
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/win/Lumo40App.h"
+
+namespace lumora {
+namespace {
+
+double MillisecondsSinceLaunch() {
+  FILETIME created{}, exited{}, kernel{}, user{}, now{};
+  GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+  GetSystemTimePreciseAsFileTime(&now);
+  auto ticks = [](const FILETIME& t) { return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+  return static_cast<double>(ticks(now) - ticks(created)) / 10000.0;
+}
+
+}  // namespace
+
+void TraceMark(const char* what) {
+  static const char* path = std::getenv("LUMORA_TRACE");
+  if (path == nullptr || *path == 0) return;
+  if (FILE* f = std::fopen(path, "a")) {
+    std::fprintf(f, "%s %.3f\n", what, MillisecondsSinceLaunch());
+    std::fclose(f);
+  }
+}
+
+}  // namespace lumora

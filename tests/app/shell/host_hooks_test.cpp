@@ -1,0 +1,116 @@
+// The application's tool-host hooks, installed in the tool host and fed
+// messages through its dispatch, against a fake set of windows.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/HostHooks.h"
+
+namespace lumora {
+namespace {
+
+void* const kView = reinterpret_cast<void*>(0x100);
+void* const kMinimisedView = reinterpret_cast<void*>(0x101);
+void* const kOther = reinterpret_cast<void*>(0x200);
+void* const kPane = reinterpret_cast<void*>(0x300);
+
+struct FakeWindows : HookHost {
+  int formatted = 0;
+  std::vector<std::uint32_t> toFrame;
+  std::vector<std::uint32_t> frameHandled;
+  bool IsOpenImageView(void* w) override { return w == kView; }
+  bool ImagePointAt(void*, std::intptr_t lParam, POINT& p) override {
+    // Client (x, y) packed as a mouse message; the image is 100 x 50.
+    p.x = std::clamp<LONG>(static_cast<std::int16_t>(lParam & 0xFFFF), 0, 99);
+    p.y = std::clamp<LONG>(static_cast<std::int16_t>((lParam >> 16) & 0xFFFF), 0, 49);
+    return true;
+  }
+  std::string PositionText(void*, POINT p) override {
+    ++formatted;
+    return "(" + std::to_string(p.x) + "," + std::to_string(p.y) + ")";
+  }
+  std::intptr_t MainFrameHandle(const LU_MSG& msg) override {
+    frameHandled.push_back(msg.message);
+    return 77;
+  }
+  bool OwnedByMainFrame(void* w) override { return w == kPane; }
+  void SendToMainFrame(std::uint32_t message, std::uintptr_t) override { toFrame.push_back(message); }
+};
+
+class HostHooks : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    state_.host = &windows_;
+    state_.prompts = &prompts_;
+    ASSERT_TRUE(InstallHostHooks(&site_, state_, ids_));
+  }
+  void TearDown() override { RemoveHostHooks(&site_, ids_); }
+
+  int Offer(void* window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam, int pass,
+            std::intptr_t* result = nullptr) {
+    LU_MSG msg{window, message, wParam, lParam};
+    return LUIsSomethingInterest(&site_, &msg, pass, result);
+  }
+  static std::intptr_t At(int x, int y) { return (y << 16) | (x & 0xFFFF); }
+
+  int site_ = 0;
+  FakeWindows windows_;
+  CPromptStack prompts_;
+  HookState state_;
+  std::uint32_t ids_[5] = {};
+};
+
+TEST_F(HostHooks, FiveHooksAreInstalledAndTheCursorEntryIsMade) {
+  for (std::uint32_t id : ids_) EXPECT_NE(id, 0u);
+  EXPECT_NE(state_.cursorEntry, 0);
+}
+
+TEST_F(HostHooks, CursorPositionOverAViewIsShownAndClearedOnceOnLeaving) {
+  EXPECT_EQ(Offer(kView, 0x200, 0, At(5, 7), kLUPassQueue), 0);  // never consumed
+  prompts_.RestoreSaved();
+  EXPECT_EQ(prompts_.Current(1), "(5,7)");
+  Offer(kView, 0x200, 0, At(500, 7), kLUPassQueue);  // clamped to (99,7)
+  Offer(kView, 0x200, 0, At(600, 7), kLUPassQueue);  // the same point: not formatted again
+  EXPECT_EQ(windows_.formatted, 2);
+  prompts_.RestoreSaved();
+  EXPECT_EQ(prompts_.Current(1), "(99,7)");
+
+  Offer(kOther, 0x200, 0, At(1, 1), kLUPassQueue);
+  prompts_.RestoreSaved();
+  EXPECT_EQ(prompts_.Current(1), "");
+  prompts_.Show(1, "sentinel");
+  Offer(kOther, 0x200, 0, At(2, 2), kLUPassQueue);  // already clear: nothing shown again
+  Offer(kMinimisedView, 0x200, 0, At(2, 2), kLUPassQueue);
+  Offer(kView, 0xA0, 0, At(2, 2), kLUPassQueue);
+  prompts_.RestoreSaved();
+  EXPECT_EQ(prompts_.Current(1), "sentinel");
+}
+
+TEST_F(HostHooks, QueueHookLetsMessagesGoOnAndFrameHookAnswersForTheFrame) {
+  std::intptr_t result = 0;
+  EXPECT_EQ(Offer(kOther, 0x100, 0x41, 0, kLUPassQueue), 0);
+  EXPECT_NE(Offer(kOther, 0x111, 5, 0, kLUPassMainFrame, &result), 0);
+  EXPECT_EQ(result, 77);
+  EXPECT_EQ(windows_.frameHandled, std::vector<std::uint32_t>{0x111});
+}
+
+TEST_F(HostHooks, PaneDialogsAreListedActivateTheFrameAndShowPrompts) {
+  Offer(kPane, kMsgPaneOpened, 1, 0, kLUPassPane);
+  Offer(kPane, kMsgPaneOpened, 1, 0, kLUPassPane);
+  EXPECT_EQ(state_.openPanes, std::vector<void*>{kPane});
+  Offer(kPane, 0x0006, 1, 0, kLUPassPane);  // activated
+  Offer(kOther, 0x0006, 1, 0, kLUPassPane);  // not owned by the frame
+  Offer(kPane, 0x0006, 0, 0, kLUPassPane);  // deactivated
+  EXPECT_EQ(windows_.toFrame, std::vector<std::uint32_t>{kMsgPaneActivated});
+  const char* text = "Pick a colour";
+  Offer(kPane, kMsgPanePrompt, 0, reinterpret_cast<std::intptr_t>(text), kLUPassPane);
+  EXPECT_EQ(prompts_.Current(0), text);
+  Offer(kPane, kMsgPanePromptClear, 0, 0, kLUPassPane);
+  EXPECT_EQ(prompts_.Current(0), "");
+  Offer(kPane, 0x0002, 0, 0, kLUPassPane);
+  EXPECT_TRUE(state_.openPanes.empty());
+}
+
+}  // namespace
+}  // namespace lumora

@@ -1,0 +1,239 @@
+// The program as separate processes: a second start hands its file to the
+// running program (and to no other window), a second start without a file
+// brings the first forward, and the splash window's life.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/win32types.h"
+
+namespace {
+
+constexpr char kFrameClass[] = "VR_LUMAINFRAME40";
+constexpr char kSplashClass[] = "LumoraSplash";
+
+std::string WindowsPath(std::string path) {
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+  return path;
+}
+
+std::string RichPsd() { return WindowsPath(std::string(LUMORA_TEST_DATA) + "/layered/rich.psd"); }
+
+// A copy of the program in a folder of its own, so its settings file is its own.
+class ProgramCopy {
+ public:
+  ProgramCopy() {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    folder_ = std::string(temp) + "lumora_shell_" + std::to_string(GetCurrentProcessId()) + "_" +
+              std::to_string(GetTickCount());
+    CreateDirectoryA(folder_.c_str(), nullptr);
+    exe_ = folder_ + "\\Lumo40.exe";
+    CopyFileA(WindowsPath(LUMORA_PROGRAM_PATH).c_str(), exe_.c_str(), FALSE);
+  }
+  ~ProgramCopy() {
+    DeleteFileA(exe_.c_str());
+    DeleteFileA((folder_ + "\\Lumo40.INI").c_str());
+    RemoveDirectoryA(folder_.c_str());
+  }
+  const std::string& exe() const { return exe_; }
+
+ private:
+  std::string folder_, exe_;
+};
+
+struct Process {
+  PROCESS_INFORMATION pi{};
+  bool Start(const std::string& exe, const std::string& argument = "") {
+    std::string command = "\"" + exe + "\"" + (argument.empty() ? "" : " \"" + argument + "\"");
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    return CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi) != 0;
+  }
+  // Waits while dispatching this thread's messages (the decoy's).
+  bool WaitExit(DWORD ms, DWORD* code) {
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < ms) {
+      DWORD r = MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, 50, QS_ALLINPUT);
+      if (r == WAIT_OBJECT_0) {
+        GetExitCodeProcess(pi.hProcess, code);
+        return true;
+      }
+      MSG msg;
+      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    }
+    return false;
+  }
+  ~Process() {
+    if (pi.hProcess != nullptr) {
+      if (WaitForSingleObject(pi.hProcess, 0) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 99);
+      CloseHandle(pi.hThread);
+      CloseHandle(pi.hProcess);
+    }
+  }
+};
+
+struct Search {
+  DWORD pid;
+  const char* cls;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK Collect(HWND window, LPARAM param) {
+  auto* s = reinterpret_cast<Search*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  char cls[64] = {};
+  GetClassNameA(window, cls, sizeof cls);
+  if ((s->pid == 0 || pid == s->pid) && std::string(cls) == s->cls) s->found.push_back(window);
+  return TRUE;
+}
+
+std::vector<HWND> TopLevel(const char* cls, DWORD pid = 0) {
+  Search s{pid, cls, {}};
+  EnumWindows(Collect, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+template <typename Pred>
+bool WaitFor(Pred pred, DWORD ms = 30000) {
+  DWORD start = GetTickCount();
+  while (GetTickCount() - start < ms) {
+    if (pred()) return true;
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    Sleep(50);
+  }
+  return pred();
+}
+
+HWND WaitForShownFrame(const Process& p) {
+  HWND frame = nullptr;
+  WaitFor([&] {
+    for (HWND w : TopLevel(kFrameClass, p.pi.dwProcessId)) {
+      if (IsWindowVisible(w)) frame = w;
+    }
+    return frame != nullptr;
+  });
+  return frame;
+}
+
+// The titles of the frame's MDI children.
+std::vector<std::string> ChildTitles(HWND frame) {
+  std::vector<std::string> titles;
+  HWND client = FindWindowExA(frame, nullptr, "MDIClient", nullptr);
+  for (HWND c = client != nullptr ? GetWindow(client, GW_CHILD) : nullptr; c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
+    char title[260] = {};
+    GetWindowTextA(c, title, sizeof title);
+    titles.push_back(title);
+  }
+  return titles;
+}
+
+// Starts the program and waits for its shown main frame.
+HWND StartShown(Process& p, const std::string& exe, const std::string& argument = "") {
+  if (!p.Start(exe, argument)) return nullptr;
+  return WaitForShownFrame(p);
+}
+
+// A second start that must end by itself with 0.
+void ExpectSecondStartEndsWithZero(const std::string& exe, const std::string& argument = "") {
+  Process second;
+  ASSERT_TRUE(second.Start(exe, argument));
+  DWORD code = 1234;
+  ASSERT_TRUE(second.WaitExit(30000, &code)) << "the second start did not end";
+  EXPECT_EQ(code, 0u);
+}
+
+void CloseAndExpectZero(Process& p, HWND frame) {
+  PostMessageA(frame, WM_CLOSE, 0, 0);
+  DWORD code = 1234;
+  ASSERT_TRUE(p.WaitExit(30000, &code)) << "the program did not exit";
+  EXPECT_EQ(code, 0u);
+}
+
+std::vector<UINT> decoyMessages;
+LRESULT CALLBACK DecoyProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  if (m == WM_COPYDATA || m == WM_DROPFILES) decoyMessages.push_back(m);
+  return DefWindowProcA(w, m, wp, lp);
+}
+
+TEST(ProgramProcesses, SecondStartWithAFileHandsItToTheRunningProgramOnly) {
+  ProgramCopy copy;
+  Process first;
+  HWND frame = StartShown(first, copy.exe());
+  ASSERT_NE(frame, nullptr);
+
+  // Another program's window whose title begins like ours gets nothing.
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = DecoyProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "LumoraDecoy";
+  RegisterClassA(&wc);
+  HWND decoy = CreateWindowA("LumoraDecoy", "Lumora 4.0 x", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
+                             wc.hInstance, nullptr);
+  ASSERT_NE(decoy, nullptr);
+  decoyMessages.clear();
+
+  ExpectSecondStartEndsWithZero(copy.exe(), RichPsd());
+  EXPECT_TRUE(WaitFor([&] {
+    for (const std::string& t : ChildTitles(frame)) {
+      if (t.find("rich") != std::string::npos) return true;
+    }
+    return false;
+  })) << "the running program did not open the handed-over file";
+  EXPECT_EQ(TopLevel(kFrameClass).size(), 1u);
+  EXPECT_TRUE(decoyMessages.empty());
+  DestroyWindow(decoy);
+  CloseAndExpectZero(first, frame);
+}
+
+TEST(ProgramProcesses, SecondStartWithoutAFileBringsTheFirstForwardAndEnds) {
+  ProgramCopy copy;
+  Process first;
+  HWND frame = StartShown(first, copy.exe());
+  ASSERT_NE(frame, nullptr);
+  ShowWindow(frame, SW_MINIMIZE);
+  ASSERT_TRUE(WaitFor([&] { return IsIconic(frame) != 0; }, 5000));
+  ExpectSecondStartEndsWithZero(copy.exe());
+  EXPECT_EQ(TopLevel(kFrameClass).size(), 1u);
+  EXPECT_TRUE(WaitFor([&] { return IsIconic(frame) == 0; }, 10000)) << "the first program was not restored";
+  CloseAndExpectZero(first, frame);
+}
+
+TEST(ProgramProcesses, SplashShowsOnAPlainStartGoesAtTheFirstClickAndNeverWithAFile) {
+  ProgramCopy copy;
+  {
+    Process plain;
+    HWND frame = StartShown(plain, copy.exe());
+    ASSERT_NE(frame, nullptr);
+    std::vector<HWND> splash = TopLevel(kSplashClass, plain.pi.dwProcessId);
+    ASSERT_EQ(splash.size(), 1u);
+    EXPECT_TRUE(IsWindowVisible(splash[0]));
+    Sleep(500);  // it does not go away by itself
+    EXPECT_TRUE(IsWindow(splash[0]));
+    PostMessageA(frame, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    EXPECT_TRUE(WaitFor([&] { return TopLevel(kSplashClass, plain.pi.dwProcessId).empty(); }, 10000));
+    CloseAndExpectZero(plain, frame);
+  }
+  Process withFile;
+  ASSERT_TRUE(withFile.Start(copy.exe(), RichPsd()));
+  bool splashSeen = false;
+  HWND frame = nullptr;
+  WaitFor([&] {
+    if (!TopLevel(kSplashClass, withFile.pi.dwProcessId).empty()) splashSeen = true;
+    for (HWND w : TopLevel(kFrameClass, withFile.pi.dwProcessId)) {
+      if (IsWindowVisible(w) && !ChildTitles(w).empty()) frame = w;
+    }
+    return frame != nullptr;
+  });
+  ASSERT_NE(frame, nullptr);
+  EXPECT_FALSE(splashSeen);
+  EXPECT_TRUE(TopLevel(kSplashClass, withFile.pi.dwProcessId).empty());
+  CloseAndExpectZero(withFile, frame);
+}
+
+}  // namespace
