@@ -292,6 +292,9 @@ int LUImageKindOfType(int type);
 // Runs the tool on -4, into -1 when it is set (else in place), limited by
 // -6 and mixed with the original by its coverage. 0 on success.
 int LUToolExecute(LUTool* tool, int backup, int reserved1, int reserved2, int reserved3);
+// The same, telling the main window (1256) only with `notify`: callers that
+// refresh first send it themselves.
+int LURunTool(LUTool* tool, int backup, int notify);
 // What the last run changed: the rectangle (image rows, top row 0) and the
 // same as a rectangle fragment with a reference for the caller.
 int LUGetOutRectE(LUTool* tool, RECT* out);

@@ -51,11 +51,13 @@ struct RoundedDivider {
 // to `width` values, `Down` takes the reduced rows in order and gives the
 // window's result once it has h of them.
 template <class Across, class Down>
-void RunSeparable(const ConstImageView& src, const ImageView& dst, int w, int h, Across across, Down& down) {
+bool RunSeparable(const ConstImageView& src, const ImageView& dst, int w, int h, Across across, Down& down,
+                  RowPoll& poll) {
   const int left = (w - 1) / 2, right = w - 1 - left;
   const int top = (h - 1) / 2;
   std::vector<std::uint8_t> padded(static_cast<std::size_t>(src.width + w - 1));
   std::vector<std::uint8_t> out(static_cast<std::size_t>(src.width));
+  poll.Expect(src.channels * src.height);
   for (int c = 0; c < src.channels; ++c) {
     down.Reset();
     for (int yy = 0; yy < src.height + h - 1; ++yy) {
@@ -64,9 +66,11 @@ void RunSeparable(const ConstImageView& src, const ImageView& dst, int w, int h,
       if (yy >= h - 1) {
         down.Output(out.data());
         Scatter(out.data(), dst, yy - (h - 1), c);
+        if (poll.Row()) return false;
       }
     }
   }
+  return true;
 }
 
 // Column sums of the last h horizontal window sums.
@@ -114,14 +118,14 @@ class ColumnExtremeDown {
 };
 
 template <class Op>
-void ExtremeFilter(const ConstImageView& src, const ImageView& dst, int w, int h) {
+bool ExtremeFilter(const ConstImageView& src, const ImageView& dst, int w, int h, RowPoll& poll) {
   const std::size_t padded = static_cast<std::size_t>(src.width + w - 1);
   std::vector<std::uint8_t> g(padded), hs(padded), across(static_cast<std::size_t>(src.width));
   ColumnExtremeDown<Op> down(src.width, h);
-  RunSeparable(src, dst, w, h, [&](const std::uint8_t* row) {
+  return RunSeparable(src, dst, w, h, [&](const std::uint8_t* row) {
     kernels::SlidingExtreme<Op>(row, src.width, w, across.data(), g.data(), hs.data());
     return across.data();
-  }, down);
+  }, down, poll);
 }
 
 // The bins' running totals change by kFromBin[k] (1 in bins k to 15) when
@@ -257,11 +261,15 @@ class ConstantTimeMedian {
   using Count = typename Bins::Count;
   static constexpr int kStripWidth = 256;
 
-  ConstantTimeMedian(const ConstImageView& src, const ImageView& dst, int w, int h)
-      : src_(src), dst_(dst), w_(w), h_(h), left_((w - 1) / 2), top_((h - 1) / 2), rank_((w * h - 1) / 2) {}
+  ConstantTimeMedian(const ConstImageView& src, const ImageView& dst, int w, int h, RowPoll& poll)
+      : poll_(poll), src_(src), dst_(dst), w_(w), h_(h), left_((w - 1) / 2), top_((h - 1) / 2), rank_((w * h - 1) / 2) {}
 
-  void Run() {
-    for (int x0 = 0; x0 < src_.width; x0 += kStripWidth) RunStrip(x0, std::min(x0 + kStripWidth, src_.width));
+  bool Run() {
+    poll_.Expect((src_.width + kStripWidth - 1) / kStripWidth * src_.height);
+    for (int x0 = 0; x0 < src_.width; x0 += kStripWidth) {
+      if (!RunStrip(x0, std::min(x0 + kStripWidth, src_.width))) return false;
+    }
+    return true;
   }
 
  private:
@@ -271,7 +279,7 @@ class ConstantTimeMedian {
     int fineAt[16];  // window position each coarse bin's fine bins are at
   };
 
-  void RunStrip(int x0, int x1) {
+  bool RunStrip(int x0, int x1) {
     const int ch = src_.channels;
     firstColumn_ = std::max(x0 - left_, 0);
     const int lastColumn = std::min(x1 - 1 + (w_ - 1 - left_), src_.width - 1);
@@ -290,7 +298,9 @@ class ConstantTimeMedian {
         ReplaceRow(Clamp(y - 1 - top_, 0, src_.height - 1), Clamp(y - 1 - top_ + h_, 0, src_.height - 1), bytes);
       }
       SweepRow(y, x0, x1);
+      if (poll_.Row()) return false;
     }
+    return true;
   }
 
   // Puts source row y into every column of the strip.
@@ -361,6 +371,7 @@ class ConstantTimeMedian {
     }
   }
 
+  RowPoll& poll_;
   ConstImageView src_;
   ImageView dst_;
   int w_, h_, left_, top_, rank_;
@@ -376,11 +387,11 @@ class ConstantTimeMedian {
 
 }  // namespace
 
-void MeanFilter(const ConstImageView& src, const ImageView& dst, int w, int h) {
-  if (SmallMean(src, dst, w, h)) return;
+bool MeanFilter(const ConstImageView& src, const ImageView& dst, int w, int h, RowPoll& poll) {
+  if (SmallMean(src, dst, w, h, poll)) return !poll.Stopped();
   std::vector<std::uint32_t> sums(static_cast<std::size_t>(src.width));
   ColumnSums down(src.width, h, static_cast<std::uint32_t>(w * h));
-  RunSeparable(src, dst, w, h, [&](const std::uint8_t* row) {
+  return RunSeparable(src, dst, w, h, [&](const std::uint8_t* row) {
     std::uint32_t s = 0;
     for (int i = 0; i < w; ++i) s += row[i];
     sums[0] = s;
@@ -389,30 +400,27 @@ void MeanFilter(const ConstImageView& src, const ImageView& dst, int w, int h) {
       sums[x] = s;
     }
     return sums.data();
-  }, down);
+  }, down, poll);
 }
 
-void MinimumFilter(const ConstImageView& src, const ImageView& dst, int w, int h) {
-  if (SmallMinimum(src, dst, w, h)) return;
-  ExtremeFilter<kernels::MinOp>(src, dst, w, h);
+bool MinimumFilter(const ConstImageView& src, const ImageView& dst, int w, int h, RowPoll& poll) {
+  if (SmallMinimum(src, dst, w, h, poll)) return !poll.Stopped();
+  return ExtremeFilter<kernels::MinOp>(src, dst, w, h, poll);
 }
 
-void MaximumFilter(const ConstImageView& src, const ImageView& dst, int w, int h) {
-  if (SmallMaximum(src, dst, w, h)) return;
-  ExtremeFilter<kernels::MaxOp>(src, dst, w, h);
+bool MaximumFilter(const ConstImageView& src, const ImageView& dst, int w, int h, RowPoll& poll) {
+  if (SmallMaximum(src, dst, w, h, poll)) return !poll.Stopped();
+  return ExtremeFilter<kernels::MaxOp>(src, dst, w, h, poll);
 }
 
-void MedianFilter(const ConstImageView& src, const ImageView& dst, int w, int h) {
-  if (Median3x3(src, dst, w, h)) return;
-  if (w * h <= 255) {
-    ConstantTimeMedian<NarrowBins>(src, dst, w, h).Run();
-  } else {
-    ConstantTimeMedian<WideBins>(src, dst, w, h).Run();
-  }
+bool MedianFilter(const ConstImageView& src, const ImageView& dst, int w, int h, RowPoll& poll) {
+  if (Median3x3(src, dst, w, h, poll)) return !poll.Stopped();
+  if (w * h <= 255) return ConstantTimeMedian<NarrowBins>(src, dst, w, h, poll).Run();
+  return ConstantTimeMedian<WideBins>(src, dst, w, h, poll).Run();
 }
 
-void UnsharpFilter(const ConstImageView& src, const ImageView& dst, int w, int h, int amountQuarters) {
-  MeanFilter(src, dst, w, h);
+bool UnsharpFilter(const ConstImageView& src, const ImageView& dst, int w, int h, int amountQuarters, RowPoll& poll) {
+  if (!MeanFilter(src, dst, w, h, poll)) return false;
   // src + round_half_away((src - mean) * amount / 4), in 16-bit lanes.
   const int bytes = src.width * src.channels;
   const std::int16_t amount = static_cast<std::int16_t>(amountQuarters);
@@ -427,13 +435,15 @@ void UnsharpFilter(const ConstImageView& src, const ImageView& dst, int w, int h
       d[i] = static_cast<std::uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
     }
   }
+  return true;
 }
 
-void OutlineFilter(const ConstImageView& src, const ImageView& dst, int w, int h) {
+bool OutlineFilter(const ConstImageView& src, const ImageView& dst, int w, int h, RowPoll& poll) {
   const std::size_t size = static_cast<std::size_t>(src.stride) * src.height;
   std::vector<std::uint8_t> meanBits(size);
   const ImageView mean{meanBits.data(), src.width, src.height, src.stride, src.channels};
-  MeanFilter(src, mean, w, h);
+  if (!MeanFilter(src, mean, w, h, poll)) return false;
+  poll.Expect(src.height);
   const int ch = src.channels;
   for (int y = 0; y < src.height; ++y) {
     const std::uint8_t* up = mean.Row(std::max(y - 1, 0));
@@ -450,10 +460,12 @@ void OutlineFilter(const ConstImageView& src, const ImageView& dst, int w, int h
         out[x * ch + c] = static_cast<std::uint8_t>(255 - std::min(magnitude, 255));
       }
     }
+    if (poll.Row()) return false;
   }
+  return true;
 }
 
-void EmbossFilter(const ConstImageView& src, const ImageView& dst, int angle, std::uint32_t colour) {
+bool EmbossFilter(const ConstImageView& src, const ImageView& dst, int angle, std::uint32_t colour, RowPoll& poll) {
   const double radians = angle * 3.14159265358979323846 / 180.0;
   const int dx = static_cast<int>(std::lround(std::cos(radians)));
   const int dy = static_cast<int>(std::lround(-std::sin(radians)));
@@ -461,6 +473,7 @@ void EmbossFilter(const ConstImageView& src, const ImageView& dst, int angle, st
   // Rows hold blue, green, red; grey uses the colour's luminance.
   const int base[3] = {src.channels == 1 ? (red * 77 + green * 150 + blue * 29 + 128) >> 8 : blue, green, red};
   const int ch = src.channels;
+  poll.Expect(src.height);
   for (int y = 0; y < src.height; ++y) {
     const std::uint8_t* ahead = src.Row(Clamp(y + dy, 0, src.height - 1));
     const std::uint8_t* behind = src.Row(Clamp(y - dy, 0, src.height - 1));
@@ -471,10 +484,12 @@ void EmbossFilter(const ConstImageView& src, const ImageView& dst, int angle, st
         out[x * ch + c] = static_cast<std::uint8_t>(Clamp(base[c] + ahead[xa + c] - behind[xb + c], 0, 255));
       }
     }
+    if (poll.Row()) return false;
   }
+  return true;
 }
 
-void NoiseFilter(const ConstImageView& src, const ImageView& dst, int amount, int share, int colour) {
+bool NoiseFilter(const ConstImageView& src, const ImageView& dst, int amount, int share, int colour, RowPoll& poll) {
   // splitmix64, seeded from the parameters and the size.
   std::uint64_t state = (static_cast<std::uint64_t>(amount) << 48) ^ (static_cast<std::uint64_t>(share) << 40) ^
                         (static_cast<std::uint64_t>(colour) << 32) ^
@@ -489,6 +504,7 @@ void NoiseFilter(const ConstImageView& src, const ImageView& dst, int amount, in
   const std::uint64_t range = static_cast<std::uint64_t>(2 * spread + 1);
   auto draw = [&](std::uint64_t bits) { return static_cast<int>(((bits & 0xFFFF) * range) >> 16) - spread; };
   const int ch = src.channels;
+  poll.Expect(src.height);
   for (int y = 0; y < src.height; ++y) {
     const std::uint8_t* s = src.Row(y);
     std::uint8_t* d = dst.Row(y);
@@ -506,7 +522,48 @@ void NoiseFilter(const ConstImageView& src, const ImageView& dst, int amount, in
         d[x * ch + c] = static_cast<std::uint8_t>(Clamp(s[x * ch + c] + n, 0, 255));
       }
     }
+    if (poll.Row()) return false;
   }
+  return true;
+}
+
+bool RowPoll::AskNow() {
+  if (!stopped_ && ask_ != nullptr) stopped_ = ask_(context_, done_, total_ > done_ ? total_ : done_);
+  next_ = stopped_ ? done_ : done_ + kBand;
+  return stopped_;
+}
+
+void MeanFilter(const ConstImageView& src, const ImageView& dst, int w, int h) {
+  RowPoll none;
+  MeanFilter(src, dst, w, h, none);
+}
+void MinimumFilter(const ConstImageView& src, const ImageView& dst, int w, int h) {
+  RowPoll none;
+  MinimumFilter(src, dst, w, h, none);
+}
+void MaximumFilter(const ConstImageView& src, const ImageView& dst, int w, int h) {
+  RowPoll none;
+  MaximumFilter(src, dst, w, h, none);
+}
+void MedianFilter(const ConstImageView& src, const ImageView& dst, int w, int h) {
+  RowPoll none;
+  MedianFilter(src, dst, w, h, none);
+}
+void UnsharpFilter(const ConstImageView& src, const ImageView& dst, int w, int h, int amountQuarters) {
+  RowPoll none;
+  UnsharpFilter(src, dst, w, h, amountQuarters, none);
+}
+void OutlineFilter(const ConstImageView& src, const ImageView& dst, int w, int h) {
+  RowPoll none;
+  OutlineFilter(src, dst, w, h, none);
+}
+void EmbossFilter(const ConstImageView& src, const ImageView& dst, int angle, std::uint32_t colour) {
+  RowPoll none;
+  EmbossFilter(src, dst, angle, colour, none);
+}
+void NoiseFilter(const ConstImageView& src, const ImageView& dst, int amount, int share, int colour) {
+  RowPoll none;
+  NoiseFilter(src, dst, amount, share, colour, none);
 }
 
 void LimitChange(const ConstImageView& original, const ImageView& result, int threshold, int keepPercent) {

@@ -25,9 +25,10 @@ void PadRow(const ConstImageView& src, int y, int left, int right, std::uint8_t*
 int ClampRow(int y, int height) { return y < 0 ? 0 : (y >= height ? height - 1 : y); }
 
 // Feeds `consume(y, rows)` the h padded rows of every output row y; rows[0]
-// is the window's top row.
+// is the window's top row. Stops when the poll says so.
 template <class Consume>
-void ForEachWindowRows(const ConstImageView& src, int w, int h, Consume consume) {
+void ForEachWindowRows(const ConstImageView& src, int w, int h, RowPoll& poll, Consume consume) {
+  poll.Expect(src.height);
   const int left = (w - 1) / 2, right = w - 1 - left, top = (h - 1) / 2;
   const std::size_t rowBytes = static_cast<std::size_t>(src.width + w - 1) * src.channels;
   std::vector<std::uint8_t> ring(rowBytes * h);
@@ -37,6 +38,7 @@ void ForEachWindowRows(const ConstImageView& src, int w, int h, Consume consume)
     if (yy < h - 1) continue;
     for (int i = 0; i < h; ++i) rows[i] = ring.data() + ((yy - h + 1 + i) % h) * rowBytes;
     consume(yy - (h - 1), rows.data());
+    if (poll.Row()) return;
   }
 }
 
@@ -48,10 +50,10 @@ struct Max8 {
 };
 
 template <class Op>
-void SmallExtreme(const ConstImageView& src, const ImageView& dst, int w, int h) {
+void SmallExtreme(const ConstImageView& src, const ImageView& dst, int w, int h, RowPoll& poll) {
   const int ch = src.channels;
   const int bytes = src.width * ch;
-  ForEachWindowRows(src, w, h, [&](int y, const std::uint8_t* const* rows) {
+  ForEachWindowRows(src, w, h, poll, [&](int y, const std::uint8_t* const* rows) {
     std::uint8_t* __restrict out = dst.Row(y);
     std::memcpy(out, rows[0], static_cast<std::size_t>(bytes));
     for (int r = 0; r < h; ++r) {
@@ -71,15 +73,15 @@ inline void Sort2(std::uint8_t& a, std::uint8_t& b) {
 
 }  // namespace
 
-bool SmallMinimum(const ConstImageView& src, const ImageView& dst, int w, int h) {
+bool SmallMinimum(const ConstImageView& src, const ImageView& dst, int w, int h, RowPoll& poll) {
   if (w * h > 16) return false;
-  SmallExtreme<Min8>(src, dst, w, h);
+  SmallExtreme<Min8>(src, dst, w, h, poll);
   return true;
 }
 
-bool SmallMaximum(const ConstImageView& src, const ImageView& dst, int w, int h) {
+bool SmallMaximum(const ConstImageView& src, const ImageView& dst, int w, int h, RowPoll& poll) {
   if (w * h > 16) return false;
-  SmallExtreme<Max8>(src, dst, w, h);
+  SmallExtreme<Max8>(src, dst, w, h, poll);
   return true;
 }
 
@@ -118,7 +120,7 @@ constexpr SumDownFn kSumDown[] = {SumDownAndDivide<1>, SumDownAndDivide<2>, SumD
 
 }  // namespace
 
-bool SmallMean(const ConstImageView& src, const ImageView& dst, int w, int h) {
+bool SmallMean(const ConstImageView& src, const ImageView& dst, int w, int h, RowPoll& poll) {
   const int n = w * h;
   // Sums stay in 16 bits; (sum + n / 2) / n as a 16-bit high multiply by
   // M = floor(2^(16 + s) / n) + 1 is exact while (sum + n / 2) * n < 2^(16 + s).
@@ -136,6 +138,7 @@ bool SmallMean(const ConstImageView& src, const ImageView& dst, int w, int h) {
   std::vector<std::uint8_t> padded(static_cast<std::size_t>(src.width + w - 1) * ch);
   std::vector<std::uint16_t> ring(static_cast<std::size_t>(bytes) * h);
   std::vector<const std::uint16_t*> rows(static_cast<std::size_t>(h));
+  poll.Expect(src.height);
   for (int yy = 0; yy < src.height + h - 1; ++yy) {
     PadRow(src, ClampRow(yy - top, src.height), left, right, padded.data());
     kSumAcross[w - 1](padded.data(), ch, bytes, ring.data() + static_cast<std::size_t>(yy % h) * bytes);
@@ -143,15 +146,16 @@ bool SmallMean(const ConstImageView& src, const ImageView& dst, int w, int h) {
     for (int i = 0; i < h; ++i) rows[i] = ring.data() + static_cast<std::size_t>((yy - h + 1 + i) % h) * bytes;
     kSumDown[h - 1](rows.data(), bytes, static_cast<std::uint16_t>(n / 2), static_cast<std::uint16_t>(magic), s,
                     dst.Row(yy - (h - 1)));
+    if (poll.Row()) break;
   }
   return true;
 }
 
-bool Median3x3(const ConstImageView& src, const ImageView& dst, int w, int h) {
+bool Median3x3(const ConstImageView& src, const ImageView& dst, int w, int h, RowPoll& poll) {
   if (w != 3 || h != 3) return false;
   const int ch = src.channels;
   const int bytes = src.width * ch;
-  ForEachWindowRows(src, 3, 3, [&](int y, const std::uint8_t* const* rows) {
+  ForEachWindowRows(src, 3, 3, poll, [&](int y, const std::uint8_t* const* rows) {
     const std::uint8_t* __restrict r0 = rows[0];
     const std::uint8_t* __restrict r1 = rows[1];
     const std::uint8_t* __restrict r2 = rows[2];

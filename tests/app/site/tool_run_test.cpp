@@ -108,6 +108,30 @@ TEST_F(ToolRunTest, CancelAfterComputingStillWritesNothing) {
   EXPECT_TRUE(late.sent.empty());
 }
 
+TEST_F(ToolRunTest, CancelInsideTheFilterWritesNothingAndAnswersOne) {
+  // Cancelled at the filter's first band of rows, before it finished.
+  struct MidCancel : test::FakeSiteHost {
+    bool ProgressCancelled(int position, int total) override {
+      progressSteps.emplace_back(position, total);
+      return position > 0 && position < total * 9 / 10;
+    }
+  } mid;
+  FreeHostSite(site);
+  ASSERT_TRUE(InitHostSite(site, mid));
+  WA* big = RandomImage(40, 300, 9);
+  WA* before = new WA(*big, false);
+  ASSERT_EQ(LUSetParameter(tool, kLUSlotSource, 0, big), 0);
+  EXPECT_EQ(LUToolExecute(tool, 1, 0, 0, 0), kLUErrCancelled);
+  EXPECT_TRUE(SamePixels(big, before));
+  ASSERT_GE(mid.progressSteps.size(), 2u);
+  EXPECT_GT(mid.progressSteps.back().first, 0) << "asked from inside the filter";
+  EXPECT_LT(mid.progressSteps.back().first, mid.progressSteps.back().second * 9 / 10);
+  EXPECT_TRUE(mid.sent.empty());
+  EXPECT_EQ(std::count_if(mid.log.begin(), mid.log.end(), [](const std::string& s) { return s.rfind("backup", 0) == 0; }), 0);
+  big->Release();
+  before->Release();
+}
+
 TEST_F(ToolRunTest, ImageCopyIsIndependent) {
   void* made = nullptr;
   ASSERT_EQ(LUCopyParameter(&site.site, kLUParamImage, image, &made), 0);
