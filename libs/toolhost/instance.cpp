@@ -13,6 +13,7 @@
 #include "hostapi/toolhost.h"
 #include "libs/toolhost/ParamStore.h"
 #include "libs/toolhost/Registry.h"
+#include "libs/toolhost/SiteCalls.h"
 
 using lumora::toolhost::ConstImageView;
 using lumora::toolhost::ImageView;
@@ -183,19 +184,8 @@ class RunProgress {
 // Opens the undo step of a run in the active image window's document; the
 // document keeps the image as it is now.
 int OpenUndoStep(const void* site, const std::string& name) {
-  using ActiveWndFn = void* (*)(const LU_SITE_TABLE*);
-  using DocOfWndFn = void* (*)(const LU_SITE_TABLE*, void*);
-  using AddUndoStepFn = int (*)(const LU_SITE_TABLE*, void*, const char*);
-  constexpr int kAppActiveImageWnd = 5, kDocOfWnd = 0, kDocAddUndoStep = 7;
-  const LU_SITE_TABLE* app = nullptr;
-  const LU_SITE_TABLE* doc = nullptr;
-  const auto activeWnd = reinterpret_cast<ActiveWndFn>(LUSiteEntryOf(site, kSiteApp, kAppActiveImageWnd, &app));
-  const auto docOf = reinterpret_cast<DocOfWndFn>(LUSiteEntryOf(site, kSiteDoc, kDocOfWnd, &doc));
-  const auto addStep = reinterpret_cast<AddUndoStepFn>(LUSiteEntryOf(site, kSiteDoc, kDocAddUndoStep, nullptr));
-  if (activeWnd == nullptr || docOf == nullptr || addStep == nullptr) return 0;
-  void* window = activeWnd(app);
-  void* document = window != nullptr ? docOf(doc, window) : nullptr;
-  return document != nullptr ? addStep(doc, document, name.c_str()) : 0;
+  using namespace lumora::toolhost;
+  return AddUndoStep(site, DocOfWindow(site, ActiveImageWindow(site)), name.c_str());
 }
 
 // Steps of a run's progress: the filter's rows take the first kComputeSteps,
