@@ -2,6 +2,8 @@
 // layers, each answering the neutral value when the site lacks the entry.
 #pragma once
 
+#include <string>
+
 #include "hostapi/toolhost.h"
 
 namespace lumora::toolhost {
@@ -21,5 +23,8 @@ int AddUndoStep(const void* site, void* doc, const char* name);
 // Repaints a rectangle of the document (document coordinates).
 void InvalidateDocRect(const void* site, void* doc, const RECT& rect);
 void SetDocModified(const void* site, void* doc);
+// The program's folder (through its last backslash), from the site's data
+// path; empty without a site.
+std::string ProgramFolder(const void* site);
 
 }  // namespace lumora::toolhost
