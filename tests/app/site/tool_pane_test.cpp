@@ -10,11 +10,14 @@
 #include "app/Site.h"
 #include "libs/toolhost/Panes.h"
 #include "tests/app/site/fake_site_host.h"
+#include "tests/app/site/site_images.h"
 
 namespace lumora {
 namespace {
 
 using VrWA2000::WA;
+using test::RandomImage;
+using test::SamePixels;
 using toolhost::PaneWindows;
 
 struct RecordingWindows : PaneWindows {
@@ -50,35 +53,6 @@ struct PaneHost : test::FakeSiteHost {
   int CanPaintLayer(SiteDoc, int) override { return paintable ? 1 : 0; }
   POINT LayerOrigin(SiteDoc, int) override { return POINT{0, 0}; }
 };
-
-WA* RandomImage(int w, int h, unsigned seed) {
-  WA* wa = new WA(16, w, h, static_cast<const PALETTEENTRY*>(nullptr), false);
-  std::mt19937 rng(seed);
-  for (int y = 0; y < h; ++y) {
-    for (int i = 0; i < wa->GetBPLine(); ++i) wa->Row(y)[i] = static_cast<std::uint8_t>(rng());
-  }
-  return wa;
-}
-
-bool SamePixels(const WA* a, const WA* b) {
-  const std::size_t bytes = static_cast<std::size_t>(a->GetW()) * 3;
-  for (int y = 0; y < a->GetH(); ++y) {
-    if (std::memcmp(a->Row(y), b->Row(y), bytes) != 0) return false;
-  }
-  return true;
-}
-
-// What the tool makes of `from` with the given parameters.
-WA* Expected(const WA* from, const char* tool, std::initializer_list<int> params) {
-  WA* out = new WA(*from, false);
-  LUTool* t = LUCreateTool(nullptr, tool);
-  int i = 0;
-  for (int p : params) LUSetParameter(t, i++, 0, &p);
-  LUSetParameter(t, kLUSlotSource, 0, out);
-  EXPECT_EQ(LUToolExecute(t, 0, 2, 0, 0), 0);
-  LUDeleteTool(t);
-  return out;
-}
 
 class ToolPaneTest : public ::testing::Test {
  protected:
@@ -150,7 +124,7 @@ TEST_F(ToolPaneTest, ApplyIsOneUndoStepOnTheOriginalThenRefreshAndNotice) {
   host.log.clear();
   ASSERT_EQ(LUPaneApply(Active()), 0);
   const std::vector<std::string> applyLog = host.log;
-  WA* expected = Expected(original, "vr_rsmooth", {5, 3, 0, 0});
+  WA* expected = test::ToolResult(original, "vr_rsmooth", {5, 3, 0, 0});
   EXPECT_TRUE(SamePixels(host.image, expected)) << "applied once, to the original";
   host.log = applyLog;
   ASSERT_EQ(host.undoImages.size(), 1u);
@@ -184,10 +158,10 @@ TEST_F(ToolPaneTest, PreviewRunsFromTheOriginalAndCloseRestoresIt) {
   ASSERT_EQ(LUPaneSetParameter(pane, 0, 7), 0);
   EXPECT_TRUE(SamePixels(host.image, original)) << "Preview off: nothing runs";
   LUPaneSetPreview(pane, 1);
-  WA* seven = Expected(original, "vr_rsmooth", {7, 3, 0, 0});
+  WA* seven = test::ToolResult(original, "vr_rsmooth", {7, 3, 0, 0});
   EXPECT_TRUE(SamePixels(host.image, seven));
   ASSERT_EQ(LUPaneSetParameter(pane, 1, 5), 0);
-  WA* sevenFive = Expected(original, "vr_rsmooth", {7, 5, 0, 0});
+  WA* sevenFive = test::ToolResult(original, "vr_rsmooth", {7, 5, 0, 0});
   EXPECT_TRUE(SamePixels(host.image, sevenFive)) << "each change starts from the original";
   EXPECT_NE(LUPaneSetParameter(pane, 1, 0), 0) << "out of range";
   EXPECT_TRUE(SamePixels(host.image, sevenFive));
@@ -218,7 +192,7 @@ TEST_F(ToolPaneTest, InvalidatedImageDataBecomesTheNextOriginal) {
   LUPaneSetPreview(pane, 0);
   EXPECT_TRUE(SamePixels(host.image, shown)) << "nothing to put back";
   LUPaneSetPreview(pane, 1);
-  WA* twice = Expected(shown, "maximum_effect", {3, 3, 0, 0});
+  WA* twice = test::ToolResult(shown, "maximum_effect", {3, 3, 0, 0});
   EXPECT_TRUE(SamePixels(host.image, twice));
   shown->Release();
   twice->Release();

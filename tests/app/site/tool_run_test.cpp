@@ -9,29 +9,14 @@
 
 #include "app/Site.h"
 #include "tests/app/site/fake_site_host.h"
+#include "tests/app/site/site_images.h"
 
 namespace lumora {
 namespace {
 
 using VrWA2000::WA;
-
-WA* RandomImage(int w, int h, unsigned seed) {
-  WA* wa = new WA(16, w, h, static_cast<const PALETTEENTRY*>(nullptr), false);
-  std::mt19937 rng(seed);
-  for (int y = 0; y < h; ++y) {
-    for (int i = 0; i < wa->GetBPLine(); ++i) wa->Row(y)[i] = static_cast<std::uint8_t>(rng());
-  }
-  return wa;
-}
-
-bool SamePixels(const WA* a, const WA* b) {
-  if (a->GetW() != b->GetW() || a->GetH() != b->GetH() || a->GetType() != b->GetType()) return false;
-  const std::size_t bytes = static_cast<std::size_t>(a->GetW()) * 3;
-  for (int y = 0; y < a->GetH(); ++y) {
-    if (std::memcmp(a->Row(y), b->Row(y), bytes) != 0) return false;
-  }
-  return true;
-}
+using test::RandomImage;
+using test::SamePixels;
 
 class ToolRunTest : public ::testing::Test {
  protected:

@@ -15,12 +15,15 @@
 
 #include "app/Site.h"
 #include "tests/app/site/fake_site_host.h"
+#include "tests/app/site/site_images.h"
 #include "tests/support/temp_workspace.h"
 
 namespace lumora {
 namespace {
 
 using VrWA2000::WA;
+using test::RandomImage;
+using test::SamePixels;
 
 constexpr int kIdEditFirst = 1000, kIdLabelFirst = 1100, kIdSwatchFirst = 1200, kIdPreview = 1300, kIdApply = 1301;
 
@@ -61,35 +64,6 @@ struct WinHost : test::FakeSiteHost {
   }
   POINT LayerOrigin(SiteDoc, int) override { return POINT{0, 0}; }
 };
-
-WA* RandomImage(int w, int h, unsigned seed) {
-  WA* wa = new WA(16, w, h, static_cast<const PALETTEENTRY*>(nullptr), false);
-  std::mt19937 rng(seed);
-  for (int y = 0; y < h; ++y) {
-    for (int i = 0; i < wa->GetBPLine(); ++i) wa->Row(y)[i] = static_cast<std::uint8_t>(rng());
-  }
-  return wa;
-}
-
-bool SamePixels(const WA* a, const WA* b) {
-  for (int y = 0; y < a->GetH(); ++y) {
-    if (std::memcmp(a->Row(y), b->Row(y), static_cast<std::size_t>(a->GetW()) * 3) != 0) return false;
-  }
-  return true;
-}
-
-WA* Expected(const WA* from, const char* tool, std::initializer_list<int> params) {
-  WA* out = new WA(*from, false);
-  LUFreezeError();
-  LUTool* t = LUCreateTool(nullptr, tool);
-  int i = 0;
-  for (int p : params) LUSetParameter(t, i++, 0, &p);
-  LUSetParameter(t, kLUSlotSource, 0, out);
-  LUToolExecute(t, 0, 2, 0, 0);
-  LUDeleteTool(t);
-  LUUnfreezeError();
-  return out;
-}
 
 std::string ItemText(HWND dialog, int id) {
   char text[128] = {};
@@ -199,7 +173,7 @@ TEST_F(ToolPaneWinTest, PaneByNumberTakesParametersFromItsControlsAndAppliesAsOn
   EXPECT_EQ(LUGetErrorState().code, 0);
 
   Click(pane, kIdApply);
-  WA* expected = Expected(original, "vr_rsmooth", {7, 5, 0, 0});
+  WA* expected = test::ToolResult(original, "vr_rsmooth", {7, 5, 0, 0});
   EXPECT_TRUE(SamePixels(host.image, expected));
   ASSERT_EQ(host.undoImages.size(), 1u) << "one undo step";
   EXPECT_TRUE(SamePixels(host.undoImages[0], original));
@@ -215,10 +189,10 @@ TEST_F(ToolPaneWinTest, PreviewFollowsTheControlsAndCloseRestoresTheImage) {
   HWND pane = OpenPane("maximum_effect");
   Click(pane, kIdPreview);
   EXPECT_EQ(IsDlgButtonChecked(pane, kIdPreview), BST_CHECKED);
-  WA* first = Expected(original, "maximum_effect", {3, 3, 0, 0});
+  WA* first = test::ToolResult(original, "maximum_effect", {3, 3, 0, 0});
   EXPECT_TRUE(SamePixels(host.image, first));
   SetDlgItemTextA(pane, kIdEditFirst + 1, "6");
-  WA* second = Expected(original, "maximum_effect", {3, 6, 0, 0});
+  WA* second = test::ToolResult(original, "maximum_effect", {3, 6, 0, 0});
   EXPECT_TRUE(SamePixels(host.image, second)) << "from the original, not from the last preview";
   Click(pane, IDCANCEL);
   EXPECT_FALSE(IsWindow(pane));
