@@ -50,7 +50,8 @@ class RowPoll {
   static constexpr int kBand = 32;
 
  private:
-  bool AskNow();
+  // Out of the filters' loops: asked once a band.
+  [[gnu::noinline, gnu::cold]] bool AskNow();
 
   Ask ask_ = nullptr;
   void* context_ = nullptr;
@@ -58,6 +59,13 @@ class RowPoll {
   int total_ = 0;
   int next_ = INT_MAX;
   bool stopped_ = false;
+};
+
+// The poll of the forms without one: compiled away.
+struct NoPoll {
+  void Expect(int) {}
+  bool Row() { return false; }
+  bool Stopped() const { return false; }
 };
 
 // Each filter comes in two forms: without a poll, and with one (false when
