@@ -55,7 +55,11 @@ void Restore() {
 
 void Run(LUPaneDialog& pane) {
   PreviewState& s = State();
-  if (!pane.previewOn || s.disabled > 0 || pane.data.tool == nullptr) return;
+  if (!pane.previewOn || pane.data.tool == nullptr) return;
+  if (s.disabled > 0) {
+    s.paused = &pane;  // shown at the last enable
+    return;
+  }
   void* window = ActiveImageWindow(pane.site);
   WA* image = LUGetImageWA(pane.site, window, 0);
   if (image == nullptr) return;

@@ -176,6 +176,14 @@ TEST_F(ToolPaneTest, PreviewRunsFromTheOriginalAndCloseRestoresIt) {
   LUPreview_Enable(&site.site, 1, 1);
   EXPECT_TRUE(SamePixels(host.image, sevenFive)) << "shown again";
 
+  LUPreview_Enable(&site.site, 0, 1);
+  ASSERT_EQ(LUPaneSetParameter(pane, 0, 5), 0);
+  EXPECT_TRUE(SamePixels(host.image, original)) << "a change while disabled waits";
+  LUPreview_Enable(&site.site, 1, 1);
+  WA* fiveFive = test::ToolResult(original, "vr_rsmooth", {5, 5, 0, 0});
+  EXPECT_TRUE(SamePixels(host.image, fiveFive)) << "and shows at the last enable";
+  fiveFive->Release();
+
   windows.Close(*pane);
   EXPECT_TRUE(SamePixels(host.image, original)) << "closed without Apply";
   EXPECT_EQ(Active(), nullptr);
