@@ -1,13 +1,17 @@
 // Colour images for the site's tool tests: random ones, a pixel comparison,
-// and what a tool makes of an image.
+// what a tool makes of an image, and a host over one image whose undo step
+// keeps a copy of it.
 #pragma once
 
 #include <cstring>
 #include <initializer_list>
 #include <random>
 
+#include <vector>
+
 #include "hostapi/imagebuf.h"
 #include "hostapi/toolhost.h"
+#include "tests/app/site/fake_site_host.h"
 
 namespace lumora::test {
 
@@ -43,5 +47,25 @@ inline VrWA2000::WA* ToolResult(const VrWA2000::WA* from, const char* tool, std:
   LUUnfreezeError();
   return out;
 }
+
+// The fake host over `image` (the active image, its layer at the origin):
+// each undo step keeps a copy of the image as it finds it; repaints are
+// logged as "invalidate".
+struct ImageUndoHost : FakeSiteHost {
+  VrWA2000::WA* image = nullptr;
+  std::vector<VrWA2000::WA*> undoImages;  // copies, owned
+  ~ImageUndoHost() override {
+    for (VrWA2000::WA* w : undoImages) w->Release();
+  }
+  int BackupImageByName(SiteDoc doc, const char* name) override {
+    undoImages.push_back(new VrWA2000::WA(*image, false));
+    return FakeSiteHost::BackupImageByName(doc, name);
+  }
+  int InvalidateImageRect(SiteDoc, const RECT*, std::intptr_t, std::intptr_t) override {
+    Log("invalidate");
+    return 1;
+  }
+  POINT LayerOrigin(SiteDoc, int) override { return POINT{0, 0}; }
+};
 
 }  // namespace lumora::test

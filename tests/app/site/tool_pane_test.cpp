@@ -34,24 +34,9 @@ struct RecordingWindows : PaneWindows {
   bool IsIconic(const LUPaneDialog&) override { return false; }
 };
 
-// Records the image as the undo step finds it, and repaints.
-struct PaneHost : test::FakeSiteHost {
-  WA* image = nullptr;
-  std::vector<WA*> undoImages;  // copies, owned
+struct PaneHost : test::ImageUndoHost {
   bool paintable = true;
-  ~PaneHost() override {
-    for (WA* w : undoImages) w->Release();
-  }
-  int BackupImageByName(SiteDoc doc, const char* name) override {
-    undoImages.push_back(new WA(*image, false));
-    return FakeSiteHost::BackupImageByName(doc, name);
-  }
-  int InvalidateImageRect(SiteDoc, const RECT*, std::intptr_t, std::intptr_t) override {
-    Log("invalidate");
-    return 1;
-  }
   int CanPaintLayer(SiteDoc, int) override { return paintable ? 1 : 0; }
-  POINT LayerOrigin(SiteDoc, int) override { return POINT{0, 0}; }
 };
 
 class ToolPaneTest : public ::testing::Test {

@@ -40,29 +40,14 @@ LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
-// The fake host over a real main window; the undo step keeps a copy of the
-// image as it finds it.
-struct WinHost : test::FakeSiteHost {
+// The fake host over a real main window.
+struct WinHost : test::ImageUndoHost {
   HWND main = nullptr;
-  WA* image = nullptr;
-  std::vector<WA*> undoImages;
-  ~WinHost() override {
-    for (WA* w : undoImages) w->Release();
-  }
   SiteWindow MainWnd() override { return main; }
   std::intptr_t SendToWindow(SiteWindow w, std::uint32_t m, std::uintptr_t wp, std::intptr_t lp) override {
     FakeSiteHost::SendToWindow(w, m, wp, lp);
     return SendMessageA(static_cast<HWND>(w), m, wp, lp);
   }
-  int BackupImageByName(SiteDoc doc, const char* name) override {
-    undoImages.push_back(new WA(*image, false));
-    return FakeSiteHost::BackupImageByName(doc, name);
-  }
-  int InvalidateImageRect(SiteDoc, const RECT*, std::intptr_t, std::intptr_t) override {
-    Log("invalidate");
-    return 1;
-  }
-  POINT LayerOrigin(SiteDoc, int) override { return POINT{0, 0}; }
 };
 
 std::string ItemText(HWND dialog, int id) {
