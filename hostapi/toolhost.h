@@ -137,11 +137,7 @@ struct LUErrorState {
 };
 LUErrorState LUGetErrorState();
 
-// The tool host's live preview: switched off around work that must not be
-// interrupted by a preview refresh. Nests: on again after as many enables
-// as disables. Enabled at start.
-void LUPreview_Enable(int enable);
-bool LUPreview_IsEnabled();
+// The tool host's live preview, see "Tool panes" below.
 
 // The site's error-box entry (SiteErrorTable 0): (descriptor, unused,
 // message, caption, icon, detail) -> 1.
@@ -300,6 +296,9 @@ int LUImageKindOfType(int type);
 // Runs the tool on -4, into -1 when it is set (else in place), limited by
 // -6 and mixed with the original by its coverage. 0 on success.
 int LUToolExecute(LUTool* tool, int backup, int reserved1, int reserved2, int reserved3);
+// The same, telling the main window (1256) only with `notify`: callers that
+// refresh first send it themselves.
+int LURunTool(LUTool* tool, int backup, int notify);
 // What the last run changed: the rectangle (image rows, top row 0) and the
 // same as a rectangle fragment with a reference for the caller.
 int LUGetOutRectE(LUTool* tool, RECT* out);
@@ -343,3 +342,124 @@ std::intptr_t LUSendToWindow(void* window, std::uint32_t message, std::uintptr_t
 // Sent to the main window after a tool run with backup (wParam: the
 // instance), so the run can be recorded.
 constexpr std::uint32_t kLUMsgToolExecuted = 1256;
+
+// ---------------------------------------------------------------------------
+// Tool panes: a modeless dialog per open tool, owned by the main window, with
+// a control per parameter (labelled by the tool's strings), Preview, Apply
+// and Close. A pane opened while [PinState] DrawingPinPressed is 0 is
+// reused by the next tool; opened while it is set, the pane stays.
+
+struct LUPaneDialog;  // opaque
+struct LUPane;        // a pane inside a dialog (each dialog holds one)
+
+// A pane's data: first its tool instance (null when it has none).
+struct LU_PANEDATA {
+  LUTool* tool;
+  int toolNumber;
+};
+
+// Opens the tool's pane, or activates the one showing it. Non-zero on
+// success; 0 with the error recorded.
+int LUCreateToolInstanceByIDNumber(const void* site, int tool, int reserved);
+// The same by id name: 0 on success, else the error code (recorded).
+int LUCreateToolInstance(const void* site, const char* idName, int reserved);
+
+int LUIsPaneDlgWindow(const void* site, const void* window);
+LUPaneDialog* LUHWNDToPaneDialog(const void* site, const void* window);
+// The pane after `previous` (null: the first); null at the end.
+LUPane* LUGetNextPane(const void* site, LUPaneDialog* dialog, LUPane* previous);
+const LU_PANEDATA* LUGetPaneData(const void* site, LUPane* pane);
+int LUIsDlgIconic(const void* site, LUPaneDialog* dialog);
+// The pane dialog last activated or opened; null when none is open.
+LUPaneDialog* LUGetActivePaneDialog(const void* site);
+void* LUGetPaneDialogWindow(const void* site, LUPaneDialog* dialog);
+// Closes every pane dialog (their previews restored).
+void LUDestroyPaneDialogs(const void* site);
+
+// Runs the pane's tool on the active layer of the active image window
+// within the global selection, as one undo step named by the tool's menu
+// name; refreshes the changed rectangle, marks the document modified, keeps
+// the parameters in "LUMODB.DAT", then sends the main window 1256. 0 on
+// success, else the error code (recorded): 120 no image window, 130 the
+// layer is hidden or locked.
+int LUPaneApply(LUPaneDialog* dialog);
+// Sets parameter `index` as the pane's control does (preview included).
+int LUPaneSetParameter(LUPaneDialog* dialog, int index, std::int32_t value);
+void LUPaneSetPreview(LUPaneDialog* dialog, int on);
+
+// The pane dialog's own handling of its messages, after the hooks of the
+// pane pass (kind 8) passed them; answers as a dialog procedure does.
+std::intptr_t LUPaneDlgProcInternal(const void* site, void* window, std::uint32_t message, std::uintptr_t wParam,
+                                    std::intptr_t lParam);
+
+// Messages of the pane dialogs. 1239 (wParam 1): the pane was activated.
+// 1725 (lParam: text) and 1726: the pane's status text shown and cleared.
+// 1249: the program's colours changed; the pane redraws its colours.
+constexpr std::uint32_t kLUMsgPaneActivated = 1239;
+constexpr std::uint32_t kLUMsgPaneStatusText = 1725;
+constexpr std::uint32_t kLUMsgPaneStatusClear = 1726;
+constexpr std::uint32_t kLUMsgColoursChanged = 1249;
+
+enum : int {
+  kLUErrNoImageWindow = 120,
+  kLUErrLayerLocked = 130,
+  kLUErrNoPaneWindow = 131,  // the pane's window could not be made
+  kLUErrNoImageData = 256,
+};
+
+// ---------------------------------------------------------------------------
+// The live preview. With a pane's Preview on and the preview enabled, each
+// parameter change runs the pane's tool from a saved copy of the active
+// image (the original) into the active image; closing the pane without
+// Apply puts the original back.
+
+void LUPreview_Init(const void* site);
+// Restores a preview that shows and forgets every saved original.
+void LUPreview_Destroy(const void* site);
+// Switched off around work that must see the real image: the first disable
+// restores the original, the last enable shows the preview again. Nests: on
+// again after as many enables as disables. Enabled at start.
+void LUPreview_Enable(const void* site, int on, int reserved);
+inline void LUPreview_Enable(int on) { LUPreview_Enable(nullptr, on, 1); }
+bool LUPreview_IsEnabled();
+// The image changed under the preview: the saved original is dropped (the
+// image as it is now is the next original).
+void LUPreview_InvalidateImageData(const void* site);
+
+// ---------------------------------------------------------------------------
+// The host's sections of the program's Window menu (Windows build): windows
+// listed under a section's name, at the end of the main window's "Window"
+// popup; choosing one activates it. Sections: 0 the tool panes, 1 tools,
+// 2 images.
+
+constexpr int kLUWinMenuSections = 3;
+// First command id of the host's Window menu items (64 of them).
+constexpr std::uint32_t kLUWinMenuFirstCommand = 0xFE00;
+
+void LUWinMenu_SetSectionName(const void* site, int index, const char* name);
+// Lists the window (again) in the section; the menu shows its title.
+int LUWinMenu_AddWnd(const void* site, void* window, int section, int reserved);
+int LUWinMenu_DeleteWnd(const void* site, void* window);
+// Checks the window's item (and no other).
+int LUWinMenu_SetActiveWnd(const void* site, void* window);
+// The window's title changed.
+int LUWinMenu_CorrectName(const void* site, void* window);
+// A menu command of the frame: non-zero when it was one of the host's items
+// (its window is then activated).
+int LUWinMenu_Command(const void* site, void* frame, std::uintptr_t wParam);
+
+// ---------------------------------------------------------------------------
+// The open and save dialog of the host, in a folder under the program's.
+
+struct LU_GADGETDLG {
+  const char* title;
+  int open;               // 1 open, 0 save
+  const char* folderKey;  // the folder's name under the program's folder
+  const char* defaultExtension;  // without the dot
+  char* path;             // in: a proposed path or name; out: the chosen path
+  int pathSize;           // 260
+};
+
+// Runs the dialog owned by `owner` in the folder (made when missing); 1 for
+// OK with the path filled in, 0 for Cancel or failure (Windows build).
+int LUOpenGadgetDialog(const void* site, void* owner, LU_GADGETDLG* record);

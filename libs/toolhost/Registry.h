@@ -22,8 +22,13 @@ struct ToolParam {
 inline constexpr int kMaxToolParams = 8;
 
 // Runs the tool from src into dst (same size and layout); params follow the
-// tool's parameter list. 0 on success or an error code.
-using ToolExecute = int (*)(const ConstImageView& src, const ImageView& dst, const std::int32_t* params);
+// tool's parameter list; the tool counts its rows on the poll and stops when
+// it says so. 0 on success, 1 when stopped, or an error code.
+using ToolExecute = int (*)(const ConstImageView& src, const ImageView& dst, const std::int32_t* params,
+                            RowPoll& poll);
+// A window filter with a poll, false when stopped.
+using WindowFilter = bool (*)(const ConstImageView&, const ImageView&, int, int, RowPoll&);
+inline constexpr int kToolStopped = 1;
 // The tool's interface entry: request 2 shows its help; -1 means none.
 using ToolInterface = int (*)(int request);
 
@@ -60,22 +65,22 @@ inline constexpr ToolParam kWindowParams[4] = {{'d', 3, 1, kMaxWindow}, {'d', 3,
                                                {'d', 0, 0, 100}};
 
 // Runs a window filter and limits its change by threshold and keep %.
-int RunWindowFilter(void (*filter)(const ConstImageView&, const ImageView&, int, int), const ConstImageView& src,
-                    const ImageView& dst, const std::int32_t* params);
+int RunWindowFilter(WindowFilter filter, const ConstImageView& src, const ImageView& dst, const std::int32_t* params,
+                    RowPoll& poll);
 inline constexpr int kToolRequestHelp = 2;
 // The interface of tools without help of their own.
 int NoToolHelp(int request);
 
 // RunWindowFilter over a given filter, as a tool's execute entry.
-template <void (*Filter)(const ConstImageView&, const ImageView&, int, int)>
-int RunWindow(const ConstImageView& src, const ImageView& dst, const std::int32_t* params) {
-  return RunWindowFilter(Filter, src, dst, params);
+template <WindowFilter Filter>
+int RunWindow(const ConstImageView& src, const ImageView& dst, const std::int32_t* params, RowPoll& poll) {
+  return RunWindowFilter(Filter, src, dst, params, poll);
 }
 
 // Unsharp masking by a fixed amount (in quarters), as a window filter.
 template <int AmountQuarters>
-void SharpenBy(const ConstImageView& src, const ImageView& dst, int w, int h) {
-  UnsharpFilter(src, dst, w, h, AmountQuarters);
+bool SharpenBy(const ConstImageView& src, const ImageView& dst, int w, int h, RowPoll& poll) {
+  return UnsharpFilter(src, dst, w, h, AmountQuarters, poll);
 }
 
 // A processing tool over the four window parameters.

@@ -2,6 +2,7 @@
 // and running a tool on its source within its limiting fragment. Every
 // buffer and fragment a slot holds carries one reference of the instance,
 // dropped when the slot changes and when the instance is deleted.
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <stdexcept>
@@ -13,6 +14,7 @@
 #include "libs/toolhost/ParamStore.h"
 #include "libs/toolhost/ParamValue.h"
 #include "libs/toolhost/Registry.h"
+#include "libs/toolhost/SiteCalls.h"
 
 using lumora::toolhost::ConstImageView;
 using lumora::toolhost::ImageView;
@@ -184,23 +186,20 @@ class RunProgress {
 // Opens the undo step of a run in the active image window's document; the
 // document keeps the image as it is now.
 int OpenUndoStep(const void* site, const std::string& name) {
-  using ActiveWndFn = void* (*)(const LU_SITE_TABLE*);
-  using DocOfWndFn = void* (*)(const LU_SITE_TABLE*, void*);
-  using AddUndoStepFn = int (*)(const LU_SITE_TABLE*, void*, const char*);
-  constexpr int kAppActiveImageWnd = 5, kDocOfWnd = 0, kDocAddUndoStep = 7;
-  const LU_SITE_TABLE* app = nullptr;
-  const LU_SITE_TABLE* doc = nullptr;
-  const auto activeWnd = reinterpret_cast<ActiveWndFn>(LUSiteEntryOf(site, kSiteApp, kAppActiveImageWnd, &app));
-  const auto docOf = reinterpret_cast<DocOfWndFn>(LUSiteEntryOf(site, kSiteDoc, kDocOfWnd, &doc));
-  const auto addStep = reinterpret_cast<AddUndoStepFn>(LUSiteEntryOf(site, kSiteDoc, kDocAddUndoStep, nullptr));
-  if (activeWnd == nullptr || docOf == nullptr || addStep == nullptr) return 0;
-  void* window = activeWnd(app);
-  void* document = window != nullptr ? docOf(doc, window) : nullptr;
-  return document != nullptr ? addStep(doc, document, name.c_str()) : 0;
+  using namespace lumora::toolhost;
+  return AddUndoStep(site, DocOfWindow(site, ActiveImageWindow(site)), name.c_str());
 }
 
-// Steps of a run's progress: computing, then writing the result.
-constexpr int kRunSteps = 2;
+// Steps of a run's progress: the filter's rows take the first kComputeSteps,
+// writing the result the rest.
+constexpr int kRunSteps = 100;
+constexpr int kComputeSteps = 90;
+
+// The filter's rows as the run's progress; true when the user cancelled.
+bool AskRunProgress(void* context, int done, int total) {
+  const int step = total > 0 ? static_cast<int>(std::int64_t{done} * kComputeSteps / total) : 0;
+  return static_cast<RunProgress*>(context)->Step(std::min(step, kComputeSteps), kRunSteps);
+}
 
 }  // namespace
 
@@ -336,7 +335,9 @@ std::uint32_t LUGetCapsFlags(LUTool* tool, int kind) {
   return tool->descriptor->caps[kind];
 }
 
-int LUToolExecute(LUTool* tool, int backup, int, int, int) {
+int LUToolExecute(LUTool* tool, int backup, int, int, int) { return LURunTool(tool, backup, backup); }
+
+int LURunTool(LUTool* tool, int backup, int notify) {
   if (tool == nullptr) return Fail(kLUErrNoTool, __LINE__);
   WA* source = tool->source;
   if (source == nullptr) return Fail(kLUErrNoSource, __LINE__);
@@ -357,9 +358,10 @@ int LUToolExecute(LUTool* tool, int backup, int, int, int) {
   } catch (const std::exception&) {
     return Fail(kLUErrNoMemory, __LINE__);
   }
-  const int code = tool->descriptor->execute(ViewOf(static_cast<const WA*>(source)), ViewOf(result), tool->params);
+  lumora::toolhost::RowPoll poll(AskRunProgress, &progress);
+  const int code = tool->descriptor->execute(ViewOf(static_cast<const WA*>(source)), ViewOf(result), tool->params, poll);
   // Nothing is written before this point, so a cancel leaves every image as it was.
-  const int failure = code != 0 ? code : (progress.Step(1, kRunSteps) ? kLUErrCancelled : 0);
+  const int failure = code != 0 ? code : (progress.Step(kComputeSteps, kRunSteps) ? kLUErrCancelled : 0);
   if (failure != 0) {
     result->Release();
     return Fail(failure, __LINE__);
@@ -381,7 +383,7 @@ int LUToolExecute(LUTool* tool, int backup, int, int, int) {
   result->Release();
   tool->ran = true;
   progress.Step(kRunSteps, kRunSteps);
-  if (backup != 0) LUSendToWindow(LUGetMainWnd(tool->site), kLUMsgToolExecuted, reinterpret_cast<std::uintptr_t>(tool), 0);
+  if (notify != 0) LUSendToWindow(LUGetMainWnd(tool->site), kLUMsgToolExecuted, reinterpret_cast<std::uintptr_t>(tool), 0);
   return 0;
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "hostapi/toolhost.h"
+#include "libs/toolhost/SiteCalls.h"
 #include "res/StringTable.h"
 #include "res/toolhost_ids.h"
 
@@ -35,6 +36,14 @@ const char* CaptionText() {
 }
 
 }  // namespace
+
+std::string lumora::toolhost::ProgramFolder(const void* site) {
+  const LU_SITE* s = SiteOf(site);
+  if (s == nullptr) return std::string();
+  const std::string path(s->dataPath);
+  const std::size_t slash = path.rfind('\\');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
 
 LUSiteEntry LUSiteEntryOf(const void* site, int table, int index, const LU_SITE_TABLE** descriptor) {
   const LU_SITE* s = SiteOf(site);

@@ -5,29 +5,14 @@
 
 #include "hostapi/imagebuf.h"
 #include "hostapi/toolhost.h"
+#include "libs/toolhost/SiteCalls.h"
 
 using VrWA2000::WA;
 
 namespace {
 
-// Entries of the site's document table used here.
-enum : int { kDocOfWnd = 0, kDocImage = 3, kDocActiveLayer = 22, kDocLayerOrigin = 26 };
-
-using DocOfWndFn = void* (*)(const LU_SITE_TABLE*, void*);
-using DocImageFn = WA* (*)(const LU_SITE_TABLE*, void*, int);
-using ActiveLayerFn = int (*)(const LU_SITE_TABLE*, void*);
-using LayerOriginFn = std::uint64_t (*)(const LU_SITE_TABLE*, void*, int);
-
-template <typename Fn>
-Fn DocEntry(const void* site, int index, const LU_SITE_TABLE** descriptor) {
-  return reinterpret_cast<Fn>(LUSiteEntryOf(site, kSiteDoc, index, descriptor));
-}
-
-// The window's document, or null (with the document table's descriptor).
-void* DocOfWindow(const void* site, void* window, const LU_SITE_TABLE** descriptor) {
-  const auto docOf = DocEntry<DocOfWndFn>(site, kDocOfWnd, descriptor);
-  return docOf != nullptr && window != nullptr ? docOf(*descriptor, window) : nullptr;
-}
+// Entry of the site's document table used here.
+constexpr int kDocImage = 3;
 
 LUMessageSender gSender = nullptr;
 void* gSenderContext = nullptr;
@@ -47,10 +32,11 @@ int LUCopyParameter(const void*, int type, const void* source, void** copy) {
 }
 
 WA* LUGetImageWA(const void* site, void* window, int kind) {
-  const LU_SITE_TABLE* descriptor = nullptr;
-  void* doc = DocOfWindow(site, window, &descriptor);
+  void* doc = lumora::toolhost::DocOfWindow(site, window);
   if (doc == nullptr) return nullptr;
-  const auto docImage = DocEntry<DocImageFn>(site, kDocImage, &descriptor);
+  const LU_SITE_TABLE* descriptor = nullptr;
+  using DocImageFn = WA* (*)(const LU_SITE_TABLE*, void*, int);
+  const auto docImage = reinterpret_cast<DocImageFn>(LUSiteEntryOf(site, kSiteDoc, kDocImage, &descriptor));
   WA* image = docImage != nullptr ? docImage(descriptor, doc, kind) : nullptr;
   if (image != nullptr) image->AddRef();
   return image;
@@ -58,19 +44,12 @@ WA* LUGetImageWA(const void* site, void* window, int kind) {
 
 int LUGetImageOrg(const void* site, void* window, POINT* origin) {
   if (origin == nullptr) return 0;
-  *origin = POINT{0, 0};
-  const LU_SITE_TABLE* descriptor = nullptr;
-  void* doc = DocOfWindow(site, window, &descriptor);
-  if (doc == nullptr) return 0;
-  const auto activeLayer = DocEntry<ActiveLayerFn>(site, kDocActiveLayer, &descriptor);
-  const int layer = activeLayer != nullptr ? activeLayer(descriptor, doc) : -1;
-  const auto layerOrigin = DocEntry<LayerOriginFn>(site, kDocLayerOrigin, &descriptor);
-  if (layer < 0 || layerOrigin == nullptr) return 0;
-  // The entry packs x in the low and y in the high 32 bits.
-  const std::uint64_t packed = layerOrigin(descriptor, doc, layer);
-  origin->x = -static_cast<std::int32_t>(static_cast<std::uint32_t>(packed));
-  origin->y = -static_cast<std::int32_t>(static_cast<std::uint32_t>(packed >> 32));
-  return 1;
+  using namespace lumora::toolhost;
+  void* doc = DocOfWindow(site, window);
+  POINT layer{0, 0};
+  const int known = doc != nullptr ? LayerOriginOf(site, doc, ActiveLayerOf(site, doc), &layer) : 0;
+  *origin = known != 0 ? POINT{-layer.x, -layer.y} : POINT{0, 0};
+  return known;
 }
 
 void LUSetMessageSender(LUMessageSender sender, void* context) {

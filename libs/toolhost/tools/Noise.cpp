@@ -5,9 +5,8 @@ namespace lumora::toolhost {
 namespace {
 
 // (amount %, share of pixels %, colour %)
-int Execute(const ConstImageView& src, const ImageView& dst, const std::int32_t* params) {
-  NoiseFilter(src, dst, params[0], params[1], params[2]);
-  return 0;
+int Execute(const ConstImageView& src, const ImageView& dst, const std::int32_t* params, RowPoll& poll) {
+  return NoiseFilter(src, dst, params[0], params[1], params[2], poll) ? 0 : kToolStopped;
 }
 
 }  // namespace

@@ -38,9 +38,9 @@ const ToolDescriptor* FindTool(const char* idName) {
   return nullptr;
 }
 
-int RunWindowFilter(void (*filter)(const ConstImageView&, const ImageView&, int, int), const ConstImageView& src,
-                    const ImageView& dst, const std::int32_t* params) {
-  filter(src, dst, params[0], params[1]);
+int RunWindowFilter(WindowFilter filter, const ConstImageView& src, const ImageView& dst, const std::int32_t* params,
+                    RowPoll& poll) {
+  if (!filter(src, dst, params[0], params[1], poll)) return kToolStopped;
   LimitChange(src, dst, params[2], params[3]);
   return 0;
 }

@@ -5,9 +5,8 @@ namespace lumora::toolhost {
 namespace {
 
 // (angle in degrees, colour)
-int Execute(const ConstImageView& src, const ImageView& dst, const std::int32_t* params) {
-  EmbossFilter(src, dst, params[0], static_cast<std::uint32_t>(params[1]));
-  return 0;
+int Execute(const ConstImageView& src, const ImageView& dst, const std::int32_t* params, RowPoll& poll) {
+  return EmbossFilter(src, dst, params[0], static_cast<std::uint32_t>(params[1]), poll) ? 0 : kToolStopped;
 }
 
 }  // namespace

@@ -9,29 +9,14 @@
 
 #include "app/Site.h"
 #include "tests/app/site/fake_site_host.h"
+#include "tests/app/site/site_images.h"
 
 namespace lumora {
 namespace {
 
 using VrWA2000::WA;
-
-WA* RandomImage(int w, int h, unsigned seed) {
-  WA* wa = new WA(16, w, h, static_cast<const PALETTEENTRY*>(nullptr), false);
-  std::mt19937 rng(seed);
-  for (int y = 0; y < h; ++y) {
-    for (int i = 0; i < wa->GetBPLine(); ++i) wa->Row(y)[i] = static_cast<std::uint8_t>(rng());
-  }
-  return wa;
-}
-
-bool SamePixels(const WA* a, const WA* b) {
-  if (a->GetW() != b->GetW() || a->GetH() != b->GetH() || a->GetType() != b->GetType()) return false;
-  const std::size_t bytes = static_cast<std::size_t>(a->GetW()) * 3;
-  for (int y = 0; y < a->GetH(); ++y) {
-    if (std::memcmp(a->Row(y), b->Row(y), bytes) != 0) return false;
-  }
-  return true;
-}
+using test::RandomImage;
+using test::SamePixels;
 
 class ToolRunTest : public ::testing::Test {
  protected:
@@ -106,6 +91,30 @@ TEST_F(ToolRunTest, CancelAfterComputingStillWritesNothing) {
   EXPECT_TRUE(SamePixels(image, original));
   EXPECT_GE(late.progressSteps.size(), 2u);
   EXPECT_TRUE(late.sent.empty());
+}
+
+TEST_F(ToolRunTest, CancelInsideTheFilterWritesNothingAndAnswersOne) {
+  // Cancelled at the filter's first band of rows, before it finished.
+  struct MidCancel : test::FakeSiteHost {
+    bool ProgressCancelled(int position, int total) override {
+      progressSteps.emplace_back(position, total);
+      return position > 0 && position < total * 9 / 10;
+    }
+  } mid;
+  FreeHostSite(site);
+  ASSERT_TRUE(InitHostSite(site, mid));
+  WA* big = RandomImage(40, 300, 9);
+  WA* before = new WA(*big, false);
+  ASSERT_EQ(LUSetParameter(tool, kLUSlotSource, 0, big), 0);
+  EXPECT_EQ(LUToolExecute(tool, 1, 0, 0, 0), kLUErrCancelled);
+  EXPECT_TRUE(SamePixels(big, before));
+  ASSERT_GE(mid.progressSteps.size(), 2u);
+  EXPECT_GT(mid.progressSteps.back().first, 0) << "asked from inside the filter";
+  EXPECT_LT(mid.progressSteps.back().first, mid.progressSteps.back().second * 9 / 10);
+  EXPECT_TRUE(mid.sent.empty());
+  EXPECT_EQ(std::count_if(mid.log.begin(), mid.log.end(), [](const std::string& s) { return s.rfind("backup", 0) == 0; }), 0);
+  big->Release();
+  before->Release();
 }
 
 TEST_F(ToolRunTest, ImageCopyIsIndependent) {

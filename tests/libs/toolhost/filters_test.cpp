@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <tuple>
 #include <random>
 #include <vector>
 
@@ -132,7 +134,7 @@ TEST(Filters, MedianMatchesThePlainWalkAcrossStripsOfColumns) {
 }
 
 TEST(Filters, OnePixelImagesAndWindowsWiderThanTheImage) {
-  for (Filter filter : {MeanFilter, MinimumFilter, MaximumFilter, MedianFilter}) {
+  for (Filter filter : std::initializer_list<Filter>{MeanFilter, MinimumFilter, MaximumFilter, MedianFilter}) {
     Image one(1, 1, 3);
     one.At(0, 0, 0) = 9, one.At(0, 0, 1) = 200, one.At(0, 0, 2) = 77;
     Image out(1, 1, 3);
@@ -251,6 +253,70 @@ TEST(Filters, NoiseReplaysAndStaysWithinItsAmountAndShare) {
   EXPECT_EQ(b.bits, src.bits) << "share 0 touches nothing";
   NoiseFilter(src.CView(), b.View(), 21, 50, 30);
   EXPECT_NE(b.bits, a.bits);
+}
+
+// Every filter, by every path it has: with a poll that never stops it gives
+// what it gives without one and is asked once per band with a growing count;
+// a poll that stops at its first question stops it there.
+TEST(Filters, PollAskedPerBandAndStopsEveryPath) {
+  using Run = std::function<bool(const ConstImageView&, const ImageView&, RowPoll&)>;
+  using Plain = std::function<void(const ConstImageView&, const ImageView&)>;
+  struct Case {
+    const char* name;
+    Run polled;
+    Plain plain;
+  };
+  auto window = [](bool (*f)(const ConstImageView&, const ImageView&, int, int, RowPoll&),
+                   void (*g)(const ConstImageView&, const ImageView&, int, int), int w, int h) {
+    return std::pair<Run, Plain>{[=](const ConstImageView& s, const ImageView& d, RowPoll& p) { return f(s, d, w, h, p); },
+                                 [=](const ConstImageView& s, const ImageView& d) { g(s, d, w, h); }};
+  };
+  std::vector<Case> cases;
+  for (int size : {3, 4, 11}) {  // small fast paths, then the general ones
+    for (auto [name, f, g] : {std::tuple{"mean", +[](const ConstImageView& s, const ImageView& d, int w, int h, RowPoll& p) { return MeanFilter(s, d, w, h, p); }, +[](const ConstImageView& s, const ImageView& d, int w, int h) { MeanFilter(s, d, w, h); }},
+                              std::tuple{"minimum", +[](const ConstImageView& s, const ImageView& d, int w, int h, RowPoll& p) { return MinimumFilter(s, d, w, h, p); }, +[](const ConstImageView& s, const ImageView& d, int w, int h) { MinimumFilter(s, d, w, h); }},
+                              std::tuple{"maximum", +[](const ConstImageView& s, const ImageView& d, int w, int h, RowPoll& p) { return MaximumFilter(s, d, w, h, p); }, +[](const ConstImageView& s, const ImageView& d, int w, int h) { MaximumFilter(s, d, w, h); }},
+                              std::tuple{"median", +[](const ConstImageView& s, const ImageView& d, int w, int h, RowPoll& p) { return MedianFilter(s, d, w, h, p); }, +[](const ConstImageView& s, const ImageView& d, int w, int h) { MedianFilter(s, d, w, h); }},
+                              std::tuple{"outline", +[](const ConstImageView& s, const ImageView& d, int w, int h, RowPoll& p) { return OutlineFilter(s, d, w, h, p); }, +[](const ConstImageView& s, const ImageView& d, int w, int h) { OutlineFilter(s, d, w, h); }},
+                              std::tuple{"sharpen", +[](const ConstImageView& s, const ImageView& d, int w, int h, RowPoll& p) { return UnsharpFilter(s, d, w, h, 4, p); }, +[](const ConstImageView& s, const ImageView& d, int w, int h) { UnsharpFilter(s, d, w, h, 4); }}}) {
+      auto [polled, plain] = window(f, g, size, size);
+      cases.push_back({name, polled, plain});
+    }
+  }
+  cases.push_back({"emboss", [](const ConstImageView& s, const ImageView& d, RowPoll& p) { return EmbossFilter(s, d, 45, 0x808080, p); },
+                   [](const ConstImageView& s, const ImageView& d) { EmbossFilter(s, d, 45, 0x808080); }});
+  cases.push_back({"noise", [](const ConstImageView& s, const ImageView& d, RowPoll& p) { return NoiseFilter(s, d, 20, 50, 50, p); },
+                   [](const ConstImageView& s, const ImageView& d) { NoiseFilter(s, d, 20, 50, 50); }});
+  struct Log {
+    std::vector<std::pair<int, int>> asked;
+    bool stop = false;
+  };
+  const RowPoll::Ask ask = [](void* context, int done, int total) {
+    auto* log = static_cast<Log*>(context);
+    log->asked.emplace_back(done, total);
+    return log->stop;
+  };
+  const Image src = Random(300, 150, 3, 11);  // two strips of the median
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Image expected(src.width, src.height, 3), got(src.width, src.height, 3);
+    c.plain(src.CView(), expected.View());
+    Log log;
+    RowPoll poll(ask, &log);
+    ASSERT_TRUE(c.polled(src.CView(), got.View(), poll));
+    ExpectSame(got, expected);
+    ASSERT_GE(log.asked.size(), static_cast<std::size_t>(src.height / RowPoll::kBand));
+    for (std::size_t i = 1; i < log.asked.size(); ++i) {
+      EXPECT_EQ(log.asked[i].first - log.asked[i - 1].first, RowPoll::kBand);
+      EXPECT_LE(log.asked[i].first, log.asked[i].second);
+    }
+    Log stopping;
+    stopping.stop = true;
+    RowPoll stopper(ask, &stopping);
+    EXPECT_FALSE(c.polled(src.CView(), got.View(), stopper));
+    EXPECT_EQ(stopping.asked.size(), 1u) << "asked once, then stopped";
+    EXPECT_TRUE(stopper.Stopped());
+  }
 }
 
 }  // namespace

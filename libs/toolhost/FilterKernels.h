@@ -1,0 +1,538 @@
+// The filters' kernels as templates over the poll they count their rows on:
+// Filters.cpp makes the forms without a poll (NoPoll, compiled away) and
+// FiltersPolled.cpp those with one, each in a unit of its own so that the
+// compiler inlines and vectorises the first exactly as without polling.
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <optional>
+#include <vector>
+
+#include <emmintrin.h>
+
+#include "libs/toolhost/Filters.h"
+#include "libs/toolhost/FiltersSmall.h"
+#include "libs/toolhost/SlidingExtreme.h"
+
+namespace lumora::toolhost {
+namespace {
+
+int Clamp(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
+
+// Channel `c` of source row `y`, repeated at both ends: padded[i] is image
+// column clamp(i - left).
+void GatherPadded(const ConstImageView& src, int y, int c, int left, int right, std::uint8_t* padded) {
+  const std::uint8_t* row = src.Row(y) + c;
+  const int step = src.channels;
+  std::memset(padded, row[0], static_cast<std::size_t>(left));
+  for (int x = 0; x < src.width; ++x) padded[left + x] = row[x * step];
+  std::memset(padded + left + src.width, row[(src.width - 1) * step], static_cast<std::size_t>(right));
+}
+
+void Scatter(const std::uint8_t* values, const ImageView& dst, int y, int c) {
+  std::uint8_t* row = dst.Row(y) + c;
+  const int step = dst.channels;
+  for (int x = 0; x < dst.width; ++x) row[x * step] = values[x];
+}
+
+// Exact (sum + n / 2) / n for sums below 2^24 and n <= 65025: the
+// reciprocal is off by less than 2^-40 per unit, below 1 / n over the range.
+struct RoundedDivider {
+  explicit RoundedDivider(std::uint32_t n) : half(n / 2), magic((std::uint64_t{1} << 40) / n + 1) {}
+  std::uint8_t operator()(std::uint32_t sum) const {
+    return static_cast<std::uint8_t>((static_cast<std::uint64_t>(sum + half) * magic) >> 40);
+  }
+  std::uint32_t half;
+  std::uint64_t magic;
+};
+
+// Runs a separable filter channel by channel: `Across` reduces a padded row
+// to `width` values, `Down` takes the reduced rows in order and gives the
+// window's result once it has h of them.
+template <class Across, class Down, class Poll>
+bool RunSeparable(const ConstImageView& src, const ImageView& dst, int w, int h, Across across, Down& down,
+                  Poll& poll) {
+  const int left = (w - 1) / 2, right = w - 1 - left;
+  const int top = (h - 1) / 2;
+  std::vector<std::uint8_t> padded(static_cast<std::size_t>(src.width + w - 1));
+  std::vector<std::uint8_t> out(static_cast<std::size_t>(src.width));
+  poll.Expect(src.channels * src.height);
+  for (int c = 0; c < src.channels; ++c) {
+    down.Reset();
+    for (int yy = 0; yy < src.height + h - 1; ++yy) {
+      GatherPadded(src, Clamp(yy - top, 0, src.height - 1), c, left, right, padded.data());
+      down.Push(across(padded.data()));
+      if (yy >= h - 1) {
+        down.Output(out.data());
+        Scatter(out.data(), dst, yy - (h - 1), c);
+        if (poll.Row()) return false;
+      }
+    }
+  }
+  return true;
+}
+
+// Column sums of the last h horizontal window sums.
+class ColumnSums {
+ public:
+  ColumnSums(int width, int h, std::uint32_t n) : width_(width), h_(h), ring_(static_cast<std::size_t>(width) * h), sums_(width), divide_(n) {}
+  void Reset() {
+    pushed_ = 0;
+    std::fill(sums_.begin(), sums_.end(), 0u);
+  }
+  void Push(const std::uint32_t* row) {
+    std::uint32_t* slot = ring_.data() + static_cast<std::size_t>(pushed_ % h_) * width_;
+    std::uint32_t* sums = sums_.data();
+    if (pushed_ >= h_) {
+      for (int x = 0; x < width_; ++x) sums[x] += row[x] - slot[x];
+    } else {
+      for (int x = 0; x < width_; ++x) sums[x] += row[x];
+    }
+    std::memcpy(slot, row, static_cast<std::size_t>(width_) * sizeof(std::uint32_t));
+    ++pushed_;
+  }
+  void Output(std::uint8_t* out) const {
+    for (int x = 0; x < width_; ++x) out[x] = divide_(sums_[x]);
+  }
+
+ private:
+  int width_, h_;
+  std::int64_t pushed_ = 0;
+  std::vector<std::uint32_t> ring_;
+  std::vector<std::uint32_t> sums_;
+  RoundedDivider divide_;
+};
+
+template <class Op>
+class ColumnExtremeDown {
+ public:
+  ColumnExtremeDown(int width, int h) : width_(width), h_(h) {}
+  void Reset() { columns_.emplace(width_, h_); }
+  void Push(const std::uint8_t* row) { columns_->Push(row); }
+  void Output(std::uint8_t* out) const { columns_->Output(out); }
+
+ private:
+  int width_, h_;
+  std::optional<kernels::ColumnExtreme<Op>> columns_;
+};
+
+template <class Op, class Poll>
+bool ExtremeFilter(const ConstImageView& src, const ImageView& dst, int w, int h, Poll& poll) {
+  const std::size_t padded = static_cast<std::size_t>(src.width + w - 1);
+  std::vector<std::uint8_t> g(padded), hs(padded), across(static_cast<std::size_t>(src.width));
+  ColumnExtremeDown<Op> down(src.width, h);
+  return RunSeparable(src, dst, w, h, [&](const std::uint8_t* row) {
+    kernels::SlidingExtreme<Op>(row, src.width, w, across.data(), g.data(), hs.data());
+    return across.data();
+  }, down, poll);
+}
+
+// The bins' running totals change by kFromBin[k] (1 in bins k to 15) when
+// a value in bin k arrives.
+template <class Count>
+struct FromBinTable {
+  alignas(16) Count rows[16][16];
+};
+template <class Count>
+constexpr FromBinTable<Count> kFromBin = [] {
+  FromBinTable<Count> table{};
+  for (int k = 0; k < 16; ++k)
+    for (int j = k; j < 16; ++j) table.rows[k][j] = 1;
+  return table;
+}();
+
+inline __m128i LoadVector(const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); }
+
+// 16 histogram bins of 16-bit counts, in two vectors: any window.
+struct WideBins {
+  using Count = std::uint16_t;
+  __m128i lo, hi;
+
+  static WideBins Zero() { return {_mm_setzero_si128(), _mm_setzero_si128()}; }
+  static WideBins Load(const Count* p) { return {LoadVector(p), LoadVector(p + 8)}; }
+  void Add(const Count* p) {
+    const WideBins b = Load(p);
+    lo = _mm_add_epi16(lo, b.lo);
+    hi = _mm_add_epi16(hi, b.hi);
+  }
+  void Slide(const Count* add, const Count* remove) {
+    const WideBins a = Load(add), r = Load(remove);
+    lo = _mm_sub_epi16(_mm_add_epi16(lo, a.lo), r.lo);
+    hi = _mm_sub_epi16(_mm_add_epi16(hi, a.hi), r.hi);
+  }
+  // Running totals at `totals` after a value in bin `in` arrived and one in
+  // bin `out` left.
+  static void Move(Count* totals, int in, int out) {
+    WideBins t = Load(totals);
+    t.Slide(kFromBin<Count>.rows[in], kFromBin<Count>.rows[out]);
+    t.Store(totals);
+  }
+  static void Arrive(Count* totals, int in) {
+    WideBins t = Load(totals);
+    t.Add(kFromBin<Count>.rows[in]);
+    t.Store(totals);
+  }
+  static void Leave(Count* totals, int out) {
+    const WideBins t = Load(totals), d = Load(kFromBin<Count>.rows[out]);
+    WideBins{_mm_sub_epi16(t.lo, d.lo), _mm_sub_epi16(t.hi, d.hi)}.Store(totals);
+  }
+  void Store(Count* p) const {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), lo);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p + 8), hi);
+  }
+  // With running totals in the bins: the first bin at which the total
+  // passes `rank`; `below` becomes the count before that bin, in every lane.
+  int FindAndCount(int rank, __m128i& below) const {
+    const int bin = Passed(rank, lo, hi);
+    Count totals[17];  // totals[k]: the count before bin k
+    totals[0] = 0;
+    Store(totals + 1);
+    below = _mm_set1_epi16(static_cast<short>(totals[bin]));
+    return bin;
+  }
+  // The same, counting `below` before the first bin.
+  int Find(int rank, __m128i below) const { return Passed(rank, _mm_add_epi16(lo, below), _mm_add_epi16(hi, below)); }
+
+ private:
+  static int Passed(int rank, __m128i l, __m128i h) {
+    // Totals reach 65025: compare as unsigned by flipping the sign bits.
+    const __m128i flip = _mm_set1_epi16(static_cast<short>(0x8000));
+    const __m128i limit = _mm_set1_epi16(static_cast<short>(rank ^ 0x8000));
+    const __m128i passed = _mm_packs_epi16(_mm_cmpgt_epi16(_mm_xor_si128(l, flip), limit),
+                                           _mm_cmpgt_epi16(_mm_xor_si128(h, flip), limit));
+    return __builtin_ctz(static_cast<unsigned>(_mm_movemask_epi8(passed)));
+  }
+};
+
+// 16 bins of 8-bit counts in one vector: windows of at most 255 pixels,
+// whose counts and totals all fit a byte. Half the memory and the work.
+struct NarrowBins {
+  using Count = std::uint8_t;
+  __m128i v;
+
+  static NarrowBins Zero() { return {_mm_setzero_si128()}; }
+  void Add(const Count* p) { v = _mm_add_epi8(v, LoadVector(p)); }
+  void Slide(const Count* add, const Count* remove) { v = _mm_sub_epi8(_mm_add_epi8(v, LoadVector(add)), LoadVector(remove)); }
+  static void Move(Count* totals, int in, int out) {
+    NarrowBins t{LoadVector(totals)};
+    t.Slide(kFromBin<Count>.rows[in], kFromBin<Count>.rows[out]);
+    t.Store(totals);
+  }
+  static void Arrive(Count* totals, int in) {
+    NarrowBins t{LoadVector(totals)};
+    t.Add(kFromBin<Count>.rows[in]);
+    t.Store(totals);
+  }
+  static void Leave(Count* totals, int out) {
+    NarrowBins{_mm_sub_epi8(LoadVector(totals), LoadVector(kFromBin<Count>.rows[out]))}.Store(totals);
+  }
+  void Store(Count* p) const { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
+  int FindAndCount(int rank, __m128i& below) const {
+    const int bin = Passed(rank, v);
+    Count totals[17];
+    totals[0] = 0;
+    Store(totals + 1);
+    below = _mm_set1_epi8(static_cast<char>(totals[bin]));
+    return bin;
+  }
+  int Find(int rank, __m128i below) const { return Passed(rank, _mm_add_epi8(v, below)); }
+
+ private:
+  static int Passed(int rank, __m128i t) {
+    // t > rank, unsigned: max(t, rank + 1) == t.
+    const __m128i limit = _mm_set1_epi8(static_cast<char>(rank + 1));
+    const __m128i passed = _mm_cmpeq_epi8(_mm_max_epu8(t, limit), t);
+    return __builtin_ctz(static_cast<unsigned>(_mm_movemask_epi8(passed)));
+  }
+};
+
+// The median in time independent of the window: every column keeps the
+// histogram of its h window rows, 16 coarse bins of 16 fine bins each, as
+// running totals so that finding a bin needs no summing at search time. The
+// window's coarse histogram slides along the row by adding one column's and
+// subtracting another's; a fine bin is brought up to date only when the
+// median falls in it, from the columns the window passed since it was last
+// used. The image is walked in strips of columns so that the strip's
+// histograms stay in the processor's cache.
+template <class Bins, class Poll>
+class ConstantTimeMedian {
+ public:
+  using Count = typename Bins::Count;
+  static constexpr int kStripWidth = 256;
+
+  ConstantTimeMedian(const ConstImageView& src, const ImageView& dst, int w, int h, Poll& poll)
+      : poll_(poll), src_(src), dst_(dst), w_(w), h_(h), left_((w - 1) / 2), top_((h - 1) / 2), rank_((w * h - 1) / 2) {}
+
+  bool Run() {
+    poll_.Expect((src_.width + kStripWidth - 1) / kStripWidth * src_.height);
+    for (int x0 = 0; x0 < src_.width; x0 += kStripWidth) {
+      if (!RunStrip(x0, std::min(x0 + kStripWidth, src_.width))) return false;
+    }
+    return true;
+  }
+
+ private:
+  // The window's fine histogram of one channel at the current position.
+  struct Window {
+    Bins fine[16];   // per coarse bin, brought up to date when used
+    int fineAt[16];  // window position each coarse bin's fine bins are at
+  };
+
+  bool RunStrip(int x0, int x1) {
+    const int ch = src_.channels;
+    firstColumn_ = std::max(x0 - left_, 0);
+    const int lastColumn = std::min(x1 - 1 + (w_ - 1 - left_), src_.width - 1);
+    const int bytes = (lastColumn - firstColumn_ + 1) * ch;
+    coarse_.assign(static_cast<std::size_t>(bytes) * 16, 0);
+    fine_.assign(static_cast<std::size_t>(bytes) * 256, 0);
+    // offsets_[p]: histogram index of channel 0 of the column at window
+    // position p, counted from the left end of output column x0's window.
+    offsets_.resize(static_cast<std::size_t>(x1 - x0 + w_ - 1));
+    for (int p = 0; p < static_cast<int>(offsets_.size()); ++p) {
+      offsets_[p] = (Clamp(x0 + p - left_, 0, src_.width - 1) - firstColumn_) * ch;
+    }
+    for (int j = 0; j < h_; ++j) AddRow(Clamp(j - top_, 0, src_.height - 1), bytes);
+    for (int y = 0; y < src_.height; ++y) {
+      if (y > 0) {
+        ReplaceRow(Clamp(y - 1 - top_, 0, src_.height - 1), Clamp(y - 1 - top_ + h_, 0, src_.height - 1), bytes);
+      }
+      SweepRow(y, x0, x1);
+      if (poll_.Row()) return false;
+    }
+    return true;
+  }
+
+  // Puts source row y into every column of the strip.
+  void AddRow(int y, int bytes) {
+    const std::uint8_t* row = src_.Row(y) + firstColumn_ * src_.channels;
+    Count* coarse = coarse_.data();
+    Count* fine = fine_.data();
+    for (int i = 0; i < bytes; ++i) {
+      const int v = row[i];
+      Bins::Arrive(coarse + i * 16, v >> 4);
+      Bins::Arrive(fine + i * 256 + (v & 0xF0), v & 15);
+    }
+  }
+
+  // Takes source row `leaving` out of every column of the strip and puts
+  // row `entering` in.
+  void ReplaceRow(int leaving, int entering, int bytes) {
+    if (leaving == entering) return;  // at the image's ends the window repeats a row
+    const std::uint8_t* out = src_.Row(leaving) + firstColumn_ * src_.channels;
+    const std::uint8_t* in = src_.Row(entering) + firstColumn_ * src_.channels;
+    Count* coarse = coarse_.data();
+    Count* fine = fine_.data();
+    for (int i = 0; i < bytes; ++i) {
+      const int o = out[i], n = in[i];
+      Bins::Move(coarse + i * 16, n >> 4, o >> 4);
+      // The two fine steps may fall in the same bins, so one after the other.
+      Bins::Leave(fine + i * 256 + (o & 0xF0), o & 15);
+      Bins::Arrive(fine + i * 256 + (n & 0xF0), n & 15);
+    }
+  }
+
+  // Brings the window's fine bins of coarse bin b to window position p;
+  // `fine` is the strip's fine bins of the channel.
+  static void RefreshFine(Window& window, int b, int p, int w, const Count* fine, const int* offsets) {
+    Bins& bins = window.fine[b];
+    fine += b * 16;
+    const int from = window.fineAt[b];
+    if (p - from >= w) {
+      bins = Bins::Zero();
+      for (int q = p; q < p + w; ++q) bins.Add(fine + offsets[q] * 256);
+    } else {
+      for (int q = from; q < p; ++q) bins.Slide(fine + offsets[q + w] * 256, fine + offsets[q] * 256);
+    }
+    window.fineAt[b] = p;
+  }
+
+  // One output row, channel by channel. Everything the loop reads is in
+  // locals: the byte stores of the result could alias members.
+  void SweepRow(int y, int x0, int x1) {
+    const int ch = src_.channels, w = w_, rank = rank_, count = x1 - x0;
+    const int* offsets = offsets_.data();
+    std::uint8_t* out = dst_.Row(y) + x0 * ch;
+    for (int c = 0; c < ch; ++c) {
+      Window& window = windows_[c];
+      const Count* coarse = coarse_.data() + c * 16;
+      const Count* fine = fine_.data() + c * 256;
+      Bins sliding = Bins::Zero();
+      for (int q = 0; q < w; ++q) sliding.Add(coarse + offsets[q] * 16);
+      for (int& at : window.fineAt) at = -kMaxWindow - 1;  // stale: rebuilt on first use
+      for (int p = 0; p < count; ++p) {
+        if (p > 0) sliding.Slide(coarse + offsets[p + w - 1] * 16, coarse + offsets[p - 1] * 16);
+        __m128i below;
+        const int b = sliding.FindAndCount(rank, below);
+        RefreshFine(window, b, p, w, fine, offsets);
+        const int f = window.fine[b].Find(rank, below);
+        out[p * ch + c] = static_cast<std::uint8_t>(b * 16 + f);
+      }
+    }
+  }
+
+  Poll& poll_;
+  ConstImageView src_;
+  ImageView dst_;
+  int w_, h_, left_, top_, rank_;
+  int firstColumn_ = 0;
+  // Running totals per column: coarse_[i * 16 + k] counts column i's values
+  // in coarse bins 0 to k; fine_[i * 256 + b * 16 + j] those in coarse bin b
+  // with fine bins 0 to j.
+  std::vector<Count> coarse_;
+  std::vector<Count> fine_;
+  std::vector<int> offsets_;
+  Window windows_[3] = {};
+};
+
+template <class Poll>
+bool MeanImpl(const ConstImageView& src, const ImageView& dst, int w, int h, Poll& poll) {
+  if (SmallMean(src, dst, w, h, poll)) return !poll.Stopped();
+  std::vector<std::uint32_t> sums(static_cast<std::size_t>(src.width));
+  ColumnSums down(src.width, h, static_cast<std::uint32_t>(w * h));
+  return RunSeparable(src, dst, w, h, [&](const std::uint8_t* row) {
+    std::uint32_t s = 0;
+    for (int i = 0; i < w; ++i) s += row[i];
+    sums[0] = s;
+    for (int x = 1; x < src.width; ++x) {
+      s += static_cast<std::uint32_t>(row[x + w - 1]) - row[x - 1];
+      sums[x] = s;
+    }
+    return sums.data();
+  }, down, poll);
+}
+
+template <class Poll>
+bool MinimumImpl(const ConstImageView& src, const ImageView& dst, int w, int h, Poll& poll) {
+  if (SmallMinimum(src, dst, w, h, poll)) return !poll.Stopped();
+  return ExtremeFilter<kernels::MinOp, Poll>(src, dst, w, h, poll);
+}
+
+template <class Poll>
+bool MaximumImpl(const ConstImageView& src, const ImageView& dst, int w, int h, Poll& poll) {
+  if (SmallMaximum(src, dst, w, h, poll)) return !poll.Stopped();
+  return ExtremeFilter<kernels::MaxOp, Poll>(src, dst, w, h, poll);
+}
+
+template <class Poll>
+bool MedianImpl(const ConstImageView& src, const ImageView& dst, int w, int h, Poll& poll) {
+  if (Median3x3(src, dst, w, h, poll)) return !poll.Stopped();
+  if (w * h <= 255) return ConstantTimeMedian<NarrowBins, Poll>(src, dst, w, h, poll).Run();
+  return ConstantTimeMedian<WideBins, Poll>(src, dst, w, h, poll).Run();
+}
+
+template <class Poll>
+bool UnsharpImpl(const ConstImageView& src, const ImageView& dst, int w, int h, int amountQuarters, Poll& poll) {
+  if (!MeanImpl(src, dst, w, h, poll)) return false;
+  // src + round_half_away((src - mean) * amount / 4), in 16-bit lanes.
+  const int bytes = src.width * src.channels;
+  const std::int16_t amount = static_cast<std::int16_t>(amountQuarters);
+  for (int y = 0; y < src.height; ++y) {
+    const std::uint8_t* __restrict s = src.Row(y);
+    std::uint8_t* __restrict d = dst.Row(y);
+    for (int i = 0; i < bytes; ++i) {
+      const std::int16_t t = static_cast<std::int16_t>((s[i] - d[i]) * amount);
+      const std::int16_t sign = static_cast<std::int16_t>(t >> 15);  // 0 or -1
+      const std::int16_t magnitude = static_cast<std::int16_t>(((t ^ sign) - sign + 2) >> 2);
+      const int v = s[i] + ((magnitude ^ sign) - sign);
+      d[i] = static_cast<std::uint8_t>(v < 0 ? 0 : (v > 255 ? 255 : v));
+    }
+  }
+  return true;
+}
+
+template <class Poll>
+bool OutlineImpl(const ConstImageView& src, const ImageView& dst, int w, int h, Poll& poll) {
+  const std::size_t size = static_cast<std::size_t>(src.stride) * src.height;
+  std::vector<std::uint8_t> meanBits(size);
+  const ImageView mean{meanBits.data(), src.width, src.height, src.stride, src.channels};
+  if (!MeanImpl(src, mean, w, h, poll)) return false;
+  poll.Expect(src.height);
+  const int ch = src.channels;
+  for (int y = 0; y < src.height; ++y) {
+    const std::uint8_t* up = mean.Row(std::max(y - 1, 0));
+    const std::uint8_t* mid = mean.Row(y);
+    const std::uint8_t* down = mean.Row(std::min(y + 1, src.height - 1));
+    std::uint8_t* out = dst.Row(y);
+    for (int x = 0; x < src.width; ++x) {
+      const int l = std::max(x - 1, 0) * ch, r = std::min(x + 1, src.width - 1) * ch;
+      for (int c = 0; c < ch; ++c) {
+        const int gx = (up[r + c] + 2 * mid[r + c] + down[r + c]) - (up[l + c] + 2 * mid[l + c] + down[l + c]);
+        const int gy = (down[l + c] + 2 * down[x * ch + c] + down[r + c]) - (up[l + c] + 2 * up[x * ch + c] + up[r + c]);
+        // |g| / 4 = sqrt((gx^2 + gy^2) / 16), truncated.
+        const int magnitude = static_cast<int>(std::sqrt(static_cast<double>(gx * gx + gy * gy) / 16.0));
+        out[x * ch + c] = static_cast<std::uint8_t>(255 - std::min(magnitude, 255));
+      }
+    }
+    if (poll.Row()) return false;
+  }
+  return true;
+}
+
+template <class Poll>
+bool EmbossImpl(const ConstImageView& src, const ImageView& dst, int angle, std::uint32_t colour, Poll& poll) {
+  const double radians = angle * 3.14159265358979323846 / 180.0;
+  const int dx = static_cast<int>(std::lround(std::cos(radians)));
+  const int dy = static_cast<int>(std::lround(-std::sin(radians)));
+  const int red = colour & 0xFF, green = (colour >> 8) & 0xFF, blue = (colour >> 16) & 0xFF;
+  // Rows hold blue, green, red; grey uses the colour's luminance.
+  const int base[3] = {src.channels == 1 ? (red * 77 + green * 150 + blue * 29 + 128) >> 8 : blue, green, red};
+  const int ch = src.channels;
+  poll.Expect(src.height);
+  for (int y = 0; y < src.height; ++y) {
+    const std::uint8_t* ahead = src.Row(Clamp(y + dy, 0, src.height - 1));
+    const std::uint8_t* behind = src.Row(Clamp(y - dy, 0, src.height - 1));
+    std::uint8_t* out = dst.Row(y);
+    for (int x = 0; x < src.width; ++x) {
+      const int xa = Clamp(x + dx, 0, src.width - 1) * ch, xb = Clamp(x - dx, 0, src.width - 1) * ch;
+      for (int c = 0; c < ch; ++c) {
+        out[x * ch + c] = static_cast<std::uint8_t>(Clamp(base[c] + ahead[xa + c] - behind[xb + c], 0, 255));
+      }
+    }
+    if (poll.Row()) return false;
+  }
+  return true;
+}
+
+template <class Poll>
+bool NoiseImpl(const ConstImageView& src, const ImageView& dst, int amount, int share, int colour, Poll& poll) {
+  // splitmix64, seeded from the parameters and the size.
+  std::uint64_t state = (static_cast<std::uint64_t>(amount) << 48) ^ (static_cast<std::uint64_t>(share) << 40) ^
+                        (static_cast<std::uint64_t>(colour) << 32) ^
+                        (static_cast<std::uint64_t>(src.width) << 16) ^ static_cast<std::uint64_t>(src.height);
+  auto next = [&state] {
+    std::uint64_t z = (state += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return z ^ (z >> 31);
+  };
+  const int spread = Clamp(amount, 0, 100) * 255 / 100;
+  const std::uint64_t range = static_cast<std::uint64_t>(2 * spread + 1);
+  auto draw = [&](std::uint64_t bits) { return static_cast<int>(((bits & 0xFFFF) * range) >> 16) - spread; };
+  const int ch = src.channels;
+  poll.Expect(src.height);
+  for (int y = 0; y < src.height; ++y) {
+    const std::uint8_t* s = src.Row(y);
+    std::uint8_t* d = dst.Row(y);
+    for (int x = 0; x < src.width; ++x) {
+      const std::uint64_t r = next();
+      const bool touched = ((r >> 48) * 100) < static_cast<std::uint64_t>(share) << 16;
+      if (!touched) {
+        for (int c = 0; c < ch; ++c) d[x * ch + c] = s[x * ch + c];
+        continue;
+      }
+      const bool perChannel = ch > 1 && (((r >> 32) & 0xFFFF) * 100) < static_cast<std::uint64_t>(colour) << 16;
+      const int mono = draw(r);
+      for (int c = 0; c < ch; ++c) {
+        const int n = perChannel ? draw(next()) : mono;
+        d[x * ch + c] = static_cast<std::uint8_t>(Clamp(s[x * ch + c] + n, 0, 255));
+      }
+    }
+    if (poll.Row()) return false;
+  }
+  return true;
+}
+
+}  // namespace
+}  // namespace lumora::toolhost

@@ -1,0 +1,87 @@
+// The site's application and document entries as plain calls.
+#include "libs/toolhost/SiteCalls.h"
+
+namespace lumora::toolhost {
+namespace {
+
+enum : int { kAppActiveImageWnd = 5, kAppBackupAllowed = 7 };
+enum : int {
+  kDocOfWnd = 0,
+  kDocAddUndoStep = 7,
+  kDocInvalidateRect = 10,
+  kDocSetModified = 13,
+  kDocActiveLayer = 22,
+  kDocCanPaintLayer = 23,
+  kDocLayerOrigin = 26,
+};
+
+// Entry `index` of the table as a function of type Fn, with its descriptor.
+template <typename Fn>
+Fn EntryOf(const void* site, int table, int index, const LU_SITE_TABLE*& descriptor) {
+  return reinterpret_cast<Fn>(LUSiteEntryOf(site, table, index, &descriptor));
+}
+
+}  // namespace
+
+void* ActiveImageWindow(const void* site) {
+  const LU_SITE_TABLE* d = nullptr;
+  const auto fn = EntryOf<void* (*)(const LU_SITE_TABLE*)>(site, kSiteApp, kAppActiveImageWnd, d);
+  return fn != nullptr ? fn(d) : nullptr;
+}
+
+void* DocOfWindow(const void* site, const void* window) {
+  const LU_SITE_TABLE* d = nullptr;
+  const auto fn = EntryOf<void* (*)(const LU_SITE_TABLE*, void*)>(site, kSiteDoc, kDocOfWnd, d);
+  return fn != nullptr && window != nullptr ? fn(d, const_cast<void*>(window)) : nullptr;
+}
+
+int ActiveLayerOf(const void* site, void* doc) {
+  const LU_SITE_TABLE* d = nullptr;
+  const auto fn = EntryOf<int (*)(const LU_SITE_TABLE*, void*)>(site, kSiteDoc, kDocActiveLayer, d);
+  return fn != nullptr && doc != nullptr ? fn(d, doc) : -1;
+}
+
+bool CanPaintLayer(const void* site, void* doc, int layer) {
+  const LU_SITE_TABLE* d = nullptr;
+  const auto fn = EntryOf<int (*)(const LU_SITE_TABLE*, void*, int)>(site, kSiteDoc, kDocCanPaintLayer, d);
+  return fn != nullptr && doc != nullptr && fn(d, doc, layer) != 0;
+}
+
+int LayerOriginOf(const void* site, void* doc, int layer, POINT* origin) {
+  *origin = POINT{0, 0};
+  const LU_SITE_TABLE* d = nullptr;
+  const auto fn = EntryOf<std::uint64_t (*)(const LU_SITE_TABLE*, void*, int)>(site, kSiteDoc, kDocLayerOrigin, d);
+  if (fn == nullptr || doc == nullptr || layer < 0) return 0;
+  // The entry packs x in the low and y in the high 32 bits.
+  const std::uint64_t packed = fn(d, doc, layer);
+  origin->x = static_cast<std::int32_t>(static_cast<std::uint32_t>(packed));
+  origin->y = static_cast<std::int32_t>(static_cast<std::uint32_t>(packed >> 32));
+  return 1;
+}
+
+bool BackupAllowed(const void* site) {
+  const LU_SITE_TABLE* d = nullptr;
+  const auto fn = EntryOf<int (*)(const LU_SITE_TABLE*)>(site, kSiteApp, kAppBackupAllowed, d);
+  return fn != nullptr && fn(d) != 0;
+}
+
+int AddUndoStep(const void* site, void* doc, const char* name) {
+  const LU_SITE_TABLE* d = nullptr;
+  const auto fn = EntryOf<int (*)(const LU_SITE_TABLE*, void*, const char*)>(site, kSiteDoc, kDocAddUndoStep, d);
+  return fn != nullptr && doc != nullptr ? fn(d, doc, name) : 0;
+}
+
+void InvalidateDocRect(const void* site, void* doc, const RECT& rect) {
+  const LU_SITE_TABLE* d = nullptr;
+  using Fn = int (*)(const LU_SITE_TABLE*, void*, const RECT*, std::intptr_t, std::intptr_t);
+  const auto fn = EntryOf<Fn>(site, kSiteDoc, kDocInvalidateRect, d);
+  if (fn != nullptr && doc != nullptr) fn(d, doc, &rect, 0, 0);
+}
+
+void SetDocModified(const void* site, void* doc) {
+  const LU_SITE_TABLE* d = nullptr;
+  const auto fn = EntryOf<int (*)(const LU_SITE_TABLE*, void*, int)>(site, kSiteDoc, kDocSetModified, d);
+  if (fn != nullptr && doc != nullptr) fn(d, doc, 1);
+}
+
+}  // namespace lumora::toolhost
