@@ -67,6 +67,9 @@ LRESULT CMainFrame::OnCreate(WPARAM wParam, LPARAM lParam) {
     return -1;
   }
   ShowSplashScreen(Handle());
+  // A hidden frame gets no WM_SIZE before it shows: a file opened at start
+  // measures the MDI area at the frame's size, not at the client's first.
+  RecalcLayout();
   LayoutStatusPanes();
   return 0;
 }
