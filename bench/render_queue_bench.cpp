@@ -222,7 +222,7 @@ BENCHMARK(BM_QueueRects)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseReal
 // 10,000 damages of 1 to 8 pixels inside one cell: the worst case for the
 // merge, which compares pieces of one cell.
 void BM_QueueRectsDenseCell(benchmark::State& state) {
-  QueueAll(state, 1, RandomDamage(10000, 1, 8, RECT{1024, 1256, 1280, 1512}));
+  QueueAll(state, 1, RandomDamage(10000, 1, 8, RECT{1024, 1280, 1280, 1536}));
 }
 BENCHMARK(BM_QueueRectsDenseCell)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -232,7 +232,7 @@ BENCHMARK(BM_QueueRectsDenseCell)->Unit(benchmark::kMillisecond)->UseRealTime();
 void BM_PointerCellLatency(benchmark::State& state) {
   BlendingDocument document;
   BenchView view(RECT{0, 0, kWidth, kHeight});
-  view.SetPointer(POINT{kWidth - 5, 5});
+  view.SetPointer(POINT{kWidth - 5, kHeight - 5});
   CMapRect queue;
   queue.SetDocument(&document);
   queue.SetImageSize(kWidth, kHeight);

@@ -10,6 +10,16 @@
 
 namespace lumora {
 
+namespace {
+
+// The end (exclusive) of cell `i` along an axis of `extent` pixels; 64-bit
+// so that the last cell of an image near 2^31 pixels does not overflow.
+LONG CellEnd(int i, LONG extent) {
+  return static_cast<LONG>(std::min<std::int64_t>(extent, (std::int64_t{i} + 1) * CellGrid::kCellSize));
+}
+
+}  // namespace
+
 int CellPriority::GroupOf(int index) const {
   const int groups = RowGroups();
   if (groups == 0 || columns <= 0 || index < 0) return groups;
@@ -35,40 +45,37 @@ void CellGrid::SetSize(LONG width, LONG height) {
 
 int CellGrid::IndexOfPoint(LONG x, LONG y) const {
   if (x < 0 || y < 0 || x >= width_ || y >= height_) return -1;
-  const int row = (height_ - 1 - y) / kCellSize;
+  const int row = y / kCellSize;
   const int col = x / kCellSize;
   return row * columns_ + col;
 }
 
 int CellGrid::IndexOf(const RECT& piece) const {
   if (RectIsEmpty(piece)) return -1;
-  // The bottom-left pixel decides: (left, bottom - 1).
-  return IndexOfPoint(piece.left, piece.bottom - 1);
+  // The bottom-left pixel on screen decides.
+  return IndexOfPoint(piece.left, piece.top);
 }
 
 RECT CellGrid::CellRect(int index) const {
   if (index < 0 || index >= Count()) return RECT{0, 0, 0, 0};
   const LONG col = index % columns_;
   const LONG row = index / columns_;
-  const LONG bottom = height_ - row * kCellSize;
-  return RECT{col * kCellSize, std::max<LONG>(0, bottom - kCellSize),
-              std::min<LONG>(width_, (col + 1) * kCellSize), bottom};
+  return RECT{col * kCellSize, row * kCellSize, CellEnd(col, width_), CellEnd(row, height_)};
 }
 
 void CellGrid::Split(const RECT& rect, std::vector<MapRectCell>* out) const {
   RECT clipped;
   if (!RectIntersect(&clipped, rect, ImageRect())) return;
-  const int rowFirst = (height_ - clipped.bottom) / kCellSize;
-  const int rowLast = (height_ - 1 - clipped.top) / kCellSize;
+  const int rowFirst = clipped.top / kCellSize;
+  const int rowLast = (clipped.bottom - 1) / kCellSize;
   const int colFirst = clipped.left / kCellSize;
   const int colLast = (clipped.right - 1) / kCellSize;
   for (int row = rowFirst; row <= rowLast; ++row) {
-    const LONG cellBottom = height_ - row * kCellSize;
-    const LONG top = std::max(clipped.top, cellBottom - kCellSize);
-    const LONG bottom = std::min(clipped.bottom, cellBottom);
+    const LONG top = std::max<LONG>(clipped.top, row * kCellSize);
+    const LONG bottom = std::min(clipped.bottom, CellEnd(row, height_));
     for (int col = colFirst; col <= colLast; ++col) {
       const LONG left = std::max<LONG>(clipped.left, col * kCellSize);
-      const LONG right = std::min<LONG>(clipped.right, (col + 1) * kCellSize);
+      const LONG right = std::min(clipped.right, CellEnd(col, width_));
       out->push_back(MapRectCell{row * columns_ + col, RECT{left, top, right, bottom}});
     }
   }
@@ -81,8 +88,8 @@ CellPriority CellGrid::PriorityFor(const RECT& visible) const {
   if (!RectIntersect(&shown, visible, ImageRect())) return priority;
   priority.colMin = shown.left / kCellSize;
   priority.colMax = (shown.right - 1) / kCellSize;
-  priority.rowMin = (height_ - shown.bottom) / kCellSize;
-  priority.rowMax = (height_ - shown.top - 1) / kCellSize;
+  priority.rowMin = shown.top / kCellSize;
+  priority.rowMax = (shown.bottom - 1) / kCellSize;
   return priority;
 }
 

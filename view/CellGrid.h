@@ -1,6 +1,13 @@
 // The render queue's grid of 256 x 256 cells over an image, aligned to the
 // image's left and bottom edges, and the packing of a piece rectangle into
 // the two 32-bit words of the "cell done" message.
+//
+// Rectangles and points are in the image coordinates of the engine, the
+// document and the view's mapping: x grows to the right, y counts rows
+// upward from the image's bottom row (row 0), and a rectangle's `top` is its
+// smaller y, its lower edge on screen. So cell row r covers y 256 r up to
+// 256 r + 255 (the top row stops at the image height and may be shorter),
+// and the bottom row of cells is always a full 256 pixels high.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +18,7 @@
 namespace lumora {
 
 // A piece of damage: the part of one cell that needs compositing, in image
-// pixels (y grows downwards, right and bottom exclusive).
+// pixels (y upward from the bottom row, right and bottom exclusive).
 struct MapRectCell {
   std::int32_t index = -1;  // row * columns + column; -1 for none
   RECT rect{0, 0, 0, 0};
@@ -52,7 +59,8 @@ class CellGrid {
   RECT ImageRect() const { return RECT{0, 0, width_, height_}; }
 
   // Index of the cell that holds a piece (the cell of its bottom-left
-  // pixel); -1 for an empty rectangle or one outside the image.
+  // pixel on screen, (left, top)); -1 for an empty rectangle or one outside
+  // the image.
   int IndexOf(const RECT& piece) const;
   // Index of the cell holding pixel (x, y); -1 outside the image.
   int IndexOfPoint(LONG x, LONG y) const;
@@ -60,8 +68,8 @@ class CellGrid {
   RECT CellRect(int index) const;
 
   // Appends the pieces of `rect` clipped to the image: row band by row band
-  // from the band holding the rectangle's bottom edge upwards, and left to
-  // right within a band.
+  // from the band holding the rectangle's lower edge on screen (its `top`)
+  // upwards, and left to right within a band.
   void Split(const RECT& rect, std::vector<MapRectCell>* out) const;
 
   // The visible cells of a view showing `visible` (image coordinates; the

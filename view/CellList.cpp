@@ -69,11 +69,10 @@ struct CellList::BlockIndex {
 CellList::CellList() = default;
 CellList::~CellList() = default;
 
-void CellList::SetGeometry(int columns, LONG imageHeight) {
+void CellList::SetGeometry(int columns) {
   // Existing block indexes were built with the old geometry; rebuild them so
   // that every node is found where the new geometry looks for it.
   columns_ = std::max(columns, 0);
-  imageHeight_ = imageHeight;
   for (Bucket& bucket : buckets_) {
     if (!bucket.blocks) continue;
     bucket.blocks = std::make_unique<BlockIndex>();
@@ -184,10 +183,10 @@ CellList::Node* CellList::AppendNode(const MapRectCell& piece) {
 // always share a block, whatever the geometry.
 void CellList::BlockRange(int index, const RECT& rect, int* x0, int* x1, int* y0, int* y1) const {
   std::int64_t cellLeft = 0;
-  std::int64_t cellTop = 0;
+  std::int64_t cellTop = 0;  // the cell's smallest y
   if (columns_ > 0) {
     cellLeft = std::int64_t{index % columns_} * CellGrid::kCellSize;
-    cellTop = std::int64_t{imageHeight_} - std::int64_t{index / columns_ + 1} * CellGrid::kCellSize;
+    cellTop = std::int64_t{index / columns_} * CellGrid::kCellSize;
   }
   *x0 = BlockOf(rect.left - cellLeft);
   *x1 = BlockOf(rect.right - cellLeft);

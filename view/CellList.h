@@ -30,7 +30,7 @@ class CellList {
 
   // Where the cells lie, for the block index inside a cell. Any value keeps
   // the results right; the right one keeps them fast.
-  void SetGeometry(int columns, LONG imageHeight);
+  void SetGeometry(int columns);
 
   std::size_t Size() const { return size_; }
   bool Empty() const { return size_ == 0; }
@@ -109,7 +109,6 @@ class CellList {
   std::int64_t tailKey_ = 0;
   std::vector<Bucket> buckets_;
   int columns_ = 0;
-  LONG imageHeight_ = 0;
 
   // Node storage: chunks that never move, and a free list.
   std::vector<std::unique_ptr<Node[]>> chunks_;

@@ -26,7 +26,7 @@ SIZE CMapRect::SetImageSize(LONG width, LONG height) {
   std::lock_guard<std::mutex> lock(queueLock_);
   grid_.SetSize(width, height);
   for (CellList* list : {&render_, &deferred_, &immediate_}) {
-    list->SetGeometry(grid_.Columns(), grid_.Height());
+    list->SetGeometry(grid_.Columns());
   }
   render_.Clear();
   deferred_.Clear();

@@ -1,5 +1,9 @@
 // What the render queue needs of the views that show a document and of the
 // document whose layer stack composites the pieces.
+//
+// Image rectangles and points here are the engine's: y counts rows upward
+// from the image's bottom row, a rectangle's `top` being its smaller y (see
+// CellGrid.h).
 #pragma once
 
 #include "platform/win32types.h"

@@ -35,29 +35,30 @@ TEST(CellGrid, CountsCellsFromTheImageSize) {
 }
 
 TEST(CellGrid, RowsAreCountedFromTheBottomEdge) {
-  // 300 pixels high: the bottom row is a full 256 pixels, the top row 44.
+  // 300 pixels high: the bottom row is a full 256 pixels (y 0..255 counted
+  // upward, rows 44..299 from the top), the top row 44 (y 256..299).
   const CellGrid grid = Grid(600, 300);
   struct Case {
     int index;
     Box rect;
   } const cases[] = {
-      {0, {0, 44, 256, 300}}, {1, {256, 44, 512, 300}}, {2, {512, 44, 600, 300}},
-      {3, {0, 0, 256, 44}},   {5, {512, 0, 600, 44}},   {6, {0, 0, 0, 0}},
+      {0, {0, 0, 256, 256}},   {1, {256, 0, 512, 256}},   {2, {512, 0, 600, 256}},
+      {3, {0, 256, 256, 300}}, {5, {512, 256, 600, 300}}, {6, {0, 0, 0, 0}},
       {-1, {0, 0, 0, 0}},
   };
   for (const Case& c : cases) EXPECT_EQ(Box(grid.CellRect(c.index)), c.rect) << c.index;
 
-  EXPECT_EQ(grid.IndexOfPoint(0, 299), 0);
-  EXPECT_EQ(grid.IndexOfPoint(255, 44), 0);
-  EXPECT_EQ(grid.IndexOfPoint(256, 44), 1);
-  EXPECT_EQ(grid.IndexOfPoint(0, 43), 3);
-  EXPECT_EQ(grid.IndexOfPoint(599, 0), 5);
+  EXPECT_EQ(grid.IndexOfPoint(0, 0), 0);
+  EXPECT_EQ(grid.IndexOfPoint(255, 255), 0);
+  EXPECT_EQ(grid.IndexOfPoint(256, 255), 1);
+  EXPECT_EQ(grid.IndexOfPoint(0, 256), 3);
+  EXPECT_EQ(grid.IndexOfPoint(599, 299), 5);
   EXPECT_EQ(grid.IndexOfPoint(600, 0), -1);
   EXPECT_EQ(grid.IndexOfPoint(0, 300), -1);
   EXPECT_EQ(grid.IndexOfPoint(-1, 10), -1);
 
-  EXPECT_EQ(grid.IndexOf(RECT{0, 0, 10, 44}), 3);
-  EXPECT_EQ(grid.IndexOf(RECT{300, 100, 310, 300}), 1);
+  EXPECT_EQ(grid.IndexOf(RECT{0, 256, 10, 300}), 3);
+  EXPECT_EQ(grid.IndexOf(RECT{300, 0, 310, 200}), 1);
   EXPECT_EQ(grid.IndexOf(RECT{10, 10, 10, 20}), -1);   // empty
   EXPECT_EQ(grid.IndexOf(RECT{700, 0, 710, 10}), -1);  // outside
 }
@@ -73,20 +74,20 @@ TEST(CellGrid, SplitsBottomBandFirstAndLeftToRight) {
        512,
        512,
        {0, 0, 300, 300},
-       {{0, {0, 256, 256, 300}},
-        {1, {256, 256, 300, 300}},
-        {2, {0, 0, 256, 256}},
-        {3, {256, 0, 300, 256}}}},
+       {{0, {0, 0, 256, 256}},
+        {1, {256, 0, 300, 256}},
+        {2, {0, 256, 256, 300}},
+        {3, {256, 256, 300, 300}}}},
       {"whole 512x300 image",
        512,
        300,
        {0, 0, 512, 300},
-       {{0, {0, 44, 256, 300}},
-        {1, {256, 44, 512, 300}},
-        {2, {0, 0, 256, 44}},
-        {3, {256, 0, 512, 44}}}},
-      {"clipped to the image", 300, 300, {-20, 250, 40, 400}, {{0, {0, 250, 40, 300}}}},
-      {"inside one cell", 512, 512, {10, 10, 20, 20}, {{2, {10, 10, 20, 20}}}},
+       {{0, {0, 0, 256, 256}},
+        {1, {256, 0, 512, 256}},
+        {2, {0, 256, 256, 300}},
+        {3, {256, 256, 512, 300}}}},
+      {"clipped to the image", 300, 300, {-20, 250, 40, 400}, {{0, {0, 250, 40, 256}}, {2, {0, 256, 40, 300}}}},
+      {"inside one cell", 512, 512, {10, 10, 20, 20}, {{0, {10, 10, 20, 20}}}},
       {"wholly outside", 300, 300, {300, 0, 400, 100}, {}},
       {"empty", 300, 300, {50, 50, 50, 80}, {}},
       {"no image", 0, 0, {0, 0, 10, 10}, {}},
@@ -117,7 +118,7 @@ TEST(CellGrid, PiecesOfTheWholeImageTileItOncePerCell) {
 }
 
 TEST(CellGrid, VisibleCellRangeOfAView) {
-  const CellGrid grid = Grid(1000, 700);  // 4 columns, 3 rows; bottom row y 444..699
+  const CellGrid grid = Grid(1000, 700);  // 4 columns, 3 rows; bottom row y 0..255
   struct Case {
     const char* name;
     Box visible;
@@ -125,9 +126,10 @@ TEST(CellGrid, VisibleCellRangeOfAView) {
   } const cases[] = {
       {"whole image", {0, 0, 1000, 700}, 0, 3, 0, 2},
       {"view larger than the image", {-300, -200, 1500, 900}, 0, 3, 0, 2},
-      {"bottom-left corner", {0, 500, 100, 700}, 0, 0, 0, 0},
-      {"straddling rows and columns", {250, 180, 520, 460}, 0, 2, 0, 2},
-      {"top row only", {600, 0, 700, 100}, 2, 2, 2, 2},
+      {"bottom-left corner", {0, 0, 100, 200}, 0, 0, 0, 0},
+      {"straddling rows and columns", {250, 240, 520, 520}, 0, 2, 0, 2},
+      {"top row only", {600, 600, 700, 700}, 2, 2, 2, 2},
+      {"two upper rows", {0, 300, 1000, 700}, 0, 3, 1, 2},
   };
   for (const Case& c : cases) {
     const CellPriority p = grid.PriorityFor(c.visible.Rect());

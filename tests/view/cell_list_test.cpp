@@ -94,7 +94,7 @@ bool ReferenceTakePreferred(std::list<MapRectCell>& list, int atIndex, POINT at,
 
 Cells Merged(const Cells& entries, const MapRectCell& piece) {
   CellList list;
-  list.SetGeometry(4, 1024);
+  list.SetGeometry(4);
   for (const MapRectCell& e : entries) list.Append(e);
   list.AddMerged(piece);
   return list.Snapshot();
@@ -166,23 +166,23 @@ TEST(CellListMerge, FollowsTheMergeRuleCaseByCase) {
 
 TEST(CellListTake, PrefersTheFirstPieceOtherThanTheHeadUnderThePoint) {
   CellList list;
-  list.SetGeometry(2, 512);
-  list.Append({0, {0, 300, 100, 400}});
-  list.Append({1, {300, 300, 400, 400}});
-  list.Append({0, {100, 300, 200, 400}});
+  list.SetGeometry(2);
+  list.Append({0, {0, 100, 100, 200}});
+  list.Append({1, {300, 100, 400, 200}});
+  list.Append({0, {100, 100, 200, 200}});
   MapRectCell taken;
   // The head holds the point: it is the head that goes.
-  ASSERT_TRUE(list.TakePreferred(0, POINT{50, 350}, &taken));
-  EXPECT_EQ(taken, (MapRectCell{0, {0, 300, 100, 400}}));
+  ASSERT_TRUE(list.TakePreferred(0, POINT{50, 150}, &taken));
+  EXPECT_EQ(taken, (MapRectCell{0, {0, 100, 100, 200}}));
   // A later piece holds it: it goes first.
-  ASSERT_TRUE(list.TakePreferred(0, POINT{150, 399}, &taken));
-  EXPECT_EQ(taken, (MapRectCell{0, {100, 300, 200, 400}}));
-  list.Append({0, {100, 300, 200, 400}});
+  ASSERT_TRUE(list.TakePreferred(0, POINT{150, 199}, &taken));
+  EXPECT_EQ(taken, (MapRectCell{0, {100, 100, 200, 200}}));
+  list.Append({0, {100, 100, 200, 200}});
   // Right and bottom edges are outside: no piece holds the point, so the head.
-  ASSERT_TRUE(list.TakePreferred(0, POINT{200, 350}, &taken));
+  ASSERT_TRUE(list.TakePreferred(0, POINT{200, 150}, &taken));
   EXPECT_EQ(taken.index, 1);
   ASSERT_TRUE(list.TakePreferred(-1, POINT{0, 0}, &taken));
-  EXPECT_EQ(taken, (MapRectCell{0, {100, 300, 200, 400}}));
+  EXPECT_EQ(taken, (MapRectCell{0, {100, 100, 200, 200}}));
   EXPECT_FALSE(list.TakePreferred(0, POINT{0, 0}, &taken));
   EXPECT_FALSE(list.TakeHead(&taken));
 }
@@ -191,7 +191,7 @@ TEST(CellListPriority, VisibleRowsComeFirstBottomRowFirst) {
   // 4 columns; the view shows columns 1..2 of rows 1..2.
   const CellPriority p{.columns = 4, .colMin = 1, .colMax = 2, .rowMin = 1, .rowMax = 2};
   CellList list;
-  list.SetGeometry(4, 1024);
+  list.SetGeometry(4);
   const int order[] = {0, 10, 5, 3, 9, 6, 10, 14, 5};
   for (int i = 0; i < 9; ++i) list.Append({order[i], {i, 0, i + 1, 1}});
   list.Prioritize(p);
@@ -222,7 +222,6 @@ TEST(CellListPriority, VisibleRowsComeFirstBottomRowFirst) {
 
 struct RandomRun {
   int columns;
-  LONG height;
   int cells;    // pieces fall in cells 0..cells-1
   int maxSize;  // of a piece's side
   int steps;
@@ -231,7 +230,7 @@ struct RandomRun {
 MapRectCell RandomPiece(std::mt19937& rng, const RandomRun& run) {
   const int index = std::uniform_int_distribution<int>(0, run.cells - 1)(rng);
   const LONG cellLeft = (index % run.columns) * 256;
-  const LONG cellTop = run.height - (index / run.columns + 1) * 256;
+  const LONG cellTop = (index / run.columns) * 256;
   std::uniform_int_distribution<int> size(1, run.maxSize);
   const LONG w = size(rng);
   const LONG h = size(rng);
@@ -243,7 +242,7 @@ MapRectCell RandomPiece(std::mt19937& rng, const RandomRun& run) {
 void CheckAgainstReference(const RandomRun& run, unsigned seed) {
   std::mt19937 rng(seed);
   CellList list;
-  list.SetGeometry(run.columns, run.height);
+  list.SetGeometry(run.columns);
   std::list<MapRectCell> reference;
   std::uniform_int_distribution<int> op(0, 99);
   for (int step = 0; step < run.steps; ++step) {
@@ -287,9 +286,9 @@ void CheckAgainstReference(const RandomRun& run, unsigned seed) {
 
 TEST(CellListAgreement, SameResultsAsAPlainListOnRandomWork) {
   const RandomRun runs[] = {
-      {3, 768, 9, 90, 2000},  // spread over cells, large pieces: many cuts and joins
-      {2, 512, 1, 12, 2500},  // one dense cell: the block index takes over
-      {16, 3000, 40, 32, 2000},
+      {3, 9, 90, 2000},  // spread over cells, large pieces: many cuts and joins
+      {2, 1, 12, 2500},  // one dense cell: the block index takes over
+      {16, 40, 32, 2000},
   };
   unsigned seed = 7;
   for (const RandomRun& run : runs) {
@@ -299,10 +298,10 @@ TEST(CellListAgreement, SameResultsAsAPlainListOnRandomWork) {
 }
 
 TEST(CellListAgreement, MergedPiecesOfOneCellNeverOverlap) {
-  const RandomRun run{2, 512, 2, 40, 5000};
+  const RandomRun run{2, 2, 40, 5000};
   std::mt19937 rng(11);
   CellList list;
-  list.SetGeometry(run.columns, run.height);
+  list.SetGeometry(run.columns);
   for (int i = 0; i < run.steps; ++i) list.AddMerged(RandomPiece(rng, run));
   const Cells cells = list.Snapshot();
   ASSERT_GT(cells.size(), 30u);  // enough for the block index
@@ -318,14 +317,14 @@ TEST(CellListAgreement, MergedPiecesOfOneCellNeverOverlap) {
 
 TEST(CellListAgreement, NewGeometryKeepsEveryPieceReachable) {
   CellList list;
-  list.SetGeometry(2, 512);
+  list.SetGeometry(2);
   std::mt19937 rng(3);
-  const RandomRun run{2, 512, 1, 8, 400};
+  const RandomRun run{2, 1, 8, 400};
   for (int i = 0; i < run.steps; ++i) list.AddMerged(RandomPiece(rng, run));
   std::list<MapRectCell> reference;
   for (const MapRectCell& c : list.Snapshot()) reference.push_back(c);
   // The immediate list keeps its pieces when the image size changes.
-  list.SetGeometry(7, 3000);
+  list.SetGeometry(7);
   for (int i = 0; i < 300; ++i) {
     const MapRectCell piece = RandomPiece(rng, run);
     list.AddMerged(piece);

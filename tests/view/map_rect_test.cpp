@@ -127,13 +127,13 @@ TEST(MapRectImmediate, RendersOnTheCallingThreadPointerPieceFirst) {
   queue.PrioritizeView(&view);
   queue.QueueRectNow(nullptr);
   ASSERT_EQ(queue.ImmediateList().size(), 8u);
-  view.SetPointer(POINT{1000, 10});  // top-right cell
+  view.SetPointer(POINT{1000, 500});  // top-right cell
   queue.RenderImmediateList();
 
   const std::vector<RECT> rendered = renderer.Rendered();
   ASSERT_EQ(rendered.size(), 8u);
-  EXPECT_EQ(Box(rendered[0]), Box(768, 0, 1024, 256));
-  EXPECT_EQ(Box(rendered[1]), Box(0, 256, 256, 512));  // then the head again
+  EXPECT_EQ(Box(rendered[0]), Box(768, 256, 1024, 512));
+  EXPECT_EQ(Box(rendered[1]), Box(0, 0, 256, 256));  // then the head again
   for (const auto& render : renderer.Renders()) {
     EXPECT_EQ(render.thread, std::this_thread::get_id());
   }

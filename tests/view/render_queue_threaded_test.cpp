@@ -58,9 +58,10 @@ TEST(RenderQueueThreaded, DrainsTheShownCellsBottomRowFirstAndDefersTheRest) {
   ASSERT_TRUE(rig.renderer.WaitForEmptyNotices(1));
   WaitUntilIdle(rig);
 
-  // Shown: columns 1..3 of rows 0 and 1, the lowest row first.
-  const std::vector<Box> shown{{500, 444, 512, 700}, {512, 444, 768, 700}, {768, 444, 1000, 700},
-                               {500, 300, 512, 444}, {512, 300, 768, 444}, {768, 300, 1000, 444}};
+  // Shown: columns 1..3 of rows 1 and 2 (y counts upward), the lower row
+  // first.
+  const std::vector<Box> shown{{500, 300, 512, 512}, {512, 300, 768, 512}, {768, 300, 1000, 512},
+                               {500, 512, 512, 700}, {512, 512, 768, 700}, {768, 512, 1000, 700}};
   EXPECT_EQ(Boxes(rig.renderer.Rendered()), shown);
   EXPECT_EQ(Boxes(view.Done()), shown);
   EXPECT_TRUE(rig.queue.RenderList().empty());
@@ -81,6 +82,47 @@ TEST(RenderQueueThreaded, DrainsTheShownCellsBottomRowFirstAndDefersTheRest) {
     }
   }
   for (int count : covered) ASSERT_EQ(count, 1);
+}
+
+// The document hands the queue image rectangles with y counted upward from
+// the bottom row, so damage to the bottom rows lands in the bottom row of
+// cells, the full-height one: in a 300-pixel-high image it covers rows 44
+// to 299 counted from the top.
+TEST(RenderQueueThreaded, DamageToTheBottomRowsFallsInTheBottomRowOfCells) {
+  constexpr LONG kHeight = 300;
+  Rig rig(600, kHeight);  // 3 columns, 2 rows
+  RecordingView view(RECT{0, 0, 600, kHeight});
+  rig.Show(&view);
+  const RECT bottomRows{0, 0, 600, 10};
+  rig.queue.QueueRect(&bottomRows);
+  ASSERT_TRUE(rig.renderer.WaitForEmptyNotices(1));
+  WaitUntilIdle(rig);
+
+  const std::vector<Box> pieces{{0, 0, 256, 10}, {256, 0, 512, 10}, {512, 0, 600, 10}};
+  EXPECT_EQ(Boxes(rig.renderer.Rendered()), pieces);
+  EXPECT_EQ(Boxes(view.Done()), pieces);
+  const CellGrid& grid = rig.queue.Grid();
+  for (const RECT& piece : rig.renderer.Rendered()) {
+    const int index = grid.IndexOf(piece);
+    EXPECT_EQ(index / grid.Columns(), 0);
+    const RECT cell = grid.CellRect(index);
+    EXPECT_EQ(kHeight - cell.bottom, 44);    // its top row, counted from the top
+    EXPECT_EQ(kHeight - 1 - cell.top, 299);  // its bottom row
+  }
+
+  // The top 10 rows fall in the short top row of cells, rows 0..43 from the top.
+  const RECT topRows{0, kHeight - 10, 600, kHeight};
+  rig.queue.QueueRect(&topRows);
+  ASSERT_TRUE(rig.renderer.WaitForEmptyNotices(2));
+  WaitUntilIdle(rig);
+  const std::vector<RECT> rendered = rig.renderer.Rendered();
+  ASSERT_EQ(rendered.size(), 6u);
+  for (std::size_t i = 3; i < rendered.size(); ++i) {
+    const RECT cell = grid.CellRect(grid.IndexOf(rendered[i]));
+    EXPECT_EQ(grid.IndexOf(rendered[i]) / grid.Columns(), 1);
+    EXPECT_EQ(kHeight - cell.bottom, 0);
+    EXPECT_EQ(kHeight - 1 - cell.top, 43);
+  }
 }
 
 TEST(RenderQueueThreaded, APieceCompositedDuringAStopIsDoneAgainAfterwards) {
@@ -148,7 +190,7 @@ TEST(RenderQueueThreaded, ThePieceUnderThePointerIsTakenNext) {
   rig.renderer.HoldRenders(true);
   rig.queue.QueueRect(nullptr);
   ASSERT_TRUE(rig.renderer.WaitForRenders(1));
-  view.SetPointer(POINT{1000, 10});  // the top-right cell, last in row order
+  view.SetPointer(POINT{1000, 760});  // the top-right cell, last in row order
   rig.renderer.HoldRenders(false);
   ASSERT_TRUE(rig.renderer.WaitForEmptyNotices(1));
 

@@ -7,6 +7,7 @@
 // views' activation work once per change.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -287,12 +288,26 @@ TEST_F(ImageViewWin, ALayerChangeRepaintsOnlyItsCellAndUndoRedoTakeItBackAndFort
   Settle(doc);
   EXPECT_EQ(view->Zoom().x.ImagePerWindowUnit(), 1.0);
   CMapRect& queue = doc->Image().Queue();
-  const std::size_t hidden = queue.DeferredList().size();
-  EXPECT_GT(hidden, 0u);
+  // The pixels still waiting; the number of pieces says little, as the
+  // view's edges cut the cells they cross into bands.
+  auto deferredArea = [&] {
+    std::int64_t area = 0;
+    for (const MapRectCell& piece : queue.DeferredList()) {
+      area += std::int64_t{piece.rect.right - piece.rect.left} * (piece.rect.bottom - piece.rect.top);
+    }
+    return area;
+  };
+  const std::int64_t hidden = deferredArea();
+  EXPECT_GT(hidden, 0);
   const RECT visible = view->GetVisibleImageRect();
   view->ScrollToDevicePosition(POINT{1500, 1000});
   Settle(doc);
-  EXPECT_LT(queue.DeferredList().size(), hidden);
+  EXPECT_LT(deferredArea(), hidden);
+  const RECT scrolledTo = view->GetVisibleImageRect();
+  for (const MapRectCell& piece : queue.DeferredList()) {
+    RECT meet;
+    EXPECT_FALSE(IntersectRect(&meet, &piece.rect, &scrolledTo)) << "a shown piece still waits";
+  }
   view->ScrollToDevicePosition(POINT{0, 0});
   Settle(doc);
   EXPECT_TRUE(view->GetVisibleImageRect().right == visible.right);
@@ -371,14 +386,24 @@ TEST_F(ImageViewWin, TheScrollBaseStopsAtItsEndsAndSetsItsSizesQuietly) {
   ExpectImagePixels(view, shot, *composite);
 }
 
-// The 2999 messages a view receives, in order, as the tools see them.
+// The 2999 messages a view receives, in order, as the tools see them, each
+// with the window rectangle of the paint it caused (the view updates its
+// window at once, so that paint follows before the next message).
 struct CellLog {
   HWND view = nullptr;
   std::vector<RECT> cells;
+  std::vector<RECT> paints;  // paints[i]: the update rectangle painted for cells[i]
+  bool awaitingPaint = false;
   static int Proc(void*, const LU_MSG* msg, void* context, std::intptr_t*) {
     auto* log = static_cast<CellLog*>(context);
-    if (msg->message == kMsgCellDone && msg->window == log->view) {
+    if (msg->window != log->view) return kLUHookPass;
+    if (msg->message == kMsgCellDone) {
       log->cells.push_back(UnpackCellRect(static_cast<std::uint32_t>(msg->wParam), static_cast<std::uint32_t>(msg->lParam)));
+      log->paints.push_back(RECT{0, 0, 0, 0});
+      log->awaitingPaint = true;
+    } else if (msg->message == WM_PAINT && log->awaitingPaint) {
+      GetUpdateRect(log->view, &log->paints.back(), FALSE);
+      log->awaitingPaint = false;
     }
     return kLUHookPass;
   }
@@ -393,7 +418,8 @@ TEST_F(ImageViewWin, ThePieceUnderThePointerComesFirstThenTheVisibleRowsInTurn) 
   // The pointer over the view, inside a cell away from the first one.
   RECT client{};
   GetClientRect(view->Handle(), &client);
-  POINT at{client.right * 3 / 4, client.bottom * 3 / 4};
+  const POINT atClient{client.right * 3 / 4, client.bottom * 3 / 4};
+  POINT at = atClient;
   POINT image = at;
   view->Mapping().XForm(&image, kXFPixels);
   ClientToScreen(view->Handle(), &at);
@@ -413,6 +439,7 @@ TEST_F(ImageViewWin, ThePieceUnderThePointerComesFirstThenTheVisibleRowsInTurn) 
       << image.x << "," << image.y << " first " << cells.cells.front().left << "," << cells.cells.front().top << " "
       << cells.cells.front().right << "," << cells.cells.front().bottom << " cursor " << cursor.x << "," << cursor.y
       << " wanted " << at.x << "," << at.y;
+  EXPECT_TRUE(PtInRect(&cells.paints.front(), atClient));
   // Only what the view shows was composited; the rest waits.
   const RECT shown = view->GetVisibleImageRect();
   const CellGrid& grid = doc->Image().Queue().Grid();
@@ -425,6 +452,25 @@ TEST_F(ImageViewWin, ThePieceUnderThePointerComesFirstThenTheVisibleRowsInTurn) 
     lastRow = row;
   }
   EXPECT_FALSE(doc->Image().Queue().DeferredList().empty());
+
+  // On screen: after the pointer's piece the bottom row of the visible image
+  // is painted first, then the rows above it in turn, up to its top row.
+  const RECT imageOnScreen = view->Mapping().ImageWindowRect();
+  const LONG visibleBottom = std::min(client.bottom, imageOnScreen.bottom);
+  const LONG visibleTop = std::max(client.top, imageOnScreen.top);
+  ASSERT_EQ(cells.paints.size(), cells.cells.size());
+  for (std::size_t i = 0; i < cells.paints.size(); ++i) {
+    EXPECT_FALSE(IsRectEmpty(&cells.paints[i])) << "announcement " << i << " painted nothing";
+  }
+  EXPECT_EQ(cells.paints[1].bottom, visibleBottom);
+  EXPECT_EQ(cells.paints.back().top, visibleTop);
+  for (std::size_t i = 2; i < cells.paints.size(); ++i) {
+    EXPECT_LE(cells.paints[i].bottom, cells.paints[i - 1].bottom) << "paint " << i << " lies below the one before";
+  }
+
+  // What was painted is the engine's composite.
+  WAPtr composite = doc->Image().GetLayers()->GetCompositeImage();
+  ExpectImagePixels(view, CaptureClient(view->Handle()), *composite);
 }
 
 TEST_F(ImageViewWin, TheImageViewHookAndTheSiteEntriesServeTheView) {
