@@ -103,7 +103,8 @@ bool InstallHostHooks(const void* site, HookState& state, std::uint32_t ids[5]) 
   };
   std::fill(ids, ids + 5, 0u);
   for (int i = 0; i < 5; ++i) {
-    ids[i] = LUSetLUHook(site, &records[i]);
+    const bool viewOwn = records[i].flags == kHookView && state.installViewHook != nullptr;
+    ids[i] = viewOwn ? state.installViewHook() : LUSetLUHook(site, &records[i]);
     if (ids[i] == 0) {
       RemoveHostHooks(site, ids);
       return false;

@@ -52,13 +52,16 @@ struct HookState {
   POINT lastPoint{kNoPoint, kNoPoint};
   int paneEntry = 0;    // prompt handle of pane prompts (channel 0)
   std::vector<void*> openPanes;
+  // Installs the image view's own kind-4 hook and returns its id; without
+  // it the stand-in below takes the kind-4 place.
+  std::uint32_t (*installViewHook)() = nullptr;
   static constexpr LONG kNoPoint = 32767;
 };
 
 int QueueHookProc(void* unused, const LU_MSG* msg, void* context, std::intptr_t* inOut);
 int MainFrameHookProc(void* unused, const LU_MSG* msg, void* context, std::intptr_t* inOut);
-// Stands in for the image view's own hook until the view handles its
-// private messages: takes 1224 and 1225 and lets the rest pass.
+// The kind-4 stand-in where no image view is linked: takes 1224 and 1225
+// and lets the rest pass.
 int ViewHookProc(void* unused, const LU_MSG* msg, void* context, std::intptr_t* inOut);
 int PaneDialogHookProc(void* unused, const LU_MSG* msg, void* context, std::intptr_t* inOut);
 int CursorPositionHookProc(void* unused, const LU_MSG* msg, void* context, std::intptr_t* inOut);

@@ -1,27 +1,27 @@
 // The tool host's site as the running program serves it: the application
-// entries here, document entries forwarded to the image document. Entries
-// that need the image view (draw context, selection display, snapping,
-// window sizing) give the neutral answer until the view provides them;
-// each is marked "view:".
+// entries here, document entries forwarded to the image document, view
+// entries to the image view. Entries whose service the program has not yet
+// (new image windows, selection display, the active-image copy) give the
+// neutral answer; each is marked "view:".
 #include <algorithm>
 #include <string>
 
 #include "app/ErrorBox.h"
 #include "app/win/Lumo40App.h"
 #include "app/win/MainFrame.h"
+#include "document/win/AppServices.h"
 #include "document/win/Lumo40Doc.h"
 #include "engine/layers/LayerMng.h"
 #include "framework/win/DocView.h"
+#include "view/win/ImageViewWnd.h"
+#include "view/win/ViewSite.h"
 
 namespace lumora {
 namespace {
 
 HWND AsWindow(SiteWindow w) { return static_cast<HWND>(w); }
 
-CLumo40Doc* DocOfView(SiteWindow window) {
-  auto* view = dynamic_cast<fw::View*>(fw::Window::FromHandle(AsWindow(window)));
-  return view != nullptr ? dynamic_cast<CLumo40Doc*>(view->GetDocument()) : nullptr;
-}
+CLumo40Doc* DocOfView(SiteWindow window) { return viewsite::DocOfWnd(AsWindow(window)); }
 
 CLumo40Doc* AsDoc(SiteDoc doc) { return static_cast<CLumo40Doc*>(doc); }
 CLayersManager* LayersOf(SiteDoc doc) { return doc != nullptr ? AsDoc(doc)->Image().GetLayers() : nullptr; }
@@ -39,8 +39,8 @@ class AppSiteHost : public SiteHost {
     CMainFrame* frame = app_.MainFrameWnd();
     return frame != nullptr ? frame->MdiClient() : nullptr;
   }
-  SiteWindow ActiveImageWnd() override { return app_.activeImageWnd; }
-  bool IsImageViewWnd(SiteWindow window) override { return CLumo40App::IsImageViewWnd(AsWindow(window)); }
+  SiteWindow ActiveImageWnd() override { return GetActiveImageWindow(); }
+  bool IsImageViewWnd(SiteWindow window) override { return lumora::IsImageViewWnd(AsWindow(window)); }
   int CreateBackupSetting() override { return app_.settings.createBackup; }
   std::string SettingsPath() override { return app_.SettingsPath(); }
   std::string LoadModuleString(void* module, int id) override {
@@ -73,11 +73,13 @@ class AppSiteHost : public SiteHost {
   SiteWindow CreateNewDocument(std::intptr_t, const char*, std::intptr_t, int, int) override {
     return nullptr;  // view: a new image window comes with the image view's creation record
   }
-  bool HasDrawContext(SiteWindow) override { return false; }          // view: draw context
-  void UpdateImageWndSize(SiteWindow, int) override {}                 // view: window sizing
-  void RefreshDrawContext(SiteWindow) override {}                      // view: draw context
-  void RedrawImageWnd(SiteWindow view) override { InvalidateRect(AsWindow(view), nullptr, FALSE); }
-  void* DrawContext(SiteWindow) override { return nullptr; }           // view: draw context
+  bool HasDrawContext(SiteWindow view) override { return viewsite::HasDrawContext(AsWindow(view)); }
+  void UpdateImageWndSize(SiteWindow view, int fitFrame) override {
+    viewsite::UpdateImageWndSize(AsWindow(view), fitFrame);
+  }
+  void RefreshDrawContext(SiteWindow view) override { viewsite::RefreshDrawContext(AsWindow(view)); }
+  void RedrawImageWnd(SiteWindow view) override { viewsite::RedrawImageWnd(AsWindow(view)); }
+  void* DrawContext(SiteWindow view) override { return viewsite::DrawContext(AsWindow(view)); }
   void* SelectionInfo(SiteWindow, std::intptr_t) override { return nullptr; }  // view: selection display
   Fragment* GetSelection(SiteWindow) override { return nullptr; }      // view: selection display
   void SetSelection(SiteWindow view, Fragment* fragment, bool withUndo) override {
@@ -86,11 +88,11 @@ class AppSiteHost : public SiteHost {
   void FreeSelection(SiteWindow view, bool withUndo) override {
     if (CLumo40Doc* doc = DocOfView(view)) doc->Image().FreeSelection(withUndo);
   }
-  void NotifyViews(SiteWindow view, int) override {
-    if (CLumo40Doc* doc = DocOfView(view)) doc->Image().SendNotifyToViews();
+  void NotifyViews(SiteWindow view, int code) override { viewsite::NotifyViews(AsWindow(view), code); }
+  void PostPaint(SiteWindow view, std::intptr_t) override { viewsite::PostPaint(AsWindow(view)); }
+  SiteWindow FindNextImageWnd(Image* image, SiteWindow after, int mode) override {
+    return viewsite::FindNextImageWnd(image, AsWindow(after), mode);
   }
-  void PostPaint(SiteWindow view, std::intptr_t) override { InvalidateRect(AsWindow(view), nullptr, FALSE); }
-  SiteWindow FindNextImageWnd(Image*, SiteWindow, int) override { return nullptr; }  // view: window list
   int CopyActiveImage() override { return 120; }                       // view: active image copy
   bool ActiveLayerSize(SiteWindow view, SIZE& size) override {
     CLumo40Doc* doc = DocOfView(view);
@@ -102,8 +104,10 @@ class AppSiteHost : public SiteHost {
   }
   bool AlignSelectionToLayer() override { return app_.settings.alignSelectionToLayer != 0; }
   Fragment* CopyFragmentArea(SiteWindow, Fragment*) override { return nullptr; }  // view: snapping
-  void SnapRect(SiteWindow, RECT&, POINT&) override {}                 // view: grid and guides
-  void SnapWindowRect(SiteWindow, RECT&, POINT&) override {}           // view: grid and guides
+  void SnapRect(SiteWindow view, RECT& rect, POINT& offset) override { viewsite::SnapRect(AsWindow(view), rect, offset); }
+  void SnapWindowRect(SiteWindow view, RECT& rect, POINT& offset) override {
+    viewsite::SnapWindowRect(AsWindow(view), rect, offset);
+  }
 
   // Documents and layers.
   SiteDoc DocOfWnd(SiteWindow view) override { return DocOfView(view); }
@@ -158,8 +162,14 @@ class AppSiteHost : public SiteHost {
     RECT r = LayerRect(doc, layer);
     return POINT{r.left, r.top};
   }
-  Image* LayerImage(SiteDoc, int) override { return nullptr; }
-  Image* LayerMask(SiteDoc, int) override { return nullptr; }
+  Image* LayerImage(SiteDoc doc, int layer) override {
+    CLayer* l = WritableLayer(doc, layer);
+    return l != nullptr ? l->GetImage().get() : nullptr;
+  }
+  Image* LayerMask(SiteDoc doc, int layer) override {
+    CLayer* l = WritableLayer(doc, layer);
+    return l != nullptr ? l->GetMask().get() : nullptr;
+  }
   void MoveLayer(SiteDoc, int, int, int) override {}
   bool SetLayerImage(SiteDoc doc, int layer, Image* image) override {
     return AsDoc(doc)->Image().SetLayerImageAt(image, layer) != 0;
@@ -211,6 +221,15 @@ class AppSiteHost : public SiteHost {
   CLayer* LayerAt(SiteDoc doc, int index) {
     CLayersManager* layers = LayersOf(doc);
     return layers != nullptr && index >= 0 && index < layers->GetLayerCount() ? layers->GetLayer(index) : nullptr;
+  }
+
+  // A layer whose buffers the caller may write: undo snapshots share them
+  // until written, so a layer other than the active one (which the tools
+  // detach as they start) gets buffers of its own first. Null when that fails.
+  CLayer* WritableLayer(SiteDoc doc, int index) {
+    CLayer* layer = LayerAt(doc, index);
+    if (layer == nullptr || layer == AsDoc(doc)->Image().GetActiveLayer()) return layer;
+    return AsDoc(doc)->Image().DetachLayerForWriting(layer) ? layer : nullptr;
   }
 
   CLumo40App& app_;

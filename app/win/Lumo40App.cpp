@@ -13,6 +13,7 @@
 #include "app/win/MainFrame.h"
 #include "app/win/SmallWindows.h"
 #include "dialogs/win/CreateNewImgDlg.h"
+#include "document/win/AppServices.h"
 #include "document/win/Lumo40Doc.h"
 #include "engine/layers/LayerMng.h"
 #include "framework/CommandIds.h"
@@ -21,32 +22,14 @@
 #include "hostapi/imagebuf.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
+#include "lang/doc/win/ProgramDocumentSite.h"
 #include "view/win/ChildFrame.h"
+#include "view/win/ImageViewWnd.h"
 #include "view/win/Lumo40View.h"
+#include "view/win/ViewSite.h"
 
 namespace lumora {
 namespace {
-
-// Stands in for the image view: a grey background and nothing else. It
-// paints in one go, so its first paint is both start-up marks; the image
-// view marks its first cell and its whole view itself.
-class PlainImageView : public fw::View {
-  FW_DECLARE_DYNCREATE(PlainImageView)
-
- public:
-  void OnDraw(HDC dc) override {
-    RECT client{};
-    GetClientRect(Handle(), &client);
-    FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
-    static bool marked = false;
-    if (!marked && IsWindowVisible(Handle())) {  // on screen, not before the frame shows
-      marked = true;
-      TraceMark("first cell painted");
-      TraceMark("view wholly painted");
-    }
-  }
-};
-FW_IMPLEMENT_DYNCREATE(PlainImageView, fw::View)
 
 AnimationTick* animationTick = nullptr;
 
@@ -65,6 +48,7 @@ std::string LoadResString(UINT id) { return std::string(res::String(id)); }
 
 CLumo40App::CLumo40App() : fw::App(LoadResString(IDS_APP_CAPTION)) {
   hookState_.host = this;
+  hookState_.installViewHook = InstallImageViewHook;
   hookState_.prompts = &prompts;
   animationTick = &tick_;
   prompts.showOnMessageBar = [this](const std::string& text) {
@@ -103,6 +87,8 @@ bool CLumo40App::InitInstance() {
   SetMemoryLimit();
   if (!CreateMainFrame()) return false;
   if (!HostStage()) return false;
+  lang::InstallProgramMacroLanguage(modulePath_, Site());
+  macroLanguageInstalled_ = true;
   LUInitGlobalSelection(Site());
   RegisterClipboardFormats();
   LoadClipboardOptions(settings, Settings());
@@ -123,6 +109,7 @@ bool CLumo40App::SetUpPaths() {
   DWORD length = GetModuleFileNameA(nullptr, program, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return false;
   std::string path(program, length);
+  modulePath_ = path;
   settingsPath_ = fw::ProfilePathForProgram(path);
   const std::size_t slash = path.rfind('\\');
   appFolder_ = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
@@ -156,10 +143,9 @@ void CLumo40App::RegisterWindowClasses() {
   HINSTANCE instance = Instance();
   HCURSOR arrow = LoadCursor(nullptr, IDC_ARROW);
   HICON frameIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_MAINFRAME));
-  HICON viewIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_IMAGE));
   RegisterWindowClass(kMainFrameClass, CS_DBLCLKS, 0, arrow, reinterpret_cast<HBRUSH>(12),
                       frameIcon != nullptr ? frameIcon : LoadIcon(nullptr, IDI_APPLICATION));
-  RegisterWindowClass(kImageViewClass, CS_DBLCLKS, 8, arrow, reinterpret_cast<HBRUSH>(6), viewIcon);
+  RegisterImageViewClass();
 }
 
 // The image document's template and manager.
@@ -299,6 +285,8 @@ void CLumo40App::SendAnimationTick() {
 
 int CLumo40App::ExitInstance() {
   if (settingsLoaded_) SaveSettings(settings, Settings());
+  if (macroLanguageInstalled_) lang::RemoveMacroLanguage();
+  macroLanguageInstalled_ = false;
   if (siteReady_) LURemoveGlobalSelection(Site());
   if (hooksInstalled_) RemoveHostHooks(Site(), hookIds_);
   hooksInstalled_ = false;
@@ -323,25 +311,15 @@ int CLumo40App::ExitInstance() {
 }
 
 HWND CLumo40App::GetActiveTopLevelWnd() const {
-  if (activeImageWnd != nullptr && IsWindow(activeImageWnd)) return GetAncestor(activeImageWnd, GA_ROOT);
+  HWND active = GetActiveImageWindow();
+  if (active != nullptr && IsWindow(active)) return GetAncestor(active, GA_ROOT);
   return MainFrame() != nullptr ? MainFrame()->Handle() : nullptr;
-}
-
-bool CLumo40App::IsImageViewWnd(HWND window) {
-  if (window == nullptr) return false;
-  char name[64] = {};
-  GetClassNameA(window, name, sizeof name);
-  if (lstrcmpA(name, kImageViewClass) == 0) return true;
-  // Until the image view registers its class, any view of an image
-  // document stands for it.
-  auto* view = dynamic_cast<fw::View*>(fw::Window::FromHandle(window));
-  return view != nullptr && dynamic_cast<CLumo40Doc*>(view->GetDocument()) != nullptr;
 }
 
 void CLumo40App::ShowImageStatus(HWND window) {
   if (imageStatusEntry_ == 0) imageStatusEntry_ = prompts.Add(2, 0, true);
-  auto* view = IsImageViewWnd(window) ? dynamic_cast<fw::View*>(fw::Window::FromHandle(window)) : nullptr;
-  auto* doc = view != nullptr ? dynamic_cast<CLumo40Doc*>(view->GetDocument()) : nullptr;
+  CLumo40View* view = GetViewFromWnd(window);
+  CLumo40Doc* doc = view != nullptr ? view->GetDoc() : nullptr;
   CLayersManager* layers = doc != nullptr ? doc->Image().GetLayers() : nullptr;
   if (layers == nullptr) {
     prompts.SetText(imageStatusEntry_, NoImageStatusText().c_str());
@@ -349,9 +327,9 @@ void CLumo40App::ShowImageStatus(HWND window) {
   }
   const int type = layers->GetImageType();
   const int bits = type == 1 ? 1 : type == 2 ? 4 : type == 16 ? 24 : 8;
-  // The zoom is the view's; 1:1 until the image view keeps one.
-  prompts.SetText(imageStatusEntry_,
-                  ImageStatusText(type, bits, layers->GetWidth(), layers->GetHeight(), 1.0).c_str());
+  prompts.SetText(imageStatusEntry_, ImageStatusText(type, bits, layers->GetWidth(), layers->GetHeight(),
+                                                     view->ImageUnitsPerPixel())
+                                         .c_str());
 }
 
 std::uint16_t CLumo40App::UILanguage() {
@@ -363,33 +341,35 @@ std::uint16_t CLumo40App::UILanguage() {
 
 bool CLumo40App::IsOpenImageView(void* window) {
   HWND w = static_cast<HWND>(window);
-  return IsImageViewWnd(w) && !IsIconic(GetParent(w));
+  return lumora::IsImageViewWnd(w) && !IsIconic(GetParent(w));
 }
 
 bool CLumo40App::ImagePointAt(void* view, std::intptr_t lParam, POINT& point) {
-  // The window-to-image mapping is the image view's; until it lands a
-  // client point is an image point at 1:1, rows counted from the bottom.
-  auto* v = dynamic_cast<fw::View*>(fw::Window::FromHandle(static_cast<HWND>(view)));
-  auto* doc = v != nullptr ? dynamic_cast<CLumo40Doc*>(v->GetDocument()) : nullptr;
+  CLumo40View* v = GetViewFromWnd(static_cast<HWND>(view));
+  CLumo40Doc* doc = v != nullptr && v->HasDrawContext() ? v->GetDoc() : nullptr;
   CLayersManager* layers = doc != nullptr ? doc->Image().GetLayers() : nullptr;
   if (layers == nullptr || layers->GetWidth() <= 0 || layers->GetHeight() <= 0) return false;
-  const int x = static_cast<std::int16_t>(LOWORD(lParam));
-  const int y = layers->GetHeight() - 1 - static_cast<std::int16_t>(HIWORD(lParam));
-  point.x = std::clamp(x, 0, layers->GetWidth() - 1);
-  point.y = std::clamp(y, 0, layers->GetHeight() - 1);
+  const POINT client{static_cast<std::int16_t>(LOWORD(lParam)), static_cast<std::int16_t>(HIWORD(lParam))};
+  const POINT p = v->WindowPointToImagePixel(client);
+  point.x = std::clamp<LONG>(p.x, 0, layers->GetWidth() - 1);
+  point.y = std::clamp<LONG>(p.y, 0, layers->GetHeight() - 1);
   return true;
 }
 
 std::string CLumo40App::PositionText(void* view, POINT point) {
-  auto* v = dynamic_cast<fw::View*>(fw::Window::FromHandle(static_cast<HWND>(view)));
-  auto* doc = v != nullptr ? dynamic_cast<CLumo40Doc*>(v->GetDocument()) : nullptr;
-  CLayersManager* layers = doc != nullptr ? doc->Image().GetLayers() : nullptr;
-  if (layers == nullptr) return {};
-  CoordinateFrame frame;
-  frame.width = layers->GetWidth();
-  frame.height = layers->GetHeight();
-  frame.unit = settings.rulerUnit;
-  return FormatCoordinates(point.x, point.y, frame);
+  CLumo40View* v = GetViewFromWnd(static_cast<HWND>(view));
+  if (v == nullptr) return {};
+  const int unit = settings.rulerUnit;
+  return v->FormatCoordinates(point.x, point.y, false,
+                              [unit](int x, int y, int width, int height, double dpiX, double dpiY) {
+                                CoordinateFrame frame;
+                                frame.width = width;
+                                frame.height = height;
+                                frame.dpiX = dpiX;
+                                frame.dpiY = dpiY;
+                                frame.unit = unit;
+                                return FormatCoordinates(x, y, frame);
+                              });
 }
 
 std::intptr_t CLumo40App::MainFrameHandle(const LU_MSG& msg) {

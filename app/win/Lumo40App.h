@@ -12,13 +12,12 @@
 #include "app/Settings.h"
 #include "app/Site.h"
 #include "framework/win/App.h"
+#include "platform/trace.h"
 
 namespace lumora {
 
 class CMainFrame;
 
-// Window classes of the main frame and the image view.
-constexpr char kImageViewClass[] = "VR_LUIMAGEVIEW40";
 constexpr UINT_PTR kAnimationTimer = 1331;
 
 class CLumo40App : public fw::App, public IdleServices, public HookHost {
@@ -47,8 +46,6 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
 
   // Window helpers.
   HWND GetActiveTopLevelWnd() const;
-  static bool IsImageViewWnd(HWND window);
-  HWND activeImageWnd = nullptr;  // set by the image view
 
   // IdleServices
   void RestoreSavedPrompts() override;
@@ -82,6 +79,7 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
 
   std::string settingsPath_;
   std::string appFolder_;
+  std::string modulePath_;
   std::string toolbarStateFiles_[8];
   HostSite site_;
   std::unique_ptr<SiteHost> siteHost_;
@@ -89,6 +87,7 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   HookState hookState_;
   std::uint32_t hookIds_[5] = {};
   bool hooksInstalled_ = false;
+  bool macroLanguageInstalled_ = false;
   bool timerRunning_ = false;
   bool oleReady_ = false;
   bool settingsLoaded_ = false;
@@ -103,8 +102,6 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
 };
 
 CLumo40App* TheLumoApp();
-// Writes a timed mark to the file LUMORA_TRACE names (nothing without it).
-void TraceMark(const char* what);
 // The site host of the running program (application entries; the
 // document and view entries forward as far as those exist).
 std::unique_ptr<SiteHost> MakeAppSiteHost(CLumo40App& app);

@@ -9,7 +9,11 @@
 #include "app/win/Lumo40App.h"
 #include "app/win/SmallWindows.h"
 #include "framework/CommandIds.h"
+#include "document/win/AppServices.h"
 #include "framework/win/DocView.h"
+#include "view/win/AppActivation.h"
+#include "view/win/ImageViewWnd.h"
+#include "view/win/Lumo40View.h"
 
 namespace lumora {
 
@@ -63,6 +67,9 @@ LRESULT CMainFrame::OnCreate(WPARAM wParam, LPARAM lParam) {
     return -1;
   }
   ShowSplashScreen(Handle());
+  // A hidden frame gets no WM_SIZE before it shows: a file opened at start
+  // measures the MDI area at the frame's size, not at the client's first.
+  RecalcLayout();
   LayoutStatusPanes();
   return 0;
 }
@@ -124,11 +131,23 @@ LRESULT CMainFrame::OnActivateApp(WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CMainFrame::OnPaneActivated(WPARAM wParam, LPARAM lParam) {
-  // The window activation list and the draw context's re-activation come
-  // with the image view; the frame keeps the application-is-active flag.
-  if (wParam == 1 && !appActive) appActive = true;
+  if (wParam == 1 && !appActive) {
+    appActive = true;
+    // The MDI area's entry comes to the front of the activation list (made
+    // the first time), and the last active view's draw context re-realises
+    // its palette.
+    if (IsWindowVisible(Handle()) && MdiClient() != nullptr) TheActivationList().AddMDIArea(MdiClient());
+    ReactivateLastImageView();
+  }
   if (wParam == 0) appActive = false;
   return DefaultProc(kMsgPaneActivated, wParam, lParam);
+}
+
+void CMainFrame::ReactivateLastImageView() {
+  CLumo40View* view = GetViewFromWnd(GetActiveImageWindow());
+  if (view == nullptr || !view->HasDrawContext()) return;
+  std::lock_guard<std::mutex> guard(view->ViewLock());
+  if (VR_DRAWCONTEXT* context = view->DrawContext()) context->Reactivate(view->Handle());
 }
 
 LRESULT CMainFrame::OnShowWindow(WPARAM wParam, LPARAM lParam) {

@@ -42,6 +42,7 @@ class CMainFrame : public fw::MdiFrame {
   void OnAppAbout();
   void OnIdleUpdateCmdUI() override;
   void SaveFramePlacement();
+  void ReactivateLastImageView();
 
   fw::StatusBar statusBar_;
   HWND lastStatusView_ = nullptr;

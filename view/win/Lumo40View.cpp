@@ -504,4 +504,23 @@ POINT CLumo40View::WindowPointToImagePixel(POINT client) const {
   return client;
 }
 
+std::string CLumo40View::FormatCoordinates(int x, int y, bool windowPoint, const CoordinateFormat& format) const {
+  if (!HasDrawContext()) return {};
+  POINT p{x, y};
+  if (windowPoint) p = WindowPointToImagePixel(p);
+  CLumo40Doc* doc = GetDoc();
+  CLayersManager* layers = doc != nullptr ? doc->Image().GetLayers() : nullptr;
+  if (layers == nullptr) return {};
+  // The resolution word: x in the low half, y in the high half.
+  const std::uint32_t resolution = layers->GetResolution();
+  const double dpiX = static_cast<double>(resolution & 0xFFFFu);
+  const double dpiY = static_cast<double>(resolution >> 16);
+  return format(p.x, p.y, layers->GetWidth(), layers->GetHeight(), dpiX, dpiY);
+}
+
+double CLumo40View::ImageUnitsPerPixel() const {
+  std::lock_guard<std::mutex> guard(lock_);
+  return zoom_.x.ImagePerWindowUnit();
+}
+
 }  // namespace lumora

@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <string>
 
 #include "document/ImageDocument.h"
 #include "hostapi/draw.h"
@@ -112,6 +113,14 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   POINT ClampPointToImage(POINT p) const;
   RECT GetClientRectWithScrollBars() const;
   POINT WindowPointToImagePixel(POINT client) const;
+  // The position text of a point: a window point (windowPoint) is mapped to
+  // the image first; rows count from the bottom as the mapping gives them.
+  // `format` (x, y, image width, height, horizontal and vertical dpi) makes
+  // the text in the program's ruler units. Empty without a draw context.
+  using CoordinateFormat = std::function<std::string(int, int, int, int, double, double)>;
+  std::string FormatCoordinates(int x, int y, bool windowPoint, const CoordinateFormat& format) const;
+  // Image units per screen pixel along x (the status text's zoom).
+  double ImageUnitsPerPixel() const;
 
   // Grid, guides and snapping.
   void SetShowGrid(bool show);
@@ -188,6 +197,8 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   void EraseMargin(HDC dc);
   void SetCloseMenuText();
   void RegisterWithQueue();
+  // No piece of the visible image area is listed or being composited.
+  bool VisibleAreaComposited();
 
   bool ready_ = false;
   WAINFO imageInfo_{};

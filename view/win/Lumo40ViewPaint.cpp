@@ -10,6 +10,7 @@
 #include "document/win/Lumo40Doc.h"
 #include "framework/win/Frame.h"
 #include "platform/rect.h"
+#include "platform/trace.h"
 #include "res/resource.h"
 #include "view/SnapRect.h"
 #include "view/ViewMessages.h"
@@ -37,6 +38,21 @@ void FrameOutside(HDC dc, const RECT& r, int distance, int stockPen) {
   LineTo(dc, l, bottom);
   LineTo(dc, l, t);
   SelectObject(dc, old);
+}
+
+// The start-up marks, once per process: the first image cell on screen
+// and the first paint that leaves nothing of the visible area to composite.
+void MarkStartupPaint(bool cellShown, bool whole) {
+  static bool firstCellMarked = false;
+  static bool wholeMarked = false;
+  if (cellShown && !firstCellMarked) {
+    firstCellMarked = true;
+    TraceMark("first cell painted");
+  }
+  if (whole && !wholeMarked) {
+    wholeMarked = true;
+    TraceMark("view wholly painted");
+  }
 }
 
 }  // namespace
@@ -126,7 +142,28 @@ LRESULT CLumo40View::OnPaintView(WPARAM, LPARAM) {
     DeleteObject(clip);
   }
   EndPaint(hwnd_, &ps);
+  // Marked only once the frame shows (not for paints before it does).
+  if (drawContext_ != nullptr && IsWindowVisible(hwnd_)) {
+    const bool whole = VisibleAreaComposited();
+    MarkStartupPaint(whole || counts_.cellsAnnounced > 0, whole);
+  }
   return 0;
+}
+
+bool CLumo40View::VisibleAreaComposited() {
+  CMapRect* queue = Queue();
+  if (queue == nullptr) return true;
+  const RECT visible = GetVisibleImageRect();
+  if (RectIsEmpty(visible)) return false;
+  auto touchesVisible = [&visible](const CMapRect::Cell& cell) {
+    RECT common{};
+    return cell.index >= 0 && RectIntersect(&common, cell.rect, visible);
+  };
+  if (touchesVisible(queue->CellInProgress())) return false;
+  for (const CMapRect::Cell& cell : queue->RenderList()) {
+    if (touchesVisible(cell)) return false;
+  }
+  return true;
 }
 
 void CLumo40View::EraseMargin(HDC dc) {

@@ -27,12 +27,18 @@
 #include "lang/Recorder.h"
 #include "res/resource.h"
 #include "tests/document/win/image_frame_rig.h"
+#include "tests/support/win/dialog_script.h"
 #include "tests/support/win/pump_messages.h"
 
 namespace lumora {
 namespace {
 
 namespace fs = std::filesystem;
+using lumora::testing::ChooseType;
+using lumora::testing::DialogScript;
+using lumora::testing::NameBox;
+using lumora::testing::NameBoxText;
+using lumora::testing::Press;
 using lumora::testing::PumpPending;
 
 class DialogTestApp : public fw::App {
@@ -49,54 +55,6 @@ class DialogTestView : public fw::View {
   FW_DECLARE_DYNCREATE(DialogTestView)
 };
 FW_IMPLEMENT_DYNCREATE(DialogTestView, fw::View)
-
-// Each step runs on the first visible dialog of this thread with its
-// caption, once that dialog is up; steps run in order. Buttons are pressed
-// by posted messages, so a step never waits inside another modal loop.
-struct DialogScript {
-  struct Step {
-    std::string caption;
-    std::function<void(HWND)> action;
-  };
-  static inline std::deque<Step> steps;
-  static inline int done = 0;
-  static inline UINT_PTR timer = 0;
-
-  static BOOL CALLBACK Find(HWND window, LPARAM found) {
-    char text[256] = {};
-    GetWindowTextA(window, text, sizeof text);
-    char cls[32] = {};
-    GetClassNameA(window, cls, sizeof cls);
-    if (!steps.empty() && steps.front().caption == text && std::string(cls) == "#32770" &&
-        IsWindowVisible(window)) {
-      *reinterpret_cast<HWND*>(found) = window;
-      return FALSE;
-    }
-    return TRUE;
-  }
-  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    HWND dialog = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), Find, reinterpret_cast<LPARAM>(&dialog));
-    if (dialog == nullptr) return;
-    Step step = std::move(steps.front());
-    steps.pop_front();
-    ++done;
-    step.action(dialog);
-  }
-  static void Run(std::deque<Step> script) {
-    steps = std::move(script);
-    done = 0;
-    timer = SetTimer(nullptr, 0, 20, Tick);
-  }
-  static void Stop() {
-    KillTimer(nullptr, timer);
-    steps.clear();
-  }
-};
-
-void Press(HWND dialog, int id) {
-  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
 
 std::string ItemText(HWND dialog, int id) {
   char text[512] = {};
@@ -120,25 +78,6 @@ std::string BoxText(HWND box) {
 
 // The explorer dialog's file name box (an edit in some versions, a combo
 // in others).
-HWND NameBox(HWND dialog) {
-  HWND edit = GetDlgItem(dialog, 1152);
-  return edit != nullptr ? edit : GetDlgItem(dialog, 1148);
-}
-
-std::string NameBoxText(HWND dialog) {
-  char text[512] = {};
-  GetWindowTextA(NameBox(dialog), text, sizeof text);
-  return text;
-}
-
-// Chooses entry `index` (0-based) of the type list as the user would.
-void ChooseType(HWND dialog, int index) {
-  HWND types = GetDlgItem(dialog, 1136);
-  SendMessageA(types, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(1136, CBN_SELCHANGE), reinterpret_cast<LPARAM>(types));
-  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(1136, CBN_SELENDOK), reinterpret_cast<LPARAM>(types));
-}
-
 std::string Native(const fs::path& path) { return path.string(); }
 
 std::string FirstBytes(const fs::path& path, std::size_t n) {

@@ -22,6 +22,7 @@
 #include "hostapi/toolhost.h"
 #include "res/resource.h"
 #include "tests/support/win/pump_messages.h"
+#include "tests/support/win/window_pixels.h"
 #include "view/ViewMessages.h"
 #include "view/ViewZoom.h"
 #include "view/win/AppActivation.h"
@@ -34,6 +35,10 @@
 namespace lumora {
 namespace {
 
+using lumora::testing::Capture;
+using lumora::testing::CaptureClient;
+using lumora::testing::CaptureDc;
+using lumora::testing::CompositePixel;
 using lumora::testing::PumpPending;
 
 class TestApp : public fw::App {
@@ -65,54 +70,7 @@ bool NothingQueued() {
   return !PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
 }
 
-// Top-down 32-bit pixels of a window's client area, drawn by PrintWindow.
-struct Capture {
-  int width = 0, height = 0;
-  std::vector<std::uint32_t> pixels;
-  std::uint32_t At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x] & 0xFFFFFF; }
-};
-
-Capture CaptureDc(int width, int height, const std::function<void(HDC)>& draw) {
-  Capture c;
-  c.width = width;
-  c.height = height;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(dc, bitmap);
-  RECT all{0, 0, width, height};
-  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
-  draw(dc);
-  GdiFlush();
-  const auto* p = static_cast<const std::uint32_t*>(bits);
-  c.pixels.assign(p, p + static_cast<std::size_t>(width) * height);
-  SelectObject(dc, old);
-  DeleteObject(bitmap);
-  DeleteDC(dc);
-  ReleaseDC(nullptr, screen);
-  return c;
-}
-
-Capture CaptureClient(HWND window) {
-  RECT client{};
-  GetClientRect(window, &client);
-  return CaptureDc(client.right, client.bottom, [&](HDC dc) { PrintWindow(window, dc, PW_CLIENTONLY); });
-}
-
 std::uint32_t Rgb(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
-
-// The composite's pixel at image column x, buffer row (from the bottom).
-std::uint32_t CompositePixel(const VrWA2000::WA& image, int x, int row) {
-  const std::uint8_t* p = image.Row(row) + x * 3;
-  return (p[2] << 16) | (p[1] << 8) | p[0];
-}
 
 // Records the notices (1245) and activation messages (1244) the tools see.
 struct HookLog {

@@ -1,7 +1,8 @@
 // Makes the Photoshop files the image view's Wine test opens, with ag-psd:
 //   node make_view_files.js FOLDER
 // small.psd: 300 x 200, one layer of blocks; big.psd: 4000 x 3000, a
-// background of 64-pixel blocks and nine smaller layers above it.
+// background of 64-pixel blocks and nine smaller layers above it; two.psd
+// (the program test's): 320 x 240, two layers.
 'use strict';
 const fs = require('fs');
 const path = require('path');
@@ -48,3 +49,14 @@ for (let n = 1; n <= 9; n++) {
   });
 }
 write(path.join(out, 'big.psd'), { width: 4000, height: 3000, imageData: blocks(4000, 3000, 64, 0), children });
+
+// two.psd: 320 x 240, a full background and a half-opaque layer over part of it.
+write(path.join(out, 'two.psd'), {
+  width: 320,
+  height: 240,
+  imageData: blocks(320, 240, 20, 0),
+  children: [
+    { name: 'Ground', left: 0, top: 0, right: 320, bottom: 240, imageData: blocks(320, 240, 20, 0) },
+    { name: 'Patch', left: 40, top: 30, right: 200, bottom: 150, opacity: 0.5, imageData: blocks(160, 120, 8, 3) },
+  ],
+});

@@ -1,6 +1,6 @@
 #!/bin/sh
 # Writes the files the image view's Wine test opens into folder $1: ag-psd's
-# small.psd and big.psd (make_view_files.js) and ImageMagick's magick.psd
+# small.psd, big.psd and two.psd (make_view_files.js) and ImageMagick's magick.psd
 # (a merged image, then a full-size layer and a small one above it).
 set -e
 out="$1"

@@ -1,10 +1,12 @@
 // Timed start-up marks for the start-up benchmark: one line per mark,
 // "<name> <milliseconds since the process started>", appended to the file
 // that LUMORA_TRACE names.
+#include "platform/trace.h"
+
+#include <windows.h>
+
 #include <cstdio>
 #include <cstdlib>
-
-#include "app/win/Lumo40App.h"
 
 namespace lumora {
 namespace {

@@ -1,0 +1,80 @@
+// Drives the system's modal dialogs from a timer: each scripted step runs
+// on the first visible dialog of this thread with its caption, in order.
+#pragma once
+
+#include <windows.h>
+
+#include <deque>
+#include <functional>
+#include <string>
+
+namespace lumora::testing {
+
+// Each step runs on the first visible dialog of this thread with its
+// caption, once that dialog is up; steps run in order. Buttons are pressed
+// by posted messages, so a step never waits inside another modal loop.
+struct DialogScript {
+  struct Step {
+    std::string caption;
+    std::function<void(HWND)> action;
+  };
+  static inline std::deque<Step> steps;
+  static inline int done = 0;
+  static inline UINT_PTR timer = 0;
+
+  static BOOL CALLBACK Find(HWND window, LPARAM found) {
+    char text[256] = {};
+    GetWindowTextA(window, text, sizeof text);
+    char cls[32] = {};
+    GetClassNameA(window, cls, sizeof cls);
+    if (!steps.empty() && steps.front().caption == text && std::string(cls) == "#32770" &&
+        IsWindowVisible(window)) {
+      *reinterpret_cast<HWND*>(found) = window;
+      return FALSE;
+    }
+    return TRUE;
+  }
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    HWND dialog = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), Find, reinterpret_cast<LPARAM>(&dialog));
+    if (dialog == nullptr) return;
+    Step step = std::move(steps.front());
+    steps.pop_front();
+    ++done;
+    step.action(dialog);
+  }
+  static void Run(std::deque<Step> script) {
+    steps = std::move(script);
+    done = 0;
+    timer = SetTimer(nullptr, 0, 20, Tick);
+  }
+  static void Stop() {
+    KillTimer(nullptr, timer);
+    steps.clear();
+  }
+};
+
+inline void Press(HWND dialog, int id) {
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+inline HWND NameBox(HWND dialog) {
+  HWND edit = GetDlgItem(dialog, 1152);
+  return edit != nullptr ? edit : GetDlgItem(dialog, 1148);
+}
+
+inline std::string NameBoxText(HWND dialog) {
+  char text[512] = {};
+  GetWindowTextA(NameBox(dialog), text, sizeof text);
+  return text;
+}
+
+// Chooses entry `index` (0-based) of the type list as the user would.
+inline void ChooseType(HWND dialog, int index) {
+  HWND types = GetDlgItem(dialog, 1136);
+  SendMessageA(types, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(1136, CBN_SELCHANGE), reinterpret_cast<LPARAM>(types));
+  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(1136, CBN_SELENDOK), reinterpret_cast<LPARAM>(types));
+}
+
+}  // namespace lumora::testing
