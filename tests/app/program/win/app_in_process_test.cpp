@@ -28,11 +28,15 @@
 #include "res/resource.h"
 #include "tests/support/unique_temp_folder.h"
 #include "tests/support/win/dialog_script.h"
+#include "tests/support/win/menu_items.h"
 #include "tests/support/win/window_pixels.h"
 #include "view/win/Lumo40View.h"
 
 namespace lumora {
 namespace {
+
+using lumora::testing::MenuItem;
+using lumora::testing::PopupItems;
 
 std::string SettingsFileOfThisProgram() {
   char path[MAX_PATH] = {};
@@ -333,44 +337,26 @@ TEST_F(ProgramInProcess, CloseAsksForAModifiedDocumentAndCancelKeepsTheProgram) 
   app.ExitInstance();
 }
 
-struct MenuEntry {
-  UINT id;
-  UINT state;
-  std::string text;
-};
-
 // The items of the frame's "Window" popup.
-std::vector<MenuEntry> WindowMenuItems(HWND frame) {
-  std::vector<MenuEntry> items;
+std::vector<MenuItem> WindowMenuItems(HWND frame) {
   HMENU bar = GetMenu(frame);
   for (int i = 0; bar != nullptr && i < GetMenuItemCount(bar); ++i) {
     char title[64] = {};
     GetMenuStringA(bar, static_cast<UINT>(i), title, sizeof title, MF_BYPOSITION);
-    HMENU popup = GetSubMenu(bar, i);
-    if (popup == nullptr || std::string(title) != "&Window") continue;
-    for (int j = 0; j < GetMenuItemCount(popup); ++j) {
-      char text[128] = {};
-      MENUITEMINFOA info{};
-      info.cbSize = sizeof info;
-      info.fMask = MIIM_ID | MIIM_STATE | MIIM_STRING;
-      info.dwTypeData = text;
-      info.cch = sizeof text;
-      GetMenuItemInfoA(popup, static_cast<UINT>(j), TRUE, &info);
-      items.push_back(MenuEntry{info.wID, info.fState, text});
-    }
+    if (GetSubMenu(bar, i) != nullptr && std::string(title) == "&Window") return PopupItems(GetSubMenu(bar, i));
   }
-  return items;
+  return {};
 }
 
-std::optional<MenuEntry> FindItem(const std::vector<MenuEntry>& items, const std::string& text) {
-  for (const MenuEntry& item : items) {
+std::optional<MenuItem> FindItem(const std::vector<MenuItem>& items, const std::string& text) {
+  for (const MenuItem& item : items) {
     if (item.text == text) return item;
   }
   return std::nullopt;
 }
 
 bool IsChecked(HWND frame, const std::string& text) {
-  const std::optional<MenuEntry> item = FindItem(WindowMenuItems(frame), text);
+  const std::optional<MenuItem> item = FindItem(WindowMenuItems(frame), text);
   return item && (item->state & MFS_CHECKED) != 0;
 }
 
@@ -406,7 +392,7 @@ TEST_F(ProgramInProcess, ToolHostWindowMenuFollowsPanesAndImageFrames) {
   EXPECT_TRUE(IsChecked(frame, "Renamed image"));
 
   // Choosing the pane from the menu reaches the host through the frame.
-  const std::optional<MenuEntry> smooth = FindItem(WindowMenuItems(frame), "Smooth");
+  const std::optional<MenuItem> smooth = FindItem(WindowMenuItems(frame), "Smooth");
   ASSERT_TRUE(smooth);
   SendMessageA(frame, WM_COMMAND, smooth->id, 0);
   EXPECT_EQ(GetActiveWindow(), pane);
