@@ -8,8 +8,10 @@ namespace {
 
 constexpr std::uint32_t kWmDestroy = 0x0002;
 constexpr std::uint32_t kWmActivate = 0x0006;
+constexpr std::uint32_t kWmShowWindow = 0x0018;
 constexpr std::uint32_t kWmNcMouseMove = 0x00A0;
 constexpr std::uint32_t kWmMouseMove = 0x0200;
+constexpr std::uint32_t kWmEnterIdle = 0x0121;
 
 bool IsHookSetUp(std::uint32_t message) { return message == kLUMsgHookInstalled || message == kLUMsgHookRemoved; }
 
@@ -34,19 +36,32 @@ int ViewHookProc(void*, const LU_MSG* msg, void*, std::intptr_t*) {
 int PaneDialogHookProc(void*, const LU_MSG* msg, void* context, std::intptr_t* inOut) {
   HookState& state = StateOf(context);
   if (IsHookSetUp(msg->message)) return kLUHookHandled;
+  HookHost& host = *state.host;
   switch (msg->message) {
     case kMsgPaneOpened:
+      if (msg->wParam != 0) {
+        host.WinMenuAddPane(msg->window);
+        host.WinMenuSetActive(msg->window);
+      }
       if (std::find(state.openPanes.begin(), state.openPanes.end(), msg->window) == state.openPanes.end()) {
         state.openPanes.push_back(msg->window);
       }
       break;
     case kWmActivate:
-      if ((msg->wParam & 0xFFFF) != 0 && state.host->OwnedByMainFrame(msg->window)) {
-        state.host->SendToMainFrame(kMsgPaneActivated, 1);
+      if ((msg->wParam & 0xFFFF) != 0 && host.OwnedByMainFrame(msg->window)) {
+        host.SendToMainFrame(kMsgPaneActivated, 1);
       }
       break;
     case kWmDestroy:
+      host.WinMenuDelete(msg->window);
       std::erase(state.openPanes, msg->window);
+      break;
+    case kWmShowWindow:
+      if (msg->wParam != 0) {
+        host.WinMenuAddPane(msg->window);
+      } else {
+        host.WinMenuDelete(msg->window);
+      }
       break;
     case kMsgPanePrompt:
     case kMsgPanePromptClear:
@@ -57,10 +72,13 @@ int PaneDialogHookProc(void*, const LU_MSG* msg, void* context, std::intptr_t* i
         state.prompts->ClearText(state.paneEntry, false);
       }
       break;
+    case kWmEnterIdle:
+      state.prompts->RestoreSaved();
+      break;
     default:
       break;
   }
-  *inOut = 0;
+  *inOut = host.PaneDialogProc(*msg);
   return kLUHookHandled;
 }
 

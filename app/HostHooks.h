@@ -1,7 +1,8 @@
 // The application's tool-host hooks: kind 1 (answers 0), kind 2 (the main
-// frame's own handling), kind 8 (tool-host pane dialogs: activation, the
-// open pane list, pane prompts) and kind 0x1001 (the cursor position over
-// an image view, on prompt channel 1).
+// frame's own handling), kind 8 (tool-host pane dialogs: the Window menu,
+// activation, the open pane list, pane prompts, then the pane's own
+// handling) and kind 0x1001 (the cursor position over an image view, on
+// prompt channel 1).
 #pragma once
 
 #include <cstdint>
@@ -43,6 +44,14 @@ class HookHost {
   // Whether the window's owner is the main frame; sends it 1257 (1).
   virtual bool OwnedByMainFrame(void* window) = 0;
   virtual void SendToMainFrame(std::uint32_t message, std::uintptr_t wParam) = 0;
+  // The tool host's Window menu: a pane listed in the dialogs' section,
+  // taken out, checked as the active window.
+  virtual void WinMenuAddPane(void* window) = 0;
+  virtual void WinMenuDelete(void* window) = 0;
+  virtual void WinMenuSetActive(void* window) = 0;
+  // The pane dialog's own handling by the tool host; its answer is the
+  // dialog procedure's.
+  virtual std::intptr_t PaneDialogProc(const LU_MSG& msg) = 0;
 };
 
 struct HookState {

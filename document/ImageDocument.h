@@ -131,6 +131,7 @@ class ImageDocument : public DocumentLock, public CellRenderer {
   void SetModifiedFlag(bool modified) { modified_ = modified; }
   bool IsChangePending() const { return serverUpdatePending_; }
   void SetClosing(bool closing) { closing_ = closing; }
+  bool IsClosing() const { return closing_; }
 
   // ---- Active layer and mask editing ----
   CLayer* GetActiveLayer() const;

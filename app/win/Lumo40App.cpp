@@ -80,6 +80,8 @@ bool CLumo40App::InitInstance() {
   oleReady_ = true;
   LoadStdProfileSettings(4);
   RegisterDocTemplates();
+  recentWorkspaces_ = std::make_unique<fw::RecentFileList>(fw::kRecentWorkspaceSection, fw::kFirstRecentWorkspaceId, 4);
+  recentWorkspaces_->Load(Settings());
   if (!CheckMouse()) return false;
   RegisterErrorBoxClass(Instance());
   LoadAllSettings();
@@ -90,6 +92,7 @@ bool CLumo40App::InitInstance() {
   lang::InstallProgramMacroLanguage(modulePath_, Site());
   macroLanguageInstalled_ = true;
   LUInitGlobalSelection(Site());
+  LUPreview_Init(Site());
   RegisterClipboardFormats();
   LoadClipboardOptions(settings, Settings());
 
@@ -193,8 +196,7 @@ bool CLumo40App::CreateMainFrame() {
 }
 
 bool CLumo40App::HostStage() {
-  // The tool host's window-menu sections (strings 273, 275, 278) are named
-  // when its window menu arrives with the registered-tool menus.
+  NameWindowMenuSections();
   if (!InstallHostHooks(Site(), hookState_, hookIds_)) {
     FreeHostSite(site_);
     siteReady_ = false;
@@ -203,6 +205,15 @@ bool CLumo40App::HostStage() {
   hooksInstalled_ = true;
   StartAnimationTimer();
   return true;
+}
+
+void CLumo40App::NameWindowMenuSections() {
+  constexpr UINT kSectionNames[kLUWinMenuSections] = {IDS_WINMENU_DIALOGS, IDS_WINMENU_TOOLS, IDS_WINMENU_IMAGES};
+  for (int i = 0; i < kLUWinMenuSections; ++i) {
+    char name[64] = {};
+    lstrcpynA(name, LoadResString(kSectionNames[i]).c_str(), sizeof name);
+    LUWinMenu_SetSectionName(Site(), i, name);
+  }
 }
 
 void CLumo40App::StartAnimationTimer() {
@@ -287,7 +298,11 @@ int CLumo40App::ExitInstance() {
   if (settingsLoaded_) SaveSettings(settings, Settings());
   if (macroLanguageInstalled_) lang::RemoveMacroLanguage();
   macroLanguageInstalled_ = false;
-  if (siteReady_) LURemoveGlobalSelection(Site());
+  if (siteReady_) {
+    LURemoveGlobalSelection(Site());
+    LUPreview_Destroy(Site());
+  }
+  if (recentWorkspaces_) recentWorkspaces_->Save(Settings());
   if (hooksInstalled_) RemoveHostHooks(Site(), hookIds_);
   hooksInstalled_ = false;
   if (siteReady_) FreeHostSite(site_);
@@ -384,6 +399,16 @@ bool CLumo40App::OwnedByMainFrame(void* window) {
 
 void CLumo40App::SendToMainFrame(std::uint32_t message, std::uintptr_t wParam) {
   if (MainFrame() != nullptr) SendMessageA(MainFrame()->Handle(), message, wParam, 0);
+}
+
+void CLumo40App::WinMenuAddPane(void* window) { LUWinMenu_AddWnd(Site(), window, 0, 1); }
+
+void CLumo40App::WinMenuDelete(void* window) { LUWinMenu_DeleteWnd(Site(), window); }
+
+void CLumo40App::WinMenuSetActive(void* window) { LUWinMenu_SetActiveWnd(Site(), window); }
+
+std::intptr_t CLumo40App::PaneDialogProc(const LU_MSG& msg) {
+  return LUPaneDlgProcInternal(Site(), msg.window, msg.message, msg.wParam, msg.lParam);
 }
 
 }  // namespace lumora

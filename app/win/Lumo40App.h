@@ -35,6 +35,9 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   AppSettings settings;
   CPromptStack prompts;
   int showCommand = SW_SHOWNORMAL;
+  // 1: closing the main window closes every document without asking; any
+  // other value asks each modified document first.
+  int closeMode = 0;
 
   const std::string& SettingsPath() const { return settingsPath_; }
   const LU_SITE* Site() const { return &site_.site; }
@@ -61,6 +64,10 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   std::intptr_t MainFrameHandle(const LU_MSG& msg) override;
   bool OwnedByMainFrame(void* window) override;
   void SendToMainFrame(std::uint32_t message, std::uintptr_t wParam) override;
+  void WinMenuAddPane(void* window) override;
+  void WinMenuDelete(void* window) override;
+  void WinMenuSetActive(void* window) override;
+  std::intptr_t PaneDialogProc(const LU_MSG& msg) override;
 
  private:
   bool SetUpPaths();
@@ -73,6 +80,7 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   bool CreateMainFrame();
   bool HostStage();
   void RegisterClipboardFormats();
+  void NameWindowMenuSections();
   void StartAnimationTimer();
   void RefreshCursorOnKey(const MSG& msg);
   void SaveAllSettings();
@@ -83,6 +91,7 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   std::string toolbarStateFiles_[8];
   HostSite site_;
   std::unique_ptr<SiteHost> siteHost_;
+  std::unique_ptr<fw::RecentFileList> recentWorkspaces_;
   bool siteReady_ = false;
   HookState hookState_;
   std::uint32_t hookIds_[5] = {};

@@ -10,7 +10,9 @@
 #include "app/win/SmallWindows.h"
 #include "framework/CommandIds.h"
 #include "document/win/AppServices.h"
+#include "document/win/Lumo40Doc.h"
 #include "framework/win/DocView.h"
+#include "hostapi/toolhost.h"
 #include "view/win/AppActivation.h"
 #include "view/win/ImageViewWnd.h"
 #include "view/win/Lumo40View.h"
@@ -145,7 +147,9 @@ LRESULT CMainFrame::OnPaneActivated(WPARAM wParam, LPARAM lParam) {
 
 void CMainFrame::ReactivateLastImageView() {
   CLumo40View* view = GetViewFromWnd(GetActiveImageWindow());
-  if (view == nullptr || !view->HasDrawContext()) return;
+  // A closing document's view is going: its draw context is left alone.
+  CLumo40Doc* doc = view != nullptr ? view->GetDoc() : nullptr;
+  if (doc == nullptr || doc->Image().IsClosing() || !view->HasDrawContext()) return;
   std::lock_guard<std::mutex> guard(view->ViewLock());
   if (VR_DRAWCONTEXT* context = view->DrawContext()) context->Reactivate(view->Handle());
 }
@@ -225,8 +229,26 @@ void CMainFrame::OnIdleUpdateCmdUI() {
   fw::MdiFrame::OnIdleUpdateCmdUI();
 }
 
+bool CMainFrame::OnCommand(WPARAM wParam, LPARAM lParam) {
+  if (LUWinMenu_Command(TheLumoApp()->Site(), Handle(), wParam) != 0) return true;
+  return fw::MdiFrame::OnCommand(wParam, lParam);
+}
+
+void CMainFrame::OnClose() {
+  if (!SaveAndCloseAllDocuments(false)) return;  // a document refused: the program goes on
+  DestroyFrame();
+}
+
+void CMainFrame::DestroyFrame() {
+  // The tool panes close while their owner is still there, their previews
+  // restored.
+  LUDestroyPaneDialogs(TheLumoApp()->Site());
+  DestroyWindow();
+}
+
 bool CMainFrame::SaveAndCloseAllDocuments(bool already) {
   if (already) return true;
+  if (TheLumoApp()->closeMode == 1) TheLumoApp()->CloseAllDocuments(false);
   for (fw::Document* doc : TheLumoApp()->Docs().AllDocuments()) {
     if (!doc->SaveModified()) return false;
     doc->OnCloseDocument();

@@ -17,8 +17,11 @@ class CMainFrame : public fw::MdiFrame {
  public:
   CMainFrame();
   bool PreCreateWindow(CREATESTRUCTA& cs) override;
-  // Closes every document that agrees to close (asking to save); false at
-  // the first refusal. A non-zero `already` is returned as it is.
+  // The tool host's Window menu items first, then the frame's routing.
+  bool OnCommand(WPARAM wParam, LPARAM lParam) override;
+  // Closes every document that agrees to close (asking to save; close
+  // mode 1 closes them all without asking); false at the first refusal. A
+  // non-zero `already` is returned as it is.
   bool SaveAndCloseAllDocuments(bool already);
   void LayoutStatusPanes();
   fw::StatusBar& StatusBarCtrl() { return statusBar_; }
@@ -41,6 +44,9 @@ class CMainFrame : public fw::MdiFrame {
   void OnUpdateImagePane(fw::CmdUI& ui);
   void OnAppAbout();
   void OnIdleUpdateCmdUI() override;
+  // Every document closed (or the close refused), then the window goes.
+  void OnClose() override;
+  void DestroyFrame();
   void SaveFramePlacement();
   void ReactivateLastImageView();
 

@@ -139,6 +139,11 @@ void CLumo40Doc::DeleteContents() {
   if (image_->HasImage()) image_ = std::make_unique<ImageDocument>(this);
 }
 
+void CLumo40Doc::OnCloseDocument() {
+  image_->SetClosing(true);
+  fw::Document::OnCloseDocument();
+}
+
 bool CLumo40Doc::SaveModified() {
   // Steps mark the portable document, the framework's commands this one.
   const bool modified = IsModified() || image_->IsModified();

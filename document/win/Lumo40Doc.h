@@ -36,6 +36,8 @@ class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFile
   bool OnOpenDocument(const std::string& path) override;
   bool OnSaveDocument(const std::string& path) override;
   void DeleteContents() override;
+  // Marks the image closing first: its views neither redraw nor re-activate.
+  void OnCloseDocument() override;
   bool SaveModified() override;
   // Save (the current path) and Save As (no path): without a path the save
   // dialog asks; with `replace` the document takes the new name.

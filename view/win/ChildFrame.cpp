@@ -3,6 +3,7 @@
 
 #include "document/win/Lumo40Doc.h"
 #include "framework/win/App.h"
+#include "hostapi/toolhost.h"
 #include "view/FrameTitle.h"
 #include "view/ViewMessages.h"
 #include "view/win/AppActivation.h"
@@ -142,14 +143,18 @@ LRESULT CChildFrame::CaptionMessage(UINT message, WPARAM wParam, LPARAM lParam) 
 LRESULT CChildFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   const bool caption = message == WM_NCCREATE || message == WM_NCACTIVATE || message == WM_NCPAINT ||
                        message == WM_SETTEXT || message == kMsgViewActivation;
-  if (caption && HighlightsCaption()) return CaptionMessage(message, wParam, lParam);
-  return CVarnoChildFrm::WindowProc(message, wParam, lParam);
+  const LRESULT r = caption && HighlightsCaption() ? CaptionMessage(message, wParam, lParam)
+                                                  : CVarnoChildFrm::WindowProc(message, wParam, lParam);
+  // The tool host's Window menu shows the new caption.
+  if (message == WM_SETTEXT) LUWinMenu_CorrectName(nullptr, hwnd_);
+  return r;
 }
 
 // ---- Activation, menus, minimising
 
 LRESULT CChildFrame::OnChildMdiActivate(WPARAM wParam, LPARAM lParam) {
   const LRESULT r = OnMdiActivate(wParam, lParam);
+  if (reinterpret_cast<HWND>(lParam) == hwnd_) LUWinMenu_SetActiveWnd(nullptr, hwnd_);
   if (!TheActivationList().MdiAreaAgrees()) return r;
   auto viewOf = [](HWND frame) -> CLumo40View* {
     auto* child = dynamic_cast<CChildFrame*>(fw::Window::FromHandle(frame));

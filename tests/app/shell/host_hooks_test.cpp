@@ -36,6 +36,15 @@ struct FakeWindows : HookHost {
   }
   bool OwnedByMainFrame(void* w) override { return w == kPane; }
   void SendToMainFrame(std::uint32_t message, std::uintptr_t) override { toFrame.push_back(message); }
+  // The Window menu calls and the pane's own handling, in order.
+  std::vector<std::string> calls;
+  void WinMenuAddPane(void*) override { calls.push_back("add"); }
+  void WinMenuDelete(void*) override { calls.push_back("delete"); }
+  void WinMenuSetActive(void*) override { calls.push_back("active"); }
+  std::intptr_t PaneDialogProc(const LU_MSG& msg) override {
+    calls.push_back("proc " + std::to_string(msg.message));
+    return msg.message == 0x0110 ? 1 : 0;  // WM_INITDIALOG: the focus is set
+  }
 };
 
 class HostHooks : public ::testing::Test {
@@ -110,6 +119,37 @@ TEST_F(HostHooks, PaneDialogsAreListedActivateTheFrameAndShowPrompts) {
   EXPECT_EQ(prompts_.Current(0), "");
   Offer(kPane, 0x0002, 0, 0, kLUPassPane);
   EXPECT_TRUE(state_.openPanes.empty());
+}
+
+TEST_F(HostHooks, PaneDialogsReachTheWindowMenuAndTheirOwnHandling) {
+  struct Case {
+    std::uint32_t message;
+    std::uintptr_t wParam;
+    std::vector<std::string> calls;
+    std::intptr_t result;
+  };
+  const std::string m1239 = "proc " + std::to_string(kMsgPaneOpened);
+  const Case cases[] = {
+      {kMsgPaneOpened, 1, {"add", "active", m1239}, 0},
+      {kMsgPaneOpened, 0, {m1239}, 0},
+      {0x0018, 1, {"add", "proc 24"}, 0},     // WM_SHOWWINDOW, shown
+      {0x0018, 0, {"delete", "proc 24"}, 0},  // hidden
+      {0x0002, 0, {"delete", "proc 2"}, 0},   // WM_DESTROY
+      {0x0110, 0, {"proc 272"}, 1},           // WM_INITDIALOG answers as the pane does
+  };
+  for (const Case& c : cases) {
+    windows_.calls.clear();
+    std::intptr_t result = -1;
+    EXPECT_NE(Offer(kPane, c.message, c.wParam, 0, kLUPassPane, &result), 0) << c.message;
+    EXPECT_EQ(windows_.calls, c.calls) << c.message;
+    EXPECT_EQ(result, c.result) << c.message;
+  }
+  // The saved prompts come back when a pane's menu loop idles.
+  prompts_.SetText(prompts_.Add(0, 0, true), "menu item");
+  ASSERT_TRUE(prompts_.HasSaved());
+  Offer(kPane, 0x0121, 0, 0, kLUPassPane);  // WM_ENTERIDLE
+  EXPECT_FALSE(prompts_.HasSaved());
+  EXPECT_EQ(prompts_.Current(0), "menu item");
 }
 
 }  // namespace

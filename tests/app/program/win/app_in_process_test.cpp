@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,14 +24,19 @@
 #include "framework/Profile.h"
 #include "framework/win/CommandLineWin32.h"
 #include "framework/win/DocView.h"
+#include "hostapi/toolhost.h"
 #include "res/resource.h"
 #include "tests/support/unique_temp_folder.h"
 #include "tests/support/win/dialog_script.h"
+#include "tests/support/win/menu_items.h"
 #include "tests/support/win/window_pixels.h"
 #include "view/win/Lumo40View.h"
 
 namespace lumora {
 namespace {
+
+using lumora::testing::MenuItem;
+using lumora::testing::PopupItems;
 
 std::string SettingsFileOfThisProgram() {
   char path[MAX_PATH] = {};
@@ -288,6 +294,113 @@ TEST_F(ProgramInProcess, StartWizardIsOfferedAtZeroAndRemembersTheCheckBox) {
   KillTimer(nullptr, timer);
   EXPECT_FALSE(again.seen);
   CloseProgram(app);
+}
+
+// Closing the main window asks a modified document: Cancel keeps the
+// program and the document; close mode 1 closes it without asking.
+TEST_F(ProgramInProcess, CloseAsksForAModifiedDocumentAndCancelKeepsTheProgram) {
+  CLumo40App app;
+  ASSERT_TRUE(app.InitInstance());
+  fw::Document* doc = app.OpenDocumentFile(std::string(LUMORA_TEST_DATA) + "/layered/rich.psd");
+  ASSERT_NE(doc, nullptr);
+  doc->SetModifiedFlag(true);
+  HWND frame = app.MainFrame()->Handle();
+  std::string question;
+  DialogProbe ask{"Lumora 4.0", [&](HWND box) {
+                    char text[256] = {};
+                    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+                    question = text;
+                    PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+                  }};
+  probe = &ask;
+  UINT_PTR timer = SetTimer(nullptr, 0, 50, ProbeTimer);
+  SendMessageA(frame, WM_CLOSE, 0, 0);
+  KillTimer(nullptr, timer);
+  ASSERT_TRUE(ask.seen);
+  EXPECT_EQ(question.rfind("Save changes to ", 0), 0u) << question;
+  ASSERT_TRUE(IsWindow(frame));
+  EXPECT_EQ(app.Docs().AllDocuments().size(), 1u);
+  EXPECT_TRUE(doc->IsModified());
+
+  app.closeMode = 1;
+  DialogProbe none{"Lumora 4.0", [](HWND box) { PostMessageA(box, WM_COMMAND, IDCANCEL, 0); }};
+  probe = &none;
+  timer = SetTimer(nullptr, 0, 50, ProbeTimer);
+  SendMessageA(frame, WM_CLOSE, 0, 0);
+  KillTimer(nullptr, timer);
+  EXPECT_FALSE(none.seen);
+  EXPECT_FALSE(IsWindow(frame));
+  EXPECT_TRUE(app.Docs().AllDocuments().empty());
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  }
+  app.ExitInstance();
+}
+
+// The items of the frame's "Window" popup.
+std::vector<MenuItem> WindowMenuItems(HWND frame) {
+  HMENU bar = GetMenu(frame);
+  for (int i = 0; bar != nullptr && i < GetMenuItemCount(bar); ++i) {
+    char title[64] = {};
+    GetMenuStringA(bar, static_cast<UINT>(i), title, sizeof title, MF_BYPOSITION);
+    if (GetSubMenu(bar, i) != nullptr && std::string(title) == "&Window") return PopupItems(GetSubMenu(bar, i));
+  }
+  return {};
+}
+
+std::optional<MenuItem> FindItem(const std::vector<MenuItem>& items, const std::string& text) {
+  for (const MenuItem& item : items) {
+    if (item.text == text) return item;
+  }
+  return std::nullopt;
+}
+
+bool IsChecked(HWND frame, const std::string& text) {
+  const std::optional<MenuItem> item = FindItem(WindowMenuItems(frame), text);
+  return item && (item->state & MFS_CHECKED) != 0;
+}
+
+// The tool host's Window menu in the program: the section names, a pane
+// listed and checked, image frames checked as they are activated and
+// renamed as their captions change, the pane chosen from the menu; the
+// pane closes with the program.
+TEST_F(ProgramInProcess, ToolHostWindowMenuFollowsPanesAndImageFrames) {
+  CLumo40App app;
+  ASSERT_TRUE(app.InitInstance());
+  HWND frame = app.MainFrame()->Handle();
+  ASSERT_NE(app.OpenDocumentFile(std::string(LUMORA_TEST_DATA) + "/layered/rich.psd"), nullptr);
+  HWND first = app.MainFrameWnd()->GetActiveFrame()->Handle();
+
+  ASSERT_NE(LUCreateToolInstanceByIDNumber(app.Site(), LUGetRegToolIDNumber(nullptr, "vr_rsmooth", 0), 0), 0);
+  HWND pane = static_cast<HWND>(LUGetPaneDialogWindow(app.Site(), LUGetActivePaneDialog(app.Site())));
+  ASSERT_NE(pane, nullptr);
+  EXPECT_NE(GetWindow(pane, GW_CHILD), nullptr) << "the pane's own handling made its controls";
+  EXPECT_TRUE(FindItem(WindowMenuItems(frame), "Instrument Dialogs"));
+  EXPECT_TRUE(IsChecked(frame, "Smooth"));
+
+  // An image frame listed by the host follows its caption.
+  LUWinMenu_AddWnd(app.Site(), first, 2, 1);
+  SetWindowTextA(first, "Renamed image");
+  EXPECT_TRUE(FindItem(WindowMenuItems(frame), "Images"));
+  ASSERT_TRUE(FindItem(WindowMenuItems(frame), "Renamed image"));
+
+  // Activating image frames moves the check away from the pane.
+  ASSERT_NE(app.OpenDocumentFile(std::string(LUMORA_TEST_DATA) + "/layered/rich.lud"), nullptr);
+  EXPECT_FALSE(IsChecked(frame, "Smooth"));
+  EXPECT_FALSE(IsChecked(frame, "Renamed image"));
+  SendMessageA(app.MainFrameWnd()->MdiClient(), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(first), 0);
+  EXPECT_TRUE(IsChecked(frame, "Renamed image"));
+
+  // Choosing the pane from the menu reaches the host through the frame.
+  const std::optional<MenuItem> smooth = FindItem(WindowMenuItems(frame), "Smooth");
+  ASSERT_TRUE(smooth);
+  SendMessageA(frame, WM_COMMAND, smooth->id, 0);
+  EXPECT_EQ(GetActiveWindow(), pane);
+  EXPECT_TRUE(IsChecked(frame, "Smooth"));
+  EXPECT_FALSE(IsChecked(frame, "Renamed image"));
+
+  CloseProgram(app);
+  EXPECT_FALSE(IsWindow(pane));
 }
 
 // With a layered file on the command line (ag-psd's two-layer file, given

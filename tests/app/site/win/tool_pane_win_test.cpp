@@ -17,6 +17,7 @@
 #include "tests/app/site/fake_site_host.h"
 #include "tests/app/site/site_images.h"
 #include "tests/support/temp_workspace.h"
+#include "tests/support/win/menu_items.h"
 
 namespace lumora {
 namespace {
@@ -24,6 +25,8 @@ namespace {
 using VrWA2000::WA;
 using test::RandomImage;
 using test::SamePixels;
+using lumora::testing::MenuItem;
+using lumora::testing::PopupItems;
 
 constexpr int kIdEditFirst = 1000, kIdLabelFirst = 1100, kIdSwatchFirst = 1200, kIdPreview = 1300, kIdApply = 1301;
 
@@ -108,25 +111,7 @@ class ToolPaneWinTest : public ::testing::Test {
     return v;
   }
   // Text and state of the Window popup's items.
-  struct MenuItem {
-    std::string text;
-    UINT id;
-    UINT state;
-  };
-  std::vector<MenuItem> WindowItems() {
-    std::vector<MenuItem> items;
-    for (int i = 0; i < GetMenuItemCount(windowMenu); ++i) {
-      char text[128] = {};
-      MENUITEMINFOA info{};
-      info.cbSize = sizeof info;
-      info.fMask = MIIM_ID | MIIM_STATE | MIIM_STRING;
-      info.dwTypeData = text;
-      info.cch = sizeof text;
-      GetMenuItemInfoA(windowMenu, static_cast<UINT>(i), TRUE, &info);
-      items.push_back({text, info.wID, info.fState});
-    }
-    return items;
-  }
+  std::vector<MenuItem> WindowItems() { return PopupItems(windowMenu); }
 
   WinHost host;
   HostSite site;
