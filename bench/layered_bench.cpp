@@ -161,28 +161,3 @@ void BM_UnpackBits(benchmark::State& state) {
 BENCHMARK(BM_UnpackBits)->Arg(0)->Arg(1);
 
 }  // namespace
-namespace {
-void BM_TmpSettleOnly(benchmark::State& state) {
-  const std::string path = FilePath();
-  WriteDocument(path);
-  lumora::testing::NullDocumentHost host;
-  lumora::ImageDocument doc(&host);
-  CLayersManagerPtr stack = CLayersManagerPtr::Adopt(new CLayersManager(&doc, path));
-  doc.InstallLayerStack(stack.get());
-  for (auto _ : state) {
-    doc.InvalidateImageRect(nullptr, false, false);
-    doc.Queue().RenderAllNow();
-  }
-}
-BENCHMARK(BM_TmpSettleOnly)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
-void BM_TmpFullOnly(benchmark::State& state) {
-  const std::string path = FilePath();
-  WriteDocument(path);
-  lumora::testing::NullDocumentHost host;
-  lumora::ImageDocument doc(&host);
-  CLayersManagerPtr stack = CLayersManagerPtr::Adopt(new CLayersManager(&doc, path));
-  doc.InstallLayerStack(stack.get());
-  for (auto _ : state) stack->Render(RECT{0,0,kWidth,kHeight});
-}
-BENCHMARK(BM_TmpFullOnly)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
-}

@@ -36,15 +36,19 @@ std::uint8_t* RowAt(VrWA2000::WA* buffer, LONG row, LONG column, int bytes) {
   return buffer->Row(row) + static_cast<std::ptrdiff_t>(column) * bytes;
 }
 
+// How far ahead the row loops ask for their sources.
 constexpr LONG kPrefetchRows = 2;
 
-// Asks for the bytes of a row part ahead of their use. A narrow rect (one
-// render cell) reads short runs from rows a whole image apart, which the
-// processor's own prefetching does not foresee.
-void PrefetchRow(const std::uint8_t* row, std::size_t bytes) {
+// Asks for n pixels of a buffer's row, from `column` on, ahead of their
+// use. A narrow rect (one render cell) reads short runs from rows a whole
+// image apart, which the processor's own prefetching does not foresee.
+void PrefetchRow(VrWA2000::WA* buffer, LONG row, LONG column, int bytesPerPixel, int n) {
+  if (buffer == nullptr || n <= 0) return;
   constexpr std::size_t kLine = 64;
-  for (std::size_t offset = 0; offset < bytes; offset += kLine) __builtin_prefetch(row + offset);
-  __builtin_prefetch(row + bytes - 1);
+  const std::uint8_t* start = RowAt(buffer, row, column, bytesPerPixel);
+  const std::size_t bytes = static_cast<std::size_t>(n) * static_cast<std::size_t>(bytesPerPixel);
+  for (std::size_t offset = 0; offset < bytes; offset += kLine) __builtin_prefetch(start + offset);
+  __builtin_prefetch(start + bytes - 1);
 }
 
 // The rider loop for the rider's flags.
@@ -128,8 +132,8 @@ int CompositeRectT(CLayer& layer, const DrawArgs& args) {
     const std::uint8_t* a = s.aux != nullptr ? RowAt(s.aux, ly, x, 1) : nullptr;
     std::uint8_t* c = args.cov != nullptr ? RowAt(args.cov, y, r.left, 1) : nullptr;
     if (y + kPrefetchRows < r.bottom) {
-      PrefetchRow(RowAt(s.pixels, ly + kPrefetchRows, x, Bpp), static_cast<std::size_t>(n) * Bpp);
-      if (m != nullptr) PrefetchRow(RowAt(s.mask, ly + kPrefetchRows, x, 1), static_cast<std::size_t>(n));
+      PrefetchRow(s.pixels, ly + kPrefetchRows, x, Bpp, n);
+      PrefetchRow(s.mask, ly + kPrefetchRows, x, 1, n);
     }
     if constexpr (Bpp == 3) {
       CompositeRow24(blend, d, p, m, a, n, c, x, ly);
