@@ -455,17 +455,18 @@ RECT CLumo40View::GetVisibleImageRect() {
 }
 
 // Where the pointer lies in the window costs round trips to the window and
-// display servers, and it is asked once per composited piece. Only input
-// moves the pointer or the window, so the answer is kept until the system
-// sees input, or for at most kPointerReadingTicks.
-bool CLumo40View::ReadPointer(HWND window, POINT* client) {
+// display servers, and the worker asks once per composited piece. The user
+// moves the pointer or the window only with input, so between fresh
+// readings the answer is kept until the system sees input, or for at most
+// kPointerReadingTicks (a program may move them too).
+bool CLumo40View::ReadPointer(HWND window, POINT* client, bool fresh) {
   constexpr DWORD kPointerReadingTicks = 100;
   LASTINPUTINFO input{};
   input.cbSize = sizeof(input);
   const bool knowsInput = GetLastInputInfo(&input) != 0;
   const DWORD now = GetTickCount();
   PointerReading& last = pointerReading_;
-  if (knowsInput && last.window == window && input.dwTime == last.lastInput &&
+  if (!fresh && knowsInput && last.window == window && input.dwTime == last.lastInput &&
       now - last.tick < kPointerReadingTicks) {
     *client = last.client;
     return last.inside;
@@ -479,10 +480,10 @@ bool CLumo40View::ReadPointer(HWND window, POINT* client) {
   return inside;
 }
 
-bool CLumo40View::GetPointerImagePos(POINT* imagePos) {
+bool CLumo40View::GetPointerImagePos(POINT* imagePos, bool fresh) {
   HWND window = liveWindow_.load();
   POINT pointer{};
-  if (window == nullptr || !ReadPointer(window, &pointer)) return false;
+  if (window == nullptr || !ReadPointer(window, &pointer, fresh)) return false;
   std::lock_guard<std::mutex> guard(lock_);
   if (drawContext_ == nullptr) return false;
   drawContext_->Mapping().XForm(&pointer, kXFPixels);

@@ -145,7 +145,7 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   // RenderQueueView
   bool IsLive() const override;
   RECT GetVisibleImageRect() override;
-  bool GetPointerImagePos(POINT* imagePos) override;
+  bool GetPointerImagePos(POINT* imagePos, bool fresh) override;
   void OnCellDone(const RECT& rect) override;
   void OnCellDoneNow(const RECT& rect) override;
   // DocumentViewLink
@@ -200,8 +200,9 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   // No piece of the visible image area is listed or being composited.
   bool VisibleAreaComposited();
   // Whether the pointer lies in the window (scroll bars count) and where in
-  // its client area; read again only when it may have changed.
-  bool ReadPointer(HWND window, POINT* client);
+  // its client area; unless `fresh`, read again only when it may have
+  // changed.
+  bool ReadPointer(HWND window, POINT* client, bool fresh);
 
   bool ready_ = false;
   WAINFO imageInfo_{};
