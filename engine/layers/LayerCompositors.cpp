@@ -36,21 +36,6 @@ std::uint8_t* RowAt(VrWA2000::WA* buffer, LONG row, LONG column, int bytes) {
   return buffer->Row(row) + static_cast<std::ptrdiff_t>(column) * bytes;
 }
 
-// How far ahead the row loops ask for their sources.
-constexpr LONG kPrefetchRows = 2;
-
-// Asks for n pixels of a buffer's row, from `column` on, ahead of their
-// use. A narrow rect (one render cell) reads short runs from rows a whole
-// image apart, which the processor's own prefetching does not foresee.
-void PrefetchRow(VrWA2000::WA* buffer, LONG row, LONG column, int bytesPerPixel, int n) {
-  if (buffer == nullptr || n <= 0) return;
-  constexpr std::size_t kLine = 64;
-  const std::uint8_t* start = RowAt(buffer, row, column, bytesPerPixel);
-  const std::size_t bytes = static_cast<std::size_t>(n) * static_cast<std::size_t>(bytesPerPixel);
-  for (std::size_t offset = 0; offset < bytes; offset += kLine) __builtin_prefetch(start + offset);
-  __builtin_prefetch(start + bytes - 1);
-}
-
 // The rider loop for the rider's flags.
 template <int Bpp>
 void RunRiderRow(const BlendContext& layer, RiderRowRecord& record, const CLayer& rider) {
@@ -131,10 +116,6 @@ int CompositeRectT(CLayer& layer, const DrawArgs& args) {
     const std::uint8_t* m = s.mask != nullptr ? RowAt(s.mask, ly, x, 1) : nullptr;
     const std::uint8_t* a = s.aux != nullptr ? RowAt(s.aux, ly, x, 1) : nullptr;
     std::uint8_t* c = args.cov != nullptr ? RowAt(args.cov, y, r.left, 1) : nullptr;
-    if (y + kPrefetchRows < r.bottom) {
-      PrefetchRow(s.pixels, ly + kPrefetchRows, x, Bpp, n);
-      PrefetchRow(s.mask, ly + kPrefetchRows, x, 1, n);
-    }
     if constexpr (Bpp == 3) {
       CompositeRow24(blend, d, p, m, a, n, c, x, ly);
     } else {
