@@ -48,7 +48,7 @@ class BenchView : public lumora::RenderQueueView {
 
   bool IsLive() const override { return true; }
   RECT GetVisibleImageRect() override { return visible_; }
-  bool GetPointerImagePos(POINT* at) override {
+  bool GetPointerImagePos(POINT* at, bool) override {
     *at = pointer_;
     return hasPointer_;
   }

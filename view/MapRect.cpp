@@ -83,17 +83,18 @@ void CMapRect::WorkerMain() {
   RunWorkerLoop();
 }
 
-// Takes the piece under the pointer of the current view when there is one,
-// else the head of the render list. False when asked to stop or when the
-// list is empty (the cell stays untouched then).
-bool CMapRect::TakeNextPiece(Cell* cell) {
+// Takes the piece under the pointer of the current view when there is one
+// (read afresh for the first piece of a run), else the head of the render
+// list. False when asked to stop or when the list is empty (the cell stays
+// untouched then).
+bool CMapRect::TakeNextPiece(Cell* cell, bool firstOfRun) {
   POINT pointer{0, 0};
   bool hasPointer = false;
   {
     std::lock_guard<std::mutex> lock(viewLock_);
     if (stop_) return false;
     if (current_ != nullptr && current_->IsLive()) {
-      hasPointer = current_->GetPointerImagePos(&pointer);
+      hasPointer = current_->GetPointerImagePos(&pointer, firstOfRun);
     }
   }
   std::lock_guard<std::mutex> lock(queueLock_);
@@ -106,9 +107,9 @@ bool CMapRect::TakeNextPiece(Cell* cell) {
 // so a piece queued meanwhile keeps the worker going (StartThread saw it
 // running and started none).
 void CMapRect::RunWorkerLoop() {
-  for (;;) {
+  for (bool first = true;; first = false) {
     Cell cell;
-    if (TakeNextPiece(&cell)) {
+    if (TakeNextPiece(&cell, first)) {
       RenderCell(cell);
       continue;
     }
@@ -300,7 +301,7 @@ void CMapRect::RenderImmediateList() {
     {
       std::lock_guard<std::mutex> lock(viewLock_);
       if (current_ != nullptr && current_->IsLive()) {
-        hasPointer = current_->GetPointerImagePos(&pointer);
+        hasPointer = current_->GetPointerImagePos(&pointer, true);
       }
     }
     Cell cell;

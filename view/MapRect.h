@@ -105,7 +105,7 @@ class CMapRect {
  private:
   void WorkerMain();
   void RunWorkerLoop();
-  bool TakeNextPiece(Cell* cell);
+  bool TakeNextPiece(Cell* cell, bool firstOfRun);
   Cell TakeCellInProgress();
   std::vector<RECT> VisibleRects() const;
   void SortListsAgain();

@@ -29,8 +29,11 @@ class RenderQueueView {
   // window does not exist or has no client area.
   virtual RECT GetVisibleImageRect() = 0;
   // When the mouse pointer lies in the view's window (scroll bars count),
-  // its position in image coordinates; false otherwise.
-  virtual bool GetPointerImagePos(POINT* imagePos) = 0;
+  // its position in image coordinates; false otherwise. Without `fresh` the
+  // view may answer from a reading taken moments ago when no input came
+  // since (the worker asks once per piece; the first piece of a run and the
+  // immediate path ask for a fresh reading).
+  virtual bool GetPointerImagePos(POINT* imagePos, bool fresh) = 0;
   // A piece has been composited (image coordinates). Called from the
   // worker: only hands the news on (posts the "cell done" message with the
   // rectangle packed by PackCellRect).

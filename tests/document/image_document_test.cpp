@@ -87,7 +87,7 @@ class WholeImageQueueView : public RenderQueueView {
  public:
   bool IsLive() const override { return true; }
   RECT GetVisibleImageRect() override { return RECT{0, 0, 100000, 100000}; }
-  bool GetPointerImagePos(POINT*) override { return false; }
+  bool GetPointerImagePos(POINT*, bool) override { return false; }
   void OnCellDone(const RECT&) override {}
   void OnCellDoneNow(const RECT&) override {}
 };

@@ -89,6 +89,31 @@ TEST(MapRect, DamageNoViewShowsWaitsInTheDeferredList) {
   EXPECT_TRUE(renderer.Rendered().empty());
 }
 
+// A worker run reads the pointer afresh for its first piece and may use a
+// kept reading for the rest; the immediate path reads it afresh each time.
+TEST(MapRect, OnlyTheFirstPieceOfARunAsksForAFreshPointerReading) {
+  RecordingRenderer renderer;
+  RecordingView view;  // showing nothing yet: the pieces wait, no worker starts
+  CMapRect queue;
+  queue.SetDocument(&renderer);
+  queue.SetImageSize(512, 512);
+  queue.AddView(&view);
+  queue.PrioritizeView(&view);
+  view.SetPointer(POINT{300, 300});
+  queue.QueueRect(nullptr);
+  ASSERT_TRUE(queue.IsIdle());
+  queue.RenderAllNow();
+  ASSERT_EQ(renderer.Rendered().size(), 4u);
+  // Four pieces and the look at an empty list.
+  EXPECT_EQ(view.FreshReadings(), (std::vector<bool>{true, false, false, false, false}));
+  view.SetVisible(RECT{0, 0, 512, 512});
+  queue.QueueRectNow(nullptr);
+  queue.RenderImmediateList();
+  const std::vector<bool> readings = view.FreshReadings();
+  ASSERT_GT(readings.size(), 5u);
+  for (std::size_t i = 5; i < readings.size(); ++i) EXPECT_TRUE(readings[i]) << i;
+}
+
 TEST(MapRect, NewImageSizeEmptiesTheDeferredListButNotTheImmediateOne) {
   RecordingView view(RECT{0, 0, 256, 512});
   CMapRect queue;

@@ -107,9 +107,10 @@ class RecordingView : public RenderQueueView {
     Touch();
     return live_ ? visible_ : RECT{0, 0, 0, 0};
   }
-  bool GetPointerImagePos(POINT* at) override {
+  bool GetPointerImagePos(POINT* at, bool fresh) override {
     std::lock_guard<std::mutex> lock(m_);
     Touch();
+    freshReadings_.push_back(fresh);
     if (!hasPointer_) return false;
     *at = pointer_;
     return true;
@@ -126,6 +127,11 @@ class RecordingView : public RenderQueueView {
     doneNow_.push_back(rect);
   }
 
+  // Whether each pointer request asked for a fresh reading, in order.
+  std::vector<bool> FreshReadings() const {
+    std::lock_guard<std::mutex> lock(m_);
+    return freshReadings_;
+  }
   std::vector<RECT> Done() const {
     std::lock_guard<std::mutex> lock(m_);
     return done_;
@@ -150,6 +156,7 @@ class RecordingView : public RenderQueueView {
   bool live_ = true;
   POINT pointer_{0, 0};
   bool hasPointer_ = false;
+  std::vector<bool> freshReadings_;
   bool forgotten_ = false;
   mutable int callsAfterForget_ = 0;
   std::vector<RECT> done_;

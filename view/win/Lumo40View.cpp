@@ -454,13 +454,36 @@ RECT CLumo40View::GetVisibleImageRect() {
   return client;
 }
 
-bool CLumo40View::GetPointerImagePos(POINT* imagePos) {
-  HWND window = liveWindow_.load();
+// Where the pointer lies in the window costs round trips to the window and
+// display servers, and the worker asks once per composited piece. The user
+// moves the pointer or the window only with input, so between fresh
+// readings the answer is kept until the system sees input, or for at most
+// kPointerReadingTicks (a program may move them too).
+bool CLumo40View::ReadPointer(HWND window, POINT* client, bool fresh) {
+  constexpr DWORD kPointerReadingTicks = 100;
+  LASTINPUTINFO input{};
+  input.cbSize = sizeof(input);
+  const bool knowsInput = GetLastInputInfo(&input) != 0;
+  const DWORD now = GetTickCount();
+  PointerReading& last = pointerReading_;
+  if (!fresh && knowsInput && last.window == window && input.dwTime == last.lastInput &&
+      now - last.tick < kPointerReadingTicks) {
+    *client = last.client;
+    return last.inside;
+  }
   POINT pointer{};
   RECT bounds{};
-  if (window == nullptr || !GetCursorPos(&pointer) || !GetWindowRect(window, &bounds)) return false;
-  if (!PtInRect(&bounds, pointer)) return false;
-  ScreenToClient(window, &pointer);
+  const bool inside = GetCursorPos(&pointer) && GetWindowRect(window, &bounds) && PtInRect(&bounds, pointer) &&
+                      ScreenToClient(window, &pointer);
+  last = PointerReading{knowsInput ? window : nullptr, inside, pointer, input.dwTime, now};
+  *client = pointer;
+  return inside;
+}
+
+bool CLumo40View::GetPointerImagePos(POINT* imagePos, bool fresh) {
+  HWND window = liveWindow_.load();
+  POINT pointer{};
+  if (window == nullptr || !ReadPointer(window, &pointer, fresh)) return false;
   std::lock_guard<std::mutex> guard(lock_);
   if (drawContext_ == nullptr) return false;
   drawContext_->Mapping().XForm(&pointer, kXFPixels);

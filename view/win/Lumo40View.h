@@ -145,7 +145,7 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   // RenderQueueView
   bool IsLive() const override;
   RECT GetVisibleImageRect() override;
-  bool GetPointerImagePos(POINT* imagePos) override;
+  bool GetPointerImagePos(POINT* imagePos, bool fresh) override;
   void OnCellDone(const RECT& rect) override;
   void OnCellDoneNow(const RECT& rect) override;
   // DocumentViewLink
@@ -199,6 +199,10 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   void RegisterWithQueue();
   // No piece of the visible image area is listed or being composited.
   bool VisibleAreaComposited();
+  // Whether the pointer lies in the window (scroll bars count) and where in
+  // its client area; unless `fresh`, read again only when it may have
+  // changed.
+  bool ReadPointer(HWND window, POINT* client, bool fresh);
 
   bool ready_ = false;
   WAINFO imageInfo_{};
@@ -210,6 +214,16 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   VR_CDOPTFV dither_[5]{};
   ViewZoomFactors zoom_;
   std::atomic<HWND> liveWindow_{nullptr};
+  // ReadPointer's last answer for a window, and when it was read (the
+  // system's last-input time and the tick count then); only
+  // GetPointerImagePos uses it, under the render queue's view lock.
+  struct PointerReading {
+    HWND window = nullptr;  // none: nothing kept
+    bool inside = false;
+    POINT client{0, 0};
+    DWORD lastInput = 0;
+    DWORD tick = 0;
+  } pointerReading_;
   CLumo40Doc* registeredDoc_ = nullptr;
   Counters counts_;
 };

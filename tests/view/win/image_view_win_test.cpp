@@ -473,6 +473,52 @@ TEST_F(ImageViewWin, ThePieceUnderThePointerComesFirstThenTheVisibleRowsInTurn) 
   ExpectImagePixels(view, CaptureClient(view->Handle()), *composite);
 }
 
+// The view may keep its pointer reading between the worker's pieces: a
+// fresh reading always sees where a program just put the pointer, and a
+// kept one is read again after a tenth of a second at the latest.
+TEST_F(ImageViewWin, FreshPointerReadingsSeeAMovedPointerAndKeptOnesExpire) {
+  CLumo40Doc* doc = Open("big.psd");
+  CLumo40View* view = ViewOf(doc);
+  ASSERT_NE(view, nullptr);
+  Settle(doc);
+  RECT client{};
+  GetClientRect(view->Handle(), &client);
+  auto imageAt = [&](POINT atClient) {
+    view->Mapping().XForm(&atClient, kXFPixels);
+    return atClient;
+  };
+  auto moveTo = [&](POINT atClient) {
+    POINT screen = atClient;
+    ClientToScreen(view->Handle(), &screen);
+    return SetCursorPos(screen.x, screen.y) != 0;
+  };
+  const POINT first{client.right / 4, client.bottom / 4};
+  const POINT second{client.right * 3 / 4, client.bottom * 3 / 4};
+  POINT read{};
+  ASSERT_TRUE(moveTo(first));
+  ASSERT_TRUE(view->GetPointerImagePos(&read, true));
+  EXPECT_EQ(read.x, imageAt(first).x);
+  EXPECT_EQ(read.y, imageAt(first).y);
+  ASSERT_TRUE(moveTo(second));
+  ASSERT_TRUE(view->GetPointerImagePos(&read, true));
+  EXPECT_EQ(read.x, imageAt(second).x);
+  EXPECT_EQ(read.y, imageAt(second).y);
+  // Outside the window: the view lies inside the program's frame, so the
+  // point just left of it or above it is on the screen.
+  RECT bounds{};
+  GetWindowRect(view->Handle(), &bounds);
+  ASSERT_TRUE(bounds.left > 0 || bounds.top > 0) << bounds.left << "," << bounds.top;
+  const POINT outside = bounds.left > 0 ? POINT{bounds.left - 1, bounds.top + 10} : POINT{bounds.left + 10, bounds.top - 1};
+  ASSERT_TRUE(SetCursorPos(outside.x, outside.y));
+  Sleep(150);
+  EXPECT_FALSE(view->GetPointerImagePos(&read, false));
+  ASSERT_TRUE(moveTo(first));
+  Sleep(150);
+  ASSERT_TRUE(view->GetPointerImagePos(&read, false));
+  EXPECT_EQ(read.x, imageAt(first).x);
+  EXPECT_EQ(read.y, imageAt(first).y);
+}
+
 TEST_F(ImageViewWin, TheImageViewHookAndTheSiteEntriesServeTheView) {
   CLumo40Doc* doc = Open("small.psd");
   CLumo40View* view = ViewOf(doc);
