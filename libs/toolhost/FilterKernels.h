@@ -362,6 +362,8 @@ class ConstantTimeMedian {
  public:
   using Count = typename Bins::Count;
   static constexpr int kStripWidth = 256;
+  // Widest window whose fine bins are summed afresh at every step.
+  static constexpr int kSummedWindow = 16;
 
   ConstantTimeMedian(const ConstImageView& src, const ImageView& dst, int w, int h, Poll& poll)
       : poll_(poll), src_(src), dst_(dst), w_(w), h_(h), left_((w - 1) / 2), top_((h - 1) / 2), rank_((w * h - 1) / 2) {}
@@ -434,11 +436,20 @@ class ConstantTimeMedian {
     }
   }
 
-  // Brings the window's fine bins of coarse bin b to window position p;
-  // `fine` is the strip's fine bins of the channel.
-  static void RefreshFine(Window& window, int b, int p, int w, const Count* fine, const int* offsets) {
-    Bins& bins = window.fine[b];
+  // The window's fine bins of coarse bin b at window position p; `fine` is
+  // the strip's fine bins of the channel. Small windows sum their w columns
+  // afresh: a fixed amount of work, cheaper than sliding a bin by however
+  // far the window went since the median last fell in it, a distance that
+  // changes from step to step and whose loop the processor mispredicts.
+  // Larger windows slide the bin from where it was last used.
+  static Bins FineAt(Window& window, int b, int p, int w, const Count* fine, const int* offsets) {
     fine += b * 16;
+    if (w <= kSummedWindow) {
+      Bins sum = Bins::Zero();
+      for (int q = p; q < p + w; ++q) sum.Add(fine + offsets[q] * 256);
+      return sum;
+    }
+    Bins& bins = window.fine[b];
     const int from = window.fineAt[b];
     if (p - from >= w) {
       bins = Bins::Zero();
@@ -447,6 +458,7 @@ class ConstantTimeMedian {
       for (int q = from; q < p; ++q) bins.Slide(fine + offsets[q + w] * 256, fine + offsets[q] * 256);
     }
     window.fineAt[b] = p;
+    return bins;
   }
 
   // One output row, channel by channel. Everything the loop reads is in
@@ -466,8 +478,7 @@ class ConstantTimeMedian {
         if (p > 0) sliding.Slide(coarse + offsets[p + w - 1] * 16, coarse + offsets[p - 1] * 16);
         __m128i below;
         const int b = sliding.FindAndCount(rank, below);
-        RefreshFine(window, b, p, w, fine, offsets);
-        const int f = window.fine[b].Find(rank, below);
+        const int f = FineAt(window, b, p, w, fine, offsets).Find(rank, below);
         out[p * ch + c] = static_cast<std::uint8_t>(b * 16 + f);
       }
     }
