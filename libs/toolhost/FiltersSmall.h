@@ -55,19 +55,29 @@ struct Max8 {
   static std::uint8_t Apply(std::uint8_t a, std::uint8_t b) { return a > b ? a : b; }
 };
 
+// Down the window's rows into a buffer, then across it: a few reads and
+// one write a byte, where reducing every window pixel into the destination
+// row reads and writes it w * h times.
 template <class Op, class Poll>
 void SmallExtreme(const ConstImageView& src, const ImageView& dst, int w, int h, Poll& poll) {
   const int ch = src.channels;
   const int bytes = src.width * ch;
+  const int paddedBytes = (src.width + w - 1) * ch;
+  std::vector<std::uint8_t> down(static_cast<std::size_t>(paddedBytes)), across(static_cast<std::size_t>(bytes));
   ForEachWindowRows(src, w, h, poll, [&](int y, const std::uint8_t* const* rows) {
-    std::uint8_t* __restrict out = dst.Row(y);
-    std::memcpy(out, rows[0], static_cast<std::size_t>(bytes));
-    for (int r = 0; r < h; ++r) {
-      for (int j = (r == 0 ? 1 : 0); j < w; ++j) {
-        const std::uint8_t* __restrict in = rows[r] + j * ch;
-        for (int i = 0; i < bytes; ++i) out[i] = Op::Apply(out[i], in[i]);
-      }
+    std::uint8_t* __restrict column = down.data();
+    std::memcpy(column, rows[0], static_cast<std::size_t>(paddedBytes));
+    for (int r = 1; r < h; ++r) {
+      const std::uint8_t* __restrict in = rows[r];
+      for (int i = 0; i < paddedBytes; ++i) column[i] = Op::Apply(column[i], in[i]);
     }
+    std::uint8_t* __restrict out = across.data();
+    std::memcpy(out, column, static_cast<std::size_t>(bytes));
+    for (int j = 1; j < w; ++j) {
+      const std::uint8_t* in = column + j * ch;
+      for (int i = 0; i < bytes; ++i) out[i] = Op::Apply(out[i], in[i]);
+    }
+    std::memcpy(dst.Row(y), out, static_cast<std::size_t>(bytes));
   });
 }
 
