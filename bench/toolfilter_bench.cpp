@@ -1,5 +1,6 @@
 // The tools' window filters on a 4000 x 3000 RGB picture, one thread:
-// BM_ToolFilter/<name>/<window side>.
+// BM_ToolFilter/<name>/<window side>. The forms with a poll, asked every
+// band of rows as in the program's tool runs.
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -11,10 +12,17 @@ namespace {
 
 using lumora::toolhost::ConstImageView;
 using lumora::toolhost::ImageView;
-using FilterFn = void (*)(const ConstImageView&, const ImageView&, int, int);
+using lumora::toolhost::RowPoll;
+using FilterFn = bool (*)(const ConstImageView&, const ImageView&, int, int, RowPoll&);
 
-void Sharpen(const ConstImageView& src, const ImageView& dst, int w, int h) {
-  lumora::toolhost::UnsharpFilter(src, dst, w, h, 4);
+bool Sharpen(const ConstImageView& src, const ImageView& dst, int w, int h, RowPoll& poll) {
+  return lumora::toolhost::UnsharpFilter(src, dst, w, h, 4, poll);
+}
+
+// A run's progress: counts the questions, never stops.
+bool CountQuestion(void* context, int, int) {
+  ++*static_cast<int*>(context);
+  return false;
 }
 
 void RunFilter(benchmark::State& state, FilterFn filter, int size) {
@@ -22,8 +30,10 @@ void RunFilter(benchmark::State& state, FilterFn filter, int size) {
   const auto dst = lumora::bench::NoiseImage(4000, 3000, 12);
   const ConstImageView in{src->Bits(), src->GetW(), src->GetH(), src->GetBPLine(), 3};
   const ImageView out{dst->Bits(), dst->GetW(), dst->GetH(), dst->GetBPLine(), 3};
+  int questions = 0;
   for (auto _ : state) {
-    filter(in, out, size, size);
+    RowPoll poll(CountQuestion, &questions);
+    if (!filter(in, out, size, size, poll)) state.SkipWithError("stopped");
     benchmark::DoNotOptimize(dst->Bits());
     benchmark::ClobberMemory();
   }

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <optional>
 #include <vector>
 
 #include <emmintrin.h>
@@ -105,28 +104,130 @@ class ColumnSums {
   RoundedDivider divide_;
 };
 
+// Repeats the first and last of the `pixels` pixels of `row`, which starts
+// `left` pixels into its buffer, over the buffer's `left` and `right` ends.
+template <class T>
+void PadEnds(T* row, int pixels, int ch, int left, int right) {
+  for (int i = 0; i < left; ++i)
+    for (int c = 0; c < ch; ++c) row[i * ch + c] = row[left * ch + c];
+  T* last = row + (left + pixels - 1) * ch;
+  for (int i = 0; i < right; ++i)
+    for (int c = 0; c < ch; ++c) last[(i + 1) * ch + c] = last[c];
+}
+
+// Op over the w pixels from every byte of an interleaved row of `bytes`
+// bytes: `span` holds the row padded by w - 1 pixels and is overwritten.
+// Spans of 1, 2, 4 ... pixels, each pass a plain loop over the row's bytes
+// that the compiler vectorises, until two overlapping spans cover the
+// window: a few passes of 16 bytes a step beat the running methods, whose
+// steps depend on each other.
 template <class Op>
-class ColumnExtremeDown {
- public:
-  ColumnExtremeDown(int width, int h) : width_(width), h_(h) {}
-  void Reset() { columns_.emplace(width_, h_); }
-  void Push(const std::uint8_t* row) { columns_->Push(row); }
-  void Output(std::uint8_t* out) const { columns_->Output(out); }
+void ExtremeAcross(std::uint8_t* span, std::uint8_t* spare, int bytes, int ch, int w, std::uint8_t* out) {
+  int length = bytes + (w - 1) * ch;  // bytes whose span lies inside the row
+  int pixels = 1;
+  while (2 * pixels <= w) {
+    const int step = pixels * ch;
+    length -= step;
+    const std::uint8_t* __restrict from = span;
+    std::uint8_t* __restrict to = spare;
+    for (int i = 0; i < length; ++i) to[i] = Op::Apply(from[i], from[i + step]);
+    std::swap(span, spare);
+    pixels *= 2;
+  }
+  const std::uint8_t* __restrict from = span;
+  std::uint8_t* __restrict to = out;
+  const int step = (w - pixels) * ch;
+  for (int i = 0; i < bytes; ++i) to[i] = Op::Apply(from[i], from[i + step]);
+}
 
- private:
-  int width_, h_;
-  std::optional<kernels::ColumnExtreme<Op>> columns_;
-};
-
+// Minimum or maximum on the interleaved rows: down the columns of whole rows
+// first (van Herk / Gil-Werman, each row's work independent of h), then
+// across each reduced row.
 template <class Op, class Poll>
 bool ExtremeFilter(const ConstImageView& src, const ImageView& dst, int w, int h, Poll& poll) {
-  const std::size_t padded = static_cast<std::size_t>(src.width + w - 1);
-  std::vector<std::uint8_t> g(padded), hs(padded), across(static_cast<std::size_t>(src.width));
-  ColumnExtremeDown<Op> down(src.width, h);
-  return RunSeparable(src, dst, w, h, [&](const std::uint8_t* row) {
-    kernels::SlidingExtreme<Op>(row, src.width, w, across.data(), g.data(), hs.data());
-    return across.data();
-  }, down, poll);
+  const int ch = src.channels, bytes = src.width * ch;
+  const int left = (w - 1) / 2, right = w - 1 - left, top = (h - 1) / 2;
+  const std::size_t padded = static_cast<std::size_t>(src.width + w - 1) * ch;
+  std::vector<std::uint8_t> span(padded), spare(padded);
+  kernels::ColumnExtreme<Op> columns(bytes, h);
+  poll.Expect(src.height);
+  for (int yy = 0; yy < src.height + h - 1; ++yy) {
+    columns.Push(src.Row(Clamp(yy - top, 0, src.height - 1)));
+    if (yy < h - 1) continue;
+    columns.Output(span.data() + left * ch);
+    PadEnds(span.data(), src.width, ch, left, right);
+    ExtremeAcross<Op>(span.data(), spare.data(), bytes, ch, w, dst.Row(yy - (h - 1)));
+    if (poll.Row()) return false;
+  }
+  return true;
+}
+
+// Window sums across an interleaved row of 16-bit column sums: `span`
+// holds the row padded by w - 1 pixels and is overwritten. Spans of 1, 2,
+// 4 ... pixels, those of w's bits added up in 16-bit lanes (the window's
+// sum fits), then divided.
+inline void MeanAcross16(std::uint16_t* span, std::uint16_t* spare, std::uint16_t* sums, int bytes, int ch, int w,
+                         const Divider16& divider, std::uint8_t* out) {
+  int length = bytes + (w - 1) * ch;
+  int offset = 0;  // pixels summed so far
+  std::uint16_t* __restrict total = sums;
+  for (int i = 0; i < bytes; ++i) total[i] = divider.half;
+  for (int pixels = 1;; pixels *= 2) {
+    if (w & pixels) {
+      const std::uint16_t* __restrict from = span + offset * ch;
+      for (int i = 0; i < bytes; ++i) total[i] = static_cast<std::uint16_t>(total[i] + from[i]);
+      offset += pixels;
+    }
+    if (2 * pixels > w) break;
+    const int step = pixels * ch;
+    length -= step;
+    const std::uint16_t* __restrict from = span;
+    std::uint16_t* __restrict to = spare;
+    for (int i = 0; i < length; ++i) to[i] = static_cast<std::uint16_t>(from[i] + from[i + step]);
+    std::swap(span, spare);
+  }
+  const std::uint16_t magic = divider.magic;
+  const int shift = divider.shift;
+  std::uint8_t* __restrict o = out;
+  for (int i = 0; i < bytes; ++i) {
+    const std::uint16_t high = static_cast<std::uint16_t>((static_cast<std::uint32_t>(total[i]) * magic) >> 16);
+    o[i] = static_cast<std::uint8_t>(high >> shift);
+  }
+}
+
+// The mean of windows whose sums fit 16 bits, on the interleaved rows
+// (false, writing nothing, for larger ones; stops when the poll says so):
+// running column sums of whole rows (one add and one subtract a byte
+// whatever h), then across each row of sums.
+template <class Poll>
+bool Mean16(const ConstImageView& src, const ImageView& dst, int w, int h, Poll& poll) {
+  Divider16 divider;
+  if (!MakeDivider16(w * h, divider)) return false;
+  const int ch = src.channels, bytes = src.width * ch;
+  const int left = (w - 1) / 2, right = w - 1 - left, top = (h - 1) / 2;
+  const std::size_t padded = static_cast<std::size_t>(src.width + w - 1) * ch;
+  std::vector<std::uint16_t> span(padded), spare(padded), sums(static_cast<std::size_t>(bytes));
+  std::uint16_t* columns = span.data() + left * ch;  // the sums sit in the padded row
+  auto row = [&](int y) { return src.Row(Clamp(y, 0, src.height - 1)); };
+  poll.Expect(src.height);
+  std::vector<std::uint16_t> running(static_cast<std::size_t>(bytes), 0);
+  std::uint16_t* __restrict column = running.data();
+  for (int j = 0; j < h; ++j) {
+    const std::uint8_t* __restrict in = row(j - top);
+    for (int i = 0; i < bytes; ++i) column[i] = static_cast<std::uint16_t>(column[i] + in[i]);
+  }
+  for (int y = 0; y < src.height; ++y) {
+    if (y > 0) {
+      const std::uint8_t* __restrict leaving = row(y - 1 - top);
+      const std::uint8_t* __restrict entering = row(y - 1 - top + h);
+      for (int i = 0; i < bytes; ++i) column[i] = static_cast<std::uint16_t>(column[i] + entering[i] - leaving[i]);
+    }
+    std::memcpy(columns, column, static_cast<std::size_t>(bytes) * sizeof(std::uint16_t));
+    PadEnds(span.data(), src.width, ch, left, right);
+    MeanAcross16(span.data(), spare.data(), sums.data(), bytes, ch, w, divider, dst.Row(y));
+    if (poll.Row()) break;
+  }
+  return true;
 }
 
 // The bins' running totals change by kFromBin[k] (1 in bins k to 15) when
@@ -261,6 +362,8 @@ class ConstantTimeMedian {
  public:
   using Count = typename Bins::Count;
   static constexpr int kStripWidth = 256;
+  // Widest window whose fine bins are summed afresh at every step.
+  static constexpr int kSummedWindow = 16;
 
   ConstantTimeMedian(const ConstImageView& src, const ImageView& dst, int w, int h, Poll& poll)
       : poll_(poll), src_(src), dst_(dst), w_(w), h_(h), left_((w - 1) / 2), top_((h - 1) / 2), rank_((w * h - 1) / 2) {}
@@ -333,11 +436,20 @@ class ConstantTimeMedian {
     }
   }
 
-  // Brings the window's fine bins of coarse bin b to window position p;
-  // `fine` is the strip's fine bins of the channel.
-  static void RefreshFine(Window& window, int b, int p, int w, const Count* fine, const int* offsets) {
-    Bins& bins = window.fine[b];
+  // The window's fine bins of coarse bin b at window position p; `fine` is
+  // the strip's fine bins of the channel. Small windows sum their w columns
+  // afresh: a fixed amount of work, cheaper than sliding a bin by however
+  // far the window went since the median last fell in it, a distance that
+  // changes from step to step and whose loop the processor mispredicts.
+  // Larger windows slide the bin from where it was last used.
+  static Bins FineAt(Window& window, int b, int p, int w, const Count* fine, const int* offsets) {
     fine += b * 16;
+    if (w <= kSummedWindow) {
+      Bins sum = Bins::Zero();
+      for (int q = p; q < p + w; ++q) sum.Add(fine + offsets[q] * 256);
+      return sum;
+    }
+    Bins& bins = window.fine[b];
     const int from = window.fineAt[b];
     if (p - from >= w) {
       bins = Bins::Zero();
@@ -346,6 +458,7 @@ class ConstantTimeMedian {
       for (int q = from; q < p; ++q) bins.Slide(fine + offsets[q + w] * 256, fine + offsets[q] * 256);
     }
     window.fineAt[b] = p;
+    return bins;
   }
 
   // One output row, channel by channel. Everything the loop reads is in
@@ -365,8 +478,7 @@ class ConstantTimeMedian {
         if (p > 0) sliding.Slide(coarse + offsets[p + w - 1] * 16, coarse + offsets[p - 1] * 16);
         __m128i below;
         const int b = sliding.FindAndCount(rank, below);
-        RefreshFine(window, b, p, w, fine, offsets);
-        const int f = window.fine[b].Find(rank, below);
+        const int f = FineAt(window, b, p, w, fine, offsets).Find(rank, below);
         out[p * ch + c] = static_cast<std::uint8_t>(b * 16 + f);
       }
     }
@@ -389,6 +501,7 @@ class ConstantTimeMedian {
 template <class Poll>
 bool MeanImpl(const ConstImageView& src, const ImageView& dst, int w, int h, Poll& poll) {
   if (SmallMean(src, dst, w, h, poll)) return !poll.Stopped();
+  if (Mean16(src, dst, w, h, poll)) return !poll.Stopped();
   std::vector<std::uint32_t> sums(static_cast<std::size_t>(src.width));
   ColumnSums down(src.width, h, static_cast<std::uint32_t>(w * h));
   return RunSeparable(src, dst, w, h, [&](const std::uint8_t* row) {

@@ -1,7 +1,7 @@
-// The tools' filters. Mean, minimum and maximum are separable and take time
-// independent of the window: a running sum (mean) or van Herk / Gil-Werman
-// extremes along each row, then the same down the columns of whole rows.
-// The median keeps a histogram per column (ConstantTimeMedian).
+// The tools' filters without a poll (the kernels are in FilterKernels.h).
+// Mean, minimum and maximum are separable: down the columns of whole rows
+// (running sums, van Herk / Gil-Werman extremes), then across each row. The
+// median keeps a histogram per column (ConstantTimeMedian).
 #include "libs/toolhost/Filters.h"
 
 #include <cstdlib>

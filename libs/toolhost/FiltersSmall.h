@@ -55,19 +55,29 @@ struct Max8 {
   static std::uint8_t Apply(std::uint8_t a, std::uint8_t b) { return a > b ? a : b; }
 };
 
+// Down the window's rows into a buffer, then across it: a few reads and
+// one write a byte, where reducing every window pixel into the destination
+// row reads and writes it w * h times.
 template <class Op, class Poll>
 void SmallExtreme(const ConstImageView& src, const ImageView& dst, int w, int h, Poll& poll) {
   const int ch = src.channels;
   const int bytes = src.width * ch;
+  const int paddedBytes = (src.width + w - 1) * ch;
+  std::vector<std::uint8_t> down(static_cast<std::size_t>(paddedBytes)), across(static_cast<std::size_t>(bytes));
   ForEachWindowRows(src, w, h, poll, [&](int y, const std::uint8_t* const* rows) {
-    std::uint8_t* __restrict out = dst.Row(y);
-    std::memcpy(out, rows[0], static_cast<std::size_t>(bytes));
-    for (int r = 0; r < h; ++r) {
-      for (int j = (r == 0 ? 1 : 0); j < w; ++j) {
-        const std::uint8_t* __restrict in = rows[r] + j * ch;
-        for (int i = 0; i < bytes; ++i) out[i] = Op::Apply(out[i], in[i]);
-      }
+    std::uint8_t* __restrict column = down.data();
+    std::memcpy(column, rows[0], static_cast<std::size_t>(paddedBytes));
+    for (int r = 1; r < h; ++r) {
+      const std::uint8_t* __restrict in = rows[r];
+      for (int i = 0; i < paddedBytes; ++i) column[i] = Op::Apply(column[i], in[i]);
     }
+    std::uint8_t* __restrict out = across.data();
+    std::memcpy(out, column, static_cast<std::size_t>(bytes));
+    for (int j = 1; j < w; ++j) {
+      const std::uint8_t* in = column + j * ch;
+      for (int i = 0; i < bytes; ++i) out[i] = Op::Apply(out[i], in[i]);
+    }
+    std::memcpy(dst.Row(y), out, static_cast<std::size_t>(bytes));
   });
 }
 
@@ -122,17 +132,30 @@ constexpr SumAcrossFn kSumAcross[] = {SumAcross<1>, SumAcross<2>, SumAcross<3>, 
 constexpr SumDownFn kSumDown[] = {SumDownAndDivide<1>, SumDownAndDivide<2>, SumDownAndDivide<3>, SumDownAndDivide<4>,
                                   SumDownAndDivide<5>, SumDownAndDivide<6>, SumDownAndDivide<7>, SumDownAndDivide<8>};
 
-template <class Poll>
-bool SmallMean(const ConstImageView& src, const ImageView& dst, int w, int h, Poll& poll) {
-  const int n = w * h;
-  // Sums stay in 16 bits; (sum + n / 2) / n as a 16-bit high multiply by
-  // M = floor(2^(16 + s) / n) + 1 is exact while (sum + n / 2) * n < 2^(16 + s).
+// (sum + n / 2) / n of 16-bit window sums of n bytes as a 16-bit high
+// multiply: ((sum + half) * magic >> 16) >> shift with magic =
+// floor(2^(16 + shift) / n) + 1, exact while (sum + n / 2) * n < 2^(16 + shift).
+struct Divider16 {
+  std::uint16_t half = 0, magic = 0;
+  int shift = 0;
+};
+
+// False when the sums or the multiplier do not fit 16 bits.
+inline bool MakeDivider16(int n, Divider16& divider) {
   const std::uint32_t maxSum = 255u * n + n / 2;
-  if (w > 8 || h > 8 || maxSum > 0xFFFF) return false;
+  if (maxSum > 0xFFFF) return false;
   int s = 0;
   while (static_cast<std::uint64_t>(maxSum) * n >= (std::uint64_t{1} << (16 + s))) ++s;
   const std::uint32_t magic = static_cast<std::uint32_t>((std::uint64_t{1} << (16 + s)) / n + 1);
   if (magic > 0xFFFF) return false;
+  divider = {static_cast<std::uint16_t>(n / 2), static_cast<std::uint16_t>(magic), s};
+  return true;
+}
+
+template <class Poll>
+bool SmallMean(const ConstImageView& src, const ImageView& dst, int w, int h, Poll& poll) {
+  Divider16 divider;
+  if (w > 8 || h > 8 || !MakeDivider16(w * h, divider)) return false;
   const int ch = src.channels;
   const int bytes = src.width * ch;
   const int left = (w - 1) / 2, right = w - 1 - left, top = (h - 1) / 2;
@@ -147,8 +170,7 @@ bool SmallMean(const ConstImageView& src, const ImageView& dst, int w, int h, Po
     kSumAcross[w - 1](padded.data(), ch, bytes, ring.data() + static_cast<std::size_t>(yy % h) * bytes);
     if (yy < h - 1) continue;
     for (int i = 0; i < h; ++i) rows[i] = ring.data() + static_cast<std::size_t>((yy - h + 1 + i) % h) * bytes;
-    kSumDown[h - 1](rows.data(), bytes, static_cast<std::uint16_t>(n / 2), static_cast<std::uint16_t>(magic), s,
-                    dst.Row(yy - (h - 1)));
+    kSumDown[h - 1](rows.data(), bytes, divider.half, divider.magic, divider.shift, dst.Row(yy - (h - 1)));
     if (poll.Row()) break;
   }
   return true;

@@ -168,6 +168,28 @@ TEST(Filters, MeanIsExactForTheLargestWindows) {
   EXPECT_EQ(out.At(0, 0, 0), RefMean(WindowValues(src, 0, 0, 0, kMaxWindow, 200)));
 }
 
+TEST(Filters, MeanAndExtremesMatchThePlainWalkOnLargeWindows) {
+  // Bright noise: the mean's 16-bit sums near their limit (windows up to 181
+  // pixels), then the first windows past it; extremes over long spans across
+  // and down, of every length between the powers of two.
+  Image src = Random(60, 200, 3, 5);
+  for (auto& v : src.bits) v |= 0xC0;
+  const struct {
+    Filter filter;
+    int (*ref)(const std::vector<int>&);
+    int w, h;
+  } cases[] = {{MeanFilter, MeanOf, 13, 13},   {MeanFilter, MeanOf, 12, 15},   {MeanFilter, MeanOf, 181, 1},
+               {MeanFilter, MeanOf, 1, 181},   {MeanFilter, MeanOf, 14, 13},   {MeanFilter, MeanOf, 9, 20},
+               {MinimumFilter, MinOf, 33, 5},  {MinimumFilter, MinOf, 6, 70},  {MaximumFilter, MaxOf, 255, 1},
+               {MaximumFilter, MaxOf, 31, 17}, {MaximumFilter, MaxOf, 64, 2}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h));
+    Image out(src.width, src.height, 3);
+    c.filter(src.CView(), out.View(), c.w, c.h);
+    ExpectSame(out, Reference(src, c.w, c.h, c.ref));
+  }
+}
+
 TEST(Filters, UnsharpOutlineAndEmbossMatchTheirFormulas) {
   for (int channels : {1, 3}) {
     const Image src = Random(19, 13, channels, 7 + channels);
