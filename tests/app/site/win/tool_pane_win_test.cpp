@@ -17,6 +17,7 @@
 #include "tests/app/site/fake_site_host.h"
 #include "tests/app/site/site_images.h"
 #include "tests/support/temp_workspace.h"
+#include "tests/support/win/dialog_script.h"
 #include "tests/support/win/menu_items.h"
 
 namespace lumora {
@@ -259,36 +260,11 @@ TEST_F(ToolPaneWinTest, WindowMenuListsPinnedPanesAndActivatesOne) {
   LURemoveLUHook(&site.site, hookId);
 }
 
-// Runs `action` on the thread's visible dialog with `caption` once it is up.
-struct DialogDriver {
-  static inline std::string caption;
-  static inline int button = IDOK;
-  static inline int handled = 0;
-  static BOOL CALLBACK Find(HWND window, LPARAM found) {
-    char text[128] = {}, cls[32] = {};
-    GetWindowTextA(window, text, sizeof text);
-    GetClassNameA(window, cls, sizeof cls);
-    if (caption == text && std::string(cls) == "#32770" && IsWindowVisible(window)) {
-      *reinterpret_cast<HWND*>(found) = window;
-      return FALSE;
-    }
-    return TRUE;
-  }
-  static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD) {
-    HWND dialog = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), Find, reinterpret_cast<LPARAM>(&dialog));
-    if (dialog == nullptr) return;
-    KillTimer(nullptr, id);
-    ++handled;
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
-  }
-  static void Arm(const std::string& c, int b) {
-    caption = c;
-    button = b;
-    handled = 0;
-    SetTimer(nullptr, 0, 20, Tick);
-  }
-};
+// Answers the thread's next visible dialog with `caption` by pressing `button`.
+void AnswerDialog(const std::string& caption, int button) {
+  testing::DialogScript::Stop();
+  testing::DialogScript::Run({{caption, [button](HWND dialog) { testing::Press(dialog, button); }}});
+}
 
 std::string Lower(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -305,9 +281,9 @@ TEST_F(ToolPaneWinTest, GadgetDialogOpensInItsFolderAndAnswersOneForOk) {
 
   char path[260] = "trial";
   LU_GADGETDLG save{"Save Workspace", 0, "Workspaces", "luw", path, sizeof path};
-  DialogDriver::Arm("Save Workspace", IDOK);
+  AnswerDialog("Save Workspace", IDOK);
   EXPECT_EQ(LUOpenGadgetDialog(&site.site, host.main, &save), 1);
-  EXPECT_EQ(DialogDriver::handled, 1);
+  EXPECT_EQ(testing::DialogScript::done, 1);
   EXPECT_TRUE(std::filesystem::is_directory(workspaces)) << "made when missing";
   EXPECT_EQ(Lower(path), Lower(workspaces + "\\trial.luw")) << "in the folder, with the default extension";
 
@@ -316,13 +292,14 @@ TEST_F(ToolPaneWinTest, GadgetDialogOpensInItsFolderAndAnswersOneForOk) {
   std::fclose(f);
   char chosen[260] = "trial.luw";
   LU_GADGETDLG open{"Open Workspace", 1, "Workspaces", "luw", chosen, sizeof chosen};
-  DialogDriver::Arm("Open Workspace", IDOK);
+  AnswerDialog("Open Workspace", IDOK);
   EXPECT_EQ(LUOpenGadgetDialog(&site.site, host.main, &open), 1);
   EXPECT_EQ(Lower(chosen), Lower(workspaces + "\\trial.luw"));
 
-  DialogDriver::Arm("Open Workspace", IDCANCEL);
+  AnswerDialog("Open Workspace", IDCANCEL);
   EXPECT_EQ(LUOpenGadgetDialog(&site.site, host.main, &open), 0);
-  EXPECT_EQ(DialogDriver::handled, 1);
+  EXPECT_EQ(testing::DialogScript::done, 1);
+  testing::DialogScript::Stop();
 }
 
 }  // namespace
