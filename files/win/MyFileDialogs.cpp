@@ -85,10 +85,10 @@ int CMySaveFileDlg::DoModal() {
 void CMySaveFileDlg::OnTypeChange(int filterIndex) {
   HWND dialog = Handle();
   if (dialog == nullptr) return;
-  char spec[MAX_PATH] = {};
-  SendMessageA(dialog, CDM_GETSPEC, MAX_PATH, reinterpret_cast<LPARAM>(spec));
+  char typedName[MAX_PATH] = {};
+  SendMessageA(dialog, CDM_GETSPEC, MAX_PATH, reinterpret_cast<LPARAM>(typedName));
   std::string ext;
-  const std::string name = NameForType(filter_, filterIndex, spec, &ext);
+  const std::string name = NameForType(filter_, filterIndex, typedName, &ext);
   if (ext.empty()) return;
   SendMessageA(dialog, CDM_SETDEFEXT, 0, reinterpret_cast<LPARAM>(ext.c_str()));
   const int nameBox = GetDlgItem(dialog, kNameEdit) != nullptr ? kNameEdit : kNameCombo;
