@@ -7,6 +7,7 @@
 #include <system_error>
 #include <vector>
 
+#include "document/StackPreload.h"
 #include "engine/layered/LayerFileErrors.h"
 #include "engine/layered/RWLayers.h"
 #include "engine/pixels/FileAdapters.h"
@@ -35,6 +36,7 @@ bool IsNative(const std::string& path) {
 // reported and null returned when it cannot be read.
 CLayersManagerPtr ReadLayered(ImageDocument& doc, const std::string& path,
                               DocumentFileHost& host) {
+  if (CLayersManagerPtr ahead = TakePreloadedStack(path)) return ahead;
   try {
     return CLayersManagerPtr::Adopt(new CLayersManager(&doc, path));
   } catch (const layer_error&) {

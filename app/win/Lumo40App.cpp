@@ -13,6 +13,7 @@
 #include "app/win/MainFrame.h"
 #include "app/win/SmallWindows.h"
 #include "dialogs/win/CreateNewImgDlg.h"
+#include "document/StackPreload.h"
 #include "document/win/AppServices.h"
 #include "document/win/Lumo40Doc.h"
 #include "engine/layers/LayerMng.h"
@@ -43,6 +44,12 @@ constexpr const char* kClipboardFormatNames[8] = {"Lumo40 W32 Pict Frg", "Lumo40
                                                   "FileNameW",           "Lumo40 W32 Layer"};
 
 std::string LoadResString(UINT id) { return std::string(res::String(id)); }
+
+std::string FullPathOf(const std::string& name) {
+  char full[MAX_PATH] = {};
+  DWORD n = GetFullPathNameA(name.c_str(), MAX_PATH, full, nullptr);
+  return n > 0 && n < MAX_PATH ? std::string(full, n) : name;
+}
 
 }  // namespace
 
@@ -87,6 +94,8 @@ bool CLumo40App::InitInstance() {
   LoadAllSettings();
   showCommand = settings.frameMaximized != 0 ? SW_SHOWMAXIMIZED : SW_SHOW;
   SetMemoryLimit();
+  // The file is read while the rest of the program starts.
+  if (info.shellCommand == fw::ShellCommand::kFileOpen) StartStackPreload(FullPathOf(info.fileName));
   if (!CreateMainFrame()) return false;
   if (!HostStage()) return false;
   lang::InstallProgramMacroLanguage(modulePath_, Site());
@@ -98,7 +107,9 @@ bool CLumo40App::InitInstance() {
 
   // No empty document at start: only a file to open is processed.
   if (info.shellCommand != fw::ShellCommand::kFileOpen) info.shellCommand = fw::ShellCommand::kFileNothing;
-  if (!ProcessShellCommand(info)) return false;
+  const bool processed = ProcessShellCommand(info);
+  DiscardStackPreload();
+  if (!processed) return false;
   fw::FrameWnd* frame = MainFrame();
   frame->ActivateFrame(showCommand);
   UpdateWindow(frame->Handle());
@@ -128,10 +139,7 @@ bool CLumo40App::HandOverToRunningInstance(const fw::CommandLineInfo& info, int*
   HWND running = FindRunningMainFrame();
   if (running == nullptr) return false;
   if (info.shellCommand == fw::ShellCommand::kFileOpen) {
-    char full[MAX_PATH] = {};
-    DWORD n = GetFullPathNameA(info.fileName.c_str(), MAX_PATH, full, nullptr);
-    std::string path = n > 0 && n < MAX_PATH ? std::string(full, n) : info.fileName;
-    *exitCode = HandOverFile(running, path) ? 0 : 1;
+    *exitCode = HandOverFile(running, FullPathOf(info.fileName)) ? 0 : 1;
     return true;
   }
   if (info.runEmbedded || info.runAutomated) return false;
@@ -295,6 +303,7 @@ void CLumo40App::SendAnimationTick() {
 }
 
 int CLumo40App::ExitInstance() {
+  DiscardStackPreload();
   if (settingsLoaded_) SaveSettings(settings, Settings());
   if (macroLanguageInstalled_) lang::RemoveMacroLanguage();
   macroLanguageInstalled_ = false;

@@ -6,10 +6,14 @@
 namespace lumora {
 namespace {
 std::atomic<ProgressIndicator*> gIndicator{nullptr};
+thread_local bool gSilenced = false;
 }  // namespace
 
 void SetProgressIndicator(ProgressIndicator* indicator) { gIndicator.store(indicator); }
-ProgressIndicator* GetProgressIndicator() { return gIndicator.load(); }
+ProgressIndicator* GetProgressIndicator() { return gSilenced ? nullptr : gIndicator.load(); }
+
+ProgressSilence::ProgressSilence() : wasSilenced_(gSilenced) { gSilenced = true; }
+ProgressSilence::~ProgressSilence() { gSilenced = wasSilenced_; }
 
 }  // namespace lumora
 

@@ -21,7 +21,21 @@ class ProgressIndicator {
 
 // Installs the indicator every report goes to (null: none). Not owned.
 void SetProgressIndicator(ProgressIndicator* indicator);
+// The installed indicator, null on a thread whose progress is silenced.
 ProgressIndicator* GetProgressIndicator();
+
+// While it lives, the calling thread reports no progress (a thread working
+// ahead in the background has no indicator to move).
+class ProgressSilence {
+ public:
+  ProgressSilence();
+  ~ProgressSilence();
+  ProgressSilence(const ProgressSilence&) = delete;
+  ProgressSilence& operator=(const ProgressSilence&) = delete;
+
+ private:
+  bool wasSilenced_;
+};
 
 }  // namespace lumora
 

@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include "document/DocumentFiles.h"
+#include "document/StackPreload.h"
 #include "engine/pixels/Progress.h"
 #include "engine/pixels/WAccess.h"
 #include "platform/stream_file.h"
@@ -379,6 +380,79 @@ TEST(DocumentFiles, SerializedStackTravelsThroughAStream) {
   EXPECT_FALSE(broken.doc.HasImage());
   EXPECT_EQ(GetProgressIndicator(), &indicator);
   SetProgressIndicator(nullptr);
+}
+
+// The file named at start-up, read ahead on its own thread: opening it
+// takes that stack (the same document, no second read: no progress at all,
+// the thread reports none either), and only once.
+TEST(FileReadAheadThreaded, OpensAsTheSameDocument) {
+  Workspace ws;
+  Shell(NodeTool() + " make '" + ws("ag.psd") + "'");
+  for (const std::string& path : {ws("ag.psd"), std::string(LUMORA_TEST_DATA) + "/layered/rich.lud"}) {
+    SCOPED_TRACE(path);
+    FileHost files;
+    CountingIndicator indicator;
+    SetProgressIndicator(&indicator);
+    Opened plain;
+    ASSERT_EQ(OpenDocumentFile(plain.doc, path, files), 1);
+    EXPECT_GT(indicator.calls, 0);  // a read on this thread shows progress
+
+    indicator.calls = 0;
+    StartStackPreload(path);
+    Opened ahead;
+    ASSERT_EQ(OpenDocumentFile(ahead.doc, path, files), 1);
+    EXPECT_EQ(indicator.calls, 0);
+    EXPECT_EQ(LayerNames(ahead.doc), LayerNames(plain.doc));
+    EXPECT_EQ(Composite(ahead.doc), Composite(plain.doc));
+    EXPECT_EQ(ahead.doc.GetLayers()->GetNativeFormat(), plain.doc.GetLayers()->GetNativeFormat());
+    EXPECT_EQ(ahead.doc.GetLayers()->GetDocument(), static_cast<DocumentLock*>(&ahead.doc));
+    EXPECT_FALSE(ahead.doc.IsModified());
+    EXPECT_FALSE(TakePreloadedStack(path));
+    EXPECT_TRUE(files.errors.empty());
+    SetProgressIndicator(nullptr);
+  }
+}
+
+// A read ahead is used only for the very file it read, unchanged; every
+// other case reads the file as usual and reports its faults.
+TEST(FileReadAheadThreaded, IsDroppedWhenItDoesNotFit) {
+  Workspace ws;
+  const std::string lud = std::string(LUMORA_TEST_DATA) + "/layered/rich.lud";
+  fs::copy_file(lud, ws("a.lud"));
+  fs::copy_file(lud, ws("b.lud"));
+  const Bytes whole = FileBytes(lud);
+
+  // Another file asked for first: the read ahead is over.
+  StartStackPreload(ws("a.lud"));
+  EXPECT_FALSE(TakePreloadedStack(ws("b.lud")));
+  EXPECT_FALSE(TakePreloadedStack(ws("a.lud")));
+
+  // Rewritten between the read and the opening: the new content opens.
+  StartStackPreload(ws("a.lud"));
+  fs::copy_file(std::string(LUMORA_TEST_DATA) + "/layered/rich.psd", ws("a.lud"),
+                fs::copy_options::overwrite_existing);
+  EXPECT_FALSE(TakePreloadedStack(ws("a.lud")));
+
+  // Damaged after the first bytes: no stack ahead, the opening reports it.
+  std::ofstream(ws("cut.lud"), std::ios::binary).write(whole.data(), static_cast<std::streamsize>(whole.size() / 3));
+  StartStackPreload(ws("cut.lud"));
+  FileHost files;
+  Opened cut;
+  EXPECT_EQ(OpenDocumentFile(cut.doc, ws("cut.lud"), files), 0);
+  ASSERT_EQ(files.errors.size(), 1u);
+  EXPECT_EQ(files.errors[0], 19);
+
+  // Not layered, or not there: nothing is read ahead.
+  Shell("convert -size 4x4 xc:red '" + ws("flat.png") + "'");
+  StartStackPreload(ws("flat.png"));
+  EXPECT_FALSE(TakePreloadedStack(ws("flat.png")));
+  StartStackPreload(ws("missing.lud"));
+  EXPECT_FALSE(TakePreloadedStack(ws("missing.lud")));
+
+  // Dropped unused while it may still run.
+  StartStackPreload(ws("b.lud"));
+  DiscardStackPreload();
+  EXPECT_FALSE(TakePreloadedStack(ws("b.lud")));
 }
 
 TEST(DocumentFiles, SaveFilterFollowsTheStack) {
