@@ -701,8 +701,10 @@ bool MdiChild::LoadFrame(std::uint32_t resourceId, DWORD style, HWND, CreateCont
     if (autoDelete) delete this;
     return false;
   }
+  HICON icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId));
   App::RegisterWindowClass(className.c_str(), CS_DBLCLKS, 0, LoadCursor(nullptr, IDC_ARROW),
-                           reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), LoadIcon(nullptr, IDI_APPLICATION));
+                           reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1),
+                           icon != nullptr ? icon : LoadIcon(nullptr, IDI_APPLICATION));
   if (context != nullptr && context->tmpl != nullptr) {
     sharedMenu = context->tmpl->SharedMenu();
     sharedAccel = context->tmpl->SharedAccelerators();

@@ -511,6 +511,16 @@ TEST(ProgramWithFile, ShowsEditsSavesReopensAndWritesItsSettings) {
   ExpectViewShowsComposite(view, doc);
   const std::vector<std::uint32_t> original = CompositePixels(doc);
 
+  // The program's icons: 180 on the main window, 181 on image windows.
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  HICON programIcon = LoadIconA(instance, MAKEINTRESOURCEA(180));
+  HICON imageIcon = LoadIconA(instance, MAKEINTRESOURCEA(181));
+  ASSERT_NE(programIcon, nullptr);
+  ASSERT_NE(imageIcon, nullptr);
+  EXPECT_EQ(reinterpret_cast<HICON>(GetClassLongPtrA(app.MainFrame()->Handle(), GCLP_HICON)), programIcon);
+  EXPECT_EQ(reinterpret_cast<HICON>(GetClassLongPtrA(view->Handle(), GCLP_HICON)), imageIcon);
+  EXPECT_EQ(reinterpret_cast<HICON>(GetClassLongPtrA(GetParent(view->Handle()), GCLP_HICON)), imageIcon);
+
   // The cursor's image position in pixels (rows counted from the bottom),
   // as posted input shows it.
   PostMessageA(view->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(10, 20));
