@@ -50,7 +50,11 @@ void ReadAhead(Preload* preload, std::string path) {
   ProgressSilence silence;
   if (IsLayeredFile(path) == 0) return;
   try {
-    preload->stack = CLayersManagerPtr::Adopt(new CLayersManager(nullptr, path));
+    CLayersManagerPtr stack = CLayersManagerPtr::Adopt(new CLayersManager(nullptr, path));
+    // The composite the document needs is made here too, off the
+    // user-interface thread.
+    stack->UpdateComposite(stack->GetImageType());
+    preload->stack = std::move(stack);
   } catch (...) {
     // The opening reads the file again and reports the fault.
     preload->stack = nullptr;
