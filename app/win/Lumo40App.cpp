@@ -51,6 +51,20 @@ std::string FullPathOf(const std::string& name) {
   return n > 0 && n < MAX_PATH ? std::string(full, n) : name;
 }
 
+// The width of a text in the window's own font.
+int TextWidthInFont(HWND window, const std::string& text) {
+  HDC dc = GetDC(window);
+  if (dc == nullptr) return 0;
+  // Without a font of its own the window draws in the DC's default one.
+  HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageA(window, WM_GETFONT, 0, 0));
+  HGDIOBJ old = font != nullptr ? SelectObject(dc, font) : nullptr;
+  SIZE size{};
+  GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
+  if (old != nullptr) SelectObject(dc, old);
+  ReleaseDC(window, dc);
+  return size.cx;
+}
+
 }  // namespace
 
 CLumo40App::CLumo40App() : fw::App(LoadResString(IDS_APP_CAPTION)) {
@@ -384,14 +398,19 @@ std::string CLumo40App::PositionText(void* view, POINT point) {
   CLumo40View* v = GetViewFromWnd(static_cast<HWND>(view));
   if (v == nullptr) return {};
   const int unit = settings.rulerUnit;
+  CMainFrame* main = MainFrameWnd();
+  HWND bar = main != nullptr ? main->StatusBarCtrl().Handle() : nullptr;
   return v->FormatCoordinates(point.x, point.y, false,
-                              [unit](int x, int y, int width, int height, double dpiX, double dpiY) {
+                              [unit, bar](int x, int y, int width, int height, double dpiX, double dpiY) {
                                 CoordinateFrame frame;
                                 frame.width = width;
                                 frame.height = height;
                                 frame.dpiX = dpiX;
                                 frame.dpiY = dpiY;
                                 frame.unit = unit;
+                                if (bar != nullptr) {
+                                  frame.textWidth = [bar](const std::string& text) { return TextWidthInFont(bar, text); };
+                                }
                                 return FormatCoordinates(x, y, frame);
                               });
 }

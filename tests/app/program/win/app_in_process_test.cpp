@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -489,6 +490,16 @@ std::vector<LayerContents> Layers(CLumo40Doc* doc) {
   return all;
 }
 
+int TextWidthInStatusFont(HWND bar, const std::string& text) {
+  HDC dc = GetDC(bar);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(bar, WM_GETFONT, 0, 0)));
+  SIZE size{};
+  GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  SelectObject(dc, old);
+  ReleaseDC(bar, dc);
+  return size.cx;
+}
+
 TEST(ProgramWithFile, ShowsEditsSavesReopensAndWritesItsSettings) {
   const std::string file = fw::ParseProcessCommandLine().fileName;
   if (file.empty()) GTEST_SKIP() << "run with a layered file on the command line";
@@ -522,12 +533,23 @@ TEST(ProgramWithFile, ShowsEditsSavesReopensAndWritesItsSettings) {
   EXPECT_EQ(reinterpret_cast<HICON>(GetClassLongPtrA(GetParent(view->Handle()), GCLP_HICON)), imageIcon);
 
   // The cursor's image position in pixels (rows counted from the bottom),
-  // as posted input shows it.
-  PostMessageA(view->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(10, 20));
-  RunUntil(app, [] { return true; });
-  const POINT under = view->WindowPointToImagePixel(POINT{10, 20});
-  EXPECT_EQ(under.y, 240 - 1 - 20);
-  EXPECT_EQ(status.GetPaneText(1), "(" + std::to_string(under.x) + "," + std::to_string(under.y) + ")");
+  // as posted input shows it, padded on the left so that the commas of a
+  // one-digit and a three-digit column line up in the status bar's font.
+  int commaAt[2] = {};
+  const POINT moves[2] = {{4, 20}, {250, 20}};
+  for (int i = 0; i < 2; ++i) {
+    PostMessageA(view->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(moves[i].x, moves[i].y));
+    RunUntil(app, [] { return true; });
+    const POINT under = view->WindowPointToImagePixel(moves[i]);
+    EXPECT_EQ(under.y, 240 - 1 - 20);
+    const std::string shown = status.GetPaneText(1);
+    const std::string bare = "(" + std::to_string(under.x) + "," + std::to_string(under.y) + ")";
+    ASSERT_GT(shown.size(), bare.size());
+    EXPECT_EQ(shown.find_first_not_of(' '), shown.size() - bare.size());
+    EXPECT_EQ(shown.substr(shown.size() - bare.size()), bare);
+    commaAt[i] = TextWidthInStatusFont(status.Handle(), shown.substr(0, shown.find(',')));
+  }
+  EXPECT_LE(std::abs(commaAt[0] - commaAt[1]), TextWidthInStatusFont(status.Handle(), " "));
 
   // One undoable step on the active layer: a dark square in its middle.
   CLayer* layer = doc->Image().GetActiveLayer();
