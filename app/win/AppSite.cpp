@@ -23,6 +23,11 @@ HWND AsWindow(SiteWindow w) { return static_cast<HWND>(w); }
 
 CLumo40Doc* DocOfView(SiteWindow window) { return viewsite::DocOfWnd(AsWindow(window)); }
 
+SiteWindow FirstViewWindow(fw::Document* doc) {
+  if (doc == nullptr || doc->Views().empty()) return nullptr;
+  return doc->Views().front()->Handle();
+}
+
 CLumo40Doc* AsDoc(SiteDoc doc) { return static_cast<CLumo40Doc*>(doc); }
 CLayersManager* LayersOf(SiteDoc doc) { return doc != nullptr ? AsDoc(doc)->Image().GetLayers() : nullptr; }
 
@@ -70,8 +75,12 @@ class AppSiteHost : public SiteHost {
   void PromptRestoreSaved() override { app_.prompts.RestoreSaved(); }
 
   // Views.
-  SiteWindow CreateNewDocument(std::intptr_t, const char*, std::intptr_t, int, int) override {
-    return nullptr;  // view: a new image window comes with the image view's creation record
+  // A new image window around the image a1, titled a3 when given.
+  SiteWindow CreateNewDocument(std::intptr_t a1, const char* name, std::intptr_t a3, int modified,
+                               int nameIsTitle) override {
+    return FirstViewWindow(lumora::CreateNewDocument(name != nullptr ? name : "", reinterpret_cast<const char*>(a3),
+                                                     reinterpret_cast<Image*>(a1), modified != 0,
+                                                     nameIsTitle != 0));
   }
   bool HasDrawContext(SiteWindow view) override { return viewsite::HasDrawContext(AsWindow(view)); }
   void UpdateImageWndSize(SiteWindow view, int fitFrame) override {
@@ -81,7 +90,11 @@ class AppSiteHost : public SiteHost {
   void RedrawImageWnd(SiteWindow view) override { viewsite::RedrawImageWnd(AsWindow(view)); }
   void* DrawContext(SiteWindow view) override { return viewsite::DrawContext(AsWindow(view)); }
   void* SelectionInfo(SiteWindow, std::intptr_t) override { return nullptr; }  // view: selection display
-  Fragment* GetSelection(SiteWindow) override { return nullptr; }      // view: selection display
+  Fragment* GetSelection(SiteWindow view) override {
+    CLumo40Doc* doc = DocOfView(view);
+    Fragment* selection = doc != nullptr ? doc->Image().GetSelection() : nullptr;
+    return selection != nullptr ? ShareFragment(selection) : nullptr;
+  }
   void SetSelection(SiteWindow view, Fragment* fragment, bool withUndo) override {
     if (CLumo40Doc* doc = DocOfView(view)) doc->Image().SetSelection(fragment, withUndo);
   }
@@ -142,7 +155,10 @@ class AppSiteHost : public SiteHost {
     return layers != nullptr ? SIZE{layers->GetWidth(), layers->GetHeight()} : SIZE{0, 0};
   }
   int SetImageSize(SiteDoc, int, int, int) override { return 0; }
-  SiteWindow NewDocumentFromImage(Image*) override { return nullptr; }  // view: new image window
+  // A tool's new image: an unsaved new document around it.
+  SiteWindow NewDocumentFromImage(Image* image) override {
+    return FirstViewWindow(lumora::CreateNewDocument("", nullptr, image, true, false));
+  }
   int CloseDocument(SiteDoc doc) override {
     AsDoc(doc)->OnCloseDocument();
     return 1;

@@ -393,6 +393,17 @@ void DocTemplate::SetDefaultTitle(Document* doc) {
   doc->SetTitle(DefaultDocTitle(GetDocString(DocStringIndex::kDocName), untitledCount));
 }
 
+// A frame whose document failed to open. An MDI child goes through its
+// client, which then activates the next child; destroyed directly it would
+// stay the client's active child.
+static void DestroyUnusedFrame(FrameWnd* frame) {
+  if (auto* child = dynamic_cast<MdiChild*>(frame)) {
+    child->MdiDestroy();
+  } else {
+    frame->DestroyWindow();
+  }
+}
+
 Document* DocTemplate::OpenDocumentFile(const std::string& path, bool makeVisible) {
   Document* doc = CreateNewDocument();
   if (doc == nullptr) {
@@ -412,14 +423,14 @@ Document* DocTemplate::OpenDocumentFile(const std::string& path, bool makeVisibl
     SetDefaultTitle(doc);
     if (!makeVisible) doc->embedded = true;
     if (!doc->OnNewDocument()) {
-      frame->DestroyWindow();
+      DestroyUnusedFrame(frame);
       return nullptr;
     }
     ++untitledCount;
   } else {
     WaitCursor wait;
     if (!doc->OnOpenDocument(path)) {
-      frame->DestroyWindow();
+      DestroyUnusedFrame(frame);
       return nullptr;
     }
     doc->SetPathName(path);

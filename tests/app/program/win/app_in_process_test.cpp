@@ -25,12 +25,16 @@
 #include "framework/Profile.h"
 #include "framework/win/CommandLineWin32.h"
 #include "framework/win/DocView.h"
+#include "document/win/AppServices.h"
+#include "engine/pixels/WAccess.h"
+#include "hostapi/fragment.h"
 #include "hostapi/toolhost.h"
 #include "res/resource.h"
 #include "tests/support/unique_temp_folder.h"
 #include "tests/support/win/dialog_script.h"
 #include "tests/support/win/menu_items.h"
 #include "tests/support/win/window_pixels.h"
+#include "view/win/ImageViewWnd.h"
 #include "view/win/Lumo40View.h"
 
 namespace lumora {
@@ -219,6 +223,95 @@ TEST_F(ProgramInProcess, SaveAndCloseAllDocumentsClosesUnchangedDocuments) {
   EXPECT_EQ(app.Docs().AllDocuments().size(), 2u);
   EXPECT_TRUE(app.MainFrameWnd()->SaveAndCloseAllDocuments(false));
   EXPECT_TRUE(app.Docs().AllDocuments().empty());
+  CloseProgram(app);
+}
+
+// Calls entry `index` of the program's site table `table` with the types
+// the tool host uses.
+template <typename R, typename... Args>
+R CallSite(const CLumo40App& app, int table, int index, Args... args) {
+  const LU_SITE_TABLE* descriptor = nullptr;
+  const LUSiteEntry entry = LUSiteEntryOf(app.Site(), table, index, &descriptor);
+  if (entry == nullptr) {
+    ADD_FAILURE() << "no entry " << index << " in table " << table;
+    return R{};
+  }
+  using Fn = R (*)(const LU_SITE_TABLE*, Args...);
+  return reinterpret_cast<Fn>(entry)(descriptor, args...);
+}
+
+WAPtr FilledImage(int width, int height, std::uint8_t value) {
+  WAPtr image = WAPtr::Adopt(NewWA(kWAType24, width, height, nullptr));
+  for (int y = 0; y < height; ++y) {
+    std::memset(image->Row(y), value, static_cast<std::size_t>(VrWA2000::BytesPerLineOf(kWAType24, width)));
+  }
+  return image;
+}
+
+CLumo40Doc* DocOfWindow(HWND view) {
+  CLumo40View* v = GetViewFromWnd(view);
+  return v != nullptr ? v->GetDoc() : nullptr;
+}
+
+// What tools ask of the program through its site: new image windows around
+// their images, and the document's selection, which the global selection
+// (the area tools work in) takes over.
+TEST_F(ProgramInProcess, SiteMakesImageWindowsAndSharesTheSelection) {
+  CLumo40App app;
+  ASSERT_TRUE(app.InitInstance());
+  WAPtr made = FilledImage(40, 30, 0x5A);
+  HWND first = CallSite<HWND, std::intptr_t, const char*, std::intptr_t, int, int>(
+      app, kSiteView, 0, reinterpret_cast<std::intptr_t>(made.get()), "Shot", 0, 1, 1);
+  ASSERT_NE(first, nullptr);
+  CLumo40Doc* doc = DocOfWindow(first);
+  ASSERT_NE(doc, nullptr);
+  EXPECT_EQ(doc->GetTitle(), "Shot");
+  EXPECT_TRUE(doc->IsModified());
+  CLayersManager* layers = doc->Image().GetLayers();
+  ASSERT_EQ(layers->GetLayerCount(), 1);
+  EXPECT_EQ(layers->GetWidth(), 40);
+  EXPECT_EQ(layers->GetHeight(), 30);
+  EXPECT_EQ(layers->GetLayer(0)->GetImage()->Row(29)[39 * 3], 0x5A);
+
+  WAPtr other = FilledImage(16, 8, 0x11);
+  HWND second = CallSite<HWND, VrWA2000::WA*>(app, kSiteDoc, 20, other.get());
+  ASSERT_NE(second, nullptr);
+  ASSERT_NE(DocOfWindow(second), nullptr);
+  EXPECT_NE(DocOfWindow(second), doc);
+  EXPECT_TRUE(DocOfWindow(second)->IsModified());
+  EXPECT_EQ(DocOfWindow(second)->Image().GetLayers()->GetWidth(), 16);
+  // No image: no window, and the window before stays the active one.
+  EXPECT_EQ((CallSite<HWND, std::intptr_t, const char*, std::intptr_t, int, int>(app, kSiteView, 0, 0, "None", 0, 0, 1)),
+            nullptr);
+  EXPECT_EQ(app.Docs().AllDocuments().size(), 2u);
+  HWND client = app.MainFrameWnd()->MdiClient();
+  int children = 0;
+  for (HWND c = GetWindow(client, GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) ++children;
+  EXPECT_EQ(children, 2);
+  EXPECT_EQ(reinterpret_cast<HWND>(SendMessageA(client, WM_MDIGETACTIVE, 0, 0)), GetParent(second));
+
+  // The second window is active: its selection is what tools work in.
+  const LURECT area{2, 1, 6, 4};
+  Fragment* rect = CreateRectFrg(&area, 0);
+  DocOfWindow(second)->Image().SetSelection(rect, false);
+  DeleteFragment(rect);
+  Fragment* shared = CallSite<Fragment*, HWND, int, std::intptr_t>(app, kSiteView, 6, second, 1, 0);
+  ASSERT_NE(shared, nullptr);
+  LURECT bounds{};
+  ASSERT_NE(GetFragmentBoundRect(shared, &bounds), 0);
+  EXPECT_EQ(bounds.x, 2);
+  EXPECT_EQ(bounds.width, 6);
+  DeleteFragment(shared);
+  EXPECT_EQ((CallSite<Fragment*, HWND, int, std::intptr_t>(app, kSiteView, 6, first, 1, 0)), nullptr);
+  ASSERT_EQ(GetActiveImageWindow(), second);
+  ASSERT_EQ(LUUpdateGSelection(app.Site()), 1);
+  Fragment* global = LUGetGlobalSelection(app.Site());
+  ASSERT_NE(global, nullptr);
+  ASSERT_NE(GetFragmentBoundRect(global, &bounds), 0);
+  EXPECT_EQ(bounds.height, 4);
+  DeleteFragment(global);
+  for (fw::Document* d : app.Docs().AllDocuments()) d->SetModifiedFlag(false);
+  EXPECT_TRUE(app.MainFrameWnd()->SaveAndCloseAllDocuments(false));
   CloseProgram(app);
 }
 
