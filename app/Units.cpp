@@ -46,7 +46,9 @@ std::string FormatCoordinates(int x, int y, const CoordinateFrame& frame) {
   if (!frame.textWidth) return text;
   int space = frame.textWidth(" ");
   if (space <= 0) return text;
-  int spaces = (frame.textWidth(" (999999") - frame.textWidth(before)) / space + 1;
+  // The comma goes where it stands in the coordinates pane's own sizing text
+  // " (99999,99999) ", so the longest position still fits the pane.
+  int spaces = (frame.textWidth(" (99999") - frame.textWidth(before)) / space;
   return std::string(static_cast<std::size_t>(std::max(spaces, 0)), ' ') + text;
 }
 

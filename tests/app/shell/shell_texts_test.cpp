@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <functional>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -94,14 +96,37 @@ TEST(Lengths, EveryUnitRoundsHalfUpWithOneSign) {
   }
 }
 
-TEST(Lengths, CoordinatesInsideTheImageArePaddedSoCommasLineUp) {
+TEST(Lengths, CoordinatesInsideTheImageArePaddedSoCommasLineUpAndFitThePane) {
   CoordinateFrame frame;
+  frame.width = 100000;
+  frame.height = 100000;
+  // A fixed-pitch font, and one with narrow spaces and wide digits.
+  const std::function<int(const std::string&)> fonts[] = {
+      [](const std::string& t) { return static_cast<int>(t.size()) * 6; },
+      [](const std::string& t) {
+        int w = 0;
+        for (char c : t) w += c == ' ' ? 3 : (c >= '0' && c <= '9') ? 7 : 4;
+        return w;
+      }};
+  for (const auto& width : fonts) {
+    frame.textWidth = width;
+    const int pane = width(" (99999,99999) ");
+    const int space = width(" ");
+    std::vector<int> commaAt;
+    for (int x : {3, 42, 999, 2416, 99999}) {
+      const std::string text = FormatCoordinates(x, 99999, frame);
+      const std::string bare = "(" + std::to_string(x) + ",99999)";
+      ASSERT_GE(text.size(), bare.size());
+      EXPECT_EQ(text.substr(text.size() - bare.size()), bare);
+      EXPECT_EQ(text.find_first_not_of(' '), text.size() - bare.size());
+      EXPECT_LE(width(text), pane) << text;
+      commaAt.push_back(width(text.substr(0, text.find(','))));
+    }
+    for (int at : commaAt) EXPECT_LE(std::abs(at - commaAt.back()), space);
+  }
   frame.width = 100;
   frame.height = 50;
-  frame.textWidth = [](const std::string& t) { return static_cast<int>(t.size()) * 6; };
-  // Spaces: (width of " (999999" - width of the text before the comma) / width of " " + 1.
-  EXPECT_EQ(FormatCoordinates(3, 4, frame), std::string(7, ' ') + "(3,4)");
-  EXPECT_EQ(FormatCoordinates(99, 49, frame), std::string(6, ' ') + "(99,49)");
+  EXPECT_GT(FormatCoordinates(3, 4, frame).find_first_not_of(' '), 0u);
   EXPECT_EQ(FormatCoordinates(100, 4, frame), "");
   EXPECT_EQ(FormatCoordinates(-1, 4, frame), "");
   EXPECT_EQ(FormatCoordinates(3, 50, frame), "");

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include <shlobj.h>
+#include <commctrl.h>
 
 #include "app/Settings.h"
 #include "app/StatusPanes.h"
@@ -641,6 +642,9 @@ TEST(ProgramWithFile, ShowsEditsSavesReopensAndWritesItsSettings) {
     EXPECT_EQ(shown.find_first_not_of(' '), shown.size() - bare.size());
     EXPECT_EQ(shown.substr(shown.size() - bare.size()), bare);
     commaAt[i] = TextWidthInStatusFont(status.Handle(), shown.substr(0, shown.find(',')));
+    RECT pane{};
+    ASSERT_TRUE(SendMessageA(status.Handle(), SB_GETRECT, 1, reinterpret_cast<LPARAM>(&pane)));
+    EXPECT_LE(TextWidthInStatusFont(status.Handle(), shown), pane.right - pane.left);
   }
   EXPECT_LE(std::abs(commaAt[0] - commaAt[1]), TextWidthInStatusFont(status.Handle(), " "));
 
