@@ -57,7 +57,7 @@ bool ImageDocument::BackupImageFor(const std::string& name, bool pixelStep,
   std::uint8_t owns = fields_.currentOwns ? 1 : 0;
   const CUndoManager::LayerList written = LayersAPixelStepWrites();
   const bool pushed =
-      stack_ && undo_.Push(fields_.name, &owns, pixelStep, fields_.copySelection, selection_,
+      stack_ && undo_.Push(fields_.name, &owns, pixelStep, fields_.copySelection, selection_.fragment,
                            stack_.get(), changing != nullptr ? changing : &written);
   if (pushed) {
     fields_.name = name;
@@ -194,7 +194,7 @@ bool ImageDocument::UndoRedo(bool redo) {
   SetActiveLayer(nullptr, false, false);
   queue_.StopThread();
   CUndoManager::HistoryFields fields = fields_;
-  Fragment* selection = ShareFragment(selection_);
+  Fragment* selection = ShareFragment(selection_.fragment);
   bool fullRefresh = true;
   const bool done = redo ? undo_.Redo(&fields, &selection, stack_.get(), &fullRefresh)
                          : undo_.Undo(&fields, &selection, stack_.get(), &fullRefresh);

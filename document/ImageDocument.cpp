@@ -359,62 +359,62 @@ void ImageDocument::SendLayerNotifyToViews(int code) {
 // ---- Selection ----
 
 void ImageDocument::NotifyViewsSelection(int code) {
-  Fragment* shared = ShareFragment(selection_);
+  Fragment* shared = ShareFragment(selection_.fragment);
   ForEachView([&](DocumentViewLink* v) { v->SendNotify(code, shared); });
   DeleteFragment(shared);
 }
 
 void ImageDocument::DropSelection() {
-  if (selection_ == nullptr) return;
-  TerminateEdgeSmoothing(selection_);
-  DeleteFragment(selection_);
-  selection_ = nullptr;
+  if (selection_.fragment == nullptr) return;
+  TerminateEdgeSmoothing(selection_.fragment);
+  DeleteFragment(selection_.fragment);
+  selection_.fragment = nullptr;
 }
 
 void ImageDocument::KeepSelection(Fragment* fragment) {
-  selection_ = ShareFragment(fragment);
-  if (selection_ != nullptr) EnableSwappingFrg(selection_, 0);
+  selection_.fragment = ShareFragment(fragment);
+  if (selection_.fragment != nullptr) EnableSwappingFrg(selection_.fragment, 0);
 }
 
 void ImageDocument::SetSelection(Fragment* fragment, bool withStep) {
-  if (fragment == selection_) return;
-  if (selection_ != nullptr) TerminateEdgeSmoothing(selection_);
+  if (fragment == selection_.fragment) return;
+  if (selection_.fragment != nullptr) TerminateEdgeSmoothing(selection_.fragment);
   if (withStep) BackupImageCore(std::string(res::String(IDS_SET_SELECTION)), false);
   DropSelection();
   KeepSelection(fragment);
   ApplySmoothEdge();
   NotifyViewsSelection(kNotifySelectionSet);
-  selectionChanged_ = true;
+  selection_.changed = 1;
 }
 
 void ImageDocument::FreeSelection(bool withStep) {
-  if (selection_ != nullptr) {
-    TerminateEdgeSmoothing(selection_);
+  if (selection_.fragment != nullptr) {
+    TerminateEdgeSmoothing(selection_.fragment);
     if (withStep) BackupImageCore(std::string(res::String(IDS_FREE_SELECTION)), false);
     DropSelection();
-    selectionChanged_ = true;
+    selection_.changed = 1;
   }
   if (withStep) NotifyViewsSelection(kNotifySelectionFreed);
 }
 
 void ImageDocument::RestoreSelection(Fragment* fragment) {
-  if (fragment == selection_) return;
+  if (fragment == selection_.fragment) return;
   DropSelection();
   KeepSelection(fragment);
-  selectionMode_ = 3;
-  selectionInverted_ = selection_ != nullptr ? IsFrgInverted(selection_) : 0;
+  selection_.mode = 3;
+  selection_.inverted = selection_.fragment != nullptr ? IsFrgInverted(selection_.fragment) : 0;
   host_->UpdateGlobalSelection();
-  selectionChanged_ = true;
+  selection_.changed = 1;
   ApplySmoothEdge();
   NotifyViewsSelection(kNotifySelectionSet);
 }
 
 void ImageDocument::ApplySmoothEdge() {
-  if (selection_ == nullptr || GetFragmentType(selection_) == kFrgEmpty) return;
+  if (selection_.fragment == nullptr || GetFragmentType(selection_.fragment) == kFrgEmpty) return;
   int degree = 0;
   int type = 0;
   host_->GetSmoothEdge(&degree, &type);
-  SetSmoothEdge(selection_, degree * 10, type, nullptr);
+  SetSmoothEdge(selection_.fragment, degree * 10, type, nullptr);
 }
 
 }  // namespace lumora

@@ -90,6 +90,18 @@ struct CreationRecord {
 // empty title.
 bool MakeNameFromTitle(std::string* name, const std::string& title);
 
+// The selection as tools read it through the program's site, field by
+// field in this order: the mode (3 once a selection is restored), the
+// inverted flag, the fragment, the fragment kept while the history dialog
+// is open, and the changed flag.
+struct SelectionRecord {
+  std::int32_t mode = 0;
+  std::int32_t inverted = 0;
+  Fragment* fragment = nullptr;
+  Fragment* kept = nullptr;
+  std::int32_t changed = 0;
+};
+
 class ImageDocument : public DocumentLock, public CellRenderer {
  public:
   ImageDocument(DocumentHost* host, SnapshotCopier* copier = nullptr);
@@ -164,12 +176,14 @@ class ImageDocument : public DocumentLock, public CellRenderer {
   void NotifyImageResizedInAllViews();
 
   // ---- Selection ----
-  Fragment* GetSelection() const { return selection_; }
+  Fragment* GetSelection() const { return selection_.fragment; }
+  // The record itself, whose address the tool host is given.
+  SelectionRecord* GetSelectionRecord() { return &selection_; }
   void SetSelection(Fragment* fragment, bool withStep);
   void FreeSelection(bool withStep);
   void RestoreSelection(Fragment* fragment);
   void ApplySmoothEdge();
-  bool SelectionChanged() const { return selectionChanged_; }
+  bool SelectionChanged() const { return selection_.changed != 0; }
 
   // ---- Undo steps ----
   // Undo snapshots share the live layers' pixel buffers; a step gives the
@@ -241,10 +255,7 @@ class ImageDocument : public DocumentLock, public CellRenderer {
   std::string newImageTitle_;
   int maskEdit_ = 0;
 
-  Fragment* selection_ = nullptr;
-  int selectionMode_ = 0;
-  int selectionInverted_ = 0;
-  bool selectionChanged_ = false;
+  SelectionRecord selection_;
 
   WAPtr floating_;
   WAPtr floatingMask_;

@@ -89,7 +89,10 @@ class AppSiteHost : public SiteHost {
   void RefreshDrawContext(SiteWindow view) override { viewsite::RefreshDrawContext(AsWindow(view)); }
   void RedrawImageWnd(SiteWindow view) override { viewsite::RedrawImageWnd(AsWindow(view)); }
   void* DrawContext(SiteWindow view) override { return viewsite::DrawContext(AsWindow(view)); }
-  void* SelectionInfo(SiteWindow, std::intptr_t) override { return nullptr; }  // view: selection display
+  void* SelectionInfo(SiteWindow view, std::intptr_t) override {
+    CLumo40Doc* doc = DocOfView(view);
+    return doc != nullptr ? doc->Image().GetSelectionRecord() : nullptr;
+  }
   Fragment* GetSelection(SiteWindow view) override {
     CLumo40Doc* doc = DocOfView(view);
     Fragment* selection = doc != nullptr ? doc->Image().GetSelection() : nullptr;

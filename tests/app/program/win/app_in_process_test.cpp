@@ -304,6 +304,18 @@ TEST_F(ProgramInProcess, SiteMakesImageWindowsAndSharesTheSelection) {
   EXPECT_EQ(bounds.width, 6);
   DeleteFragment(shared);
   EXPECT_EQ((CallSite<Fragment*, HWND, int, std::intptr_t>(app, kSiteView, 6, first, 1, 0)), nullptr);
+  // The selection record, as tools read it.
+  const auto* record = static_cast<const SelectionRecord*>(
+      CallSite<void*, HWND, std::intptr_t>(app, kSiteView, 5, second, 0));
+  ASSERT_NE(record, nullptr);
+  EXPECT_EQ(record->fragment, DocOfWindow(second)->Image().GetSelection());
+  EXPECT_EQ(record->changed, 1);
+  Fragment* inverted = CreateRectFrg(&area, 1);
+  DocOfWindow(second)->Image().RestoreSelection(inverted);
+  DeleteFragment(inverted);
+  EXPECT_EQ(record->mode, 3);
+  EXPECT_EQ(record->inverted, 1);
+  EXPECT_EQ(record->fragment, DocOfWindow(second)->Image().GetSelection());
   ASSERT_EQ(GetActiveImageWindow(), second);
   ASSERT_EQ(LUUpdateGSelection(app.Site()), 1);
   Fragment* global = LUGetGlobalSelection(app.Site());
