@@ -38,6 +38,12 @@ struct Preload {
   void Join() {
     if (reader.joinable()) reader.join();
   }
+  // Waits for the reader and empties the record; the stack it read, if any.
+  CLayersManagerPtr Finish() {
+    Join();
+    path.clear();
+    return std::move(stack);
+  }
   ~Preload() { Join(); }
 };
 
@@ -66,9 +72,7 @@ void ReadAhead(Preload* preload, std::string path) {
 void StartStackPreload(const std::string& path) {
   Preload& preload = ThePreload();
   std::lock_guard<std::mutex> guard(preload.lock);
-  preload.Join();
-  preload.stack = nullptr;
-  preload.path.clear();
+  preload.Finish();
   if (!StampOf(path, &preload.stamp)) return;
   try {
     preload.reader = std::thread(ReadAhead, &preload, path);
@@ -82,11 +86,8 @@ CLayersManagerPtr TakePreloadedStack(const std::string& path) {
   Preload& preload = ThePreload();
   std::lock_guard<std::mutex> guard(preload.lock);
   if (preload.path.empty()) return nullptr;
-  preload.Join();
-  CLayersManagerPtr stack = std::move(preload.stack);
-  preload.stack = nullptr;
-  const std::string readPath = std::move(preload.path);
-  preload.path.clear();
+  const std::string readPath = preload.path;
+  CLayersManagerPtr stack = preload.Finish();
   if (!stack) return nullptr;
   std::error_code error;
   FileStamp now;
@@ -98,9 +99,7 @@ CLayersManagerPtr TakePreloadedStack(const std::string& path) {
 void DiscardStackPreload() {
   Preload& preload = ThePreload();
   std::lock_guard<std::mutex> guard(preload.lock);
-  preload.Join();
-  preload.stack = nullptr;
-  preload.path.clear();
+  preload.Finish();
 }
 
 }  // namespace lumora
