@@ -68,10 +68,6 @@ RECT CanvasResultRect(int oldWidth, int oldHeight, int newWidth, int newHeight, 
   return RECT{x, y, x + newWidth, y + newHeight};
 }
 
-RECT CanvasRectTopDown(const RECT& bottomUp, int oldHeight) {
-  return RECT{bottomUp.left, oldHeight - bottomUp.bottom, bottomUp.right, oldHeight - bottomUp.top};
-}
-
 std::array<int, 9> AnchorIcons(int anchor, bool widthGrows, bool heightGrows) {
   std::array<int, 9> icons{};
   const int column = anchor % 3, row = anchor / 3;

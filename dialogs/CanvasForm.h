@@ -27,13 +27,11 @@ std::string FormatCanvasSize(int pixels, int unit, int screenResolution);
 // as 0.
 int ReadCanvasSize(const std::string& text, int unit, int screenResolution);
 
-// The new canvas in the old image's coordinates with rows counted from the
-// bottom, as the dialog returns it: the anchor cell (0..8, row by row from
-// the top left) keeps the old image in that corner, edge or centre.
+// The new canvas in the old image's coordinates (rows counted from the
+// bottom, as every image rect), as the dialog returns it: the anchor cell
+// (0..8, row by row from the top left as shown) keeps the old image in that
+// corner, edge or centre.
 RECT CanvasResultRect(int oldWidth, int oldHeight, int newWidth, int newHeight, int anchor);
-// The same canvas with rows counted from the top, as the layer stack, the
-// document and the recorded statement take it.
-RECT CanvasRectTopDown(const RECT& bottomUp, int oldHeight);
 
 // The icon of each anchor cell (0: none): the anchor shows the picture of
 // the image, its neighbours arrows out (the canvas grows that way) or in.
@@ -64,7 +62,6 @@ class CanvasForm {
   int NewWidth() const { return newWidth_; }
   int NewHeight() const { return newHeight_; }
   std::array<int, 9> Icons() const;
-  // Rows counted from the bottom.
   const RECT& Result() const { return result_; }
 
  private:

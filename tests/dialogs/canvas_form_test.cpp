@@ -22,26 +22,18 @@ TEST(CanvasForm, SizesInEachUnitAtTheScreenResolution) {
 }
 
 TEST(CanvasForm, EveryAnchorKeepsTheImageInItsCell) {
-  // Old 100 x 80, new 120 x 100; rows counted from the bottom, then from
-  // the top as the document takes them.
-  const RECT bottomUp[9] = {{0, -20, 120, 80},   {-10, -20, 110, 80}, {-20, -20, 100, 80},
+  // Old 100 x 80, new 120 x 100; image rows count from the bottom, so the
+  // top row of anchors keeps the old image's top (y + 100 = 80).
+  const RECT expected[9] = {{0, -20, 120, 80},   {-10, -20, 110, 80}, {-20, -20, 100, 80},
                             {0, -10, 120, 90},   {-10, -10, 110, 90}, {-20, -10, 100, 90},
                             {0, 0, 120, 100},    {-10, 0, 110, 100},  {-20, 0, 100, 100}};
-  const RECT topDown[9] = {{0, 0, 120, 100},    {-10, 0, 110, 100},  {-20, 0, 100, 100},
-                           {0, -10, 120, 90},   {-10, -10, 110, 90}, {-20, -10, 100, 90},
-                           {0, -20, 120, 80},   {-10, -20, 110, 80}, {-20, -20, 100, 80}};
   for (int anchor = 0; anchor < 9; ++anchor) {
     SCOPED_TRACE(anchor);
     const RECT r = CanvasResultRect(100, 80, 120, 100, anchor);
-    EXPECT_EQ(r.left, bottomUp[anchor].left);
-    EXPECT_EQ(r.top, bottomUp[anchor].top);
-    EXPECT_EQ(r.right, bottomUp[anchor].right);
-    EXPECT_EQ(r.bottom, bottomUp[anchor].bottom);
-    const RECT t = CanvasRectTopDown(r, 80);
-    EXPECT_EQ(t.left, topDown[anchor].left);
-    EXPECT_EQ(t.top, topDown[anchor].top);
-    EXPECT_EQ(t.right, topDown[anchor].right);
-    EXPECT_EQ(t.bottom, topDown[anchor].bottom);
+    EXPECT_EQ(r.left, expected[anchor].left);
+    EXPECT_EQ(r.top, expected[anchor].top);
+    EXPECT_EQ(r.right, expected[anchor].right);
+    EXPECT_EQ(r.bottom, expected[anchor].bottom);
   }
   // An odd shrink in the centre truncates toward zero.
   const RECT odd = CanvasResultRect(101, 81, 100, 80, kCentreAnchor);
