@@ -99,13 +99,13 @@ TEST_F(ImageCommandsTest, CropSelectionRectangleIsWhatTheSelectionCovers) {
   EXPECT_TRUE(Same(SelectionCropRect(corner, 100, 80), RECT{90, 70, 100, 80}));
   DeleteFragment(corner);
   const LURECT outside{200, 200, 10, 10};
-  Fragment* far = CreateRectFrg(&outside, 0);
-  EXPECT_TRUE(Same(SelectionCropRect(far, 100, 80), RECT{0, 0, 0, 0}));
+  Fragment* away = CreateRectFrg(&outside, 0);
+  EXPECT_TRUE(Same(SelectionCropRect(away, 100, 80), RECT{0, 0, 0, 0}));
   // Inverted, a small rect selects everything around it.
   Fragment* inverted = CreateRectFrg(&inside, 1);
   EXPECT_TRUE(Same(SelectionCropRect(inverted, 100, 80), RECT{0, 0, 100, 80}));
   DeleteFragment(inverted);
-  DeleteFragment(far);
+  DeleteFragment(away);
   const LURECT bounds{20, 10, 40, 30};
   Fragment* ellipse = CreateEllipticFrg(&bounds, 0);
   const RECT round = SelectionCropRect(ellipse, 100, 80);
