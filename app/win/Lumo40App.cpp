@@ -13,6 +13,7 @@
 #include "app/win/MainFrame.h"
 #include "app/win/SmallWindows.h"
 #include "dialogs/win/CreateNewImgDlg.h"
+#include "dialogs/win/ImageDialogs.h"
 #include "document/StackPreload.h"
 #include "document/win/AppServices.h"
 #include "document/win/Lumo40Doc.h"
@@ -177,6 +178,7 @@ void CLumo40App::RegisterWindowClasses() {
 void CLumo40App::RegisterDocTemplates() {
   auto manager = std::make_unique<lumora::CLumo40DocManager>();
   manager->askNewImage = [](lumora::NewImageChoice* choice) { return lumora::AskNewImageWithDialog(choice); };
+  lumora::InstallImageDialogs();
   SetDocManager(std::move(manager));
   AddDocTemplate(new lumora::CLumo40DocTemplate(IDR_IMAGE_DOC, &lumora::CLumo40Doc::kRuntimeClass,
                                                 &lumora::CChildFrame::kRuntimeClass, &lumora::CLumo40View::kRuntimeClass));

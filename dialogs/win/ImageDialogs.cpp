@@ -3,6 +3,9 @@
 
 #include "dialogs/DuplicateImageForm.h"
 #include "dialogs/ImageInfoForm.h"
+#include "dialogs/win/CanvasDlg.h"
+#include "dialogs/win/ImageSizeDlg.h"
+#include "document/win/ImageDialogHooks.h"
 #include "framework/win/App.h"
 #include "framework/win/DocView.h"
 #include "res/StringTable.h"
@@ -157,6 +160,52 @@ bool CHistoryDlg::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, IN
     return true;
   }
   return CMyModalDlg::OnDialogMessage(message, wParam, lParam, result);
+}
+
+// ---- Installed behind the document's commands
+
+void InstallImageDialogs() {
+  ImageDialogs& dialogs = TheImageDialogs();
+  dialogs.imageSize = [](ImageSizeQuestion& q) {
+    CImageSizeDlg dialog;
+    dialog.oldWidth = q.width;
+    dialog.oldHeight = q.height;
+    dialog.xResolution = q.xResolution;
+    dialog.yResolution = q.yResolution;
+    dialog.memorySize = q.memory;
+    if (dialog.DoModal() != IDOK) return false;
+    q.newWidth = dialog.NewWidth();
+    q.newHeight = dialog.NewHeight();
+    q.newXResolution = dialog.NewXResolution();
+    q.newYResolution = dialog.NewYResolution();
+    return true;
+  };
+  dialogs.canvas = [](CanvasQuestion& q) {
+    CCanvasDlg dialog;
+    dialog.oldWidth = q.width;
+    dialog.oldHeight = q.height;
+    if (dialog.DoModal() != IDOK) return false;
+    q.canvas = dialog.Result();
+    return true;
+  };
+  dialogs.duplicate = [](DuplicateQuestion& q) {
+    CDuplicateImageDlg dialog;
+    dialog.sourceTitle = q.title;
+    dialog.source = q.source;
+    if (dialog.DoModal() != IDOK) return false;
+    q.name = dialog.newName;
+    q.merged = dialog.merged != 0;
+    return true;
+  };
+  dialogs.history = [](HistoryQuestion& q) {
+    CHistoryDlg dialog;
+    dialog.entries = q.names;
+    dialog.chosen = q.current;
+    dialog.document = q.document;
+    if (dialog.DoModal() != IDOK) return false;
+    q.chosen = dialog.chosen;
+    return true;
+  };
 }
 
 }  // namespace lumora

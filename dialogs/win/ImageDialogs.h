@@ -95,4 +95,8 @@ class CHistoryDlg : public CMyModalDlg {
   void OnSelectHistoryEntry();
 };
 
+// Puts the dialogs above behind the document's Image and Edit commands
+// (TheImageDialogs), the image size and canvas dialogs included.
+void InstallImageDialogs();
+
 }  // namespace lumora

@@ -69,7 +69,11 @@ FW_MESSAGE_MAP(CLumo40Doc, fw::Document, fw::CommandEntry<&CLumo40Doc::OnEditUnd
                fw::UpdateEntry<&CLumo40Doc::OnUpdateAlways>(ID_FILE_EXPORT),
                fw::UpdateEntry<&CLumo40Doc::OnUpdateEditUndo>(fw::kIdEditUndo),
                fw::UpdateEntry<&CLumo40Doc::OnUpdateEditRedo>(fw::kIdEditRedo),
-               fw::UpdateEntry<&CLumo40Doc::OnUpdateAlways>(fw::kIdFileClose))
+               fw::UpdateEntry<&CLumo40Doc::OnUpdateAlways>(fw::kIdFileClose),
+               fw::CommandEntry<&CLumo40Doc::OnEditHistory>(ID_EDIT_HISTORY),
+               fw::UpdateEntry<&CLumo40Doc::OnUpdateAlways>(ID_EDIT_HISTORY),
+               fw::CommandEntry<&CLumo40Doc::OnImageDuplicate>(ID_IMAGE_DUPLICATE),
+               fw::UpdateEntry<&CLumo40Doc::OnUpdateAlways>(ID_IMAGE_DUPLICATE))
 
 CLumo40Doc::CLumo40Doc() : image_(std::make_unique<ImageDocument>(this)) {}
 

@@ -65,6 +65,14 @@ class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFile
   // The shared handler of commands that are always available.
   void OnUpdateAlways(fw::CmdUI& ui);
 
+  // Edit/History... and Image/Duplicate... (Lumo40DocImage.cpp).
+  void OnEditHistory();
+  void OnImageDuplicate();
+  // The layers at an image point into the view's right-button menu, top
+  // first, item id = the layer's list index + 1; 1, or 0 without layers or
+  // a menu.
+  int AddLayersAtPointToMenu(HMENU menu, int x, int y);
+
  protected:
   // DocumentHost
   bool ActiveWindowShowsDocument() override;
