@@ -9,6 +9,7 @@
 #include "app/ErrorBox.h"
 #include "app/win/Lumo40App.h"
 #include "app/win/MainFrame.h"
+#include "document/DocumentFiles.h"
 #include "document/win/AppServices.h"
 #include "document/win/Lumo40Doc.h"
 #include "engine/layers/LayerMng.h"
@@ -127,8 +128,14 @@ class AppSiteHost : public SiteHost {
 
   // Documents and layers.
   SiteDoc DocOfWnd(SiteWindow view) override { return DocOfView(view); }
-  Image* DocImage(SiteDoc doc, int) override {
-    return doc != nullptr ? AsDoc(doc)->Image().GetActiveImage().get() : nullptr;
+  Image* DocImage(SiteDoc doc, int kind) override {
+    if (doc == nullptr) return nullptr;
+    // The visible layers flattened on white, kept until the next asking.
+    if (kind == 4) {
+      flattened_ = GetFlattenedImage(AsDoc(doc)->Image());
+      return flattened_.get();
+    }
+    return AsDoc(doc)->Image().GetActiveImage().get();
   }
   Image* StoredImagePair(SiteDoc, Image** second) override {
     if (second != nullptr) *second = nullptr;
@@ -147,8 +154,8 @@ class AppSiteHost : public SiteHost {
   std::intptr_t CopyHostDataBlock(SiteDoc) override { return 0; }
   void SetModifiedFlag(SiteDoc doc, int flag) override { AsDoc(doc)->SetModifiedFlag(flag != 0); }
   int IsFlat(SiteDoc doc) override { return LayerCount(doc) == 1 ? 1 : 0; }
-  int ConvertToTrueColor(SiteDoc, std::intptr_t) override { return 0; }
-  int ConvertToGray(SiteDoc, std::intptr_t) override { return 0; }
+  int ConvertToTrueColor(SiteDoc doc, std::intptr_t) override { return AsDoc(doc)->ConvertToTrueColor() ? 1 : 0; }
+  int ConvertToGray(SiteDoc doc, std::intptr_t) override { return AsDoc(doc)->ConvertToGray() ? 1 : 0; }
   int LayerCount(SiteDoc doc) override {
     CLayersManager* layers = LayersOf(doc);
     return layers != nullptr ? layers->GetLayerCount() : 0;
@@ -252,6 +259,7 @@ class AppSiteHost : public SiteHost {
   }
 
   CLumo40App& app_;
+  WAPtr flattened_;
 };
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "app/win/SmallWindows.h"
 #include "dialogs/win/CreateNewImgDlg.h"
 #include "dialogs/win/ImageDialogs.h"
+#include "document/DocumentServices.h"
 #include "document/StackPreload.h"
 #include "document/win/AppServices.h"
 #include "document/win/Lumo40Doc.h"
@@ -227,6 +228,7 @@ bool CLumo40App::HostStage() {
     return false;
   }
   hooksInstalled_ = true;
+  SetCropToolAvailable(LUGetRegToolIDNumber(Site(), "Crop_Tool", 0) != 0);
   StartAnimationTimer();
   return true;
 }

@@ -73,7 +73,9 @@ FW_MESSAGE_MAP(CLumo40Doc, fw::Document, fw::CommandEntry<&CLumo40Doc::OnEditUnd
                fw::CommandEntry<&CLumo40Doc::OnEditHistory>(ID_EDIT_HISTORY),
                fw::UpdateEntry<&CLumo40Doc::OnUpdateAlways>(ID_EDIT_HISTORY),
                fw::CommandEntry<&CLumo40Doc::OnImageDuplicate>(ID_IMAGE_DUPLICATE),
-               fw::UpdateEntry<&CLumo40Doc::OnUpdateAlways>(ID_IMAGE_DUPLICATE))
+               fw::UpdateEntry<&CLumo40Doc::OnUpdateAlways>(ID_IMAGE_DUPLICATE),
+               fw::CommandEntry<&CLumo40Doc::OnImageCrop>(ID_IMAGE_CROP),
+               fw::UpdateEntry<&CLumo40Doc::OnUpdateImageCrop>(ID_IMAGE_CROP))
 
 CLumo40Doc::CLumo40Doc() : image_(std::make_unique<ImageDocument>(this)) {}
 

@@ -65,9 +65,16 @@ class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFile
   // The shared handler of commands that are always available.
   void OnUpdateAlways(fw::CmdUI& ui);
 
-  // Edit/History... and Image/Duplicate... (Lumo40DocImage.cpp).
+  // Edit/History..., Image/Duplicate... and Image/Crop...
+  // (Lumo40DocImage.cpp).
   void OnEditHistory();
   void OnImageDuplicate();
+  void OnImageCrop();
+  void OnUpdateImageCrop(fw::CmdUI& ui);
+  // Every layer converted to grey (8) or true colour (16) with the
+  // preview off; the tool host's site asks for these.
+  bool ConvertToGray();
+  bool ConvertToTrueColor();
   // The layers at an image point into the view's right-button menu, top
   // first, item id = the layer's list index + 1; 1, or 0 without layers or
   // a menu.

@@ -69,4 +69,25 @@ int CLumo40Doc::AddLayersAtPointToMenu(HMENU menu, int x, int y) {
   return 1;
 }
 
+void CLumo40Doc::OnImageCrop() {
+  // The crop tool's pane; the tool crops when the user says so.
+  if (LUCreateToolInstance(nullptr, "Crop_Tool", 0) != 0) LUPrintErrorState(nullptr);
+}
+
+void CLumo40Doc::OnUpdateImageCrop(fw::CmdUI& ui) { EnableFiltered(ui, IsCropToolAvailable()); }
+
+namespace {
+
+bool ConvertWithPreviewOff(CLumo40Doc& doc, int type) {
+  PreviewPause preview;
+  if (!ConvertImageType(doc.Image(), type)) return false;
+  doc.Image().SetActiveLayer(doc.Image().GetActiveLayer(), true, false);
+  return true;
+}
+
+}  // namespace
+
+bool CLumo40Doc::ConvertToGray() { return ConvertWithPreviewOff(*this, kWAType8Grey); }
+bool CLumo40Doc::ConvertToTrueColor() { return ConvertWithPreviewOff(*this, kWAType24); }
+
 }  // namespace lumora
