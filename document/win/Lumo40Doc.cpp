@@ -273,6 +273,32 @@ void CLumo40Doc::ShowMessage(int textId, int captionId) {
       MB_OK | MB_ICONSTOP);
 }
 
+void CLumo40Doc::ShowMessageText(const std::string& text, int captionId) {
+  Box(text, static_cast<std::uint32_t>(captionId), MB_OK | MB_ICONSTOP);
+}
+
+// Only the document of the program's current image window switches the
+// tool host's preview.
+void CLumo40Doc::DisablePreview() {
+  if (ActiveWindowShowsDocument()) LUPreview_Enable(0);
+}
+
+void CLumo40Doc::RestorePreview() {
+  if (ActiveWindowShowsDocument()) LUPreview_Enable(1);
+}
+
+COLORREF CLumo40Doc::FillColour() {
+  auto* manager = ImageDocManager();
+  return manager != nullptr && manager->backgroundColour ? manager->backgroundColour() : 0xFFFFFFu;
+}
+
+bool CLumo40Doc::NewDocumentFromLayer(CLayer* layer) { return lumora::NewDocumentFromLayer(layer, std::string()) != nullptr; }
+
+void CLumo40Doc::ActivateFrames() {
+  if (Views().empty()) return;
+  if (fw::FrameWnd* frame = Views().front()->GetParentFrame()) frame->ActivateFrame(-1);
+}
+
 bool CLumo40Doc::AskNewImage(NewImageChoice* choice) {
   auto* manager = ImageDocManager();
   return manager != nullptr && manager->askNewImage && manager->askNewImage(choice);
