@@ -18,6 +18,7 @@
 #include "document/UndoManager.h"
 #include "engine/layers/DocumentLock.h"
 #include "engine/layers/LayerMng.h"
+#include "engine/layers/LayerText.h"
 #include "hostapi/fragment.h"
 #include "view/MapRect.h"
 
@@ -96,6 +97,42 @@ class DocumentHost {
   virtual void ActivateFrames() {}
   // The clipping groups changed: the layer palette redraws its rows.
   virtual void LayerGroupsChanged() {}
+  // Lays a text layer out again with the device's fonts: 0 done, else the
+  // layout's failure (16 without a device).
+  virtual int LayoutTextLayer(CLayerText&) { return 16; }
+};
+
+// The host's preview off for a scope.
+class DocumentPreviewOff {
+ public:
+  explicit DocumentPreviewOff(DocumentHost* host) : host_(host) { host_->DisablePreview(); }
+  ~DocumentPreviewOff() { host_->RestorePreview(); }
+  DocumentPreviewOff(const DocumentPreviewOff&) = delete;
+  DocumentPreviewOff& operator=(const DocumentPreviewOff&) = delete;
+
+ private:
+  DocumentHost* host_;
+};
+
+// A transform of the active layer or of its selected pixels, its stages in
+// this order: mirror, scale to |width| x |height| about the centre (a
+// negative size mirrors), skew to four corners given from the rect's
+// top-left (top-left, top-right, bottom-right, bottom-left), rotate by the
+// angle (degrees, counterclockwise) about the centre, move (1 to `move`,
+// 2 by it).
+struct LayerTransformSpec {
+  bool flipHorizontal = false;
+  bool flipVertical = false;
+  bool scale = false;
+  int width = 0;
+  int height = 0;
+  bool skew = false;
+  POINT corners[4] = {};
+  bool rotate = false;
+  double angle = 0.0;
+  int moveMode = 0;
+  POINT move = {};
+  bool Any() const;
 };
 
 // What a new document is made from. Fields a and b carry pointers for the
@@ -324,6 +361,27 @@ class ImageDocument : public DocumentLock, public CellRenderer {
   // The active layer copied under the new name into the target (null: a
   // new document); into another document it is centred on its content.
   bool DuplicateLayer(const std::string& name, ImageDocument* target, bool activate);
+
+  // ---- Transforms (LayerTransform.cpp) ----
+  // The pixels a transform starts from, not in the stack (the caller's
+  // reference): a copy of the whole layer when nothing is selected (null or
+  // an empty fragment), else the selected pixels on the selection's reach,
+  // with the selection's mask over that reach in *lifted (the caller's).
+  // An empty selection says so and gives null.
+  CLayer* BeginLayerTransform(CLayer* layer, Fragment* selection, Fragment** lifted);
+  // One step "Layer transformation": the whole layer changes in its place;
+  // selected pixels become a new layer above it, and the selection follows
+  // them. Nothing asked is done at once.
+  bool TransformLayer(Fragment* selection, const LayerTransformSpec& spec);
+  bool DoFlipLayer(Fragment* selection, bool horizontal, bool vertical);
+  // Degrees, counterclockwise.
+  bool DoRotateLayer(Fragment* selection, double angle);
+  bool NumericLayerTransform(Fragment* selection, const LayerTransformSpec& spec);
+  // The active text layer becomes a plain layer of its pixels.
+  bool RenderTextLayer();
+  // The active text layer's text in columns (vertical) or lines, laid out
+  // again.
+  bool SetTextOrientation(bool vertical);
 
   // ---- The selection as layers and masks (LayerSelection.cpp) ----
   // A copy of the active layer cut to the selected area, with a mask of

@@ -13,17 +13,6 @@ namespace {
 constexpr int kDone = 0;
 constexpr int kFailed = 16;
 
-class PreviewOff {
- public:
-  explicit PreviewOff(DocumentHost* host) : host_(host) { host_->DisablePreview(); }
-  ~PreviewOff() { host_->RestorePreview(); }
-  PreviewOff(const PreviewOff&) = delete;
-  PreviewOff& operator=(const PreviewOff&) = delete;
-
- private:
-  DocumentHost* host_;
-};
-
 }  // namespace
 
 bool ImageDocument::AddLayer(CLayer* layer, bool withStep) {
@@ -117,7 +106,7 @@ bool ImageDocument::DeleteActiveLayer() {
 
 CLayer* ImageDocument::CopyLayer(CLayer* layer) {
   if (!hasImage_ || layer == nullptr || stack_->GetLayerIndex(layer) < 0) return nullptr;
-  PreviewOff preview(host_);
+  DocumentPreviewOff preview(host_);
   CLayerPtr copy = CLayerPtr::Adopt(stack_->DuplicateLayer(layer));
   if (!copy) return nullptr;
   if (LayerStep(IDS_STEP_COPY_LAYER, [&](CLayersManager& stack) {
@@ -158,7 +147,7 @@ bool ImageDocument::ResizeLayer(CLayer* layer, const RECT& rect) {
 bool ImageDocument::DuplicateLayer(const std::string& name, ImageDocument* target, bool activate) {
   CLayer* active = GetActiveLayer();
   if (active == nullptr) return false;
-  PreviewOff preview(host_);
+  DocumentPreviewOff preview(host_);
   CLayerPtr copy;
   try {
     copy = CLayerPtr::Adopt(active->CreateCopy());

@@ -19,18 +19,6 @@ constexpr int kDone = 0;
 constexpr int kNothingToDo = 1;
 constexpr int kFailed = 16;
 
-// The tool host's preview stays off for the scope.
-class PreviewOff {
- public:
-  explicit PreviewOff(DocumentHost* host) : host_(host) { host_->DisablePreview(); }
-  ~PreviewOff() { host_->RestorePreview(); }
-  PreviewOff(const PreviewOff&) = delete;
-  PreviewOff& operator=(const PreviewOff&) = delete;
-
- private:
-  DocumentHost* host_;
-};
-
 }  // namespace
 
 bool ImageDocument::BackupImageEx(std::uint32_t stepId, bool pixelStep) {
@@ -318,7 +306,7 @@ bool ImageDocument::DistributeLinkedLayers(int choice) {
 
 bool ImageDocument::FlattenImage() {
   if (!hasImage_ || stack_->GetLayerCount() == 0 || stack_->IsFlat()) return true;
-  PreviewOff preview(host_);
+  DocumentPreviewOff preview(host_);
   LeaveMaskEditMode(true);
   const int code = LayerStep(IDS_STEP_FLATTEN, FlattenCore);
   if (code == kNothingToDo) return true;
@@ -331,7 +319,7 @@ bool ImageDocument::FlattenImage() {
 
 bool ImageDocument::MergeCommon(int (*core)(CLayersManager&)) {
   if (GetActiveLayer() == nullptr) return false;
-  PreviewOff preview(host_);
+  DocumentPreviewOff preview(host_);
   LeaveMaskEditMode(true);
   const int code = LayerStep(IDS_STEP_MERGE_LAYERS, core);
   if (code == kNothingToDo) return true;
@@ -364,7 +352,7 @@ void ImageDocument::ImageResized() {
 
 bool ImageDocument::GeometryStep(std::uint32_t stepId, const std::function<bool(CLayersManager&)>& change) {
   if (!hasImage_) return false;
-  PreviewOff preview(host_);
+  DocumentPreviewOff preview(host_);
   // The worker reads the layers and the size that change here.
   queue_.StopThread();
   const int code = LayerStep(stepId, [&](CLayersManager& stack) { return change(stack) ? kDone : kFailed; });
@@ -427,7 +415,7 @@ bool ImageDocument::AddLayerMask(bool reveal) {
 bool ImageDocument::RemoveLayerMask(bool apply) {
   CLayer* active = GetActiveLayer();
   if (active == nullptr || active->HasMask() == 0) return false;
-  PreviewOff preview(host_);
+  DocumentPreviewOff preview(host_);
   if (LayerStep(IDS_STEP_REMOVE_MASK, [&](CLayersManager&) {
         return active->RemoveMask(apply ? 1 : 0, 0, 0xFFFFFFu, 0) == 0 ? kDone : kFailed;
       }) != kDone) {

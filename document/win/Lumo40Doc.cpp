@@ -8,6 +8,7 @@
 #include "document/win/AppServices.h"
 #include "files/win/MyFileDialogs.h"
 #include "lang/Recorder.h"
+#include "engine/layers/win/GdiTextDevice.h"
 #include "engine/pixels/WAccess.h"
 #include "framework/CommandIds.h"
 #include "hostapi/toolhost.h"
@@ -293,6 +294,10 @@ COLORREF CLumo40Doc::FillColour() {
 }
 
 bool CLumo40Doc::NewDocumentFromLayer(CLayer* layer) { return lumora::NewDocumentFromLayer(layer, std::string()) != nullptr; }
+
+int CLumo40Doc::LayoutTextLayer(CLayerText& layer) {
+  return LayoutTextWithGdi(layer, layer.Attributes().antiAlias, image_.get(), nullptr);
+}
 
 void CLumo40Doc::ActivateFrames() {
   if (Views().empty()) return;

@@ -89,6 +89,7 @@ class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFile
   std::string Title() override { return GetTitle(); }
   bool NewDocumentFromLayer(CLayer* layer) override;
   void ActivateFrames() override;
+  int LayoutTextLayer(CLayerText& layer) override;
   // DocumentFileHost
   bool AskNewImage(NewImageChoice* choice) override;
   bool ConfirmWarning(const std::string& text) override;

@@ -13,6 +13,7 @@
 #include "document/LayerMerge.h"
 #include "document/LayerSelection.h"
 #include "document/null_host.h"
+#include "engine/layers/LayerText.h"
 #include "engine/pixels/Fillwa.h"
 #include "engine/pixels/WAccess.h"
 #include "platform/rect.h"
@@ -61,6 +62,7 @@ struct LayerState {
   int hasMask = 0, maskFlags = 0, flags = 0, opacity = 0, mode = 0, linkId = 0, grouped = 0, positionLocked = 0,
       editMask = 0;
   std::vector<std::uint8_t> image, mask;
+  int text = 0;
   bool operator==(const LayerState&) const = default;
 };
 
@@ -87,7 +89,7 @@ StackState Capture(const CLayersManager& stack) {
     state.layers.push_back({l.GetName(), l.GetLinkText(), BoxOf(l.GetRect()), BoxOf(l.GetMaskRect()), l.HasMask(),
                             l.GetMaskFlags(), static_cast<int>(l.GetFlags()), l.GetOpacity(), l.GetMergeMode(),
                             l.GetLinkId(), l.GetGrouped(), l.GetPositionLocked(), l.GetEditMask(),
-                            Bytes(l.PeekImage()), Bytes(l.PeekMask())});
+                            Bytes(l.PeekImage()), Bytes(l.PeekMask()), l.IsText()});
   }
   return state;
 }
@@ -230,6 +232,21 @@ TEST(LayerOperations, EachIsOneNamedStepThatUndoAndRedoReplay) {
          return t.WithSelection(RECT{1, 0, 3, 2}, false,
                                 [&](Fragment* f) { return t.doc.NewMaskFromSelection(f, false); });
        }},
+      {"flip layer", IDS_STEP_LAYER_TRANSFORM, [](Rig& t) { FillLayerRect(t.Layer(2), RECT{0, 0, 1, 3}, 255); },
+       [](Rig& t) { return t.doc.DoFlipLayer(nullptr, true, false); }},
+      {"rotate layer", IDS_STEP_LAYER_TRANSFORM, none, [](Rig& t) { return t.doc.DoRotateLayer(nullptr, 90.0); }},
+      {"flip selected pixels", IDS_STEP_LAYER_TRANSFORM, none,
+       [](Rig& t) {
+         return t.WithSelection(RECT{0, 0, 2, 3}, false, [&](Fragment* f) { return t.doc.DoFlipLayer(f, false, true); });
+       }},
+      {"render text", IDS_STEP_RENDER_TEXT,
+       [](Rig& t) {
+         CLayerText* text = new CLayerText(kWAType24);
+         text->SetName("Words");
+         t.Add(text);
+         t.Activate(3);
+       },
+       [](Rig& t) { return t.doc.RenderTextLayer(); }},
       {"clear", IDS_STEP_CLEAR, none,
        [](Rig& t) {
          return t.WithSelection(RECT{1, 0, 3, 2}, true, [&](Fragment* f) { return t.doc.ClearSelection(f); });
@@ -628,6 +645,142 @@ TEST_F(LayerOps, NewLayersTakeTheBackgroundColourOrStayTransparent) {
   EXPECT_NE(stack().GetActiveLayer()->GetName(), "Blue") << "a used name is made free";
   EXPECT_TRUE(stack().GetActiveLayer()->GetGrouped());
   EXPECT_EQ(Pixel(7, 5), kGreen) << "a transparent layer";
+}
+
+// ---- Transforms ----
+
+TEST_F(LayerOps, FlippingTheWholeLayerKeepsItsPlaceInTheStack) {
+  doc.SetActiveLayerByIndex(1, true, false);
+  Layer(1)->SetLinkId(9);
+  // Green's left column made white, so the mirror shows.
+  FillLayerRect(Layer(1), RECT{2, 1, 3, 5}, 255);
+  ASSERT_TRUE(doc.DoFlipLayer(nullptr, true, false));
+  EXPECT_EQ(Names(), (std::vector<std::string>{"Background", "Green", "Blue"}));
+  EXPECT_EQ(Layer(1)->GetLinkId(), 9);
+  EXPECT_EQ(BoxOf(Layer(1)->GetRect()), (Box{2, 1, 6, 5}));
+  EXPECT_EQ(Pixel(5, 4), (std::array<int, 3>{255, 255, 255})) << "the white column went right";
+  EXPECT_EQ(Pixel(4, 4), kGreen);
+}
+
+TEST_F(LayerOps, FlippingSelectedPixelsMakesALayerAboveAndMovesTheSelection) {
+  doc.SetActiveLayerByIndex(1, true, false);
+  FillLayerRect(Layer(1), RECT{2, 1, 3, 2}, 255);  // one white pixel at (2, 1)
+  const StackState green = Capture(stack());
+  Fragment* f = Rect(RECT{2, 1, 4, 3});
+  doc.SetSelection(f, false);
+  ASSERT_TRUE(doc.DoFlipLayer(f, true, true));
+  DeleteFragment(f);
+  ASSERT_EQ(stack().GetLayerCount(), 4);
+  EXPECT_EQ(Capture(stack()).layers[1], green.layers[1]) << "the source layer stays";
+  CLayer* lifted = Layer(2);
+  EXPECT_EQ(stack().GetActiveLayer(), lifted);
+  EXPECT_EQ(BoxOf(lifted->GetRect()), (Box{2, 1, 4, 3}));
+  EXPECT_EQ(lifted->GetImage()->Row(1)[3], 255) << "the white pixel now at the far corner";
+  EXPECT_EQ(lifted->GetImage()->Row(0)[0], 0);
+  ASSERT_NE(doc.GetSelection(), nullptr);
+  LURECT bounds{};
+  GetFragmentBoundRect(doc.GetSelection(), &bounds);
+  EXPECT_EQ(bounds.x, 2);
+  EXPECT_EQ(bounds.width, 2);
+}
+
+TEST_F(LayerOps, TurningSelectedPixelsTurnsThemAboutTheSelection) {
+  Fragment* f = Rect(RECT{0, 0, 4, 2});
+  ASSERT_TRUE(doc.DoRotateLayer(f, -90.0));
+  DeleteFragment(f);
+  // A 4 x 2 area about (2, 1) stands 2 x 4 at (1, -1).
+  EXPECT_EQ(BoxOf(stack().GetActiveLayer()->GetRect()), (Box{1, -1, 3, 3}));
+  EXPECT_EQ(doc.HistoryState().name, Text(IDS_STEP_LAYER_TRANSFORM));
+  EXPECT_EQ(doc.History().UndoCount(), 1);
+}
+
+TEST_F(LayerOps, AnEmptySelectionCannotBeTransformed) {
+  Fragment* f = Rect(RECT{6, 4, 8, 6});
+  EXPECT_FALSE(doc.DoRotateLayer(f, 90.0));
+  DeleteFragment(f);
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0], "Could not transform the selected pixels because the selected area is empty.");
+  EXPECT_EQ(doc.History().UndoCount(), 0);
+  EXPECT_EQ(stack().GetLayerCount(), 3);
+}
+
+TEST_F(LayerOps, NumericTransformScalesAboutTheCentreAndMoves) {
+  LayerTransformSpec nothing;
+  EXPECT_TRUE(doc.NumericLayerTransform(nullptr, nothing));
+  EXPECT_EQ(doc.History().UndoCount(), 0) << "no stage asked: no step";
+
+  LayerTransformSpec spec;
+  spec.scale = true;
+  spec.width = 2;
+  spec.height = -7;
+  ASSERT_TRUE(doc.NumericLayerTransform(nullptr, spec));
+  // Blue (0, 0, 4, 3) to 2 x 7 about its centre: left 0 + (4 - 2) / 2, top 0 + (3 - 7) / 2.
+  EXPECT_EQ(BoxOf(Layer(2)->GetRect()), (Box{1, -2, 3, 5}));
+
+  Fragment* none = CreateEmptyFrg(0);
+  LayerTransformSpec move;
+  move.moveMode = 2;
+  move.move = POINT{3, 1};
+  ASSERT_TRUE(doc.NumericLayerTransform(none, move)) << "an empty selection means the whole layer";
+  DeleteFragment(none);
+  EXPECT_EQ(BoxOf(Layer(2)->GetRect()), (Box{4, -1, 6, 6}));
+  move.moveMode = 1;
+  move.move = POINT{0, 0};
+  ASSERT_TRUE(doc.NumericLayerTransform(nullptr, move));
+  EXPECT_EQ(BoxOf(Layer(2)->GetRect()), (Box{0, 0, 2, 7}));
+  EXPECT_EQ(stack().GetLayerCount(), 3);
+  EXPECT_EQ(doc.History().UndoCount(), 3);
+}
+
+TEST_F(LayerOps, SkewingTakesTheCornersFromTheRectsTopLeft) {
+  LayerTransformSpec spec;
+  spec.skew = true;
+  spec.corners[0] = POINT{0, 0};
+  spec.corners[1] = POINT{4, 0};
+  spec.corners[2] = POINT{6, 3};
+  spec.corners[3] = POINT{2, 3};
+  ASSERT_TRUE(doc.NumericLayerTransform(nullptr, spec));
+  const RECT r = Layer(2)->GetRect();
+  EXPECT_EQ(r.left, 0);
+  EXPECT_EQ(r.top, 0);
+  EXPECT_GE(r.right, 6);
+}
+
+// A host that lays text out by counting.
+class TextHost : public MessageHost {
+ public:
+  int LayoutTextLayer(CLayerText&) override { return ++layouts, answer; }
+  int layouts = 0;
+  int answer = 0;
+};
+
+TEST(TextLayers, OrientationIsLaidOutAgainAndRenderingMakesAPlainLayer) {
+  TextHost host;
+  ImageDocument doc(&host);
+  CreationRecord record{2, 8, 6, 0x00480048u, 0xFFFFFFu};
+  ASSERT_EQ(doc.NewImage(record), 1);
+  CLayerText* text = new CLayerText(kWAType24);
+  text->SetName("Words");
+  ASSERT_EQ(doc.GetLayers()->AddLayer(text), 0);
+  text->Release();
+  doc.SetActiveLayerByIndex(1, true, false);
+  ASSERT_TRUE(doc.SetTextOrientation(true));
+  EXPECT_EQ(text->Attributes().vertical, 1);
+  EXPECT_EQ(host.layouts, 1);
+  EXPECT_TRUE(doc.SetTextOrientation(true)) << "vertical already";
+  EXPECT_EQ(host.layouts, 1);
+  host.answer = 16;
+  EXPECT_FALSE(doc.SetTextOrientation(false));
+  EXPECT_EQ(text->Attributes().vertical, 1) << "a failed layout keeps the text as it was";
+
+  ASSERT_TRUE(doc.RenderTextLayer());
+  EXPECT_EQ(doc.GetActiveLayer()->IsText(), 0);
+  EXPECT_EQ(doc.GetActiveLayer()->GetName(), "Words");
+  EXPECT_EQ(doc.GetLayers()->GetLayerCount(), 2);
+  EXPECT_FALSE(doc.RenderTextLayer()) << "no text layer any more";
+  ASSERT_TRUE(doc.UndoRedo(false));
+  EXPECT_EQ(doc.GetActiveLayer()->IsText(), 1);
+  doc.Queue().StopThread();
 }
 
 }  // namespace
