@@ -47,6 +47,9 @@ class RecordingHost : public DocumentHost {
   void ShowMessage(int text, int caption) override {
     Add("box " + std::to_string(text) + " " + std::to_string(caption));
   }
+  void ShowMessageText(const std::string& text, int caption) override {
+    Add("box " + text + " " + std::to_string(caption));
+  }
 
   bool shows = true;
   int failCopy = 0;
