@@ -86,24 +86,6 @@ RECT SelectionCropRect(const Fragment* selection, int width, int height) {
   return left < right ? RECT{left, top, right, bottom} : none;
 }
 
-CLayersManagerPtr CropStackCopy(const CLayersManager& stack, const RECT& rect, bool flatten) {
-  CLayersManagerPtr copy;
-  try {
-    // Deep: the copy's layers go to another document, which must not
-    // share a buffer with this one.
-    copy = CLayersManagerPtr::Adopt(new CLayersManager(stack));
-  } catch (const std::exception&) {
-    return nullptr;
-  }
-  const bool whole = RectsEqual(rect, RECT{0, 0, stack.GetWidth(), stack.GetHeight()});
-  if (!whole && copy->CropImage(rect, 255, 255, 255) != 1) return nullptr;
-  if (flatten && !copy->IsFlat()) {
-    const int flattened = copy->Flatten(255, 255, 255);
-    if (flattened != kLayerOk && flattened != 1) return nullptr;
-  }
-  return copy;
-}
-
 bool ConvertImageType(ImageDocument& doc, int type) {
   CLayersManager* stack = doc.GetLayers();
   if (stack == nullptr || (type != kWAType8Grey && type != kWAType24)) return false;

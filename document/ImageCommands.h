@@ -1,7 +1,7 @@
 // What the Image menu's commands and the view's layer menu work out
 // without a window: the memory figure of the image-size dialog, the layers
-// under a point, the rectangle Crop Selection crops to, a cropped copy for
-// a new window, and the conversion of every layer to one pixel type.
+// under a point, the rectangle Crop Selection crops to, and the conversion
+// of every layer to one pixel type.
 #pragma once
 
 #include <cstdint>
@@ -37,11 +37,6 @@ std::vector<LayerMenuItem> LayersAtPoint(const CLayersManager& stack, int x, int
 // covers of the image (smoothed edges and inversion honoured), within the
 // image; empty for no selection or one that covers nothing.
 RECT SelectionCropRect(const Fragment* selection, int width, int height);
-
-// A copy of the stack cropped to the rect with white where the crop
-// reaches past a layer, flattened on white when asked: the stack a new
-// window opens on. Null when the copy or the crop fails.
-CLayersManagerPtr CropStackCopy(const CLayersManager& stack, const RECT& rect, bool flatten);
 
 // Every layer's image converted to the pixel type (8 grey or 16 colour),
 // then the stack takes the type. All layers are converted before any is

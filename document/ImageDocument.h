@@ -304,6 +304,10 @@ class ImageDocument : public DocumentLock, public CellRenderer {
   // Degrees counterclockwise (radians with inRadians).
   bool RotateImage(double angle, int inRadians);
   bool FlipImage(bool horizontal, bool vertical);
+  // Crops every layer to the rect (white where it reaches past a layer) as
+  // the step "Crop image"; the selection goes, the tool host's global
+  // selection follows (ImageCrop.cpp).
+  bool CropImage(const RECT& rect);
   // False, with no step, when the active layer has a mask already.
   bool AddLayerMask(bool reveal);
   // The macro language's new layer: name (empty: a free "Layer N"), mode

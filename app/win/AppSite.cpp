@@ -207,7 +207,7 @@ class AppSiteHost : public SiteHost {
   int InsertNewLayer(SiteDoc, const RECT&, int, int) override { return -1; }
   std::uint32_t LayerFlags(SiteDoc, int) override { return 0; }
   void* DocPatternDib(SiteDoc) override { return nullptr; }
-  SiteWindow CropImage(SiteDoc, const RECT&) override { return nullptr; }  // view: new image window
+  SiteWindow CropImage(SiteDoc doc, const RECT& rect) override { return AsDoc(doc)->CropImage(rect); }
 
   // Error box.
   int ShowErrorDialog(const char* message, const char* caption, const char* detail, int icon) override {

@@ -71,6 +71,20 @@ class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFile
   void OnImageDuplicate();
   void OnImageCrop();
   void OnUpdateImageCrop(fw::CmdUI& ui);
+  void OnImageSize();
+  void OnImageCanvas();
+  void OnImageCropSelection();
+  void OnUpdateImageCropSelection(fw::CmdUI& ui);
+  void OnImageRotate180();
+  void OnImageRotate90CW();
+  void OnImageRotate90CCW();
+  void OnImageFlipHorizontal();
+  void OnImageFlipVertical();
+  // Rotations and flips are refused while a layer is a text layer.
+  void OnUpdateNoTextLayer(fw::CmdUI& ui);
+  // The crop of the tool host's site: the document cropped to the rect;
+  // the first view's window, null on failure.
+  HWND CropImage(const RECT& rect);
   // Every layer converted to grey (8) or true colour (16) with the
   // preview off; the tool host's site asks for these.
   bool ConvertToGray();

@@ -1,6 +1,6 @@
 // The Image menu's and the layer menu's portable work on real stacks: the
-// memory figure, the layers under a point, Crop Selection's rectangle, a
-// cropped copy and the conversion to grey.
+// memory figure, the layers under a point, Crop Selection's rectangle and
+// the conversion to grey.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -115,26 +115,35 @@ TEST_F(ImageCommandsTest, CropSelectionRectangleIsWhatTheSelectionCovers) {
   DeleteFragment(ellipse);
 }
 
-TEST_F(ImageCommandsTest, CroppedCopyLeavesTheSourceAlone) {
-  CLayersManagerPtr copy = CropStackCopy(Stack(), RECT{15, 15, 45, 35}, false);
-  ASSERT_TRUE(copy);
-  EXPECT_EQ(copy->GetWidth(), 30);
-  EXPECT_EQ(copy->GetHeight(), 20);
-  EXPECT_EQ(copy->GetLayerCount(), 3);
+TEST_F(ImageCommandsTest, CropIsOneUndoStepAndDropsTheSelection) {
+  const LURECT area{20, 20, 10, 10};
+  Fragment* rect = CreateRectFrg(&area, 0);
+  doc.SetSelection(rect, true);
+  DeleteFragment(rect);
+  const int steps = doc.History().UndoCount();
+  ASSERT_TRUE(doc.CropImage(RECT{15, 12, 65, 52}));
+  EXPECT_EQ(Stack().GetWidth(), 50);
+  EXPECT_EQ(Stack().GetHeight(), 40);
+  // A layer reaching past the rect takes the rect, its pixels moved by the
+  // rect's corner and what it lacked transparent.
+  const CLayer& top = *Stack().GetLayer(2);
+  EXPECT_EQ(top.GetRect().right, 50);
+  EXPECT_EQ(top.PeekImage()->Row(20 - 12)[3 * (20 - 15)], 200);
+  EXPECT_EQ(top.PeekMask()->Row(20 - 12)[20 - 15], 255);
+  EXPECT_EQ(top.PeekMask()->Row(20 - 12)[20 - 15 - 1], 0);
+  EXPECT_EQ(doc.History().UndoCount(), steps + 1);
+  EXPECT_EQ(doc.HistoryState().name, "Crop image");
+  EXPECT_EQ(doc.GetSelection(), nullptr);
+  EXPECT_TRUE(doc.IsModified());
+  ASSERT_TRUE(doc.UndoRedo(false));
   EXPECT_EQ(Stack().GetWidth(), 100);
   EXPECT_EQ(Stack().GetLayer(1)->GetRect().left, 10);
-  // Nothing of the copy holds the source's pixels.
-  for (int i = 0; i < copy->GetLayerCount(); ++i) {
-    for (const VrWA2000::WA* buffer : copy->GetLayer(i)->GetBuffers()) {
-      for (int j = 0; j < Stack().GetLayerCount(); ++j) {
-        for (const VrWA2000::WA* own : Stack().GetLayer(j)->GetBuffers()) EXPECT_NE(buffer, own);
-      }
-    }
-  }
-  CLayersManagerPtr flat = CropStackCopy(Stack(), RECT{0, 0, 100, 80}, true);
-  ASSERT_TRUE(flat);
-  EXPECT_EQ(flat->GetLayerCount(), 1);
-  EXPECT_EQ(flat->GetWidth(), 100);
+  EXPECT_NE(doc.GetSelection(), nullptr);
+  // The whole image, or a rect of nothing, crops nothing and leaves no step.
+  EXPECT_FALSE(doc.CropImage(RECT{0, 0, 100, 80}));
+  EXPECT_FALSE(doc.CropImage(RECT{5, 5, 5, 9}));
+  EXPECT_EQ(doc.History().UndoCount(), steps);
+  EXPECT_EQ(doc.History().RedoCount(), 1);
 }
 
 TEST_F(ImageCommandsTest, ConvertingToGreyConvertsEveryLayerAndTheStack) {
