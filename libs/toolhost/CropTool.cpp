@@ -115,8 +115,10 @@ bool OnViewMessage(CropSession& s, const LU_MSG& msg) {
     case kWmLButtonUp: {
       POINT at{};
       if (msg.window != s.view) return false;
-      windows->Capture(s.view, false);
+      // The rect is settled before the capture goes: releasing it tells the
+      // view (WM_CAPTURECHANGED) while the drag would still be running.
       if (windows->ToImage(s.site, msg.window, ClientPoint(msg.lParam), &at)) s.tracker.Release(at);
+      windows->Capture(s.view, false);
       ShowRect(s);
       return true;
     }
@@ -130,8 +132,11 @@ bool OnViewMessage(CropSession& s, const LU_MSG& msg) {
       // The view paints first; the frame goes over what it painted.
       if (msg.window == s.view && s.tracker.HasRect()) windows->RedrawFrameLater(s.view);
       return false;
-    case kWmCancelMode:
     case kWmCaptureChanged:
+      // The view taking the capture again is no loss of it.
+      if (reinterpret_cast<void*>(msg.lParam) == s.view) return false;
+      [[fallthrough]];
+    case kWmCancelMode:
       if (msg.window == s.view && s.tracker.Dragging()) Drop(s);
       return false;
     case kWmDestroy:

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -51,7 +52,12 @@ struct CropWindowsLog : toolhost::CropWindows {
   void RedrawFrameLater(void*) override { log.push_back("later"); }
   bool IsFrameMessage(std::uint32_t message) override { return message == 0xC123; }
   void RedrawFrame(void*) override { log.push_back("redraw"); }
-  void Capture(void* view, bool on) override { capture = on ? view : nullptr; }
+  // Windows tells the view when it loses the capture, inside the release.
+  std::function<void()> onRelease;
+  void Capture(void* view, bool on) override {
+    capture = on ? view : nullptr;
+    if (!on && onRelease) onRelease();
+  }
   bool KeyReachesView(void* target, void* view) override { return target == view; }
 };
 
@@ -81,6 +87,7 @@ class CropToolTest : public ::testing::Test {
     flat = test::RandomImage(640, 480, 3);
     host.docImages[4] = flat;
     ASSERT_EQ(LUCreateToolInstance(&site.site, "Crop_Tool", 0), 0);
+    windows.onRelease = [this] { View(0x0215, 0, 0); };
   }
   void TearDown() override {
     LUDestroyPaneDialogs(&site.site);
