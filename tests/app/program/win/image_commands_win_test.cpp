@@ -21,6 +21,8 @@
 #include "document/ImageCommands.h"
 #include "document/win/Lumo40Doc.h"
 #include "engine/layers/LayerMng.h"
+#include "engine/layers/LayerText.h"
+#include "hostapi/fragment.h"
 #include "framework/CommandIds.h"
 #include "framework/Profile.h"
 #include "framework/win/DocView.h"
@@ -367,6 +369,36 @@ TEST_F(ImageCommands, RotationsAndFlipsAgreeWithImageMagick) {
     ASSERT_TRUE(Choose(ID_EDIT_UNDO));
     ExpectSameLayers(Stack(doc), *original, "undone");
   }
+}
+
+// ---- Crop Selection, and what a text layer turns off
+
+TEST_F(ImageCommands, CropSelectionCropsToTheSelectionAndTextLayersTurnTheGeometryOff) {
+  CLumo40Doc* doc = Open("three.psd");
+  ASSERT_NE(doc, nullptr);
+  EXPECT_FALSE(Choose(ID_IMAGE_CROP_SELECTION)) << "greyed without a selection";
+  const LURECT area{8, 4, 24, 18};
+  Fragment* rect = CreateRectFrg(&area, 0);
+  doc->Image().SetSelection(rect, true);
+  DeleteFragment(rect);
+  const int steps = doc->Image().History().UndoCount();
+  ASSERT_TRUE(Choose(ID_IMAGE_CROP_SELECTION));
+  EXPECT_EQ(Stack(doc).GetWidth(), 24);
+  EXPECT_EQ(Stack(doc).GetHeight(), 18);
+  EXPECT_EQ(doc->Image().GetSelection(), nullptr);
+  EXPECT_EQ(doc->Image().History().UndoCount(), steps + 1);
+  EXPECT_EQ(doc->Image().HistoryState().name, "Crop image");
+
+  CLayerText* text = new CLayerText(kWAType24);
+  text->SetName("Words");
+  ASSERT_EQ(Stack(doc).AddLayer(text), 0);
+  text->Release();
+  for (const UINT id : {ID_IMAGE_ROTATE_90CW, ID_IMAGE_ROTATE_90CCW, ID_IMAGE_ROTATE_180, ID_IMAGE_FLIP_HORIZONTAL,
+                        ID_IMAGE_FLIP_VERTICAL}) {
+    EXPECT_FALSE(Choose(id)) << id;
+  }
+  EXPECT_TRUE(Choose(ID_EDIT_UNDO));  // the image commands around them stay
+  EXPECT_EQ(Stack(doc).GetWidth(), 60);
 }
 
 // ---- Edit/History...
