@@ -176,7 +176,11 @@ void CLumo40App::RegisterWindowClasses() {
 // The image document's template and manager.
 void CLumo40App::RegisterDocTemplates() {
   auto manager = std::make_unique<lumora::CLumo40DocManager>();
-  manager->askNewImage = [](lumora::NewImageChoice* choice) { return lumora::AskNewImageWithDialog(choice); };
+  // The dialog starts with the current background colour.
+  manager->askNewImage = [this](lumora::NewImageChoice* choice) {
+    choice->colour = settings.backColor;
+    return lumora::AskNewImageWithDialog(choice);
+  };
   SetDocManager(std::move(manager));
   AddDocTemplate(new lumora::CLumo40DocTemplate(IDR_IMAGE_DOC, &lumora::CLumo40Doc::kRuntimeClass,
                                                 &lumora::CChildFrame::kRuntimeClass, &lumora::CLumo40View::kRuntimeClass));

@@ -384,14 +384,19 @@ TEST_F(DocumentScript, ClipboardCopiesThePixels) {
 }
 
 TEST_F(DocumentScript, StatementsWithoutTheirSubsystemSayWhatIsMissing) {
-  const std::vector<LineList> missing = {
-      {"Edges(1,1);"},
-      {"TransformLayer(0,0,0,0,{0,0},{1,1},{0,0},{8,0},{8,6},{0,6},0);"},
-      {"AddRect(0,0,2,2,14);", "RotateLayer(100);"},
-      {"AddRect(0,0,2,2,14);", "Flip(1,0);"}};
-  for (const LineList& lines : missing) {
-    const std::string why = Run(lines);
-    EXPECT_NE(why.find("not built yet"), std::string::npos) << lines.back() << ": " << why;
+  const struct {
+    LineList lines;
+    const char* missing;  // what the reason names
+  } cases[] = {
+      {{"Edges(1,1);"}, "Layer/Edges..."},
+      {{"TransformLayer(0,0,0,0,{0,0},{1,1},{0,0},{8,0},{8,6},{0,6},0);"}, "Layer/Transform/Numeric Transform..."},
+      {{"AddRect(0,0,2,2,14);", "RotateLayer(100);"}, "transform frames"},
+      {{"AddRect(0,0,2,2,14);", "Flip(1,0);"}, "transform frames"}};
+  for (const auto& c : cases) {
+    const std::string why = Run(c.lines);
+    EXPECT_NE(why.find("not built yet"), std::string::npos) << c.lines.back() << ": " << why;
+    EXPECT_NE(why.find(c.missing), std::string::npos) << c.lines.back() << ": " << why;
+    EXPECT_FALSE(doc->IsModified()) << c.lines.back() << ": a refused statement changes nothing";
   }
   EXPECT_NE(Run({"SetLayerOpacity(\"half\");"}).find("wrong kind"), std::string::npos);
   EXPECT_NE(Run({"Resize(4,3);"}).find("missing"), std::string::npos);
@@ -446,6 +451,62 @@ TEST(MacroLanguage, StartUpInstallsEveryTableTheRecorderAndTheMacroFolder) {
 
   RemoveMacroLanguage();
   EXPECT_EQ(GetLangCommands(), nullptr);
+  std::filesystem::remove_all(folder);
+}
+
+// Fills every byte of the image with a pattern of its own.
+void Scribble(VrWA2000::WA* image, int seed) {
+  for (int y = 0; y < image->GetH(); ++y)
+    for (int i = 0; i < image->GetBPLine(); ++i)
+      image->Row(y)[i] = static_cast<std::uint8_t>((y * 37 + i * 11 + seed * 53) % 251);
+}
+
+bool SamePixels(const VrWA2000::WA* a, const VrWA2000::WA* b) {
+  for (int y = 0; y < a->GetH(); ++y)
+    if (std::memcmp(a->Row(y), b->Row(y), static_cast<std::size_t>(a->GetW()) * 3) != 0) return false;
+  return true;
+}
+
+// A recorded tool statement follows "SetActiveLayer(n);": the tool works on
+// layer n whichever layer the document has active at replay.
+TEST(MacroLanguage, ToolStatementsRunOnTheLayerTheScriptSets) {
+  const std::filesystem::path folder = lumora::testing::MakeUniqueTempFolder("lang_tool_layer");
+  std::filesystem::copy_file(ShippedLangIni(), folder / "LANG.ini");
+  TestSite site;
+  ImageDocument* doc = site.MakeBlank(7, 5, kRed, "A");
+  InstallMacroLanguage({(folder / "Lumo40.exe").string(), &site, nullptr, nullptr, nullptr});
+  ScriptStop stop;
+  ASSERT_TRUE(RunScript({"CreateNewLayer(\"L\",\"Normal\",100,0,1);"}, &stop)) << stop.reason;
+  CLayersManager& stack = *doc->GetLayers();
+  ASSERT_EQ(stack.GetLayerCount(), 2);
+
+  for (const int target : {0, 1}) {
+    SCOPED_TRACE(target);
+    const int other = 1 - target;
+    std::vector<WAPtr> before;
+    for (int i = 0; i < 2; ++i) {
+      Scribble(stack.GetLayer(i)->GetImage().get(), i);
+      before.push_back(WAPtr::Adopt(new VrWA2000::WA(*stack.GetLayer(i)->GetImage().get(), false)));
+    }
+    WAPtr expected = WAPtr::Adopt(new VrWA2000::WA(*before[target], false));
+    LUTool* tool = LUCreateTool(nullptr, "maximum_effect");
+    ASSERT_NE(tool, nullptr);
+    LUSetParameter(tool, kLUSlotSource, 0, expected.get());
+    ASSERT_EQ(LUToolExecute(tool, 0, 0, 0, 0), 0);
+    LUDeleteTool(tool);
+    ASSERT_FALSE(SamePixels(expected.get(), before[target].get())) << "the pattern shows the tool's work";
+
+    doc->SetActiveLayerByIndex(other, false, false);
+    ASSERT_TRUE(RunScript({"SetActiveLayer(" + std::to_string(target) + ");", "Maximum(3,3,0,0);"}, &stop))
+        << stop.reason;
+    EXPECT_TRUE(SamePixels(stack.GetLayer(target)->GetImage().get(), expected.get())) << "the script's layer filtered";
+    EXPECT_TRUE(SamePixels(stack.GetLayer(other)->GetImage().get(), before[other].get())) << "the other layer untouched";
+    EXPECT_EQ(stack.GetLayerIndex(doc->GetActiveLayer()), target);
+  }
+  // A layer the image does not have stops the run and changes nothing.
+  EXPECT_FALSE(RunScript({"SetActiveLayer(2);", "Maximum(3,3,0,0);"}, &stop));
+  EXPECT_NE(stop.reason.find("no layer 2"), std::string::npos) << stop.reason;
+  RemoveMacroLanguage();
   std::filesystem::remove_all(folder);
 }
 
