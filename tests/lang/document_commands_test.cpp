@@ -22,6 +22,7 @@
 #include "lang/doc/DocumentCommands.h"
 #include "lang/doc/MacroLanguage.h"
 #include "lang/Recorder.h"
+#include "support/recording_progress.h"
 #include "support/unique_temp_folder.h"
 
 namespace lang {
@@ -319,6 +320,26 @@ TEST_F(DocumentScript, SelectionStatementsLiftAndClearTheSelectedArea) {
   EXPECT_EQ(Pixel(6, 1), kRedPixel) << "the clearing was one undo step";
 }
 
+// An edge degree past the widest soft edge (250 pixels) clears as the
+// widest one does, soft to the image's edge.
+TEST_F(DocumentScript, ClearSelectionClampsItsEdgeToTheWidest) {
+  std::vector<WAPtr> cleared;
+  for (const char* degree : {"2500", "2147483647", "2501"}) {
+    SCOPED_TRACE(degree);
+    doc = site.MakeBlank(300, 280, kRed, std::string("B") + degree);
+    ASSERT_EQ(Run({"AddRect(0,0,300,280,14);", std::string("ClearSelection(") + degree + ",0);"}), "");
+    WAPtr image = Stack().CreateMergedImage(1, 0, 0, 0);  // over black: red shows what is left
+    const int edge = image->Row(0)[2], centre = image->Row(140)[150 * 3 + 2];
+    EXPECT_LT(edge, 255) << "cleared up to the image's edge";
+    EXPECT_GT(edge, centre) << "less cleared at the edge: a soft edge";
+    cleared.push_back(image);
+  }
+  for (std::size_t i = 1; i < cleared.size(); ++i)
+    for (int y = 0; y < 280; ++y)
+      ASSERT_EQ(0, std::memcmp(cleared[0]->Row(y), cleared[i]->Row(y), static_cast<std::size_t>(cleared[0]->GetBPLine())))
+          << i << " row " << y;
+}
+
 TEST_F(DocumentScript, DocumentsAreMadeDuplicatedActivatedAndClosed) {
   const std::string zero = Run({"CreateNewImage(\"B\",0,10,72,72,{0,255,0});"});
   EXPECT_NE(zero, "");
@@ -381,6 +402,32 @@ TEST_F(DocumentScript, ClipboardCopiesThePixels) {
   EXPECT_EQ(Pixel(7, 5), kRedPixel);
   site.clipboard.clear();
   EXPECT_NE(Run({"PasteAsNewImage();"}).find("no bitmap"), std::string::npos);
+}
+
+// A run of many statements asks the progress indicator between them: a
+// cancel stops it there; what ran stays, each statement its own undo step.
+TEST_F(DocumentScript, CancelStopsTheRunBetweenStatementsAndKeepsWhatRan) {
+  lumora::testing::RecordingProgress progress;
+  progress.cancelAtReport = 1;  // the question before the third statement
+  const LineList lines(5, "CreateNewLayer(\"L\",\"Normal\",100,0,1);");
+  ScriptStop stop;
+  EXPECT_FALSE(RunScript(lines, &stop, &commands));
+  EXPECT_EQ(stop.line, 2u);
+  EXPECT_NE(stop.reason.find("cancelled"), std::string::npos) << stop.reason;
+  EXPECT_EQ(Stack().GetLayerCount(), 3) << "the two statements before the cancel stay";
+  ASSERT_GE(progress.reports.size(), 4u);
+  EXPECT_EQ(progress.reports.front().first, -1) << "the run opens the indicator";
+  EXPECT_EQ(progress.reports[1], (std::pair<int, int>{1, 5}));
+  EXPECT_EQ(progress.reports.back().first, -2) << "and closes it, cancelled or not";
+  ASSERT_TRUE(doc->UndoRedo(false));
+  EXPECT_EQ(Stack().GetLayerCount(), 2) << "one statement undone at a time";
+  ASSERT_TRUE(doc->UndoRedo(false));
+  EXPECT_EQ(Stack().GetLayerCount(), 1);
+
+  // Without a cancel the run goes through.
+  progress.cancelAtReport = -1;
+  EXPECT_EQ(Run(lines), "");
+  EXPECT_EQ(Stack().GetLayerCount(), 6);
 }
 
 TEST_F(DocumentScript, StatementsWithoutTheirSubsystemSayWhatIsMissing) {
@@ -506,6 +553,18 @@ TEST(MacroLanguage, ToolStatementsRunOnTheLayerTheScriptSets) {
   // A layer the image does not have stops the run and changes nothing.
   EXPECT_FALSE(RunScript({"SetActiveLayer(2);", "Maximum(3,3,0,0);"}, &stop));
   EXPECT_NE(stop.reason.find("no layer 2"), std::string::npos) << stop.reason;
+
+  // An edge degree past the widest soft edge (250 pixels) works as the widest.
+  std::vector<WAPtr> edged;
+  for (const char* degree : {"250", "2147483647"}) {
+    Scribble(stack.GetLayer(0)->GetImage().get(), 5);
+    ASSERT_TRUE(RunScript({"SetActiveLayer(0);", "AddRect(2,1,5,4,14);", "SetEdgeType(2);",
+                           std::string("SetEdgeDegree(") + degree + ");", "Maximum(3,3,0,0);"},
+                          &stop))
+        << degree << ": " << stop.reason;
+    edged.push_back(WAPtr::Adopt(new VrWA2000::WA(*stack.GetLayer(0)->GetImage().get(), false)));
+  }
+  EXPECT_TRUE(SamePixels(edged[0].get(), edged[1].get()));
   RemoveMacroLanguage();
   std::filesystem::remove_all(folder);
 }
