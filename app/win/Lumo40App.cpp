@@ -116,8 +116,7 @@ bool CLumo40App::InitInstance() {
   macroLanguageInstalled_ = true;
   LUInitGlobalSelection(Site());
   LUPreview_Init(Site());
-  RegisterClipboardFormats();
-  LoadClipboardOptions(settings, Settings());
+  RegisterClipboardFormats();  // the clipboard options came with the other settings
 
   // No empty document at start: only a file to open is processed.
   if (info.shellCommand != fw::ShellCommand::kFileOpen) info.shellCommand = fw::ShellCommand::kFileNothing;
@@ -197,8 +196,7 @@ void CLumo40App::LoadAllSettings() {
   ScreenMetrics screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), GetSystemMetrics(SM_CXMIN),
                        GetSystemMetrics(SM_CYMIN)};
   // Colour management arrives with its issue: until then it is unavailable.
-  LoadSettings(settings, Settings(), screen, false);
-  LoadColors(settings, Settings());
+  LoadStartupSettings(settings, Settings(), screen, false);
   settingsLoaded_ = true;
 }
 
