@@ -1,6 +1,7 @@
 // The new-image dialog's arithmetic and settings.
 #include "dialogs/NewImageForm.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdint>
@@ -16,6 +17,9 @@ constexpr char kSection[] = "NewImage";
 constexpr double kInchesPerCentimetre = 0.39370078740157477;
 
 bool ValidResolution(int value) { return value >= kMinResolution && value <= kMaxResolution; }
+
+// The widest and tallest image the program makes.
+constexpr int kLargestSide = 30000;
 
 int ChoiceOr(int value, int last, int fallback) { return value >= 0 && value <= last ? value : fallback; }
 
@@ -37,6 +41,8 @@ NewImageSettings LoadNewImageSettings(fw::Profile& profile, int printerX, int pr
   if (!ValidResolution(s.yres)) s.yres = defaultY;
   if (s.width < 1) s.width = NewImageSettings{}.width;
   if (s.height < 1) s.height = NewImageSettings{}.height;
+  s.width = std::min(s.width, kLargestSide);
+  s.height = std::min(s.height, kLargestSide);
   return s;
 }
 

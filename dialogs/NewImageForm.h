@@ -29,7 +29,8 @@ struct NewImageSettings {
 };
 
 // The keys of "NewImage"; missing ones take the defaults, the resolution
-// keys the printer's. Out-of-range choices fall back to the defaults.
+// keys the printer's. Out-of-range choices fall back to the defaults, sizes
+// below 1 too; sizes above 30000 are cut to 30000.
 NewImageSettings LoadNewImageSettings(fw::Profile& profile, int printerX, int printerY);
 // Written on OK only.
 void SaveNewImageSettings(fw::Profile& profile, const NewImageSettings& settings);

@@ -116,8 +116,7 @@ bool CLumo40App::InitInstance() {
   macroLanguageInstalled_ = true;
   LUInitGlobalSelection(Site());
   LUPreview_Init(Site());
-  RegisterClipboardFormats();
-  LoadClipboardOptions(settings, Settings());
+  RegisterClipboardFormats();  // the clipboard options came with the other settings
 
   // No empty document at start: only a file to open is processed.
   if (info.shellCommand != fw::ShellCommand::kFileOpen) info.shellCommand = fw::ShellCommand::kFileNothing;
@@ -176,7 +175,11 @@ void CLumo40App::RegisterWindowClasses() {
 // The image document's template and manager.
 void CLumo40App::RegisterDocTemplates() {
   auto manager = std::make_unique<lumora::CLumo40DocManager>();
-  manager->askNewImage = [](lumora::NewImageChoice* choice) { return lumora::AskNewImageWithDialog(choice); };
+  // The dialog starts with the current background colour.
+  manager->askNewImage = [this](lumora::NewImageChoice* choice) {
+    choice->colour = settings.backColor;
+    return lumora::AskNewImageWithDialog(choice);
+  };
   manager->backgroundColour = [this] { return settings.backColor; };
   SetDocManager(std::move(manager));
   AddDocTemplate(new lumora::CLumo40DocTemplate(IDR_IMAGE_DOC, &lumora::CLumo40Doc::kRuntimeClass,
@@ -194,8 +197,7 @@ void CLumo40App::LoadAllSettings() {
   ScreenMetrics screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), GetSystemMetrics(SM_CXMIN),
                        GetSystemMetrics(SM_CYMIN)};
   // Colour management arrives with its issue: until then it is unavailable.
-  LoadSettings(settings, Settings(), screen, false);
-  LoadColors(settings, Settings());
+  LoadStartupSettings(settings, Settings(), screen, false);
   settingsLoaded_ = true;
 }
 

@@ -44,7 +44,7 @@ CCreateNewImgDlg::CCreateNewImgDlg(void* context, COLORREF background)
     : CMyModalDlg(IDD_NEW_IMAGE), context_(context), background_(background) {
   MeasureScreen(&screenX_, &screenY_);
   MeasurePrinter(&printerX_, &printerY_);
-  if (fw::Profile* profile = Settings()) values = LoadNewImageSettings(*profile, printerX_, printerY_);
+  if (fw::Profile* profile = Settings()) values = LoadNewImageSettings(*profile->Snapshot(), printerX_, printerY_);
 }
 
 CCreateNewImgDlg::~CCreateNewImgDlg() {

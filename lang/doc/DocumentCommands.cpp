@@ -739,8 +739,12 @@ int Missing(Call& c) {
   return c.Fail(What);
 }
 
-constexpr char kNoEdges[] = "edges need the edge pictures of the Edges dialog, which is not built yet";
-constexpr char kNoTransform[] = "layer transformations need the transform frames, which are not built yet";
+// Each names the command the statement replays, so the user knows what is missing.
+constexpr char kNoEdges[] =
+    "Edges replays the command Layer/Edges..., which is not built yet: nothing was changed";
+constexpr char kNoTransform[] =
+    "TransformLayer replays the command Layer/Transform/Numeric Transform... (and the transform frames), "
+    "which is not built yet: nothing was changed";
 
 }  // namespace
 

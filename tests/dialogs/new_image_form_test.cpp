@@ -90,6 +90,12 @@ TEST(NewImageForm, SettingsKeepTheChoicesAndRefuseDamagedValues) {
   EXPECT_EQ(repaired.xres, 600);
   EXPECT_EQ(repaired.width, 320);
   EXPECT_EQ(repaired.units, kUnitsPixels);
+  // Sizes past the largest image are cut to it.
+  ini.WriteInt("NewImage", "width", 2147483647);
+  ini.WriteInt("NewImage", "height", 30001);
+  const NewImageSettings cut = LoadNewImageSettings(ini, 600, 600);
+  EXPECT_EQ(cut.width, 30000);
+  EXPECT_EQ(cut.height, 30000);
   std::filesystem::remove_all(folder);
 }
 
