@@ -265,7 +265,7 @@ bool WriteRleBmp(std::FILE* file, ImageSource& s, int bits) {
 
 bool WriteBmp(std::FILE* file, ImageSource& s, const ImExpSaveOptions& options) {
   const int bits = s.bitsPerPixel;
-  if (options.bmpRle != 0 && (bits == 4 || bits == 8)) return WriteRleBmp(file, s, bits);
+  if (options.bmpRle > 0 && (bits == 4 || bits == 8)) return WriteRleBmp(file, s, bits);
   const std::size_t stride = static_cast<std::size_t>(s.bytesPerLine);
   const std::vector<std::uint8_t> headers =
       BmpHeaders(s, bits, kRgb, static_cast<std::uint32_t>(stride * s.height));

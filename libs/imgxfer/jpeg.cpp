@@ -231,7 +231,7 @@ bool EncodeJpeg(jpeg_compress_struct* cinfo, ErrorJump* errors, std::FILE* file,
   cinfo->in_color_space = grey ? JCS_GRAYSCALE : JCS_EXT_BGR;
   jpeg_set_defaults(cinfo);
   jpeg_set_quality(cinfo, o->jpegQuality, TRUE);
-  if (o->jpegProgressive != 0) jpeg_simple_progression(cinfo);
+  if (o->jpegProgressive > 0) jpeg_simple_progression(cinfo);
   cinfo->density_unit = 1;
   cinfo->X_density = static_cast<UINT16>(s->xDpi > 65535 ? 65535 : s->xDpi);
   cinfo->Y_density = static_cast<UINT16>(s->yDpi > 65535 ? 65535 : s->yDpi);

@@ -189,7 +189,7 @@ bool WritePngHeader(png_structp png, png_infop info, const ImageSource* s, const
     depth = s->bitsPerPixel;
   }
   png_set_IHDR(png, info, s->width, s->height, depth, colourType,
-               o->pngInterlace != 0 ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               o->pngInterlace > 0 ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                PNG_FILTER_TYPE_DEFAULT);
   if (colourType == PNG_COLOR_TYPE_PALETTE) {
     png_color colours[256];
@@ -199,7 +199,7 @@ bool WritePngHeader(png_structp png, png_infop info, const ImageSource* s, const
     png_set_PLTE(png, info, colours, s->paletteCount);
   }
   png_set_pHYs(png, info, PixelsPerMeterFromDpi(s->xDpi), PixelsPerMeterFromDpi(s->yDpi), PNG_RESOLUTION_METER);
-  png_set_compression_level(png, o->pngCompression);
+  png_set_compression_level(png, o->pngCompression > 0 ? o->pngCompression : 0);
   png_write_info(png, info);
   if (s->type == kType24) png_set_bgr(png);
   return true;
@@ -226,7 +226,7 @@ bool WritePngImage(png_structp png, png_bytepp rows) {
 bool EncodePng(png_structp png, png_infop info, std::FILE* file, ImageSource& s, const ImExpSaveOptions& o) {
   png_init_io(png, file);
   if (!WritePngHeader(png, info, &s, &o)) return false;
-  if (o.pngInterlace == 0) return WritePngRows(png, &s);
+  if (o.pngInterlace <= 0) return WritePngRows(png, &s);
   // Adam7 passes need every row at once.
   const std::size_t stride = static_cast<std::size_t>(s.bytesPerLine);
   std::vector<std::uint8_t> image(stride * s.height);

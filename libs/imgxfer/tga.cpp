@@ -156,7 +156,7 @@ bool WriteTga(std::FILE* file, ImageSource& s, const ImExpSaveOptions& options) 
   const int mapLength = mapped ? 1 << s.bitsPerPixel : 0;
   std::uint8_t header[18] = {};
   header[1] = mapped ? 1 : 0;
-  header[2] = static_cast<std::uint8_t>((mapped ? 1 : s.type == kType8Grey ? 3 : 2) | (options.tgaRle ? 8 : 0));
+  header[2] = static_cast<std::uint8_t>((mapped ? 1 : s.type == kType8Grey ? 3 : 2) | (options.tgaRle > 0 ? 8 : 0));
   header[5] = static_cast<std::uint8_t>(mapLength & 0xFF);
   header[6] = static_cast<std::uint8_t>(mapLength >> 8);
   header[7] = mapped ? 24 : 0;
@@ -180,7 +180,7 @@ bool WriteTga(std::FILE* file, ImageSource& s, const ImExpSaveOptions& options) 
       row = indexes.data();
     }
     out.clear();
-    if (options.tgaRle) {
+    if (options.tgaRle > 0) {
       EncodeRleRow(row, s.width, bytes, out);
     } else {
       out.assign(row, row + static_cast<std::size_t>(s.width) * bytes);
