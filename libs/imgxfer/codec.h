@@ -84,7 +84,8 @@ class ImageSink {
   // False, with the failure set, when refused.
   bool Start(std::int64_t width, std::int64_t height, int type, const PALETTEENTRY* palette,
              int paletteCount, int xDpi, int yDpi);
-  // Row `y` counted from the top, `BytesPerLine` bytes in the type's layout.
+  // Row `y` counted from the top, `BytesPerLine` bytes in the type's
+  // layout; rows may come in any order, each once.
   bool PutRow(int y, const std::uint8_t* row);
   // Progress of work done before rows are delivered (a whole-image
   // decode): the first half of the bar, delivering the rows the second.
@@ -106,6 +107,7 @@ class ImageSink {
   bool started_ = false;
   bool decodedFirst_ = false;
   int width_ = 0, height_ = 0, type_ = 0, bytesPerLine_ = 0;
+  std::int64_t rowsDelivered_ = 0;
 };
 
 // Where a writer takes the image from: the adapter's header facts, rows

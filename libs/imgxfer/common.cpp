@@ -114,8 +114,10 @@ bool ImageSink::PutRow(int y, const std::uint8_t* row) {
     return Fail("There is not enough memory for an image of " + std::to_string(width_) + " x " +
                 std::to_string(height_) + " pixels.");
   }
-  if (decodedFirst_) return Progress(height_ + y + 1, 2 * static_cast<std::int64_t>(height_));
-  return Progress(y + 1, height_);
+  // Rows may come in any order (bottom-up files): progress counts them.
+  ++rowsDelivered_;
+  if (decodedFirst_) return Progress(height_ + rowsDelivered_, 2 * static_cast<std::int64_t>(height_));
+  return Progress(rowsDelivered_, height_);
 }
 
 bool ImageSink::DecodeProgress(std::int64_t done, std::int64_t total) {
