@@ -4,6 +4,8 @@
 
 #include "libs/imgxfer/codec.h"
 
+#include "hostapi/imagebuf.h"
+
 namespace lumora::imgxfer {
 
 int BitsOfType(int type) {
@@ -76,6 +78,30 @@ bool ProgressTicker::Step(std::int64_t done, std::int64_t total) {
   if (percent == lastPercent_) return true;
   lastPercent_ = percent;
   return progress_->Step(percent, 100) != 0;
+}
+
+bool MemoryClaim::Add(std::uint64_t bytes) {
+  if (!VrWA2000::ReadWA::MM_Reserve(bytes)) return false;
+  bytes_ += bytes;
+  return true;
+}
+
+void MemoryClaim::Release() {
+  VrWA2000::ReadWA::MM_Return(bytes_);
+  bytes_ = 0;
+}
+
+std::uint64_t MemoryClaim::Available() {
+  const std::uint64_t limit = VrWA2000::ReadWA::MM_GetMemoryLimit();
+  const std::uint64_t used = VrWA2000::ReadWA::MM_BytesInUse();
+  if (limit == 0) return UINT64_MAX;
+  return limit > used ? limit - used : 0;
+}
+
+bool ImageSink::NoMemory() {
+  if (width_ == 0) return Fail("There is not enough memory to read this image.");
+  return Fail("There is not enough memory to read an image of " + std::to_string(width_) + " x " +
+              std::to_string(height_) + " pixels.");
 }
 
 bool ImageSink::Start(std::int64_t width, std::int64_t height, int type, const PALETTEENTRY* palette,

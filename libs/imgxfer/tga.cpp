@@ -148,21 +148,19 @@ bool ReadTga(const std::uint8_t* data, std::size_t size, ImageSink& sink) {
     if (alphaBitDeclared && (p[1] & 0x80) != 0) alphaBitSet = true;
   };
   PixelStream check(data, size, at, rle, bytes);
-  if (!check.Next(static_cast<std::size_t>(h.width) * h.height, nullptr, seen)) {
-    return sink.Fail("The TGA data ends before the image does: the file is damaged.");
-  }
+  if (!check.Next(static_cast<std::size_t>(h.width) * h.height, nullptr, seen)) return sink.Truncated("TGA");
   int type = mapped ? kType8Palette : grey ? kType8Grey : kType24;
   if (mapped && IsIdentityGreyPalette(palette, 256)) type = kType8Grey;
   if (!sink.Start(h.width, h.height, type, palette, 256, 0, 0)) return false;
   const bool topDown = (h.descriptor & 0x20) != 0, rightToLeft = (h.descriptor & 0x10) != 0;
   const bool useAlpha = h.depth == 16 ? alphaBitSet : (h.descriptor & 0x0F) == 8;
   PixelStream pixels(data, size, at, rle, bytes);
-  std::vector<std::uint8_t> stored(static_cast<std::size_t>(h.width) * bytes);
-  std::vector<std::uint8_t> row(static_cast<std::size_t>(sink.bytesPerLine()), 0);
+  std::vector<std::uint8_t> stored, row;
+  if (!sink.Take(stored, static_cast<std::uint64_t>(h.width) * bytes) || !sink.Take(row, sink.bytesPerLine())) {
+    return false;
+  }
   for (int r = 0; r < h.height; ++r) {
-    if (!pixels.Next(static_cast<std::size_t>(h.width), stored.data(), seen)) {
-      return sink.Fail("The TGA data is damaged.");
-    }
+    if (!pixels.Next(static_cast<std::size_t>(h.width), stored.data(), seen)) return sink.Truncated("TGA");
     for (int x = 0; x < h.width; ++x) {
       const std::uint8_t* p = stored.data() + static_cast<std::size_t>(rightToLeft ? h.width - 1 - x : x) * bytes;
       if (type != kType24) {

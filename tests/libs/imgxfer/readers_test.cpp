@@ -1,11 +1,14 @@
-// What the readers make of files other programs write in ways of their own:
-// the alpha bit of 16-bit TGA.
+// What the readers make of files other programs write in ways of their own
+// (the alpha bit of 16-bit TGA), of files that end early, and what their
+// working memory counts against.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "hostapi/imagebuf.h"
+#include "libs/imgxfer/options.h"
 #include "libs/imgxfer/test_images.h"
 
 namespace lumora::testing {
@@ -76,6 +79,77 @@ TEST(ImgxferTga, SixteenBitAlphaBitIsHonouredWhenSomePixelSetsIt) {
         EXPECT_EQ(bgr[1], 0);
         EXPECT_EQ(bgr[2], 0) << "blue as stored";
       }
+    }
+  }
+}
+
+// A file cut short is damaged: the read fails with a message, and no image
+// padded with what the data never held comes out (the decoders pad JPEG
+// data themselves; a run-length bitmap used to stop with zeros).
+TEST(ImgxferRead, StreamsThatEndEarlyAreDamagedNeverPadded) {
+  TempFolder folder;
+  ImExpSaveOptions rle = imgxfer::DefaultSaveOptions();
+  rle.bmpRle = rle.tgaRle = 1;
+  ImExpSaveOptions baseline = imgxfer::DefaultSaveOptions();
+  baseline.jpegProgressive = kImExpOff;
+  struct Case {
+    const char* name;
+    int type;
+    const ImExpSaveOptions* options;
+  } cases[] = {{"cut.jpg", 16, &baseline},       {"cut-progressive.jpg", 16, nullptr},
+               {"cut.png", 16, nullptr},          {"cut.gif", 4, nullptr},
+               {"cut.bmp", 4, &rle},              {"cut.tga", 16, &rle},
+               {"cut.tif", 16, nullptr}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = folder.File(c.name);
+    ASSERT_EQ(WriteThroughLibrary(PatternImage(c.type, 120, 90, true), path, c.options), 1);
+    ASSERT_GT(ReadThroughLibrary(path).width, 0) << "whole, it reads";
+    std::vector<std::uint8_t> bytes = FileBytes(path);
+    bytes.resize(bytes.size() * 3 / 5);
+    WriteFileBytes(path, bytes);
+    MemoryReadAdapter adapter;
+    imgxfer::ClearLastShownMessage();
+    EXPECT_EQ(ImExp_ReadFile(&adapter, nullptr, path.c_str(), kImExpReportFailures, nullptr, nullptr, 0), 0);
+    EXPECT_NE(imgxfer::LastShownMessage().find("damaged"), std::string::npos) << imgxfer::LastShownMessage();
+    EXPECT_NE(imgxfer::LastShownMessage().find(c.name), std::string::npos);
+  }
+}
+
+// What a reader holds beside the image (the file's bytes, a whole
+// interlaced picture, progressive coefficients, libpng's blocks) counts
+// against the program's pixel-memory cap: below what it needs the read
+// fails for memory; with room it reads.
+TEST(ImgxferRead, ReadersWorkingMemoryCountsAgainstTheCap) {
+  TempFolder folder;
+  ImExpSaveOptions interlaced = imgxfer::DefaultSaveOptions();
+  interlaced.pngInterlace = 1;
+  ImExpSaveOptions progressive = imgxfer::DefaultSaveOptions();
+  progressive.jpegProgressive = 1;
+  struct Case {
+    const char* name;
+    int type;
+    const ImExpSaveOptions* options;
+  } cases[] = {{"big.png", 16, &interlaced}, {"big.jpg", 16, &progressive}, {"big.tif", 16, nullptr}};
+  constexpr std::uint64_t kMegabyte = 1 << 20;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = folder.File(c.name);
+    ASSERT_EQ(WriteThroughLibrary(PatternImage(c.type, 1200, 1000, true), path, c.options), 1);
+    for (const std::uint64_t room : {kMegabyte / 2, 32 * kMegabyte}) {
+      MemoryReadAdapter adapter;  // holds the image outside the cap
+      imgxfer::ClearLastShownMessage();
+      const std::uint64_t before = VrWA2000::ReadWA::MM_BytesInUse();
+      VrWA2000::ReadWA::MM_SetMemoryLimits(before + room);
+      const int read = ImExp_ReadFile(&adapter, nullptr, path.c_str(), kImExpReportFailures, nullptr, nullptr, 0);
+      VrWA2000::ReadWA::MM_SetMemoryLimits(0);
+      if (room < kMegabyte) {
+        EXPECT_EQ(read, 0);
+        EXPECT_NE(imgxfer::LastShownMessage().find("memory"), std::string::npos) << imgxfer::LastShownMessage();
+      } else {
+        EXPECT_EQ(read, 1) << imgxfer::LastShownMessage();
+      }
+      EXPECT_EQ(VrWA2000::ReadWA::MM_BytesInUse(), before) << "all given back";
     }
   }
 }
