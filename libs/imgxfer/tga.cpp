@@ -144,11 +144,13 @@ bool ReadTga(const std::uint8_t* data, std::size_t size, ImageSink& sink) {
   // opaque picture, so the bit counts only when some pixel sets it.
   bool alphaBitSet = false;
   const bool alphaBitDeclared = kind == 2 && h.depth == 16 && (h.descriptor & 0x0F) == 1;
-  auto seen = [&](const std::uint8_t* p) {
-    if (alphaBitDeclared && (p[1] & 0x80) != 0) alphaBitSet = true;
-  };
+  auto seen = [&](const std::uint8_t* p) { alphaBitSet = alphaBitSet || (p[1] & 0x80) != 0; };
+  auto ignore = [](const std::uint8_t*) {};
   PixelStream check(data, size, at, rle, bytes);
-  if (!check.Next(static_cast<std::size_t>(h.width) * h.height, nullptr, seen)) return sink.Truncated("TGA");
+  const std::size_t count = static_cast<std::size_t>(h.width) * h.height;
+  if (!(alphaBitDeclared ? check.Next(count, nullptr, seen) : check.Next(count, nullptr, ignore))) {
+    return sink.Truncated("TGA");
+  }
   int type = mapped ? kType8Palette : grey ? kType8Grey : kType24;
   if (mapped && IsIdentityGreyPalette(palette, 256)) type = kType8Grey;
   if (!sink.Start(h.width, h.height, type, palette, 256, 0, 0)) return false;
@@ -160,7 +162,7 @@ bool ReadTga(const std::uint8_t* data, std::size_t size, ImageSink& sink) {
     return false;
   }
   for (int r = 0; r < h.height; ++r) {
-    if (!pixels.Next(static_cast<std::size_t>(h.width), stored.data(), seen)) return sink.Truncated("TGA");
+    if (!pixels.Next(static_cast<std::size_t>(h.width), stored.data(), ignore)) return sink.Truncated("TGA");
     for (int x = 0; x < h.width; ++x) {
       const std::uint8_t* p = stored.data() + static_cast<std::size_t>(rightToLeft ? h.width - 1 - x : x) * bytes;
       if (type != kType24) {
