@@ -29,6 +29,7 @@
 #include "view/win/ChildFrame.h"
 #include "view/win/ImageViewWnd.h"
 #include "view/win/Lumo40View.h"
+#include "ui/win/ProgressInd.h"
 #include "view/win/ViewSite.h"
 
 namespace lumora {
@@ -118,8 +119,7 @@ bool CLumo40App::InitInstance() {
   macroLanguageInstalled_ = true;
   LUInitGlobalSelection(Site());
   LUPreview_Init(Site());
-  RegisterClipboardFormats();
-  LoadClipboardOptions(settings, Settings());
+  RegisterClipboardFormats();  // the clipboard options came with the other settings
 
   // No empty document at start: only a file to open is processed.
   if (info.shellCommand != fw::ShellCommand::kFileOpen) info.shellCommand = fw::ShellCommand::kFileNothing;
@@ -178,7 +178,11 @@ void CLumo40App::RegisterWindowClasses() {
 // The image document's template and manager.
 void CLumo40App::RegisterDocTemplates() {
   auto manager = std::make_unique<lumora::CLumo40DocManager>();
-  manager->askNewImage = [](lumora::NewImageChoice* choice) { return lumora::AskNewImageWithDialog(choice); };
+  // The dialog starts with the current background colour.
+  manager->askNewImage = [this](lumora::NewImageChoice* choice) {
+    choice->colour = settings.backColor;
+    return lumora::AskNewImageWithDialog(choice);
+  };
   manager->backgroundColour = [this] { return settings.backColor; };
   lumora::InstallImageDialogs();
   SetDocManager(std::move(manager));
@@ -197,8 +201,7 @@ void CLumo40App::LoadAllSettings() {
   ScreenMetrics screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), GetSystemMetrics(SM_CXMIN),
                        GetSystemMetrics(SM_CYMIN)};
   // Colour management arrives with its issue: until then it is unavailable.
-  LoadSettings(settings, Settings(), screen, false);
-  LoadColors(settings, Settings());
+  LoadStartupSettings(settings, Settings(), screen, false);
   settingsLoaded_ = true;
 }
 
@@ -222,6 +225,7 @@ bool CLumo40App::CreateMainFrame() {
 }
 
 bool CLumo40App::HostStage() {
+  InstallProgress();
   NameWindowMenuSections();
   if (!InstallHostHooks(Site(), hookState_, hookIds_)) {
     FreeHostSite(site_);
@@ -232,6 +236,24 @@ bool CLumo40App::HostStage() {
   SetCropToolAvailable(LUGetRegToolIDNumber(Site(), "Crop_Tool", 0) != 0);
   StartAnimationTimer();
   return true;
+}
+
+// The progress indicator every long operation reports to: the engine's
+// readers and writers, the tool host's runs through the site.
+void CLumo40App::InstallProgress() {
+  ProgressHost host;
+  host.activeTopLevel = [this] { return GetActiveTopLevelWnd(); };
+  host.mainWindow = [this] { return MainFrame() != nullptr ? MainFrame()->Handle() : nullptr; };
+  host.showDialog = [this] { return settings.showProgressIndicator != 0; };
+  host.addPrompt = [this] { return prompts.Add(0, 100, false); };
+  host.setPrompt = [this](int handle, const std::string& text) { prompts.SetText(handle, text.c_str()); };
+  host.clearPrompt = [this](int handle) { prompts.ClearText(handle, false); };
+  host.programDeferred = [](UINT message) { return CMainFrame::IsDeferredWhileBusy(message); };
+  for (int i = 0; i < 13; ++i) {
+    const std::string name = "CUR" + std::to_string(i);
+    host.frames[i] = LoadCursorA(Instance(), name.c_str());
+  }
+  InstallProgressIndicator(host);
 }
 
 void CLumo40App::NameWindowMenuSections() {
@@ -323,6 +345,7 @@ void CLumo40App::SendAnimationTick() {
 
 int CLumo40App::ExitInstance() {
   DiscardStackPreload();
+  RemoveProgressIndicator();
   if (settingsLoaded_) SaveSettings(settings, Settings());
   if (macroLanguageInstalled_) lang::RemoveMacroLanguage();
   macroLanguageInstalled_ = false;
