@@ -596,6 +596,15 @@ TEST_F(ImageCommands, CropToolCropsTheDraggedRectangleInOneStep) {
   SendMouse(view->Handle(), to, MOUSEEVENTF_LEFTUP);
   Settle();
   ASSERT_EQ(Stack(doc).GetWidth(), 60) << "nothing crops before Enter";
+  // The dotted frame lies along the rectangle's top edge on screen.
+  auto FramePixels = [&] {
+    HDC dc = GetDC(view->Handle());
+    int dark = 0;
+    for (int x = from.x; x <= to.x; ++x) dark += GetPixel(dc, x, from.y) == RGB(0, 0, 0) ? 1 : 0;
+    ReleaseDC(view->Handle(), dc);
+    return dark;
+  };
+  EXPECT_GE(FramePixels(), (to.x - from.x) / 3);
   RECT dragged{};
   ASSERT_TRUE(toolhost::CropToolHasRect(&dragged)) << "from " << from.x << "," << from.y;
   PostMessageA(view->Handle(), WM_KEYDOWN, VK_RETURN, 0);
