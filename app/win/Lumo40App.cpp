@@ -14,6 +14,8 @@
 #include "app/win/SmallWindows.h"
 #include "dialogs/win/CreateNewImgDlg.h"
 #include "dialogs/win/DialogSupport.h"
+#include "dialogs/win/ImageDialogs.h"
+#include "document/DocumentServices.h"
 #include "document/StackPreload.h"
 #include "document/win/AppServices.h"
 #include "document/win/Lumo40Doc.h"
@@ -192,6 +194,7 @@ void CLumo40App::RegisterDocTemplates() {
     return lumora::AskNewImageWithDialog(choice);
   };
   manager->backgroundColour = [this] { return settings.backColor; };
+  lumora::InstallImageDialogs();
   SetDocManager(std::move(manager));
   AddDocTemplate(new lumora::CLumo40DocTemplate(IDR_IMAGE_DOC, &lumora::CLumo40Doc::kRuntimeClass,
                                                 &lumora::CChildFrame::kRuntimeClass, &lumora::CLumo40View::kRuntimeClass));
@@ -240,6 +243,7 @@ bool CLumo40App::HostStage() {
     return false;
   }
   hooksInstalled_ = true;
+  SetCropToolAvailable(LUGetRegToolIDNumber(Site(), "Crop_Tool", 0) != 0);
   StartAnimationTimer();
   return true;
 }
