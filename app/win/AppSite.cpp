@@ -56,7 +56,7 @@ class AppSiteHost : public SiteHost {
     return std::string(text, static_cast<std::size_t>(std::max(n, 0)));
   }
   void WinHelpContext(SiteWindow owner, const std::string& helpFile, int context) override {
-    ::WinHelpA(AsWindow(owner), helpFile.c_str(), HELP_CONTEXT, static_cast<ULONG_PTR>(context));
+    app_.ShowHelp(AsWindow(owner), HELP_CONTEXT, static_cast<std::uintptr_t>(context), helpFile);
   }
   void MonitorGamma(int& r, int& g, int& b) override {
     r = app_.settings.gammaR;
