@@ -9,7 +9,9 @@
 #include "app/win/Lumo40App.h"
 #include "app/win/SmallWindows.h"
 #include "framework/CommandIds.h"
+#include "document/DocumentServices.h"
 #include "document/win/AppServices.h"
+#include "res/resource.h"
 #include "document/win/Lumo40Doc.h"
 #include "framework/win/DocView.h"
 #include "hostapi/toolhost.h"
@@ -33,7 +35,10 @@ FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnC
                fw::WindowMessageEntry<&CMainFrame::OnDestroy>(WM_DESTROY),
                fw::UpdateEntry<&CMainFrame::OnUpdateCoordinatesPane>(ID_INDICATOR_COORDINATES),
                fw::UpdateEntry<&CMainFrame::OnUpdateImagePane>(ID_INDICATOR_IMAGE),
-               fw::CommandEntry<&CMainFrame::OnAppAbout>(ID_APP_ABOUT))
+               fw::CommandEntry<&CMainFrame::OnAppAbout>(ID_APP_ABOUT),
+               fw::CommandEntry<&CMainFrame::OnNavigatorCommand>(ID_VIEW_NAVIGATOR),
+               fw::UpdateEntry<&CMainFrame::OnUpdateNavigatorCommand>(ID_VIEW_NAVIGATOR),
+               fw::CommandEntry<&CMainFrame::OnUpdateNavigatorNow>(ID_UPDATE_NAVIGATOR))
 
 CMainFrame::CMainFrame() { className = kMainFrameClass; }
 
@@ -67,6 +72,11 @@ LRESULT CMainFrame::OnCreate(WPARAM wParam, LPARAM lParam) {
   if (!statusBar_.Create(this, WS_CHILD | WS_VISIBLE, fw::kIdViewStatusBar) ||
       !statusBar_.SetIndicators({0, ID_INDICATOR_COORDINATES, ID_INDICATOR_IMAGE})) {
     return -1;
+  }
+  // The navigator, attached to no view, shown as it was left.
+  if (navigator_.Create(Handle())) {
+    navigator_.EnableForImage(nullptr);
+    ShowWindow(navigator_.Handle(), navigator_.shown > 0 ? SW_SHOWNA : SW_HIDE);
   }
   ShowSplashScreen(Handle());
   // A hidden frame gets no WM_SIZE before it shows: a file opened at start
@@ -156,6 +166,7 @@ void CMainFrame::ReactivateLastImageView() {
 
 LRESULT CMainFrame::OnShowWindow(WPARAM wParam, LPARAM lParam) {
   LRESULT r = DefaultProc(WM_SHOWWINDOW, wParam, lParam);
+  if (wParam != 0 && navigator_.Exists()) ShowWindow(navigator_.Handle(), navigator_.shown > 0 ? SW_SHOWNA : SW_HIDE);
   if (wParam != 0) BringSplashToTop();
   return r;
 }
@@ -218,6 +229,46 @@ void CMainFrame::OnUpdateImagePane(fw::CmdUI& ui) {
 
 void CMainFrame::OnAppAbout() { ShowAboutBox(Handle()); }
 
+// ---- The navigator
+
+void CMainFrame::ShowNavigator(bool show) {
+  if (!navigator_.Exists()) return;
+  ShowWindow(navigator_.Handle(), show ? SW_SHOW : SW_HIDE);
+  navigator_.shown = show ? 1 : 0;
+  if (show) navigator_.SetImage(navigator_.View());
+}
+
+bool CMainFrame::IsNavigatorVisible() const {
+  return const_cast<CNavigatorWnd&>(navigator_).Exists() && IsWindowVisible(navigator_.Handle());
+}
+
+void CMainFrame::UpdateNavigator() {
+  if (!navigator_.Exists()) return;
+  CLumo40View* active = GetViewFromWnd(GetActiveImageWindow());
+  if (active != navigator_.View()) {
+    navigator_.EnableForImage(active);
+    return;
+  }
+  navigator_.UpdateThumbnail();
+  navigator_.UpdateViewRect();
+}
+
+void CMainFrame::NavigatorFollow(CLumo40View* view) {
+  if (navigator_.Exists() && view != navigator_.View()) navigator_.EnableForImage(view);
+}
+
+void CMainFrame::OnNavigatorCommand() {
+  if (!IsCommandAllowedWhileTracking(ID_VIEW_NAVIGATOR)) return;
+  ShowNavigator(!IsNavigatorVisible());
+}
+
+void CMainFrame::OnUpdateNavigatorCommand(fw::CmdUI& ui) {
+  ui.SetCheck(IsNavigatorVisible() ? 1 : 0);
+  ui.Enable(FilterCommandEnable(ID_VIEW_NAVIGATOR, true));
+}
+
+void CMainFrame::OnUpdateNavigatorNow() { UpdateNavigator(); }
+
 void CMainFrame::OnIdleUpdateCmdUI() {
   // The image status follows the active image window.
   fw::View* view = GetActiveFrame() != this ? GetActiveFrame()->GetActiveView() : nullptr;
@@ -240,6 +291,7 @@ void CMainFrame::OnClose() {
 }
 
 void CMainFrame::DestroyFrame() {
+  navigator_.SaveShowState();
   // The tool panes close while their owner is still there, their previews
   // restored.
   LUDestroyPaneDialogs(TheLumoApp()->Site());

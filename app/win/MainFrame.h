@@ -8,6 +8,7 @@
 
 #include "framework/win/ControlBars.h"
 #include "framework/win/Frame.h"
+#include "view/win/NavigatorWnd.h"
 
 namespace lumora {
 
@@ -27,6 +28,15 @@ class CMainFrame : public fw::MdiFrame {
   fw::StatusBar& StatusBarCtrl() { return statusBar_; }
   bool appActive = false;
 
+  // The navigator.
+  CNavigatorWnd& Navigator() { return navigator_; }
+  void ShowNavigator(bool show);
+  bool IsNavigatorVisible() const;
+  // The navigator follows the active view (null: none), and redraws what
+  // changed of its image.
+  void UpdateNavigator();
+  void NavigatorFollow(CLumo40View* view);
+
  protected:
   LRESULT OnCreate(WPARAM, LPARAM);
   LRESULT OnMove(WPARAM, LPARAM);
@@ -43,6 +53,9 @@ class CMainFrame : public fw::MdiFrame {
   void OnUpdateCoordinatesPane(fw::CmdUI& ui);
   void OnUpdateImagePane(fw::CmdUI& ui);
   void OnAppAbout();
+  void OnNavigatorCommand();
+  void OnUpdateNavigatorCommand(fw::CmdUI& ui);
+  void OnUpdateNavigatorNow();
   void OnIdleUpdateCmdUI() override;
   // Every document closed (or the close refused), then the window goes.
   void OnClose() override;
@@ -51,6 +64,7 @@ class CMainFrame : public fw::MdiFrame {
   void ReactivateLastImageView();
 
   fw::StatusBar statusBar_;
+  CNavigatorWnd navigator_;
   HWND lastStatusView_ = nullptr;
   std::vector<std::string> pendingOpens_;
   static constexpr UINT kMsgOpenHandedOver = WM_APP + 19;
