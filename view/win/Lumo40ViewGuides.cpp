@@ -28,6 +28,13 @@ void ForEachView(CLumo40Doc* doc, Fn fn) {
   }
 }
 
+// A new item text that keeps the key shown after its tab.
+void SetTextKeepingKey(fw::CmdUI& ui, std::uint32_t textId) {
+  const std::string& now = ui.State().text;
+  const std::size_t tab = now.find('\t');
+  ui.SetText(std::string(res::String(textId)) + (tab == std::string::npos ? std::string() : now.substr(tab)));
+}
+
 std::vector<GuideLine> GuideLines(CLayersManager* stack) {
   std::vector<GuideLine> lines;
   if (stack == nullptr) return lines;
@@ -44,7 +51,7 @@ CVarnoChildFrm* CLumo40View::RulerFrame() const { return dynamic_cast<CVarnoChil
 void CLumo40View::OnShowGrid() { SetShowGrid(!showGrid); }
 
 void CLumo40View::OnUpdateShowGrid(fw::CmdUI& ui) {
-  ui.SetText(std::string(res::String(showGrid ? IDS_HIDE_GRID : IDS_SHOW_GRID)));
+  SetTextKeepingKey(ui, showGrid ? IDS_HIDE_GRID : IDS_SHOW_GRID);
   ui.Enable(FilterCommandEnable(ID_VIEW_SHOW_GRID, true));
 }
 
@@ -58,7 +65,7 @@ void CLumo40View::OnUpdateSnapToGrid(fw::CmdUI& ui) {
 void CLumo40View::OnShowGuides() { SetShowGuides(!showGuides); }
 
 void CLumo40View::OnUpdateShowGuides(fw::CmdUI& ui) {
-  ui.SetText(std::string(res::String(showGuides ? IDS_HIDE_GUIDES : IDS_SHOW_GUIDES)));
+  SetTextKeepingKey(ui, showGuides ? IDS_HIDE_GUIDES : IDS_SHOW_GUIDES);
   ui.Enable(FilterCommandEnable(ID_VIEW_SHOW_GUIDES, true));
 }
 
@@ -82,7 +89,7 @@ void CLumo40View::OnShowRulers() {
 }
 
 void CLumo40View::OnUpdateShowRulers(fw::CmdUI& ui) {
-  ui.SetText(std::string(res::String(showRulers ? IDS_HIDE_RULERS : IDS_SHOW_RULERS)));
+  SetTextKeepingKey(ui, showRulers ? IDS_HIDE_RULERS : IDS_SHOW_RULERS);
   ui.Enable(FilterCommandEnable(ID_VIEW_SHOW_RULERS, true));
 }
 
