@@ -73,15 +73,16 @@ LRESULT CMainFrame::OnCreate(WPARAM wParam, LPARAM lParam) {
       !statusBar_.SetIndicators({0, ID_INDICATOR_COORDINATES, ID_INDICATOR_IMAGE})) {
     return -1;
   }
-  // The navigator, attached to no view, shown as it was left.
+  // A hidden frame gets no WM_SIZE before it shows: a file opened at start
+  // measures the MDI area at the frame's size, not at the client's first.
+  RecalcLayout();
+  // The navigator, attached to no view, shown as it was left; placed once
+  // the MDI area has its size.
   if (navigator_.Create(Handle())) {
     navigator_.EnableForImage(nullptr);
     ShowWindow(navigator_.Handle(), navigator_.shown > 0 ? SW_SHOWNA : SW_HIDE);
   }
   ShowSplashScreen(Handle());
-  // A hidden frame gets no WM_SIZE before it shows: a file opened at start
-  // measures the MDI area at the frame's size, not at the client's first.
-  RecalcLayout();
   LayoutStatusPanes();
   return 0;
 }

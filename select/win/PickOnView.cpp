@@ -191,7 +191,8 @@ int CSelPointAutoScroll::HookProc(void*, const LU_MSG* msg, void* context, std::
       c->prompt = 0;
       return handled(0);
     }
-    case WM_LBUTTONDOWN: {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {  // a quick second click is a click too
       if (WrongWindow(c, window)) {
         EndPick(nullptr, c);
         return handled(0);
@@ -235,7 +236,8 @@ int CSelPointAutoScroll::HookProc(void*, const LU_MSG* msg, void* context, std::
       if (ViewShell* shell = TheViewShell(); shell != nullptr && c->prompt != 0) shell->SetPromptText(c->prompt, "");
       return handled(0);
     }
-    case WM_RBUTTONDOWN: {
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK: {
       if (WrongWindow(c, window)) {
         EndPick(nullptr, c);
         return handled(0);

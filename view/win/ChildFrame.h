@@ -57,6 +57,7 @@ class CVarnoChildFrm : public fw::MdiChild {
 
   LRESULT OnRulerCreate(WPARAM, LPARAM);
   LRESULT OnRulerPaint(WPARAM, LPARAM);
+  LRESULT OnRulerPrintClient(WPARAM, LPARAM);
   LRESULT OnRulerSize(WPARAM, LPARAM);
 
  protected:
@@ -65,6 +66,7 @@ class CVarnoChildFrm : public fw::MdiChild {
  private:
   void RebuildBitmaps();
   void PaintStrip(HDC dc, bool vertical);
+  void CopyStrips(HDC dc, const RECT& update);
   void InvertMarker(HDC dc, bool vertical, int position);
   RECT ViewClientInFrame() const;
 

@@ -52,7 +52,13 @@ int NavigatorHookProc(void*, const LU_MSG* msg, void* context, std::intptr_t* in
   const auto window = static_cast<HWND>(msg->window);
   if (window != navigator->Handle() && !IsChild(navigator->Handle(), window)) return kLUHookPass;
   MSG m{window, msg->message, msg->wParam, msg->lParam, 0, {0, 0}};
-  if (!navigator->PreTranslateMessage(&m)) return kLUHookPass;
+  // The focused control first (the percentage field reports Enter), then
+  // the navigator's keys and dialog keys.
+  bool taken = false;
+  for (HWND h = window; h != nullptr && h != navigator->Handle() && !taken; h = GetParent(h)) {
+    if (fw::Window* w = fw::Window::FromHandle(h)) taken = w->PreTranslateMessage(&m);
+  }
+  if (!taken && !navigator->PreTranslateMessage(&m)) return kLUHookPass;
   if (inOut != nullptr) *inOut = 0;
   return kLUHookHandled;
 }
@@ -128,10 +134,10 @@ void CNavigatorWnd::ReadPlacement() {
       MapWindowPoints(main->MdiClient(), nullptr, reinterpret_cast<POINT*>(&client), 2);
     }
     at = POINT{client.right - width - 3, client.top + 82};
-  } else {
-    at.x = std::clamp<LONG>(at.x, 0, std::max<LONG>(0, GetSystemMetrics(SM_CXSCREEN) - width));
-    at.y = std::clamp<LONG>(at.y, 0, std::max<LONG>(0, GetSystemMetrics(SM_CYSCREEN) - height));
   }
+  // On the screen, wherever it was meant to go.
+  at.x = std::clamp<LONG>(at.x, 0, std::max<LONG>(0, GetSystemMetrics(SM_CXSCREEN) - width));
+  at.y = std::clamp<LONG>(at.y, 0, std::max<LONG>(0, GetSystemMetrics(SM_CYSCREEN) - height));
   SetWindowPos(hwnd_, nullptr, at.x, at.y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
   if (minimized != 0) ShowWindow(hwnd_, SW_SHOWMINNOACTIVE);
 }
@@ -431,6 +437,10 @@ bool CNavigatorWnd::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, 
       *result = TRUE;
       return true;
     }
+    case WM_PRINTCLIENT:
+      Paint(reinterpret_cast<HDC>(wParam));
+      *result = TRUE;
+      return true;
     case WM_ERASEBKGND: {
       HDC dc = reinterpret_cast<HDC>(wParam);
       if (!RectIsEmpty(thumb_)) ExcludeClipRect(dc, thumb_.left, thumb_.top, thumb_.right, thumb_.bottom);

@@ -23,6 +23,7 @@ constexpr int kLabelFontTenths = (12 * 70 + 6) / 12;
 FW_IMPLEMENT_DYNCREATE(CVarnoChildFrm, fw::MdiChild)
 FW_MESSAGE_MAP(CVarnoChildFrm, fw::MdiChild, fw::WindowMessageEntry<&CVarnoChildFrm::OnRulerCreate>(WM_CREATE),
                fw::WindowMessageEntry<&CVarnoChildFrm::OnRulerPaint>(WM_PAINT),
+               fw::WindowMessageEntry<&CVarnoChildFrm::OnRulerPrintClient>(WM_PRINTCLIENT),
                fw::WindowMessageEntry<&CVarnoChildFrm::OnRulerSize>(WM_SIZE))
 
 CVarnoChildFrm::CVarnoChildFrm() {
@@ -247,12 +248,13 @@ void CVarnoChildFrm::PaintStrip(HDC dc, bool vertical) {
   const RulerMarks marks = PaintRuler(in);
   for (const RulerTick& t : marks.ticks) {
     const int at = start + t.pos;
+    // From the inner edge's row (or column) inward, `length` pixels.
     if (vertical) {
-      MoveToEx(dc, kThickness, at, nullptr);
-      LineTo(dc, kThickness - t.length, at);
+      MoveToEx(dc, kThickness - 1, at, nullptr);
+      LineTo(dc, kThickness - 1 - t.length, at);
     } else {
-      MoveToEx(dc, at, kThickness, nullptr);
-      LineTo(dc, at, kThickness - t.length);
+      MoveToEx(dc, at, kThickness - 1, nullptr);
+      LineTo(dc, at, kThickness - 1 - t.length);
     }
   }
   SelectObject(dc, oldPen);
@@ -285,6 +287,21 @@ void CVarnoChildFrm::PaintStrip(HDC dc, bool vertical) {
 LRESULT CVarnoChildFrm::OnRulerPaint(WPARAM, LPARAM) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd_, &ps);
+  CopyStrips(dc, ps.rcPaint);
+  EndPaint(hwnd_, &ps);
+  return 0;
+}
+
+LRESULT CVarnoChildFrm::OnRulerPrintClient(WPARAM wParam, LPARAM) {
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  const POINT kept = markers_;
+  CopyStrips(reinterpret_cast<HDC>(wParam), client);
+  markers_ = kept;  // a print does not repaint the screen
+  return 0;
+}
+
+void CVarnoChildFrm::CopyStrips(HDC dc, const RECT& update) {
   if (rulersShown_) {
     RECT client{};
     GetClientRect(hwnd_, &client);
@@ -293,7 +310,7 @@ LRESULT CVarnoChildFrm::OnRulerPaint(WPARAM, LPARAM) {
     for (int i = 0; i < 2; ++i) {
       HBITMAP bitmap = i == 0 ? top_ : left_;
       RECT part{};
-      if (bitmap == nullptr || !IntersectRect(&part, &strips[i], &ps.rcPaint)) continue;
+      if (bitmap == nullptr || !IntersectRect(&part, &strips[i], &update)) continue;
       HGDIOBJ old = SelectObject(memory, bitmap);
       BitBlt(dc, part.left, part.top, RectWidth(part), RectHeight(part), memory, part.left,
              part.top - (i == 0 ? 0 : kThickness), SRCCOPY);
@@ -303,8 +320,6 @@ LRESULT CVarnoChildFrm::OnRulerPaint(WPARAM, LPARAM) {
     }
     DeleteDC(memory);
   }
-  EndPaint(hwnd_, &ps);
-  return 0;
 }
 
 void CVarnoChildFrm::InvertMarker(HDC dc, bool vertical, int position) {
