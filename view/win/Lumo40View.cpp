@@ -10,6 +10,7 @@
 #include "framework/win/App.h"
 #include "framework/win/Frame.h"
 #include "platform/rect.h"
+#include "platform/trace.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
 #include "view/CellGrid.h"

@@ -340,6 +340,11 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   HCURSOR savedCursor_ = nullptr;
   int guidePrompt_ = 0;
   int hitGuide_ = -1;
+  // A zoom command awaits its last paint (the zoom trace marks), and the
+  // pieces announced when it came.
+  bool zoomTracePending_ = false;
+  int zoomTraceCells_ = 0;
+  void MarkZoomCommand();
   RECT thumbnailDamage_{0, 0, 0, 0};
   bool dragFromRuler_ = false;
 };

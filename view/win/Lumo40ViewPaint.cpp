@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
 
 #include "document/DocumentServices.h"
 #include "document/win/AppServices.h"
@@ -179,6 +180,12 @@ LRESULT CLumo40View::OnPaintView(WPARAM, LPARAM) {
   if (drawContext_ != nullptr && IsWindowVisible(hwnd_)) {
     const bool whole = VisibleAreaComposited();
     MarkStartupPaint(whole || counts_.cellsAnnounced > 0, whole);
+    if (zoomTracePending_ && whole && GetUpdateRect(hwnd_, nullptr, FALSE) == FALSE) {
+      zoomTracePending_ = false;
+      TraceMark("zoom painted");
+      const std::string cells = "zoom cells " + std::to_string(counts_.cellsAnnounced - zoomTraceCells_);
+      TraceMark(cells.c_str());
+    }
   }
   return 0;
 }
