@@ -22,7 +22,7 @@ std::string SpacingText(double value) {
 
 }  // namespace
 
-CGuidGridPage::CGuidGridPage() : fw::PropertyPage(IDD_PREF_GUIDES_GRID) {}
+CGuidGridPage::CGuidGridPage() : CPropertyPageMy(IDD_PREF_GUIDES_GRID) {}
 
 void CGuidGridPage::SetGridStep(double step, int unitCode) {
   values.spacing = ConvertSpacing(step, GridUnitToIndex(unitCode), values.unitIndex, static_cast<int>(resolution & 0xFFFF));
@@ -274,7 +274,7 @@ bool CGuidGridPage::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, 
     SaveColorScheme(*schemeProfile, kGuideSchemeSection, guideScheme);
     SaveColorScheme(*schemeProfile, kGridSchemeSection, gridScheme);
   }
-  return fw::PropertyPage::OnDialogMessage(message, wParam, lParam, result);
+  return CPropertyPageMy::OnDialogMessage(message, wParam, lParam, result);
 }
 
 }  // namespace lumora

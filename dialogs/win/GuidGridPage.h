@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "dialogs/GuideGridForm.h"
-#include "framework/win/Dialog.h"
-#include "ui/win/SmallControls.h"
+#include "dialogs/win/HelpSupport.h"
+#include "dialogs/win/SmallControls.h"
 
 namespace lumora {
 
-class CGuidGridPage : public fw::PropertyPage {
+class CGuidGridPage : public CPropertyPageMy {
  public:
   CGuidGridPage();
 

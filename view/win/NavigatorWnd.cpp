@@ -65,7 +65,7 @@ int NavigatorHookProc(void*, const LU_MSG* msg, void* context, std::intptr_t* in
 
 }  // namespace
 
-CNavigatorWnd::CNavigatorWnd() : fw::Dialog(IDD_NAVIGATOR) {}
+CNavigatorWnd::CNavigatorWnd() : CToolTipSuppDlg(IDD_NAVIGATOR, nullptr) {}
 
 CNavigatorWnd::~CNavigatorWnd() {
   DropThumbnail();
@@ -359,22 +359,28 @@ void CNavigatorWnd::AddTips() {
   tips_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, GetModuleHandleA(nullptr), nullptr);
   if (tips_ == nullptr) return;
-  auto add = [this](UINT flags, UINT_PTR id, RECT rect, UINT textId) {
+  // The texts come from GetToolTipText when the tip shows.
+  auto add = [this](UINT flags, UINT_PTR id) {
     TOOLINFOA ti{};
     ti.cbSize = TTTOOLINFOA_V1_SIZE;
     ti.uFlags = flags | TTF_SUBCLASS;
     ti.hwnd = hwnd_;
     ti.uId = id;
-    ti.rect = rect;
-    static std::string texts[3];
-    std::string& text = texts[textId == IDS_TIP_ZOOM_SLIDER ? 0 : textId == IDS_TIP_ZOOM_FACTOR ? 1 : 2];
-    text = std::string(res::String(textId));
-    ti.lpszText = text.data();
+    ti.lpszText = LPSTR_TEXTCALLBACKA;
     SendMessageA(tips_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
   };
-  add(TTF_IDISHWND, reinterpret_cast<UINT_PTR>(GetDlgItem(hwnd_, IDC_NAV_SLIDER)), RECT{}, IDS_TIP_ZOOM_SLIDER);
-  add(TTF_IDISHWND, reinterpret_cast<UINT_PTR>(GetDlgItem(hwnd_, IDC_NAV_ZOOM_EDIT)), RECT{}, IDS_TIP_ZOOM_FACTOR);
-  add(0, IDC_NAV_IMAGE_AREA, RECT{0, 0, 0, 0}, IDS_TIP_PROXY_PREVIEW);
+  add(TTF_IDISHWND, reinterpret_cast<UINT_PTR>(GetDlgItem(hwnd_, IDC_NAV_SLIDER)));
+  add(TTF_IDISHWND, reinterpret_cast<UINT_PTR>(GetDlgItem(hwnd_, IDC_NAV_ZOOM_EDIT)));
+  add(0, IDC_NAV_IMAGE_AREA);
+}
+
+void CNavigatorWnd::GetToolTipText(unsigned controlId, std::string& text) {
+  switch (controlId) {
+    case IDC_NAV_SLIDER: text = std::string(res::String(IDS_TIP_ZOOM_SLIDER)); break;
+    case IDC_NAV_ZOOM_EDIT: text = std::string(res::String(IDS_TIP_ZOOM_FACTOR)); break;
+    case IDC_NAV_IMAGE_AREA: text = std::string(res::String(IDS_TIP_PROXY_PREVIEW)); break;
+    default: text.clear(); break;
+  }
 }
 
 // Each point of the image area is a tool of its own, 3 x 3 pixels, so the
@@ -418,7 +424,7 @@ bool CNavigatorWnd::PreTranslateMessage(MSG* msg) {
       return true;
     }
   }
-  return fw::Dialog::PreTranslateMessage(msg);
+  return CToolTipSuppDlg::PreTranslateMessage(msg);
 }
 
 bool CNavigatorWnd::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result) {
@@ -481,7 +487,9 @@ bool CNavigatorWnd::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, 
       return true;
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-      if (header->idFrom != IDC_NAV_ZOOM_SPIN || header->code != UDN_DELTAPOS) return false;
+      if (header->idFrom != IDC_NAV_ZOOM_SPIN || header->code != UDN_DELTAPOS) {
+        return CToolTipSuppDlg::OnDialogMessage(message, wParam, lParam, result);
+      }
       const auto* change = reinterpret_cast<const NMUPDOWN*>(lParam);
       const int next = change->iPos + change->iDelta;
       const bool refuse = next < kNavigatorMinPercent || next > kNavigatorMaxPercent;
@@ -495,7 +503,7 @@ bool CNavigatorWnd::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, 
         OnEditChanged();
         return true;
       }
-      return fw::Dialog::OnDialogMessage(message, wParam, lParam, result);
+      return CToolTipSuppDlg::OnDialogMessage(message, wParam, lParam, result);
     case WM_SIZING: {
       auto* r = reinterpret_cast<RECT*>(lParam);
       if (RectWidth(*r) < minimum_.cx) {
@@ -569,7 +577,7 @@ bool CNavigatorWnd::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, 
       return false;
     }
     default:
-      return fw::Dialog::OnDialogMessage(message, wParam, lParam, result);
+      return CToolTipSuppDlg::OnDialogMessage(message, wParam, lParam, result);
   }
 }
 

@@ -9,14 +9,14 @@
 
 #include <cstdint>
 
-#include "framework/win/Dialog.h"
-#include "ui/win/SmallControls.h"
+#include "dialogs/win/HelpSupport.h"
+#include "dialogs/win/SmallControls.h"
 
 namespace lumora {
 
 class CLumo40View;
 
-class CNavigatorWnd : public fw::Dialog {
+class CNavigatorWnd : public CToolTipSuppDlg {
  public:
   CNavigatorWnd();
   ~CNavigatorWnd() override;
@@ -52,6 +52,8 @@ class CNavigatorWnd : public fw::Dialog {
   int thumbnailRenders = 0;  // whole or partial redraws of the cached bitmap
 
   bool PreTranslateMessage(MSG* msg) override;
+  // Slider, percentage field and image area have tips; the spin has none.
+  void GetToolTipText(unsigned controlId, std::string& text) override;
 
  protected:
   bool OnInitDialog() override;

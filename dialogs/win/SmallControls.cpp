@@ -1,5 +1,5 @@
 // Separator, colour and line-style combo boxes and the Enter-reporting edit.
-#include "ui/win/SmallControls.h"
+#include "dialogs/win/SmallControls.h"
 
 #include <algorithm>
 
