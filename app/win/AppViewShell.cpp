@@ -12,6 +12,9 @@
 #include "res/StringTable.h"
 #include "res/resource.h"
 #include "select/win/PickOnView.h"
+#include "platform/rect.h"
+#include "view/ViewZoom.h"
+#include "view/win/ImageViewWnd.h"
 #include "view/win/Lumo40View.h"
 #include "view/win/ViewShell.h"
 
@@ -90,18 +93,79 @@ class AppViewShell : public ViewShell {
   CLumo40App& app_;
 };
 
+// The picking service's side of the image views.
+class AppPickViews : public PickViews {
+ public:
+  explicit AppPickViews(CLumo40App& app) : app_(app) {}
+  bool IsImageView(HWND window) override { return IsImageViewWnd(window); }
+  HWND ActiveImageView() override { return GetActiveImageWindow(); }
+  bool PickRuns(HWND view) override {
+    CLumo40View* v = GetViewFromWnd(view);
+    return v != nullptr && v->pickInProgress;
+  }
+  void SetPickRuns(HWND view, bool runs) override {
+    if (CLumo40View* v = GetViewFromWnd(view)) v->pickInProgress = runs;
+  }
+  POINT WindowToImage(HWND view, POINT client) override {
+    CLumo40View* v = GetViewFromWnd(view);
+    return v != nullptr ? v->WindowPointToImagePixel(client) : client;
+  }
+  POINT ImageToWindow(HWND view, POINT pixel) override {
+    CLumo40View* v = GetViewFromWnd(view);
+    if (v != nullptr) v->Mapping().RevXForm(&pixel, kXFPixels);
+    return pixel;
+  }
+  bool ZoomState(HWND view, XFFACT* x, SIZE* image) override {
+    CLumo40View* v = GetViewFromWnd(view);
+    if (v == nullptr || !v->HasDrawContext()) return false;
+    const RECT r = v->GetImageRect();
+    fw::FrameWnd* frame = v->GetParentFrame();
+    if (RectIsEmpty(r) || (frame != nullptr && IsIconic(frame->Handle()))) return false;
+    *x = v->Zoom().x;
+    *image = SIZE{r.right, r.bottom};
+    return true;
+  }
+  void SetZoomTarget(HWND view, std::int32_t a, std::int32_t b) override {
+    CLumo40View* v = GetViewFromWnd(view);
+    if (v == nullptr) return;
+    const RECT r = v->GetImageRect();
+    CLumo40View::ZoomTarget() = RatioFactors(r.right, r.bottom, a, b);
+  }
+  void ZoomToRect(HWND view, const RECT& imageRect) override {
+    CLumo40View* v = GetViewFromWnd(view);
+    if (v == nullptr) return;
+    v->ZoomToRect(imageRect, true);
+    CLumo40View::ZoomTarget() = v->Zoom();
+  }
+  std::string RectText(HWND view, const RECT& imageRect) override {
+    CLumo40View* v = GetViewFromWnd(view);
+    return v != nullptr ? v->FormatRectInUnits(imageRect, true) : std::string();
+  }
+  int AddPrompt(int channel, int priority, bool deferred) override { return app_.prompts.Add(channel, priority, deferred); }
+  void SetPromptText(int handle, const std::string& text) override { app_.prompts.SetText(handle, text.c_str()); }
+  void RemovePrompt(int handle) override { app_.prompts.Remove(handle); }
+
+ private:
+  CLumo40App& app_;
+};
+
 std::unique_ptr<AppViewShell> installed;
+std::unique_ptr<AppPickViews> installedPick;
 
 }  // namespace
 
 void InstallAppViewShell(CLumo40App& app) {
   installed = std::make_unique<AppViewShell>(app);
   SetViewShell(installed.get());
+  installedPick = std::make_unique<AppPickViews>(app);
+  SetPickViews(installedPick.get());
 }
 
 void RemoveAppViewShell() {
   SetViewShell(nullptr);
   installed.reset();
+  SetPickViews(nullptr);
+  installedPick.reset();
 }
 
 void PushViewSettings(const AppSettings& s) {

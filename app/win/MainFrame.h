@@ -8,7 +8,7 @@
 
 #include "framework/win/ControlBars.h"
 #include "framework/win/Frame.h"
-#include "view/win/NavigatorWnd.h"
+#include "ui/win/NavigatorWnd.h"
 
 namespace lumora {
 

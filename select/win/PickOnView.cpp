@@ -4,14 +4,9 @@
 
 #include <algorithm>
 
-#include "document/win/AppServices.h"
 #include "hostapi/toolhost.h"
 #include "platform/rect.h"
 #include "select/PickZoom.h"
-#include "view/ViewZoom.h"
-#include "view/win/ImageViewWnd.h"
-#include "view/win/Lumo40View.h"
-#include "view/win/ViewShell.h"
 
 namespace lumora {
 namespace {
@@ -29,25 +24,23 @@ struct PickState {
   CSelPointAutoScroll scroller;
 } state;
 
-bool IsSet(POINT p) { return p.x != kUnset || p.y != kUnset; }
+PickViews* views = nullptr;
 
-CLumo40View* ViewOf(const PickContext* c) { return c != nullptr ? GetViewFromWnd(c->target) : nullptr; }
+bool IsSet(POINT p) { return p.x != kUnset || p.y != kUnset; }
 
 POINT MessagePoint(LPARAM lParam) { return POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))}; }
 
 // The band of two image points in the view's window coordinates.
-RECT BandInWindow(CLumo40View* view, POINT a, POINT b) {
+RECT BandInWindow(HWND view, POINT a, POINT b) {
   const RECT image = NormalisedBand(a, b);
   POINT corners[2] = {{image.left, image.top}, {image.right, image.bottom}};
-  const VRXFORM m = view->Mapping();
-  for (POINT& p : corners) m.RevXForm(&p, kXFPixels);
+  for (POINT& p : corners) p = views->ImageToWindow(view, p);
   return NormalisedBand(corners[0], corners[1]);
 }
 
 void DrawRubberBand(PickContext* c, POINT a, POINT b) {
-  CLumo40View* view = ViewOf(c);
-  if (view == nullptr || !IsSet(a) || !IsSet(b)) return;
-  const RECT r = BandInWindow(view, a, b);
+  if (!IsSet(a) || !IsSet(b)) return;
+  const RECT r = BandInWindow(c->target, a, b);
   HDC dc = GetDC(c->target);
   if (dc == nullptr) return;
   const int old = SetROP2(dc, R2_NOT);
@@ -71,10 +64,9 @@ void DrawRubberBand(PickContext* c, POINT a, POINT b) {
 }
 
 void InvalidateRubberBand(PickContext* c, POINT a, POINT b) {
-  CLumo40View* view = ViewOf(c);
-  if (view == nullptr || !IsSet(a) || !IsSet(b)) return;
+  if (!IsSet(a) || !IsSet(b)) return;
   HRGN region = CreateRectRgn(0, 0, 0, 0);
-  for (const RECT& strip : BandEdgeStrips(BandInWindow(view, a, b))) {
+  for (const RECT& strip : BandEdgeStrips(BandInWindow(c->target, a, b))) {
     HRGN part = CreateRectRgnIndirect(&strip);
     CombineRgn(region, region, part, RGN_OR);
     DeleteObject(part);
@@ -85,37 +77,30 @@ void InvalidateRubberBand(PickContext* c, POINT a, POINT b) {
 }
 
 void ShowStatus(PickContext* c, POINT from, POINT to) {
-  CLumo40View* view = ViewOf(c);
-  ViewShell* shell = TheViewShell();
-  if (view == nullptr || shell == nullptr || c->prompt == 0) return;
-  shell->SetPromptText(c->prompt, view->FormatRectInUnits(NormalisedBand(from, to), true));
+  if (c->prompt != 0) views->SetPromptText(c->prompt, views->RectText(c->target, NormalisedBand(from, to)));
 }
 
 // The view's zoom one step along the pick's ladder, into the zoom target.
-void ZoomStep(CLumo40View* view, bool zoomIn) {
-  if (view == nullptr || !view->HasDrawContext()) return;
-  const RECT image = view->GetImageRect();
-  fw::FrameWnd* frame = view->GetParentFrame();
-  if (RectIsEmpty(image) || (frame != nullptr && IsIconic(frame->Handle()))) return;
-  const PickRatio r = PickZoomStep(view->Zoom().x, image.right, zoomIn);
-  CLumo40View::ZoomTarget() = RatioFactors(image.right, image.bottom, r.n, r.d);
+void ZoomStep(HWND view, bool zoomIn) {
+  XFFACT x;
+  SIZE image{};
+  if (!views->ZoomState(view, &x, &image)) return;
+  const PickRatio r = PickZoomStep(x, image.cx, zoomIn);
+  views->SetZoomTarget(view, r.n, r.d);
 }
 
 void PickPoint(POINT point, PickContext* c, bool left) {
-  if (!(left && state.firstClick)) ZoomStep(ViewOf(c), left);
+  if (!(left && state.firstClick)) ZoomStep(c->target, left);
   if (c->callback != nullptr) c->callback(&point, c->user, 0);
   state.firstClick = false;
 }
 
 // The view zooms to the dragged pixels.
 void PickRect(PickContext* c, POINT a, POINT b) {
-  CLumo40View* view = ViewOf(c);
-  if (view == nullptr) return;
   RECT r = NormalisedBand(a, b);
   ++r.right;
   ++r.bottom;
-  view->ZoomToRect(r, true);
-  CLumo40View::ZoomTarget() = view->Zoom();
+  views->ZoomToRect(c->target, r);
 }
 
 // A message point in the pick window's client coordinates, as an image
@@ -123,17 +108,18 @@ void PickRect(PickContext* c, POINT a, POINT b) {
 POINT ImagePointOf(PickContext* c, HWND from, LPARAM lParam) {
   POINT p = MessagePoint(lParam);
   if (from != nullptr && from != c->target) MapWindowPoints(from, c->target, &p, 1);
-  CLumo40View* view = ViewOf(c);
-  return view != nullptr ? view->WindowPointToImagePixel(p) : p;
+  return views->WindowToImage(c->target, p);
 }
 
 bool WrongWindow(const PickContext* c, HWND window) {
-  return (c->target != nullptr && window != c->target) || !IsImageViewWnd(window);
+  return (c->target != nullptr && window != c->target) || !views->IsImageView(window);
 }
 
 }  // namespace
 
 bool PickRunning() { return state.running != nullptr; }
+
+void SetPickViews(PickViews* installed) { views = installed; }
 
 void CSelPointAutoScroll::BeforeScroll(void* owner) {
   if (owner != nullptr) InvalidateRubberBand(static_cast<PickContext*>(owner), state.a, state.b);
@@ -174,20 +160,20 @@ int CSelPointAutoScroll::HookProc(void*, const LU_MSG* msg, void* context, std::
     }
     const auto under = reinterpret_cast<HWND>(msg->wParam);
     HCURSOR cursor = c->elsewhere;
-    if (!(c->target != nullptr && under != c->target) && IsImageViewWnd(under)) cursor = c->overView;
+    if (!(c->target != nullptr && under != c->target) && views->IsImageView(under)) cursor = c->overView;
     SetCursor(cursor);
     return handled(1);
   }
   switch (msg->message) {
     case kLUMsgHookInstalled: {
       c->hookId = static_cast<std::uint32_t>(msg->lParam);
-      if (ViewShell* shell = TheViewShell()) c->prompt = shell->AddPrompt(2, 0, true);
-      if (CLumo40View* view = ViewOf(c)) view->pickInProgress = true;
+      c->prompt = views->AddPrompt(2, 0, true);
+      views->SetPickRuns(c->target, true);
       return handled(0);
     }
     case kLUMsgHookRemoved: {
-      if (CLumo40View* view = ViewOf(c)) view->pickInProgress = false;
-      if (ViewShell* shell = TheViewShell(); shell != nullptr && c->prompt != 0) shell->RemovePrompt(c->prompt);
+      views->SetPickRuns(c->target, false);
+      if (c->prompt != 0) views->RemovePrompt(c->prompt);
       c->prompt = 0;
       return handled(0);
     }
@@ -233,7 +219,7 @@ int CSelPointAutoScroll::HookProc(void*, const LU_MSG* msg, void* context, std::
         PickPoint(clicked, c, true);
       }
       ResetPick(c);
-      if (ViewShell* shell = TheViewShell(); shell != nullptr && c->prompt != 0) shell->SetPromptText(c->prompt, "");
+      if (c->prompt != 0) views->SetPromptText(c->prompt, "");
       return handled(0);
     }
     case WM_RBUTTONDOWN:
@@ -256,11 +242,11 @@ int CSelPointAutoScroll::HookProc(void*, const LU_MSG* msg, void* context, std::
 }
 
 int StartPickOnView(HCURSOR overView, HCURSOR elsewhere, PickCallback callback, void* user, HWND target) {
-  HWND active = GetActiveImageWindow();
-  if (active == nullptr || !IsImageViewWnd(active) || state.running != nullptr) return 0;
+  if (views == nullptr || state.running != nullptr) return 0;
+  HWND active = views->ActiveImageView();
+  if (active == nullptr || !views->IsImageView(active)) return 0;
   if (target == nullptr) target = active;
-  CLumo40View* view = GetViewFromWnd(target);
-  if (view == nullptr || view->pickInProgress) return 0;
+  if (!views->IsImageView(target) || views->PickRuns(target)) return 0;
   HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(PickContext));
   if (memory == nullptr) return 0;
   auto* c = static_cast<PickContext*>(GlobalLock(memory));

@@ -10,13 +10,45 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 #include "hostapi/toolhost.h"
-#include "view/win/AutoScroll.h"
+#include "hostapi/xform.h"
+#include "select/win/AutoScroll.h"
 
 namespace lumora {
 
 using PickCallback = void (*)(const POINT* point, void* user, int reserved);
+
+// What the pick needs of the image views and the status bar; the program
+// installs it at start-up (without it no pick starts).
+class PickViews {
+ public:
+  virtual ~PickViews() = default;
+  virtual bool IsImageView(HWND window) = 0;
+  virtual HWND ActiveImageView() = 0;
+  // The view's flag that a pick runs on it.
+  virtual bool PickRuns(HWND view) = 0;
+  virtual void SetPickRuns(HWND view, bool runs) = 0;
+  // A client point as an image pixel (rows from the bottom) and back (the
+  // top-left window pixel of the pixel).
+  virtual POINT WindowToImage(HWND view, POINT client) = 0;
+  virtual POINT ImageToWindow(HWND view, POINT pixel) = 0;
+  // The view's x factor and image size; false without an image or while
+  // its frame is minimised.
+  virtual bool ZoomState(HWND view, XFFACT* x, SIZE* image) = 0;
+  // The zoom target the view applies next: a:b of its image.
+  virtual void SetZoomTarget(HWND view, std::int32_t a, std::int32_t b) = 0;
+  // The view zooms to show an image rectangle whole; the target follows.
+  virtual void ZoomToRect(HWND view, const RECT& imageRect) = 0;
+  // "x=.. y=.. w=.. h=.." of an image rectangle in ruler units.
+  virtual std::string RectText(HWND view, const RECT& imageRect) = 0;
+  // The status text's prompt entry.
+  virtual int AddPrompt(int channel, int priority, bool deferred) = 0;
+  virtual void SetPromptText(int handle, const std::string& text) = 0;
+  virtual void RemovePrompt(int handle) = 0;
+};
+void SetPickViews(PickViews* views);
 
 // Starts a pick on the view window `target` (the active image view): 0
 // when there is no active image view, a pick runs already, or no memory;

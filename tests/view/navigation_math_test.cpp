@@ -1,11 +1,10 @@
-// The navigator's slider and rectangles, the auto-scroll step, guide
-// positions and hits, and the ends of guide and origin drags.
+// The navigator's slider and rectangles, guide positions and hits, and
+// the ends of guide and origin drags.
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "hostapi/draw.h"
-#include "view/AutoScrollStep.h"
 #include "view/Guides.h"
 #include "view/NavigatorMath.h"
 
@@ -66,36 +65,6 @@ TEST(NavigatorRects, ThumbnailViewRectangleAndScroll) {
   const RECT back = CentreRectInside(RECT{10, 10, 30, 30}, POINT{200, 200}, t);
   EXPECT_EQ(back.right, 110);
   EXPECT_EQ(back.bottom, 85);
-}
-
-TEST(AutoScroll, StepFromCursorAndBars) {
-  const RECT client{0, 0, 200, 100};
-  const ScrollBarState mid{true, 0, 500, 100};
-  const ScrollBarState atMin{true, 0, 500, 0};
-  const ScrollBarState none{};
-  struct Case {
-    POINT cursor;
-    bool owner;
-    ScrollBarState h, v;
-    int dh, dv;
-    bool move;
-  };
-  const std::vector<Case> cases = {
-      {{50, 50}, true, mid, mid, 0, 0, false},     // inside
-      {{200, 50}, true, mid, mid, 1, 0, true},     // on the right edge: outside
-      {{250, 150}, true, mid, mid, 1, 1, true},    // beyond the corner
-      {{-5, 50}, true, atMin, mid, 0, 0, false},   // left, already at the start
-      {{-5, -5}, true, atMin, mid, 0, -1, true},   // still scrolls up
-      {{-5, -5}, true, none, none, 0, 0, false},   // no bars
-      {{300, 50}, false, mid, mid, 0, 0, false},   // no owner
-      {{300, 50}, true, {true, 0, 500, 500}, mid, 0, 0, false},  // at the end
-  };
-  for (const Case& c : cases) {
-    const AutoScrollStep step = DecideAutoScroll(c.cursor, client, c.owner, c.h, c.v);
-    EXPECT_EQ(step.horizontal, c.dh) << c.cursor.x << "," << c.cursor.y;
-    EXPECT_EQ(step.vertical, c.dv) << c.cursor.x << "," << c.cursor.y;
-    EXPECT_EQ(step.postMove, c.move) << c.cursor.x << "," << c.cursor.y;
-  }
 }
 
 // A 200 x 100 image at a:b, scrolled by (sx, sy) window pixels.

@@ -33,7 +33,7 @@
 #include "view/win/ChildFrame.h"
 #include "view/win/ImageViewWnd.h"
 #include "view/win/Lumo40View.h"
-#include "view/win/NavigatorWnd.h"
+#include "ui/win/NavigatorWnd.h"
 
 namespace lumora {
 namespace {

@@ -1,7 +1,7 @@
 // The auto-scroll timer: its map of running scrollers and one step.
-#include "view/win/AutoScroll.h"
+#include "select/win/AutoScroll.h"
 
-#include "view/AutoScrollStep.h"
+#include "select/AutoScrollStep.h"
 
 namespace lumora {
 namespace {

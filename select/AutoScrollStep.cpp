@@ -1,5 +1,5 @@
 // The auto-scroll step decision.
-#include "view/AutoScrollStep.h"
+#include "select/AutoScrollStep.h"
 
 namespace lumora {
 namespace {

@@ -1,7 +1,7 @@
 // The navigator window: placement and its settings, the thumbnail and the
 // view rectangle, dragging in the thumbnail, the zoom controls, keys and
 // tool tips.
-#include "view/win/NavigatorWnd.h"
+#include "ui/win/NavigatorWnd.h"
 
 #include <algorithm>
 #include <cstdio>
