@@ -83,7 +83,7 @@ class AppViewShell : public ViewShell {
     if (main != nullptr && main->Navigator().View() == view) main->Navigator().SetImage(nullptr);
   }
 
-  void ShowHelp(unsigned topic) override { app_.WinHelp(topic, HELP_CONTEXT); }
+  void ShowHelp(unsigned topic) override { app_.ShowHelp(app_.GetActiveTopLevelWnd(), HELP_CONTEXT, topic); }
 
   bool StartPick(HCURSOR overView, HCURSOR elsewhere, PickCallback callback, void* user, HWND view) override {
     return StartPickOnView(overView, elsewhere, callback, user, view) != 0;
