@@ -704,6 +704,58 @@ TEST_F(ViewNavigation, NavigatorFollowsScrollsAndZooms) {
   EXPECT_EQ(fw::IniFile(ini_).GetInt("NAVIGATOR", "SHOW", -1), 1);
 }
 
+// At 4:1 a guide out of the top ruler lands on the image row under the
+// pointer and is drawn on the window row it was dropped on.
+TEST_F(ViewNavigation, GuideAtFourToOneLandsOnThePointersRow) {
+  CLumo40App app;
+  ProgramGuard guard(app);
+  ASSERT_TRUE(Start(app));
+  HWND child = GetParent(view_->Handle());
+  ShowWindow(child, SW_MAXIMIZE);
+  SendMessageA(frame_, WM_COMMAND, 32988, 0);  // 4:1
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_SHOW_RULERS, 0);
+  Settle(app, doc_);
+  ASSERT_EQ(Magnification(), 4.0);
+  CLayersManager* stack = doc_->Image().GetLayers();
+  MoveTo(child, POINT{200, 7});
+  RunFor(app, 20);
+  Press();
+  RunFor(app, 20);
+  MoveTo(child, POINT{200, 130});
+  RunFor(app, 20);
+  const POINT dropped = CursorIn(view_->Handle());
+  Release();
+  ASSERT_TRUE(RunUntil(app, [&] { return stack->Guides().size() == 1 && !view_->GuideDragRunning(); }, 3000));
+  const std::int32_t position = stack->Guides()[0].position;
+  EXPECT_EQ(position >> 5, view_->WindowPointToImagePixel(dropped).y);
+  EXPECT_EQ(GuideWindowPixel(view_->Mapping(), position, true), dropped.y);
+  CloseProgram(app);
+}
+
+// View/Color/Dither Options: a change reaches the view's options at once;
+// Cancel puts them back.
+TEST_F(ViewNavigation, DitherOptionsApplyLiveAndCancelRestores) {
+  CLumo40App app;
+  ProgramGuard guard(app);
+  ASSERT_TRUE(Start(app));
+  const std::int32_t before = view_->DitherRecord(16).dither;
+  std::int32_t during = before;
+  bool greyedOwnPalette = false;
+  DialogScript::Run({{"Dither Options", [&](HWND dialog) {
+                        greyedOwnPalette = !IsWindowEnabled(GetDlgItem(dialog, 102));  // 24-bit: no own palette
+                        HWND box = GetDlgItem(dialog, 101);
+                        SendMessageA(box, BM_CLICK, 0, 0);
+                        during = view_->DitherRecord(16).dither;
+                        lumora::testing::Press(dialog, IDCANCEL);
+                      }}});
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_DITHER_OPTIONS, 0);
+  DialogScript::Stop();
+  EXPECT_TRUE(greyedOwnPalette);
+  EXPECT_NE(during, before);
+  EXPECT_EQ(view_->DitherRecord(16).dither, before);
+  CloseProgram(app);
+}
+
 // Pixels of a colour in a view as it draws itself now.
 int CountColour(HWND view, std::uint32_t rgb) {
   UpdateWindow(view);
