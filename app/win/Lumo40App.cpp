@@ -27,6 +27,7 @@
 #include "view/win/ChildFrame.h"
 #include "view/win/ImageViewWnd.h"
 #include "view/win/Lumo40View.h"
+#include "ui/win/ProgressInd.h"
 #include "view/win/ViewSite.h"
 
 namespace lumora {
@@ -180,6 +181,7 @@ void CLumo40App::RegisterDocTemplates() {
     choice->colour = settings.backColor;
     return lumora::AskNewImageWithDialog(choice);
   };
+  manager->backgroundColour = [this] { return settings.backColor; };
   SetDocManager(std::move(manager));
   AddDocTemplate(new lumora::CLumo40DocTemplate(IDR_IMAGE_DOC, &lumora::CLumo40Doc::kRuntimeClass,
                                                 &lumora::CChildFrame::kRuntimeClass, &lumora::CLumo40View::kRuntimeClass));
@@ -220,6 +222,7 @@ bool CLumo40App::CreateMainFrame() {
 }
 
 bool CLumo40App::HostStage() {
+  InstallProgress();
   NameWindowMenuSections();
   if (!InstallHostHooks(Site(), hookState_, hookIds_)) {
     FreeHostSite(site_);
@@ -229,6 +232,24 @@ bool CLumo40App::HostStage() {
   hooksInstalled_ = true;
   StartAnimationTimer();
   return true;
+}
+
+// The progress indicator every long operation reports to: the engine's
+// readers and writers, the tool host's runs through the site.
+void CLumo40App::InstallProgress() {
+  ProgressHost host;
+  host.activeTopLevel = [this] { return GetActiveTopLevelWnd(); };
+  host.mainWindow = [this] { return MainFrame() != nullptr ? MainFrame()->Handle() : nullptr; };
+  host.showDialog = [this] { return settings.showProgressIndicator != 0; };
+  host.addPrompt = [this] { return prompts.Add(0, 100, false); };
+  host.setPrompt = [this](int handle, const std::string& text) { prompts.SetText(handle, text.c_str()); };
+  host.clearPrompt = [this](int handle) { prompts.ClearText(handle, false); };
+  host.programDeferred = [](UINT message) { return CMainFrame::IsDeferredWhileBusy(message); };
+  for (int i = 0; i < 13; ++i) {
+    const std::string name = "CUR" + std::to_string(i);
+    host.frames[i] = LoadCursorA(Instance(), name.c_str());
+  }
+  InstallProgressIndicator(host);
 }
 
 void CLumo40App::NameWindowMenuSections() {
@@ -320,6 +341,7 @@ void CLumo40App::SendAnimationTick() {
 
 int CLumo40App::ExitInstance() {
   DiscardStackPreload();
+  RemoveProgressIndicator();
   if (settingsLoaded_) SaveSettings(settings, Settings());
   if (macroLanguageInstalled_) lang::RemoveMacroLanguage();
   macroLanguageInstalled_ = false;
