@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "engine/pixels/ImageLimits.h"
 #include "framework/DataExchange.h"
 
 namespace lumora {
@@ -74,18 +75,19 @@ std::string FormatImageSize(int pixels, int resolution, int units) {
 }
 
 bool ParseImageSize(const std::string& text, int resolution, int units, int* pixels) {
+  long long side = 0;
   if (units == kUnitsPixels) {
-    long long value = 0;
-    if (!fw::ParseInt(text, value) || value < INT32_MIN || value > INT32_MAX) return false;
-    *pixels = static_cast<int>(value);
-    return true;
+    if (!fw::ParseInt(text, side)) return false;
+  } else {
+    double value = 0;
+    if (!fw::ParseReal(text, value) || !(value > 0) || resolution <= 0) return false;
+    if (units == kUnitsCentimeters) value *= kInchesPerCentimetre;
+    const double converted = std::floor(value * resolution + 0.5);
+    if (!(converted <= kMaxImageSide)) return false;
+    side = static_cast<long long>(converted);
   }
-  double value = 0;
-  if (!fw::ParseReal(text, value) || !(value > 0) || resolution <= 0) return false;
-  if (units == kUnitsCentimeters) value *= kInchesPerCentimetre;
-  const double converted = std::floor(value * resolution + 0.5);
-  if (converted > INT32_MAX) return false;
-  *pixels = static_cast<int>(converted);
+  if (!IsImageSide(side)) return false;
+  *pixels = static_cast<int>(side);
   return true;
 }
 

@@ -30,6 +30,12 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   bool OnIdle(int count) override;
   int ExitInstance() override;
   fw::Document* OpenDocumentFile(const std::string& path) override;
+  // The one help function: F1, Shift+F1, Help buttons, WM_HELP, the menus'
+  // help and the site's entry all come here. Without the help file it says
+  // which file is missing.
+  bool ShowHelp(HWND owner, UINT command, std::uintptr_t data, const std::string& file = {}) override;
+  // The main frame's help: modes and menus end first.
+  void WinHelp(std::uintptr_t data, UINT command) override;
 
   CMainFrame* MainFrameWnd() const;
   AppSettings settings;

@@ -344,6 +344,11 @@ TEST_F(DocumentScript, DocumentsAreMadeDuplicatedActivatedAndClosed) {
   const std::string zero = Run({"CreateNewImage(\"B\",0,10,72,72,{0,255,0});"});
   EXPECT_NE(zero, "");
   EXPECT_EQ(site.documents.size(), 1u) << "nothing made";
+  for (const char* statement : {"CreateNewImage(\"W\",1000000,1,72,72,{0,255,0});",
+                                "CreateNewImage(\"W\",10,30001,72,72,{0,255,0});"}) {
+    EXPECT_NE(Run({statement}).find("1 to 30000"), std::string::npos) << statement;
+  }
+  EXPECT_EQ(site.documents.size(), 1u) << "nothing made";
   ASSERT_EQ(Run({"CreateNewImage(\"B\",10,12,72,96,{0,255,0});"}), "");
   ImageDocument* b = site.active;
   EXPECT_EQ(site.TitleOf(b), "B");
@@ -391,6 +396,12 @@ TEST_F(DocumentScript, SavedFramesAndFilesOpenAgain) {
   ASSERT_NE(site.active, doc);
   EXPECT_EQ(site.active->GetLayers()->GetWidth(), 8);
   EXPECT_NE(Run({"OpenImage(" + QuoteLangString((folder / "missing.png").string()) + ");"}), "");
+  // A save that writes nothing stops the run.
+  for (const std::filesystem::path& nowhere : {folder / "no folder" / "x.png", folder / "x.unknown"}) {
+    site.active = doc;
+    EXPECT_NE(Run({"SaveImage(" + QuoteLangString(nowhere.string()) + ");"}), "") << nowhere;
+    EXPECT_FALSE(std::filesystem::exists(nowhere));
+  }
   std::filesystem::remove_all(folder);
 }
 
