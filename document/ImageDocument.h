@@ -44,6 +44,10 @@ class DocumentViewLink {
   virtual void InvalidateImageRect(const RECT& rect, bool erase) = 0;
   virtual void ResetDrawContext() = 0;
   virtual void NotifyImageResized() = 0;
+  // The document's whole image was replaced (a reload): the view sets
+  // itself up for it as for a newly opened image (zoom, window size, draw
+  // context, scrolling, title and status).
+  virtual void ShowNewImage() = 0;
 };
 
 // The main frame, the application and the tool host as the document needs

@@ -9,6 +9,7 @@
 #include "app/ErrorBox.h"
 #include "app/win/Lumo40App.h"
 #include "app/win/MainFrame.h"
+#include "app/win/ProgramHelp.h"
 #include "document/win/AppServices.h"
 #include "document/win/Lumo40Doc.h"
 #include "engine/layers/LayerMng.h"
@@ -54,7 +55,7 @@ class AppSiteHost : public SiteHost {
     return std::string(text, static_cast<std::size_t>(std::max(n, 0)));
   }
   void WinHelpContext(SiteWindow owner, const std::string& helpFile, int context) override {
-    ::WinHelpA(AsWindow(owner), helpFile.c_str(), HELP_CONTEXT, static_cast<ULONG_PTR>(context));
+    ShowProgramHelp(HelpRequest{AsWindow(owner), helpFile, HELP_CONTEXT, static_cast<std::uintptr_t>(context)});
   }
   void MonitorGamma(int& r, int& g, int& b) override {
     r = app_.settings.gammaR;

@@ -11,6 +11,7 @@
 #include "app/StatusPanes.h"
 #include "app/Units.h"
 #include "app/win/MainFrame.h"
+#include "app/win/ProgramHelp.h"
 #include "app/win/SmallWindows.h"
 #include "dialogs/win/CreateNewImgDlg.h"
 #include "document/StackPreload.h"
@@ -119,15 +120,17 @@ bool CLumo40App::InitInstance() {
   RegisterClipboardFormats();
   LoadClipboardOptions(settings, Settings());
 
-  // No empty document at start: only a file to open is processed.
-  if (info.shellCommand != fw::ShellCommand::kFileOpen) info.shellCommand = fw::ShellCommand::kFileNothing;
-  const bool processed = ProcessShellCommand(info);
-  DiscardStackPreload();
-  if (!processed) return false;
+  // The main window comes up first: a file named on the command line that
+  // cannot be read is then reported over it by its document, and the
+  // program goes on without it. No empty document at start: only a file to
+  // open is processed.
   fw::FrameWnd* frame = MainFrame();
   frame->ActivateFrame(showCommand);
   UpdateWindow(frame->Handle());
   TraceMark("main window shown");
+  if (info.shellCommand != fw::ShellCommand::kFileOpen) info.shellCommand = fw::ShellCommand::kFileNothing;
+  ProcessShellCommand(info);
+  DiscardStackPreload();
   OfferStartWizard(frame->Handle(), Site(), Settings().GetInt("STARTWIZARD", "STARTWIZARD", 1));
   return true;
 }
@@ -298,6 +301,11 @@ void CLumo40App::RefreshCursorOnKey(const MSG&) {
 
 bool CLumo40App::OnIdle(int count) { return RunIdlePass(count, tick_, *this); }
 
+void CLumo40App::WinHelp(std::uintptr_t data, UINT command) {
+  // Over the window that asked: a dialog's request is answered over the dialog.
+  ShowProgramHelp(HelpRequest{fw::ActiveTopLevelWindow(), helpFilePath, command, data});
+}
+
 void CLumo40App::RestoreSavedPrompts() {
   const bool restoring = prompts.HasSaved();
   prompts.RestoreSaved();
@@ -359,15 +367,17 @@ void CLumo40App::ShowImageStatus(HWND window) {
   CLumo40View* view = GetViewFromWnd(window);
   CLumo40Doc* doc = view != nullptr ? view->GetDoc() : nullptr;
   CLayersManager* layers = doc != nullptr ? doc->Image().GetLayers() : nullptr;
-  if (layers == nullptr) {
-    prompts.SetText(imageStatusEntry_, NoImageStatusText().c_str());
-    return;
+  std::string text = NoImageStatusText();
+  if (layers != nullptr) {
+    const int type = layers->GetImageType();
+    const int bits = type == 1 ? 1 : type == 2 ? 4 : type == 16 ? 24 : 8;
+    text = ImageStatusText(type, bits, layers->GetWidth(), layers->GetHeight(), view->ImageUnitsPerPixel());
   }
-  const int type = layers->GetImageType();
-  const int bits = type == 1 ? 1 : type == 2 ? 4 : type == 16 ? 24 : 8;
-  prompts.SetText(imageStatusEntry_, ImageStatusText(type, bits, layers->GetWidth(), layers->GetHeight(),
-                                                     view->ImageUnitsPerPixel())
-                                         .c_str());
+  // Called at every idle pass: only a change is shown.
+  if (window == imageStatusWindow_ && text == imageStatusText_) return;
+  imageStatusWindow_ = window;
+  imageStatusText_ = text;
+  prompts.SetText(imageStatusEntry_, text.c_str());
 }
 
 std::uint16_t CLumo40App::UILanguage() {

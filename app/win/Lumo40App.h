@@ -28,6 +28,9 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   bool InitInstance() override;
   bool PreTranslateMessage(MSG* msg) override;
   bool OnIdle(int count) override;
+  // Every help request of the program's windows (F1, context help, the
+  // Help buttons of dialogs) goes to the program's help.
+  void WinHelp(std::uintptr_t data, UINT command) override;
   int ExitInstance() override;
   fw::Document* OpenDocumentFile(const std::string& path) override;
 
@@ -101,6 +104,8 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   bool oleReady_ = false;
   bool settingsLoaded_ = false;
   int imageStatusEntry_ = 0;
+  HWND imageStatusWindow_ = nullptr;
+  std::string imageStatusText_;
   int uiLanguage_ = -1;
   UINT clipboardFormats_[8] = {};
   AnimationTick tick_;

@@ -51,7 +51,6 @@ class CMainFrame : public fw::MdiFrame {
   void ReactivateLastImageView();
 
   fw::StatusBar statusBar_;
-  HWND lastStatusView_ = nullptr;
   std::vector<std::string> pendingOpens_;
   static constexpr UINT kMsgOpenHandedOver = WM_APP + 19;
 };

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <functional>
 
+#include "framework/CommandIds.h"
 #include "framework/IdleTracker.h"
 #include "framework/win/App.h"
 
@@ -200,6 +201,10 @@ bool Dialog::UpdateData(bool saveAndValidate) {
   return !dx.failed;
 }
 
+void Dialog::OnHelpRequest() {
+  if (TheApp() != nullptr) TheApp()->WinHelp(helpId != 0 ? helpId : kHelpResourceBase + templateId_, HELP_CONTEXT);
+}
+
 bool Dialog::PreTranslateMessage(MSG* msg) {
   if (msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST) return IsDialogMessageA(hwnd_, msg) != 0;
   return false;
@@ -221,8 +226,17 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
 bool Dialog::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result) {
   switch (message) {
     case WM_INITDIALOG: *result = OnInitDialog() ? TRUE : FALSE; return true;
+    case WM_HELP:
+      OnHelpRequest();
+      *result = TRUE;
+      return true;
     case WM_COMMAND: {
       UINT id = LOWORD(wParam), code = HIWORD(wParam);
+      if (code == BN_CLICKED && id == IDHELP && !OnCommand(wParam, lParam)) {
+        OnHelpRequest();
+        *result = TRUE;
+        return true;
+      }
       if (code == BN_CLICKED && (id == IDOK || id == IDCANCEL)) {
         // A table entry may replace the default button handling.
         if (!OnCommand(wParam, lParam)) (id == IDOK) ? OnOK() : OnCancel();

@@ -114,7 +114,7 @@ TEST(Lengths, CoordinatesInsideTheImageArePaddedSoCommasLineUpAndFitThePane) {
     const int space = width(" ");
     std::vector<int> commaAt;
     for (int x : {3, 42, 999, 2416, 99999}) {
-      const std::string text = FormatCoordinates(x, 99999, frame);
+      const std::string text = FormatCoordinates(x, 0, frame);  // the bottom row: 99999 from the top
       const std::string bare = "(" + std::to_string(x) + ",99999)";
       ASSERT_GE(text.size(), bare.size());
       EXPECT_EQ(text.substr(text.size() - bare.size()), bare);
@@ -134,7 +134,11 @@ TEST(Lengths, CoordinatesInsideTheImageArePaddedSoCommasLineUpAndFitThePane) {
   frame.originX = 10;
   frame.unit = kUnitInch;
   frame.dpiX = frame.dpiY = 10;
-  EXPECT_EQ(FormatCoordinates(5, 25, frame), "(-0.500,2.500)");
+  EXPECT_EQ(FormatCoordinates(5, 25, frame), "(-0.500,2.400)");  // row 50 - 25 - 1 from the top
+  // Rows count down from the top edge, less the origin's row.
+  EXPECT_EQ(RowFromTop(479, 480, 0), 0);
+  EXPECT_EQ(RowFromTop(0, 480, 0), 479);
+  EXPECT_EQ(RowFromTop(0, 480, 10), 469);
 }
 
 TEST(Language, ForcedLanguageFileOrTheSystemDefault) {
