@@ -100,6 +100,25 @@ std::string Sentence(std::string reason) {
   return reason;
 }
 
+std::string FormatWithNames(std::uint32_t textId, std::initializer_list<std::string_view> names) {
+  const std::string_view text = res::String(textId);
+  std::string out;
+  auto next = names.begin();
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 1 < text.size() && (text[i + 1] == 's' || text[i + 1] == '%')) {
+      if (text[i + 1] == '%') {
+        out += '%';
+      } else if (next != names.end()) {
+        out += *next++;
+      }
+      ++i;
+      continue;
+    }
+    out += text[i];
+  }
+  return out;
+}
+
 bool HasExtension(const std::string& path, const char* extension) {
   const std::string ext = std::filesystem::path(path).extension().string();
   const std::string want(extension);

@@ -8,7 +8,9 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 
 #include "document/ImageDocument.h"
 #include "hostapi/imageio.h"
@@ -44,6 +46,9 @@ bool HasExtension(const std::string& path, const char* extension);
 std::string Sentence(std::string reason);
 // The text of the string with its "%s" replaced by the name.
 std::string FormatWithName(std::uint32_t textId, const std::string& name);
+// The text of the string with its "%s" replaced by the names in order and
+// "%%" by one percent sign, as the string table's message texts read.
+std::string FormatWithNames(std::uint32_t textId, std::initializer_list<std::string_view> names);
 // ".LUD" or ".PSD", in any case.
 bool HasLayeredExtension(const std::string& path);
 

@@ -11,12 +11,14 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "document/UndoManager.h"
 #include "engine/layers/DocumentLock.h"
 #include "engine/layers/LayerMng.h"
+#include "engine/layers/LayerText.h"
 #include "hostapi/fragment.h"
 #include "view/MapRect.h"
 
@@ -41,6 +43,7 @@ class DocumentViewLink {
   virtual void PostNotify(int code) = 0;
   // Message 1243: mask-edit mode and the active layer's index.
   virtual void SendLayerNotify(int code, int layerIndex) = 0;
+  // An image rectangle (rows upward, engine/pixels/README.md).
   virtual void InvalidateImageRect(const RECT& rect, bool erase) = 0;
   virtual void ResetDrawContext() = 0;
   virtual void NotifyImageResized() = 0;
@@ -48,6 +51,8 @@ class DocumentViewLink {
   // itself up for it as for a newly opened image (zoom, window size, draw
   // context, scrolling, title and status).
   virtual void ShowNewImage() = 0;
+  // The view's frame takes the image's new size.
+  virtual void FitFrameToImage() {}
 };
 
 // The main frame, the application and the tool host as the document needs
@@ -77,6 +82,62 @@ class DocumentHost {
   virtual void UpdateGlobalSelection() = 0;
   virtual void SetErrorCode(int code, int line) = 0;
   virtual void ShowMessage(int textId, int captionId) = 0;
+
+  // ---- What the layer operations ask ----
+  // A message box with the stop icon over the active top-level window.
+  virtual void ShowMessageText(const std::string& text, int captionId) = 0;
+  // The tool host's preview, off around long work on the document of the
+  // program's current image window and on again after it.
+  virtual void DisablePreview() {}
+  virtual void RestorePreview() {}
+  // The application's background colour (red low), that a new layer
+  // "filled with background" takes.
+  virtual COLORREF FillColour() { return 0xFFFFFFu; }
+  // The document's title, as messages name it.
+  virtual std::string Title() { return std::string(); }
+  // A new document in a window of its own around a copy of the layer;
+  // false when none was made.
+  virtual bool NewDocumentFromLayer(CLayer*) { return false; }
+  // Brings the document's windows forward.
+  virtual void ActivateFrames() {}
+  // The clipping groups changed: the layer palette redraws its rows.
+  virtual void LayerGroupsChanged() {}
+  // Lays a text layer out again with the device's fonts: 0 done, else the
+  // layout's failure (16 without a device).
+  virtual int LayoutTextLayer(CLayerText&) { return 16; }
+};
+
+// The host's preview off for a scope.
+class DocumentPreviewOff {
+ public:
+  explicit DocumentPreviewOff(DocumentHost* host) : host_(host) { host_->DisablePreview(); }
+  ~DocumentPreviewOff() { host_->RestorePreview(); }
+  DocumentPreviewOff(const DocumentPreviewOff&) = delete;
+  DocumentPreviewOff& operator=(const DocumentPreviewOff&) = delete;
+
+ private:
+  DocumentHost* host_;
+};
+
+// A transform of the active layer or of its selected pixels, its stages in
+// this order: mirror, scale to |width| x |height| about the centre (a
+// negative size mirrors), skew to four corners given from the rect's
+// top-left (top-left, top-right, bottom-right, bottom-left), rotate by the
+// angle (degrees, counterclockwise) about the centre, move (1 to `move`,
+// 2 by it).
+struct LayerTransformSpec {
+  bool flipHorizontal = false;
+  bool flipVertical = false;
+  bool scale = false;
+  int width = 0;
+  int height = 0;
+  bool skew = false;
+  POINT corners[4] = {};
+  bool rotate = false;
+  double angle = 0.0;
+  int moveMode = 0;
+  POINT move = {};
+  bool Any() const;
 };
 
 // What a new document is made from. Fields a and b carry pointers for the
@@ -173,6 +234,8 @@ class ImageDocument : public DocumentLock, public CellRenderer {
   int SetImageSize(int width, int height, int type, int changeType);
 
   // ---- Refresh ----
+  // `rect` in image coordinates, rows counted upward as the buffers count
+  // them (engine/pixels/README.md); null for the whole image.
   int InvalidateImageRect(const RECT* rect, bool erase, bool immediate);
   void SendNotifyToViews();
   void PostPendingNotify();
@@ -214,9 +277,127 @@ class ImageDocument : public DocumentLock, public CellRenderer {
   void SetFloatingImage(VrWA2000::WA* image);
   void SetFloatingMask(VrWA2000::WA* mask);
   bool IsCompositeCurrent() const { return compositeCurrent_; }
+  // Everything refreshed since the backup copies were brought up to date,
+  // in image coordinates.
   const RECT& DamagedRect() const { return damaged_; }
   // Bytes the last UpdateBackupImages copied.
   std::uint64_t LastBackupBytes() const { return lastBackupBytes_; }
+  // A pixel step named by its string id; with `pixelStep` false a step
+  // that saves the selection only.
+  bool BackupImage(std::uint32_t stepId) { return BackupImageEx(stepId, true); }
+  bool BackupImageEx(std::uint32_t stepId, bool pixelStep);
+
+  // ---- Layer operations (LayerOperations.cpp, LayerListOperations.cpp) ----
+  // Each opens its named undo step, changes the stack under the document
+  // lock, takes the step back when the change fails (or when the stack had
+  // nothing to do, which still counts as done), then refreshes what changed,
+  // the layer palette and the navigator and marks the document modified.
+  // False when nothing was done: no image or active layer, a step that
+  // could not be opened, or a failed change. The tool host's preview is off
+  // around the long ones.
+  bool TuneLayer(const std::string& name, const std::string& modeName, int opacity,
+                 const std::uint8_t blendIf[8][4]);
+  bool FlattenImage();
+  bool MergeVisible();
+  // Merges by the kind ClassifyMerge gives: linked, down or group.
+  bool MergeLinked();
+  bool GroupWithPrevious();
+  bool Ungroup();
+  bool ResizeCanvas(const RECT& canvas);
+  bool ResizeImage(int width, int height, int xResolution, int yResolution);
+  // Degrees counterclockwise (radians with inRadians).
+  bool RotateImage(double angle, int inRadians);
+  bool FlipImage(bool horizontal, bool vertical);
+  // False, with no step, when the active layer has a mask already.
+  bool AddLayerMask(bool reveal);
+  // The macro language's new layer: name (empty: a free "Layer N"), mode
+  // by name, opacity in percent, filled with the background colour or
+  // transparent, grouped with the layer below.
+  bool NewLayer(const std::string& name, const std::string& modeName, int opacity, bool fill, bool group);
+  // A layer of the whole image above the active one, made active; the
+  // document's layer (no reference for the caller), null on failure.
+  CLayer* CreateLayer(const LAYER_INFO& info, bool fill);
+  // The selected area of the active layer copied (or cut) into a new layer
+  // above it.
+  bool NewLayerViaCopy(Fragment* selection, bool cut);
+  bool RemoveLayerMask(bool apply);
+  bool BringForward();
+  bool BringToFront();
+  bool SendBackward();
+  bool SendToBack();
+  // Choices 0..5: top, vertical centre, bottom, left, horizontal centre,
+  // right. False when the active layer has no pixel more than half opaque
+  // (the caller says so) or no link.
+  bool AlignLinkedLayers(int choice);
+  bool DistributeLinkedLayers(int choice);
+  // No step; false without a mask.
+  bool EnableLayerMask(bool enable);
+  // The active layer's mask from the selection: the selected area shown
+  // (reveal) or hidden, the rest the other way.
+  bool NewMaskFromSelection(Fragment* selection, bool reveal);
+  // The selected area of the active layer made transparent.
+  bool ClearSelection(Fragment* selection);
+  bool SetLayerWebLink(const std::string& link);
+  // Before each change of a series from the palette's opacity slider: the
+  // first opens the step "Opacity change", the others join it while it is
+  // the newest step and nothing was undone. False when it joined.
+  bool ChangeOpacity();
+  bool ShowLayer(bool show);
+  bool EditLayerMask(bool edit);
+  // Links the layer at the list index with the active one.
+  bool AddLayerLink(int index);
+  bool DeleteLayerLink(int index);
+  bool SetLayerMergeMode(const std::string& modeName);
+  bool LockLayerPixels(bool lock, bool withStep);
+  bool LockLayerPosition(bool lock, bool withStep);
+  bool SetLayerOpacity(int percent, bool withStep = true);
+
+  // ---- Layer list services ----
+  // The stack takes a reference of its own; the caller keeps its one.
+  bool AddLayer(CLayer* layer, bool withStep);
+  // Directly above (below) the reference layer (null: bottom, top).
+  bool InsertLayer(CLayer* reference, CLayer* layer, bool makeActive, bool refresh, bool withStep);
+  bool InsertLayerBelow(CLayer* reference, CLayer* layer, bool makeActive, bool refresh, bool withStep);
+  // The only layer is never deleted. The active layer hands over to the
+  // one below it (above, for the bottom one) first.
+  bool DeleteLayer(CLayer* layer, bool withStep, bool paletteOnly);
+  bool DeleteActiveLayer();
+  // A copy (named uniquely) directly above the layer, made active; the
+  // document's layer, null on failure.
+  CLayer* CopyLayer(CLayer* layer);
+  // No step: the layer's canvas takes the rect; says so when memory fails.
+  bool ResizeLayer(CLayer* layer, const RECT& rect);
+  // The active layer copied under the new name into the target (null: a
+  // new document); into another document it is centred on its content.
+  bool DuplicateLayer(const std::string& name, ImageDocument* target, bool activate);
+
+  // ---- Transforms (LayerTransform.cpp) ----
+  // The pixels a transform starts from, not in the stack (the caller's
+  // reference): a copy of the whole layer when nothing is selected (null or
+  // an empty fragment), else the selected pixels on the selection's reach,
+  // with the selection's mask over that reach in *lifted (the caller's).
+  // An empty selection says so and gives null.
+  CLayer* BeginLayerTransform(CLayer* layer, Fragment* selection, Fragment** lifted);
+  // One step "Layer transformation": the whole layer changes in its place;
+  // selected pixels become a new layer above it, and the selection follows
+  // them. Nothing asked is done at once.
+  bool TransformLayer(Fragment* selection, const LayerTransformSpec& spec);
+  bool DoFlipLayer(Fragment* selection, bool horizontal, bool vertical);
+  // Degrees, counterclockwise.
+  bool DoRotateLayer(Fragment* selection, double angle);
+  bool NumericLayerTransform(Fragment* selection, const LayerTransformSpec& spec);
+  // The active text layer becomes a plain layer of its pixels.
+  bool RenderTextLayer();
+  // The active text layer's text in columns (vertical) or lines, laid out
+  // again.
+  bool SetTextOrientation(bool vertical);
+
+  // ---- The selection as layers and masks (LayerSelection.cpp) ----
+  // A copy of the active layer cut to the selected area, with a mask of
+  // the selection; with `cut` the area leaves the active layer. Null (and
+  // a message) when the selection holds no visible pixel of the layer.
+  // The caller's reference.
+  CLayer* MakeLayerFromSelection(Fragment* selection, bool cut);
 
  private:
   // The active view first, then the others in their order.
@@ -238,6 +419,27 @@ class ImageDocument : public DocumentLock, public CellRenderer {
   int SetLayerBufferAt(VrWA2000::WA* buffer, int index, bool mask);
   // After undo, redo or revert restored the live stack.
   void AfterRestore(bool fullRefresh);
+  // The common end of a layer operation: the rect (null: the whole image)
+  // refreshed, the palette (or only the changed row) and the navigator,
+  // the modified mark.
+  void LayerChanged(const RECT* rect, CLayer* row);
+  // After the stack's size changed: the render queue and the views.
+  void ImageResized();
+  // Opens the step, runs the change (0 done, 1 nothing to do, else failed)
+  // under the document lock and takes the step back unless it was done.
+  // Returns the change's code, or -1 when the step could not be opened.
+  int LayerStep(std::uint32_t stepId, const std::function<int(CLayersManager&)>& change);
+  // Sets attributes of the active layer's record, in a step when asked;
+  // the row, and the layer's rect when `refresh`.
+  bool EditActiveLayerInfo(std::uint32_t stepId, bool withStep, bool refresh,
+                           const std::function<void(LAYER_INFO&)>& edit);
+  bool ArrangeActive(std::uint32_t stepId, unsigned (CLayersManager::*arrange)(CLayer*));
+  bool MergeCommon(int (*core)(CLayersManager&));
+  bool InsertLayerAt(CLayer* reference, CLayer* layer, bool above, bool makeActive, bool refresh,
+                     bool withStep);
+  // A change of the image's size in a step (true: done), then the render
+  // queue, the views and the frame follow.
+  bool GeometryStep(std::uint32_t stepId, const std::function<bool(CLayersManager&)>& change);
 
   DocumentHost* host_;
   ReentrantDocumentLock lock_;

@@ -180,6 +180,7 @@ void CLumo40App::RegisterWindowClasses() {
 void CLumo40App::RegisterDocTemplates() {
   auto manager = std::make_unique<lumora::CLumo40DocManager>();
   manager->askNewImage = [](lumora::NewImageChoice* choice) { return lumora::AskNewImageWithDialog(choice); };
+  manager->backgroundColour = [this] { return settings.backColor; };
   SetDocManager(std::move(manager));
   AddDocTemplate(new lumora::CLumo40DocTemplate(IDR_IMAGE_DOC, &lumora::CLumo40Doc::kRuntimeClass,
                                                 &lumora::CChildFrame::kRuntimeClass, &lumora::CLumo40View::kRuntimeClass));

@@ -8,6 +8,7 @@
 #include "document/win/AppServices.h"
 #include "files/win/MyFileDialogs.h"
 #include "lang/Recorder.h"
+#include "engine/layers/win/GdiTextDevice.h"
 #include "engine/pixels/WAccess.h"
 #include "framework/CommandIds.h"
 #include "hostapi/toolhost.h"
@@ -271,6 +272,36 @@ void CLumo40Doc::GetSmoothEdge(int* degree, int* type) {
 void CLumo40Doc::ShowMessage(int textId, int captionId) {
   Box(std::string(res::String(static_cast<std::uint32_t>(textId))), static_cast<std::uint32_t>(captionId),
       MB_OK | MB_ICONSTOP);
+}
+
+void CLumo40Doc::ShowMessageText(const std::string& text, int captionId) {
+  Box(text, static_cast<std::uint32_t>(captionId), MB_OK | MB_ICONSTOP);
+}
+
+// Only the document of the program's current image window switches the
+// tool host's preview.
+void CLumo40Doc::DisablePreview() {
+  if (ActiveWindowShowsDocument()) LUPreview_Enable(0);
+}
+
+void CLumo40Doc::RestorePreview() {
+  if (ActiveWindowShowsDocument()) LUPreview_Enable(1);
+}
+
+COLORREF CLumo40Doc::FillColour() {
+  auto* manager = ImageDocManager();
+  return manager != nullptr && manager->backgroundColour ? manager->backgroundColour() : 0xFFFFFFu;
+}
+
+bool CLumo40Doc::NewDocumentFromLayer(CLayer* layer) { return lumora::NewDocumentFromLayer(layer, std::string()) != nullptr; }
+
+int CLumo40Doc::LayoutTextLayer(CLayerText& layer) {
+  return LayoutTextWithGdi(layer, layer.Attributes().antiAlias, image_.get(), nullptr);
+}
+
+void CLumo40Doc::ActivateFrames() {
+  if (Views().empty()) return;
+  if (fw::FrameWnd* frame = Views().front()->GetParentFrame()) frame->ActivateFrame(-1);
 }
 
 bool CLumo40Doc::AskNewImage(NewImageChoice* choice) {

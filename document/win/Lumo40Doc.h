@@ -82,6 +82,14 @@ class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFile
   void UpdateGlobalSelection() override {}
   void SetErrorCode(int, int) override {}
   void ShowMessage(int textId, int captionId) override;
+  void ShowMessageText(const std::string& text, int captionId) override;
+  void DisablePreview() override;
+  void RestorePreview() override;
+  COLORREF FillColour() override;
+  std::string Title() override { return GetTitle(); }
+  bool NewDocumentFromLayer(CLayer* layer) override;
+  void ActivateFrames() override;
+  int LayoutTextLayer(CLayerText& layer) override;
   // DocumentFileHost
   bool AskNewImage(NewImageChoice* choice) override;
   bool ConfirmWarning(const std::string& text) override;
@@ -123,6 +131,8 @@ class CLumo40DocManager : public fw::DocManager {
   NewImageAsker askNewImage;
   // The choice of the last File/New, read by the document it makes.
   const NewImageChoice* pendingChoice = nullptr;
+  // The application's background colour (red low); null: white.
+  std::function<COLORREF()> backgroundColour;
   // What the application's next new document is made from (a layer, a
   // stack or an image), read by the document it makes.
   const CreationRecord* pendingRecord = nullptr;

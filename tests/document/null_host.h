@@ -27,6 +27,7 @@ class NullDocumentHost : public DocumentHost {
   void UpdateGlobalSelection() override {}
   void SetErrorCode(int, int) override {}
   void ShowMessage(int, int) override {}
+  void ShowMessageText(const std::string&, int) override {}
 };
 
 }  // namespace lumora::testing

@@ -107,6 +107,7 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   void RedrawViewNow();
   LRESULT OnRefreshRect(WPARAM wParam, LPARAM lParam);
   void NotifyImageResized() override;
+  void FitFrameToImage() override { CorrectWindowSize(true); }
   void NotifyActiveImage();
   void NotifyFloatingImage();
   void UpdateFrameTitle();
