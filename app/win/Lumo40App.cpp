@@ -35,6 +35,9 @@ namespace {
 
 AnimationTick* animationTick = nullptr;
 
+// What the system posts to the window with the focus when F1 is pressed.
+constexpr UINT kMsgKeyF1 = 0x004D;
+
 void CALLBACK AnimationTimerProc(HWND, UINT, UINT_PTR, DWORD) {
   if (animationTick != nullptr) animationTick->pending = true;
 }
@@ -275,6 +278,16 @@ bool CLumo40App::PreTranslateMessage(MSG* msg) {
     SendAnimationTick();
     tick_.pending = false;
     return true;
+  }
+  // F1 over the main window reaches it as its key (the F1 command of the
+  // menu plan, translated below) and, already queued by the system, as
+  // WM_KEYF1, which would ask for help a second time: the key alone
+  // answers. (Menus and dialogs keep theirs.)
+  if (msg->message == WM_KEYDOWN && msg->wParam == VK_F1 && MainFrame() != nullptr &&
+      GetAncestor(msg->hwnd, GA_ROOT) == MainFrame()->Handle()) {
+    MSG queued;
+    while (PeekMessageA(&queued, nullptr, kMsgKeyF1, kMsgKeyF1, PM_REMOVE)) {
+    }
   }
   bool handled = false;
   if (msg->message == WM_KEYDOWN || msg->message == WM_KEYUP || msg->message == WM_SYSKEYDOWN ||

@@ -128,7 +128,9 @@ void Window::OnFinalMessage() {
 bool Window::OnCommand(WPARAM wParam, LPARAM lParam) {
   MessageArgs args;
   args.message = kMsgCommand;
-  args.code = HIWORD(wParam);
+  // A menu item (code 0) and an accelerator key (code 1) give the same
+  // command; only a control's notification keeps its code.
+  args.code = lParam == 0 ? kCodeCommand : HIWORD(wParam);
   args.id = LOWORD(wParam);
   args.wParam = wParam;
   args.lParam = lParam;
