@@ -431,7 +431,7 @@ void ImageDocument::ApplySmoothEdge() {
   int degree = 0;
   int type = 0;
   host_->GetSmoothEdge(&degree, &type);
-  SetSmoothEdge(selection_.fragment, degree * 10, type, nullptr);
+  SetSmoothEdge(selection_.fragment, SmoothDegreeOf(degree), type, nullptr);
 }
 
 }  // namespace lumora

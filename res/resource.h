@@ -72,6 +72,11 @@
 #define IDS_MERGE_COLOR_DODGE 10078
 #define IDS_MERGE_COLOR_BURN 10079
 
+// The progress indicator: dialog 306 (no caption), its text and bar.
+#define IDD_PROGRESS 306
+#define IDC_PROGRESS_TEXT 1029
+#define IDC_PROGRESS_BAR 1035
+
 // Progress captions.
 #define IDS_CREATING_NEW_IMAGE 67
 #define IDS_READING_FILE 70

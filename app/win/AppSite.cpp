@@ -14,6 +14,7 @@
 #include "document/win/Lumo40Doc.h"
 #include "engine/layers/LayerMng.h"
 #include "framework/win/DocView.h"
+#include "ui/win/ProgressInd.h"
 #include "view/win/ImageViewWnd.h"
 #include "view/win/ViewSite.h"
 
@@ -214,9 +215,13 @@ class AppSiteHost : public SiteHost {
   std::uint32_t AppValueC() override { return 0; }
 
   // Progress, settings, tablet, colours.
-  void ProgressBegin(const char*) override { app_.BeginWaitCursor(); }
-  bool ProgressCancelled(int, int) override { return false; }
-  void ProgressEnd() override { app_.EndWaitCursor(); }
+  void ProgressBegin(const char* caption) override { lumora::ProgressBegin(caption != nullptr ? caption : ""); }
+  bool ProgressCancelled(int position, int total) override {
+    return TheProgress() != nullptr && TheProgress()->Step(position, total) != 0;
+  }
+  void ProgressEnd() override {
+    if (TheProgress() != nullptr) TheProgress()->End();
+  }
   int GetProfileInt(const char* section, const char* key, int defaultValue) override {
     return app_.Settings().GetInt(section, key, defaultValue);
   }

@@ -28,6 +28,7 @@
 #include "view/win/ChildFrame.h"
 #include "view/win/ImageViewWnd.h"
 #include "view/win/Lumo40View.h"
+#include "ui/win/ProgressInd.h"
 #include "view/win/ViewSite.h"
 
 namespace lumora {
@@ -120,8 +121,7 @@ bool CLumo40App::InitInstance() {
   macroLanguageInstalled_ = true;
   LUInitGlobalSelection(Site());
   LUPreview_Init(Site());
-  RegisterClipboardFormats();
-  LoadClipboardOptions(settings, Settings());
+  RegisterClipboardFormats();  // the clipboard options came with the other settings
 
   // The main window comes up first: a file named on the command line that
   // cannot be read is then reported over it by its document, and the
@@ -182,7 +182,11 @@ void CLumo40App::RegisterWindowClasses() {
 // The image document's template and manager.
 void CLumo40App::RegisterDocTemplates() {
   auto manager = std::make_unique<lumora::CLumo40DocManager>();
-  manager->askNewImage = [](lumora::NewImageChoice* choice) { return lumora::AskNewImageWithDialog(choice); };
+  // The dialog starts with the current background colour.
+  manager->askNewImage = [this](lumora::NewImageChoice* choice) {
+    choice->colour = settings.backColor;
+    return lumora::AskNewImageWithDialog(choice);
+  };
   manager->backgroundColour = [this] { return settings.backColor; };
   SetDocManager(std::move(manager));
   AddDocTemplate(new lumora::CLumo40DocTemplate(IDR_IMAGE_DOC, &lumora::CLumo40Doc::kRuntimeClass,
@@ -200,8 +204,7 @@ void CLumo40App::LoadAllSettings() {
   ScreenMetrics screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), GetSystemMetrics(SM_CXMIN),
                        GetSystemMetrics(SM_CYMIN)};
   // Colour management arrives with its issue: until then it is unavailable.
-  LoadSettings(settings, Settings(), screen, false);
-  LoadColors(settings, Settings());
+  LoadStartupSettings(settings, Settings(), screen, false);
   settingsLoaded_ = true;
 }
 
@@ -225,6 +228,7 @@ bool CLumo40App::CreateMainFrame() {
 }
 
 bool CLumo40App::HostStage() {
+  InstallProgress();
   NameWindowMenuSections();
   if (!InstallHostHooks(Site(), hookState_, hookIds_)) {
     FreeHostSite(site_);
@@ -234,6 +238,24 @@ bool CLumo40App::HostStage() {
   hooksInstalled_ = true;
   StartAnimationTimer();
   return true;
+}
+
+// The progress indicator every long operation reports to: the engine's
+// readers and writers, the tool host's runs through the site.
+void CLumo40App::InstallProgress() {
+  ProgressHost host;
+  host.activeTopLevel = [this] { return GetActiveTopLevelWnd(); };
+  host.mainWindow = [this] { return MainFrame() != nullptr ? MainFrame()->Handle() : nullptr; };
+  host.showDialog = [this] { return settings.showProgressIndicator != 0; };
+  host.addPrompt = [this] { return prompts.Add(0, 100, false); };
+  host.setPrompt = [this](int handle, const std::string& text) { prompts.SetText(handle, text.c_str()); };
+  host.clearPrompt = [this](int handle) { prompts.ClearText(handle, false); };
+  host.programDeferred = [](UINT message) { return CMainFrame::IsDeferredWhileBusy(message); };
+  for (int i = 0; i < 13; ++i) {
+    const std::string name = "CUR" + std::to_string(i);
+    host.frames[i] = LoadCursorA(Instance(), name.c_str());
+  }
+  InstallProgressIndicator(host);
 }
 
 void CLumo40App::NameWindowMenuSections() {
@@ -340,6 +362,7 @@ void CLumo40App::SendAnimationTick() {
 
 int CLumo40App::ExitInstance() {
   DiscardStackPreload();
+  RemoveProgressIndicator();
   if (settingsLoaded_) SaveSettings(settings, Settings());
   if (macroLanguageInstalled_) lang::RemoveMacroLanguage();
   macroLanguageInstalled_ = false;

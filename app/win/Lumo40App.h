@@ -82,6 +82,7 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   void SetMemoryLimit();
   bool CreateMainFrame();
   bool HostStage();
+  void InstallProgress();
   void RegisterClipboardFormats();
   void NameWindowMenuSections();
   void StartAnimationTimer();

@@ -13,6 +13,7 @@
 #include "document/win/Lumo40Doc.h"
 #include "framework/win/DocView.h"
 #include "hostapi/toolhost.h"
+#include "ui/win/ProgressInd.h"
 #include "view/win/AppActivation.h"
 #include "view/win/ImageViewWnd.h"
 #include "view/win/Lumo40View.h"
@@ -232,6 +233,11 @@ bool CMainFrame::OnCommand(WPARAM wParam, LPARAM lParam) {
 }
 
 void CMainFrame::OnClose() {
+  // A close that arrives under a running operation waits for its end.
+  if (ProgressIsRunning()) {
+    DeferUntilProgressEnds(Handle(), WM_CLOSE, 0, 0);
+    return;
+  }
   if (!SaveAndCloseAllDocuments(false)) return;  // a document refused: the program goes on
   DestroyFrame();
 }

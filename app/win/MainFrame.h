@@ -25,6 +25,9 @@ class CMainFrame : public fw::MdiFrame {
   bool SaveAndCloseAllDocuments(bool already);
   void LayoutStatusPanes();
   fw::StatusBar& StatusBarCtrl() { return statusBar_; }
+  // The frame's own messages that wait while a long operation runs (they
+  // would open documents under it).
+  static bool IsDeferredWhileBusy(UINT message) { return message == kMsgOpenHandedOver; }
   bool appActive = false;
 
  protected:

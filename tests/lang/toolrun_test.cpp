@@ -543,7 +543,7 @@ TEST_F(RealHostFixture, UncreatableToolsAreLeftOutWithTheErrorStateKept) {
 
 TEST_F(RealHostFixture, ScriptRunsARegisteredToolByNameOnTheImage) {
   fw::IniFile ini(ShippedLangIni().string());
-  LUToolHostLink link(context, [this] { return image; });
+  LUToolHostLink link(context, [this](ScriptRunState&) { return image; });
   LangCommandSet set(ini, &link);
   ScriptStop stop;
   ASSERT_TRUE(RunScript({"// smooth, then add noise", "Smooth(5, 3, 0, 0);", "AddNoise(30,50,0);", ""}, &stop, &set))
@@ -562,7 +562,7 @@ TEST_F(RealHostFixture, ScriptRunsARegisteredToolByNameOnTheImage) {
 
 TEST_F(RealHostFixture, RecordedToolRunReplaysWithTheSameParameters) {
   fw::IniFile ini(ShippedLangIni().string());
-  LUToolHostLink link(context, [this] { return image; });
+  LUToolHostLink link(context, [this](ScriptRunState&) { return image; });
   LangCommandSet set(ini, &link);
 
   LUTool* tool = LUCreateTool(nullptr, "emboss_effect");
