@@ -21,6 +21,7 @@
 #include "engine/layered/LayeredIO.h"
 #include "engine/pixels/ImageLimits.h"
 #include "layered_support.h"
+#include "platform/text.h"
 #include "psd_support.h"
 #include "tests/support/temp_workspace.h"
 
@@ -293,7 +294,7 @@ TEST(LayeredInterop, ImageMagickReadsWhatThisProgramWrites) {
     const CLayer& layer = *doc->GetLayer(i);
     const Frame& f = frames[static_cast<std::size_t>(i) + 1];
     SCOPED_TRACE(layer.GetName());
-    EXPECT_EQ(f.label, layer.GetName());
+    EXPECT_EQ(f.label, Utf8ToAnsi(layer.GetName()));  // ImageMagick shows the 8-bit name
     EXPECT_EQ(f.x, layer.GetRect().left);
     EXPECT_EQ(f.y, doc->GetHeight() - layer.GetRect().bottom);
     EXPECT_EQ(f.width, RectWidth(layer.GetRect()));

@@ -186,7 +186,7 @@ TEST(Layer, LayerInfoRoundTrip) {
   layer->SetLayerInfo(info);
   EXPECT_EQ(layer->GetName(), "Sky");
   EXPECT_TRUE(RectsEqual(layer->GetRect(), r));
-  EXPECT_EQ(layer->GetOpacity(), 103);  // (40 * 255 + 127) / 100
+  EXPECT_EQ(layer->GetOpacity(), 102);  // the nearest byte: (40 * 255 + 50) / 100
   EXPECT_FALSE(layer->IsVisible());
   EXPECT_TRUE(layer->IsTransparencyLocked());
   EXPECT_FALSE(layer->IsMaskEnabled());
