@@ -38,7 +38,7 @@ bool NeedsNewName(const CLayersManager& stack, int index) {
 }  // namespace
 
 ImageDocument::ImageDocument(DocumentHost* host, SnapshotCopier* copier)
-    : host_(host), undo_(50, copier) {
+    : host_(host), undo_(50, copier), copier_(copier != nullptr ? copier : &DefaultSnapshotCopier()) {
   fields_.name = std::string(res::String(IDS_INITIAL_IMAGE));
   queue_.SetDocument(this);
 }

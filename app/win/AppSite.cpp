@@ -9,7 +9,7 @@
 #include "app/ErrorBox.h"
 #include "app/win/Lumo40App.h"
 #include "app/win/MainFrame.h"
-#include "app/win/ProgramHelp.h"
+#include "document/DocumentFiles.h"
 #include "document/win/AppServices.h"
 #include "document/win/Lumo40Doc.h"
 #include "engine/layers/LayerMng.h"
@@ -56,7 +56,7 @@ class AppSiteHost : public SiteHost {
     return std::string(text, static_cast<std::size_t>(std::max(n, 0)));
   }
   void WinHelpContext(SiteWindow owner, const std::string& helpFile, int context) override {
-    ShowProgramHelp(HelpRequest{AsWindow(owner), helpFile, HELP_CONTEXT, static_cast<std::uintptr_t>(context)});
+    app_.ShowHelp(AsWindow(owner), HELP_CONTEXT, static_cast<std::uintptr_t>(context), helpFile);
   }
   void MonitorGamma(int& r, int& g, int& b) override {
     r = app_.settings.gammaR;
@@ -129,8 +129,14 @@ class AppSiteHost : public SiteHost {
 
   // Documents and layers.
   SiteDoc DocOfWnd(SiteWindow view) override { return DocOfView(view); }
-  Image* DocImage(SiteDoc doc, int) override {
-    return doc != nullptr ? AsDoc(doc)->Image().GetActiveImage().get() : nullptr;
+  Image* DocImage(SiteDoc doc, int kind) override {
+    if (doc == nullptr) return nullptr;
+    // The visible layers flattened on white, kept until the next asking.
+    if (kind == 4) {
+      flattened_ = GetFlattenedImage(AsDoc(doc)->Image());
+      return flattened_.get();
+    }
+    return AsDoc(doc)->Image().GetActiveImage().get();
   }
   Image* StoredImagePair(SiteDoc, Image** second) override {
     if (second != nullptr) *second = nullptr;
@@ -149,8 +155,8 @@ class AppSiteHost : public SiteHost {
   std::intptr_t CopyHostDataBlock(SiteDoc) override { return 0; }
   void SetModifiedFlag(SiteDoc doc, int flag) override { AsDoc(doc)->SetModifiedFlag(flag != 0); }
   int IsFlat(SiteDoc doc) override { return LayerCount(doc) == 1 ? 1 : 0; }
-  int ConvertToTrueColor(SiteDoc, std::intptr_t) override { return 0; }
-  int ConvertToGray(SiteDoc, std::intptr_t) override { return 0; }
+  int ConvertToTrueColor(SiteDoc doc, std::intptr_t) override { return AsDoc(doc)->ConvertToTrueColor() ? 1 : 0; }
+  int ConvertToGray(SiteDoc doc, std::intptr_t) override { return AsDoc(doc)->ConvertToGray() ? 1 : 0; }
   int LayerCount(SiteDoc doc) override {
     CLayersManager* layers = LayersOf(doc);
     return layers != nullptr ? layers->GetLayerCount() : 0;
@@ -202,7 +208,7 @@ class AppSiteHost : public SiteHost {
   int InsertNewLayer(SiteDoc, const RECT&, int, int) override { return -1; }
   std::uint32_t LayerFlags(SiteDoc, int) override { return 0; }
   void* DocPatternDib(SiteDoc) override { return nullptr; }
-  SiteWindow CropImage(SiteDoc, const RECT&) override { return nullptr; }  // view: new image window
+  SiteWindow CropImage(SiteDoc doc, const RECT& rect) override { return AsDoc(doc)->CropImage(rect); }
 
   // Error box.
   int ShowErrorDialog(const char* message, const char* caption, const char* detail, int icon) override {
@@ -258,6 +264,7 @@ class AppSiteHost : public SiteHost {
   }
 
   CLumo40App& app_;
+  WAPtr flattened_;
 };
 
 }  // namespace

@@ -11,9 +11,11 @@
 #include "app/StatusPanes.h"
 #include "app/Units.h"
 #include "app/win/MainFrame.h"
-#include "app/win/ProgramHelp.h"
 #include "app/win/SmallWindows.h"
 #include "dialogs/win/CreateNewImgDlg.h"
+#include "dialogs/win/DialogSupport.h"
+#include "dialogs/win/ImageDialogs.h"
+#include "document/DocumentServices.h"
 #include "document/StackPreload.h"
 #include "document/win/AppServices.h"
 #include "document/win/Lumo40Doc.h"
@@ -21,6 +23,7 @@
 #include "framework/CommandIds.h"
 #include "framework/win/CommandLineWin32.h"
 #include "framework/win/DocView.h"
+#include "hostapi/controls.h"
 #include "hostapi/imagebuf.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
@@ -73,6 +76,8 @@ int TextWidthInFont(HWND window, const std::string& text) {
 }  // namespace
 
 CLumo40App::CLumo40App() : fw::App(LoadResString(IDS_APP_CAPTION)) {
+  // The control library starts before anything else and ends last.
+  VrCtlStartUp(GetModuleHandleA(nullptr));
   hookState_.host = this;
   hookState_.installViewHook = InstallImageViewHook;
   hookState_.prompts = &prompts;
@@ -82,7 +87,10 @@ CLumo40App::CLumo40App() : fw::App(LoadResString(IDS_APP_CAPTION)) {
   };
 }
 
-CLumo40App::~CLumo40App() { animationTick = nullptr; }
+CLumo40App::~CLumo40App() {
+  animationTick = nullptr;
+  VrCtlShutDown();
+}
 
 CLumo40App* TheLumoApp() { return static_cast<CLumo40App*>(fw::TheApp()); }
 
@@ -108,6 +116,7 @@ bool CLumo40App::InitInstance() {
   RegisterDocTemplates();
   recentWorkspaces_ = std::make_unique<fw::RecentFileList>(fw::kRecentWorkspaceSection, fw::kFirstRecentWorkspaceId, 4);
   recentWorkspaces_->Load(Settings());
+  if (RegisterWaitDialogClass() == 0) return false;
   if (!CheckMouse()) return false;
   RegisterErrorBoxClass(Instance());
   LoadAllSettings();
@@ -177,6 +186,8 @@ void CLumo40App::RegisterWindowClasses() {
   RegisterWindowClass(kMainFrameClass, CS_DBLCLKS, 0, arrow, reinterpret_cast<HBRUSH>(12),
                       frameIcon != nullptr ? frameIcon : LoadIcon(nullptr, IDI_APPLICATION));
   RegisterImageViewClass();
+  // Without the control library the dialogs use the plain classes.
+  RegisterCustomNcDialogClass(instance);
 }
 
 // The image document's template and manager.
@@ -188,6 +199,7 @@ void CLumo40App::RegisterDocTemplates() {
     return lumora::AskNewImageWithDialog(choice);
   };
   manager->backgroundColour = [this] { return settings.backColor; };
+  lumora::InstallImageDialogs();
   SetDocManager(std::move(manager));
   AddDocTemplate(new lumora::CLumo40DocTemplate(IDR_IMAGE_DOC, &lumora::CLumo40Doc::kRuntimeClass,
                                                 &lumora::CChildFrame::kRuntimeClass, &lumora::CLumo40View::kRuntimeClass));
@@ -236,6 +248,7 @@ bool CLumo40App::HostStage() {
     return false;
   }
   hooksInstalled_ = true;
+  SetCropToolAvailable(LUGetRegToolIDNumber(Site(), "Crop_Tool", 0) != 0);
   StartAnimationTimer();
   return true;
 }
@@ -337,11 +350,6 @@ void CLumo40App::RefreshCursorOnKey(const MSG&) {
 
 bool CLumo40App::OnIdle(int count) { return RunIdlePass(count, tick_, *this); }
 
-void CLumo40App::WinHelp(std::uintptr_t data, UINT command) {
-  // Over the window that asked: a dialog's request is answered over the dialog.
-  ShowProgramHelp(HelpRequest{fw::ActiveTopLevelWindow(), helpFilePath, command, data});
-}
-
 void CLumo40App::RestoreSavedPrompts() {
   const bool restoring = prompts.HasSaved();
   prompts.RestoreSaved();
@@ -370,6 +378,7 @@ int CLumo40App::ExitInstance() {
     LURemoveGlobalSelection(Site());
     LUPreview_Destroy(Site());
   }
+  UnregisterCustomNcDialogClass(Instance());
   if (recentWorkspaces_) recentWorkspaces_->Save(Settings());
   if (hooksInstalled_) RemoveHostHooks(Site(), hookIds_);
   hooksInstalled_ = false;
@@ -391,6 +400,32 @@ int CLumo40App::ExitInstance() {
   if (oleReady_) OleUninitialize();
   oleReady_ = false;
   return result;
+}
+
+bool CLumo40App::ShowHelp(HWND owner, UINT command, std::uintptr_t data, const std::string& file) {
+  const std::string& path = file.empty() ? helpFilePath : file;
+  if (path.empty() || GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    MessageBoxA(GetActiveTopLevelWnd(), res::FormatString(IDS_HELP_FILE_MISSING, {path}).c_str(),
+                LoadResString(IDS_APP_TITLE).c_str(), MB_OK | MB_ICONINFORMATION);
+    return false;
+  }
+  if (::WinHelpA(owner, path.c_str(), command, data) != 0) return true;
+  MessageBoxA(GetActiveTopLevelWnd(), LoadResString(IDS_FW_FAILED_TO_LAUNCH_HELP).c_str(),
+              LoadResString(IDS_APP_TITLE).c_str(), MB_OK | MB_ICONEXCLAMATION);
+  return false;
+}
+
+void CLumo40App::WinHelp(std::uintptr_t data, UINT command) {
+  fw::WaitCursor wait;
+  fw::FrameWnd* frame = MainFrame();
+  HWND main = frame != nullptr ? frame->Handle() : nullptr;
+  if (main != nullptr) {
+    // Menus, drags and captures end before the help window comes up.
+    SendMessageA(main, WM_CANCELMODE, 0, 0);
+    EnumChildWindows(main, [](HWND child, LPARAM) { SendMessageA(child, WM_CANCELMODE, 0, 0); return TRUE; }, 0);
+    if (HWND capture = GetCapture()) SendMessageA(capture, WM_CANCELMODE, 0, 0);
+  }
+  ShowHelp(main, command, data);
 }
 
 HWND CLumo40App::GetActiveTopLevelWnd() const {

@@ -28,11 +28,14 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   bool InitInstance() override;
   bool PreTranslateMessage(MSG* msg) override;
   bool OnIdle(int count) override;
-  // Every help request of the program's windows (F1, context help, the
-  // Help buttons of dialogs) goes to the program's help.
-  void WinHelp(std::uintptr_t data, UINT command) override;
   int ExitInstance() override;
   fw::Document* OpenDocumentFile(const std::string& path) override;
+  // The one help function: F1, Shift+F1, Help buttons, WM_HELP, the menus'
+  // help and the site's entry all come here. Without the help file it says
+  // which file is missing.
+  bool ShowHelp(HWND owner, UINT command, std::uintptr_t data, const std::string& file = {}) override;
+  // The main frame's help: modes and menus end first.
+  void WinHelp(std::uintptr_t data, UINT command) override;
 
   CMainFrame* MainFrameWnd() const;
   AppSettings settings;
