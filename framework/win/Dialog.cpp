@@ -226,10 +226,6 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
 bool Dialog::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result) {
   switch (message) {
     case WM_INITDIALOG: *result = OnInitDialog() ? TRUE : FALSE; return true;
-    case WM_HELP:
-      OnHelpRequest();
-      *result = TRUE;
-      return true;
     case WM_COMMAND: {
       UINT id = LOWORD(wParam), code = HIWORD(wParam);
       if (code == BN_CLICKED && id == IDHELP && !OnCommand(wParam, lParam)) {
@@ -259,7 +255,13 @@ bool Dialog::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR
   args.message = message;
   args.wParam = wParam;
   args.lParam = lParam;
-  if (!DispatchToMap(*this, args)) return false;
+  if (!DispatchToMap(*this, args)) {
+    // F1 in a dialog whose class has no help of its own.
+    if (message != WM_HELP) return false;
+    OnHelpRequest();
+    *result = TRUE;
+    return true;
+  }
   bool direct = (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC) || message == WM_QUERYDRAGICON;
   if (direct) {
     *result = args.result;
