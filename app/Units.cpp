@@ -40,11 +40,13 @@ std::string FormatLength(double value, double dpi, int unit) {
   }
 }
 
+int RowFromTop(int y, int height, int originY) { return height - originY - y - 1; }
+
 std::string FormatCoordinates(int x, int y, const CoordinateFrame& frame) {
   if (x < 0 || y < 0 || x >= frame.width || y >= frame.height) return {};
   std::string before = "(" + FormatLength(x - frame.originX, frame.dpiX, frame.unit);
-  const int fromTop = frame.height - y - 1;
-  std::string text = before + "," + FormatLength(fromTop - frame.originY, frame.dpiY, frame.unit) + ")";
+  const int row = RowFromTop(y, frame.height, frame.originY);
+  std::string text = before + "," + FormatLength(row, frame.dpiY, frame.unit) + ")";
   if (!frame.textWidth) return text;
   int space = frame.textWidth(" ");
   if (space <= 0) return text;

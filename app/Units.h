@@ -23,11 +23,15 @@ struct CoordinateFrame {
   std::function<int(const std::string&)> textWidth;
 };
 
-// "(x,y)" of an image point (its row counted upward from the bottom, as the
-// view's mapping gives it) in the frame's units, from the ruler origin,
-// rows counted downward from the top as the rulers count them; padded on
-// the left so that the commas of successive texts line up; empty outside
-// the image.
+// The row counted down from the top of the image (and from the ruler
+// origin's row) of an image row `y` counted up from the bottom, as the
+// view's mapping gives it: height - originY - y - 1.
+int RowFromTop(int y, int height, int originY);
+
+// "(x,y)" of an image point (rows counted upward from the bottom, as the
+// view's mapping gives them) in the frame's units, the row counted from
+// the top (RowFromTop), padded on the left so that the commas of
+// successive texts line up; empty outside the image.
 std::string FormatCoordinates(int x, int y, const CoordinateFrame& frame);
 
 // "x=%s y=%s w=%s h=%s" of an image rectangle (rows counted upward from the

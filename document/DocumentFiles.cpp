@@ -39,10 +39,10 @@ CLayersManagerPtr ReadLayered(ImageDocument& doc, const std::string& path,
   if (CLayersManagerPtr ahead = TakePreloadedStack(path)) return ahead;
   try {
     return CLayersManagerPtr::Adopt(new CLayersManager(&doc, path));
-  } catch (const layer_error&) {
-    host.ReportFileError(19, path);
-  } catch (const std::exception&) {
-    host.ReportFileError(27, path);
+  } catch (const layer_error& e) {
+    host.ReportFileError(19, path, e.what());
+  } catch (const std::exception& e) {
+    host.ReportFileError(27, path, e.what());
   }
   return nullptr;
 }
@@ -90,6 +90,14 @@ std::string FormatWithName(std::uint32_t textId, const std::string& name) {
   const std::size_t at = text.find("%s");
   if (at != std::string::npos) text.replace(at, 2, name);
   return text;
+}
+
+std::string Sentence(std::string reason) {
+  if (reason.empty()) return reason;
+  reason[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(reason[0])));
+  const char last = reason.back();
+  if (last != '.' && last != '!' && last != '?') reason += '.';
+  return reason;
 }
 
 std::string FormatWithNames(std::uint32_t textId, std::initializer_list<std::string_view> names) {
@@ -140,7 +148,7 @@ int OpenLayeredDocument(ImageDocument& doc, const std::string& path, DocumentFil
   std::error_code error;
   const std::uintmax_t length = std::filesystem::file_size(path, error);
   if (error) {
-    host.ReportFileError(27, path);
+    host.ReportFileError(27, path, error.message());
     return 0;
   }
   CLayersManagerPtr stack;
@@ -154,8 +162,8 @@ int OpenLayeredDocument(ImageDocument& doc, const std::string& path, DocumentFil
                                            << 16;
       stack = CLayersManagerPtr::Adopt(new CLayersManager(
           kWAType24, &doc, choice.width, choice.height, resolution, choice.colour, 0));
-    } catch (const std::exception&) {
-      host.ReportFileError(16, path);
+    } catch (const std::exception& e) {
+      host.ReportFileError(16, path, e.what());
       return 0;
     }
     madeNew = true;
@@ -187,11 +195,11 @@ int ReloadDocument(ImageDocument& doc, const std::string& path, DocumentFileHost
   } else {
     const WAPtr image = ReadFlat(path);
     if (image) stack = StackOfImage(doc, image.get());
-    if (!stack) host.ReportFileError(27, path);
+    if (!stack) host.ReportFileError(27, path, std::string());
   }
   if (!stack) return 0;
   if (doc.ReplaceLayerStack(stack.get()) == 0) {
-    host.ReportFileError(16, path);
+    host.ReportFileError(16, path, std::string());
     return 0;
   }
   return 1;
@@ -241,8 +249,8 @@ int SaveToFile(ImageDocument& doc, const std::string& path, bool clearModified,
     doc.Queue().RenderAllNow();
     try {
       CRWLayers(stack).Save(path, 1);
-    } catch (const std::exception&) {
-      host.ReportFileError(21, path);
+    } catch (const std::exception& e) {
+      host.ReportFileError(21, path, e.what());
       return 0;
     }
     if (clearModified) doc.SetModifiedFlag(false);
@@ -263,7 +271,10 @@ int SaveToFile(ImageDocument& doc, const std::string& path, bool clearModified,
   int status = 0;
   const int written = ImExp_WriteFile(&adapter, nullptr, path.c_str(), &status,
                                       progress != nullptr ? progress : &shown, nullptr, 1);
-  if (written != 0 && clearModified && !losesLayers) doc.SetModifiedFlag(false);
+  // Saved whole, the document matches its file; flattened, its file no
+  // longer holds its layers, so it is marked changed: Save stays available
+  // and closing asks.
+  if (written != 0 && clearModified) doc.SetModifiedFlag(losesLayers);
   return written;
 }
 

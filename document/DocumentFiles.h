@@ -35,11 +35,15 @@ class DocumentFileHost {
   virtual bool AskNewImage(NewImageChoice* choice) = 0;
   // An OK/Cancel warning box; true for OK.
   virtual bool ConfirmWarning(const std::string& text) = 0;
-  // The tool host's error code with the file name, shown.
-  virtual void ReportFileError(int code, const std::string& path) = 0;
+  // The tool host's error code with the file name and the reason (what
+  // went wrong, in words; empty when the code says it all), shown.
+  virtual void ReportFileError(int code, const std::string& path, const std::string& reason) = 0;
 };
 
 bool HasExtension(const std::string& path, const char* extension);
+// A reason (what went wrong, as the engine words it) as a sentence: its
+// first letter capital, a full stop at its end.
+std::string Sentence(std::string reason);
 // The text of the string with its "%s" replaced by the name.
 std::string FormatWithName(std::uint32_t textId, const std::string& name);
 // The text of the string with its "%s" replaced by the names in order and

@@ -20,6 +20,23 @@ bool MakeNameFromTitle(std::string* name, const std::string& title) {
   return true;
 }
 
+namespace {
+
+// Whether the layer at `index` is to be renamed when a stack is installed:
+// it has no name, or a layer below it (already settled) carries its name.
+// A name that is unique stays as it is; of two layers of one name the
+// upper one is numbered.
+bool NeedsNewName(const CLayersManager& stack, int index) {
+  const std::string& name = stack.GetLayer(index)->GetName();
+  if (name.empty()) return true;
+  for (int below = 0; below < index; ++below) {
+    if (stack.GetLayer(below)->GetName() == name) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 ImageDocument::ImageDocument(DocumentHost* host, SnapshotCopier* copier)
     : host_(host), undo_(50, copier), copier_(copier != nullptr ? copier : &DefaultSnapshotCopier()) {
   fields_.name = std::string(res::String(IDS_INITIAL_IMAGE));
@@ -125,10 +142,9 @@ int ImageDocument::InstallLayerStack(CLayersManager* stack) {
     if (stack->UpdateComposite(stack->GetImageType()) != 0) throw std::bad_alloc();
     for (int i = 0; i < stack->GetLayerCount(); ++i) {
       CLayer* layer = stack->GetLayer(i);
-      LAYER_INFO info = layer->GetLayerInfo();
-      info.name = stack->MakeUniqueLayerName(info.name, 0, layer);
-      layer->SetLayerInfo(info);
-      if (info.hasMask == 0) layer->SetPaintOnLayer(1);
+      // Only the name changes: the other attributes stay exactly as read.
+      if (NeedsNewName(*stack, i)) layer->SetName(stack->MakeUniqueLayerName(layer->GetName(), 0, layer));
+      if (layer->HasMask() == 0) layer->SetPaintOnLayer(1);
     }
   } catch (...) {
     stack->SetDocument(oldDocument);
@@ -171,7 +187,8 @@ int ImageDocument::ReplaceLayerStack(CLayersManager* stack) {
   InvalidateImageRect(nullptr, false, true);
   compositeCurrent_ = false;
   SetFloatingImage(nullptr);
-  NotifyImageResizedInAllViews();
+  // The old image's buffers go: every view is made again for the new one.
+  ForEachView([](DocumentViewLink* v) { v->ShowNewImage(); });
   SetActiveLayer(stack_->GetActiveLayer(), true, false);
   host_->UpdateLayerPalette();
   host_->UpdateNavigator();

@@ -47,6 +47,10 @@ class DocumentViewLink {
   virtual void InvalidateImageRect(const RECT& rect, bool erase) = 0;
   virtual void ResetDrawContext() = 0;
   virtual void NotifyImageResized() = 0;
+  // The document's whole image was replaced (a reload): the view sets
+  // itself up for it as for a newly opened image (zoom, window size, draw
+  // context, scrolling, title and status).
+  virtual void ShowNewImage() = 0;
   // The view's frame takes the image's new size.
   virtual void FitFrameToImage() {}
 };

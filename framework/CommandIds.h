@@ -59,6 +59,7 @@ constexpr std::uint32_t kIdFirstMdiChild = 65280;
 // System commands: 61440 (SC_SIZE) to 61935; the string of each gives its prompt.
 constexpr std::uint32_t kIdSystemCommandFirst = 61440;
 constexpr std::uint32_t kIdSystemCommandLast = 61935;
+constexpr bool IsSystemCommand(std::uint32_t id) { return id >= kIdSystemCommandFirst && id <= kIdSystemCommandLast; }
 
 // Strings (their texts are in res/Lumo40.rc).
 constexpr std::uint32_t kIdsUntitled = IDS_UNTITLED;

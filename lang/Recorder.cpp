@@ -10,6 +10,7 @@
 #include "hostapi/fragment.h"
 #include "lang/LangCommand.h"
 #include "lang/Lexer.h"
+#include "platform/text.h"
 #include "select/storeSel.h"
 
 namespace lang {
@@ -290,14 +291,15 @@ void RecordEdges(std::int32_t a, std::int32_t b) {
 void RecordCreateNewLayer(std::string_view name, std::string_view mergeMode, std::int32_t opacity,
                           std::int32_t grouped, std::int32_t creation) {
   if (!IsMacroRecording()) return;
-  RecordWithLayerPrefix(Format("CreateNewLayer(%s,%s,%d,%d,%d);", QuoteLangString(name).c_str(),
+  RecordWithLayerPrefix(Format("CreateNewLayer(%s,%s,%d,%d,%d);", QuoteLangString(lumora::Utf8ToAnsi(std::string(name))).c_str(),
                                QuoteLangString(mergeMode).c_str(), opacity, grouped, creation));
 }
 void RecordSetLayerOptions(std::string_view name, std::string_view mergeMode, std::int32_t opacity,
                            const std::uint32_t b[8]) {
   if (!IsMacroRecording()) return;
   RecordWithLayerPrefix(Format("SetLayerOptions(%s,%s,%d,0x%x,0x%x,0x%x,0x%x,0x%x,0x%x,0x%x,0x%x);",
-                               QuoteLangString(name).c_str(), QuoteLangString(mergeMode).c_str(), opacity, b[0], b[1],
+                               QuoteLangString(lumora::Utf8ToAnsi(std::string(name))).c_str(), QuoteLangString(mergeMode).c_str(),
+                               opacity, b[0], b[1],
                                b[2], b[3], b[4], b[5], b[6], b[7]));
 }
 void RecordLayerStatement(std::string_view statement) {
@@ -393,7 +395,7 @@ void RecordDuplicateImage(std::string_view name, std::int32_t merged) {
 void RecordDuplicateLayer(std::string_view destinationTitle, std::string_view newName, std::int32_t value) {
   if (!IsMacroRecording() || destinationTitle.empty()) return;
   RecordWithLayerPrefix(Format("DuplicateLayer(%s,%s,%d);", QuoteLangString(destinationTitle).c_str(),
-                               QuoteLangString(newName).c_str(), value));
+                               QuoteLangString(lumora::Utf8ToAnsi(std::string(newName))).c_str(), value));
 }
 void RecordCreateNewImage(std::string_view name, std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d,
                           COLORREF background) {

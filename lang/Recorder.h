@@ -89,6 +89,8 @@ void RecordCrop(const RECT& rect);
 void RecordRotate(double degrees);
 void RecordFlipImage(std::int32_t horizontal, std::int32_t vertical);
 void RecordEdges(std::int32_t a, std::int32_t b);
+// Layer names are UTF-8 (engine/layers/Layer.h); statements hold them in
+// the scripts' 8-bit text.
 void RecordCreateNewLayer(std::string_view name, std::string_view mergeMode, std::int32_t opacity,
                           std::int32_t grouped, std::int32_t creation);
 void RecordSetLayerOptions(std::string_view name, std::string_view mergeMode, std::int32_t opacity,

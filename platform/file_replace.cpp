@@ -96,6 +96,13 @@ bool FlushFileToDisk(const std::string& path, std::string* error) {
 }
 
 bool ReplaceFileAtomically(const std::string& source, const std::string& target, std::string* error) {
+  // A file nobody may write is not written over (a rename would replace
+  // it, and the owner of the folder could).
+  struct stat info {};
+  if (::stat(target.c_str(), &info) == 0 && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+    if (error != nullptr) *error = "the file is read-only";
+    return false;
+  }
   if (std::rename(source.c_str(), target.c_str()) != 0) {
     SetError(error, "the file could not be replaced");
     return false;

@@ -28,7 +28,8 @@ bool IsTempNameOf(const std::string& name, const std::string& targetName);
 bool FlushFileToDisk(const std::string& path, std::string* error);
 
 // Moves `source` over `target` in one step (the target need not exist);
-// false with `error` set, both files as they were.
+// false with `error` set, both files as they were. A read-only target is
+// refused ("the file is read-only").
 bool ReplaceFileAtomically(const std::string& source, const std::string& target, std::string* error);
 
 // Deletes a file; false when it could not be deleted (or did not exist).

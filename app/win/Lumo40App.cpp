@@ -40,6 +40,9 @@ namespace {
 
 AnimationTick* animationTick = nullptr;
 
+// What the system posts to the window with the focus when F1 is pressed.
+constexpr UINT kMsgKeyF1 = 0x004D;
+
 void CALLBACK AnimationTimerProc(HWND, UINT, UINT_PTR, DWORD) {
   if (animationTick != nullptr) animationTick->pending = true;
 }
@@ -120,15 +123,17 @@ bool CLumo40App::InitInstance() {
   LUPreview_Init(Site());
   RegisterClipboardFormats();  // the clipboard options came with the other settings
 
-  // No empty document at start: only a file to open is processed.
-  if (info.shellCommand != fw::ShellCommand::kFileOpen) info.shellCommand = fw::ShellCommand::kFileNothing;
-  const bool processed = ProcessShellCommand(info);
-  DiscardStackPreload();
-  if (!processed) return false;
+  // The main window comes up first: a file named on the command line that
+  // cannot be read is then reported over it by its document, and the
+  // program goes on without it. No empty document at start: only a file to
+  // open is processed.
   fw::FrameWnd* frame = MainFrame();
   frame->ActivateFrame(showCommand);
   UpdateWindow(frame->Handle());
   TraceMark("main window shown");
+  if (info.shellCommand != fw::ShellCommand::kFileOpen) info.shellCommand = fw::ShellCommand::kFileNothing;
+  ProcessShellCommand(info);
+  DiscardStackPreload();
   OfferStartWizard(frame->Handle(), Site(), Settings().GetInt("STARTWIZARD", "STARTWIZARD", 1));
   return true;
 }
@@ -301,6 +306,16 @@ bool CLumo40App::PreTranslateMessage(MSG* msg) {
     tick_.pending = false;
     return true;
   }
+  // F1 over the main window reaches it as its key (the F1 command of the
+  // menu plan, translated below) and, already queued by the system, as
+  // WM_KEYF1, which would ask for help a second time: the key alone
+  // answers. (Menus and dialogs keep theirs.)
+  if (msg->message == WM_KEYDOWN && msg->wParam == VK_F1 && MainFrame() != nullptr &&
+      GetAncestor(msg->hwnd, GA_ROOT) == MainFrame()->Handle()) {
+    MSG queued;
+    while (PeekMessageA(&queued, nullptr, kMsgKeyF1, kMsgKeyF1, PM_REMOVE)) {
+    }
+  }
   bool handled = false;
   if (msg->message == WM_KEYDOWN || msg->message == WM_KEYUP || msg->message == WM_SYSKEYDOWN ||
       msg->message == WM_SYSKEYUP) {
@@ -420,15 +435,17 @@ void CLumo40App::ShowImageStatus(HWND window) {
   CLumo40View* view = GetViewFromWnd(window);
   CLumo40Doc* doc = view != nullptr ? view->GetDoc() : nullptr;
   CLayersManager* layers = doc != nullptr ? doc->Image().GetLayers() : nullptr;
-  if (layers == nullptr) {
-    prompts.SetText(imageStatusEntry_, NoImageStatusText().c_str());
-    return;
+  std::string text = NoImageStatusText();
+  if (layers != nullptr) {
+    const int type = layers->GetImageType();
+    const int bits = type == 1 ? 1 : type == 2 ? 4 : type == 16 ? 24 : 8;
+    text = ImageStatusText(type, bits, layers->GetWidth(), layers->GetHeight(), view->ImageUnitsPerPixel());
   }
-  const int type = layers->GetImageType();
-  const int bits = type == 1 ? 1 : type == 2 ? 4 : type == 16 ? 24 : 8;
-  prompts.SetText(imageStatusEntry_, ImageStatusText(type, bits, layers->GetWidth(), layers->GetHeight(),
-                                                     view->ImageUnitsPerPixel())
-                                         .c_str());
+  // Called at every idle pass: only a change is shown.
+  if (window == imageStatusWindow_ && text == imageStatusText_) return;
+  imageStatusWindow_ = window;
+  imageStatusText_ = text;
+  prompts.SetText(imageStatusEntry_, text.c_str());
 }
 
 std::uint16_t CLumo40App::UILanguage() {

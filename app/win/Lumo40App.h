@@ -114,6 +114,8 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   bool oleReady_ = false;
   bool settingsLoaded_ = false;
   int imageStatusEntry_ = 0;
+  HWND imageStatusWindow_ = nullptr;
+  std::string imageStatusText_;
   int uiLanguage_ = -1;
   UINT clipboardFormats_[8] = {};
   AnimationTick tick_;

@@ -276,13 +276,10 @@ void CMainFrame::OnUpdateNavigatorCommand(fw::CmdUI& ui) {
 void CMainFrame::OnUpdateNavigatorNow() { UpdateNavigator(); }
 
 void CMainFrame::OnIdleUpdateCmdUI() {
-  // The image status follows the active image window.
+  // The image status follows the active image window and its image (a
+  // reload or a new size changes it too); the application shows changes.
   fw::View* view = GetActiveFrame() != this ? GetActiveFrame()->GetActiveView() : nullptr;
-  HWND current = view != nullptr ? view->Handle() : nullptr;
-  if (current != lastStatusView_) {
-    lastStatusView_ = current;
-    TheLumoApp()->ShowImageStatus(current);
-  }
+  TheLumoApp()->ShowImageStatus(view != nullptr ? view->Handle() : nullptr);
   fw::MdiFrame::OnIdleUpdateCmdUI();
 }
 

@@ -71,7 +71,6 @@ class CMainFrame : public fw::MdiFrame {
 
   fw::StatusBar statusBar_;
   CNavigatorWnd navigator_;
-  HWND lastStatusView_ = nullptr;
   std::vector<std::string> pendingOpens_;
   static constexpr UINT kMsgOpenHandedOver = WM_APP + 19;
 };

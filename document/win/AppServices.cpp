@@ -4,6 +4,7 @@
 
 #include "document/DocumentServices.h"
 #include "framework/win/App.h"
+#include "hostapi/toolhost.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
 
@@ -37,6 +38,19 @@ fw::Document* OpenWithRecord(const CreationRecord& record, bool makeVisible) {
 }  // namespace
 
 void SetActiveImageWindow(HWND window) { activeImageWindow = window; }
+
+void ShowDocumentError(int code, const std::string& text, const char* source, int line) {
+  LUSetErrorStringExt(nullptr, 0, text.c_str(), 0);
+  LUSetErrorCode(nullptr, code, source, line, 0);
+  const LUErrorState state = LUGetErrorState();
+  if (state.code != code) return;  // frozen: the caller's caller reports
+  LUResetError();
+  const std::string message = LUFormatErrorMessage(state);
+  const std::string caption(res::String(IDS_ERROR_CAPTION));
+  if (LUShowSiteErrorBox(nullptr, message.c_str(), caption.c_str(), MB_ICONSTOP, LUFormatErrorDetail(state).c_str()) == 0) {
+    MessageBoxA(GetActiveTopLevelWnd(), message.c_str(), caption.c_str(), MB_OK | MB_ICONSTOP);
+  }
+}
 
 HWND GetActiveImageWindow() {
   // A window destroyed without telling is no owner.
@@ -120,9 +134,7 @@ fw::View* NewDocumentFromImage(CLumo40Doc* source, bool merge, bool makeVisible,
   if (!copy.stack) return nullptr;
   if (copy.mergeFailed) {
     // The duplicate still opens, with its layers as they were.
-    MessageBoxA(GetActiveTopLevelWnd(),
-                (std::string(res::String(IDS_UNKNOWN_ERROR)) + " (" + std::to_string(kDuplicateMergeError) + ")").c_str(),
-                std::string(res::String(IDS_ERROR_CAPTION)).c_str(), MB_OK | MB_ICONSTOP);
+    ShowDocumentError(kDuplicateMergeError, source->GetTitle(), "Lumo40Doc", __LINE__);
   }
   fw::Document* doc = OpenWithRecord(StackCreationRecord(copy.stack.get()), makeVisible);
   if (doc == nullptr) return nullptr;

@@ -19,6 +19,12 @@ HWND GetActiveImageWindow();
 // window.
 HWND GetActiveTopLevelWnd();
 
+// Reports an error of a document as the tool host reports errors: the
+// text of the code (the string table), then `text` (a file name and the
+// reason), the source and line as the detail, in the site's error box
+// (a message box where there is no site). Nothing while errors are frozen.
+void ShowDocumentError(int code, const std::string& text, const char* source, int line);
+
 // An MDI child that records its active view's window (or itself, without
 // a view) as the active image window while it is active.
 class CImageChildFrame : public fw::MdiChild {

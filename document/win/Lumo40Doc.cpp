@@ -335,9 +335,8 @@ bool CLumo40Doc::ConfirmWarning(const std::string& text) {
   return Box(text, IDS_WARNING_CAPTION, MB_OKCANCEL | MB_ICONEXCLAMATION) == IDOK;
 }
 
-void CLumo40Doc::ReportFileError(int code, const std::string& path) {
-  Box(path + "\n" + std::string(res::String(IDS_UNKNOWN_ERROR)) + " (" + std::to_string(code) + ")",
-      IDS_ERROR_CAPTION, MB_OK | MB_ICONSTOP);
+void CLumo40Doc::ReportFileError(int code, const std::string& path, const std::string& reason) {
+  ShowDocumentError(code, reason.empty() ? path : path + "\n" + Sentence(reason), "Lumo40Doc", __LINE__);
 }
 
 // ---- The template and the manager

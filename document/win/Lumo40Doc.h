@@ -126,7 +126,7 @@ class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFile
   // DocumentFileHost
   bool AskNewImage(NewImageChoice* choice) override;
   bool ConfirmWarning(const std::string& text) override;
-  void ReportFileError(int code, const std::string& path) override;
+  void ReportFileError(int code, const std::string& path, const std::string& reason) override;
 
   void UndoRedoCommand(bool redo);
   static void EnableFiltered(fw::CmdUI& ui, bool enable);

@@ -192,11 +192,13 @@ void ReportRowsHandled(LayeredFileHeader& header, std::uint64_t rows) {
   for (std::uint64_t i = 0; i < rows; ++i) Tick(header, true);
 }
 
-void WriteMergedImage(LayeredWriter& out, const VrWA2000::WA& image) {
+void WriteMergedImage(LayeredWriter& out, const VrWA2000::WA& image, const VrWA2000::WA* alpha) {
   const int type = image.GetType();
   const int width = image.GetW();
   const int height = image.GetH();
-  const int channels = type == kWAType24 ? 3 : 1;
+  const int colours = type == kWAType24 ? 3 : 1;
+  const bool withAlpha = alpha != nullptr && type != kWAType1Bit && alpha->GetW() == width && alpha->GetH() == height;
+  const int channels = colours + (withAlpha ? 1 : 0);
   const int rowBytes = type == kWAType1Bit ? (width + 7) / 8 : width;
   const bool packed = type != kWAType1Bit;
   out.U16(packed ? kPackBitsCoded : kRaw);
@@ -210,7 +212,9 @@ void WriteMergedImage(LayeredWriter& out, const VrWA2000::WA& image) {
     block.clear();
     for (int y = height - 1; y >= 0; --y) {
       const std::uint8_t* src = image.Row(y);
-      if (type == kWAType24) {
+      if (c == colours) {
+        std::memcpy(row.data(), alpha->Row(y), static_cast<std::size_t>(width));
+      } else if (type == kWAType24) {
         for (int x = 0; x < width; ++x) row[x] = src[3 * x + 2 - c];
       } else if (type == kWAType1Bit) {
         for (int i = 0; i < rowBytes; ++i) row[i] = static_cast<std::uint8_t>(~src[i]);

@@ -17,8 +17,9 @@ struct LayeredFileHeader;
 
 // Writes the merged image section for an image of type 16, 8, 4 or 1:
 // PackBits rows (raw for type 1, inverted), channel after channel from the
-// top row, red first for type 16.
-void WriteMergedImage(LayeredWriter& out, const VrWA2000::WA& image);
+// top row, red first for type 16; an 8-bit `alpha` of the image's size
+// follows as one more channel (the transparency of the merged image).
+void WriteMergedImage(LayeredWriter& out, const VrWA2000::WA& image, const VrWA2000::WA* alpha = nullptr);
 
 // Reads the merged image section into a new buffer of the header's type
 // and size (palette from its colour table); `channels` is the file's

@@ -16,6 +16,7 @@
 #include "engine/blend/MergeModes.h"
 #include "engine/pixels/ImageLimits.h"
 #include "platform/rect.h"
+#include "platform/text.h"
 
 namespace lumora {
 
@@ -30,13 +31,6 @@ constexpr int kMaxChannels = 56;
 // Bytes of the record before its extra data: rect, channel count, blend
 // signature and key, opacity, clipping, flags, filler, extra length.
 constexpr int kRecordFixedBytes = 34;
-
-// Unicode of the bytes 0x80..0x9F of Windows-1252 (undefined ones map to
-// themselves, as the system does).
-constexpr char16_t kAnsiHigh[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 bool IsBlockSignature(const char sig[4]) {
   char up[4];
@@ -157,9 +151,7 @@ void ReadUnicodeName(LayeredReader& in, CLayer& layer, std::uint32_t length) {
   std::u16string name(count, u'\0');
   for (auto& c : name) c = static_cast<char16_t>(in.U16());
   name.resize(std::min(name.size(), name.find(u'\0')));
-  layer.SetName(Utf16ToAnsi(name));
-  layer.FileKeep().unicodeNameAnsi = layer.GetName();
-  layer.FileKeep().unicodeName = std::move(name);
+  layer.SetName(Utf16ToUtf8(name));
 }
 
 void ReadMaskOptions(LayeredReader& in, CLayer& layer, std::uint32_t length) {
@@ -221,25 +213,30 @@ void ReadExtraData(LayeredReader& in, CLayer& layer, const LayeredFileHeader& he
   const std::uint8_t count = in.U8();
   std::string name(count, '\0');
   in.Read(name.data(), count);
-  // Names are text: they end at a zero byte, as the program shows them.
+  // Names are text: they end at a zero byte, as the program shows them. The
+  // 8-bit name stands until a Unicode name ("luni") replaces it.
   name.resize(std::min(name.size(), name.find('\0')));
-  layer.SetName(std::move(name));
+  layer.SetName(AnsiToUtf8(name));
   SkipToBlocks(in, count);
   bool text = false;
   while (ReadBlock(in, layer, &text)) {
   }
   // A text layer is named by its text, whatever order the blocks came in.
-  if (text) layer.SetName(static_cast<CLayerText&>(layer).PlainText());
+  if (text) layer.SetName(AnsiToUtf8(static_cast<CLayerText&>(layer).PlainText()));
 }
 
+// The 8-bit name: the layer's name in Windows-1252 (what other readers of
+// the Pascal name show), at most 255 characters.
 void WriteName(LayeredWriter& out, const std::string& name) {
-  const auto count = static_cast<std::uint8_t>(std::min<std::size_t>(name.size(), 255));
+  const std::string ansi = Utf8ToAnsi(name);
+  const auto count = static_cast<std::uint8_t>(std::min<std::size_t>(ansi.size(), 255));
   out.U8(count);
-  out.Write(name.data(), count);
+  out.Write(ansi.data(), count);
   out.Zeros((4 - (count + 1u) % 4) % 4);
 }
 
-// Whether the 8-bit name says more than its first 255 plain characters.
+// Whether the 8-bit name says less than the name: a character beyond
+// ASCII, or more than 255 characters.
 bool NeedsUnicodeName(const std::string& name) {
   return name.size() > 255 ||
          std::any_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
@@ -254,12 +251,9 @@ std::uint64_t BeginBlock(LayeredWriter& out, const char key[4]) {
   return at;
 }
 
-// The Unicode name read from the file while the layer keeps the name made
-// of it, else the 8-bit name's; empty when the 8-bit name says it all.
+// The name in UTF-16; empty when the 8-bit name says it all.
 std::u16string UnicodeNameToWrite(const CLayer& layer) {
-  const LayerFileKeep& keep = layer.GetFileKeep();
-  if (!keep.unicodeName.empty() && keep.unicodeNameAnsi == layer.GetName()) return keep.unicodeName;
-  return NeedsUnicodeName(layer.GetName()) ? AnsiToUtf16(layer.GetName()) : std::u16string();
+  return NeedsUnicodeName(layer.GetName()) ? Utf8ToUtf16(layer.GetName()) : std::u16string();
 }
 
 void WriteUnicodeName(LayeredWriter& out, const std::u16string& text) {
@@ -389,7 +383,7 @@ const char* FileRectProblem(std::int64_t top, std::int64_t left, std::int64_t bo
 void CheckLayerFitsFile(const CLayer& layer, std::int64_t height) {
   const std::array<std::int64_t, 4> r = FileRectOf(layer, height);
   if (const char* problem = FileRectProblem(r[0], r[1], r[2], r[3])) {
-    throw layer_err_fwrite(("The file was not saved: the layer \"" + layer.GetName() + "\" cannot be stored (" +
+    throw layer_err_fwrite(("The file was not saved: the layer \"" + Utf8ToAnsi(layer.GetName()) + "\" cannot be stored (" +
                             problem + ").").c_str());
   }
 }
@@ -433,30 +427,6 @@ bool RecordHasTextBlock(LayeredReader& in) {
   }
   in.Seek(start);
   return found;
-}
-
-std::u16string AnsiToUtf16(const std::string& text) {
-  std::u16string out;
-  out.reserve(text.size());
-  for (char ch : text) {
-    const auto b = static_cast<unsigned char>(ch);
-    out.push_back(b >= 0x80 && b < 0xA0 ? kAnsiHigh[b - 0x80] : static_cast<char16_t>(b));
-  }
-  return out;
-}
-
-std::string Utf16ToAnsi(const std::u16string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char16_t c : text) {
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
-      out.push_back(static_cast<char>(c));
-      continue;
-    }
-    const char16_t* hit = std::find(std::begin(kAnsiHigh), std::end(kAnsiHigh), c);
-    out.push_back(hit != std::end(kAnsiHigh) ? static_cast<char>(0x80 + (hit - kAnsiHigh)) : '?');
-  }
-  return out;
 }
 
 }  // namespace lumora

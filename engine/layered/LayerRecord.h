@@ -50,9 +50,4 @@ void WriteTextPayload(LayeredWriter& out, const CLayerText& layer, bool native);
 // Throws layer_err_fread for a block whose signature is not "8BIM".
 bool RecordHasTextBlock(LayeredReader& in);
 
-// The program's 8-bit text (Windows-1252) and UTF-16: every byte maps to a
-// code unit and back; units with no byte become '?'.
-std::u16string AnsiToUtf16(const std::string& text);
-std::string Utf16ToAnsi(const std::u16string& text);
-
 }  // namespace lumora

@@ -261,10 +261,38 @@ void CLayersManager::WriteFileHeader(LayeredWriter& out, int ownFormat) {
   out.U16(static_cast<std::uint16_t>(GetLayerCount()));
 }
 
+namespace {
+
+// Whether any pixel of the coverage is short of whole.
+bool HasTransparency(const VrWA2000::WA* coverage) {
+  if (coverage == nullptr) return false;
+  for (int y = 0; y < coverage->GetH(); ++y) {
+    const std::uint8_t* row = coverage->Row(y);
+    if (std::any_of(row, row + coverage->GetW(), [](std::uint8_t c) { return c != 255; })) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 void CLayersManager::WriteMergedImageData(LayeredWriter& out) {
-  const WAPtr merged = CreateMergedImage(0, 255, 255, 255);
+  WAPtr coverage;
+  const WAPtr merged = CreateMergedImage(0, 255, 255, 255, &coverage);
   if (!merged) throw layer_err_fwrite("there is not enough memory to write the merged image");
-  lumora::WriteMergedImage(out, *merged);
+  // Where the layers leave the image transparent, the merged image carries
+  // that transparency as one more channel (its colours lie on white, as
+  // other writers put them): the header counts the channel and the layer
+  // count turns negative, which is how readers know it.
+  const bool layered = imageType_ == kWAType24 || imageType_ == kWAType8Grey;
+  const bool alpha = layered && header_.layerInfoPosition != 0 && HasTransparency(coverage.get());
+  lumora::WriteMergedImage(out, *merged, alpha ? coverage.get() : nullptr);
+  if (!alpha) return;
+  const std::uint64_t end = out.Position();
+  out.Seek(header_.startPosition + 12);
+  out.U16(static_cast<std::uint16_t>((imageType_ == kWAType24 ? 3 : 1) + 1));
+  out.Seek(header_.layerInfoPosition);
+  out.I16(static_cast<std::int16_t>(-GetLayerCount()));
+  out.Seek(end);
 }
 
 void CLayersManager::FinishLayerSection(LayeredWriter& out, int writeMerged) {

@@ -65,7 +65,11 @@ void LayeredReader::Seek(std::uint64_t position) {
 }
 
 void LayeredReader::Require(std::uint64_t count) const {
-  if (count > Remaining()) Fail();
+  if (count <= Remaining()) return;
+  // Past the file itself rather than past a section of it: the file was
+  // cut short (a transfer or a copy that stopped).
+  if (position_ + count > length_) throw layer_err_fread("the file ends early (it is cut short)");
+  Fail();
 }
 
 void LayeredReader::Fail() { throw layer_err_fread("a block of the file runs past its end"); }

@@ -98,11 +98,13 @@ int CLayer::CanPaint() const { return IsText() == 0 && (flags_ & lumora::kLayerH
 
 std::uint8_t CLayer::OpacityFromPercent(int percent) {
   if (percent <= 0) return 0;
-  return static_cast<std::uint8_t>(std::min((percent * 255 + 127) / 100, 255));
+  return static_cast<std::uint8_t>(std::min((percent * 255 + 50) / 100, 255));
 }
 
 int CLayer::OpacityToPercent(std::uint8_t opacity) {
-  return std::min((opacity * 100 + 50) / 255, 100);
+  // Nearest, except that a layer that shows at all never reads as 0.
+  if (opacity == 0) return 0;
+  return std::clamp((opacity * 100 + 127) / 255, 1, 100);
 }
 
 LAYER_INFO CLayer::GetLayerInfo() const {
@@ -134,7 +136,10 @@ LAYER_INFO CLayer::GetLayerInfo() const {
 void CLayer::SetLayerInfo(const LAYER_INFO& info) {
   name_ = info.name;
   linkText_ = info.linkText;
-  const std::uint8_t opacity = OpacityFromPercent(info.opacity);
+  // The byte stays while the record carries the percent it reads as, so a
+  // record passed back unchanged changes no opacity.
+  const std::uint8_t opacity =
+      info.opacity == OpacityToPercent(blend_.Opacity()) ? blend_.Opacity() : OpacityFromPercent(info.opacity);
   if (info.mergeMode != blend_.mergeMode) SetMergeMode(info.mergeMode);
   linkId_ = info.linkId;
   SetVisible(info.visible);

@@ -64,10 +64,6 @@ struct LayerFileKeep {
   // A blend key that names none of the merge modes (the layer renders as
   // Normal); all zero for none.
   char blendKey[4] = {};
-  // The Unicode name, and the 8-bit name the program made of it: it stands
-  // as long as the layer keeps that name.
-  std::u16string unicodeName;
-  std::string unicodeNameAnsi;
 };
 
 // The image types a layer can have: 8-bit grey and 24-bit colour.
@@ -125,7 +121,7 @@ class layer_bad_layer : public layer_error {
 // The attributes of a layer as dialogs, the layer palette, undo and the
 // command language exchange them.
 struct LAYER_INFO {
-  std::string name;
+  std::string name;  // UTF-8, as CLayer::GetName
   std::string linkText;
   RECT rect = {};              // filled by GetLayerInfo, not applied by SetLayerInfo
   std::int32_t hasMask = 0;    // not applied
@@ -256,11 +252,14 @@ class CLayer : public refCount {
   // mask or mask rect), each through its setter's conditions.
   void SetLayerInfo(const LAYER_INFO& info);
 
-  // Percent to byte: 0 gives 0, 1..100 give (p * 255 + 127) / 100 (at most
-  // 255). Byte to percent: (b * 100 + 50) / 255, at most 100.
+  // Percent to byte: 0 gives 0, 1..100 give (p * 255 + 50) / 100, the
+  // nearest byte. Byte to percent: the nearest percent, (b * 100 + 127) /
+  // 255, at least 1 for a byte above 0.
   static std::uint8_t OpacityFromPercent(int percent);
   static int OpacityToPercent(std::uint8_t opacity);
 
+  // The name in UTF-8 (platform/text.h), so a name from another program
+  // keeps every character it had.
   const std::string& GetName() const { return name_; }
   void SetName(std::string name) { name_ = std::move(name); }
   const std::string& GetLinkText() const { return linkText_; }

@@ -308,6 +308,9 @@ class CLayersManager : public refCount {
   // afresh without the mask views; with the copy flag clear a flat stack
   // hands out its own image. Caller's reference; null without memory.
   WAPtr CreateMergedImage(int copy, std::uint8_t red, std::uint8_t green, std::uint8_t blue);
+  // The same, with the coverage of the layers (0 where nothing covers a
+  // pixel) in *coverage: null for a flat stack, which covers everything.
+  WAPtr CreateMergedImage(int copy, std::uint8_t red, std::uint8_t green, std::uint8_t blue, WAPtr* coverage);
   // The mask-highlight tint of a pass, from the global layer-mask record.
   lumora::MaskHighlight GetMaskHighlight() const;
 

@@ -324,7 +324,13 @@ void OverBackground(VrWA2000::WA* image, const VrWA2000::WA* coverage, std::uint
 
 WAPtr CLayersManager::CreateMergedImage(int copy, std::uint8_t red, std::uint8_t green,
                                         std::uint8_t blue) {
+  return CreateMergedImage(copy, red, green, blue, nullptr);
+}
+
+WAPtr CLayersManager::CreateMergedImage(int copy, std::uint8_t red, std::uint8_t green, std::uint8_t blue,
+                                        WAPtr* coverageOut) {
   DocumentLockScope lock(document_);
+  if (coverageOut != nullptr) *coverageOut = nullptr;
   if (notLayerable_ != 0 || IsFlat()) {
     if (!active_ || active_->PeekImage() == nullptr) return nullptr;
     if (copy == 0) return active_->GetImage();
@@ -339,5 +345,6 @@ WAPtr CLayersManager::CreateMergedImage(int copy, std::uint8_t red, std::uint8_t
   SetPackedResolution(image.get(), resolution_);
   RenderInto(image.get(), coverage.get(), RECT{0, 0, width_, height_}, false);
   OverBackground(image.get(), coverage.get(), red, green, blue);
+  if (coverageOut != nullptr) *coverageOut = coverage;
   return image;
 }

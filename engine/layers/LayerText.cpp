@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/rect.h"
+#include "platform/text.h"
 
 CCharFormat::CCharFormat(int ch, const lumora::CHARFORMAT& cf, int scale)
     : size(((8 * cf.height + 82) / 165) * 10),
@@ -82,7 +83,8 @@ void CLayerText::SetResolution(std::uint32_t packed) {
 
 void CLayerText::SetCharFormats(const std::vector<CCharFormat>& formats) {
   formats_ = formats;
-  SetName(PlainText());
+  // The characters are 8-bit; names are UTF-8.
+  SetName(lumora::AnsiToUtf8(PlainText()));
 }
 
 std::string CLayerText::PlainText() const {

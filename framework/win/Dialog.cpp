@@ -5,6 +5,7 @@
 #include <cstring>
 #include <functional>
 
+#include "framework/CommandIds.h"
 #include "framework/IdleTracker.h"
 #include "framework/win/App.h"
 
@@ -200,6 +201,10 @@ bool Dialog::UpdateData(bool saveAndValidate) {
   return !dx.failed;
 }
 
+void Dialog::OnHelpRequest() {
+  if (TheApp() != nullptr) TheApp()->WinHelp(helpId != 0 ? helpId : kHelpResourceBase + templateId_, HELP_CONTEXT);
+}
+
 bool Dialog::PreTranslateMessage(MSG* msg) {
   if (msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST) return IsDialogMessageA(hwnd_, msg) != 0;
   return false;
@@ -223,6 +228,11 @@ bool Dialog::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR
     case WM_INITDIALOG: *result = OnInitDialog() ? TRUE : FALSE; return true;
     case WM_COMMAND: {
       UINT id = LOWORD(wParam), code = HIWORD(wParam);
+      if (code == BN_CLICKED && id == IDHELP && !OnCommand(wParam, lParam)) {
+        OnHelpRequest();
+        *result = TRUE;
+        return true;
+      }
       if (code == BN_CLICKED && (id == IDOK || id == IDCANCEL)) {
         // A table entry may replace the default button handling.
         if (!OnCommand(wParam, lParam)) (id == IDOK) ? OnOK() : OnCancel();
@@ -245,7 +255,13 @@ bool Dialog::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR
   args.message = message;
   args.wParam = wParam;
   args.lParam = lParam;
-  if (!DispatchToMap(*this, args)) return false;
+  if (!DispatchToMap(*this, args)) {
+    // F1 in a dialog whose class has no help of its own.
+    if (message != WM_HELP) return false;
+    OnHelpRequest();
+    *result = TRUE;
+    return true;
+  }
   bool direct = (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC) || message == WM_QUERYDRAGICON;
   if (direct) {
     *result = args.result;

@@ -45,6 +45,10 @@ class Dialog : public Window {
   virtual void OnOK();
   virtual void OnCancel();
   virtual void DoDataExchange(DataExchangeContext& dx) {}
+  // F1 in the dialog and its Help button (IDHELP), when the dialog's own
+  // tables do not take them: the application's help for the dialog (its
+  // help id, or the resource base plus its template).
+  virtual void OnHelpRequest();
   // Loads (false) or reads and validates (true) the dialog's data.
   bool UpdateData(bool saveAndValidate = true);
 

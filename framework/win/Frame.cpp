@@ -332,6 +332,9 @@ void FrameWnd::UpdateMenuPopup(HMENU popup) {
       id = GetMenuItemID(sub, 0);
     }
     if (id >= kIdFirstMdiChild && id != 0xFFFFFFFFu) continue;  // the window list is the MDI client's
+    // A maximised MDI child's window menu (first in the bar) holds system
+    // commands: the system enables them, and DefFrameProc carries them out.
+    if (IsSystemCommand(id)) continue;
     std::string text;
     CmdUIState shown = MenuItemState(popup, static_cast<UINT>(i), &text);
     CmdUIState wanted = QueryCommandState(*routeFrame, id, static_cast<std::uint32_t>(i), shown, true);
@@ -649,6 +652,9 @@ void MdiFrame::OnIdleUpdateCmdUI() {
       if (GetSubMenu(bar, i) != nullptr) continue;
       UINT id = GetMenuItemID(bar, i);
       if (id == 0 || id == 0xFFFFFFFFu) continue;
+      // The buttons a maximised MDI child puts in the bar (minimise, restore,
+      // close) are system commands, always available.
+      if (IsSystemCommand(id)) continue;
       std::string text;
       CmdUIState shown = MenuItemState(bar, static_cast<UINT>(i), &text);
       CmdUIState wanted = QueryCommandState(*this, id, static_cast<std::uint32_t>(i), shown, true);
@@ -763,7 +769,13 @@ void MdiChild::ActivateFrame(int showCommand) {
   MdiFrame* main = GetMdiFrame();
   if (showCommand == -1) showCommand = IsIconic(hwnd_) ? SW_RESTORE : SW_SHOW;
   ShowWindow(hwnd_, showCommand);
-  if (main != nullptr) SendMessageA(main->MdiClient(), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(hwnd_), 0);
+  if (main != nullptr) {
+    SendMessageA(main->MdiClient(), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(hwnd_), 0);
+    // The Window menu lists visible children only, by the caption they had
+    // when it was last built: a frame titled while still hidden is listed
+    // now, by its title.
+    SendMessageA(main->MdiClient(), WM_MDIREFRESHMENU, 0, 0);
+  }
   BringWindowToTop(hwnd_);
 }
 

@@ -128,8 +128,8 @@ void Window::OnFinalMessage() {
 bool Window::OnCommand(WPARAM wParam, LPARAM lParam) {
   MessageArgs args;
   args.message = kMsgCommand;
-  // An accelerator's command carries 1 where a menu's carries 0; both are
-  // commands (a control's notification comes with its window in lParam).
+  // A menu item (code 0) and an accelerator key (code 1) give the same
+  // command; only a control's notification keeps its code.
   args.code = lParam == 0 ? kCodeCommand : HIWORD(wParam);
   args.id = LOWORD(wParam);
   args.wParam = wParam;

@@ -18,6 +18,7 @@
 #include "lang/LangCommand.h"
 #include "lang/Lexer.h"
 #include "lang/Script.h"
+#include "platform/text.h"
 
 namespace lang {
 
@@ -214,8 +215,11 @@ int FlattenImage(Call& c) {
 
 // ---- Layers ----
 
+// A layer name of a statement: scripts are 8-bit text, layer names UTF-8.
+std::string LayerNameArg(Call& c) { return lumora::AnsiToUtf8(ReadStringArg(c.args)); }
+
 int CreateNewLayer(Call& c) {
-  const std::string name = ReadStringArg(c.args);
+  const std::string name = LayerNameArg(c);
   const std::string mode = ReadStringArg(c.args);
   const std::int32_t opacity = ReadIntArg(c.args);
   const std::int32_t grouped = ReadIntArg(c.args);
@@ -243,7 +247,7 @@ int CreateNewLayer(Call& c) {
 }
 
 int SetLayerOptions(Call& c) {
-  const std::string name = ReadStringArg(c.args);
+  const std::string name = LayerNameArg(c);
   const std::string mode = ReadStringArg(c.args);
   const std::int32_t opacity = ReadIntArg(c.args);
   std::uint32_t ranges[8];
@@ -610,7 +614,7 @@ int DuplicateImage(Call& c) {
 
 int DuplicateLayer(Call& c) {
   const std::string target = ReadStringArg(c.args);
-  const std::string name = ReadStringArg(c.args);
+  const std::string name = LayerNameArg(c);
   ReadIntArg(c.args);  // kept for the recorded statement; the copy takes no option
   ImageDocument* to = FindByTitle(c.site, target);
   if (to == nullptr || !to->HasImage()) return c.Fail("no open image is titled \"" + target + "\"");

@@ -82,6 +82,13 @@ bool FlushFileToDisk(const std::string& path, std::string* error) {
 }
 
 bool ReplaceFileAtomically(const std::string& source, const std::string& target, std::string* error) {
+  // A file marked read-only is not written over (the system refuses it;
+  // under Wine the move would succeed).
+  const DWORD attributes = GetFileAttributesA(target.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    if (error != nullptr) *error = "the file is read-only";
+    return false;
+  }
   if (!MoveFileExA(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     SetError(error, "the file could not be replaced");
     return false;

@@ -43,12 +43,16 @@ class FileHost : public DocumentFileHost {
     warnings.push_back(text);
     return answerOk;
   }
-  void ReportFileError(int code, const std::string&) override { errors.push_back(code); }
+  void ReportFileError(int code, const std::string&, const std::string& reason) override {
+    errors.push_back(code);
+    reasons.push_back(reason);
+  }
 
   bool answerOk = true;
   int asked = 0;
   std::vector<std::string> warnings;
   std::vector<int> errors;
+  std::vector<std::string> reasons;
 };
 
 class Workspace : public testing::Workspace {
@@ -234,6 +238,8 @@ TEST(DocumentFiles, RoadsByContentAndByExtension) {
     EXPECT_EQ(files.asked, 1);
     ASSERT_FALSE(files.errors.empty());
     EXPECT_EQ(files.errors.back(), 19);
+    EXPECT_EQ(files.reasons.back(), "the file is empty");  // the reader's words
+    EXPECT_EQ(Sentence(files.reasons.back()), "The file is empty.");
   }
   {
     Opened o;  // the new-image dialog cancelled

@@ -81,6 +81,7 @@ class RecordingView : public DocumentViewLink {
   }
   void ResetDrawContext() override { Add("reset"); }
   void NotifyImageResized() override { Add("resized"); }
+  void ShowNewImage() override { Add("new image"); }
 
  private:
   void Add(const std::string& s) { log_->push_back(name_ + ": " + s); }

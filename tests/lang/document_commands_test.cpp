@@ -36,7 +36,7 @@ class NoDialogs : public lumora::DocumentFileHost {
  public:
   bool AskNewImage(lumora::NewImageChoice*) override { return false; }
   bool ConfirmWarning(const std::string&) override { return true; }
-  void ReportFileError(int code, const std::string& path) override {
+  void ReportFileError(int code, const std::string& path, const std::string&) override {
     errors.push_back(std::to_string(code) + " " + path);
   }
   std::vector<std::string> errors;

@@ -1,9 +1,12 @@
 // The image child frame.
 #include "view/win/ChildFrame.h"
 
+#include <algorithm>
+
 #include "document/win/Lumo40Doc.h"
 #include "framework/win/App.h"
 #include "hostapi/toolhost.h"
+#include "platform/text.h"
 #include "view/FrameTitle.h"
 #include "view/ViewMessages.h"
 #include "view/win/AppActivation.h"
@@ -56,7 +59,7 @@ void CChildFrame::UpdateTitle(const std::string* documentTitle) {
   auto* doc = dynamic_cast<CLumo40Doc*>(GetActiveDocument());
   if (documentTitle != nullptr) {
     parts.hasDocumentTitle = true;
-    parts.documentTitle = *documentTitle;
+    parts.documentTitle = AnsiToUtf8(*documentTitle);  // file names are 8-bit, layer names UTF-8
     parts.modified = doc != nullptr && (doc->IsModified() || doc->Image().IsModified());
     CLayersManager* stack = doc != nullptr ? doc->Image().GetLayers() : nullptr;
     WAPtr merged = stack != nullptr ? stack->GetCompositeImage() : nullptr;
@@ -70,14 +73,41 @@ void CChildFrame::UpdateTitle(const std::string* documentTitle) {
       parts.imagePerWindow = view->Zoom().x.ImagePerWindowUnit();
     }
     if (CLayer* layer = doc != nullptr ? doc->Image().GetActiveLayer() : nullptr) {
-      parts.layerName = layer->GetLayerInfo().name;
+      parts.layerName = layer->GetName();
     }
     parts.windowNumber = windowNumber;
   }
   const std::string next = FormatFrameTitle(parts);
-  if (!FrameTitleNeedsSetting(GetText(), next)) return;
+  if (!FrameTitleNeedsSetting(TitleText(), next)) return;
   ++titlesSet;
-  SetWindowTextA(hwnd_, next.c_str());
+  SetTitleText(next);
+}
+
+std::string CChildFrame::TitleText() const {
+  // The stored caption itself: asking the window (an 8-bit one) would give
+  // it in 8 bits.
+  std::u16string wide(1024, u'\0');  // longer captions are set again whatever they hold
+  const int got = InternalGetWindowText(hwnd_, reinterpret_cast<LPWSTR>(wide.data()), static_cast<int>(wide.size()));
+  wide.resize(static_cast<std::size_t>(std::max(got, 0)));
+  return Utf16ToUtf8(wide);
+}
+
+void CChildFrame::SetTitleText(const std::string& utf8) {
+  // The window's procedure is an 8-bit one: the text is sent for the
+  // caption's own handling, and the Unicode text is what gets stored.
+  const std::u16string wide = Utf8ToUtf16(utf8);
+  wideTitle_ = &wide;
+  SendMessageW(hwnd_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+  wideTitle_ = nullptr;
+  // The Window menu lists the caption it had when it was last built.
+  if (HWND client = GetParent(hwnd_)) SendMessageA(client, WM_MDIREFRESHMENU, 0, 0);
+}
+
+LRESULT CChildFrame::BaseWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_SETTEXT && wideTitle_ != nullptr) {
+    return DefMDIChildProcW(hwnd_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wideTitle_->c_str()));
+  }
+  return CVarnoChildFrm::WindowProc(message, wParam, lParam);
 }
 
 // ---- Caption highlight
@@ -124,7 +154,7 @@ LRESULT CChildFrame::CaptionMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     }
     case WM_NCPAINT:
     case WM_SETTEXT: {
-      const LRESULT r = CVarnoChildFrm::WindowProc(message, wParam, lParam);
+      const LRESULT r = BaseWindowProc(message, wParam, lParam);
       if (captionState_ == 2u) DrawHighlight();
       return r;
     }
@@ -145,7 +175,7 @@ LRESULT CChildFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   const bool caption = message == WM_NCCREATE || message == WM_NCACTIVATE || message == WM_NCPAINT ||
                        message == WM_SETTEXT || message == kMsgViewActivation;
   const LRESULT r = caption && HighlightsCaption() ? CaptionMessage(message, wParam, lParam)
-                                                  : CVarnoChildFrm::WindowProc(message, wParam, lParam);
+                                                  : BaseWindowProc(message, wParam, lParam);
   // The tool host's Window menu shows the new caption.
   if (message == WM_SETTEXT) LUWinMenu_CorrectName(nullptr, hwnd_);
   return r;

@@ -101,6 +101,10 @@ class CChildFrame : public CVarnoChildFrm {
   void OnUpdateFrameTitle(bool add) override;
   // Rebuilds the caption; sets it only when it changed.
   void UpdateTitle(const std::string* documentTitle);
+  // The caption in UTF-8, read and set as Unicode (a layer's name may hold
+  // any character; the Window menu lists the caption as it is).
+  std::string TitleText() const;
+  void SetTitleText(const std::string& utf8);
   CLumo40View* ImageView() const;
 
   // Where the next frame goes (empty: where the system puts it).
@@ -126,6 +130,9 @@ class CChildFrame : public CVarnoChildFrm {
   bool HighlightsCaption() const;
   void DrawHighlight();
   LRESULT CaptionMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  // The base's handling, except that a Unicode caption being set is stored
+  // as Unicode.
+  LRESULT BaseWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
 
   // Bit 0: the non-client area is active; bit 1: the view is the active
   // image view.
@@ -134,6 +141,8 @@ class CChildFrame : public CVarnoChildFrm {
   HCURSOR cursorBeforeDrag_ = nullptr;
   // A view client point of a frame message.
   POINT ToView(LPARAM lParam) const;
+  // The caption SetTitleText is setting.
+  const std::u16string* wideTitle_ = nullptr;
 };
 
 // The active image, or the floating image, of the document an image-view

@@ -334,6 +334,16 @@ void CLumo40View::ResetDrawContext() {
   NotifyActiveImage();
 }
 
+void CLumo40View::ShowNewImage() {
+  CLumo40Doc* doc = GetDoc();
+  if (!ready_ || doc == nullptr) return;
+  InitNewView(!doc->embedded);
+  // Nothing of the old image's drawing stays on screen.
+  InvalidateRect(hwnd_, nullptr, TRUE);
+  UpdateFrameTitle();
+  NotifyActiveImage();
+}
+
 void CLumo40View::ResetDrawContextResized() {
   SendNotice(kNoticeNoActiveImage, 0);
   ResetDrawContext();

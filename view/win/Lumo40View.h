@@ -86,6 +86,9 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   bool CreateDrawContext(const VrWA2000::ReadWA* image);
   void ResetDrawContext() override;
   void ResetDrawContextResized();
+  // For an image that replaced the document's whole image: set up as a new
+  // view is (fitting zoom, window size, draw context, scrolling).
+  void ShowNewImage() override;
   void RefreshDrawContext();
   bool ApplyZoom();
   void UpdateScrollSizes();

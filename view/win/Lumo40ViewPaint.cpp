@@ -296,6 +296,10 @@ LRESULT CLumo40View::OnRightButtonDown(WPARAM, LPARAM lParam) {
 LRESULT CLumo40View::OnSizeView(WPARAM wParam, LPARAM lParam) {
   OnVarnoSize(wParam, lParam);
   OnVisibleAreaChanged();
+  // A new size moves the centred image and its margin, and the pixels the
+  // system keeps of the window when it grows may be another window's (a
+  // maximised window that covered this one and closed): it is painted whole.
+  if (wParam != SIZE_MINIMIZED) InvalidateRect(hwnd_, nullptr, TRUE);
   return 0;
 }
 

@@ -103,7 +103,7 @@ lumora::DocumentFileHost& ProgramDocumentSite::FileHost(lumora::ImageDocument& d
   static class : public lumora::DocumentFileHost {
     bool AskNewImage(lumora::NewImageChoice*) override { return false; }
     bool ConfirmWarning(const std::string&) override { return true; }
-    void ReportFileError(int, const std::string&) override {}
+    void ReportFileError(int, const std::string&, const std::string&) override {}
   } silent;
   CLumo40Doc* doc = Wrapper(document);
   return doc != nullptr ? static_cast<lumora::DocumentFileHost&>(*doc) : silent;

@@ -131,8 +131,7 @@ TEST(Lengths, CoordinatesInsideTheImageArePaddedSoCommasLineUpAndFitThePane) {
     const int space = width(" ");
     std::vector<int> commaAt;
     for (int x : {3, 42, 999, 2416, 99999}) {
-      // The bottom row is row 99999 from the top.
-      const std::string text = FormatCoordinates(x, 0, frame);
+      const std::string text = FormatCoordinates(x, 0, frame);  // the bottom row: 99999 from the top
       const std::string bare = "(" + std::to_string(x) + ",99999)";
       ASSERT_GE(text.size(), bare.size());
       EXPECT_EQ(text.substr(text.size() - bare.size()), bare);
@@ -152,8 +151,11 @@ TEST(Lengths, CoordinatesInsideTheImageArePaddedSoCommasLineUpAndFitThePane) {
   frame.originX = 10;
   frame.unit = kUnitInch;
   frame.dpiX = frame.dpiY = 10;
-  // Row 25 from the bottom of 50 rows is row 24 from the top.
-  EXPECT_EQ(FormatCoordinates(5, 25, frame), "(-0.500,2.400)");
+  EXPECT_EQ(FormatCoordinates(5, 25, frame), "(-0.500,2.400)");  // row 50 - 25 - 1 from the top
+  // Rows count down from the top edge, less the origin's row.
+  EXPECT_EQ(RowFromTop(479, 480, 0), 0);
+  EXPECT_EQ(RowFromTop(0, 480, 0), 479);
+  EXPECT_EQ(RowFromTop(0, 480, 10), 469);
   frame.originY = 30;
   EXPECT_EQ(FormatCoordinates(5, 25, frame), "(-0.500,-0.600)");
 }

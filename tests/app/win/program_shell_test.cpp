@@ -3,6 +3,7 @@
 // brings the first forward, and the splash window's life.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,7 @@ class ProgramCopy {
     RemoveDirectoryA(folder_.c_str());
   }
   const std::string& exe() const { return exe_; }
+  const std::string& folder() const { return folder_; }
 
  private:
   std::string folder_, exe_;
@@ -234,6 +236,66 @@ TEST(ProgramProcesses, SplashShowsOnAPlainStartGoesAtTheFirstClickAndNeverWithAF
   EXPECT_FALSE(splashSeen);
   EXPECT_TRUE(TopLevel(kSplashClass, withFile.pi.dwProcessId).empty());
   CloseAndExpectZero(withFile, frame);
+}
+
+// The texts of a box of another process (its static controls).
+BOOL CALLBACK CollectStaticText(HWND child, LPARAM text) {
+  char cls[32] = {};
+  GetClassNameA(child, cls, sizeof cls);
+  char line[1024] = {};
+  if (std::string(cls) == "Static" && GetWindowTextA(child, line, sizeof line) > 0) {
+    *reinterpret_cast<std::string*>(text) += std::string(line) + "\n";
+  }
+  return TRUE;
+}
+
+// A damaged file named on the command line: the main window comes up, the
+// file is reported by name and reason, and the program keeps running.
+TEST(ProgramProcesses, UnreadableFileAtStartIsReportedAndTheProgramRuns) {
+  ProgramCopy copy;
+  const std::string damaged = copy.folder() + "\\damaged.psd";
+  {
+    std::FILE* in = std::fopen(RichPsd().c_str(), "rb");
+    ASSERT_NE(in, nullptr);
+    char head[400] = {};
+    const std::size_t got = std::fread(head, 1, sizeof head, in);
+    std::fclose(in);
+    std::FILE* out = std::fopen(damaged.c_str(), "wb");
+    ASSERT_NE(out, nullptr);
+    std::fwrite(head, 1, got, out);  // the file stops early
+    std::fclose(out);
+  }
+  Process p;
+  ASSERT_TRUE(p.Start(copy.exe(), damaged));
+  std::string reported;
+  bool frameShownWithBox = false;
+  HWND frame = nullptr;
+  WaitFor([&] {
+    HWND shown = nullptr;
+    for (HWND w : TopLevel(kFrameClass, p.pi.dwProcessId)) {
+      if (IsWindowVisible(w)) shown = w;
+    }
+    std::vector<HWND> boxes = TopLevel("VR_ERRORMESSAGEBOX32", p.pi.dwProcessId);
+    for (HWND b : TopLevel("#32770", p.pi.dwProcessId)) boxes.push_back(b);
+    for (HWND box : boxes) {
+      if (!IsWindowVisible(box)) continue;
+      EnumChildWindows(box, CollectStaticText, reinterpret_cast<LPARAM>(&reported));
+      frameShownWithBox = frameShownWithBox || shown != nullptr;
+      PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    }
+    if (!reported.empty() && shown != nullptr) frame = shown;
+    return frame != nullptr || WaitForSingleObject(p.pi.hProcess, 0) == WAIT_OBJECT_0;
+  });
+  EXPECT_NE(reported.find("damaged.psd"), std::string::npos) << reported;
+  EXPECT_NE(reported.find("ends early"), std::string::npos) << reported;
+  EXPECT_EQ(reported.find("Unknown error"), std::string::npos) << reported;
+  EXPECT_TRUE(frameShownWithBox);
+  ASSERT_NE(frame, nullptr) << "the program ended";
+  Sleep(300);
+  EXPECT_NE(WaitForSingleObject(p.pi.hProcess, 0), WAIT_OBJECT_0);
+  EXPECT_TRUE(IsWindowVisible(frame));
+  EXPECT_TRUE(ChildTitles(frame).empty());
+  CloseAndExpectZero(p, frame);
 }
 
 }  // namespace

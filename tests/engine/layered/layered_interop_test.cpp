@@ -21,6 +21,7 @@
 #include "engine/layered/LayeredIO.h"
 #include "engine/pixels/ImageLimits.h"
 #include "layered_support.h"
+#include "platform/text.h"
 #include "psd_support.h"
 #include "tests/support/temp_workspace.h"
 
@@ -107,7 +108,7 @@ TEST(LayeredInterop, ReadsWhatAgPsdMakes) {
   const CLayer& cafe = *doc->GetLayer(1);
   const CLayer& clipped = *doc->GetLayer(2);
   EXPECT_EQ(bottom.GetName(), "Bottom");
-  EXPECT_EQ(cafe.GetName(), "Caf\xE9 ?");
+  EXPECT_EQ(cafe.GetName(), "Caf\xC3\xA9 \xE2\x9C\x93");
   EXPECT_EQ(clipped.GetName(), "Clipped");
   EXPECT_TRUE(RectsEqual(cafe.GetRect(), MakeRect(5, 30 - 19, 25, 30 - 7)));
   EXPECT_EQ(cafe.GetOpacity(), 128);
@@ -173,24 +174,6 @@ std::vector<DumpLayer> ReadDump(const std::string& path, std::vector<std::string
   return layers;
 }
 
-// The 8-bit name in UTF-8, as other programs show it.
-std::string Utf8(const std::string& ansi) {
-  std::string out;
-  for (char16_t c : AnsiToUtf16(ansi)) {
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | c >> 6));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xE0 | c >> 12));
-      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-  }
-  return out;
-}
-
 const char* AgPsdBlendName(int mode) {
   static const char* const kNames[kMergeModeCount] = {
       "normal",  "darken",     "lighten",    "hue",        "saturation", "color",      "luminosity",
@@ -241,7 +224,7 @@ TEST(LayeredInterop, AgPsdReadsWhatThisProgramWrites) {
     const CLayer& layer = *doc->GetLayer(i);
     const DumpLayer& d = layers[i];
     SCOPED_TRACE(layer.GetName());
-    EXPECT_EQ(d.name, Utf8(layer.GetName()));
+    EXPECT_EQ(d.name, layer.GetName());
     EXPECT_EQ(d.left, layer.GetRect().left);
     EXPECT_EQ(d.right, layer.GetRect().right);
     EXPECT_EQ(d.top, doc->GetHeight() - layer.GetRect().bottom);
@@ -311,7 +294,7 @@ TEST(LayeredInterop, ImageMagickReadsWhatThisProgramWrites) {
     const CLayer& layer = *doc->GetLayer(i);
     const Frame& f = frames[static_cast<std::size_t>(i) + 1];
     SCOPED_TRACE(layer.GetName());
-    EXPECT_EQ(f.label, layer.GetName());
+    EXPECT_EQ(f.label, Utf8ToAnsi(layer.GetName()));  // ImageMagick shows the 8-bit name
     EXPECT_EQ(f.x, layer.GetRect().left);
     EXPECT_EQ(f.y, doc->GetHeight() - layer.GetRect().bottom);
     EXPECT_EQ(f.width, RectWidth(layer.GetRect()));
@@ -406,7 +389,7 @@ TEST(LayeredInterop, RenamedLayerWritesItsNewName) {
   Workspace ws;
   Shell(NodeTool() + " make-keep '" + ws("made.psd") + "'");
   CLayersManagerPtr doc = Open(ws("made.psd"));
-  doc->GetLayer(1)->SetName("Renamed \xE9");
+  doc->GetLayer(1)->SetName("Renamed \xC3\xA9");
   SavePsd(*doc, ws("saved.psd"));
   EXPECT_EQ(AgPsdLayers(ws, "saved.psd", "saved")[1].name, "Renamed \xC3\xA9");
 }

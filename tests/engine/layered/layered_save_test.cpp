@@ -87,6 +87,18 @@ TEST(LayeredSave, AFailedWriteLeavesTheTargetWhole) {
   }
   EXPECT_EQ(FileBytes(blocked + "/inside"), old);
   EXPECT_EQ(folder.Count(), 2u);
+  // A file marked read-only is not written over.
+  fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+  try {
+    CRWLayers(doc.get()).Save(path, 1);
+    ADD_FAILURE() << "replaced a read-only file";
+  } catch (const layer_err_fwrite& e) {
+    EXPECT_NE(std::string(e.what()).find("read-only"), std::string::npos) << e.what();
+  }
+  fs::permissions(path, fs::perms::owner_write, fs::perm_options::add);
+  EXPECT_EQ(FileBytes(path), old);
+  EXPECT_EQ(folder.Count(), 2u);
   // A folder that does not exist.
   EXPECT_THROW(CRWLayers(doc.get()).Save(folder.File("none/doc.psd"), 1), layer_err_fwrite);
   EXPECT_THROW(CRWLayers(odd.get()).Save("", 1), FileException);

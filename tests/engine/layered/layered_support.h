@@ -61,7 +61,7 @@ inline CLayersManagerPtr RichDocument(int type, int native = 1) {
     }
     return layer;
   };
-  CLayerPtr screen = make(MakeRect(-5, 3, 25, 20), 3, true, "Screen \xE9t\xE9");
+  CLayerPtr screen = make(MakeRect(-5, 3, 25, 20), 3, true, "Screen \xC3\xA9t\xC3\xA9");
   LAYER_INFO info = screen->GetLayerInfo();
   info.opacity = 60;
   info.mergeMode = kMergeScreen;

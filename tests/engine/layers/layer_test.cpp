@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <set>
 #include <thread>
 #include <vector>
@@ -128,6 +129,19 @@ TEST(Layer, OpacityConversions) {
   EXPECT_EQ(CLayer::OpacityFromPercent(150), 255);
   for (int p = 0; p <= 100; ++p)
     EXPECT_EQ(CLayer::OpacityToPercent(CLayer::OpacityFromPercent(p)), p);
+  // Each byte reads as its nearest percent, never 0 while the layer shows,
+  // and a record passed back unchanged keeps the byte itself.
+  const RECT r{0, 0, 1, 1};
+  CLayerPtr layer = CLayerPtr::Adopt(new CLayer(&r, DefaultInfo(), kWAType8Grey, 0));
+  for (int b = 0; b <= 255; ++b) {
+    const int percent = CLayer::OpacityToPercent(static_cast<std::uint8_t>(b));
+    EXPECT_LE(std::abs(percent * 255 - b * 100), 255 / 2 + 100) << b;
+    EXPECT_EQ(percent == 0, b == 0) << b;
+    EXPECT_LE(std::abs(CLayer::OpacityFromPercent(percent) - b), 2) << b;
+    layer->SetOpacity(static_cast<std::uint8_t>(b));
+    layer->SetLayerInfo(layer->GetLayerInfo());
+    EXPECT_EQ(layer->GetOpacity(), b);
+  }
 }
 
 TEST(Layer, ZeroPercentOpacityHidesTheLayer) {
@@ -172,7 +186,7 @@ TEST(Layer, LayerInfoRoundTrip) {
   layer->SetLayerInfo(info);
   EXPECT_EQ(layer->GetName(), "Sky");
   EXPECT_TRUE(RectsEqual(layer->GetRect(), r));
-  EXPECT_EQ(layer->GetOpacity(), 103);  // (40 * 255 + 127) / 100
+  EXPECT_EQ(layer->GetOpacity(), 102);  // the nearest byte: (40 * 255 + 50) / 100
   EXPECT_FALSE(layer->IsVisible());
   EXPECT_TRUE(layer->IsTransparencyLocked());
   EXPECT_FALSE(layer->IsMaskEnabled());

@@ -151,7 +151,7 @@ TEST(LayerText, PayloadRoundTripsInBothVariants) {
     EXPECT_EQ(a.orientation, native ? 100 : 90);
     EXPECT_EQ(a.tracking, native ? -11 : 0);
     EXPECT_EQ(a.antiAlias, 1);
-    EXPECT_EQ(back.GetName(), "\xE9 x");
+    EXPECT_EQ(back.GetName(), "\xC3\xA9 x");  // the 8-bit text as UTF-8
   }
   // Character codes are written zero-extended.
   const Bytes bytes = WritePayload(layer, false);

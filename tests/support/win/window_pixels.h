@@ -53,6 +53,18 @@ inline Capture CaptureClient(HWND window) {
   return CaptureDc(client.right, client.bottom, [&](HDC dc) { PrintWindow(window, dc, PW_CLIENTONLY); });
 }
 
+// What the screen shows of a window's client area (copied from the
+// window's DC), for a window nothing covers.
+inline Capture CaptureShownClient(HWND window) {
+  RECT client{};
+  GetClientRect(window, &client);
+  return CaptureDc(client.right, client.bottom, [&](HDC dc) {
+    HDC shown = GetDC(window);
+    BitBlt(dc, 0, 0, client.right, client.bottom, shown, 0, 0, SRCCOPY);
+    ReleaseDC(window, shown);
+  });
+}
+
 // A 24-bit composite's pixel at image column x, buffer row (from the bottom).
 inline std::uint32_t CompositePixel(const VrWA2000::WA& image, int x, int row) {
   const std::uint8_t* p = image.Row(row) + x * 3;

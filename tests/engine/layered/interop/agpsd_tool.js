@@ -8,6 +8,17 @@
 //                                         keys outside its modes, Dissolve
 //   node agpsd_tool.js make-wide OUT.psd  a 30000 x 2 image with one layer
 //                                         30000 x 1, the largest there is
+//   node agpsd_tool.js make-mixed OUT.psd a transparent merged image over a
+//                                         Unicode name, two layers of one
+//                                         name, opacities 2, 127 and 254 and
+//                                         a hidden layer
+//   node agpsd_tool.js make-opacities OUT.psd
+//                                         256 one-pixel layers, layer i of
+//                                         opacity i
+//   node agpsd_tool.js make-pair DIR [K]  two documents, DIR/first.psd of
+//                                         300K x 220K and DIR/second.psd of
+//                                         260K x 330K (K = 1 by default)
+//   node agpsd_tool.js make-zip OUT.psd   layers with ZIP-compressed pixels
 //   node agpsd_tool.js dump IN.psd PREFIX what ag-psd reads: PREFIX.txt and
 //                                         PREFIX.<n>.rgba / PREFIX.composite.rgba
 'use strict';
@@ -111,6 +122,76 @@ function makeWide(out) {
   fs.writeFileSync(out, Buffer.from(agPsd.writePsdBuffer(psd, { noBackground: true })));
 }
 
+// A pixel of the mixed document's layer L: colours of its own, and a
+// transparency that is whole, none or partial across the layer.
+function mixedPixel(L, x, y) {
+  const a = (x + 2 * y + L) % 7 === 0 ? 0 : (x * 3 + y) % 5 === 0 ? 255 : (40 + x * 9 + y * 5 + L * 17) & 255;
+  return [(x * 5 + L * 60) & 255, (y * 7 + L * 30) & 255, (x * y + L * 90) & 255, a];
+}
+
+function mixedImage(L, width, height) {
+  const data = new Uint8ClampedArray(width * height * 4);
+  for (let y = 0; y < height; y++) {
+    for (let x = 0; x < width; x++) data.set(mixedPixel(L, x, y), (y * width + x) * 4);
+  }
+  return { width, height, data };
+}
+
+function makeMixed(out) {
+  const layer = (L, name, left, top, width, height, more) =>
+    Object.assign({ name, left, top, right: left + width, bottom: top + height, imageData: mixedImage(L, width, height) }, more);
+  const psd = {
+    width: 48,
+    height: 32,
+    imageData: mixedImage(0, 48, 32),
+    children: [
+      layer(0, 'Background', 0, 0, 48, 32),
+      layer(1, '\u65e5\u672c \u2713', 3, 2, 20, 14, { opacity: 254 / 255 }),
+      layer(2, 'Twin', 12, 9, 30, 16, { opacity: 2 / 255, blendMode: 'multiply' }),
+      layer(3, 'Twin', 20, 4, 18, 24, { opacity: 127 / 255 }),
+      layer(4, 'Hidden', 5, 18, 25, 10, { hidden: true }),
+    ],
+  };
+  fs.writeFileSync(out, Buffer.from(agPsd.writePsdBuffer(psd, { noBackground: true })));
+}
+
+function makeOpacities(out) {
+  const children = [];
+  for (let i = 0; i < 256; i++) {
+    const x = i % 16, y = Math.floor(i / 16);
+    const one = { width: 1, height: 1, data: new Uint8ClampedArray([200, (i * 3) & 255, 40, 255]) };
+    children.push({ name: `o${i}`, left: x, top: y, right: x + 1, bottom: y + 1, opacity: i / 255, imageData: one });
+  }
+  const psd = { width: 16, height: 16, imageData: layerImage(0, 16, 16), children };
+  fs.writeFileSync(out, Buffer.from(agPsd.writePsdBuffer(psd, { noBackground: true })));
+}
+
+function makePair(dir, scale) {
+  const doc = (width, height, L) => ({
+    width,
+    height,
+    imageData: layerImage(L, width, height),
+    children: [
+      { name: 'Background', left: 0, top: 0, right: width, bottom: height, imageData: layerImage(L, width, height) },
+      { name: 'Paint', left: 20, top: 15, right: width - 30, bottom: height - 25, opacity: 0.75,
+        imageData: layerImage(L + 1, width - 50, height - 40) },
+    ],
+  });
+  const k = Number(scale || 1);
+  fs.writeFileSync(`${dir}/first.psd`, Buffer.from(agPsd.writePsdBuffer(doc(300 * k, 220 * k, 2), { noBackground: true })));
+  fs.writeFileSync(`${dir}/second.psd`, Buffer.from(agPsd.writePsdBuffer(doc(260 * k, 330 * k, 5), { noBackground: true })));
+}
+
+function makeZip(out) {
+  const psd = {
+    width: 20,
+    height: 10,
+    imageData: layerImage(0, 20, 10),
+    children: [{ name: 'Zipped', left: 0, top: 0, right: 20, bottom: 10, imageData: layerImage(1, 20, 10) }],
+  };
+  fs.writeFileSync(out, Buffer.from(agPsd.writePsdBuffer(psd, { compress: true, noBackground: true })));
+}
+
 function lockBits(layer) {
   const p = layer.protected || {};
   return (p.transparency ? 1 : 0) | (p.composite ? 2 : 0) | (p.position ? 4 : 0);
@@ -126,7 +207,7 @@ function flatten(children, out) {
 
 function dump(input, prefix) {
   const psd = agPsd.readPsd(fs.readFileSync(input), { useImageData: true, skipThumbnail: true });
-  const lines = [`size ${psd.width} ${psd.height}`];
+  const lines = [`size ${psd.width} ${psd.height}`, `channels ${psd.channels}`];
   const res = psd.imageResources && psd.imageResources.resolutionInfo;
   if (res) lines.push(`resolution ${res.horizontalResolution} ${res.verticalResolution}`);
   const grid = psd.imageResources && psd.imageResources.gridAndGuidesInformation;
@@ -147,8 +228,12 @@ const [command, a, b] = process.argv.slice(2);
 if (command === 'make') make(a);
 else if (command === 'make-keep') makeKeep(a);
 else if (command === 'make-wide') makeWide(a);
+else if (command === 'make-mixed') makeMixed(a);
+else if (command === 'make-opacities') makeOpacities(a);
+else if (command === 'make-pair') makePair(a, b);
+else if (command === 'make-zip') makeZip(a);
 else if (command === 'dump') dump(a, b);
 else {
-  console.error('usage: agpsd_tool.js make|make-keep|make-wide OUT | dump IN PREFIX');
+  console.error('usage: agpsd_tool.js make|make-keep|make-wide|make-mixed|make-opacities|make-zip OUT | make-pair DIR | dump IN PREFIX');
   process.exit(2);
 }
