@@ -167,6 +167,12 @@ bool ImageDocument::DuplicateLayer(const std::string& name, ImageDocument* targe
   bool inserted = false;
   if (copy && target->HasImage()) {
     CLayersManager& into = *target->GetLayers();
+    // The target's layers keep names of their own.
+    if (into.IsLayerNameUsed(name, nullptr)) {
+      LAYER_INFO info = copy->GetLayerInfo();
+      info.name = into.MakeUniqueLayerName(name, 0, nullptr);
+      copy->SetLayerInfo(info);
+    }
     if (target != this) {
       // Into another image the copy's content lands in that image's middle.
       POINT centre{};
