@@ -50,6 +50,7 @@ class LayerOptionsSession {
   LayerOptionsSession(ImageDocument& document, CLayer& layer);
 
   LAYER_INFO& Working() { return working_; }
+  const LAYER_INFO& Working() const { return working_; }
   const LAYER_INFO& Starting() const { return starting_; }
   bool Previewing() const { return preview_; }
   // Applies the working record while previewing (and refreshes the layer).

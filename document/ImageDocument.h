@@ -90,9 +90,9 @@ class DocumentHost {
   virtual COLORREF FillColour() { return 0xFFFFFFu; }
   // The document's title, as messages name it.
   virtual std::string Title() { return std::string(); }
-  // A new document in a window of its own around a copy of the layer;
-  // false when none was made.
-  virtual bool NewDocumentFromLayer(CLayer*) { return false; }
+  // A new document in a window of its own around a copy of the layer,
+  // titled when a title is given; false when none was made.
+  virtual bool NewDocumentFromLayer(CLayer*, const std::string& /*title*/) { return false; }
   // Brings the document's windows forward.
   virtual void ActivateFrames() {}
   // The clipping groups changed: the layer palette redraws its rows.
@@ -360,7 +360,8 @@ class ImageDocument : public DocumentLock, public CellRenderer {
   bool ResizeLayer(CLayer* layer, const RECT& rect);
   // The active layer copied under the new name into the target (null: a
   // new document); into another document it is centred on its content.
-  bool DuplicateLayer(const std::string& name, ImageDocument* target, bool activate);
+  bool DuplicateLayer(const std::string& name, ImageDocument* target, bool activate,
+                      const std::string& newDocumentTitle = std::string());
 
   // ---- Transforms (LayerTransform.cpp) ----
   // The pixels a transform starts from, not in the stack (the caller's

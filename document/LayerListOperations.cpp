@@ -144,7 +144,8 @@ bool ImageDocument::ResizeLayer(CLayer* layer, const RECT& rect) {
   return true;
 }
 
-bool ImageDocument::DuplicateLayer(const std::string& name, ImageDocument* target, bool activate) {
+bool ImageDocument::DuplicateLayer(const std::string& name, ImageDocument* target, bool activate,
+                                   const std::string& newDocumentTitle) {
   CLayer* active = GetActiveLayer();
   if (active == nullptr) return false;
   DocumentPreviewOff preview(host_);
@@ -160,7 +161,7 @@ bool ImageDocument::DuplicateLayer(const std::string& name, ImageDocument* targe
     copy->SetLayerInfo(info);
   }
   if (target == nullptr) {
-    if (copy && host_->NewDocumentFromLayer(copy.get())) return true;
+    if (copy && host_->NewDocumentFromLayer(copy.get(), newDocumentTitle)) return true;
     host_->ShowMessageText(FormatWithNames(IDS_CANT_DOC_FROM_LAYER, {active->GetName()}), IDS_ERROR_CAPTION);
     return false;
   }

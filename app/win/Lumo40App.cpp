@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <memory>
 
 #include "app/ErrorBox.h"
 #include "app/HandOver.h"
@@ -13,6 +14,7 @@
 #include "app/win/MainFrame.h"
 #include "app/win/SmallWindows.h"
 #include "dialogs/win/CreateNewImgDlg.h"
+#include "dialogs/win/LayerDialogs.h"
 #include "document/StackPreload.h"
 #include "document/win/AppServices.h"
 #include "document/win/Lumo40Doc.h"
@@ -28,6 +30,7 @@
 #include "view/win/ImageViewWnd.h"
 #include "view/win/Lumo40View.h"
 #include "view/win/ViewSite.h"
+#include "ui/win/LayerMenuPictures.h"
 
 namespace lumora {
 namespace {
@@ -173,11 +176,21 @@ void CLumo40App::RegisterWindowClasses() {
   RegisterImageViewClass();
 }
 
+void CLumo40App::OnMenuPopupUpdated(HMENU popup) {
+  fw::FrameWnd* main = MainFrame();
+  fw::FrameWnd* active = main != nullptr ? main->GetActiveFrame() : nullptr;
+  if (active == nullptr || active == main) return;
+  if (auto* doc = dynamic_cast<lumora::CLumo40Doc*>(active->GetActiveDocument())) doc->UpdateLayerMenu(popup);
+}
+
 // The image document's template and manager.
 void CLumo40App::RegisterDocTemplates() {
   auto manager = std::make_unique<lumora::CLumo40DocManager>();
   manager->askNewImage = [](lumora::NewImageChoice* choice) { return lumora::AskNewImageWithDialog(choice); };
   manager->backgroundColour = [this] { return settings.backColor; };
+  manager->layerDialogs = lumora::MakeLayerDialogs();
+  manager->layerMenuPictures = [pictures = std::make_shared<lumora::LayerMenuPictures>()](
+                                   HMENU menu, std::uint32_t firstId) { pictures->Attach(menu, firstId); };
   SetDocManager(std::move(manager));
   AddDocTemplate(new lumora::CLumo40DocTemplate(IDR_IMAGE_DOC, &lumora::CLumo40Doc::kRuntimeClass,
                                                 &lumora::CChildFrame::kRuntimeClass, &lumora::CLumo40View::kRuntimeClass));

@@ -30,6 +30,8 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   bool OnIdle(int count) override;
   int ExitInstance() override;
   fw::Document* OpenDocumentFile(const std::string& path) override;
+  // The active image document's Layer popup rules.
+  void OnMenuPopupUpdated(HMENU popup) override;
 
   CMainFrame* MainFrameWnd() const;
   AppSettings settings;

@@ -6,6 +6,7 @@
 
 #include "document/DocumentServices.h"
 #include "document/win/AppServices.h"
+#include "document/win/LayerCommands.h"
 #include "files/win/MyFileDialogs.h"
 #include "lang/Recorder.h"
 #include "engine/layers/win/GdiTextDevice.h"
@@ -72,7 +73,14 @@ FW_MESSAGE_MAP(CLumo40Doc, fw::Document, fw::CommandEntry<&CLumo40Doc::OnEditUnd
                fw::UpdateEntry<&CLumo40Doc::OnUpdateEditRedo>(fw::kIdEditRedo),
                fw::UpdateEntry<&CLumo40Doc::OnUpdateAlways>(fw::kIdFileClose))
 
-CLumo40Doc::CLumo40Doc() : image_(std::make_unique<ImageDocument>(this)) {}
+CLumo40Doc::CLumo40Doc()
+    : image_(std::make_unique<ImageDocument>(this)), layerCommands_(std::make_unique<CLayerCommands>(*this)) {}
+
+bool CLumo40Doc::OnCmdMsg(fw::MessageArgs& args) {
+  return layerCommands_->OnCmdMsg(args) || fw::Document::OnCmdMsg(args);
+}
+
+void CLumo40Doc::UpdateLayerMenu(HMENU popup) { layerCommands_->UpdateLayerMenu(popup); }
 
 CLumo40Doc::~CLumo40Doc() = default;
 
@@ -293,7 +301,9 @@ COLORREF CLumo40Doc::FillColour() {
   return manager != nullptr && manager->backgroundColour ? manager->backgroundColour() : 0xFFFFFFu;
 }
 
-bool CLumo40Doc::NewDocumentFromLayer(CLayer* layer) { return lumora::NewDocumentFromLayer(layer, std::string()) != nullptr; }
+bool CLumo40Doc::NewDocumentFromLayer(CLayer* layer, const std::string& title) {
+  return lumora::NewDocumentFromLayer(layer, title) != nullptr;
+}
 
 int CLumo40Doc::LayoutTextLayer(CLayerText& layer) {
   return LayoutTextWithGdi(layer, layer.Attributes().antiAlias, image_.get(), nullptr);

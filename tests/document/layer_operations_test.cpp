@@ -31,7 +31,7 @@ class MessageHost : public testing::NullDocumentHost {
     messages.push_back(text);
     captions.push_back(caption);
   }
-  bool NewDocumentFromLayer(CLayer* layer) override {
+  bool NewDocumentFromLayer(CLayer* layer, const std::string&) override {
     if (refuseNewDocument) return false;
     newDocumentLayers.push_back(layer->GetName());
     return true;

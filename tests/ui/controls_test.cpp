@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/LayerMenuPictograms.h"
 #include "ui/SeparatorCombo.h"
 #include "ui/Slider4.h"
 
@@ -67,6 +68,43 @@ TEST(Slider4, CoincidingThumbsMoveTogetherAndCtrlSplitsThem) {
   s.Press(true);
   s.MoveTo(250);
   EXPECT_EQ(s.Values(), (std::array<int, 4>{20, 40, 250, 255}));
+}
+
+// Each align pictogram's boxes meet its reference line on the named side;
+// each distribute pictogram's three boxes step by equal amounts.
+TEST(LayerMenuPictograms, EachShowsItsAlignment) {
+  const int w = 13, h = 13;
+  for (int i = 0; i < 6; ++i) {
+    SCOPED_TRACE(i);
+    const Pictogram p = LayerMenuPictogram(i, w, h);
+    ASSERT_EQ(p.boxes.size(), 2u);
+    ASSERT_EQ(p.lines.size(), 1u);
+    const bool vertical = i < 3;
+    const int kind = i % 3;
+    const int line = vertical ? p.lines[0].first.y : p.lines[0].first.x;
+    for (const RECT& b : p.boxes) {
+      const int lo = vertical ? b.top : b.left, hi = (vertical ? b.bottom : b.right) - 1;
+      const int mid = lo + (hi - lo) / 2;
+      EXPECT_EQ(kind == 0 ? lo : kind == 1 ? mid : hi, line);
+      EXPECT_GE(b.left, 0);
+      EXPECT_LE(b.right, w);
+      EXPECT_GE(b.top, 0);
+      EXPECT_LE(b.bottom, h);
+    }
+    EXPECT_NE(vertical ? p.boxes[0].bottom - p.boxes[0].top : p.boxes[0].right - p.boxes[0].left,
+              vertical ? p.boxes[1].bottom - p.boxes[1].top : p.boxes[1].right - p.boxes[1].left)
+        << "two sizes, so the alignment shows";
+  }
+  for (int i = 6; i < 12; ++i) {
+    SCOPED_TRACE(i);
+    const Pictogram p = LayerMenuPictogram(i, w, h);
+    ASSERT_EQ(p.boxes.size(), 3u);
+    const bool vertical = i < 9;
+    const auto at = [&](int k) { return vertical ? p.boxes[k].top : p.boxes[k].left; };
+    EXPECT_EQ(at(1) - at(0), at(2) - at(1));
+    EXPECT_GT(at(1), at(0));
+  }
+  EXPECT_TRUE(LayerMenuPictogram(12, w, h).boxes.empty());
 }
 
 }  // namespace
