@@ -22,6 +22,9 @@ using Image = VrWA2000::WA;
 // What the site's entries forward to. Application, document and view code
 // implement it; tests use a fake. The entries have checked window (an image
 // view where the entry needs one), document and layer index before calling.
+// Rectangles and points of images and layers are image coordinates, rows
+// counted upward from the bottom row (engine/pixels/README.md); those of
+// SnapWindowRect are window coordinates.
 class SiteHost {
  public:
   virtual ~SiteHost() = default;

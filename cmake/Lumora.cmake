@@ -63,3 +63,19 @@ function(lumora_add_library target folder)
     target_link_libraries(${target} INTERFACE lumora_options ${ARG_DEPS})
   endif()
 endfunction()
+
+# The generated menus and keys, included by res/Lumo40.rc.
+set(LUMORA_MENUS_RC ${CMAKE_BINARY_DIR}/generated/Lumo40Menus.rc)
+
+# lumora_add_resources(<target>)
+# Links the program's resource script into the target (directly: a .rc
+# object in a static library would be dropped by the linker), with the
+# generated menus it includes.
+function(lumora_add_resources target)
+  set(_rc ${PROJECT_SOURCE_DIR}/res/Lumo40.rc)
+  target_sources(${target} PRIVATE ${_rc})
+  target_include_directories(${target} PRIVATE ${CMAKE_BINARY_DIR}/generated)
+  # The resource compiler's includes are not scanned: name the generated one.
+  set_source_files_properties(${_rc} TARGET_DIRECTORY ${target} PROPERTIES OBJECT_DEPENDS ${LUMORA_MENUS_RC})
+  add_dependencies(${target} lumora_menus)
+endfunction()

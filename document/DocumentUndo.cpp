@@ -75,11 +75,11 @@ bool ImageDocument::RefreshBackup(WAPtr* backup, VrWA2000::WA* source, const REC
   if (*backup && source != nullptr) {
     RECT part{};
     if (RectIntersect(&part, sourceRect, damaged_)) {
+      // Image and buffer rows both count upward from the bottom: the part
+      // of the layer is the same rows of its buffer (engine/pixels/README.md).
       RectOffset(&part, -sourceRect.left, -sourceRect.top);
-      // Rows are stored bottom up.
-      const LONG row = source->GetH() - part.bottom;
-      VrWA2000::ReadWriteWA::Copy(backup->get(), POINT{part.left, row}, source,
-                                  POINT{part.left, row}, RectWidth(part), RectHeight(part), 12);
+      VrWA2000::ReadWriteWA::Copy(backup->get(), POINT{part.left, part.top}, source,
+                                  POINT{part.left, part.top}, RectWidth(part), RectHeight(part), 12);
       lastBackupBytes_ += static_cast<std::uint64_t>(RectWidth(part)) * RectHeight(part) *
                           static_cast<std::uint64_t>(source->GetBPP() / 8);
     }

@@ -43,6 +43,7 @@ class DocumentViewLink {
   virtual void PostNotify(int code) = 0;
   // Message 1243: mask-edit mode and the active layer's index.
   virtual void SendLayerNotify(int code, int layerIndex) = 0;
+  // An image rectangle (rows upward, engine/pixels/README.md).
   virtual void InvalidateImageRect(const RECT& rect, bool erase) = 0;
   virtual void ResetDrawContext() = 0;
   virtual void NotifyImageResized() = 0;
@@ -229,6 +230,8 @@ class ImageDocument : public DocumentLock, public CellRenderer {
   int SetImageSize(int width, int height, int type, int changeType);
 
   // ---- Refresh ----
+  // `rect` in image coordinates, rows counted upward as the buffers count
+  // them (engine/pixels/README.md); null for the whole image.
   int InvalidateImageRect(const RECT* rect, bool erase, bool immediate);
   void SendNotifyToViews();
   void PostPendingNotify();
@@ -270,6 +273,8 @@ class ImageDocument : public DocumentLock, public CellRenderer {
   void SetFloatingImage(VrWA2000::WA* image);
   void SetFloatingMask(VrWA2000::WA* mask);
   bool IsCompositeCurrent() const { return compositeCurrent_; }
+  // Everything refreshed since the backup copies were brought up to date,
+  // in image coordinates.
   const RECT& DamagedRect() const { return damaged_; }
   // Bytes the last UpdateBackupImages copied.
   std::uint64_t LastBackupBytes() const { return lastBackupBytes_; }

@@ -299,8 +299,10 @@ int LUToolExecute(LUTool* tool, int backup, int reserved1, int reserved2, int re
 // The same, telling the main window (1256) only with `notify`: callers that
 // refresh first send it themselves.
 int LURunTool(LUTool* tool, int backup, int notify);
-// What the last run changed: the rectangle (image rows, top row 0) and the
-// same as a rectangle fragment with a reference for the caller.
+// What the last run changed: the rectangle in the source buffer's own
+// coordinates (rows counted upward from its row 0, the picture's bottom;
+// engine/pixels/README.md) and the same as a rectangle fragment with a
+// reference for the caller.
 int LUGetOutRectE(LUTool* tool, RECT* out);
 Fragment* LUGetOutFrg(LUTool* tool);
 // The tool number of an instance.

@@ -22,7 +22,8 @@ class StrokeDocument {
   virtual CLayersManager* Layers() = 0;
   // Opens the named undo step before the stroke's first pixel changes.
   virtual void OpenUndoStep(int undoNameId) = 0;
-  // A rectangle of the image (image coordinates) must be redrawn.
+  // A rectangle of the image must be redrawn (image coordinates, rows
+  // counted upward, engine/pixels/README.md).
   virtual void InvalidateImageRect(const RECT& rect) = 0;
   // Grows a layer to a rect of the image (under the document lock).
   virtual bool ResizeLayer(CLayer* layer, const RECT& rect) = 0;

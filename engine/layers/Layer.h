@@ -288,6 +288,8 @@ class CLayer : public refCount {
   void SetReplace(int replace) { blend_.replace = replace != 0; }
   int GetImageType() const { return static_cast<int>(imageType_); }
   void SetImageType(int type) { imageType_ = static_cast<std::uint32_t>(type); }
+  // The layer's and its mask's places in image coordinates: rows count
+  // upward, so `top` is the bottom row (engine/pixels/README.md).
   const RECT& GetRect() const { return rect_; }
   void SetRect(const RECT& rect) { rect_ = rect; }
   const RECT& GetMaskRect() const { return maskRect_; }

@@ -59,7 +59,9 @@ class Transform {
 
   WAPtr source;
   WAPtr destination;
-  // Position of the source buffer's top-left pixel in the frame of sourceRect.
+  // Position of the source buffer's pixel (0, 0) in the frame of sourceRect.
+  // Both count rows upward as the buffers do (engine/pixels/README.md):
+  // "top" is the smaller y, the picture's lower edge.
   POINT sourceOffset = {0, 0};
   RECT sourceRect = {0, 0, 0, 0};
   // Formats 8 and 16: soften the border of the rotated area (1) or not (0).

@@ -26,8 +26,10 @@ struct RotationAngle {
 RotationAngle ResolveRotationAngle(double angle, int inRadians);
 
 // (x, y) turned about (cx, cy) by `radians`: cx + R(dx cos - dy sin),
-// cy + R(dy cos + dx sin), R rounding half away from zero. On the screen
-// (y downward) a positive angle turns clockwise.
+// cy + R(dy cos + dx sin), R rounding half away from zero. In image
+// coordinates (rows upward) a positive angle turns counterclockwise as
+// shown, as Transform::Rotate does; in window coordinates (y downward) the
+// same numbers turn clockwise.
 POINT* RotatePoint(POINT* out, int x, int y, int cx, int cy, double radians);
 
 // The bounding box of the rectangle's four corners turned about (cx, cy), the

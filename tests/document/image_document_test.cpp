@@ -9,7 +9,10 @@
 
 #include "document/ImageDocument.h"
 #include "engine/pixels/WAccess.h"
+#include "paint/BrushRandom.h"
+#include "paint/PaintBrush.h"
 #include "platform/rect.h"
+#include "tests/support/document_stroke.h"
 
 namespace lumora {
 namespace {
@@ -297,9 +300,10 @@ TEST_F(DocumentTest, BackupCopiesOnlyTheDamagedPartWhileItMatches) {
   ASSERT_TRUE(doc.BackupImageByName("Brush"));
   EXPECT_EQ(host.wholeCopies, 1);
   EXPECT_EQ(doc.LastBackupBytes(), 100u * 3 * 50);  // rows padded to 4 bytes: 300 a row
-  Paint(5, 5, 77);
-  // Damage in image coordinates: the layer lies at (10, 20).
-  const RECT r = MakeRect(14, 24, 18, 28);
+  Paint(5, 5, 77);  // buffer row 44 of the layer
+  // Damage in image coordinates, rows counted upward as the buffer's: the
+  // layer lies at (10, 20).
+  const RECT r = MakeRect(14, 62, 18, 66);
   doc.InvalidateImageRect(&r, false, true);
   ASSERT_TRUE(doc.BackupImageByName("Brush"));
   EXPECT_EQ(host.wholeCopies, 1);
@@ -310,6 +314,34 @@ TEST_F(DocumentTest, BackupCopiesOnlyTheDamagedPartWhileItMatches) {
   doc.InvalidateImageRect(&r, false, true);
   doc.SetSelection(nullptr, true);
   EXPECT_FALSE(RectIsEmpty(doc.DamagedRect()));
+}
+
+std::vector<std::uint8_t> Bytes(const VrWA2000::WA& image) {
+  return std::vector<std::uint8_t>(image.Bits(), image.Bits() + static_cast<std::size_t>(image.GetBPLine()) * image.GetH());
+}
+
+// The damage a brush step refreshes counts rows as the layer's buffer does:
+// the next step's backup copy takes exactly those rows, so it equals the
+// layer as the step found it, and undoing the step gives that back.
+TEST_F(DocumentTest, BrushDamageKeepsTheBackupCopyExactThroughUndo) {
+  SeededBrushRandom random(7);
+  paint::CPaintBrush brush(paint::kCmdPaintBrush, 5, random);
+  brush.SetColours(RGB(255, 255, 255), RGB(0, 0, 0));
+  testing::DocumentStroke stroke(doc);
+  // Near the layer's top row (the layer covers rows 20..69), then near its
+  // bottom row: the two places a flip would swap.
+  ASSERT_TRUE(brush.ButtonDown(&stroke, 60, 66));
+  brush.ButtonUp();
+  ASSERT_TRUE(stroke.stepOpened);
+  const std::vector<std::uint8_t> afterFirst = Bytes(*doc.GetActiveImage());
+  ASSERT_FALSE(afterFirst == std::vector<std::uint8_t>(afterFirst.size(), 0)) << "the first stroke painted";
+  ASSERT_TRUE(brush.ButtonDown(&stroke, 30, 23));
+  brush.ButtonUp();
+  EXPECT_LT(doc.LastBackupBytes(), 100u * 3 * 50) << "only the damage was copied";
+  EXPECT_TRUE(Bytes(*doc.GetFloatingImage()) == afterFirst);
+  ASSERT_FALSE(Bytes(*doc.GetActiveImage()) == afterFirst);
+  ASSERT_TRUE(doc.UndoRedo(false));
+  EXPECT_TRUE(Bytes(*doc.GetActiveImage()) == afterFirst);
 }
 
 TEST_F(DocumentTest, LayerSwitchMakesTheNextStepCopyTheNewLayerWhole) {

@@ -89,7 +89,8 @@ TEST(Program, StartsShowsMainFrameAndExitsCleanlyWhenClosed) {
   // The program carries the script's main menu and its frame has a menu
   // bar. (Wine keeps menus per process: another process cannot read the
   // bar's items, so their texts are read from the program's resources.)
-  EXPECT_EQ(ScriptMenuTexts(), (std::vector<std::string>{"&File", "&View", "&Options", "&Help"}));
+  EXPECT_EQ(ScriptMenuTexts(),
+            (std::vector<std::string>{"&File", "&Edit", "&View", "&Options", "&Window", "&Help"}));
   EXPECT_NE(GetMenu(frame), nullptr);
 
   PostMessageA(frame, WM_CLOSE, 0, 0);

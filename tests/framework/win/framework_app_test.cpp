@@ -794,7 +794,7 @@ TEST(FrameworkResources, TheProgramsMainMenuAndTitleComeFromItsScript) {
     EXPECT_STREQ(byInfo, byString);
     texts.push_back(byString);
   }
-  EXPECT_EQ(texts, (std::vector<std::string>{"&File", "&View", "&Options", "&Help"}));
+  EXPECT_EQ(texts, (std::vector<std::string>{"&File", "&Edit", "&View", "&Options", "&Window", "&Help"}));
   // The executable's own string table answers, not only the generated one.
   EXPECT_EQ(fw::ModuleString(IDS_FW_RANGE_INT), "Type a whole number from %1 to %2.");
   frame->DestroyWindow();

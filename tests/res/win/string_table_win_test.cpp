@@ -18,14 +18,4 @@ TEST(StringTableResource, EveryGeneratedEntryMatchesTheResource) {
   }
 }
 
-TEST(StringTableResource, TheMainMenuIsThere) {
-  HMENU menu = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(180));
-  ASSERT_NE(menu, nullptr);
-  EXPECT_EQ(GetMenuItemCount(menu), 4);
-  char text[64] = {};
-  GetMenuStringA(menu, 57601, text, sizeof(text), MF_BYCOMMAND);
-  EXPECT_STREQ(text, "&Open...");
-  DestroyMenu(menu);
-}
-
 }  // namespace
