@@ -126,7 +126,11 @@ int ImageDocument::InstallLayerStack(CLayersManager* stack) {
     for (int i = 0; i < stack->GetLayerCount(); ++i) {
       CLayer* layer = stack->GetLayer(i);
       LAYER_INFO info = layer->GetLayerInfo();
-      info.name = stack->MakeUniqueLayerName(info.name, 0, layer);
+      // Only a name another layer carries (or none) is made free: the
+      // file's own names stay.
+      if (info.name.empty() || stack->IsLayerNameUsed(info.name, layer)) {
+        info.name = stack->MakeUniqueLayerName(info.name, 0, layer);
+      }
       layer->SetLayerInfo(info);
       if (info.hasMask == 0) layer->SetPaintOnLayer(1);
     }

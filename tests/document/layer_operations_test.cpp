@@ -647,6 +647,27 @@ TEST_F(LayerOps, NewLayersTakeTheBackgroundColourOrStayTransparent) {
   EXPECT_EQ(Pixel(7, 5), kGreen) << "a transparent layer";
 }
 
+// A stack put into a document keeps its layers' names; only names that two
+// layers carry (or none) are made free.
+TEST(LayerNames, InstallingAStackKeepsItsNamesAndFreesOnlyDuplicates) {
+  ReentrantDocumentLock lock;
+  CLayersManagerPtr stack = CLayersManagerPtr::Adopt(new CLayersManager(kWAType24, &lock, 8, 6, 0x00480048u, 0, 0));
+  stack->GetLayer(0)->SetName("Ground");
+  for (const char* name : {"Mid", "Mid", ""}) {
+    CLayer* layer = ColourLayer(RECT{0, 0, 2, 2}, 0, true, name);
+    stack->AddLayer(layer);
+    layer->Release();
+  }
+  testing::NullDocumentHost host;
+  ImageDocument doc(&host);
+  ASSERT_EQ(doc.InstallLayerStack(stack.get()), 1);
+  EXPECT_EQ(stack->GetLayer(0)->GetName(), "Ground");
+  EXPECT_NE(stack->GetLayer(1)->GetName(), stack->GetLayer(2)->GetName());
+  EXPECT_TRUE(stack->GetLayer(1)->GetName() == "Mid" || stack->GetLayer(2)->GetName() == "Mid");
+  EXPECT_FALSE(stack->GetLayer(3)->GetName().empty());
+  doc.Queue().StopThread();
+}
+
 // ---- Transforms ----
 
 TEST_F(LayerOps, FlippingTheWholeLayerKeepsItsPlaceInTheStack) {
