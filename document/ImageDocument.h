@@ -463,6 +463,9 @@ class ImageDocument : public DocumentLock, public CellRenderer {
   WAPtr floating_;
   WAPtr floatingMask_;
   bool compositeCurrent_ = false;
+  // The whole image was queued (or rendered) since the composite was made:
+  // once the queue is worked off, the composite is the merged image.
+  bool compositeWhole_ = false;
   RECT damaged_ = {};
   bool lastStepResult_ = false;
   std::uint64_t lastBackupBytes_ = 0;

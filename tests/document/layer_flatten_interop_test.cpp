@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -78,6 +79,17 @@ TEST(LayerFlattenInterop, FlattenEqualsTheCompositeOnWhiteAndImageMagicksFlatten
               std::vector<std::uint8_t>(composite->Row(y), composite->Row(y) + composite->GetW() * 3))
         << "row " << y;
   }
+
+  // Shown whole first, the document flattens from its composite: the same.
+  ImageDocument shown(&host);
+  ASSERT_NE(OpenDocumentFile(shown, ws("modes.psd"), files), 0);
+  ASSERT_EQ(shown.InvalidateImageRect(nullptr, false, false), 1);
+  ASSERT_TRUE(shown.FlattenImage());
+  const WAPtr fromComposite = shown.GetLayers()->GetLayer(0)->GetImage();
+  for (int y = 0; y < flat->GetH(); ++y) {
+    ASSERT_EQ(0, std::memcmp(fromComposite->Row(y), flat->Row(y), static_cast<std::size_t>(flat->GetW()) * 3)) << y;
+  }
+  shown.Queue().StopThread();
 
   ASSERT_NE(SaveToFile(doc, ws("flat.png"), false, files), 0);
   Shell("convert '" + ws("flat.png") + "' -depth 8 'ppm:" + ws("ours.ppm") + "'");

@@ -647,6 +647,23 @@ TEST_F(LayerOps, NewLayersTakeTheBackgroundColourOrStayTransparent) {
   EXPECT_EQ(Pixel(7, 5), kGreen) << "a transparent layer";
 }
 
+// Flattening from a current composite gives what a render pass of its own
+// gives; a layer showing a mask view makes the render pass run.
+TEST(FlattenCore, FromTheCurrentCompositeAsFromARenderPass) {
+  for (const bool highlight : {false, true}) {
+    SCOPED_TRACE(highlight);
+    Rig a, b;
+    a.Layer(1)->SetMaskHighlight(highlight ? 1 : 0);
+    b.Layer(1)->SetMaskHighlight(highlight ? 1 : 0);
+    a.stack().Render(RECT{0, 0, 8, 6});
+    ASSERT_EQ(FlattenCore(a.stack(), true), 0);
+    ASSERT_EQ(FlattenCore(b.stack(), false), 0);
+    const WAPtr fromComposite = a.Layer(0)->GetImage(), rendered = b.Layer(0)->GetImage();
+    EXPECT_EQ(Bytes(fromComposite.get()), Bytes(rendered.get()));
+    EXPECT_EQ(a.stack().GetLayerCount(), 1);
+  }
+}
+
 // A stack put into a document keeps its layers' names; only names that two
 // layers carry (or none) are made free.
 TEST(LayerNames, InstallingAStackKeepsItsNamesAndFreesOnlyDuplicates) {
