@@ -4,12 +4,14 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <memory>
 
 namespace lumora {
 namespace {
 
 using K = SettingKind;
 constexpr int kAny = 0;
+constexpr int kMaxColor = 0xFFFFFF;
 
 #define INT_KEY(sec, key, def, field) {sec, key, K::kInt, def, kAny, kAny, &AppSettings::field, nullptr}
 #define CLAMPED_KEY(sec, key, def, lo, hi, field) {sec, key, K::kClamped, def, lo, hi, &AppSettings::field, nullptr}
@@ -27,26 +29,28 @@ const SettingKey kKeys[] = {
     CLAMPED_KEY("LoadOptions", "GammaR", 100, 1, 1000, gammaR),
     CLAMPED_KEY("LoadOptions", "GammaG", 100, 1, 1000, gammaG),
     CLAMPED_KEY("LoadOptions", "GammaB", 100, 1, 1000, gammaB),
-    INT_KEY("LoadOptions", "LimitBackup", 1, limitBackup),
-    INT_KEY("LoadOptions", "CreateBackup", 10, createBackup),
+    CLAMPED_KEY("LoadOptions", "LimitBackup", 1, 0, 1, limitBackup),
+    // 0 makes no undo steps; the preferences offer 1 to 100.
+    CLAMPED_KEY("LoadOptions", "CreateBackup", 10, 0, kMaxUndoSteps, createBackup),
     INT_KEY("LoadOptions", "DetailedErrorStatus", 0, detailedErrorStatus),
-    INT_KEY("LoadOptions", "IntersectLevel", 50, intersectLevel),
+    CLAMPED_KEY("LoadOptions", "IntersectLevel", 50, 0, 100, intersectLevel),
     INT_KEY("LoadOptions", "AlignSelectionToLayer", 0, alignSelectionToLayer),
     INT_KEY("PinState", "DrawingPinPressed", 0, drawingPinPressed),
     INT_KEY("Rulers", "show", 0, rulersShow),
     {"Rulers", "units", K::kUnit, kUnitPixels, kAny, kAny, &AppSettings::rulerUnit, nullptr},
-    INT_KEY("Guides", "show", 0, guidesShow),
-    INT_KEY("Guides", "snap", 1, guidesSnap),
-    INT_KEY("Guides", "locked", 0, guidesLocked),
-    INT_KEY("Guides", "color", 0xFB8426, guideColor),
-    INT_KEY("Guides", "style", 0, guideStyle),
-    INT_KEY("Grid", "show", 0, gridShow),
-    INT_KEY("Grid", "snap", 1, gridSnap),
-    INT_KEY("Grid", "color", 0x838383, gridColor),
-    INT_KEY("Grid", "style", 1, gridStyle),
+    CLAMPED_KEY("Guides", "show", 0, 0, 1, guidesShow),
+    CLAMPED_KEY("Guides", "snap", 1, 0, 1, guidesSnap),
+    CLAMPED_KEY("Guides", "locked", 0, 0, 1, guidesLocked),
+    CLAMPED_KEY("Guides", "color", 0xFB8426, 0, kMaxColor, guideColor),
+    // Lines 0, dashed lines 1; the grid also dots 2.
+    CLAMPED_KEY("Guides", "style", 0, 0, 1, guideStyle),
+    CLAMPED_KEY("Grid", "show", 0, 0, 1, gridShow),
+    CLAMPED_KEY("Grid", "snap", 1, 0, 1, gridSnap),
+    CLAMPED_KEY("Grid", "color", 0x838383, 0, kMaxColor, gridColor),
+    CLAMPED_KEY("Grid", "style", 1, 0, 2, gridStyle),
     {"Grid", "unit", K::kUnit, kUnitPixels, kAny, kAny, &AppSettings::gridUnit, nullptr},
     {"Grid", "step", K::kGridStep, 5000000, kAny, kAny, nullptr, nullptr},
-    INT_KEY("Grid", "subdiv", 5, gridSubdiv),
+    CLAMPED_KEY("Grid", "subdiv", 5, 1, 100, gridSubdiv),
     INT_KEY("Tablet", "enable", 0, tabletEnable),
     INT_KEY("Tablet", "vary_size", 1, tabletVarySize),
     INT_KEY("Tablet", "vary_opacity", 1, tabletVaryOpacity),
@@ -54,8 +58,8 @@ const SettingKey kKeys[] = {
     CLAMPED_KEY("Memory", "Percent", 50, 0, 100, memoryPercent),
     {"ColorManagement", "enable", K::kColorManagement, 1, kAny, kAny, &AppSettings::cmEnable, nullptr},
     INT_KEY("ColorManagement", "enable_proofing", 0, cmEnableProofing),
-    INT_KEY("ColorManagement", "render_intent", 4, cmRenderIntent),
-    INT_KEY("ColorManagement", "proofing_intent", 4, cmProofingIntent),
+    {"ColorManagement", "render_intent", K::kIntent, 4, kAny, kAny, &AppSettings::cmRenderIntent, nullptr},
+    {"ColorManagement", "proofing_intent", K::kIntent, 4, kAny, kAny, &AppSettings::cmProofingIntent, nullptr},
     {"ColorManagement", "monitor", K::kText, 0, kAny, kAny, nullptr, &AppSettings::cmMonitor},
     {"ColorManagement", "target", K::kText, 0, kAny, kAny, nullptr, &AppSettings::cmTarget},
     INT_KEY("TOOLBARS", "SMALLBUTTONS", 1, smallButtons),
@@ -99,6 +103,10 @@ int ReadKey(const SettingKey& k, fw::Profile& profile, const ScreenMetrics& scre
       return ReadUnit(profile, k.section, k.key);
     case K::kColorManagement:
       return cmAvailable ? profile.GetInt(k.section, k.key, k.defaultValue) : 1;
+    case K::kIntent: {
+      const int code = profile.GetInt(k.section, k.key, k.defaultValue);
+      return IsRenderingIntent(code) ? code : k.defaultValue;
+    }
     case K::kGridStep:
     case K::kText:
       break;
@@ -134,7 +142,9 @@ const SettingKey* SettingKeys(int* count) {
 void LoadSettings(AppSettings& s, fw::Profile& profile, const ScreenMetrics& screen, bool colorManagementAvailable) {
   for (const SettingKey& k : kKeys) {
     if (k.kind == K::kGridStep) {
-      s.gridStep = static_cast<float>(profile.GetInt(k.section, k.key, k.defaultValue) * 0.00001);
+      // Read after the unit, whose spacing bounds the stored value.
+      const int stored = std::clamp(profile.GetInt(k.section, k.key, k.defaultValue), 1, MaxGridStepStored(s.gridUnit));
+      s.gridStep = static_cast<float>(stored * 0.00001);
     } else if (k.kind == K::kText) {
       std::string text = profile.GetString(k.section, k.key, "");
       if (text.size() > kMaxProfilePath) text.resize(kMaxProfilePath);
@@ -177,6 +187,14 @@ void LoadColors(AppSettings& s, fw::Profile& profile) {
   s.backColor = ReadColor(profile, "BACK", 255);
 }
 
+void LoadStartupSettings(AppSettings& s, fw::Profile& profile, const ScreenMetrics& screen,
+                         bool colorManagementAvailable) {
+  const std::unique_ptr<fw::Profile> once = profile.Snapshot();
+  LoadSettings(s, *once, screen, colorManagementAvailable);
+  LoadColors(s, *once);
+  LoadClipboardOptions(s, *once);
+}
+
 void SaveColors(const AppSettings& s, fw::Profile& profile) {
   WriteColor(profile, "FORE", s.foreColor);
   WriteColor(profile, "BACK", s.backColor);
@@ -198,6 +216,12 @@ const char* UnitText(int unit) { return unit >= 0 && unit < 4 ? kUnitTexts[unit]
 
 void WriteUnit(fw::Profile& profile, const char* section, const char* key, int unit) {
   profile.WriteString(section, key, UnitText(unit));
+}
+
+bool IsRenderingIntent(int code) { return code == 1 || code == 2 || code == 4 || code == 8; }
+
+int MaxGridStepStored(int unit) {
+  return static_cast<int>((unit == kUnitCm ? 10000 : 1000) * kGridStepScale);
 }
 
 int AnimationTimerPeriod(int speed) {

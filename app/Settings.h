@@ -82,7 +82,8 @@ enum class SettingKind {
   kUnit,           // "cm", "inches", "pixels", "points"
   kGridStep,       // step x 100000, kept as a float
   kText,           // a path of at most 259 characters
-  kColorManagement // forced to 1 (off) without colour management
+  kColorManagement,// forced to 1 (off) without colour management
+  kIntent          // a rendering-intent code (1, 2, 4 or 8); others give the default
 };
 
 struct SettingKey {
@@ -101,6 +102,15 @@ const SettingKey* SettingKeys(int* count);
 
 // The longest path the colour-management keys keep.
 constexpr std::size_t kMaxProfilePath = 259;
+// The most undo steps the preferences offer.
+constexpr int kMaxUndoSteps = 100;
+
+// The gamut-match codes of the rendering intents: 1, 2, 4 and 8.
+bool IsRenderingIntent(int code);
+// The grid step as stored (spacing x 100000) ranges from 1 (a spacing of
+// 0.00001) to the largest spacing of the unit: 10000 cm, or 1000 inches,
+// pixels or points.
+int MaxGridStepStored(int unit);
 
 void LoadSettings(AppSettings& s, fw::Profile& profile, const ScreenMetrics& screen, bool colorManagementAvailable);
 void SaveSettings(const AppSettings& s, fw::Profile& profile);
@@ -111,6 +121,12 @@ void SaveClipboardOptions(const AppSettings& s, fw::Profile& profile);
 
 // [FORE] and [BACK] "R", "G", "B".
 void LoadColors(AppSettings& s, fw::Profile& profile);
+
+// Everything the start-up reads into the settings (the table's keys, the
+// colours and the clipboard options) from one snapshot of the file: the
+// file is read once, not once per key.
+void LoadStartupSettings(AppSettings& s, fw::Profile& profile, const ScreenMetrics& screen,
+                         bool colorManagementAvailable);
 void SaveColors(const AppSettings& s, fw::Profile& profile);
 
 int ReadUnit(fw::Profile& profile, const char* section, const char* key);

@@ -8,7 +8,8 @@
 namespace lumora {
 
 std::string BesideSettingsFile(const std::string& settingsPath, const char* fileName) {
-  const std::size_t slash = settingsPath.rfind('\\');
+  // Either separator: a folder may be written with forward slashes too.
+  const std::size_t slash = settingsPath.find_last_of("\\/");
   if (slash == std::string::npos) return fileName;
   return settingsPath.substr(0, slash + 1) + fileName;
 }

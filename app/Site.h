@@ -156,8 +156,8 @@ void FreeHostSite(HostSite& site);
 // The entries of a table (for tests and the tool host's own calls).
 const LUSiteEntry* SiteTableEntries(int table);
 
-// The folder of a settings path (through its last backslash) + file name, or
-// the name alone when the path has no backslash.
+// The folder of a settings path (through its last backslash or slash) +
+// file name, or the name alone when the path has no separator.
 std::string BesideSettingsFile(const std::string& settingsPath, const char* fileName);
 
 }  // namespace lumora

@@ -175,7 +175,7 @@ void PlainJpegWrite(std::FILE* file, const std::vector<std::uint8_t>& pixels) {
   cinfo.in_color_space = JCS_EXT_BGR;
   jpeg_set_defaults(&cinfo);
   jpeg_set_quality(&cinfo, Options().jpegQuality, TRUE);
-  if (Options().jpegProgressive != 0) jpeg_simple_progression(&cinfo);
+  if (Options().jpegProgressive > 0) jpeg_simple_progression(&cinfo);
   cinfo.density_unit = 1;
   cinfo.X_density = cinfo.Y_density = 96;
   jpeg_start_compress(&cinfo, TRUE);

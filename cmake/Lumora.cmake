@@ -64,8 +64,13 @@ function(lumora_add_library target folder)
   endif()
 endfunction()
 
-# The generated menus and keys, included by res/Lumo40.rc.
+# The generated menus and keys, included by res/Lumo40.rc, and the
+# progress cursors it names.
 set(LUMORA_MENUS_RC ${CMAKE_BINARY_DIR}/generated/Lumo40Menus.rc)
+set(LUMORA_PROGRESS_CURSORS)
+foreach(_i RANGE 12)
+  list(APPEND LUMORA_PROGRESS_CURSORS ${CMAKE_BINARY_DIR}/generated/CUR${_i}.cur)
+endforeach()
 
 # lumora_add_resources(<target>)
 # Links the program's resource script into the target (directly: a .rc
@@ -76,6 +81,7 @@ function(lumora_add_resources target)
   target_sources(${target} PRIVATE ${_rc})
   target_include_directories(${target} PRIVATE ${CMAKE_BINARY_DIR}/generated)
   # The resource compiler's includes are not scanned: name the generated one.
-  set_source_files_properties(${_rc} TARGET_DIRECTORY ${target} PROPERTIES OBJECT_DEPENDS ${LUMORA_MENUS_RC})
+  set_source_files_properties(${_rc} TARGET_DIRECTORY ${target} PROPERTIES OBJECT_DEPENDS
+                              "${LUMORA_MENUS_RC};${LUMORA_PROGRESS_CURSORS}")
   add_dependencies(${target} lumora_menus)
 endfunction()

@@ -1,11 +1,13 @@
 // The new-image dialog's arithmetic and settings.
 #include "dialogs/NewImageForm.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdint>
 #include <cstdlib>
 
+#include "engine/pixels/ImageLimits.h"
 #include "framework/DataExchange.h"
 
 namespace lumora {
@@ -16,6 +18,9 @@ constexpr char kSection[] = "NewImage";
 constexpr double kInchesPerCentimetre = 0.39370078740157477;
 
 bool ValidResolution(int value) { return value >= kMinResolution && value <= kMaxResolution; }
+
+// The widest and tallest image the program makes.
+constexpr int kLargestSide = 30000;
 
 int ChoiceOr(int value, int last, int fallback) { return value >= 0 && value <= last ? value : fallback; }
 
@@ -37,6 +42,8 @@ NewImageSettings LoadNewImageSettings(fw::Profile& profile, int printerX, int pr
   if (!ValidResolution(s.yres)) s.yres = defaultY;
   if (s.width < 1) s.width = NewImageSettings{}.width;
   if (s.height < 1) s.height = NewImageSettings{}.height;
+  s.width = std::min(s.width, kLargestSide);
+  s.height = std::min(s.height, kLargestSide);
   return s;
 }
 
@@ -68,18 +75,19 @@ std::string FormatImageSize(int pixels, int resolution, int units) {
 }
 
 bool ParseImageSize(const std::string& text, int resolution, int units, int* pixels) {
+  long long side = 0;
   if (units == kUnitsPixels) {
-    long long value = 0;
-    if (!fw::ParseInt(text, value) || value < INT32_MIN || value > INT32_MAX) return false;
-    *pixels = static_cast<int>(value);
-    return true;
+    if (!fw::ParseInt(text, side)) return false;
+  } else {
+    double value = 0;
+    if (!fw::ParseReal(text, value) || !(value > 0) || resolution <= 0) return false;
+    if (units == kUnitsCentimeters) value *= kInchesPerCentimetre;
+    const double converted = std::floor(value * resolution + 0.5);
+    if (!(converted <= kMaxImageSide)) return false;
+    side = static_cast<long long>(converted);
   }
-  double value = 0;
-  if (!fw::ParseReal(text, value) || !(value > 0) || resolution <= 0) return false;
-  if (units == kUnitsCentimeters) value *= kInchesPerCentimetre;
-  const double converted = std::floor(value * resolution + 0.5);
-  if (converted > INT32_MAX) return false;
-  *pixels = static_cast<int>(converted);
+  if (!IsImageSide(side)) return false;
+  *pixels = static_cast<int>(side);
   return true;
 }
 

@@ -29,7 +29,8 @@ struct NewImageSettings {
 };
 
 // The keys of "NewImage"; missing ones take the defaults, the resolution
-// keys the printer's. Out-of-range choices fall back to the defaults.
+// keys the printer's. Out-of-range choices fall back to the defaults, sizes
+// below 1 too; sizes above 30000 are cut to 30000.
 NewImageSettings LoadNewImageSettings(fw::Profile& profile, int printerX, int printerY);
 // Written on OK only.
 void SaveNewImageSettings(fw::Profile& profile, const NewImageSettings& settings);
@@ -38,7 +39,7 @@ void SaveNewImageSettings(fw::Profile& profile, const NewImageSettings& settings
 // centimetres) with four decimals, truncated.
 std::string FormatImageSize(int pixels, int resolution, int units);
 // What the user typed, in pixels; false leaves the size as it was (text
-// that is no number, or no more than 0 inches or centimetres).
+// that is no number, or a side outside 1..30000 pixels).
 bool ParseImageSize(const std::string& text, int resolution, int units, int* pixels);
 // A typed resolution; false for text that is no number or out of range.
 bool ParseResolution(const std::string& text, int* resolution);

@@ -8,6 +8,7 @@ namespace lumora {
 namespace {
 
 std::atomic<bool> trackerRunning{false};
+std::atomic<bool> cropToolAvailable{false};
 
 struct IdRange {
   std::uint32_t first;
@@ -25,6 +26,8 @@ constexpr IdRange kAllowedWhileTracking[] = {
 
 void SetTrackerRunning(bool running) { trackerRunning.store(running); }
 bool IsTrackerRunning() { return trackerRunning.load(); }
+void SetCropToolAvailable(bool available) { cropToolAvailable.store(available); }
+bool IsCropToolAvailable() { return cropToolAvailable.load(); }
 
 bool IsCommandAllowedWhileTracking(std::uint32_t id, bool tracking) {
   if (!tracking) return true;

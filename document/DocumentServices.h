@@ -14,6 +14,11 @@ namespace lumora {
 void SetTrackerRunning(bool running);
 bool IsTrackerRunning();
 
+// Whether a crop tool is registered with the tool host (the program looks
+// once the host is up); Image/Crop... is offered only then.
+void SetCropToolAvailable(bool available);
+bool IsCropToolAvailable();
+
 // True when no tracker runs, else only for the commands that cannot
 // disturb a tracking tool (views, progress, close, help, ...).
 bool IsCommandAllowedWhileTracking(std::uint32_t id, bool trackerRunning);

@@ -143,7 +143,7 @@ bool ImageDocument::UpdateBackupImages() {
   return true;
 }
 
-void ImageDocument::AfterRestore(bool fullRefresh) {
+void ImageDocument::AfterRestore(bool fullRefresh, bool modified) {
   queue_.SetImageSize(stack_->GetWidth(), stack_->GetHeight());
   SetActiveLayer(stack_->GetActiveLayer(), true, false);
   compositeCurrent_ = false;
@@ -152,7 +152,7 @@ void ImageDocument::AfterRestore(bool fullRefresh) {
   host_->UpdateLayerPalette();
   host_->UpdateNavigator();
   serverUpdatePending_ = true;
-  modified_ = true;
+  if (modified) modified_ = true;
   if (fullRefresh) InvalidateImageRect(nullptr, false, false);
   // A queue that had pieces listed before the stop gets its worker back.
   queue_.StartThread();

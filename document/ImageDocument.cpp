@@ -21,7 +21,7 @@ bool MakeNameFromTitle(std::string* name, const std::string& title) {
 }
 
 ImageDocument::ImageDocument(DocumentHost* host, SnapshotCopier* copier)
-    : host_(host), undo_(50, copier) {
+    : host_(host), undo_(50, copier), copier_(copier != nullptr ? copier : &DefaultSnapshotCopier()) {
   fields_.name = std::string(res::String(IDS_INITIAL_IMAGE));
   queue_.SetDocument(this);
 }
@@ -422,7 +422,7 @@ void ImageDocument::ApplySmoothEdge() {
   int degree = 0;
   int type = 0;
   host_->GetSmoothEdge(&degree, &type);
-  SetSmoothEdge(selection_.fragment, degree * 10, type, nullptr);
+  SetSmoothEdge(selection_.fragment, SmoothDegreeOf(degree), type, nullptr);
 }
 
 }  // namespace lumora

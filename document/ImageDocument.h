@@ -304,6 +304,10 @@ class ImageDocument : public DocumentLock, public CellRenderer {
   // Degrees counterclockwise (radians with inRadians).
   bool RotateImage(double angle, int inRadians);
   bool FlipImage(bool horizontal, bool vertical);
+  // Crops every layer to the rect (white where it reaches past a layer) as
+  // the step "Crop image"; the selection goes, the tool host's global
+  // selection follows (ImageCrop.cpp).
+  bool CropImage(const RECT& rect);
   // False, with no step, when the active layer has a mask already.
   bool AddLayerMask(bool reveal);
   // The macro language's new layer: name (empty: a free "Layer N"), mode
@@ -396,6 +400,20 @@ class ImageDocument : public DocumentLock, public CellRenderer {
   // The caller's reference.
   CLayer* MakeLayerFromSelection(Fragment* selection, bool cut);
 
+  // ---- The history dialog ----
+  // Opens a session: the current state's layers (sharing their buffers, as
+  // undo snapshots do) and its selection are kept to return to, and `names`
+  // gets the list (undo names, the current name, redo names). Returns the
+  // current state's list index; -1 without an image, during a session or
+  // when the copy cannot be made.
+  int BeginHistory(std::vector<std::string>* names);
+  // Shows the listed state in the document while the dialog is open.
+  bool ShowHistoryState(int index);
+  // Ends the session: the kept state is put back, then with `jump` the
+  // history moves to the listed state. True when it moved.
+  bool EndHistory(bool jump, int index);
+  bool InHistory() const { return historyKept_ != nullptr; }
+
  private:
   // The active view first, then the others in their order.
   template <class Fn>
@@ -414,8 +432,9 @@ class ImageDocument : public DocumentLock, public CellRenderer {
   // Puts a buffer into a layer with the worker stopped; the worker comes
   // back whatever the stack answers, so no listed piece is stranded.
   int SetLayerBufferAt(VrWA2000::WA* buffer, int index, bool mask);
-  // After undo, redo or revert restored the live stack.
-  void AfterRestore(bool fullRefresh);
+  // After undo, redo or revert restored the live stack; a history preview
+  // leaves the modified mark alone.
+  void AfterRestore(bool fullRefresh, bool modified = true);
   // The common end of a layer operation: the rect (null: the whole image)
   // refreshed, the palette (or only the changed row) and the navigator,
   // the modified mark.
@@ -443,6 +462,9 @@ class ImageDocument : public DocumentLock, public CellRenderer {
   CMapRect queue_;
   CUndoManager undo_;
   CUndoManager::HistoryFields fields_;
+  SnapshotCopier* copier_;
+  // The state the history dialog returns to while it is open.
+  CLayersManagerPtr historyKept_;
   CLayersManagerPtr stack_;
   std::atomic<CLayersManager*> renderStack_{nullptr};
   std::vector<DocumentViewLink*> views_;

@@ -1,6 +1,7 @@
 #include "files/HtmlMap.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 
 #include "engine/layers/LayerMng.h"
@@ -61,7 +62,13 @@ std::string HtmlEscape(std::string_view text) {
 
 std::string HtmlPagePath(const std::string& imagePath) {
   const PathParts parts = SplitPath(imagePath);
-  return parts.folder + parts.base + ".htm";
+  const std::string page = parts.folder + parts.base + ".htm";
+  // File names do not tell letter case apart on Windows: an image saved as
+  // ".htm" keeps its name and the page takes another.
+  const bool sameFile = std::equal(page.begin(), page.end(), imagePath.begin(), imagePath.end(), [](char a, char b) {
+    return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+  });
+  return sameFile ? parts.folder + parts.base + "-map.htm" : page;
 }
 
 std::string BuildHTMLMapPage(CLayersManager& stack, const std::string& imagePath) {

@@ -18,7 +18,8 @@ namespace lumora {
 std::string HtmlEscape(std::string_view text);
 
 // The page's path: the image path with its extension replaced by "htm"
-// (".htm" added when it has none).
+// (".htm" added when it has none); "<base>-map.htm" when that would be
+// the image itself (an image saved as ".htm", in any letter case).
 std::string HtmlPagePath(const std::string& imagePath);
 
 // The whole page for the image at `imagePath`: one area per layer with a

@@ -110,23 +110,27 @@ CPrepGIFState::Outcome CPrepGIFState::Reduce() {
   if (!source_) return Outcome::kUnchanged;
   const Outcome plan = Plan(depthBits, source_->GetType(), result_ ? result_->GetType() : 0);
   if (plan == Outcome::kUnchanged) return plan;
+  failure_.clear();
+  bool ok = true;
   if (plan == Outcome::kCopied) {
-    CopySource();
-    return result_ ? plan : Outcome::kFailed;
+    ok = CopySource();
+  } else if (!OpenContext()) {
+    ok = false;
+  } else {
+    if (plan == Outcome::kReduced) ok = depthBits == 8 ? Reduce8() : (depthBits == 4 ? Reduce4() : Reduce1());
+    CloseContext();
   }
-  if (!OpenContext()) return Outcome::kFailed;
-  Outcome outcome = plan;
-  if (plan == Outcome::kReduced) {
-    const bool ok = depthBits == 8 ? Reduce8() : (depthBits == 4 ? Reduce4() : Reduce1());
-    if (!ok) outcome = Outcome::kFailed;
-  }
-  CloseContext();
-  return outcome;
+  if (ok) return plan;
+  // The result of other settings must not stand in for this one.
+  result_.Reset();
+  failure_ = "The image could not be brought to " + std::to_string(depthBits) +
+             " bits a pixel (is memory short?).";
+  return Outcome::kFailed;
 }
 
-void CPrepGIFState::CopySource() {
-  WAPtr copy = WAPtr::Adopt(CloneWA(source_.get()));
-  if (copy) result_ = copy;
+bool CPrepGIFState::CopySource() {
+  result_ = WAPtr::Adopt(CloneWA(source_.get()));
+  return static_cast<bool>(result_);
 }
 
 bool CPrepGIFState::OpenContext() {

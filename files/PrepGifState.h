@@ -21,7 +21,7 @@ class CPrepGIFState {
     kCopied,       // the result became a copy of the source
     kReduced,      // the result was reduced to the depth
     kNotReduced,   // nothing to reduce (24 bits), the size estimated again
-    kFailed,       // a reduction failed; the result stays as it was, the size estimated again
+    kFailed,       // a reduction failed: no result (a save fails), FailureText says why
   };
 
   CPrepGIFState();
@@ -53,6 +53,8 @@ class CPrepGIFState {
   std::uint64_t CompressedSize() const { return compressedSize_; }
   std::string CompressedSizeText() const;
   std::uint64_t UncompressedSize() const;
+  // Why the last update failed; empty after one that did not.
+  const std::string& FailureText() const { return failure_; }
 
   // Writes the result with the current settings; false with `error` set.
   bool SaveGIF(const std::string& path, std::string* error);
@@ -72,7 +74,7 @@ class CPrepGIFState {
   bool Reduce8();
   bool Reduce4();
   bool Reduce1();
-  void CopySource();
+  bool CopySource();
   void EstimateSize();
   std::uint32_t ModeFlags(bool paletteReduction) const;
 
@@ -83,6 +85,7 @@ class CPrepGIFState {
   DthStats* stats_ = nullptr;
   std::uint32_t recordWord_ = 0;
   std::uint64_t compressedSize_ = 0;
+  std::string failure_;
 };
 
 }  // namespace lumora

@@ -2,6 +2,7 @@
 // both implementations share.
 #include "framework/Profile.h"
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -68,6 +69,31 @@ std::vector<Line> ReadLines(const std::string& path) {
   }
   return lines;
 }
+
+std::string LowerName(std::string_view name) {
+  std::string lower(name);
+  for (char& c : lower) c = Lower(c);
+  return lower;
+}
+
+// Another profile's answers, writes refused: the snapshot of a profile that
+// is no file.
+class ReadOnlyView final : public Profile {
+ public:
+  explicit ReadOnlyView(Profile& profile) : profile_(profile) {}
+  std::string GetString(std::string_view section, std::string_view key, std::string_view defaultValue) override {
+    return profile_.GetString(section, key, defaultValue);
+  }
+  int GetInt(std::string_view section, std::string_view key, int defaultValue) override {
+    return profile_.GetInt(section, key, defaultValue);
+  }
+  bool WriteString(std::string_view, std::string_view, std::string_view) override { return false; }
+  bool Remove(std::string_view, std::optional<std::string_view>) override { return false; }
+  std::vector<std::string> GetKeyNames(std::string_view section) override { return profile_.GetKeyNames(section); }
+
+ private:
+  Profile& profile_;
+};
 
 bool WriteLines(const std::string& path, const std::vector<Line>& lines) {
   std::ostringstream out;
@@ -171,6 +197,48 @@ bool Profile::WriteInt(std::string_view section, std::string_view key, int value
   return WriteString(section, key, std::to_string(value));
 }
 
+std::unique_ptr<Profile> Profile::Snapshot() { return std::make_unique<ReadOnlyView>(*this); }
+
+std::unique_ptr<ProfileSnapshot> ProfileSnapshot::ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  if (in) text << in.rdbuf();
+  return std::make_unique<ProfileSnapshot>(text.str());
+}
+
+ProfileSnapshot::ProfileSnapshot(std::string_view text) {
+  Section* current = nullptr;  // null before the first section and in repeated ones
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    std::string_view raw = text.substr(0, end);
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
+    const Line line = ParseLine(std::string(raw));
+    if (line.kind == Line::kSection) {
+      // The first section of a name is the one read; later ones are not.
+      const auto [at, added] = sections_.try_emplace(LowerName(line.name));
+      current = added ? &at->second : nullptr;
+    } else if (line.kind == Line::kKey && current != nullptr) {
+      if (current->values.try_emplace(LowerName(line.name), line.value).second) current->names.push_back(line.name);
+    }
+  }
+}
+
+std::string ProfileSnapshot::GetString(std::string_view section, std::string_view key, std::string_view defaultValue) {
+  const auto s = sections_.find(LowerName(section));
+  if (s == sections_.end()) return std::string(defaultValue);
+  const auto k = s->second.values.find(LowerName(key));
+  if (k == s->second.values.end()) return std::string(defaultValue);
+  return std::string(Unquote(k->second));
+}
+
+std::vector<std::string> ProfileSnapshot::GetKeyNames(std::string_view section) {
+  const auto s = sections_.find(LowerName(section));
+  return s == sections_.end() ? std::vector<std::string>() : s->second.names;
+}
+
+std::unique_ptr<Profile> ProfileSnapshot::Snapshot() { return std::make_unique<ProfileSnapshot>(*this); }
+
 std::string IniFile::GetString(std::string_view section, std::string_view key, std::string_view defaultValue) {
   const std::vector<Line> lines = ReadLines(path_);
   const SectionRange range = FindSection(lines, section);
@@ -178,6 +246,21 @@ std::string IniFile::GetString(std::string_view section, std::string_view key, s
   if (at == range.end) return std::string(defaultValue);
   return std::string(Unquote(lines[at].value));
 }
+
+std::vector<std::string> IniFile::GetKeyNames(std::string_view section) {
+  const std::vector<Line> lines = ReadLines(path_);
+  const SectionRange range = FindSection(lines, section);
+  std::vector<std::string> names;
+  if (range.first == lines.size()) return names;
+  for (std::size_t i = range.first + 1; i < range.end; ++i) {
+    if (lines[i].kind != Line::kKey) continue;
+    const auto same = [&](const std::string& name) { return SameName(name, lines[i].name); };
+    if (std::none_of(names.begin(), names.end(), same)) names.push_back(lines[i].name);
+  }
+  return names;
+}
+
+std::unique_ptr<Profile> IniFile::Snapshot() { return ProfileSnapshot::ReadFile(path_); }
 
 bool IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
   if (!IsWritableProfileEntry(section, key, value)) return false;

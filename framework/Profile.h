@@ -13,6 +13,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 namespace fw {
 
@@ -36,6 +38,40 @@ class Profile {
   virtual int GetInt(std::string_view section, std::string_view key, int defaultValue);
   // Writes the number in decimal.
   bool WriteInt(std::string_view section, std::string_view key, int value);
+
+  // The names of a section's keys in file order, each name once (none for a
+  // missing section): what a count stored in the file can be checked against.
+  virtual std::vector<std::string> GetKeyNames(std::string_view section) = 0;
+
+  // A read-only copy of the file as it stands, read and parsed in one pass:
+  // a load that reads many keys asks the copy, so the file is read once per
+  // load rather than once per key. The copy refuses writes. A profile that
+  // is no file answers through itself.
+  virtual std::unique_ptr<Profile> Snapshot();
+};
+
+// A settings file read once into memory (see Profile::Snapshot): sections
+// and keys compared without regard to case, the first of each name counting
+// as the file readers do; writes are refused.
+class ProfileSnapshot : public Profile {
+ public:
+  // The file's text; a file that cannot be read holds nothing.
+  static std::unique_ptr<ProfileSnapshot> ReadFile(const std::string& path);
+  explicit ProfileSnapshot(std::string_view text);
+
+  std::string GetString(std::string_view section, std::string_view key,
+                        std::string_view defaultValue = {}) override;
+  bool WriteString(std::string_view, std::string_view, std::string_view) override { return false; }
+  bool Remove(std::string_view, std::optional<std::string_view> = std::nullopt) override { return false; }
+  std::vector<std::string> GetKeyNames(std::string_view section) override;
+  std::unique_ptr<Profile> Snapshot() override;
+
+ private:
+  struct Section {
+    std::unordered_map<std::string, std::string> values;  // by lower-case name
+    std::vector<std::string> names;                       // as spelt, in file order
+  };
+  std::unordered_map<std::string, Section> sections_;  // by lower-case name
 };
 
 // Reads a stored number as the system does: blanks skipped, an optional sign,
@@ -56,8 +92,8 @@ std::string ProfilePathForProgram(std::string_view programPath);
 // private-profile functions, natively through IniFile.
 std::unique_ptr<Profile> OpenProfile(const std::string& path);
 
-// The portable implementation. Every call reads the file again and every
-// write rewrites it whole, keeping comments, blank lines and the spelling
+// The portable implementation. Every call reads the file again (loads read
+// a Snapshot) and every write rewrites it whole, keeping comments, blank lines and the spelling
 // of names it does not touch; lines end in CR LF.
 class IniFile : public Profile {
  public:
@@ -67,6 +103,8 @@ class IniFile : public Profile {
                         std::string_view defaultValue = {}) override;
   bool WriteString(std::string_view section, std::string_view key, std::string_view value) override;
   bool Remove(std::string_view section, std::optional<std::string_view> key = std::nullopt) override;
+  std::vector<std::string> GetKeyNames(std::string_view section) override;
+  std::unique_ptr<Profile> Snapshot() override;
 
   const std::string& path() const { return path_; }
 

@@ -47,7 +47,9 @@ int DthFillPalette(DthStats* stats, DTH_LOGPALETTE* palette, std::uint8_t* scrat
 // palette is the standard palette of `colours` entries: 216 the colour
 // cube (index 36 r + 6 g + b for 51 r, 51 g, 51 b), 16 the eight corner
 // colours (black, red, green, yellow, blue, magenta, cyan, white), 2 black
-// and white. Null for a bad argument or no memory.
+// and white; with it, the first `colours` entries of `palette` (one or
+// more: a picture of one colour has a palette of one). Null for a bad
+// argument or no memory.
 DthDither* DthBeginDither(int colourInput, int colours, std::uint32_t modeFlags, std::uint32_t recordWord,
                           const DTH_LOGPALETTE* palette, int reserved1, int reserved2, int reserved3,
                           int lastColumn, int reserved4);

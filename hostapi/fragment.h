@@ -175,9 +175,19 @@ VrWA2000::WA* GetMaskWA(const Fragment* mask);
 int GetMaskRect(const Fragment* mask, LURECT* out);
 
 // ---- smoothed edges ----
-// Degree in tenths of a pixel (the width of the soft edge), type as above.
-// The window is accepted for callers that pass one; the library does not
-// draw into it: smoothing is computed on request.
+// The widest soft edge: 250 pixels, a degree of 2500 tenths. Every entry that
+// sets a degree clamps it into range: SetSmoothEdge to 0..kFrgMaxSmoothDegree;
+// those that count whole pixels (and multiply by 10) through SmoothDegreeOf.
+inline constexpr int kFrgMaxSmoothPixels = 250;
+inline constexpr int kFrgMaxSmoothDegree = 10 * kFrgMaxSmoothPixels;
+// The degree of an edge of `pixels` whole pixels, clamped to 0..250 first.
+inline int SmoothDegreeOf(long long pixels) {
+  return 10 * static_cast<int>(pixels < 0 ? 0 : (pixels > kFrgMaxSmoothPixels ? kFrgMaxSmoothPixels : pixels));
+}
+// Degree in tenths of a pixel (the width of the soft edge, clamped to
+// 0..kFrgMaxSmoothDegree), type as above. The window is accepted for
+// callers that pass one; the library does not draw into it: smoothing is
+// computed on request.
 int SetSmoothEdge(Fragment* f, int degree, int type, void* window);
 // A mask whose selection is f's selection with smoothed edges (an inverted
 // fragment gives an inverted mask); null for an empty shape or no memory.

@@ -102,7 +102,13 @@ class ReadWA : public RefObj {
   // Caps the bytes of pixel memory that all buffers together may hold; 0
   // removes the cap. Creation beyond the cap fails.
   static void MM_SetMemoryLimits(std::uint64_t maxPixelBytes) noexcept;
+  static std::uint64_t MM_GetMemoryLimit() noexcept;
   static std::uint64_t MM_BytesInUse() noexcept;
+  // Counts `bytes` held outside buffers (a file reader's working memory)
+  // against the same cap; false, counting nothing, when it would pass it.
+  // MM_Return gives them back.
+  static bool MM_Reserve(std::uint64_t bytes) noexcept;
+  static void MM_Return(std::uint64_t bytes) noexcept;
 
   // Direct row addresses for the pixel loops: no checks, no counting. The
   // caller keeps y within 0 .. height - 1.

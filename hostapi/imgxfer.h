@@ -10,24 +10,27 @@
 // Progress is reported through CProgress (hostapi/imageio.h): `Begin`
 // once, `Step` about a hundred times, `End` always (also after a failure).
 
-// Save options, a versioned record kept between runs. Zero-filled and then
-// given `version` and `size`, a record means "the defaults".
+// Save options, a versioned record kept between runs. In every field 0
+// means "the default", so a record zero-filled and then given `version`
+// and `size` means "the defaults"; kImExpOff asks for "no" or "none"
+// where the default is something else.
 struct ImExpSaveOptions {
   std::uint32_t version;
   std::uint32_t size;             // sizeof(ImExpSaveOptions) of the writer
   std::int32_t jpegQuality;       // 1..100
-  std::int32_t jpegProgressive;   // 0 or 1
-  std::int32_t pngCompression;    // zlib level 0..9
-  std::int32_t pngInterlace;      // 0 or 1 (Adam7)
-  std::int32_t bmpRle;            // 0 or 1: RLE8 / RLE4 for palette images
-  std::int32_t tgaRle;            // 0 or 1
+  std::int32_t jpegProgressive;   // 1 or kImExpOff
+  std::int32_t pngCompression;    // zlib level 1..9, kImExpOff for level 0 (stored)
+  std::int32_t pngInterlace;      // 1 (Adam7) or kImExpOff
+  std::int32_t bmpRle;            // 1 (RLE8 / RLE4 for palette images) or kImExpOff
+  std::int32_t tgaRle;            // 1 or kImExpOff
   std::int32_t tiffCompression;   // an ImExpTiffCompression
 };
 
-constexpr std::uint32_t kImExpSaveOptionsVersion = 1;
+constexpr std::uint32_t kImExpSaveOptionsVersion = 2;
+constexpr std::int32_t kImExpOff = -1;
 
 enum ImExpTiffCompression : std::int32_t {
-  kImExpTiffNone = 0,
+  kImExpTiffNone = kImExpOff,
   kImExpTiffLzw = 1,
   kImExpTiffDeflate = 2,
   kImExpTiffPackBits = 3,

@@ -12,6 +12,30 @@ namespace {
 
 std::string Key(std::string_view word, int n) { return std::string(word) + std::to_string(n); }
 
+// The entry numbers below `count` that the section holds a COMMAND key of,
+// in order: a count the file claims (2147483647, say) walks only the entries
+// it really has. Numbers are read as the keys are formed (decimal, no
+// leading zeros).
+std::vector<int> EntryNumbers(fw::Profile& vocabulary, std::string_view section, int count) {
+  constexpr std::string_view kWord = "COMMAND";
+  std::vector<int> numbers;
+  for (const std::string& name : vocabulary.GetKeyNames(section)) {
+    if (name.size() <= kWord.size() || name.size() > kWord.size() + 10) continue;
+    const bool word = std::equal(kWord.begin(), kWord.end(), name.begin(), [](char a, char b) {
+      return a == (b >= 'a' && b <= 'z' ? static_cast<char>(b - 'a' + 'A') : b);
+    });
+    const std::string_view digits = std::string_view(name).substr(kWord.size());
+    if (!word || digits.find_first_not_of("0123456789") != std::string_view::npos ||
+        (digits.size() > 1 && digits.front() == '0'))
+      continue;
+    const long long n = std::stoll(std::string(digits));
+    if (n < count) numbers.push_back(static_cast<int>(n));
+  }
+  std::sort(numbers.begin(), numbers.end());
+  numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+  return numbers;
+}
+
 }  // namespace
 
 INIFileCommand::INIFileCommand(fw::Profile& vocabulary, std::string_view section, int n)
@@ -96,7 +120,7 @@ const std::vector<std::unique_ptr<ToolCommand>>& LangCommandSet::GetToolCommands
   toolCommandsBuilt_ = true;
   if (host_ == nullptr) return toolCommands_;
   const int count = vocabulary_.GetInt("TOOLS", "NUMBER", 0);
-  for (int n = 0; n < count; ++n) {
+  for (const int n : EntryNumbers(vocabulary_, "TOOLS", count)) {
     auto command = std::make_unique<ToolCommand>(vocabulary_, n, host_);
     if (command->GetName().empty()) continue;
     if (host_->CanCreateTool(command->ToolName())) toolCommands_.push_back(std::move(command));
@@ -168,7 +192,9 @@ std::string LangIniPathFor(std::string_view modulePath) {
 }
 
 void InstallProgramLangCommands(std::string_view modulePath, ToolHostLink* host) {
-  InstallLangCommands(std::make_unique<LangCommandSet>(fw::OpenProfile(LangIniPathFor(modulePath)), host));
+  // Read once: every command reads several keys, and the registered-tool
+  // commands are read later, on first use.
+  InstallLangCommands(std::make_unique<LangCommandSet>(fw::ProfileSnapshot::ReadFile(LangIniPathFor(modulePath)), host));
 }
 
 }  // namespace lang

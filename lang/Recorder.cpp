@@ -385,7 +385,7 @@ void RecordSetLayerOpacity(std::int32_t value) {
 }
 void RecordClearSelection(const Fragment* fragment, std::int32_t edgeDegree, std::int32_t edgeType) {
   if (IsMacroRecording())
-    RecordWithSelectionPrefix(fragment, Format("ClearSelection(%d,%d);", edgeDegree * 10, edgeType));
+    RecordWithSelectionPrefix(fragment, Format("ClearSelection(%d,%d);", SmoothDegreeOf(edgeDegree), edgeType));
 }
 void RecordDuplicateImage(std::string_view name, std::int32_t merged) {
   if (IsMacroRecording()) RecordPlain(Format("DuplicateImage(%s,%d);", QuoteLangString(name).c_str(), merged));

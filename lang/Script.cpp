@@ -1,9 +1,13 @@
 // The script interpreter.
 #include "lang/Script.h"
 
+#include <algorithm>
+
+#include "engine/pixels/Progress.h"
 #include "hostapi/fragment.h"
 #include "lang/LangCommand.h"
 #include "lang/Lexer.h"
+#include "res/resource.h"
 
 namespace lang {
 
@@ -53,6 +57,34 @@ std::string RunLine(std::string_view line, bool& inBlockComment, ScriptRunState&
   return {};
 }
 
+// The progress indicator of a run of several lines: opened for the run,
+// asked between lines (a long run stops on the user's cancel as long tool
+// runs do) and closed at its end.
+class RunProgress {
+ public:
+  explicit RunProgress(std::size_t lines) : total_(static_cast<int>(std::min<std::size_t>(lines, kMaxTotal))) {
+    if (lines < 2) return;
+    open_ = true;
+    ProgressSetCaptionId(IDS_PROCESSING);
+    ProgressBeginDefault();
+  }
+  ~RunProgress() {
+    if (open_) ProgressEnd();
+  }
+  RunProgress(const RunProgress&) = delete;
+  RunProgress& operator=(const RunProgress&) = delete;
+
+  // Whether the user cancelled before line `next`.
+  bool Cancelled(std::size_t next) const {
+    return open_ && ProgressCallback(static_cast<int>(std::min<std::size_t>(next, kMaxTotal)), total_) == 0;
+  }
+
+ private:
+  static constexpr std::size_t kMaxTotal = 0x7FFFFFFF;
+  int total_;
+  bool open_ = false;
+};
+
 }  // namespace
 
 bool RunScript(const LineList& lines, ScriptStop* stop, LangCommandSet* commands) {
@@ -61,7 +93,13 @@ bool RunScript(const LineList& lines, ScriptStop* stop, LangCommandSet* commands
   bool inBlockComment = false;
   std::string name;
   std::string arguments;
+  RunProgress progress(lines.size());
   for (std::size_t i = 0; i < lines.size(); ++i) {
+    // The lines already run keep their effect, each its own undo step.
+    if (i > 0 && progress.Cancelled(i)) {
+      if (stop != nullptr) *stop = ScriptStop{i, "line " + std::to_string(i + 1) + ": the run was cancelled"};
+      return false;
+    }
     std::string reason = RunLine(lines[i], inBlockComment, state, name, arguments, set);
     if (!reason.empty()) {
       if (stop != nullptr) *stop = ScriptStop{i, "line " + std::to_string(i + 1) + ": " + reason};

@@ -46,7 +46,10 @@ struct ScriptStop {
 };
 
 // Runs `lines` with `commands` (the installed set when null). True when
-// every line was handled.
+// every line was handled. A run of several lines opens the progress
+// indicator and asks it between lines: the user's cancel stops the run
+// there ("cancelled" in the stop's reason), the lines run before keeping
+// their effect.
 bool RunScript(const LineList& lines, std::size_t* stopIndex, LangCommandSet* commands = nullptr);
 bool RunScript(const LineList& lines, ScriptStop* stop, LangCommandSet* commands = nullptr);
 

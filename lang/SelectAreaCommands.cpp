@@ -155,7 +155,12 @@ void InstallSelectAreaExecutors(LangCommandSet& commands) {
   commands.SelectArea(7).SetExecutor(EndPolygon);
   commands.SelectArea(8).SetExecutor(AddMask);
   commands.SelectArea(9).SetExecutor([](const char* a, ScriptRunState& s) { return SetIntField(a, s.edgeType); });
-  commands.SelectArea(10).SetExecutor([](const char* a, ScriptRunState& s) { return SetIntField(a, s.edgeDegree); });
+  commands.SelectArea(10).SetExecutor([](const char* a, ScriptRunState& s) {
+    // Whole pixels: the widest soft edge is the most a run keeps.
+    if (!SetIntField(a, s.edgeDegree)) return 0;
+    s.edgeDegree = SmoothDegreeOf(s.edgeDegree) / 10;
+    return 1;
+  });
   commands.SelectArea(11).SetExecutor(FreeAllFrags);
   commands.SelectArea(12).SetExecutor(InvertSelection);
   commands.SelectArea(13).SetExecutor([](const char* a, ScriptRunState& s) { return SetIntField(a, s.activeLayer); });

@@ -64,7 +64,7 @@ std::string LUToolHostLink::LoadToolHelp(const std::string& toolId) {
 }
 
 int LUToolHostLink::RunToolStatement(const ToolCommand& command, const char* arguments, ScriptRunState& state) {
-  VrWA2000::WA* image = currentImage_ ? currentImage_() : nullptr;
+  VrWA2000::WA* image = currentImage_ ? currentImage_(state) : nullptr;
   if (image == nullptr) {
     lastResult_ = kToolRunNoImageObject;
     return 0;

@@ -40,10 +40,12 @@ class LUToolRunHost final : public ToolRunHost {
 };
 
 // Registered-tool commands over the tool host; tool statements run on the
-// buffer `currentImage` gives (none: the statement fails).
+// buffer `currentImage` gives for the run (the run's active layer of the
+// active image; none: the statement fails, saying why in the run).
 class LUToolHostLink final : public ToolHostLink {
  public:
-  LUToolHostLink(ToolRunContext& context, std::function<VrWA2000::WA*()> currentImage)
+  using ImageOfRun = std::function<VrWA2000::WA*(ScriptRunState& state)>;
+  LUToolHostLink(ToolRunContext& context, ImageOfRun currentImage)
       : context_(context), currentImage_(std::move(currentImage)) {}
   bool CanCreateTool(const std::string& toolId) override;
   std::string LoadToolHelp(const std::string& toolId) override;
@@ -53,7 +55,7 @@ class LUToolHostLink final : public ToolHostLink {
 
  private:
   ToolRunContext& context_;
-  std::function<VrWA2000::WA*()> currentImage_;
+  ImageOfRun currentImage_;
   int lastResult_ = 0;
 };
 

@@ -511,10 +511,10 @@ Fragment* CopySelectionFragment(Fragment* selection) {
   if (selection == nullptr) return nullptr;
   if (GetFragmentType(selection) == kFrgComplex && GetComplexFrgItemNum(selection) == 1) {
     FRGITEM item{};
+    // The library hands out a copy of the item: it is the caller's.
     if (GetComplexFrgItem(selection, 0, &item) && item.fragment != nullptr) {
-      Fragment* copy = CreateFragmentIndirect(item.fragment);
-      if (copy != nullptr) SetFrgInversion(copy, IsFrgInverted(selection));
-      return copy;
+      SetFrgInversion(item.fragment, IsFrgInverted(selection));
+      return item.fragment;
     }
   }
   return ShareFragment(selection);
@@ -541,7 +541,7 @@ int RunToolOnImage(ToolRunContext& context, const std::string& toolId, WA* buffe
     case 0: {
       Fragment* limit = CopySelectionFragment(currentFragment != nullptr ? *currentFragment : nullptr);
       if (limit != nullptr && smoothDegree != 0) {
-        SetSmoothEdge(limit, smoothDegree * 10, smoothType, nullptr);
+        SetSmoothEdge(limit, SmoothDegreeOf(smoothDegree), smoothType, nullptr);
         Fragment* mask = GetSmoothMask(limit);
         DeleteFragment(limit);
         limit = mask;

@@ -103,6 +103,26 @@ std::uint8_t GreyAt(const VrWA2000::WA* image, const std::uint8_t* row, int x, c
 
 }  // namespace
 
+bool IsStoreFile(const std::string& relative) {
+  std::vector<std::string> parts(1);
+  for (const char c : relative) {
+    if (c == '\\' || c == '/') {
+      parts.emplace_back();
+    } else if (c == ':' || static_cast<unsigned char>(c) < 32) {
+      return false;  // a drive, a stream or a control character
+    } else {
+      parts.back() += c;
+    }
+  }
+  if (parts.size() < 2 || !SameNameIgnoringCase(parts.front(), kStoreFolder)) return false;
+  for (const std::string& part : parts) {
+    // Empty names would make a root or a share; names of dots and blanks
+    // alone lead out of the folder (Windows drops trailing dots and blanks).
+    if (part.find_first_not_of(". ") == std::string::npos) return false;
+  }
+  return true;
+}
+
 WAPtr ConvertTo8Bit(const VrWA2000::WA* image, bool invert) {
   if (image == nullptr || image->GetType() == kWAType8Grey) return WAPtr();
   const int type = image->GetType();
@@ -212,8 +232,11 @@ int CFileManager::AddImage(const VrWA2000::WA* image, const std::string& name, b
 
 bool CFileManager::RemoveItem(int index) {
   if (GetItem(index) == nullptr) return false;
-  std::error_code error;
-  std::filesystem::remove(OnDisk(programDir_, items_[static_cast<std::size_t>(index)]->File), error);
+  const std::string& file = items_[static_cast<std::size_t>(index)]->File;
+  if (IsStoreFile(file)) {
+    std::error_code error;
+    std::filesystem::remove(OnDisk(programDir_, file), error);
+  }
   items_.erase(items_.begin() + index);
   for (int i = index; i < GetCount(); ++i) items_[static_cast<std::size_t>(i)]->Index = i;
   return true;
@@ -221,11 +244,11 @@ bool CFileManager::RemoveItem(int index) {
 
 bool CFileManager::FileExistsInProgramDir(const std::string& relative) const {
   std::error_code error;
-  return !relative.empty() && std::filesystem::is_regular_file(OnDisk(programDir_, relative), error);
+  return IsStoreFile(relative) && std::filesystem::is_regular_file(OnDisk(programDir_, relative), error);
 }
 
 WAPtr CFileManager::ReadFileFromProgramDir(const std::string& relative) const {
-  if (relative.empty()) return WAPtr();
+  if (!IsStoreFile(relative)) return WAPtr();
   return ReadImageFile(FullPath(relative));
 }
 

@@ -40,6 +40,12 @@ WAPtr ReadImageFile(const std::string& path);
 // temporary file that replaces the old one only on success).
 bool WriteImageFile(VrWA2000::WA* image, const std::string& path);
 
+// Whether a store entry's file lies inside the store's folder: "brush", a
+// separator and a name (or a path of names) under it, with no drive, no
+// root, no "." or ".." and no ':'. Entries naming anything else (an
+// absolute path, "..\" out of the folder) are never read or deleted.
+bool IsStoreFile(const std::string& relative);
+
 // The lowest-numbered free name "<prefix><n>.bmp" in <programDir>/brush
 // (made when missing), names compared without case. Fills the full path
 // and the name relative to the program's folder ("brush\<file>").
@@ -59,12 +65,14 @@ class CFileManager {
   // Writes the image as a new 8-bit file (converted, inverted on request)
   // and lists it; its index, or -1 with nothing listed.
   int AddImage(const VrWA2000::WA* image, const std::string& name, bool invert);
-  // Deletes the entry's file and the entry; the later entries move up.
+  // Deletes the entry's file and the entry; the later entries move up. The
+  // file of an entry outside the store's folder is left alone.
   bool RemoveItem(int index);
   // Appends an entry for a file already in place (loading).
   void AppendItem(std::string file, std::string name);
   void Clear() { items_.clear(); }
 
+  // Both refuse (false, null) a name outside the store's folder.
   bool FileExistsInProgramDir(const std::string& relative) const;
   WAPtr ReadFileFromProgramDir(const std::string& relative) const;
   std::string FullPath(const std::string& relative) const;

@@ -86,6 +86,13 @@ class ExtremeFilter final : public MaskRowFilter {
 // Only otherwise is the answer among the partial values, found from the
 // window's coarse histogram (slid along the row, skipping columns without
 // partial values) and one fine bucket brought up to date on demand.
+//
+// The window's counts are `Tally`: 16 bits while a k x k window fits them
+// (radius up to 127), so that each slide of a 16-bin bucket is two vector
+// adds and subtracts; 32 bits beyond. A slide adds the entering column and
+// takes away the leaving one in one pass, a column outside the row (or
+// without partial values) standing in as zeros.
+template <class Tally>
 class RankFilter final : public MaskRowFilter {
  public:
   RankFilter(int width, int radius)
@@ -93,28 +100,23 @@ class RankFilter final : public MaskRowFilter {
         radius_(radius),
         k_(2 * radius + 1),
         rank_(static_cast<std::int64_t>(k_) * k_ / 2),
-        history_(static_cast<std::size_t>(width) * k_),
-        zeros_(static_cast<std::size_t>(width) + 2 * radius, 0),
+        history_(static_cast<std::size_t>(width) * k_, 0),
+        blank_(static_cast<std::size_t>(width), 0),
+        // The window starts as k blank rows: every column holds k zeros (and
+        // those outside the buffer always will).
+        zeros_(static_cast<std::size_t>(width) + 2 * radius, static_cast<std::uint16_t>(k_)),
         fulls_(zeros_.size(), 0),
         partials_(static_cast<std::size_t>(width), 0),
         fine_(static_cast<std::size_t>(width) * 256, 0),
-        coarse_(static_cast<std::size_t>(width) * 16, 0) {
-    // Columns outside the buffer hold k zeros, always.
-    for (int c = 0; c < radius; ++c) {
-      zeros_[static_cast<std::size_t>(c)] = static_cast<std::uint16_t>(k_);
-      zeros_[static_cast<std::size_t>(radius + width + c)] = static_cast<std::uint16_t>(k_);
-    }
-  }
+        coarse_(static_cast<std::size_t>(width) * 16, 0) {}
 
   void PushRow(const std::uint8_t* row) override {
     std::uint8_t* slot = history_.data() + static_cast<std::size_t>(pushed_ % k_) * width_;
-    if (pushed_ >= k_) Count(slot, -1);  // the row leaving the window
-    if (row == nullptr) {
-      std::memset(slot, 0, static_cast<std::size_t>(width_));
-    } else {
-      std::memcpy(slot, row, static_cast<std::size_t>(width_));
-    }
-    Count(slot, +1);
+    const std::uint8_t* entering = row != nullptr ? row : blank_.data();
+    // The row leaving the window (a blank one before the window is full)
+    // gives way to the entering one, column by column in one pass.
+    Replace(slot, entering);
+    std::memcpy(slot, entering, static_cast<std::size_t>(width_));
     ++pushed_;
   }
 
@@ -124,8 +126,8 @@ class RankFilter final : public MaskRowFilter {
       zeros += zeros_[static_cast<std::size_t>(c)];
       fulls += fulls_[static_cast<std::size_t>(c)];
     }
-    std::fill(std::begin(windowCoarse_), std::end(windowCoarse_), 0);
-    for (int c = 0; c <= std::min(radius_, width_ - 1); ++c) AddColumnCoarse(c, +1);
+    std::fill(std::begin(windowCoarse_), std::end(windowCoarse_), Tally{0});
+    for (int c = 0; c <= std::min(radius_, width_ - 1); ++c) Slide16(windowCoarse_, CoarseOf(c), kNoCounts);
     std::fill(std::begin(fineAt_), std::end(fineAt_), kStale);
     const std::int64_t below255Limit = static_cast<std::int64_t>(k_) * k_;
     for (int x = 0; x < width_; ++x) {
@@ -134,8 +136,7 @@ class RankFilter final : public MaskRowFilter {
             zeros_[static_cast<std::size_t>(x + k_ - 1)] - zeros_[static_cast<std::size_t>(x - 1)];
         fulls +=
             fulls_[static_cast<std::size_t>(x + k_ - 1)] - fulls_[static_cast<std::size_t>(x - 1)];
-        if (x + radius_ < width_) AddColumnCoarse(x + radius_, +1);
-        if (x - radius_ - 1 >= 0) AddColumnCoarse(x - radius_ - 1, -1);
+        Slide16(windowCoarse_, CoarseOf(x + radius_), CoarseOf(x - radius_ - 1));
       }
       if (zeros >= rank_) {
         out[x] = 0;
@@ -149,32 +150,71 @@ class RankFilter final : public MaskRowFilter {
 
  private:
   static constexpr int kStale = std::numeric_limits<int>::min() / 2;
+  static constexpr std::uint16_t kNoCounts[16] = {};
 
-  // Adds (sign +1) or removes (-1) one row's pixels from the column counts.
-  void Count(const std::uint8_t* row, int sign) {
-    std::uint16_t* z = zeros_.data() + radius_;
-    std::uint16_t* f = fulls_.data() + radius_;
-    const auto s = static_cast<std::uint16_t>(sign);
-    for (int x = 0; x < width_; ++x) {
-      z[x] = static_cast<std::uint16_t>(z[x] + (row[x] == 0 ? s : 0));
-      f[x] = static_cast<std::uint16_t>(f[x] + (row[x] == 255 ? s : 0));
+  // Takes one row's pixels out of the column counts and puts another's in.
+  void Replace(const std::uint8_t* __restrict leaving, const std::uint8_t* __restrict entering) {
+    std::uint16_t* __restrict z = zeros_.data() + radius_;
+    std::uint16_t* __restrict f = fulls_.data() + radius_;
+    const int width = width_;
+    for (int x = 0; x < width; ++x) {
+      z[x] = static_cast<std::uint16_t>(z[x] + (entering[x] == 0) - (leaving[x] == 0));
+      f[x] = static_cast<std::uint16_t>(f[x] + (entering[x] == 255) - (leaving[x] == 255));
     }
-    for (int x = 0; x < width_; ++x) {
-      const std::uint8_t v = row[x];
-      if (static_cast<std::uint8_t>(v - 1) >= 254) continue;  // 0 and 255 are counted above
-      fine_[static_cast<std::size_t>(x) * 256 + v] =
-          static_cast<std::uint16_t>(fine_[static_cast<std::size_t>(x) * 256 + v] + s);
-      coarse_[static_cast<std::size_t>(x) * 16 + (v >> 4)] =
-          static_cast<std::uint16_t>(coarse_[static_cast<std::size_t>(x) * 16 + (v >> 4)] + s);
-      partials_[static_cast<std::size_t>(x)] =
-          static_cast<std::uint16_t>(partials_[static_cast<std::size_t>(x)] + s);
+    std::uint16_t* __restrict fine = fine_.data();
+    std::uint16_t* __restrict coarse = coarse_.data();
+    std::uint16_t* __restrict partials = partials_.data();
+    // 0 and 255 are counted above: only the values between are binned.
+    auto partial = [](std::uint8_t v) { return static_cast<std::uint8_t>(v - 1) < 254; };
+    for (int x = 0; x < width; ++x) {
+      const std::uint8_t out = leaving[x], in = entering[x];
+      if (partial(out)) {
+        --fine[FineIndex(out >> 4, x) + (out & 15)];
+        --coarse[static_cast<std::size_t>(x) * 16 + (out >> 4)];
+        --partials[x];
+      }
+      if (partial(in)) {
+        ++fine[FineIndex(in >> 4, x) + (in & 15)];
+        ++coarse[static_cast<std::size_t>(x) * 16 + (in >> 4)];
+        ++partials[x];
+      }
     }
   }
 
-  void AddColumnCoarse(int column, int sign) {
-    if (partials_[static_cast<std::size_t>(column)] == 0) return;
-    const std::uint16_t* c = coarse_.data() + static_cast<std::size_t>(column) * 16;
-    for (int b = 0; b < 16; ++b) windowCoarse_[b] += sign * c[b];
+  // window[i] += add[i] - remove[i] over 16 bins.
+  static void Slide16(Tally* __restrict window, const std::uint16_t* __restrict add,
+                      const std::uint16_t* __restrict remove) {
+#ifdef __SSE2__
+    if constexpr (sizeof(Tally) == 2) {
+      // Two vectors of eight counts: the compiler would gather the lanes one by one.
+      auto load = [](const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); };
+      __m128i* w = reinterpret_cast<__m128i*>(window);
+      _mm_storeu_si128(w, _mm_sub_epi16(_mm_add_epi16(load(window), load(add)), load(remove)));
+      _mm_storeu_si128(w + 1, _mm_sub_epi16(_mm_add_epi16(load(window + 8), load(add + 8)), load(remove + 8)));
+      return;
+    }
+#endif
+    for (int i = 0; i < 16; ++i) window[i] = static_cast<Tally>(window[i] + add[i] - remove[i]);
+  }
+
+  // The coarse counts of a column: zeros outside the row or without partial values.
+  const std::uint16_t* CoarseOf(int column) const {
+    if (column < 0 || column >= width_ || partials_[static_cast<std::size_t>(column)] == 0) return kNoCounts;
+    return coarse_.data() + static_cast<std::size_t>(column) * 16;
+  }
+
+  // The fine counts of one coarse bucket of a column, zeros likewise.
+  const std::uint16_t* FineOf(int bucket, int column) const {
+    if (column < 0 || column >= width_ || coarse_[static_cast<std::size_t>(column) * 16 + bucket] == 0)
+      return kNoCounts;
+    return fine_.data() + FineIndex(bucket, column);
+  }
+
+  // Where a column's 16 fine bins of a bucket start. The bins lie bucket by
+  // bucket, columns in order within each: a slide along the row reads them
+  // in sequence instead of a column's whole histogram apart.
+  std::size_t FineIndex(int bucket, int column) const {
+    return (static_cast<std::size_t>(bucket) * width_ + column) * 16;
   }
 
   // The answer among the partial values: the smallest m whose cumulative
@@ -184,7 +224,7 @@ class RankFilter final : public MaskRowFilter {
     std::int64_t before = 0;
     while (bucket < 15 && before + windowCoarse_[bucket] < target)
       before += windowCoarse_[bucket++];
-    const std::int32_t* fine = FineBucket(bucket, x);
+    const Tally* fine = FineBucket(bucket, x);
     for (int i = 0; i < 16; ++i) {
       before += fine[i];
       if (before >= target) return static_cast<std::uint8_t>(bucket * 16 + i);
@@ -194,28 +234,18 @@ class RankFilter final : public MaskRowFilter {
 
   // The window's fine counts of one coarse bucket at position x, updated
   // from where they were last wanted, or rebuilt when that was long ago.
-  const std::int32_t* FineBucket(int bucket, int x) {
-    std::int32_t* fine = windowFine_ + bucket * 16;
+  const Tally* FineBucket(int bucket, int x) {
+    Tally* fine = windowFine_ + bucket * 16;
     int& at = fineAt_[bucket];
     if (at < x - k_) {
-      std::fill(fine, fine + 16, 0);
-      for (int c = std::max(0, x - radius_); c <= std::min(width_ - 1, x + radius_); ++c) {
-        AddColumnFine(fine, bucket, c, +1);
-      }
+      std::fill(fine, fine + 16, Tally{0});
+      for (int c = std::max(0, x - radius_); c <= std::min(width_ - 1, x + radius_); ++c)
+        Slide16(fine, FineOf(bucket, c), kNoCounts);
     } else {
-      for (int p = at + 1; p <= x; ++p) {
-        if (p + radius_ < width_) AddColumnFine(fine, bucket, p + radius_, +1);
-        if (p - radius_ - 1 >= 0) AddColumnFine(fine, bucket, p - radius_ - 1, -1);
-      }
+      for (int p = at + 1; p <= x; ++p) Slide16(fine, FineOf(bucket, p + radius_), FineOf(bucket, p - radius_ - 1));
     }
     at = x;
     return fine;
-  }
-
-  void AddColumnFine(std::int32_t* fine, int bucket, int column, int sign) {
-    if (coarse_[static_cast<std::size_t>(column) * 16 + bucket] == 0) return;
-    const std::uint16_t* f = fine_.data() + static_cast<std::size_t>(column) * 256 + bucket * 16;
-    for (int i = 0; i < 16; ++i) fine[i] += sign * f[i];
   }
 
   int width_;
@@ -224,13 +254,14 @@ class RankFilter final : public MaskRowFilter {
   std::int64_t rank_;
   std::int64_t pushed_ = 0;
   std::vector<std::uint8_t> history_;    // the window's k rows, a ring
+  std::vector<std::uint8_t> blank_;      // a row of zeros (rows outside the buffer)
   std::vector<std::uint16_t> zeros_;     // per padded column
   std::vector<std::uint16_t> fulls_;     // per padded column
   std::vector<std::uint16_t> partials_;  // per image column
-  std::vector<std::uint16_t> fine_;      // per image column, 256 bins
+  std::vector<std::uint16_t> fine_;      // 256 bins per image column (FineIndex)
   std::vector<std::uint16_t> coarse_;    // per image column, 16 bins
-  std::int32_t windowCoarse_[16] = {};
-  std::int32_t windowFine_[256] = {};
+  alignas(16) Tally windowCoarse_[16] = {};
+  alignas(16) Tally windowFine_[256] = {};
   int fineAt_[16] = {};
 };
 
@@ -299,7 +330,10 @@ class Rank3Filter final : public MaskRowFilter {
 
 std::unique_ptr<MaskRowFilter> MakeRank(int width, int radius) {
   if (radius == 1) return std::make_unique<Rank3Filter>(width);
-  return std::make_unique<RankFilter>(width, radius);
+  // A window's counts reach k * k.
+  const std::int64_t k = 2 * static_cast<std::int64_t>(radius) + 1;
+  if (k * k <= std::numeric_limits<std::uint16_t>::max()) return std::make_unique<RankFilter<std::uint16_t>>(width, radius);
+  return std::make_unique<RankFilter<std::int32_t>>(width, radius);
 }
 
 template <class Filter>

@@ -9,10 +9,12 @@
 #include "app/ErrorBox.h"
 #include "app/win/Lumo40App.h"
 #include "app/win/MainFrame.h"
+#include "document/DocumentFiles.h"
 #include "document/win/AppServices.h"
 #include "document/win/Lumo40Doc.h"
 #include "engine/layers/LayerMng.h"
 #include "framework/win/DocView.h"
+#include "ui/win/ProgressInd.h"
 #include "view/win/ImageViewWnd.h"
 #include "view/win/ViewSite.h"
 
@@ -54,7 +56,7 @@ class AppSiteHost : public SiteHost {
     return std::string(text, static_cast<std::size_t>(std::max(n, 0)));
   }
   void WinHelpContext(SiteWindow owner, const std::string& helpFile, int context) override {
-    ::WinHelpA(AsWindow(owner), helpFile.c_str(), HELP_CONTEXT, static_cast<ULONG_PTR>(context));
+    app_.ShowHelp(AsWindow(owner), HELP_CONTEXT, static_cast<std::uintptr_t>(context), helpFile);
   }
   void MonitorGamma(int& r, int& g, int& b) override {
     r = app_.settings.gammaR;
@@ -127,8 +129,14 @@ class AppSiteHost : public SiteHost {
 
   // Documents and layers.
   SiteDoc DocOfWnd(SiteWindow view) override { return DocOfView(view); }
-  Image* DocImage(SiteDoc doc, int) override {
-    return doc != nullptr ? AsDoc(doc)->Image().GetActiveImage().get() : nullptr;
+  Image* DocImage(SiteDoc doc, int kind) override {
+    if (doc == nullptr) return nullptr;
+    // The visible layers flattened on white, kept until the next asking.
+    if (kind == 4) {
+      flattened_ = GetFlattenedImage(AsDoc(doc)->Image());
+      return flattened_.get();
+    }
+    return AsDoc(doc)->Image().GetActiveImage().get();
   }
   Image* StoredImagePair(SiteDoc, Image** second) override {
     if (second != nullptr) *second = nullptr;
@@ -147,8 +155,8 @@ class AppSiteHost : public SiteHost {
   std::intptr_t CopyHostDataBlock(SiteDoc) override { return 0; }
   void SetModifiedFlag(SiteDoc doc, int flag) override { AsDoc(doc)->SetModifiedFlag(flag != 0); }
   int IsFlat(SiteDoc doc) override { return LayerCount(doc) == 1 ? 1 : 0; }
-  int ConvertToTrueColor(SiteDoc, std::intptr_t) override { return 0; }
-  int ConvertToGray(SiteDoc, std::intptr_t) override { return 0; }
+  int ConvertToTrueColor(SiteDoc doc, std::intptr_t) override { return AsDoc(doc)->ConvertToTrueColor() ? 1 : 0; }
+  int ConvertToGray(SiteDoc doc, std::intptr_t) override { return AsDoc(doc)->ConvertToGray() ? 1 : 0; }
   int LayerCount(SiteDoc doc) override {
     CLayersManager* layers = LayersOf(doc);
     return layers != nullptr ? layers->GetLayerCount() : 0;
@@ -200,7 +208,7 @@ class AppSiteHost : public SiteHost {
   int InsertNewLayer(SiteDoc, const RECT&, int, int) override { return -1; }
   std::uint32_t LayerFlags(SiteDoc, int) override { return 0; }
   void* DocPatternDib(SiteDoc) override { return nullptr; }
-  SiteWindow CropImage(SiteDoc, const RECT&) override { return nullptr; }  // view: new image window
+  SiteWindow CropImage(SiteDoc doc, const RECT& rect) override { return AsDoc(doc)->CropImage(rect); }
 
   // Error box.
   int ShowErrorDialog(const char* message, const char* caption, const char* detail, int icon) override {
@@ -213,9 +221,13 @@ class AppSiteHost : public SiteHost {
   std::uint32_t AppValueC() override { return 0; }
 
   // Progress, settings, tablet, colours.
-  void ProgressBegin(const char*) override { app_.BeginWaitCursor(); }
-  bool ProgressCancelled(int, int) override { return false; }
-  void ProgressEnd() override { app_.EndWaitCursor(); }
+  void ProgressBegin(const char* caption) override { lumora::ProgressBegin(caption != nullptr ? caption : ""); }
+  bool ProgressCancelled(int position, int total) override {
+    return TheProgress() != nullptr && TheProgress()->Step(position, total) != 0;
+  }
+  void ProgressEnd() override {
+    if (TheProgress() != nullptr) TheProgress()->End();
+  }
   int GetProfileInt(const char* section, const char* key, int defaultValue) override {
     return app_.Settings().GetInt(section, key, defaultValue);
   }
@@ -252,6 +264,7 @@ class AppSiteHost : public SiteHost {
   }
 
   CLumo40App& app_;
+  WAPtr flattened_;
 };
 
 }  // namespace

@@ -14,7 +14,10 @@
 #include "app/win/MainFrame.h"
 #include "app/win/SmallWindows.h"
 #include "dialogs/win/CreateNewImgDlg.h"
-#include "dialogs/win/LayerDialogs.h"
+#include "ui/win/LayerDialogs.h"
+#include "dialogs/win/DialogSupport.h"
+#include "dialogs/win/ImageDialogs.h"
+#include "document/DocumentServices.h"
 #include "document/StackPreload.h"
 #include "document/win/AppServices.h"
 #include "document/win/Lumo40Doc.h"
@@ -22,6 +25,7 @@
 #include "framework/CommandIds.h"
 #include "framework/win/CommandLineWin32.h"
 #include "framework/win/DocView.h"
+#include "hostapi/controls.h"
 #include "hostapi/imagebuf.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
@@ -29,6 +33,7 @@
 #include "view/win/ChildFrame.h"
 #include "view/win/ImageViewWnd.h"
 #include "view/win/Lumo40View.h"
+#include "ui/win/ProgressInd.h"
 #include "view/win/ViewSite.h"
 #include "ui/win/LayerMenuPictures.h"
 
@@ -71,6 +76,8 @@ int TextWidthInFont(HWND window, const std::string& text) {
 }  // namespace
 
 CLumo40App::CLumo40App() : fw::App(LoadResString(IDS_APP_CAPTION)) {
+  // The control library starts before anything else and ends last.
+  VrCtlStartUp(GetModuleHandleA(nullptr));
   hookState_.host = this;
   hookState_.installViewHook = InstallImageViewHook;
   hookState_.prompts = &prompts;
@@ -80,7 +87,10 @@ CLumo40App::CLumo40App() : fw::App(LoadResString(IDS_APP_CAPTION)) {
   };
 }
 
-CLumo40App::~CLumo40App() { animationTick = nullptr; }
+CLumo40App::~CLumo40App() {
+  animationTick = nullptr;
+  VrCtlShutDown();
+}
 
 CLumo40App* TheLumoApp() { return static_cast<CLumo40App*>(fw::TheApp()); }
 
@@ -106,6 +116,7 @@ bool CLumo40App::InitInstance() {
   RegisterDocTemplates();
   recentWorkspaces_ = std::make_unique<fw::RecentFileList>(fw::kRecentWorkspaceSection, fw::kFirstRecentWorkspaceId, 4);
   recentWorkspaces_->Load(Settings());
+  if (RegisterWaitDialogClass() == 0) return false;
   if (!CheckMouse()) return false;
   RegisterErrorBoxClass(Instance());
   LoadAllSettings();
@@ -119,8 +130,7 @@ bool CLumo40App::InitInstance() {
   macroLanguageInstalled_ = true;
   LUInitGlobalSelection(Site());
   LUPreview_Init(Site());
-  RegisterClipboardFormats();
-  LoadClipboardOptions(settings, Settings());
+  RegisterClipboardFormats();  // the clipboard options came with the other settings
 
   // No empty document at start: only a file to open is processed.
   if (info.shellCommand != fw::ShellCommand::kFileOpen) info.shellCommand = fw::ShellCommand::kFileNothing;
@@ -174,6 +184,8 @@ void CLumo40App::RegisterWindowClasses() {
   RegisterWindowClass(kMainFrameClass, CS_DBLCLKS, 0, arrow, reinterpret_cast<HBRUSH>(12),
                       frameIcon != nullptr ? frameIcon : LoadIcon(nullptr, IDI_APPLICATION));
   RegisterImageViewClass();
+  // Without the control library the dialogs use the plain classes.
+  RegisterCustomNcDialogClass(instance);
 }
 
 void CLumo40App::OnMenuPopupUpdated(HMENU popup) {
@@ -186,11 +198,16 @@ void CLumo40App::OnMenuPopupUpdated(HMENU popup) {
 // The image document's template and manager.
 void CLumo40App::RegisterDocTemplates() {
   auto manager = std::make_unique<lumora::CLumo40DocManager>();
-  manager->askNewImage = [](lumora::NewImageChoice* choice) { return lumora::AskNewImageWithDialog(choice); };
+  // The dialog starts with the current background colour.
+  manager->askNewImage = [this](lumora::NewImageChoice* choice) {
+    choice->colour = settings.backColor;
+    return lumora::AskNewImageWithDialog(choice);
+  };
   manager->backgroundColour = [this] { return settings.backColor; };
   manager->layerDialogs = lumora::MakeLayerDialogs();
   manager->layerMenuPictures = [pictures = std::make_shared<lumora::LayerMenuPictures>()](
                                    HMENU menu, std::uint32_t firstId) { pictures->Attach(menu, firstId); };
+  lumora::InstallImageDialogs();
   SetDocManager(std::move(manager));
   AddDocTemplate(new lumora::CLumo40DocTemplate(IDR_IMAGE_DOC, &lumora::CLumo40Doc::kRuntimeClass,
                                                 &lumora::CChildFrame::kRuntimeClass, &lumora::CLumo40View::kRuntimeClass));
@@ -207,8 +224,7 @@ void CLumo40App::LoadAllSettings() {
   ScreenMetrics screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), GetSystemMetrics(SM_CXMIN),
                        GetSystemMetrics(SM_CYMIN)};
   // Colour management arrives with its issue: until then it is unavailable.
-  LoadSettings(settings, Settings(), screen, false);
-  LoadColors(settings, Settings());
+  LoadStartupSettings(settings, Settings(), screen, false);
   settingsLoaded_ = true;
 }
 
@@ -232,6 +248,7 @@ bool CLumo40App::CreateMainFrame() {
 }
 
 bool CLumo40App::HostStage() {
+  InstallProgress();
   NameWindowMenuSections();
   if (!InstallHostHooks(Site(), hookState_, hookIds_)) {
     FreeHostSite(site_);
@@ -239,8 +256,27 @@ bool CLumo40App::HostStage() {
     return false;
   }
   hooksInstalled_ = true;
+  SetCropToolAvailable(LUGetRegToolIDNumber(Site(), "Crop_Tool", 0) != 0);
   StartAnimationTimer();
   return true;
+}
+
+// The progress indicator every long operation reports to: the engine's
+// readers and writers, the tool host's runs through the site.
+void CLumo40App::InstallProgress() {
+  ProgressHost host;
+  host.activeTopLevel = [this] { return GetActiveTopLevelWnd(); };
+  host.mainWindow = [this] { return MainFrame() != nullptr ? MainFrame()->Handle() : nullptr; };
+  host.showDialog = [this] { return settings.showProgressIndicator != 0; };
+  host.addPrompt = [this] { return prompts.Add(0, 100, false); };
+  host.setPrompt = [this](int handle, const std::string& text) { prompts.SetText(handle, text.c_str()); };
+  host.clearPrompt = [this](int handle) { prompts.ClearText(handle, false); };
+  host.programDeferred = [](UINT message) { return CMainFrame::IsDeferredWhileBusy(message); };
+  for (int i = 0; i < 13; ++i) {
+    const std::string name = "CUR" + std::to_string(i);
+    host.frames[i] = LoadCursorA(Instance(), name.c_str());
+  }
+  InstallProgressIndicator(host);
 }
 
 void CLumo40App::NameWindowMenuSections() {
@@ -332,6 +368,7 @@ void CLumo40App::SendAnimationTick() {
 
 int CLumo40App::ExitInstance() {
   DiscardStackPreload();
+  RemoveProgressIndicator();
   if (settingsLoaded_) SaveSettings(settings, Settings());
   if (macroLanguageInstalled_) lang::RemoveMacroLanguage();
   macroLanguageInstalled_ = false;
@@ -339,6 +376,7 @@ int CLumo40App::ExitInstance() {
     LURemoveGlobalSelection(Site());
     LUPreview_Destroy(Site());
   }
+  UnregisterCustomNcDialogClass(Instance());
   if (recentWorkspaces_) recentWorkspaces_->Save(Settings());
   if (hooksInstalled_) RemoveHostHooks(Site(), hookIds_);
   hooksInstalled_ = false;
@@ -360,6 +398,32 @@ int CLumo40App::ExitInstance() {
   if (oleReady_) OleUninitialize();
   oleReady_ = false;
   return result;
+}
+
+bool CLumo40App::ShowHelp(HWND owner, UINT command, std::uintptr_t data, const std::string& file) {
+  const std::string& path = file.empty() ? helpFilePath : file;
+  if (path.empty() || GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    MessageBoxA(GetActiveTopLevelWnd(), res::FormatString(IDS_HELP_FILE_MISSING, {path}).c_str(),
+                LoadResString(IDS_APP_TITLE).c_str(), MB_OK | MB_ICONINFORMATION);
+    return false;
+  }
+  if (::WinHelpA(owner, path.c_str(), command, data) != 0) return true;
+  MessageBoxA(GetActiveTopLevelWnd(), LoadResString(IDS_FW_FAILED_TO_LAUNCH_HELP).c_str(),
+              LoadResString(IDS_APP_TITLE).c_str(), MB_OK | MB_ICONEXCLAMATION);
+  return false;
+}
+
+void CLumo40App::WinHelp(std::uintptr_t data, UINT command) {
+  fw::WaitCursor wait;
+  fw::FrameWnd* frame = MainFrame();
+  HWND main = frame != nullptr ? frame->Handle() : nullptr;
+  if (main != nullptr) {
+    // Menus, drags and captures end before the help window comes up.
+    SendMessageA(main, WM_CANCELMODE, 0, 0);
+    EnumChildWindows(main, [](HWND child, LPARAM) { SendMessageA(child, WM_CANCELMODE, 0, 0); return TRUE; }, 0);
+    if (HWND capture = GetCapture()) SendMessageA(capture, WM_CANCELMODE, 0, 0);
+  }
+  ShowHelp(main, command, data);
 }
 
 HWND CLumo40App::GetActiveTopLevelWnd() const {

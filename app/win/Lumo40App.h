@@ -32,6 +32,12 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   fw::Document* OpenDocumentFile(const std::string& path) override;
   // The active image document's Layer popup rules.
   void OnMenuPopupUpdated(HMENU popup) override;
+  // The one help function: F1, Shift+F1, Help buttons, WM_HELP, the menus'
+  // help and the site's entry all come here. Without the help file it says
+  // which file is missing.
+  bool ShowHelp(HWND owner, UINT command, std::uintptr_t data, const std::string& file = {}) override;
+  // The main frame's help: modes and menus end first.
+  void WinHelp(std::uintptr_t data, UINT command) override;
 
   CMainFrame* MainFrameWnd() const;
   AppSettings settings;
@@ -81,6 +87,7 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   void SetMemoryLimit();
   bool CreateMainFrame();
   bool HostStage();
+  void InstallProgress();
   void RegisterClipboardFormats();
   void NameWindowMenuSections();
   void StartAnimationTimer();

@@ -8,11 +8,14 @@
 #include "app/StatusPanes.h"
 #include "app/win/Lumo40App.h"
 #include "app/win/SmallWindows.h"
+#include "dialogs/win/ImageDialogs.h"
+#include "document/DocumentServices.h"
 #include "framework/CommandIds.h"
 #include "document/win/AppServices.h"
 #include "document/win/Lumo40Doc.h"
 #include "framework/win/DocView.h"
 #include "hostapi/toolhost.h"
+#include "ui/win/ProgressInd.h"
 #include "view/win/AppActivation.h"
 #include "view/win/ImageViewWnd.h"
 #include "view/win/Lumo40View.h"
@@ -33,7 +36,9 @@ FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnC
                fw::WindowMessageEntry<&CMainFrame::OnDestroy>(WM_DESTROY),
                fw::UpdateEntry<&CMainFrame::OnUpdateCoordinatesPane>(ID_INDICATOR_COORDINATES),
                fw::UpdateEntry<&CMainFrame::OnUpdateImagePane>(ID_INDICATOR_IMAGE),
-               fw::CommandEntry<&CMainFrame::OnAppAbout>(ID_APP_ABOUT))
+               fw::CommandEntry<&CMainFrame::OnAppAbout>(ID_APP_ABOUT),
+               fw::CommandEntry<&CMainFrame::OnSelectionLevel>(ID_SELECTION_LEVEL),
+               fw::UpdateEntry<&CMainFrame::OnUpdateAlways>(ID_SELECTION_LEVEL))
 
 CMainFrame::CMainFrame() { className = kMainFrameClass; }
 
@@ -235,6 +240,11 @@ bool CMainFrame::OnCommand(WPARAM wParam, LPARAM lParam) {
 }
 
 void CMainFrame::OnClose() {
+  // A close that arrives under a running operation waits for its end.
+  if (ProgressIsRunning()) {
+    DeferUntilProgressEnds(Handle(), WM_CLOSE, 0, 0);
+    return;
+  }
   if (!SaveAndCloseAllDocuments(false)) return;  // a document refused: the program goes on
   DestroyFrame();
 }
@@ -255,5 +265,13 @@ bool CMainFrame::SaveAndCloseAllDocuments(bool already) {
   }
   return true;
 }
+
+void CMainFrame::OnSelectionLevel() {
+  CIntersectLevelDlg dialog;
+  dialog.level = TheLumoApp()->settings.intersectLevel;
+  if (dialog.DoModal() == IDOK) TheLumoApp()->settings.intersectLevel = dialog.level;
+}
+
+void CMainFrame::OnUpdateAlways(fw::CmdUI& ui) { ui.Enable(FilterCommandEnable(ui.Id(), true)); }
 
 }  // namespace lumora

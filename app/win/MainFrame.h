@@ -25,6 +25,9 @@ class CMainFrame : public fw::MdiFrame {
   bool SaveAndCloseAllDocuments(bool already);
   void LayoutStatusPanes();
   fw::StatusBar& StatusBarCtrl() { return statusBar_; }
+  // The frame's own messages that wait while a long operation runs (they
+  // would open documents under it).
+  static bool IsDeferredWhileBusy(UINT message) { return message == kMsgOpenHandedOver; }
   bool appActive = false;
 
  protected:
@@ -43,6 +46,9 @@ class CMainFrame : public fw::MdiFrame {
   void OnUpdateCoordinatesPane(fw::CmdUI& ui);
   void OnUpdateImagePane(fw::CmdUI& ui);
   void OnAppAbout();
+  // Selection/Intersection Level...: the level of the settings in a dialog.
+  void OnSelectionLevel();
+  void OnUpdateAlways(fw::CmdUI& ui);
   void OnIdleUpdateCmdUI() override;
   // Every document closed (or the close refused), then the window goes.
   void OnClose() override;

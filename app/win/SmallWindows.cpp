@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "app/AboutBox.h"
 #include "app/HandOver.h"
 #include "app/Language.h"
 #include "framework/Profile.h"
@@ -172,10 +173,7 @@ std::string DiskSpaceText() {
   root[0] = static_cast<char>('A' + _getdrive() - 1);
   ULARGE_INTEGER freeBytes{}, total{}, totalFree{};
   if (!GetDiskFreeSpaceExA(root, &freeBytes, &total, &totalFree)) return std::string(res::String(IDS_DISK_UNAVAILABLE));
-  char text[96];
-  std::snprintf(text, sizeof text, std::string(res::String(IDS_DISK_FREE)).c_str(),
-                static_cast<unsigned long>(freeBytes.QuadPart / 1024), root[0]);
-  return text;
+  return FormatDiskFree(std::string(res::String(IDS_DISK_FREE)), freeBytes.QuadPart, root[0]);
 }
 
 INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "engine/pixels/ImageLimits.h"
 #include "framework/CommandIds.h"
 #include "framework/StringSource.h"
 #include "framework/win/App.h"
@@ -11,8 +12,6 @@
 namespace lumora {
 
 namespace {
-
-constexpr int kMaxSide = 30000;
 
 // The default printer's resolution; 300 x 300 without one.
 void MeasurePrinter(int* x, int* y) {
@@ -44,7 +43,7 @@ CCreateNewImgDlg::CCreateNewImgDlg(void* context, COLORREF background)
     : CMyModalDlg(IDD_NEW_IMAGE), context_(context), background_(background) {
   MeasureScreen(&screenX_, &screenY_);
   MeasurePrinter(&printerX_, &printerY_);
-  if (fw::Profile* profile = Settings()) values = LoadNewImageSettings(*profile, printerX_, printerY_);
+  if (fw::Profile* profile = Settings()) values = LoadNewImageSettings(*profile->Snapshot(), printerX_, printerY_);
 }
 
 CCreateNewImgDlg::~CCreateNewImgDlg() {
@@ -132,15 +131,18 @@ void CCreateNewImgDlg::OnResolutionEdited(int controlId) {
 }
 
 void CCreateNewImgDlg::OnOK() {
-  // What is typed counts even when OK comes before the edit lost the focus.
-  TakeSize(IDC_NEWIMG_WIDTH);
-  TakeSize(IDC_NEWIMG_HEIGHT);
+  // What is typed counts even when OK comes before the edit lost the focus;
+  // a side the parser refuses (outside 1..30000 pixels) is said, not
+  // silently replaced by the one before.
+  const bool widthTaken = TakeSize(IDC_NEWIMG_WIDTH);
+  const bool heightTaken = TakeSize(IDC_NEWIMG_HEIGHT);
   if (!UpdateData(true)) return;
   for (const int id : {IDC_NEWIMG_WIDTH, IDC_NEWIMG_HEIGHT}) {
     const int side = id == IDC_NEWIMG_WIDTH ? values.width : values.height;
-    if (side >= 1 && side <= kMaxSide) continue;
+    const bool taken = id == IDC_NEWIMG_WIDTH ? widthTaken : heightTaken;
+    if (taken && side >= 1 && side <= kMaxImageSide) continue;
     const std::string message = fw::FormatString(fw::ResourceString(fw::kIdpParseIntRange),
-                                                 {"1", std::to_string(kMaxSide)});
+                                                 {"1", std::to_string(kMaxImageSide)});
     fw::TheApp()->DoMessageBox(message, MB_OK | MB_ICONEXCLAMATION, 0);
     ShowSizes();
     SendMessageA(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(hwnd_, id)), TRUE);

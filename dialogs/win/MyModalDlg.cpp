@@ -8,10 +8,10 @@ namespace lumora {
 HWND GetDialogParentWnd() { return GetActiveTopLevelWnd(); }
 
 CMyModalDlg::CMyModalDlg(std::uint32_t templateId)
-    : fw::Dialog(templateId, fw::Window::FromHandle(GetDialogParentWnd())) {}
+    : CHelpSuppDlg(templateId, fw::Window::FromHandle(GetDialogParentWnd())) {}
 
 bool CMyModalDlg::OnInitDialog() {
-  fw::Dialog::OnInitDialog();
+  CHelpSuppDlg::OnInitDialog();
   return true;
 }
 

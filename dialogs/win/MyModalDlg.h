@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "framework/win/Dialog.h"
+#include "dialogs/win/HelpSupport.h"
 
 namespace lumora {
 
@@ -12,7 +12,7 @@ namespace lumora {
 // window, or the main frame.
 HWND GetDialogParentWnd();
 
-class CMyModalDlg : public fw::Dialog {
+class CMyModalDlg : public CHelpSuppDlg {
  public:
   explicit CMyModalDlg(std::uint32_t templateId);
   // The base's initialisation; the focus goes to the first tab stop.

@@ -71,7 +71,29 @@ FW_MESSAGE_MAP(CLumo40Doc, fw::Document, fw::CommandEntry<&CLumo40Doc::OnEditUnd
                fw::UpdateEntry<&CLumo40Doc::OnUpdateAlways>(ID_FILE_EXPORT),
                fw::UpdateEntry<&CLumo40Doc::OnUpdateEditUndo>(fw::kIdEditUndo),
                fw::UpdateEntry<&CLumo40Doc::OnUpdateEditRedo>(fw::kIdEditRedo),
-               fw::UpdateEntry<&CLumo40Doc::OnUpdateAlways>(fw::kIdFileClose))
+               fw::UpdateEntry<&CLumo40Doc::OnUpdateAlways>(fw::kIdFileClose),
+               fw::CommandEntry<&CLumo40Doc::OnEditHistory>(ID_EDIT_HISTORY),
+               fw::UpdateEntry<&CLumo40Doc::OnUpdateAlways>(ID_EDIT_HISTORY),
+               fw::CommandEntry<&CLumo40Doc::OnImageDuplicate>(ID_IMAGE_DUPLICATE),
+               fw::UpdateEntry<&CLumo40Doc::OnUpdateAlways>(ID_IMAGE_DUPLICATE),
+               fw::CommandEntry<&CLumo40Doc::OnImageCrop>(ID_IMAGE_CROP),
+               fw::UpdateEntry<&CLumo40Doc::OnUpdateImageCrop>(ID_IMAGE_CROP),
+               fw::CommandEntry<&CLumo40Doc::OnImageSize>(ID_IMAGE_SIZE),
+               fw::UpdateEntry<&CLumo40Doc::OnUpdateAlways>(ID_IMAGE_SIZE),
+               fw::CommandEntry<&CLumo40Doc::OnImageCanvas>(ID_IMAGE_CANVAS),
+               fw::UpdateEntry<&CLumo40Doc::OnUpdateAlways>(ID_IMAGE_CANVAS),
+               fw::CommandEntry<&CLumo40Doc::OnImageCropSelection>(ID_IMAGE_CROP_SELECTION),
+               fw::UpdateEntry<&CLumo40Doc::OnUpdateImageCropSelection>(ID_IMAGE_CROP_SELECTION),
+               fw::CommandEntry<&CLumo40Doc::OnImageRotate180>(ID_IMAGE_ROTATE_180),
+               fw::UpdateEntry<&CLumo40Doc::OnUpdateNoTextLayer>(ID_IMAGE_ROTATE_180),
+               fw::CommandEntry<&CLumo40Doc::OnImageRotate90CW>(ID_IMAGE_ROTATE_90CW),
+               fw::UpdateEntry<&CLumo40Doc::OnUpdateNoTextLayer>(ID_IMAGE_ROTATE_90CW),
+               fw::CommandEntry<&CLumo40Doc::OnImageRotate90CCW>(ID_IMAGE_ROTATE_90CCW),
+               fw::UpdateEntry<&CLumo40Doc::OnUpdateNoTextLayer>(ID_IMAGE_ROTATE_90CCW),
+               fw::CommandEntry<&CLumo40Doc::OnImageFlipHorizontal>(ID_IMAGE_FLIP_HORIZONTAL),
+               fw::UpdateEntry<&CLumo40Doc::OnUpdateNoTextLayer>(ID_IMAGE_FLIP_HORIZONTAL),
+               fw::CommandEntry<&CLumo40Doc::OnImageFlipVertical>(ID_IMAGE_FLIP_VERTICAL),
+               fw::UpdateEntry<&CLumo40Doc::OnUpdateNoTextLayer>(ID_IMAGE_FLIP_VERTICAL))
 
 CLumo40Doc::CLumo40Doc()
     : image_(std::make_unique<ImageDocument>(this)), layerCommands_(std::make_unique<CLayerCommands>(*this)) {}

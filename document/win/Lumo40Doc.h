@@ -73,6 +73,35 @@ class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFile
   // The shared handler of commands that are always available.
   void OnUpdateAlways(fw::CmdUI& ui);
 
+  // Edit/History..., Image/Duplicate... and Image/Crop...
+  // (Lumo40DocImage.cpp).
+  void OnEditHistory();
+  void OnImageDuplicate();
+  void OnImageCrop();
+  void OnUpdateImageCrop(fw::CmdUI& ui);
+  void OnImageSize();
+  void OnImageCanvas();
+  void OnImageCropSelection();
+  void OnUpdateImageCropSelection(fw::CmdUI& ui);
+  void OnImageRotate180();
+  void OnImageRotate90CW();
+  void OnImageRotate90CCW();
+  void OnImageFlipHorizontal();
+  void OnImageFlipVertical();
+  // Rotations and flips are refused while a layer is a text layer.
+  void OnUpdateNoTextLayer(fw::CmdUI& ui);
+  // The crop of the tool host's site: the document cropped to the rect;
+  // the first view's window, null on failure.
+  HWND CropImage(const RECT& rect);
+  // Every layer converted to grey (8) or true colour (16) with the
+  // preview off; the tool host's site asks for these.
+  bool ConvertToGray();
+  bool ConvertToTrueColor();
+  // The layers at an image point into the view's right-button menu, top
+  // first, item id = the layer's list index + 1; 1, or 0 without layers or
+  // a menu.
+  int AddLayersAtPointToMenu(HMENU menu, int x, int y);
+
  protected:
   // DocumentHost
   bool ActiveWindowShowsDocument() override;

@@ -9,6 +9,7 @@
 
 #include "engine/pixels/AppValues.h"
 #include "engine/pixels/Fillwa.h"
+#include "engine/pixels/ImageLimits.h"
 #include "hostapi/toolhost.h"
 #include "platform/rect.h"
 
@@ -37,7 +38,7 @@ CLayersManager::CLayersManager(int type, lumora::DocumentLock* document, int wid
                                std::uint32_t resolution, COLORREF colour, int stayEmpty) {
   Init(type);
   document_ = document;
-  if (width == 0 || height == 0) throw layer_err_params();
+  if (!lumora::IsImageSize(width, height)) throw layer_err_params();
   width_ = width;
   height_ = height;
   resolution_ = resolution;

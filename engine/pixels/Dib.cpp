@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "engine/pixels/AppValues.h"
+#include "engine/pixels/ImageLimits.h"
 #include "engine/pixels/RowConverters.h"
 
 namespace {
@@ -294,6 +295,7 @@ std::int32_t DpiToPelsPerMeter(int dpi) {
 VrWA2000::WA* DIBToImage(const std::uint8_t* dib, std::size_t size, int toRGB) {
   ParsedDib parsed;
   if (!ParseDib(dib, size, parsed)) return nullptr;
+  if (!lumora::IsImageSize(parsed.width, parsed.height)) return nullptr;
   MaskChannel channels[3];
   for (int i = 0; i < 3; ++i) {
     if (!channels[i].Set(parsed.masks[i])) return nullptr;

@@ -189,8 +189,13 @@ int App::MessageBoxFromId(std::uint32_t stringId, UINT type, std::uint32_t helpI
 }
 
 void App::WinHelp(std::uintptr_t data, UINT command) {
-  if (helpFilePath.empty() || mainWnd_ == nullptr) return;
-  ::WinHelpA(mainWnd_->Handle(), helpFilePath.c_str(), command, data);
+  ShowHelp(mainWnd_ != nullptr ? mainWnd_->Handle() : nullptr, command, data);
+}
+
+bool App::ShowHelp(HWND owner, UINT command, std::uintptr_t data, const std::string& file) {
+  const std::string& path = file.empty() ? helpFilePath : file;
+  if (path.empty()) return false;
+  return ::WinHelpA(owner, path.c_str(), command, data) != 0;
 }
 
 std::string App::RegisterWindowClass(const char* name, UINT style, int windowExtraBytes, HCURSOR cursor,

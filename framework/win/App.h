@@ -51,6 +51,10 @@ class App : public CmdTarget {
 
   // Help: data is a help id; command is HELP_CONTEXT and friends.
   virtual void WinHelp(std::uintptr_t data, UINT command);
+  // The program's one way to the help engine: the topic of command and data
+  // in `file` (the program's help file when empty) over `owner`. False when
+  // no help is shown (the program tells the user why).
+  virtual bool ShowHelp(HWND owner, UINT command, std::uintptr_t data, const std::string& file = {});
   std::string helpFilePath;
 
   // Registers a window class (once per name) for frames and views.

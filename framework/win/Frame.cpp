@@ -502,7 +502,8 @@ void FrameWnd::SaveBarState(const std::string& prefix) {
 }
 
 void FrameWnd::LoadBarState(const std::string& prefix) {
-  for (const BarState& s : LoadBarStates(TheApp()->Settings(), prefix)) {
+  // Up to 256 bars of seven keys each: read from one reading of the file.
+  for (const BarState& s : LoadBarStates(*TheApp()->Settings().Snapshot(), prefix)) {
     ControlBar* bar = GetControlBar(s.barId);
     if (bar == nullptr) continue;
     if (s.side == DockSide::kFloating) {

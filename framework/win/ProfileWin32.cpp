@@ -48,6 +48,31 @@ bool PrivateProfile::Remove(std::string_view section, std::optional<std::string_
                                     path_.c_str()) != 0;
 }
 
+std::vector<std::string> PrivateProfile::GetKeyNames(std::string_view section) {
+  // With no key the reader lists the section's key names, each ended by a
+  // zero, the list by a second one.
+  std::vector<char> buffer(1024);
+  DWORD got = 0;
+  for (;;) {
+    got = GetPrivateProfileStringA(Str(section).c_str(), nullptr, "", buffer.data(), static_cast<DWORD>(buffer.size()),
+                                   path_.c_str());
+    if (got + 2 < buffer.size()) break;
+    buffer.resize(buffer.size() * 4);
+  }
+  std::vector<std::string> names;
+  for (DWORD at = 0; at < got;) {
+    const std::string name(buffer.data() + at);
+    at += static_cast<DWORD>(name.size()) + 1;
+    if (!name.empty()) names.push_back(name);
+  }
+  return names;
+}
+
+std::unique_ptr<Profile> PrivateProfile::Snapshot() {
+  FlushCache();
+  return ProfileSnapshot::ReadFile(path_);
+}
+
 void PrivateProfile::FlushCache() { WritePrivateProfileStringA(nullptr, nullptr, nullptr, path_.c_str()); }
 
 std::unique_ptr<Profile> OpenProfile(const std::string& path) { return std::make_unique<PrivateProfile>(path); }

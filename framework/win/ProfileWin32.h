@@ -17,6 +17,9 @@ class PrivateProfile : public Profile {
   bool WriteString(std::string_view section, std::string_view key, std::string_view value) override;
   bool Remove(std::string_view section, std::optional<std::string_view> key = std::nullopt) override;
   int GetInt(std::string_view section, std::string_view key, int defaultValue) override;
+  std::vector<std::string> GetKeyNames(std::string_view section) override;
+  // The file as it stands, pending writes flushed first.
+  std::unique_ptr<Profile> Snapshot() override;
 
   // Drops the system's cached copy of the file, so a change made by other
   // means is seen by the next read.

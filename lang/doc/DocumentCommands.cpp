@@ -13,6 +13,7 @@
 #include "engine/blend/MergeModes.h"
 #include "engine/layers/LayerGeometry.h"
 #include "engine/pixels/Dib.h"
+#include "engine/pixels/ImageLimits.h"
 #include "hostapi/fragment.h"
 #include "lang/LangCommand.h"
 #include "lang/Lexer.h"
@@ -449,6 +450,7 @@ int CreateNewImage(Call& c) {
   const std::uint32_t colour = ReadColorArg(c.args);
   for (const std::int32_t x : v)
     if (x <= 0) return c.Fail("width, height and resolutions must be above 0");
+  if (!lumora::IsImageSize(v[0], v[1])) return c.Fail("width and height must be 1 to 30000 pixels");
   if (FindByTitle(c.site, title) != nullptr) return c.Fail("an open image is titled \"" + title + "\"");
   lumora::CreationRecord record;
   record.kind = 2;
@@ -473,8 +475,10 @@ int SaveImage(Call& c) {
   ImageDocument* doc = ActiveImage(c);
   if (doc == nullptr) return 0;
   // A copy: the document keeps its own name and path; the saving shows its
-  // own messages and the run goes on whatever it gave.
-  lumora::SaveToFile(*doc, path, false, c.site.FileHost(*doc));
+  // own messages, and a save that wrote nothing stops the run.
+  if (lumora::SaveToFile(*doc, path, false, c.site.FileHost(*doc)) == 0) {
+    return c.Fail("\"" + path + "\" cannot be written");
+  }
   return 1;
 }
 
@@ -549,7 +553,9 @@ int Missing(Call& c) {
   return c.Fail(What);
 }
 
-constexpr char kNoEdges[] = "edges need the edge pictures of the Edges dialog, which is not built yet";
+// Names the command the statement replays, so the user knows what is missing.
+constexpr char kNoEdges[] =
+    "Edges replays the command Layer/Edges..., which is not built yet: nothing was changed";
 
 }  // namespace
 

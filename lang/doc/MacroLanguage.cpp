@@ -3,7 +3,9 @@
 
 #include <filesystem>
 #include <memory>
+#include <string>
 
+#include "lang/Script.h"
 #include "lang/SelectAreaCommands.h"
 #include "lang/ToolHostAdapters.h"
 #include "lang/doc/DocumentToolWindow.h"
@@ -18,12 +20,26 @@ struct ProgramToolLink {
   ProgramToolLink(const void* toolHostSite, ScriptDocumentSite& documents)
       : host(toolHostSite),
         context{host, [this](const VrWA2000::WA* buffer) { return WindowShowing(buffer); }},
-        link(context, [this] { return ActiveImage(); }),
+        link(context, [this](ScriptRunState& state) { return ActiveImage(state); }),
         documents_(documents) {}
 
-  VrWA2000::WA* ActiveImage() {
+  // The active document's image, with the run's active layer made the
+  // document's first: a recorded "SetActiveLayer(n);" says which layer the
+  // tool statement after it works on.
+  VrWA2000::WA* ActiveImage(ScriptRunState& state) {
     lumora::ImageDocument* doc = documents_.ActiveDocument();
-    if (doc == nullptr || !doc->HasImage()) return nullptr;
+    if (doc == nullptr || !doc->HasImage()) {
+      state.failure = "no active image";
+      return nullptr;
+    }
+    if (state.activeLayer >= 0) {
+      // A layer that is not there must not let the tool work on another.
+      if (state.activeLayer >= doc->GetLayers()->GetLayerCount()) {
+        state.failure = "the image has no layer " + std::to_string(state.activeLayer);
+        return nullptr;
+      }
+      doc->SetActiveLayerByIndex(state.activeLayer, false, false);
+    }
     image_ = doc->GetActiveImage();
     return image_.get();
   }

@@ -164,7 +164,9 @@ int DthFillPalette(DthStats* stats, DTH_LOGPALETTE* palette, std::uint8_t* /*scr
 DthDither* DthBeginDither(int colourInput, int colours, std::uint32_t modeFlags, std::uint32_t /*recordWord*/,
                           const DTH_LOGPALETTE* palette, int, int, int, int lastColumn, int) {
   const int width = lastColumn + 1;
-  if (width <= 0 || colours < 2 || colours > 256) return nullptr;
+  // An optimised palette of one colour is valid (a picture of one colour).
+  const int fewest = (modeFlags & kDthModeOptimised) ? 1 : 2;
+  if (width <= 0 || colours < fewest || colours > 256) return nullptr;
   std::vector<Colour> entries;
   if (modeFlags & kDthModeOptimised) {
     if (palette == nullptr) return nullptr;

@@ -76,7 +76,7 @@ void Fragment::SetInverted(bool inverted) {
 }
 
 void Fragment::SetSmoothEdge(int degree, int type, void* window) {
-  smoothDegree_ = std::max(degree, 0);
+  smoothDegree_ = std::clamp(degree, 0, kFrgMaxSmoothDegree);
   smoothType_ = type;
   smoothWindow_ = window;
   Changed();

@@ -135,7 +135,7 @@ int EffectiveType(const Fragment& f) {
 
 }  // namespace
 
-int SmoothRadius(int degree) { return std::clamp((degree + 5) / 10, 0, kMaxSmoothRadius); }
+int SmoothRadius(int degree) { return (std::clamp(degree, 0, kFrgMaxSmoothDegree) + 5) / 10; }
 
 // m = ceil(2^32 / k) = (2^32 + e) / k with 0 <= e < k, so N * m / 2^32 =
 // N / k + N e / (k 2^32). The floor equals floor(N / k) when N e < 2^32, which

@@ -8,7 +8,7 @@
 namespace lumora::frg {
 
 // The largest soft-edge width in pixels; larger degrees are clamped.
-inline constexpr int kMaxSmoothRadius = 250;
+inline constexpr int kMaxSmoothRadius = kFrgMaxSmoothPixels;
 
 // The soft-edge width in whole pixels of a degree in tenths of a pixel.
 int SmoothRadius(int degree);

@@ -130,6 +130,12 @@ void ReadWA::MM_SetMemoryLimits(std::uint64_t maxPixelBytes) noexcept {
   gByteLimit.store(maxPixelBytes, std::memory_order_relaxed);
 }
 
+std::uint64_t ReadWA::MM_GetMemoryLimit() noexcept { return gByteLimit.load(std::memory_order_relaxed); }
+
+bool ReadWA::MM_Reserve(std::uint64_t bytes) noexcept { return ReserveBytes(bytes); }
+
+void ReadWA::MM_Return(std::uint64_t bytes) noexcept { ReturnBytes(bytes); }
+
 std::uint64_t ReadWA::MM_BytesInUse() noexcept {
   return gBytesInUse.load(std::memory_order_relaxed);
 }

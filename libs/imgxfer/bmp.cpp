@@ -144,11 +144,12 @@ bool ReadRows(const std::uint8_t* d, std::size_t size, const BmpHeader& h, Image
   const int width = sink.width(), height = sink.height();
   const std::size_t stride = (static_cast<std::size_t>(width) * h.bits + 31) / 32 * 4;
   if (h.pixelsAt > size || (size - h.pixelsAt) / stride < static_cast<std::size_t>(height)) {
-    return sink.Fail("The bitmap data is incomplete.");
+    return sink.Truncated("bitmap");
   }
   const Channel channels[4] = {ChannelOf(h.masks[0]), ChannelOf(h.masks[1]), ChannelOf(h.masks[2]),
                                ChannelOf(h.masks[3])};
-  std::vector<std::uint8_t> row(static_cast<std::size_t>(sink.bytesPerLine()), 0);
+  std::vector<std::uint8_t> row;
+  if (!sink.Take(row, sink.bytesPerLine())) return false;
   for (int y = 0; y < height; ++y) {
     const std::uint8_t* in = d + h.pixelsAt + stride * static_cast<std::size_t>(h.topDown ? y : height - 1 - y);
     if (h.bits == 2) {
@@ -165,20 +166,18 @@ bool ReadRows(const std::uint8_t* d, std::size_t size, const BmpHeader& h, Image
 
 bool ReadRleRows(const std::uint8_t* d, std::size_t size, const BmpHeader& h, ImageSink& sink) {
   const int width = sink.width(), height = sink.height();
-  std::vector<std::uint8_t> indexes(static_cast<std::size_t>(width) * height, 0);
-  if (h.pixelsAt >= size) return sink.Fail("The bitmap data is incomplete.");
-  DecodeBmpRle(d + h.pixelsAt, size - h.pixelsAt, h.compression == kRle4 ? 4 : 8, width, height, indexes.data());
-  std::vector<std::uint8_t> row(static_cast<std::size_t>(sink.bytesPerLine()), 0);
-  for (int y = 0; y < height; ++y) {
-    const std::uint8_t* in = indexes.data() + static_cast<std::size_t>(height - 1 - y) * width;
-    if (h.bits == 4) {
-      PackIndexes(in, width, 4, row.data());
-    } else {
-      std::memcpy(row.data(), in, width);
-    }
-    if (!sink.PutRow(y, row.data())) return false;
-  }
-  return true;
+  std::vector<std::uint8_t> indexes, row;
+  if (!sink.Take(indexes, width) || !sink.Take(row, sink.bytesPerLine())) return false;
+  const bool ok = DecodeBmpRle(d + h.pixelsAt, size - h.pixelsAt, h.bits, width, height, indexes.data(),
+                               [&](int y, const std::uint8_t* in) {
+                                 if (h.bits == 4) {
+                                   PackIndexes(in, width, 4, row.data());
+                                 } else {
+                                   std::memcpy(row.data(), in, static_cast<std::size_t>(width));
+                                 }
+                                 return sink.PutRow(height - 1 - y, row.data());
+                               });
+  return ok || sink.Truncated("bitmap");
 }
 
 bool ReadBmp(const std::uint8_t* data, std::size_t size, ImageSink& sink) {
@@ -197,6 +196,13 @@ bool ReadBmp(const std::uint8_t* data, std::size_t size, ImageSink& sink) {
   for (std::size_t i = 0; i < count; ++i) {
     const std::uint8_t* p = data + h.paletteAt + i * h.paletteEntryBytes;
     palette[i] = PALETTEENTRY{p[2], p[1], p[0], 0};
+  }
+  if (!SideSizesAllowed(h.width, h.height)) return sink.Start(h.width, h.height, kType24, nullptr, 0, 0, 0);
+  // Before anything is made: the data must reach every row of the image.
+  if (rle && (h.pixelsAt >= size || !DecodeBmpRle(data + h.pixelsAt, size - h.pixelsAt, h.bits,
+                                                  static_cast<int>(h.width), static_cast<int>(h.height),
+                                                  nullptr, nullptr))) {
+    return sink.Truncated("bitmap");
   }
   int type = TypeOfBits(h.bits);
   if (type == kType8Palette && IsIdentityGreyPalette(palette, static_cast<int>(count))) type = kType8Grey;
@@ -265,7 +271,7 @@ bool WriteRleBmp(std::FILE* file, ImageSource& s, int bits) {
 
 bool WriteBmp(std::FILE* file, ImageSource& s, const ImExpSaveOptions& options) {
   const int bits = s.bitsPerPixel;
-  if (options.bmpRle != 0 && (bits == 4 || bits == 8)) return WriteRleBmp(file, s, bits);
+  if (options.bmpRle > 0 && (bits == 4 || bits == 8)) return WriteRleBmp(file, s, bits);
   const std::size_t stride = static_cast<std::size_t>(s.bytesPerLine);
   const std::vector<std::uint8_t> headers =
       BmpHeaders(s, bits, kRgb, static_cast<std::uint32_t>(stride * s.height));

@@ -3,42 +3,68 @@
 // bitmap (0, 1) and delta moves (0, 2, dx, dy).
 #include "libs/imgxfer/bmp_rle.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace lumora::imgxfer {
 
-void DecodeBmpRle(const std::uint8_t* data, std::size_t size, int bits, int width, int height,
-                  std::uint8_t* indexes) {
+bool DecodeBmpRle(const std::uint8_t* data, std::size_t size, int bits, int width, int height, std::uint8_t* row,
+                  const std::function<bool(int y, const std::uint8_t* row)>& take) {
+  const bool writing = static_cast<bool>(take);
   std::size_t at = 0;
   std::int64_t x = 0, y = 0;
+  if (writing) std::memset(row, 0, static_cast<std::size_t>(width));
+  // Hands over the rows before `to` and starts an empty one.
+  auto advance = [&](std::int64_t to) {
+    if (to > height) to = height;
+    if (!writing) {
+      y = std::max(y, to);
+      return true;
+    }
+    for (; y < to; ++y) {
+      if (!take(static_cast<int>(y), row)) return false;
+      std::memset(row, 0, static_cast<std::size_t>(width));
+    }
+    return true;
+  };
   auto put = [&](unsigned value) {
-    if (x < width && y < height) indexes[y * width + x] = static_cast<std::uint8_t>(value);
+    if (writing && x < width) row[x] = static_cast<std::uint8_t>(value);
     ++x;
   };
-  while (at + 1 < size && y < height) {
+  while (y < height && at + 1 < size) {
     const unsigned count = data[at], value = data[at + 1];
     at += 2;
     if (count > 0) {
+      if (!writing) {
+        x += count;
+        continue;
+      }
       for (unsigned i = 0; i < count; ++i) put(bits == 8 ? value : (i % 2 == 0 ? value >> 4 : value & 15));
       continue;
     }
     if (value == 0) {
+      if (!advance(y + 1)) return false;
       x = 0;
-      ++y;
     } else if (value == 1) {
-      return;
+      break;
     } else if (value == 2) {
-      if (at + 1 >= size) return;
+      if (at + 1 >= size) break;
       x += data[at];
-      y += data[at + 1];
+      const unsigned down = data[at + 1];
       at += 2;
+      if (down > 0 && !advance(y + down)) return false;
     } else {
       const std::size_t bytes = bits == 8 ? value : (value + 1) / 2;
-      if (at + bytes > size) return;
+      if (at + bytes > size) break;
       for (unsigned i = 0; i < value; ++i) {
         put(bits == 8 ? data[at + i] : (i % 2 == 0 ? data[at + i / 2] >> 4 : data[at + i / 2] & 15));
       }
       at += (bytes + 1) & ~static_cast<std::size_t>(1);
     }
   }
+  // A row counts as reached once the data has put a pixel into it.
+  if (y + (x > 0 ? 1 : 0) < height) return false;
+  return advance(height);
 }
 
 namespace {

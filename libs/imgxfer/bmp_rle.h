@@ -3,15 +3,21 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace lumora::imgxfer {
 
-// Decodes into `indexes` (width x height, one byte a pixel, row 0 the
-// bottom row as in the file). Pixels the data skips or never reaches stay
-// as they were; data that runs off the image is clipped.
-void DecodeBmpRle(const std::uint8_t* data, std::size_t size, int bits, int width, int height,
-                  std::uint8_t* indexes);
+// Decodes row by row, rows counted from the bottom as in the file: `row`
+// (width bytes; pixels the data skips are 0) goes to `take` with its row
+// number once the data has left it, every row of the image in turn; data
+// that runs off the image is clipped. False when the data ends (end of
+// bitmap or of the bytes) before it has reached the image's last row, or
+// when `take` answers false. With `take` empty nothing is written: the
+// check, made before anything is allocated, that the data reaches every
+// row.
+bool DecodeBmpRle(const std::uint8_t* data, std::size_t size, int bits, int width, int height, std::uint8_t* row,
+                  const std::function<bool(int y, const std::uint8_t* row)>& take);
 // Appends one row (one index a byte) without its end-of-line code.
 void EncodeBmpRleRow(const std::uint8_t* indexes, int width, int bits, std::vector<std::uint8_t>& out);
 

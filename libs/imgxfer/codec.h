@@ -72,6 +72,25 @@ struct Failure {
   }
 };
 
+// Working memory of a reader or writer, counted against the program's
+// pixel-memory cap for as long as the claim lives.
+class MemoryClaim {
+ public:
+  MemoryClaim() = default;
+  MemoryClaim(const MemoryClaim&) = delete;
+  MemoryClaim& operator=(const MemoryClaim&) = delete;
+  ~MemoryClaim() { Release(); }
+  // Adds `bytes` to the claim; false, the claim unchanged, when the cap
+  // refuses them.
+  bool Add(std::uint64_t bytes);
+  void Release();
+  // What the cap has left (all memory when there is no cap).
+  static std::uint64_t Available();
+
+ private:
+  std::uint64_t bytes_ = 0;
+};
+
 // Where a reader delivers the image: checks the size, hands the adapter the
 // header facts, turns top-down row numbers into the adapter's bottom-up
 // ones and reports progress.
@@ -84,12 +103,28 @@ class ImageSink {
   // False, with the failure set, when refused.
   bool Start(std::int64_t width, std::int64_t height, int type, const PALETTEENTRY* palette,
              int paletteCount, int xDpi, int yDpi);
-  // Row `y` counted from the top, `BytesPerLine` bytes in the type's layout.
+  // Row `y` counted from the top, `BytesPerLine` bytes in the type's
+  // layout; rows may come in any order, each once.
   bool PutRow(int y, const std::uint8_t* row);
   // Progress of work done before rows are delivered (a whole-image
   // decode): the first half of the bar, delivering the rows the second.
   bool DecodeProgress(std::int64_t done, std::int64_t total);
   bool Fail(const std::string& message) { return failure_.Set(kImExpFailed, message); }
+  // The stream ended before the image did.
+  bool Truncated(const char* format) {
+    return Fail(std::string("The ") + format + " data ends before the image does: the file is damaged.");
+  }
+  // `count` zeroed elements in `buffer`, counted against the memory cap
+  // until the read ends; false, with the failure set, when refused.
+  template <typename T>
+  bool Take(std::vector<T>& buffer, std::uint64_t count) {
+    if (count > SIZE_MAX / sizeof(T) || !claim_.Add(count * sizeof(T))) return NoMemory();
+    buffer.assign(static_cast<std::size_t>(count), T{});
+    return true;
+  }
+  // Counts memory the codec library holds for the read.
+  bool Claim(std::uint64_t bytes) { return claim_.Add(bytes) || NoMemory(); }
+  bool NoMemory();
 
   int width() const { return width_; }
   int height() const { return height_; }
@@ -101,11 +136,13 @@ class ImageSink {
   CAbstractReadWA& adapter_;
   ProgressTicker ticker_;
   Failure& failure_;
+  MemoryClaim claim_;
   bool Progress(std::int64_t done, std::int64_t total);
 
   bool started_ = false;
   bool decodedFirst_ = false;
   int width_ = 0, height_ = 0, type_ = 0, bytesPerLine_ = 0;
+  std::int64_t rowsDelivered_ = 0;
 };
 
 // Where a writer takes the image from: the adapter's header facts, rows

@@ -4,6 +4,8 @@
 
 #include "libs/imgxfer/codec.h"
 
+#include "hostapi/imagebuf.h"
+
 namespace lumora::imgxfer {
 
 int BitsOfType(int type) {
@@ -78,6 +80,30 @@ bool ProgressTicker::Step(std::int64_t done, std::int64_t total) {
   return progress_->Step(percent, 100) != 0;
 }
 
+bool MemoryClaim::Add(std::uint64_t bytes) {
+  if (!VrWA2000::ReadWA::MM_Reserve(bytes)) return false;
+  bytes_ += bytes;
+  return true;
+}
+
+void MemoryClaim::Release() {
+  VrWA2000::ReadWA::MM_Return(bytes_);
+  bytes_ = 0;
+}
+
+std::uint64_t MemoryClaim::Available() {
+  const std::uint64_t limit = VrWA2000::ReadWA::MM_GetMemoryLimit();
+  const std::uint64_t used = VrWA2000::ReadWA::MM_BytesInUse();
+  if (limit == 0) return UINT64_MAX;
+  return limit > used ? limit - used : 0;
+}
+
+bool ImageSink::NoMemory() {
+  if (width_ == 0) return Fail("There is not enough memory to read this image.");
+  return Fail("There is not enough memory to read an image of " + std::to_string(width_) + " x " +
+              std::to_string(height_) + " pixels.");
+}
+
 bool ImageSink::Start(std::int64_t width, std::int64_t height, int type, const PALETTEENTRY* palette,
                       int paletteCount, int xDpi, int yDpi) {
   if (!SideSizesAllowed(width, height)) {
@@ -114,8 +140,10 @@ bool ImageSink::PutRow(int y, const std::uint8_t* row) {
     return Fail("There is not enough memory for an image of " + std::to_string(width_) + " x " +
                 std::to_string(height_) + " pixels.");
   }
-  if (decodedFirst_) return Progress(height_ + y + 1, 2 * static_cast<std::int64_t>(height_));
-  return Progress(y + 1, height_);
+  // Rows may come in any order (bottom-up files): progress counts them.
+  ++rowsDelivered_;
+  if (decodedFirst_) return Progress(height_ + rowsDelivered_, 2 * static_cast<std::int64_t>(height_));
+  return Progress(rowsDelivered_, height_);
 }
 
 bool ImageSink::DecodeProgress(std::int64_t done, std::int64_t total) {

@@ -3,6 +3,7 @@
 // images are refused (reducing colours belongs to the GIF export).
 #include <gif_lib.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -54,23 +55,31 @@ int GifPalette(const GifFileType* gif, int transparent, PALETTEENTRY* palette) {
   return count;
 }
 
+// A line giflib cannot give: the data ended early, or is damaged.
+bool LineFailed(const GifFileType* gif, ImageSink& sink) {
+  if (gif->Error == D_GIF_ERR_READ_FAILED || gif->Error == D_GIF_ERR_EOF_TOO_SOON) return sink.Truncated("GIF");
+  return sink.Fail("The GIF data is damaged.");
+}
+
 // Rows in file order; interlaced files give the rows of each pass in turn.
 bool DecodeGifRows(GifFileType* gif, ImageSink& sink) {
   const int width = gif->Image.Width, height = gif->Image.Height;
-  std::vector<std::uint8_t> row(static_cast<std::size_t>(sink.bytesPerLine()), 0);
+  std::vector<std::uint8_t> row;
+  if (!sink.Take(row, sink.bytesPerLine())) return false;
   if (!gif->Image.Interlace) {
     for (int y = 0; y < height; ++y) {
-      if (DGifGetLine(gif, row.data(), width) == GIF_ERROR) return sink.Fail("The GIF data is damaged.");
+      if (DGifGetLine(gif, row.data(), width) == GIF_ERROR) return LineFailed(gif, sink);
       if (!sink.PutRow(y, row.data())) return false;
     }
     return true;
   }
-  std::vector<std::uint8_t> image(static_cast<std::size_t>(width) * height);
+  std::vector<std::uint8_t> image;
+  if (!sink.Take(image, static_cast<std::uint64_t>(width) * height)) return false;
   static const int kStart[4] = {0, 4, 2, 1}, kStep[4] = {8, 8, 4, 2};
   for (int pass = 0; pass < 4; ++pass) {
     for (int y = kStart[pass]; y < height; y += kStep[pass]) {
       if (DGifGetLine(gif, image.data() + static_cast<std::size_t>(y) * width, width) == GIF_ERROR) {
-        return sink.Fail("The GIF data is damaged.");
+        return LineFailed(gif, sink);
       }
     }
     if (!sink.DecodeProgress(pass + 1, 4)) return false;
@@ -82,9 +91,18 @@ bool DecodeGifRows(GifFileType* gif, ImageSink& sink) {
   return true;
 }
 
-bool DecodeGif(GifFileType* gif, ImageSink& sink) {
+// LZW's largest expansion: a code of 12 bits gives at most 4096 pixels.
+constexpr std::uint64_t kLzwMostPixelsPerByte = 4096 * 8 / 12 + 1;
+
+bool DecodeGif(GifFileType* gif, const MemoryCursor& input, ImageSink& sink) {
   int transparent = -1;
   if (!SkipToFirstImage(gif, &transparent)) return sink.Fail("The GIF file holds no readable image.");
+  // Before anything is made: data that can hold the image.
+  const std::uint64_t left = input.size - std::min(input.position, input.size);
+  if (SideSizesAllowed(gif->Image.Width, gif->Image.Height) &&
+      left * kLzwMostPixelsPerByte < static_cast<std::uint64_t>(gif->Image.Width) * gif->Image.Height) {
+    return sink.Truncated("GIF");
+  }
   PALETTEENTRY palette[256] = {};
   const int count = GifPalette(gif, transparent, palette);
   const int type = IsIdentityGreyPalette(palette, count) ? kType8Grey : kType8Palette;
@@ -97,7 +115,7 @@ bool ReadGif(const std::uint8_t* data, std::size_t size, ImageSink& sink) {
   int error = 0;
   GifFileType* gif = DGifOpen(&input, ReadGifBytes, &error);
   if (gif == nullptr) return sink.Fail("The GIF header is damaged.");
-  const bool ok = DecodeGif(gif, sink);
+  const bool ok = DecodeGif(gif, input, sink);
   DGifCloseFile(gif, &error);
   return ok;
 }

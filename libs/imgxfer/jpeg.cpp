@@ -3,11 +3,14 @@
 // orientation applied; grey and colour written (palettes expanded) with the
 // chosen quality and progression. libjpeg reports errors by longjmp: the
 // functions that call setjmp hold only plain data.
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <csetjmp>
 #include <vector>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 #include "libs/imgxfer/codec.h"
 #include "libs/imgxfer/exif.h"
@@ -23,10 +26,22 @@ constexpr long kJpegMemoryCap = 1024L << 20;
 struct ErrorJump {
   jpeg_error_mgr manager;
   std::jmp_buf jump;
+  bool endedEarly;
 };
 
 void ErrorExit(j_common_ptr info) {
   std::longjmp(reinterpret_cast<ErrorJump*>(info->err)->jump, 1);
+}
+
+// The decoder pads data that ends early and only warns; such a file is
+// damaged: the decode stops there.
+void StopWhereDataEnds(j_common_ptr info, int level) {
+  auto* errors = reinterpret_cast<ErrorJump*>(info->err);
+  const int code = errors->manager.msg_code;
+  if (level < 0 && (code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER)) {
+    errors->endedEarly = true;
+    std::longjmp(errors->jump, 1);
+  }
 }
 
 void OutputNothing(j_common_ptr) {}
@@ -35,6 +50,22 @@ void InitErrors(ErrorJump* errors) {
   jpeg_std_error(&errors->manager);
   errors->manager.error_exit = ErrorExit;
   errors->manager.output_message = OutputNothing;
+  errors->endedEarly = false;
+}
+
+// Every pixel of a progressive (or many-scan) file is held as coefficients
+// between its scans: 128 bytes a block of 8 x 8 samples.
+std::uint64_t WholeImageCoefficientBytes(const jpeg_decompress_struct& cinfo) {
+  if (!cinfo.progressive_mode && cinfo.comps_in_scan >= cinfo.num_components) return 0;
+  std::uint64_t bytes = 0;
+  for (int c = 0; c < cinfo.num_components; ++c) {
+    const jpeg_component_info& comp = cinfo.comp_info[c];
+    const std::uint64_t h = std::max(comp.h_samp_factor, 1), v = std::max(comp.v_samp_factor, 1);
+    const std::uint64_t across = (comp.width_in_blocks + h - 1) / h * h;
+    const std::uint64_t down = (comp.height_in_blocks + v - 1) / v * v;
+    bytes += across * down * sizeof(JBLOCK);
+  }
+  return bytes;
 }
 
 struct JpegHeader {
@@ -43,6 +74,8 @@ struct JpegHeader {
   int cmyk, adobe;
   int orientation;
   int xDpi, yDpi;
+  std::uint64_t decoderBytes;  // UINT64_MAX: more than the memory cap allows
+  bool tooShort;               // the data cannot hold the image
 };
 
 int DpiOf(int unit, int density) {
@@ -53,10 +86,11 @@ int DpiOf(int unit, int density) {
 
 // Reads the header and starts the decoder. Plain data only.
 bool StartJpeg(jpeg_decompress_struct* cinfo, ErrorJump* errors, const std::uint8_t* data, std::size_t size,
-               JpegHeader* h) {
+               MemoryClaim* claim, JpegHeader* h) {
   if (setjmp(errors->jump)) return false;
   jpeg_create_decompress(cinfo);
-  cinfo->mem->max_memory_to_use = kJpegMemoryCap;
+  errors->manager.emit_message = StopWhereDataEnds;
+  cinfo->mem->max_memory_to_use = static_cast<long>(std::min<std::uint64_t>(kJpegMemoryCap, MemoryClaim::Available()));
   jpeg_mem_src(cinfo, data, static_cast<unsigned long>(size));
   jpeg_save_markers(cinfo, JPEG_APP0 + 1, 0xFFFF);
   jpeg_read_header(cinfo, TRUE);
@@ -78,11 +112,33 @@ bool StartJpeg(jpeg_decompress_struct* cinfo, ErrorJump* errors, const std::uint
   }
   h->xDpi = cinfo->saw_JFIF_marker ? DpiOf(cinfo->density_unit, cinfo->X_density) : 0;
   h->yDpi = cinfo->saw_JFIF_marker ? DpiOf(cinfo->density_unit, cinfo->Y_density) : 0;
+  // Huffman coding spends at least a bit on every block of the first
+  // component: a file shorter than that cannot hold the image.
+  if (!cinfo->arith_code &&
+      static_cast<std::uint64_t>(size) * 8 <
+          static_cast<std::uint64_t>(cinfo->comp_info[0].width_in_blocks) * cinfo->comp_info[0].height_in_blocks) {
+    h->tooShort = true;
+    return true;
+  }
+  // What the decoder holds counts against the memory cap: its whole-image
+  // coefficients and a band of rows for each component.
+  h->decoderBytes = WholeImageCoefficientBytes(*cinfo) +
+                    static_cast<std::uint64_t>(cinfo->image_width) * cinfo->num_components * 16 * 8;
+  if (!claim->Add(h->decoderBytes)) {
+    h->decoderBytes = UINT64_MAX;
+    return true;
+  }
   jpeg_start_decompress(cinfo);
   h->width = static_cast<int>(cinfo->output_width);
   h->height = static_cast<int>(cinfo->output_height);
   h->components = cinfo->output_components;
   return true;
+}
+
+// A failed decode: damaged, or ended early (a sink failure already set
+// stays the one reported).
+bool Damaged(const ErrorJump& errors, ImageSink& sink) {
+  return errors.endedEarly ? sink.Truncated("JPEG") : sink.Fail("The JPEG data is damaged.");
 }
 
 // Each decoded row goes to `take` (false stops the decoder).
@@ -141,7 +197,8 @@ bool StoreRow(void* context, int y, std::uint8_t* row) {
 bool DeliverOriented(const WholeImage& whole, ImageSink& sink) {
   const int w = whole.header->width, h = whole.header->height, bytes = whole.pixelBytes;
   const int o = whole.header->orientation;
-  std::vector<std::uint8_t> row(static_cast<std::size_t>(sink.bytesPerLine()), 0);
+  std::vector<std::uint8_t> row;
+  if (!sink.Take(row, sink.bytesPerLine())) return false;
   for (int dy = 0; dy < sink.height(); ++dy) {
     for (int dx = 0; dx < sink.width(); ++dx) {
       int sx = dx, sy = dy;
@@ -166,7 +223,10 @@ bool DeliverOriented(const WholeImage& whole, ImageSink& sink) {
 bool DecodeJpeg(jpeg_decompress_struct* cinfo, ErrorJump* errors, const std::uint8_t* data, std::size_t size,
                 ImageSink& sink) {
   JpegHeader h{};
-  if (!StartJpeg(cinfo, errors, data, size, &h)) return sink.Fail("The JPEG data is damaged.");
+  MemoryClaim decoder;
+  if (!StartJpeg(cinfo, errors, data, size, &decoder, &h)) return Damaged(*errors, sink);
+  if (h.tooShort) return sink.Truncated("JPEG");
+  if (h.decoderBytes == UINT64_MAX) return sink.NoMemory();
   const bool sideways = h.orientation >= 5 && h.orientation <= 8;
   const int type = h.components == 1 ? kType8Grey : kType24;
   if (!sink.Start(sideways ? h.height : h.width, sideways ? h.width : h.height, type, nullptr, 0,
@@ -174,20 +234,17 @@ bool DecodeJpeg(jpeg_decompress_struct* cinfo, ErrorJump* errors, const std::uin
     return false;
   }
   const std::size_t decodedBytes = static_cast<std::size_t>(h.width) * h.components;
-  std::vector<std::uint8_t> row(decodedBytes > static_cast<std::size_t>(sink.bytesPerLine())
-                                    ? decodedBytes : static_cast<std::size_t>(sink.bytesPerLine()), 0);
+  std::vector<std::uint8_t> row;
+  if (!sink.Take(row, std::max(decodedBytes, static_cast<std::size_t>(sink.bytesPerLine())))) return false;
   if (h.orientation == 1 && !h.cmyk) {
-    if (!DecodeJpegRows(cinfo, errors, row.data(), RowTaker{PutToSink, &sink})) {
-      return sink.Fail("The JPEG data is damaged.");
-    }
+    if (!DecodeJpegRows(cinfo, errors, row.data(), RowTaker{PutToSink, &sink})) return Damaged(*errors, sink);
     return true;
   }
   const int pixelBytes = h.components == 1 ? 1 : 3;
-  std::vector<std::uint8_t> pixels(static_cast<std::size_t>(h.width) * h.height * pixelBytes);
+  std::vector<std::uint8_t> pixels;
+  if (!sink.Take(pixels, static_cast<std::uint64_t>(h.width) * h.height * pixelBytes)) return false;
   WholeImage whole{&sink, &h, &pixels, pixelBytes};
-  if (!DecodeJpegRows(cinfo, errors, row.data(), RowTaker{StoreRow, &whole})) {
-    return sink.Fail("The JPEG data is damaged.");
-  }
+  if (!DecodeJpegRows(cinfo, errors, row.data(), RowTaker{StoreRow, &whole})) return Damaged(*errors, sink);
   return DeliverOriented(whole, sink);
 }
 
@@ -231,7 +288,7 @@ bool EncodeJpeg(jpeg_compress_struct* cinfo, ErrorJump* errors, std::FILE* file,
   cinfo->in_color_space = grey ? JCS_GRAYSCALE : JCS_EXT_BGR;
   jpeg_set_defaults(cinfo);
   jpeg_set_quality(cinfo, o->jpegQuality, TRUE);
-  if (o->jpegProgressive != 0) jpeg_simple_progression(cinfo);
+  if (o->jpegProgressive > 0) jpeg_simple_progression(cinfo);
   cinfo->density_unit = 1;
   cinfo->X_density = static_cast<UINT16>(s->xDpi > 65535 ? 65535 : s->xDpi);
   cinfo->Y_density = static_cast<UINT16>(s->yDpi > 65535 ? 65535 : s->yDpi);

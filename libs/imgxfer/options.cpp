@@ -41,29 +41,43 @@ ImExpSaveOptions DefaultSaveOptions() {
   o.jpegQuality = 90;
   o.jpegProgressive = 1;
   o.pngCompression = 6;
-  o.pngInterlace = 0;
-  o.bmpRle = 0;
-  o.tgaRle = 0;
+  o.pngInterlace = kImExpOff;
+  o.bmpRle = kImExpOff;
+  o.tgaRle = kImExpOff;
   o.tiffCompression = kImExpTiffLzw;
   return o;
 }
 
+namespace {
+
+// A switch: 1 or kImExpOff, 0 the default.
+std::int32_t Switch(std::int32_t value, std::int32_t fallback) {
+  return value == 0 ? fallback : value > 0 ? 1 : kImExpOff;
+}
+
+}  // namespace
+
 ImExpSaveOptions ClampSaveOptions(ImExpSaveOptions o) {
+  const ImExpSaveOptions d = DefaultSaveOptions();
   o.version = kImExpSaveOptionsVersion;
   o.size = sizeof(ImExpSaveOptions);
-  o.jpegQuality = std::clamp(o.jpegQuality, 1, 100);
-  o.jpegProgressive = o.jpegProgressive != 0;
-  o.pngCompression = std::clamp(o.pngCompression, 0, 9);
-  o.pngInterlace = o.pngInterlace != 0;
-  o.bmpRle = o.bmpRle != 0;
-  o.tgaRle = o.tgaRle != 0;
-  o.tiffCompression = std::clamp(o.tiffCompression, 0, 3);
+  o.jpegQuality = o.jpegQuality == 0 ? d.jpegQuality : std::clamp(o.jpegQuality, 1, 100);
+  o.jpegProgressive = Switch(o.jpegProgressive, d.jpegProgressive);
+  o.pngCompression = o.pngCompression == 0 ? d.pngCompression
+                     : o.pngCompression < 0 ? kImExpOff
+                                            : std::min(o.pngCompression, 9);
+  o.pngInterlace = Switch(o.pngInterlace, d.pngInterlace);
+  o.bmpRle = Switch(o.bmpRle, d.bmpRle);
+  o.tgaRle = Switch(o.tgaRle, d.tgaRle);
+  o.tiffCompression = o.tiffCompression == 0 ? d.tiffCompression
+                      : o.tiffCompression < 0 ? kImExpTiffNone
+                                              : std::min(o.tiffCompression, 3);
   return o;
 }
 
 ImExpSaveOptions OptionsFromCaller(const ImExpSaveOptions* options) {
   if (options == nullptr) return LoadSaveOptions();
-  ImExpSaveOptions result = DefaultSaveOptions();
+  ImExpSaveOptions result{};
   const std::size_t size = std::min<std::size_t>(options->size, sizeof(ImExpSaveOptions));
   if (size > 2 * sizeof(std::uint32_t)) std::memcpy(&result, options, size);
   return ClampSaveOptions(result);
@@ -85,8 +99,13 @@ bool DeserializeSaveOptions(const std::vector<std::uint8_t>& bytes, ImExpSaveOpt
     return false;
   }
   ImExpSaveOptions o = DefaultSaveOptions();
+  // Records of version 1 wrote "off", "none" and level 0 as 0, which now
+  // means the default.
+  const bool zeroIsOff = GetU32(bytes.data() + 4) == 1;
   for (int i = 0; i < kFieldCount && i < static_cast<int>(count); ++i) {
-    *Fields(o, i) = static_cast<std::int32_t>(GetU32(bytes.data() + 12 + 4 * i));
+    std::int32_t value = static_cast<std::int32_t>(GetU32(bytes.data() + 12 + 4 * i));
+    if (zeroIsOff && value == 0 && i > 0) value = kImExpOff;
+    *Fields(o, i) = value;
   }
   *options = ClampSaveOptions(o);
   return true;

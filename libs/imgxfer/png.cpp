@@ -5,9 +5,12 @@
 // plain data, every buffer belongs to their callers.
 #include <png.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
+#include "hostapi/imagebuf.h"
 #include "libs/imgxfer/codec.h"
 
 namespace lumora::imgxfer {
@@ -19,6 +22,50 @@ void PngReadMemory(png_structp png, png_bytep out, png_size_t count) {
     png_error(png, "unexpected end of data");
   }
 }
+
+// libpng's own blocks count against the memory cap: each carries its size
+// in front, for the release.
+constexpr std::size_t kBlockHeader = 16;
+
+png_voidp CountedMalloc(png_structp, png_alloc_size_t bytes) {
+  if (bytes > SIZE_MAX - kBlockHeader || !VrWA2000::ReadWA::MM_Reserve(bytes)) return nullptr;
+  auto* block = static_cast<std::uint8_t*>(std::malloc(bytes + kBlockHeader));
+  if (block == nullptr) {
+    VrWA2000::ReadWA::MM_Return(bytes);
+    return nullptr;
+  }
+  std::memcpy(block, &bytes, sizeof bytes);
+  return block + kBlockHeader;
+}
+
+void CountedFree(png_structp, png_voidp pointer) {
+  if (pointer == nullptr) return;
+  auto* block = static_cast<std::uint8_t*>(pointer) - kBlockHeader;
+  png_alloc_size_t bytes = 0;
+  std::memcpy(&bytes, block, sizeof bytes);
+  VrWA2000::ReadWA::MM_Return(bytes);
+  std::free(block);
+}
+
+std::uint32_t BigEndian32(const std::uint8_t* p) {
+  return (static_cast<std::uint32_t>(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
+}
+
+// Bytes of IDAT data the file holds (each chunk as far as the file goes).
+std::uint64_t ImageDataBytes(const std::uint8_t* data, std::size_t size) {
+  std::uint64_t total = 0;
+  for (std::uint64_t at = 8; at + 8 <= size;) {
+    const std::uint32_t length = BigEndian32(data + at);
+    const std::uint8_t* type = data + at + 4;
+    if (std::memcmp(type, "IDAT", 4) == 0) total += std::min<std::uint64_t>(length, size - (at + 8));
+    if (std::memcmp(type, "IEND", 4) == 0) break;
+    at += 12 + static_cast<std::uint64_t>(length);
+  }
+  return total;
+}
+
+// Deflate's largest expansion: a 258-byte match in two bits.
+constexpr std::uint64_t kDeflateMostBytesPerByte = 1032;
 
 void WarnNothing(png_structp, png_const_charp) {}
 // Errors end the libpng call without a word on the console.
@@ -33,6 +80,7 @@ struct PngHeader {
   RowKind kind;
   int interlaced;
   std::size_t rowBytes;  // of one decoded row
+  std::uint64_t storedBytes;  // of the image's pixels as stored, before filtering and compression
   int paletteCount;
   PALETTEENTRY palette[256];
   int xDpi, yDpi;
@@ -61,6 +109,8 @@ bool ReadPngHeader(png_structp png, png_infop info, PngHeader* h) {
   int depth = 0, colourType = 0, interlace = 0;
   png_get_IHDR(png, info, &h->width, &h->height, &depth, &colourType, &interlace, nullptr, nullptr);
   h->interlaced = interlace != PNG_INTERLACE_NONE;
+  const std::uint64_t storedRow = (static_cast<std::uint64_t>(h->width) * depth * png_get_channels(png, info) + 7) / 8;
+  h->storedBytes = storedRow * h->height;
   png_set_scale_16(png);
   const bool hasTrns = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
   h->kind = RowKind::kDirect;
@@ -147,19 +197,27 @@ bool DecodePng(png_structp png, png_infop info, const std::uint8_t* data, std::s
 #ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
   png_set_crc_action(png, PNG_CRC_QUIET_USE, PNG_CRC_QUIET_USE);
 #endif
+  // Before anything is made: image data that can hold the image.
+  const std::uint64_t compressed = ImageDataBytes(data, size);
+  if (compressed == 0) return sink.Fail("The PNG file holds no image data: it is damaged.");
   PngHeader h{};
   if (!ReadPngHeader(png, info, &h)) return sink.Fail("The PNG header is damaged.");
+  if (!SideSizesAllowed(h.width, h.height)) return sink.Start(h.width, h.height, h.type, nullptr, 0, 0, 0);
+  if (compressed * kDeflateMostBytesPerByte < h.storedBytes) return sink.Truncated("PNG");
   if (!sink.Start(h.width, h.height, h.type, h.palette, h.paletteCount, h.xDpi, h.yDpi)) return false;
   const std::size_t stride = (h.rowBytes > static_cast<std::size_t>(sink.bytesPerLine()) ? h.rowBytes
                               : static_cast<std::size_t>(sink.bytesPerLine()));
-  std::vector<std::uint8_t> converted(static_cast<std::size_t>(sink.bytesPerLine()), 0);
+  std::vector<std::uint8_t> converted;
+  if (!sink.Take(converted, sink.bytesPerLine())) return false;
   if (!h.interlaced) {
-    std::vector<std::uint8_t> decoded(stride, 0);
+    std::vector<std::uint8_t> decoded;
+    if (!sink.Take(decoded, stride)) return false;
     if (!ReadPngRows(png, &h, decoded.data(), converted.data(), &sink)) return sink.Fail("The PNG data is damaged.");
     return true;
   }
-  std::vector<std::uint8_t> image(stride * h.height, 0);
-  std::vector<png_bytep> rows(h.height);
+  std::vector<std::uint8_t> image;
+  std::vector<png_bytep> rows;
+  if (!sink.Take(image, static_cast<std::uint64_t>(stride) * h.height) || !sink.Take(rows, h.height)) return false;
   for (png_uint_32 y = 0; y < h.height; ++y) rows[y] = image.data() + y * stride;
   if (!ReadPngImage(png, rows.data())) return sink.Fail("The PNG data is damaged.");
   if (!sink.DecodeProgress(1, 1)) return false;
@@ -167,9 +225,10 @@ bool DecodePng(png_structp png, png_infop info, const std::uint8_t* data, std::s
 }
 
 bool ReadPng(const std::uint8_t* data, std::size_t size, ImageSink& sink) {
-  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, QuietError, WarnNothing);
+  png_structp png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, QuietError, WarnNothing, nullptr,
+                                             CountedMalloc, CountedFree);
   png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
-  const bool ok = info != nullptr ? DecodePng(png, info, data, size, sink) : sink.Fail("Out of memory.");
+  const bool ok = info != nullptr ? DecodePng(png, info, data, size, sink) : sink.NoMemory();
   png_destroy_read_struct(&png, &info, nullptr);
   return ok;
 }
@@ -189,7 +248,7 @@ bool WritePngHeader(png_structp png, png_infop info, const ImageSource* s, const
     depth = s->bitsPerPixel;
   }
   png_set_IHDR(png, info, s->width, s->height, depth, colourType,
-               o->pngInterlace != 0 ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               o->pngInterlace > 0 ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                PNG_FILTER_TYPE_DEFAULT);
   if (colourType == PNG_COLOR_TYPE_PALETTE) {
     png_color colours[256];
@@ -199,7 +258,7 @@ bool WritePngHeader(png_structp png, png_infop info, const ImageSource* s, const
     png_set_PLTE(png, info, colours, s->paletteCount);
   }
   png_set_pHYs(png, info, PixelsPerMeterFromDpi(s->xDpi), PixelsPerMeterFromDpi(s->yDpi), PNG_RESOLUTION_METER);
-  png_set_compression_level(png, o->pngCompression);
+  png_set_compression_level(png, o->pngCompression > 0 ? o->pngCompression : 0);
   png_write_info(png, info);
   if (s->type == kType24) png_set_bgr(png);
   return true;
@@ -226,7 +285,7 @@ bool WritePngImage(png_structp png, png_bytepp rows) {
 bool EncodePng(png_structp png, png_infop info, std::FILE* file, ImageSource& s, const ImExpSaveOptions& o) {
   png_init_io(png, file);
   if (!WritePngHeader(png, info, &s, &o)) return false;
-  if (o.pngInterlace == 0) return WritePngRows(png, &s);
+  if (o.pngInterlace <= 0) return WritePngRows(png, &s);
   // Adam7 passes need every row at once.
   const std::size_t stride = static_cast<std::size_t>(s.bytesPerLine);
   std::vector<std::uint8_t> image(stride * s.height);

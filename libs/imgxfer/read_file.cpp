@@ -7,7 +7,8 @@
 
 namespace lumora::imgxfer {
 
-bool LoadWholeFile(const std::string& path, std::vector<std::uint8_t>* bytes, std::string* message) {
+bool LoadWholeFile(const std::string& path, std::vector<std::uint8_t>* bytes, std::string* message,
+                   MemoryClaim* claim) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) {
     *message = "The file \"" + path + "\" could not be opened.";
@@ -16,6 +17,11 @@ bool LoadWholeFile(const std::string& path, std::vector<std::uint8_t>* bytes, st
   bool ok = std::fseek(file, 0, SEEK_END) == 0;
   const long size = ok ? std::ftell(file) : -1;
   ok = ok && size >= 0 && std::fseek(file, 0, SEEK_SET) == 0;
+  if (ok && claim != nullptr && !claim->Add(static_cast<std::uint64_t>(size))) {
+    std::fclose(file);
+    *message = "There is not enough memory to read the file \"" + path + "\".";
+    return false;
+  }
   if (ok) {
     bytes->resize(static_cast<std::size_t>(size));
     ok = std::fread(bytes->data(), 1, bytes->size(), file) == bytes->size();
@@ -27,8 +33,9 @@ bool LoadWholeFile(const std::string& path, std::vector<std::uint8_t>* bytes, st
 
 ImExpStatus ReadImageFile(const std::string& path, CAbstractReadWA& adapter, CProgress* progress,
                           std::string* message) {
+  MemoryClaim claim;
   std::vector<std::uint8_t> bytes;
-  if (!LoadWholeFile(path, &bytes, message)) return kImExpFailed;
+  if (!LoadWholeFile(path, &bytes, message, &claim)) return kImExpFailed;
   const ImExpStatus status = ReadFromMemory(bytes.data(), bytes.size(), path, adapter, progress, message);
   if (status != kImExpOk && status != kImExpCancelled) {
     *message = "The file \"" + path + "\" could not be read. " + *message;

@@ -1,6 +1,7 @@
 // TGA (recognised by extension): colour-mapped, true-colour and grey
-// images, raw or run-length encoded, any origin; 32-bit alpha composited
-// over white. Written as colour-mapped, grey or 24-bit, optionally RLE.
+// images, raw or run-length encoded, any origin, read a row at a time once
+// the data is known to hold them all; 32-bit alpha and the 16-bit alpha
+// bit composited over white. Written as colour-mapped, grey or 24-bit, optionally RLE.
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -27,13 +28,14 @@ TgaHeader ParseHeader(const std::uint8_t* p) {
 std::uint8_t Five(unsigned v) { return static_cast<std::uint8_t>((v * 255 + 15) / 31); }
 
 // One stored pixel or map entry of `depth` bits as blue, green, red, alpha.
+// `useAlpha`: the alpha byte of 32 bits, the top bit of 16.
 void DecodeColour(const std::uint8_t* p, int depth, bool useAlpha, std::uint8_t* bgra) {
   if (depth == 15 || depth == 16) {
     const unsigned v = U16(p);
     bgra[0] = Five(v & 31);
     bgra[1] = Five((v >> 5) & 31);
     bgra[2] = Five((v >> 10) & 31);
-    bgra[3] = 255;
+    bgra[3] = depth == 16 && useAlpha && (v & 0x8000) == 0 ? 0 : 255;
   } else {
     bgra[0] = p[0];
     bgra[1] = p[1];
@@ -42,35 +44,69 @@ void DecodeColour(const std::uint8_t* p, int depth, bool useAlpha, std::uint8_t*
   }
 }
 
-// The pixel stream, raw or run-length, into `pixels` (count pixels of
-// `bytes` each); false when the data ends early.
-bool UnpackPixels(const std::uint8_t* data, std::size_t size, std::size_t at, bool rle, int bytes,
-                  std::size_t count, std::uint8_t* pixels) {
-  const std::size_t total = count * bytes;
-  if (!rle) {
-    if (at > size || size - at < total) return false;
-    std::memcpy(pixels, data + at, total);
+// The pixel stream, raw or run-length, handed out a few pixels at a time;
+// run-length packets may cross rows.
+class PixelStream {
+ public:
+  PixelStream(const std::uint8_t* data, std::size_t size, std::size_t at, bool rle, int bytes)
+      : data_(data), size_(size), at_(at), rle_(rle), bytes_(static_cast<std::size_t>(bytes)) {}
+
+  // The next `count` pixels into `out` (null: only walked over, calling
+  // `seen` for each stored pixel); false when the data ends first.
+  template <typename Seen>
+  bool Next(std::size_t count, std::uint8_t* out, Seen seen) {
+    if (!rle_) {
+      if (at_ > size_ || (size_ - at_) / bytes_ < count) return false;
+      if (out != nullptr) std::memcpy(out, data_ + at_, count * bytes_);
+      for (std::size_t i = 0; out == nullptr && i < count; ++i) seen(data_ + at_ + i * bytes_);
+      at_ += count * bytes_;
+      return true;
+    }
+    while (count > 0) {
+      if (left_ == 0 && !StartPacket(seen)) return false;
+      const std::size_t n = std::min(left_, count);
+      if (out != nullptr) {
+        if (run_) {
+          for (std::size_t i = 0; i < n; ++i) std::memcpy(out + i * bytes_, data_ + value_, bytes_);
+        } else {
+          std::memcpy(out, data_ + at_, n * bytes_);
+        }
+        out += n * bytes_;
+      } else if (!run_) {
+        for (std::size_t i = 0; i < n; ++i) seen(data_ + at_ + i * bytes_);
+      }
+      if (!run_) at_ += n * bytes_;
+      left_ -= n;
+      count -= n;
+    }
     return true;
   }
-  std::size_t done = 0;
-  while (done < total) {
-    if (at >= size) return false;
-    const unsigned packet = data[at++];
-    const std::size_t n = std::min<std::size_t>((packet & 0x7F) + 1, (total - done) / bytes);
-    if (packet & 0x80) {
-      if (size - at < static_cast<std::size_t>(bytes)) return false;
-      for (std::size_t i = 0; i < n; ++i, done += bytes) std::memcpy(pixels + done, data + at, bytes);
-      at += bytes;
-    } else {
-      const std::size_t length = ((packet & 0x7F) + 1) * static_cast<std::size_t>(bytes);
-      if (size - at < length) return false;
-      std::memcpy(pixels + done, data + at, n * bytes);
-      done += n * bytes;
-      at += length;
+
+ private:
+  template <typename Seen>
+  bool StartPacket(Seen seen) {
+    if (at_ >= size_) return false;
+    const unsigned packet = data_[at_++];
+    left_ = (packet & 0x7F) + 1;
+    run_ = (packet & 0x80) != 0;
+    if (run_) {
+      if (size_ - at_ < bytes_) return false;
+      value_ = at_;
+      seen(data_ + at_);
+      at_ += bytes_;
+      return true;
     }
+    return (size_ - at_) / bytes_ >= left_;
   }
-  return true;
-}
+
+  const std::uint8_t* data_;
+  std::size_t size_, at_;
+  bool rle_;
+  std::size_t bytes_;
+  std::size_t left_ = 0;  // pixels left in the current packet
+  bool run_ = false;
+  std::size_t value_ = 0;  // where a run's pixel lies
+};
 
 bool ReadTga(const std::uint8_t* data, std::size_t size, ImageSink& sink) {
   if (size < 18) return sink.Fail("The TGA header is damaged.");
@@ -101,20 +137,34 @@ bool ReadTga(const std::uint8_t* data, std::size_t size, ImageSink& sink) {
     }
     at += mapSize;
   }
+  if (!SideSizesAllowed(h.width, h.height)) return sink.Start(h.width, h.height, kType24, nullptr, 0, 0, 0);
+  const int bytes = (h.depth + 7) / 8;
+  // Before anything is made: the data must hold every pixel. Writers that
+  // declare the 16-bit alpha bit and leave it clear everywhere mean an
+  // opaque picture, so the bit counts only when some pixel sets it.
+  bool alphaBitSet = false;
+  const bool alphaBitDeclared = kind == 2 && h.depth == 16 && (h.descriptor & 0x0F) == 1;
+  auto seen = [&](const std::uint8_t* p) { alphaBitSet = alphaBitSet || (p[1] & 0x80) != 0; };
+  auto ignore = [](const std::uint8_t*) {};
+  PixelStream check(data, size, at, rle, bytes);
+  const std::size_t count = static_cast<std::size_t>(h.width) * h.height;
+  if (!(alphaBitDeclared ? check.Next(count, nullptr, seen) : check.Next(count, nullptr, ignore))) {
+    return sink.Truncated("TGA");
+  }
   int type = mapped ? kType8Palette : grey ? kType8Grey : kType24;
   if (mapped && IsIdentityGreyPalette(palette, 256)) type = kType8Grey;
   if (!sink.Start(h.width, h.height, type, palette, 256, 0, 0)) return false;
-  const int bytes = (h.depth + 7) / 8;
-  const std::size_t count = static_cast<std::size_t>(h.width) * h.height;
-  std::vector<std::uint8_t> pixels(count * bytes);
-  if (!UnpackPixels(data, size, at, rle, bytes, count, pixels.data())) return sink.Fail("The TGA data is damaged.");
   const bool topDown = (h.descriptor & 0x20) != 0, rightToLeft = (h.descriptor & 0x10) != 0;
-  const bool useAlpha = (h.descriptor & 0x0F) == 8;
-  std::vector<std::uint8_t> row(static_cast<std::size_t>(sink.bytesPerLine()), 0);
-  for (int y = 0; y < h.height; ++y) {
-    const std::uint8_t* in = pixels.data() + static_cast<std::size_t>(topDown ? y : h.height - 1 - y) * h.width * bytes;
+  const bool useAlpha = h.depth == 16 ? alphaBitSet : (h.descriptor & 0x0F) == 8;
+  PixelStream pixels(data, size, at, rle, bytes);
+  std::vector<std::uint8_t> stored, row;
+  if (!sink.Take(stored, static_cast<std::uint64_t>(h.width) * bytes) || !sink.Take(row, sink.bytesPerLine())) {
+    return false;
+  }
+  for (int r = 0; r < h.height; ++r) {
+    if (!pixels.Next(static_cast<std::size_t>(h.width), stored.data(), ignore)) return sink.Truncated("TGA");
     for (int x = 0; x < h.width; ++x) {
-      const std::uint8_t* p = in + static_cast<std::size_t>(rightToLeft ? h.width - 1 - x : x) * bytes;
+      const std::uint8_t* p = stored.data() + static_cast<std::size_t>(rightToLeft ? h.width - 1 - x : x) * bytes;
       if (type != kType24) {
         row[x] = grey && h.depth == 16 ? OverWhite(p[0], p[1]) : p[0];
         continue;
@@ -123,7 +173,7 @@ bool ReadTga(const std::uint8_t* data, std::size_t size, ImageSink& sink) {
       DecodeColour(p, h.depth, useAlpha, c);
       for (int i = 0; i < 3; ++i) row[3 * x + i] = OverWhite(c[i], c[3]);
     }
-    if (!sink.PutRow(y, row.data())) return false;
+    if (!sink.PutRow(topDown ? r : h.height - 1 - r, row.data())) return false;
   }
   return true;
 }
@@ -156,7 +206,7 @@ bool WriteTga(std::FILE* file, ImageSource& s, const ImExpSaveOptions& options) 
   const int mapLength = mapped ? 1 << s.bitsPerPixel : 0;
   std::uint8_t header[18] = {};
   header[1] = mapped ? 1 : 0;
-  header[2] = static_cast<std::uint8_t>((mapped ? 1 : s.type == kType8Grey ? 3 : 2) | (options.tgaRle ? 8 : 0));
+  header[2] = static_cast<std::uint8_t>((mapped ? 1 : s.type == kType8Grey ? 3 : 2) | (options.tgaRle > 0 ? 8 : 0));
   header[5] = static_cast<std::uint8_t>(mapLength & 0xFF);
   header[6] = static_cast<std::uint8_t>(mapLength >> 8);
   header[7] = mapped ? 24 : 0;
@@ -180,7 +230,7 @@ bool WriteTga(std::FILE* file, ImageSource& s, const ImExpSaveOptions& options) 
       row = indexes.data();
     }
     out.clear();
-    if (options.tgaRle) {
+    if (options.tgaRle > 0) {
       EncodeRleRow(row, s.width, bytes, out);
     } else {
       out.assign(row, row + static_cast<std::size_t>(s.width) * bytes);

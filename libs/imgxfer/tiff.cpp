@@ -5,6 +5,7 @@
 // compression.
 #include <tiffio.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -129,10 +130,11 @@ bool ReadDirect(TIFF* tif, const TiffLayout& l, ImageSink& sink) {
   const tmsize_t scanline = TIFFScanlineSize(tif);
   if (scanline <= 0) return sink.Fail("The TIFF layout is damaged.");
   const int width = static_cast<int>(l.width), height = static_cast<int>(l.height);
-  std::vector<std::uint8_t> out(static_cast<std::size_t>(sink.bytesPerLine()), 0);
-  std::vector<std::uint8_t> indexes(static_cast<std::size_t>(width));
+  std::vector<std::uint8_t> out, indexes;
+  if (!sink.Take(out, sink.bytesPerLine()) || !sink.Take(indexes, width)) return false;
   if (!TIFFIsTiled(tif)) {
-    std::vector<std::uint8_t> row(static_cast<std::size_t>(scanline));
+    std::vector<std::uint8_t> row;
+    if (!sink.Take(row, static_cast<std::uint64_t>(scanline))) return false;
     for (int y = 0; y < height; ++y) {
       if (TIFFReadScanline(tif, row.data(), static_cast<std::uint32_t>(y), 0) < 0) {
         return sink.Fail("The TIFF data is damaged.");
@@ -150,10 +152,13 @@ bool ReadDirect(TIFF* tif, const TiffLayout& l, ImageSink& sink) {
     return sink.Fail("The TIFF layout is damaged.");
   }
   const std::size_t tileRow = static_cast<std::size_t>(TIFFTileRowSize(tif));
-  std::vector<std::uint8_t> tile(static_cast<std::size_t>(tileSize));
   // Only the rows of a tile that lie inside the image are kept.
   const std::uint32_t bandHeight = std::min(tileHeight, l.height);
-  std::vector<std::uint8_t> band(static_cast<std::size_t>(scanline) * bandHeight);
+  std::vector<std::uint8_t> tile, band;
+  if (!sink.Take(tile, static_cast<std::uint64_t>(tileSize)) ||
+      !sink.Take(band, static_cast<std::uint64_t>(scanline) * bandHeight)) {
+    return false;
+  }
   for (std::uint32_t top = 0; top < l.height; top += tileHeight) {
     for (std::uint32_t left = 0; left < l.width; left += tileWidth) {
       if (TIFFReadTile(tif, tile.data(), left, top, 0, 0) < 0) return sink.Fail("The TIFF data is damaged.");
@@ -175,12 +180,14 @@ bool ReadDirect(TIFF* tif, const TiffLayout& l, ImageSink& sink) {
 bool ReadThroughRgba(TIFF* tif, const TiffLayout& l, ImageSink& sink) {
   char message[1024] = {};
   if (!TIFFRGBAImageOK(tif, message)) return sink.Fail("This kind of TIFF image is not supported.");
-  std::vector<std::uint32_t> raster(static_cast<std::size_t>(l.width) * l.height);
+  std::vector<std::uint32_t> raster;
+  if (!sink.Take(raster, static_cast<std::uint64_t>(l.width) * l.height)) return false;
   if (!TIFFReadRGBAImageOriented(tif, l.width, l.height, raster.data(), ORIENTATION_TOPLEFT, 0)) {
     return sink.Fail("The TIFF data is damaged.");
   }
   if (!sink.DecodeProgress(1, 1)) return false;
-  std::vector<std::uint8_t> out(static_cast<std::size_t>(sink.bytesPerLine()), 0);
+  std::vector<std::uint8_t> out;
+  if (!sink.Take(out, sink.bytesPerLine())) return false;
   for (std::uint32_t y = 0; y < l.height; ++y) {
     const std::uint32_t* in = raster.data() + static_cast<std::size_t>(y) * l.width;
     for (std::uint32_t x = 0; x < l.width; ++x) {
@@ -194,6 +201,40 @@ bool ReadThroughRgba(TIFF* tif, const TiffLayout& l, ImageSink& sink) {
   return true;
 }
 
+// The most bytes one stored byte can become under a compression; 0 when
+// no bound is known (JPEG, the fax codings, ...).
+std::uint64_t MostExpansion(std::uint16_t compression) {
+  switch (compression) {
+    case COMPRESSION_NONE: return 1;
+    case COMPRESSION_PACKBITS: return 64;  // 2 bytes: a run of 128
+    case COMPRESSION_ADOBE_DEFLATE:
+    case COMPRESSION_DEFLATE: return 1032;  // a 258-byte match in two bits
+    case COMPRESSION_LZW: return 4096 * 8 / 9 + 1;  // a code of 9 bits or more gives at most 4096 bytes
+    default: return 0;
+  }
+}
+
+// Whether the strips or tiles that lie in the file can hold the image's
+// data: uncompressed byte for byte, compressed by the largest expansion of
+// their compression.
+bool DataCanHoldImage(TIFF* tif, const TiffLayout& l, std::uint64_t fileSize) {
+  std::uint16_t compression = COMPRESSION_NONE;
+  TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+  const std::uint64_t expansion = MostExpansion(compression);
+  if (expansion == 0) return true;
+  const bool tiled = TIFFIsTiled(tif) != 0;
+  const std::uint32_t pieces = tiled ? TIFFNumberOfTiles(tif) : TIFFNumberOfStrips(tif);
+  const std::uint64_t planes = l.planar == PLANARCONFIG_SEPARATE ? l.samples : 1;
+  const std::uint64_t needed = tiled ? static_cast<std::uint64_t>(TIFFTileSize64(tif)) * pieces
+                                     : static_cast<std::uint64_t>(TIFFScanlineSize64(tif)) * l.height * planes;
+  std::uint64_t held = 0;
+  for (std::uint32_t i = 0; i < pieces && held * expansion < needed; ++i) {
+    const std::uint64_t at = TIFFGetStrileOffset(tif, i), bytes = TIFFGetStrileByteCount(tif, i);
+    if (at < fileSize) held += std::min(bytes, fileSize - at);
+  }
+  return held * expansion >= needed;
+}
+
 void Resolution(TIFF* tif, int* xDpi, int* yDpi) {
   float x = 0, y = 0;
   std::uint16_t unit = RESUNIT_INCH;
@@ -205,10 +246,12 @@ void Resolution(TIFF* tif, int* xDpi, int* yDpi) {
   if (TIFFGetField(tif, TIFFTAG_YRESOLUTION, &y) && y > 0 && y < 1e6f) *yDpi = static_cast<int>(y * scale + 0.5f);
 }
 
-bool DecodeTiff(TIFF* tif, ImageSink& sink) {
+bool DecodeTiff(TIFF* tif, std::uint64_t fileSize, ImageSink& sink) {
   TiffLayout l{};
   if (!Layout(tif, &l)) return sink.Fail("The TIFF header is damaged.");
   if (!SideSizesAllowed(l.width, l.height)) return sink.Start(l.width, l.height, kType24, nullptr, 0, 0, 0);
+  // Before anything is made: strips that can hold the image.
+  if (!DataCanHoldImage(tif, l, fileSize)) return sink.Truncated("TIFF");
   PALETTEENTRY palette[256] = {};
   const int count = l.direct ? TiffPalette(tif, l, palette) : 0;
   if (count < 0) return sink.Fail("The TIFF palette is missing.");
@@ -222,14 +265,17 @@ bool DecodeTiff(TIFF* tif, ImageSink& sink) {
 bool ReadTiff(const std::uint8_t* data, std::size_t size, ImageSink& sink) {
   MemoryCursor input{data, size, 0};
   TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
-  TIFFOpenOptionsSetMaxSingleMemAlloc(options, kTiffMaxAllocation);
+  // libtiff's blocks are its own: none may take more than the memory cap
+  // has left.
+  TIFFOpenOptionsSetMaxSingleMemAlloc(
+      options, static_cast<tmsize_t>(std::min<std::uint64_t>(kTiffMaxAllocation, MemoryClaim::Available())));
   TIFFOpenOptionsSetErrorHandlerExtR(options, QuietErrors, nullptr);
   TIFFOpenOptionsSetWarningHandlerExtR(options, QuietErrors, nullptr);
   TIFF* tif = TIFFClientOpenExt("memory", "rm", &input, MemRead, MemWrite, MemSeek, NoClose, MemSize, NoMap,
                                 NoUnmap, options);
   TIFFOpenOptionsFree(options);
   if (tif == nullptr) return sink.Fail("The TIFF header is damaged.");
-  const bool ok = DecodeTiff(tif, sink);
+  const bool ok = DecodeTiff(tif, size, sink);
   TIFFClose(tif);
   return ok;
 }

@@ -162,6 +162,12 @@ bool ExtremeFilter(const ConstImageView& src, const ImageView& dst, int w, int h
   return true;
 }
 
+// The rounded quotients of eight 16-bit sums (each already holding the
+// divider's half): the high half of the product with the multiplier, shifted.
+inline __m128i Divide16(__m128i sums, __m128i magic, __m128i shift) {
+  return _mm_srl_epi16(_mm_mulhi_epu16(sums, magic), shift);
+}
+
 // Window sums across an interleaved row of 16-bit column sums: `span`
 // holds the row padded by w - 1 pixels and is overwritten. Spans of 1, 2,
 // 4 ... pixels, those of w's bits added up in 16-bit lanes (the window's
@@ -186,19 +192,50 @@ inline void MeanAcross16(std::uint16_t* span, std::uint16_t* spare, std::uint16_
     for (int i = 0; i < length; ++i) to[i] = static_cast<std::uint16_t>(from[i] + from[i + step]);
     std::swap(span, spare);
   }
-  const std::uint16_t magic = divider.magic;
-  const int shift = divider.shift;
-  std::uint8_t* __restrict o = out;
-  for (int i = 0; i < bytes; ++i) {
-    const std::uint16_t high = static_cast<std::uint16_t>((static_cast<std::uint32_t>(total[i]) * magic) >> 16);
-    o[i] = static_cast<std::uint8_t>(high >> shift);
+  const __m128i magic = _mm_set1_epi16(static_cast<short>(divider.magic));
+  const __m128i shift = _mm_cvtsi32_si128(divider.shift);
+  int i = 0;
+  for (; i + 16 <= bytes; i += 16) {
+    const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(total + i));
+    const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(total + i + 8));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
+                     _mm_packus_epi16(Divide16(low, magic, shift), Divide16(high, magic, shift)));
+  }
+  for (; i < bytes; ++i)
+    out[i] = static_cast<std::uint8_t>(((static_cast<std::uint32_t>(total[i]) * divider.magic) >> 16) >> divider.shift);
+}
+
+// Window sums across an interleaved row of 16-bit column sums for windows
+// of up to kDirectAcross pixels, read straight from the padded row: w
+// vector adds per sixteen bytes, nothing stored but the result.
+constexpr int kDirectAcross = 16;
+inline void MeanAcrossDirect16(const std::uint16_t* span, int bytes, int ch, int w, const Divider16& divider,
+                               std::uint8_t* out) {
+  const __m128i half = _mm_set1_epi16(static_cast<short>(divider.half));
+  const __m128i magic = _mm_set1_epi16(static_cast<short>(divider.magic));
+  const __m128i shift = _mm_cvtsi32_si128(divider.shift);
+  int i = 0;
+  for (; i + 16 <= bytes; i += 16) {
+    __m128i low = half, high = half;
+    const std::uint16_t* p = span + i;
+    for (int j = 0; j < w; ++j, p += ch) {
+      low = _mm_add_epi16(low, _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+      high = _mm_add_epi16(high, _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 8)));
+    }
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
+                     _mm_packus_epi16(Divide16(low, magic, shift), Divide16(high, magic, shift)));
+  }
+  for (; i < bytes; ++i) {
+    std::uint32_t total = divider.half;
+    for (int j = 0; j < w; ++j) total += span[i + j * ch];
+    out[i] = static_cast<std::uint8_t>(((total * divider.magic) >> 16) >> divider.shift);
   }
 }
 
 // The mean of windows whose sums fit 16 bits, on the interleaved rows
 // (false, writing nothing, for larger ones; stops when the poll says so):
 // running column sums of whole rows (one add and one subtract a byte
-// whatever h), then across each row of sums.
+// whatever h), kept in the middle of the padded row, then across it.
 template <class Poll>
 bool Mean16(const ConstImageView& src, const ImageView& dst, int w, int h, Poll& poll) {
   Divider16 divider;
@@ -206,12 +243,17 @@ bool Mean16(const ConstImageView& src, const ImageView& dst, int w, int h, Poll&
   const int ch = src.channels, bytes = src.width * ch;
   const int left = (w - 1) / 2, right = w - 1 - left, top = (h - 1) / 2;
   const std::size_t padded = static_cast<std::size_t>(src.width + w - 1) * ch;
-  std::vector<std::uint16_t> span(padded), spare(padded), sums(static_cast<std::size_t>(bytes));
-  std::uint16_t* columns = span.data() + left * ch;  // the sums sit in the padded row
+  std::vector<std::uint16_t> span(padded, 0), spare, sums;
+  if (w > kDirectAcross) {
+    spare.resize(padded);
+    sums.resize(static_cast<std::size_t>(bytes));
+  }
+  // The running column sums live in the padded row; a direct pass across
+  // leaves them there, the doubling pass of wider windows works on a copy.
+  std::uint16_t* __restrict column = span.data() + left * ch;
+  std::vector<std::uint16_t> copy(w > kDirectAcross ? padded : 0);
   auto row = [&](int y) { return src.Row(Clamp(y, 0, src.height - 1)); };
   poll.Expect(src.height);
-  std::vector<std::uint16_t> running(static_cast<std::size_t>(bytes), 0);
-  std::uint16_t* __restrict column = running.data();
   for (int j = 0; j < h; ++j) {
     const std::uint8_t* __restrict in = row(j - top);
     for (int i = 0; i < bytes; ++i) column[i] = static_cast<std::uint16_t>(column[i] + in[i]);
@@ -222,9 +264,13 @@ bool Mean16(const ConstImageView& src, const ImageView& dst, int w, int h, Poll&
       const std::uint8_t* __restrict entering = row(y - 1 - top + h);
       for (int i = 0; i < bytes; ++i) column[i] = static_cast<std::uint16_t>(column[i] + entering[i] - leaving[i]);
     }
-    std::memcpy(columns, column, static_cast<std::size_t>(bytes) * sizeof(std::uint16_t));
     PadEnds(span.data(), src.width, ch, left, right);
-    MeanAcross16(span.data(), spare.data(), sums.data(), bytes, ch, w, divider, dst.Row(y));
+    if (w <= kDirectAcross) {
+      MeanAcrossDirect16(span.data(), bytes, ch, w, divider, dst.Row(y));
+    } else {
+      std::memcpy(copy.data(), span.data(), padded * sizeof(std::uint16_t));
+      MeanAcross16(copy.data(), spare.data(), sums.data(), bytes, ch, w, divider, dst.Row(y));
+    }
     if (poll.Row()) break;
   }
   return true;

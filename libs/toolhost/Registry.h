@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <span>
 
+#include "hostapi/toolhost.h"
 #include "libs/toolhost/Filters.h"
 
 namespace lumora::toolhost {
@@ -35,6 +36,10 @@ using ToolInterface = int (*)(int request);
 // Image kinds: 0 1-bit, 1 4-bit palette, 2 8-bit palette, 3 grey, 4 colour.
 inline constexpr int kImageKinds = 5;
 
+// A tool whose pane drives the mouse: called with on = true when its pane
+// opens and false when the pane closes or takes another tool.
+using ToolActivate = void (*)(const void* site, LUTool* tool, bool on);
+
 struct ToolDescriptor {
   const char* idName;
   const char* group;
@@ -46,6 +51,7 @@ struct ToolDescriptor {
   ToolParam params[kMaxToolParams];
   ToolExecute execute;
   ToolInterface interface;
+  ToolActivate activate = nullptr;
 };
 
 // The tools in registry order; tool number i + 1 is entry i.
@@ -58,6 +64,12 @@ const ToolDescriptor* FindTool(const char* idName);
 // Processing tools (kind 1), running in mode 0 on grey and colour images and
 // mode 2 (not from scripts) on the others.
 inline constexpr std::uint32_t kProcessingTool = 1;
+// Interactive tools (kind 3) act through the mouse while their pane is open;
+// they run neither from a script nor by Apply. Their parameters are 0/1
+// switches shown as check boxes.
+inline constexpr std::uint32_t kInteractiveTool = 3;
+inline bool IsInteractiveTool(const ToolDescriptor& tool) { return (tool.flags & 7u) == kInteractiveTool; }
+
 inline constexpr std::uint32_t kCapsGreyAndColour[kImageKinds] = {2, 2, 2, 0, 0};
 
 // Parameters of the window filters: width, height, threshold, keep %.

@@ -5,14 +5,19 @@ namespace lumora::toolhost {
 namespace {
 
 enum : int { kAppActiveImageWnd = 5, kAppBackupAllowed = 7 };
+enum : int { kViewDrawContext = 4 };
 enum : int {
   kDocOfWnd = 0,
+  kDocImage = 3,
   kDocAddUndoStep = 7,
   kDocInvalidateRect = 10,
   kDocSetModified = 13,
+  kDocImageSize = 18,
+  kDocNewImageWnd = 20,
   kDocActiveLayer = 22,
   kDocCanPaintLayer = 23,
   kDocLayerOrigin = 26,
+  kDocCropImage = 36,
 };
 
 // Entry `index` of the table as a function of type Fn, with its descriptor.
@@ -82,6 +87,42 @@ void SetDocModified(const void* site, void* doc) {
   const LU_SITE_TABLE* d = nullptr;
   const auto fn = EntryOf<int (*)(const LU_SITE_TABLE*, void*, int)>(site, kSiteDoc, kDocSetModified, d);
   if (fn != nullptr && doc != nullptr) fn(d, doc, 1);
+}
+
+bool DocImageSize(const void* site, void* doc, SIZE* size) {
+  const LU_SITE_TABLE* d = nullptr;
+  const auto fn = EntryOf<std::uint64_t (*)(const LU_SITE_TABLE*, void*)>(site, kSiteDoc, kDocImageSize, d);
+  if (fn == nullptr || doc == nullptr) return false;
+  // x in the low and y in the high 32 bits.
+  const std::uint64_t packed = fn(d, doc);
+  size->cx = static_cast<std::int32_t>(static_cast<std::uint32_t>(packed));
+  size->cy = static_cast<std::int32_t>(static_cast<std::uint32_t>(packed >> 32));
+  return size->cx > 0 && size->cy > 0;
+}
+
+VrWA2000::WA* DocImageOfKind(const void* site, void* doc, int kind) {
+  const LU_SITE_TABLE* d = nullptr;
+  const auto fn = EntryOf<VrWA2000::WA* (*)(const LU_SITE_TABLE*, void*, int)>(site, kSiteDoc, kDocImage, d);
+  return fn != nullptr && doc != nullptr ? fn(d, doc, kind) : nullptr;
+}
+
+void* CropDocImage(const void* site, void* doc, const RECT& rect) {
+  const LU_SITE_TABLE* d = nullptr;
+  using Fn = void* (*)(const LU_SITE_TABLE*, void*, int, int, int, int);
+  const auto fn = EntryOf<Fn>(site, kSiteDoc, kDocCropImage, d);
+  return fn != nullptr && doc != nullptr ? fn(d, doc, rect.left, rect.top, rect.right, rect.bottom) : nullptr;
+}
+
+void* NewImageWindow(const void* site, VrWA2000::WA* image) {
+  const LU_SITE_TABLE* d = nullptr;
+  const auto fn = EntryOf<void* (*)(const LU_SITE_TABLE*, VrWA2000::WA*)>(site, kSiteDoc, kDocNewImageWnd, d);
+  return fn != nullptr && image != nullptr ? fn(d, image) : nullptr;
+}
+
+void* ViewDrawContext(const void* site, void* view) {
+  const LU_SITE_TABLE* d = nullptr;
+  const auto fn = EntryOf<void* (*)(const LU_SITE_TABLE*, void*)>(site, kSiteView, kViewDrawContext, d);
+  return fn != nullptr && view != nullptr ? fn(d, view) : nullptr;
 }
 
 }  // namespace lumora::toolhost

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "hostapi/imagebuf.h"
 #include "hostapi/toolhost.h"
 
 namespace lumora::toolhost {
@@ -23,6 +24,19 @@ int AddUndoStep(const void* site, void* doc, const char* name);
 // Repaints a rectangle of the document (document coordinates).
 void InvalidateDocRect(const void* site, void* doc, const RECT& rect);
 void SetDocModified(const void* site, void* doc);
+// The document's image size; false when the site cannot tell.
+bool DocImageSize(const void* site, void* doc, SIZE* size);
+// One of the document's images by kind (4: the visible layers flattened on
+// white); the document keeps it, null when there is none.
+VrWA2000::WA* DocImageOfKind(const void* site, void* doc, int kind);
+// The document cropped to the rect as one undo step; its window, null on
+// failure.
+void* CropDocImage(const void* site, void* doc, const RECT& rect);
+// A new image window around the image (the program takes its own
+// reference); null on failure.
+void* NewImageWindow(const void* site, VrWA2000::WA* image);
+// The view's draw context (hostapi/draw.h), null without one.
+void* ViewDrawContext(const void* site, void* view);
 // The program's folder (through its last backslash), from the site's data
 // path; empty without a site.
 std::string ProgramFolder(const void* site);

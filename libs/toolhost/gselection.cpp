@@ -1,6 +1,8 @@
 // The global selection: the host's copy of the active document's selection,
 // re-read when the program says it changed, with the combine mode and the
 // smooth edge that new shapes and tool runs use.
+#include <algorithm>
+
 #include "hostapi/fragment.h"
 #include "hostapi/toolhost.h"
 
@@ -67,7 +69,7 @@ void LUSetGSelectionMode(const void*, int mode) {
 int LUGetGSelectionMode(const void*) { return State().mode; }
 
 void LUSetGSelectionSmoothEdge(const void*, int degree, int type) {
-  State().edgeDegree = degree < 0 ? 0 : degree;
+  State().edgeDegree = std::clamp(degree, 0, kFrgMaxSmoothDegree);
   State().edgeType = type;
 }
 

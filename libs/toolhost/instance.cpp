@@ -260,6 +260,9 @@ int LUSetParameter(LUTool* tool, int slot, int, const void* value) {
   std::int32_t v;
   std::memcpy(&v, value, sizeof v);
   if ((slot == kLUSlotRunKind && (v < 1 || v > 2)) || (slot == kLUSlotEdgeDegree && v < 0)) return Fail(kLUErrBadValue, __LINE__);
+  // The edge degree counts whole pixels (its users multiply by 10): the
+  // widest soft edge is the most it keeps.
+  if (slot == kLUSlotEdgeDegree) v = std::min(v, kFrgMaxSmoothPixels);
   *target = v;
   return 0;
 }

@@ -44,6 +44,12 @@ LUPaneDialog* PaneShowingTool(int number) {
 
 bool PinPressed(const void* site) { return LUGetProfileInt(site, "PinState", "DrawingPinPressed", 0) != 0; }
 
+// An interactive tool takes the mouse while its pane shows it.
+void ActivateTool(const LUPaneDialog& pane, bool on) {
+  const ToolDescriptor* descriptor = FindTool(pane.data.toolNumber);
+  if (descriptor != nullptr && descriptor->activate != nullptr) descriptor->activate(pane.site, pane.data.tool, on);
+}
+
 void MakeActive(PaneWindows& windows, LUPaneDialog& pane) {
   SetActivePane(&pane);
   windows.Activate(pane);
@@ -79,6 +85,7 @@ void ForgetPane(LUPaneDialog* pane) {
   const auto it = std::find(list.panes.begin(), list.panes.end(), pane);
   if (it == list.panes.end()) return;
   PaneEndPreview(*pane);
+  ActivateTool(*pane, false);
   list.panes.erase(it);
   if (list.active == pane) list.active = list.panes.empty() ? nullptr : list.panes.back();
   LUDeleteTool(pane->data.tool);
@@ -141,10 +148,12 @@ int LUCreateToolInstanceByIDNumber(const void* site, int number, int) {
   const bool pinned = PinPressed(site);
   if (LUPaneDialog* reused = pinned ? nullptr : ReusablePane()) {
     PaneEndPreview(*reused);
+    ActivateTool(*reused, false);
     LUDeleteTool(reused->data.tool);
     reused->data = LU_PANEDATA{tool, number};
     reused->site = site;
     windows->Rebuild(*reused);
+    ActivateTool(*reused, true);
     MakeActive(*windows, *reused);
     return 1;
   }
@@ -158,6 +167,7 @@ int LUCreateToolInstanceByIDNumber(const void* site, int number, int) {
     ForgetPane(pane);
     return (Fail(kLUErrNoPaneWindow, __LINE__), 0);
   }
+  ActivateTool(*pane, true);
   return 1;
 }
 

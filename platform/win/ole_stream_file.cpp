@@ -27,19 +27,30 @@ void Check(HRESULT result) {
 }  // namespace
 
 CMyOleStreamFile::CMyOleStreamFile(IStream* stream, std::uint32_t initialSize, std::uint32_t growBytes)
-    : stream_(stream), growBytes_(WholePages(growBytes)) {
+    : stream_(stream), initialBytes_(WholePages(initialSize)), growBytes_(WholePages(growBytes)) {
   if (stream_ == nullptr) throw lumora::FileException(lumora::FileException::invalidFile);
   STATSTG stat = {};
   Check(stream_->Stat(&stat, STATFLAG_NONAME));
   length_ = reserved_ = stat.cbSize.QuadPart;
-  const std::uint64_t initial = WholePages(initialSize);
-  if (initial > reserved_) SetStreamSize(initial);
+}
+
+CMyOleStreamFile::~CMyOleStreamFile() {
+  try {
+    Close();
+  } catch (const lumora::FileException&) {
+    // A destructor has no one to tell; the stream stays as the fault left it.
+  }
+}
+
+IStream* CMyOleStreamFile::Attached() const {
+  if (stream_ == nullptr) throw lumora::FileException(lumora::FileException::invalidFile);
+  return stream_;
 }
 
 void CMyOleStreamFile::SetStreamSize(std::uint64_t bytes) {
   ULARGE_INTEGER size;
   size.QuadPart = bytes;
-  Check(stream_->SetSize(size));
+  Check(Attached()->SetSize(size));
   reserved_ = bytes;
 }
 
@@ -47,14 +58,22 @@ std::uint64_t CMyOleStreamFile::Seek(std::int64_t offset, DWORD origin) const {
   LARGE_INTEGER move;
   move.QuadPart = offset;
   ULARGE_INTEGER position = {};
-  Check(stream_->Seek(move, origin, &position));
+  Check(Attached()->Seek(move, origin, &position));
   return position.QuadPart;
 }
 
-void CMyOleStreamFile::Reserve(std::uint64_t end) {
-  if (end <= reserved_) return;
-  const std::uint64_t steps = (end - reserved_ + growBytes_ - 1) / growBytes_;
-  SetStreamSize(reserved_ + steps * growBytes_);
+// Room for `count` bytes at `position`: the initial size while the stream
+// is empty or the write ends within it, else the initial size and as many
+// whole steps as reach the write's end.
+void CMyOleStreamFile::Reserve(std::uint64_t position, std::uint64_t count) {
+  const std::uint64_t end = position + count;
+  std::uint64_t wanted = initialBytes_;
+  if (reserved_ != 0 && end > initialBytes_) {
+    wanted += (end - initialBytes_ + growBytes_ - 1) / growBytes_ * growBytes_;
+  }
+  if (wanted <= reserved_) return;
+  SetStreamSize(wanted);
+  Seek(static_cast<std::int64_t>(position), STREAM_SEEK_SET);
 }
 
 std::uint32_t CMyOleStreamFile::Read(void* buffer, std::uint32_t count) {
@@ -67,12 +86,14 @@ std::uint32_t CMyOleStreamFile::Read(void* buffer, std::uint32_t count) {
 }
 
 void CMyOleStreamFile::Write(const void* buffer, std::uint32_t count) {
-  const std::uint64_t end = GetPosition() + count;
-  Reserve(end);
+  const std::uint64_t position = GetPosition();
+  Reserve(position, count);
   ULONG written = 0;
   Check(stream_->Write(buffer, count, &written));
   if (written != count) ThrowStreamFault(STG_E_MEDIUMFULL);
+  const std::uint64_t end = position + count;
   length_ = std::max(length_, end);
+  reserved_ = std::max(reserved_, end);
 }
 
 std::uint64_t CMyOleStreamFile::SeekFromCurrent(std::int64_t offset) { return Seek(offset, STREAM_SEEK_CUR); }
@@ -87,4 +108,14 @@ void CMyOleStreamFile::Flush() {
     Seek(0, STREAM_SEEK_END);
   }
   Check(stream_->Commit(STGC_DEFAULT));
+}
+
+void CMyOleStreamFile::Close() {
+  if (stream_ == nullptr) return;
+  // The stream is let go even when the cut fails.
+  struct Detach {
+    IStream*& stream;
+    ~Detach() { stream = nullptr; }
+  } detach{stream_};
+  Flush();
 }

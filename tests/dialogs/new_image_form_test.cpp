@@ -43,6 +43,14 @@ TEST(NewImageForm, TypedSizesBecomePixelsOrChangeNothing) {
       {" 123 ", 100, kUnitsPixels, true, 123},
       {"12.5", 100, kUnitsPixels, false, 0},
       {"1e30", 1000, kUnitsInches, false, 0},
+      // Sides outside 1..30000 are refused, typed in pixels or not.
+      {"30000", 100, kUnitsPixels, true, 30000},
+      {"30001", 100, kUnitsPixels, false, 0},
+      {"1000000", 100, kUnitsPixels, false, 0},
+      {"0", 100, kUnitsPixels, false, 0},
+      {"-3", 100, kUnitsPixels, false, 0},
+      {"101", 300, kUnitsInches, false, 0},  // 30300 pixels
+      {"0.001", 72, kUnitsInches, false, 0},  // rounds to 0 pixels
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
@@ -90,6 +98,12 @@ TEST(NewImageForm, SettingsKeepTheChoicesAndRefuseDamagedValues) {
   EXPECT_EQ(repaired.xres, 600);
   EXPECT_EQ(repaired.width, 320);
   EXPECT_EQ(repaired.units, kUnitsPixels);
+  // Sizes past the largest image are cut to it.
+  ini.WriteInt("NewImage", "width", 2147483647);
+  ini.WriteInt("NewImage", "height", 30001);
+  const NewImageSettings cut = LoadNewImageSettings(ini, 600, 600);
+  EXPECT_EQ(cut.width, 30000);
+  EXPECT_EQ(cut.height, 30000);
   std::filesystem::remove_all(folder);
 }
 

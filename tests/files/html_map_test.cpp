@@ -68,6 +68,26 @@ TEST(HtmlMapPage, PagePathReplacesTheExtension) {
   EXPECT_EQ(HtmlPagePath("x.y.png"), "x.y.htm");
 }
 
+// An image saved as ".htm" would be overwritten by its own page: the page
+// takes the name "<base>-map.htm" instead, whatever the letter case.
+TEST(HtmlMapPage, APageNeverReplacesItsImage) {
+  EXPECT_EQ(HtmlPagePath("C:\\web\\x.htm"), "C:\\web\\x-map.htm");
+  EXPECT_EQ(HtmlPagePath("/p/X.HTM"), "/p/X-map.htm");
+  EXPECT_EQ(HtmlPagePath("/p/x.html"), "/p/x.htm") << "another file";
+  Scratch dir;
+  const std::vector<std::uint8_t> image = {'G', 'I', 'F', '8', '9', 'a', 1, 2, 3};
+  {
+    std::ofstream out(dir("shot.HTM"), std::ios::binary);
+    out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
+  }
+  CLayersManagerPtr stack = ThreeLayerStack();
+  EXPECT_EQ(WriteHTMLMapPage(stack.get(), dir("shot.HTM")), 1);
+  EXPECT_EQ(FileBytes(dir("shot.HTM")), image) << "the image is untouched";
+  const std::vector<std::uint8_t> page = FileBytes(dir("shot-map.htm"));
+  const std::string text(page.begin(), page.end());
+  EXPECT_NE(text.find("<img src=\"shot.HTM\" usemap=\"#shot\">"), std::string::npos) << text;
+}
+
 TEST(HtmlMapText, RectangleAndFlippedPolygon) {
   const RECT area{3, 4, 10, 20};
   EXPECT_EQ(BuildMapText("MAP1", "ref.htm", 0, area, nullptr, 50),

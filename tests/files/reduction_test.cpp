@@ -210,6 +210,44 @@ TEST(WebReduction, OptimisedPaletteQualityOnAPhotoLikeImage) {
   }
 }
 
+// A picture of one colour reduces to 4 bits with the optimised palette (one
+// used entry is a valid palette). A reduction that fails says so and
+// leaves no result, so that no later save writes the old depth.
+TEST(WebReduction, OneColourReducesAndAFailedReductionLeavesNoResult) {
+  WAPtr source = Solid24(40, 30, 200, 100, 50);
+  for (int depth : {4, 8}) {
+    CPrepGIFState state;
+    state.SetSource(source.get());
+    state.depthBits = depth;
+    ASSERT_EQ(state.Update(), Outcome::kReduced) << depth;
+    ASSERT_NE(state.Result(), nullptr);
+    EXPECT_EQ(state.Result()->GetType(), depth == 4 ? kWAType4Bit : kWAType8Palette);
+    EXPECT_EQ(TopDownRGB(*state.Result()), TopDownRGB(*source)) << depth;
+  }
+
+  CPrepGIFState state;
+  state.SetSource(source.get());
+  ASSERT_EQ(state.Update(), Outcome::kReduced);
+  ASSERT_EQ(state.Result()->GetType(), kWAType8Palette);
+  state.depthBits = 4;
+  // No room for the 4-bit result.
+  VrWA2000::ReadWA::MM_SetMemoryLimits(VrWA2000::ReadWA::MM_BytesInUse() + 16);
+  const Outcome outcome = state.Update();
+  VrWA2000::ReadWA::MM_SetMemoryLimits(0);
+  EXPECT_EQ(outcome, Outcome::kFailed);
+  EXPECT_EQ(state.Result(), nullptr) << "the 8-bit result is gone";
+  EXPECT_FALSE(state.FailureText().empty());
+  Scratch folder;
+  std::string error;
+  EXPECT_FALSE(state.SaveGIF(folder("x.gif"), &error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_FALSE(fs::exists(folder("x.gif")));
+  // The next update that works brings a result back and clears the text.
+  ASSERT_EQ(state.Update(), Outcome::kReduced);
+  EXPECT_EQ(state.Result()->GetType(), kWAType4Bit);
+  EXPECT_TRUE(state.FailureText().empty());
+}
+
 TEST(WebReduction, DitherLibraryRefusesBadArguments) {
   EXPECT_EQ(DthBeginDither(1, 216, 0, 0, nullptr, 0, 0, 0, -1, 0), nullptr);
   EXPECT_EQ(DthBeginDither(1, 100, 0, 0, nullptr, 0, 0, 0, 9, 0), nullptr);

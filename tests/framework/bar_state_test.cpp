@@ -24,6 +24,12 @@ class MapStore : public fw::Profile {
     std::erase_if(values, [&](const auto& e) { return e.first.starts_with(std::string(s) + "/"); });
     return true;
   }
+  std::vector<std::string> GetKeyNames(std::string_view s) override {
+    std::vector<std::string> names;
+    for (const auto& [key, value] : values)
+      if (key.starts_with(std::string(s) + "/")) names.push_back(key.substr(s.size() + 1));
+    return names;
+  }
 
  private:
   static std::string Key(std::string_view s, std::string_view k) { return std::string(s) + "/" + std::string(k); }

@@ -5,7 +5,10 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "framework/Profile.h"
 #include "framework/RecentFileList.h"
@@ -48,6 +51,36 @@ TEST_F(ProfileFile, ReadsSectionsAndKeysWithoutRegardToCase) {
   EXPECT_EQ(ini.GetString("Missing", "unit", "pixels"), "pixels");
   EXPECT_EQ(ini.GetString("grid", "UNIT"), "cm");  // LF-only lines read too
   EXPECT_EQ(ini.GetString("LoadOptions", "; settings", "none"), "none");
+}
+
+// A snapshot answers as the file does (repeated sections and keys, case,
+// quotes, blanks), lists a section's keys once each in file order, is read
+// once (later changes to the file are not seen) and refuses writes.
+TEST_F(ProfileFile, SnapshotReadsOnceAndAnswersAsTheFile) {
+  Put("top=before any section\r\n[A]\r\n k1 = one \r\nK1=shadowed\r\nquoted=\"q v\"\r\nempty=\r\nbare\r\n"
+      "; note=no\r\n[b]\nx=1\n[a]\r\nlater=in the repeated section\r\n[Last]\r\nend=\t tab \r\n");
+  fw::IniFile ini(path_);
+  std::unique_ptr<fw::Profile> snapshot = ini.Snapshot();
+  const std::pair<const char*, const char*> keys[] = {{"A", "k1"},     {"a", "K1"},    {"A", "quoted"}, {"A", "empty"},
+                                                      {"A", "bare"},   {"A", "later"}, {"A", "; note"}, {"B", "X"},
+                                                      {"Last", "end"}, {"", "top"},    {"Gone", "x"},   {"A", "gone"}};
+  for (const auto& [section, key] : keys) {
+    SCOPED_TRACE(std::string(section) + "/" + key);
+    EXPECT_EQ(snapshot->GetString(section, key, "<default>"), ini.GetString(section, key, "<default>"));
+  }
+  EXPECT_EQ(snapshot->GetString("A", "k1"), "one");
+  const std::vector<std::string> names = {"k1", "quoted", "empty", "bare"};
+  EXPECT_EQ(snapshot->GetKeyNames("a"), names);
+  EXPECT_EQ(ini.GetKeyNames("A"), names);
+  EXPECT_TRUE(snapshot->GetKeyNames("Gone").empty());
+
+  Put("[A]\r\nk1=changed\r\n");
+  EXPECT_EQ(ini.GetString("A", "k1"), "changed");
+  EXPECT_EQ(snapshot->GetString("A", "k1"), "one") << "the snapshot was read once";
+  EXPECT_FALSE(snapshot->WriteString("A", "k1", "x"));
+  EXPECT_FALSE(snapshot->Remove("A"));
+  EXPECT_EQ(ini.GetString("A", "k1"), "changed");
+  EXPECT_TRUE(fw::ProfileSnapshot::ReadFile(path_ + ".missing")->GetKeyNames("A").empty());
 }
 
 TEST_F(ProfileFile, MissingFileReadsDefaultsAndFirstWriteCreatesIt) {

@@ -48,5 +48,22 @@ TEST(FuzzCorpusReplay, EveryTargetRunsItsWholeCorpus) {
   }
 }
 
+// The README's list of targets (the paragraph on scripts/fuzz) names every
+// target, so a new one is never left out of it.
+TEST(FuzzCorpusReplay, ReadmeListsEveryTarget) {
+  const std::filesystem::path readme =
+      std::filesystem::path(LUMORA_TEST_DATA).parent_path().parent_path() / "README.md";
+  std::ifstream in(readme, std::ios::binary);
+  ASSERT_TRUE(in) << readme;
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::size_t start = text.find("`scripts/fuzz NAME");
+  ASSERT_NE(start, std::string::npos) << "the README says nothing of scripts/fuzz";
+  const std::size_t end = text.find("\n- ", start);
+  const std::string paragraph = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+  ASSERT_FALSE(Targets().empty());
+  for (const auto& target : Targets())
+    EXPECT_NE(paragraph.find("`" + target.first + "`"), std::string::npos) << "README omits " << target.first;
+}
+
 }  // namespace
 }  // namespace lumora::fuzz

@@ -27,6 +27,7 @@
 #include "lang/doc/DocumentCommands.h"
 #include "lang/doc/MacroLanguage.h"
 #include "lang/Recorder.h"
+#include "support/recording_progress.h"
 #include "support/unique_temp_folder.h"
 
 namespace lang {
@@ -329,9 +330,34 @@ TEST_F(DocumentScript, SelectionStatementsLiftAndClearTheSelectedArea) {
   EXPECT_EQ(Pixel(6, 1), kRedPixel) << "the clearing was one undo step";
 }
 
+// An edge degree past the widest soft edge (250 pixels) clears as the
+// widest one does, soft to the image's edge.
+TEST_F(DocumentScript, ClearSelectionClampsItsEdgeToTheWidest) {
+  std::vector<WAPtr> cleared;
+  for (const char* degree : {"2500", "2147483647", "2501"}) {
+    SCOPED_TRACE(degree);
+    doc = site.MakeBlank(300, 280, kRed, std::string("B") + degree);
+    ASSERT_EQ(Run({"AddRect(0,0,300,280,14);", std::string("ClearSelection(") + degree + ",0);"}), "");
+    WAPtr image = Stack().CreateMergedImage(1, 0, 0, 0);  // over black: red shows what is left
+    const int edge = image->Row(0)[2], centre = image->Row(140)[150 * 3 + 2];
+    EXPECT_LT(edge, 255) << "cleared up to the image's edge";
+    EXPECT_GT(edge, centre) << "less cleared at the edge: a soft edge";
+    cleared.push_back(image);
+  }
+  for (std::size_t i = 1; i < cleared.size(); ++i)
+    for (int y = 0; y < 280; ++y)
+      ASSERT_EQ(0, std::memcmp(cleared[0]->Row(y), cleared[i]->Row(y), static_cast<std::size_t>(cleared[0]->GetBPLine())))
+          << i << " row " << y;
+}
+
 TEST_F(DocumentScript, DocumentsAreMadeDuplicatedActivatedAndClosed) {
   const std::string zero = Run({"CreateNewImage(\"B\",0,10,72,72,{0,255,0});"});
   EXPECT_NE(zero, "");
+  EXPECT_EQ(site.documents.size(), 1u) << "nothing made";
+  for (const char* statement : {"CreateNewImage(\"W\",1000000,1,72,72,{0,255,0});",
+                                "CreateNewImage(\"W\",10,30001,72,72,{0,255,0});"}) {
+    EXPECT_NE(Run({statement}).find("1 to 30000"), std::string::npos) << statement;
+  }
   EXPECT_EQ(site.documents.size(), 1u) << "nothing made";
   ASSERT_EQ(Run({"CreateNewImage(\"B\",10,12,72,96,{0,255,0});"}), "");
   ImageDocument* b = site.active;
@@ -380,6 +406,12 @@ TEST_F(DocumentScript, SavedFramesAndFilesOpenAgain) {
   ASSERT_NE(site.active, doc);
   EXPECT_EQ(site.active->GetLayers()->GetWidth(), 8);
   EXPECT_NE(Run({"OpenImage(" + QuoteLangString((folder / "missing.png").string()) + ");"}), "");
+  // A save that writes nothing stops the run.
+  for (const std::filesystem::path& nowhere : {folder / "no folder" / "x.png", folder / "x.unknown"}) {
+    site.active = doc;
+    EXPECT_NE(Run({"SaveImage(" + QuoteLangString(nowhere.string()) + ");"}), "") << nowhere;
+    EXPECT_FALSE(std::filesystem::exists(nowhere));
+  }
   std::filesystem::remove_all(folder);
 }
 
@@ -393,11 +425,42 @@ TEST_F(DocumentScript, ClipboardCopiesThePixels) {
   EXPECT_NE(Run({"PasteAsNewImage();"}).find("no bitmap"), std::string::npos);
 }
 
+// A run of many statements asks the progress indicator between them: a
+// cancel stops it there; what ran stays, each statement its own undo step.
+TEST_F(DocumentScript, CancelStopsTheRunBetweenStatementsAndKeepsWhatRan) {
+  lumora::testing::RecordingProgress progress;
+  progress.cancelAtReport = 1;  // the question before the third statement
+  const LineList lines(5, "CreateNewLayer(\"L\",\"Normal\",100,0,1);");
+  ScriptStop stop;
+  EXPECT_FALSE(RunScript(lines, &stop, &commands));
+  EXPECT_EQ(stop.line, 2u);
+  EXPECT_NE(stop.reason.find("cancelled"), std::string::npos) << stop.reason;
+  EXPECT_EQ(Stack().GetLayerCount(), 3) << "the two statements before the cancel stay";
+  ASSERT_GE(progress.reports.size(), 4u);
+  EXPECT_EQ(progress.reports.front().first, -1) << "the run opens the indicator";
+  EXPECT_EQ(progress.reports[1], (std::pair<int, int>{1, 5}));
+  EXPECT_EQ(progress.reports.back().first, -2) << "and closes it, cancelled or not";
+  ASSERT_TRUE(doc->UndoRedo(false));
+  EXPECT_EQ(Stack().GetLayerCount(), 2) << "one statement undone at a time";
+  ASSERT_TRUE(doc->UndoRedo(false));
+  EXPECT_EQ(Stack().GetLayerCount(), 1);
+
+  // Without a cancel the run goes through.
+  progress.cancelAtReport = -1;
+  EXPECT_EQ(Run(lines), "");
+  EXPECT_EQ(Stack().GetLayerCount(), 6);
+}
+
 TEST_F(DocumentScript, StatementsWithoutTheirSubsystemSayWhatIsMissing) {
-  const std::vector<LineList> missing = {{"Edges(1,1);"}};
-  for (const LineList& lines : missing) {
-    const std::string why = Run(lines);
-    EXPECT_NE(why.find("not built yet"), std::string::npos) << lines.back() << ": " << why;
+  const struct {
+    LineList lines;
+    const char* missing;  // what the reason names
+  } cases[] = {{{"Edges(1,1);"}, "Layer/Edges..."}};
+  for (const auto& c : cases) {
+    const std::string why = Run(c.lines);
+    EXPECT_NE(why.find("not built yet"), std::string::npos) << c.lines.back() << ": " << why;
+    EXPECT_NE(why.find(c.missing), std::string::npos) << c.lines.back() << ": " << why;
+    EXPECT_FALSE(doc->IsModified()) << c.lines.back() << ": a refused statement changes nothing";
   }
   EXPECT_NE(Run({"SetLayerOpacity(\"half\");"}).find("wrong kind"), std::string::npos);
   EXPECT_NE(Run({"Resize(4,3);"}).find("missing"), std::string::npos);
@@ -648,6 +711,74 @@ TEST(MacroLanguage, StartUpInstallsEveryTableTheRecorderAndTheMacroFolder) {
 
   RemoveMacroLanguage();
   EXPECT_EQ(GetLangCommands(), nullptr);
+  std::filesystem::remove_all(folder);
+}
+
+// Fills every byte of the image with a pattern of its own.
+void Scribble(VrWA2000::WA* image, int seed) {
+  for (int y = 0; y < image->GetH(); ++y)
+    for (int i = 0; i < image->GetBPLine(); ++i)
+      image->Row(y)[i] = static_cast<std::uint8_t>((y * 37 + i * 11 + seed * 53) % 251);
+}
+
+bool SamePixels(const VrWA2000::WA* a, const VrWA2000::WA* b) {
+  for (int y = 0; y < a->GetH(); ++y)
+    if (std::memcmp(a->Row(y), b->Row(y), static_cast<std::size_t>(a->GetW()) * 3) != 0) return false;
+  return true;
+}
+
+// A recorded tool statement follows "SetActiveLayer(n);": the tool works on
+// layer n whichever layer the document has active at replay.
+TEST(MacroLanguage, ToolStatementsRunOnTheLayerTheScriptSets) {
+  const std::filesystem::path folder = lumora::testing::MakeUniqueTempFolder("lang_tool_layer");
+  std::filesystem::copy_file(ShippedLangIni(), folder / "LANG.ini");
+  TestSite site;
+  ImageDocument* doc = site.MakeBlank(7, 5, kRed, "A");
+  InstallMacroLanguage({(folder / "Lumo40.exe").string(), &site, nullptr, nullptr, nullptr});
+  ScriptStop stop;
+  ASSERT_TRUE(RunScript({"CreateNewLayer(\"L\",\"Normal\",100,0,1);"}, &stop)) << stop.reason;
+  CLayersManager& stack = *doc->GetLayers();
+  ASSERT_EQ(stack.GetLayerCount(), 2);
+
+  for (const int target : {0, 1}) {
+    SCOPED_TRACE(target);
+    const int other = 1 - target;
+    std::vector<WAPtr> before;
+    for (int i = 0; i < 2; ++i) {
+      Scribble(stack.GetLayer(i)->GetImage().get(), i);
+      before.push_back(WAPtr::Adopt(new VrWA2000::WA(*stack.GetLayer(i)->GetImage().get(), false)));
+    }
+    WAPtr expected = WAPtr::Adopt(new VrWA2000::WA(*before[target], false));
+    LUTool* tool = LUCreateTool(nullptr, "maximum_effect");
+    ASSERT_NE(tool, nullptr);
+    LUSetParameter(tool, kLUSlotSource, 0, expected.get());
+    ASSERT_EQ(LUToolExecute(tool, 0, 0, 0, 0), 0);
+    LUDeleteTool(tool);
+    ASSERT_FALSE(SamePixels(expected.get(), before[target].get())) << "the pattern shows the tool's work";
+
+    doc->SetActiveLayerByIndex(other, false, false);
+    ASSERT_TRUE(RunScript({"SetActiveLayer(" + std::to_string(target) + ");", "Maximum(3,3,0,0);"}, &stop))
+        << stop.reason;
+    EXPECT_TRUE(SamePixels(stack.GetLayer(target)->GetImage().get(), expected.get())) << "the script's layer filtered";
+    EXPECT_TRUE(SamePixels(stack.GetLayer(other)->GetImage().get(), before[other].get())) << "the other layer untouched";
+    EXPECT_EQ(stack.GetLayerIndex(doc->GetActiveLayer()), target);
+  }
+  // A layer the image does not have stops the run and changes nothing.
+  EXPECT_FALSE(RunScript({"SetActiveLayer(2);", "Maximum(3,3,0,0);"}, &stop));
+  EXPECT_NE(stop.reason.find("no layer 2"), std::string::npos) << stop.reason;
+
+  // An edge degree past the widest soft edge (250 pixels) works as the widest.
+  std::vector<WAPtr> edged;
+  for (const char* degree : {"250", "2147483647"}) {
+    Scribble(stack.GetLayer(0)->GetImage().get(), 5);
+    ASSERT_TRUE(RunScript({"SetActiveLayer(0);", "AddRect(2,1,5,4,14);", "SetEdgeType(2);",
+                           std::string("SetEdgeDegree(") + degree + ");", "Maximum(3,3,0,0);"},
+                          &stop))
+        << degree << ": " << stop.reason;
+    edged.push_back(WAPtr::Adopt(new VrWA2000::WA(*stack.GetLayer(0)->GetImage().get(), false)));
+  }
+  EXPECT_TRUE(SamePixels(edged[0].get(), edged[1].get()));
+  RemoveMacroLanguage();
   std::filesystem::remove_all(folder);
 }
 

@@ -23,6 +23,12 @@ class MemoryProfile : public fw::Profile {
     return true;
   }
   bool Remove(std::string_view, std::optional<std::string_view> = std::nullopt) override { return false; }
+  std::vector<std::string> GetKeyNames(std::string_view section) override {
+    std::vector<std::string> names;
+    for (const auto& [at, value] : entries_)
+      if (at.first == section) names.push_back(at.second);
+    return names;
+  }
   void Command(std::string_view section, int n, std::string_view name, std::string_view format = {}) {
     WriteString(section, "COMMAND" + std::to_string(n), name);
     WriteString(section, "FORMAT" + std::to_string(n), format);

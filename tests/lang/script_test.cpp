@@ -51,6 +51,39 @@ TEST(LangCommands, KeysAndParameterDescriptions) {
   EXPECT_EQ(set.Find(""), nullptr);  // unnamed entries are never found
 }
 
+// The registered-tool entries are those the file holds below its NUMBER: a
+// claimed count far beyond them walks only what is there.
+TEST(LangCommands, ToolCountIsBoundByTheEntriesTheFileHolds) {
+  struct CountingProfile : MemoryProfile {
+    std::string GetString(std::string_view section, std::string_view key, std::string_view defaultValue) override {
+      ++reads;
+      return MemoryProfile::GetString(section, key, defaultValue);
+    }
+    long long reads = 0;
+  };
+  for (const char* number : {"100000", "2147483647", "71", "70"}) {
+    SCOPED_TRACE(number);
+    CountingProfile ini;
+    ini.WriteString("TOOLS", "NUMBER", number);
+    ini.Command("TOOLS", 3, "Blur", "%d");
+    ini.WriteString("TOOLS", "TOOL3", "blur_tool");
+    ini.Command("TOOLS", 70, "Sharpen", "%d");
+    ini.WriteString("TOOLS", "TOOL70", "sharpen_tool");
+    ini.WriteString("TOOLS", "COMMAND070", "Padded");  // not the key of an entry
+    ini.WriteString("TOOLS", "COMMANDS", "Word");
+    FakeToolHost host;
+    LangCommandSet set(ini, &host);
+    ini.reads = 0;
+    EXPECT_EQ(set.Find("Unknown"), nullptr);
+    ASSERT_LT(ini.reads, 100) << "the lookup read only the entries the file holds";
+    EXPECT_NE(set.Find("Blur"), nullptr);
+    const bool sharpenCounts = std::string(number) != "70";
+    EXPECT_EQ(set.Find("Sharpen") != nullptr, sharpenCounts) << "entries at or past NUMBER do not count";
+    EXPECT_EQ(host.created.size(), sharpenCounts ? 2u : 1u);
+    EXPECT_EQ(set.Find("Padded"), nullptr);
+  }
+}
+
 TEST(LangCommands, LookupOrderAcrossTables) {
   MemoryProfile ini;
   ini.Command("SELECT AREA", 2, "Same");

@@ -208,6 +208,29 @@ TEST_F(BrushFolder, FailedSaveLeavesTheOldFileWhole) {
 }
 #endif
 
+// A brush file whose store names files outside the store's folder: those
+// entries are dropped on loading, and the files they name stay.
+TEST_F(BrushFolder, EntriesOutsideTheStoresFolderArePrunedAndTheirFilesKept) {
+  const fs::path program = dir_ / "prog";
+  fs::create_directories(program / "brush");
+  std::ofstream(dir_ / "victim.bmp") << "keep me";
+  std::ofstream(program / "victim.bmp") << "keep me";
+  std::ofstream(program / "brush" / "paper0.bmp") << "x";
+  {
+    paint::BrushFile file(program.string());
+    file.paperFiles.AppendItem("..\\victim.bmp", "Hostile");
+    file.paperFiles.AppendItem("brush\\..\\victim.bmp", "Hostile");
+    file.paperFiles.AppendItem("brush\\paper0.bmp", "Canvas");
+    ASSERT_TRUE(file.Save(Path()).ok);
+  }
+  paint::BrushFile again(program.string());
+  ASSERT_TRUE(again.Load(Path()).ok);
+  ASSERT_EQ(again.paperFiles.GetCount(), 1);
+  EXPECT_EQ(again.paperFiles.GetItem(0)->Name, "Canvas");
+  EXPECT_TRUE(fs::exists(dir_ / "victim.bmp"));
+  EXPECT_TRUE(fs::exists(program / "victim.bmp"));
+}
+
 TEST_F(BrushFolder, MissingStoreFilesArePrunedAndReferencesRenumbered) {
   paint::BrushFile file(dir_.string());
   for (const char* name : {"br0.bmp", "br1.bmp", "br2.bmp", "paper0.bmp", "paper1.bmp"}) {

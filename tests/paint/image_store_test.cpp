@@ -131,6 +131,38 @@ TEST_F(StoreFolder, RemovingDeletesTheFileAndRenumbers) {
   EXPECT_EQ(store.GetItem(2)->File, "brush\\brush0.bmp");
 }
 
+// Entries that name files outside the store's folder, as a damaged or
+// hostile brush file may hold them, are never read and never deleted.
+TEST_F(StoreFolder, EntriesOutsideTheStoresFolderAreNeitherReadNorDeleted) {
+  const fs::path program = dir_ / "prog";
+  fs::create_directories(program / "brush");
+  WAPtr grey = MakeImage(kWAType8Grey, 2, 2);
+  for (const fs::path& victim : {dir_ / "victim.bmp", program / "victim.bmp", program / "brush" / "own.bmp"})
+    ASSERT_TRUE(paint::WriteImageFile(grey.get(), victim.string())) << victim;
+  const std::string outside[] = {"..\\victim.bmp",          "brush\\..\\..\\victim.bmp", "brush/../victim.bmp",
+                                 "victim.bmp",              (dir_ / "victim.bmp").string(), "\\victim.bmp",
+                                 "brush\\...\\victim.bmp", "brush\\\\victim.bmp",     "C:brush\\own.bmp",
+                                 "brush\\own.bmp:stream",  "brush"};
+  paint::CFileManager store(program.string());
+  for (const std::string& entry : outside) {
+    SCOPED_TRACE(entry);
+    EXPECT_FALSE(paint::IsStoreFile(entry));
+    EXPECT_FALSE(store.FileExistsInProgramDir(entry));
+    EXPECT_FALSE(store.ReadFileFromProgramDir(entry));
+    store.AppendItem(entry, "hostile");
+    EXPECT_TRUE(store.RemoveItem(store.GetCount() - 1)) << "the entry goes";
+    EXPECT_TRUE(fs::exists(dir_ / "victim.bmp"));
+    EXPECT_TRUE(fs::exists(program / "victim.bmp"));
+    EXPECT_TRUE(fs::exists(program / "brush" / "own.bmp")) << "its file stays";
+  }
+  for (const std::string entry : {"brush\\own.bmp", "brush/own.bmp"}) {
+    SCOPED_TRACE(entry);
+    EXPECT_TRUE(paint::IsStoreFile(entry));
+    EXPECT_TRUE(store.ReadFileFromProgramDir(entry));
+  }
+  EXPECT_TRUE(paint::IsStoreFile("BRUSH\\sub\\paper0.bmp")) << "Windows names ignore case";
+}
+
 std::vector<std::uint8_t> Stored(paint::CFileManager& store) { return painttest::StoreBytes(store); }
 
 void Load(paint::CFileManager& store, const std::vector<std::uint8_t>& bytes) {

@@ -131,6 +131,30 @@ TEST(ModifySelectionFilters, SmoothOfRadiusOneTakesTheFourthSmallestOfNine) {
   EXPECT_EQ(wa->Row(0)[0], 0);
 }
 
+// The smoothing counts a window's values in 16 bits up to radius 127 and
+// in 32 bits beyond: on each side of that line the rank still matches the
+// square, where the windows hold the image's partial values (a square a
+// little larger than the window, near its centre and at the edges).
+TEST(ModifySelectionFilters, SmoothMatchesTheSquareOnBothSidesOfTheSixteenBitWindows) {
+  std::mt19937 rng(11);
+  std::uniform_int_distribution<int> byte(1, 254), rare(0, 15);
+  for (const int r : {127, 128}) {
+    SCOPED_TRACE(r);
+    const int side = 2 * r + 5;
+    Image im{side, side, std::vector<std::uint8_t>(static_cast<std::size_t>(side) * side)};
+    for (auto& v : im.px) v = static_cast<std::uint8_t>(rare(rng) == 0 ? 255 * (rare(rng) & 1) : byte(rng));
+    WAPtr wa = ToBuffer(im);
+    ASSERT_EQ(FilterMaskRows(wa.get(), r, &SmoothMaskRow, nullptr, 0, nullptr), 1);
+    const Image out = FromBuffer(wa.get());
+    const int c = side / 2;
+    for (const auto& [x, y] : std::vector<std::pair<int, int>>{
+             {c, c}, {c - 2, c + 1}, {c + 2, c - 2}, {c - 1, c}, {c, c + 2}, {0, 0}, {side - 1, side - 1}, {0, c}}) {
+      ASSERT_EQ(out.At(x, y), Reference(im, x, y, r, Ref::kRank)) << "at " << x << "," << y;
+    }
+    EXPECT_NE(out.At(c, c), 0) << "the window holds more of the image than of the outside";
+  }
+}
+
 TEST(ModifySelectionFilters, BandIsGrowMinusClearForEveryRadiusPair) {
   for (const Image& im : TestImages()) {
     for (auto [r1, r2] :

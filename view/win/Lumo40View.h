@@ -179,6 +179,8 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   LRESULT OnQueryNewPalette(WPARAM, LPARAM);
   LRESULT OnCellDoneMessage(WPARAM, LPARAM);
   LRESULT OnQueueEmptyMessage(WPARAM, LPARAM);
+  // The layers under the pointer as a menu; the one chosen becomes active.
+  LRESULT OnRightButtonDown(WPARAM, LPARAM);
   void OnRepaint();
   void OnUpdateRepaint(fw::CmdUI& ui);
 

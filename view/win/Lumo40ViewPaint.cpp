@@ -64,6 +64,7 @@ FW_MESSAGE_MAP(CLumo40View, CVarnoScrollView, fw::WindowMessageEntry<&CLumo40Vie
                fw::WindowMessageEntry<&CLumo40View::OnSizeView>(WM_SIZE),
                fw::WindowMessageEntry<&CLumo40View::OnCellDoneMessage>(kMsgCellDone),
                fw::WindowMessageEntry<&CLumo40View::OnQueueEmptyMessage>(kMsgQueueEmptyPosted),
+               fw::WindowMessageEntry<&CLumo40View::OnRightButtonDown>(WM_RBUTTONDOWN),
                fw::CommandEntry<&CLumo40View::OnRepaint>(kIdRepaint),
                fw::UpdateEntry<&CLumo40View::OnUpdateRepaint>(kIdRepaint))
 
@@ -228,6 +229,26 @@ LRESULT CLumo40View::OnDestroyView(WPARAM wParam, LPARAM lParam) {
   }
   if (GetActiveImageWindow() == hwnd_) SetActiveImageWindow(nullptr);
   return DefaultProc(WM_DESTROY, wParam, lParam);
+}
+
+LRESULT CLumo40View::OnRightButtonDown(WPARAM, LPARAM lParam) {
+  CLumo40Doc* doc = GetDoc();
+  if (!HasDrawContext() || doc == nullptr || IsTrackerRunning()) return 0;
+  const POINT client{static_cast<std::int16_t>(LOWORD(lParam)), static_cast<std::int16_t>(HIWORD(lParam))};
+  const POINT at = WindowPointToImagePixel(client);
+  if (!RectContainsPoint(GetImageRect(), at.x, at.y)) return 0;
+  HMENU menu = CreatePopupMenu();
+  if (menu == nullptr) return 0;
+  doc->AddLayersAtPointToMenu(menu, at.x, at.y);
+  if (GetMenuItemCount(menu) > 0) {
+    POINT screen = client;
+    ClientToScreen(hwnd_, &screen);
+    const int chosen = static_cast<int>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x,
+                                                       screen.y, 0, hwnd_, nullptr));
+    if (chosen > 0) doc->Image().SetActiveLayerByIndex(chosen - 1, false, false);
+  }
+  DestroyMenu(menu);
+  return 0;
 }
 
 LRESULT CLumo40View::OnSizeView(WPARAM wParam, LPARAM lParam) {

@@ -16,15 +16,20 @@ constexpr const char* kTiffChoices[] = {"None", "LZW", "Deflate", "PackBits"};
 
 void FillOptions(HWND dialog, const ImExpSaveOptions& o) {
   SetDlgItemInt(dialog, kIdJpegQuality, static_cast<UINT>(o.jpegQuality), FALSE);
-  SetDlgItemInt(dialog, kIdPngCompression, static_cast<UINT>(o.pngCompression), FALSE);
-  CheckDlgButton(dialog, kIdJpegProgressive, o.jpegProgressive ? BST_CHECKED : BST_UNCHECKED);
-  CheckDlgButton(dialog, kIdPngInterlace, o.pngInterlace ? BST_CHECKED : BST_UNCHECKED);
-  CheckDlgButton(dialog, kIdBmpRle, o.bmpRle ? BST_CHECKED : BST_UNCHECKED);
-  CheckDlgButton(dialog, kIdTgaRle, o.tgaRle ? BST_CHECKED : BST_UNCHECKED);
+  SetDlgItemInt(dialog, kIdPngCompression, static_cast<UINT>(o.pngCompression > 0 ? o.pngCompression : 0), FALSE);
+  CheckDlgButton(dialog, kIdJpegProgressive, o.jpegProgressive > 0 ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(dialog, kIdPngInterlace, o.pngInterlace > 0 ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(dialog, kIdBmpRle, o.bmpRle > 0 ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(dialog, kIdTgaRle, o.tgaRle > 0 ? BST_CHECKED : BST_UNCHECKED);
   for (const char* choice : kTiffChoices) {
     SendDlgItemMessageA(dialog, kIdTiffCompression, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(choice));
   }
-  SendDlgItemMessageA(dialog, kIdTiffCompression, CB_SETCURSEL, static_cast<WPARAM>(o.tiffCompression), 0);
+  SendDlgItemMessageA(dialog, kIdTiffCompression, CB_SETCURSEL, static_cast<WPARAM>(o.tiffCompression > 0 ? o.tiffCompression : 0), 0);
+}
+
+// A box as a switch of the record: 1 or kImExpOff (0 would mean the default).
+std::int32_t Checked(HWND dialog, int id) {
+  return IsDlgButtonChecked(dialog, id) == BST_CHECKED ? 1 : kImExpOff;
 }
 
 // The fields back into the record; a number out of range is brought into
@@ -34,13 +39,13 @@ void ReadOptions(HWND dialog, ImExpSaveOptions* o) {
   const UINT quality = GetDlgItemInt(dialog, kIdJpegQuality, &ok, FALSE);
   if (ok) o->jpegQuality = static_cast<std::int32_t>(quality > 100 ? 100 : quality);
   const UINT level = GetDlgItemInt(dialog, kIdPngCompression, &ok, FALSE);
-  if (ok) o->pngCompression = static_cast<std::int32_t>(level > 9 ? 9 : level);
-  o->jpegProgressive = IsDlgButtonChecked(dialog, kIdJpegProgressive) == BST_CHECKED;
-  o->pngInterlace = IsDlgButtonChecked(dialog, kIdPngInterlace) == BST_CHECKED;
-  o->bmpRle = IsDlgButtonChecked(dialog, kIdBmpRle) == BST_CHECKED;
-  o->tgaRle = IsDlgButtonChecked(dialog, kIdTgaRle) == BST_CHECKED;
+  if (ok) o->pngCompression = level == 0 ? kImExpOff : static_cast<std::int32_t>(level > 9 ? 9 : level);
+  o->jpegProgressive = Checked(dialog, kIdJpegProgressive);
+  o->pngInterlace = Checked(dialog, kIdPngInterlace);
+  o->bmpRle = Checked(dialog, kIdBmpRle);
+  o->tgaRle = Checked(dialog, kIdTgaRle);
   const LRESULT choice = SendDlgItemMessageA(dialog, kIdTiffCompression, CB_GETCURSEL, 0, 0);
-  if (choice >= 0 && choice <= 3) o->tiffCompression = static_cast<std::int32_t>(choice);
+  if (choice >= 0 && choice <= 3) o->tiffCompression = choice == 0 ? kImExpTiffNone : static_cast<std::int32_t>(choice);
 }
 
 INT_PTR CALLBACK OptionsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -14,12 +14,14 @@ extern const ToolDescriptor kTool_heavysharp_filt;
 extern const ToolDescriptor kTool_outline_filt;
 extern const ToolDescriptor kTool_emboss_effect;
 extern const ToolDescriptor kTool_Noise;
+extern const ToolDescriptor kTool_Crop;
 
 namespace {
 
 const ToolDescriptor* const kTools[] = {&kTool_vr_rsmooth,     &kTool_minimum_effect, &kTool_maximum_effect,
                                         &kTool_median_filt,    &kTool_sharp_filt,     &kTool_heavysharp_filt,
-                                        &kTool_outline_filt,   &kTool_emboss_effect,  &kTool_Noise};
+                                        &kTool_outline_filt,   &kTool_emboss_effect,  &kTool_Noise,
+                                        &kTool_Crop};
 
 }  // namespace
 

@@ -112,6 +112,10 @@ void FillValues(HWND dialog, PaneWindowState& state) {
   state.filling = true;
   for (int i = 0; i < d->paramCount; ++i) {
     const std::int32_t value = ParameterValue(*state.pane, i);
+    if (IsInteractiveTool(*d)) {
+      CheckDlgButton(dialog, kIdEditFirst + i, value != 0 ? BST_CHECKED : BST_UNCHECKED);
+      continue;
+    }
     SetDlgItemTextA(dialog, kIdEditFirst + i, ValueText(d->params[i].format, value).c_str());
     if (d->params[i].format == 'c') SetSwatch(state, i, static_cast<COLORREF>(value));
   }
@@ -128,8 +132,16 @@ void BuildControls(HWND dialog, PaneWindowState& state) {
   SetWindowTextA(dialog, PlainName(d->menuName).c_str());
   state.swatches.assign(static_cast<std::size_t>(d->paramCount), nullptr);
   int y = kMargin;
+  const bool interactive = IsInteractiveTool(*d);
   for (int i = 0; i < d->paramCount; ++i, y += kRowHeight) {
     const std::string_view label = res::String(static_cast<std::uint32_t>(d->baseStringId + 5 + i));
+    if (interactive) {
+      // An interactive tool's parameters are switches.
+      state.paramControls.push_back(MakeControl(dialog, "Button", std::string(label).c_str(),
+                                                BS_AUTOCHECKBOX | WS_TABSTOP, kMargin, y + 2,
+                                                kClientWidth - 2 * kMargin, 20, kIdEditFirst + i));
+      continue;
+    }
     const std::string labelText = label.empty() ? "Parameter " + std::to_string(i + 1) : std::string(label) + ":";
     state.paramControls.push_back(
         MakeControl(dialog, "Static", labelText.c_str(), SS_LEFT, kMargin, y + 3, kLabelWidth, 18, kIdLabelFirst + i));
@@ -144,8 +156,13 @@ void BuildControls(HWND dialog, PaneWindowState& state) {
   HWND preview = GetDlgItem(dialog, kIdPreview);
   HWND apply = GetDlgItem(dialog, kIdApply);
   HWND close = GetDlgItem(dialog, IDCANCEL);
+  // An interactive tool has nothing to preview or apply: it acts through
+  // the mouse.
+  ShowWindow(preview, interactive ? SW_HIDE : SW_SHOW);
+  ShowWindow(apply, interactive ? SW_HIDE : SW_SHOW);
   SetWindowPos(preview, nullptr, kMargin, y + 2, kClientWidth - 2 * kMargin, 20, SWP_NOZORDER);
-  y += kRowHeight + 4;
+  if (!interactive) y += kRowHeight;
+  y += 4;
   SetWindowPos(apply, nullptr, kClientWidth - 2 * kButtonWidth - kMargin - 6, y, kButtonWidth, kButtonHeight,
                SWP_NOZORDER);
   SetWindowPos(close, nullptr, kClientWidth - kButtonWidth - kMargin, y, kButtonWidth, kButtonHeight, SWP_NOZORDER);
@@ -191,6 +208,12 @@ void OnEditChange(HWND dialog, PaneWindowState& state, int index, int notificati
 
 INT_PTR OnCommand(HWND dialog, PaneWindowState& state, int id, int notification) {
   if (id >= kIdEditFirst && id < kIdEditFirst + kMaxToolParams) {
+    if (IsInteractiveTool(*DescriptorOf(*state.pane))) {
+      if (notification == BN_CLICKED) {
+        PaneParameterChanged(*state.pane, id - kIdEditFirst, IsDlgButtonChecked(dialog, id) == BST_CHECKED ? 1 : 0);
+      }
+      return TRUE;
+    }
     OnEditChange(dialog, state, id - kIdEditFirst, notification);
     return TRUE;
   }

@@ -5,7 +5,10 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "app/Settings.h"
 #include "support/unique_temp_folder.h"
@@ -90,6 +93,26 @@ TEST_F(SettingsFile, OutOfRangeValuesAreClampedAndWrittenBackClamped) {
       {"Grid", "unit", "cm", &AppSettings::gridUnit, kUnitCm, "cm"},
       {"Grid", "unit", "points", &AppSettings::gridUnit, kUnitPoints, "points"},
       {"Guides", "color", "0x123456", &AppSettings::guideColor, 0x123456, "1193046"},
+      {"Guides", "color", "-1", &AppSettings::guideColor, 0, "0"},
+      {"Grid", "color", "0x7FFFFFFF", &AppSettings::gridColor, 0xFFFFFF, "16777215"},
+      {"LoadOptions", "LimitBackup", "7", &AppSettings::limitBackup, 1, "1"},
+      {"LoadOptions", "CreateBackup", "2147483647", &AppSettings::createBackup, 100, "100"},
+      {"LoadOptions", "CreateBackup", "-3", &AppSettings::createBackup, 0, "0"},
+      {"LoadOptions", "IntersectLevel", "250", &AppSettings::intersectLevel, 100, "100"},
+      {"LoadOptions", "IntersectLevel", "-1", &AppSettings::intersectLevel, 0, "0"},
+      {"Guides", "show", "5", &AppSettings::guidesShow, 1, "1"},
+      {"Guides", "snap", "-5", &AppSettings::guidesSnap, 0, "0"},
+      {"Guides", "locked", "2", &AppSettings::guidesLocked, 1, "1"},
+      {"Guides", "style", "2", &AppSettings::guideStyle, 1, "1"},
+      {"Grid", "show", "9", &AppSettings::gridShow, 1, "1"},
+      {"Grid", "snap", "9", &AppSettings::gridSnap, 1, "1"},
+      {"Grid", "style", "3", &AppSettings::gridStyle, 2, "2"},
+      {"Grid", "subdiv", "0", &AppSettings::gridSubdiv, 1, "1"},
+      {"Grid", "subdiv", "1000", &AppSettings::gridSubdiv, 100, "100"},
+      {"ColorManagement", "render_intent", "3", &AppSettings::cmRenderIntent, 4, "4"},
+      {"ColorManagement", "render_intent", "8", &AppSettings::cmRenderIntent, 8, "8"},
+      {"ColorManagement", "proofing_intent", "-1", &AppSettings::cmProofingIntent, 4, "4"},
+      {"ColorManagement", "proofing_intent", "1", &AppSettings::cmProofingIntent, 1, "1"},
   };
   for (const ClampCase& c : cases) {
     SCOPED_TRACE(std::string(c.section) + "/" + c.key + "=" + c.stored);
@@ -99,6 +122,83 @@ TEST_F(SettingsFile, OutOfRangeValuesAreClampedAndWrittenBackClamped) {
     SaveSettings(s, *ini_);
     EXPECT_EQ(ini_->GetString(c.section, c.key), c.written);
   }
+}
+
+// The grid spacing (stored x 100000) stays above 0 and within its unit's
+// largest: 10000 cm, 1000 inches, pixels or points.
+TEST_F(SettingsFile, GridStepStaysWithinItsUnitsRange) {
+  const struct {
+    const char* unit;
+    const char* stored;
+    float step;
+    const char* written;
+  } cases[] = {{"pixels", "0", 0.00001f, "1"},          {"pixels", "-500", 0.00001f, "1"},
+               {"pixels", "2000000000", 1000.0f, "100000000"}, {"inches", "2000000000", 1000.0f, "100000000"},
+               {"cm", "2000000000", 10000.0f, "1000000000"},   {"cm", "700000000", 7000.0f, "700000000"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.unit) + " " + c.stored);
+    ini_->WriteString("Grid", "unit", c.unit);
+    ini_->WriteString("Grid", "step", c.stored);
+    AppSettings s = Load();
+    EXPECT_FLOAT_EQ(s.gridStep, c.step);
+    SaveSettings(s, *ini_);
+    EXPECT_EQ(ini_->GetString("Grid", "step"), c.written);
+  }
+}
+
+// A profile that counts what is read of it directly and its snapshots.
+class CountingProfile : public fw::Profile {
+ public:
+  explicit CountingProfile(fw::Profile& file) : file_(file) {}
+  std::string GetString(std::string_view section, std::string_view key, std::string_view defaultValue) override {
+    ++reads;
+    return file_.GetString(section, key, defaultValue);
+  }
+  bool WriteString(std::string_view section, std::string_view key, std::string_view value) override {
+    return file_.WriteString(section, key, value);
+  }
+  bool Remove(std::string_view section, std::optional<std::string_view> key) override {
+    return file_.Remove(section, key);
+  }
+  std::vector<std::string> GetKeyNames(std::string_view section) override {
+    ++reads;
+    return file_.GetKeyNames(section);
+  }
+  std::unique_ptr<fw::Profile> Snapshot() override {
+    ++snapshots;
+    return file_.Snapshot();
+  }
+  int reads = 0, snapshots = 0;
+
+ private:
+  fw::Profile& file_;
+};
+
+// The start-up reads the file once, not once per key, and gets what reading
+// key by key gives.
+TEST_F(SettingsFile, StartUpReadsTheFileOnce) {
+  ini_->WriteInt("LoadOptions", "AnimationSpeed", 2);
+  ini_->WriteInt("BACK", "G", 7);
+  ini_->WriteInt("LoadOptions", "CopyOnClipboardOnlyVisibleLayers", 1);
+  CountingProfile counting(*ini_);
+  AppSettings once;
+  LoadStartupSettings(once, counting, kScreen, true);
+  EXPECT_EQ(counting.snapshots, 1);
+  EXPECT_EQ(counting.reads, 0);
+  AppSettings byKey = Load();
+  LoadColors(byKey, *ini_);
+  LoadClipboardOptions(byKey, *ini_);
+  EXPECT_EQ(once.animationSpeed, 2);
+  EXPECT_EQ(once.backColor, byKey.backColor);
+  EXPECT_EQ(once.backColor, 0xFF07FFu);
+  EXPECT_EQ(once.copyOnlyVisibleLayers, 1);
+  fw::IniFile a((folder_ / "a.ini").string()), b((folder_ / "b.ini").string());
+  SaveSettings(once, a);
+  SaveSettings(byKey, b);
+  int count = 0;
+  const SettingKey* keys = SettingKeys(&count);
+  for (int i = 0; i < count; ++i)
+    EXPECT_EQ(a.GetString(keys[i].section, keys[i].key), b.GetString(keys[i].section, keys[i].key)) << keys[i].key;
 }
 
 TEST_F(SettingsFile, ColourManagementIsOffWithoutItsEntryPoints) {

@@ -1,4 +1,4 @@
-// Status panes, the idle pass, lengths and coordinates, the language and
+// The About box's free-disk text, status panes, the idle pass, lengths and coordinates, the language and
 // the hand-over block.
 #include <gtest/gtest.h>
 
@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/AboutBox.h"
 #include "app/HandOver.h"
 #include "app/IdlePass.h"
 #include "app/Language.h"
@@ -19,6 +20,22 @@
 
 namespace lumora {
 namespace {
+
+TEST(AboutBox, FreeDiskKilobytesCountIn64Bits) {
+  const std::string format = "%lu KB Free on %c:";
+  struct Case {
+    std::uint64_t bytes;
+    const char* text;
+  } cases[] = {
+      {0, "0 KB Free on C:"},
+      {1023, "0 KB Free on C:"},
+      {(std::uint64_t{4} << 40) - 1024, "4294967295 KB Free on C:"},  // the last 32-bit figure
+      {std::uint64_t{4} << 40, "4294967296 KB Free on C:"},           // 4 TiB: wrapped to 0 in 32 bits
+      {std::uint64_t{18} << 40, "19327352832 KB Free on C:"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(FormatDiskFree(format, c.bytes, 'C'), c.text) << c.bytes;
+  EXPECT_EQ(FormatDiskFree("%c: %I64u KB (100%%)", 2048, 'D'), "D: 2 KB (100%)");
+}
 
 TEST(StatusPanes, NarrowFramesGiveTheMessagePaneEverything) {
   for (int width : {0, 120, 300}) {

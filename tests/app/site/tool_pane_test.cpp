@@ -5,12 +5,14 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <random>
 
 #include "app/Site.h"
 #include "libs/toolhost/Panes.h"
 #include "tests/app/site/fake_site_host.h"
 #include "tests/app/site/site_images.h"
+#include "support/unique_temp_folder.h"
 
 namespace lumora {
 namespace {
@@ -42,6 +44,9 @@ struct PaneHost : test::ImageUndoHost {
 class ToolPaneTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // Apply keeps the tool's parameters in the data file beside the settings.
+    folder = lumora::testing::MakeUniqueTempFolder("tool_pane");
+    host.settingsPath = (folder / "LUMO40.INI").string();
     ASSERT_TRUE(InitHostSite(site, host));
     host.image = RandomImage(23, 17, 5);
     host.docImages[0] = host.image;
@@ -59,11 +64,13 @@ class ToolPaneTest : public ::testing::Test {
     original->Release();
     FreeHostSite(site);
     LUResetError();
+    std::filesystem::remove_all(folder);
   }
   int Open(const char* name) { return LUCreateToolInstanceByIDNumber(&site.site, LUGetRegToolIDNumber(nullptr, name, 0), 0); }
   LUPaneDialog* Active() { return LUGetActivePaneDialog(&site.site); }
   int Count(const std::string& entry) { return static_cast<int>(std::count(host.log.begin(), host.log.end(), entry)); }
 
+  std::filesystem::path folder;
   PaneHost host;
   HostSite site;
   RecordingWindows windows;
@@ -122,6 +129,7 @@ TEST_F(ToolPaneTest, ApplyIsOneUndoStepOnTheOriginalThenRefreshAndNotice) {
   EXPECT_EQ(notice, host.log.end() - 1);
   EXPECT_NE(std::find(backup, notice, "invalidate"), notice);
   EXPECT_EQ(host.sent.back().wParam, reinterpret_cast<std::uintptr_t>(Active()->data.tool));
+  EXPECT_TRUE(std::filesystem::is_regular_file(folder / "LUMODB.DAT")) << "the parameters kept beside the settings";
   expected->Release();
 }
 

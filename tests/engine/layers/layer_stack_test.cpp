@@ -39,6 +39,13 @@ std::string Order(const CLayersManager& stack) {
 TEST(LayerStackConstruction, NewImageAndItsFailures) {
   EXPECT_THROW(CLayersManager(kWAType24, nullptr, 0, 5, 0x00600060u, 0, 0), layer_err_params);
   EXPECT_THROW(CLayersManager(kWAType24, nullptr, 5, 0, 0x00600060u, 0, 0), layer_err_params);
+  // Sides outside 1..30000 are refused as the other geometry entries refuse
+  // them, however little memory the image would take.
+  EXPECT_THROW(CLayersManager(kWAType24, nullptr, 1000000, 1, 0x00600060u, 0, 0), layer_err_params);
+  EXPECT_THROW(CLayersManager(kWAType24, nullptr, 1, 30001, 0x00600060u, 0, 0), layer_err_params);
+  EXPECT_THROW(CLayersManager(kWAType24, nullptr, -4, 2, 0x00600060u, 0, 0), layer_err_params);
+  EXPECT_EQ(CLayersManagerPtr::Adopt(new CLayersManager(kWAType24, nullptr, 30000, 1, 0x00600060u, 0, 0))->GetWidth(),
+            30000);
   CLayersManagerPtr stack = CLayersManagerPtr::Adopt(
       new CLayersManager(kWAType24, nullptr, 5, 4, 0x00480060u, RGB(10, 20, 30), 0));
   ASSERT_EQ(stack->GetLayerCount(), 1);

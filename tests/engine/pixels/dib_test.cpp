@@ -71,6 +71,26 @@ std::vector<std::uint32_t> GreyTable() {
   return t;
 }
 
+// Sides beyond 30000 are refused as the other geometry entries refuse
+// them, even when the DIB holds every row.
+TEST(DIBToImage, SidesBeyond30000AreRefused) {
+  DibSpec wide;
+  wide.width = 30001;
+  wide.height = 1;
+  wide.rows.assign((30001 * 3 + 3) / 4 * 4, 0x40);
+  EXPECT_EQ(Read(MakeDib(wide), 0), nullptr);
+  DibSpec tall;
+  tall.width = 1;
+  tall.height = -30001;
+  tall.rows.assign(4 * 30001, 0x40);
+  EXPECT_EQ(Read(MakeDib(tall), 1), nullptr);
+  wide.width = 30000;
+  wide.rows.resize(30000 * 3);
+  const WAPtr widest = Read(MakeDib(wide), 0);
+  ASSERT_NE(widest, nullptr);
+  EXPECT_EQ(widest->GetW(), 30000);
+}
+
 TEST(DIBToImage, EightBitGreyRampIsGreyAndOneChangedEntryMakesAPalette) {
   DibSpec s{.width = 2, .height = 1, .bits = 8, .table = GreyTable(), .rows = {7, 200, 0, 0}};
   WAPtr grey = Read(MakeDib(s), 0);

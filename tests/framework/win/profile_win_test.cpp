@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "framework/Profile.h"
 #include "framework/RecentFileList.h"
@@ -73,6 +75,22 @@ TEST_F(BothProfiles, PortableReaderReadsWhatTheSystemWrote) {
   }
   EXPECT_EQ(portable.GetString("RULERS", "UNITS", "pixels"), "pixels");
   EXPECT_EQ(portable.GetInt("tablet", "ENABLE", 0), -2);
+}
+
+// The system's reader lists a section's keys as the portable one does, and a
+// snapshot taken through it sees the writes made through it.
+TEST_F(BothProfiles, KeyNamesAndSnapshotsAgree) {
+  fw::PrivateProfile system(path_);
+  for (int i = 0; i < 300; ++i) ASSERT_TRUE(system.WriteInt("TOOLS", "COMMAND" + std::to_string(i), i));
+  ASSERT_TRUE(system.WriteString("TOOLS", "NUMBER", "2147483647"));
+  std::unique_ptr<fw::Profile> snapshot = system.Snapshot();
+  const std::vector<std::string> names = system.GetKeyNames("tools");
+  ASSERT_EQ(names.size(), 301u) << "the list grows past the first buffer";
+  EXPECT_EQ(names, fw::IniFile(path_).GetKeyNames("TOOLS"));
+  EXPECT_EQ(names, snapshot->GetKeyNames("TOOLS"));
+  EXPECT_EQ(snapshot->GetInt("tools", "command299", 0), 299);
+  EXPECT_EQ(snapshot->GetInt("TOOLS", "NUMBER", 0), 2147483647);
+  EXPECT_TRUE(system.GetKeyNames("Missing").empty());
 }
 
 TEST_F(BothProfiles, ValuesReadAlike) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 #include <thread>
 #include <vector>
 
@@ -284,6 +285,30 @@ TEST(FragmentSmooth, CentredFeatherCrossesHalfOnTheEdge) {
   }
   EXPECT_GT(Selected(smooth.get(), 0, 50), 127);
   EXPECT_LT(Selected(smooth.get(), -1, 50), 128);
+}
+
+// Degrees beyond the widest edge (250 pixels) are clamped to it, below 0 to
+// none, at any size the caller gives.
+TEST(FragmentSmooth, DegreeIsClampedToTheWidestEdge) {
+  const struct {
+    int degree;
+    int grown;  // pixels the mask reaches beyond the shape on each side
+  } cases[] = {{std::numeric_limits<int>::max(), 250}, {kFrgMaxSmoothDegree + 1, 250}, {kFrgMaxSmoothDegree, 250},
+               {2495, 250}, {2494, 249}, {-1, 0}, {std::numeric_limits<int>::min(), 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.degree);
+    FrgPtr rect = Rect(0, 0, 10, 10);
+    ASSERT_EQ(SetSmoothEdge(rect.get(), c.degree, kFrgSmoothOutside, nullptr), 1);
+    FrgPtr smooth(GetSmoothMask(rect.get()));
+    ASSERT_NE(smooth, nullptr);
+    LURECT mr;
+    GetMaskRect(smooth.get(), &mr);
+    EXPECT_EQ(mr.x, -c.grown);
+    EXPECT_EQ(mr.width, 10 + 2 * c.grown);
+  }
+  EXPECT_EQ(SmoothDegreeOf(std::numeric_limits<int>::max()), kFrgMaxSmoothDegree);
+  EXPECT_EQ(SmoothDegreeOf(-3), 0);
+  EXPECT_EQ(SmoothDegreeOf(7), 70);
 }
 
 TEST(FragmentSmooth, InsideAndOutsideTypesKeepTheRampOnOneSide) {

@@ -228,7 +228,7 @@ TEST(ImgxferOptions, StoredFieldByFieldWithVersionAndKeptBetweenRuns) {
   const auto bytes = FileBytes(store);
   ASSERT_EQ(bytes.size(), 12u + 7 * 4);
   EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "LXOP");
-  EXPECT_EQ(bytes[4], 1);
+  EXPECT_EQ(bytes[4], kImExpSaveOptionsVersion);
   EXPECT_EQ(bytes[12], 55);
   const ImExpSaveOptions loaded = ImExp_GetSaveOptions();
   EXPECT_EQ(loaded.jpegQuality, 55);
@@ -241,10 +241,10 @@ TEST(ImgxferOptions, StoredFieldByFieldWithVersionAndKeptBetweenRuns) {
   ImExpSaveOptions o{};
   ASSERT_TRUE(imgxfer::DeserializeSaveOptions(older, &o));
   EXPECT_EQ(o.jpegQuality, 100);
-  EXPECT_EQ(o.jpegProgressive, 0);
+  EXPECT_EQ(o.jpegProgressive, kImExpOff) << "a 0 of version 1 was off";
   EXPECT_EQ(o.pngCompression, 6);
   std::vector<std::uint8_t> newer = imgxfer::SerializeSaveOptions(changed);
-  newer[4] = 2, newer[8] = 9;
+  newer[4] = kImExpSaveOptionsVersion + 1, newer[8] = 9;
   newer.insert(newer.end(), {1, 2, 3, 4, 5, 6, 7, 8});
   ASSERT_TRUE(imgxfer::DeserializeSaveOptions(newer, &o));
   EXPECT_EQ(o.jpegQuality, 55);
@@ -261,6 +261,39 @@ TEST(ImgxferOptions, StoredFieldByFieldWithVersionAndKeptBetweenRuns) {
   SetEnvironment("LUMORA_IMGXFER_OPTIONS", "");
 }
 
+// A record that is all zeros but its version and size asks for the
+// defaults field by field: every format writes what the default record
+// writes, byte for byte.
+TEST(ImgxferOptions, AZeroRecordWritesWhatTheDefaultRecordWrites) {
+  TempFolder folder;
+  ImExpSaveOptions zero{};
+  zero.version = kImExpSaveOptionsVersion;
+  zero.size = sizeof(ImExpSaveOptions);
+  const ImExpSaveOptions defaults = imgxfer::DefaultSaveOptions();
+  struct Case {
+    const char* extension;
+    int type;
+  } cases[] = {{"bmp", 4}, {"png", 16}, {"jpg", 16}, {"gif", 4}, {"tga", 16}, {"tif", 16}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.extension);
+    const ExchangeImage image = PatternImage(c.type, 67, 41);
+    const std::string a = folder.File(std::string("zero.") + c.extension);
+    const std::string b = folder.File(std::string("default.") + c.extension);
+    ASSERT_EQ(WriteThroughLibrary(image, a, &zero), 1);
+    ASSERT_EQ(WriteThroughLibrary(image, b, &defaults), 1);
+    EXPECT_EQ(FileBytes(a), FileBytes(b));
+  }
+  // Only the zero fields take defaults; a choice of "none" stays a choice.
+  ImExpSaveOptions stored = zero;
+  stored.pngCompression = kImExpOff;
+  stored.tiffCompression = kImExpTiffNone;
+  const ImExpSaveOptions taken = imgxfer::OptionsFromCaller(&stored);
+  EXPECT_EQ(taken.pngCompression, kImExpOff);
+  EXPECT_EQ(taken.tiffCompression, kImExpTiffNone);
+  EXPECT_EQ(taken.jpegQuality, defaults.jpegQuality);
+  EXPECT_EQ(taken.jpegProgressive, defaults.jpegProgressive);
+}
+
 TEST(ImgxferOptions, SavesUseTheGivenOptions) {
   TempFolder folder;
   const ExchangeImage image = PatternImage(16, 300, 200);
@@ -271,7 +304,7 @@ TEST(ImgxferOptions, SavesUseTheGivenOptions) {
   ASSERT_EQ(WriteThroughLibrary(image, folder.File("high.jpg"), &high), 1);
   EXPECT_LT(FileBytes(folder.File("low.jpg")).size() * 2, FileBytes(folder.File("high.jpg")).size());
   ImExpSaveOptions rle = low, plain = low;
-  rle.bmpRle = 1, plain.bmpRle = 0;
+  rle.bmpRle = 1, plain.bmpRle = kImExpOff;
   const ExchangeImage flat = PatternImage(4, 300, 200);
   ASSERT_EQ(WriteThroughLibrary(flat, folder.File("rle.bmp"), &rle), 1);
   ASSERT_EQ(WriteThroughLibrary(flat, folder.File("plain.bmp"), &plain), 1);

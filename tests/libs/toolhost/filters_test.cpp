@@ -180,6 +180,8 @@ TEST(Filters, MeanAndExtremesMatchThePlainWalkOnLargeWindows) {
     int w, h;
   } cases[] = {{MeanFilter, MeanOf, 13, 13},   {MeanFilter, MeanOf, 12, 15},   {MeanFilter, MeanOf, 181, 1},
                {MeanFilter, MeanOf, 1, 181},   {MeanFilter, MeanOf, 14, 13},   {MeanFilter, MeanOf, 9, 20},
+               // The widest window summed straight across, and the first one summed by doubling.
+               {MeanFilter, MeanOf, 16, 16},   {MeanFilter, MeanOf, 17, 15},
                {MinimumFilter, MinOf, 33, 5},  {MinimumFilter, MinOf, 6, 70},  {MaximumFilter, MaxOf, 255, 1},
                {MaximumFilter, MaxOf, 31, 17}, {MaximumFilter, MaxOf, 64, 2}};
   for (const auto& c : cases) {

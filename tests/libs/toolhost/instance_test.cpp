@@ -33,9 +33,11 @@ ImageView View(WA* wa) { return {wa->Bits(), wa->GetW(), wa->GetH(), wa->GetBPLi
 
 TEST(ToolRegistry, NumbersFollowTheTableFromOne) {
   const char* names[] = {"vr_rsmooth",   "minimum_effect", "maximum_effect", "median_filt", "sharp_filt",
-                         "heavysharp_filt", "outline_filt", "emboss_effect",  "Noise"};
+                         "heavysharp_filt", "outline_filt", "emboss_effect",  "Noise",       "Crop_Tool"};
   int tool = 0;
   for (const char* name : names) {
+    // The crop tool is interactive (kind 3), the others processing tools.
+    const std::uint32_t kind = std::strcmp(name, "Crop_Tool") == 0 ? 3u : 1u;
     tool = LUGetRegToolItem(nullptr, tool);
     ASSERT_NE(tool, 0) << name;
     char buffer[80];
@@ -44,7 +46,7 @@ TEST(ToolRegistry, NumbersFollowTheTableFromOne) {
     EXPECT_EQ(LUGetRegToolIDNumber(nullptr, name, 0), tool);
     LU_REGTOOLINFO info{};
     ASSERT_TRUE(LUGetRegToolInfo(nullptr, tool, 1, &info));
-    EXPECT_EQ(info.flags & 7, 1u);
+    EXPECT_EQ(info.flags & 7, kind);
     EXPECT_TRUE(LUGetRegToolGroupName(nullptr, tool, 1, buffer, sizeof buffer));
     EXPECT_TRUE(LUGetRegToolMenuName(nullptr, tool, 1, buffer, sizeof buffer));
     EXPECT_NE(std::strlen(buffer), 0u);

@@ -4,6 +4,7 @@
 // end.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -374,6 +375,47 @@ TEST_F(ProgramInProcess, AboutBoxShowsSixtyFourBitMemoryAndTheLogoRevealsOk) {
   EXPECT_NE(disk.find(" KB Free on "), std::string::npos) << disk;
   EXPECT_TRUE(okHidden);
   EXPECT_TRUE(okShownAfterClick);
+  CloseProgram(app);
+}
+
+// File/New: the dialog's swatch starts with the background colour of the
+// settings, and OK fills the new image with it.
+TEST_F(ProgramInProcess, NewImageDialogStartsWithTheBackgroundColour) {
+  {
+    fw::IniFile ini(ini_);
+    ini.WriteInt("BACK", "R", 10);
+    ini.WriteInt("BACK", "G", 200);
+    ini.WriteInt("BACK", "B", 30);
+    ini.WriteInt("NewImage", "width", 5);
+    ini.WriteInt("NewImage", "height", 4);
+    ini.WriteInt("NewImage", "units", 2);
+  }
+  CLumo40App app;
+  ASSERT_TRUE(app.InitInstance());
+  COLORREF swatch = CLR_INVALID;
+  DialogProbe newImage{"New image", [&](HWND dialog) {
+                         HWND control = GetDlgItem(dialog, IDC_NEWIMG_SWATCH);
+                         HDC dc = GetDC(control);
+                         auto brush = reinterpret_cast<HBRUSH>(SendMessageA(
+                             dialog, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control)));
+                         ReleaseDC(control, dc);
+                         LOGBRUSH shown{};
+                         if (brush != nullptr && GetObjectA(brush, sizeof shown, &shown) == sizeof shown) swatch = shown.lbColor;
+                         PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+                       }};
+  probe = &newImage;
+  SetTimer(nullptr, 0, 50, ProbeTimer);
+  SendMessageA(app.MainFrame()->Handle(), WM_COMMAND, ID_FILE_NEW, 0);
+  ASSERT_TRUE(newImage.seen);
+  EXPECT_EQ(swatch, RGB(10, 200, 30));
+  ASSERT_EQ(app.Docs().AllDocuments().size(), 1u);
+  auto* doc = dynamic_cast<CLumo40Doc*>(app.Docs().AllDocuments().front());
+  ASSERT_NE(doc, nullptr);
+  CLayersManager* layers = doc->Image().GetLayers();
+  ASSERT_EQ(layers->GetWidth(), 5);
+  const std::uint8_t* pixel = layers->GetLayer(0)->GetImage()->Row(0);
+  EXPECT_EQ((std::array<int, 3>{pixel[0], pixel[1], pixel[2]}), (std::array<int, 3>{30, 200, 10})) << "blue, green, red";
+  for (fw::Document* d : app.Docs().AllDocuments()) d->SetModifiedFlag(false);
   CloseProgram(app);
 }
 

@@ -157,12 +157,16 @@ TEST(OleStreamFile, GrowsInWholeStepsAndFlushCutsToThePosition) {
   ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream), S_OK);
   {
     CMyOleStreamFile file(stream, 100, static_cast<std::uint32_t>(page + 1));
-    EXPECT_EQ(StreamSize(stream), page);
+    EXPECT_EQ(StreamSize(stream), 0u) << "nothing reserved before the first write";
+    // The first write reserves the initial size (one page) and runs past it.
     std::string bytes(page + 10, 'x');
     file.Write(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
-    EXPECT_EQ(StreamSize(stream), page + 2 * page);  // one step of two pages
-    EXPECT_EQ(file.GetLength(), page + 10);
-    file.SeekFromCurrent(-10);
+    EXPECT_EQ(StreamSize(stream), page + 10);
+    // Later writes past the initial size grow it by whole steps (two pages).
+    file.Write(bytes.data(), 10);
+    EXPECT_EQ(StreamSize(stream), page + 2 * page);
+    EXPECT_EQ(file.GetLength(), page + 20);
+    file.SeekFromCurrent(-20);
     file.Flush();
     EXPECT_EQ(StreamSize(stream), page);
     EXPECT_EQ(file.GetPosition(), page);
@@ -173,6 +177,50 @@ TEST(OleStreamFile, GrowsInWholeStepsAndFlushCutsToThePosition) {
   }
   EXPECT_EQ(stream->Release(), 0u);  // the file held no reference
   EXPECT_THROW(CMyOleStreamFile(nullptr, 1, 1), lumora::FileException);
+}
+
+// The room reserved ahead of the writes never outlives the file: Close and
+// the destructor cut the stream to the position as Flush does; a stream
+// closed exactly at its end is left as it is.
+TEST(OleStreamFile, CloseAndDestructionCutTheReserve) {
+  SYSTEM_INFO info = {};
+  GetSystemInfo(&info);
+  const std::uint64_t page = info.dwPageSize;
+  for (const bool close : {true, false}) {
+    SCOPED_TRACE(close ? "Close" : "destructor");
+    IStream* stream = nullptr;
+    ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream), S_OK);
+    {
+      CMyOleStreamFile file(stream, 1, 1);
+      file.Write("abcdefg", 7);
+      EXPECT_EQ(StreamSize(stream), page) << "the first write reserves one initial size";
+      if (close) {
+        file.Close();
+        EXPECT_EQ(StreamSize(stream), 7u);
+        file.Close();  // a second close does nothing
+      }
+    }
+    EXPECT_EQ(StreamSize(stream), 7u);
+    SeekTo(stream, 0);
+    char back[8] = {};
+    ULONG read = 0;
+    EXPECT_EQ(stream->Read(back, 8, &read), S_OK);
+    EXPECT_EQ(std::string(back, read), "abcdefg");
+    EXPECT_EQ(stream->Release(), 0u);
+  }
+  // Closed exactly at its length: no cut, and nothing was reserved.
+  IStream* stream = nullptr;
+  ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream), S_OK);
+  std::string whole(page, 'y');
+  ULONG written = 0;
+  ASSERT_EQ(stream->Write(whole.data(), static_cast<ULONG>(whole.size()), &written), S_OK);
+  {
+    CMyOleStreamFile file(stream, 1, 1);
+    EXPECT_EQ(file.GetLength(), page);
+    file.Close();
+  }
+  EXPECT_EQ(StreamSize(stream), page);
+  EXPECT_EQ(stream->Release(), 0u);
 }
 
 }  // namespace

@@ -70,11 +70,11 @@ TEST(ImgxferWinDialogs, OptionsDialogEditsAndKeepsTheOptions) {
   EXPECT_EQ(DialogDriver::handled, 1);
   const ImExpSaveOptions kept = ImExp_GetSaveOptions();
   EXPECT_EQ(kept.jpegQuality, 42);
-  EXPECT_EQ(kept.jpegProgressive, 0);
+  EXPECT_EQ(kept.jpegProgressive, kImExpOff);
   EXPECT_EQ(kept.pngInterlace, 1);
   EXPECT_EQ(kept.pngCompression, 3);
   EXPECT_EQ(kept.tgaRle, 1);
-  EXPECT_EQ(kept.bmpRle, 0);
+  EXPECT_EQ(kept.bmpRle, kImExpOff);
   EXPECT_EQ(kept.tiffCompression, kImExpTiffPackBits);
 
   DialogDriver::Arm(imgxfer::kOptionsCaption, [](HWND d) {
@@ -171,7 +171,7 @@ TEST(ImgxferWinDialogs, OurBmpsLoadWithLoadImage) {
     for (int type : {1, 2, 4, 8, 16}) {
       SCOPED_TRACE("type " + std::to_string(type) + (rle ? " RLE" : ""));
       ImExpSaveOptions options = imgxfer::DefaultSaveOptions();
-      options.bmpRle = rle;
+      options.bmpRle = rle ? 1 : kImExpOff;
       const ExchangeImage image = PatternImage(type, 61, 37);
       const std::string path = folder.File("load.bmp");
       ASSERT_EQ(WriteThroughLibrary(image, path, &options), 1);

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/LayerDialogForms.h"
+#include "ui/LayerDialogForms.h"
 #include "document/null_host.h"
 #include "engine/pixels/WAccess.h"
 

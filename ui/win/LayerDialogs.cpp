@@ -1,6 +1,6 @@
 // The layer dialogs over their forms: the windows only move values between
 // controls and the forms.
-#include "dialogs/win/LayerDialogs.h"
+#include "ui/win/LayerDialogs.h"
 
 #include <cctype>
 #include <cstdlib>

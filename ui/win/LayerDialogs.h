@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "dialogs/LayerDialogForms.h"
+#include "ui/LayerDialogForms.h"
 #include "dialogs/win/MyModalDlg.h"
 #include "document/win/Lumo40Doc.h"
 #include "ui/win/ComboBoxSeparator.h"

@@ -1,4 +1,4 @@
-#include "dialogs/LayerDialogForms.h"
+#include "ui/LayerDialogForms.h"
 
 #include "document/DocumentFiles.h"
 #include "engine/blend/MergeModes.h"

@@ -1,0 +1,39 @@
+// What start-up makes for the dialogs: the dialog font, the wait-dialog
+// class "VR_WAITDLGCLASS32", the custom non-client dialog class
+// "VR_CUSTOMNCDLG32EX" (a copy of the control library's), and the tool-host
+// hook through which the modeless tool windows get their dialog keys.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "hostapi/toolhost.h"
+
+namespace lumora {
+
+inline constexpr char kWaitDialogClass[] = "VR_WAITDLGCLASS32";
+inline constexpr char kCustomNcDialogClass[] = "VR_CUSTOMNCDLG32EX";
+
+// "Ms Sans Serif", 11 pixels high, made before start-up runs; the effective
+// font is the system font when it could not be made.
+struct DialogFont {
+  HFONT created = nullptr;
+  HFONT effective = nullptr;
+};
+const DialogFont& TheDialogFont();
+
+// The class atom, 0 when it cannot be registered (start-up then ends).
+ATOM RegisterWaitDialogClass();
+// A copy of the control library's "VR_CNCDLGCLASS32" under our name and our
+// procedure; false (and start-up goes on) when the library is not there.
+bool RegisterCustomNcDialogClass(HINSTANCE instance);
+void UnregisterCustomNcDialogClass(HINSTANCE instance);
+
+// The tool-host hook of the modeless tool windows (context: the window):
+// their dialog keys (Tab, arrows, Enter, Escape) work inside the program's
+// pump. Handled (1) when the window's dialog handling took the message,
+// else pass (2).
+int DialogMessageHook(void* unused, const LU_MSG* message, void* context, std::intptr_t* inOut);
+
+}  // namespace lumora

@@ -1,0 +1,57 @@
+// What the document's Image and Edit commands ask the user. The dialogs
+// live in dialogs/, which the document does not reach: the application
+// installs them here at start-up (tests may install their own).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "document/ImageDocument.h"
+
+namespace lumora {
+
+// Image/Image Size...: the image's values in, the new ones out.
+struct ImageSizeQuestion {
+  int width = 0, height = 0, xResolution = 0, yResolution = 0;
+  std::uint64_t memory = 0;
+  int newWidth = 0, newHeight = 0, newXResolution = 0, newYResolution = 0;
+};
+
+// Image/Canvas...: the image's size in, the new canvas (image
+// coordinates) out.
+struct CanvasQuestion {
+  int width = 0, height = 0;
+  RECT canvas{};
+};
+
+// Image/Duplicate...: the source in, the copy's name and merge choice out.
+struct DuplicateQuestion {
+  std::string title;
+  const ImageDocument* source = nullptr;
+  std::string name;
+  bool merged = false;
+};
+
+// Edit/History...: the list in (the document previews while the dialog is
+// open), the chosen index out.
+struct HistoryQuestion {
+  std::vector<std::string> names;
+  int current = -1;
+  ImageDocument* document = nullptr;
+  int chosen = -1;
+};
+
+// Each answers true for OK; an empty one is a command that asks nothing
+// and does nothing.
+struct ImageDialogs {
+  std::function<bool(ImageSizeQuestion&)> imageSize;
+  std::function<bool(CanvasQuestion&)> canvas;
+  std::function<bool(DuplicateQuestion&)> duplicate;
+  std::function<bool(HistoryQuestion&)> history;
+};
+
+ImageDialogs& TheImageDialogs();
+
+}  // namespace lumora

@@ -1,0 +1,192 @@
+// The document's Image menu commands, Edit/History... and the view's
+// right-button layer list.
+#include <string>
+#include <vector>
+
+#include "document/DocumentServices.h"
+#include "document/ImageCommands.h"
+#include "document/win/AppServices.h"
+#include "document/win/ImageDialogHooks.h"
+#include "document/win/Lumo40Doc.h"
+#include "hostapi/toolhost.h"
+#include "lang/Recorder.h"
+#include "platform/rect.h"
+#include "res/resource.h"
+
+namespace lumora {
+
+ImageDialogs& TheImageDialogs() {
+  static ImageDialogs dialogs;
+  return dialogs;
+}
+
+namespace {
+
+// The tool host's preview stays off while a dialog previews or changes the
+// document.
+class PreviewPause {
+ public:
+  PreviewPause() { LUPreview_Enable(0); }
+  ~PreviewPause() { LUPreview_Enable(1); }
+  PreviewPause(const PreviewPause&) = delete;
+  PreviewPause& operator=(const PreviewPause&) = delete;
+};
+
+// A failed image operation: its step is already taken back; the tool
+// host's error box says why.
+void ReportImageFailure(int line) {
+  LUSetErrorCode(nullptr, 16, "Lumo40Doc", line, 0);
+  LUPrintErrorState(nullptr);
+}
+
+}  // namespace
+
+void CLumo40Doc::OnImageSize() {
+  const ImageDialogs& dialogs = TheImageDialogs();
+  const CLayersManager* layers = image_->GetLayers();
+  if (!dialogs.imageSize || layers == nullptr) return;
+  ImageSizeQuestion question;
+  question.width = layers->GetWidth();
+  question.height = layers->GetHeight();
+  question.xResolution = static_cast<int>(layers->GetResolution() & 0xFFFFu);
+  question.yResolution = static_cast<int>(layers->GetResolution() >> 16);
+  question.memory = ImageMemoryEstimate(*layers);
+  if (!dialogs.imageSize(question)) return;
+  lang::RecordResize(question.newWidth, question.newHeight, question.newXResolution, question.newYResolution);
+  if (!image_->ResizeImage(question.newWidth, question.newHeight, question.newXResolution,
+                           question.newYResolution)) {
+    ReportImageFailure(__LINE__);
+  }
+}
+
+void CLumo40Doc::OnImageCanvas() {
+  const ImageDialogs& dialogs = TheImageDialogs();
+  const CLayersManager* layers = image_->GetLayers();
+  if (!dialogs.canvas || layers == nullptr) return;
+  CanvasQuestion question;
+  question.width = layers->GetWidth();
+  question.height = layers->GetHeight();
+  bool ok = false;
+  {
+    PreviewPause preview;
+    ok = dialogs.canvas(question);
+  }
+  if (!ok) return;
+  lang::RecordCanvasSize(question.canvas);
+  if (!image_->ResizeCanvas(question.canvas)) ReportImageFailure(__LINE__);
+}
+
+void CLumo40Doc::OnImageCropSelection() {
+  const CLayersManager* layers = image_->GetLayers();
+  Fragment* selection = ShareFragment(image_->GetSelection());
+  if (layers == nullptr || selection == nullptr) {
+    DeleteFragment(selection);
+    return;
+  }
+  const RECT rect = SelectionCropRect(selection, layers->GetWidth(), layers->GetHeight());
+  DeleteFragment(selection);
+  if (RectIsEmpty(rect)) return;
+  lang::RecordCrop(rect);
+  // CropImage drops the selection and updates the global one.
+  if (!image_->CropImage(rect)) ReportImageFailure(__LINE__);
+}
+
+void CLumo40Doc::OnUpdateImageCropSelection(fw::CmdUI& ui) {
+  const CLayersManager* layers = image_->GetLayers();
+  LURECT bounds{};
+  const Fragment* selection = image_->GetSelection();
+  const bool selected = selection != nullptr && (IsFrgInverted(selection) != 0 ||
+                                                 (GetFragmentBoundRect(selection, &bounds) != 0 && bounds.width > 0 &&
+                                                  bounds.height > 0));
+  EnableFiltered(ui, layers != nullptr && !layers->HasTextLayers() && selected);
+}
+
+namespace {
+
+void Rotate(ImageDocument& image, double degrees) {
+  lang::RecordRotate(degrees);
+  if (!image.RotateImage(degrees, 0)) ReportImageFailure(__LINE__);
+}
+
+void Flip(ImageDocument& image, bool horizontal, bool vertical) {
+  lang::RecordFlipImage(horizontal ? 1 : 0, vertical ? 1 : 0);
+  if (!image.FlipImage(horizontal, vertical)) ReportImageFailure(__LINE__);
+}
+
+}  // namespace
+
+// A positive angle turns counter-clockwise.
+void CLumo40Doc::OnImageRotate180() { Rotate(*image_, 180.0); }
+void CLumo40Doc::OnImageRotate90CW() { Rotate(*image_, -90.0); }
+void CLumo40Doc::OnImageRotate90CCW() { Rotate(*image_, 90.0); }
+void CLumo40Doc::OnImageFlipHorizontal() { Flip(*image_, true, false); }
+void CLumo40Doc::OnImageFlipVertical() { Flip(*image_, false, true); }
+
+void CLumo40Doc::OnUpdateNoTextLayer(fw::CmdUI& ui) {
+  const CLayersManager* layers = image_->GetLayers();
+  EnableFiltered(ui, layers != nullptr && !layers->HasTextLayers());
+}
+
+HWND CLumo40Doc::CropImage(const RECT& rect) {
+  if (!image_->CropImage(rect)) return nullptr;
+  return Views().empty() ? nullptr : Views().front()->Handle();
+}
+
+void CLumo40Doc::OnEditHistory() {
+  const ImageDialogs& dialogs = TheImageDialogs();
+  if (!IsCommandAllowedWhileTracking(ID_EDIT_HISTORY) || !dialogs.history) return;
+  PreviewPause preview;
+  HistoryQuestion question;
+  question.current = image_->BeginHistory(&question.names);
+  if (question.current < 0) return;
+  question.document = image_.get();
+  const bool ok = dialogs.history(question);
+  // The state the dialog opened on comes back first; OK then jumps.
+  if (image_->EndHistory(ok, question.chosen)) SetModifiedFlag(true);
+}
+
+void CLumo40Doc::OnImageDuplicate() {
+  const ImageDialogs& dialogs = TheImageDialogs();
+  if (!dialogs.duplicate || !image_->HasImage()) return;
+  DuplicateQuestion question;
+  question.title = GetTitle();
+  question.source = image_.get();
+  if (!dialogs.duplicate(question)) return;
+  lang::RecordDuplicateImage(question.name, question.merged ? 1 : 0);
+  fw::View* view = NewDocumentFromImage(this, question.merged, true, true);
+  if (view != nullptr && view->GetDocument() != nullptr) view->GetDocument()->SetTitle(question.name);
+}
+
+int CLumo40Doc::AddLayersAtPointToMenu(HMENU menu, int x, int y) {
+  CLayersManager* layers = image_->GetLayers();
+  if (layers == nullptr || menu == nullptr) return 0;
+  // The list is top first; each inserted at position 0 would reverse it.
+  const std::vector<LayerMenuItem> items = LayersAtPoint(*layers, x, y);
+  for (auto it = items.rbegin(); it != items.rend(); ++it) {
+    InsertMenuA(menu, 0, MF_BYPOSITION | MF_STRING, static_cast<UINT_PTR>(it->id), it->text.c_str());
+  }
+  return 1;
+}
+
+void CLumo40Doc::OnImageCrop() {
+  // The crop tool's pane; the tool crops when the user says so.
+  if (LUCreateToolInstance(nullptr, "Crop_Tool", 0) != 0) LUPrintErrorState(nullptr);
+}
+
+void CLumo40Doc::OnUpdateImageCrop(fw::CmdUI& ui) { EnableFiltered(ui, IsCropToolAvailable()); }
+
+namespace {
+
+bool ConvertWithPreviewOff(CLumo40Doc& doc, int type) {
+  PreviewPause preview;
+  if (!ConvertImageType(doc.Image(), type)) return false;
+  doc.Image().SetActiveLayer(doc.Image().GetActiveLayer(), true, false);
+  return true;
+}
+
+}  // namespace
+
+bool CLumo40Doc::ConvertToGray() { return ConvertWithPreviewOff(*this, kWAType8Grey); }
+bool CLumo40Doc::ConvertToTrueColor() { return ConvertWithPreviewOff(*this, kWAType24); }
+
+}  // namespace lumora

@@ -1,0 +1,27 @@
+// The control library: the maker's custom controls and their window
+// classes. The program starts it before anything else (its entry 1) and
+// ends it last (entry 2); while it runs, its custom non-client dialog class
+// "VR_CNCDLGCLASS32" is registered in the module it names, with its
+// non-client set-up (entry 35) and its dialog window procedure (entry 56).
+// Windows only; window handles are opaque here.
+#pragma once
+
+#include <cstdint>
+
+// The custom non-client dialog class of the library.
+inline constexpr char kVrCtlNcDialogClass[] = "VR_CNCDLGCLASS32";
+
+// Entry 1: registers the library's classes in the module of `instance`;
+// non-zero on success.
+int VrCtlStartUp(void* instance);
+// Entry 2: unregisters them.
+void VrCtlShutDown();
+// The module the library's classes live in; null while it is not started
+// (as a library that is not loaded).
+void* VrCtlModule();
+// Entry 35: the custom non-client look of a window being created (a thin
+// tool-window caption).
+void VrCtlSetUpNonClient(void* window);
+// Entry 56: the window procedure of the library's custom dialogs (the
+// system's dialog procedure underneath).
+std::intptr_t VrCtlDialogWindowProc(void* window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);

@@ -1,0 +1,663 @@
+// The Image menu, Edit/History..., the view's right-button layer menu and
+// the crop tool in the program's own start-up: commands chosen from the
+// menus after their popups opened (so the update rules ran), dialogs
+// answered by the dialog script, the results compared in the program, and
+// the files saved after each command listed for check_image_files.py,
+// which reads them with ag-psd and ImageMagick.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/ErrorBox.h"
+#include "app/win/Lumo40App.h"
+#include "app/win/MainFrame.h"
+#include "dialogs/ImageSizeForm.h"
+#include "dialogs/win/ImageDialogs.h"
+#include "document/ImageCommands.h"
+#include "document/win/Lumo40Doc.h"
+#include "engine/layers/LayerMng.h"
+#include "framework/CommandIds.h"
+#include "framework/Profile.h"
+#include "framework/win/DocView.h"
+#include "hostapi/toolhost.h"
+#include "libs/toolhost/CropTool.h"
+#include "platform/rect.h"
+#include "res/resource.h"
+#include "res/toolhost_ids.h"
+#include "tests/support/win/dialog_script.h"
+#include "tests/support/win/menu_items.h"
+#include "view/win/Lumo40View.h"
+
+namespace lumora {
+namespace {
+
+using testing::DialogScript;
+using testing::Press;
+
+std::string Made(const std::string& name) { return std::string(LUMORA_MADE_FILES) + "/" + name; }
+
+// One line for the checker that reads the saved files afterwards.
+void AddCheck(const std::string& line) {
+  std::ofstream(Made("checks.txt"), std::ios::app) << line << "\n";
+}
+
+std::string Text(HWND dialog, int id) {
+  char text[256] = {};
+  GetDlgItemTextA(dialog, id, text, sizeof text);
+  return text;
+}
+
+// The message box a dialog shows over itself, or the window when it is one.
+HWND BoxOf(HWND window) {
+  if (GetDlgItem(window, 0xFFFF) != nullptr) return window;
+  struct Search {
+    HWND owner, found;
+  } search{window, nullptr};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND w, LPARAM p) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(p);
+        if (IsWindowVisible(w) && GetWindow(w, GW_OWNER) == s->owner && GetDlgItem(w, 0xFFFF) != nullptr) {
+          s->found = w;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// The layer's pixel at (x, y) counted from the top of its rect, as RGBA:
+// colour from the image, alpha from the mask (255 without), as the layered
+// file carries it.
+void AppendLayerRGBA(const CLayer& layer, std::string* out) {
+  const VrWA2000::WA* image = layer.PeekImage();
+  const VrWA2000::WA* mask = layer.HasMask() ? layer.PeekMask() : nullptr;
+  for (int y = image->GetH() - 1; y >= 0; --y) {
+    for (int x = 0; x < image->GetW(); ++x) {
+      const std::uint8_t* p = image->Row(y) + 3 * x;
+      out->push_back(static_cast<char>(p[2]));
+      out->push_back(static_cast<char>(p[1]));
+      out->push_back(static_cast<char>(p[0]));
+      out->push_back(static_cast<char>(mask != nullptr ? mask->Row(y)[x] : 255));
+    }
+  }
+}
+
+// What ag-psd should read: the size and each layer's rect (rows from the
+// top) and pixels.
+void WriteExpectation(const CLayersManager& stack, const std::string& prefix) {
+  std::ofstream text(Made(prefix + ".txt"));
+  text << "size " << stack.GetWidth() << " " << stack.GetHeight() << "\n";
+  for (int i = 0; i < stack.GetLayerCount(); ++i) {
+    const RECT& r = stack.GetLayer(i)->GetRect();
+    text << "layer " << i << " " << r.left << " " << stack.GetHeight() - r.bottom << " " << r.right << " "
+         << stack.GetHeight() - r.top << "\n";
+    std::string pixels;
+    AppendLayerRGBA(*stack.GetLayer(i), &pixels);
+    std::ofstream(Made(prefix + "." + std::to_string(i) + ".rgba"), std::ios::binary) << pixels;
+  }
+}
+
+// Every layer's rect, image and mask equal (the names and order too).
+void ExpectSameLayers(const CLayersManager& a, const CLayersManager& b, const char* what) {
+  SCOPED_TRACE(what);
+  ASSERT_EQ(a.GetWidth(), b.GetWidth());
+  ASSERT_EQ(a.GetHeight(), b.GetHeight());
+  ASSERT_EQ(a.GetLayerCount(), b.GetLayerCount());
+  for (int i = 0; i < a.GetLayerCount(); ++i) {
+    const CLayer& x = *a.GetLayer(i);
+    const CLayer& y = *b.GetLayer(i);
+    EXPECT_EQ(x.GetName(), y.GetName());
+    EXPECT_TRUE(RectsEqual(x.GetRect(), y.GetRect())) << i;
+    std::string px, py;
+    AppendLayerRGBA(x, &px);
+    AppendLayerRGBA(y, &py);
+    EXPECT_TRUE(px == py) << "layer " << i << " pixels";
+  }
+}
+
+CLayersManagerPtr DeepCopy(const CLayersManager& stack) {
+  return CLayersManagerPtr::Adopt(new CLayersManager(stack));
+}
+
+std::string SettingsFileOfThisProgram() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  return fw::ProfilePathForProgram(path);
+}
+
+class ImageCommands : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ini_ = SettingsFileOfThisProgram();
+    DeleteFileA(ini_.c_str());
+    app_ = std::make_unique<CLumo40App>();
+    ASSERT_TRUE(app_->InitInstance());
+  }
+  void TearDown() override {
+    DialogScript::Stop();
+    for (fw::Document* doc : app_->Docs().AllDocuments()) {
+      doc->SetModifiedFlag(false);
+      if (auto* image = dynamic_cast<CLumo40Doc*>(doc)) image->Image().SetModifiedFlag(false);
+    }
+    HWND frame = app_->MainFrame()->Handle();
+    SendMessageA(frame, WM_CLOSE, 0, 0);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    app_->ExitInstance();
+    app_.reset();
+    DeleteFileA(ini_.c_str());
+  }
+
+  CLumo40Doc* Open(const std::string& name) {
+    auto* doc = dynamic_cast<CLumo40Doc*>(app_->OpenDocumentFile(Made(name)));
+    Settle();
+    return doc;
+  }
+  CLayersManager& Stack(CLumo40Doc* doc) { return *doc->Image().GetLayers(); }
+  HWND View(CLumo40Doc* doc) { return doc->Views().front()->Handle(); }
+
+  // Messages and idle work until nothing is left.
+  void Settle() {
+    for (int round = 0; round < 4; ++round) {
+      MSG msg;
+      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (!app_->PreTranslateMessage(&msg)) {
+          TranslateMessage(&msg);
+          DispatchMessageA(&msg);
+        }
+      }
+      for (int count = 0; app_->OnIdle(count) && count < 20; ++count) {
+      }
+      Sleep(5);
+    }
+  }
+
+  // Chooses a command as the user does: its popup opens (the update rules
+  // run) and the item is clicked when it is enabled. False when no menu
+  // holds it or it is greyed.
+  bool Choose(UINT id) {
+    HWND frame = app_->MainFrame()->Handle();
+    std::function<int(HMENU)> find = [&](HMENU menu) -> int {
+      for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        if (HMENU sub = GetSubMenu(menu, i)) {
+          SendMessageA(frame, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(sub), MAKELPARAM(i, FALSE));
+          if (const int found = find(sub)) return found;
+        } else if (GetMenuItemID(menu, i) == id) {
+          return (GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED)) != 0 ? -1 : 1;
+        }
+      }
+      return 0;
+    };
+    if (find(GetMenu(frame)) != 1) return false;
+    SendMessageA(frame, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+    Settle();
+    return true;
+  }
+
+  bool Save(CLumo40Doc* doc, const std::string& name) { return doc->OnSaveDocument(Made(name)); }
+
+  std::unique_ptr<CLumo40App> app_;
+  std::string ini_;
+};
+
+// ---- Image Size
+
+TEST_F(ImageCommands, ImageSizeAtHalfAndDoubleEqualsTheEnginesResample) {
+  CLumo40Doc* doc = Open("three.psd");
+  ASSERT_NE(doc, nullptr);
+  const CLayersManagerPtr original = DeepCopy(Stack(doc));
+  const std::string memory = MemoryText(60, 40, 60, 40, ImageMemoryEstimate(*original));
+  for (const int width : {30, 120}) {
+    SCOPED_TRACE(width);
+    std::string shownMemory, shownHeight;
+    DialogScript::Run({{"Image Size", [&](HWND d) {
+                          shownMemory = Text(d, IDC_ISZ_MEMORY);
+                          SetDlgItemTextA(d, IDC_ISZ_WIDTH, std::to_string(width).c_str());
+                          shownHeight = Text(d, IDC_ISZ_HEIGHT);
+                          Press(d, IDOK);
+                        }}});
+    const int steps = doc->Image().History().UndoCount();
+    ASSERT_TRUE(Choose(ID_IMAGE_SIZE));
+    EXPECT_EQ(DialogScript::done, 1);
+    EXPECT_EQ(shownMemory, memory);
+    EXPECT_EQ(shownHeight, std::to_string(width * 2 / 3));
+    // The engine's own resample of the opened image, made apart.
+    CLayersManagerPtr expected = DeepCopy(*original);
+    ASSERT_EQ(expected->ResizeImage(SIZE{width, width * 2 / 3}), 1);
+    ExpectSameLayers(Stack(doc), *expected, "resized");
+    EXPECT_EQ(doc->Image().History().UndoCount(), steps + 1);
+    EXPECT_EQ(doc->Image().HistoryState().name, "Resize image");
+    const std::string name = "size" + std::to_string(width);
+    ASSERT_TRUE(Save(doc, name + ".psd"));
+    WriteExpectation(*expected, name + ".expect");
+    AddCheck("resampled " + name + ".psd " + name + ".expect");
+    ASSERT_TRUE(Choose(ID_EDIT_UNDO));
+    ExpectSameLayers(Stack(doc), *original, "undone");
+  }
+}
+
+TEST_F(ImageCommands, ImageSizeMemoryCannotHoldFailsWithAMessageAndChangesNothing) {
+  CLumo40Doc* doc = Open("three.psd");
+  ASSERT_NE(doc, nullptr);
+  const CLayersManagerPtr original = DeepCopy(Stack(doc));
+  const int steps = doc->Image().History().UndoCount();
+  static std::string message;
+  message.clear();
+  const UINT_PTR timer = SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR id, DWORD) {
+    HWND box = FindWindowA(kErrorBoxClass, nullptr);
+    if (box == nullptr || !IsWindowVisible(box)) return;
+    KillTimer(nullptr, id);
+    message = Text(box, IDC_ERRORDLG_MESSAGE);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+  });
+  DialogScript::Run({{"Image Size", [](HWND d) {
+                        SetDlgItemTextA(d, IDC_ISZ_WIDTH, "6000");
+                        // The buffers the change needs cannot be had.
+                        VrWA2000::ReadWA::MM_SetMemoryLimits(VrWA2000::ReadWA::MM_BytesInUse() + (1 << 20));
+                        Press(d, IDOK);
+                      }}});
+  const bool chosen = Choose(ID_IMAGE_SIZE);
+  VrWA2000::ReadWA::MM_SetMemoryLimits(0);
+  KillTimer(nullptr, timer);
+  ASSERT_TRUE(chosen);
+  EXPECT_EQ(message, "Not enough memory to build, convert or install the image.");
+  ExpectSameLayers(Stack(doc), *original, "after the failure");
+  EXPECT_EQ(doc->Image().History().UndoCount(), steps);
+}
+
+// ---- Canvas
+
+TEST_F(ImageCommands, CanvasGrowsByAHundredInEachAnchor) {
+  CLumo40Doc* doc = Open("three.psd");
+  ASSERT_NE(doc, nullptr);
+  const CLayersManagerPtr original = DeepCopy(Stack(doc));
+  ASSERT_TRUE(Save(doc, "canvas-orig.psd"));
+  const int anchors[9] = {IDC_CANVAS_ANCHOR0, IDC_CANVAS_ANCHOR1, IDC_CANVAS_ANCHOR2, IDC_CANVAS_ANCHOR3, IDC_CANVAS_ANCHOR4,
+                          IDC_CANVAS_ANCHOR5, IDC_CANVAS_ANCHOR6, IDC_CANVAS_ANCHOR7, IDC_CANVAS_ANCHOR8};
+  for (int anchor = 0; anchor < 9; ++anchor) {
+    SCOPED_TRACE(anchor);
+    bool anchorShows = false;
+    DialogScript::Run({{"Canvas size", [&](HWND d) {
+                          SetDlgItemTextA(d, IDC_CANVAS_WIDTH, "160");
+                          SetDlgItemTextA(d, IDC_CANVAS_HEIGHT, "140");
+                          SendMessageA(d, WM_COMMAND, MAKEWPARAM(anchors[anchor], BN_CLICKED),
+                                       reinterpret_cast<LPARAM>(GetDlgItem(d, anchors[anchor])));
+                          anchorShows = SendDlgItemMessageA(d, anchors[anchor], BM_GETIMAGE, IMAGE_ICON, 0) != 0;
+                          Press(d, IDOK);
+                        }}});
+    ASSERT_TRUE(Choose(ID_IMAGE_CANVAS));
+    EXPECT_TRUE(anchorShows);
+    ASSERT_EQ(Stack(doc).GetWidth(), 160);
+    ASSERT_EQ(Stack(doc).GetHeight(), 140);
+    // Rows count up from the bottom: the top row of anchors keeps the old
+    // image's top, 100 rows above the new bottom.
+    const int dx = anchor % 3 * 50, dyUp = (2 - anchor / 3) * 50;
+    for (int i = 0; i < original->GetLayerCount(); ++i) {
+      const RECT& was = original->GetLayer(i)->GetRect();
+      const RECT& now = Stack(doc).GetLayer(i)->GetRect();
+      EXPECT_EQ(now.left, was.left + dx) << i;
+      EXPECT_EQ(now.top, was.top + dyUp) << i;
+    }
+    EXPECT_EQ(doc->Image().HistoryState().name, "Canvas size");
+    const std::string name = "canvas" + std::to_string(anchor) + ".psd";
+    ASSERT_TRUE(Save(doc, name));
+    AddCheck("moved " + name + " canvas-orig.psd 160 140 " + std::to_string(dx) + " " + std::to_string(anchor / 3 * 50));
+    ASSERT_TRUE(Choose(ID_EDIT_UNDO));
+    ExpectSameLayers(Stack(doc), *original, "undone");
+  }
+}
+
+TEST_F(ImageCommands, CanvasBelowOnePixelIsRefusedInTheDialog) {
+  CLumo40Doc* doc = Open("three.psd");
+  ASSERT_NE(doc, nullptr);
+  const int steps = doc->Image().History().UndoCount();
+  std::string said;
+  DialogScript::Run({{"Canvas size", [](HWND d) {
+                        SetDlgItemTextA(d, IDC_CANVAS_WIDTH, "0");
+                        Press(d, IDOK);
+                      }},
+                     {"Canvas size", [&](HWND w) {
+                        HWND box = BoxOf(w);
+                        if (box == nullptr) return;
+                        said = Text(box, 0xFFFF);
+                        Press(box, IDOK);
+                      }},
+                     {"Canvas size", [](HWND d) { Press(d, IDCANCEL); }}});
+  ASSERT_TRUE(Choose(ID_IMAGE_CANVAS));
+  EXPECT_EQ(DialogScript::done, 3);
+  EXPECT_EQ(said, "Please enter an integer between 1 and 30000.");
+  EXPECT_EQ(Stack(doc).GetWidth(), 60);
+  EXPECT_EQ(doc->Image().History().UndoCount(), steps);
+}
+
+// ---- Rotations and flips
+
+TEST_F(ImageCommands, RotationsAndFlipsAgreeWithImageMagick) {
+  CLumo40Doc* doc = Open("three.psd");
+  ASSERT_NE(doc, nullptr);
+  const CLayersManagerPtr original = DeepCopy(Stack(doc));
+  ASSERT_TRUE(Save(doc, "turn-orig.psd"));
+  struct Turn {
+    UINT id;
+    const char* name;
+    const char* magick;
+    bool swaps;
+  } turns[] = {{ID_IMAGE_ROTATE_90CW, "cw", "-rotate 90", true},   {ID_IMAGE_ROTATE_90CCW, "ccw", "-rotate -90", true},
+               {ID_IMAGE_ROTATE_180, "180", "-rotate 180", false}, {ID_IMAGE_FLIP_HORIZONTAL, "flop", "-flop", false},
+               {ID_IMAGE_FLIP_VERTICAL, "flip", "-flip", false}};
+  for (const Turn& turn : turns) {
+    SCOPED_TRACE(turn.name);
+    const int steps = doc->Image().History().UndoCount();
+    ASSERT_TRUE(Choose(turn.id));
+    EXPECT_EQ(Stack(doc).GetWidth(), turn.swaps ? 40 : 60);
+    EXPECT_EQ(Stack(doc).GetHeight(), turn.swaps ? 60 : 40);
+    EXPECT_EQ(doc->Image().History().UndoCount(), steps + 1);
+    EXPECT_EQ(doc->Image().HistoryState().name, "Rotate image");
+    const std::string name = std::string("turn-") + turn.name + ".psd";
+    ASSERT_TRUE(Save(doc, name));
+    AddCheck("turned " + name + " turn-orig.psd " + turn.magick);
+    ASSERT_TRUE(Choose(ID_EDIT_UNDO));
+    ExpectSameLayers(Stack(doc), *original, "undone");
+  }
+}
+
+// ---- Edit/History...
+
+TEST_F(ImageCommands, HistoryPreviewsCancelRestoresOkJumps) {
+  CLumo40Doc* doc = Open("three.psd");
+  ASSERT_NE(doc, nullptr);
+  std::vector<CLayersManagerPtr> states{DeepCopy(Stack(doc))};
+  for (const UINT id : {ID_IMAGE_FLIP_HORIZONTAL, ID_IMAGE_ROTATE_90CW, ID_IMAGE_FLIP_VERTICAL}) {
+    ASSERT_TRUE(Choose(id));
+    states.push_back(DeepCopy(Stack(doc)));
+  }
+  auto Pick = [](HWND d, int index) {
+    HWND list = GetDlgItem(d, IDC_HISTORY_LIST);
+    SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_HISTORY_LIST, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+  };
+  std::vector<std::string> entries;
+  int selected = -1;
+  DialogScript::Run({{"Image history", [&](HWND d) {
+                        HWND list = GetDlgItem(d, IDC_HISTORY_LIST);
+                        for (int i = 0; i < SendMessageA(list, LB_GETCOUNT, 0, 0); ++i) {
+                          char text[64] = {};
+                          SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+                          entries.push_back(text);
+                        }
+                        selected = static_cast<int>(SendMessageA(list, LB_GETCURSEL, 0, 0));
+                        for (int i : {0, 1, 2}) {
+                          Pick(d, i);
+                          ExpectSameLayers(Stack(doc), *states[static_cast<std::size_t>(i)], "preview");
+                        }
+                        Press(d, IDCANCEL);
+                      }}});
+  ASSERT_TRUE(Choose(ID_EDIT_HISTORY));
+  EXPECT_EQ(entries, (std::vector<std::string>{"Initial image", "Rotate image", "Rotate image", "Rotate image"}));
+  EXPECT_EQ(selected, 3);
+  ExpectSameLayers(Stack(doc), *states[3], "cancelled");
+  EXPECT_EQ(doc->Image().History().UndoCount(), 3);
+
+  DialogScript::Run({{"Image history", [&](HWND d) {
+                        Pick(d, 1);
+                        Press(d, IDOK);
+                      }}});
+  ASSERT_TRUE(Choose(ID_EDIT_HISTORY));
+  ExpectSameLayers(Stack(doc), *states[1], "jumped");
+  EXPECT_EQ(doc->Image().History().UndoCount(), 1);
+  EXPECT_EQ(doc->Image().History().RedoCount(), 2);
+  ASSERT_TRUE(Choose(ID_EDIT_REDO));
+  ExpectSameLayers(Stack(doc), *states[2], "redone");
+}
+
+// ---- The right-button layer menu
+
+struct MenuPick {
+  std::vector<testing::MenuItem> items;
+  int downs = 0;  // how many items down the pick goes; -1 cancels
+};
+MenuPick* pick = nullptr;
+
+void CALLBACK PickFromMenu(HWND, UINT, UINT_PTR id, DWORD) {
+  HWND menu = FindWindowA("#32768", nullptr);
+  if (menu == nullptr || !IsWindowVisible(menu)) return;
+  KillTimer(nullptr, id);
+  pick->items = testing::PopupItems(reinterpret_cast<HMENU>(SendMessageA(menu, MN_GETHMENU, 0, 0)));
+  if (pick->downs < 0) {
+    EndMenu();
+    return;
+  }
+  for (int i = 0; i <= pick->downs; ++i) PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+  PostMessageA(menu, WM_KEYDOWN, VK_RETURN, 0);
+}
+
+// The view's client point that shows an image pixel (rows from the bottom).
+POINT ClientPointOf(CLumo40View* view, int x, int y) {
+  RECT client{};
+  GetClientRect(view->Handle(), &client);
+  for (int v = 0; v < client.bottom; ++v) {
+    for (int u = 0; u < client.right; ++u) {
+      const POINT p = view->WindowPointToImagePixel(POINT{u, v});
+      if (p.x == x && p.y == y) return POINT{u, v};
+    }
+  }
+  return POINT{-1, -1};
+}
+
+TEST_F(ImageCommands, RightButtonListsTheLayersUnderThePointAndPicksOne) {
+  CLumo40Doc* doc = Open("three.psd");
+  ASSERT_NE(doc, nullptr);
+  auto* view = dynamic_cast<CLumo40View*>(doc->Views().front());
+  // A name of 31 characters shows as its first 27 and "...".
+  Stack(doc).GetLayer(2)->SetName("Top layer with a long long name");
+  // Image (36, 14) from the bottom: all three layers, Middle opaque there.
+  const POINT at = ClientPointOf(view, 36, 14);
+  ASSERT_GE(at.x, 0);
+  MenuPick choice{{}, 1};
+  pick = &choice;
+  SetTimer(nullptr, 0, 30, PickFromMenu);
+  SendMessageA(view->Handle(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(at.x, at.y));
+  Settle();
+  ASSERT_EQ(choice.items.size(), 3u);
+  EXPECT_EQ(choice.items[0].text, "Top layer with a long long ...");
+  EXPECT_EQ(choice.items[0].id, 3u);
+  EXPECT_EQ(choice.items[1].text, Stack(doc).GetLayer(1)->GetName());
+  EXPECT_EQ(choice.items[1].id, 2u);
+  EXPECT_EQ(choice.items[2].text, Stack(doc).GetLayer(0)->GetName());
+  EXPECT_EQ(Stack(doc).GetLayerIndex(doc->Image().GetActiveLayer()), 1);
+  // Where Middle is transparent only the others are listed; a cancelled
+  // menu changes nothing.
+  const POINT hole = ClientPointOf(view, 14, 40 - 1 - 6);  // Middle's (4, 0): a hole
+  ASSERT_GE(hole.x, 0);
+  MenuPick cancel{{}, -1};
+  pick = &cancel;
+  SetTimer(nullptr, 0, 30, PickFromMenu);
+  SendMessageA(view->Handle(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(hole.x, hole.y));
+  Settle();
+  ASSERT_EQ(cancel.items.size(), 1u);
+  EXPECT_EQ(cancel.items[0].id, 1u);
+  EXPECT_EQ(Stack(doc).GetLayerIndex(doc->Image().GetActiveLayer()), 1);
+}
+
+// ---- Image/Duplicate...
+
+TEST_F(ImageCommands, DuplicateOpensTheCopyUnderItsProposedName) {
+  CLumo40Doc* doc = Open("three.psd");
+  ASSERT_NE(doc, nullptr);
+  std::string proposed;
+  bool mergeOffered = false;
+  DialogScript::Run({{"Duplicate Image", [&](HWND d) {
+                        proposed = Text(d, IDC_DUPLICATE_NAME);
+                        mergeOffered = IsWindowEnabled(GetDlgItem(d, IDC_DUPLICATE_MERGED)) != 0;
+                        Press(d, IDOK);
+                      }}});
+  ASSERT_TRUE(Choose(ID_IMAGE_DUPLICATE));
+  EXPECT_EQ(proposed, "three copy");
+  EXPECT_TRUE(mergeOffered);
+  ASSERT_EQ(app_->Docs().AllDocuments().size(), 2u);
+  auto* copy = dynamic_cast<CLumo40Doc*>(app_->Docs().AllDocuments().back());
+  ASSERT_NE(copy, nullptr);
+  EXPECT_EQ(copy->GetTitle(), "three copy");
+  ExpectSameLayers(Stack(copy), Stack(doc), "copy");
+
+  // The copy's name is taken now: the next one is numbered, merged.
+  DialogScript::Run({{"Duplicate Image", [&](HWND d) {
+                        proposed = Text(d, IDC_DUPLICATE_NAME);
+                        CheckDlgButton(d, IDC_DUPLICATE_MERGED, BST_CHECKED);
+                        Press(d, IDOK);
+                      }}});
+  ASSERT_TRUE(Choose(ID_IMAGE_DUPLICATE));
+  EXPECT_EQ(proposed, "three copy 1");
+  auto* merged = dynamic_cast<CLumo40Doc*>(app_->Docs().AllDocuments().back());
+  EXPECT_EQ(merged->GetTitle(), "three copy 1");
+  EXPECT_EQ(Stack(merged).GetLayerCount(), 1);
+}
+
+// ---- The crop tool
+
+void SendMouse(HWND view, POINT client, DWORD flags) {
+  POINT screen = client;
+  ClientToScreen(view, &screen);
+  const int w = GetSystemMetrics(SM_CXSCREEN) - 1, h = GetSystemMetrics(SM_CYSCREEN) - 1;
+  INPUT input{};
+  input.type = INPUT_MOUSE;
+  input.mi.dx = static_cast<LONG>((screen.x * 65535 + w / 2) / w);
+  input.mi.dy = static_cast<LONG>((screen.y * 65535 + h / 2) / h);
+  input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | flags;
+  SendInput(1, &input, sizeof input);
+}
+
+TEST_F(ImageCommands, CropToolCropsTheDraggedRectangleInOneStep) {
+  CLumo40Doc* doc = Open("three.psd");
+  ASSERT_NE(doc, nullptr);
+  auto* view = dynamic_cast<CLumo40View*>(doc->Views().front());
+  const CLayersManagerPtr original = DeepCopy(Stack(doc));
+  const int steps = doc->Image().History().UndoCount();
+  ASSERT_TRUE(Choose(ID_IMAGE_CROP));
+  HWND pane = FindWindowA("#32770", "Crop");
+  ASSERT_NE(pane, nullptr);
+  // The pane opens over the frame's corner: out of the mouse's way.
+  SetWindowPos(pane, nullptr, 900, 700, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // The drag from image (5, 30) to (44, 11), rows from the bottom, as the
+  // mouse does it.
+  const POINT from = ClientPointOf(view, 5, 30), to = ClientPointOf(view, 44, 11);
+  ASSERT_GE(from.x, 0);
+  ASSERT_GE(to.x, 0);
+  SetForegroundWindow(app_->MainFrame()->Handle());
+  SetFocus(view->Handle());
+  SendMouse(view->Handle(), from, 0);
+  Settle();
+  SendMouse(view->Handle(), from, MOUSEEVENTF_LEFTDOWN);
+  Settle();
+  SendMouse(view->Handle(), POINT{(from.x + to.x) / 2, (from.y + to.y) / 2}, 0);
+  Settle();
+  SendMouse(view->Handle(), to, 0);
+  Settle();
+  SendMouse(view->Handle(), to, MOUSEEVENTF_LEFTUP);
+  Settle();
+  ASSERT_EQ(Stack(doc).GetWidth(), 60) << "nothing crops before Enter";
+  RECT dragged{};
+  ASSERT_TRUE(toolhost::CropToolHasRect(&dragged)) << "from " << from.x << "," << from.y;
+  PostMessageA(view->Handle(), WM_KEYDOWN, VK_RETURN, 0);
+  Settle();
+  EXPECT_EQ(Stack(doc).GetWidth(), 40);
+  EXPECT_EQ(Stack(doc).GetHeight(), 20);
+  EXPECT_EQ(doc->Image().History().UndoCount(), steps + 1);
+  EXPECT_EQ(doc->Image().HistoryState().name, "Crop image");
+  ASSERT_TRUE(Choose(ID_EDIT_UNDO));
+  ExpectSameLayers(Stack(doc), *original, "undone");
+
+  // With the pane's check box the cut goes to a new window, merged.
+  HWND box = FindWindowExA(pane, nullptr, "Button", "Crop into new window");
+  ASSERT_NE(box, nullptr);
+  SendMessageA(box, BM_CLICK, 0, 0);
+  SendMessageA(view->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(from.x, from.y));
+  SendMessageA(view->Handle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(to.x, to.y));
+  SendMessageA(view->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(to.x, to.y));
+  // A double click inside crops.
+  SendMessageA(view->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(to.x - 2, to.y - 2));
+  SendMessageA(view->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(to.x - 2, to.y - 2));
+  SendMessageA(view->Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(to.x - 2, to.y - 2));
+  Settle();
+  EXPECT_EQ(Stack(doc).GetWidth(), 60);
+  ASSERT_EQ(app_->Docs().AllDocuments().size(), 2u);
+  auto* cut = dynamic_cast<CLumo40Doc*>(app_->Docs().AllDocuments().back());
+  EXPECT_EQ(Stack(cut).GetWidth(), 40);
+  EXPECT_EQ(Stack(cut).GetHeight(), 20);
+  SendMessageA(pane, WM_CLOSE, 0, 0);
+  Settle();
+}
+
+// ---- Selection/Intersection Level...
+
+TEST_F(ImageCommands, LevelRefusesOutOfRangeThenStoresTheLevel) {
+  ASSERT_NE(Open("three.psd"), nullptr);
+  std::string said;
+  DialogScript::Run({{"Level", [](HWND d) {
+                        SetDlgItemTextA(d, IDC_LEVEL_VALUE, "150");
+                        Press(d, IDOK);
+                      }},
+                     {"Lumora 4.0", [&](HWND box) {
+                        said = Text(box, 0xFFFF);
+                        Press(box, IDOK);
+                      }},
+                     {"Level", [](HWND d) {
+                        SetDlgItemTextA(d, IDC_LEVEL_VALUE, "70");
+                        Press(d, IDOK);
+                      }}});
+  ASSERT_TRUE(Choose(ID_SELECTION_LEVEL));
+  EXPECT_EQ(DialogScript::done, 3);
+  EXPECT_EQ(said, "Type a whole number from 0 to 100.");
+  EXPECT_EQ(app_->settings.intersectLevel, 70);
+}
+
+// ---- The small dialogs other commands open
+
+TEST_F(ImageCommands, ImageInfoAndPrompterShowWhatTheyAreGiven) {
+  std::vector<std::string> fields;
+  DialogScript::Run({{"Image Info", [&](HWND d) {
+                        for (int id : {IDC_INFO_FILE_NAME, IDC_INFO_FORMAT, IDC_INFO_TYPE, IDC_INFO_DIMENSIONS,
+                                       IDC_INFO_RESOLUTION})
+                          fields.push_back(Text(d, id));
+                        Press(d, IDOK);
+                      }},
+                     {"WEB Link", [](HWND d) {
+                        SetDlgItemTextA(d, IDC_PROMPTER_TEXT, "https://example.org/");
+                        Press(d, IDOK);
+                      }}});
+  CImageInfo info(app_->MainFrame(), std::string(LUMORA_TEST_DATA) + "/layered/rich.psd");
+  EXPECT_EQ(info.DoModal(), IDOK);
+  EXPECT_EQ(fields, (std::vector<std::string>{"rich.psd", "Adobe Photoshop Image", "RGB", "40 X 30",
+                                              "150 X 72 dot/inch"}));
+  CPrompter prompt(IDS_WEB_LINK_PROMPT, app_->MainFrame());
+  ASSERT_EQ(prompt.DoModal(), IDOK);
+  EXPECT_EQ(prompt.text, "https://example.org/");
+}
+
+// ---- Grey and colour through the site
+
+TEST_F(ImageCommands, SiteConvertsEveryLayerToGreyAndBack) {
+  CLumo40Doc* doc = Open("three.psd");
+  ASSERT_NE(doc, nullptr);
+  const LU_SITE_TABLE* descriptor = nullptr;
+  using Convert = int (*)(const LU_SITE_TABLE*, void*, std::intptr_t);
+  const auto grey = reinterpret_cast<Convert>(LUSiteEntryOf(app_->Site(), kSiteDoc, 16, &descriptor));
+  ASSERT_NE(grey, nullptr);
+  ASSERT_EQ(grey(descriptor, doc, 0), 1);
+  EXPECT_EQ(Stack(doc).GetImageType(), kWAType8Grey);
+  for (int i = 0; i < Stack(doc).GetLayerCount(); ++i) EXPECT_EQ(Stack(doc).GetLayer(i)->PeekImage()->GetType(), 8);
+  const auto colour = reinterpret_cast<Convert>(LUSiteEntryOf(app_->Site(), kSiteDoc, 15, &descriptor));
+  ASSERT_EQ(colour(descriptor, doc, 0), 1);
+  EXPECT_EQ(Stack(doc).GetImageType(), kWAType24);
+}
+
+}  // namespace
+}  // namespace lumora
