@@ -365,6 +365,10 @@ class ImageDocument : public DocumentLock, public CellRenderer {
   // A copy (named uniquely) directly above the layer, made active; the
   // document's layer, null on failure.
   CLayer* CopyLayer(CLayer* layer);
+  // The tool host's new layer: a transparent layer of the rect with the
+  // default attributes, directly above the active one. Its index, -1 when
+  // it cannot be made or inserted.
+  int InsertNewLayer(const RECT& rect, bool makeActive, bool withStep);
   // No step: the layer's canvas takes the rect; says so when memory fails.
   bool ResizeLayer(CLayer* layer, const RECT& rect);
   // The active layer copied under the new name into the target (null: a

@@ -66,6 +66,23 @@ bool ImageDocument::InsertLayerBelow(CLayer* reference, CLayer* layer, bool make
   return InsertLayerAt(reference, layer, false, makeActive, refresh, withStep);
 }
 
+int ImageDocument::InsertNewLayer(const RECT& rect, bool makeActive, bool withStep) {
+  if (!hasImage_) return -1;
+  LAYER_INFO info;
+  InitLayerInfo(info);
+  info.name = stack_->MakeUniqueLayerName(std::string(), 0, nullptr);
+  CLayerPtr layer;
+  try {
+    // The default record asks for a mask: the new layer starts transparent.
+    layer = CLayerPtr::Adopt(
+        new CLayer(&rect, info, stack_->GetImageType(), (info.maskFlags & kMaskAttached) != 0 ? 1 : 0));
+  } catch (const std::exception&) {
+    return -1;
+  }
+  if (!InsertLayer(GetActiveLayer(), layer.get(), makeActive, true, withStep)) return -1;
+  return stack_->GetLayerIndex(layer.get());
+}
+
 bool ImageDocument::DeleteLayer(CLayer* layer, bool withStep, bool paletteOnly) {
   if (!hasImage_ || layer == nullptr || !stack_->CanDeleteLayer(layer)) return false;
   if (withStep && !BackupImage(IDS_STEP_DELETE_LAYER)) return false;

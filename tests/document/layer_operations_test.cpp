@@ -619,6 +619,19 @@ TEST_F(LayerOps, ResizeLayerBeyondTheLimitsSaysWhichLayer) {
   EXPECT_EQ(doc.History().UndoCount(), 0) << "no step";
 }
 
+TEST_F(LayerOps, TheToolHostsNewLayerIsTransparentAboveTheActiveOne) {
+  doc.SetActiveLayerByIndex(1, true, false);
+  const int index = doc.InsertNewLayer(RECT{1, 1, 5, 4}, true, true);
+  ASSERT_EQ(index, 2);
+  CLayer* fresh = Layer(2);
+  EXPECT_EQ(stack().GetActiveLayer(), fresh);
+  EXPECT_EQ(BoxOf(fresh->GetRect()), (Box{1, 1, 5, 4}));
+  EXPECT_EQ(Pixel(4, 3), kGreen) << "transparent over the green";
+  EXPECT_EQ(doc.HistoryState().name, Text(IDS_STEP_INSERT_LAYER));
+  EXPECT_EQ(doc.InsertNewLayer(RECT{0, 0, 0, 0}, false, false), -1) << "an empty rect makes no layer";
+  EXPECT_EQ(doc.History().UndoCount(), 1);
+}
+
 TEST_F(LayerOps, AlignWithoutOpaquePixelsIsRefused) {
   Link(1, 2);
   VrWA2000::WA* mask = Layer(2)->PeekMask();
