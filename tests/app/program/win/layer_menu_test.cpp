@@ -18,6 +18,8 @@
 #include "app/win/MainFrame.h"
 #include "document/win/Lumo40Doc.h"
 #include "engine/layers/LayerMng.h"
+#include "engine/layers/LayerText.h"
+#include "engine/layers/win/GdiTextDevice.h"
 #include "engine/pixels/AppValues.h"
 #include "framework/Profile.h"
 #include "framework/win/DocView.h"
@@ -417,6 +419,100 @@ TEST_F(LayerMenu, FlattenGivesTheCompositeOnWhite) {
   ASSERT_EQ(flat->GetW(), composite->GetW());
   for (int y = 0; y < flat->GetH(); ++y)
     ASSERT_EQ(0, std::memcmp(flat->Row(y), composite->Row(y), static_cast<std::size_t>(flat->GetW()) * 3)) << y;
+}
+
+// A text layer: Horizontal and Vertical checked by its orientation, the
+// orientation laid out again, Render Layer turns it into plain pixels.
+TEST_F(LayerMenu, TextLayersTurnAndRenderIntoPixels) {
+  Open();
+  CLayerPtr holder = CLayerPtr::Adopt(new CLayerText(kWAType24));
+  auto* text = static_cast<CLayerText*>(holder.get());
+  std::vector<CCharFormat> formats;
+  for (char c : std::string("Words")) {
+    CCharFormat f;
+    f.character = static_cast<std::uint8_t>(c);
+    f.size = 120;
+    f.face = "Arial";
+    formats.push_back(f);
+  }
+  text->SetCharFormats(formats);
+  text->SetTextAttributes(0, RGB(0, 0, 255), 0, 0, 0, 0, 0);
+  ASSERT_EQ(LayoutTextWithGdi(*text, 0, &Image(), nullptr), 0);
+  ASSERT_TRUE(Image().AddLayer(text, true));
+  Settle(app_, doc_);
+  EXPECT_TRUE(Enabled(ID_LAYER_TEXT_RENDER));
+  EXPECT_FALSE(Enabled(ID_LAYER_FLIP_HORIZONTAL)) << "the Transform popup is off for a text layer";
+  HMENU popup = OpenHolding(ID_LAYER_TEXT_HORIZONTAL);
+  ASSERT_NE(popup, nullptr);
+  EXPECT_NE(GetMenuState(popup, ID_LAYER_TEXT_HORIZONTAL, MF_BYCOMMAND) & MF_CHECKED, 0u);
+  EXPECT_EQ(GetMenuState(popup, ID_LAYER_TEXT_VERTICAL, MF_BYCOMMAND) & MF_CHECKED, 0u);
+
+  const RECT wide = text->GetRect();
+  Choose(ID_LAYER_TEXT_VERTICAL);
+  EXPECT_EQ(text->Attributes().vertical, 1);
+  const RECT tall = text->GetRect();
+  EXPECT_GT(tall.bottom - tall.top, tall.right - tall.left) << "laid out in a column";
+  EXPECT_GT(wide.right - wide.left, wide.bottom - wide.top);
+  popup = OpenHolding(ID_LAYER_TEXT_VERTICAL);
+  EXPECT_NE(GetMenuState(popup, ID_LAYER_TEXT_VERTICAL, MF_BYCOMMAND) & MF_CHECKED, 0u);
+
+  const std::vector<std::string> before = StackState(doc_);
+  const int steps = Image().History().UndoCount();
+  Choose(ID_LAYER_TEXT_RENDER);
+  CLayer* rendered = Image().GetActiveLayer();
+  EXPECT_EQ(rendered->IsText(), 0);
+  EXPECT_EQ(Image().History().UndoCount(), steps + 1);
+  EXPECT_EQ(Image().HistoryState().name, "Render text to image");
+  EXPECT_TRUE(StackState(doc_) == before) << "the same pixels, no longer text";
+  EXPECT_FALSE(Enabled(ID_LAYER_TEXT_RENDER));
+  Edit(kEditUndo);
+  EXPECT_EQ(Image().GetActiveLayer()->IsText(), 1);
+}
+
+// New layer refuses a name another layer carries: the warning, a free name
+// put in, the dialog open until OK again. Layer Options cancelled after a
+// preview leaves the layer as it was.
+TEST_F(LayerMenu, DialogsCheckNamesAndCancelPreviews) {
+  Open();
+  Image().SetActiveLayerByIndex(1, true, false);
+  std::string warned, replaced;
+  DialogScript::Run({{"New layer",
+                      [](HWND d) {
+                        SetDlgItemTextA(d, IDC_LAYER_NAME, "Ground");
+                        Press(d, IDOK);
+                      }},
+                     {"Lumora 4.0 Warning",
+                      [&](HWND d) {
+                        char text[256] = {};
+                        GetDlgItemTextA(d, 0xFFFF, text, sizeof text);
+                        warned = text;
+                        Press(d, IDOK);
+                      }},
+                     {"New layer", [&](HWND d) {
+                        char text[128] = {};
+                        GetDlgItemTextA(d, IDC_LAYER_NAME, text, sizeof text);
+                        replaced = text;
+                        Press(d, IDOK);
+                      }}});
+  Choose(ID_LAYER_NEW_LAYER);
+  EXPECT_EQ(DialogScript::done, 3);
+  DialogScript::Stop();
+  EXPECT_EQ(warned, "Layer with name 'Ground' already exists !");
+  EXPECT_FALSE(replaced.empty());
+  EXPECT_NE(replaced, "Ground");
+  EXPECT_EQ(Image().GetActiveLayer()->GetName(), replaced);
+
+  Image().SetActiveLayerByIndex(1, true, false);
+  const std::vector<std::string> before = StackState(doc_);
+  const int steps = Image().History().UndoCount();
+  DialogScript::Run({{"Layer options", [](HWND d) {
+                        SetDlgItemTextA(d, IDC_LAYER_OPACITY, "10");
+                        Press(d, IDCANCEL);
+                      }}});
+  Choose(ID_LAYER_OPTIONS);
+  EXPECT_EQ(DialogScript::done, 1);
+  EXPECT_TRUE(StackState(doc_) == before) << "the preview is taken back";
+  EXPECT_EQ(Image().History().UndoCount(), steps);
 }
 
 }  // namespace
