@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <algorithm>
 
 #include "app/Settings.h"
 
@@ -42,7 +43,8 @@ std::string FormatLength(double value, double dpi, int unit) {
 std::string FormatCoordinates(int x, int y, const CoordinateFrame& frame) {
   if (x < 0 || y < 0 || x >= frame.width || y >= frame.height) return {};
   std::string before = "(" + FormatLength(x - frame.originX, frame.dpiX, frame.unit);
-  std::string text = before + "," + FormatLength(y - frame.originY, frame.dpiY, frame.unit) + ")";
+  const int fromTop = frame.height - y - 1;
+  std::string text = before + "," + FormatLength(fromTop - frame.originY, frame.dpiY, frame.unit) + ")";
   if (!frame.textWidth) return text;
   int space = frame.textWidth(" ");
   if (space <= 0) return text;
@@ -50,6 +52,18 @@ std::string FormatCoordinates(int x, int y, const CoordinateFrame& frame) {
   // " (99999,99999) ", so the longest position still fits the pane.
   int spaces = (frame.textWidth(" (99999") - frame.textWidth(before)) / space;
   return std::string(static_cast<std::size_t>(std::max(spaces, 0)), ' ') + text;
+}
+
+std::string FormatRectInUnits(const RECT& rect, const CoordinateFrame& frame) {
+  const long long l = std::max<long long>(rect.left, 0), t = std::max<long long>(rect.top, 0);
+  const long long r = std::min<long long>(rect.right, frame.width), b = std::min<long long>(rect.bottom, frame.height);
+  const long long w = r - l, h = b - t;
+  const long long x = l - frame.originX;
+  const long long y = frame.height - b - frame.originY - (h == 0 ? 1 : 0);
+  return "x=" + FormatLength(static_cast<double>(x), frame.dpiX, frame.unit) +
+         " y=" + FormatLength(static_cast<double>(y), frame.dpiY, frame.unit) +
+         " w=" + FormatLength(static_cast<double>(w), frame.dpiX, frame.unit) +
+         " h=" + FormatLength(static_cast<double>(h), frame.dpiY, frame.unit);
 }
 
 }  // namespace lumora

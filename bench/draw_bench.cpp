@@ -1,5 +1,5 @@
 // The draw core painting a whole client area: BM_DrawContextPaint/<s> at
-// ladder values 4 (1:4), 1 (1:1) and -4 (4:1), and BM_DrawContextPaintGrid/1
+// ladder values 4 (1:4), 2 (1:2), 1 (1:1) and -4 (4:1), and BM_DrawContextPaintGrid/1
 // with grid, subdivisions and 10 guides.
 #include <benchmark/benchmark.h>
 
@@ -42,7 +42,7 @@ void Paint(benchmark::State& state, const draw::RenderSettings& settings) {
 void BM_DrawContextPaint(benchmark::State& state) {
   Paint(state, SceneSettings(static_cast<int>(state.range(0))));
 }
-BENCHMARK(BM_DrawContextPaint)->Arg(4)->Arg(1)->Arg(-4)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DrawContextPaint)->Arg(4)->Arg(2)->Arg(1)->Arg(-4)->Unit(benchmark::kMillisecond);
 
 void BM_DrawContextPaintGrid(benchmark::State& state) {
   draw::RenderSettings settings = SceneSettings(static_cast<int>(state.range(0)));

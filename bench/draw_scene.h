@@ -1,7 +1,8 @@
 // The scene the draw benchmarks and their pixman counterparts share: a
 // 4000 x 3000 RGB composite with an elliptical coverage (opaque inside,
 // transparent outside, a soft ramp between) seen in a 1280 x 1024 client
-// area at a ladder value s (4 = 1:4, 1 = 1:1, -4 = 4:1), one thread.
+// area at a ladder value s (4 = 1:4, 2 = 1:2, 1 = 1:1, -4 = 4:1), one
+// thread.
 #pragma once
 
 #include <cstdint>
@@ -39,6 +40,7 @@ struct ScenePlacement {
 inline ScenePlacement PlaceScene(int s) {
   if (s == 4) return {1, 4, (kClientWidth - kSceneWidth / 4) / 2, (kClientHeight - kSceneHeight / 4) / 2};
   if (s == -4) return {4, 1, -4 * 20, -4 * 1350};
+  if (s == 2) return {1, 2, (kClientWidth - kSceneWidth / 2) / 2, (kClientHeight - kSceneHeight / 2) / 2};
   return {1, 1, -300, -200};
 }
 

@@ -160,6 +160,35 @@ class VR_DRAWCONTEXT {
   VRXFORM mapping_;
 };
 
+// The options of the colour-dither dialog (the fields of VR_CDOPTFV it
+// edits).
+enum : int { kVrDitherOptionDither = 0, kVrDitherOptionOwnPalette = 1, kVrDitherOptionPalette = 3 };
+
+// Whether the dialog offers an option for an image type: dithering for the
+// 24-bit and the 4- and 8-bit palette types, the image's own palette for
+// the palette types, the palette choice for every type but 8-bit grey and
+// 1 bit (which have one palette each).
+BOOL VrIsDitherOptionAvailable(int imageType, int option) noexcept;
+// The palette kinds the dialog lists for an image type.
+int VrDitherPaletteKinds(int imageType, std::int32_t kinds[4]) noexcept;
+
+// What the dialog calls while it runs: apply one option's new value, ask
+// whether an option is offered, refresh the image after a change, and
+// show help.
+struct VR_DITHERCALLBACKS {
+  void (*apply)(void* context, int option, std::int32_t value);
+  BOOL (*isAvailable)(void* context, int imageType, int option);
+  void (*refresh)(void* context);
+  void (*help)(void* context);
+};
+
+// The colour-dither options dialog of an image type, modal over `owner`:
+// starts from `current`, applies every change at once through the
+// callbacks; Cancel applies the starting values again. IDOK or IDCANCEL,
+// 0 when it cannot be shown. (Windows only.)
+int SelectColorDitherOptions(HWND owner, int imageType, const VR_CDOPTFV* current,
+                             const VR_DITHERCALLBACKS* callbacks, void* context);
+
 // A draw context over `image` (one reference taken) at 1:1 with the
 // defaults of its type; null when `image` is null. The notifier may be null
 // and stays the caller's.

@@ -308,6 +308,82 @@
 #define IDS_FW_FILE_DISK_FULL 62231
 #define IDS_FW_FILE_END_OF_FILE 62232
 #define IDS_FW_FILE_SHARING 62233
+
+// View navigation: zoom and window sizes, grid, guides and rulers, the
+// navigator, the guides-and-grid preferences.
+#define ID_VIEW_ZOOM_IN 32801
+#define ID_VIEW_ZOOM_OUT 33126
+#define ID_VIEW_ORIGINAL_SIZE 32979
+#define ID_VIEW_ORIGINAL_SIZE_BUTTON 32805
+#define ID_VIEW_ZOOM_TOOL 33114
+#define ID_VIEW_CORRECT_WINDOW_SIZE 32977
+#define ID_VIEW_WINDOW_SIZE_FIRST 32980
+#define ID_VIEW_WINDOW_SIZE_LAST 32992
+#define ID_VIEW_DITHER_OPTIONS 33093
+#define ID_VIEW_REPAINT 33095
+#define ID_VIEW_SHOW_GRID 32925
+#define ID_VIEW_SNAP_TO_GRID 32926
+#define ID_VIEW_SHOW_GUIDES 32927
+#define ID_VIEW_SNAP_TO_GUIDES 32928
+#define ID_VIEW_SHOW_RULERS 32929
+#define ID_VIEW_LOCK_GUIDES 32933
+#define ID_VIEW_CLEAR_GUIDES 32934
+#define ID_VIEW_NAVIGATOR 32818
+#define ID_UPDATE_NAVIGATOR 32935
+#define ID_OPTIONS_GUIDES_GRID 32938
+#define IDS_SHOW_GUIDES 2
+#define IDS_HIDE_GUIDES 6
+#define IDS_SHOW_GRID 10191
+#define IDS_HIDE_GRID 10192
+#define IDS_SHOW_RULERS 10193
+#define IDS_HIDE_RULERS 10194
+#define IDS_COLOR_CUSTOM 10195
+#define IDS_COLOR_LIGHT_BLUE 10196
+#define IDS_COLOR_LIGHT_RED 10197
+#define IDS_COLOR_GREEN 10198
+#define IDS_COLOR_MEDIUM_BLUE 10199
+#define IDS_COLOR_YELLOW 10200
+#define IDS_COLOR_MAGENTA 10201
+#define IDS_COLOR_CYAN 10202
+#define IDS_COLOR_LIGHT_GREY 10203
+#define IDS_COLOR_BLACK 10204
+#define IDS_LINE_SOLID 10205
+#define IDS_LINE_DASHED 10206
+#define IDS_LINE_DOTS 10207
+#define IDS_PREFERENCES 10208
+#define IDS_TIP_ZOOM_SLIDER 10299
+#define IDS_TIP_ZOOM_FACTOR 10300
+#define IDS_TIP_PROXY_PREVIEW 10301
+#define IDS_DITHER_OPTIONS_HELP 330
+// The navigator (dialog 362, accelerators 263, cursors over the thumbnail,
+// the view rectangle and while dragging).
+#define IDD_NAVIGATOR 362
+#define IDR_NAVIGATOR_ACCEL 263
+#define IDC_NAV_ZOOM_EDIT 1080
+#define IDC_NAV_ZOOM_SPIN 1130
+#define IDC_NAV_SLIDER 1133
+#define IDC_NAV_IMAGE_AREA 1136
+#define IDC_CURSOR_NAV_THUMB 347
+#define IDC_CURSOR_NAV_RECT 349
+#define IDC_CURSOR_NAV_DRAG 351
+// The rulers' marker pattern.
+#define IDB_RULER_PATTERN 207
+// The preferences sheet's pages and the guides-and-grid page's controls.
+#define IDD_PREF_GENERAL 248
+#define IDD_PREF_GUIDES_GRID 213
+#define IDD_PREF_RULERS 215
+#define IDD_PREF_PICKER 783
+#define IDD_PREF_SELECTION 785
+#define IDD_PREF_TABLET 257
+#define IDC_GG_GUIDE_COLOR 1171
+#define IDC_GG_GUIDE_STYLE 1172
+#define IDC_GG_GRID_COLOR 1173
+#define IDC_GG_GRID_STYLE 1174
+#define IDC_GG_GUIDE_BUTTON 1175
+#define IDC_GG_SPACING 1176
+#define IDC_GG_UNIT 1177
+#define IDC_GG_SUBDIV 1178
+#define IDC_GG_GRID_BUTTON 1083
 // Image dialogs: image size (254), canvas (364), duplicate image (360),
 // image information (251), intersection level (276), prompt (297) and the
 // image history (223).

@@ -11,6 +11,7 @@
 #include "app/HandOver.h"
 #include "app/StatusPanes.h"
 #include "app/Units.h"
+#include "app/win/AppViewShell.h"
 #include "app/win/MainFrame.h"
 #include "app/win/SmallWindows.h"
 #include "dialogs/win/CreateNewImgDlg.h"
@@ -59,21 +60,10 @@ std::string FullPathOf(const std::string& name) {
   return n > 0 && n < MAX_PATH ? std::string(full, n) : name;
 }
 
-// The width of a text in the window's own font.
-int TextWidthInFont(HWND window, const std::string& text) {
-  HDC dc = GetDC(window);
-  if (dc == nullptr) return 0;
-  // Without a font of its own the window draws in the DC's default one.
-  HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageA(window, WM_GETFONT, 0, 0));
-  HGDIOBJ old = font != nullptr ? SelectObject(dc, font) : nullptr;
-  SIZE size{};
-  GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
-  if (old != nullptr) SelectObject(dc, old);
-  ReleaseDC(window, dc);
-  return size.cx;
-}
-
 }  // namespace
+
+FW_MESSAGE_MAP(CLumo40App, fw::App, fw::CommandEntry<&CLumo40App::OnGuidesGridPreferences>(ID_OPTIONS_GUIDES_GRID),
+               fw::UpdateEntry<&CLumo40App::OnUpdateAlwaysOn>(ID_OPTIONS_GUIDES_GRID))
 
 CLumo40App::CLumo40App() : fw::App(LoadResString(IDS_APP_CAPTION)) {
   // The control library starts before anything else and ends last.
@@ -98,6 +88,7 @@ CMainFrame* CLumo40App::MainFrameWnd() const { return dynamic_cast<CMainFrame*>(
 
 bool CLumo40App::InitInstance() {
   if (!SetUpPaths()) return false;
+  InstallAppViewShell(*this);
   siteHost_ = MakeAppSiteHost(*this);
   if (!InitHostSite(site_, *siteHost_)) return false;
   siteReady_ = true;
@@ -225,6 +216,7 @@ void CLumo40App::LoadAllSettings() {
                        GetSystemMetrics(SM_CYMIN)};
   // Colour management arrives with its issue: until then it is unavailable.
   LoadStartupSettings(settings, Settings(), screen, false);
+  PushViewSettings(settings);
   settingsLoaded_ = true;
 }
 
@@ -369,7 +361,10 @@ void CLumo40App::SendAnimationTick() {
 int CLumo40App::ExitInstance() {
   DiscardStackPreload();
   RemoveProgressIndicator();
-  if (settingsLoaded_) SaveSettings(settings, Settings());
+  if (settingsLoaded_) {
+    PullViewSettings(settings);
+    SaveSettings(settings, Settings());
+  }
   if (macroLanguageInstalled_) lang::RemoveMacroLanguage();
   macroLanguageInstalled_ = false;
   if (siteReady_) {
@@ -395,6 +390,7 @@ int CLumo40App::ExitInstance() {
     SaveColors(settings, Settings());
   }
   int result = fw::App::ExitInstance();
+  RemoveAppViewShell();
   if (oleReady_) OleUninitialize();
   oleReady_ = false;
   return result;
@@ -474,24 +470,12 @@ bool CLumo40App::ImagePointAt(void* view, std::intptr_t lParam, POINT& point) {
 
 std::string CLumo40App::PositionText(void* view, POINT point) {
   CLumo40View* v = GetViewFromWnd(static_cast<HWND>(view));
-  if (v == nullptr) return {};
-  const int unit = settings.rulerUnit;
-  CMainFrame* main = MainFrameWnd();
-  HWND bar = main != nullptr ? main->StatusBarCtrl().Handle() : nullptr;
-  return v->FormatCoordinates(point.x, point.y, false,
-                              [unit, bar](int x, int y, int width, int height, double dpiX, double dpiY) {
-                                CoordinateFrame frame;
-                                frame.width = width;
-                                frame.height = height;
-                                frame.dpiX = dpiX;
-                                frame.dpiY = dpiY;
-                                frame.unit = unit;
-                                if (bar != nullptr) {
-                                  frame.textWidth = [bar](const std::string& text) { return TextWidthInFont(bar, text); };
-                                }
-                                return FormatCoordinates(x, y, frame);
-                              });
+  return v != nullptr ? v->FormatPosition(point, true) : std::string();
 }
+
+void CLumo40App::OnGuidesGridPreferences() { RunPreferences(*this, 1); }
+
+void CLumo40App::OnUpdateAlwaysOn(fw::CmdUI& ui) { ui.Enable(FilterCommandEnable(ui.Id(), true)); }
 
 std::intptr_t CLumo40App::MainFrameHandle(const LU_MSG& msg) {
   fw::FrameWnd* frame = MainFrame();

@@ -21,6 +21,8 @@ class CMainFrame;
 constexpr UINT_PTR kAnimationTimer = 1331;
 
 class CLumo40App : public fw::App, public IdleServices, public HookHost {
+  FW_DECLARE_MESSAGE_MAP()
+
  public:
   CLumo40App();
   ~CLumo40App() override;
@@ -54,6 +56,10 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   // The status of an image window on prompt channel 2.
   void ShowImageStatus(HWND window);
   std::uint16_t UILanguage();
+
+  // Options/Preferences/Guides and Grid...
+  void OnGuidesGridPreferences();
+  void OnUpdateAlwaysOn(fw::CmdUI& ui);
 
   // Window helpers.
   HWND GetActiveTopLevelWnd() const;

@@ -11,7 +11,9 @@
 #include "dialogs/win/ImageDialogs.h"
 #include "document/DocumentServices.h"
 #include "framework/CommandIds.h"
+#include "document/DocumentServices.h"
 #include "document/win/AppServices.h"
+#include "res/resource.h"
 #include "document/win/Lumo40Doc.h"
 #include "framework/win/DocView.h"
 #include "hostapi/toolhost.h"
@@ -37,6 +39,9 @@ FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnC
                fw::UpdateEntry<&CMainFrame::OnUpdateCoordinatesPane>(ID_INDICATOR_COORDINATES),
                fw::UpdateEntry<&CMainFrame::OnUpdateImagePane>(ID_INDICATOR_IMAGE),
                fw::CommandEntry<&CMainFrame::OnAppAbout>(ID_APP_ABOUT),
+               fw::CommandEntry<&CMainFrame::OnNavigatorCommand>(ID_VIEW_NAVIGATOR),
+               fw::UpdateEntry<&CMainFrame::OnUpdateNavigatorCommand>(ID_VIEW_NAVIGATOR),
+               fw::CommandEntry<&CMainFrame::OnUpdateNavigatorNow>(ID_UPDATE_NAVIGATOR),
                fw::CommandEntry<&CMainFrame::OnSelectionLevel>(ID_SELECTION_LEVEL),
                fw::UpdateEntry<&CMainFrame::OnUpdateAlways>(ID_SELECTION_LEVEL))
 
@@ -73,10 +78,16 @@ LRESULT CMainFrame::OnCreate(WPARAM wParam, LPARAM lParam) {
       !statusBar_.SetIndicators({0, ID_INDICATOR_COORDINATES, ID_INDICATOR_IMAGE})) {
     return -1;
   }
-  ShowSplashScreen(Handle());
   // A hidden frame gets no WM_SIZE before it shows: a file opened at start
   // measures the MDI area at the frame's size, not at the client's first.
   RecalcLayout();
+  // The navigator, attached to no view, shown as it was left; placed once
+  // the MDI area has its size.
+  if (navigator_.Create(Handle())) {
+    navigator_.EnableForImage(nullptr);
+    ShowWindow(navigator_.Handle(), navigator_.shown > 0 ? SW_SHOWNA : SW_HIDE);
+  }
+  ShowSplashScreen(Handle());
   LayoutStatusPanes();
   return 0;
 }
@@ -161,6 +172,7 @@ void CMainFrame::ReactivateLastImageView() {
 
 LRESULT CMainFrame::OnShowWindow(WPARAM wParam, LPARAM lParam) {
   LRESULT r = DefaultProc(WM_SHOWWINDOW, wParam, lParam);
+  if (wParam != 0 && navigator_.Exists()) ShowWindow(navigator_.Handle(), navigator_.shown > 0 ? SW_SHOWNA : SW_HIDE);
   if (wParam != 0) BringSplashToTop();
   return r;
 }
@@ -223,6 +235,46 @@ void CMainFrame::OnUpdateImagePane(fw::CmdUI& ui) {
 
 void CMainFrame::OnAppAbout() { ShowAboutBox(Handle()); }
 
+// ---- The navigator
+
+void CMainFrame::ShowNavigator(bool show) {
+  if (!navigator_.Exists()) return;
+  ShowWindow(navigator_.Handle(), show ? SW_SHOW : SW_HIDE);
+  navigator_.shown = show ? 1 : 0;
+  if (show) navigator_.SetImage(navigator_.View());
+}
+
+bool CMainFrame::IsNavigatorVisible() const {
+  return const_cast<CNavigatorWnd&>(navigator_).Exists() && IsWindowVisible(navigator_.Handle());
+}
+
+void CMainFrame::UpdateNavigator() {
+  if (!navigator_.Exists()) return;
+  CLumo40View* active = GetViewFromWnd(GetActiveImageWindow());
+  if (active != navigator_.View()) {
+    navigator_.EnableForImage(active);
+    return;
+  }
+  navigator_.UpdateThumbnail();
+  navigator_.UpdateViewRect();
+}
+
+void CMainFrame::NavigatorFollow(CLumo40View* view) {
+  if (navigator_.Exists() && view != navigator_.View()) navigator_.EnableForImage(view);
+}
+
+void CMainFrame::OnNavigatorCommand() {
+  if (!IsCommandAllowedWhileTracking(ID_VIEW_NAVIGATOR)) return;
+  ShowNavigator(!IsNavigatorVisible());
+}
+
+void CMainFrame::OnUpdateNavigatorCommand(fw::CmdUI& ui) {
+  ui.SetCheck(IsNavigatorVisible() ? 1 : 0);
+  ui.Enable(FilterCommandEnable(ID_VIEW_NAVIGATOR, true));
+}
+
+void CMainFrame::OnUpdateNavigatorNow() { UpdateNavigator(); }
+
 void CMainFrame::OnIdleUpdateCmdUI() {
   // The image status follows the active image window.
   fw::View* view = GetActiveFrame() != this ? GetActiveFrame()->GetActiveView() : nullptr;
@@ -250,6 +302,7 @@ void CMainFrame::OnClose() {
 }
 
 void CMainFrame::DestroyFrame() {
+  navigator_.SaveShowState();
   // The tool panes close while their owner is still there, their previews
   // restored.
   LUDestroyPaneDialogs(TheLumoApp()->Site());

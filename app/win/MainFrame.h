@@ -8,6 +8,7 @@
 
 #include "framework/win/ControlBars.h"
 #include "framework/win/Frame.h"
+#include "ui/win/NavigatorWnd.h"
 
 namespace lumora {
 
@@ -30,6 +31,15 @@ class CMainFrame : public fw::MdiFrame {
   static bool IsDeferredWhileBusy(UINT message) { return message == kMsgOpenHandedOver; }
   bool appActive = false;
 
+  // The navigator.
+  CNavigatorWnd& Navigator() { return navigator_; }
+  void ShowNavigator(bool show);
+  bool IsNavigatorVisible() const;
+  // The navigator follows the active view (null: none), and redraws what
+  // changed of its image.
+  void UpdateNavigator();
+  void NavigatorFollow(CLumo40View* view);
+
  protected:
   LRESULT OnCreate(WPARAM, LPARAM);
   LRESULT OnMove(WPARAM, LPARAM);
@@ -46,6 +56,9 @@ class CMainFrame : public fw::MdiFrame {
   void OnUpdateCoordinatesPane(fw::CmdUI& ui);
   void OnUpdateImagePane(fw::CmdUI& ui);
   void OnAppAbout();
+  void OnNavigatorCommand();
+  void OnUpdateNavigatorCommand(fw::CmdUI& ui);
+  void OnUpdateNavigatorNow();
   // Selection/Intersection Level...: the level of the settings in a dialog.
   void OnSelectionLevel();
   void OnUpdateAlways(fw::CmdUI& ui);
@@ -57,6 +70,7 @@ class CMainFrame : public fw::MdiFrame {
   void ReactivateLastImageView();
 
   fw::StatusBar statusBar_;
+  CNavigatorWnd navigator_;
   HWND lastStatusView_ = nullptr;
   std::vector<std::string> pendingOpens_;
   static constexpr UINT kMsgOpenHandedOver = WM_APP + 19;

@@ -48,6 +48,10 @@ class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFile
   // The save dialog over the document's formats (every writable one when
   // exporting); `name` in and out; false for Cancel.
   bool PromptSaveFileName(std::string* name, std::uint32_t titleId, DWORD flags, bool exportMode);
+  // Draws the composite image scaled to fit into a device-dependent bitmap
+  // (the navigator's thumbnail), with its coverage; only the part showing
+  // `imageRect` when one is given. False without an image.
+  bool RenderThumbnail(HBITMAP bitmap, const RECT* imageRect = nullptr);
   // The layered data through an archive: loading installs what it reads
   // (or leaves it for a paste), storing writes the stack to serialise.
   void Serialize(fw::Archive& archive) override;
@@ -109,7 +113,7 @@ class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFile
   void UpdateLayerInPalette(CLayer*) override {}
   void SelectLayerInPalette(CLayer*) override {}
   void UpdateLayerPalette() override {}
-  void UpdateNavigator() override {}
+  void UpdateNavigator() override;
   void SyncColorsToActiveImage() override {}
   void ApplyTextLayerEdit(CLayer*) override {}
   void NotifyToolOfActiveView() override {}

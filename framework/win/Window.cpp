@@ -128,7 +128,9 @@ void Window::OnFinalMessage() {
 bool Window::OnCommand(WPARAM wParam, LPARAM lParam) {
   MessageArgs args;
   args.message = kMsgCommand;
-  args.code = HIWORD(wParam);
+  // An accelerator's command carries 1 where a menu's carries 0; both are
+  // commands (a control's notification comes with its window in lParam).
+  args.code = lParam == 0 ? kCodeCommand : HIWORD(wParam);
   args.id = LOWORD(wParam);
   args.wParam = wParam;
   args.lParam = lParam;

@@ -250,7 +250,10 @@ TEST(MenuPlan, KeysAreThePlatformsKeys) {
       {57600, {{kVirt | kCtrl, 'N'}}},
       {57604, {{kVirt | kShift | kCtrl, 'S'}}},
       {57644, {{kVirt | kCtrl, 'Y'}, {kVirt | kShift | kCtrl, 'Z'}}},
-      {32801, {{0, '+'}, {kVirt | kCtrl, 0xBB}, {kVirt | kCtrl, 0x6B}}},  // typed '+', Ctrl with either plus key
+      // Typed '+', Ctrl with either plus key (Ctrl+= on the main keyboard),
+      // and Ctrl with Shift held as the main keyboard's '+' needs it.
+      {32801, {{0, '+'}, {kVirt | kCtrl, 0xBB}, {kVirt | kCtrl, 0x6B}, {kVirt | kShift | kCtrl, 0xBB},
+               {kVirt | kShift | kCtrl, 0x6B}}},
       {33126, {{0, '-'}, {kVirt | kCtrl, 0xBD}, {kVirt | kCtrl, 0x6D}}},
       {32844, {{kVirt | kShift | kCtrl, 0xDD}}},                           // Shift+Ctrl+]
       {32846, {{kVirt | kCtrl, 0xDB}}},                                     // Ctrl+[

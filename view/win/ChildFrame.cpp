@@ -9,23 +9,24 @@
 #include "view/win/AppActivation.h"
 #include "view/win/ImageViewWnd.h"
 #include "view/win/Lumo40View.h"
+#include "view/win/ViewShell.h"
+#include "view/Guides.h"
+#include "hostapi/draw.h"
 
 namespace lumora {
-
-FW_IMPLEMENT_DYNCREATE(CVarnoChildFrm, fw::MdiChild)
-
-fw::View* CVarnoChildFrm::GetRulerView() const {
-  for (HWND h = GetWindow(hwnd_, GW_CHILD); h != nullptr; h = GetWindow(h, GW_HWNDNEXT)) {
-    if (auto* view = dynamic_cast<fw::View*>(fw::Window::FromHandle(h))) return view;
-  }
-  return nullptr;
-}
 
 RECT CChildFrame::placement{0, 0, 0, 0};
 MenuHelpState CChildFrame::menuHelp;
 
 FW_IMPLEMENT_DYNCREATE(CChildFrame, CVarnoChildFrm)
+int CChildFrame::rulerDragPart = 0;
+
 FW_MESSAGE_MAP(CChildFrame, CVarnoChildFrm, fw::WindowMessageEntry<&CChildFrame::OnChildMdiActivate>(WM_MDIACTIVATE),
+               fw::WindowMessageEntry<&CChildFrame::OnRulerButtonDown>(WM_LBUTTONDOWN),
+               fw::WindowMessageEntry<&CChildFrame::OnRulerMouseMove>(WM_MOUSEMOVE),
+               fw::WindowMessageEntry<&CChildFrame::OnRulerButtonUp>(WM_LBUTTONUP),
+               fw::WindowMessageEntry<&CChildFrame::OnRulerDoubleClick>(WM_LBUTTONDBLCLK),
+               fw::WindowMessageEntry<&CChildFrame::OnRulerCaptureChanged>(WM_CAPTURECHANGED),
                fw::WindowMessageEntry<&CChildFrame::OnChildMenuSelect>(WM_MENUSELECT),
                fw::WindowMessageEntry<&CChildFrame::OnChildSysCommand>(WM_SYSCOMMAND))
 
@@ -187,6 +188,74 @@ LRESULT CChildFrame::OnChildSysCommand(WPARAM wParam, LPARAM lParam) {
     if (view != nullptr && view->QueryApplyTransform() == 0) return 0;
   }
   return DefaultProc(WM_SYSCOMMAND, wParam, lParam);
+}
+
+// ---- Ruler drags: a guide out of the top or left ruler, the origin out of
+// the corner box.
+
+POINT CChildFrame::ToView(LPARAM lParam) const {
+  POINT p{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+  if (CLumo40View* view = ImageView()) MapWindowPoints(hwnd_, view->Handle(), &p, 1);
+  return p;
+}
+
+LRESULT CChildFrame::OnRulerButtonDown(WPARAM wParam, LPARAM lParam) {
+  const int part = RulersShown() ? RulerHitTest(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))) : 3;
+  CLumo40View* view = ImageView();
+  if (part == 3 || view == nullptr || !view->HasDrawContext() || view->GuideDragRunning()) {
+    return OnLButtonDownMessage(wParam, lParam);
+  }
+  SetCapture(hwnd_);
+  rulerDrag_ = true;
+  rulerDragPart = part;
+  cursorBeforeDrag_ = SetCursor(GuideCursor(part));
+  const POINT p = ToView(lParam);
+  if (part == 2) view->BeginOriginDrag();
+  view->BeginGuideDrag(p.x, p.y, false, part == 0 ? kVrGuideHorizontal : kVrGuideVertical);
+  return 0;
+}
+
+LRESULT CChildFrame::OnRulerMouseMove(WPARAM wParam, LPARAM lParam) {
+  CLumo40View* view = ImageView();
+  if (!rulerDrag_ || view == nullptr) return DefaultProc(WM_MOUSEMOVE, wParam, lParam);
+  SetCursor(GuideCursor(rulerDragPart));
+  const POINT p = ToView(lParam);
+  view->TrackGuideDrag(p.x, p.y);
+  return 0;
+}
+
+LRESULT CChildFrame::OnRulerButtonUp(WPARAM wParam, LPARAM lParam) {
+  if (!rulerDrag_) return DefaultProc(WM_LBUTTONUP, wParam, lParam);
+  rulerDrag_ = false;
+  if (GetCapture() == hwnd_) ReleaseCapture();
+  if (cursorBeforeDrag_ != nullptr) SetCursor(cursorBeforeDrag_);
+  cursorBeforeDrag_ = nullptr;
+  CLumo40View* view = ImageView();
+  if (view == nullptr) return 0;
+  POINT p = ToView(lParam);
+  if (rulerDragPart == 2) {
+    // Released over a ruler, that axis of the origin goes back to 0.
+    const int over = RulerHitTest(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
+    if (over == 0 || over == 2) p.y = kOriginAxisReset;
+    if (over == 1 || over == 2) p.x = kOriginAxisReset;
+  }
+  view->EndGuideDrag(p.x, p.y, false);
+  return 0;
+}
+
+LRESULT CChildFrame::OnRulerCaptureChanged(WPARAM wParam, LPARAM lParam) {
+  // Capture taken away mid-drag (another program, a menu): the drag ends
+  // as if cancelled.
+  if (rulerDrag_ && reinterpret_cast<HWND>(lParam) != hwnd_) {
+    rulerDrag_ = false;
+    if (CLumo40View* view = ImageView()) view->EndGuideDrag(-1, -1, true);
+  }
+  return DefaultProc(WM_CAPTURECHANGED, wParam, lParam);
+}
+
+LRESULT CChildFrame::OnRulerDoubleClick(WPARAM wParam, LPARAM lParam) {
+  if (RulersShown() && RulerHitTest(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))) == 2) return 0;
+  return DefaultProc(WM_LBUTTONDBLCLK, wParam, lParam);
 }
 
 VrWA2000::WA* GetViewImageWA(HWND window) {

@@ -8,17 +8,80 @@
 
 #include "framework/win/Frame.h"
 #include "hostapi/imagebuf.h"
+#include "view/Rulers.h"
 
 namespace lumora {
 
 class CLumo40View;
 
+// The MDI child frame that can show rulers along the top and the left of
+// the view it holds: 15-pixel strips drawn from two off-screen bitmaps in
+// the image's units at the view's zoom, from the ruler origin, with cursor
+// markers that follow the mouse over the view.
 class CVarnoChildFrm : public fw::MdiChild {
+  FW_DECLARE_MESSAGE_MAP()
   FW_DECLARE_DYNCREATE(CVarnoChildFrm)
 
  public:
+  CVarnoChildFrm();
+  ~CVarnoChildFrm() override;
+
   // The frame's first view.
   fw::View* GetRulerView() const;
+  // Shows or hides the rulers, growing or shrinking the frame by their
+  // thickness so the view keeps its size.
+  void ShowRulers(bool show);
+  bool RulersShown() const { return rulersShown_; }
+  // False (nothing changed) for a zero size, resolution or zoom.
+  bool ConfigureRulers(int width, int height, std::uint32_t resolution, int units, double zoom, int scrollX,
+                       int scrollY);
+  void SetRulerUnits(int units) { units_ = units; }
+  int RulerUnits() const { return units_; }
+  void SetRulerZoom(double zoomX, double zoomY);
+  void SetRulerScroll(int x, int y);
+  // The origin in image pixels (x from the left, y in rows from the top).
+  void SetRulerOrigin(int x, int y, bool redraw);
+  POINT RulerOrigin() const { return origin_; }
+  // Rebuilds both strips and repaints them.
+  void UpdateRulers();
+  // 2 corner box, 0 top ruler, 1 left ruler, 3 elsewhere (client point).
+  int RulerHitTest(int x, int y) const;
+  // Moves the cursor markers to a point of the view's client area.
+  void TrackRulerMarkers(int x, int y);
+  // Where the markers are on their strips (-1: none).
+  POINT MarkerPositions() const { return markers_; }
+  // What the painters get for each strip (tests compare the drawn strips
+  // with them).
+  bool StripPainting(bool vertical, int* viewStart, RulerInput* input) const;
+  void RecalcLayout() override;
+
+  LRESULT OnRulerCreate(WPARAM, LPARAM);
+  LRESULT OnRulerPaint(WPARAM, LPARAM);
+  LRESULT OnRulerPrintClient(WPARAM, LPARAM);
+  LRESULT OnRulerSize(WPARAM, LPARAM);
+
+ protected:
+  bool rulersShown_ = false;
+
+ private:
+  void RebuildBitmaps();
+  void PaintStrip(HDC dc, bool vertical);
+  void CopyStrips(HDC dc, const RECT& update);
+  void InvertMarker(HDC dc, bool vertical, int position);
+  RECT ViewClientInFrame() const;
+
+  int units_ = 0;
+  int textHeight_ = 12;
+  HFONT font_ = nullptr;
+  int imageWidth_ = 0, imageHeight_ = 0;
+  std::uint32_t resolution_ = 0;
+  double zoomX_ = 1.0, zoomY_ = 1.0;
+  POINT origin_{0, 0};
+  POINT scroll_{0, 0};
+  HBITMAP top_ = nullptr, left_ = nullptr;
+  HBITMAP patternBitmap_ = nullptr;
+  HBRUSH patternBrush_ = nullptr;
+  POINT markers_{-1, -1};
 };
 
 // What the last WM_MENUSELECT over a frame highlighted.
@@ -46,7 +109,16 @@ class CChildFrame : public CVarnoChildFrm {
   // Captions actually set (a test sees that an unchanged one is not).
   int titlesSet = 0;
 
+  // Where the last ruler drag started: 0 top ruler, 1 left ruler, 2 corner.
+  static int rulerDragPart;
+  bool RulerDragRunning() const { return rulerDrag_; }
+
   LRESULT OnChildMdiActivate(WPARAM wParam, LPARAM lParam);
+  LRESULT OnRulerButtonDown(WPARAM wParam, LPARAM lParam);
+  LRESULT OnRulerMouseMove(WPARAM wParam, LPARAM lParam);
+  LRESULT OnRulerButtonUp(WPARAM wParam, LPARAM lParam);
+  LRESULT OnRulerDoubleClick(WPARAM wParam, LPARAM lParam);
+  LRESULT OnRulerCaptureChanged(WPARAM wParam, LPARAM lParam);
   LRESULT OnChildMenuSelect(WPARAM wParam, LPARAM lParam);
   LRESULT OnChildSysCommand(WPARAM wParam, LPARAM lParam);
 
@@ -58,6 +130,10 @@ class CChildFrame : public CVarnoChildFrm {
   // Bit 0: the non-client area is active; bit 1: the view is the active
   // image view.
   unsigned captionState_ = 0;
+  bool rulerDrag_ = false;
+  HCURSOR cursorBeforeDrag_ = nullptr;
+  // A view client point of a frame message.
+  POINT ToView(LPARAM lParam) const;
 };
 
 // The active image, or the floating image, of the document an image-view

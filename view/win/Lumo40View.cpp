@@ -10,11 +10,15 @@
 #include "framework/win/App.h"
 #include "framework/win/Frame.h"
 #include "platform/rect.h"
+#include "platform/trace.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
 #include "view/CellGrid.h"
 #include "view/ViewMessages.h"
 #include "view/win/AppActivation.h"
+#include "view/win/ChildFrame.h"
+#include "view/Guides.h"
+#include "view/Rulers.h"
 #include "view/win/ImageViewWnd.h"
 
 namespace lumora {
@@ -61,6 +65,7 @@ CLumo40View::CLumo40View() {
   snapToGrid = current.snapToGrid;
   showGuides = current.showGuides;
   snapToGuides = current.snapToGuides;
+  lockGuides = current.lockGuides;
   showRulers = current.showRulers;
   SetDefaultDitherOptions();
 }
@@ -70,6 +75,15 @@ CLumo40View::~CLumo40View() {
   delete drawContext_;
   drawContext_ = nullptr;
 }
+
+namespace {
+
+bool IsRulerFrame(fw::FrameWnd* frame) {
+  auto* rulers = dynamic_cast<CVarnoChildFrm*>(frame);
+  return rulers != nullptr && rulers->RulersShown();
+}
+
+}  // namespace
 
 CLumo40Doc* CLumo40View::GetDoc() const { return dynamic_cast<CLumo40Doc*>(GetDocument()); }
 
@@ -101,7 +115,14 @@ void CLumo40View::OnInitialUpdate() {
   SetViewOfWnd(hwnd_, this);
   SetDocOfWnd(hwnd_, doc);
   fw::View::OnInitialUpdate();
+  if (doc->embedded) {
+    showRulers = false;
+  } else if (CVarnoChildFrm* frame = RulerFrame()) {
+    // The frame takes its strips before the view fits it to the image.
+    frame->ShowRulers(showRulers);
+  }
   InitNewView(!doc->embedded);
+  if (showRulers) SetRulersVisible(true);
   NotifyActiveImage();
   UpdateFrameTitle();
   RegisterWithQueue();
@@ -147,7 +168,8 @@ void CLumo40View::InitNewView(bool fit) {
                        static_cast<DWORD>(GetWindowLongA(hwnd_, GWL_EXSTYLE)));
     RECT client{};
     GetClientRect(area, &client);
-    reduction = EvenReduction(RectWidth(needed), RectHeight(needed), client.right, client.bottom);
+    const LONG rulers = IsRulerFrame(frame) ? kRulerThickness : 0;
+    reduction = EvenReduction(RectWidth(needed) + rulers, RectHeight(needed) + rulers, client.right, client.bottom);
   }
   zoom_ = ReductionFactors(width, height, reduction);
   CorrectWindowSize(true);
@@ -184,8 +206,10 @@ void CLumo40View::CorrectWindowSize(bool clamp) {
   RECT outer{}, inner{};
   GetWindowRect(frameWindow, &outer);
   GetClientRect(frameWindow, &inner);
-  LONG width = RectWidth(wanted) + RectWidth(outer) - inner.right;
-  LONG height = RectHeight(wanted) + RectHeight(outer) - inner.bottom;
+  // The rulers take their strips of the frame's client area.
+  const LONG rulers = IsRulerFrame(frame) ? kRulerThickness : 0;
+  LONG width = RectWidth(wanted) + RectWidth(outer) - inner.right + rulers;
+  LONG height = RectHeight(wanted) + RectHeight(outer) - inner.bottom + rulers;
   POINT origin{outer.left, outer.top};
   ScreenToClient(area, &origin);
   if (clamp) {
@@ -249,6 +273,8 @@ void CLumo40View::ApplyDrawSettings() {
     if (stack != nullptr) {
       for (const auto& g : stack->Guides()) dc->AddGuide(g.position, g.orientation);
     }
+    const POINT origin = OriginForDrawContext(rulerOrigin_, imageInfo_.height);
+    dc->SetRulerOrigin(origin.x, origin.y);
   }
   XFFACT x = zoom_.x, y = zoom_.y;
   x.shift(-device_.x);
@@ -324,8 +350,12 @@ void CLumo40View::RefreshDrawContext() {
 bool CLumo40View::ApplyZoom() {
   XFFACT x = zoom_.x, y = zoom_.y;
   const bool shifted = x.shift(-device_.x) && y.shift(-device_.y);
-  std::lock_guard<std::mutex> guard(lock_);
-  if (drawContext_ != nullptr) drawContext_->SetMapping(x, y);
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (drawContext_ != nullptr) drawContext_->SetMapping(x, y);
+  }
+  // The navigator shows what is in view now.
+  if (ViewShell* shell = TheViewShell(); shell != nullptr && ready_) shell->OnViewZoomApplied(this);
   return shifted;
 }
 
@@ -340,6 +370,7 @@ void CLumo40View::UpdateScrollSizes() {
 void CLumo40View::OnScrollPositionChanged() {
   ApplyZoom();
   OnVisibleAreaChanged();
+  UpdateRulers();
 }
 
 void CLumo40View::OnVisibleAreaChanged() {
@@ -382,6 +413,7 @@ LRESULT CLumo40View::OnRefreshRect(WPARAM wParam, LPARAM lParam) {
   if (hwnd_ == nullptr || !IsWindow(hwnd_) || FrameIconic()) return 0;
   ++counts_.cellsAnnounced;
   const RECT rect = UnpackCellRect(static_cast<std::uint32_t>(wParam), static_cast<std::uint32_t>(lParam));
+  RectUnion(&thumbnailDamage_, thumbnailDamage_, rect);
   InvalidateImageRect(&rect, false);
   UpdateWindow(hwnd_);
   CLumo40Doc* doc = GetDoc();
@@ -501,6 +533,12 @@ void CLumo40View::OnCellDone(const RECT& rect) {
 void CLumo40View::OnCellDoneNow(const RECT& rect) {
   const PackedCellRect packed = PackCellRect(rect);
   OnRefreshRect(packed.wParam, static_cast<LPARAM>(packed.lParam));
+}
+
+RECT CLumo40View::TakeThumbnailDamage() {
+  const RECT damage = thumbnailDamage_;
+  thumbnailDamage_ = RECT{0, 0, 0, 0};
+  return damage;
 }
 
 // ---- Geometry

@@ -22,10 +22,12 @@
 #include "view/RenderQueueClient.h"
 #include "view/ViewZoom.h"
 #include "view/win/VarnoScrollView.h"
+#include "view/win/ViewShell.h"
 
 namespace lumora {
 
 class CLumo40Doc;
+class CVarnoChildFrm;
 
 // Gathers the regions a draw context reports until the view handles 1307:
 // several notices before then repaint once, as their union.
@@ -51,7 +53,9 @@ struct ViewDisplaySettings {
   bool snapToGrid = false;
   bool showGuides = true;
   bool snapToGuides = false;
+  bool lockGuides = false;
   bool showRulers = false;
+  int rulerUnits = 2;  // pixels
   VR_GRIDSETTINGS grid;
   int gridUnit = 2;  // pixels
   VR_GUIDESETTINGS guides;
@@ -135,6 +139,97 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   RECT GetGuideWindowRect(std::int32_t position, std::int32_t orientation) const;
   void SnapRect(const RECT& rect, POINT* offset) const;
   void SnapWindowRect(const RECT& rect, POINT* offset) const;
+
+  // Zoom (Lumo40ViewZoom.cpp). Factors are displayed : image per axis.
+  // Image units per window unit along x (above 1 is a reduction).
+  double ZoomRatio() const { return zoom_.x.ImagePerWindowUnit(); }
+  // The image as displayed, from (0, 0): its zoomed width and height.
+  RECT DisplayedImageRect() const;
+  // Magnification a:b keeping the centre of the client area.
+  void SetZoom(std::int32_t a, std::int32_t b);
+  // The same through the zoom target (the navigator's road).
+  void SetZoomRatio(std::int32_t a, std::int32_t b);
+  // Shows the rectangle whole, as large as the client allows (at most
+  // 32:1), centred.
+  void ZoomToRect(RECT rect, bool inImage);
+  // Applies the zoom target so that the point lands in the middle of the
+  // client area; the zoom tool's callback.
+  void ApplyZoomAt(const POINT* point, bool inImage);
+  // Zooms to a:b (unless keepZoom) and fits the frame to the image.
+  void SetWindowSize(std::int32_t a, std::int32_t b, bool keepZoom);
+  // The program-wide factors the zoom operations fill just before they
+  // apply them.
+  static ViewZoomFactors& ZoomTarget();
+  bool pickInProgress = false;
+
+  void OnZoomIn();
+  void OnZoomOut();
+  void OnOriginalSize();
+  void OnCorrectWindowSize();
+  void OnWindowSizeCommand(std::uint32_t id);
+  void OnZoomTool();
+  void OnDitherOptions();
+  void OnUpdateZoomIn(fw::CmdUI& ui);
+  void OnUpdateZoomOut(fw::CmdUI& ui);
+  void OnUpdateZoomSizes(fw::CmdUI& ui);
+  void OnUpdateCorrectWindowSize(fw::CmdUI& ui);
+  void OnUpdateZoomTool(fw::CmdUI& ui);
+  void OnUpdateDitherOptions(fw::CmdUI& ui);
+  // The dither record of an image type, which the dither options change.
+  VR_CDOPTFV& DitherRecord(int type) { return const_cast<VR_CDOPTFV&>(DitherFor(type)); }
+  // The dither options of the image's type again, and a repaint.
+  void RefreshDitherOptions();
+
+  // Grid, guides and rulers (Lumo40ViewGuides.cpp).
+  void OnShowGrid();
+  void OnSnapToGrid();
+  void OnShowGuides();
+  void OnSnapToGuides();
+  void OnLockGuides();
+  void OnClearGuides();
+  void OnShowRulers();
+  void OnUpdateShowGrid(fw::CmdUI& ui);
+  void OnUpdateSnapToGrid(fw::CmdUI& ui);
+  void OnUpdateShowGuides(fw::CmdUI& ui);
+  void OnUpdateGuideCommand(fw::CmdUI& ui);
+  void OnUpdateShowRulers(fw::CmdUI& ui);
+  void SetRulersVisible(bool show);
+  int GetRulerUnits() const;
+  void SetRulerUnits(int units);
+  // The frame's rulers follow zoom, scroll position, units and origin.
+  void UpdateRulers();
+  void TrackRulerCursor(POINT client);
+  // The guide under a client point: its index, or -1 (guides hidden or
+  // locked count as none).
+  int HitTestGuide(int x, int y, std::int32_t* orientation);
+  // Sets the guide cursor when a guide is under the point.
+  bool SetGuideCursor(int x, int y);
+  // A drag of an existing guide (existing) or from a ruler; the frame's
+  // ruler drags start an origin drag with BeginOriginDrag first.
+  void BeginOriginDrag() { originDrag_ = true; }
+  void BeginGuideDrag(int x, int y, bool existing, std::int32_t orientation = -1);
+  void TrackGuideDrag(int x, int y);
+  void EndGuideDrag(int x, int y, bool cancel);
+  bool GuideDragRunning() const { return originDrag_ || dragGuide_ >= 0; }
+  // Removes every guide of the document from every view.
+  void ClearGuides();
+  // Every view takes the current grid and guide looks, ruler units and
+  // ruler visibility (the active one first).
+  static void RefreshAllViewsSettings();
+  // The ruler origin: x from the left, y in rows from the top.
+  POINT RulerOrigin() const { return rulerOrigin_; }
+  void SetRulerOrigin(POINT origin);
+  // "x=.. y=.. w=.. h=.." of a rectangle in ruler units (a window rectangle
+  // is mapped to the image first); empty without a draw context.
+  std::string FormatRectInUnits(RECT rect, bool inImage) const;
+  // "(x,y)" of a point in ruler units (a window point is mapped first).
+  std::string FormatPosition(POINT point, bool inImage) const;
+  LRESULT OnMouseMoveView(WPARAM, LPARAM);
+  // Set outside: Show Rulers does nothing while it is.
+  bool rulerBlocking = false;
+  // The image area whose composite changed since the navigator last took
+  // it (the union of the pieces announced to this view).
+  RECT TakeThumbnailDamage();
 
   // Activation work, run by the child frame and the activation list.
   void OnActivateImageView(CLumo40View* oldView);
@@ -229,6 +324,31 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   } pointerReading_;
   CLumo40Doc* registeredDoc_ = nullptr;
   Counters counts_;
+
+  // Zoom and guide helpers.
+  bool CanZoom() const;
+  void AfterZoomChanged(bool invalidate);
+  void ApplyZoomAtImage(POINT imagePixel);
+  ImagePlace PlaceForText() const;
+  void DrawDragFeedback(POINT at);
+  void ApplyRulerOrigin();
+  CVarnoChildFrm* RulerFrame() const;
+
+  POINT rulerOrigin_{0, 0};
+  bool originDrag_ = false;
+  std::int32_t dragOrientation_ = 0;
+  int dragGuide_ = -1;
+  POINT lastFeedback_{-1, -1};
+  HCURSOR savedCursor_ = nullptr;
+  int guidePrompt_ = 0;
+  int hitGuide_ = -1;
+  // A zoom command awaits its last paint (the zoom trace marks), and the
+  // pieces announced when it came.
+  bool zoomTracePending_ = false;
+  int zoomTraceCells_ = 0;
+  void MarkZoomCommand();
+  RECT thumbnailDamage_{0, 0, 0, 0};
+  bool dragFromRuler_ = false;
 };
 
 }  // namespace lumora

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
 
 #include "document/DocumentServices.h"
 #include "document/win/AppServices.h"
@@ -12,6 +13,7 @@
 #include "platform/rect.h"
 #include "platform/trace.h"
 #include "res/resource.h"
+#include "view/win/ViewShell.h"
 #include "view/SnapRect.h"
 #include "view/ViewMessages.h"
 #include "view/win/Lumo40View.h"
@@ -20,7 +22,7 @@ namespace lumora {
 
 namespace {
 
-constexpr std::uint32_t kIdRepaint = 33095;
+constexpr std::uint32_t kIdRepaint = ID_VIEW_REPAINT;
 // Further queued 1258 a view drops before it re-smooths once.
 constexpr int kMaxQueuedSmoothings = 16;
 
@@ -64,9 +66,41 @@ FW_MESSAGE_MAP(CLumo40View, CVarnoScrollView, fw::WindowMessageEntry<&CLumo40Vie
                fw::WindowMessageEntry<&CLumo40View::OnSizeView>(WM_SIZE),
                fw::WindowMessageEntry<&CLumo40View::OnCellDoneMessage>(kMsgCellDone),
                fw::WindowMessageEntry<&CLumo40View::OnQueueEmptyMessage>(kMsgQueueEmptyPosted),
+               fw::WindowMessageEntry<&CLumo40View::OnMouseMoveView>(WM_MOUSEMOVE),
                fw::WindowMessageEntry<&CLumo40View::OnRightButtonDown>(WM_RBUTTONDOWN),
                fw::CommandEntry<&CLumo40View::OnRepaint>(kIdRepaint),
-               fw::UpdateEntry<&CLumo40View::OnUpdateRepaint>(kIdRepaint))
+               fw::UpdateEntry<&CLumo40View::OnUpdateRepaint>(kIdRepaint),
+               fw::CommandEntry<&CLumo40View::OnZoomIn>(ID_VIEW_ZOOM_IN),
+               fw::UpdateEntry<&CLumo40View::OnUpdateZoomIn>(ID_VIEW_ZOOM_IN),
+               fw::CommandEntry<&CLumo40View::OnZoomOut>(ID_VIEW_ZOOM_OUT),
+               fw::UpdateEntry<&CLumo40View::OnUpdateZoomOut>(ID_VIEW_ZOOM_OUT),
+               fw::CommandEntry<&CLumo40View::OnOriginalSize>(ID_VIEW_ORIGINAL_SIZE),
+               fw::CommandEntry<&CLumo40View::OnOriginalSize>(ID_VIEW_ORIGINAL_SIZE_BUTTON),
+               fw::UpdateEntry<&CLumo40View::OnUpdateZoomSizes>(ID_VIEW_ORIGINAL_SIZE),
+               fw::UpdateEntry<&CLumo40View::OnUpdateZoomSizes>(ID_VIEW_ORIGINAL_SIZE_BUTTON),
+               fw::CommandRangeEntry<&CLumo40View::OnWindowSizeCommand>(ID_VIEW_WINDOW_SIZE_FIRST,
+                                                                        ID_VIEW_WINDOW_SIZE_LAST),
+               fw::UpdateEntry<&CLumo40View::OnUpdateZoomSizes>(ID_VIEW_WINDOW_SIZE_FIRST, ID_VIEW_WINDOW_SIZE_LAST),
+               fw::CommandEntry<&CLumo40View::OnCorrectWindowSize>(ID_VIEW_CORRECT_WINDOW_SIZE),
+               fw::UpdateEntry<&CLumo40View::OnUpdateCorrectWindowSize>(ID_VIEW_CORRECT_WINDOW_SIZE),
+               fw::CommandEntry<&CLumo40View::OnZoomTool>(ID_VIEW_ZOOM_TOOL),
+               fw::UpdateEntry<&CLumo40View::OnUpdateZoomTool>(ID_VIEW_ZOOM_TOOL),
+               fw::CommandEntry<&CLumo40View::OnDitherOptions>(ID_VIEW_DITHER_OPTIONS),
+               fw::UpdateEntry<&CLumo40View::OnUpdateDitherOptions>(ID_VIEW_DITHER_OPTIONS),
+               fw::CommandEntry<&CLumo40View::OnShowGrid>(ID_VIEW_SHOW_GRID),
+               fw::UpdateEntry<&CLumo40View::OnUpdateShowGrid>(ID_VIEW_SHOW_GRID),
+               fw::CommandEntry<&CLumo40View::OnSnapToGrid>(ID_VIEW_SNAP_TO_GRID),
+               fw::UpdateEntry<&CLumo40View::OnUpdateSnapToGrid>(ID_VIEW_SNAP_TO_GRID),
+               fw::CommandEntry<&CLumo40View::OnShowGuides>(ID_VIEW_SHOW_GUIDES),
+               fw::UpdateEntry<&CLumo40View::OnUpdateShowGuides>(ID_VIEW_SHOW_GUIDES),
+               fw::CommandEntry<&CLumo40View::OnSnapToGuides>(ID_VIEW_SNAP_TO_GUIDES),
+               fw::UpdateEntry<&CLumo40View::OnUpdateGuideCommand>(ID_VIEW_SNAP_TO_GUIDES),
+               fw::CommandEntry<&CLumo40View::OnLockGuides>(ID_VIEW_LOCK_GUIDES),
+               fw::UpdateEntry<&CLumo40View::OnUpdateGuideCommand>(ID_VIEW_LOCK_GUIDES),
+               fw::CommandEntry<&CLumo40View::OnClearGuides>(ID_VIEW_CLEAR_GUIDES),
+               fw::UpdateEntry<&CLumo40View::OnUpdateGuideCommand>(ID_VIEW_CLEAR_GUIDES),
+               fw::CommandEntry<&CLumo40View::OnShowRulers>(ID_VIEW_SHOW_RULERS),
+               fw::UpdateEntry<&CLumo40View::OnUpdateShowRulers>(ID_VIEW_SHOW_RULERS))
 
 // ---- Routing
 
@@ -147,6 +181,12 @@ LRESULT CLumo40View::OnPaintView(WPARAM, LPARAM) {
   if (drawContext_ != nullptr && IsWindowVisible(hwnd_)) {
     const bool whole = VisibleAreaComposited();
     MarkStartupPaint(whole || counts_.cellsAnnounced > 0, whole);
+    if (zoomTracePending_ && whole && GetUpdateRect(hwnd_, nullptr, FALSE) == FALSE) {
+      zoomTracePending_ = false;
+      TraceMark("zoom painted");
+      const std::string cells = "zoom cells " + std::to_string(counts_.cellsAnnounced - zoomTraceCells_);
+      TraceMark(cells.c_str());
+    }
   }
   return 0;
 }
@@ -208,6 +248,8 @@ LRESULT CLumo40View::OnPrintClientView(WPARAM wParam, LPARAM lParam) {
 // ---- Lifetime and size
 
 LRESULT CLumo40View::OnDestroyView(WPARAM wParam, LPARAM lParam) {
+  if (GuideDragRunning()) EndGuideDrag(-1, -1, true);
+  if (ViewShell* shell = TheViewShell()) shell->OnViewGone(this);
   // The queue forgets the view first: no piece is announced to it after.
   if (CMapRect* queue = Queue()) queue->RemoveView(this);
   liveWindow_.store(nullptr);
@@ -292,13 +334,19 @@ void CLumo40View::OnActivateImageView(CLumo40View*) {
   current.snapToGrid = snapToGrid;
   current.showGuides = showGuides;
   current.snapToGuides = snapToGuides;
+  current.lockGuides = lockGuides;
   current.showRulers = showRulers;
+  if (ViewShell* shell = TheViewShell()) {
+    shell->ShowViewZoomStatus(this);
+    shell->OnViewActivated(this);
+  }
 }
 
 void CLumo40View::OnDeactivateImageView(CLumo40View* newView) {
   ++counts_.deactivations;
   SendMessageA(hwnd_, kMsgViewActivation, 0, 0);
   if (newView == nullptr && GetActiveImageWindow() == hwnd_) SetActiveImageWindow(nullptr);
+  if (ViewShell* shell = TheViewShell(); shell != nullptr && newView == nullptr) shell->OnViewActivated(nullptr);
 }
 
 // ---- Grid, guides and snapping

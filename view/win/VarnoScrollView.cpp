@@ -56,7 +56,8 @@ void CVarnoScrollView::UpdateBars() {
   const ScrollAxis* axes[2] = {&layout.x, &layout.y};
   const LONG totals[2] = {total_.cx, total_.cy};
   for (int i = 0; i < 2; ++i) {
-    ShowScrollBar(hwnd_, bars[i], axes[i]->shown);
+    const DWORD flag = bars[i] == SB_HORZ ? WS_HSCROLL : WS_VSCROLL;
+    if (((style & flag) != 0) != axes[i]->shown) ShowScrollBar(hwnd_, bars[i], axes[i]->shown);
     if (!axes[i]->shown) continue;
     SCROLLINFO si{};
     si.cbSize = sizeof(si);
@@ -103,8 +104,10 @@ bool CVarnoScrollView::OnScrollBy(SIZE distance, bool doScroll) {
   const bool xChanged = hasX && x != barX, yChanged = hasY && y != barY;
   if (!xChanged && !yChanged) return false;
   if (doScroll) {
-    ScrollWindowEx(hwnd_, xChanged ? barX - x : 0, yChanged ? barY - y : 0, nullptr, nullptr, nullptr, nullptr,
-                   scrollFlags);
+    if (!moveOnly_) {
+      ScrollWindowEx(hwnd_, xChanged ? barX - x : 0, yChanged ? barY - y : 0, nullptr, nullptr, nullptr, nullptr,
+                     scrollFlags);
+    }
     if (xChanged) {
       device_.x = x;
       SetScrollPos(hwnd_, SB_HORZ, x, TRUE);
@@ -136,6 +139,14 @@ bool CVarnoScrollView::OnScroll(UINT codes, int thumb, bool doScroll) {
 
 void CVarnoScrollView::ScrollToDevicePosition(POINT target) {
   OnScrollBy({target.x - device_.x, target.y - device_.y}, true);
+}
+
+void CVarnoScrollView::MoveToDevicePosition(POINT target) {
+  const UINT flags = scrollFlags;
+  moveOnly_ = true;
+  OnScrollBy({target.x - device_.x, target.y - device_.y}, true);
+  moveOnly_ = false;
+  scrollFlags = flags;
 }
 
 void CVarnoScrollView::OnPrepareDC(HDC dc) {

@@ -18,6 +18,9 @@ class CVarnoScrollView : public fw::ScrollView {
   // are laid out once afterwards.
   void SetScrollSizes(SIZE total, SIZE page = {0, 0}, SIZE line = {0, 0});
   void ScrollToDevicePosition(POINT target);
+  // The same without moving the window's pixels, for a caller that repaints
+  // the whole window next (a zoom).
+  void MoveToDevicePosition(POINT target);
   bool OnScrollBy(SIZE distance, bool doScroll = true) override;
   // Scroll-bar codes: the low byte horizontal, the high byte vertical.
   bool OnScroll(UINT codes, int thumb, bool doScroll = true);
@@ -39,6 +42,7 @@ class CVarnoScrollView : public fw::ScrollView {
   int BarLimit(int bar) const;
 
   POINT device_{0, 0};
+  bool moveOnly_ = false;
 };
 
 }  // namespace lumora

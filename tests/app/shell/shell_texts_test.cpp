@@ -131,7 +131,8 @@ TEST(Lengths, CoordinatesInsideTheImageArePaddedSoCommasLineUpAndFitThePane) {
     const int space = width(" ");
     std::vector<int> commaAt;
     for (int x : {3, 42, 999, 2416, 99999}) {
-      const std::string text = FormatCoordinates(x, 99999, frame);
+      // The bottom row is row 99999 from the top.
+      const std::string text = FormatCoordinates(x, 0, frame);
       const std::string bare = "(" + std::to_string(x) + ",99999)";
       ASSERT_GE(text.size(), bare.size());
       EXPECT_EQ(text.substr(text.size() - bare.size()), bare);
@@ -151,7 +152,30 @@ TEST(Lengths, CoordinatesInsideTheImageArePaddedSoCommasLineUpAndFitThePane) {
   frame.originX = 10;
   frame.unit = kUnitInch;
   frame.dpiX = frame.dpiY = 10;
-  EXPECT_EQ(FormatCoordinates(5, 25, frame), "(-0.500,2.500)");
+  // Row 25 from the bottom of 50 rows is row 24 from the top.
+  EXPECT_EQ(FormatCoordinates(5, 25, frame), "(-0.500,2.400)");
+  frame.originY = 30;
+  EXPECT_EQ(FormatCoordinates(5, 25, frame), "(-0.500,-0.600)");
+}
+
+TEST(Lengths, RectanglesInUnitsFromTheOrigin) {
+  CoordinateFrame frame;
+  frame.width = 100;
+  frame.height = 50;
+  frame.unit = kUnitPixels;
+  // Rows upward from the bottom: the rectangle's upper edge at 25 is row
+  // 25 from the top.
+  EXPECT_EQ(FormatRectInUnits(RECT{10, 5, 30, 25}, frame), "x=10 y=25 w=20 h=20");
+  // Without height it names the row it lies on.
+  EXPECT_EQ(FormatRectInUnits(RECT{10, 5, 10, 5}, frame), "x=10 y=44 w=0 h=0");
+  // Clipped to the image.
+  EXPECT_EQ(FormatRectInUnits(RECT{-5, -5, 130, 70}, frame), "x=0 y=0 w=100 h=50");
+  frame.originX = 10;
+  frame.originY = 5;
+  EXPECT_EQ(FormatRectInUnits(RECT{10, 5, 30, 25}, frame), "x=0 y=20 w=20 h=20");
+  frame.unit = kUnitCm;
+  frame.dpiX = frame.dpiY = 254;  // 100 pixels a centimetre
+  EXPECT_EQ(FormatRectInUnits(RECT{10, 5, 30, 25}, frame), "x=0.00 y=0.20 w=0.20 h=0.20");
 }
 
 TEST(Language, ForcedLanguageFileOrTheSystemDefault) {

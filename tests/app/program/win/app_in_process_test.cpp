@@ -680,9 +680,10 @@ TEST(ProgramWithFile, ShowsEditsSavesReopensAndWritesItsSettings) {
   EXPECT_EQ(reinterpret_cast<HICON>(GetClassLongPtrA(view->Handle(), GCLP_HICON)), imageIcon);
   EXPECT_EQ(reinterpret_cast<HICON>(GetClassLongPtrA(GetParent(view->Handle()), GCLP_HICON)), imageIcon);
 
-  // The cursor's image position in pixels (rows counted from the bottom),
-  // as posted input shows it, padded on the left so that the commas of a
-  // one-digit and a three-digit column line up in the status bar's font.
+  // The cursor's image position in pixels (rows counted from the top, as
+  // the rulers count them), as posted input shows it, padded on the left
+  // so that the commas of a one-digit and a three-digit column line up in
+  // the status bar's font.
   int commaAt[2] = {};
   const POINT moves[2] = {{4, 20}, {250, 20}};
   for (int i = 0; i < 2; ++i) {
@@ -691,7 +692,7 @@ TEST(ProgramWithFile, ShowsEditsSavesReopensAndWritesItsSettings) {
     const POINT under = view->WindowPointToImagePixel(moves[i]);
     EXPECT_EQ(under.y, 240 - 1 - 20);
     const std::string shown = status.GetPaneText(1);
-    const std::string bare = "(" + std::to_string(under.x) + "," + std::to_string(under.y) + ")";
+    const std::string bare = "(" + std::to_string(under.x) + "," + std::to_string(240 - 1 - under.y) + ")";
     ASSERT_GT(shown.size(), bare.size());
     EXPECT_EQ(shown.find_first_not_of(' '), shown.size() - bare.size());
     EXPECT_EQ(shown.substr(shown.size() - bare.size()), bare);

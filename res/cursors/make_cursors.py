@@ -1,0 +1,225 @@
+#!/usr/bin/env python3
+"""Writes the program's 32 x 32 monochrome cursors (.cur) from the pictures
+below: '#' black, '.' white, ' ' transparent; 'H' marks the hot spot (a
+black pixel). Run from this folder: python3 make_cursors.py"""
+import struct
+
+PICTURES = {}
+
+def picture(name):
+    def keep(f):
+        PICTURES[name] = f()
+        return f
+    return keep
+
+
+def canvas():
+    return [[' '] * 32 for _ in range(32)]
+
+
+def put(c, x, y, v):
+    if 0 <= x < 32 and 0 <= y < 32:
+        c[y][x] = v
+
+
+def outlined_line(c, x0, y0, x1, y1):
+    pts = []
+    n = max(abs(x1 - x0), abs(y1 - y0))
+    for i in range(n + 1):
+        pts.append((x0 + (x1 - x0) * i // max(n, 1), y0 + (y1 - y0) * i // max(n, 1)))
+    for x, y in pts:
+        for dx in (-1, 0, 1):
+            for dy in (-1, 0, 1):
+                if c[y + dy][x + dx] == ' ':
+                    put(c, x + dx, y + dy, '.')
+    for x, y in pts:
+        put(c, x, y, '#')
+
+
+def magnifier(sign):
+    c = canvas()
+    cx, cy, r = 10, 10, 8
+    for y in range(32):
+        for x in range(32):
+            d = ((x - cx) ** 2 + (y - cy) ** 2) ** 0.5
+            if r - 1.0 <= d <= r + 0.5:
+                c[y][x] = '#'
+            elif d < r - 1.0:
+                c[y][x] = '.'
+            elif d <= r + 1.5:
+                c[y][x] = '.'
+    for i in range(5):
+        outlined_line(c, 16 + i, 16 + i, 17 + i, 17 + i)
+    for i in range(8):
+        outlined_line(c, 16 + i, 17 + i, 17 + i, 18 + i)
+    for x in range(6, 15):
+        c[10][x] = '#'
+    if sign == '+':
+        for y in range(6, 15):
+            c[y][10] = '#'
+    c[10][10] = 'H'
+    return c
+
+
+@picture('ZOOMON')
+def _():
+    return magnifier('+')
+
+
+@picture('ZOOMOUT')
+def _():
+    return magnifier('-')
+
+
+def double_arrow(vertical):
+    c = canvas()
+    # An arrow across 5..26 through the middle, a bar across the other way.
+    for i in range(5, 27):
+        x, y = (15, i) if vertical else (i, 15)
+        put(c, x, y, '#')
+    for k in range(1, 5):
+        for end, step in ((5, 1), (26, -1)):
+            a = end + step * k
+            for w in range(-k, k + 1):
+                x, y = (15 + w, a) if vertical else (a, 15 + w)
+                put(c, x, y, '#')
+    for i in range(8, 23):
+        x, y = (i, 15) if vertical else (15, i)
+        put(c, x, y, '#')
+        x2, y2 = (i, 14) if vertical else (14, i)
+        put(c, x2, y2, '#')
+    for y in range(32):
+        for x in range(32):
+            if c[y][x] == '#':
+                for dx in (-1, 0, 1):
+                    for dy in (-1, 0, 1):
+                        if 0 <= x + dx < 32 and 0 <= y + dy < 32 and c[y + dy][x + dx] == ' ':
+                            c[y + dy][x + dx] = '.'
+    c[15][15] = 'H'
+    return c
+
+
+@picture('GUIDEH')
+def _():
+    return double_arrow(True)
+
+
+@picture('GUIDEV')
+def _():
+    return double_arrow(False)
+
+
+@picture('RULERORIGIN')
+def _():
+    c = canvas()
+    for i in range(2, 30):
+        put(c, i, 15, '#')
+        put(c, 15, i, '#')
+        for d in (14, 16):
+            if c[d][i] == ' ':
+                put(c, i, d, '.')
+            if c[i][d] == ' ':
+                put(c, d, i, '.')
+    c[15][15] = 'H'
+    return c
+
+
+def hand(closed):
+    rows = [
+        "      ##        ",
+        "     #..#       ",
+        "     #..#       ",
+        "     #..###     ",
+        "     #..#..###  ",
+        "  ## #..#..#..# ",
+        " #..##........# ",
+        " #............# ",
+        "  #...........# ",
+        "  #...........# ",
+        "   #.........#  ",
+        "   #.........#  ",
+        "    #.......#   ",
+        "    #.......#   ",
+        "    #########   ",
+    ]
+    if closed:
+        rows = [
+            "                ",
+            "                ",
+            "                ",
+            "     ## ## ##   ",
+            "    #..#..#..## ",
+            "  ##..........# ",
+            " #............# ",
+            " #............# ",
+            "  #...........# ",
+            "  #...........# ",
+            "   #.........#  ",
+            "   #.........#  ",
+            "    #.......#   ",
+            "    #.......#   ",
+            "    #########   ",
+        ]
+    c = canvas()
+    for y, row in enumerate(rows):
+        for x, ch in enumerate(row):
+            put(c, x + 8, y + 8, ch)
+    return c
+
+
+@picture('347')
+def _():
+    c = hand(False)
+    c[8][14] = 'H'
+    return c
+
+
+@picture('349')
+def _():
+    c = double_arrow(False)
+    d = double_arrow(True)
+    for y in range(32):
+        for x in range(32):
+            if d[y][x] == '#' or (d[y][x] == '.' and c[y][x] == ' '):
+                c[y][x] = d[y][x]
+    c[15][15] = 'H'
+    return c
+
+
+@picture('351')
+def _():
+    c = hand(True)
+    c[15][15] = 'H' if c[15][15] != ' ' else c[15][15]
+    return c
+
+
+def write_cur(name, c):
+    hot = (15, 15)
+    for y in range(32):
+        for x in range(32):
+            if c[y][x] == 'H':
+                hot = (x, y)
+                c[y][x] = '#'
+    xor = bytearray()
+    mask = bytearray()
+    for y in reversed(range(32)):  # bottom-up rows
+        xr = mr = 0
+        for x in range(32):
+            v = c[y][x]
+            bit = 1 << (31 - x)
+            if v == ' ':
+                mr |= bit
+            elif v == '.':
+                xr |= bit
+        xor += struct.pack('>I', xr)
+        mask += struct.pack('>I', mr)
+    header = struct.pack('<IiiHHIIiiII', 40, 32, 64, 1, 1, 0, len(xor) + len(mask), 0, 0, 2, 0)
+    palette = struct.pack('<II', 0x000000, 0xFFFFFF)
+    image = header + palette + bytes(xor) + bytes(mask)
+    entry = struct.pack('<BBBBHHII', 32, 32, 2, 0, hot[0], hot[1], len(image), 6 + 16)
+    with open(name.lower() + '.cur', 'wb') as f:
+        f.write(struct.pack('<HHH', 0, 2, 1) + entry + image)
+
+
+for name, pic in PICTURES.items():
+    write_cur(name, [row[:] for row in pic])

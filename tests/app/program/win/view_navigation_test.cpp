@@ -1,0 +1,830 @@
+// View navigation in the running program, started in this process with
+// ag-psd's ten-layer 4000 x 3000 file on the command line: the zoom keys
+// and window sizes, the view's pixels at 2:1, the zoom tool with its band
+// and auto-scroll, rulers in centimetres and pixels, guides dragged from a
+// ruler, the navigator, and the guides-and-grid preferences.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/win/Lumo40App.h"
+#include "app/win/MainFrame.h"
+#include "document/win/AppServices.h"
+#include "document/win/Lumo40Doc.h"
+#include "engine/layers/LayerMng.h"
+#include "framework/Profile.h"
+#include "framework/win/CommandLineWin32.h"
+#include "framework/win/DocView.h"
+#include "hostapi/toolhost.h"
+#include "platform/rect.h"
+#include "res/resource.h"
+#include "tests/support/unique_temp_folder.h"
+#include "tests/support/win/dialog_script.h"
+#include "tests/support/win/menu_items.h"
+#include "tests/support/win/window_pixels.h"
+#include "view/Guides.h"
+#include "view/NavigatorMath.h"
+#include "view/Rulers.h"
+#include "view/win/ChildFrame.h"
+#include "view/win/ImageViewWnd.h"
+#include "view/win/Lumo40View.h"
+#include "ui/win/NavigatorWnd.h"
+
+namespace lumora {
+namespace {
+
+namespace fs = std::filesystem;
+using lumora::testing::Capture;
+using lumora::testing::CaptureClient;
+using lumora::testing::CompositePixel;
+using lumora::testing::DialogScript;
+
+std::string SettingsFileOfThisProgram() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  return fw::ProfilePathForProgram(path);
+}
+
+bool RunUntil(CLumo40App& app, const std::function<bool()>& done, DWORD timeoutMs = 60000) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (!app.PreTranslateMessage(&msg)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+      }
+    }
+    for (int count = 0; app.OnIdle(count) && count < 20; ++count) {
+    }
+    if (done()) return true;
+    if (GetTickCount() - start > timeoutMs) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+}
+
+// Messages for a while (timers, posted moves).
+void RunFor(CLumo40App& app, DWORD ms) {
+  const DWORD start = GetTickCount();
+  RunUntil(app, [&] { return GetTickCount() - start >= ms; });
+}
+
+void Settle(CLumo40App& app, CLumo40Doc* doc) {
+  ASSERT_TRUE(RunUntil(app, [&] {
+    CMapRect& q = doc->Image().Queue();
+    MSG msg;
+    return q.IsIdle() && q.RenderList().empty() && !PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+  }));
+}
+
+std::vector<CLumo40App*>& ClosedPrograms() {
+  static std::vector<CLumo40App*> closed;
+  return closed;
+}
+
+void CloseProgram(CLumo40App& app) {
+  ClosedPrograms().push_back(&app);
+  for (fw::Document* d : app.Docs().AllDocuments()) d->SetModifiedFlag(false);
+  for (fw::Document* d : app.Docs().AllDocuments()) {
+    if (auto* doc = dynamic_cast<CLumo40Doc*>(d)) doc->Image().SetModifiedFlag(false);
+  }
+  SendMessageA(app.MainFrame()->Handle(), WM_CLOSE, 0, 0);
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  }
+  app.ExitInstance();
+}
+
+// Ends a program a failed assertion left running, so the next start is
+// not handed over to it.
+struct ProgramGuard {
+  explicit ProgramGuard(CLumo40App& app) : app(app) {
+    std::erase(ClosedPrograms(), &app);
+  }
+  ~ProgramGuard() {
+    const bool closed = std::find(ClosedPrograms().begin(), ClosedPrograms().end(), &app) != ClosedPrograms().end();
+    if (!closed && app.MainFrame() != nullptr && app.MainFrame()->Handle() != nullptr) CloseProgram(app);
+    std::erase(ClosedPrograms(), &app);
+  }
+  CLumo40App& app;
+};
+
+// ---- Input as the user gives it.
+
+void Send(std::vector<INPUT> inputs) { SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)); }
+
+INPUT Key(WORD vk, bool up) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = vk;
+  in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  return in;
+}
+
+// Presses the keys in order and lets them go in reverse.
+void Chord(std::initializer_list<WORD> keys) {
+  std::vector<INPUT> inputs;
+  for (WORD k : keys) inputs.push_back(Key(k, false));
+  for (auto k = std::rbegin(keys); k != std::rend(keys); ++k) inputs.push_back(Key(*k, true));
+  Send(inputs);
+}
+
+INPUT Mouse(DWORD flags, POINT screen = {0, 0}) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = flags;
+  if (flags & MOUSEEVENTF_MOVE) {
+    in.mi.dwFlags |= MOUSEEVENTF_ABSOLUTE;
+    in.mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    in.mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  }
+  return in;
+}
+
+POINT OnScreen(HWND window, POINT client) {
+  ClientToScreen(window, &client);
+  return client;
+}
+
+void MoveTo(HWND window, POINT client) { Send({Mouse(MOUSEEVENTF_MOVE, OnScreen(window, client))}); }
+
+// Where the pointer really is, in a window's client coordinates.
+POINT CursorIn(HWND window) {
+  POINT p{};
+  GetCursorPos(&p);
+  ScreenToClient(window, &p);
+  return p;
+}
+void Press(bool right = false) { Send({Mouse(right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN)}); }
+void Release(bool right = false) { Send({Mouse(right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP)}); }
+
+// A window's client as it stands on the screen.
+Capture ScreenClient(HWND window) {
+  RECT client{};
+  GetClientRect(window, &client);
+  return lumora::testing::CaptureDc(client.right, client.bottom, [window](HDC dc) {
+    SendMessageA(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  });
+}
+
+// ---- The program with the file.
+
+class ViewNavigation : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    file_ = fw::ParseProcessCommandLine().fileName;
+    if (file_.empty()) GTEST_SKIP() << "run with the ten-layer file on the command line";
+    ini_ = SettingsFileOfThisProgram();
+    DeleteFileA(ini_.c_str());
+  }
+  void TearDown() override {
+    if (!ini_.empty()) DeleteFileA(ini_.c_str());
+  }
+
+  // Starts the program (the file opens from the command line) and waits
+  // until its view is wholly painted.
+  bool Start(CLumo40App& app) {
+    if (!app.InitInstance()) return false;
+    doc_ = app.Docs().AllDocuments().empty() ? nullptr : dynamic_cast<CLumo40Doc*>(app.Docs().AllDocuments().front());
+    if (doc_ == nullptr) return false;
+    frame_ = app.MainFrame()->Handle();
+    SetForegroundWindow(frame_);
+    Settle(app, doc_);
+    view_ = View(app);
+    return view_ != nullptr;
+  }
+
+  static CLumo40View* View(CLumo40App& app) {
+    fw::FrameWnd* child = app.MainFrameWnd()->GetActiveFrame();
+    return child != nullptr ? dynamic_cast<CLumo40View*>(child->GetActiveView()) : nullptr;
+  }
+
+  // The zoom as displayed : image pixels along x.
+  double Magnification() const { return 1.0 / view_->ZoomRatio(); }
+
+  std::string Title() const {
+    char text[256] = {};
+    GetWindowTextA(GetParent(view_->Handle()), text, sizeof text);
+    return text;
+  }
+
+  // The View popup of the frame's menu, after WM_INITMENUPOPUP.
+  HMENU ViewPopup() const {
+    HMENU bar = GetMenu(frame_);
+    for (int i = 0; bar != nullptr && i < GetMenuItemCount(bar); ++i) {
+      char text[64] = {};
+      GetMenuStringA(bar, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+      if (std::string(text) == "&View") {
+        HMENU popup = GetSubMenu(bar, i);
+        SendMessageA(frame_, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), i);
+        return popup;
+      }
+    }
+    return nullptr;
+  }
+
+  UINT ItemState(UINT id) const {
+    HMENU popup = ViewPopup();
+    if (popup == nullptr) return 0xFFFFFFFF;
+    for (int i = 0; i < GetMenuItemCount(popup); ++i) {
+      if (HMENU sub = GetSubMenu(popup, i)) SendMessageA(frame_, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(sub), i);
+    }
+    return GetMenuState(popup, id, MF_BYCOMMAND);
+  }
+
+  std::string file_;
+  std::string ini_;
+  CLumo40Doc* doc_ = nullptr;
+  CLumo40View* view_ = nullptr;
+  HWND frame_ = nullptr;
+};
+
+// Ctrl++ from 1:1 walks 2:1 .. 32:1 and stops there, with Zoom In greyed;
+// Ctrl+- walks back down to 1:32; title and status follow; Ctrl+1 and
+// Ctrl+W give their sizes, and a window size is checked at its zoom.
+TEST_F(ViewNavigation, ZoomKeysWalkTheLadderAndWindowSizesFit) {
+  CLumo40App app;
+  ProgramGuard guard(app);
+  ASSERT_TRUE(Start(app));
+  EXPECT_GT(view_->ZoomRatio(), 1.0);  // 4000 x 3000 opens reduced
+  fw::StatusBar& status = app.MainFrameWnd()->StatusBarCtrl();
+  Chord({VK_CONTROL, '1'});
+  ASSERT_TRUE(RunUntil(app, [&] { return view_->ZoomRatio() == 1.0; }, 5000));
+  EXPECT_NE(Title().find(" 100%"), std::string::npos) << Title();
+  EXPECT_NE(ItemState(ID_VIEW_ORIGINAL_SIZE) & MF_CHECKED, 0u);
+  EXPECT_NE(ItemState(ID_VIEW_ORIGINAL_SIZE) & MF_GRAYED, 0u);
+  for (int n : {2, 4, 6, 8, 16, 32}) {
+    Chord({VK_CONTROL, VK_OEM_PLUS});  // Ctrl+=, the plus key's own place
+    ASSERT_TRUE(RunUntil(app, [&] { return Magnification() == n; }, 5000)) << n << ":1, at " << Magnification();
+    RunFor(app, 30);
+    EXPECT_NE(Title().find(" " + std::to_string(100 * n) + "%"), std::string::npos) << Title();
+    EXPECT_NE(status.GetPaneText(2).find(", " + std::to_string(n) + ":1"), std::string::npos) << status.GetPaneText(2);
+  }
+  EXPECT_NE(ItemState(ID_VIEW_ZOOM_IN) & MF_GRAYED, 0u);
+  Chord({VK_CONTROL, VK_SHIFT, VK_OEM_PLUS});  // Ctrl++ as typed: nothing past 32:1
+  RunFor(app, 100);
+  EXPECT_EQ(Magnification(), 32.0);
+  const double down[] = {16, 8, 6, 4, 2, 1, 1.0 / 2, 1.0 / 4, 1.0 / 6, 1.0 / 8, 1.0 / 16, 1.0 / 32};
+  for (double m : down) {
+    Chord({VK_CONTROL, VK_OEM_MINUS});
+    // 4000 / 6 shows 666 columns: within a hundredth.
+    ASSERT_TRUE(RunUntil(app, [&] { return std::abs(Magnification() / m - 1) < 0.01; }, 5000)) << m << " at " << Magnification();
+  }
+  RunFor(app, 30);
+  EXPECT_NE(Title().find(" 3%"), std::string::npos) << Title();
+  EXPECT_NE(status.GetPaneText(2).find(", 1:32"), std::string::npos) << status.GetPaneText(2);
+  EXPECT_NE(ItemState(ID_VIEW_ZOOM_OUT) & MF_GRAYED, 0u);
+  EXPECT_EQ(ItemState(ID_VIEW_ZOOM_IN) & MF_GRAYED, 0u);
+
+  // 1:8, then Ctrl+W fits the frame to the zoomed image: 500 x 375.
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_WINDOW_SIZE_FIRST + 2, 0);
+  RunFor(app, 50);
+  EXPECT_EQ(Magnification(), 1.0 / 8);
+  EXPECT_NE(ItemState(ID_VIEW_WINDOW_SIZE_FIRST + 2) & MF_CHECKED, 0u);
+  SetWindowPos(GetParent(view_->Handle()), nullptr, 0, 0, 300, 200, SWP_NOMOVE | SWP_NOZORDER);
+  Chord({VK_CONTROL, 'W'});
+  RunFor(app, 100);
+  RECT client{};
+  GetClientRect(view_->Handle(), &client);
+  EXPECT_EQ(client.right, 500);
+  EXPECT_EQ(client.bottom, 375);
+  // Window size 6:1 zooms and is checked.
+  SendMessageA(frame_, WM_COMMAND, 32989, 0);
+  RunFor(app, 50);
+  EXPECT_EQ(Magnification(), 6.0);
+  EXPECT_NE(ItemState(32989) & MF_CHECKED, 0u);
+  EXPECT_EQ(ItemState(32988) & MF_CHECKED, 0u);
+  CloseProgram(app);
+}
+
+// At 2:1 every window pixel around the middle is the opaque composite's
+// pixel under it, enlarged by two without filtering.
+TEST_F(ViewNavigation, TwoToOneShowsTheCompositeEnlargedExactly) {
+  CLumo40App app;
+  ProgramGuard guard(app);
+  ASSERT_TRUE(Start(app));
+  ShowWindow(GetParent(view_->Handle()), SW_MAXIMIZE);
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_ORIGINAL_SIZE, 0);
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_ZOOM_IN, 0);
+  ASSERT_EQ(Magnification(), 2.0);
+  Settle(app, doc_);
+  const Capture shot = CaptureClient(view_->Handle());
+  WAPtr composite = doc_->Image().GetLayers()->GetCompositeImage();
+  const VRXFORM map = view_->Mapping();
+  int compared = 0, wrong = 0;
+  for (int v = shot.height / 2 - 64; v < shot.height / 2 + 64; ++v) {
+    for (int u = shot.width / 2 - 64; u < shot.width / 2 + 64; ++u) {
+      POINT p{u, v};
+      map.XForm(&p, kXFPixels);
+      // Two window pixels a side: the pixel's column and row pair.
+      POINT back = p;
+      map.RevXForm(&back, kXFPixels);
+      EXPECT_LE(u - back.x, 1);
+      EXPECT_LE(v - back.y, 1);
+      ++compared;
+      if (shot.At(u, v) != CompositePixel(*composite, p.x, p.y) && ++wrong < 5) {
+        ADD_FAILURE() << "window " << u << "," << v << " image " << p.x << "," << p.y;
+      }
+    }
+  }
+  EXPECT_EQ(compared, 128 * 128);
+  EXPECT_EQ(wrong, 0);
+  CloseProgram(app);
+}
+
+// The zoom tool: the first click gives its starting zoom, a later click
+// one step in, a right click one step out; a dragged band is shown whole
+// and fills the client along one axis; Escape ends the pick; a band
+// dragged past the right edge scrolls the view in 50 ms steps and grows.
+TEST_F(ViewNavigation, ZoomToolClicksBandsAndScrollsPastTheEdge) {
+  CLumo40App app;
+  ProgramGuard guard(app);
+  ASSERT_TRUE(Start(app));
+  HWND window = view_->Handle();
+  ShowWindow(GetParent(window), SW_MAXIMIZE);
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_WINDOW_SIZE_FIRST + 4, 0);  // 1:4
+  RunFor(app, 50);
+  ASSERT_EQ(view_->ZoomRatio(), 4.0);
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_ZOOM_TOOL, 0);
+  ASSERT_TRUE(view_->pickInProgress);
+  EXPECT_NE(ItemState(ID_VIEW_ZOOM_TOOL) & MF_CHECKED, 0u);
+  RECT client{};
+  GetClientRect(window, &client);
+  const POINT middle{client.right / 2, client.bottom / 2};
+  MoveTo(window, middle);
+  RunFor(app, 30);
+  const POINT clicked = CursorIn(window);
+  const POINT under = view_->WindowPointToImagePixel(clicked);
+  Press();
+  Release();
+  ASSERT_TRUE(RunUntil(app, [&] { return view_->ZoomRatio() == 2.0; }, 5000)) << view_->ZoomRatio();  // 1:4 starts at 1:2
+  // The clicked image pixel is in the middle now.
+  GetClientRect(window, &client);  // the bars came with the zoom
+  const POINT now = view_->WindowPointToImagePixel(POINT{(client.right + 1) / 2, (client.bottom + 1) / 2});
+  EXPECT_LE(std::abs(now.x - under.x), 2);
+  EXPECT_LE(std::abs(now.y - under.y), 2);
+  Press();
+  Release();
+  ASSERT_TRUE(RunUntil(app, [&] { return view_->ZoomRatio() == 1.0; }, 5000));
+  Press(true);
+  Release(true);
+  ASSERT_TRUE(RunUntil(app, [&] { return view_->ZoomRatio() == 2.0; }, 5000));
+
+  // A band from (100, 80) to (260, 150): afterwards that image rectangle
+  // lies wholly in the client and spans it along one axis.
+  const POINT a{100, 80}, b{260, 150};
+  MoveTo(window, a);
+  RunFor(app, 20);
+  const POINT ia = view_->WindowPointToImagePixel(CursorIn(window));
+  Press();
+  RunFor(app, 20);
+  MoveTo(window, POINT{180, 120});
+  RunFor(app, 20);
+  MoveTo(window, b);
+  RunFor(app, 20);
+  const POINT ib = view_->WindowPointToImagePixel(CursorIn(window));
+  Release();
+  ASSERT_TRUE(RunUntil(app, [&] { return view_->ZoomRatio() < 1.0; }, 5000)) << view_->ZoomRatio();
+  RunFor(app, 50);
+  RECT band{std::min(ia.x, ib.x), std::min(ia.y, ib.y), std::max(ia.x, ib.x) + 1, std::max(ia.y, ib.y) + 1};
+  view_->Mapping().RevXForm(&band, kXFRects);
+  GetClientRect(window, &client);
+  EXPECT_GE(band.left, -1);
+  EXPECT_GE(band.top, -1);
+  EXPECT_LE(band.right, client.right + 1);
+  EXPECT_LE(band.bottom, client.bottom + 1);
+  const bool fillsAcross = RectWidth(band) >= client.right - 2 - static_cast<LONG>(1 / view_->ZoomRatio());
+  const bool fillsDown = RectHeight(band) >= client.bottom - 2 - static_cast<LONG>(1 / view_->ZoomRatio());
+  EXPECT_TRUE(fillsAcross || fillsDown) << RectWidth(band) << "x" << RectHeight(band) << " in " << client.right
+                                        << "x" << client.bottom;
+
+  // Escape ends the pick.
+  Chord({VK_ESCAPE});
+  ASSERT_TRUE(RunUntil(app, [&] { return !view_->pickInProgress; }, 5000));
+
+  // Past the right edge: 1:1, a band from inside to beyond the edge.
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_ORIGINAL_SIZE, 0);
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_ZOOM_TOOL, 0);
+  ASSERT_TRUE(view_->pickInProgress);
+  GetClientRect(window, &client);
+  const POINT start{client.right - 100, client.bottom / 2};
+  MoveTo(window, start);
+  RunFor(app, 20);
+  Press();
+  RunFor(app, 20);
+  const int before = view_->GetDeviceScrollPosition().x;
+  const DWORD t0 = GetTickCount();
+  MoveTo(window, POINT{client.right + 40, client.bottom / 2});
+  RunFor(app, 500);
+  const DWORD elapsed = GetTickCount() - t0;
+  const int scrolled = view_->GetDeviceScrollPosition().x - before;
+  EXPECT_GT(scrolled, 0);
+  // One line a step, a step each 50 ms at most.
+  // The scroll base's line is a tenth of a tenth of the image: 40 pixels.
+  const int line = 4000 / 100;
+  EXPECT_LE(scrolled / line, static_cast<int>(elapsed / 50) + 1);
+  const POINT startImage{start.x + before, 0};
+  Release();
+  ASSERT_TRUE(RunUntil(app, [&] { return view_->ZoomRatio() != 1.0; }, 5000));
+  // The rectangle grew with the scroll: it reaches past what the first
+  // screenful showed.
+  const POINT right = view_->WindowPointToImagePixel(POINT{client.right - 1, client.bottom / 2});
+  EXPECT_GT(right.x, startImage.x + 100);
+  Chord({VK_ESCAPE});
+  RunUntil(app, [&] { return !view_->pickInProgress; }, 5000);
+  CloseProgram(app);
+}
+
+// The strips of the rulers equal the portable painter's ticks: each tick's
+// pixels at the inner edge of the top ruler, none between them; the view
+// starts 15 pixels in; the markers follow the pointer.
+void ExpectRulersMatchPainter(CLumo40App& app, CLumo40View* view) {
+  auto* frame = dynamic_cast<CVarnoChildFrm*>(view->GetParentFrame());
+  ASSERT_NE(frame, nullptr);
+  ASSERT_TRUE(frame->RulersShown());
+  RECT at{};
+  GetWindowRect(view->Handle(), &at);
+  MapWindowPoints(nullptr, frame->Handle(), reinterpret_cast<POINT*>(&at), 2);
+  EXPECT_EQ(at.left, 15);
+  EXPECT_EQ(at.top, 15);
+  const Capture shot = CaptureClient(frame->Handle());
+  for (bool vertical : {false, true}) {
+    int viewStart = 0;
+    RulerInput in;
+    ASSERT_TRUE(frame->StripPainting(vertical, &viewStart, &in));
+    const RulerMarks marks = PaintRuler(in);
+    ASSERT_GT(marks.ticks.size(), 10u);
+    std::vector<int> length(static_cast<std::size_t>(in.span), 0);
+    for (const RulerTick& t : marks.ticks) length[static_cast<std::size_t>(t.pos)] = t.length;
+    int checked = 0;
+    for (int pos = 0; pos < in.span; ++pos) {
+      const int along = viewStart + pos;
+      // The inner edge: black exactly where a tick is.
+      const std::uint32_t edge = vertical ? shot.At(14, along) : shot.At(along, 14);
+      EXPECT_EQ(edge == 0, length[static_cast<std::size_t>(pos)] > 0) << (vertical ? "left " : "top ") << pos;
+      // A tick shorter than the ruler ends at its length.
+      if (length[static_cast<std::size_t>(pos)] > 0 && length[static_cast<std::size_t>(pos)] < 15) {
+        const int depth = 15 - length[static_cast<std::size_t>(pos)];
+        const std::uint32_t inside = vertical ? shot.At(depth, along) : shot.At(along, depth);
+        const std::uint32_t beyond = vertical ? shot.At(depth - 1, along) : shot.At(along, depth - 1);
+        EXPECT_EQ(inside, 0u) << pos;
+        if (depth - 1 >= 12) EXPECT_EQ(beyond, 0xFFFFFFu) << pos;  // clear of the labels
+        ++checked;
+      }
+    }
+    EXPECT_GT(checked, 5);
+  }
+  // The markers follow the pointer over the view.
+  MoveTo(view->Handle(), POINT{40, 30});
+  RunFor(app, 50);
+  // The ruler position of a view client point: 15 and the view's own
+  // border (its client area's offset in the frame).
+  POINT pointer = CursorIn(view->Handle());
+  MapWindowPoints(view->Handle(), frame->Handle(), &pointer, 1);
+  RunUntil(app, [&] { return frame->MarkerPositions().x == pointer.x; }, 3000);
+  EXPECT_EQ(frame->MarkerPositions().x, pointer.x);
+  EXPECT_EQ(frame->MarkerPositions().y, pointer.y);
+}
+
+TEST_F(ViewNavigation, RulersInCentimetresThenPixels) {
+  for (const char* units : {"cm", "pixels"}) {
+    SCOPED_TRACE(units);
+    fw::IniFile(ini_).WriteString("Rulers", "units", units);
+    fw::IniFile(ini_).WriteInt("Rulers", "show", 0);
+    CLumo40App app;
+  ProgramGuard guard(app);
+    ASSERT_TRUE(Start(app));
+    EXPECT_EQ(CurrentViewSettings().rulerUnits, std::string(units) == "cm" ? 0 : 2);
+    SendMessageA(frame_, WM_COMMAND, ID_VIEW_WINDOW_SIZE_FIRST + 6, 0);  // 1:1
+    Chord({VK_CONTROL, 'R'});
+    ASSERT_TRUE(RunUntil(app, [&] { return view_->showRulers; }, 3000));
+    Settle(app, doc_);
+    ExpectRulersMatchPainter(app, view_);
+    CloseProgram(app);
+  }
+  EXPECT_EQ(fw::IniFile(ini_).GetInt("Rulers", "show", -1), 1);
+}
+
+// A guide dragged out of the top ruler lands at the image row under the
+// pointer and is drawn there; it comes back with the saved file; a guide
+// taken out of the ruler and dropped back on it leaves nothing.
+TEST_F(ViewNavigation, GuidesDraggedFromTheRulerPlaceDrawAndSave) {
+  const fs::path folder = lumora::testing::MakeUniqueTempFolder("lumora-guides-");
+  const std::string saved = (folder / "guides.lud").string();
+  {
+    CLumo40App app;
+  ProgramGuard guard(app);
+    ASSERT_TRUE(Start(app));
+    HWND child = GetParent(view_->Handle());
+    ShowWindow(child, SW_MAXIMIZE);
+    SendMessageA(frame_, WM_COMMAND, ID_VIEW_ORIGINAL_SIZE, 0);
+    SendMessageA(frame_, WM_COMMAND, ID_VIEW_SHOW_RULERS, 0);
+    Settle(app, doc_);
+    CLayersManager* stack = doc_->Image().GetLayers();
+    ASSERT_TRUE(stack->Guides().empty());
+    const POINT drop{150, 90};
+    MoveTo(child, POINT{15 + drop.x, 7});
+    RunFor(app, 20);
+    Press();
+    RunFor(app, 20);
+    MoveTo(child, POINT{15 + drop.x, 40});
+    RunFor(app, 20);
+    MoveTo(child, POINT{15 + drop.x, 15 + drop.y});
+    RunFor(app, 20);
+    const POINT dropped = CursorIn(view_->Handle());
+    Release();
+    ASSERT_TRUE(RunUntil(app, [&] { return stack->Guides().size() == 1 && !view_->GuideDragRunning(); }, 3000));
+    const POINT pixel = view_->WindowPointToImagePixel(dropped);
+    EXPECT_EQ(stack->Guides()[0].orientation, kVrGuideHorizontal);
+    EXPECT_EQ(stack->Guides()[0].position, pixel.y * 32);  // 1:1: the row, fraction 0
+    Settle(app, doc_);
+    const Capture shot = CaptureClient(view_->Handle());
+    const std::uint32_t guideColour = 0x2684FB;  // the default guide colour, RGB
+    int onLine = 0;
+    for (int u = 0; u < shot.width; u += 7) onLine += shot.At(u, dropped.y) == guideColour ? 1 : 0;
+    EXPECT_GT(onLine, shot.width / 7 - 2);
+    EXPECT_NE(shot.At(10, dropped.y - 1), guideColour);
+
+    // Out of the ruler and back onto it: no guide.
+    MoveTo(child, POINT{15 + 300, 7});
+    RunFor(app, 20);
+    Press();
+    MoveTo(child, POINT{15 + 300, 60});
+    RunFor(app, 20);
+    MoveTo(child, POINT{15 + 300, 5});
+    RunFor(app, 20);
+    Release();
+    ASSERT_TRUE(RunUntil(app, [&] { return !view_->GuideDragRunning(); }, 3000));
+    EXPECT_EQ(stack->Guides().size(), 1u);
+    EXPECT_TRUE(doc_->DoSave(saved, true));
+    CloseProgram(app);
+  }
+  CLumo40App app;
+  ProgramGuard guard(app);
+  ASSERT_TRUE(app.InitInstance());
+  auto* reopened = dynamic_cast<CLumo40Doc*>(app.OpenDocumentFile(saved));
+  ASSERT_NE(reopened, nullptr);
+  Settle(app, reopened);
+  CLayersManager* stack = reopened->Image().GetLayers();
+  ASSERT_EQ(stack->Guides().size(), 1u);
+  EXPECT_EQ(stack->Guides()[0].orientation, kVrGuideHorizontal);
+  CloseProgram(app);
+  fs::remove_all(folder);
+}
+
+// The navigator: its thumbnail is the document's, its red rectangle follows
+// the view, dragging it scrolls the view, the slider and the typed
+// percentage zoom, and its place and shown state survive a restart.
+TEST_F(ViewNavigation, NavigatorFollowsScrollsAndZooms) {
+  {
+    CLumo40App app;
+  ProgramGuard guard(app);
+    ASSERT_TRUE(Start(app));
+    CNavigatorWnd& nav = app.MainFrameWnd()->Navigator();
+    ASSERT_TRUE(nav.Exists());
+    ASSERT_TRUE(IsWindowVisible(nav.Handle()));
+    // Placed at the top right of the MDI area.
+    RECT placed{}, area{};
+    GetWindowRect(nav.Handle(), &placed);
+    GetClientRect(app.MainFrameWnd()->MdiClient(), &area);
+    MapWindowPoints(app.MainFrameWnd()->MdiClient(), nullptr, reinterpret_cast<POINT*>(&area), 2);
+    EXPECT_LE(placed.right, area.right - 3);
+    EXPECT_GT(placed.right, area.right - 40);
+    EXPECT_GE(placed.left, 0);
+    ASSERT_TRUE(RunUntil(app, [&] { return nav.View() == view_; }, 3000));
+    RunFor(app, 50);
+    const RECT thumb = nav.ThumbnailRect();
+    ASSERT_FALSE(RectIsEmpty(thumb));
+    // The thumbnail as the document draws it.
+    const Capture shot = ScreenClient(nav.Handle());
+    HDC screen = GetDC(nullptr);
+    HBITMAP own = CreateCompatibleBitmap(screen, RectWidth(thumb), RectHeight(thumb));
+    ReleaseDC(nullptr, screen);
+    ASSERT_TRUE(doc_->RenderThumbnail(own));
+    const Capture expected = lumora::testing::CaptureDc(RectWidth(thumb), RectHeight(thumb), [&](HDC dc) {
+      HDC source = CreateCompatibleDC(dc);
+      HGDIOBJ old = SelectObject(source, own);
+      BitBlt(dc, 0, 0, RectWidth(thumb), RectHeight(thumb), source, 0, 0, SRCCOPY);
+      SelectObject(source, old);
+      DeleteDC(source);
+    });
+    DeleteObject(own);
+    const RECT red = nav.ViewRect();
+    int wrong = 0;
+    for (int y = 0; y < RectHeight(thumb); ++y) {
+      for (int x = 0; x < RectWidth(thumb); ++x) {
+        const POINT p{thumb.left + x, thumb.top + y};
+        // The red outline covers the thumbnail along its edges.
+        RECT outline = red;
+        InflateRect(&outline, 2, 2);
+        RECT inner = red;
+        InflateRect(&inner, -2, -2);
+        if (PtInRect(&outline, p) && !PtInRect(&inner, p)) continue;
+        if (shot.At(p.x, p.y) != expected.At(x, y)) ++wrong;
+      }
+    }
+    EXPECT_EQ(wrong, 0);
+
+    // 1:1, then scrolling moves the rectangle as computed.
+    ShowWindow(GetParent(view_->Handle()), SW_MAXIMIZE);
+    SendMessageA(frame_, WM_COMMAND, ID_VIEW_ORIGINAL_SIZE, 0);
+    view_->ScrollToDevicePosition(POINT{900, 600});
+    RunFor(app, 50);
+    RECT client{};
+    GetClientRect(view_->Handle(), &client);
+    const POINT scroll = view_->GetDeviceScrollPosition();
+    RECT computed = NavigatorViewRect(nav.ThumbnailRect(), ViewGeometry{client.right, client.bottom, 4000, 3000, scroll.x, scroll.y});
+    EXPECT_TRUE(RectsEqual(nav.ViewRect(), computed));
+    EXPECT_EQ(nav.Percent(), 100);
+    // Its red outline is drawn.
+    const Capture now = ScreenClient(nav.Handle());
+    EXPECT_EQ(now.At(nav.ViewRect().left, (nav.ViewRect().top + nav.ViewRect().bottom) / 2), 0xFF0000u);
+
+    // Dragging the rectangle scrolls the view. (Wine's unmanaged windows
+    // may leave the tool window under its owner once the owner is brought
+    // forward: it comes to the top first.)
+    SetWindowPos(nav.Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    const RECT before = nav.ViewRect();
+    const POINT grab{(before.left + before.right) / 2, (before.top + before.bottom) / 2};
+    MoveTo(nav.Handle(), grab);
+    RunFor(app, 20);
+    Press();
+    RunFor(app, 20);
+    MoveTo(nav.Handle(), POINT{grab.x + 20, grab.y + 10});
+    RunFor(app, 50);
+    Release();
+    RunFor(app, 50);
+    EXPECT_GT(view_->GetDeviceScrollPosition().x, scroll.x);
+    EXPECT_GT(view_->GetDeviceScrollPosition().y, scroll.y);
+
+    // The slider's right end: 3200 %.
+    HWND slider = GetDlgItem(nav.Handle(), IDC_NAV_SLIDER);
+    SendMessageA(slider, TBM_SETPOS, TRUE, nav.SliderHalfRange());
+    SendMessageA(nav.Handle(), WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 0), reinterpret_cast<LPARAM>(slider));
+    RunFor(app, 50);
+    EXPECT_EQ(Magnification(), 32.0);
+    EXPECT_EQ(nav.Percent(), 3200);
+    // Typed 50 (and Enter): 50 %; 0 and 5000 change nothing.
+    HWND edit = GetDlgItem(nav.Handle(), IDC_NAV_ZOOM_EDIT);
+    for (const char* typed : {"50", "0", "5000"}) {
+      SetForegroundWindow(nav.Handle());
+      SetFocus(edit);
+      SetWindowTextA(edit, typed);
+      Chord({VK_RETURN});
+      RunFor(app, 80);
+      EXPECT_EQ(Magnification(), 0.5) << typed;
+    }
+    // Placed and hidden, then the program ends.
+    SetWindowPos(nav.Handle(), nullptr, 50, 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    SendMessageA(frame_, WM_COMMAND, ID_VIEW_NAVIGATOR, 0);
+    EXPECT_FALSE(IsWindowVisible(nav.Handle()));
+    CloseProgram(app);
+  }
+  fw::IniFile ini(ini_);
+  EXPECT_EQ(ini.GetInt("NAVIGATOR", "SHOW", -1), 0);
+  EXPECT_EQ(ini.GetInt("NAVIGATOR", "X", -1), 50);
+  EXPECT_EQ(ini.GetInt("NAVIGATOR", "Y", -1), 60);
+  CLumo40App app;
+  ProgramGuard guard(app);
+  ASSERT_TRUE(Start(app));
+  CNavigatorWnd& nav = app.MainFrameWnd()->Navigator();
+  EXPECT_FALSE(IsWindowVisible(nav.Handle()));
+  RECT r{};
+  GetWindowRect(nav.Handle(), &r);
+  EXPECT_EQ(r.left, 50);
+  EXPECT_EQ(r.top, 60);
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_NAVIGATOR, 0);
+  EXPECT_TRUE(IsWindowVisible(nav.Handle()));
+  CloseProgram(app);
+  EXPECT_EQ(fw::IniFile(ini_).GetInt("NAVIGATOR", "SHOW", -1), 1);
+}
+
+// At 4:1 a guide out of the top ruler lands on the image row under the
+// pointer and is drawn on the window row it was dropped on.
+TEST_F(ViewNavigation, GuideAtFourToOneLandsOnThePointersRow) {
+  CLumo40App app;
+  ProgramGuard guard(app);
+  ASSERT_TRUE(Start(app));
+  HWND child = GetParent(view_->Handle());
+  ShowWindow(child, SW_MAXIMIZE);
+  SendMessageA(frame_, WM_COMMAND, 32988, 0);  // 4:1
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_SHOW_RULERS, 0);
+  Settle(app, doc_);
+  ASSERT_EQ(Magnification(), 4.0);
+  CLayersManager* stack = doc_->Image().GetLayers();
+  MoveTo(child, POINT{200, 7});
+  RunFor(app, 20);
+  Press();
+  RunFor(app, 20);
+  MoveTo(child, POINT{200, 130});
+  RunFor(app, 20);
+  const POINT dropped = CursorIn(view_->Handle());
+  Release();
+  ASSERT_TRUE(RunUntil(app, [&] { return stack->Guides().size() == 1 && !view_->GuideDragRunning(); }, 3000));
+  const std::int32_t position = stack->Guides()[0].position;
+  EXPECT_EQ(position >> 5, view_->WindowPointToImagePixel(dropped).y);
+  EXPECT_EQ(GuideWindowPixel(view_->Mapping(), position, true), dropped.y);
+  CloseProgram(app);
+}
+
+// View/Color/Dither Options: a change reaches the view's options at once;
+// Cancel puts them back.
+TEST_F(ViewNavigation, DitherOptionsApplyLiveAndCancelRestores) {
+  CLumo40App app;
+  ProgramGuard guard(app);
+  ASSERT_TRUE(Start(app));
+  const std::int32_t before = view_->DitherRecord(16).dither;
+  std::int32_t during = before;
+  bool greyedOwnPalette = false;
+  DialogScript::Run({{"Dither Options", [&](HWND dialog) {
+                        greyedOwnPalette = !IsWindowEnabled(GetDlgItem(dialog, 102));  // 24-bit: no own palette
+                        HWND box = GetDlgItem(dialog, 101);
+                        SendMessageA(box, BM_CLICK, 0, 0);
+                        during = view_->DitherRecord(16).dither;
+                        lumora::testing::Press(dialog, IDCANCEL);
+                      }}});
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_DITHER_OPTIONS, 0);
+  DialogScript::Stop();
+  EXPECT_TRUE(greyedOwnPalette);
+  EXPECT_NE(during, before);
+  EXPECT_EQ(view_->DitherRecord(16).dither, before);
+  CloseProgram(app);
+}
+
+// Pixels of a colour in a view as it draws itself now.
+int CountColour(HWND view, std::uint32_t rgb) {
+  UpdateWindow(view);
+  const Capture shot = CaptureClient(view);
+  return static_cast<int>(std::count_if(shot.pixels.begin(), shot.pixels.end(),
+                                        [rgb](std::uint32_t p) { return (p & 0xFFFFFF) == rgb; }));
+}
+
+// Options/Preferences/Guides and Grid: a new grid colour shows at once in
+// two views; Cancel restores it; OK writes [Grid] and the colour schemes.
+TEST_F(ViewNavigation, GuidesAndGridPageAppliesLiveAndCancelRestores) {
+  CLumo40App app;
+  ProgramGuard guard(app);
+  ASSERT_TRUE(Start(app));
+  const fs::path folder = lumora::testing::MakeUniqueTempFolder("lumora-grid-");
+  const fs::path copy = folder / "again.psd";
+  ASSERT_TRUE(CopyFileA(file_.c_str(), copy.string().c_str(), FALSE));
+  ASSERT_NE(app.OpenDocumentFile(copy.string()), nullptr);
+  ASSERT_EQ(app.Docs().AllDocuments().size(), 2u);
+  auto* second = dynamic_cast<CLumo40Doc*>(app.Docs().AllDocuments()[1]);
+  Settle(app, second);
+  std::vector<HWND> views;
+  for (fw::Document* d : app.Docs().AllDocuments()) {
+    CLumo40View* v = dynamic_cast<CLumo40View*>(dynamic_cast<CLumo40Doc*>(d)->Views().front());
+    views.push_back(v->Handle());
+    SendMessageA(v->Handle(), WM_COMMAND, ID_VIEW_SHOW_GRID, 0);
+  }
+  RunFor(app, 100);
+  const std::uint32_t lightRed = 0xFF5A4C;  // Light Red (255, 90, 76)
+  std::vector<int> before;
+  for (HWND v : views) before.push_back(CountColour(v, lightRed));
+
+  auto choose = [&](HWND sheet, const char* name) {
+    HWND page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+    HWND combo = GetDlgItem(page, IDC_GG_GRID_COLOR);
+    const LRESULT index = SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(name));
+    SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_GG_GRID_COLOR, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+  };
+  std::vector<int> during;
+  DialogScript::Run({{"Preferences", [&](HWND sheet) {
+                        choose(sheet, "Light Red");
+                        for (HWND v : views) during.push_back(CountColour(v, lightRed));
+                        lumora::testing::Press(sheet, IDCANCEL);
+                      }}});
+  SendMessageA(frame_, WM_COMMAND, ID_OPTIONS_GUIDES_GRID, 0);
+  DialogScript::Stop();
+  ASSERT_EQ(during.size(), 2u);
+  for (std::size_t i = 0; i < views.size(); ++i) {
+    EXPECT_GT(during[i], before[i] + 200) << i;
+    EXPECT_EQ(CountColour(views[i], lightRed), before[i]) << i;
+  }
+  EXPECT_EQ(CurrentViewSettings().grid.color, 0x838383u);
+
+  DialogScript::Run({{"Preferences", [&](HWND sheet) {
+                        choose(sheet, "Light Red");
+                        lumora::testing::Press(sheet, IDOK);
+                      }}});
+  SendMessageA(frame_, WM_COMMAND, ID_OPTIONS_GUIDES_GRID, 0);
+  DialogScript::Stop();
+  EXPECT_EQ(CurrentViewSettings().grid.color, 0x4C5AFFu);
+  fw::IniFile ini(ini_);
+  EXPECT_EQ(ini.GetInt("Grid", "color", -1), 0x4C5AFF);
+  EXPECT_EQ(ini.GetInt("GridColorScheme", "count", -1), 9);
+  EXPECT_EQ(ini.GetString("GuideColorScheme", "1", ""), "255,90,76,Light Red");
+  for (HWND v : views) EXPECT_GT(CountColour(v, lightRed), 200);
+  CloseProgram(app);
+  fs::remove_all(folder);
+}
+
+}  // namespace
+}  // namespace lumora
