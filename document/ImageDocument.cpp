@@ -155,6 +155,7 @@ int ImageDocument::InstallLayerStack(CLayersManager* stack) {
   damaged_ = RECT{};
   stack_ = CLayersManagerPtr::Share(stack);
   renderStack_.store(stack);
+  compositeWhole_ = false;
   queue_.SetImageSize(stack->GetWidth(), stack->GetHeight());
   compositeCurrent_ = false;
   serverUpdatePending_ = true;
@@ -207,6 +208,7 @@ int ImageDocument::SetImageSize(int width, int height, int type, int changeType)
   }
   // The queue was emptied: the whole image is composited again.
   queue_.QueueRect(nullptr);
+  compositeWhole_ = true;
   // Whatever the stack answered, no listed piece is left without a worker.
   queue_.Restart();
   return resized ? 1 : 0;
@@ -334,6 +336,8 @@ int ImageDocument::InvalidateImageRect(const RECT* rect, bool erase, bool immedi
     }
   }
   serverUpdatePending_ = true;
+  RECT covered{};
+  if (RectIntersect(&covered, area, whole) && RectsEqual(covered, whole)) compositeWhole_ = true;
   if (!immediate) {
     queue_.QueueRect(rect);
   } else {

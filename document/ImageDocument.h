@@ -95,9 +95,9 @@ class DocumentHost {
   virtual COLORREF FillColour() { return 0xFFFFFFu; }
   // The document's title, as messages name it.
   virtual std::string Title() { return std::string(); }
-  // A new document in a window of its own around a copy of the layer;
-  // false when none was made.
-  virtual bool NewDocumentFromLayer(CLayer*) { return false; }
+  // A new document in a window of its own around a copy of the layer,
+  // titled when a title is given; false when none was made.
+  virtual bool NewDocumentFromLayer(CLayer*, const std::string& /*title*/) { return false; }
   // Brings the document's windows forward.
   virtual void ActivateFrames() {}
   // The clipping groups changed: the layer palette redraws its rows.
@@ -369,11 +369,16 @@ class ImageDocument : public DocumentLock, public CellRenderer {
   // A copy (named uniquely) directly above the layer, made active; the
   // document's layer, null on failure.
   CLayer* CopyLayer(CLayer* layer);
+  // The tool host's new layer: a transparent layer of the rect with the
+  // default attributes, directly above the active one. Its index, -1 when
+  // it cannot be made or inserted.
+  int InsertNewLayer(const RECT& rect, bool makeActive, bool withStep);
   // No step: the layer's canvas takes the rect; says so when memory fails.
   bool ResizeLayer(CLayer* layer, const RECT& rect);
   // The active layer copied under the new name into the target (null: a
   // new document); into another document it is centred on its content.
-  bool DuplicateLayer(const std::string& name, ImageDocument* target, bool activate);
+  bool DuplicateLayer(const std::string& name, ImageDocument* target, bool activate,
+                      const std::string& newDocumentTitle = std::string());
 
   // ---- Transforms (LayerTransform.cpp) ----
   // The pixels a transform starts from, not in the stack (the caller's
@@ -488,6 +493,9 @@ class ImageDocument : public DocumentLock, public CellRenderer {
   WAPtr floating_;
   WAPtr floatingMask_;
   bool compositeCurrent_ = false;
+  // The whole image was queued (or rendered) since the composite was made:
+  // once the queue is worked off, the composite is the merged image.
+  bool compositeWhole_ = false;
   RECT damaged_ = {};
   bool lastStepResult_ = false;
   std::uint64_t lastBackupBytes_ = 0;

@@ -66,6 +66,23 @@ bool ImageDocument::InsertLayerBelow(CLayer* reference, CLayer* layer, bool make
   return InsertLayerAt(reference, layer, false, makeActive, refresh, withStep);
 }
 
+int ImageDocument::InsertNewLayer(const RECT& rect, bool makeActive, bool withStep) {
+  if (!hasImage_) return -1;
+  LAYER_INFO info;
+  InitLayerInfo(info);
+  info.name = stack_->MakeUniqueLayerName(std::string(), 0, nullptr);
+  CLayerPtr layer;
+  try {
+    // The default record asks for a mask: the new layer starts transparent.
+    layer = CLayerPtr::Adopt(
+        new CLayer(&rect, info, stack_->GetImageType(), (info.maskFlags & kMaskAttached) != 0 ? 1 : 0));
+  } catch (const std::exception&) {
+    return -1;
+  }
+  if (!InsertLayer(GetActiveLayer(), layer.get(), makeActive, true, withStep)) return -1;
+  return stack_->GetLayerIndex(layer.get());
+}
+
 bool ImageDocument::DeleteLayer(CLayer* layer, bool withStep, bool paletteOnly) {
   if (!hasImage_ || layer == nullptr || !stack_->CanDeleteLayer(layer)) return false;
   if (withStep && !BackupImage(IDS_STEP_DELETE_LAYER)) return false;
@@ -144,7 +161,8 @@ bool ImageDocument::ResizeLayer(CLayer* layer, const RECT& rect) {
   return true;
 }
 
-bool ImageDocument::DuplicateLayer(const std::string& name, ImageDocument* target, bool activate) {
+bool ImageDocument::DuplicateLayer(const std::string& name, ImageDocument* target, bool activate,
+                                   const std::string& newDocumentTitle) {
   CLayer* active = GetActiveLayer();
   if (active == nullptr) return false;
   DocumentPreviewOff preview(host_);
@@ -160,13 +178,19 @@ bool ImageDocument::DuplicateLayer(const std::string& name, ImageDocument* targe
     copy->SetLayerInfo(info);
   }
   if (target == nullptr) {
-    if (copy && host_->NewDocumentFromLayer(copy.get())) return true;
+    if (copy && host_->NewDocumentFromLayer(copy.get(), newDocumentTitle)) return true;
     host_->ShowMessageText(FormatWithNames(IDS_CANT_DOC_FROM_LAYER, {active->GetName()}), IDS_ERROR_CAPTION);
     return false;
   }
   bool inserted = false;
   if (copy && target->HasImage()) {
     CLayersManager& into = *target->GetLayers();
+    // The target's layers keep names of their own.
+    if (into.IsLayerNameUsed(name, nullptr)) {
+      LAYER_INFO info = copy->GetLayerInfo();
+      info.name = into.MakeUniqueLayerName(name, 0, nullptr);
+      copy->SetLayerInfo(info);
+    }
     if (target != this) {
       // Into another image the copy's content lands in that image's middle.
       POINT centre{};

@@ -127,9 +127,14 @@ int MergeByKind(CLayersManager& stack) {
   }
 }
 
-int FlattenCore(CLayersManager& stack) {
+int FlattenCore(CLayersManager& stack, bool compositeCurrent) {
   if (stack.IsLayerable() == 0 || stack.IsFlat()) return kNothingToMerge;
   DocumentLockScope lock(stack.GetDocument());
+  if (compositeCurrent) {
+    const int code = stack.FlattenCurrentComposite(255, 255, 255);
+    // Mask views on screen: the composite is not the merged image.
+    if (code != lumora::kLayerNoComposite) return code == 0 ? kMerged : kMergeFailed;
+  }
   return stack.Flatten(255, 255, 255) == 0 ? kMerged : kMergeFailed;
 }
 

@@ -28,7 +28,9 @@ int MergeVisibleCore(CLayersManager& stack);
 // The core of the kind ClassifyMerge gives (1 for none).
 int MergeByKind(CLayersManager& stack);
 // One layer of the visible layers merged on white; 1, untouched, for an
-// image whose type holds no layers or a stack that is flat already.
-int FlattenCore(CLayersManager& stack);
+// image whose type holds no layers or a stack that is flat already. With
+// `compositeCurrent` (every piece of the composite rendered) the merged
+// image is taken from the composite instead of a render pass of its own.
+int FlattenCore(CLayersManager& stack, bool compositeCurrent = false);
 
 }  // namespace lumora

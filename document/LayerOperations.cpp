@@ -308,7 +308,12 @@ bool ImageDocument::FlattenImage() {
   if (!hasImage_ || stack_->GetLayerCount() == 0 || stack_->IsFlat()) return true;
   DocumentPreviewOff preview(host_);
   LeaveMaskEditMode(true);
-  const int code = LayerStep(IDS_STEP_FLATTEN, FlattenCore);
+  // The composite brought up to date is the merged image: no render pass
+  // of its own then.
+  const bool current = compositeWhole_;
+  if (current) queue_.RenderAllNow();
+  const int code =
+      LayerStep(IDS_STEP_FLATTEN, [current](CLayersManager& stack) { return FlattenCore(stack, current); });
   if (code == kNothingToDo) return true;
   if (code != kDone) return false;
   SetActiveLayer(stack_->GetActiveLayer(), true, false);

@@ -180,7 +180,10 @@ class AppSiteHost : public SiteHost {
     return layers != nullptr && active != nullptr ? layers->GetLayerIndex(active) : -1;
   }
   int CanPaintLayer(SiteDoc, int) override { return 1; }
-  int ResizeLayer(SiteDoc, int, const RECT&) override { return 0; }
+  int ResizeLayer(SiteDoc doc, int layer, const RECT& rect) override {
+    CLayer* l = LayerAt(doc, layer);
+    return l != nullptr && AsDoc(doc)->Image().ResizeLayer(l, rect) ? 1 : 0;
+  }
   RECT LayerRect(SiteDoc doc, int layer) override {
     CLayer* l = LayerAt(doc, layer);
     return l != nullptr ? l->GetRect() : RECT{0, 0, 0, 0};
@@ -205,7 +208,9 @@ class AppSiteHost : public SiteHost {
     return AsDoc(doc)->Image().SetLayerMaskAt(mask, layer) != 0;
   }
   void RefreshDocument(SiteDoc doc) override { AsDoc(doc)->Image().InvalidateImageRect(nullptr, false, false); }
-  int InsertNewLayer(SiteDoc, const RECT&, int, int) override { return -1; }
+  int InsertNewLayer(SiteDoc doc, const RECT& rect, int makeActive, int withUndo) override {
+    return AsDoc(doc)->Image().InsertNewLayer(rect, makeActive != 0, withUndo != 0);
+  }
   std::uint32_t LayerFlags(SiteDoc, int) override { return 0; }
   void* DocPatternDib(SiteDoc) override { return nullptr; }
   SiteWindow CropImage(SiteDoc doc, const RECT& rect) override { return AsDoc(doc)->CropImage(rect); }

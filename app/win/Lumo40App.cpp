@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <memory>
 
 #include "app/ErrorBox.h"
 #include "app/HandOver.h"
@@ -14,6 +15,7 @@
 #include "app/win/MainFrame.h"
 #include "app/win/SmallWindows.h"
 #include "dialogs/win/CreateNewImgDlg.h"
+#include "ui/win/LayerDialogs.h"
 #include "dialogs/win/DialogSupport.h"
 #include "dialogs/win/ImageDialogs.h"
 #include "document/DocumentServices.h"
@@ -34,6 +36,7 @@
 #include "view/win/Lumo40View.h"
 #include "ui/win/ProgressInd.h"
 #include "view/win/ViewSite.h"
+#include "ui/win/LayerMenuPictures.h"
 
 namespace lumora {
 namespace {
@@ -181,6 +184,13 @@ void CLumo40App::RegisterWindowClasses() {
   RegisterCustomNcDialogClass(instance);
 }
 
+void CLumo40App::OnMenuPopupUpdated(HMENU popup) {
+  fw::FrameWnd* main = MainFrame();
+  fw::FrameWnd* active = main != nullptr ? main->GetActiveFrame() : nullptr;
+  if (active == nullptr || active == main) return;
+  if (auto* doc = dynamic_cast<lumora::CLumo40Doc*>(active->GetActiveDocument())) doc->UpdateLayerMenu(popup);
+}
+
 // The image document's template and manager.
 void CLumo40App::RegisterDocTemplates() {
   auto manager = std::make_unique<lumora::CLumo40DocManager>();
@@ -190,6 +200,9 @@ void CLumo40App::RegisterDocTemplates() {
     return lumora::AskNewImageWithDialog(choice);
   };
   manager->backgroundColour = [this] { return settings.backColor; };
+  manager->layerDialogs = lumora::MakeLayerDialogs();
+  manager->layerMenuPictures = [pictures = std::make_shared<lumora::LayerMenuPictures>()](
+                                   HMENU menu, std::uint32_t firstId) { pictures->Attach(menu, firstId); };
   lumora::InstallImageDialogs();
   SetDocManager(std::move(manager));
   AddDocTemplate(new lumora::CLumo40DocTemplate(IDR_IMAGE_DOC, &lumora::CLumo40Doc::kRuntimeClass,

@@ -6,6 +6,7 @@
 
 #include "document/DocumentServices.h"
 #include "document/win/AppServices.h"
+#include "document/win/LayerCommands.h"
 #include "files/win/MyFileDialogs.h"
 #include "lang/Recorder.h"
 #include "engine/layers/win/GdiTextDevice.h"
@@ -94,7 +95,14 @@ FW_MESSAGE_MAP(CLumo40Doc, fw::Document, fw::CommandEntry<&CLumo40Doc::OnEditUnd
                fw::CommandEntry<&CLumo40Doc::OnImageFlipVertical>(ID_IMAGE_FLIP_VERTICAL),
                fw::UpdateEntry<&CLumo40Doc::OnUpdateNoTextLayer>(ID_IMAGE_FLIP_VERTICAL))
 
-CLumo40Doc::CLumo40Doc() : image_(std::make_unique<ImageDocument>(this)) {}
+CLumo40Doc::CLumo40Doc()
+    : image_(std::make_unique<ImageDocument>(this)), layerCommands_(std::make_unique<CLayerCommands>(*this)) {}
+
+bool CLumo40Doc::OnCmdMsg(fw::MessageArgs& args) {
+  return layerCommands_->OnCmdMsg(args) || fw::Document::OnCmdMsg(args);
+}
+
+void CLumo40Doc::UpdateLayerMenu(HMENU popup) { layerCommands_->UpdateLayerMenu(popup); }
 
 CLumo40Doc::~CLumo40Doc() = default;
 
@@ -315,7 +323,9 @@ COLORREF CLumo40Doc::FillColour() {
   return manager != nullptr && manager->backgroundColour ? manager->backgroundColour() : 0xFFFFFFu;
 }
 
-bool CLumo40Doc::NewDocumentFromLayer(CLayer* layer) { return lumora::NewDocumentFromLayer(layer, std::string()) != nullptr; }
+bool CLumo40Doc::NewDocumentFromLayer(CLayer* layer, const std::string& title) {
+  return lumora::NewDocumentFromLayer(layer, title) != nullptr;
+}
 
 int CLumo40Doc::LayoutTextLayer(CLayerText& layer) {
   return LayoutTextWithGdi(layer, layer.Attributes().antiAlias, image_.get(), nullptr);

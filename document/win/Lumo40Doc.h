@@ -19,9 +19,12 @@ namespace lumora {
 // How the next OnOpenDocument of a template reads its file.
 enum class OpenRoad { kByContent, kLayered, kFlat };
 
+class CLayerCommands;
+
 class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFileHost {
   FW_DECLARE_MESSAGE_MAP()
   FW_DECLARE_DYNCREATE(CLumo40Doc)
+  friend class CLayerCommands;
 
  public:
   CLumo40Doc();
@@ -52,6 +55,11 @@ class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFile
   // The layered data through an archive: loading installs what it reads
   // (or leaves it for a paste), storing writes the stack to serialise.
   void Serialize(fw::Archive& archive) override;
+
+  // The Layer menu's commands come first, then the document's own.
+  bool OnCmdMsg(fw::MessageArgs& args) override;
+  // The Layer popup's rules by sub-popup (nothing for another popup).
+  void UpdateLayerMenu(HMENU popup);
 
   void OnEditUndo();
   void OnEditRedo();
@@ -120,7 +128,7 @@ class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFile
   void RestorePreview() override;
   COLORREF FillColour() override;
   std::string Title() override { return GetTitle(); }
-  bool NewDocumentFromLayer(CLayer* layer) override;
+  bool NewDocumentFromLayer(CLayer* layer, const std::string& title) override;
   void ActivateFrames() override;
   int LayoutTextLayer(CLayerText& layer) override;
   // DocumentFileHost
@@ -132,11 +140,41 @@ class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFile
   static void EnableFiltered(fw::CmdUI& ui, bool enable);
 
   std::unique_ptr<ImageDocument> image_;
+  std::unique_ptr<CLayerCommands> layerCommands_;
 };
 
 // The asker File/New uses for the new image's size and colour; false for
 // Cancel.
 using NewImageAsker = std::function<bool(NewImageChoice*)>;
+
+// What the New Layer dialog gives back.
+struct NewLayerChoice {
+  LAYER_INFO info;
+  bool fill = false;
+};
+
+// What the Duplicate Layer dialog gives back: the target (null: a new
+// document with `documentName`), the copy's name, whether the target's
+// windows come forward.
+struct DuplicateLayerChoice {
+  CLumo40Doc* target = nullptr;
+  std::string name;
+  std::string documentName;
+  bool activate = false;
+};
+
+// The layer dialogs the Layer menu opens; the application installs them,
+// so the document knows no dialog class. Each gives false for Cancel.
+struct LayerDialogs {
+  // New Layer: the record and the fill choice, preset by the document.
+  std::function<bool(CLumo40Doc&, NewLayerChoice*)> newLayer;
+  // Layer Options over the layer: it previews and commits its changes as
+  // its own step; the record comes back on OK.
+  std::function<bool(CLumo40Doc&, CLayer&, LAYER_INFO*)> layerOptions;
+  std::function<bool(CLumo40Doc&, CLayer&, DuplicateLayerChoice*)> duplicateLayer;
+  // Before a mask goes: 0 apply it, 1 discard it, 2 keep it.
+  std::function<int()> removeMask;
+};
 
 class CLumo40DocTemplate : public fw::DocTemplate {
  public:
@@ -164,6 +202,10 @@ class CLumo40DocManager : public fw::DocManager {
   NewImageAsker askNewImage;
   // The choice of the last File/New, read by the document it makes.
   const NewImageChoice* pendingChoice = nullptr;
+  LayerDialogs layerDialogs;
+  // Draws the six pictograms of the Align Linked (first id 32848) or
+  // Distribute Linked (32854) entries into the menu; null: none.
+  std::function<void(HMENU, std::uint32_t)> layerMenuPictures;
   // The application's background colour (red low); null: white.
   std::function<COLORREF()> backgroundColour;
   // What the application's next new document is made from (a layer, a

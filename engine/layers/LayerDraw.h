@@ -97,4 +97,9 @@ inline bool RiderChangesMask(const CLayer* rider) {
          (rider->IsMask() != 0 || rider->IsTransparencyLocked() == 0);
 }
 
+// Pixels that nothing covers take the background colour (red, green, blue);
+// partly covered ones are mixed with it by their coverage.
+void OverBackground(VrWA2000::WA* image, const VrWA2000::WA* coverage, std::uint8_t red, std::uint8_t green,
+                    std::uint8_t blue);
+
 }  // namespace lumora::detail

@@ -25,6 +25,28 @@ int CLayersManager::Flatten(std::uint8_t red, std::uint8_t green, std::uint8_t b
   if (layers_.empty()) return lumora::kLayerOk;
   const WAPtr merged = CreateMergedImage(1, red, green, blue);
   if (!merged) return lumora::kLayerCannotMake;
+  return InstallFlatLayer(merged);
+}
+
+int CLayersManager::FlattenCurrentComposite(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+  DocumentLockScope lock(document_);
+  if (layers_.empty()) return lumora::kLayerOk;
+  if (notLayerable_ != 0 || !compositeImage_ || !compositeCoverage_ || compositeImage_->GetW() != width_ ||
+      compositeImage_->GetH() != height_ || compositeCoverage_->GetW() != width_ ||
+      compositeCoverage_->GetH() != height_) {
+    return lumora::kLayerNoComposite;
+  }
+  for (const CLayer* layer : layers_) {
+    if (layer->GetHideLayerChannels() != 0 || layer->GetMaskHighlight() != 0) return lumora::kLayerNoComposite;
+  }
+  const WAPtr merged = WAPtr::Adopt(CloneWA(compositeImage_.get()));
+  if (!merged) return lumora::kLayerCannotMake;
+  SetPackedResolution(merged.get(), resolution_);
+  lumora::detail::OverBackground(merged.get(), compositeCoverage_.get(), red, green, blue);
+  return InstallFlatLayer(merged);
+}
+
+int CLayersManager::InstallFlatLayer(const WAPtr& merged) {
   CLayer* flat = nullptr;
   try {
     flat = new CLayer(merged.get(), POINT{0, 0}, 0, nullptr, 0);

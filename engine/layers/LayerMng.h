@@ -238,6 +238,11 @@ class CLayersManager : public refCount {
   bool IsFlat() const;
   // The stack becomes one layer of the merged image over the colour.
   int Flatten(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
+  // The same from the composite pair as it stands, for a caller that has
+  // every piece of it rendered: no render pass. 18, with nothing changed,
+  // when there is no composite of the image's size or a layer shows a mask
+  // view (the screen's composite then differs from the merged image).
+  int FlattenCurrentComposite(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
   // The visible layers become one layer in place.
   int MergeAll(int removeHidden);
   // A new layer (caller's reference) of the listed layers merged, bottom to
@@ -365,6 +370,9 @@ class CLayersManager : public refCount {
   unsigned MoveToEnd(CLayer* layer, bool toTop);
   void DropCopiesOfLostBases(const std::vector<CLayer*>& formerBases);
   void RebuildPatternDib();
+  // The one layer of a flattened stack around the merged image; the
+  // composite shows it at once, fully covered.
+  int InstallFlatLayer(const WAPtr& merged);
   // SetImageSize for the whole-image geometry: on failure the old size and
   // the old composite pair (with their pixels) come back.
   int TakeImageSize(int width, int height);

@@ -296,10 +296,8 @@ void CLayersManager::DrawClippingGroup(CLayer* base, const RECT& rect, int* posi
 
 // ---- The merged image ----
 
-namespace {
+namespace lumora::detail {
 
-// Pixels that nothing covers take the background colour; partly covered
-// ones are mixed with it.
 void OverBackground(VrWA2000::WA* image, const VrWA2000::WA* coverage, std::uint8_t red,
                     std::uint8_t green, std::uint8_t blue) {
   const int bytes = image->GetType() == kWAType24 ? 3 : 1;
@@ -320,7 +318,7 @@ void OverBackground(VrWA2000::WA* image, const VrWA2000::WA* coverage, std::uint
   }
 }
 
-}  // namespace
+}  // namespace lumora::detail
 
 WAPtr CLayersManager::CreateMergedImage(int copy, std::uint8_t red, std::uint8_t green,
                                         std::uint8_t blue) {
@@ -344,7 +342,7 @@ WAPtr CLayersManager::CreateMergedImage(int copy, std::uint8_t red, std::uint8_t
   if (!image || !coverage) return nullptr;
   SetPackedResolution(image.get(), resolution_);
   RenderInto(image.get(), coverage.get(), RECT{0, 0, width_, height_}, false);
-  OverBackground(image.get(), coverage.get(), red, green, blue);
+  lumora::detail::OverBackground(image.get(), coverage.get(), red, green, blue);
   if (coverageOut != nullptr) *coverageOut = coverage;
   return image;
 }

@@ -316,6 +316,7 @@ LRESULT FrameWnd::OnInitMenuPopup(WPARAM wParam, LPARAM lParam) {
   if (HIWORD(lParam) != 0) return 0;
   if (TheApp() != nullptr) TheApp()->OnInitMenuPopup(reinterpret_cast<HMENU>(wParam));
   UpdateMenuPopup(reinterpret_cast<HMENU>(wParam));
+  if (TheApp() != nullptr) TheApp()->OnMenuPopupUpdated(reinterpret_cast<HMENU>(wParam));
   return 0;
 }
 

@@ -117,10 +117,8 @@ int Step(Call& c, ImageDocument& doc, const char* stepName, Change change, Refre
 
 std::string Unless(bool done, const char* why) { return done ? std::string() : std::string(why); }
 
-// The name itself while no layer carries it, else a free one made from it.
-std::string FreeLayerName(const CLayersManager& stack, const std::string& name) {
-  return !name.empty() && !stack.IsLayerNameUsed(name, nullptr) ? name : stack.MakeUniqueLayerName(name, 0, nullptr);
-}
+// The document operation's answer as the statement's: done, or why not.
+int Done(Call& c, bool done, std::string why) { return done ? 1 : c.Fail(std::move(why)); }
 
 // The angle of a statement (hundredths of a degree) as the document turns.
 double DocumentAngle(std::int32_t hundredths) { return -static_cast<double>(hundredths) * 0.01; }
@@ -132,15 +130,7 @@ int Resize(Call& c) {
   for (auto& x : v) x = ReadIntArg(c.args);
   ImageDocument* doc = ActiveImage(c);
   if (doc == nullptr) return 0;
-  return Step(
-      c, *doc, "Resize image",
-      [&](CLayersManager& stack) {
-        if (v[2] > 0 && v[3] > 0)
-          stack.SetResolution((static_cast<std::uint32_t>(v[2]) & 0xFFFFu) |
-                              ((static_cast<std::uint32_t>(v[3]) & 0xFFFFu) << 16));
-        return Unless(stack.ResizeImage(SIZE{v[0], v[1]}) == 1, "the image cannot take that size");
-      },
-      Refresh::kResized);
+  return Done(c, doc->ResizeImage(v[0], v[1], v[2], v[3]), "the image cannot take that size");
 }
 
 int CanvasSize(Call& c) {
@@ -148,11 +138,7 @@ int CanvasSize(Call& c) {
   ReadRectArg(c.args, r);
   ImageDocument* doc = ActiveImage(c);
   if (doc == nullptr) return 0;
-  const RECT canvas{r[0], r[1], r[2], r[3]};
-  return Step(
-      c, *doc, "Canvas size",
-      [&](CLayersManager& stack) { return Unless(stack.ResizeCanvas(canvas) == 0, "the canvas cannot take that rectangle"); },
-      Refresh::kResized);
+  return Done(c, doc->ResizeCanvas(RECT{r[0], r[1], r[2], r[3]}), "the canvas cannot take that rectangle");
 }
 
 int Crop(Call& c) {
@@ -176,10 +162,7 @@ int Rotate(Call& c) {
   const std::int32_t angle = ReadIntArg(c.args);
   ImageDocument* doc = ActiveImage(c);
   if (doc == nullptr) return 0;
-  return Step(
-      c, *doc, "Rotate image",
-      [&](CLayersManager& stack) { return Unless(stack.RotateImage(DocumentAngle(angle), 0) == 1, "the image cannot be rotated"); },
-      Refresh::kResized);
+  return Done(c, doc->RotateImage(DocumentAngle(angle), 0), "the image cannot be rotated");
 }
 
 int FlipImage(Call& c) {
@@ -187,30 +170,19 @@ int FlipImage(Call& c) {
   const std::int32_t vertical = ReadIntArg(c.args);
   ImageDocument* doc = ActiveImage(c);
   if (doc == nullptr) return 0;
-  return Step(c, *doc, "Rotate image", [&](CLayersManager& stack) {
-    return Unless(stack.FlipImage(horizontal, vertical) == 1, "the image cannot be flipped");
-  });
+  return Done(c, doc->FlipImage(horizontal != 0, vertical != 0), "the image cannot be flipped");
 }
 
 int MergeVisibleLayers(Call& c) {
   ImageDocument* doc = ActiveImage(c);
   if (doc == nullptr) return 0;
-  doc->LeaveMaskEditMode(true);
-  return Step(c, *doc, "Merge layers", [](CLayersManager& stack) {
-    const int code = stack.MergeAll(0);
-    return Unless(code == 0 || code == 1, "the visible layers cannot be merged");
-  });
+  return Done(c, doc->MergeVisible(), "the visible layers cannot be merged");
 }
 
 int FlattenImage(Call& c) {
   ImageDocument* doc = ActiveImage(c);
   if (doc == nullptr) return 0;
-  if (doc->GetLayers()->IsFlat()) return 1;
-  doc->LeaveMaskEditMode(true);
-  return Step(c, *doc, "Flatten image", [](CLayersManager& stack) {
-    const int code = stack.Flatten(255, 255, 255);
-    return Unless(code == 0 || code == 1, "the image cannot be flattened");
-  });
+  return Done(c, doc->FlattenImage(), "the image cannot be flattened");
 }
 
 // ---- Layers ----
@@ -226,24 +198,7 @@ int CreateNewLayer(Call& c) {
   const std::int32_t filled = ReadIntArg(c.args);
   ImageDocument* doc = LayerImage(c);
   if (doc == nullptr) return 0;
-  return Step(c, *doc, "New layer", [&](CLayersManager& stack) {
-    LAYER_INFO info;
-    info.name = name;
-    InitLayerInfo(info);
-    info.name = FreeLayerName(stack, name);
-    info.mergeMode = GetMergeModeByName(mode);
-    info.opacity = std::clamp(opacity, 0, 100);
-    info.grouped = grouped != 0;
-    // A filled layer is opaque white; otherwise it starts transparent.
-    CLayerPtr layer = CLayerPtr::Adopt(stack.CreateFilledLayer(info, 0xFFFFFFu, 0));
-    if (!layer) return std::string("the layer cannot be made");
-    if (layer->CreateMask(filled != 0 ? 1 : 0) != 0) return std::string("the layer's mask cannot be made");
-    CLayer* below = stack.GetActiveLayer();
-    if (!stack.InsertLayer(below, layer.get())) return std::string("the image refuses the layer");
-    CLayer* inserted = layer.Detach();  // the stack holds it now
-    stack.SetActiveLayer(inserted);
-    return std::string();
-  });
+  return Done(c, doc->NewLayer(name, mode, opacity, filled != 0, grouped != 0), "the layer cannot be made");
 }
 
 int SetLayerOptions(Call& c) {
@@ -254,62 +209,31 @@ int SetLayerOptions(Call& c) {
   for (auto& r : ranges) r = static_cast<std::uint32_t>(ReadIntArg(c.args));
   ImageDocument* doc = LayerImage(c);
   if (doc == nullptr) return 0;
-  return Step(c, *doc, "Layer tunning", [&](CLayersManager& stack) {
-    CLayer* layer = stack.GetActiveLayer();
-    LAYER_INFO info = layer->GetLayerInfo();
-    info.name = name;
-    info.mergeMode = GetMergeModeByName(mode);
-    info.opacity = std::clamp(opacity, 0, 100);
-    // Each word holds one row of four bytes, the first in the low byte.
-    for (int i = 0; i < 8; ++i)
-      for (int b = 0; b < 4; ++b) info.blendIf[i][b] = static_cast<std::uint8_t>(ranges[i] >> (8 * b));
-    layer->SetLayerInfo(info);
-    return std::string();
-  });
+  // Each word holds one row of four bytes, the first in the low byte.
+  std::uint8_t blendIf[8][4];
+  for (int i = 0; i < 8; ++i)
+    for (int b = 0; b < 4; ++b) blendIf[i][b] = static_cast<std::uint8_t>(ranges[i] >> (8 * b));
+  return Done(c, doc->TuneLayer(name, mode, opacity, blendIf), "the layer's options cannot be set");
 }
 
 int DeleteLayer(Call& c) {
   ImageDocument* doc = LayerImage(c);
   if (doc == nullptr) return 0;
-  return Step(c, *doc, "Delete layer", [](CLayersManager& stack) {
-    return Unless(stack.DeleteLayer(stack.GetActiveLayer()) == 0, "the layer cannot be deleted (the only one)");
-  });
+  return Done(c, doc->DeleteActiveLayer(), "the layer cannot be deleted (the only one)");
 }
 
-// A mask fragment over the image of the run's selection (its inversion
-// kept); null when there is none.
-Fragment* SelectionMask(const Fragment* selection, const CLayersManager& stack) {
-  const LURECT whole{0, 0, stack.GetWidth(), stack.GetHeight()};
-  Fragment* mask = CreateEmptyMask(&whole);
-  if (mask == nullptr) return nullptr;
-  PutFragmentToMask(mask, selection, kFrgAdd);
-  SetFrgInversion(mask, IsFrgInverted(selection));
-  return mask;
-}
-
-// The selected area of the active layer as a new layer (cut: taken out of
-// the layer); the caller's reference, null when nothing is selected there.
-CLayer* LiftSelection(const Fragment* selection, CLayersManager& stack, int cut) {
-  Fragment* mask = SelectionMask(selection, stack);
-  if (mask == nullptr) return nullptr;
-  CLayer* lifted = stack.GetActiveLayer()->CreateLayerFromSelection(mask, cut);
-  DeleteFragment(mask);
-  return lifted;
+Fragment* NeedSelection(Call& c) {
+  if (c.state.selection == nullptr) c.Fail("no selection");
+  return c.state.selection;
 }
 
 int CopyToNewLayer(Call& c) {
   const std::int32_t cut = ReadIntArg(c.args);
   ImageDocument* doc = LayerImage(c);
   if (doc == nullptr) return 0;
-  if (c.state.selection == nullptr) return c.Fail("no selection");
-  return Step(c, *doc, "New layer", [&](CLayersManager& stack) {
-    CLayerPtr layer = CLayerPtr::Adopt(LiftSelection(c.state.selection, stack, cut != 0));
-    if (!layer) return std::string("nothing of the layer is selected");
-    layer->SetName(stack.MakeUniqueLayerName(stack.GetActiveLayer()->GetName(), 1, nullptr));
-    if (!stack.InsertLayer(stack.GetActiveLayer(), layer.get())) return std::string("the image refuses the layer");
-    stack.SetActiveLayer(layer.Detach());
-    return std::string();
-  });
+  Fragment* selection = NeedSelection(c);
+  if (selection == nullptr) return 0;
+  return Done(c, doc->NewLayerViaCopy(selection, cut != 0), "nothing of the layer is selected");
 }
 
 int ClearSelection(Call& c) {
@@ -317,33 +241,37 @@ int ClearSelection(Call& c) {
   const std::int32_t type = ReadIntArg(c.args);
   ImageDocument* doc = LayerImage(c);
   if (doc == nullptr) return 0;
-  if (c.state.selection == nullptr) return c.Fail("no selection");
+  if (NeedSelection(c) == nullptr) return 0;
   // The edge goes on a copy: the run's own selection keeps its edge.
   Fragment* edged = CreateFragmentIndirect(c.state.selection);
   if (edged == nullptr) return c.Fail("no memory for the selection");
   SetSmoothEdge(edged, degree, type, nullptr);
-  const int result = Step(c, *doc, "Clear", [&](CLayersManager& stack) {
-    InitAccessToSmoothedEdge(edged);
-    // Cutting the area out of the layer clears it; the lifted copy goes.
-    CLayerPtr lifted = CLayerPtr::Adopt(LiftSelection(edged, stack, 1));
-    FreeAccessToSmoothedEdge(edged);
-    return Unless(static_cast<bool>(lifted), "nothing of the layer is selected");
-  });
+  const bool done = doc->ClearSelection(edged);
   DeleteFragment(edged);
-  return result;
+  return Done(c, done, "the selected area cannot be cleared");
 }
 
-constexpr char kNoSelectedTransform[] =
-    "turning or mirroring a selected area needs the transform frames, which are not built yet";
-
-// Builds the active layer's new geometry and swaps it in under the lock.
-template <class Build>
-std::string ChangeLayerGeometry(ImageDocument& doc, CLayersManager& stack, Build build) {
-  lumora::LayerChange change;
-  if (!build(*stack.GetActiveLayer(), change)) return "the layer cannot be changed so";
-  lumora::DocumentLockScope lock(&doc);
-  lumora::SwapIn(stack.GetActiveLayer(), &change);
-  return std::string();
+int TransformLayer(Call& c) {
+  std::int32_t k = ReadIntArg(c.args), scale = ReadIntArg(c.args), skew = ReadIntArg(c.args),
+               rotate = ReadIntArg(c.args);
+  std::int32_t points[6][2];
+  for (auto& p : points) ReadPointArg(c.args, p);
+  const std::int32_t angle = ReadIntArg(c.args);
+  ImageDocument* doc = LayerImage(c);
+  if (doc == nullptr) return 0;
+  // The kind says how the result is placed at the first point: 0 where
+  // the stages leave it, 1 at it, 2 moved by it.
+  lumora::LayerTransformSpec spec;
+  spec.moveMode = k >= 0 && k <= 2 ? k : 0;
+  spec.move = POINT{points[0][0], points[0][1]};
+  spec.scale = scale != 0;
+  spec.width = points[1][0];
+  spec.height = points[1][1];
+  spec.skew = skew != 0;
+  for (int i = 0; i < 4; ++i) spec.corners[i] = POINT{points[2 + i][0], points[2 + i][1]};
+  spec.rotate = rotate != 0;
+  spec.angle = DocumentAngle(angle);
+  return Done(c, doc->NumericLayerTransform(c.state.selection, spec), "the layer cannot be transformed so");
 }
 
 int FlipLayer(Call& c) {
@@ -351,249 +279,137 @@ int FlipLayer(Call& c) {
   const std::int32_t vertical = ReadIntArg(c.args);
   ImageDocument* doc = LayerImage(c);
   if (doc == nullptr) return 0;
-  if (c.state.selection != nullptr) return c.Fail(kNoSelectedTransform);
-  return Step(c, *doc, "Flip layer", [&](CLayersManager& stack) {
-    return ChangeLayerGeometry(*doc, stack, [&](const CLayer& layer, lumora::LayerChange& change) {
-      return lumora::BuildFlip(layer, horizontal != 0, vertical != 0, lumora::LayerProgress{}, &change);
-    });
-  });
+  return Done(c, doc->DoFlipLayer(c.state.selection, horizontal != 0, vertical != 0), "the layer cannot be flipped");
 }
 
 int RotateLayer(Call& c) {
   const std::int32_t angle = ReadIntArg(c.args);
   ImageDocument* doc = LayerImage(c);
   if (doc == nullptr) return 0;
-  if (c.state.selection != nullptr) return c.Fail(kNoSelectedTransform);
-  return Step(c, *doc, "Rotate layer", [&](CLayersManager& stack) {
-    return ChangeLayerGeometry(*doc, stack, [&](const CLayer& layer, lumora::LayerChange& change) {
-      POINT centre{};
-      layer.GetContentCenter(&centre);
-      return lumora::BuildRotate(layer, DocumentAngle(angle), 0, centre, true, lumora::LayerProgress{}, &change);
-    });
-  });
+  return Done(c, doc->DoRotateLayer(c.state.selection, DocumentAngle(angle)), "the layer cannot be turned");
 }
 
-// The active layer's mask made from the run's selection: the selected area
-// shown (reveal) or hidden, the rest the other way; the selection's soft
-// edge carries over.
 int AddLayerMaskWithSelection(Call& c) {
   const std::int32_t reveal = ReadIntArg(c.args);
   ImageDocument* doc = LayerImage(c);
   if (doc == nullptr) return 0;
-  if (c.state.selection == nullptr) return c.Fail("no selection");
-  return Step(c, *doc, "New mask", [&](CLayersManager& stack) {
-    CLayer* layer = stack.GetActiveLayer();
-    Fragment* fragment = SelectionMask(c.state.selection, stack);
-    if (fragment == nullptr) return std::string("no memory for the selection");
-    const bool inverted = IsFrgInverted(fragment) != 0;
-    WAPtr coverage = WAPtr::Adopt(GetMaskWA(fragment));
-    DeleteFragment(fragment);
-    if (!coverage) return std::string("no memory for the selection");
-    if (layer->CreateMask(1) != 0) return std::string("the layer's mask cannot be made");
-    POINT origin{};
-    WAPtr mask = layer->GetMask(&origin);
-    lumora::DocumentLockScope lock(doc);
-    for (LONG y = 0; y < mask->GetH(); ++y) {
-      std::uint8_t* row = mask->Row(y);
-      const LONG imageY = origin.y + y;
-      const bool rowInside = imageY >= 0 && imageY < coverage->GetH();
-      for (LONG x = 0; x < mask->GetW(); ++x) {
-        const LONG imageX = origin.x + x;
-        int selected = rowInside && imageX >= 0 && imageX < coverage->GetW() ? coverage->Row(imageY)[imageX] : 0;
-        if (inverted) selected = 255 - selected;
-        row[x] = static_cast<std::uint8_t>(reveal != 0 ? selected : 255 - selected);
-      }
-    }
-    return std::string();
-  });
+  Fragment* selection = NeedSelection(c);
+  if (selection == nullptr) return 0;
+  return Done(c, doc->NewMaskFromSelection(selection, reveal != 0), "the layer's mask cannot be made");
 }
 
-template <unsigned (CLayersManager::*Arrange)(CLayer*)>
-int ArrangeLayer(Call& c, const char* stepName) {
+template <bool (ImageDocument::*Arrange)()>
+int ArrangeLayer(Call& c) {
   ImageDocument* doc = LayerImage(c);
   if (doc == nullptr) return 0;
-  return Step(c, *doc, stepName, [](CLayersManager& stack) {
-    return Unless((stack.*Arrange)(stack.GetActiveLayer()) <= 1, "the layer cannot be moved");
-  });
+  return Done(c, (doc->*Arrange)(), "the layer cannot be moved");
 }
 
 int AlignOrDistribute(Call& c, bool distribute) {
-  using Arrange = unsigned (CLayersManager::*)(CLayer*);
-  static constexpr Arrange kAlign[6] = {&CLayersManager::AlignLinkedTop,    &CLayersManager::AlignLinkedVCenter,
-                                        &CLayersManager::AlignLinkedBottom, &CLayersManager::AlignLinkedLeft,
-                                        &CLayersManager::AlignLinkedHCenter, &CLayersManager::AlignLinkedRight};
-  static constexpr Arrange kDistribute[6] = {
-      &CLayersManager::DistributeLinkedTop,  &CLayersManager::DistributeLinkedVCenter,
-      &CLayersManager::DistributeLinkedBottom, &CLayersManager::DistributeLinkedLeft,
-      &CLayersManager::DistributeLinkedHCenter, &CLayersManager::DistributeLinkedRight};
   const std::int32_t choice = ReadIntArg(c.args);
   if (choice < 0 || choice > 5) return c.Fail("the choice must be 0 to 5");
   ImageDocument* doc = LayerImage(c);
   if (doc == nullptr) return 0;
-  const Arrange arrange = (distribute ? kDistribute : kAlign)[choice];
-  return Step(c, *doc, distribute ? "Distrubute layer" : "Allign layer", [&](CLayersManager& stack) {
-    return Unless((stack.*arrange)(stack.GetActiveLayer()) <= 1, "the linked layers cannot be arranged");
-  });
+  const bool done = distribute ? doc->DistributeLinkedLayers(choice) : doc->AlignLinkedLayers(choice);
+  return Done(c, done, "the layer is linked with no other or none of its pixels is more than half opaque");
 }
 
 int MergeLayer(Call& c) {
   ImageDocument* doc = LayerImage(c);
   if (doc == nullptr) return 0;
-  doc->LeaveMaskEditMode(true);
-  return Step(c, *doc, "Merge layers", [](CLayersManager& stack) {
-    CLayer* active = stack.GetActiveLayer();
-    std::vector<CLayer*> linked;
-    for (int i = 0; i < stack.GetLayerCount(); ++i) {
-      CLayer* layer = stack.GetLayer(i);
-      if (layer == active || (active->GetLinkId() != 0 && layer->GetLinkId() == active->GetLinkId()))
-        linked.push_back(layer);
-    }
-    if (linked.size() < 2) return std::string("the layer is linked with no other");
-    LAYER_INFO info = active->GetLayerInfo();
-    InitLayerInfo(info);
-    CLayerPtr merged = CLayerPtr::Adopt(stack.MergeLayers(linked, info, 0, RECT{}));
-    if (!merged) return std::string("the linked layers cannot be merged");
-    if (!stack.InsertLayer(linked.back(), merged.get())) return std::string("the image refuses the merged layer");
-    CLayer* kept = merged.Detach();
-    for (CLayer* layer : linked) stack.DeleteLayer(layer);
-    stack.SetActiveLayer(kept);
-    return std::string();
-  });
-}
-
-// Changes one attribute of the active layer's record.
-template <class Edit>
-int EditLayerInfo(Call& c, const char* stepName, Edit edit) {
-  ImageDocument* doc = LayerImage(c);
-  if (doc == nullptr) return 0;
-  return Step(c, *doc, stepName, [&](CLayersManager& stack) {
-    CLayer* layer = stack.GetActiveLayer();
-    LAYER_INFO info = layer->GetLayerInfo();
-    edit(info);
-    layer->SetLayerInfo(info);
-    return std::string();
-  });
+  return Done(c, doc->MergeLinked(), "the layers cannot be merged");
 }
 
 int LayerWEB(Call& c) {
   const std::string link = ReadStringArg(c.args);
-  return EditLayerInfo(c, "Layer WEB link", [&](LAYER_INFO& info) { info.linkText = link; });
+  ImageDocument* doc = LayerImage(c);
+  if (doc == nullptr) return 0;
+  return Done(c, doc->SetLayerWebLink(link), "the link cannot be set");
 }
 
-int ShowLayer(Call& c, int show) {
-  return EditLayerInfo(c, "Show/hide layer", [&](LAYER_INFO& info) { info.visible = show; });
+int ShowLayer(Call& c, bool show) {
+  ImageDocument* doc = LayerImage(c);
+  if (doc == nullptr) return 0;
+  return Done(c, doc->ShowLayer(show), "the layer cannot be shown or hidden");
 }
 
 int ChangeLayerMergeMode(Call& c) {
   const std::string mode = ReadStringArg(c.args);
-  return EditLayerInfo(c, "Change layer merge mode",
-                       [&](LAYER_INFO& info) { info.mergeMode = GetMergeModeByName(mode); });
+  ImageDocument* doc = LayerImage(c);
+  if (doc == nullptr) return 0;
+  return Done(c, doc->SetLayerMergeMode(mode), "the merge mode cannot be set");
 }
 
-// A lock flag of the active layer's record from the statement's integer.
-template <std::int32_t LAYER_INFO::*Field>
-int LockLayerField(Call& c, const char* stepName) {
-  const std::int32_t locked = ReadIntArg(c.args) != 0;
-  return EditLayerInfo(c, stepName, [&](LAYER_INFO& info) { info.*Field = locked; });
+template <bool (ImageDocument::*Lock)(bool, bool)>
+int LockLayerField(Call& c) {
+  const bool locked = ReadIntArg(c.args) != 0;
+  ImageDocument* doc = LayerImage(c);
+  if (doc == nullptr) return 0;
+  return Done(c, (doc->*Lock)(locked, true), "the lock cannot be set");
 }
 
 int SetLayerOpacity(Call& c) {
   const std::int32_t opacity = ReadIntArg(c.args);
   if (opacity < 0 || opacity > 100) return c.Fail("the opacity must be 0 to 100");
-  return EditLayerInfo(c, "Set layer opacity", [&](LAYER_INFO& info) { info.opacity = opacity; });
+  ImageDocument* doc = LayerImage(c);
+  if (doc == nullptr) return 0;
+  return Done(c, doc->SetLayerOpacity(opacity, true), "the opacity cannot be set");
 }
 
 int GroupLayer(Call& c) {
   ImageDocument* doc = LayerImage(c);
   if (doc == nullptr) return 0;
-  if (!doc->GetLayers()->CanGroupWithPrevious()) return c.Fail("the layer cannot be grouped with the one below");
-  return Step(c, *doc, "Group layers", [](CLayersManager& stack) {
-    stack.GroupWithPrevious();
-    return std::string();
-  });
+  return Done(c, doc->GroupWithPrevious(), "the layer cannot be grouped with the one below");
 }
 
 int UngroupLayer(Call& c) {
   ImageDocument* doc = LayerImage(c);
   if (doc == nullptr) return 0;
-  if (!doc->GetLayers()->CanUngroup()) return c.Fail("the layer is in no group");
-  return Step(c, *doc, "Ungroup layers", [](CLayersManager& stack) {
-    stack.UngroupActive();
-    return std::string();
-  });
+  return Done(c, doc->Ungroup(), "the layer is in no group");
 }
 
 int AddLayerMask(Call& c) {
   const std::int32_t reveal = ReadIntArg(c.args);
   ImageDocument* doc = LayerImage(c);
   if (doc == nullptr) return 0;
-  if (doc->GetActiveLayer()->HasMask()) return 1;
-  return Step(c, *doc, reveal != 0 ? "Reveale all" : "Hide all", [&](CLayersManager& stack) {
-    return Unless(stack.GetActiveLayer()->CreateMask(reveal != 0 ? 1 : 0) == 0, "the layer's mask cannot be made");
-  });
+  return Done(c, doc->AddLayerMask(reveal != 0), "the layer has a mask already or none can be made");
 }
 
 int EnableLayerMask(Call& c) {
-  const std::int32_t enable = ReadIntArg(c.args) != 0;
+  const bool enable = ReadIntArg(c.args) != 0;
   ImageDocument* doc = LayerImage(c);
   if (doc == nullptr) return 0;
-  CLayer* layer = doc->GetActiveLayer();
-  if (!layer->HasMask()) return c.Fail("the layer has no mask");
-  if (layer->IsMaskEnabled() == enable) return 1;
-  layer->EnableMask(enable);
-  doc->InvalidateImageRect(nullptr, false, true);
-  doc->SetModifiedFlag(true);
-  return 1;
+  return Done(c, doc->EnableLayerMask(enable), "the layer has no mask");
 }
 
 int RemoveLayerMask(Call& c) {
-  const std::int32_t apply = ReadIntArg(c.args) != 0;
+  const bool apply = ReadIntArg(c.args) != 0;
   ImageDocument* doc = LayerImage(c);
   if (doc == nullptr) return 0;
-  if (!doc->GetActiveLayer()->HasMask()) return c.Fail("the layer has no mask");
-  return Step(c, *doc, "Remove mask", [&](CLayersManager& stack) {
-    return Unless(stack.GetActiveLayer()->RemoveMask(apply, 0, 0xFFFFFFu, 0) == 0, "the mask cannot be removed");
-  });
+  return Done(c, doc->RemoveLayerMask(apply), "the layer has no mask or it cannot be removed");
 }
 
 int EditLayerMask(Call& c) {
-  const std::int32_t edit = ReadIntArg(c.args) != 0;
+  const bool edit = ReadIntArg(c.args) != 0;
   ImageDocument* doc = LayerImage(c);
   if (doc == nullptr) return 0;
-  if (!doc->GetActiveLayer()->HasMask()) return c.Fail("the layer has no mask");
-  doc->GetActiveLayer()->SetEditMask(edit);
-  if (edit)
-    doc->EnterMaskEditMode(true);
-  else
-    doc->LeaveMaskEditMode(true);
-  doc->SetModifiedFlag(true);
-  return 1;
+  return Done(c, doc->EditLayerMask(edit), "the layer has no mask");
 }
 
 int AddLayerLink(Call& c) {
   const std::int32_t index = ReadIntArg(c.args);
   ImageDocument* doc = LayerImage(c);
   if (doc == nullptr) return 0;
-  CLayer* layer = doc->GetLayers()->GetLayer(index);
-  if (layer == nullptr) return c.Fail("the image has no layer " + std::to_string(index));
-  if (layer == doc->GetActiveLayer()) return c.Fail("a layer is not linked with itself");
-  return Step(c, *doc, "Add layer link", [&](CLayersManager& stack) {
-    stack.LinkWithActive(layer);
-    return std::string();
-  });
+  if (doc->GetLayers()->GetLayer(index) == nullptr) return c.Fail("the image has no layer " + std::to_string(index));
+  return Done(c, doc->AddLayerLink(index), "a layer is not linked with itself");
 }
 
 int DeleteLayerLink(Call& c) {
   const std::int32_t index = ReadIntArg(c.args);
   ImageDocument* doc = ActiveImage(c);
   if (doc == nullptr) return 0;
-  CLayer* layer = doc->GetLayers()->GetLayer(index);
-  if (layer == nullptr) return c.Fail("the image has no layer " + std::to_string(index));
-  if (layer->GetLinkId() == 0) return c.Fail("the layer is not linked");
-  return Step(c, *doc, "Delete layer link", [&](CLayersManager& stack) {
-    stack.UnlinkLayer(layer);
-    return std::string();
-  });
+  if (doc->GetLayers()->GetLayer(index) == nullptr) return c.Fail("the image has no layer " + std::to_string(index));
+  return Done(c, doc->DeleteLayerLink(index), "the layer is not linked");
 }
 
 // ---- Documents ----
@@ -615,18 +431,12 @@ int DuplicateImage(Call& c) {
 int DuplicateLayer(Call& c) {
   const std::string target = ReadStringArg(c.args);
   const std::string name = LayerNameArg(c);
-  ReadIntArg(c.args);  // kept for the recorded statement; the copy takes no option
+  const std::int32_t activate = ReadIntArg(c.args);
   ImageDocument* to = FindByTitle(c.site, target);
   if (to == nullptr || !to->HasImage()) return c.Fail("no open image is titled \"" + target + "\"");
   ImageDocument* doc = LayerImage(c);
   if (doc == nullptr) return 0;
-  CLayerPtr copy = CLayerPtr::Adopt(doc->GetActiveLayer()->CreateCopy());
-  return Step(c, *to, "Duplicate layer", [&](CLayersManager& stack) {
-    copy->SetName(FreeLayerName(stack, name));
-    if (stack.AddLayer(copy.get()) != 0) return std::string("the image refuses the layer");
-    stack.SetActiveLayer(copy.get());
-    return std::string();
-  });
+  return Done(c, doc->DuplicateLayer(name, to, activate != 0), "the layer cannot be copied into \"" + target + "\"");
 }
 
 int ActivateImage(Call& c) {
@@ -747,12 +557,9 @@ int Missing(Call& c) {
   return c.Fail(What);
 }
 
-// Each names the command the statement replays, so the user knows what is missing.
+// Names the command the statement replays, so the user knows what is missing.
 constexpr char kNoEdges[] =
     "Edges replays the command Layer/Edges..., which is not built yet: nothing was changed";
-constexpr char kNoTransform[] =
-    "TransformLayer replays the command Layer/Transform/Numeric Transform... (and the transform frames), "
-    "which is not built yet: nothing was changed";
 
 }  // namespace
 
@@ -778,7 +585,7 @@ void InstallDocumentExecutors(LangCommandSet& commands, ScriptDocumentSite& site
       {9, SetLayerOptions},
       {10, DeleteLayer},
       {11, CopyToNewLayer},
-      {19, Missing<kNoTransform>},
+      {19, TransformLayer},
       {20, FlipLayer},
       {21, RotateLayer},
       {27, AddLayerMask},
@@ -787,24 +594,24 @@ void InstallDocumentExecutors(LangCommandSet& commands, ScriptDocumentSite& site
       {30, RemoveLayerMask},
       {31, GroupLayer},
       {32, UngroupLayer},
-      {33, [](Call& c) { return ArrangeLayer<&CLayersManager::BringToFront>(c, "Bring layer to front"); }},
-      {34, [](Call& c) { return ArrangeLayer<&CLayersManager::BringForward>(c, "Bring layer forward"); }},
-      {35, [](Call& c) { return ArrangeLayer<&CLayersManager::SendToBack>(c, "Send layer to back"); }},
-      {36, [](Call& c) { return ArrangeLayer<&CLayersManager::SendBackward>(c, "Send layer backward"); }},
+      {33, ArrangeLayer<&ImageDocument::BringToFront>},
+      {34, ArrangeLayer<&ImageDocument::BringForward>},
+      {35, ArrangeLayer<&ImageDocument::SendToBack>},
+      {36, ArrangeLayer<&ImageDocument::SendBackward>},
       {37, [](Call& c) { return AlignOrDistribute(c, false); }},
       {38, [](Call& c) { return AlignOrDistribute(c, true); }},
       {99, MergeLayer},
       {100, MergeVisibleLayers},
       {101, FlattenImage},
       {102, LayerWEB},
-      {200, [](Call& c) { return ShowLayer(c, 1); }},
-      {201, [](Call& c) { return ShowLayer(c, 0); }},
+      {200, [](Call& c) { return ShowLayer(c, true); }},
+      {201, [](Call& c) { return ShowLayer(c, false); }},
       {202, EditLayerMask},
       {203, AddLayerLink},
       {204, DeleteLayerLink},
       {205, ChangeLayerMergeMode},
-      {206, [](Call& c) { return LockLayerField<&LAYER_INFO::lockTransparency>(c, "Lock/unlock layer pixels"); }},
-      {207, [](Call& c) { return LockLayerField<&LAYER_INFO::lockPosition>(c, "Lock/unlock layer position"); }},
+      {206, LockLayerField<&ImageDocument::LockLayerPixels>},
+      {207, LockLayerField<&ImageDocument::LockLayerPosition>},
       {208, SetLayerOpacity},
       {209, ClearSelection},
       {210, DuplicateImage},

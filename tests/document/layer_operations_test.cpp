@@ -31,7 +31,7 @@ class MessageHost : public testing::NullDocumentHost {
     messages.push_back(text);
     captions.push_back(caption);
   }
-  bool NewDocumentFromLayer(CLayer* layer) override {
+  bool NewDocumentFromLayer(CLayer* layer, const std::string&) override {
     if (refuseNewDocument) return false;
     newDocumentLayers.push_back(layer->GetName());
     return true;
@@ -619,6 +619,19 @@ TEST_F(LayerOps, ResizeLayerBeyondTheLimitsSaysWhichLayer) {
   EXPECT_EQ(doc.History().UndoCount(), 0) << "no step";
 }
 
+TEST_F(LayerOps, TheToolHostsNewLayerIsTransparentAboveTheActiveOne) {
+  doc.SetActiveLayerByIndex(1, true, false);
+  const int index = doc.InsertNewLayer(RECT{1, 1, 5, 4}, true, true);
+  ASSERT_EQ(index, 2);
+  CLayer* fresh = Layer(2);
+  EXPECT_EQ(stack().GetActiveLayer(), fresh);
+  EXPECT_EQ(BoxOf(fresh->GetRect()), (Box{1, 1, 5, 4}));
+  EXPECT_EQ(Pixel(4, 3), kGreen) << "transparent over the green";
+  EXPECT_EQ(doc.HistoryState().name, Text(IDS_STEP_INSERT_LAYER));
+  EXPECT_EQ(doc.InsertNewLayer(RECT{0, 0, 0, 0}, false, false), -1) << "an empty rect makes no layer";
+  EXPECT_EQ(doc.History().UndoCount(), 1);
+}
+
 TEST_F(LayerOps, AlignWithoutOpaquePixelsIsRefused) {
   Link(1, 2);
   VrWA2000::WA* mask = Layer(2)->PeekMask();
@@ -645,6 +658,44 @@ TEST_F(LayerOps, NewLayersTakeTheBackgroundColourOrStayTransparent) {
   EXPECT_NE(stack().GetActiveLayer()->GetName(), "Blue") << "a used name is made free";
   EXPECT_TRUE(stack().GetActiveLayer()->GetGrouped());
   EXPECT_EQ(Pixel(7, 5), kGreen) << "a transparent layer";
+}
+
+// Flattening from a current composite gives what a render pass of its own
+// gives; a layer showing a mask view makes the render pass run.
+TEST(FlattenCore, FromTheCurrentCompositeAsFromARenderPass) {
+  for (const bool highlight : {false, true}) {
+    SCOPED_TRACE(highlight);
+    Rig a, b;
+    a.Layer(1)->SetMaskHighlight(highlight ? 1 : 0);
+    b.Layer(1)->SetMaskHighlight(highlight ? 1 : 0);
+    a.stack().Render(RECT{0, 0, 8, 6});
+    ASSERT_EQ(FlattenCore(a.stack(), true), 0);
+    ASSERT_EQ(FlattenCore(b.stack(), false), 0);
+    const WAPtr fromComposite = a.Layer(0)->GetImage(), rendered = b.Layer(0)->GetImage();
+    EXPECT_EQ(Bytes(fromComposite.get()), Bytes(rendered.get()));
+    EXPECT_EQ(a.stack().GetLayerCount(), 1);
+  }
+}
+
+// A stack put into a document keeps its layers' names; only names that two
+// layers carry (or none) are made free.
+TEST(LayerNames, InstallingAStackKeepsItsNamesAndFreesOnlyDuplicates) {
+  ReentrantDocumentLock lock;
+  CLayersManagerPtr stack = CLayersManagerPtr::Adopt(new CLayersManager(kWAType24, &lock, 8, 6, 0x00480048u, 0, 0));
+  stack->GetLayer(0)->SetName("Ground");
+  for (const char* name : {"Mid", "Mid", ""}) {
+    CLayer* layer = ColourLayer(RECT{0, 0, 2, 2}, 0, true, name);
+    stack->AddLayer(layer);
+    layer->Release();
+  }
+  testing::NullDocumentHost host;
+  ImageDocument doc(&host);
+  ASSERT_EQ(doc.InstallLayerStack(stack.get()), 1);
+  EXPECT_EQ(stack->GetLayer(0)->GetName(), "Ground");
+  EXPECT_NE(stack->GetLayer(1)->GetName(), stack->GetLayer(2)->GetName());
+  EXPECT_TRUE(stack->GetLayer(1)->GetName() == "Mid" || stack->GetLayer(2)->GetName() == "Mid");
+  EXPECT_FALSE(stack->GetLayer(3)->GetName().empty());
+  doc.Queue().StopThread();
 }
 
 // ---- Transforms ----

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <functional>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -11,6 +12,10 @@
 #include <vector>
 
 #include "document/DocumentFiles.h"
+#include "document/LayerSelection.h"
+#include "engine/pixels/Fillwa.h"
+#include "engine/pixels/WAccess.h"
+#include "platform/rect.h"
 #include "document/null_host.h"
 #include "framework/Profile.h"
 #include "hostapi/toolhost.h"
@@ -223,8 +228,13 @@ TEST_F(DocumentScript, GroupsAlignmentAndMaskEditing) {
   EXPECT_EQ(Stack().GetLayer(0)->GetRect().left, Stack().GetLayer(1)->GetRect().left);
   EXPECT_NE(Run({"AlignLayer(6);"}), "") << "six choices";
 
-  ASSERT_EQ(Run({"SetActiveLayer(1);", "AddLayerMask(1);", "EditLayerMask(1);"}), "");
+  // The lifted layer has a mask already: adding one is refused, no step.
+  const int steps = doc->History().UndoCount();
+  EXPECT_NE(Run({"SetActiveLayer(1);", "AddLayerMask(1);"}), "");
+  EXPECT_EQ(doc->History().UndoCount(), steps);
+  ASSERT_EQ(Run({"SetActiveLayer(1);", "EditLayerMask(1);"}), "");
   EXPECT_TRUE(doc->IsMaskEditMode());
+  EXPECT_EQ(doc->HistoryState().name, "Edit layer mask") << "editing the mask is a step";
   ASSERT_EQ(Run({"EditLayerMask(0);"}), "");
   EXPECT_FALSE(doc->IsMaskEditMode());
 }
@@ -479,11 +489,7 @@ TEST_F(DocumentScript, StatementsWithoutTheirSubsystemSayWhatIsMissing) {
   const struct {
     LineList lines;
     const char* missing;  // what the reason names
-  } cases[] = {
-      {{"Edges(1,1);"}, "Layer/Edges..."},
-      {{"TransformLayer(0,0,0,0,{0,0},{1,1},{0,0},{8,0},{8,6},{0,6},0);"}, "Layer/Transform/Numeric Transform..."},
-      {{"AddRect(0,0,2,2,14);", "RotateLayer(100);"}, "transform frames"},
-      {{"AddRect(0,0,2,2,14);", "Flip(1,0);"}, "transform frames"}};
+  } cases[] = {{{"Edges(1,1);"}, "Layer/Edges..."}};
   for (const auto& c : cases) {
     const std::string why = Run(c.lines);
     EXPECT_NE(why.find("not built yet"), std::string::npos) << c.lines.back() << ": " << why;
@@ -496,6 +502,202 @@ TEST_F(DocumentScript, StatementsWithoutTheirSubsystemSayWhatIsMissing) {
   site.active = nullptr;
   EXPECT_NE(Run({"DeleteLayer();"}).find("no active image"), std::string::npos);
   EXPECT_EQ(Run({"Undo();"}), "") << "nothing to undo goes on";
+}
+
+// ---- The statements run the document's own operations ----
+
+// What a statement and its operation must leave alike: every layer with its
+// pixels, the active layer, the size, and the history's names.
+struct DocumentState {
+  std::vector<std::string> layers;
+  std::vector<std::vector<std::uint8_t>> pixels;
+  int active = -1, width = 0, height = 0;
+  std::vector<std::string> history;
+  bool operator==(const DocumentState&) const = default;
+};
+
+std::vector<std::uint8_t> BytesOf(const VrWA2000::WA* buffer) {
+  std::vector<std::uint8_t> bytes;
+  if (buffer == nullptr) return bytes;
+  const int rowBytes = buffer->GetW() * (buffer->GetType() == kWAType24 ? 3 : 1);
+  for (int y = 0; y < buffer->GetH(); ++y) bytes.insert(bytes.end(), buffer->Row(y), buffer->Row(y) + rowBytes);
+  return bytes;
+}
+
+DocumentState StateOf(ImageDocument& doc) {
+  DocumentState state;
+  const CLayersManager& stack = *doc.GetLayers();
+  for (int i = 0; i < stack.GetLayerCount(); ++i) {
+    const CLayer& l = *stack.GetLayer(i);
+    const RECT r = l.GetRect();
+    state.layers.push_back(l.GetName() + "|" + l.GetLinkText() + "|" + std::to_string(r.left) + "," +
+                           std::to_string(r.top) + "," + std::to_string(r.right) + "," + std::to_string(r.bottom) +
+                           "|m" + std::to_string(l.HasMask()) + "/" + std::to_string(l.GetMaskFlags()) + "|f" +
+                           std::to_string(l.GetFlags()) + "|o" + std::to_string(l.GetOpacity()) + "|b" +
+                           std::to_string(l.GetMergeMode()) + "|l" + std::to_string(l.GetLinkId() != 0) + "|g" +
+                           std::to_string(l.GetGrouped()) + "|p" + std::to_string(l.GetPositionLocked()) + "|e" +
+                           std::to_string(l.GetEditMask()));
+    state.pixels.push_back(BytesOf(l.PeekImage()));
+    state.pixels.push_back(BytesOf(l.PeekMask()));
+  }
+  state.active = stack.GetLayerIndex(stack.GetActiveLayer());
+  state.width = stack.GetWidth();
+  state.height = stack.GetHeight();
+  for (int i = 0; i < doc.History().UndoCount(); ++i) state.history.push_back(doc.History().UndoItem(i)->GetName());
+  state.history.push_back(doc.HistoryState().name);
+  return state;
+}
+
+// A red 8 x 6 image with a green layer (2, 1, 6, 5) and a blue one (0, 0,
+// 4, 3) on top, both masked, the blue one active.
+void Prepare(ImageDocument& doc) {
+  CLayersManager& stack = *doc.GetLayers();
+  const auto add = [&](const RECT& r, int red, int green, int blue, const char* name) {
+    WAPtr image = WAPtr::Adopt(NewWA(kWAType24, r.right - r.left, r.bottom - r.top, nullptr));
+    FillWA(image.get(), red, green, blue);
+    CLayer* layer = new CLayer(image.get(), POINT{r.left, r.top}, 0, nullptr, 0);
+    layer->CreateMask(1);
+    layer->SetName(name);
+    stack.AddLayer(layer);
+    layer->Release();
+  };
+  stack.GetLayer(0)->SetName("Background");
+  add(RECT{2, 1, 6, 5}, 0, 255, 0, "Green");
+  add(RECT{0, 0, 4, 3}, 0, 0, 255, "Blue");
+  // A white column, so that mirrors show.
+  FillLayerRect(stack.GetLayer(2), RECT{0, 0, 1, 3}, 255);
+  doc.SetActiveLayerByIndex(2, true, false);
+}
+
+Fragment* RectFragment(const RECT& r) {
+  LURECT lu;
+  RectToLURect(&lu, &r);
+  return CreateRectFrg(&lu, 0);
+}
+
+TEST_F(DocumentScript, EachStatementLeavesWhatItsOperationLeaves) {
+  struct Case {
+    LineList lines;
+    std::function<bool(ImageDocument&)> operation;
+  };
+  static const std::uint8_t kRanges[8][4] = {{1, 2, 3, 4}, {0, 0, 255, 255}, {0, 0, 255, 255}, {0, 0, 255, 255},
+                                             {0, 0, 255, 255}, {0, 0, 255, 255}, {0, 0, 255, 255}, {0, 0, 255, 255}};
+  const auto withRect = [](const RECT& r, std::function<bool(ImageDocument&, Fragment*)> op) {
+    return [r, op](ImageDocument& d) {
+      Fragment* f = RectFragment(r);
+      const bool done = op(d, f);
+      DeleteFragment(f);
+      return done;
+    };
+  };
+  const std::vector<Case> cases = {
+      {{"Resize(16,12,150,150);"}, [](ImageDocument& d) { return d.ResizeImage(16, 12, 150, 150); }},
+      {{"CanvasSize({-1,0,9,7});"}, [](ImageDocument& d) { return d.ResizeCanvas(RECT{-1, 0, 9, 7}); }},
+      {{"Rotate(9000);"}, [](ImageDocument& d) { return d.RotateImage(-90.0, 0); }},
+      {{"FlipImage(1,1);"}, [](ImageDocument& d) { return d.FlipImage(true, true); }},
+      {{"CreateNewLayer(\"N\",\"Screen\",50,1,1);"},
+       [](ImageDocument& d) { return d.NewLayer("N", "Screen", 50, true, true); }},
+      {{"SetLayerOptions(\"T\",\"Multiply\",40,0x04030201,0xff000000,0xff000000,0xff000000,0xff000000,"
+        "0xff000000,0xff000000,0xff000000);"},
+       [](ImageDocument& d) { return d.TuneLayer("T", "Multiply", 40, kRanges); }},
+      {{"DeleteLayer();"}, [](ImageDocument& d) { return d.DeleteActiveLayer(); }},
+      {{"AddRect(1,0,3,2,14);", "CopyToNewLayer(1);"},
+       withRect(RECT{1, 0, 3, 2}, [](ImageDocument& d, Fragment* f) { return d.NewLayerViaCopy(f, true); })},
+      {{"AddRect(1,0,3,2,14);", "ClearSelection(0,0);"},
+       withRect(RECT{1, 0, 3, 2}, [](ImageDocument& d, Fragment* f) { return d.ClearSelection(f); })},
+      {{"AddRect(1,0,3,2,14);", "AddLayerMaskWithSelection(0);"},
+       withRect(RECT{1, 0, 3, 2}, [](ImageDocument& d, Fragment* f) { return d.NewMaskFromSelection(f, false); })},
+      {{"Flip(1,0);"}, [](ImageDocument& d) { return d.DoFlipLayer(nullptr, true, false); }},
+      {{"AddRect(0,0,2,2,14);", "Flip(1,0);"},
+       withRect(RECT{0, 0, 2, 2}, [](ImageDocument& d, Fragment* f) { return d.DoFlipLayer(f, true, false); })},
+      {{"RotateLayer(9000);"}, [](ImageDocument& d) { return d.DoRotateLayer(nullptr, -90.0); }},
+      {{"AddRect(0,0,4,2,14);", "RotateLayer(-18000);"},
+       withRect(RECT{0, 0, 4, 2}, [](ImageDocument& d, Fragment* f) { return d.DoRotateLayer(f, 180.0); })},
+      {{"TransformLayer(2,1,0,0,{1,1},{2,-3},{0,0},{0,0},{0,0},{0,0},0);"},
+       [](ImageDocument& d) {
+         lumora::LayerTransformSpec spec;
+         spec.moveMode = 2;
+         spec.move = POINT{1, 1};
+         spec.scale = true;
+         spec.width = 2;
+         spec.height = -3;
+         return d.NumericLayerTransform(nullptr, spec);
+       }},
+      {{"SetActiveLayer(0);", "AddLayerMask(0);"},
+       [](ImageDocument& d) { return d.SetActiveLayerByIndex(0, false, false), d.AddLayerMask(false); }},
+      {{"EnableLayerMask(0);"}, [](ImageDocument& d) { return d.EnableLayerMask(false); }},
+      {{"RemoveLayerMask(1);"}, [](ImageDocument& d) { return d.RemoveLayerMask(true); }},
+      {{"EditLayerMask(1);"}, [](ImageDocument& d) { return d.EditLayerMask(true); }},
+      {{"GroupLayer();", "UngroupLayer();"},
+       [](ImageDocument& d) { return d.GroupWithPrevious() && d.Ungroup(); }},
+      {{"SetActiveLayer(0);", "BringLayerToFront();", "SendLayerBackward();"},
+       [](ImageDocument& d) {
+         // The run's active layer is applied again before each statement.
+         d.SetActiveLayerByIndex(0, false, false);
+         const bool front = d.BringToFront();
+         d.SetActiveLayerByIndex(0, false, false);
+         return front && d.SendBackward();
+       }},
+      {{"SendLayerToBack();", "BringLayerForward();"},
+       [](ImageDocument& d) { return d.SendToBack() && d.BringForward(); }},
+      {{"AddLayerLink(1);", "AlignLayer(3);", "DistributeLayer(4);", "DeleteLayerLink(1);"},
+       [](ImageDocument& d) {
+         return d.AddLayerLink(1) && d.AlignLinkedLayers(3) && d.DistributeLinkedLayers(4) && d.DeleteLayerLink(1);
+       }},
+      {{"AddLayerLink(1);", "MergeLayer();"}, [](ImageDocument& d) { return d.AddLayerLink(1) && d.MergeLinked(); }},
+      {{"MergeLayer();"}, [](ImageDocument& d) { return d.MergeLinked(); }},
+      {{"MergeVisibleLayers();"}, [](ImageDocument& d) { return d.MergeVisible(); }},
+      {{"FlattenImage();"}, [](ImageDocument& d) { return d.FlattenImage(); }},
+      {{"LayerWEB(\"http://example.org/\");", "HideLayer();", "ShowLayer();"},
+       [](ImageDocument& d) { return d.SetLayerWebLink("http://example.org/") && d.ShowLayer(false) && d.ShowLayer(true); }},
+      {{"ChangeLayerMergeMode(\"Difference\");", "LockLayerPixels(1);", "LockLayerPosition(1);", "SetLayerOpacity(30);"},
+       [](ImageDocument& d) {
+         return d.SetLayerMergeMode("Difference") && d.LockLayerPixels(true, true) && d.LockLayerPosition(true, true) &&
+                d.SetLayerOpacity(30, true);
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.lines.back());
+    ImageDocument* scripted = site.MakeBlank(8, 6, kRed, "S");
+    Prepare(*scripted);
+    ASSERT_EQ(Run(c.lines), "");
+    lumora::testing::NullDocumentHost host;
+    ImageDocument direct(&host);
+    lumora::CreationRecord record{2, 8, 6, 0x00480048u, kRed};
+    ASSERT_EQ(direct.NewImage(record), 1);
+    Prepare(direct);
+    ASSERT_TRUE(c.operation(direct));
+    EXPECT_EQ(StateOf(*scripted), StateOf(direct));
+    // Enabling a mask is no step: neither has one to undo then.
+    EXPECT_EQ(scripted->UndoRedo(false), direct.UndoRedo(false));
+    EXPECT_EQ(StateOf(*scripted), StateOf(direct)) << "and undo takes back the same step";
+    direct.Queue().StopThread();
+    site.CloseDocument(*scripted);
+  }
+}
+
+// The copy goes above the target's active layer, centred on its content,
+// in one "Insert layer" step of the target; the target is found by title.
+TEST_F(DocumentScript, DuplicateLayerInsertsAboveTheTargetsActiveLayerCentred) {
+  ImageDocument* target = site.MakeBlank(20, 10, 0xFFFFFFu, "Target");
+  ASSERT_EQ(target->GetLayers()->AddLayerFromImage(
+                WAPtr::Adopt(NewWA(kWAType24, 4, 4, nullptr)).get(), POINT{0, 0}, 0),
+            0);
+  target->SetActiveLayerByIndex(0, true, false);
+  site.active = doc;
+  Prepare(*doc);
+  ASSERT_EQ(Run({"DuplicateLayer(\"Target\",\"Copied\",0);"}), "");
+  const CLayersManager& stack = *target->GetLayers();
+  ASSERT_EQ(stack.GetLayerCount(), 3);
+  EXPECT_EQ(stack.GetLayer(1)->GetName(), "Copied") << "above the active bottom layer, not on top";
+  EXPECT_EQ(stack.GetActiveLayer(), stack.GetLayer(1));
+  POINT centre{};
+  stack.GetLayer(1)->GetContentCenter(&centre);
+  EXPECT_EQ(centre.x, 10);
+  EXPECT_EQ(centre.y, 5);
+  EXPECT_EQ(target->HistoryState().name, "Insert layer");
+  EXPECT_EQ(target->History().UndoCount(), 1);
+  EXPECT_NE(Run({"DuplicateLayer(\"Nowhere\",\"Lost\",0);"}).find("no open image"), std::string::npos);
 }
 
 TEST(MacroLanguage, StartUpInstallsEveryTableTheRecorderAndTheMacroFolder) {
