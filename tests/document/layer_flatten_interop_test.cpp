@@ -29,7 +29,7 @@ class NoQuestions : public DocumentFileHost {
  public:
   bool AskNewImage(NewImageChoice*) override { return false; }
   bool ConfirmWarning(const std::string&) override { return true; }
-  void ReportFileError(int, const std::string&) override {}
+  void ReportFileError(int, const std::string&, const std::string&) override {}
 };
 
 void Shell(const std::string& command) {
