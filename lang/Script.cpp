@@ -2,6 +2,7 @@
 #include "lang/Script.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "engine/pixels/Progress.h"
 #include "hostapi/fragment.h"
@@ -58,31 +59,63 @@ std::string RunLine(std::string_view line, bool& inBlockComment, ScriptRunState&
 }
 
 // The progress indicator of a run of several lines: opened for the run,
-// asked between lines (a long run stops on the user's cancel as long tool
-// runs do) and closed at its end.
-class RunProgress {
+// asked between lines (a long run stops on the user's cancel, as long tool
+// runs do) and closed at its end. While the run lasts it stands between
+// the statements and the program's indicator: a statement that opens and
+// closes one of its own (reading a file, running a tool) closes the run's,
+// which is opened again before the next question.
+class RunProgress final : public lumora::ProgressIndicator {
  public:
-  explicit RunProgress(std::size_t lines) : total_(static_cast<int>(std::min<std::size_t>(lines, kMaxTotal))) {
-    if (lines < 2) return;
-    open_ = true;
-    ProgressSetCaptionId(IDS_PROCESSING);
-    ProgressBeginDefault();
+  explicit RunProgress(std::size_t lines)
+      : outer_(lumora::GetProgressIndicator()), total_(static_cast<int>(std::min<std::size_t>(lines, kMaxTotal))) {
+    if (lines < 2 || outer_ == nullptr) {
+      outer_ = nullptr;
+      return;
+    }
+    lumora::SetProgressIndicator(this);
+    Open();
   }
-  ~RunProgress() {
-    if (open_) ProgressEnd();
+  ~RunProgress() override {
+    if (outer_ == nullptr) return;
+    if (open_) outer_->Callback(-2, 0);
+    lumora::SetProgressIndicator(outer_);
   }
   RunProgress(const RunProgress&) = delete;
   RunProgress& operator=(const RunProgress&) = delete;
 
-  // Whether the user cancelled before line `next`.
-  bool Cancelled(std::size_t next) const {
-    return open_ && ProgressCallback(static_cast<int>(std::min<std::size_t>(next, kMaxTotal)), total_) == 0;
+  // A statement's own indicator: a new caption or an opening replaces the
+  // run's, an end closes it.
+  void SetCaptionId(int stringId) override {
+    open_ = false;
+    outer_->SetCaptionId(stringId);
+  }
+  int Callback(int code, int total) override {
+    if (code == -1 || code == -2) open_ = false;
+    return outer_->Callback(code, total);
+  }
+  bool IsOpen() const override { return outer_->IsOpen(); }
+
+  // Whether the user cancelled before line `next`. The run's indicator is
+  // opened again when a statement closed it, here or by a road of its own
+  // to the indicator (a tool run through the tool host).
+  bool Cancelled(std::size_t next) {
+    if (outer_ == nullptr) return false;
+    if (!open_ || !outer_->IsOpen()) Open();
+    return outer_->Callback(static_cast<int>(std::min<std::size_t>(next, kMaxTotal)), total_) == 0;
   }
 
  private:
   static constexpr std::size_t kMaxTotal = 0x7FFFFFFF;
+
+  void Open() {
+    outer_->SetCaptionId(IDS_PROCESSING);
+    outer_->Callback(-1, 0);
+    open_ = true;
+  }
+
+  lumora::ProgressIndicator* outer_;
   int total_;
-  bool open_ = false;
+  std::atomic<bool> open_{false};
 };
 
 }  // namespace

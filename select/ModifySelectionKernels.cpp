@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <type_traits>
 #include <vector>
 
 #ifdef __SSE2__
@@ -150,7 +151,11 @@ class RankFilter final : public MaskRowFilter {
 
  private:
   static constexpr int kStale = std::numeric_limits<int>::min() / 2;
-  static constexpr std::uint16_t kNoCounts[16] = {};
+  // A column's counts reach k: bytes while the window's fit 16 bits (k up to
+  // 255), so that the column histograms take half the memory and stay in
+  // the cache; 16 bits beyond.
+  using Bin = std::conditional_t<sizeof(Tally) == 2, std::uint8_t, std::uint16_t>;
+  static constexpr Bin kNoCounts[16] = {};
 
   // Takes one row's pixels out of the column counts and puts another's in.
   void Replace(const std::uint8_t* __restrict leaving, const std::uint8_t* __restrict entering) {
@@ -161,8 +166,8 @@ class RankFilter final : public MaskRowFilter {
       z[x] = static_cast<std::uint16_t>(z[x] + (entering[x] == 0) - (leaving[x] == 0));
       f[x] = static_cast<std::uint16_t>(f[x] + (entering[x] == 255) - (leaving[x] == 255));
     }
-    std::uint16_t* __restrict fine = fine_.data();
-    std::uint16_t* __restrict coarse = coarse_.data();
+    Bin* __restrict fine = fine_.data();
+    Bin* __restrict coarse = coarse_.data();
     std::uint16_t* __restrict partials = partials_.data();
     // 0 and 255 are counted above: only the values between are binned.
     auto partial = [](std::uint8_t v) { return static_cast<std::uint8_t>(v - 1) < 254; };
@@ -182,15 +187,18 @@ class RankFilter final : public MaskRowFilter {
   }
 
   // window[i] += add[i] - remove[i] over 16 bins.
-  static void Slide16(Tally* __restrict window, const std::uint16_t* __restrict add,
-                      const std::uint16_t* __restrict remove) {
+  static void Slide16(Tally* __restrict window, const Bin* __restrict add, const Bin* __restrict remove) {
 #ifdef __SSE2__
     if constexpr (sizeof(Tally) == 2) {
-      // Two vectors of eight counts: the compiler would gather the lanes one by one.
+      // Sixteen byte counts widened to two vectors of eight: the compiler
+      // would gather the lanes one by one.
       auto load = [](const void* p) { return _mm_loadu_si128(static_cast<const __m128i*>(p)); };
+      const __m128i zero = _mm_setzero_si128(), in = load(add), out = load(remove);
       __m128i* w = reinterpret_cast<__m128i*>(window);
-      _mm_storeu_si128(w, _mm_sub_epi16(_mm_add_epi16(load(window), load(add)), load(remove)));
-      _mm_storeu_si128(w + 1, _mm_sub_epi16(_mm_add_epi16(load(window + 8), load(add + 8)), load(remove + 8)));
+      _mm_storeu_si128(w, _mm_sub_epi16(_mm_add_epi16(load(window), _mm_unpacklo_epi8(in, zero)),
+                                        _mm_unpacklo_epi8(out, zero)));
+      _mm_storeu_si128(w + 1, _mm_sub_epi16(_mm_add_epi16(load(window + 8), _mm_unpackhi_epi8(in, zero)),
+                                            _mm_unpackhi_epi8(out, zero)));
       return;
     }
 #endif
@@ -198,13 +206,13 @@ class RankFilter final : public MaskRowFilter {
   }
 
   // The coarse counts of a column: zeros outside the row or without partial values.
-  const std::uint16_t* CoarseOf(int column) const {
+  const Bin* CoarseOf(int column) const {
     if (column < 0 || column >= width_ || partials_[static_cast<std::size_t>(column)] == 0) return kNoCounts;
     return coarse_.data() + static_cast<std::size_t>(column) * 16;
   }
 
   // The fine counts of one coarse bucket of a column, zeros likewise.
-  const std::uint16_t* FineOf(int bucket, int column) const {
+  const Bin* FineOf(int bucket, int column) const {
     if (column < 0 || column >= width_ || coarse_[static_cast<std::size_t>(column) * 16 + bucket] == 0)
       return kNoCounts;
     return fine_.data() + FineIndex(bucket, column);
@@ -258,8 +266,8 @@ class RankFilter final : public MaskRowFilter {
   std::vector<std::uint16_t> zeros_;     // per padded column
   std::vector<std::uint16_t> fulls_;     // per padded column
   std::vector<std::uint16_t> partials_;  // per image column
-  std::vector<std::uint16_t> fine_;      // 256 bins per image column (FineIndex)
-  std::vector<std::uint16_t> coarse_;    // per image column, 16 bins
+  std::vector<Bin> fine_;                // 256 bins per image column (FineIndex)
+  std::vector<Bin> coarse_;              // per image column, 16 bins
   alignas(16) Tally windowCoarse_[16] = {};
   alignas(16) Tally windowFine_[256] = {};
   int fineAt_[16] = {};

@@ -57,6 +57,7 @@ class ProgressService : public ProgressIndicator {
   // ProgressIndicator: the engine's callback protocol.
   void SetCaptionId(int stringId) override;
   int Callback(int code, int total) override;
+  bool IsOpen() const override { return current_ != nullptr; }
 
   ProgressWindow* Begin(const std::string& caption);
   ProgressWindow* BeginDefault();

@@ -3,9 +3,6 @@
 
 #include <string>
 
-#include "framework/CommandIds.h"
-#include "framework/win/App.h"
-#include "framework/win/Frame.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
 
@@ -98,11 +95,6 @@ bool CImageSizeDlg::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, 
         case IDC_ISZ_PRINT_PERCENT: form_.PrintUnitChosen(id - IDC_ISZ_CM); break;
         case IDC_ISZ_KEEP: form_.KeepProportionsSwitched(IsDlgButtonChecked(hwnd_, id) == BST_CHECKED); break;
         case IDC_ISZ_RESAMPLE: form_.ResampleSwitched(IsDlgButtonChecked(hwnd_, id) == BST_CHECKED); break;
-        case fw::kIdHelp:
-          // The program's one help command answers it.
-          if (fw::TheApp() != nullptr && fw::TheApp()->MainFrame() != nullptr)
-            fw::SendCommand(fw::TheApp()->MainFrame()->Handle(), fw::kIdHelp);
-          return true;
         default: return CMyModalDlg::OnDialogMessage(message, wParam, lParam, result);
       }
       ShowForm();

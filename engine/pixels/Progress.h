@@ -17,6 +17,11 @@ class ProgressIndicator {
   virtual void SetCaptionId(int stringId) = 0;
   // -1 begin, -2 end, else position out of total; 1 go on, 0 cancel.
   virtual int Callback(int code, int total) = 0;
+  // Whether an indicator is open now (a step with none open never cancels).
+  // Work that outlasts the operations it runs, each of which may open and
+  // end an indicator of its own, asks before it steps; an indicator that
+  // cannot tell says yes.
+  virtual bool IsOpen() const { return true; }
 };
 
 // Installs the indicator every report goes to (null: none). Not owned.

@@ -441,6 +441,40 @@ TEST_F(DocumentScript, CancelStopsTheRunBetweenStatementsAndKeepsWhatRan) {
   EXPECT_EQ(Stack().GetLayerCount(), 6);
 }
 
+// A statement with an indicator of its own (saving a file) closes the run's;
+// the run opens its own again before it next asks, so a cancel after such a
+// statement still stops the run.
+TEST_F(DocumentScript, CancelStillWorksAfterAStatementWithItsOwnIndicator) {
+  const std::filesystem::path folder = lumora::testing::MakeUniqueTempFolder("lang_cancel");
+  const std::string saved = QuoteLangString((folder / "copy.lud").string());
+  const LineList lines = {"CreateNewLayer(\"A\",\"Normal\",100,0,1);", "SaveImage(" + saved + ");",
+                          "CreateNewLayer(\"B\",\"Normal\",100,0,1);", "CreateNewLayer(\"C\",\"Normal\",100,0,1);"};
+  struct CancelAtLine : lumora::testing::RecordingProgress {
+    int Callback(int code, int total) override {
+      RecordingProgress::Callback(code, total);
+      return code == 3 && total == 4 ? 0 : 1;  // the run's question before its fourth line
+    }
+  } progress;
+  ScriptStop stop;
+  EXPECT_FALSE(RunScript(lines, &stop, &commands));
+  EXPECT_EQ(stop.line, 3u) << stop.reason;
+  EXPECT_TRUE(std::filesystem::exists(folder / "copy.lud"));
+  EXPECT_EQ(Stack().GetLayerCount(), 3);
+  // Every question of the run is asked with the run's indicator open.
+  int open = 0;  // -1 seen last, 0 none or ended
+  bool saverOpened = false;
+  for (const auto& [code, total] : progress.reports) {
+    if (code == -1) open = 1;
+    if (code == -2) open = 0;
+    if (code >= 0 && total == 4) EXPECT_EQ(open, 1) << "question " << code << " with no indicator open";
+    if (code >= 0 && total != 4) saverOpened = true;
+  }
+  EXPECT_TRUE(saverOpened) << "the saving reported its own progress";
+  EXPECT_EQ(progress.reports.back().first, -2);
+  EXPECT_EQ(lumora::GetProgressIndicator(), &progress) << "the run gives the indicator back";
+  std::filesystem::remove_all(folder);
+}
+
 TEST_F(DocumentScript, StatementsWithoutTheirSubsystemSayWhatIsMissing) {
   const struct {
     LineList lines;

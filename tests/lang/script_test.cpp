@@ -1,6 +1,7 @@
 // Command tables, lookup order and the interpreter over test executors.
 #include <gtest/gtest.h>
 
+#include "engine/pixels/Progress.h"
 #include "hostapi/fragment.h"
 #include "lang/LangCommand.h"
 #include "lang/Lexer.h"
@@ -145,6 +146,7 @@ struct ScriptFixture : ::testing::Test {
     ini.Command("SYSTEM", 0, "Fail");
     ini.Command("BUILTIN TOOLS", 0, "Resize", "%d,%d,%d,%d");
     ini.Command("SELECT AREA", 1, "AddRect", "%d,%d,%d,%d,%d");
+    ini.Command("SELECT AREA", 2, "Ends");
     set = std::make_unique<LangCommandSet>(ini, nullptr);
     set->System(11).SetExecutor(log.Recorder("Undo"));
     set->System(0).SetExecutor(log.Recorder("Fail", 0));
@@ -186,6 +188,39 @@ TEST_F(ScriptFixture, HandWrittenScriptRunsToTheEnd) {
   std::size_t index = 99;
   EXPECT_TRUE(RunScript({}, &index, set.get()));
   EXPECT_EQ(index, 0u);
+}
+
+// A statement may end an indicator by a road of its own (a tool run through
+// the tool host ends the program's indicator directly): the run sees it is
+// no longer open and opens its own again before it next asks.
+TEST_F(ScriptFixture, TheRunReopensItsIndicatorWhenAStatementEndedIt) {
+  struct Indicator : lumora::ProgressIndicator {
+    void SetCaptionId(int) override {}
+    int Callback(int code, int total) override {
+      if (code == -1) ++opened, open = true;
+      if (code == -2) open = false;
+      if (code >= 0) questions.push_back(open);
+      return 1;
+    }
+    bool IsOpen() const override { return open; }
+    bool open = false;
+    int opened = 0;
+    std::vector<bool> questions;  // whether each was asked with an indicator open
+  } indicator;
+  lumora::ProgressIndicator* before = lumora::GetProgressIndicator();
+  lumora::SetProgressIndicator(&indicator);
+  set->SelectArea(2).SetExecutor([&](const char*, ScriptRunState&) {
+    indicator.open = false;  // ended behind the run's back
+    return 1;
+  });
+  ScriptStop stop;
+  EXPECT_TRUE(RunScript({"AddRect(1,2,3,4,14);", "Ends();", "AddRect(1,2,3,4,14);", "Ends();", "Undo();"}, &stop,
+                        set.get()))
+      << stop.reason;
+  lumora::SetProgressIndicator(before);
+  EXPECT_EQ(indicator.questions, (std::vector<bool>{true, true, true, true}));
+  EXPECT_EQ(indicator.opened, 3);
+  EXPECT_FALSE(indicator.open) << "closed at the end";
 }
 
 TEST_F(ScriptFixture, TheFirstFailingLineStopsTheRunAndIsNamed) {

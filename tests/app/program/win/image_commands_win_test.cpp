@@ -21,6 +21,8 @@
 #include "document/ImageCommands.h"
 #include "document/win/Lumo40Doc.h"
 #include "engine/layers/LayerMng.h"
+#include "engine/layers/LayerText.h"
+#include "hostapi/fragment.h"
 #include "framework/CommandIds.h"
 #include "framework/Profile.h"
 #include "framework/win/DocView.h"
@@ -369,6 +371,36 @@ TEST_F(ImageCommands, RotationsAndFlipsAgreeWithImageMagick) {
   }
 }
 
+// ---- Crop Selection, and what a text layer turns off
+
+TEST_F(ImageCommands, CropSelectionCropsToTheSelectionAndTextLayersTurnTheGeometryOff) {
+  CLumo40Doc* doc = Open("three.psd");
+  ASSERT_NE(doc, nullptr);
+  EXPECT_FALSE(Choose(ID_IMAGE_CROP_SELECTION)) << "greyed without a selection";
+  const LURECT area{8, 4, 24, 18};
+  Fragment* rect = CreateRectFrg(&area, 0);
+  doc->Image().SetSelection(rect, true);
+  DeleteFragment(rect);
+  const int steps = doc->Image().History().UndoCount();
+  ASSERT_TRUE(Choose(ID_IMAGE_CROP_SELECTION));
+  EXPECT_EQ(Stack(doc).GetWidth(), 24);
+  EXPECT_EQ(Stack(doc).GetHeight(), 18);
+  EXPECT_EQ(doc->Image().GetSelection(), nullptr);
+  EXPECT_EQ(doc->Image().History().UndoCount(), steps + 1);
+  EXPECT_EQ(doc->Image().HistoryState().name, "Crop image");
+
+  CLayerText* text = new CLayerText(kWAType24);
+  text->SetName("Words");
+  ASSERT_EQ(Stack(doc).AddLayer(text), 0);
+  text->Release();
+  for (const UINT id : {ID_IMAGE_ROTATE_90CW, ID_IMAGE_ROTATE_90CCW, ID_IMAGE_ROTATE_180, ID_IMAGE_FLIP_HORIZONTAL,
+                        ID_IMAGE_FLIP_VERTICAL}) {
+    EXPECT_FALSE(Choose(id)) << id;
+  }
+  EXPECT_TRUE(Choose(ID_EDIT_UNDO));  // the image commands around them stay
+  EXPECT_EQ(Stack(doc).GetWidth(), 60);
+}
+
 // ---- Edit/History...
 
 TEST_F(ImageCommands, HistoryPreviewsCancelRestoresOkJumps) {
@@ -564,6 +596,15 @@ TEST_F(ImageCommands, CropToolCropsTheDraggedRectangleInOneStep) {
   SendMouse(view->Handle(), to, MOUSEEVENTF_LEFTUP);
   Settle();
   ASSERT_EQ(Stack(doc).GetWidth(), 60) << "nothing crops before Enter";
+  // The dotted frame lies along the rectangle's top edge on screen.
+  auto FramePixels = [&] {
+    HDC dc = GetDC(view->Handle());
+    int dark = 0;
+    for (int x = from.x; x <= to.x; ++x) dark += GetPixel(dc, x, from.y) == RGB(0, 0, 0) ? 1 : 0;
+    ReleaseDC(view->Handle(), dc);
+    return dark;
+  };
+  EXPECT_GE(FramePixels(), (to.x - from.x) / 3);
   RECT dragged{};
   ASSERT_TRUE(toolhost::CropToolHasRect(&dragged)) << "from " << from.x << "," << from.y;
   PostMessageA(view->Handle(), WM_KEYDOWN, VK_RETURN, 0);
