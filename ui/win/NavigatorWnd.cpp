@@ -187,8 +187,10 @@ void CNavigatorWnd::RecalcRects() {
   area_ = ChildRect(hwnd_, IDC_NAV_IMAGE_AREA);
   RECT next{0, 0, 0, 0};
   if (view_ != nullptr && view_->HasDrawContext()) {
-    const RECT shown = view_->DisplayedImageRect();
-    next = FitThumbnail(area_, RectWidth(shown), RectHeight(shown));
+    // The image's own proportions: a zoom step's rounding of the displayed
+    // size must not make the thumbnail be drawn again.
+    const RECT image = view_->GetImageRect();
+    next = FitThumbnail(area_, RectWidth(image), RectHeight(image));
   }
   if (!RectsEqual(next, thumb_)) {
     thumb_ = next;
@@ -205,7 +207,8 @@ void CNavigatorWnd::UpdateViewRect() {
     return;
   }
   const RECT shown = view_->DisplayedImageRect();
-  const RECT wanted = FitThumbnail(area_, RectWidth(shown), RectHeight(shown));
+  const RECT image = view_->GetImageRect();
+  const RECT wanted = FitThumbnail(area_, RectWidth(image), RectHeight(image));
   if (!RectsEqual(wanted, thumb_)) {
     RecalcRects();
     return;

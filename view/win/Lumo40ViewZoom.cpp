@@ -28,6 +28,20 @@ std::int64_t HalfToWindow(std::int64_t half, const XFFACT& f) {
 
 }  // namespace
 
+// A zoom repaints the whole view: meanwhile the scroll base moves no
+// pixels.
+class WholeRepaint {
+ public:
+  explicit WholeRepaint(CVarnoScrollView& view) : view_(view), before_(view.skipPixelScroll) {
+    view.skipPixelScroll = true;
+  }
+  ~WholeRepaint() { view_.skipPixelScroll = before_; }
+
+ private:
+  CVarnoScrollView& view_;
+  bool before_;
+};
+
 ViewZoomFactors& CLumo40View::ZoomTarget() {
   static ViewZoomFactors target;
   return target;
@@ -58,6 +72,7 @@ void CLumo40View::SetZoom(std::int32_t a, std::int32_t b) {
   if (!CanZoom()) return;
   const ViewZoomFactors next = RatioFactors(imageInfo_.width, imageInfo_.height, a, b);
   if (next.x.SameRatio(zoom_.x)) return;
+  WholeRepaint whole(*this);
   // The image pixel in the middle of the whole client area stays there.
   const RECT full = GetClientRectWithScrollBars();
   const POINT centre = ClampPointToImage(WindowPointToImagePixel(POINT{full.right / 2, full.bottom / 2}));
@@ -80,6 +95,7 @@ void CLumo40View::ApplyZoomAt(const POINT* point, bool inImage) {
 }
 
 void CLumo40View::ApplyZoomAtImage(POINT image) {
+  WholeRepaint whole(*this);
   zoom_ = ZoomTarget();
   UpdateRulers();
   UpdateScrollSizes();
@@ -123,6 +139,7 @@ void CLumo40View::ZoomToRect(RECT rect, bool inImage) {
     return;
   }
   ZoomTarget() = target;
+  WholeRepaint whole(*this);
   zoom_ = target;
   UpdateRulers();
   UpdateScrollSizes();

@@ -47,7 +47,7 @@ void CVarnoScrollView::UpdateBars() {
   const POINT next{layout.x.position, layout.y.position};
   const bool moved = next.x != device_.x || next.y != device_.y;
   if (moved) {
-    ScrollWindow(hwnd_, device_.x - next.x, device_.y - next.y, nullptr, nullptr);
+    if (!skipPixelScroll) ScrollWindow(hwnd_, device_.x - next.x, device_.y - next.y, nullptr, nullptr);
     device_ = next;
   }
   position_ = {std::max<LONG>(0, device_.x), std::max<LONG>(0, device_.y)};
@@ -55,9 +55,17 @@ void CVarnoScrollView::UpdateBars() {
   const int bars[2] = {SB_HORZ, SB_VERT};
   const ScrollAxis* axes[2] = {&layout.x, &layout.y};
   const LONG totals[2] = {total_.cx, total_.cy};
+  // Bars shown or hidden only when that changes, both in one go when they
+  // change alike (each change lays the window's frame out again).
+  const bool changeX = ((style & WS_HSCROLL) != 0) != layout.x.shown;
+  const bool changeY = ((style & WS_VSCROLL) != 0) != layout.y.shown;
+  if (changeX && changeY && layout.x.shown == layout.y.shown) {
+    ShowScrollBar(hwnd_, SB_BOTH, layout.x.shown);
+  } else {
+    if (changeX) ShowScrollBar(hwnd_, SB_HORZ, layout.x.shown);
+    if (changeY) ShowScrollBar(hwnd_, SB_VERT, layout.y.shown);
+  }
   for (int i = 0; i < 2; ++i) {
-    const DWORD flag = bars[i] == SB_HORZ ? WS_HSCROLL : WS_VSCROLL;
-    if (((style & flag) != 0) != axes[i]->shown) ShowScrollBar(hwnd_, bars[i], axes[i]->shown);
     if (!axes[i]->shown) continue;
     SCROLLINFO si{};
     si.cbSize = sizeof(si);
@@ -104,7 +112,7 @@ bool CVarnoScrollView::OnScrollBy(SIZE distance, bool doScroll) {
   const bool xChanged = hasX && x != barX, yChanged = hasY && y != barY;
   if (!xChanged && !yChanged) return false;
   if (doScroll) {
-    if (!moveOnly_) {
+    if (!skipPixelScroll) {
       ScrollWindowEx(hwnd_, xChanged ? barX - x : 0, yChanged ? barY - y : 0, nullptr, nullptr, nullptr, nullptr,
                      scrollFlags);
     }
@@ -142,11 +150,10 @@ void CVarnoScrollView::ScrollToDevicePosition(POINT target) {
 }
 
 void CVarnoScrollView::MoveToDevicePosition(POINT target) {
-  const UINT flags = scrollFlags;
-  moveOnly_ = true;
+  const bool before = skipPixelScroll;
+  skipPixelScroll = true;
   OnScrollBy({target.x - device_.x, target.y - device_.y}, true);
-  moveOnly_ = false;
-  scrollFlags = flags;
+  skipPixelScroll = before;
 }
 
 void CVarnoScrollView::OnPrepareDC(HDC dc) {

@@ -30,6 +30,9 @@ class CVarnoScrollView : public fw::ScrollView {
   bool centre = true;
   bool updateAfterScroll = false;
   UINT scrollFlags = SW_INVALIDATE;
+  // While set, position changes move no pixels (the caller repaints the
+  // whole window).
+  bool skipPixelScroll = false;
 
   LRESULT OnVarnoSize(WPARAM, LPARAM);
   LRESULT OnVarnoHScroll(WPARAM, LPARAM);
@@ -42,7 +45,6 @@ class CVarnoScrollView : public fw::ScrollView {
   int BarLimit(int bar) const;
 
   POINT device_{0, 0};
-  bool moveOnly_ = false;
 };
 
 }  // namespace lumora

@@ -561,6 +561,24 @@ TEST_F(ViewNavigation, GuidesDraggedFromTheRulerPlaceDrawAndSave) {
     Release();
     ASSERT_TRUE(RunUntil(app, [&] { return !view_->GuideDragRunning(); }, 3000));
     EXPECT_EQ(stack->Guides().size(), 1u);
+    // The placed guide, taken from the view as the move tool's hook takes
+    // it (the hook itself comes with the layer tools), then released over
+    // the top ruler: gone. Taken back out, it is saved with the file.
+    std::int32_t orientation = -1;
+    ASSERT_EQ(view_->HitTestGuide(dropped.x, dropped.y + 2, &orientation), 0);
+    EXPECT_EQ(view_->HitTestGuide(dropped.x, dropped.y + 3, nullptr), -1);
+    view_->BeginGuideDrag(dropped.x, dropped.y, true);
+    view_->TrackGuideDrag(dropped.x, 40);
+    view_->TrackGuideDrag(dropped.x, -5);
+    view_->EndGuideDrag(dropped.x, -5, false);
+    EXPECT_TRUE(stack->Guides().empty());
+    MoveTo(child, POINT{15 + drop.x, 7});
+    RunFor(app, 20);
+    Press();
+    MoveTo(child, POINT{15 + drop.x, 15 + drop.y});
+    RunFor(app, 20);
+    Release();
+    ASSERT_TRUE(RunUntil(app, [&] { return stack->Guides().size() == 1 && !view_->GuideDragRunning(); }, 3000));
     EXPECT_TRUE(doc_->DoSave(saved, true));
     CloseProgram(app);
   }
