@@ -58,6 +58,49 @@ inline void Press(HWND dialog, int id) {
   PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
+// The message box a step's window shows, or the window when it is one
+// (boxes share their owner's caption, so a step may get either): a visible
+// window of this thread owned by `window` with the box's text control.
+inline HWND MessageBoxOf(HWND window) {
+  constexpr int kBoxText = 0xFFFF;
+  if (GetDlgItem(window, kBoxText) != nullptr) return window;
+  struct Search {
+    HWND owner, found;
+  } search{window, nullptr};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND w, LPARAM p) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(p);
+        if (IsWindowVisible(w) && GetWindow(w, GW_OWNER) == s->owner && GetDlgItem(w, kBoxText) != nullptr) {
+          s->found = w;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+inline std::string MessageBoxText(HWND box) {
+  char text[1024] = {};
+  GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+  return text;
+}
+
+// A step for the message box over the dialog captioned `caption`: it waits
+// (the step stays first) until the box is up.
+inline DialogScript::Step BoxStep(const std::string& caption, std::function<void(HWND box)> action) {
+  return {caption, [caption, action](HWND window) {
+            HWND box = MessageBoxOf(window);
+            if (box == nullptr) {
+              DialogScript::steps.push_front(BoxStep(caption, action));
+              --DialogScript::done;
+              return;
+            }
+            action(box);
+          }};
+}
+
 inline HWND NameBox(HWND dialog) {
   HWND edit = GetDlgItem(dialog, 1152);
   return edit != nullptr ? edit : GetDlgItem(dialog, 1148);
