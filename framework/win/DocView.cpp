@@ -404,35 +404,87 @@ static void DestroyUnusedFrame(FrameWnd* frame) {
   }
 }
 
+namespace {
+
+int opensInProgress = 0;
+std::vector<MSG> keptForOpensEnd;
+
+// One open in progress; what was kept meanwhile is posted when the last
+// one ends.
+class OpenInProgress {
+ public:
+  OpenInProgress() { ++opensInProgress; }
+  ~OpenInProgress() {
+    if (--opensInProgress > 0) return;
+    std::vector<MSG> kept;
+    kept.swap(keptForOpensEnd);
+    for (const MSG& m : kept) {
+      if (IsWindow(m.hwnd)) PostMessageA(m.hwnd, m.message, m.wParam, m.lParam);
+    }
+  }
+  OpenInProgress(const OpenInProgress&) = delete;
+  OpenInProgress& operator=(const OpenInProgress&) = delete;
+};
+
+}  // namespace
+
+bool DocumentOpenInProgress() { return opensInProgress > 0; }
+
+void PostWhenOpensEnd(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (opensInProgress == 0) {
+    PostMessageA(window, message, wParam, lParam);
+    return;
+  }
+  MSG msg{};
+  msg.hwnd = window;
+  msg.message = message;
+  msg.wParam = wParam;
+  msg.lParam = lParam;
+  keptForOpensEnd.push_back(msg);
+}
+
 Document* DocTemplate::OpenDocumentFile(const std::string& path, bool makeVisible) {
+  OpenInProgress inProgress;
   Document* doc = CreateNewDocument();
   if (doc == nullptr) {
     TheApp()->MessageBoxFromId(kIdpFailedToCreateDoc);
     return nullptr;
   }
-  bool autoDelete = doc->autoDelete;
-  doc->autoDelete = false;  // a failing frame must not delete the document
+  // The document is ours until the open ends: a failing frame, or a frame
+  // destroyed under the open's message boxes, must not delete it (under
+  // its own OnOpenDocument).
+  const bool autoDelete = doc->autoDelete;
+  doc->autoDelete = false;
   FrameWnd* frame = CreateNewFrame(doc, nullptr);
-  doc->autoDelete = autoDelete;
   if (frame == nullptr) {
+    doc->autoDelete = autoDelete;
     TheApp()->MessageBoxFromId(kIdpFailedToCreateDoc);
     delete doc;
     return nullptr;
   }
+  const WindowWatch frameWatch = frame->Watch();
+  bool ready = false;
   if (path.empty()) {
     SetDefaultTitle(doc);
     if (!makeVisible) doc->embedded = true;
-    if (!doc->OnNewDocument()) {
-      DestroyUnusedFrame(frame);
-      return nullptr;
-    }
-    ++untitledCount;
+    ready = doc->OnNewDocument();
   } else {
     WaitCursor wait;
-    if (!doc->OnOpenDocument(path)) {
-      DestroyUnusedFrame(frame);
-      return nullptr;
-    }
+    ready = doc->OnOpenDocument(path);
+  }
+  // A frame that went meanwhile (and its object with it, perhaps) ends the
+  // open as a failure: nothing of it is touched again.
+  const bool frameAlive = frameWatch.Alive();
+  if (!ready || !frameAlive) {
+    if (frameAlive) DestroyUnusedFrame(frame);
+    doc->autoDelete = autoDelete;
+    if (autoDelete) doc->OnCloseDocument();  // it has no views left: this deletes it
+    return nullptr;
+  }
+  doc->autoDelete = autoDelete;
+  if (path.empty()) {
+    ++untitledCount;
+  } else {
     doc->SetPathName(path);
   }
   InitialUpdateFrame(frame, doc, makeVisible);

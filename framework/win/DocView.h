@@ -173,6 +173,14 @@ class DocTemplate : public CmdTarget {
   std::vector<Document*> documents_;
 };
 
+// True while a template opens or makes a document. Its dialogs and message
+// boxes run message loops under the open: what would close documents or
+// their frames then waits for its end (PostWhenOpensEnd).
+bool DocumentOpenInProgress();
+// Posts the message once no open is in progress (at once when none is), if
+// its window is still there.
+void PostWhenOpensEnd(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+
 class DocManager {
  public:
   virtual ~DocManager();

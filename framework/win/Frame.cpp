@@ -252,6 +252,13 @@ void FrameWnd::OnClose() {
 }
 
 LRESULT FrameWnd::OnCloseMessage(WPARAM, LPARAM) {
+  // A close that arrives while a document is being opened or made (under
+  // its message boxes and dialogs) waits for the open's end: the documents
+  // and frames it would close are still being built.
+  if (DocumentOpenInProgress()) {
+    PostWhenOpensEnd(hwnd_, WM_CLOSE);
+    return 0;
+  }
   OnClose();
   return 0;
 }

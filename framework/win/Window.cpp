@@ -19,6 +19,7 @@ thread_local Window* tCreating = nullptr;
 FW_IMPLEMENT_DYNAMIC(Window, CmdTarget)
 
 Window::~Window() {
+  if (self_ != nullptr) *self_ = nullptr;
   if (hwnd_ != nullptr) {
     HWND h = hwnd_;
     ::DestroyWindow(h);
@@ -30,6 +31,15 @@ Window* Window::FromHandle(HWND hwnd) {
   auto it = Windows().find(hwnd);
   return it == Windows().end() ? nullptr : it->second;
 }
+
+WindowWatch Window::Watch() {
+  if (self_ == nullptr) self_ = std::make_shared<Window*>(this);
+  WindowWatch watch;
+  watch.target_ = self_;
+  return watch;
+}
+
+bool WindowWatch::Alive() const { return target_ != nullptr && *target_ != nullptr && (*target_)->Handle() != nullptr; }
 
 void Window::ExpectCreation(Window* window) { tCreating = window; }
 

@@ -3,6 +3,7 @@
 // on WM_NCDESTROY.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "framework/CmdTarget.h"
@@ -12,6 +13,22 @@
 #include <commdlg.h>
 
 namespace fw {
+
+class Window;
+
+// Whether a window object is still there: a message loop nested under a
+// caller (a message box, a dialog) may destroy, and delete, the window the
+// caller holds.
+class WindowWatch {
+ public:
+  WindowWatch() = default;
+  // True while the object exists and still has its window.
+  bool Alive() const;
+
+ private:
+  friend class Window;
+  std::shared_ptr<Window*> target_;
+};
 
 class Window : public CmdTarget {
   FW_DECLARE_DYNAMIC(Window)
@@ -24,6 +41,7 @@ class Window : public CmdTarget {
 
   HWND Handle() const { return hwnd_; }
   static Window* FromHandle(HWND hwnd);
+  WindowWatch Watch();
 
   bool CreateEx(DWORD exStyle, const char* className, const char* title, DWORD style, int x, int y, int width,
                 int height, HWND parent, HMENU menuOrId, void* param = nullptr);
@@ -70,6 +88,9 @@ class Window : public CmdTarget {
 
   HWND hwnd_ = nullptr;
   WNDPROC superProc_ = nullptr;  // the class's procedure of a subclassed window
+
+ private:
+  std::shared_ptr<Window*> self_;  // what watches hold; emptied when the object goes
 };
 
 // Sends WM_COMMAND like a menu command.

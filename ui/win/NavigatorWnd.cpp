@@ -304,10 +304,10 @@ void CNavigatorWnd::ApplyPercent(int percent) {
   if (view_ != nullptr) view_->SetZoomRatio(percent, 100);
 }
 
-void CNavigatorWnd::OnOK() {
-  SetSliderToPercent();
-  ApplyPercent(percent_);
-}
+// Enter outside the percentage field (or any OK that reaches the window)
+// takes the field's value as Enter in it does. The zoom the view already
+// has is not applied again: that would move the view.
+void CNavigatorWnd::OnOK() { OnEditChanged(); }
 
 // Escape hides the window as its close box does.
 void CNavigatorWnd::OnCancel() { SendMessageA(hwnd_, WM_CLOSE, 0, 0); }

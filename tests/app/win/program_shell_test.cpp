@@ -38,6 +38,7 @@ class ProgramCopy {
   ~ProgramCopy() {
     DeleteFileA(exe_.c_str());
     DeleteFileA((folder_ + "\\Lumo40.INI").c_str());
+    DeleteFileA((folder_ + "\\damaged.psd").c_str());
     RemoveDirectoryA(folder_.c_str());
   }
   const std::string& exe() const { return exe_; }
@@ -249,22 +250,47 @@ BOOL CALLBACK CollectStaticText(HWND child, LPARAM text) {
   return TRUE;
 }
 
+// The message boxes a process shows now: its error box and system message
+// boxes, each with an OK button. Its tool windows of the dialog class (the
+// navigator, the progress indicator) have none and are never taken for one.
+std::vector<HWND> ShownMessageBoxes(DWORD pid) {
+  std::vector<HWND> candidates = TopLevel("VR_ERRORMESSAGEBOX32", pid);
+  for (HWND b : TopLevel("#32770", pid)) candidates.push_back(b);
+  std::vector<HWND> boxes;
+  for (HWND box : candidates) {
+    HWND ok = GetDlgItem(box, IDOK);
+    char cls[16] = {};
+    if (ok != nullptr) GetClassNameA(ok, cls, sizeof cls);
+    if (IsWindowVisible(box) && ok != nullptr && IsWindowVisible(ok) && std::string(cls) == "Button") {
+      boxes.push_back(box);
+    }
+  }
+  return boxes;
+}
+
+void PressOk(HWND box) { PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); }
+
+// The first 400 bytes of a layered file, in the program's folder.
+std::string WriteDamagedPsd(const ProgramCopy& copy) {
+  const std::string damaged = copy.folder() + "\\damaged.psd";
+  std::FILE* in = std::fopen(RichPsd().c_str(), "rb");
+  if (in == nullptr) return std::string();
+  char head[400] = {};
+  const std::size_t got = std::fread(head, 1, sizeof head, in);
+  std::fclose(in);
+  std::FILE* out = std::fopen(damaged.c_str(), "wb");
+  if (out == nullptr) return std::string();
+  std::fwrite(head, 1, got, out);  // the file stops early
+  std::fclose(out);
+  return damaged;
+}
+
 // A damaged file named on the command line: the main window comes up, the
 // file is reported by name and reason, and the program keeps running.
 TEST(ProgramProcesses, UnreadableFileAtStartIsReportedAndTheProgramRuns) {
   ProgramCopy copy;
-  const std::string damaged = copy.folder() + "\\damaged.psd";
-  {
-    std::FILE* in = std::fopen(RichPsd().c_str(), "rb");
-    ASSERT_NE(in, nullptr);
-    char head[400] = {};
-    const std::size_t got = std::fread(head, 1, sizeof head, in);
-    std::fclose(in);
-    std::FILE* out = std::fopen(damaged.c_str(), "wb");
-    ASSERT_NE(out, nullptr);
-    std::fwrite(head, 1, got, out);  // the file stops early
-    std::fclose(out);
-  }
+  const std::string damaged = WriteDamagedPsd(copy);
+  ASSERT_FALSE(damaged.empty());
   Process p;
   ASSERT_TRUE(p.Start(copy.exe(), damaged));
   std::string reported;
@@ -275,13 +301,10 @@ TEST(ProgramProcesses, UnreadableFileAtStartIsReportedAndTheProgramRuns) {
     for (HWND w : TopLevel(kFrameClass, p.pi.dwProcessId)) {
       if (IsWindowVisible(w)) shown = w;
     }
-    std::vector<HWND> boxes = TopLevel("VR_ERRORMESSAGEBOX32", p.pi.dwProcessId);
-    for (HWND b : TopLevel("#32770", p.pi.dwProcessId)) boxes.push_back(b);
-    for (HWND box : boxes) {
-      if (!IsWindowVisible(box)) continue;
+    for (HWND box : ShownMessageBoxes(p.pi.dwProcessId)) {
       EnumChildWindows(box, CollectStaticText, reinterpret_cast<LPARAM>(&reported));
       frameShownWithBox = frameShownWithBox || shown != nullptr;
-      PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+      PressOk(box);
     }
     if (!reported.empty() && shown != nullptr) frame = shown;
     return frame != nullptr || WaitForSingleObject(p.pi.hProcess, 0) == WAIT_OBJECT_0;
@@ -291,11 +314,41 @@ TEST(ProgramProcesses, UnreadableFileAtStartIsReportedAndTheProgramRuns) {
   EXPECT_EQ(reported.find("Unknown error"), std::string::npos) << reported;
   EXPECT_TRUE(frameShownWithBox);
   ASSERT_NE(frame, nullptr) << "the program ended";
+  EXPECT_TRUE(WaitFor([&] { return ChildTitles(frame).empty(); }, 10000)) << "the failed open left its window";
   Sleep(300);
   EXPECT_NE(WaitForSingleObject(p.pi.hProcess, 0), WAIT_OBJECT_0);
   EXPECT_TRUE(IsWindowVisible(frame));
-  EXPECT_TRUE(ChildTitles(frame).empty());
+  EXPECT_TRUE(ShownMessageBoxes(p.pi.dwProcessId).empty());
   CloseAndExpectZero(p, frame);
+}
+
+// A close that reaches the program while the failed open's error box shows
+// (from another program, or the system) waits for the box: the program
+// neither breaks nor drops the box, and ends once the box is answered.
+TEST(ProgramProcesses, CloseArrivingUnderAFailedOpensErrorBoxWaitsForIt) {
+  ProgramCopy copy;
+  const std::string damaged = WriteDamagedPsd(copy);
+  ASSERT_FALSE(damaged.empty());
+  Process p;
+  ASSERT_TRUE(p.Start(copy.exe(), damaged));
+  HWND box = nullptr;
+  ASSERT_TRUE(WaitFor([&] {
+    std::vector<HWND> boxes = ShownMessageBoxes(p.pi.dwProcessId);
+    if (!boxes.empty()) box = boxes.front();
+    return box != nullptr || WaitForSingleObject(p.pi.hProcess, 0) == WAIT_OBJECT_0;
+  }));
+  ASSERT_NE(box, nullptr) << "the program ended";
+  std::vector<HWND> frames = TopLevel(kFrameClass, p.pi.dwProcessId);
+  ASSERT_EQ(frames.size(), 1u);
+  PostMessageA(frames[0], WM_CLOSE, 0, 0);
+  Sleep(500);
+  ASSERT_NE(WaitForSingleObject(p.pi.hProcess, 0), WAIT_OBJECT_0) << "the program ended under its error box";
+  EXPECT_TRUE(IsWindowVisible(box));
+  EXPECT_TRUE(IsWindowVisible(frames[0]));
+  PressOk(box);
+  DWORD code = 1234;
+  ASSERT_TRUE(p.WaitExit(30000, &code)) << "the close was lost";
+  EXPECT_EQ(code, 0u);
 }
 
 }  // namespace

@@ -81,6 +81,35 @@ class NoteDoc : public fw::Document {
 };
 FW_IMPLEMENT_DYNCREATE(NoteDoc, fw::Document)
 
+// A document whose open, like one waiting under a message box, sees its
+// window or the program closed meanwhile.
+class ClosedWhileOpeningDoc : public fw::Document {
+  FW_DECLARE_DYNCREATE(ClosedWhileOpeningDoc)
+ public:
+  enum class Meanwhile { kFrameDestroyed, kAllDocumentsClosed, kMainFrameClosed };
+  static inline Meanwhile meanwhile = Meanwhile::kFrameDestroyed;
+  static inline bool openSucceeds = false;
+  static inline bool opening = false;
+  static inline int deleted = 0, deletedWhileOpening = 0;
+  ~ClosedWhileOpeningDoc() override {
+    ++deleted;
+    if (opening) ++deletedWhileOpening;
+  }
+  bool OnOpenDocument(const std::string& path) override {
+    opening = true;
+    switch (meanwhile) {
+      case Meanwhile::kFrameDestroyed:
+        if (auto* child = dynamic_cast<fw::MdiChild*>(Views().front()->GetParentFrame())) child->MdiDestroy();
+        break;
+      case Meanwhile::kAllDocumentsClosed: fw::TheApp()->CloseAllDocuments(false); break;
+      case Meanwhile::kMainFrameClosed: SendMessageA(fw::TheApp()->MainWindow()->Handle(), WM_CLOSE, 0, 0); break;
+    }
+    opening = false;
+    return openSucceeds && fw::Document::OnOpenDocument(path);
+  }
+};
+FW_IMPLEMENT_DYNCREATE(ClosedWhileOpeningDoc, fw::Document)
+
 class SketchView : public fw::ScrollView {
   FW_DECLARE_DYNCREATE(SketchView)
  public:
@@ -359,6 +388,45 @@ TEST_F(FrameworkApp, ClosingAModifiedDocumentAsksAndObeysTheAnswer) {
   EXPECT_EQ(app->boxes.size(), 3u);
   EXPECT_TRUE(app->Docs().AllDocuments().empty()) << "No closes without saving";
   (void)second;
+}
+
+// A document's frame destroyed, or every document closed, while its open
+// runs: the open fails whatever the document answered, the document lives
+// until its open returns and goes then, and the gone frame is not touched.
+// A close of the main window meanwhile waits for the open's end.
+TEST_F(FrameworkApp, AnOpenOutlivesItsWindowClosedMeanwhile) {
+  using Meanwhile = ClosedWhileOpeningDoc::Meanwhile;
+  app->AddDocTemplate(new fw::DocTemplate(kSketch, &ClosedWhileOpeningDoc::kRuntimeClass,
+                                          &fw::MdiChild::kRuntimeClass, &NoteView::kRuntimeClass));
+  fw::DocTemplate* tmpl = app->Docs().Templates().back().get();
+  for (Meanwhile meanwhile : {Meanwhile::kFrameDestroyed, Meanwhile::kAllDocumentsClosed}) {
+    for (bool succeeds : {false, true}) {
+      SCOPED_TRACE(testing::Message() << "case " << static_cast<int>(meanwhile) << ", open succeeds " << succeeds);
+      ClosedWhileOpeningDoc::meanwhile = meanwhile;
+      ClosedWhileOpeningDoc::openSucceeds = succeeds;
+      ClosedWhileOpeningDoc::deleted = ClosedWhileOpeningDoc::deletedWhileOpening = 0;
+      EXPECT_EQ(tmpl->OpenDocumentFile("closed meanwhile.skt"), nullptr);
+      PumpPending();
+      EXPECT_EQ(ClosedWhileOpeningDoc::deletedWhileOpening, 0);
+      EXPECT_EQ(ClosedWhileOpeningDoc::deleted, 1);
+      EXPECT_TRUE(app->Docs().AllDocuments().empty());
+      EXPECT_EQ(GetWindow(frame->MdiClient(), GW_CHILD), nullptr);
+      EXPECT_NE(app->MainWindow(), nullptr);
+    }
+  }
+
+  ClosedWhileOpeningDoc::meanwhile = Meanwhile::kMainFrameClosed;
+  ClosedWhileOpeningDoc::openSucceeds = true;
+  ClosedWhileOpeningDoc::deleted = ClosedWhileOpeningDoc::deletedWhileOpening = 0;
+  fw::Document* opened = tmpl->OpenDocumentFile("closed meanwhile.skt");
+  EXPECT_NE(opened, nullptr);
+  EXPECT_EQ(ClosedWhileOpeningDoc::deleted, 0);
+  ASSERT_NE(app->MainWindow(), nullptr) << "the main window closed under the open";
+  PumpPending();
+  EXPECT_EQ(app->MainWindow(), nullptr) << "the close did not come after the open";
+  EXPECT_EQ(ClosedWhileOpeningDoc::deleted, 1);
+  EXPECT_EQ(ClosedWhileOpeningDoc::deletedWhileOpening, 0);
+  EXPECT_TRUE(app->Docs().AllDocuments().empty());
 }
 
 TEST_F(FrameworkApp, SaveOnYesWritesThroughTheDocument) {

@@ -697,6 +697,22 @@ TEST_F(ViewNavigation, NavigatorFollowsScrollsAndZooms) {
       RunFor(app, 80);
       EXPECT_EQ(Magnification(), 0.5) << typed;
     }
+    // An OK that reaches the window (Enter outside the field, or one posted
+    // by another program) leaves zoom and place as they are; with a new
+    // value typed in the field it applies that value as Enter there does.
+    view_->ScrollToDevicePosition(POINT{333, 217});
+    RunFor(app, 50);
+    const POINT scrolled = view_->GetDeviceScrollPosition();
+    SendMessageA(nav.Handle(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    RunFor(app, 50);
+    EXPECT_EQ(Magnification(), 0.5);
+    EXPECT_EQ(view_->GetDeviceScrollPosition().x, scrolled.x);
+    EXPECT_EQ(view_->GetDeviceScrollPosition().y, scrolled.y);
+    SetWindowTextA(edit, "200");
+    SendMessageA(nav.Handle(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    RunFor(app, 50);
+    EXPECT_EQ(Magnification(), 2.0);
+    EXPECT_EQ(nav.Percent(), 200);
     // Placed and hidden, then the program ends.
     SetWindowPos(nav.Handle(), nullptr, 50, 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     SendMessageA(frame_, WM_COMMAND, ID_VIEW_NAVIGATOR, 0);
