@@ -11,6 +11,7 @@
 #include "app/PromptStack.h"
 #include "app/Settings.h"
 #include "app/Site.h"
+#include "app/ToolMenus.h"
 #include "framework/win/App.h"
 #include "platform/trace.h"
 
@@ -43,6 +44,9 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
 
   CMainFrame* MainFrameWnd() const;
   AppSettings settings;
+  // The registered tools' menu items and what the menus' F1 looks at.
+  ToolMenus toolMenus;
+  MenuHelpState& menuHelp = SharedMenuHelpState();
   CPromptStack prompts;
   int showCommand = SW_SHOWNORMAL;
   // 1: closing the main window closes every document without asking; any
@@ -56,6 +60,20 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   // The status of an image window on prompt channel 2.
   void ShowImageStatus(HWND window);
   std::uint16_t UILanguage();
+
+  // The option toggles (View/Progress indicator, Use Temporary Bitmap,
+  // Options/Save Tools On Desktop, Detailed Error Status, Selection/Auto
+  // Align): checked while set.
+  void OnToggleSetting(std::uint32_t id);
+  void OnUpdateToggleSetting(fw::CmdUI& ui);
+  int* ToggledSetting(std::uint32_t id);
+  void OnConfigureConverters();
+  // Window/Close All Images: one question for several modified images
+  // (close them unsaved, ask for each, or keep them all).
+  void OnCloseAllImages();
+  int CountModifiedDocuments();
+  void OnHelpTopics();
+  void OnUpdateAppCommand(fw::CmdUI& ui);
 
   // Options/Preferences/Guides and Grid...
   void OnGuidesGridPreferences();
@@ -97,6 +115,7 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   void RegisterClipboardFormats();
   void NameWindowMenuSections();
   void StartAnimationTimer();
+  void BuildToolMenus();
   void RefreshCursorOnKey(const MSG& msg);
   void SaveAllSettings();
 
@@ -111,6 +130,9 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   HookState hookState_;
   std::uint32_t hookIds_[5] = {};
   bool hooksInstalled_ = false;
+  HHOOK menuHelpHook_ = nullptr;
+  bool exited_ = false;
+  int exitResult_ = 0;
   bool macroLanguageInstalled_ = false;
   bool timerRunning_ = false;
   bool oleReady_ = false;
