@@ -109,6 +109,13 @@ LRESULT CALLBACK MenuHelpFilter(int code, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
+std::string FillMessage(std::uint32_t id, const std::string& argument) {
+  std::string text(res::String(id));
+  const std::size_t at = text.find("%s");
+  if (at != std::string::npos) text.replace(at, 2, argument);
+  return text;
+}
+
 int PopupPosition(HMENU root, HMENU target) {
   int position = 0;
   std::function<bool(HMENU)> walk = [&](HMENU menu) {
@@ -184,7 +191,7 @@ int ShowRegToolHelp(const ToolMenus& menus, const void* site, std::uint32_t id, 
   if (entry != nullptr && answer == -1) {
     char module[64] = {};
     LUGetRegToolDLLName(site, tool, 1, module, sizeof module);
-    ShowBox(res::FormatString(IDS_TOOL_HELP_MISSING, {module}), IDS_ERROR_CAPTION);
+    ShowBox(FillMessage(IDS_TOOL_HELP_MISSING, module), IDS_ERROR_CAPTION);
     LUUnlockRegToolLibrary(site, tool, 1);
     return 0;
   }

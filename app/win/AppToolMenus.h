@@ -39,6 +39,9 @@ bool ShowMenuHelp(const ToolMenus& menus, const void* site, const MenuHelpState&
 // The thread's WH_MSGFILTER hook that answers F1 inside menus.
 HHOOK InstallMenuHelpHook(const ToolMenus* menus, const void* site, MenuHelpState* state);
 
+// A message text of the string table with its "%s" filled in.
+std::string FillMessage(std::uint32_t id, const std::string& argument);
+
 // Depth-first position of `target` among the popups of `root` (top-level
 // popups first at 0), -1 when it is not there.
 int PopupPosition(HMENU root, HMENU target);

@@ -87,7 +87,15 @@ FW_MESSAGE_MAP(CLumo40App, fw::App, fw::CommandEntry<&CLumo40App::OnGuidesGridPr
                fw::UpdateEntry<&CLumo40App::OnUpdateAppCommand>(ID_WINDOW_CLOSE_ALL_IMAGES),
                fw::CommandEntry<&CLumo40App::OnHelpTopics>(ID_HELP_TOPICS),
                fw::CommandEntry<&CLumo40App::OnHelpTopics>(ID_HELP_TOPICS_DEFAULT),
-               fw::UpdateEntry<&CLumo40App::OnUpdateAppCommand>(ID_HELP_TOPICS))
+               fw::UpdateEntry<&CLumo40App::OnUpdateAppCommand>(ID_HELP_TOPICS),
+               fw::CommandEntry<&CLumo40App::OnOpenWorkspace>(ID_FILE_OPEN_WORKSPACE),
+               fw::UpdateEntry<&CLumo40App::OnUpdateAppCommand>(ID_FILE_OPEN_WORKSPACE),
+               fw::CommandEntry<&CLumo40App::OnSaveWorkspace>(ID_FILE_SAVE_WORKSPACE),
+               fw::UpdateEntry<&CLumo40App::OnUpdateSaveWorkspace>(ID_FILE_SAVE_WORKSPACE),
+               fw::CommandExEntry<&CLumo40App::OnOpenRecentWorkspace>(ID_FILE_RECENT_WORKSPACE,
+                                                                      ID_FILE_RECENT_WORKSPACE_LAST),
+               fw::UpdateEntry<&CLumo40App::OnUpdateRecentWorkspaces>(ID_FILE_RECENT_WORKSPACE,
+                                                                     ID_FILE_RECENT_WORKSPACE_LAST))
 
 CLumo40App::CLumo40App() : fw::App(LoadResString(IDS_APP_CAPTION)) {
   // The control library starts before anything else and ends last.
@@ -342,6 +350,12 @@ void CLumo40App::RegisterClipboardFormats() {
 }
 
 fw::Document* CLumo40App::OpenDocumentFile(const std::string& path) {
+  if (IsWorkspaceFile(path)) {
+    // A workspace answers the document of the window it made active.
+    if (!OpenWorkspace(path, true)) return nullptr;
+    CLumo40View* view = GetViewFromWnd(GetActiveImageWindow());
+    return view != nullptr ? view->GetDoc() : nullptr;
+  }
   fw::Document* doc = fw::App::OpenDocumentFile(path);
   if (doc != nullptr) TraceMark("file read");
   return doc;

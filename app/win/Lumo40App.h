@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/HostHooks.h"
 #include "app/IdlePass.h"
@@ -75,6 +76,24 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   void OnHelpTopics();
   void OnUpdateAppCommand(fw::CmdUI& ui);
 
+  // Workspaces (AppWorkspace.cpp). An empty path asks for one.
+  bool OpenWorkspace(std::string path, bool addToRecent);
+  bool SaveWorkspaceCmd(std::string path);
+  // Reads the workspace's panes and images; false only when the file
+  // cannot be read. Images that fail are listed in WorkspaceFailures.
+  bool LoadWorkspace(const std::string& path);
+  bool WriteWorkspace(const std::string& path);
+  const std::vector<std::string>& WorkspaceFailures() const { return workspaceFailures_; }
+  const std::string& CurrentWorkspace() const { return currentWorkspace_; }
+  fw::RecentFileList* RecentWorkspaces() const { return recentWorkspaces_.get(); }
+  std::string SelectionsFolder() const;
+  void OnOpenWorkspace();
+  void OnSaveWorkspace();
+  void OnUpdateSaveWorkspace(fw::CmdUI& ui);
+  bool OnOpenRecentWorkspace(std::uint32_t id);
+  void OnUpdateRecentWorkspaces(fw::CmdUI& ui);
+  void OnInitMenuPopup(HMENU popup) override;
+
   // Options/Preferences/Guides and Grid...
   void OnGuidesGridPreferences();
   void OnUpdateAlwaysOn(fw::CmdUI& ui);
@@ -116,6 +135,9 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   void NameWindowMenuSections();
   void StartAnimationTimer();
   void BuildToolMenus();
+  bool PrepareWorkspace(bool saving);
+  bool AskWorkspacePath(bool open, std::string* path);
+  void ReportWorkspaceFailure(const std::string& path, int code);
   void RefreshCursorOnKey(const MSG& msg);
   void SaveAllSettings();
 
@@ -132,6 +154,8 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   bool hooksInstalled_ = false;
   HHOOK menuHelpHook_ = nullptr;
   bool exited_ = false;
+  std::string currentWorkspace_;
+  std::vector<std::string> workspaceFailures_;
   int exitResult_ = 0;
   bool macroLanguageInstalled_ = false;
   bool timerRunning_ = false;
@@ -150,6 +174,8 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
 };
 
 CLumo40App* TheLumoApp();
+// Whether the path names a workspace (its extension is "luw").
+bool IsWorkspaceFile(const std::string& path);
 // The site host of the running program (application entries; the
 // document and view entries forward as far as those exist).
 std::unique_ptr<SiteHost> MakeAppSiteHost(CLumo40App& app);

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -13,11 +15,17 @@
 #include <vector>
 
 #include "app/ErrorBox.h"
+#include "app/HandOver.h"
 #include "app/win/Lumo40App.h"
 #include "app/win/MainFrame.h"
+#include "document/win/AppServices.h"
 #include "document/win/Lumo40Doc.h"
 #include "engine/layers/LayerMng.h"
 #include "framework/CommandIds.h"
+#include "framework/CommandLine.h"
+#include "hostapi/fragment.h"
+#include "view/win/ImageViewWnd.h"
+#include "view/win/Lumo40View.h"
 #include "framework/Profile.h"
 #include "hostapi/toolhost.h"
 #include "res/StringTable.h"
@@ -280,7 +288,7 @@ TEST_F(CommandSurface, F1OnAHighlightedToolSaysItsModuleHasNoHelp) {
   KillTimer(nullptr, timer);
   char module[64] = {};
   LUGetRegToolDLLName(app_->Site(), app_->toolMenus.ToolOfCommand(median->id, true), 1, module, sizeof module);
-  EXPECT_EQ(shown, res::FormatString(IDS_TOOL_HELP_MISSING, {module}));
+  EXPECT_EQ(shown, "Sorry, tool help is not available in module '" + std::string(module) + "'!");
 
   // A command that is no tool's goes on to the program's own F1.
   SendMessageA(frame_, WM_MENUSELECT, MAKEWPARAM(ID_APP_ABOUT, MF_STRING | MF_HILITE),
@@ -367,6 +375,168 @@ TEST_F(CommandSurface, LogoffAsksToSaveModifiedImages) {
   read >> w >> h;
   EXPECT_EQ(w, doc->Image().GetLayers()->GetWidth());
   EXPECT_EQ(h, doc->Image().GetLayers()->GetHeight());
+}
+
+// What a workspace keeps of the open images, read from the program.
+struct ViewState {
+  RECT normal;
+  double zoom;
+  bool grid;
+  bool active;
+};
+struct ImageState {
+  std::string path;
+  int layers;
+  std::vector<ViewState> views;
+  LURECT selection{0, 0, 0, 0};
+};
+
+std::vector<ImageState> StateOf(CLumo40App& app) {
+  std::vector<ImageState> images;
+  CLumo40View* active = GetViewFromWnd(GetActiveImageWindow());
+  for (fw::Document* d : app.Docs().AllDocuments()) {
+    auto* doc = dynamic_cast<CLumo40Doc*>(d);
+    if (doc == nullptr) continue;
+    ImageState image{doc->GetPathName(), doc->Image().GetLayers()->GetLayerCount(), {}, {}};
+    for (fw::View* v : doc->Views()) {
+      auto* view = dynamic_cast<CLumo40View*>(v);
+      WINDOWPLACEMENT placement{};
+      placement.length = sizeof placement;
+      GetWindowPlacement(view->GetParentFrame()->Handle(), &placement);
+      image.views.push_back({placement.rcNormalPosition, view->ZoomRatio(), view->showGrid, view == active});
+    }
+    if (doc->Image().GetSelection() != nullptr) GetFragmentBoundRect(doc->Image().GetSelection(), &image.selection);
+    images.push_back(image);
+  }
+  std::sort(images.begin(), images.end(), [](const ImageState& a, const ImageState& b) { return a.path < b.path; });
+  return images;
+}
+
+void ExpectSameState(const std::vector<ImageState>& want, const std::vector<ImageState>& got) {
+  ASSERT_EQ(want.size(), got.size());
+  for (std::size_t i = 0; i < want.size(); ++i) {
+    SCOPED_TRACE(want[i].path);
+    EXPECT_EQ(got[i].path, want[i].path);
+    EXPECT_EQ(got[i].layers, want[i].layers);
+    EXPECT_EQ(std::make_tuple(got[i].selection.x, got[i].selection.y, got[i].selection.width, got[i].selection.height),
+              std::make_tuple(want[i].selection.x, want[i].selection.y, want[i].selection.width,
+                              want[i].selection.height));
+    ASSERT_EQ(got[i].views.size(), want[i].views.size());
+    // Views of one image in any order: matched by their placement.
+    for (const ViewState& w : want[i].views) {
+      bool found = false;
+      for (const ViewState& g : got[i].views) {
+        if (!EqualRect(&g.normal, &w.normal)) continue;
+        found = true;
+        EXPECT_DOUBLE_EQ(g.zoom, w.zoom);
+        EXPECT_EQ(g.grid, w.grid);
+        EXPECT_EQ(g.active, w.active);
+      }
+      EXPECT_TRUE(found) << "a view at " << w.normal.left << "," << w.normal.top;
+    }
+  }
+}
+
+// Two images, one with two views and one with a selection, saved as a
+// workspace, closed, and opened again from File/Open Workspace..., the
+// recent list, the command line and a drop: the same files, layers,
+// placements, zooms, grid, selection and active view each time.
+TEST_F(CommandSurface, WorkspaceSavedAndReopenedFourWays) {
+  CLumo40Doc* a = OpenCopy("a.psd");
+  ASSERT_NE(a, nullptr);
+  ASSERT_TRUE(Choose(57648));  // Window/New Window
+  ASSERT_EQ(a->Views().size(), 2u);
+  auto* a1 = dynamic_cast<CLumo40View*>(a->Views()[0]);
+  auto* a2 = dynamic_cast<CLumo40View*>(a->Views()[1]);
+  MoveWindow(a1->GetParentFrame()->Handle(), 5, 6, 300, 220, TRUE);
+  MoveWindow(a2->GetParentFrame()->Handle(), 40, 30, 260, 200, TRUE);
+  a1->SetShowGrid(true);
+  a2->SetZoom(2, 1);
+  CLumo40Doc* b = OpenCopy("b.psd");
+  ASSERT_NE(b, nullptr);
+  MoveWindow(b->Views()[0]->GetParentFrame()->Handle(), 80, 50, 240, 180, TRUE);
+  const LURECT box{3, 4, 10, 6};
+  Fragment* selection = CreateRectFrg(&box, 0);
+  b->Image().SetSelection(selection, false);
+  DeleteFragment(selection);
+  Settle();
+  const std::vector<ImageState> before = StateOf(*app_);
+  ASSERT_EQ(before.size(), 2u);
+
+  const std::string workspace = (folder_ / "two.luw").string();
+  DialogScript::Run({{"Save Workspace", [](HWND d) { Press(d, IDOK); }}});
+  ASSERT_TRUE(app_->SaveWorkspaceCmd(workspace));
+  EXPECT_EQ(DialogScript::done, 1);
+  ASSERT_TRUE(fs::exists(workspace));
+  std::vector<std::string> selections;
+  for (const auto& entry : fs::directory_iterator(app_->SelectionsFolder())) selections.push_back(entry.path().string());
+  ASSERT_EQ(GetPrivateProfileIntA("image1", "views", 0, workspace.c_str()) +
+                GetPrivateProfileIntA("image2", "views", 0, workspace.c_str()),
+            3);
+
+  const auto closeAll = [&] {
+    ASSERT_TRUE(Choose(ID_WINDOW_CLOSE_ALL_IMAGES));
+    ASSERT_TRUE(app_->Docs().AllDocuments().empty());
+  };
+  struct Way {
+    const char* name;
+    std::function<void()> open;
+  } ways[] = {
+      {"File/Open Workspace...",
+       [&] {
+         DialogScript::Run({{"Open Workspace", [workspace](HWND d) {
+                               SetDlgItemTextA(d, 0x47C, workspace.c_str());  // the name box
+                               SetDlgItemTextA(d, 0x480, workspace.c_str());
+                               Press(d, IDOK);
+                             }}});
+         ASSERT_TRUE(Choose(ID_FILE_OPEN_WORKSPACE));
+         EXPECT_EQ(DialogScript::done, 1);
+       }},
+      {"the recent list", [&] { ASSERT_TRUE(Choose(ID_FILE_RECENT_WORKSPACE)); }},
+      {"the command line",
+       [&] {
+         fw::CommandLineInfo info = fw::ParseCommandLine({workspace});
+         ASSERT_TRUE(app_->ProcessShellCommand(info));
+       }},
+      {"a drop",
+       [&] {
+         const std::vector<std::uint8_t> block = MakeDropFilesBlock(workspace);
+         HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_SHARE, block.size());
+         std::memcpy(GlobalLock(memory), block.data(), block.size());
+         GlobalUnlock(memory);
+         SendMessageA(frame_, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+       }},
+  };
+  for (const Way& way : ways) {
+    SCOPED_TRACE(way.name);
+    closeAll();
+    way.open();
+    Settle();
+    ExpectSameState(before, StateOf(*app_));
+    EXPECT_TRUE(app_->WorkspaceFailures().empty());
+  }
+  ASSERT_NE(app_->RecentWorkspaces(), nullptr);
+  ASSERT_GE(app_->RecentWorkspaces()->size(), 1);
+  EXPECT_EQ((*app_->RecentWorkspaces())[0], workspace);
+  for (const std::string& file : selections) DeleteFileA(file.c_str());
+}
+
+// A recent workspace that no longer exists says so and leaves the list.
+TEST_F(CommandSurface, AMissingRecentWorkspaceLeavesTheList) {
+  ASSERT_NE(OpenRich(), nullptr);
+  const std::string gone = (testing::MakeUniqueTempFolder("lumora-gone-") / "gone.luw").string();
+  app_->RecentWorkspaces()->Add(gone);
+  std::string message;
+  DialogScript::Run({{"Lumora 4.0", [&](HWND box) {
+                        char text[256] = {};
+                        GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+                        message = text;
+                        Press(box, IDOK);
+                      }}});
+  ASSERT_TRUE(Choose(ID_FILE_RECENT_WORKSPACE));
+  EXPECT_EQ(message, "Can't open workspace entry \"gone\".");
+  for (int i = 0; i < app_->RecentWorkspaces()->size(); ++i) EXPECT_NE((*app_->RecentWorkspaces())[i], gone);
+  EXPECT_EQ(app_->Docs().AllDocuments().size(), 1u) << "nothing closed";
 }
 
 }  // namespace
