@@ -12,6 +12,9 @@
 
 namespace lumora {
 
+// Whether a tool pane of the tool host is open.
+bool HasPaneDialog();
+
 class CMainFrame : public fw::MdiFrame {
   FW_DECLARE_MESSAGE_MAP()
 
@@ -20,6 +23,8 @@ class CMainFrame : public fw::MdiFrame {
   bool PreCreateWindow(CREATESTRUCTA& cs) override;
   // The tool host's Window menu items first, then the frame's routing.
   bool OnCommand(WPARAM wParam, LPARAM lParam) override;
+  // Area types and registered tools have their prompts from the tool host.
+  std::string GetMessageString(std::uint32_t id) override;
   // Closes every document that agrees to close (asking to save; close
   // mode 1 closes them all without asking); false at the first refusal. A
   // non-zero `already` is returned as it is.
@@ -62,6 +67,19 @@ class CMainFrame : public fw::MdiFrame {
   // Selection/Intersection Level...: the level of the settings in a dialog.
   void OnSelectionLevel();
   void OnUpdateAlways(fw::CmdUI& ui);
+  // Registered tools (500-899) and area types (900-999): the work is done
+  // in OnCommand.
+  void OnToolRange(std::uint32_t) {}
+  void OnUpdateToolRange(fw::CmdUI& ui);
+  void OnUpdateAreaTypeRange(fw::CmdUI& ui);
+  LRESULT OnMenuSelect(WPARAM, LPARAM);
+  // Window/Close All Tools: every tool pane closes.
+  void OnCloseAllTools();
+  void OnUpdateCloseAllTools(fw::CmdUI& ui);
+  // Logging off asks every modified image as closing does; the program
+  // ends when the session does.
+  LRESULT OnQueryEndSession(WPARAM, LPARAM);
+  LRESULT OnEndSession(WPARAM, LPARAM);
   void OnIdleUpdateCmdUI() override;
   // Every document closed (or the close refused), then the window goes.
   void OnClose() override;
