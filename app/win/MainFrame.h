@@ -8,6 +8,7 @@
 
 #include "framework/win/ControlBars.h"
 #include "framework/win/Frame.h"
+#include "ui/win/LayerWnd.h"
 #include "ui/win/NavigatorWnd.h"
 
 namespace lumora {
@@ -45,11 +46,20 @@ class CMainFrame : public fw::MdiFrame {
   void UpdateNavigator();
   void NavigatorFollow(CLumo40View* view);
 
+  // The layer palette.
+  CLayerWnd& LayerPalette() { return layerPalette_; }
+  void ShowLayerPalette(bool show);
+  bool IsLayerPaletteVisible() const;
+  void LayerPaletteFollow(CLumo40View* view);
+  // The visible layer palette takes its own commands first.
+  bool OnCmdMsg(fw::MessageArgs& args) override;
+
  protected:
   LRESULT OnCreate(WPARAM, LPARAM);
   LRESULT OnMove(WPARAM, LPARAM);
   LRESULT OnSize(WPARAM, LPARAM);
   LRESULT OnActivate(WPARAM, LPARAM);
+  LRESULT OnRaiseLayerPalette(WPARAM, LPARAM);
   LRESULT OnActivateApp(WPARAM, LPARAM);
   LRESULT OnPaneActivated(WPARAM, LPARAM);
   LRESULT OnShowWindow(WPARAM, LPARAM);
@@ -64,6 +74,8 @@ class CMainFrame : public fw::MdiFrame {
   void OnNavigatorCommand();
   void OnUpdateNavigatorCommand(fw::CmdUI& ui);
   void OnUpdateNavigatorNow();
+  void OnLayerPaletteCommand();
+  void OnUpdateLayerPaletteCommand(fw::CmdUI& ui);
   // Selection/Intersection Level...: the level of the settings in a dialog.
   void OnSelectionLevel();
   void OnUpdateAlways(fw::CmdUI& ui);
@@ -89,8 +101,11 @@ class CMainFrame : public fw::MdiFrame {
 
   fw::StatusBar statusBar_;
   CNavigatorWnd navigator_;
+  CLayerWnd layerPalette_;
+  bool inPaletteRouting_ = false;
   std::vector<std::string> pendingOpens_;
   static constexpr UINT kMsgOpenHandedOver = WM_APP + 19;
+  static constexpr UINT kMsgRaiseLayerPalette = WM_APP + 20;
 };
 
 }  // namespace lumora
