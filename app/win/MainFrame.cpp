@@ -43,7 +43,15 @@ FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnC
                fw::UpdateEntry<&CMainFrame::OnUpdateNavigatorCommand>(ID_VIEW_NAVIGATOR),
                fw::CommandEntry<&CMainFrame::OnUpdateNavigatorNow>(ID_UPDATE_NAVIGATOR),
                fw::CommandEntry<&CMainFrame::OnSelectionLevel>(ID_SELECTION_LEVEL),
-               fw::UpdateEntry<&CMainFrame::OnUpdateAlways>(ID_SELECTION_LEVEL))
+               fw::UpdateEntry<&CMainFrame::OnUpdateAlways>(ID_SELECTION_LEVEL),
+               fw::CommandEntry<&CMainFrame::OnPaintAttributesCommand>(ID_VIEW_PAINT_ATTRIBUTES),
+               fw::UpdateEntry<&CMainFrame::OnUpdatePaintAttributesCommand>(ID_VIEW_PAINT_ATTRIBUTES),
+               fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_AIRBRUSH, ID_TOOL_AIRBRUSH),
+               fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_AIRBRUSH),
+               fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_PAINTBRUSH, ID_TOOL_PAINTBRUSH),
+               fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_PAINTBRUSH),
+               fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_ERASER, ID_TOOL_ERASER),
+               fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_ERASER))
 
 CMainFrame::CMainFrame() { className = kMainFrameClass; }
 
@@ -87,6 +95,10 @@ LRESULT CMainFrame::OnCreate(WPARAM wParam, LPARAM lParam) {
     navigator_.EnableForImage(nullptr);
     ShowWindow(navigator_.Handle(), navigator_.shown > 0 ? SW_SHOWNA : SW_HIDE);
   }
+  // The paint attributes window, which tool commands need; shown as it
+  // was left.
+  InstallPaintServices(*TheLumoApp(), paintAttributes_);
+  if (paintAttributes_.Create(Handle())) paintAttributes_.ShowAsSaved();
   ShowSplashScreen(Handle());
   LayoutStatusPanes();
   return 0;
@@ -173,6 +185,7 @@ void CMainFrame::ReactivateLastImageView() {
 LRESULT CMainFrame::OnShowWindow(WPARAM wParam, LPARAM lParam) {
   LRESULT r = DefaultProc(WM_SHOWWINDOW, wParam, lParam);
   if (wParam != 0 && navigator_.Exists()) ShowWindow(navigator_.Handle(), navigator_.shown > 0 ? SW_SHOWNA : SW_HIDE);
+  if (wParam != 0) paintAttributes_.ShowAsSaved();
   if (wParam != 0) BringSplashToTop();
   return r;
 }
@@ -300,6 +313,8 @@ void CMainFrame::OnClose() {
 
 void CMainFrame::DestroyFrame() {
   navigator_.SaveShowState();
+  paintAttributes_.SaveShowState();
+  SetCurrentTool(nullptr);
   // The tool panes close while their owner is still there, their previews
   // restored.
   LUDestroyPaneDialogs(TheLumoApp()->Site());

@@ -3,14 +3,21 @@
 // second start.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "framework/win/ControlBars.h"
 #include "framework/win/Frame.h"
+#include "paint/win/PaintAttributes.h"
+#include "paint/win/ToolBrush.h"
 #include "ui/win/NavigatorWnd.h"
 
 namespace lumora {
+
+class CLumo40App;
+// What the brushes ask of the program, and the window's prompt.
+void InstallPaintServices(CLumo40App& app, CPaintAttributes& window);
 
 class CMainFrame : public fw::MdiFrame {
   FW_DECLARE_MESSAGE_MAP()
@@ -39,6 +46,19 @@ class CMainFrame : public fw::MdiFrame {
   // changed of its image.
   void UpdateNavigator();
   void NavigatorFollow(CLumo40View* view);
+
+  // The painting tools: the paint attributes window and the current brush
+  // (owned here; null: none).
+  CPaintAttributes& PaintAttributes() { return paintAttributes_; }
+  CToolBrush* CurrentTool() const { return currentTool_.get(); }
+  // The window takes the brush first, then the previous one goes.
+  void SetCurrentTool(std::unique_ptr<CToolBrush> brush);
+  // A tool command: the current tool's own command releases it, another
+  // makes its brush current.
+  void OnToolCommand(std::uint32_t id);
+  void OnUpdateToolCommand(fw::CmdUI& ui);
+  void OnPaintAttributesCommand();
+  void OnUpdatePaintAttributesCommand(fw::CmdUI& ui);
 
  protected:
   LRESULT OnCreate(WPARAM, LPARAM);
@@ -71,6 +91,8 @@ class CMainFrame : public fw::MdiFrame {
 
   fw::StatusBar statusBar_;
   CNavigatorWnd navigator_;
+  CPaintAttributes paintAttributes_;
+  std::unique_ptr<CToolBrush> currentTool_;
   std::vector<std::string> pendingOpens_;
   static constexpr UINT kMsgOpenHandedOver = WM_APP + 19;
 };
