@@ -22,9 +22,11 @@ namespace {
 
 constexpr int kUpdateInterval = 30;
 constexpr UINT kCmdUpdateNavigator = 32935;
-constexpr UINT kMsgTransparencyLockedId = 59404;
 
-std::uint32_t Seed() { return static_cast<std::uint32_t>(GetTickCount()) ^ 0x9E3779B9u; }
+std::uint32_t Seed() {
+  const PaintServices& s = ThePaintServices();
+  return s.seed ? s.seed() : static_cast<std::uint32_t>(GetTickCount()) ^ 0x9E3779B9u;
+}
 
 }  // namespace
 
@@ -145,9 +147,10 @@ void CToolBrush::OnLButtonDown(HWND window, UINT flags, int x, int y) {
     const std::string why = engine_->RefusalMessage();
     stroke_.reset();
     if (!why.empty()) {
-      const std::string text(res::String(kMsgTransparencyLockedId));
+      // The brush's own reason: a locked transparency, a layer without
+      // mask, a missing clone source.
       const std::string caption(res::String(IDS_ERROR_CAPTION));
-      MessageBoxA(GetAncestor(window, GA_ROOT), text.c_str(), caption.c_str(), MB_OK | MB_ICONEXCLAMATION);
+      MessageBoxA(GetAncestor(window, GA_ROOT), why.c_str(), caption.c_str(), MB_OK | MB_ICONEXCLAMATION);
     }
     return;
   }

@@ -28,6 +28,8 @@ struct PaintServices {
   std::function<HWND()> mainWindow;
   // The tablet's reading (none: 255 at 1 / 1).
   std::function<paint::TabletReading()> tablet;
+  // The seed of each new brush's random source (none: from the clock).
+  std::function<std::uint32_t()> seed;
 };
 PaintServices& ThePaintServices();
 

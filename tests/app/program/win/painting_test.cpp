@@ -19,9 +19,14 @@
 #include "engine/layers/LayerMng.h"
 #include "framework/Profile.h"
 #include "framework/win/DocView.h"
+#include "paint/AirBrush.h"
+#include "paint/EraseBrush.h"
 #include "paint/PaintBrush.h"
 #include "paint/win/PaintAttributes.h"
 #include "paint/win/ToolBrush.h"
+#include "res/StringTable.h"
+#include "res/resource.h"
+#include "tests/support/win/dialog_script.h"
 #include "view/win/Lumo40View.h"
 
 namespace lumora {
@@ -146,6 +151,7 @@ std::string RgbTopDown(CLayersManager& stack) {
 class Painting : public ::testing::Test {
  public:
   void SetUp() override {
+    ThePaintServices().seed = [] { return 7u; };
     ini_ = SettingsFileOfThisProgram();
     DeleteFileA(ini_.c_str());
     ASSERT_TRUE(app_.InitInstance());
@@ -164,6 +170,8 @@ class Painting : public ::testing::Test {
     }
     app_.ExitInstance();
     DeleteFileA(ini_.c_str());
+    ThePaintServices().seed = nullptr;
+    lumora::testing::DialogScript::Stop();
   }
 
   void Open(const char* name) {
@@ -197,6 +205,20 @@ class Painting : public ::testing::Test {
   }
 
   POINT ImagePoint(POINT client) { return view_->WindowPointToImagePixel(client); }
+
+  // The tool of a letter typed over the view.
+  void TypeLetter(char letter) {
+    Send({Key(static_cast<WORD>(letter), false), Key(static_cast<WORD>(letter), true)});
+    Pump();
+  }
+
+  // A diagonal and a horizontal run, in moves of a few pixels.
+  static std::vector<POINT> Zigzag() {
+    std::vector<POINT> points;
+    for (int i = 0; i <= 30; ++i) points.push_back(POINT{80 + 6 * i, 60 + 4 * i});
+    for (int i = 1; i <= 20; ++i) points.push_back(POINT{260 + 7 * i, 180});
+    return points;
+  }
 
   CLumo40App app_;
   std::string ini_;
@@ -255,6 +277,66 @@ TEST_F(Painting, BrushStrokeIsOneUndoStepEqualToThePortableStrokeAndUndoes) {
   SendMessageA(frame_, WM_COMMAND, paint::kCmdToolPaint, 0);
   EXPECT_EQ(Main()->CurrentTool(), nullptr);
   EXPECT_EQ(CPaintAttributes::CurrentToolCommand(), 0u);
+}
+
+TEST_F(Painting, AirbrushSpraysTheDotsThePortableAirbrushSprays) {
+  Open("white.png");
+  CLayersManager& stack = *doc_->Image().GetLayers();
+  TypeLetter('A');
+  ASSERT_NE(Main()->CurrentTool(), nullptr);
+  ASSERT_EQ(Main()->CurrentTool()->CommandId(), paint::kCmdToolAir);
+  const std::vector<POINT> points = Zigzag();
+  const std::string before = StackBytes(stack);
+  CopyStroke expected(stack);
+  Drag(points);
+  EXPECT_EQ(doc_->Image().HistoryState().name, "Paint");
+
+  // The same walk through the same image points, with the same seed.
+  SeededBrushRandom random(7);
+  paint::CAirBrush air(random);
+  air.SetColours(0x000000, 0xFFFFFF);
+  ASSERT_TRUE(air.ButtonDown(&expected, ImagePoint(points.front()).x, ImagePoint(points.front()).y));
+  for (std::size_t i = 1; i < points.size(); ++i) air.MoveTo(ImagePoint(points[i]).x, ImagePoint(points[i]).y);
+  air.ButtonUp();
+  const std::string sprayed = StackBytes(stack);
+  EXPECT_NE(sprayed, before);
+  EXPECT_TRUE(sprayed == StackBytes(*expected.stack)) << "the program's dots differ from the portable airbrush's";
+  // A spray, not a solid band: some pixels under the path stay white.
+  const WAPtr merged = stack.CreateMergedImage(1, 255, 255, 255);
+  int dark = 0, white = 0;
+  const POINT mid = ImagePoint(POINT{300, 180});
+  for (int x = mid.x - 20; x < mid.x + 20; ++x) (merged->Row(mid.y)[3 * x] == 255 ? white : dark) += 1;
+  EXPECT_GT(dark, 0);
+  EXPECT_GT(white, 0);
+}
+
+TEST_F(Painting, EraserClearOnALayerWithoutMaskSaysSoAndChangesNothing) {
+  Open("white.png");
+  CLayersManager& stack = *doc_->Image().GetLayers();
+  const std::string before = StackBytes(stack);
+  const int undoBefore = doc_->Image().History().UndoCount();
+  TypeLetter('E');
+  ASSERT_NE(Main()->CurrentTool(), nullptr);
+  ASSERT_EQ(Main()->CurrentTool()->CommandId(), paint::kCmdToolEraser);
+  std::string said;
+  lumora::testing::DialogScript::Run({{std::string(res::String(IDS_ERROR_CAPTION)), [&](HWND box) {
+                                         char text[256] = {};
+                                         GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+                                         said = text;
+                                         lumora::testing::Press(box, IDOK);
+                                       }}});
+  Drag(Zigzag());
+  EXPECT_EQ(said, paint::kMsgLayerHasNoMask);
+  EXPECT_EQ(doc_->Image().History().UndoCount(), undoBefore);
+  EXPECT_TRUE(StackBytes(stack) == before);
+  // Letters typed while the message box had the focus went elsewhere; back
+  // in the view, another tool replaces the eraser and its letter again lets
+  // it go.
+  SetFocus(view_->Handle());
+  TypeLetter('B');
+  EXPECT_EQ(Main()->CurrentTool()->CommandId(), paint::kCmdToolPaint);
+  TypeLetter('B');
+  EXPECT_EQ(Main()->CurrentTool(), nullptr);
 }
 
 }  // namespace
