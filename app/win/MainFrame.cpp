@@ -55,7 +55,15 @@ FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnC
                fw::UpdateEntry<&CMainFrame::OnUpdateCloseAllTools>(ID_WINDOW_CLOSE_ALL_TOOLS),
                fw::CommandRangeEntry<&CMainFrame::OnToolRange>(500, 999),
                fw::UpdateEntry<&CMainFrame::OnUpdateToolRange>(500, 899),
-               fw::UpdateEntry<&CMainFrame::OnUpdateAreaTypeRange>(900, 999))
+               fw::UpdateEntry<&CMainFrame::OnUpdateAreaTypeRange>(900, 999),
+               fw::CommandEntry<&CMainFrame::OnPaintAttributesCommand>(ID_VIEW_PAINT_ATTRIBUTES),
+               fw::UpdateEntry<&CMainFrame::OnUpdatePaintAttributesCommand>(ID_VIEW_PAINT_ATTRIBUTES),
+               fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_AIRBRUSH, ID_TOOL_AIRBRUSH),
+               fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_AIRBRUSH),
+               fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_PAINTBRUSH, ID_TOOL_PAINTBRUSH),
+               fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_PAINTBRUSH),
+               fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_ERASER, ID_TOOL_ERASER),
+               fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_ERASER))
 
 CMainFrame::CMainFrame() { className = kMainFrameClass; }
 
@@ -103,6 +111,10 @@ LRESULT CMainFrame::OnCreate(WPARAM wParam, LPARAM lParam) {
     layerPalette_.SetView(nullptr);
     ShowWindow(layerPalette_.Handle(), layerPalette_.shown > 0 ? SW_SHOWNA : SW_HIDE);
   }
+  // The paint attributes window, which tool commands need; shown as it
+  // was left.
+  InstallPaintServices(*TheLumoApp(), paintAttributes_);
+  if (paintAttributes_.Create(Handle())) paintAttributes_.ShowAsSaved();
   ShowSplashScreen(Handle());
   LayoutStatusPanes();
   return 0;
@@ -201,6 +213,7 @@ LRESULT CMainFrame::OnShowWindow(WPARAM wParam, LPARAM lParam) {
   if (wParam != 0 && navigator_.Exists()) ShowWindow(navigator_.Handle(), navigator_.shown > 0 ? SW_SHOWNA : SW_HIDE);
   if (wParam != 0 && layerPalette_.Exists())
     ShowWindow(layerPalette_.Handle(), layerPalette_.shown > 0 ? SW_SHOWNA : SW_HIDE);
+  if (wParam != 0) paintAttributes_.ShowAsSaved();
   if (wParam != 0) BringSplashToTop();
   return r;
 }
@@ -449,6 +462,8 @@ void CMainFrame::OnClose() {
 void CMainFrame::DestroyFrame() {
   navigator_.SaveShowState();
   layerPalette_.SaveShowState();
+  paintAttributes_.SaveShowState();
+  SetCurrentTool(nullptr);
   // The tool panes close while their owner is still there, their previews
   // restored.
   LUDestroyPaneDialogs(TheLumoApp()->Site());
