@@ -17,6 +17,7 @@
 #include "dialogs/win/CreateNewImgDlg.h"
 #include "ui/win/LayerDialogs.h"
 #include "dialogs/win/DialogSupport.h"
+#include "dialogs/win/ExportDialogs.h"
 #include "dialogs/win/ImageDialogs.h"
 #include "document/DocumentServices.h"
 #include "document/StackPreload.h"
@@ -204,6 +205,7 @@ void CLumo40App::RegisterDocTemplates() {
   manager->layerMenuPictures = [pictures = std::make_shared<lumora::LayerMenuPictures>()](
                                    HMENU menu, std::uint32_t firstId) { pictures->Attach(menu, firstId); };
   lumora::InstallImageDialogs();
+  lumora::InstallExportDialogs();
   SetDocManager(std::move(manager));
   AddDocTemplate(new lumora::CLumo40DocTemplate(IDR_IMAGE_DOC, &lumora::CLumo40Doc::kRuntimeClass,
                                                 &lumora::CChildFrame::kRuntimeClass, &lumora::CLumo40View::kRuntimeClass));
