@@ -18,6 +18,7 @@
 #include "dialogs/win/CreateNewImgDlg.h"
 #include "ui/win/LayerDialogs.h"
 #include "dialogs/win/DialogSupport.h"
+#include "dialogs/win/ExportDialogs.h"
 #include "dialogs/win/ImageDialogs.h"
 #include "document/DocumentServices.h"
 #include "document/StackPreload.h"
@@ -244,6 +245,7 @@ void CLumo40App::RegisterDocTemplates() {
     if (lumora::CMainFrame* main = MainFrameWnd()) main->LayerPalette().Rebuild(doc);
   };
   lumora::InstallImageDialogs();
+  lumora::InstallExportDialogs();
   SetDocManager(std::move(manager));
   AddDocTemplate(new lumora::CLumo40DocTemplate(IDR_IMAGE_DOC, &lumora::CLumo40Doc::kRuntimeClass,
                                                 &lumora::CChildFrame::kRuntimeClass, &lumora::CLumo40View::kRuntimeClass));
