@@ -18,6 +18,7 @@
 #include "dialogs/win/CreateNewImgDlg.h"
 #include "ui/win/LayerDialogs.h"
 #include "dialogs/win/DialogSupport.h"
+#include "dialogs/win/ExportDialogs.h"
 #include "dialogs/win/ImageDialogs.h"
 #include "document/DocumentServices.h"
 #include "document/StackPreload.h"
@@ -233,7 +234,18 @@ void CLumo40App::RegisterDocTemplates() {
   manager->layerDialogs = lumora::MakeLayerDialogs();
   manager->layerMenuPictures = [pictures = std::make_shared<lumora::LayerMenuPictures>()](
                                    HMENU menu, std::uint32_t firstId) { pictures->Attach(menu, firstId); };
+  // The documents reach the main frame's layer palette.
+  manager->palette.updateLayer = [this](lumora::CLumo40Doc& doc, CLayer* layer) {
+    if (lumora::CMainFrame* main = MainFrameWnd()) main->LayerPalette().UpdateLayer(doc, layer);
+  };
+  manager->palette.selectLayer = [this](lumora::CLumo40Doc& doc, CLayer* layer) {
+    if (lumora::CMainFrame* main = MainFrameWnd()) main->LayerPalette().SelectLayer(doc, layer);
+  };
+  manager->palette.rebuild = [this](lumora::CLumo40Doc& doc) {
+    if (lumora::CMainFrame* main = MainFrameWnd()) main->LayerPalette().Rebuild(doc);
+  };
   lumora::InstallImageDialogs();
+  lumora::InstallExportDialogs();
   SetDocManager(std::move(manager));
   AddDocTemplate(new lumora::CLumo40DocTemplate(IDR_IMAGE_DOC, &lumora::CLumo40Doc::kRuntimeClass,
                                                 &lumora::CChildFrame::kRuntimeClass, &lumora::CLumo40View::kRuntimeClass));
