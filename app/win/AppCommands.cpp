@@ -20,7 +20,7 @@ int* CLumo40App::ToggledSetting(std::uint32_t id) {
       return &settings.notUseDDB;
     case ID_OPTIONS_SAVE_TOOLS_ON_DESKTOP:
       return &settings.drawingPinPressed;
-    case ID_OPTIONS_DETAILED_ERRORS:
+    case ID_OPTIONS_DETAILED_ERROR_STATUS:
       return &settings.detailedErrorStatus;
     case ID_SELECTION_AUTO_ALIGN:
       return &settings.alignSelectionToLayer;

@@ -340,7 +340,7 @@ TEST_F(CommandSurface, OptionTogglesFlipTheirSettingsAndShowThemChecked) {
   } cases[] = {{ID_VIEW_PROGRESS_INDICATOR, &AppSettings::showProgressIndicator},
                {ID_VIEW_TEMPORARY_BITMAP, &AppSettings::notUseDDB},
                {ID_OPTIONS_SAVE_TOOLS_ON_DESKTOP, &AppSettings::drawingPinPressed},
-               {ID_OPTIONS_DETAILED_ERRORS, &AppSettings::detailedErrorStatus},
+               {ID_OPTIONS_DETAILED_ERROR_STATUS, &AppSettings::detailedErrorStatus},
                {ID_SELECTION_AUTO_ALIGN, &AppSettings::alignSelectionToLayer}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.id);
