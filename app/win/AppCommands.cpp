@@ -78,6 +78,22 @@ void CLumo40App::OnHelpTopics() {
   ShowHelp(frame != nullptr ? frame->Handle() : nullptr, HELP_FINDER, 0);
 }
 
+void CLumo40App::OnAppFileNew() {
+  if (IsCommandAllowedWhileTracking(ID_FILE_NEW)) Docs().OnFileNew();
+}
+
+void CLumo40App::OnAppFileOpen() {
+  if (IsCommandAllowedWhileTracking(ID_FILE_OPEN)) Docs().OnFileOpen();
+}
+
+void CLumo40App::OnUpdateRecentFiles(fw::CmdUI& ui) {
+  if (RecentFiles() == nullptr || !RecentFiles()->OwnsId(ui.Id())) {
+    ui.ContinueRouting();
+    return;
+  }
+  ui.Enable(FilterCommandEnable(ui.Id(), RecentFiles()->size() > 0));
+}
+
 void CLumo40App::OnUpdateAppCommand(fw::CmdUI& ui) { ui.Enable(FilterCommandEnable(ui.Id(), true)); }
 
 }  // namespace lumora

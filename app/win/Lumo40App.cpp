@@ -89,6 +89,11 @@ FW_MESSAGE_MAP(CLumo40App, fw::App, fw::CommandEntry<&CLumo40App::OnGuidesGridPr
                fw::CommandEntry<&CLumo40App::OnHelpTopics>(ID_HELP_TOPICS),
                fw::CommandEntry<&CLumo40App::OnHelpTopics>(ID_HELP_TOPICS_DEFAULT),
                fw::UpdateEntry<&CLumo40App::OnUpdateAppCommand>(ID_HELP_TOPICS),
+               fw::CommandEntry<&CLumo40App::OnAppFileNew>(ID_FILE_NEW),
+               fw::UpdateEntry<&CLumo40App::OnUpdateAppCommand>(ID_FILE_NEW),
+               fw::CommandEntry<&CLumo40App::OnAppFileOpen>(ID_FILE_OPEN),
+               fw::UpdateEntry<&CLumo40App::OnUpdateAppCommand>(ID_FILE_OPEN),
+               fw::UpdateEntry<&CLumo40App::OnUpdateRecentFiles>(fw::kIdFileMru1, ID_FILE_RECENT_WORKSPACE - 1),
                fw::CommandEntry<&CLumo40App::OnOpenWorkspace>(ID_FILE_OPEN_WORKSPACE),
                fw::UpdateEntry<&CLumo40App::OnUpdateAppCommand>(ID_FILE_OPEN_WORKSPACE),
                fw::CommandEntry<&CLumo40App::OnSaveWorkspace>(ID_FILE_SAVE_WORKSPACE),
@@ -340,6 +345,7 @@ void CLumo40App::BuildToolMenus() {
     }
   }
   if (!BuildAppToolMenus(toolMenus, documentMenu, Site())) LUPrintErrorState(Site());
+  if (MainFrame() != nullptr) GreyToolPlaceholders(MainFrame()->Menu());
   for (const std::string& why : toolMenus.Refused()) TraceMark(("tool left out of the menus: " + why).c_str());
 }
 

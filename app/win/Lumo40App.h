@@ -74,6 +74,11 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   void OnCloseAllImages();
   int CountModifiedDocuments();
   void OnHelpTopics();
+  // File/New..., File/Open... and the recent files wait while a tracker
+  // runs.
+  void OnAppFileNew();
+  void OnAppFileOpen();
+  void OnUpdateRecentFiles(fw::CmdUI& ui);
   void OnUpdateAppCommand(fw::CmdUI& ui);
 
   // Workspaces (AppWorkspace.cpp). An empty path asks for one.

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "app/HandOver.h"
 #include "app/win/Lumo40App.h"
 #include "app/win/MainFrame.h"
+#include "document/DocumentServices.h"
 #include "document/win/AppServices.h"
 #include "document/win/Lumo40Doc.h"
 #include "engine/layers/LayerMng.h"
@@ -188,6 +190,65 @@ class CommandSurface : public ::testing::Test {
   HWND frame_ = nullptr;
   std::string ini_;
 };
+
+// Every item of every popup, as the frame shows it now: id, text, state.
+struct ShownItem {
+  UINT id;
+  std::string text;
+  bool enabled;
+};
+std::vector<ShownItem> AllItems(HWND frame) {
+  std::vector<ShownItem> items;
+  std::function<void(HMENU)> walk = [&](HMENU menu) {
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+      if (HMENU sub = GetSubMenu(menu, i)) {
+        SendMessageA(frame, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(sub), MAKELPARAM(i, FALSE));
+        walk(sub);
+        continue;
+      }
+      const UINT id = GetMenuItemID(menu, i);
+      if (id == 0 || id == 0xFFFFFFFFu) continue;  // separators
+      char text[128] = {};
+      GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+      items.push_back({id, text, (GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_GRAYED) == 0});
+    }
+  };
+  walk(GetMenu(frame));
+  return items;
+}
+
+// No menu item waits without a handler, with no image, with one, and while
+// a tracker runs; the greyed placeholders of empty tool menus and the
+// window lists (the MDI client's, the tool host's) aside. While a tracker
+// runs only the commands allowed meanwhile stay enabled.
+TEST_F(CommandSurface, EveryMenuItemHasItsHandler) {
+  const std::set<UINT> placeholders = {33115, 32969, 32970, 33039};
+  auto check = [&](const char* state) {
+    SCOPED_TRACE(state);
+    int count = 0;
+    for (const ShownItem& item : AllItems(frame_)) {
+      if (item.id >= 0xF000) continue;  // system commands and the window lists
+      if (item.id >= kLUWinMenuFirstCommand && item.id < kLUWinMenuFirstCommand + 0x100) continue;
+      ++count;
+      if (placeholders.count(item.id) != 0) {
+        EXPECT_FALSE(item.enabled) << item.id << " " << item.text;
+        continue;
+      }
+      EXPECT_TRUE(app_->MainFrame()->HasCommandHandler(item.id)) << item.id << " " << item.text;
+    }
+    EXPECT_GT(count, 10);
+  };
+  check("no image");
+  ASSERT_NE(OpenRich(), nullptr);
+  check("one image");
+  SetTrackerRunning(true);
+  check("a tracker running");
+  for (const ShownItem& item : AllItems(frame_)) {
+    if (item.id == ID_FILE_NEW) EXPECT_FALSE(item.enabled) << "File/New waits for the tracker";
+    if (item.id == ID_VIEW_SHOW_RULERS) EXPECT_TRUE(item.enabled) << "rulers may change meanwhile";
+  }
+  SetTrackerRunning(false);
+}
 
 // The tools' groups become sorted popups of Tools, each item with the tool's
 // name and three dots and a command id of its table; the hidden crop tool
