@@ -150,6 +150,8 @@ bool CLumo40App::InitInstance() {
   RegisterErrorBoxClass(Instance());
   LoadAllSettings();
   showCommand = settings.frameMaximized != 0 ? SW_SHOWMAXIMIZED : SW_SHOW;
+  // The colours in the forms of no image yet.
+  SyncColorsToActiveImage(false);
   SetMemoryLimit();
   // The file is read while the rest of the program starts.
   if (info.shellCommand == fw::ShellCommand::kFileOpen) StartStackPreload(FullPathOf(info.fileName));
@@ -533,6 +535,8 @@ void CLumo40App::ShowImageStatus(HWND window) {
   }
   // Called at every idle pass: only a change is shown.
   if (window == imageStatusWindow_ && text == imageStatusText_) return;
+  // Another image, or the image's type changed: the colours follow.
+  SyncColorsToActiveImage(true);
   imageStatusWindow_ = window;
   imageStatusText_ = text;
   prompts.SetText(imageStatusEntry_, text.c_str());

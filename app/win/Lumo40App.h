@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/Colours.h"
 #include "app/HostHooks.h"
 #include "app/IdlePass.h"
 #include "app/PromptStack.h"
@@ -99,6 +100,20 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   void OnUpdateRecentWorkspaces(fw::CmdUI& ui);
   void OnInitMenuPopup(HMENU popup) override;
 
+  // The colours (AppColours.cpp): stored with the form the active image
+  // needs; `notify` posts 33119 to the main window. The panes are told
+  // (1249) either way.
+  void SetForeColor(COLORREF rgb, bool notify);
+  void SetBackColor(COLORREF rgb, bool notify);
+  void SwapColors();
+  void SyncColorsToActiveImage(bool notify);
+  // The palette index (grey level for grey images) and, when asked, the
+  // colour as the image shows it.
+  int GetForeColorValue(COLORREF* display) const;
+  int GetBackColorValue(COLORREF* display) const;
+  void NotifyColorPanes();
+  const ImageColourMode& ColourMode() const { return colourMode_; }
+
   // Options/Preferences/Guides and Grid...
   void OnGuidesGridPreferences();
   void OnUpdateAlwaysOn(fw::CmdUI& ui);
@@ -159,6 +174,8 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   bool hooksInstalled_ = false;
   HHOOK menuHelpHook_ = nullptr;
   bool exited_ = false;
+  ImageColourMode colourMode_;
+  ColourForms fore_, back_;
   std::string currentWorkspace_;
   std::vector<std::string> workspaceFailures_;
   int exitResult_ = 0;

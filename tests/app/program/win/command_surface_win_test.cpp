@@ -532,6 +532,43 @@ void ExpectSameState(const std::vector<ImageState>& want, const std::vector<Imag
   }
 }
 
+// The colours follow the active image: red on a grey image is grey level
+// 170, on a 16-colour image the nearest of its entries, on a colour image
+// red itself; the site's colour entry converts the same way.
+TEST_F(CommandSurface, ColoursTakeTheActiveImagesForm) {
+  if (folder_.empty()) folder_ = testing::MakeUniqueTempFolder("lumora-surface-");
+  const std::string grey = (folder_ / "grey.png").string(), few = (folder_ / "few.png").string();
+  ASSERT_EQ(testing::RunHostShell(folder_.string(),
+                                  "convert -size 8x8 xc:gray50 -type Grayscale -depth 8 '" +
+                                      testing::UnixPath(grey) + "' && convert -size 16x1 gradient:black-white " +
+                                      "-colors 16 -type Palette 'PNG8:" + testing::UnixPath(few) + "'"),
+            0);
+  const COLORREF red = RGB(255, 0, 0);
+  ASSERT_NE(app_->OpenDocumentFile(grey), nullptr);
+  Settle();
+  EXPECT_EQ(app_->ColourMode().mode, 8);
+  app_->SetForeColor(red, true);
+  COLORREF shown = 0;
+  EXPECT_EQ(app_->GetForeColorValue(&shown), 170);
+  EXPECT_EQ(shown, RGB(170, 170, 170));
+  EXPECT_EQ(app_->settings.foreColor, red) << "the colour itself is kept";
+
+  ASSERT_NE(app_->OpenDocumentFile(few), nullptr);
+  Settle();
+  ASSERT_TRUE(IsIndexedMode(app_->ColourMode().mode)) << app_->ColourMode().mode;
+  const std::vector<COLORREF>& palette = app_->ColourMode().palette;
+  ASSERT_GE(palette.size(), 16u);
+  EXPECT_EQ(app_->GetForeColorValue(&shown), NearestPaletteIndex(red, palette));
+  EXPECT_EQ(shown, palette[static_cast<std::size_t>(NearestPaletteIndex(red, palette))]);
+
+  ASSERT_NE(OpenRich(), nullptr);
+  EXPECT_EQ(app_->ColourMode().mode, 16);
+  EXPECT_EQ(app_->GetForeColorValue(&shown), 0);
+  EXPECT_EQ(shown, red);
+  app_->SwapColors();
+  EXPECT_EQ(app_->settings.backColor, red);
+}
+
 // Two images, one with two views and one with a selection, saved as a
 // workspace, closed, and opened again from File/Open Workspace..., the
 // recent list, the command line and a drop: the same files, layers,
