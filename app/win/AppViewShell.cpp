@@ -81,6 +81,11 @@ class AppViewShell : public ViewShell {
     }
   }
 
+  bool LayerMovingOn() override {
+    CMainFrame* main = app_.MainFrameWnd();
+    return main != nullptr && main->LayerMoving();
+  }
+
   void OnViewGone(CLumo40View* view) override {
     CMainFrame* main = app_.MainFrameWnd();
     if (main != nullptr && main->Navigator().View() == view) main->Navigator().SetImage(nullptr);

@@ -46,6 +46,9 @@ class CMainFrame : public fw::MdiFrame {
   void ShowLayerPalette(bool show);
   bool IsLayerPaletteVisible() const;
   void LayerPaletteFollow(CLumo40View* view);
+  // Layer Moving: the active view's move and guide hook is on.
+  bool LayerMoving() const { return layerMoving_; }
+  void EndLayerMoving();
   // The visible layer palette takes its own commands first.
   bool OnCmdMsg(fw::MessageArgs& args) override;
 
@@ -70,6 +73,8 @@ class CMainFrame : public fw::MdiFrame {
   void OnUpdateNavigatorCommand(fw::CmdUI& ui);
   void OnUpdateNavigatorNow();
   void OnLayerPaletteCommand();
+  void OnLayerMoving();
+  void OnUpdateLayerMoving(fw::CmdUI& ui);
   void OnUpdateLayerPaletteCommand(fw::CmdUI& ui);
   // Selection/Intersection Level...: the level of the settings in a dialog.
   void OnSelectionLevel();
@@ -85,6 +90,7 @@ class CMainFrame : public fw::MdiFrame {
   CNavigatorWnd navigator_;
   CLayerWnd layerPalette_;
   bool inPaletteRouting_ = false;
+  bool layerMoving_ = false;
   std::vector<std::string> pendingOpens_;
   static constexpr UINT kMsgOpenHandedOver = WM_APP + 19;
   static constexpr UINT kMsgRaiseLayerPalette = WM_APP + 20;
