@@ -6,6 +6,7 @@
 #include "app/HandOver.h"
 #include "app/HostHooks.h"
 #include "app/StatusPanes.h"
+#include "app/win/AppToolMenus.h"
 #include "app/win/Lumo40App.h"
 #include "app/win/SmallWindows.h"
 #include "dialogs/win/ImageDialogs.h"
@@ -48,7 +49,23 @@ FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnC
                fw::UpdateEntry<&CMainFrame::OnUpdateLayerMoving>(ID_LAYER_MOVING),
                fw::UpdateEntry<&CMainFrame::OnUpdateLayerPaletteCommand>(ID_VIEW_LAYER_PALETTE),
                fw::CommandEntry<&CMainFrame::OnSelectionLevel>(ID_SELECTION_LEVEL),
-               fw::UpdateEntry<&CMainFrame::OnUpdateAlways>(ID_SELECTION_LEVEL))
+               fw::UpdateEntry<&CMainFrame::OnUpdateAlways>(ID_SELECTION_LEVEL),
+               fw::WindowMessageEntry<&CMainFrame::OnMenuSelect>(WM_MENUSELECT),
+               fw::WindowMessageEntry<&CMainFrame::OnQueryEndSession>(WM_QUERYENDSESSION),
+               fw::WindowMessageEntry<&CMainFrame::OnEndSession>(WM_ENDSESSION),
+               fw::CommandEntry<&CMainFrame::OnCloseAllTools>(ID_WINDOW_CLOSE_ALL_TOOLS),
+               fw::UpdateEntry<&CMainFrame::OnUpdateCloseAllTools>(ID_WINDOW_CLOSE_ALL_TOOLS),
+               fw::CommandRangeEntry<&CMainFrame::OnToolRange>(500, 999),
+               fw::UpdateEntry<&CMainFrame::OnUpdateToolRange>(500, 899),
+               fw::UpdateEntry<&CMainFrame::OnUpdateAreaTypeRange>(900, 999),
+               fw::CommandEntry<&CMainFrame::OnPaintAttributesCommand>(ID_VIEW_PAINT_ATTRIBUTES),
+               fw::UpdateEntry<&CMainFrame::OnUpdatePaintAttributesCommand>(ID_VIEW_PAINT_ATTRIBUTES),
+               fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_AIRBRUSH, ID_TOOL_AIRBRUSH),
+               fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_AIRBRUSH),
+               fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_PAINTBRUSH, ID_TOOL_PAINTBRUSH),
+               fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_PAINTBRUSH),
+               fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_ERASER, ID_TOOL_ERASER),
+               fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_ERASER))
 
 CMainFrame::CMainFrame() { className = kMainFrameClass; }
 
@@ -96,6 +113,10 @@ LRESULT CMainFrame::OnCreate(WPARAM wParam, LPARAM lParam) {
     layerPalette_.SetView(nullptr);
     ShowWindow(layerPalette_.Handle(), layerPalette_.shown > 0 ? SW_SHOWNA : SW_HIDE);
   }
+  // The paint attributes window, which tool commands need; shown as it
+  // was left.
+  InstallPaintServices(*TheLumoApp(), paintAttributes_);
+  if (paintAttributes_.Create(Handle())) paintAttributes_.ShowAsSaved();
   ShowSplashScreen(Handle());
   LayoutStatusPanes();
   return 0;
@@ -194,6 +215,7 @@ LRESULT CMainFrame::OnShowWindow(WPARAM wParam, LPARAM lParam) {
   if (wParam != 0 && navigator_.Exists()) ShowWindow(navigator_.Handle(), navigator_.shown > 0 ? SW_SHOWNA : SW_HIDE);
   if (wParam != 0 && layerPalette_.Exists())
     ShowWindow(layerPalette_.Handle(), layerPalette_.shown > 0 ? SW_SHOWNA : SW_HIDE);
+  if (wParam != 0) paintAttributes_.ShowAsSaved();
   if (wParam != 0) BringSplashToTop();
   return r;
 }
@@ -334,6 +356,7 @@ void CMainFrame::OnLayerMoving() {
     return;
   }
   layerMoving_ = true;
+  SetCurrentTool(nullptr);
   if (CLumo40View* view = GetViewFromWnd(GetActiveImageWindow())) view->SetMoveToolActive(true);
 }
 
@@ -374,8 +397,86 @@ void CMainFrame::OnIdleUpdateCmdUI() {
 }
 
 bool CMainFrame::OnCommand(WPARAM wParam, LPARAM lParam) {
-  if (LUWinMenu_Command(TheLumoApp()->Site(), Handle(), wParam) != 0) return true;
+  CLumo40App* app = TheLumoApp();
+  const std::uint32_t id = LOWORD(wParam);
+  if (app->toolMenus.Built() && CreateToolInstanceByCommand(app->toolMenus, app->Site(), id)) return true;
+  // An id of the tools' ranges that no tool claims is no Window-menu entry.
+  const bool toolRange = id >= 500 && id <= 999;
+  if (!toolRange && LUWinMenu_Command(app->Site(), Handle(), wParam) != 0) return true;
   return fw::MdiFrame::OnCommand(wParam, lParam);
+}
+
+std::string CMainFrame::GetMessageString(std::uint32_t id) {
+  if (id >= 500 && id <= 999) {
+    std::string prompt;
+    const int tool = TheLumoApp()->toolMenus.ToolOfCommand(id, false);
+    if (tool != 0) LoadRegToolString(TheLumoApp()->Site(), tool, &prompt);
+    return prompt;
+  }
+  return fw::MdiFrame::GetMessageString(id);
+}
+
+void CMainFrame::OnUpdateToolRange(fw::CmdUI& ui) { ui.Enable(FilterCommandEnable(ui.Id(), true)); }
+
+void CMainFrame::OnUpdateAreaTypeRange(fw::CmdUI& ui) {
+  // Checked: the area type the tool host keeps as the default one.
+  const void* site = TheLumoApp()->Site();
+  char name[21] = {};
+  LUGetProfileString(site, "DefAreaManager", "FrgManager", "", name, sizeof name);
+  const int tool = name[0] != '\0' ? LUGetRegToolIDNumber(site, name, 0) : 0;
+  const std::uint32_t bound = tool != 0 ? TheLumoApp()->toolMenus.FindAreaCommand(tool) : 0;
+  ui.Enable(true);
+  ui.SetCheck(bound != 0 && bound == ui.Id() ? 1 : 0);
+}
+
+namespace {
+
+BOOL CALLBACK FindPaneDialog(HWND window, LPARAM found) {
+  if (LUIsPaneDlgWindow(TheLumoApp()->Site(), window) == 0) return TRUE;
+  *reinterpret_cast<bool*>(found) = true;
+  return FALSE;
+}
+
+}  // namespace
+
+bool HasPaneDialog() {
+  bool found = false;
+  EnumThreadWindows(GetCurrentThreadId(), FindPaneDialog, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+void CMainFrame::OnCloseAllTools() { LUDestroyPaneDialogs(TheLumoApp()->Site()); }
+
+void CMainFrame::OnUpdateCloseAllTools(fw::CmdUI& ui) { ui.Enable(FilterCommandEnable(ui.Id(), HasPaneDialog())); }
+
+LRESULT CMainFrame::OnQueryEndSession(WPARAM, LPARAM) {
+  // Under a running operation the documents cannot be asked: the session
+  // waits.
+  if (ProgressIsRunning()) return FALSE;
+  for (fw::Document* doc : TheLumoApp()->Docs().AllDocuments()) {
+    if (!doc->SaveModified()) return FALSE;
+  }
+  return TRUE;
+}
+
+LRESULT CMainFrame::OnEndSession(WPARAM wParam, LPARAM) {
+  if (wParam == 0) return 0;
+  // The session ends: the documents were asked already; the settings and
+  // the rest go as at exit.
+  for (fw::Document* doc : TheLumoApp()->Docs().AllDocuments()) {
+    doc->SetModifiedFlag(false);
+    if (auto* image = dynamic_cast<CLumo40Doc*>(doc)) image->Image().SetModifiedFlag(false);
+  }
+  TheLumoApp()->CloseAllDocuments(false);
+  DestroyFrame();
+  TheLumoApp()->ExitInstance();
+  return 0;
+}
+
+LRESULT CMainFrame::OnMenuSelect(WPARAM wParam, LPARAM lParam) {
+  LRESULT r = OnMenuSelectMessage(wParam, lParam);
+  TrackMenuSelection(TheLumoApp()->menuHelp, reinterpret_cast<HMENU>(lParam), wParam, lParam);
+  return r;
 }
 
 void CMainFrame::OnClose() {
@@ -391,6 +492,8 @@ void CMainFrame::OnClose() {
 void CMainFrame::DestroyFrame() {
   navigator_.SaveShowState();
   layerPalette_.SaveShowState();
+  paintAttributes_.SaveShowState();
+  SetCurrentTool(nullptr);
   // The tool panes close while their owner is still there, their previews
   // restored.
   LUDestroyPaneDialogs(TheLumoApp()->Site());

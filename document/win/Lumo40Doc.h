@@ -16,6 +16,8 @@
 
 namespace lumora {
 
+struct ExportRequest;
+
 // How the next OnOpenDocument of a template reads its file.
 enum class OpenRoad { kByContent, kLayered, kFlat };
 
@@ -68,6 +70,15 @@ class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFile
   void OnFileSaveCommand();
   // A copy in any format; the name, title and modified mark stay.
   void OnFileExport();
+  // Web export: a flattened copy to the GIF, JPEG or PNG dialog; the
+  // document, its selection and its modified mark stay as they are.
+  void OnExportJPEG();
+  void OnExportGIF();
+  void OnExportPNG();
+  // The selection's image-map text; enabled only with a selection.
+  void OnExportMap();
+  void OnUpdateExportMap(fw::CmdUI& ui);
+  void RunExport(const std::function<void(const ExportRequest&)>& dialog);
   // The file read again; a modified document asks first.
   void OnFileReload();
   void OnUpdateFileReload(fw::CmdUI& ui);
