@@ -850,6 +850,140 @@ TEST_F(ViewNavigation, GuideSnapsTheSitesRectangleWithinEightWindowPixels) {
   CloseProgram(app);
 }
 
+// The status bar's position text without its padding.
+std::string Trimmed(std::string text) {
+  text.erase(0, text.find_first_not_of(' '));
+  return text;
+}
+
+// The menu text of a View item as its update handler leaves it.
+std::string ItemText(HMENU popup, UINT id) {
+  char text[64] = {};
+  GetMenuStringA(popup, id, text, sizeof text, MF_BYCOMMAND);
+  return text;
+}
+
+// The ruler origin dragged out of the corner box: the status bar then
+// counts from the dropped point (rows downward), the top ruler's zero label
+// stands over it; released back on the corner both axes return to 0, on
+// the top ruler only y does. Locked guides are neither hit nor taken from
+// the view, yet a ruler still gives a new one; hidden guides grey Clear
+// Guides; the item texts follow the flags.
+TEST_F(ViewNavigation, RulerOriginFromTheCornerAndGuideCommands) {
+  fw::IniFile(ini_).WriteString("Rulers", "units", "pixels");
+  CLumo40App app;
+  ProgramGuard guard(app);
+  ASSERT_TRUE(Start(app));
+  HWND window = view_->Handle();
+  HWND child = GetParent(window);
+  ShowWindow(child, SW_MAXIMIZE);
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_ORIGINAL_SIZE, 0);
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_SHOW_RULERS, 0);
+  view_->ScrollToDevicePosition(POINT{300, 200});
+  Settle(app, doc_);
+  auto* frame = dynamic_cast<CVarnoChildFrm*>(view_->GetParentFrame());
+  ASSERT_NE(frame, nullptr);
+  fw::StatusBar& status = app.MainFrameWnd()->StatusBarCtrl();
+  auto positionAt = [&](POINT p) {
+    MoveTo(window, POINT{p.x + 30, p.y + 30});  // the pane changes only when the pixel does
+    RunFor(app, 30);
+    MoveTo(window, p);
+    RunFor(app, 50);
+    return Trimmed(status.GetPaneText(1));
+  };
+  const POINT drop{120, 90};
+  EXPECT_EQ(positionAt(drop), "(420,290)");  // scrolled 300, 200 at 1:1
+
+  // Out of the corner box onto the view.
+  // Each drag presses another spot of the box: two presses on one spot
+  // would make a double click, which the box swallows.
+  int drags = 0;
+  auto dragFromCorner = [&](POINT releaseInFrame) {
+    const POINT presses[] = {{3, 3}, {11, 11}, {3, 11}};
+    MoveTo(child, presses[drags++ % 3]);
+    RunFor(app, 20);
+    Press();
+    RunFor(app, 20);
+    MoveTo(window, POINT{60, 60});
+    RunFor(app, 20);
+    MoveTo(child, releaseInFrame);
+    RunFor(app, 20);
+    Release();
+    return RunUntil(app, [&] { return !view_->GuideDragRunning(); }, 3000);
+  };
+  POINT dropInFrame = drop;
+  MapWindowPoints(window, child, &dropInFrame, 1);
+  ASSERT_TRUE(dragFromCorner(dropInFrame));
+  EXPECT_EQ(view_->RulerOrigin().x, 420);
+  EXPECT_EQ(view_->RulerOrigin().y, 290);
+  EXPECT_EQ(positionAt(drop), "(0,0)");
+  EXPECT_EQ(positionAt(POINT{drop.x + 10, drop.y + 5}), "(10,5)");
+  EXPECT_EQ(positionAt(POINT{drop.x - 4, drop.y - 3}), "(-4,-3)");
+  // The top ruler's zero label stands over the dropped column, and the
+  // strips are drawn as the painter gives them.
+  Settle(app, doc_);
+  int viewStart = 0;
+  RulerInput top;
+  ASSERT_TRUE(frame->StripPainting(false, &viewStart, &top));
+  const RulerMarks marks = PaintRuler(top);
+  const auto zero = std::find_if(marks.labels.begin(), marks.labels.end(), [](const RulerLabel& l) { return l.text == "0"; });
+  ASSERT_NE(zero, marks.labels.end());
+  EXPECT_EQ(zero->pos, drop.x);
+  ExpectRulersMatchPainter(app, view_);
+
+  // Released over the top ruler: y returns to 0, x stays where dropped.
+  ASSERT_TRUE(dragFromCorner(POINT{dropInFrame.x + 40, 7}));
+  EXPECT_EQ(view_->RulerOrigin().y, 0);
+  EXPECT_EQ(view_->RulerOrigin().x, 460);
+  // Released over the corner box: both return to 0.
+  ASSERT_TRUE(dragFromCorner(POINT{5, 9}));
+  EXPECT_EQ(view_->RulerOrigin().x, 0);
+  EXPECT_EQ(view_->RulerOrigin().y, 0);
+  EXPECT_EQ(positionAt(drop), "(420,290)");
+
+  // Locked guides: a ruler still adds one; the view neither hits it nor
+  // shows its cursor.
+  HMENU popup = ViewPopup();
+  ASSERT_NE(popup, nullptr);
+  EXPECT_EQ(ItemText(popup, ID_VIEW_SHOW_GUIDES), view_->showGuides ? "Hide Guides" : "Show Guides");
+  if (!view_->showGuides) SendMessageA(frame_, WM_COMMAND, ID_VIEW_SHOW_GUIDES, 0);
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_LOCK_GUIDES, 0);
+  ASSERT_TRUE(view_->lockGuides);
+  EXPECT_NE(ItemState(ID_VIEW_LOCK_GUIDES) & MF_CHECKED, 0u);
+  CLayersManager* stack = doc_->Image().GetLayers();
+  MoveTo(child, POINT{dropInFrame.x + 80, 7});
+  RunFor(app, 20);
+  Press();
+  RunFor(app, 20);
+  MoveTo(window, POINT{drop.x + 80, drop.y});
+  RunFor(app, 20);
+  Release();
+  ASSERT_TRUE(RunUntil(app, [&] { return stack->Guides().size() == 1 && !view_->GuideDragRunning(); }, 3000));
+  EXPECT_EQ(view_->HitTestGuide(drop.x + 80, drop.y, nullptr), -1);
+  EXPECT_FALSE(view_->SetGuideCursor(drop.x + 80, drop.y));
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_LOCK_GUIDES, 0);
+  EXPECT_EQ(view_->HitTestGuide(drop.x + 80, drop.y + 2, nullptr), 0);
+  EXPECT_TRUE(view_->SetGuideCursor(drop.x + 80, drop.y + 2));
+
+  // Hidden guides: Clear Guides, Snap To Guides and Lock Guides are greyed
+  // and the item offers to show them; shown again, Clear Guides empties
+  // the list.
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_SHOW_GUIDES, 0);
+  ASSERT_FALSE(view_->showGuides);
+  for (UINT id : {ID_VIEW_CLEAR_GUIDES, ID_VIEW_SNAP_TO_GUIDES, ID_VIEW_LOCK_GUIDES}) {
+    EXPECT_NE(ItemState(id) & MF_GRAYED, 0u) << id;
+  }
+  EXPECT_EQ(ItemText(ViewPopup(), ID_VIEW_SHOW_GUIDES), "Show Guides");
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_CLEAR_GUIDES, 0);
+  EXPECT_EQ(stack->Guides().size(), 1u);
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_SHOW_GUIDES, 0);
+  EXPECT_EQ(ItemText(ViewPopup(), ID_VIEW_SHOW_GUIDES), "Hide Guides");
+  EXPECT_EQ(ItemState(ID_VIEW_CLEAR_GUIDES) & MF_GRAYED, 0u);
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_CLEAR_GUIDES, 0);
+  EXPECT_TRUE(stack->Guides().empty());
+  CloseProgram(app);
+}
+
 // View/Color/Dither Options: a change reaches the view's options at once;
 // Cancel puts them back.
 TEST_F(ViewNavigation, DitherOptionsApplyLiveAndCancelRestores) {
