@@ -984,6 +984,81 @@ TEST_F(ViewNavigation, RulerOriginFromTheCornerAndGuideCommands) {
   CloseProgram(app);
 }
 
+// The navigator's own keys zoom the image window; its
+// spin stops at 3200 % and 1 %; with no image left its controls are
+// disabled and its image area is empty.
+TEST_F(ViewNavigation, NavigatorKeysSpinEndsAndNoImage) {
+  CLumo40App app;
+  ProgramGuard guard(app);
+  ASSERT_TRUE(Start(app));
+  CNavigatorWnd& nav = app.MainFrameWnd()->Navigator();
+  ASSERT_TRUE(RunUntil(app, [&] { return nav.Exists() && nav.View() == view_; }, 3000));
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_ORIGINAL_SIZE, 0);
+  RunFor(app, 30);
+  SetWindowPos(nav.Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  SetForegroundWindow(nav.Handle());
+  SetFocus(GetDlgItem(nav.Handle(), IDC_NAV_SLIDER));
+  RunFor(app, 30);
+  Chord({VK_ADD});
+  ASSERT_TRUE(RunUntil(app, [&] { return Magnification() == 2.0; }, 3000)) << Magnification();
+  EXPECT_EQ(nav.Percent(), 200);
+
+  // The spin's arrows, clicked.
+  HWND spin = GetDlgItem(nav.Handle(), IDC_NAV_ZOOM_SPIN);
+  RECT arrows{};
+  GetClientRect(spin, &arrows);
+  auto click = [&](bool up) {
+    SetWindowPos(nav.Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    MoveTo(spin, POINT{arrows.right / 2, up ? arrows.bottom / 4 : arrows.bottom * 3 / 4});
+    RunFor(app, 20);
+    Press();
+    RunFor(app, 20);
+    Release();
+    RunFor(app, 80);
+  };
+  HWND slider = GetDlgItem(nav.Handle(), IDC_NAV_SLIDER);
+  SendMessageA(slider, TBM_SETPOS, TRUE, nav.SliderHalfRange());
+  SendMessageA(nav.Handle(), WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 0), reinterpret_cast<LPARAM>(slider));
+  RunFor(app, 50);
+  ASSERT_EQ(nav.Percent(), 3200);
+  click(true);
+  EXPECT_EQ(nav.Percent(), 3200);
+  EXPECT_EQ(Magnification(), 32.0);
+  click(false);
+  EXPECT_EQ(nav.Percent(), 3199);
+  EXPECT_NEAR(Magnification(), 31.99, 0.001);
+  HWND edit = GetDlgItem(nav.Handle(), IDC_NAV_ZOOM_EDIT);
+  SetForegroundWindow(nav.Handle());
+  SetFocus(edit);
+  SetWindowTextA(edit, "1");
+  Chord({VK_RETURN});
+  ASSERT_TRUE(RunUntil(app, [&] { return nav.Percent() == 1; }, 3000)) << nav.Percent();
+  click(false);
+  EXPECT_EQ(nav.Percent(), 1);
+  click(true);
+  EXPECT_EQ(nav.Percent(), 2);
+
+  // No image: every control disabled, the image area one colour.
+  SendMessageA(frame_, WM_COMMAND, 57602, 0);  // File/Close
+  ASSERT_TRUE(RunUntil(app, [&] { return app.Docs().AllDocuments().empty() && nav.View() == nullptr; }, 5000));
+  for (int id : {IDC_NAV_ZOOM_EDIT, IDC_NAV_SLIDER, IDC_NAV_ZOOM_SPIN}) {
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(nav.Handle(), id))) << id;
+  }
+  RunFor(app, 50);
+  const Capture shot = ScreenClient(nav.Handle());
+  const RECT area = nav.ImageArea();
+  ASSERT_FALSE(RectIsEmpty(area));
+  const std::uint32_t face = shot.At(area.left, area.top);
+  int other = 0;
+  for (int y = area.top; y < area.bottom; ++y) {
+    for (int x = area.left; x < area.right; ++x) other += shot.At(x, y) != face ? 1 : 0;
+  }
+  EXPECT_EQ(other, 0);
+  const COLORREF buttonFace = GetSysColor(COLOR_BTNFACE);
+  EXPECT_EQ(face, (std::uint32_t{GetRValue(buttonFace)} << 16) | (GetGValue(buttonFace) << 8) | GetBValue(buttonFace));
+  CloseProgram(app);
+}
+
 // View/Color/Dither Options: a change reaches the view's options at once;
 // Cancel puts them back.
 TEST_F(ViewNavigation, DitherOptionsApplyLiveAndCancelRestores) {
