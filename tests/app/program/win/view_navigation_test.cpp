@@ -1059,6 +1059,83 @@ TEST_F(ViewNavigation, NavigatorKeysSpinEndsAndNoImage) {
   CloseProgram(app);
 }
 
+// A window's client as the display shows it now (read back, not
+// repainted: the rulers' markers are drawn straight onto the screen).
+Capture OnDisplay(HWND window) {
+  RECT client{};
+  GetClientRect(window, &client);
+  return lumora::testing::CaptureDc(client.right, client.bottom, [&](HDC dc) {
+    HDC shown = GetDC(window);
+    BitBlt(dc, 0, 0, client.right, client.bottom, shown, 0, 0, SRCCOPY);
+    ReleaseDC(window, shown);
+  });
+}
+
+// Pixels of the top ruler's strip that differ between two captures,
+// counted per column.
+std::vector<int> ChangedColumns(const Capture& a, const Capture& b) {
+  std::vector<int> columns;
+  for (int x = 0; x < std::min(a.width, b.width); ++x) {
+    for (int y = 0; y < 15; ++y) {
+      if (a.At(x, y) != b.At(x, y)) {
+        columns.push_back(x);
+        break;
+      }
+    }
+  }
+  return columns;
+}
+
+// The rulers' cursor marker shows only over the image's displayed span: at
+// 1:8 the image sits in the middle of a larger view; past its right edge
+// the marker goes and the ruler is as it was. Correct Window Size waits
+// until the frame is no longer maximised.
+TEST_F(ViewNavigation, RulerMarkerOnlyOverTheImage) {
+  CLumo40App app;
+  ProgramGuard guard(app);
+  ASSERT_TRUE(Start(app));
+  HWND window = view_->Handle();
+  ShowWindow(GetParent(window), SW_MAXIMIZE);
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_WINDOW_SIZE_FIRST + 2, 0);  // 1:8
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_SHOW_RULERS, 0);
+  Settle(app, doc_);
+  ASSERT_EQ(Magnification(), 1.0 / 8);
+  auto* frame = dynamic_cast<CVarnoChildFrm*>(view_->GetParentFrame());
+  ASSERT_NE(frame, nullptr);
+  RECT shown{0, 0, 4000, 3000};
+  view_->Mapping().RevXForm(&shown, kXFRects);
+  RECT client{};
+  GetClientRect(window, &client);
+  ASSERT_GT(shown.left, 20);
+  ASSERT_LT(shown.right, client.right - 20);
+  const int middleY = (shown.top + shown.bottom) / 2;
+  // Beside the image: no marker along x.
+  MoveTo(window, POINT{shown.left - 10, middleY});
+  RunFor(app, 50);
+  EXPECT_EQ(frame->MarkerPositions().x, -1);
+  EXPECT_GE(frame->MarkerPositions().y, 0);
+  const Capture before = OnDisplay(frame->Handle());
+  // Over the image: the marker's column changes, nothing else.
+  const POINT over{(shown.left + shown.right) / 2, middleY};
+  MoveTo(window, over);
+  RunFor(app, 50);
+  POINT inFrame = CursorIn(window);
+  MapWindowPoints(window, frame->Handle(), &inFrame, 1);
+  EXPECT_EQ(frame->MarkerPositions().x, inFrame.x);
+  const std::vector<int> marked = ChangedColumns(before, OnDisplay(frame->Handle()));
+  EXPECT_EQ(marked, std::vector<int>{inFrame.x});
+  // Past the right edge of the image: gone, and the strip as before.
+  MoveTo(window, POINT{shown.right + 10, middleY});
+  RunFor(app, 50);
+  EXPECT_EQ(frame->MarkerPositions().x, -1);
+  EXPECT_TRUE(ChangedColumns(before, OnDisplay(frame->Handle())).empty());
+  // A maximised frame has no size of its own to correct.
+  EXPECT_NE(ItemState(ID_VIEW_CORRECT_WINDOW_SIZE) & MF_GRAYED, 0u);
+  ShowWindow(GetParent(window), SW_RESTORE);
+  EXPECT_EQ(ItemState(ID_VIEW_CORRECT_WINDOW_SIZE) & MF_GRAYED, 0u);
+  CloseProgram(app);
+}
+
 // View/Color/Dither Options: a change reaches the view's options at once;
 // Cancel puts them back.
 TEST_F(ViewNavigation, DitherOptionsApplyLiveAndCancelRestores) {
