@@ -868,7 +868,7 @@ std::string ItemText(HMENU popup, UINT id) {
 // stands over it; released back on the corner both axes return to 0, on
 // the top ruler only y does. Locked guides are neither hit nor taken from
 // the view, yet a ruler still gives a new one; hidden guides grey Clear
-// Guides; the item texts follow the flags.
+// Guides; the item texts follow the flags, which the next start keeps.
 TEST_F(ViewNavigation, RulerOriginFromTheCornerAndGuideCommands) {
   fw::IniFile(ini_).WriteString("Rulers", "units", "pixels");
   CLumo40App app;
@@ -981,7 +981,21 @@ TEST_F(ViewNavigation, RulerOriginFromTheCornerAndGuideCommands) {
   EXPECT_EQ(ItemState(ID_VIEW_CLEAR_GUIDES) & MF_GRAYED, 0u);
   SendMessageA(frame_, WM_COMMAND, ID_VIEW_CLEAR_GUIDES, 0);
   EXPECT_TRUE(stack->Guides().empty());
+  // The flags outlive the program: locked and shown guides, snapping off.
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_LOCK_GUIDES, 0);
+  if (view_->snapToGuides) SendMessageA(frame_, WM_COMMAND, ID_VIEW_SNAP_TO_GUIDES, 0);
   CloseProgram(app);
+  fw::IniFile ini(ini_);
+  EXPECT_EQ(ini.GetInt("Guides", "locked", -1), 1);
+  EXPECT_EQ(ini.GetInt("Guides", "show", -1), 1);
+  EXPECT_EQ(ini.GetInt("Guides", "snap", -1), 0);
+  CLumo40App again;
+  ProgramGuard guardAgain(again);
+  ASSERT_TRUE(Start(again));
+  EXPECT_TRUE(view_->lockGuides);
+  EXPECT_TRUE(view_->showGuides);
+  EXPECT_FALSE(view_->snapToGuides);
+  CloseProgram(again);
 }
 
 // The navigator's own keys zoom the image window; its
@@ -1027,6 +1041,7 @@ TEST_F(ViewNavigation, NavigatorKeysSpinEndsAndNoImage) {
   click(false);
   EXPECT_EQ(nav.Percent(), 3199);
   EXPECT_NEAR(Magnification(), 31.99, 0.001);
+  EXPECT_NE(Title().find(" 3199%"), std::string::npos) << Title();
   HWND edit = GetDlgItem(nav.Handle(), IDC_NAV_ZOOM_EDIT);
   SetForegroundWindow(nav.Handle());
   SetFocus(edit);
