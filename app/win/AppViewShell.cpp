@@ -77,6 +77,7 @@ class AppViewShell : public ViewShell {
   void OnViewActivated(CLumo40View* view) override {
     if (CMainFrame* main = app_.MainFrameWnd()) {
       main->NavigatorFollow(view);
+      main->LayerPaletteFollow(view);
       main->PaintAttributes().OnViewActivated(view);
     }
   }
@@ -96,6 +97,7 @@ class AppViewShell : public ViewShell {
   void OnViewGone(CLumo40View* view) override {
     CMainFrame* main = app_.MainFrameWnd();
     if (main != nullptr && main->Navigator().View() == view) main->Navigator().SetImage(nullptr);
+    if (main != nullptr && main->LayerPalette().View() == view) main->LayerPalette().SetView(nullptr);
   }
 
   void ShowHelp(unsigned topic) override { app_.ShowHelp(app_.GetActiveTopLevelWnd(), HELP_CONTEXT, topic); }

@@ -466,7 +466,7 @@ void CLumo40View::SnapRect(const RECT& rect, POINT* offset) const {
   SnapSettings settings;
   settings.toGrid = showGrid && snapToGrid && !gridSnapBlock;
   settings.toGuides = showGuides && snapToGuides;
-  settings.zoom = 1.0 / zoom_.x.ImagePerWindowUnit();
+  settings.imagePerWindow = zoom_.x.ImagePerWindowUnit();
   if (CLayersManager* stack = doc->Image().GetLayers()) {
     for (const auto& g : stack->Guides()) settings.guides.push_back(SnapGuide{g.position, g.orientation});
   }
