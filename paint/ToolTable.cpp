@@ -63,6 +63,7 @@ std::uint32_t ToolCommandForKey(char letter) {
     case 'B': case 'b': return kCmdToolPaint;
     case 'E': case 'e': return kCmdToolEraser;
     case 'A': case 'a': return kCmdToolAir;
+    case 'I': case 'i': return kCmdDropper;
     default: return 0;
   }
 }

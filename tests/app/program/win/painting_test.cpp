@@ -28,6 +28,7 @@
 #include "res/StringTable.h"
 #include "res/resource.h"
 #include "tests/support/win/dialog_script.h"
+#include "ui/win/ScreenPicker.h"
 #include "view/win/Lumo40View.h"
 
 namespace lumora {
@@ -370,9 +371,11 @@ TEST_F(Painting, PageSettingsAndPresetsReachTheBrushAndSurviveARestart) {
   doc_ = nullptr;
   SendMessageA(frame_, WM_CLOSE, 0, 0);
   app_.ExitInstance();
-  ASSERT_TRUE(app_.InitInstance());
-  frame_ = app_.MainFrame()->Handle();
-  CBrushPage* again = Main()->PaintAttributes().Page(paint::kPagePaintBrush);
+  // A program object runs once: the restart is a second one.
+  CLumo40App second;
+  ASSERT_TRUE(second.InitInstance());
+  CMainFrame* main = second.MainFrameWnd();
+  CBrushPage* again = main->PaintAttributes().Page(paint::kPagePaintBrush);
   ASSERT_NE(again, nullptr);
   const paint::PageSettings& s = again->Model().settings;
   EXPECT_EQ(s.width, 4u);
@@ -384,14 +387,75 @@ TEST_F(Painting, PageSettingsAndPresetsReachTheBrushAndSurviveARestart) {
   EXPECT_EQ(GetDlgItemInt(again->Handle(), 1260, nullptr, FALSE), 4u);
   // The window was put back on the screen (X clamped, Y at least 0).
   RECT r{};
-  GetWindowRect(Main()->PaintAttributes().Handle(), &r);
+  GetWindowRect(main->PaintAttributes().Handle(), &r);
   EXPECT_EQ(r.right, GetSystemMetrics(SM_CXSCREEN));
   EXPECT_EQ(r.top, 0);
   // A new paint brush takes the page's values.
-  SendMessageA(frame_, WM_COMMAND, paint::kCmdToolPaint, 0);
-  ASSERT_NE(Main()->CurrentTool(), nullptr);
-  EXPECT_EQ(Main()->CurrentTool()->Width(), 4);
-  EXPECT_EQ(Main()->CurrentTool()->GetInsertMode(), 7);
+  SendMessageA(main->Handle(), WM_COMMAND, paint::kCmdToolPaint, 0);
+  ASSERT_NE(main->CurrentTool(), nullptr);
+  EXPECT_EQ(main->CurrentTool()->Width(), 4);
+  EXPECT_EQ(main->CurrentTool()->GetInsertMode(), 7);
+  SendMessageA(main->Handle(), WM_CLOSE, 0, 0);
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  }
+  second.ExitInstance();
+}
+
+LRESULT CALLBACK PlainWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, m, wp, lp); }
+
+TEST_F(Painting, DropperTakesAnImagePixelAndAWindowsColour) {
+  Open("red.png");
+  app_.settings.foreColor = 0x000000;
+  app_.settings.backColor = 0xFFFFFF;
+  // Left click on an image pixel: the foreground takes it.
+  TypeLetter('I');
+  ASSERT_TRUE(CScreenPicker::Running());
+  POINT inside{};
+  for (inside.y = 0; inside.y < 400; ++inside.y) {
+    const POINT p = ImagePoint(POINT{150, inside.y});
+    if (p.y == 300 - 1 - 120) break;  // file row 120
+  }
+  inside.x = 150;
+  ASSERT_EQ(ImagePoint(inside).x, 150);
+  Send({Mouse(MOUSEEVENTF_MOVE, OnScreen(view_->Handle(), inside))});
+  Pump();
+  Send({Mouse(MOUSEEVENTF_LEFTDOWN), Mouse(MOUSEEVENTF_LEFTUP)});
+  Pump();
+  EXPECT_FALSE(CScreenPicker::Running());
+  EXPECT_EQ(app_.settings.foreColor, RGB(200, 30, 60));
+  EXPECT_EQ(app_.settings.backColor, 0xFFFFFFu);
+
+  // Right click on a window of a known colour: the background takes it.
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = PlainWindowProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.hbrBackground = CreateSolidBrush(RGB(10, 120, 230));
+  wc.lpszClassName = "PaintTestSwatch";
+  RegisterClassA(&wc);
+  HWND swatch = CreateWindowExA(WS_EX_TOPMOST, "PaintTestSwatch", "", WS_POPUP | WS_VISIBLE, 700, 500, 60, 60,
+                                nullptr, nullptr, wc.hInstance, nullptr);
+  ASSERT_NE(swatch, nullptr);
+  UpdateWindow(swatch);
+  Pump();
+  SendMessageA(frame_, WM_COMMAND, ID_DROPPER, 0);
+  ASSERT_TRUE(CScreenPicker::Running());
+  Send({Mouse(MOUSEEVENTF_MOVE, POINT{730, 530})});
+  Pump();
+  Send({Mouse(MOUSEEVENTF_RIGHTDOWN), Mouse(MOUSEEVENTF_RIGHTUP)});
+  Pump();
+  EXPECT_FALSE(CScreenPicker::Running());
+  EXPECT_EQ(app_.settings.backColor, RGB(10, 120, 230));
+  EXPECT_EQ(app_.settings.foreColor, RGB(200, 30, 60));
+
+  // Escape ends a pick without a colour.
+  SendMessageA(frame_, WM_COMMAND, ID_DROPPER, 0);
+  ASSERT_TRUE(CScreenPicker::Running());
+  Send({Key(VK_ESCAPE, false), Key(VK_ESCAPE, true)});
+  Pump();
+  EXPECT_FALSE(CScreenPicker::Running());
+  DestroyWindow(swatch);
+  DeleteObject(wc.hbrBackground);
 }
 
 TEST_F(Painting, EraserClearOnALayerWithoutMaskSaysSoAndChangesNothing) {
