@@ -223,6 +223,40 @@ TEST_F(CommandSurface, RegisteredToolsFillTheImageMenu) {
   EXPECT_EQ(app_->MainFrameWnd()->GetMessageString(999), "");
 }
 
+// Image/Convert and Image/Adjust hold the tools marked for them, in the
+// registry's order, with ids of their own ranges; Invert from Image/Convert
+// inverts the active layer as one undo step.
+TEST_F(CommandSurface, ConvertAndAdjustHoldTheirToolsAndApplyThem) {
+  CLumo40Doc* doc = OpenRich();
+  ASSERT_NE(doc, nullptr);
+  HMENU image = Open(GetSubMenu(GetMenu(frame_), 3), 3);
+  HMENU convert = Open(GetSubMenu(image, 0), 0);
+  HMENU adjust = Open(GetSubMenu(image, 2), 2);
+  std::vector<std::string> converts, adjusts;
+  for (const MenuItem& item : PopupItems(convert)) converts.push_back(Plain(item.text));
+  for (const MenuItem& item : PopupItems(adjust)) adjusts.push_back(Plain(item.text));
+  EXPECT_EQ(converts, (std::vector<std::string>{"Grayscale...", "Invert..."}));
+  EXPECT_EQ(adjusts, (std::vector<std::string>{"Brightness...", "Contrast...", "Posterize..."}));
+  const std::optional<MenuItem> invert = Find(convert, "Invert...");
+  ASSERT_TRUE(invert);
+  EXPECT_EQ(invert->id, 501u);
+  EXPECT_EQ(Find(adjust, "Brightness...")->id, 511u);
+  EXPECT_EQ(invert->state & (MFS_GRAYED | MFS_DISABLED), 0u);
+
+  CLayersManager& stack = *doc->Image().GetLayers();
+  VrWA2000::WA* before = new VrWA2000::WA(*stack.GetActiveLayer()->PeekImage(), false);
+  ASSERT_TRUE(Choose(invert->id));
+  HWND pane = static_cast<HWND>(LUGetPaneDialogWindow(app_->Site(), LUGetActivePaneDialog(app_->Site())));
+  ASSERT_NE(pane, nullptr);
+  SendMessageA(GetDlgItem(pane, kIdPaneApply), BM_CLICK, 0, 0);
+  Settle();
+  VrWA2000::WA* expected = test::ToolResult(before, "invert_conv", {100});
+  EXPECT_TRUE(test::SamePixels(stack.GetActiveLayer()->PeekImage(), expected));
+  EXPECT_EQ(doc->Image().HistoryState().name, "Invert");
+  expected->Release();
+  before->Release();
+}
+
 // "&Median..." chosen from the Tools menu opens its pane; Apply runs the
 // filter on the active layer as one undo step named after the tool, and
 // Edit/Undo gives the layer back byte for byte.
