@@ -60,6 +60,8 @@ FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnC
                fw::UpdateEntry<&CMainFrame::OnUpdateAreaTypeRange>(900, 999),
                fw::CommandEntry<&CMainFrame::OnPaintAttributesCommand>(ID_VIEW_PAINT_ATTRIBUTES),
                fw::UpdateEntry<&CMainFrame::OnUpdatePaintAttributesCommand>(ID_VIEW_PAINT_ATTRIBUTES),
+               fw::CommandEntry<&CMainFrame::OnDropper>(ID_DROPPER),
+               fw::UpdateEntry<&CMainFrame::OnUpdateDropper>(ID_DROPPER),
                fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_AIRBRUSH, ID_TOOL_AIRBRUSH),
                fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_AIRBRUSH),
                fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_PAINTBRUSH, ID_TOOL_PAINTBRUSH),

@@ -73,6 +73,9 @@ class CMainFrame : public fw::MdiFrame {
   void OnToolCommand(std::uint32_t id);
   void OnUpdateToolCommand(fw::CmdUI& ui);
   void OnPaintAttributesCommand();
+  // The Dropper: starts a screen colour pick, or ends the running one.
+  void OnDropper();
+  void OnUpdateDropper(fw::CmdUI& ui);
   void OnUpdatePaintAttributesCommand(fw::CmdUI& ui);
 
  protected:
