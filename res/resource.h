@@ -551,4 +551,15 @@
 #define IDC_MAP_AS_POLYGON 1237
 #define IDC_MAP_SAVE_AS 430
 #define IDC_MAP_COPY 428
+// TWAIN: the device commands, the protocol, the device list dialog.
+#define ID_TWAIN_DEVICE_FIRST 40000
+#define ID_TWAIN_DEVICE_LAST 40009
+#define ID_TWAIN_NATIVE 33113
+#define ID_TWAIN_MEMORY 33112
+#define ID_TWAIN_ADD_REMOVE 32939
+#define IDD_ADD_TWAIN 218
+#define IDC_TWAIN_AVAILABLE 1181
+#define IDC_TWAIN_SELECTED 1182
+#define IDC_TWAIN_ADD 1183
+#define IDC_TWAIN_REMOVE 1115
 #endif

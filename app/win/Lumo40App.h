@@ -11,6 +11,7 @@
 #include "app/PromptStack.h"
 #include "app/Settings.h"
 #include "app/Site.h"
+#include "engine/pixels/ImagePlacement.h"
 #include "framework/win/App.h"
 #include "platform/trace.h"
 
@@ -19,6 +20,12 @@ namespace lumora {
 class CMainFrame;
 
 constexpr UINT_PTR kAnimationTimer = 1331;
+
+// Images made elsewhere (scanned, opened from a DIB) become new documents.
+class DocumentImagePlacement : public ImagePlacement {
+ public:
+  int PlaceNewImage(VrWA2000::WA* image) override;
+};
 
 class CLumo40App : public fw::App, public IdleServices, public HookHost {
   FW_DECLARE_MESSAGE_MAP()
@@ -44,6 +51,7 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   CMainFrame* MainFrameWnd() const;
   AppSettings settings;
   CPromptStack prompts;
+  DocumentImagePlacement imagePlacement_;
   int showCommand = SW_SHOWNORMAL;
   // 1: closing the main window closes every document without asking; any
   // other value asks each modified document first.

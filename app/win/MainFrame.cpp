@@ -22,6 +22,8 @@
 #include "view/win/ImageViewWnd.h"
 #include "view/win/Lumo40View.h"
 
+#include "files/win/TwainSession.h"
+
 namespace lumora {
 
 FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnCreate>(WM_CREATE),
@@ -43,7 +45,18 @@ FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnC
                fw::UpdateEntry<&CMainFrame::OnUpdateNavigatorCommand>(ID_VIEW_NAVIGATOR),
                fw::CommandEntry<&CMainFrame::OnUpdateNavigatorNow>(ID_UPDATE_NAVIGATOR),
                fw::CommandEntry<&CMainFrame::OnSelectionLevel>(ID_SELECTION_LEVEL),
-               fw::UpdateEntry<&CMainFrame::OnUpdateAlways>(ID_SELECTION_LEVEL))
+               fw::UpdateEntry<&CMainFrame::OnUpdateAlways>(ID_SELECTION_LEVEL),
+               fw::WindowMessageEntry<&CMainFrame::OnInitMenu>(WM_INITMENU),
+               fw::CommandRangeEntry<&CMainFrame::OnTwainDevice>(ID_TWAIN_DEVICE_FIRST, ID_TWAIN_DEVICE_LAST),
+               fw::UpdateEntry<&CMainFrame::OnUpdateTwainDevice>(ID_TWAIN_DEVICE_FIRST, ID_TWAIN_DEVICE_LAST),
+               fw::CommandEntry<&CMainFrame::OnTwainNative>(ID_TWAIN_NATIVE),
+               fw::UpdateEntry<&CMainFrame::OnUpdateTwainNative>(ID_TWAIN_NATIVE),
+               fw::CommandEntry<&CMainFrame::OnTwainMemory>(ID_TWAIN_MEMORY),
+               fw::UpdateEntry<&CMainFrame::OnUpdateTwainMemory>(ID_TWAIN_MEMORY),
+               fw::CommandEntry<&CMainFrame::OnTwainAddRemove>(ID_TWAIN_ADD_REMOVE),
+               fw::UpdateEntry<&CMainFrame::OnUpdateAlways>(ID_TWAIN_ADD_REMOVE),
+               fw::WindowMessageEntry<&CMainFrame::OnTwainNativeImage>(kMsgTwainNativeImage),
+               fw::WindowMessageEntry<&CMainFrame::OnTwainMemoryImage>(kMsgTwainMemoryImage))
 
 CMainFrame::CMainFrame() { className = kMainFrameClass; }
 
@@ -89,6 +102,7 @@ LRESULT CMainFrame::OnCreate(WPARAM wParam, LPARAM lParam) {
   }
   ShowSplashScreen(Handle());
   LayoutStatusPanes();
+  BuildTwainDeviceList();
   return 0;
 }
 
@@ -295,6 +309,7 @@ void CMainFrame::OnClose() {
     return;
   }
   if (!SaveAndCloseAllDocuments(false)) return;  // a document refused: the program goes on
+  SaveTwainSettings();
   DestroyFrame();
 }
 
