@@ -347,6 +347,13 @@ class ImageDocument : public DocumentLock, public CellRenderer {
   // the newest step and nothing was undone. False when it joined.
   bool ChangeOpacity();
   bool ShowLayer(bool show);
+  // The layer at the list index shown or hidden (the palette's eye), in
+  // the same step.
+  bool ShowLayerAt(int index, bool show);
+  // The layer taken out and put directly above the reference (null: at the
+  // bottom) as one step, "Bring forward" when it goes up, "Send backward"
+  // when down; true without a step when it is there already.
+  bool MoveLayerAbove(CLayer* layer, CLayer* reference);
   bool EditLayerMask(bool edit);
   // Links the layer at the list index with the active one.
   bool AddLayerLink(int index);

@@ -4,14 +4,24 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "framework/win/ControlBars.h"
 #include "framework/win/Frame.h"
+#include "ui/win/LayerWnd.h"
+#include "paint/win/PaintAttributes.h"
+#include "paint/win/ToolBrush.h"
 #include "ui/win/NavigatorWnd.h"
 
 namespace lumora {
+
+// Whether a tool pane of the tool host is open.
+bool HasPaneDialog();
+class CLumo40App;
+// What the brushes ask of the program, and the window's prompt.
+void InstallPaintServices(CLumo40App& app, CPaintAttributes& window);
 
 class CMainFrame : public fw::MdiFrame {
   FW_DECLARE_MESSAGE_MAP()
@@ -22,6 +32,8 @@ class CMainFrame : public fw::MdiFrame {
   bool PreCreateWindow(CREATESTRUCTA& cs) override;
   // The tool host's Window menu items first, then the frame's routing.
   bool OnCommand(WPARAM wParam, LPARAM lParam) override;
+  // Area types and registered tools have their prompts from the tool host.
+  std::string GetMessageString(std::uint32_t id) override;
   // Closes every document that agrees to close (asking to save; close
   // mode 1 closes them all without asking); false at the first refusal. A
   // non-zero `already` is returned as it is.
@@ -42,11 +54,32 @@ class CMainFrame : public fw::MdiFrame {
   void UpdateNavigator();
   void NavigatorFollow(CLumo40View* view);
 
+  // The layer palette.
+  CLayerWnd& LayerPalette() { return layerPalette_; }
+  void ShowLayerPalette(bool show);
+  bool IsLayerPaletteVisible() const;
+  void LayerPaletteFollow(CLumo40View* view);
+  // The visible layer palette takes its own commands first.
+  bool OnCmdMsg(fw::MessageArgs& args) override;
+  // The painting tools: the paint attributes window and the current brush
+  // (owned here; null: none).
+  CPaintAttributes& PaintAttributes() { return paintAttributes_; }
+  CToolBrush* CurrentTool() const { return currentTool_.get(); }
+  // The window takes the brush first, then the previous one goes.
+  void SetCurrentTool(std::unique_ptr<CToolBrush> brush);
+  // A tool command: the current tool's own command releases it, another
+  // makes its brush current.
+  void OnToolCommand(std::uint32_t id);
+  void OnUpdateToolCommand(fw::CmdUI& ui);
+  void OnPaintAttributesCommand();
+  void OnUpdatePaintAttributesCommand(fw::CmdUI& ui);
+
  protected:
   LRESULT OnCreate(WPARAM, LPARAM);
   LRESULT OnMove(WPARAM, LPARAM);
   LRESULT OnSize(WPARAM, LPARAM);
   LRESULT OnActivate(WPARAM, LPARAM);
+  LRESULT OnRaiseLayerPalette(WPARAM, LPARAM);
   LRESULT OnActivateApp(WPARAM, LPARAM);
   LRESULT OnPaneActivated(WPARAM, LPARAM);
   LRESULT OnShowWindow(WPARAM, LPARAM);
@@ -61,9 +94,24 @@ class CMainFrame : public fw::MdiFrame {
   void OnNavigatorCommand();
   void OnUpdateNavigatorCommand(fw::CmdUI& ui);
   void OnUpdateNavigatorNow();
+  void OnLayerPaletteCommand();
+  void OnUpdateLayerPaletteCommand(fw::CmdUI& ui);
   // Selection/Intersection Level...: the level of the settings in a dialog.
   void OnSelectionLevel();
   void OnUpdateAlways(fw::CmdUI& ui);
+  // Registered tools (500-899) and area types (900-999): the work is done
+  // in OnCommand.
+  void OnToolRange(std::uint32_t) {}
+  void OnUpdateToolRange(fw::CmdUI& ui);
+  void OnUpdateAreaTypeRange(fw::CmdUI& ui);
+  LRESULT OnMenuSelect(WPARAM, LPARAM);
+  // Window/Close All Tools: every tool pane closes.
+  void OnCloseAllTools();
+  void OnUpdateCloseAllTools(fw::CmdUI& ui);
+  // Logging off asks every modified image as closing does; the program
+  // ends when the session does.
+  LRESULT OnQueryEndSession(WPARAM, LPARAM);
+  LRESULT OnEndSession(WPARAM, LPARAM);
   void OnIdleUpdateCmdUI() override;
 
   // TWAIN: the device list (built at creation, kept in [TWAIN] at close),
@@ -89,10 +137,15 @@ class CMainFrame : public fw::MdiFrame {
 
   fw::StatusBar statusBar_;
   CNavigatorWnd navigator_;
+  CLayerWnd layerPalette_;
+  bool inPaletteRouting_ = false;
+  CPaintAttributes paintAttributes_;
+  std::unique_ptr<CToolBrush> currentTool_;
   std::vector<std::string> pendingOpens_;
   std::vector<std::string> twainDevices_;
   int twainProtocol_ = 1;  // 1 native, 0 through memory
   static constexpr UINT kMsgOpenHandedOver = WM_APP + 19;
+  static constexpr UINT kMsgRaiseLayerPalette = WM_APP + 20;
 };
 
 }  // namespace lumora

@@ -149,6 +149,14 @@ LRESULT CLumo40View::OnPrivateMessage(UINT message, WPARAM wParam, LPARAM lParam
       return 0;
     }
     case WM_QUERYDRAGICON: return reinterpret_cast<LRESULT>(AppIcon());
+    case WM_CHAR: {
+      // The tools' letters belong to the image view alone: typing into
+      // other windows never switches tools.
+      const bool modified = GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0;
+      ViewShell* shell = TheViewShell();
+      if (!modified && wParam < 0x80 && shell != nullptr && shell->ToolKey(this, static_cast<char>(wParam))) return 0;
+      return fw::Window::WindowProc(message, wParam, lParam);
+    }
     default: return fw::Window::WindowProc(message, wParam, lParam);
   }
 }
@@ -175,6 +183,7 @@ LRESULT CLumo40View::OnPaintView(WPARAM, LPARAM) {
       RestoreDC(dc, saved);
     }
     DeleteObject(clip);
+    if (ViewShell* shell = TheViewShell()) shell->PaintToolOverlay(this, dc);
   }
   EndPaint(hwnd_, &ps);
   // Marked only once the frame shows (not for paints before it does).
@@ -457,7 +466,7 @@ void CLumo40View::SnapRect(const RECT& rect, POINT* offset) const {
   SnapSettings settings;
   settings.toGrid = showGrid && snapToGrid && !gridSnapBlock;
   settings.toGuides = showGuides && snapToGuides;
-  settings.zoom = 1.0 / zoom_.x.ImagePerWindowUnit();
+  settings.imagePerWindow = zoom_.x.ImagePerWindowUnit();
   if (CLayersManager* stack = doc->Image().GetLayers()) {
     for (const auto& g : stack->Guides()) settings.guides.push_back(SnapGuide{g.position, g.orientation});
   }

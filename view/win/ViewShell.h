@@ -47,6 +47,10 @@ class ViewShell {
   // when the pick ends); false when it cannot start.
   using PickCallback = void (*)(const POINT* point, void* user, int reserved);
   virtual bool StartPick(HCURSOR overView, HCURSOR elsewhere, PickCallback callback, void* user, HWND view) = 0;
+  // After a paint: the current tool draws what follows the mouse.
+  virtual void PaintToolOverlay(CLumo40View*, HDC) {}
+  // An unmodified letter typed in the view: true when it chose a tool.
+  virtual bool ToolKey(CLumo40View*, char) { return false; }
 };
 
 void SetViewShell(ViewShell* shell);

@@ -766,6 +766,90 @@ TEST_F(ViewNavigation, GuideAtFourToOneLandsOnThePointersRow) {
   CloseProgram(app);
 }
 
+// Calls entry `index` of the program's site table `table` as a tool does.
+template <typename R, typename... Args>
+R CallSite(const CLumo40App& app, int table, int index, Args... args) {
+  const LU_SITE_TABLE* descriptor = nullptr;
+  const LUSiteEntry entry = LUSiteEntryOf(app.Site(), table, index, &descriptor);
+  if (entry == nullptr) {
+    ADD_FAILURE() << "no entry " << index << " in table " << table;
+    return R{};
+  }
+  using Fn = R (*)(const LU_SITE_TABLE*, Args...);
+  return reinterpret_cast<Fn>(entry)(descriptor, args...);
+}
+
+// A guide dragged out of the top ruler pulls a rectangle that a tool moves
+// through the site's snap entry when an edge comes within 8 window pixels
+// of it, not 9, at 1:1 and at 4:1 alike. At 4:1 the guide is dropped on a
+// window row a quarter pixel off the image rows, so 9 window pixels occur.
+TEST_F(ViewNavigation, GuideSnapsTheSitesRectangleWithinEightWindowPixels) {
+  constexpr int kSnapRect = 16;  // the view table's snap entry
+  CLumo40App app;
+  ProgramGuard guard(app);
+  ASSERT_TRUE(Start(app));
+  HWND window = view_->Handle();
+  ShowWindow(GetParent(window), SW_MAXIMIZE);
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_SHOW_RULERS, 0);
+  CLayersManager* stack = doc_->Image().GetLayers();
+  for (const int magnification : {1, 4}) {
+    SCOPED_TRACE(magnification);
+    SendMessageA(frame_, WM_COMMAND, magnification == 1 ? ID_VIEW_ORIGINAL_SIZE : 32988, 0);
+    SendMessageA(frame_, WM_COMMAND, ID_VIEW_CLEAR_GUIDES, 0);
+    Settle(app, doc_);
+    ASSERT_EQ(Magnification(), magnification);
+    ASSERT_TRUE(stack->Guides().empty());
+    int row = 130;
+    while (magnification == 4 && GuidePositionOfWindow(view_->Mapping(), row, true) % 32 != 8) ++row;
+    // A new place on the ruler each time: two presses on one spot would
+    // make a double click.
+    const LONG x = 100 + 150 * magnification;
+    MoveTo(GetParent(window), POINT{x, 7});
+    RunFor(app, 20);
+    Press();
+    RunFor(app, 20);
+    MoveTo(window, POINT{x, row});
+    RunFor(app, 20);
+    Release();
+    ASSERT_TRUE(RunUntil(app, [&] { return stack->Guides().size() == 1 && !view_->GuideDragRunning(); }, 3000))
+        << stack->Guides().size() << " guides, drag " << view_->GuideDragRunning() << ", row " << row << ", pointer "
+        << CursorIn(window).x << "," << CursorIn(window).y;
+    ASSERT_EQ(CursorIn(window).y, row);
+    if (!view_->snapToGuides) SendMessageA(frame_, WM_COMMAND, ID_VIEW_SNAP_TO_GUIDES, 0);
+    ASSERT_TRUE(view_->snapToGuides && view_->showGuides);
+    const std::int64_t guide = stack->Guides()[0].position;
+    int pulled = 0, left = 0;
+    bool sawEight = false, sawNine = false;
+    // Rectangles whose lower edge (rows count upward) lies around the guide.
+    for (std::int64_t edge = guide / 32 - 12; edge <= guide / 32 + 12; ++edge) {
+      RECT rect{10, static_cast<LONG>(edge), 50, static_cast<LONG>(edge + 500)};
+      POINT offset{0, 0};
+      ASSERT_EQ((CallSite<int, HWND, const RECT*, POINT*, int>(app, kSiteView, kSnapRect, window, &rect, &offset, 0)), 1);
+      const std::int64_t delta = guide - 32 * edge;  // 1/32 image pixel
+      const std::int64_t windowDistance32 = std::llabs(delta) * magnification;
+      // The nearest whole row, halves away from zero.
+      const LONG toGuide = static_cast<LONG>(delta < 0 ? -((-delta + 16) / 32) : (delta + 16) / 32);
+      EXPECT_EQ(offset.x, 0);
+      if (windowDistance32 <= 8 * 32) {
+        EXPECT_EQ(offset.y, toGuide) << "edge " << edge << " " << windowDistance32 / 32.0 << " window pixels away";
+        pulled += toGuide != 0 ? 1 : 0;
+      } else {
+        EXPECT_EQ(offset.y, 0) << "edge " << edge << " " << windowDistance32 / 32.0 << " window pixels away";
+        left += toGuide != 0 ? 1 : 0;
+      }
+      sawEight = sawEight || windowDistance32 == 8 * 32;
+      sawNine = sawNine || windowDistance32 == 9 * 32;
+    }
+    EXPECT_GT(pulled, 0);
+    EXPECT_GT(left, 0);
+    // Nine window pixels met at both zooms; eight exactly at 1:1 (at 4:1
+    // the quarter-pixel guide puts edges 7 and 9 pixels away).
+    EXPECT_TRUE(sawNine);
+    EXPECT_EQ(sawEight, magnification == 1);
+  }
+  CloseProgram(app);
+}
+
 // View/Color/Dither Options: a change reaches the view's options at once;
 // Cancel puts them back.
 TEST_F(ViewNavigation, DitherOptionsApplyLiveAndCancelRestores) {
