@@ -4,6 +4,9 @@
 // that Undo takes back, their status prompts and F1 on a highlighted tool.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include <filesystem>
 #include <algorithm>
 #include <cstring>
@@ -356,6 +359,84 @@ TEST_F(CommandSurface, MedianFromTheToolsMenuAppliesAsOneUndoStep) {
   before->Release();
 }
 
+// The dialog 306 of this thread that is up, or null.
+HWND ProgressDialog() {
+  HWND found = nullptr;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND w, LPARAM p) -> BOOL {
+        if (IsWindowVisible(w) && GetDlgItem(w, IDC_PROGRESS_BAR) != nullptr) {
+          *reinterpret_cast<HWND*>(p) = w;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+void PressKey(WORD key) {
+  INPUT input[2] = {};
+  input[0].type = input[1].type = INPUT_KEYBOARD;
+  input[0].ki.wVk = input[1].ki.wVk = key;
+  input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, input, sizeof(INPUT));
+}
+
+// A 31 x 31 median over a 4000 x 3000 layer shows dialog 306 with a moving
+// bar; Escape typed meanwhile stops it: the layer keeps its pixels and no
+// undo step is left.
+TEST_F(CommandSurface, EscapeStopsALongToolRunAndLeavesTheLayer) {
+  if (folder_.empty()) folder_ = testing::MakeUniqueTempFolder("lumora-surface-");
+  const std::string big = (folder_ / "big.png").string();
+  ASSERT_EQ(testing::RunHostShell(folder_.string(), "convert -size 4000x3000 xc:gray +noise Random -depth 8 'PNG24:" +
+                                                        testing::UnixPath(big) + "'"),
+            0);
+  auto* doc = dynamic_cast<CLumo40Doc*>(app_->OpenDocumentFile(big));
+  ASSERT_NE(doc, nullptr);
+  Settle();
+  CLayersManager& stack = *doc->Image().GetLayers();
+  ASSERT_EQ(stack.GetWidth(), 4000);
+  VrWA2000::WA* before = new VrWA2000::WA(*stack.GetActiveLayer()->PeekImage(), false);
+  const int steps = doc->Image().History().UndoCount();
+  const std::optional<MenuItem> median = Find(SubByText(GetSubMenu(GetMenu(frame_), 5), "Noise"), "Median...");
+  ASSERT_TRUE(median);
+  ASSERT_TRUE(Choose(median->id));
+  HWND pane = static_cast<HWND>(LUGetPaneDialogWindow(app_->Site(), LUGetActivePaneDialog(app_->Site())));
+  ASSERT_NE(pane, nullptr);
+  SetDlgItemTextA(pane, kIdPaneEditFirst, "31");
+  SetDlgItemTextA(pane, kIdPaneEditFirst + 1, "31");
+
+  static std::vector<LRESULT> positions;
+  static bool escaped;
+  positions.clear();
+  escaped = false;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 40, [](HWND, UINT, UINT_PTR, DWORD) {
+    HWND dialog = ProgressDialog();
+    if (dialog == nullptr || escaped) return;
+    const LRESULT position = SendDlgItemMessageA(dialog, IDC_PROGRESS_BAR, PBM_GETPOS, 0, 0);
+    if (positions.empty() || positions.back() != position) positions.push_back(position);
+    if (positions.size() >= 3) {
+      // Typed into the dialog, as the user does.
+      SetForegroundWindow(dialog);
+      SetFocus(dialog);
+      PressKey(VK_ESCAPE);
+      escaped = true;
+    }
+  });
+  SendMessageA(GetDlgItem(pane, kIdPaneApply), BM_CLICK, 0, 0);
+  KillTimer(nullptr, timer);
+  Settle();
+  EXPECT_TRUE(escaped) << "the dialog was up while the tool ran";
+  ASSERT_GE(positions.size(), 3u);
+  EXPECT_LT(positions.front(), positions.back()) << "the bar moved";
+  EXPECT_LT(positions.back(), 100);
+  EXPECT_TRUE(test::SamePixels(stack.GetActiveLayer()->PeekImage(), before)) << "the layer kept its pixels";
+  EXPECT_EQ(doc->Image().History().UndoCount(), steps) << "no undo step";
+  EXPECT_EQ(ProgressDialog(), nullptr);
+  before->Release();
+}
+
 // F1 on a highlighted tool item asks the tool for its help; a tool without
 // help of its own is named in string 132's message.
 TEST_F(CommandSurface, F1OnAHighlightedToolSaysItsModuleHasNoHelp) {
@@ -567,6 +648,17 @@ TEST_F(CommandSurface, ColoursTakeTheActiveImagesForm) {
   EXPECT_EQ(shown, red);
   app_->SwapColors();
   EXPECT_EQ(app_->settings.backColor, red);
+}
+
+// The end of the session (after the question was answered) runs the exit
+// steps: the frame goes and the settings are written.
+TEST_F(CommandSurface, EndOfSessionRunsTheExitSteps) {
+  ASSERT_NE(OpenRich(), nullptr);
+  DeleteFileA(ini_.c_str());
+  SendMessageA(frame_, WM_ENDSESSION, TRUE, 0);
+  EXPECT_FALSE(IsWindow(frame_));
+  EXPECT_TRUE(app_->Docs().AllDocuments().empty());
+  EXPECT_NE(GetPrivateProfileIntA("LoadOptions", "AnimationSpeed", -1, ini_.c_str()), -1) << "settings written";
 }
 
 // Two images, one with two views and one with a selection, saved as a
