@@ -13,6 +13,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -251,6 +252,77 @@ TEST_F(CommandSurface, EveryMenuItemHasItsHandler) {
     if (item.id == ID_VIEW_SHOW_RULERS) EXPECT_TRUE(item.enabled) << "rulers may change meanwhile";
   }
   SetTrackerRunning(false);
+}
+
+// The frame's commands while the keys test runs: recorded, not carried
+// out (many open dialogs).
+WNDPROC gFrameProc = nullptr;
+std::vector<UINT> gCommands;
+LRESULT CALLBACK RecordCommands(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_COMMAND && lParam == 0) {
+    gCommands.push_back(LOWORD(wParam));
+    return 0;
+  }
+  return CallWindowProcA(gFrameProc, window, message, wParam, lParam);
+}
+
+void SendKeys(const std::vector<std::pair<WORD, bool>>& keys) {
+  std::vector<INPUT> input;
+  for (const auto& [key, up] : keys) {
+    INPUT i{};
+    i.type = INPUT_KEYBOARD;
+    i.ki.wVk = key;
+    i.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    input.push_back(i);
+  }
+  SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
+}
+
+// Every key of the image menu's table, typed as keyboard input with an
+// image open, reaches its command when the command's item is enabled.
+TEST_F(CommandSurface, EveryKeyReachesItsCommand) {
+  ASSERT_NE(OpenRich(), nullptr);
+  std::map<UINT, bool> enabled;
+  for (const ShownItem& item : AllItems(frame_)) enabled[item.id] = item.enabled;
+  HACCEL table = LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(181));
+  ASSERT_NE(table, nullptr);
+  std::vector<ACCEL> accels(static_cast<std::size_t>(CopyAcceleratorTableA(table, nullptr, 0)));
+  CopyAcceleratorTableA(table, accels.data(), static_cast<int>(accels.size()));
+  ASSERT_GT(accels.size(), 20u);
+  HWND view = app_->MainFrameWnd()->GetActiveFrame()->GetActiveView()->Handle();
+  gFrameProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(frame_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordCommands)));
+  int checked = 0;
+  for (const ACCEL& a : accels) {
+    if (enabled.count(a.cmd) != 0 && !enabled[a.cmd]) continue;  // a greyed item's key does nothing
+    std::vector<WORD> mods;
+    WORD key = a.key;
+    if ((a.fVirt & FVIRTKEY) == 0) {
+      // A typed character: the key and shift state that type it.
+      const SHORT scan = VkKeyScanA(static_cast<CHAR>(a.key));
+      key = LOBYTE(scan);
+      if (HIBYTE(scan) & 1) mods.push_back(VK_SHIFT);
+    } else {
+      if (a.fVirt & FCONTROL) mods.push_back(VK_CONTROL);
+      if (a.fVirt & FSHIFT) mods.push_back(VK_SHIFT);
+      if (a.fVirt & FALT) mods.push_back(VK_MENU);
+    }
+    std::vector<std::pair<WORD, bool>> keys;
+    for (WORD m : mods) keys.push_back({m, false});
+    keys.push_back({key, false});
+    keys.push_back({key, true});
+    for (auto m = mods.rbegin(); m != mods.rend(); ++m) keys.push_back({*m, true});
+    SetForegroundWindow(frame_);
+    SetFocus(view);
+    gCommands.clear();
+    SendKeys(keys);
+    Settle();
+    ++checked;
+    EXPECT_EQ(gCommands, std::vector<UINT>{a.cmd}) << "key " << a.key << " flags " << int(a.fVirt);
+  }
+  SetWindowLongPtrA(frame_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gFrameProc));
+  DestroyAcceleratorTable(table);
+  EXPECT_GT(checked, 15);
 }
 
 // The tools' groups become sorted popups of Tools, each item with the tool's
