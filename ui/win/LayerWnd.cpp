@@ -151,6 +151,13 @@ bool CLayerWnd::OnInitDialog() {
   beforeExpand_ = minimum_;
   listTop_ = ChildRect(hwnd_, IDC_LP_LOCK_POSITION).bottom;
   list_.Create(this, hwnd_);
+  // Rows dropped on the buttons go to the list's drop logic.
+  const auto toList = [this](POINT screen) {
+    ScreenToClient(list_.Handle(), &screen);
+    list_.DropAt(screen);
+  };
+  newButton_.Attach(GetDlgItem(hwnd_, IDC_LP_NEW), toList);
+  deleteButton_.Attach(GetDlgItem(hwnd_, IDC_LP_DELETE), toList);
   if (fw::Profile* p = Settings()) sizeIndex_ = std::clamp(p->GetInt(kSection, "SIZE INDEX", 1), 0, 3);
   list_.SetRowHeight(RowHeightForIndex(sizeIndex_));
   ReadPlacement();
@@ -714,6 +721,8 @@ bool CLayerWnd::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_
       *result = TRUE;
       return true;
     case WM_DESTROY: {
+      newButton_.Detach();
+      deleteButton_.Detach();
       if (hookId_ != 0) LURemoveLUHook(nullptr, hookId_);
       hookId_ = 0;
       if (tips_ != nullptr) ::DestroyWindow(tips_);

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/win/Lumo40App.h"
@@ -55,6 +56,25 @@ INPUT MouseAt(DWORD flags, POINT screen) {
 void ClickAt(HWND window, POINT client) {
   ClientToScreen(window, &client);
   Send({MouseAt(0, client), MouseAt(MOUSEEVENTF_LEFTDOWN, client), MouseAt(MOUSEEVENTF_LEFTUP, client)});
+}
+
+// A drag by real input from another thread: the program's thread runs the
+// drag's own loop meanwhile.
+std::thread DragBetween(HWND from, POINT a, HWND to, POINT b) {
+  ClientToScreen(from, &a);
+  ClientToScreen(to, &b);
+  return std::thread([a, b] {
+    Send({MouseAt(0, a)});
+    Sleep(100);
+    Send({MouseAt(MOUSEEVENTF_LEFTDOWN, a)});
+    Sleep(400);
+    for (int i = 1; i <= 10; ++i) {
+      Send({MouseAt(0, POINT{a.x + (b.x - a.x) * i / 10, a.y + (b.y - a.y) * i / 10})});
+      Sleep(60);
+    }
+    Sleep(200);
+    Send({MouseAt(MOUSEEVENTF_LEFTUP, b)});
+  });
 }
 
 void MouseTo(HWND window, POINT client, DWORD buttons = 0) {
@@ -155,6 +175,8 @@ class LayerPalette : public ::testing::Test {
   void SetUp() override {
     ini_ = testing::SettingsFileOfThisProgram();
     DeleteFileA(ini_.c_str());
+    // As the program's entry does before start-up.
+    SetLayerClipboardFormat(RegisterClipboardFormatA("Lumo40 W32 Layer"));
     ASSERT_TRUE(app_.InitInstance());
     char module[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, module, MAX_PATH);
@@ -440,6 +462,52 @@ TEST_F(LayerPalette, LayerMovingDragsTheLayerWithItsLinkedLayersAndArrowsNudgeIt
   ASSERT_TRUE(RunUntil(app_, [&] { return Image().GetLayers()->GetLayer(6)->GetRect().left == l6.left + 12; }, 10000));
   SendMessageA(Frame(), WM_COMMAND, ID_LAYER_MOVING, 0);
   EXPECT_FALSE(view->MoveToolActive());
+}
+
+// Rows dragged by real input: within the list, onto New and onto Delete.
+TEST_F(LayerPalette, DraggedRowsMoveDuplicateAndDeleteLayers) {
+  // L3 two places up, onto L5's row: it then lies directly above L5.
+  std::thread drag = DragBetween(List().Handle(), ZonePoint(RowOfIndex(3), &RowZones::name), List().Handle(),
+                                 ZonePoint(RowOfIndex(5), &RowZones::name));
+  const int steps = Image().History().UndoCount();
+  const bool moved = RunUntil(app_, [&] { return Image().GetLayers()->GetLayer(5)->GetName() == "L3"; }, 20000);
+  drag.join();
+  ASSERT_TRUE(moved);
+  Pump();
+  std::vector<std::string> names;
+  for (int i = 0; i < 10; ++i) names.push_back(Image().GetLayers()->GetLayer(i)->GetName());
+  EXPECT_EQ(names, (std::vector<std::string>{"L0", "L1", "L2", "L4", "L5", "L3", "L6", "L7", "L8", "L9"}));
+  EXPECT_EQ(Image().History().UndoCount(), steps + 1);
+  EXPECT_EQ(List().CurrentLayer()->GetName(), "L3");
+  EXPECT_EQ(List().LayerAt(4)->GetName(), "L3");
+  std::vector<std::array<int, 4>> saved = SavedRects(doc_);
+  ASSERT_EQ(saved.size(), 10u);
+  const RECT l3 = Image().GetLayers()->GetLayer(5)->GetRect();
+  EXPECT_EQ(saved[5][0], l3.left) << "ag-psd finds L3 sixth from the bottom";
+
+  // L9 onto New: a copy directly above it, made current.
+  HWND newButton = GetDlgItem(palette_->Handle(), IDC_LP_NEW);
+  RECT button{};
+  GetClientRect(newButton, &button);
+  drag = DragBetween(List().Handle(), ZonePoint(0, &RowZones::name), newButton, Centre(button));
+  const bool copied = RunUntil(app_, [&] { return Image().GetLayers()->GetLayerCount() == 11; }, 20000);
+  drag.join();
+  ASSERT_TRUE(copied);
+  Pump();
+  EXPECT_EQ(Image().GetLayers()->GetLayer(10)->GetName(), "L9 copy");
+  EXPECT_EQ(Image().GetActiveLayer(), Image().GetLayers()->GetLayer(10));
+  EXPECT_EQ(List().Current(), 0);
+
+  // The copy onto Delete: gone.
+  HWND deleteButton = GetDlgItem(palette_->Handle(), IDC_LP_DELETE);
+  GetClientRect(deleteButton, &button);
+  drag = DragBetween(List().Handle(), ZonePoint(0, &RowZones::name), deleteButton, Centre(button));
+  const bool deleted = RunUntil(app_, [&] { return Image().GetLayers()->GetLayerCount() == 10; }, 20000);
+  drag.join();
+  ASSERT_TRUE(deleted);
+  Pump();
+  EXPECT_EQ(Image().GetLayers()->GetLayer(9)->GetName(), "L9");
+  EXPECT_EQ(List().Rows(), 10);
 }
 
 // A drag that loses the mouse ends there: the view goes on repainting.
