@@ -23,6 +23,8 @@
 #include "view/win/ImageViewWnd.h"
 #include "view/win/Lumo40View.h"
 
+#include "files/win/TwainSession.h"
+
 namespace lumora {
 
 FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnCreate>(WM_CREATE),
@@ -50,6 +52,17 @@ FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnC
                fw::UpdateEntry<&CMainFrame::OnUpdateLayerPaletteCommand>(ID_VIEW_LAYER_PALETTE),
                fw::CommandEntry<&CMainFrame::OnSelectionLevel>(ID_SELECTION_LEVEL),
                fw::UpdateEntry<&CMainFrame::OnUpdateAlways>(ID_SELECTION_LEVEL),
+               fw::WindowMessageEntry<&CMainFrame::OnInitMenu>(WM_INITMENU),
+               fw::CommandRangeEntry<&CMainFrame::OnTwainDevice>(ID_TWAIN_DEVICE_FIRST, ID_TWAIN_DEVICE_LAST),
+               fw::UpdateEntry<&CMainFrame::OnUpdateTwainDevice>(ID_TWAIN_DEVICE_FIRST, ID_TWAIN_DEVICE_LAST),
+               fw::CommandEntry<&CMainFrame::OnTwainNative>(ID_TWAIN_NATIVE),
+               fw::UpdateEntry<&CMainFrame::OnUpdateTwainNative>(ID_TWAIN_NATIVE),
+               fw::CommandEntry<&CMainFrame::OnTwainMemory>(ID_TWAIN_MEMORY),
+               fw::UpdateEntry<&CMainFrame::OnUpdateTwainMemory>(ID_TWAIN_MEMORY),
+               fw::CommandEntry<&CMainFrame::OnTwainAddRemove>(ID_TWAIN_ADD_REMOVE),
+               fw::UpdateEntry<&CMainFrame::OnUpdateAlways>(ID_TWAIN_ADD_REMOVE),
+               fw::WindowMessageEntry<&CMainFrame::OnTwainNativeImage>(kMsgTwainNativeImage),
+               fw::WindowMessageEntry<&CMainFrame::OnTwainMemoryImage>(kMsgTwainMemoryImage),
                fw::WindowMessageEntry<&CMainFrame::OnMenuSelect>(WM_MENUSELECT),
                fw::WindowMessageEntry<&CMainFrame::OnQueryEndSession>(WM_QUERYENDSESSION),
                fw::WindowMessageEntry<&CMainFrame::OnEndSession>(WM_ENDSESSION),
@@ -60,6 +73,8 @@ FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnC
                fw::UpdateEntry<&CMainFrame::OnUpdateAreaTypeRange>(900, 999),
                fw::CommandEntry<&CMainFrame::OnPaintAttributesCommand>(ID_VIEW_PAINT_ATTRIBUTES),
                fw::UpdateEntry<&CMainFrame::OnUpdatePaintAttributesCommand>(ID_VIEW_PAINT_ATTRIBUTES),
+               fw::CommandEntry<&CMainFrame::OnDropper>(ID_DROPPER),
+               fw::UpdateEntry<&CMainFrame::OnUpdateDropper>(ID_DROPPER),
                fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_AIRBRUSH, ID_TOOL_AIRBRUSH),
                fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_AIRBRUSH),
                fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_PAINTBRUSH, ID_TOOL_PAINTBRUSH),
@@ -119,6 +134,7 @@ LRESULT CMainFrame::OnCreate(WPARAM wParam, LPARAM lParam) {
   if (paintAttributes_.Create(Handle())) paintAttributes_.ShowAsSaved();
   ShowSplashScreen(Handle());
   LayoutStatusPanes();
+  BuildTwainDeviceList();
   return 0;
 }
 
@@ -486,6 +502,7 @@ void CMainFrame::OnClose() {
     return;
   }
   if (!SaveAndCloseAllDocuments(false)) return;  // a document refused: the program goes on
+  SaveTwainSettings();
   DestroyFrame();
 }
 

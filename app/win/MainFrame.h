@@ -3,6 +3,7 @@
 // second start.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,6 +28,7 @@ class CMainFrame : public fw::MdiFrame {
 
  public:
   CMainFrame();
+  const std::vector<std::string>& TwainDevices() const { return twainDevices_; }
   bool PreCreateWindow(CREATESTRUCTA& cs) override;
   // The tool host's Window menu items first, then the frame's routing.
   bool OnCommand(WPARAM wParam, LPARAM lParam) override;
@@ -73,6 +75,9 @@ class CMainFrame : public fw::MdiFrame {
   void OnToolCommand(std::uint32_t id);
   void OnUpdateToolCommand(fw::CmdUI& ui);
   void OnPaintAttributesCommand();
+  // The Dropper: starts a screen colour pick, or ends the running one.
+  void OnDropper();
+  void OnUpdateDropper(fw::CmdUI& ui);
   void OnUpdatePaintAttributesCommand(fw::CmdUI& ui);
 
  protected:
@@ -116,6 +121,22 @@ class CMainFrame : public fw::MdiFrame {
   LRESULT OnQueryEndSession(WPARAM, LPARAM);
   LRESULT OnEndSession(WPARAM, LPARAM);
   void OnIdleUpdateCmdUI() override;
+
+  // TWAIN: the device list (built at creation, kept in [TWAIN] at close),
+  // its menu, the protocol choice, and the images the session hands over.
+  void BuildTwainDeviceList();
+  void FillTwainDeviceMenu(HMENU menu);
+  void SaveTwainSettings();
+  LRESULT OnInitMenu(WPARAM, LPARAM);
+  void OnTwainDevice(std::uint32_t id);
+  void OnUpdateTwainDevice(fw::CmdUI& ui);
+  void OnTwainNative();
+  void OnTwainMemory();
+  void OnUpdateTwainNative(fw::CmdUI& ui);
+  void OnUpdateTwainMemory(fw::CmdUI& ui);
+  void OnTwainAddRemove();
+  LRESULT OnTwainNativeImage(WPARAM, LPARAM);
+  LRESULT OnTwainMemoryImage(WPARAM, LPARAM);
   // Every document closed (or the close refused), then the window goes.
   void OnClose() override;
   void DestroyFrame();
@@ -130,6 +151,8 @@ class CMainFrame : public fw::MdiFrame {
   CPaintAttributes paintAttributes_;
   std::unique_ptr<CToolBrush> currentTool_;
   std::vector<std::string> pendingOpens_;
+  std::vector<std::string> twainDevices_;
+  int twainProtocol_ = 1;  // 1 native, 0 through memory
   static constexpr UINT kMsgOpenHandedOver = WM_APP + 19;
   static constexpr UINT kMsgRaiseLayerPalette = WM_APP + 20;
 };
