@@ -18,6 +18,7 @@
 #include "res/StringTable.h"
 #include "res/resource.h"
 #include "ui/LayerDialogForms.h"
+#include "ui/win/LayerDialogs.h"
 #include "view/win/Lumo40View.h"
 
 namespace lumora {
@@ -101,6 +102,8 @@ FW_MESSAGE_MAP(CLayerWnd, CToolTipSuppDlg, fw::CommandEntry<&CLayerWnd::OnRefres
                fw::CommandRangeEntry<&CLayerWnd::OnUndoRedo>(57643, 57644),
                fw::UpdateEntry<&CLayerWnd::OnUpdateUndoRedo>(57643, 57644),
                fw::CommandEntry<&CLayerWnd::OnRepaint>(ID_VIEW_REPAINT),
+               fw::CommandEntry<&CLayerWnd::OnPaletteOptions>(ID_PALETTE_OPTIONS),
+               fw::UpdateEntry<&CLayerWnd::OnUpdatePaletteOptions>(ID_PALETTE_OPTIONS),
                fw::UpdateEntry<&CLayerWnd::OnUpdateHasDocument>(ID_VIEW_REPAINT),
                fw::ControlEntry<&CLayerWnd::OnNewButton>(BN_CLICKED, IDC_LP_NEW),
                fw::ControlEntry<&CLayerWnd::OnDeleteButton>(BN_CLICKED, IDC_LP_DELETE),
@@ -441,6 +444,18 @@ void CLayerWnd::OnRepaint() {
 }
 
 void CLayerWnd::OnUpdateHasDocument(fw::CmdUI& ui) { ui.Enable(doc_ != nullptr); }
+
+void CLayerWnd::OnPaletteOptions() {
+  if (optionsOpen_) return;
+  CLayerPaletteOptions dialog(this);
+  dialog.sizeIndex = sizeIndex_;
+  optionsOpen_ = true;
+  const INT_PTR answer = dialog.DoModal();
+  optionsOpen_ = false;
+  if (answer == IDOK && dialog.sizeIndex != sizeIndex_) SetThumbnailIndex(dialog.sizeIndex);
+}
+
+void CLayerWnd::OnUpdatePaletteOptions(fw::CmdUI& ui) { ui.Enable(!optionsOpen_); }
 
 // ---- Controls
 

@@ -186,6 +186,8 @@ class CLayerWnd : public CToolTipSuppDlg {
   void OnUpdateUndoRedo(fw::CmdUI& ui);
   void OnRepaint();
   void OnUpdateHasDocument(fw::CmdUI& ui);
+  void OnPaletteOptions();
+  void OnUpdatePaletteOptions(fw::CmdUI& ui);
 
   void OnNewButton();
   void OnDeleteButton();
@@ -225,6 +227,7 @@ class CLayerWnd : public CToolTipSuppDlg {
   HWND tips_ = nullptr;
   bool updating_ = false;
   bool sliderSeries_ = false;
+  bool optionsOpen_ = false;
 };
 
 }  // namespace lumora

@@ -27,6 +27,7 @@
 #include "res/resource.h"
 #include "tests/app/program/win/program_rig.h"
 #include "tests/support/unique_temp_folder.h"
+#include "tests/support/win/dialog_script.h"
 #include "tests/support/win/host_command.h"
 #include "tests/support/win/window_pixels.h"
 
@@ -535,6 +536,83 @@ TEST_F(LayerPalette, ADragThatLosesTheCaptureEndsAndTheViewRepaints) {
   ASSERT_TRUE(Image().ShowLayerAt(3, false));
   Pump();
   testing::ExpectViewShowsLayers(view, doc_, testing::ViewPixels::kDrawn);
+}
+
+// Palette Options chooses the thumbnail size; the place and the size are
+// written at exit and read at the next start.
+TEST_F(LayerPalette, PaletteOptionsAndTheSettingsOfTheNextStart) {
+  testing::DialogScript::Run({{"Palette Options", [](HWND d) {
+                                 CheckRadioButton(d, IDC_PO_NONE, IDC_PO_LARGE, IDC_PO_LARGE);
+                                 testing::Press(d, IDOK);
+                               }}});
+  SendMessageA(palette_->Handle(), WM_COMMAND, ID_PALETTE_OPTIONS, 0);
+  testing::DialogScript::Stop();
+  EXPECT_EQ(testing::DialogScript::done, 1);
+  EXPECT_EQ(List().RowHeight(), 84);
+  SetWindowPos(palette_->Handle(), nullptr, 100, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  Pump();
+  testing::CloseProgram(app_);
+  char text[32] = {};
+  GetPrivateProfileStringA("LAYER PALETTE", "SIZE INDEX", "", text, sizeof text, ini_.c_str());
+  EXPECT_STREQ(text, "3");
+  GetPrivateProfileStringA("LAYER PALETTE", "X", "", text, sizeof text, ini_.c_str());
+  EXPECT_STREQ(text, "100");
+
+  CLumo40App again;
+  ASSERT_TRUE(again.InitInstance());
+  CLayerWnd& palette = again.MainFrameWnd()->LayerPalette();
+  ASSERT_TRUE(palette.Exists());
+  RECT placed{};
+  GetWindowRect(palette.Handle(), &placed);
+  EXPECT_EQ(placed.left, 100);
+  EXPECT_EQ(placed.top, 150);
+  EXPECT_EQ(palette.List().RowHeight(), 84);
+  testing::CloseProgram(again);
+}
+
+// The palette shows the document of the active image window.
+TEST_F(LayerPalette, ThePaletteFollowsTheActiveDocument) {
+  auto* other = dynamic_cast<CLumo40Doc*>(app_.OpenDocumentFile(MadeFile("three.psd")));
+  ASSERT_NE(other, nullptr);
+  Settle(app_, other);
+  ASSERT_TRUE(RunUntil(app_, [&] { return palette_->Doc() == other; }, 10000));
+  EXPECT_EQ(List().Rows(), 3);
+  EXPECT_EQ(List().LayerAt(0)->GetName(), "Top");
+  fw::FrameWnd* first = nullptr;
+  for (fw::View* v : doc_->Views()) first = v->GetParentFrame();
+  ASSERT_NE(first, nullptr);
+  first->ActivateFrame();
+  ASSERT_TRUE(RunUntil(app_, [&] { return palette_->Doc() == doc_; }, 10000));
+  EXPECT_EQ(List().Rows(), 10);
+  other->SetModifiedFlag(false);
+  other->Image().SetModifiedFlag(false);
+  other->OnCloseDocument();
+  Pump();
+}
+
+// The mask highlight ("\") and hidden layer channels show as the engine
+// composites them.
+TEST_F(LayerPalette, MaskViewsShowAsTheEngineCompositesThem) {
+  CLumo40View* view = testing::ActiveImageView(app_);
+  ASSERT_NE(view, nullptr);
+  ClickAt(List().Handle(), ZonePoint(RowOfIndex(7), &RowZones::name));
+  ASSERT_TRUE(RunUntil(app_, [&] { return Image().GetActiveLayer()->GetName() == "L7"; }, 10000));
+  CLayer* l7 = Image().GetActiveLayer();
+  const std::vector<std::uint32_t> plain = testing::CompositePixels(doc_);
+  SendMessageA(Frame(), WM_COMMAND, ID_PALETTE_MASK_HIGHLIGHT, 0);
+  Pump();
+  EXPECT_EQ(l7->GetMaskHighlight(), 1);
+  // The whole image was composited again, as the engine draws it.
+  const std::vector<std::uint32_t> highlighted = testing::CompositePixels(doc_);
+  testing::ExpectViewShowsComposite(view, doc_);
+  SendMessageA(Frame(), WM_COMMAND, ID_PALETTE_MASK_HIGHLIGHT, 0);
+  SendMessageA(Frame(), WM_COMMAND, ID_PALETTE_HIDE_CHANNELS, 0);
+  Pump();
+  EXPECT_EQ(l7->GetMaskHighlight(), 0);
+  EXPECT_EQ(l7->GetHideLayerChannels(), 1);
+  const std::vector<std::uint32_t> hidden = testing::CompositePixels(doc_);
+  EXPECT_NE(hidden, plain) << "L7's mask shown in place of its pixels";
+  testing::ExpectViewShowsComposite(view, doc_);
 }
 
 }  // namespace
