@@ -718,4 +718,14 @@
 #define IDC_PO_FRAME_SMALL 1077
 #define IDC_PO_FRAME_MEDIUM 1079
 #define IDC_PO_FRAME_LARGE 1081
+// The selection-combination combo (dialog 256 of class "WND_SCOMBOBOX").
+#define IDD_SB_COMBO 256
+#define IDC_SB_COMBO 1180
+#define IDS_SB_MODE_NEW 10330
+#define IDS_SB_MODE_ADD 10331
+#define IDS_SB_MODE_SUB 10332
+#define IDS_SB_MODE_AND 10333
+#define IDS_SB_MODE_RSUB 10334
+#define IDS_SB_MODE_XOR 10335
+#define IDS_TIP_SELECTION_LOGIC 10336
 #endif
