@@ -1151,6 +1151,98 @@ TEST_F(ViewNavigation, RulerMarkerOnlyOverTheImage) {
   CloseProgram(app);
 }
 
+// A click in the navigator's thumbnail away from the red rectangle centres
+// the rectangle there (inside the thumbnail) and scrolls the view to match;
+// the cursors tell thumbnail, rectangle and drag apart; a larger navigator
+// lays its image area out anew and fits the thumbnail into it.
+TEST_F(ViewNavigation, NavigatorClickCentresCursorsAndResize) {
+  CLumo40App app;
+  ProgramGuard guard(app);
+  ASSERT_TRUE(Start(app));
+  CNavigatorWnd& nav = app.MainFrameWnd()->Navigator();
+  ASSERT_TRUE(RunUntil(app, [&] { return nav.Exists() && nav.View() == view_; }, 3000));
+  ShowWindow(GetParent(view_->Handle()), SW_MAXIMIZE);
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_ORIGINAL_SIZE, 0);
+  view_->ScrollToDevicePosition(POINT{0, 0});
+  RunFor(app, 50);
+  SetWindowPos(nav.Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  const RECT thumb = nav.ThumbnailRect();
+  const RECT before = nav.ViewRect();
+  ASSERT_EQ(before.left, thumb.left);
+  // Near the bottom right corner: the rectangle stops at the thumbnail's edges.
+  const POINT click{thumb.right - 3, thumb.bottom - 3};
+  ASSERT_FALSE(PtInRect(&before, click));
+  const RECT placed = CentreRectInside(before, click, thumb);
+  EXPECT_EQ(placed.right, thumb.right);
+  EXPECT_EQ(placed.bottom, thumb.bottom);
+  const POINT expected = NavigatorScrollFor(placed, thumb, 4000, 3000);
+  MoveTo(nav.Handle(), click);
+  RunFor(app, 30);
+  auto cursorIs = [&](int id) {
+    SendMessageA(nav.Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(nav.Handle()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    return GetCursor() == LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id));
+  };
+  EXPECT_TRUE(cursorIs(IDC_CURSOR_NAV_THUMB));
+  Press();
+  RunFor(app, 50);
+  EXPECT_TRUE(RectsEqual(nav.ViewRect(), placed));
+  EXPECT_TRUE(cursorIs(IDC_CURSOR_NAV_DRAG));
+  Release();
+  RunFor(app, 50);
+  // The view stops at the ends of its own scroll ranges.
+  auto limit = [&](int bar) {
+    SCROLLINFO si{sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE};
+    GetScrollInfo(view_->Handle(), bar, &si);
+    return static_cast<LONG>(si.nMax + 1 - static_cast<int>(si.nPage));
+  };
+  EXPECT_EQ(view_->GetDeviceScrollPosition().x, std::min<LONG>(expected.x, limit(SB_HORZ)));
+  EXPECT_EQ(view_->GetDeviceScrollPosition().y, std::min<LONG>(expected.y, limit(SB_VERT)));
+  EXPECT_TRUE(cursorIs(IDC_CURSOR_NAV_RECT));
+  // Inside the thumbnail's upper left quarter: the scroll is exactly the
+  // one the placed rectangle asks for.
+  const POINT second{thumb.left + RectWidth(thumb) / 4, thumb.top + RectHeight(thumb) / 4};
+  const RECT now = nav.ViewRect();
+  ASSERT_FALSE(PtInRect(&now, second));
+  const RECT placedAgain = CentreRectInside(now, second, thumb);
+  ASSERT_GT(placedAgain.left, thumb.left);
+  ASSERT_GT(placedAgain.top, thumb.top);
+  const POINT exact = NavigatorScrollFor(placedAgain, thumb, 4000, 3000);
+  MoveTo(nav.Handle(), second);
+  RunFor(app, 30);
+  Press();
+  Release();
+  RunFor(app, 50);
+  EXPECT_EQ(view_->GetDeviceScrollPosition().x, exact.x);
+  EXPECT_EQ(view_->GetDeviceScrollPosition().y, exact.y);
+
+  // Larger: the image area follows (2, 2, width - 4, height - band - 6),
+  // the controls keep their band at the bottom, the thumbnail grows.
+  HWND edit = GetDlgItem(nav.Handle(), IDC_NAV_ZOOM_EDIT);
+  RECT client{};
+  GetClientRect(nav.Handle(), &client);
+  RECT field{};
+  GetWindowRect(edit, &field);
+  MapWindowPoints(nullptr, nav.Handle(), reinterpret_cast<POINT*>(&field), 2);
+  const int band = client.bottom - field.top;
+  RECT outer{};
+  GetWindowRect(nav.Handle(), &outer);
+  SetWindowPos(nav.Handle(), nullptr, 0, 0, RectWidth(outer) + 100, RectHeight(outer) + 80,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  RunFor(app, 50);
+  GetClientRect(nav.Handle(), &client);
+  GetWindowRect(edit, &field);
+  MapWindowPoints(nullptr, nav.Handle(), reinterpret_cast<POINT*>(&field), 2);
+  EXPECT_EQ(client.bottom - field.top, band);
+  const RECT area = nav.ImageArea();
+  EXPECT_EQ(area.left, 2);
+  EXPECT_EQ(area.top, 2);
+  EXPECT_EQ(area.right, client.right - 2);
+  EXPECT_EQ(area.bottom, client.bottom - band - 4);
+  EXPECT_TRUE(RectsEqual(nav.ThumbnailRect(), FitThumbnail(area, 4000, 3000)));
+  EXPECT_GT(RectWidth(nav.ThumbnailRect()), RectWidth(thumb));
+  CloseProgram(app);
+}
+
 // View/Color/Dither Options: a change reaches the view's options at once;
 // Cancel puts them back.
 TEST_F(ViewNavigation, DitherOptionsApplyLiveAndCancelRestores) {
