@@ -23,6 +23,7 @@
 #include "hostapi/toolhost.h"
 #include "platform/rect.h"
 #include "res/resource.h"
+#include "select/win/PickOnView.h"
 #include "tests/support/unique_temp_folder.h"
 #include "tests/support/win/dialog_script.h"
 #include "tests/support/win/menu_items.h"
@@ -437,6 +438,44 @@ TEST_F(ViewNavigation, ZoomToolClicksBandsAndScrollsPastTheEdge) {
   EXPECT_GT(right.x, startImage.x + 100);
   Chord({VK_ESCAPE});
   RunUntil(app, [&] { return !view_->pickInProgress; }, 5000);
+  CloseProgram(app);
+}
+
+// While the zoom tool's pick runs: the pointer over the view is "ZOOMON",
+// a second pick is refused (the command again starts none), and a press in
+// another window ends the pick without zooming.
+TEST_F(ViewNavigation, ZoomToolCursorOnePickAndAClickElsewhere) {
+  CLumo40App app;
+  ProgramGuard guard(app);
+  ASSERT_TRUE(Start(app));
+  HWND window = view_->Handle();
+  ShowWindow(GetParent(window), SW_MAXIMIZE);
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_ORIGINAL_SIZE, 0);
+  RunFor(app, 30);
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_ZOOM_TOOL, 0);
+  ASSERT_TRUE(view_->pickInProgress);
+  ASSERT_TRUE(PickRunning());
+  RECT client{};
+  GetClientRect(window, &client);
+  MoveTo(window, POINT{client.right / 2, client.bottom / 2});
+  RunFor(app, 50);
+  EXPECT_EQ(GetCursor(), LoadCursorA(GetModuleHandleA(nullptr), "ZOOMON"));
+  EXPECT_EQ(StartPickOnView(nullptr, nullptr, [](const POINT*, void*, int) {}, nullptr, window), 0);
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_ZOOM_TOOL, 0);
+  EXPECT_TRUE(PickRunning());
+  // A press on the navigator ends the pick; the zoom stays.
+  CNavigatorWnd& nav = app.MainFrameWnd()->Navigator();
+  ASSERT_TRUE(IsWindowVisible(nav.Handle()));
+  SetWindowPos(nav.Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  RECT navClient{};
+  GetClientRect(nav.Handle(), &navClient);
+  MoveTo(nav.Handle(), POINT{navClient.right / 2, 1});
+  RunFor(app, 30);
+  Press();
+  Release();
+  ASSERT_TRUE(RunUntil(app, [&] { return !view_->pickInProgress; }, 3000));
+  EXPECT_FALSE(PickRunning());
+  EXPECT_EQ(view_->ZoomRatio(), 1.0);
   CloseProgram(app);
 }
 
