@@ -479,6 +479,55 @@ TEST_F(ViewNavigation, ZoomToolCursorOnePickAndAClickElsewhere) {
   CloseProgram(app);
 }
 
+// Two image windows at different zooms and grid states: activating one
+// shows its zoom in the status bar and caption and makes its grid and ruler
+// flags the program's current ones.
+TEST_F(ViewNavigation, ActivationShowsEachViewsZoomAndFlags) {
+  CLumo40App app;
+  ProgramGuard guard(app);
+  ASSERT_TRUE(Start(app));
+  const fs::path folder = lumora::testing::MakeUniqueTempFolder("lumora-activate-");
+  const fs::path copy = folder / "second.psd";
+  ASSERT_TRUE(CopyFileA(file_.c_str(), copy.string().c_str(), FALSE));
+  CLumo40View* first = view_;
+  SendMessageA(first->Handle(), WM_COMMAND, 32987, 0);  // 2:1
+  SendMessageA(first->Handle(), WM_COMMAND, ID_VIEW_SHOW_GRID, 0);
+  ASSERT_TRUE(first->showGrid);
+  ASSERT_NE(app.OpenDocumentFile(copy.string()), nullptr);
+  auto* secondDoc = dynamic_cast<CLumo40Doc*>(app.Docs().AllDocuments()[1]);
+  Settle(app, secondDoc);
+  CLumo40View* second = View(app);
+  ASSERT_NE(second, first);
+  SendMessageA(second->Handle(), WM_COMMAND, 32984, 0);  // 1:4
+  SendMessageA(second->Handle(), WM_COMMAND, ID_VIEW_SHOW_RULERS, 0);
+  // A new view starts with the program's current flags: the grid the
+  // first view showed. This one hides it.
+  EXPECT_TRUE(second->showGrid);
+  SendMessageA(second->Handle(), WM_COMMAND, ID_VIEW_SHOW_GRID, 0);
+  ASSERT_FALSE(second->showGrid);
+  fw::StatusBar& status = app.MainFrameWnd()->StatusBarCtrl();
+  HWND mdi = app.MainFrameWnd()->MdiClient();
+  struct Expect {
+    CLumo40View* view;
+    const char* zoom;
+    bool grid, rulers;
+  };
+  for (const Expect& e : {Expect{first, ", 2:1", true, false}, Expect{second, ", 1:4", false, true},
+                          Expect{first, ", 2:1", true, false}}) {
+    SendMessageA(mdi, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(GetParent(e.view->Handle())), 0);
+    RunFor(app, 50);
+    ASSERT_EQ(View(app), e.view);
+    EXPECT_NE(status.GetPaneText(2).find(e.zoom), std::string::npos) << status.GetPaneText(2);
+    EXPECT_EQ(CurrentViewSettings().showGrid, e.grid) << e.zoom;
+    EXPECT_EQ(CurrentViewSettings().showRulers, e.rulers) << e.zoom;
+  }
+  char caption[256] = {};
+  GetWindowTextA(GetParent(second->Handle()), caption, sizeof caption);
+  EXPECT_NE(std::string(caption).find(" 25%"), std::string::npos) << caption;
+  CloseProgram(app);
+  fs::remove_all(folder);
+}
+
 // The strips of the rulers equal the portable painter's ticks: each tick's
 // pixels at the inner edge of the top ruler, none between them; the view
 // starts 15 pixels in; the markers follow the pointer.
