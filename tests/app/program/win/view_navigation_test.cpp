@@ -528,6 +528,62 @@ TEST_F(ViewNavigation, ActivationShowsEachViewsZoomAndFlags) {
   fs::remove_all(folder);
 }
 
+// With Edit/Move Layer on, a guide in the view is taken with the mouse
+// (its cursor over it): released in the view it moves to the row under the
+// pointer, released over the top ruler it is gone.
+TEST_F(ViewNavigation, MoveToolCarriesAGuideAndTheRulerTakesItBack) {
+  CLumo40App app;
+  ProgramGuard guard(app);
+  ASSERT_TRUE(Start(app));
+  HWND window = view_->Handle();
+  HWND child = GetParent(window);
+  ShowWindow(child, SW_MAXIMIZE);
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_ORIGINAL_SIZE, 0);
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_SHOW_RULERS, 0);
+  Settle(app, doc_);
+  CLayersManager* stack = doc_->Image().GetLayers();
+  MoveTo(child, POINT{180, 7});
+  RunFor(app, 20);
+  Press();
+  RunFor(app, 20);
+  MoveTo(window, POINT{150, 100});
+  RunFor(app, 20);
+  Release();
+  ASSERT_TRUE(RunUntil(app, [&] { return stack->Guides().size() == 1 && !view_->GuideDragRunning(); }, 3000));
+  SendMessageA(frame_, WM_COMMAND, ID_LAYER_MOVING, 0);
+  // Two pixels off the line: the guide's cursor, and a press takes it.
+  MoveTo(window, POINT{400, 102});
+  RunFor(app, 50);
+  EXPECT_EQ(GetCursor(), LoadCursorA(GetModuleHandleA(nullptr), "GUIDEH"));
+  Press();
+  RunFor(app, 20);
+  ASSERT_TRUE(view_->GuideDragRunning());
+  MoveTo(window, POINT{420, 160});
+  RunFor(app, 20);
+  MoveTo(window, POINT{420, 200});
+  RunFor(app, 20);
+  const POINT released = CursorIn(window);
+  Release();
+  ASSERT_TRUE(RunUntil(app, [&] { return !view_->GuideDragRunning(); }, 3000));
+  ASSERT_EQ(stack->Guides().size(), 1u);
+  EXPECT_EQ(stack->Guides()[0].position, GuidePositionOfWindow(view_->Mapping(), released.y, true));
+  EXPECT_EQ(GuideWindowPixel(view_->Mapping(), stack->Guides()[0].position, true), released.y);
+  // Taken again and dropped on the top ruler.
+  MoveTo(window, POINT{500, released.y});
+  RunFor(app, 30);
+  Press();
+  RunFor(app, 20);
+  MoveTo(window, POINT{500, 40});
+  RunFor(app, 20);
+  MoveTo(window, POINT{500, -8});
+  RunFor(app, 20);
+  Release();
+  ASSERT_TRUE(RunUntil(app, [&] { return !view_->GuideDragRunning(); }, 3000));
+  EXPECT_TRUE(stack->Guides().empty());
+  SendMessageA(frame_, WM_COMMAND, ID_LAYER_MOVING, 0);
+  CloseProgram(app);
+}
+
 // The strips of the rulers equal the portable painter's ticks: each tick's
 // pixels at the inner edge of the top ruler, none between them; the view
 // starts 15 pixels in; the markers follow the pointer.
