@@ -584,6 +584,46 @@ TEST_F(ViewNavigation, MoveToolCarriesAGuideAndTheRulerTakesItBack) {
   CloseProgram(app);
 }
 
+// The status bar's position text without its padding.
+std::string Trimmed(std::string text) {
+  text.erase(0, text.find_first_not_of(' '));
+  return text;
+}
+
+// While the zoom tool's band is dragged the status bar measures the pixels
+// it covers in ruler units, its top row counted as the coordinates pane
+// counts the pointer's.
+TEST_F(ViewNavigation, ZoomToolBandMeasuredInRulerUnits) {
+  fw::IniFile(ini_).WriteString("Rulers", "units", "pixels");
+  CLumo40App app;
+  ProgramGuard guard(app);
+  ASSERT_TRUE(Start(app));
+  HWND window = view_->Handle();
+  ShowWindow(GetParent(window), SW_MAXIMIZE);
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_ORIGINAL_SIZE, 0);
+  view_->ScrollToDevicePosition(POINT{0, 0});
+  RunFor(app, 50);
+  fw::StatusBar& status = app.MainFrameWnd()->StatusBarCtrl();
+  MoveTo(window, POINT{100, 80});
+  RunFor(app, 50);
+  EXPECT_EQ(Trimmed(status.GetPaneText(1)), "(100,80)");
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_ZOOM_TOOL, 0);
+  ASSERT_TRUE(view_->pickInProgress);
+  Press();
+  RunFor(app, 30);
+  EXPECT_NE(status.GetPaneText(2).find("x=100 y=80 w=1 h=1"), std::string::npos) << status.GetPaneText(2);
+  MoveTo(window, POINT{200, 120});
+  RunFor(app, 30);
+  MoveTo(window, POINT{260, 150});
+  RunFor(app, 50);
+  EXPECT_NE(status.GetPaneText(2).find("x=100 y=80 w=161 h=71"), std::string::npos) << status.GetPaneText(2);
+  Release();
+  ASSERT_TRUE(RunUntil(app, [&] { return view_->ZoomRatio() < 1.0; }, 3000));
+  Chord({VK_ESCAPE});
+  ASSERT_TRUE(RunUntil(app, [&] { return !view_->pickInProgress; }, 3000));
+  CloseProgram(app);
+}
+
 // The strips of the rulers equal the portable painter's ticks: each tick's
 // pixels at the inner edge of the top ruler, none between them; the view
 // starts 15 pixels in; the markers follow the pointer.
@@ -992,12 +1032,6 @@ TEST_F(ViewNavigation, GuideSnapsTheSitesRectangleWithinEightWindowPixels) {
     EXPECT_EQ(sawEight, magnification == 1);
   }
   CloseProgram(app);
-}
-
-// The status bar's position text without its padding.
-std::string Trimmed(std::string text) {
-  text.erase(0, text.find_first_not_of(' '));
-  return text;
 }
 
 // The menu text of a View item as its update handler leaves it.
