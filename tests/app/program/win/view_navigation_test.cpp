@@ -624,6 +624,30 @@ TEST_F(ViewNavigation, ZoomToolBandMeasuredInRulerUnits) {
   CloseProgram(app);
 }
 
+// View/Repaint composites the shown part of the image again, piece by
+// piece, and the view paints them.
+TEST_F(ViewNavigation, RepaintCompositesTheShownPiecesAgain) {
+  CLumo40App app;
+  ProgramGuard guard(app);
+  ASSERT_TRUE(Start(app));
+  HWND window = view_->Handle();
+  ShowWindow(GetParent(window), SW_MAXIMIZE);
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_ORIGINAL_SIZE, 0);
+  view_->ScrollToDevicePosition(POINT{0, 0});
+  Settle(app, doc_);
+  RECT client{};
+  GetClientRect(window, &client);
+  // The 256-pixel pieces the client shows, from the image's top left.
+  const int shown = ((client.right + 255) / 256) * ((client.bottom + 255) / 256);
+  const int announced = view_->Counts().cellsAnnounced;
+  const int paints = view_->Counts().paints;
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_REPAINT, 0);
+  Settle(app, doc_);
+  EXPECT_GE(view_->Counts().cellsAnnounced - announced, shown);
+  EXPECT_GT(view_->Counts().paints, paints);
+  CloseProgram(app);
+}
+
 // The strips of the rulers equal the portable painter's ticks: each tick's
 // pixels at the inner edge of the top ruler, none between them; the view
 // starts 15 pixels in; the markers follow the pointer.
