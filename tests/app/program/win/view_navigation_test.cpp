@@ -173,6 +173,12 @@ Capture ScreenClient(HWND window) {
   });
 }
 
+// The status bar's position text without its padding.
+std::string Trimmed(std::string text) {
+  text.erase(0, text.find_first_not_of(' '));
+  return text;
+}
+
 // ---- The program with the file.
 
 class ViewNavigation : public ::testing::Test {
@@ -540,14 +546,18 @@ TEST_F(ViewNavigation, MoveToolCarriesAGuideAndTheRulerTakesItBack) {
   ShowWindow(child, SW_MAXIMIZE);
   SendMessageA(frame_, WM_COMMAND, ID_VIEW_ORIGINAL_SIZE, 0);
   SendMessageA(frame_, WM_COMMAND, ID_VIEW_SHOW_RULERS, 0);
+  view_->ScrollToDevicePosition(POINT{0, 0});
   Settle(app, doc_);
   CLayersManager* stack = doc_->Image().GetLayers();
+  fw::StatusBar& status = app.MainFrameWnd()->StatusBarCtrl();
   MoveTo(child, POINT{180, 7});
   RunFor(app, 20);
   Press();
   RunFor(app, 20);
   MoveTo(window, POINT{150, 100});
-  RunFor(app, 20);
+  RunFor(app, 50);
+  // The status bar follows the drag.
+  EXPECT_EQ(Trimmed(status.GetPaneText(1)), "(150,100)");
   Release();
   ASSERT_TRUE(RunUntil(app, [&] { return stack->Guides().size() == 1 && !view_->GuideDragRunning(); }, 3000));
   SendMessageA(frame_, WM_COMMAND, ID_LAYER_MOVING, 0);
@@ -582,12 +592,6 @@ TEST_F(ViewNavigation, MoveToolCarriesAGuideAndTheRulerTakesItBack) {
   EXPECT_TRUE(stack->Guides().empty());
   SendMessageA(frame_, WM_COMMAND, ID_LAYER_MOVING, 0);
   CloseProgram(app);
-}
-
-// The status bar's position text without its padding.
-std::string Trimmed(std::string text) {
-  text.erase(0, text.find_first_not_of(' '));
-  return text;
 }
 
 // While the zoom tool's band is dragged the status bar measures the pixels
