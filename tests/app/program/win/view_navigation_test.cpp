@@ -652,6 +652,42 @@ TEST_F(ViewNavigation, RepaintCompositesTheShownPiecesAgain) {
   CloseProgram(app);
 }
 
+// Showing the rulers grows a frame that is not maximised by their
+// thickness both ways, so the view keeps its size; hiding them shrinks it
+// back.
+TEST_F(ViewNavigation, RulersGrowAndShrinkTheFrame) {
+  CLumo40App app;
+  ProgramGuard guard(app);
+  ASSERT_TRUE(Start(app));
+  HWND window = view_->Handle();
+  HWND child = GetParent(window);
+  ShowWindow(child, SW_RESTORE);
+  SetWindowPos(child, nullptr, 10, 10, 500, 400, SWP_NOZORDER);
+  RunFor(app, 30);
+  ASSERT_FALSE(view_->showRulers);
+  RECT frameBefore{}, clientBefore{};
+  GetWindowRect(child, &frameBefore);
+  GetClientRect(window, &clientBefore);
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_SHOW_RULERS, 0);
+  RunFor(app, 30);
+  ASSERT_TRUE(view_->showRulers);
+  RECT frameShown{}, clientShown{};
+  GetWindowRect(child, &frameShown);
+  GetClientRect(window, &clientShown);
+  EXPECT_EQ(frameShown.left, frameBefore.left);
+  EXPECT_EQ(frameShown.top, frameBefore.top);
+  EXPECT_EQ(RectWidth(frameShown), RectWidth(frameBefore) + 15);
+  EXPECT_EQ(RectHeight(frameShown), RectHeight(frameBefore) + 15);
+  EXPECT_EQ(clientShown.right, clientBefore.right);
+  EXPECT_EQ(clientShown.bottom, clientBefore.bottom);
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_SHOW_RULERS, 0);
+  RunFor(app, 30);
+  RECT frameHidden{};
+  GetWindowRect(child, &frameHidden);
+  EXPECT_TRUE(RectsEqual(frameHidden, frameBefore));
+  CloseProgram(app);
+}
+
 // The strips of the rulers equal the portable painter's ticks: each tick's
 // pixels at the inner edge of the top ruler, none between them; the view
 // starts 15 pixels in; the markers follow the pointer.
