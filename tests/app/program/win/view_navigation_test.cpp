@@ -309,6 +309,29 @@ TEST_F(ViewNavigation, ZoomKeysWalkTheLadderAndWindowSizesFit) {
   CloseProgram(app);
 }
 
+// The menu's own keys, "+" and "-" as typed (main keyboard or keypad),
+// step along the ladder.
+TEST_F(ViewNavigation, PlusAndMinusAsTypedZoom) {
+  CLumo40App app;
+  ProgramGuard guard(app);
+  ASSERT_TRUE(Start(app));
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_ORIGINAL_SIZE, 0);
+  SetForegroundWindow(frame_);
+  SetFocus(view_->Handle());
+  RunFor(app, 30);
+  struct Step {
+    std::initializer_list<WORD> keys;
+    double magnification;
+  };
+  const Step steps[] = {{{VK_OEM_MINUS}, 0.5}, {{VK_SHIFT, VK_OEM_PLUS}, 1.0}, {{VK_ADD}, 2.0}, {{VK_SUBTRACT}, 1.0}};
+  for (const Step& step : steps) {
+    Chord(step.keys);
+    EXPECT_TRUE(RunUntil(app, [&] { return Magnification() == step.magnification; }, 3000))
+        << step.magnification << " at " << Magnification();
+  }
+  CloseProgram(app);
+}
+
 // At 2:1 every window pixel around the middle is the opaque composite's
 // pixel under it, enlarged by two without filtering.
 TEST_F(ViewNavigation, TwoToOneShowsTheCompositeEnlargedExactly) {
