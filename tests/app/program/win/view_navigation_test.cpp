@@ -1593,6 +1593,30 @@ TEST_F(ViewNavigation, GuidesAndGridPageAppliesLiveAndCancelRestores) {
   SendMessageA(frame_, WM_COMMAND, ID_OPTIONS_GUIDES_GRID, 0);
   DialogScript::Stop();
   EXPECT_EQ(CurrentViewSettings().grid.color, 0x4C5AFFu);
+
+  // The spacing follows the unit (96 pixels at 96 dots per inch is 1 inch);
+  // subdivisions typed as 0 show 1.
+  std::string inches, subdivisions;
+  DialogScript::Run({{"Preferences", [&](HWND sheet) {
+                        HWND page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+                        HWND unit = GetDlgItem(page, IDC_GG_UNIT);
+                        SendMessageA(unit, CB_SETCURSEL, 0, 0);  // Pixels
+                        SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_GG_UNIT, CBN_SELCHANGE), reinterpret_cast<LPARAM>(unit));
+                        SetDlgItemTextA(page, IDC_GG_SPACING, "96");
+                        SendMessageA(unit, CB_SETCURSEL, 2, 0);  // Inches
+                        SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_GG_UNIT, CBN_SELCHANGE), reinterpret_cast<LPARAM>(unit));
+                        char text[32] = {};
+                        GetDlgItemTextA(page, IDC_GG_SPACING, text, sizeof text);
+                        inches = text;
+                        SetDlgItemTextA(page, IDC_GG_SUBDIV, "0");
+                        GetDlgItemTextA(page, IDC_GG_SUBDIV, text, sizeof text);
+                        subdivisions = text;
+                        lumora::testing::Press(sheet, IDCANCEL);
+                      }}});
+  SendMessageA(frame_, WM_COMMAND, ID_OPTIONS_GUIDES_GRID, 0);
+  DialogScript::Stop();
+  EXPECT_EQ(inches, "1");
+  EXPECT_EQ(subdivisions, "1");
   fw::IniFile ini(ini_);
   EXPECT_EQ(ini.GetInt("Grid", "color", -1), 0x4C5AFF);
   EXPECT_EQ(ini.GetInt("GridColorScheme", "count", -1), 9);
