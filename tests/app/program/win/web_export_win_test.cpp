@@ -15,7 +15,10 @@
 #include "app/win/Lumo40App.h"
 #include "dialogs/win/PrepGIF.h"
 #include "files/PrepGifState.h"
+#include "files/win/BrowsePalette.h"
+#include "files/win/MyFileDialogs.h"
 #include "files/win/PreviewWnd.h"
+#include "framework/CommandIds.h"
 #include "app/win/MainFrame.h"
 #include "document/win/Lumo40Doc.h"
 #include "engine/layers/LayerMng.h"
@@ -516,6 +519,113 @@ TEST_F(WebExport, MapNeedsASelectionAndGivesThePolygonToCopyAndSave) {
   // The names are offered again next time.
   EXPECT_EQ(app_->Settings().GetString("HTML_MAP", "MapName", ""), "home");
   EXPECT_FALSE(doc->IsModified());
+}
+
+// A button of the open dialog's own part (inside its template child).
+HWND TemplateButton(HWND dialog, int id) {
+  struct Search {
+    int id;
+    HWND root, found;
+  } search{id, dialog, nullptr};
+  EnumChildWindows(
+      dialog,
+      [](HWND w, LPARAM p) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(p);
+        if (GetDlgCtrlID(w) == s->id && GetParent(w) != s->root) {
+          s->found = w;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+TEST_F(WebExport, OpenDialogBrowsesThumbnailsNamesAndOpensAndKeepsThemForNextTime) {
+  const fs::path pics = folder_ / "pics";
+  fs::create_directories(pics);
+  ASSERT_TRUE(Shell("cd pics && convert -size 64x48 gradient:red-blue a.png && convert -size 50x50 xc:green b.jpg && "
+                    "convert -size 30x60 plasma: c.bmp && convert -size 40x40 xc:yellow d.gif && "
+                    "convert -size 60x40 plasma: -type TrueColor -depth 8 e.psd && printf 'not an image at all' > f.png"));
+  DeleteFileA(CBrowsePalette::DatabasePath().c_str());
+  app_->Settings().WriteString("FILES", "DEFAULTOPENDIR", pics.string());
+  auto browser = [] { return CMyOpenFileDlg::Running() != nullptr ? CMyOpenFileDlg::Running()->Browser() : nullptr; };
+  std::vector<std::string> listed;
+  int decoded = -1;
+  std::uint32_t damagedWidth = 99, psdWidth = 0;
+  COLORREF crossPixel = 0;
+  bool infoBefore = true, infoAfter = false;
+  std::string selected;
+  DialogScript::Run(
+      {WaitingStep("Open", [](HWND) { return CMyOpenFileDlg::Running() != nullptr; },
+                   [&](HWND d) {
+                     infoBefore = IsWindowEnabled(TemplateButton(d, IDC_OPEN_INFO)) != 0;
+                     Press(GetParent(TemplateButton(d, IDC_OPEN_BROWSE)), IDC_OPEN_BROWSE);
+                   }),
+       WaitingStep("Open", [&](HWND) { return browser() != nullptr && browser()->Paths().size() == 6; },
+                   [&](HWND) {
+                     CBrowsePalette* b = browser();
+                     listed = b->Paths();
+                     decoded = b->DecodedCount();
+                     damagedWidth = b->Database().items.at(listed[5]).width;
+                     psdWidth = b->Database().items.at(listed[4]).width;
+                     // All six in one row, at the screen's corner.
+                     SetWindowPos(b->Handle(), HWND_TOP, 0, 0, 6 * 140 + 40, 300, SWP_SHOWWINDOW);
+                     UpdateWindow(b->Handle());
+                     const RECT cell = b->CellRect(5);
+                     // Where the red cross's diagonals meet.
+                     const POINT p{(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};
+                     HDC dc = GetDC(b->Handle());
+                     crossPixel = GetPixel(dc, p.x, p.y);
+                     ReleaseDC(b->Handle(), dc);
+                     const RECT psd = b->CellRect(4);
+                     const POINT at{(psd.left + psd.right) / 2, psd.top + 40};
+                     SendMouse(b->Handle(), at, MOUSEEVENTF_LEFTDOWN);
+                     SendMouse(b->Handle(), at, MOUSEEVENTF_LEFTUP);
+                   }),
+       WaitingStep("Open", [](HWND d) { return testing::NameBoxText(d) == "e.psd"; },
+                   [&](HWND d) {
+                     infoAfter = IsWindowEnabled(TemplateButton(d, IDC_OPEN_INFO)) != 0;
+                     selected = CMyOpenFileDlg::Running()->SelectedPath();
+                     CBrowsePalette* b = browser();
+                     const RECT png = b->CellRect(0);
+                     const POINT at{(png.left + png.right) / 2, png.top + 40};
+                     for (DWORD click : {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP}) {
+                       SendMouse(b->Handle(), at, click);
+                     }
+                   })});
+  SendMessageA(app_->MainFrame()->Handle(), WM_COMMAND, MAKEWPARAM(fw::kIdFileOpen, 0), 0);
+  testing::Settle(*app_);
+  DialogScript::Stop();
+  ASSERT_EQ(DialogScript::done, 3);
+  ASSERT_EQ(listed.size(), 6u);
+  EXPECT_EQ(fs::path(listed[0]).filename().string(), "a.png");
+  EXPECT_EQ(decoded, 6);
+  EXPECT_EQ(damagedWidth, 0u) << "the damaged file is kept as a red cross";
+  EXPECT_GT(psdWidth, 0u);
+  EXPECT_EQ(crossPixel, RGB(255, 0, 0));
+  EXPECT_FALSE(infoBefore);
+  EXPECT_TRUE(infoAfter) << "a PSD enables Info";
+  EXPECT_EQ(fs::path(selected).filename().string(), "e.psd");
+  // The double click opened the first picture.
+  ASSERT_FALSE(app_->Docs().AllDocuments().empty());
+  EXPECT_EQ(app_->Docs().AllDocuments().back()->GetTitle(), "a.png");
+
+  // Next time the thumbnails come from the database: nothing decoded.
+  int decodedAgain = -1;
+  DialogScript::Run({WaitingStep("Open", [](HWND) { return CMyOpenFileDlg::Running() != nullptr; },
+                                 [&](HWND d) { Press(GetParent(TemplateButton(d, IDC_OPEN_BROWSE)), IDC_OPEN_BROWSE); }),
+                     WaitingStep("Open", [&](HWND) { return browser() != nullptr && browser()->Paths().size() == 6; },
+                                 [&](HWND d) {
+                                   decodedAgain = browser()->DecodedCount();
+                                   Press(d, IDCANCEL);
+                                 })});
+  SendMessageA(app_->MainFrame()->Handle(), WM_COMMAND, MAKEWPARAM(fw::kIdFileOpen, 0), 0);
+  testing::Settle(*app_);
+  DialogScript::Stop();
+  EXPECT_EQ(DialogScript::done, 2);
+  EXPECT_EQ(decodedAgain, 0);
+  DeleteFileA(CBrowsePalette::DatabasePath().c_str());
 }
 
 }  // namespace
