@@ -19,7 +19,7 @@ constexpr std::array<ToolInfo, 10> kTools{{
     {kCmdToolWater, BrushClass::kWater, "WATERBRUSH", 10, 10082, kUndoPaintName},
 }};
 
-constexpr std::array<std::uint32_t, kPageCount> kPageCommands{kCmdToolEraser, kCmdToolPaint, kCmdToolClone,
+constexpr std::array<std::uint32_t, kToolPageCount> kPageCommands{kCmdToolEraser, kCmdToolPaint, kCmdToolClone,
                                                              kCmdToolWater,  kCmdToolAir,   kCmdToolLine,
                                                              kCmdToolCurve,  kCmdToolRect,  kCmdToolEllipse,
                                                              kCmdToolPolygon};
@@ -33,7 +33,7 @@ const ToolInfo* FindToolByCommand(std::uint32_t command) {
   return nullptr;
 }
 
-std::uint32_t PageCommand(int page) { return page >= 0 && page < kPageCount ? kPageCommands[page] : 0; }
+std::uint32_t PageCommand(int page) { return page >= 0 && page < kToolPageCount ? kPageCommands[page] : 0; }
 
 int PageForBrushClass(BrushClass brushClass) {
   switch (brushClass) {
@@ -63,6 +63,7 @@ std::uint32_t ToolCommandForKey(char letter) {
     case 'B': case 'b': return kCmdToolPaint;
     case 'E': case 'e': return kCmdToolEraser;
     case 'A': case 'a': return kCmdToolAir;
+    case 'I': case 'i': return kCmdDropper;
     default: return 0;
   }
 }

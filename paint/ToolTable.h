@@ -20,7 +20,7 @@ enum ToolPage : int {
   kPageRect,
   kPageEllipse,
   kPagePolygon,
-  kPageCount,
+  kToolPageCount,
   kNoPage = -1,
 };
 

@@ -47,6 +47,8 @@ FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnC
                fw::UpdateEntry<&CMainFrame::OnUpdateNavigatorCommand>(ID_VIEW_NAVIGATOR),
                fw::CommandEntry<&CMainFrame::OnUpdateNavigatorNow>(ID_UPDATE_NAVIGATOR),
                fw::CommandEntry<&CMainFrame::OnLayerPaletteCommand>(ID_VIEW_LAYER_PALETTE),
+               fw::CommandEntry<&CMainFrame::OnLayerMoving>(ID_LAYER_MOVING),
+               fw::UpdateEntry<&CMainFrame::OnUpdateLayerMoving>(ID_LAYER_MOVING),
                fw::UpdateEntry<&CMainFrame::OnUpdateLayerPaletteCommand>(ID_VIEW_LAYER_PALETTE),
                fw::CommandEntry<&CMainFrame::OnSelectionLevel>(ID_SELECTION_LEVEL),
                fw::UpdateEntry<&CMainFrame::OnUpdateAlways>(ID_SELECTION_LEVEL),
@@ -71,6 +73,8 @@ FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnC
                fw::UpdateEntry<&CMainFrame::OnUpdateAreaTypeRange>(900, 999),
                fw::CommandEntry<&CMainFrame::OnPaintAttributesCommand>(ID_VIEW_PAINT_ATTRIBUTES),
                fw::UpdateEntry<&CMainFrame::OnUpdatePaintAttributesCommand>(ID_VIEW_PAINT_ATTRIBUTES),
+               fw::CommandEntry<&CMainFrame::OnDropper>(ID_DROPPER),
+               fw::UpdateEntry<&CMainFrame::OnUpdateDropper>(ID_DROPPER),
                fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_AIRBRUSH, ID_TOOL_AIRBRUSH),
                fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_AIRBRUSH),
                fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_PAINTBRUSH, ID_TOOL_PAINTBRUSH),
@@ -356,6 +360,34 @@ void CMainFrame::OnLayerPaletteCommand() {
 void CMainFrame::OnUpdateLayerPaletteCommand(fw::CmdUI& ui) {
   ui.SetCheck(IsLayerPaletteVisible() ? 1 : 0);
   ui.Enable(FilterCommandEnable(ID_VIEW_LAYER_PALETTE, true));
+}
+
+// ---- Layer Moving
+
+// The mode goes off when chosen again (no other tool exists yet to end it).
+void CMainFrame::OnLayerMoving() {
+  if (!IsCommandAllowedWhileTracking(ID_LAYER_MOVING)) return;
+  if (layerMoving_) {
+    EndLayerMoving();
+    return;
+  }
+  layerMoving_ = true;
+  SetCurrentTool(nullptr);
+  if (CLumo40View* view = GetViewFromWnd(GetActiveImageWindow())) view->SetMoveToolActive(true);
+}
+
+void CMainFrame::EndLayerMoving() {
+  layerMoving_ = false;
+  if (CLumo40View* view = GetViewFromWnd(GetActiveImageWindow())) view->SetMoveToolActive(false);
+}
+
+void CMainFrame::OnUpdateLayerMoving(fw::CmdUI& ui) {
+  ui.SetCheck(layerMoving_ ? 1 : 0);
+  CLumo40View* view = GetViewFromWnd(GetActiveImageWindow());
+  CLumo40Doc* doc = view != nullptr ? view->GetDoc() : nullptr;
+  CLayersManager* stack = doc != nullptr ? doc->Image().GetLayers() : nullptr;
+  const bool paintable = stack == nullptr || stack->GetImageType() == 8 || stack->GetImageType() == 16;
+  ui.Enable(FilterCommandEnable(ID_LAYER_MOVING, paintable));
 }
 
 // The palette's own commands (its keys reach the frame) go to it while it

@@ -59,6 +59,9 @@ class CMainFrame : public fw::MdiFrame {
   void ShowLayerPalette(bool show);
   bool IsLayerPaletteVisible() const;
   void LayerPaletteFollow(CLumo40View* view);
+  // Layer Moving: the active view's move and guide hook is on.
+  bool LayerMoving() const { return layerMoving_; }
+  void EndLayerMoving();
   // The visible layer palette takes its own commands first.
   bool OnCmdMsg(fw::MessageArgs& args) override;
   // The painting tools: the paint attributes window and the current brush
@@ -72,6 +75,9 @@ class CMainFrame : public fw::MdiFrame {
   void OnToolCommand(std::uint32_t id);
   void OnUpdateToolCommand(fw::CmdUI& ui);
   void OnPaintAttributesCommand();
+  // The Dropper: starts a screen colour pick, or ends the running one.
+  void OnDropper();
+  void OnUpdateDropper(fw::CmdUI& ui);
   void OnUpdatePaintAttributesCommand(fw::CmdUI& ui);
 
  protected:
@@ -95,6 +101,8 @@ class CMainFrame : public fw::MdiFrame {
   void OnUpdateNavigatorCommand(fw::CmdUI& ui);
   void OnUpdateNavigatorNow();
   void OnLayerPaletteCommand();
+  void OnLayerMoving();
+  void OnUpdateLayerMoving(fw::CmdUI& ui);
   void OnUpdateLayerPaletteCommand(fw::CmdUI& ui);
   // Selection/Intersection Level...: the level of the settings in a dialog.
   void OnSelectionLevel();
@@ -139,6 +147,7 @@ class CMainFrame : public fw::MdiFrame {
   CNavigatorWnd navigator_;
   CLayerWnd layerPalette_;
   bool inPaletteRouting_ = false;
+  bool layerMoving_ = false;
   CPaintAttributes paintAttributes_;
   std::unique_ptr<CToolBrush> currentTool_;
   std::vector<std::string> pendingOpens_;

@@ -8,6 +8,7 @@
 #include "document/win/AppServices.h"
 #include "document/win/Lumo40Doc.h"
 #include "res/resource.h"
+#include "ui/win/ScreenPicker.h"
 #include "view/win/ImageViewWnd.h"
 #include "view/win/Lumo40View.h"
 
@@ -44,6 +45,22 @@ void InstallPaintServices(CLumo40App& app, CPaintAttributes& window) {
   };
   s.mainWindow = [&app]() -> HWND { return app.MainFrameWnd() != nullptr ? app.MainFrameWnd()->Handle() : nullptr; };
   window.prompt = PaintPrompt{&SetBrushPrompt, &app};
+  CScreenPicker::setColour = [&app](bool foreground, COLORREF colour) {
+    (foreground ? app.settings.foreColor : app.settings.backColor) = colour;
+  };
+}
+
+void CMainFrame::OnDropper() {
+  if (CScreenPicker::Running()) {
+    CScreenPicker::EndPick();
+  } else {
+    CScreenPicker::BeginPick(ID_DROPPER, Handle());
+  }
+}
+
+void CMainFrame::OnUpdateDropper(fw::CmdUI& ui) {
+  ui.SetCheck(CScreenPicker::Running() ? 1 : 0);
+  ui.Enable(FilterCommandEnable(ui.Id(), true));
 }
 
 void CMainFrame::SetCurrentTool(std::unique_ptr<CToolBrush> brush) {
@@ -59,6 +76,8 @@ void CMainFrame::OnToolCommand(std::uint32_t id) {
   }
   std::unique_ptr<CToolBrush> brush = CToolBrush::Create(id);
   if (brush == nullptr || brush->Initialize() == 0) return;
+  // A paint tool and Layer Moving exclude each other.
+  if (layerMoving_) EndLayerMoving();
   // The window is shown when hidden, and the brush learns the active view.
   if (paintAttributes_.Exists() && !IsWindowVisible(paintAttributes_.Handle())) paintAttributes_.ShowWindowState(true);
   SetCurrentTool(std::move(brush));

@@ -8,7 +8,9 @@
 
 #include "framework/win/App.h"
 #include "hostapi/toolhost.h"
+#include "paint/win/BrushPages.h"
 #include "paint/win/ToolBrush.h"
+#include "document/win/Lumo40Doc.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
 #include "view/win/ImageViewWnd.h"
@@ -43,7 +45,25 @@ HWND MainWindow() {
 std::uint32_t CPaintAttributes::CurrentToolCommand() { return g_toolCommand; }
 bool CPaintAttributes::PaintButtonDown() { return g_paintButton; }
 
-CPaintAttributes::CPaintAttributes() : fw::Dialog(IDD_PAINT_ATTRIBUTES, nullptr) {}
+CPaintAttributes::CPaintAttributes() : fw::Dialog(IDD_PAINT_ATTRIBUTES, nullptr) {
+  char module[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, module, MAX_PATH);
+  std::string folder(module);
+  const std::size_t slash = folder.find_last_of("\\/");
+  folder = slash == std::string::npos ? std::string() : folder.substr(0, slash);
+  fileName_ = paint::BrushFileNameFor(module);
+  file_ = std::make_unique<paint::BrushFile>(folder);
+  pages_[paint::kPageEraser] =
+      std::make_unique<CBrushPage>(paint::PageKind::eraser, IDD_PAGE_ERASER, paint::kCmdToolEraser, *file_);
+  pages_[paint::kPagePaintBrush] =
+      std::make_unique<CBrushPage>(paint::PageKind::paintBrush, IDD_PAGE_PAINTBRUSH, paint::kCmdToolPaint, *file_);
+  pages_[paint::kPageAir] =
+      std::make_unique<CBrushPage>(paint::PageKind::air, IDD_PAGE_AIRBRUSH, paint::kCmdToolAir, *file_);
+}
+
+CBrushPage* CPaintAttributes::Page(int page) const {
+  return page >= 0 && page < paint::kToolPageCount ? pages_[static_cast<std::size_t>(page)].get() : nullptr;
+}
 
 CPaintAttributes::~CPaintAttributes() {
   RemoveBrushHook();
@@ -77,12 +97,21 @@ void CPaintAttributes::SaveShowState() {
 bool CPaintAttributes::OnInitDialog() {
   SetWindowTextA(hwnd_, std::string(res::String(IDS_PAINT_ATTRIBUTES)).c_str());
   tabs_ = GetDlgItem(hwnd_, IDC_PAINT_TABS);
+  // The brush file: stores, presets and each page's settings (nothing on a
+  // first start).
+  const paint::BrushFileResult loaded = file_->Load(fileName_);
+  if (!loaded.ok) {
+    MessageBoxA(hwnd_, loaded.message.c_str(), std::string(res::String(IDS_ERROR_CAPTION)).c_str(), MB_OK | MB_ICONEXCLAMATION);
+  }
+  CreatePages();
   InsertTabs();
+  LayOut();
   int page = 0;
   if (fw::Profile* p = Settings()) page = p->GetInt(kSection, "PAGE", 0);
-  if (page < 0 || page >= paint::kPageCount) page = 0;
+  if (page < 0 || page >= paint::kToolPageCount) page = 0;
   TabCtrl_SetCurSel(tabs_, page);
-  UpdateCaption(page);
+  initialised_ = false;
+  ShowPage(page, false);
   ReadPlacement();
   initialised_ = true;
   if (fw::Profile* p = Settings()) minimized_ = p->GetInt(kSection, "MINIMIZED", 0) != 0;
@@ -91,8 +120,46 @@ bool CPaintAttributes::OnInitDialog() {
   return false;
 }
 
+void CPaintAttributes::CreatePages() {
+  for (auto& page : pages_) {
+    if (page != nullptr && page->CreatePage(hwnd_)) ShowWindow(page->Handle(), SW_HIDE);
+  }
+}
+
+void CPaintAttributes::LayOut() {
+  // The largest page, the tab control around it, the window around that.
+  SIZE largest{0, 0};
+  for (const auto& page : pages_) {
+    if (page == nullptr || !page->Exists()) continue;
+    RECT r{};
+    GetWindowRect(page->Handle(), &r);
+    largest.cx = std::max<LONG>(largest.cx, r.right - r.left);
+    largest.cy = std::max<LONG>(largest.cy, r.bottom - r.top);
+  }
+  RECT tabRect{0, 0, largest.cx, largest.cy};
+  TabCtrl_AdjustRect(tabs_, TRUE, &tabRect);
+  RECT tabPlace{};
+  GetWindowRect(tabs_, &tabPlace);
+  MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&tabPlace), 2);
+  OffsetRect(&tabRect, tabPlace.left - tabRect.left, tabPlace.top - tabRect.top);
+  SetWindowPos(tabs_, nullptr, tabRect.left, tabRect.top, tabRect.right - tabRect.left, tabRect.bottom - tabRect.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT pageRect = tabRect;
+  TabCtrl_AdjustRect(tabs_, FALSE, &pageRect);
+  for (const auto& page : pages_) {
+    if (page != nullptr && page->Exists()) {
+      SetWindowPos(page->Handle(), HWND_TOP, pageRect.left, pageRect.top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+  }
+  RECT window{0, 0, tabRect.right + tabPlace.left, tabRect.bottom + tabPlace.top};
+  AdjustWindowRectEx(&window, static_cast<DWORD>(GetWindowLongA(hwnd_, GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongA(hwnd_, GWL_EXSTYLE)));
+  SetWindowPos(hwnd_, nullptr, 0, 0, window.right - window.left, window.bottom - window.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void CPaintAttributes::InsertTabs() {
-  for (int i = 0; i < paint::kPageCount; ++i) {
+  for (int i = 0; i < paint::kToolPageCount; ++i) {
     std::string text = ShortName(paint::PageCommand(i));
     TCITEMA item{};
     item.mask = TCIF_TEXT | TCIF_PARAM;
@@ -135,8 +202,17 @@ void CPaintAttributes::UpdateCaption(int page) {
 }
 
 void CPaintAttributes::ShowPage(int page, bool activate) {
-  if (page < 0 || page >= paint::kPageCount) return;
+  if (page < 0 || page >= paint::kToolPageCount) return;
   if (tabs_ != nullptr && TabCtrl_GetCurSel(tabs_) != page) TabCtrl_SetCurSel(tabs_, page);
+  for (int i = 0; i < paint::kToolPageCount; ++i) {
+    CBrushPage* other = Page(i);
+    if (other != nullptr && other->Exists() && i != page) ShowWindow(other->Handle(), SW_HIDE);
+  }
+  if (CBrushPage* shown = Page(page); shown != nullptr && shown->Exists()) {
+    SetWindowPos(shown->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ShowWindow(shown->Handle(), activate ? SW_SHOW : SW_SHOWNA);
+    UpdateWindow(shown->Handle());
+  }
   UpdateCaption(page);
   if (activate && IsWindowVisible(hwnd_)) SetFocus(tabs_);
   const bool matches = brush_ != nullptr && paint::PageMatchesBrush(page, brush_->Class(), brush_->CommandId());
@@ -173,12 +249,18 @@ bool CPaintAttributes::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lPara
       SaveShowState();
       *result = 0;
       return true;
-    case WM_DESTROY:
+    case WM_DESTROY: {
       WritePlacement();
       RemoveBrushHook();
+      const paint::BrushFileResult saved = file_->Save(fileName_);
+      if (!saved.ok) {
+        MessageBoxA(nullptr, saved.message.c_str(), std::string(res::String(IDS_ERROR_CAPTION)).c_str(),
+                    MB_OK | MB_ICONEXCLAMATION);
+      }
       initialised_ = false;
       tabs_ = nullptr;
       break;
+    }
     default:
       break;
   }
@@ -195,6 +277,7 @@ void CPaintAttributes::SetActiveBrush(CToolBrush* brush) {
       previewOn_ = true;
     }
     g_toolCommand = 0;
+    SelectPageForBrush(nullptr);
   } else if (previewOn_) {
     LUPreview_Enable(nullptr, 0, 1);
     previewOn_ = false;
@@ -205,12 +288,37 @@ void CPaintAttributes::SetActiveBrush(CToolBrush* brush) {
   InstallBrushHook();
   if (brushHook_ != 0) SetPrompt(brush->Caption().c_str());
   g_toolCommand = brush->CommandId();
+  brush->SetStores(&file_->brushFiles, &file_->paperFiles);
+  SelectPageForBrush(brush);
+}
+
+void CPaintAttributes::SelectPageForBrush(CToolBrush* brush) {
+  for (int i = paint::kToolPageCount - 1; i >= 0; --i) {
+    if (CBrushPage* page = Page(i)) page->SetBrush(nullptr);
+  }
+  if (brush == nullptr) return;
   const int page = paint::PageForBrushClass(brush->Class());
-  if (page != paint::kNoPage && Exists()) ShowPage(page, false);
+  if (page == paint::kNoPage) return;
+  if (Exists()) ShowPage(page, false);
+  if (CBrushPage* p = Page(page)) p->SetBrush(brush);
 }
 
 void CPaintAttributes::OnViewActivated(CLumo40View* view) {
+  // Grey images and mask editing take no colour insert modes.
+  CLumo40Doc* doc = view != nullptr ? view->GetDoc() : nullptr;
+  CLayersManager* stack = doc != nullptr ? doc->Image().GetLayers() : nullptr;
+  const bool restricted =
+      stack != nullptr && (stack->GetImageType() == kWAType8Grey || doc->Image().IsMaskEditMode());
+  UpdateInsertModes(restricted);
   if (brush_ != nullptr) brush_->OnActivateView(view);
+}
+
+void CPaintAttributes::UpdateInsertModes(bool restricted) {
+  const int current = CurrentPage();
+  if (CBrushPage* page = Page(current)) page->FillInsertModes(restricted);
+  for (int i = 0; i < paint::kToolPageCount; ++i) {
+    if (CBrushPage* page = Page(i); page != nullptr && i != current) page->FillInsertModes(restricted);
+  }
 }
 
 void CPaintAttributes::PaintBrushOverlay(CLumo40View* view, HDC dc) {

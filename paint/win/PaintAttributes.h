@@ -7,10 +7,13 @@
 
 #include <windows.h>
 
+#include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "framework/win/Dialog.h"
+#include "paint/BrushFile.h"
 #include "paint/BrushHook.h"
 #include "paint/ToolTable.h"
 
@@ -18,6 +21,7 @@ namespace lumora {
 
 class CLumo40View;
 class CToolBrush;
+class CBrushPage;
 
 // The prompt text of the current brush (status channel 0): set, or cleared
 // with an empty text; filled in by the application.
@@ -46,6 +50,11 @@ class CPaintAttributes : public fw::Dialog, private paint::BrushHookClient {
   void OnViewActivated(CLumo40View* view);
   void PaintBrushOverlay(CLumo40View* view, HDC dc);
   int CurrentPage() const;
+  // The page of a tab (null for a tool whose page is not built).
+  CBrushPage* Page(int page) const;
+  CBrushPage* CurrentPageObject() const { return Page(CurrentPage()); }
+  paint::BrushFile& File() { return *file_; }
+  const std::string& BrushFileName() const { return fileName_; }
   bool recreating = false;  // set by the frame around a re-creation
   PaintPrompt prompt;
   // The tool command id of the current brush (0: none).
@@ -60,6 +69,8 @@ class CPaintAttributes : public fw::Dialog, private paint::BrushHookClient {
   bool OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result) override;
 
  private:
+  void CreatePages();
+  void LayOut();
   void ReadPlacement();
   void WritePlacement();
   void InsertTabs();
@@ -67,6 +78,11 @@ class CPaintAttributes : public fw::Dialog, private paint::BrushHookClient {
   // tool when the current brush is of another page.
   void ShowPage(int page, bool activate);
   void UpdateCaption(int page);
+  void SelectPageForBrush(CToolBrush* brush);
+ public:
+  void UpdateInsertModes(bool restricted);
+
+ private:
   void InstallBrushHook();
   void RemoveBrushHook();
   void SetPrompt(const char* text);
@@ -92,6 +108,9 @@ class CPaintAttributes : public fw::Dialog, private paint::BrushHookClient {
   bool initialised_ = false;
   bool previewOn_ = true;
   HWND tabs_ = nullptr;
+  std::string fileName_;
+  std::unique_ptr<paint::BrushFile> file_;
+  std::array<std::unique_ptr<CBrushPage>, paint::kToolPageCount> pages_;
 };
 
 }  // namespace lumora

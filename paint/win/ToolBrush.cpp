@@ -10,6 +10,7 @@
 #include "hostapi/fragment.h"
 #include "hostapi/toolhost.h"
 #include "paint/AirBrush.h"
+#include "paint/BrushPageRules.h"
 #include "paint/EraseBrush.h"
 #include "paint/PaintBrush.h"
 #include "res/StringTable.h"
@@ -106,6 +107,56 @@ void CToolBrush::OnActivateView(CLumo40View* view) {
   CLumo40Doc* doc = view != nullptr ? view->GetDoc() : nullptr;
   CLayer* layer = doc != nullptr ? doc->Image().GetActiveLayer() : nullptr;
   if (layer != nullptr && layer->CanPaint() == 0) cannotPaint_ = true;
+}
+
+// ---- Settings
+
+void CToolBrush::SetWidth(int width, const paint::EdgeValues& edge) {
+  if (auto* paintBrush = dynamic_cast<paint::CPaintBrush*>(engine_.get())) {
+    paintBrush->SetWidth(width, paint::EdgeSizeFor(edge, width), edge.optionId);
+  }
+}
+
+void CToolBrush::SetOpacity(int percent) { engine_->SetOpacityPercent(percent); }
+
+void CToolBrush::SetShape(int index, const std::string& file) {
+  if (auto* paintBrush = dynamic_cast<paint::CPaintBrush*>(engine_.get())) paintBrush->SetShape(index, file);
+}
+
+void CToolBrush::SetPaper(int index, const std::string& file) {
+  auto* paintBrush = dynamic_cast<paint::CPaintBrush*>(engine_.get());
+  if (paintBrush != nullptr) paintBrush->LoadPaperImage(index == 0 ? std::string() : file);
+}
+
+void CToolBrush::SetInsertMode(int mode) {
+  // The eraser has no insert mode.
+  if (info_.brushClass == paint::BrushClass::kEraser) return;
+  insertMode_ = mode;
+  engine_->SetInsertMode(mode);
+}
+
+int CToolBrush::GetInsertMode() const { return info_.brushClass == paint::BrushClass::kEraser ? 0 : insertMode_; }
+
+void CToolBrush::SetParams(const std::array<std::uint32_t, 6>& params) {
+  params_ = params;
+  if (auto* paintBrush = dynamic_cast<paint::CPaintBrush*>(engine_.get())) {
+    paintBrush->SetJitter(static_cast<int>(params[0]), static_cast<int>(params[2]), static_cast<int>(params[1]));
+    paintBrush->SetAngle(static_cast<int>(params[3]));
+    paintBrush->SetRotationMode(static_cast<int>(params[4]));
+    paintBrush->SetColourMode(static_cast<int>(params[5]));
+  }
+}
+
+void CToolBrush::SetEraseAction(int action) {
+  if (auto* eraser = dynamic_cast<paint::CEraseBrush*>(engine_.get())) eraser->SetAction(action);
+}
+
+void CToolBrush::SetDensity(int percent) {
+  if (auto* air = dynamic_cast<paint::CAirBrush*>(engine_.get())) air->SetDensity(percent);
+}
+
+void CToolBrush::SetStores(const paint::CFileManager* shapes, const paint::CFileManager* papers) {
+  if (auto* paintBrush = dynamic_cast<paint::CPaintBrush*>(engine_.get())) paintBrush->SetStores(shapes, papers);
 }
 
 void CToolBrush::TakeSelection(CLumo40Doc* doc) {

@@ -6,11 +6,13 @@
 
 #include <windows.h>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "paint/BrushFile.h"
 #include "paint/BrushRandom.h"
 #include "paint/StrokeBrush.h"
 #include "paint/ToolTable.h"
@@ -76,6 +78,23 @@ class CToolBrush {
   virtual int OnKeyDown(WPARAM, LPARAM) { return 0; }
   virtual int OnKeyUp(WPARAM, LPARAM) { return 0; }
 
+  // The page's settings, pushed as they change (Part of every brush page).
+  virtual void SetWidth(int width, const paint::EdgeValues& edge);
+  virtual void SetOpacity(int percent);
+  virtual void SetShape(int index, const std::string& file);
+  virtual void SetPaper(int index, const std::string& file);
+  virtual void SetInsertMode(int mode);
+  virtual int GetInsertMode() const;
+  // Hue, value and saturation jitter, angle, rotation mode, colour mode.
+  virtual void SetParams(const std::array<std::uint32_t, 6>& params);
+  std::array<std::uint32_t, 6> Params() const { return params_; }
+  // The eraser's action and the airbrush's density.
+  void SetEraseAction(int action);
+  void SetDensity(int percent);
+  // The stores custom shapes and papers are read from.
+  void SetStores(const paint::CFileManager* shapes, const paint::CFileManager* papers);
+  int Width() const { return engine_->Width(); }
+
   std::uint32_t CommandId() const { return info_.command; }
   paint::BrushClass Class() const { return info_.brushClass; }
   const char* Name() const { return info_.name; }
@@ -102,6 +121,8 @@ class CToolBrush {
   bool capturing_ = false;
   HWND captured_ = nullptr;
   std::unique_ptr<ViewStrokeDocument> stroke_;
+  std::array<std::uint32_t, 6> params_{};
+  int insertMode_ = 0;
 };
 
 }  // namespace lumora

@@ -135,7 +135,7 @@ TEST(ToolTable, PageByBrushClassAndWhichPageMatches) {
   };
   for (const Case& c : cases) EXPECT_EQ(paint::PageForBrushClass(c.brushClass), c.page);
   // Each tool's own command selects a brush its tab's page matches.
-  for (int page = 0; page < paint::kPageCount; ++page) {
+  for (int page = 0; page < paint::kToolPageCount; ++page) {
     const paint::ToolInfo* tool = paint::FindToolByCommand(paint::PageCommand(page));
     ASSERT_NE(tool, nullptr) << page;
     EXPECT_EQ(paint::PageForBrushClass(tool->brushClass), page);
@@ -146,7 +146,7 @@ TEST(ToolTable, PageByBrushClassAndWhichPageMatches) {
   EXPECT_FALSE(paint::PageMatchesBrush(paint::kPagePaintBrush, BrushClass::kPaint, 0));
   EXPECT_FALSE(paint::PageMatchesBrush(paint::kPageClone, BrushClass::kPaint, paint::kCmdToolPaint));
   EXPECT_FALSE(paint::PageMatchesBrush(paint::kNoPage, BrushClass::kPaint, paint::kCmdToolPaint));
-  EXPECT_EQ(paint::PageCommand(paint::kPageCount), 0u);
+  EXPECT_EQ(paint::PageCommand(paint::kToolPageCount), 0u);
   EXPECT_EQ(paint::FindToolByCommand(32836), nullptr);
 }
 
@@ -154,6 +154,7 @@ TEST(ToolTable, LettersChooseTheBuiltTools) {
   EXPECT_EQ(paint::ToolCommandForKey('B'), paint::kCmdToolPaint);
   EXPECT_EQ(paint::ToolCommandForKey('e'), paint::kCmdToolEraser);
   EXPECT_EQ(paint::ToolCommandForKey('A'), paint::kCmdToolAir);
+  EXPECT_EQ(paint::ToolCommandForKey('i'), paint::kCmdDropper);
   EXPECT_EQ(paint::ToolCommandForKey('Q'), 0u);
   EXPECT_EQ(paint::ToolCommandForKey('1'), 0u);
 }

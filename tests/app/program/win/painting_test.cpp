@@ -22,11 +22,13 @@
 #include "paint/AirBrush.h"
 #include "paint/EraseBrush.h"
 #include "paint/PaintBrush.h"
+#include "paint/win/BrushPages.h"
 #include "paint/win/PaintAttributes.h"
 #include "paint/win/ToolBrush.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
 #include "tests/support/win/dialog_script.h"
+#include "ui/win/ScreenPicker.h"
 #include "view/win/Lumo40View.h"
 
 namespace lumora {
@@ -40,6 +42,12 @@ std::string SettingsFileOfThisProgram() {
   char path[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, path, MAX_PATH);
   return fw::ProfilePathForProgram(path);
+}
+
+std::string BrushFileOfThisProgram() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  return paint::BrushFileNameFor(path);
 }
 
 bool RunUntil(CLumo40App& app, const std::function<bool()>& done, DWORD timeoutMs = 60000) {
@@ -154,6 +162,7 @@ class Painting : public ::testing::Test {
     ThePaintServices().seed = [] { return 7u; };
     ini_ = SettingsFileOfThisProgram();
     DeleteFileA(ini_.c_str());
+    DeleteFileA(BrushFileOfThisProgram().c_str());
     ASSERT_TRUE(app_.InitInstance());
     frame_ = app_.MainFrame()->Handle();
   }
@@ -170,6 +179,7 @@ class Painting : public ::testing::Test {
     }
     app_.ExitInstance();
     DeleteFileA(ini_.c_str());
+    DeleteFileA(BrushFileOfThisProgram().c_str());
     ThePaintServices().seed = nullptr;
     lumora::testing::DialogScript::Stop();
   }
@@ -206,6 +216,23 @@ class Painting : public ::testing::Test {
 
   POINT ImagePoint(POINT client) { return view_->WindowPointToImagePixel(client); }
 
+  // A choice in a combo of the current page, as the user makes it.
+  void Choose(int control, int item) {
+    CBrushPage* page = Main()->PaintAttributes().CurrentPageObject();
+    ASSERT_NE(page, nullptr);
+    HWND combo = GetDlgItem(page->Handle(), control);
+    ASSERT_NE(combo, nullptr) << control;
+    SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
+    SendMessageA(page->Handle(), WM_COMMAND, MAKEWPARAM(control, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+    Pump();
+  }
+  void Type(int control, const char* text) {
+    CBrushPage* page = Main()->PaintAttributes().CurrentPageObject();
+    ASSERT_NE(page, nullptr);
+    SetDlgItemTextA(page->Handle(), control, text);
+    Pump();
+  }
+
   // The tool of a letter typed over the view.
   void TypeLetter(char letter) {
     Send({Key(static_cast<WORD>(letter), false), Key(static_cast<WORD>(letter), true)});
@@ -241,6 +268,9 @@ TEST_F(Painting, BrushStrokeIsOneUndoStepEqualToThePortableStrokeAndUndoes) {
   EXPECT_EQ(tool->CommandId(), paint::kCmdToolPaint);
   EXPECT_EQ(CPaintAttributes::CurrentToolCommand(), paint::kCmdToolPaint);
   EXPECT_TRUE(IsWindowVisible(Main()->PaintAttributes().Handle()));
+  // Width 9 from the predefined list (its fifth item), hard edge.
+  Choose(112, 4);
+  EXPECT_EQ(tool->Width(), 9);
 
   // A 400-pixel horizontal drag in 20-pixel moves at 1:1, black on white.
   std::vector<POINT> points;
@@ -256,6 +286,7 @@ TEST_F(Painting, BrushStrokeIsOneUndoStepEqualToThePortableStrokeAndUndoes) {
 
   SeededBrushRandom random(1);
   paint::CPaintBrush brush(paint::kCmdToolPaint, 10, random);
+  brush.SetWidth(9, 0, 0);
   brush.SetColours(0x000000, 0xFFFFFF);
   ASSERT_TRUE(brush.ButtonDown(&expected, from.x, from.y));
   brush.MoveTo(to.x, to.y);
@@ -308,6 +339,123 @@ TEST_F(Painting, AirbrushSpraysTheDotsThePortableAirbrushSprays) {
   for (int x = mid.x - 20; x < mid.x + 20; ++x) (merged->Row(mid.y)[3 * x] == 255 ? white : dark) += 1;
   EXPECT_GT(dark, 0);
   EXPECT_GT(white, 0);
+}
+
+TEST_F(Painting, PageSettingsAndPresetsReachTheBrushAndSurviveARestart) {
+  Open("white.png");
+  SendMessageA(frame_, WM_COMMAND, paint::kCmdToolPaint, 0);
+  CToolBrush* tool = Main()->CurrentTool();
+  ASSERT_NE(tool, nullptr);
+  CBrushPage* page = Main()->PaintAttributes().CurrentPageObject();
+  ASSERT_NE(page, nullptr);
+  EXPECT_EQ(page->Kind(), paint::PageKind::paintBrush);
+  // A typed width of 4 in custom mode, opacity 40, the Multiply insert mode.
+  SendMessageA(page->Handle(), WM_COMMAND, MAKEWPARAM(1206, BN_CLICKED), 0);
+  CheckDlgButton(page->Handle(), 1206, BST_CHECKED);
+  Type(1260, "4");
+  EXPECT_EQ(tool->Width(), 4);
+  Type(2000, "40");
+  Type(2000, "400");  // out of range: the brush keeps 40
+  EXPECT_EQ(page->Model().settings.opacity, 40u);
+  Choose(1155, 3);
+  EXPECT_EQ(tool->GetInsertMode(), 7) << "Multiply";
+  page->AddPreset(page->MakeUniquePresetName("Settings"));
+  EXPECT_EQ(page->Model().presets.size(), 1u);
+  EXPECT_EQ(page->Model().presets[0]->name, "Settings");
+
+  // The paint brush page's values come back after a restart.
+  MoveWindow(Main()->PaintAttributes().Handle(), 5000, -40, 200, 200, TRUE);
+  doc_->Image().SetModifiedFlag(false);
+  doc_->SetModifiedFlag(false);
+  doc_->OnCloseDocument();
+  doc_ = nullptr;
+  SendMessageA(frame_, WM_CLOSE, 0, 0);
+  app_.ExitInstance();
+  // A program object runs once: the restart is a second one.
+  CLumo40App second;
+  ASSERT_TRUE(second.InitInstance());
+  CMainFrame* main = second.MainFrameWnd();
+  CBrushPage* again = main->PaintAttributes().Page(paint::kPagePaintBrush);
+  ASSERT_NE(again, nullptr);
+  const paint::PageSettings& s = again->Model().settings;
+  EXPECT_EQ(s.width, 4u);
+  EXPECT_EQ(s.customWidth, 1u);
+  EXPECT_EQ(s.opacity, 40u);
+  EXPECT_EQ(s.insertMode, 7u);
+  ASSERT_EQ(again->Model().presets.size(), 1u);
+  EXPECT_EQ(again->Model().presets[0]->name, "Settings");
+  EXPECT_EQ(GetDlgItemInt(again->Handle(), 1260, nullptr, FALSE), 4u);
+  // The window was put back on the screen (X clamped, Y at least 0).
+  RECT r{};
+  GetWindowRect(main->PaintAttributes().Handle(), &r);
+  EXPECT_EQ(r.right, GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_EQ(r.top, 0);
+  // A new paint brush takes the page's values.
+  SendMessageA(main->Handle(), WM_COMMAND, paint::kCmdToolPaint, 0);
+  ASSERT_NE(main->CurrentTool(), nullptr);
+  EXPECT_EQ(main->CurrentTool()->Width(), 4);
+  EXPECT_EQ(main->CurrentTool()->GetInsertMode(), 7);
+  SendMessageA(main->Handle(), WM_CLOSE, 0, 0);
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  }
+  second.ExitInstance();
+}
+
+LRESULT CALLBACK PlainWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, m, wp, lp); }
+
+TEST_F(Painting, DropperTakesAnImagePixelAndAWindowsColour) {
+  Open("red.png");
+  app_.settings.foreColor = 0x000000;
+  app_.settings.backColor = 0xFFFFFF;
+  // Left click on an image pixel: the foreground takes it.
+  TypeLetter('I');
+  ASSERT_TRUE(CScreenPicker::Running());
+  POINT inside{};
+  for (inside.y = 0; inside.y < 400; ++inside.y) {
+    const POINT p = ImagePoint(POINT{150, inside.y});
+    if (p.y == 300 - 1 - 120) break;  // file row 120
+  }
+  inside.x = 150;
+  ASSERT_EQ(ImagePoint(inside).x, 150);
+  Send({Mouse(MOUSEEVENTF_MOVE, OnScreen(view_->Handle(), inside))});
+  Pump();
+  Send({Mouse(MOUSEEVENTF_LEFTDOWN), Mouse(MOUSEEVENTF_LEFTUP)});
+  Pump();
+  EXPECT_FALSE(CScreenPicker::Running());
+  EXPECT_EQ(app_.settings.foreColor, RGB(200, 30, 60));
+  EXPECT_EQ(app_.settings.backColor, 0xFFFFFFu);
+
+  // Right click on a window of a known colour: the background takes it.
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = PlainWindowProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.hbrBackground = CreateSolidBrush(RGB(10, 120, 230));
+  wc.lpszClassName = "PaintTestSwatch";
+  RegisterClassA(&wc);
+  HWND swatch = CreateWindowExA(WS_EX_TOPMOST, "PaintTestSwatch", "", WS_POPUP | WS_VISIBLE, 700, 500, 60, 60,
+                                nullptr, nullptr, wc.hInstance, nullptr);
+  ASSERT_NE(swatch, nullptr);
+  UpdateWindow(swatch);
+  Pump();
+  SendMessageA(frame_, WM_COMMAND, ID_DROPPER, 0);
+  ASSERT_TRUE(CScreenPicker::Running());
+  Send({Mouse(MOUSEEVENTF_MOVE, POINT{730, 530})});
+  Pump();
+  Send({Mouse(MOUSEEVENTF_RIGHTDOWN), Mouse(MOUSEEVENTF_RIGHTUP)});
+  Pump();
+  EXPECT_FALSE(CScreenPicker::Running());
+  EXPECT_EQ(app_.settings.backColor, RGB(10, 120, 230));
+  EXPECT_EQ(app_.settings.foreColor, RGB(200, 30, 60));
+
+  // Escape ends a pick without a colour.
+  SendMessageA(frame_, WM_COMMAND, ID_DROPPER, 0);
+  ASSERT_TRUE(CScreenPicker::Running());
+  Send({Key(VK_ESCAPE, false), Key(VK_ESCAPE, true)});
+  Pump();
+  EXPECT_FALSE(CScreenPicker::Running());
+  DestroyWindow(swatch);
+  DeleteObject(wc.hbrBackground);
 }
 
 TEST_F(Painting, EraserClearOnALayerWithoutMaskSaysSoAndChangesNothing) {
