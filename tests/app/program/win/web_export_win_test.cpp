@@ -628,5 +628,39 @@ TEST_F(WebExport, OpenDialogBrowsesThumbnailsNamesAndOpensAndKeepsThemForNextTim
   DeleteFileA(CBrowsePalette::DatabasePath().c_str());
 }
 
+// Not a test: the driver of bench/export-preview, run with LUMORA_TRACE
+// set. On a 2-megapixel picture it changes the JPEG quality five times and
+// the GIF depth (optimised, dithered) five times, each followed by the
+// result pane's paint; the script reads the marks.
+TEST_F(WebExport, DISABLED_ExportPreviewBenchDriver) {
+  ASSERT_TRUE(Shell("convert -size 1600x1250 -seed 9 plasma:fractal photo.png"));
+  CLumo40Doc* doc = OpenMade("photo.png");
+  ASSERT_NE(doc, nullptr);
+  auto paint = [](HWND d) {
+    if (CPreviewWnd* pane = ResultPane(d)) UpdateWindow(pane->Handle());
+  };
+  DialogScript::Run({{"Prepare JPEG", [&](HWND d) {
+                        for (int q : {20, 40, 60, 80, 95}) {
+                          SetDlgItemInt(d, IDC_JPEG_QUALITY, static_cast<UINT>(q), FALSE);
+                          paint(d);
+                        }
+                        Press(d, IDCANCEL);
+                      }}});
+  ASSERT_TRUE(Choose(ID_FILE_EXPORT_JPEG));
+  DialogScript::Stop();
+  DialogScript::Run({{"Prepare GIF", [&](HWND d) {
+                        ClickRadio(d, IDC_GIF_STANDARD, IDC_GIF_OPTIMIZED, IDC_GIF_OPTIMIZED);
+                        SetButton(d, IDC_GIF_DITHER, true);
+                        paint(d);
+                        for (int index : {1, 2, 0, 1, 0}) {
+                          ChooseDepth(d, index);
+                          paint(d);
+                        }
+                        Press(d, IDCANCEL);
+                      }}});
+  ASSERT_TRUE(Choose(ID_FILE_EXPORT_GIF));
+  DialogScript::Stop();
+}
+
 }  // namespace
 }  // namespace lumora
