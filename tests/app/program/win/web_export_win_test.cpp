@@ -628,6 +628,135 @@ TEST_F(WebExport, OpenDialogBrowsesThumbnailsNamesAndOpensAndKeepsThemForNextTim
   DeleteFileA(CBrowsePalette::DatabasePath().c_str());
 }
 
+TEST_F(WebExport, GenerateMapWritesAPageWithAnAreaOnEachLinkedLayerAndNeverReplacesThePicture) {
+  ASSERT_TRUE(Shell("convert -size 120x90 xc:white base.png"));
+  CLumo40Doc* doc = OpenMade("base.png");
+  ASSERT_NE(doc, nullptr);
+  CLayersManager& stack = *doc->Image().GetLayers();
+  // Three layers with links, placed apart (image coordinates: rows from
+  // the bottom).
+  struct Linked {
+    POINT at;
+    int w, h;
+    const char* link;
+  } linked[] = {{{5, 10}, 30, 20, "one.htm"}, {{50, 40}, 40, 30, "two.htm"}, {{20, 60}, 25, 25, "three.htm"}};
+  for (const Linked& l : linked) {
+    WAPtr image = WAPtr::Adopt(NewWA(kWAType24, l.w, l.h, nullptr));
+    ASSERT_EQ(stack.AddLayerFromImage(image.get(), l.at, 1), 0);
+    stack.GetLayer(stack.GetLayerCount() - 1)->SetLinkText(l.link);
+  }
+  for (const std::string name : {"page.jpg", "x.htm"}) {
+    SCOPED_TRACE(name);
+    DialogScript::Run({{"Prepare JPEG",
+                        [&](HWND d) {
+                          Check(d, IDC_WEB_GENERATE_MAP, true);
+                          Press(d, IDOK);
+                        }},
+                       {"Save As",
+                        [&](HWND d) {
+                          SetWindowTextA(NameBox(d), Path(name).c_str());
+                          Press(d, IDOK);
+                        }},
+                       {"Prepare JPEG", [&](HWND d) { Press(d, IDCANCEL); }}});
+    ASSERT_TRUE(Choose(ID_FILE_EXPORT_JPEG));
+    DialogScript::Stop();
+    ASSERT_EQ(DialogScript::done, 3);
+  }
+  // The page of page.jpg, read by Python's HTML parser: one area per
+  // linked layer, each centred on its layer.
+  std::string areas;
+  ASSERT_TRUE(Shell("python3 '" LUMORA_SOURCE_DIR "/tests/files/check_map_page.py' page.htm 120 90", &areas)) << areas;
+  std::istringstream lines(areas);
+  int found = 0;
+  for (int x1, y1, x2, y2; lines >> x1 >> y1 >> x2 >> y2;) {
+    std::string href;
+    lines >> href;
+    const int cx = (x1 + x2) / 2, cy = 90 - 1 - (y1 + y2) / 2;  // back to rows from the bottom
+    bool onItsLayer = false;
+    for (const Linked& l : linked) {
+      if (href == l.link) {
+        onItsLayer = cx >= l.at.x && cx < l.at.x + l.w && cy >= l.at.y && cy < l.at.y + l.h;
+      }
+    }
+    EXPECT_TRUE(onItsLayer) << href << " " << x1 << "," << y1 << "," << x2 << "," << y2;
+    ++found;
+  }
+  EXPECT_EQ(found, 3);
+  // A picture saved as x.htm stays a JPEG; its page goes beside it.
+  const std::string bytes = FileText(Path("x.htm"));
+  ASSERT_GE(bytes.size(), 2u);
+  EXPECT_EQ(static_cast<unsigned char>(bytes[0]), 0xFF);
+  EXPECT_EQ(static_cast<unsigned char>(bytes[1]), 0xD8);
+  EXPECT_TRUE(fs::exists(Path("x-map.htm")));
+}
+
+// Point `step` of a drag from the pane's centre, 10 left and 7 up a step.
+POINT DragPoint(CPreviewWnd* pane, int step) {
+  RECT client{};
+  GetClientRect(pane->Handle(), &client);
+  return POINT{client.right / 2 - 10 * step, client.bottom / 2 - 7 * step};
+}
+
+TEST_F(WebExport, PreviewPanesZoomAndPanTogether) {
+  ASSERT_TRUE(Shell("convert -size 600x500 -seed 4 plasma:fractal big.png"));
+  CLumo40Doc* doc = OpenMade("big.png");
+  ASSERT_NE(doc, nullptr);
+  double scales[2] = {};
+  RECT before[2] = {}, after[2] = {};
+  auto panes = [](HWND d) {
+    HWND frame = GetDlgItem(d, IDC_WEB_SOURCE_FRAME);
+    return std::pair{dynamic_cast<CPreviewWnd*>(fw::Window::FromHandle(GetDlgItem(frame, 100))), ResultPane(d)};
+  };
+  DialogScript::Run(
+      {{"Prepare JPEG",
+        [&](HWND d) {
+          Press(d, IDC_WEB_ZOOM_IN);
+        }},
+       {"Prepare JPEG",
+        [&](HWND d) {
+          auto [source, result] = panes(d);
+          scales[0] = source->Layout().Scale();
+          scales[1] = result->Layout().Scale();
+          before[0] = source->Layout().Visible();
+          before[1] = result->Layout().Visible();
+          // A drag in the source pane with the real mouse, one move a step
+          // (the system merges moves that queue up): 30 pixels left and 21
+          // up moves the image with the pointer in both panes.
+          SendMouse(source->Handle(), DragPoint(source, 0), MOUSEEVENTF_LEFTDOWN);
+          SendMouse(source->Handle(), DragPoint(source, 1), 0);
+        }},
+       {"Prepare JPEG", [&](HWND d) { SendMouse(panes(d).first->Handle(), DragPoint(panes(d).first, 2), 0); }},
+       {"Prepare JPEG",
+        [&](HWND d) {
+          SendMouse(panes(d).first->Handle(), DragPoint(panes(d).first, 3), 0);
+          SendMouse(panes(d).first->Handle(), DragPoint(panes(d).first, 3), MOUSEEVENTF_LEFTUP);
+        }},
+       // The drag's input arrives in its own time: wait for the panes to
+       // move (at most about two seconds).
+       WaitingStep("Prepare JPEG",
+                   [&, waited = 0](HWND d) mutable {
+                     auto [source, result] = panes(d);
+                     const RECT now = result->Layout().Visible();
+                     const bool moved = now.left != before[1].left && GetCapture() == nullptr;
+                     return moved || ++waited > 100;
+                   },
+                   [&](HWND d) {
+                     auto [source, result] = panes(d);
+                     after[0] = source->Layout().Visible();
+                     after[1] = result->Layout().Visible();
+                     Press(d, IDCANCEL);
+                   })});
+  ASSERT_TRUE(Choose(ID_FILE_EXPORT_JPEG));
+  DialogScript::Stop();
+  ASSERT_EQ(DialogScript::done, 5);
+  EXPECT_DOUBLE_EQ(scales[0], 0.5);
+  EXPECT_DOUBLE_EQ(scales[1], 0.5) << "the result pane follows the source pane's zoom";
+  EXPECT_GT(after[0].left, before[0].left);
+  EXPECT_GT(after[0].top, before[0].top);
+  EXPECT_EQ(after[0].left - before[0].left, after[1].left - before[1].left);
+  EXPECT_EQ(after[0].top - before[0].top, after[1].top - before[1].top);
+}
+
 // Not a test: the driver of bench/export-preview, run with LUMORA_TRACE
 // set. On a 2-megapixel picture it changes the JPEG quality five times and
 // the GIF depth (optimised, dithered) five times, each followed by the
