@@ -83,6 +83,8 @@ class StrokeBrush : public brush {
   // quarter ellipse from p1 around p2 to p3. Return the rectangle to
   // refresh: the walked points grown by the dab size, clipped to the image.
   void SetPaintAtButtonDown(bool on) { paintAtButtonDown_ = on; }
+  // The string id of the undo step the first dab opens.
+  void SetUndoNameId(int id) { undoNameId_ = id; }
   RECT LineDabs(POINT from, POINT to);
   RECT ArcDabs(POINT p1, POINT p2, POINT p3);
   // One dab at an image point when it is far enough from the last one.

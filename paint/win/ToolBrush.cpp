@@ -2,6 +2,8 @@
 // portable brushes.
 #include "paint/win/ToolBrush.h"
 
+#include "paint/win/LineTools.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -78,8 +80,19 @@ std::unique_ptr<CToolBrush> CToolBrush::Create(std::uint32_t command) {
     case paint::BrushClass::kEraser:
       engine = std::make_unique<paint::CEraseBrush>(*random);
       break;
+    case paint::BrushClass::kLine:
+    case paint::BrushClass::kCurve:
+      engine = std::make_unique<paint::CPaintBrush>(command, info->width, *random);
+      break;
     default:
       return nullptr;  // the other tools are not built yet
+  }
+  if (info->brushClass != paint::BrushClass::kEraser) engine->SetUndoNameId(static_cast<int>(info->undoNameId));
+  if (info->brushClass == paint::BrushClass::kLine) {
+    return std::make_unique<CLineTool>(*info, std::move(engine), std::move(random));
+  }
+  if (info->brushClass == paint::BrushClass::kCurve) {
+    return std::make_unique<CCurveTool>(*info, std::move(engine), std::move(random));
   }
   return std::unique_ptr<CToolBrush>(new CToolBrush(*info, std::move(engine), std::move(random), IDC_CROSS));
 }
