@@ -82,6 +82,11 @@ class AppViewShell : public ViewShell {
     }
   }
 
+  bool LayerMovingOn() override {
+    CMainFrame* main = app_.MainFrameWnd();
+    return main != nullptr && main->LayerMoving();
+  }
+
   void PaintToolOverlay(CLumo40View* view, HDC dc) override {
     if (CMainFrame* main = app_.MainFrameWnd()) main->PaintAttributes().PaintBrushOverlay(view, dc);
   }

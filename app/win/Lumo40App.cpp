@@ -19,6 +19,8 @@
 #include "ui/win/LayerDialogs.h"
 #include "dialogs/win/DialogSupport.h"
 #include "dialogs/win/ExportDialogs.h"
+#include "files/win/TwainSession.h"
+#include "engine/pixels/ImagePlacement.h"
 #include "dialogs/win/ImageDialogs.h"
 #include "document/DocumentServices.h"
 #include "document/StackPreload.h"
@@ -246,6 +248,7 @@ void CLumo40App::RegisterDocTemplates() {
   };
   lumora::InstallImageDialogs();
   lumora::InstallExportDialogs();
+  lumora::SetImagePlacement(&imagePlacement_);
   SetDocManager(std::move(manager));
   AddDocTemplate(new lumora::CLumo40DocTemplate(IDR_IMAGE_DOC, &lumora::CLumo40Doc::kRuntimeClass,
                                                 &lumora::CChildFrame::kRuntimeClass, &lumora::CLumo40View::kRuntimeClass));
@@ -374,6 +377,12 @@ fw::Document* CLumo40App::OpenDocumentFile(const std::string& path) {
 }
 
 bool CLumo40App::PreTranslateMessage(MSG* msg) {
+  // While a scanning source is open every message of the thread, thread
+  // messages too (the source manager's notices), reaches it first.
+  if (lumora::TwainSourceOpen() && MainFrame() != nullptr &&
+      lumora::TwainProcessEvent(msg, MainFrame()->Handle()) != 0) {
+    return true;
+  }
   // The animation tick: one WM_TIMER to the frame, without waking the
   // whole idle sequence again.
   if (msg->message == WM_TIMER && msg->wParam == kAnimationTimer && MainFrame() != nullptr &&
@@ -437,10 +446,17 @@ void CLumo40App::SendAnimationTick() {
   }
 }
 
+int DocumentImagePlacement::PlaceNewImage(VrWA2000::WA* image) {
+  // A new, unsaved document: marked modified so closing it asks first.
+  return lumora::PlaceNewImage(image, std::string(), nullptr, true, false) ? 1 : 0;
+}
+
 int CLumo40App::ExitInstance() {
   // The end of a session runs the exit steps before the loop ends.
   if (exited_) return exitResult_;
   exited_ = true;
+  lumora::TwainShutdown();
+  lumora::SetImagePlacement(nullptr);
   DiscardStackPreload();
   RemoveProgressIndicator();
   if (settingsLoaded_) {

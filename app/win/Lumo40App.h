@@ -12,6 +12,7 @@
 #include "app/PromptStack.h"
 #include "app/Settings.h"
 #include "app/Site.h"
+#include "engine/pixels/ImagePlacement.h"
 #include "app/ToolMenus.h"
 #include "framework/win/App.h"
 #include "platform/trace.h"
@@ -21,6 +22,12 @@ namespace lumora {
 class CMainFrame;
 
 constexpr UINT_PTR kAnimationTimer = 1331;
+
+// Images made elsewhere (scanned, opened from a DIB) become new documents.
+class DocumentImagePlacement : public ImagePlacement {
+ public:
+  int PlaceNewImage(VrWA2000::WA* image) override;
+};
 
 class CLumo40App : public fw::App, public IdleServices, public HookHost {
   FW_DECLARE_MESSAGE_MAP()
@@ -49,6 +56,7 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   ToolMenus toolMenus;
   MenuHelpState& menuHelp = SharedMenuHelpState();
   CPromptStack prompts;
+  DocumentImagePlacement imagePlacement_;
   int showCommand = SW_SHOWNORMAL;
   // 1: closing the main window closes every document without asking; any
   // other value asks each modified document first.

@@ -23,6 +23,8 @@
 #include "view/win/ImageViewWnd.h"
 #include "view/win/Lumo40View.h"
 
+#include "files/win/TwainSession.h"
+
 namespace lumora {
 
 FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnCreate>(WM_CREATE),
@@ -45,9 +47,22 @@ FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnC
                fw::UpdateEntry<&CMainFrame::OnUpdateNavigatorCommand>(ID_VIEW_NAVIGATOR),
                fw::CommandEntry<&CMainFrame::OnUpdateNavigatorNow>(ID_UPDATE_NAVIGATOR),
                fw::CommandEntry<&CMainFrame::OnLayerPaletteCommand>(ID_VIEW_LAYER_PALETTE),
+               fw::CommandEntry<&CMainFrame::OnLayerMoving>(ID_LAYER_MOVING),
+               fw::UpdateEntry<&CMainFrame::OnUpdateLayerMoving>(ID_LAYER_MOVING),
                fw::UpdateEntry<&CMainFrame::OnUpdateLayerPaletteCommand>(ID_VIEW_LAYER_PALETTE),
                fw::CommandEntry<&CMainFrame::OnSelectionLevel>(ID_SELECTION_LEVEL),
                fw::UpdateEntry<&CMainFrame::OnUpdateAlways>(ID_SELECTION_LEVEL),
+               fw::WindowMessageEntry<&CMainFrame::OnInitMenu>(WM_INITMENU),
+               fw::CommandRangeEntry<&CMainFrame::OnTwainDevice>(ID_TWAIN_DEVICE_FIRST, ID_TWAIN_DEVICE_LAST),
+               fw::UpdateEntry<&CMainFrame::OnUpdateTwainDevice>(ID_TWAIN_DEVICE_FIRST, ID_TWAIN_DEVICE_LAST),
+               fw::CommandEntry<&CMainFrame::OnTwainNative>(ID_TWAIN_NATIVE),
+               fw::UpdateEntry<&CMainFrame::OnUpdateTwainNative>(ID_TWAIN_NATIVE),
+               fw::CommandEntry<&CMainFrame::OnTwainMemory>(ID_TWAIN_MEMORY),
+               fw::UpdateEntry<&CMainFrame::OnUpdateTwainMemory>(ID_TWAIN_MEMORY),
+               fw::CommandEntry<&CMainFrame::OnTwainAddRemove>(ID_TWAIN_ADD_REMOVE),
+               fw::UpdateEntry<&CMainFrame::OnUpdateAlways>(ID_TWAIN_ADD_REMOVE),
+               fw::WindowMessageEntry<&CMainFrame::OnTwainNativeImage>(kMsgTwainNativeImage),
+               fw::WindowMessageEntry<&CMainFrame::OnTwainMemoryImage>(kMsgTwainMemoryImage),
                fw::WindowMessageEntry<&CMainFrame::OnMenuSelect>(WM_MENUSELECT),
                fw::WindowMessageEntry<&CMainFrame::OnQueryEndSession>(WM_QUERYENDSESSION),
                fw::WindowMessageEntry<&CMainFrame::OnEndSession>(WM_ENDSESSION),
@@ -121,6 +136,7 @@ LRESULT CMainFrame::OnCreate(WPARAM wParam, LPARAM lParam) {
   if (paintAttributes_.Create(Handle())) paintAttributes_.ShowAsSaved();
   ShowSplashScreen(Handle());
   LayoutStatusPanes();
+  BuildTwainDeviceList();
   return 0;
 }
 
@@ -348,6 +364,34 @@ void CMainFrame::OnUpdateLayerPaletteCommand(fw::CmdUI& ui) {
   ui.Enable(FilterCommandEnable(ID_VIEW_LAYER_PALETTE, true));
 }
 
+// ---- Layer Moving
+
+// The mode goes off when chosen again (no other tool exists yet to end it).
+void CMainFrame::OnLayerMoving() {
+  if (!IsCommandAllowedWhileTracking(ID_LAYER_MOVING)) return;
+  if (layerMoving_) {
+    EndLayerMoving();
+    return;
+  }
+  layerMoving_ = true;
+  SetCurrentTool(nullptr);
+  if (CLumo40View* view = GetViewFromWnd(GetActiveImageWindow())) view->SetMoveToolActive(true);
+}
+
+void CMainFrame::EndLayerMoving() {
+  layerMoving_ = false;
+  if (CLumo40View* view = GetViewFromWnd(GetActiveImageWindow())) view->SetMoveToolActive(false);
+}
+
+void CMainFrame::OnUpdateLayerMoving(fw::CmdUI& ui) {
+  ui.SetCheck(layerMoving_ ? 1 : 0);
+  CLumo40View* view = GetViewFromWnd(GetActiveImageWindow());
+  CLumo40Doc* doc = view != nullptr ? view->GetDoc() : nullptr;
+  CLayersManager* stack = doc != nullptr ? doc->Image().GetLayers() : nullptr;
+  const bool paintable = stack == nullptr || stack->GetImageType() == 8 || stack->GetImageType() == 16;
+  ui.Enable(FilterCommandEnable(ID_LAYER_MOVING, paintable));
+}
+
 // The palette's own commands (its keys reach the frame) go to it while it
 // shows; commands both it and the document serve stay with the document,
 // whose menu item asked for them.
@@ -460,6 +504,7 @@ void CMainFrame::OnClose() {
     return;
   }
   if (!SaveAndCloseAllDocuments(false)) return;  // a document refused: the program goes on
+  SaveTwainSettings();
   DestroyFrame();
 }
 

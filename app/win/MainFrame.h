@@ -3,6 +3,7 @@
 // second start.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,6 +28,7 @@ class CMainFrame : public fw::MdiFrame {
 
  public:
   CMainFrame();
+  const std::vector<std::string>& TwainDevices() const { return twainDevices_; }
   bool PreCreateWindow(CREATESTRUCTA& cs) override;
   // The tool host's Window menu items first, then the frame's routing.
   bool OnCommand(WPARAM wParam, LPARAM lParam) override;
@@ -57,6 +59,9 @@ class CMainFrame : public fw::MdiFrame {
   void ShowLayerPalette(bool show);
   bool IsLayerPaletteVisible() const;
   void LayerPaletteFollow(CLumo40View* view);
+  // Layer Moving: the active view's move and guide hook is on.
+  bool LayerMoving() const { return layerMoving_; }
+  void EndLayerMoving();
   // The visible layer palette takes its own commands first.
   bool OnCmdMsg(fw::MessageArgs& args) override;
   // The painting tools: the paint attributes window and the current brush
@@ -96,6 +101,8 @@ class CMainFrame : public fw::MdiFrame {
   void OnUpdateNavigatorCommand(fw::CmdUI& ui);
   void OnUpdateNavigatorNow();
   void OnLayerPaletteCommand();
+  void OnLayerMoving();
+  void OnUpdateLayerMoving(fw::CmdUI& ui);
   void OnUpdateLayerPaletteCommand(fw::CmdUI& ui);
   // Selection/Intersection Level...: the level of the settings in a dialog.
   void OnSelectionLevel();
@@ -114,6 +121,22 @@ class CMainFrame : public fw::MdiFrame {
   LRESULT OnQueryEndSession(WPARAM, LPARAM);
   LRESULT OnEndSession(WPARAM, LPARAM);
   void OnIdleUpdateCmdUI() override;
+
+  // TWAIN: the device list (built at creation, kept in [TWAIN] at close),
+  // its menu, the protocol choice, and the images the session hands over.
+  void BuildTwainDeviceList();
+  void FillTwainDeviceMenu(HMENU menu);
+  void SaveTwainSettings();
+  LRESULT OnInitMenu(WPARAM, LPARAM);
+  void OnTwainDevice(std::uint32_t id);
+  void OnUpdateTwainDevice(fw::CmdUI& ui);
+  void OnTwainNative();
+  void OnTwainMemory();
+  void OnUpdateTwainNative(fw::CmdUI& ui);
+  void OnUpdateTwainMemory(fw::CmdUI& ui);
+  void OnTwainAddRemove();
+  LRESULT OnTwainNativeImage(WPARAM, LPARAM);
+  LRESULT OnTwainMemoryImage(WPARAM, LPARAM);
   // Every document closed (or the close refused), then the window goes.
   void OnClose() override;
   void DestroyFrame();
@@ -124,9 +147,12 @@ class CMainFrame : public fw::MdiFrame {
   CNavigatorWnd navigator_;
   CLayerWnd layerPalette_;
   bool inPaletteRouting_ = false;
+  bool layerMoving_ = false;
   CPaintAttributes paintAttributes_;
   std::unique_ptr<CToolBrush> currentTool_;
   std::vector<std::string> pendingOpens_;
+  std::vector<std::string> twainDevices_;
+  int twainProtocol_ = 1;  // 1 native, 0 through memory
   static constexpr UINT kMsgOpenHandedOver = WM_APP + 19;
   static constexpr UINT kMsgRaiseLayerPalette = WM_APP + 20;
 };

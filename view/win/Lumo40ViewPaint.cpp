@@ -114,6 +114,8 @@ LRESULT CLumo40View::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CLumo40View::OnPrivateMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  LRESULT taken = 0;
+  if (OnMoveToolMessage(message, wParam, &taken)) return taken;
   switch (message) {
     case kMsgRedrawReady:
       if (notifier_) {
@@ -258,6 +260,11 @@ LRESULT CLumo40View::OnPrintClientView(WPARAM wParam, LPARAM lParam) {
 
 LRESULT CLumo40View::OnDestroyView(WPARAM wParam, LPARAM lParam) {
   if (GuideDragRunning()) EndGuideDrag(-1, -1, true);
+  if (movingLayer_) {
+    movingLayer_ = false;
+    EndLayerMove();
+  }
+  SetMoveToolActive(false);
   if (ViewShell* shell = TheViewShell()) shell->OnViewGone(this);
   // The queue forgets the view first: no piece is announced to it after.
   if (CMapRect* queue = Queue()) queue->RemoveView(this);
@@ -352,6 +359,8 @@ void CLumo40View::OnActivateImageView(CLumo40View*) {
   if (ViewShell* shell = TheViewShell()) {
     shell->ShowViewZoomStatus(this);
     shell->OnViewActivated(this);
+    // The move and guide hook follows the main frame's Layer Moving mode.
+    SetMoveToolActive(shell->LayerMovingOn());
   }
 }
 

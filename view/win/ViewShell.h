@@ -40,6 +40,8 @@ class ViewShell {
   // is going away.
   virtual void OnViewActivated(CLumo40View* view) = 0;
   virtual void OnViewGone(CLumo40View* view) = 0;
+  // Whether the main frame's Layer Moving mode is on.
+  virtual bool LayerMovingOn() { return false; }
   // Help on a topic of the help file.
   virtual void ShowHelp(unsigned topic) = 0;
   // Starts the picking service on an image view (cursors over the view

@@ -6,6 +6,7 @@
 // result the view shows and ag-psd reads from the saved file.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -56,6 +57,11 @@ void ClickAt(HWND window, POINT client) {
   Send({MouseAt(0, client), MouseAt(MOUSEEVENTF_LEFTDOWN, client), MouseAt(MOUSEEVENTF_LEFTUP, client)});
 }
 
+void MouseTo(HWND window, POINT client, DWORD buttons = 0) {
+  ClientToScreen(window, &client);
+  Send({MouseAt(buttons, client)});
+}
+
 void TypeText(const std::string& text) {
   std::vector<INPUT> inputs;
   for (char c : text) {
@@ -71,13 +77,47 @@ void TypeText(const std::string& text) {
   Send(inputs);
 }
 
-void PressKey(WORD vk) {
+void PressKey(WORD vk, bool shift = false) {
   INPUT down{};
   down.type = INPUT_KEYBOARD;
   down.ki.wVk = vk;
   INPUT up = down;
   up.ki.dwFlags = KEYEVENTF_KEYUP;
-  Send({down, up});
+  INPUT shiftDown{};
+  shiftDown.type = INPUT_KEYBOARD;
+  shiftDown.ki.wVk = VK_SHIFT;
+  INPUT shiftUp = shiftDown;
+  shiftUp.ki.dwFlags = KEYEVENTF_KEYUP;
+  if (shift) {
+    Send({shiftDown, down, up, shiftUp});
+  } else {
+    Send({down, up});
+  }
+}
+
+// The layers' rectangles as ag-psd reads them from a saved file: left, top,
+// right, bottom (rows from the top).
+std::vector<std::array<int, 4>> SavedRects(CLumo40Doc* doc) {
+  const fs::path folder = testing::MakeUniqueTempFolder("lumora-palette-");
+  const std::string saved = (folder / "moved.psd").string();
+  std::vector<std::array<int, 4>> rects;
+  if (!doc->DoSave(saved, true)) return rects;
+  const std::string line = "NODE_PATH='" LUMORA_NODE_MODULES "' node '" LUMORA_AGPSD_TOOL "' dump '" +
+                           testing::UnixPath(saved) + "' '" + testing::UnixPath((folder / "dump").string()) + "'";
+  if (testing::RunHostShell(folder.string(), line) != 0) return rects;
+  std::ifstream dump(folder / "dump.txt");
+  std::string text;
+  while (std::getline(dump, text)) {
+    std::istringstream s(text);
+    std::string kind;
+    int index = 0;
+    std::array<int, 4> r{};
+    s >> kind >> index >> r[0] >> r[1] >> r[2] >> r[3];
+    if (kind == "layer") rects.push_back(r);
+  }
+  std::error_code ignored;
+  fs::remove_all(folder, ignored);
+  return rects;
 }
 
 POINT Centre(const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
@@ -340,6 +380,92 @@ TEST_F(LayerPalette, OpacityFieldAndModeChoicesChangeTheCurrentLayer) {
   SendMessageA(palette_->Handle(), WM_COMMAND, 33042, 0);
   Pump();
   EXPECT_EQ(layer->GetMergeMode(), 7);
+  testing::ExpectViewShowsLayers(view, doc_, testing::ViewPixels::kDrawn);
+}
+
+TEST_F(LayerPalette, LayerMovingDragsTheLayerWithItsLinkedLayersAndArrowsNudgeIt) {
+  CLumo40View* view = testing::ActiveImageView(app_);
+  ASSERT_NE(view, nullptr);
+  SendMessageA(Frame(), WM_COMMAND, ID_VIEW_ORIGINAL_SIZE, 0);
+  Image().SetActiveLayerByIndex(6, true, false);
+  ASSERT_TRUE(Image().AddLayerLink(4));
+  Pump();
+  const std::vector<std::array<int, 4>> before = SavedRects(doc_);
+  ASSERT_EQ(before.size(), 10u);
+  SendMessageA(Frame(), WM_COMMAND, ID_LAYER_MOVING, 0);
+  ASSERT_TRUE(app_.MainFrameWnd()->LayerMoving());
+  ASSERT_TRUE(view->MoveToolActive());
+  // A point over L6 (image x 10, row 30 from the bottom lies in it).
+  const RECT l6 = Image().GetLayers()->GetLayer(6)->GetRect();
+  POINT grab{l6.left + 3, l6.top + 3};
+  view->Mapping().RevXForm(&grab, kXFPixels);
+  const int steps = Image().History().UndoCount();
+  MouseTo(view->Handle(), grab);
+  MouseTo(view->Handle(), grab, MOUSEEVENTF_LEFTDOWN);
+  ASSERT_TRUE(RunUntil(app_, [&] { return view->LayerMoveRunning(); }, 10000));
+  for (int i = 1; i <= 4; ++i) {
+    MouseTo(view->Handle(), POINT{grab.x + 3 * i, grab.y + 2 * i});
+    RunUntil(app_, [] { return true; });
+  }
+  MouseTo(view->Handle(), POINT{grab.x + 12, grab.y + 8}, MOUSEEVENTF_LEFTUP);
+  ASSERT_TRUE(RunUntil(app_, [&] { return !view->LayerMoveRunning(); }, 10000));
+  Pump();
+  EXPECT_EQ(Image().History().UndoCount(), steps + 1);
+  EXPECT_EQ(Image().HistoryState().name, std::string(res::String(IDS_STEP_MOVE_LAYER)));
+  testing::ExpectViewShowsLayers(view, doc_, testing::ViewPixels::kDrawn);
+  std::vector<std::array<int, 4>> after = SavedRects(doc_);
+  ASSERT_EQ(after.size(), 10u);
+  for (int i = 0; i < 10; ++i) {
+    const int dx = (i == 6 || i == 4) ? 12 : 0, dy = (i == 6 || i == 4) ? 8 : 0;
+    EXPECT_EQ(after[i][0], before[i][0] + dx) << "layer " << i;
+    EXPECT_EQ(after[i][1], before[i][1] + dy) << "layer " << i;
+  }
+  // Arrows: 1 pixel, 10 with Shift, the linked layer along.
+  SetFocus(view->Handle());
+  PressKey(VK_RIGHT);
+  ASSERT_TRUE(RunUntil(app_, [&] { return Image().GetLayers()->GetLayer(6)->GetRect().left == l6.left + 13; }, 10000));
+  PressKey(VK_DOWN, true);
+  ASSERT_TRUE(RunUntil(app_, [&] { return Image().GetLayers()->GetLayer(6)->GetRect().top == l6.top - 18; }, 10000));
+  Pump();
+  after = SavedRects(doc_);
+  ASSERT_EQ(after.size(), 10u);
+  EXPECT_EQ(after[4][0], before[4][0] + 13);
+  EXPECT_EQ(after[4][1], before[4][1] + 18);
+  // At 4:1 a nudge is still one image pixel.
+  view->SetZoomRatio(400, 100);
+  Pump();
+  ASSERT_NEAR(view->ZoomRatio(), 0.25, 1e-9);
+  SetFocus(view->Handle());
+  PressKey(VK_LEFT);
+  ASSERT_TRUE(RunUntil(app_, [&] { return Image().GetLayers()->GetLayer(6)->GetRect().left == l6.left + 12; }, 10000));
+  SendMessageA(Frame(), WM_COMMAND, ID_LAYER_MOVING, 0);
+  EXPECT_FALSE(view->MoveToolActive());
+}
+
+// A drag that loses the mouse ends there: the view goes on repainting.
+TEST_F(LayerPalette, ADragThatLosesTheCaptureEndsAndTheViewRepaints) {
+  CLumo40View* view = testing::ActiveImageView(app_);
+  ASSERT_NE(view, nullptr);
+  SendMessageA(Frame(), WM_COMMAND, ID_VIEW_ORIGINAL_SIZE, 0);
+  Image().SetActiveLayerByIndex(9, true, false);
+  Pump();
+  SendMessageA(Frame(), WM_COMMAND, ID_LAYER_MOVING, 0);
+  const RECT l9 = Image().GetLayers()->GetLayer(9)->GetRect();
+  POINT grab{l9.left + 3, l9.top + 3};
+  view->Mapping().RevXForm(&grab, kXFPixels);
+  MouseTo(view->Handle(), grab);
+  MouseTo(view->Handle(), grab, MOUSEEVENTF_LEFTDOWN);
+  ASSERT_TRUE(RunUntil(app_, [&] { return view->LayerMoveRunning(); }, 10000));
+  MouseTo(view->Handle(), POINT{grab.x + 5, grab.y});
+  ASSERT_TRUE(RunUntil(app_, [&] { return Image().GetLayers()->GetLayer(9)->GetRect().left == l9.left + 5; }, 10000));
+  SetCapture(palette_->Handle());
+  RunUntil(app_, [] { return true; });
+  EXPECT_FALSE(view->LayerMoveRunning());
+  ReleaseCapture();
+  MouseTo(view->Handle(), POINT{grab.x + 5, grab.y}, MOUSEEVENTF_LEFTUP);
+  // Another change is composited by the worker and shown.
+  ASSERT_TRUE(Image().ShowLayerAt(3, false));
+  Pump();
   testing::ExpectViewShowsLayers(view, doc_, testing::ViewPixels::kDrawn);
 }
 
