@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "document/win/Lumo40Doc.h"
+#include "engine/pixels/Progress.h"
 #include "paint/ArcWalk.h"
 #include "paint/LineWalk.h"
 #include "res/StringTable.h"
@@ -186,6 +187,114 @@ void CCurveTool::OnLButtonUp(HWND window, UINT flags, int x, int y) {
     stroke_->Doc()->Image().InvalidateImageRect(&painted, false, false);
   }
   phase_ = 0;
+  CToolBrush::OnLButtonUp(window, flags, x, y);
+}
+
+}  // namespace lumora
+
+// ---- Rectangle and ellipse
+
+namespace lumora {
+
+constexpr int kProcessingCaption = 10138;  // "Processing..."
+
+CRectTool::CRectTool(const paint::ToolInfo& info, std::unique_ptr<paint::StrokeBrush> engine,
+                     std::unique_ptr<BrushRandom> random, bool ellipse)
+    : CLineTool(info, std::move(engine), std::move(random)), ellipse_(ellipse) {}
+
+POINT CRectTool::CornerFor(POINT window, bool constrain) const {
+  POINT p = ImageAt(window.x, window.y);
+  if (!constrain) return p;
+  // The longer side is cut to the shorter: a square.
+  const long dx = p.x - start_.x, dy = p.y - start_.y;
+  const long adx = dx < 0 ? -dx : dx, ady = dy < 0 ? -dy : dy;
+  if (adx >= ady) {
+    p.x = start_.x + (dx > 0 ? ady : -ady);
+  } else {
+    p.y = start_.y + (dy > 0 ? adx : -adx);
+  }
+  return p;
+}
+
+void CRectTool::DrawOutline(POINT corner) const {
+  HWND window = ViewWindow();
+  if (window == nullptr) return;
+  const POINT a = ToWindow(stroke_->View(), start_), b = ToWindow(stroke_->View(), corner);
+  const RECT r{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
+  HDC dc = GetDC(window);
+  const int old = SetROP2(dc, R2_NOT);
+  if (ellipse_) {
+    HGDIOBJ brush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+    Ellipse(dc, r.left, r.top, r.right, r.bottom);
+    SelectObject(dc, brush);
+  } else {
+    MoveToEx(dc, r.left, r.top, nullptr);
+    LineTo(dc, r.right, r.top);
+    LineTo(dc, r.right, r.bottom);
+    LineTo(dc, r.left, r.bottom);
+    LineTo(dc, r.left, r.top);
+  }
+  SetROP2(dc, old);
+  ReleaseDC(window, dc);
+}
+
+void CRectTool::EraseOutline() const {
+  HWND window = ViewWindow();
+  if (window == nullptr || firstMove_) return;
+  const POINT a = ToWindow(stroke_->View(), start_), b = ToWindow(stroke_->View(), current_);
+  const RECT r{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x) + 1, std::max(a.y, b.y) + 1};
+  HRGN region = CreateRectRgnIndirect(&r);
+  if (!ellipse_ && r.right - r.left > 2 && r.bottom - r.top > 2) {
+    // Only the one-pixel frame the outline covered.
+    HRGN inner = CreateRectRgn(r.left + 1, r.top + 1, r.right - 1, r.bottom - 1);
+    CombineRgn(region, region, inner, RGN_DIFF);
+    DeleteObject(inner);
+  }
+  RepaintRegion(window, region);
+}
+
+void CRectTool::ShowFeedback(POINT window, bool constrain, bool erase) {
+  if (erase) EraseOutline();
+  const POINT corner = CornerFor(window, constrain);
+  DrawOutline(corner);
+  current_ = corner;
+}
+
+void CRectTool::OnMouseMove(HWND, UINT flags, int x, int y) {
+  if (!capturing_ || (flags & MK_LBUTTON) == 0) return;
+  lastWindow_ = POINT{x, y};
+  constrain_ = ShiftHeld(flags);
+  ShowFeedback(lastWindow_, constrain_, !firstMove_);
+  firstMove_ = false;
+}
+
+int CRectTool::OnKeyDown(WPARAM key, LPARAM) {
+  if (!capturing_ || key != VK_SHIFT || constrain_ || firstMove_) return 0;
+  constrain_ = true;
+  ShowFeedback(lastWindow_, true, true);
+  return 0;
+}
+
+int CRectTool::OnKeyUp(WPARAM key, LPARAM) {
+  if (!capturing_ || key != VK_SHIFT || !constrain_ || firstMove_) return 0;
+  constrain_ = false;
+  ShowFeedback(lastWindow_, false, true);
+  return 0;
+}
+
+void CRectTool::OnLButtonUp(HWND window, UINT flags, int x, int y) {
+  if (capturing_ && stroke_) {
+    const POINT released = ImageAt(x, y);
+    if (released.x != start_.x || released.y != start_.y) {
+      EraseOutline();
+      const POINT end = ShiftHeld(flags) && !firstMove_ ? current_ : released;
+      ProgressSetCaptionId(kProcessingCaption);
+      const bool rendered = engine_->RenderBox(start_, end, style_, ellipse_, [](int row, int rows) {
+        return ProgressCallback(row, rows) != 0;
+      });
+      if (!rendered) engine_->DiscardStroke();
+    }
+  }
   CToolBrush::OnLButtonUp(window, flags, x, y);
 }
 

@@ -54,3 +54,34 @@ class CCurveTool : public CLineTool {
 };
 
 }  // namespace lumora
+
+namespace lumora {
+
+// The rectangle and ellipse tools: the outline follows the drag (Shift
+// makes a square or circle, redrawn at once when Shift goes down or up);
+// the release renders the shape in the page's drawing style.
+class CRectTool : public CLineTool {
+ public:
+  CRectTool(const paint::ToolInfo& info, std::unique_ptr<paint::StrokeBrush> engine,
+            std::unique_ptr<BrushRandom> random, bool ellipse);
+  void OnMouseMove(HWND window, UINT flags, int x, int y) override;
+  void OnLButtonUp(HWND window, UINT flags, int x, int y) override;
+  int OnKeyDown(WPARAM key, LPARAM) override;
+  int OnKeyUp(WPARAM key, LPARAM) override;
+  void SetStyle(int style) override { style_ = style; }
+  int Style() const { return style_; }
+
+ private:
+  // The corner a window point gives, made square with `constrain`.
+  POINT CornerFor(POINT window, bool constrain) const;
+  void DrawOutline(POINT corner) const;
+  void EraseOutline() const;
+  void ShowFeedback(POINT window, bool constrain, bool erase);
+
+  bool ellipse_;
+  int style_ = 0;
+  bool constrain_ = false;
+  POINT lastWindow_{};
+};
+
+}  // namespace lumora

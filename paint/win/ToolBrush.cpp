@@ -82,6 +82,8 @@ std::unique_ptr<CToolBrush> CToolBrush::Create(std::uint32_t command) {
       break;
     case paint::BrushClass::kLine:
     case paint::BrushClass::kCurve:
+    case paint::BrushClass::kRect:
+    case paint::BrushClass::kEllipse:
       engine = std::make_unique<paint::CPaintBrush>(command, info->width, *random);
       break;
     default:
@@ -90,6 +92,10 @@ std::unique_ptr<CToolBrush> CToolBrush::Create(std::uint32_t command) {
   if (info->brushClass != paint::BrushClass::kEraser) engine->SetUndoNameId(static_cast<int>(info->undoNameId));
   if (info->brushClass == paint::BrushClass::kLine) {
     return std::make_unique<CLineTool>(*info, std::move(engine), std::move(random));
+  }
+  if (info->brushClass == paint::BrushClass::kRect || info->brushClass == paint::BrushClass::kEllipse) {
+    return std::make_unique<CRectTool>(*info, std::move(engine), std::move(random),
+                                       info->brushClass == paint::BrushClass::kEllipse);
   }
   if (info->brushClass == paint::BrushClass::kCurve) {
     return std::make_unique<CCurveTool>(*info, std::move(engine), std::move(random));

@@ -458,6 +458,52 @@ TEST_F(Painting, LineAndCurveBendEachOneUndoStep) {
   EXPECT_TRUE(StackBytes(stack) == lined) << "undo takes the curve away";
 }
 
+TEST_F(Painting, RectangleAndEllipseInEachStyleEqualThePortableShapes) {
+  Open("white.png");
+  CLayersManager& stack = *doc_->Image().GetLayers();
+  app_.settings.foreColor = RGB(200, 30, 60);
+  app_.settings.backColor = RGB(10, 120, 230);
+  struct Case {
+    char letter;
+    int style;
+    bool ellipse;
+    const char* step;
+  };
+  const Case cases[] = {{'R', 0, false, "Rectangle"}, {'R', 1, false, "Rectangle"}, {'R', 2, false, "Rectangle"},
+                        {'O', 0, true, "Ellipse"},    {'O', 1, true, "Ellipse"},    {'O', 2, true, "Ellipse"}};
+  int shift = 0;
+  for (const Case& c : cases) {
+    SetFocus(view_->Handle());
+    TypeLetter(c.letter);
+    ASSERT_NE(Main()->CurrentTool(), nullptr);
+    Choose(1157, c.style);
+    const int width = Main()->CurrentTool()->Width();
+    const std::vector<POINT> drag{{60 + shift, 40}, {120 + shift, 90}, {150 + shift, 160}};
+    shift += 70;
+    CopyStroke expected(stack);
+    Drag(drag);
+    EXPECT_EQ(doc_->Image().HistoryState().name, c.step) << c.letter << c.style;
+    SeededBrushRandom random(1);
+    paint::CPaintBrush brush(paint::kCmdToolRect, width, random);
+    brush.SetPaintAtButtonDown(false);
+    brush.SetColours(RGB(200, 30, 60), RGB(10, 120, 230));
+    const POINT p0 = ImagePoint(drag.front()), p1 = ImagePoint(drag.back());
+    ASSERT_TRUE(brush.ButtonDown(&expected, p0.x, p0.y));
+    EXPECT_TRUE(brush.RenderBox(p0, p1, c.style, c.ellipse, nullptr));
+    brush.ButtonUp();
+    EXPECT_TRUE(StackBytes(stack) == StackBytes(*expected.stack)) << c.letter << " style " << c.style;
+    // Leave the tool so that its letter chooses it again.
+    SendMessageA(frame_, WM_COMMAND, Main()->CurrentTool()->CommandId(), 0);
+  }
+  // A click without a drag draws nothing.
+  TypeLetter('R');
+  const std::string before = StackBytes(stack);
+  const int steps = doc_->Image().History().UndoCount();
+  Drag({{500, 200}});
+  EXPECT_EQ(doc_->Image().History().UndoCount(), steps);
+  EXPECT_TRUE(StackBytes(stack) == before);
+}
+
 LRESULT CALLBACK PlainWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, m, wp, lp); }
 
 TEST_F(Painting, DropperTakesAnImagePixelAndAWindowsColour) {
