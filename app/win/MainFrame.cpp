@@ -81,6 +81,10 @@ FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnC
                fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_AIRBRUSH),
                fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_PAINTBRUSH, ID_TOOL_PAINTBRUSH),
                fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_PAINTBRUSH),
+               fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_LINE, ID_TOOL_CURVE),
+               fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_LINE, ID_TOOL_CURVE),
+               fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_RECTANGLE, ID_TOOL_ELLIPSE),
+               fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_RECTANGLE, ID_TOOL_ELLIPSE),
                fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_ERASER, ID_TOOL_ERASER),
                fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_ERASER))
 
