@@ -254,6 +254,7 @@ bool CLumo40App::HostStage() {
   }
   hooksInstalled_ = true;
   SetCropToolAvailable(LUGetRegToolIDNumber(Site(), "Crop_Tool", 0) != 0);
+  areaTools.Register(Site());
   StartAnimationTimer();
   return true;
 }
@@ -284,6 +285,8 @@ void CLumo40App::NameWindowMenuSections() {
     LUWinMenu_SetSectionName(Site(), i, name);
   }
 }
+
+void CLumo40App::SelectAreaTool() { LUSetActiveSelection(Site(), "Area_Whole"); }
 
 void CLumo40App::StartAnimationTimer() {
   int period = AnimationTimerPeriod(settings.animationSpeed);
@@ -383,6 +386,7 @@ int CLumo40App::ExitInstance() {
   if (macroLanguageInstalled_) lang::RemoveMacroLanguage();
   macroLanguageInstalled_ = false;
   if (siteReady_) {
+    LUSetActiveSelection(Site(), "");  // the area tool's hook goes with the views
     LURemoveGlobalSelection(Site());
     LUPreview_Destroy(Site());
   }

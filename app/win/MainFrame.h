@@ -61,6 +61,11 @@ class CMainFrame : public fw::MdiFrame {
   void OnUpdateNavigatorNow();
   // Selection/Intersection Level...: the level of the settings in a dialog.
   void OnSelectionLevel();
+  // The selection tools (selection bar 40010-40029) and Selection/All.
+  void OnAreaCommand(std::uint32_t id);
+  void OnUpdateAreaCommand(fw::CmdUI& ui);
+  void OnSelectAll();
+  void OnUpdateSelectAll(fw::CmdUI& ui);
   void OnUpdateAlways(fw::CmdUI& ui);
   void OnIdleUpdateCmdUI() override;
   // Every document closed (or the close refused), then the window goes.
