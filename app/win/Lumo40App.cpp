@@ -21,6 +21,7 @@
 #include "document/DocumentServices.h"
 #include "document/StackPreload.h"
 #include "document/win/AppServices.h"
+#include "document/win/ClipboardCommands.h"
 #include "document/win/Lumo40Doc.h"
 #include "engine/layers/LayerMng.h"
 #include "framework/CommandIds.h"
@@ -66,7 +67,9 @@ std::string FullPathOf(const std::string& name) {
 }  // namespace
 
 FW_MESSAGE_MAP(CLumo40App, fw::App, fw::CommandEntry<&CLumo40App::OnGuidesGridPreferences>(ID_OPTIONS_GUIDES_GRID),
-               fw::UpdateEntry<&CLumo40App::OnUpdateAlwaysOn>(ID_OPTIONS_GUIDES_GRID))
+               fw::UpdateEntry<&CLumo40App::OnUpdateAlwaysOn>(ID_OPTIONS_GUIDES_GRID),
+               fw::CommandEntry<&CLumo40App::OnEditPasteAsNewImage>(ID_EDIT_PASTE_AS_NEW_IMAGE),
+               fw::UpdateEntry<&CLumo40App::OnUpdateEditPasteAsNewImage>(ID_EDIT_PASTE_AS_NEW_IMAGE))
 
 CLumo40App::CLumo40App() : fw::App(LoadResString(IDS_APP_CAPTION)) {
   // The control library starts before anything else and ends last.
@@ -200,6 +203,10 @@ void CLumo40App::RegisterDocTemplates() {
     return lumora::AskNewImageWithDialog(choice);
   };
   manager->backgroundColour = [this] { return settings.backColor; };
+  manager->clipboardOptions = [this](bool* visibleOnly, bool* activeOnly) {
+    *visibleOnly = settings.copyOnlyVisibleLayers != 0;
+    *activeOnly = settings.copyCutActiveLayerOnly != 0;
+  };
   manager->layerDialogs = lumora::MakeLayerDialogs();
   manager->layerMenuPictures = [pictures = std::make_shared<lumora::LayerMenuPictures>()](
                                    HMENU menu, std::uint32_t firstId) { pictures->Attach(menu, firstId); };
@@ -491,6 +498,10 @@ std::string CLumo40App::PositionText(void* view, POINT point) {
 }
 
 void CLumo40App::OnGuidesGridPreferences() { RunPreferences(*this, 1); }
+
+void CLumo40App::OnEditPasteAsNewImage() { lumora::OnEditPasteAsNewImage(); }
+
+void CLumo40App::OnUpdateEditPasteAsNewImage(fw::CmdUI& ui) { lumora::OnUpdateEditPasteAsNewImage(ui); }
 
 void CLumo40App::OnUpdateAlwaysOn(fw::CmdUI& ui) { ui.Enable(FilterCommandEnable(ui.Id(), true)); }
 
