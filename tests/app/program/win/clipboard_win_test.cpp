@@ -368,7 +368,7 @@ TEST_F(Clipboard, ALayeredCopyWithASelectionPastesAsTheSameLayersAndSelectionAft
     EXPECT_EQ(l->GetName(), names[i]);
     // Cut to its covered pixels, inside its place in the copied image.
     RECT inside{};
-    EXPECT_TRUE(RectIntersect(&inside, l->GetRect(), rects[i]) && EqualRect(&inside, &l->GetRect())) << names[i];
+    EXPECT_TRUE(RectIntersect(&inside, l->GetRect(), rects[i]) && RectsEqual(inside, l->GetRect())) << names[i];
   }
   EXPECT_EQ(target->Image().HistoryState().name, std::string(res::String(IDS_STEP_PASTE)));
   ASSERT_NE(target->Image().GetSelection(), nullptr);
