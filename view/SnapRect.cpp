@@ -1,7 +1,9 @@
 // Grid and guide snapping.
 #include "view/SnapRect.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <optional>
 
@@ -48,14 +50,17 @@ std::optional<std::int64_t> SnapAxis(bool vertical, std::int64_t a, std::int64_t
 
 }  // namespace
 
-std::int32_t SnapDistance(double zoom) {
-  const double d = std::trunc(8.0 * zoom);
-  return d < 1.0 ? 1 : static_cast<std::int32_t>(std::min(d, 1.0e6));
+std::int64_t SnapReach(double imagePerWindow) {
+  constexpr double kWindowPixels = 8;
+  // Beyond any image the format holds; also keeps a bad ratio finite.
+  constexpr double kFarthest = double{INT32_MAX};
+  if (!(imagePerWindow > 0)) return 0;
+  return static_cast<std::int64_t>(std::min(std::trunc(kWindowPixels * kSub * imagePerWindow), kFarthest));
 }
 
 bool SnapRectOffset(const RECT& rect, POINT* offset, const SnapSettings& settings) {
   if (offset == nullptr || (!settings.toGrid && !settings.toGuides)) return false;
-  const std::int64_t reach = std::int64_t{SnapDistance(settings.zoom)} * kSub;
+  const std::int64_t reach = SnapReach(settings.imagePerWindow);
   const std::optional<std::int64_t> dx = SnapAxis(false, std::int64_t{rect.left} + offset->x,
                                                   std::int64_t{rect.right} + offset->x, reach, settings);
   const std::optional<std::int64_t> dy = SnapAxis(true, std::int64_t{rect.top} + offset->y,
