@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <algorithm>
 #include <optional>
 
 #include "hostapi/draw.h"
@@ -48,14 +49,15 @@ std::optional<std::int64_t> SnapAxis(bool vertical, std::int64_t a, std::int64_t
 
 }  // namespace
 
-std::int32_t SnapDistance(double zoom) {
-  const double d = std::trunc(8.0 * zoom);
-  return d < 1.0 ? 1 : static_cast<std::int32_t>(std::min(d, 1.0e6));
+std::int64_t SnapReach(double zoom) {
+  constexpr double kScreenPixels = 8.0;
+  const double reach = zoom > 0.0 ? std::round(kScreenPixels * kSub / zoom) : 0.0;
+  return reach < 1.0 ? 1 : static_cast<std::int64_t>(std::min(reach, 1.0e12));
 }
 
 bool SnapRectOffset(const RECT& rect, POINT* offset, const SnapSettings& settings) {
   if (offset == nullptr || (!settings.toGrid && !settings.toGuides)) return false;
-  const std::int64_t reach = std::int64_t{SnapDistance(settings.zoom)} * kSub;
+  const std::int64_t reach = SnapReach(settings.zoom);
   const std::optional<std::int64_t> dx = SnapAxis(false, std::int64_t{rect.left} + offset->x,
                                                   std::int64_t{rect.right} + offset->x, reach, settings);
   const std::optional<std::int64_t> dy = SnapAxis(true, std::int64_t{rect.top} + offset->y,

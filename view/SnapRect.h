@@ -30,8 +30,9 @@ struct SnapSettings {
   double zoom = 1.0;  // displayed extent / image extent
 };
 
-// The snapping reach in image pixels: max(1, trunc(8 x zoom)).
-std::int32_t SnapDistance(double zoom);
+// The snapping reach in 1/32 image pixel: eight screen pixels at the zoom,
+// so a line is caught from as far on screen at every zoom (at least 1/32).
+std::int64_t SnapReach(double zoom);
 
 // Moves `offset` so that an edge of `rect` displaced by it lands on the
 // nearest grid line or guide within reach, per axis; returns whether it

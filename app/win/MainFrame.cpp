@@ -58,6 +58,20 @@ BOOL CALLBACK FindFrameClass(HWND window, LPARAM found) {
 
 }  // namespace
 
+LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  // The window's last message unlinks it from its object: never a tool's.
+  if (message != WM_NCDESTROY) {
+    const LU_MSG record{hwnd_, message, wParam, lParam};
+    std::intptr_t result = 0;
+    if (LUIsSomethingInterest(TheLumoApp()->Site(), &record, kLUPassMainFrame, &result) != 0) return result;
+  }
+  return OwnHandling(message, wParam, lParam);
+}
+
+LRESULT CMainFrame::OwnHandling(UINT message, WPARAM wParam, LPARAM lParam) {
+  return fw::MdiFrame::WindowProc(message, wParam, lParam);
+}
+
 bool CMainFrame::PreCreateWindow(CREATESTRUCTA& cs) {
   bool found = false;
   EnumWindows(FindFrameClass, reinterpret_cast<LPARAM>(&found));
@@ -296,6 +310,11 @@ void CMainFrame::OnClose() {
   }
   if (!SaveAndCloseAllDocuments(false)) return;  // a document refused: the program goes on
   DestroyFrame();
+}
+
+bool CMainFrame::OnQueryEndSession() {
+  if (ProgressIsRunning()) return false;
+  return fw::MdiFrame::OnQueryEndSession();
 }
 
 void CMainFrame::DestroyFrame() {

@@ -18,6 +18,11 @@ class CMainFrame : public fw::MdiFrame {
  public:
   CMainFrame();
   bool PreCreateWindow(CREATESTRUCTA& cs) override;
+  // Every message is offered to the tool host's main-frame hooks first
+  // (newest first); the application's own main-frame hook, the oldest,
+  // hands what the tools leave to OwnHandling.
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  LRESULT OwnHandling(UINT message, WPARAM wParam, LPARAM lParam);
   // The tool host's Window menu items first, then the frame's routing.
   bool OnCommand(WPARAM wParam, LPARAM lParam) override;
   // Closes every document that agrees to close (asking to save; close
@@ -65,6 +70,8 @@ class CMainFrame : public fw::MdiFrame {
   void OnIdleUpdateCmdUI() override;
   // Every document closed (or the close refused), then the window goes.
   void OnClose() override;
+  // A running operation vetoes a logoff; else the frame's question.
+  bool OnQueryEndSession() override;
   void DestroyFrame();
   void SaveFramePlacement();
   void ReactivateLastImageView();

@@ -188,12 +188,15 @@ TEST(SnapRect, EdgesLandOnTheNearestLineWithinReach) {
   const std::vector<Case> cases = {
       {"the nearer edge wins", true, false, 1.0, {0, 0, 25, 25}, {3, 0}, {5, 0}},  // 28 -> 30
       {"grid right edge nearer", true, false, 1.0, {0, 0, 27, 27}, {5, 5}, {3, 3}},
-      {"out of reach", true, false, 0.5, {0, 0, 0, 0}, {5, 5}, {5, 5}},  // reach 4, lines 5 away
-      {"reach never below 1", true, false, 0.01, {0, 0, 0, 0}, {9, 1}, {10, 0}},
+      // The reach is eight screen pixels: 4 image pixels at 2:1, lines 5 away.
+      {"out of reach when magnified", true, false, 2.0, {0, 0, 0, 0}, {5, 5}, {5, 5}},
+      {"far reach when reduced", true, false, 0.01, {0, 0, 0, 0}, {9, 1}, {10, 0}},
       {"guide x only", false, true, 1.0, {0, 0, 4, 4}, {31, 0}, {33, 0}},  // right edge 35 -> 37
       {"guide y halves away from zero", false, true, 1.0, {0, 0, 4, 4}, {0, 45}, {0, 47}},  // 49 -> 50.5
       {"nothing on", false, false, 1.0, {0, 0, 4, 4}, {3, 3}, {3, 3}},
-      {"magnified reach", false, true, 2.0, {0, 0, 0, 0}, {25, 0}, {37, 0}},  // reach 16
+      {"reduced reach", false, true, 0.5, {0, 0, 0, 0}, {25, 0}, {37, 0}},  // reach 16
+      {"at 4:1 two image pixels", false, true, 4.0, {0, 0, 0, 0}, {35, 0}, {37, 0}},
+      {"at 4:1 not three", false, true, 4.0, {0, 0, 0, 0}, {34, 0}, {34, 0}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -202,8 +205,10 @@ TEST(SnapRect, EdgesLandOnTheNearestLineWithinReach) {
     EXPECT_EQ(offset.x, c.expected.x);
     EXPECT_EQ(offset.y, c.expected.y);
   }
-  EXPECT_EQ(SnapDistance(1.0), 8);
-  EXPECT_EQ(SnapDistance(0.1), 1);
+  EXPECT_EQ(SnapReach(1.0), 8 * 32);
+  EXPECT_EQ(SnapReach(4.0), 2 * 32);
+  EXPECT_EQ(SnapReach(0.25), 32 * 32);
+  EXPECT_EQ(SnapReach(1.0e9), 1);
 }
 
 TEST(CellDoneMessage, RectangleSurvivesTheTripThroughTheMessageWords) {
