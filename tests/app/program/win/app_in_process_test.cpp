@@ -299,8 +299,7 @@ TEST_F(ProgramInProcess, SiteMakesImageWindowsAndSharesTheSelection) {
 
 std::vector<std::uint8_t> LayerBytes(CLayer* layer) {
   const WAPtr image = layer->GetImage();
-  const std::uint8_t* bits = image->Row(image->GetH() - 1);
-  return std::vector<std::uint8_t>(bits, bits + static_cast<std::size_t>(image->GetBPLine()) * image->GetH());
+  return std::vector<std::uint8_t>(image->Bits(), image->Bits() + static_cast<std::size_t>(image->GetBPLine()) * image->GetH());
 }
 
 // The program's site answers from the document: a tool's Apply is refused
@@ -362,9 +361,7 @@ TEST_F(ProgramInProcess, SiteRefusesToolsOnHiddenOrLockedLayersAndAnswersFromThe
   EXPECT_EQ(back, second.get());
 
   LUDestroyPaneDialogs(app.Site());
-  for (fw::Document* d : app.Docs().AllDocuments()) d->SetModifiedFlag(false);
-  EXPECT_TRUE(app.MainFrameWnd()->SaveAndCloseAllDocuments(false));
-  CloseProgram(app);
+  lumora::testing::EndProgramIfRunning(app);
 }
 
 // Escape pressed while a tool runs cancels the run through the program's
@@ -395,9 +392,7 @@ TEST_F(ProgramInProcess, EscapeDuringAToolRunLeavesTheImage) {
   EXPECT_EQ(LUPaneApply(pane), 0);
   EXPECT_FALSE(LayerBytes(layer) == before);
   LUDestroyPaneDialogs(app.Site());
-  for (fw::Document* d : app.Docs().AllDocuments()) d->SetModifiedFlag(false);
-  EXPECT_TRUE(app.MainFrameWnd()->SaveAndCloseAllDocuments(false));
-  CloseProgram(app);
+  lumora::testing::EndProgramIfRunning(app);
 }
 
 // Dialogs run their own loops: a timer reads and closes them.
@@ -615,6 +610,7 @@ TEST_F(ProgramInProcess, LogoffAsksForAModifiedDocumentAndCancelVetoesIt) {
     EXPECT_EQ(app.Docs().AllDocuments().size(), 1u);
   }
   doc->SetModifiedFlag(false);
+  static_cast<CLumo40Doc*>(doc)->Image().SetModifiedFlag(false);
   DialogProbe none{"Lumora 4.0", [](HWND box) { PostMessageA(box, WM_COMMAND, IDCANCEL, 0); }};
   probe = &none;
   const UINT_PTR timer = SetTimer(nullptr, 0, 50, ProbeTimer);

@@ -32,6 +32,8 @@
 namespace lumora {
 namespace {
 
+using lumora::testing::Capture;
+using lumora::testing::CaptureClient;
 using lumora::testing::CloseProgram;
 using lumora::testing::SettingsFileOfThisProgram;
 using lumora::testing::Settle;
@@ -171,6 +173,7 @@ TEST_F(RowConvention, AMarkNearTheTopShowsThereOnEveryRoad) {
     doc->Image().GetActiveLayer()->GetImage()->Row(kMarkY)[(kMarkX + 1) * 3] = 0;
     doc->Image().GetActiveLayer()->GetImage()->Row(kMarkY)[(kMarkX + 1) * 3 + 1] = 0;
     doc->Image().GetActiveLayer()->GetImage()->Row(kMarkY)[(kMarkX + 1) * 3 + 2] = 0;
+    doc->Image().InvalidateImageRect(nullptr, false, false);
     Fragment* one = PixelSelection(kMarkX, kMarkY);
     doc->Image().SetSelection(one, false);
     DeleteFragment(one);
