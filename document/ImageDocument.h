@@ -20,6 +20,7 @@
 #include "engine/layers/LayerMng.h"
 #include "engine/layers/LayerText.h"
 #include "hostapi/fragment.h"
+#include "view/LayerMove.h"
 #include "view/MapRect.h"
 
 namespace lumora {
@@ -167,7 +168,7 @@ struct SelectionRecord {
   std::int32_t changed = 0;
 };
 
-class ImageDocument : public DocumentLock, public CellRenderer {
+class ImageDocument : public DocumentLock, public CellRenderer, public LayerMoveDocument {
  public:
   ImageDocument(DocumentHost* host, SnapshotCopier* copier = nullptr);
   ~ImageDocument() override;
@@ -364,6 +365,13 @@ class ImageDocument : public DocumentLock, public CellRenderer {
   // the newest step and nothing was undone. False when it joined.
   bool ChangeOpacity();
   bool ShowLayer(bool show);
+  // The layer at the list index shown or hidden (the palette's eye), in
+  // the same step.
+  bool ShowLayerAt(int index, bool show);
+  // The layer taken out and put directly above the reference (null: at the
+  // bottom) as one step, "Bring forward" when it goes up, "Send backward"
+  // when down; true without a step when it is there already.
+  bool MoveLayerAbove(CLayer* layer, CLayer* reference);
   bool EditLayerMask(bool edit);
   // Links the layer at the list index with the active one.
   bool AddLayerLink(int index);
@@ -396,6 +404,16 @@ class ImageDocument : public DocumentLock, public CellRenderer {
   // new document); into another document it is centred on its content.
   bool DuplicateLayer(const std::string& name, ImageDocument* target, bool activate,
                       const std::string& newDocumentTitle = std::string());
+
+  // ---- Moving layers with the mouse (LayerMoveSupport.cpp) ----
+  CLayersManager* MoveStack() override { return hasImage_ ? stack_.get() : nullptr; }
+  CMapRect& MoveQueue() override { return queue_; }
+  DocumentLock* MoveLock() override { return this; }
+  bool OpenMoveStep() override;
+  void MoveSelectionBy(POINT d) override;
+  void MarkMoved() override { modified_ = true; }
+  void ShowMoveRefusal(std::uint32_t textId) override;
+  void MoveEnded(CLayer* layer) override;
 
   // ---- Transforms (LayerTransform.cpp) ----
   // The pixels a transform starts from, not in the stack (the caller's

@@ -209,3 +209,44 @@ bool ImageDocument::DuplicateLayer(const std::string& name, ImageDocument* targe
 }
 
 }  // namespace lumora
+
+namespace lumora {
+
+bool ImageDocument::ShowLayerAt(int index, bool show) {
+  CLayer* layer = hasImage_ ? stack_->GetLayer(index) : nullptr;
+  if (layer == nullptr || !BackupImage(IDS_STEP_SHOW_LAYER)) return false;
+  {
+    DocumentLockScope lock(this);
+    LAYER_INFO info = layer->GetLayerInfo();
+    info.visible = show ? 1 : 0;
+    layer->SetLayerInfo(info);
+  }
+  LayerChanged(nullptr, layer);
+  return true;
+}
+
+bool ImageDocument::MoveLayerAbove(CLayer* layer, CLayer* reference) {
+  if (!hasImage_ || layer == nullptr || layer == reference) return false;
+  const int from = stack_->GetLayerIndex(layer);
+  const int below = reference != nullptr ? stack_->GetLayerIndex(reference) : -1;
+  if (from < 0 || (reference != nullptr && below < 0)) return false;
+  // Its index once it sits directly above the reference.
+  const int to = from > below ? below + 1 : below;
+  if (to == from) return true;
+  const bool active = layer == stack_->GetActiveLayer();
+  const int code = LayerStep(to > from ? IDS_STEP_BRING_FORWARD : IDS_STEP_SEND_BACKWARD, [&](CLayersManager& stack) {
+    if (!stack.RemoveLayer(layer)) return kFailed;
+    if (!stack.InsertLayer(reference, layer)) {
+      layer->Release();  // the step's revert brings the stack back
+      return kFailed;
+    }
+    if (active) stack.SetActiveLayer(layer);
+    return kDone;
+  });
+  if (code != kDone) return false;
+  const RECT rect = layer->GetRect();
+  LayerChanged(&rect, nullptr);
+  return true;
+}
+
+}  // namespace lumora

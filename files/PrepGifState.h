@@ -48,6 +48,11 @@ class CPrepGIFState {
   Outcome Update();
   // Update without the estimate.
   Outcome Reduce();
+  // The estimate again for the current result, after a change of what the
+  // writers add (transparency, interlace) that leaves the pixels alone.
+  void Reestimate() {
+    if (result_) EstimateSize();
+  }
 
   // The last estimate in bytes and as the size field shows it.
   std::uint64_t CompressedSize() const { return compressedSize_; }

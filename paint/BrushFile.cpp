@@ -195,7 +195,7 @@ BrushFile::BrushFile(const std::string& programDir)
             BrushPage(PageKind::water),  BrushPage(PageKind::air),        BrushPage(PageKind::line),
             BrushPage(PageKind::curve),  BrushPage(PageKind::rect),       BrushPage(PageKind::ellipse),
             BrushPage(PageKind::polygon)} {
-  brushFiles.Prefix = "br";
+  brushFiles.Prefix = "brush";
   brushFiles.CaptionId = kCaptionSavingBrush;
   paperFiles.Prefix = "paper";
   paperFiles.CaptionId = kCaptionSavingPaper;

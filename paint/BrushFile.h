@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "paint/BrushMask.h"
 #include "paint/ImageStore.h"
 
 namespace fw {
@@ -19,7 +20,6 @@ class Archive;
 namespace paint {
 
 constexpr int kStandardShapeCount = 6;  // Square, Round, Rectangle, Ellipse, Slash, Back slash
-constexpr std::uint32_t kShapeSquare = 0;
 
 // The tool pages in tab order.
 enum class PageKind { eraser, paintBrush, clone, water, air, line, curve, rect, ellipse, polygon };

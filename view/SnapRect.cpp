@@ -1,9 +1,10 @@
 // Grid and guide snapping.
 #include "view/SnapRect.h"
 
-#include <cmath>
-#include <cstdlib>
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
 #include <optional>
 
 #include "hostapi/draw.h"
@@ -49,15 +50,17 @@ std::optional<std::int64_t> SnapAxis(bool vertical, std::int64_t a, std::int64_t
 
 }  // namespace
 
-std::int64_t SnapReach(double zoom) {
-  constexpr double kScreenPixels = 8.0;
-  const double reach = zoom > 0.0 ? std::round(kScreenPixels * kSub / zoom) : 0.0;
-  return reach < 1.0 ? 1 : static_cast<std::int64_t>(std::min(reach, 1.0e12));
+std::int64_t SnapReach(double imagePerWindow) {
+  constexpr double kWindowPixels = 8;
+  // Beyond any image the format holds; also keeps a bad ratio finite.
+  constexpr double kFarthest = double{INT32_MAX};
+  if (!(imagePerWindow > 0)) return 0;
+  return static_cast<std::int64_t>(std::min(std::trunc(kWindowPixels * kSub * imagePerWindow), kFarthest));
 }
 
 bool SnapRectOffset(const RECT& rect, POINT* offset, const SnapSettings& settings) {
   if (offset == nullptr || (!settings.toGrid && !settings.toGuides)) return false;
-  const std::int64_t reach = SnapReach(settings.zoom);
+  const std::int64_t reach = SnapReach(settings.imagePerWindow);
   const std::optional<std::int64_t> dx = SnapAxis(false, std::int64_t{rect.left} + offset->x,
                                                   std::int64_t{rect.right} + offset->x, reach, settings);
   const std::optional<std::int64_t> dy = SnapAxis(true, std::int64_t{rect.top} + offset->y,

@@ -27,12 +27,12 @@ struct SnapSettings {
   bool toGuides = false;  // guides shown, snapping on
   GridSnapQuery grid;
   std::vector<SnapGuide> guides;
-  double zoom = 1.0;  // displayed extent / image extent
+  double imagePerWindow = 1.0;  // image extent / displayed extent
 };
 
-// The snapping reach in 1/32 image pixel: eight screen pixels at the zoom,
-// so a line is caught from as far on screen at every zoom (at least 1/32).
-std::int64_t SnapReach(double zoom);
+// The snapping reach in 1/32 image pixel: 8 window pixels at the view's
+// zoom, so the pull feels the same however far the view is zoomed.
+std::int64_t SnapReach(double imagePerWindow);
 
 // Moves `offset` so that an edge of `rect` displaced by it lands on the
 // nearest grid line or guide within reach, per axis; returns whether it

@@ -75,12 +75,34 @@ class AppViewShell : public ViewShell {
   }
 
   void OnViewActivated(CLumo40View* view) override {
-    if (CMainFrame* main = app_.MainFrameWnd()) main->NavigatorFollow(view);
+    if (CMainFrame* main = app_.MainFrameWnd()) {
+      main->NavigatorFollow(view);
+      main->LayerPaletteFollow(view);
+      main->PaintAttributes().OnViewActivated(view);
+    }
+  }
+
+  bool LayerMovingOn() override {
+    CMainFrame* main = app_.MainFrameWnd();
+    return main != nullptr && main->LayerMoving();
+  }
+
+  void PaintToolOverlay(CLumo40View* view, HDC dc) override {
+    if (CMainFrame* main = app_.MainFrameWnd()) main->PaintAttributes().PaintBrushOverlay(view, dc);
+  }
+
+  bool ToolKey(CLumo40View* view, char letter) override {
+    CMainFrame* main = app_.MainFrameWnd();
+    const std::uint32_t command = paint::ToolCommandForKey(letter);
+    if (main == nullptr || command == 0 || view == nullptr) return false;
+    SendMessageA(main->Handle(), WM_COMMAND, command, 0);
+    return true;
   }
 
   void OnViewGone(CLumo40View* view) override {
     CMainFrame* main = app_.MainFrameWnd();
     if (main != nullptr && main->Navigator().View() == view) main->Navigator().SetImage(nullptr);
+    if (main != nullptr && main->LayerPalette().View() == view) main->LayerPalette().SetView(nullptr);
   }
 
   void ShowHelp(unsigned topic) override { app_.ShowHelp(app_.GetActiveTopLevelWnd(), HELP_CONTEXT, topic); }

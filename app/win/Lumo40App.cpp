@@ -11,12 +11,16 @@
 #include "app/HandOver.h"
 #include "app/StatusPanes.h"
 #include "app/Units.h"
+#include "app/win/AppToolMenus.h"
 #include "app/win/AppViewShell.h"
 #include "app/win/MainFrame.h"
 #include "app/win/SmallWindows.h"
 #include "dialogs/win/CreateNewImgDlg.h"
 #include "ui/win/LayerDialogs.h"
 #include "dialogs/win/DialogSupport.h"
+#include "dialogs/win/ExportDialogs.h"
+#include "files/win/TwainSession.h"
+#include "engine/pixels/ImagePlacement.h"
 #include "dialogs/win/ImageDialogs.h"
 #include "document/DocumentServices.h"
 #include "document/StackPreload.h"
@@ -66,7 +70,35 @@ std::string FullPathOf(const std::string& name) {
 }  // namespace
 
 FW_MESSAGE_MAP(CLumo40App, fw::App, fw::CommandEntry<&CLumo40App::OnGuidesGridPreferences>(ID_OPTIONS_GUIDES_GRID),
-               fw::UpdateEntry<&CLumo40App::OnUpdateAlwaysOn>(ID_OPTIONS_GUIDES_GRID))
+               fw::UpdateEntry<&CLumo40App::OnUpdateAlwaysOn>(ID_OPTIONS_GUIDES_GRID),
+               fw::CommandRangeEntry<&CLumo40App::OnToggleSetting>(ID_VIEW_PROGRESS_INDICATOR,
+                                                                  ID_VIEW_PROGRESS_INDICATOR),
+               fw::CommandRangeEntry<&CLumo40App::OnToggleSetting>(ID_VIEW_TEMPORARY_BITMAP, ID_VIEW_TEMPORARY_BITMAP),
+               fw::CommandRangeEntry<&CLumo40App::OnToggleSetting>(ID_OPTIONS_SAVE_TOOLS_ON_DESKTOP,
+                                                                  ID_OPTIONS_SAVE_TOOLS_ON_DESKTOP),
+               fw::CommandRangeEntry<&CLumo40App::OnToggleSetting>(ID_OPTIONS_DETAILED_ERRORS,
+                                                                  ID_OPTIONS_DETAILED_ERRORS),
+               fw::CommandRangeEntry<&CLumo40App::OnToggleSetting>(ID_SELECTION_AUTO_ALIGN, ID_SELECTION_AUTO_ALIGN),
+               fw::UpdateEntry<&CLumo40App::OnUpdateToggleSetting>(ID_VIEW_PROGRESS_INDICATOR),
+               fw::UpdateEntry<&CLumo40App::OnUpdateToggleSetting>(ID_VIEW_TEMPORARY_BITMAP),
+               fw::UpdateEntry<&CLumo40App::OnUpdateToggleSetting>(ID_OPTIONS_SAVE_TOOLS_ON_DESKTOP),
+               fw::UpdateEntry<&CLumo40App::OnUpdateToggleSetting>(ID_OPTIONS_DETAILED_ERRORS),
+               fw::UpdateEntry<&CLumo40App::OnUpdateToggleSetting>(ID_SELECTION_AUTO_ALIGN),
+               fw::CommandEntry<&CLumo40App::OnConfigureConverters>(ID_OPTIONS_CONFIGURE_CONVERTERS),
+               fw::UpdateEntry<&CLumo40App::OnUpdateAppCommand>(ID_OPTIONS_CONFIGURE_CONVERTERS),
+               fw::CommandEntry<&CLumo40App::OnCloseAllImages>(ID_WINDOW_CLOSE_ALL_IMAGES),
+               fw::UpdateEntry<&CLumo40App::OnUpdateAppCommand>(ID_WINDOW_CLOSE_ALL_IMAGES),
+               fw::CommandEntry<&CLumo40App::OnHelpTopics>(ID_HELP_TOPICS),
+               fw::CommandEntry<&CLumo40App::OnHelpTopics>(ID_HELP_TOPICS_DEFAULT),
+               fw::UpdateEntry<&CLumo40App::OnUpdateAppCommand>(ID_HELP_TOPICS),
+               fw::CommandEntry<&CLumo40App::OnOpenWorkspace>(ID_FILE_OPEN_WORKSPACE),
+               fw::UpdateEntry<&CLumo40App::OnUpdateAppCommand>(ID_FILE_OPEN_WORKSPACE),
+               fw::CommandEntry<&CLumo40App::OnSaveWorkspace>(ID_FILE_SAVE_WORKSPACE),
+               fw::UpdateEntry<&CLumo40App::OnUpdateSaveWorkspace>(ID_FILE_SAVE_WORKSPACE),
+               fw::CommandExEntry<&CLumo40App::OnOpenRecentWorkspace>(ID_FILE_RECENT_WORKSPACE,
+                                                                      ID_FILE_RECENT_WORKSPACE_LAST),
+               fw::UpdateEntry<&CLumo40App::OnUpdateRecentWorkspaces>(ID_FILE_RECENT_WORKSPACE,
+                                                                     ID_FILE_RECENT_WORKSPACE_LAST))
 
 CLumo40App::CLumo40App() : fw::App(LoadResString(IDS_APP_CAPTION)) {
   // The control library starts before anything else and ends last.
@@ -120,6 +152,7 @@ bool CLumo40App::InitInstance() {
   if (info.shellCommand == fw::ShellCommand::kFileOpen) StartStackPreload(FullPathOf(info.fileName));
   if (!CreateMainFrame()) return false;
   if (!HostStage()) return false;
+  BuildToolMenus();
   lang::InstallProgramMacroLanguage(modulePath_, Site());
   macroLanguageInstalled_ = true;
   LUInitGlobalSelection(Site());
@@ -203,7 +236,19 @@ void CLumo40App::RegisterDocTemplates() {
   manager->layerDialogs = lumora::MakeLayerDialogs();
   manager->layerMenuPictures = [pictures = std::make_shared<lumora::LayerMenuPictures>()](
                                    HMENU menu, std::uint32_t firstId) { pictures->Attach(menu, firstId); };
+  // The documents reach the main frame's layer palette.
+  manager->palette.updateLayer = [this](lumora::CLumo40Doc& doc, CLayer* layer) {
+    if (lumora::CMainFrame* main = MainFrameWnd()) main->LayerPalette().UpdateLayer(doc, layer);
+  };
+  manager->palette.selectLayer = [this](lumora::CLumo40Doc& doc, CLayer* layer) {
+    if (lumora::CMainFrame* main = MainFrameWnd()) main->LayerPalette().SelectLayer(doc, layer);
+  };
+  manager->palette.rebuild = [this](lumora::CLumo40Doc& doc) {
+    if (lumora::CMainFrame* main = MainFrameWnd()) main->LayerPalette().Rebuild(doc);
+  };
   lumora::InstallImageDialogs();
+  lumora::InstallExportDialogs();
+  lumora::SetImagePlacement(&imagePlacement_);
   SetDocManager(std::move(manager));
   AddDocTemplate(new lumora::CLumo40DocTemplate(IDR_IMAGE_DOC, &lumora::CLumo40Doc::kRuntimeClass,
                                                 &lumora::CChildFrame::kRuntimeClass, &lumora::CLumo40View::kRuntimeClass));
@@ -255,6 +300,8 @@ bool CLumo40App::HostStage() {
   }
   hooksInstalled_ = true;
   SetCropToolAvailable(LUGetRegToolIDNumber(Site(), "Crop_Tool", 0) != 0);
+  // F1 inside a menu asks for help on the highlighted entry.
+  menuHelpHook_ = InstallMenuHelpHook(&toolMenus, Site(), &menuHelp);
   StartAnimationTimer();
   return true;
 }
@@ -286,6 +333,20 @@ void CLumo40App::NameWindowMenuSections() {
   }
 }
 
+// The registered tools into the image menu, once the tool host has its
+// site and hooks.
+void CLumo40App::BuildToolMenus() {
+  HMENU documentMenu = nullptr;
+  for (const auto& t : Docs().Templates()) {
+    if (t->SharedMenu() != nullptr) {
+      documentMenu = t->SharedMenu();
+      break;
+    }
+  }
+  if (!BuildAppToolMenus(toolMenus, documentMenu, Site())) LUPrintErrorState(Site());
+  for (const std::string& why : toolMenus.Refused()) TraceMark(("tool left out of the menus: " + why).c_str());
+}
+
 void CLumo40App::StartAnimationTimer() {
   int period = AnimationTimerPeriod(settings.animationSpeed);
   if (period == 0) return;
@@ -305,12 +366,24 @@ void CLumo40App::RegisterClipboardFormats() {
 }
 
 fw::Document* CLumo40App::OpenDocumentFile(const std::string& path) {
+  if (IsWorkspaceFile(path)) {
+    // A workspace answers the document of the window it made active.
+    if (!OpenWorkspace(path, true)) return nullptr;
+    CLumo40View* view = GetViewFromWnd(GetActiveImageWindow());
+    return view != nullptr ? view->GetDoc() : nullptr;
+  }
   fw::Document* doc = fw::App::OpenDocumentFile(path);
   if (doc != nullptr) TraceMark("file read");
   return doc;
 }
 
 bool CLumo40App::PreTranslateMessage(MSG* msg) {
+  // While a scanning source is open every message of the thread, thread
+  // messages too (the source manager's notices), reaches it first.
+  if (lumora::TwainSourceOpen() && MainFrame() != nullptr &&
+      lumora::TwainProcessEvent(msg, MainFrame()->Handle()) != 0) {
+    return true;
+  }
   // The animation tick: one WM_TIMER to the frame, without waking the
   // whole idle sequence again.
   if (msg->message == WM_TIMER && msg->wParam == kAnimationTimer && MainFrame() != nullptr &&
@@ -374,7 +447,17 @@ void CLumo40App::SendAnimationTick() {
   }
 }
 
+int DocumentImagePlacement::PlaceNewImage(VrWA2000::WA* image) {
+  // A new, unsaved document: marked modified so closing it asks first.
+  return lumora::PlaceNewImage(image, std::string(), nullptr, true, false) ? 1 : 0;
+}
+
 int CLumo40App::ExitInstance() {
+  // The end of a session runs the exit steps before the loop ends.
+  if (exited_) return exitResult_;
+  exited_ = true;
+  lumora::TwainShutdown();
+  lumora::SetImagePlacement(nullptr);
   DiscardStackPreload();
   RemoveProgressIndicator();
   if (settingsLoaded_) {
@@ -389,6 +472,9 @@ int CLumo40App::ExitInstance() {
   }
   UnregisterCustomNcDialogClass(Instance());
   if (recentWorkspaces_) recentWorkspaces_->Save(Settings());
+  toolMenus.Clear();
+  if (menuHelpHook_ != nullptr) UnhookWindowsHookEx(menuHelpHook_);
+  menuHelpHook_ = nullptr;
   if (hooksInstalled_) RemoveHostHooks(Site(), hookIds_);
   hooksInstalled_ = false;
   if (siteReady_) FreeHostSite(site_);
@@ -406,6 +492,7 @@ int CLumo40App::ExitInstance() {
     SaveColors(settings, Settings());
   }
   int result = fw::App::ExitInstance();
+  exitResult_ = result;
   RemoveAppViewShell();
   if (oleReady_) OleUninitialize();
   oleReady_ = false;

@@ -5,12 +5,15 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/HostHooks.h"
 #include "app/IdlePass.h"
 #include "app/PromptStack.h"
 #include "app/Settings.h"
 #include "app/Site.h"
+#include "engine/pixels/ImagePlacement.h"
+#include "app/ToolMenus.h"
 #include "framework/win/App.h"
 #include "platform/trace.h"
 
@@ -19,6 +22,12 @@ namespace lumora {
 class CMainFrame;
 
 constexpr UINT_PTR kAnimationTimer = 1331;
+
+// Images made elsewhere (scanned, opened from a DIB) become new documents.
+class DocumentImagePlacement : public ImagePlacement {
+ public:
+  int PlaceNewImage(VrWA2000::WA* image) override;
+};
 
 class CLumo40App : public fw::App, public IdleServices, public HookHost {
   FW_DECLARE_MESSAGE_MAP()
@@ -43,7 +52,11 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
 
   CMainFrame* MainFrameWnd() const;
   AppSettings settings;
+  // The registered tools' menu items and what the menus' F1 looks at.
+  ToolMenus toolMenus;
+  MenuHelpState& menuHelp = SharedMenuHelpState();
   CPromptStack prompts;
+  DocumentImagePlacement imagePlacement_;
   int showCommand = SW_SHOWNORMAL;
   // 1: closing the main window closes every document without asking; any
   // other value asks each modified document first.
@@ -56,6 +69,38 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   // The status of an image window on prompt channel 2.
   void ShowImageStatus(HWND window);
   std::uint16_t UILanguage();
+
+  // The option toggles (View/Progress indicator, Use Temporary Bitmap,
+  // Options/Save Tools On Desktop, Detailed Error Status, Selection/Auto
+  // Align): checked while set.
+  void OnToggleSetting(std::uint32_t id);
+  void OnUpdateToggleSetting(fw::CmdUI& ui);
+  int* ToggledSetting(std::uint32_t id);
+  void OnConfigureConverters();
+  // Window/Close All Images: one question for several modified images
+  // (close them unsaved, ask for each, or keep them all).
+  void OnCloseAllImages();
+  int CountModifiedDocuments();
+  void OnHelpTopics();
+  void OnUpdateAppCommand(fw::CmdUI& ui);
+
+  // Workspaces (AppWorkspace.cpp). An empty path asks for one.
+  bool OpenWorkspace(std::string path, bool addToRecent);
+  bool SaveWorkspaceCmd(std::string path);
+  // Reads the workspace's panes and images; false only when the file
+  // cannot be read. Images that fail are listed in WorkspaceFailures.
+  bool LoadWorkspace(const std::string& path);
+  bool WriteWorkspace(const std::string& path);
+  const std::vector<std::string>& WorkspaceFailures() const { return workspaceFailures_; }
+  const std::string& CurrentWorkspace() const { return currentWorkspace_; }
+  fw::RecentFileList* RecentWorkspaces() const { return recentWorkspaces_.get(); }
+  std::string SelectionsFolder() const;
+  void OnOpenWorkspace();
+  void OnSaveWorkspace();
+  void OnUpdateSaveWorkspace(fw::CmdUI& ui);
+  bool OnOpenRecentWorkspace(std::uint32_t id);
+  void OnUpdateRecentWorkspaces(fw::CmdUI& ui);
+  void OnInitMenuPopup(HMENU popup) override;
 
   // Options/Preferences/Guides and Grid...
   void OnGuidesGridPreferences();
@@ -97,6 +142,10 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   void RegisterClipboardFormats();
   void NameWindowMenuSections();
   void StartAnimationTimer();
+  void BuildToolMenus();
+  bool PrepareWorkspace(bool saving);
+  bool AskWorkspacePath(bool open, std::string* path);
+  void ReportWorkspaceFailure(const std::string& path, int code);
   void RefreshCursorOnKey(const MSG& msg);
   void SaveAllSettings();
 
@@ -111,6 +160,11 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   HookState hookState_;
   std::uint32_t hookIds_[5] = {};
   bool hooksInstalled_ = false;
+  HHOOK menuHelpHook_ = nullptr;
+  bool exited_ = false;
+  std::string currentWorkspace_;
+  std::vector<std::string> workspaceFailures_;
+  int exitResult_ = 0;
   bool macroLanguageInstalled_ = false;
   bool timerRunning_ = false;
   bool oleReady_ = false;
@@ -128,6 +182,8 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
 };
 
 CLumo40App* TheLumoApp();
+// Whether the path names a workspace (its extension is "luw").
+bool IsWorkspaceFile(const std::string& path);
 // The site host of the running program (application entries; the
 // document and view entries forward as far as those exist).
 std::unique_ptr<SiteHost> MakeAppSiteHost(CLumo40App& app);

@@ -6,6 +6,7 @@
 #include "app/HandOver.h"
 #include "app/HostHooks.h"
 #include "app/StatusPanes.h"
+#include "app/win/AppToolMenus.h"
 #include "app/win/Lumo40App.h"
 #include "app/win/SmallWindows.h"
 #include "dialogs/win/ImageDialogs.h"
@@ -22,12 +23,15 @@
 #include "view/win/ImageViewWnd.h"
 #include "view/win/Lumo40View.h"
 
+#include "files/win/TwainSession.h"
+
 namespace lumora {
 
 FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnCreate>(WM_CREATE),
                fw::WindowMessageEntry<&CMainFrame::OnMove>(WM_MOVE),
                fw::WindowMessageEntry<&CMainFrame::OnSize>(WM_SIZE),
                fw::WindowMessageEntry<&CMainFrame::OnActivate>(WM_ACTIVATE),
+               fw::WindowMessageEntry<&CMainFrame::OnRaiseLayerPalette>(kMsgRaiseLayerPalette),
                fw::WindowMessageEntry<&CMainFrame::OnActivateApp>(WM_ACTIVATEAPP),
                fw::WindowMessageEntry<&CMainFrame::OnPaneActivated>(kMsgPaneActivated),
                fw::WindowMessageEntry<&CMainFrame::OnShowWindow>(WM_SHOWWINDOW),
@@ -42,8 +46,41 @@ FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnC
                fw::CommandEntry<&CMainFrame::OnNavigatorCommand>(ID_VIEW_NAVIGATOR),
                fw::UpdateEntry<&CMainFrame::OnUpdateNavigatorCommand>(ID_VIEW_NAVIGATOR),
                fw::CommandEntry<&CMainFrame::OnUpdateNavigatorNow>(ID_UPDATE_NAVIGATOR),
+               fw::CommandEntry<&CMainFrame::OnLayerPaletteCommand>(ID_VIEW_LAYER_PALETTE),
+               fw::CommandEntry<&CMainFrame::OnLayerMoving>(ID_LAYER_MOVING),
+               fw::UpdateEntry<&CMainFrame::OnUpdateLayerMoving>(ID_LAYER_MOVING),
+               fw::UpdateEntry<&CMainFrame::OnUpdateLayerPaletteCommand>(ID_VIEW_LAYER_PALETTE),
                fw::CommandEntry<&CMainFrame::OnSelectionLevel>(ID_SELECTION_LEVEL),
-               fw::UpdateEntry<&CMainFrame::OnUpdateAlways>(ID_SELECTION_LEVEL))
+               fw::UpdateEntry<&CMainFrame::OnUpdateAlways>(ID_SELECTION_LEVEL),
+               fw::WindowMessageEntry<&CMainFrame::OnInitMenu>(WM_INITMENU),
+               fw::CommandRangeEntry<&CMainFrame::OnTwainDevice>(ID_TWAIN_DEVICE_FIRST, ID_TWAIN_DEVICE_LAST),
+               fw::UpdateEntry<&CMainFrame::OnUpdateTwainDevice>(ID_TWAIN_DEVICE_FIRST, ID_TWAIN_DEVICE_LAST),
+               fw::CommandEntry<&CMainFrame::OnTwainNative>(ID_TWAIN_NATIVE),
+               fw::UpdateEntry<&CMainFrame::OnUpdateTwainNative>(ID_TWAIN_NATIVE),
+               fw::CommandEntry<&CMainFrame::OnTwainMemory>(ID_TWAIN_MEMORY),
+               fw::UpdateEntry<&CMainFrame::OnUpdateTwainMemory>(ID_TWAIN_MEMORY),
+               fw::CommandEntry<&CMainFrame::OnTwainAddRemove>(ID_TWAIN_ADD_REMOVE),
+               fw::UpdateEntry<&CMainFrame::OnUpdateAlways>(ID_TWAIN_ADD_REMOVE),
+               fw::WindowMessageEntry<&CMainFrame::OnTwainNativeImage>(kMsgTwainNativeImage),
+               fw::WindowMessageEntry<&CMainFrame::OnTwainMemoryImage>(kMsgTwainMemoryImage),
+               fw::WindowMessageEntry<&CMainFrame::OnMenuSelect>(WM_MENUSELECT),
+               fw::WindowMessageEntry<&CMainFrame::OnQueryEndSession>(WM_QUERYENDSESSION),
+               fw::WindowMessageEntry<&CMainFrame::OnEndSession>(WM_ENDSESSION),
+               fw::CommandEntry<&CMainFrame::OnCloseAllTools>(ID_WINDOW_CLOSE_ALL_TOOLS),
+               fw::UpdateEntry<&CMainFrame::OnUpdateCloseAllTools>(ID_WINDOW_CLOSE_ALL_TOOLS),
+               fw::CommandRangeEntry<&CMainFrame::OnToolRange>(500, 999),
+               fw::UpdateEntry<&CMainFrame::OnUpdateToolRange>(500, 899),
+               fw::UpdateEntry<&CMainFrame::OnUpdateAreaTypeRange>(900, 999),
+               fw::CommandEntry<&CMainFrame::OnPaintAttributesCommand>(ID_VIEW_PAINT_ATTRIBUTES),
+               fw::UpdateEntry<&CMainFrame::OnUpdatePaintAttributesCommand>(ID_VIEW_PAINT_ATTRIBUTES),
+               fw::CommandEntry<&CMainFrame::OnDropper>(ID_DROPPER),
+               fw::UpdateEntry<&CMainFrame::OnUpdateDropper>(ID_DROPPER),
+               fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_AIRBRUSH, ID_TOOL_AIRBRUSH),
+               fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_AIRBRUSH),
+               fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_PAINTBRUSH, ID_TOOL_PAINTBRUSH),
+               fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_PAINTBRUSH),
+               fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_ERASER, ID_TOOL_ERASER),
+               fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_ERASER))
 
 CMainFrame::CMainFrame() { className = kMainFrameClass; }
 
@@ -101,8 +138,17 @@ LRESULT CMainFrame::OnCreate(WPARAM wParam, LPARAM lParam) {
     navigator_.EnableForImage(nullptr);
     ShowWindow(navigator_.Handle(), navigator_.shown > 0 ? SW_SHOWNA : SW_HIDE);
   }
+  if (layerPalette_.Create(Handle())) {
+    layerPalette_.SetView(nullptr);
+    ShowWindow(layerPalette_.Handle(), layerPalette_.shown > 0 ? SW_SHOWNA : SW_HIDE);
+  }
+  // The paint attributes window, which tool commands need; shown as it
+  // was left.
+  InstallPaintServices(*TheLumoApp(), paintAttributes_);
+  if (paintAttributes_.Create(Handle())) paintAttributes_.ShowAsSaved();
   ShowSplashScreen(Handle());
   LayoutStatusPanes();
+  BuildTwainDeviceList();
   return 0;
 }
 
@@ -152,8 +198,18 @@ LRESULT CMainFrame::OnSize(WPARAM wParam, LPARAM lParam) {
 
 LRESULT CMainFrame::OnActivate(WPARAM wParam, LPARAM lParam) {
   LRESULT r = DefaultProc(WM_ACTIVATE, wParam, lParam);
+
   if (LOWORD(wParam) == WA_ACTIVE || LOWORD(wParam) == WA_CLICKACTIVE) SendMessageA(Handle(), kMsgPaneActivated, 1, 0);
+  if (LOWORD(wParam) != WA_INACTIVE) PostMessageA(Handle(), kMsgRaiseLayerPalette, 0, 0);
   return r;
+}
+
+LRESULT CMainFrame::OnRaiseLayerPalette(WPARAM, LPARAM) {
+  // The layer palette the frame owns stays above it, however the window
+  // manager stacked the frame when it came forward.
+  if (IsLayerPaletteVisible())
+    SetWindowPos(layerPalette_.Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  return 0;
 }
 
 LRESULT CMainFrame::OnActivateApp(WPARAM wParam, LPARAM lParam) {
@@ -187,6 +243,9 @@ void CMainFrame::ReactivateLastImageView() {
 LRESULT CMainFrame::OnShowWindow(WPARAM wParam, LPARAM lParam) {
   LRESULT r = DefaultProc(WM_SHOWWINDOW, wParam, lParam);
   if (wParam != 0 && navigator_.Exists()) ShowWindow(navigator_.Handle(), navigator_.shown > 0 ? SW_SHOWNA : SW_HIDE);
+  if (wParam != 0 && layerPalette_.Exists())
+    ShowWindow(layerPalette_.Handle(), layerPalette_.shown > 0 ? SW_SHOWNA : SW_HIDE);
+  if (wParam != 0) paintAttributes_.ShowAsSaved();
   if (wParam != 0) BringSplashToTop();
   return r;
 }
@@ -289,6 +348,76 @@ void CMainFrame::OnUpdateNavigatorCommand(fw::CmdUI& ui) {
 
 void CMainFrame::OnUpdateNavigatorNow() { UpdateNavigator(); }
 
+// ---- The layer palette
+
+void CMainFrame::ShowLayerPalette(bool show) {
+  if (!layerPalette_.Exists()) return;
+  ShowWindow(layerPalette_.Handle(), show ? SW_SHOW : SW_HIDE);
+  layerPalette_.shown = show ? 1 : 0;
+  if (show) layerPalette_.SetView(GetViewFromWnd(GetActiveImageWindow()));
+}
+
+bool CMainFrame::IsLayerPaletteVisible() const {
+  return const_cast<CLayerWnd&>(layerPalette_).Exists() && IsWindowVisible(layerPalette_.Handle());
+}
+
+void CMainFrame::LayerPaletteFollow(CLumo40View* view) {
+  if (layerPalette_.Exists() && view != layerPalette_.View()) layerPalette_.MoveToViewFrame(view);
+  OnRaiseLayerPalette(0, 0);
+}
+
+void CMainFrame::OnLayerPaletteCommand() {
+  if (!IsCommandAllowedWhileTracking(ID_VIEW_LAYER_PALETTE)) return;
+  ShowLayerPalette(!IsLayerPaletteVisible());
+}
+
+void CMainFrame::OnUpdateLayerPaletteCommand(fw::CmdUI& ui) {
+  ui.SetCheck(IsLayerPaletteVisible() ? 1 : 0);
+  ui.Enable(FilterCommandEnable(ID_VIEW_LAYER_PALETTE, true));
+}
+
+// ---- Layer Moving
+
+// The mode goes off when chosen again (no other tool exists yet to end it).
+void CMainFrame::OnLayerMoving() {
+  if (!IsCommandAllowedWhileTracking(ID_LAYER_MOVING)) return;
+  if (layerMoving_) {
+    EndLayerMoving();
+    return;
+  }
+  layerMoving_ = true;
+  SetCurrentTool(nullptr);
+  if (CLumo40View* view = GetViewFromWnd(GetActiveImageWindow())) view->SetMoveToolActive(true);
+}
+
+void CMainFrame::EndLayerMoving() {
+  layerMoving_ = false;
+  if (CLumo40View* view = GetViewFromWnd(GetActiveImageWindow())) view->SetMoveToolActive(false);
+}
+
+void CMainFrame::OnUpdateLayerMoving(fw::CmdUI& ui) {
+  ui.SetCheck(layerMoving_ ? 1 : 0);
+  CLumo40View* view = GetViewFromWnd(GetActiveImageWindow());
+  CLumo40Doc* doc = view != nullptr ? view->GetDoc() : nullptr;
+  CLayersManager* stack = doc != nullptr ? doc->Image().GetLayers() : nullptr;
+  const bool paintable = stack == nullptr || stack->GetImageType() == 8 || stack->GetImageType() == 16;
+  ui.Enable(FilterCommandEnable(ID_LAYER_MOVING, paintable));
+}
+
+// The palette's own commands (its keys reach the frame) go to it while it
+// shows; commands both it and the document serve stay with the document,
+// whose menu item asked for them.
+bool CMainFrame::OnCmdMsg(fw::MessageArgs& args) {
+  if (!inPaletteRouting_ && args.message == fw::kMsgCommand && CLayerWnd::IsPaletteCommand(args.id) &&
+      IsLayerPaletteVisible()) {
+    inPaletteRouting_ = true;
+    const bool handled = layerPalette_.OnCmdMsg(args);
+    inPaletteRouting_ = false;
+    if (handled) return true;
+  }
+  return fw::MdiFrame::OnCmdMsg(args);
+}
+
 void CMainFrame::OnIdleUpdateCmdUI() {
   // The image status follows the active image window and its image (a
   // reload or a new size changes it too); the application shows changes.
@@ -298,8 +427,86 @@ void CMainFrame::OnIdleUpdateCmdUI() {
 }
 
 bool CMainFrame::OnCommand(WPARAM wParam, LPARAM lParam) {
-  if (LUWinMenu_Command(TheLumoApp()->Site(), Handle(), wParam) != 0) return true;
+  CLumo40App* app = TheLumoApp();
+  const std::uint32_t id = LOWORD(wParam);
+  if (app->toolMenus.Built() && CreateToolInstanceByCommand(app->toolMenus, app->Site(), id)) return true;
+  // An id of the tools' ranges that no tool claims is no Window-menu entry.
+  const bool toolRange = id >= 500 && id <= 999;
+  if (!toolRange && LUWinMenu_Command(app->Site(), Handle(), wParam) != 0) return true;
   return fw::MdiFrame::OnCommand(wParam, lParam);
+}
+
+std::string CMainFrame::GetMessageString(std::uint32_t id) {
+  if (id >= 500 && id <= 999) {
+    std::string prompt;
+    const int tool = TheLumoApp()->toolMenus.ToolOfCommand(id, false);
+    if (tool != 0) LoadRegToolString(TheLumoApp()->Site(), tool, &prompt);
+    return prompt;
+  }
+  return fw::MdiFrame::GetMessageString(id);
+}
+
+void CMainFrame::OnUpdateToolRange(fw::CmdUI& ui) { ui.Enable(FilterCommandEnable(ui.Id(), true)); }
+
+void CMainFrame::OnUpdateAreaTypeRange(fw::CmdUI& ui) {
+  // Checked: the area type the tool host keeps as the default one.
+  const void* site = TheLumoApp()->Site();
+  char name[21] = {};
+  LUGetProfileString(site, "DefAreaManager", "FrgManager", "", name, sizeof name);
+  const int tool = name[0] != '\0' ? LUGetRegToolIDNumber(site, name, 0) : 0;
+  const std::uint32_t bound = tool != 0 ? TheLumoApp()->toolMenus.FindAreaCommand(tool) : 0;
+  ui.Enable(true);
+  ui.SetCheck(bound != 0 && bound == ui.Id() ? 1 : 0);
+}
+
+namespace {
+
+BOOL CALLBACK FindPaneDialog(HWND window, LPARAM found) {
+  if (LUIsPaneDlgWindow(TheLumoApp()->Site(), window) == 0) return TRUE;
+  *reinterpret_cast<bool*>(found) = true;
+  return FALSE;
+}
+
+}  // namespace
+
+bool HasPaneDialog() {
+  bool found = false;
+  EnumThreadWindows(GetCurrentThreadId(), FindPaneDialog, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+void CMainFrame::OnCloseAllTools() { LUDestroyPaneDialogs(TheLumoApp()->Site()); }
+
+void CMainFrame::OnUpdateCloseAllTools(fw::CmdUI& ui) { ui.Enable(FilterCommandEnable(ui.Id(), HasPaneDialog())); }
+
+LRESULT CMainFrame::OnQueryEndSession(WPARAM, LPARAM) {
+  // Under a running operation the documents cannot be asked: the session
+  // waits.
+  if (ProgressIsRunning()) return FALSE;
+  for (fw::Document* doc : TheLumoApp()->Docs().AllDocuments()) {
+    if (!doc->SaveModified()) return FALSE;
+  }
+  return TRUE;
+}
+
+LRESULT CMainFrame::OnEndSession(WPARAM wParam, LPARAM) {
+  if (wParam == 0) return 0;
+  // The session ends: the documents were asked already; the settings and
+  // the rest go as at exit.
+  for (fw::Document* doc : TheLumoApp()->Docs().AllDocuments()) {
+    doc->SetModifiedFlag(false);
+    if (auto* image = dynamic_cast<CLumo40Doc*>(doc)) image->Image().SetModifiedFlag(false);
+  }
+  TheLumoApp()->CloseAllDocuments(false);
+  DestroyFrame();
+  TheLumoApp()->ExitInstance();
+  return 0;
+}
+
+LRESULT CMainFrame::OnMenuSelect(WPARAM wParam, LPARAM lParam) {
+  LRESULT r = OnMenuSelectMessage(wParam, lParam);
+  TrackMenuSelection(TheLumoApp()->menuHelp, reinterpret_cast<HMENU>(lParam), wParam, lParam);
+  return r;
 }
 
 void CMainFrame::OnClose() {
@@ -309,6 +516,7 @@ void CMainFrame::OnClose() {
     return;
   }
   if (!SaveAndCloseAllDocuments(false)) return;  // a document refused: the program goes on
+  SaveTwainSettings();
   DestroyFrame();
 }
 
@@ -319,6 +527,9 @@ bool CMainFrame::OnQueryEndSession() {
 
 void CMainFrame::DestroyFrame() {
   navigator_.SaveShowState();
+  layerPalette_.SaveShowState();
+  paintAttributes_.SaveShowState();
+  SetCurrentTool(nullptr);
   // The tool panes close while their owner is still there, their previews
   // restored.
   LUDestroyPaneDialogs(TheLumoApp()->Site());

@@ -3,20 +3,32 @@
 // second start.
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "framework/win/ControlBars.h"
 #include "framework/win/Frame.h"
+#include "ui/win/LayerWnd.h"
+#include "paint/win/PaintAttributes.h"
+#include "paint/win/ToolBrush.h"
 #include "ui/win/NavigatorWnd.h"
 
 namespace lumora {
+
+// Whether a tool pane of the tool host is open.
+bool HasPaneDialog();
+class CLumo40App;
+// What the brushes ask of the program, and the window's prompt.
+void InstallPaintServices(CLumo40App& app, CPaintAttributes& window);
 
 class CMainFrame : public fw::MdiFrame {
   FW_DECLARE_MESSAGE_MAP()
 
  public:
   CMainFrame();
+  const std::vector<std::string>& TwainDevices() const { return twainDevices_; }
   bool PreCreateWindow(CREATESTRUCTA& cs) override;
   // Every message is offered to the tool host's main-frame hooks first
   // (newest first); the application's own main-frame hook, the oldest,
@@ -25,6 +37,8 @@ class CMainFrame : public fw::MdiFrame {
   LRESULT OwnHandling(UINT message, WPARAM wParam, LPARAM lParam);
   // The tool host's Window menu items first, then the frame's routing.
   bool OnCommand(WPARAM wParam, LPARAM lParam) override;
+  // Area types and registered tools have their prompts from the tool host.
+  std::string GetMessageString(std::uint32_t id) override;
   // Closes every document that agrees to close (asking to save; close
   // mode 1 closes them all without asking); false at the first refusal. A
   // non-zero `already` is returned as it is.
@@ -45,11 +59,38 @@ class CMainFrame : public fw::MdiFrame {
   void UpdateNavigator();
   void NavigatorFollow(CLumo40View* view);
 
+  // The layer palette.
+  CLayerWnd& LayerPalette() { return layerPalette_; }
+  void ShowLayerPalette(bool show);
+  bool IsLayerPaletteVisible() const;
+  void LayerPaletteFollow(CLumo40View* view);
+  // Layer Moving: the active view's move and guide hook is on.
+  bool LayerMoving() const { return layerMoving_; }
+  void EndLayerMoving();
+  // The visible layer palette takes its own commands first.
+  bool OnCmdMsg(fw::MessageArgs& args) override;
+  // The painting tools: the paint attributes window and the current brush
+  // (owned here; null: none).
+  CPaintAttributes& PaintAttributes() { return paintAttributes_; }
+  CToolBrush* CurrentTool() const { return currentTool_.get(); }
+  // The window takes the brush first, then the previous one goes.
+  void SetCurrentTool(std::unique_ptr<CToolBrush> brush);
+  // A tool command: the current tool's own command releases it, another
+  // makes its brush current.
+  void OnToolCommand(std::uint32_t id);
+  void OnUpdateToolCommand(fw::CmdUI& ui);
+  void OnPaintAttributesCommand();
+  // The Dropper: starts a screen colour pick, or ends the running one.
+  void OnDropper();
+  void OnUpdateDropper(fw::CmdUI& ui);
+  void OnUpdatePaintAttributesCommand(fw::CmdUI& ui);
+
  protected:
   LRESULT OnCreate(WPARAM, LPARAM);
   LRESULT OnMove(WPARAM, LPARAM);
   LRESULT OnSize(WPARAM, LPARAM);
   LRESULT OnActivate(WPARAM, LPARAM);
+  LRESULT OnRaiseLayerPalette(WPARAM, LPARAM);
   LRESULT OnActivateApp(WPARAM, LPARAM);
   LRESULT OnPaneActivated(WPARAM, LPARAM);
   LRESULT OnShowWindow(WPARAM, LPARAM);
@@ -64,10 +105,43 @@ class CMainFrame : public fw::MdiFrame {
   void OnNavigatorCommand();
   void OnUpdateNavigatorCommand(fw::CmdUI& ui);
   void OnUpdateNavigatorNow();
+  void OnLayerPaletteCommand();
+  void OnLayerMoving();
+  void OnUpdateLayerMoving(fw::CmdUI& ui);
+  void OnUpdateLayerPaletteCommand(fw::CmdUI& ui);
   // Selection/Intersection Level...: the level of the settings in a dialog.
   void OnSelectionLevel();
   void OnUpdateAlways(fw::CmdUI& ui);
+  // Registered tools (500-899) and area types (900-999): the work is done
+  // in OnCommand.
+  void OnToolRange(std::uint32_t) {}
+  void OnUpdateToolRange(fw::CmdUI& ui);
+  void OnUpdateAreaTypeRange(fw::CmdUI& ui);
+  LRESULT OnMenuSelect(WPARAM, LPARAM);
+  // Window/Close All Tools: every tool pane closes.
+  void OnCloseAllTools();
+  void OnUpdateCloseAllTools(fw::CmdUI& ui);
+  // Logging off asks every modified image as closing does; the program
+  // ends when the session does.
+  LRESULT OnQueryEndSession(WPARAM, LPARAM);
+  LRESULT OnEndSession(WPARAM, LPARAM);
   void OnIdleUpdateCmdUI() override;
+
+  // TWAIN: the device list (built at creation, kept in [TWAIN] at close),
+  // its menu, the protocol choice, and the images the session hands over.
+  void BuildTwainDeviceList();
+  void FillTwainDeviceMenu(HMENU menu);
+  void SaveTwainSettings();
+  LRESULT OnInitMenu(WPARAM, LPARAM);
+  void OnTwainDevice(std::uint32_t id);
+  void OnUpdateTwainDevice(fw::CmdUI& ui);
+  void OnTwainNative();
+  void OnTwainMemory();
+  void OnUpdateTwainNative(fw::CmdUI& ui);
+  void OnUpdateTwainMemory(fw::CmdUI& ui);
+  void OnTwainAddRemove();
+  LRESULT OnTwainNativeImage(WPARAM, LPARAM);
+  LRESULT OnTwainMemoryImage(WPARAM, LPARAM);
   // Every document closed (or the close refused), then the window goes.
   void OnClose() override;
   // A running operation vetoes a logoff; else the frame's question.
@@ -78,8 +152,16 @@ class CMainFrame : public fw::MdiFrame {
 
   fw::StatusBar statusBar_;
   CNavigatorWnd navigator_;
+  CLayerWnd layerPalette_;
+  bool inPaletteRouting_ = false;
+  bool layerMoving_ = false;
+  CPaintAttributes paintAttributes_;
+  std::unique_ptr<CToolBrush> currentTool_;
   std::vector<std::string> pendingOpens_;
+  std::vector<std::string> twainDevices_;
+  int twainProtocol_ = 1;  // 1 native, 0 through memory
   static constexpr UINT kMsgOpenHandedOver = WM_APP + 19;
+  static constexpr UINT kMsgRaiseLayerPalette = WM_APP + 20;
 };
 
 }  // namespace lumora

@@ -16,6 +16,8 @@
 
 namespace lumora {
 
+struct ExportRequest;
+
 // How the next OnOpenDocument of a template reads its file.
 enum class OpenRoad { kByContent, kLayered, kFlat };
 
@@ -68,6 +70,15 @@ class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFile
   void OnFileSaveCommand();
   // A copy in any format; the name, title and modified mark stay.
   void OnFileExport();
+  // Web export: a flattened copy to the GIF, JPEG or PNG dialog; the
+  // document, its selection and its modified mark stay as they are.
+  void OnExportJPEG();
+  void OnExportGIF();
+  void OnExportPNG();
+  // The selection's image-map text; enabled only with a selection.
+  void OnExportMap();
+  void OnUpdateExportMap(fw::CmdUI& ui);
+  void RunExport(const std::function<void(const ExportRequest&)>& dialog);
   // The file read again; a modified document asks first.
   void OnFileReload();
   void OnUpdateFileReload(fw::CmdUI& ui);
@@ -110,9 +121,10 @@ class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFile
   // DocumentHost
   bool ActiveWindowShowsDocument() override;
   void SendActiveLayerNotice(int, int) override {}
-  void UpdateLayerInPalette(CLayer*) override {}
-  void SelectLayerInPalette(CLayer*) override {}
-  void UpdateLayerPalette() override {}
+  void UpdateLayerInPalette(CLayer* layer) override;
+  void SelectLayerInPalette(CLayer* layer) override;
+  void UpdateLayerPalette() override;
+  void LayerGroupsChanged() override { UpdateLayerPalette(); }
   void UpdateNavigator() override;
   void SyncColorsToActiveImage() override {}
   void ApplyTextLayerEdit(CLayer*) override {}
@@ -176,6 +188,18 @@ struct LayerDialogs {
   std::function<int()> removeMask;
 };
 
+// The layer palette as documents reach it; the application installs it, so
+// the document knows no palette class. Each call names the document; the
+// palette ignores documents it does not show.
+struct LayerPaletteLink {
+  // The layer's row drawn again (its thumbnails made anew).
+  std::function<void(CLumo40Doc&, CLayer*)> updateLayer;
+  // The layer's row made current.
+  std::function<void(CLumo40Doc&, CLayer*)> selectLayer;
+  // Every row made again from the document's layers.
+  std::function<void(CLumo40Doc&)> rebuild;
+};
+
 class CLumo40DocTemplate : public fw::DocTemplate {
  public:
   CLumo40DocTemplate(std::uint32_t resourceId, const fw::RuntimeClass* docClass,
@@ -203,6 +227,7 @@ class CLumo40DocManager : public fw::DocManager {
   // The choice of the last File/New, read by the document it makes.
   const NewImageChoice* pendingChoice = nullptr;
   LayerDialogs layerDialogs;
+  LayerPaletteLink palette;
   // Draws the six pictograms of the Align Linked (first id 32848) or
   // Distribute Linked (32854) entries into the menu; null: none.
   std::function<void(HMENU, std::uint32_t)> layerMenuPictures;

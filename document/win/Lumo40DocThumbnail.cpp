@@ -1,5 +1,5 @@
-// The document's thumbnail for the navigator, and the navigator's update
-// after the render queue ran dry.
+// The document's thumbnail for the navigator, the navigator's update
+// after the render queue ran dry, and its calls to the layer palette.
 #include <windows.h>
 
 #include "document/win/Lumo40Doc.h"
@@ -49,6 +49,25 @@ bool CLumo40Doc::RenderThumbnail(HBITMAP bitmap, const RECT* imageRect) {
 void CLumo40Doc::UpdateNavigator() {
   fw::Window* main = fw::TheApp() != nullptr ? fw::TheApp()->MainWindow() : nullptr;
   if (main != nullptr && main->Handle() != nullptr) PostMessageA(main->Handle(), WM_COMMAND, kUpdateNavigatorCommand, 0);
+}
+
+}  // namespace lumora
+
+namespace lumora {
+
+void CLumo40Doc::UpdateLayerInPalette(CLayer* layer) {
+  CLumo40DocManager* manager = ImageDocManager();
+  if (manager != nullptr && manager->palette.updateLayer) manager->palette.updateLayer(*this, layer);
+}
+
+void CLumo40Doc::SelectLayerInPalette(CLayer* layer) {
+  CLumo40DocManager* manager = ImageDocManager();
+  if (manager != nullptr && manager->palette.selectLayer) manager->palette.selectLayer(*this, layer);
+}
+
+void CLumo40Doc::UpdateLayerPalette() {
+  CLumo40DocManager* manager = ImageDocManager();
+  if (manager != nullptr && manager->palette.rebuild) manager->palette.rebuild(*this);
 }
 
 }  // namespace lumora

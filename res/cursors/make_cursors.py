@@ -193,6 +193,24 @@ def _():
     return c
 
 
+def dropper():
+    c = canvas()
+    # The tube from the tip (bottom left) up to the bulb (top right).
+    for i in range(14):
+        outlined_line(c, 2 + i, 29 - i, 3 + i, 28 - i)
+    for y in range(4, 14):
+        for x in range(18, 28):
+            if (x - 23) ** 2 + (y - 9) ** 2 <= 20:
+                put(c, x, y, '#')
+    c[29][2] = 'H'
+    return c
+
+
+@picture('249')
+def _():
+    return dropper()
+
+
 def write_cur(name, c):
     hot = (15, 15)
     for y in range(32):

@@ -247,6 +247,11 @@ TEST(LayerOperations, EachIsOneNamedStepThatUndoAndRedoReplay) {
          t.Activate(3);
        },
        [](Rig& t) { return t.doc.RenderTextLayer(); }},
+      {"show a layer not active", IDS_STEP_SHOW_LAYER, none, [](Rig& t) { return t.doc.ShowLayerAt(0, false); }},
+      {"move a row down", IDS_STEP_SEND_BACKWARD, none,
+       [](Rig& t) { return t.doc.MoveLayerAbove(t.Layer(2), nullptr); }},
+      {"move a row up", IDS_STEP_BRING_FORWARD, none,
+       [](Rig& t) { return t.doc.MoveLayerAbove(t.Layer(0), t.Layer(1)); }},
       {"clear", IDS_STEP_CLEAR, none,
        [](Rig& t) {
          return t.WithSelection(RECT{1, 0, 3, 2}, true, [&](Fragment* f) { return t.doc.ClearSelection(f); });
@@ -320,6 +325,27 @@ TEST(LayerOperations, RefusalsLeaveStackAndHistoryAlone) {
     EXPECT_EQ(t.doc.HistoryState().name, name);
     EXPECT_EQ(Capture(t.stack()), before);
   }
+}
+
+// The palette's drops: the layer lands directly above the reference (at
+// the bottom without one) and stays active; a drop where it is already is
+// no step.
+TEST_F(LayerOps, MovedLayersLandAboveTheReference) {
+  doc.SetActiveLayerByIndex(2, false, false);
+  ASSERT_TRUE(doc.MoveLayerAbove(Layer(2), nullptr));
+  EXPECT_EQ(Names(), (std::vector<std::string>{"Blue", "Background", "Green"}));
+  EXPECT_EQ(stack().GetActiveLayer()->GetName(), "Blue");
+  ASSERT_TRUE(doc.MoveLayerAbove(Layer(0), Layer(2)));
+  EXPECT_EQ(Names(), (std::vector<std::string>{"Background", "Green", "Blue"}));
+  const int steps = doc.History().UndoCount();
+  EXPECT_TRUE(doc.MoveLayerAbove(Layer(2), Layer(1))) << "there already";
+  EXPECT_EQ(doc.History().UndoCount(), steps);
+  EXPECT_FALSE(doc.MoveLayerAbove(Layer(1), Layer(1)));
+  // Showing a layer that is not active leaves the active one alone.
+  ASSERT_TRUE(doc.ShowLayerAt(0, false));
+  EXPECT_FALSE(Layer(0)->IsVisible());
+  EXPECT_EQ(stack().GetActiveLayer()->GetName(), "Blue");
+  EXPECT_FALSE(doc.ShowLayerAt(7, true)) << "no such layer";
 }
 
 TEST_F(LayerOps, DeletingTheOnlyLayerIsRefused) {

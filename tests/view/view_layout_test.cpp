@@ -161,12 +161,13 @@ TEST(FrameTitle, ShowsSizeZoomLayerAndWindowNumber) {
   EXPECT_TRUE(FrameTitleNeedsSetting(longTitle, longTitle));
 }
 
-// A grid every 10 pixels; guides given per case.
-SnapSettings Snapping(bool grid, bool guides, double zoom) {
+// A grid every 10 pixels; guides given per case. `imagePerWindow` is the
+// view's zoom as image pixels per window pixel.
+SnapSettings Snapping(bool grid, bool guides, double imagePerWindow) {
   SnapSettings s;
   s.toGrid = grid;
   s.toGuides = guides;
-  s.zoom = zoom;
+  s.imagePerWindow = imagePerWindow;
   s.grid = [](bool, std::int32_t at, std::int32_t* below, std::int32_t* above) {
     const std::int32_t step = 10 * 32;
     *below = (at >= 0 ? at / step : (at - step + 1) / step) * step;
@@ -181,34 +182,40 @@ TEST(SnapRect, EdgesLandOnTheNearestLineWithinReach) {
   struct Case {
     const char* name;
     bool grid, guides;
-    double zoom;
+    double imagePerWindow;
     RECT rect;
     POINT offset, expected;
   };
   const std::vector<Case> cases = {
       {"the nearer edge wins", true, false, 1.0, {0, 0, 25, 25}, {3, 0}, {5, 0}},  // 28 -> 30
       {"grid right edge nearer", true, false, 1.0, {0, 0, 27, 27}, {5, 5}, {3, 3}},
-      // The reach is eight screen pixels: 4 image pixels at 2:1, lines 5 away.
-      {"out of reach when magnified", true, false, 2.0, {0, 0, 0, 0}, {5, 5}, {5, 5}},
-      {"far reach when reduced", true, false, 0.01, {0, 0, 0, 0}, {9, 1}, {10, 0}},
       {"guide x only", false, true, 1.0, {0, 0, 4, 4}, {31, 0}, {33, 0}},  // right edge 35 -> 37
       {"guide y halves away from zero", false, true, 1.0, {0, 0, 4, 4}, {0, 45}, {0, 47}},  // 49 -> 50.5
       {"nothing on", false, false, 1.0, {0, 0, 4, 4}, {3, 3}, {3, 3}},
-      {"reduced reach", false, true, 0.5, {0, 0, 0, 0}, {25, 0}, {37, 0}},  // reach 16
-      {"at 4:1 two image pixels", false, true, 4.0, {0, 0, 0, 0}, {35, 0}, {37, 0}},
-      {"at 4:1 not three", false, true, 4.0, {0, 0, 0, 0}, {34, 0}, {34, 0}},
+      // Eight window pixels at every zoom, not nine.
+      {"1:1 eight", false, true, 1.0, {0, 0, 0, 0}, {29, 0}, {37, 0}},
+      {"1:1 nine", false, true, 1.0, {0, 0, 0, 0}, {28, 0}, {28, 0}},
+      {"1:8 grid five pixels away, the first line on a tie", true, false, 8.0, {0, 0, 0, 0}, {5, 5}, {0, 0}},
+      {"1:8 eight window pixels", false, true, 8.0, {0, 0, 0, 0}, {37 - 64, 200}, {37, 200}},
+      {"1:8 past the reach", false, true, 8.0, {0, 0, 0, 0}, {37 - 65, 200}, {37 - 65, 200}},
+      {"4:1 two pixels", false, true, 0.25, {0, 0, 0, 0}, {35, 0}, {37, 0}},
+      {"4:1 three pixels", false, true, 0.25, {0, 0, 0, 0}, {34, 0}, {34, 0}},
+      {"4:1 grid out of reach", true, false, 0.25, {0, 0, 0, 0}, {5, 5}, {5, 5}},
+      {"32:1 one pixel away", false, true, 1.0 / 32, {0, 0, 0, 0}, {36, 0}, {36, 0}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     POINT offset = c.offset;
-    SnapRectOffset(c.rect, &offset, Snapping(c.grid, c.guides, c.zoom));
+    SnapRectOffset(c.rect, &offset, Snapping(c.grid, c.guides, c.imagePerWindow));
     EXPECT_EQ(offset.x, c.expected.x);
     EXPECT_EQ(offset.y, c.expected.y);
   }
-  EXPECT_EQ(SnapReach(1.0), 8 * 32);
-  EXPECT_EQ(SnapReach(4.0), 2 * 32);
-  EXPECT_EQ(SnapReach(0.25), 32 * 32);
-  EXPECT_EQ(SnapReach(1.0e9), 1);
+  // The reach in 1/32 image pixel: 8 x 32 x image / displayed.
+  EXPECT_EQ(SnapReach(8.0), 2048);     // 1:8, 64 image pixels
+  EXPECT_EQ(SnapReach(1.0), 256);      // 1:1
+  EXPECT_EQ(SnapReach(0.25), 64);      // 4:1, 2 image pixels
+  EXPECT_EQ(SnapReach(1.0 / 32), 8);   // 32:1, a quarter pixel
+  EXPECT_EQ(SnapReach(0.0), 0);
 }
 
 TEST(CellDoneMessage, RectangleSurvivesTheTripThroughTheMessageWords) {

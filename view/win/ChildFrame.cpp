@@ -1,6 +1,8 @@
 // The image child frame.
 #include "view/win/ChildFrame.h"
 
+#include "view/MenuHelpState.h"
+
 #include <algorithm>
 
 #include "document/win/Lumo40Doc.h"
@@ -19,7 +21,6 @@
 namespace lumora {
 
 RECT CChildFrame::placement{0, 0, 0, 0};
-MenuHelpState CChildFrame::menuHelp;
 
 FW_IMPLEMENT_DYNCREATE(CChildFrame, CVarnoChildFrm)
 int CChildFrame::rulerDragPart = 0;
@@ -202,12 +203,13 @@ LRESULT CChildFrame::OnChildMdiActivate(WPARAM wParam, LPARAM lParam) {
 LRESULT CChildFrame::OnChildMenuSelect(WPARAM wParam, LPARAM lParam) {
   const LRESULT r = OnMenuSelectMessage(wParam, lParam);
   const UINT flags = HIWORD(wParam);
+  MenuHelpState& menuHelp = SharedMenuHelpState();
   menuHelp.menu = reinterpret_cast<HMENU>(lParam);
   if ((lParam == 0 && flags == 0xFFFF) || (flags & MF_SEPARATOR) != 0) {
     menuHelp = MenuHelpState{};
   } else if (flags & MF_SYSMENU) {
-    menuHelp.kind = (flags & MF_POPUP) ? 3 : 4;
-    menuHelp.id = LOWORD(wParam);
+    menuHelp.kind = (flags & MF_POPUP) ? MenuHelpState::kImageSystemPopup : MenuHelpState::kImageSystemItem;
+    menuHelp.item = LOWORD(wParam);
   }
   return r;
 }

@@ -84,12 +84,6 @@ class CVarnoChildFrm : public fw::MdiChild {
   POINT markers_{-1, -1};
 };
 
-// What the last WM_MENUSELECT over a frame highlighted.
-struct MenuHelpState {
-  int kind = 0;  // 3 system-menu popup, 4 system-menu command
-  UINT id = 0;
-  HMENU menu = nullptr;
-};
 
 class CChildFrame : public CVarnoChildFrm {
   FW_DECLARE_MESSAGE_MAP()
@@ -109,7 +103,6 @@ class CChildFrame : public CVarnoChildFrm {
 
   // Where the next frame goes (empty: where the system puts it).
   static RECT placement;
-  static MenuHelpState menuHelp;
   // Captions actually set (a test sees that an unchanged one is not).
   int titlesSet = 0;
 

@@ -216,6 +216,18 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   bool GuideDragRunning() const { return originDrag_ || dragGuide_ >= 0; }
   // Removes every guide of the document from every view.
   void ClearGuides();
+
+  // Layer Moving (Lumo40ViewMove.cpp): the move and guide hook exists while
+  // the main frame's mode is on; it drags the active layer (or a guide).
+  void SetMoveToolActive(bool on);
+  bool MoveToolActive() const { return moveToolOn_; }
+  bool BeginLayerMove(CLayer* layer, POINT client);
+  void TrackLayerMove(POINT client);
+  void EndLayerMove();
+  bool LayerMoveRunning() const;
+  // An arrow key's nudge of the active layer: 1 image pixel, 10 with
+  // Shift, at every magnification.
+  bool NudgeActiveLayer(UINT vk, bool shift);
   // Every view takes the current grid and guide looks, ruler units and
   // ruler visibility (the active one first).
   static void RefreshAllViewsSettings();
@@ -286,6 +298,15 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   void OnScrollPositionChanged() override;
 
  private:
+  static int MoveHookProc(void*, const LU_MSG* msg, void* context, std::intptr_t* inOut);
+  int OnMoveHook(const LU_MSG& msg, std::intptr_t* inOut);
+  // The keys and the lost capture while the move tool is on; true when taken.
+  bool OnMoveToolMessage(UINT message, WPARAM wParam, LRESULT* result);
+  std::uint32_t moveHookId_ = 0;
+  bool moveToolOn_ = false;
+  bool movingLayer_ = false;
+  bool moveGuideDrag_ = false;
+
   CMapRect* Queue() const;
   bool FrameIconic() const;
   bool IsActiveImageView() const;

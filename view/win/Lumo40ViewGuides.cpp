@@ -73,7 +73,11 @@ void CLumo40View::OnSnapToGuides() { SetSnapToGuides(!snapToGuides); }
 
 void CLumo40View::OnLockGuides() { lockGuides = CurrentViewSettings().lockGuides = !lockGuides; }
 
-void CLumo40View::OnClearGuides() { ClearGuides(); }
+// Refused while guides are hidden, as its menu item is: guides the user
+// cannot see are never removed (there is no undo for it).
+void CLumo40View::OnClearGuides() {
+  if (showGuides) ClearGuides();
+}
 
 // Snap To Guides, Lock Guides and Clear Guides: while guides are shown.
 void CLumo40View::OnUpdateGuideCommand(fw::CmdUI& ui) {

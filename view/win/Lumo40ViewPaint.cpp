@@ -114,6 +114,8 @@ LRESULT CLumo40View::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CLumo40View::OnPrivateMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  LRESULT taken = 0;
+  if (OnMoveToolMessage(message, wParam, &taken)) return taken;
   switch (message) {
     case kMsgRedrawReady:
       if (notifier_) {
@@ -149,6 +151,14 @@ LRESULT CLumo40View::OnPrivateMessage(UINT message, WPARAM wParam, LPARAM lParam
       return 0;
     }
     case WM_QUERYDRAGICON: return reinterpret_cast<LRESULT>(AppIcon());
+    case WM_CHAR: {
+      // The tools' letters belong to the image view alone: typing into
+      // other windows never switches tools.
+      const bool modified = GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0;
+      ViewShell* shell = TheViewShell();
+      if (!modified && wParam < 0x80 && shell != nullptr && shell->ToolKey(this, static_cast<char>(wParam))) return 0;
+      return fw::Window::WindowProc(message, wParam, lParam);
+    }
     default: return fw::Window::WindowProc(message, wParam, lParam);
   }
 }
@@ -175,6 +185,7 @@ LRESULT CLumo40View::OnPaintView(WPARAM, LPARAM) {
       RestoreDC(dc, saved);
     }
     DeleteObject(clip);
+    if (ViewShell* shell = TheViewShell()) shell->PaintToolOverlay(this, dc);
   }
   EndPaint(hwnd_, &ps);
   // Marked only once the frame shows (not for paints before it does).
@@ -249,6 +260,11 @@ LRESULT CLumo40View::OnPrintClientView(WPARAM wParam, LPARAM lParam) {
 
 LRESULT CLumo40View::OnDestroyView(WPARAM wParam, LPARAM lParam) {
   if (GuideDragRunning()) EndGuideDrag(-1, -1, true);
+  if (movingLayer_) {
+    movingLayer_ = false;
+    EndLayerMove();
+  }
+  SetMoveToolActive(false);
   if (ViewShell* shell = TheViewShell()) shell->OnViewGone(this);
   // The queue forgets the view first: no piece is announced to it after.
   if (CMapRect* queue = Queue()) queue->RemoveView(this);
@@ -343,6 +359,8 @@ void CLumo40View::OnActivateImageView(CLumo40View*) {
   if (ViewShell* shell = TheViewShell()) {
     shell->ShowViewZoomStatus(this);
     shell->OnViewActivated(this);
+    // The move and guide hook follows the main frame's Layer Moving mode.
+    SetMoveToolActive(shell->LayerMovingOn());
   }
 }
 
@@ -457,7 +475,7 @@ void CLumo40View::SnapRect(const RECT& rect, POINT* offset) const {
   SnapSettings settings;
   settings.toGrid = showGrid && snapToGrid && !gridSnapBlock;
   settings.toGuides = showGuides && snapToGuides;
-  settings.zoom = 1.0 / zoom_.x.ImagePerWindowUnit();
+  settings.imagePerWindow = zoom_.x.ImagePerWindowUnit();
   if (CLayersManager* stack = doc->Image().GetLayers()) {
     for (const auto& g : stack->Guides()) settings.guides.push_back(SnapGuide{g.position, g.orientation});
   }

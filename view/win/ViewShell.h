@@ -40,6 +40,8 @@ class ViewShell {
   // is going away.
   virtual void OnViewActivated(CLumo40View* view) = 0;
   virtual void OnViewGone(CLumo40View* view) = 0;
+  // Whether the main frame's Layer Moving mode is on.
+  virtual bool LayerMovingOn() { return false; }
   // Help on a topic of the help file.
   virtual void ShowHelp(unsigned topic) = 0;
   // Starts the picking service on an image view (cursors over the view
@@ -47,6 +49,10 @@ class ViewShell {
   // when the pick ends); false when it cannot start.
   using PickCallback = void (*)(const POINT* point, void* user, int reserved);
   virtual bool StartPick(HCURSOR overView, HCURSOR elsewhere, PickCallback callback, void* user, HWND view) = 0;
+  // After a paint: the current tool draws what follows the mouse.
+  virtual void PaintToolOverlay(CLumo40View*, HDC) {}
+  // An unmodified letter typed in the view: true when it chose a tool.
+  virtual bool ToolKey(CLumo40View*, char) { return false; }
 };
 
 void SetViewShell(ViewShell* shell);

@@ -15,13 +15,19 @@ extern const ToolDescriptor kTool_outline_filt;
 extern const ToolDescriptor kTool_emboss_effect;
 extern const ToolDescriptor kTool_Noise;
 extern const ToolDescriptor kTool_Crop;
+extern const ToolDescriptor kTool_grayscale_conv;
+extern const ToolDescriptor kTool_invert_conv;
+extern const ToolDescriptor kTool_brightness_adj;
+extern const ToolDescriptor kTool_contrast_adj;
+extern const ToolDescriptor kTool_posterize_adj;
 
 namespace {
 
 const ToolDescriptor* const kTools[] = {&kTool_vr_rsmooth,     &kTool_minimum_effect, &kTool_maximum_effect,
                                         &kTool_median_filt,    &kTool_sharp_filt,     &kTool_heavysharp_filt,
                                         &kTool_outline_filt,   &kTool_emboss_effect,  &kTool_Noise,
-                                        &kTool_Crop};
+                                        &kTool_Crop,           &kTool_grayscale_conv, &kTool_invert_conv,
+                                        &kTool_brightness_adj, &kTool_contrast_adj,   &kTool_posterize_adj};
 
 }  // namespace
 

@@ -4,7 +4,8 @@
 // (screen) clipped to it; modes.psd: the same three and "Over" (multiply,
 // 60 % opacity, its own transparency and a mask) on top. Mid's mask is
 // opaque wherever Top lies and Mid is a normal layer, so the clipping shows
-// the same in programs that ignore clipping groups.
+// the same in programs that ignore clipping groups. palette.psd: ten layers
+// "L0" (bottom) .. "L9", L2 and L7 with masks, L5 clipped to L4, L8 hidden.
 'use strict';
 const fs = require('fs');
 const path = require('path');
@@ -68,3 +69,19 @@ const out = process.argv[2];
 fs.mkdirSync(out, { recursive: true });
 write(path.join(out, 'three.psd'), [ground, mid, top]);
 write(path.join(out, 'modes.psd'), [ground, mid, top, over]);
+
+const ten = [];
+for (let i = 0; i < 10; i++) {
+  const left = (i * 5) % 34, top = (i * 3) % 22;
+  const layer = { name: `L${i}`, left, top, right: left + 30, bottom: top + 26,
+                  imageData: blocks(30, 26, 3 + (i % 4), i + 4, (x, y) => ((x + y + i) % 7 ? 255 : 60)) };
+  if (i === 0) Object.assign(layer, { left: 0, top: 0, right: W, bottom: H, imageData: blocks(W, H, 8, 9) });
+  if (i === 2 || i === 7) {
+    layer.mask = { left: layer.left, top: layer.top, right: layer.right, bottom: layer.bottom, defaultColor: 0,
+                   imageData: mask(layer.right - layer.left, layer.bottom - layer.top, (x, y) => (x * 9 + y * 5) & 255) };
+  }
+  if (i === 5) layer.clipping = true;
+  if (i === 8) layer.hidden = true;
+  ten.push(layer);
+}
+write(path.join(out, 'palette.psd'), ten);

@@ -33,7 +33,8 @@ ImageView View(WA* wa) { return {wa->Bits(), wa->GetW(), wa->GetH(), wa->GetBPLi
 
 TEST(ToolRegistry, NumbersFollowTheTableFromOne) {
   const char* names[] = {"vr_rsmooth",   "minimum_effect", "maximum_effect", "median_filt", "sharp_filt",
-                         "heavysharp_filt", "outline_filt", "emboss_effect",  "Noise",       "Crop_Tool"};
+                         "heavysharp_filt", "outline_filt", "emboss_effect",  "Noise",       "Crop_Tool",
+                         "grayscale_conv", "invert_conv", "brightness_adj", "contrast_adj", "posterize_adj"};
   int tool = 0;
   for (const char* name : names) {
     // The crop tool is interactive (kind 3), the others processing tools.

@@ -766,6 +766,391 @@ TEST_F(ViewNavigation, GuideAtFourToOneLandsOnThePointersRow) {
   CloseProgram(app);
 }
 
+// Calls entry `index` of the program's site table `table` as a tool does.
+template <typename R, typename... Args>
+R CallSite(const CLumo40App& app, int table, int index, Args... args) {
+  const LU_SITE_TABLE* descriptor = nullptr;
+  const LUSiteEntry entry = LUSiteEntryOf(app.Site(), table, index, &descriptor);
+  if (entry == nullptr) {
+    ADD_FAILURE() << "no entry " << index << " in table " << table;
+    return R{};
+  }
+  using Fn = R (*)(const LU_SITE_TABLE*, Args...);
+  return reinterpret_cast<Fn>(entry)(descriptor, args...);
+}
+
+// A guide dragged out of the top ruler pulls a rectangle that a tool moves
+// through the site's snap entry when an edge comes within 8 window pixels
+// of it, not 9, at 1:1 and at 4:1 alike. At 4:1 the guide is dropped on a
+// window row a quarter pixel off the image rows, so 9 window pixels occur.
+TEST_F(ViewNavigation, GuideSnapsTheSitesRectangleWithinEightWindowPixels) {
+  constexpr int kSnapRect = 16;  // the view table's snap entry
+  CLumo40App app;
+  ProgramGuard guard(app);
+  ASSERT_TRUE(Start(app));
+  HWND window = view_->Handle();
+  ShowWindow(GetParent(window), SW_MAXIMIZE);
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_SHOW_RULERS, 0);
+  CLayersManager* stack = doc_->Image().GetLayers();
+  for (const int magnification : {1, 4}) {
+    SCOPED_TRACE(magnification);
+    SendMessageA(frame_, WM_COMMAND, magnification == 1 ? ID_VIEW_ORIGINAL_SIZE : 32988, 0);
+    SendMessageA(frame_, WM_COMMAND, ID_VIEW_CLEAR_GUIDES, 0);
+    Settle(app, doc_);
+    ASSERT_EQ(Magnification(), magnification);
+    ASSERT_TRUE(stack->Guides().empty());
+    int row = 130;
+    while (magnification == 4 && GuidePositionOfWindow(view_->Mapping(), row, true) % 32 != 8) ++row;
+    // A new place on the ruler each time: two presses on one spot would
+    // make a double click.
+    const LONG x = 100 + 150 * magnification;
+    MoveTo(GetParent(window), POINT{x, 7});
+    RunFor(app, 20);
+    Press();
+    RunFor(app, 20);
+    MoveTo(window, POINT{x, row});
+    RunFor(app, 20);
+    Release();
+    ASSERT_TRUE(RunUntil(app, [&] { return stack->Guides().size() == 1 && !view_->GuideDragRunning(); }, 3000))
+        << stack->Guides().size() << " guides, drag " << view_->GuideDragRunning() << ", row " << row << ", pointer "
+        << CursorIn(window).x << "," << CursorIn(window).y;
+    ASSERT_EQ(CursorIn(window).y, row);
+    if (!view_->snapToGuides) SendMessageA(frame_, WM_COMMAND, ID_VIEW_SNAP_TO_GUIDES, 0);
+    ASSERT_TRUE(view_->snapToGuides && view_->showGuides);
+    const std::int64_t guide = stack->Guides()[0].position;
+    int pulled = 0, left = 0;
+    bool sawEight = false, sawNine = false;
+    // Rectangles whose lower edge (rows count upward) lies around the guide.
+    for (std::int64_t edge = guide / 32 - 12; edge <= guide / 32 + 12; ++edge) {
+      RECT rect{10, static_cast<LONG>(edge), 50, static_cast<LONG>(edge + 500)};
+      POINT offset{0, 0};
+      ASSERT_EQ((CallSite<int, HWND, const RECT*, POINT*, int>(app, kSiteView, kSnapRect, window, &rect, &offset, 0)), 1);
+      const std::int64_t delta = guide - 32 * edge;  // 1/32 image pixel
+      const std::int64_t windowDistance32 = std::llabs(delta) * magnification;
+      // The nearest whole row, halves away from zero.
+      const LONG toGuide = static_cast<LONG>(delta < 0 ? -((-delta + 16) / 32) : (delta + 16) / 32);
+      EXPECT_EQ(offset.x, 0);
+      if (windowDistance32 <= 8 * 32) {
+        EXPECT_EQ(offset.y, toGuide) << "edge " << edge << " " << windowDistance32 / 32.0 << " window pixels away";
+        pulled += toGuide != 0 ? 1 : 0;
+      } else {
+        EXPECT_EQ(offset.y, 0) << "edge " << edge << " " << windowDistance32 / 32.0 << " window pixels away";
+        left += toGuide != 0 ? 1 : 0;
+      }
+      sawEight = sawEight || windowDistance32 == 8 * 32;
+      sawNine = sawNine || windowDistance32 == 9 * 32;
+    }
+    EXPECT_GT(pulled, 0);
+    EXPECT_GT(left, 0);
+    // Nine window pixels met at both zooms; eight exactly at 1:1 (at 4:1
+    // the quarter-pixel guide puts edges 7 and 9 pixels away).
+    EXPECT_TRUE(sawNine);
+    EXPECT_EQ(sawEight, magnification == 1);
+  }
+  CloseProgram(app);
+}
+
+// The status bar's position text without its padding.
+std::string Trimmed(std::string text) {
+  text.erase(0, text.find_first_not_of(' '));
+  return text;
+}
+
+// The menu text of a View item as its update handler leaves it.
+std::string ItemText(HMENU popup, UINT id) {
+  char text[64] = {};
+  GetMenuStringA(popup, id, text, sizeof text, MF_BYCOMMAND);
+  return text;
+}
+
+// The ruler origin dragged out of the corner box: the status bar then
+// counts from the dropped point (rows downward), the top ruler's zero label
+// stands over it; released back on the corner both axes return to 0, on
+// the top ruler only y does. Locked guides are neither hit nor taken from
+// the view, yet a ruler still gives a new one; hidden guides grey Clear
+// Guides; the item texts follow the flags, which the next start keeps.
+TEST_F(ViewNavigation, RulerOriginFromTheCornerAndGuideCommands) {
+  fw::IniFile(ini_).WriteString("Rulers", "units", "pixels");
+  CLumo40App app;
+  ProgramGuard guard(app);
+  ASSERT_TRUE(Start(app));
+  HWND window = view_->Handle();
+  HWND child = GetParent(window);
+  ShowWindow(child, SW_MAXIMIZE);
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_ORIGINAL_SIZE, 0);
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_SHOW_RULERS, 0);
+  view_->ScrollToDevicePosition(POINT{300, 200});
+  Settle(app, doc_);
+  auto* frame = dynamic_cast<CVarnoChildFrm*>(view_->GetParentFrame());
+  ASSERT_NE(frame, nullptr);
+  fw::StatusBar& status = app.MainFrameWnd()->StatusBarCtrl();
+  auto positionAt = [&](POINT p) {
+    MoveTo(window, POINT{p.x + 30, p.y + 30});  // the pane changes only when the pixel does
+    RunFor(app, 30);
+    MoveTo(window, p);
+    RunFor(app, 50);
+    return Trimmed(status.GetPaneText(1));
+  };
+  const POINT drop{120, 90};
+  EXPECT_EQ(positionAt(drop), "(420,290)");  // scrolled 300, 200 at 1:1
+
+  // Out of the corner box onto the view.
+  // Each drag presses another spot of the box: two presses on one spot
+  // would make a double click, which the box swallows.
+  int drags = 0;
+  auto dragFromCorner = [&](POINT releaseInFrame) {
+    const POINT presses[] = {{3, 3}, {11, 11}, {3, 11}};
+    MoveTo(child, presses[drags++ % 3]);
+    RunFor(app, 20);
+    Press();
+    RunFor(app, 20);
+    MoveTo(window, POINT{60, 60});
+    RunFor(app, 20);
+    MoveTo(child, releaseInFrame);
+    RunFor(app, 20);
+    Release();
+    return RunUntil(app, [&] { return !view_->GuideDragRunning(); }, 3000);
+  };
+  POINT dropInFrame = drop;
+  MapWindowPoints(window, child, &dropInFrame, 1);
+  ASSERT_TRUE(dragFromCorner(dropInFrame));
+  EXPECT_EQ(view_->RulerOrigin().x, 420);
+  EXPECT_EQ(view_->RulerOrigin().y, 290);
+  EXPECT_EQ(positionAt(drop), "(0,0)");
+  EXPECT_EQ(positionAt(POINT{drop.x + 10, drop.y + 5}), "(10,5)");
+  EXPECT_EQ(positionAt(POINT{drop.x - 4, drop.y - 3}), "(-4,-3)");
+  // The top ruler's zero label stands over the dropped column, and the
+  // strips are drawn as the painter gives them.
+  Settle(app, doc_);
+  int viewStart = 0;
+  RulerInput top;
+  ASSERT_TRUE(frame->StripPainting(false, &viewStart, &top));
+  const RulerMarks marks = PaintRuler(top);
+  const auto zero = std::find_if(marks.labels.begin(), marks.labels.end(), [](const RulerLabel& l) { return l.text == "0"; });
+  ASSERT_NE(zero, marks.labels.end());
+  EXPECT_EQ(zero->pos, drop.x);
+  ExpectRulersMatchPainter(app, view_);
+
+  // Released over the top ruler: y returns to 0, x stays where dropped.
+  ASSERT_TRUE(dragFromCorner(POINT{dropInFrame.x + 40, 7}));
+  EXPECT_EQ(view_->RulerOrigin().y, 0);
+  EXPECT_EQ(view_->RulerOrigin().x, 460);
+  // Released over the corner box: both return to 0.
+  ASSERT_TRUE(dragFromCorner(POINT{5, 9}));
+  EXPECT_EQ(view_->RulerOrigin().x, 0);
+  EXPECT_EQ(view_->RulerOrigin().y, 0);
+  EXPECT_EQ(positionAt(drop), "(420,290)");
+
+  // Locked guides: a ruler still adds one; the view neither hits it nor
+  // shows its cursor.
+  HMENU popup = ViewPopup();
+  ASSERT_NE(popup, nullptr);
+  EXPECT_EQ(ItemText(popup, ID_VIEW_SHOW_GUIDES), view_->showGuides ? "Hide Guides" : "Show Guides");
+  if (!view_->showGuides) SendMessageA(frame_, WM_COMMAND, ID_VIEW_SHOW_GUIDES, 0);
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_LOCK_GUIDES, 0);
+  ASSERT_TRUE(view_->lockGuides);
+  EXPECT_NE(ItemState(ID_VIEW_LOCK_GUIDES) & MF_CHECKED, 0u);
+  CLayersManager* stack = doc_->Image().GetLayers();
+  MoveTo(child, POINT{dropInFrame.x + 80, 7});
+  RunFor(app, 20);
+  Press();
+  RunFor(app, 20);
+  MoveTo(window, POINT{drop.x + 80, drop.y});
+  RunFor(app, 20);
+  Release();
+  ASSERT_TRUE(RunUntil(app, [&] { return stack->Guides().size() == 1 && !view_->GuideDragRunning(); }, 3000));
+  EXPECT_EQ(view_->HitTestGuide(drop.x + 80, drop.y, nullptr), -1);
+  EXPECT_FALSE(view_->SetGuideCursor(drop.x + 80, drop.y));
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_LOCK_GUIDES, 0);
+  EXPECT_EQ(view_->HitTestGuide(drop.x + 80, drop.y + 2, nullptr), 0);
+  EXPECT_TRUE(view_->SetGuideCursor(drop.x + 80, drop.y + 2));
+
+  // Hidden guides: Clear Guides, Snap To Guides and Lock Guides are greyed
+  // and the item offers to show them; shown again, Clear Guides empties
+  // the list.
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_SHOW_GUIDES, 0);
+  ASSERT_FALSE(view_->showGuides);
+  for (UINT id : {ID_VIEW_CLEAR_GUIDES, ID_VIEW_SNAP_TO_GUIDES, ID_VIEW_LOCK_GUIDES}) {
+    EXPECT_NE(ItemState(id) & MF_GRAYED, 0u) << id;
+  }
+  EXPECT_EQ(ItemText(ViewPopup(), ID_VIEW_SHOW_GUIDES), "Show Guides");
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_CLEAR_GUIDES, 0);
+  EXPECT_EQ(stack->Guides().size(), 1u);
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_SHOW_GUIDES, 0);
+  EXPECT_EQ(ItemText(ViewPopup(), ID_VIEW_SHOW_GUIDES), "Hide Guides");
+  EXPECT_EQ(ItemState(ID_VIEW_CLEAR_GUIDES) & MF_GRAYED, 0u);
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_CLEAR_GUIDES, 0);
+  EXPECT_TRUE(stack->Guides().empty());
+  // The flags outlive the program: locked and shown guides, snapping off.
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_LOCK_GUIDES, 0);
+  if (view_->snapToGuides) SendMessageA(frame_, WM_COMMAND, ID_VIEW_SNAP_TO_GUIDES, 0);
+  CloseProgram(app);
+  fw::IniFile ini(ini_);
+  EXPECT_EQ(ini.GetInt("Guides", "locked", -1), 1);
+  EXPECT_EQ(ini.GetInt("Guides", "show", -1), 1);
+  EXPECT_EQ(ini.GetInt("Guides", "snap", -1), 0);
+  CLumo40App again;
+  ProgramGuard guardAgain(again);
+  ASSERT_TRUE(Start(again));
+  EXPECT_TRUE(view_->lockGuides);
+  EXPECT_TRUE(view_->showGuides);
+  EXPECT_FALSE(view_->snapToGuides);
+  CloseProgram(again);
+}
+
+// The navigator's own keys zoom the image window; its
+// spin stops at 3200 % and 1 %; with no image left its controls are
+// disabled and its image area is empty.
+TEST_F(ViewNavigation, NavigatorKeysSpinEndsAndNoImage) {
+  CLumo40App app;
+  ProgramGuard guard(app);
+  ASSERT_TRUE(Start(app));
+  CNavigatorWnd& nav = app.MainFrameWnd()->Navigator();
+  ASSERT_TRUE(RunUntil(app, [&] { return nav.Exists() && nav.View() == view_; }, 3000));
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_ORIGINAL_SIZE, 0);
+  RunFor(app, 30);
+  SetWindowPos(nav.Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  SetForegroundWindow(nav.Handle());
+  SetFocus(GetDlgItem(nav.Handle(), IDC_NAV_SLIDER));
+  RunFor(app, 30);
+  Chord({VK_ADD});
+  ASSERT_TRUE(RunUntil(app, [&] { return Magnification() == 2.0; }, 3000)) << Magnification();
+  EXPECT_EQ(nav.Percent(), 200);
+
+  // The spin's arrows, clicked.
+  HWND spin = GetDlgItem(nav.Handle(), IDC_NAV_ZOOM_SPIN);
+  RECT arrows{};
+  GetClientRect(spin, &arrows);
+  auto click = [&](bool up) {
+    SetWindowPos(nav.Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    MoveTo(spin, POINT{arrows.right / 2, up ? arrows.bottom / 4 : arrows.bottom * 3 / 4});
+    RunFor(app, 20);
+    Press();
+    RunFor(app, 20);
+    Release();
+    RunFor(app, 80);
+  };
+  HWND slider = GetDlgItem(nav.Handle(), IDC_NAV_SLIDER);
+  SendMessageA(slider, TBM_SETPOS, TRUE, nav.SliderHalfRange());
+  SendMessageA(nav.Handle(), WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 0), reinterpret_cast<LPARAM>(slider));
+  RunFor(app, 50);
+  ASSERT_EQ(nav.Percent(), 3200);
+  click(true);
+  EXPECT_EQ(nav.Percent(), 3200);
+  EXPECT_EQ(Magnification(), 32.0);
+  click(false);
+  EXPECT_EQ(nav.Percent(), 3199);
+  EXPECT_NEAR(Magnification(), 31.99, 0.001);
+  EXPECT_NE(Title().find(" 3199%"), std::string::npos) << Title();
+  HWND edit = GetDlgItem(nav.Handle(), IDC_NAV_ZOOM_EDIT);
+  SetForegroundWindow(nav.Handle());
+  SetFocus(edit);
+  SetWindowTextA(edit, "1");
+  Chord({VK_RETURN});
+  ASSERT_TRUE(RunUntil(app, [&] { return nav.Percent() == 1; }, 3000)) << nav.Percent();
+  click(false);
+  EXPECT_EQ(nav.Percent(), 1);
+  click(true);
+  EXPECT_EQ(nav.Percent(), 2);
+
+  // No image: every control disabled, the image area one colour.
+  SendMessageA(frame_, WM_COMMAND, 57602, 0);  // File/Close
+  ASSERT_TRUE(RunUntil(app, [&] { return app.Docs().AllDocuments().empty() && nav.View() == nullptr; }, 5000));
+  for (int id : {IDC_NAV_ZOOM_EDIT, IDC_NAV_SLIDER, IDC_NAV_ZOOM_SPIN}) {
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(nav.Handle(), id))) << id;
+  }
+  RunFor(app, 50);
+  const Capture shot = ScreenClient(nav.Handle());
+  const RECT area = nav.ImageArea();
+  ASSERT_FALSE(RectIsEmpty(area));
+  const std::uint32_t face = shot.At(area.left, area.top);
+  int other = 0;
+  for (int y = area.top; y < area.bottom; ++y) {
+    for (int x = area.left; x < area.right; ++x) other += shot.At(x, y) != face ? 1 : 0;
+  }
+  EXPECT_EQ(other, 0);
+  const COLORREF buttonFace = GetSysColor(COLOR_BTNFACE);
+  EXPECT_EQ(face, (std::uint32_t{GetRValue(buttonFace)} << 16) | (GetGValue(buttonFace) << 8) | GetBValue(buttonFace));
+  CloseProgram(app);
+}
+
+// A window's client as the display shows it now (read back, not
+// repainted: the rulers' markers are drawn straight onto the screen).
+Capture OnDisplay(HWND window) {
+  RECT client{};
+  GetClientRect(window, &client);
+  return lumora::testing::CaptureDc(client.right, client.bottom, [&](HDC dc) {
+    HDC shown = GetDC(window);
+    BitBlt(dc, 0, 0, client.right, client.bottom, shown, 0, 0, SRCCOPY);
+    ReleaseDC(window, shown);
+  });
+}
+
+// Pixels of the top ruler's strip that differ between two captures,
+// counted per column.
+std::vector<int> ChangedColumns(const Capture& a, const Capture& b) {
+  std::vector<int> columns;
+  for (int x = 0; x < std::min(a.width, b.width); ++x) {
+    for (int y = 0; y < 15; ++y) {
+      if (a.At(x, y) != b.At(x, y)) {
+        columns.push_back(x);
+        break;
+      }
+    }
+  }
+  return columns;
+}
+
+// The rulers' cursor marker shows only over the image's displayed span: at
+// 1:8 the image sits in the middle of a larger view; past its right edge
+// the marker goes and the ruler is as it was. Correct Window Size waits
+// until the frame is no longer maximised.
+TEST_F(ViewNavigation, RulerMarkerOnlyOverTheImage) {
+  CLumo40App app;
+  ProgramGuard guard(app);
+  ASSERT_TRUE(Start(app));
+  HWND window = view_->Handle();
+  ShowWindow(GetParent(window), SW_MAXIMIZE);
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_WINDOW_SIZE_FIRST + 2, 0);  // 1:8
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_SHOW_RULERS, 0);
+  Settle(app, doc_);
+  ASSERT_EQ(Magnification(), 1.0 / 8);
+  auto* frame = dynamic_cast<CVarnoChildFrm*>(view_->GetParentFrame());
+  ASSERT_NE(frame, nullptr);
+  RECT shown{0, 0, 4000, 3000};
+  view_->Mapping().RevXForm(&shown, kXFRects);
+  RECT client{};
+  GetClientRect(window, &client);
+  ASSERT_GT(shown.left, 20);
+  ASSERT_LT(shown.right, client.right - 20);
+  const int middleY = (shown.top + shown.bottom) / 2;
+  // Beside the image: no marker along x.
+  MoveTo(window, POINT{shown.left - 10, middleY});
+  RunFor(app, 50);
+  EXPECT_EQ(frame->MarkerPositions().x, -1);
+  EXPECT_GE(frame->MarkerPositions().y, 0);
+  const Capture before = OnDisplay(frame->Handle());
+  // Over the image: the marker's column changes, nothing else.
+  const POINT over{(shown.left + shown.right) / 2, middleY};
+  MoveTo(window, over);
+  RunFor(app, 50);
+  POINT inFrame = CursorIn(window);
+  MapWindowPoints(window, frame->Handle(), &inFrame, 1);
+  EXPECT_EQ(frame->MarkerPositions().x, inFrame.x);
+  const std::vector<int> marked = ChangedColumns(before, OnDisplay(frame->Handle()));
+  EXPECT_EQ(marked, std::vector<int>{inFrame.x});
+  // Past the right edge of the image: gone, and the strip as before.
+  MoveTo(window, POINT{shown.right + 10, middleY});
+  RunFor(app, 50);
+  EXPECT_EQ(frame->MarkerPositions().x, -1);
+  EXPECT_TRUE(ChangedColumns(before, OnDisplay(frame->Handle())).empty());
+  // A maximised frame has no size of its own to correct.
+  EXPECT_NE(ItemState(ID_VIEW_CORRECT_WINDOW_SIZE) & MF_GRAYED, 0u);
+  ShowWindow(GetParent(window), SW_RESTORE);
+  EXPECT_EQ(ItemState(ID_VIEW_CORRECT_WINDOW_SIZE) & MF_GRAYED, 0u);
+  CloseProgram(app);
+}
+
 // View/Color/Dither Options: a change reaches the view's options at once;
 // Cancel puts them back.
 TEST_F(ViewNavigation, DitherOptionsApplyLiveAndCancelRestores) {

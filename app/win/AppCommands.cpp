@@ -1,0 +1,83 @@
+// The application's own commands: the option toggles of the View, Options
+// and Selection menus, the file-format library's converters, Close All
+// Images and the help topics.
+#include "app/win/Lumo40App.h"
+#include "app/win/MainFrame.h"
+#include "document/DocumentServices.h"
+#include "document/win/Lumo40Doc.h"
+#include "framework/win/DocView.h"
+#include "hostapi/imgxfer.h"
+#include "res/StringTable.h"
+#include "res/resource.h"
+
+namespace lumora {
+
+int* CLumo40App::ToggledSetting(std::uint32_t id) {
+  switch (id) {
+    case ID_VIEW_PROGRESS_INDICATOR:
+      return &settings.showProgressIndicator;
+    case ID_VIEW_TEMPORARY_BITMAP:
+      return &settings.notUseDDB;
+    case ID_OPTIONS_SAVE_TOOLS_ON_DESKTOP:
+      return &settings.drawingPinPressed;
+    case ID_OPTIONS_DETAILED_ERRORS:
+      return &settings.detailedErrorStatus;
+    case ID_SELECTION_AUTO_ALIGN:
+      return &settings.alignSelectionToLayer;
+    default:
+      return nullptr;
+  }
+}
+
+void CLumo40App::OnToggleSetting(std::uint32_t id) {
+  int* value = ToggledSetting(id);
+  if (value == nullptr) return;
+  *value = *value != 0 ? 0 : 1;
+  // The tool host reads the pin from the settings file when a pane opens.
+  if (id == ID_OPTIONS_SAVE_TOOLS_ON_DESKTOP) Settings().WriteInt("PinState", "DrawingPinPressed", *value);
+}
+
+void CLumo40App::OnUpdateToggleSetting(fw::CmdUI& ui) {
+  const int* value = ToggledSetting(ui.Id());
+  ui.SetCheck(value != nullptr && *value != 0 ? 1 : 0);
+  ui.Enable(FilterCommandEnable(ui.Id(), value != nullptr));
+}
+
+void CLumo40App::OnConfigureConverters() {
+  ImExp_ConfigureConverters(MainFrame() != nullptr ? MainFrame()->Handle() : nullptr);
+}
+
+int CLumo40App::CountModifiedDocuments() {
+  int modified = 0;
+  for (fw::Document* doc : Docs().AllDocuments()) {
+    auto* image = dynamic_cast<CLumo40Doc*>(doc);
+    if (doc->IsModified() || (image != nullptr && image->Image().IsModified())) ++modified;
+  }
+  return modified;
+}
+
+void CLumo40App::OnCloseAllImages() {
+  CMainFrame* frame = MainFrameWnd();
+  if (frame == nullptr) return;
+  int mode = 2;
+  if (CountModifiedDocuments() > 1) {
+    const int answer = MessageBoxA(frame->Handle(), std::string(res::String(IDS_CLOSE_ALL_QUESTION)).c_str(),
+                                   std::string(res::String(IDS_CLOSE_ALL_CAPTION)).c_str(),
+                                   MB_YESNOCANCEL | MB_ICONQUESTION);
+    if (answer == IDCANCEL) return;
+    mode = answer == IDYES ? 1 : 2;
+  }
+  closeMode = mode;
+  frame->SaveAndCloseAllDocuments(false);
+  // The mode holds for this command only: a later close asks again.
+  closeMode = 0;
+}
+
+void CLumo40App::OnHelpTopics() {
+  fw::FrameWnd* frame = MainFrame();
+  ShowHelp(frame != nullptr ? frame->Handle() : nullptr, HELP_FINDER, 0);
+}
+
+void CLumo40App::OnUpdateAppCommand(fw::CmdUI& ui) { ui.Enable(FilterCommandEnable(ui.Id(), true)); }
+
+}  // namespace lumora

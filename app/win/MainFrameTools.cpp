@@ -1,0 +1,102 @@
+// The main frame's painting tools: the tool commands, the paint attributes
+// window's command, and what the brushes ask of the program.
+#include <windows.h>
+
+#include "app/win/Lumo40App.h"
+#include "app/win/MainFrame.h"
+#include "document/DocumentServices.h"
+#include "document/win/AppServices.h"
+#include "document/win/Lumo40Doc.h"
+#include "res/resource.h"
+#include "ui/win/ScreenPicker.h"
+#include "view/win/ImageViewWnd.h"
+#include "view/win/Lumo40View.h"
+
+namespace lumora {
+namespace {
+
+// The image types a brush paints: grey and true colour.
+bool CanPaintDocumentOf(HWND window) {
+  CLumo40Doc* doc = window != nullptr && IsImageViewWnd(window) ? GetDocFromWnd(window) : nullptr;
+  CLayersManager* stack = doc != nullptr ? doc->Image().GetLayers() : nullptr;
+  if (stack == nullptr) return false;
+  const int type = stack->GetImageType();
+  return type == kWAType8Grey || type == kWAType24;
+}
+
+void SetBrushPrompt(void* context, const char* text) {
+  auto* app = static_cast<CLumo40App*>(context);
+  static int entry = 0;
+  if (entry == 0) entry = app->prompts.Add(0, 100, true);
+  if (text == nullptr || *text == '\0') {
+    app->prompts.ClearText(entry, false);
+  } else {
+    app->prompts.SetText(entry, text);
+  }
+}
+
+}  // namespace
+
+void InstallPaintServices(CLumo40App& app, CPaintAttributes& window) {
+  PaintServices& s = ThePaintServices();
+  s.colours = [&app](COLORREF* foreground, COLORREF* background) {
+    *foreground = app.settings.foreColor;
+    *background = app.settings.backColor;
+  };
+  s.mainWindow = [&app]() -> HWND { return app.MainFrameWnd() != nullptr ? app.MainFrameWnd()->Handle() : nullptr; };
+  window.prompt = PaintPrompt{&SetBrushPrompt, &app};
+  CScreenPicker::setColour = [&app](bool foreground, COLORREF colour) {
+    (foreground ? app.settings.foreColor : app.settings.backColor) = colour;
+  };
+}
+
+void CMainFrame::OnDropper() {
+  if (CScreenPicker::Running()) {
+    CScreenPicker::EndPick();
+  } else {
+    CScreenPicker::BeginPick(ID_DROPPER, Handle());
+  }
+}
+
+void CMainFrame::OnUpdateDropper(fw::CmdUI& ui) {
+  ui.SetCheck(CScreenPicker::Running() ? 1 : 0);
+  ui.Enable(FilterCommandEnable(ui.Id(), true));
+}
+
+void CMainFrame::SetCurrentTool(std::unique_ptr<CToolBrush> brush) {
+  if (!paintAttributes_.Exists()) return;
+  paintAttributes_.SetActiveBrush(brush.get());
+  if (brush.get() != currentTool_.get()) currentTool_ = std::move(brush);
+}
+
+void CMainFrame::OnToolCommand(std::uint32_t id) {
+  if (currentTool_ != nullptr && currentTool_->CommandId() == id) {
+    SetCurrentTool(nullptr);
+    return;
+  }
+  std::unique_ptr<CToolBrush> brush = CToolBrush::Create(id);
+  if (brush == nullptr || brush->Initialize() == 0) return;
+  // A paint tool and Layer Moving exclude each other.
+  if (layerMoving_) EndLayerMoving();
+  // The window is shown when hidden, and the brush learns the active view.
+  if (paintAttributes_.Exists() && !IsWindowVisible(paintAttributes_.Handle())) paintAttributes_.ShowWindowState(true);
+  SetCurrentTool(std::move(brush));
+  if (CToolBrush* tool = currentTool_.get()) tool->OnActivateView(GetViewFromWnd(GetActiveImageWindow()));
+}
+
+void CMainFrame::OnUpdateToolCommand(fw::CmdUI& ui) {
+  ui.SetCheck(currentTool_ != nullptr && currentTool_->CommandId() == ui.Id() ? 1 : 0);
+  ui.Enable(FilterCommandEnable(ui.Id(), CanPaintDocumentOf(GetActiveImageWindow())));
+}
+
+void CMainFrame::OnPaintAttributesCommand() {
+  if (!IsCommandAllowedWhileTracking(ID_VIEW_PAINT_ATTRIBUTES) || !paintAttributes_.Exists()) return;
+  paintAttributes_.ShowWindowState(!IsWindowVisible(paintAttributes_.Handle()));
+}
+
+void CMainFrame::OnUpdatePaintAttributesCommand(fw::CmdUI& ui) {
+  ui.SetCheck(paintAttributes_.Exists() && IsWindowVisible(paintAttributes_.Handle()) ? 1 : 0);
+  ui.Enable(FilterCommandEnable(ui.Id(), paintAttributes_.Exists()));
+}
+
+}  // namespace lumora

@@ -1,0 +1,64 @@
+// The rules of the brush pages that do not depend on their windows: the
+// predefined widths and the width check, the insert-mode list with its
+// separators, the edge size a width gets, and the presets taken from and
+// applied to a page's settings.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "paint/BrushFile.h"
+
+namespace paint {
+
+constexpr std::array<int, 6> kPredefinedWidths{1, 3, 5, 7, 9, 11};
+constexpr int kMaxBrushWidth = 99;
+
+// The width controls' state for a stored width: a width below 1 becomes 1
+// in standard mode; a standard width that is not predefined switches to
+// custom mode with that width typed; in custom mode the typed width is the
+// width. The index is the width's place among the predefined ones (0 when
+// none).
+struct WidthState {
+  bool custom = false;
+  int index = 0;
+  int typed = 12;
+  int width = 12;
+};
+WidthState CheckWidth(int width, bool custom, int typed);
+// The predefined width's place, -1 for another width.
+int PredefinedWidthIndex(int width);
+
+// One item of the "Insert result:" list: a merge-mode name and its code, or
+// a separator ("_", code -1).
+struct InsertItem {
+  std::string text;
+  int code;
+};
+constexpr char kSeparatorText[] = "_";
+// Normal, Dissolve, _, Multiply ... Exclusion, and unless restricted (grey
+// images, mask editing) _, Hue, Saturation, Color, Luminosity. Add and
+// Subtract are never offered.
+std::vector<InsertItem> InsertModeItems(bool restricted);
+// The position of the item named `name` (exactly), else 0 (Normal).
+int FindInsertItem(const std::vector<InsertItem>& items, const std::string& name);
+
+// The edge a width gets: the pixel size at the size index, or that
+// percentage of the width (clamped to a byte).
+int EdgeSizeFor(const EdgeValues& edge, int width);
+
+// A preset of the page's current values (paper stored as the store
+// position, -1 for none), and the page's values from a preset (the width
+// mode follows the width).
+void FillPresetFromSettings(PB_PREDEFITEM* preset, const PageSettings& settings);
+void ApplyPresetToSettings(const PB_PREDEFITEM& preset, PageSettings* settings);
+// Removes the preset at `position` and renumbers the later ones; false for
+// a position out of range.
+bool RemovePresetAt(std::vector<std::unique_ptr<PREDEFITEM>>* presets, int position);
+// The preset to remove for a name: the selected one when its name equals
+// `name`, else the first with that name; -1 when none has it.
+int FindPresetToRemove(const std::vector<std::unique_ptr<PREDEFITEM>>& presets, int selected, const std::string& name);
+
+}  // namespace paint

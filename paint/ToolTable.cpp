@@ -1,0 +1,71 @@
+// The painting tools' table.
+#include "paint/ToolTable.h"
+
+namespace paint {
+namespace {
+
+constexpr std::uint32_t kUndoPaintName = 168;
+
+constexpr std::array<ToolInfo, 10> kTools{{
+    {kCmdToolAir, BrushClass::kAir, "AEROBRUSH", 12, 10145, kUndoPaintName},
+    {kCmdToolPaint, BrushClass::kPaint, "PAINTBRUSH", 10, 10082, kUndoPaintName},
+    {kCmdToolClone, BrushClass::kClone, "CLONEBRUSH", 10, 10082, kUndoPaintName},
+    {kCmdToolCurve, BrushClass::kCurve, "CURVEBRUSH", 10, 10082, 169},
+    {kCmdToolEllipse, BrushClass::kEllipse, "ELLIPSEBRUSH", 10, 10082, 171},
+    {kCmdToolEraser, BrushClass::kEraser, "ERASEBRUSH", 12, 10153, kUndoPaintName},
+    {kCmdToolLine, BrushClass::kLine, "LINEBRUSH", 10, 10082, 69},
+    {kCmdToolPolygon, BrushClass::kPolygon, "POLYBRUSH", 10, 10082, 172},
+    {kCmdToolRect, BrushClass::kRect, "RECTBRUSH", 10, 10082, 173},
+    {kCmdToolWater, BrushClass::kWater, "WATERBRUSH", 10, 10082, kUndoPaintName},
+}};
+
+constexpr std::array<std::uint32_t, kToolPageCount> kPageCommands{kCmdToolEraser, kCmdToolPaint, kCmdToolClone,
+                                                             kCmdToolWater,  kCmdToolAir,   kCmdToolLine,
+                                                             kCmdToolCurve,  kCmdToolRect,  kCmdToolEllipse,
+                                                             kCmdToolPolygon};
+
+}  // namespace
+
+const ToolInfo* FindToolByCommand(std::uint32_t command) {
+  for (const ToolInfo& tool : kTools) {
+    if (tool.command == command) return &tool;
+  }
+  return nullptr;
+}
+
+std::uint32_t PageCommand(int page) { return page >= 0 && page < kToolPageCount ? kPageCommands[page] : 0; }
+
+int PageForBrushClass(BrushClass brushClass) {
+  switch (brushClass) {
+    case BrushClass::kEraser: return kPageEraser;
+    case BrushClass::kWater: return kPageWater;
+    case BrushClass::kAir: return kPageAir;
+    case BrushClass::kClone: return kPageClone;
+    case BrushClass::kLine: return kPageLine;
+    case BrushClass::kCurve: return kPageCurve;
+    case BrushClass::kEllipse: return kPageEllipse;
+    case BrushClass::kPolygon: return kPagePolygon;
+    case BrushClass::kRect: return kPageRect;
+    case BrushClass::kPaint: return kPagePaintBrush;
+    case BrushClass::kOther: break;
+  }
+  return kNoPage;
+}
+
+bool PageMatchesBrush(int page, BrushClass brushClass, std::uint32_t commandId) {
+  if (page == kNoPage || brushClass == BrushClass::kOther) return false;
+  if (page == kPagePaintBrush) return brushClass == BrushClass::kPaint && commandId == kCmdToolPaint;
+  return PageForBrushClass(brushClass) == page;
+}
+
+std::uint32_t ToolCommandForKey(char letter) {
+  switch (letter) {
+    case 'B': case 'b': return kCmdToolPaint;
+    case 'E': case 'e': return kCmdToolEraser;
+    case 'A': case 'a': return kCmdToolAir;
+    case 'I': case 'i': return kCmdDropper;
+    default: return 0;
+  }
+}
+
+}  // namespace paint

@@ -1,0 +1,390 @@
+// The brush pages: controls, their changes pushed into the brush, presets.
+#include "paint/win/BrushPages.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "paint/win/ToolBrush.h"
+#include "res/StringTable.h"
+#include "res/resource.h"
+
+namespace lumora {
+namespace {
+
+constexpr int kWidthList = 112;
+constexpr int kStandard = 1111;
+constexpr int kCustom = 1206;
+constexpr int kWidthEdit = 1260;
+constexpr int kWidthSpin = 1209;
+constexpr int kEdgeList = 1151;
+constexpr int kOpacityEdit = 2000;
+constexpr int kOpacitySpin = 2001;
+constexpr int kShapeList = 1166;
+constexpr int kShapeName = 1204;
+constexpr int kPaperCombo = 1156;
+constexpr int kInsertCombo = 1155;
+constexpr int kPresetCombo = 2041;
+constexpr int kEraseCombo = 1168;
+
+constexpr std::uint32_t kShapeNames[] = {10100, 10101, 10102, 10103, 10104, 10105};
+constexpr std::uint32_t kEraseActions[] = {10214, 10148, 10149, 10150, 10152, 10151};
+constexpr std::uint32_t kNoneText = 10109;
+
+std::string Text(std::uint32_t id) { return std::string(res::String(id)); }
+
+int ComboSelection(HWND dialog, int id) {
+  return static_cast<int>(SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0));
+}
+
+}  // namespace
+
+CBrushPage::CBrushPage(paint::PageKind kind, std::uint32_t templateId, std::uint32_t toolCommand,
+                       paint::BrushFile& file)
+    : fw::Dialog(templateId, nullptr), kind_(kind), toolCommand_(toolCommand), file_(file) {}
+
+bool CBrushPage::CreatePage(HWND parent) {
+  ExpectCreation(this);
+  HWND h = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(templateId_), parent, &DialogProc, 0);
+  ExpectCreation(nullptr);
+  return h != nullptr;
+}
+
+void CBrushPage::FillCombo(int id, const std::vector<std::string>& items, int selection) {
+  HWND combo = GetDlgItem(hwnd_, id);
+  if (combo == nullptr) return;
+  SendMessageA(combo, CB_RESETCONTENT, 0, 0);
+  for (const std::string& item : items) SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+  SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(selection), 0);
+}
+
+bool CBrushPage::OnInitDialog() {
+  paint::PageSettings& s = Model().settings;
+  // Papers: "none", then the paper store.
+  std::vector<std::string> papers{Text(kNoneText)};
+  for (int i = 0; i < file_.paperFiles.GetCount(); ++i) papers.push_back(file_.paperFiles.GetItem(i)->Name);
+  if (s.paper >= papers.size()) s.paper = 0;
+  FillCombo(kPaperCombo, papers, static_cast<int>(s.paper));
+  // Shapes: the six standard ones, then the shape store.
+  std::vector<std::string> shapes;
+  for (std::uint32_t id : kShapeNames) shapes.push_back(Text(id));
+  for (int i = 0; i < file_.brushFiles.GetCount(); ++i) shapes.push_back(file_.brushFiles.GetItem(i)->Name);
+  if (s.shape >= shapes.size()) s.shape = 0;
+  FillCombo(kShapeList, shapes, static_cast<int>(s.shape));
+  UpdateShapeName();
+  // Edges: each size as the edge record gives it.
+  std::vector<std::string> edges;
+  for (int i = 0; i < 4; ++i) {
+    char text[32];
+    if (s.edge.absolute != 0) {
+      std::snprintf(text, sizeof text, "%u px", static_cast<unsigned>(s.edge.sizes[i]));
+    } else {
+      std::snprintf(text, sizeof text, "%u %%", static_cast<unsigned>(s.edge.sizes[4 + i]));
+    }
+    edges.emplace_back(text);
+  }
+  FillCombo(kEdgeList, edges, static_cast<int>(std::min<std::uint32_t>(s.edge.sizeIndex, 3)));
+  std::vector<std::string> widths;
+  for (int w : paint::kPredefinedWidths) widths.push_back(std::to_string(w));
+  const paint::WidthState w = paint::CheckWidth(static_cast<int>(s.width), s.customWidth != 0,
+                                                static_cast<int>(s.typedWidth));
+  s.customWidth = w.custom ? 1 : 0;
+  s.typedWidth = static_cast<std::uint32_t>(w.typed);
+  s.width = static_cast<std::uint32_t>(w.width);
+  s.widthIndex = static_cast<std::uint32_t>(w.index);
+  FillCombo(kWidthList, widths, w.index);
+  SetDlgItemInt(hwnd_, kWidthEdit, s.typedWidth, FALSE);
+  ShowWidthMode();
+  SendDlgItemMessageA(hwnd_, kWidthSpin, UDM_SETRANGE32, 1, paint::kMaxBrushWidth);
+  SendDlgItemMessageA(hwnd_, kOpacitySpin, UDM_SETRANGE32, 1, 100);
+  SetDlgItemInt(hwnd_, kOpacityEdit, std::clamp<std::uint32_t>(s.opacity, 1, 100), FALSE);
+  if (Has(kEraseCombo)) {
+    std::vector<std::string> actions;
+    for (std::uint32_t id : kEraseActions) actions.push_back(Text(id));
+    FillCombo(kEraseCombo, actions, eraseAction_);
+  }
+  FillPresetCombo();
+  if (Has(kInsertCombo)) insertCombo_.Attach(hwnd_, kInsertCombo);
+  insertName_ = GetMergeModeName(static_cast<int>(s.insertMode));
+  FillInsertModes(restricted_);
+  initialised_ = true;
+  return false;
+}
+
+void CBrushPage::ShowWidthMode() {
+  const bool custom = Model().settings.customWidth != 0;
+  CheckDlgButton(hwnd_, kCustom, custom ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(hwnd_, kStandard, custom ? BST_UNCHECKED : BST_CHECKED);
+  EnableWindow(GetDlgItem(hwnd_, kWidthEdit), custom);
+  EnableWindow(GetDlgItem(hwnd_, kWidthSpin), custom);
+  EnableWindow(GetDlgItem(hwnd_, kWidthList), !custom);
+}
+
+void CBrushPage::FillPresetCombo() {
+  HWND combo = GetDlgItem(hwnd_, kPresetCombo);
+  if (combo == nullptr) return;
+  SendMessageA(combo, CB_RESETCONTENT, 0, 0);
+  const auto& presets = Model().presets;
+  if (presets.empty()) {
+    SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Text(kNoneText).c_str()));
+  }
+  for (const auto& preset : presets) SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(preset->name.c_str()));
+  const int selection = presets.empty() ? 0 : std::clamp<int>(static_cast<int>(Model().settings.preset), 0,
+                                                                static_cast<int>(presets.size()) - 1);
+  SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(selection), 0);
+}
+
+void CBrushPage::FillInsertModes(bool restricted) {
+  restricted_ = restricted;
+  if (hwnd_ == nullptr || !Has(kInsertCombo)) return;
+  insertItems_ = paint::InsertModeItems(restricted);
+  std::vector<std::string> texts;
+  for (const paint::InsertItem& item : insertItems_) texts.push_back(item.text);
+  insertCombo_.Fill(texts);
+  const int at = paint::FindInsertItem(insertItems_, insertName_);
+  SendDlgItemMessageA(hwnd_, kInsertCombo, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
+  insertName_ = insertItems_[at].text;
+  Model().settings.insertMode = static_cast<std::uint32_t>(insertItems_[at].code);
+  PushInsertMode();
+}
+
+// ---- Pushing into the brush
+
+void CBrushPage::SetBrush(CToolBrush* brush) {
+  brush_ = brush;
+  if (brush_ == nullptr) return;
+  const paint::PageSettings& s = Model().settings;
+  brush_->SetInsertMode(static_cast<int>(s.insertMode));
+  PushWidth();
+  brush_->SetOpacity(static_cast<int>(s.opacity));
+  brush_->SetParams(s.params);
+  PushShape();
+  PushPaper();
+  PushOwn();
+}
+
+void CBrushPage::PushWidth() {
+  if (brush_ != nullptr) brush_->SetWidth(static_cast<int>(Model().settings.width), Model().settings.edge);
+}
+
+void CBrushPage::PushShape() {
+  if (brush_ == nullptr) return;
+  const int shape = static_cast<int>(Model().settings.shape);
+  const paint::FMItem* item =
+      shape >= paint::kStandardShapeCount ? file_.brushFiles.GetItem(shape - paint::kStandardShapeCount) : nullptr;
+  brush_->SetShape(shape, item != nullptr ? item->File : std::string());
+}
+
+void CBrushPage::PushPaper() {
+  if (brush_ == nullptr) return;
+  const int paper = static_cast<int>(Model().settings.paper);
+  const paint::FMItem* item = paper > 0 ? file_.paperFiles.GetItem(paper - 1) : nullptr;
+  brush_->SetPaper(item != nullptr ? paper : 0, item != nullptr ? item->File : std::string());
+}
+
+void CBrushPage::PushInsertMode() {
+  if (brush_ != nullptr) brush_->SetInsertMode(static_cast<int>(Model().settings.insertMode));
+}
+
+void CBrushPage::PushOwn() {
+  if (brush_ == nullptr) return;
+  if (kind_ == paint::PageKind::eraser) brush_->SetEraseAction(eraseAction_);
+  if (kind_ == paint::PageKind::air) {
+    // The airbrush lays its dots at full opacity; the edit is its density.
+    brush_->SetOpacity(100);
+    brush_->SetDensity(static_cast<int>(Model().settings.opacity));
+  }
+}
+
+void CBrushPage::UpdateShapeName() {
+  if (!Has(kShapeName)) return;
+  char text[256] = {};
+  const int at = ComboSelection(hwnd_, kShapeList);
+  if (at >= 0) SendDlgItemMessageA(hwnd_, kShapeList, CB_GETLBTEXT, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(text));
+  SetDlgItemTextA(hwnd_, kShapeName, text);
+}
+
+// ---- Changes
+
+bool CBrushPage::ReadNumber(int id, int min, int max, int* value) {
+  BOOL ok = FALSE;
+  const UINT n = GetDlgItemInt(hwnd_, id, &ok, FALSE);
+  if (!ok || static_cast<int>(n) < min || static_cast<int>(n) > max) return false;
+  *value = static_cast<int>(n);
+  return true;
+}
+
+void CBrushPage::RefuseNumber(int id, int min, int max) {
+  char text[128];
+  std::snprintf(text, sizeof text, Text(IDS_ENTER_INTEGER_RANGE).c_str(), min, max);
+  MessageBoxA(hwnd_, text, Text(IDS_ERROR_CAPTION).c_str(), MB_OK | MB_ICONEXCLAMATION);
+  SetFocus(GetDlgItem(hwnd_, id));
+  SendDlgItemMessageA(hwnd_, id, EM_SETSEL, 0, -1);
+}
+
+void CBrushPage::OnCommandFrom(int id, int code) {
+  paint::PageSettings& s = Model().settings;
+  int value = 0;
+  switch (id) {
+    case kWidthEdit:
+      if (code == EN_CHANGE && s.customWidth != 0 && ReadNumber(id, 1, paint::kMaxBrushWidth, &value)) {
+        s.typedWidth = static_cast<std::uint32_t>(value);
+        s.width = s.typedWidth;
+        PushWidth();
+      } else if (code == EN_KILLFOCUS && s.customWidth != 0 && !ReadNumber(id, 1, paint::kMaxBrushWidth, &value)) {
+        RefuseNumber(id, 1, paint::kMaxBrushWidth);
+      }
+      break;
+    case kOpacityEdit:
+      if (code == EN_CHANGE && ReadNumber(id, 1, 100, &value)) {
+        s.opacity = static_cast<std::uint32_t>(value);
+        if (brush_ != nullptr) brush_->SetOpacity(value);
+        PushOwn();
+      } else if (code == EN_KILLFOCUS && !ReadNumber(id, 1, 100, &value)) {
+        RefuseNumber(id, 1, 100);
+      }
+      break;
+    case kWidthList:
+      if (code == CBN_SELCHANGE) {
+        const int at = std::max(0, ComboSelection(hwnd_, id));
+        s.widthIndex = static_cast<std::uint32_t>(at);
+        s.width = static_cast<std::uint32_t>(paint::kPredefinedWidths[static_cast<std::size_t>(at) % 6]);
+        PushWidth();
+      }
+      break;
+    case kCustom:
+    case kStandard:
+      if (code == BN_CLICKED) {
+        s.customWidth = id == kCustom ? 1 : 0;
+        ShowWidthMode();
+        if (s.customWidth != 0) {
+          if (ReadNumber(kWidthEdit, 1, paint::kMaxBrushWidth, &value)) s.typedWidth = static_cast<std::uint32_t>(value);
+          s.width = s.typedWidth;
+        } else {
+          const int at = std::max(0, ComboSelection(hwnd_, kWidthList));
+          s.widthIndex = static_cast<std::uint32_t>(at);
+          s.width = static_cast<std::uint32_t>(paint::kPredefinedWidths[static_cast<std::size_t>(at) % 6]);
+        }
+        PushWidth();
+      }
+      break;
+    case kEdgeList:
+      if (code == CBN_SELCHANGE) {
+        s.edge.sizeIndex = static_cast<std::uint32_t>(std::max(0, ComboSelection(hwnd_, id)));
+        PushWidth();
+      }
+      break;
+    case kShapeList:
+      if (code == CBN_SELCHANGE) {
+        s.shape = static_cast<std::uint32_t>(std::max(0, ComboSelection(hwnd_, id)));
+        PushShape();
+        UpdateShapeName();
+      }
+      break;
+    case kPaperCombo:
+      if (code == CBN_SELCHANGE) {
+        s.paper = static_cast<std::uint32_t>(std::max(0, ComboSelection(hwnd_, id)));
+        PushPaper();
+      }
+      break;
+    case kInsertCombo:
+      if (code == CBN_SELCHANGE) {
+        const int at = ComboSelection(hwnd_, id);
+        if (at >= 0 && at < static_cast<int>(insertItems_.size()) && insertItems_[at].code >= 0) {
+          insertName_ = insertItems_[at].text;
+          s.insertMode = static_cast<std::uint32_t>(insertItems_[at].code);
+          PushInsertMode();
+        }
+      }
+      break;
+    case kEraseCombo:
+      if (code == CBN_SELCHANGE) {
+        eraseAction_ = std::max(0, ComboSelection(hwnd_, id));
+        PushOwn();
+      }
+      break;
+    case kPresetCombo:
+      if (code == CBN_SELCHANGE && !Model().presets.empty()) {
+        s.preset = static_cast<std::uint32_t>(std::max(0, ComboSelection(hwnd_, id)));
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+bool CBrushPage::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result) {
+  if (insertCombo_.Handle() != nullptr && insertCombo_.HandleParentMessage(message, wParam, lParam, result)) {
+    return true;
+  }
+  switch (message) {
+    case WM_COMMAND:
+      if (initialised_) OnCommandFrom(LOWORD(wParam), HIWORD(wParam));
+      break;
+    case WM_DESTROY:
+      initialised_ = false;
+      break;
+    default:
+      break;
+  }
+  return fw::Dialog::OnDialogMessage(message, wParam, lParam, result);
+}
+
+// ---- Presets
+
+std::string CBrushPage::SelectedPresetName() const {
+  const auto& presets = Model().presets;
+  const int at = hwnd_ != nullptr ? ComboSelection(hwnd_, kPresetCombo) : -1;
+  return at >= 0 && at < static_cast<int>(presets.size()) ? presets[at]->name : std::string();
+}
+
+std::string CBrushPage::MakeUniquePresetName(const std::string& defaultText) const {
+  std::vector<std::string> names;
+  for (const auto& preset : Model().presets) names.push_back(preset->name);
+  const int at = hwnd_ != nullptr && !names.empty() ? ComboSelection(hwnd_, kPresetCombo) : -1;
+  return paint::MakeUniqueName(defaultText, names, at);
+}
+
+void CBrushPage::AddPreset(const std::string& name) {
+  auto& presets = Model().presets;
+  std::unique_ptr<paint::PREDEFITEM> made = Model().NewPreset();
+  auto* preset = dynamic_cast<paint::PB_PREDEFITEM*>(made.get());
+  if (preset == nullptr) return;
+  preset->name = name;
+  paint::FillPresetFromSettings(preset, Model().settings);
+  preset->index = static_cast<int>(presets.size());
+  presets.push_back(std::move(made));
+  Model().settings.preset = static_cast<std::uint32_t>(presets.size() - 1);
+  if (hwnd_ != nullptr) FillPresetCombo();
+}
+
+void CBrushPage::RemovePreset(const std::string& name) {
+  auto& presets = Model().presets;
+  const int selected = hwnd_ != nullptr ? ComboSelection(hwnd_, kPresetCombo) : -1;
+  const int at = paint::FindPresetToRemove(presets, selected, name);
+  if (at < 0) return;
+  paint::RemovePresetAt(&presets, at);
+  // The item after it, or the one before when it was the last.
+  Model().settings.preset = static_cast<std::uint32_t>(std::min<int>(at, std::max<int>(0, static_cast<int>(presets.size()) - 1)));
+  if (hwnd_ != nullptr) FillPresetCombo();
+}
+
+void CBrushPage::LoadPreset() {
+  auto& presets = Model().presets;
+  const int at = hwnd_ != nullptr ? ComboSelection(hwnd_, kPresetCombo) : -1;
+  if (at < 0 || at >= static_cast<int>(presets.size())) return;
+  const auto* preset = dynamic_cast<const paint::PB_PREDEFITEM*>(presets[at].get());
+  if (preset == nullptr) return;
+  paint::PageSettings& s = Model().settings;
+  paint::ApplyPresetToSettings(*preset, &s);
+  s.preset = static_cast<std::uint32_t>(at);
+  insertName_ = GetMergeModeName(static_cast<int>(s.insertMode));
+  // The controls show the preset, then the brush takes it all.
+  initialised_ = false;
+  OnInitDialog();
+  initialised_ = true;
+  SetBrush(brush_);
+}
+
+}  // namespace lumora

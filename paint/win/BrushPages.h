@@ -1,0 +1,85 @@
+// The tool pages of the paint attributes window: the paint brush page and
+// the pages built on it (eraser, airbrush). Each edits its part of the
+// brush file's settings and presets and pushes every change into the brush
+// it is linked to at once.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "framework/win/Dialog.h"
+#include "paint/BrushFile.h"
+#include "paint/BrushPageRules.h"
+#include "ui/win/ComboBoxSeparator.h"
+
+namespace lumora {
+
+class CToolBrush;
+
+class CBrushPage : public fw::Dialog {
+ public:
+  CBrushPage(paint::PageKind kind, std::uint32_t templateId, std::uint32_t toolCommand, paint::BrushFile& file);
+
+  // The page's window, a hidden child of the attributes window.
+  bool CreatePage(HWND parent);
+  bool Exists() const { return hwnd_ != nullptr && IsWindow(hwnd_); }
+  paint::PageKind Kind() const { return kind_; }
+  std::uint32_t ToolCommand() const { return toolCommand_; }
+  // Links the page to a brush (null: none) and pushes every value into it.
+  virtual void SetBrush(CToolBrush* brush);
+  CToolBrush* Brush() const { return brush_; }
+  // The insert list, restricted for grey images and mask editing.
+  void FillInsertModes(bool restricted);
+
+  // Presets.
+  bool CanAddPreset() const { return true; }
+  bool CanRemovePreset() const { return !Model().presets.empty(); }
+  void AddPreset(const std::string& name);
+  void RemovePreset(const std::string& name);
+  void LoadPreset();
+  // "Settings n" after the selected preset's number, unused by the others.
+  std::string MakeUniquePresetName(const std::string& defaultText) const;
+  std::string SelectedPresetName() const;
+
+  paint::BrushPage& Model() const { return file_.Page(kind_); }
+  int EraseAction() const { return eraseAction_; }
+
+ protected:
+  bool OnInitDialog() override;
+  void OnOK() override {}
+  void OnCancel() override {}
+  bool OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result) override;
+
+ private:
+  bool Has(int id) const { return GetDlgItem(hwnd_, id) != nullptr; }
+  void OnCommandFrom(int id, int code);
+  void ShowWidthMode();
+  void FillPresetCombo();
+  void FillCombo(int id, const std::vector<std::string>& items, int selection);
+  // The numbers of the width and opacity edits when in range; a value out
+  // of range says so when the edit loses the focus.
+  bool ReadNumber(int id, int min, int max, int* value);
+  void RefuseNumber(int id, int min, int max);
+  void PushWidth();
+  void PushShape();
+  void PushPaper();
+  void PushInsertMode();
+  void PushOwn();
+  void UpdateShapeName();
+
+  paint::PageKind kind_;
+  std::uint32_t toolCommand_;
+  paint::BrushFile& file_;
+  CToolBrush* brush_ = nullptr;
+  bool initialised_ = false;
+  bool restricted_ = false;
+  int eraseAction_ = 0;  // not kept in the brush file: "Clear" at every start
+  std::vector<paint::InsertItem> insertItems_;
+  std::string insertName_ = "Normal";
+  ComboBoxSeparator insertCombo_;
+};
+
+}  // namespace lumora

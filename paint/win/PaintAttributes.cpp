@@ -1,0 +1,388 @@
+// The paint attributes window: tabs, placement and its settings, the brush
+// hook and switching tools.
+#include "paint/win/PaintAttributes.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "framework/win/App.h"
+#include "hostapi/toolhost.h"
+#include "paint/win/BrushPages.h"
+#include "paint/win/ToolBrush.h"
+#include "document/win/Lumo40Doc.h"
+#include "res/StringTable.h"
+#include "res/resource.h"
+#include "view/win/ImageViewWnd.h"
+#include "view/win/Lumo40View.h"
+
+namespace lumora {
+namespace {
+
+constexpr char kSection[] = "ATTRIBUTE";
+constexpr int kDefaultX = 300;
+constexpr int kDefaultY = 200;
+
+std::uint32_t g_toolCommand = 0;
+bool g_paintButton = false;
+
+fw::Profile* Settings() { return fw::TheApp() != nullptr ? &fw::TheApp()->Settings() : nullptr; }
+
+// The text after the newline of a command's string; empty without one.
+std::string ShortName(std::uint32_t command) {
+  const std::string text(res::String(command));
+  const std::size_t newline = text.find('\n');
+  return newline == std::string::npos ? std::string() : text.substr(newline + 1);
+}
+
+HWND MainWindow() {
+  return fw::TheApp() != nullptr && fw::TheApp()->MainWindow() != nullptr ? fw::TheApp()->MainWindow()->Handle()
+                                                                           : nullptr;
+}
+
+}  // namespace
+
+std::uint32_t CPaintAttributes::CurrentToolCommand() { return g_toolCommand; }
+bool CPaintAttributes::PaintButtonDown() { return g_paintButton; }
+
+CPaintAttributes::CPaintAttributes() : fw::Dialog(IDD_PAINT_ATTRIBUTES, nullptr) {
+  char module[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, module, MAX_PATH);
+  std::string folder(module);
+  const std::size_t slash = folder.find_last_of("\\/");
+  folder = slash == std::string::npos ? std::string() : folder.substr(0, slash);
+  fileName_ = paint::BrushFileNameFor(module);
+  file_ = std::make_unique<paint::BrushFile>(folder);
+  pages_[paint::kPageEraser] =
+      std::make_unique<CBrushPage>(paint::PageKind::eraser, IDD_PAGE_ERASER, paint::kCmdToolEraser, *file_);
+  pages_[paint::kPagePaintBrush] =
+      std::make_unique<CBrushPage>(paint::PageKind::paintBrush, IDD_PAGE_PAINTBRUSH, paint::kCmdToolPaint, *file_);
+  pages_[paint::kPageAir] =
+      std::make_unique<CBrushPage>(paint::PageKind::air, IDD_PAGE_AIRBRUSH, paint::kCmdToolAir, *file_);
+}
+
+CBrushPage* CPaintAttributes::Page(int page) const {
+  return page >= 0 && page < paint::kToolPageCount ? pages_[static_cast<std::size_t>(page)].get() : nullptr;
+}
+
+CPaintAttributes::~CPaintAttributes() {
+  RemoveBrushHook();
+  if (hwnd_ != nullptr) DestroyWindow();
+}
+
+bool CPaintAttributes::Create(HWND parent) {
+  if (fw::Profile* p = Settings()) show_ = p->GetInt(kSection, "SHOW", show_ ? 1 : 0) != 0;
+  ExpectCreation(this);
+  HWND h = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PAINT_ATTRIBUTES), parent, &DialogProc, 0);
+  ExpectCreation(nullptr);
+  return h != nullptr;
+}
+
+void CPaintAttributes::ShowAsSaved() {
+  if (Exists()) ShowWindow(hwnd_, show_ ? SW_SHOWNA : SW_HIDE);
+}
+
+void CPaintAttributes::ShowWindowState(bool show) {
+  if (!Exists()) return;
+  ShowWindow(hwnd_, show ? SW_SHOW : SW_HIDE);
+  SaveShowState();
+}
+
+void CPaintAttributes::SaveShowState() {
+  if (!Exists()) return;
+  show_ = IsWindowVisible(hwnd_) != 0;
+  if (fw::Profile* p = Settings()) p->WriteInt(kSection, "SHOW", show_ ? 1 : 0);
+}
+
+bool CPaintAttributes::OnInitDialog() {
+  SetWindowTextA(hwnd_, std::string(res::String(IDS_PAINT_ATTRIBUTES)).c_str());
+  tabs_ = GetDlgItem(hwnd_, IDC_PAINT_TABS);
+  // The brush file: stores, presets and each page's settings (nothing on a
+  // first start).
+  const paint::BrushFileResult loaded = file_->Load(fileName_);
+  if (!loaded.ok) {
+    MessageBoxA(hwnd_, loaded.message.c_str(), std::string(res::String(IDS_ERROR_CAPTION)).c_str(), MB_OK | MB_ICONEXCLAMATION);
+  }
+  CreatePages();
+  InsertTabs();
+  LayOut();
+  int page = 0;
+  if (fw::Profile* p = Settings()) page = p->GetInt(kSection, "PAGE", 0);
+  if (page < 0 || page >= paint::kToolPageCount) page = 0;
+  TabCtrl_SetCurSel(tabs_, page);
+  initialised_ = false;
+  ShowPage(page, false);
+  ReadPlacement();
+  initialised_ = true;
+  if (fw::Profile* p = Settings()) minimized_ = p->GetInt(kSection, "MINIMIZED", 0) != 0;
+  if (minimized_) SendMessageA(hwnd_, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  if (brush_ != nullptr) InstallBrushHook();
+  return false;
+}
+
+void CPaintAttributes::CreatePages() {
+  for (auto& page : pages_) {
+    if (page != nullptr && page->CreatePage(hwnd_)) ShowWindow(page->Handle(), SW_HIDE);
+  }
+}
+
+void CPaintAttributes::LayOut() {
+  // The largest page, the tab control around it, the window around that.
+  SIZE largest{0, 0};
+  for (const auto& page : pages_) {
+    if (page == nullptr || !page->Exists()) continue;
+    RECT r{};
+    GetWindowRect(page->Handle(), &r);
+    largest.cx = std::max<LONG>(largest.cx, r.right - r.left);
+    largest.cy = std::max<LONG>(largest.cy, r.bottom - r.top);
+  }
+  RECT tabRect{0, 0, largest.cx, largest.cy};
+  TabCtrl_AdjustRect(tabs_, TRUE, &tabRect);
+  RECT tabPlace{};
+  GetWindowRect(tabs_, &tabPlace);
+  MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&tabPlace), 2);
+  OffsetRect(&tabRect, tabPlace.left - tabRect.left, tabPlace.top - tabRect.top);
+  SetWindowPos(tabs_, nullptr, tabRect.left, tabRect.top, tabRect.right - tabRect.left, tabRect.bottom - tabRect.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT pageRect = tabRect;
+  TabCtrl_AdjustRect(tabs_, FALSE, &pageRect);
+  for (const auto& page : pages_) {
+    if (page != nullptr && page->Exists()) {
+      SetWindowPos(page->Handle(), HWND_TOP, pageRect.left, pageRect.top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+  }
+  RECT window{0, 0, tabRect.right + tabPlace.left, tabRect.bottom + tabPlace.top};
+  AdjustWindowRectEx(&window, static_cast<DWORD>(GetWindowLongA(hwnd_, GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongA(hwnd_, GWL_EXSTYLE)));
+  SetWindowPos(hwnd_, nullptr, 0, 0, window.right - window.left, window.bottom - window.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CPaintAttributes::InsertTabs() {
+  for (int i = 0; i < paint::kToolPageCount; ++i) {
+    std::string text = ShortName(paint::PageCommand(i));
+    TCITEMA item{};
+    item.mask = TCIF_TEXT | TCIF_PARAM;
+    item.pszText = text.data();
+    item.lParam = i;
+    TabCtrl_InsertItem(tabs_, i, &item);
+  }
+}
+
+void CPaintAttributes::ReadPlacement() {
+  fw::Profile* p = Settings();
+  int x = p != nullptr ? p->GetInt(kSection, "X", kDefaultX) : kDefaultX;
+  int y = p != nullptr ? p->GetInt(kSection, "Y", kDefaultY) : kDefaultY;
+  RECT r{};
+  GetWindowRect(hwnd_, &r);
+  // The whole window stays on the primary screen.
+  x = std::max(0, std::min<int>(x, GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)));
+  y = std::max(0, std::min<int>(y, GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)));
+  SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CPaintAttributes::WritePlacement() {
+  fw::Profile* p = Settings();
+  if (p == nullptr) return;
+  RECT r{};
+  GetWindowRect(hwnd_, &r);
+  p->WriteInt(kSection, "X", r.left);
+  p->WriteInt(kSection, "Y", r.top);
+  p->WriteInt(kSection, "PAGE", CurrentPage());
+  p->WriteInt(kSection, "MINIMIZED", minimized_ ? 1 : 0);
+}
+
+int CPaintAttributes::CurrentPage() const { return tabs_ != nullptr ? TabCtrl_GetCurSel(tabs_) : -1; }
+
+void CPaintAttributes::UpdateCaption(int page) {
+  std::string caption(res::String(IDS_PAINT_ATTRIBUTES));
+  const std::string name = ShortName(paint::PageCommand(page));
+  if (!name.empty()) caption += " - " + name;
+  SetWindowTextA(hwnd_, caption.c_str());
+}
+
+void CPaintAttributes::ShowPage(int page, bool activate) {
+  if (page < 0 || page >= paint::kToolPageCount) return;
+  if (tabs_ != nullptr && TabCtrl_GetCurSel(tabs_) != page) TabCtrl_SetCurSel(tabs_, page);
+  for (int i = 0; i < paint::kToolPageCount; ++i) {
+    CBrushPage* other = Page(i);
+    if (other != nullptr && other->Exists() && i != page) ShowWindow(other->Handle(), SW_HIDE);
+  }
+  if (CBrushPage* shown = Page(page); shown != nullptr && shown->Exists()) {
+    SetWindowPos(shown->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ShowWindow(shown->Handle(), activate ? SW_SHOW : SW_SHOWNA);
+    UpdateWindow(shown->Handle());
+  }
+  UpdateCaption(page);
+  if (activate && IsWindowVisible(hwnd_)) SetFocus(tabs_);
+  const bool matches = brush_ != nullptr && paint::PageMatchesBrush(page, brush_->Class(), brush_->CommandId());
+  if (!recreating && initialised_ && !matches) {
+    if (HWND main = MainWindow()) PostMessageA(main, WM_COMMAND, paint::PageCommand(page), 0);
+  }
+}
+
+bool CPaintAttributes::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result) {
+  switch (message) {
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+      if (header->idFrom == IDC_PAINT_TABS && header->code == TCN_SELCHANGE) {
+        ShowPage(TabCtrl_GetCurSel(tabs_), true);
+        *result = 0;
+        return true;
+      }
+      break;
+    }
+    case WM_ACTIVATE:
+      if (brush_ == nullptr) {
+        RemoveBrushHook();
+      } else if (LOWORD(wParam) != WA_INACTIVE) {
+        InstallBrushHook();
+        SetPrompt(brush_->Caption().c_str());
+      }
+      break;
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) == SC_MINIMIZE) minimized_ = true;
+      if ((wParam & 0xFFF0) == SC_RESTORE) minimized_ = false;
+      break;
+    case WM_CLOSE:
+      ShowWindow(hwnd_, SW_HIDE);
+      SaveShowState();
+      *result = 0;
+      return true;
+    case WM_DESTROY: {
+      WritePlacement();
+      RemoveBrushHook();
+      const paint::BrushFileResult saved = file_->Save(fileName_);
+      if (!saved.ok) {
+        MessageBoxA(nullptr, saved.message.c_str(), std::string(res::String(IDS_ERROR_CAPTION)).c_str(),
+                    MB_OK | MB_ICONEXCLAMATION);
+      }
+      initialised_ = false;
+      tabs_ = nullptr;
+      break;
+    }
+    default:
+      break;
+  }
+  return fw::Dialog::OnDialogMessage(message, wParam, lParam, result);
+}
+
+// ---- The current brush
+
+void CPaintAttributes::SetActiveBrush(CToolBrush* brush) {
+  if (brush == nullptr) {
+    RemoveBrushHook();
+    if (!previewOn_) {
+      LUPreview_Enable(nullptr, 1, 1);
+      previewOn_ = true;
+    }
+    g_toolCommand = 0;
+    SelectPageForBrush(nullptr);
+  } else if (previewOn_) {
+    LUPreview_Enable(nullptr, 0, 1);
+    previewOn_ = false;
+  }
+  brush_ = brush;
+  if (brush == nullptr) return;
+  RemoveBrushHook();
+  InstallBrushHook();
+  if (brushHook_ != 0) SetPrompt(brush->Caption().c_str());
+  g_toolCommand = brush->CommandId();
+  brush->SetStores(&file_->brushFiles, &file_->paperFiles);
+  SelectPageForBrush(brush);
+}
+
+void CPaintAttributes::SelectPageForBrush(CToolBrush* brush) {
+  for (int i = paint::kToolPageCount - 1; i >= 0; --i) {
+    if (CBrushPage* page = Page(i)) page->SetBrush(nullptr);
+  }
+  if (brush == nullptr) return;
+  const int page = paint::PageForBrushClass(brush->Class());
+  if (page == paint::kNoPage) return;
+  if (Exists()) ShowPage(page, false);
+  if (CBrushPage* p = Page(page)) p->SetBrush(brush);
+}
+
+void CPaintAttributes::OnViewActivated(CLumo40View* view) {
+  // Grey images and mask editing take no colour insert modes.
+  CLumo40Doc* doc = view != nullptr ? view->GetDoc() : nullptr;
+  CLayersManager* stack = doc != nullptr ? doc->Image().GetLayers() : nullptr;
+  const bool restricted =
+      stack != nullptr && (stack->GetImageType() == kWAType8Grey || doc->Image().IsMaskEditMode());
+  UpdateInsertModes(restricted);
+  if (brush_ != nullptr) brush_->OnActivateView(view);
+}
+
+void CPaintAttributes::UpdateInsertModes(bool restricted) {
+  const int current = CurrentPage();
+  if (CBrushPage* page = Page(current)) page->FillInsertModes(restricted);
+  for (int i = 0; i < paint::kToolPageCount; ++i) {
+    if (CBrushPage* page = Page(i); page != nullptr && i != current) page->FillInsertModes(restricted);
+  }
+}
+
+void CPaintAttributes::PaintBrushOverlay(CLumo40View* view, HDC dc) {
+  if (brush_ != nullptr) brush_->OnViewPaint(view, dc);
+}
+
+void CPaintAttributes::SetPrompt(const char* text) {
+  if (prompt.set != nullptr) prompt.set(prompt.context, text);
+}
+
+// ---- The hook
+
+void CPaintAttributes::InstallBrushHook() {
+  if (brushHook_ != 0) return;
+  const LU_HOOK hook{&CPaintAttributes::BrushHookProc, this, paint::kBrushHookFlags, 0};
+  brushHook_ = LUSetLUHook(nullptr, &hook);
+}
+
+void CPaintAttributes::RemoveBrushHook() {
+  if (brushHook_ != 0) LURemoveLUHook(nullptr, brushHook_);
+  brushHook_ = 0;
+  SetPrompt("");
+}
+
+int CPaintAttributes::BrushHookProc(void*, const LU_MSG* msg, void* context, std::intptr_t* inOut) {
+  auto* self = static_cast<CPaintAttributes*>(context);
+  if (msg == nullptr || inOut == nullptr) return kLUHookPass;
+  return paint::RouteBrushHook(*self, *msg, inOut);
+}
+
+bool CPaintAttributes::SetBrushCursor() {
+  HCURSOR cursor = brush_->GetCursor();
+  if (cursor == nullptr) return false;
+  SetCursor(cursor);
+  return true;
+}
+
+POINT CPaintAttributes::SnapPoint(void* window, POINT client) {
+  CLumo40View* view = IsImageViewWnd(static_cast<HWND>(window)) ? GetViewFromWnd(static_cast<HWND>(window)) : nullptr;
+  if (view != nullptr) view->SnapWindowRect(RECT{0, 0, 0, 0}, &client);
+  return client;
+}
+
+void CPaintAttributes::KeyDown(std::uintptr_t wParam, std::intptr_t lParam) { brush_->OnKeyDown(wParam, lParam); }
+void CPaintAttributes::KeyUp(std::uintptr_t wParam, std::intptr_t lParam) { brush_->OnKeyUp(wParam, lParam); }
+
+void CPaintAttributes::MouseMove(void* window, std::uintptr_t flags, POINT p) {
+  brush_->OnMouseMove(static_cast<HWND>(window), static_cast<UINT>(flags), p.x, p.y);
+}
+
+void CPaintAttributes::ButtonDown(void* window, std::uintptr_t flags, POINT p) {
+  brush_->OnLButtonDown(static_cast<HWND>(window), static_cast<UINT>(flags), p.x, p.y);
+}
+
+void CPaintAttributes::ButtonUp(void* window, std::uintptr_t flags, POINT p) {
+  brush_->OnLButtonUp(static_cast<HWND>(window), static_cast<UINT>(flags), p.x, p.y);
+}
+
+void CPaintAttributes::DoubleClick(void* window, std::uintptr_t flags, POINT p) {
+  brush_->OnLButtonDblClk(static_cast<HWND>(window), static_cast<UINT>(flags), p.x, p.y);
+}
+
+void CPaintAttributes::SetPaintButton(bool down) { g_paintButton = down; }
+
+void CPaintAttributes::FlushTabletQueue() {}
+
+}  // namespace lumora

@@ -1,0 +1,577 @@
+// The command surface in the program's own start-up: the registered tools
+// in the image menu (Tools, Image/Convert, Image/Adjust), chosen from their
+// popups after the update rules ran, their panes' Apply as one undo step
+// that Undo takes back, their status prompts and F1 on a highlighted tool.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/ErrorBox.h"
+#include "app/HandOver.h"
+#include "app/win/Lumo40App.h"
+#include "app/win/MainFrame.h"
+#include "document/win/AppServices.h"
+#include "document/win/Lumo40Doc.h"
+#include "engine/layers/LayerMng.h"
+#include "framework/CommandIds.h"
+#include "framework/CommandLine.h"
+#include "hostapi/fragment.h"
+#include "view/win/ImageViewWnd.h"
+#include "view/win/Lumo40View.h"
+#include "framework/Profile.h"
+#include "hostapi/toolhost.h"
+#include "res/StringTable.h"
+#include "res/resource.h"
+#include "res/toolhost_ids.h"
+#include "tests/app/site/site_images.h"
+#include "tests/support/unique_temp_folder.h"
+#include "tests/support/win/dialog_script.h"
+#include "tests/support/win/host_command.h"
+#include "tests/support/win/menu_items.h"
+
+namespace lumora {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::DialogScript;
+using testing::MenuItem;
+using testing::Press;
+using testing::PopupItems;
+
+constexpr int kIdPaneEditFirst = 1000, kIdPaneApply = 1301;
+
+std::string SettingsFileOfThisProgram() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  return fw::ProfilePathForProgram(path);
+}
+
+std::string Plain(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c != '&') out += c;
+  }
+  return out;
+}
+
+std::optional<MenuItem> Find(HMENU popup, const std::string& text) {
+  for (const MenuItem& item : PopupItems(popup)) {
+    if (Plain(item.text) == text) return item;
+  }
+  return std::nullopt;
+}
+
+HMENU SubByText(HMENU popup, const std::string& text) {
+  for (int i = 0; i < GetMenuItemCount(popup); ++i) {
+    char t[128] = {};
+    GetMenuStringA(popup, static_cast<UINT>(i), t, sizeof t, MF_BYPOSITION);
+    if (Plain(t) == text) return GetSubMenu(popup, i);
+  }
+  return nullptr;
+}
+
+class CommandSurface : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ini_ = SettingsFileOfThisProgram();
+    DeleteFileA(ini_.c_str());
+    app_ = std::make_unique<CLumo40App>();
+    ASSERT_TRUE(app_->InitInstance());
+    frame_ = app_->MainFrame()->Handle();
+  }
+  void TearDown() override {
+    DialogScript::Stop();
+    LUDestroyPaneDialogs(app_->Site());
+    for (fw::Document* doc : app_->Docs().AllDocuments()) {
+      doc->SetModifiedFlag(false);
+      if (auto* image = dynamic_cast<CLumo40Doc*>(doc)) image->Image().SetModifiedFlag(false);
+    }
+    SendMessageA(frame_, WM_CLOSE, 0, 0);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    app_->ExitInstance();
+    app_.reset();
+    DeleteFileA(ini_.c_str());
+    if (!folder_.empty()) {
+      std::error_code ignored;
+      fs::remove_all(folder_, ignored);
+    }
+  }
+
+  // A copy of the layered test file in a folder of the test's own.
+  CLumo40Doc* OpenCopy(const std::string& name) {
+    if (folder_.empty()) folder_ = testing::MakeUniqueTempFolder("lumora-surface-");
+    const fs::path copy = folder_ / name;
+    fs::copy_file(std::string(LUMORA_TEST_DATA) + "/layered/rich.psd", copy, fs::copy_options::overwrite_existing);
+    auto* doc = dynamic_cast<CLumo40Doc*>(app_->OpenDocumentFile(copy.string()));
+    Settle();
+    return doc;
+  }
+  static void Modify(CLumo40Doc* doc) {
+    doc->SetModifiedFlag(true);
+    doc->Image().SetModifiedFlag(true);
+  }
+  bool CheckedInMenu(UINT id) {
+    std::function<int(HMENU)> find = [&](HMENU menu) -> int {
+      for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        if (HMENU sub = GetSubMenu(menu, i)) {
+          Open(sub, i);
+          if (const int found = find(sub)) return found;
+        } else if (GetMenuItemID(menu, i) == id) {
+          return (GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_CHECKED) != 0 ? 1 : -1;
+        }
+      }
+      return 0;
+    };
+    return find(GetMenu(frame_)) == 1;
+  }
+
+  CLumo40Doc* OpenRich() {
+    auto* doc = dynamic_cast<CLumo40Doc*>(app_->OpenDocumentFile(std::string(LUMORA_TEST_DATA) + "/layered/rich.psd"));
+    Settle();
+    return doc;
+  }
+
+  void Settle() {
+    for (int round = 0; round < 4; ++round) {
+      MSG msg;
+      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (!app_->PreTranslateMessage(&msg)) {
+          TranslateMessage(&msg);
+          DispatchMessageA(&msg);
+        }
+      }
+      for (int count = 0; app_->OnIdle(count) && count < 20; ++count) {
+      }
+      Sleep(5);
+    }
+  }
+
+  // The popup at a top-level position of the menu bar, opened as the user
+  // opens it (its update rules run).
+  HMENU Open(HMENU popup, int position) {
+    SendMessageA(frame_, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), MAKELPARAM(position, FALSE));
+    return popup;
+  }
+
+  // Chooses a command as the user does: its popups open and the item is
+  // clicked when it is enabled. False when no menu holds it or it is greyed.
+  bool Choose(UINT id) {
+    std::function<int(HMENU)> find = [&](HMENU menu) -> int {
+      for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        if (HMENU sub = GetSubMenu(menu, i)) {
+          Open(sub, i);
+          if (const int found = find(sub)) return found;
+        } else if (GetMenuItemID(menu, i) == id) {
+          return (GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED)) != 0 ? -1 : 1;
+        }
+      }
+      return 0;
+    };
+    if (find(GetMenu(frame_)) != 1) return false;
+    SendMessageA(frame_, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+    Settle();
+    return true;
+  }
+
+  std::unique_ptr<CLumo40App> app_;
+  fs::path folder_;
+  HWND frame_ = nullptr;
+  std::string ini_;
+};
+
+// The tools' groups become sorted popups of Tools, each item with the tool's
+// name and three dots and a command id of its table; the hidden crop tool
+// stays out; Image/Convert and Image/Adjust receive their marked tools.
+TEST_F(CommandSurface, RegisteredToolsFillTheImageMenu) {
+  ASSERT_NE(OpenRich(), nullptr);
+  HMENU bar = GetMenu(frame_);
+  HMENU tools = Open(GetSubMenu(bar, 5), 5);
+  std::vector<std::string> groups;
+  for (const MenuItem& item : PopupItems(tools)) groups.push_back(Plain(item.text));
+  EXPECT_EQ(groups, (std::vector<std::string>{"Blur", "Noise", "Other", "Sharpen", "Stylize"}));
+  HMENU noise = Open(SubByText(tools, "Noise"), 1);
+  ASSERT_NE(noise, nullptr);
+  const std::optional<MenuItem> median = Find(noise, "Median...");
+  ASSERT_TRUE(median);
+  EXPECT_EQ(median->text, "&Median...");
+  EXPECT_GE(median->id, 560u);
+  EXPECT_LE(median->id, 899u);
+  EXPECT_EQ(median->state & (MFS_GRAYED | MFS_DISABLED), 0u) << "enabled by its update rule";
+  HMENU other = Open(SubByText(tools, "Other"), 2);
+  std::vector<std::string> others;
+  for (const MenuItem& item : PopupItems(other)) others.push_back(Plain(item.text));
+  EXPECT_EQ(others, (std::vector<std::string>{"Maximum...", "Minimum..."}));
+  EXPECT_EQ(app_->toolMenus.ToolOfCommand(median->id, true), LUGetRegToolIDNumber(app_->Site(), "median_filt", 0));
+  // Nothing of the crop tool's hidden group.
+  for (int table = 0; table < kToolTables; ++table) {
+    for (const ToolMenus::Item& item : app_->toolMenus.TableAt(table).items) {
+      EXPECT_NE(item.tool, LUGetRegToolIDNumber(app_->Site(), "Crop_Tool", 0));
+    }
+  }
+  // The status prompt of a tool's item is its own prompt string.
+  EXPECT_EQ(app_->MainFrameWnd()->GetMessageString(median->id), "Remove noise by the median over a window");
+  EXPECT_EQ(app_->MainFrameWnd()->GetMessageString(999), "");
+}
+
+// Image/Convert and Image/Adjust hold the tools marked for them, in the
+// registry's order, with ids of their own ranges; Invert from Image/Convert
+// inverts the active layer as one undo step.
+TEST_F(CommandSurface, ConvertAndAdjustHoldTheirToolsAndApplyThem) {
+  CLumo40Doc* doc = OpenRich();
+  ASSERT_NE(doc, nullptr);
+  HMENU image = Open(GetSubMenu(GetMenu(frame_), 3), 3);
+  HMENU convert = Open(GetSubMenu(image, 0), 0);
+  HMENU adjust = Open(GetSubMenu(image, 2), 2);
+  std::vector<std::string> converts, adjusts;
+  for (const MenuItem& item : PopupItems(convert)) converts.push_back(Plain(item.text));
+  for (const MenuItem& item : PopupItems(adjust)) adjusts.push_back(Plain(item.text));
+  EXPECT_EQ(converts, (std::vector<std::string>{"Grayscale...", "Invert..."}));
+  EXPECT_EQ(adjusts, (std::vector<std::string>{"Brightness...", "Contrast...", "Posterize..."}));
+  const std::optional<MenuItem> invert = Find(convert, "Invert...");
+  ASSERT_TRUE(invert);
+  EXPECT_EQ(invert->id, 501u);
+  EXPECT_EQ(Find(adjust, "Brightness...")->id, 511u);
+  EXPECT_EQ(invert->state & (MFS_GRAYED | MFS_DISABLED), 0u);
+
+  CLayersManager& stack = *doc->Image().GetLayers();
+  VrWA2000::WA* before = new VrWA2000::WA(*stack.GetActiveLayer()->PeekImage(), false);
+  ASSERT_TRUE(Choose(invert->id));
+  HWND pane = static_cast<HWND>(LUGetPaneDialogWindow(app_->Site(), LUGetActivePaneDialog(app_->Site())));
+  ASSERT_NE(pane, nullptr);
+  SendMessageA(GetDlgItem(pane, kIdPaneApply), BM_CLICK, 0, 0);
+  Settle();
+  VrWA2000::WA* expected = test::ToolResult(before, "invert_conv", {100});
+  EXPECT_TRUE(test::SamePixels(stack.GetActiveLayer()->PeekImage(), expected));
+  EXPECT_EQ(doc->Image().HistoryState().name, "Invert");
+  expected->Release();
+  before->Release();
+}
+
+// "&Median..." chosen from the Tools menu opens its pane; Apply runs the
+// filter on the active layer as one undo step named after the tool, and
+// Edit/Undo gives the layer back byte for byte.
+TEST_F(CommandSurface, MedianFromTheToolsMenuAppliesAsOneUndoStep) {
+  CLumo40Doc* doc = OpenRich();
+  ASSERT_NE(doc, nullptr);
+  CLayersManager& stack = *doc->Image().GetLayers();
+  CLayer* layer = stack.GetActiveLayer();
+  ASSERT_NE(layer, nullptr);
+  VrWA2000::WA* before = new VrWA2000::WA(*layer->PeekImage(), false);
+  const int steps = doc->Image().History().UndoCount();
+
+  HMENU noise = SubByText(GetSubMenu(GetMenu(frame_), 5), "Noise");
+  const std::optional<MenuItem> median = Find(noise, "Median...");
+  ASSERT_TRUE(median);
+  ASSERT_TRUE(Choose(median->id));
+  HWND pane = static_cast<HWND>(LUGetPaneDialogWindow(app_->Site(), LUGetActivePaneDialog(app_->Site())));
+  ASSERT_NE(pane, nullptr);
+  char title[64] = {};
+  GetWindowTextA(pane, title, sizeof title);
+  EXPECT_STREQ(title, "Median");
+
+  SetDlgItemTextA(pane, kIdPaneEditFirst, "5");
+  SetDlgItemTextA(pane, kIdPaneEditFirst + 1, "3");
+  SendMessageA(GetDlgItem(pane, kIdPaneApply), BM_CLICK, 0, 0);
+  Settle();
+  VrWA2000::WA* expected = test::ToolResult(before, "median_filt", {5, 3, 0, 0});
+  EXPECT_TRUE(test::SamePixels(stack.GetActiveLayer()->PeekImage(), expected)) << "the filter's own result";
+  EXPECT_FALSE(test::SamePixels(stack.GetActiveLayer()->PeekImage(), before)) << "the layer changed";
+  EXPECT_EQ(doc->Image().History().UndoCount(), steps + 1);
+  EXPECT_EQ(doc->Image().HistoryState().name, "Median");
+
+  ASSERT_TRUE(Choose(fw::kIdEditUndo));
+  EXPECT_TRUE(test::SamePixels(stack.GetActiveLayer()->PeekImage(), before)) << "undone byte for byte";
+  expected->Release();
+  before->Release();
+}
+
+// F1 on a highlighted tool item asks the tool for its help; a tool without
+// help of its own is named in string 132's message.
+TEST_F(CommandSurface, F1OnAHighlightedToolSaysItsModuleHasNoHelp) {
+  ASSERT_NE(OpenRich(), nullptr);
+  HMENU noise = SubByText(GetSubMenu(GetMenu(frame_), 5), "Noise");
+  const std::optional<MenuItem> median = Find(noise, "Median...");
+  ASSERT_TRUE(median);
+  SendMessageA(frame_, WM_MENUSELECT, MAKEWPARAM(median->id, MF_STRING | MF_HILITE), reinterpret_cast<LPARAM>(noise));
+  EXPECT_EQ(app_->menuHelp.kind, MenuHelpState::kMainMenuItem);
+
+  static std::string shown;
+  shown.clear();
+  const UINT_PTR timer = SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR id, DWORD) {
+    HWND box = FindWindowA(kErrorBoxClass, nullptr);
+    if (box == nullptr || !IsWindowVisible(box)) return;
+    KillTimer(nullptr, id);
+    char text[256] = {};
+    GetDlgItemTextA(box, IDC_ERRORDLG_MESSAGE, text, sizeof text);
+    shown = text;
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+  });
+  // F1 as the menu's own loop hands it to the thread's message filter.
+  MSG f1{frame_, WM_KEYDOWN, VK_F1, 0};
+  EXPECT_TRUE(CallMsgFilterA(&f1, MSGF_MENU));
+  KillTimer(nullptr, timer);
+  char module[64] = {};
+  LUGetRegToolDLLName(app_->Site(), app_->toolMenus.ToolOfCommand(median->id, true), 1, module, sizeof module);
+  EXPECT_EQ(shown, "Sorry, tool help is not available in module '" + std::string(module) + "'!");
+
+  // A command that is no tool's goes on to the program's own F1.
+  SendMessageA(frame_, WM_MENUSELECT, MAKEWPARAM(ID_APP_ABOUT, MF_STRING | MF_HILITE),
+               reinterpret_cast<LPARAM>(GetSubMenu(GetMenu(frame_), 9)));
+  EXPECT_FALSE(CallMsgFilterA(&f1, MSGF_MENU));
+}
+
+// The option toggles: each item shows its setting checked and flips it;
+// Save Tools On Desktop is written at once, for the tool host's next pane.
+TEST_F(CommandSurface, OptionTogglesFlipTheirSettingsAndShowThemChecked) {
+  ASSERT_NE(OpenRich(), nullptr);
+  struct Case {
+    UINT id;
+    int AppSettings::*setting;
+  } cases[] = {{ID_VIEW_PROGRESS_INDICATOR, &AppSettings::showProgressIndicator},
+               {ID_VIEW_TEMPORARY_BITMAP, &AppSettings::notUseDDB},
+               {ID_OPTIONS_SAVE_TOOLS_ON_DESKTOP, &AppSettings::drawingPinPressed},
+               {ID_OPTIONS_DETAILED_ERRORS, &AppSettings::detailedErrorStatus},
+               {ID_SELECTION_AUTO_ALIGN, &AppSettings::alignSelectionToLayer}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.id);
+    const int before = app_->settings.*c.setting;
+    EXPECT_EQ(CheckedInMenu(c.id), before != 0);
+    ASSERT_TRUE(Choose(c.id));
+    EXPECT_EQ(app_->settings.*c.setting != 0, before == 0);
+    EXPECT_EQ(CheckedInMenu(c.id), before == 0);
+  }
+  EXPECT_EQ(GetPrivateProfileIntA("PinState", "DrawingPinPressed", -1, ini_.c_str()), app_->settings.drawingPinPressed);
+  EXPECT_EQ(LUGetProfileInt(app_->Site(), "PinState", "DrawingPinPressed", -1), 1);
+}
+
+// Window/Close All Images with two modified images asks once: Cancel keeps
+// both, Yes closes both without asking for each.
+TEST_F(CommandSurface, CloseAllImagesAsksOnceForSeveralModifiedImages) {
+  CLumo40Doc* a = OpenCopy("a.psd");
+  CLumo40Doc* b = OpenCopy("b.psd");
+  ASSERT_NE(a, nullptr);
+  ASSERT_NE(b, nullptr);
+  Modify(a);
+  Modify(b);
+  std::string question;
+  DialogScript::Run({{"Close All Windows", [&](HWND box) {
+                        char text[256] = {};
+                        GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+                        question = text;
+                        Press(box, IDCANCEL);
+                      }}});
+  ASSERT_TRUE(Choose(ID_WINDOW_CLOSE_ALL_IMAGES));
+  EXPECT_EQ(DialogScript::done, 1);
+  EXPECT_EQ(question, std::string(res::String(IDS_CLOSE_ALL_QUESTION)));
+  EXPECT_EQ(app_->Docs().AllDocuments().size(), 2u);
+  DialogScript::Run({{"Close All Windows", [](HWND box) { Press(box, IDYES); }}});
+  ASSERT_TRUE(Choose(ID_WINDOW_CLOSE_ALL_IMAGES));
+  EXPECT_EQ(DialogScript::done, 1) << "no question per image";
+  EXPECT_TRUE(app_->Docs().AllDocuments().empty());
+  EXPECT_EQ(app_->closeMode, 0) << "a later close asks again";
+}
+
+// Logging off with a modified image asks as closing does: Cancel refuses
+// the end of the session and keeps the image; Yes saves it, and the file
+// is one ImageMagick reads.
+TEST_F(CommandSurface, LogoffAsksToSaveModifiedImages) {
+  CLumo40Doc* doc = OpenCopy("logoff.psd");
+  ASSERT_NE(doc, nullptr);
+  Modify(doc);
+  const fs::path file = folder_ / "logoff.psd";
+  fs::remove(file);
+  DialogScript::Run({{"Lumora 4.0", [](HWND box) { Press(box, IDCANCEL); }}});
+  EXPECT_EQ(SendMessageA(frame_, WM_QUERYENDSESSION, 0, 0), FALSE);
+  EXPECT_EQ(DialogScript::done, 1);
+  EXPECT_EQ(app_->Docs().AllDocuments().size(), 1u);
+  EXPECT_FALSE(fs::exists(file));
+
+  DialogScript::Run({{"Lumora 4.0", [](HWND box) { Press(box, IDYES); }}});
+  EXPECT_EQ(SendMessageA(frame_, WM_QUERYENDSESSION, 0, 0), TRUE);
+  EXPECT_EQ(DialogScript::done, 1);
+  ASSERT_TRUE(fs::exists(file));
+  const std::string out = (folder_ / "identify.txt").string();
+  ASSERT_EQ(testing::RunHostShell(folder_.string(), "identify -format '%w %h\\n' '" + testing::UnixPath(file.string()) +
+                                                        "[0]' > '" + testing::UnixPath(out) + "'"),
+            0);
+  std::ifstream read(out);
+  int w = 0, h = 0;
+  read >> w >> h;
+  EXPECT_EQ(w, doc->Image().GetLayers()->GetWidth());
+  EXPECT_EQ(h, doc->Image().GetLayers()->GetHeight());
+}
+
+// What a workspace keeps of the open images, read from the program.
+struct ViewState {
+  RECT normal;
+  double zoom;
+  bool grid;
+  bool active;
+};
+struct ImageState {
+  std::string path;
+  int layers;
+  std::vector<ViewState> views;
+  LURECT selection{0, 0, 0, 0};
+};
+
+std::vector<ImageState> StateOf(CLumo40App& app) {
+  std::vector<ImageState> images;
+  CLumo40View* active = GetViewFromWnd(GetActiveImageWindow());
+  for (fw::Document* d : app.Docs().AllDocuments()) {
+    auto* doc = dynamic_cast<CLumo40Doc*>(d);
+    if (doc == nullptr) continue;
+    ImageState image{doc->GetPathName(), doc->Image().GetLayers()->GetLayerCount(), {}, {}};
+    for (fw::View* v : doc->Views()) {
+      auto* view = dynamic_cast<CLumo40View*>(v);
+      WINDOWPLACEMENT placement{};
+      placement.length = sizeof placement;
+      GetWindowPlacement(view->GetParentFrame()->Handle(), &placement);
+      image.views.push_back({placement.rcNormalPosition, view->ZoomRatio(), view->showGrid, view == active});
+    }
+    if (doc->Image().GetSelection() != nullptr) GetFragmentBoundRect(doc->Image().GetSelection(), &image.selection);
+    images.push_back(image);
+  }
+  std::sort(images.begin(), images.end(), [](const ImageState& a, const ImageState& b) { return a.path < b.path; });
+  return images;
+}
+
+void ExpectSameState(const std::vector<ImageState>& want, const std::vector<ImageState>& got) {
+  ASSERT_EQ(want.size(), got.size());
+  for (std::size_t i = 0; i < want.size(); ++i) {
+    SCOPED_TRACE(want[i].path);
+    EXPECT_EQ(got[i].path, want[i].path);
+    EXPECT_EQ(got[i].layers, want[i].layers);
+    EXPECT_EQ(std::make_tuple(got[i].selection.x, got[i].selection.y, got[i].selection.width, got[i].selection.height),
+              std::make_tuple(want[i].selection.x, want[i].selection.y, want[i].selection.width,
+                              want[i].selection.height));
+    ASSERT_EQ(got[i].views.size(), want[i].views.size());
+    // Views of one image in any order: matched by their placement.
+    for (const ViewState& w : want[i].views) {
+      bool found = false;
+      for (const ViewState& g : got[i].views) {
+        if (!EqualRect(&g.normal, &w.normal)) continue;
+        found = true;
+        EXPECT_DOUBLE_EQ(g.zoom, w.zoom);
+        EXPECT_EQ(g.grid, w.grid);
+        EXPECT_EQ(g.active, w.active);
+      }
+      EXPECT_TRUE(found) << "a view at " << w.normal.left << "," << w.normal.top;
+    }
+  }
+}
+
+// Two images, one with two views and one with a selection, saved as a
+// workspace, closed, and opened again from File/Open Workspace..., the
+// recent list, the command line and a drop: the same files, layers,
+// placements, zooms, grid, selection and active view each time.
+TEST_F(CommandSurface, WorkspaceSavedAndReopenedFourWays) {
+  CLumo40Doc* a = OpenCopy("a.psd");
+  ASSERT_NE(a, nullptr);
+  ASSERT_TRUE(Choose(57648));  // Window/New Window
+  ASSERT_EQ(a->Views().size(), 2u);
+  auto* a1 = dynamic_cast<CLumo40View*>(a->Views()[0]);
+  auto* a2 = dynamic_cast<CLumo40View*>(a->Views()[1]);
+  MoveWindow(a1->GetParentFrame()->Handle(), 5, 6, 300, 220, TRUE);
+  MoveWindow(a2->GetParentFrame()->Handle(), 40, 30, 260, 200, TRUE);
+  a1->SetShowGrid(true);
+  a2->SetZoom(2, 1);
+  CLumo40Doc* b = OpenCopy("b.psd");
+  ASSERT_NE(b, nullptr);
+  MoveWindow(b->Views()[0]->GetParentFrame()->Handle(), 80, 50, 240, 180, TRUE);
+  const LURECT box{3, 4, 10, 6};
+  Fragment* selection = CreateRectFrg(&box, 0);
+  b->Image().SetSelection(selection, false);
+  DeleteFragment(selection);
+  Settle();
+  const std::vector<ImageState> before = StateOf(*app_);
+  ASSERT_EQ(before.size(), 2u);
+
+  const std::string workspace = (folder_ / "two.luw").string();
+  DialogScript::Run({{"Save Workspace", [](HWND d) { Press(d, IDOK); }}});
+  ASSERT_TRUE(app_->SaveWorkspaceCmd(workspace));
+  EXPECT_EQ(DialogScript::done, 1);
+  ASSERT_TRUE(fs::exists(workspace));
+  std::vector<std::string> selections;
+  for (const auto& entry : fs::directory_iterator(app_->SelectionsFolder())) selections.push_back(entry.path().string());
+  ASSERT_EQ(GetPrivateProfileIntA("image1", "views", 0, workspace.c_str()) +
+                GetPrivateProfileIntA("image2", "views", 0, workspace.c_str()),
+            3);
+
+  const auto closeAll = [&] {
+    ASSERT_TRUE(Choose(ID_WINDOW_CLOSE_ALL_IMAGES));
+    ASSERT_TRUE(app_->Docs().AllDocuments().empty());
+  };
+  struct Way {
+    const char* name;
+    std::function<void()> open;
+  } ways[] = {
+      {"File/Open Workspace...",
+       [&] {
+         DialogScript::Run({{"Open Workspace", [workspace](HWND d) {
+                               SetDlgItemTextA(d, 0x47C, workspace.c_str());  // the name box
+                               SetDlgItemTextA(d, 0x480, workspace.c_str());
+                               Press(d, IDOK);
+                             }}});
+         ASSERT_TRUE(Choose(ID_FILE_OPEN_WORKSPACE));
+         EXPECT_EQ(DialogScript::done, 1);
+       }},
+      {"the recent list", [&] { ASSERT_TRUE(Choose(ID_FILE_RECENT_WORKSPACE)); }},
+      {"the command line",
+       [&] {
+         fw::CommandLineInfo info = fw::ParseCommandLine({workspace});
+         ASSERT_TRUE(app_->ProcessShellCommand(info));
+       }},
+      {"a drop",
+       [&] {
+         const std::vector<std::uint8_t> block = MakeDropFilesBlock(workspace);
+         HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_SHARE, block.size());
+         std::memcpy(GlobalLock(memory), block.data(), block.size());
+         GlobalUnlock(memory);
+         SendMessageA(frame_, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+       }},
+  };
+  for (const Way& way : ways) {
+    SCOPED_TRACE(way.name);
+    closeAll();
+    way.open();
+    Settle();
+    ExpectSameState(before, StateOf(*app_));
+    EXPECT_TRUE(app_->WorkspaceFailures().empty());
+  }
+  ASSERT_NE(app_->RecentWorkspaces(), nullptr);
+  ASSERT_GE(app_->RecentWorkspaces()->size(), 1);
+  EXPECT_EQ((*app_->RecentWorkspaces())[0], workspace);
+  for (const std::string& file : selections) DeleteFileA(file.c_str());
+}
+
+// A recent workspace that no longer exists says so and leaves the list.
+TEST_F(CommandSurface, AMissingRecentWorkspaceLeavesTheList) {
+  ASSERT_NE(OpenRich(), nullptr);
+  const std::string gone = (testing::MakeUniqueTempFolder("lumora-gone-") / "gone.luw").string();
+  app_->RecentWorkspaces()->Add(gone);
+  std::string message;
+  DialogScript::Run({{"Lumora 4.0", [&](HWND box) {
+                        char text[256] = {};
+                        GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+                        message = text;
+                        Press(box, IDOK);
+                      }}});
+  ASSERT_TRUE(Choose(ID_FILE_RECENT_WORKSPACE));
+  EXPECT_EQ(message, "Can't open workspace entry \"gone\".");
+  for (int i = 0; i < app_->RecentWorkspaces()->size(); ++i) EXPECT_NE((*app_->RecentWorkspaces())[i], gone);
+  EXPECT_EQ(app_->Docs().AllDocuments().size(), 1u) << "nothing closed";
+}
+
+}  // namespace
+}  // namespace lumora

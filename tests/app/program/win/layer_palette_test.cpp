@@ -1,0 +1,473 @@
+// The layer palette in the program's own start-up, on ag-psd's ten-layer
+// file (L0 at the bottom .. L9, L2 and L7 masked, L5 clipped to L4, L8
+// hidden): its rows, their thumbnails and marks read back from the window,
+// View/Layer Palette, clicks on the rows by real mouse input, the opacity
+// field typed into and the merge mode chosen, each one undo step whose
+// result the view shows and ag-psd reads from the saved file.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/win/Lumo40App.h"
+#include "app/win/MainFrame.h"
+#include "document/win/Lumo40Doc.h"
+#include "engine/layers/LayerMng.h"
+#include "engine/layers/win/LayerThumbnailWin.h"
+#include "engine/pixels/AppValues.h"
+#include "lang/doc/win/ProgramDocumentSite.h"
+#include "platform/rect.h"
+#include "res/StringTable.h"
+#include "res/resource.h"
+#include "tests/app/program/win/program_rig.h"
+#include "tests/support/unique_temp_folder.h"
+#include "tests/support/win/host_command.h"
+#include "tests/support/win/window_pixels.h"
+
+namespace lumora {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::Capture;
+using testing::RunUntil;
+using testing::Settle;
+
+std::string MadeFile(const char* name) { return std::string(LUMORA_MADE_FILES) + "/" + name; }
+
+// ---- Input as the user gives it.
+
+void Send(std::vector<INPUT> inputs) { SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)); }
+
+INPUT MouseAt(DWORD flags, POINT screen) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  in.mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+  in.mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  return in;
+}
+
+void ClickAt(HWND window, POINT client) {
+  ClientToScreen(window, &client);
+  Send({MouseAt(0, client), MouseAt(MOUSEEVENTF_LEFTDOWN, client), MouseAt(MOUSEEVENTF_LEFTUP, client)});
+}
+
+void MouseTo(HWND window, POINT client, DWORD buttons = 0) {
+  ClientToScreen(window, &client);
+  Send({MouseAt(buttons, client)});
+}
+
+void TypeText(const std::string& text) {
+  std::vector<INPUT> inputs;
+  for (char c : text) {
+    const SHORT vk = VkKeyScanA(c);
+    INPUT down{};
+    down.type = INPUT_KEYBOARD;
+    down.ki.wVk = static_cast<WORD>(vk & 0xFF);
+    INPUT up = down;
+    up.ki.dwFlags = KEYEVENTF_KEYUP;
+    inputs.push_back(down);
+    inputs.push_back(up);
+  }
+  Send(inputs);
+}
+
+void PressKey(WORD vk, bool shift = false) {
+  INPUT down{};
+  down.type = INPUT_KEYBOARD;
+  down.ki.wVk = vk;
+  INPUT up = down;
+  up.ki.dwFlags = KEYEVENTF_KEYUP;
+  INPUT shiftDown{};
+  shiftDown.type = INPUT_KEYBOARD;
+  shiftDown.ki.wVk = VK_SHIFT;
+  INPUT shiftUp = shiftDown;
+  shiftUp.ki.dwFlags = KEYEVENTF_KEYUP;
+  if (shift) {
+    Send({shiftDown, down, up, shiftUp});
+  } else {
+    Send({down, up});
+  }
+}
+
+// The layers' rectangles as ag-psd reads them from a saved file: left, top,
+// right, bottom (rows from the top).
+std::vector<std::array<int, 4>> SavedRects(CLumo40Doc* doc) {
+  const fs::path folder = testing::MakeUniqueTempFolder("lumora-palette-");
+  const std::string saved = (folder / "moved.psd").string();
+  std::vector<std::array<int, 4>> rects;
+  if (!doc->DoSave(saved, true)) return rects;
+  const std::string line = "NODE_PATH='" LUMORA_NODE_MODULES "' node '" LUMORA_AGPSD_TOOL "' dump '" +
+                           testing::UnixPath(saved) + "' '" + testing::UnixPath((folder / "dump").string()) + "'";
+  if (testing::RunHostShell(folder.string(), line) != 0) return rects;
+  std::ifstream dump(folder / "dump.txt");
+  std::string text;
+  while (std::getline(dump, text)) {
+    std::istringstream s(text);
+    std::string kind;
+    int index = 0;
+    std::array<int, 4> r{};
+    s >> kind >> index >> r[0] >> r[1] >> r[2] >> r[3];
+    if (kind == "layer") rects.push_back(r);
+  }
+  std::error_code ignored;
+  fs::remove_all(folder, ignored);
+  return rects;
+}
+
+POINT Centre(const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
+
+// The pixels of a bitmap, top row first, as 0x00RRGGBB.
+std::vector<std::uint32_t> BitmapPixels(HBITMAP bitmap, SIZE* size) {
+  BITMAP info{};
+  GetObjectA(bitmap, sizeof info, &info);
+  *size = SIZE{info.bmWidth, info.bmHeight};
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = info.bmWidth;
+  bi.bmiHeader.biHeight = -info.bmHeight;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(info.bmWidth) * info.bmHeight);
+  HDC dc = GetDC(nullptr);
+  GetDIBits(dc, bitmap, 0, static_cast<UINT>(info.bmHeight), pixels.data(), &bi, DIB_RGB_COLORS);
+  ReleaseDC(nullptr, dc);
+  for (auto& p : pixels) p &= 0xFFFFFF;
+  return pixels;
+}
+
+// How many pixels of the rect in the capture are black.
+int BlackPixels(const Capture& shot, const RECT& r) {
+  int count = 0;
+  for (int y = r.top; y < r.bottom; ++y)
+    for (int x = r.left; x < r.right; ++x)
+      if (x >= 0 && y >= 0 && x < shot.width && y < shot.height && shot.At(x, y) == 0) ++count;
+  return count;
+}
+
+class LayerPalette : public ::testing::Test {
+ public:
+  void SetUp() override {
+    ini_ = testing::SettingsFileOfThisProgram();
+    DeleteFileA(ini_.c_str());
+    ASSERT_TRUE(app_.InitInstance());
+    char module[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, module, MAX_PATH);
+    lines_ = &lang::InstallProgramMacroLanguage(module, GetToolHostSite());
+    lines_->SetRecording(true);
+    SetForegroundWindow(Frame());
+    doc_ = dynamic_cast<CLumo40Doc*>(app_.OpenDocumentFile(MadeFile("palette.psd")));
+    ASSERT_NE(doc_, nullptr);
+    Settle(app_, doc_);
+    palette_ = &app_.MainFrameWnd()->LayerPalette();
+    ASSERT_TRUE(palette_->Exists());
+    // A caption double click fits every row.
+    SendMessageA(palette_->Handle(), WM_NCLBUTTONDBLCLK, HTCAPTION, 0);
+    Pump();
+    RECT list{};
+    GetClientRect(List().Handle(), &list);
+    ASSERT_GE(list.bottom, List().Rows() * List().RowHeight());
+  }
+  void TearDown() override {
+    testing::EndProgramIfRunning(app_);
+    DeleteFileA(ini_.c_str());
+  }
+
+  HWND Frame() { return app_.MainFrame()->Handle(); }
+  ImageDocument& Image() { return doc_->Image(); }
+  CLayerScrollWnd& List() { return palette_->List(); }
+  void Pump() {
+    Settle(app_, doc_);
+    testing::Settle(app_);
+  }
+  // The row of the layer at the list index (0 = bottom).
+  int RowOfIndex(int index) { return List().Rows() - 1 - index; }
+  // A point of a row's zone in list coordinates.
+  POINT ZonePoint(int row, RECT RowZones::*zone) {
+    const RECT band = List().RowBand(row);
+    const RowZones z = List().ZonesOf(row);
+    POINT p = Centre(z.*zone);
+    return POINT{p.x + band.left, p.y + band.top};
+  }
+  // The last `count` recorded lines, joined.
+  std::string LastStatements(std::size_t count = 1) const {
+    const auto& lines = lines_->Lines();
+    std::string joined;
+    for (std::size_t i = lines.size() > count ? lines.size() - count : 0; i < lines.size(); ++i) joined += lines[i];
+    return joined;
+  }
+  bool ViewMenuChecked(std::uint32_t id) {
+    HMENU bar = GetMenu(Frame());
+    for (int i = 0; i < GetMenuItemCount(bar); ++i) {
+      char text[64] = {};
+      GetMenuStringA(bar, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+      if (std::string(text) != "&View") continue;
+      HMENU popup = GetSubMenu(bar, i);
+      SendMessageA(Frame(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), i);
+      return (GetMenuState(popup, id, MF_BYCOMMAND) & MF_CHECKED) != 0;
+    }
+    ADD_FAILURE() << "no View popup";
+    return false;
+  }
+
+  CLumo40App app_;
+  CLumo40Doc* doc_ = nullptr;
+  CLayerWnd* palette_ = nullptr;
+  lang::MacroLineBuffer* lines_ = nullptr;
+  std::string ini_;
+};
+
+TEST_F(LayerPalette, RowsShowTheLayersTopFirstWithTheirThumbnails) {
+  ASSERT_EQ(palette_->Doc(), doc_);
+  CLayersManager* stack = Image().GetLayers();
+  ASSERT_EQ(List().Rows(), 10);
+  for (int row = 0; row < 10; ++row) EXPECT_EQ(List().LayerAt(row)->GetName(), "L" + std::to_string(9 - row));
+  EXPECT_EQ(List().CurrentLayer(), Image().GetActiveLayer());
+  // Every row's image thumbnail as the window draws it is the one the
+  // stack makes for the layer, centred in its zone.
+  const Capture shot = testing::CaptureClient(List().Handle());
+  for (int row = 0; row < 10; ++row) {
+    const RECT band = List().RowBand(row);
+    const RowZones z = List().ZonesOf(row);
+    if (band.bottom > shot.height) break;
+    RECT zone = z.image;
+    RectOffset(&zone, band.left, band.top);
+    const RECT box{0, 0, RectWidth(zone), RectHeight(zone)};
+    OwnedBitmap expected = CreateThumbnail(*stack, box, List().LayerAt(row));
+    ASSERT_TRUE(expected);
+    SIZE size{};
+    const std::vector<std::uint32_t> pixels = BitmapPixels(expected.get(), &size);
+    const int x0 = zone.left + (RectWidth(zone) - size.cx) / 2, y0 = zone.top + (RectHeight(zone) - size.cy) / 2;
+    int mismatches = 0;
+    for (int y = 0; y < size.cy; ++y)
+      for (int x = 0; x < size.cx; ++x)
+        if (shot.At(x0 + x, y0 + y) != pixels[static_cast<std::size_t>(y) * size.cx + x]) ++mismatches;
+    EXPECT_EQ(mismatches, 0) << "row " << row;
+  }
+  // The hidden layer's eye differs from a visible one's.
+  const int hidden = RowOfIndex(8), visible = RowOfIndex(9);
+  RECT eyeHidden = List().ZonesOf(hidden).visibility, eyeVisible = List().ZonesOf(visible).visibility;
+  RectOffset(&eyeHidden, 0, List().RowBand(hidden).top);
+  RectOffset(&eyeVisible, 0, List().RowBand(visible).top);
+  EXPECT_NE(BlackPixels(shot, eyeHidden), BlackPixels(shot, eyeVisible));
+}
+
+TEST_F(LayerPalette, ViewLayerPaletteShowsAndHidesIt) {
+  EXPECT_TRUE(IsWindowVisible(palette_->Handle()));
+  EXPECT_TRUE(ViewMenuChecked(ID_VIEW_LAYER_PALETTE));
+  SendMessageA(Frame(), WM_COMMAND, ID_VIEW_LAYER_PALETTE, 0);
+  EXPECT_FALSE(IsWindowVisible(palette_->Handle()));
+  EXPECT_FALSE(ViewMenuChecked(ID_VIEW_LAYER_PALETTE));
+  SendMessageA(Frame(), WM_COMMAND, ID_VIEW_LAYER_PALETTE, 0);
+  EXPECT_TRUE(IsWindowVisible(palette_->Handle()));
+  EXPECT_EQ(List().Rows(), 10) << "attached again to the active view";
+}
+
+TEST_F(LayerPalette, AnEyeClickHidesTheLayerInOneStepThatTheSavedFileKeeps) {
+  CLumo40View* view = testing::ActiveImageView(app_);
+  ASSERT_NE(view, nullptr);
+  const std::vector<std::uint32_t> before = testing::CompositePixels(doc_);
+  const int steps = Image().History().UndoCount();
+  const int row = RowOfIndex(3);
+  ClickAt(List().Handle(), ZonePoint(row, &RowZones::visibility));
+  ASSERT_TRUE(RunUntil(app_, [&] { return !Image().GetLayers()->GetLayer(3)->IsVisible(); }, 10000));
+  Pump();
+  EXPECT_EQ(Image().History().UndoCount(), steps + 1);
+  EXPECT_EQ(Image().HistoryState().name, std::string(res::String(IDS_STEP_SHOW_LAYER)));
+  EXPECT_EQ(LastStatements(2), "SetActiveLayer(3);HideLayer();");
+  EXPECT_NE(testing::CompositePixels(doc_), before);
+  testing::ExpectViewShowsLayers(view, doc_, testing::ViewPixels::kDrawn);
+
+  const fs::path folder = testing::MakeUniqueTempFolder("lumora-palette-");
+  const std::string saved = (folder / "hidden.psd").string();
+  ASSERT_TRUE(doc_->DoSave(saved, true));
+  const std::string line = "NODE_PATH='" LUMORA_NODE_MODULES "' node '" LUMORA_AGPSD_TOOL "' dump '" +
+                           testing::UnixPath(saved) + "' '" + testing::UnixPath((folder / "dump").string()) + "'";
+  ASSERT_EQ(testing::RunHostShell(folder.string(), line), 0);
+  std::ifstream dump(folder / "dump.txt");
+  std::string text;
+  int hiddenOf3 = -1, hiddenOf9 = -1;
+  while (std::getline(dump, text)) {
+    std::istringstream s(text);
+    std::string kind;
+    int index = 0, l = 0, t = 0, r = 0, b = 0, opacity = 0, hidden = 0;
+    std::string blend;
+    s >> kind >> index >> l >> t >> r >> b >> opacity >> blend >> hidden;
+    if (kind == "layer" && index == 3) hiddenOf3 = hidden;
+    if (kind == "layer" && index == 9) hiddenOf9 = hidden;
+  }
+  EXPECT_EQ(hiddenOf3, 1);
+  EXPECT_EQ(hiddenOf9, 0);
+  std::error_code ignored;
+  fs::remove_all(folder, ignored);
+
+  // Undo shows it again.
+  SendMessageA(Frame(), WM_COMMAND, 57643, 0);
+  Pump();
+  EXPECT_TRUE(Image().GetLayers()->GetLayer(3)->IsVisible());
+  EXPECT_EQ(testing::CompositePixels(doc_), before);
+}
+
+TEST_F(LayerPalette, ClicksMakeRowsCurrentAndLinkThem) {
+  const int row = RowOfIndex(6);
+  ClickAt(List().Handle(), ZonePoint(row, &RowZones::name));
+  ASSERT_TRUE(RunUntil(app_, [&] { return Image().GetActiveLayer()->GetName() == "L6"; }, 10000));
+  Pump();
+  EXPECT_EQ(List().Current(), row);
+  // Linking L4 with the active L6 by its link cell: one step, the mark shows.
+  const int other = RowOfIndex(4);
+  const int steps = Image().History().UndoCount();
+  ClickAt(List().Handle(), ZonePoint(other, &RowZones::link));
+  ASSERT_TRUE(RunUntil(app_, [&] { return Image().GetLayers()->GetLayer(4)->GetLinkId() != 0; }, 10000));
+  Pump();
+  EXPECT_EQ(Image().GetLayers()->GetLayer(4)->GetLinkId(), Image().GetLayers()->GetLayer(6)->GetLinkId());
+  EXPECT_EQ(Image().History().UndoCount(), steps + 1);
+  EXPECT_EQ(LastStatements(2), "SetActiveLayer(6);AddLayerLink(4);");
+  const Capture shot = testing::CaptureClient(List().Handle());
+  RECT linked = List().ZonesOf(other).link, unlinked = List().ZonesOf(RowOfIndex(2)).link;
+  RectOffset(&linked, 0, List().RowBand(other).top);
+  RectOffset(&unlinked, 0, List().RowBand(RowOfIndex(2)).top);
+  EXPECT_GT(BlackPixels(shot, linked), BlackPixels(shot, unlinked));
+}
+
+TEST_F(LayerPalette, OpacityFieldAndModeChoicesChangeTheCurrentLayer) {
+  CLumo40View* view = testing::ActiveImageView(app_);
+  ASSERT_NE(view, nullptr);
+  // L9, over the opaque ground.
+  ClickAt(List().Handle(), ZonePoint(0, &RowZones::name));
+  ASSERT_TRUE(RunUntil(app_, [&] { return Image().GetActiveLayer()->GetName() == "L9"; }, 10000));
+  CLayer* layer = List().CurrentLayer();
+  ASSERT_EQ(layer, Image().GetActiveLayer());
+  HWND edit = GetDlgItem(palette_->Handle(), IDC_LP_OPACITY_EDIT);
+  RECT r{};
+  GetClientRect(edit, &r);
+  ClickAt(edit, Centre(r));
+  ASSERT_TRUE(RunUntil(app_, [&] { return GetFocus() == edit; }, 10000));
+  SendMessageA(edit, EM_SETSEL, 0, -1);
+  const int steps = Image().History().UndoCount();
+  TypeText("40");
+  PressKey(VK_RETURN);
+  ASSERT_TRUE(RunUntil(app_, [&] { return layer->GetLayerInfo().opacity == 40; }, 10000));
+  Pump();
+  EXPECT_EQ(Image().History().UndoCount(), steps + 1);
+  char text[16] = {};
+  GetWindowTextA(edit, text, sizeof text);
+  EXPECT_STREQ(text, "40%");
+  testing::ExpectViewShowsLayers(view, doc_, testing::ViewPixels::kDrawn);
+
+  SendMessageA(edit, EM_SETSEL, 0, -1);
+  TypeText("250");
+  PressKey(VK_RETURN);
+  ASSERT_TRUE(RunUntil(app_, [&] { return layer->GetLayerInfo().opacity == 100; }, 10000));
+  GetWindowTextA(edit, text, sizeof text);
+  EXPECT_STREQ(text, "100%");
+
+  // The mode combo, then the Blending menu's Multiply.
+  HWND combo = GetDlgItem(palette_->Handle(), IDC_LP_MODE);
+  const LRESULT screen = SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("Screen"));
+  ASSERT_NE(screen, CB_ERR);
+  SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(screen), 0);
+  SendMessageA(palette_->Handle(), WM_COMMAND, MAKEWPARAM(IDC_LP_MODE, CBN_SELENDOK), reinterpret_cast<LPARAM>(combo));
+  Pump();
+  EXPECT_EQ(layer->GetMergeMode(), 8);
+  EXPECT_NE(LastStatements().find("ChangeLayerMergeMode(\"Screen\");"), std::string::npos);
+  testing::ExpectViewShowsLayers(view, doc_, testing::ViewPixels::kDrawn);
+  SendMessageA(palette_->Handle(), WM_COMMAND, 33042, 0);
+  Pump();
+  EXPECT_EQ(layer->GetMergeMode(), 7);
+  testing::ExpectViewShowsLayers(view, doc_, testing::ViewPixels::kDrawn);
+}
+
+TEST_F(LayerPalette, LayerMovingDragsTheLayerWithItsLinkedLayersAndArrowsNudgeIt) {
+  CLumo40View* view = testing::ActiveImageView(app_);
+  ASSERT_NE(view, nullptr);
+  SendMessageA(Frame(), WM_COMMAND, ID_VIEW_ORIGINAL_SIZE, 0);
+  Image().SetActiveLayerByIndex(6, true, false);
+  ASSERT_TRUE(Image().AddLayerLink(4));
+  Pump();
+  const std::vector<std::array<int, 4>> before = SavedRects(doc_);
+  ASSERT_EQ(before.size(), 10u);
+  SendMessageA(Frame(), WM_COMMAND, ID_LAYER_MOVING, 0);
+  ASSERT_TRUE(app_.MainFrameWnd()->LayerMoving());
+  ASSERT_TRUE(view->MoveToolActive());
+  // A point over L6 (image x 10, row 30 from the bottom lies in it).
+  const RECT l6 = Image().GetLayers()->GetLayer(6)->GetRect();
+  POINT grab{l6.left + 3, l6.top + 3};
+  view->Mapping().RevXForm(&grab, kXFPixels);
+  const int steps = Image().History().UndoCount();
+  MouseTo(view->Handle(), grab);
+  MouseTo(view->Handle(), grab, MOUSEEVENTF_LEFTDOWN);
+  ASSERT_TRUE(RunUntil(app_, [&] { return view->LayerMoveRunning(); }, 10000));
+  for (int i = 1; i <= 4; ++i) {
+    MouseTo(view->Handle(), POINT{grab.x + 3 * i, grab.y + 2 * i});
+    RunUntil(app_, [] { return true; });
+  }
+  MouseTo(view->Handle(), POINT{grab.x + 12, grab.y + 8}, MOUSEEVENTF_LEFTUP);
+  ASSERT_TRUE(RunUntil(app_, [&] { return !view->LayerMoveRunning(); }, 10000));
+  Pump();
+  EXPECT_EQ(Image().History().UndoCount(), steps + 1);
+  EXPECT_EQ(Image().HistoryState().name, std::string(res::String(IDS_STEP_MOVE_LAYER)));
+  testing::ExpectViewShowsLayers(view, doc_, testing::ViewPixels::kDrawn);
+  std::vector<std::array<int, 4>> after = SavedRects(doc_);
+  ASSERT_EQ(after.size(), 10u);
+  for (int i = 0; i < 10; ++i) {
+    const int dx = (i == 6 || i == 4) ? 12 : 0, dy = (i == 6 || i == 4) ? 8 : 0;
+    EXPECT_EQ(after[i][0], before[i][0] + dx) << "layer " << i;
+    EXPECT_EQ(after[i][1], before[i][1] + dy) << "layer " << i;
+  }
+  // Arrows: 1 pixel, 10 with Shift, the linked layer along.
+  SetFocus(view->Handle());
+  PressKey(VK_RIGHT);
+  ASSERT_TRUE(RunUntil(app_, [&] { return Image().GetLayers()->GetLayer(6)->GetRect().left == l6.left + 13; }, 10000));
+  PressKey(VK_DOWN, true);
+  ASSERT_TRUE(RunUntil(app_, [&] { return Image().GetLayers()->GetLayer(6)->GetRect().top == l6.top - 18; }, 10000));
+  Pump();
+  after = SavedRects(doc_);
+  ASSERT_EQ(after.size(), 10u);
+  EXPECT_EQ(after[4][0], before[4][0] + 13);
+  EXPECT_EQ(after[4][1], before[4][1] + 18);
+  // At 4:1 a nudge is still one image pixel.
+  view->SetZoomRatio(400, 100);
+  Pump();
+  ASSERT_NEAR(view->ZoomRatio(), 0.25, 1e-9);
+  SetFocus(view->Handle());
+  PressKey(VK_LEFT);
+  ASSERT_TRUE(RunUntil(app_, [&] { return Image().GetLayers()->GetLayer(6)->GetRect().left == l6.left + 12; }, 10000));
+  SendMessageA(Frame(), WM_COMMAND, ID_LAYER_MOVING, 0);
+  EXPECT_FALSE(view->MoveToolActive());
+}
+
+// A drag that loses the mouse ends there: the view goes on repainting.
+TEST_F(LayerPalette, ADragThatLosesTheCaptureEndsAndTheViewRepaints) {
+  CLumo40View* view = testing::ActiveImageView(app_);
+  ASSERT_NE(view, nullptr);
+  SendMessageA(Frame(), WM_COMMAND, ID_VIEW_ORIGINAL_SIZE, 0);
+  Image().SetActiveLayerByIndex(9, true, false);
+  Pump();
+  SendMessageA(Frame(), WM_COMMAND, ID_LAYER_MOVING, 0);
+  const RECT l9 = Image().GetLayers()->GetLayer(9)->GetRect();
+  POINT grab{l9.left + 3, l9.top + 3};
+  view->Mapping().RevXForm(&grab, kXFPixels);
+  MouseTo(view->Handle(), grab);
+  MouseTo(view->Handle(), grab, MOUSEEVENTF_LEFTDOWN);
+  ASSERT_TRUE(RunUntil(app_, [&] { return view->LayerMoveRunning(); }, 10000));
+  MouseTo(view->Handle(), POINT{grab.x + 5, grab.y});
+  ASSERT_TRUE(RunUntil(app_, [&] { return Image().GetLayers()->GetLayer(9)->GetRect().left == l9.left + 5; }, 10000));
+  SetCapture(palette_->Handle());
+  RunUntil(app_, [] { return true; });
+  EXPECT_FALSE(view->LayerMoveRunning());
+  ReleaseCapture();
+  MouseTo(view->Handle(), POINT{grab.x + 5, grab.y}, MOUSEEVENTF_LEFTUP);
+  // Another change is composited by the worker and shown.
+  ASSERT_TRUE(Image().ShowLayerAt(3, false));
+  Pump();
+  testing::ExpectViewShowsLayers(view, doc_, testing::ViewPixels::kDrawn);
+}
+
+}  // namespace
+}  // namespace lumora

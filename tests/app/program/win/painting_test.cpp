@@ -1,0 +1,491 @@
+// Painting in the program's own start-up, on images ImageMagick made: a
+// tool chosen by its command or its letter in the view, a stroke dragged
+// with real mouse input, which must equal the stroke the portable brushes
+// paint from the same image points, be one undo step, and go again with
+// Edit/Undo byte for byte. The saved PNG is read back by ImageMagick
+// (ctest win.painting_files).
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/win/Lumo40App.h"
+#include "app/win/MainFrame.h"
+#include "document/win/Lumo40Doc.h"
+#include "engine/layers/DocumentLock.h"
+#include "engine/layers/LayerMng.h"
+#include "framework/Profile.h"
+#include "framework/win/DocView.h"
+#include "paint/AirBrush.h"
+#include "paint/EraseBrush.h"
+#include "paint/PaintBrush.h"
+#include "paint/win/BrushPages.h"
+#include "paint/win/PaintAttributes.h"
+#include "paint/win/ToolBrush.h"
+#include "res/StringTable.h"
+#include "res/resource.h"
+#include "tests/support/win/dialog_script.h"
+#include "ui/win/ScreenPicker.h"
+#include "view/win/Lumo40View.h"
+
+namespace lumora {
+namespace {
+
+constexpr std::uint32_t kEditUndo = 57643;
+
+std::string MadeFile(const char* name) { return std::string(LUMORA_MADE_FILES) + "/" + name; }
+
+std::string SettingsFileOfThisProgram() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  return fw::ProfilePathForProgram(path);
+}
+
+std::string BrushFileOfThisProgram() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  return paint::BrushFileNameFor(path);
+}
+
+bool RunUntil(CLumo40App& app, const std::function<bool()>& done, DWORD timeoutMs = 60000) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (!app.PreTranslateMessage(&msg)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+      }
+    }
+    for (int count = 0; app.OnIdle(count) && count < 20; ++count) {
+    }
+    if (done()) return true;
+    if (GetTickCount() - start > timeoutMs) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+  }
+}
+
+void Settle(CLumo40App& app, CLumo40Doc* doc) {
+  ASSERT_TRUE(RunUntil(app, [&] {
+    CMapRect& q = doc->Image().Queue();
+    MSG msg;
+    return q.IsIdle() && q.RenderList().empty() && !PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+  }));
+}
+
+// ---- Input as the user gives it.
+
+void Send(std::vector<INPUT> inputs) { SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)); }
+
+INPUT Mouse(DWORD flags, POINT screen = {0, 0}) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = flags;
+  if (flags & MOUSEEVENTF_MOVE) {
+    in.mi.dwFlags |= MOUSEEVENTF_ABSOLUTE;
+    in.mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    in.mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  }
+  return in;
+}
+
+INPUT Key(WORD vk, bool up) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = vk;
+  in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  return in;
+}
+
+POINT OnScreen(HWND window, POINT client) {
+  ClientToScreen(window, &client);
+  return client;
+}
+
+// The bytes of every layer's image and mask, bottom to top.
+std::string StackBytes(const CLayersManager& stack) {
+  std::string s;
+  for (int i = 0; i < stack.GetLayerCount(); ++i) {
+    const CLayer& l = *stack.GetLayer(i);
+    const RECT r = l.GetRect();
+    s += std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+         std::to_string(r.bottom) + "|";
+    for (const VrWA2000::WA* buffer : {l.PeekImage(), l.HasMask() ? l.PeekMask() : nullptr}) {
+      if (buffer == nullptr) continue;
+      const int bytes = buffer->GetW() * (buffer->GetType() == kWAType24 ? 3 : 1);
+      for (int y = 0; y < buffer->GetH(); ++y) s.append(reinterpret_cast<const char*>(buffer->Row(y)), bytes);
+    }
+  }
+  return s;
+}
+
+// A stroke of the portable brush on a copy of a stack, as the program's
+// brush paints it from the same image points.
+class CopyStroke final : public paint::StrokeDocument {
+ public:
+  explicit CopyStroke(const CLayersManager& source) : stack(CLayersManagerPtr::Adopt(new CLayersManager(source))) {
+    stack->SetDocument(&lock);
+  }
+  CLayersManager* Layers() override { return stack.get(); }
+  void OpenUndoStep(int) override {}
+  void InvalidateImageRect(const RECT&) override {}
+  bool ResizeLayer(CLayer* layer, const RECT& rect) override {
+    DocumentLockScope scope(&lock);
+    return layer->SetLayerRect(rect);
+  }
+  CLayer* FindUndoSnapshotLayer(std::uint64_t) override { return nullptr; }
+  ReentrantDocumentLock lock;
+  CLayersManagerPtr stack;
+};
+
+// The composite of a stack as raw RGB, top row first (as a PNG holds it).
+std::string RgbTopDown(CLayersManager& stack) {
+  const WAPtr merged = stack.CreateMergedImage(1, 255, 255, 255);
+  std::string out;
+  for (int y = merged->GetH() - 1; y >= 0; --y) {
+    const std::uint8_t* row = merged->Row(y);
+    for (int x = 0; x < merged->GetW(); ++x) {
+      out.push_back(static_cast<char>(row[3 * x + 2]));
+      out.push_back(static_cast<char>(row[3 * x + 1]));
+      out.push_back(static_cast<char>(row[3 * x]));
+    }
+  }
+  return out;
+}
+
+class Painting : public ::testing::Test {
+ public:
+  void SetUp() override {
+    ThePaintServices().seed = [] { return 7u; };
+    ini_ = SettingsFileOfThisProgram();
+    DeleteFileA(ini_.c_str());
+    DeleteFileA(BrushFileOfThisProgram().c_str());
+    ASSERT_TRUE(app_.InitInstance());
+    frame_ = app_.MainFrame()->Handle();
+  }
+  void TearDown() override {
+    if (doc_ != nullptr) {
+      doc_->SetModifiedFlag(false);
+      doc_->Image().SetModifiedFlag(false);
+      doc_->OnCloseDocument();
+      RunUntil(app_, [] { return true; });
+    }
+    SendMessageA(frame_, WM_CLOSE, 0, 0);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    app_.ExitInstance();
+    DeleteFileA(ini_.c_str());
+    DeleteFileA(BrushFileOfThisProgram().c_str());
+    ThePaintServices().seed = nullptr;
+    lumora::testing::DialogScript::Stop();
+  }
+
+  void Open(const char* name) {
+    doc_ = dynamic_cast<CLumo40Doc*>(app_.OpenDocumentFile(MadeFile(name)));
+    ASSERT_NE(doc_, nullptr);
+    Settle(app_, doc_);
+    fw::FrameWnd* child = app_.MainFrameWnd()->GetActiveFrame();
+    view_ = child != nullptr ? dynamic_cast<CLumo40View*>(child->GetActiveView()) : nullptr;
+    ASSERT_NE(view_, nullptr);
+    SetForegroundWindow(frame_);
+    SetFocus(view_->Handle());
+    Settle(app_, doc_);
+  }
+  void Pump() { RunUntil(app_, [] { return true; }); }
+  CMainFrame* Main() { return app_.MainFrameWnd(); }
+
+  // A left-button drag through client points of the view, each move
+  // handled before the next.
+  void Drag(const std::vector<POINT>& points) {
+    Send({Mouse(MOUSEEVENTF_MOVE, OnScreen(view_->Handle(), points.front()))});
+    Pump();
+    Send({Mouse(MOUSEEVENTF_LEFTDOWN)});
+    Pump();
+    for (std::size_t i = 1; i < points.size(); ++i) {
+      Send({Mouse(MOUSEEVENTF_MOVE, OnScreen(view_->Handle(), points[i]))});
+      Pump();
+    }
+    Send({Mouse(MOUSEEVENTF_LEFTUP)});
+    Pump();
+    Settle(app_, doc_);
+  }
+
+  POINT ImagePoint(POINT client) { return view_->WindowPointToImagePixel(client); }
+
+  // A choice in a combo of the current page, as the user makes it.
+  void Choose(int control, int item) {
+    CBrushPage* page = Main()->PaintAttributes().CurrentPageObject();
+    ASSERT_NE(page, nullptr);
+    HWND combo = GetDlgItem(page->Handle(), control);
+    ASSERT_NE(combo, nullptr) << control;
+    SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(item), 0);
+    SendMessageA(page->Handle(), WM_COMMAND, MAKEWPARAM(control, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+    Pump();
+  }
+  void Type(int control, const char* text) {
+    CBrushPage* page = Main()->PaintAttributes().CurrentPageObject();
+    ASSERT_NE(page, nullptr);
+    SetDlgItemTextA(page->Handle(), control, text);
+    Pump();
+  }
+
+  // The tool of a letter typed over the view.
+  void TypeLetter(char letter) {
+    Send({Key(static_cast<WORD>(letter), false), Key(static_cast<WORD>(letter), true)});
+    Pump();
+  }
+
+  // A diagonal and a horizontal run, in moves of a few pixels.
+  static std::vector<POINT> Zigzag() {
+    std::vector<POINT> points;
+    for (int i = 0; i <= 30; ++i) points.push_back(POINT{80 + 6 * i, 60 + 4 * i});
+    for (int i = 1; i <= 20; ++i) points.push_back(POINT{260 + 7 * i, 180});
+    return points;
+  }
+
+  CLumo40App app_;
+  std::string ini_;
+  HWND frame_ = nullptr;
+  CLumo40Doc* doc_ = nullptr;
+  CLumo40View* view_ = nullptr;
+};
+
+TEST_F(Painting, BrushStrokeIsOneUndoStepEqualToThePortableStrokeAndUndoes) {
+  Open("white.png");
+  CLayersManager& stack = *doc_->Image().GetLayers();
+  const std::string before = StackBytes(stack);
+  const int undoBefore = doc_->Image().History().UndoCount();
+
+  // The letter B over the view chooses the paint brush.
+  Send({Key('B', false), Key('B', true)});
+  Pump();
+  CToolBrush* tool = Main()->CurrentTool();
+  ASSERT_NE(tool, nullptr);
+  EXPECT_EQ(tool->CommandId(), paint::kCmdToolPaint);
+  EXPECT_EQ(CPaintAttributes::CurrentToolCommand(), paint::kCmdToolPaint);
+  EXPECT_TRUE(IsWindowVisible(Main()->PaintAttributes().Handle()));
+  // Width 9 from the predefined list (its fifth item), hard edge.
+  Choose(112, 4);
+  EXPECT_EQ(tool->Width(), 9);
+
+  // A 400-pixel horizontal drag in 20-pixel moves at 1:1, black on white.
+  std::vector<POINT> points;
+  for (int x = 60; x <= 460; x += 20) points.push_back(POINT{x, 120});
+  const POINT from = ImagePoint(points.front()), to = ImagePoint(points.back());
+  ASSERT_EQ(to.x - from.x, 400);
+  CopyStroke expected(stack);
+  Drag(points);
+
+  EXPECT_EQ(doc_->Image().History().UndoCount(), undoBefore + 1);
+  EXPECT_EQ(doc_->Image().HistoryState().name, "Paint");
+  EXPECT_EQ(stack.GetLayerCount(), 1) << "the stroke's work layer is gone";
+
+  SeededBrushRandom random(1);
+  paint::CPaintBrush brush(paint::kCmdToolPaint, 10, random);
+  brush.SetWidth(9, 0, 0);
+  brush.SetColours(0x000000, 0xFFFFFF);
+  ASSERT_TRUE(brush.ButtonDown(&expected, from.x, from.y));
+  brush.MoveTo(to.x, to.y);
+  brush.ButtonUp();
+  const std::string painted = StackBytes(stack);
+  EXPECT_NE(painted, before);
+  EXPECT_TRUE(painted == StackBytes(*expected.stack)) << "the program's stroke differs from the portable one";
+
+  // Saved as PNG for ImageMagick, with the expected composite beside it.
+  const std::string saved = MadeFile("brush_stroke.png");
+  ASSERT_TRUE(doc_->OnSaveDocument(saved));
+  std::ofstream(MadeFile("brush_stroke.expected.rgb"), std::ios::binary) << RgbTopDown(*expected.stack);
+
+  SendMessageA(frame_, WM_COMMAND, kEditUndo, 0);
+  Settle(app_, doc_);
+  EXPECT_TRUE(StackBytes(*doc_->Image().GetLayers()) == before) << "undo brings every byte back";
+
+  // The tool's own command lets it go.
+  SendMessageA(frame_, WM_COMMAND, paint::kCmdToolPaint, 0);
+  EXPECT_EQ(Main()->CurrentTool(), nullptr);
+  EXPECT_EQ(CPaintAttributes::CurrentToolCommand(), 0u);
+}
+
+TEST_F(Painting, AirbrushSpraysTheDotsThePortableAirbrushSprays) {
+  Open("white.png");
+  CLayersManager& stack = *doc_->Image().GetLayers();
+  TypeLetter('A');
+  ASSERT_NE(Main()->CurrentTool(), nullptr);
+  ASSERT_EQ(Main()->CurrentTool()->CommandId(), paint::kCmdToolAir);
+  const std::vector<POINT> points = Zigzag();
+  const std::string before = StackBytes(stack);
+  CopyStroke expected(stack);
+  Drag(points);
+  EXPECT_EQ(doc_->Image().HistoryState().name, "Paint");
+
+  // The same walk through the same image points, with the same seed.
+  SeededBrushRandom random(7);
+  paint::CAirBrush air(random);
+  air.SetColours(0x000000, 0xFFFFFF);
+  ASSERT_TRUE(air.ButtonDown(&expected, ImagePoint(points.front()).x, ImagePoint(points.front()).y));
+  for (std::size_t i = 1; i < points.size(); ++i) air.MoveTo(ImagePoint(points[i]).x, ImagePoint(points[i]).y);
+  air.ButtonUp();
+  const std::string sprayed = StackBytes(stack);
+  EXPECT_NE(sprayed, before);
+  EXPECT_TRUE(sprayed == StackBytes(*expected.stack)) << "the program's dots differ from the portable airbrush's";
+  // A spray, not a solid band: some pixels under the path stay white.
+  const WAPtr merged = stack.CreateMergedImage(1, 255, 255, 255);
+  int dark = 0, white = 0;
+  const POINT mid = ImagePoint(POINT{300, 180});
+  for (int x = mid.x - 20; x < mid.x + 20; ++x) (merged->Row(mid.y)[3 * x] == 255 ? white : dark) += 1;
+  EXPECT_GT(dark, 0);
+  EXPECT_GT(white, 0);
+}
+
+TEST_F(Painting, PageSettingsAndPresetsReachTheBrushAndSurviveARestart) {
+  Open("white.png");
+  SendMessageA(frame_, WM_COMMAND, paint::kCmdToolPaint, 0);
+  CToolBrush* tool = Main()->CurrentTool();
+  ASSERT_NE(tool, nullptr);
+  CBrushPage* page = Main()->PaintAttributes().CurrentPageObject();
+  ASSERT_NE(page, nullptr);
+  EXPECT_EQ(page->Kind(), paint::PageKind::paintBrush);
+  // A typed width of 4 in custom mode, opacity 40, the Multiply insert mode.
+  SendMessageA(page->Handle(), WM_COMMAND, MAKEWPARAM(1206, BN_CLICKED), 0);
+  CheckDlgButton(page->Handle(), 1206, BST_CHECKED);
+  Type(1260, "4");
+  EXPECT_EQ(tool->Width(), 4);
+  Type(2000, "40");
+  Type(2000, "400");  // out of range: the brush keeps 40
+  EXPECT_EQ(page->Model().settings.opacity, 40u);
+  Choose(1155, 3);
+  EXPECT_EQ(tool->GetInsertMode(), 7) << "Multiply";
+  page->AddPreset(page->MakeUniquePresetName("Settings"));
+  EXPECT_EQ(page->Model().presets.size(), 1u);
+  EXPECT_EQ(page->Model().presets[0]->name, "Settings");
+
+  // The paint brush page's values come back after a restart.
+  MoveWindow(Main()->PaintAttributes().Handle(), 5000, -40, 200, 200, TRUE);
+  doc_->Image().SetModifiedFlag(false);
+  doc_->SetModifiedFlag(false);
+  doc_->OnCloseDocument();
+  doc_ = nullptr;
+  SendMessageA(frame_, WM_CLOSE, 0, 0);
+  app_.ExitInstance();
+  // A program object runs once: the restart is a second one.
+  CLumo40App second;
+  ASSERT_TRUE(second.InitInstance());
+  CMainFrame* main = second.MainFrameWnd();
+  CBrushPage* again = main->PaintAttributes().Page(paint::kPagePaintBrush);
+  ASSERT_NE(again, nullptr);
+  const paint::PageSettings& s = again->Model().settings;
+  EXPECT_EQ(s.width, 4u);
+  EXPECT_EQ(s.customWidth, 1u);
+  EXPECT_EQ(s.opacity, 40u);
+  EXPECT_EQ(s.insertMode, 7u);
+  ASSERT_EQ(again->Model().presets.size(), 1u);
+  EXPECT_EQ(again->Model().presets[0]->name, "Settings");
+  EXPECT_EQ(GetDlgItemInt(again->Handle(), 1260, nullptr, FALSE), 4u);
+  // The window was put back on the screen (X clamped, Y at least 0).
+  RECT r{};
+  GetWindowRect(main->PaintAttributes().Handle(), &r);
+  EXPECT_EQ(r.right, GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_EQ(r.top, 0);
+  // A new paint brush takes the page's values.
+  SendMessageA(main->Handle(), WM_COMMAND, paint::kCmdToolPaint, 0);
+  ASSERT_NE(main->CurrentTool(), nullptr);
+  EXPECT_EQ(main->CurrentTool()->Width(), 4);
+  EXPECT_EQ(main->CurrentTool()->GetInsertMode(), 7);
+  SendMessageA(main->Handle(), WM_CLOSE, 0, 0);
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  }
+  second.ExitInstance();
+}
+
+LRESULT CALLBACK PlainWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, m, wp, lp); }
+
+TEST_F(Painting, DropperTakesAnImagePixelAndAWindowsColour) {
+  Open("red.png");
+  app_.settings.foreColor = 0x000000;
+  app_.settings.backColor = 0xFFFFFF;
+  // Left click on an image pixel: the foreground takes it.
+  TypeLetter('I');
+  ASSERT_TRUE(CScreenPicker::Running());
+  POINT inside{};
+  for (inside.y = 0; inside.y < 400; ++inside.y) {
+    const POINT p = ImagePoint(POINT{150, inside.y});
+    if (p.y == 300 - 1 - 120) break;  // file row 120
+  }
+  inside.x = 150;
+  ASSERT_EQ(ImagePoint(inside).x, 150);
+  Send({Mouse(MOUSEEVENTF_MOVE, OnScreen(view_->Handle(), inside))});
+  Pump();
+  Send({Mouse(MOUSEEVENTF_LEFTDOWN), Mouse(MOUSEEVENTF_LEFTUP)});
+  Pump();
+  EXPECT_FALSE(CScreenPicker::Running());
+  EXPECT_EQ(app_.settings.foreColor, RGB(200, 30, 60));
+  EXPECT_EQ(app_.settings.backColor, 0xFFFFFFu);
+
+  // Right click on a window of a known colour: the background takes it.
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = PlainWindowProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.hbrBackground = CreateSolidBrush(RGB(10, 120, 230));
+  wc.lpszClassName = "PaintTestSwatch";
+  RegisterClassA(&wc);
+  HWND swatch = CreateWindowExA(WS_EX_TOPMOST, "PaintTestSwatch", "", WS_POPUP | WS_VISIBLE, 700, 500, 60, 60,
+                                nullptr, nullptr, wc.hInstance, nullptr);
+  ASSERT_NE(swatch, nullptr);
+  UpdateWindow(swatch);
+  Pump();
+  SendMessageA(frame_, WM_COMMAND, ID_DROPPER, 0);
+  ASSERT_TRUE(CScreenPicker::Running());
+  Send({Mouse(MOUSEEVENTF_MOVE, POINT{730, 530})});
+  Pump();
+  Send({Mouse(MOUSEEVENTF_RIGHTDOWN), Mouse(MOUSEEVENTF_RIGHTUP)});
+  Pump();
+  EXPECT_FALSE(CScreenPicker::Running());
+  EXPECT_EQ(app_.settings.backColor, RGB(10, 120, 230));
+  EXPECT_EQ(app_.settings.foreColor, RGB(200, 30, 60));
+
+  // Escape ends a pick without a colour.
+  SendMessageA(frame_, WM_COMMAND, ID_DROPPER, 0);
+  ASSERT_TRUE(CScreenPicker::Running());
+  Send({Key(VK_ESCAPE, false), Key(VK_ESCAPE, true)});
+  Pump();
+  EXPECT_FALSE(CScreenPicker::Running());
+  DestroyWindow(swatch);
+  DeleteObject(wc.hbrBackground);
+}
+
+TEST_F(Painting, EraserClearOnALayerWithoutMaskSaysSoAndChangesNothing) {
+  Open("white.png");
+  CLayersManager& stack = *doc_->Image().GetLayers();
+  const std::string before = StackBytes(stack);
+  const int undoBefore = doc_->Image().History().UndoCount();
+  TypeLetter('E');
+  ASSERT_NE(Main()->CurrentTool(), nullptr);
+  ASSERT_EQ(Main()->CurrentTool()->CommandId(), paint::kCmdToolEraser);
+  std::string said;
+  lumora::testing::DialogScript::Run({{std::string(res::String(IDS_ERROR_CAPTION)), [&](HWND box) {
+                                         char text[256] = {};
+                                         GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+                                         said = text;
+                                         lumora::testing::Press(box, IDOK);
+                                       }}});
+  Drag(Zigzag());
+  EXPECT_EQ(said, paint::kMsgLayerHasNoMask);
+  EXPECT_EQ(doc_->Image().History().UndoCount(), undoBefore);
+  EXPECT_TRUE(StackBytes(stack) == before);
+  // Letters typed while the message box had the focus went elsewhere; back
+  // in the view, another tool replaces the eraser and its letter again lets
+  // it go.
+  SetFocus(view_->Handle());
+  TypeLetter('B');
+  EXPECT_EQ(Main()->CurrentTool()->CommandId(), paint::kCmdToolPaint);
+  TypeLetter('B');
+  EXPECT_EQ(Main()->CurrentTool(), nullptr);
+}
+
+}  // namespace
+}  // namespace lumora
