@@ -520,11 +520,6 @@ void CMainFrame::OnClose() {
   DestroyFrame();
 }
 
-bool CMainFrame::OnQueryEndSession() {
-  if (ProgressIsRunning()) return false;
-  return fw::MdiFrame::OnQueryEndSession();
-}
-
 void CMainFrame::DestroyFrame() {
   navigator_.SaveShowState();
   layerPalette_.SaveShowState();

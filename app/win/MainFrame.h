@@ -144,8 +144,6 @@ class CMainFrame : public fw::MdiFrame {
   LRESULT OnTwainMemoryImage(WPARAM, LPARAM);
   // Every document closed (or the close refused), then the window goes.
   void OnClose() override;
-  // A running operation vetoes a logoff; else the frame's question.
-  bool OnQueryEndSession() override;
   void DestroyFrame();
   void SaveFramePlacement();
   void ReactivateLastImageView();

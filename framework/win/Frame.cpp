@@ -57,7 +57,6 @@ void ApplyMenuItem(HMENU menu, UINT position, const CmdUIState& shown, const Cmd
 FW_IMPLEMENT_DYNCREATE(FrameWnd, Window)
 FW_MESSAGE_MAP(FrameWnd, Window, WindowMessageEntry<&FrameWnd::OnCreateMessage>(WM_CREATE),
                WindowMessageEntry<&FrameWnd::OnSizeMessage>(WM_SIZE), WindowMessageEntry<&FrameWnd::OnCloseMessage>(WM_CLOSE),
-               WindowMessageEntry<&FrameWnd::OnQueryEndSessionMessage>(WM_QUERYENDSESSION),
                WindowMessageEntry<&FrameWnd::OnDestroyMessage>(WM_DESTROY),
                WindowMessageEntry<&FrameWnd::OnInitMenuPopup>(WM_INITMENUPOPUP),
                WindowMessageEntry<&FrameWnd::OnMenuSelectMessage>(WM_MENUSELECT),
@@ -251,15 +250,6 @@ void FrameWnd::OnClose() {
   }
   DestroyWindow();
 }
-
-bool FrameWnd::OnQueryEndSession() {
-  if (!IsMainFrame()) return true;
-  // Documents still being opened are not settled enough to be saved.
-  if (DocumentOpenInProgress()) return false;
-  return TheApp()->SaveAllModified();
-}
-
-LRESULT FrameWnd::OnQueryEndSessionMessage(WPARAM, LPARAM) { return OnQueryEndSession() ? TRUE : FALSE; }
 
 LRESULT FrameWnd::OnCloseMessage(WPARAM, LPARAM) {
   // A close that arrives while a document is being opened or made (under

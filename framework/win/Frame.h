@@ -110,7 +110,6 @@ class FrameWnd : public Window {
   LRESULT OnCreateMessage(WPARAM, LPARAM);
   LRESULT OnSizeMessage(WPARAM, LPARAM);
   LRESULT OnCloseMessage(WPARAM, LPARAM);
-  LRESULT OnQueryEndSessionMessage(WPARAM, LPARAM);
   LRESULT OnDestroyMessage(WPARAM, LPARAM);
   LRESULT OnInitMenuPopup(WPARAM, LPARAM);
   LRESULT OnMenuSelectMessage(WPARAM, LPARAM);
@@ -124,10 +123,6 @@ class FrameWnd : public Window {
   bool OnBarCheck(std::uint32_t id);
   void OnUpdateControlBarMenu(CmdUI& ui);
   virtual void OnClose();
-  // A logoff or shutdown asks: the main frame offers every modified
-  // document for saving, and a refusal (Cancel) vetoes the end; other
-  // frames agree.
-  virtual bool OnQueryEndSession();
 
   CreateContext* pendingContext_ = nullptr;
   View* activeView_ = nullptr;

@@ -581,45 +581,6 @@ TEST_F(ProgramInProcess, CloseAsksForAModifiedDocumentAndCancelKeepsTheProgram) 
   app.ExitInstance();
 }
 
-// A logoff or shutdown asks each modified document as closing does: Cancel
-// vetoes the end and keeps everything; No lets it end.
-TEST_F(ProgramInProcess, LogoffAsksForAModifiedDocumentAndCancelVetoesIt) {
-  CLumo40App app;
-  ASSERT_TRUE(app.InitInstance());
-  fw::Document* doc = app.OpenDocumentFile(std::string(LUMORA_TEST_DATA) + "/layered/rich.psd");
-  ASSERT_NE(doc, nullptr);
-  doc->SetModifiedFlag(true);
-  HWND frame = app.MainFrame()->Handle();
-  for (WPARAM answer : {IDCANCEL, IDNO}) {
-    SCOPED_TRACE(answer);
-    std::string question;
-    DialogProbe ask{"Lumora 4.0", [&](HWND box) {
-                      char text[256] = {};
-                      GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-                      question = text;
-                      PostMessageA(box, WM_COMMAND, answer, 0);
-                    }};
-    probe = &ask;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 50, ProbeTimer);
-    const LRESULT agreed = SendMessageA(frame, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
-    KillTimer(nullptr, timer);
-    ASSERT_TRUE(ask.seen);
-    EXPECT_EQ(question.rfind("Save changes to ", 0), 0u) << question;
-    EXPECT_EQ(agreed, answer == IDCANCEL ? FALSE : TRUE);
-    EXPECT_TRUE(IsWindow(frame));
-    EXPECT_EQ(app.Docs().AllDocuments().size(), 1u);
-  }
-  doc->SetModifiedFlag(false);
-  static_cast<CLumo40Doc*>(doc)->Image().SetModifiedFlag(false);
-  DialogProbe none{"Lumora 4.0", [](HWND box) { PostMessageA(box, WM_COMMAND, IDCANCEL, 0); }};
-  probe = &none;
-  const UINT_PTR timer = SetTimer(nullptr, 0, 50, ProbeTimer);
-  EXPECT_EQ(SendMessageA(frame, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE) << "nothing to save: no question";
-  KillTimer(nullptr, timer);
-  EXPECT_FALSE(none.seen);
-  CloseProgram(app);
-}
-
 // A tool's main-frame hook sees the frame's messages before the frame:
 // one that lets a command pass leaves it to the frame, one that takes it
 // stops it there.
