@@ -105,6 +105,20 @@ BOOL CALLBACK FindFrameClass(HWND window, LPARAM found) {
 
 }  // namespace
 
+LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  // The window's last message unlinks it from its object: never a tool's.
+  if (message != WM_NCDESTROY) {
+    const LU_MSG record{hwnd_, message, wParam, lParam};
+    std::intptr_t result = 0;
+    if (LUIsSomethingInterest(TheLumoApp()->Site(), &record, kLUPassMainFrame, &result) != 0) return result;
+  }
+  return OwnHandling(message, wParam, lParam);
+}
+
+LRESULT CMainFrame::OwnHandling(UINT message, WPARAM wParam, LPARAM lParam) {
+  return fw::MdiFrame::WindowProc(message, wParam, lParam);
+}
+
 bool CMainFrame::PreCreateWindow(CREATESTRUCTA& cs) {
   bool found = false;
   EnumWindows(FindFrameClass, reinterpret_cast<LPARAM>(&found));

@@ -30,6 +30,11 @@ class CMainFrame : public fw::MdiFrame {
   CMainFrame();
   const std::vector<std::string>& TwainDevices() const { return twainDevices_; }
   bool PreCreateWindow(CREATESTRUCTA& cs) override;
+  // Every message is offered to the tool host's main-frame hooks first
+  // (newest first); the application's own main-frame hook, the oldest,
+  // hands what the tools leave to OwnHandling.
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  LRESULT OwnHandling(UINT message, WPARAM wParam, LPARAM lParam);
   // The tool host's Window menu items first, then the frame's routing.
   bool OnCommand(WPARAM wParam, LPARAM lParam) override;
   // Area types and registered tools have their prompts from the tool host.
