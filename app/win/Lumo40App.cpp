@@ -592,9 +592,9 @@ void CLumo40App::OnGuidesGridPreferences() { RunPreferences(*this, 1); }
 void CLumo40App::OnUpdateAlwaysOn(fw::CmdUI& ui) { ui.Enable(FilterCommandEnable(ui.Id(), true)); }
 
 std::intptr_t CLumo40App::MainFrameHandle(const LU_MSG& msg) {
-  fw::FrameWnd* frame = MainFrame();
+  CMainFrame* frame = MainFrameWnd();
   if (frame == nullptr || frame->Handle() == nullptr) return 0;
-  return frame->WindowProc(msg.message, msg.wParam, msg.lParam);
+  return frame->OwnWindowProc(msg.message, msg.wParam, msg.lParam);
 }
 
 bool CLumo40App::OwnedByMainFrame(void* window) {
