@@ -306,6 +306,7 @@ bool CLumo40App::HostStage() {
   }
   hooksInstalled_ = true;
   SetCropToolAvailable(LUGetRegToolIDNumber(Site(), "Crop_Tool", 0) != 0);
+  areaTools.Register(Site());
   // F1 inside a menu asks for help on the highlighted entry.
   menuHelpHook_ = InstallMenuHelpHook(&toolMenus, Site(), &menuHelp);
   StartAnimationTimer();
@@ -338,6 +339,8 @@ void CLumo40App::NameWindowMenuSections() {
     LUWinMenu_SetSectionName(Site(), i, name);
   }
 }
+
+void CLumo40App::SelectAreaTool() { LUSetActiveSelection(Site(), "Area_Whole"); }
 
 // The registered tools into the image menu, once the tool host has its
 // site and hooks.
@@ -474,6 +477,7 @@ int CLumo40App::ExitInstance() {
   if (macroLanguageInstalled_) lang::RemoveMacroLanguage();
   macroLanguageInstalled_ = false;
   if (siteReady_) {
+    LUSetActiveSelection(Site(), "");  // the area tool's hook goes with the views
     LURemoveGlobalSelection(Site());
     LUPreview_Destroy(Site());
   }

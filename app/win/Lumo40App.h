@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/AreaToolList.h"
 #include "app/Colours.h"
 #include "app/HostHooks.h"
 #include "app/IdlePass.h"
@@ -129,6 +130,13 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
 
   // Window helpers.
   HWND GetActiveTopLevelWnd() const;
+
+  // The tool host's area tools and their selection-bar commands.
+  AreaToolList areaTools;
+  // The whole image of the active image window selected (Selection/All).
+  void SelectAreaTool();
+  // The current tool command: 0, an area command 40010-40029, ...
+  std::uint32_t currentToolCommand = 0;
 
   // IdleServices
   void RestoreSavedPrompts() override;

@@ -112,6 +112,11 @@ class CMainFrame : public fw::MdiFrame {
   void OnUpdateLayerPaletteCommand(fw::CmdUI& ui);
   // Selection/Intersection Level...: the level of the settings in a dialog.
   void OnSelectionLevel();
+  // The selection tools (selection bar 40010-40029) and Selection/All.
+  void OnAreaCommand(std::uint32_t id);
+  void OnUpdateAreaCommand(fw::CmdUI& ui);
+  void OnSelectAll();
+  void OnUpdateSelectAll(fw::CmdUI& ui);
   void OnUpdateAlways(fw::CmdUI& ui);
   // Registered tools (500-899) and area types (900-999): the work is done
   // in OnCommand.
