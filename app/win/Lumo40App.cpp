@@ -25,6 +25,7 @@
 #include "document/DocumentServices.h"
 #include "document/StackPreload.h"
 #include "document/win/AppServices.h"
+#include "document/win/ClipboardCommands.h"
 #include "document/win/Lumo40Doc.h"
 #include "engine/layers/LayerMng.h"
 #include "framework/CommandIds.h"
@@ -103,7 +104,9 @@ FW_MESSAGE_MAP(CLumo40App, fw::App, fw::CommandEntry<&CLumo40App::OnGuidesGridPr
                fw::CommandExEntry<&CLumo40App::OnOpenRecentWorkspace>(ID_FILE_RECENT_WORKSPACE,
                                                                       ID_FILE_RECENT_WORKSPACE_LAST),
                fw::UpdateEntry<&CLumo40App::OnUpdateRecentWorkspaces>(ID_FILE_RECENT_WORKSPACE,
-                                                                     ID_FILE_RECENT_WORKSPACE_LAST))
+                                                                     ID_FILE_RECENT_WORKSPACE_LAST),
+               fw::CommandEntry<&CLumo40App::OnEditPasteAsNewImage>(ID_EDIT_PASTE_AS_NEW_IMAGE),
+               fw::UpdateEntry<&CLumo40App::OnUpdateEditPasteAsNewImage>(ID_EDIT_PASTE_AS_NEW_IMAGE))
 
 CLumo40App::CLumo40App() : fw::App(LoadResString(IDS_APP_CAPTION)) {
   // The control library starts before anything else and ends last.
@@ -240,6 +243,10 @@ void CLumo40App::RegisterDocTemplates() {
     return lumora::AskNewImageWithDialog(choice);
   };
   manager->backgroundColour = [this] { return settings.backColor; };
+  manager->clipboardOptions = [this](bool* visibleOnly, bool* activeOnly) {
+    *visibleOnly = settings.copyOnlyVisibleLayers != 0;
+    *activeOnly = settings.copyCutActiveLayerOnly != 0;
+  };
   manager->layerDialogs = lumora::MakeLayerDialogs();
   manager->layerMenuPictures = [pictures = std::make_shared<lumora::LayerMenuPictures>()](
                                    HMENU menu, std::uint32_t firstId) { pictures->Attach(menu, firstId); };
@@ -592,6 +599,10 @@ std::string CLumo40App::PositionText(void* view, POINT point) {
 }
 
 void CLumo40App::OnGuidesGridPreferences() { RunPreferences(*this, 1); }
+
+void CLumo40App::OnEditPasteAsNewImage() { lumora::OnEditPasteAsNewImage(); }
+
+void CLumo40App::OnUpdateEditPasteAsNewImage(fw::CmdUI& ui) { lumora::OnUpdateEditPasteAsNewImage(ui); }
 
 void CLumo40App::OnUpdateAlwaysOn(fw::CmdUI& ui) { ui.Enable(FilterCommandEnable(ui.Id(), true)); }
 

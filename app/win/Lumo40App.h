@@ -126,6 +126,9 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
 
   // Options/Preferences/Guides and Grid...
   void OnGuidesGridPreferences();
+  // Edit/Paste as New Image...
+  void OnEditPasteAsNewImage();
+  void OnUpdateEditPasteAsNewImage(fw::CmdUI& ui);
   void OnUpdateAlwaysOn(fw::CmdUI& ui);
 
   // Window helpers.
