@@ -1009,6 +1009,41 @@ TEST_F(ViewNavigation, NavigatorFollowsScrollsAndZooms) {
   EXPECT_EQ(fw::IniFile(ini_).GetInt("NAVIGATOR", "SHOW", -1), 1);
 }
 
+// A minimised navigator comes back minimised at the next start; restored,
+// it is written as not minimised; its close box hides it.
+TEST_F(ViewNavigation, NavigatorMinimisedAcrossARestart) {
+  {
+    CLumo40App app;
+    ProgramGuard guard(app);
+    ASSERT_TRUE(Start(app));
+    CNavigatorWnd& nav = app.MainFrameWnd()->Navigator();
+    ASSERT_TRUE(nav.Exists());
+    SendMessageA(nav.Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    RunFor(app, 30);
+    EXPECT_TRUE(IsIconic(nav.Handle()));
+    CloseProgram(app);
+  }
+  EXPECT_EQ(fw::IniFile(ini_).GetInt("NAVIGATOR", "MINIMIZED", -1), 1);
+  {
+    CLumo40App app;
+    ProgramGuard guard(app);
+    ASSERT_TRUE(Start(app));
+    CNavigatorWnd& nav = app.MainFrameWnd()->Navigator();
+    ASSERT_TRUE(nav.Exists());
+    EXPECT_TRUE(IsIconic(nav.Handle()));
+    SendMessageA(nav.Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+    RunFor(app, 30);
+    EXPECT_FALSE(IsIconic(nav.Handle()));
+    // Its close box hides it and writes so at once.
+    SendMessageA(nav.Handle(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(nav.Exists());
+    EXPECT_FALSE(IsWindowVisible(nav.Handle()));
+    EXPECT_EQ(fw::IniFile(ini_).GetInt("NAVIGATOR", "SHOW", -1), 0);
+    CloseProgram(app);
+  }
+  EXPECT_EQ(fw::IniFile(ini_).GetInt("NAVIGATOR", "MINIMIZED", -1), 0);
+}
+
 // At 4:1 a guide out of the top ruler lands on the image row under the
 // pointer and is drawn on the window row it was dropped on.
 TEST_F(ViewNavigation, GuideAtFourToOneLandsOnThePointersRow) {
