@@ -14,7 +14,7 @@ constexpr std::array<ToolInfo, 10> kTools{{
     {kCmdToolEllipse, BrushClass::kEllipse, "ELLIPSEBRUSH", 10, 10139, 171},
     {kCmdToolEraser, BrushClass::kEraser, "ERASEBRUSH", 12, 10153, kUndoPaintName},
     {kCmdToolLine, BrushClass::kLine, "LINEBRUSH", 10, 10141, 69},
-    {kCmdToolPolygon, BrushClass::kPolygon, "POLYBRUSH", 10, 10082, 172},
+    {kCmdToolPolygon, BrushClass::kPolygon, "POLYBRUSH", 10, 10140, 172},
     {kCmdToolRect, BrushClass::kRect, "RECTBRUSH", 10, 10137, 173},
     {kCmdToolWater, BrushClass::kWater, "WATERBRUSH", 10, 10082, kUndoPaintName},
 }};
@@ -68,6 +68,7 @@ std::uint32_t ToolCommandForKey(char letter) {
     case 'C': case 'c': return kCmdToolCurve;
     case 'R': case 'r': return kCmdToolRect;
     case 'O': case 'o': return kCmdToolEllipse;
+    case 'P': case 'p': return kCmdToolPolygon;
     default: return 0;
   }
 }

@@ -299,3 +299,121 @@ void CRectTool::OnLButtonUp(HWND window, UINT flags, int x, int y) {
 }
 
 }  // namespace lumora
+
+// ---- Polygon
+
+namespace lumora {
+
+bool CPolygonTool::LayerRefuses(HWND window) const {
+  CLumo40Doc* doc = IsImageViewWnd(window) ? GetDocFromWnd(window) : nullptr;
+  CLayer* layer = doc != nullptr ? doc->Image().GetActiveLayer() : nullptr;
+  if (layer == nullptr) return false;
+  const LAYER_INFO info = layer->GetLayerInfo();
+  if (info.editMask == 0 || info.lockTransparency == 0) return false;
+  const std::string text(res::String(IDS_TRANSPARENCY_LOCKED));
+  MessageBoxA(GetAncestor(window, GA_ROOT), text.c_str(), std::string(res::String(IDS_ERROR_CAPTION)).c_str(),
+              MB_OK | MB_ICONEXCLAMATION);
+  return true;
+}
+
+void CPolygonTool::DrawFeedback() const {
+  HWND window = ViewWindow();
+  if (window == nullptr || vertices_.empty()) return;
+  CLumo40View* view = stroke_->View();
+  HDC dc = GetDC(window);
+  const int old = SetROP2(dc, R2_NOT);
+  POINT p = ToWindow(view, vertices_.front());
+  MoveToEx(dc, p.x, p.y, nullptr);
+  for (std::size_t i = 1; i < vertices_.size(); ++i) {
+    p = ToWindow(view, vertices_[i]);
+    LineTo(dc, p.x, p.y);
+  }
+  if (hasBand_) {
+    const POINT b = ToWindow(view, band_);
+    LineTo(dc, b.x, b.y);
+  }
+  SetROP2(dc, old);
+  ReleaseDC(window, dc);
+}
+
+void CPolygonTool::EraseFeedback() const {
+  HWND window = ViewWindow();
+  if (window == nullptr || vertices_.empty()) return;
+  CLumo40View* view = stroke_->View();
+  HRGN region = CreateRectRgn(0, 0, 0, 0);
+  auto add = [region](int x, int y) {
+    HRGN square = CreateRectRgn(x - 1, y - 1, x + 2, y + 2);
+    CombineRgn(region, region, square, RGN_OR);
+    DeleteObject(square);
+  };
+  std::vector<POINT> points;
+  for (const POINT& v : vertices_) points.push_back(ToWindow(view, v));
+  if (hasBand_) points.push_back(ToWindow(view, band_));
+  add(points.front().x, points.front().y);
+  for (std::size_t i = 1; i < points.size(); ++i) {
+    paint::WalkLine(points[i - 1].x, points[i - 1].y, points[i].x, points[i].y, add);
+    add(points[i].x, points[i].y);
+  }
+  RepaintRegion(window, region);
+}
+
+void CPolygonTool::OnLButtonDown(HWND window, UINT flags, int x, int y) {
+  if (LayerRefuses(window)) {
+    vertices_.clear();
+    return;
+  }
+  if (vertices_.empty()) {
+    engine_->SetPaintAtButtonDown(false);
+    CToolBrush::OnLButtonDown(window, flags, x, y);
+    if (!capturing_) return;
+    hasBand_ = false;
+    vertices_.push_back(ImageAt(x, y));
+    DrawFeedback();
+    return;
+  }
+  if (!capturing_) return;
+  EraseFeedback();
+  vertices_.push_back(ImageAt(x, y));
+  hasBand_ = false;
+  DrawFeedback();
+}
+
+void CPolygonTool::OnMouseMove(HWND, UINT flags, int x, int y) {
+  if (!capturing_ || vertices_.empty()) return;
+  const POINT p = ImageAt(x, y);
+  EraseFeedback();
+  if ((flags & MK_LBUTTON) != 0) {
+    // Dragging adds vertices as it goes.
+    const POINT& last = vertices_.back();
+    if (p.x != last.x || p.y != last.y) vertices_.push_back(p);
+    hasBand_ = false;
+  } else {
+    band_ = p;
+    hasBand_ = true;
+  }
+  DrawFeedback();
+}
+
+void CPolygonTool::OnLButtonDblClk(HWND window, UINT flags, int x, int y) {
+  if (!capturing_) return;
+  if (vertices_.empty()) {
+    OnLButtonDown(window, flags, x, y);
+    return;
+  }
+  EraseFeedback();
+  hasBand_ = false;
+  RECT client{};
+  GetClientRect(window, &client);
+  if (x >= client.left && x < client.right && y >= client.top && y < client.bottom) {
+    vertices_.push_back(vertices_.front());
+    ProgressSetCaptionId(kProcessingCaption);
+    const bool rendered = engine_->RenderPolygon(&vertices_, style_, [](int row, int rows) {
+      return ProgressCallback(row, rows) != 0;
+    });
+    if (!rendered) engine_->DiscardStroke();
+  }
+  vertices_.clear();
+  CToolBrush::OnLButtonUp(window, flags, x, y);
+}
+
+}  // namespace lumora

@@ -85,3 +85,33 @@ class CRectTool : public CLineTool {
 };
 
 }  // namespace lumora
+
+namespace lumora {
+
+// The polygon tool: clicks (and drags) add vertices, the rubber band runs
+// from the last vertex to the pointer; a double click closes the polygon
+// and paints it in the page's drawing style.
+class CPolygonTool : public CLineTool {
+ public:
+  using CLineTool::CLineTool;
+  void OnLButtonDown(HWND window, UINT flags, int x, int y) override;
+  void OnMouseMove(HWND window, UINT flags, int x, int y) override;
+  void OnLButtonUp(HWND, UINT, int, int) override {}
+  void OnLButtonDblClk(HWND window, UINT flags, int x, int y) override;
+  void SetStyle(int style) override { style_ = style; }
+  std::size_t VertexCount() const { return vertices_.size(); }
+
+ private:
+  bool LayerRefuses(HWND window) const;
+  // The polyline through the vertices and the band to the pointer, drawn
+  // inverted or erased.
+  void DrawFeedback() const;
+  void EraseFeedback() const;
+
+  int style_ = 0;
+  std::vector<POINT> vertices_;  // image coordinates, signed
+  bool hasBand_ = false;
+  POINT band_{};
+};
+
+}  // namespace lumora

@@ -84,6 +84,7 @@ std::unique_ptr<CToolBrush> CToolBrush::Create(std::uint32_t command) {
     case paint::BrushClass::kCurve:
     case paint::BrushClass::kRect:
     case paint::BrushClass::kEllipse:
+    case paint::BrushClass::kPolygon:
       engine = std::make_unique<paint::CPaintBrush>(command, info->width, *random);
       break;
     default:
@@ -96,6 +97,9 @@ std::unique_ptr<CToolBrush> CToolBrush::Create(std::uint32_t command) {
   if (info->brushClass == paint::BrushClass::kRect || info->brushClass == paint::BrushClass::kEllipse) {
     return std::make_unique<CRectTool>(*info, std::move(engine), std::move(random),
                                        info->brushClass == paint::BrushClass::kEllipse);
+  }
+  if (info->brushClass == paint::BrushClass::kPolygon) {
+    return std::make_unique<CPolygonTool>(*info, std::move(engine), std::move(random));
   }
   if (info->brushClass == paint::BrushClass::kCurve) {
     return std::make_unique<CCurveTool>(*info, std::move(engine), std::move(random));

@@ -504,6 +504,52 @@ TEST_F(Painting, RectangleAndEllipseInEachStyleEqualThePortableShapes) {
   EXPECT_TRUE(StackBytes(stack) == before);
 }
 
+TEST_F(Painting, ClickedPolygonClosedByADoubleClickEqualsThePortableOne) {
+  Open("white.png");
+  CLayersManager& stack = *doc_->Image().GetLayers();
+  app_.settings.foreColor = RGB(200, 30, 60);
+  app_.settings.backColor = RGB(10, 120, 230);
+  TypeLetter('P');
+  ASSERT_NE(Main()->CurrentTool(), nullptr);
+  ASSERT_EQ(Main()->CurrentTool()->CommandId(), paint::kCmdToolPolygon);
+  auto* polygon = dynamic_cast<CPolygonTool*>(Main()->CurrentTool());
+  ASSERT_NE(polygon, nullptr);
+  Choose(1157, 1);  // filled by the foreground, still outlined
+  const int width = Main()->CurrentTool()->Width();
+  const std::vector<POINT> clicks{{80, 60}, {300, 80}, {260, 220}};
+  const POINT last{120, 200};
+  CopyStroke expected(stack);
+  for (const POINT& c : clicks) {
+    Send({Mouse(MOUSEEVENTF_MOVE, OnScreen(view_->Handle(), c))});
+    Pump();
+    Send({Mouse(MOUSEEVENTF_LEFTDOWN), Mouse(MOUSEEVENTF_LEFTUP)});
+    Pump();
+    Sleep(GetDoubleClickTime() + 50);  // single clicks, not a double one
+    Pump();
+  }
+  EXPECT_EQ(polygon->VertexCount(), clicks.size());
+  Send({Mouse(MOUSEEVENTF_MOVE, OnScreen(view_->Handle(), last))});
+  Pump();
+  Send({Mouse(MOUSEEVENTF_LEFTDOWN), Mouse(MOUSEEVENTF_LEFTUP), Mouse(MOUSEEVENTF_LEFTDOWN),
+        Mouse(MOUSEEVENTF_LEFTUP)});
+  Pump();
+  Settle(app_, doc_);
+  EXPECT_EQ(polygon->VertexCount(), 0u);
+  EXPECT_EQ(doc_->Image().HistoryState().name, "Polygon");
+  std::vector<POINT> vertices;
+  for (const POINT& c : clicks) vertices.push_back(ImagePoint(c));
+  vertices.push_back(ImagePoint(last));
+  vertices.push_back(vertices.front());
+  SeededBrushRandom random(1);
+  paint::CPaintBrush brush(paint::kCmdToolPolygon, width, random);
+  brush.SetPaintAtButtonDown(false);
+  brush.SetColours(RGB(200, 30, 60), RGB(10, 120, 230));
+  ASSERT_TRUE(brush.ButtonDown(&expected, vertices[0].x, vertices[0].y));
+  EXPECT_TRUE(brush.RenderPolygon(&vertices, 1, nullptr));
+  brush.ButtonUp();
+  EXPECT_TRUE(StackBytes(stack) == StackBytes(*expected.stack)) << "the program's polygon differs";
+}
+
 LRESULT CALLBACK PlainWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, m, wp, lp); }
 
 TEST_F(Painting, DropperTakesAnImagePixelAndAWindowsColour) {
