@@ -9,7 +9,7 @@ constexpr std::uint32_t kUndoPaintName = 168;
 constexpr std::array<ToolInfo, 10> kTools{{
     {kCmdToolAir, BrushClass::kAir, "AEROBRUSH", 12, 10145, kUndoPaintName},
     {kCmdToolPaint, BrushClass::kPaint, "PAINTBRUSH", 10, 10082, kUndoPaintName},
-    {kCmdToolClone, BrushClass::kClone, "CLONEBRUSH", 10, 10082, kUndoPaintName},
+    {kCmdToolClone, BrushClass::kClone, "CLONEBRUSH", 10, 10135, kUndoPaintName},
     {kCmdToolCurve, BrushClass::kCurve, "CURVEBRUSH", 10, 10142, 169},
     {kCmdToolEllipse, BrushClass::kEllipse, "ELLIPSEBRUSH", 10, 10139, 171},
     {kCmdToolEraser, BrushClass::kEraser, "ERASEBRUSH", 12, 10153, kUndoPaintName},
@@ -69,6 +69,7 @@ std::uint32_t ToolCommandForKey(char letter) {
     case 'R': case 'r': return kCmdToolRect;
     case 'O': case 'o': return kCmdToolEllipse;
     case 'P': case 'p': return kCmdToolPolygon;
+    case 'S': case 's': return kCmdToolClone;
     default: return 0;
   }
 }

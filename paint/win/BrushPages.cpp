@@ -105,7 +105,9 @@ bool CBrushPage::OnInitDialog() {
     for (std::uint32_t id : kEraseActions) actions.push_back(Text(id));
     FillCombo(kEraseCombo, actions, eraseAction_);
   }
-  if (Has(kStyleCombo)) {
+  if (Has(kStyleCombo) && kind_ == paint::PageKind::clone) {
+    FillCombo(kStyleCombo, {Text(IDS_CLONE_COMMON), Text(IDS_CLONE_ARTISTIC)}, s.style == 0 ? 0 : 1);
+  } else if (Has(kStyleCombo)) {
     FillCombo(kStyleCombo, {Text(IDS_STYLE_OUTLINED), Text(IDS_STYLE_FILLED_FOREGROUND), Text(IDS_STYLE_FILLED_BACKGROUND)},
               static_cast<int>(std::min<std::uint32_t>(s.style, 2)));
   }
@@ -195,7 +197,8 @@ void CBrushPage::PushInsertMode() {
 void CBrushPage::PushOwn() {
   if (brush_ == nullptr) return;
   if (kind_ == paint::PageKind::eraser) brush_->SetEraseAction(eraseAction_);
-  if (kind_ == paint::PageKind::rect || kind_ == paint::PageKind::ellipse || kind_ == paint::PageKind::polygon) {
+  if (kind_ == paint::PageKind::rect || kind_ == paint::PageKind::ellipse || kind_ == paint::PageKind::polygon ||
+      kind_ == paint::PageKind::clone) {
     brush_->SetStyle(static_cast<int>(Model().settings.style));
   }
   if (kind_ == paint::PageKind::air) {

@@ -4,6 +4,7 @@
 // step "Line" or "Curve".
 #pragma once
 
+#include "paint/CloneBrush.h"
 #include "paint/win/ToolBrush.h"
 
 namespace lumora {
@@ -112,6 +113,44 @@ class CPolygonTool : public CLineTool {
   std::vector<POINT> vertices_;  // image coordinates, signed
   bool hasBand_ = false;
   POINT band_{};
+};
+
+}  // namespace lumora
+
+namespace lumora {
+
+// The clone tool: Shift and a click mark the source (a cross shows it in
+// its view); strokes then paint the source layer's pixels displaced by the
+// offset measured at the first stroke, the cross following the sampling
+// point.
+class CCloneTool : public CToolBrush {
+ public:
+  CCloneTool(const paint::ToolInfo& info, std::unique_ptr<paint::StrokeBrush> engine,
+             std::unique_ptr<BrushRandom> random);
+  ~CCloneTool() override;
+  int OnViewPaint(CLumo40View* view, HDC dc) override;
+  void OnLButtonDown(HWND window, UINT flags, int x, int y) override;
+  void OnMouseMove(HWND window, UINT flags, int x, int y) override;
+  void SetStyle(int style) override;
+  bool CrossShown() const { return crossShown_; }
+  POINT CrossPoint() const { return cross_; }
+
+ protected:
+  bool StartEngineStroke(ViewStrokeDocument* document, POINT image) override;
+
+ private:
+  paint::CClone& Clone();
+  void InvertCross(HDC dc, POINT at) const;
+  void DrawCross(POINT at);
+  void EraseCross();
+  void Mark(HWND window, int x, int y);
+
+  HWND sourceWindow_ = nullptr;
+  HWND targetWindow_ = nullptr;
+  POINT sourceClick_{};
+  bool crossShown_ = false;
+  POINT cross_{};
+  POINT viewOffset_{};
 };
 
 }  // namespace lumora

@@ -12,6 +12,7 @@
 #include "hostapi/fragment.h"
 #include "hostapi/toolhost.h"
 #include "paint/AirBrush.h"
+#include "paint/CloneBrush.h"
 #include "paint/BrushPageRules.h"
 #include "paint/EraseBrush.h"
 #include "paint/PaintBrush.h"
@@ -87,6 +88,9 @@ std::unique_ptr<CToolBrush> CToolBrush::Create(std::uint32_t command) {
     case paint::BrushClass::kPolygon:
       engine = std::make_unique<paint::CPaintBrush>(command, info->width, *random);
       break;
+    case paint::BrushClass::kClone:
+      engine = std::make_unique<paint::CClone>(*random, info->width);
+      break;
     default:
       return nullptr;  // the other tools are not built yet
   }
@@ -97,6 +101,9 @@ std::unique_ptr<CToolBrush> CToolBrush::Create(std::uint32_t command) {
   if (info->brushClass == paint::BrushClass::kRect || info->brushClass == paint::BrushClass::kEllipse) {
     return std::make_unique<CRectTool>(*info, std::move(engine), std::move(random),
                                        info->brushClass == paint::BrushClass::kEllipse);
+  }
+  if (info->brushClass == paint::BrushClass::kClone) {
+    return std::make_unique<CCloneTool>(*info, std::move(engine), std::move(random));
   }
   if (info->brushClass == paint::BrushClass::kPolygon) {
     return std::make_unique<CPolygonTool>(*info, std::move(engine), std::move(random));
@@ -217,7 +224,7 @@ void CToolBrush::OnLButtonDown(HWND window, UINT flags, int x, int y) {
   TakeSelection(doc);
   stroke_ = std::make_unique<ViewStrokeDocument>(view, doc);
   const POINT p = view->WindowPointToImagePixel(POINT{x, y});
-  if (!engine_->ButtonDown(stroke_.get(), p.x, p.y)) {
+  if (!StartEngineStroke(stroke_.get(), p)) {
     const std::string why = engine_->RefusalMessage();
     stroke_.reset();
     if (!why.empty()) {

@@ -109,6 +109,11 @@ class CToolBrush {
  protected:
   CToolBrush(const paint::ToolInfo& info, std::unique_ptr<paint::StrokeBrush> engine, std::unique_ptr<BrushRandom> random,
              LPCSTR cursor);
+  // Starts the engine's stroke at an image point (the clone checks its
+  // source first).
+  virtual bool StartEngineStroke(ViewStrokeDocument* document, POINT image) {
+    return engine_->ButtonDown(document, image.x, image.y);
+  }
   // After the stroke: the palette, the navigator, the tool host's preview.
   void AfterStroke(CLumo40Doc* doc);
   // The selection of the view's document as the stroke's limit.

@@ -550,6 +550,64 @@ TEST_F(Painting, ClickedPolygonClosedByADoubleClickEqualsThePortableOne) {
   EXPECT_TRUE(StackBytes(stack) == StackBytes(*expected.stack)) << "the program's polygon differs";
 }
 
+TEST_F(Painting, CloneNeedsASourceThenPaintsItDisplacedByTheOffset) {
+  Open("red.png");
+  CLayersManager& stack = *doc_->Image().GetLayers();
+  TypeLetter('S');
+  ASSERT_NE(Main()->CurrentTool(), nullptr);
+  ASSERT_EQ(Main()->CurrentTool()->CommandId(), paint::kCmdToolClone);
+  auto* clone = dynamic_cast<CCloneTool*>(Main()->CurrentTool());
+  ASSERT_NE(clone, nullptr);
+  const int width = clone->Width();
+  const std::string before = StackBytes(stack);
+
+  // A stroke without a source says how to mark one.
+  std::string said;
+  lumora::testing::DialogScript::Run({{std::string(res::String(IDS_ERROR_CAPTION)), [&](HWND box) {
+                                         char text[256] = {};
+                                         GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+                                         said = text;
+                                         lumora::testing::Press(box, IDOK);
+                                       }}});
+  Drag({{420, 100}, {440, 100}});
+  EXPECT_EQ(said, paint::kMsgNoCloneSource);
+  EXPECT_TRUE(StackBytes(stack) == before);
+
+  // Shift and a click in the red rectangle mark the source.
+  const POINT sourceClick{160, 120};
+  Send({Mouse(MOUSEEVENTF_MOVE, OnScreen(view_->Handle(), sourceClick))});
+  Pump();
+  Send({Key(VK_SHIFT, false)});
+  Pump();
+  Send({Mouse(MOUSEEVENTF_LEFTDOWN), Mouse(MOUSEEVENTF_LEFTUP)});
+  Pump();
+  Send({Key(VK_SHIFT, true)});
+  Pump();
+  ASSERT_TRUE(clone->CrossShown());
+  EXPECT_EQ(clone->CrossPoint().x, sourceClick.x);
+
+  // A stroke on white beside it paints the red from the source.
+  const std::vector<POINT> stroke{{420, 110}, {450, 120}, {480, 130}};
+  CopyStroke expected(stack);
+  Drag(stroke);
+  EXPECT_EQ(doc_->Image().HistoryState().name, "Paint");
+  SeededBrushRandom random(1);
+  paint::CClone native(random, width);
+  native.SetColours(0x000000, 0xFFFFFF);
+  ASSERT_TRUE(native.MarkSource(expected.stack->GetActiveLayer(), ImagePoint(sourceClick)));
+  ASSERT_TRUE(native.StartStroke(&expected, ImagePoint(stroke[0]).x, ImagePoint(stroke[0]).y));
+  for (std::size_t i = 1; i < stroke.size(); ++i) native.MoveTo(ImagePoint(stroke[i]).x, ImagePoint(stroke[i]).y);
+  native.ButtonUp();
+  const std::string cloned = StackBytes(stack);
+  EXPECT_NE(cloned, before);
+  EXPECT_TRUE(cloned == StackBytes(*expected.stack)) << "the program's clone differs from the portable one";
+  const WAPtr merged = stack.CreateMergedImage(1, 255, 255, 255);
+  const POINT at = ImagePoint(stroke[1]);
+  EXPECT_EQ(merged->Row(at.y)[3 * at.x + 2], 200) << "red under the stroke";
+  // The cross follows the sampling point.
+  EXPECT_TRUE(clone->CrossShown());
+}
+
 LRESULT CALLBACK PlainWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, m, wp, lp); }
 
 TEST_F(Painting, DropperTakesAnImagePixelAndAWindowsColour) {
