@@ -16,7 +16,7 @@ constexpr std::array<ToolInfo, 10> kTools{{
     {kCmdToolLine, BrushClass::kLine, "LINEBRUSH", 10, 10141, 69},
     {kCmdToolPolygon, BrushClass::kPolygon, "POLYBRUSH", 10, 10140, 172},
     {kCmdToolRect, BrushClass::kRect, "RECTBRUSH", 10, 10137, 173},
-    {kCmdToolWater, BrushClass::kWater, "WATERBRUSH", 10, 10082, kUndoPaintName},
+    {kCmdToolWater, BrushClass::kWater, "WATERBRUSH", 20, 10143, kUndoPaintName},
 }};
 
 constexpr std::array<std::uint32_t, kToolPageCount> kPageCommands{kCmdToolEraser, kCmdToolPaint, kCmdToolClone,
@@ -70,6 +70,7 @@ std::uint32_t ToolCommandForKey(char letter) {
     case 'O': case 'o': return kCmdToolEllipse;
     case 'P': case 'p': return kCmdToolPolygon;
     case 'S': case 's': return kCmdToolClone;
+    case 'W': case 'w': return kCmdToolWater;
     default: return 0;
   }
 }

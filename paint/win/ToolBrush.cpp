@@ -13,6 +13,7 @@
 #include "hostapi/toolhost.h"
 #include "paint/AirBrush.h"
 #include "paint/CloneBrush.h"
+#include "paint/WaterBrush.h"
 #include "paint/BrushPageRules.h"
 #include "paint/EraseBrush.h"
 #include "paint/PaintBrush.h"
@@ -91,6 +92,9 @@ std::unique_ptr<CToolBrush> CToolBrush::Create(std::uint32_t command) {
     case paint::BrushClass::kClone:
       engine = std::make_unique<paint::CClone>(*random, info->width);
       break;
+    case paint::BrushClass::kWater:
+      engine = std::make_unique<paint::CWaterBrush>();
+      break;
     default:
       return nullptr;  // the other tools are not built yet
   }
@@ -141,7 +145,18 @@ void CToolBrush::OnActivateView(CLumo40View* view) {
 
 // ---- Settings
 
+void CToolBrush::SetWater(int manner, int strength) {
+  if (auto* water = dynamic_cast<paint::CWaterBrush*>(engine_.get())) {
+    water->SetManner(manner);
+    water->SetStrength(strength);
+  }
+}
+
 void CToolBrush::SetWidth(int width, const paint::EdgeValues& edge) {
+  if (auto* water = dynamic_cast<paint::CWaterBrush*>(engine_.get())) {
+    water->SetSize(width);
+    return;
+  }
   if (auto* paintBrush = dynamic_cast<paint::CPaintBrush*>(engine_.get())) {
     paintBrush->SetWidth(width, paint::EdgeSizeFor(edge, width), edge.optionId);
   }

@@ -94,6 +94,8 @@ class CToolBrush {
   // The shape tools' drawing style (0 outlined, 1 filled by the foreground,
   // 2 filled by the background).
   virtual void SetStyle(int) {}
+  // The water brush's manner (0 water drop, 1 smear) and strength 1..10.
+  void SetWater(int manner, int strength);
   // The stores custom shapes and papers are read from.
   void SetStores(const paint::CFileManager* shapes, const paint::CFileManager* papers);
   int Width() const { return engine_->Width(); }

@@ -22,6 +22,7 @@
 #include "paint/AirBrush.h"
 #include "paint/EraseBrush.h"
 #include "paint/PaintBrush.h"
+#include "paint/WaterBrush.h"
 #include "paint/win/BrushPages.h"
 #include "paint/win/LineTools.h"
 #include "paint/win/PaintAttributes.h"
@@ -606,6 +607,33 @@ TEST_F(Painting, CloneNeedsASourceThenPaintsItDisplacedByTheOffset) {
   EXPECT_EQ(merged->Row(at.y)[3 * at.x + 2], 200) << "red under the stroke";
   // The cross follows the sampling point.
   EXPECT_TRUE(clone->CrossShown());
+}
+
+TEST_F(Painting, WaterDropAndSmearEqualThePortableWaterBrush) {
+  Open("red.png");
+  CLayersManager& stack = *doc_->Image().GetLayers();
+  TypeLetter('W');
+  ASSERT_NE(Main()->CurrentTool(), nullptr);
+  ASSERT_EQ(Main()->CurrentTool()->CommandId(), paint::kCmdToolWater);
+  for (int manner = 0; manner < 2; ++manner) {
+    Choose(1234, manner);
+    const int width = Main()->CurrentTool()->Width();
+    // From the red rectangle out into the white.
+    const std::vector<POINT> stroke{{250, 120 + 40 * manner}, {290, 124 + 40 * manner}, {340, 130 + 40 * manner}};
+    const std::string before = StackBytes(stack);
+    CopyStroke expected(stack);
+    Drag(stroke);
+    paint::CWaterBrush water;
+    water.SetSize(width);
+    water.SetManner(manner);
+    water.SetStrength(7);
+    ASSERT_TRUE(water.ButtonDown(&expected, ImagePoint(stroke[0]).x, ImagePoint(stroke[0]).y));
+    for (std::size_t i = 1; i < stroke.size(); ++i) water.MoveTo(ImagePoint(stroke[i]).x, ImagePoint(stroke[i]).y);
+    water.ButtonUp();
+    const std::string after = StackBytes(stack);
+    EXPECT_NE(after, before) << "manner " << manner;
+    EXPECT_TRUE(after == StackBytes(*expected.stack)) << "manner " << manner;
+  }
 }
 
 LRESULT CALLBACK PlainWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, m, wp, lp); }
