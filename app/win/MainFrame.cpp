@@ -90,6 +90,10 @@ FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnC
                fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_LINE, ID_TOOL_CURVE),
                fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_RECTANGLE, ID_TOOL_ELLIPSE),
                fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_RECTANGLE, ID_TOOL_ELLIPSE),
+               fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_POLYGON, ID_TOOL_POLYGON),
+               fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_POLYGON),
+               fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_CLONE, ID_TOOL_WATER),
+               fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_CLONE, ID_TOOL_WATER),
                fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_ERASER, ID_TOOL_ERASER),
                fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_ERASER))
 
