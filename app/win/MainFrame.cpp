@@ -68,6 +68,8 @@ FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnC
                fw::WindowMessageEntry<&CMainFrame::OnTwainNativeImage>(kMsgTwainNativeImage),
                fw::WindowMessageEntry<&CMainFrame::OnTwainMemoryImage>(kMsgTwainMemoryImage),
                fw::WindowMessageEntry<&CMainFrame::OnMenuSelect>(WM_MENUSELECT),
+               fw::WindowMessageEntry<&CMainFrame::OnNcLButtonDown>(WM_NCLBUTTONDOWN),
+               fw::WindowMessageEntry<&CMainFrame::OnFrameEnterIdle>(WM_ENTERIDLE),
                fw::WindowMessageEntry<&CMainFrame::OnQueryEndSession>(WM_QUERYENDSESSION),
                fw::WindowMessageEntry<&CMainFrame::OnEndSession>(WM_ENDSESSION),
                fw::CommandEntry<&CMainFrame::OnCloseAllTools>(ID_WINDOW_CLOSE_ALL_TOOLS),
@@ -83,6 +85,10 @@ FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnC
                fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_AIRBRUSH),
                fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_PAINTBRUSH, ID_TOOL_PAINTBRUSH),
                fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_PAINTBRUSH),
+               fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_LINE, ID_TOOL_CURVE),
+               fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_LINE, ID_TOOL_CURVE),
+               fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_RECTANGLE, ID_TOOL_ELLIPSE),
+               fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_RECTANGLE, ID_TOOL_ELLIPSE),
                fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_ERASER, ID_TOOL_ERASER),
                fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_ERASER))
 
@@ -450,6 +456,7 @@ void CMainFrame::OnIdleUpdateCmdUI() {
   // reload or a new size changes it too); the application shows changes.
   fw::View* view = GetActiveFrame() != this ? GetActiveFrame()->GetActiveView() : nullptr;
   TheLumoApp()->ShowImageStatus(view != nullptr ? view->Handle() : nullptr);
+  if (TraceEnabled()) TraceMenuBar();
   fw::MdiFrame::OnIdleUpdateCmdUI();
 }
 
@@ -528,6 +535,37 @@ LRESULT CMainFrame::OnEndSession(WPARAM wParam, LPARAM) {
   DestroyFrame();
   TheLumoApp()->ExitInstance();
   return 0;
+}
+
+LRESULT CMainFrame::OnNcLButtonDown(WPARAM wParam, LPARAM lParam) {
+  if (wParam == HTMENU && TraceEnabled()) {
+    TraceMark("menu click");
+    menuShownMarked_ = false;
+  }
+  // The menu's own loop runs inside.
+  return DefaultProc(WM_NCLBUTTONDOWN, wParam, lParam);
+}
+
+LRESULT CMainFrame::OnFrameEnterIdle(WPARAM wParam, LPARAM lParam) {
+  if (wParam == MSGF_MENU && !menuShownMarked_) {
+    menuShownMarked_ = true;
+    TraceMark("menu shown");
+  }
+  return OnEnterIdle(wParam, lParam);
+}
+
+void CMainFrame::TraceMenuBar() {
+  HMENU bar = GetMenu(Handle());
+  if (bar == nullptr || bar == tracedMenu_) return;
+  tracedMenu_ = bar;
+  for (int i = 0; i < GetMenuItemCount(bar); ++i) {
+    RECT r{};
+    if (!GetMenuItemRect(Handle(), bar, static_cast<UINT>(i), &r)) continue;
+    char mark[96];
+    wsprintfA(mark, "menu bar %d %d %d %d %d %d", i, static_cast<int>(GetMenuItemCount(bar)), r.left, r.top, r.right,
+              r.bottom);
+    TraceMark(mark);
+  }
 }
 
 LRESULT CMainFrame::OnMenuSelect(WPARAM wParam, LPARAM lParam) {

@@ -118,6 +118,13 @@ class CMainFrame : public fw::MdiFrame {
   void OnUpdateToolRange(fw::CmdUI& ui);
   void OnUpdateAreaTypeRange(fw::CmdUI& ui);
   LRESULT OnMenuSelect(WPARAM, LPARAM);
+  // Trace marks of a menu opened by a click (bench/menu-open): the click on
+  // the menu bar, the menu's first idle, and where the bar's items are.
+  LRESULT OnNcLButtonDown(WPARAM, LPARAM);
+  LRESULT OnFrameEnterIdle(WPARAM, LPARAM);
+  void TraceMenuBar();
+  bool menuShownMarked_ = true;
+  HMENU tracedMenu_ = nullptr;
   // Window/Close All Tools: every tool pane closes.
   void OnCloseAllTools();
   void OnUpdateCloseAllTools(fw::CmdUI& ui);
