@@ -14,6 +14,7 @@
 #include "app/win/AppToolMenus.h"
 #include "app/win/AppViewShell.h"
 #include "app/win/MainFrame.h"
+#include "ui/win/AngleDial.h"
 #include "app/win/SmallWindows.h"
 #include "dialogs/win/CreateNewImgDlg.h"
 #include "ui/win/LayerDialogs.h"
@@ -225,6 +226,7 @@ void CLumo40App::RegisterWindowClasses() {
   RegisterImageViewClass();
   // Without the control library the dialogs use the plain classes.
   RegisterCustomNcDialogClass(instance);
+  RegisterAngleDialClass(instance);
 }
 
 void CLumo40App::OnMenuPopupUpdated(HMENU popup) {

@@ -104,6 +104,8 @@ class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFile
   void OnImageCropSelection();
   void OnUpdateImageCropSelection(fw::CmdUI& ui);
   void OnImageRotate180();
+  // Image/Rotate Canvas/Numeric...: the angle from the Rotate dialog.
+  void OnImageRotateNumeric();
   void OnImageRotate90CW();
   void OnImageRotate90CCW();
   void OnImageFlipHorizontal();
