@@ -22,6 +22,7 @@
 #include "framework/Profile.h"
 #include "framework/win/DocView.h"
 #include "hostapi/fragment.h"
+#include "libs/imgxfer/ui.h"
 #include "platform/rect.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
@@ -393,6 +394,74 @@ TEST_F(Clipboard, ALayeredCopyWithASelectionPastesAsTheSameLayersAndSelectionAft
     EXPECT_EQ(std::memcmp(mergedAfter->Row(y), mergedBefore->Row(y), 64 * 3), 0) << y;
   }
   EXPECT_NE(made->Image().GetSelection(), nullptr);
+}
+
+// Chooses the file in the open dialog the command shows.
+void ChooseInOpenDialog(std::string path) {
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+  DialogScript::Run({{"Open", [path](HWND d) {
+                        SetWindowTextA(lumora::testing::NameBox(d), path.c_str());
+                        Press(d, IDOK);
+                      }}});
+}
+
+TEST_F(Clipboard, PasteFromFileAndImportEachAreOneStepThatUndoTakesBack) {
+  CLumo40Doc* doc = Open();
+  ASSERT_NE(doc, nullptr);
+  ImageDocument& image = doc->Image();
+  ASSERT_EQ(Shell("convert -size 10x6 xc:'#c08040' bmp3:" + folder_.unix + "/flat.bmp"), 0);
+  const int layers = image.GetLayers()->GetLayerCount();
+  ASSERT_TRUE(Enabled(ID_EDIT_PASTE_FROM_FILE));
+  ChooseInOpenDialog(folder_.windows + "\\flat.bmp");
+  Command(ID_EDIT_PASTE_FROM_FILE);
+  Settle(app_, doc);
+  EXPECT_EQ(DialogScript::done, 1);
+  ASSERT_EQ(image.GetLayers()->GetLayerCount(), layers + 1);
+  const CLayer* pasted = image.GetActiveLayer();
+  EXPECT_EQ(pasted->GetRect().left, (64 - 10) / 2);
+  EXPECT_EQ(pasted->GetRect().top, (48 - 6) / 2);
+  EXPECT_EQ(pasted->PeekImage()->Row(0)[0], 0x40);
+  EXPECT_EQ(image.HistoryState().name, std::string(res::String(IDS_STEP_PASTE_FROM_FILE)));
+
+  // A layered file: its layers on top.
+  ChooseInOpenDialog(MadeFile("modes.psd"));
+  Command(ID_EDIT_PASTE_FROM_FILE);
+  Settle(app_, doc);
+  EXPECT_EQ(image.GetLayers()->GetLayerCount(), layers + 1 + 4);
+  Command(ID_EDIT_UNDO);
+  Command(ID_EDIT_UNDO);
+  Settle(app_, doc);
+  EXPECT_EQ(image.GetLayers()->GetLayerCount(), layers);
+
+  // Import: the file in place of the image, undone.
+  ASSERT_TRUE(Enabled(ID_IMAGE_IMPORT_FROM_FILE));
+  ChooseInOpenDialog(folder_.windows + "\\flat.bmp");
+  Command(ID_IMAGE_IMPORT_FROM_FILE);
+  Settle(app_, doc);
+  EXPECT_EQ(image.GetLayers()->GetWidth(), 10);
+  EXPECT_EQ(image.GetLayers()->GetLayerCount(), 1);
+  Command(ID_EDIT_UNDO);
+  Settle(app_, doc);
+  EXPECT_EQ(image.GetLayers()->GetWidth(), 64);
+  EXPECT_EQ(image.GetLayers()->GetLayerCount(), layers);
+
+  // A file that cannot be read: error 26 and nothing changed.
+  ASSERT_EQ(Shell("printf 'not an image' > " + folder_.unix + "/bad.bmp"), 0);
+  const int steps = image.History().UndoCount();
+  // The file-format library's own message is read, not shown.
+  imgxfer::SetMessageBoxesShown(false);
+  imgxfer::ClearLastShownMessage();
+  ChooseInOpenDialog(folder_.windows + "\\bad.bmp");
+  Command(ID_EDIT_PASTE_FROM_FILE);
+  RunUntil(app_, [] { return !errors.empty(); }, 5000);
+  imgxfer::SetMessageBoxesShown(true);
+  EXPECT_FALSE(imgxfer::LastShownMessage().empty());
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_NE(errors[0].find("bad.bmp"), std::string::npos) << errors[0];
+  EXPECT_EQ(image.History().UndoCount(), steps);
+  EXPECT_EQ(image.GetLayers()->GetLayerCount(), layers);
 }
 
 }  // namespace
