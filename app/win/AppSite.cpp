@@ -249,8 +249,8 @@ class AppSiteHost : public SiteHost {
   void FlushTabletQueue() override {}
   COLORREF BackColor() override { return app_.settings.backColor; }
   COLORREF ForeColor() override { return app_.settings.foreColor; }
-  void SetBackColor(COLORREF colour) override { app_.settings.backColor = colour; }
-  void SetForeColor(COLORREF colour) override { app_.settings.foreColor = colour; }
+  void SetBackColor(COLORREF colour) override { app_.SetBackColor(colour, true); }
+  void SetForeColor(COLORREF colour) override { app_.SetForeColor(colour, true); }
   void NotifyImageChanged() override {}
 
  private:
