@@ -45,6 +45,8 @@ const ClipboardFormatIds& ClipboardFormats() {
 namespace {
 
 constexpr char kSource[] = "Lumo40Doc";
+// The selection could not be written.
+constexpr int kSelectionNotWritten = 125;
 
 void Enable(fw::CmdUI& ui, bool enable) { ui.Enable(FilterCommandEnable(ui.Id(), enable)); }
 
@@ -256,6 +258,10 @@ FW_MESSAGE_MAP(CClipboardCommands, fw::CmdTarget,
                fw::CommandEntry<&CClipboardCommands::OnSelectionPasteAsNewImage>(ID_SELECTION_PASTE_AS_NEW_IMAGE),
                fw::CommandEntry<&CClipboardCommands::OnEditPasteFromFile>(ID_EDIT_PASTE_FROM_FILE),
                fw::CommandEntry<&CClipboardCommands::OnImageImportFromFile>(ID_IMAGE_IMPORT_FROM_FILE),
+               fw::CommandEntry<&CClipboardCommands::OnSelectionLoadFrom>(ID_SELECTION_LOAD_FROM),
+               fw::CommandEntry<&CClipboardCommands::OnSelectionSaveAs>(ID_SELECTION_SAVE_AS),
+               fw::UpdateEntry<&CClipboardCommands::OnUpdateAlways>(ID_SELECTION_LOAD_FROM),
+               fw::UpdateEntry<&CClipboardCommands::OnUpdateSelectionSaveAs>(ID_SELECTION_SAVE_AS),
                fw::UpdateEntry<&CClipboardCommands::OnUpdateLayered>(ID_EDIT_PASTE_FROM_FILE),
                fw::UpdateEntry<&CClipboardCommands::OnUpdateHasImage>(ID_IMAGE_IMPORT_FROM_FILE),
                fw::UpdateEntry<&CClipboardCommands::OnUpdateAlways>(ID_EDIT_COPY),
@@ -423,6 +429,44 @@ void CClipboardCommands::OnEditPasteFromFile() {
 void CClipboardCommands::OnImageImportFromFile() {
   if (IsCommandAllowedWhileTracking(ID_IMAGE_IMPORT_FROM_FILE)) FromFile(true);
 }
+
+void CClipboardCommands::OnSelectionLoadFrom() {
+  if (!IsCommandAllowedWhileTracking(ID_SELECTION_LOAD_FROM)) return;
+  auto* manager = ImageDocManager();
+  const void* site = GetToolHostSite();
+  if (manager == nullptr || !manager->loadSelectionDialog) {
+    Report(kPasteFileCannotPlace, __LINE__);
+    return;
+  }
+  int status = 0;
+  Fragment* fragment = nullptr;
+  LUResetError();
+  {
+    fw::WaitCursor wait;
+    fragment = manager->loadSelectionDialog(&status);
+  }
+  if (fragment == nullptr) {
+    // The reader records its failure (126, "storeSel"); it is shown here.
+    if (status == 2 && LUGetErrorState().code != 0) LUPrintErrorState(site);
+    return;
+  }
+  Image().SetSelection(fragment, true);
+  LUUpdateGSelection(site);
+  DeleteFragment(fragment);
+}
+
+void CClipboardCommands::OnSelectionSaveAs() {
+  if (!IsCommandAllowedWhileTracking(ID_SELECTION_SAVE_AS)) return;
+  auto* manager = ImageDocManager();
+  Fragment* selection = Image().GetSelection();
+  if (selection == nullptr) return;
+  fw::WaitCursor wait;
+  if (manager == nullptr || !manager->saveSelectionDialog || manager->saveSelectionDialog(selection) == 0) {
+    Report(kSelectionNotWritten, __LINE__);
+  }
+}
+
+void CClipboardCommands::OnUpdateSelectionSaveAs(fw::CmdUI& ui) { Enable(ui, Image().GetSelection() != nullptr); }
 
 void CClipboardCommands::OnUpdateLayered(fw::CmdUI& ui) {
   const CLayersManager* stack = Image().GetLayers();

@@ -83,6 +83,9 @@ class CClipboardCommands : public fw::CmdTarget {
   void OnSelectionPaste();
   void OnSelectionPasteAsNewImage();
   void OnEditPasteFromFile();
+  void OnSelectionLoadFrom();
+  void OnSelectionSaveAs();
+  void OnUpdateSelectionSaveAs(fw::CmdUI& ui);
   void OnImageImportFromFile();
 
   void OnUpdateAlways(fw::CmdUI& ui);

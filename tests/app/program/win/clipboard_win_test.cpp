@@ -464,5 +464,52 @@ TEST_F(Clipboard, PasteFromFileAndImportEachAreOneStepThatUndoTakesBack) {
   EXPECT_EQ(image.GetLayers()->GetLayerCount(), layers);
 }
 
+TEST_F(Clipboard, ASelectionSavedAndLoadedAgainComesBackAndADamagedFileShows126) {
+  CLumo40Doc* doc = Open();
+  ASSERT_NE(doc, nullptr);
+  ImageDocument& image = doc->Image();
+  ImageDocManager()->selectionsRoot = folder_.windows;
+  EXPECT_FALSE(Enabled(ID_SELECTION_SAVE_AS));
+  const RECT area{5, 6, 30, 20};
+  LURECT lu;
+  RectToLURect(&lu, &area);
+  Fragment* f = CreateEllipticFrg(&lu, 0);
+  image.SetSelection(f, false);
+  DeleteFragment(f);
+  ASSERT_TRUE(Enabled(ID_SELECTION_SAVE_AS));
+  DialogScript::Run({{"Save Selection", [](HWND d) {
+                        SetDlgItemTextA(d, IDC_GADGET_LIST, "oval");
+                        Press(d, IDOK);
+                      }}});
+  Command(ID_SELECTION_SAVE_AS);
+  EXPECT_EQ(DialogScript::done, 1);
+  EXPECT_NE(GetFileAttributesA((folder_.windows + "\\Selections\\oval.frg").c_str()), INVALID_FILE_ATTRIBUTES);
+  image.FreeSelection(false);
+  DialogScript::Run({{"Load Selection", [](HWND d) {
+                        SetDlgItemTextA(d, IDC_GADGET_LIST, "oval");
+                        Press(d, IDOK);
+                      }}});
+  Command(ID_SELECTION_LOAD_FROM);
+  ASSERT_NE(image.GetSelection(), nullptr);
+  EXPECT_EQ(GetFragmentType(image.GetSelection()), kFrgEllipse);
+  LURECT got{};
+  GetFragmentBoundRect(image.GetSelection(), &got);
+  RECT bounds;
+  LURectToRect(&bounds, &got);
+  EXPECT_TRUE(RectsEqual(bounds, area));
+  EXPECT_TRUE(errors.empty());
+
+  ASSERT_EQ(Shell("printf 'LUFRG' > " + folder_.unix + "/Selections/bad.frg"), 0);
+  DialogScript::Run({{"Load Selection", [](HWND d) {
+                        SetDlgItemTextA(d, IDC_GADGET_LIST, "bad");
+                        Press(d, IDOK);
+                      }}});
+  Command(ID_SELECTION_LOAD_FROM);
+  RunUntil(app_, [] { return !errors.empty(); }, 5000);
+  EXPECT_EQ(errors.size(), 1u);
+  EXPECT_EQ(GetFragmentType(image.GetSelection()), kFrgEllipse) << "the selection stays";
+  ImageDocManager()->selectionsRoot.clear();
+}
+
 }  // namespace
 }  // namespace lumora
