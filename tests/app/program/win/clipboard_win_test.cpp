@@ -511,5 +511,59 @@ TEST_F(Clipboard, ASelectionSavedAndLoadedAgainComesBackAndADamagedFileShows126)
   ImageDocManager()->selectionsRoot.clear();
 }
 
+// Puts the bytes on the clipboard as the format, as another Windows
+// program does.
+bool PutOnClipboard(UINT format, const std::vector<std::uint8_t>& bytes) {
+  if (!OpenClipboard(nullptr)) return false;
+  EmptyClipboard();
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+  std::memcpy(GlobalLock(block), bytes.data(), bytes.size());
+  GlobalUnlock(block);
+  const bool put = SetClipboardData(format, block) != nullptr;
+  CloseClipboard();
+  return put;
+}
+
+TEST_F(Clipboard, AV5DibWithAlphaPastesWithTheAlphaAsTheLayersMask) {
+  CLumo40Doc* doc = Open();
+  ASSERT_NE(doc, nullptr);
+  const int w = 4, h = 3;
+  std::vector<std::uint8_t> dib(124 + w * h * 4, 0);
+  const auto put32 = [&](std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) dib[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+  };
+  put32(0, 124);
+  put32(4, w);
+  put32(8, h);
+  dib[12] = 1;
+  dib[14] = 32;
+  put32(16, 3);  // bit fields
+  put32(40, 0x00FF0000);
+  put32(44, 0x0000FF00);
+  put32(48, 0x000000FF);
+  put32(52, 0xFF000000);
+  for (int i = 0; i < w * h; ++i) {
+    std::uint8_t* p = &dib[124 + 4 * i];
+    p[0] = static_cast<std::uint8_t>(10 * i);
+    p[1] = 200;
+    p[2] = static_cast<std::uint8_t>(255 - 9 * i);
+    p[3] = static_cast<std::uint8_t>(20 * i + 5);
+  }
+  ASSERT_TRUE(PutOnClipboard(CF_DIB, dib));
+  ASSERT_TRUE(Enabled(ID_EDIT_PASTE));
+  Command(ID_EDIT_PASTE);
+  Settle(app_, doc);
+  EXPECT_TRUE(errors.empty());
+  const CLayer* pasted = doc->Image().GetActiveLayer();
+  ASSERT_NE(pasted->PeekMask(), nullptr);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      const int i = y * w + x;
+      EXPECT_EQ(pasted->PeekMask()->Row(y)[x], 20 * i + 5) << x << "," << y;
+      EXPECT_EQ(pasted->PeekImage()->Row(y)[3 * x], 10 * i) << x << "," << y;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace lumora
