@@ -230,6 +230,35 @@ int ImageDocument::ReplaceLayerStack(CLayersManager* stack) {
   return 1;
 }
 
+bool ImageDocument::ImportLayerStack(CLayersManager* stack, std::uint32_t stepId) {
+  if (stack == nullptr || !hasImage_ || !BackupImage(stepId)) return false;
+  queue_.StopThread();
+  CLayersManagerPtr old = std::move(stack_);
+  CLayer* oldActive = old->GetActiveLayer();
+  hasImage_ = false;
+  if (InstallLayerStack(stack) == 0) {
+    stack_ = std::move(old);
+    renderStack_.store(stack_.get());
+    hasImage_ = true;
+    queue_.SetImageSize(stack_->GetWidth(), stack_->GetHeight());
+    stack_->SetActiveLayer(oldActive);
+    queue_.StartThread();
+    RevertLastBackup();
+    return false;
+  }
+  old.Reset();
+  modified_ = true;
+  compositeCurrent_ = false;
+  SetFloatingImage(nullptr);
+  InvalidateImageRect(nullptr, false, true);
+  ForEachView([](DocumentViewLink* v) { v->ShowNewImage(); });
+  SetActiveLayer(stack_->GetActiveLayer(), true, false);
+  host_->UpdateLayerPalette();
+  host_->UpdateNavigator();
+  queue_.StartThread();
+  return true;
+}
+
 int ImageDocument::SetImageSize(int width, int height, int type, int changeType) {
   if (!hasImage_ || width < 1 || height < 1) return 0;
   queue_.StopThread();
