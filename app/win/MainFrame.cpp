@@ -446,6 +446,23 @@ void CMainFrame::OnUpdateLayerMoving(fw::CmdUI& ui) {
 // The palette's own commands (its keys reach the frame) go to it while it
 // shows; commands both it and the document serve stay with the document,
 // whose menu item asked for them.
+LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  CLumo40App* app = TheLumoApp();
+  // The window's last message unlinks it from its object: never a tool's.
+  if (app != nullptr && app->HostHooksInstalled() && Handle() != nullptr && message != WM_NCDESTROY) {
+    const LU_MSG offered{Handle(), message, wParam, lParam};
+    std::intptr_t result = 0;
+    if (LUIsSomethingInterest(app->Site(), &offered, kLUPassMainFrame, &result) != 0) return result;
+  }
+  return OwnWindowProc(message, wParam, lParam);
+}
+
+LRESULT CMainFrame::OwnWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  // Setting and device-mode broadcasts and 0x51A stop here.
+  if (message == WM_SETTINGCHANGE || message == WM_DEVMODECHANGE || message == 0x51A) return 0;
+  return fw::MdiFrame::WindowProc(message, wParam, lParam);
+}
+
 bool CMainFrame::OnCmdMsg(fw::MessageArgs& args) {
   if (!inPaletteRouting_ && args.message == fw::kMsgCommand && CLayerWnd::IsPaletteCommand(args.id) &&
       IsLayerPaletteVisible()) {
