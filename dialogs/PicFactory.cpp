@@ -228,8 +228,6 @@ bool CPicFactory::Setup(bool grey, int width, int height, std::uint32_t matColor
   const std::string path = frameBorder_ > 0 && style != "none" ? FindStyle(style) : std::string();
   BuildPieces(path.empty() ? Picture24{} : ReadBitmap24File(path), light_,
               static_cast<FrameShape>(std::clamp(shape, 0, 2)));
-  // A style that cannot be read leaves the frame out.
-  if (!HasFrame()) frameBorder_ = 0;
   BuildMat(mat, matColor);
   tilesW_ = TileSide(width_, frameBorder_);
   tilesH_ = TileSide(height_, frameBorder_);
@@ -280,23 +278,27 @@ void CPicFactory::ApplyRows(std::uint8_t* pixels, std::ptrdiff_t stride) const {
     const int fromTop = h - 1 - y;
     for (int x = 0; x < w; ++x) {
       const std::uint8_t* src = nullptr;
-      if (frame && y < f) {
-        src = x < y ? PiecePixel(3, y, h, x) : x >= w - y ? PiecePixel(1, y, h, x - (w - f)) : PiecePixel(0, x, w, y);
-      } else if (frame && fromTop < f) {
-        src = x < fromTop        ? PiecePixel(3, y, h, x)
-              : x >= w - fromTop ? PiecePixel(1, y, h, x - (w - f))
-                                 : PiecePixel(2, x, w, y - (h - f));
-      } else if (frame && x < f) {
-        src = PiecePixel(3, y, h, x);
-      } else if (frame && x >= w - f) {
-        src = PiecePixel(1, y, h, x - (w - f));
+      if (y < f || fromTop < f || x < f || x >= w - f) {
+        // A frame whose strip could not be read leaves its band alone.
+        if (!frame) continue;
+        if (y < f) {
+          src = x < y ? PiecePixel(3, y, h, x) : x >= w - y ? PiecePixel(1, y, h, x - (w - f)) : PiecePixel(0, x, w, y);
+        } else if (fromTop < f) {
+          src = x < fromTop        ? PiecePixel(3, y, h, x)
+                : x >= w - fromTop ? PiecePixel(1, y, h, x - (w - f))
+                                   : PiecePixel(2, x, w, y - (h - f));
+        } else {
+          src = x < f ? PiecePixel(3, y, h, x) : PiecePixel(1, y, h, x - (w - f));
+        }
       } else if (y < f + m || fromTop < f + m || x < f + m || x >= w - f - m) {
         src = MatPixel(x, y);
       } else {
         continue;
       }
-      std::uint8_t* dst = row + static_cast<std::ptrdiff_t>(x) * kChannels;
-      if constexpr (kChannels == 3) {
+      std::uint8_t* dst = row + static_cast<std::ptrdiff_t>(x) * std::max(kChannels, 1);
+      if constexpr (kChannels == 0) {
+        *dst = 255;
+      } else if constexpr (kChannels == 3) {
         dst[0] = src[0];
         dst[1] = src[1];
         dst[2] = src[2];
@@ -315,6 +317,58 @@ void CPicFactory::Apply(std::uint8_t* pixels, std::ptrdiff_t stride) const {
     ApplyRows<1>(pixels, stride);
   else
     ApplyRows<3>(pixels, stride);
+}
+
+void CPicFactory::ApplyCoverage(std::uint8_t* mask, std::ptrdiff_t stride) const {
+  if (mask != nullptr) ApplyRows<0>(mask, stride);
+}
+
+namespace {
+
+// A zero-filled packed DIB: 40-byte header, the grey palette for 8 bits,
+// rows padded to 4 bytes, both resolutions 300 pixels per metre.
+std::vector<std::uint8_t> BlankDib(int width, int height, int bits) {
+  const std::size_t stride = (static_cast<std::size_t>(width) * (bits / 8) + 3) & ~static_cast<std::size_t>(3);
+  const std::size_t palette = bits == 8 ? 1024 : 0;
+  std::vector<std::uint8_t> dib(40 + palette + stride * height, 0);
+  auto put32 = [&](std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) dib[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+  };
+  put32(0, 40);
+  put32(4, static_cast<std::uint32_t>(width));
+  put32(8, static_cast<std::uint32_t>(height));
+  dib[12] = 1;
+  dib[14] = static_cast<std::uint8_t>(bits);
+  put32(20, static_cast<std::uint32_t>(stride * height));
+  put32(24, 300);
+  put32(28, 300);
+  if (bits == 8) {
+    put32(32, 256);
+    for (int i = 0; i < 256; ++i) dib[40 + i * 4] = dib[41 + i * 4] = dib[42 + i * 4] = static_cast<std::uint8_t>(i);
+  }
+  return dib;
+}
+
+}  // namespace
+
+FramePicture DrawFramePicture(CPicFactory& factory, const FrameChoice& choice, int width, int height, bool grey,
+                              int maxSide) {
+  FramePicture out;
+  const int frame = FrameBorderForClass(choice.frameClass, width, height);
+  const int mat = MatBorderForClass(choice.matClass, width, height);
+  out.border = frame + mat;
+  const long long w = static_cast<long long>(width) + 2LL * out.border;
+  const long long h = static_cast<long long>(height) + 2LL * out.border;
+  if (width <= 0 || height <= 0 || w > maxSide || h > maxSide) return out;
+  factory.Setup(grey, static_cast<int>(w), static_cast<int>(h), choice.matColor, frame, mat, choice.light,
+                choice.shape, choice.style, choice.mat);
+  const int bits = grey ? 8 : 24;
+  out.dib = BlankDib(static_cast<int>(w), static_cast<int>(h), bits);
+  out.maskDib = BlankDib(static_cast<int>(w), static_cast<int>(h), 8);
+  const std::size_t palette = grey ? 1024 : 0;
+  factory.Apply(out.dib.data() + 40 + palette, static_cast<std::ptrdiff_t>((w * (bits / 8) + 3) & ~3LL));
+  factory.ApplyCoverage(out.maskDib.data() + 40 + 1024, static_cast<std::ptrdiff_t>((w + 3) & ~3LL));
+  return out;
 }
 
 bool ApplyResourceMask(std::uint8_t* pixels, int width, int height, std::ptrdiff_t stride,

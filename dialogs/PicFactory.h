@@ -71,6 +71,9 @@ class CPicFactory {
   // bytes apart; 3 bytes a pixel, or 1 when set up for grey). The centre is
   // left alone.
   void Apply(std::uint8_t* pixels, std::ptrdiff_t stride) const;
+  // Writes 255 into an 8-bit buffer wherever Apply draws, and leaves the
+  // rest alone.
+  void ApplyCoverage(std::uint8_t* mask, std::ptrdiff_t stride) const;
 
   bool HasFrame() const { return !pieces_[0].Empty(); }
   const Picture24& Piece(int i) const { return pieces_[i]; }
@@ -104,6 +107,31 @@ class CPicFactory {
   FrameTiling tilesW_;
   FrameTiling tilesH_;
 };
+
+// What the frame dialog chose, as the frame command needs it.
+struct FrameChoice {
+  int frameClass = -1;  // 0..2 small, medium, large; -1 no frame
+  int matClass = 0;     // 1..3 small, medium, large; 0 no mat
+  int light = 0;
+  int shape = 0;
+  std::string style;
+  std::string mat;
+  std::uint32_t matColor = 0xFFFFFF;  // 0x00BBGGRR
+};
+
+// The frame picture for an image of width x height: `border` (frame plus
+// mat) on every side, the picture as a packed DIB of the grown size (24
+// bits, or 8 bits with the grey palette; both resolutions 300, all pixels 0
+// but the frame and mat) and its mask as an 8-bit grey DIB (255 where the
+// frame or mat was drawn, 0 elsewhere). Empty DIBs when the grown size is
+// past `maxSide`.
+struct FramePicture {
+  int border = 0;
+  std::vector<std::uint8_t> dib;
+  std::vector<std::uint8_t> maskDib;
+};
+FramePicture DrawFramePicture(CPicFactory& factory, const FrameChoice& choice, int width, int height, bool grey,
+                              int maxSide);
 
 // An 8-bit edge template: one coverage byte a pixel, rows from the bottom.
 struct EdgeTemplate {

@@ -205,6 +205,36 @@ TEST_F(PicFactoryFolder, NoFrameMeansMatFromTheEdgeAndNoTiling) {
   EXPECT_FALSE(g.Setup(false, 100, 100, 0, 30, 20, 0, 0, "Gold", ""));
 }
 
+TEST_F(PicFactoryFolder, FramePictureGrowsTheImageAndMasksWhatWasDrawn) {
+  CPicFactory f(root_.string());
+  auto read32 = [](const std::vector<std::uint8_t>& v, std::size_t at) {
+    return v[at] | v[at + 1] << 8 | v[at + 2] << 16 | v[at + 3] << 24;
+  };
+  struct Case {
+    const char* style;
+    int maskAtFrame;  // an unreadable strip leaves the frame's band out
+  } cases[] = {{"Gold", 255}, {"Bad", 0}};
+  Write(root_ / "Frame/Frame/Wood/Bad.bmp", std::vector<std::uint8_t>(60, 'B'));
+  CPicFactory g(root_.string());
+  for (const Case& c : cases) {
+    const FramePicture pic = DrawFramePicture(g, FrameChoice{0, 1, 0, 0, c.style, "Linen", 0xFFFFFF}, 640, 480,
+                                              false, 30000);
+    ASSERT_EQ(pic.border, 40);
+    ASSERT_EQ(read32(pic.dib, 4), 720);
+    ASSERT_EQ(read32(pic.dib, 8), 560);
+    EXPECT_EQ(read32(pic.dib, 24), 300);  // pixels per metre, as the frame layer's DIB states it
+    const std::size_t maskStride = 720, maskBits = 40 + 1024;
+    auto mask = [&](int x, int y) { return pic.maskDib[maskBits + y * maskStride + x]; };
+    EXPECT_EQ(mask(5, 300), c.maskAtFrame) << c.style;
+    EXPECT_EQ(mask(25, 300), 255) << c.style;  // mat band 20..39
+    EXPECT_EQ(mask(40, 300), 0) << c.style;    // the image
+    EXPECT_EQ(mask(360, 280), 0) << c.style;
+    EXPECT_EQ(mask(700, 555), c.maskAtFrame) << c.style;
+  }
+  // A grown size past the limit gives nothing.
+  EXPECT_TRUE(DrawFramePicture(f, FrameChoice{2, 3, 0, 0, "Gold", "", 0}, 29000, 10, false, 30000).dib.empty());
+}
+
 TEST(PicFactory, BitmapReaderChecksSizesAgainstTheFile) {
   auto good = Bitmap(5, 3, [](int x, int y, std::uint8_t* p) { p[0] = static_cast<std::uint8_t>(x + 10 * y); });
   Picture24 pic = ReadBitmap24(good.data(), good.size());
