@@ -101,6 +101,8 @@ class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFile
   void OnUpdateImageCrop(fw::CmdUI& ui);
   void OnImageSize();
   void OnImageCanvas();
+  void OnImageFrames();
+  void OnUpdateImageFrames(fw::CmdUI& ui);
   void OnImageCropSelection();
   void OnUpdateImageCropSelection(fw::CmdUI& ui);
   void OnImageRotate180();
