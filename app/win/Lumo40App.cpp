@@ -282,6 +282,7 @@ void CLumo40App::LoadAllSettings() {
   // Colour management arrives with its issue: until then it is unavailable.
   LoadStartupSettings(settings, Settings(), screen, false);
   PushViewSettings(settings);
+  SetUndoLimit(UndoLimit{settings.createBackup, settings.limitBackup});
   settingsLoaded_ = true;
 }
 

@@ -442,7 +442,8 @@ void CMainFrame::OnUpdateLayerMoving(fw::CmdUI& ui) {
 // whose menu item asked for them.
 LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   CLumo40App* app = TheLumoApp();
-  if (app != nullptr && app->HostHooksInstalled() && Handle() != nullptr) {
+  // The window's last message unlinks it from its object: never a tool's.
+  if (app != nullptr && app->HostHooksInstalled() && Handle() != nullptr && message != WM_NCDESTROY) {
     const LU_MSG offered{Handle(), message, wParam, lParam};
     std::intptr_t result = 0;
     if (LUIsSomethingInterest(app->Site(), &offered, kLUPassMainFrame, &result) != 0) return result;

@@ -147,6 +147,14 @@ class CommandSurface : public ::testing::Test {
     return doc;
   }
 
+  // The file's active layer is hidden with its pixels locked, which tools
+  // refuse: the visible layer above the background takes them.
+  void PaintableLayerActive(CLumo40Doc* doc) {
+    doc->Image().SetActiveLayerByIndex(1, true, false);
+    Settle();
+    ASSERT_TRUE(ImageDocument::CanPaintLayer(doc->Image().GetActiveLayer()));
+  }
+
   void Settle() {
     for (int round = 0; round < 4; ++round) {
       MSG msg;
@@ -396,6 +404,7 @@ TEST_F(CommandSurface, RegisteredToolsFillTheImageMenu) {
 TEST_F(CommandSurface, ConvertAndAdjustHoldTheirToolsAndApplyThem) {
   CLumo40Doc* doc = OpenRich();
   ASSERT_NE(doc, nullptr);
+  PaintableLayerActive(doc);
   HMENU image = Open(GetSubMenu(GetMenu(frame_), 3), 3);
   HMENU convert = Open(GetSubMenu(image, 0), 0);
   HMENU adjust = Open(GetSubMenu(image, 2), 2);
@@ -430,6 +439,7 @@ TEST_F(CommandSurface, ConvertAndAdjustHoldTheirToolsAndApplyThem) {
 TEST_F(CommandSurface, MedianFromTheToolsMenuAppliesAsOneUndoStep) {
   CLumo40Doc* doc = OpenRich();
   ASSERT_NE(doc, nullptr);
+  PaintableLayerActive(doc);
   CLayersManager& stack = *doc->Image().GetLayers();
   CLayer* layer = stack.GetActiveLayer();
   ASSERT_NE(layer, nullptr);
