@@ -92,6 +92,7 @@ class CMainFrame : public fw::MdiFrame {
   LRESULT OnSize(WPARAM, LPARAM);
   LRESULT OnActivate(WPARAM, LPARAM);
   LRESULT OnRaiseLayerPalette(WPARAM, LPARAM);
+  LRESULT OnWindowPosChanged(WPARAM, LPARAM);
   LRESULT OnActivateApp(WPARAM, LPARAM);
   LRESULT OnPaneActivated(WPARAM, LPARAM);
   LRESULT OnShowWindow(WPARAM, LPARAM);
