@@ -17,7 +17,10 @@
 #include "res/resource.h"
 #include "document/win/Lumo40Doc.h"
 #include "framework/win/DocView.h"
+#include "hostapi/fragment.h"
 #include "hostapi/toolhost.h"
+#include "lang/ToolHostAdapters.h"
+#include "lang/win/LangWnd.h"
 #include "ui/win/ProgressInd.h"
 #include "view/win/AppActivation.h"
 #include "view/win/ImageViewWnd.h"
@@ -32,6 +35,7 @@ FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnC
                fw::WindowMessageEntry<&CMainFrame::OnSize>(WM_SIZE),
                fw::WindowMessageEntry<&CMainFrame::OnActivate>(WM_ACTIVATE),
                fw::WindowMessageEntry<&CMainFrame::OnRaiseLayerPalette>(kMsgRaiseLayerPalette),
+               fw::WindowMessageEntry<&CMainFrame::OnWindowPosChanged>(WM_WINDOWPOSCHANGED),
                fw::WindowMessageEntry<&CMainFrame::OnActivateApp>(WM_ACTIVATEAPP),
                fw::WindowMessageEntry<&CMainFrame::OnPaneActivated>(kMsgPaneActivated),
                fw::WindowMessageEntry<&CMainFrame::OnShowWindow>(WM_SHOWWINDOW),
@@ -96,7 +100,10 @@ FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnC
                fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_CLONE, ID_TOOL_WATER),
                fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_CLONE, ID_TOOL_WATER),
                fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_ERASER, ID_TOOL_ERASER),
-               fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_ERASER))
+               fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_ERASER),
+               fw::CommandEntry<&CMainFrame::OnViewMacrosWindow>(ID_VIEW_MACROS_WINDOW),
+               fw::UpdateEntry<&CMainFrame::OnUpdateViewMacrosWindow>(ID_VIEW_MACROS_WINDOW),
+               fw::WindowMessageEntry<&CMainFrame::OnToolExecuted>(kLUMsgToolExecuted))
 
 CMainFrame::CMainFrame() { className = kMainFrameClass; }
 
@@ -206,11 +213,20 @@ LRESULT CMainFrame::OnActivate(WPARAM wParam, LPARAM lParam) {
   return r;
 }
 
+LRESULT CMainFrame::OnWindowPosChanged(WPARAM wParam, LPARAM lParam) {
+  const LRESULT r = DefaultProc(WM_WINDOWPOSCHANGED, wParam, lParam);
+  // The frame came forward (Wine does not bring its owned windows along):
+  // the palette goes above it once the stacking has settled.
+  const auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
+  if (pos != nullptr && (pos->flags & SWP_NOZORDER) == 0) PostMessageA(Handle(), kMsgRaiseLayerPalette, 0, 0);
+  return r;
+}
+
 LRESULT CMainFrame::OnRaiseLayerPalette(WPARAM, LPARAM) {
   // The layer palette the frame owns stays above it, however the window
   // manager stacked the frame when it came forward.
-  if (IsLayerPaletteVisible())
-    SetWindowPos(layerPalette_.Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  if (!IsLayerPaletteVisible()) return 0;
+  SetWindowPos(layerPalette_.Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   return 0;
 }
 
@@ -633,6 +649,49 @@ void CMainFrame::OnSelectionLevel() {
   CIntersectLevelDlg dialog;
   dialog.level = TheLumoApp()->settings.intersectLevel;
   if (dialog.DoModal() == IDOK) TheLumoApp()->settings.intersectLevel = dialog.level;
+}
+
+// ---- The macro window
+
+bool CMainFrame::IsMacroWindowVisible() const {
+  return macroWindowOpen_ && macroWindow_ != nullptr && IsWindowVisible(macroWindow_->Handle());
+}
+
+void CMainFrame::OnViewMacrosWindow() {
+  if (macroWindowOpen_ && macroWindow_ != nullptr) {
+    macroWindow_->DestroyWindow();
+    return;
+  }
+  macroWindow_ = lang::CLangWnd::Open(Handle(), &macroWindowOpen_);
+}
+
+void CMainFrame::OnUpdateViewMacrosWindow(fw::CmdUI& ui) {
+  ui.SetCheck(IsMacroWindowVisible() ? 1 : 0);
+  ui.Enable(FilterCommandEnable(ID_VIEW_MACROS_WINDOW, true));
+}
+
+LRESULT CMainFrame::OnToolExecuted(WPARAM wParam, LPARAM) {
+  auto* tool = reinterpret_cast<LUTool*>(wParam);
+  if (tool == nullptr || !IsMacroWindowVisible()) return 0;
+  CLumo40View* view = GetViewFromWnd(GetActiveImageWindow());
+  CLumo40Doc* doc = view != nullptr ? view->GetDoc() : nullptr;
+  if (doc == nullptr || !doc->Image().HasImage()) return 0;
+  void* reference = nullptr;
+  Fragment* fragment = nullptr;
+  LUFreezeError();
+  if (LUGetParameterByRef(tool, kLUSlotLimit, 0, &reference) == 0 && reference != nullptr) {
+    fragment = CreateFragmentIndirect(static_cast<Fragment*>(reference));
+    DeleteFragment(static_cast<Fragment*>(reference));
+  }
+  LUUnfreezeError();
+  CLayersManager* stack = doc->Image().GetLayers();
+  const std::int32_t layer = stack->GetLayerIndex(stack->GetActiveLayer());
+  lang::LURecordToolSource source(tool, true);
+  lang::LineList lines;
+  lang::RecordToolRun(source, layer, fragment, lines);
+  macroWindow_->AppendText(lines, false);
+  if (fragment != nullptr) DeleteFragment(fragment);
+  return 0;
 }
 
 void CMainFrame::OnUpdateAlways(fw::CmdUI& ui) { ui.Enable(FilterCommandEnable(ui.Id(), true)); }

@@ -15,6 +15,10 @@
 #include "paint/win/ToolBrush.h"
 #include "ui/win/NavigatorWnd.h"
 
+namespace lang {
+class CLangWnd;
+}
+
 namespace lumora {
 
 // Whether a tool pane of the tool host is open.
@@ -89,6 +93,11 @@ class CMainFrame : public fw::MdiFrame {
   void OnDropper();
   void OnUpdateDropper(fw::CmdUI& ui);
   void OnUpdatePaintAttributesCommand(fw::CmdUI& ui);
+  // View/Macros Window: opens the macro window, or destroys the open one.
+  void OnViewMacrosWindow();
+  void OnUpdateViewMacrosWindow(fw::CmdUI& ui);
+  bool IsMacroWindowVisible() const;
+  lang::CLangWnd* MacroWindow() const { return macroWindowOpen_ ? macroWindow_ : nullptr; }
 
  protected:
   LRESULT OnCreate(WPARAM, LPARAM);
@@ -96,6 +105,7 @@ class CMainFrame : public fw::MdiFrame {
   LRESULT OnSize(WPARAM, LPARAM);
   LRESULT OnActivate(WPARAM, LPARAM);
   LRESULT OnRaiseLayerPalette(WPARAM, LPARAM);
+  LRESULT OnWindowPosChanged(WPARAM, LPARAM);
   LRESULT OnActivateApp(WPARAM, LPARAM);
   LRESULT OnPaneActivated(WPARAM, LPARAM);
   LRESULT OnShowWindow(WPARAM, LPARAM);
@@ -104,6 +114,9 @@ class CMainFrame : public fw::MdiFrame {
   LRESULT OnOpenHandedOver(WPARAM, LPARAM);
   LRESULT OnTimer(WPARAM, LPARAM);
   LRESULT OnDestroy(WPARAM, LPARAM);
+  // A tool ran (the tool host's notice): its statement goes to the macro
+  // window.
+  LRESULT OnToolExecuted(WPARAM, LPARAM);
   void OnUpdateCoordinatesPane(fw::CmdUI& ui);
   void OnUpdateImagePane(fw::CmdUI& ui);
   void OnAppAbout();
@@ -175,6 +188,8 @@ class CMainFrame : public fw::MdiFrame {
   std::vector<std::string> pendingOpens_;
   std::vector<std::string> twainDevices_;
   int twainProtocol_ = 1;  // 1 native, 0 through memory
+  lang::CLangWnd* macroWindow_ = nullptr;
+  bool macroWindowOpen_ = false;
   static constexpr UINT kMsgOpenHandedOver = WM_APP + 19;
   static constexpr UINT kMsgRaiseLayerPalette = WM_APP + 20;
 };
