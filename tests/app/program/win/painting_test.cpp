@@ -712,6 +712,15 @@ TEST_F(Painting, AttributeBarAddsAndRemovesPresetsThroughTheirDialogs) {
   EXPECT_TRUE(page->Model().presets.empty());
 }
 
+TEST_F(Painting, SitePressureWithoutATabletIsFullAtFullWidth) {
+  const std::unique_ptr<SiteHost> host = MakeAppSiteHost(app_);
+  int numerator = 0, denominator = 0;
+  EXPECT_EQ(host->GetTabletPressure(&numerator, &denominator), 255);
+  EXPECT_EQ(numerator, 1);
+  EXPECT_EQ(denominator, 1);
+  EXPECT_EQ(host->GetTabletPressure(nullptr, nullptr), 255);
+}
+
 LRESULT CALLBACK PlainWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, m, wp, lp); }
 
 TEST_F(Painting, DropperTakesAnImagePixelAndAWindowsColour) {
