@@ -418,6 +418,11 @@ class ImageDocument : public DocumentLock, public CellRenderer, public LayerMove
   // the step taken back; otherwise a layer the stack refuses is left out.
   // False when nothing was added.
   bool AddLayersOnTop(const CLayersManager& source, POINT offset, std::uint32_t stepId, bool strict);
+  // The stack (a reference of its own) in place of the document's as one
+  // step `stepId`, which undo takes back; the document's size and type
+  // follow it. False, with everything as it was, when it cannot be
+  // installed.
+  bool ImportLayerStack(CLayersManager* stack, std::uint32_t stepId);
   // The tool host's new layer: a transparent layer of the rect with the
   // default attributes, directly above the active one. Its index, -1 when
   // it cannot be made or inserted.

@@ -99,6 +99,8 @@ FW_MESSAGE_MAP(CLumo40Doc, fw::Document, fw::CommandEntry<&CLumo40Doc::OnEditUnd
                fw::UpdateEntry<&CLumo40Doc::OnUpdateImageFrames>(ID_LAYER_EDGES),
                fw::CommandEntry<&CLumo40Doc::OnImageCropSelection>(ID_IMAGE_CROP_SELECTION),
                fw::UpdateEntry<&CLumo40Doc::OnUpdateImageCropSelection>(ID_IMAGE_CROP_SELECTION),
+               fw::CommandEntry<&CLumo40Doc::OnImageRotateNumeric>(ID_IMAGE_ROTATE_NUMERIC),
+               fw::UpdateEntry<&CLumo40Doc::OnUpdateNoTextLayer>(ID_IMAGE_ROTATE_NUMERIC),
                fw::CommandEntry<&CLumo40Doc::OnImageRotate180>(ID_IMAGE_ROTATE_180),
                fw::UpdateEntry<&CLumo40Doc::OnUpdateNoTextLayer>(ID_IMAGE_ROTATE_180),
                fw::CommandEntry<&CLumo40Doc::OnImageRotate90CW>(ID_IMAGE_ROTATE_90CW),

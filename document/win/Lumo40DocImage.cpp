@@ -8,6 +8,7 @@
 #include "document/win/AppServices.h"
 #include "document/win/ImageDialogHooks.h"
 #include "document/win/Lumo40Doc.h"
+#include "select/win/RotateDlg.h"
 #include "engine/pixels/Dib.h"
 #include "hostapi/toolhost.h"
 #include "lang/Recorder.h"
@@ -177,6 +178,13 @@ void Flip(ImageDocument& image, bool horizontal, bool vertical) {
 
 // A positive angle turns counter-clockwise.
 void CLumo40Doc::OnImageRotate180() { Rotate(*image_, 180.0); }
+
+// The dialog's angle is clockwise; the image's, counterclockwise.
+void CLumo40Doc::OnImageRotateNumeric() {
+  CRotateDlg dialog;
+  if (dialog.DoModal() != IDOK) return;
+  Rotate(*image_, -static_cast<double>(dialog.angle));
+}
 void CLumo40Doc::OnImageRotate90CW() { Rotate(*image_, -90.0); }
 void CLumo40Doc::OnImageRotate90CCW() { Rotate(*image_, 90.0); }
 void CLumo40Doc::OnImageFlipHorizontal() { Flip(*image_, true, false); }
