@@ -327,6 +327,15 @@ class ImageDocument : public DocumentLock, public CellRenderer, public LayerMove
   // grey DIB) goes on top as the active layer, named `name` or the next
   // free name, with the active layer's attributes. The image's resolution
   // stays. False, with nothing changed, for DIBs of another size.
+  // Layer/Edges: the active layer's mask shaped by `shape` (given the
+  // mask's bytes, width, height and row stride, rows from the bottom; false
+  // when it cannot) in step "Edge". With lighting 1..4 (top left, top
+  // right, bottom left, bottom right) the step is "Shadow" and a black
+  // layer named `shadowName` (or the next free name) goes under the active
+  // one, holding the shaped mask moved max(width, height) x 3 / 100 away
+  // from the light. False, nothing changed, without a mask.
+  bool ApplyEdge(const std::function<bool(std::uint8_t*, int, int, std::ptrdiff_t)>& shape, int lighting,
+                 const std::string& shadowName);
   bool AddFrameLayer(int border, const std::vector<std::uint8_t>& pictureDib,
                      const std::vector<std::uint8_t>& maskDib, const std::string& name);
   bool ResizeImage(int width, int height, int xResolution, int yResolution);

@@ -379,6 +379,56 @@ bool ImageDocument::ResizeCanvas(const RECT& canvas) {
   return GeometryStep(IDS_STEP_CANVAS_SIZE, [&](CLayersManager& stack) { return stack.ResizeCanvas(canvas) == 0; });
 }
 
+bool ImageDocument::ApplyEdge(const std::function<bool(std::uint8_t*, int, int, std::ptrdiff_t)>& shape,
+                              int lighting, const std::string& shadowName) {
+  CLayer* active = GetActiveLayer();
+  if (active == nullptr || active->HasMask() == 0 || active->PeekMask() == nullptr || lighting < 0 || lighting > 4)
+    return false;
+  // The shaped mask is a new buffer: the undo snapshot may share the old one.
+  const WAPtr mask = WAPtr::Adopt(CloneWA(active->PeekMask()));
+  if (!mask) return false;
+  const int w = mask->GetW(), h = mask->GetH();
+  const std::ptrdiff_t stride = h > 1 ? mask->Row(1) - mask->Row(0) : w;
+  if (!shape(mask->Row(0), w, h, stride)) return false;
+  CLayerPtr shadow;
+  const RECT maskRect = active->GetMaskRect();
+  if (lighting != 0) {
+    // The shadow falls away from the light (rows count upward).
+    const int d = std::max(w, h) * 3 / 100;
+    const int dx = lighting == 1 || lighting == 3 ? d : -d;
+    const int dy = lighting == 1 || lighting == 2 ? -d : d;
+    const RECT place{maskRect.left + dx, maskRect.top + dy, maskRect.right + dx, maskRect.bottom + dy};
+    LAYER_INFO info;
+    InitLayerInfo(info);
+    info.name = !stack_->IsLayerNameUsed(shadowName, nullptr) ? shadowName
+                                                               : stack_->MakeUniqueLayerName(shadowName, 0, nullptr);
+    const WAPtr shadowMask = WAPtr::Adopt(CloneWA(mask.get()));
+    try {
+      shadow = CLayerPtr::Adopt(new CLayer(&place, info, stack_->GetImageType(), 0));
+    } catch (const std::exception&) {
+      return false;
+    }
+    if (!shadowMask || shadow->SetMask(shadowMask.get()) != kLayerOk) return false;
+  }
+  const int code = LayerStep(lighting != 0 ? IDS_SHADOW : IDS_STEP_EDGE, [&](CLayersManager& stack) {
+    if (active->SetMaskAt(mask.get(), maskRect) != kLayerOk) return kFailed;
+    if (shadow) {
+      CLayer* fresh = shadow.get();
+      fresh->AddRef();
+      if (!stack.InsertLayerBelow(active, fresh)) {
+        fresh->Release();
+        return kFailed;
+      }
+    }
+    return kDone;
+  });
+  if (code != kDone) return false;
+  RECT changed = maskRect;
+  if (shadow) RectUnion(&changed, maskRect, shadow->GetRect());
+  LayerChanged(&changed, nullptr);
+  return true;
+}
+
 bool ImageDocument::AddFrameLayer(int border, const std::vector<std::uint8_t>& pictureDib,
                                   const std::vector<std::uint8_t>& maskDib, const std::string& name) {
   CLayer* active = GetActiveLayer();

@@ -62,7 +62,7 @@ std::string CFrameDlg::SelectedText(int id) const {
 bool CFrameDlg::OnInitDialog() {
   CMyModalDlg::OnInitDialog();
   HWND tabs = GetDlgItem(hwnd_, IDC_FRAME_TABS);
-  const unsigned tabTexts[] = {IDS_FRAME_NAME, IDS_FRAME_TAB_MAT, IDS_FRAME_TAB_SHADOW};
+  const unsigned tabTexts[] = {IDS_FRAME_NAME, IDS_FRAME_TAB_MAT, IDS_SHADOW};
   for (int i = 0; i < 3; ++i) {
     std::string text(res::String(tabTexts[i]));
     TCITEMA item{};

@@ -4,6 +4,7 @@
 #include "dialogs/DuplicateImageForm.h"
 #include "dialogs/ImageInfoForm.h"
 #include "dialogs/win/CanvasDlg.h"
+#include "dialogs/win/EdgeDlg.h"
 #include "dialogs/win/FrameDlg.h"
 #include "dialogs/win/ImageSizeDlg.h"
 #include "document/win/ImageDialogHooks.h"
@@ -200,6 +201,17 @@ void InstallImageDialogs() {
     q.border = picture.border;
     q.picture = picture.dib;
     q.mask = picture.maskDib;
+    return true;
+  };
+  dialogs.edges = [](EdgeQuestion& q) {
+    CEdgeDlg dialog(q.image, q.edgeColor);
+    if (dialog.DoModal() != IDOK) return false;
+    q.templateId = dialog.TemplateId();
+    q.lighting = dialog.Lighting();
+    const EdgeTemplate shape = LoadEdgeTemplate(q.templateId);
+    q.shape = [shape](std::uint8_t* pixels, int w, int h, std::ptrdiff_t stride) {
+      return ApplyResourceMask(pixels, w, h, stride, shape);
+    };
     return true;
   };
   dialogs.duplicate = [](DuplicateQuestion& q) {

@@ -102,6 +102,7 @@ class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFile
   void OnImageSize();
   void OnImageCanvas();
   void OnImageFrames();
+  void OnLayerEdges();
   void OnUpdateImageFrames(fw::CmdUI& ui);
   void OnImageCropSelection();
   void OnUpdateImageCropSelection(fw::CmdUI& ui);

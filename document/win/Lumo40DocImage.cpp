@@ -105,6 +105,33 @@ void CLumo40Doc::OnImageFrames() {
     ReportImageFailure(__LINE__);
 }
 
+void CLumo40Doc::OnLayerEdges() {
+  const ImageDialogs& dialogs = TheImageDialogs();
+  CLayer* active = image_->GetActiveLayer();
+  if (!dialogs.edges || active == nullptr) return;
+  // No mask is said before a locked transparency.
+  const unsigned refusal = active->HasMask() == 0            ? IDS_LAYER_NO_MASK
+                           : active->IsTransparencyLocked() != 0 ? IDS_TRANSPARENCY_LOCKED
+                                                                 : 0u;
+  if (refusal != 0) {
+    MessageBoxA(GetActiveTopLevelWnd(), std::string(res::String(refusal)).c_str(),
+                std::string(res::String(IDS_APP_CAPTION)).c_str(), MB_OK | MB_ICONSTOP);
+    return;
+  }
+  EdgeQuestion question;
+  const VrWA2000::WA* picture = active->PeekImage();
+  question.image = ImageToDIBBytes(picture, RECT{0, 0, picture->GetW(), picture->GetH()});
+  bool ok = false;
+  {
+    PreviewPause preview;
+    ok = dialogs.edges(question);
+  }
+  if (!ok) return;
+  lang::RecordEdges(static_cast<std::int32_t>(question.templateId), question.lighting);
+  if (!question.shape || !image_->ApplyEdge(question.shape, question.lighting, std::string(res::String(IDS_SHADOW))))
+    ReportImageFailure(__LINE__);
+}
+
 void CLumo40Doc::OnUpdateImageFrames(fw::CmdUI& ui) {
   const CLayersManager* layers = image_->GetLayers();
   EnableFiltered(ui, layers != nullptr && layers->GetActiveLayer() != nullptr);

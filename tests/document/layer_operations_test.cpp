@@ -330,6 +330,41 @@ TEST(LayerOperations, FrameLayerGrowsTheCanvasInOneStep) {
   EXPECT_EQ(t.Pixel(3, 2), inside);
 }
 
+// Layer/Edges: the mask goes through the shaping function in one step;
+// with a light a black "Shadow" layer under the active one holds the same
+// mask moved away from the light. Undo takes it all back.
+TEST(LayerOperations, EdgeShapesTheMaskAndCastsAShadow) {
+  auto clearLeftColumn = [](std::uint8_t* p, int w, int h, std::ptrdiff_t stride) {
+    for (int y = 0; y < h; ++y) p[y * stride] = 0;
+    return true;
+  };
+  Rig t;  // the active "Blue" layer has a mask over (0, 0)-(4, 3)
+  ASSERT_NE(t.Layer(2)->HasMask(), 0);
+  const StackState before = Capture(t.stack());
+  EXPECT_FALSE(t.doc.ApplyEdge([](std::uint8_t*, int, int, std::ptrdiff_t) { return false; }, 0, "Shadow"));
+  EXPECT_EQ(Capture(t.stack()), before);
+  ASSERT_TRUE(t.doc.ApplyEdge(clearLeftColumn, 0, "Shadow"));
+  EXPECT_EQ(t.doc.HistoryState().name, Text(IDS_STEP_EDGE));
+  EXPECT_EQ(t.Layer(2)->PeekMask()->Row(1)[0], 0);
+  EXPECT_EQ(t.Layer(2)->PeekMask()->Row(1)[1], 255);
+  ASSERT_TRUE(t.doc.UndoRedo(false));
+  EXPECT_EQ(Capture(t.stack()), before);
+  // A 100-pixel mask moves the shadow by 3: top left light, right and down.
+  Rig big;
+  big.Layer(2)->SetMaskAt(WAPtr::Adopt(NewWA(8, 100, 3, nullptr)).get(), RECT{0, 0, 100, 3});
+  ASSERT_TRUE(big.doc.ApplyEdge(clearLeftColumn, 1, "Shadow"));
+  EXPECT_EQ(big.doc.HistoryState().name, Text(IDS_SHADOW));
+  ASSERT_EQ(big.stack().GetLayerCount(), 4);
+  const CLayer& shadow = *big.Layer(2);
+  EXPECT_EQ(shadow.GetName(), "Shadow");
+  EXPECT_EQ(shadow.GetRect().left, 3);
+  EXPECT_EQ(shadow.GetRect().top, -3);
+  EXPECT_EQ(big.Layer(3)->GetName(), "Blue");
+  EXPECT_EQ(shadow.PeekImage()->Row(0)[0], 0);  // black
+  ASSERT_TRUE(big.doc.UndoRedo(false));
+  EXPECT_EQ(big.stack().GetLayerCount(), 3);
+}
+
 // What an operation refuses changes nothing: no step, the stack as it was.
 TEST(LayerOperations, RefusalsLeaveStackAndHistoryAlone) {
   struct Case {

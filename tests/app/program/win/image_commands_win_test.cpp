@@ -18,6 +18,7 @@
 #include "app/win/MainFrame.h"
 #include "dialogs/ImageSizeForm.h"
 #include "dialogs/PicFactory.h"
+#include "dialogs/win/EdgeDlg.h"
 #include "dialogs/win/ImageDialogs.h"
 #include "document/ImageCommands.h"
 #include "document/win/Lumo40Doc.h"
@@ -30,6 +31,7 @@
 #include "hostapi/toolhost.h"
 #include "libs/toolhost/CropTool.h"
 #include "platform/rect.h"
+#include "res/StringTable.h"
 #include "res/resource.h"
 #include "res/toolhost_ids.h"
 #include "tests/support/win/dialog_script.h"
@@ -365,6 +367,74 @@ TEST_F(ImageCommands, FramesSmallWithASmallMatAroundA640By480Image) {
   EXPECT_EQ(settings.GetInt("Frame", "Shadow", -1), 1);
   ASSERT_TRUE(Choose(ID_EDIT_UNDO));
   ExpectSameLayers(stack, *original, "undone");
+}
+
+// ---- Edges
+
+TEST_F(ImageCommands, EdgesRefuseALayerWithoutMaskThenShapeTheMaskForEachLighting) {
+  CLumo40Doc* doc = Open("frame640.png");
+  ASSERT_NE(doc, nullptr);
+  const std::string caption(res::String(IDS_APP_CAPTION));
+  std::string said;
+  // Without a mask the transparency is locked too: "no mask" comes first.
+  ASSERT_EQ(Stack(doc).GetActiveLayer()->HasMask(), 0);
+  DialogScript::Run({{caption, [&](HWND box) {
+                        said = Text(box, 0xFFFF);
+                        Press(box, IDOK);
+                      }}});
+  ASSERT_TRUE(Choose(ID_LAYER_EDGES));
+  EXPECT_EQ(said, "Layer has no mask. Add mask to perform this action!");
+  ASSERT_TRUE(Choose(ID_LAYER_MASK_REVEAL_ALL));
+  ASSERT_NE(Stack(doc).GetActiveLayer()->HasMask(), 0);
+  const CLayersManagerPtr original = DeepCopy(Stack(doc));
+  const EdgeTemplate charcoal = LoadEdgeTemplate(143);
+  ASSERT_EQ(charcoal.width, 96);
+  for (int lighting = 0; lighting < 5; ++lighting) {
+    SCOPED_TRACE(lighting);
+    bool okOffOutside = false, okBackInside = false;
+    DialogScript::Run({{"Edge style", [&](HWND d) {
+                          // A click beside every cell leaves nothing to apply.
+                          SendMessageA(d, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));
+                          okOffOutside = !IsWindowEnabled(GetDlgItem(d, IDOK));
+                          RECT area{};
+                          GetWindowRect(GetDlgItem(d, IDC_EDGE_AREA), &area);
+                          MapWindowPoints(nullptr, d, reinterpret_cast<POINT*>(&area), 2);
+                          SendMessageA(d, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(area.left + 20, area.top + 33 + 20));
+                          okBackInside = IsWindowEnabled(GetDlgItem(d, IDOK)) != FALSE;
+                          SendDlgItemMessageA(d, IDC_EDGE_LIGHTING, CB_SETCURSEL, static_cast<WPARAM>(lighting), 0);
+                          SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_EDGE_LIGHTING, CBN_SELCHANGE),
+                                       reinterpret_cast<LPARAM>(GetDlgItem(d, IDC_EDGE_LIGHTING)));
+                          Press(d, IDOK);
+                        }}});
+    ASSERT_TRUE(Choose(ID_LAYER_EDGES));
+    EXPECT_EQ(DialogScript::done, 1);
+    EXPECT_TRUE(okOffOutside);
+    EXPECT_TRUE(okBackInside);
+    CLayersManager& stack = Stack(doc);
+    const int count = original->GetLayerCount() + (lighting != 0 ? 1 : 0);
+    ASSERT_EQ(stack.GetLayerCount(), count);
+    const CLayer& layer = *stack.GetActiveLayer();
+    // The mask is the opened one through the first template of the first page.
+    const VrWA2000::WA* before = original->GetActiveLayer()->PeekMask();
+    const int w = before->GetW(), h = before->GetH();
+    std::vector<std::uint8_t> expected(static_cast<std::size_t>(w) * h);
+    for (int y = 0; y < h; ++y) std::memcpy(&expected[static_cast<std::size_t>(y) * w], before->Row(y), w);
+    ASSERT_TRUE(ApplyResourceMask(expected.data(), w, h, w, charcoal));
+    int different = 0;
+    for (int y = 0; y < h; ++y)
+      different += std::memcmp(layer.PeekMask()->Row(y), &expected[static_cast<std::size_t>(y) * w], w) != 0;
+    EXPECT_EQ(different, 0);
+    EXPECT_EQ(doc->Image().HistoryState().name, lighting != 0 ? "Shadow" : "Edge");
+    if (lighting != 0) {
+      const CLayer& shadow = *stack.GetLayer(count - 2);
+      EXPECT_EQ(shadow.GetName(), "Shadow");
+      const int d = 640 * 3 / 100;
+      EXPECT_EQ(shadow.GetRect().left, lighting == 1 || lighting == 3 ? d : -d);
+      EXPECT_EQ(shadow.GetRect().top, lighting == 1 || lighting == 2 ? -d : d);
+    }
+    ASSERT_TRUE(Choose(ID_EDIT_UNDO));
+    ExpectSameLayers(stack, *original, "undone");
+  }
 }
 
 // ---- Canvas
