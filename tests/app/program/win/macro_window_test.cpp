@@ -19,6 +19,7 @@
 #include "engine/layers/LayerMng.h"
 #include "framework/Profile.h"
 #include "framework/win/DocView.h"
+#include "hostapi/toolhost.h"
 #include "lang/win/LangWnd.h"
 #include "res/resource.h"
 
@@ -226,6 +227,49 @@ TEST_F(MacroWindow, RecordsLayerCommandsAndF5ReplaysThemOnTheOriginal) {
   EXPECT_EQ(w->Text(), recorded);
   EXPECT_EQ(flashes, 0);
   EXPECT_EQ(beeps, 0);
+}
+
+// The Tools menu's command of a registered tool (0: none).
+std::uint32_t ToolCommand(CLumo40App& app, const char* idName) {
+  const int tool = LUGetRegToolIDNumber(app.Site(), idName, 0);
+  for (std::uint32_t id = 500; id < 900; ++id)
+    if (tool != 0 && app.toolMenus.ToolOfCommand(id, true) == tool) return id;
+  return 0;
+}
+
+TEST_F(MacroWindow, AToolRunFromTheToolsMenuRecordsItsStatementAndReplaysOnTheSameLayer) {
+  Open();
+  const std::uint32_t command = ToolCommand(app_, "maximum_effect");
+  ASSERT_NE(command, 0u);
+  const auto runTool = [&] {
+    doc_->Image().SetActiveLayerByIndex(0, true, false);
+    SendMessageA(FrameHandle(), WM_COMMAND, command, 0);
+    LUPaneDialog* pane = LUGetActivePaneDialog(app_.Site());
+    ASSERT_NE(pane, nullptr);
+    ASSERT_EQ(LUPaneApply(pane), 0);
+    LUDestroyPaneDialogs(app_.Site());
+    Settle(app_, doc_);
+  };
+  const std::vector<std::string> original = StackState(doc_);
+  runTool();
+  const std::vector<std::string> byHand = StackState(doc_);
+  ASSERT_NE(byHand, original);
+  Close();
+
+  Open();
+  lang::CLangWnd* w = OpenWindow();
+  ASSERT_NE(w, nullptr);
+  runTool();
+  const std::string text = w->Text();
+  EXPECT_EQ(text.rfind("SetActiveLayer(0);\r\n", 0), 0u) << text;
+  EXPECT_NE(text.find("Maximum("), std::string::npos) << text;
+  Close();
+  Open();
+  doc_->Image().SetActiveLayerByIndex(2, true, false);
+  Key(*w, VK_F5);
+  Settle(app_, doc_);
+  EXPECT_EQ(StackState(doc_), byHand) << text;
+  EXPECT_EQ(w->Text(), text);
 }
 
 TEST_F(MacroWindow, AFailingLineIsSelectedWithFourFlashesAndABeep) {
