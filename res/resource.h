@@ -826,4 +826,12 @@
 #define IDS_WATER_TOOL 10143
 #define IDS_WATER_DROP 10092
 #define IDS_WATER_SMEAR 10093
+// The macro window's command picker and parameter list.
+#define IDD_LANG_SMALL_HELP 4020
+#define IDD_LANG_PARAM_HELP 4021
+#define IDC_LANG_COMMANDS 4023
+#define IDC_LANG_FORMAT 4024
+#define IDC_LANG_PARAM_BUTTON 4026
+#define IDC_LANG_PARAM_LIST 4027
+#define IDC_LANG_PARAMS 4034
 #endif

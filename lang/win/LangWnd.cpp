@@ -10,6 +10,7 @@
 #include "framework/win/App.h"
 #include "framework/win/CommonDialogs.h"
 #include "lang/MacroText.h"
+#include "lang/win/LangHelpDialogs.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
 
@@ -274,6 +275,11 @@ void CLangWnd::OnCommandId(std::uint32_t id) {
       SendMessageA(edit_, EM_SETSEL, 0, -1);
       SendMessageA(edit_, EM_SCROLLCARET, 0, 0);
       return;
+    case ID_MACRO_ADD_COMMAND: {
+      CLangSmallHelp picker(this);
+      if (picker.DoModal() == IDOK) AppendLine(PickedStatement(picker.commandName, picker.parameters), true);
+      return;
+    }
     case ID_MACRO_RECORDING: recording_ = !recording_; return;
     case ID_MACRO_RUN:
       if (GetWindowTextLengthA(edit_) != 0) RunScript();

@@ -22,6 +22,7 @@
 #include "hostapi/toolhost.h"
 #include "lang/win/LangWnd.h"
 #include "res/resource.h"
+#include "tests/support/win/dialog_script.h"
 
 namespace lumora {
 namespace {
@@ -296,6 +297,43 @@ TEST_F(MacroWindow, AFailingLineIsSelectedWithFourFlashesAndABeep) {
   EXPECT_EQ(doc_->Image().GetLayers()->GetLayerCount(), 2);
   EXPECT_EQ(flashes, 0);
   EXPECT_EQ(beeps, 0);
+}
+
+TEST_F(MacroWindow, TheCommandPickerAppendsItsStatementEvenWithRecordingOff) {
+  using lumora::testing::DialogScript;
+  using lumora::testing::Press;
+  lang::CLangWnd* w = OpenWindow();
+  ASSERT_NE(w, nullptr);
+  SendMessageA(w->Handle(), WM_COMMAND, ID_MACRO_RECORDING, 0);
+  ASSERT_FALSE(w->RecordingSwitch());
+  std::string format, firstParameter;
+  DialogScript::Run({{"Insert command",
+                      [&](HWND d) {
+                        HWND list = GetDlgItem(d, IDC_LANG_COMMANDS);
+                        SendMessageA(list, CB_SELECTSTRING, static_cast<WPARAM>(-1),
+                                     reinterpret_cast<LPARAM>("SetActiveLayer"));
+                        SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_LANG_COMMANDS, CBN_SELCHANGE),
+                                     reinterpret_cast<LPARAM>(list));
+                        char text[128] = {};
+                        GetDlgItemTextA(d, IDC_LANG_FORMAT, text, sizeof text);
+                        format = text;
+                        SetDlgItemTextA(d, IDC_LANG_PARAMS, "2");
+                        PostMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_LANG_PARAM_BUTTON, BN_CLICKED),
+                                     reinterpret_cast<LPARAM>(GetDlgItem(d, IDC_LANG_PARAM_BUTTON)));
+                      }},
+                     {"Parameters",
+                      [&](HWND d) {
+                        char line[256] = {};
+                        SendDlgItemMessageA(d, IDC_LANG_PARAM_LIST, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(line));
+                        firstParameter = line;
+                        Press(d, IDOK);
+                      }},
+                     {"Insert command", [](HWND d) { Press(d, IDOK); }}});
+  SendMessageA(w->Handle(), WM_COMMAND, ID_MACRO_ADD_COMMAND, 0);
+  DialogScript::Stop();
+  EXPECT_EQ(w->Text(), "SetActiveLayer(2);");
+  EXPECT_FALSE(format.empty());
+  EXPECT_EQ(firstParameter.rfind("0. ", 0), 0u) << firstParameter;
 }
 
 TEST_F(MacroWindow, SavedScriptsHoldTheTextAndAZeroByteAndLoadBackExactly) {
