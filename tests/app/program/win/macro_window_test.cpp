@@ -20,7 +20,9 @@
 #include "framework/Profile.h"
 #include "framework/win/DocView.h"
 #include "hostapi/toolhost.h"
+#include "lang/LangCommand.h"
 #include "lang/win/LangWnd.h"
+#include "res/StringTable.h"
 #include "res/resource.h"
 #include "tests/support/win/dialog_script.h"
 
@@ -271,6 +273,22 @@ TEST_F(MacroWindow, AToolRunFromTheToolsMenuRecordsItsStatementAndReplaysOnTheSa
   Settle(app_, doc_);
   EXPECT_EQ(StackState(doc_), byHand) << text;
   EXPECT_EQ(w->Text(), text);
+}
+
+TEST_F(MacroWindow, EveryRegisteredToolCommandsHelpIsItsPrompt) {
+  lang::LangCommandSet* commands = lang::GetLangCommands();
+  ASSERT_NE(commands, nullptr);
+  int tools = 0;
+  for (const auto& command : commands->GetToolCommands()) {
+    const int tool = LUGetRegToolIDNumber(app_.Site(), command->ToolName().c_str(), 0);
+    LU_REGTOOLINFO info{};
+    if (tool == 0 || !LUGetRegToolInfo(app_.Site(), tool, 1, &info)) continue;
+    ++tools;
+    const std::string prompt(res::String(static_cast<std::uint32_t>(info.baseStringId + 3)));
+    EXPECT_FALSE(prompt.empty()) << command->GetName();
+    EXPECT_EQ(command->GetHelp(), prompt) << command->GetName();
+  }
+  EXPECT_GT(tools, 0);
 }
 
 TEST_F(MacroWindow, AFailingLineIsSelectedWithFourFlashesAndABeep) {
