@@ -84,6 +84,8 @@ FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnC
                fw::CommandEntry<&CMainFrame::OnPaintAttributesCommand>(ID_VIEW_PAINT_ATTRIBUTES),
                fw::UpdateEntry<&CMainFrame::OnUpdatePaintAttributesCommand>(ID_VIEW_PAINT_ATTRIBUTES),
                fw::CommandEntry<&CMainFrame::OnDropper>(ID_DROPPER),
+               fw::CommandEntry<&CMainFrame::OnAddPreset>(ID_ATTRIB_ADD_PRESET),
+               fw::CommandEntry<&CMainFrame::OnRemovePreset>(ID_ATTRIB_REMOVE_PRESET),
                fw::UpdateEntry<&CMainFrame::OnUpdateDropper>(ID_DROPPER),
                fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_AIRBRUSH, ID_TOOL_AIRBRUSH),
                fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_AIRBRUSH),

@@ -85,6 +85,10 @@ class CMainFrame : public fw::MdiFrame {
   void OnToolCommand(std::uint32_t id);
   void OnUpdateToolCommand(fw::CmdUI& ui);
   void OnPaintAttributesCommand();
+  // Add to and remove from predefined, forwarded by the paint attributes
+  // window: the name asked, or the removal confirmed.
+  void OnAddPreset();
+  void OnRemovePreset();
   // The Dropper: starts a screen colour pick, or ends the running one.
   void OnDropper();
   void OnUpdateDropper(fw::CmdUI& ui);
