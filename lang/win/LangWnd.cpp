@@ -168,7 +168,9 @@ bool CLangWnd::SaveModified() {
   if (SendMessageA(edit_, EM_GETMODIFY, 0, 0) == 0) return true;
   const std::string name = fileName_.empty() ? std::string(res::String(IDS_UNTITLED))
                                              : std::filesystem::path(fileName_).stem().string();
-  const std::string question = res::FormatString(IDS_MACRO_CHANGED, {name});
+  // The text names the script with a printf-style "%s".
+  std::string question(res::String(IDS_MACRO_CHANGED));
+  if (const std::size_t at = question.find("%s"); at != std::string::npos) question.replace(at, 2, name);
   HWND owner = GetActiveWindow() != nullptr ? GetActiveWindow() : hwnd_;
   const std::string caption(res::String(IDS_MACROS_TITLE));
   switch (MessageBoxA(owner, question.c_str(), caption.c_str(), MB_YESNOCANCEL | MB_ICONQUESTION)) {

@@ -354,6 +354,30 @@ TEST_F(MacroWindow, TheCommandPickerAppendsItsStatementEvenWithRecordingOff) {
   EXPECT_EQ(firstParameter.rfind("0. ", 0), 0u) << firstParameter;
 }
 
+TEST_F(MacroWindow, NewAsksToSaveAChangedScriptAndCancelKeepsIt) {
+  using lumora::testing::DialogScript;
+  using lumora::testing::Press;
+  lang::CLangWnd* w = OpenWindow();
+  ASSERT_NE(w, nullptr);
+  w->AppendLine("DeleteLayer();", true);
+  std::string question;
+  DialogScript::Run({{"Macros", [&](HWND d) {
+                        char text[256] = {};
+                        GetDlgItemTextA(d, 0xFFFF, text, sizeof text);
+                        question = text;
+                        Press(d, IDCANCEL);
+                      }}});
+  SendMessageA(w->Handle(), WM_COMMAND, ID_MACRO_NEW, 0);
+  DialogScript::Stop();
+  EXPECT_EQ(question, "Macros 'Untitled' changed. Save it?");
+  EXPECT_EQ(w->Text(), "DeleteLayer();");
+  DialogScript::Run({{"Macros", [](HWND d) { Press(d, IDNO); }}});
+  SendMessageA(w->Handle(), WM_COMMAND, ID_MACRO_NEW, 0);
+  DialogScript::Stop();
+  EXPECT_EQ(w->Text(), "");
+  EXPECT_EQ(SendMessageA(w->EditControl(), EM_GETMODIFY, 0, 0), 0);
+}
+
 TEST_F(MacroWindow, SavedScriptsHoldTheTextAndAZeroByteAndLoadBackExactly) {
   lang::CLangWnd* w = OpenWindow();
   ASSERT_NE(w, nullptr);
