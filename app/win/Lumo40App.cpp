@@ -117,6 +117,7 @@ CLumo40App::CLumo40App() : fw::App(LoadResString(IDS_APP_CAPTION)) {
   hookState_.host = this;
   hookState_.installViewHook = InstallImageViewHook;
   hookState_.prompts = &prompts;
+  hookState_.menuHelp = &SharedMenuHelpState();
   animationTick = &tick_;
   prompts.showOnMessageBar = [this](const std::string& text) {
     if (fw::FrameWnd* frame = MainFrame(); frame != nullptr && frame->Handle() != nullptr) frame->SetMessageText(text);

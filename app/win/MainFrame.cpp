@@ -510,6 +510,12 @@ bool CMainFrame::OnCommand(WPARAM wParam, LPARAM lParam) {
 }
 
 std::string CMainFrame::GetMessageString(std::uint32_t id) {
+  if (id >= kFirstAreaCommand && id <= kLastAreaCommand) {
+    // The area tool's name, as the tool host registered it.
+    const std::vector<RegisteredAreaTool>& tools = TheLumoApp()->areaTools.Tools();
+    const std::size_t i = id - kFirstAreaCommand;
+    return i < tools.size() ? tools[i].name : std::string();
+  }
   if (id >= 500 && id <= 999) {
     std::string prompt;
     const int tool = TheLumoApp()->toolMenus.ToolOfCommand(id, false);
