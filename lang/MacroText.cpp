@@ -47,6 +47,21 @@ std::string ScriptTextFromFileBytes(std::string_view bytes) {
   return std::string(bytes.substr(0, bytes.find('\0')));
 }
 
+std::string PickedStatement(std::string_view name, std::string_view parameters) {
+  std::string statement(name);
+  statement += '(';
+  statement.append(parameters);
+  statement += ");";
+  return statement;
+}
+
+std::vector<std::string> ParameterHelpLines(const std::vector<std::string>& parameters) {
+  std::vector<std::string> lines;
+  lines.reserve(parameters.size());
+  for (std::size_t i = 0; i < parameters.size(); ++i) lines.push_back(std::to_string(i) + ". " + parameters[i]);
+  return lines;
+}
+
 std::int32_t ClampWindowOrigin(std::int32_t stored, std::int32_t size, std::int32_t screen) {
   return std::max<std::int32_t>(0, std::min<std::int32_t>(stored, screen - size));
 }

@@ -40,6 +40,11 @@ std::string ScriptFileBytes(std::string_view text);
 // other last byte is text (a script from another editor keeps it).
 std::string ScriptTextFromFileBytes(std::string_view bytes);
 
+// The command picker's statement: name, "(", the parameters, ");".
+std::string PickedStatement(std::string_view name, std::string_view parameters);
+// The parameter list's lines, numbered from 0: "0. text", "1. text", ...
+std::vector<std::string> ParameterHelpLines(const std::vector<std::string>& parameters);
+
 // A stored window origin kept on the screen: 0 .. screen - size, never
 // below 0.
 std::int32_t ClampWindowOrigin(std::int32_t stored, std::int32_t size, std::int32_t screen);

@@ -10,6 +10,7 @@
 #include "framework/win/App.h"
 #include "framework/win/CommonDialogs.h"
 #include "lang/MacroText.h"
+#include "lang/win/LangHelpDialogs.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
 
@@ -167,7 +168,9 @@ bool CLangWnd::SaveModified() {
   if (SendMessageA(edit_, EM_GETMODIFY, 0, 0) == 0) return true;
   const std::string name = fileName_.empty() ? std::string(res::String(IDS_UNTITLED))
                                              : std::filesystem::path(fileName_).stem().string();
-  const std::string question = res::FormatString(IDS_MACRO_CHANGED, {name});
+  // The text names the script with a printf-style "%s".
+  std::string question(res::String(IDS_MACRO_CHANGED));
+  if (const std::size_t at = question.find("%s"); at != std::string::npos) question.replace(at, 2, name);
   HWND owner = GetActiveWindow() != nullptr ? GetActiveWindow() : hwnd_;
   const std::string caption(res::String(IDS_MACROS_TITLE));
   switch (MessageBoxA(owner, question.c_str(), caption.c_str(), MB_YESNOCANCEL | MB_ICONQUESTION)) {
@@ -274,6 +277,11 @@ void CLangWnd::OnCommandId(std::uint32_t id) {
       SendMessageA(edit_, EM_SETSEL, 0, -1);
       SendMessageA(edit_, EM_SCROLLCARET, 0, 0);
       return;
+    case ID_MACRO_ADD_COMMAND: {
+      CLangSmallHelp picker(this);
+      if (picker.DoModal() == IDOK) AppendLine(PickedStatement(picker.commandName, picker.parameters), true);
+      return;
+    }
     case ID_MACRO_RECORDING: recording_ = !recording_; return;
     case ID_MACRO_RUN:
       if (GetWindowTextLengthA(edit_) != 0) RunScript();

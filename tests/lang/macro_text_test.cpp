@@ -64,6 +64,13 @@ TEST(MacroText, ScriptFilesHoldTheTextAndOneZeroByte) {
   EXPECT_EQ(ScriptTextFromFileBytes(std::string("\0", 1)), "");
 }
 
+TEST(MacroText, PickedStatementsAndParameterLines) {
+  EXPECT_EQ(PickedStatement("DeleteLayer", ""), "DeleteLayer();");
+  EXPECT_EQ(PickedStatement("SetActiveLayer", "2"), "SetActiveLayer(2);");
+  EXPECT_EQ(ParameterHelpLines({"width", "height"}), (std::vector<std::string>{"0. width", "1. height"}));
+  EXPECT_TRUE(ParameterHelpLines({}).empty());
+}
+
 TEST(MacroText, TheWindowStaysOnTheScreen) {
   EXPECT_EQ(ClampWindowOrigin(200, 200, 1024), 200);
   EXPECT_EQ(ClampWindowOrigin(5000, 200, 1024), 824);

@@ -19,8 +19,12 @@
 #include "engine/layers/LayerMng.h"
 #include "framework/Profile.h"
 #include "framework/win/DocView.h"
+#include "hostapi/toolhost.h"
+#include "lang/LangCommand.h"
 #include "lang/win/LangWnd.h"
+#include "res/StringTable.h"
 #include "res/resource.h"
+#include "tests/support/win/dialog_script.h"
 
 namespace lumora {
 namespace {
@@ -228,6 +232,65 @@ TEST_F(MacroWindow, RecordsLayerCommandsAndF5ReplaysThemOnTheOriginal) {
   EXPECT_EQ(beeps, 0);
 }
 
+// The Tools menu's command of a registered tool (0: none).
+std::uint32_t ToolCommand(CLumo40App& app, const char* idName) {
+  const int tool = LUGetRegToolIDNumber(app.Site(), idName, 0);
+  for (std::uint32_t id = 500; id < 900; ++id)
+    if (tool != 0 && app.toolMenus.ToolOfCommand(id, true) == tool) return id;
+  return 0;
+}
+
+TEST_F(MacroWindow, AToolRunFromTheToolsMenuRecordsItsStatementAndReplaysOnTheSameLayer) {
+  Open();
+  const std::uint32_t command = ToolCommand(app_, "maximum_effect");
+  ASSERT_NE(command, 0u);
+  const auto runTool = [&] {
+    doc_->Image().SetActiveLayerByIndex(0, true, false);
+    SendMessageA(FrameHandle(), WM_COMMAND, command, 0);
+    LUPaneDialog* pane = LUGetActivePaneDialog(app_.Site());
+    ASSERT_NE(pane, nullptr);
+    ASSERT_EQ(LUPaneApply(pane), 0);
+    LUDestroyPaneDialogs(app_.Site());
+    Settle(app_, doc_);
+  };
+  const std::vector<std::string> original = StackState(doc_);
+  runTool();
+  const std::vector<std::string> byHand = StackState(doc_);
+  ASSERT_NE(byHand, original);
+  Close();
+
+  Open();
+  lang::CLangWnd* w = OpenWindow();
+  ASSERT_NE(w, nullptr);
+  runTool();
+  const std::string text = w->Text();
+  EXPECT_EQ(text.rfind("SetActiveLayer(0);\r\n", 0), 0u) << text;
+  EXPECT_NE(text.find("Maximum("), std::string::npos) << text;
+  Close();
+  Open();
+  doc_->Image().SetActiveLayerByIndex(2, true, false);
+  Key(*w, VK_F5);
+  Settle(app_, doc_);
+  EXPECT_EQ(StackState(doc_), byHand) << text;
+  EXPECT_EQ(w->Text(), text);
+}
+
+TEST_F(MacroWindow, EveryRegisteredToolCommandsHelpIsItsPrompt) {
+  lang::LangCommandSet* commands = lang::GetLangCommands();
+  ASSERT_NE(commands, nullptr);
+  int tools = 0;
+  for (const auto& command : commands->GetToolCommands()) {
+    const int tool = LUGetRegToolIDNumber(app_.Site(), command->ToolName().c_str(), 0);
+    LU_REGTOOLINFO info{};
+    if (tool == 0 || !LUGetRegToolInfo(app_.Site(), tool, 1, &info)) continue;
+    ++tools;
+    const std::string prompt(res::String(static_cast<std::uint32_t>(info.baseStringId + 3)));
+    EXPECT_FALSE(prompt.empty()) << command->GetName();
+    EXPECT_EQ(command->GetHelp(), prompt) << command->GetName();
+  }
+  EXPECT_GT(tools, 0);
+}
+
 TEST_F(MacroWindow, AFailingLineIsSelectedWithFourFlashesAndABeep) {
   Open();
   lang::CLangWnd* w = OpenWindow();
@@ -252,6 +315,67 @@ TEST_F(MacroWindow, AFailingLineIsSelectedWithFourFlashesAndABeep) {
   EXPECT_EQ(doc_->Image().GetLayers()->GetLayerCount(), 2);
   EXPECT_EQ(flashes, 0);
   EXPECT_EQ(beeps, 0);
+}
+
+TEST_F(MacroWindow, TheCommandPickerAppendsItsStatementEvenWithRecordingOff) {
+  using lumora::testing::DialogScript;
+  using lumora::testing::Press;
+  lang::CLangWnd* w = OpenWindow();
+  ASSERT_NE(w, nullptr);
+  SendMessageA(w->Handle(), WM_COMMAND, ID_MACRO_RECORDING, 0);
+  ASSERT_FALSE(w->RecordingSwitch());
+  std::string format, firstParameter;
+  DialogScript::Run({{"Insert command",
+                      [&](HWND d) {
+                        HWND list = GetDlgItem(d, IDC_LANG_COMMANDS);
+                        SendMessageA(list, CB_SELECTSTRING, static_cast<WPARAM>(-1),
+                                     reinterpret_cast<LPARAM>("SetActiveLayer"));
+                        SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_LANG_COMMANDS, CBN_SELCHANGE),
+                                     reinterpret_cast<LPARAM>(list));
+                        char text[128] = {};
+                        GetDlgItemTextA(d, IDC_LANG_FORMAT, text, sizeof text);
+                        format = text;
+                        SetDlgItemTextA(d, IDC_LANG_PARAMS, "2");
+                        PostMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_LANG_PARAM_BUTTON, BN_CLICKED),
+                                     reinterpret_cast<LPARAM>(GetDlgItem(d, IDC_LANG_PARAM_BUTTON)));
+                      }},
+                     {"Parameters",
+                      [&](HWND d) {
+                        char line[256] = {};
+                        SendDlgItemMessageA(d, IDC_LANG_PARAM_LIST, LB_GETTEXT, 0, reinterpret_cast<LPARAM>(line));
+                        firstParameter = line;
+                        Press(d, IDOK);
+                      }},
+                     {"Insert command", [](HWND d) { Press(d, IDOK); }}});
+  SendMessageA(w->Handle(), WM_COMMAND, ID_MACRO_ADD_COMMAND, 0);
+  DialogScript::Stop();
+  EXPECT_EQ(w->Text(), "SetActiveLayer(2);");
+  EXPECT_FALSE(format.empty());
+  EXPECT_EQ(firstParameter.rfind("0. ", 0), 0u) << firstParameter;
+}
+
+TEST_F(MacroWindow, NewAsksToSaveAChangedScriptAndCancelKeepsIt) {
+  using lumora::testing::DialogScript;
+  using lumora::testing::Press;
+  lang::CLangWnd* w = OpenWindow();
+  ASSERT_NE(w, nullptr);
+  w->AppendLine("DeleteLayer();", true);
+  std::string question;
+  DialogScript::Run({{"Macros", [&](HWND d) {
+                        char text[256] = {};
+                        GetDlgItemTextA(d, 0xFFFF, text, sizeof text);
+                        question = text;
+                        Press(d, IDCANCEL);
+                      }}});
+  SendMessageA(w->Handle(), WM_COMMAND, ID_MACRO_NEW, 0);
+  DialogScript::Stop();
+  EXPECT_EQ(question, "Macros 'Untitled' changed. Save it?");
+  EXPECT_EQ(w->Text(), "DeleteLayer();");
+  DialogScript::Run({{"Macros", [](HWND d) { Press(d, IDNO); }}});
+  SendMessageA(w->Handle(), WM_COMMAND, ID_MACRO_NEW, 0);
+  DialogScript::Stop();
+  EXPECT_EQ(w->Text(), "");
+  EXPECT_EQ(SendMessageA(w->EditControl(), EM_GETMODIFY, 0, 0), 0);
 }
 
 TEST_F(MacroWindow, SavedScriptsHoldTheTextAndAZeroByteAndLoadBackExactly) {
