@@ -32,6 +32,17 @@ inline bool FilterCommandEnable(std::uint32_t id, bool enable) {
   return FilterCommandEnable(id, enable, IsTrackerRunning());
 }
 
+// The undo limit of the settings (`CreateBackup` steps per stack while
+// `LimitBackup` is non-zero; the settings' defaults until the program
+// sets it). Setting it trims the history of every live document at once;
+// a document made later trims to it when made, and every push keeps it.
+struct UndoLimit {
+  int createBackup = 10;
+  int limitBackup = 1;
+};
+void SetUndoLimit(const UndoLimit& limit);
+UndoLimit GetUndoLimit();
+
 // A new document around one layer (kind 4; the stack moves it to 0, 0).
 CreationRecord LayerCreationRecord(CLayer* layer);
 // A new document around a given stack (kind 3).

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <new>
 
+#include "document/DocumentServices.h"
 #include "platform/rect.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
@@ -35,15 +36,48 @@ bool NeedsNewName(const CLayersManager& stack, int index) {
   return false;
 }
 
+// The live documents, which a new undo limit trims (user-interface thread
+// only, as documents are made and destroyed there).
+std::vector<ImageDocument*>& LiveDocuments() {
+  static std::vector<ImageDocument*> documents;
+  return documents;
+}
+
+UndoLimit& CurrentUndoLimit() {
+  static UndoLimit limit;
+  return limit;
+}
+
 }  // namespace
+
+void SetUndoLimit(const UndoLimit& limit) {
+  CurrentUndoLimit() = limit;
+  for (ImageDocument* doc : LiveDocuments()) doc->ApplyUndoLimit();
+}
+
+UndoLimit GetUndoLimit() { return CurrentUndoLimit(); }
 
 ImageDocument::ImageDocument(DocumentHost* host, SnapshotCopier* copier)
     : host_(host), undo_(50, copier), copier_(copier != nullptr ? copier : &DefaultSnapshotCopier()) {
   fields_.name = std::string(res::String(IDS_INITIAL_IMAGE));
   queue_.SetDocument(this);
+  LiveDocuments().push_back(this);
+  ApplyUndoLimit();
+}
+
+bool ImageDocument::CanPaintLayer(const CLayer* layer) {
+  if (layer == nullptr || layer->IsVisible() == 0) return false;
+  return layer->HasMask() == 0 || layer->IsTransparencyLocked() == 0;
+}
+
+void ImageDocument::ApplyUndoLimit() {
+  const UndoLimit limit = GetUndoLimit();
+  undo_.TrimToLimit(limit.createBackup, limit.limitBackup);
 }
 
 ImageDocument::~ImageDocument() {
+  auto& live = LiveDocuments();
+  live.erase(std::remove(live.begin(), live.end(), this), live.end());
   // The worker reads the stack: it stops before anything it reads goes.
   queue_.StopThread();
   renderStack_.store(nullptr);
@@ -431,7 +465,8 @@ void ImageDocument::RestoreSelection(Fragment* fragment) {
 }
 
 void ImageDocument::ApplySmoothEdge() {
-  if (selection_.fragment == nullptr || GetFragmentType(selection_.fragment) == kFrgEmpty) return;
+  // A mask carries its own soft values: the settings' edge is not for it.
+  if (selection_.fragment == nullptr || GetFragmentType(selection_.fragment) == kFrgMask) return;
   int degree = 0;
   int type = 0;
   host_->GetSmoothEdge(&degree, &type);

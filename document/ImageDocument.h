@@ -272,11 +272,28 @@ class ImageDocument : public DocumentLock, public CellRenderer, public LayerMove
   bool RevertLastBackup();
   bool UndoRedo(bool redo);
   CUndoManager& History() { return undo_; }
+  // Trims the history to the program's undo limit (SetUndoLimit).
+  void ApplyUndoLimit();
   const CUndoManager::HistoryFields& HistoryState() const { return fields_; }
   WAPtr GetFloatingImage() const { return floating_; }
   WAPtr GetFloatingMask() const { return floatingMask_; }
   void SetFloatingImage(VrWA2000::WA* image);
   void SetFloatingMask(VrWA2000::WA* mask);
+  // The pair of images a tool parks in the document between its runs; the
+  // document holds a reference to each (null: none) until replaced.
+  VrWA2000::WA* GetStoredImagePair(VrWA2000::WA** second) const {
+    if (second != nullptr) *second = parkedSecond_.get();
+    return parkedFirst_.get();
+  }
+  void SetStoredImagePair(VrWA2000::WA* first, VrWA2000::WA* second) {
+    parkedFirst_ = WAPtr::Share(first);
+    parkedSecond_ = WAPtr::Share(second);
+  }
+  // Whether tools may write the layer's pixels: it is visible and its
+  // pixels are not locked (flags bit 0 on a layer with a mask; a layer
+  // without one carries that bit from its making, having no transparency
+  // to keep). False for null.
+  static bool CanPaintLayer(const CLayer* layer);
   bool IsCompositeCurrent() const { return compositeCurrent_; }
   // Everything refreshed since the backup copies were brought up to date,
   // in image coordinates.
@@ -518,6 +535,8 @@ class ImageDocument : public DocumentLock, public CellRenderer, public LayerMove
 
   WAPtr floating_;
   WAPtr floatingMask_;
+  WAPtr parkedFirst_;  // the pair a tool parks in the document
+  WAPtr parkedSecond_;
   bool compositeCurrent_ = false;
   // The whole image was queued (or rendered) since the composite was made:
   // once the queue is worked off, the composite is the merged image.

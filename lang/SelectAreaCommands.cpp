@@ -5,6 +5,7 @@
 #include <string>
 
 #include "hostapi/fragment.h"
+#include "hostapi/toolhost.h"
 #include "lang/LangCommand.h"
 #include "lang/Lexer.h"
 #include "lang/Recorder.h"
@@ -120,7 +121,14 @@ int AddMask(const char* arguments, ScriptRunState& state) {
     const std::int32_t code = ReadIntArg(lexer);
     if (!file.has_parent_path()) file = GetMacroTempFolder() / file;
     int status = 0;
-    return AddShape(state, LoadSelectionFromFile(&status, file.string().c_str()), code);
+    Fragment* shape = LoadSelectionFromFile(&status, file.string().c_str());
+    // An unreadable file fails the statement, even over a selection that
+    // already exists; the reason is the recorded error's text.
+    if (shape == nullptr) {
+      state.failure = LUFormatErrorMessage(LUGetErrorState());
+      return 0;
+    }
+    return AddShape(state, shape, code);
   } catch (const LexExcept&) {
     return 0;
   }

@@ -1,8 +1,8 @@
 // The tool host's site as the running program serves it: the application
 // entries here, document entries forwarded to the image document, view
 // entries to the image view. Entries whose service the program has not yet
-// (new image windows, selection display, the active-image copy) give the
-// neutral answer; each is marked "view:".
+// (the active-image copy, the fragment-area copy) refuse with an error
+// code or a null result; each is marked "view:".
 #include <algorithm>
 #include <string>
 
@@ -14,6 +14,7 @@
 #include "document/win/Lumo40Doc.h"
 #include "engine/layers/LayerMng.h"
 #include "framework/win/DocView.h"
+#include "res/resource.h"
 #include "ui/win/ProgressInd.h"
 #include "view/win/ImageViewWnd.h"
 #include "view/win/ViewSite.h"
@@ -138,12 +139,14 @@ class AppSiteHost : public SiteHost {
     }
     return AsDoc(doc)->Image().GetActiveImage().get();
   }
-  Image* StoredImagePair(SiteDoc, Image** second) override {
-    if (second != nullptr) *second = nullptr;
-    return nullptr;
+  Image* StoredImagePair(SiteDoc doc, Image** second) override {
+    return AsDoc(doc)->Image().GetStoredImagePair(second);
   }
   int SetDocImage(SiteDoc doc, Image* image, int) override { return AsDoc(doc)->Image().SetActiveImage(image); }
-  int SetStoredImagePair(SiteDoc, Image*, Image*) override { return 0; }
+  int SetStoredImagePair(SiteDoc doc, Image* first, Image* second) override {
+    AsDoc(doc)->Image().SetStoredImagePair(first, second);
+    return 1;
+  }
   int BackupImageByName(SiteDoc doc, const char* name) override {
     return AsDoc(doc)->Image().BackupImageByName(name != nullptr ? name : "") ? 1 : 0;
   }
@@ -152,9 +155,13 @@ class AppSiteHost : public SiteHost {
     return AsDoc(doc)->Image().InvalidateImageRect(rect, erase != 0, immediate != 0);
   }
   std::string DocPathName(SiteDoc doc) override { return AsDoc(doc)->GetPathName(); }
+  // No entry parks a data block in a document: the copy of none is null.
   std::intptr_t CopyHostDataBlock(SiteDoc) override { return 0; }
   void SetModifiedFlag(SiteDoc doc, int flag) override { AsDoc(doc)->SetModifiedFlag(flag != 0); }
-  int IsFlat(SiteDoc doc) override { return LayerCount(doc) == 1 ? 1 : 0; }
+  int IsFlat(SiteDoc doc) override {
+    CLayersManager* layers = LayersOf(doc);
+    return layers != nullptr && layers->IsFlat() ? 1 : 0;
+  }
   int ConvertToTrueColor(SiteDoc doc, std::intptr_t) override { return AsDoc(doc)->ConvertToTrueColor() ? 1 : 0; }
   int ConvertToGray(SiteDoc doc, std::intptr_t) override { return AsDoc(doc)->ConvertToGray() ? 1 : 0; }
   int LayerCount(SiteDoc doc) override {
@@ -165,7 +172,9 @@ class AppSiteHost : public SiteHost {
     CLayersManager* layers = LayersOf(doc);
     return layers != nullptr ? SIZE{layers->GetWidth(), layers->GetHeight()} : SIZE{0, 0};
   }
-  int SetImageSize(SiteDoc, int, int, int) override { return 0; }
+  int SetImageSize(SiteDoc doc, int width, int height, int type) override {
+    return AsDoc(doc)->Image().SetImageSize(width, height, type, 1);
+  }
   // A tool's new image: an unsaved new document around it.
   SiteWindow NewDocumentFromImage(Image* image) override {
     return FirstViewWindow(lumora::CreateNewDocument("", nullptr, image, true, false));
@@ -179,7 +188,9 @@ class AppSiteHost : public SiteHost {
     CLayer* active = AsDoc(doc)->Image().GetActiveLayer();
     return layers != nullptr && active != nullptr ? layers->GetLayerIndex(active) : -1;
   }
-  int CanPaintLayer(SiteDoc, int) override { return 1; }
+  int CanPaintLayer(SiteDoc doc, int layer) override {
+    return ImageDocument::CanPaintLayer(LayerAt(doc, layer)) ? 1 : 0;
+  }
   int ResizeLayer(SiteDoc doc, int layer, const RECT& rect) override {
     CLayer* l = LayerAt(doc, layer);
     return l != nullptr && AsDoc(doc)->Image().ResizeLayer(l, rect) ? 1 : 0;
@@ -200,7 +211,12 @@ class AppSiteHost : public SiteHost {
     CLayer* l = WritableLayer(doc, layer);
     return l != nullptr ? l->GetMask().get() : nullptr;
   }
-  void MoveLayer(SiteDoc, int, int, int) override {}
+  void MoveLayer(SiteDoc doc, int layer, int x, int y) override {
+    CLayer* l = LayerAt(doc, layer);
+    if (l == nullptr) return;
+    DocumentLockScope lock(&AsDoc(doc)->Image());
+    l->MoveTo(POINT{x, y});
+  }
   bool SetLayerImage(SiteDoc doc, int layer, Image* image) override {
     return AsDoc(doc)->Image().SetLayerImageAt(image, layer) != 0;
   }
@@ -211,8 +227,23 @@ class AppSiteHost : public SiteHost {
   int InsertNewLayer(SiteDoc doc, const RECT& rect, int makeActive, int withUndo) override {
     return AsDoc(doc)->Image().InsertNewLayer(rect, makeActive != 0, withUndo != 0);
   }
-  std::uint32_t LayerFlags(SiteDoc, int) override { return 0; }
-  void* DocPatternDib(SiteDoc) override { return nullptr; }
+  // The flag word (bit 0 pixels locked, bit 1 hidden) with 0x100000 for
+  // hidden layer channels, 0x400000 for a text layer and 0x200000 when the
+  // image type holds no layers.
+  std::uint32_t LayerFlags(SiteDoc doc, int layer) override {
+    CLayer* l = LayerAt(doc, layer);
+    if (l == nullptr) return 0;
+    std::uint32_t flags = l->GetFlags();
+    if (l->GetHideLayerChannels() != 0) flags |= 0x100000u;
+    if (l->IsText() != 0) flags |= 0x400000u;
+    if (LayersOf(doc)->IsLayerable() == 0) flags |= 0x200000u;
+    return flags;
+  }
+  void* DocPatternDib(SiteDoc doc) override {
+    CLayersManager* layers = LayersOf(doc);
+    if (layers == nullptr || layers->GetPatternDib().empty()) return nullptr;
+    return const_cast<std::uint8_t*>(layers->GetPatternDib().data());
+  }
   SiteWindow CropImage(SiteDoc doc, const RECT& rect) override { return AsDoc(doc)->CropImage(rect); }
 
   // Error box.
@@ -251,7 +282,19 @@ class AppSiteHost : public SiteHost {
   COLORREF ForeColor() override { return app_.settings.foreColor; }
   void SetBackColor(COLORREF colour) override { app_.SetBackColor(colour, true); }
   void SetForeColor(COLORREF colour) override { app_.SetForeColor(colour, true); }
-  void NotifyImageChanged() override {}
+  // The layer palette's row and the navigator catch up, and the tool
+  // host's preview reads the image again.
+  void NotifyImageChanged() override {
+    HWND main = app_.MainFrame() != nullptr ? app_.MainFrame()->Handle() : nullptr;
+    if (main != nullptr) {
+      static const UINT kUpdateLayerInPalette = RegisterWindowMessageA("WM_YPDATELAYERINPALETTE");
+      CLumo40Doc* doc = DocOfView(GetActiveImageWindow());
+      CLayer* active = doc != nullptr ? doc->Image().GetActiveLayer() : nullptr;
+      PostMessageA(main, kUpdateLayerInPalette, 0, reinterpret_cast<LPARAM>(active));
+      PostMessageA(main, WM_COMMAND, ID_UPDATE_NAVIGATOR, 0);
+    }
+    LUPreview_InvalidateImageData(app_.Site());
+  }
 
  private:
   CLayer* LayerAt(SiteDoc doc, int index) {

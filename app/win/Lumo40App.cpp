@@ -283,6 +283,7 @@ void CLumo40App::LoadAllSettings() {
   // Colour management arrives with its issue: until then it is unavailable.
   LoadStartupSettings(settings, Settings(), screen, false);
   PushViewSettings(settings);
+  SetUndoLimit(UndoLimit{settings.createBackup, settings.limitBackup});
   settingsLoaded_ = true;
 }
 
@@ -609,9 +610,9 @@ void CLumo40App::OnUpdateEditPasteAsNewImage(fw::CmdUI& ui) { lumora::OnUpdateEd
 void CLumo40App::OnUpdateAlwaysOn(fw::CmdUI& ui) { ui.Enable(FilterCommandEnable(ui.Id(), true)); }
 
 std::intptr_t CLumo40App::MainFrameHandle(const LU_MSG& msg) {
-  fw::FrameWnd* frame = MainFrame();
+  CMainFrame* frame = MainFrameWnd();
   if (frame == nullptr || frame->Handle() == nullptr) return 0;
-  return frame->WindowProc(msg.message, msg.wParam, msg.lParam);
+  return frame->OwnWindowProc(msg.message, msg.wParam, msg.lParam);
 }
 
 bool CLumo40App::OwnedByMainFrame(void* window) {

@@ -359,10 +359,15 @@ class CLayer : public refCount {
   WAPtr GetMask(POINT* origin = nullptr) const;
   // Attaches a mask at the layer rect (transparency unlocked when the layer
   // had none) or, with null, removes it (transparency locked, mask display
-  // flags cleared). 25 for an image type other than 8 and 16.
+  // flags cleared). 25 for an image type other than 8 and 16; 16, and the
+  // layer unchanged, for a mask that is not 8-bit grey of the rect's size.
   int SetMask(VrWA2000::WA* mask);
-  // SetMask (any failure gives 16), then the mask rect takes the mask's size
-  // at its top-left.
+  // Attaches a mask at `place` (image coordinates, rows upward), which the
+  // mask must fill exactly; 16 (nothing changed) for null, another size or
+  // a type other than 8-bit grey, 25 as SetMask.
+  int SetMaskAt(VrWA2000::WA* mask, const RECT& place);
+  // SetMask (any failure gives 16), except that the mask rect takes the
+  // mask's size at the layer's top-left.
   int ReplaceMask(VrWA2000::WA* mask);
   // A mask of the rect's size, zero-filled (fully transparent) or with
   // `fill` all 255; 0 and no change when there is one; 25 for another image

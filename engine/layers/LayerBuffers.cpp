@@ -118,27 +118,36 @@ void CLayer::DropMask() {
 
 int CLayer::SetMask(VrWA2000::WA* mask) {
   if (!IsLayerType(static_cast<int>(imageType_))) return lumora::kLayerNotLayerable;
-  if (mask != nullptr) {
-    if (!hasMask_) SetTransparencyLock(0);
-    mask_ = WAPtr::Share(mask);
-    SetPackedResolution(mask, ImageResolution());
-    hasMask_ = 1;
-    maskFlags_ |= lumora::kMaskAttached;
-    maskRect_ = rect_;
-  } else {
+  if (mask == nullptr) {
     DropMask();
+    ChooseBlendFunction();
+    return lumora::kLayerOk;
   }
+  return SetMaskAt(mask, rect_);
+}
+
+int CLayer::SetMaskAt(VrWA2000::WA* mask, const RECT& place) {
+  if (!IsLayerType(static_cast<int>(imageType_))) return lumora::kLayerNotLayerable;
+  // A mask of another type or size would be saved as channels the file's
+  // records do not describe, and the file could not be read back.
+  if (mask == nullptr || mask->GetType() != kWAType8Grey || mask->GetW() != lumora::RectWidth(place) ||
+      mask->GetH() != lumora::RectHeight(place)) {
+    return lumora::kLayerNullBuffer;
+  }
+  if (!hasMask_) SetTransparencyLock(0);
+  mask_ = WAPtr::Share(mask);
+  SetPackedResolution(mask, ImageResolution());
+  hasMask_ = 1;
+  maskFlags_ |= lumora::kMaskAttached;
+  maskRect_ = place;
   ChooseBlendFunction();
   return lumora::kLayerOk;
 }
 
 int CLayer::ReplaceMask(VrWA2000::WA* mask) {
-  if (SetMask(mask) != lumora::kLayerOk) return lumora::kLayerNullBuffer;
-  if (mask != nullptr) {
-    maskRect_.right = maskRect_.left + mask->GetW();
-    maskRect_.bottom = maskRect_.top + mask->GetH();
-  }
-  return lumora::kLayerOk;
+  if (mask == nullptr) return SetMask(nullptr) == lumora::kLayerOk ? lumora::kLayerOk : lumora::kLayerNullBuffer;
+  const RECT place = lumora::MakeRect(rect_.left, rect_.top, rect_.left + mask->GetW(), rect_.top + mask->GetH());
+  return SetMaskAt(mask, place) == lumora::kLayerOk ? lumora::kLayerOk : lumora::kLayerNullBuffer;
 }
 
 int CLayer::CreateMask(int fill) {

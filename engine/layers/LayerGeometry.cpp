@@ -215,8 +215,11 @@ void SwapIn(CLayer* layer, LayerChange* change) {
   const std::uint32_t resolution = PackedResolution(*former.image);
   layer->SetRect(change->rect);
   layer->SetImage(change->image.get());
-  layer->SetMask(change->mask.get());
-  if (change->mask) layer->SetMaskRect(change->maskRect);
+  if (change->mask) {
+    layer->SetMaskAt(change->mask.get(), change->maskRect);
+  } else {
+    layer->SetMask(nullptr);
+  }
   layer->SetMaskFlags(change->maskFlags);
   layer->SetTransparencyLock(change->transparencyLocked ? 1 : 0);
   layer->SetResolution(resolution);

@@ -12,6 +12,8 @@
 #include "paint/BrushRandom.h"
 #include "paint/PaintBrush.h"
 #include "platform/rect.h"
+#include "document/DocumentServices.h"
+#include "tests/document/null_host.h"
 #include "tests/support/document_stroke.h"
 
 namespace lumora {
@@ -284,11 +286,18 @@ TEST_F(DocumentTest, SelectionStepsAndNotices) {
   doc.FreeSelection(true);  // no selection: the notice, no step
   EXPECT_EQ(doc.History().UndoCount(), 2);
   EXPECT_EQ(log, (Log{"active: 1245 6", "other: 1245 6"}));
-  // The whole-image fragment gets no smoothing.
+  // A mask gets no smoothing; the whole-image fragment does, as any shape.
+  log.clear();
+  WAPtr maskImage = WAPtr::Adopt(NewWA(kWAType8Grey, 4, 4, nullptr));
+  Fragment* mask = CreateMaskUsingWA(maskImage.get(), 0, 0);
+  ASSERT_NE(mask, nullptr);
+  doc.SetSelection(mask, false);
+  EXPECT_EQ(log.front(), "active: 1245 4 sel");
   log.clear();
   Fragment* whole = CreateEmptyFrg(1);
   doc.SetSelection(whole, false);
-  EXPECT_EQ(log.front(), "active: 1245 4 sel");
+  EXPECT_EQ(log.front(), "smooth");
+  DeleteFragment(mask);
   // Undo brings the freed selection back, then the set one.
   doc.SetSelection(nullptr, false);
   ASSERT_TRUE(doc.UndoRedo(false));
@@ -467,6 +476,41 @@ TEST_F(DocumentTest, FailedReplacementLeavesEverythingAsItWas) {
   EXPECT_FALSE(doc.IsModified());
   EXPECT_EQ(doc.History().UndoCount(), 0);
   EXPECT_EQ(doc.HistoryState().name, "Initial image");
+}
+
+// The settings' undo limit holds for a document from the start, and a new
+// limit trims every live document's history and frees what it held.
+TEST(UndoLimitTest, SettingsLimitTrimsEveryDocumentsHistory) {
+  struct Restore {
+    ~Restore() { SetUndoLimit(UndoLimit{}); }
+  } restore;
+  testing::NullDocumentHost host;
+  auto sixtySteps = [](ImageDocument& doc) {
+    for (int i = 0; i < 60; ++i) {
+      ASSERT_TRUE(doc.BackupImageByName("Paint"));
+      WAPtr image = doc.GetActiveImage();
+      image->Row(0)[0] = static_cast<std::uint8_t>(i + 1);
+    }
+  };
+  const CreationRecord record{2, 400, 300, 0x00480048u, 0xFFFFFFu};
+  {
+    ImageDocument limited(&host);
+    ASSERT_EQ(limited.NewImage(record), 1);
+    sixtySteps(limited);
+    EXPECT_EQ(limited.History().UndoCount(), 10) << "the default limit applies from the start";
+  }
+  SetUndoLimit(UndoLimit{10, 0});
+  ImageDocument doc(&host);
+  ASSERT_EQ(doc.NewImage(record), 1);
+  sixtySteps(doc);
+  EXPECT_EQ(doc.History().UndoCount(), 60) << "no limit while LimitBackup is 0";
+  const std::uint64_t before = VrWA2000::WA::MM_BytesInUse();
+  SetUndoLimit(UndoLimit{10, 1});
+  EXPECT_EQ(doc.History().UndoCount(), 10);
+  const std::uint64_t layerBytes = 400u * 3 * 300;
+  EXPECT_LE(VrWA2000::WA::MM_BytesInUse() + 45 * layerBytes, before) << "fifty copies of the layer freed";
+  ASSERT_TRUE(doc.UndoRedo(false));
+  EXPECT_EQ(doc.GetActiveImage()->Row(0)[0], 59);
 }
 
 }  // namespace

@@ -313,6 +313,18 @@ TEST_F(DocumentScript, MasksFromTheSelectionRevealOrHideIt) {
   EXPECT_NE(Run({"AddLayerMaskWithSelection(1);"}).find("no selection"), std::string::npos);
 }
 
+// A selection file that cannot be read fails its statement with the
+// recorded error (126, the file named), also over an existing selection.
+TEST_F(DocumentScript, AddMaskOfAnUnreadableFileFailsTheRun) {
+  // Forward slashes: a script's text takes backslashes as escapes.
+  const std::string missing =
+      (std::filesystem::path(::testing::TempDir()) / "no-such-selection.frg").generic_string();
+  const std::string reason = Run({"SelectWholeImage();", "AddMask(\"" + missing + "\",14);"});
+  EXPECT_EQ(reason.rfind("line 2: command \"AddMask\" failed: ", 0), 0u) << reason;
+  EXPECT_NE(reason.find(missing), std::string::npos) << reason;
+  EXPECT_EQ(LUGetErrorState().code, 126);
+}
+
 TEST_F(DocumentScript, SelectionStatementsLiftAndClearTheSelectedArea) {
   ASSERT_EQ(Run({"AddRect(0,0,4,6,14);", "CopyToNewLayer(1);"}), "");
   ASSERT_EQ(Stack().GetLayerCount(), 2);

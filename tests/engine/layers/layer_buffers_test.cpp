@@ -5,6 +5,7 @@
 
 #include "engine/layers/Layer.h"
 #include "layer_support.h"
+#include "stack_support.h"
 #include "platform/rect.h"
 
 namespace {
@@ -63,6 +64,30 @@ TEST(LayerMask, AttachAndRemove) {
   EXPECT_EQ(indexed->CreateMask(1), kLayerNotLayerable);
   EXPECT_EQ(indexed->CreateAuxBuffer(1), kLayerNotLayerable);
   EXPECT_EQ(indexed->ReplaceMask(mask.get()), kLayerNullBuffer);
+}
+
+// A mask that does not fit the layer (another size, another type) would be
+// written as channels the file's records do not describe: refused, and the
+// layer keeps the mask it had, through the layer and through its stack.
+TEST(LayerMask, RefusesAMaskOfAnotherSizeOrType) {
+  CLayersManagerPtr stack = lumora::testing::EmptyStack(8, 4);
+  CLayer* layer = lumora::testing::Add(*stack, MakeLayer(kWAType24, RECT{0, 0, 8, 4}, true));
+  const WAPtr kept = layer->GetMask();
+  struct Case {
+    int type, width, height;
+  } cases[] = {{kWAType8Grey, 4, 2}, {kWAType8Grey, 16, 8}, {kWAType8Grey, 8, 5}, {kWAType24, 8, 4},
+               {kWAType8Palette, 8, 4}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.type) + " " + std::to_string(c.width) + "x" + std::to_string(c.height));
+    WAPtr mask = SolidBuffer(c.type, c.width, c.height, 9);
+    EXPECT_EQ(layer->SetMask(mask.get()), kLayerNullBuffer);
+    EXPECT_EQ(stack->SetLayerMask(layer, mask.get()), kLayerNullBuffer);
+    EXPECT_EQ(layer->GetMask().get(), kept.get());
+    EXPECT_TRUE(RectsEqual(layer->GetMaskRect(), RECT{0, 0, 8, 4}));
+  }
+  WAPtr fits = SolidBuffer(kWAType8Grey, 8, 4, 9);
+  EXPECT_EQ(stack->SetLayerMask(layer, fits.get()), kLayerOk);
+  EXPECT_EQ(layer->GetMask().get(), fits.get());
 }
 
 TEST(LayerMask, ReplaceTakesTheMasksSize) {

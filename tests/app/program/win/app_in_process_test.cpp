@@ -297,6 +297,104 @@ TEST_F(ProgramInProcess, SiteMakesImageWindowsAndSharesTheSelection) {
   CloseProgram(app);
 }
 
+std::vector<std::uint8_t> LayerBytes(CLayer* layer) {
+  const WAPtr image = layer->GetImage();
+  return std::vector<std::uint8_t>(image->Bits(), image->Bits() + static_cast<std::size_t>(image->GetBPLine()) * image->GetH());
+}
+
+// The program's site answers from the document: a tool's Apply is refused
+// with 130 on a hidden layer and on one whose pixels are locked, and the
+// pixels stay; the layer entries report and do what the document holds.
+TEST_F(ProgramInProcess, SiteRefusesToolsOnHiddenOrLockedLayersAndAnswersFromTheDocument) {
+  CLumo40App app;
+  ASSERT_TRUE(app.InitInstance());
+  WAPtr made = FilledImage(40, 30, 0x20);
+  made->Row(15)[20 * 3] = 0xF0;  // a bright pixel the maximum filter spreads
+  HWND view = CallSite<HWND, std::intptr_t, const char*, std::intptr_t, int, int>(
+      app, kSiteView, 0, reinterpret_cast<std::intptr_t>(made.get()), "Tools", 0, 1, 1);
+  ASSERT_NE(view, nullptr);
+  CLumo40Doc* doc = DocOfWindow(view);
+  ASSERT_NE(doc, nullptr);
+  CLayer* layer = doc->Image().GetActiveLayer();
+  ASSERT_NE(layer, nullptr);
+  ASSERT_NE(LUCreateToolInstanceByIDNumber(app.Site(), LUGetRegToolIDNumber(app.Site(), "maximum_effect", 0), 0), 0);
+  LUPaneDialog* pane = LUGetActivePaneDialog(app.Site());
+  ASSERT_NE(pane, nullptr);
+  const std::vector<std::uint8_t> before = LayerBytes(layer);
+  auto flags = [&] {
+    std::uint32_t value = 0xDEAD;
+    EXPECT_EQ((CallSite<BOOL, void*, int, std::uint32_t*>(app, kSiteDoc, 34, doc, 0, &value)), 1);
+    return value;
+  };
+
+  layer->SetVisible(0);
+  EXPECT_EQ((CallSite<int, void*, int>(app, kSiteDoc, 23, doc, 0)), 0);
+  EXPECT_EQ(flags() & 2u, 2u);
+  EXPECT_EQ(LUPaneApply(pane), kLUErrLayerLocked);
+  EXPECT_TRUE(LayerBytes(layer) == before) << "a hidden layer is not written";
+  layer->SetVisible(1);
+
+  ASSERT_EQ(layer->CreateMask(1), 0);
+  ASSERT_TRUE(doc->Image().LockLayerPixels(true, false));
+  EXPECT_EQ((CallSite<int, void*, int>(app, kSiteDoc, 23, doc, 0)), 0);
+  EXPECT_EQ(flags() & 1u, 1u);
+  EXPECT_EQ(LUPaneApply(pane), kLUErrLayerLocked);
+  EXPECT_TRUE(LayerBytes(layer) == before) << "a locked layer is not written";
+  ASSERT_TRUE(doc->Image().LockLayerPixels(false, false));
+  EXPECT_EQ((CallSite<int, void*, int>(app, kSiteDoc, 23, doc, 0)), 1);
+  LUResetError();
+  EXPECT_EQ(LUPaneApply(pane), 0);
+  EXPECT_FALSE(LayerBytes(layer) == before) << "an open layer is";
+
+  // Moving, the image's size, the flat test and the parked pair.
+  EXPECT_EQ((CallSite<int, void*, int, int, int>(app, kSiteDoc, 29, doc, 0, 5, 7)), 1);
+  EXPECT_EQ(layer->GetRect().left, 5);
+  EXPECT_EQ(layer->GetRect().top, 7);
+  EXPECT_EQ((CallSite<int, void*>(app, kSiteDoc, 14, doc)), doc->Image().GetLayers()->IsFlat() ? 1 : 0);
+  EXPECT_EQ((CallSite<int, void*, int, int, int>(app, kSiteDoc, 19, doc, 60, 50, kWAType24)), 1);
+  EXPECT_EQ(doc->Image().GetLayers()->GetWidth(), 60);
+  EXPECT_EQ(doc->Image().GetLayers()->GetHeight(), 50);
+  WAPtr first = FilledImage(2, 2, 1), second = FilledImage(3, 3, 2);
+  EXPECT_EQ((CallSite<int, void*, VrWA2000::WA*, VrWA2000::WA*>(app, kSiteDoc, 6, doc, first.get(), second.get())), 1);
+  VrWA2000::WA* back = nullptr;
+  EXPECT_EQ((CallSite<VrWA2000::WA*, void*, VrWA2000::WA**>(app, kSiteDoc, 4, doc, &back)), first.get());
+  EXPECT_EQ(back, second.get());
+
+  LUDestroyPaneDialogs(app.Site());
+  lumora::testing::EndProgramIfRunning(app);
+}
+
+// Escape pressed while a tool runs cancels the run through the program's
+// progress indicator: the image and the history stay as they were.
+TEST_F(ProgramInProcess, EscapeDuringAToolRunLeavesTheImage) {
+  CLumo40App app;
+  ASSERT_TRUE(app.InitInstance());
+  WAPtr made = FilledImage(300, 200, 0x20);
+  made->Row(100)[150 * 3] = 0xF0;
+  HWND view = CallSite<HWND, std::intptr_t, const char*, std::intptr_t, int, int>(
+      app, kSiteView, 0, reinterpret_cast<std::intptr_t>(made.get()), "Cancel", 0, 1, 1);
+  ASSERT_NE(view, nullptr);
+  CLumo40Doc* doc = DocOfWindow(view);
+  ASSERT_NE(doc, nullptr);
+  CLayer* layer = doc->Image().GetActiveLayer();
+  ASSERT_NE(LUCreateToolInstanceByIDNumber(app.Site(), LUGetRegToolIDNumber(app.Site(), "maximum_effect", 0), 0), 0);
+  LUPaneDialog* pane = LUGetActivePaneDialog(app.Site());
+  ASSERT_NE(pane, nullptr);
+  const std::vector<std::uint8_t> before = LayerBytes(layer);
+  const int steps = doc->Image().History().UndoCount();
+  PostMessageA(view, WM_KEYDOWN, VK_ESCAPE, 0);
+  PostMessageA(view, WM_KEYUP, VK_ESCAPE, 0);
+  EXPECT_EQ(LUPaneApply(pane), kLUErrCancelled);
+  EXPECT_TRUE(LayerBytes(layer) == before);
+  EXPECT_EQ(doc->Image().History().UndoCount(), steps);
+  // Without the key the same run goes through.
+  LUResetError();
+  EXPECT_EQ(LUPaneApply(pane), 0);
+  EXPECT_FALSE(LayerBytes(layer) == before);
+  LUDestroyPaneDialogs(app.Site());
+  lumora::testing::EndProgramIfRunning(app);
+}
+
 // Dialogs run their own loops: a timer reads and closes them.
 struct DialogProbe {
   std::string caption;
@@ -481,6 +579,47 @@ TEST_F(ProgramInProcess, CloseAsksForAModifiedDocumentAndCancelKeepsTheProgram) 
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
   }
   app.ExitInstance();
+}
+
+// A tool's main-frame hook sees the frame's messages before the frame:
+// one that lets a command pass leaves it to the frame, one that takes it
+// stops it there.
+struct CommandWatch {
+  WPARAM command = 0;
+  bool consume = false;
+  int seen = 0;
+};
+
+int WatchCommands(void*, const LU_MSG* msg, void* context, std::intptr_t* inOut) {
+  auto& watch = *static_cast<CommandWatch*>(context);
+  if (msg->message != WM_COMMAND || LOWORD(msg->wParam) != watch.command) return kLUHookPass;
+  ++watch.seen;
+  if (!watch.consume) return kLUHookPass;
+  *inOut = 0;
+  return kLUHookHandled;
+}
+
+TEST_F(ProgramInProcess, MainFrameHooksSeeItsCommandsFirstAndMayTakeThem) {
+  CLumo40App app;
+  ASSERT_TRUE(app.InitInstance());
+  HWND frame = app.MainFrame()->Handle();
+  HWND navigator = app.MainFrameWnd()->Navigator().Handle();
+  ASSERT_NE(navigator, nullptr);
+  const bool shown = IsWindowVisible(navigator) != FALSE;
+  for (bool consume : {false, true}) {
+    SCOPED_TRACE(consume ? "taken" : "passed");
+    CommandWatch watch{ID_VIEW_NAVIGATOR, consume, 0};
+    const LU_HOOK hook{WatchCommands, &watch, static_cast<std::uint16_t>(kLUPassMainFrame), 0};
+    const std::uint32_t id = LUSetLUHook(app.Site(), &hook);
+    ASSERT_NE(id, 0u);
+    const bool before = IsWindowVisible(navigator) != FALSE;
+    SendMessageA(frame, WM_COMMAND, ID_VIEW_NAVIGATOR, 0);
+    EXPECT_EQ(watch.seen, 1);
+    EXPECT_EQ(IsWindowVisible(navigator) != FALSE, consume ? before : !before);
+    EXPECT_EQ(LURemoveLUHook(app.Site(), id), 1);
+  }
+  EXPECT_EQ(IsWindowVisible(navigator) != FALSE, !shown);
+  CloseProgram(app);
 }
 
 // The items of the frame's "Window" popup.

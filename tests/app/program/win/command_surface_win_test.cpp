@@ -147,6 +147,14 @@ class CommandSurface : public ::testing::Test {
     return doc;
   }
 
+  // The file's active layer is hidden with its pixels locked, which tools
+  // refuse: the visible layer above the background takes them.
+  void PaintableLayerActive(CLumo40Doc* doc) {
+    doc->Image().SetActiveLayerByIndex(1, true, false);
+    Settle();
+    ASSERT_TRUE(ImageDocument::CanPaintLayer(doc->Image().GetActiveLayer()));
+  }
+
   void Settle() {
     for (int round = 0; round < 4; ++round) {
       MSG msg;
@@ -325,6 +333,32 @@ TEST_F(CommandSurface, EveryKeyReachesItsCommand) {
   EXPECT_GT(checked, 15);
 }
 
+// Every message of the main frame is offered to the tool host's main-frame
+// pass first: a tool's hook there takes it before the frame; without one the
+// frame's own handling answers.
+TEST_F(CommandSurface, TheFramesMessagesGoToTheToolHostsMainFramePassFirst) {
+  constexpr UINT kProbe = WM_APP + 77;
+  static int seen;
+  seen = 0;
+  const LU_HOOK record{[](void*, const LU_MSG* msg, void*, std::intptr_t* inOut) -> int {
+                         if (msg->message != kProbe) return kLUHookPass;
+                         ++seen;
+                         *inOut = 1234;
+                         return kLUHookHandled;
+                       },
+                       nullptr, static_cast<std::uint16_t>(kLUPassMainFrame), 0};
+  const std::uint32_t id = LUSetLUHook(app_->Site(), &record);
+  ASSERT_NE(id, 0u);
+  EXPECT_EQ(SendMessageA(frame_, kProbe, 0, 0), 1234);
+  EXPECT_EQ(seen, 1);
+  EXPECT_TRUE(LURemoveLUHook(app_->Site(), id));
+  EXPECT_EQ(SendMessageA(frame_, kProbe, 0, 0), 0);
+  EXPECT_EQ(seen, 1);
+  // The frame keeps setting broadcasts to itself.
+  EXPECT_EQ(SendMessageA(frame_, WM_SETTINGCHANGE, 0, 0), 0);
+  EXPECT_TRUE(IsWindow(frame_));
+}
+
 // The tools' groups become sorted popups of Tools, each item with the tool's
 // name and three dots and a command id of its table; the hidden crop tool
 // stays out; Image/Convert and Image/Adjust receive their marked tools.
@@ -365,6 +399,7 @@ TEST_F(CommandSurface, RegisteredToolsFillTheImageMenu) {
 TEST_F(CommandSurface, ConvertAndAdjustHoldTheirToolsAndApplyThem) {
   CLumo40Doc* doc = OpenRich();
   ASSERT_NE(doc, nullptr);
+  PaintableLayerActive(doc);
   HMENU image = Open(GetSubMenu(GetMenu(frame_), 3), 3);
   HMENU convert = Open(GetSubMenu(image, 0), 0);
   HMENU adjust = Open(GetSubMenu(image, 2), 2);
@@ -399,6 +434,7 @@ TEST_F(CommandSurface, ConvertAndAdjustHoldTheirToolsAndApplyThem) {
 TEST_F(CommandSurface, MedianFromTheToolsMenuAppliesAsOneUndoStep) {
   CLumo40Doc* doc = OpenRich();
   ASSERT_NE(doc, nullptr);
+  PaintableLayerActive(doc);
   CLayersManager& stack = *doc->Image().GetLayers();
   CLayer* layer = stack.GetActiveLayer();
   ASSERT_NE(layer, nullptr);
