@@ -26,7 +26,9 @@
 #include "document/DocumentServices.h"
 #include "document/StackPreload.h"
 #include "document/win/AppServices.h"
+#include "dialogs/win/GadgetDlg.h"
 #include "document/win/ClipboardCommands.h"
+#include "select/storeSel.h"
 #include "document/win/Lumo40Doc.h"
 #include "engine/layers/LayerMng.h"
 #include "framework/CommandIds.h"
@@ -245,6 +247,25 @@ void CLumo40App::RegisterDocTemplates() {
     return lumora::AskNewImageWithDialog(choice);
   };
   manager->backgroundColour = [this] { return settings.backColor; };
+  manager->loadSelectionDialog = [](int* status) -> Fragment* {
+    lumora::CGadgetDlg dialog(IDS_LOAD_SELECTION_TITLE, std::string(res::String(IDS_SELECTIONS_FOLDER)), "frg", true);
+    auto* images = lumora::ImageDocManager();
+    if (images != nullptr && !images->selectionsRoot.empty()) dialog.programFolder = images->selectionsRoot;
+    if (dialog.DoModal() != IDOK) {
+      *status = 2;
+      return nullptr;
+    }
+    *status = 1;
+    return LoadSelectionFromFile(status, dialog.GetFilePath().c_str());
+  };
+  manager->saveSelectionDialog = [](const Fragment* fragment) -> int {
+    if (fragment == nullptr) return 0;
+    lumora::CGadgetDlg dialog(IDS_SAVE_SELECTION_TITLE, std::string(res::String(IDS_SELECTIONS_FOLDER)), "frg", false);
+    auto* images = lumora::ImageDocManager();
+    if (images != nullptr && !images->selectionsRoot.empty()) dialog.programFolder = images->selectionsRoot;
+    if (dialog.DoModal() != IDOK) return 1;
+    return SaveSelectionToFile(fragment, dialog.GetFilePath().c_str());
+  };
   manager->clipboardOptions = [this](bool* visibleOnly, bool* activeOnly) {
     *visibleOnly = settings.copyOnlyVisibleLayers != 0;
     *activeOnly = settings.copyCutActiveLayerOnly != 0;

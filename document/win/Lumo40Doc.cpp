@@ -93,6 +93,8 @@ FW_MESSAGE_MAP(CLumo40Doc, fw::Document, fw::CommandEntry<&CLumo40Doc::OnEditUnd
                fw::UpdateEntry<&CLumo40Doc::OnUpdateAlways>(ID_IMAGE_SIZE),
                fw::CommandEntry<&CLumo40Doc::OnImageCanvas>(ID_IMAGE_CANVAS),
                fw::UpdateEntry<&CLumo40Doc::OnUpdateAlways>(ID_IMAGE_CANVAS),
+               fw::CommandEntry<&CLumo40Doc::OnImageFrames>(ID_IMAGE_FRAMES),
+               fw::UpdateEntry<&CLumo40Doc::OnUpdateImageFrames>(ID_IMAGE_FRAMES),
                fw::CommandEntry<&CLumo40Doc::OnImageCropSelection>(ID_IMAGE_CROP_SELECTION),
                fw::UpdateEntry<&CLumo40Doc::OnUpdateImageCropSelection>(ID_IMAGE_CROP_SELECTION),
                fw::CommandEntry<&CLumo40Doc::OnImageRotateNumeric>(ID_IMAGE_ROTATE_NUMERIC),

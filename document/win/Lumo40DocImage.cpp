@@ -9,9 +9,11 @@
 #include "document/win/ImageDialogHooks.h"
 #include "document/win/Lumo40Doc.h"
 #include "select/win/RotateDlg.h"
+#include "engine/pixels/Dib.h"
 #include "hostapi/toolhost.h"
 #include "lang/Recorder.h"
 #include "platform/rect.h"
+#include "res/StringTable.h"
 #include "res/resource.h"
 
 namespace lumora {
@@ -75,6 +77,37 @@ void CLumo40Doc::OnImageCanvas() {
   if (!ok) return;
   lang::RecordCanvasSize(question.canvas);
   if (!image_->ResizeCanvas(question.canvas)) ReportImageFailure(__LINE__);
+}
+
+void CLumo40Doc::OnImageFrames() {
+  const ImageDialogs& dialogs = TheImageDialogs();
+  CLayersManager* layers = image_->GetLayers();
+  if (!dialogs.frame || layers == nullptr) return;
+  FrameQuestion question;
+  question.width = layers->GetWidth();
+  question.height = layers->GetHeight();
+  question.grey = layers->GetImageType() == kWAType8Grey;
+  question.matColor = FillColour();
+  bool ok = false;
+  {
+    PreviewPause preview;
+    // The dialog shows the image as it would print: every layer over white.
+    const WAPtr merged = layers->CreateMergedImage(1, 255, 255, 255);
+    if (!merged) {
+      ReportImageFailure(__LINE__);
+      return;
+    }
+    question.image = ImageToDIBBytes(merged.get(), RECT{0, 0, question.width, question.height});
+    ok = dialogs.frame(question);
+  }
+  if (!ok) return;
+  if (!image_->AddFrameLayer(question.border, question.picture, question.mask, std::string(res::String(IDS_FRAME_NAME))))
+    ReportImageFailure(__LINE__);
+}
+
+void CLumo40Doc::OnUpdateImageFrames(fw::CmdUI& ui) {
+  const CLayersManager* layers = image_->GetLayers();
+  EnableFiltered(ui, layers != nullptr && layers->GetActiveLayer() != nullptr);
 }
 
 void CLumo40Doc::OnImageCropSelection() {
