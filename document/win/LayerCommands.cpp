@@ -2,6 +2,8 @@
 // operations.
 #include "document/win/LayerCommands.h"
 
+#include <cstdlib>
+
 #include "document/DocumentFiles.h"
 #include "document/DocumentServices.h"
 #include "document/LayerMerge.h"
@@ -12,8 +14,48 @@
 #include "lang/Recorder.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
+#include "framework/win/App.h"
+#include "select/win/NumericTransformDlg.h"
 
 namespace lumora {
+
+namespace {
+
+// The transform the dialog's numbers ask for: stages left out when they
+// change nothing. The dialog counts rows from the top and turns clockwise;
+// the image counts rows from the bottom and turns counterclockwise.
+LayerTransformSpec NumericSpec(const NumericTransformForm& f, const RECT& object, int imageHeight) {
+  LayerTransformSpec spec;
+  int w = object.right - object.left, h = object.bottom - object.top;
+  if (f.values.scale != 0) {
+    const SIZE size = f.GetSize();
+    if (size.cx != w || size.cy != h) {
+      spec.scale = true;
+      spec.width = size.cx;
+      spec.height = size.cy;
+      w = std::abs(size.cx);
+      h = std::abs(size.cy);
+    }
+  }
+  if (f.values.skew != 0 && (f.values.skewHor != 0 || f.values.skewVer != 0)) {
+    spec.skew = true;
+    f.GetSkewCorners(w, h, spec.corners);
+  }
+  if (f.values.rotate != 0 && f.GetAngle(false) != 0) {
+    spec.rotate = true;
+    spec.angle = -f.GetAngle(false);
+  }
+  if (f.values.position != 0) {
+    const POINT by = f.GetPosition(POINT{object.left, imageHeight - object.bottom});
+    if (by.x != 0 || by.y != 0) {
+      spec.moveMode = 2;
+      spec.move = POINT{by.x, -by.y};
+    }
+  }
+  return spec;
+}
+
+}  // namespace
 
 namespace {
 
@@ -80,6 +122,8 @@ FW_MESSAGE_MAP(CLayerCommands, fw::CmdTarget,
                fw::CommandEntry<&CLayerCommands::OnUngroup>(ID_LAYER_UNGROUP),
                fw::CommandRangeEntry<&CLayerCommands::OnFlipLayer>(ID_LAYER_FLIP_VERTICAL, ID_LAYER_FLIP_HORIZONTAL),
                fw::CommandRangeEntry<&CLayerCommands::OnRotateLayer>(ID_LAYER_ROTATE_180, ID_LAYER_ROTATE_90_CW),
+               fw::CommandEntry<&CLayerCommands::OnNumericTransform>(ID_LAYER_NUMERIC_TRANSFORM),
+               fw::UpdateEntry<&CLayerCommands::OnUpdateTransform>(ID_LAYER_NUMERIC_TRANSFORM),
                fw::CommandEntry<&CLayerCommands::OnRenderText>(ID_LAYER_TEXT_RENDER),
                fw::CommandRangeEntry<&CLayerCommands::OnTextOrientation>(ID_LAYER_TEXT_HORIZONTAL,
                                                                          ID_LAYER_TEXT_VERTICAL),
@@ -315,6 +359,26 @@ void CLayerCommands::OnRotateLayer(std::uint32_t id) {
   const double angle = id == ID_LAYER_ROTATE_180 ? 180.0 : id == ID_LAYER_ROTATE_90_CCW ? 90.0 : -90.0;
   lang::RecordRotateLayer(Image().GetSelection(), angle);
   Image().DoRotateLayer(Image().GetSelection(), angle);
+}
+
+// The selected pixels (or the whole layer) by the numbers of the Numeric
+// Transform dialog, as one step; a dialog that asks for nothing changes
+// nothing.
+void CLayerCommands::OnNumericTransform() {
+  CLayer* active = Active();
+  if (active == nullptr) return;
+  Fragment* selection = Image().GetSelection();
+  // The object's rect, and the empty selection refused as a transform does.
+  Fragment* lifted = nullptr;
+  CLayer* floating = Image().BeginLayerTransform(active, selection, &lifted);
+  if (lifted != nullptr) DeleteFragment(lifted);
+  if (floating == nullptr) return;
+  const RECT object = floating->GetRect();
+  floating->Release();
+  CNumericTransform dialog(object, fw::TheApp()->Settings());
+  if (dialog.DoModal() != IDOK) return;
+  const LayerTransformSpec spec = NumericSpec(dialog.Form(), object, Image().GetLayers()->GetHeight());
+  if (spec.Any()) Image().NumericLayerTransform(selection, spec);
 }
 
 void CLayerCommands::OnRenderText() { Image().RenderTextLayer(); }

@@ -398,6 +398,7 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   void ForgetAnts();
   SelectionCoverage antsCoverage_;
   bool antsCoverageDirty_ = true;
+  const Fragment* antsFragment_ = nullptr;  // the selection the coverage is of
   WindowSampling antsSampling_;
   SelectionEdge antsEdge_;
   int antsPhase_ = 0;

@@ -422,5 +422,49 @@ TEST_F(SelectionTools, RotateCanvasNumericallyThroughTheDialog) {
   EXPECT_EQ(StackBytes(doc_), rotated);
 }
 
+// Layer/Transform/Numeric Transform... on a selection: the first run shows
+// the identity (relative, 100 %), so a plain OK changes nothing; 30 degrees
+// turn the selected pixels as the numeric layer transform by -30 does.
+TEST_F(SelectionTools, NumericTransformOfASelection) {
+  ChooseTool("Area_Rect");
+  Drag(C(50, 50), C(150, 120));
+  const int steps = Steps();
+  const auto before = StackBytes(doc_);
+  std::string width;
+  UINT relative = 0;
+  DialogScript::Run({{"Numeric Transform", [&](HWND d) {
+                        char text[32] = {};
+                        GetDlgItemTextA(d, IDC_NT_WIDTH, text, sizeof text);
+                        width = text;
+                        relative = IsDlgButtonChecked(d, IDC_NT_RELATIVE);
+                        lumora::testing::Press(d, IDOK);
+                      }}});
+  Command(ID_LAYER_NUMERIC_TRANSFORM);
+  DialogScript::Stop();
+  EXPECT_EQ(std::atof(width.c_str()), 100.0) << width;
+  EXPECT_EQ(relative, static_cast<UINT>(BST_CHECKED));
+  EXPECT_EQ(Steps(), steps) << "a plain OK on the first run asks for nothing";
+  EXPECT_EQ(StackBytes(doc_), before);
+
+  DialogScript::Run({{"Numeric Transform", [](HWND d) {
+                        SetDlgItemTextA(d, IDC_NT_ANGLE, "30");
+                        lumora::testing::Press(d, IDOK);
+                      }}});
+  Command(ID_LAYER_NUMERIC_TRANSFORM);
+  DialogScript::Stop();
+  EXPECT_EQ(Steps(), steps + 1);
+  const auto turned = StackBytes(doc_);
+  EXPECT_NE(turned, before);
+  EXPECT_EQ(app_.Settings().GetInt("Numeric Transform", "angle", 0), 300);
+  Keys({VK_CONTROL, 'Z'});
+  EXPECT_EQ(StackBytes(doc_), before);
+  ASSERT_NE(Selection(), nullptr);
+  LayerTransformSpec spec;
+  spec.rotate = true;
+  spec.angle = -30.0;
+  ASSERT_TRUE(doc_->Image().NumericLayerTransform(Selection(), spec));
+  EXPECT_EQ(StackBytes(doc_), turned);
+}
+
 }  // namespace
 }  // namespace lumora
