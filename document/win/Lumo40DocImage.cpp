@@ -4,12 +4,12 @@
 #include <vector>
 
 #include "document/DocumentServices.h"
+#include "document/DocumentRecorder.h"
 #include "document/ImageCommands.h"
 #include "document/win/AppServices.h"
 #include "document/win/ImageDialogHooks.h"
 #include "document/win/Lumo40Doc.h"
 #include "hostapi/toolhost.h"
-#include "lang/Recorder.h"
 #include "platform/rect.h"
 #include "res/resource.h"
 
@@ -52,7 +52,7 @@ void CLumo40Doc::OnImageSize() {
   question.yResolution = static_cast<int>(layers->GetResolution() >> 16);
   question.memory = ImageMemoryEstimate(*layers);
   if (!dialogs.imageSize(question)) return;
-  lang::RecordResize(question.newWidth, question.newHeight, question.newXResolution, question.newYResolution);
+  Recorder().Resize(question.newWidth, question.newHeight, question.newXResolution, question.newYResolution);
   if (!image_->ResizeImage(question.newWidth, question.newHeight, question.newXResolution,
                            question.newYResolution)) {
     ReportImageFailure(__LINE__);
@@ -72,7 +72,7 @@ void CLumo40Doc::OnImageCanvas() {
     ok = dialogs.canvas(question);
   }
   if (!ok) return;
-  lang::RecordCanvasSize(question.canvas);
+  Recorder().CanvasSize(question.canvas);
   if (!image_->ResizeCanvas(question.canvas)) ReportImageFailure(__LINE__);
 }
 
@@ -86,7 +86,7 @@ void CLumo40Doc::OnImageCropSelection() {
   const RECT rect = SelectionCropRect(selection, layers->GetWidth(), layers->GetHeight());
   DeleteFragment(selection);
   if (RectIsEmpty(rect)) return;
-  lang::RecordCrop(rect);
+  Recorder().Crop(rect);
   // CropImage drops the selection and updates the global one.
   if (!image_->CropImage(rect)) ReportImageFailure(__LINE__);
 }
@@ -104,12 +104,12 @@ void CLumo40Doc::OnUpdateImageCropSelection(fw::CmdUI& ui) {
 namespace {
 
 void Rotate(ImageDocument& image, double degrees) {
-  lang::RecordRotate(degrees);
+  Recorder().Rotate(degrees);
   if (!image.RotateImage(degrees, 0)) ReportImageFailure(__LINE__);
 }
 
 void Flip(ImageDocument& image, bool horizontal, bool vertical) {
-  lang::RecordFlipImage(horizontal ? 1 : 0, vertical ? 1 : 0);
+  Recorder().FlipImage(horizontal ? 1 : 0, vertical ? 1 : 0);
   if (!image.FlipImage(horizontal, vertical)) ReportImageFailure(__LINE__);
 }
 
@@ -152,7 +152,7 @@ void CLumo40Doc::OnImageDuplicate() {
   question.title = GetTitle();
   question.source = image_.get();
   if (!dialogs.duplicate(question)) return;
-  lang::RecordDuplicateImage(question.name, question.merged ? 1 : 0);
+  Recorder().DuplicateImage(question.name, question.merged ? 1 : 0);
   fw::View* view = NewDocumentFromImage(this, question.merged, true, true);
   if (view != nullptr && view->GetDocument() != nullptr) view->GetDocument()->SetTitle(question.name);
 }

@@ -15,7 +15,7 @@
 #include "platform/rect.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
-#include "view/LayerMove.h"
+#include "engine/render/LayerMove.h"
 #include "view/render_queue_fakes.h"
 
 namespace lumora {
