@@ -307,9 +307,14 @@ int LoadSerializedStack(ImageDocument& doc, StreamFile& file) {
 
 void StoreSerializedStack(ImageDocument& doc, StreamFile& out) {
   if (documentBeingOpened) return;
-  ProgressSetAside quiet;
   CLayersManager* stack = stackToSerialize ? stackToSerialize.get() : doc.GetLayers();
   if (stack == nullptr) throw std::runtime_error("no layers to store");
+  if (stack == doc.GetLayers()) doc.Queue().RenderAllNow();
+  StoreLayeredStack(*stack, out);
+}
+
+void StoreLayeredStack(CLayersManager& stack, StreamFile& out) {
+  ProgressSetAside quiet;
   std::error_code error;
   const std::filesystem::path folder = std::filesystem::temp_directory_path(error);
   if (error) throw std::bad_alloc();
@@ -321,8 +326,7 @@ void StoreSerializedStack(ImageDocument& doc, StreamFile& out) {
     const std::string& path;
     ~Remover() { RemoveFile(path); }
   } remover{temp};
-  if (stack == doc.GetLayers()) doc.Queue().RenderAllNow();
-  CRWLayers(stack).Save(temp, 0);
+  CRWLayers(&stack).Save(temp, 0);
   DiskFile in(temp, DiskFile::kRead);
   std::vector<std::uint8_t> chunk(static_cast<std::size_t>(
       std::min<std::uint64_t>(kSerializeChunkBytes, std::max<std::uint64_t>(in.GetLength(), 1))));

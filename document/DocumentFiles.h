@@ -108,6 +108,9 @@ int LoadSerializedStack(ImageDocument& doc, StreamFile& file);
 // folder, copied into `out` in pieces of at most 2 MB; the temporary file
 // is removed. Faults throw.
 void StoreSerializedStack(ImageDocument& doc, StreamFile& out);
+// Writes the stack as a layered file into `out` by the same road (a
+// temporary file copied in pieces). Faults throw.
+void StoreLayeredStack(CLayersManager& stack, StreamFile& out);
 // The largest piece StoreSerializedStack copies at once.
 constexpr std::uint32_t kSerializeChunkBytes = 2u * 1024u * 1024u;
 

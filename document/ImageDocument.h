@@ -394,6 +394,14 @@ class ImageDocument : public DocumentLock, public CellRenderer, public LayerMove
   // A copy (named uniquely) directly above the layer, made active; the
   // document's layer, null on failure.
   CLayer* CopyLayer(CLayer* layer);
+  // Copies of the source's layers, bottom to top, on top of the stack as
+  // one step `stepId`, each moved by `offset`; the last one added becomes
+  // active. With `strict` every layer gets a unique name and each link
+  // group of the source a link id unused in the document, and a layer
+  // that cannot be added (or no free link id) fails the whole paste with
+  // the step taken back; otherwise a layer the stack refuses is left out.
+  // False when nothing was added.
+  bool AddLayersOnTop(const CLayersManager& source, POINT offset, std::uint32_t stepId, bool strict);
   // The tool host's new layer: a transparent layer of the rect with the
   // default attributes, directly above the active one. Its index, -1 when
   // it cannot be made or inserted.

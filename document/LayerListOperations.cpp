@@ -1,6 +1,8 @@
 // The document's services over its list of layers: adding, inserting,
 // deleting, copying and resizing layers and duplicating one into another
 // document.
+#include <vector>
+
 #include "document/DocumentFiles.h"
 #include "document/ImageDocument.h"
 #include "platform/rect.h"
@@ -211,6 +213,62 @@ bool ImageDocument::DuplicateLayer(const std::string& name, ImageDocument* targe
 }  // namespace lumora
 
 namespace lumora {
+
+namespace {
+
+// New link ids for the source's link groups: for each id in use there,
+// one used neither in `target` nor for another group. False when the ids
+// run out.
+bool FreshLinkIds(const CLayersManager& source, const CLayersManager& target,
+                  std::vector<std::uint16_t>* mapping) {
+  mapping->assign(65536, 0);
+  std::vector<bool> used(65536, false);
+  for (int i = 0; i < target.GetLayerCount(); ++i) used[target.GetLayer(i)->GetLinkId()] = true;
+  std::uint32_t next = 1;
+  for (int i = 0; i < source.GetLayerCount(); ++i) {
+    const std::uint16_t id = source.GetLayer(i)->GetLinkId();
+    if (id == 0 || (*mapping)[id] != 0) continue;
+    while (next < 65536 && used[next]) ++next;
+    if (next >= 65536) return false;
+    (*mapping)[id] = static_cast<std::uint16_t>(next);
+    used[next] = true;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ImageDocument::AddLayersOnTop(const CLayersManager& source, POINT offset, std::uint32_t stepId, bool strict) {
+  if (!hasImage_ || source.GetLayerCount() == 0) return false;
+  std::vector<std::uint16_t> links;
+  if (strict && !FreshLinkIds(source, *stack_, &links)) return false;
+  if (!BackupImage(stepId)) return false;
+  CLayer* last = nullptr;
+  bool failed = false;
+  {
+    DocumentLockScope lock(this);
+    for (int i = 0; i < source.GetLayerCount() && !failed; ++i) {
+      CLayerPtr layer = CLayerPtr::Adopt(source.GetLayer(i)->CreateCopy());
+      layer->Offset(offset);
+      if (strict) {
+        layer->SetName(stack_->MakeUniqueLayerName(layer->GetName(), 0, nullptr));
+        layer->SetLinkId(links[layer->GetLinkId()]);
+      }
+      if (!stack_->CanAddLayer(layer.get()) || stack_->AddLayer(layer.get()) != 0) {
+        failed = strict;
+        continue;
+      }
+      last = layer.get();
+    }
+  }
+  if (failed || last == nullptr) {
+    RevertLastBackup();
+    return false;
+  }
+  SetActiveLayer(last, true, false);
+  LayerChanged(nullptr, nullptr);
+  return true;
+}
 
 bool ImageDocument::ShowLayerAt(int index, bool show) {
   CLayer* layer = hasImage_ ? stack_->GetLayer(index) : nullptr;

@@ -179,7 +179,7 @@ namespace VrWA2000 {
 class WA;
 }
 
-enum : int { kLUGSelReplace = 1, kLUGSelAdd = 2, kLUGSelSubtract = 3 };
+enum : int { kLUGSelReplace = 1, kLUGSelAdd = 2, kLUGSelSubtract = 3, kLUGSelIntersect = 4 };
 
 void LUInitGlobalSelection(const void* site);
 void LURemoveGlobalSelection(const void* site);
@@ -191,15 +191,54 @@ Fragment* LUGetGlobalSelection(const void* site);
 // Mode 0 (and any unknown mode) is replace.
 void LUSetGSelectionMode(const void* site, int mode);
 int LUGetGSelectionMode(const void* site);
+// The same under the names the program's selection-mode control uses.
+inline void LUSetSelectionMode(const void* site, int mode) { LUSetGSelectionMode(site, mode); }
+inline int LUGetSelectionMode(const void* site) { return LUGetGSelectionMode(site); }
 // Degree in tenths of a pixel, type as the fragment library's.
 void LUSetGSelectionSmoothEdge(const void* site, int degree, int type);
 void LUGetGSelectionSmoothEdge(const void* site, int* degree, int* type);
 // The selection a new shape makes by the mode (a new fragment, or null when
 // nothing is selected).
 Fragment* LUCombineWithGSelection(const void* site, Fragment* shape);
+// The same by a given mode (a shape drawn with keys that override it).
+Fragment* LUCombineWithGSelectionMode(const void* site, Fragment* shape, int mode);
+// The same with a given selection (null: none).
+Fragment* LUCombineSelection(Fragment* selection, Fragment* shape, int mode);
 // What limits a tool run: the selection, through its smooth edge when it has
 // one (a new reference), or null for the whole image.
 Fragment* LUGetGSelectionLimit(const void* site);
+
+// ---------------------------------------------------------------------------
+// Selection (area) tools: the shapes the mouse draws on the image views.
+// Items run from 1 in the table's order; one tool is active at a time, and
+// while one is its hook follows the views' mouse.
+
+// The 52-byte information block of a selection tool.
+struct LU_AREATOOLINFO {
+  std::uint32_t flags;     // kind 4 (an area tool) in bits 0-2
+  std::int32_t promptId;   // string id of the tool's prompt
+  char reserved[44];
+};
+static_assert(sizeof(LU_AREATOOLINFO) == 52);
+
+// The item after `previous` (0: the first); 0 at the end.
+int LUGetSelectionToolItem(const void* site, int previous);
+// The tool's name (at most size - 1 characters) and, when given, its
+// information block (at most infoSize bytes). FALSE (0) for an unknown item.
+int LUGetSelectionToolInfo(const void* site, int item, char* name, int size, void* info, int infoSize);
+// Makes the named tool active (null or empty: none). "Area_Whole" selects
+// the whole image of the active image window and leaves the active tool as
+// it was. FALSE, changing nothing, for an unknown name.
+int LUSetActiveSelection(const void* site, const char* name);
+// The active tool's name ("" when none); non-zero when one is active.
+int LUGetActiveSelection(const void* site, char* name, int size);
+
+// The selection of an image window's document with a reference for the
+// caller, or null (the last two arguments are 0).
+Fragment* LUGetImageFrg(const void* site, void* window, int reserved1, int reserved2);
+// Clears the active image window's selection as the undo step "Set
+// Selection"; 0 when there is no image window or nothing was selected.
+int LUDeleteGlobalSelection(const void* site);
 
 // ---------------------------------------------------------------------------
 // Registry of the compiled-in tools; tool numbers run from 1 in table order.

@@ -79,6 +79,7 @@ RECT StrokeBrush::DocumentRect() const {
 bool StrokeBrush::BeginStroke() {
   SetDabSize(width_, width_);
   firstDab_ = true;
+  stepOpen_ = false;
   return true;
 }
 
@@ -208,7 +209,10 @@ void StrokeBrush::DabAt(int x, int y, bool invalidate) {
   const LONG left = x - dabWidth_ / 2;
   const LONG top = y - dabHeight_ / 2;
   const RECT dab{left, top, left + dabWidth_, top + dabHeight_};
-  if (firstDab_) document_->OpenUndoStep(undoNameId_);
+  if (firstDab_ && !stepOpen_) {
+    document_->OpenUndoStep(undoNameId_);
+    stepOpen_ = true;
+  }
   PaintAt(dab);
   if (invalidate) {
     document_->InvalidateImageRect(dab);

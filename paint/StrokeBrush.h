@@ -73,6 +73,11 @@ class StrokeBrush : public brush {
   bool ButtonDown(StrokeDocument* document, int x, int y);
   void MoveTo(int x, int y);
   void ButtonUp();
+  // Drops what the stroke painted; the button-up that follows commits
+  // nothing.
+  void DiscardStroke() {
+    if (Stroking()) CommitStroke(document_->Layers(), target_, 1);
+  }
   bool Stroking() const { return document_ != nullptr; }
   // Why the last ButtonDown refused, for the user; empty when it said
   // nothing.
@@ -83,8 +88,26 @@ class StrokeBrush : public brush {
   // quarter ellipse from p1 around p2 to p3. Return the rectangle to
   // refresh: the walked points grown by the dab size, clipped to the image.
   void SetPaintAtButtonDown(bool on) { paintAtButtonDown_ = on; }
+  // The string id of the undo step the first dab opens.
+  void SetUndoNameId(int id) { undoNameId_ = id; }
   RECT LineDabs(POINT from, POINT to);
   RECT ArcDabs(POINT p1, POINT p2, POINT p3);
+  // The shape tools: the rectangle (or the ellipse inscribed in it) with
+  // corners p0 and p1, in drawing style 0 outlined, 1 filled by the
+  // foreground, 2 filled by the background and outlined; the fill reports
+  // each row to `progress` (row, rows), whose false cancels. False when the
+  // target cannot grow, the paint layer cannot be had, the image type takes
+  // no fill or the fill was cancelled (the caller then discards the
+  // stroke). Pixels inside the shape are `inside` (x, y) in image
+  // coordinates; none: every pixel of the rectangle.
+  using FillProgress = std::function<bool(int row, int rows)>;
+  bool RenderBox(POINT p0, POINT p1, int style, bool ellipse, const FillProgress& progress);
+  // Fills the paint layer over `fillRect` (image coordinates, clipped to the
+  // target layer, its last row and column included) with `colour` where the
+  // selection, the paper and `inside` let it, writing the coverage into the
+  // auxiliary buffer when there is one.
+  bool FillShape(const RECT& fillRect, COLORREF colour, const std::function<bool(int, int)>& inside,
+                 const FillProgress& progress);
   // One dab at an image point when it is far enough from the last one.
   void DabAt(int x, int y, bool invalidate);
   int DabWidth() const { return dabWidth_; }
@@ -154,6 +177,7 @@ class StrokeBrush : public brush {
   PlaneView paper_;
   int dabCount_ = 0;
   bool paintAtButtonDown_ = true;
+  bool stepOpen_ = false;  // the stroke's undo step is open
   const char* refusal_ = "";
   std::function<TabletReading()> tablet_;
   bool pressureEnabled_ = true;

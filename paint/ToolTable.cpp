@@ -10,12 +10,12 @@ constexpr std::array<ToolInfo, 10> kTools{{
     {kCmdToolAir, BrushClass::kAir, "AEROBRUSH", 12, 10145, kUndoPaintName},
     {kCmdToolPaint, BrushClass::kPaint, "PAINTBRUSH", 10, 10082, kUndoPaintName},
     {kCmdToolClone, BrushClass::kClone, "CLONEBRUSH", 10, 10082, kUndoPaintName},
-    {kCmdToolCurve, BrushClass::kCurve, "CURVEBRUSH", 10, 10082, 169},
-    {kCmdToolEllipse, BrushClass::kEllipse, "ELLIPSEBRUSH", 10, 10082, 171},
+    {kCmdToolCurve, BrushClass::kCurve, "CURVEBRUSH", 10, 10142, 169},
+    {kCmdToolEllipse, BrushClass::kEllipse, "ELLIPSEBRUSH", 10, 10139, 171},
     {kCmdToolEraser, BrushClass::kEraser, "ERASEBRUSH", 12, 10153, kUndoPaintName},
-    {kCmdToolLine, BrushClass::kLine, "LINEBRUSH", 10, 10082, 69},
+    {kCmdToolLine, BrushClass::kLine, "LINEBRUSH", 10, 10141, 69},
     {kCmdToolPolygon, BrushClass::kPolygon, "POLYBRUSH", 10, 10082, 172},
-    {kCmdToolRect, BrushClass::kRect, "RECTBRUSH", 10, 10082, 173},
+    {kCmdToolRect, BrushClass::kRect, "RECTBRUSH", 10, 10137, 173},
     {kCmdToolWater, BrushClass::kWater, "WATERBRUSH", 10, 10082, kUndoPaintName},
 }};
 
@@ -64,6 +64,10 @@ std::uint32_t ToolCommandForKey(char letter) {
     case 'E': case 'e': return kCmdToolEraser;
     case 'A': case 'a': return kCmdToolAir;
     case 'I': case 'i': return kCmdDropper;
+    case 'L': case 'l': return kCmdToolLine;
+    case 'C': case 'c': return kCmdToolCurve;
+    case 'R': case 'r': return kCmdToolRect;
+    case 'O': case 'o': return kCmdToolEllipse;
     default: return 0;
   }
 }

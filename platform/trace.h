@@ -6,5 +6,7 @@
 namespace lumora {
 
 void TraceMark(const char* what);
+// Whether marks are written (LUMORA_TRACE names a file).
+bool TraceEnabled();
 
 }  // namespace lumora

@@ -10,3 +10,12 @@
 #define kTextErrorCaption 369
 // Error texts: kTextErrorBase + code.
 #define kTextErrorBase 21000
+
+// The area tools' prompts.
+#define IDS_LU_AREA_WHOLE 21990
+#define IDS_LU_AREA_RECT 21991
+#define IDS_LU_AREA_ELLIPSE 21992
+#define IDS_LU_AREA_POLY 21993
+#define IDS_LU_AREA_WAND 21994
+#define IDS_LU_AREA_LINE 21995
+#define IDS_LU_AREA_PEN 21996

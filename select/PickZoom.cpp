@@ -33,6 +33,13 @@ RECT NormalisedBand(POINT a, POINT b) {
   return RECT{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
 }
 
+RECT BandPixels(POINT a, POINT b) {
+  RECT r = NormalisedBand(a, b);
+  ++r.right;
+  ++r.bottom;
+  return r;
+}
+
 std::vector<RECT> BandEdgeStrips(const RECT& r) {
   return {RECT{r.left, r.top, r.right, r.top + 1}, RECT{r.right, r.top, r.right + 1, r.bottom},
           RECT{r.left, r.bottom, r.right + 1, r.bottom + 1}, RECT{r.left, r.top, r.left + 1, r.bottom}};

@@ -26,6 +26,11 @@ PickRatio PickZoomStep(const XFFACT& current, std::int32_t width, bool zoomIn);
 // The rubber band of points a and b: left/top the smaller coordinates.
 RECT NormalisedBand(POINT a, POINT b);
 
+// The image rectangle of the pixels a band of points a and b covers, both
+// corners included (right and bottom exclusive, as image rectangles are):
+// what the zoom shows and the status bar measures.
+RECT BandPixels(POINT a, POINT b);
+
 // The four one-pixel edge strips of a band drawn in window coordinates,
 // as its erasing invalidates them (the bottom one reaches right + 1).
 std::vector<RECT> BandEdgeStrips(const RECT& band);

@@ -20,7 +20,7 @@ int* CLumo40App::ToggledSetting(std::uint32_t id) {
       return &settings.notUseDDB;
     case ID_OPTIONS_SAVE_TOOLS_ON_DESKTOP:
       return &settings.drawingPinPressed;
-    case ID_OPTIONS_DETAILED_ERRORS:
+    case ID_OPTIONS_DETAILED_ERROR_STATUS:
       return &settings.detailedErrorStatus;
     case ID_SELECTION_AUTO_ALIGN:
       return &settings.alignSelectionToLayer;
@@ -76,6 +76,22 @@ void CLumo40App::OnCloseAllImages() {
 void CLumo40App::OnHelpTopics() {
   fw::FrameWnd* frame = MainFrame();
   ShowHelp(frame != nullptr ? frame->Handle() : nullptr, HELP_FINDER, 0);
+}
+
+void CLumo40App::OnAppFileNew() {
+  if (IsCommandAllowedWhileTracking(ID_FILE_NEW)) Docs().OnFileNew();
+}
+
+void CLumo40App::OnAppFileOpen() {
+  if (IsCommandAllowedWhileTracking(ID_FILE_OPEN)) Docs().OnFileOpen();
+}
+
+void CLumo40App::OnUpdateRecentFiles(fw::CmdUI& ui) {
+  if (RecentFiles() == nullptr || !RecentFiles()->OwnsId(ui.Id())) {
+    ui.ContinueRouting();
+    return;
+  }
+  ui.Enable(FilterCommandEnable(ui.Id(), RecentFiles()->size() > 0));
 }
 
 void CLumo40App::OnUpdateAppCommand(fw::CmdUI& ui) { ui.Enable(FilterCommandEnable(ui.Id(), true)); }

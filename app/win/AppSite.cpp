@@ -280,8 +280,8 @@ class AppSiteHost : public SiteHost {
   void FlushTabletQueue() override {}
   COLORREF BackColor() override { return app_.settings.backColor; }
   COLORREF ForeColor() override { return app_.settings.foreColor; }
-  void SetBackColor(COLORREF colour) override { app_.settings.backColor = colour; }
-  void SetForeColor(COLORREF colour) override { app_.settings.foreColor = colour; }
+  void SetBackColor(COLORREF colour) override { app_.SetBackColor(colour, true); }
+  void SetForeColor(COLORREF colour) override { app_.SetForeColor(colour, true); }
   // The layer palette's row and the navigator catch up, and the tool
   // host's preview reads the image again.
   void NotifyImageChanged() override {

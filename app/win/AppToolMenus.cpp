@@ -131,6 +131,20 @@ int PopupPosition(HMENU root, HMENU target) {
   return root != nullptr && walk(root) ? position : -1;
 }
 
+void GreyToolPlaceholders(HMENU menu) {
+  if (menu == nullptr) return;
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    if (HMENU sub = GetSubMenu(menu, i)) {
+      GreyToolPlaceholders(sub);
+      continue;
+    }
+    const UINT id = GetMenuItemID(menu, i);
+    for (const ToolTableSpec& spec : kToolTableSpecs) {
+      if (id == spec.placeholderId) EnableMenuItem(menu, static_cast<UINT>(i), MF_BYPOSITION | MF_GRAYED);
+    }
+  }
+}
+
 bool BuildAppToolMenus(ToolMenus& menus, HMENU documentMenu, const void* site) {
   if (documentMenu == nullptr) return false;
   HMENU image = GetSubMenu(documentMenu, 3);
@@ -141,6 +155,7 @@ bool BuildAppToolMenus(ToolMenus& menus, HMENU documentMenu, const void* site) {
   HostRegistry registry(site);
   WindowMenus editor;
   const bool built = menus.Build(registry, editor, roots);
+  GreyToolPlaceholders(documentMenu);
   menus.SetHelpPositions([&](void* menu) { return PopupPosition(documentMenu, static_cast<HMENU>(menu)); });
   return built;
 }

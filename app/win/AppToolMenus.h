@@ -15,6 +15,10 @@ namespace lumora {
 // third sub-popups of Image (3) and the second sub-popup of Options (7).
 bool BuildAppToolMenus(ToolMenus& menus, HMENU documentMenu, const void* site);
 
+// Greys the placeholders of empty tool menus wherever `menu` holds them
+// (the resource gives them as plain items).
+void GreyToolPlaceholders(HMENU menu);
+
 // A tool command opens the tool's pane; an area type becomes the default
 // one. False when the id is no tool's or the tool could not be made (the
 // tool host's error shown).

@@ -25,6 +25,7 @@
 #include "document/DocumentServices.h"
 #include "document/StackPreload.h"
 #include "document/win/AppServices.h"
+#include "document/win/ClipboardCommands.h"
 #include "document/win/Lumo40Doc.h"
 #include "engine/layers/LayerMng.h"
 #include "framework/CommandIds.h"
@@ -76,13 +77,13 @@ FW_MESSAGE_MAP(CLumo40App, fw::App, fw::CommandEntry<&CLumo40App::OnGuidesGridPr
                fw::CommandRangeEntry<&CLumo40App::OnToggleSetting>(ID_VIEW_TEMPORARY_BITMAP, ID_VIEW_TEMPORARY_BITMAP),
                fw::CommandRangeEntry<&CLumo40App::OnToggleSetting>(ID_OPTIONS_SAVE_TOOLS_ON_DESKTOP,
                                                                   ID_OPTIONS_SAVE_TOOLS_ON_DESKTOP),
-               fw::CommandRangeEntry<&CLumo40App::OnToggleSetting>(ID_OPTIONS_DETAILED_ERRORS,
-                                                                  ID_OPTIONS_DETAILED_ERRORS),
+               fw::CommandRangeEntry<&CLumo40App::OnToggleSetting>(ID_OPTIONS_DETAILED_ERROR_STATUS,
+                                                                  ID_OPTIONS_DETAILED_ERROR_STATUS),
                fw::CommandRangeEntry<&CLumo40App::OnToggleSetting>(ID_SELECTION_AUTO_ALIGN, ID_SELECTION_AUTO_ALIGN),
                fw::UpdateEntry<&CLumo40App::OnUpdateToggleSetting>(ID_VIEW_PROGRESS_INDICATOR),
                fw::UpdateEntry<&CLumo40App::OnUpdateToggleSetting>(ID_VIEW_TEMPORARY_BITMAP),
                fw::UpdateEntry<&CLumo40App::OnUpdateToggleSetting>(ID_OPTIONS_SAVE_TOOLS_ON_DESKTOP),
-               fw::UpdateEntry<&CLumo40App::OnUpdateToggleSetting>(ID_OPTIONS_DETAILED_ERRORS),
+               fw::UpdateEntry<&CLumo40App::OnUpdateToggleSetting>(ID_OPTIONS_DETAILED_ERROR_STATUS),
                fw::UpdateEntry<&CLumo40App::OnUpdateToggleSetting>(ID_SELECTION_AUTO_ALIGN),
                fw::CommandEntry<&CLumo40App::OnConfigureConverters>(ID_OPTIONS_CONFIGURE_CONVERTERS),
                fw::UpdateEntry<&CLumo40App::OnUpdateAppCommand>(ID_OPTIONS_CONFIGURE_CONVERTERS),
@@ -91,6 +92,11 @@ FW_MESSAGE_MAP(CLumo40App, fw::App, fw::CommandEntry<&CLumo40App::OnGuidesGridPr
                fw::CommandEntry<&CLumo40App::OnHelpTopics>(ID_HELP_TOPICS),
                fw::CommandEntry<&CLumo40App::OnHelpTopics>(ID_HELP_TOPICS_DEFAULT),
                fw::UpdateEntry<&CLumo40App::OnUpdateAppCommand>(ID_HELP_TOPICS),
+               fw::CommandEntry<&CLumo40App::OnAppFileNew>(ID_FILE_NEW),
+               fw::UpdateEntry<&CLumo40App::OnUpdateAppCommand>(ID_FILE_NEW),
+               fw::CommandEntry<&CLumo40App::OnAppFileOpen>(ID_FILE_OPEN),
+               fw::UpdateEntry<&CLumo40App::OnUpdateAppCommand>(ID_FILE_OPEN),
+               fw::UpdateEntry<&CLumo40App::OnUpdateRecentFiles>(fw::kIdFileMru1, ID_FILE_RECENT_WORKSPACE - 1),
                fw::CommandEntry<&CLumo40App::OnOpenWorkspace>(ID_FILE_OPEN_WORKSPACE),
                fw::UpdateEntry<&CLumo40App::OnUpdateAppCommand>(ID_FILE_OPEN_WORKSPACE),
                fw::CommandEntry<&CLumo40App::OnSaveWorkspace>(ID_FILE_SAVE_WORKSPACE),
@@ -98,7 +104,9 @@ FW_MESSAGE_MAP(CLumo40App, fw::App, fw::CommandEntry<&CLumo40App::OnGuidesGridPr
                fw::CommandExEntry<&CLumo40App::OnOpenRecentWorkspace>(ID_FILE_RECENT_WORKSPACE,
                                                                       ID_FILE_RECENT_WORKSPACE_LAST),
                fw::UpdateEntry<&CLumo40App::OnUpdateRecentWorkspaces>(ID_FILE_RECENT_WORKSPACE,
-                                                                     ID_FILE_RECENT_WORKSPACE_LAST))
+                                                                     ID_FILE_RECENT_WORKSPACE_LAST),
+               fw::CommandEntry<&CLumo40App::OnEditPasteAsNewImage>(ID_EDIT_PASTE_AS_NEW_IMAGE),
+               fw::UpdateEntry<&CLumo40App::OnUpdateEditPasteAsNewImage>(ID_EDIT_PASTE_AS_NEW_IMAGE))
 
 CLumo40App::CLumo40App() : fw::App(LoadResString(IDS_APP_CAPTION)) {
   // The control library starts before anything else and ends last.
@@ -147,6 +155,8 @@ bool CLumo40App::InitInstance() {
   RegisterErrorBoxClass(Instance());
   LoadAllSettings();
   showCommand = settings.frameMaximized != 0 ? SW_SHOWMAXIMIZED : SW_SHOW;
+  // The colours in the forms of no image yet.
+  SyncColorsToActiveImage(false);
   SetMemoryLimit();
   // The file is read while the rest of the program starts.
   if (info.shellCommand == fw::ShellCommand::kFileOpen) StartStackPreload(FullPathOf(info.fileName));
@@ -233,6 +243,10 @@ void CLumo40App::RegisterDocTemplates() {
     return lumora::AskNewImageWithDialog(choice);
   };
   manager->backgroundColour = [this] { return settings.backColor; };
+  manager->clipboardOptions = [this](bool* visibleOnly, bool* activeOnly) {
+    *visibleOnly = settings.copyOnlyVisibleLayers != 0;
+    *activeOnly = settings.copyCutActiveLayerOnly != 0;
+  };
   manager->layerDialogs = lumora::MakeLayerDialogs();
   manager->layerMenuPictures = [pictures = std::make_shared<lumora::LayerMenuPictures>()](
                                    HMENU menu, std::uint32_t firstId) { pictures->Attach(menu, firstId); };
@@ -300,6 +314,7 @@ bool CLumo40App::HostStage() {
   }
   hooksInstalled_ = true;
   SetCropToolAvailable(LUGetRegToolIDNumber(Site(), "Crop_Tool", 0) != 0);
+  areaTools.Register(Site());
   // F1 inside a menu asks for help on the highlighted entry.
   menuHelpHook_ = InstallMenuHelpHook(&toolMenus, Site(), &menuHelp);
   StartAnimationTimer();
@@ -333,6 +348,8 @@ void CLumo40App::NameWindowMenuSections() {
   }
 }
 
+void CLumo40App::SelectAreaTool() { LUSetActiveSelection(Site(), "Area_Whole"); }
+
 // The registered tools into the image menu, once the tool host has its
 // site and hooks.
 void CLumo40App::BuildToolMenus() {
@@ -344,6 +361,7 @@ void CLumo40App::BuildToolMenus() {
     }
   }
   if (!BuildAppToolMenus(toolMenus, documentMenu, Site())) LUPrintErrorState(Site());
+  if (MainFrame() != nullptr) GreyToolPlaceholders(MainFrame()->Menu());
   for (const std::string& why : toolMenus.Refused()) TraceMark(("tool left out of the menus: " + why).c_str());
 }
 
@@ -467,6 +485,7 @@ int CLumo40App::ExitInstance() {
   if (macroLanguageInstalled_) lang::RemoveMacroLanguage();
   macroLanguageInstalled_ = false;
   if (siteReady_) {
+    LUSetActiveSelection(Site(), "");  // the area tool's hook goes with the views
     LURemoveGlobalSelection(Site());
     LUPreview_Destroy(Site());
   }
@@ -544,6 +563,8 @@ void CLumo40App::ShowImageStatus(HWND window) {
   }
   // Called at every idle pass: only a change is shown.
   if (window == imageStatusWindow_ && text == imageStatusText_) return;
+  // Another image, or the image's type changed: the colours follow.
+  SyncColorsToActiveImage(true);
   imageStatusWindow_ = window;
   imageStatusText_ = text;
   prompts.SetText(imageStatusEntry_, text.c_str());
@@ -579,6 +600,10 @@ std::string CLumo40App::PositionText(void* view, POINT point) {
 }
 
 void CLumo40App::OnGuidesGridPreferences() { RunPreferences(*this, 1); }
+
+void CLumo40App::OnEditPasteAsNewImage() { lumora::OnEditPasteAsNewImage(); }
+
+void CLumo40App::OnUpdateEditPasteAsNewImage(fw::CmdUI& ui) { lumora::OnUpdateEditPasteAsNewImage(ui); }
 
 void CLumo40App::OnUpdateAlwaysOn(fw::CmdUI& ui) { ui.Enable(FilterCommandEnable(ui.Id(), true)); }
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "app/AreaToolList.h"
+#include "app/Colours.h"
 #include "app/HostHooks.h"
 #include "app/IdlePass.h"
 #include "app/PromptStack.h"
@@ -82,6 +84,11 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   void OnCloseAllImages();
   int CountModifiedDocuments();
   void OnHelpTopics();
+  // File/New..., File/Open... and the recent files wait while a tracker
+  // runs.
+  void OnAppFileNew();
+  void OnAppFileOpen();
+  void OnUpdateRecentFiles(fw::CmdUI& ui);
   void OnUpdateAppCommand(fw::CmdUI& ui);
 
   // Workspaces (AppWorkspace.cpp). An empty path asks for one.
@@ -102,12 +109,36 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   void OnUpdateRecentWorkspaces(fw::CmdUI& ui);
   void OnInitMenuPopup(HMENU popup) override;
 
+  // The colours (AppColours.cpp): stored with the form the active image
+  // needs; `notify` posts 33119 to the main window. The panes are told
+  // (1249) either way.
+  void SetForeColor(COLORREF rgb, bool notify);
+  void SetBackColor(COLORREF rgb, bool notify);
+  void SwapColors();
+  void SyncColorsToActiveImage(bool notify);
+  // The palette index (grey level for grey images) and, when asked, the
+  // colour as the image shows it.
+  int GetForeColorValue(COLORREF* display) const;
+  int GetBackColorValue(COLORREF* display) const;
+  void NotifyColorPanes();
+  const ImageColourMode& ColourMode() const { return colourMode_; }
+
   // Options/Preferences/Guides and Grid...
   void OnGuidesGridPreferences();
+  // Edit/Paste as New Image...
+  void OnEditPasteAsNewImage();
+  void OnUpdateEditPasteAsNewImage(fw::CmdUI& ui);
   void OnUpdateAlwaysOn(fw::CmdUI& ui);
 
   // Window helpers.
   HWND GetActiveTopLevelWnd() const;
+
+  // The tool host's area tools and their selection-bar commands.
+  AreaToolList areaTools;
+  // The whole image of the active image window selected (Selection/All).
+  void SelectAreaTool();
+  // The current tool command: 0, an area command 40010-40029, ...
+  std::uint32_t currentToolCommand = 0;
 
   // IdleServices
   void RestoreSavedPrompts() override;
@@ -162,6 +193,8 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   bool hooksInstalled_ = false;
   HHOOK menuHelpHook_ = nullptr;
   bool exited_ = false;
+  ImageColourMode colourMode_;
+  ColourForms fore_, back_;
   std::string currentWorkspace_;
   std::vector<std::string> workspaceFailures_;
   int exitResult_ = 0;

@@ -52,6 +52,10 @@ FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnC
                fw::UpdateEntry<&CMainFrame::OnUpdateLayerPaletteCommand>(ID_VIEW_LAYER_PALETTE),
                fw::CommandEntry<&CMainFrame::OnSelectionLevel>(ID_SELECTION_LEVEL),
                fw::UpdateEntry<&CMainFrame::OnUpdateAlways>(ID_SELECTION_LEVEL),
+               fw::CommandRangeEntry<&CMainFrame::OnAreaCommand>(ID_AREA_TOOL_FIRST, ID_AREA_TOOL_LAST),
+               fw::UpdateEntry<&CMainFrame::OnUpdateAreaCommand>(ID_AREA_TOOL_FIRST, ID_AREA_TOOL_LAST),
+               fw::CommandEntry<&CMainFrame::OnSelectAll>(ID_SELECTION_ALL),
+               fw::UpdateEntry<&CMainFrame::OnUpdateSelectAll>(ID_SELECTION_ALL),
                fw::WindowMessageEntry<&CMainFrame::OnInitMenu>(WM_INITMENU),
                fw::CommandRangeEntry<&CMainFrame::OnTwainDevice>(ID_TWAIN_DEVICE_FIRST, ID_TWAIN_DEVICE_LAST),
                fw::UpdateEntry<&CMainFrame::OnUpdateTwainDevice>(ID_TWAIN_DEVICE_FIRST, ID_TWAIN_DEVICE_LAST),
@@ -64,6 +68,8 @@ FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnC
                fw::WindowMessageEntry<&CMainFrame::OnTwainNativeImage>(kMsgTwainNativeImage),
                fw::WindowMessageEntry<&CMainFrame::OnTwainMemoryImage>(kMsgTwainMemoryImage),
                fw::WindowMessageEntry<&CMainFrame::OnMenuSelect>(WM_MENUSELECT),
+               fw::WindowMessageEntry<&CMainFrame::OnNcLButtonDown>(WM_NCLBUTTONDOWN),
+               fw::WindowMessageEntry<&CMainFrame::OnFrameEnterIdle>(WM_ENTERIDLE),
                fw::WindowMessageEntry<&CMainFrame::OnQueryEndSession>(WM_QUERYENDSESSION),
                fw::WindowMessageEntry<&CMainFrame::OnEndSession>(WM_ENDSESSION),
                fw::CommandEntry<&CMainFrame::OnCloseAllTools>(ID_WINDOW_CLOSE_ALL_TOOLS),
@@ -79,6 +85,10 @@ FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnC
                fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_AIRBRUSH),
                fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_PAINTBRUSH, ID_TOOL_PAINTBRUSH),
                fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_PAINTBRUSH),
+               fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_LINE, ID_TOOL_CURVE),
+               fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_LINE, ID_TOOL_CURVE),
+               fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_RECTANGLE, ID_TOOL_ELLIPSE),
+               fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_RECTANGLE, ID_TOOL_ELLIPSE),
                fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_ERASER, ID_TOOL_ERASER),
                fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_ERASER))
 
@@ -283,9 +293,45 @@ LRESULT CMainFrame::OnOpenHandedOver(WPARAM, LPARAM) {
   return 0;
 }
 
+// ---- Selection tools
+
+void CMainFrame::OnAreaCommand(std::uint32_t id) {
+  CLumo40App* app = TheLumoApp();
+  const RegisteredAreaTool* tool = app->areaTools.ByCommand(id);
+  if (tool == nullptr) {
+    LUSetActiveSelection(app->Site(), "");
+  } else if (tool->name == "Area_Whole") {
+    app->SelectAreaTool();  // the tool and modes stay as they were
+    return;
+  } else {
+    LUSetActiveSelection(app->Site(), tool->name.c_str());
+  }
+  // A selection tool, a paint tool and Layer Moving exclude each other.
+  if (layerMoving_) EndLayerMoving();
+  SetCurrentTool(nullptr);
+  app->currentToolCommand = id;
+}
+
+void CMainFrame::OnUpdateAreaCommand(fw::CmdUI& ui) {
+  CLumo40App* app = TheLumoApp();
+  const int active = app->areaTools.FindActive(app->Site());
+  ui.SetCheck(active >= 0 && ID_AREA_TOOL_FIRST + static_cast<std::uint32_t>(active) == ui.Id());
+  ui.Enable(FilterCommandEnable(ui.Id(), app->areaTools.ByCommand(ui.Id()) != nullptr));
+}
+
+void CMainFrame::OnSelectAll() { TheLumoApp()->SelectAreaTool(); }
+
+void CMainFrame::OnUpdateSelectAll(fw::CmdUI& ui) {
+  ui.Enable(FilterCommandEnable(ui.Id(), !TheLumoApp()->areaTools.Empty()));
+}
+
 LRESULT CMainFrame::OnTimer(WPARAM wParam, LPARAM lParam) {
-  // Timer 1331 arrives here once per idle pass; the animations it drives
-  // (selection outlines, toolbar customising) come with their tools.
+  // Timer 1331 arrives here once per idle pass: the selections' marching
+  // ants move one pixel.
+  if (wParam == kAnimationTimer) {
+    CLumo40View::StepAllAnts();
+    return 0;
+  }
   return DefaultProc(WM_TIMER, wParam, lParam);
 }
 
@@ -387,6 +433,7 @@ void CMainFrame::OnLayerMoving() {
   }
   layerMoving_ = true;
   SetCurrentTool(nullptr);
+  LUSetActiveSelection(TheLumoApp()->Site(), "");
   if (CLumo40View* view = GetViewFromWnd(GetActiveImageWindow())) view->SetMoveToolActive(true);
 }
 
@@ -423,6 +470,7 @@ void CMainFrame::OnIdleUpdateCmdUI() {
   // reload or a new size changes it too); the application shows changes.
   fw::View* view = GetActiveFrame() != this ? GetActiveFrame()->GetActiveView() : nullptr;
   TheLumoApp()->ShowImageStatus(view != nullptr ? view->Handle() : nullptr);
+  if (TraceEnabled()) TraceMenuBar();
   fw::MdiFrame::OnIdleUpdateCmdUI();
 }
 
@@ -501,6 +549,37 @@ LRESULT CMainFrame::OnEndSession(WPARAM wParam, LPARAM) {
   DestroyFrame();
   TheLumoApp()->ExitInstance();
   return 0;
+}
+
+LRESULT CMainFrame::OnNcLButtonDown(WPARAM wParam, LPARAM lParam) {
+  if (wParam == HTMENU && TraceEnabled()) {
+    TraceMark("menu click");
+    menuShownMarked_ = false;
+  }
+  // The menu's own loop runs inside.
+  return DefaultProc(WM_NCLBUTTONDOWN, wParam, lParam);
+}
+
+LRESULT CMainFrame::OnFrameEnterIdle(WPARAM wParam, LPARAM lParam) {
+  if (wParam == MSGF_MENU && !menuShownMarked_) {
+    menuShownMarked_ = true;
+    TraceMark("menu shown");
+  }
+  return OnEnterIdle(wParam, lParam);
+}
+
+void CMainFrame::TraceMenuBar() {
+  HMENU bar = GetMenu(Handle());
+  if (bar == nullptr || bar == tracedMenu_) return;
+  tracedMenu_ = bar;
+  for (int i = 0; i < GetMenuItemCount(bar); ++i) {
+    RECT r{};
+    if (!GetMenuItemRect(Handle(), bar, static_cast<UINT>(i), &r)) continue;
+    char mark[96];
+    wsprintfA(mark, "menu bar %d %d %d %d %d %d", i, static_cast<int>(GetMenuItemCount(bar)), r.left, r.top, r.right,
+              r.bottom);
+    TraceMark(mark);
+  }
 }
 
 LRESULT CMainFrame::OnMenuSelect(WPARAM wParam, LPARAM lParam) {

@@ -111,6 +111,11 @@ class CMainFrame : public fw::MdiFrame {
   void OnUpdateLayerPaletteCommand(fw::CmdUI& ui);
   // Selection/Intersection Level...: the level of the settings in a dialog.
   void OnSelectionLevel();
+  // The selection tools (selection bar 40010-40029) and Selection/All.
+  void OnAreaCommand(std::uint32_t id);
+  void OnUpdateAreaCommand(fw::CmdUI& ui);
+  void OnSelectAll();
+  void OnUpdateSelectAll(fw::CmdUI& ui);
   void OnUpdateAlways(fw::CmdUI& ui);
   // Registered tools (500-899) and area types (900-999): the work is done
   // in OnCommand.
@@ -118,6 +123,13 @@ class CMainFrame : public fw::MdiFrame {
   void OnUpdateToolRange(fw::CmdUI& ui);
   void OnUpdateAreaTypeRange(fw::CmdUI& ui);
   LRESULT OnMenuSelect(WPARAM, LPARAM);
+  // Trace marks of a menu opened by a click (bench/menu-open): the click on
+  // the menu bar, the menu's first idle, and where the bar's items are.
+  LRESULT OnNcLButtonDown(WPARAM, LPARAM);
+  LRESULT OnFrameEnterIdle(WPARAM, LPARAM);
+  void TraceMenuBar();
+  bool menuShownMarked_ = true;
+  HMENU tracedMenu_ = nullptr;
   // Window/Close All Tools: every tool pane closes.
   void OnCloseAllTools();
   void OnUpdateCloseAllTools(fw::CmdUI& ui);

@@ -76,8 +76,9 @@ void CMainFrame::OnToolCommand(std::uint32_t id) {
   }
   std::unique_ptr<CToolBrush> brush = CToolBrush::Create(id);
   if (brush == nullptr || brush->Initialize() == 0) return;
-  // A paint tool and Layer Moving exclude each other.
+  // A paint tool, a selection tool and Layer Moving exclude each other.
   if (layerMoving_) EndLayerMoving();
+  LUSetActiveSelection(TheLumoApp()->Site(), "");
   // The window is shown when hidden, and the brush learns the active view.
   if (paintAttributes_.Exists() && !IsWindowVisible(paintAttributes_.Handle())) paintAttributes_.ShowWindowState(true);
   SetCurrentTool(std::move(brush));

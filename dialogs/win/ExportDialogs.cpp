@@ -2,6 +2,8 @@
 #include "dialogs/win/ExportDialogs.h"
 
 #include "dialogs/win/HTMLMapDlg.h"
+#include "dialogs/win/ImageDialogs.h"
+#include "files/win/MyFileDialogs.h"
 #include "dialogs/win/PrepGIF.h"
 #include "dialogs/win/PrepJPEG.h"
 #include "document/win/ExportDialogHooks.h"
@@ -28,6 +30,11 @@ void InstallExportDialogs() {
   };
   dialogs.gif = gifOrPng(IDD_PREP_GIF);
   dialogs.png = gifOrPng(IDD_PREP_PNG);
+  // The open dialog's "&Info" for layered files.
+  SetLayeredFileInfo([](HWND, const std::string& path) {
+    CImageInfo info(nullptr, path);
+    info.DoModal();
+  });
   dialogs.map = [](int width, int height, const Fragment* selection) {
     CHTMLMapDlg dialog;
     dialog.SetFragment(width, height, selection);

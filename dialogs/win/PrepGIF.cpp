@@ -6,6 +6,7 @@
 #include "files/PrepGifForm.h"
 #include "files/WebSizeText.h"
 #include "framework/win/App.h"
+#include "platform/trace.h"
 #include "res/StringTable.h"
 
 namespace lumora {
@@ -136,7 +137,7 @@ void CPrepGIF::UpdateResult() {
   if (outcome == CPrepGIFState::Outcome::kUnchanged) return;
   if (state_.Result() != nullptr && panes_.Result() != nullptr) {
     panes_.Result()->SetImage(state_.Result(), false);
-    SetOverlay(false);
+    SetOverlay(false, false);  // the update's own estimate stands
   }
   ShowCompressedSize();
 }
@@ -147,6 +148,7 @@ void CPrepGIF::OnSettingClicked() {
 }
 
 void CPrepGIF::OnDepthChanged() {
+  if (initialised_) TraceMark("export change gif");
   if (initialised_) UpdateData(true);
   const int s = state_.Source() != nullptr ? state_.Source()->GetType() : 0;
   const DepthControls controls = ControlsForDepth(ChosenBits(), s);
@@ -182,7 +184,7 @@ void CPrepGIF::OnSelectionTransparentClicked() {
   SetOverlay(false);
 }
 
-void CPrepGIF::SetOverlay(bool afterPick) {
+void CPrepGIF::SetOverlay(bool afterPick, bool estimate) {
   CPreviewWnd* pane = panes_.Result();
   if (pane != nullptr) {
     const bool on = afterPick || useTransparent != 0 || selectionTransparent != 0;
@@ -192,7 +194,7 @@ void CPrepGIF::SetOverlay(bool afterPick) {
   }
   // What the writers add follows the transparency settings, so the size
   // shown stays the size of the file Save As writes.
-  if (initialised_ && state_.Result() != nullptr) {
+  if (estimate && initialised_ && state_.Result() != nullptr) {
     ApplySettings();
     state_.Reestimate();
     ShowCompressedSize();

@@ -68,7 +68,9 @@ class CPrepGIF : public CMyModalDlg {
   // Brings the result up to the settings; shows the size or why it failed.
   void UpdateResult();
   void ShowCompressedSize();
-  void SetOverlay(bool afterPick);
+  // The result pane's marking; with `estimate` the size again (what the
+  // writers add follows the transparency settings).
+  void SetOverlay(bool afterPick, bool estimate = true);
   void SetSwatch(COLORREF colour);
   void ReadSettings();
 

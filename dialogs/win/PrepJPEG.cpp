@@ -5,6 +5,7 @@
 
 #include "files/WebSizeText.h"
 #include "framework/win/App.h"
+#include "platform/trace.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
 
@@ -90,6 +91,7 @@ void CPrepJPEG::OnQualityEdited() {
   // While typing, numbers out of range are ignored; leaving the field
   // with one is refused by the data exchange.
   if (!ok || value > 100) return;
+  TraceMark("export change jpeg");
   quality = static_cast<int>(value);
   SendDlgItemMessageA(hwnd_, IDC_JPEG_QUALITY_SLIDER, TBM_SETPOS, TRUE, quality);
   if (preview != 0) RoundTrip();

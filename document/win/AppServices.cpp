@@ -126,6 +126,14 @@ fw::Document* NewDocumentFromLayer(CLayer* layer, const std::string& title) {
   return doc;
 }
 
+fw::Document* NewDocumentFromStack(CLayersManager* stack) {
+  if (stack == nullptr) return nullptr;
+  fw::Document* doc = OpenWithRecord(StackCreationRecord(stack), true);
+  if (doc == nullptr) return nullptr;
+  ActivateMainFrame();
+  return doc;
+}
+
 fw::View* NewDocumentFromImage(CLumo40Doc* source, bool merge, bool makeVisible, bool waitCursor) {
   if (source == nullptr) return nullptr;
   std::unique_ptr<fw::WaitCursor> wait;

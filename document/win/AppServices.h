@@ -47,6 +47,9 @@ fw::Document* CreateNewDocument(const std::string& name, const char* title, VrWA
 // A new window around the layer, which moves to 0, 0; titled when a title
 // is given.
 fw::Document* NewDocumentFromLayer(CLayer* layer, const std::string& title);
+// A new window around the stack (kind 3), made visible and brought
+// forward; null on failure.
+fw::Document* NewDocumentFromStack(CLayersManager* stack);
 // A new window with a copy of the document's stack (its layers merged into
 // one when asked), titled as the source; the new document's first view, or
 // null for a null source or a failure.

@@ -7,6 +7,7 @@
 #include "document/DocumentRecorder.h"
 #include "document/DocumentServices.h"
 #include "document/win/AppServices.h"
+#include "document/win/ClipboardCommands.h"
 #include "document/win/LayerCommands.h"
 #include "files/win/MyFileDialogs.h"
 #include "engine/layers/win/GdiTextDevice.h"
@@ -104,10 +105,12 @@ FW_MESSAGE_MAP(CLumo40Doc, fw::Document, fw::CommandEntry<&CLumo40Doc::OnEditUnd
                fw::UpdateEntry<&CLumo40Doc::OnUpdateNoTextLayer>(ID_IMAGE_FLIP_VERTICAL))
 
 CLumo40Doc::CLumo40Doc()
-    : image_(std::make_unique<ImageDocument>(this)), layerCommands_(std::make_unique<CLayerCommands>(*this)) {}
+    : image_(std::make_unique<ImageDocument>(this)),
+      layerCommands_(std::make_unique<CLayerCommands>(*this)),
+      clipboardCommands_(std::make_unique<CClipboardCommands>(*this)) {}
 
 bool CLumo40Doc::OnCmdMsg(fw::MessageArgs& args) {
-  return layerCommands_->OnCmdMsg(args) || fw::Document::OnCmdMsg(args);
+  return layerCommands_->OnCmdMsg(args) || clipboardCommands_->OnCmdMsg(args) || fw::Document::OnCmdMsg(args);
 }
 
 void CLumo40Doc::UpdateLayerMenu(HMENU popup) { layerCommands_->UpdateLayerMenu(popup); }

@@ -22,11 +22,13 @@ struct ExportRequest;
 enum class OpenRoad { kByContent, kLayered, kFlat };
 
 class CLayerCommands;
+class CClipboardCommands;
 
 class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFileHost {
   FW_DECLARE_MESSAGE_MAP()
   FW_DECLARE_DYNCREATE(CLumo40Doc)
   friend class CLayerCommands;
+  friend class CClipboardCommands;
 
  public:
   CLumo40Doc();
@@ -153,6 +155,7 @@ class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFile
 
   std::unique_ptr<ImageDocument> image_;
   std::unique_ptr<CLayerCommands> layerCommands_;
+  std::unique_ptr<CClipboardCommands> clipboardCommands_;
 };
 
 // The asker File/New uses for the new image's size and colour; false for
@@ -233,6 +236,9 @@ class CLumo40DocManager : public fw::DocManager {
   std::function<void(HMENU, std::uint32_t)> layerMenuPictures;
   // The application's background colour (red low); null: white.
   std::function<COLORREF()> backgroundColour;
+  // The clipboard options of the preferences: copy only visible layers,
+  // copy and cut the active layer only.
+  std::function<void(bool* visibleOnly, bool* activeOnly)> clipboardOptions;
   // What the application's next new document is made from (a layer, a
   // stack or an image), read by the document it makes.
   const CreationRecord* pendingRecord = nullptr;

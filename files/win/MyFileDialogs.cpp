@@ -5,6 +5,10 @@
 #include <vector>
 
 #include "files/FileDialogFilters.h"
+#include "files/ThumbnailDb.h"
+#include "files/win/BrowsePalette.h"
+#include "res/StringTable.h"
+#include "res/resource.h"
 #include "framework/win/App.h"
 #include "hostapi/imgxfer.h"
 
@@ -33,10 +37,111 @@ std::string FolderOf(const std::string& path) { return std::filesystem::path(pat
 
 }  // namespace
 
+LayeredFileInfo& TheLayeredFileInfo() {
+  static LayeredFileInfo info;
+  return info;
+}
+
+void SetLayeredFileInfo(LayeredFileInfo info) { TheLayeredFileInfo() = std::move(info); }
+
 CMyOpenFileDlg::CMyOpenFileDlg(bool open, const std::string& defaultExt, const std::string& fileName, DWORD flags,
                                const std::string&, HWND owner, bool noNativeTypes)
     : fw::FileDialog(open, defaultExt, fileName, flags, BuildOpenFilter(noNativeTypes, ReadableFormats()), owner),
-      filterCount_(CountFilters(BuildOpenFilter(noNativeTypes, ReadableFormats()))) {}
+      filterCount_(CountFilters(BuildOpenFilter(noNativeTypes, ReadableFormats()))),
+      filter_(BuildOpenFilter(noNativeTypes, ReadableFormats())) {
+  SetTemplate(IDD_OPEN_TEMPLATE);
+}
+
+CMyOpenFileDlg::~CMyOpenFileDlg() {
+  browser_.reset();
+  if (running_ == this) running_ = nullptr;
+}
+
+HWND CMyOpenFileDlg::TemplateItem(int id) const {
+  struct Search {
+    int id;
+    HWND found;
+  } search{id, nullptr};
+  EnumChildWindows(
+      Handle(),
+      [](HWND w, LPARAM p) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(p);
+        if (GetDlgCtrlID(w) == s->id && GetParent(w) != nullptr && GetParent(w) != GetAncestor(w, GA_ROOT)) {
+          s->found = w;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+void CMyOpenFileDlg::OnInitDone() {
+  running_ = this;
+  selected_.clear();
+  if (HWND info = TemplateItem(IDC_OPEN_INFO)) EnableWindow(info, FALSE);
+}
+
+void CMyOpenFileDlg::OnSelChange() { UpdateInfo(); }
+
+void CMyOpenFileDlg::UpdateInfo() {
+  char path[MAX_PATH] = {};
+  if (SendMessageA(Handle(), CDM_GETFILEPATH, MAX_PATH, reinterpret_cast<LPARAM>(path)) < 0) path[0] = '\0';
+  path[MAX_PATH - 1] = '\0';
+  selected_ = path;
+  // "&Info" only for a file of a type the list knows.
+  if (HWND info = TemplateItem(IDC_OPEN_INFO)) EnableWindow(info, IsReadableImagePath(selected_, filter_));
+}
+
+void CMyOpenFileDlg::ShowInfo() {
+  if (selected_.empty()) return;
+  std::string ext = std::filesystem::path(selected_).extension().string();
+  for (char& c : ext) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  if ((ext == ".PSD" || ext == ".LUD") && TheLayeredFileInfo()) {
+    TheLayeredFileInfo()(Handle(), selected_);
+  } else {
+    ImExp_ShowFileInfo(Handle(), selected_.c_str(), 1);
+  }
+}
+
+void CMyOpenFileDlg::OnBrowse() {
+  HWND button = TemplateItem(IDC_OPEN_BROWSE);
+  if (browser_ && browserOpen_) {
+    browser_->Refresh();
+  } else {
+    browser_ = std::make_unique<CBrowsePalette>();
+    if (button != nullptr) SetWindowTextA(button, std::string(res::String(IDS_BROWSE_REFRESH)).c_str());
+    HWND hook = button != nullptr ? GetParent(button) : nullptr;
+    if (browser_->Create(Handle(), hook, button, &browserOpen_)) {
+      browser_->Fill();
+    }
+  }
+  // Closed while it filled: it goes now.
+  if (browser_ && browser_->StopRequested()) browser_.reset();
+}
+
+INT_PTR CMyOpenFileDlg::OnHookMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  static const UINT updateInfo = RegisterWindowMessageA("CDM_UPDATEINFOFILE");
+  if (message == updateInfo) {
+    UpdateInfo();
+    return 1;
+  }
+  if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
+    if (LOWORD(wParam) == IDC_OPEN_INFO) {
+      ShowInfo();
+      return 1;
+    }
+    if (LOWORD(wParam) == IDC_OPEN_BROWSE) {
+      OnBrowse();
+      return 1;
+    }
+  }
+  if (message == WM_DESTROY) {
+    browser_.reset();
+    if (running_ == this) running_ = nullptr;
+  }
+  return 0;
+}
 
 int CMyOpenFileDlg::DoModal() {
   if (fw::Profile* profile = Settings()) {

@@ -51,6 +51,9 @@ class MacroDocumentRecorder final : public lumora::DocumentRecorder {
     RecordAddLayerMaskWithSelection(code, fragment);
   }
   void RemoveLayerMask(std::int32_t apply) override { RecordRemoveLayerMask(apply); }
+  void ClearSelection(const Fragment* fragment, std::int32_t degree, std::int32_t type) override {
+    RecordClearSelection(fragment, degree, type);
+  }
 };
 
 MacroDocumentRecorder gRecorder;

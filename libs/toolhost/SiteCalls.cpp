@@ -5,7 +5,7 @@ namespace lumora::toolhost {
 namespace {
 
 enum : int { kAppActiveImageWnd = 5, kAppBackupAllowed = 7 };
-enum : int { kViewDrawContext = 4 };
+enum : int { kViewDrawContext = 4, kViewGetSelection = 6, kViewSetSelection = 7, kViewDeleteSelection = 8 };
 enum : int {
   kDocOfWnd = 0,
   kDocImage = 3,
@@ -17,6 +17,7 @@ enum : int {
   kDocActiveLayer = 22,
   kDocCanPaintLayer = 23,
   kDocLayerOrigin = 26,
+  kDocLayerImage = 27,
   kDocCropImage = 36,
 };
 
@@ -117,6 +118,37 @@ void* NewImageWindow(const void* site, VrWA2000::WA* image) {
   const LU_SITE_TABLE* d = nullptr;
   const auto fn = EntryOf<void* (*)(const LU_SITE_TABLE*, VrWA2000::WA*)>(site, kSiteDoc, kDocNewImageWnd, d);
   return fn != nullptr && image != nullptr ? fn(d, image) : nullptr;
+}
+
+VrWA2000::WA* LayerImageOf(const void* site, void* doc, int layer) {
+  const LU_SITE_TABLE* d = nullptr;
+  const auto fn = EntryOf<VrWA2000::WA* (*)(const LU_SITE_TABLE*, void*, int)>(site, kSiteDoc, kDocLayerImage, d);
+  return fn != nullptr && doc != nullptr && layer >= 0 ? fn(d, doc, layer) : nullptr;
+}
+
+bool SetViewSelection(const void* site, void* view, Fragment* fragment) {
+  const LU_SITE_TABLE* d = nullptr;
+  using Fn = Fragment* (*)(const LU_SITE_TABLE*, void*, Fragment*, int);
+  const auto fn = EntryOf<Fn>(site, kSiteView, kViewSetSelection, d);
+  if (fn == nullptr || view == nullptr) return false;
+  fn(d, view, fragment, 0);  // mode 0: with the undo step
+  return true;
+}
+
+bool FreeViewSelection(const void* site, void* view) {
+  const LU_SITE_TABLE* d = nullptr;
+  const auto fn = EntryOf<int (*)(const LU_SITE_TABLE*, void*, int, std::intptr_t)>(site, kSiteView,
+                                                                                    kViewDeleteSelection, d);
+  if (fn == nullptr || view == nullptr) return false;
+  fn(d, view, 0, 0);  // mode 0: with the undo step
+  return true;
+}
+
+Fragment* ViewSelection(const void* site, void* view) {
+  const LU_SITE_TABLE* d = nullptr;
+  using Fn = Fragment* (*)(const LU_SITE_TABLE*, void*, int, std::intptr_t);
+  const auto fn = EntryOf<Fn>(site, kSiteView, kViewGetSelection, d);
+  return fn != nullptr && view != nullptr ? fn(d, view, 1, 0) : nullptr;
 }
 
 void* ViewDrawContext(const void* site, void* view) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "hostapi/imagebuf.h"
+#include "hostapi/fragment.h"
 #include "hostapi/toolhost.h"
 
 namespace lumora::toolhost {
@@ -35,6 +36,14 @@ void* CropDocImage(const void* site, void* doc, const RECT& rect);
 // A new image window around the image (the program takes its own
 // reference); null on failure.
 void* NewImageWindow(const void* site, VrWA2000::WA* image);
+// The layer's image buffer (the document keeps it), null when none.
+VrWA2000::WA* LayerImageOf(const void* site, void* doc, int layer);
+// The view's document's selection replaced (a new reference is taken) as
+// the undo step "Set Selection", or freed as one; false without the entry.
+bool SetViewSelection(const void* site, void* view, Fragment* fragment);
+bool FreeViewSelection(const void* site, void* view);
+// The view's document's selection with a reference for the caller, or null.
+Fragment* ViewSelection(const void* site, void* view);
 // The view's draw context (hostapi/draw.h), null without one.
 void* ViewDrawContext(const void* site, void* view);
 // The program's folder (through its last backslash), from the site's data

@@ -63,7 +63,7 @@ Fragment* LUGetGlobalSelection(const void*) {
 }
 
 void LUSetGSelectionMode(const void*, int mode) {
-  State().mode = (mode == kLUGSelAdd || mode == kLUGSelSubtract) ? mode : kLUGSelReplace;
+  State().mode = (mode == kLUGSelAdd || mode == kLUGSelSubtract || mode == kLUGSelIntersect) ? mode : kLUGSelReplace;
 }
 
 int LUGetGSelectionMode(const void*) { return State().mode; }
@@ -78,17 +78,28 @@ void LUGetGSelectionSmoothEdge(const void*, int* degree, int* type) {
   if (type != nullptr) *type = State().edgeType;
 }
 
-Fragment* LUCombineWithGSelection(const void*, Fragment* shape) {
+Fragment* LUCombineWithGSelection(const void* site, Fragment* shape) {
+  return LUCombineWithGSelectionMode(site, shape, State().mode);
+}
+
+Fragment* LUCombineWithGSelectionMode(const void*, Fragment* shape, int mode) {
+  return LUCombineSelection(State().fragment, shape, mode);
+}
+
+Fragment* LUCombineSelection(Fragment* selection, Fragment* shape, int mode) {
   if (shape == nullptr) return nullptr;
-  const GlobalSelection& g = State();
-  if (g.mode == kLUGSelReplace || g.fragment == nullptr) {
-    if (g.mode == kLUGSelSubtract) return nullptr;  // nothing to take the shape from
+  const bool empty = selection == nullptr || (GetFragmentType(selection) == kFrgEmpty && !IsFrgInverted(selection));
+  if (mode != kLUGSelAdd && mode != kLUGSelSubtract && mode != kLUGSelIntersect) mode = kLUGSelReplace;
+  if (mode == kLUGSelReplace || empty) {
+    // Nothing to take the shape from or to cut it with.
+    if (mode == kLUGSelSubtract || mode == kLUGSelIntersect) return nullptr;
     return CreateFragmentIndirect(shape);
   }
-  const FRGITEM first{kFrgAdd, g.fragment};
+  const FRGITEM first{kFrgAdd, selection};
   Fragment* combined = CreateComplexFrg(1, &first);
   if (combined == nullptr) return nullptr;
-  if (!AddToComplexFrg(combined, shape, g.mode == kLUGSelAdd ? kFrgAdd : kFrgSubtract)) {
+  const int code = mode == kLUGSelAdd ? kFrgAdd : (mode == kLUGSelSubtract ? kFrgSubtract : kFrgIntersect);
+  if (!AddToComplexFrg(combined, shape, code)) {
     DeleteFragment(combined);
     return nullptr;
   }

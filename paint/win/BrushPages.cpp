@@ -27,6 +27,7 @@ constexpr int kPaperCombo = 1156;
 constexpr int kInsertCombo = 1155;
 constexpr int kPresetCombo = 2041;
 constexpr int kEraseCombo = 1168;
+constexpr int kStyleCombo = 1157;
 
 constexpr std::uint32_t kShapeNames[] = {10100, 10101, 10102, 10103, 10104, 10105};
 constexpr std::uint32_t kEraseActions[] = {10214, 10148, 10149, 10150, 10152, 10151};
@@ -103,6 +104,10 @@ bool CBrushPage::OnInitDialog() {
     std::vector<std::string> actions;
     for (std::uint32_t id : kEraseActions) actions.push_back(Text(id));
     FillCombo(kEraseCombo, actions, eraseAction_);
+  }
+  if (Has(kStyleCombo)) {
+    FillCombo(kStyleCombo, {Text(IDS_STYLE_OUTLINED), Text(IDS_STYLE_FILLED_FOREGROUND), Text(IDS_STYLE_FILLED_BACKGROUND)},
+              static_cast<int>(std::min<std::uint32_t>(s.style, 2)));
   }
   FillPresetCombo();
   if (Has(kInsertCombo)) insertCombo_.Attach(hwnd_, kInsertCombo);
@@ -190,6 +195,9 @@ void CBrushPage::PushInsertMode() {
 void CBrushPage::PushOwn() {
   if (brush_ == nullptr) return;
   if (kind_ == paint::PageKind::eraser) brush_->SetEraseAction(eraseAction_);
+  if (kind_ == paint::PageKind::rect || kind_ == paint::PageKind::ellipse || kind_ == paint::PageKind::polygon) {
+    brush_->SetStyle(static_cast<int>(Model().settings.style));
+  }
   if (kind_ == paint::PageKind::air) {
     // The airbrush lays its dots at full opacity; the edit is its density.
     brush_->SetOpacity(100);
@@ -296,6 +304,12 @@ void CBrushPage::OnCommandFrom(int id, int code) {
           s.insertMode = static_cast<std::uint32_t>(insertItems_[at].code);
           PushInsertMode();
         }
+      }
+      break;
+    case kStyleCombo:
+      if (code == CBN_SELCHANGE) {
+        s.style = static_cast<std::uint32_t>(std::clamp(ComboSelection(hwnd_, id), 0, 2));
+        PushOwn();
       }
       break;
     case kEraseCombo:

@@ -57,6 +57,14 @@ CPaintAttributes::CPaintAttributes() : fw::Dialog(IDD_PAINT_ATTRIBUTES, nullptr)
       std::make_unique<CBrushPage>(paint::PageKind::eraser, IDD_PAGE_ERASER, paint::kCmdToolEraser, *file_);
   pages_[paint::kPagePaintBrush] =
       std::make_unique<CBrushPage>(paint::PageKind::paintBrush, IDD_PAGE_PAINTBRUSH, paint::kCmdToolPaint, *file_);
+  pages_[paint::kPageLine] =
+      std::make_unique<CBrushPage>(paint::PageKind::line, IDD_PAGE_LINE, paint::kCmdToolLine, *file_);
+  pages_[paint::kPageCurve] =
+      std::make_unique<CBrushPage>(paint::PageKind::curve, IDD_PAGE_CURVE, paint::kCmdToolCurve, *file_);
+  pages_[paint::kPageRect] =
+      std::make_unique<CBrushPage>(paint::PageKind::rect, IDD_PAGE_RECTANGLE, paint::kCmdToolRect, *file_);
+  pages_[paint::kPageEllipse] =
+      std::make_unique<CBrushPage>(paint::PageKind::ellipse, IDD_PAGE_ELLIPSE, paint::kCmdToolEllipse, *file_);
   pages_[paint::kPageAir] =
       std::make_unique<CBrushPage>(paint::PageKind::air, IDD_PAGE_AIRBRUSH, paint::kCmdToolAir, *file_);
 }

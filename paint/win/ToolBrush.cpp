@@ -2,6 +2,8 @@
 // portable brushes.
 #include "paint/win/ToolBrush.h"
 
+#include "paint/win/LineTools.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -78,8 +80,25 @@ std::unique_ptr<CToolBrush> CToolBrush::Create(std::uint32_t command) {
     case paint::BrushClass::kEraser:
       engine = std::make_unique<paint::CEraseBrush>(*random);
       break;
+    case paint::BrushClass::kLine:
+    case paint::BrushClass::kCurve:
+    case paint::BrushClass::kRect:
+    case paint::BrushClass::kEllipse:
+      engine = std::make_unique<paint::CPaintBrush>(command, info->width, *random);
+      break;
     default:
       return nullptr;  // the other tools are not built yet
+  }
+  if (info->brushClass != paint::BrushClass::kEraser) engine->SetUndoNameId(static_cast<int>(info->undoNameId));
+  if (info->brushClass == paint::BrushClass::kLine) {
+    return std::make_unique<CLineTool>(*info, std::move(engine), std::move(random));
+  }
+  if (info->brushClass == paint::BrushClass::kRect || info->brushClass == paint::BrushClass::kEllipse) {
+    return std::make_unique<CRectTool>(*info, std::move(engine), std::move(random),
+                                       info->brushClass == paint::BrushClass::kEllipse);
+  }
+  if (info->brushClass == paint::BrushClass::kCurve) {
+    return std::make_unique<CCurveTool>(*info, std::move(engine), std::move(random));
   }
   return std::unique_ptr<CToolBrush>(new CToolBrush(*info, std::move(engine), std::move(random), IDC_CROSS));
 }

@@ -91,6 +91,9 @@ class CToolBrush {
   // The eraser's action and the airbrush's density.
   void SetEraseAction(int action);
   void SetDensity(int percent);
+  // The shape tools' drawing style (0 outlined, 1 filled by the foreground,
+  // 2 filled by the background).
+  virtual void SetStyle(int) {}
   // The stores custom shapes and papers are read from.
   void SetStores(const paint::CFileManager* shapes, const paint::CFileManager* papers);
   int Width() const { return engine_->Width(); }

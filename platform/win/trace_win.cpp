@@ -21,6 +21,11 @@ double MillisecondsSinceLaunch() {
 
 }  // namespace
 
+bool TraceEnabled() {
+  static const char* path = std::getenv("LUMORA_TRACE");
+  return path != nullptr && *path != 0;
+}
+
 void TraceMark(const char* what) {
   static const char* path = std::getenv("LUMORA_TRACE");
   if (path == nullptr || *path == 0) return;

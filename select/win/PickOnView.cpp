@@ -77,7 +77,7 @@ void InvalidateRubberBand(PickContext* c, POINT a, POINT b) {
 }
 
 void ShowStatus(PickContext* c, POINT from, POINT to) {
-  if (c->prompt != 0) views->SetPromptText(c->prompt, views->RectText(c->target, NormalisedBand(from, to)));
+  if (c->prompt != 0) views->SetPromptText(c->prompt, views->RectText(c->target, BandPixels(from, to)));
 }
 
 // The view's zoom one step along the pick's ladder, into the zoom target.
@@ -97,10 +97,7 @@ void PickPoint(POINT point, PickContext* c, bool left) {
 
 // The view zooms to the dragged pixels.
 void PickRect(PickContext* c, POINT a, POINT b) {
-  RECT r = NormalisedBand(a, b);
-  ++r.right;
-  ++r.bottom;
-  views->ZoomToRect(c->target, r);
+  views->ZoomToRect(c->target, BandPixels(a, b));
 }
 
 // A message point in the pick window's client coordinates, as an image

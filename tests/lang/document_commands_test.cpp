@@ -316,7 +316,9 @@ TEST_F(DocumentScript, MasksFromTheSelectionRevealOrHideIt) {
 // A selection file that cannot be read fails its statement with the
 // recorded error (126, the file named), also over an existing selection.
 TEST_F(DocumentScript, AddMaskOfAnUnreadableFileFailsTheRun) {
-  const std::string missing = (std::filesystem::path(::testing::TempDir()) / "no-such-selection.frg").string();
+  // Forward slashes: a script's text takes backslashes as escapes.
+  const std::string missing =
+      (std::filesystem::path(::testing::TempDir()) / "no-such-selection.frg").generic_string();
   const std::string reason = Run({"SelectWholeImage();", "AddMask(\"" + missing + "\",14);"});
   EXPECT_EQ(reason.rfind("line 2: command \"AddMask\" failed: ", 0), 0u) << reason;
   EXPECT_NE(reason.find(missing), std::string::npos) << reason;

@@ -155,6 +155,10 @@ TEST(ToolTable, LettersChooseTheBuiltTools) {
   EXPECT_EQ(paint::ToolCommandForKey('e'), paint::kCmdToolEraser);
   EXPECT_EQ(paint::ToolCommandForKey('A'), paint::kCmdToolAir);
   EXPECT_EQ(paint::ToolCommandForKey('i'), paint::kCmdDropper);
+  EXPECT_EQ(paint::ToolCommandForKey('L'), paint::kCmdToolLine);
+  EXPECT_EQ(paint::ToolCommandForKey('c'), paint::kCmdToolCurve);
+  EXPECT_EQ(paint::ToolCommandForKey('r'), paint::kCmdToolRect);
+  EXPECT_EQ(paint::ToolCommandForKey('O'), paint::kCmdToolEllipse);
   EXPECT_EQ(paint::ToolCommandForKey('Q'), 0u);
   EXPECT_EQ(paint::ToolCommandForKey('1'), 0u);
 }

@@ -48,6 +48,15 @@ TEST(PickZoom, BandIsNormalisedAndErasedByItsEdges) {
   EXPECT_EQ(strips[2].right, 31);   // bottom: left .. right + 1
   EXPECT_EQ(strips[1].left, 30);    // right column
   EXPECT_EQ(strips[3].right, 11);   // left column
+  // The pixels it covers: both corners, as an image rectangle.
+  const RECT pixels = BandPixels(POINT{30, 5}, POINT{10, 20});
+  EXPECT_EQ(pixels.left, 10);
+  EXPECT_EQ(pixels.top, 5);
+  EXPECT_EQ(pixels.right, 31);
+  EXPECT_EQ(pixels.bottom, 21);
+  const RECT one = BandPixels(POINT{7, 9}, POINT{7, 9});
+  EXPECT_EQ(one.right - one.left, 1);
+  EXPECT_EQ(one.bottom - one.top, 1);
 }
 
 }  // namespace

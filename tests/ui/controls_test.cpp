@@ -8,6 +8,7 @@
 #include "ui/LayerMenuPictograms.h"
 #include "ui/SeparatorCombo.h"
 #include "ui/Slider4.h"
+#include "ui/SmallControlMath.h"
 
 namespace lumora {
 namespace {
@@ -105,6 +106,58 @@ TEST(LayerMenuPictograms, EachShowsItsAlignment) {
     EXPECT_GT(at(1), at(0));
   }
   EXPECT_TRUE(LayerMenuPictogram(12, w, h).boxes.empty());
+}
+
+// The ball: angle to the second value over 6.283, distance to the first
+// over the radius (w - 3 (w / 10)) / 2.
+TEST(BallButton, ValuesFromThePointer) {
+  EXPECT_EQ(BallRadius(100), 35);
+  EXPECT_EQ(BallRadius(1), 1) << "never 0";
+  EXPECT_EQ(BallRadius(0), 1);
+  const struct {
+    int dx, dy, w, max1, max2, first, second;
+  } cases[] = {
+      {35, 0, 100, 1, 4, 1, 0},    // on the rim to the right
+      {0, 35, 100, 1, 4, 1, 1},    // a quarter turn
+      {-35, 0, 100, 1, 4, 1, 2},   // half a turn
+      {0, -35, 100, 1, 4, 1, 3},   // atan2 negative: + 6.283
+      {1, -1000, 100, 1, 4, 1, 3},
+      {10, 0, 100, 100, 360, 29, 0},  // (10 * 100 + 17) / 35
+      {20, 20, 100, 100, 360, 81, 45},
+      {300, 0, 100, 100, 360, 100, 0},  // capped at max1
+      {1, 1, 1, 5, 4, 5, 1},            // r = 1: no division by zero
+  };
+  for (const auto& c : cases) {
+    const BallValues v = BallValuesAt(c.dx, c.dy, c.w, c.max1, c.max2);
+    EXPECT_EQ(v.first, c.first) << c.dx << "," << c.dy;
+    EXPECT_EQ(v.second, c.second) << c.dx << "," << c.dy;
+  }
+}
+
+TEST(Slider4, ANarrowSliderNeverDividesByZero) {
+  Slider4 s;
+  s.SetRange(0, 255);
+  for (int width : {0, 7, 14, 15}) {
+    EXPECT_GE(s.XToValue(3, width), 0) << width;
+    EXPECT_LE(s.XToValue(30, width), 255) << width;
+  }
+}
+
+TEST(SBComboBox, TheToolbarRecordRoundTripsAndRefusesOthers) {
+  SBComboRecord r{120, 22, 40030};
+  const std::vector<std::uint8_t> bytes = WriteSBComboRecord(r);
+  EXPECT_EQ(bytes.size(), 1u + 13u + 8u);
+  SBComboRecord back;
+  ASSERT_TRUE(ReadSBComboRecord(bytes, &back));
+  EXPECT_EQ(back.width, 120);
+  EXPECT_EQ(back.height, 22);
+  EXPECT_EQ(back.id, 40030u);
+  std::vector<std::uint8_t> other = bytes;
+  other[1] = 'X';
+  EXPECT_FALSE(ReadSBComboRecord(other, &back));
+  EXPECT_FALSE(ReadSBComboRecord(std::vector<std::uint8_t>(bytes.begin(), bytes.end() - 1), &back));
+  EXPECT_EQ(SBComboMode(0), 1);
+  EXPECT_EQ(SBComboMode(6), 6);
 }
 
 }  // namespace

@@ -328,6 +328,50 @@ int CRemoveLayerMaskDlg::Ask() {
   }
 }
 
+// ---- Palette Options
+
+CLayerPaletteOptions::CLayerPaletteOptions(fw::Window* parent) : fw::Dialog(IDD_PALETTE_OPTIONS, parent) {}
+
+bool CLayerPaletteOptions::OnInitDialog() {
+  fw::Dialog::OnInitDialog();
+  if (sizeIndex >= 0 && sizeIndex <= 3) CheckRadioButton(hwnd_, IDC_PO_NONE, IDC_PO_LARGE, IDC_PO_NONE + sizeIndex);
+  return true;
+}
+
+void CLayerPaletteOptions::OnOK() {
+  for (int i = 0; i < 4; ++i)
+    if (IsDlgButtonChecked(hwnd_, IDC_PO_NONE + i) == BST_CHECKED) sizeIndex = i;
+  fw::Dialog::OnOK();
+}
+
+bool CLayerPaletteOptions::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result) {
+  if (message != WM_PAINT) return fw::Dialog::OnDialogMessage(message, wParam, lParam, result);
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(hwnd_, &ps);
+  HBITMAP pattern = static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(322), IMAGE_BITMAP, 0,
+                                                    0, LR_CREATEDIBSECTION));
+  if (pattern != nullptr) {
+    BITMAP info{};
+    GetObjectA(pattern, sizeof info, &info);
+    HDC source = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(source, pattern);
+    for (int id : {IDC_PO_FRAME_SMALL, IDC_PO_FRAME_MEDIUM, IDC_PO_FRAME_LARGE}) {
+      RECT r{};
+      GetWindowRect(GetDlgItem(hwnd_, id), &r);
+      MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+      InflateRect(&r, -2, -2);
+      StretchBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, source, 0, 0, info.bmWidth, info.bmHeight,
+                 SRCCOPY);
+    }
+    SelectObject(source, old);
+    DeleteDC(source);
+    DeleteObject(pattern);
+  }
+  EndPaint(hwnd_, &ps);
+  *result = TRUE;
+  return true;
+}
+
 LayerDialogs MakeLayerDialogs() {
   LayerDialogs dialogs;
   dialogs.newLayer = [](CLumo40Doc& doc, NewLayerChoice* choice) {

@@ -101,6 +101,20 @@ class CRemoveLayerMaskDlg : public fw::Dialog {
   bool OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result) override;
 };
 
+// The layer palette's thumbnail size (0 none .. 3 large); bitmap 322
+// stretched into the three frames previews the row sizes.
+class CLayerPaletteOptions : public fw::Dialog {
+ public:
+  explicit CLayerPaletteOptions(fw::Window* parent);
+  int sizeIndex = -1;
+
+  bool OnInitDialog() override;
+  void OnOK() override;
+
+ protected:
+  bool OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result) override;
+};
+
 // The dialogs as the image documents' manager takes them.
 LayerDialogs MakeLayerDialogs();
 

@@ -5,6 +5,9 @@
 #include <algorithm>
 
 #include "document/win/Lumo40Doc.h"
+#include "engine/layered/win/LayerDataSource.h"
+#include "engine/pixels/AppValues.h"
+#include "framework/win/OleDragDrop.h"
 #include "engine/layers/LayerMng.h"
 #include "framework/win/App.h"
 #include "lang/Recorder.h"
@@ -59,6 +62,7 @@ void FrameRed(HDC dc, const RECT& r) {
 }  // namespace
 
 CLayerScrollWnd::~CLayerScrollWnd() {
+  dropTarget_.Revoke();
   DropRows();
   if (canvas_ != nullptr) DeleteObject(canvas_);
 }
@@ -67,8 +71,13 @@ bool CLayerScrollWnd::Create(CLayerWnd* palette, HWND parent) {
   palette_ = palette;
   const std::string cls = fw::App::RegisterWindowClass(kListClass, CS_DBLCLKS, 0, LoadCursor(nullptr, IDC_ARROW),
                                                       nullptr, nullptr);
-  return CreateEx(0, cls.c_str(), "ScrollLayerWnd", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL, 0, 0, 10, 10,
-                  parent, nullptr);
+  if (!CreateEx(0, cls.c_str(), "ScrollLayerWnd", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_VSCROLL, 0, 0, 10, 10, parent,
+                nullptr)) {
+    return false;
+  }
+  dropTarget_.list = this;
+  dropTarget_.Register(hwnd_);
+  return true;
 }
 
 void CLayerScrollWnd::DropRows() {
@@ -426,8 +435,74 @@ void CLayerScrollWnd::OnButtonDown(POINT p, bool right) {
     palette_->RefreshControls();
   } else {
     MakeCurrent(row);
+    const int now = RowOf(layer);
+    if (now >= 0) DragRow(now);
   }
   layer->Release();
+}
+
+void CLayerScrollWnd::DragRow(int row) {
+  CLayer* layer = LayerAt(row);
+  const unsigned format = GetLayerClipboardFormat();
+  if (layer == nullptr || format == 0) return;
+  // The stream is written only when a target asks for it.
+  CLayerDataSource source;
+  source.SetLayer(layer);
+  fw::OleDataSource data;
+  data.Offer(static_cast<CLIPFORMAT>(format), TYMED_ISTREAM,
+             [&source](const FORMATETC* f, STGMEDIUM* m) { return source.OnRenderData(f, m) != FALSE; });
+  fw::RunDragDrop(data, DROPEFFECT_COPY | DROPEFFECT_MOVE);
+}
+
+void CLayerScrollWnd::DropAt(POINT listPoint) {
+  if (doc_ == nullptr || hwnd_ == nullptr) return;
+  POINT screen = listPoint;
+  ClientToScreen(hwnd_, &screen);
+  HWND under = WindowFromPoint(screen);
+  HWND palette = palette_->Handle();
+  if (under == GetDlgItem(palette, IDC_LP_NEW)) {
+    DuplicateCurrentRow();
+  } else if (under == GetDlgItem(palette, IDC_LP_DELETE)) {
+    DeleteCurrentRow();
+  } else if (under == hwnd_) {
+    DropCurrentRowAt(std::max(0, RowAtPoint(listPoint.y, scroll_, rowHeight_)));
+    return;
+  } else {
+    return;
+  }
+  palette_->RefreshControls();
+  if (doc_ != nullptr) doc_->Image().SetModifiedFlag(true);
+}
+
+// ---- The list's drop target
+
+DWORD CDropTargetLayerPalette::OnDragEnter(IDataObject* data, DWORD keyState, POINT client) {
+  feedback_ = list->RowBand(list->Current());
+  last_ = client;
+  const bool accepted = CLuDropTarget::OnDragEnter(data, keyState, client) != DROPEFFECT_NONE;
+  return accepted ? DROPEFFECT_MOVE : DROPEFFECT_NONE;
+}
+
+DWORD CDropTargetLayerPalette::OnDragOver(IDataObject* data, DWORD keyState, POINT client) {
+  if (!accepted_) return DROPEFFECT_NONE;
+  const RECT current = list->RowBand(list->Current());
+  if (!PtInRect(&current, client) && !(shown_ && client.x == last_.x && client.y == last_.y)) {
+    // Away from its own row the rectangle is centred on the pointer.
+    EraseFeedback();
+    const int w = current.right - current.left, h = current.bottom - current.top;
+    feedback_ = RECT{client.x - w / 2, client.y - h / 2, client.x - w / 2 + w, client.y - h / 2 + h};
+    last_ = client;
+    DrawFeedback();
+    shown_ = true;
+    return DROPEFFECT_MOVE;
+  }
+  return CLuDropTarget::OnDragOver(data, keyState, client) != DROPEFFECT_NONE ? DROPEFFECT_MOVE : DROPEFFECT_NONE;
+}
+
+bool CDropTargetLayerPalette::OnDrop(IDataObject*, DWORD, POINT client) {
+  EraseFeedback();
+  list->DropAt(client);
+  return true;
 }
 
 void CLayerScrollWnd::ShowRowMenu(int row, RowZone zone, POINT screen) {
@@ -517,6 +592,7 @@ LRESULT CLayerScrollWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_LBUTTONDOWN: OnButtonDown(p, false); return 0;
     case WM_RBUTTONDOWN: OnButtonDown(p, true); return 0;
     case WM_LBUTTONDBLCLK: OnDoubleClick(p); return 0;
+    case WM_DESTROY: dropTarget_.Revoke(); return fw::Window::WindowProc(message, wParam, lParam);
     default: return fw::Window::WindowProc(message, wParam, lParam);
   }
 }

@@ -18,6 +18,7 @@
 #include "res/StringTable.h"
 #include "res/resource.h"
 #include "ui/LayerDialogForms.h"
+#include "ui/win/LayerDialogs.h"
 #include "view/win/Lumo40View.h"
 
 namespace lumora {
@@ -101,6 +102,8 @@ FW_MESSAGE_MAP(CLayerWnd, CToolTipSuppDlg, fw::CommandEntry<&CLayerWnd::OnRefres
                fw::CommandRangeEntry<&CLayerWnd::OnUndoRedo>(57643, 57644),
                fw::UpdateEntry<&CLayerWnd::OnUpdateUndoRedo>(57643, 57644),
                fw::CommandEntry<&CLayerWnd::OnRepaint>(ID_VIEW_REPAINT),
+               fw::CommandEntry<&CLayerWnd::OnPaletteOptions>(ID_PALETTE_OPTIONS),
+               fw::UpdateEntry<&CLayerWnd::OnUpdatePaletteOptions>(ID_PALETTE_OPTIONS),
                fw::UpdateEntry<&CLayerWnd::OnUpdateHasDocument>(ID_VIEW_REPAINT),
                fw::ControlEntry<&CLayerWnd::OnNewButton>(BN_CLICKED, IDC_LP_NEW),
                fw::ControlEntry<&CLayerWnd::OnDeleteButton>(BN_CLICKED, IDC_LP_DELETE),
@@ -151,6 +154,13 @@ bool CLayerWnd::OnInitDialog() {
   beforeExpand_ = minimum_;
   listTop_ = ChildRect(hwnd_, IDC_LP_LOCK_POSITION).bottom;
   list_.Create(this, hwnd_);
+  // Rows dropped on the buttons go to the list's drop logic.
+  const auto toList = [this](POINT screen) {
+    ScreenToClient(list_.Handle(), &screen);
+    list_.DropAt(screen);
+  };
+  newButton_.Attach(GetDlgItem(hwnd_, IDC_LP_NEW), toList);
+  deleteButton_.Attach(GetDlgItem(hwnd_, IDC_LP_DELETE), toList);
   if (fw::Profile* p = Settings()) sizeIndex_ = std::clamp(p->GetInt(kSection, "SIZE INDEX", 1), 0, 3);
   list_.SetRowHeight(RowHeightForIndex(sizeIndex_));
   ReadPlacement();
@@ -435,6 +445,18 @@ void CLayerWnd::OnRepaint() {
 
 void CLayerWnd::OnUpdateHasDocument(fw::CmdUI& ui) { ui.Enable(doc_ != nullptr); }
 
+void CLayerWnd::OnPaletteOptions() {
+  if (optionsOpen_) return;
+  CLayerPaletteOptions dialog(this);
+  dialog.sizeIndex = sizeIndex_;
+  optionsOpen_ = true;
+  const INT_PTR answer = dialog.DoModal();
+  optionsOpen_ = false;
+  if (answer == IDOK && dialog.sizeIndex != sizeIndex_) SetThumbnailIndex(dialog.sizeIndex);
+}
+
+void CLayerWnd::OnUpdatePaletteOptions(fw::CmdUI& ui) { ui.Enable(!optionsOpen_); }
+
 // ---- Controls
 
 void CLayerWnd::OnNewButton() {
@@ -714,6 +736,8 @@ bool CLayerWnd::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_
       *result = TRUE;
       return true;
     case WM_DESTROY: {
+      newButton_.Detach();
+      deleteButton_.Detach();
       if (hookId_ != 0) LURemoveLUHook(nullptr, hookId_);
       hookId_ = 0;
       if (tips_ != nullptr) ::DestroyWindow(tips_);

@@ -17,6 +17,8 @@
 #include "engine/layers/win/LayerThumbnailWin.h"
 #include "ui/LayerRows.h"
 #include "ui/win/ComboBoxSeparator.h"
+#include "ui/win/DropButton.h"
+#include "view/win/LuDropTarget.h"
 
 class CLayer;
 
@@ -25,6 +27,20 @@ namespace lumora {
 class CLumo40Doc;
 class CLumo40View;
 class CLayerWnd;
+
+class CLayerScrollWnd;
+
+// The list's drop target: a row dragged within the list goes to the row
+// under the pointer.
+class CDropTargetLayerPalette : public CLuDropTarget {
+ public:
+  CLayerScrollWnd* list = nullptr;
+
+ protected:
+  DWORD OnDragEnter(IDataObject* data, DWORD keyState, POINT client) override;
+  DWORD OnDragOver(IDataObject* data, DWORD keyState, POINT client) override;
+  bool OnDrop(IDataObject* data, DWORD effect, POINT client) override;
+};
 
 // The scrolling list of rows inside the palette.
 class CLayerScrollWnd : public fw::Window {
@@ -64,6 +80,11 @@ class CLayerScrollWnd : public fw::Window {
   void DeleteCurrentRow();
   // The document's mask-edit mode follows the current row's paint target.
   void ApplyPaintTarget();
+  // A row dropped at a list point: the window under it decides (the New
+  // button duplicates, Delete deletes, the list moves the row).
+  void DropAt(POINT listPoint);
+  // Runs the OLE drag of the row's layer ("Lumo40 W32 Layer").
+  void DragRow(int row);
 
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -97,6 +118,7 @@ class CLayerScrollWnd : public fw::Window {
   int rowHeight_ = 44;
   HBITMAP canvas_ = nullptr;
   SIZE canvasSize_{0, 0};
+  CDropTargetLayerPalette dropTarget_;
 };
 
 class CLayerWnd : public CToolTipSuppDlg {
@@ -164,6 +186,8 @@ class CLayerWnd : public CToolTipSuppDlg {
   void OnUpdateUndoRedo(fw::CmdUI& ui);
   void OnRepaint();
   void OnUpdateHasDocument(fw::CmdUI& ui);
+  void OnPaletteOptions();
+  void OnUpdatePaletteOptions(fw::CmdUI& ui);
 
   void OnNewButton();
   void OnDeleteButton();
@@ -184,6 +208,8 @@ class CLayerWnd : public CToolTipSuppDlg {
 
   CLayerScrollWnd list_;
   ComboBoxSeparator modeCombo_;
+  CDropButton newButton_;
+  CDropButton deleteButton_;
   CMyEdit edit_;
   CLumo40View* view_ = nullptr;
   CLumo40Doc* doc_ = nullptr;
@@ -201,6 +227,7 @@ class CLayerWnd : public CToolTipSuppDlg {
   HWND tips_ = nullptr;
   bool updating_ = false;
   bool sliderSeries_ = false;
+  bool optionsOpen_ = false;
 };
 
 }  // namespace lumora

@@ -71,6 +71,7 @@ CLumo40View::CLumo40View() {
 }
 
 CLumo40View::~CLumo40View() {
+  ForgetAnts();
   EndTransform();
   delete drawContext_;
   drawContext_ = nullptr;
@@ -468,6 +469,10 @@ void CLumo40View::UpdateFrameTitle() {
 }
 
 void CLumo40View::SendNotify(int code, Fragment* selection) {
+  if (code == kNotifySelectionSet || code == kNotifySelectionFreed) {
+    antsCoverageDirty_ = true;
+    RefreshAnts();
+  }
   if (hwnd_ != nullptr) SendMessageA(hwnd_, kMsgDocumentNotice, static_cast<WPARAM>(code), reinterpret_cast<LPARAM>(selection));
 }
 

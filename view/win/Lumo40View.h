@@ -20,6 +20,7 @@
 #include "hostapi/draw.h"
 #include "hostapi/toolhost.h"
 #include "engine/render/RenderQueueClient.h"
+#include "view/SelectionEdge.h"
 #include "view/ViewZoom.h"
 #include "view/win/VarnoScrollView.h"
 #include "view/win/ViewShell.h"
@@ -293,6 +294,20 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   LRESULT OnRightButtonDown(WPARAM, LPARAM);
   void OnRepaint();
   void OnUpdateRepaint(fw::CmdUI& ui);
+  // Selection/Deselect and Invert (Lumo40ViewSelection.cpp).
+  void OnDeleteSelection();
+  void OnInvertSelection();
+  void OnUpdateDeleteSelection(fw::CmdUI& ui);
+  void OnUpdateInvertSelection(fw::CmdUI& ui);
+  // The marching ants: rebuilt when the selection, zoom or scroll position
+  // changed (what they leave and where they go repainted), drawn over each
+  // paint, and moved one pixel per animation tick on every view.
+  void RefreshAnts();
+  void DrawAnts(HDC dc);
+  void StepAnts();
+  static void StepAllAnts();
+  const SelectionEdge& AntsEdge() const { return antsEdge_; }
+  int AntsPhase() const { return antsPhase_; }
 
  protected:
   void OnScrollPositionChanged() override;
@@ -373,6 +388,18 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   void MarkZoomCommand();
   RECT thumbnailDamage_{0, 0, 0, 0};
   bool dragFromRuler_ = false;
+
+  // The marching ants' state (Lumo40ViewSelection.cpp).
+  WindowSampling AntsSampling() const;
+  void FreeAntsRegions();
+  HRGN AntsRegion(int phase);
+  void ForgetAnts();
+  SelectionCoverage antsCoverage_;
+  bool antsCoverageDirty_ = true;
+  WindowSampling antsSampling_;
+  SelectionEdge antsEdge_;
+  int antsPhase_ = 0;
+  HRGN antsRegions_[8] = {};  // black pixels at each phase
 };
 
 }  // namespace lumora

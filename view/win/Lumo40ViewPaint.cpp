@@ -70,6 +70,14 @@ FW_MESSAGE_MAP(CLumo40View, CVarnoScrollView, fw::WindowMessageEntry<&CLumo40Vie
                fw::WindowMessageEntry<&CLumo40View::OnRightButtonDown>(WM_RBUTTONDOWN),
                fw::CommandEntry<&CLumo40View::OnRepaint>(kIdRepaint),
                fw::UpdateEntry<&CLumo40View::OnUpdateRepaint>(kIdRepaint),
+               fw::CommandEntry<&CLumo40View::OnDeleteSelection>(ID_SELECTION_DESELECT),
+               fw::CommandEntry<&CLumo40View::OnDeleteSelection>(ID_SELECT_BAR_DELETE),
+               fw::UpdateEntry<&CLumo40View::OnUpdateDeleteSelection>(ID_SELECTION_DESELECT),
+               fw::UpdateEntry<&CLumo40View::OnUpdateDeleteSelection>(ID_SELECT_BAR_DELETE),
+               fw::CommandEntry<&CLumo40View::OnInvertSelection>(ID_SELECTION_INVERT),
+               fw::CommandEntry<&CLumo40View::OnInvertSelection>(ID_SELECT_BAR_INVERT),
+               fw::UpdateEntry<&CLumo40View::OnUpdateInvertSelection>(ID_SELECTION_INVERT),
+               fw::UpdateEntry<&CLumo40View::OnUpdateInvertSelection>(ID_SELECT_BAR_INVERT),
                fw::CommandEntry<&CLumo40View::OnZoomIn>(ID_VIEW_ZOOM_IN),
                fw::UpdateEntry<&CLumo40View::OnUpdateZoomIn>(ID_VIEW_ZOOM_IN),
                fw::CommandEntry<&CLumo40View::OnZoomOut>(ID_VIEW_ZOOM_OUT),
@@ -174,6 +182,7 @@ LRESULT CLumo40View::OnPaintView(WPARAM, LPARAM) {
     EndPaint(hwnd_, &ps);
     return 0;
   }
+  RefreshAnts();  // what the ants leave or reach joins this paint
   HDC dc = BeginPaint(hwnd_, &ps);
   ++counts_.paints;
   if (drawContext_ != nullptr) {
@@ -183,6 +192,7 @@ LRESULT CLumo40View::OnPaintView(WPARAM, LPARAM) {
       const int saved = SaveDC(dc);
       if (drawContext_ != nullptr) drawContext_->Draw(dc, clip, hwnd_, !IsActiveImageView(), FALSE, nullptr);
       RestoreDC(dc, saved);
+      DrawAnts(dc);
     }
     DeleteObject(clip);
     if (ViewShell* shell = TheViewShell()) shell->PaintToolOverlay(this, dc);
@@ -251,14 +261,18 @@ LRESULT CLumo40View::OnPrintClientView(WPARAM wParam, LPARAM lParam) {
   if (drawContext_ == nullptr) return fw::View::OnPrintClient(wParam, lParam);
   HDC dc = reinterpret_cast<HDC>(wParam);
   if (device_.x < 0 || device_.y < 0) EraseMargin(dc);
-  std::lock_guard<std::mutex> guard(lock_);
-  if (drawContext_ != nullptr) drawContext_->Draw(dc, nullptr, hwnd_, !IsActiveImageView(), FALSE, nullptr);
+  {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (drawContext_ != nullptr) drawContext_->Draw(dc, nullptr, hwnd_, !IsActiveImageView(), FALSE, nullptr);
+  }
+  DrawAnts(dc);
   return 0;
 }
 
 // ---- Lifetime and size
 
 LRESULT CLumo40View::OnDestroyView(WPARAM wParam, LPARAM lParam) {
+  ForgetAnts();
   if (GuideDragRunning()) EndGuideDrag(-1, -1, true);
   if (movingLayer_) {
     movingLayer_ = false;

@@ -52,7 +52,8 @@ TEST_F(GSelectionTest, NewShapesCombineByTheMode) {
     int mode;
     int at2, at7, at12;
   };
-  const Case cases[] = {{0, 0, 1, 1}, {kLUGSelReplace, 0, 1, 1}, {kLUGSelAdd, 1, 1, 1}, {kLUGSelSubtract, 1, 0, 0}, {9, 0, 1, 1}};
+  const Case cases[] = {{0, 0, 1, 1}, {kLUGSelReplace, 0, 1, 1}, {kLUGSelAdd, 1, 1, 1}, {kLUGSelSubtract, 1, 0, 0},
+                        {kLUGSelIntersect, 0, 1, 0}, {9, 0, 1, 1}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.mode);
     LUSetGSelectionMode(&site.site, c.mode);

@@ -4,13 +4,18 @@
 // that Undo takes back, their status prompts and F1 on a highlighted tool.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include <filesystem>
 #include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -18,6 +23,7 @@
 #include "app/HandOver.h"
 #include "app/win/Lumo40App.h"
 #include "app/win/MainFrame.h"
+#include "document/DocumentServices.h"
 #include "document/win/AppServices.h"
 #include "document/win/Lumo40Doc.h"
 #include "engine/layers/LayerMng.h"
@@ -141,6 +147,14 @@ class CommandSurface : public ::testing::Test {
     return doc;
   }
 
+  // The file's active layer is hidden with its pixels locked, which tools
+  // refuse: the visible layer above the background takes them.
+  void PaintableLayerActive(CLumo40Doc* doc) {
+    doc->Image().SetActiveLayerByIndex(1, true, false);
+    Settle();
+    ASSERT_TRUE(ImageDocument::CanPaintLayer(doc->Image().GetActiveLayer()));
+  }
+
   void Settle() {
     for (int round = 0; round < 4; ++round) {
       MSG msg;
@@ -189,6 +203,136 @@ class CommandSurface : public ::testing::Test {
   std::string ini_;
 };
 
+// Every item of every popup, as the frame shows it now: id, text, state.
+struct ShownItem {
+  UINT id;
+  std::string text;
+  bool enabled;
+};
+std::vector<ShownItem> AllItems(HWND frame) {
+  std::vector<ShownItem> items;
+  std::function<void(HMENU)> walk = [&](HMENU menu) {
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+      if (HMENU sub = GetSubMenu(menu, i)) {
+        SendMessageA(frame, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(sub), MAKELPARAM(i, FALSE));
+        walk(sub);
+        continue;
+      }
+      const UINT id = GetMenuItemID(menu, i);
+      if (id == 0 || id == 0xFFFFFFFFu) continue;  // separators
+      char text[128] = {};
+      GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+      items.push_back({id, text, (GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_GRAYED) == 0});
+    }
+  };
+  walk(GetMenu(frame));
+  return items;
+}
+
+// No menu item waits without a handler, with no image, with one, and while
+// a tracker runs; the greyed placeholders of empty tool menus and the
+// window lists (the MDI client's, the tool host's) aside. While a tracker
+// runs only the commands allowed meanwhile stay enabled.
+TEST_F(CommandSurface, EveryMenuItemHasItsHandler) {
+  const std::set<UINT> placeholders = {33115, 32969, 32970, 33039};
+  auto check = [&](const char* state) {
+    SCOPED_TRACE(state);
+    int count = 0;
+    for (const ShownItem& item : AllItems(frame_)) {
+      if (item.id >= 0xF000) continue;  // system commands and the window lists
+      if (item.id >= kLUWinMenuFirstCommand && item.id < kLUWinMenuFirstCommand + 0x100) continue;
+      ++count;
+      if (placeholders.count(item.id) != 0) {
+        EXPECT_FALSE(item.enabled) << item.id << " " << item.text;
+        continue;
+      }
+      EXPECT_TRUE(app_->MainFrame()->HasCommandHandler(item.id)) << item.id << " " << item.text;
+    }
+    EXPECT_GT(count, 10);
+  };
+  check("no image");
+  ASSERT_NE(OpenRich(), nullptr);
+  check("one image");
+  SetTrackerRunning(true);
+  check("a tracker running");
+  for (const ShownItem& item : AllItems(frame_)) {
+    if (item.id == ID_FILE_NEW) EXPECT_FALSE(item.enabled) << "File/New waits for the tracker";
+    if (item.id == ID_VIEW_SHOW_RULERS) EXPECT_TRUE(item.enabled) << "rulers may change meanwhile";
+  }
+  SetTrackerRunning(false);
+}
+
+// The frame's commands while the keys test runs: recorded, not carried
+// out (many open dialogs).
+WNDPROC gFrameProc = nullptr;
+std::vector<UINT> gCommands;
+LRESULT CALLBACK RecordCommands(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_COMMAND && lParam == 0) {
+    gCommands.push_back(LOWORD(wParam));
+    return 0;
+  }
+  return CallWindowProcA(gFrameProc, window, message, wParam, lParam);
+}
+
+void SendKeys(const std::vector<std::pair<WORD, bool>>& keys) {
+  std::vector<INPUT> input;
+  for (const auto& [key, up] : keys) {
+    INPUT i{};
+    i.type = INPUT_KEYBOARD;
+    i.ki.wVk = key;
+    i.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    input.push_back(i);
+  }
+  SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
+}
+
+// Every key of the image menu's table, typed as keyboard input with an
+// image open, reaches its command when the command's item is enabled.
+TEST_F(CommandSurface, EveryKeyReachesItsCommand) {
+  ASSERT_NE(OpenRich(), nullptr);
+  std::map<UINT, bool> enabled;
+  for (const ShownItem& item : AllItems(frame_)) enabled[item.id] = item.enabled;
+  HACCEL table = LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(181));
+  ASSERT_NE(table, nullptr);
+  std::vector<ACCEL> accels(static_cast<std::size_t>(CopyAcceleratorTableA(table, nullptr, 0)));
+  CopyAcceleratorTableA(table, accels.data(), static_cast<int>(accels.size()));
+  ASSERT_GT(accels.size(), 20u);
+  HWND view = app_->MainFrameWnd()->GetActiveFrame()->GetActiveView()->Handle();
+  gFrameProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(frame_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordCommands)));
+  int checked = 0;
+  for (const ACCEL& a : accels) {
+    if (enabled.count(a.cmd) != 0 && !enabled[a.cmd]) continue;  // a greyed item's key does nothing
+    std::vector<WORD> mods;
+    WORD key = a.key;
+    if ((a.fVirt & FVIRTKEY) == 0) {
+      // A typed character: the key and shift state that type it.
+      const SHORT scan = VkKeyScanA(static_cast<CHAR>(a.key));
+      key = LOBYTE(scan);
+      if (HIBYTE(scan) & 1) mods.push_back(VK_SHIFT);
+    } else {
+      if (a.fVirt & FCONTROL) mods.push_back(VK_CONTROL);
+      if (a.fVirt & FSHIFT) mods.push_back(VK_SHIFT);
+      if (a.fVirt & FALT) mods.push_back(VK_MENU);
+    }
+    std::vector<std::pair<WORD, bool>> keys;
+    for (WORD m : mods) keys.push_back({m, false});
+    keys.push_back({key, false});
+    keys.push_back({key, true});
+    for (auto m = mods.rbegin(); m != mods.rend(); ++m) keys.push_back({*m, true});
+    SetForegroundWindow(frame_);
+    SetFocus(view);
+    gCommands.clear();
+    SendKeys(keys);
+    Settle();
+    ++checked;
+    EXPECT_EQ(gCommands, std::vector<UINT>{a.cmd}) << "key " << a.key << " flags " << int(a.fVirt);
+  }
+  SetWindowLongPtrA(frame_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gFrameProc));
+  DestroyAcceleratorTable(table);
+  EXPECT_GT(checked, 15);
+}
+
 // The tools' groups become sorted popups of Tools, each item with the tool's
 // name and three dots and a command id of its table; the hidden crop tool
 // stays out; Image/Convert and Image/Adjust receive their marked tools.
@@ -229,6 +373,7 @@ TEST_F(CommandSurface, RegisteredToolsFillTheImageMenu) {
 TEST_F(CommandSurface, ConvertAndAdjustHoldTheirToolsAndApplyThem) {
   CLumo40Doc* doc = OpenRich();
   ASSERT_NE(doc, nullptr);
+  PaintableLayerActive(doc);
   HMENU image = Open(GetSubMenu(GetMenu(frame_), 3), 3);
   HMENU convert = Open(GetSubMenu(image, 0), 0);
   HMENU adjust = Open(GetSubMenu(image, 2), 2);
@@ -263,6 +408,7 @@ TEST_F(CommandSurface, ConvertAndAdjustHoldTheirToolsAndApplyThem) {
 TEST_F(CommandSurface, MedianFromTheToolsMenuAppliesAsOneUndoStep) {
   CLumo40Doc* doc = OpenRich();
   ASSERT_NE(doc, nullptr);
+  PaintableLayerActive(doc);
   CLayersManager& stack = *doc->Image().GetLayers();
   CLayer* layer = stack.GetActiveLayer();
   ASSERT_NE(layer, nullptr);
@@ -292,6 +438,84 @@ TEST_F(CommandSurface, MedianFromTheToolsMenuAppliesAsOneUndoStep) {
   ASSERT_TRUE(Choose(fw::kIdEditUndo));
   EXPECT_TRUE(test::SamePixels(stack.GetActiveLayer()->PeekImage(), before)) << "undone byte for byte";
   expected->Release();
+  before->Release();
+}
+
+// The dialog 306 of this thread that is up, or null.
+HWND ProgressDialog() {
+  HWND found = nullptr;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND w, LPARAM p) -> BOOL {
+        if (IsWindowVisible(w) && GetDlgItem(w, IDC_PROGRESS_BAR) != nullptr) {
+          *reinterpret_cast<HWND*>(p) = w;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+void PressKey(WORD key) {
+  INPUT input[2] = {};
+  input[0].type = input[1].type = INPUT_KEYBOARD;
+  input[0].ki.wVk = input[1].ki.wVk = key;
+  input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, input, sizeof(INPUT));
+}
+
+// A 31 x 31 median over a 4000 x 3000 layer shows dialog 306 with a moving
+// bar; Escape typed meanwhile stops it: the layer keeps its pixels and no
+// undo step is left.
+TEST_F(CommandSurface, EscapeStopsALongToolRunAndLeavesTheLayer) {
+  if (folder_.empty()) folder_ = testing::MakeUniqueTempFolder("lumora-surface-");
+  const std::string big = (folder_ / "big.png").string();
+  ASSERT_EQ(testing::RunHostShell(folder_.string(), "convert -size 4000x3000 xc:gray +noise Random -depth 8 'PNG24:" +
+                                                        testing::UnixPath(big) + "'"),
+            0);
+  auto* doc = dynamic_cast<CLumo40Doc*>(app_->OpenDocumentFile(big));
+  ASSERT_NE(doc, nullptr);
+  Settle();
+  CLayersManager& stack = *doc->Image().GetLayers();
+  ASSERT_EQ(stack.GetWidth(), 4000);
+  VrWA2000::WA* before = new VrWA2000::WA(*stack.GetActiveLayer()->PeekImage(), false);
+  const int steps = doc->Image().History().UndoCount();
+  const std::optional<MenuItem> median = Find(SubByText(GetSubMenu(GetMenu(frame_), 5), "Noise"), "Median...");
+  ASSERT_TRUE(median);
+  ASSERT_TRUE(Choose(median->id));
+  HWND pane = static_cast<HWND>(LUGetPaneDialogWindow(app_->Site(), LUGetActivePaneDialog(app_->Site())));
+  ASSERT_NE(pane, nullptr);
+  SetDlgItemTextA(pane, kIdPaneEditFirst, "31");
+  SetDlgItemTextA(pane, kIdPaneEditFirst + 1, "31");
+
+  static std::vector<LRESULT> positions;
+  static bool escaped;
+  positions.clear();
+  escaped = false;
+  const UINT_PTR timer = SetTimer(nullptr, 0, 40, [](HWND, UINT, UINT_PTR, DWORD) {
+    HWND dialog = ProgressDialog();
+    if (dialog == nullptr || escaped) return;
+    const LRESULT position = SendDlgItemMessageA(dialog, IDC_PROGRESS_BAR, PBM_GETPOS, 0, 0);
+    if (positions.empty() || positions.back() != position) positions.push_back(position);
+    if (positions.size() >= 3) {
+      // Typed into the dialog, as the user does.
+      SetForegroundWindow(dialog);
+      SetFocus(dialog);
+      PressKey(VK_ESCAPE);
+      escaped = true;
+    }
+  });
+  SendMessageA(GetDlgItem(pane, kIdPaneApply), BM_CLICK, 0, 0);
+  KillTimer(nullptr, timer);
+  Settle();
+  EXPECT_TRUE(escaped) << "the dialog was up while the tool ran";
+  ASSERT_GE(positions.size(), 3u);
+  EXPECT_LT(positions.front(), positions.back()) << "the bar moved";
+  EXPECT_LT(positions.back(), 100);
+  EXPECT_TRUE(test::SamePixels(stack.GetActiveLayer()->PeekImage(), before)) << "the layer kept its pixels";
+  EXPECT_EQ(doc->Image().History().UndoCount(), steps) << "no undo step";
+  EXPECT_EQ(ProgressDialog(), nullptr);
   before->Release();
 }
 
@@ -340,7 +564,7 @@ TEST_F(CommandSurface, OptionTogglesFlipTheirSettingsAndShowThemChecked) {
   } cases[] = {{ID_VIEW_PROGRESS_INDICATOR, &AppSettings::showProgressIndicator},
                {ID_VIEW_TEMPORARY_BITMAP, &AppSettings::notUseDDB},
                {ID_OPTIONS_SAVE_TOOLS_ON_DESKTOP, &AppSettings::drawingPinPressed},
-               {ID_OPTIONS_DETAILED_ERRORS, &AppSettings::detailedErrorStatus},
+               {ID_OPTIONS_DETAILED_ERROR_STATUS, &AppSettings::detailedErrorStatus},
                {ID_SELECTION_AUTO_ALIGN, &AppSettings::alignSelectionToLayer}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.id);
@@ -469,6 +693,54 @@ void ExpectSameState(const std::vector<ImageState>& want, const std::vector<Imag
       EXPECT_TRUE(found) << "a view at " << w.normal.left << "," << w.normal.top;
     }
   }
+}
+
+// The colours follow the active image: red on a grey image is grey level
+// 170, on a 16-colour image the nearest of its entries, on a colour image
+// red itself; the site's colour entry converts the same way.
+TEST_F(CommandSurface, ColoursTakeTheActiveImagesForm) {
+  if (folder_.empty()) folder_ = testing::MakeUniqueTempFolder("lumora-surface-");
+  const std::string grey = (folder_ / "grey.png").string(), few = (folder_ / "few.png").string();
+  ASSERT_EQ(testing::RunHostShell(folder_.string(),
+                                  "convert -size 8x8 xc:gray50 -type Grayscale -depth 8 '" +
+                                      testing::UnixPath(grey) + "' && convert -size 16x1 gradient:black-white " +
+                                      "-colors 16 -type Palette 'PNG8:" + testing::UnixPath(few) + "'"),
+            0);
+  const COLORREF red = RGB(255, 0, 0);
+  ASSERT_NE(app_->OpenDocumentFile(grey), nullptr);
+  Settle();
+  EXPECT_EQ(app_->ColourMode().mode, 8);
+  app_->SetForeColor(red, true);
+  COLORREF shown = 0;
+  EXPECT_EQ(app_->GetForeColorValue(&shown), 170);
+  EXPECT_EQ(shown, RGB(170, 170, 170));
+  EXPECT_EQ(app_->settings.foreColor, red) << "the colour itself is kept";
+
+  ASSERT_NE(app_->OpenDocumentFile(few), nullptr);
+  Settle();
+  ASSERT_TRUE(IsIndexedMode(app_->ColourMode().mode)) << app_->ColourMode().mode;
+  const std::vector<COLORREF>& palette = app_->ColourMode().palette;
+  ASSERT_GE(palette.size(), 16u);
+  EXPECT_EQ(app_->GetForeColorValue(&shown), NearestPaletteIndex(red, palette));
+  EXPECT_EQ(shown, palette[static_cast<std::size_t>(NearestPaletteIndex(red, palette))]);
+
+  ASSERT_NE(OpenRich(), nullptr);
+  EXPECT_EQ(app_->ColourMode().mode, 16);
+  EXPECT_EQ(app_->GetForeColorValue(&shown), 0);
+  EXPECT_EQ(shown, red);
+  app_->SwapColors();
+  EXPECT_EQ(app_->settings.backColor, red);
+}
+
+// The end of the session (after the question was answered) runs the exit
+// steps: the frame goes and the settings are written.
+TEST_F(CommandSurface, EndOfSessionRunsTheExitSteps) {
+  ASSERT_NE(OpenRich(), nullptr);
+  DeleteFileA(ini_.c_str());
+  SendMessageA(frame_, WM_ENDSESSION, TRUE, 0);
+  EXPECT_FALSE(IsWindow(frame_));
+  EXPECT_TRUE(app_->Docs().AllDocuments().empty());
+  EXPECT_NE(GetPrivateProfileIntA("LoadOptions", "AnimationSpeed", -1, ini_.c_str()), -1) << "settings written";
 }
 
 // Two images, one with two views and one with a selection, saved as a

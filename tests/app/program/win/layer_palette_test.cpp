@@ -12,6 +12,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/win/Lumo40App.h"
@@ -26,6 +27,7 @@
 #include "res/resource.h"
 #include "tests/app/program/win/program_rig.h"
 #include "tests/support/unique_temp_folder.h"
+#include "tests/support/win/dialog_script.h"
 #include "tests/support/win/host_command.h"
 #include "tests/support/win/window_pixels.h"
 
@@ -55,6 +57,25 @@ INPUT MouseAt(DWORD flags, POINT screen) {
 void ClickAt(HWND window, POINT client) {
   ClientToScreen(window, &client);
   Send({MouseAt(0, client), MouseAt(MOUSEEVENTF_LEFTDOWN, client), MouseAt(MOUSEEVENTF_LEFTUP, client)});
+}
+
+// A drag by real input from another thread: the program's thread runs the
+// drag's own loop meanwhile.
+std::thread DragBetween(HWND from, POINT a, HWND to, POINT b) {
+  ClientToScreen(from, &a);
+  ClientToScreen(to, &b);
+  return std::thread([a, b] {
+    Send({MouseAt(0, a)});
+    Sleep(100);
+    Send({MouseAt(MOUSEEVENTF_LEFTDOWN, a)});
+    Sleep(400);
+    for (int i = 1; i <= 10; ++i) {
+      Send({MouseAt(0, POINT{a.x + (b.x - a.x) * i / 10, a.y + (b.y - a.y) * i / 10})});
+      Sleep(60);
+    }
+    Sleep(200);
+    Send({MouseAt(MOUSEEVENTF_LEFTUP, b)});
+  });
 }
 
 void MouseTo(HWND window, POINT client, DWORD buttons = 0) {
@@ -155,6 +176,8 @@ class LayerPalette : public ::testing::Test {
   void SetUp() override {
     ini_ = testing::SettingsFileOfThisProgram();
     DeleteFileA(ini_.c_str());
+    // As the program's entry does before start-up.
+    SetLayerClipboardFormat(RegisterClipboardFormatA("Lumo40 W32 Layer"));
     ASSERT_TRUE(app_.InitInstance());
     char module[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, module, MAX_PATH);
@@ -442,6 +465,52 @@ TEST_F(LayerPalette, LayerMovingDragsTheLayerWithItsLinkedLayersAndArrowsNudgeIt
   EXPECT_FALSE(view->MoveToolActive());
 }
 
+// Rows dragged by real input: within the list, onto New and onto Delete.
+TEST_F(LayerPalette, DraggedRowsMoveDuplicateAndDeleteLayers) {
+  // L3 two places up, onto L5's row: it then lies directly above L5.
+  std::thread drag = DragBetween(List().Handle(), ZonePoint(RowOfIndex(3), &RowZones::name), List().Handle(),
+                                 ZonePoint(RowOfIndex(5), &RowZones::name));
+  const int steps = Image().History().UndoCount();
+  const bool moved = RunUntil(app_, [&] { return Image().GetLayers()->GetLayer(5)->GetName() == "L3"; }, 20000);
+  drag.join();
+  ASSERT_TRUE(moved);
+  Pump();
+  std::vector<std::string> names;
+  for (int i = 0; i < 10; ++i) names.push_back(Image().GetLayers()->GetLayer(i)->GetName());
+  EXPECT_EQ(names, (std::vector<std::string>{"L0", "L1", "L2", "L4", "L5", "L3", "L6", "L7", "L8", "L9"}));
+  EXPECT_EQ(Image().History().UndoCount(), steps + 1);
+  EXPECT_EQ(List().CurrentLayer()->GetName(), "L3");
+  EXPECT_EQ(List().LayerAt(4)->GetName(), "L3");
+  std::vector<std::array<int, 4>> saved = SavedRects(doc_);
+  ASSERT_EQ(saved.size(), 10u);
+  const RECT l3 = Image().GetLayers()->GetLayer(5)->GetRect();
+  EXPECT_EQ(saved[5][0], l3.left) << "ag-psd finds L3 sixth from the bottom";
+
+  // L9 onto New: a copy directly above it, made current.
+  HWND newButton = GetDlgItem(palette_->Handle(), IDC_LP_NEW);
+  RECT button{};
+  GetClientRect(newButton, &button);
+  drag = DragBetween(List().Handle(), ZonePoint(0, &RowZones::name), newButton, Centre(button));
+  const bool copied = RunUntil(app_, [&] { return Image().GetLayers()->GetLayerCount() == 11; }, 20000);
+  drag.join();
+  ASSERT_TRUE(copied);
+  Pump();
+  EXPECT_EQ(Image().GetLayers()->GetLayer(10)->GetName(), "L9 copy");
+  EXPECT_EQ(Image().GetActiveLayer(), Image().GetLayers()->GetLayer(10));
+  EXPECT_EQ(List().Current(), 0);
+
+  // The copy onto Delete: gone.
+  HWND deleteButton = GetDlgItem(palette_->Handle(), IDC_LP_DELETE);
+  GetClientRect(deleteButton, &button);
+  drag = DragBetween(List().Handle(), ZonePoint(0, &RowZones::name), deleteButton, Centre(button));
+  const bool deleted = RunUntil(app_, [&] { return Image().GetLayers()->GetLayerCount() == 10; }, 20000);
+  drag.join();
+  ASSERT_TRUE(deleted);
+  Pump();
+  EXPECT_EQ(Image().GetLayers()->GetLayer(9)->GetName(), "L9");
+  EXPECT_EQ(List().Rows(), 10);
+}
+
 // A drag that loses the mouse ends there: the view goes on repainting.
 TEST_F(LayerPalette, ADragThatLosesTheCaptureEndsAndTheViewRepaints) {
   CLumo40View* view = testing::ActiveImageView(app_);
@@ -467,6 +536,83 @@ TEST_F(LayerPalette, ADragThatLosesTheCaptureEndsAndTheViewRepaints) {
   ASSERT_TRUE(Image().ShowLayerAt(3, false));
   Pump();
   testing::ExpectViewShowsLayers(view, doc_, testing::ViewPixels::kDrawn);
+}
+
+// Palette Options chooses the thumbnail size; the place and the size are
+// written at exit and read at the next start.
+TEST_F(LayerPalette, PaletteOptionsAndTheSettingsOfTheNextStart) {
+  testing::DialogScript::Run({{"Palette Options", [](HWND d) {
+                                 CheckRadioButton(d, IDC_PO_NONE, IDC_PO_LARGE, IDC_PO_LARGE);
+                                 testing::Press(d, IDOK);
+                               }}});
+  SendMessageA(palette_->Handle(), WM_COMMAND, ID_PALETTE_OPTIONS, 0);
+  testing::DialogScript::Stop();
+  EXPECT_EQ(testing::DialogScript::done, 1);
+  EXPECT_EQ(List().RowHeight(), 84);
+  SetWindowPos(palette_->Handle(), nullptr, 100, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  Pump();
+  testing::CloseProgram(app_);
+  char text[32] = {};
+  GetPrivateProfileStringA("LAYER PALETTE", "SIZE INDEX", "", text, sizeof text, ini_.c_str());
+  EXPECT_STREQ(text, "3");
+  GetPrivateProfileStringA("LAYER PALETTE", "X", "", text, sizeof text, ini_.c_str());
+  EXPECT_STREQ(text, "100");
+
+  CLumo40App again;
+  ASSERT_TRUE(again.InitInstance());
+  CLayerWnd& palette = again.MainFrameWnd()->LayerPalette();
+  ASSERT_TRUE(palette.Exists());
+  RECT placed{};
+  GetWindowRect(palette.Handle(), &placed);
+  EXPECT_EQ(placed.left, 100);
+  EXPECT_EQ(placed.top, 150);
+  EXPECT_EQ(palette.List().RowHeight(), 84);
+  testing::CloseProgram(again);
+}
+
+// The palette shows the document of the active image window.
+TEST_F(LayerPalette, ThePaletteFollowsTheActiveDocument) {
+  auto* other = dynamic_cast<CLumo40Doc*>(app_.OpenDocumentFile(MadeFile("three.psd")));
+  ASSERT_NE(other, nullptr);
+  Settle(app_, other);
+  ASSERT_TRUE(RunUntil(app_, [&] { return palette_->Doc() == other; }, 10000));
+  EXPECT_EQ(List().Rows(), 3);
+  EXPECT_EQ(List().LayerAt(0)->GetName(), "Top");
+  fw::FrameWnd* first = nullptr;
+  for (fw::View* v : doc_->Views()) first = v->GetParentFrame();
+  ASSERT_NE(first, nullptr);
+  first->ActivateFrame();
+  ASSERT_TRUE(RunUntil(app_, [&] { return palette_->Doc() == doc_; }, 10000));
+  EXPECT_EQ(List().Rows(), 10);
+  other->SetModifiedFlag(false);
+  other->Image().SetModifiedFlag(false);
+  other->OnCloseDocument();
+  Pump();
+}
+
+// The mask highlight ("\") and hidden layer channels show as the engine
+// composites them.
+TEST_F(LayerPalette, MaskViewsShowAsTheEngineCompositesThem) {
+  CLumo40View* view = testing::ActiveImageView(app_);
+  ASSERT_NE(view, nullptr);
+  ClickAt(List().Handle(), ZonePoint(RowOfIndex(7), &RowZones::name));
+  ASSERT_TRUE(RunUntil(app_, [&] { return Image().GetActiveLayer()->GetName() == "L7"; }, 10000));
+  CLayer* l7 = Image().GetActiveLayer();
+  const std::vector<std::uint32_t> plain = testing::CompositePixels(doc_);
+  SendMessageA(Frame(), WM_COMMAND, ID_PALETTE_MASK_HIGHLIGHT, 0);
+  Pump();
+  EXPECT_EQ(l7->GetMaskHighlight(), 1);
+  // The whole image was composited again, as the engine draws it.
+  const std::vector<std::uint32_t> highlighted = testing::CompositePixels(doc_);
+  testing::ExpectViewShowsComposite(view, doc_);
+  SendMessageA(Frame(), WM_COMMAND, ID_PALETTE_MASK_HIGHLIGHT, 0);
+  SendMessageA(Frame(), WM_COMMAND, ID_PALETTE_HIDE_CHANNELS, 0);
+  Pump();
+  EXPECT_EQ(l7->GetMaskHighlight(), 0);
+  EXPECT_EQ(l7->GetHideLayerChannels(), 1);
+  const std::vector<std::uint32_t> hidden = testing::CompositePixels(doc_);
+  EXPECT_NE(hidden, plain) << "L7's mask shown in place of its pixels";
+  testing::ExpectViewShowsComposite(view, doc_);
 }
 
 }  // namespace

@@ -23,6 +23,7 @@
 #include "hostapi/toolhost.h"
 #include "platform/rect.h"
 #include "res/resource.h"
+#include "select/win/PickOnView.h"
 #include "tests/support/unique_temp_folder.h"
 #include "tests/support/win/dialog_script.h"
 #include "tests/support/win/menu_items.h"
@@ -172,6 +173,12 @@ Capture ScreenClient(HWND window) {
   });
 }
 
+// The status bar's position text without its padding.
+std::string Trimmed(std::string text) {
+  text.erase(0, text.find_first_not_of(' '));
+  return text;
+}
+
 // ---- The program with the file.
 
 class ViewNavigation : public ::testing::Test {
@@ -299,6 +306,29 @@ TEST_F(ViewNavigation, ZoomKeysWalkTheLadderAndWindowSizesFit) {
   EXPECT_EQ(Magnification(), 6.0);
   EXPECT_NE(ItemState(32989) & MF_CHECKED, 0u);
   EXPECT_EQ(ItemState(32988) & MF_CHECKED, 0u);
+  CloseProgram(app);
+}
+
+// The menu's own keys, "+" and "-" as typed (main keyboard or keypad),
+// step along the ladder.
+TEST_F(ViewNavigation, PlusAndMinusAsTypedZoom) {
+  CLumo40App app;
+  ProgramGuard guard(app);
+  ASSERT_TRUE(Start(app));
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_ORIGINAL_SIZE, 0);
+  SetForegroundWindow(frame_);
+  SetFocus(view_->Handle());
+  RunFor(app, 30);
+  struct Step {
+    std::initializer_list<WORD> keys;
+    double magnification;
+  };
+  const Step steps[] = {{{VK_OEM_MINUS}, 0.5}, {{VK_SHIFT, VK_OEM_PLUS}, 1.0}, {{VK_ADD}, 2.0}, {{VK_SUBTRACT}, 1.0}};
+  for (const Step& step : steps) {
+    Chord(step.keys);
+    EXPECT_TRUE(RunUntil(app, [&] { return Magnification() == step.magnification; }, 3000))
+        << step.magnification << " at " << Magnification();
+  }
   CloseProgram(app);
 }
 
@@ -437,6 +467,247 @@ TEST_F(ViewNavigation, ZoomToolClicksBandsAndScrollsPastTheEdge) {
   EXPECT_GT(right.x, startImage.x + 100);
   Chord({VK_ESCAPE});
   RunUntil(app, [&] { return !view_->pickInProgress; }, 5000);
+  CloseProgram(app);
+}
+
+// While the zoom tool's pick runs: the pointer over the view is "ZOOMON",
+// a second pick is refused (the command again starts none), and a press in
+// another window ends the pick without zooming.
+TEST_F(ViewNavigation, ZoomToolCursorOnePickAndAClickElsewhere) {
+  CLumo40App app;
+  ProgramGuard guard(app);
+  ASSERT_TRUE(Start(app));
+  HWND window = view_->Handle();
+  ShowWindow(GetParent(window), SW_MAXIMIZE);
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_ORIGINAL_SIZE, 0);
+  RunFor(app, 30);
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_ZOOM_TOOL, 0);
+  ASSERT_TRUE(view_->pickInProgress);
+  ASSERT_TRUE(PickRunning());
+  RECT client{};
+  GetClientRect(window, &client);
+  MoveTo(window, POINT{client.right / 2, client.bottom / 2});
+  RunFor(app, 50);
+  EXPECT_EQ(GetCursor(), LoadCursorA(GetModuleHandleA(nullptr), "ZOOMON"));
+  EXPECT_EQ(StartPickOnView(nullptr, nullptr, [](const POINT*, void*, int) {}, nullptr, window), 0);
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_ZOOM_TOOL, 0);
+  EXPECT_TRUE(PickRunning());
+  // A press on the navigator ends the pick; the zoom stays.
+  CNavigatorWnd& nav = app.MainFrameWnd()->Navigator();
+  ASSERT_TRUE(IsWindowVisible(nav.Handle()));
+  SetWindowPos(nav.Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  RECT navClient{};
+  GetClientRect(nav.Handle(), &navClient);
+  MoveTo(nav.Handle(), POINT{navClient.right / 2, 1});
+  RunFor(app, 30);
+  Press();
+  Release();
+  ASSERT_TRUE(RunUntil(app, [&] { return !view_->pickInProgress; }, 3000));
+  EXPECT_FALSE(PickRunning());
+  EXPECT_EQ(view_->ZoomRatio(), 1.0);
+  CloseProgram(app);
+}
+
+// Two image windows at different zooms and grid states: activating one
+// shows its zoom in the status bar and caption and makes its grid and ruler
+// flags the program's current ones.
+TEST_F(ViewNavigation, ActivationShowsEachViewsZoomAndFlags) {
+  CLumo40App app;
+  ProgramGuard guard(app);
+  ASSERT_TRUE(Start(app));
+  const fs::path folder = lumora::testing::MakeUniqueTempFolder("lumora-activate-");
+  const fs::path copy = folder / "second.psd";
+  ASSERT_TRUE(CopyFileA(file_.c_str(), copy.string().c_str(), FALSE));
+  CLumo40View* first = view_;
+  SendMessageA(first->Handle(), WM_COMMAND, 32987, 0);  // 2:1
+  SendMessageA(first->Handle(), WM_COMMAND, ID_VIEW_SHOW_GRID, 0);
+  ASSERT_TRUE(first->showGrid);
+  ASSERT_NE(app.OpenDocumentFile(copy.string()), nullptr);
+  auto* secondDoc = dynamic_cast<CLumo40Doc*>(app.Docs().AllDocuments()[1]);
+  Settle(app, secondDoc);
+  CLumo40View* second = View(app);
+  ASSERT_NE(second, first);
+  SendMessageA(second->Handle(), WM_COMMAND, 32984, 0);  // 1:4
+  SendMessageA(second->Handle(), WM_COMMAND, ID_VIEW_SHOW_RULERS, 0);
+  // A new view starts with the program's current flags: the grid the
+  // first view showed. This one hides it.
+  EXPECT_TRUE(second->showGrid);
+  SendMessageA(second->Handle(), WM_COMMAND, ID_VIEW_SHOW_GRID, 0);
+  ASSERT_FALSE(second->showGrid);
+  fw::StatusBar& status = app.MainFrameWnd()->StatusBarCtrl();
+  HWND mdi = app.MainFrameWnd()->MdiClient();
+  struct Expect {
+    CLumo40View* view;
+    const char* zoom;
+    bool grid, rulers;
+  };
+  for (const Expect& e : {Expect{first, ", 2:1", true, false}, Expect{second, ", 1:4", false, true},
+                          Expect{first, ", 2:1", true, false}}) {
+    SendMessageA(mdi, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(GetParent(e.view->Handle())), 0);
+    RunFor(app, 50);
+    ASSERT_EQ(View(app), e.view);
+    EXPECT_NE(status.GetPaneText(2).find(e.zoom), std::string::npos) << status.GetPaneText(2);
+    EXPECT_EQ(CurrentViewSettings().showGrid, e.grid) << e.zoom;
+    EXPECT_EQ(CurrentViewSettings().showRulers, e.rulers) << e.zoom;
+  }
+  char caption[256] = {};
+  GetWindowTextA(GetParent(second->Handle()), caption, sizeof caption);
+  EXPECT_NE(std::string(caption).find(" 25%"), std::string::npos) << caption;
+  CloseProgram(app);
+  fs::remove_all(folder);
+}
+
+// With Edit/Move Layer on, a guide in the view is taken with the mouse
+// (its cursor over it): released in the view it moves to the row under the
+// pointer, released over the top ruler it is gone.
+TEST_F(ViewNavigation, MoveToolCarriesAGuideAndTheRulerTakesItBack) {
+  CLumo40App app;
+  ProgramGuard guard(app);
+  ASSERT_TRUE(Start(app));
+  HWND window = view_->Handle();
+  HWND child = GetParent(window);
+  ShowWindow(child, SW_MAXIMIZE);
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_ORIGINAL_SIZE, 0);
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_SHOW_RULERS, 0);
+  view_->ScrollToDevicePosition(POINT{0, 0});
+  Settle(app, doc_);
+  CLayersManager* stack = doc_->Image().GetLayers();
+  fw::StatusBar& status = app.MainFrameWnd()->StatusBarCtrl();
+  MoveTo(child, POINT{180, 7});
+  RunFor(app, 20);
+  Press();
+  RunFor(app, 20);
+  MoveTo(window, POINT{150, 100});
+  RunFor(app, 50);
+  // The status bar follows the drag.
+  EXPECT_EQ(Trimmed(status.GetPaneText(1)), "(150,100)");
+  Release();
+  ASSERT_TRUE(RunUntil(app, [&] { return stack->Guides().size() == 1 && !view_->GuideDragRunning(); }, 3000));
+  SendMessageA(frame_, WM_COMMAND, ID_LAYER_MOVING, 0);
+  // Two pixels off the line: the guide's cursor, and a press takes it.
+  MoveTo(window, POINT{400, 102});
+  RunFor(app, 50);
+  EXPECT_EQ(GetCursor(), LoadCursorA(GetModuleHandleA(nullptr), "GUIDEH"));
+  Press();
+  RunFor(app, 20);
+  ASSERT_TRUE(view_->GuideDragRunning());
+  MoveTo(window, POINT{420, 160});
+  RunFor(app, 20);
+  MoveTo(window, POINT{420, 200});
+  RunFor(app, 20);
+  const POINT released = CursorIn(window);
+  Release();
+  ASSERT_TRUE(RunUntil(app, [&] { return !view_->GuideDragRunning(); }, 3000));
+  ASSERT_EQ(stack->Guides().size(), 1u);
+  EXPECT_EQ(stack->Guides()[0].position, GuidePositionOfWindow(view_->Mapping(), released.y, true));
+  EXPECT_EQ(GuideWindowPixel(view_->Mapping(), stack->Guides()[0].position, true), released.y);
+  // Taken again and dropped on the top ruler.
+  MoveTo(window, POINT{500, released.y});
+  RunFor(app, 30);
+  Press();
+  RunFor(app, 20);
+  MoveTo(window, POINT{500, 40});
+  RunFor(app, 20);
+  MoveTo(window, POINT{500, -8});
+  RunFor(app, 20);
+  Release();
+  ASSERT_TRUE(RunUntil(app, [&] { return !view_->GuideDragRunning(); }, 3000));
+  EXPECT_TRUE(stack->Guides().empty());
+  SendMessageA(frame_, WM_COMMAND, ID_LAYER_MOVING, 0);
+  CloseProgram(app);
+}
+
+// While the zoom tool's band is dragged the status bar measures the pixels
+// it covers in ruler units, its top row counted as the coordinates pane
+// counts the pointer's.
+TEST_F(ViewNavigation, ZoomToolBandMeasuredInRulerUnits) {
+  fw::IniFile(ini_).WriteString("Rulers", "units", "pixels");
+  CLumo40App app;
+  ProgramGuard guard(app);
+  ASSERT_TRUE(Start(app));
+  HWND window = view_->Handle();
+  ShowWindow(GetParent(window), SW_MAXIMIZE);
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_ORIGINAL_SIZE, 0);
+  view_->ScrollToDevicePosition(POINT{0, 0});
+  RunFor(app, 50);
+  fw::StatusBar& status = app.MainFrameWnd()->StatusBarCtrl();
+  MoveTo(window, POINT{100, 80});
+  RunFor(app, 50);
+  EXPECT_EQ(Trimmed(status.GetPaneText(1)), "(100,80)");
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_ZOOM_TOOL, 0);
+  ASSERT_TRUE(view_->pickInProgress);
+  Press();
+  RunFor(app, 30);
+  EXPECT_NE(status.GetPaneText(2).find("x=100 y=80 w=1 h=1"), std::string::npos) << status.GetPaneText(2);
+  MoveTo(window, POINT{200, 120});
+  RunFor(app, 30);
+  MoveTo(window, POINT{260, 150});
+  RunFor(app, 50);
+  EXPECT_NE(status.GetPaneText(2).find("x=100 y=80 w=161 h=71"), std::string::npos) << status.GetPaneText(2);
+  Release();
+  ASSERT_TRUE(RunUntil(app, [&] { return view_->ZoomRatio() < 1.0; }, 3000));
+  Chord({VK_ESCAPE});
+  ASSERT_TRUE(RunUntil(app, [&] { return !view_->pickInProgress; }, 3000));
+  CloseProgram(app);
+}
+
+// View/Repaint composites the shown part of the image again, piece by
+// piece, and the view paints them.
+TEST_F(ViewNavigation, RepaintCompositesTheShownPiecesAgain) {
+  CLumo40App app;
+  ProgramGuard guard(app);
+  ASSERT_TRUE(Start(app));
+  HWND window = view_->Handle();
+  ShowWindow(GetParent(window), SW_MAXIMIZE);
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_ORIGINAL_SIZE, 0);
+  view_->ScrollToDevicePosition(POINT{0, 0});
+  Settle(app, doc_);
+  RECT client{};
+  GetClientRect(window, &client);
+  // The 256-pixel pieces the client shows, from the image's top left.
+  const int shown = ((client.right + 255) / 256) * ((client.bottom + 255) / 256);
+  const int announced = view_->Counts().cellsAnnounced;
+  const int paints = view_->Counts().paints;
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_REPAINT, 0);
+  Settle(app, doc_);
+  EXPECT_GE(view_->Counts().cellsAnnounced - announced, shown);
+  EXPECT_GT(view_->Counts().paints, paints);
+  CloseProgram(app);
+}
+
+// Showing the rulers grows a frame that is not maximised by their
+// thickness both ways, so the view keeps its size; hiding them shrinks it
+// back.
+TEST_F(ViewNavigation, RulersGrowAndShrinkTheFrame) {
+  CLumo40App app;
+  ProgramGuard guard(app);
+  ASSERT_TRUE(Start(app));
+  HWND window = view_->Handle();
+  HWND child = GetParent(window);
+  ShowWindow(child, SW_RESTORE);
+  SetWindowPos(child, nullptr, 10, 10, 500, 400, SWP_NOZORDER);
+  RunFor(app, 30);
+  ASSERT_FALSE(view_->showRulers);
+  RECT frameBefore{}, clientBefore{};
+  GetWindowRect(child, &frameBefore);
+  GetClientRect(window, &clientBefore);
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_SHOW_RULERS, 0);
+  RunFor(app, 30);
+  ASSERT_TRUE(view_->showRulers);
+  RECT frameShown{}, clientShown{};
+  GetWindowRect(child, &frameShown);
+  GetClientRect(window, &clientShown);
+  EXPECT_EQ(frameShown.left, frameBefore.left);
+  EXPECT_EQ(frameShown.top, frameBefore.top);
+  EXPECT_EQ(RectWidth(frameShown), RectWidth(frameBefore) + 15);
+  EXPECT_EQ(RectHeight(frameShown), RectHeight(frameBefore) + 15);
+  EXPECT_EQ(clientShown.right, clientBefore.right);
+  EXPECT_EQ(clientShown.bottom, clientBefore.bottom);
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_SHOW_RULERS, 0);
+  RunFor(app, 30);
+  RECT frameHidden{};
+  GetWindowRect(child, &frameHidden);
+  EXPECT_TRUE(RectsEqual(frameHidden, frameBefore));
   CloseProgram(app);
 }
 
@@ -850,12 +1121,6 @@ TEST_F(ViewNavigation, GuideSnapsTheSitesRectangleWithinEightWindowPixels) {
   CloseProgram(app);
 }
 
-// The status bar's position text without its padding.
-std::string Trimmed(std::string text) {
-  text.erase(0, text.find_first_not_of(' '));
-  return text;
-}
-
 // The menu text of a View item as its update handler leaves it.
 std::string ItemText(HMENU popup, UINT id) {
   char text[64] = {};
@@ -1151,6 +1416,98 @@ TEST_F(ViewNavigation, RulerMarkerOnlyOverTheImage) {
   CloseProgram(app);
 }
 
+// A click in the navigator's thumbnail away from the red rectangle centres
+// the rectangle there (inside the thumbnail) and scrolls the view to match;
+// the cursors tell thumbnail, rectangle and drag apart; a larger navigator
+// lays its image area out anew and fits the thumbnail into it.
+TEST_F(ViewNavigation, NavigatorClickCentresCursorsAndResize) {
+  CLumo40App app;
+  ProgramGuard guard(app);
+  ASSERT_TRUE(Start(app));
+  CNavigatorWnd& nav = app.MainFrameWnd()->Navigator();
+  ASSERT_TRUE(RunUntil(app, [&] { return nav.Exists() && nav.View() == view_; }, 3000));
+  ShowWindow(GetParent(view_->Handle()), SW_MAXIMIZE);
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_ORIGINAL_SIZE, 0);
+  view_->ScrollToDevicePosition(POINT{0, 0});
+  RunFor(app, 50);
+  SetWindowPos(nav.Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  const RECT thumb = nav.ThumbnailRect();
+  const RECT before = nav.ViewRect();
+  ASSERT_EQ(before.left, thumb.left);
+  // Near the bottom right corner: the rectangle stops at the thumbnail's edges.
+  const POINT click{thumb.right - 3, thumb.bottom - 3};
+  ASSERT_FALSE(PtInRect(&before, click));
+  const RECT placed = CentreRectInside(before, click, thumb);
+  EXPECT_EQ(placed.right, thumb.right);
+  EXPECT_EQ(placed.bottom, thumb.bottom);
+  const POINT expected = NavigatorScrollFor(placed, thumb, 4000, 3000);
+  MoveTo(nav.Handle(), click);
+  RunFor(app, 30);
+  auto cursorIs = [&](int id) {
+    SendMessageA(nav.Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(nav.Handle()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    return GetCursor() == LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id));
+  };
+  EXPECT_TRUE(cursorIs(IDC_CURSOR_NAV_THUMB));
+  Press();
+  RunFor(app, 50);
+  EXPECT_TRUE(RectsEqual(nav.ViewRect(), placed));
+  EXPECT_TRUE(cursorIs(IDC_CURSOR_NAV_DRAG));
+  Release();
+  RunFor(app, 50);
+  // The view stops at the ends of its own scroll ranges.
+  auto limit = [&](int bar) {
+    SCROLLINFO si{sizeof(SCROLLINFO), SIF_RANGE | SIF_PAGE};
+    GetScrollInfo(view_->Handle(), bar, &si);
+    return static_cast<LONG>(si.nMax + 1 - static_cast<int>(si.nPage));
+  };
+  EXPECT_EQ(view_->GetDeviceScrollPosition().x, std::min<LONG>(expected.x, limit(SB_HORZ)));
+  EXPECT_EQ(view_->GetDeviceScrollPosition().y, std::min<LONG>(expected.y, limit(SB_VERT)));
+  EXPECT_TRUE(cursorIs(IDC_CURSOR_NAV_RECT));
+  // Inside the thumbnail's upper left quarter: the scroll is exactly the
+  // one the placed rectangle asks for.
+  const POINT second{thumb.left + RectWidth(thumb) / 4, thumb.top + RectHeight(thumb) / 4};
+  const RECT now = nav.ViewRect();
+  ASSERT_FALSE(PtInRect(&now, second));
+  const RECT placedAgain = CentreRectInside(now, second, thumb);
+  ASSERT_GT(placedAgain.left, thumb.left);
+  ASSERT_GT(placedAgain.top, thumb.top);
+  const POINT exact = NavigatorScrollFor(placedAgain, thumb, 4000, 3000);
+  MoveTo(nav.Handle(), second);
+  RunFor(app, 30);
+  Press();
+  Release();
+  RunFor(app, 50);
+  EXPECT_EQ(view_->GetDeviceScrollPosition().x, exact.x);
+  EXPECT_EQ(view_->GetDeviceScrollPosition().y, exact.y);
+
+  // Larger: the image area follows (2, 2, width - 4, height - band - 6),
+  // the controls keep their band at the bottom, the thumbnail grows.
+  HWND edit = GetDlgItem(nav.Handle(), IDC_NAV_ZOOM_EDIT);
+  RECT client{};
+  GetClientRect(nav.Handle(), &client);
+  RECT field{};
+  GetWindowRect(edit, &field);
+  MapWindowPoints(nullptr, nav.Handle(), reinterpret_cast<POINT*>(&field), 2);
+  const int band = client.bottom - field.top;
+  RECT outer{};
+  GetWindowRect(nav.Handle(), &outer);
+  SetWindowPos(nav.Handle(), nullptr, 0, 0, RectWidth(outer) + 100, RectHeight(outer) + 80,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  RunFor(app, 50);
+  GetClientRect(nav.Handle(), &client);
+  GetWindowRect(edit, &field);
+  MapWindowPoints(nullptr, nav.Handle(), reinterpret_cast<POINT*>(&field), 2);
+  EXPECT_EQ(client.bottom - field.top, band);
+  const RECT area = nav.ImageArea();
+  EXPECT_EQ(area.left, 2);
+  EXPECT_EQ(area.top, 2);
+  EXPECT_EQ(area.right, client.right - 2);
+  EXPECT_EQ(area.bottom, client.bottom - band - 4);
+  EXPECT_TRUE(RectsEqual(nav.ThumbnailRect(), FitThumbnail(area, 4000, 3000)));
+  EXPECT_GT(RectWidth(nav.ThumbnailRect()), RectWidth(thumb));
+  CloseProgram(app);
+}
+
 // View/Color/Dither Options: a change reaches the view's options at once;
 // Cancel puts them back.
 TEST_F(ViewNavigation, DitherOptionsApplyLiveAndCancelRestores) {
@@ -1236,6 +1593,30 @@ TEST_F(ViewNavigation, GuidesAndGridPageAppliesLiveAndCancelRestores) {
   SendMessageA(frame_, WM_COMMAND, ID_OPTIONS_GUIDES_GRID, 0);
   DialogScript::Stop();
   EXPECT_EQ(CurrentViewSettings().grid.color, 0x4C5AFFu);
+
+  // The spacing follows the unit (96 pixels at 96 dots per inch is 1 inch);
+  // subdivisions typed as 0 show 1.
+  std::string inches, subdivisions;
+  DialogScript::Run({{"Preferences", [&](HWND sheet) {
+                        HWND page = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+                        HWND unit = GetDlgItem(page, IDC_GG_UNIT);
+                        SendMessageA(unit, CB_SETCURSEL, 0, 0);  // Pixels
+                        SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_GG_UNIT, CBN_SELCHANGE), reinterpret_cast<LPARAM>(unit));
+                        SetDlgItemTextA(page, IDC_GG_SPACING, "96");
+                        SendMessageA(unit, CB_SETCURSEL, 2, 0);  // Inches
+                        SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_GG_UNIT, CBN_SELCHANGE), reinterpret_cast<LPARAM>(unit));
+                        char text[32] = {};
+                        GetDlgItemTextA(page, IDC_GG_SPACING, text, sizeof text);
+                        inches = text;
+                        SetDlgItemTextA(page, IDC_GG_SUBDIV, "0");
+                        GetDlgItemTextA(page, IDC_GG_SUBDIV, text, sizeof text);
+                        subdivisions = text;
+                        lumora::testing::Press(sheet, IDCANCEL);
+                      }}});
+  SendMessageA(frame_, WM_COMMAND, ID_OPTIONS_GUIDES_GRID, 0);
+  DialogScript::Stop();
+  EXPECT_EQ(inches, "1");
+  EXPECT_EQ(subdivisions, "1");
   fw::IniFile ini(ini_);
   EXPECT_EQ(ini.GetInt("Grid", "color", -1), 0x4C5AFF);
   EXPECT_EQ(ini.GetInt("GridColorScheme", "count", -1), 9);

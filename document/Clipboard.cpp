@@ -1,0 +1,281 @@
+// The clipboard's portable side: copy snapshots, the private selection
+// block and the paste-format table.
+#include "document/Clipboard.h"
+
+#include <algorithm>
+#include <cstring>
+#include <exception>
+
+#include "document/LayerSelection.h"
+#include "platform/rect.h"
+#include "platform/stream_file.h"
+#include "res/resource.h"
+#include "select/storeSel.h"
+
+namespace lumora {
+
+namespace {
+
+// A copy of the layer cut to the selected area (the caller's), or null
+// when the selection holds none of its pixels. With `cut` the area leaves
+// the layer itself.
+CLayerPtr CutBySelection(ImageDocument& doc, CLayer& layer, Fragment* selection, bool cut) {
+  const RECT area = SelectionReach(selection, layer.GetRect());
+  if (RectIsEmpty(area)) return CLayerPtr();
+  Fragment* mask = SelectionToMask(selection, area);
+  if (mask == nullptr) return CLayerPtr();
+  CLayerPtr piece;
+  {
+    DocumentLockScope lock(&doc);
+    piece = CLayerPtr::Adopt(layer.CreateLayerFromSelection(mask, cut ? 1 : 0));
+  }
+  DeleteFragment(mask);
+  return piece;
+}
+
+// The stack's composite image and mask taken from its one layer.
+void TakeCompositeFromLayer(CLayersManager& stack, CLayer& layer) {
+  if (layer.PeekImage() != nullptr) stack.SetCompositeImage(layer.PeekImage());
+  if (layer.PeekMask() != nullptr) stack.SetCompositeMask(layer.PeekMask());
+}
+
+CLayersManagerPtr OneLayerStack(CLayer* layer) {
+  try {
+    CLayersManagerPtr stack = CLayersManagerPtr::Adopt(new CLayersManager(nullptr, layer));
+    return stack;
+  } catch (const std::exception&) {
+    return CLayersManagerPtr();
+  }
+}
+
+// The layers a selected copy takes, bottom to top: the active one, or
+// every visible one with the base of each clipped layer's group.
+std::vector<CLayer*> LayersConcerned(const CLayersManager& stack, bool activeOnly) {
+  std::vector<CLayer*> list;
+  if (activeOnly) {
+    if (stack.GetActiveLayer() != nullptr) list.push_back(stack.GetActiveLayer());
+    return list;
+  }
+  std::vector<bool> take(static_cast<std::size_t>(stack.GetLayerCount()), false);
+  for (int i = 0; i < stack.GetLayerCount(); ++i) {
+    CLayer* layer = stack.GetLayer(i);
+    if (layer->IsVisible() == 0) continue;
+    take[static_cast<std::size_t>(i)] = true;
+    if (layer->GetGrouped() != 0) {
+      const int base = stack.GetLayerIndex(stack.GetGroupBase(layer));
+      if (base >= 0) take[static_cast<std::size_t>(base)] = true;
+    }
+  }
+  for (int i = 0; i < stack.GetLayerCount(); ++i)
+    if (take[static_cast<std::size_t>(i)]) list.push_back(stack.GetLayer(i));
+  return list;
+}
+
+}  // namespace
+
+bool HasVisibleLayer(const CLayersManager& stack) {
+  for (int i = 0; i < stack.GetLayerCount(); ++i)
+    if (stack.GetLayer(i)->IsVisible() != 0) return true;
+  return false;
+}
+
+CLayersManagerPtr BuildCopySnapshot(ImageDocument& doc, Fragment* selection, bool activeOnly, bool cut) {
+  CLayersManager* stack = doc.GetLayers();
+  CLayer* active = doc.GetActiveLayer();
+  if (stack == nullptr || active == nullptr) return CLayersManagerPtr();
+  if (stack->IsLayerable() == 0) {
+    CLayerPtr copy = CLayerPtr::Adopt(active->CreateCopy());
+    return OneLayerStack(copy.get());
+  }
+  if (selection == nullptr) {
+    if (activeOnly) {
+      CLayerPtr copy = CLayerPtr::Adopt(active->CreateCopy());
+      copy->SetGrouped(0);
+      CLayersManagerPtr one = OneLayerStack(copy.get());
+      if (one) TakeCompositeFromLayer(*one, *copy);
+      return one;
+    }
+    try {
+      CLayersManagerPtr whole;
+      {
+        DocumentLockScope lock(&doc);
+        whole = CLayersManagerPtr::Adopt(new CLayersManager(*stack));
+      }
+      whole->SetDocument(nullptr);
+      return whole;
+    } catch (const std::exception&) {
+      return CLayersManagerPtr();
+    }
+  }
+  const RECT image{0, 0, stack->GetWidth(), stack->GetHeight()};
+  const RECT area = SelectionReach(selection, image);
+  if (RectIsEmpty(area)) return CLayersManagerPtr();
+  CLayersManagerPtr result;
+  try {
+    result = CLayersManagerPtr::Adopt(new CLayersManager(stack->GetImageType(), nullptr, area.right - area.left,
+                                                          area.bottom - area.top, stack->GetResolution(),
+                                                          stack->GetBackgroundColor(), 1));
+  } catch (const std::exception&) {
+    return CLayersManagerPtr();
+  }
+  CLayer* last = nullptr;
+  for (CLayer* layer : LayersConcerned(*stack, activeOnly)) {
+    CLayerPtr piece = CutBySelection(doc, *layer, selection, cut && layer == active);
+    if (!piece) continue;
+    piece->Offset(POINT{-area.left, -area.top});
+    if (!result->CanAddLayer(piece.get()) || result->AddLayer(piece.get()) != 0) return CLayersManagerPtr();
+    last = piece.get();
+  }
+  if (last == nullptr) return CLayersManagerPtr();
+  result->SetActiveLayer(last);
+  return result;
+}
+
+CLayersManagerPtr BuildMergedSnapshot(ImageDocument& doc, Fragment* selection) {
+  CLayersManager* stack = doc.GetLayers();
+  CLayer* active = doc.GetActiveLayer();
+  if (stack == nullptr || active == nullptr) return CLayersManagerPtr();
+  std::vector<CLayer*> all;
+  for (int i = 0; i < stack->GetLayerCount(); ++i) all.push_back(stack->GetLayer(i));
+  CLayerPtr merged;
+  {
+    DocumentLockScope lock(&doc);
+    const RECT whole{0, 0, stack->GetWidth(), stack->GetHeight()};
+    merged = CLayerPtr::Adopt(stack->MergeLayers(all, active->GetLayerInfo(), 0, whole));
+  }
+  if (!merged) return CLayersManagerPtr();
+  if (selection != nullptr) {
+    merged = CutBySelection(doc, *merged, selection, false);
+    if (!merged) return CLayersManagerPtr();
+  }
+  CLayersManagerPtr one = OneLayerStack(merged.get());
+  if (one) TakeCompositeFromLayer(*one, *merged);
+  return one;
+}
+
+Fragment* ClipboardFragmentOf(const Fragment* selection) {
+  if (selection == nullptr) return nullptr;
+  Fragment* copy = CreateFragmentIndirect(selection);
+  if (copy != nullptr && IsFrgInverted(copy) != 0) {
+    const POINT origin{0, 0};
+    SetFragmentOriginPoint(copy, &origin);
+  }
+  return copy;
+}
+
+std::vector<std::uint8_t> WriteMaskBlock(int width, int height, const Fragment* fragment) {
+  // Sized up front from the fragment's bounds, so a large mask is not
+  // copied again and again as the block grows.
+  std::uint64_t estimate = 4096;
+  LURECT bounds{};
+  if (fragment != nullptr && GetFragmentBoundRect(fragment, &bounds) != 0) {
+    RECT r;
+    LURectToRect(&r, &bounds);
+    if (!RectIsEmpty(r)) estimate += static_cast<std::uint64_t>(r.right - r.left) * (r.bottom - r.top);
+  }
+  MemFile file(static_cast<std::uint32_t>(std::min<std::uint64_t>(estimate, 256u << 20)));
+  Fragment* empty = nullptr;
+  try {
+    const std::uint8_t sizes[4] = {static_cast<std::uint8_t>(width), static_cast<std::uint8_t>(width >> 8),
+                                   static_cast<std::uint8_t>(height), static_cast<std::uint8_t>(height >> 8)};
+    file.Write(sizes, 4);
+    if (fragment == nullptr) empty = CreateEmptyFrg(0);
+    CSelStream(&file).Write(fragment != nullptr ? fragment : empty);
+  } catch (const std::exception&) {
+    DeleteFragment(empty);
+    return {};
+  }
+  DeleteFragment(empty);
+  return std::vector<std::uint8_t>(file.Data(), file.Data() + file.GetLength());
+}
+
+int ReadMaskBlock(const std::uint8_t* data, std::size_t size, int* width, int* height, Fragment** fragment) {
+  *fragment = nullptr;
+  if (data == nullptr || size < 4 || size > 0xFFFFFFFFu) return 36;
+  *width = data[0] | data[1] << 8;
+  *height = data[2] | data[3] << 8;
+  MemFile file;
+  file.Attach(const_cast<std::uint8_t*>(data) + 4, static_cast<std::uint32_t>(size - 4));
+  try {
+    CSelStream(&file).Read(fragment);
+  } catch (const std::exception&) {
+    DeleteFragment(*fragment);
+    *fragment = nullptr;
+  }
+  file.Detach();
+  return *fragment != nullptr ? 0 : 36;
+}
+
+int BuildPasteFormatTable(PasteRow* rows, int max, bool withSelection, bool withDocuments, bool dialogTexts,
+                          const ClipboardFormatIds& ids) {
+  const PasteRow all[4] = {
+      {ids.embedSource, kMediumStorage, IDS_PASTE_NAME_DOCUMENT, IDS_PASTE_RESULT_DOCUMENT},
+      {ids.mask, kMediumGlobal, IDS_PASTE_NAME_MASK, IDS_PASTE_RESULT_MASK},
+      {ids.dib, kMediumGlobal, IDS_PASTE_NAME_DIB, IDS_PASTE_RESULT_DIB},
+      {ids.bitmap, kMediumGdi, IDS_PASTE_NAME_BITMAP, IDS_PASTE_RESULT_BITMAP},
+  };
+  const bool wanted[4] = {withDocuments, withSelection, withDocuments, withDocuments};
+  int count = 0;
+  for (int i = 0; i < 4 && count < max; ++i) {
+    if (!wanted[i]) continue;
+    rows[count] = all[i];
+    if (!dialogTexts) rows[count].resultId = 0;
+    ++count;
+  }
+  return count;
+}
+
+void QueryPasteEntries(PasteRow* rows, int count, const DataObjectOffer& offer, const ClipboardFormatIds& ids) {
+  for (int i = 0; i < count; ++i) {
+    PasteRow& row = rows[i];
+    row.usable = false;
+    const unsigned f = row.format;
+    if (f == ids.embeddedObject || f == ids.embedSource || f == ids.fileName || f == ids.fileNameW) {
+      row.usable = offer.canCreateFrom;
+    } else if (f == ids.linkSource) {
+      row.usable = offer.canLinkFrom;
+    } else if (f == 0) {
+      row.usable = true;
+    }
+  }
+  bool marker = false;
+  if (offer.listUsable) {
+    for (const ListedFormat& listed : offer.listed) {
+      if (listed.format == ids.marker) {
+        marker = true;
+        continue;
+      }
+      for (int i = 0; i < count; ++i) {
+        PasteRow& row = rows[i];
+        if (row.usable || row.format != listed.format || !listed.nullDevice ||
+            listed.aspect != 1 /* content */) {
+          continue;
+        }
+        if (row.medium != 0 || listed.medium != 0) row.usable = true;
+      }
+    }
+  }
+  if (!offer.listUsable || offer.listed.empty() || !marker) {
+    for (int i = 0; i < count; ++i) {
+      if (rows[i].format == ids.embedSource) {
+        rows[i].usable = false;
+        break;
+      }
+    }
+  }
+}
+
+int PickPasteFormat(const PasteRow* rows, int count) {
+  for (int i = 0; i < count; ++i) {
+    if ((rows[i].flags == 0 || (rows[i].flags & kPasteRowPasteFlag) != 0) && rows[i].usable) return i;
+  }
+  return -1;
+}
+
+POINT CentredOrigin(int docW, int docH, int w, int h) { return POINT{(docW - w) / 2, (docH - h) / 2}; }
+
+POINT CentredSelectionOrigin(int imageW, int imageH, const RECT& bounds) {
+  return CentredOrigin(imageW, imageH, bounds.right - bounds.left, bounds.bottom - bounds.top);
+}
+
+}  // namespace lumora

@@ -1,0 +1,122 @@
+// What the clipboard commands build and decide without a window: the
+// snapshot of the layers a copy puts on the clipboard, the private
+// selection block and origin marker, the paste-format table with its test
+// of what a data object offers, and where a pasted image lands.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "document/ImageDocument.h"
+#include "engine/layers/LayerMng.h"
+#include "hostapi/fragment.h"
+
+namespace lumora {
+
+// ---- Copy ----
+
+// The layers a copy takes (no document pointer; null when none remain):
+// a flat stack gives its active layer at the origin; without a selection
+// the active layer alone (`activeOnly`, out of its clipping group) or a
+// copy of the whole stack; with one, each layer concerned (the active one,
+// or every visible layer, a clipped layer bringing its group's base) cut
+// to the selection, moved by minus the selection's corner, in a stack of
+// the selection's size. With `cut` the selected area leaves the active
+// layer of `doc` (the caller holds the undo step).
+CLayersManagerPtr BuildCopySnapshot(ImageDocument& doc, Fragment* selection, bool activeOnly, bool cut = false);
+// Copy Merged: every layer merged into one layer (the active layer's
+// record), cut to the selection when there is one, in a one-layer stack;
+// null when nothing remains.
+CLayersManagerPtr BuildMergedSnapshot(ImageDocument& doc, Fragment* selection);
+// Whether some layer of the stack is visible.
+bool HasVisibleLayer(const CLayersManager& stack);
+// The selection a copy keeps for the clipboard: a copy of it, moved to
+// the origin when it is inverted. The caller's; null for none.
+Fragment* ClipboardFragmentOf(const Fragment* selection);
+
+// The origin marker's bytes.
+inline constexpr char kOriginMarker[4] = {'L', 'U', 'M', 'O'};
+
+// The private selection block: the document's width and height (16 bits
+// each, little-endian), then one selection stream of the fragment (an
+// empty fragment when null). Empty when the fragment cannot be stored.
+std::vector<std::uint8_t> WriteMaskBlock(int width, int height, const Fragment* fragment);
+// Reads the block: 0 with the sizes and the fragment (the caller's), or
+// 36 for a short or damaged block. Never throws.
+int ReadMaskBlock(const std::uint8_t* data, std::size_t size, int* width, int* height, Fragment** fragment);
+
+// ---- Paste ----
+
+// The clipboard format ids the paste rows name (the registered ones as
+// the application registered them; CF_DIB and CF_BITMAP are 8 and 2).
+struct ClipboardFormatIds {
+  unsigned marker = 0;
+  unsigned mask = 0;
+  unsigned embeddedObject = 0;
+  unsigned embedSource = 0;
+  unsigned linkSource = 0;
+  unsigned fileName = 0;
+  unsigned fileNameW = 0;
+  unsigned dib = 8;
+  unsigned bitmap = 2;
+};
+
+// The medium codes the rows name (TYMED_HGLOBAL, TYMED_GDI, TYMED_ISTORAGE).
+inline constexpr unsigned kMediumGlobal = 1;
+inline constexpr unsigned kMediumGdi = 16;
+inline constexpr unsigned kMediumStorage = 8;
+// The paste dialog's "paste" flag of a row.
+inline constexpr unsigned kPasteRowPasteFlag = 0x200;
+
+// One row of the paste-format table.
+struct PasteRow {
+  unsigned format = 0;
+  unsigned medium = 0;
+  std::uint32_t nameId = 0;    // display name
+  std::uint32_t resultId = 0;  // result text of the dialog (0: none)
+  unsigned flags = 0;
+  bool usable = false;  // the data object can supply it
+};
+
+// Rows own document, own selection, DIB and bitmap, as the caller asks
+// for them, at most `max`; returns how many were written.
+int BuildPasteFormatTable(PasteRow* rows, int max, bool withSelection, bool withDocuments, bool dialogTexts,
+                          const ClipboardFormatIds& ids);
+
+// One format a data object lists.
+struct ListedFormat {
+  unsigned format = 0;
+  bool nullDevice = true;
+  unsigned aspect = 1;
+  unsigned medium = 0;
+};
+
+// What a data object answered about itself.
+struct DataObjectOffer {
+  // The list of one fetch of at most 20 entries, and whether it may be
+  // used (the enumeration worked and the fetch gave 1 to 20 entries).
+  bool listUsable = false;
+  std::vector<ListedFormat> listed;
+  bool canCreateFrom = false;  // OleQueryCreateFromData answered S_OK
+  bool canLinkFrom = false;    // OleQueryLinkFromData answered S_OK
+};
+
+// Sets each row's usable flag from the offer: the embedding formats by
+// the create query, "Link Source" by the link query, the others by the
+// list; the own-document row only where the origin marker is listed.
+void QueryPasteEntries(PasteRow* rows, int count, const DataObjectOffer& offer, const ClipboardFormatIds& ids);
+// The first usable row whose flags are 0 or carry the paste flag; -1 for
+// none or no rows.
+int PickPasteFormat(const PasteRow* rows, int count);
+
+// Where an image of w x h lands centred in a document of docW x docH:
+// integer division truncating toward zero (negative when larger).
+POINT CentredOrigin(int docW, int docH, int w, int h);
+
+// The place a pasted selection (not a mask) is moved to: centred by its
+// own width and height, as its layers are.
+POINT CentredSelectionOrigin(int imageW, int imageH, const RECT& bounds);
+
+}  // namespace lumora

@@ -1,0 +1,418 @@
+// Cut, Copy, Copy Merged and Clear of an image document, and the data
+// source a copy leaves on the OLE clipboard with its renderers.
+#include "document/win/ClipboardCommands.h"
+
+#include <memory>
+
+#include "document/DocumentFiles.h"
+#include "document/DocumentRecorder.h"
+#include "document/DocumentServices.h"
+#include "document/win/AppServices.h"
+#include "engine/pixels/AppValues.h"
+#include "engine/pixels/Dib.h"
+#include "framework/win/App.h"
+#include "framework/win/OleDataSource.h"
+#include "hostapi/toolhost.h"
+#include "platform/stream_file.h"
+#include "platform/trace.h"
+#include "res/StringTable.h"
+#include "res/resource.h"
+
+namespace lumora {
+
+// {7A1C5E20-3B4D-4E61-9C2A-4C554D4F3430}
+const CLSID kDocumentClassId = {0x7a1c5e20, 0x3b4d, 0x4e61, {0x9c, 0x2a, 0x4c, 0x55, 0x4d, 0x4f, 0x34, 0x30}};
+
+const ClipboardFormatIds& ClipboardFormats() {
+  static const ClipboardFormatIds ids = [] {
+    ClipboardFormatIds f;
+    f.marker = RegisterClipboardFormatA("Lumo40 W32 Pict Frg");
+    f.mask = RegisterClipboardFormatA("Lumo40 W32 Mask");
+    f.embeddedObject = RegisterClipboardFormatA("Embedded Object");
+    f.embedSource = RegisterClipboardFormatA("Embed Source");
+    f.linkSource = RegisterClipboardFormatA("Link Source");
+    f.fileName = RegisterClipboardFormatA("FileName");
+    f.fileNameW = RegisterClipboardFormatA("FileNameW");
+    f.dib = CF_DIB;
+    f.bitmap = CF_BITMAP;
+    return f;
+  }();
+  return ids;
+}
+
+namespace {
+
+constexpr char kSource[] = "Lumo40Doc";
+
+void Enable(fw::CmdUI& ui, bool enable) { ui.Enable(FilterCommandEnable(ui.Id(), enable)); }
+
+// A global block holding the bytes; null without memory.
+HGLOBAL GlobalCopy(const void* bytes, std::size_t size, UINT flags) {
+  HGLOBAL block = GlobalAlloc(flags, size);
+  if (block == nullptr) return nullptr;
+  void* p = GlobalLock(block);
+  if (p == nullptr) {
+    GlobalFree(block);
+    return nullptr;
+  }
+  std::memcpy(p, bytes, size);
+  GlobalUnlock(block);
+  return block;
+}
+
+// What the data source renders from: the copied layers, the selection the
+// copy kept and the copied document's size. It lives as long as the data
+// source, so the data stay on offer after the document has closed.
+class SnapshotData {
+ public:
+  SnapshotData(CLayersManager* snapshot, Fragment* fragment, int width, int height)
+      : snapshot_(CLayersManagerPtr::Share(snapshot)), fragment_(fragment), width_(width), height_(height) {}
+  ~SnapshotData() { DeleteFragment(fragment_); }
+  SnapshotData(const SnapshotData&) = delete;
+  SnapshotData& operator=(const SnapshotData&) = delete;
+
+  bool Render(const FORMATETC& format, STGMEDIUM* medium) {
+    const ClipboardFormatIds& ids = ClipboardFormats();
+    if (format.lindex != -1 || medium == nullptr) return false;
+    try {
+      if (format.cfFormat == CF_DIB) return (format.tymed & TYMED_HGLOBAL) != 0 && RenderDib(medium);
+      if (format.cfFormat == CF_BITMAP) return (format.tymed & TYMED_GDI) != 0 && RenderBitmap(medium);
+      if (format.cfFormat == ids.mask) return (format.tymed & TYMED_HGLOBAL) != 0 && RenderMask(medium);
+      if (format.cfFormat == ids.marker) return (format.tymed & TYMED_HGLOBAL) != 0 && RenderMarker(medium);
+      if (format.cfFormat == CF_PALETTE) return (format.tymed & TYMED_GDI) != 0 && RenderPalette(medium);
+      if (format.cfFormat == ids.embedSource) return (format.tymed & TYMED_ISTORAGE) != 0 && RenderStorage(medium);
+    } catch (const std::exception&) {
+      // A renderer answers what it cannot serve with a refusal, never a throw.
+    }
+    return false;
+  }
+
+ private:
+  // The visible layers merged on white, as the DIB lays it out.
+  std::vector<std::uint8_t> MergedDib() {
+    WAPtr merged = snapshot_->CreateMergedImage(1, 255, 255, 255);
+    if (!merged) return {};
+    const RECT all{0, 0, merged->GetW(), merged->GetH()};
+    std::vector<std::uint8_t> dib = ImageToDIBBytes(merged.get(), all);
+    if (dib.size() < 40) return {};
+    // The clipboard's DIB states no image size and no resolution.
+    std::memset(dib.data() + 20, 0, 12);
+    return dib;
+  }
+
+  bool RenderDib(STGMEDIUM* medium) {
+    const std::vector<std::uint8_t> dib = MergedDib();
+    if (dib.empty()) return false;
+    HGLOBAL block = GlobalCopy(dib.data(), dib.size(), GMEM_MOVEABLE | GMEM_DDESHARE);
+    if (block == nullptr) return false;
+    medium->tymed = TYMED_HGLOBAL;
+    medium->hGlobal = block;
+    return true;
+  }
+
+  HBITMAP MakeBitmap(HPALETTE* palette) {
+    const std::vector<std::uint8_t> dib = MergedDib();
+    if (dib.empty()) return nullptr;
+    const auto* info = reinterpret_cast<const BITMAPINFO*>(dib.data());
+    const std::uint32_t colours = info->bmiHeader.biClrUsed;
+    const std::uint8_t* bits = dib.data() + 40 + 4 * colours;
+    HDC screen = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+    if (screen == nullptr) return nullptr;
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, info->bmiHeader.biWidth, info->bmiHeader.biHeight);
+    if (bitmap != nullptr &&
+        SetDIBits(screen, bitmap, 0, static_cast<UINT>(info->bmiHeader.biHeight), bits, info, DIB_RGB_COLORS) == 0) {
+      DeleteObject(bitmap);
+      bitmap = nullptr;
+    }
+    if (bitmap != nullptr && palette != nullptr) {
+      if (colours > 0) {
+        std::vector<std::uint8_t> store(sizeof(LOGPALETTE) + sizeof(PALETTEENTRY) * colours);
+        auto* log = reinterpret_cast<LOGPALETTE*>(store.data());
+        log->palVersion = 0x300;
+        log->palNumEntries = static_cast<WORD>(colours);
+        for (std::uint32_t i = 0; i < colours; ++i) {
+          const RGBQUAD q = info->bmiColors[i];
+          log->palPalEntry[i] = PALETTEENTRY{q.rgbRed, q.rgbGreen, q.rgbBlue, 0};
+        }
+        *palette = CreatePalette(log);
+      } else {
+        *palette = CreateHalftonePalette(screen);
+      }
+    }
+    DeleteDC(screen);
+    return bitmap;
+  }
+
+  bool RenderBitmap(STGMEDIUM* medium) {
+    HBITMAP bitmap = MakeBitmap(nullptr);
+    if (bitmap == nullptr) return false;
+    medium->tymed = TYMED_GDI;
+    medium->hBitmap = bitmap;
+    return true;
+  }
+
+  bool RenderPalette(STGMEDIUM* medium) {
+    HPALETTE palette = nullptr;
+    HBITMAP bitmap = MakeBitmap(&palette);
+    if (bitmap == nullptr) return false;
+    DeleteObject(bitmap);
+    if (palette == nullptr) return false;
+    medium->tymed = TYMED_GDI;
+    medium->hBitmap = reinterpret_cast<HBITMAP>(palette);
+    return true;
+  }
+
+  bool RenderMask(STGMEDIUM* medium) {
+    const std::vector<std::uint8_t> block = WriteMaskBlock(width_, height_, fragment_);
+    if (block.empty()) return false;
+    HGLOBAL memory = GlobalCopy(block.data(), block.size(), GMEM_MOVEABLE | GMEM_DDESHARE | GMEM_ZEROINIT);
+    if (memory == nullptr) return false;
+    medium->tymed = TYMED_HGLOBAL;
+    medium->hGlobal = memory;
+    return true;
+  }
+
+  bool RenderMarker(STGMEDIUM* medium) {
+    HGLOBAL memory = GlobalCopy(kOriginMarker, sizeof kOriginMarker, GMEM_MOVEABLE | GMEM_DDESHARE);
+    if (memory == nullptr) return false;
+    medium->tymed = TYMED_HGLOBAL;
+    medium->hGlobal = memory;
+    return true;
+  }
+
+  // A storage on global memory whose stream "Contents" is the layered file
+  // of the snapshot.
+  bool RenderStorage(STGMEDIUM* medium) {
+    MemFile layered(1u << 20);
+    StoreLayeredStack(*snapshot_, layered);
+    ILockBytes* bytes = nullptr;
+    if (FAILED(CreateILockBytesOnHGlobal(nullptr, TRUE, &bytes))) return false;
+    IStorage* storage = nullptr;
+    HRESULT hr = StgCreateDocfileOnILockBytes(bytes, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, &storage);
+    bytes->Release();
+    if (FAILED(hr)) return false;
+    IStream* stream = nullptr;
+    hr = WriteClassStg(storage, kDocumentClassId);
+    if (SUCCEEDED(hr)) {
+      hr = storage->CreateStream(L"Contents", STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0, 0, &stream);
+    }
+    const std::uint8_t* data = layered.Data();
+    std::uint64_t left = layered.GetLength();
+    while (SUCCEEDED(hr) && left > 0) {
+      const ULONG piece = static_cast<ULONG>(std::min<std::uint64_t>(left, 1u << 24));
+      ULONG written = 0;
+      hr = stream->Write(data, piece, &written);
+      if (SUCCEEDED(hr) && written != piece) hr = STG_E_MEDIUMFULL;
+      data += piece;
+      left -= piece;
+    }
+    if (stream != nullptr) stream->Release();
+    if (SUCCEEDED(hr)) hr = storage->Commit(STGC_DEFAULT);
+    if (FAILED(hr)) {
+      storage->Release();
+      return false;
+    }
+    medium->tymed = TYMED_ISTORAGE;
+    medium->pstg = storage;
+    return true;
+  }
+
+  CLayersManagerPtr snapshot_;
+  Fragment* fragment_;
+  int width_;
+  int height_;
+};
+
+}  // namespace
+
+HRESULT PutSnapshotOnClipboard(CLayersManager* snapshot, Fragment* fragment, int docWidth, int docHeight,
+                               bool layered) {
+  auto data = std::make_shared<SnapshotData>(snapshot, fragment, docWidth, docHeight);
+  fw::OleDataSource* source =
+      fw::OleDataSource::Create([data](const FORMATETC& format, STGMEDIUM* medium) { return data->Render(format, medium); });
+  const ClipboardFormatIds& ids = ClipboardFormats();
+  if (layered) source->DelayRenderData(static_cast<CLIPFORMAT>(ids.embedSource), TYMED_ISTORAGE);
+  source->DelayRenderData(CF_DIB, TYMED_HGLOBAL);
+  source->DelayRenderData(CF_BITMAP, TYMED_GDI);
+  source->DelayRenderData(CF_PALETTE, TYMED_GDI);
+  source->DelayRenderData(static_cast<CLIPFORMAT>(ids.mask), TYMED_HGLOBAL);
+  source->DelayRenderData(static_cast<CLIPFORMAT>(ids.marker), TYMED_HGLOBAL);
+  const HRESULT hr = source->SetClipboard();
+  source->Release();
+  TraceMark("clipboard set");
+  return hr;
+}
+
+FW_MESSAGE_MAP(CClipboardCommands, fw::CmdTarget,
+               fw::CommandEntry<&CClipboardCommands::OnEditCopy>(ID_EDIT_COPY),
+               fw::CommandEntry<&CClipboardCommands::OnEditCut>(ID_EDIT_CUT),
+               fw::CommandEntry<&CClipboardCommands::OnEditCopyMerged>(ID_EDIT_COPY_MERGED),
+               fw::CommandEntry<&CClipboardCommands::OnEditClear>(ID_EDIT_CLEAR),
+               fw::CommandEntry<&CClipboardCommands::OnEditPaste>(ID_EDIT_PASTE),
+               fw::CommandEntry<&CClipboardCommands::OnEditPasteSpecial>(ID_EDIT_PASTE_SPECIAL),
+               fw::CommandEntry<&CClipboardCommands::OnSelectionPaste>(ID_SELECTION_PASTE),
+               fw::CommandEntry<&CClipboardCommands::OnSelectionPasteAsNewImage>(ID_SELECTION_PASTE_AS_NEW_IMAGE),
+               fw::UpdateEntry<&CClipboardCommands::OnUpdateAlways>(ID_EDIT_COPY),
+               fw::UpdateEntry<&CClipboardCommands::OnUpdateAlways>(ID_EDIT_COPY_MERGED),
+               fw::UpdateEntry<&CClipboardCommands::OnUpdateEditCut>(ID_EDIT_CUT),
+               fw::UpdateEntry<&CClipboardCommands::OnUpdateEditClear>(ID_EDIT_CLEAR),
+               fw::UpdateEntry<&CClipboardCommands::OnUpdateEditPaste>(ID_EDIT_PASTE),
+               fw::UpdateEntry<&CClipboardCommands::OnUpdateEditPasteSpecial>(ID_EDIT_PASTE_SPECIAL),
+               fw::UpdateEntry<&CClipboardCommands::OnUpdateSelectionPaste>(ID_SELECTION_PASTE),
+               fw::UpdateEntry<&CClipboardCommands::OnUpdateSelectionPasteAsNewImage>(ID_SELECTION_PASTE_AS_NEW_IMAGE))
+
+void CClipboardCommands::Report(int code, int line) {
+  const void* site = GetToolHostSite();
+  LUSetErrorCode(site, code, kSource, line, 0);
+  LUPrintErrorState(site);
+}
+
+int CClipboardCommands::CopyToClipboard(bool cut) {
+  TraceMark("copy start");
+  DocumentPreviewOff preview(&doc_);
+  CLayersManager* stack = Image().GetLayers();
+  if (stack == nullptr) return 0;
+  bool visibleOnly = false, activeOnly = false;
+  if (auto* manager = ImageDocManager(); manager != nullptr && manager->clipboardOptions) {
+    manager->clipboardOptions(&visibleOnly, &activeOnly);
+  }
+  Fragment* selection = Image().GetSelection();
+  if (visibleOnly && !activeOnly && !cut && !HasVisibleLayer(*stack)) {
+    doc_.ShowMessage(IDS_COPY_NO_VISIBLE_LAYERS, IDS_ERROR_CAPTION);
+    return 0;
+  }
+  CLayersManagerPtr snapshot;
+  {
+    fw::WaitCursor wait;
+    snapshot = BuildCopySnapshot(Image(), selection, cut || activeOnly, cut);
+  }
+  if (!snapshot) {
+    doc_.ShowMessage(IDS_COPY_NO_LAYERS, IDS_ERROR_CAPTION);
+    return 0;
+  }
+  const bool layered = stack->IsLayerable() != 0;
+  if (FAILED(PutSnapshotOnClipboard(snapshot.get(), ClipboardFragmentOf(selection), stack->GetWidth(),
+                                    stack->GetHeight(), layered))) {
+    return 0;
+  }
+  return 1;
+}
+
+int CClipboardCommands::CopyMerged() {
+  DocumentPreviewOff preview(&doc_);
+  fw::WaitCursor wait;
+  CLayersManager* stack = Image().GetLayers();
+  if (stack == nullptr) return 0;
+  if (!HasVisibleLayer(*stack)) {
+    doc_.ShowMessage(IDS_COPY_NO_VISIBLE_LAYERS, IDS_ERROR_CAPTION);
+    return 0;
+  }
+  Fragment* selection = Image().GetSelection();
+  CLayersManagerPtr snapshot = BuildMergedSnapshot(Image(), selection);
+  if (!snapshot) {
+    doc_.ShowMessage(IDS_COPY_NO_LAYERS, IDS_ERROR_CAPTION);
+    return 0;
+  }
+  return SUCCEEDED(PutSnapshotOnClipboard(snapshot.get(), ClipboardFragmentOf(selection), stack->GetWidth(),
+                                          stack->GetHeight(), true))
+             ? 1
+             : 0;
+}
+
+void CClipboardCommands::OnEditCopy() {
+  if (!IsCommandAllowedWhileTracking(ID_EDIT_COPY)) return;
+  CopyToClipboard(false);
+}
+
+void CClipboardCommands::OnEditCut() {
+  if (!IsCommandAllowedWhileTracking(ID_EDIT_CUT)) return;
+  if (!Image().BackupImage(IDS_STEP_CUT)) return;
+  if (CopyToClipboard(true) == 0) {
+    Image().RevertLastBackup();
+    return;
+  }
+  Image().InvalidateImageRect(nullptr, false, true);
+  doc_.UpdateNavigator();
+  doc_.SetModifiedFlag(true);
+  Image().SetModifiedFlag(true);
+}
+
+void CClipboardCommands::OnEditCopyMerged() {
+  if (!IsCommandAllowedWhileTracking(ID_EDIT_COPY_MERGED)) return;
+  CopyMerged();
+}
+
+void CClipboardCommands::OnEditClear() {
+  if (!IsCommandAllowedWhileTracking(ID_EDIT_CLEAR)) return;
+  Fragment* selection = Image().GetSelection();
+  if (selection == nullptr) return;
+  int degree = 0, type = 0;
+  doc_.GetSmoothEdge(&degree, &type);
+  Recorder().ClearSelection(selection, degree, type);
+  if (Image().ClearSelection(selection)) doc_.SetModifiedFlag(true);
+}
+
+void CClipboardCommands::OnEditPaste() {
+  if (!IsCommandAllowedWhileTracking(ID_EDIT_PASTE)) return;
+  DocumentPreviewOff preview(&doc_);
+  fw::WaitCursor wait;
+  const int code = PasteFromClipboard(doc_);
+  if (code != 0) Report(code, __LINE__);
+}
+
+void CClipboardCommands::OnEditPasteSpecial() {
+  if (!IsCommandAllowedWhileTracking(ID_EDIT_PASTE_SPECIAL)) return;
+  DocumentPreviewOff preview(&doc_);
+  const int code = PasteSpecial(doc_);
+  if (code != 0) Report(code, __LINE__);
+}
+
+void CClipboardCommands::OnSelectionPaste() {
+  if (!IsCommandAllowedWhileTracking(ID_SELECTION_PASTE)) return;
+  DocumentPreviewOff preview(&doc_);
+  fw::WaitCursor wait;
+  const int code = PasteSelectionFromClipboard(doc_, true);
+  if (code != 0) Report(code, __LINE__);
+}
+
+void CClipboardCommands::OnSelectionPasteAsNewImage() {
+  if (!IsCommandAllowedWhileTracking(ID_SELECTION_PASTE_AS_NEW_IMAGE)) return;
+  DocumentPreviewOff preview(&doc_);
+  IDataObject* data = nullptr;
+  int code = 16;
+  if (SUCCEEDED(OleGetClipboard(&data))) {
+    fw::WaitCursor wait;
+    fw::Document* made = nullptr;
+    code = PasteMaskAsNewImage(data, &made);
+    data->Release();
+  }
+  if (code != 0) Report(code, __LINE__);
+}
+
+void CClipboardCommands::OnUpdateAlways(fw::CmdUI& ui) { Enable(ui, true); }
+
+void CClipboardCommands::OnUpdateEditCut(fw::CmdUI& ui) {
+  const CLayer* active = Image().GetActiveLayer();
+  const CLayersManager* stack = Image().GetLayers();
+  Enable(ui, active != nullptr && active->IsVisible() != 0 && stack != nullptr && stack->IsLayerable() != 0 &&
+                 Image().GetSelection() != nullptr);
+}
+
+void CClipboardCommands::OnUpdateEditClear(fw::CmdUI& ui) {
+  const CLayersManager* stack = Image().GetLayers();
+  Enable(ui, Image().GetSelection() != nullptr && stack != nullptr && stack->IsLayerable() != 0);
+}
+
+void CClipboardCommands::OnUpdateEditPaste(fw::CmdUI& ui) { Enable(ui, ClipboardOffersImages()); }
+
+void CClipboardCommands::OnUpdateEditPasteSpecial(fw::CmdUI& ui) {
+  Enable(ui, ClipboardOffersImages() || (ClipboardOffersSelection() && HasActiveImageView()));
+}
+
+void CClipboardCommands::OnUpdateSelectionPaste(fw::CmdUI& ui) {
+  Enable(ui, ClipboardOffersSelection() && HasActiveImageView());
+}
+
+void CClipboardCommands::OnUpdateSelectionPasteAsNewImage(fw::CmdUI& ui) { Enable(ui, ClipboardOffersSelection()); }
+
+}  // namespace lumora

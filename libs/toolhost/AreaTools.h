@@ -1,0 +1,153 @@
+// The selection (area) tools: rectangle, ellipse, polygon, freehand pen,
+// line, magic wand and the whole image. The active tool's hook follows the
+// mouse on the image views; a finished shape combines with the document's
+// selection by the combine mode (or the keys held at the press) and
+// becomes its selection as one undo step.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "hostapi/toolhost.h"
+#include "platform/win32types.h"
+
+class Fragment;
+
+namespace lumora::toolhost {
+
+enum class AreaKind { kWhole, kRect, kEllipse, kPoly, kWand, kLine, kPen };
+
+// Keys held with a mouse message.
+enum : unsigned { kAreaShift = 1, kAreaCtrl = 2, kAreaAlt = 4 };
+
+// A mouse point as both sides see it: the window point, the image pixel
+// under it, and the nearest pixel corner (image edges) for outlines.
+struct AreaPoint {
+  POINT window{0, 0};
+  POINT pixel{0, 0};
+  POINT corner{0, 0};
+};
+
+// The outline drawn while a shape is made, in image coordinates.
+struct AreaOutline {
+  enum Shape { kNone, kRect, kEllipse, kPolyline } shape = kNone;
+  RECT rect{0, 0, 0, 0};     // kRect, kEllipse: pixels covered, exclusive
+  std::vector<POINT> points;  // kPolyline: pixel corners
+  bool closed = false;
+};
+
+// The wand's and line's settings (the selection tuner's).
+struct AreaSettings {
+  int tolerance = 32;     // per channel
+  bool contiguous = true;  // 8-connected to the clicked pixel, else all
+  int lineWidth = 5;
+  int lineStyle = 0;       // the fragment library's line styles
+  int fillMode = 1;        // polygon fill (alternate)
+};
+
+// One tool's state machine over press, move, release, double click and
+// keys, in image coordinates. Pure: the hook maps and draws around it.
+class AreaTracker {
+ public:
+  enum Result { kNothing, kChanged, kDone, kDeselect, kCancelled };
+
+  explicit AreaTracker(AreaKind kind) : kind_(kind) {}
+  AreaKind Kind() const { return kind_; }
+  Result Press(const AreaPoint& at, unsigned keys);
+  Result Move(const AreaPoint& at, unsigned keys);
+  Result Release(const AreaPoint& at, unsigned keys);
+  Result DoubleClick(const AreaPoint& at, unsigned keys);
+  // Backspace drops the polygon's last vertex; Escape cancels; Enter closes
+  // a polygon of three vertices or more.
+  Result Key(int virtualKey);
+  void Cancel();
+  // Working: the mouse is captured or a polygon is open.
+  bool Busy() const { return pressed_ || open_; }
+  bool Pressed() const { return pressed_; }
+  // The keys held at the press that began the shape: they choose the mode.
+  unsigned PressKeys() const { return pressKeys_; }
+  AreaOutline Outline() const;
+  // The finished shape (wand: the pixel clicked, see MakeWandMask); null
+  // when there is none.
+  Fragment* MakeShape(const AreaSettings& settings) const;
+  POINT WandPoint() const { return first_.pixel; }
+  // Square and centred rect of a drag from `from` to `to` (both included).
+  static RECT DragRect(POINT from, POINT to, bool square, bool centred);
+
+ private:
+  Result Close();
+
+  AreaKind kind_;
+  bool pressed_ = false;
+  bool moved_ = false;
+  bool open_ = false;  // polygon between clicks
+  unsigned pressKeys_ = 0;
+  bool shiftFresh_ = false;  // Shift has been up since the press
+  bool square_ = false;      // and is down again: square
+  bool ctrl_ = false;
+  AreaPoint first_;
+  AreaPoint last_;
+  std::vector<AreaPoint> vertices_;
+};
+
+// Pixels of a buffer within `tolerance` of the one at `seed` in every
+// channel, 8-connected to it (contiguous) or anywhere: a mask fragment
+// placed at (originX, originY) (the layer's place in the image); null when
+// the seed is outside.
+Fragment* MakeWandMask(const VrWA2000::WA* image, POINT seed, int tolerance, bool contiguous, int originX,
+                       int originY);
+
+// Which combine mode a shape takes: keys held at the press override the
+// tool host's mode (Shift add, Alt subtract, both intersect).
+int AreaCombineMode(unsigned pressKeys, int hostMode);
+
+// ---- The registered area tools and the active one
+
+struct AreaToolEntry {
+  const char* name;  // "Area_Rect" ...
+  AreaKind kind;
+  std::uint32_t prompt;  // string id: the tool's prompt
+};
+const std::vector<AreaToolEntry>& AreaToolTable();
+
+// What the tools need of windows (the program's under Win32; tests install
+// their own).
+class AreaWindows {
+ public:
+  virtual ~AreaWindows() = default;
+  virtual bool ToImage(const void* site, void* view, POINT client, AreaPoint* point) = 0;
+  // Window distance between two image corners is too coarse at a zoom:
+  // the polygon closes on window points instead, which AreaPoint carries.
+  virtual void ShowOutline(const void* site, void* view, const AreaOutline* outline) = 0;
+  // Takes the outline off before the view paints and has it drawn again
+  // after (a message posted to the view, which the hook passes back).
+  virtual void SuspendOutlineForPaint(void* view) = 0;
+  virtual bool IsOutlineMessage(std::uint32_t message) = 0;
+  virtual void RedrawOutline(void* view) = 0;
+  virtual void Capture(void* view, bool on) = 0;
+  virtual unsigned KeysNow() = 0;
+  virtual bool KeyReachesView(void* target, void* view) = 0;
+  virtual void SetAreaCursor(AreaKind kind) = 0;
+  // The drag's rect in the status bar (null: cleared).
+  virtual void ShowSize(const void* site, void* view, const RECT* imageRect) = 0;
+  // Scrolls the view when the drag leaves it.
+  virtual void AutoScroll(void* view, POINT client, bool on) = 0;
+};
+AreaWindows* CurrentAreaWindows();
+void SetAreaWindows(AreaWindows* windows);
+AreaWindows& Win32AreaWindowsInstance();
+
+// The hook's procedure (tests call it with messages of their own).
+int AreaHookProc(void* unused, const LU_MSG* msg, void* context, std::intptr_t* inOut);
+
+// Selects the whole image of the active image window (Select All): one
+// undo step; false without an image window.
+bool SelectWholeImage(const void* site);
+
+// The tuner's settings (kept in the tool host's profile).
+AreaSettings& CurrentAreaSettings();
+void LoadAreaSettings(const void* site);
+void SaveAreaSettings(const void* site);
+
+}  // namespace lumora::toolhost

@@ -1,0 +1,278 @@
+// The area tools' shapes as the mouse makes them, and the wand's mask.
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+#include "hostapi/fragment.h"
+#include "hostapi/imagebuf.h"
+#include "libs/toolhost/AreaTools.h"
+
+namespace lumora::toolhost {
+
+namespace {
+
+constexpr int kVkBack = 0x08;
+constexpr int kVkReturn = 0x0D;
+constexpr int kVkEscape = 0x1B;
+// A click this close (window pixels, each axis) to the first vertex closes
+// the polygon.
+constexpr int kCloseDistance = 3;
+
+bool SamePixel(const AreaPoint& a, const AreaPoint& b) { return a.pixel.x == b.pixel.x && a.pixel.y == b.pixel.y; }
+bool SameCorner(const AreaPoint& a, const AreaPoint& b) {
+  return a.corner.x == b.corner.x && a.corner.y == b.corner.y;
+}
+
+bool DragsARect(AreaKind kind) {
+  return kind == AreaKind::kRect || kind == AreaKind::kEllipse || kind == AreaKind::kLine;
+}
+
+}  // namespace
+
+RECT AreaTracker::DragRect(POINT from, POINT to, bool square, bool centred) {
+  LONG dx = to.x - from.x, dy = to.y - from.y;
+  if (square) {
+    const LONG side = std::max(std::labs(dx), std::labs(dy));
+    dx = dx < 0 ? -side : side;
+    dy = dy < 0 ? -side : side;
+  }
+  if (centred) {
+    const LONG ax = std::labs(dx), ay = std::labs(dy);
+    return RECT{from.x - ax, from.y - ay, from.x + ax + 1, from.y + ay + 1};
+  }
+  return RECT{std::min(from.x, from.x + dx), std::min(from.y, from.y + dy), std::max(from.x, from.x + dx) + 1,
+              std::max(from.y, from.y + dy) + 1};
+}
+
+AreaTracker::Result AreaTracker::Press(const AreaPoint& at, unsigned keys) {
+  if (kind_ == AreaKind::kWhole) return kNothing;
+  if (kind_ == AreaKind::kPoly) {
+    last_ = at;
+    if (!open_) {
+      open_ = true;
+      pressKeys_ = keys;
+      vertices_.assign(1, at);
+      first_ = at;
+      return kChanged;
+    }
+    const AreaPoint& start = vertices_.front();
+    if (vertices_.size() >= 3 && std::labs(at.window.x - start.window.x) <= kCloseDistance &&
+        std::labs(at.window.y - start.window.y) <= kCloseDistance) {
+      return Close();
+    }
+    if (!SameCorner(at, vertices_.back())) vertices_.push_back(at);
+    return kChanged;
+  }
+  pressed_ = true;
+  moved_ = false;
+  pressKeys_ = keys;
+  shiftFresh_ = (keys & kAreaShift) == 0;
+  square_ = false;
+  ctrl_ = (keys & kAreaCtrl) != 0;
+  first_ = last_ = at;
+  vertices_.assign(1, at);
+  return kChanged;
+}
+
+AreaTracker::Result AreaTracker::Move(const AreaPoint& at, unsigned keys) {
+  if (kind_ == AreaKind::kPoly) {
+    if (!open_) return kNothing;
+    last_ = at;
+    return kChanged;
+  }
+  if (!pressed_) return kNothing;
+  // Shift held since the press chose the mode; it squares once pressed anew.
+  if ((keys & kAreaShift) == 0) shiftFresh_ = true;
+  square_ = (keys & kAreaShift) != 0 && shiftFresh_;
+  ctrl_ = (keys & kAreaCtrl) != 0;
+  if (!SamePixel(at, first_)) moved_ = true;
+  last_ = at;
+  if (kind_ == AreaKind::kPen && !SameCorner(at, vertices_.back())) vertices_.push_back(at);
+  return kChanged;
+}
+
+AreaTracker::Result AreaTracker::Release(const AreaPoint& at, unsigned keys) {
+  if (kind_ == AreaKind::kPoly || !pressed_) return kNothing;
+  Move(at, keys);
+  pressed_ = false;
+  if (kind_ == AreaKind::kWand) return kDone;
+  if (!moved_) return kDeselect;
+  if (kind_ == AreaKind::kPen && vertices_.size() < 3) return kDeselect;
+  return kDone;
+}
+
+AreaTracker::Result AreaTracker::DoubleClick(const AreaPoint& at, unsigned keys) {
+  if (kind_ != AreaKind::kPoly) return Press(at, keys);
+  // The click before it already placed this vertex.
+  if (!open_) return kNothing;
+  if (vertices_.size() >= 3) return Close();
+  return kNothing;
+}
+
+AreaTracker::Result AreaTracker::Close() {
+  open_ = false;
+  return kDone;
+}
+
+AreaTracker::Result AreaTracker::Key(int virtualKey) {
+  if (!Busy()) return kNothing;
+  if (virtualKey == kVkEscape) {
+    Cancel();
+    return kCancelled;
+  }
+  if (kind_ != AreaKind::kPoly) return kNothing;
+  if (virtualKey == kVkBack) {
+    vertices_.pop_back();
+    if (vertices_.empty()) {
+      Cancel();
+      return kCancelled;
+    }
+    return kChanged;
+  }
+  if (virtualKey == kVkReturn && vertices_.size() >= 3) return Close();
+  return kNothing;
+}
+
+void AreaTracker::Cancel() {
+  pressed_ = open_ = moved_ = false;
+  vertices_.clear();
+}
+
+AreaOutline AreaTracker::Outline() const {
+  AreaOutline o;
+  if (!Busy()) return o;
+  if (DragsARect(kind_) && kind_ != AreaKind::kLine) {
+    o.shape = kind_ == AreaKind::kRect ? AreaOutline::kRect : AreaOutline::kEllipse;
+    o.rect = DragRect(first_.pixel, last_.pixel, square_, ctrl_);
+    return o;
+  }
+  if (kind_ == AreaKind::kWand) return o;
+  o.shape = AreaOutline::kPolyline;
+  if (kind_ == AreaKind::kLine) {
+    o.points = {first_.corner, last_.corner};
+    return o;
+  }
+  for (const AreaPoint& v : vertices_) o.points.push_back(v.corner);
+  if (kind_ == AreaKind::kPoly) o.points.push_back(last_.corner);
+  return o;
+}
+
+Fragment* AreaTracker::MakeShape(const AreaSettings& settings) const {
+  switch (kind_) {
+    case AreaKind::kRect:
+    case AreaKind::kEllipse: {
+      const RECT r = DragRect(first_.pixel, last_.pixel, square_, ctrl_);
+      LURECT lr;
+      RectToLURect(&lr, &r);
+      return kind_ == AreaKind::kRect ? CreateRectFrg(&lr, 0) : CreateEllipticFrg(&lr, 0);
+    }
+    case AreaKind::kPoly:
+    case AreaKind::kPen: {
+      if (vertices_.size() < 3) return nullptr;
+      std::vector<POINT> corners;
+      corners.reserve(vertices_.size());
+      for (const AreaPoint& v : vertices_) corners.push_back(v.corner);
+      return CreatePolygonFrg(corners.data(), static_cast<int>(corners.size()), settings.fillMode, 0);
+    }
+    case AreaKind::kLine:
+      return CreateLineFrg(first_.pixel.x, first_.pixel.y, last_.pixel.x, last_.pixel.y, settings.lineWidth,
+                           settings.lineStyle, 0);
+    default: return nullptr;
+  }
+}
+
+int AreaCombineMode(unsigned pressKeys, int hostMode) {
+  const bool shift = (pressKeys & kAreaShift) != 0, alt = (pressKeys & kAreaAlt) != 0;
+  if (shift && alt) return kLUGSelIntersect;
+  if (shift) return kLUGSelAdd;
+  if (alt) return kLUGSelSubtract;
+  return hostMode;
+}
+
+// ---- The wand
+
+namespace {
+
+// Channel bytes of a pixel as three values (grey repeats its one).
+struct PixelReader {
+  const VrWA2000::ReadWA* image;
+  int channels;
+  void Read(int x, int y, int out[3]) const {
+    const std::uint8_t* row = image->Row(y);
+    if (channels == 1) {
+      out[0] = out[1] = out[2] = row[x];
+      return;
+    }
+    if (channels == 0) {  // 8-bit palette: the entry's colour
+      const PALETTEENTRY& e = image->Palette()[row[x]];
+      out[0] = e.peBlue;
+      out[1] = e.peGreen;
+      out[2] = e.peRed;
+      return;
+    }
+    out[0] = row[3 * x];
+    out[1] = row[3 * x + 1];
+    out[2] = row[3 * x + 2];
+  }
+};
+
+}  // namespace
+
+Fragment* MakeWandMask(const VrWA2000::WA* image, POINT seed, int tolerance, bool contiguous, int originX,
+                       int originY) {
+  if (image == nullptr) return nullptr;
+  const int w = image->GetW(), h = image->GetH();
+  if (seed.x < 0 || seed.y < 0 || seed.x >= w || seed.y >= h) return nullptr;
+  PixelReader reader{image, 0};
+  switch (image->GetType()) {
+    case 8: reader.channels = 1; break;
+    case 16: reader.channels = 3; break;
+    case 4: reader.channels = 0; break;
+    default: return nullptr;  // the sub-byte types: no wand
+  }
+  int ref[3];
+  reader.Read(seed.x, seed.y, ref);
+  std::vector<std::uint8_t> taken(static_cast<std::size_t>(w) * h, 0);
+  auto within = [&](int x, int y) {
+    int c[3];
+    reader.Read(x, y, c);
+    return std::abs(c[0] - ref[0]) <= tolerance && std::abs(c[1] - ref[1]) <= tolerance &&
+           std::abs(c[2] - ref[2]) <= tolerance;
+  };
+  if (!contiguous) {
+    for (int y = 0; y < h; ++y) {
+      for (int x = 0; x < w; ++x) taken[static_cast<std::size_t>(y) * w + x] = within(x, y) ? 255 : 0;
+    }
+  } else {
+    // 0 unseen, 255 taken, 1 seen and refused.
+    std::vector<POINT> stack{seed};
+    taken[static_cast<std::size_t>(seed.y) * w + seed.x] = 255;
+    while (!stack.empty()) {
+      const POINT p = stack.back();
+      stack.pop_back();
+      for (int dy = -1; dy <= 1; ++dy) {
+        for (int dx = -1; dx <= 1; ++dx) {
+          const int x = p.x + dx, y = p.y + dy;
+          if (x < 0 || y < 0 || x >= w || y >= h) continue;
+          std::uint8_t& cell = taken[static_cast<std::size_t>(y) * w + x];
+          if (cell != 0) continue;
+          cell = within(x, y) ? 255 : 1;
+          if (cell == 255) stack.push_back(POINT{x, y});
+        }
+      }
+    }
+    for (std::uint8_t& cell : taken) cell = cell == 255 ? 255 : 0;
+  }
+  VrWA2000::WA* mask = nullptr;
+  try {
+    mask = new VrWA2000::WA(8, w, h, static_cast<const PALETTEENTRY*>(nullptr), true);
+  } catch (...) {
+    return nullptr;
+  }
+  for (int y = 0; y < h; ++y) std::copy_n(&taken[static_cast<std::size_t>(y) * w], w, mask->Row(y));
+  Fragment* f = CreateMaskUsingWA(mask, originX, originY);
+  mask->Release();
+  return f;
+}
+
+}  // namespace lumora::toolhost

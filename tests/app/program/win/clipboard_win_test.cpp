@@ -1,0 +1,399 @@
+// The clipboard in the program's own start-up, against the X side of the
+// clipboard: xclip reads what a copy offers (Wine hands CF_DIB to X
+// programs as image/bmp) and offers images the program pastes;
+// ImageMagick decodes and encodes the BMP files on both ends. Commands go
+// through the menu bar's items as a click sends them.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "app/ErrorBox.h"
+#include "app/win/Lumo40App.h"
+#include "app/win/MainFrame.h"
+#include "document/win/Lumo40Doc.h"
+#include "engine/layers/LayerMng.h"
+#include "framework/Profile.h"
+#include "framework/win/DocView.h"
+#include "hostapi/fragment.h"
+#include "platform/rect.h"
+#include "res/StringTable.h"
+#include "res/resource.h"
+#include "res/toolhost_ids.h"
+#include "tests/support/win/dialog_script.h"
+
+namespace lumora {
+namespace {
+
+using lumora::testing::DialogScript;
+using lumora::testing::Press;
+
+std::string MadeFile(const char* name) { return std::string(LUMORA_MADE_FILES) + "/" + name; }
+
+std::string SettingsFileOfThisProgram() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  return fw::ProfilePathForProgram(path);
+}
+
+bool RunUntil(CLumo40App& app, const std::function<bool()>& done, DWORD timeoutMs = 30000) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (!app.PreTranslateMessage(&msg)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+      }
+    }
+    for (int count = 0; app.OnIdle(count) && count < 20; ++count) {
+    }
+    if (done()) return true;
+    if (GetTickCount() - start > timeoutMs) return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+  }
+}
+
+void Settle(CLumo40App& app, CLumo40Doc* doc) {
+  ASSERT_TRUE(RunUntil(app, [&] {
+    CMapRect& q = doc->Image().Queue();
+    MSG msg;
+    return q.IsIdle() && q.RenderList().empty() && !PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+  }));
+}
+
+// A folder of this test under /tmp, seen from both sides.
+struct SharedFolder {
+  std::string unix;
+  std::string windows;
+  SharedFolder() {
+    const std::string name = "lumora-clipboard-" + std::to_string(GetCurrentProcessId());
+    unix = "/tmp/" + name;
+    windows = "Z:\\tmp\\" + name;
+    CreateDirectoryA(windows.c_str(), nullptr);
+  }
+  ~SharedFolder() {
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((windows + "\\*").c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) {
+      do {
+        DeleteFileA((windows + "\\" + found.cFileName).c_str());
+      } while (FindNextFileA(find, &found));
+      FindClose(find);
+    }
+    RemoveDirectoryA(windows.c_str());
+  }
+};
+
+std::vector<std::uint8_t> ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class Clipboard : public ::testing::Test {
+ public:
+  void SetUp() override {
+    ini_ = SettingsFileOfThisProgram();
+    DeleteFileA(ini_.c_str());
+    ASSERT_TRUE(app_.InitInstance());
+    // Every error box is read and closed, so a failure cannot hold the
+    // test in its modal loop.
+    errors.clear();
+    errorTimer_ = SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR, DWORD) {
+      HWND box = FindWindowA(kErrorBoxClass, nullptr);
+      if (box == nullptr || !IsWindowVisible(box) || GetPropA(box, "seen") != nullptr) return;
+      SetPropA(box, "seen", box);
+      char text[512] = {};
+      GetDlgItemTextA(box, IDC_ERRORDLG_MESSAGE, text, sizeof text);
+      errors.push_back(text);
+      PostMessageA(box, WM_COMMAND, IDOK, 0);
+    });
+  }
+  void TearDown() override {
+    KillTimer(nullptr, errorTimer_);
+    DialogScript::Stop();
+    for (fw::Document* doc : app_.Docs().AllDocuments()) {
+      doc->SetModifiedFlag(false);
+      if (auto* image = dynamic_cast<CLumo40Doc*>(doc)) image->Image().SetModifiedFlag(false);
+    }
+    HWND frame = app_.MainFrame()->Handle();
+    SendMessageA(frame, WM_CLOSE, 0, 0);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    app_.ExitInstance();
+    DeleteFileA(ini_.c_str());
+  }
+
+  CLumo40Doc* Open(const char* name = "three.psd") {
+    auto* doc = dynamic_cast<CLumo40Doc*>(app_.OpenDocumentFile(MadeFile(name)));
+    if (doc != nullptr) Settle(app_, doc);
+    return doc;
+  }
+  HWND Frame() { return app_.MainFrame()->Handle(); }
+
+  // A shell command line on the machine Wine runs on, the program's
+  // messages served meanwhile (the clipboard renders on request); its exit
+  // status, -1 when it did not end.
+  int Shell(const std::string& command) {
+    const std::string status = folder_.windows + "\\status";
+    DeleteFileA(status.c_str());
+    // The script first closes every descriptor the program's process
+    // handed down (its display and server connections among them).
+    {
+      std::ofstream script(folder_.windows + "\\run.sh", std::ios::binary);
+      script << "for fd in $(ls /proc/$$/fd); do [ \"$fd\" -gt 2 ] && eval \"exec $fd>&-\"; done\n"
+             << "exec </dev/null\n(" << command << ")\necho $? > " << folder_.unix << "/status\n";
+    }
+    std::string line = "/bin/bash " + folder_.unix + "/run.sh";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    if (!RunUntil(app_, [&] { return GetFileAttributesA(status.c_str()) != INVALID_FILE_ATTRIBUTES; })) return -1;
+    std::vector<std::uint8_t> text;
+    RunUntil(app_, [&] {
+      text = ReadAll(status);
+      return !text.empty() && text.back() == '\n';
+    }, 5000);
+    return text.empty() ? -1 : std::atoi(std::string(text.begin(), text.end()).c_str());
+  }
+
+  // Whether the item of the menu bar is enabled, as opening its popup
+  // finds it.
+  bool Enabled(std::uint32_t id) {
+    HMENU bar = GetMenu(Frame());
+    for (int i = 0; i < GetMenuItemCount(bar); ++i) {
+      HMENU popup = GetSubMenu(bar, i);
+      if (popup == nullptr) continue;
+      for (int k = 0; k < GetMenuItemCount(popup); ++k) {
+        if (GetMenuItemID(popup, k) != id) continue;
+        SendMessageA(Frame(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), i);
+        return (GetMenuState(popup, id, MF_BYCOMMAND) & MF_GRAYED) == 0;
+      }
+    }
+    return false;
+  }
+  void Command(std::uint32_t id) {
+    SendMessageA(Frame(), WM_COMMAND, id, 0);
+    RunUntil(app_, [] { return true; });
+  }
+
+  // Rows of a raw top-down RGB file against the buffer (bottom-up BGR).
+  static int Mismatches(const std::vector<std::uint8_t>& rgb, const VrWA2000::WA& image) {
+    const int w = image.GetW(), h = image.GetH();
+    if (rgb.size() != static_cast<std::size_t>(w) * h * 3) return -1;
+    int wrong = 0;
+    for (int y = 0; y < h; ++y) {
+      const std::uint8_t* row = image.Row(h - 1 - y);
+      for (int x = 0; x < w; ++x) {
+        const std::uint8_t* p = &rgb[(static_cast<std::size_t>(y) * w + x) * 3];
+        if (p[0] != row[3 * x + 2] || p[1] != row[3 * x + 1] || p[2] != row[3 * x]) ++wrong;
+      }
+    }
+    return wrong;
+  }
+
+  // Offers the file on the X clipboard as `type` and waits until the
+  // program's clipboard has changed.
+  void OfferFromX(const std::string& file, const std::string& type) {
+    const DWORD before = GetClipboardSequenceNumber();
+    ASSERT_EQ(Shell("setsid xclip -quiet -selection clipboard -t " + type + " -i " + file + " >" + folder_.unix +
+                    "/xclip.log 2>&1 &"),
+              0);
+    RunUntil(app_, [&] { return GetClipboardSequenceNumber() != before; }, 5000);
+  }
+
+  static inline std::vector<std::string> errors;
+  CLumo40App app_;
+  std::string ini_;
+  SharedFolder folder_;
+  UINT_PTR errorTimer_ = 0;
+};
+
+TEST_F(Clipboard, CopyOfALayeredFileReachesXAsTheBmpOfItsMergedImage) {
+  CLumo40Doc* doc = Open();
+  ASSERT_NE(doc, nullptr);
+  ASSERT_TRUE(Enabled(ID_EDIT_COPY));
+  Command(ID_EDIT_COPY);
+  ASSERT_EQ(Shell("xclip -selection clipboard -t TARGETS -o > " + folder_.unix + "/targets"), 0);
+  const std::vector<std::uint8_t> targets = ReadAll(folder_.windows + "\\targets");
+  EXPECT_NE(std::string(targets.begin(), targets.end()).find("image/bmp"), std::string::npos);
+  ASSERT_EQ(Shell("xclip -selection clipboard -t image/bmp -o > " + folder_.unix + "/copy.bmp && convert " +
+                  folder_.unix + "/copy.bmp -depth 8 rgb:" + folder_.unix + "/copy.rgb"),
+            0);
+  WAPtr merged = doc->Image().GetLayers()->CreateMergedImage(1, 255, 255, 255);
+  ASSERT_TRUE(merged);
+  EXPECT_EQ(Mismatches(ReadAll(folder_.windows + "\\copy.rgb"), *merged), 0);
+  EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(Clipboard, AnXImagePastesAsACentredLayerAndAsANewImage) {
+  CLumo40Doc* doc = Open();
+  ASSERT_NE(doc, nullptr);
+  const std::string bmp = folder_.unix + "/x.bmp";
+  ASSERT_EQ(Shell("convert -size 300x200 gradient:red-blue -fill '#20c040' -draw 'rectangle 10,20 60,90' -type "
+                  "TrueColor bmp3:" + bmp + " && convert " + bmp + " -depth 8 rgb:" + folder_.unix + "/x.rgb"),
+            0);
+  const std::vector<std::uint8_t> expected = ReadAll(folder_.windows + "\\x.rgb");
+  OfferFromX(bmp, "image/bmp");
+  ASSERT_TRUE(Enabled(ID_EDIT_PASTE));
+  ImageDocument& image = doc->Image();
+  const int layers = image.GetLayers()->GetLayerCount();
+  CLayer* below = image.GetActiveLayer();
+  const int steps = image.History().UndoCount();
+  Command(ID_EDIT_PASTE);
+  Settle(app_, doc);
+  ASSERT_EQ(image.GetLayers()->GetLayerCount(), layers + 1);
+  CLayer* pasted = image.GetActiveLayer();
+  EXPECT_EQ(image.GetLayers()->GetLayerBelow(pasted), below);
+  EXPECT_EQ(pasted->GetName().rfind("Layer ", 0), 0u) << pasted->GetName();
+  const RECT r = pasted->GetRect();
+  EXPECT_EQ(r.left, (64 - 300) / 2);
+  EXPECT_EQ(r.top, (48 - 200) / 2);
+  EXPECT_EQ(r.right - r.left, 300);
+  EXPECT_EQ(r.bottom - r.top, 200);
+  EXPECT_EQ(Mismatches(expected, *pasted->PeekImage()), 0);
+  EXPECT_EQ(image.History().UndoCount(), steps + 1);
+  EXPECT_EQ(image.HistoryState().name, std::string(res::String(IDS_STEP_INSERT_LAYER)));
+
+  // Paste as New Image: the dialog's first row is the DIB.
+  const std::size_t before = app_.Docs().AllDocuments().size();
+  ASSERT_TRUE(Enabled(ID_EDIT_PASTE_AS_NEW_IMAGE));
+  DialogScript::Run({{std::string(res::String(IDS_PASTE_AS_NEW_IMAGE)), [](HWND d) { Press(d, IDOK); }}});
+  Command(ID_EDIT_PASTE_AS_NEW_IMAGE);
+  EXPECT_EQ(DialogScript::done, 1);
+  ASSERT_EQ(app_.Docs().AllDocuments().size(), before + 1);
+  auto* made = dynamic_cast<CLumo40Doc*>(app_.Docs().AllDocuments().back());
+  ASSERT_NE(made, nullptr);
+  const CLayersManager& stack = *made->Image().GetLayers();
+  EXPECT_EQ(stack.GetWidth(), 300);
+  EXPECT_EQ(stack.GetHeight(), 200);
+  ASSERT_EQ(stack.GetLayerCount(), 1);
+  EXPECT_EQ(Mismatches(expected, *stack.GetLayer(0)->PeekImage()), 0);
+}
+
+TEST_F(Clipboard, TextOnTheClipboardGreysThePastesAndAPasteSentAnywayReports16) {
+  CLumo40Doc* doc = Open();
+  ASSERT_NE(doc, nullptr);
+  ASSERT_EQ(Shell("printf 'words' > " + folder_.unix + "/words.txt"), 0);
+  OfferFromX(folder_.unix + "/words.txt", "UTF8_STRING");
+  RunUntil(app_, [] { return IsClipboardFormatAvailable(CF_TEXT) || IsClipboardFormatAvailable(CF_UNICODETEXT); }, 5000);
+  EXPECT_FALSE(Enabled(ID_EDIT_PASTE));
+  EXPECT_FALSE(Enabled(ID_EDIT_PASTE_SPECIAL));
+  EXPECT_FALSE(Enabled(ID_EDIT_PASTE_AS_NEW_IMAGE));
+  const int layers = doc->Image().GetLayers()->GetLayerCount();
+  const int steps = doc->Image().History().UndoCount();
+  Command(ID_EDIT_PASTE);
+  RunUntil(app_, [] { return !errors.empty(); }, 5000);
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_EQ(errors[0], "Not enough memory to build, convert or install the image.");
+  EXPECT_EQ(doc->Image().GetLayers()->GetLayerCount(), layers);
+  EXPECT_EQ(doc->Image().History().UndoCount(), steps);
+  EXPECT_FALSE(doc->Image().IsModified());
+}
+
+TEST_F(Clipboard, CutOfASelectionEmptiesItAsOneStepThatUndoBringsBack) {
+  CLumo40Doc* doc = Open();
+  ASSERT_NE(doc, nullptr);
+  ImageDocument& image = doc->Image();
+  image.SetActiveLayerByIndex(0, true, false);
+  const RECT area{4, 4, 20, 16};
+  LURECT lu;
+  RectToLURect(&lu, &area);
+  Fragment* f = CreateRectFrg(&lu, 0);
+  image.SetSelection(f, false);
+  DeleteFragment(f);
+  CLayer* ground = image.GetActiveLayer();
+  const std::vector<std::uint8_t> mask0(ground->PeekMask()->Row(8), ground->PeekMask()->Row(8) + 64);
+  const int steps = image.History().UndoCount();
+  ASSERT_TRUE(Enabled(ID_EDIT_CUT));
+  Command(ID_EDIT_CUT);
+  Settle(app_, doc);
+  EXPECT_EQ(image.History().UndoCount(), steps + 1);
+  EXPECT_EQ(image.HistoryState().name, std::string(res::String(IDS_STEP_CUT)));
+  ground = image.GetLayers()->GetLayer(0);
+  ASSERT_NE(ground->PeekMask(), nullptr);
+  EXPECT_EQ(ground->PeekMask()->Row(8)[10], 0);
+  EXPECT_NE(ground->PeekMask()->Row(8)[30], 0);
+  EXPECT_TRUE(IsClipboardFormatAvailable(CF_DIB));
+  Command(ID_EDIT_UNDO);
+  Settle(app_, doc);
+  ground = image.GetLayers()->GetLayer(0);
+  EXPECT_EQ(std::vector<std::uint8_t>(ground->PeekMask()->Row(8), ground->PeekMask()->Row(8) + 64), mask0);
+}
+
+TEST_F(Clipboard, ALayeredCopyWithASelectionPastesAsTheSameLayersAndSelectionAfterItsDocumentClosed) {
+  CLumo40Doc* source = Open();
+  ASSERT_NE(source, nullptr);
+  // Select everything: the layers keep their places in the snapshot.
+  const RECT all{0, 0, 64, 48};
+  LURECT lu;
+  RectToLURect(&lu, &all);
+  Fragment* f = CreateRectFrg(&lu, 0);
+  source->Image().SetSelection(f, false);
+  DeleteFragment(f);
+  Command(ID_EDIT_COPY);
+  std::vector<std::string> names;
+  std::vector<RECT> rects;
+  const CLayersManager& from = *source->Image().GetLayers();
+  for (int i = 0; i < from.GetLayerCount(); ++i) {
+    names.push_back(from.GetLayer(i)->GetName());
+    rects.push_back(from.GetLayer(i)->GetRect());
+  }
+  WAPtr mergedBefore = source->Image().GetLayers()->CreateMergedImage(1, 255, 255, 255);
+  source->SetModifiedFlag(false);
+  source->Image().SetModifiedFlag(false);
+  source->OnCloseDocument();
+  RunUntil(app_, [] { return true; });
+
+  CLumo40Doc* target = Open("modes.psd");
+  ASSERT_NE(target, nullptr);
+  const int before = target->Image().GetLayers()->GetLayerCount();
+  ASSERT_TRUE(Enabled(ID_EDIT_PASTE));
+  Command(ID_EDIT_PASTE);
+  Settle(app_, target);
+  const CLayersManager& to = *target->Image().GetLayers();
+  ASSERT_EQ(to.GetLayerCount(), before + static_cast<int>(names.size()));
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    const CLayer* l = to.GetLayer(before + static_cast<int>(i));
+    EXPECT_EQ(l->GetName(), names[i]);
+    // Cut to its covered pixels, inside its place in the copied image.
+    RECT inside{};
+    EXPECT_TRUE(RectIntersect(&inside, l->GetRect(), rects[i]) && RectsEqual(inside, l->GetRect())) << names[i];
+  }
+  EXPECT_EQ(target->Image().HistoryState().name, std::string(res::String(IDS_STEP_PASTE)));
+  ASSERT_NE(target->Image().GetSelection(), nullptr);
+  LURECT got{};
+  GetFragmentBoundRect(target->Image().GetSelection(), &got);
+  RECT bounds;
+  LURectToRect(&bounds, &got);
+  EXPECT_EQ(bounds.left, 0);
+  EXPECT_EQ(bounds.right, 64);
+
+  // As a new image: the same layers and merged pixels.
+  DialogScript::Run({{std::string(res::String(IDS_PASTE_AS_NEW_IMAGE)), [](HWND d) { Press(d, IDOK); }}});
+  Command(ID_EDIT_PASTE_AS_NEW_IMAGE);
+  auto* made = dynamic_cast<CLumo40Doc*>(app_.Docs().AllDocuments().back());
+  ASSERT_NE(made, nullptr);
+  ASSERT_NE(made, target);
+  Settle(app_, made);
+  ASSERT_EQ(made->Image().GetLayers()->GetLayerCount(), static_cast<int>(names.size()));
+  WAPtr mergedAfter = made->Image().GetLayers()->CreateMergedImage(1, 255, 255, 255);
+  ASSERT_EQ(mergedAfter->GetW(), mergedBefore->GetW());
+  for (int y = 0; y < mergedBefore->GetH(); ++y) {
+    EXPECT_EQ(std::memcmp(mergedAfter->Row(y), mergedBefore->Row(y), 64 * 3), 0) << y;
+  }
+  EXPECT_NE(made->Image().GetSelection(), nullptr);
+}
+
+}  // namespace
+}  // namespace lumora

@@ -1,0 +1,295 @@
+// The selection tools in the running program, started in this process with
+// ag-psd's two-layer 320 x 240 file on the command line: shapes dragged and
+// clicked with real mouse input, the Selection menu's keys, undo, and the
+// marching ants on the view.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/win/Lumo40App.h"
+#include "app/win/MainFrame.h"
+#include "document/win/Lumo40Doc.h"
+#include "framework/win/CommandLineWin32.h"
+#include "framework/win/DocView.h"
+#include "hostapi/fragment.h"
+#include "hostapi/toolhost.h"
+#include "res/resource.h"
+#include "tests/app/program/win/program_rig.h"
+#include "tests/support/win/window_pixels.h"
+#include "view/SelectionEdge.h"
+#include "view/win/Lumo40View.h"
+
+namespace lumora {
+namespace {
+
+using lumora::testing::RunUntil;
+
+void Send(std::vector<INPUT> inputs) { SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)); }
+
+INPUT Key(WORD vk, bool up) {
+  INPUT in{};
+  in.type = INPUT_KEYBOARD;
+  in.ki.wVk = vk;
+  in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  return in;
+}
+
+void Chord(std::initializer_list<WORD> keys) {
+  std::vector<INPUT> inputs;
+  for (WORD k : keys) inputs.push_back(Key(k, false));
+  for (auto k = std::rbegin(keys); k != std::rend(keys); ++k) inputs.push_back(Key(*k, true));
+  Send(inputs);
+}
+
+INPUT Mouse(DWORD flags, POINT screen = {0, 0}) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = flags;
+  if (flags & MOUSEEVENTF_MOVE) {
+    in.mi.dwFlags |= MOUSEEVENTF_ABSOLUTE;
+    in.mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    in.mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  }
+  return in;
+}
+
+POINT OnScreen(HWND window, POINT client) {
+  ClientToScreen(window, &client);
+  return client;
+}
+
+class SelectionTools : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (fw::ParseProcessCommandLine().fileName.empty()) GTEST_SKIP() << "run with the two-layer file on the command line";
+    ini_ = lumora::testing::SettingsFileOfThisProgram();
+    DeleteFileA(ini_.c_str());
+    ASSERT_TRUE(app_.InitInstance());
+    ASSERT_FALSE(app_.Docs().AllDocuments().empty());
+    doc_ = dynamic_cast<CLumo40Doc*>(app_.Docs().AllDocuments().front());
+    frame_ = app_.MainFrame()->Handle();
+    SetForegroundWindow(frame_);
+    lumora::testing::Settle(app_, doc_);
+    fw::FrameWnd* child = app_.MainFrameWnd()->GetActiveFrame();
+    view_ = child != nullptr ? dynamic_cast<CLumo40View*>(child->GetActiveView()) : nullptr;
+    ASSERT_NE(view_, nullptr);
+    ASSERT_EQ(view_->ZoomRatio(), 1.0);
+  }
+  void TearDown() override {
+    if (view_ != nullptr) {
+      for (fw::Document* d : app_.Docs().AllDocuments()) d->SetModifiedFlag(false);
+      doc_->Image().SetModifiedFlag(false);
+      lumora::testing::CloseProgram(app_);
+    }
+    DeleteFileA(ini_.c_str());
+  }
+
+  void Command(UINT id) {
+    SendMessageA(frame_, WM_COMMAND, id, 0);
+    lumora::testing::Settle(app_);
+  }
+  // The area tool of a name, chosen as the selection bar's button does.
+  void ChooseTool(const char* name) {
+    for (const RegisteredAreaTool& t : app_.areaTools.Tools()) {
+      if (t.name == name) return Command(t.command);
+    }
+    FAIL() << name << " is not registered";
+  }
+
+  void MoveTo(POINT client) {
+    Send({Mouse(MOUSEEVENTF_MOVE, OnScreen(view_->Handle(), client))});
+    lumora::testing::Settle(app_);
+  }
+  void Drag(POINT from, POINT to, std::initializer_list<WORD> held = {}) {
+    MoveTo(from);
+    // The keys go down with the press: under Wine a pointer move re-reads
+    // the modifiers from the X server, which never saw them.
+    std::vector<INPUT> down;
+    for (WORD k : held) down.push_back(Key(k, false));
+    down.push_back(Mouse(MOUSEEVENTF_LEFTDOWN));
+    Send(down);
+    lumora::testing::Settle(app_);
+    MoveTo(POINT{(from.x + to.x) / 2, (from.y + to.y) / 2});
+    MoveTo(to);
+    Send({Mouse(MOUSEEVENTF_LEFTUP)});
+    lumora::testing::Settle(app_);
+    std::vector<INPUT> up;
+    for (WORD k : held) up.push_back(Key(k, true));
+    // Alt let go alone would open the menu bar: Escape closes it at once.
+    if (std::find(held.begin(), held.end(), VK_MENU) != held.end()) {
+      up.push_back(Key(VK_ESCAPE, false));
+      up.push_back(Key(VK_ESCAPE, true));
+    }
+    Send(up);
+    lumora::testing::Settle(app_);
+  }
+  void Click(POINT at) {
+    MoveTo(at);
+    Send({Mouse(MOUSEEVENTF_LEFTDOWN), Mouse(MOUSEEVENTF_LEFTUP)});
+    lumora::testing::Settle(app_);
+  }
+  void Keys(std::initializer_list<WORD> keys) {
+    Chord(keys);
+    lumora::testing::Settle(app_);
+  }
+
+  POINT Pixel(POINT client) const { return view_->WindowPointToImagePixel(client); }
+  // The client point over image pixel x, counted from the image's top row.
+  POINT C(int x, int fromTop) const {
+    POINT p{x, 239 - fromTop};
+    view_->Mapping().RevXForm(&p, kXFPixels);
+    return p;
+  }
+  Fragment* Selection() const { return doc_->Image().GetSelection(); }
+  bool Selected(int x, int y) const {
+    const POINT p{x, y};
+    return Selection() != nullptr && (PointInFragment(Selection(), &p) & 1) != 0;
+  }
+  int Steps() { return doc_->Image().History().UndoCount(); }
+
+  CLumo40App app_;
+  CLumo40Doc* doc_ = nullptr;
+  CLumo40View* view_ = nullptr;
+  HWND frame_ = nullptr;
+  std::string ini_;
+};
+
+// A rectangle dragged on the view selects the pixels under the drag; Ctrl+I
+// inverts it, Ctrl+D deselects, each one undo step; Ctrl+Z brings them back.
+TEST_F(SelectionTools, ARectangleDraggedThenInvertedAndDeselectedWithTheKeys) {
+  ChooseTool("Area_Rect");
+  char active[64] = {};
+  LUGetActiveSelection(app_.Site(), active, sizeof active);
+  EXPECT_STREQ(active, "Area_Rect");
+  const int steps = Steps();
+  const POINT from = C(60, 50), to = C(140, 110);
+  Drag(from, to);
+  ASSERT_NE(Selection(), nullptr);
+  EXPECT_EQ(GetFragmentType(Selection()), kFrgRect);
+  const POINT a = Pixel(from), b = Pixel(to);
+  LURECT bound{};
+  GetFragmentBoundRect(Selection(), &bound);
+  EXPECT_EQ(bound.x, std::min(a.x, b.x));
+  EXPECT_EQ(bound.y, std::min(a.y, b.y));
+  EXPECT_EQ(bound.width, std::abs(b.x - a.x) + 1);
+  EXPECT_EQ(bound.height, std::abs(b.y - a.y) + 1);
+  EXPECT_EQ(Steps(), steps + 1);
+
+  Keys({VK_CONTROL, 'I'});
+  ASSERT_NE(Selection(), nullptr);
+  EXPECT_TRUE(IsFrgInverted(Selection()));
+  EXPECT_FALSE(Selected(a.x, a.y));
+  EXPECT_TRUE(Selected(0, 0));
+  EXPECT_EQ(Steps(), steps + 2);
+
+  Keys({VK_CONTROL, 'D'});
+  EXPECT_EQ(Selection(), nullptr);
+  EXPECT_EQ(Steps(), steps + 3);
+  Keys({VK_CONTROL, 'Z'});
+  ASSERT_NE(Selection(), nullptr);
+  EXPECT_TRUE(IsFrgInverted(Selection())) << "the undone deselect gives the inverted selection back";
+}
+
+// Shift at the press adds, Alt subtracts, both intersect; a click without a
+// drag deselects; Select All takes the whole image.
+TEST_F(SelectionTools, KeysAtThePressCombineAndAClickDeselects) {
+  ChooseTool("Area_Rect");
+  Drag(C(20, 20), C(100, 100));
+  Drag(C(80, 80), C(160, 160), {VK_SHIFT});
+  const POINT inFirst = Pixel(C(30, 30)), inSecond = Pixel(C(150, 150)), inBoth = Pixel(C(90, 90));
+  EXPECT_TRUE(Selected(inFirst.x, inFirst.y));
+  EXPECT_TRUE(Selected(inSecond.x, inSecond.y));
+  Drag(C(85, 85), C(95, 95), {VK_MENU});
+  EXPECT_FALSE(Selected(inBoth.x, inBoth.y)) << "subtracted";
+  EXPECT_TRUE(Selected(inFirst.x, inFirst.y));
+  Drag(C(10, 10), C(40, 40), {VK_SHIFT, VK_MENU});
+  EXPECT_TRUE(Selected(inFirst.x, inFirst.y)) << "intersected";
+  EXPECT_FALSE(Selected(inSecond.x, inSecond.y));
+  Click(C(200, 200));
+  EXPECT_EQ(Selection(), nullptr);
+  Keys({VK_CONTROL, 'A'});
+  ASSERT_NE(Selection(), nullptr);
+  EXPECT_TRUE(Selected(0, 0));
+  EXPECT_TRUE(Selected(319, 239));
+}
+
+// Ellipse, polygon (clicks, a double click closes), pen and wand each
+// leave the selection the tool's shape gives.
+TEST_F(SelectionTools, EachToolGivesItsShape) {
+  ChooseTool("Area_Ellipse");
+  Drag(C(40, 40), C(120, 100));
+  ASSERT_NE(Selection(), nullptr);
+  EXPECT_EQ(GetFragmentType(Selection()), kFrgEllipse);
+  const POINT centre = Pixel(C(80, 70)), corner = Pixel(C(41, 41));
+  EXPECT_TRUE(Selected(centre.x, centre.y));
+  EXPECT_FALSE(Selected(corner.x, corner.y));
+
+  ChooseTool("Area_Poly");
+  Click(C(20, 20));
+  Click(C(120, 20));
+  MoveTo(C(120, 120));
+  Send({Mouse(MOUSEEVENTF_LEFTDOWN), Mouse(MOUSEEVENTF_LEFTUP), Mouse(MOUSEEVENTF_LEFTDOWN),
+        Mouse(MOUSEEVENTF_LEFTUP)});
+  lumora::testing::Settle(app_);
+  ASSERT_NE(Selection(), nullptr);
+  EXPECT_EQ(GetFragmentType(Selection()), kFrgPolygon);
+  EXPECT_EQ(GetPolygonFrgSize(Selection()), 3);
+  const POINT below = Pixel(C(100, 40)), above = Pixel(C(40, 100));
+  EXPECT_TRUE(Selected(below.x, below.y));
+  EXPECT_FALSE(Selected(above.x, above.y));
+
+  ChooseTool("Area_Pen");
+  Drag(C(200, 20), C(260, 80));
+  ASSERT_NE(Selection(), nullptr);
+  EXPECT_EQ(GetFragmentType(Selection()), kFrgPolygon);
+
+  // The wand on the top layer ("Patch", 160 x 120 at 40, 30 from the top):
+  // its 8-pixel blocks of one colour each.
+  ChooseTool("Area_Wand");
+  Click(C(44, 34));
+  ASSERT_NE(Selection(), nullptr);
+  EXPECT_EQ(GetFragmentType(Selection()), kFrgMask);
+  const POINT same = Pixel(C(41, 31)), next = Pixel(C(60, 60));
+  EXPECT_TRUE(Selected(same.x, same.y));
+  EXPECT_FALSE(Selected(next.x, next.y));
+}
+
+// The ants: the edge's pixels are black and white in runs of four along the
+// edge, and each tick of the animation timer moves them one pixel.
+TEST_F(SelectionTools, TheAntsMarchOnePixelPerTick) {
+  ChooseTool("Area_Rect");
+  Drag(C(30, 30), C(100, 90));
+  const SelectionEdge& edge = view_->AntsEdge();
+  ASSERT_FALSE(edge.Empty());
+  auto check = [&](const char* when) {
+    SCOPED_TRACE(when);
+    const lumora::testing::Capture shown = lumora::testing::CaptureShownClient(view_->Handle());
+    int wrong = 0;
+    for (const POINT& p : edge.Pixels()) {
+      const std::uint32_t want = SelectionEdge::IsBlack(p, view_->AntsPhase()) ? 0x000000 : 0xFFFFFF;
+      if (shown.At(p.x, p.y) != want) ++wrong;
+    }
+    EXPECT_EQ(wrong, 0) << "of " << edge.Pixels().size();
+    // The top edge alternates in fours.
+    const POINT first = edge.Pixels().front();
+    int changes = 0;
+    for (int x = first.x + 1; x < first.x + 40; ++x) changes += shown.At(x, first.y) != shown.At(x - 1, first.y);
+    EXPECT_GE(changes, 8);
+  };
+  check("at rest");
+  const int phase = view_->AntsPhase();
+  SendMessageA(frame_, WM_TIMER, kAnimationTimer, 0);
+  EXPECT_EQ(view_->AntsPhase(), (phase + 7) & 7);
+  check("after a tick");
+  Keys({VK_CONTROL, 'D'});
+  EXPECT_TRUE(view_->AntsEdge().Empty());
+  const lumora::testing::Capture shown = lumora::testing::CaptureShownClient(view_->Handle());
+  const lumora::testing::Capture image = lumora::testing::CaptureClient(view_->Handle());
+  EXPECT_EQ(shown.pixels, image.pixels) << "no ants are left on the view";
+}
+
+}  // namespace
+}  // namespace lumora

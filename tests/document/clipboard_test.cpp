@@ -1,0 +1,270 @@
+// The clipboard's portable side: the paste-format table and its test of
+// what a data object offers, the private selection block, copy snapshots
+// and the placement of pasted layers.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "document/Clipboard.h"
+#include "document/ImageDocument.h"
+#include "document/null_host.h"
+#include "engine/pixels/Fillwa.h"
+#include "engine/pixels/WAccess.h"
+#include "platform/rect.h"
+#include "res/resource.h"
+
+namespace lumora {
+namespace {
+
+ClipboardFormatIds Ids() {
+  ClipboardFormatIds ids;
+  ids.marker = 0xC101;
+  ids.mask = 0xC102;
+  ids.embeddedObject = 0xC103;
+  ids.embedSource = 0xC104;
+  ids.linkSource = 0xC105;
+  ids.fileName = 0xC106;
+  ids.fileNameW = 0xC107;
+  return ids;
+}
+
+constexpr unsigned kText = 1;
+constexpr unsigned kPng = 0xC200;
+constexpr unsigned kFiller = 0xC300;
+
+// The row Edit/Paste picks from what the object lists (the create query
+// answering as for an embedded object when "Embed Source" is listed).
+unsigned PickFor(const std::vector<unsigned>& listed) {
+  const ClipboardFormatIds ids = Ids();
+  PasteRow rows[8];
+  const int count = BuildPasteFormatTable(rows, 8, false, true, false, ids);
+  DataObjectOffer offer;
+  offer.listUsable = !listed.empty();
+  for (unsigned f : listed) {
+    offer.listed.push_back(ListedFormat{f, true, 1, f == ids.embedSource ? kMediumStorage : kMediumGlobal});
+    if (f == ids.embedSource) offer.canCreateFrom = true;
+  }
+  if (offer.listed.size() > 20) offer.listed.resize(20);  // one fetch of 20
+  QueryPasteEntries(rows, count, offer, ids);
+  const int row = PickPasteFormat(rows, count);
+  return row < 0 ? 0 : rows[row].format;
+}
+
+TEST(PasteFormats, TheOwnDocumentNeedsTheMarkerAmongTheFirstTwentyFormats) {
+  const ClipboardFormatIds ids = Ids();
+  std::vector<unsigned> markerTwentieth = {ids.embedSource, 8};
+  while (markerTwentieth.size() < 19) markerTwentieth.push_back(kFiller + markerTwentieth.size());
+  markerTwentieth.push_back(ids.marker);
+  std::vector<unsigned> markerTwentyFirst = markerTwentieth;
+  markerTwentyFirst.insert(markerTwentyFirst.end() - 1, kFiller + 99);
+  struct Case {
+    const char* what;
+    std::vector<unsigned> listed;
+    unsigned expected;
+  } cases[] = {
+      {"marker 20th", markerTwentieth, ids.embedSource},
+      {"marker 21st", markerTwentyFirst, 8},
+      {"embed source without marker", {ids.embedSource, 8, 2}, 8},
+      {"embed source alone", {ids.embedSource}, 0},
+      {"bitmap only", {2}, 2},
+      {"text only", {kText}, 0},
+      {"PNG only", {kPng}, 0},
+      {"nothing listed", {}, 0},
+  };
+  for (const Case& c : cases) EXPECT_EQ(PickFor(c.listed), c.expected) << c.what;
+}
+
+TEST(PasteFormats, TableRowsFollowTheCallersChoiceAndStopAtTheMaximum) {
+  const ClipboardFormatIds ids = Ids();
+  PasteRow rows[8];
+  ASSERT_EQ(BuildPasteFormatTable(rows, 8, true, true, true, ids), 4);
+  EXPECT_EQ(rows[0].format, ids.embedSource);
+  EXPECT_EQ(rows[1].format, ids.mask);
+  EXPECT_EQ(rows[2].format, 8u);
+  EXPECT_EQ(rows[3].format, 2u);
+  EXPECT_EQ(rows[1].nameId, static_cast<std::uint32_t>(IDS_PASTE_NAME_MASK));
+  EXPECT_EQ(rows[1].resultId, static_cast<std::uint32_t>(IDS_PASTE_RESULT_MASK));
+  ASSERT_EQ(BuildPasteFormatTable(rows, 8, true, false, false, ids), 1);
+  EXPECT_EQ(rows[0].format, ids.mask);
+  EXPECT_EQ(rows[0].resultId, 0u);
+  EXPECT_EQ(BuildPasteFormatTable(rows, 2, true, true, false, ids), 2);
+  EXPECT_EQ(PickPasteFormat(rows, 0), -1);
+}
+
+TEST(MaskBlock, SizesAndSelectionSurviveTheRoundTripAndDamageIsRefused) {
+  const RECT r{3, 4, 20, 9};
+  LURECT lu;
+  RectToLURect(&lu, &r);
+  Fragment* f = CreateRectFrg(&lu, 0);
+  const std::vector<std::uint8_t> block = WriteMaskBlock(640, 480, f);
+  ASSERT_GT(block.size(), 10u);
+  EXPECT_EQ(block[0], 0x80);
+  EXPECT_EQ(block[1], 0x02);
+  EXPECT_EQ(block[2], 0xE0);
+  EXPECT_EQ(block[3], 0x01);
+  EXPECT_EQ(std::string(block.begin() + 4, block.begin() + 9), "LUFRG");
+  int w = 0, h = 0;
+  Fragment* back = nullptr;
+  ASSERT_EQ(ReadMaskBlock(block.data(), block.size(), &w, &h, &back), 0);
+  EXPECT_EQ(w, 640);
+  EXPECT_EQ(h, 480);
+  LURECT got{};
+  GetFragmentBoundRect(back, &got);
+  RECT bounds;
+  LURectToRect(&bounds, &got);
+  EXPECT_TRUE(RectsEqual(bounds, r));
+  DeleteFragment(back);
+  DeleteFragment(f);
+  // Without a selection: an empty fragment and the sizes.
+  const std::vector<std::uint8_t> empty = WriteMaskBlock(7, 5, nullptr);
+  ASSERT_EQ(ReadMaskBlock(empty.data(), empty.size(), &w, &h, &back), 0);
+  EXPECT_EQ(GetFragmentType(back), kFrgEmpty);
+  DeleteFragment(back);
+  for (std::size_t cut : {std::size_t{0}, std::size_t{3}, std::size_t{8}, block.size() - 1}) {
+    EXPECT_EQ(ReadMaskBlock(block.data(), cut, &w, &h, &back), 36) << cut;
+    EXPECT_EQ(back, nullptr);
+  }
+}
+
+TEST(Placement, CentredOriginTruncatesTowardZero) {
+  EXPECT_EQ(CentredOrigin(64, 48, 300, 200).x, -118);
+  EXPECT_EQ(CentredOrigin(64, 48, 300, 200).y, -76);
+  EXPECT_EQ(CentredOrigin(10, 10, 3, 3).x, 3);
+  EXPECT_EQ(CentredOrigin(10, 10, 13, 13).x, -1);  // -3 / 2
+  // A selection copied away from the origin lands where its layers land.
+  const POINT p = CentredSelectionOrigin(100, 80, RECT{50, 40, 70, 60});
+  EXPECT_EQ(p.x, 40);
+  EXPECT_EQ(p.y, 30);
+}
+
+CLayer* ColourLayer(const RECT& rect, int value, const char* name) {
+  WAPtr image = WAPtr::Adopt(NewWA(kWAType24, rect.right - rect.left, rect.bottom - rect.top, nullptr));
+  FillWA(image.get(), value, value, value);
+  CLayer* layer = new CLayer(image.get(), POINT{rect.left, rect.top}, 0, nullptr, 0);
+  layer->SetName(name);
+  return layer;
+}
+
+// 20 x 10: Background, "A" over (0, 0, 5, 5), "B" over (10, 2, 18, 8)
+// clipped to "Base" over (8, 0, 20, 10) below it.
+struct Rig {
+  testing::NullDocumentHost host;
+  ImageDocument doc{&host};
+  Rig() {
+    CreationRecord record{2, 20, 10, 0x00480048u, 0xFFFFFFu};
+    EXPECT_EQ(doc.NewImage(record), 1);
+    Add(ColourLayer(RECT{0, 0, 5, 5}, 40, "A"));
+    Add(ColourLayer(RECT{8, 0, 20, 10}, 80, "Base"));
+    Add(ColourLayer(RECT{10, 2, 18, 8}, 120, "B"));
+    doc.GetLayers()->GetLayer(3)->SetGrouped(1);
+  }
+  void Add(CLayer* layer) {
+    EXPECT_TRUE(doc.AddLayer(layer, false));
+    layer->Release();
+  }
+  std::vector<std::string> Names(const CLayersManager& stack) {
+    std::vector<std::string> names;
+    for (int i = 0; i < stack.GetLayerCount(); ++i) names.push_back(stack.GetLayer(i)->GetName());
+    return names;
+  }
+  Fragment* Rect(const RECT& r) {
+    LURECT lu;
+    RectToLURect(&lu, &r);
+    return CreateRectFrg(&lu, 0);
+  }
+};
+
+TEST(CopySnapshot, WithoutASelectionTheWholeStackOrTheActiveLayer) {
+  Rig rig;
+  CLayersManagerPtr whole = BuildCopySnapshot(rig.doc, nullptr, false);
+  ASSERT_TRUE(whole);
+  EXPECT_EQ(rig.Names(*whole), (std::vector<std::string>{rig.doc.GetLayers()->GetLayer(0)->GetName(), "A", "Base", "B"}));
+  EXPECT_EQ(whole->GetDocument(), nullptr);
+  rig.doc.SetActiveLayerByIndex(3, true, false);
+  CLayersManagerPtr active = BuildCopySnapshot(rig.doc, nullptr, true);
+  ASSERT_TRUE(active);
+  ASSERT_EQ(active->GetLayerCount(), 1);
+  EXPECT_EQ(active->GetLayer(0)->GetName(), "B");
+  EXPECT_EQ(active->GetLayer(0)->GetGrouped(), 0);
+}
+
+TEST(CopySnapshot, ASelectionTakesTheLayersItTouchesWithAClippedLayersBase) {
+  Rig rig;
+  // Over B only: B brings its base; A and the background... the
+  // background covers everything, so it is touched too.
+  Fragment* f = rig.Rect(RECT{12, 3, 16, 7});
+  CLayersManagerPtr snap = BuildCopySnapshot(rig.doc, f, false);
+  ASSERT_TRUE(snap);
+  EXPECT_EQ(snap->GetWidth(), 4);
+  EXPECT_EQ(snap->GetHeight(), 4);
+  const std::vector<std::string> names = rig.Names(*snap);
+  EXPECT_EQ(names.size(), 3u);
+  EXPECT_EQ(names[1], "Base");
+  EXPECT_EQ(names[2], "B");
+  const RECT r = snap->GetLayer(2)->GetRect();
+  EXPECT_EQ(r.left, 0);
+  EXPECT_EQ(r.top, 0);
+  // Hidden, the clipped layer is left out but its base is not needed.
+  rig.doc.GetLayers()->GetLayer(3)->SetVisible(0);
+  snap = BuildCopySnapshot(rig.doc, f, false);
+  ASSERT_TRUE(snap);
+  EXPECT_EQ(rig.Names(*snap).size(), 2u);
+  DeleteFragment(f);
+}
+
+TEST(CopySnapshot, AllHiddenOrUntouchedGivesNone) {
+  Rig rig;
+  for (int i = 0; i < rig.doc.GetLayers()->GetLayerCount(); ++i) rig.doc.GetLayers()->GetLayer(i)->SetVisible(0);
+  EXPECT_FALSE(HasVisibleLayer(*rig.doc.GetLayers()));
+  Fragment* f = rig.Rect(RECT{1, 1, 3, 3});
+  EXPECT_FALSE(BuildCopySnapshot(rig.doc, f, false));
+  DeleteFragment(f);
+}
+
+TEST(CopySnapshot, CutTakesTheAreaOutOfTheActiveLayerOnly) {
+  Rig rig;
+  rig.doc.SetActiveLayerByIndex(1, true, false);  // A
+  Fragment* f = rig.Rect(RECT{1, 1, 3, 3});
+  CLayersManagerPtr snap = BuildCopySnapshot(rig.doc, f, true, true);
+  ASSERT_TRUE(snap);
+  ASSERT_EQ(snap->GetLayerCount(), 1);
+  EXPECT_EQ(snap->GetLayer(0)->GetName(), "A");
+  const CLayer* a = rig.doc.GetLayers()->GetLayer(1);
+  ASSERT_NE(a->PeekMask(), nullptr);
+  EXPECT_EQ(a->PeekMask()->Row(2)[2], 0);
+  EXPECT_NE(a->PeekMask()->Row(4)[4], 0);
+  DeleteFragment(f);
+}
+
+TEST(AddLayersOnTop, StrictPastesGetFreshLinkIdsUniqueNamesAndOneStep) {
+  Rig rig;
+  rig.doc.GetLayers()->GetLayer(1)->SetLinkId(1);
+  rig.doc.GetLayers()->GetLayer(2)->SetLinkId(1);
+  CLayersManagerPtr source = BuildCopySnapshot(rig.doc, nullptr, false);
+  // The source's group 1 and a group 2.
+  source->GetLayer(3)->SetLinkId(2);
+  const int steps = rig.doc.History().UndoCount();
+  const int before = rig.doc.GetLayers()->GetLayerCount();
+  ASSERT_TRUE(rig.doc.AddLayersOnTop(*source, POINT{1, 2}, IDS_STEP_PASTE_FROM_FILE, true));
+  const CLayersManager& stack = *rig.doc.GetLayers();
+  ASSERT_EQ(stack.GetLayerCount(), before + 4);
+  EXPECT_EQ(rig.doc.History().UndoCount(), steps + 1);
+  const CLayer* a = stack.GetLayer(before + 1);
+  const CLayer* base = stack.GetLayer(before + 2);
+  const CLayer* b = stack.GetLayer(before + 3);
+  EXPECT_NE(a->GetName(), "A");
+  EXPECT_EQ(a->GetLinkId(), base->GetLinkId());
+  EXPECT_NE(a->GetLinkId(), 0);
+  EXPECT_NE(a->GetLinkId(), 1);
+  EXPECT_NE(b->GetLinkId(), a->GetLinkId());
+  EXPECT_NE(b->GetLinkId(), 0);
+  EXPECT_EQ(a->GetRect().left, 1);
+  EXPECT_EQ(a->GetRect().top, 2);
+  EXPECT_EQ(rig.doc.GetActiveLayer(), b);
+  ASSERT_TRUE(rig.doc.UndoRedo(false));
+  EXPECT_EQ(rig.doc.GetLayers()->GetLayerCount(), before);
+}
+
+}  // namespace
+}  // namespace lumora

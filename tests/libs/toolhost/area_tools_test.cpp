@@ -1,0 +1,202 @@
+// The area tools' shapes made by press, move and release, the keys that
+// choose the combine mode, and the wand on a small image.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "hostapi/fragment.h"
+#include "hostapi/imagebuf.h"
+#include "libs/toolhost/AreaTools.h"
+
+namespace lumora::toolhost {
+namespace {
+
+// At 2:1 a window point (u, v) shows pixel (u / 2, 9 - v / 2) of a 10-row
+// image; its nearest corner is (round(u / 2), 10 - round(v / 2)).
+AreaPoint At(int u, int v) {
+  AreaPoint p;
+  p.window = POINT{u, v};
+  p.pixel = POINT{u / 2, 9 - v / 2};
+  p.corner = POINT{(u + 1) / 2, 10 - (v + 1) / 2};
+  return p;
+}
+
+std::string Selected(const Fragment* f, int width, int height) {
+  std::string rows;
+  for (int y = height - 1; y >= 0; --y) {
+    for (int x = 0; x < width; ++x) {
+      const POINT p{x, y};
+      rows += (PointInFragment(f, &p) & 1) != 0 ? '#' : '.';
+    }
+    rows += '\n';
+  }
+  return rows;
+}
+
+TEST(AreaTracker, DragRectsSquareWithShiftAfterThePressAndCentreWithCtrl) {
+  struct Case {
+    const char* name;
+    unsigned pressKeys, moveKeys;
+    RECT expected;
+  };
+  // From pixel (2, 8) to pixel (5, 7): window (4, 2) to (10, 4).
+  const Case cases[] = {
+      {"plain", 0, 0, RECT{2, 7, 6, 9}},
+      {"shift after the press squares", 0, kAreaShift, RECT{2, 5, 6, 9}},
+      {"shift held from the press only adds", kAreaShift, kAreaShift, RECT{2, 7, 6, 9}},
+      {"ctrl draws from the centre", 0, kAreaCtrl, RECT{-1, 7, 6, 10}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    AreaTracker t(AreaKind::kRect);
+    EXPECT_EQ(t.Press(At(4, 2), c.pressKeys), AreaTracker::kChanged);
+    t.Move(At(8, 3), c.moveKeys);
+    const AreaOutline o = t.Outline();
+    EXPECT_EQ(o.shape, AreaOutline::kRect);
+    EXPECT_EQ(t.Release(At(10, 4), c.moveKeys), AreaTracker::kDone);
+    EXPECT_EQ(t.PressKeys(), c.pressKeys);
+    Fragment* f = t.MakeShape(AreaSettings{});
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(GetFragmentType(f), kFrgRect);
+    LURECT b{};
+    GetFragmentBoundRect(f, &b);
+    RECT r{};
+    LURectToRect(&r, &b);
+    EXPECT_EQ(r.left, c.expected.left);
+    EXPECT_EQ(r.top, c.expected.top);
+    EXPECT_EQ(r.right, c.expected.right);
+    EXPECT_EQ(r.bottom, c.expected.bottom);
+    DeleteFragment(f);
+  }
+}
+
+TEST(AreaTracker, AClickWithoutADragDeselectsAndEscapeCancels) {
+  AreaTracker t(AreaKind::kEllipse);
+  t.Press(At(4, 4), 0);
+  t.Move(At(5, 5), 0);  // the same pixel
+  EXPECT_EQ(t.Release(At(5, 5), 0), AreaTracker::kDeselect);
+  t.Press(At(4, 4), 0);
+  t.Move(At(12, 12), 0);
+  EXPECT_EQ(t.Key(0x1B), AreaTracker::kCancelled);
+  EXPECT_FALSE(t.Busy());
+  EXPECT_EQ(t.Release(At(12, 12), 0), AreaTracker::kNothing) << "the release after Escape does nothing";
+}
+
+TEST(AreaTracker, PolygonClosesByDoubleClickOrOnItsFirstVertexAndBackspaceDropsOne) {
+  AreaTracker t(AreaKind::kPoly);
+  t.Press(At(0, 0), 0);
+  t.Release(At(0, 0), 0);
+  t.Press(At(12, 0), 0);
+  t.Move(At(16, 12), 0);
+  EXPECT_EQ(t.Outline().points.size(), 3u) << "two vertices and the rubber line's end";
+  t.Press(At(16, 16), 0);
+  t.Press(At(6, 6), 0);
+  EXPECT_EQ(t.Key(0x08), AreaTracker::kChanged);  // drops (6, 6)
+  EXPECT_EQ(t.Press(At(18, 18), 0), AreaTracker::kChanged) << "not near the first vertex";
+  EXPECT_EQ(t.Key(0x08), AreaTracker::kChanged);
+  EXPECT_EQ(t.Press(At(2, 3), 0), AreaTracker::kDone) << "within 3 window pixels of the first vertex";
+  Fragment* f = t.MakeShape(AreaSettings{});
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(GetFragmentType(f), kFrgPolygon);
+  EXPECT_EQ(GetPolygonFrgSize(f), 3);
+  DeleteFragment(f);
+
+  AreaTracker d(AreaKind::kPoly);
+  d.Press(At(0, 0), 0);
+  d.Press(At(10, 0), 0);
+  EXPECT_EQ(d.DoubleClick(At(10, 0), 0), AreaTracker::kNothing) << "two vertices do not close";
+  d.Press(At(10, 10), 0);
+  EXPECT_EQ(d.DoubleClick(At(10, 10), 0), AreaTracker::kDone);
+}
+
+TEST(AreaTracker, PenIsClosedAtReleaseAndLineHasTheSetWidth) {
+  AreaTracker pen(AreaKind::kPen);
+  pen.Press(At(0, 0), 0);
+  pen.Move(At(10, 0), 0);
+  pen.Move(At(10, 10), 0);
+  EXPECT_EQ(pen.Release(At(0, 10), 0), AreaTracker::kDone);
+  Fragment* f = pen.MakeShape(AreaSettings{});
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(GetPolygonFrgSize(f), 4);
+  DeleteFragment(f);
+
+  AreaTracker line(AreaKind::kLine);
+  line.Press(At(0, 10), 0);
+  EXPECT_EQ(line.Release(At(18, 10), 0), AreaTracker::kDone);
+  AreaSettings s;
+  s.lineWidth = 3;
+  Fragment* l = line.MakeShape(s);
+  ASSERT_NE(l, nullptr);
+  EXPECT_EQ(GetFragmentType(l), kFrgLine);
+  EXPECT_EQ(GetLineWidth(l), 3);
+  DeleteFragment(l);
+}
+
+TEST(AreaTracker, KeysAtThePressChooseTheMode) {
+  struct Case {
+    unsigned keys;
+    int hostMode, mode;
+  };
+  const Case cases[] = {
+      {0, kLUGSelReplace, kLUGSelReplace},       {0, kLUGSelSubtract, kLUGSelSubtract},
+      {kAreaShift, kLUGSelReplace, kLUGSelAdd},  {kAreaAlt, kLUGSelAdd, kLUGSelSubtract},
+      {kAreaShift | kAreaAlt, kLUGSelReplace, kLUGSelIntersect}, {kAreaCtrl, kLUGSelIntersect, kLUGSelIntersect},
+  };
+  for (const Case& c : cases) EXPECT_EQ(AreaCombineMode(c.keys, c.hostMode), c.mode) << c.keys << " " << c.hostMode;
+}
+
+TEST(Wand, TakesPixelsWithinTheToleranceConnectedOrAnywhere) {
+  // A 6 x 3 grey image (rows from the bottom): dark pixels cut off by a
+  // bright wall; the 41 touches the first ones only diagonally, the 50 is
+  // too far from the clicked 10.
+  const int rows[3][6] = {{10, 20, 200, 10, 10, 10}, {10, 200, 200, 200, 200, 200}, {200, 41, 200, 50, 10, 10}};
+  auto* image = new VrWA2000::WA(8, 6, 3, static_cast<const PALETTEENTRY*>(nullptr), true);
+  for (int y = 0; y < 3; ++y) {
+    for (int x = 0; x < 6; ++x) image->Row(y)[x] = static_cast<std::uint8_t>(rows[y][x]);
+  }
+  Fragment* connected = MakeWandMask(image, POINT{0, 0}, 32, true, 0, 0);
+  ASSERT_NE(connected, nullptr);
+  EXPECT_EQ(Selected(connected, 6, 3), ".#....\n#.....\n##....\n");
+  Fragment* everywhere = MakeWandMask(image, POINT{0, 0}, 32, false, 0, 0);
+  ASSERT_NE(everywhere, nullptr);
+  EXPECT_EQ(Selected(everywhere, 6, 3), ".#..##\n#.....\n##.###\n");
+  DeleteFragment(everywhere);
+  Fragment* anywhere = MakeWandMask(image, POINT{0, 0}, 32, false, 100, 200);
+  ASSERT_NE(anywhere, nullptr);
+  LURECT b{};
+  GetFragmentBoundRect(anywhere, &b);
+  EXPECT_EQ(b.x, 100);
+  EXPECT_EQ(b.y, 200);
+  EXPECT_EQ(MakeWandMask(image, POINT{6, 0}, 32, true, 0, 0), nullptr) << "a seed outside";
+  DeleteFragment(connected);
+  DeleteFragment(anywhere);
+  image->Release();
+}
+
+TEST(AreaTools, RegisteredToolsAndTheActiveOne) {
+  std::vector<std::string> names;
+  for (int item = LUGetSelectionToolItem(nullptr, 0); item != 0; item = LUGetSelectionToolItem(nullptr, item)) {
+    char name[20] = {};
+    LU_AREATOOLINFO info{};
+    ASSERT_TRUE(LUGetSelectionToolInfo(nullptr, item, name, sizeof name, &info, sizeof info));
+    EXPECT_EQ(info.flags & 7, 4u);
+    names.push_back(name);
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"Area_Whole", "Area_Rect", "Area_Ellipse", "Area_Poly", "Area_Wand",
+                                              "Area_Line", "Area_Pen"}));
+  EXPECT_EQ(LUGetSelectionToolInfo(nullptr, 99, nullptr, 0, nullptr, 0), 0);
+  EXPECT_EQ(LUSetActiveSelection(nullptr, "Area_Nothing"), 0);
+  ASSERT_EQ(LUSetActiveSelection(nullptr, "Area_Ellipse"), 1);
+  char active[64] = {};
+  EXPECT_EQ(LUGetActiveSelection(nullptr, active, sizeof active), 1);
+  EXPECT_STREQ(active, "Area_Ellipse");
+  EXPECT_EQ(LUSetActiveSelection(nullptr, "Area_Whole"), 0) << "no image window to select";
+  LUGetActiveSelection(nullptr, active, sizeof active);
+  EXPECT_STREQ(active, "Area_Ellipse") << "the whole image leaves the active tool";
+  LUSetActiveSelection(nullptr, "");
+  EXPECT_EQ(LUGetActiveSelection(nullptr, active, sizeof active), 0);
+  EXPECT_STREQ(active, "");
+}
+
+}  // namespace
+}  // namespace lumora::toolhost

@@ -1,0 +1,33 @@
+// The program's drop targets' base: it accepts only the layers dragged
+// within the program ("Lumo40 W32 Layer") and shows a focus rectangle that
+// follows the pointer while they are over its window.
+#pragma once
+
+#include <windows.h>
+
+#include "framework/win/OleDragDrop.h"
+
+namespace lumora {
+
+class CLuDropTarget : public fw::OleDropTarget {
+ public:
+  bool Accepted() const { return accepted_; }
+  // Whether the data offers the layer format as a stream.
+  static bool OffersLayer(IDataObject* data);
+
+ protected:
+  DWORD OnDragEnter(IDataObject* data, DWORD keyState, POINT client) override;
+  // None when not accepted; copy otherwise, the rectangle moved with the
+  // pointer (nothing drawn when the point did not move).
+  DWORD OnDragOver(IDataObject* data, DWORD keyState, POINT client) override;
+  void OnDragLeave() override;
+  void EraseFeedback();
+  void DrawFeedback();
+
+  bool accepted_ = false;
+  POINT last_{0, 0};
+  RECT feedback_{0, 0, 0, 0};
+  bool shown_ = false;
+};
+
+}  // namespace lumora

@@ -1,0 +1,191 @@
+// The view's selection commands: Deselect and Invert (menu, keys and the
+// selection bar's buttons), and the selection's marching ants.
+#include <windows.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "document/DocumentServices.h"
+#include "framework/CmdUI.h"
+#include "document/win/Lumo40Doc.h"
+#include "engine/pixels/AppValues.h"
+#include "hostapi/fragment.h"
+#include "res/resource.h"
+#include "view/win/Lumo40View.h"
+
+namespace lumora {
+
+namespace {
+
+// The host's selection of a view's window, null when none.
+Fragment* HostSelectionOf(HWND window) { return LUGetImageFrg(GetToolHostSite(), window, 0, 0); }
+
+}  // namespace
+
+void CLumo40View::OnDeleteSelection() {
+  if (!IsCommandAllowedWhileTracking(ID_SELECTION_DESELECT)) return;
+  if (CLumo40Doc* doc = GetDoc(); doc != nullptr && doc->Image().GetSelection() != nullptr) {
+    doc->Image().SetSelection(nullptr, true);
+    LUUpdateGSelection(GetToolHostSite());
+  }
+}
+
+void CLumo40View::OnInvertSelection() {
+  if (!IsCommandAllowedWhileTracking(ID_SELECTION_INVERT)) return;
+  CLumo40Doc* doc = GetDoc();
+  Fragment* host = HostSelectionOf(hwnd_);
+  if (doc == nullptr || host == nullptr) {
+    if (host != nullptr) DeleteFragment(host);
+    return;
+  }
+  Fragment* copy = CreateFragmentIndirect(host);
+  if (copy != nullptr) {
+    SetFrgInversion(copy, IsFrgInverted(host) ? 0 : 1);
+    doc->Image().SetSelection(copy, true);
+    DeleteFragment(copy);
+  }
+  DeleteFragment(host);
+  LUUpdateGSelection(GetToolHostSite());
+}
+
+void CLumo40View::OnUpdateDeleteSelection(fw::CmdUI& ui) {
+  Fragment* host = HostSelectionOf(hwnd_);
+  ui.Enable(FilterCommandEnable(ui.Id(), host != nullptr));
+  if (host != nullptr) DeleteFragment(host);
+}
+
+void CLumo40View::OnUpdateInvertSelection(fw::CmdUI& ui) {
+  Fragment* host = HostSelectionOf(hwnd_);
+  ui.Enable(FilterCommandEnable(ui.Id(), host != nullptr && GetFragmentType(host) != kFrgEmpty));
+  if (host != nullptr) DeleteFragment(host);
+}
+
+}  // namespace lumora
+
+// ---- The marching ants
+
+namespace lumora {
+
+namespace {
+
+std::vector<CLumo40View*>& AntViews() {
+  static std::vector<CLumo40View*> views;
+  return views;
+}
+
+HRGN RegionOf(const std::vector<RECT>& rects) {
+  if (rects.empty()) return CreateRectRgn(0, 0, 0, 0);
+  std::vector<std::uint8_t> block(sizeof(RGNDATAHEADER) + rects.size() * sizeof(RECT));
+  auto* data = reinterpret_cast<RGNDATA*>(block.data());
+  data->rdh.dwSize = sizeof(RGNDATAHEADER);
+  data->rdh.iType = RDH_RECTANGLES;
+  data->rdh.nCount = static_cast<DWORD>(rects.size());
+  data->rdh.nRgnSize = static_cast<DWORD>(rects.size() * sizeof(RECT));
+  RECT bound = rects.front();
+  for (const RECT& r : rects) {
+    bound.left = std::min(bound.left, r.left);
+    bound.top = std::min(bound.top, r.top);
+    bound.right = std::max(bound.right, r.right);
+    bound.bottom = std::max(bound.bottom, r.bottom);
+  }
+  data->rdh.rcBound = bound;
+  std::copy(rects.begin(), rects.end(), reinterpret_cast<RECT*>(data->Buffer));
+  return ExtCreateRegion(nullptr, static_cast<DWORD>(block.size()), data);
+}
+
+}  // namespace
+
+WindowSampling CLumo40View::AntsSampling() const {
+  WindowSampling s;
+  RECT client{};
+  if (hwnd_ == nullptr || drawContext_ == nullptr) return s;
+  GetClientRect(hwnd_, &client);
+  const VRXFORM mapping = Mapping();
+  const int w = imageInfo_.width, h = imageInfo_.height;
+  for (int u = -1; u <= client.right; ++u) {
+    POINT p{u, 0};
+    mapping.XForm(&p, kXFPixels);
+    s.columns.push_back(p.x >= 0 && p.x < w ? p.x : -1);
+  }
+  for (int v = -1; v <= client.bottom; ++v) {
+    POINT p{0, v};
+    mapping.XForm(&p, kXFPixels);
+    s.rows.push_back(p.y >= 0 && p.y < h ? p.y : -1);
+  }
+  return s;
+}
+
+void CLumo40View::FreeAntsRegions() {
+  for (HRGN& r : antsRegions_) {
+    if (r != nullptr) DeleteObject(r);
+    r = nullptr;
+  }
+}
+
+HRGN CLumo40View::AntsRegion(int phase) {
+  HRGN& r = antsRegions_[phase & 7];
+  if (r == nullptr) r = RegionOf(antsEdge_.Runs(phase & 7, true));
+  return r;
+}
+
+void CLumo40View::ForgetAnts() {
+  FreeAntsRegions();
+  antsEdge_.Clear();
+  antsSampling_ = WindowSampling{};
+  antsCoverage_ = SelectionCoverage{};
+  antsCoverageDirty_ = true;
+  std::erase(AntViews(), this);
+}
+
+void CLumo40View::RefreshAnts() {
+  CLumo40Doc* doc = GetDoc();
+  if (!ready_ || hwnd_ == nullptr || drawContext_ == nullptr || doc == nullptr) return;
+  if (std::find(AntViews().begin(), AntViews().end(), this) == AntViews().end()) AntViews().push_back(this);
+  bool rebuild = false;
+  if (antsCoverageDirty_ || antsCoverage_.width != imageInfo_.width || antsCoverage_.height != imageInfo_.height) {
+    SelectionCoverageOf(doc->Image().GetSelection(), imageInfo_.width, imageInfo_.height, &antsCoverage_);
+    antsCoverageDirty_ = false;
+    rebuild = true;
+  }
+  WindowSampling sampling = AntsSampling();
+  if (!(sampling == antsSampling_)) {
+    antsSampling_ = std::move(sampling);
+    rebuild = true;
+  }
+  if (!rebuild) return;
+  // Where the ants were is painted from the image again, where they go too.
+  if (!antsEdge_.Empty()) {
+    HRGN old = RegionOf(antsEdge_.AllRuns());
+    InvalidateRgn(hwnd_, old, FALSE);
+    DeleteObject(old);
+  }
+  FreeAntsRegions();
+  antsEdge_.Build(antsCoverage_, antsSampling_);
+  if (!antsEdge_.Empty()) {
+    HRGN now = RegionOf(antsEdge_.AllRuns());
+    InvalidateRgn(hwnd_, now, FALSE);
+    DeleteObject(now);
+  }
+}
+
+void CLumo40View::DrawAnts(HDC dc) {
+  if (antsEdge_.Empty()) return;
+  FillRgn(dc, AntsRegion(antsPhase_), static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  // The pixels white at this phase are the ones black four steps on.
+  FillRgn(dc, AntsRegion(antsPhase_ + 4), static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+}
+
+void CLumo40View::StepAnts() {
+  if (hwnd_ == nullptr || antsEdge_.Empty() || !IsWindowVisible(hwnd_) || FrameIconic()) return;
+  antsPhase_ = (antsPhase_ + 7) & 7;
+  HDC dc = GetDC(hwnd_);
+  DrawAnts(dc);
+  ReleaseDC(hwnd_, dc);
+}
+
+void CLumo40View::StepAllAnts() {
+  const std::vector<CLumo40View*> views = AntViews();
+  for (CLumo40View* view : views) view->StepAnts();
+}
+
+}  // namespace lumora
