@@ -1,69 +1,7 @@
-// OLE drag and drop: the data object, the drop source and the drop target
-// base.
+// OLE drag and drop: the drop source and the drop target base.
 #include "framework/win/OleDragDrop.h"
 
 namespace fw {
-
-// ---- Data source
-
-void OleDataSource::Offer(CLIPFORMAT format, DWORD tymed, Render render) {
-  offers_.push_back(OfferEntry{format, tymed, std::move(render)});
-}
-
-const OleDataSource::OfferEntry* OleDataSource::Find(const FORMATETC* format) const {
-  if (format == nullptr || format->dwAspect != DVASPECT_CONTENT) return nullptr;
-  for (const OfferEntry& o : offers_)
-    if (o.format == format->cfFormat && (o.tymed & format->tymed) != 0) return &o;
-  return nullptr;
-}
-
-HRESULT OleDataSource::QueryInterface(REFIID iid, void** out) {
-  if (out == nullptr) return E_POINTER;
-  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDataObject)) {
-    *out = static_cast<IDataObject*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *out = nullptr;
-  return E_NOINTERFACE;
-}
-
-HRESULT OleDataSource::GetData(FORMATETC* format, STGMEDIUM* medium) {
-  const OfferEntry* offer = Find(format);
-  if (offer == nullptr || medium == nullptr) return DV_E_FORMATETC;
-  STGMEDIUM made{};
-  FORMATETC wanted = *format;
-  wanted.tymed = offer->tymed & format->tymed;
-  if (!offer->render(&wanted, &made)) return STG_E_MEDIUMFULL;
-  *medium = made;
-  return S_OK;
-}
-
-HRESULT OleDataSource::GetDataHere(FORMATETC* format, STGMEDIUM* medium) {
-  const OfferEntry* offer = Find(format);
-  if (offer == nullptr || medium == nullptr) return DV_E_FORMATETC;
-  return offer->render(format, medium) ? S_OK : STG_E_MEDIUMFULL;
-}
-
-HRESULT OleDataSource::QueryGetData(FORMATETC* format) { return Find(format) != nullptr ? S_OK : DV_E_FORMATETC; }
-
-HRESULT OleDataSource::GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) {
-  if (out != nullptr) out->ptd = nullptr;
-  return DATA_S_SAMEFORMATETC;
-}
-
-HRESULT OleDataSource::EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) {
-  if (out == nullptr) return E_POINTER;
-  *out = nullptr;
-  if (direction != DATADIR_GET) return E_NOTIMPL;
-  std::vector<FORMATETC> formats;
-  for (const OfferEntry& o : offers_) formats.push_back(FORMATETC{o.format, nullptr, DVASPECT_CONTENT, -1, o.tymed});
-  using Make = HRESULT(WINAPI*)(UINT, const FORMATETC*, IEnumFORMATETC**);
-  static const auto make =
-      reinterpret_cast<Make>(GetProcAddress(LoadLibraryA("shell32.dll"), "SHCreateStdEnumFmtEtc"));
-  if (make == nullptr) return E_NOTIMPL;
-  return make(static_cast<UINT>(formats.size()), formats.data(), out);
-}
 
 // ---- Drop source
 
@@ -84,10 +22,10 @@ HRESULT OleDropSource::QueryContinueDrag(BOOL escape, DWORD keyState) {
   return S_OK;
 }
 
-DWORD RunDragDrop(OleDataSource& data, DWORD allowed) {
+DWORD RunDragDrop(IDataObject* data, DWORD allowed) {
   OleDropSource source;
   DWORD effect = DROPEFFECT_NONE;
-  const HRESULT result = DoDragDrop(&data, &source, allowed, &effect);
+  const HRESULT result = DoDragDrop(data, &source, allowed, &effect);
   return result == DRAGDROP_S_DROP ? effect : DROPEFFECT_NONE;
 }
 

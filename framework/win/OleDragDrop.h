@@ -1,50 +1,14 @@
-// OLE drag and drop: a data object whose formats are rendered on request,
-// the default drop source, and a drop target base that hands the window's
-// drag messages to virtual functions in client coordinates. The objects
+// OLE drag and drop (the data object is OleDataSource): the default drop
+// source, and a drop target base that hands the window's drag messages to
+// virtual functions in client coordinates. The objects
 // live as long as their owners; their COM reference counts only guard
 // against OLE releasing them early.
 #pragma once
 
 #include <ole2.h>
 
-#include <functional>
-#include <vector>
 
 namespace fw {
-
-class OleDataSource final : public IDataObject {
- public:
-  // Fills the medium (empty on entry, or a stream to write into) for the
-  // format; false refuses.
-  using Render = std::function<bool(const FORMATETC* format, STGMEDIUM* medium)>;
-  void Offer(CLIPFORMAT format, DWORD tymed, Render render);
-  void Clear() { offers_.clear(); }
-
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-  ULONG STDMETHODCALLTYPE Release() override { return refs_ > 1 ? --refs_ : 1; }
-  HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override;
-  HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC* format, STGMEDIUM* medium) override;
-  HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* format) override;
-  HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC* out) override;
-  HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) override;
-  HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override {
-    return OLE_E_ADVISENOTSUPPORTED;
-  }
-  HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
-  HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
-
- private:
-  struct OfferEntry {
-    CLIPFORMAT format;
-    DWORD tymed;
-    Render render;
-  };
-  const OfferEntry* Find(const FORMATETC* format) const;
-  std::vector<OfferEntry> offers_;
-  ULONG refs_ = 1;
-};
 
 // The class library's default drop source: Escape cancels, the left
 // button's release drops.
@@ -62,7 +26,7 @@ class OleDropSource final : public IDropSource {
 
 // Runs a drag of the data with the allowed effects; the effect of the drop
 // (DROPEFFECT_NONE when cancelled or refused).
-DWORD RunDragDrop(OleDataSource& data, DWORD allowed);
+DWORD RunDragDrop(IDataObject* data, DWORD allowed);
 
 class OleDropTarget : public IDropTarget {
  public:

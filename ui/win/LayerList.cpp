@@ -7,6 +7,7 @@
 #include "document/win/Lumo40Doc.h"
 #include "engine/layered/win/LayerDataSource.h"
 #include "engine/pixels/AppValues.h"
+#include "framework/win/OleDataSource.h"
 #include "framework/win/OleDragDrop.h"
 #include "engine/layers/LayerMng.h"
 #include "framework/win/App.h"
@@ -448,10 +449,12 @@ void CLayerScrollWnd::DragRow(int row) {
   // The stream is written only when a target asks for it.
   CLayerDataSource source;
   source.SetLayer(layer);
-  fw::OleDataSource data;
-  data.Offer(static_cast<CLIPFORMAT>(format), TYMED_ISTREAM,
-             [&source](const FORMATETC* f, STGMEDIUM* m) { return source.OnRenderData(f, m) != FALSE; });
+  // The drag is modal: the source outlives every request made of it.
+  fw::OleDataSource* data = fw::OleDataSource::Create(
+      [&source](const FORMATETC& f, STGMEDIUM* m) { return source.OnRenderData(&f, m) != FALSE; });
+  data->DelayRenderData(static_cast<CLIPFORMAT>(format), TYMED_ISTREAM);
   fw::RunDragDrop(data, DROPEFFECT_COPY | DROPEFFECT_MOVE);
+  data->Release();
 }
 
 void CLayerScrollWnd::DropAt(POINT listPoint) {
