@@ -16,7 +16,7 @@
 #include "res/StringTable.h"
 #include "res/resource.h"
 #include "engine/render/LayerMove.h"
-#include "view/render_queue_fakes.h"
+#include "tests/engine/render/render_queue_fakes.h"
 
 namespace lumora {
 namespace {
