@@ -96,6 +96,33 @@ void BM_LayeredWrite(benchmark::State& state) {
 }
 BENCHMARK(BM_LayeredWrite)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The same document with an 800 x 600 opaque layer on top, active, in the
+// image's centre (where a view at 1:1 looks), written to
+// "lumora_layer_drag.psd" in the temporary folder (bench/layer-drag drags
+// that layer in the program).
+void BM_LayeredWriteDragFile(benchmark::State& state) {
+  const std::string path = (std::filesystem::temp_directory_path() / "lumora_layer_drag.psd").string();
+  CLayersManager* stack = Document();
+  LAYER_INFO info;
+  info.name = "Drag";
+  InitLayerInfo(info);
+  const RECT rect{1600, 1200, 2400, 1800};
+  CLayer* top = new CLayer(&rect, info, kWAType24, 0);
+  FillImage(top->PeekImage(), 11);
+  stack->AddLayer(top);
+  stack->SetActiveLayer(top);
+  for (auto _ : state) {
+    lumora::DiskFile file(path, lumora::DiskFile::kCreateWrite);
+    CRWLayers(stack, &file).Write(1);
+    file.Close();
+  }
+  stack->SetActiveLayerByIndex(0);
+  stack->RemoveLayer(top);  // the stack's reference comes back here
+  top->Release();
+  top->Release();
+}
+BENCHMARK(BM_LayeredWriteDragFile)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
 void BM_LayeredRead(benchmark::State& state) {
   const std::string path = FilePath();
   WriteDocument(path);

@@ -26,6 +26,15 @@ class CClone : public CPaintBrush {
   // the offset on the first stroke after marking, and starts the stroke.
   bool StartStroke(StrokeDocument* document, int x, int y);
   POINT ImageOffset() const { return offset_; }
+  bool SourceSet() const { return sourceSet_; }
+  bool OffsetValid() const { return offsetValid_; }
+  // The source is forgotten (its view went away).
+  void ForgetSource() {
+    sourceSet_ = false;
+    offsetValid_ = false;
+    sourceImage_.Reset();
+    sourceMask_.Reset();
+  }
 
   bool BeginStroke() override;
 

@@ -3,7 +3,9 @@
 #include "paint/ShapeFill.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <functional>
 
 #include "engine/layers/DocumentLock.h"
 #include "paint/ArcWalk.h"
@@ -29,6 +31,78 @@ bool EllipseInside::operator()(int x, int y) const {
   }
   const float t = dy * a_ / b_;
   return dx * dx <= a_ * a_ - t * t;
+}
+
+PolygonInside::PolygonInside(const std::vector<POINT>& vertices) {
+  if (vertices.empty()) return;
+  bounds_ = RECT{vertices[0].x, vertices[0].y, vertices[0].x, vertices[0].y};
+  for (const POINT& v : vertices) {
+    bounds_.left = std::min(bounds_.left, v.x);
+    bounds_.top = std::min(bounds_.top, v.y);
+    bounds_.right = std::max(bounds_.right, v.x);
+    bounds_.bottom = std::max(bounds_.bottom, v.y);
+  }
+  bounds_.right += 1;
+  bounds_.bottom += 1;
+  width_ = bounds_.right - bounds_.left;
+  const int height = bounds_.bottom - bounds_.top;
+  inside_.assign(static_cast<std::size_t>(width_) * height, 0);
+  std::vector<double> crossings;
+  const std::size_t n = vertices.size();
+  for (int row = 0; row < height; ++row) {
+    const double y = bounds_.top + row + 0.5;
+    crossings.clear();
+    for (std::size_t i = 0; i < n; ++i) {
+      const POINT a = vertices[i], b = vertices[(i + 1) % n];
+      if ((a.y <= y) == (b.y <= y)) continue;  // the edge does not cross this centre line
+      crossings.push_back(a.x + (y - a.y) * (b.x - a.x) / static_cast<double>(b.y - a.y));
+    }
+    std::sort(crossings.begin(), crossings.end());
+    for (std::size_t k = 0; k + 1 < crossings.size(); k += 2) {
+      // Pixels whose centre lies between the two crossings.
+      const long from = std::max<long>(bounds_.left, static_cast<long>(std::ceil(crossings[k] - 0.5)));
+      const long to = std::min<long>(bounds_.right - 1, static_cast<long>(std::ceil(crossings[k + 1] - 0.5)) - 1);
+      for (long x = from; x <= to; ++x) inside_[static_cast<std::size_t>(row) * width_ + (x - bounds_.left)] = 1;
+    }
+  }
+}
+
+bool PolygonInside::operator()(int x, int y) const {
+  if (x < bounds_.left || x >= bounds_.right || y < bounds_.top || y >= bounds_.bottom) return false;
+  return inside_[static_cast<std::size_t>(y - bounds_.top) * width_ + (x - bounds_.left)] != 0;
+}
+
+bool StrokeBrush::RenderPolygon(std::vector<POINT>* vertices, int style, const FillProgress& progress) {
+  if (!Stroking() || vertices->empty()) return false;
+  if (!stepOpen_) {
+    document_->OpenUndoStep(undoNameId_);
+    stepOpen_ = true;
+  }
+  if (strokeLock_ != 0) {
+    // A layer that cannot grow keeps the polygon within it.
+    const RECT r = target_->GetRect();
+    for (POINT& v : *vertices) {
+      v.x = std::clamp(v.x, r.left, r.right);
+      v.y = std::clamp(v.y, r.top, r.bottom);
+    }
+  }
+  if (style == 1 || style == 2) {
+    const PolygonInside inside(*vertices);
+    RECT fill{};
+    if (lumora::RectIntersect(&fill, inside.Bounds(), DocumentRect())) {
+      if (strokeLock_ == 0 && !GrowLayer(fill)) return false;
+      if (!EnsurePaintLayer(fill, false)) return false;
+      const COLORREF colour = style == 1 ? foreground_ : background_;
+      if (!FillShape(fill, colour, std::cref(inside), progress)) return false;
+    }
+  }
+  // The outline with the brush in every style, along the vertex list.
+  for (std::size_t i = 0; i + 1 < vertices->size(); ++i) {
+    const POINT a = (*vertices)[i], b = (*vertices)[i + 1];
+    WalkLine(a.x, a.y, b.x, b.y, [this](int x, int y) { DabAt(x, y, false); });
+  }
+  if (CLayer* work = GetWorkLayer()) document_->InvalidateImageRect(work->GetRect());
+  return true;
 }
 
 bool StrokeBrush::FillShape(const RECT& fillRect, COLORREF colour, const std::function<bool(int, int)>& inside,

@@ -2,6 +2,9 @@
 // rectangle of two corners.
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include "platform/win32types.h"
 
 namespace paint {
@@ -18,6 +21,22 @@ class EllipseInside {
  private:
   float a_, b_;
   double cx_, cy_;
+};
+
+// The polygon's fill: a pixel is inside when its centre is (even-odd rule)
+// within the closed outline through the vertices, which are signed (a
+// vertex left of or below the image stays where it is).
+class PolygonInside {
+ public:
+  explicit PolygonInside(const std::vector<POINT>& vertices);
+  bool operator()(int x, int y) const;
+  // (min x, min y, max x + 1, max y + 1) of the vertices.
+  RECT Bounds() const { return bounds_; }
+
+ private:
+  RECT bounds_{};
+  int width_ = 0;
+  std::vector<std::uint8_t> inside_;  // one byte a pixel of the bounds
 };
 
 }  // namespace paint

@@ -102,6 +102,11 @@ class StrokeBrush : public brush {
   // coordinates; none: every pixel of the rectangle.
   using FillProgress = std::function<bool(int row, int rows)>;
   bool RenderBox(POINT p0, POINT p1, int style, bool ellipse, const FillProgress& progress);
+  // The polygon through the vertices (the caller closes it by repeating the
+  // first), filled in styles 1 and 2 and outlined with the brush in every
+  // style; on a layer that cannot grow the vertices are clamped into it
+  // (and stored back).
+  bool RenderPolygon(std::vector<POINT>* vertices, int style, const FillProgress& progress);
   // Fills the paint layer over `fillRect` (image coordinates, clipped to the
   // target layer, its last row and column included) with `colour` where the
   // selection, the paper and `inside` let it, writing the coverage into the

@@ -9,14 +9,14 @@ constexpr std::uint32_t kUndoPaintName = 168;
 constexpr std::array<ToolInfo, 10> kTools{{
     {kCmdToolAir, BrushClass::kAir, "AEROBRUSH", 12, 10145, kUndoPaintName},
     {kCmdToolPaint, BrushClass::kPaint, "PAINTBRUSH", 10, 10082, kUndoPaintName},
-    {kCmdToolClone, BrushClass::kClone, "CLONEBRUSH", 10, 10082, kUndoPaintName},
+    {kCmdToolClone, BrushClass::kClone, "CLONEBRUSH", 10, 10135, kUndoPaintName},
     {kCmdToolCurve, BrushClass::kCurve, "CURVEBRUSH", 10, 10142, 169},
     {kCmdToolEllipse, BrushClass::kEllipse, "ELLIPSEBRUSH", 10, 10139, 171},
     {kCmdToolEraser, BrushClass::kEraser, "ERASEBRUSH", 12, 10153, kUndoPaintName},
     {kCmdToolLine, BrushClass::kLine, "LINEBRUSH", 10, 10141, 69},
-    {kCmdToolPolygon, BrushClass::kPolygon, "POLYBRUSH", 10, 10082, 172},
+    {kCmdToolPolygon, BrushClass::kPolygon, "POLYBRUSH", 10, 10140, 172},
     {kCmdToolRect, BrushClass::kRect, "RECTBRUSH", 10, 10137, 173},
-    {kCmdToolWater, BrushClass::kWater, "WATERBRUSH", 10, 10082, kUndoPaintName},
+    {kCmdToolWater, BrushClass::kWater, "WATERBRUSH", 20, 10143, kUndoPaintName},
 }};
 
 constexpr std::array<std::uint32_t, kToolPageCount> kPageCommands{kCmdToolEraser, kCmdToolPaint, kCmdToolClone,
@@ -68,6 +68,9 @@ std::uint32_t ToolCommandForKey(char letter) {
     case 'C': case 'c': return kCmdToolCurve;
     case 'R': case 'r': return kCmdToolRect;
     case 'O': case 'o': return kCmdToolEllipse;
+    case 'P': case 'p': return kCmdToolPolygon;
+    case 'S': case 's': return kCmdToolClone;
+    case 'W': case 'w': return kCmdToolWater;
     default: return 0;
   }
 }

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "platform/rect.h"
+#include "res/resource.h"
 
 namespace lumora {
 
@@ -57,6 +58,21 @@ RowZone ZoneAt(const RowZones& z, POINT p, bool current) {
   if (in(z.positionLock)) return kZonePositionLock;
   if (in(z.textMark)) return kZoneTextMark;
   return kZoneNone;
+}
+
+std::uint32_t ZoneTipId(RowZone zone) {
+  switch (zone) {
+    case kZoneVisibility: return IDS_TIP_ROW_VISIBILITY;
+    case kZoneLinkOther: return IDS_TIP_ROW_LINKED_SELECTED;
+    case kZoneLinkCurrent: return IDS_TIP_ROW_LINKED;
+    case kZonePaintTarget: return IDS_TIP_ROW_PAINT_TARGET;
+    case kZoneImage: return IDS_TIP_ROW_THUMBNAIL;
+    case kZoneMask: return IDS_TIP_ROW_MASK;
+    case kZoneTextMark: return IDS_TIP_ROW_TEXT;
+    case kZonePositionLock: return IDS_TIP_ROW_POSITION_LOCK;
+    case kZoneTransparencyLock: return IDS_TIP_ROW_TRANSPARENCY_LOCK;
+    default: return 0;
+  }
 }
 
 int RowHeightForIndex(int index) {

@@ -3,6 +3,7 @@
 // the opacity field's text, and the palette's placement and expanded size.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "platform/win32types.h"
@@ -59,6 +60,9 @@ struct RowZones {
 RowZones ComputeRowZones(const RowShape& shape);
 // The zone under a row point; `current` picks which link zone answers.
 RowZone ZoneAt(const RowZones& zones, POINT p, bool current);
+
+// The string id of a zone's tool tip (0: none, which shows "????????").
+std::uint32_t ZoneTipId(RowZone zone);
 
 // Thumbnail size index (0 none .. 3 large) to row height: 24, 44, 64, 84;
 // an index out of range is taken as 1.

@@ -610,7 +610,7 @@ void CLumo40App::OnUpdateAlwaysOn(fw::CmdUI& ui) { ui.Enable(FilterCommandEnable
 std::intptr_t CLumo40App::MainFrameHandle(const LU_MSG& msg) {
   CMainFrame* frame = MainFrameWnd();
   if (frame == nullptr || frame->Handle() == nullptr) return 0;
-  return frame->OwnHandling(msg.message, msg.wParam, msg.lParam);
+  return frame->OwnWindowProc(msg.message, msg.wParam, msg.lParam);
 }
 
 bool CLumo40App::OwnedByMainFrame(void* window) {

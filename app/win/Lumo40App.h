@@ -67,6 +67,7 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   const std::string& SettingsPath() const { return settingsPath_; }
   const LU_SITE* Site() const { return &site_.site; }
   bool HasAnimationTimer() const { return timerRunning_; }
+  bool HostHooksInstalled() const { return hooksInstalled_; }
   void KillAnimationTimer();
   // The status of an image window on prompt channel 2.
   void ShowImageStatus(HWND window);

@@ -32,6 +32,7 @@ FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnC
                fw::WindowMessageEntry<&CMainFrame::OnSize>(WM_SIZE),
                fw::WindowMessageEntry<&CMainFrame::OnActivate>(WM_ACTIVATE),
                fw::WindowMessageEntry<&CMainFrame::OnRaiseLayerPalette>(kMsgRaiseLayerPalette),
+               fw::WindowMessageEntry<&CMainFrame::OnWindowPosChanged>(WM_WINDOWPOSCHANGED),
                fw::WindowMessageEntry<&CMainFrame::OnActivateApp>(WM_ACTIVATEAPP),
                fw::WindowMessageEntry<&CMainFrame::OnPaneActivated>(kMsgPaneActivated),
                fw::WindowMessageEntry<&CMainFrame::OnShowWindow>(WM_SHOWWINDOW),
@@ -89,6 +90,10 @@ FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnC
                fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_LINE, ID_TOOL_CURVE),
                fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_RECTANGLE, ID_TOOL_ELLIPSE),
                fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_RECTANGLE, ID_TOOL_ELLIPSE),
+               fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_POLYGON, ID_TOOL_POLYGON),
+               fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_POLYGON),
+               fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_CLONE, ID_TOOL_WATER),
+               fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_CLONE, ID_TOOL_WATER),
                fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_ERASER, ID_TOOL_ERASER),
                fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_ERASER))
 
@@ -104,20 +109,6 @@ BOOL CALLBACK FindFrameClass(HWND window, LPARAM found) {
 }
 
 }  // namespace
-
-LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-  // The window's last message unlinks it from its object: never a tool's.
-  if (message != WM_NCDESTROY) {
-    const LU_MSG record{hwnd_, message, wParam, lParam};
-    std::intptr_t result = 0;
-    if (LUIsSomethingInterest(TheLumoApp()->Site(), &record, kLUPassMainFrame, &result) != 0) return result;
-  }
-  return OwnHandling(message, wParam, lParam);
-}
-
-LRESULT CMainFrame::OwnHandling(UINT message, WPARAM wParam, LPARAM lParam) {
-  return fw::MdiFrame::WindowProc(message, wParam, lParam);
-}
 
 bool CMainFrame::PreCreateWindow(CREATESTRUCTA& cs) {
   bool found = false;
@@ -214,11 +205,20 @@ LRESULT CMainFrame::OnActivate(WPARAM wParam, LPARAM lParam) {
   return r;
 }
 
+LRESULT CMainFrame::OnWindowPosChanged(WPARAM wParam, LPARAM lParam) {
+  const LRESULT r = DefaultProc(WM_WINDOWPOSCHANGED, wParam, lParam);
+  // The frame came forward (Wine does not bring its owned windows along):
+  // the palette goes above it once the stacking has settled.
+  const auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
+  if (pos != nullptr && (pos->flags & SWP_NOZORDER) == 0) PostMessageA(Handle(), kMsgRaiseLayerPalette, 0, 0);
+  return r;
+}
+
 LRESULT CMainFrame::OnRaiseLayerPalette(WPARAM, LPARAM) {
   // The layer palette the frame owns stays above it, however the window
   // manager stacked the frame when it came forward.
-  if (IsLayerPaletteVisible())
-    SetWindowPos(layerPalette_.Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  if (!IsLayerPaletteVisible()) return 0;
+  SetWindowPos(layerPalette_.Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   return 0;
 }
 
@@ -454,6 +454,23 @@ void CMainFrame::OnUpdateLayerMoving(fw::CmdUI& ui) {
 // The palette's own commands (its keys reach the frame) go to it while it
 // shows; commands both it and the document serve stay with the document,
 // whose menu item asked for them.
+LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  CLumo40App* app = TheLumoApp();
+  // The window's last message unlinks it from its object: never a tool's.
+  if (app != nullptr && app->HostHooksInstalled() && Handle() != nullptr && message != WM_NCDESTROY) {
+    const LU_MSG offered{Handle(), message, wParam, lParam};
+    std::intptr_t result = 0;
+    if (LUIsSomethingInterest(app->Site(), &offered, kLUPassMainFrame, &result) != 0) return result;
+  }
+  return OwnWindowProc(message, wParam, lParam);
+}
+
+LRESULT CMainFrame::OwnWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  // Setting and device-mode broadcasts and 0x51A stop here.
+  if (message == WM_SETTINGCHANGE || message == WM_DEVMODECHANGE || message == 0x51A) return 0;
+  return fw::MdiFrame::WindowProc(message, wParam, lParam);
+}
+
 bool CMainFrame::OnCmdMsg(fw::MessageArgs& args) {
   if (!inPaletteRouting_ && args.message == fw::kMsgCommand && CLayerWnd::IsPaletteCommand(args.id) &&
       IsLayerPaletteVisible()) {

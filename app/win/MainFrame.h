@@ -30,11 +30,6 @@ class CMainFrame : public fw::MdiFrame {
   CMainFrame();
   const std::vector<std::string>& TwainDevices() const { return twainDevices_; }
   bool PreCreateWindow(CREATESTRUCTA& cs) override;
-  // Every message is offered to the tool host's main-frame hooks first
-  // (newest first); the application's own main-frame hook, the oldest,
-  // hands what the tools leave to OwnHandling.
-  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
-  LRESULT OwnHandling(UINT message, WPARAM wParam, LPARAM lParam);
   // The tool host's Window menu items first, then the frame's routing.
   bool OnCommand(WPARAM wParam, LPARAM lParam) override;
   // Area types and registered tools have their prompts from the tool host.
@@ -69,6 +64,12 @@ class CMainFrame : public fw::MdiFrame {
   void EndLayerMoving();
   // The visible layer palette takes its own commands first.
   bool OnCmdMsg(fw::MessageArgs& args) override;
+  // Every message is offered to the tool host's main-frame pass first; its
+  // main-frame hook hands what no tool takes to OwnWindowProc.
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  // The frame's own handling: the messages it keeps to itself, then the
+  // message map.
+  LRESULT OwnWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
   // The painting tools: the paint attributes window and the current brush
   // (owned here; null: none).
   CPaintAttributes& PaintAttributes() { return paintAttributes_; }
@@ -91,6 +92,7 @@ class CMainFrame : public fw::MdiFrame {
   LRESULT OnSize(WPARAM, LPARAM);
   LRESULT OnActivate(WPARAM, LPARAM);
   LRESULT OnRaiseLayerPalette(WPARAM, LPARAM);
+  LRESULT OnWindowPosChanged(WPARAM, LPARAM);
   LRESULT OnActivateApp(WPARAM, LPARAM);
   LRESULT OnPaneActivated(WPARAM, LPARAM);
   LRESULT OnShowWindow(WPARAM, LPARAM);

@@ -35,6 +35,13 @@ void InstallExportDialogs() {
     CImageInfo info(nullptr, path);
     info.DoModal();
   });
+  dialogs.webLink = [](std::string& link) {
+    CPrompter prompt(IDS_WEB_LINK_PROMPT, nullptr);
+    prompt.text = link;
+    if (prompt.DoModal() != IDOK) return false;
+    link = prompt.text;
+    return true;
+  };
   dialogs.map = [](int width, int height, const Fragment* selection) {
     CHTMLMapDlg dialog;
     dialog.SetFragment(width, height, selection);

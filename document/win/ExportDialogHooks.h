@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include "engine/pixels/WAccess.h"
 #include "hostapi/fragment.h"
@@ -29,6 +30,9 @@ struct ExportDialogs {
   std::function<void(const ExportRequest&)> png;
   // The Map command: the image's size and the selection.
   std::function<void(int width, int height, const Fragment* selection)> map;
+  // Layer/WEB Link...: the active layer's link text in, the new one out;
+  // true for OK.
+  std::function<bool(std::string& link)> webLink;
 };
 
 ExportDialogs& TheExportDialogs();

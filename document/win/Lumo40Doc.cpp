@@ -73,6 +73,8 @@ FW_MESSAGE_MAP(CLumo40Doc, fw::Document, fw::CommandEntry<&CLumo40Doc::OnEditUnd
                fw::UpdateEntry<&CLumo40Doc::OnUpdateAlways>(ID_FILE_EXPORT_PNG),
                fw::CommandEntry<&CLumo40Doc::OnExportMap>(ID_FILE_EXPORT_MAP),
                fw::UpdateEntry<&CLumo40Doc::OnUpdateExportMap>(ID_FILE_EXPORT_MAP),
+               fw::CommandEntry<&CLumo40Doc::OnLayerWebLink>(ID_LAYER_WEB_LINK),
+               fw::UpdateEntry<&CLumo40Doc::OnUpdateLayerWebLink>(ID_LAYER_WEB_LINK),
                fw::CommandEntry<&CLumo40Doc::OnFileReload>(ID_FILE_RELOAD),
                fw::UpdateEntry<&CLumo40Doc::OnUpdateFileReload>(ID_FILE_RELOAD),
                fw::UpdateEntry<&CLumo40Doc::OnUpdateFileSave>(fw::kIdFileSave),

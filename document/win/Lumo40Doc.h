@@ -80,6 +80,9 @@ class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFile
   // The selection's image-map text; enabled only with a selection.
   void OnExportMap();
   void OnUpdateExportMap(fw::CmdUI& ui);
+  // Layer/WEB Link...: the active layer's link text, as an undo step.
+  void OnLayerWebLink();
+  void OnUpdateLayerWebLink(fw::CmdUI& ui);
   void RunExport(const std::function<void(const ExportRequest&)>& dialog);
   // The file read again; a modified document asks first.
   void OnFileReload();

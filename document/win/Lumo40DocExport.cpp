@@ -5,6 +5,7 @@
 #include "document/win/Lumo40Doc.h"
 #include "engine/layers/LayerMng.h"
 #include "hostapi/toolhost.h"
+#include "lang/Recorder.h"
 #include "res/resource.h"
 
 namespace lumora {
@@ -67,6 +68,22 @@ void CLumo40Doc::OnExportMap() {
   const auto& map = TheExportDialogs().map;
   if (!map || stack == nullptr || !HasSelectedArea(image_->GetSelection())) return;
   map(stack->GetWidth(), stack->GetHeight(), image_->GetSelection());
+}
+
+void CLumo40Doc::OnLayerWebLink() {
+  const auto& ask = TheExportDialogs().webLink;
+  CLayersManager* stack = image_->GetLayers();
+  CLayer* layer = stack != nullptr ? stack->GetActiveLayer() : nullptr;
+  if (!ask || layer == nullptr) return;
+  std::string link = layer->GetLayerInfo().linkText;
+  if (!ask(link)) return;
+  lang::RecordLayerWEB(link);
+  image_->SetLayerWebLink(link);
+}
+
+void CLumo40Doc::OnUpdateLayerWebLink(fw::CmdUI& ui) {
+  const CLayersManager* stack = image_->GetLayers();
+  EnableFiltered(ui, stack != nullptr && stack->GetActiveLayer() != nullptr);
 }
 
 void CLumo40Doc::OnUpdateExportMap(fw::CmdUI& ui) {

@@ -28,6 +28,9 @@ constexpr int kInsertCombo = 1155;
 constexpr int kPresetCombo = 2041;
 constexpr int kEraseCombo = 1168;
 constexpr int kStyleCombo = 1157;
+constexpr int kMannerList = 1234;
+constexpr int kStrengthEdit = 1213;
+constexpr int kStrengthSpin = 1214;
 
 constexpr std::uint32_t kShapeNames[] = {10100, 10101, 10102, 10103, 10104, 10105};
 constexpr std::uint32_t kEraseActions[] = {10214, 10148, 10149, 10150, 10152, 10151};
@@ -105,9 +108,16 @@ bool CBrushPage::OnInitDialog() {
     for (std::uint32_t id : kEraseActions) actions.push_back(Text(id));
     FillCombo(kEraseCombo, actions, eraseAction_);
   }
-  if (Has(kStyleCombo)) {
+  if (Has(kStyleCombo) && kind_ == paint::PageKind::clone) {
+    FillCombo(kStyleCombo, {Text(IDS_CLONE_COMMON), Text(IDS_CLONE_ARTISTIC)}, s.style == 0 ? 0 : 1);
+  } else if (Has(kStyleCombo)) {
     FillCombo(kStyleCombo, {Text(IDS_STYLE_OUTLINED), Text(IDS_STYLE_FILLED_FOREGROUND), Text(IDS_STYLE_FILLED_BACKGROUND)},
               static_cast<int>(std::min<std::uint32_t>(s.style, 2)));
+  }
+  if (Has(kMannerList)) {
+    FillCombo(kMannerList, {Text(IDS_WATER_DROP), Text(IDS_WATER_SMEAR)}, s.manner == 0 ? 0 : 1);
+    SendDlgItemMessageA(hwnd_, kStrengthSpin, UDM_SETRANGE32, 1, 10);
+    SetDlgItemInt(hwnd_, kStrengthEdit, std::clamp<std::uint32_t>(s.strength, 1, 10), FALSE);
   }
   FillPresetCombo();
   if (Has(kInsertCombo)) insertCombo_.Attach(hwnd_, kInsertCombo);
@@ -195,7 +205,11 @@ void CBrushPage::PushInsertMode() {
 void CBrushPage::PushOwn() {
   if (brush_ == nullptr) return;
   if (kind_ == paint::PageKind::eraser) brush_->SetEraseAction(eraseAction_);
-  if (kind_ == paint::PageKind::rect || kind_ == paint::PageKind::ellipse || kind_ == paint::PageKind::polygon) {
+  if (kind_ == paint::PageKind::water) {
+    brush_->SetWater(static_cast<int>(Model().settings.manner), static_cast<int>(Model().settings.strength));
+  }
+  if (kind_ == paint::PageKind::rect || kind_ == paint::PageKind::ellipse || kind_ == paint::PageKind::polygon ||
+      kind_ == paint::PageKind::clone) {
     brush_->SetStyle(static_cast<int>(Model().settings.style));
   }
   if (kind_ == paint::PageKind::air) {
@@ -304,6 +318,20 @@ void CBrushPage::OnCommandFrom(int id, int code) {
           s.insertMode = static_cast<std::uint32_t>(insertItems_[at].code);
           PushInsertMode();
         }
+      }
+      break;
+    case kMannerList:
+      if (code == CBN_SELCHANGE) {
+        s.manner = static_cast<std::uint32_t>(std::clamp(ComboSelection(hwnd_, id), 0, 1));
+        PushOwn();
+      }
+      break;
+    case kStrengthEdit:
+      if (code == EN_CHANGE && ReadNumber(id, 1, 10, &value)) {
+        s.strength = static_cast<std::uint32_t>(value);
+        PushOwn();
+      } else if (code == EN_KILLFOCUS && !ReadNumber(id, 1, 10, &value)) {
+        RefuseNumber(id, 1, 10);
       }
       break;
     case kStyleCombo:

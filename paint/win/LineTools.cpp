@@ -2,10 +2,12 @@
 #include "paint/win/LineTools.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "document/win/Lumo40Doc.h"
 #include "engine/pixels/Progress.h"
 #include "paint/ArcWalk.h"
+#include "paint/CloneBrush.h"
 #include "paint/LineWalk.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
@@ -296,6 +298,245 @@ void CRectTool::OnLButtonUp(HWND window, UINT flags, int x, int y) {
     }
   }
   CToolBrush::OnLButtonUp(window, flags, x, y);
+}
+
+}  // namespace lumora
+
+// ---- Polygon
+
+namespace lumora {
+
+bool CPolygonTool::LayerRefuses(HWND window) const {
+  CLumo40Doc* doc = IsImageViewWnd(window) ? GetDocFromWnd(window) : nullptr;
+  CLayer* layer = doc != nullptr ? doc->Image().GetActiveLayer() : nullptr;
+  if (layer == nullptr) return false;
+  const LAYER_INFO info = layer->GetLayerInfo();
+  if (info.editMask == 0 || info.lockTransparency == 0) return false;
+  const std::string text(res::String(IDS_TRANSPARENCY_LOCKED));
+  MessageBoxA(GetAncestor(window, GA_ROOT), text.c_str(), std::string(res::String(IDS_ERROR_CAPTION)).c_str(),
+              MB_OK | MB_ICONEXCLAMATION);
+  return true;
+}
+
+void CPolygonTool::DrawFeedback() const {
+  HWND window = ViewWindow();
+  if (window == nullptr || vertices_.empty()) return;
+  CLumo40View* view = stroke_->View();
+  HDC dc = GetDC(window);
+  const int old = SetROP2(dc, R2_NOT);
+  POINT p = ToWindow(view, vertices_.front());
+  MoveToEx(dc, p.x, p.y, nullptr);
+  for (std::size_t i = 1; i < vertices_.size(); ++i) {
+    p = ToWindow(view, vertices_[i]);
+    LineTo(dc, p.x, p.y);
+  }
+  if (hasBand_) {
+    const POINT b = ToWindow(view, band_);
+    LineTo(dc, b.x, b.y);
+  }
+  SetROP2(dc, old);
+  ReleaseDC(window, dc);
+}
+
+void CPolygonTool::EraseFeedback() const {
+  HWND window = ViewWindow();
+  if (window == nullptr || vertices_.empty()) return;
+  CLumo40View* view = stroke_->View();
+  HRGN region = CreateRectRgn(0, 0, 0, 0);
+  auto add = [region](int x, int y) {
+    HRGN square = CreateRectRgn(x - 1, y - 1, x + 2, y + 2);
+    CombineRgn(region, region, square, RGN_OR);
+    DeleteObject(square);
+  };
+  std::vector<POINT> points;
+  for (const POINT& v : vertices_) points.push_back(ToWindow(view, v));
+  if (hasBand_) points.push_back(ToWindow(view, band_));
+  add(points.front().x, points.front().y);
+  for (std::size_t i = 1; i < points.size(); ++i) {
+    paint::WalkLine(points[i - 1].x, points[i - 1].y, points[i].x, points[i].y, add);
+    add(points[i].x, points[i].y);
+  }
+  RepaintRegion(window, region);
+}
+
+void CPolygonTool::OnLButtonDown(HWND window, UINT flags, int x, int y) {
+  if (LayerRefuses(window)) {
+    vertices_.clear();
+    return;
+  }
+  if (vertices_.empty()) {
+    engine_->SetPaintAtButtonDown(false);
+    CToolBrush::OnLButtonDown(window, flags, x, y);
+    if (!capturing_) return;
+    hasBand_ = false;
+    vertices_.push_back(ImageAt(x, y));
+    DrawFeedback();
+    return;
+  }
+  if (!capturing_) return;
+  EraseFeedback();
+  vertices_.push_back(ImageAt(x, y));
+  hasBand_ = false;
+  DrawFeedback();
+}
+
+void CPolygonTool::OnMouseMove(HWND, UINT flags, int x, int y) {
+  if (!capturing_ || vertices_.empty()) return;
+  const POINT p = ImageAt(x, y);
+  EraseFeedback();
+  if ((flags & MK_LBUTTON) != 0) {
+    // Dragging adds vertices as it goes.
+    const POINT& last = vertices_.back();
+    if (p.x != last.x || p.y != last.y) vertices_.push_back(p);
+    hasBand_ = false;
+  } else {
+    band_ = p;
+    hasBand_ = true;
+  }
+  DrawFeedback();
+}
+
+void CPolygonTool::OnLButtonDblClk(HWND window, UINT flags, int x, int y) {
+  if (!capturing_) return;
+  if (vertices_.empty()) {
+    OnLButtonDown(window, flags, x, y);
+    return;
+  }
+  EraseFeedback();
+  hasBand_ = false;
+  RECT client{};
+  GetClientRect(window, &client);
+  if (x >= client.left && x < client.right && y >= client.top && y < client.bottom) {
+    vertices_.push_back(vertices_.front());
+    ProgressSetCaptionId(kProcessingCaption);
+    const bool rendered = engine_->RenderPolygon(&vertices_, style_, [](int row, int rows) {
+      return ProgressCallback(row, rows) != 0;
+    });
+    if (!rendered) engine_->DiscardStroke();
+  }
+  vertices_.clear();
+  CToolBrush::OnLButtonUp(window, flags, x, y);
+}
+
+}  // namespace lumora
+
+// ---- Clone
+
+namespace lumora {
+
+constexpr int kCrossReach = 10;
+
+CCloneTool::CCloneTool(const paint::ToolInfo& info, std::unique_ptr<paint::StrokeBrush> engine,
+                       std::unique_ptr<BrushRandom> random)
+    : CToolBrush(info, std::move(engine), std::move(random), IDC_CROSS) {}
+
+CCloneTool::~CCloneTool() {
+  if (crossShown_ && IsWindow(sourceWindow_)) EraseCross();
+}
+
+paint::CClone& CCloneTool::Clone() { return static_cast<paint::CClone&>(*engine_); }
+
+void CCloneTool::SetStyle(int style) { Clone().SetCloneMode(style); }
+
+void CCloneTool::InvertCross(HDC dc, POINT at) const {
+  const int old = SetROP2(dc, R2_NOT);
+  MoveToEx(dc, at.x - kCrossReach, at.y, nullptr);
+  LineTo(dc, at.x + kCrossReach, at.y);
+  MoveToEx(dc, at.x, at.y - kCrossReach, nullptr);
+  LineTo(dc, at.x, at.y + kCrossReach);
+  SetROP2(dc, old);
+}
+
+void CCloneTool::DrawCross(POINT at) {
+  if (!IsWindow(sourceWindow_)) return;
+  HDC dc = GetDC(sourceWindow_);
+  InvertCross(dc, at);
+  ReleaseDC(sourceWindow_, dc);
+  cross_ = at;
+  crossShown_ = true;
+}
+
+void CCloneTool::EraseCross() {
+  if (!crossShown_) return;
+  crossShown_ = false;
+  if (!IsWindow(sourceWindow_)) return;
+  HDC dc = GetDC(sourceWindow_);
+  InvertCross(dc, cross_);
+  ReleaseDC(sourceWindow_, dc);
+}
+
+int CCloneTool::OnViewPaint(CLumo40View* view, HDC dc) {
+  // The paint drew the image over the cross: it goes on again.
+  if (crossShown_ && view != nullptr && view->Handle() == sourceWindow_) InvertCross(dc, cross_);
+  return 0;
+}
+
+void CCloneTool::Mark(HWND window, int x, int y) {
+  CLumo40View* view = IsImageViewWnd(window) ? GetViewFromWnd(window) : nullptr;
+  CLumo40Doc* doc = view != nullptr ? view->GetDoc() : nullptr;
+  CLayer* layer = doc != nullptr ? doc->Image().GetActiveLayer() : nullptr;
+  if (layer == nullptr) return;
+  sourceWindow_ = window;
+  sourceClick_ = POINT{x, y};
+  if (Clone().MarkSource(layer, view->WindowPointToImagePixel(POINT{x, y}))) DrawCross(POINT{x, y});
+}
+
+void CCloneTool::OnLButtonDown(HWND window, UINT flags, int x, int y) {
+  const bool shift = (flags & MK_SHIFT) != 0 || GetKeyState(VK_SHIFT) < 0;
+  if (shift) {
+    if (Clone().SourceSet()) {
+      if (crossShown_ && !IsWindow(sourceWindow_)) return;
+      EraseCross();
+      Clone().ForgetSource();
+    }
+    Mark(window, x, y);
+    return;
+  }
+  if (Clone().SourceSet()) {
+    // After the offset was measured, a third view takes no strokes.
+    if (Clone().OffsetValid() && window != targetWindow_ && window != sourceWindow_) return;
+    if (!IsWindow(sourceWindow_)) {
+      MessageBeep(0);
+      crossShown_ = false;
+      Clone().ForgetSource();
+      return;
+    }
+  }
+  if (!Clone().OffsetValid()) viewOffset_ = POINT{sourceClick_.x - x, sourceClick_.y - y};
+  CToolBrush::OnLButtonDown(window, flags, x, y);
+  if (capturing_) targetWindow_ = window;
+}
+
+bool CCloneTool::StartEngineStroke(ViewStrokeDocument* document, POINT image) {
+  return Clone().StartStroke(document, image.x, image.y);
+}
+
+void CCloneTool::OnMouseMove(HWND window, UINT flags, int x, int y) {
+  if (!capturing_ || (flags & MK_LBUTTON) == 0 || !Clone().SourceSet() || window != targetWindow_ || !stroke_) {
+    return;
+  }
+  const POINT old = cross_;
+  CToolBrush::OnMouseMove(window, flags, x, y);
+  if (crossShown_) {
+    const bool close = std::abs(viewOffset_.x) < 30 && std::abs(viewOffset_.y) < 30;
+    if (close && targetWindow_ == sourceWindow_) {
+      // The stroke may have painted under the cross: repaint that square.
+      const RECT square{old.x - kCrossReach, old.y - kCrossReach, old.x + kCrossReach + 1, old.y + kCrossReach + 1};
+      crossShown_ = false;
+      InvalidateRect(sourceWindow_, &square, TRUE);
+      UpdateWindow(sourceWindow_);
+    } else {
+      EraseCross();
+    }
+  }
+  CLumo40View* source = GetViewFromWnd(sourceWindow_);
+  if (source == nullptr) return;
+  POINT sample = stroke_->View()->WindowPointToImagePixel(POINT{x, y});
+  sample.x += Clone().ImageOffset().x;
+  sample.y += Clone().ImageOffset().y;
+  POINT at = ToWindow(source, sample);
+  at.y -= 2;
+  DrawCross(at);
 }
 
 }  // namespace lumora

@@ -4,6 +4,7 @@
 // step "Line" or "Curve".
 #pragma once
 
+#include "paint/CloneBrush.h"
 #include "paint/win/ToolBrush.h"
 
 namespace lumora {
@@ -82,6 +83,74 @@ class CRectTool : public CLineTool {
   int style_ = 0;
   bool constrain_ = false;
   POINT lastWindow_{};
+};
+
+}  // namespace lumora
+
+namespace lumora {
+
+// The polygon tool: clicks (and drags) add vertices, the rubber band runs
+// from the last vertex to the pointer; a double click closes the polygon
+// and paints it in the page's drawing style.
+class CPolygonTool : public CLineTool {
+ public:
+  using CLineTool::CLineTool;
+  void OnLButtonDown(HWND window, UINT flags, int x, int y) override;
+  void OnMouseMove(HWND window, UINT flags, int x, int y) override;
+  void OnLButtonUp(HWND, UINT, int, int) override {}
+  void OnLButtonDblClk(HWND window, UINT flags, int x, int y) override;
+  void SetStyle(int style) override { style_ = style; }
+  std::size_t VertexCount() const { return vertices_.size(); }
+
+ private:
+  bool LayerRefuses(HWND window) const;
+  // The polyline through the vertices and the band to the pointer, drawn
+  // inverted or erased.
+  void DrawFeedback() const;
+  void EraseFeedback() const;
+
+  int style_ = 0;
+  std::vector<POINT> vertices_;  // image coordinates, signed
+  bool hasBand_ = false;
+  POINT band_{};
+};
+
+}  // namespace lumora
+
+namespace lumora {
+
+// The clone tool: Shift and a click mark the source (a cross shows it in
+// its view); strokes then paint the source layer's pixels displaced by the
+// offset measured at the first stroke, the cross following the sampling
+// point.
+class CCloneTool : public CToolBrush {
+ public:
+  CCloneTool(const paint::ToolInfo& info, std::unique_ptr<paint::StrokeBrush> engine,
+             std::unique_ptr<BrushRandom> random);
+  ~CCloneTool() override;
+  int OnViewPaint(CLumo40View* view, HDC dc) override;
+  void OnLButtonDown(HWND window, UINT flags, int x, int y) override;
+  void OnMouseMove(HWND window, UINT flags, int x, int y) override;
+  void SetStyle(int style) override;
+  bool CrossShown() const { return crossShown_; }
+  POINT CrossPoint() const { return cross_; }
+
+ protected:
+  bool StartEngineStroke(ViewStrokeDocument* document, POINT image) override;
+
+ private:
+  paint::CClone& Clone();
+  void InvertCross(HDC dc, POINT at) const;
+  void DrawCross(POINT at);
+  void EraseCross();
+  void Mark(HWND window, int x, int y);
+
+  HWND sourceWindow_ = nullptr;
+  HWND targetWindow_ = nullptr;
+  POINT sourceClick_{};
+  bool crossShown_ = false;
+  POINT cross_{};
+  POINT viewOffset_{};
 };
 
 }  // namespace lumora

@@ -65,6 +65,12 @@ CPaintAttributes::CPaintAttributes() : fw::Dialog(IDD_PAINT_ATTRIBUTES, nullptr)
       std::make_unique<CBrushPage>(paint::PageKind::rect, IDD_PAGE_RECTANGLE, paint::kCmdToolRect, *file_);
   pages_[paint::kPageEllipse] =
       std::make_unique<CBrushPage>(paint::PageKind::ellipse, IDD_PAGE_ELLIPSE, paint::kCmdToolEllipse, *file_);
+  pages_[paint::kPagePolygon] =
+      std::make_unique<CBrushPage>(paint::PageKind::polygon, IDD_PAGE_POLYGON, paint::kCmdToolPolygon, *file_);
+  pages_[paint::kPageClone] =
+      std::make_unique<CBrushPage>(paint::PageKind::clone, IDD_PAGE_CLONE, paint::kCmdToolClone, *file_);
+  pages_[paint::kPageWater] =
+      std::make_unique<CBrushPage>(paint::PageKind::water, IDD_PAGE_WATER, paint::kCmdToolWater, *file_);
   pages_[paint::kPageAir] =
       std::make_unique<CBrushPage>(paint::PageKind::air, IDD_PAGE_AIRBRUSH, paint::kCmdToolAir, *file_);
 }

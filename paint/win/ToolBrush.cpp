@@ -12,6 +12,8 @@
 #include "hostapi/fragment.h"
 #include "hostapi/toolhost.h"
 #include "paint/AirBrush.h"
+#include "paint/CloneBrush.h"
+#include "paint/WaterBrush.h"
 #include "paint/BrushPageRules.h"
 #include "paint/EraseBrush.h"
 #include "paint/PaintBrush.h"
@@ -84,7 +86,14 @@ std::unique_ptr<CToolBrush> CToolBrush::Create(std::uint32_t command) {
     case paint::BrushClass::kCurve:
     case paint::BrushClass::kRect:
     case paint::BrushClass::kEllipse:
+    case paint::BrushClass::kPolygon:
       engine = std::make_unique<paint::CPaintBrush>(command, info->width, *random);
+      break;
+    case paint::BrushClass::kClone:
+      engine = std::make_unique<paint::CClone>(*random, info->width);
+      break;
+    case paint::BrushClass::kWater:
+      engine = std::make_unique<paint::CWaterBrush>();
       break;
     default:
       return nullptr;  // the other tools are not built yet
@@ -96,6 +105,12 @@ std::unique_ptr<CToolBrush> CToolBrush::Create(std::uint32_t command) {
   if (info->brushClass == paint::BrushClass::kRect || info->brushClass == paint::BrushClass::kEllipse) {
     return std::make_unique<CRectTool>(*info, std::move(engine), std::move(random),
                                        info->brushClass == paint::BrushClass::kEllipse);
+  }
+  if (info->brushClass == paint::BrushClass::kClone) {
+    return std::make_unique<CCloneTool>(*info, std::move(engine), std::move(random));
+  }
+  if (info->brushClass == paint::BrushClass::kPolygon) {
+    return std::make_unique<CPolygonTool>(*info, std::move(engine), std::move(random));
   }
   if (info->brushClass == paint::BrushClass::kCurve) {
     return std::make_unique<CCurveTool>(*info, std::move(engine), std::move(random));
@@ -130,7 +145,18 @@ void CToolBrush::OnActivateView(CLumo40View* view) {
 
 // ---- Settings
 
+void CToolBrush::SetWater(int manner, int strength) {
+  if (auto* water = dynamic_cast<paint::CWaterBrush*>(engine_.get())) {
+    water->SetManner(manner);
+    water->SetStrength(strength);
+  }
+}
+
 void CToolBrush::SetWidth(int width, const paint::EdgeValues& edge) {
+  if (auto* water = dynamic_cast<paint::CWaterBrush*>(engine_.get())) {
+    water->SetSize(width);
+    return;
+  }
   if (auto* paintBrush = dynamic_cast<paint::CPaintBrush*>(engine_.get())) {
     paintBrush->SetWidth(width, paint::EdgeSizeFor(edge, width), edge.optionId);
   }
@@ -213,7 +239,7 @@ void CToolBrush::OnLButtonDown(HWND window, UINT flags, int x, int y) {
   TakeSelection(doc);
   stroke_ = std::make_unique<ViewStrokeDocument>(view, doc);
   const POINT p = view->WindowPointToImagePixel(POINT{x, y});
-  if (!engine_->ButtonDown(stroke_.get(), p.x, p.y)) {
+  if (!StartEngineStroke(stroke_.get(), p)) {
     const std::string why = engine_->RefusalMessage();
     stroke_.reset();
     if (!why.empty()) {

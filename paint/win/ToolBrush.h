@@ -94,6 +94,8 @@ class CToolBrush {
   // The shape tools' drawing style (0 outlined, 1 filled by the foreground,
   // 2 filled by the background).
   virtual void SetStyle(int) {}
+  // The water brush's manner (0 water drop, 1 smear) and strength 1..10.
+  void SetWater(int manner, int strength);
   // The stores custom shapes and papers are read from.
   void SetStores(const paint::CFileManager* shapes, const paint::CFileManager* papers);
   int Width() const { return engine_->Width(); }
@@ -109,6 +111,11 @@ class CToolBrush {
  protected:
   CToolBrush(const paint::ToolInfo& info, std::unique_ptr<paint::StrokeBrush> engine, std::unique_ptr<BrushRandom> random,
              LPCSTR cursor);
+  // Starts the engine's stroke at an image point (the clone checks its
+  // source first).
+  virtual bool StartEngineStroke(ViewStrokeDocument* document, POINT image) {
+    return engine_->ButtonDown(document, image.x, image.y);
+  }
   // After the stroke: the palette, the navigator, the tool host's preview.
   void AfterStroke(CLumo40Doc* doc);
   // The selection of the view's document as the stroke's limit.

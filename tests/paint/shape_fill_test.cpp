@@ -97,4 +97,37 @@ TEST(ShapeFill, SelectionLimitsTheFill) {
   EXPECT_EQ(doc.Byte(10, 8), 100) << "outside the selection";
 }
 
+TEST(ShapeFill, PolygonInsideByPixelCentresWithSignedVertices) {
+  const paint::PolygonInside square({{0, 0}, {10, 0}, {10, 10}, {0, 10}, {0, 0}});
+  EXPECT_EQ(square.Bounds().right, 11);
+  int count = 0;
+  for (int y = -2; y < 14; ++y)
+    for (int x = -2; x < 14; ++x) count += square(x, y) ? 1 : 0;
+  EXPECT_EQ(count, 100);
+  EXPECT_TRUE(square(0, 0));
+  EXPECT_TRUE(square(9, 9));
+  EXPECT_FALSE(square(10, 5));
+  // A vertex left of the image keeps its sign: no wrap to a huge bound.
+  const paint::PolygonInside left({{-5, 0}, {10, 0}, {10, 10}});
+  EXPECT_EQ(left.Bounds().left, -5);
+  EXPECT_TRUE(left(8, 1));
+  EXPECT_FALSE(left(0, 8)) << "above the diagonal";
+  EXPECT_TRUE(left(-3, 0));
+}
+
+TEST(ShapeFill, PolygonFilledByForegroundStillGetsAnOutline) {
+  FakeDocument doc(40, 40, kWAType24, RECT{0, 0, 40, 40});
+  Shape shape;
+  shape.brush.SetColours(RGB(200, 10, 20), RGB(0, 0, 255));
+  shape.brush.SetWidth(3, 0, 0);
+  std::vector<POINT> v{{5, 5}, {30, 5}, {30, 30}, {5, 5}};
+  ASSERT_TRUE(shape.brush.ButtonDown(&doc, 5, 5));
+  ASSERT_TRUE(shape.brush.RenderPolygon(&v, 2, nullptr));  // background fill, foreground outline
+  shape.brush.ButtonUp();
+  EXPECT_EQ(doc.Byte(25, 10), 255) << "inside: the background";
+  EXPECT_EQ(doc.Byte(17, 5), 20) << "on the top edge: the brush";
+  EXPECT_EQ(doc.Byte(8, 25), 100) << "outside the triangle";
+  EXPECT_EQ(doc.undoSteps.size(), 1u);
+}
+
 }  // namespace

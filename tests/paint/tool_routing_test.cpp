@@ -159,6 +159,9 @@ TEST(ToolTable, LettersChooseTheBuiltTools) {
   EXPECT_EQ(paint::ToolCommandForKey('c'), paint::kCmdToolCurve);
   EXPECT_EQ(paint::ToolCommandForKey('r'), paint::kCmdToolRect);
   EXPECT_EQ(paint::ToolCommandForKey('O'), paint::kCmdToolEllipse);
+  EXPECT_EQ(paint::ToolCommandForKey('p'), paint::kCmdToolPolygon);
+  EXPECT_EQ(paint::ToolCommandForKey('S'), paint::kCmdToolClone);
+  EXPECT_EQ(paint::ToolCommandForKey('w'), paint::kCmdToolWater);
   EXPECT_EQ(paint::ToolCommandForKey('Q'), 0u);
   EXPECT_EQ(paint::ToolCommandForKey('1'), 0u);
 }

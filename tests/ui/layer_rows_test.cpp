@@ -3,7 +3,11 @@
 // opacity field's text, placement and the expanded height.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "platform/rect.h"
+#include "res/StringTable.h"
+#include "res/resource.h"
 #include "ui/LayerRows.h"
 
 namespace lumora {
@@ -65,6 +69,23 @@ TEST(LayerRows, ZonesAnswerPoints) {
   EXPECT_EQ(ZoneAt(z, POINT{2, 20}, false), kZoneNone);
   EXPECT_EQ(ZoneAt(z, POINT{10, 2}, false), kZoneNone) << "above the cell";
   EXPECT_EQ(z.name.right, 200 - 32) << "a text layer's name stops before its mark";
+}
+
+TEST(LayerRows, EachZoneHasItsTip) {
+  const struct {
+    RowZone zone;
+    const char* text;
+  } tips[] = {{kZoneVisibility, "Indicates layer visibility"},
+              {kZoneLinkOther, "Indicates if layer is linked with selected one"},
+              {kZoneLinkCurrent, "Indicates if layer is linked"},
+              {kZonePaintTarget, "Indicates painting on layer or layer mask"},
+              {kZoneImage, "Layer thumbnail"},
+              {kZoneMask, "Mask thumbnail"},
+              {kZoneTextMark, "Indicates layer is text layer"},
+              {kZonePositionLock, "Indicates position is locked"},
+              {kZoneTransparencyLock, "Indicates transparency is locked"}};
+  for (const auto& t : tips) EXPECT_EQ(std::string(res::String(ZoneTipId(t.zone))), t.text);
+  EXPECT_EQ(ZoneTipId(kZoneNone), 0u);
 }
 
 TEST(LayerRows, RowsAtPointsWhileScrolled) {

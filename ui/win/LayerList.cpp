@@ -13,6 +13,7 @@
 #include "framework/win/App.h"
 #include "lang/Recorder.h"
 #include "platform/rect.h"
+#include "res/StringTable.h"
 #include "res/resource.h"
 #include "ui/win/LayerWnd.h"
 
@@ -78,7 +79,62 @@ bool CLayerScrollWnd::Create(CLayerWnd* palette, HWND parent) {
   }
   dropTarget_.list = this;
   dropTarget_.Register(hwnd_);
+  AddTips();
   return true;
+}
+
+void CLayerScrollWnd::AddTips() {
+  tips_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, GetModuleHandleA(nullptr), nullptr);
+  if (tips_ == nullptr) return;
+  TOOLINFOA ti{};
+  ti.cbSize = TTTOOLINFOA_V1_SIZE;
+  ti.uFlags = TTF_SUBCLASS;
+  ti.hwnd = hwnd_;
+  ti.uId = 1;
+  ti.lpszText = LPSTR_TEXTCALLBACKA;
+  SendMessageA(tips_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+std::string CLayerScrollWnd::TipTextAt(POINT p) const {
+  const int row = RowAtPoint(p.y, scroll_, rowHeight_);
+  std::uint32_t id = 0;
+  if (row >= 0 && row < Rows()) {
+    const RECT band = RowBand(row);
+    id = ZoneTipId(ZoneAt(ZonesOf(row), POINT{p.x - band.left, p.y - band.top}, row == current_));
+  }
+  std::string text = id != 0 ? std::string(res::String(id)) : std::string("????????");
+  if (text.size() > 79) text.resize(79);
+  return text;
+}
+
+// One tool whose rectangle is the zone under the pointer: a new zone is a
+// new tool to the tip control, which asks for its text again.
+void CLayerScrollWnd::MoveTip(POINT p) {
+  if (tips_ == nullptr) return;
+  RECT zone{0, 0, 0, 0};
+  const int row = RowAtPoint(p.y, scroll_, rowHeight_);
+  if (row >= 0 && row < Rows()) {
+    const RECT band = RowBand(row);
+    const RowZones z = ZonesOf(row);
+    for (const RECT& r : {z.visibility, z.paintTarget, z.link, z.image, z.mask, z.textMark, z.positionLock,
+                          z.transparencyLock}) {
+      if (RectContainsPoint(r, p.x - band.left, p.y - band.top)) {
+        zone = r;
+        RectOffset(&zone, band.left, band.top);
+      }
+    }
+    if (RectIsEmpty(zone)) zone = band;
+  }
+  if (RectsEqual(zone, tipRect_)) return;
+  tipRect_ = zone;
+  TOOLINFOA ti{};
+  ti.cbSize = TTTOOLINFOA_V1_SIZE;
+  ti.hwnd = hwnd_;
+  ti.uId = 1;
+  ti.rect = zone;
+  SendMessageA(tips_, TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&ti));
+  SendMessageA(tips_, TTM_POP, 0, 0);
 }
 
 void CLayerScrollWnd::DropRows() {
@@ -595,7 +651,33 @@ LRESULT CLayerScrollWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_LBUTTONDOWN: OnButtonDown(p, false); return 0;
     case WM_RBUTTONDOWN: OnButtonDown(p, true); return 0;
     case WM_LBUTTONDBLCLK: OnDoubleClick(p); return 0;
-    case WM_DESTROY: dropTarget_.Revoke(); return fw::Window::WindowProc(message, wParam, lParam);
+    case WM_MOUSEMOVE: MoveTip(p); return 0;
+    case WM_NOTIFY: {
+      auto* header = reinterpret_cast<NMHDR*>(lParam);
+      if (header->hwndFrom != tips_) return fw::Window::WindowProc(message, wParam, lParam);
+      // Both the narrow and the wide request get the text.
+      static std::string text;
+      POINT at{};
+      GetCursorPos(&at);
+      ScreenToClient(hwnd_, &at);
+      text = TipTextAt(at);
+      if (header->code == TTN_GETDISPINFOA) {
+        reinterpret_cast<NMTTDISPINFOA*>(lParam)->lpszText = const_cast<char*>(text.c_str());
+        return 0;
+      }
+      if (header->code == TTN_GETDISPINFOW) {
+        static wchar_t wide[80];
+        MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide, 80);
+        reinterpret_cast<NMTTDISPINFOW*>(lParam)->lpszText = wide;
+        return 0;
+      }
+      return fw::Window::WindowProc(message, wParam, lParam);
+    }
+    case WM_DESTROY:
+      dropTarget_.Revoke();
+      if (tips_ != nullptr) ::DestroyWindow(tips_);
+      tips_ = nullptr;
+      return fw::Window::WindowProc(message, wParam, lParam);
     default: return fw::Window::WindowProc(message, wParam, lParam);
   }
 }

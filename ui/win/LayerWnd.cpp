@@ -236,6 +236,17 @@ void CLayerWnd::SetView(CLumo40View* view) {
   EnableWindow(list_.Handle(), doc_ != nullptr);
   list_.Rebuild(doc_);
   list_.SetRowHeight(RowHeightForIndex(sizeIndex_));
+  // A list lower than one row: the window grows to the rows' height.
+  RECT inside{};
+  GetClientRect(list_.Handle(), &inside);
+  if (doc_ != nullptr && inside.bottom < list_.RowHeight() && !IsIconic(hwnd_)) {
+    RECT window{};
+    GetWindowRect(hwnd_, &window);
+    int height = list_.Rows() * list_.RowHeight();
+    height = std::min<int>(height, GetSystemMetrics(SM_CYSCREEN) - 10 - window.top);
+    height = std::max<int>(height, minimum_.cy);
+    SetWindowPos(hwnd_, nullptr, 0, 0, RectWidth(window), height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   grey_ = stack != nullptr && stack->GetImageType() == 8;
   modeCombo_.Fill(MergeModeList(grey_, ModeListFor::kLayerOptions));
   const bool layerable = Layerable();

@@ -85,6 +85,9 @@ class CLayerScrollWnd : public fw::Window {
   void DropAt(POINT listPoint);
   // Runs the OLE drag of the row's layer ("Lumo40 W32 Layer").
   void DragRow(int row);
+  // The tool tip of the zone under a list point (cut to 79 characters;
+  // "????????" outside the zones).
+  std::string TipTextAt(POINT listPoint) const;
 
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -99,6 +102,9 @@ class CLayerScrollWnd : public fw::Window {
   void DrawRow(HDC dc, int row, const RECT& band);
   void DrawThumbnail(HDC dc, Row& row, const RECT& zone, bool mask);
   void RedrawRow(int row);
+  void AddTips();
+  // The tip's tool follows the zone under the pointer.
+  void MoveTip(POINT p);
   void OnButtonDown(POINT p, bool right);
   void OnDoubleClick(POINT p);
   void OnScroll(int code);
@@ -119,6 +125,8 @@ class CLayerScrollWnd : public fw::Window {
   HBITMAP canvas_ = nullptr;
   SIZE canvasSize_{0, 0};
   CDropTargetLayerPalette dropTarget_;
+  HWND tips_ = nullptr;
+  RECT tipRect_{0, 0, 0, 0};
 };
 
 class CLayerWnd : public CToolTipSuppDlg {

@@ -299,6 +299,8 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   void OnInvertSelection();
   void OnUpdateDeleteSelection(fw::CmdUI& ui);
   void OnUpdateInvertSelection(fw::CmdUI& ui);
+  void OnModifySelection(std::uint32_t id);
+  void OnUpdateModifySelection(fw::CmdUI& ui);
   // The marching ants: rebuilt when the selection, zoom or scroll position
   // changed (what they leave and where they go repainted), drawn over each
   // paint, and moved one pixel per animation tick on every view.

@@ -11,6 +11,9 @@
 #include "engine/pixels/AppValues.h"
 #include "hostapi/fragment.h"
 #include "res/resource.h"
+#include "framework/win/App.h"
+#include "select/ModifySelection.h"
+#include "select/win/ModifySelectionDlg.h"
 #include "view/win/Lumo40View.h"
 
 namespace lumora {
@@ -46,6 +49,35 @@ void CLumo40View::OnInvertSelection() {
   }
   DeleteFragment(host);
   LUUpdateGSelection(GetToolHostSite());
+}
+
+// Border, Smooth, Expand and Contract: the amount from the dialog, the
+// selection's mask filtered, the result the new selection as one step.
+void CLumo40View::OnModifySelection(std::uint32_t id) {
+  const ModifyOperation* operation = ModifyOperationOf(id);
+  CLumo40Doc* doc = GetDoc();
+  if (operation == nullptr || doc == nullptr) return;
+  CModifySelection dialog(*operation, fw::TheApp()->Settings(), this);
+  if (dialog.DoModal() != IDOK) return;
+  Fragment* selection = doc->Image().GetSelection();
+  if (selection == nullptr) return;
+  int mode = kModifyBorder;
+  const bool inverted = IsFrgInverted(selection) != 0;
+  if (id == ID_MODIFY_SMOOTH) mode = kModifySmooth;
+  if (id == ID_MODIFY_EXPAND) mode = inverted ? kModifyShrink : kModifyGrow;
+  if (id == ID_MODIFY_CONTRACT) mode = inverted ? kModifyGrow : kModifyShrink;
+  Fragment* modified = ModifySelectionMask(selection, dialog.Value(), mode);
+  if (modified == nullptr) return;
+  doc->Image().SetSelection(modified, true);
+  DeleteFragment(modified);
+  LUUpdateGSelection(GetToolHostSite());
+}
+
+void CLumo40View::OnUpdateModifySelection(fw::CmdUI& ui) {
+  CLumo40Doc* doc = GetDoc();
+  Fragment* selection = doc != nullptr ? doc->Image().GetSelection() : nullptr;
+  const int type = GetFragmentType(selection);
+  ui.Enable(FilterCommandEnable(ui.Id(), selection != nullptr && type >= 0 && type != kFrgEmpty));
 }
 
 void CLumo40View::OnUpdateDeleteSelection(fw::CmdUI& ui) {

@@ -81,10 +81,11 @@ void CLumo40View::SetZoom(std::int32_t a, std::int32_t b) {
   UpdateScrollSizes();
   const std::int64_t x = HalfToWindow(2 * std::int64_t{centre.x} + 1, zoom_.x);
   const std::int64_t y = HalfToWindow(2 * (std::int64_t{imageInfo_.height} - 1 - centre.y) + 1, zoom_.y);
-  RECT client{};
-  GetClientRect(hwnd_, &client);
-  MoveToDevicePosition(POINT{static_cast<LONG>(std::clamp<std::int64_t>(x - client.right / 2, 0, 0x7FFFFFFF)),
-                             static_cast<LONG>(std::clamp<std::int64_t>(y - client.bottom / 2, 0, 0x7FFFFFFF))});
+  // Back in the middle of that same whole area, whatever bars the new zoom
+  // shows: measured against the area without the bars, every step would
+  // move the picture by half a bar.
+  MoveToDevicePosition(POINT{static_cast<LONG>(std::clamp<std::int64_t>(x - full.right / 2, 0, 0x7FFFFFFF)),
+                             static_cast<LONG>(std::clamp<std::int64_t>(y - full.bottom / 2, 0, 0x7FFFFFFF))});
   AfterZoomChanged(true);
 }
 
@@ -112,8 +113,12 @@ void CLumo40View::ApplyZoomAtImage(POINT image) {
 void CLumo40View::SetZoomRatio(std::int32_t a, std::int32_t b) {
   if (!CanZoom()) return;
   ZoomTarget() = RatioFactors(imageInfo_.width, imageInfo_.height, a, b);
-  const RECT full = GetClientRectWithScrollBars();
-  const POINT middle{(full.right + 1) / 2, (full.bottom + 1) / 2};
+  // The point ApplyZoomAt puts back in the middle: the middle of the area
+  // it centres in, so a slider dragged to and fro leaves the picture where
+  // it was.
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  const POINT middle{(client.right + 1) / 2, (client.bottom + 1) / 2};
   ApplyZoomAt(&middle, false);
 }
 

@@ -333,6 +333,32 @@ TEST_F(CommandSurface, EveryKeyReachesItsCommand) {
   EXPECT_GT(checked, 15);
 }
 
+// Every message of the main frame is offered to the tool host's main-frame
+// pass first: a tool's hook there takes it before the frame; without one the
+// frame's own handling answers.
+TEST_F(CommandSurface, TheFramesMessagesGoToTheToolHostsMainFramePassFirst) {
+  constexpr UINT kProbe = WM_APP + 77;
+  static int seen;
+  seen = 0;
+  const LU_HOOK record{[](void*, const LU_MSG* msg, void*, std::intptr_t* inOut) -> int {
+                         if (msg->message != kProbe) return kLUHookPass;
+                         ++seen;
+                         *inOut = 1234;
+                         return kLUHookHandled;
+                       },
+                       nullptr, static_cast<std::uint16_t>(kLUPassMainFrame), 0};
+  const std::uint32_t id = LUSetLUHook(app_->Site(), &record);
+  ASSERT_NE(id, 0u);
+  EXPECT_EQ(SendMessageA(frame_, kProbe, 0, 0), 1234);
+  EXPECT_EQ(seen, 1);
+  EXPECT_TRUE(LURemoveLUHook(app_->Site(), id));
+  EXPECT_EQ(SendMessageA(frame_, kProbe, 0, 0), 0);
+  EXPECT_EQ(seen, 1);
+  // The frame keeps setting broadcasts to itself.
+  EXPECT_EQ(SendMessageA(frame_, WM_SETTINGCHANGE, 0, 0), 0);
+  EXPECT_TRUE(IsWindow(frame_));
+}
+
 // The tools' groups become sorted popups of Tools, each item with the tool's
 // name and three dots and a command id of its table; the hidden crop tool
 // stays out; Image/Convert and Image/Adjust receive their marked tools.

@@ -272,6 +272,11 @@ TEST_F(LayerPalette, RowsShowTheLayersTopFirstWithTheirThumbnails) {
         if (shot.At(x0 + x, y0 + y) != pixels[static_cast<std::size_t>(y) * size.cx + x]) ++mismatches;
     EXPECT_EQ(mismatches, 0) << "row " << row;
   }
+  // The zones' tips.
+  EXPECT_EQ(List().TipTextAt(ZonePoint(1, &RowZones::visibility)), "Indicates layer visibility");
+  EXPECT_EQ(List().TipTextAt(ZonePoint(1, &RowZones::image)), "Layer thumbnail");
+  EXPECT_EQ(List().TipTextAt(ZonePoint(RowOfIndex(7), &RowZones::mask)), "Mask thumbnail");
+  EXPECT_EQ(List().TipTextAt(ZonePoint(1, &RowZones::name)), "????????");
   // The hidden layer's eye differs from a visible one's.
   const int hidden = RowOfIndex(8), visible = RowOfIndex(9);
   RECT eyeHidden = List().ZonesOf(hidden).visibility, eyeVisible = List().ZonesOf(visible).visibility;

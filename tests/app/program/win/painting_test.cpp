@@ -22,6 +22,7 @@
 #include "paint/AirBrush.h"
 #include "paint/EraseBrush.h"
 #include "paint/PaintBrush.h"
+#include "paint/WaterBrush.h"
 #include "paint/win/BrushPages.h"
 #include "paint/win/LineTools.h"
 #include "paint/win/PaintAttributes.h"
@@ -502,6 +503,137 @@ TEST_F(Painting, RectangleAndEllipseInEachStyleEqualThePortableShapes) {
   Drag({{500, 200}});
   EXPECT_EQ(doc_->Image().History().UndoCount(), steps);
   EXPECT_TRUE(StackBytes(stack) == before);
+}
+
+TEST_F(Painting, ClickedPolygonClosedByADoubleClickEqualsThePortableOne) {
+  Open("white.png");
+  CLayersManager& stack = *doc_->Image().GetLayers();
+  app_.settings.foreColor = RGB(200, 30, 60);
+  app_.settings.backColor = RGB(10, 120, 230);
+  TypeLetter('P');
+  ASSERT_NE(Main()->CurrentTool(), nullptr);
+  ASSERT_EQ(Main()->CurrentTool()->CommandId(), paint::kCmdToolPolygon);
+  auto* polygon = dynamic_cast<CPolygonTool*>(Main()->CurrentTool());
+  ASSERT_NE(polygon, nullptr);
+  Choose(1157, 1);  // filled by the foreground, still outlined
+  const int width = Main()->CurrentTool()->Width();
+  const std::vector<POINT> clicks{{80, 60}, {300, 80}, {260, 220}};
+  const POINT last{120, 200};
+  CopyStroke expected(stack);
+  for (const POINT& c : clicks) {
+    Send({Mouse(MOUSEEVENTF_MOVE, OnScreen(view_->Handle(), c))});
+    Pump();
+    Send({Mouse(MOUSEEVENTF_LEFTDOWN), Mouse(MOUSEEVENTF_LEFTUP)});
+    Pump();
+    Sleep(GetDoubleClickTime() + 50);  // single clicks, not a double one
+    Pump();
+  }
+  EXPECT_EQ(polygon->VertexCount(), clicks.size());
+  Send({Mouse(MOUSEEVENTF_MOVE, OnScreen(view_->Handle(), last))});
+  Pump();
+  Send({Mouse(MOUSEEVENTF_LEFTDOWN), Mouse(MOUSEEVENTF_LEFTUP), Mouse(MOUSEEVENTF_LEFTDOWN),
+        Mouse(MOUSEEVENTF_LEFTUP)});
+  Pump();
+  Settle(app_, doc_);
+  EXPECT_EQ(polygon->VertexCount(), 0u);
+  EXPECT_EQ(doc_->Image().HistoryState().name, "Polygon");
+  std::vector<POINT> vertices;
+  for (const POINT& c : clicks) vertices.push_back(ImagePoint(c));
+  vertices.push_back(ImagePoint(last));
+  vertices.push_back(vertices.front());
+  SeededBrushRandom random(1);
+  paint::CPaintBrush brush(paint::kCmdToolPolygon, width, random);
+  brush.SetPaintAtButtonDown(false);
+  brush.SetColours(RGB(200, 30, 60), RGB(10, 120, 230));
+  ASSERT_TRUE(brush.ButtonDown(&expected, vertices[0].x, vertices[0].y));
+  EXPECT_TRUE(brush.RenderPolygon(&vertices, 1, nullptr));
+  brush.ButtonUp();
+  EXPECT_TRUE(StackBytes(stack) == StackBytes(*expected.stack)) << "the program's polygon differs";
+}
+
+TEST_F(Painting, CloneNeedsASourceThenPaintsItDisplacedByTheOffset) {
+  Open("red.png");
+  CLayersManager& stack = *doc_->Image().GetLayers();
+  TypeLetter('S');
+  ASSERT_NE(Main()->CurrentTool(), nullptr);
+  ASSERT_EQ(Main()->CurrentTool()->CommandId(), paint::kCmdToolClone);
+  auto* clone = dynamic_cast<CCloneTool*>(Main()->CurrentTool());
+  ASSERT_NE(clone, nullptr);
+  const int width = clone->Width();
+  const std::string before = StackBytes(stack);
+
+  // A stroke without a source says how to mark one.
+  std::string said;
+  lumora::testing::DialogScript::Run({{std::string(res::String(IDS_ERROR_CAPTION)), [&](HWND box) {
+                                         char text[256] = {};
+                                         GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+                                         said = text;
+                                         lumora::testing::Press(box, IDOK);
+                                       }}});
+  Drag({{420, 100}, {440, 100}});
+  EXPECT_EQ(said, paint::kMsgNoCloneSource);
+  EXPECT_TRUE(StackBytes(stack) == before);
+
+  // Shift and a click in the red rectangle mark the source.
+  const POINT sourceClick{160, 120};
+  Send({Mouse(MOUSEEVENTF_MOVE, OnScreen(view_->Handle(), sourceClick))});
+  Pump();
+  Send({Key(VK_SHIFT, false)});
+  Pump();
+  Send({Mouse(MOUSEEVENTF_LEFTDOWN), Mouse(MOUSEEVENTF_LEFTUP)});
+  Pump();
+  Send({Key(VK_SHIFT, true)});
+  Pump();
+  ASSERT_TRUE(clone->CrossShown());
+  EXPECT_EQ(clone->CrossPoint().x, sourceClick.x);
+
+  // A stroke on white beside it paints the red from the source.
+  const std::vector<POINT> stroke{{420, 110}, {450, 120}, {480, 130}};
+  CopyStroke expected(stack);
+  Drag(stroke);
+  EXPECT_EQ(doc_->Image().HistoryState().name, "Paint");
+  SeededBrushRandom random(1);
+  paint::CClone native(random, width);
+  native.SetColours(0x000000, 0xFFFFFF);
+  ASSERT_TRUE(native.MarkSource(expected.stack->GetActiveLayer(), ImagePoint(sourceClick)));
+  ASSERT_TRUE(native.StartStroke(&expected, ImagePoint(stroke[0]).x, ImagePoint(stroke[0]).y));
+  for (std::size_t i = 1; i < stroke.size(); ++i) native.MoveTo(ImagePoint(stroke[i]).x, ImagePoint(stroke[i]).y);
+  native.ButtonUp();
+  const std::string cloned = StackBytes(stack);
+  EXPECT_NE(cloned, before);
+  EXPECT_TRUE(cloned == StackBytes(*expected.stack)) << "the program's clone differs from the portable one";
+  const WAPtr merged = stack.CreateMergedImage(1, 255, 255, 255);
+  const POINT at = ImagePoint(stroke[1]);
+  EXPECT_EQ(merged->Row(at.y)[3 * at.x + 2], 200) << "red under the stroke";
+  // The cross follows the sampling point.
+  EXPECT_TRUE(clone->CrossShown());
+}
+
+TEST_F(Painting, WaterDropAndSmearEqualThePortableWaterBrush) {
+  Open("red.png");
+  CLayersManager& stack = *doc_->Image().GetLayers();
+  TypeLetter('W');
+  ASSERT_NE(Main()->CurrentTool(), nullptr);
+  ASSERT_EQ(Main()->CurrentTool()->CommandId(), paint::kCmdToolWater);
+  for (int manner = 0; manner < 2; ++manner) {
+    Choose(1234, manner);
+    const int width = Main()->CurrentTool()->Width();
+    // From the red rectangle out into the white.
+    const std::vector<POINT> stroke{{250, 120 + 40 * manner}, {290, 124 + 40 * manner}, {340, 130 + 40 * manner}};
+    const std::string before = StackBytes(stack);
+    CopyStroke expected(stack);
+    Drag(stroke);
+    paint::CWaterBrush water;
+    water.SetSize(width);
+    water.SetManner(manner);
+    water.SetStrength(7);
+    ASSERT_TRUE(water.ButtonDown(&expected, ImagePoint(stroke[0]).x, ImagePoint(stroke[0]).y));
+    for (std::size_t i = 1; i < stroke.size(); ++i) water.MoveTo(ImagePoint(stroke[i]).x, ImagePoint(stroke[i]).y);
+    water.ButtonUp();
+    const std::string after = StackBytes(stack);
+    EXPECT_NE(after, before) << "manner " << manner;
+    EXPECT_TRUE(after == StackBytes(*expected.stack)) << "manner " << manner;
+  }
 }
 
 LRESULT CALLBACK PlainWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, m, wp, lp); }

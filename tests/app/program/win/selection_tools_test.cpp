@@ -18,6 +18,8 @@
 #include "hostapi/toolhost.h"
 #include "res/resource.h"
 #include "tests/app/program/win/program_rig.h"
+#include "select/ModifySelection.h"
+#include "tests/support/win/dialog_script.h"
 #include "tests/support/win/window_pixels.h"
 #include "view/SelectionEdge.h"
 #include "view/win/Lumo40View.h"
@@ -25,6 +27,7 @@
 namespace lumora {
 namespace {
 
+using lumora::testing::DialogScript;
 using lumora::testing::RunUntil;
 
 void Send(std::vector<INPUT> inputs) { SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)); }
@@ -289,6 +292,85 @@ TEST_F(SelectionTools, TheAntsMarchOnePixelPerTick) {
   const lumora::testing::Capture shown = lumora::testing::CaptureShownClient(view_->Handle());
   const lumora::testing::Capture image = lumora::testing::CaptureClient(view_->Handle());
   EXPECT_EQ(shown.pixels, image.pixels) << "no ants are left on the view";
+}
+
+// The mask of a selection, row by row (for comparing two selections).
+std::vector<std::uint8_t> MaskOf(const Fragment* f, int width, int height) {
+  std::vector<std::uint8_t> bits;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const POINT p{x, y};
+      bits.push_back(static_cast<std::uint8_t>(PointInFragment(f, &p) & 1));
+    }
+  }
+  return bits;
+}
+
+// Expand, Contract, Border and Smooth of 10 through their dialogs give what
+// the modify operation gives; each is one step and the amount is kept; an
+// amount out of range shows the range message and is clamped.
+TEST_F(SelectionTools, ModifyCommandsThroughTheirDialogs) {
+  ChooseTool("Area_Ellipse");
+  Drag(C(60, 50), C(200, 160));
+  struct Case {
+    UINT command;
+    const char* caption;
+    int mode;
+  };
+  const Case cases[] = {{ID_MODIFY_EXPAND, "Expand Selection", kModifyGrow},
+                        {ID_MODIFY_CONTRACT, "Contract Selection", kModifyShrink},
+                        {ID_MODIFY_BORDER, "Border Selection", kModifyBorder},
+                        {ID_MODIFY_SMOOTH, "Smooth Selection", kModifySmooth}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.caption);
+    Fragment* before = ShareFragment(Selection());
+    Fragment* expected = ModifySelectionMask(before, 10, c.mode);
+    ASSERT_NE(expected, nullptr);
+    const int steps = Steps();
+    DialogScript::Run({{c.caption, [](HWND d) {
+                          SetDlgItemTextA(d, IDC_MODIFY_AMOUNT, "10");
+                          lumora::testing::Press(d, IDOK);
+                        }}});
+    Command(c.command);
+    DialogScript::Stop();
+    ASSERT_NE(Selection(), nullptr);
+    EXPECT_EQ(MaskOf(Selection(), 320, 240), MaskOf(expected, 320, 240));
+    EXPECT_EQ(Steps(), steps + 1);
+    EXPECT_EQ(app_.Settings().GetInt("Modify Selection", c.caption == std::string("Expand Selection") ? "Expand"
+                                                          : c.caption == std::string("Contract Selection") ? "Contract"
+                                                          : c.caption == std::string("Border Selection") ? "Border"
+                                                                                                          : "Smooth",
+                                     0),
+              10);
+    DeleteFragment(expected);
+    // Back to the ellipse for the next operation.
+    Keys({VK_CONTROL, 'Z'});
+    DeleteFragment(before);
+  }
+
+  std::string said, clamped;
+  DialogScript::Run({{"Expand Selection",
+                      [](HWND d) {
+                        SetDlgItemTextA(d, IDC_MODIFY_AMOUNT, "300");
+                        PostMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_MODIFY_AMOUNT, EN_KILLFOCUS),
+                                     reinterpret_cast<LPARAM>(GetDlgItem(d, IDC_MODIFY_AMOUNT)));
+                      }},
+                     lumora::testing::BoxStep("Expand Selection",
+                                              [&said](HWND box) {
+                                                said = lumora::testing::MessageBoxText(box);
+                                                lumora::testing::Press(box, IDOK);
+                                              }),
+                     {"Expand Selection", [&clamped](HWND d) {
+                        char text[16] = {};
+                        GetDlgItemTextA(d, IDC_MODIFY_AMOUNT, text, sizeof text);
+                        clamped = text;
+                        lumora::testing::Press(d, IDCANCEL);
+                      }}});
+  Command(ID_MODIFY_EXPAND);
+  DialogScript::Stop();
+  EXPECT_EQ(said, "Please enter an integer between 1 and 100.");
+  EXPECT_EQ(clamped, "100");
+  EXPECT_EQ(app_.Settings().GetInt("Modify Selection", "Expand", 0), 100) << "kept after Cancel too";
 }
 
 }  // namespace

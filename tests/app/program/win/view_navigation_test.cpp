@@ -310,24 +310,39 @@ TEST_F(ViewNavigation, ZoomKeysWalkTheLadderAndWindowSizesFit) {
 }
 
 // The menu's own keys, "+" and "-" as typed (main keyboard or keypad),
-// step along the ladder.
+// step along the ladder, keeping the middle of the view where it was.
 TEST_F(ViewNavigation, PlusAndMinusAsTypedZoom) {
   CLumo40App app;
   ProgramGuard guard(app);
   ASSERT_TRUE(Start(app));
+  ShowWindow(GetParent(view_->Handle()), SW_MAXIMIZE);
   SendMessageA(frame_, WM_COMMAND, ID_VIEW_ORIGINAL_SIZE, 0);
+  view_->ScrollToDevicePosition(POINT{1200, 900});
   SetForegroundWindow(frame_);
   SetFocus(view_->Handle());
   RunFor(app, 30);
+  // The image pixel in the middle of the view's whole client area, scroll
+  // bars included: the one a zoom step keeps.
+  auto middle = [&] {
+    const RECT whole = view_->GetClientRectWithScrollBars();
+    return view_->WindowPointToImagePixel(POINT{whole.right / 2, whole.bottom / 2});
+  };
   struct Step {
     std::initializer_list<WORD> keys;
     double magnification;
   };
   const Step steps[] = {{{VK_OEM_MINUS}, 0.5}, {{VK_SHIFT, VK_OEM_PLUS}, 1.0}, {{VK_ADD}, 2.0}, {{VK_SUBTRACT}, 1.0}};
   for (const Step& step : steps) {
+    const POINT before = middle();
     Chord(step.keys);
     EXPECT_TRUE(RunUntil(app, [&] { return Magnification() == step.magnification; }, 3000))
         << step.magnification << " at " << Magnification();
+    // The zoom keeps the middle of the view: to a window pixel at 1:2, the
+    // coarsest zoom met, and one more for rounding.
+    const POINT after = middle();
+    const int reach = 3;
+    EXPECT_LE(std::abs(after.x - before.x), reach) << step.magnification;
+    EXPECT_LE(std::abs(after.y - before.y), reach) << step.magnification;
   }
   CloseProgram(app);
 }
@@ -1007,6 +1022,84 @@ TEST_F(ViewNavigation, NavigatorFollowsScrollsAndZooms) {
   EXPECT_TRUE(IsWindowVisible(nav.Handle()));
   CloseProgram(app);
   EXPECT_EQ(fw::IniFile(ini_).GetInt("NAVIGATOR", "SHOW", -1), 1);
+}
+
+// A minimised navigator comes back minimised at the next start; restored,
+// it is written as not minimised; its close box hides it.
+TEST_F(ViewNavigation, NavigatorMinimisedAcrossARestart) {
+  {
+    CLumo40App app;
+    ProgramGuard guard(app);
+    ASSERT_TRUE(Start(app));
+    CNavigatorWnd& nav = app.MainFrameWnd()->Navigator();
+    ASSERT_TRUE(nav.Exists());
+    SendMessageA(nav.Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    RunFor(app, 30);
+    EXPECT_TRUE(IsIconic(nav.Handle()));
+    CloseProgram(app);
+  }
+  EXPECT_EQ(fw::IniFile(ini_).GetInt("NAVIGATOR", "MINIMIZED", -1), 1);
+  {
+    CLumo40App app;
+    ProgramGuard guard(app);
+    ASSERT_TRUE(Start(app));
+    CNavigatorWnd& nav = app.MainFrameWnd()->Navigator();
+    ASSERT_TRUE(nav.Exists());
+    EXPECT_TRUE(IsIconic(nav.Handle()));
+    SendMessageA(nav.Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
+    RunFor(app, 30);
+    EXPECT_FALSE(IsIconic(nav.Handle()));
+    // Its close box hides it and writes so at once.
+    SendMessageA(nav.Handle(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(nav.Exists());
+    EXPECT_FALSE(IsWindowVisible(nav.Handle()));
+    EXPECT_EQ(fw::IniFile(ini_).GetInt("NAVIGATOR", "SHOW", -1), 0);
+    CloseProgram(app);
+  }
+  EXPECT_EQ(fw::IniFile(ini_).GetInt("NAVIGATOR", "MINIMIZED", -1), 0);
+}
+
+// Zooming with the navigator's slider back and forth, or with the keys in
+// and out again, leaves the middle of the view on the same image pixel.
+TEST_F(ViewNavigation, ZoomingToAndFroKeepsTheMiddle) {
+  CLumo40App app;
+  ProgramGuard guard(app);
+  ASSERT_TRUE(Start(app));
+  ShowWindow(GetParent(view_->Handle()), SW_MAXIMIZE);
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_ORIGINAL_SIZE, 0);
+  view_->ScrollToDevicePosition(POINT{1200, 900});
+  RunFor(app, 30);
+  auto middle = [&] {
+    RECT client{};
+    GetClientRect(view_->Handle(), &client);
+    return view_->WindowPointToImagePixel(POINT{client.right / 2, client.bottom / 2});
+  };
+  const POINT start = middle();
+  CNavigatorWnd& nav = app.MainFrameWnd()->Navigator();
+  ASSERT_TRUE(RunUntil(app, [&] { return nav.Exists() && nav.View() == view_; }, 3000));
+  HWND slider = GetDlgItem(nav.Handle(), IDC_NAV_SLIDER);
+  const int m = nav.SliderHalfRange();
+  for (int round = 0; round < 5; ++round) {
+    for (int position : {m / 2, 0}) {
+      SendMessageA(slider, TBM_SETPOS, TRUE, position);
+      SendMessageA(nav.Handle(), WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, position), reinterpret_cast<LPARAM>(slider));
+      RunFor(app, 20);
+    }
+  }
+  ASSERT_EQ(nav.Percent(), 100);
+  POINT now = middle();
+  EXPECT_LE(std::abs(now.x - start.x), 1) << now.x << " from " << start.x;
+  EXPECT_LE(std::abs(now.y - start.y), 1) << now.y << " from " << start.y;
+  for (int round = 0; round < 5; ++round) {
+    SendMessageA(frame_, WM_COMMAND, ID_VIEW_ZOOM_IN, 0);
+    SendMessageA(frame_, WM_COMMAND, ID_VIEW_ZOOM_OUT, 0);
+  }
+  RunFor(app, 30);
+  ASSERT_EQ(Magnification(), 1.0);
+  now = middle();
+  EXPECT_LE(std::abs(now.x - start.x), 1) << now.x << " from " << start.x;
+  EXPECT_LE(std::abs(now.y - start.y), 1) << now.y << " from " << start.y;
+  CloseProgram(app);
 }
 
 // At 4:1 a guide out of the top ruler lands on the image row under the

@@ -757,6 +757,37 @@ TEST_F(WebExport, PreviewPanesZoomAndPanTogether) {
   EXPECT_EQ(after[0].top - before[0].top, after[1].top - before[1].top);
 }
 
+TEST_F(WebExport, WebLinkSetsTheActiveLayersLinkAsAnUndoStep) {
+  ASSERT_TRUE(Shell("convert -size 40x30 xc:white base.png"));
+  CLumo40Doc* doc = OpenMade("base.png");
+  ASSERT_NE(doc, nullptr);
+  CLayersManager& stack = *doc->Image().GetLayers();
+  const int steps = doc->Image().History().UndoCount();
+  std::string shown = "<none>";
+  DialogScript::Run({{"WEB Link", [&](HWND d) {
+                        shown = Text(d, IDC_PROMPTER_TEXT);
+                        SetDlgItemTextA(d, IDC_PROMPTER_TEXT, "http://example.org/a.htm");
+                        Press(d, IDOK);
+                      }}});
+  ASSERT_TRUE(Choose(ID_LAYER_WEB_LINK));
+  DialogScript::Stop();
+  ASSERT_EQ(DialogScript::done, 1);
+  EXPECT_EQ(shown, "");
+  EXPECT_EQ(stack.GetActiveLayer()->GetLayerInfo().linkText, "http://example.org/a.htm");
+  EXPECT_EQ(doc->Image().History().UndoCount(), steps + 1);
+  // Cancel changes nothing.
+  DialogScript::Run({{"WEB Link", [&](HWND d) {
+                        shown = Text(d, IDC_PROMPTER_TEXT);
+                        SetDlgItemTextA(d, IDC_PROMPTER_TEXT, "other");
+                        Press(d, IDCANCEL);
+                      }}});
+  ASSERT_TRUE(Choose(ID_LAYER_WEB_LINK));
+  DialogScript::Stop();
+  EXPECT_EQ(shown, "http://example.org/a.htm");
+  EXPECT_EQ(doc->Image().GetLayers()->GetActiveLayer()->GetLayerInfo().linkText, "http://example.org/a.htm");
+  EXPECT_EQ(doc->Image().History().UndoCount(), steps + 1);
+}
+
 // Not a test: the driver of bench/export-preview, run with LUMORA_TRACE
 // set. On a 2-megapixel picture it changes the JPEG quality five times and
 // the GIF depth (optimised, dithered) five times, each followed by the
