@@ -49,6 +49,7 @@ class DocumentRecorder {
   virtual void AddLayerMask(std::int32_t code) = 0;
   virtual void AddLayerMaskWithSelection(std::int32_t code, const Fragment* fragment) = 0;
   virtual void RemoveLayerMask(std::int32_t apply) = 0;
+  virtual void LayerWEB(std::string_view link) = 0;
   // Selection statements.
   virtual void ClearSelection(const Fragment* fragment, std::int32_t edgeDegree, std::int32_t edgeType) = 0;
 };

@@ -51,6 +51,7 @@ class MacroDocumentRecorder final : public lumora::DocumentRecorder {
     RecordAddLayerMaskWithSelection(code, fragment);
   }
   void RemoveLayerMask(std::int32_t apply) override { RecordRemoveLayerMask(apply); }
+  void LayerWEB(std::string_view link) override { RecordLayerWEB(link); }
   void ClearSelection(const Fragment* fragment, std::int32_t degree, std::int32_t type) override {
     RecordClearSelection(fragment, degree, type);
   }
