@@ -230,6 +230,35 @@ int ImageDocument::ReplaceLayerStack(CLayersManager* stack) {
   return 1;
 }
 
+bool ImageDocument::ImportLayerStack(CLayersManager* stack, std::uint32_t stepId) {
+  if (stack == nullptr || !hasImage_ || !BackupImage(stepId)) return false;
+  queue_.StopThread();
+  CLayersManagerPtr old = std::move(stack_);
+  CLayer* oldActive = old->GetActiveLayer();
+  hasImage_ = false;
+  if (InstallLayerStack(stack) == 0) {
+    stack_ = std::move(old);
+    renderStack_.store(stack_.get());
+    hasImage_ = true;
+    queue_.SetImageSize(stack_->GetWidth(), stack_->GetHeight());
+    stack_->SetActiveLayer(oldActive);
+    queue_.StartThread();
+    RevertLastBackup();
+    return false;
+  }
+  old.Reset();
+  modified_ = true;
+  compositeCurrent_ = false;
+  SetFloatingImage(nullptr);
+  InvalidateImageRect(nullptr, false, true);
+  ForEachView([](DocumentViewLink* v) { v->ShowNewImage(); });
+  SetActiveLayer(stack_->GetActiveLayer(), true, false);
+  host_->UpdateLayerPalette();
+  host_->UpdateNavigator();
+  queue_.StartThread();
+  return true;
+}
+
 int ImageDocument::SetImageSize(int width, int height, int type, int changeType) {
   if (!hasImage_ || width < 1 || height < 1) return 0;
   queue_.StopThread();
@@ -443,13 +472,15 @@ void ImageDocument::SetSelection(Fragment* fragment, bool withStep) {
 }
 
 void ImageDocument::FreeSelection(bool withStep) {
-  if (selection_.fragment != nullptr) {
+  const bool freed = selection_.fragment != nullptr;
+  if (freed) {
     TerminateEdgeSmoothing(selection_.fragment);
     if (withStep) BackupImageCore(std::string(res::String(IDS_FREE_SELECTION)), false);
     DropSelection();
     selection_.changed = 1;
   }
-  if (withStep) NotifyViewsSelection(kNotifySelectionFreed);
+  // A selection that goes takes its marching ants with it, step or not.
+  if (withStep || freed) NotifyViewsSelection(kNotifySelectionFreed);
 }
 
 void ImageDocument::RestoreSelection(Fragment* fragment) {

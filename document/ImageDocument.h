@@ -322,6 +322,13 @@ class ImageDocument : public DocumentLock, public CellRenderer, public LayerMove
   bool GroupWithPrevious();
   bool Ungroup();
   bool ResizeCanvas(const RECT& canvas);
+  // Image/Frames, one step: the canvas grows by `border` on every side and
+  // the picture (a packed DIB of the grown size) with its mask (an 8-bit
+  // grey DIB) goes on top as the active layer, named `name` or the next
+  // free name, with the active layer's attributes. The image's resolution
+  // stays. False, with nothing changed, for DIBs of another size.
+  bool AddFrameLayer(int border, const std::vector<std::uint8_t>& pictureDib,
+                     const std::vector<std::uint8_t>& maskDib, const std::string& name);
   bool ResizeImage(int width, int height, int xResolution, int yResolution);
   // Degrees counterclockwise (radians with inRadians).
   bool RotateImage(double angle, int inRadians);
@@ -402,6 +409,11 @@ class ImageDocument : public DocumentLock, public CellRenderer, public LayerMove
   // the step taken back; otherwise a layer the stack refuses is left out.
   // False when nothing was added.
   bool AddLayersOnTop(const CLayersManager& source, POINT offset, std::uint32_t stepId, bool strict);
+  // The stack (a reference of its own) in place of the document's as one
+  // step `stepId`, which undo takes back; the document's size and type
+  // follow it. False, with everything as it was, when it cannot be
+  // installed.
+  bool ImportLayerStack(CLayersManager* stack, std::uint32_t stepId);
   // The tool host's new layer: a transparent layer of the rect with the
   // default attributes, directly above the active one. Its index, -1 when
   // it cannot be made or inserted.

@@ -6,6 +6,7 @@
 #include "document/DocumentRecorder.h"
 #include "document/LayerMerge.h"
 #include "engine/blend/MergeModes.h"
+#include "engine/pixels/Dib.h"
 #include "engine/pixels/ImageLimits.h"
 #include "platform/rect.h"
 #include "res/StringTable.h"
@@ -376,6 +377,37 @@ bool ImageDocument::ResizeCanvas(const RECT& canvas) {
   if (!IsImageSize(std::int64_t{canvas.right} - canvas.left, std::int64_t{canvas.bottom} - canvas.top))
     return false;
   return GeometryStep(IDS_STEP_CANVAS_SIZE, [&](CLayersManager& stack) { return stack.ResizeCanvas(canvas) == 0; });
+}
+
+bool ImageDocument::AddFrameLayer(int border, const std::vector<std::uint8_t>& pictureDib,
+                                  const std::vector<std::uint8_t>& maskDib, const std::string& name) {
+  CLayer* active = GetActiveLayer();
+  if (active == nullptr || border < 0) return false;
+  const std::int64_t width = std::int64_t{stack_->GetWidth()} + 2 * std::int64_t{border};
+  const std::int64_t height = std::int64_t{stack_->GetHeight()} + 2 * std::int64_t{border};
+  if (!IsImageSize(width, height)) return false;
+  const WAPtr picture = WAPtr::Adopt(DIBToImage(pictureDib.data(), pictureDib.size(), 0));
+  const WAPtr mask = WAPtr::Adopt(DIBToImage(maskDib.data(), maskDib.size(), 0));
+  if (!picture || !mask || picture->GetW() != width || picture->GetH() != height || mask->GetW() != width ||
+      mask->GetH() != height)
+    return false;
+  LAYER_INFO info = active->GetLayerInfo();
+  info.name = !stack_->IsLayerNameUsed(name, nullptr) ? name : stack_->MakeUniqueLayerName(name, 0, nullptr);
+  CLayerPtr layer;
+  try {
+    layer = CLayerPtr::Adopt(new CLayer(picture.get(), POINT{0, 0}, 1, mask.get(), info.mergeMode));
+  } catch (const std::exception&) {
+    return false;
+  }
+  layer->SetLayerInfo(info);
+  const RECT canvas{-border, -border, static_cast<LONG>(width - border), static_cast<LONG>(height - border)};
+  // The DIB's 300 is pixels per metre: the stack's resolution is kept as it was.
+  return GeometryStep(IDS_STEP_FRAME, [&](CLayersManager& stack) {
+    if (stack.ResizeCanvas(canvas) != 0) return false;
+    if (stack.AddLayer(layer.get()) != kLayerOk) return false;
+    stack.SetActiveLayer(layer.get());
+    return true;
+  });
 }
 
 bool ImageDocument::ResizeImage(int width, int height, int xResolution, int yResolution) {

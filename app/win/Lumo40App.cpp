@@ -14,6 +14,7 @@
 #include "app/win/AppToolMenus.h"
 #include "app/win/AppViewShell.h"
 #include "app/win/MainFrame.h"
+#include "ui/win/AngleDial.h"
 #include "app/win/SmallWindows.h"
 #include "dialogs/win/CreateNewImgDlg.h"
 #include "ui/win/LayerDialogs.h"
@@ -25,7 +26,9 @@
 #include "document/DocumentServices.h"
 #include "document/StackPreload.h"
 #include "document/win/AppServices.h"
+#include "dialogs/win/GadgetDlg.h"
 #include "document/win/ClipboardCommands.h"
+#include "select/storeSel.h"
 #include "document/win/Lumo40Doc.h"
 #include "engine/layers/LayerMng.h"
 #include "framework/CommandIds.h"
@@ -114,6 +117,7 @@ CLumo40App::CLumo40App() : fw::App(LoadResString(IDS_APP_CAPTION)) {
   hookState_.host = this;
   hookState_.installViewHook = InstallImageViewHook;
   hookState_.prompts = &prompts;
+  hookState_.menuHelp = &SharedMenuHelpState();
   animationTick = &tick_;
   prompts.showOnMessageBar = [this](const std::string& text) {
     if (fw::FrameWnd* frame = MainFrame(); frame != nullptr && frame->Handle() != nullptr) frame->SetMessageText(text);
@@ -225,6 +229,7 @@ void CLumo40App::RegisterWindowClasses() {
   RegisterImageViewClass();
   // Without the control library the dialogs use the plain classes.
   RegisterCustomNcDialogClass(instance);
+  RegisterAngleDialClass(instance);
 }
 
 void CLumo40App::OnMenuPopupUpdated(HMENU popup) {
@@ -243,6 +248,25 @@ void CLumo40App::RegisterDocTemplates() {
     return lumora::AskNewImageWithDialog(choice);
   };
   manager->backgroundColour = [this] { return settings.backColor; };
+  manager->loadSelectionDialog = [](int* status) -> Fragment* {
+    lumora::CGadgetDlg dialog(IDS_LOAD_SELECTION_TITLE, std::string(res::String(IDS_SELECTIONS_FOLDER)), "frg", true);
+    auto* images = lumora::ImageDocManager();
+    if (images != nullptr && !images->selectionsRoot.empty()) dialog.programFolder = images->selectionsRoot;
+    if (dialog.DoModal() != IDOK) {
+      *status = 2;
+      return nullptr;
+    }
+    *status = 1;
+    return LoadSelectionFromFile(status, dialog.GetFilePath().c_str());
+  };
+  manager->saveSelectionDialog = [](const Fragment* fragment) -> int {
+    if (fragment == nullptr) return 0;
+    lumora::CGadgetDlg dialog(IDS_SAVE_SELECTION_TITLE, std::string(res::String(IDS_SELECTIONS_FOLDER)), "frg", false);
+    auto* images = lumora::ImageDocManager();
+    if (images != nullptr && !images->selectionsRoot.empty()) dialog.programFolder = images->selectionsRoot;
+    if (dialog.DoModal() != IDOK) return 1;
+    return SaveSelectionToFile(fragment, dialog.GetFilePath().c_str());
+  };
   manager->clipboardOptions = [this](bool* visibleOnly, bool* activeOnly) {
     *visibleOnly = settings.copyOnlyVisibleLayers != 0;
     *activeOnly = settings.copyCutActiveLayerOnly != 0;

@@ -7,9 +7,11 @@
 #include "document/DocumentFiles.h"
 #include "document/DocumentRecorder.h"
 #include "document/DocumentServices.h"
+#include "document/PasteFile.h"
 #include "document/win/AppServices.h"
 #include "engine/pixels/AppValues.h"
 #include "engine/pixels/Dib.h"
+#include "files/win/MyFileDialogs.h"
 #include "framework/win/App.h"
 #include "framework/win/OleDataSource.h"
 #include "hostapi/toolhost.h"
@@ -43,6 +45,8 @@ const ClipboardFormatIds& ClipboardFormats() {
 namespace {
 
 constexpr char kSource[] = "Lumo40Doc";
+// The selection could not be written.
+constexpr int kSelectionNotWritten = 125;
 
 void Enable(fw::CmdUI& ui, bool enable) { ui.Enable(FilterCommandEnable(ui.Id(), enable)); }
 
@@ -252,6 +256,14 @@ FW_MESSAGE_MAP(CClipboardCommands, fw::CmdTarget,
                fw::CommandEntry<&CClipboardCommands::OnEditPasteSpecial>(ID_EDIT_PASTE_SPECIAL),
                fw::CommandEntry<&CClipboardCommands::OnSelectionPaste>(ID_SELECTION_PASTE),
                fw::CommandEntry<&CClipboardCommands::OnSelectionPasteAsNewImage>(ID_SELECTION_PASTE_AS_NEW_IMAGE),
+               fw::CommandEntry<&CClipboardCommands::OnEditPasteFromFile>(ID_EDIT_PASTE_FROM_FILE),
+               fw::CommandEntry<&CClipboardCommands::OnImageImportFromFile>(ID_IMAGE_IMPORT_FROM_FILE),
+               fw::CommandEntry<&CClipboardCommands::OnSelectionLoadFrom>(ID_SELECTION_LOAD_FROM),
+               fw::CommandEntry<&CClipboardCommands::OnSelectionSaveAs>(ID_SELECTION_SAVE_AS),
+               fw::UpdateEntry<&CClipboardCommands::OnUpdateAlways>(ID_SELECTION_LOAD_FROM),
+               fw::UpdateEntry<&CClipboardCommands::OnUpdateSelectionSaveAs>(ID_SELECTION_SAVE_AS),
+               fw::UpdateEntry<&CClipboardCommands::OnUpdateLayered>(ID_EDIT_PASTE_FROM_FILE),
+               fw::UpdateEntry<&CClipboardCommands::OnUpdateHasImage>(ID_IMAGE_IMPORT_FROM_FILE),
                fw::UpdateEntry<&CClipboardCommands::OnUpdateAlways>(ID_EDIT_COPY),
                fw::UpdateEntry<&CClipboardCommands::OnUpdateAlways>(ID_EDIT_COPY_MERGED),
                fw::UpdateEntry<&CClipboardCommands::OnUpdateEditCut>(ID_EDIT_CUT),
@@ -388,6 +400,80 @@ void CClipboardCommands::OnSelectionPasteAsNewImage() {
   }
   if (code != 0) Report(code, __LINE__);
 }
+
+int CClipboardCommands::FromFile(bool import) {
+  DocumentPreviewOff preview(&doc_);
+  CMyOpenFileDlg dialog(true, std::string(), std::string(), OFN_HIDEREADONLY, std::string(), GetActiveTopLevelWnd());
+  if (dialog.DoModal() != IDOK || dialog.Paths().empty()) return 1;
+  const std::string path = dialog.Paths().front();
+  int code = 0;
+  {
+    fw::WaitCursor wait;
+    code = import ? ImportFileIntoDocument(Image(), path) : PasteFileIntoDocument(Image(), path);
+  }
+  if (code == 0) {
+    doc_.SetModifiedFlag(true);
+    doc_.UpdateNavigator();
+    return 0;
+  }
+  const void* site = GetToolHostSite();
+  if (code == kPasteFileUnreadable) LUSetErrorStringExt(site, 0, path.c_str(), 0);
+  Report(code, __LINE__);
+  return code;
+}
+
+void CClipboardCommands::OnEditPasteFromFile() {
+  if (IsCommandAllowedWhileTracking(ID_EDIT_PASTE_FROM_FILE)) FromFile(false);
+}
+
+void CClipboardCommands::OnImageImportFromFile() {
+  if (IsCommandAllowedWhileTracking(ID_IMAGE_IMPORT_FROM_FILE)) FromFile(true);
+}
+
+void CClipboardCommands::OnSelectionLoadFrom() {
+  if (!IsCommandAllowedWhileTracking(ID_SELECTION_LOAD_FROM)) return;
+  auto* manager = ImageDocManager();
+  const void* site = GetToolHostSite();
+  if (manager == nullptr || !manager->loadSelectionDialog) {
+    Report(kPasteFileCannotPlace, __LINE__);
+    return;
+  }
+  int status = 0;
+  Fragment* fragment = nullptr;
+  LUResetError();
+  {
+    fw::WaitCursor wait;
+    fragment = manager->loadSelectionDialog(&status);
+  }
+  if (fragment == nullptr) {
+    // The reader records its failure (126, "storeSel"); it is shown here.
+    if (status == 2 && LUGetErrorState().code != 0) LUPrintErrorState(site);
+    return;
+  }
+  Image().SetSelection(fragment, true);
+  LUUpdateGSelection(site);
+  DeleteFragment(fragment);
+}
+
+void CClipboardCommands::OnSelectionSaveAs() {
+  if (!IsCommandAllowedWhileTracking(ID_SELECTION_SAVE_AS)) return;
+  auto* manager = ImageDocManager();
+  Fragment* selection = Image().GetSelection();
+  if (selection == nullptr) return;
+  fw::WaitCursor wait;
+  if (manager == nullptr || !manager->saveSelectionDialog || manager->saveSelectionDialog(selection) == 0) {
+    Report(kSelectionNotWritten, __LINE__);
+  }
+}
+
+void CClipboardCommands::OnUpdateSelectionSaveAs(fw::CmdUI& ui) { Enable(ui, Image().GetSelection() != nullptr); }
+
+void CClipboardCommands::OnUpdateLayered(fw::CmdUI& ui) {
+  const CLayersManager* stack = Image().GetLayers();
+  Enable(ui, stack != nullptr && stack->IsLayerable() != 0);
+}
+
+void CClipboardCommands::OnUpdateHasImage(fw::CmdUI& ui) { Enable(ui, Image().HasImage()); }
 
 void CClipboardCommands::OnUpdateAlways(fw::CmdUI& ui) { Enable(ui, true); }
 

@@ -82,6 +82,11 @@ class CClipboardCommands : public fw::CmdTarget {
   void OnEditPasteSpecial();
   void OnSelectionPaste();
   void OnSelectionPasteAsNewImage();
+  void OnEditPasteFromFile();
+  void OnSelectionLoadFrom();
+  void OnSelectionSaveAs();
+  void OnUpdateSelectionSaveAs(fw::CmdUI& ui);
+  void OnImageImportFromFile();
 
   void OnUpdateAlways(fw::CmdUI& ui);
   void OnUpdateEditCut(fw::CmdUI& ui);
@@ -90,10 +95,16 @@ class CClipboardCommands : public fw::CmdTarget {
   void OnUpdateEditPasteSpecial(fw::CmdUI& ui);
   void OnUpdateSelectionPaste(fw::CmdUI& ui);
   void OnUpdateSelectionPasteAsNewImage(fw::CmdUI& ui);
+  void OnUpdateLayered(fw::CmdUI& ui);
+  void OnUpdateHasImage(fw::CmdUI& ui);
 
  private:
   ImageDocument& Image() { return doc_.Image(); }
   void Report(int code, int line);
+  // The file dialog and the file's layers into the document (`import`:
+  // in place of its own); 1 when the dialog was cancelled, else 0 or the
+  // failure, reported.
+  int FromFile(bool import);
 
   CLumo40Doc& doc_;
 };

@@ -43,6 +43,19 @@ struct HistoryQuestion {
   int chosen = -1;
 };
 
+// Image/Frames...: the flattened image in (a packed DIB) with the mat
+// colour; the border on every side and the frame picture with its mask
+// (packed DIBs of the grown size) out.
+struct FrameQuestion {
+  std::vector<std::uint8_t> image;
+  int width = 0, height = 0;
+  bool grey = false;
+  std::uint32_t matColor = 0xFFFFFF;
+  int border = 0;
+  std::vector<std::uint8_t> picture;
+  std::vector<std::uint8_t> mask;
+};
+
 // Each answers true for OK; an empty one is a command that asks nothing
 // and does nothing.
 struct ImageDialogs {
@@ -50,6 +63,7 @@ struct ImageDialogs {
   std::function<bool(CanvasQuestion&)> canvas;
   std::function<bool(DuplicateQuestion&)> duplicate;
   std::function<bool(HistoryQuestion&)> history;
+  std::function<bool(FrameQuestion&)> frame;
 };
 
 ImageDialogs& TheImageDialogs();

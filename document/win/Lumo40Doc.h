@@ -101,9 +101,13 @@ class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFile
   void OnUpdateImageCrop(fw::CmdUI& ui);
   void OnImageSize();
   void OnImageCanvas();
+  void OnImageFrames();
+  void OnUpdateImageFrames(fw::CmdUI& ui);
   void OnImageCropSelection();
   void OnUpdateImageCropSelection(fw::CmdUI& ui);
   void OnImageRotate180();
+  // Image/Rotate Canvas/Numeric...: the angle from the Rotate dialog.
+  void OnImageRotateNumeric();
   void OnImageRotate90CW();
   void OnImageRotate90CCW();
   void OnImageFlipHorizontal();
@@ -242,6 +246,14 @@ class CLumo40DocManager : public fw::DocManager {
   // The clipboard options of the preferences: copy only visible layers,
   // copy and cut the active layer only.
   std::function<void(bool* visibleOnly, bool* activeOnly)> clipboardOptions;
+  // The selection-file choosers (the application installs them): Load
+  // gives the fragment read (null: none) and 1 for OK, 2 for Cancel in
+  // *status; Save gives non-zero when the fragment was written or the
+  // user cancelled, 0 when writing failed. `selectionsRoot` is the folder
+  // holding their "Selections" folder (empty: the program's).
+  std::function<Fragment*(int* status)> loadSelectionDialog;
+  std::function<int(const Fragment*)> saveSelectionDialog;
+  std::string selectionsRoot;
   // What the application's next new document is made from (a layer, a
   // stack or an image), read by the document it makes.
   const CreationRecord* pendingRecord = nullptr;

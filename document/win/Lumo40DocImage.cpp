@@ -9,8 +9,11 @@
 #include "document/win/AppServices.h"
 #include "document/win/ImageDialogHooks.h"
 #include "document/win/Lumo40Doc.h"
+#include "select/win/RotateDlg.h"
+#include "engine/pixels/Dib.h"
 #include "hostapi/toolhost.h"
 #include "platform/rect.h"
+#include "res/StringTable.h"
 #include "res/resource.h"
 
 namespace lumora {
@@ -76,6 +79,37 @@ void CLumo40Doc::OnImageCanvas() {
   if (!image_->ResizeCanvas(question.canvas)) ReportImageFailure(__LINE__);
 }
 
+void CLumo40Doc::OnImageFrames() {
+  const ImageDialogs& dialogs = TheImageDialogs();
+  CLayersManager* layers = image_->GetLayers();
+  if (!dialogs.frame || layers == nullptr) return;
+  FrameQuestion question;
+  question.width = layers->GetWidth();
+  question.height = layers->GetHeight();
+  question.grey = layers->GetImageType() == kWAType8Grey;
+  question.matColor = FillColour();
+  bool ok = false;
+  {
+    PreviewPause preview;
+    // The dialog shows the image as it would print: every layer over white.
+    const WAPtr merged = layers->CreateMergedImage(1, 255, 255, 255);
+    if (!merged) {
+      ReportImageFailure(__LINE__);
+      return;
+    }
+    question.image = ImageToDIBBytes(merged.get(), RECT{0, 0, question.width, question.height});
+    ok = dialogs.frame(question);
+  }
+  if (!ok) return;
+  if (!image_->AddFrameLayer(question.border, question.picture, question.mask, std::string(res::String(IDS_FRAME_NAME))))
+    ReportImageFailure(__LINE__);
+}
+
+void CLumo40Doc::OnUpdateImageFrames(fw::CmdUI& ui) {
+  const CLayersManager* layers = image_->GetLayers();
+  EnableFiltered(ui, layers != nullptr && layers->GetActiveLayer() != nullptr);
+}
+
 void CLumo40Doc::OnImageCropSelection() {
   const CLayersManager* layers = image_->GetLayers();
   Fragment* selection = ShareFragment(image_->GetSelection());
@@ -117,6 +151,13 @@ void Flip(ImageDocument& image, bool horizontal, bool vertical) {
 
 // A positive angle turns counter-clockwise.
 void CLumo40Doc::OnImageRotate180() { Rotate(*image_, 180.0); }
+
+// The dialog's angle is clockwise; the image's, counterclockwise.
+void CLumo40Doc::OnImageRotateNumeric() {
+  CRotateDlg dialog;
+  if (dialog.DoModal() != IDOK) return;
+  Rotate(*image_, -static_cast<double>(dialog.angle));
+}
 void CLumo40Doc::OnImageRotate90CW() { Rotate(*image_, -90.0); }
 void CLumo40Doc::OnImageRotate90CCW() { Rotate(*image_, 90.0); }
 void CLumo40Doc::OnImageFlipHorizontal() { Flip(*image_, true, false); }

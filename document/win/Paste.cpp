@@ -136,15 +136,40 @@ OfferCache& CurrentOffer() {
 int DocWidth(CLumo40Doc& doc) { return doc.Image().GetLayers()->GetWidth(); }
 int DocHeight(CLumo40Doc& doc) { return doc.Image().GetLayers()->GetHeight(); }
 
+// Header sizes a pasted DIB may have: BITMAPINFOHEADER, V4 and V5.
+bool IsDibHeaderSize(const std::uint8_t* block, std::size_t size) {
+  if (size < 4) return false;
+  const std::uint32_t bytes = block[0] | block[1] << 8 | block[2] << 16 | static_cast<std::uint32_t>(block[3]) << 24;
+  return bytes == 40 || bytes == 108 || bytes == 124;
+}
+
+// The clipboard's DIB as an image and, for a V4/V5 DIB with alpha, its
+// alpha as a mask; 0, 16 or 36.
+int ReadClipboardDib(IDataObject* data, WAPtr* image, WAPtr* mask) {
+  Medium medium;
+  if (FAILED(GetDataAs(data, CF_DIB, TYMED_HGLOBAL, &medium))) return kCannotPaste;
+  const auto* block = static_cast<const std::uint8_t*>(GlobalLock(medium.m.hGlobal));
+  if (block == nullptr) return kBadBlock;
+  const std::size_t size = GlobalSize(medium.m.hGlobal);
+  if (!IsDibHeaderSize(block, size)) {
+    GlobalUnlock(medium.m.hGlobal);
+    return kBadBlock;
+  }
+  *image = WAPtr::Adopt(DIBToImage(block, size, 0));
+  *mask = WAPtr::Adopt(DIBAlphaToMask(block, size));
+  GlobalUnlock(medium.m.hGlobal);
+  return *image ? 0 : kCannotPaste;
+}
+
 // The image as a new layer "Layer n" centred above the active layer, in
 // the step "Insert layer".
-int InsertImageAsLayer(CLumo40Doc& doc, VrWA2000::WA* image) {
+int InsertImageAsLayer(CLumo40Doc& doc, VrWA2000::WA* image, VrWA2000::WA* mask = nullptr) {
   ImageDocument& d = doc.Image();
   if (!d.HasImage()) return kCannotPaste;
   const POINT origin = CentredOrigin(DocWidth(doc), DocHeight(doc), image->GetW(), image->GetH());
   CLayerPtr layer;
   try {
-    layer = CLayerPtr::Adopt(new CLayer(image, origin, 0, nullptr, 0));
+    layer = CLayerPtr::Adopt(new CLayer(image, origin, mask != nullptr ? 1 : 0, mask, 0));
   } catch (const std::exception&) {
     return kCannotPaste;
   }
@@ -156,20 +181,10 @@ int InsertImageAsLayer(CLumo40Doc& doc, VrWA2000::WA* image) {
 }
 
 int PasteDibIntoDocument(CLumo40Doc& doc, IDataObject* data) {
-  Medium medium;
-  const HRESULT hrGet = GetDataAs(data, CF_DIB, TYMED_HGLOBAL, &medium);
-  if (FAILED(hrGet)) return kCannotPaste;
-  const auto* block = static_cast<const std::uint8_t*>(GlobalLock(medium.m.hGlobal));
-  if (block == nullptr) return kBadBlock;
-  const std::size_t size = GlobalSize(medium.m.hGlobal);
-  if (size < 4 || (block[0] | block[1] << 8 | block[2] << 16 | static_cast<std::uint32_t>(block[3]) << 24) != 40) {
-    GlobalUnlock(medium.m.hGlobal);
-    return kBadBlock;
-  }
-  WAPtr image = WAPtr::Adopt(DIBToImage(block, size, 0));
-  GlobalUnlock(medium.m.hGlobal);
-  if (!image) return kCannotPaste;
-  return InsertImageAsLayer(doc, image.get());
+  WAPtr image, mask;
+  const int code = ReadClipboardDib(data, &image, &mask);
+  if (code != 0) return code;
+  return InsertImageAsLayer(doc, image.get(), mask.get());
 }
 
 int PasteBitmapIntoDocument(CLumo40Doc& doc, IDataObject* data) {
@@ -441,17 +456,22 @@ int PasteAsNewImageDispatch(IDataObject* data, unsigned format, fw::Document** m
   const ClipboardFormatIds& ids = ClipboardFormats();
   WAPtr image;
   if (format == CF_DIB) {
-    Medium medium;
-    if (FAILED(GetDataAs(data, CF_DIB, TYMED_HGLOBAL, &medium))) return kCannotPaste;
-    const auto* block = static_cast<const std::uint8_t*>(GlobalLock(medium.m.hGlobal));
-    if (block == nullptr) return kBadBlock;
-    const std::size_t size = GlobalSize(medium.m.hGlobal);
-    if (size < 4 || block[0] != 40 || block[1] != 0 || block[2] != 0 || block[3] != 0) {
-      GlobalUnlock(medium.m.hGlobal);
-      return kBadBlock;
+    WAPtr mask;
+    const int code = ReadClipboardDib(data, &image, &mask);
+    if (code != 0) return code;
+    if (mask) {
+      // The alpha travels as the new document's layer mask.
+      CLayerPtr layer;
+      try {
+        layer = CLayerPtr::Adopt(new CLayer(image.get(), POINT{0, 0}, 1, mask.get(), 0));
+      } catch (const std::exception&) {
+        return kCannotPaste;
+      }
+      *made = NewDocumentFromLayer(layer.get(), std::string());
+      if (*made == nullptr) return kCannotPaste;
+      (*made)->SetModifiedFlag(true);
+      return 0;
     }
-    image = WAPtr::Adopt(DIBToImage(block, size, 0));
-    GlobalUnlock(medium.m.hGlobal);
   } else if (format == CF_BITMAP) {
     Medium bitmap, palette;
     if (FAILED(GetDataAs(data, CF_BITMAP, TYMED_GDI, &bitmap))) return kCannotPaste;

@@ -14,6 +14,10 @@
 namespace {
 
 constexpr std::uint32_t kInfoHeaderBytes = 40;
+// BITMAPV4HEADER and BITMAPV5HEADER: the 40-byte fields, then the red,
+// green, blue and alpha masks at offsets 40, 44, 48 and 52.
+constexpr std::uint32_t kV4HeaderBytes = 108;
+constexpr std::uint32_t kV5HeaderBytes = 124;
 constexpr std::uint32_t kCoreHeaderBytes = 12;
 constexpr std::uint32_t kBiRgb = 0;
 constexpr std::uint32_t kBiBitfields = 3;
@@ -62,6 +66,7 @@ struct ParsedDib {
   int bits = 0;
   std::uint32_t compression = kBiRgb;
   std::uint32_t masks[3] = {};  // red, green, blue
+  std::uint32_t alphaMask = 0;  // a V4/V5 header's, with bit fields
   int xDpi = 0;
   int yDpi = 0;
   PALETTEENTRY palette[256] = {};
@@ -103,7 +108,8 @@ bool ParseDib(const std::uint8_t* dib, std::size_t size, ParsedDib& out) {
   std::uint64_t offset = headerBytes;
   std::uint64_t tableEntries = 0;
   int entryBytes = 4;
-  if (headerBytes == kInfoHeaderBytes && size >= kInfoHeaderBytes) {
+  const bool versioned = headerBytes == kV4HeaderBytes || headerBytes == kV5HeaderBytes;
+  if ((headerBytes == kInfoHeaderBytes || versioned) && size >= headerBytes) {
     const auto width = static_cast<std::int32_t>(Load32(dib + 4));
     const auto height = static_cast<std::int32_t>(Load32(dib + 8));
     if (width <= 0 || height == 0 || height == INT32_MIN) return false;
@@ -124,7 +130,11 @@ bool ParseDib(const std::uint8_t* dib, std::size_t size, ParsedDib& out) {
       tableEntries = used;
     }
     const bool deep = out.bits == 16 || out.bits == 32;
-    if (out.compression == kBiBitfields && deep) {
+    if (out.compression == kBiBitfields && deep && versioned) {
+      // The masks are fields of the header itself.
+      for (int i = 0; i < 3; ++i) out.masks[i] = Load32(dib + 40 + 4 * i);
+      if (out.bits == 32) out.alphaMask = Load32(dib + 52);
+    } else if (out.compression == kBiBitfields && deep) {
       if (size < offset + 12) return false;
       for (int i = 0; i < 3; ++i) out.masks[i] = Load32(dib + offset + 4 * i);
       offset += 12;
@@ -318,6 +328,32 @@ VrWA2000::WA* DIBToImage(const std::uint8_t* dib, std::size_t size, int toRGB) {
                    channels);
   }
   return image;
+}
+
+VrWA2000::WA* DIBAlphaToMask(const std::uint8_t* dib, std::size_t size) {
+  ParsedDib parsed;
+  if (!ParseDib(dib, size, parsed) || parsed.alphaMask == 0 || parsed.bits != 32) return nullptr;
+  if (!lumora::IsImageSize(parsed.width, parsed.height)) return nullptr;
+  MaskChannel alpha;
+  if (!alpha.Set(parsed.alphaMask)) return nullptr;
+  VrWA2000::WA* mask = NewWA(kWAType8Grey, parsed.width, parsed.height, nullptr);
+  if (mask == nullptr) return nullptr;
+  bool any = false;
+  for (int y = 0; y < parsed.height; ++y) {
+    const int sourceRow = parsed.topDown ? parsed.height - 1 - y : y;
+    const std::uint8_t* src = parsed.rows + static_cast<std::size_t>(sourceRow) * parsed.rowBytes;
+    std::uint8_t* dst = mask->Row(y);
+    for (int x = 0; x < parsed.width; ++x, src += 4) {
+      dst[x] = alpha(Load32(src));
+      any |= dst[x] != 0;
+    }
+  }
+  // An alpha channel that is zero everywhere carries no transparency.
+  if (!any) {
+    mask->Release();
+    return nullptr;
+  }
+  return mask;
 }
 
 std::size_t ImageToDIBSize(const VrWA2000::WA* image, const RECT& rect) {

@@ -1,4 +1,4 @@
-// Packed device-independent bitmaps (a 40- or 12-byte header, colour table
+// Packed device-independent bitmaps (a 40-, 108-, 124- or 12-byte header, colour table
 // or bit-field masks, then the rows) to and from image buffers, over byte
 // blocks. The global-memory forms and the HBITMAP conversions are in
 // win/DibGlobal.h.
@@ -19,6 +19,12 @@
 // DIBs type 16. Palette buffers keep the DIB's colours; a zero or negative
 // resolution becomes the screen's.
 VrWA2000::WA* DIBToImage(const std::uint8_t* dib, std::size_t size, int toRGB);
+
+// The alpha of a 32-bit DIB with a V4 or V5 header and bit fields naming
+// an alpha mask, as a grey buffer laid out as DIBToImage's rows (count 1,
+// the caller's); null when the DIB has no alpha mask or its alpha is zero
+// everywhere (an opaque image that did not fill it in).
+VrWA2000::WA* DIBAlphaToMask(const std::uint8_t* dib, std::size_t size);
 
 // Size in bytes of the packed DIB that WriteImageToDIB makes for the part
 // `rect` of `image` (buffer coordinates, row 0 at the bottom, clipped to

@@ -6,13 +6,20 @@
 #include <string>
 #include <vector>
 
+#include <cstdlib>
+#include <filesystem>
+
 #include "document/Clipboard.h"
+#include "document/DocumentFiles.h"
+#include "document/PasteFile.h"
 #include "document/ImageDocument.h"
 #include "document/null_host.h"
 #include "engine/pixels/Fillwa.h"
 #include "engine/pixels/WAccess.h"
 #include "platform/rect.h"
+#include "res/StringTable.h"
 #include "res/resource.h"
+#include "tests/support/unique_temp_folder.h"
 
 namespace lumora {
 namespace {
@@ -265,6 +272,94 @@ TEST(AddLayersOnTop, StrictPastesGetFreshLinkIdsUniqueNamesAndOneStep) {
   ASSERT_TRUE(rig.doc.UndoRedo(false));
   EXPECT_EQ(rig.doc.GetLayers()->GetLayerCount(), before);
 }
+
+// The files are made by ImageMagick on the machine the tests run on;
+// under Wine the program-level test covers these commands.
+#ifndef _WIN32
+class QuietFiles : public DocumentFileHost {
+ public:
+  bool AskNewImage(NewImageChoice*) override { return false; }
+  bool ConfirmWarning(const std::string&) override { return true; }
+  void ReportFileError(int, const std::string&, const std::string&) override {}
+};
+
+struct Files {
+  std::filesystem::path folder = testing::MakeUniqueTempFolder("lumora-paste-file-");
+  ~Files() { std::filesystem::remove_all(folder); }
+  std::string operator()(const char* name) const { return (folder / name).string(); }
+};
+
+TEST(PasteFromFile, AFlatFileIsOneCentredLayerAboveTheActiveOneInOneStep) {
+  Files files;
+  const std::string png = files("flat.png");
+  ASSERT_EQ(std::system(("convert -size 6x4 xc:'#102030' '" + png + "'").c_str()), 0);
+  Rig rig;
+  rig.doc.SetActiveLayerByIndex(1, true, false);
+  const int steps = rig.doc.History().UndoCount();
+  ASSERT_EQ(PasteFileIntoDocument(rig.doc, png), 0);
+  const CLayersManager& stack = *rig.doc.GetLayers();
+  ASSERT_EQ(stack.GetLayerCount(), 5);
+  const CLayer* pasted = stack.GetLayer(2);
+  EXPECT_EQ(rig.doc.GetActiveLayer(), pasted);
+  EXPECT_EQ(pasted->GetName().rfind("Layer ", 0), 0u);
+  EXPECT_EQ(pasted->GetRect().left, 7);
+  EXPECT_EQ(pasted->GetRect().top, 3);
+  EXPECT_EQ(pasted->PeekImage()->Row(0)[0], 0x30);  // blue first
+  EXPECT_EQ(pasted->PeekImage()->Row(0)[2], 0x10);
+  EXPECT_EQ(rig.doc.History().UndoCount(), steps + 1);
+  EXPECT_EQ(rig.doc.HistoryState().name, std::string(res::String(IDS_STEP_PASTE_FROM_FILE)));
+  EXPECT_EQ(PasteFileIntoDocument(rig.doc, files("missing.png")), kPasteFileUnreadable);
+  EXPECT_EQ(rig.doc.History().UndoCount(), steps + 1);
+}
+
+TEST(PasteFromFile, LinkedLayersKeepTheirGroupOnAFreshIdAndOneLayerKeepsItsName) {
+  Files files;
+  QuietFiles host;
+  Rig source;
+  source.doc.GetLayers()->GetLayer(1)->SetLinkId(1);
+  source.doc.GetLayers()->GetLayer(2)->SetLinkId(1);
+  ASSERT_EQ(SaveToFile(source.doc, files("linked.psd"), false, host), 1);
+  Rig target;
+  target.doc.GetLayers()->GetLayer(1)->SetLinkId(1);
+  target.doc.GetLayers()->GetLayer(2)->SetLinkId(1);
+  ASSERT_EQ(PasteFileIntoDocument(target.doc, files("linked.psd")), 0);
+  const CLayersManager& stack = *target.doc.GetLayers();
+  ASSERT_EQ(stack.GetLayerCount(), 8);
+  EXPECT_EQ(stack.GetLayer(5)->GetLinkId(), stack.GetLayer(6)->GetLinkId());
+  EXPECT_NE(stack.GetLayer(5)->GetLinkId(), 1);
+  EXPECT_NE(stack.GetLayer(5)->GetLinkId(), 0);
+  EXPECT_NE(stack.GetLayer(5)->GetName(), "A");
+  ASSERT_TRUE(target.doc.UndoRedo(false));
+  EXPECT_EQ(target.doc.GetLayers()->GetLayerCount(), 4);
+
+  // One layer: centred, named after itself.
+  Rig one;
+  while (one.doc.GetLayers()->GetLayerCount() > 2) one.doc.DeleteLayer(one.doc.GetLayers()->GetLayer(2), false, false);
+  one.doc.DeleteLayer(one.doc.GetLayers()->GetLayer(0), false, false);
+  ASSERT_EQ(SaveToFile(one.doc, files("one.psd"), false, host), 1);
+  Rig into;
+  ASSERT_EQ(PasteFileIntoDocument(into.doc, files("one.psd")), 0);
+  EXPECT_EQ(into.doc.GetActiveLayer()->GetName(), "A 1");
+}
+
+TEST(ImportFromFile, TheFileReplacesTheImageAsOneStepThatUndoTakesBack) {
+  Files files;
+  const std::string png = files("other.png");
+  ASSERT_EQ(std::system(("convert -size 9x7 xc:'#405060' '" + png + "'").c_str()), 0);
+  Rig rig;
+  ASSERT_EQ(ImportFileIntoDocument(rig.doc, png), 0);
+  EXPECT_EQ(rig.doc.GetLayers()->GetWidth(), 9);
+  EXPECT_EQ(rig.doc.GetLayers()->GetHeight(), 7);
+  EXPECT_EQ(rig.doc.GetLayers()->GetLayerCount(), 1);
+  EXPECT_TRUE(rig.doc.IsModified());
+  ASSERT_TRUE(rig.doc.UndoRedo(false));
+  EXPECT_EQ(rig.doc.GetLayers()->GetWidth(), 20);
+  EXPECT_EQ(rig.doc.GetLayers()->GetLayerCount(), 4);
+  EXPECT_EQ(ImportFileIntoDocument(rig.doc, files("none.png")), kPasteFileUnreadable);
+  EXPECT_EQ(rig.doc.GetLayers()->GetWidth(), 20);
+}
+
+#endif  // _WIN32
 
 }  // namespace
 }  // namespace lumora

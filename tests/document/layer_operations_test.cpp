@@ -278,6 +278,58 @@ TEST(LayerOperations, EachIsOneNamedStepThatUndoAndRedoReplay) {
   }
 }
 
+// A packed DIB of w x h: 24 bits of one colour, or 8 bits with the grey
+// palette where `grey` gives each pixel's value.
+std::vector<std::uint8_t> TestDib(int w, int h, int bits, const std::function<int(int, int)>& value) {
+  const int stride = (w * bits / 8 + 3) & ~3;
+  const int palette = bits == 8 ? 1024 : 0;
+  std::vector<std::uint8_t> dib(40 + palette + stride * h, 0);
+  auto put32 = [&](int at, int v) {
+    for (int i = 0; i < 4; ++i) dib[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+  };
+  put32(0, 40), put32(4, w), put32(8, h), dib[12] = 1, dib[14] = static_cast<std::uint8_t>(bits);
+  put32(24, 300), put32(28, 300);
+  for (int i = 0; bits == 8 && i < 256; ++i) dib[40 + 4 * i] = dib[41 + 4 * i] = dib[42 + 4 * i] = static_cast<std::uint8_t>(i);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      for (int c = 0; c < bits / 8; ++c) dib[40 + palette + y * stride + x * bits / 8 + c] = static_cast<std::uint8_t>(value(x, y) >> (8 * c));
+  return dib;
+}
+
+// The frame command's layer: canvas grown by the border, old layers moved,
+// the picture on top under its mask, one step that Undo takes back whole.
+TEST(LayerOperations, FrameLayerGrowsTheCanvasInOneStep) {
+  Rig t;
+  const std::uint32_t resolution = t.stack().GetResolution();
+  const int b = 2, w = 8 + 2 * b, h = 6 + 2 * b;
+  auto border = [&](int x, int y) { return x < b || y < b || x >= w - b || y >= h - b; };
+  const auto picture = TestDib(w, h, 24, [&](int x, int y) { return border(x, y) ? 0x123456 : 0; });
+  const auto mask = TestDib(w, h, 8, [&](int x, int y) { return border(x, y) ? 255 : 0; });
+  const std::array<int, 3> inside = t.Pixel(3, 2);
+  // "Frame" is taken: the new layer gets the next free name.
+  t.Layer(0)->SetName("Frame");
+  // Wrong sizes are refused before anything changes.
+  EXPECT_FALSE(t.doc.AddFrameLayer(b + 1, picture, mask, "Frame"));
+  EXPECT_FALSE(t.doc.AddFrameLayer(b, picture, TestDib(w, h - 1, 8, [](int, int) { return 0; }), "Frame"));
+  EXPECT_EQ(t.doc.History().UndoCount(), 0);
+  ASSERT_TRUE(t.doc.AddFrameLayer(b, picture, mask, "Frame"));
+  EXPECT_EQ(t.doc.HistoryState().name, Text(IDS_STEP_FRAME));
+  EXPECT_EQ(t.stack().GetWidth(), w);
+  EXPECT_EQ(t.stack().GetHeight(), h);
+  EXPECT_EQ(t.stack().GetResolution(), resolution);
+  ASSERT_EQ(t.stack().GetLayerCount(), 4);
+  EXPECT_EQ(t.Layer(3)->GetName(), "Frame 1");
+  EXPECT_EQ(t.stack().GetActiveLayer(), t.Layer(3));
+  EXPECT_EQ(t.Layer(1)->GetRect().left, 2 + b);
+  EXPECT_EQ(t.Pixel(0, 0), (std::array<int, 3>{0x56, 0x34, 0x12}));
+  EXPECT_EQ(t.Pixel(w - 1, h - 1), (std::array<int, 3>{0x56, 0x34, 0x12}));
+  EXPECT_EQ(t.Pixel(3 + b, 2 + b), inside);  // the image shows through the mask
+  ASSERT_TRUE(t.doc.UndoRedo(false));
+  EXPECT_EQ(t.stack().GetWidth(), 8);
+  EXPECT_EQ(t.stack().GetLayerCount(), 3);
+  EXPECT_EQ(t.Pixel(3, 2), inside);
+}
+
 // What an operation refuses changes nothing: no step, the stack as it was.
 TEST(LayerOperations, RefusalsLeaveStackAndHistoryAlone) {
   struct Case {

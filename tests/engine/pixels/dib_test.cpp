@@ -2,7 +2,10 @@
 // malformed and overrunning DIBs refused, made DIBs exact to the byte.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 #include <random>
 #include <vector>
 
@@ -316,3 +319,95 @@ TEST(ImageToDIB, ClipsTheRectAndRoundTripsEveryType) {
 }
 
 }  // namespace
+
+// ImageMagick runs on the machine the native tests run on.
+#ifndef _WIN32
+namespace {
+
+// A V4 (108) or V5 (124) header DIB of 32 bits with bit fields: masks
+// red, green, blue, alpha in the header, the rest of the header zero.
+Bytes MakeVersionedDib(std::uint32_t headerBytes, int width, int height, const Bytes& rows,
+                       std::uint32_t alphaMask) {
+  Bytes b;
+  Put32(b, headerBytes);
+  Put32(b, static_cast<std::uint32_t>(width));
+  Put32(b, static_cast<std::uint32_t>(height));
+  Put16(b, 1);
+  Put16(b, 32);
+  Put32(b, 3);
+  Put32(b, static_cast<std::uint32_t>(rows.size()));
+  Put32(b, 2835);
+  Put32(b, 2835);
+  Put32(b, 0);
+  Put32(b, 0);
+  Put32(b, 0x00FF0000);
+  Put32(b, 0x0000FF00);
+  Put32(b, 0x000000FF);
+  Put32(b, alphaMask);
+  Put32(b, 0x73524742);  // 'sRGB'
+  while (b.size() < headerBytes) b.push_back(0);
+  b.insert(b.end(), rows.begin(), rows.end());
+  return b;
+}
+
+// ImageMagick's reading of the DIB as a BMP file: RGBA rows, top first.
+Bytes MagickRgba(const Bytes& dib, const char* name) {
+  Bytes file = {'B', 'M'};
+  Put32(file, static_cast<std::uint32_t>(14 + dib.size()));
+  Put32(file, 0);
+  const std::uint32_t header = dib[0] | dib[1] << 8;
+  Put32(file, 14 + header);
+  file.insert(file.end(), dib.begin(), dib.end());
+  const std::string base = ::testing::TempDir() + name;
+  FILE* out = std::fopen((base + ".bmp").c_str(), "wb");
+  std::fwrite(file.data(), 1, file.size(), out);
+  std::fclose(out);
+  const std::string command = "convert '" + base + ".bmp' -depth 8 rgba:'" + base + ".rgba'";
+  EXPECT_EQ(std::system(command.c_str()), 0);
+  Bytes rgba;
+  FILE* in = std::fopen((base + ".rgba").c_str(), "rb");
+  if (in != nullptr) {
+    int c;
+    while ((c = std::fgetc(in)) != EOF) rgba.push_back(static_cast<std::uint8_t>(c));
+    std::fclose(in);
+  }
+  std::remove((base + ".bmp").c_str());
+  std::remove((base + ".rgba").c_str());
+  return rgba;
+}
+
+}  // namespace
+
+TEST(DIBToImage, VersionedHeadersGiveTheColoursImageMagickReadsAndTheirAlphaAsAMask) {
+  const int w = 5, h = 3;
+  std::mt19937 random(7);
+  for (std::uint32_t header : {108u, 124u}) {
+    for (bool alpha : {true, false}) {
+      SCOPED_TRACE(std::to_string(header) + (alpha ? " with alpha" : " alpha all zero"));
+      Bytes rows;
+      for (int i = 0; i < w * h; ++i) {
+        for (int k = 0; k < 3; ++k) rows.push_back(static_cast<std::uint8_t>(random()));
+        rows.push_back(alpha ? static_cast<std::uint8_t>(random() | 1) : 0);
+      }
+      const Bytes dib = MakeVersionedDib(header, w, h, rows, 0xFF000000u);
+      const WAPtr image = Read(dib, 0);
+      ASSERT_TRUE(image);
+      const WAPtr mask = WAPtr::Adopt(DIBAlphaToMask(dib.data(), dib.size()));
+      const Bytes magick = MagickRgba(dib, "lumora-v5");
+      ASSERT_EQ(magick.size(), static_cast<std::size_t>(w * h * 4));
+      EXPECT_EQ(static_cast<bool>(mask), alpha);
+      for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+          const std::uint8_t* m = &magick[(static_cast<std::size_t>(h - 1 - y) * w + x) * 4];
+          EXPECT_EQ(Pixel(*image, x, y), static_cast<std::uint32_t>(m[0] << 16 | m[1] << 8 | m[2])) << x << "," << y;
+          if (alpha) EXPECT_EQ(mask->Row(y)[x], m[3]) << x << "," << y;
+        }
+      }
+    }
+  }
+  // A header that claims more than the block holds is refused.
+  const Bytes cut = MakeVersionedDib(124, 2, 2, Bytes(16, 0), 0xFF000000u);
+  EXPECT_EQ(DIBToImage(cut.data(), 100, 0), nullptr);
+  EXPECT_EQ(DIBAlphaToMask(cut.data(), 100), nullptr);
+}
+#endif  // _WIN32

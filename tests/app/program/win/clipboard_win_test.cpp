@@ -22,6 +22,7 @@
 #include "framework/Profile.h"
 #include "framework/win/DocView.h"
 #include "hostapi/fragment.h"
+#include "libs/imgxfer/ui.h"
 #include "platform/rect.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
@@ -393,6 +394,175 @@ TEST_F(Clipboard, ALayeredCopyWithASelectionPastesAsTheSameLayersAndSelectionAft
     EXPECT_EQ(std::memcmp(mergedAfter->Row(y), mergedBefore->Row(y), 64 * 3), 0) << y;
   }
   EXPECT_NE(made->Image().GetSelection(), nullptr);
+}
+
+// Chooses the file in the open dialog the command shows.
+void ChooseInOpenDialog(std::string path) {
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+  DialogScript::Run({{"Open", [path](HWND d) {
+                        SetWindowTextA(lumora::testing::NameBox(d), path.c_str());
+                        Press(d, IDOK);
+                      }}});
+}
+
+TEST_F(Clipboard, PasteFromFileAndImportEachAreOneStepThatUndoTakesBack) {
+  CLumo40Doc* doc = Open();
+  ASSERT_NE(doc, nullptr);
+  ImageDocument& image = doc->Image();
+  ASSERT_EQ(Shell("convert -size 10x6 xc:'#c08040' bmp3:" + folder_.unix + "/flat.bmp"), 0);
+  const int layers = image.GetLayers()->GetLayerCount();
+  ASSERT_TRUE(Enabled(ID_EDIT_PASTE_FROM_FILE));
+  ChooseInOpenDialog(folder_.windows + "\\flat.bmp");
+  Command(ID_EDIT_PASTE_FROM_FILE);
+  Settle(app_, doc);
+  EXPECT_EQ(DialogScript::done, 1);
+  ASSERT_EQ(image.GetLayers()->GetLayerCount(), layers + 1);
+  const CLayer* pasted = image.GetActiveLayer();
+  EXPECT_EQ(pasted->GetRect().left, (64 - 10) / 2);
+  EXPECT_EQ(pasted->GetRect().top, (48 - 6) / 2);
+  EXPECT_EQ(pasted->PeekImage()->Row(0)[0], 0x40);
+  EXPECT_EQ(image.HistoryState().name, std::string(res::String(IDS_STEP_PASTE_FROM_FILE)));
+
+  // A layered file: its layers on top.
+  ChooseInOpenDialog(MadeFile("modes.psd"));
+  Command(ID_EDIT_PASTE_FROM_FILE);
+  Settle(app_, doc);
+  EXPECT_EQ(image.GetLayers()->GetLayerCount(), layers + 1 + 4);
+  Command(ID_EDIT_UNDO);
+  Command(ID_EDIT_UNDO);
+  Settle(app_, doc);
+  EXPECT_EQ(image.GetLayers()->GetLayerCount(), layers);
+
+  // Import: the file in place of the image, undone.
+  ASSERT_TRUE(Enabled(ID_IMAGE_IMPORT_FROM_FILE));
+  ChooseInOpenDialog(folder_.windows + "\\flat.bmp");
+  Command(ID_IMAGE_IMPORT_FROM_FILE);
+  Settle(app_, doc);
+  EXPECT_EQ(image.GetLayers()->GetWidth(), 10);
+  EXPECT_EQ(image.GetLayers()->GetLayerCount(), 1);
+  Command(ID_EDIT_UNDO);
+  Settle(app_, doc);
+  EXPECT_EQ(image.GetLayers()->GetWidth(), 64);
+  EXPECT_EQ(image.GetLayers()->GetLayerCount(), layers);
+
+  // A file that cannot be read: error 26 and nothing changed.
+  ASSERT_EQ(Shell("printf 'not an image' > " + folder_.unix + "/bad.bmp"), 0);
+  const int steps = image.History().UndoCount();
+  // The file-format library's own message is read, not shown.
+  imgxfer::SetMessageBoxesShown(false);
+  imgxfer::ClearLastShownMessage();
+  ChooseInOpenDialog(folder_.windows + "\\bad.bmp");
+  Command(ID_EDIT_PASTE_FROM_FILE);
+  RunUntil(app_, [] { return !errors.empty(); }, 5000);
+  imgxfer::SetMessageBoxesShown(true);
+  EXPECT_FALSE(imgxfer::LastShownMessage().empty());
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_NE(errors[0].find("bad.bmp"), std::string::npos) << errors[0];
+  EXPECT_EQ(image.History().UndoCount(), steps);
+  EXPECT_EQ(image.GetLayers()->GetLayerCount(), layers);
+}
+
+TEST_F(Clipboard, ASelectionSavedAndLoadedAgainComesBackAndADamagedFileShows126) {
+  CLumo40Doc* doc = Open();
+  ASSERT_NE(doc, nullptr);
+  ImageDocument& image = doc->Image();
+  ImageDocManager()->selectionsRoot = folder_.windows;
+  EXPECT_FALSE(Enabled(ID_SELECTION_SAVE_AS));
+  const RECT area{5, 6, 30, 20};
+  LURECT lu;
+  RectToLURect(&lu, &area);
+  Fragment* f = CreateEllipticFrg(&lu, 0);
+  image.SetSelection(f, false);
+  DeleteFragment(f);
+  ASSERT_TRUE(Enabled(ID_SELECTION_SAVE_AS));
+  DialogScript::Run({{"Save Selection", [](HWND d) {
+                        SetDlgItemTextA(d, IDC_GADGET_LIST, "oval");
+                        Press(d, IDOK);
+                      }}});
+  Command(ID_SELECTION_SAVE_AS);
+  EXPECT_EQ(DialogScript::done, 1);
+  EXPECT_NE(GetFileAttributesA((folder_.windows + "\\Selections\\oval.frg").c_str()), INVALID_FILE_ATTRIBUTES);
+  image.FreeSelection(false);
+  DialogScript::Run({{"Load Selection", [](HWND d) {
+                        SetDlgItemTextA(d, IDC_GADGET_LIST, "oval");
+                        Press(d, IDOK);
+                      }}});
+  Command(ID_SELECTION_LOAD_FROM);
+  ASSERT_NE(image.GetSelection(), nullptr);
+  EXPECT_EQ(GetFragmentType(image.GetSelection()), kFrgEllipse);
+  LURECT got{};
+  GetFragmentBoundRect(image.GetSelection(), &got);
+  RECT bounds;
+  LURectToRect(&bounds, &got);
+  EXPECT_TRUE(RectsEqual(bounds, area));
+  EXPECT_TRUE(errors.empty());
+
+  ASSERT_EQ(Shell("printf 'LUFRG' > " + folder_.unix + "/Selections/bad.frg"), 0);
+  DialogScript::Run({{"Load Selection", [](HWND d) {
+                        SetDlgItemTextA(d, IDC_GADGET_LIST, "bad");
+                        Press(d, IDOK);
+                      }}});
+  Command(ID_SELECTION_LOAD_FROM);
+  RunUntil(app_, [] { return !errors.empty(); }, 5000);
+  EXPECT_EQ(errors.size(), 1u);
+  EXPECT_EQ(GetFragmentType(image.GetSelection()), kFrgEllipse) << "the selection stays";
+  ImageDocManager()->selectionsRoot.clear();
+}
+
+// Puts the bytes on the clipboard as the format, as another Windows
+// program does.
+bool PutOnClipboard(UINT format, const std::vector<std::uint8_t>& bytes) {
+  if (!OpenClipboard(nullptr)) return false;
+  EmptyClipboard();
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+  std::memcpy(GlobalLock(block), bytes.data(), bytes.size());
+  GlobalUnlock(block);
+  const bool put = SetClipboardData(format, block) != nullptr;
+  CloseClipboard();
+  return put;
+}
+
+TEST_F(Clipboard, AV5DibWithAlphaPastesWithTheAlphaAsTheLayersMask) {
+  CLumo40Doc* doc = Open();
+  ASSERT_NE(doc, nullptr);
+  const int w = 4, h = 3;
+  std::vector<std::uint8_t> dib(124 + w * h * 4, 0);
+  const auto put32 = [&](std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) dib[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+  };
+  put32(0, 124);
+  put32(4, w);
+  put32(8, h);
+  dib[12] = 1;
+  dib[14] = 32;
+  put32(16, 3);  // bit fields
+  put32(40, 0x00FF0000);
+  put32(44, 0x0000FF00);
+  put32(48, 0x000000FF);
+  put32(52, 0xFF000000);
+  for (int i = 0; i < w * h; ++i) {
+    std::uint8_t* p = &dib[124 + 4 * i];
+    p[0] = static_cast<std::uint8_t>(10 * i);
+    p[1] = 200;
+    p[2] = static_cast<std::uint8_t>(255 - 9 * i);
+    p[3] = static_cast<std::uint8_t>(20 * i + 5);
+  }
+  ASSERT_TRUE(PutOnClipboard(CF_DIB, dib));
+  ASSERT_TRUE(Enabled(ID_EDIT_PASTE));
+  Command(ID_EDIT_PASTE);
+  Settle(app_, doc);
+  EXPECT_TRUE(errors.empty());
+  const CLayer* pasted = doc->Image().GetActiveLayer();
+  ASSERT_NE(pasted->PeekMask(), nullptr);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      const int i = y * w + x;
+      EXPECT_EQ(pasted->PeekMask()->Row(y)[x], 20 * i + 5) << x << "," << y;
+      EXPECT_EQ(pasted->PeekImage()->Row(y)[3 * x], 10 * i) << x << "," << y;
+    }
+  }
 }
 
 }  // namespace

@@ -391,6 +391,11 @@ TEST_F(CommandSurface, RegisteredToolsFillTheImageMenu) {
   // The status prompt of a tool's item is its own prompt string.
   EXPECT_EQ(app_->MainFrameWnd()->GetMessageString(median->id), "Remove noise by the median over a window");
   EXPECT_EQ(app_->MainFrameWnd()->GetMessageString(999), "");
+  // The selection bar's area tools are named by the tool host.
+  ASSERT_FALSE(app_->areaTools.Empty());
+  EXPECT_EQ(app_->MainFrameWnd()->GetMessageString(app_->areaTools.Tools()[0].command), app_->areaTools.Tools()[0].name);
+  EXPECT_FALSE(app_->areaTools.Tools()[0].name.empty());
+  EXPECT_EQ(app_->MainFrameWnd()->GetMessageString(40029), "");
 }
 
 // Image/Convert and Image/Adjust hold the tools marked for them, in the

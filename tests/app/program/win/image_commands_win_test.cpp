@@ -17,6 +17,7 @@
 #include "app/win/Lumo40App.h"
 #include "app/win/MainFrame.h"
 #include "dialogs/ImageSizeForm.h"
+#include "dialogs/PicFactory.h"
 #include "dialogs/win/ImageDialogs.h"
 #include "document/ImageCommands.h"
 #include "document/win/Lumo40Doc.h"
@@ -273,6 +274,97 @@ TEST_F(ImageCommands, ImageSizeMemoryCannotHoldFailsWithAMessageAndChangesNothin
   EXPECT_EQ(message, "Not enough memory to build, convert or install the image.");
   ExpectSameLayers(Stack(doc), *original, "after the failure");
   EXPECT_EQ(doc->Image().History().UndoCount(), steps);
+}
+
+// ---- Frames
+
+// Picks the entry of a combo by its text and tells the dialog, as a click
+// in the list does.
+void PickByText(HWND d, int id, const char* text) {
+  const LRESULT index = SendDlgItemMessageA(d, id, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                            reinterpret_cast<LPARAM>(text));
+  SendDlgItemMessageA(d, id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  SendMessageA(d, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(d, id)));
+}
+
+std::string ProgramFolder() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string folder(path);
+  return folder.substr(0, folder.find_last_of("\\/"));
+}
+
+TEST_F(ImageCommands, FramesSmallWithASmallMatAroundA640By480Image) {
+  CLumo40Doc* doc = Open("frame640.png");
+  ASSERT_NE(doc, nullptr);
+  const CLayersManagerPtr original = DeepCopy(Stack(doc));
+  bool noneGreysStyle = false, noMatGreysMatStyle = false, previewDrawn = false;
+  DialogScript::Run({{"Frame", [&](HWND d) {
+                        PickByText(d, IDC_FRAME_TYPE, "none");
+                        noneGreysStyle = !IsWindowEnabled(GetDlgItem(d, IDC_FRAME_STYLE)) &&
+                                         !IsWindowEnabled(GetDlgItem(d, IDC_FRAME_SIZE));
+                        PickByText(d, IDC_FRAME_MAT_SIZE, "None");
+                        noMatGreysMatStyle = !IsWindowEnabled(GetDlgItem(d, IDC_FRAME_MAT_STYLE));
+                        PickByText(d, IDC_FRAME_TYPE, "Metal");
+                        PickByText(d, IDC_FRAME_STYLE, "Gold");
+                        PickByText(d, IDC_FRAME_SIZE, "Small");
+                        PickByText(d, IDC_FRAME_SHAPE, "Round");
+                        PickByText(d, IDC_FRAME_MAT_SIZE, "Small");
+                        PickByText(d, IDC_FRAME_MAT_STYLE, "Linen");
+                        PickByText(d, IDC_FRAME_LIGHT, "Top right");
+                        // The preview shows something other than the face colour.
+                        HWND preview = GetDlgItem(d, IDC_FRAME_PREVIEW);
+                        UpdateWindow(preview);
+                        HDC dc = GetDC(preview);
+                        RECT r{};
+                        GetClientRect(preview, &r);
+                        previewDrawn = GetPixel(dc, r.right / 2, r.bottom / 2) != GetSysColor(COLOR_BTNFACE);
+                        ReleaseDC(preview, dc);
+                        Press(d, IDOK);
+                      }}});
+  ASSERT_TRUE(Choose(ID_IMAGE_FRAMES));
+  EXPECT_EQ(DialogScript::done, 1);
+  EXPECT_TRUE(noneGreysStyle);
+  EXPECT_TRUE(noMatGreysMatStyle);
+  EXPECT_TRUE(previewDrawn);
+  CLayersManager& stack = Stack(doc);
+  ASSERT_EQ(stack.GetWidth(), 720);
+  ASSERT_EQ(stack.GetHeight(), 560);
+  EXPECT_EQ(stack.GetResolution(), original->GetResolution());
+  ASSERT_EQ(stack.GetLayerCount(), original->GetLayerCount() + 1);
+  for (int i = 0; i < original->GetLayerCount(); ++i) {
+    EXPECT_EQ(stack.GetLayer(i)->GetRect().left, original->GetLayer(i)->GetRect().left + 40);
+    EXPECT_EQ(stack.GetLayer(i)->GetRect().top, original->GetLayer(i)->GetRect().top + 40);
+  }
+  const CLayer& frame = *stack.GetLayer(stack.GetLayerCount() - 1);
+  EXPECT_EQ(frame.GetName(), "Frame");
+  EXPECT_EQ(stack.GetActiveLayer(), &frame);
+  EXPECT_EQ(doc->Image().HistoryState().name, "Frame");
+  // The layer holds the factory's picture for the same choices, row by row.
+  CPicFactory factory(ProgramFolder());
+  const FramePicture expected =
+      DrawFramePicture(factory, FrameChoice{0, 1, 1, 2, "Gold", "Linen", static_cast<DocumentHost*>(doc)->FillColour()}, 640, 480, false, 30000);
+  ASSERT_FALSE(expected.dib.empty());
+  const VrWA2000::WA* image = frame.PeekImage();
+  const VrWA2000::WA* mask = frame.PeekMask();
+  ASSERT_NE(mask, nullptr);
+  ASSERT_EQ(image->GetW(), 720);
+  int differentRows = 0, drawn = 0;
+  for (int y = 0; y < 560; ++y) {
+    differentRows += std::memcmp(image->Row(y), &expected.dib[40 + static_cast<std::size_t>(y) * 2160], 2160) != 0;
+    differentRows += std::memcmp(mask->Row(y), &expected.maskDib[40 + 1024 + static_cast<std::size_t>(y) * 720], 720) != 0;
+    for (int x = 0; x < 720; ++x) drawn += mask->Row(y)[x] == 255;
+  }
+  EXPECT_EQ(differentRows, 0);
+  EXPECT_EQ(drawn, 720 * 560 - 640 * 480);  // the ring around the image, nothing inside
+  // The choices are kept by name for the next time.
+  fw::Profile& settings = app_->Settings();
+  EXPECT_EQ(settings.GetString("Frame", "FrTypeStr", ""), "Metal");
+  EXPECT_EQ(settings.GetString("Frame", "FrStyleStr", ""), "Gold");
+  EXPECT_EQ(settings.GetString("Frame", "MtNameStr", ""), "Linen");
+  EXPECT_EQ(settings.GetInt("Frame", "Shadow", -1), 1);
+  ASSERT_TRUE(Choose(ID_EDIT_UNDO));
+  ExpectSameLayers(stack, *original, "undone");
 }
 
 // ---- Canvas

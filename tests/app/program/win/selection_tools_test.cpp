@@ -16,6 +16,8 @@
 #include "framework/win/DocView.h"
 #include "hostapi/fragment.h"
 #include "hostapi/toolhost.h"
+#include "engine/layers/Layer.h"
+#include "engine/layers/LayerMng.h"
 #include "res/resource.h"
 #include "tests/app/program/win/program_rig.h"
 #include "select/ModifySelection.h"
@@ -371,6 +373,53 @@ TEST_F(SelectionTools, ModifyCommandsThroughTheirDialogs) {
   EXPECT_EQ(said, "Please enter an integer between 1 and 100.");
   EXPECT_EQ(clamped, "100");
   EXPECT_EQ(app_.Settings().GetInt("Modify Selection", "Expand", 0), 100) << "kept after Cancel too";
+}
+
+// Every layer's place and pixels, for comparing two stacks.
+std::vector<std::vector<std::uint8_t>> StackBytes(CLumo40Doc* doc) {
+  std::vector<std::vector<std::uint8_t>> all;
+  CLayersManager* stack = doc->Image().GetLayers();
+  for (int i = 0; i < stack->GetLayerCount(); ++i) {
+    CLayer* layer = stack->GetLayer(i);
+    const RECT r = layer->GetRect();
+    std::vector<std::uint8_t> bytes{static_cast<std::uint8_t>(r.left), static_cast<std::uint8_t>(r.top),
+                                    static_cast<std::uint8_t>(r.right), static_cast<std::uint8_t>(r.bottom)};
+    WAPtr image = layer->GetImage();
+    for (int y = 0; image && y < image->GetH(); ++y) {
+      const std::uint8_t* row = image->Row(y);
+      bytes.insert(bytes.end(), row, row + image->GetBPLine());
+    }
+    all.push_back(std::move(bytes));
+  }
+  return all;
+}
+
+// Image/Rotate Canvas/Numeric...: the dial shows what it is turned to, the
+// typed 30 degrees clockwise rotate the image as the engine's rotation by
+// -30 does, one step.
+TEST_F(SelectionTools, RotateCanvasNumericallyThroughTheDialog) {
+  std::string fromDial, backOnDial;
+  DialogScript::Run({{"Rotate", [&](HWND d) {
+                        // The dial turned to 90 degrees, clockwise.
+                        SendMessageA(d, WM_USER + 513, 900, 0);
+                        char text[32] = {};
+                        GetDlgItemTextA(d, IDC_ROTATE_ANGLE, text, sizeof text);
+                        fromDial = text;
+                        SetDlgItemTextA(d, IDC_ROTATE_ANGLE, "30");
+                        lumora::testing::Press(d, IDOK);
+                      }}});
+  const int steps = Steps();
+  const auto before = StackBytes(doc_);
+  Command(ID_IMAGE_ROTATE_NUMERIC);
+  DialogScript::Stop();
+  EXPECT_EQ(fromDial, "90");
+  EXPECT_EQ(Steps(), steps + 1);
+  const auto rotated = StackBytes(doc_);
+  EXPECT_NE(rotated, before);
+  Keys({VK_CONTROL, 'Z'});
+  EXPECT_EQ(StackBytes(doc_), before);
+  ASSERT_TRUE(doc_->Image().RotateImage(-30.0, 0));
+  EXPECT_EQ(StackBytes(doc_), rotated);
 }
 
 }  // namespace
