@@ -20,8 +20,8 @@
 #include "engine/layers/LayerMng.h"
 #include "engine/layers/LayerText.h"
 #include "hostapi/fragment.h"
-#include "view/LayerMove.h"
-#include "view/MapRect.h"
+#include "engine/render/LayerMove.h"
+#include "engine/render/MapRect.h"
 
 namespace lumora {
 

@@ -3,11 +3,11 @@
 #include <algorithm>
 
 #include "document/ImageDocument.h"
+#include "document/DocumentRecorder.h"
 #include "document/LayerMerge.h"
 #include "engine/blend/MergeModes.h"
 #include "engine/pixels/Dib.h"
 #include "engine/pixels/ImageLimits.h"
-#include "lang/Recorder.h"
 #include "platform/rect.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
@@ -534,8 +534,8 @@ bool IsPlainLayer(const LAYER_INFO& info) {
 CLayer* ImageDocument::CreateLayer(const LAYER_INFO& info, bool fill) {
   if (GetActiveLayer() == nullptr) return nullptr;
   if (IsPlainLayer(info)) {
-    lang::RecordCreateNewLayer(info.name, GetMergeModeName(info.mergeMode), info.opacity, info.grouped,
-                               fill ? 1 : 0);
+    Recorder().CreateNewLayer(info.name, GetMergeModeName(info.mergeMode), info.opacity, info.grouped,
+                              fill ? 1 : 0);
   }
   CLayerPtr layer = CLayerPtr::Adopt(stack_->CreateFilledLayer(info, host_->FillColour(), 0));
   if (!layer || layer->CreateMask(fill ? 1 : 0) != 0) return nullptr;

@@ -4,12 +4,12 @@
 
 #include <filesystem>
 
+#include "document/DocumentRecorder.h"
 #include "document/DocumentServices.h"
 #include "document/win/AppServices.h"
 #include "document/win/ClipboardCommands.h"
 #include "document/win/LayerCommands.h"
 #include "files/win/MyFileDialogs.h"
-#include "lang/Recorder.h"
 #include "engine/layers/win/GdiTextDevice.h"
 #include "engine/pixels/WAccess.h"
 #include "framework/CommandIds.h"
@@ -19,7 +19,7 @@
 #include "framework/win/Frame.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
-#include "view/ViewMessages.h"
+#include "engine/render/ViewMessages.h"
 
 namespace lumora {
 
@@ -392,7 +392,7 @@ void CLumo40DocManager::OnFileNew() {
   fw::Document* doc = ChooseTemplateForNew()->OpenDocumentFile(std::string());
   pendingChoice = nullptr;
   if (doc != nullptr) {
-    lang::RecordCreateNewImage(doc->GetTitle(), choice.width, choice.height, choice.xResolution,
+    Recorder().CreateNewImage(doc->GetTitle(), choice.width, choice.height, choice.xResolution,
                                choice.yResolution, choice.colour);
   }
 }

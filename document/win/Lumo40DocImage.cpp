@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "document/DocumentServices.h"
+#include "document/DocumentRecorder.h"
 #include "document/ImageCommands.h"
 #include "document/win/AppServices.h"
 #include "document/win/ImageDialogHooks.h"
@@ -11,7 +12,6 @@
 #include "select/win/RotateDlg.h"
 #include "engine/pixels/Dib.h"
 #include "hostapi/toolhost.h"
-#include "lang/Recorder.h"
 #include "platform/rect.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
@@ -55,7 +55,7 @@ void CLumo40Doc::OnImageSize() {
   question.yResolution = static_cast<int>(layers->GetResolution() >> 16);
   question.memory = ImageMemoryEstimate(*layers);
   if (!dialogs.imageSize(question)) return;
-  lang::RecordResize(question.newWidth, question.newHeight, question.newXResolution, question.newYResolution);
+  Recorder().Resize(question.newWidth, question.newHeight, question.newXResolution, question.newYResolution);
   if (!image_->ResizeImage(question.newWidth, question.newHeight, question.newXResolution,
                            question.newYResolution)) {
     ReportImageFailure(__LINE__);
@@ -75,7 +75,7 @@ void CLumo40Doc::OnImageCanvas() {
     ok = dialogs.canvas(question);
   }
   if (!ok) return;
-  lang::RecordCanvasSize(question.canvas);
+  Recorder().CanvasSize(question.canvas);
   if (!image_->ResizeCanvas(question.canvas)) ReportImageFailure(__LINE__);
 }
 
@@ -147,7 +147,7 @@ void CLumo40Doc::OnImageCropSelection() {
   const RECT rect = SelectionCropRect(selection, layers->GetWidth(), layers->GetHeight());
   DeleteFragment(selection);
   if (RectIsEmpty(rect)) return;
-  lang::RecordCrop(rect);
+  Recorder().Crop(rect);
   // CropImage drops the selection and updates the global one.
   if (!image_->CropImage(rect)) ReportImageFailure(__LINE__);
 }
@@ -165,12 +165,12 @@ void CLumo40Doc::OnUpdateImageCropSelection(fw::CmdUI& ui) {
 namespace {
 
 void Rotate(ImageDocument& image, double degrees) {
-  lang::RecordRotate(degrees);
+  Recorder().Rotate(degrees);
   if (!image.RotateImage(degrees, 0)) ReportImageFailure(__LINE__);
 }
 
 void Flip(ImageDocument& image, bool horizontal, bool vertical) {
-  lang::RecordFlipImage(horizontal ? 1 : 0, vertical ? 1 : 0);
+  Recorder().FlipImage(horizontal ? 1 : 0, vertical ? 1 : 0);
   if (!image.FlipImage(horizontal, vertical)) ReportImageFailure(__LINE__);
 }
 
@@ -220,7 +220,7 @@ void CLumo40Doc::OnImageDuplicate() {
   question.title = GetTitle();
   question.source = image_.get();
   if (!dialogs.duplicate(question)) return;
-  lang::RecordDuplicateImage(question.name, question.merged ? 1 : 0);
+  Recorder().DuplicateImage(question.name, question.merged ? 1 : 0);
   fw::View* view = NewDocumentFromImage(this, question.merged, true, true);
   if (view != nullptr && view->GetDocument() != nullptr) view->GetDocument()->SetTitle(question.name);
 }

@@ -19,7 +19,7 @@
 #include "document/ImageDocument.h"
 #include "hostapi/draw.h"
 #include "hostapi/toolhost.h"
-#include "view/RenderQueueClient.h"
+#include "engine/render/RenderQueueClient.h"
 #include "view/SelectionEdge.h"
 #include "view/ViewZoom.h"
 #include "view/win/VarnoScrollView.h"

@@ -15,7 +15,7 @@
 #include "res/resource.h"
 #include "view/win/ViewShell.h"
 #include "view/SnapRect.h"
-#include "view/ViewMessages.h"
+#include "engine/render/ViewMessages.h"
 #include "view/win/Lumo40View.h"
 
 namespace lumora {

@@ -1,5 +1,5 @@
 // The portable build's thread priority: left as it is.
-#include "view/WorkerPriority.h"
+#include "engine/render/WorkerPriority.h"
 
 #ifndef _WIN32
 namespace lumora {

@@ -1,6 +1,6 @@
 // Moving layers in the view: the drag's steps over the render queue's
 // immediate path.
-#include "view/LayerMove.h"
+#include "engine/render/LayerMove.h"
 
 #include "platform/rect.h"
 #include "res/resource.h"

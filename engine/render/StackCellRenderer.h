@@ -5,7 +5,7 @@
 #include <atomic>
 
 #include "engine/layers/LayerMng.h"
-#include "view/RenderQueueClient.h"
+#include "engine/render/RenderQueueClient.h"
 
 namespace lumora {
 

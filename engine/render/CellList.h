@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/win32types.h"
-#include "view/CellGrid.h"
+#include "engine/render/CellGrid.h"
 
 namespace lumora {
 

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "tests/view/render_queue_fakes.h"
-#include "view/CellSort.h"
+#include "tests/engine/render/render_queue_fakes.h"
+#include "engine/render/CellSort.h"
 
 namespace lumora {
 namespace {

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "platform/win32types.h"
-#include "view/CellGrid.h"
-#include "view/CellList.h"
-#include "view/RenderQueueClient.h"
+#include "engine/render/CellGrid.h"
+#include "engine/render/CellList.h"
+#include "engine/render/RenderQueueClient.h"
 
 namespace lumora {
 

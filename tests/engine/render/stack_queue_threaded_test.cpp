@@ -12,9 +12,9 @@
 #include "engine/layers/LayerMng.h"
 #include "platform/rect.h"
 #include "tests/engine/layers/stack_support.h"
-#include "tests/view/render_queue_fakes.h"
-#include "view/MapRect.h"
-#include "view/StackCellRenderer.h"
+#include "tests/engine/render/render_queue_fakes.h"
+#include "engine/render/MapRect.h"
+#include "engine/render/StackCellRenderer.h"
 
 namespace lumora {
 namespace {

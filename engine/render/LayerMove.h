@@ -14,7 +14,7 @@
 
 #include "engine/layers/DocumentLock.h"
 #include "engine/layers/LayerMng.h"
-#include "view/MapRect.h"
+#include "engine/render/MapRect.h"
 
 namespace lumora {
 

@@ -1,6 +1,6 @@
 // The render queue's piece list: merge rule, cell buckets with block
 // indexes, taking pieces and priority order.
-#include "view/CellList.h"
+#include "engine/render/CellList.h"
 
 #include <algorithm>
 #include <array>

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "platform/rect.h"
-#include "view/CellGrid.h"
-#include "view/RenderQueueClient.h"
+#include "engine/render/CellGrid.h"
+#include "engine/render/RenderQueueClient.h"
 
 namespace lumora {
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "platform/rect.h"
-#include "tests/view/render_queue_fakes.h"
-#include "view/CellList.h"
+#include "tests/engine/render/render_queue_fakes.h"
+#include "engine/render/CellList.h"
 
 namespace lumora {
 namespace {

@@ -5,8 +5,8 @@
 #include <thread>
 #include <vector>
 
-#include "tests/view/render_queue_fakes.h"
-#include "view/MapRect.h"
+#include "tests/engine/render/render_queue_fakes.h"
+#include "engine/render/MapRect.h"
 
 namespace lumora {
 namespace {

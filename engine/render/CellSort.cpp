@@ -1,5 +1,5 @@
 // Sorting pieces between the render queue's lists by what the views show.
-#include "view/CellSort.h"
+#include "engine/render/CellSort.h"
 
 #include <algorithm>
 

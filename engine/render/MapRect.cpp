@@ -1,13 +1,13 @@
 // The render queue: queueing, views, the worker and the immediate path.
-#include "view/MapRect.h"
+#include "engine/render/MapRect.h"
 
 #include <algorithm>
 #include <system_error>
 #include <utility>
 
 #include "platform/rect.h"
-#include "view/CellSort.h"
-#include "view/WorkerPriority.h"
+#include "engine/render/CellSort.h"
+#include "engine/render/WorkerPriority.h"
 
 namespace lumora {
 

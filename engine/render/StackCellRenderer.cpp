@@ -1,5 +1,5 @@
 // Compositing the render queue's pieces through a layer stack.
-#include "view/StackCellRenderer.h"
+#include "engine/render/StackCellRenderer.h"
 
 namespace lumora {
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "platform/win32types.h"
-#include "view/CellGrid.h"
-#include "view/CellList.h"
+#include "engine/render/CellGrid.h"
+#include "engine/render/CellList.h"
 
 namespace lumora {
 

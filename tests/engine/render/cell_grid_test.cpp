@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "tests/view/render_queue_fakes.h"
-#include "view/CellGrid.h"
+#include "tests/engine/render/render_queue_fakes.h"
+#include "engine/render/CellGrid.h"
 
 namespace lumora {
 namespace {

@@ -1,6 +1,6 @@
 // The render queue's cell grid: indexes, cell rectangles, splitting and the
 // visible-cell range of a view.
-#include "view/CellGrid.h"
+#include "engine/render/CellGrid.h"
 
 #include <algorithm>
 #include <cstdint>

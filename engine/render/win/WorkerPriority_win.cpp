@@ -1,7 +1,7 @@
 // Windows thread priority: below normal.
 #include <windows.h>
 
-#include "view/WorkerPriority.h"
+#include "engine/render/WorkerPriority.h"
 
 namespace lumora {
 
