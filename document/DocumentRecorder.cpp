@@ -36,6 +36,7 @@ class SilentRecorder final : public DocumentRecorder {
   void AddLayerMaskWithSelection(std::int32_t, const Fragment*) override {}
   void RemoveLayerMask(std::int32_t) override {}
   void LayerWEB(std::string_view) override {}
+  void Edges(std::int32_t, std::int32_t) override {}
   void ClearSelection(const Fragment*, std::int32_t, std::int32_t) override {}
 };
 

@@ -50,6 +50,7 @@ class DocumentRecorder {
   virtual void AddLayerMaskWithSelection(std::int32_t code, const Fragment* fragment) = 0;
   virtual void RemoveLayerMask(std::int32_t apply) = 0;
   virtual void LayerWEB(std::string_view link) = 0;
+  virtual void Edges(std::int32_t templateId, std::int32_t lighting) = 0;
   // Selection statements.
   virtual void ClearSelection(const Fragment* fragment, std::int32_t edgeDegree, std::int32_t edgeType) = 0;
 };

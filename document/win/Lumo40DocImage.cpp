@@ -127,7 +127,7 @@ void CLumo40Doc::OnLayerEdges() {
     ok = dialogs.edges(question);
   }
   if (!ok) return;
-  lang::RecordEdges(static_cast<std::int32_t>(question.templateId), question.lighting);
+  Recorder().Edges(static_cast<std::int32_t>(question.templateId), question.lighting);
   if (!question.shape || !image_->ApplyEdge(question.shape, question.lighting, std::string(res::String(IDS_SHADOW))))
     ReportImageFailure(__LINE__);
 }

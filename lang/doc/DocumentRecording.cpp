@@ -52,6 +52,7 @@ class MacroDocumentRecorder final : public lumora::DocumentRecorder {
   }
   void RemoveLayerMask(std::int32_t apply) override { RecordRemoveLayerMask(apply); }
   void LayerWEB(std::string_view link) override { RecordLayerWEB(link); }
+  void Edges(std::int32_t templateId, std::int32_t lighting) override { RecordEdges(templateId, lighting); }
   void ClearSelection(const Fragment* fragment, std::int32_t degree, std::int32_t type) override {
     RecordClearSelection(fragment, degree, type);
   }
