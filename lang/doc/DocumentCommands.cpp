@@ -557,9 +557,10 @@ int Missing(Call& c) {
   return c.Fail(What);
 }
 
-// Names the command the statement replays, so the user knows what is missing.
+// Names the command that does the work, so the user knows where to go.
 constexpr char kNoEdges[] =
-    "Edges replays the command Layer/Edges..., which is not built yet: nothing was changed";
+    "Edges cannot be replayed yet: its edge templates are read only by the command Layer/Edges...; "
+    "nothing was changed";
 
 }  // namespace
 
