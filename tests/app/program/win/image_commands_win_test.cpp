@@ -34,6 +34,7 @@
 #include "res/StringTable.h"
 #include "res/resource.h"
 #include "res/toolhost_ids.h"
+#include "tests/app/program/win/program_rig.h"
 #include "tests/support/win/dialog_script.h"
 #include "tests/support/win/menu_items.h"
 #include "view/win/Lumo40View.h"
@@ -42,6 +43,7 @@ namespace lumora {
 namespace {
 
 using testing::DialogScript;
+using testing::SettingsFileOfThisProgram;
 using testing::Press;
 
 std::string Made(const std::string& name) { return std::string(LUMORA_MADE_FILES) + "/" + name; }
@@ -131,12 +133,6 @@ CLayersManagerPtr DeepCopy(const CLayersManager& stack) {
   return CLayersManagerPtr::Adopt(new CLayersManager(stack));
 }
 
-std::string SettingsFileOfThisProgram() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return fw::ProfilePathForProgram(path);
-}
-
 class ImageCommands : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -163,14 +159,15 @@ class ImageCommands : public ::testing::Test {
 
   CLumo40Doc* Open(const std::string& name) {
     auto* doc = dynamic_cast<CLumo40Doc*>(app_->OpenDocumentFile(Made(name)));
-    Settle();
+    SettleInFourRounds();
     return doc;
   }
   CLayersManager& Stack(CLumo40Doc* doc) { return *doc->Image().GetLayers(); }
   HWND View(CLumo40Doc* doc) { return doc->Views().front()->Handle(); }
 
-  // Messages and idle work until nothing is left.
-  void Settle() {
+  // Messages and idle work, four rounds with a short pause after each
+  // (the rig's Settle(app) runs three without pauses).
+  void SettleInFourRounds() {
     for (int round = 0; round < 4; ++round) {
       MSG msg;
       while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -203,7 +200,7 @@ class ImageCommands : public ::testing::Test {
     };
     if (find(GetMenu(frame)) != 1) return false;
     SendMessageA(frame, WM_COMMAND, MAKEWPARAM(id, 0), 0);
-    Settle();
+    SettleInFourRounds();
     return true;
   }
 
@@ -659,7 +656,7 @@ TEST_F(ImageCommands, RightButtonListsTheLayersUnderThePointAndPicksOne) {
   pick = &choice;
   SetTimer(nullptr, 0, 30, PickFromMenu);
   SendMessageA(view->Handle(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(at.x, at.y));
-  Settle();
+  SettleInFourRounds();
   ASSERT_EQ(choice.items.size(), 3u);
   EXPECT_EQ(choice.items[0].text, "Top layer with a long long ...");
   EXPECT_EQ(choice.items[0].id, 3u);
@@ -675,7 +672,7 @@ TEST_F(ImageCommands, RightButtonListsTheLayersUnderThePointAndPicksOne) {
   pick = &cancel;
   SetTimer(nullptr, 0, 30, PickFromMenu);
   SendMessageA(view->Handle(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(hole.x, hole.y));
-  Settle();
+  SettleInFourRounds();
   ASSERT_EQ(cancel.items.size(), 1u);
   EXPECT_EQ(cancel.items[0].id, 1u);
   EXPECT_EQ(Stack(doc).GetLayerIndex(doc->Image().GetActiveLayer()), 1);
@@ -748,15 +745,15 @@ TEST_F(ImageCommands, CropToolCropsTheDraggedRectangleInOneStep) {
   SetForegroundWindow(app_->MainFrame()->Handle());
   SetFocus(view->Handle());
   SendMouse(view->Handle(), from, 0);
-  Settle();
+  SettleInFourRounds();
   SendMouse(view->Handle(), from, MOUSEEVENTF_LEFTDOWN);
-  Settle();
+  SettleInFourRounds();
   SendMouse(view->Handle(), POINT{(from.x + to.x) / 2, (from.y + to.y) / 2}, 0);
-  Settle();
+  SettleInFourRounds();
   SendMouse(view->Handle(), to, 0);
-  Settle();
+  SettleInFourRounds();
   SendMouse(view->Handle(), to, MOUSEEVENTF_LEFTUP);
-  Settle();
+  SettleInFourRounds();
   ASSERT_EQ(Stack(doc).GetWidth(), 60) << "nothing crops before Enter";
   // The dotted frame lies along the rectangle's top edge on screen.
   auto FramePixels = [&] {
@@ -770,7 +767,7 @@ TEST_F(ImageCommands, CropToolCropsTheDraggedRectangleInOneStep) {
   RECT dragged{};
   ASSERT_TRUE(toolhost::CropToolHasRect(&dragged)) << "from " << from.x << "," << from.y;
   PostMessageA(view->Handle(), WM_KEYDOWN, VK_RETURN, 0);
-  Settle();
+  SettleInFourRounds();
   EXPECT_EQ(Stack(doc).GetWidth(), 40);
   EXPECT_EQ(Stack(doc).GetHeight(), 20);
   EXPECT_EQ(doc->Image().History().UndoCount(), steps + 1);
@@ -789,14 +786,14 @@ TEST_F(ImageCommands, CropToolCropsTheDraggedRectangleInOneStep) {
   SendMessageA(view->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(to.x - 2, to.y - 2));
   SendMessageA(view->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(to.x - 2, to.y - 2));
   SendMessageA(view->Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(to.x - 2, to.y - 2));
-  Settle();
+  SettleInFourRounds();
   EXPECT_EQ(Stack(doc).GetWidth(), 60);
   ASSERT_EQ(app_->Docs().AllDocuments().size(), 2u);
   auto* cut = dynamic_cast<CLumo40Doc*>(app_->Docs().AllDocuments().back());
   EXPECT_EQ(Stack(cut).GetWidth(), 40);
   EXPECT_EQ(Stack(cut).GetHeight(), 20);
   SendMessageA(pane, WM_CLOSE, 0, 0);
-  Settle();
+  SettleInFourRounds();
 }
 
 // ---- Selection/Intersection Level...

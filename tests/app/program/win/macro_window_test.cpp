@@ -24,44 +24,17 @@
 #include "lang/win/LangWnd.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
+#include "tests/app/program/win/program_rig.h"
 #include "tests/support/win/dialog_script.h"
 
 namespace lumora {
 namespace {
 
+using lumora::testing::RunUntil;
+using lumora::testing::Settle;
+using lumora::testing::SettingsFileOfThisProgram;
+
 std::string MadeFile(const char* name) { return std::string(LUMORA_MADE_FILES) + "/" + name; }
-
-std::string SettingsFileOfThisProgram() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return fw::ProfilePathForProgram(path);
-}
-
-bool RunUntil(CLumo40App& app, const std::function<bool()>& done, DWORD timeoutMs = 60000) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (!app.PreTranslateMessage(&msg)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-      }
-    }
-    for (int count = 0; app.OnIdle(count) && count < 20; ++count) {
-    }
-    if (done()) return true;
-    if (GetTickCount() - start > timeoutMs) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-  }
-}
-
-void Settle(CLumo40App& app, CLumo40Doc* doc) {
-  ASSERT_TRUE(RunUntil(app, [&] {
-    CMapRect& q = doc->Image().Queue();
-    MSG msg;
-    return q.IsIdle() && q.RenderList().empty() && !PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
-  }));
-}
 
 // Names, places, attributes and pixels of every layer.
 std::vector<std::string> StackState(CLumo40Doc* doc) {

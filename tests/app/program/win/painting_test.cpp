@@ -32,6 +32,7 @@
 #include "paint/win/ToolBrush.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
+#include "tests/app/program/win/program_rig.h"
 #include "tests/support/win/dialog_script.h"
 #include "ui/win/ScreenPicker.h"
 #include "view/win/Lumo40View.h"
@@ -39,46 +40,18 @@
 namespace lumora {
 namespace {
 
+using lumora::testing::RunUntil;
+using lumora::testing::Settle;
+using lumora::testing::SettingsFileOfThisProgram;
+
 constexpr std::uint32_t kEditUndo = 57643;
 
 std::string MadeFile(const char* name) { return std::string(LUMORA_MADE_FILES) + "/" + name; }
-
-std::string SettingsFileOfThisProgram() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return fw::ProfilePathForProgram(path);
-}
 
 std::string BrushFileOfThisProgram() {
   char path[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, path, MAX_PATH);
   return paint::BrushFileNameFor(path);
-}
-
-bool RunUntil(CLumo40App& app, const std::function<bool()>& done, DWORD timeoutMs = 60000) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (!app.PreTranslateMessage(&msg)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-      }
-    }
-    for (int count = 0; app.OnIdle(count) && count < 20; ++count) {
-    }
-    if (done()) return true;
-    if (GetTickCount() - start > timeoutMs) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-  }
-}
-
-void Settle(CLumo40App& app, CLumo40Doc* doc) {
-  ASSERT_TRUE(RunUntil(app, [&] {
-    CMapRect& q = doc->Image().Queue();
-    MSG msg;
-    return q.IsIdle() && q.RenderList().empty() && !PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
-  }));
 }
 
 // ---- Input as the user gives it.
