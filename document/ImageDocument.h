@@ -126,7 +126,7 @@ class DocumentPreviewOff {
 // top-left (top-left, top-right, bottom-right, bottom-left), rotate by the
 // angle (degrees, counterclockwise) about the centre, move (1 to `move`,
 // 2 by it).
-struct LayerTransformSpec {
+struct LayerTransformPlan {
   bool flipHorizontal = false;
   bool flipVertical = false;
   bool scale = false;
@@ -454,11 +454,11 @@ class ImageDocument : public DocumentLock, public CellRenderer, public LayerMove
   // One step "Layer transformation": the whole layer changes in its place;
   // selected pixels become a new layer above it, and the selection follows
   // them. Nothing asked is done at once.
-  bool TransformLayer(Fragment* selection, const LayerTransformSpec& spec);
+  bool TransformLayer(Fragment* selection, const LayerTransformPlan& plan);
   bool DoFlipLayer(Fragment* selection, bool horizontal, bool vertical);
   // Degrees, counterclockwise.
   bool DoRotateLayer(Fragment* selection, double angle);
-  bool NumericLayerTransform(Fragment* selection, const LayerTransformSpec& spec);
+  bool NumericLayerTransform(Fragment* selection, const LayerTransformPlan& plan);
   // The active text layer becomes a plain layer of its pixels.
   bool RenderTextLayer();
   // The active text layer's text in columns (vertical) or lines, laid out

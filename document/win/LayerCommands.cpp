@@ -24,35 +24,35 @@ namespace {
 // The transform the dialog's numbers ask for: stages left out when they
 // change nothing. The dialog counts rows from the top and turns clockwise;
 // the image counts rows from the bottom and turns counterclockwise.
-LayerTransformSpec NumericSpec(const NumericTransformForm& f, const RECT& object, int imageHeight) {
-  LayerTransformSpec spec;
+LayerTransformPlan NumericPlan(const NumericTransformForm& f, const RECT& object, int imageHeight) {
+  LayerTransformPlan plan;
   int w = object.right - object.left, h = object.bottom - object.top;
   if (f.values.scale != 0) {
     const SIZE size = f.GetSize();
     if (size.cx != w || size.cy != h) {
-      spec.scale = true;
-      spec.width = size.cx;
-      spec.height = size.cy;
+      plan.scale = true;
+      plan.width = size.cx;
+      plan.height = size.cy;
       w = std::abs(size.cx);
       h = std::abs(size.cy);
     }
   }
   if (f.values.skew != 0 && (f.values.skewHor != 0 || f.values.skewVer != 0)) {
-    spec.skew = true;
-    f.GetSkewCorners(w, h, spec.corners);
+    plan.skew = true;
+    f.GetSkewCorners(w, h, plan.corners);
   }
   if (f.values.rotate != 0 && f.GetAngle(false) != 0) {
-    spec.rotate = true;
-    spec.angle = -f.GetAngle(false);
+    plan.rotate = true;
+    plan.angle = -f.GetAngle(false);
   }
   if (f.values.position != 0) {
     const POINT by = f.GetPosition(POINT{object.left, imageHeight - object.bottom});
     if (by.x != 0 || by.y != 0) {
-      spec.moveMode = 2;
-      spec.move = POINT{by.x, -by.y};
+      plan.moveMode = 2;
+      plan.move = POINT{by.x, -by.y};
     }
   }
-  return spec;
+  return plan;
 }
 
 }  // namespace
@@ -379,8 +379,8 @@ void CLayerCommands::OnNumericTransform() {
   floating->Release();
   CNumericTransform dialog(object, fw::TheApp()->Settings());
   if (dialog.DoModal() != IDOK) return;
-  const LayerTransformSpec spec = NumericSpec(dialog.Form(), object, Image().GetLayers()->GetHeight());
-  if (spec.Any()) Image().NumericLayerTransform(selection, spec);
+  const LayerTransformPlan plan = NumericPlan(dialog.Form(), object, Image().GetLayers()->GetHeight());
+  if (plan.Any()) Image().NumericLayerTransform(selection, plan);
 }
 
 void CLayerCommands::OnRenderText() { Image().RenderTextLayer(); }

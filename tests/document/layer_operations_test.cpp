@@ -869,20 +869,20 @@ TEST_F(LayerOps, AnEmptySelectionCannotBeTransformed) {
 }
 
 TEST_F(LayerOps, NumericTransformScalesAboutTheCentreAndMoves) {
-  LayerTransformSpec nothing;
+  LayerTransformPlan nothing;
   EXPECT_TRUE(doc.NumericLayerTransform(nullptr, nothing));
   EXPECT_EQ(doc.History().UndoCount(), 0) << "no stage asked: no step";
 
-  LayerTransformSpec spec;
-  spec.scale = true;
-  spec.width = 2;
-  spec.height = -7;
-  ASSERT_TRUE(doc.NumericLayerTransform(nullptr, spec));
+  LayerTransformPlan plan;
+  plan.scale = true;
+  plan.width = 2;
+  plan.height = -7;
+  ASSERT_TRUE(doc.NumericLayerTransform(nullptr, plan));
   // Blue (0, 0, 4, 3) to 2 x 7 about its centre: left 0 + (4 - 2) / 2, top 0 + (3 - 7) / 2.
   EXPECT_EQ(BoxOf(Layer(2)->GetRect()), (Box{1, -2, 3, 5}));
 
   Fragment* none = CreateEmptyFrg(0);
-  LayerTransformSpec move;
+  LayerTransformPlan move;
   move.moveMode = 2;
   move.move = POINT{3, 1};
   ASSERT_TRUE(doc.NumericLayerTransform(none, move)) << "an empty selection means the whole layer";
@@ -897,13 +897,13 @@ TEST_F(LayerOps, NumericTransformScalesAboutTheCentreAndMoves) {
 }
 
 TEST_F(LayerOps, SkewingTakesTheCornersFromTheRectsTopLeft) {
-  LayerTransformSpec spec;
-  spec.skew = true;
-  spec.corners[0] = POINT{0, 0};
-  spec.corners[1] = POINT{4, 0};
-  spec.corners[2] = POINT{6, 3};
-  spec.corners[3] = POINT{2, 3};
-  ASSERT_TRUE(doc.NumericLayerTransform(nullptr, spec));
+  LayerTransformPlan plan;
+  plan.skew = true;
+  plan.corners[0] = POINT{0, 0};
+  plan.corners[1] = POINT{4, 0};
+  plan.corners[2] = POINT{6, 3};
+  plan.corners[3] = POINT{2, 3};
+  ASSERT_TRUE(doc.NumericLayerTransform(nullptr, plan));
   const RECT r = Layer(2)->GetRect();
   EXPECT_EQ(r.left, 0);
   EXPECT_EQ(r.top, 0);

@@ -459,10 +459,10 @@ TEST_F(SelectionTools, NumericTransformOfASelection) {
   Keys({VK_CONTROL, 'Z'});
   EXPECT_EQ(StackBytes(doc_), before);
   ASSERT_NE(Selection(), nullptr);
-  LayerTransformSpec spec;
-  spec.rotate = true;
-  spec.angle = -30.0;
-  ASSERT_TRUE(doc_->Image().NumericLayerTransform(Selection(), spec));
+  LayerTransformPlan plan;
+  plan.rotate = true;
+  plan.angle = -30.0;
+  ASSERT_TRUE(doc_->Image().NumericLayerTransform(Selection(), plan));
   EXPECT_EQ(StackBytes(doc_), turned);
 }
 
