@@ -158,6 +158,8 @@ LRESULT CMainFrame::OnCreate(WPARAM wParam, LPARAM lParam) {
   ShowSplashScreen(Handle());
   LayoutStatusPanes();
   BuildTwainDeviceList();
+  dropTarget_.SetMdiClient(MdiClient());
+  dropTarget_.Register(Handle());
   return 0;
 }
 
@@ -346,6 +348,7 @@ LRESULT CMainFrame::OnTimer(WPARAM wParam, LPARAM lParam) {
 LRESULT CMainFrame::OnDestroy(WPARAM wParam, LPARAM lParam) {
   TheLumoApp()->KillAnimationTimer();
   DragAcceptFiles(Handle(), FALSE);
+  dropTarget_.Revoke();
   return OnDestroyMessage(wParam, lParam);
 }
 

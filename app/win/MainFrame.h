@@ -14,6 +14,7 @@
 #include "paint/win/PaintAttributes.h"
 #include "paint/win/ToolBrush.h"
 #include "ui/win/NavigatorWnd.h"
+#include "view/win/ViewDropTargets.h"
 
 namespace lang {
 class CLangWnd;
@@ -181,6 +182,8 @@ class CMainFrame : public fw::MdiFrame {
   fw::StatusBar statusBar_;
   CNavigatorWnd navigator_;
   CLayerWnd layerPalette_;
+  // Layers dropped on the empty area become new images.
+  CDropTargetFrame dropTarget_;
   bool inPaletteRouting_ = false;
   bool layerMoving_ = false;
   CPaintAttributes paintAttributes_;
