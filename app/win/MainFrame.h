@@ -115,6 +115,12 @@ class CMainFrame : public fw::MdiFrame {
   LRESULT OnOpenHandedOver(WPARAM, LPARAM);
   LRESULT OnTimer(WPARAM, LPARAM);
   LRESULT OnDestroy(WPARAM, LPARAM);
+  // The clipboard-viewer chain (joined at creation, left at destruction)
+  // and the palette messages handed on to the image windows.
+  LRESULT OnChangeCbChain(WPARAM, LPARAM);
+  LRESULT OnDrawClipboard(WPARAM, LPARAM);
+  LRESULT OnQueryNewPalette(WPARAM, LPARAM);
+  LRESULT OnPaletteChanged(WPARAM, LPARAM);
   // A tool ran (the tool host's notice): its statement goes to the macro
   // window.
   LRESULT OnToolExecuted(WPARAM, LPARAM);
@@ -184,6 +190,9 @@ class CMainFrame : public fw::MdiFrame {
   CLayerWnd layerPalette_;
   // Layers dropped on the empty area become new images.
   CDropTargetFrame dropTarget_;
+  // The viewer after this frame in the clipboard-viewer chain.
+  HWND nextClipboardViewer_ = nullptr;
+  bool inClipboardChain_ = false;
   bool inPaletteRouting_ = false;
   bool layerMoving_ = false;
   CPaintAttributes paintAttributes_;

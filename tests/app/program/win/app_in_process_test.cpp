@@ -160,6 +160,85 @@ TEST_F(ProgramInProcess, DroppedFilesAreOpenedEach) {
   CloseProgram(app);
 }
 
+// A clipboard viewer of the test's own, keeping the chain as the protocol
+// asks and counting the changes it is told of.
+struct TestViewer {
+  HWND window = nullptr;
+  HWND next = nullptr;
+  int changes = 0;
+};
+
+LRESULT CALLBACK TestViewerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* v = reinterpret_cast<TestViewer*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (v != nullptr && message == WM_DRAWCLIPBOARD) {
+    ++v->changes;
+    if (v->next != nullptr) SendMessageA(v->next, message, wParam, lParam);
+    return 0;
+  }
+  if (v != nullptr && message == WM_CHANGECBCHAIN) {
+    if (reinterpret_cast<HWND>(wParam) == v->next) {
+      v->next = reinterpret_cast<HWND>(lParam);
+    } else if (v->next != nullptr) {
+      SendMessageA(v->next, message, wParam, lParam);
+    }
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void JoinChain(TestViewer* v) {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = TestViewerProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "LumoraTestClipboardViewer";
+  RegisterClassA(&wc);
+  v->window = CreateWindowA(wc.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
+  SetWindowLongPtrA(v->window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(v));
+  v->next = SetClipboardViewer(v->window);
+}
+
+void PutTextOnClipboard(HWND owner, const char* text) {
+  ASSERT_TRUE(OpenClipboard(owner));
+  EmptyClipboard();
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, std::strlen(text) + 1);
+  std::memcpy(GlobalLock(block), text, std::strlen(text) + 1);
+  GlobalUnlock(block);
+  SetClipboardData(CF_TEXT, block);
+  CloseClipboard();
+}
+
+// The main frame sits in the clipboard-viewer chain while it lives: a viewer
+// that joined before the program and one that joined after it are both told
+// of every change, during the run and after the program has left.
+TEST_F(ProgramInProcess, ClipboardViewersBeforeAndAfterTheProgramKeepTheirNotices) {
+  TestViewer before, after;
+  JoinChain(&before);
+  {
+    CLumo40App app;
+    ASSERT_TRUE(app.InitInstance());
+    JoinChain(&after);
+    EXPECT_EQ(after.next, app.MainFrame()->Handle()) << "the frame joined the chain";
+    const int b = before.changes, a = after.changes;
+    PutTextOnClipboard(after.window, "one");
+    EXPECT_TRUE(RunUntil(app, [&] { return before.changes > b && after.changes > a; }, 10000));
+    CloseProgram(app);
+  }
+  EXPECT_EQ(after.next, before.window) << "the frame left the chain and handed on its place";
+  const int b = before.changes, a = after.changes;
+  PutTextOnClipboard(after.window, "two");
+  for (int i = 0; i < 200 && !(before.changes > b && after.changes > a); ++i) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    Sleep(10);
+  }
+  EXPECT_GT(before.changes, b);
+  EXPECT_GT(after.changes, a);
+  ChangeClipboardChain(after.window, after.next);
+  ChangeClipboardChain(before.window, before.next);
+  DestroyWindow(after.window);
+  DestroyWindow(before.window);
+}
+
 TEST_F(ProgramInProcess, PlacementFollowsMovesSizesAndMaximising) {
   CLumo40App app;
   ASSERT_TRUE(app.InitInstance());
