@@ -89,6 +89,8 @@ FW_MESSAGE_MAP(CLumo40App, fw::App, fw::CommandEntry<&CLumo40App::OnGuidesGridPr
                fw::UpdateEntry<&CLumo40App::OnUpdateToggleSetting>(ID_OPTIONS_DETAILED_ERROR_STATUS),
                fw::UpdateEntry<&CLumo40App::OnUpdateToggleSetting>(ID_SELECTION_AUTO_ALIGN),
                fw::CommandEntry<&CLumo40App::OnConfigureConverters>(ID_OPTIONS_CONFIGURE_CONVERTERS),
+               fw::CommandEntry<&CLumo40App::OnFileTypes>(ID_OPTIONS_FILE_TYPES),
+               fw::UpdateEntry<&CLumo40App::OnUpdateAppCommand>(ID_OPTIONS_FILE_TYPES),
                fw::UpdateEntry<&CLumo40App::OnUpdateAppCommand>(ID_OPTIONS_CONFIGURE_CONVERTERS),
                fw::CommandEntry<&CLumo40App::OnCloseAllImages>(ID_WINDOW_CLOSE_ALL_IMAGES),
                fw::UpdateEntry<&CLumo40App::OnUpdateAppCommand>(ID_WINDOW_CLOSE_ALL_IMAGES),
@@ -152,6 +154,7 @@ bool CLumo40App::InitInstance() {
   oleReady_ = true;
   LoadStdProfileSettings(4);
   RegisterDocTemplates();
+  RefreshShellRegistration(!info.runEmbedded && !info.runAutomated);
   recentWorkspaces_ = std::make_unique<fw::RecentFileList>(fw::kRecentWorkspaceSection, fw::kFirstRecentWorkspaceId, 4);
   recentWorkspaces_->Load(Settings());
   if (RegisterWaitDialogClass() == 0) return false;

@@ -80,6 +80,12 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   void OnUpdateToggleSetting(fw::CmdUI& ui);
   int* ToggledSetting(std::uint32_t id);
   void OnConfigureConverters();
+  // Options/Associated File Types... (dialog 104).
+  void OnFileTypes();
+  // At every start: the program's own type and the saved choices written
+  // again (they follow the program when it moves); on a plain start also
+  // the OLE server entries.
+  void RefreshShellRegistration(bool servers);
   // Window/Close All Images: one question for several modified images
   // (close them unsaved, ask for each, or keep them all).
   void OnCloseAllImages();
