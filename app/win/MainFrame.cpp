@@ -302,9 +302,17 @@ LRESULT CMainFrame::OnCopyData(WPARAM, LPARAM lParam) {
   return TRUE;
 }
 
+void CMainFrame::QueueOpens(std::vector<std::string> paths) {
+  if (paths.empty()) return;
+  for (std::string& p : paths) pendingOpens_.push_back(std::move(p));
+  PostMessageA(Handle(), kMsgOpenHandedOver, 0, 0);
+}
+
 LRESULT CMainFrame::OnOpenHandedOver(WPARAM, LPARAM) {
   std::vector<std::string> names;
   names.swap(pendingOpens_);
+  if (names.empty()) return 0;
+  TheLumoApp()->ShowMainWindowForShell();
   if (IsIconic(Handle())) ShowWindow(Handle(), SW_RESTORE);
   SetForegroundWindow(Handle());
   for (const std::string& name : names) TheLumoApp()->OpenDocumentFile(name);

@@ -48,6 +48,9 @@ class CMainFrame : public fw::MdiFrame {
   // The frame's own messages that wait while a long operation runs (they
   // would open documents under it).
   static bool IsDeferredWhileBusy(UINT message) { return message == kMsgOpenHandedOver; }
+  // Paths to open after the current message (handed over or asked by the
+  // shell).
+  void QueueOpens(std::vector<std::string> paths);
   bool appActive = false;
 
   // The navigator.

@@ -192,3 +192,37 @@ TEST(FileTypes, DialogRowsShowOnlyTheProgramsCurrentAssociationsAndOkKeepsTheCha
 
 }  // namespace
 }  // namespace lumora
+
+#include "app/ShellDde.h"
+
+namespace lumora {
+namespace {
+
+TEST(ShellDde, OpenCommandsAreParsedAndAnythingElseIsRefusedWhole) {
+  struct Case {
+    const char* text;
+    std::vector<std::string> paths;  // empty: refused
+  } cases[] = {
+      {"[open(\"C:\\My Images\\a.lud\")]", {"C:\\My Images\\a.lud"}},
+      {" [OPEN( \"a.png\" )] [open(\"b.bmp\")] ", {"a.png", "b.bmp"}},
+      {"[open(\"a.png\")][print(\"a.png\")]", {}},
+      {"[open(a.png)]", {}},
+      {"[open(\"\")]", {}},
+      {"[open(\"a.png\")", {}},
+      {"", {}},
+  };
+  for (const Case& c : cases) {
+    const auto got = ParseDdeOpenCommands(c.text);
+    if (c.paths.empty()) {
+      EXPECT_FALSE(got.has_value()) << c.text;
+    } else {
+      ASSERT_TRUE(got.has_value()) << c.text;
+      EXPECT_EQ(*got, c.paths);
+    }
+  }
+  EXPECT_EQ(DdeServiceName("C:\\Program Files\\Lumora\\Lumo40.exe"), "Lumo40");
+  EXPECT_EQ(DdeServiceName("Lumo40"), "Lumo40");
+}
+
+}  // namespace
+}  // namespace lumora
