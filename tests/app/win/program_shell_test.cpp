@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/win32types.h"
+#include "tests/support/win/host_command.h"
 
 #include <shellapi.h>
 
@@ -406,6 +407,86 @@ TEST(ProgramProcesses, TheShellOpensFilesByDdeInANewProgramAndInTheRunningOne) {
   CloseHandle(process);
   DeleteFileA(x.c_str());
   DeleteFileA(y.c_str());
+}
+
+// A JScript client run by Wine's cscript against the program COM starts
+// from the registry a plain start wrote: the commands by name in any case,
+// the image flipped and saved as ImageMagick expects, a type mismatch the
+// script catches, the main window never shown, and the program gone with
+// its last object.
+TEST(ProgramProcesses, ScriptsDriveTheProgramThroughItsAutomationObject) {
+  ProgramCopy copy;
+  {
+    Process first;
+    HWND frame = StartShown(first, copy.exe());
+    ASSERT_NE(frame, nullptr);
+    CloseAndExpectZero(first, frame);
+  }
+  // The commands come from the vocabulary beside the program.
+  const std::string lang = copy.folder() + "\\LANG.ini";
+  ASSERT_TRUE(CopyFileA((WindowsPath(LUMORA_LANG_INI)).c_str(), lang.c_str(), FALSE));
+  const std::string in = copy.folder() + "\\auto-in.png", out = copy.folder() + "\\auto-out.png";
+  const std::string ref = copy.folder() + "\\auto-ref.png", js = copy.folder() + "\\drive.js";
+  ASSERT_EQ(lumora::testing::RunHostShell(copy.folder(),
+                                          "convert -size 64x48 gradient:red-blue -fill lime -draw 'rectangle 2,3 12,20' "
+                                          "-depth 8 PNG24:'" + lumora::testing::UnixPath(in) + "' && convert '" +
+                                              lumora::testing::UnixPath(in) + "' -flop PNG24:'" +
+                                              lumora::testing::UnixPath(ref) + "'"),
+            0);
+  std::string escapedIn, escapedOut;
+  for (char c : in) escapedIn += c == '\\' ? std::string("\\\\") : std::string(1, c);
+  for (char c : out) escapedOut += c == '\\' ? std::string("\\\\") : std::string(1, c);
+  {
+    std::FILE* f = std::fopen(js.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fprintf(f,
+                 "try {\n"
+                 "var app = new ActiveXObject(\"Lumo40.Application\");\n"
+                 "if (!app.openimage(\"%s\")) WScript.Quit(2);\n"
+                 "if (!app.FlipImage(1, 0)) WScript.Quit(3);\n"
+                 "if (!app.SaveImage(\"%s\")) WScript.Quit(4);\n"
+                 "var caught = 0;\n"
+                 "try { app.FlipImage(\"a\", 0); } catch (e) { caught = (e.number & 0xFFFF); }\n"
+                 "if (caught != 5) WScript.Quit(5);\n"
+                 "if (app.Visible) WScript.Quit(6);\n"
+                 "app.CloseImage();\n"
+                 "app = null;\n"
+                 "CollectGarbage();\n"
+                 "} catch (e) { WScript.Quit(9); }\n"
+                 "WScript.Quit(0);\n",
+                 escapedIn.c_str(), escapedOut.c_str());
+    std::fclose(f);
+  }
+  Process run;
+  std::string command = "cscript.exe //nologo \"" + js + "\"";
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &run.pi));
+  bool shown = false;
+  DWORD code = 1234;
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < 60000) {
+    for (HWND w : TopLevel(kFrameClass)) shown = shown || IsWindowVisible(w);
+    if (WaitForSingleObject(run.pi.hProcess, 50) == WAIT_OBJECT_0) break;
+  }
+  ASSERT_EQ(WaitForSingleObject(run.pi.hProcess, 0), static_cast<DWORD>(WAIT_OBJECT_0)) << "the script did not end";
+  GetExitCodeProcess(run.pi.hProcess, &code);
+  EXPECT_EQ(code, 0u) << "the step the script stopped at";
+  EXPECT_FALSE(shown) << "the main window showed";
+  const std::string report = copy.folder() + "\\auto-compare.txt";
+  lumora::testing::RunHostShell(copy.folder(), "compare -metric AE '" + lumora::testing::UnixPath(ref) + "' '" +
+                                                   lumora::testing::UnixPath(out) + "' null: > '" +
+                                                   lumora::testing::UnixPath(report) + "' 2>&1");
+  std::string differing;
+  if (std::FILE* f = std::fopen(report.c_str(), "rb")) {
+    char text[256] = {};
+    differing.assign(text, std::fread(text, 1, sizeof text - 1, f));
+    std::fclose(f);
+  }
+  EXPECT_EQ(differing, "0") << "pixels of the saved image that are not the input flipped";
+  DeleteFileA(report.c_str());
+  EXPECT_TRUE(WaitFor([] { return TopLevel(kFrameClass).empty(); }, 20000)) << "the server stayed after its last object";
+  for (const std::string& f : {in, out, ref, js, lang}) DeleteFileA(f.c_str());
 }
 
 }  // namespace
