@@ -20,6 +20,7 @@
 #include "app/Settings.h"
 #include "app/StatusPanes.h"
 #include "app/win/Lumo40App.h"
+#include "app/win/AutomationApp.h"
 #include "app/win/MainFrame.h"
 #include "document/win/Lumo40Doc.h"
 #include "engine/layers/LayerMng.h"
@@ -328,6 +329,87 @@ TEST_F(ProgramInProcess, FileTypesAndServerEntriesInTheRegistry) {
   CloseProgram(app);
   RegDeleteTreeA(HKEY_CLASSES_ROOT, ".tif");
   RegDeleteTreeA(HKEY_CLASSES_ROOT, ".bmp");
+}
+
+// The automation object's answers in the program: names in any case, the
+// failure codes of a call that runs nothing, and Visible kept on while the
+// user controls the program.
+TEST_F(ProgramInProcess, AutomationCallsAnswerTheirCodesAndRunNothingWhenRefused) {
+  CLumo40App app;
+  ASSERT_TRUE(app.InitInstance());
+  const std::string file = WindowsPath(std::string(LUMORA_TEST_DATA) + "/layered/rich.psd");
+  auto* doc = dynamic_cast<CLumo40Doc*>(app.OpenDocumentFile(file));
+  ASSERT_NE(doc, nullptr);
+  Settle(app, doc);
+  AutomationApp* object = AutomationApp::Create();
+  IDispatch* d = object;
+  auto idOf = [&](const wchar_t* name, REFIID iid = IID_NULL) {
+    DISPID id = 0;
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    const HRESULT r = d->GetIDsOfNames(iid, names, 1, 0, &id);
+    return std::make_pair(r, id);
+  };
+  const auto flip = idOf(L"fLiPiMaGe");
+  ASSERT_EQ(flip.first, S_OK);
+  EXPECT_GE(flip.second, 1000);
+  EXPECT_EQ(idOf(L"NoSuchCommand").first, DISP_E_UNKNOWNNAME);
+  EXPECT_EQ(idOf(L"FlipImage", IID_IDispatch).first, DISP_E_UNKNOWNINTERFACE);
+  const auto visible = idOf(L"visible");
+  ASSERT_EQ(visible.first, S_OK);
+  EXPECT_LT(visible.second, 1000);
+
+  const int steps = doc->Image().History().UndoCount();
+  auto call = [&](std::vector<VARIANT> callOrder, UINT named, UINT* argError) {
+    std::vector<VARIANT> reversed(callOrder.rbegin(), callOrder.rend());
+    DISPID namedIds[1] = {0};
+    DISPPARAMS params{reversed.data(), named != 0 ? namedIds : nullptr, static_cast<UINT>(reversed.size()), named};
+    VARIANT result;
+    VariantInit(&result);
+    const HRESULT r = d->Invoke(flip.second, IID_NULL, 0, DISPATCH_METHOD, &params, &result, nullptr, argError);
+    for (VARIANT& v : reversed) VariantClear(&v);
+    return std::make_pair(r, result);
+  };
+  auto i4 = [](LONG v) {
+    VARIANT x;
+    VariantInit(&x);
+    x.vt = VT_I4;
+    x.lVal = v;
+    return x;
+  };
+  auto bstr = [](const wchar_t* text) {
+    VARIANT x;
+    VariantInit(&x);
+    x.vt = VT_BSTR;
+    x.bstrVal = SysAllocString(text);
+    return x;
+  };
+  UINT argError = 99;
+  EXPECT_EQ(call({i4(1), i4(0)}, 1, &argError).first, DISP_E_NONAMEDARGS);
+  EXPECT_EQ(call({i4(1)}, 0, &argError).first, DISP_E_BADPARAMCOUNT);
+  EXPECT_EQ(call({bstr(L"a"), i4(0)}, 0, &argError).first, DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(argError, 1u) << "the first argument, last in the array";
+  EXPECT_EQ(doc->Image().History().UndoCount(), steps) << "a refused call runs nothing";
+  const auto done = call({i4(1), i4(0)}, 0, &argError);
+  EXPECT_EQ(done.first, S_OK);
+  EXPECT_EQ(done.second.vt, VT_BOOL);
+  EXPECT_EQ(done.second.boolVal, VARIANT_TRUE);
+  EXPECT_EQ(doc->Image().History().UndoCount(), steps + 1);
+
+  // Visible FALSE is ignored while the user controls the program.
+  HWND main = app.MainFrame()->Handle();
+  ASSERT_TRUE(IsWindowVisible(main));
+  VARIANT no;
+  VariantInit(&no);
+  no.vt = VT_BOOL;
+  no.boolVal = VARIANT_FALSE;
+  DISPID put = DISPID_PROPERTYPUT;
+  DISPPARAMS setParams{&no, &put, 1, 1};
+  EXPECT_EQ(d->Invoke(visible.second, IID_NULL, 0, DISPATCH_PROPERTYPUT, &setParams, nullptr, nullptr, nullptr), S_OK);
+  EXPECT_TRUE(IsWindowVisible(main));
+  object->Release();
+  doc->SetModifiedFlag(false);
+  doc->Image().SetModifiedFlag(false);
+  CloseProgram(app);
 }
 
 TEST_F(ProgramInProcess, PlacementFollowsMovesSizesAndMaximising) {
