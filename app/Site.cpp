@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/pixels/AppValues.h"
+#include "hostapi/selfrg.h"
 
 namespace lumora {
 
@@ -42,6 +43,9 @@ BOOL InitHostSite(HostSite& site, SiteHost& host) {
     site.site.tables[t] = &descriptor;
   }
   site.tables[kSiteComDlg].privateData = comDlgData;
+  // The selection library's data, once.
+  if (selFrgData == nullptr) selFrgData = SF_AllocSfrgData(&site.site);
+  if (selFrgData == nullptr) return 0;
   site.tables[kSiteSelFrg].privateData = selFrgData;
 
   if (!LUInitSitePrivateData(&site.site)) return 0;
@@ -54,6 +58,7 @@ void FreeHostSite(HostSite& site) {
   LUFreeSitePrivateData(&site.site);
   LUSetMessageSender(nullptr, nullptr);
   if (GetToolHostSite() == &site.site) SetToolHostSite(nullptr);
+  if (site.tables[kSiteSelFrg].privateData != nullptr) SF_FreeSfrgData(site.tables[kSiteSelFrg].privateData);
   site.tables[kSiteSelFrg].privateData = nullptr;
   site.tables[kSiteComDlg].privateData = nullptr;
 }

@@ -440,7 +440,8 @@ const LUSiteEntry* SiteTableEntries(int table) {
     case kSiteError: return kErrorTable;
     case kSiteAppData: return kAppDataTable;
     case kSiteMisc: return kMiscTable;
-    default: return nullptr;  // the common-dialog and selection tables come with their libraries
+    case kSiteSelFrg: return SiteSelFrgEntries();
+    default: return nullptr;  // the common-dialog table comes with its library
   }
 }
 

@@ -66,6 +66,10 @@ class CMainFrame : public fw::MdiFrame {
   // Layer Moving: the active view's move and guide hook is on.
   bool LayerMoving() const { return layerMoving_; }
   void EndLayerMoving();
+  // Move selection (40031): a drag inside the selection moves it.
+  void EnableMovingSelection(bool on);
+  void OnMoveSelection();
+  void OnUpdateMoveSelection(fw::CmdUI& ui);
   // The visible layer palette takes its own commands first.
   bool OnCmdMsg(fw::MessageArgs& args) override;
   // Every message is offered to the tool host's main-frame pass first; its
