@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/pixels/AppValues.h"
+#include "hostapi/comdlg.h"
 
 namespace lumora {
 
@@ -41,7 +42,7 @@ BOOL InitHostSite(HostSite& site, SiteHost& host) {
     descriptor = LU_SITE_TABLE{SiteTableEntries(t), 1, kSiteEntryCounts[t], nullptr, &site};
     site.site.tables[t] = &descriptor;
   }
-  site.tables[kSiteComDlg].privateData = comDlgData;
+  site.tables[kSiteComDlg].privateData = comDlgData != nullptr ? comDlgData : AllocCDlgData();
   site.tables[kSiteSelFrg].privateData = selFrgData;
 
   if (!LUInitSitePrivateData(&site.site)) return 0;
@@ -55,6 +56,7 @@ void FreeHostSite(HostSite& site) {
   LUSetMessageSender(nullptr, nullptr);
   if (GetToolHostSite() == &site.site) SetToolHostSite(nullptr);
   site.tables[kSiteSelFrg].privateData = nullptr;
+  FreeCDlgData(static_cast<CDlgData*>(site.tables[kSiteComDlg].privateData));
   site.tables[kSiteComDlg].privateData = nullptr;
 }
 

@@ -833,6 +833,12 @@
 #define IDS_FILL_PROCESSING 10138
 #define IDS_ERASE_BG_TO_FG 10151
 #define ID_DROPPER 32945
+// The colour control and the colour window's colours.
+#define IDC_FORE_SWATCH 1167
+#define IDC_BACK_SWATCH 1168
+#define IDC_SWAP_COLOURS 1169
+#define ID_COLOUR_CONTROL 33117
+#define ID_UPDATE_COLOURS 33119
 #define IDD_PALETTE_OPTIONS 335
 #define IDC_PO_NONE 1073
 #define IDC_PO_SMALL 1074
