@@ -839,6 +839,12 @@
 #define IDC_SWAP_COLOURS 1169
 #define ID_COLOUR_CONTROL 33117
 #define ID_UPDATE_COLOURS 33119
+#define IDD_MCOLOR 212
+// The swap button's pictures and their masks.
+#define IDB_SWAP_SMALL 258
+#define IDB_SWAP_SMALL_MASK 32326
+#define IDB_SWAP_LARGE 268
+#define IDB_SWAP_LARGE_MASK 269
 #define IDD_PALETTE_OPTIONS 335
 #define IDC_PO_NONE 1073
 #define IDC_PO_SMALL 1074

@@ -11,10 +11,15 @@
 
 #include "app/win/Lumo40App.h"
 #include "app/win/MainFrame.h"
+#include "framework/Archive.h"
+#include "framework/File.h"
+#include "hostapi/controls.h"
 #include "hostapi/comdlg.h"
 #include "hostapi/toolhost.h"
 #include "res/resource.h"
 #include "tests/app/program/win/program_rig.h"
+#include "tests/support/win/window_pixels.h"
+#include "ui/win/ColourControls.h"
 
 namespace lumora {
 namespace {
@@ -48,6 +53,16 @@ INPUT Mouse(DWORD flags, POINT screen = {0, 0}) {
   return in;
 }
 
+POINT CentreOnScreen(HWND window) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+COLORREF SwatchColour(HWND control, int id) {
+  return static_cast<COLORREF>(SendDlgItemMessageA(control, id, kVrCtlGetColour, 0, 0));
+}
+
 HWND ColourWindow() { return FindWindowA("VR_SELCOLORWND32", nullptr); }
 
 int EditValue(HWND window, int id) {
@@ -74,6 +89,12 @@ class Colours : public ::testing::Test {
     DeleteFileA(ini_.c_str());
   }
   void Pump() { RunUntil(app_, [] { return true; }); }
+  void Click(POINT screen) {
+    Send({Mouse(MOUSEEVENTF_MOVE, screen)});
+    Pump();
+    Send({Mouse(MOUSEEVENTF_LEFTDOWN), Mouse(MOUSEEVENTF_LEFTUP)});
+    Pump();
+  }
 
   // Types a channel into the colour window's edit as the user does.
   void TypeInto(HWND window, int id, const char* digits) {
@@ -158,6 +179,96 @@ TEST_F(Colours, SwatchCommandsOpenTheColourWindowWhoseColoursTheApplicationTakes
   ASSERT_NE(ColourWindow(), nullptr);
   EXPECT_EQ(EditValue(ColourWindow(), kRedEdit), 200);
   // The program ends with the window open.
+}
+
+TEST_F(Colours, ColourControlShowsTheColoursOpensTheWindowSwapsAndComesBackFromItsRecord) {
+  app_.SetForeColor(RGB(0, 0, 0), false);
+  app_.SetBackColor(RGB(255, 255, 255), false);
+  // Where a bar holds it: a child of the frame with the bars' id.
+  CMColorCtrl control;
+  ASSERT_TRUE(control.Create(frame_, ID_COLOUR_CONTROL));
+  HWND h = control.Handle();
+  SetWindowPos(h, HWND_TOP, 300, 200, 48, 48, SWP_SHOWWINDOW);
+  Pump();
+  HWND fore = GetDlgItem(h, IDC_FORE_SWATCH), back = GetDlgItem(h, IDC_BACK_SWATCH);
+  HWND swap = GetDlgItem(h, IDC_SWAP_COLOURS);
+  RECT r{};
+  GetWindowRect(fore, &r);
+  EXPECT_EQ(r.right - r.left, 30);  // 5/8 of 48
+  GetWindowRect(back, &r);
+  EXPECT_EQ(r.left, [&] { RECT c{}; GetWindowRect(h, &c); return c.left + 18; }());
+  EXPECT_EQ(SwatchColour(h, IDC_FORE_SWATCH), RGB(0, 0, 0));
+  EXPECT_EQ(SwatchColour(h, IDC_BACK_SWATCH), RGB(255, 255, 255));
+
+  // A click on the foreground swatch opens the colour window for it; a
+  // typed colour reaches the application and the swatch.
+  Click(CentreOnScreen(fore));
+  HWND window = ColourWindow();
+  ASSERT_NE(window, nullptr);
+  TypeInto(window, kGreenEdit, "128");
+  EXPECT_EQ(app_.settings.foreColor, RGB(0, 128, 0));
+  EXPECT_EQ(SwatchColour(h, IDC_FORE_SWATCH), RGB(0, 128, 0));
+
+  // The background swatch's visible corner: it comes on top and the window
+  // edits the background.
+  GetWindowRect(back, &r);
+  Click(POINT{r.right - 4, r.bottom - 4});
+  EXPECT_EQ(GetWindow(h, GW_CHILD), back);
+  EXPECT_EQ(EditValue(window, kRedEdit), 255);
+  TypeInto(window, kRedEdit, "9");
+  EXPECT_EQ(app_.settings.backColor, RGB(9, 255, 255));
+  EXPECT_EQ(SwatchColour(h, IDC_BACK_SWATCH), RGB(9, 255, 255));
+
+  // The frame's swatch command goes to the control on the bar.
+  SendMessageA(frame_, WM_COMMAND, IDC_FORE_SWATCH, 0);
+  Pump();
+  EXPECT_EQ(GetWindow(h, GW_CHILD), fore);
+  EXPECT_EQ(EditValue(window, kGreenEdit), 128);
+
+  // Swap: the colours trade places, the swatches show it.
+  Click(CentreOnScreen(swap));
+  EXPECT_EQ(app_.settings.foreColor, RGB(9, 255, 255));
+  EXPECT_EQ(app_.settings.backColor, RGB(0, 128, 0));
+  EXPECT_EQ(SwatchColour(h, IDC_FORE_SWATCH), RGB(9, 255, 255));
+  EXPECT_EQ(SwatchColour(h, IDC_BACK_SWATCH), RGB(0, 128, 0));
+  // The swap picture sits on the button face, no frame around it.
+  const lumora::testing::Capture shot = lumora::testing::CaptureShownClient(swap);
+  ASSERT_GT(shot.width, 2);
+  const COLORREF face = GetSysColor(COLOR_BTNFACE);
+  EXPECT_EQ(shot.At(0, 0), (GetRValue(face) << 16) | (GetGValue(face) << 8) | GetBValue(face));
+  bool dark = false;
+  for (int y = 0; y < shot.height; ++y) {
+    for (int x = 0; x < shot.width; ++x) dark = dark || shot.At(x, y) == 0;
+  }
+  EXPECT_TRUE(dark);
+
+  EXPECT_EQ(control.GetTipText(IDC_FORE_SWATCH), "Foreground color");
+  EXPECT_EQ(control.GetTipText(IDC_BACK_SWATCH), "Background color");
+  EXPECT_EQ(control.GetTipText(IDC_SWAP_COLOURS), "Swap colors");
+  EXPECT_EQ(control.GetTipText(4711), "????????");
+
+  // Its record in a bar's state, and a control made again from it.
+  SetWindowPos(h, nullptr, 0, 0, 40, 32, SWP_NOMOVE | SWP_NOZORDER);
+  fw::MemFile file(64);
+  {
+    fw::Archive ar(file, fw::Archive::store);
+    control.Store(ar);
+    ar.Close();
+  }
+  fw::MemFile copy;
+  std::vector<std::uint8_t> bytes(file.Data(), file.Data() + file.GetLength());
+  copy.Attach(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+  fw::Archive reading(copy, fw::Archive::load);
+  EXPECT_EQ(reading.ReadString(), "WND_MCOLOR");
+  CMColorCtrl* again = CMColorCtrl::Load(reading, frame_);
+  ASSERT_NE(again, nullptr);
+  GetWindowRect(again->Handle(), &r);
+  EXPECT_EQ(r.right - r.left, 40);
+  EXPECT_EQ(r.bottom - r.top, 32);
+  EXPECT_EQ(GetDlgCtrlID(again->Handle()), ID_COLOUR_CONTROL);
+  EXPECT_EQ(SwatchColour(again->Handle(), IDC_FORE_SWATCH), RGB(9, 255, 255));
+  DestroyWindow(again->Handle());  // deletes it
+  DestroyWindow(h);
 }
 
 }  // namespace
