@@ -4,6 +4,7 @@
 
 #include "app/win/Lumo40App.h"
 #include "app/win/MainFrame.h"
+#include "dialogs/win/DialogSupport.h"
 #include "res/resource.h"
 #include "ui/win/ColourControls.h"
 
@@ -41,6 +42,7 @@ void InstallColourControlServices(CLumo40App& app) {
     app.SwapColors();
     if (app.MainFrameWnd() != nullptr) PostMessageA(app.MainFrameWnd()->Handle(), WM_COMMAND, ID_UPDATE_COLOURS, 0);
   };
+  ReturnColourWindowToMain() = [&app]() { EditMainColour(app.colourWindowEditsFore); };
 }
 
 void CMainFrame::OnColourSwatch(std::uint32_t id) {

@@ -1,7 +1,7 @@
 // The foreground and background colours on screen: the two-swatch colour
 // control that sits on a toolbar (dialog 212, class "WND_MCOLOR"), its swap
-// button, the one-colour swatch button of the dialogs, and the opening of
-// the shared colour window for the application's colours.
+// button, and the opening of the shared colour window for the application's
+// colours. (The dialogs' one-colour swatch button: dialogs/win/SwatchButton.h.)
 #pragma once
 
 #include <windows.h>
@@ -90,21 +90,6 @@ class CMColorCtrl : public CToolTipSuppDlg {
   CArrowBtn arrow_;
   HWND tips_ = nullptr;
   bool deleteWithWindow_ = false;
-};
-
-// A dialog's one-colour swatch button (owner-drawn): the colour framed by
-// the black pen, a focus rectangle while it has the focus.
-class CSelColBtn : public fw::Window {
- public:
-  // A button of the dialog taken over (made owner-drawn).
-  bool Attach(HWND dialog, int id);
-  void SetColor(COLORREF colour);
-  COLORREF GetColor() const { return colour_; }
-  // The dialog's WM_DRAWITEM for this button.
-  void DrawItem(const DRAWITEMSTRUCT& item) const;
-
- private:
-  COLORREF colour_ = 0x00FF0000;
 };
 
 }  // namespace lumora

@@ -17,7 +17,11 @@
 #include "hostapi/comdlg.h"
 #include "hostapi/toolhost.h"
 #include "res/resource.h"
+#include "document/win/Lumo40Doc.h"
+#include "engine/layers/LayerMng.h"
+#include "framework/CommandIds.h"
 #include "tests/app/program/win/program_rig.h"
+#include "tests/support/win/dialog_script.h"
 #include "tests/support/win/window_pixels.h"
 #include "ui/win/ColourControls.h"
 
@@ -62,6 +66,54 @@ POINT CentreOnScreen(HWND window) {
 COLORREF SwatchColour(HWND control, int id) {
   return static_cast<COLORREF>(SendDlgItemMessageA(control, id, kVrCtlGetColour, 0, 0));
 }
+
+// The colour an owner-drawn swatch button draws inside its frame.
+COLORREF SwatchButtonColour(HWND dialog, int id) {
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, 20, 12);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  DRAWITEMSTRUCT item{};
+  item.CtlType = ODT_BUTTON;
+  item.CtlID = static_cast<UINT>(id);
+  item.hwndItem = GetDlgItem(dialog, id);
+  item.hDC = dc;
+  item.rcItem = RECT{0, 0, 20, 12};
+  SendMessageA(dialog, WM_DRAWITEM, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&item));
+  const COLORREF colour = GetPixel(dc, 10, 6);
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  return colour;
+}
+
+LRESULT CALLBACK PlainWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, m, wp, lp); }
+
+// A window of one colour in the screen's bottom right corner, above others.
+struct ColourPatch {
+  explicit ColourPatch(COLORREF colour) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = PlainWindowProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "ColourTestPatch";
+    RegisterClassA(&wc);
+    brush = CreateSolidBrush(colour);
+    at = POINT{GetSystemMetrics(SM_CXSCREEN) - 50, GetSystemMetrics(SM_CYSCREEN) - 50};
+    window = CreateWindowExA(WS_EX_TOPMOST, "ColourTestPatch", "", WS_POPUP, at.x - 30, at.y - 30, 60, 60, nullptr,
+                             nullptr, wc.hInstance, nullptr);
+    SetClassLongPtrA(window, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(brush));
+    ShowWindow(window, SW_SHOWNA);
+    UpdateWindow(window);
+  }
+  ~ColourPatch() {
+    DestroyWindow(window);
+    DeleteObject(brush);
+  }
+  HWND window = nullptr;
+  HBRUSH brush = nullptr;
+  POINT at{};
+};
 
 HWND ColourWindow() { return FindWindowA("VR_SELCOLORWND32", nullptr); }
 
@@ -269,6 +321,87 @@ TEST_F(Colours, ColourControlShowsTheColoursOpensTheWindowSwapsAndComesBackFromI
   EXPECT_EQ(SwatchColour(again->Handle(), IDC_FORE_SWATCH), RGB(9, 255, 255));
   DestroyWindow(again->Handle());  // deletes it
   DestroyWindow(h);
+}
+
+TEST_F(Colours, NewImageTakesItsColourFromTheColourWindowAndFromPickUp) {
+  using lumora::testing::DialogScript;
+  using lumora::testing::Press;
+  app_.SetBackColor(RGB(1, 2, 3), false);
+  ColourPatch patch(RGB(10, 120, 230));
+  Pump();
+  COLORREF atStart = 0, typed = 0, picked = 0;
+  int shownRed = -1, waits = 0;
+  bool pickStarted = false;
+  DialogScript::Step waitForPick;
+  waitForPick = {"New image", [&](HWND dialog) {
+                   picked = SwatchButtonColour(dialog, IDC_NEWIMG_SWATCH);
+                   if (picked != RGB(10, 120, 230) && ++waits < 300) {
+                     DialogScript::steps.push_front(waitForPick);
+                     return;
+                   }
+                   Press(dialog, IDOK);
+                 }};
+  DialogScript::Run({
+      {"New image",
+       [&](HWND dialog) {
+         atStart = SwatchButtonColour(dialog, IDC_NEWIMG_SWATCH);
+         Press(dialog, IDC_NEWIMG_SWATCH);
+       }},
+      {"New image",
+       [&](HWND dialog) {
+         HWND window = ColourWindow();
+         if (window == nullptr) return Press(dialog, IDCANCEL);
+         shownRed = EditValue(window, kRedEdit);
+         SetDlgItemTextA(window, kRedEdit, "77");  // as typed: the dialog hears 1468
+         typed = SwatchButtonColour(dialog, IDC_NEWIMG_SWATCH);
+         Press(dialog, IDC_NEWIMG_PICKUP);
+       }},
+      {"New image",
+       [&](HWND) {
+         // Inside the pick-up: the user clicks the patch.
+         pickStarted = GetCapture() != nullptr;
+         Send({Mouse(MOUSEEVENTF_MOVE, patch.at)});
+         Send({Mouse(MOUSEEVENTF_LEFTDOWN), Mouse(MOUSEEVENTF_LEFTUP)});
+       }},
+      waitForPick,
+  });
+  SendMessageA(frame_, WM_COMMAND, ID_FILE_NEW, 0);
+  DialogScript::Stop();
+  Pump();
+  EXPECT_EQ(atStart, RGB(1, 2, 3)) << "the dialog starts with the background colour";
+  EXPECT_EQ(shownRed, 1) << "the colour window opened with the swatch's colour";
+  EXPECT_EQ(typed, RGB(77, 2, 3));
+  EXPECT_TRUE(pickStarted);
+  EXPECT_EQ(picked, RGB(10, 120, 230));
+  EXPECT_FALSE(LUIsSelColorWindowOpened(nullptr)) << "OK closes the window the dialog held";
+  EXPECT_EQ(app_.settings.backColor, RGB(1, 2, 3));
+  // The new image is filled with the picked colour.
+  ASSERT_EQ(app_.Docs().AllDocuments().size(), 1u);
+  auto* doc = dynamic_cast<CLumo40Doc*>(app_.Docs().AllDocuments().front());
+  ASSERT_NE(doc, nullptr);
+  const std::uint8_t* pixel = doc->Image().GetLayers()->GetLayer(0)->GetImage()->Row(0);
+  EXPECT_EQ((std::vector<int>{pixel[0], pixel[1], pixel[2]}), (std::vector<int>{230, 120, 10})) << "blue, green, red";
+  doc->SetModifiedFlag(false);
+  doc->Image().SetModifiedFlag(false);
+  doc->OnCloseDocument();
+  Pump();
+
+  // A colour window the main window had is bound to the dialog at its start
+  // and shows its colour; Cancel closes it.
+  SendMessageA(frame_, WM_COMMAND, IDC_FORE_SWATCH, 0);
+  Pump();
+  ASSERT_TRUE(LUIsSelColorWindowOpened(nullptr));
+  shownRed = -1;
+  DialogScript::Run({{"New image", [&](HWND dialog) {
+                        shownRed = ColourWindow() != nullptr ? EditValue(ColourWindow(), kRedEdit) : -2;
+                        Press(dialog, IDCANCEL);
+                      }}});
+  SendMessageA(frame_, WM_COMMAND, ID_FILE_NEW, 0);
+  DialogScript::Stop();
+  Pump();
+  EXPECT_EQ(shownRed, 1);
+  EXPECT_FALSE(LUIsSelColorWindowOpened(nullptr));
+  EXPECT_TRUE(app_.Docs().AllDocuments().empty());
 }
 
 }  // namespace
