@@ -319,6 +319,7 @@
 #define IDC_NEWIMG_XRES 1309
 #define IDC_NEWIMG_YRES 1310
 #define IDC_NEWIMG_SWATCH 1311
+#define IDC_NEWIMG_PICKUP 1312
 #define IDC_CREATENEW_NEW 101
 #define IDC_CREATENEW_REPLACE 102
 
@@ -834,6 +835,18 @@
 #define IDS_FILL_PROCESSING 10138
 #define IDS_ERASE_BG_TO_FG 10151
 #define ID_DROPPER 32945
+// The colour control and the colour window's colours.
+#define IDC_FORE_SWATCH 1167
+#define IDC_BACK_SWATCH 1168
+#define IDC_SWAP_COLOURS 1169
+#define ID_COLOUR_CONTROL 33117
+#define ID_UPDATE_COLOURS 33119
+#define IDD_MCOLOR 212
+// The swap button's pictures and their masks.
+#define IDB_SWAP_SMALL 258
+#define IDB_SWAP_SMALL_MASK 32326
+#define IDB_SWAP_LARGE 268
+#define IDB_SWAP_LARGE_MASK 269
 #define IDD_PALETTE_OPTIONS 335
 #define IDC_PO_NONE 1073
 #define IDC_PO_SMALL 1074

@@ -17,6 +17,7 @@
 #include "res/resource.h"
 #include "document/win/Lumo40Doc.h"
 #include "framework/win/DocView.h"
+#include "hostapi/comdlg.h"
 #include "hostapi/fragment.h"
 #include "hostapi/toolhost.h"
 #include "lang/ToolHostAdapters.h"
@@ -89,6 +90,10 @@ FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnC
                fw::CommandEntry<&CMainFrame::OnAddPreset>(ID_ATTRIB_ADD_PRESET),
                fw::CommandEntry<&CMainFrame::OnRemovePreset>(ID_ATTRIB_REMOVE_PRESET),
                fw::UpdateEntry<&CMainFrame::OnUpdateDropper>(ID_DROPPER),
+               fw::CommandRangeEntry<&CMainFrame::OnColourSwatch>(IDC_FORE_SWATCH, IDC_BACK_SWATCH),
+               fw::CommandEntry<&CMainFrame::OnUpdateColours>(ID_UPDATE_COLOURS),
+               fw::WindowMessageEntry<&CMainFrame::OnColourWindowColour>(kColourWindowSet),
+               fw::WindowMessageEntry<&CMainFrame::OnColourWindowColour>(kColourWindowChanged),
                fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_AIRBRUSH, ID_TOOL_AIRBRUSH),
                fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_AIRBRUSH),
                fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_PAINTBRUSH, ID_TOOL_PAINTBRUSH),
@@ -156,6 +161,7 @@ LRESULT CMainFrame::OnCreate(WPARAM wParam, LPARAM lParam) {
   // The paint attributes window, which tool commands need; shown as it
   // was left.
   InstallPaintServices(*TheLumoApp(), paintAttributes_);
+  InstallColourControlServices(*TheLumoApp());
   if (paintAttributes_.Create(Handle())) paintAttributes_.ShowAsSaved();
   ShowSplashScreen(Handle());
   LayoutStatusPanes();
