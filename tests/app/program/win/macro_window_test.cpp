@@ -19,6 +19,7 @@
 #include "engine/layers/LayerMng.h"
 #include "framework/Profile.h"
 #include "framework/win/DocView.h"
+#include "hostapi/fragment.h"
 #include "hostapi/toolhost.h"
 #include "lang/LangCommand.h"
 #include "lang/win/LangWnd.h"
@@ -246,6 +247,70 @@ TEST_F(MacroWindow, AToolRunFromTheToolsMenuRecordsItsStatementAndReplaysOnTheSa
   Settle(app_, doc_);
   EXPECT_EQ(StackState(doc_), byHand) << text;
   EXPECT_EQ(w->Text(), text);
+}
+
+// Layer/Edges... (a template of the dialog's catalogue, with a shadow),
+// then on a selection Flip Horizontal, Rotate 90 CW and a Numeric
+// Transform of 2.3 degrees: recorded, and replayed by F5 on the original
+// to the same layers byte for byte.
+TEST_F(MacroWindow, RecordedEdgesAndLayerTransformsOnASelectionReplayToTheSamePixels) {
+  using lumora::testing::DialogScript;
+  using lumora::testing::Press;
+  const auto edges = [&] {
+    DialogScript::Run({{"Edge style", [](HWND d) {
+                          RECT area{};
+                          GetWindowRect(GetDlgItem(d, IDC_EDGE_AREA), &area);
+                          MapWindowPoints(nullptr, d, reinterpret_cast<POINT*>(&area), 2);
+                          SendMessageA(d, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(area.left + 20, area.top + 33 + 20));
+                          SendDlgItemMessageA(d, IDC_EDGE_LIGHTING, CB_SETCURSEL, 1, 0);
+                          SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_EDGE_LIGHTING, CBN_SELCHANGE),
+                                       reinterpret_cast<LPARAM>(GetDlgItem(d, IDC_EDGE_LIGHTING)));
+                          Press(d, IDOK);
+                        }}});
+    Choose(ID_LAYER_EDGES);
+    DialogScript::Stop();
+  };
+  const auto commands = [&] {
+    doc_->Image().SetActiveLayerByIndex(1, true, false);
+    if (doc_->Image().GetActiveLayer()->HasMask() == 0) Choose(ID_LAYER_MASK_REVEAL_ALL);
+    edges();
+    const CLayersManager& stack = *doc_->Image().GetLayers();
+    const RECT area{stack.GetWidth() / 4, stack.GetHeight() / 4, stack.GetWidth() / 2, stack.GetHeight() * 2 / 3};
+    LURECT lu;
+    RectToLURect(&lu, &area);
+    Fragment* selection = CreateRectFrg(&lu, 0);
+    doc_->Image().SetSelection(selection, false);
+    DeleteFragment(selection);
+    Choose(ID_LAYER_FLIP_HORIZONTAL);
+    Choose(ID_LAYER_ROTATE_90_CW);
+    DialogScript::Run({{"Numeric Transform", [](HWND d) {
+                          SetDlgItemTextA(d, IDC_NT_ANGLE, "2.3");
+                          Press(d, IDOK);
+                        }}});
+    Choose(ID_LAYER_NUMERIC_TRANSFORM);
+    DialogScript::Stop();
+  };
+  Open();
+  lang::CLangWnd* w = OpenWindow();
+  ASSERT_NE(w, nullptr);
+  flashes = beeps = 0;
+  const std::vector<std::string> original = StackState(doc_);
+  commands();
+  const std::vector<std::string> byHand = StackState(doc_);
+  ASSERT_GT(byHand.size(), original.size()) << "the shadow layer";
+  const std::string text = w->Text();
+  for (const char* statement : {"\r\nEdges(143,1);\r\n", "\r\nFlip(1,0);\r\n", "\r\nRotateLayer(9000);\r\n",
+                                "\r\nTransformLayer(0,0,0,1,{0,0},{0,0},{0,0},{0,0},{0,0},{0,0},230);"})
+    EXPECT_NE(text.find(statement), std::string::npos) << statement << " in\n" << text;
+  EXPECT_LT(text.find("AddRect("), text.find("Flip(")) << "the selection goes first:\n" << text;
+  Close();
+
+  Open();
+  Key(*w, VK_F5);
+  Settle(app_, doc_);
+  EXPECT_EQ(StackState(doc_), byHand) << text;
+  EXPECT_EQ(w->Text(), text);
+  EXPECT_EQ(flashes, 0) << text;
 }
 
 TEST_F(MacroWindow, EveryRegisteredToolCommandsHelpIsItsPrompt) {
