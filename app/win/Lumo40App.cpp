@@ -548,6 +548,7 @@ int CLumo40App::ExitInstance() {
   macroLanguageInstalled_ = false;
   if (siteReady_) {
     LUSetActiveSelection(Site(), "");  // the area tool's hook goes with the views
+    LUEnableMovingSelection(Site(), 0);
     LURemoveGlobalSelection(Site());
     LUPreview_Destroy(Site());
   }

@@ -133,6 +133,9 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   void SetForeColor(COLORREF rgb, bool notify);
   void SetBackColor(COLORREF rgb, bool notify);
   void SwapColors();
+  // Which colour the colour window working for the main window edits: the
+  // foreground (also at start) or the background.
+  bool colourWindowEditsFore = true;
   void SyncColorsToActiveImage(bool notify);
   // The palette index (grey level for grey images) and, when asked, the
   // colour as the image shows it.

@@ -17,6 +17,7 @@
 #include "res/resource.h"
 #include "document/win/Lumo40Doc.h"
 #include "framework/win/DocView.h"
+#include "hostapi/comdlg.h"
 #include "hostapi/fragment.h"
 #include "hostapi/toolhost.h"
 #include "lang/ToolHostAdapters.h"
@@ -62,6 +63,8 @@ FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnC
                fw::UpdateEntry<&CMainFrame::OnUpdateAlways>(ID_SELECTION_LEVEL),
                fw::CommandRangeEntry<&CMainFrame::OnAreaCommand>(ID_AREA_TOOL_FIRST, ID_AREA_TOOL_LAST),
                fw::UpdateEntry<&CMainFrame::OnUpdateAreaCommand>(ID_AREA_TOOL_FIRST, ID_AREA_TOOL_LAST),
+               fw::CommandEntry<&CMainFrame::OnMoveSelection>(ID_SELECT_BAR_MOVE),
+               fw::UpdateEntry<&CMainFrame::OnUpdateMoveSelection>(ID_SELECT_BAR_MOVE),
                fw::CommandEntry<&CMainFrame::OnSelectAll>(ID_SELECTION_ALL),
                fw::UpdateEntry<&CMainFrame::OnUpdateSelectAll>(ID_SELECTION_ALL),
                fw::WindowMessageEntry<&CMainFrame::OnInitMenu>(WM_INITMENU),
@@ -91,6 +94,10 @@ FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnC
                fw::CommandEntry<&CMainFrame::OnAddPreset>(ID_ATTRIB_ADD_PRESET),
                fw::CommandEntry<&CMainFrame::OnRemovePreset>(ID_ATTRIB_REMOVE_PRESET),
                fw::UpdateEntry<&CMainFrame::OnUpdateDropper>(ID_DROPPER),
+               fw::CommandRangeEntry<&CMainFrame::OnColourSwatch>(IDC_FORE_SWATCH, IDC_BACK_SWATCH),
+               fw::CommandEntry<&CMainFrame::OnUpdateColours>(ID_UPDATE_COLOURS),
+               fw::WindowMessageEntry<&CMainFrame::OnColourWindowColour>(kColourWindowSet),
+               fw::WindowMessageEntry<&CMainFrame::OnColourWindowColour>(kColourWindowChanged),
                fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_AIRBRUSH, ID_TOOL_AIRBRUSH),
                fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_AIRBRUSH),
                fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_PAINTBRUSH, ID_TOOL_PAINTBRUSH),
@@ -160,6 +167,7 @@ LRESULT CMainFrame::OnCreate(WPARAM wParam, LPARAM lParam) {
   // The paint attributes window, which tool commands need; shown as it
   // was left.
   InstallPaintServices(*TheLumoApp(), paintAttributes_);
+  InstallColourControlServices(*TheLumoApp());
   if (paintAttributes_.Create(Handle())) paintAttributes_.ShowAsSaved();
   ShowSplashScreen(Handle());
   LayoutStatusPanes();
@@ -334,10 +342,32 @@ void CMainFrame::OnAreaCommand(std::uint32_t id) {
   } else {
     LUSetActiveSelection(app->Site(), tool->name.c_str());
   }
-  // A selection tool, a paint tool and Layer Moving exclude each other.
+  // A selection tool, a paint tool, Layer Moving and Move selection
+  // exclude each other.
   if (layerMoving_) EndLayerMoving();
   SetCurrentTool(nullptr);
+  EnableMovingSelection(false);
   app->currentToolCommand = id;
+}
+
+void CMainFrame::EnableMovingSelection(bool on) {
+  CLumo40App* app = TheLumoApp();
+  LUEnableMovingSelection(app->Site(), on ? 1 : 0);
+  if (on) {
+    SetCurrentTool(nullptr);
+    LUSetActiveSelection(app->Site(), "");
+    if (layerMoving_) EndLayerMoving();
+    app->currentToolCommand = ID_SELECT_BAR_MOVE;
+  } else if (app->currentToolCommand == ID_SELECT_BAR_MOVE) {
+    app->currentToolCommand = 0;
+  }
+}
+
+void CMainFrame::OnMoveSelection() { EnableMovingSelection(true); }
+
+void CMainFrame::OnUpdateMoveSelection(fw::CmdUI& ui) {
+  ui.SetCheck(LUGetMovingSelectionFlag(TheLumoApp()->Site()) != 0 ? 1 : 0);
+  ui.Enable(FilterCommandEnable(ui.Id(), true));
 }
 
 void CMainFrame::OnUpdateAreaCommand(fw::CmdUI& ui) {
@@ -497,6 +527,7 @@ void CMainFrame::OnLayerMoving() {
   layerMoving_ = true;
   SetCurrentTool(nullptr);
   LUSetActiveSelection(TheLumoApp()->Site(), "");
+  EnableMovingSelection(false);
   if (CLumo40View* view = GetViewFromWnd(GetActiveImageWindow())) view->SetMoveToolActive(true);
 }
 

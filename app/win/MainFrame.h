@@ -27,6 +27,8 @@ bool HasPaneDialog();
 class CLumo40App;
 // What the brushes ask of the program, and the window's prompt.
 void InstallPaintServices(CLumo40App& app, CPaintAttributes& window);
+// What the colour controls ask of the application.
+void InstallColourControlServices(CLumo40App& app);
 
 class CMainFrame : public fw::MdiFrame {
   FW_DECLARE_MESSAGE_MAP()
@@ -70,6 +72,10 @@ class CMainFrame : public fw::MdiFrame {
   // Layer Moving: the active view's move and guide hook is on.
   bool LayerMoving() const { return layerMoving_; }
   void EndLayerMoving();
+  // Move selection (40031): a drag inside the selection moves it.
+  void EnableMovingSelection(bool on);
+  void OnMoveSelection();
+  void OnUpdateMoveSelection(fw::CmdUI& ui);
   // The visible layer palette takes its own commands first.
   bool OnCmdMsg(fw::MessageArgs& args) override;
   // Every message is offered to the tool host's main-frame pass first; its
@@ -96,6 +102,15 @@ class CMainFrame : public fw::MdiFrame {
   // The Dropper: starts a screen colour pick, or ends the running one.
   void OnDropper();
   void OnUpdateDropper(fw::CmdUI& ui);
+  // The colour swatches' commands (1167 foreground, 1168 background): the
+  // colour control on a bar takes them; without one the colour window opens
+  // for that colour here.
+  void OnColourSwatch(std::uint32_t id);
+  // 33119: every colour control shows the application's colours again.
+  void OnUpdateColours();
+  // A colour from the colour window working for the main window (1464,
+  // 1468): the colour it edits (foreground or background) takes it.
+  LRESULT OnColourWindowColour(WPARAM, LPARAM);
   void OnUpdatePaintAttributesCommand(fw::CmdUI& ui);
   // View/Macros Window: opens the macro window, or destroys the open one.
   void OnViewMacrosWindow();

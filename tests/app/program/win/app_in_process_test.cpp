@@ -725,6 +725,30 @@ TEST_F(ProgramInProcess, AboutBoxShowsSixtyFourBitMemoryAndClosesWithOkEnterOrEs
   CloseProgram(app);
 }
 
+// The colour an owner-drawn swatch button draws inside its frame: the
+// dialog draws it into a small bitmap of ours.
+COLORREF SwatchButtonColour(HWND dialog, int id) {
+  HWND control = GetDlgItem(dialog, id);
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, 20, 12);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  DRAWITEMSTRUCT item{};
+  item.CtlType = ODT_BUTTON;
+  item.CtlID = static_cast<UINT>(id);
+  item.itemAction = ODA_DRAWENTIRE;
+  item.hwndItem = control;
+  item.hDC = dc;
+  item.rcItem = RECT{0, 0, 20, 12};
+  SendMessageA(dialog, WM_DRAWITEM, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&item));
+  const COLORREF colour = GetPixel(dc, 10, 6);
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  return colour;
+}
+
 // File/New: the dialog's swatch starts with the background colour of the
 // settings, and OK fills the new image with it.
 TEST_F(ProgramInProcess, NewImageDialogStartsWithTheBackgroundColour) {
@@ -741,13 +765,7 @@ TEST_F(ProgramInProcess, NewImageDialogStartsWithTheBackgroundColour) {
   ASSERT_TRUE(app.InitInstance());
   COLORREF swatch = CLR_INVALID;
   DialogProbe newImage{"New image", [&](HWND dialog) {
-                         HWND control = GetDlgItem(dialog, IDC_NEWIMG_SWATCH);
-                         HDC dc = GetDC(control);
-                         auto brush = reinterpret_cast<HBRUSH>(SendMessageA(
-                             dialog, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control)));
-                         ReleaseDC(control, dc);
-                         LOGBRUSH shown{};
-                         if (brush != nullptr && GetObjectA(brush, sizeof shown, &shown) == sizeof shown) swatch = shown.lbColor;
+                         swatch = SwatchButtonColour(dialog, IDC_NEWIMG_SWATCH);
                          PostMessageA(dialog, WM_COMMAND, IDOK, 0);
                        }};
   probe = &newImage;
