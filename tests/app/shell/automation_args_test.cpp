@@ -54,3 +54,38 @@ TEST(AutomationArgs, NamesInAnyCaseFindTheirCommand) {
 
 }  // namespace
 }  // namespace lumora
+
+#include "app/CapDescriptor.h"
+
+namespace lumora {
+namespace {
+
+TEST(CapDescriptor, HandleWindowAndNameComeFromTheText) {
+  struct Case {
+    const char* text;
+    bool valid;
+    std::uint32_t handle, window;
+    std::string name;
+  } cases[] = {
+      {"0000001C000A01F2CapSection1", true, 0x1C, 0xA01F2, "CapSection1"},
+      {"0000001c000a01f2", true, 0x1C, 0xA01F2, ""},
+      {"0000001C000A01F", false, 0, 0, ""},  // 15 characters: nothing to open
+      {"", false, 0, 0, ""},
+      {"0000001G000A01F2name", false, 0, 0, ""},
+      {"FFFFFFFF00000001\xc3\xa9t\xc3\xa9", true, 0xFFFFFFFF, 1, "\xc3\xa9t\xc3\xa9"},
+  };
+  for (const Case& c : cases) {
+    const CapDescriptor d = ParseCapDescriptor(c.text);
+    EXPECT_EQ(d.valid, c.valid) << c.text;
+    EXPECT_EQ(d.handOver, c.handle) << c.text;
+    EXPECT_EQ(d.ownerWindow, c.window) << c.text;
+    EXPECT_EQ(d.name, c.name) << c.text;
+  }
+  EXPECT_FALSE(ParseCapDescriptor(nullptr).valid);
+  const std::string longName(70, 'n');
+  const CapDescriptor cut = ParseCapDescriptor(("0000000100000002" + longName).c_str());
+  EXPECT_EQ(cut.name, std::string(51, 'n'));
+}
+
+}  // namespace
+}  // namespace lumora

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -21,6 +22,7 @@
 #include "app/StatusPanes.h"
 #include "app/win/Lumo40App.h"
 #include "app/win/AutomationApp.h"
+#include "app/win/exports/CapSection.h"
 #include "app/win/MainFrame.h"
 #include "document/win/Lumo40Doc.h"
 #include "engine/layers/LayerMng.h"
@@ -410,6 +412,86 @@ TEST_F(ProgramInProcess, AutomationCallsAnswerTheirCodesAndRunNothingWhenRefused
   doc->SetModifiedFlag(false);
   doc->Image().SetModifiedFlag(false);
   CloseProgram(app);
+}
+
+// The shared-memory section class against a section and an owner window
+// the test makes: the section mapped for writing, the hand-over handle given
+// back to the window (message 2026), or closed when the window is gone and
+// the handle is this process's; a copy has handles of its own and gives
+// nothing back; an unknown name or a short descriptor maps nothing.
+std::vector<LPARAM> sectionClosedNotices;
+LRESULT CALLBACK SectionOwnerProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  if (m == CapSection::kSectionClosedMessage) sectionClosedNotices.push_back(lp);
+  return DefWindowProcA(w, m, wp, lp);
+}
+
+std::string Descriptor(HANDLE handOver, HWND owner, const std::string& name) {
+  char text[128] = {};
+  std::snprintf(text, sizeof text, "%08lX%08lX%s", static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(handOver)),
+                static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(owner)), name.c_str());
+  return text;
+}
+
+TEST(SharedSection, MapsTheSectionAndGivesTheHandleBack) {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = SectionOwnerProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "LumoraSectionOwner";
+  RegisterClassA(&wc);
+  HWND owner = CreateWindowA(wc.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
+  ASSERT_NE(owner, nullptr);
+  const std::string name = "LumoraTestSection" + std::to_string(GetCurrentProcessId());
+  HANDLE section = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, name.c_str());
+  ASSERT_NE(section, nullptr);
+  auto* mine = static_cast<char*>(MapViewOfFile(section, FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, 0));
+  HANDLE handOver = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+
+  sectionClosedNotices.clear();
+  std::string text = Descriptor(handOver, owner, name);
+  auto* cap = new CapSection(text.data());
+  ASSERT_NE(cap->View(), nullptr);
+  static_cast<char*>(cap->View())[10] = 'L';
+  EXPECT_EQ(mine[10], 'L');
+  EXPECT_EQ(std::string(cap->Name()), name);
+  EXPECT_EQ(SysStringLen(cap->WideName()), name.size());
+  {
+    std::string none = Descriptor(handOver, owner, "");
+    auto* copy = new CapSection(none.data());
+    *copy = *cap;
+    EXPECT_NE(copy->Mapping(), cap->Mapping()) << "the copy has a handle of its own";
+    EXPECT_NE(copy->WideName(), cap->WideName());
+    ASSERT_NE(copy->View(), nullptr);
+    EXPECT_EQ(static_cast<char*>(copy->View())[10], 'L');
+    delete copy;
+    EXPECT_TRUE(sectionClosedNotices.empty()) << "a copy gives nothing back";
+  }
+  delete cap;
+  ASSERT_EQ(sectionClosedNotices.size(), 1u);
+  EXPECT_EQ(sectionClosedNotices[0], static_cast<LPARAM>(reinterpret_cast<std::uintptr_t>(handOver)));
+  DWORD flags = 0;
+  EXPECT_TRUE(GetHandleInformation(handOver, &flags)) << "the owner closes it, not the section";
+
+  // An unknown name and a short descriptor map nothing.
+  std::string unknown = Descriptor(handOver, owner, "LumoraNoSuchSection");
+  auto* none = new CapSection(unknown.data());
+  EXPECT_EQ(none->View(), nullptr);
+  delete none;
+  char shortText[] = "0000001C000A01F";
+  auto* empty = new CapSection(shortText);
+  EXPECT_EQ(empty->View(), nullptr);
+  EXPECT_EQ(empty->OwnerWindow(), nullptr);
+  delete empty;
+
+  // The owner gone: the handle, this process's own, is closed here.
+  std::string again = Descriptor(handOver, owner, name);
+  auto* last = new CapSection(again.data());
+  DestroyWindow(owner);
+  sectionClosedNotices.clear();
+  delete last;
+  EXPECT_TRUE(sectionClosedNotices.empty());
+  EXPECT_FALSE(GetHandleInformation(handOver, &flags)) << "the hand-over handle was closed";
+  UnmapViewOfFile(mine);
+  CloseHandle(section);
 }
 
 TEST_F(ProgramInProcess, PlacementFollowsMovesSizesAndMaximising) {
