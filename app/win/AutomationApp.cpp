@@ -140,9 +140,13 @@ AutomationFactory gFactory;
 
 AutomationApp* AutomationApp::Create() { return new AutomationApp(); }
 
-AutomationApp::AutomationApp() : state_(std::make_unique<lang::ScriptRunState>()) { ++gObjects; }
+AutomationApp::AutomationApp() : state_(std::make_unique<lang::ScriptRunState>()) { AddServedObject(); }
 
-AutomationApp::~AutomationApp() {
+AutomationApp::~AutomationApp() { ReleaseServedObject(); }
+
+void AddServedObject() { ++gObjects; }
+
+void ReleaseServedObject() {
   if (--gObjects == 0) EndAutomationServerWhenUnused();
 }
 

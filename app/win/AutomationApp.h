@@ -52,4 +52,8 @@ void RevokeAutomationFactory();
 // main frame.
 void EndAutomationServerWhenUnused();
 
+// Every object the program serves holds it while it lives.
+void AddServedObject();
+void ReleaseServedObject();
+
 }  // namespace lumora

@@ -2,6 +2,7 @@
 #include "app/win/Lumo40App.h"
 #include "app/ShellDde.h"
 #include "app/win/AutomationApp.h"
+#include "app/win/EmbeddedImage.h"
 
 #include <ole2.h>
 #include <shellapi.h>
@@ -161,6 +162,7 @@ bool CLumo40App::InitInstance() {
   RefreshShellRegistration(!startedForOle);
   // One program serves every object, whichever way it was started.
   RegisterAutomationFactory();
+  RegisterEmbeddingFactory();
   recentWorkspaces_ = std::make_unique<fw::RecentFileList>(fw::kRecentWorkspaceSection, fw::kFirstRecentWorkspaceId, 4);
   recentWorkspaces_->Load(Settings());
   if (RegisterWaitDialogClass() == 0) return false;
@@ -577,6 +579,7 @@ int CLumo40App::ExitInstance() {
   exitResult_ = result;
   RemoveAppViewShell();
   RevokeAutomationFactory();
+  RevokeEmbeddingFactory();
   if (oleReady_) OleUninitialize();
   oleReady_ = false;
   return result;

@@ -89,3 +89,23 @@ TEST(CapDescriptor, HandleWindowAndNameComeFromTheText) {
 
 }  // namespace
 }  // namespace lumora
+
+#include "app/ServerExtent.h"
+
+namespace lumora {
+namespace {
+
+TEST(ServerExtent, HimetricFromTheResolutionOrTheDisplay) {
+  const HimetricSize a = HimetricExtent(300, 200, 150u | (150u << 16), 96, 96);
+  EXPECT_EQ(a.cx, 5080);
+  EXPECT_EQ(a.cy, 3386);
+  const HimetricSize b = HimetricExtent(300, 200, 0, 96, 120);
+  EXPECT_EQ(b.cx, 7937);
+  EXPECT_EQ(b.cy, 4233);
+  const HimetricSize c = HimetricExtent(320, 240, 72u | (0u << 16), 96, 96);  // y half unknown
+  EXPECT_EQ(c.cx, 11288);
+  EXPECT_EQ(c.cy, 6350);
+}
+
+}  // namespace
+}  // namespace lumora
