@@ -5,6 +5,7 @@
 
 #include "engine/pixels/AppValues.h"
 #include "hostapi/selfrg.h"
+#include "hostapi/comdlg.h"
 
 namespace lumora {
 
@@ -42,7 +43,7 @@ BOOL InitHostSite(HostSite& site, SiteHost& host) {
     descriptor = LU_SITE_TABLE{SiteTableEntries(t), 1, kSiteEntryCounts[t], nullptr, &site};
     site.site.tables[t] = &descriptor;
   }
-  site.tables[kSiteComDlg].privateData = comDlgData;
+  site.tables[kSiteComDlg].privateData = comDlgData != nullptr ? comDlgData : AllocCDlgData();
   // The selection library's data, once.
   if (selFrgData == nullptr) selFrgData = SF_AllocSfrgData(&site.site);
   if (selFrgData == nullptr) return 0;
@@ -60,6 +61,7 @@ void FreeHostSite(HostSite& site) {
   if (GetToolHostSite() == &site.site) SetToolHostSite(nullptr);
   if (site.tables[kSiteSelFrg].privateData != nullptr) SF_FreeSfrgData(site.tables[kSiteSelFrg].privateData);
   site.tables[kSiteSelFrg].privateData = nullptr;
+  FreeCDlgData(static_cast<CDlgData*>(site.tables[kSiteComDlg].privateData));
   site.tables[kSiteComDlg].privateData = nullptr;
 }
 
