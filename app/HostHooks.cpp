@@ -2,6 +2,9 @@
 #include "app/HostHooks.h"
 
 #include <algorithm>
+#include <string>
+
+#include "res/StringTable.h"
 
 namespace lumora {
 namespace {
@@ -12,6 +15,11 @@ constexpr std::uint32_t kWmShowWindow = 0x0018;
 constexpr std::uint32_t kWmNcMouseMove = 0x00A0;
 constexpr std::uint32_t kWmMouseMove = 0x0200;
 constexpr std::uint32_t kWmEnterIdle = 0x0121;
+constexpr std::uint32_t kWmMenuSelect = 0x011F;
+constexpr std::uint32_t kMfPopup = 0x0010, kMfSysMenu = 0x2000;
+// Prompts of a pane's system menu: the popup's, then one per item by
+// (id >> 4) & 255.
+constexpr std::uint32_t kIdsPaneSystemPopup = 2700, kIdsPaneSystemItem = 2701;
 
 bool IsHookSetUp(std::uint32_t message) { return message == kLUMsgHookInstalled || message == kLUMsgHookRemoved; }
 
@@ -75,6 +83,24 @@ int PaneDialogHookProc(void*, const LU_MSG* msg, void* context, std::intptr_t* i
     case kWmEnterIdle:
       state.prompts->RestoreSaved();
       break;
+    case kWmMenuSelect: {
+      const std::uint32_t item = msg->wParam & 0xFFFF, flags = (msg->wParam >> 16) & 0xFFFF;
+      if (state.paneMenuEntry == 0) state.paneMenuEntry = state.prompts->Add(0, 101, false);
+      if (flags == 0xFFFF && msg->lParam == 0) {
+        // The menu closed.
+        if (state.menuHelp != nullptr) *state.menuHelp = MenuHelpState{};
+        state.prompts->ClearText(state.paneMenuEntry, false);
+      } else if ((flags & kMfSysMenu) != 0) {
+        const bool popup = (flags & kMfPopup) != 0;
+        if (state.menuHelp != nullptr) {
+          *state.menuHelp = MenuHelpState{popup ? MenuHelpState::kPaneSystemPopup : MenuHelpState::kPaneSystemItem,
+                                          item, reinterpret_cast<void*>(msg->lParam)};
+        }
+        const std::uint32_t id = popup ? kIdsPaneSystemPopup : kIdsPaneSystemItem + ((item >> 4) & 255);
+        state.prompts->SetText(state.paneMenuEntry, std::string(res::String(id)).c_str());
+      }
+      break;
+    }
     default:
       break;
   }

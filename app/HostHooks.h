@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/PromptStack.h"
+#include "view/MenuHelpState.h"
 #include "hostapi/toolhost.h"
 #include "platform/win32types.h"
 
@@ -60,6 +61,10 @@ struct HookState {
   int cursorEntry = 0;  // prompt handle of the cursor-position text
   POINT lastPoint{kNoPoint, kNoPoint};
   int paneEntry = 0;    // prompt handle of pane prompts (channel 0)
+  // A pane's system menu: what is highlighted (for F1) and its prompt
+  // (channel 0, above the menus' own).
+  MenuHelpState* menuHelp = nullptr;
+  int paneMenuEntry = 0;
   std::vector<void*> openPanes;
   // Installs the image view's own kind-4 hook and returns its id; without
   // it the stand-in below takes the kind-4 place.

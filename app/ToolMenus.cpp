@@ -47,7 +47,7 @@ void ToolMenus::Clear() {
 bool ToolMenus::Build(ToolRegistry& registry, MenuEditor& menus, void* const roots[kToolTables]) {
   Clear();
   for (int i = 0; i < kToolTables; ++i) {
-    tables_[i].nextId = kToolTableSpecs[i].firstId;
+    tables_[i].nextId = kToolTableRanges[i].firstId;
     if (roots[i] != nullptr) tables_[i].popups.push_back(Popup{std::string(), roots[i], 0, -1, 0, 0});
   }
   built_ = true;
@@ -88,13 +88,13 @@ bool ToolMenus::AddTool(ToolRegistry& registry, MenuEditor& menus, int tool) {
   }
   Table& t = tables_[table];
   if (t.popups.empty()) return true;  // that menu is not there
-  const ToolTableSpec& spec = kToolTableSpecs[table];
-  if (t.nextId > spec.lastId) {
+  const ToolTableRange& range = kToolTableRanges[table];
+  if (t.nextId > range.lastId) {
     // A full table takes no more: the next id belongs to another range.
     std::string name;
     registry.MenuName(tool, &name);
     refused_.push_back("tool " + std::to_string(tool) + " (" + WithoutAmpersands(name) + "): its menu holds " +
-                       std::to_string(spec.lastId - spec.firstId + 1) + " tools already");
+                       std::to_string(range.lastId - range.firstId + 1) + " tools already");
     return true;
   }
   int popup = 0;
@@ -122,7 +122,7 @@ int ToolMenus::FindOrMakePopup(MenuEditor& menus, int table, int parent, const s
   }
   void* sub = menus.CreatePopup();
   if (sub == nullptr ||
-      !menus.InsertItem(sub, 0, kToolTableSpecs[table].placeholderId, std::string(res::String(kIdsNoToolsRegistered)),
+      !menus.InsertItem(sub, 0, kToolTableRanges[table].placeholderId, std::string(res::String(kIdsNoToolsRegistered)),
                         true)) {
     *ok = false;
     return parent;

@@ -44,12 +44,12 @@ class MenuEditor {
 // The four tables, in their order.
 enum ToolTable : int { kToolsTable = 0, kConvertTable = 1, kAdjustTable = 2, kAreaTable = 3, kToolTables = 4 };
 
-struct ToolTableSpec {
+struct ToolTableRange {
   std::uint32_t placeholderId;
   std::uint32_t firstId;
   std::uint32_t lastId;
 };
-inline constexpr ToolTableSpec kToolTableSpecs[kToolTables] = {
+inline constexpr ToolTableRange kToolTableRanges[kToolTables] = {
     {33115, 560, 899}, {32969, 500, 510}, {32970, 511, 559}, {33039, 900, 998}};
 
 // Text of the greyed placeholder of a new sub-popup (string 76).

@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "bench/bench_stack.h"
-#include "view/MapRect.h"
-#include "view/StackCellRenderer.h"
+#include "engine/render/MapRect.h"
+#include "engine/render/StackCellRenderer.h"
 
 namespace {
 

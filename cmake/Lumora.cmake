@@ -71,6 +71,8 @@ set(LUMORA_PROGRESS_CURSORS)
 foreach(_i RANGE 12)
   list(APPEND LUMORA_PROGRESS_CURSORS ${CMAKE_BINARY_DIR}/generated/CUR${_i}.cur)
 endforeach()
+# The edge templates of Layer/Edges and their catalogue, drawn at build time.
+set(LUMORA_EDGE_TEMPLATES_RC ${CMAKE_BINARY_DIR}/generated/EdgeTemplates.rc)
 
 # lumora_add_resources(<target>)
 # Links the program's resource script into the target (directly: a .rc
@@ -82,6 +84,6 @@ function(lumora_add_resources target)
   target_include_directories(${target} PRIVATE ${CMAKE_BINARY_DIR}/generated)
   # The resource compiler's includes are not scanned: name the generated one.
   set_source_files_properties(${_rc} TARGET_DIRECTORY ${target} PROPERTIES OBJECT_DEPENDS
-                              "${LUMORA_MENUS_RC};${LUMORA_PROGRESS_CURSORS}")
+                              "${LUMORA_MENUS_RC};${LUMORA_PROGRESS_CURSORS};${LUMORA_EDGE_TEMPLATES_RC}")
   add_dependencies(${target} lumora_menus)
 endfunction()

@@ -472,13 +472,15 @@ void ImageDocument::SetSelection(Fragment* fragment, bool withStep) {
 }
 
 void ImageDocument::FreeSelection(bool withStep) {
-  if (selection_.fragment != nullptr) {
+  const bool freed = selection_.fragment != nullptr;
+  if (freed) {
     TerminateEdgeSmoothing(selection_.fragment);
     if (withStep) BackupImageCore(std::string(res::String(IDS_FREE_SELECTION)), false);
     DropSelection();
     selection_.changed = 1;
   }
-  if (withStep) NotifyViewsSelection(kNotifySelectionFreed);
+  // A selection that goes takes its marching ants with it, step or not.
+  if (withStep || freed) NotifyViewsSelection(kNotifySelectionFreed);
 }
 
 void ImageDocument::RestoreSelection(Fragment* fragment) {

@@ -20,8 +20,8 @@
 #include "engine/layers/LayerMng.h"
 #include "engine/layers/LayerText.h"
 #include "hostapi/fragment.h"
-#include "view/LayerMove.h"
-#include "view/MapRect.h"
+#include "engine/render/LayerMove.h"
+#include "engine/render/MapRect.h"
 
 namespace lumora {
 
@@ -126,7 +126,7 @@ class DocumentPreviewOff {
 // top-left (top-left, top-right, bottom-right, bottom-left), rotate by the
 // angle (degrees, counterclockwise) about the centre, move (1 to `move`,
 // 2 by it).
-struct LayerTransformSpec {
+struct LayerTransformPlan {
   bool flipHorizontal = false;
   bool flipVertical = false;
   bool scale = false;
@@ -322,6 +322,22 @@ class ImageDocument : public DocumentLock, public CellRenderer, public LayerMove
   bool GroupWithPrevious();
   bool Ungroup();
   bool ResizeCanvas(const RECT& canvas);
+  // Image/Frames, one step: the canvas grows by `border` on every side and
+  // the picture (a packed DIB of the grown size) with its mask (an 8-bit
+  // grey DIB) goes on top as the active layer, named `name` or the next
+  // free name, with the active layer's attributes. The image's resolution
+  // stays. False, with nothing changed, for DIBs of another size.
+  // Layer/Edges: the active layer's mask shaped by `shape` (given the
+  // mask's bytes, width, height and row stride, rows from the bottom; false
+  // when it cannot) in step "Edge". With lighting 1..4 (top left, top
+  // right, bottom left, bottom right) the step is "Shadow" and a black
+  // layer named `shadowName` (or the next free name) goes under the active
+  // one, holding the shaped mask moved max(width, height) x 3 / 100 away
+  // from the light. False, nothing changed, without a mask.
+  bool ApplyEdge(const std::function<bool(std::uint8_t*, int, int, std::ptrdiff_t)>& shape, int lighting,
+                 const std::string& shadowName);
+  bool AddFrameLayer(int border, const std::vector<std::uint8_t>& pictureDib,
+                     const std::vector<std::uint8_t>& maskDib, const std::string& name);
   bool ResizeImage(int width, int height, int xResolution, int yResolution);
   // Degrees counterclockwise (radians with inRadians).
   bool RotateImage(double angle, int inRadians);
@@ -438,11 +454,11 @@ class ImageDocument : public DocumentLock, public CellRenderer, public LayerMove
   // One step "Layer transformation": the whole layer changes in its place;
   // selected pixels become a new layer above it, and the selection follows
   // them. Nothing asked is done at once.
-  bool TransformLayer(Fragment* selection, const LayerTransformSpec& spec);
+  bool TransformLayer(Fragment* selection, const LayerTransformPlan& plan);
   bool DoFlipLayer(Fragment* selection, bool horizontal, bool vertical);
   // Degrees, counterclockwise.
   bool DoRotateLayer(Fragment* selection, double angle);
-  bool NumericLayerTransform(Fragment* selection, const LayerTransformSpec& spec);
+  bool NumericLayerTransform(Fragment* selection, const LayerTransformPlan& plan);
   // The active text layer becomes a plain layer of its pixels.
   bool RenderTextLayer();
   // The active text layer's text in columns (vertical) or lines, laid out

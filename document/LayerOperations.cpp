@@ -3,10 +3,11 @@
 #include <algorithm>
 
 #include "document/ImageDocument.h"
+#include "document/DocumentRecorder.h"
 #include "document/LayerMerge.h"
 #include "engine/blend/MergeModes.h"
+#include "engine/pixels/Dib.h"
 #include "engine/pixels/ImageLimits.h"
-#include "lang/Recorder.h"
 #include "platform/rect.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
@@ -378,6 +379,87 @@ bool ImageDocument::ResizeCanvas(const RECT& canvas) {
   return GeometryStep(IDS_STEP_CANVAS_SIZE, [&](CLayersManager& stack) { return stack.ResizeCanvas(canvas) == 0; });
 }
 
+bool ImageDocument::ApplyEdge(const std::function<bool(std::uint8_t*, int, int, std::ptrdiff_t)>& shape,
+                              int lighting, const std::string& shadowName) {
+  CLayer* active = GetActiveLayer();
+  if (active == nullptr || active->HasMask() == 0 || active->PeekMask() == nullptr || lighting < 0 || lighting > 4)
+    return false;
+  // The shaped mask is a new buffer: the undo snapshot may share the old one.
+  const WAPtr mask = WAPtr::Adopt(CloneWA(active->PeekMask()));
+  if (!mask) return false;
+  const int w = mask->GetW(), h = mask->GetH();
+  const std::ptrdiff_t stride = h > 1 ? mask->Row(1) - mask->Row(0) : w;
+  if (!shape(mask->Row(0), w, h, stride)) return false;
+  CLayerPtr shadow;
+  const RECT maskRect = active->GetMaskRect();
+  if (lighting != 0) {
+    // The shadow falls away from the light (rows count upward).
+    const int d = std::max(w, h) * 3 / 100;
+    const int dx = lighting == 1 || lighting == 3 ? d : -d;
+    const int dy = lighting == 1 || lighting == 2 ? -d : d;
+    const RECT place{maskRect.left + dx, maskRect.top + dy, maskRect.right + dx, maskRect.bottom + dy};
+    LAYER_INFO info;
+    InitLayerInfo(info);
+    info.name = !stack_->IsLayerNameUsed(shadowName, nullptr) ? shadowName
+                                                               : stack_->MakeUniqueLayerName(shadowName, 0, nullptr);
+    const WAPtr shadowMask = WAPtr::Adopt(CloneWA(mask.get()));
+    try {
+      shadow = CLayerPtr::Adopt(new CLayer(&place, info, stack_->GetImageType(), 0));
+    } catch (const std::exception&) {
+      return false;
+    }
+    if (!shadowMask || shadow->SetMask(shadowMask.get()) != kLayerOk) return false;
+  }
+  const int code = LayerStep(lighting != 0 ? IDS_SHADOW : IDS_STEP_EDGE, [&](CLayersManager& stack) {
+    if (active->SetMaskAt(mask.get(), maskRect) != kLayerOk) return kFailed;
+    if (shadow) {
+      CLayer* fresh = shadow.get();
+      fresh->AddRef();
+      if (!stack.InsertLayerBelow(active, fresh)) {
+        fresh->Release();
+        return kFailed;
+      }
+    }
+    return kDone;
+  });
+  if (code != kDone) return false;
+  RECT changed = maskRect;
+  if (shadow) RectUnion(&changed, maskRect, shadow->GetRect());
+  LayerChanged(&changed, nullptr);
+  return true;
+}
+
+bool ImageDocument::AddFrameLayer(int border, const std::vector<std::uint8_t>& pictureDib,
+                                  const std::vector<std::uint8_t>& maskDib, const std::string& name) {
+  CLayer* active = GetActiveLayer();
+  if (active == nullptr || border < 0) return false;
+  const std::int64_t width = std::int64_t{stack_->GetWidth()} + 2 * std::int64_t{border};
+  const std::int64_t height = std::int64_t{stack_->GetHeight()} + 2 * std::int64_t{border};
+  if (!IsImageSize(width, height)) return false;
+  const WAPtr picture = WAPtr::Adopt(DIBToImage(pictureDib.data(), pictureDib.size(), 0));
+  const WAPtr mask = WAPtr::Adopt(DIBToImage(maskDib.data(), maskDib.size(), 0));
+  if (!picture || !mask || picture->GetW() != width || picture->GetH() != height || mask->GetW() != width ||
+      mask->GetH() != height)
+    return false;
+  LAYER_INFO info = active->GetLayerInfo();
+  info.name = !stack_->IsLayerNameUsed(name, nullptr) ? name : stack_->MakeUniqueLayerName(name, 0, nullptr);
+  CLayerPtr layer;
+  try {
+    layer = CLayerPtr::Adopt(new CLayer(picture.get(), POINT{0, 0}, 1, mask.get(), info.mergeMode));
+  } catch (const std::exception&) {
+    return false;
+  }
+  layer->SetLayerInfo(info);
+  const RECT canvas{-border, -border, static_cast<LONG>(width - border), static_cast<LONG>(height - border)};
+  // The DIB's 300 is pixels per metre: the stack's resolution is kept as it was.
+  return GeometryStep(IDS_STEP_FRAME, [&](CLayersManager& stack) {
+    if (stack.ResizeCanvas(canvas) != 0) return false;
+    if (stack.AddLayer(layer.get()) != kLayerOk) return false;
+    stack.SetActiveLayer(layer.get());
+    return true;
+  });
+}
+
 bool ImageDocument::ResizeImage(int width, int height, int xResolution, int yResolution) {
   return GeometryStep(IDS_STEP_RESIZE_IMAGE, [&](CLayersManager& stack) {
     const std::uint32_t old = stack.GetResolution();
@@ -452,8 +534,8 @@ bool IsPlainLayer(const LAYER_INFO& info) {
 CLayer* ImageDocument::CreateLayer(const LAYER_INFO& info, bool fill) {
   if (GetActiveLayer() == nullptr) return nullptr;
   if (IsPlainLayer(info)) {
-    lang::RecordCreateNewLayer(info.name, GetMergeModeName(info.mergeMode), info.opacity, info.grouped,
-                               fill ? 1 : 0);
+    Recorder().CreateNewLayer(info.name, GetMergeModeName(info.mergeMode), info.opacity, info.grouped,
+                              fill ? 1 : 0);
   }
   CLayerPtr layer = CLayerPtr::Adopt(stack_->CreateFilledLayer(info, host_->FillColour(), 0));
   if (!layer || layer->CreateMask(fill ? 1 : 0) != 0) return nullptr;

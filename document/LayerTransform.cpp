@@ -57,28 +57,28 @@ bool Stage(Carried& c, Op op) {
   return run(c.image, false) && run(c.mask, true) && run(c.selection, true);
 }
 
-bool RunStages(Carried& c, const LayerTransformSpec& spec) {
+bool RunStages(Carried& c, const LayerTransformPlan& plan) {
   const int width = RectWidth(c.rect), height = RectHeight(c.rect);
-  if (spec.flipHorizontal || spec.flipVertical) {
+  if (plan.flipHorizontal || plan.flipVertical) {
     if (!Stage(c, [&](Transform& t, int* step, int* cancel) {
-          return t.Resize(spec.flipHorizontal ? -width : width, spec.flipVertical ? -height : height, nullptr, 0,
+          return t.Resize(plan.flipHorizontal ? -width : width, plan.flipVertical ? -height : height, nullptr, 0,
                           step, cancel);
         }))
       return false;
   }
-  if (spec.scale) {
-    const int w = std::abs(spec.width), h = std::abs(spec.height);
+  if (plan.scale) {
+    const int w = std::abs(plan.width), h = std::abs(plan.height);
     if (!IsImageSize(w, h) ||
-        !Stage(c, [&](Transform& t, int* step, int* cancel) { return t.Resize(spec.width, spec.height, nullptr, 0, step, cancel); }))
+        !Stage(c, [&](Transform& t, int* step, int* cancel) { return t.Resize(plan.width, plan.height, nullptr, 0, step, cancel); }))
       return false;
     // The rect keeps its centre.
     const LONG left = c.rect.left + (RectWidth(c.rect) - w) / 2;
     const LONG top = c.rect.top + (RectHeight(c.rect) - h) / 2;
     c.rect = RECT{left, top, left + w, top + h};
   }
-  if (spec.skew) {
+  if (plan.skew) {
     POINT points[4];
-    std::copy(spec.corners, spec.corners + 4, points);
+    std::copy(plan.corners, plan.corners + 4, points);
     RECT bounds{points[0].x, points[0].y, points[0].x, points[0].y};
     for (const POINT& p : points) {
       bounds.left = std::min(bounds.left, p.x);
@@ -88,7 +88,7 @@ bool RunStages(Carried& c, const LayerTransformSpec& spec) {
     }
     if (!Stage(c, [&](Transform& t, int*, int*) {
           POINT each[4];
-          std::copy(spec.corners, spec.corners + 4, each);
+          std::copy(plan.corners, plan.corners + 4, each);
           return t.Distort(each);
         }))
       return false;
@@ -97,20 +97,20 @@ bool RunStages(Carried& c, const LayerTransformSpec& spec) {
     const LONG left = c.rect.left + bounds.left, top = c.rect.top + bounds.top;
     c.rect = RECT{left, top, left + c.image->GetW(), top + c.image->GetH()};
   }
-  if (spec.rotate) {
-    if (!std::isfinite(spec.angle)) return false;
+  if (plan.rotate) {
+    if (!std::isfinite(plan.angle)) return false;
     RECT turned;
     GetRotatedCorners(&turned, c.rect, c.rect.left + RectWidth(c.rect) / 2, c.rect.top + RectHeight(c.rect) / 2,
-                      spec.angle, 0);
+                      plan.angle, 0);
     if (!IsLayerRect(turned) ||
-        !Stage(c, [&](Transform& t, int* step, int* cancel) { return t.Rotate(spec.angle, 0, nullptr, 0, step, cancel); }))
+        !Stage(c, [&](Transform& t, int* step, int* cancel) { return t.Rotate(plan.angle, 0, nullptr, 0, step, cancel); }))
       return false;
     c.rect = RECT{turned.left, turned.top, turned.left + c.image->GetW(), turned.top + c.image->GetH()};
   }
-  if (spec.moveMode == 1) {
-    RectOffset(&c.rect, spec.move.x - c.rect.left, spec.move.y - c.rect.top);
-  } else if (spec.moveMode == 2) {
-    RectOffset(&c.rect, spec.move.x, spec.move.y);
+  if (plan.moveMode == 1) {
+    RectOffset(&c.rect, plan.move.x - c.rect.left, plan.move.y - c.rect.top);
+  } else if (plan.moveMode == 2) {
+    RectOffset(&c.rect, plan.move.x, plan.move.y);
   }
   // Every buffer must have come out of the stages in the rect's size.
   for (const WAPtr* b : {&c.image, &c.mask, &c.selection}) {
@@ -121,7 +121,7 @@ bool RunStages(Carried& c, const LayerTransformSpec& spec) {
 
 }  // namespace
 
-bool LayerTransformSpec::Any() const {
+bool LayerTransformPlan::Any() const {
   return flipHorizontal || flipVertical || scale || skew || rotate || moveMode == 1 || moveMode == 2;
 }
 
@@ -164,10 +164,10 @@ CLayer* ImageDocument::BeginLayerTransform(CLayer* layer, Fragment* selection, F
   return floating.Detach();
 }
 
-bool ImageDocument::TransformLayer(Fragment* selection, const LayerTransformSpec& spec) {
+bool ImageDocument::TransformLayer(Fragment* selection, const LayerTransformPlan& plan) {
   CLayer* active = GetActiveLayer();
   if (active == nullptr) return false;
-  if (!spec.Any()) return true;
+  if (!plan.Any()) return true;
   DocumentPreviewOff preview(host_);
   const bool whole = MeansWholeLayer(selection);
   Fragment* liftedSelection = nullptr;
@@ -183,7 +183,7 @@ bool ImageDocument::TransformLayer(Fragment* selection, const LayerTransformSpec
   c.mask = mask ? WAPtr::Adopt(CloneWA(mask.get())) : OpaquePlane(RectWidth(c.rect), RectHeight(c.rect));
   if (liftedSelection != nullptr) c.selection = WAPtr::Adopt(GetMaskWA(liftedSelection));
   DeleteFragment(liftedSelection);
-  if (!c.image || !c.mask || (!whole && !c.selection) || !RunStages(c, spec)) return false;
+  if (!c.image || !c.mask || (!whole && !c.selection) || !RunStages(c, plan)) return false;
 
   if (!BackupImage(IDS_STEP_LAYER_TRANSFORM)) return false;
   const RECT former = active->GetRect();
@@ -238,21 +238,21 @@ bool ImageDocument::TransformLayer(Fragment* selection, const LayerTransformSpec
 }
 
 bool ImageDocument::DoFlipLayer(Fragment* selection, bool horizontal, bool vertical) {
-  LayerTransformSpec spec;
-  spec.flipHorizontal = horizontal;
-  spec.flipVertical = vertical;
-  return TransformLayer(selection, spec);
+  LayerTransformPlan plan;
+  plan.flipHorizontal = horizontal;
+  plan.flipVertical = vertical;
+  return TransformLayer(selection, plan);
 }
 
 bool ImageDocument::DoRotateLayer(Fragment* selection, double angle) {
-  LayerTransformSpec spec;
-  spec.rotate = true;
-  spec.angle = angle;
-  return TransformLayer(selection, spec);
+  LayerTransformPlan plan;
+  plan.rotate = true;
+  plan.angle = angle;
+  return TransformLayer(selection, plan);
 }
 
-bool ImageDocument::NumericLayerTransform(Fragment* selection, const LayerTransformSpec& spec) {
-  return TransformLayer(selection, spec);
+bool ImageDocument::NumericLayerTransform(Fragment* selection, const LayerTransformPlan& plan) {
+  return TransformLayer(selection, plan);
 }
 
 // ---- Text layers ----

@@ -153,6 +153,12 @@ void SetMacroRecorder(MacroLineSink* sink, RecordImageContext* context) {
   gContext = context;
 }
 
+MacroLineSink* ReplaceMacroLineSink(MacroLineSink* sink) {
+  MacroLineSink* former = gSink;
+  gSink = sink;
+  return former;
+}
+
 void SetMacroProgramFolder(const std::filesystem::path& folder) { gProgramFolder = folder; }
 
 bool IsMacroRecording() { return gSink != nullptr && gSink->IsRecording(); }

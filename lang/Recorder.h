@@ -44,6 +44,9 @@ class RecordImageContext {
 // recorded then), and the program folder that holds "Macroses".
 void SetMacroRecorder(MacroLineSink* sink, RecordImageContext* context);
 void SetMacroProgramFolder(const std::filesystem::path& folder);
+// Puts `sink` in the recorder's place, the image context kept; returns the
+// sink it replaced.
+MacroLineSink* ReplaceMacroLineSink(MacroLineSink* sink);
 
 bool IsMacroRecording();
 void RecordLines(const LineList& lines);

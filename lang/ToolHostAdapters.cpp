@@ -5,6 +5,7 @@
 #include "hostapi/imagebuf.h"
 #include "hostapi/toolhost.h"
 #include "lang/Script.h"
+#include "res/StringTable.h"
 
 namespace lang {
 namespace {
@@ -59,7 +60,17 @@ bool LUToolHostLink::CanCreateTool(const std::string& toolId) {
 }
 
 std::string LUToolHostLink::LoadToolHelp(const std::string& toolId) {
-  // The tools bring no help of their own: their menu name says what they do.
+  // A tool's help is its prompt, string base + 3 of its module (the tools'
+  // strings live in the program's string table); the menu name only when
+  // the tool has none.
+  if (const auto* host = dynamic_cast<const LUToolRunHost*>(&context_.host)) {
+    const int tool = LUGetRegToolIDNumber(host->Site(), toolId.c_str(), 0);
+    LU_REGTOOLINFO info{};
+    if (tool != 0 && LUGetRegToolInfo(host->Site(), tool, 1, &info)) {
+      const std::string_view help = res::String(static_cast<std::uint32_t>(info.baseStringId + 3));
+      if (!help.empty()) return std::string(help);
+    }
+  }
   return GetToolUndoName(context_.host, toolId);
 }
 

@@ -17,6 +17,7 @@ namespace lang {
 class LUToolRunHost final : public ToolRunHost {
  public:
   explicit LUToolRunHost(const void* site = nullptr) : site_(site) {}
+  const void* Site() const { return site_; }
   ToolHandle CreateTool(const std::string& idName) override;
   void DeleteTool(ToolHandle tool) override;
   void FreezeError() override;

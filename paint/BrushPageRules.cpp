@@ -97,4 +97,12 @@ int FindPresetToRemove(const std::vector<std::unique_ptr<PREDEFITEM>>& presets, 
   return -1;
 }
 
+std::uint32_t CheckPresetName(const std::string& name, const std::vector<std::string>& existing) {
+  if (name.size() < 2) return kMsgNameTooShort;
+  for (auto it = existing.rbegin(); it != existing.rend(); ++it) {
+    if (*it == name) return kMsgPresetNameUsed;
+  }
+  return 0;
+}
+
 }  // namespace paint

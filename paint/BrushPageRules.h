@@ -61,4 +61,11 @@ bool RemovePresetAt(std::vector<std::unique_ptr<PREDEFITEM>>* presets, int posit
 // `name`, else the first with that name; -1 when none has it.
 int FindPresetToRemove(const std::vector<std::unique_ptr<PREDEFITEM>>& presets, int selected, const std::string& name);
 
+// The name a new preset may take: 0 when it may; 10098 ("Please enter more
+// than 2 characters.") when shorter than 2 characters; 10226 when a name in
+// `existing` equals it exactly (names differing in case do not clash).
+constexpr std::uint32_t kMsgNameTooShort = 10098;
+constexpr std::uint32_t kMsgPresetNameUsed = 10226;
+std::uint32_t CheckPresetName(const std::string& name, const std::vector<std::string>& existing);
+
 }  // namespace paint

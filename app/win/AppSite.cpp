@@ -276,7 +276,13 @@ class AppSiteHost : public SiteHost {
   int WriteProfileString(const char* section, const char* key, const char* text) override {
     return app_.Settings().WriteString(section, key, text != nullptr ? text : "") ? 1 : 0;
   }
-  int GetTabletPressure(int*, int*) override { return 0; }
+  // No tablet: full pressure at full width (255 at 1 / 1), as the brushes
+  // expect.
+  int GetTabletPressure(int* numerator, int* denominator) override {
+    if (numerator != nullptr) *numerator = 1;
+    if (denominator != nullptr) *denominator = 1;
+    return 255;
+  }
   void FlushTabletQueue() override {}
   COLORREF BackColor() override { return app_.settings.backColor; }
   COLORREF ForeColor() override { return app_.settings.foreColor; }

@@ -139,8 +139,8 @@ void GreyToolPlaceholders(HMENU menu) {
       continue;
     }
     const UINT id = GetMenuItemID(menu, i);
-    for (const ToolTableSpec& spec : kToolTableSpecs) {
-      if (id == spec.placeholderId) EnableMenuItem(menu, static_cast<UINT>(i), MF_BYPOSITION | MF_GRAYED);
+    for (const ToolTableRange& range : kToolTableRanges) {
+      if (id == range.placeholderId) EnableMenuItem(menu, static_cast<UINT>(i), MF_BYPOSITION | MF_GRAYED);
     }
   }
 }

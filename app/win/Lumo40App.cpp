@@ -14,6 +14,7 @@
 #include "app/win/AppToolMenus.h"
 #include "app/win/AppViewShell.h"
 #include "app/win/MainFrame.h"
+#include "ui/win/AngleDial.h"
 #include "app/win/SmallWindows.h"
 #include "dialogs/win/CreateNewImgDlg.h"
 #include "ui/win/LayerDialogs.h"
@@ -116,6 +117,7 @@ CLumo40App::CLumo40App() : fw::App(LoadResString(IDS_APP_CAPTION)) {
   hookState_.host = this;
   hookState_.installViewHook = InstallImageViewHook;
   hookState_.prompts = &prompts;
+  hookState_.menuHelp = &SharedMenuHelpState();
   animationTick = &tick_;
   prompts.showOnMessageBar = [this](const std::string& text) {
     if (fw::FrameWnd* frame = MainFrame(); frame != nullptr && frame->Handle() != nullptr) frame->SetMessageText(text);
@@ -227,6 +229,7 @@ void CLumo40App::RegisterWindowClasses() {
   RegisterImageViewClass();
   // Without the control library the dialogs use the plain classes.
   RegisterCustomNcDialogClass(instance);
+  RegisterAngleDialClass(instance);
 }
 
 void CLumo40App::OnMenuPopupUpdated(HMENU popup) {

@@ -17,7 +17,10 @@
 #include "res/resource.h"
 #include "document/win/Lumo40Doc.h"
 #include "framework/win/DocView.h"
+#include "hostapi/fragment.h"
 #include "hostapi/toolhost.h"
+#include "lang/ToolHostAdapters.h"
+#include "lang/win/LangWnd.h"
 #include "ui/win/ProgressInd.h"
 #include "view/win/AppActivation.h"
 #include "view/win/ImageViewWnd.h"
@@ -81,6 +84,8 @@ FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnC
                fw::CommandEntry<&CMainFrame::OnPaintAttributesCommand>(ID_VIEW_PAINT_ATTRIBUTES),
                fw::UpdateEntry<&CMainFrame::OnUpdatePaintAttributesCommand>(ID_VIEW_PAINT_ATTRIBUTES),
                fw::CommandEntry<&CMainFrame::OnDropper>(ID_DROPPER),
+               fw::CommandEntry<&CMainFrame::OnAddPreset>(ID_ATTRIB_ADD_PRESET),
+               fw::CommandEntry<&CMainFrame::OnRemovePreset>(ID_ATTRIB_REMOVE_PRESET),
                fw::UpdateEntry<&CMainFrame::OnUpdateDropper>(ID_DROPPER),
                fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_AIRBRUSH, ID_TOOL_AIRBRUSH),
                fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_AIRBRUSH),
@@ -95,7 +100,10 @@ FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnC
                fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_CLONE, ID_TOOL_WATER),
                fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_CLONE, ID_TOOL_WATER),
                fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_ERASER, ID_TOOL_ERASER),
-               fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_ERASER))
+               fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_ERASER),
+               fw::CommandEntry<&CMainFrame::OnViewMacrosWindow>(ID_VIEW_MACROS_WINDOW),
+               fw::UpdateEntry<&CMainFrame::OnUpdateViewMacrosWindow>(ID_VIEW_MACROS_WINDOW),
+               fw::WindowMessageEntry<&CMainFrame::OnToolExecuted>(kLUMsgToolExecuted))
 
 CMainFrame::CMainFrame() { className = kMainFrameClass; }
 
@@ -502,6 +510,12 @@ bool CMainFrame::OnCommand(WPARAM wParam, LPARAM lParam) {
 }
 
 std::string CMainFrame::GetMessageString(std::uint32_t id) {
+  if (id >= kFirstAreaCommand && id <= kLastAreaCommand) {
+    // The area tool's name, as the tool host registered it.
+    const std::vector<RegisteredAreaTool>& tools = TheLumoApp()->areaTools.Tools();
+    const std::size_t i = id - kFirstAreaCommand;
+    return i < tools.size() ? tools[i].name : std::string();
+  }
   if (id >= 500 && id <= 999) {
     std::string prompt;
     const int tool = TheLumoApp()->toolMenus.ToolOfCommand(id, false);
@@ -641,6 +655,49 @@ void CMainFrame::OnSelectionLevel() {
   CIntersectLevelDlg dialog;
   dialog.level = TheLumoApp()->settings.intersectLevel;
   if (dialog.DoModal() == IDOK) TheLumoApp()->settings.intersectLevel = dialog.level;
+}
+
+// ---- The macro window
+
+bool CMainFrame::IsMacroWindowVisible() const {
+  return macroWindowOpen_ && macroWindow_ != nullptr && IsWindowVisible(macroWindow_->Handle());
+}
+
+void CMainFrame::OnViewMacrosWindow() {
+  if (macroWindowOpen_ && macroWindow_ != nullptr) {
+    macroWindow_->DestroyWindow();
+    return;
+  }
+  macroWindow_ = lang::CLangWnd::Open(Handle(), &macroWindowOpen_);
+}
+
+void CMainFrame::OnUpdateViewMacrosWindow(fw::CmdUI& ui) {
+  ui.SetCheck(IsMacroWindowVisible() ? 1 : 0);
+  ui.Enable(FilterCommandEnable(ID_VIEW_MACROS_WINDOW, true));
+}
+
+LRESULT CMainFrame::OnToolExecuted(WPARAM wParam, LPARAM) {
+  auto* tool = reinterpret_cast<LUTool*>(wParam);
+  if (tool == nullptr || !IsMacroWindowVisible()) return 0;
+  CLumo40View* view = GetViewFromWnd(GetActiveImageWindow());
+  CLumo40Doc* doc = view != nullptr ? view->GetDoc() : nullptr;
+  if (doc == nullptr || !doc->Image().HasImage()) return 0;
+  void* reference = nullptr;
+  Fragment* fragment = nullptr;
+  LUFreezeError();
+  if (LUGetParameterByRef(tool, kLUSlotLimit, 0, &reference) == 0 && reference != nullptr) {
+    fragment = CreateFragmentIndirect(static_cast<Fragment*>(reference));
+    DeleteFragment(static_cast<Fragment*>(reference));
+  }
+  LUUnfreezeError();
+  CLayersManager* stack = doc->Image().GetLayers();
+  const std::int32_t layer = stack->GetLayerIndex(stack->GetActiveLayer());
+  lang::LURecordToolSource source(tool, true);
+  lang::LineList lines;
+  lang::RecordToolRun(source, layer, fragment, lines);
+  macroWindow_->AppendText(lines, false);
+  if (fragment != nullptr) DeleteFragment(fragment);
+  return 0;
 }
 
 void CMainFrame::OnUpdateAlways(fw::CmdUI& ui) { ui.Enable(FilterCommandEnable(ui.Id(), true)); }

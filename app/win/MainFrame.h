@@ -15,6 +15,10 @@
 #include "paint/win/ToolBrush.h"
 #include "ui/win/NavigatorWnd.h"
 
+namespace lang {
+class CLangWnd;
+}
+
 namespace lumora {
 
 // Whether a tool pane of the tool host is open.
@@ -81,10 +85,19 @@ class CMainFrame : public fw::MdiFrame {
   void OnToolCommand(std::uint32_t id);
   void OnUpdateToolCommand(fw::CmdUI& ui);
   void OnPaintAttributesCommand();
+  // Add to and remove from predefined, forwarded by the paint attributes
+  // window: the name asked, or the removal confirmed.
+  void OnAddPreset();
+  void OnRemovePreset();
   // The Dropper: starts a screen colour pick, or ends the running one.
   void OnDropper();
   void OnUpdateDropper(fw::CmdUI& ui);
   void OnUpdatePaintAttributesCommand(fw::CmdUI& ui);
+  // View/Macros Window: opens the macro window, or destroys the open one.
+  void OnViewMacrosWindow();
+  void OnUpdateViewMacrosWindow(fw::CmdUI& ui);
+  bool IsMacroWindowVisible() const;
+  lang::CLangWnd* MacroWindow() const { return macroWindowOpen_ ? macroWindow_ : nullptr; }
 
  protected:
   LRESULT OnCreate(WPARAM, LPARAM);
@@ -101,6 +114,9 @@ class CMainFrame : public fw::MdiFrame {
   LRESULT OnOpenHandedOver(WPARAM, LPARAM);
   LRESULT OnTimer(WPARAM, LPARAM);
   LRESULT OnDestroy(WPARAM, LPARAM);
+  // A tool ran (the tool host's notice): its statement goes to the macro
+  // window.
+  LRESULT OnToolExecuted(WPARAM, LPARAM);
   void OnUpdateCoordinatesPane(fw::CmdUI& ui);
   void OnUpdateImagePane(fw::CmdUI& ui);
   void OnAppAbout();
@@ -172,6 +188,8 @@ class CMainFrame : public fw::MdiFrame {
   std::vector<std::string> pendingOpens_;
   std::vector<std::string> twainDevices_;
   int twainProtocol_ = 1;  // 1 native, 0 through memory
+  lang::CLangWnd* macroWindow_ = nullptr;
+  bool macroWindowOpen_ = false;
   static constexpr UINT kMsgOpenHandedOver = WM_APP + 19;
   static constexpr UINT kMsgRaiseLayerPalette = WM_APP + 20;
 };

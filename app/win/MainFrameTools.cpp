@@ -7,6 +7,11 @@
 #include "document/DocumentServices.h"
 #include "document/win/AppServices.h"
 #include "document/win/Lumo40Doc.h"
+#include <cstdio>
+
+#include "paint/win/BrushPages.h"
+#include "paint/win/PresetNameDlg.h"
+#include "res/StringTable.h"
 #include "res/resource.h"
 #include "ui/win/ScreenPicker.h"
 #include "view/win/ImageViewWnd.h"
@@ -48,6 +53,30 @@ void InstallPaintServices(CLumo40App& app, CPaintAttributes& window) {
   CScreenPicker::setColour = [&app](bool foreground, COLORREF colour) {
     (foreground ? app.settings.foreColor : app.settings.backColor) = colour;
   };
+}
+
+void CMainFrame::OnAddPreset() {
+  CBrushPage* page = paintAttributes_.CurrentPageObject();
+  if (page == nullptr || !page->CanAddPreset()) return;
+  CAddCustBrushDlg dialog;
+  dialog.name = page->MakeUniquePresetName(std::string(res::String(IDS_SETTINGS_NAME)));
+  dialog.existingNames = page->PresetNames();
+  if (dialog.DoModal() != IDOK) return;
+  page->AddPreset(dialog.name);
+  paintAttributes_.UpdateAttribBar();
+}
+
+void CMainFrame::OnRemovePreset() {
+  CBrushPage* page = paintAttributes_.CurrentPageObject();
+  if (page == nullptr || !page->CanRemovePreset()) return;
+  const std::string name = page->SelectedPresetName();
+  if (name.empty()) return;
+  char question[512];
+  std::snprintf(question, sizeof question, std::string(res::String(IDS_ASK_REMOVE_PRESET)).c_str(), name.c_str());
+  const std::string caption(res::String(IDS_PAINT_ATTRIBUTES));
+  if (MessageBoxA(Handle(), question, caption.c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES) return;
+  page->RemovePreset(name);
+  paintAttributes_.UpdateAttribBar();
 }
 
 void CMainFrame::OnDropper() {

@@ -4,8 +4,11 @@
 #include "dialogs/DuplicateImageForm.h"
 #include "dialogs/ImageInfoForm.h"
 #include "dialogs/win/CanvasDlg.h"
+#include "dialogs/win/EdgeDlg.h"
+#include "dialogs/win/FrameDlg.h"
 #include "dialogs/win/ImageSizeDlg.h"
 #include "document/win/ImageDialogHooks.h"
+#include "engine/pixels/ImageLimits.h"
 #include "framework/win/App.h"
 #include "framework/win/DocView.h"
 #include "res/StringTable.h"
@@ -186,6 +189,29 @@ void InstallImageDialogs() {
     dialog.oldHeight = q.height;
     if (dialog.DoModal() != IDOK) return false;
     q.canvas = dialog.Result();
+    return true;
+  };
+  dialogs.frame = [](FrameQuestion& q) {
+    CFrameDlg dialog(q.image, q.matColor);
+    if (dialog.DoModal() != IDOK) return false;
+    const FramePicture picture = DrawFramePicture(dialog.Factory(), dialog.Choice(), q.width, q.height, q.grey,
+                                                  kMaxImageSide);
+    // A grown size past the limit leaves the DIBs empty: the document
+    // refuses them and says so.
+    q.border = picture.border;
+    q.picture = picture.dib;
+    q.mask = picture.maskDib;
+    return true;
+  };
+  dialogs.edges = [](EdgeQuestion& q) {
+    CEdgeDlg dialog(q.image, q.edgeColor);
+    if (dialog.DoModal() != IDOK) return false;
+    q.templateId = dialog.TemplateId();
+    q.lighting = dialog.Lighting();
+    const EdgeTemplate shape = LoadEdgeTemplate(q.templateId);
+    q.shape = [shape](std::uint8_t* pixels, int w, int h, std::ptrdiff_t stride) {
+      return ApplyResourceMask(pixels, w, h, stride, shape);
+    };
     return true;
   };
   dialogs.duplicate = [](DuplicateQuestion& q) {

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "document/DocumentFiles.h"
+#include "document/DocumentRecorder.h"
 #include "document/DocumentServices.h"
 #include "document/PasteFile.h"
 #include "document/win/AppServices.h"
@@ -14,7 +15,6 @@
 #include "framework/win/App.h"
 #include "framework/win/OleDataSource.h"
 #include "hostapi/toolhost.h"
-#include "lang/Recorder.h"
 #include "platform/stream_file.h"
 #include "platform/trace.h"
 #include "res/StringTable.h"
@@ -360,7 +360,7 @@ void CClipboardCommands::OnEditClear() {
   if (selection == nullptr) return;
   int degree = 0, type = 0;
   doc_.GetSmoothEdge(&degree, &type);
-  lang::RecordClearSelection(selection, degree, type);
+  Recorder().ClearSelection(selection, degree, type);
   if (Image().ClearSelection(selection)) doc_.SetModifiedFlag(true);
 }
 

@@ -3,6 +3,7 @@
 // installs them here at start-up (tests may install their own).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -43,6 +44,29 @@ struct HistoryQuestion {
   int chosen = -1;
 };
 
+// Image/Frames...: the flattened image in (a packed DIB) with the mat
+// colour; the border on every side and the frame picture with its mask
+// (packed DIBs of the grown size) out.
+struct FrameQuestion {
+  std::vector<std::uint8_t> image;
+  int width = 0, height = 0;
+  bool grey = false;
+  std::uint32_t matColor = 0xFFFFFF;
+  int border = 0;
+  std::vector<std::uint8_t> picture;
+  std::vector<std::uint8_t> mask;
+};
+
+// Layer/Edges...: the active layer's picture in (a packed DIB) with the
+// edge colour; the template, the lighting and the mask shaping it does out.
+struct EdgeQuestion {
+  std::vector<std::uint8_t> image;
+  std::uint32_t edgeColor = 0xFFFFFF;
+  std::uint32_t templateId = 0;
+  int lighting = 0;
+  std::function<bool(std::uint8_t*, int, int, std::ptrdiff_t)> shape;
+};
+
 // Each answers true for OK; an empty one is a command that asks nothing
 // and does nothing.
 struct ImageDialogs {
@@ -50,6 +74,8 @@ struct ImageDialogs {
   std::function<bool(CanvasQuestion&)> canvas;
   std::function<bool(DuplicateQuestion&)> duplicate;
   std::function<bool(HistoryQuestion&)> history;
+  std::function<bool(FrameQuestion&)> frame;
+  std::function<bool(EdgeQuestion&)> edges;
 };
 
 ImageDialogs& TheImageDialogs();

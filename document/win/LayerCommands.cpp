@@ -2,18 +2,60 @@
 // operations.
 #include "document/win/LayerCommands.h"
 
+#include <cstdlib>
+
 #include "document/DocumentFiles.h"
+#include "document/DocumentRecorder.h"
 #include "document/DocumentServices.h"
 #include "document/LayerMerge.h"
 #include "document/win/AppServices.h"
 #include "engine/blend/MergeModes.h"
 #include "engine/pixels/AppValues.h"
 #include "hostapi/toolhost.h"
-#include "lang/Recorder.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
+#include "framework/win/App.h"
+#include "select/win/NumericTransformDlg.h"
 
 namespace lumora {
+
+namespace {
+
+// The transform the dialog's numbers ask for: stages left out when they
+// change nothing. The dialog counts rows from the top and turns clockwise;
+// the image counts rows from the bottom and turns counterclockwise.
+LayerTransformPlan NumericPlan(const NumericTransformForm& f, const RECT& object, int imageHeight) {
+  LayerTransformPlan plan;
+  int w = object.right - object.left, h = object.bottom - object.top;
+  if (f.values.scale != 0) {
+    const SIZE size = f.GetSize();
+    if (size.cx != w || size.cy != h) {
+      plan.scale = true;
+      plan.width = size.cx;
+      plan.height = size.cy;
+      w = std::abs(size.cx);
+      h = std::abs(size.cy);
+    }
+  }
+  if (f.values.skew != 0 && (f.values.skewHor != 0 || f.values.skewVer != 0)) {
+    plan.skew = true;
+    f.GetSkewCorners(w, h, plan.corners);
+  }
+  if (f.values.rotate != 0 && f.GetAngle(false) != 0) {
+    plan.rotate = true;
+    plan.angle = -f.GetAngle(false);
+  }
+  if (f.values.position != 0) {
+    const POINT by = f.GetPosition(POINT{object.left, imageHeight - object.bottom});
+    if (by.x != 0 || by.y != 0) {
+      plan.moveMode = 2;
+      plan.move = POINT{by.x, -by.y};
+    }
+  }
+  return plan;
+}
+
+}  // namespace
 
 namespace {
 
@@ -80,6 +122,8 @@ FW_MESSAGE_MAP(CLayerCommands, fw::CmdTarget,
                fw::CommandEntry<&CLayerCommands::OnUngroup>(ID_LAYER_UNGROUP),
                fw::CommandRangeEntry<&CLayerCommands::OnFlipLayer>(ID_LAYER_FLIP_VERTICAL, ID_LAYER_FLIP_HORIZONTAL),
                fw::CommandRangeEntry<&CLayerCommands::OnRotateLayer>(ID_LAYER_ROTATE_180, ID_LAYER_ROTATE_90_CW),
+               fw::CommandEntry<&CLayerCommands::OnNumericTransform>(ID_LAYER_NUMERIC_TRANSFORM),
+               fw::UpdateEntry<&CLayerCommands::OnUpdateTransform>(ID_LAYER_NUMERIC_TRANSFORM),
                fw::CommandEntry<&CLayerCommands::OnRenderText>(ID_LAYER_TEXT_RENDER),
                fw::CommandRangeEntry<&CLayerCommands::OnTextOrientation>(ID_LAYER_TEXT_HORIZONTAL,
                                                                          ID_LAYER_TEXT_VERTICAL),
@@ -139,20 +183,20 @@ void CLayerCommands::OnNewLayer() {
 void CLayerCommands::OnLayerViaCopy() {
   Fragment* selection = Image().GetSelection();
   if (selection == nullptr || Active() == nullptr) return;
-  lang::RecordCopyToNewLayer(selection, 0);
+  Recorder().CopyToNewLayer(selection, 0);
   Image().NewLayerViaCopy(selection, false);
 }
 
 void CLayerCommands::OnLayerViaCut() {
   Fragment* selection = Image().GetSelection();
   if (selection == nullptr || Active() == nullptr) return;
-  lang::RecordCopyToNewLayer(selection, 1);
+  Recorder().CopyToNewLayer(selection, 1);
   Image().NewLayerViaCopy(selection, true);
 }
 
 void CLayerCommands::OnDeleteLayer() {
   if (Active() == nullptr) return;
-  lang::RecordDeleteLayer();
+  Recorder().DeleteLayer();
   Image().DeleteActiveLayer();
 }
 
@@ -163,7 +207,9 @@ void CLayerCommands::OnDuplicateLayer() {
   DuplicateLayerChoice choice;
   if (!manager->layerDialogs.duplicateLayer(doc_, *active, &choice)) return;
   // The statement finds its target by title; a new document has none.
-  if (choice.target != nullptr) lang::RecordDuplicateLayer(choice.target->GetTitle(), choice.name, choice.activate ? 1 : 0);
+  if (choice.target != nullptr) {
+    Recorder().DuplicateLayer(choice.target->GetTitle(), choice.name, choice.activate ? 1 : 0);
+  }
   Image().DuplicateLayer(choice.name, choice.target != nullptr ? &choice.target->Image() : nullptr, choice.activate,
                          choice.documentName);
 }
@@ -180,7 +226,7 @@ void CLayerCommands::OnLayerOptions() {
                (static_cast<std::uint32_t>(result.blendIf[i][2]) << 16) |
                (static_cast<std::uint32_t>(result.blendIf[i][3]) << 24);
   }
-  lang::RecordSetLayerOptions(result.name, GetMergeModeName(result.mergeMode), result.opacity, words);
+  Recorder().SetLayerOptions(result.name, GetMergeModeName(result.mergeMode), result.opacity, words);
   doc_.UpdateLayerPalette();
   doc_.UpdateNavigator();
 }
@@ -190,14 +236,14 @@ void CLayerCommands::OnEnableLayerMask() {
   if (active == nullptr || active->HasMask() == 0) return;
   // The command toggles: a disabled mask is enabled.
   const bool enable = !active->IsMaskEnabled();
-  lang::RecordEnableLayerMask(enable ? 1 : 0);
+  Recorder().EnableLayerMask(enable ? 1 : 0);
   Image().EnableLayerMask(enable);
 }
 
 void CLayerCommands::OnAddMask(std::uint32_t id) {
   if (Active() == nullptr) return;
   const bool reveal = id == ID_LAYER_MASK_REVEAL_ALL;
-  lang::RecordAddLayerMask(reveal ? 1 : 0);
+  Recorder().AddLayerMask(reveal ? 1 : 0);
   Image().AddLayerMask(reveal);
 }
 
@@ -205,7 +251,7 @@ void CLayerCommands::OnMaskFromSelection(std::uint32_t id) {
   Fragment* selection = Image().GetSelection();
   if (selection == nullptr || Active() == nullptr) return;
   const bool reveal = id == ID_LAYER_MASK_REVEAL_SELECTION;
-  lang::RecordAddLayerMaskWithSelection(reveal ? 1 : 0, selection);
+  Recorder().AddLayerMaskWithSelection(reveal ? 1 : 0, selection);
   Image().NewMaskFromSelection(selection, reveal);
 }
 
@@ -214,7 +260,7 @@ void CLayerCommands::OnRemoveLayerMask() {
   if (Active() == nullptr || manager == nullptr || !manager->layerDialogs.removeMask) return;
   const int answer = manager->layerDialogs.removeMask();
   if (answer == 2) return;
-  lang::RecordRemoveLayerMask(answer == 0 ? 1 : 0);
+  Recorder().RemoveLayerMask(answer == 0 ? 1 : 0);
   Image().RemoveLayerMask(answer == 0);
 }
 
@@ -222,19 +268,19 @@ void CLayerCommands::OnArrange(std::uint32_t id) {
   if (Active() == nullptr || !IsCommandAllowedWhileTracking(id)) return;
   switch (id) {
     case ID_LAYER_BRING_FORWARD:
-      lang::RecordBringLayerForward();
+      Recorder().BringLayerForward();
       Image().BringForward();
       break;
     case ID_LAYER_BRING_TO_FRONT:
-      lang::RecordBringLayerToFront();
+      Recorder().BringLayerToFront();
       Image().BringToFront();
       break;
     case ID_LAYER_SEND_BACKWARD:
-      lang::RecordSendLayerBackward();
+      Recorder().SendLayerBackward();
       Image().SendBackward();
       break;
     default:
-      lang::RecordSendLayerToBack();
+      Recorder().SendLayerToBack();
       Image().SendToBack();
       break;
   }
@@ -244,7 +290,7 @@ void CLayerCommands::OnAlign(std::uint32_t id) {
   CLayer* active = Active();
   if (active == nullptr) return;
   const int choice = static_cast<int>(id - ID_LAYER_ALIGN_TOP);
-  lang::RecordAlignLayer(choice);
+  Recorder().AlignLayer(choice);
   if (Image().AlignLinkedLayers(choice)) return;
   const std::string text =
       FormatWithNames(IDS_ALIGN_NO_PIXELS, {res::String(kAlignWords[choice]), active->GetName()});
@@ -256,7 +302,7 @@ void CLayerCommands::OnDistribute(std::uint32_t id) {
   CLayer* active = Active();
   if (active == nullptr) return;
   const int choice = static_cast<int>(id - ID_LAYER_DISTRIBUTE_TOP);
-  lang::RecordDistributeLayer(choice);
+  Recorder().DistributeLayer(choice);
   if (Image().DistributeLinkedLayers(choice)) return;
   const std::string text =
       FormatWithNames(IDS_ALIGN_NO_PIXELS, {res::String(kAlignWords[choice]), active->GetName()});
@@ -273,31 +319,31 @@ void CLayerCommands::OnFlatten() {
   if (hidden && MessageBoxA(GetActiveTopLevelWnd(), std::string(res::String(IDS_DISCARD_HIDDEN)).c_str(),
                             std::string(res::String(IDS_APP_CAPTION)).c_str(), MB_OKCANCEL | MB_ICONEXCLAMATION) != IDOK)
     return;
-  lang::RecordFlattenImage();
+  Recorder().FlattenImage();
   if (!Image().FlattenImage()) ReportFailure(__LINE__);
 }
 
 void CLayerCommands::OnMergeLinked() {
   if (Active() == nullptr || !IsCommandAllowedWhileTracking(ID_LAYER_MERGE_LINKED)) return;
-  lang::RecordMergeLayer();
+  Recorder().MergeLayer();
   if (!Image().MergeLinked()) ReportFailure(__LINE__);
 }
 
 void CLayerCommands::OnMergeVisible() {
   if (Active() == nullptr || !IsCommandAllowedWhileTracking(ID_LAYER_MERGE_VISIBLE)) return;
-  lang::RecordMergeVisibleLayers();
+  Recorder().MergeVisibleLayers();
   if (!Image().MergeVisible()) ReportFailure(__LINE__);
 }
 
 void CLayerCommands::OnGroup() {
   if (Active() == nullptr) return;
-  lang::RecordGroupLayer();
+  Recorder().GroupLayer();
   Image().GroupWithPrevious();
 }
 
 void CLayerCommands::OnUngroup() {
   if (Active() == nullptr || !IsCommandAllowedWhileTracking(ID_LAYER_UNGROUP)) return;
-  lang::RecordUngroupLayer();
+  Recorder().UngroupLayer();
   Image().Ungroup();
 }
 
@@ -306,15 +352,35 @@ void CLayerCommands::OnUngroup() {
 void CLayerCommands::OnFlipLayer(std::uint32_t id) {
   if (Active() == nullptr) return;
   const bool horizontal = id == ID_LAYER_FLIP_HORIZONTAL;
-  lang::RecordFlip(Image().GetSelection(), horizontal ? 1 : 0, horizontal ? 0 : 1);
+  Recorder().Flip(Image().GetSelection(), horizontal ? 1 : 0, horizontal ? 0 : 1);
   Image().DoFlipLayer(Image().GetSelection(), horizontal, !horizontal);
 }
 
 void CLayerCommands::OnRotateLayer(std::uint32_t id) {
   if (Active() == nullptr) return;
   const double angle = id == ID_LAYER_ROTATE_180 ? 180.0 : id == ID_LAYER_ROTATE_90_CCW ? 90.0 : -90.0;
-  lang::RecordRotateLayer(Image().GetSelection(), angle);
+  Recorder().RotateLayer(Image().GetSelection(), angle);
   Image().DoRotateLayer(Image().GetSelection(), angle);
+}
+
+// The selected pixels (or the whole layer) by the numbers of the Numeric
+// Transform dialog, as one step; a dialog that asks for nothing changes
+// nothing.
+void CLayerCommands::OnNumericTransform() {
+  CLayer* active = Active();
+  if (active == nullptr) return;
+  Fragment* selection = Image().GetSelection();
+  // The object's rect, and the empty selection refused as a transform does.
+  Fragment* lifted = nullptr;
+  CLayer* floating = Image().BeginLayerTransform(active, selection, &lifted);
+  if (lifted != nullptr) DeleteFragment(lifted);
+  if (floating == nullptr) return;
+  const RECT object = floating->GetRect();
+  floating->Release();
+  CNumericTransform dialog(object, fw::TheApp()->Settings());
+  if (dialog.DoModal() != IDOK) return;
+  const LayerTransformPlan plan = NumericPlan(dialog.Form(), object, Image().GetLayers()->GetHeight());
+  if (plan.Any()) Image().NumericLayerTransform(selection, plan);
 }
 
 void CLayerCommands::OnRenderText() { Image().RenderTextLayer(); }

@@ -42,6 +42,7 @@ class CLayerCommands : public fw::CmdTarget {
   void OnUngroup();
   void OnFlipLayer(std::uint32_t id);
   void OnRotateLayer(std::uint32_t id);
+  void OnNumericTransform();
   void OnRenderText();
   void OnTextOrientation(std::uint32_t id);
 

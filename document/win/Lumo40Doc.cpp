@@ -4,12 +4,12 @@
 
 #include <filesystem>
 
+#include "document/DocumentRecorder.h"
 #include "document/DocumentServices.h"
 #include "document/win/AppServices.h"
 #include "document/win/ClipboardCommands.h"
 #include "document/win/LayerCommands.h"
 #include "files/win/MyFileDialogs.h"
-#include "lang/Recorder.h"
 #include "engine/layers/win/GdiTextDevice.h"
 #include "engine/pixels/WAccess.h"
 #include "framework/CommandIds.h"
@@ -19,7 +19,7 @@
 #include "framework/win/Frame.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
-#include "view/ViewMessages.h"
+#include "engine/render/ViewMessages.h"
 
 namespace lumora {
 
@@ -93,8 +93,14 @@ FW_MESSAGE_MAP(CLumo40Doc, fw::Document, fw::CommandEntry<&CLumo40Doc::OnEditUnd
                fw::UpdateEntry<&CLumo40Doc::OnUpdateAlways>(ID_IMAGE_SIZE),
                fw::CommandEntry<&CLumo40Doc::OnImageCanvas>(ID_IMAGE_CANVAS),
                fw::UpdateEntry<&CLumo40Doc::OnUpdateAlways>(ID_IMAGE_CANVAS),
+               fw::CommandEntry<&CLumo40Doc::OnImageFrames>(ID_IMAGE_FRAMES),
+               fw::UpdateEntry<&CLumo40Doc::OnUpdateImageFrames>(ID_IMAGE_FRAMES),
+               fw::CommandEntry<&CLumo40Doc::OnLayerEdges>(ID_LAYER_EDGES),
+               fw::UpdateEntry<&CLumo40Doc::OnUpdateImageFrames>(ID_LAYER_EDGES),
                fw::CommandEntry<&CLumo40Doc::OnImageCropSelection>(ID_IMAGE_CROP_SELECTION),
                fw::UpdateEntry<&CLumo40Doc::OnUpdateImageCropSelection>(ID_IMAGE_CROP_SELECTION),
+               fw::CommandEntry<&CLumo40Doc::OnImageRotateNumeric>(ID_IMAGE_ROTATE_NUMERIC),
+               fw::UpdateEntry<&CLumo40Doc::OnUpdateNoTextLayer>(ID_IMAGE_ROTATE_NUMERIC),
                fw::CommandEntry<&CLumo40Doc::OnImageRotate180>(ID_IMAGE_ROTATE_180),
                fw::UpdateEntry<&CLumo40Doc::OnUpdateNoTextLayer>(ID_IMAGE_ROTATE_180),
                fw::CommandEntry<&CLumo40Doc::OnImageRotate90CW>(ID_IMAGE_ROTATE_90CW),
@@ -386,7 +392,7 @@ void CLumo40DocManager::OnFileNew() {
   fw::Document* doc = ChooseTemplateForNew()->OpenDocumentFile(std::string());
   pendingChoice = nullptr;
   if (doc != nullptr) {
-    lang::RecordCreateNewImage(doc->GetTitle(), choice.width, choice.height, choice.xResolution,
+    Recorder().CreateNewImage(doc->GetTitle(), choice.width, choice.height, choice.xResolution,
                                choice.yResolution, choice.colour);
   }
 }

@@ -101,9 +101,14 @@ class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFile
   void OnUpdateImageCrop(fw::CmdUI& ui);
   void OnImageSize();
   void OnImageCanvas();
+  void OnImageFrames();
+  void OnLayerEdges();
+  void OnUpdateImageFrames(fw::CmdUI& ui);
   void OnImageCropSelection();
   void OnUpdateImageCropSelection(fw::CmdUI& ui);
   void OnImageRotate180();
+  // Image/Rotate Canvas/Numeric...: the angle from the Rotate dialog.
+  void OnImageRotateNumeric();
   void OnImageRotate90CW();
   void OnImageRotate90CCW();
   void OnImageFlipHorizontal();

@@ -1,11 +1,11 @@
 // The document's web-export commands: a flattened copy of the image goes
 // to the export dialogs; the document is never flattened, and nothing of
 // it (layers, selection, modified mark) changes.
+#include "document/DocumentRecorder.h"
 #include "document/win/ExportDialogHooks.h"
 #include "document/win/Lumo40Doc.h"
 #include "engine/layers/LayerMng.h"
 #include "hostapi/toolhost.h"
-#include "lang/Recorder.h"
 #include "res/resource.h"
 
 namespace lumora {
@@ -77,7 +77,7 @@ void CLumo40Doc::OnLayerWebLink() {
   if (!ask || layer == nullptr) return;
   std::string link = layer->GetLayerInfo().linkText;
   if (!ask(link)) return;
-  lang::RecordLayerWEB(link);
+  Recorder().LayerWEB(link);
   image_->SetLayerWebLink(link);
 }
 

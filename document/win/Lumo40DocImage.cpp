@@ -4,13 +4,16 @@
 #include <vector>
 
 #include "document/DocumentServices.h"
+#include "document/DocumentRecorder.h"
 #include "document/ImageCommands.h"
 #include "document/win/AppServices.h"
 #include "document/win/ImageDialogHooks.h"
 #include "document/win/Lumo40Doc.h"
+#include "select/win/RotateDlg.h"
+#include "engine/pixels/Dib.h"
 #include "hostapi/toolhost.h"
-#include "lang/Recorder.h"
 #include "platform/rect.h"
+#include "res/StringTable.h"
 #include "res/resource.h"
 
 namespace lumora {
@@ -52,7 +55,7 @@ void CLumo40Doc::OnImageSize() {
   question.yResolution = static_cast<int>(layers->GetResolution() >> 16);
   question.memory = ImageMemoryEstimate(*layers);
   if (!dialogs.imageSize(question)) return;
-  lang::RecordResize(question.newWidth, question.newHeight, question.newXResolution, question.newYResolution);
+  Recorder().Resize(question.newWidth, question.newHeight, question.newXResolution, question.newYResolution);
   if (!image_->ResizeImage(question.newWidth, question.newHeight, question.newXResolution,
                            question.newYResolution)) {
     ReportImageFailure(__LINE__);
@@ -72,8 +75,66 @@ void CLumo40Doc::OnImageCanvas() {
     ok = dialogs.canvas(question);
   }
   if (!ok) return;
-  lang::RecordCanvasSize(question.canvas);
+  Recorder().CanvasSize(question.canvas);
   if (!image_->ResizeCanvas(question.canvas)) ReportImageFailure(__LINE__);
+}
+
+void CLumo40Doc::OnImageFrames() {
+  const ImageDialogs& dialogs = TheImageDialogs();
+  CLayersManager* layers = image_->GetLayers();
+  if (!dialogs.frame || layers == nullptr) return;
+  FrameQuestion question;
+  question.width = layers->GetWidth();
+  question.height = layers->GetHeight();
+  question.grey = layers->GetImageType() == kWAType8Grey;
+  question.matColor = FillColour();
+  bool ok = false;
+  {
+    PreviewPause preview;
+    // The dialog shows the image as it would print: every layer over white.
+    const WAPtr merged = layers->CreateMergedImage(1, 255, 255, 255);
+    if (!merged) {
+      ReportImageFailure(__LINE__);
+      return;
+    }
+    question.image = ImageToDIBBytes(merged.get(), RECT{0, 0, question.width, question.height});
+    ok = dialogs.frame(question);
+  }
+  if (!ok) return;
+  if (!image_->AddFrameLayer(question.border, question.picture, question.mask, std::string(res::String(IDS_FRAME_NAME))))
+    ReportImageFailure(__LINE__);
+}
+
+void CLumo40Doc::OnLayerEdges() {
+  const ImageDialogs& dialogs = TheImageDialogs();
+  CLayer* active = image_->GetActiveLayer();
+  if (!dialogs.edges || active == nullptr) return;
+  // No mask is said before a locked transparency.
+  const unsigned refusal = active->HasMask() == 0            ? IDS_LAYER_NO_MASK
+                           : active->IsTransparencyLocked() != 0 ? IDS_TRANSPARENCY_LOCKED
+                                                                 : 0u;
+  if (refusal != 0) {
+    MessageBoxA(GetActiveTopLevelWnd(), std::string(res::String(refusal)).c_str(),
+                std::string(res::String(IDS_APP_CAPTION)).c_str(), MB_OK | MB_ICONSTOP);
+    return;
+  }
+  EdgeQuestion question;
+  const VrWA2000::WA* picture = active->PeekImage();
+  question.image = ImageToDIBBytes(picture, RECT{0, 0, picture->GetW(), picture->GetH()});
+  bool ok = false;
+  {
+    PreviewPause preview;
+    ok = dialogs.edges(question);
+  }
+  if (!ok) return;
+  Recorder().Edges(static_cast<std::int32_t>(question.templateId), question.lighting);
+  if (!question.shape || !image_->ApplyEdge(question.shape, question.lighting, std::string(res::String(IDS_SHADOW))))
+    ReportImageFailure(__LINE__);
+}
+
+void CLumo40Doc::OnUpdateImageFrames(fw::CmdUI& ui) {
+  const CLayersManager* layers = image_->GetLayers();
+  EnableFiltered(ui, layers != nullptr && layers->GetActiveLayer() != nullptr);
 }
 
 void CLumo40Doc::OnImageCropSelection() {
@@ -86,7 +147,7 @@ void CLumo40Doc::OnImageCropSelection() {
   const RECT rect = SelectionCropRect(selection, layers->GetWidth(), layers->GetHeight());
   DeleteFragment(selection);
   if (RectIsEmpty(rect)) return;
-  lang::RecordCrop(rect);
+  Recorder().Crop(rect);
   // CropImage drops the selection and updates the global one.
   if (!image_->CropImage(rect)) ReportImageFailure(__LINE__);
 }
@@ -104,12 +165,12 @@ void CLumo40Doc::OnUpdateImageCropSelection(fw::CmdUI& ui) {
 namespace {
 
 void Rotate(ImageDocument& image, double degrees) {
-  lang::RecordRotate(degrees);
+  Recorder().Rotate(degrees);
   if (!image.RotateImage(degrees, 0)) ReportImageFailure(__LINE__);
 }
 
 void Flip(ImageDocument& image, bool horizontal, bool vertical) {
-  lang::RecordFlipImage(horizontal ? 1 : 0, vertical ? 1 : 0);
+  Recorder().FlipImage(horizontal ? 1 : 0, vertical ? 1 : 0);
   if (!image.FlipImage(horizontal, vertical)) ReportImageFailure(__LINE__);
 }
 
@@ -117,6 +178,13 @@ void Flip(ImageDocument& image, bool horizontal, bool vertical) {
 
 // A positive angle turns counter-clockwise.
 void CLumo40Doc::OnImageRotate180() { Rotate(*image_, 180.0); }
+
+// The dialog's angle is clockwise; the image's, counterclockwise.
+void CLumo40Doc::OnImageRotateNumeric() {
+  CRotateDlg dialog;
+  if (dialog.DoModal() != IDOK) return;
+  Rotate(*image_, -static_cast<double>(dialog.angle));
+}
 void CLumo40Doc::OnImageRotate90CW() { Rotate(*image_, -90.0); }
 void CLumo40Doc::OnImageRotate90CCW() { Rotate(*image_, 90.0); }
 void CLumo40Doc::OnImageFlipHorizontal() { Flip(*image_, true, false); }
@@ -152,7 +220,7 @@ void CLumo40Doc::OnImageDuplicate() {
   question.title = GetTitle();
   question.source = image_.get();
   if (!dialogs.duplicate(question)) return;
-  lang::RecordDuplicateImage(question.name, question.merged ? 1 : 0);
+  Recorder().DuplicateImage(question.name, question.merged ? 1 : 0);
   fw::View* view = NewDocumentFromImage(this, question.merged, true, true);
   if (view != nullptr && view->GetDocument() != nullptr) view->GetDocument()->SetTitle(question.name);
 }

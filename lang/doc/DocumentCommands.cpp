@@ -261,17 +261,17 @@ int TransformLayer(Call& c) {
   if (doc == nullptr) return 0;
   // The kind says how the result is placed at the first point: 0 where
   // the stages leave it, 1 at it, 2 moved by it.
-  lumora::LayerTransformSpec spec;
-  spec.moveMode = k >= 0 && k <= 2 ? k : 0;
-  spec.move = POINT{points[0][0], points[0][1]};
-  spec.scale = scale != 0;
-  spec.width = points[1][0];
-  spec.height = points[1][1];
-  spec.skew = skew != 0;
-  for (int i = 0; i < 4; ++i) spec.corners[i] = POINT{points[2 + i][0], points[2 + i][1]};
-  spec.rotate = rotate != 0;
-  spec.angle = DocumentAngle(angle);
-  return Done(c, doc->NumericLayerTransform(c.state.selection, spec), "the layer cannot be transformed so");
+  lumora::LayerTransformPlan plan;
+  plan.moveMode = k >= 0 && k <= 2 ? k : 0;
+  plan.move = POINT{points[0][0], points[0][1]};
+  plan.scale = scale != 0;
+  plan.width = points[1][0];
+  plan.height = points[1][1];
+  plan.skew = skew != 0;
+  for (int i = 0; i < 4; ++i) plan.corners[i] = POINT{points[2 + i][0], points[2 + i][1]};
+  plan.rotate = rotate != 0;
+  plan.angle = DocumentAngle(angle);
+  return Done(c, doc->NumericLayerTransform(c.state.selection, plan), "the layer cannot be transformed so");
 }
 
 int FlipLayer(Call& c) {
@@ -557,9 +557,10 @@ int Missing(Call& c) {
   return c.Fail(What);
 }
 
-// Names the command the statement replays, so the user knows what is missing.
+// Names the command that does the work, so the user knows where to go.
 constexpr char kNoEdges[] =
-    "Edges replays the command Layer/Edges..., which is not built yet: nothing was changed";
+    "Edges cannot be replayed yet: its edge templates are read only by the command Layer/Edges...; "
+    "nothing was changed";
 
 }  // namespace
 

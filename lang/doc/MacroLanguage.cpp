@@ -8,6 +8,7 @@
 #include "lang/Script.h"
 #include "lang/SelectAreaCommands.h"
 #include "lang/ToolHostAdapters.h"
+#include "lang/doc/DocumentRecording.h"
 #include "lang/doc/DocumentToolWindow.h"
 
 namespace lang {
@@ -90,6 +91,7 @@ std::unique_ptr<ProgramToolLink>& InstalledToolLink() {
 }  // namespace
 
 void RemoveMacroLanguage() {
+  RemoveDocumentRecording();
   SetMacroRecorder(nullptr, nullptr);
   // The command set refers to the link: the set goes first.
   InstallLangCommands(nullptr);
@@ -111,6 +113,7 @@ void InstallMacroLanguage(const MacroLanguageSetup& setup) {
     image = InstalledContext().get();
   }
   SetMacroRecorder(setup.sink, image);
+  InstallDocumentRecording();
   SetMacroProgramFolder(std::filesystem::path(LangIniPathFor(setup.modulePath)).parent_path());
 }
 

@@ -375,6 +375,12 @@ bool CBrushPage::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, INT
 
 // ---- Presets
 
+std::vector<std::string> CBrushPage::PresetNames() const {
+  std::vector<std::string> names;
+  for (const auto& preset : Model().presets) names.push_back(preset->name);
+  return names;
+}
+
 std::string CBrushPage::SelectedPresetName() const {
   const auto& presets = Model().presets;
   const int at = hwnd_ != nullptr ? ComboSelection(hwnd_, kPresetCombo) : -1;

@@ -35,8 +35,9 @@ class CBrushPage : public fw::Dialog {
   void FillInsertModes(bool restricted);
 
   // Presets.
-  bool CanAddPreset() const { return true; }
-  bool CanRemovePreset() const { return !Model().presets.empty(); }
+  bool CanAddPreset() const { return hwnd_ != nullptr && GetDlgItem(hwnd_, 2041) != nullptr; }
+  bool CanRemovePreset() const { return CanAddPreset() && !Model().presets.empty(); }
+  std::vector<std::string> PresetNames() const;
   void AddPreset(const std::string& name);
   void RemovePreset(const std::string& name);
   void LoadPreset();

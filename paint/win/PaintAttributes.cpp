@@ -119,6 +119,7 @@ bool CPaintAttributes::OnInitDialog() {
   }
   CreatePages();
   InsertTabs();
+  CreateAttribBar();
   LayOut();
   int page = 0;
   if (fw::Profile* p = Settings()) page = p->GetInt(kSection, "PAGE", 0);
@@ -138,6 +139,43 @@ void CPaintAttributes::CreatePages() {
   for (auto& page : pages_) {
     if (page != nullptr && page->CreatePage(hwnd_)) ShowWindow(page->Handle(), SW_HIDE);
   }
+}
+
+// The preset buttons of the attribute bar (those whose commands are built),
+// shown by their texts with the tips' words.
+void CPaintAttributes::CreateAttribBar() {
+  bar_ = CreateWindowExA(0, TOOLBARCLASSNAMEA, "",
+                         WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS | TBSTYLE_WRAPABLE | TBSTYLE_FLAT | TBSTYLE_LIST |
+                             CCS_BOTTOM | CCS_NORESIZE | CCS_NODIVIDER,
+                         0, 0, 0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_ATTRIB_BAR)),
+                         GetModuleHandleA(nullptr), nullptr);
+  if (bar_ == nullptr) return;
+  SendMessageA(bar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+  SendMessageA(bar_, TB_SETBITMAPSIZE, 0, MAKELONG(0, 0));
+  static const std::uint32_t kButtons[][2] = {{ID_ATTRIB_ADD_PRESET, IDS_TIP_ADD_PRESET},
+                                              {ID_ATTRIB_LOAD_PRESET, IDS_TIP_LOAD_PRESET},
+                                              {ID_ATTRIB_REMOVE_PRESET, IDS_TIP_REMOVE_PRESET}};
+  for (const auto& b : kButtons) {
+    std::string text(res::String(b[1]));
+    text.push_back('\0');
+    const INT_PTR index = SendMessageA(bar_, TB_ADDSTRINGA, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    TBBUTTON button{};
+    button.iBitmap = I_IMAGENONE;
+    button.idCommand = static_cast<int>(b[0]);
+    button.fsState = TBSTATE_ENABLED;
+    button.fsStyle = BTNS_BUTTON | BTNS_AUTOSIZE | BTNS_SHOWTEXT;
+    button.iString = index;
+    SendMessageA(bar_, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&button));
+  }
+  SendMessageA(bar_, TB_AUTOSIZE, 0, 0);
+}
+
+void CPaintAttributes::UpdateAttribBar() {
+  if (bar_ == nullptr) return;
+  CBrushPage* page = CurrentPageObject();
+  SendMessageA(bar_, TB_ENABLEBUTTON, ID_ATTRIB_ADD_PRESET, page != nullptr && page->CanAddPreset());
+  SendMessageA(bar_, TB_ENABLEBUTTON, ID_ATTRIB_LOAD_PRESET, page != nullptr && page->CanRemovePreset());
+  SendMessageA(bar_, TB_ENABLEBUTTON, ID_ATTRIB_REMOVE_PRESET, page != nullptr && page->CanRemovePreset());
 }
 
 void CPaintAttributes::LayOut() {
@@ -166,6 +204,15 @@ void CPaintAttributes::LayOut() {
     }
   }
   RECT window{0, 0, tabRect.right + tabPlace.left, tabRect.bottom + tabPlace.top};
+  if (bar_ != nullptr) {
+    // The bar under the tabs; the window grows by its height.
+    RECT barRect{};
+    SendMessageA(bar_, TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&barRect));
+    const int height = barRect.bottom - barRect.top + 6;
+    SetWindowPos(bar_, nullptr, tabRect.left, tabRect.bottom + 2, tabRect.right - tabRect.left, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    window.bottom += height + 2;
+  }
   AdjustWindowRectEx(&window, static_cast<DWORD>(GetWindowLongA(hwnd_, GWL_STYLE)), FALSE,
                      static_cast<DWORD>(GetWindowLongA(hwnd_, GWL_EXSTYLE)));
   SetWindowPos(hwnd_, nullptr, 0, 0, window.right - window.left, window.bottom - window.top,
@@ -228,6 +275,7 @@ void CPaintAttributes::ShowPage(int page, bool activate) {
     UpdateWindow(shown->Handle());
   }
   UpdateCaption(page);
+  UpdateAttribBar();
   if (activate && IsWindowVisible(hwnd_)) SetFocus(tabs_);
   const bool matches = brush_ != nullptr && paint::PageMatchesBrush(page, brush_->Class(), brush_->CommandId());
   if (!recreating && initialised_ && !matches) {
@@ -246,6 +294,23 @@ bool CPaintAttributes::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lPara
       }
       break;
     }
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case ID_ATTRIB_ADD_PRESET:
+        case ID_ATTRIB_REMOVE_PRESET:
+          // The main frame asks for the name or the consent.
+          if (HWND main = MainWindow()) SendMessageA(main, WM_COMMAND, LOWORD(wParam), 0);
+          UpdateAttribBar();
+          *result = 0;
+          return true;
+        case ID_ATTRIB_LOAD_PRESET:
+          if (CBrushPage* page = CurrentPageObject()) page->LoadPreset();
+          *result = 0;
+          return true;
+        default:
+          break;
+      }
+      break;
     case WM_ACTIVATE:
       if (brush_ == nullptr) {
         RemoveBrushHook();

@@ -70,6 +70,7 @@ class CPaintAttributes : public fw::Dialog, private paint::BrushHookClient {
 
  private:
   void CreatePages();
+  void CreateAttribBar();
   void LayOut();
   void ReadPlacement();
   void WritePlacement();
@@ -81,6 +82,9 @@ class CPaintAttributes : public fw::Dialog, private paint::BrushHookClient {
   void SelectPageForBrush(CToolBrush* brush);
  public:
   void UpdateInsertModes(bool restricted);
+  // The attribute bar's buttons as the current page allows them.
+  void UpdateAttribBar();
+  HWND AttribBar() const { return bar_; }
 
  private:
   void InstallBrushHook();
@@ -108,6 +112,7 @@ class CPaintAttributes : public fw::Dialog, private paint::BrushHookClient {
   bool initialised_ = false;
   bool previewOn_ = true;
   HWND tabs_ = nullptr;
+  HWND bar_ = nullptr;
   std::string fileName_;
   std::unique_ptr<paint::BrushFile> file_;
   std::array<std::unique_ptr<CBrushPage>, paint::kToolPageCount> pages_;

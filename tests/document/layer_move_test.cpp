@@ -15,8 +15,8 @@
 #include "platform/rect.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
-#include "view/LayerMove.h"
-#include "view/render_queue_fakes.h"
+#include "engine/render/LayerMove.h"
+#include "tests/engine/render/render_queue_fakes.h"
 
 namespace lumora {
 namespace {

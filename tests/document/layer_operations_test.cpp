@@ -278,6 +278,93 @@ TEST(LayerOperations, EachIsOneNamedStepThatUndoAndRedoReplay) {
   }
 }
 
+// A packed DIB of w x h: 24 bits of one colour, or 8 bits with the grey
+// palette where `grey` gives each pixel's value.
+std::vector<std::uint8_t> TestDib(int w, int h, int bits, const std::function<int(int, int)>& value) {
+  const int stride = (w * bits / 8 + 3) & ~3;
+  const int palette = bits == 8 ? 1024 : 0;
+  std::vector<std::uint8_t> dib(40 + palette + stride * h, 0);
+  auto put32 = [&](int at, int v) {
+    for (int i = 0; i < 4; ++i) dib[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+  };
+  put32(0, 40), put32(4, w), put32(8, h), dib[12] = 1, dib[14] = static_cast<std::uint8_t>(bits);
+  put32(24, 300), put32(28, 300);
+  for (int i = 0; bits == 8 && i < 256; ++i) dib[40 + 4 * i] = dib[41 + 4 * i] = dib[42 + 4 * i] = static_cast<std::uint8_t>(i);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x)
+      for (int c = 0; c < bits / 8; ++c) dib[40 + palette + y * stride + x * bits / 8 + c] = static_cast<std::uint8_t>(value(x, y) >> (8 * c));
+  return dib;
+}
+
+// The frame command's layer: canvas grown by the border, old layers moved,
+// the picture on top under its mask, one step that Undo takes back whole.
+TEST(LayerOperations, FrameLayerGrowsTheCanvasInOneStep) {
+  Rig t;
+  const std::uint32_t resolution = t.stack().GetResolution();
+  const int b = 2, w = 8 + 2 * b, h = 6 + 2 * b;
+  auto border = [&](int x, int y) { return x < b || y < b || x >= w - b || y >= h - b; };
+  const auto picture = TestDib(w, h, 24, [&](int x, int y) { return border(x, y) ? 0x123456 : 0; });
+  const auto mask = TestDib(w, h, 8, [&](int x, int y) { return border(x, y) ? 255 : 0; });
+  const std::array<int, 3> inside = t.Pixel(3, 2);
+  // "Frame" is taken: the new layer gets the next free name.
+  t.Layer(0)->SetName("Frame");
+  // Wrong sizes are refused before anything changes.
+  EXPECT_FALSE(t.doc.AddFrameLayer(b + 1, picture, mask, "Frame"));
+  EXPECT_FALSE(t.doc.AddFrameLayer(b, picture, TestDib(w, h - 1, 8, [](int, int) { return 0; }), "Frame"));
+  EXPECT_EQ(t.doc.History().UndoCount(), 0);
+  ASSERT_TRUE(t.doc.AddFrameLayer(b, picture, mask, "Frame"));
+  EXPECT_EQ(t.doc.HistoryState().name, Text(IDS_STEP_FRAME));
+  EXPECT_EQ(t.stack().GetWidth(), w);
+  EXPECT_EQ(t.stack().GetHeight(), h);
+  EXPECT_EQ(t.stack().GetResolution(), resolution);
+  ASSERT_EQ(t.stack().GetLayerCount(), 4);
+  EXPECT_EQ(t.Layer(3)->GetName(), "Frame 1");
+  EXPECT_EQ(t.stack().GetActiveLayer(), t.Layer(3));
+  EXPECT_EQ(t.Layer(1)->GetRect().left, 2 + b);
+  EXPECT_EQ(t.Pixel(0, 0), (std::array<int, 3>{0x56, 0x34, 0x12}));
+  EXPECT_EQ(t.Pixel(w - 1, h - 1), (std::array<int, 3>{0x56, 0x34, 0x12}));
+  EXPECT_EQ(t.Pixel(3 + b, 2 + b), inside);  // the image shows through the mask
+  ASSERT_TRUE(t.doc.UndoRedo(false));
+  EXPECT_EQ(t.stack().GetWidth(), 8);
+  EXPECT_EQ(t.stack().GetLayerCount(), 3);
+  EXPECT_EQ(t.Pixel(3, 2), inside);
+}
+
+// Layer/Edges: the mask goes through the shaping function in one step;
+// with a light a black "Shadow" layer under the active one holds the same
+// mask moved away from the light. Undo takes it all back.
+TEST(LayerOperations, EdgeShapesTheMaskAndCastsAShadow) {
+  auto clearLeftColumn = [](std::uint8_t* p, int w, int h, std::ptrdiff_t stride) {
+    for (int y = 0; y < h; ++y) p[y * stride] = 0;
+    return true;
+  };
+  Rig t;  // the active "Blue" layer has a mask over (0, 0)-(4, 3)
+  ASSERT_NE(t.Layer(2)->HasMask(), 0);
+  const StackState before = Capture(t.stack());
+  EXPECT_FALSE(t.doc.ApplyEdge([](std::uint8_t*, int, int, std::ptrdiff_t) { return false; }, 0, "Shadow"));
+  EXPECT_EQ(Capture(t.stack()), before);
+  ASSERT_TRUE(t.doc.ApplyEdge(clearLeftColumn, 0, "Shadow"));
+  EXPECT_EQ(t.doc.HistoryState().name, Text(IDS_STEP_EDGE));
+  EXPECT_EQ(t.Layer(2)->PeekMask()->Row(1)[0], 0);
+  EXPECT_EQ(t.Layer(2)->PeekMask()->Row(1)[1], 255);
+  ASSERT_TRUE(t.doc.UndoRedo(false));
+  EXPECT_EQ(Capture(t.stack()), before);
+  // A 100-pixel mask moves the shadow by 3: top left light, right and down.
+  Rig big;
+  big.Layer(2)->SetMaskAt(WAPtr::Adopt(NewWA(8, 100, 3, nullptr)).get(), RECT{0, 0, 100, 3});
+  ASSERT_TRUE(big.doc.ApplyEdge(clearLeftColumn, 1, "Shadow"));
+  EXPECT_EQ(big.doc.HistoryState().name, Text(IDS_SHADOW));
+  ASSERT_EQ(big.stack().GetLayerCount(), 4);
+  const CLayer& shadow = *big.Layer(2);
+  EXPECT_EQ(shadow.GetName(), "Shadow");
+  EXPECT_EQ(shadow.GetRect().left, 3);
+  EXPECT_EQ(shadow.GetRect().top, -3);
+  EXPECT_EQ(big.Layer(3)->GetName(), "Blue");
+  EXPECT_EQ(shadow.PeekImage()->Row(0)[0], 0);  // black
+  ASSERT_TRUE(big.doc.UndoRedo(false));
+  EXPECT_EQ(big.stack().GetLayerCount(), 3);
+}
+
 // What an operation refuses changes nothing: no step, the stack as it was.
 TEST(LayerOperations, RefusalsLeaveStackAndHistoryAlone) {
   struct Case {
@@ -782,20 +869,20 @@ TEST_F(LayerOps, AnEmptySelectionCannotBeTransformed) {
 }
 
 TEST_F(LayerOps, NumericTransformScalesAboutTheCentreAndMoves) {
-  LayerTransformSpec nothing;
+  LayerTransformPlan nothing;
   EXPECT_TRUE(doc.NumericLayerTransform(nullptr, nothing));
   EXPECT_EQ(doc.History().UndoCount(), 0) << "no stage asked: no step";
 
-  LayerTransformSpec spec;
-  spec.scale = true;
-  spec.width = 2;
-  spec.height = -7;
-  ASSERT_TRUE(doc.NumericLayerTransform(nullptr, spec));
+  LayerTransformPlan plan;
+  plan.scale = true;
+  plan.width = 2;
+  plan.height = -7;
+  ASSERT_TRUE(doc.NumericLayerTransform(nullptr, plan));
   // Blue (0, 0, 4, 3) to 2 x 7 about its centre: left 0 + (4 - 2) / 2, top 0 + (3 - 7) / 2.
   EXPECT_EQ(BoxOf(Layer(2)->GetRect()), (Box{1, -2, 3, 5}));
 
   Fragment* none = CreateEmptyFrg(0);
-  LayerTransformSpec move;
+  LayerTransformPlan move;
   move.moveMode = 2;
   move.move = POINT{3, 1};
   ASSERT_TRUE(doc.NumericLayerTransform(none, move)) << "an empty selection means the whole layer";
@@ -810,13 +897,13 @@ TEST_F(LayerOps, NumericTransformScalesAboutTheCentreAndMoves) {
 }
 
 TEST_F(LayerOps, SkewingTakesTheCornersFromTheRectsTopLeft) {
-  LayerTransformSpec spec;
-  spec.skew = true;
-  spec.corners[0] = POINT{0, 0};
-  spec.corners[1] = POINT{4, 0};
-  spec.corners[2] = POINT{6, 3};
-  spec.corners[3] = POINT{2, 3};
-  ASSERT_TRUE(doc.NumericLayerTransform(nullptr, spec));
+  LayerTransformPlan plan;
+  plan.skew = true;
+  plan.corners[0] = POINT{0, 0};
+  plan.corners[1] = POINT{4, 0};
+  plan.corners[2] = POINT{6, 3};
+  plan.corners[3] = POINT{2, 3};
+  ASSERT_TRUE(doc.NumericLayerTransform(nullptr, plan));
   const RECT r = Layer(2)->GetRect();
   EXPECT_EQ(r.left, 0);
   EXPECT_EQ(r.top, 0);

@@ -504,7 +504,7 @@ TEST_F(DocumentScript, StatementsWithoutTheirSubsystemSayWhatIsMissing) {
   } cases[] = {{{"Edges(1,1);"}, "Layer/Edges..."}};
   for (const auto& c : cases) {
     const std::string why = Run(c.lines);
-    EXPECT_NE(why.find("not built yet"), std::string::npos) << c.lines.back() << ": " << why;
+    EXPECT_NE(why.find("cannot be replayed yet"), std::string::npos) << c.lines.back() << ": " << why;
     EXPECT_NE(why.find(c.missing), std::string::npos) << c.lines.back() << ": " << why;
     EXPECT_FALSE(doc->IsModified()) << c.lines.back() << ": a refused statement changes nothing";
   }
@@ -627,13 +627,13 @@ TEST_F(DocumentScript, EachStatementLeavesWhatItsOperationLeaves) {
        withRect(RECT{0, 0, 4, 2}, [](ImageDocument& d, Fragment* f) { return d.DoRotateLayer(f, 180.0); })},
       {{"TransformLayer(2,1,0,0,{1,1},{2,-3},{0,0},{0,0},{0,0},{0,0},0);"},
        [](ImageDocument& d) {
-         lumora::LayerTransformSpec spec;
-         spec.moveMode = 2;
-         spec.move = POINT{1, 1};
-         spec.scale = true;
-         spec.width = 2;
-         spec.height = -3;
-         return d.NumericLayerTransform(nullptr, spec);
+         lumora::LayerTransformPlan plan;
+         plan.moveMode = 2;
+         plan.move = POINT{1, 1};
+         plan.scale = true;
+         plan.width = 2;
+         plan.height = -3;
+         return d.NumericLayerTransform(nullptr, plan);
        }},
       {{"SetActiveLayer(0);", "AddLayerMask(0);"},
        [](ImageDocument& d) { return d.SetActiveLayerByIndex(0, false, false), d.AddLayerMask(false); }},

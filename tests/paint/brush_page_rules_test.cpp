@@ -109,6 +109,15 @@ TEST(BrushPageRules, PresetsRoundTripAndRemovalRenumbers) {
   EXPECT_EQ(presets[2]->name, "C");
 }
 
+TEST(BrushPageRules, PresetNames) {
+  const std::vector<std::string> used{"Settings", "Soft"};
+  EXPECT_EQ(paint::CheckPresetName("S", used), paint::kMsgNameTooShort);
+  EXPECT_EQ(paint::CheckPresetName("", used), paint::kMsgNameTooShort);
+  EXPECT_EQ(paint::CheckPresetName("Ab", used), 0u) << "two characters pass";
+  EXPECT_EQ(paint::CheckPresetName("Soft", used), paint::kMsgPresetNameUsed);
+  EXPECT_EQ(paint::CheckPresetName("soft", used), 0u) << "names differing in case do not clash";
+}
+
 // The shape store writes brush\brushN.bmp (the paper store paper\paperN);
 // entries of older files keep their own names and still load.
 TEST(BrushPageRules, ShapeStoreFilesAreNamedBrush) {

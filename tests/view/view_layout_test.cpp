@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "hostapi/draw.h"
-#include "view/CellGrid.h"
+#include "engine/render/CellGrid.h"
 #include "view/FrameTitle.h"
 #include "view/ScrollBars.h"
 #include "view/SnapRect.h"

@@ -10,7 +10,7 @@
 #include "hostapi/toolhost.h"
 #include "platform/text.h"
 #include "view/FrameTitle.h"
-#include "view/ViewMessages.h"
+#include "engine/render/ViewMessages.h"
 #include "view/win/AppActivation.h"
 #include "view/win/ImageViewWnd.h"
 #include "view/win/Lumo40View.h"

@@ -19,7 +19,7 @@
 #include "document/ImageDocument.h"
 #include "hostapi/draw.h"
 #include "hostapi/toolhost.h"
-#include "view/RenderQueueClient.h"
+#include "engine/render/RenderQueueClient.h"
 #include "view/SelectionEdge.h"
 #include "view/ViewZoom.h"
 #include "view/win/VarnoScrollView.h"
@@ -398,6 +398,7 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   void ForgetAnts();
   SelectionCoverage antsCoverage_;
   bool antsCoverageDirty_ = true;
+  const Fragment* antsFragment_ = nullptr;  // the selection the coverage is of
   WindowSampling antsSampling_;
   SelectionEdge antsEdge_;
   int antsPhase_ = 0;

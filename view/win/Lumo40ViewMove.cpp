@@ -6,7 +6,7 @@
 #include "document/win/Lumo40Doc.h"
 #include "platform/trace.h"
 #include "res/resource.h"
-#include "view/LayerMove.h"
+#include "engine/render/LayerMove.h"
 #include "view/win/Lumo40View.h"
 
 namespace lumora {

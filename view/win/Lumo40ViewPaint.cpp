@@ -15,7 +15,7 @@
 #include "res/resource.h"
 #include "view/win/ViewShell.h"
 #include "view/SnapRect.h"
-#include "view/ViewMessages.h"
+#include "engine/render/ViewMessages.h"
 #include "view/win/Lumo40View.h"
 
 namespace lumora {
@@ -265,11 +265,9 @@ LRESULT CLumo40View::OnPrintClientView(WPARAM wParam, LPARAM lParam) {
   if (drawContext_ == nullptr) return fw::View::OnPrintClient(wParam, lParam);
   HDC dc = reinterpret_cast<HDC>(wParam);
   if (device_.x < 0 || device_.y < 0) EraseMargin(dc);
-  {
-    std::lock_guard<std::mutex> guard(lock_);
-    if (drawContext_ != nullptr) drawContext_->Draw(dc, nullptr, hwnd_, !IsActiveImageView(), FALSE, nullptr);
-  }
-  DrawAnts(dc);
+  // The image only: the ants belong to the screen, not to a printed copy.
+  std::lock_guard<std::mutex> guard(lock_);
+  if (drawContext_ != nullptr) drawContext_->Draw(dc, nullptr, hwnd_, !IsActiveImageView(), FALSE, nullptr);
   return 0;
 }
 

@@ -166,6 +166,7 @@ void CLumo40View::ForgetAnts() {
   antsSampling_ = WindowSampling{};
   antsCoverage_ = SelectionCoverage{};
   antsCoverageDirty_ = true;
+  antsFragment_ = nullptr;
   std::erase(AntViews(), this);
 }
 
@@ -174,8 +175,12 @@ void CLumo40View::RefreshAnts() {
   if (!ready_ || hwnd_ == nullptr || drawContext_ == nullptr || doc == nullptr) return;
   if (std::find(AntViews().begin(), AntViews().end(), this) == AntViews().end()) AntViews().push_back(this);
   bool rebuild = false;
-  if (antsCoverageDirty_ || antsCoverage_.width != imageInfo_.width || antsCoverage_.height != imageInfo_.height) {
-    SelectionCoverageOf(doc->Image().GetSelection(), imageInfo_.width, imageInfo_.height, &antsCoverage_);
+  // A selection replaced without a notice (no undo step) is caught here.
+  const Fragment* selection = doc->Image().GetSelection();
+  if (antsCoverageDirty_ || selection != antsFragment_ || antsCoverage_.width != imageInfo_.width ||
+      antsCoverage_.height != imageInfo_.height) {
+    antsFragment_ = selection;
+    SelectionCoverageOf(selection, imageInfo_.width, imageInfo_.height, &antsCoverage_);
     antsCoverageDirty_ = false;
     rebuild = true;
   }

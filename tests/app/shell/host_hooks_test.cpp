@@ -121,6 +121,24 @@ TEST_F(HostHooks, PaneDialogsAreListedActivateTheFrameAndShowPrompts) {
   EXPECT_TRUE(state_.openPanes.empty());
 }
 
+// A pane's system menu: the highlighted entry is recorded for F1 (kinds 5
+// and 6) and its prompt shown; closing the menu clears both.
+TEST_F(HostHooks, PaneSystemMenuRecordsWhatIsHighlightedAndShowsItsPrompt) {
+  MenuHelpState help;
+  state_.menuHelp = &help;
+  constexpr std::uintptr_t kSysItem = 0x2000u << 16, kSysPopup = (0x2000u | 0x10u) << 16;
+  Offer(kPane, 0x011F, kSysItem | 0xF060, 0x1234, kLUPassPane);  // SC_CLOSE
+  EXPECT_EQ(help.kind, MenuHelpState::kPaneSystemItem);
+  EXPECT_EQ(help.item, 0xF060u);
+  EXPECT_EQ(prompts_.Current(0), "Closes the tool window");
+  Offer(kPane, 0x011F, kSysPopup, 0x1234, kLUPassPane);
+  EXPECT_EQ(help.kind, MenuHelpState::kPaneSystemPopup);
+  EXPECT_EQ(prompts_.Current(0), "Tool window commands");
+  Offer(kPane, 0x011F, 0xFFFFu << 16, 0, kLUPassPane);
+  EXPECT_EQ(help.kind, MenuHelpState::kNothing);
+  EXPECT_EQ(prompts_.Current(0), "");
+}
+
 TEST_F(HostHooks, PaneDialogsReachTheWindowMenuAndTheirOwnHandling) {
   struct Case {
     std::uint32_t message;

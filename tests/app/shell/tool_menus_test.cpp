@@ -102,7 +102,7 @@ class ToolMenusTest : public ::testing::Test {
   void SetUp() override {
     for (int i = 0; i < kToolTables; ++i) {
       roots[i] = menus.Make();
-      roots[i]->entries.push_back(FakeEntry{"No processing tools registered", kToolTableSpecs[i].placeholderId, true});
+      roots[i]->entries.push_back(FakeEntry{"No processing tools registered", kToolTableRanges[i].placeholderId, true});
     }
   }
   bool Build() {

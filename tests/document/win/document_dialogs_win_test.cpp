@@ -25,6 +25,7 @@
 #include "framework/win/DocView.h"
 #include "framework/win/Frame.h"
 #include "lang/Recorder.h"
+#include "lang/doc/DocumentRecording.h"
 #include "res/resource.h"
 #include "tests/document/win/image_frame_rig.h"
 #include "tests/support/win/dialog_script.h"
@@ -113,6 +114,7 @@ class DocumentDialogsWin : public ::testing::Test {
   }
   void TearDown() override {
     DialogScript::Stop();
+    lang::RemoveDocumentRecording();
     lang::SetMacroRecorder(nullptr, nullptr);
     lumora::testing::CloseImageFrame(app);
     // The file dialogs leave the current folder where they saved.
@@ -145,6 +147,7 @@ class DocumentDialogsWin : public ::testing::Test {
 TEST_F(DocumentDialogsWin, FileNewThroughTheDialogMakesUntitledOneThenTwoAndRecordsThem) {
   RecordingSink sink;
   lang::SetMacroRecorder(&sink, nullptr);
+  lang::InstallDocumentRecording();
   HWND owner = nullptr;
   std::string shownWidth, inchesWidth, customHeight;
   bool customEditsEnabled = false, printerEditsEnabled = true;

@@ -23,14 +23,14 @@
 #include "res/resource.h"
 #include "tests/support/win/pump_messages.h"
 #include "tests/support/win/window_pixels.h"
-#include "view/ViewMessages.h"
+#include "engine/render/ViewMessages.h"
 #include "view/ViewZoom.h"
 #include "view/win/AppActivation.h"
 #include "view/win/ChildFrame.h"
 #include "view/win/ImageViewWnd.h"
 #include "view/win/Lumo40View.h"
 #include "view/win/ViewSite.h"
-#include "view/CellGrid.h"
+#include "engine/render/CellGrid.h"
 
 namespace lumora {
 namespace {

@@ -27,6 +27,7 @@
 #include "res/StringTable.h"
 #include "res/resource.h"
 #include "res/toolhost_ids.h"
+#include "tests/app/program/win/program_rig.h"
 #include "tests/support/win/dialog_script.h"
 
 namespace lumora {
@@ -34,35 +35,17 @@ namespace {
 
 using lumora::testing::DialogScript;
 using lumora::testing::Press;
+using lumora::testing::SettingsFileOfThisProgram;
 
 std::string MadeFile(const char* name) { return std::string(LUMORA_MADE_FILES) + "/" + name; }
 
-std::string SettingsFileOfThisProgram() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return fw::ProfilePathForProgram(path);
+// The clipboard's waits give up after 30 s, half the rig's default.
+bool RunUntilWithin30s(CLumo40App& app, const std::function<bool()>& done, DWORD timeoutMs = 30000) {
+  return testing::RunUntil(app, done, timeoutMs);
 }
 
-bool RunUntil(CLumo40App& app, const std::function<bool()>& done, DWORD timeoutMs = 30000) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (!app.PreTranslateMessage(&msg)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-      }
-    }
-    for (int count = 0; app.OnIdle(count) && count < 20; ++count) {
-    }
-    if (done()) return true;
-    if (GetTickCount() - start > timeoutMs) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-  }
-}
-
-void Settle(CLumo40App& app, CLumo40Doc* doc) {
-  ASSERT_TRUE(RunUntil(app, [&] {
+void SettleWithin30s(CLumo40App& app, CLumo40Doc* doc) {
+  ASSERT_TRUE(RunUntilWithin30s(app, [&] {
     CMapRect& q = doc->Image().Queue();
     MSG msg;
     return q.IsIdle() && q.RenderList().empty() && !PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
@@ -134,7 +117,7 @@ class Clipboard : public ::testing::Test {
 
   CLumo40Doc* Open(const char* name = "three.psd") {
     auto* doc = dynamic_cast<CLumo40Doc*>(app_.OpenDocumentFile(MadeFile(name)));
-    if (doc != nullptr) Settle(app_, doc);
+    if (doc != nullptr) SettleWithin30s(app_, doc);
     return doc;
   }
   HWND Frame() { return app_.MainFrame()->Handle(); }
@@ -159,9 +142,9 @@ class Clipboard : public ::testing::Test {
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
-    if (!RunUntil(app_, [&] { return GetFileAttributesA(status.c_str()) != INVALID_FILE_ATTRIBUTES; })) return -1;
+    if (!RunUntilWithin30s(app_, [&] { return GetFileAttributesA(status.c_str()) != INVALID_FILE_ATTRIBUTES; })) return -1;
     std::vector<std::uint8_t> text;
-    RunUntil(app_, [&] {
+    RunUntilWithin30s(app_, [&] {
       text = ReadAll(status);
       return !text.empty() && text.back() == '\n';
     }, 5000);
@@ -185,7 +168,7 @@ class Clipboard : public ::testing::Test {
   }
   void Command(std::uint32_t id) {
     SendMessageA(Frame(), WM_COMMAND, id, 0);
-    RunUntil(app_, [] { return true; });
+    RunUntilWithin30s(app_, [] { return true; });
   }
 
   // Rows of a raw top-down RGB file against the buffer (bottom-up BGR).
@@ -210,7 +193,7 @@ class Clipboard : public ::testing::Test {
     ASSERT_EQ(Shell("setsid xclip -quiet -selection clipboard -t " + type + " -i " + file + " >" + folder_.unix +
                     "/xclip.log 2>&1 &"),
               0);
-    RunUntil(app_, [&] { return GetClipboardSequenceNumber() != before; }, 5000);
+    RunUntilWithin30s(app_, [&] { return GetClipboardSequenceNumber() != before; }, 5000);
   }
 
   static inline std::vector<std::string> errors;
@@ -252,7 +235,7 @@ TEST_F(Clipboard, AnXImagePastesAsACentredLayerAndAsANewImage) {
   CLayer* below = image.GetActiveLayer();
   const int steps = image.History().UndoCount();
   Command(ID_EDIT_PASTE);
-  Settle(app_, doc);
+  SettleWithin30s(app_, doc);
   ASSERT_EQ(image.GetLayers()->GetLayerCount(), layers + 1);
   CLayer* pasted = image.GetActiveLayer();
   EXPECT_EQ(image.GetLayers()->GetLayerBelow(pasted), below);
@@ -287,14 +270,14 @@ TEST_F(Clipboard, TextOnTheClipboardGreysThePastesAndAPasteSentAnywayReports16) 
   ASSERT_NE(doc, nullptr);
   ASSERT_EQ(Shell("printf 'words' > " + folder_.unix + "/words.txt"), 0);
   OfferFromX(folder_.unix + "/words.txt", "UTF8_STRING");
-  RunUntil(app_, [] { return IsClipboardFormatAvailable(CF_TEXT) || IsClipboardFormatAvailable(CF_UNICODETEXT); }, 5000);
+  RunUntilWithin30s(app_, [] { return IsClipboardFormatAvailable(CF_TEXT) || IsClipboardFormatAvailable(CF_UNICODETEXT); }, 5000);
   EXPECT_FALSE(Enabled(ID_EDIT_PASTE));
   EXPECT_FALSE(Enabled(ID_EDIT_PASTE_SPECIAL));
   EXPECT_FALSE(Enabled(ID_EDIT_PASTE_AS_NEW_IMAGE));
   const int layers = doc->Image().GetLayers()->GetLayerCount();
   const int steps = doc->Image().History().UndoCount();
   Command(ID_EDIT_PASTE);
-  RunUntil(app_, [] { return !errors.empty(); }, 5000);
+  RunUntilWithin30s(app_, [] { return !errors.empty(); }, 5000);
   ASSERT_EQ(errors.size(), 1u);
   EXPECT_EQ(errors[0], "Not enough memory to build, convert or install the image.");
   EXPECT_EQ(doc->Image().GetLayers()->GetLayerCount(), layers);
@@ -318,7 +301,7 @@ TEST_F(Clipboard, CutOfASelectionEmptiesItAsOneStepThatUndoBringsBack) {
   const int steps = image.History().UndoCount();
   ASSERT_TRUE(Enabled(ID_EDIT_CUT));
   Command(ID_EDIT_CUT);
-  Settle(app_, doc);
+  SettleWithin30s(app_, doc);
   EXPECT_EQ(image.History().UndoCount(), steps + 1);
   EXPECT_EQ(image.HistoryState().name, std::string(res::String(IDS_STEP_CUT)));
   ground = image.GetLayers()->GetLayer(0);
@@ -327,7 +310,7 @@ TEST_F(Clipboard, CutOfASelectionEmptiesItAsOneStepThatUndoBringsBack) {
   EXPECT_NE(ground->PeekMask()->Row(8)[30], 0);
   EXPECT_TRUE(IsClipboardFormatAvailable(CF_DIB));
   Command(ID_EDIT_UNDO);
-  Settle(app_, doc);
+  SettleWithin30s(app_, doc);
   ground = image.GetLayers()->GetLayer(0);
   EXPECT_EQ(std::vector<std::uint8_t>(ground->PeekMask()->Row(8), ground->PeekMask()->Row(8) + 64), mask0);
 }
@@ -354,14 +337,14 @@ TEST_F(Clipboard, ALayeredCopyWithASelectionPastesAsTheSameLayersAndSelectionAft
   source->SetModifiedFlag(false);
   source->Image().SetModifiedFlag(false);
   source->OnCloseDocument();
-  RunUntil(app_, [] { return true; });
+  RunUntilWithin30s(app_, [] { return true; });
 
   CLumo40Doc* target = Open("modes.psd");
   ASSERT_NE(target, nullptr);
   const int before = target->Image().GetLayers()->GetLayerCount();
   ASSERT_TRUE(Enabled(ID_EDIT_PASTE));
   Command(ID_EDIT_PASTE);
-  Settle(app_, target);
+  SettleWithin30s(app_, target);
   const CLayersManager& to = *target->Image().GetLayers();
   ASSERT_EQ(to.GetLayerCount(), before + static_cast<int>(names.size()));
   for (std::size_t i = 0; i < names.size(); ++i) {
@@ -386,7 +369,7 @@ TEST_F(Clipboard, ALayeredCopyWithASelectionPastesAsTheSameLayersAndSelectionAft
   auto* made = dynamic_cast<CLumo40Doc*>(app_.Docs().AllDocuments().back());
   ASSERT_NE(made, nullptr);
   ASSERT_NE(made, target);
-  Settle(app_, made);
+  SettleWithin30s(app_, made);
   ASSERT_EQ(made->Image().GetLayers()->GetLayerCount(), static_cast<int>(names.size()));
   WAPtr mergedAfter = made->Image().GetLayers()->CreateMergedImage(1, 255, 255, 255);
   ASSERT_EQ(mergedAfter->GetW(), mergedBefore->GetW());
@@ -416,7 +399,7 @@ TEST_F(Clipboard, PasteFromFileAndImportEachAreOneStepThatUndoTakesBack) {
   ASSERT_TRUE(Enabled(ID_EDIT_PASTE_FROM_FILE));
   ChooseInOpenDialog(folder_.windows + "\\flat.bmp");
   Command(ID_EDIT_PASTE_FROM_FILE);
-  Settle(app_, doc);
+  SettleWithin30s(app_, doc);
   EXPECT_EQ(DialogScript::done, 1);
   ASSERT_EQ(image.GetLayers()->GetLayerCount(), layers + 1);
   const CLayer* pasted = image.GetActiveLayer();
@@ -428,22 +411,22 @@ TEST_F(Clipboard, PasteFromFileAndImportEachAreOneStepThatUndoTakesBack) {
   // A layered file: its layers on top.
   ChooseInOpenDialog(MadeFile("modes.psd"));
   Command(ID_EDIT_PASTE_FROM_FILE);
-  Settle(app_, doc);
+  SettleWithin30s(app_, doc);
   EXPECT_EQ(image.GetLayers()->GetLayerCount(), layers + 1 + 4);
   Command(ID_EDIT_UNDO);
   Command(ID_EDIT_UNDO);
-  Settle(app_, doc);
+  SettleWithin30s(app_, doc);
   EXPECT_EQ(image.GetLayers()->GetLayerCount(), layers);
 
   // Import: the file in place of the image, undone.
   ASSERT_TRUE(Enabled(ID_IMAGE_IMPORT_FROM_FILE));
   ChooseInOpenDialog(folder_.windows + "\\flat.bmp");
   Command(ID_IMAGE_IMPORT_FROM_FILE);
-  Settle(app_, doc);
+  SettleWithin30s(app_, doc);
   EXPECT_EQ(image.GetLayers()->GetWidth(), 10);
   EXPECT_EQ(image.GetLayers()->GetLayerCount(), 1);
   Command(ID_EDIT_UNDO);
-  Settle(app_, doc);
+  SettleWithin30s(app_, doc);
   EXPECT_EQ(image.GetLayers()->GetWidth(), 64);
   EXPECT_EQ(image.GetLayers()->GetLayerCount(), layers);
 
@@ -455,7 +438,7 @@ TEST_F(Clipboard, PasteFromFileAndImportEachAreOneStepThatUndoTakesBack) {
   imgxfer::ClearLastShownMessage();
   ChooseInOpenDialog(folder_.windows + "\\bad.bmp");
   Command(ID_EDIT_PASTE_FROM_FILE);
-  RunUntil(app_, [] { return !errors.empty(); }, 5000);
+  RunUntilWithin30s(app_, [] { return !errors.empty(); }, 5000);
   imgxfer::SetMessageBoxesShown(true);
   EXPECT_FALSE(imgxfer::LastShownMessage().empty());
   ASSERT_EQ(errors.size(), 1u);
@@ -505,7 +488,7 @@ TEST_F(Clipboard, ASelectionSavedAndLoadedAgainComesBackAndADamagedFileShows126)
                         Press(d, IDOK);
                       }}});
   Command(ID_SELECTION_LOAD_FROM);
-  RunUntil(app_, [] { return !errors.empty(); }, 5000);
+  RunUntilWithin30s(app_, [] { return !errors.empty(); }, 5000);
   EXPECT_EQ(errors.size(), 1u);
   EXPECT_EQ(GetFragmentType(image.GetSelection()), kFrgEllipse) << "the selection stays";
   ImageDocManager()->selectionsRoot.clear();
@@ -552,7 +535,7 @@ TEST_F(Clipboard, AV5DibWithAlphaPastesWithTheAlphaAsTheLayersMask) {
   ASSERT_TRUE(PutOnClipboard(CF_DIB, dib));
   ASSERT_TRUE(Enabled(ID_EDIT_PASTE));
   Command(ID_EDIT_PASTE);
-  Settle(app_, doc);
+  SettleWithin30s(app_, doc);
   EXPECT_TRUE(errors.empty());
   const CLayer* pasted = doc->Image().GetActiveLayer();
   ASSERT_NE(pasted->PeekMask(), nullptr);

@@ -39,6 +39,7 @@
 #include "res/toolhost_ids.h"
 #include "tests/app/site/site_images.h"
 #include "tests/support/unique_temp_folder.h"
+#include "tests/app/program/win/program_rig.h"
 #include "tests/support/win/dialog_script.h"
 #include "tests/support/win/host_command.h"
 #include "tests/support/win/menu_items.h"
@@ -48,17 +49,12 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::DialogScript;
+using testing::SettingsFileOfThisProgram;
 using testing::MenuItem;
 using testing::Press;
 using testing::PopupItems;
 
 constexpr int kIdPaneEditFirst = 1000, kIdPaneApply = 1301;
-
-std::string SettingsFileOfThisProgram() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return fw::ProfilePathForProgram(path);
-}
 
 std::string Plain(const std::string& text) {
   std::string out;
@@ -119,7 +115,7 @@ class CommandSurface : public ::testing::Test {
     const fs::path copy = folder_ / name;
     fs::copy_file(std::string(LUMORA_TEST_DATA) + "/layered/rich.psd", copy, fs::copy_options::overwrite_existing);
     auto* doc = dynamic_cast<CLumo40Doc*>(app_->OpenDocumentFile(copy.string()));
-    Settle();
+    SettleInFourRounds();
     return doc;
   }
   static void Modify(CLumo40Doc* doc) {
@@ -143,7 +139,7 @@ class CommandSurface : public ::testing::Test {
 
   CLumo40Doc* OpenRich() {
     auto* doc = dynamic_cast<CLumo40Doc*>(app_->OpenDocumentFile(std::string(LUMORA_TEST_DATA) + "/layered/rich.psd"));
-    Settle();
+    SettleInFourRounds();
     return doc;
   }
 
@@ -151,11 +147,13 @@ class CommandSurface : public ::testing::Test {
   // refuse: the visible layer above the background takes them.
   void PaintableLayerActive(CLumo40Doc* doc) {
     doc->Image().SetActiveLayerByIndex(1, true, false);
-    Settle();
+    SettleInFourRounds();
     ASSERT_TRUE(ImageDocument::CanPaintLayer(doc->Image().GetActiveLayer()));
   }
 
-  void Settle() {
+  // Messages and idle work, four rounds with a short pause after each
+  // (the rig's Settle(app) runs three without pauses).
+  void SettleInFourRounds() {
     for (int round = 0; round < 4; ++round) {
       MSG msg;
       while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -193,7 +191,7 @@ class CommandSurface : public ::testing::Test {
     };
     if (find(GetMenu(frame_)) != 1) return false;
     SendMessageA(frame_, WM_COMMAND, MAKEWPARAM(id, 0), 0);
-    Settle();
+    SettleInFourRounds();
     return true;
   }
 
@@ -324,7 +322,7 @@ TEST_F(CommandSurface, EveryKeyReachesItsCommand) {
     SetFocus(view);
     gCommands.clear();
     SendKeys(keys);
-    Settle();
+    SettleInFourRounds();
     ++checked;
     EXPECT_EQ(gCommands, std::vector<UINT>{a.cmd}) << "key " << a.key << " flags " << int(a.fVirt);
   }
@@ -391,6 +389,11 @@ TEST_F(CommandSurface, RegisteredToolsFillTheImageMenu) {
   // The status prompt of a tool's item is its own prompt string.
   EXPECT_EQ(app_->MainFrameWnd()->GetMessageString(median->id), "Remove noise by the median over a window");
   EXPECT_EQ(app_->MainFrameWnd()->GetMessageString(999), "");
+  // The selection bar's area tools are named by the tool host.
+  ASSERT_FALSE(app_->areaTools.Empty());
+  EXPECT_EQ(app_->MainFrameWnd()->GetMessageString(app_->areaTools.Tools()[0].command), app_->areaTools.Tools()[0].name);
+  EXPECT_FALSE(app_->areaTools.Tools()[0].name.empty());
+  EXPECT_EQ(app_->MainFrameWnd()->GetMessageString(40029), "");
 }
 
 // Image/Convert and Image/Adjust hold the tools marked for them, in the
@@ -420,7 +423,7 @@ TEST_F(CommandSurface, ConvertAndAdjustHoldTheirToolsAndApplyThem) {
   HWND pane = static_cast<HWND>(LUGetPaneDialogWindow(app_->Site(), LUGetActivePaneDialog(app_->Site())));
   ASSERT_NE(pane, nullptr);
   SendMessageA(GetDlgItem(pane, kIdPaneApply), BM_CLICK, 0, 0);
-  Settle();
+  SettleInFourRounds();
   VrWA2000::WA* expected = test::ToolResult(before, "invert_conv", {100});
   EXPECT_TRUE(test::SamePixels(stack.GetActiveLayer()->PeekImage(), expected));
   EXPECT_EQ(doc->Image().HistoryState().name, "Invert");
@@ -454,7 +457,7 @@ TEST_F(CommandSurface, MedianFromTheToolsMenuAppliesAsOneUndoStep) {
   SetDlgItemTextA(pane, kIdPaneEditFirst, "5");
   SetDlgItemTextA(pane, kIdPaneEditFirst + 1, "3");
   SendMessageA(GetDlgItem(pane, kIdPaneApply), BM_CLICK, 0, 0);
-  Settle();
+  SettleInFourRounds();
   VrWA2000::WA* expected = test::ToolResult(before, "median_filt", {5, 3, 0, 0});
   EXPECT_TRUE(test::SamePixels(stack.GetActiveLayer()->PeekImage(), expected)) << "the filter's own result";
   EXPECT_FALSE(test::SamePixels(stack.GetActiveLayer()->PeekImage(), before)) << "the layer changed";
@@ -502,7 +505,7 @@ TEST_F(CommandSurface, EscapeStopsALongToolRunAndLeavesTheLayer) {
             0);
   auto* doc = dynamic_cast<CLumo40Doc*>(app_->OpenDocumentFile(big));
   ASSERT_NE(doc, nullptr);
-  Settle();
+  SettleInFourRounds();
   CLayersManager& stack = *doc->Image().GetLayers();
   ASSERT_EQ(stack.GetWidth(), 4000);
   VrWA2000::WA* before = new VrWA2000::WA(*stack.GetActiveLayer()->PeekImage(), false);
@@ -534,7 +537,7 @@ TEST_F(CommandSurface, EscapeStopsALongToolRunAndLeavesTheLayer) {
   });
   SendMessageA(GetDlgItem(pane, kIdPaneApply), BM_CLICK, 0, 0);
   KillTimer(nullptr, timer);
-  Settle();
+  SettleInFourRounds();
   EXPECT_TRUE(escaped) << "the dialog was up while the tool ran";
   ASSERT_GE(positions.size(), 3u);
   EXPECT_LT(positions.front(), positions.back()) << "the bar moved";
@@ -734,7 +737,7 @@ TEST_F(CommandSurface, ColoursTakeTheActiveImagesForm) {
             0);
   const COLORREF red = RGB(255, 0, 0);
   ASSERT_NE(app_->OpenDocumentFile(grey), nullptr);
-  Settle();
+  SettleInFourRounds();
   EXPECT_EQ(app_->ColourMode().mode, 8);
   app_->SetForeColor(red, true);
   COLORREF shown = 0;
@@ -743,7 +746,7 @@ TEST_F(CommandSurface, ColoursTakeTheActiveImagesForm) {
   EXPECT_EQ(app_->settings.foreColor, red) << "the colour itself is kept";
 
   ASSERT_NE(app_->OpenDocumentFile(few), nullptr);
-  Settle();
+  SettleInFourRounds();
   ASSERT_TRUE(IsIndexedMode(app_->ColourMode().mode)) << app_->ColourMode().mode;
   const std::vector<COLORREF>& palette = app_->ColourMode().palette;
   ASSERT_GE(palette.size(), 16u);
@@ -791,7 +794,7 @@ TEST_F(CommandSurface, WorkspaceSavedAndReopenedFourWays) {
   Fragment* selection = CreateRectFrg(&box, 0);
   b->Image().SetSelection(selection, false);
   DeleteFragment(selection);
-  Settle();
+  SettleInFourRounds();
   const std::vector<ImageState> before = StateOf(*app_);
   ASSERT_EQ(before.size(), 2u);
 
@@ -843,7 +846,7 @@ TEST_F(CommandSurface, WorkspaceSavedAndReopenedFourWays) {
     SCOPED_TRACE(way.name);
     closeAll();
     way.open();
-    Settle();
+    SettleInFourRounds();
     ExpectSameState(before, StateOf(*app_));
     EXPECT_TRUE(app_->WorkspaceFailures().empty());
   }

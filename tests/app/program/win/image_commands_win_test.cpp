@@ -17,6 +17,8 @@
 #include "app/win/Lumo40App.h"
 #include "app/win/MainFrame.h"
 #include "dialogs/ImageSizeForm.h"
+#include "dialogs/PicFactory.h"
+#include "dialogs/win/EdgeDlg.h"
 #include "dialogs/win/ImageDialogs.h"
 #include "document/ImageCommands.h"
 #include "document/win/Lumo40Doc.h"
@@ -29,8 +31,10 @@
 #include "hostapi/toolhost.h"
 #include "libs/toolhost/CropTool.h"
 #include "platform/rect.h"
+#include "res/StringTable.h"
 #include "res/resource.h"
 #include "res/toolhost_ids.h"
+#include "tests/app/program/win/program_rig.h"
 #include "tests/support/win/dialog_script.h"
 #include "tests/support/win/menu_items.h"
 #include "view/win/Lumo40View.h"
@@ -39,6 +43,7 @@ namespace lumora {
 namespace {
 
 using testing::DialogScript;
+using testing::SettingsFileOfThisProgram;
 using testing::Press;
 
 std::string Made(const std::string& name) { return std::string(LUMORA_MADE_FILES) + "/" + name; }
@@ -128,12 +133,6 @@ CLayersManagerPtr DeepCopy(const CLayersManager& stack) {
   return CLayersManagerPtr::Adopt(new CLayersManager(stack));
 }
 
-std::string SettingsFileOfThisProgram() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return fw::ProfilePathForProgram(path);
-}
-
 class ImageCommands : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -160,14 +159,15 @@ class ImageCommands : public ::testing::Test {
 
   CLumo40Doc* Open(const std::string& name) {
     auto* doc = dynamic_cast<CLumo40Doc*>(app_->OpenDocumentFile(Made(name)));
-    Settle();
+    SettleInFourRounds();
     return doc;
   }
   CLayersManager& Stack(CLumo40Doc* doc) { return *doc->Image().GetLayers(); }
   HWND View(CLumo40Doc* doc) { return doc->Views().front()->Handle(); }
 
-  // Messages and idle work until nothing is left.
-  void Settle() {
+  // Messages and idle work, four rounds with a short pause after each
+  // (the rig's Settle(app) runs three without pauses).
+  void SettleInFourRounds() {
     for (int round = 0; round < 4; ++round) {
       MSG msg;
       while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -200,7 +200,7 @@ class ImageCommands : public ::testing::Test {
     };
     if (find(GetMenu(frame)) != 1) return false;
     SendMessageA(frame, WM_COMMAND, MAKEWPARAM(id, 0), 0);
-    Settle();
+    SettleInFourRounds();
     return true;
   }
 
@@ -273,6 +273,165 @@ TEST_F(ImageCommands, ImageSizeMemoryCannotHoldFailsWithAMessageAndChangesNothin
   EXPECT_EQ(message, "Not enough memory to build, convert or install the image.");
   ExpectSameLayers(Stack(doc), *original, "after the failure");
   EXPECT_EQ(doc->Image().History().UndoCount(), steps);
+}
+
+// ---- Frames
+
+// Picks the entry of a combo by its text and tells the dialog, as a click
+// in the list does.
+void PickByText(HWND d, int id, const char* text) {
+  const LRESULT index = SendDlgItemMessageA(d, id, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                            reinterpret_cast<LPARAM>(text));
+  SendDlgItemMessageA(d, id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  SendMessageA(d, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(d, id)));
+}
+
+std::string ProgramFolder() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string folder(path);
+  return folder.substr(0, folder.find_last_of("\\/"));
+}
+
+TEST_F(ImageCommands, FramesSmallWithASmallMatAroundA640By480Image) {
+  CLumo40Doc* doc = Open("frame640.png");
+  ASSERT_NE(doc, nullptr);
+  const CLayersManagerPtr original = DeepCopy(Stack(doc));
+  bool noneGreysStyle = false, noMatGreysMatStyle = false, previewDrawn = false;
+  DialogScript::Run({{"Frame", [&](HWND d) {
+                        PickByText(d, IDC_FRAME_TYPE, "none");
+                        noneGreysStyle = !IsWindowEnabled(GetDlgItem(d, IDC_FRAME_STYLE)) &&
+                                         !IsWindowEnabled(GetDlgItem(d, IDC_FRAME_SIZE));
+                        PickByText(d, IDC_FRAME_MAT_SIZE, "None");
+                        noMatGreysMatStyle = !IsWindowEnabled(GetDlgItem(d, IDC_FRAME_MAT_STYLE));
+                        PickByText(d, IDC_FRAME_TYPE, "Metal");
+                        PickByText(d, IDC_FRAME_STYLE, "Gold");
+                        PickByText(d, IDC_FRAME_SIZE, "Small");
+                        PickByText(d, IDC_FRAME_SHAPE, "Round");
+                        PickByText(d, IDC_FRAME_MAT_SIZE, "Small");
+                        PickByText(d, IDC_FRAME_MAT_STYLE, "Linen");
+                        PickByText(d, IDC_FRAME_LIGHT, "Top right");
+                        // The preview shows something other than the face colour.
+                        HWND preview = GetDlgItem(d, IDC_FRAME_PREVIEW);
+                        UpdateWindow(preview);
+                        HDC dc = GetDC(preview);
+                        RECT r{};
+                        GetClientRect(preview, &r);
+                        previewDrawn = GetPixel(dc, r.right / 2, r.bottom / 2) != GetSysColor(COLOR_BTNFACE);
+                        ReleaseDC(preview, dc);
+                        Press(d, IDOK);
+                      }}});
+  ASSERT_TRUE(Choose(ID_IMAGE_FRAMES));
+  EXPECT_EQ(DialogScript::done, 1);
+  EXPECT_TRUE(noneGreysStyle);
+  EXPECT_TRUE(noMatGreysMatStyle);
+  EXPECT_TRUE(previewDrawn);
+  CLayersManager& stack = Stack(doc);
+  ASSERT_EQ(stack.GetWidth(), 720);
+  ASSERT_EQ(stack.GetHeight(), 560);
+  EXPECT_EQ(stack.GetResolution(), original->GetResolution());
+  ASSERT_EQ(stack.GetLayerCount(), original->GetLayerCount() + 1);
+  for (int i = 0; i < original->GetLayerCount(); ++i) {
+    EXPECT_EQ(stack.GetLayer(i)->GetRect().left, original->GetLayer(i)->GetRect().left + 40);
+    EXPECT_EQ(stack.GetLayer(i)->GetRect().top, original->GetLayer(i)->GetRect().top + 40);
+  }
+  const CLayer& frame = *stack.GetLayer(stack.GetLayerCount() - 1);
+  EXPECT_EQ(frame.GetName(), "Frame");
+  EXPECT_EQ(stack.GetActiveLayer(), &frame);
+  EXPECT_EQ(doc->Image().HistoryState().name, "Frame");
+  // The layer holds the factory's picture for the same choices, row by row.
+  CPicFactory factory(ProgramFolder());
+  const FramePicture expected =
+      DrawFramePicture(factory, FrameChoice{0, 1, 1, 2, "Gold", "Linen", static_cast<DocumentHost*>(doc)->FillColour()}, 640, 480, false, 30000);
+  ASSERT_FALSE(expected.dib.empty());
+  const VrWA2000::WA* image = frame.PeekImage();
+  const VrWA2000::WA* mask = frame.PeekMask();
+  ASSERT_NE(mask, nullptr);
+  ASSERT_EQ(image->GetW(), 720);
+  int differentRows = 0, drawn = 0;
+  for (int y = 0; y < 560; ++y) {
+    differentRows += std::memcmp(image->Row(y), &expected.dib[40 + static_cast<std::size_t>(y) * 2160], 2160) != 0;
+    differentRows += std::memcmp(mask->Row(y), &expected.maskDib[40 + 1024 + static_cast<std::size_t>(y) * 720], 720) != 0;
+    for (int x = 0; x < 720; ++x) drawn += mask->Row(y)[x] == 255;
+  }
+  EXPECT_EQ(differentRows, 0);
+  EXPECT_EQ(drawn, 720 * 560 - 640 * 480);  // the ring around the image, nothing inside
+  // The choices are kept by name for the next time.
+  fw::Profile& settings = app_->Settings();
+  EXPECT_EQ(settings.GetString("Frame", "FrTypeStr", ""), "Metal");
+  EXPECT_EQ(settings.GetString("Frame", "FrStyleStr", ""), "Gold");
+  EXPECT_EQ(settings.GetString("Frame", "MtNameStr", ""), "Linen");
+  EXPECT_EQ(settings.GetInt("Frame", "Shadow", -1), 1);
+  ASSERT_TRUE(Choose(ID_EDIT_UNDO));
+  ExpectSameLayers(stack, *original, "undone");
+}
+
+// ---- Edges
+
+TEST_F(ImageCommands, EdgesRefuseALayerWithoutMaskThenShapeTheMaskForEachLighting) {
+  CLumo40Doc* doc = Open("frame640.png");
+  ASSERT_NE(doc, nullptr);
+  const std::string caption(res::String(IDS_APP_CAPTION));
+  std::string said;
+  // Without a mask the transparency is locked too: "no mask" comes first.
+  ASSERT_EQ(Stack(doc).GetActiveLayer()->HasMask(), 0);
+  DialogScript::Run({{caption, [&](HWND box) {
+                        said = Text(box, 0xFFFF);
+                        Press(box, IDOK);
+                      }}});
+  ASSERT_TRUE(Choose(ID_LAYER_EDGES));
+  EXPECT_EQ(said, "Layer has no mask. Add mask to perform this action!");
+  ASSERT_TRUE(Choose(ID_LAYER_MASK_REVEAL_ALL));
+  ASSERT_NE(Stack(doc).GetActiveLayer()->HasMask(), 0);
+  const CLayersManagerPtr original = DeepCopy(Stack(doc));
+  const EdgeTemplate charcoal = LoadEdgeTemplate(143);
+  ASSERT_EQ(charcoal.width, 96);
+  for (int lighting = 0; lighting < 5; ++lighting) {
+    SCOPED_TRACE(lighting);
+    bool okOffOutside = false, okBackInside = false;
+    DialogScript::Run({{"Edge style", [&](HWND d) {
+                          // A click beside every cell leaves nothing to apply.
+                          SendMessageA(d, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 1));
+                          okOffOutside = !IsWindowEnabled(GetDlgItem(d, IDOK));
+                          RECT area{};
+                          GetWindowRect(GetDlgItem(d, IDC_EDGE_AREA), &area);
+                          MapWindowPoints(nullptr, d, reinterpret_cast<POINT*>(&area), 2);
+                          SendMessageA(d, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(area.left + 20, area.top + 33 + 20));
+                          okBackInside = IsWindowEnabled(GetDlgItem(d, IDOK)) != FALSE;
+                          SendDlgItemMessageA(d, IDC_EDGE_LIGHTING, CB_SETCURSEL, static_cast<WPARAM>(lighting), 0);
+                          SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_EDGE_LIGHTING, CBN_SELCHANGE),
+                                       reinterpret_cast<LPARAM>(GetDlgItem(d, IDC_EDGE_LIGHTING)));
+                          Press(d, IDOK);
+                        }}});
+    ASSERT_TRUE(Choose(ID_LAYER_EDGES));
+    EXPECT_EQ(DialogScript::done, 1);
+    EXPECT_TRUE(okOffOutside);
+    EXPECT_TRUE(okBackInside);
+    CLayersManager& stack = Stack(doc);
+    const int count = original->GetLayerCount() + (lighting != 0 ? 1 : 0);
+    ASSERT_EQ(stack.GetLayerCount(), count);
+    const CLayer& layer = *stack.GetActiveLayer();
+    // The mask is the opened one through the first template of the first page.
+    const VrWA2000::WA* before = original->GetActiveLayer()->PeekMask();
+    const int w = before->GetW(), h = before->GetH();
+    std::vector<std::uint8_t> expected(static_cast<std::size_t>(w) * h);
+    for (int y = 0; y < h; ++y) std::memcpy(&expected[static_cast<std::size_t>(y) * w], before->Row(y), w);
+    ASSERT_TRUE(ApplyResourceMask(expected.data(), w, h, w, charcoal));
+    int different = 0;
+    for (int y = 0; y < h; ++y)
+      different += std::memcmp(layer.PeekMask()->Row(y), &expected[static_cast<std::size_t>(y) * w], w) != 0;
+    EXPECT_EQ(different, 0);
+    EXPECT_EQ(doc->Image().HistoryState().name, lighting != 0 ? "Shadow" : "Edge");
+    if (lighting != 0) {
+      const CLayer& shadow = *stack.GetLayer(count - 2);
+      EXPECT_EQ(shadow.GetName(), "Shadow");
+      const int d = 640 * 3 / 100;
+      EXPECT_EQ(shadow.GetRect().left, lighting == 1 || lighting == 3 ? d : -d);
+      EXPECT_EQ(shadow.GetRect().top, lighting == 1 || lighting == 2 ? -d : d);
+    }
+    ASSERT_TRUE(Choose(ID_EDIT_UNDO));
+    ExpectSameLayers(stack, *original, "undone");
+  }
 }
 
 // ---- Canvas
@@ -497,7 +656,7 @@ TEST_F(ImageCommands, RightButtonListsTheLayersUnderThePointAndPicksOne) {
   pick = &choice;
   SetTimer(nullptr, 0, 30, PickFromMenu);
   SendMessageA(view->Handle(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(at.x, at.y));
-  Settle();
+  SettleInFourRounds();
   ASSERT_EQ(choice.items.size(), 3u);
   EXPECT_EQ(choice.items[0].text, "Top layer with a long long ...");
   EXPECT_EQ(choice.items[0].id, 3u);
@@ -513,7 +672,7 @@ TEST_F(ImageCommands, RightButtonListsTheLayersUnderThePointAndPicksOne) {
   pick = &cancel;
   SetTimer(nullptr, 0, 30, PickFromMenu);
   SendMessageA(view->Handle(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(hole.x, hole.y));
-  Settle();
+  SettleInFourRounds();
   ASSERT_EQ(cancel.items.size(), 1u);
   EXPECT_EQ(cancel.items[0].id, 1u);
   EXPECT_EQ(Stack(doc).GetLayerIndex(doc->Image().GetActiveLayer()), 1);
@@ -586,15 +745,15 @@ TEST_F(ImageCommands, CropToolCropsTheDraggedRectangleInOneStep) {
   SetForegroundWindow(app_->MainFrame()->Handle());
   SetFocus(view->Handle());
   SendMouse(view->Handle(), from, 0);
-  Settle();
+  SettleInFourRounds();
   SendMouse(view->Handle(), from, MOUSEEVENTF_LEFTDOWN);
-  Settle();
+  SettleInFourRounds();
   SendMouse(view->Handle(), POINT{(from.x + to.x) / 2, (from.y + to.y) / 2}, 0);
-  Settle();
+  SettleInFourRounds();
   SendMouse(view->Handle(), to, 0);
-  Settle();
+  SettleInFourRounds();
   SendMouse(view->Handle(), to, MOUSEEVENTF_LEFTUP);
-  Settle();
+  SettleInFourRounds();
   ASSERT_EQ(Stack(doc).GetWidth(), 60) << "nothing crops before Enter";
   // The dotted frame lies along the rectangle's top edge on screen.
   auto FramePixels = [&] {
@@ -608,7 +767,7 @@ TEST_F(ImageCommands, CropToolCropsTheDraggedRectangleInOneStep) {
   RECT dragged{};
   ASSERT_TRUE(toolhost::CropToolHasRect(&dragged)) << "from " << from.x << "," << from.y;
   PostMessageA(view->Handle(), WM_KEYDOWN, VK_RETURN, 0);
-  Settle();
+  SettleInFourRounds();
   EXPECT_EQ(Stack(doc).GetWidth(), 40);
   EXPECT_EQ(Stack(doc).GetHeight(), 20);
   EXPECT_EQ(doc->Image().History().UndoCount(), steps + 1);
@@ -627,14 +786,14 @@ TEST_F(ImageCommands, CropToolCropsTheDraggedRectangleInOneStep) {
   SendMessageA(view->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(to.x - 2, to.y - 2));
   SendMessageA(view->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(to.x - 2, to.y - 2));
   SendMessageA(view->Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(to.x - 2, to.y - 2));
-  Settle();
+  SettleInFourRounds();
   EXPECT_EQ(Stack(doc).GetWidth(), 60);
   ASSERT_EQ(app_->Docs().AllDocuments().size(), 2u);
   auto* cut = dynamic_cast<CLumo40Doc*>(app_->Docs().AllDocuments().back());
   EXPECT_EQ(Stack(cut).GetWidth(), 40);
   EXPECT_EQ(Stack(cut).GetHeight(), 20);
   SendMessageA(pane, WM_CLOSE, 0, 0);
-  Settle();
+  SettleInFourRounds();
 }
 
 // ---- Selection/Intersection Level...

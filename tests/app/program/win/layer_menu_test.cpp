@@ -28,6 +28,7 @@
 #include "platform/rect.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
+#include "tests/app/program/win/program_rig.h"
 #include "tests/support/win/dialog_script.h"
 #include "tests/support/win/menu_items.h"
 
@@ -36,43 +37,14 @@ namespace {
 
 using lumora::testing::DialogScript;
 using lumora::testing::Press;
+using lumora::testing::RunUntil;
+using lumora::testing::Settle;
+using lumora::testing::SettingsFileOfThisProgram;
 
 constexpr std::uint32_t kEditUndo = 57643;
 constexpr std::uint32_t kEditRedo = 57644;
 
 std::string MadeFile(const char* name) { return std::string(LUMORA_MADE_FILES) + "/" + name; }
-
-std::string SettingsFileOfThisProgram() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return fw::ProfilePathForProgram(path);
-}
-
-bool RunUntil(CLumo40App& app, const std::function<bool()>& done, DWORD timeoutMs = 60000) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (!app.PreTranslateMessage(&msg)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-      }
-    }
-    for (int count = 0; app.OnIdle(count) && count < 20; ++count) {
-    }
-    if (done()) return true;
-    if (GetTickCount() - start > timeoutMs) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-  }
-}
-
-void Settle(CLumo40App& app, CLumo40Doc* doc) {
-  ASSERT_TRUE(RunUntil(app, [&] {
-    CMapRect& q = doc->Image().Queue();
-    MSG msg;
-    return q.IsIdle() && q.RenderList().empty() && !PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
-  }));
-}
 
 // Every layer as undo must bring it back: attributes, place, pixels, mask.
 std::vector<std::string> StackState(CLumo40Doc* doc) {

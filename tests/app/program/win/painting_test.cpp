@@ -4,6 +4,9 @@
 // paint from the same image points, be one undo step, and go again with
 // Edit/Undo byte for byte. The saved PNG is read back by ImageMagick
 // (ctest win.painting_files).
+#include <windows.h>
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -29,6 +32,7 @@
 #include "paint/win/ToolBrush.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
+#include "tests/app/program/win/program_rig.h"
 #include "tests/support/win/dialog_script.h"
 #include "ui/win/ScreenPicker.h"
 #include "view/win/Lumo40View.h"
@@ -36,46 +40,18 @@
 namespace lumora {
 namespace {
 
+using lumora::testing::RunUntil;
+using lumora::testing::Settle;
+using lumora::testing::SettingsFileOfThisProgram;
+
 constexpr std::uint32_t kEditUndo = 57643;
 
 std::string MadeFile(const char* name) { return std::string(LUMORA_MADE_FILES) + "/" + name; }
-
-std::string SettingsFileOfThisProgram() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return fw::ProfilePathForProgram(path);
-}
 
 std::string BrushFileOfThisProgram() {
   char path[MAX_PATH] = {};
   GetModuleFileNameA(nullptr, path, MAX_PATH);
   return paint::BrushFileNameFor(path);
-}
-
-bool RunUntil(CLumo40App& app, const std::function<bool()>& done, DWORD timeoutMs = 60000) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (!app.PreTranslateMessage(&msg)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-      }
-    }
-    for (int count = 0; app.OnIdle(count) && count < 20; ++count) {
-    }
-    if (done()) return true;
-    if (GetTickCount() - start > timeoutMs) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-  }
-}
-
-void Settle(CLumo40App& app, CLumo40Doc* doc) {
-  ASSERT_TRUE(RunUntil(app, [&] {
-    CMapRect& q = doc->Image().Queue();
-    MSG msg;
-    return q.IsIdle() && q.RenderList().empty() && !PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
-  }));
 }
 
 // ---- Input as the user gives it.
@@ -634,6 +610,88 @@ TEST_F(Painting, WaterDropAndSmearEqualThePortableWaterBrush) {
     EXPECT_NE(after, before) << "manner " << manner;
     EXPECT_TRUE(after == StackBytes(*expected.stack)) << "manner " << manner;
   }
+}
+
+TEST_F(Painting, AttributeBarAddsAndRemovesPresetsThroughTheirDialogs) {
+  Open("white.png");
+  SendMessageA(frame_, WM_COMMAND, paint::kCmdToolPaint, 0);
+  CPaintAttributes& window = Main()->PaintAttributes();
+  CBrushPage* page = window.CurrentPageObject();
+  ASSERT_NE(page, nullptr);
+  HWND bar = window.AttribBar();
+  ASSERT_NE(bar, nullptr);
+  // Clear of the other tool windows, on top.
+  SetWindowPos(window.Handle(), HWND_TOP, 20, 420, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+  Pump();
+  auto click = [&](int command) {
+    // The tool window on top of the others (a closed dialog gives the
+    // activation back to the frame).
+    SetWindowPos(window.Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    Pump();
+    RECT r{};
+    SendMessageA(bar, TB_GETRECT, static_cast<WPARAM>(command), reinterpret_cast<LPARAM>(&r));
+    POINT centre{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ClientToScreen(bar, &centre);
+    Send({Mouse(MOUSEEVENTF_MOVE, centre)});
+    Pump();
+    Send({Mouse(MOUSEEVENTF_LEFTDOWN), Mouse(MOUSEEVENTF_LEFTUP)});
+    Pump();
+  };
+  EXPECT_FALSE(SendMessageA(bar, TB_ISBUTTONENABLED, ID_ATTRIB_REMOVE_PRESET, 0)) << "no preset to remove yet";
+  // A one-letter name is refused, then "Soft" is taken.
+  std::string proposed, refusal;
+  using lumora::testing::DialogScript;
+  DialogScript::Run({{"Add to predefined",
+                      [&](HWND d) {
+                        char text[64] = {};
+                        GetDlgItemTextA(d, IDC_PRESET_NAME, text, sizeof text);
+                        proposed = text;
+                        SetDlgItemTextA(d, IDC_PRESET_NAME, "S");
+                        lumora::testing::Press(d, IDOK);
+                      }},
+                     {std::string(res::String(IDS_WARNING_CAPTION)),
+                      [&](HWND box) {
+                        char text[256] = {};
+                        GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+                        refusal = text;
+                        lumora::testing::Press(box, IDOK);
+                      }},
+                     {"Add to predefined", [&](HWND d) {
+                        SetDlgItemTextA(d, IDC_PRESET_NAME, "Soft");
+                        lumora::testing::Press(d, IDOK);
+                      }}});
+  click(ID_ATTRIB_ADD_PRESET);
+  ASSERT_TRUE(RunUntil(app_, [] { return DialogScript::steps.empty(); }, 20000));
+  Pump();
+  EXPECT_EQ(proposed, "Settings");
+  EXPECT_EQ(refusal, "Please enter more than 2 characters.");
+  ASSERT_EQ(page->Model().presets.size(), 1u);
+  EXPECT_EQ(page->Model().presets[0]->name, "Soft");
+  EXPECT_TRUE(SendMessageA(bar, TB_ISBUTTONENABLED, ID_ATTRIB_REMOVE_PRESET, 0));
+  // Removing asks first.
+  std::string asked;
+  DialogScript::Run({{std::string(res::String(IDS_PAINT_ATTRIBUTES)), [&](HWND box) {
+                        char text[256] = {};
+                        GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+                        asked = text;
+                        lumora::testing::Press(box, IDYES);
+                      }}});
+  // The button's command (a click after the modal dialog lands elsewhere under
+  // Wine's window stacking in this rig).
+  PostMessageA(window.Handle(), WM_COMMAND, ID_ATTRIB_REMOVE_PRESET, 0);
+  ASSERT_TRUE(RunUntil(app_, [] { return DialogScript::steps.empty(); }, 20000));
+  Pump();
+  EXPECT_EQ(asked, "Are you sure you want to delete 'Soft' settings from predefined settings?");
+  EXPECT_TRUE(page->Model().presets.empty());
+}
+
+TEST_F(Painting, SitePressureWithoutATabletIsFullAtFullWidth) {
+  const std::unique_ptr<SiteHost> host = MakeAppSiteHost(app_);
+  int numerator = 0, denominator = 0;
+  EXPECT_EQ(host->GetTabletPressure(&numerator, &denominator), 255);
+  EXPECT_EQ(numerator, 1);
+  EXPECT_EQ(denominator, 1);
+  EXPECT_EQ(host->GetTabletPressure(nullptr, nullptr), 255);
 }
 
 LRESULT CALLBACK PlainWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, m, wp, lp); }

@@ -16,6 +16,8 @@
 #include "framework/win/DocView.h"
 #include "hostapi/fragment.h"
 #include "hostapi/toolhost.h"
+#include "engine/layers/Layer.h"
+#include "engine/layers/LayerMng.h"
 #include "res/resource.h"
 #include "tests/app/program/win/program_rig.h"
 #include "select/ModifySelection.h"
@@ -371,6 +373,97 @@ TEST_F(SelectionTools, ModifyCommandsThroughTheirDialogs) {
   EXPECT_EQ(said, "Please enter an integer between 1 and 100.");
   EXPECT_EQ(clamped, "100");
   EXPECT_EQ(app_.Settings().GetInt("Modify Selection", "Expand", 0), 100) << "kept after Cancel too";
+}
+
+// Every layer's place and pixels, for comparing two stacks.
+std::vector<std::vector<std::uint8_t>> StackBytes(CLumo40Doc* doc) {
+  std::vector<std::vector<std::uint8_t>> all;
+  CLayersManager* stack = doc->Image().GetLayers();
+  for (int i = 0; i < stack->GetLayerCount(); ++i) {
+    CLayer* layer = stack->GetLayer(i);
+    const RECT r = layer->GetRect();
+    std::vector<std::uint8_t> bytes{static_cast<std::uint8_t>(r.left), static_cast<std::uint8_t>(r.top),
+                                    static_cast<std::uint8_t>(r.right), static_cast<std::uint8_t>(r.bottom)};
+    WAPtr image = layer->GetImage();
+    for (int y = 0; image && y < image->GetH(); ++y) {
+      const std::uint8_t* row = image->Row(y);
+      bytes.insert(bytes.end(), row, row + image->GetBPLine());
+    }
+    all.push_back(std::move(bytes));
+  }
+  return all;
+}
+
+// Image/Rotate Canvas/Numeric...: the dial shows what it is turned to, the
+// typed 30 degrees clockwise rotate the image as the engine's rotation by
+// -30 does, one step.
+TEST_F(SelectionTools, RotateCanvasNumericallyThroughTheDialog) {
+  std::string fromDial, backOnDial;
+  DialogScript::Run({{"Rotate", [&](HWND d) {
+                        // The dial turned to 90 degrees, clockwise.
+                        SendMessageA(d, WM_USER + 513, 900, 0);
+                        char text[32] = {};
+                        GetDlgItemTextA(d, IDC_ROTATE_ANGLE, text, sizeof text);
+                        fromDial = text;
+                        SetDlgItemTextA(d, IDC_ROTATE_ANGLE, "30");
+                        lumora::testing::Press(d, IDOK);
+                      }}});
+  const int steps = Steps();
+  const auto before = StackBytes(doc_);
+  Command(ID_IMAGE_ROTATE_NUMERIC);
+  DialogScript::Stop();
+  EXPECT_EQ(fromDial, "90");
+  EXPECT_EQ(Steps(), steps + 1);
+  const auto rotated = StackBytes(doc_);
+  EXPECT_NE(rotated, before);
+  Keys({VK_CONTROL, 'Z'});
+  EXPECT_EQ(StackBytes(doc_), before);
+  ASSERT_TRUE(doc_->Image().RotateImage(-30.0, 0));
+  EXPECT_EQ(StackBytes(doc_), rotated);
+}
+
+// Layer/Transform/Numeric Transform... on a selection: the first run shows
+// the identity (relative, 100 %), so a plain OK changes nothing; 30 degrees
+// turn the selected pixels as the numeric layer transform by -30 does.
+TEST_F(SelectionTools, NumericTransformOfASelection) {
+  ChooseTool("Area_Rect");
+  Drag(C(50, 50), C(150, 120));
+  const int steps = Steps();
+  const auto before = StackBytes(doc_);
+  std::string width;
+  UINT relative = 0;
+  DialogScript::Run({{"Numeric Transform", [&](HWND d) {
+                        char text[32] = {};
+                        GetDlgItemTextA(d, IDC_NT_WIDTH, text, sizeof text);
+                        width = text;
+                        relative = IsDlgButtonChecked(d, IDC_NT_RELATIVE);
+                        lumora::testing::Press(d, IDOK);
+                      }}});
+  Command(ID_LAYER_NUMERIC_TRANSFORM);
+  DialogScript::Stop();
+  EXPECT_EQ(std::atof(width.c_str()), 100.0) << width;
+  EXPECT_EQ(relative, static_cast<UINT>(BST_CHECKED));
+  EXPECT_EQ(Steps(), steps) << "a plain OK on the first run asks for nothing";
+  EXPECT_EQ(StackBytes(doc_), before);
+
+  DialogScript::Run({{"Numeric Transform", [](HWND d) {
+                        SetDlgItemTextA(d, IDC_NT_ANGLE, "30");
+                        lumora::testing::Press(d, IDOK);
+                      }}});
+  Command(ID_LAYER_NUMERIC_TRANSFORM);
+  DialogScript::Stop();
+  EXPECT_EQ(Steps(), steps + 1);
+  const auto turned = StackBytes(doc_);
+  EXPECT_NE(turned, before);
+  EXPECT_EQ(app_.Settings().GetInt("Numeric Transform", "angle", 0), 300);
+  Keys({VK_CONTROL, 'Z'});
+  EXPECT_EQ(StackBytes(doc_), before);
+  ASSERT_NE(Selection(), nullptr);
+  LayerTransformPlan plan;
+  plan.rotate = true;
+  plan.angle = -30.0;
+  ASSERT_TRUE(doc_->Image().NumericLayerTransform(Selection(), plan));
+  EXPECT_EQ(StackBytes(doc_), turned);
 }
 
 }  // namespace

@@ -25,6 +25,7 @@
 #include "res/resource.h"
 #include "select/win/PickOnView.h"
 #include "tests/support/unique_temp_folder.h"
+#include "tests/app/program/win/program_rig.h"
 #include "tests/support/win/dialog_script.h"
 #include "tests/support/win/menu_items.h"
 #include "tests/support/win/window_pixels.h"
@@ -44,14 +45,11 @@ using lumora::testing::Capture;
 using lumora::testing::CaptureClient;
 using lumora::testing::CompositePixel;
 using lumora::testing::DialogScript;
+using lumora::testing::SettingsFileOfThisProgram;
 
-std::string SettingsFileOfThisProgram() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return fw::ProfilePathForProgram(path);
-}
-
-bool RunUntil(CLumo40App& app, const std::function<bool()>& done, DWORD timeoutMs = 60000) {
+// As the rig's RunUntil, but waking every 10 ms rather than 20, for the
+// timers and posted moves these tests follow.
+bool RunUntilPolling10ms(CLumo40App& app, const std::function<bool()>& done, DWORD timeoutMs = 60000) {
   const DWORD start = GetTickCount();
   for (;;) {
     MSG msg;
@@ -72,11 +70,11 @@ bool RunUntil(CLumo40App& app, const std::function<bool()>& done, DWORD timeoutM
 // Messages for a while (timers, posted moves).
 void RunFor(CLumo40App& app, DWORD ms) {
   const DWORD start = GetTickCount();
-  RunUntil(app, [&] { return GetTickCount() - start >= ms; });
+  RunUntilPolling10ms(app, [&] { return GetTickCount() - start >= ms; });
 }
 
-void Settle(CLumo40App& app, CLumo40Doc* doc) {
-  ASSERT_TRUE(RunUntil(app, [&] {
+void SettlePolling10ms(CLumo40App& app, CLumo40Doc* doc) {
+  ASSERT_TRUE(RunUntilPolling10ms(app, [&] {
     CMapRect& q = doc->Image().Queue();
     MSG msg;
     return q.IsIdle() && q.RenderList().empty() && !PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
@@ -88,7 +86,8 @@ std::vector<CLumo40App*>& ClosedPrograms() {
   return closed;
 }
 
-void CloseProgram(CLumo40App& app) {
+// Closes without asking about changes, and records that it closed.
+void CloseProgramDiscardingChanges(CLumo40App& app) {
   ClosedPrograms().push_back(&app);
   for (fw::Document* d : app.Docs().AllDocuments()) d->SetModifiedFlag(false);
   for (fw::Document* d : app.Docs().AllDocuments()) {
@@ -109,7 +108,7 @@ struct ProgramGuard {
   }
   ~ProgramGuard() {
     const bool closed = std::find(ClosedPrograms().begin(), ClosedPrograms().end(), &app) != ClosedPrograms().end();
-    if (!closed && app.MainFrame() != nullptr && app.MainFrame()->Handle() != nullptr) CloseProgram(app);
+    if (!closed && app.MainFrame() != nullptr && app.MainFrame()->Handle() != nullptr) CloseProgramDiscardingChanges(app);
     std::erase(ClosedPrograms(), &app);
   }
   CLumo40App& app;
@@ -201,7 +200,7 @@ class ViewNavigation : public ::testing::Test {
     if (doc_ == nullptr) return false;
     frame_ = app.MainFrame()->Handle();
     SetForegroundWindow(frame_);
-    Settle(app, doc_);
+    SettlePolling10ms(app, doc_);
     view_ = View(app);
     return view_ != nullptr;
   }
@@ -261,13 +260,13 @@ TEST_F(ViewNavigation, ZoomKeysWalkTheLadderAndWindowSizesFit) {
   EXPECT_GT(view_->ZoomRatio(), 1.0);  // 4000 x 3000 opens reduced
   fw::StatusBar& status = app.MainFrameWnd()->StatusBarCtrl();
   Chord({VK_CONTROL, '1'});
-  ASSERT_TRUE(RunUntil(app, [&] { return view_->ZoomRatio() == 1.0; }, 5000));
+  ASSERT_TRUE(RunUntilPolling10ms(app, [&] { return view_->ZoomRatio() == 1.0; }, 5000));
   EXPECT_NE(Title().find(" 100%"), std::string::npos) << Title();
   EXPECT_NE(ItemState(ID_VIEW_ORIGINAL_SIZE) & MF_CHECKED, 0u);
   EXPECT_NE(ItemState(ID_VIEW_ORIGINAL_SIZE) & MF_GRAYED, 0u);
   for (int n : {2, 4, 6, 8, 16, 32}) {
     Chord({VK_CONTROL, VK_OEM_PLUS});  // Ctrl+=, the plus key's own place
-    ASSERT_TRUE(RunUntil(app, [&] { return Magnification() == n; }, 5000)) << n << ":1, at " << Magnification();
+    ASSERT_TRUE(RunUntilPolling10ms(app, [&] { return Magnification() == n; }, 5000)) << n << ":1, at " << Magnification();
     RunFor(app, 30);
     EXPECT_NE(Title().find(" " + std::to_string(100 * n) + "%"), std::string::npos) << Title();
     EXPECT_NE(status.GetPaneText(2).find(", " + std::to_string(n) + ":1"), std::string::npos) << status.GetPaneText(2);
@@ -280,7 +279,7 @@ TEST_F(ViewNavigation, ZoomKeysWalkTheLadderAndWindowSizesFit) {
   for (double m : down) {
     Chord({VK_CONTROL, VK_OEM_MINUS});
     // 4000 / 6 shows 666 columns: within a hundredth.
-    ASSERT_TRUE(RunUntil(app, [&] { return std::abs(Magnification() / m - 1) < 0.01; }, 5000)) << m << " at " << Magnification();
+    ASSERT_TRUE(RunUntilPolling10ms(app, [&] { return std::abs(Magnification() / m - 1) < 0.01; }, 5000)) << m << " at " << Magnification();
   }
   RunFor(app, 30);
   EXPECT_NE(Title().find(" 3%"), std::string::npos) << Title();
@@ -306,7 +305,7 @@ TEST_F(ViewNavigation, ZoomKeysWalkTheLadderAndWindowSizesFit) {
   EXPECT_EQ(Magnification(), 6.0);
   EXPECT_NE(ItemState(32989) & MF_CHECKED, 0u);
   EXPECT_EQ(ItemState(32988) & MF_CHECKED, 0u);
-  CloseProgram(app);
+  CloseProgramDiscardingChanges(app);
 }
 
 // The menu's own keys, "+" and "-" as typed (main keyboard or keypad),
@@ -335,7 +334,7 @@ TEST_F(ViewNavigation, PlusAndMinusAsTypedZoom) {
   for (const Step& step : steps) {
     const POINT before = middle();
     Chord(step.keys);
-    EXPECT_TRUE(RunUntil(app, [&] { return Magnification() == step.magnification; }, 3000))
+    EXPECT_TRUE(RunUntilPolling10ms(app, [&] { return Magnification() == step.magnification; }, 3000))
         << step.magnification << " at " << Magnification();
     // The zoom keeps the middle of the view: to a window pixel at 1:2, the
     // coarsest zoom met, and one more for rounding.
@@ -344,7 +343,7 @@ TEST_F(ViewNavigation, PlusAndMinusAsTypedZoom) {
     EXPECT_LE(std::abs(after.x - before.x), reach) << step.magnification;
     EXPECT_LE(std::abs(after.y - before.y), reach) << step.magnification;
   }
-  CloseProgram(app);
+  CloseProgramDiscardingChanges(app);
 }
 
 // At 2:1 every window pixel around the middle is the opaque composite's
@@ -357,7 +356,7 @@ TEST_F(ViewNavigation, TwoToOneShowsTheCompositeEnlargedExactly) {
   SendMessageA(frame_, WM_COMMAND, ID_VIEW_ORIGINAL_SIZE, 0);
   SendMessageA(frame_, WM_COMMAND, ID_VIEW_ZOOM_IN, 0);
   ASSERT_EQ(Magnification(), 2.0);
-  Settle(app, doc_);
+  SettlePolling10ms(app, doc_);
   const Capture shot = CaptureClient(view_->Handle());
   WAPtr composite = doc_->Image().GetLayers()->GetCompositeImage();
   const VRXFORM map = view_->Mapping();
@@ -379,7 +378,7 @@ TEST_F(ViewNavigation, TwoToOneShowsTheCompositeEnlargedExactly) {
   }
   EXPECT_EQ(compared, 128 * 128);
   EXPECT_EQ(wrong, 0);
-  CloseProgram(app);
+  CloseProgramDiscardingChanges(app);
 }
 
 // The zoom tool: the first click gives its starting zoom, a later click
@@ -407,7 +406,7 @@ TEST_F(ViewNavigation, ZoomToolClicksBandsAndScrollsPastTheEdge) {
   const POINT under = view_->WindowPointToImagePixel(clicked);
   Press();
   Release();
-  ASSERT_TRUE(RunUntil(app, [&] { return view_->ZoomRatio() == 2.0; }, 5000)) << view_->ZoomRatio();  // 1:4 starts at 1:2
+  ASSERT_TRUE(RunUntilPolling10ms(app, [&] { return view_->ZoomRatio() == 2.0; }, 5000)) << view_->ZoomRatio();  // 1:4 starts at 1:2
   // The clicked image pixel is in the middle now.
   GetClientRect(window, &client);  // the bars came with the zoom
   const POINT now = view_->WindowPointToImagePixel(POINT{(client.right + 1) / 2, (client.bottom + 1) / 2});
@@ -415,10 +414,10 @@ TEST_F(ViewNavigation, ZoomToolClicksBandsAndScrollsPastTheEdge) {
   EXPECT_LE(std::abs(now.y - under.y), 2);
   Press();
   Release();
-  ASSERT_TRUE(RunUntil(app, [&] { return view_->ZoomRatio() == 1.0; }, 5000));
+  ASSERT_TRUE(RunUntilPolling10ms(app, [&] { return view_->ZoomRatio() == 1.0; }, 5000));
   Press(true);
   Release(true);
-  ASSERT_TRUE(RunUntil(app, [&] { return view_->ZoomRatio() == 2.0; }, 5000));
+  ASSERT_TRUE(RunUntilPolling10ms(app, [&] { return view_->ZoomRatio() == 2.0; }, 5000));
 
   // A band from (100, 80) to (260, 150): afterwards that image rectangle
   // lies wholly in the client and spans it along one axis.
@@ -434,7 +433,7 @@ TEST_F(ViewNavigation, ZoomToolClicksBandsAndScrollsPastTheEdge) {
   RunFor(app, 20);
   const POINT ib = view_->WindowPointToImagePixel(CursorIn(window));
   Release();
-  ASSERT_TRUE(RunUntil(app, [&] { return view_->ZoomRatio() < 1.0; }, 5000)) << view_->ZoomRatio();
+  ASSERT_TRUE(RunUntilPolling10ms(app, [&] { return view_->ZoomRatio() < 1.0; }, 5000)) << view_->ZoomRatio();
   RunFor(app, 50);
   RECT band{std::min(ia.x, ib.x), std::min(ia.y, ib.y), std::max(ia.x, ib.x) + 1, std::max(ia.y, ib.y) + 1};
   view_->Mapping().RevXForm(&band, kXFRects);
@@ -450,7 +449,7 @@ TEST_F(ViewNavigation, ZoomToolClicksBandsAndScrollsPastTheEdge) {
 
   // Escape ends the pick.
   Chord({VK_ESCAPE});
-  ASSERT_TRUE(RunUntil(app, [&] { return !view_->pickInProgress; }, 5000));
+  ASSERT_TRUE(RunUntilPolling10ms(app, [&] { return !view_->pickInProgress; }, 5000));
 
   // Past the right edge: 1:1, a band from inside to beyond the edge.
   SendMessageA(frame_, WM_COMMAND, ID_VIEW_ORIGINAL_SIZE, 0);
@@ -475,14 +474,14 @@ TEST_F(ViewNavigation, ZoomToolClicksBandsAndScrollsPastTheEdge) {
   EXPECT_LE(scrolled / line, static_cast<int>(elapsed / 50) + 1);
   const POINT startImage{start.x + before, 0};
   Release();
-  ASSERT_TRUE(RunUntil(app, [&] { return view_->ZoomRatio() != 1.0; }, 5000));
+  ASSERT_TRUE(RunUntilPolling10ms(app, [&] { return view_->ZoomRatio() != 1.0; }, 5000));
   // The rectangle grew with the scroll: it reaches past what the first
   // screenful showed.
   const POINT right = view_->WindowPointToImagePixel(POINT{client.right - 1, client.bottom / 2});
   EXPECT_GT(right.x, startImage.x + 100);
   Chord({VK_ESCAPE});
-  RunUntil(app, [&] { return !view_->pickInProgress; }, 5000);
-  CloseProgram(app);
+  RunUntilPolling10ms(app, [&] { return !view_->pickInProgress; }, 5000);
+  CloseProgramDiscardingChanges(app);
 }
 
 // While the zoom tool's pick runs: the pointer over the view is "ZOOMON",
@@ -517,10 +516,10 @@ TEST_F(ViewNavigation, ZoomToolCursorOnePickAndAClickElsewhere) {
   RunFor(app, 30);
   Press();
   Release();
-  ASSERT_TRUE(RunUntil(app, [&] { return !view_->pickInProgress; }, 3000));
+  ASSERT_TRUE(RunUntilPolling10ms(app, [&] { return !view_->pickInProgress; }, 3000));
   EXPECT_FALSE(PickRunning());
   EXPECT_EQ(view_->ZoomRatio(), 1.0);
-  CloseProgram(app);
+  CloseProgramDiscardingChanges(app);
 }
 
 // Two image windows at different zooms and grid states: activating one
@@ -539,7 +538,7 @@ TEST_F(ViewNavigation, ActivationShowsEachViewsZoomAndFlags) {
   ASSERT_TRUE(first->showGrid);
   ASSERT_NE(app.OpenDocumentFile(copy.string()), nullptr);
   auto* secondDoc = dynamic_cast<CLumo40Doc*>(app.Docs().AllDocuments()[1]);
-  Settle(app, secondDoc);
+  SettlePolling10ms(app, secondDoc);
   CLumo40View* second = View(app);
   ASSERT_NE(second, first);
   SendMessageA(second->Handle(), WM_COMMAND, 32984, 0);  // 1:4
@@ -568,7 +567,7 @@ TEST_F(ViewNavigation, ActivationShowsEachViewsZoomAndFlags) {
   char caption[256] = {};
   GetWindowTextA(GetParent(second->Handle()), caption, sizeof caption);
   EXPECT_NE(std::string(caption).find(" 25%"), std::string::npos) << caption;
-  CloseProgram(app);
+  CloseProgramDiscardingChanges(app);
   fs::remove_all(folder);
 }
 
@@ -585,7 +584,7 @@ TEST_F(ViewNavigation, MoveToolCarriesAGuideAndTheRulerTakesItBack) {
   SendMessageA(frame_, WM_COMMAND, ID_VIEW_ORIGINAL_SIZE, 0);
   SendMessageA(frame_, WM_COMMAND, ID_VIEW_SHOW_RULERS, 0);
   view_->ScrollToDevicePosition(POINT{0, 0});
-  Settle(app, doc_);
+  SettlePolling10ms(app, doc_);
   CLayersManager* stack = doc_->Image().GetLayers();
   fw::StatusBar& status = app.MainFrameWnd()->StatusBarCtrl();
   MoveTo(child, POINT{180, 7});
@@ -597,7 +596,7 @@ TEST_F(ViewNavigation, MoveToolCarriesAGuideAndTheRulerTakesItBack) {
   // The status bar follows the drag.
   EXPECT_EQ(Trimmed(status.GetPaneText(1)), "(150,100)");
   Release();
-  ASSERT_TRUE(RunUntil(app, [&] { return stack->Guides().size() == 1 && !view_->GuideDragRunning(); }, 3000));
+  ASSERT_TRUE(RunUntilPolling10ms(app, [&] { return stack->Guides().size() == 1 && !view_->GuideDragRunning(); }, 3000));
   SendMessageA(frame_, WM_COMMAND, ID_LAYER_MOVING, 0);
   // Two pixels off the line: the guide's cursor, and a press takes it.
   MoveTo(window, POINT{400, 102});
@@ -612,7 +611,7 @@ TEST_F(ViewNavigation, MoveToolCarriesAGuideAndTheRulerTakesItBack) {
   RunFor(app, 20);
   const POINT released = CursorIn(window);
   Release();
-  ASSERT_TRUE(RunUntil(app, [&] { return !view_->GuideDragRunning(); }, 3000));
+  ASSERT_TRUE(RunUntilPolling10ms(app, [&] { return !view_->GuideDragRunning(); }, 3000));
   ASSERT_EQ(stack->Guides().size(), 1u);
   EXPECT_EQ(stack->Guides()[0].position, GuidePositionOfWindow(view_->Mapping(), released.y, true));
   EXPECT_EQ(GuideWindowPixel(view_->Mapping(), stack->Guides()[0].position, true), released.y);
@@ -626,10 +625,10 @@ TEST_F(ViewNavigation, MoveToolCarriesAGuideAndTheRulerTakesItBack) {
   MoveTo(window, POINT{500, -8});
   RunFor(app, 20);
   Release();
-  ASSERT_TRUE(RunUntil(app, [&] { return !view_->GuideDragRunning(); }, 3000));
+  ASSERT_TRUE(RunUntilPolling10ms(app, [&] { return !view_->GuideDragRunning(); }, 3000));
   EXPECT_TRUE(stack->Guides().empty());
   SendMessageA(frame_, WM_COMMAND, ID_LAYER_MOVING, 0);
-  CloseProgram(app);
+  CloseProgramDiscardingChanges(app);
 }
 
 // While the zoom tool's band is dragged the status bar measures the pixels
@@ -660,10 +659,10 @@ TEST_F(ViewNavigation, ZoomToolBandMeasuredInRulerUnits) {
   RunFor(app, 50);
   EXPECT_NE(status.GetPaneText(2).find("x=100 y=80 w=161 h=71"), std::string::npos) << status.GetPaneText(2);
   Release();
-  ASSERT_TRUE(RunUntil(app, [&] { return view_->ZoomRatio() < 1.0; }, 3000));
+  ASSERT_TRUE(RunUntilPolling10ms(app, [&] { return view_->ZoomRatio() < 1.0; }, 3000));
   Chord({VK_ESCAPE});
-  ASSERT_TRUE(RunUntil(app, [&] { return !view_->pickInProgress; }, 3000));
-  CloseProgram(app);
+  ASSERT_TRUE(RunUntilPolling10ms(app, [&] { return !view_->pickInProgress; }, 3000));
+  CloseProgramDiscardingChanges(app);
 }
 
 // View/Repaint composites the shown part of the image again, piece by
@@ -676,7 +675,7 @@ TEST_F(ViewNavigation, RepaintCompositesTheShownPiecesAgain) {
   ShowWindow(GetParent(window), SW_MAXIMIZE);
   SendMessageA(frame_, WM_COMMAND, ID_VIEW_ORIGINAL_SIZE, 0);
   view_->ScrollToDevicePosition(POINT{0, 0});
-  Settle(app, doc_);
+  SettlePolling10ms(app, doc_);
   RECT client{};
   GetClientRect(window, &client);
   // The 256-pixel pieces the client shows, from the image's top left.
@@ -684,10 +683,10 @@ TEST_F(ViewNavigation, RepaintCompositesTheShownPiecesAgain) {
   const int announced = view_->Counts().cellsAnnounced;
   const int paints = view_->Counts().paints;
   SendMessageA(frame_, WM_COMMAND, ID_VIEW_REPAINT, 0);
-  Settle(app, doc_);
+  SettlePolling10ms(app, doc_);
   EXPECT_GE(view_->Counts().cellsAnnounced - announced, shown);
   EXPECT_GT(view_->Counts().paints, paints);
-  CloseProgram(app);
+  CloseProgramDiscardingChanges(app);
 }
 
 // Showing the rulers grows a frame that is not maximised by their
@@ -723,7 +722,7 @@ TEST_F(ViewNavigation, RulersGrowAndShrinkTheFrame) {
   RECT frameHidden{};
   GetWindowRect(child, &frameHidden);
   EXPECT_TRUE(RectsEqual(frameHidden, frameBefore));
-  CloseProgram(app);
+  CloseProgramDiscardingChanges(app);
 }
 
 // The strips of the rulers equal the portable painter's ticks: each tick's
@@ -772,7 +771,7 @@ void ExpectRulersMatchPainter(CLumo40App& app, CLumo40View* view) {
   // border (its client area's offset in the frame).
   POINT pointer = CursorIn(view->Handle());
   MapWindowPoints(view->Handle(), frame->Handle(), &pointer, 1);
-  RunUntil(app, [&] { return frame->MarkerPositions().x == pointer.x; }, 3000);
+  RunUntilPolling10ms(app, [&] { return frame->MarkerPositions().x == pointer.x; }, 3000);
   EXPECT_EQ(frame->MarkerPositions().x, pointer.x);
   EXPECT_EQ(frame->MarkerPositions().y, pointer.y);
 }
@@ -788,10 +787,10 @@ TEST_F(ViewNavigation, RulersInCentimetresThenPixels) {
     EXPECT_EQ(CurrentViewSettings().rulerUnits, std::string(units) == "cm" ? 0 : 2);
     SendMessageA(frame_, WM_COMMAND, ID_VIEW_WINDOW_SIZE_FIRST + 6, 0);  // 1:1
     Chord({VK_CONTROL, 'R'});
-    ASSERT_TRUE(RunUntil(app, [&] { return view_->showRulers; }, 3000));
-    Settle(app, doc_);
+    ASSERT_TRUE(RunUntilPolling10ms(app, [&] { return view_->showRulers; }, 3000));
+    SettlePolling10ms(app, doc_);
     ExpectRulersMatchPainter(app, view_);
-    CloseProgram(app);
+    CloseProgramDiscardingChanges(app);
   }
   EXPECT_EQ(fw::IniFile(ini_).GetInt("Rulers", "show", -1), 1);
 }
@@ -810,7 +809,7 @@ TEST_F(ViewNavigation, GuidesDraggedFromTheRulerPlaceDrawAndSave) {
     ShowWindow(child, SW_MAXIMIZE);
     SendMessageA(frame_, WM_COMMAND, ID_VIEW_ORIGINAL_SIZE, 0);
     SendMessageA(frame_, WM_COMMAND, ID_VIEW_SHOW_RULERS, 0);
-    Settle(app, doc_);
+    SettlePolling10ms(app, doc_);
     CLayersManager* stack = doc_->Image().GetLayers();
     ASSERT_TRUE(stack->Guides().empty());
     const POINT drop{150, 90};
@@ -824,11 +823,11 @@ TEST_F(ViewNavigation, GuidesDraggedFromTheRulerPlaceDrawAndSave) {
     RunFor(app, 20);
     const POINT dropped = CursorIn(view_->Handle());
     Release();
-    ASSERT_TRUE(RunUntil(app, [&] { return stack->Guides().size() == 1 && !view_->GuideDragRunning(); }, 3000));
+    ASSERT_TRUE(RunUntilPolling10ms(app, [&] { return stack->Guides().size() == 1 && !view_->GuideDragRunning(); }, 3000));
     const POINT pixel = view_->WindowPointToImagePixel(dropped);
     EXPECT_EQ(stack->Guides()[0].orientation, kVrGuideHorizontal);
     EXPECT_EQ(stack->Guides()[0].position, pixel.y * 32);  // 1:1: the row, fraction 0
-    Settle(app, doc_);
+    SettlePolling10ms(app, doc_);
     const Capture shot = CaptureClient(view_->Handle());
     const std::uint32_t guideColour = 0x2684FB;  // the default guide colour, RGB
     int onLine = 0;
@@ -845,7 +844,7 @@ TEST_F(ViewNavigation, GuidesDraggedFromTheRulerPlaceDrawAndSave) {
     MoveTo(child, POINT{15 + 300, 5});
     RunFor(app, 20);
     Release();
-    ASSERT_TRUE(RunUntil(app, [&] { return !view_->GuideDragRunning(); }, 3000));
+    ASSERT_TRUE(RunUntilPolling10ms(app, [&] { return !view_->GuideDragRunning(); }, 3000));
     EXPECT_EQ(stack->Guides().size(), 1u);
     // The placed guide, taken from the view as the move tool's hook takes
     // it (the hook itself comes with the layer tools), then released over
@@ -864,20 +863,20 @@ TEST_F(ViewNavigation, GuidesDraggedFromTheRulerPlaceDrawAndSave) {
     MoveTo(child, POINT{15 + drop.x, 15 + drop.y});
     RunFor(app, 20);
     Release();
-    ASSERT_TRUE(RunUntil(app, [&] { return stack->Guides().size() == 1 && !view_->GuideDragRunning(); }, 3000));
+    ASSERT_TRUE(RunUntilPolling10ms(app, [&] { return stack->Guides().size() == 1 && !view_->GuideDragRunning(); }, 3000));
     EXPECT_TRUE(doc_->DoSave(saved, true));
-    CloseProgram(app);
+    CloseProgramDiscardingChanges(app);
   }
   CLumo40App app;
   ProgramGuard guard(app);
   ASSERT_TRUE(app.InitInstance());
   auto* reopened = dynamic_cast<CLumo40Doc*>(app.OpenDocumentFile(saved));
   ASSERT_NE(reopened, nullptr);
-  Settle(app, reopened);
+  SettlePolling10ms(app, reopened);
   CLayersManager* stack = reopened->Image().GetLayers();
   ASSERT_EQ(stack->Guides().size(), 1u);
   EXPECT_EQ(stack->Guides()[0].orientation, kVrGuideHorizontal);
-  CloseProgram(app);
+  CloseProgramDiscardingChanges(app);
   fs::remove_all(folder);
 }
 
@@ -900,7 +899,7 @@ TEST_F(ViewNavigation, NavigatorFollowsScrollsAndZooms) {
     EXPECT_LE(placed.right, area.right - 3);
     EXPECT_GT(placed.right, area.right - 40);
     EXPECT_GE(placed.left, 0);
-    ASSERT_TRUE(RunUntil(app, [&] { return nav.View() == view_; }, 3000));
+    ASSERT_TRUE(RunUntilPolling10ms(app, [&] { return nav.View() == view_; }, 3000));
     RunFor(app, 50);
     const RECT thumb = nav.ThumbnailRect();
     ASSERT_FALSE(RectIsEmpty(thumb));
@@ -1003,7 +1002,7 @@ TEST_F(ViewNavigation, NavigatorFollowsScrollsAndZooms) {
     SetWindowPos(nav.Handle(), nullptr, 50, 60, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     SendMessageA(frame_, WM_COMMAND, ID_VIEW_NAVIGATOR, 0);
     EXPECT_FALSE(IsWindowVisible(nav.Handle()));
-    CloseProgram(app);
+    CloseProgramDiscardingChanges(app);
   }
   fw::IniFile ini(ini_);
   EXPECT_EQ(ini.GetInt("NAVIGATOR", "SHOW", -1), 0);
@@ -1020,7 +1019,7 @@ TEST_F(ViewNavigation, NavigatorFollowsScrollsAndZooms) {
   EXPECT_EQ(r.top, 60);
   SendMessageA(frame_, WM_COMMAND, ID_VIEW_NAVIGATOR, 0);
   EXPECT_TRUE(IsWindowVisible(nav.Handle()));
-  CloseProgram(app);
+  CloseProgramDiscardingChanges(app);
   EXPECT_EQ(fw::IniFile(ini_).GetInt("NAVIGATOR", "SHOW", -1), 1);
 }
 
@@ -1036,7 +1035,7 @@ TEST_F(ViewNavigation, NavigatorMinimisedAcrossARestart) {
     SendMessageA(nav.Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
     RunFor(app, 30);
     EXPECT_TRUE(IsIconic(nav.Handle()));
-    CloseProgram(app);
+    CloseProgramDiscardingChanges(app);
   }
   EXPECT_EQ(fw::IniFile(ini_).GetInt("NAVIGATOR", "MINIMIZED", -1), 1);
   {
@@ -1054,7 +1053,7 @@ TEST_F(ViewNavigation, NavigatorMinimisedAcrossARestart) {
     EXPECT_TRUE(nav.Exists());
     EXPECT_FALSE(IsWindowVisible(nav.Handle()));
     EXPECT_EQ(fw::IniFile(ini_).GetInt("NAVIGATOR", "SHOW", -1), 0);
-    CloseProgram(app);
+    CloseProgramDiscardingChanges(app);
   }
   EXPECT_EQ(fw::IniFile(ini_).GetInt("NAVIGATOR", "MINIMIZED", -1), 0);
 }
@@ -1076,7 +1075,7 @@ TEST_F(ViewNavigation, ZoomingToAndFroKeepsTheMiddle) {
   };
   const POINT start = middle();
   CNavigatorWnd& nav = app.MainFrameWnd()->Navigator();
-  ASSERT_TRUE(RunUntil(app, [&] { return nav.Exists() && nav.View() == view_; }, 3000));
+  ASSERT_TRUE(RunUntilPolling10ms(app, [&] { return nav.Exists() && nav.View() == view_; }, 3000));
   HWND slider = GetDlgItem(nav.Handle(), IDC_NAV_SLIDER);
   const int m = nav.SliderHalfRange();
   for (int round = 0; round < 5; ++round) {
@@ -1099,7 +1098,7 @@ TEST_F(ViewNavigation, ZoomingToAndFroKeepsTheMiddle) {
   now = middle();
   EXPECT_LE(std::abs(now.x - start.x), 1) << now.x << " from " << start.x;
   EXPECT_LE(std::abs(now.y - start.y), 1) << now.y << " from " << start.y;
-  CloseProgram(app);
+  CloseProgramDiscardingChanges(app);
 }
 
 // At 4:1 a guide out of the top ruler lands on the image row under the
@@ -1112,7 +1111,7 @@ TEST_F(ViewNavigation, GuideAtFourToOneLandsOnThePointersRow) {
   ShowWindow(child, SW_MAXIMIZE);
   SendMessageA(frame_, WM_COMMAND, 32988, 0);  // 4:1
   SendMessageA(frame_, WM_COMMAND, ID_VIEW_SHOW_RULERS, 0);
-  Settle(app, doc_);
+  SettlePolling10ms(app, doc_);
   ASSERT_EQ(Magnification(), 4.0);
   CLayersManager* stack = doc_->Image().GetLayers();
   MoveTo(child, POINT{200, 7});
@@ -1123,11 +1122,11 @@ TEST_F(ViewNavigation, GuideAtFourToOneLandsOnThePointersRow) {
   RunFor(app, 20);
   const POINT dropped = CursorIn(view_->Handle());
   Release();
-  ASSERT_TRUE(RunUntil(app, [&] { return stack->Guides().size() == 1 && !view_->GuideDragRunning(); }, 3000));
+  ASSERT_TRUE(RunUntilPolling10ms(app, [&] { return stack->Guides().size() == 1 && !view_->GuideDragRunning(); }, 3000));
   const std::int32_t position = stack->Guides()[0].position;
   EXPECT_EQ(position >> 5, view_->WindowPointToImagePixel(dropped).y);
   EXPECT_EQ(GuideWindowPixel(view_->Mapping(), position, true), dropped.y);
-  CloseProgram(app);
+  CloseProgramDiscardingChanges(app);
 }
 
 // Calls entry `index` of the program's site table `table` as a tool does.
@@ -1160,7 +1159,7 @@ TEST_F(ViewNavigation, GuideSnapsTheSitesRectangleWithinEightWindowPixels) {
     SCOPED_TRACE(magnification);
     SendMessageA(frame_, WM_COMMAND, magnification == 1 ? ID_VIEW_ORIGINAL_SIZE : 32988, 0);
     SendMessageA(frame_, WM_COMMAND, ID_VIEW_CLEAR_GUIDES, 0);
-    Settle(app, doc_);
+    SettlePolling10ms(app, doc_);
     ASSERT_EQ(Magnification(), magnification);
     ASSERT_TRUE(stack->Guides().empty());
     int row = 130;
@@ -1175,7 +1174,7 @@ TEST_F(ViewNavigation, GuideSnapsTheSitesRectangleWithinEightWindowPixels) {
     MoveTo(window, POINT{x, row});
     RunFor(app, 20);
     Release();
-    ASSERT_TRUE(RunUntil(app, [&] { return stack->Guides().size() == 1 && !view_->GuideDragRunning(); }, 3000))
+    ASSERT_TRUE(RunUntilPolling10ms(app, [&] { return stack->Guides().size() == 1 && !view_->GuideDragRunning(); }, 3000))
         << stack->Guides().size() << " guides, drag " << view_->GuideDragRunning() << ", row " << row << ", pointer "
         << CursorIn(window).x << "," << CursorIn(window).y;
     ASSERT_EQ(CursorIn(window).y, row);
@@ -1211,7 +1210,7 @@ TEST_F(ViewNavigation, GuideSnapsTheSitesRectangleWithinEightWindowPixels) {
     EXPECT_TRUE(sawNine);
     EXPECT_EQ(sawEight, magnification == 1);
   }
-  CloseProgram(app);
+  CloseProgramDiscardingChanges(app);
 }
 
 // The menu text of a View item as its update handler leaves it.
@@ -1238,7 +1237,7 @@ TEST_F(ViewNavigation, RulerOriginFromTheCornerAndGuideCommands) {
   SendMessageA(frame_, WM_COMMAND, ID_VIEW_ORIGINAL_SIZE, 0);
   SendMessageA(frame_, WM_COMMAND, ID_VIEW_SHOW_RULERS, 0);
   view_->ScrollToDevicePosition(POINT{300, 200});
-  Settle(app, doc_);
+  SettlePolling10ms(app, doc_);
   auto* frame = dynamic_cast<CVarnoChildFrm*>(view_->GetParentFrame());
   ASSERT_NE(frame, nullptr);
   fw::StatusBar& status = app.MainFrameWnd()->StatusBarCtrl();
@@ -1267,7 +1266,7 @@ TEST_F(ViewNavigation, RulerOriginFromTheCornerAndGuideCommands) {
     MoveTo(child, releaseInFrame);
     RunFor(app, 20);
     Release();
-    return RunUntil(app, [&] { return !view_->GuideDragRunning(); }, 3000);
+    return RunUntilPolling10ms(app, [&] { return !view_->GuideDragRunning(); }, 3000);
   };
   POINT dropInFrame = drop;
   MapWindowPoints(window, child, &dropInFrame, 1);
@@ -1279,7 +1278,7 @@ TEST_F(ViewNavigation, RulerOriginFromTheCornerAndGuideCommands) {
   EXPECT_EQ(positionAt(POINT{drop.x - 4, drop.y - 3}), "(-4,-3)");
   // The top ruler's zero label stands over the dropped column, and the
   // strips are drawn as the painter gives them.
-  Settle(app, doc_);
+  SettlePolling10ms(app, doc_);
   int viewStart = 0;
   RulerInput top;
   ASSERT_TRUE(frame->StripPainting(false, &viewStart, &top));
@@ -1316,7 +1315,7 @@ TEST_F(ViewNavigation, RulerOriginFromTheCornerAndGuideCommands) {
   MoveTo(window, POINT{drop.x + 80, drop.y});
   RunFor(app, 20);
   Release();
-  ASSERT_TRUE(RunUntil(app, [&] { return stack->Guides().size() == 1 && !view_->GuideDragRunning(); }, 3000));
+  ASSERT_TRUE(RunUntilPolling10ms(app, [&] { return stack->Guides().size() == 1 && !view_->GuideDragRunning(); }, 3000));
   EXPECT_EQ(view_->HitTestGuide(drop.x + 80, drop.y, nullptr), -1);
   EXPECT_FALSE(view_->SetGuideCursor(drop.x + 80, drop.y));
   SendMessageA(frame_, WM_COMMAND, ID_VIEW_LOCK_GUIDES, 0);
@@ -1342,7 +1341,7 @@ TEST_F(ViewNavigation, RulerOriginFromTheCornerAndGuideCommands) {
   // The flags outlive the program: locked and shown guides, snapping off.
   SendMessageA(frame_, WM_COMMAND, ID_VIEW_LOCK_GUIDES, 0);
   if (view_->snapToGuides) SendMessageA(frame_, WM_COMMAND, ID_VIEW_SNAP_TO_GUIDES, 0);
-  CloseProgram(app);
+  CloseProgramDiscardingChanges(app);
   fw::IniFile ini(ini_);
   EXPECT_EQ(ini.GetInt("Guides", "locked", -1), 1);
   EXPECT_EQ(ini.GetInt("Guides", "show", -1), 1);
@@ -1353,7 +1352,7 @@ TEST_F(ViewNavigation, RulerOriginFromTheCornerAndGuideCommands) {
   EXPECT_TRUE(view_->lockGuides);
   EXPECT_TRUE(view_->showGuides);
   EXPECT_FALSE(view_->snapToGuides);
-  CloseProgram(again);
+  CloseProgramDiscardingChanges(again);
 }
 
 // The navigator's own keys zoom the image window; its
@@ -1364,7 +1363,7 @@ TEST_F(ViewNavigation, NavigatorKeysSpinEndsAndNoImage) {
   ProgramGuard guard(app);
   ASSERT_TRUE(Start(app));
   CNavigatorWnd& nav = app.MainFrameWnd()->Navigator();
-  ASSERT_TRUE(RunUntil(app, [&] { return nav.Exists() && nav.View() == view_; }, 3000));
+  ASSERT_TRUE(RunUntilPolling10ms(app, [&] { return nav.Exists() && nav.View() == view_; }, 3000));
   SendMessageA(frame_, WM_COMMAND, ID_VIEW_ORIGINAL_SIZE, 0);
   RunFor(app, 30);
   SetWindowPos(nav.Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
@@ -1372,7 +1371,7 @@ TEST_F(ViewNavigation, NavigatorKeysSpinEndsAndNoImage) {
   SetFocus(GetDlgItem(nav.Handle(), IDC_NAV_SLIDER));
   RunFor(app, 30);
   Chord({VK_ADD});
-  ASSERT_TRUE(RunUntil(app, [&] { return Magnification() == 2.0; }, 3000)) << Magnification();
+  ASSERT_TRUE(RunUntilPolling10ms(app, [&] { return Magnification() == 2.0; }, 3000)) << Magnification();
   EXPECT_EQ(nav.Percent(), 200);
 
   // The spin's arrows, clicked.
@@ -1405,7 +1404,7 @@ TEST_F(ViewNavigation, NavigatorKeysSpinEndsAndNoImage) {
   SetFocus(edit);
   SetWindowTextA(edit, "1");
   Chord({VK_RETURN});
-  ASSERT_TRUE(RunUntil(app, [&] { return nav.Percent() == 1; }, 3000)) << nav.Percent();
+  ASSERT_TRUE(RunUntilPolling10ms(app, [&] { return nav.Percent() == 1; }, 3000)) << nav.Percent();
   click(false);
   EXPECT_EQ(nav.Percent(), 1);
   click(true);
@@ -1413,7 +1412,7 @@ TEST_F(ViewNavigation, NavigatorKeysSpinEndsAndNoImage) {
 
   // No image: every control disabled, the image area one colour.
   SendMessageA(frame_, WM_COMMAND, 57602, 0);  // File/Close
-  ASSERT_TRUE(RunUntil(app, [&] { return app.Docs().AllDocuments().empty() && nav.View() == nullptr; }, 5000));
+  ASSERT_TRUE(RunUntilPolling10ms(app, [&] { return app.Docs().AllDocuments().empty() && nav.View() == nullptr; }, 5000));
   for (int id : {IDC_NAV_ZOOM_EDIT, IDC_NAV_SLIDER, IDC_NAV_ZOOM_SPIN}) {
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(nav.Handle(), id))) << id;
   }
@@ -1429,7 +1428,7 @@ TEST_F(ViewNavigation, NavigatorKeysSpinEndsAndNoImage) {
   EXPECT_EQ(other, 0);
   const COLORREF buttonFace = GetSysColor(COLOR_BTNFACE);
   EXPECT_EQ(face, (std::uint32_t{GetRValue(buttonFace)} << 16) | (GetGValue(buttonFace) << 8) | GetBValue(buttonFace));
-  CloseProgram(app);
+  CloseProgramDiscardingChanges(app);
 }
 
 // A window's client as the display shows it now (read back, not
@@ -1471,7 +1470,7 @@ TEST_F(ViewNavigation, RulerMarkerOnlyOverTheImage) {
   ShowWindow(GetParent(window), SW_MAXIMIZE);
   SendMessageA(frame_, WM_COMMAND, ID_VIEW_WINDOW_SIZE_FIRST + 2, 0);  // 1:8
   SendMessageA(frame_, WM_COMMAND, ID_VIEW_SHOW_RULERS, 0);
-  Settle(app, doc_);
+  SettlePolling10ms(app, doc_);
   ASSERT_EQ(Magnification(), 1.0 / 8);
   auto* frame = dynamic_cast<CVarnoChildFrm*>(view_->GetParentFrame());
   ASSERT_NE(frame, nullptr);
@@ -1506,7 +1505,7 @@ TEST_F(ViewNavigation, RulerMarkerOnlyOverTheImage) {
   EXPECT_NE(ItemState(ID_VIEW_CORRECT_WINDOW_SIZE) & MF_GRAYED, 0u);
   ShowWindow(GetParent(window), SW_RESTORE);
   EXPECT_EQ(ItemState(ID_VIEW_CORRECT_WINDOW_SIZE) & MF_GRAYED, 0u);
-  CloseProgram(app);
+  CloseProgramDiscardingChanges(app);
 }
 
 // A click in the navigator's thumbnail away from the red rectangle centres
@@ -1518,7 +1517,7 @@ TEST_F(ViewNavigation, NavigatorClickCentresCursorsAndResize) {
   ProgramGuard guard(app);
   ASSERT_TRUE(Start(app));
   CNavigatorWnd& nav = app.MainFrameWnd()->Navigator();
-  ASSERT_TRUE(RunUntil(app, [&] { return nav.Exists() && nav.View() == view_; }, 3000));
+  ASSERT_TRUE(RunUntilPolling10ms(app, [&] { return nav.Exists() && nav.View() == view_; }, 3000));
   ShowWindow(GetParent(view_->Handle()), SW_MAXIMIZE);
   SendMessageA(frame_, WM_COMMAND, ID_VIEW_ORIGINAL_SIZE, 0);
   view_->ScrollToDevicePosition(POINT{0, 0});
@@ -1598,7 +1597,7 @@ TEST_F(ViewNavigation, NavigatorClickCentresCursorsAndResize) {
   EXPECT_EQ(area.bottom, client.bottom - band - 4);
   EXPECT_TRUE(RectsEqual(nav.ThumbnailRect(), FitThumbnail(area, 4000, 3000)));
   EXPECT_GT(RectWidth(nav.ThumbnailRect()), RectWidth(thumb));
-  CloseProgram(app);
+  CloseProgramDiscardingChanges(app);
 }
 
 // View/Color/Dither Options: a change reaches the view's options at once;
@@ -1622,7 +1621,7 @@ TEST_F(ViewNavigation, DitherOptionsApplyLiveAndCancelRestores) {
   EXPECT_TRUE(greyedOwnPalette);
   EXPECT_NE(during, before);
   EXPECT_EQ(view_->DitherRecord(16).dither, before);
-  CloseProgram(app);
+  CloseProgramDiscardingChanges(app);
 }
 
 // Pixels of a colour in a view as it draws itself now.
@@ -1645,7 +1644,7 @@ TEST_F(ViewNavigation, GuidesAndGridPageAppliesLiveAndCancelRestores) {
   ASSERT_NE(app.OpenDocumentFile(copy.string()), nullptr);
   ASSERT_EQ(app.Docs().AllDocuments().size(), 2u);
   auto* second = dynamic_cast<CLumo40Doc*>(app.Docs().AllDocuments()[1]);
-  Settle(app, second);
+  SettlePolling10ms(app, second);
   std::vector<HWND> views;
   for (fw::Document* d : app.Docs().AllDocuments()) {
     CLumo40View* v = dynamic_cast<CLumo40View*>(dynamic_cast<CLumo40Doc*>(d)->Views().front());
@@ -1715,7 +1714,7 @@ TEST_F(ViewNavigation, GuidesAndGridPageAppliesLiveAndCancelRestores) {
   EXPECT_EQ(ini.GetInt("GridColorScheme", "count", -1), 9);
   EXPECT_EQ(ini.GetString("GuideColorScheme", "1", ""), "255,90,76,Light Red");
   for (HWND v : views) EXPECT_GT(CountColour(v, lightRed), 200);
-  CloseProgram(app);
+  CloseProgramDiscardingChanges(app);
   fs::remove_all(folder);
 }
 

@@ -1,0 +1,52 @@
+// The macro window's text rules, apart from the window: the lines a run
+// hands the interpreter with their places in the text, when a recorded
+// line is appended and what is added, the script file's bytes, and where
+// the window may stand on the screen.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "lang/Script.h"
+
+namespace lang {
+
+// One line of the window's text: its text (a "\r" before the "\n" stays
+// with it) and the range a failure selects, start to start + length + 1.
+struct ScriptTextLine {
+  std::string text;
+  std::size_t start = 0;
+  std::size_t end = 0;
+};
+
+// The text split at "\n"; a text ending in a line break has an empty last
+// line.
+std::vector<ScriptTextLine> SplitScriptText(std::string_view text);
+LineList ScriptTextLines(const std::vector<ScriptTextLine>& lines);
+
+// Whether a line offered to the window is taken: never while a script
+// runs, and with the recording switch off only when forced.
+bool ShouldAppendLine(bool running, bool recording, bool force);
+// What goes at the end of `currentLength` characters of text: "\r\n" before
+// every line but the first.
+std::string AppendedPiece(std::size_t currentLength, std::string_view line);
+
+// The script file: the text and one zero byte.
+std::string ScriptFileBytes(std::string_view text);
+// The text of a script file's bytes: a final zero byte is dropped, any
+// other last byte is text (a script from another editor keeps it).
+std::string ScriptTextFromFileBytes(std::string_view bytes);
+
+// The command picker's statement: name, "(", the parameters, ");".
+std::string PickedStatement(std::string_view name, std::string_view parameters);
+// The parameter list's lines, numbered from 0: "0. text", "1. text", ...
+std::vector<std::string> ParameterHelpLines(const std::vector<std::string>& parameters);
+
+// A stored window origin kept on the screen: 0 .. screen - size, never
+// below 0.
+std::int32_t ClampWindowOrigin(std::int32_t stored, std::int32_t size, std::int32_t screen);
+
+}  // namespace lang

@@ -1,0 +1,79 @@
+// The macro window: a floating window with its own menu and an edit
+// control holding the script; while it is open and visible, with its
+// Recording switch on and no script running, the recorder's statements are
+// appended to it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "framework/win/Window.h"
+#include "lang/Recorder.h"
+#include "lang/Script.h"
+
+namespace lang {
+
+// What a failed run does to get the user's attention, replaceable so that
+// it can be seen.
+struct LangWndAlerts {
+  void (*flash)(HWND window) = nullptr;
+  void (*beep)() = nullptr;
+  void (*pause)(unsigned milliseconds) = nullptr;
+};
+LangWndAlerts& MacroWindowAlerts();
+
+class CLangWnd final : public fw::Window, public MacroLineSink {
+ public:
+  // Makes the window owned by `owner` and puts it in the recorder's place;
+  // `openFlag` (may be null) is set while the window exists.
+  static CLangWnd* Open(HWND owner, bool* openFlag);
+  ~CLangWnd() override;
+
+  // The recorder's line sink.
+  bool IsRecording() const override;
+  void AppendLines(const LineList& lines) override { AppendText(lines, false); }
+  void ReportRecordingFailure(const std::string& why) override;
+
+  void AppendLine(std::string_view line, bool force);
+  void AppendText(const LineList& lines, bool force);
+  // Runs the whole text; on failure the failing line is selected. True when
+  // every line ran.
+  bool RunScript();
+  bool SaveModified();
+  bool Save();
+  bool SaveAs();
+  bool SaveToFile(const std::string& path);
+  bool LoadFromFile(const std::string& path);
+  void CloseDiscard();
+
+  HWND EditControl() const { return edit_; }
+  std::string Text() const;
+  bool RecordingSwitch() const { return recording_; }
+  bool Running() const { return running_; }
+  const std::string& FileName() const { return fileName_; }
+
+  bool PreTranslateMessage(MSG* msg) override;
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+ protected:
+  void PostNcDestroy() override { delete this; }
+
+ private:
+  CLangWnd();
+  LRESULT OnCreate();
+  void OnCommandId(std::uint32_t id);
+  void UpdateMenu(HMENU menu);
+  bool ChooseFile(bool open, std::uint32_t titleId, std::string& path);
+  void SetText(const std::string& text);
+
+  HWND edit_ = nullptr;
+  bool* openFlag_ = nullptr;
+  bool running_ = false;
+  std::string fileName_;
+  bool recording_ = true;
+  HACCEL accelerators_ = nullptr;
+  MacroLineSink* formerSink_ = nullptr;
+};
+
+}  // namespace lang
