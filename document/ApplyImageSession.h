@@ -5,9 +5,17 @@
 // was ever put in, so that no empty step is left.
 #pragma once
 
+#include <string>
+
 #include "document/ImageDocument.h"
 
 namespace lumora {
+
+// An open image the dialog may read from, by its title.
+struct ApplyImageDocument {
+  std::string title;
+  ImageDocument* document = nullptr;
+};
 
 class ApplyImageSession {
  public:
