@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "engine/pixels/AppValues.h"
+#include "hostapi/selfrg.h"
 #include "hostapi/comdlg.h"
 
 namespace lumora {
@@ -43,6 +44,9 @@ BOOL InitHostSite(HostSite& site, SiteHost& host) {
     site.site.tables[t] = &descriptor;
   }
   site.tables[kSiteComDlg].privateData = comDlgData != nullptr ? comDlgData : AllocCDlgData();
+  // The selection library's data, once.
+  if (selFrgData == nullptr) selFrgData = SF_AllocSfrgData(&site.site);
+  if (selFrgData == nullptr) return 0;
   site.tables[kSiteSelFrg].privateData = selFrgData;
 
   if (!LUInitSitePrivateData(&site.site)) return 0;
@@ -55,6 +59,7 @@ void FreeHostSite(HostSite& site) {
   LUFreeSitePrivateData(&site.site);
   LUSetMessageSender(nullptr, nullptr);
   if (GetToolHostSite() == &site.site) SetToolHostSite(nullptr);
+  if (site.tables[kSiteSelFrg].privateData != nullptr) SF_FreeSfrgData(site.tables[kSiteSelFrg].privateData);
   site.tables[kSiteSelFrg].privateData = nullptr;
   FreeCDlgData(static_cast<CDlgData*>(site.tables[kSiteComDlg].privateData));
   site.tables[kSiteComDlg].privateData = nullptr;

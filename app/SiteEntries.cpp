@@ -468,7 +468,8 @@ const LUSiteEntry* SiteTableEntries(int table) {
     case kSiteError: return kErrorTable;
     case kSiteAppData: return kAppDataTable;
     case kSiteMisc: return kMiscTable;
-    default: return nullptr;  // the selection table comes with its library
+    case kSiteSelFrg: return SiteSelFrgEntries();
+    default: return nullptr;
   }
 }
 

@@ -254,6 +254,11 @@ int LUGetActiveSelection(const void* site, char* name, int size);
 // The selection of an image window's document with a reference for the
 // caller, or null (the last two arguments are 0).
 Fragment* LUGetImageFrg(const void* site, void* window, int reserved1, int reserved2);
+// Moving the selection: while on, a drag that begins inside an image
+// view's selection moves it (snapped to the view's grid and guides) as the
+// undo step "Set Selection". 0 when the mode cannot be switched on.
+int LUEnableMovingSelection(const void* site, int on);
+int LUGetMovingSelectionFlag(const void* site);
 // Clears the active image window's selection as the undo step "Set
 // Selection"; 0 when there is no image window or nothing was selected.
 int LUDeleteGlobalSelection(const void* site);
