@@ -75,6 +75,10 @@ std::string FullPathOf(const std::string& name) {
 
 FW_MESSAGE_MAP(CLumo40App, fw::App, fw::CommandEntry<&CLumo40App::OnGuidesGridPreferences>(ID_OPTIONS_GUIDES_GRID),
                fw::UpdateEntry<&CLumo40App::OnUpdateAlwaysOn>(ID_OPTIONS_GUIDES_GRID),
+               fw::CommandRangeEntry<&CLumo40App::OnPreferences>(ID_OPTIONS_PREF_GENERAL, ID_OPTIONS_PREF_RULERS),
+               fw::CommandRangeEntry<&CLumo40App::OnPreferences>(ID_OPTIONS_PREF_PICKER, ID_OPTIONS_PREF_PICKER),
+               fw::CommandRangeEntry<&CLumo40App::OnPreferences>(ID_OPTIONS_PREF_SELECTION, ID_OPTIONS_PREF_SELECTION),
+               fw::CommandRangeEntry<&CLumo40App::OnPreferences>(ID_OPTIONS_PREF_TABLET, ID_OPTIONS_PREF_TABLET),
                fw::CommandRangeEntry<&CLumo40App::OnToggleSetting>(ID_VIEW_PROGRESS_INDICATOR,
                                                                   ID_VIEW_PROGRESS_INDICATOR),
                fw::CommandRangeEntry<&CLumo40App::OnToggleSetting>(ID_VIEW_TEMPORARY_BITMAP, ID_VIEW_TEMPORARY_BITMAP),
@@ -393,6 +397,7 @@ void CLumo40App::StartAnimationTimer() {
   int period = AnimationTimerPeriod(settings.animationSpeed);
   if (period == 0) return;
   timerRunning_ = SetTimer(MainFrame()->Handle(), kAnimationTimer, static_cast<UINT>(period), AnimationTimerProc) != 0;
+  timerPeriod_ = timerRunning_ ? period : 0;
 }
 
 void CLumo40App::KillAnimationTimer() {
@@ -401,6 +406,7 @@ void CLumo40App::KillAnimationTimer() {
     KillTimer(frame->Handle(), kAnimationTimer);
   }
   timerRunning_ = false;
+  timerPeriod_ = 0;
 }
 
 void CLumo40App::RegisterClipboardFormats() {
@@ -624,6 +630,28 @@ std::string CLumo40App::PositionText(void* view, POINT point) {
 }
 
 void CLumo40App::OnGuidesGridPreferences() { RunPreferences(*this, 1); }
+
+void CLumo40App::OnPreferences(std::uint32_t id) {
+  switch (id) {
+    case ID_OPTIONS_PREF_GENERAL: RunPreferences(*this, 0); break;
+    case ID_OPTIONS_PREF_RULERS: RunPreferences(*this, 2); break;
+    case ID_OPTIONS_PREF_PICKER: RunPreferences(*this, 3); break;
+    case ID_OPTIONS_PREF_SELECTION: RunPreferences(*this, 4); break;
+    case ID_OPTIONS_PREF_TABLET: RunPreferences(*this, 5); break;
+    default: break;
+  }
+}
+
+void CLumo40App::SetAnimationSpeed(int speed) {
+  KillAnimationTimer();
+  settings.animationSpeed = speed;
+  StartAnimationTimer();
+}
+
+void CLumo40App::SetMemoryPercent(int percent) {
+  settings.memoryPercent = percent > 100 ? 100 : percent;
+  SetMemoryLimit();
+}
 
 void CLumo40App::OnEditPasteAsNewImage() { lumora::OnEditPasteAsNewImage(); }
 

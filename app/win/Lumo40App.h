@@ -126,6 +126,15 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
 
   // Options/Preferences/Guides and Grid...
   void OnGuidesGridPreferences();
+  // Options/Preferences/General, Rulers Units, Color Picker, Selection,
+  // Tablet: the sheet on that page.
+  void OnPreferences(std::uint32_t id);
+  // Timer 1331 again at the period of `speed` (none for 0).
+  void SetAnimationSpeed(int speed);
+  // The image buffers' share of the physical memory (above 100 is 100).
+  void SetMemoryPercent(int percent);
+  // Timer 1331's period in milliseconds, 0 when it does not run.
+  int AnimationPeriod() const { return timerPeriod_; }
   // Edit/Paste as New Image...
   void OnEditPasteAsNewImage();
   void OnUpdateEditPasteAsNewImage(fw::CmdUI& ui);
@@ -201,6 +210,7 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   int exitResult_ = 0;
   bool macroLanguageInstalled_ = false;
   bool timerRunning_ = false;
+  int timerPeriod_ = 0;
   bool oleReady_ = false;
   bool settingsLoaded_ = false;
   int imageStatusEntry_ = 0;
