@@ -1,5 +1,6 @@
 // Start-up, the message-loop hooks, idle work and exit of the program.
 #include "app/win/Lumo40App.h"
+#include "app/ShellDde.h"
 
 #include <ole2.h>
 #include <shellapi.h>
@@ -93,6 +94,8 @@ FW_MESSAGE_MAP(CLumo40App, fw::App, fw::CommandEntry<&CLumo40App::OnGuidesGridPr
                fw::UpdateEntry<&CLumo40App::OnUpdateToggleSetting>(ID_OPTIONS_DETAILED_ERROR_STATUS),
                fw::UpdateEntry<&CLumo40App::OnUpdateToggleSetting>(ID_SELECTION_AUTO_ALIGN),
                fw::CommandEntry<&CLumo40App::OnConfigureConverters>(ID_OPTIONS_CONFIGURE_CONVERTERS),
+               fw::CommandEntry<&CLumo40App::OnFileTypes>(ID_OPTIONS_FILE_TYPES),
+               fw::UpdateEntry<&CLumo40App::OnUpdateAppCommand>(ID_OPTIONS_FILE_TYPES),
                fw::UpdateEntry<&CLumo40App::OnUpdateAppCommand>(ID_OPTIONS_CONFIGURE_CONVERTERS),
                fw::CommandEntry<&CLumo40App::OnCloseAllImages>(ID_WINDOW_CLOSE_ALL_IMAGES),
                fw::UpdateEntry<&CLumo40App::OnUpdateAppCommand>(ID_WINDOW_CLOSE_ALL_IMAGES),
@@ -156,6 +159,7 @@ bool CLumo40App::InitInstance() {
   oleReady_ = true;
   LoadStdProfileSettings(4);
   RegisterDocTemplates();
+  RefreshShellRegistration(!info.runEmbedded && !info.runAutomated);
   recentWorkspaces_ = std::make_unique<fw::RecentFileList>(fw::kRecentWorkspaceSection, fw::kFirstRecentWorkspaceId, 4);
   recentWorkspaces_->Load(Settings());
   if (RegisterWaitDialogClass() == 0) return false;
@@ -182,6 +186,13 @@ bool CLumo40App::InitInstance() {
   // program goes on without it. No empty document at start: only a file to
   // open is processed.
   fw::FrameWnd* frame = MainFrame();
+  dde_.Start(DdeServiceName(modulePath_), [this](std::vector<std::string> paths) { OnShellOpen(std::move(paths)); });
+  if (info.shellCommand == fw::ShellCommand::kFileDde) {
+    // Started by the shell to open by DDE: hidden until the open arrives.
+    waitingForDde_ = true;
+    DiscardStackPreload();
+    return true;
+  }
   frame->ActivateFrame(showCommand);
   UpdateWindow(frame->Handle());
   TraceMark("main window shown");
@@ -190,6 +201,21 @@ bool CLumo40App::InitInstance() {
   DiscardStackPreload();
   OfferStartWizard(frame->Handle(), Site(), Settings().GetInt("STARTWIZARD", "STARTWIZARD", 1));
   return true;
+}
+
+void CLumo40App::OnShellOpen(std::vector<std::string> paths) {
+  // Opened from the frame's queue once the shell has its answer, so it is
+  // not kept waiting on a message box of ours.
+  if (CMainFrame* frame = MainFrameWnd()) frame->QueueOpens(std::move(paths));
+}
+
+void CLumo40App::ShowMainWindowForShell() {
+  if (!waitingForDde_) return;
+  waitingForDde_ = false;
+  fw::FrameWnd* frame = MainFrame();
+  if (frame == nullptr) return;
+  frame->ActivateFrame(showCommand);
+  UpdateWindow(frame->Handle());
 }
 
 bool CLumo40App::SetUpPaths() {
@@ -504,6 +530,7 @@ int CLumo40App::ExitInstance() {
   // The end of a session runs the exit steps before the loop ends.
   if (exited_) return exitResult_;
   exited_ = true;
+  dde_.Stop();
   lumora::TwainShutdown();
   lumora::SetImagePlacement(nullptr);
   DiscardStackPreload();
@@ -516,6 +543,7 @@ int CLumo40App::ExitInstance() {
   macroLanguageInstalled_ = false;
   if (siteReady_) {
     LUSetActiveSelection(Site(), "");  // the area tool's hook goes with the views
+    LUEnableMovingSelection(Site(), 0);
     LURemoveGlobalSelection(Site());
     LUPreview_Destroy(Site());
   }

@@ -16,6 +16,7 @@
 #include "app/Site.h"
 #include "engine/pixels/ImagePlacement.h"
 #include "app/ToolMenus.h"
+#include "app/win/DdeServer.h"
 #include "framework/win/App.h"
 #include "platform/trace.h"
 
@@ -80,6 +81,17 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   void OnUpdateToggleSetting(fw::CmdUI& ui);
   int* ToggledSetting(std::uint32_t id);
   void OnConfigureConverters();
+  // Options/Associated File Types... (dialog 104).
+  void OnFileTypes();
+  // At every start: the program's own type and the saved choices written
+  // again (they follow the program when it moves); on a plain start also
+  // the OLE server entries.
+  void RefreshShellRegistration(bool servers);
+  // The shell's DDE open: the paths are opened from the main frame's queue;
+  // a "/dde" start shows its main window with the first.
+  void OnShellOpen(std::vector<std::string> paths);
+  bool WaitingForShellOpen() const { return waitingForDde_; }
+  void ShowMainWindowForShell();
   // Window/Close All Images: one question for several modified images
   // (close them unsaved, ask for each, or keep them all).
   void OnCloseAllImages();
@@ -116,6 +128,9 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   void SetForeColor(COLORREF rgb, bool notify);
   void SetBackColor(COLORREF rgb, bool notify);
   void SwapColors();
+  // Which colour the colour window working for the main window edits: the
+  // foreground (also at start) or the background.
+  bool colourWindowEditsFore = true;
   void SyncColorsToActiveImage(bool notify);
   // The palette index (grey level for grey images) and, when asked, the
   // colour as the image shows it.
@@ -212,6 +227,9 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   bool timerRunning_ = false;
   int timerPeriod_ = 0;
   bool oleReady_ = false;
+  // The shell's opens by DDE; a "/dde" start waits hidden for its first.
+  ShellDdeServer dde_;
+  bool waitingForDde_ = false;
   bool settingsLoaded_ = false;
   int imageStatusEntry_ = 0;
   HWND imageStatusWindow_ = nullptr;

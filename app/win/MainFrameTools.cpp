@@ -108,6 +108,7 @@ void CMainFrame::OnToolCommand(std::uint32_t id) {
   // A paint tool, a selection tool and Layer Moving exclude each other.
   if (layerMoving_) EndLayerMoving();
   LUSetActiveSelection(TheLumoApp()->Site(), "");
+  EnableMovingSelection(false);
   // The window is shown when hidden, and the brush learns the active view.
   if (paintAttributes_.Exists() && !IsWindowVisible(paintAttributes_.Handle())) paintAttributes_.ShowWindowState(true);
   SetCurrentTool(std::move(brush));

@@ -26,6 +26,15 @@ bool AnyDocumentTitled(const std::string& title) {
   return false;
 }
 
+// The mask shaping of template `id`; empty when the resource is missing or bad.
+std::function<bool(std::uint8_t*, int, int, std::ptrdiff_t)> EdgeShapeOf(std::uint32_t id) {
+  EdgeTemplate shape = LoadEdgeTemplate(id);
+  if (shape.values.empty()) return {};
+  return [shape = std::move(shape)](std::uint8_t* pixels, int w, int h, std::ptrdiff_t stride) {
+    return ApplyResourceMask(pixels, w, h, stride, shape);
+  };
+}
+
 }  // namespace
 
 // ---- Duplicate image
@@ -208,11 +217,11 @@ void InstallImageDialogs() {
     if (dialog.DoModal() != IDOK) return false;
     q.templateId = dialog.TemplateId();
     q.lighting = dialog.Lighting();
-    const EdgeTemplate shape = LoadEdgeTemplate(q.templateId);
-    q.shape = [shape](std::uint8_t* pixels, int w, int h, std::ptrdiff_t stride) {
-      return ApplyResourceMask(pixels, w, h, stride, shape);
-    };
+    q.shape = EdgeShapeOf(q.templateId);
     return true;
+  };
+  dialogs.edgeTemplate = [](std::uint32_t id) {
+    return IsCatalogueEdgeTemplate(id) ? EdgeShapeOf(id) : std::function<bool(std::uint8_t*, int, int, std::ptrdiff_t)>{};
   };
   dialogs.duplicate = [](DuplicateQuestion& q) {
     CDuplicateImageDlg dialog;

@@ -76,6 +76,10 @@ struct ImageDialogs {
   std::function<bool(HistoryQuestion&)> history;
   std::function<bool(FrameQuestion&)> frame;
   std::function<bool(EdgeQuestion&)> edges;
+  // Not a question: edge template `id` of the catalogue the edges dialog
+  // offers, as its mask shaping (empty when there is no such template), so
+  // a recorded Edges statement shapes as the dialog's choice did.
+  std::function<std::function<bool(std::uint8_t*, int, int, std::ptrdiff_t)>(std::uint32_t)> edgeTemplate;
 };
 
 ImageDialogs& TheImageDialogs();

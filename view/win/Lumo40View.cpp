@@ -127,6 +127,8 @@ void CLumo40View::OnInitialUpdate() {
   NotifyActiveImage();
   UpdateFrameTitle();
   RegisterWithQueue();
+  dropTarget_.SetView(this);
+  dropTarget_.Register(hwnd_);
   // The MDI area activated the frame while it was made, before the view
   // was ready: the activation work runs now.
   auto* child = dynamic_cast<fw::MdiChild*>(GetParentFrame());

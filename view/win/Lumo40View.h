@@ -23,6 +23,7 @@
 #include "view/SelectionEdge.h"
 #include "view/ViewZoom.h"
 #include "view/win/VarnoScrollView.h"
+#include "view/win/ViewDropTargets.h"
 #include "view/win/ViewShell.h"
 
 namespace lumora {
@@ -365,6 +366,8 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   } pointerReading_;
   CLumo40Doc* registeredDoc_ = nullptr;
   Counters counts_;
+  // Layers dragged onto the view land here.
+  CDropTargetView dropTarget_;
 
   // Zoom and guide helpers.
   bool CanZoom() const;

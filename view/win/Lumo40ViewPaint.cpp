@@ -274,6 +274,7 @@ LRESULT CLumo40View::OnPrintClientView(WPARAM wParam, LPARAM lParam) {
 // ---- Lifetime and size
 
 LRESULT CLumo40View::OnDestroyView(WPARAM wParam, LPARAM lParam) {
+  dropTarget_.Revoke();
   ForgetAnts();
   if (GuideDragRunning()) EndGuideDrag(-1, -1, true);
   if (movingLayer_) {

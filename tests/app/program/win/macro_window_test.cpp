@@ -17,15 +17,23 @@
 #include "app/win/MainFrame.h"
 #include "document/win/Lumo40Doc.h"
 #include "engine/layers/LayerMng.h"
+#include "framework/Archive.h"
+#include "framework/File.h"
 #include "framework/Profile.h"
 #include "framework/win/DocView.h"
+#include "hostapi/fragment.h"
 #include "hostapi/toolhost.h"
 #include "lang/LangCommand.h"
+#include "lang/Lexer.h"
+#include "lang/MacroText.h"
+#include "lang/Script.h"
 #include "lang/win/LangWnd.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
 #include "tests/app/program/win/program_rig.h"
+#include "tests/support/unique_temp_folder.h"
 #include "tests/support/win/dialog_script.h"
+#include "tests/support/win/host_command.h"
 
 namespace lumora {
 namespace {
@@ -248,6 +256,70 @@ TEST_F(MacroWindow, AToolRunFromTheToolsMenuRecordsItsStatementAndReplaysOnTheSa
   EXPECT_EQ(w->Text(), text);
 }
 
+// Layer/Edges... (a template of the dialog's catalogue, with a shadow),
+// then on a selection Flip Horizontal, Rotate 90 CW and a Numeric
+// Transform of 2.3 degrees: recorded, and replayed by F5 on the original
+// to the same layers byte for byte.
+TEST_F(MacroWindow, RecordedEdgesAndLayerTransformsOnASelectionReplayToTheSamePixels) {
+  using lumora::testing::DialogScript;
+  using lumora::testing::Press;
+  const auto edges = [&] {
+    DialogScript::Run({{"Edge style", [](HWND d) {
+                          RECT area{};
+                          GetWindowRect(GetDlgItem(d, IDC_EDGE_AREA), &area);
+                          MapWindowPoints(nullptr, d, reinterpret_cast<POINT*>(&area), 2);
+                          SendMessageA(d, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(area.left + 20, area.top + 33 + 20));
+                          SendDlgItemMessageA(d, IDC_EDGE_LIGHTING, CB_SETCURSEL, 1, 0);
+                          SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_EDGE_LIGHTING, CBN_SELCHANGE),
+                                       reinterpret_cast<LPARAM>(GetDlgItem(d, IDC_EDGE_LIGHTING)));
+                          Press(d, IDOK);
+                        }}});
+    Choose(ID_LAYER_EDGES);
+    DialogScript::Stop();
+  };
+  const auto commands = [&] {
+    doc_->Image().SetActiveLayerByIndex(1, true, false);
+    if (doc_->Image().GetActiveLayer()->HasMask() == 0) Choose(ID_LAYER_MASK_REVEAL_ALL);
+    edges();
+    const CLayersManager& stack = *doc_->Image().GetLayers();
+    const RECT area{stack.GetWidth() / 4, stack.GetHeight() / 4, stack.GetWidth() / 2, stack.GetHeight() * 2 / 3};
+    LURECT lu;
+    RectToLURect(&lu, &area);
+    Fragment* selection = CreateRectFrg(&lu, 0);
+    doc_->Image().SetSelection(selection, false);
+    DeleteFragment(selection);
+    Choose(ID_LAYER_FLIP_HORIZONTAL);
+    Choose(ID_LAYER_ROTATE_90_CW);
+    DialogScript::Run({{"Numeric Transform", [](HWND d) {
+                          SetDlgItemTextA(d, IDC_NT_ANGLE, "2.3");
+                          Press(d, IDOK);
+                        }}});
+    Choose(ID_LAYER_NUMERIC_TRANSFORM);
+    DialogScript::Stop();
+  };
+  Open();
+  lang::CLangWnd* w = OpenWindow();
+  ASSERT_NE(w, nullptr);
+  flashes = beeps = 0;
+  const std::vector<std::string> original = StackState(doc_);
+  commands();
+  const std::vector<std::string> byHand = StackState(doc_);
+  ASSERT_GT(byHand.size(), original.size()) << "the shadow layer";
+  const std::string text = w->Text();
+  for (const char* statement : {"\r\nEdges(143,1);\r\n", "\r\nFlip(1,0);\r\n", "\r\nRotateLayer(9000);\r\n",
+                                "\r\nTransformLayer(0,0,0,1,{0,0},{0,0},{0,0},{0,0},{0,0},{0,0},230);"})
+    EXPECT_NE(text.find(statement), std::string::npos) << statement << " in\n" << text;
+  EXPECT_LT(text.find("AddRect("), text.find("Flip(")) << "the selection goes first:\n" << text;
+  Close();
+
+  Open();
+  Key(*w, VK_F5);
+  Settle(app_, doc_);
+  EXPECT_EQ(StackState(doc_), byHand) << text;
+  EXPECT_EQ(w->Text(), text);
+  EXPECT_EQ(flashes, 0) << text;
+}
+
 TEST_F(MacroWindow, EveryRegisteredToolCommandsHelpIsItsPrompt) {
   lang::LangCommandSet* commands = lang::GetLangCommands();
   ASSERT_NE(commands, nullptr);
@@ -375,6 +447,150 @@ TEST_F(MacroWindow, SavedScriptsHoldTheTextAndAZeroByteAndLoadBackExactly) {
   ASSERT_TRUE(w->LoadFromFile((folder / "b.cmd").string()));
   EXPECT_EQ(w->Text(), "DeleteLayer();");
   std::filesystem::remove_all(folder);
+}
+
+// Edit/Effects... with Maximum over 5 frames: "Generate macros" appends the
+// 18 lines of the sequence script; "Generate effect" writes five frames,
+// the last the filter with the end parameters as ImageMagick reads it, and
+// leaves the image as it was.
+TEST_F(MacroWindow, TheEffectsGeneratorAppendsOrRendersTheSequence) {
+  using lumora::testing::DialogScript;
+  using lumora::testing::Press;
+  const std::filesystem::path folder = lumora::testing::MakeUniqueTempFolder("lumora-effects-");
+  const std::string base = (folder / "EFFECTS").string();
+  Open();
+  lang::CLangWnd* w = OpenWindow();
+  ASSERT_NE(w, nullptr);
+  SendMessageA(w->Handle(), WM_COMMAND, ID_MACRO_RECORDING, 0);  // forced lines come all the same
+  std::string firstFormat, firstHelp, firstFrames, firstPath, firstKind, format;
+  int firstAction = -1;
+  const auto answer = [&](int action) {
+    return [&, action](HWND d) {
+      char text[256] = {};
+      GetDlgItemTextA(d, IDC_LANG_FORMAT, text, sizeof text);
+      firstFormat = text;
+      GetDlgItemTextA(d, IDC_LANG_EFFECT_HELP, text, sizeof text);
+      firstHelp = text;
+      GetDlgItemTextA(d, IDC_LANG_EFFECT_FRAMES, text, sizeof text);
+      firstFrames = text;
+      GetDlgItemTextA(d, IDC_LANG_EFFECT_PATH, text, sizeof text);
+      firstPath = text;
+      GetDlgItemTextA(d, IDC_LANG_EFFECT_KIND, text, sizeof text);
+      firstKind = text;
+      firstAction = IsDlgButtonChecked(d, IDC_LANG_EFFECT_MACROS) == BST_CHECKED ? 0 : 1;
+      HWND list = GetDlgItem(d, IDC_LANG_COMMANDS);
+      SendMessageA(list, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("Maximum"));
+      SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_LANG_COMMANDS, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+      GetDlgItemTextA(d, IDC_LANG_FORMAT, text, sizeof text);
+      format = text;
+      SetDlgItemTextA(d, IDC_LANG_EFFECT_START, "1,1,0,0");
+      SetDlgItemTextA(d, IDC_LANG_EFFECT_END, "5,5,0,0");
+      SetDlgItemTextA(d, IDC_LANG_EFFECT_FRAMES, "5");
+      SetDlgItemTextA(d, IDC_LANG_EFFECT_PATH, base.c_str());
+      CheckRadioButton(d, IDC_LANG_EFFECT_MACROS, IDC_LANG_EFFECT_RUN,
+                       action == 0 ? IDC_LANG_EFFECT_MACROS : IDC_LANG_EFFECT_RUN);
+      Press(d, IDOK);
+    };
+  };
+  DialogScript::Run({{"Effects generator", answer(0)}});
+  SendMessageA(w->Handle(), WM_COMMAND, ID_MACRO_EFFECTS, 0);
+  DialogScript::Stop();
+  // The dialog opens on the first command, 10 frames, "EFFECTS", DIB.
+  EXPECT_FALSE(firstFormat.empty());
+  EXPECT_FALSE(firstHelp.empty());
+  EXPECT_EQ(firstFrames, "10");
+  EXPECT_EQ(firstPath, "EFFECTS");
+  EXPECT_EQ(firstKind, "DIB");
+  EXPECT_EQ(firstAction, 0);
+  EXPECT_EQ(format, "%d,%d,%d,%d");
+  std::string expected = "SelectWholeImage();\r\nBeginDIBSeq(" + lang::QuoteLangString(base) + ");";
+  for (int size : {1, 2, 3, 4, 5}) {
+    const std::string n = std::to_string(size);
+    expected += "\r\nMaximum(" + n + "," + n + ",0,0);\r\nAddToDIBSeq();\r\nUndo();";
+  }
+  expected += "\r\nEndDIBSeq();";
+  EXPECT_EQ(w->Text(), expected);
+  EXPECT_EQ(lang::SplitScriptText(w->Text()).size(), 18u);
+
+  const std::vector<std::string> before = StackState(doc_);
+  SetScript(*w, "");
+  DialogScript::Run({{"Effects generator", answer(1)}});
+  SendMessageA(w->Handle(), WM_COMMAND, ID_MACRO_EFFECTS, 0);
+  DialogScript::Stop();
+  Settle(app_, doc_);
+  EXPECT_EQ(StackState(doc_), before) << "every frame undone";
+  EXPECT_EQ(w->Text(), "") << "nothing appended or recorded";
+  for (const char* frame : {"EFFEC001.DIB", "EFFEC002.DIB", "EFFEC003.DIB", "EFFEC004.DIB", "EFFEC005.DIB"})
+    EXPECT_TRUE(std::filesystem::exists(folder / frame)) << frame;
+  EXPECT_FALSE(std::filesystem::exists(folder / "EFFEC006.DIB"));
+  // The last frame is the filter with the end parameters.
+  const std::string reference = (folder / "reference.bmp").string();
+  std::size_t stopLine = 0;
+  ASSERT_TRUE(lang::RunScript({"SelectWholeImage();", "Maximum(5,5,0,0);", "SaveImage(" + lang::QuoteLangString(reference) + ");",
+                               "Undo();"},
+                              &stopLine));
+  EXPECT_EQ(StackState(doc_), before);
+  const std::string log = (folder / "compare.log").string();
+  const int differing = lumora::testing::RunHostShell(
+      folder.string(), "compare -metric AE 'BMP:" + lumora::testing::UnixPath((folder / "EFFEC005.DIB").string()) +
+                           "' '" + lumora::testing::UnixPath(reference) + "' null: >'" + lumora::testing::UnixPath(log) +
+                           "' 2>&1");
+  std::string said;
+  {
+    std::ifstream in(log);
+    said.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  EXPECT_EQ(differing, 0) << said;
+  EXPECT_EQ(said, "0") << "no pixel differs";
+  const int identified = lumora::testing::RunHostShell(
+      folder.string(), "identify -format '%m %w %h' 'BMP:" +
+                           lumora::testing::UnixPath((folder / "EFFEC001.DIB").string()) + "' >'" +
+                           lumora::testing::UnixPath(log) + "'");
+  EXPECT_EQ(identified, 0);
+  std::string kind;
+  int width = 0, height = 0;
+  {
+    std::ifstream again(log);
+    again >> kind >> width >> height;
+  }
+  EXPECT_EQ(kind.rfind("BMP", 0), 0u) << kind;  // ImageMagick names the version: BMP3
+  EXPECT_EQ(width, doc_->Image().GetLayers()->GetWidth());
+  EXPECT_EQ(height, doc_->Image().GetLayers()->GetHeight());
+  std::filesystem::remove_all(folder);
+}
+
+TEST_F(MacroWindow, TheWindowsArchiveCarriesItsStateToTheNextWindow) {
+  lang::CLangWnd* w = OpenWindow();
+  ASSERT_NE(w, nullptr);
+  const std::string text = "SetActiveLayer(0);\r\nDeleteLayer();";
+  SetScript(*w, text);
+  SendMessageA(w->EditControl(), EM_SETMODIFY, TRUE, 0);
+  SendMessageA(w->EditControl(), EM_SETSEL, 4, 9);
+  SendMessageA(w->Handle(), WM_COMMAND, ID_MACRO_RECORDING, 0);
+  fw::MemFile file;
+  {
+    fw::Archive out(file, fw::Archive::store);
+    w->Serialize(out);
+    out.Close();
+  }
+  w->CloseDiscard();
+  RunUntil(app_, [] { return true; });
+  w = OpenWindow();
+  ASSERT_NE(w, nullptr);
+  ASSERT_TRUE(w->RecordingSwitch());
+  file.SeekFromCurrent(-static_cast<std::int64_t>(file.GetPosition()));
+  {
+    fw::Archive in(file, fw::Archive::load);
+    w->Serialize(in);
+  }
+  EXPECT_EQ(w->Text(), text);
+  EXPECT_NE(SendMessageA(w->EditControl(), EM_GETMODIFY, 0, 0), 0);
+  DWORD from = 0, to = 0;
+  SendMessageA(w->EditControl(), EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+  EXPECT_EQ(from, 4u);
+  EXPECT_EQ(to, 9u);
+  EXPECT_FALSE(w->RecordingSwitch());
+  EXPECT_EQ(w->FileName(), "");
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "framework/win/CommandLineWin32.h"
 #include "framework/win/DocView.h"
 #include "hostapi/fragment.h"
+#include "hostapi/draw.h"
 #include "hostapi/toolhost.h"
 #include "engine/layers/Layer.h"
 #include "engine/layers/LayerMng.h"
@@ -294,6 +295,66 @@ TEST_F(SelectionTools, TheAntsMarchOnePixelPerTick) {
   const lumora::testing::Capture shown = lumora::testing::CaptureShownClient(view_->Handle());
   const lumora::testing::Capture image = lumora::testing::CaptureClient(view_->Handle());
   EXPECT_EQ(shown.pixels, image.pixels) << "no ants are left on the view";
+}
+
+// Move selection (40031): a drag that begins inside the selection moves it
+// by the mouse's image offset as one step; a drag outside does nothing;
+// near a guide the moved edge snaps onto it; a selection tool ends the mode.
+TEST_F(SelectionTools, MoveSelectionDragsItAndSnapsToAGuide) {
+  ChooseTool("Area_Rect");
+  Drag(C(60, 50), C(139, 109));
+  ASSERT_NE(Selection(), nullptr);
+  LURECT before{};
+  GetFragmentBoundRect(Selection(), &before);
+  ASSERT_EQ(before.width, 80);
+
+  Command(ID_SELECT_BAR_MOVE);
+  EXPECT_EQ(LUGetMovingSelectionFlag(app_.Site()), 1);
+  char active[64] = {};
+  EXPECT_EQ(LUGetActiveSelection(app_.Site(), active, sizeof active), 0) << "the area tool is off";
+  EXPECT_EQ(app_.currentToolCommand, static_cast<std::uint32_t>(ID_SELECT_BAR_MOVE));
+
+  const int steps = Steps();
+  Drag(C(200, 200), C(220, 210));
+  LURECT same{};
+  GetFragmentBoundRect(Selection(), &same);
+  EXPECT_EQ(same.x, before.x) << "a drag outside the selection moves nothing";
+  EXPECT_EQ(Steps(), steps);
+
+  Drag(C(100, 80), C(130, 100));
+  LURECT moved{};
+  ASSERT_NE(Selection(), nullptr);
+  EXPECT_EQ(GetFragmentType(Selection()), kFrgRect);
+  GetFragmentBoundRect(Selection(), &moved);
+  EXPECT_EQ(moved.x, before.x + 30);
+  EXPECT_EQ(moved.y, before.y - 20) << "20 rows down the screen are 20 image rows lower";
+  EXPECT_EQ(moved.width, 80);
+  EXPECT_EQ(moved.height, before.height);
+  EXPECT_EQ(Steps(), steps + 1);
+  const POINT inside = Pixel(C(165, 100)), left = Pixel(C(70, 60));
+  EXPECT_TRUE(Selected(inside.x, inside.y));
+  EXPECT_FALSE(Selected(left.x, left.y));
+  Keys({VK_CONTROL, 'Z'});
+  LURECT undone{};
+  GetFragmentBoundRect(Selection(), &undone);
+  EXPECT_EQ(undone.x, before.x);
+  EXPECT_EQ(undone.y, before.y);
+
+  // A vertical guide at x = 150 with snapping on: a left edge dropped three
+  // pixels short lands on it.
+  CLayersManager* stack = doc_->Image().GetLayers();
+  stack->Guides().push_back(CLayersManager::GuideInfo{150 * 32, kVrGuideVertical});
+  view_->AddGuideAllViews(150 * 32, kVrGuideVertical);
+  view_->SetShowGuides(true);
+  view_->SetSnapToGuides(true);
+  ASSERT_TRUE(view_->snapToGuides && view_->showGuides);
+  Drag(C(100, 80), C(100 + 147 - before.x, 80));
+  GetFragmentBoundRect(Selection(), &moved);
+  EXPECT_EQ(moved.x, 150) << "snapped to the guide";
+  EXPECT_EQ(moved.y, before.y);
+
+  ChooseTool("Area_Ellipse");
+  EXPECT_EQ(LUGetMovingSelectionFlag(app_.Site()), 0) << "a selection tool ends moving";
 }
 
 // The mask of a selection, row by row (for comparing two selections).
