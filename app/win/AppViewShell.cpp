@@ -209,6 +209,7 @@ void PushViewSettings(const AppSettings& s) {
   v.grid.spacingX = v.grid.spacingY = s.gridStep;
   v.grid.subdivisions = s.gridSubdiv;
   v.gridUnit = s.gridUnit;
+  v.gamma = VR_GAMMAOPT{s.gammaR, s.gammaG, s.gammaB};
 }
 
 void PullViewSettings(AppSettings& s) {

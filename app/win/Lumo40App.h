@@ -144,6 +144,8 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   // Options/Preferences/General, Rulers Units, Color Picker, Selection,
   // Tablet: the sheet on that page.
   void OnPreferences(std::uint32_t id);
+  // View/Monitor Gamma...: the three gamma values, shown in every view.
+  void OnMonitorGamma();
   // Timer 1331 again at the period of `speed` (none for 0).
   void SetAnimationSpeed(int speed);
   // The image buffers' share of the physical memory (above 100 is 100).

@@ -1,6 +1,7 @@
-// Options/Preferences in the running program: the General page's memory
-// share and undo depth, the selection animation's timer, the rulers' live
-// unit, the colour picker's choice, their refusals, and the settings file.
+// Options/Preferences and View/Monitor Gamma in the running program: the
+// General page's memory share and undo depth, the selection animation's
+// timer, the rulers' live unit, the colour picker's choice, their refusals,
+// the settings file, and the view's pixels under a monitor gamma.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -15,17 +16,23 @@
 #include "dialogs/PreferencesForm.h"
 #include "document/win/Lumo40Doc.h"
 #include "framework/Profile.h"
+#include "hostapi/draw.h"
 #include "hostapi/imagebuf.h"
+#include "libs/draw/color_tables.h"
 #include "hostapi/toolhost.h"
 #include "res/resource.h"
 #include "tests/app/program/win/program_rig.h"
 #include "tests/support/win/dialog_script.h"
+#include "tests/support/win/window_pixels.h"
 #include "view/win/Lumo40View.h"
 
 namespace lumora {
 namespace {
 
+using lumora::testing::ActiveImageView;
 using lumora::testing::BoxStep;
+using lumora::testing::Capture;
+using lumora::testing::CaptureClient;
 using lumora::testing::CloseProgram;
 using lumora::testing::DialogScript;
 using lumora::testing::EndProgramIfRunning;
@@ -191,6 +198,90 @@ TEST_F(Preferences, RangeBoxRulersLiveAndPickerOnlyByOk) {
   EXPECT_EQ(LUGetProfileInt(app.Site(), "INTERFACE", "USELUSELCOLOR", -1), 2);
   CloseProgram(app);
   EXPECT_EQ(fw::IniFile(ini_).GetInt("INTERFACE", "USELUSELCOLOR", -1), 2);
+}
+
+// Every pixel of `after` is the gamma tables' image of the same pixel of
+// `before` (the image area) or unchanged (around the image); `changed`
+// counts the pixels the tables moved.
+::testing::AssertionResult ShowsGamma(const Capture& before, const Capture& after, int gamma, int* changed) {
+  const draw::GammaTables t = draw::MakeGammaTables(VR_GAMMAOPT{gamma, gamma, gamma});
+  *changed = 0;
+  if (before.width != after.width || before.height != after.height) return ::testing::AssertionFailure() << "sizes";
+  for (int y = 0; y < before.height; ++y) {
+    for (int x = 0; x < before.width; ++x) {
+      const std::uint32_t p = before.At(x, y), q = after.At(x, y);
+      const std::uint32_t mapped = static_cast<std::uint32_t>(t.r[(p >> 16) & 0xFF]) << 16 |
+                                   static_cast<std::uint32_t>(t.g[(p >> 8) & 0xFF]) << 8 | t.b[p & 0xFF];
+      if (q == mapped && q != p) ++*changed;
+      if (q != mapped && q != p) {
+        return ::testing::AssertionFailure() << "pixel " << x << "," << y << ": " << std::hex << p << " -> " << q
+                                             << ", gamma gives " << mapped;
+      }
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
+
+// Gamma 150 shows in the view as the draw context's gamma tables make it;
+// Apply shows 200 and Cancel takes it back; a value outside 1 .. 1000 is
+// refused; the settings file keeps 150 after exit.
+TEST_F(Preferences, MonitorGammaChangesTheViewAsTheDrawContextsGammaDoes) {
+  CLumo40App app;
+  ASSERT_TRUE(app.InitInstance());
+  ASSERT_NE(app.OpenDocumentFile(std::string(LUMORA_TEST_DATA) + "/layered/rich.psd"), nullptr);
+  auto* doc = dynamic_cast<CLumo40Doc*>(app.Docs().AllDocuments().front());
+  HWND frame = app.MainFrame()->Handle();
+  Settle(app, doc);
+  ASSERT_NE(ActiveImageView(app), nullptr);
+  HWND view = ActiveImageView(app)->Handle();
+  const Capture plain = CaptureClient(view);
+  CLayersManager* stack = doc->Image().GetLayers();
+  const int imagePixels = stack->GetWidth() * stack->GetHeight();
+
+  auto type = [](HWND dialog, const char* value) {
+    for (int id : {201, 202, 203}) SetDlgItemTextA(dialog, id, value);
+  };
+  DialogScript::Run({{"Monitor Gamma", [&](HWND dialog) {
+                        type(dialog, "150");
+                        Press(dialog, IDOK);
+                      }}});
+  SendMessageA(frame, WM_COMMAND, ID_VIEW_MONITOR_GAMMA, 0);
+  DialogScript::Stop();
+  ASSERT_EQ(DialogScript::done, 1);
+  Settle(app, doc);
+  const Capture at150 = CaptureClient(view);
+  int changed = 0;
+  EXPECT_TRUE(ShowsGamma(plain, at150, 150, &changed));
+  EXPECT_GT(changed, imagePixels / 2);
+
+  Capture during;
+  std::string refusal;
+  DialogScript::Run({{"Monitor Gamma",
+                      [&](HWND dialog) {
+                        type(dialog, "200");
+                        SendMessageA(dialog, WM_COMMAND, 204, 0);  // Apply
+                        during = CaptureClient(view);
+                        SetDlgItemTextA(dialog, 202, "1001");
+                        Press(dialog, IDOK);
+                      }},
+                     BoxStep("Monitor Gamma",
+                             [&](HWND box) {
+                               refusal = MessageBoxText(box);
+                               Press(box, IDOK);
+                             }),
+                     {"Monitor Gamma", [&](HWND dialog) { Press(dialog, IDCANCEL); }}});
+  SendMessageA(frame, WM_COMMAND, ID_VIEW_MONITOR_GAMMA, 0);
+  DialogScript::Stop();
+  ASSERT_EQ(DialogScript::done, 3);
+  EXPECT_EQ(refusal, "Please enter an integer between 1 and 1000.");
+  EXPECT_TRUE(ShowsGamma(plain, during, 200, &changed));
+  EXPECT_GT(changed, imagePixels / 2);
+  Settle(app, doc);
+  const Capture cancelled = CaptureClient(view);
+  EXPECT_EQ(cancelled.pixels, at150.pixels);
+  EXPECT_EQ(app.settings.gammaG, 150);
+  EndProgramIfRunning(app);
+  EXPECT_EQ(fw::IniFile(ini_).GetInt("LoadOptions", "GammaG", -1), 150);
 }
 
 }  // namespace
