@@ -433,6 +433,30 @@
 #define IDC_GG_UNIT 1177
 #define IDC_GG_SUBDIV 1178
 #define IDC_GG_GRID_BUTTON 1083
+// The other preferences pages: General, Rulers, Color picker, Selection
+// animation, Tablet; and the Options/Preferences commands.
+#define IDC_PREF_COPY_ACTIVE 1217
+#define IDC_PREF_COPY_VISIBLE 1218
+#define IDC_PREF_EMPTY_CLIPBOARD 1219
+#define IDC_PREF_DISCARD_FORMATS 1220
+#define IDC_PREF_UNDO_DEPTH 1222
+#define IDC_PREF_UNDO_SPIN 1223
+#define IDC_PREF_TOTAL_MEMORY 1280
+#define IDC_PREF_MEMORY_PERCENT 1281
+#define IDC_PREF_MEMORY_SPIN 1282
+#define IDC_PREF_MEMORY_USED 1283
+#define IDC_PREF_LIMIT_UNDO 1284
+#define IDC_PREF_RULER_UNIT 1180
+#define IDC_PREF_PICKER 1192
+#define IDC_PREF_ANIMATION 1247
+#define IDC_PREF_TABLET_ENABLE 1277
+#define IDC_PREF_TABLET_SIZE 1278
+#define IDC_PREF_TABLET_OPACITY 1279
+#define ID_OPTIONS_PREF_GENERAL 32936
+#define ID_OPTIONS_PREF_RULERS 32937
+#define ID_OPTIONS_PREF_PICKER 32941
+#define ID_OPTIONS_PREF_SELECTION 32943
+#define ID_OPTIONS_PREF_TABLET 33036
 // Image dialogs: image size (254), canvas (364), duplicate image (360),
 // image information (251), intersection level (276), prompt (297) and the
 // image history (223).
