@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "app/ClassIds.h"
+#include "document/ClassIds.h"
 #include "app/FileTypes.h"
 #include "app/ServerRegistration.h"
 #include "framework/Profile.h"
