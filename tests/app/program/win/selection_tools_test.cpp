@@ -480,6 +480,68 @@ TEST_F(SelectionTools, LayerScaleFrameCommitsAndEscapeLeavesNothing) {
   EXPECT_TRUE(found);
 }
 
+// Free Transform by its key (Ctrl+T) on the top layer: the frame's corner
+// dragged to double the layer and Enter give the engine's resize to twice
+// the size in the doubled rect, one step. Layer/Transform/Rotate turned a
+// quarter by a drag about the centre gives the turned layer, one step.
+TEST_F(SelectionTools, FreeTransformDoublesALayerAndRotateTurnsIt) {
+  CLayersManager* stack = doc_->Image().GetLayers();
+  CLayer* top = stack->GetLayer(stack->GetLayerCount() - 1);
+  doc_->Image().SetActiveLayer(top, true, false);
+  const RECT before = top->GetRect();
+  const WAPtr pixels = WAPtr::Adopt(CloneWA(top->PeekImage()));
+  const int steps = Steps();
+  SetFocus(view_->Handle());
+  Keys({VK_CONTROL, 'T'});
+  ASSERT_TRUE(view_->IsTransformActive()) << "Ctrl+T starts Free Transform";
+  const POINT corner = view_->TransformFrame()->Corners()[1];
+  Drag(corner, POINT{corner.x + RectWidth(before), corner.y + RectHeight(before)});
+  Keys({VK_RETURN});
+  ASSERT_FALSE(view_->IsTransformActive());
+  CLayer* doubled = doc_->Image().GetActiveLayer();
+  const RECT after = doubled->GetRect();
+  EXPECT_EQ(after.left, before.left);
+  EXPECT_EQ(after.top, before.top - RectHeight(before));
+  EXPECT_EQ(RectWidth(after), 2 * RectWidth(before));
+  EXPECT_EQ(RectHeight(after), 2 * RectHeight(before));
+  EXPECT_EQ(Steps(), steps + 1);
+  Transform engine;
+  engine.SetSource(pixels.get(), before.left, before.top, before.left, before.top, before.right, before.bottom, 0,
+                   1);
+  ASSERT_EQ(engine.Resize(2 * RectWidth(before), 2 * RectHeight(before), nullptr, 0, nullptr, nullptr), 1);
+  const VrWA2000::WA* got = doubled->PeekImage();
+  ASSERT_EQ(got->GetW(), engine.destination->GetW());
+  ASSERT_EQ(got->GetH(), engine.destination->GetH());
+  int differ = 0;
+  for (int y = 0; y < got->GetH(); ++y) {
+    differ += std::memcmp(got->Row(y), engine.destination->Row(y), got->GetW() * (got->GetType() == 16 ? 3 : 1)) != 0;
+  }
+  EXPECT_EQ(differ, 0) << "rows unlike the engine's resize";
+  Keys({VK_CONTROL, 'Z'});
+  ASSERT_EQ(RectWidth(doc_->Image().GetActiveLayer()->GetRect()), RectWidth(before));
+
+  Command(ID_LAYER_TRANSFORM_ROTATE);
+  ASSERT_TRUE(view_->IsTransformActive());
+  auto* frame = dynamic_cast<RotateFrame*>(view_->TransformFrame());
+  ASSERT_NE(frame, nullptr);
+  const POINT c = frame->Centre();
+  // From right of the centre to below it, outside the frame: a quarter
+  // turn clockwise on the screen.
+  MoveTo(POINT{c.x + 100, c.y});
+  Send({Mouse(MOUSEEVENTF_LEFTDOWN)});
+  lumora::testing::Settle(app_);
+  MoveTo(POINT{c.x + 80, c.y + 60});
+  MoveTo(POINT{c.x, c.y + 100});
+  Send({Mouse(MOUSEEVENTF_LEFTUP)});
+  lumora::testing::Settle(app_);
+  Keys({VK_RETURN});
+  ASSERT_FALSE(view_->IsTransformActive());
+  const RECT turned = doc_->Image().GetActiveLayer()->GetRect();
+  EXPECT_NEAR(RectWidth(turned), RectHeight(before), 2) << "width and height trade places";
+  EXPECT_NEAR(RectHeight(turned), RectWidth(before), 2);
+  EXPECT_EQ(Steps(), steps + 1);
+}
+
 // The mask of a selection, row by row (for comparing two selections).
 std::vector<std::uint8_t> MaskOf(const Fragment* f, int width, int height) {
   std::vector<std::uint8_t> bits;
