@@ -594,6 +594,11 @@ void RotateFrame::RotationDrag(POINT p) {
   shapeChanged = true;
 }
 
+// Truncation toward zero of a length that the unturning computed: a value a
+// rounding error short of a whole number counts as that number (a 20-pixel
+// drag is 20, not 19.999... truncated to 19).
+static int TruncateLength(double v) { return static_cast<int>(v + (v < 0 ? -1e-9 : 1e-9)); }
+
 void RotateFrame::ResizeDrag(POINT p) {
   std::copy(savedGrowth_, savedGrowth_ + 4, growth_);
   const double dx = p.x - pressPoint_.x, dy = p.y - pressPoint_.y;
@@ -601,11 +606,11 @@ void RotateFrame::ResizeDrag(POINT p) {
   const double theta = std::atan2(dy, dx) - angle_;
   const int k = scaleHandle_ / 2;
   if ((scaleHandle_ & 1) != 0) {
-    const int r = static_cast<int>((k == 0 || k == 2) ? length * std::sin(theta) : length * std::cos(theta));
+    const int r = TruncateLength((k == 0 || k == 2) ? length * std::sin(theta) : length * std::cos(theta));
     static constexpr int kSideGrowth[4] = {3, 1, 2, 0};
     growth_[kSideGrowth[k]] += r;
   } else {
-    int rx = static_cast<int>(length * std::cos(theta)), ry = static_cast<int>(length * std::sin(theta));
+    int rx = TruncateLength(length * std::cos(theta)), ry = TruncateLength(length * std::sin(theta));
     if (flags_ == 16) {
       // In the unturned frame: the start corners' diagonal and the pointer.
       POINT start[4];

@@ -223,6 +223,16 @@ TEST_F(Frames, TheRotateFrameTurnsAboutItsCentreAndResizesOnlyWhenFree) {
   const POINT o = free.GetResultOrigin(kLayer, 1);
   EXPECT_TRUE(Same(o, POINT{10, -30})) << o.x << "," << o.y;
 
+  // A drag of (30, 20) grows 30 and 20, not a rounding error less.
+  RotateFrame exact(&surface, true);
+  ASSERT_TRUE(exact.Init(true, kLayer));
+  const POINT e1 = exact.Corners()[1];
+  exact.OnButtonDown(e1);
+  exact.OnDrag(POINT{e1.x + 30, e1.y + 20});
+  exact.OnButtonUp(POINT{e1.x + 30, e1.y + 20});
+  EXPECT_EQ(exact.Growth()[1], 30);
+  EXPECT_EQ(exact.Growth()[3], 20);
+
   // A quarter turn about the centre: the frame's corners turn with it.
   RotateFrame turn(&surface, false);
   ASSERT_TRUE(turn.Init(true, kLayer));

@@ -187,6 +187,29 @@ bool CLumo40View::StartLayerTransform(std::unique_ptr<ViewTransform> run) {
   client.bottom -= 1;
   Mapping().XForm(&client, kXFRects);
   run->session = TransformSession::StartLayer(doc->Image(), *run->frame, &client);
+  return BeginTransformRun(std::move(run));
+}
+
+void CLumo40View::OnSelectionTransform() {
+  if (transform_ != nullptr || !IsCommandAllowedWhileTracking(ID_SELECTION_TRANSFORM)) return;
+  auto run = std::make_unique<ViewTransform>(*this);
+  run->frame = std::make_unique<RotateFrame>(&run->surface, true);
+  StartSelectionTransform(std::move(run));
+}
+
+void CLumo40View::OnUpdateSelectionTransform(fw::CmdUI& ui) {
+  CLumo40Doc* doc = GetDoc();
+  ui.Enable(FilterCommandEnable(ui.Id(), doc != nullptr && doc->Image().GetSelection() != nullptr && transform_ == nullptr));
+}
+
+bool CLumo40View::StartSelectionTransform(std::unique_ptr<ViewTransform> run) {
+  CLumo40Doc* doc = GetDoc();
+  if (doc == nullptr || run == nullptr || !run->frame || transform_ != nullptr || !HasDrawContext()) return false;
+  run->session = TransformSession::StartSelection(doc->Image(), *run->frame);
+  return BeginTransformRun(std::move(run));
+}
+
+bool CLumo40View::BeginTransformRun(std::unique_ptr<ViewTransform> run) {
   if (!run->session) return false;
   run->scroll = GetDeviceScrollPosition();
   transform_ = std::move(run);
