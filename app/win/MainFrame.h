@@ -114,6 +114,10 @@ class CMainFrame : public fw::MdiFrame {
   // A colour from the colour window working for the main window (1464,
   // 1468): the colour it edits (foreground or background) takes it.
   LRESULT OnColourWindowColour(WPARAM, LPARAM);
+  // The tablet's messages: proximity, information changed, cursor changed.
+  LRESULT OnTabletProximity(WPARAM, LPARAM);
+  LRESULT OnTabletInfoChange(WPARAM, LPARAM);
+  LRESULT OnTabletCursorChange(WPARAM, LPARAM);
   void OnUpdatePaintAttributesCommand(fw::CmdUI& ui);
   // View/Macros Window: opens the macro window, or destroys the open one.
   void OnViewMacrosWindow();
