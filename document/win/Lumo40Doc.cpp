@@ -199,6 +199,8 @@ void CLumo40Doc::OnCloseDocument() {
 }
 
 bool CLumo40Doc::SaveModified() {
+  // A transform running over the stack is applied or dropped first.
+  if (QueryRunningTransform() == 0) return false;
   // Steps mark the portable document, the framework's commands this one.
   const bool modified = IsModified() || image_->IsModified();
   SetModifiedFlag(modified);
