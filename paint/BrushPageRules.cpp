@@ -105,4 +105,62 @@ std::uint32_t CheckPresetName(const std::string& name, const std::vector<std::st
   return 0;
 }
 
+std::uint32_t CheckImageEntry(const std::string& name, const std::string& source, const std::vector<std::string>& existing) {
+  if (name.size() < 2) return kMsgNameTooShort;
+  // The file-name part: what follows the last separator or drive colon.
+  const std::size_t cut = source.find_last_of("\\/:");
+  const std::string file = cut == std::string::npos ? source : source.substr(cut + 1);
+  if (file.empty()) return kMsgBadPathName;
+  for (auto it = existing.rbegin(); it != existing.rend(); ++it) {
+    if (*it == name) return kMsgImageNameUsed;
+  }
+  return 0;
+}
+
+std::string MakeUniqueItemName(const std::string& defaultText, const std::vector<std::string>& storeNames, int selected) {
+  if (selected < 0 || selected >= static_cast<int>(storeNames.size())) return defaultText;
+  const std::string& name = storeNames[static_cast<std::size_t>(selected)];
+  std::string stem = name;
+  long long start = 0;
+  std::size_t digits = name.size();
+  while (digits > 0 && name[digits - 1] >= '0' && name[digits - 1] <= '9') --digits;
+  if (digits < name.size() && digits > 0 && name[digits - 1] == ' ' && name.size() - digits <= 10) {
+    const long long number = std::stoll(name.substr(digits));
+    if (number < 2147483647) {
+      stem = name.substr(0, digits - 1);
+      start = number + 1;
+    }
+  }
+  for (long long counter = start; counter <= 2147483647; ++counter) {
+    const std::string candidate = stem + " " + std::to_string(counter);
+    bool used = false;
+    for (std::size_t i = 0; i < storeNames.size() && !used; ++i) {
+      used = static_cast<int>(i) != selected && storeNames[i] == candidate;
+    }
+    if (!used) return candidate;
+  }
+  return defaultText;
+}
+
+void OnShapeEntryRemoved(std::vector<std::unique_ptr<PREDEFITEM>>* presets, int index) {
+  const auto position = static_cast<std::uint32_t>(kStandardShapeCount + index);
+  for (auto& preset : *presets) {
+    if (preset->shape == position) {
+      preset->shape = 0;
+    } else if (preset->shape > position) {
+      --preset->shape;
+    }
+  }
+}
+
+void OnPaperEntryRemoved(std::vector<std::unique_ptr<PREDEFITEM>>* presets, int index) {
+  for (auto& preset : *presets) {
+    if (preset->paper == index) {
+      preset->paper = -1;
+    } else if (preset->paper > index) {
+      --preset->paper;
+    }
+  }
+}
+
 }  // namespace paint

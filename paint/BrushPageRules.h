@@ -68,4 +68,24 @@ constexpr std::uint32_t kMsgNameTooShort = 10098;
 constexpr std::uint32_t kMsgPresetNameUsed = 10226;
 std::uint32_t CheckPresetName(const std::string& name, const std::vector<std::string>& existing);
 
+// A new shape's or paper's name and image file: 0 when they may be added;
+// 10098 for a name under 2 characters, 10099 ("Please enter correct path
+// name.") for a source without a file name, 10221 when a name in `existing`
+// equals it exactly.
+constexpr std::uint32_t kMsgBadPathName = 10099;
+constexpr std::uint32_t kMsgImageNameUsed = 10221;
+std::uint32_t CheckImageEntry(const std::string& name, const std::string& source, const std::vector<std::string>& existing);
+
+// The name proposed for a new shape or paper: with a selected store entry
+// (`selected`, -1 none) its name's stem and the next free number after its
+// own ("Shape 3" -> "Shape 4"), a stem without a number counting from 0;
+// the default text without a selected entry.
+std::string MakeUniqueItemName(const std::string& defaultText, const std::vector<std::string>& storeNames, int selected);
+
+// The presets after store entry `index` went: a shape on it becomes 0
+// (Square), later ones move down (shapes count the six standard ones
+// first); a paper on it becomes -1 (none), later ones move down.
+void OnShapeEntryRemoved(std::vector<std::unique_ptr<PREDEFITEM>>* presets, int index);
+void OnPaperEntryRemoved(std::vector<std::unique_ptr<PREDEFITEM>>* presets, int index);
+
 }  // namespace paint

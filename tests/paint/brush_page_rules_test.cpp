@@ -136,4 +136,50 @@ TEST(BrushPageRules, ShapeStoreFilesAreNamedBrush) {
   std::filesystem::remove_all(dir, error);
 }
 
+TEST(BrushPageRules, NewShapeOrPaperNeedsANameOfTwoAFileNameAndAFreeName) {
+  const std::vector<std::string> existing{"Paper", "Stone 2"};
+  struct Case {
+    const char* name;
+    const char* source;
+    std::uint32_t refusal;
+  };
+  const Case cases[] = {{"A", "C:\\img\\a.png", paint::kMsgNameTooShort},
+                        {"Ab", "C:\\img\\a.png", 0},
+                        {"Ab", "C:\\img\\", paint::kMsgBadPathName},
+                        {"Ab", "C:", paint::kMsgBadPathName},
+                        {"Ab", "", paint::kMsgBadPathName},
+                        {"Paper", "a.png", paint::kMsgImageNameUsed},
+                        {"paper", "a.png", 0},  // names differing in case do not clash
+                        {"Stone 2", "/tmp/x.bmp", paint::kMsgImageNameUsed}};
+  for (const Case& c : cases) EXPECT_EQ(paint::CheckImageEntry(c.name, c.source, existing), c.refusal) << c.name << " " << c.source;
+}
+
+TEST(BrushPageRules, UniqueItemNamesCountOnFromTheSelectedEntry) {
+  const std::vector<std::string> store{"Shape 1", "Shape 2", "Stone", "Shape 4"};
+  EXPECT_EQ(paint::MakeUniqueItemName("Shape", store, -1), "Shape");
+  EXPECT_EQ(paint::MakeUniqueItemName("Shape", store, 0), "Shape 3");  // 2 is taken
+  EXPECT_EQ(paint::MakeUniqueItemName("Shape", store, 3), "Shape 5");
+  EXPECT_EQ(paint::MakeUniqueItemName("Paper", store, 2), "Stone 0");
+  EXPECT_EQ(paint::MakeUniqueItemName("Paper", {"Stone", "Stone 0"}, 0), "Stone 1");
+}
+
+TEST(BrushPageRules, PresetsFollowARemovedShapeOrPaper) {
+  std::vector<std::unique_ptr<paint::PREDEFITEM>> presets;
+  const std::uint32_t shapes[] = {2, 6, 7, 8};
+  const std::int32_t papers[] = {-1, 0, 1, 2};
+  for (int i = 0; i < 4; ++i) {
+    presets.push_back(std::make_unique<paint::PB_PREDEFITEM>());
+    presets.back()->shape = shapes[i];
+    presets.back()->paper = papers[i];
+  }
+  paint::OnShapeEntryRemoved(&presets, 1);  // list position 7
+  paint::OnPaperEntryRemoved(&presets, 1);
+  const std::uint32_t shapesAfter[] = {2, 6, 0, 7};
+  const std::int32_t papersAfter[] = {-1, 0, -1, 1};
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(presets[i]->shape, shapesAfter[i]) << i;
+    EXPECT_EQ(presets[i]->paper, papersAfter[i]) << i;
+  }
+}
+
 }  // namespace
