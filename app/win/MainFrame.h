@@ -99,6 +99,11 @@ class CMainFrame : public fw::MdiFrame {
   // window: the name asked, or the removal confirmed.
   void OnAddPreset();
   void OnRemovePreset();
+  // Add shape and Add paper: the name and image file asked ("Add Shape",
+  // "Add Paper"), then the store takes them; Remove shape and Remove
+  // paper: the selected entry goes after the question.
+  void OnAddShapeOrPaper(std::uint32_t id);
+  void OnRemoveShapeOrPaper(std::uint32_t id);
   // The Dropper: starts a screen colour pick, or ends the running one.
   void OnDropper();
   void OnUpdateDropper(fw::CmdUI& ui);

@@ -302,12 +302,14 @@ void CBrushPage::OnCommandFrom(int id, int code) {
         s.shape = static_cast<std::uint32_t>(std::max(0, ComboSelection(hwnd_, id)));
         PushShape();
         UpdateShapeName();
+        SendMessageA(GetParent(hwnd_), kMsgPageSelectionChanged, 0, 0);  // Remove shape may apply now
       }
       break;
     case kPaperCombo:
       if (code == CBN_SELCHANGE) {
         s.paper = static_cast<std::uint32_t>(std::max(0, ComboSelection(hwnd_, id)));
         PushPaper();
+        SendMessageA(GetParent(hwnd_), kMsgPageSelectionChanged, 0, 0);
       }
       break;
     case kInsertCombo:
@@ -374,6 +376,92 @@ bool CBrushPage::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, INT
 }
 
 // ---- Presets
+
+// ---- Shapes and papers
+
+bool CBrushPage::CanRemoveShape() const {
+  return Exists() && Has(kShapeList) && ComboSelection(hwnd_, kShapeList) >= paint::kStandardShapeCount;
+}
+
+bool CBrushPage::CanRemovePaper() const { return Exists() && Has(kPaperCombo) && ComboSelection(hwnd_, kPaperCombo) > 0; }
+
+int CBrushPage::SelectedShapeEntry() const {
+  if (!Exists() || !Has(kShapeList)) return -1;
+  const int at = ComboSelection(hwnd_, kShapeList);
+  return at >= paint::kStandardShapeCount ? at - paint::kStandardShapeCount : -1;
+}
+
+int CBrushPage::SelectedPaperEntry() const {
+  if (!Exists() || !Has(kPaperCombo)) return -1;
+  const int at = ComboSelection(hwnd_, kPaperCombo);
+  return at > 0 ? at - 1 : -1;
+}
+
+void CBrushPage::AddShapeItem(int index) {
+  const paint::FMItem* item = file_.brushFiles.GetItem(index);
+  if (!Exists() || !Has(kShapeList) || item == nullptr) return;
+  const LRESULT at = SendDlgItemMessageA(hwnd_, kShapeList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item->Name.c_str()));
+  if (at < 0) return;
+  SendDlgItemMessageA(hwnd_, kShapeList, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
+  Model().settings.shape = static_cast<std::uint32_t>(at);
+  PushShape();
+  UpdateShapeName();
+}
+
+void CBrushPage::AddPaperItem(int index) {
+  const paint::FMItem* item = file_.paperFiles.GetItem(index);
+  if (!Exists() || !Has(kPaperCombo) || item == nullptr) return;
+  const LRESULT at = SendDlgItemMessageA(hwnd_, kPaperCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item->Name.c_str()));
+  if (at < 0) return;
+  SendDlgItemMessageA(hwnd_, kPaperCombo, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
+  Model().settings.paper = static_cast<std::uint32_t>(at);
+  PushPaper();
+}
+
+namespace {
+
+// Deletes the item at `position` and selects the one now there, or the
+// last; the new selection.
+int DeleteAndReselect(HWND dialog, int id, int position) {
+  SendDlgItemMessageA(dialog, id, CB_DELETESTRING, static_cast<WPARAM>(position), 0);
+  const int count = static_cast<int>(SendDlgItemMessageA(dialog, id, CB_GETCOUNT, 0, 0));
+  const int selection = std::min(position, count - 1);
+  SendDlgItemMessageA(dialog, id, CB_SETCURSEL, static_cast<WPARAM>(selection), 0);
+  return selection;
+}
+
+}  // namespace
+
+void CBrushPage::RemoveShapeItem(int index) {
+  paint::OnShapeEntryRemoved(&Model().presets, index);
+  if (!Exists() || !Has(kShapeList)) return;
+  const int position = paint::kStandardShapeCount + index;
+  const int selected = ComboSelection(hwnd_, kShapeList);
+  int now = selected;
+  if (position < static_cast<int>(SendDlgItemMessageA(hwnd_, kShapeList, CB_GETCOUNT, 0, 0))) {
+    const int reselected = DeleteAndReselect(hwnd_, kShapeList, position);
+    now = selected == position ? reselected : (selected > position ? selected - 1 : selected);
+    SendDlgItemMessageA(hwnd_, kShapeList, CB_SETCURSEL, static_cast<WPARAM>(now), 0);
+  }
+  Model().settings.shape = static_cast<std::uint32_t>(std::max(now, 0));
+  PushShape();
+  UpdateShapeName();
+}
+
+void CBrushPage::RemovePaperItem(int index) {
+  paint::OnPaperEntryRemoved(&Model().presets, index);
+  if (!Exists() || !Has(kPaperCombo)) return;
+  const int position = 1 + index;
+  const int selected = ComboSelection(hwnd_, kPaperCombo);
+  int now = selected;
+  if (position < static_cast<int>(SendDlgItemMessageA(hwnd_, kPaperCombo, CB_GETCOUNT, 0, 0))) {
+    const int reselected = DeleteAndReselect(hwnd_, kPaperCombo, position);
+    now = selected == position ? reselected : (selected > position ? selected - 1 : selected);
+    SendDlgItemMessageA(hwnd_, kPaperCombo, CB_SETCURSEL, static_cast<WPARAM>(now), 0);
+  }
+  Model().settings.paper = static_cast<std::uint32_t>(std::max(now, 0));
+  PushPaper();
+}
 
 std::vector<std::string> CBrushPage::PresetNames() const {
   std::vector<std::string> names;

@@ -19,6 +19,10 @@ namespace lumora {
 
 class CToolBrush;
 
+// Told to the attributes window when a page's shape or paper choice changed
+// (its bar's buttons follow).
+constexpr UINT kMsgPageSelectionChanged = WM_USER + 0x177;
+
 class CBrushPage : public fw::Dialog {
  public:
   CBrushPage(paint::PageKind kind, std::uint32_t templateId, std::uint32_t toolCommand, paint::BrushFile& file);
@@ -44,6 +48,22 @@ class CBrushPage : public fw::Dialog {
   // "Settings n" after the selected preset's number, unused by the others.
   std::string MakeUniquePresetName(const std::string& defaultText) const;
   std::string SelectedPresetName() const;
+
+  // Shapes and papers of the stores.
+  bool CanAddShape() const { return Exists() && Has(1166); }
+  bool CanRemoveShape() const;
+  bool CanAddPaper() const { return Exists() && Has(1156); }
+  bool CanRemovePaper() const;
+  // The selected store entry of the shape list or paper combo (-1: none).
+  int SelectedShapeEntry() const;
+  int SelectedPaperEntry() const;
+  // A new store entry: listed and selected (and pushed into the brush).
+  void AddShapeItem(int index);
+  void AddPaperItem(int index);
+  // Store entry `index` went: its item leaves the list, the item now at its
+  // place (or the last) is selected, the presets follow.
+  void RemoveShapeItem(int index);
+  void RemovePaperItem(int index);
 
   paint::BrushPage& Model() const { return file_.Page(kind_); }
   int EraseAction() const { return eraseAction_; }

@@ -17,6 +17,10 @@
 #include "paint/BrushHook.h"
 #include "paint/ToolTable.h"
 
+namespace VrWA2000 {
+class WA;
+}
+
 namespace lumora {
 
 class CLumo40View;
@@ -82,6 +86,14 @@ class CPaintAttributes : public fw::Dialog, private paint::BrushHookClient {
   void SelectPageForBrush(CToolBrush* brush);
  public:
   void UpdateInsertModes(bool restricted);
+  // A new shape or paper of an image: written into its store and listed on
+  // every page (selected); false, with the store's refusal said, when the
+  // store cannot take it.
+  bool AddBrushShape(const VrWA2000::WA* image, const std::string& name, bool invert);
+  bool AddPaper(const VrWA2000::WA* image, const std::string& name, bool invert);
+  // The store entry of that name leaves its store and every page.
+  void RemoveBrushShape(const std::string& name);
+  void RemovePaper(const std::string& name);
   // The attribute bar's buttons as the current page allows them.
   void UpdateAttribBar();
   HWND AttribBar() const { return bar_; }

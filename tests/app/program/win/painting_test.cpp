@@ -699,6 +699,121 @@ TEST_F(Painting, SitePressureWithoutATabletIsFullAtFullWidth) {
   EXPECT_EQ(host->GetTabletPressure(nullptr, nullptr), 255);
 }
 
+// The attribute bar's Add shape, Remove shape and Add paper on the paint
+// brush page: the dialogs, the store's files and the lists. The written
+// shape is read back by ImageMagick (win.painting_files).
+TEST_F(Painting, AddShapeWritesTheStoreFileListsItAndRemoveTakesItAway) {
+  using lumora::testing::DialogScript;
+  using lumora::testing::Press;
+  Open("white.png");
+  TypeLetter('B');
+  CPaintAttributes& window = Main()->PaintAttributes();
+  CBrushPage* page = window.CurrentPageObject();
+  ASSERT_NE(page, nullptr);
+  HWND bar = window.AttribBar();
+  HWND shapes = GetDlgItem(page->Handle(), 1166);
+  ASSERT_NE(shapes, nullptr);
+  EXPECT_TRUE(SendMessageA(bar, TB_ISBUTTONENABLED, ID_ATTRIB_ADD_SHAPE, 0));
+  EXPECT_FALSE(SendMessageA(bar, TB_ISBUTTONENABLED, ID_ATTRIB_REMOVE_SHAPE, 0)) << "a standard shape is selected";
+
+  char program[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, program, MAX_PATH);
+  std::string folder(program);
+  folder = folder.substr(0, folder.rfind('\\') + 1);
+  const std::string shapeFile = folder + "brush\\brush0.bmp";
+  DeleteFileA(shapeFile.c_str());
+
+  // A one-letter name is refused, then "Dot" from red.png is taken.
+  std::string proposed, refusal;
+  DialogScript::Run({{"Add Shape",
+                      [&](HWND d) {
+                        char text[64] = {};
+                        GetDlgItemTextA(d, IDC_SHAPE_NAME, text, sizeof text);
+                        proposed = text;
+                        SetDlgItemTextA(d, IDC_SHAPE_NAME, "D");
+                        SetDlgItemTextA(d, IDC_SHAPE_SOURCE, MadeFile("red.png").c_str());
+                        Press(d, IDOK);
+                      }},
+                     {std::string(res::String(IDS_WARNING_CAPTION)),
+                      [&](HWND box) {
+                        char text[256] = {};
+                        GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+                        refusal = text;
+                        Press(box, IDOK);
+                      }},
+                     {"Add Shape", [](HWND d) {
+                        SetDlgItemTextA(d, IDC_SHAPE_NAME, "Dot");
+                        Press(d, IDOK);
+                      }}});
+  SendMessageA(window.Handle(), WM_COMMAND, ID_ATTRIB_ADD_SHAPE, 0);
+  DialogScript::Stop();
+  Pump();
+  EXPECT_EQ(proposed, "Shape");
+  EXPECT_EQ(refusal, "Please enter more than 2 characters.");
+  ASSERT_EQ(window.File().brushFiles.GetCount(), 1);
+  EXPECT_EQ(window.File().brushFiles.GetItem(0)->File, "brush\\brush0.bmp");
+  EXPECT_EQ(SendMessageA(shapes, CB_GETCOUNT, 0, 0), 7);
+  EXPECT_EQ(SendMessageA(shapes, CB_GETCURSEL, 0, 0), 6);
+  EXPECT_EQ(page->Model().settings.shape, 6u);
+  EXPECT_TRUE(SendMessageA(bar, TB_ISBUTTONENABLED, ID_ATTRIB_REMOVE_SHAPE, 0));
+  ASSERT_EQ(GetFileAttributesA(shapeFile.c_str()) != INVALID_FILE_ATTRIBUTES, true);
+  // For ImageMagick: the file and the grey it must hold, (30 R + 59 G +
+  // 11 B) / 100 of red.png's pixels, top row first.
+  CopyFileA(shapeFile.c_str(), MadeFile("shape_added.bmp").c_str(), FALSE);
+  std::string grey;
+  for (int y = 0; y < 300; ++y) {
+    for (int x = 0; x < 600; ++x) {
+      const bool red = x >= 100 && x <= 300 && y >= 50 && y <= 250;
+      grey.push_back(static_cast<char>(red ? (30 * 200 + 59 * 30 + 11 * 60) / 100 : 255));
+    }
+  }
+  std::ofstream(MadeFile("shape_added.expected.gray"), std::ios::binary) << grey;
+
+  // A stroke with the new shape paints (the brush took it).
+  Drag({POINT{100, 100}, POINT{140, 100}});
+  EXPECT_EQ(doc_->Image().HistoryState().name, "Paint");
+
+  // Remove shape: asked, then gone from the store, the folder and the list.
+  std::string question;
+  DialogScript::Run({{app_.AppName(), [&](HWND box) {
+                        char text[256] = {};
+                        GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+                        question = text;
+                        Press(box, IDOK);
+                      }}});
+  SendMessageA(window.Handle(), WM_COMMAND, ID_ATTRIB_REMOVE_SHAPE, 0);
+  DialogScript::Stop();
+  Pump();
+  EXPECT_EQ(question, "Are you sure you want to delete 'Dot' shape?");
+  EXPECT_EQ(window.File().brushFiles.GetCount(), 0);
+  EXPECT_EQ(GetFileAttributesA(shapeFile.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(SendMessageA(shapes, CB_GETCOUNT, 0, 0), 6);
+  EXPECT_EQ(SendMessageA(shapes, CB_GETCURSEL, 0, 0), 5) << "the new last item";
+  EXPECT_FALSE(SendMessageA(bar, TB_ISBUTTONENABLED, ID_ATTRIB_REMOVE_SHAPE, 0));
+
+  // Add paper: proposed "Paper", listed after "none" and selected.
+  DialogScript::Run({{"Add Paper", [&](HWND d) {
+                        char text[64] = {};
+                        GetDlgItemTextA(d, IDC_PAPER_NAME, text, sizeof text);
+                        proposed = text;
+                        SetDlgItemTextA(d, IDC_PAPER_SOURCE, MadeFile("red.png").c_str());
+                        Press(d, IDOK);
+                      }}});
+  SendMessageA(window.Handle(), WM_COMMAND, ID_ATTRIB_ADD_PAPER, 0);
+  DialogScript::Stop();
+  Pump();
+  EXPECT_EQ(proposed, "Paper");
+  HWND papers = GetDlgItem(page->Handle(), 1156);
+  EXPECT_EQ(SendMessageA(papers, CB_GETCOUNT, 0, 0), 2);
+  EXPECT_EQ(SendMessageA(papers, CB_GETCURSEL, 0, 0), 1);
+  ASSERT_EQ(window.File().paperFiles.GetCount(), 1);
+  const std::string paperFile = folder + window.File().paperFiles.GetItem(0)->File;
+  EXPECT_NE(GetFileAttributesA(paperFile.c_str()), INVALID_FILE_ATTRIBUTES);
+  window.RemovePaper("Paper");
+  EXPECT_EQ(SendMessageA(papers, CB_GETCOUNT, 0, 0), 1);
+  EXPECT_EQ(GetFileAttributesA(paperFile.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 // With [Tablet] enable, vary_opacity 0: the tests' driver (wintab32.dll
 // beside the program) gives a pen whose pressure rises with the pointer's
 // screen column.
