@@ -163,4 +163,37 @@ void OnPaperEntryRemoved(std::vector<std::unique_ptr<PREDEFITEM>>* presets, int 
   }
 }
 
+EdgeOptionsForm EdgeFormFromValues(const EdgeValues& edge) {
+  EdgeOptionsForm form;
+  form.densityType = static_cast<int>(edge.optionId);
+  form.units = edge.absolute == 1 ? 1 : 0;
+  for (int i = 0; i < 4; ++i) {
+    form.pixelLevels[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(edge.sizes[static_cast<std::size_t>(i)] & 0xFF);
+    form.percentLevels[static_cast<std::size_t>(i)] =
+        static_cast<std::uint8_t>(edge.sizes[static_cast<std::size_t>(4 + i)] & 0xFF);
+  }
+  return form;
+}
+
+void EdgeValuesFromForm(const EdgeOptionsForm& form, EdgeValues* edge) {
+  edge->optionId = static_cast<std::uint32_t>(form.densityType);
+  edge->absolute = form.units != 0 ? 1 : 0;
+  for (std::size_t i = 0; i < 4; ++i) {
+    edge->sizes[i] = form.pixelLevels[i];
+    edge->sizes[4 + i] = form.percentLevels[i];
+  }
+}
+
+bool ParseEdgeLevel(const std::string& text, int* level) {
+  if (text.empty() || text.size() > 3) return false;
+  int v = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    v = v * 10 + (c - '0');
+  }
+  if (v > kMaxEdgeLevel) return false;
+  *level = v;
+  return true;
+}
+
 }  // namespace paint

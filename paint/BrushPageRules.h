@@ -88,4 +88,22 @@ std::string MakeUniqueItemName(const std::string& defaultText, const std::vector
 void OnShapeEntryRemoved(std::vector<std::unique_ptr<PREDEFITEM>>* presets, int index);
 void OnPaperEntryRemoved(std::vector<std::unique_ptr<PREDEFITEM>>* presets, int index);
 
+// The Edge Options dialog's values: density type (0 transparent, 1 random),
+// units (0 percent, 1 pixels) and the four processing levels in each unit.
+struct EdgeOptionsForm {
+  int densityType = 0;
+  int units = 1;
+  std::array<std::uint8_t, 4> pixelLevels{0, 5, 10, 20};
+  std::array<std::uint8_t, 4> percentLevels{0, 5, 20, 35};
+  // The levels the edits show in the current units.
+  std::array<std::uint8_t, 4>& Shown() { return units != 0 ? pixelLevels : percentLevels; }
+};
+// From an edge record (the low bytes of its sizes), and back into one (its
+// size index kept).
+EdgeOptionsForm EdgeFormFromValues(const EdgeValues& edge);
+void EdgeValuesFromForm(const EdgeOptionsForm& form, EdgeValues* edge);
+// A typed level: digits, 0..200.
+constexpr int kMaxEdgeLevel = 200;
+bool ParseEdgeLevel(const std::string& text, int* level);
+
 }  // namespace paint

@@ -92,6 +92,7 @@ FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnC
                fw::UpdateEntry<&CMainFrame::OnUpdatePaintAttributesCommand>(ID_VIEW_PAINT_ATTRIBUTES),
                fw::CommandEntry<&CMainFrame::OnDropper>(ID_DROPPER),
                fw::CommandEntry<&CMainFrame::OnAddPreset>(ID_ATTRIB_ADD_PRESET),
+               fw::WindowMessageEntry<&CMainFrame::OnEdgeOptions>(WM_EDGE_OPTIONS),
                fw::CommandRangeEntry<&CMainFrame::OnAddShapeOrPaper>(ID_ATTRIB_ADD_SHAPE, ID_ATTRIB_ADD_SHAPE),
                fw::CommandRangeEntry<&CMainFrame::OnAddShapeOrPaper>(ID_ATTRIB_ADD_PAPER, ID_ATTRIB_ADD_PAPER),
                fw::CommandRangeEntry<&CMainFrame::OnRemoveShapeOrPaper>(ID_ATTRIB_REMOVE_SHAPE, ID_ATTRIB_REMOVE_SHAPE),

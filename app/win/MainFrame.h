@@ -104,6 +104,9 @@ class CMainFrame : public fw::MdiFrame {
   // paper: the selected entry goes after the question.
   void OnAddShapeOrPaper(std::uint32_t id);
   void OnRemoveShapeOrPaper(std::uint32_t id);
+  // 1424 from a brush page's "M&ore...": its edge record (lParam) in the
+  // Edge Options dialog, OK gives it back to the current page.
+  LRESULT OnEdgeOptions(WPARAM, LPARAM);
   // The Dropper: starts a screen colour pick, or ends the running one.
   void OnDropper();
   void OnUpdateDropper(fw::CmdUI& ui);

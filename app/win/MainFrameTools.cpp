@@ -137,6 +137,19 @@ void CMainFrame::OnRemoveShapeOrPaper(std::uint32_t id) {
   }
 }
 
+LRESULT CMainFrame::OnEdgeOptions(WPARAM, LPARAM lParam) {
+  const auto* edge = reinterpret_cast<const paint::EdgeValues*>(lParam);
+  CBrushPage* page = paintAttributes_.CurrentPageObject();
+  if (edge == nullptr || page == nullptr) return 0;
+  CBrushEdgeOptDlg dialog;
+  dialog.form = paint::EdgeFormFromValues(*edge);
+  if (dialog.DoModal() != IDOK) return 0;
+  paint::EdgeValues result = *edge;
+  paint::EdgeValuesFromForm(dialog.form, &result);
+  page->SetEdgeOptions(result);
+  return 1;
+}
+
 void CMainFrame::OnDropper() {
   if (CScreenPicker::Running()) {
     CScreenPicker::EndPick();

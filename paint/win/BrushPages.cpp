@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "framework/win/App.h"
 #include "paint/win/ToolBrush.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
@@ -77,18 +78,7 @@ bool CBrushPage::OnInitDialog() {
   if (s.shape >= shapes.size()) s.shape = 0;
   FillCombo(kShapeList, shapes, static_cast<int>(s.shape));
   UpdateShapeName();
-  // Edges: each size as the edge record gives it.
-  std::vector<std::string> edges;
-  for (int i = 0; i < 4; ++i) {
-    char text[32];
-    if (s.edge.absolute != 0) {
-      std::snprintf(text, sizeof text, "%u px", static_cast<unsigned>(s.edge.sizes[i]));
-    } else {
-      std::snprintf(text, sizeof text, "%u %%", static_cast<unsigned>(s.edge.sizes[4 + i]));
-    }
-    edges.emplace_back(text);
-  }
-  FillCombo(kEdgeList, edges, static_cast<int>(std::min<std::uint32_t>(s.edge.sizeIndex, 3)));
+  FillEdgeList();
   std::vector<std::string> widths;
   for (int w : paint::kPredefinedWidths) widths.push_back(std::to_string(w));
   const paint::WidthState w = paint::CheckWidth(static_cast<int>(s.width), s.customWidth != 0,
@@ -125,6 +115,31 @@ bool CBrushPage::OnInitDialog() {
   FillInsertModes(restricted_);
   initialised_ = true;
   return false;
+}
+
+// Edges: each size as the edge record gives it.
+void CBrushPage::FillEdgeList() {
+  const paint::PageSettings& s = Model().settings;
+  std::vector<std::string> edges;
+  for (int i = 0; i < 4; ++i) {
+    char text[32];
+    if (s.edge.absolute != 0) {
+      std::snprintf(text, sizeof text, "%u px", static_cast<unsigned>(s.edge.sizes[i]));
+    } else {
+      std::snprintf(text, sizeof text, "%u %%", static_cast<unsigned>(s.edge.sizes[4 + i]));
+    }
+    edges.emplace_back(text);
+  }
+  FillCombo(kEdgeList, edges, static_cast<int>(std::min<std::uint32_t>(s.edge.sizeIndex, 3)));
+}
+
+void CBrushPage::SetEdgeOptions(const paint::EdgeValues& edge) {
+  paint::EdgeValues& mine = Model().settings.edge;
+  mine.optionId = edge.optionId;
+  mine.absolute = edge.absolute;
+  mine.sizes = edge.sizes;
+  if (Exists()) FillEdgeList();
+  PushWidth();
 }
 
 void CBrushPage::ShowWidthMode() {
@@ -289,6 +304,15 @@ void CBrushPage::OnCommandFrom(int id, int code) {
           s.width = static_cast<std::uint32_t>(paint::kPredefinedWidths[static_cast<std::size_t>(at) % 6]);
         }
         PushWidth();
+      }
+      break;
+    case IDC_EDGE_MORE:
+      // The main frame asks for the options and gives them back.
+      if (code == BN_CLICKED) {
+        fw::App* app = fw::TheApp();
+        if (app != nullptr && app->MainWindow() != nullptr) {
+          SendMessageA(app->MainWindow()->Handle(), WM_EDGE_OPTIONS, 0, reinterpret_cast<LPARAM>(&s.edge));
+        }
       }
       break;
     case kEdgeList:

@@ -65,6 +65,10 @@ class CBrushPage : public fw::Dialog {
   void RemoveShapeItem(int index);
   void RemovePaperItem(int index);
 
+  // The edge options the Edge Options dialog gave (the size index stays):
+  // the edge list shows them and the brush takes them.
+  void SetEdgeOptions(const paint::EdgeValues& edge);
+
   paint::BrushPage& Model() const { return file_.Page(kind_); }
   int EraseAction() const { return eraseAction_; }
 
@@ -90,6 +94,7 @@ class CBrushPage : public fw::Dialog {
   void PushInsertMode();
   void PushOwn();
   void UpdateShapeName();
+  void FillEdgeList();
 
   paint::PageKind kind_;
   std::uint32_t toolCommand_;

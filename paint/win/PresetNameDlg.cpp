@@ -3,6 +3,8 @@
 
 #include <cstdio>
 
+#include "framework/CommandIds.h"
+#include "framework/StringSource.h"
 #include "framework/win/App.h"
 #include "paint/BrushPageRules.h"
 #include "paint/ImageStore.h"
@@ -121,6 +123,82 @@ bool CAddPaperDlg::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, I
     Show();
     *result = TRUE;
     return true;
+  }
+  return CMyModalDlg::OnDialogMessage(message, wParam, lParam, result);
+}
+
+// ---- Edge Options
+
+namespace {
+
+constexpr int kLevelEdits[4] = {IDC_EDGE_LEVEL_NONE, IDC_EDGE_LEVEL_LOW, IDC_EDGE_LEVEL_MEDIUM, IDC_EDGE_LEVEL_HIGH};
+
+}  // namespace
+
+CBrushEdgeOptDlg::CBrushEdgeOptDlg() : CMyModalDlg(IDD_EDGE_OPTIONS) {}
+
+bool CBrushEdgeOptDlg::OnInitDialog() {
+  CMyModalDlg::OnInitDialog();
+  CheckRadioButton(hwnd_, IDC_EDGE_RANDOM, IDC_EDGE_TRANSPARENT, form.densityType == 1 ? IDC_EDGE_RANDOM : IDC_EDGE_TRANSPARENT);
+  CheckRadioButton(hwnd_, IDC_EDGE_PERCENT, IDC_EDGE_PIXEL, form.units != 0 ? IDC_EDGE_PIXEL : IDC_EDGE_PERCENT);
+  ShowLevels();
+  initialised_ = true;
+  return true;
+}
+
+void CBrushEdgeOptDlg::ShowLevels() {
+  for (std::size_t i = 0; i < 4; ++i) SetDlgItemInt(hwnd_, kLevelEdits[i], form.Shown()[i], FALSE);
+}
+
+bool CBrushEdgeOptDlg::TakeLevels() {
+  for (std::size_t i = 0; i < 4; ++i) {
+    char text[16] = {};
+    GetDlgItemTextA(hwnd_, kLevelEdits[i], text, sizeof text);
+    int level = 0;
+    if (!paint::ParseEdgeLevel(text, &level)) {
+      const std::string message = fw::FormatString(fw::ResourceString(fw::kIdpParseIntRange), {"0", "200"});
+      MessageBoxA(hwnd_, message.c_str(), std::string(res::String(IDS_WARNING_CAPTION)).c_str(), MB_OK | MB_ICONEXCLAMATION);
+      HWND edit = GetDlgItem(hwnd_, kLevelEdits[i]);
+      SetFocus(edit);
+      SendMessageA(edit, EM_SETSEL, 0, -1);
+      return false;
+    }
+    form.Shown()[i] = static_cast<std::uint8_t>(level);
+  }
+  return true;
+}
+
+void CBrushEdgeOptDlg::OnOK() {
+  if (!TakeLevels()) return;
+  EndDialog(IDOK);
+}
+
+bool CBrushEdgeOptDlg::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result) {
+  if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED && initialised_) {
+    switch (LOWORD(wParam)) {
+      case IDC_EDGE_TRANSPARENT:
+      case IDC_EDGE_RANDOM:
+        form.densityType = LOWORD(wParam) == IDC_EDGE_RANDOM ? 1 : 0;
+        *result = TRUE;
+        return true;
+      case IDC_EDGE_PERCENT:
+      case IDC_EDGE_PIXEL: {
+        const int units = LOWORD(wParam) == IDC_EDGE_PIXEL ? 1 : 0;
+        if (units != form.units) {
+          // The levels shown are kept before the other unit's show.
+          if (!TakeLevels()) {
+            CheckRadioButton(hwnd_, IDC_EDGE_PERCENT, IDC_EDGE_PIXEL, form.units != 0 ? IDC_EDGE_PIXEL : IDC_EDGE_PERCENT);
+          } else {
+            form.units = units;
+            ShowLevels();
+          }
+        }
+        *result = TRUE;
+        return true;
+      }
+      default:
+        break;
+    }
   }
   return CMyModalDlg::OnDialogMessage(message, wParam, lParam, result);
 }

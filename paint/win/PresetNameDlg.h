@@ -9,6 +9,7 @@
 
 #include "dialogs/win/MyModalDlg.h"
 #include "engine/pixels/WAccess.h"
+#include "paint/BrushPageRules.h"
 
 namespace lumora {
 
@@ -55,6 +56,26 @@ class CAddPaperDlg : public CMyModalDlg {
   int InvertId() const;
   int BrowseId() const;
   std::uint32_t templateId_;
+};
+
+// "Edge Options": the brush edge's density type and its processing levels
+// in pixels or percent (each 0..200).
+class CBrushEdgeOptDlg : public CMyModalDlg {
+ public:
+  CBrushEdgeOptDlg();
+  paint::EdgeOptionsForm form;
+
+ protected:
+  bool OnInitDialog() override;
+  void OnOK() override;
+  bool OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result) override;
+
+ private:
+  // The shown levels into the form; false (focus on the edit, the range
+  // said) for one out of range.
+  bool TakeLevels();
+  void ShowLevels();
+  bool initialised_ = false;
 };
 
 }  // namespace lumora

@@ -182,4 +182,36 @@ TEST(BrushPageRules, PresetsFollowARemovedShapeOrPaper) {
   }
 }
 
+TEST(BrushPageRules, EdgeOptionsKeepBothUnitsAndTheirLevels) {
+  paint::EdgeValues edge;
+  edge.optionId = 1;
+  edge.absolute = 0;
+  edge.sizeIndex = 2;
+  edge.sizes = {1, 2, 3, 0x104, 10, 20, 30, 40};
+  paint::EdgeOptionsForm form = paint::EdgeFormFromValues(edge);
+  EXPECT_EQ(form.densityType, 1);
+  EXPECT_EQ(form.units, 0);
+  EXPECT_EQ(form.Shown()[3], 40);
+  EXPECT_EQ(form.pixelLevels[3], 4) << "the low byte";
+  // Switching units twice shows the levels typed before.
+  form.Shown()[1] = 77;
+  form.units = 1;
+  EXPECT_EQ(form.Shown()[1], 2);
+  form.units = 0;
+  EXPECT_EQ(form.Shown()[1], 77);
+  paint::EdgeValues back;
+  back.sizeIndex = 3;
+  paint::EdgeValuesFromForm(form, &back);
+  EXPECT_EQ(back.optionId, 1u);
+  EXPECT_EQ(back.absolute, 0u);
+  EXPECT_EQ(back.sizeIndex, 3u) << "the size index belongs to the edge list";
+  EXPECT_EQ(back.sizes[5], 77);
+  int level = -1;
+  EXPECT_TRUE(paint::ParseEdgeLevel("200", &level));
+  EXPECT_EQ(level, 200);
+  EXPECT_FALSE(paint::ParseEdgeLevel("201", &level));
+  EXPECT_FALSE(paint::ParseEdgeLevel("", &level));
+  EXPECT_FALSE(paint::ParseEdgeLevel("-1", &level));
+}
+
 }  // namespace

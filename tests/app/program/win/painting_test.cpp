@@ -814,6 +814,74 @@ TEST_F(Painting, AddShapeWritesTheStoreFileListsItAndRemoveTakesItAway) {
   EXPECT_EQ(GetFileAttributesA(paperFile.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+// A page's "M&ore..." opens Edge Options over the page's edge record; OK
+// gives the edited record back to the page (its edge list shows it).
+TEST_F(Painting, EdgeOptionsEditTheLevelsInEitherUnitAndGiveThemToThePage) {
+  using lumora::testing::DialogScript;
+  using lumora::testing::Press;
+  Open("white.png");
+  TypeLetter('B');
+  CBrushPage* page = Main()->PaintAttributes().CurrentPageObject();
+  ASSERT_NE(page, nullptr);
+  auto level = [](HWND d, int id) {
+    BOOL ok = FALSE;
+    const UINT v = GetDlgItemInt(d, id, &ok, FALSE);
+    return ok ? static_cast<int>(v) : -1;
+  };
+  bool pixelChecked = false;
+  std::vector<int> shownPixels, shownPercent, shownAgain;
+  std::string rangeMessage;
+  DialogScript::Run({{"Edge Options",
+                      [&](HWND d) {
+                        pixelChecked = IsDlgButtonChecked(d, IDC_EDGE_PIXEL) == BST_CHECKED;
+                        for (int id : {IDC_EDGE_LEVEL_NONE, IDC_EDGE_LEVEL_LOW, IDC_EDGE_LEVEL_MEDIUM, IDC_EDGE_LEVEL_HIGH}) {
+                          shownPixels.push_back(level(d, id));
+                        }
+                        SetDlgItemTextA(d, IDC_EDGE_LEVEL_HIGH, "201");
+                        Press(d, IDOK);
+                      }},
+                     {std::string(res::String(IDS_WARNING_CAPTION)),
+                      [&](HWND box) {
+                        char text[256] = {};
+                        GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+                        rangeMessage = text;
+                        Press(box, IDOK);
+                      }},
+                     {"Edge Options",
+                      [&](HWND d) {
+                        SetDlgItemTextA(d, IDC_EDGE_LEVEL_HIGH, "200");
+                        SetDlgItemTextA(d, IDC_EDGE_LEVEL_LOW, "7");
+                        SendMessageA(GetDlgItem(d, IDC_EDGE_PERCENT), BM_CLICK, 0, 0);
+                        for (int id : {IDC_EDGE_LEVEL_NONE, IDC_EDGE_LEVEL_LOW, IDC_EDGE_LEVEL_MEDIUM, IDC_EDGE_LEVEL_HIGH}) {
+                          shownPercent.push_back(level(d, id));
+                        }
+                        SetDlgItemTextA(d, IDC_EDGE_LEVEL_LOW, "30");
+                        SendMessageA(GetDlgItem(d, IDC_EDGE_PIXEL), BM_CLICK, 0, 0);
+                        for (int id : {IDC_EDGE_LEVEL_NONE, IDC_EDGE_LEVEL_LOW, IDC_EDGE_LEVEL_MEDIUM, IDC_EDGE_LEVEL_HIGH}) {
+                          shownAgain.push_back(level(d, id));
+                        }
+                        SendMessageA(GetDlgItem(d, IDC_EDGE_RANDOM), BM_CLICK, 0, 0);
+                        Press(d, IDOK);
+                      }}});
+  SendMessageA(page->Handle(), WM_COMMAND, MAKEWPARAM(IDC_EDGE_MORE, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(page->Handle(), IDC_EDGE_MORE)));
+  DialogScript::Stop();
+  Pump();
+  EXPECT_TRUE(pixelChecked);
+  EXPECT_EQ(shownPixels, (std::vector<int>{0, 5, 10, 20}));
+  EXPECT_NE(rangeMessage.find("200"), std::string::npos) << rangeMessage;
+  EXPECT_EQ(shownPercent, (std::vector<int>{0, 5, 20, 35}));
+  EXPECT_EQ(shownAgain, (std::vector<int>{0, 7, 10, 200})) << "the pixel levels typed before the switch";
+  const paint::EdgeValues& edge = page->Model().settings.edge;
+  EXPECT_EQ(edge.optionId, 1u);
+  EXPECT_EQ(edge.absolute, 1u);
+  EXPECT_EQ((std::vector<int>(edge.sizes.begin(), edge.sizes.end())), (std::vector<int>{0, 7, 10, 200, 0, 30, 20, 35}));
+  char text[32] = {};
+  HWND edges = GetDlgItem(page->Handle(), 1151);
+  SendMessageA(edges, CB_GETLBTEXT, 3, reinterpret_cast<LPARAM>(text));
+  EXPECT_STREQ(text, "200 px");
+}
+
 // With [Tablet] enable, vary_opacity 0: the tests' driver (wintab32.dll
 // beside the program) gives a pen whose pressure rises with the pointer's
 // screen column.
