@@ -153,6 +153,17 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
 
   // Options/Preferences/Guides and Grid...
   void OnGuidesGridPreferences();
+  // Options/Preferences/General, Rulers Units, Color Picker, Selection,
+  // Tablet: the sheet on that page.
+  void OnPreferences(std::uint32_t id);
+  // View/Monitor Gamma...: the three gamma values, shown in every view.
+  void OnMonitorGamma();
+  // Timer 1331 again at the period of `speed` (none for 0).
+  void SetAnimationSpeed(int speed);
+  // The image buffers' share of the physical memory (above 100 is 100).
+  void SetMemoryPercent(int percent);
+  // Timer 1331's period in milliseconds, 0 when it does not run.
+  int AnimationPeriod() const { return timerPeriod_; }
   // Edit/Paste as New Image...
   void OnEditPasteAsNewImage();
   void OnUpdateEditPasteAsNewImage(fw::CmdUI& ui);
@@ -228,6 +239,7 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   int exitResult_ = 0;
   bool macroLanguageInstalled_ = false;
   bool timerRunning_ = false;
+  int timerPeriod_ = 0;
   bool oleReady_ = false;
   // The shell's opens by DDE; a "/dde" start waits hidden for its first.
   ShellDdeServer dde_;

@@ -375,6 +375,15 @@ void CMainFrame::EnableMovingSelection(bool on) {
 
 void CMainFrame::OnMoveSelection() { EnableMovingSelection(true); }
 
+void CMainFrame::EnableToolWindows(bool enable) {
+  for (HWND window : {layerPalette_.Handle(), navigator_.Handle(), paintAttributes_.Handle()}) {
+    if (window != nullptr && IsWindow(window)) EnableWindow(window, enable ? TRUE : FALSE);
+  }
+  if (lang::CLangWnd* macros = MacroWindow(); macros != nullptr && IsWindow(macros->Handle())) {
+    EnableWindow(macros->Handle(), enable ? TRUE : FALSE);
+  }
+}
+
 void CMainFrame::OnUpdateMoveSelection(fw::CmdUI& ui) {
   ui.SetCheck(LUGetMovingSelectionFlag(TheLumoApp()->Site()) != 0 ? 1 : 0);
   ui.Enable(FilterCommandEnable(ui.Id(), true));

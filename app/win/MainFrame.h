@@ -72,6 +72,9 @@ class CMainFrame : public fw::MdiFrame {
   // Layer Moving: the active view's move and guide hook is on.
   bool LayerMoving() const { return layerMoving_; }
   void EndLayerMoving();
+  // The layer palette, navigator, paint attributes and macros windows on or
+  // off (off while a transform runs).
+  void EnableToolWindows(bool enable);
   // Move selection (40031): a drag inside the selection moves it.
   void EnableMovingSelection(bool on);
   void OnMoveSelection();

@@ -27,6 +27,8 @@
 #include "lang/Lexer.h"
 #include "lang/MacroText.h"
 #include "lang/Script.h"
+#include "lang/ScriptPrinting.h"
+#include "lang/win/PrintScript.h"
 #include "lang/win/LangWnd.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
@@ -34,6 +36,7 @@
 #include "tests/support/unique_temp_folder.h"
 #include "tests/support/win/dialog_script.h"
 #include "tests/support/win/host_command.h"
+#include "tests/support/win/test_printer.h"
 
 namespace lumora {
 namespace {
@@ -66,8 +69,39 @@ std::vector<std::string> StackState(CLumo40Doc* doc) {
   return state;
 }
 
+// The same with each layer's pixels as a hash: short enough to print.
+std::vector<std::string> StackDigest(CLumo40Doc* doc) {
+  std::vector<std::string> digest;
+  for (const std::string& layer : StackState(doc)) {
+    // The pixels follow the sixth bar (name, rect, mask, opacity, mode, group).
+    std::size_t bar = 0;
+    for (int i = 0; i < 6 && bar != std::string::npos; ++i) bar = layer.find('|', i == 0 ? 0 : bar + 1);
+    digest.push_back(bar == std::string::npos ? layer
+                                              : layer.substr(0, bar + 1) +
+                                                    std::to_string(std::hash<std::string>{}(layer.substr(bar + 1))));
+  }
+  return digest;
+}
+
 int flashes = 0;
 int beeps = 0;
+
+// The program with its help engine watched: the topics asked for, and over
+// which window.
+class HelpWatchingApp : public CLumo40App {
+ public:
+  bool ShowHelp(HWND owner, UINT command, std::uintptr_t data, const std::string& file) override {
+    helps.push_back({owner, command, data, file});
+    return true;
+  }
+  struct Help {
+    HWND owner;
+    UINT command;
+    std::uintptr_t data;
+    std::string file;
+  };
+  std::vector<Help> helps;
+};
 
 class MacroWindow : public ::testing::Test {
  public:
@@ -131,7 +165,7 @@ class MacroWindow : public ::testing::Test {
   }
   void SetScript(lang::CLangWnd& w, const std::string& text) { SetWindowTextA(w.EditControl(), text.c_str()); }
 
-  CLumo40App app_;
+  HelpWatchingApp app_;
   CLumo40Doc* doc_ = nullptr;
   std::string ini_;
 };
@@ -211,6 +245,93 @@ TEST_F(MacroWindow, RecordsLayerCommandsAndF5ReplaysThemOnTheOriginal) {
   EXPECT_EQ(w->Text(), recorded);
   EXPECT_EQ(flashes, 0);
   EXPECT_EQ(beeps, 0);
+}
+
+// Each menu command the recorder's callers table lists, chosen with the
+// window open on layer 1 of ag-psd's three-layer file: the text holds
+// exactly its statements, and F5 on the reopened original (layer 0 active,
+// the same preparation) gives the same layers byte for byte.
+TEST_F(MacroWindow, EachRecordableMenuCommandAppendsExactlyItsStatementsAndReplays) {
+  const RECT area{16, 12, 32, 32};
+  const auto select = [area](CLumo40Doc* d) {
+    LURECT lu;
+    RectToLURect(&lu, &area);
+    Fragment* selection = CreateRectFrg(&lu, 0);
+    d->Image().SetSelection(selection, false);
+    DeleteFragment(selection);
+  };
+  const auto link = [](std::vector<int> others) {
+    return [others](CLumo40Doc* d) {
+      for (int other : others) d->Image().AddLayerLink(other);
+    };
+  };
+  const std::string selected = "FreeAllFrags();\r\nAddRect(16,12,32,32,14);\r\nSetActiveLayer(1);\r\n";
+  const std::string whole = "FreeAllFrags();\r\nSetActiveLayer(1);\r\n";
+  const struct Case {
+    std::uint32_t id;
+    std::function<void(CLumo40Doc*)> prepare;
+    std::string statements;
+    bool sameLayer = false;  // replayed with the recorded active layer
+  } cases[] = {
+      {ID_LAYER_DELETE, nullptr, "SetActiveLayer(1);\r\nDeleteLayer();"},
+      {ID_LAYER_GROUP, nullptr, "SetActiveLayer(1);\r\nGroupLayer();"},
+      {ID_LAYER_UNGROUP, [](CLumo40Doc* d) { d->Image().GroupWithPrevious(); }, "SetActiveLayer(1);\r\nUngroupLayer();"},
+      {ID_LAYER_BRING_TO_FRONT, [](CLumo40Doc* d) { d->Image().SetActiveLayerByIndex(0, true, false); },
+       "SetActiveLayer(0);\r\nBringLayerToFront();"},
+      {ID_LAYER_BRING_FORWARD, nullptr, "SetActiveLayer(1);\r\nBringLayerForward();"},
+      {ID_LAYER_SEND_TO_BACK, nullptr, "SetActiveLayer(1);\r\nSendLayerToBack();"},
+      {ID_LAYER_SEND_BACKWARD, nullptr, "SetActiveLayer(1);\r\nSendLayerBackward();"},
+      {ID_LAYER_MERGE_LINKED, link({2}), "SetActiveLayer(1);\r\nMergeLayer();"},
+      // No layer goes with it: the merged layer keeps the name of the layer
+      // active when it runs, so the replay runs with the same one active.
+      {ID_LAYER_MERGE_VISIBLE, nullptr, "MergeVisibleLayers();", true},
+      {ID_LAYER_FLATTEN, nullptr, "FlattenImage();"},
+      {ID_LAYER_ALIGN_TOP, link({2}), "SetActiveLayer(1);\r\nAlignLayer(0);"},
+      {ID_LAYER_ALIGN_TOP + 5, link({2}), "SetActiveLayer(1);\r\nAlignLayer(5);"},
+      {ID_LAYER_DISTRIBUTE_TOP, link({0, 2}), "SetActiveLayer(1);\r\nDistributeLayer(0);"},
+      {ID_LAYER_DISTRIBUTE_TOP + 4, link({0, 2}), "SetActiveLayer(1);\r\nDistributeLayer(4);"},
+      {ID_LAYER_VIA_COPY, select, selected + "CopyToNewLayer(0);"},
+      {ID_LAYER_VIA_CUT, select, selected + "CopyToNewLayer(1);"},
+      {ID_LAYER_FLIP_HORIZONTAL, nullptr, whole + "Flip(1,0);"},
+      {ID_LAYER_FLIP_VERTICAL, select, selected + "Flip(0,1);"},
+      {ID_LAYER_ROTATE_180, nullptr, whole + "RotateLayer(-18000);"},
+      {ID_LAYER_ROTATE_90_CCW, select, selected + "RotateLayer(-9000);"},
+      {ID_LAYER_ROTATE_90_CW, nullptr, whole + "RotateLayer(9000);"},
+      {ID_EDIT_CLEAR, select, selected + "ClearSelection(0,0);"},
+      {ID_IMAGE_ROTATE_90CW, nullptr, "Rotate(9000);"},
+      {ID_IMAGE_ROTATE_90CCW, nullptr, "Rotate(-9000);"},
+      {ID_IMAGE_ROTATE_180, nullptr, "Rotate(-18000);"},
+      {ID_IMAGE_FLIP_HORIZONTAL, nullptr, "FlipImage(1,0);"},
+      {ID_IMAGE_FLIP_VERTICAL, nullptr, "FlipImage(0,1);"},
+      {ID_IMAGE_CROP_SELECTION, select, "Crop(16,12,16,20,0);"},
+  };
+  Open();
+  lang::CLangWnd* w = OpenWindow();
+  ASSERT_NE(w, nullptr);
+  Close();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.statements);
+    Open();
+    doc_->Image().SetActiveLayerByIndex(1, true, false);
+    if (c.prepare) c.prepare(doc_);
+    const std::vector<std::string> before = StackDigest(doc_);
+    SetScript(*w, "");
+    Choose(c.id);
+    EXPECT_EQ(w->Text(), c.statements) << "command " << c.id;
+    const std::vector<std::string> byHand = StackDigest(doc_);
+    EXPECT_NE(byHand, before) << "command " << c.id << " changed nothing";
+    Close();
+    Open();
+    doc_->Image().SetActiveLayerByIndex(1, true, false);
+    if (c.prepare) c.prepare(doc_);
+    doc_->Image().FreeSelection(false);
+    if (!c.sameLayer) doc_->Image().SetActiveLayerByIndex(0, true, false);
+    Key(*w, VK_F5);
+    Settle(app_, doc_);
+    EXPECT_EQ(StackDigest(doc_), byHand) << "command " << c.id;
+    EXPECT_EQ(w->Text(), c.statements) << "nothing recorded while it ran";
+    Close();
+  }
 }
 
 // The Tools menu's command of a registered tool (0: none).
@@ -557,6 +678,126 @@ TEST_F(MacroWindow, TheEffectsGeneratorAppendsOrRendersTheSequence) {
   EXPECT_EQ(width, doc_->Image().GetLayers()->GetWidth());
   EXPECT_EQ(height, doc_->Image().GetLayers()->GetHeight());
   std::filesystem::remove_all(folder);
+}
+
+// Cancels the print job as soon as its progress box exists: the hook posts
+// the box a command, which the job's message pump delivers.
+HHOOK cancelHook = nullptr;
+int cancelPosted = 0;
+LRESULT CALLBACK CancelPrinting(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_CREATEWND) {
+    const CREATESTRUCTA* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
+    if (create->lpszName != nullptr && !IS_INTRESOURCE(create->lpszName) && std::string(create->lpszName) == "Print") {
+      PostMessageA(reinterpret_cast<HWND>(wParam), WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), 0);
+      ++cancelPosted;
+    }
+  }
+  return CallNextHookEx(cancelHook, code, wParam, lParam);
+}
+
+// File/Print on a PostScript printer whose port is a file: Ghostscript
+// finds every line of a 150-line script in order on the pages the line
+// height gives; a cancelled job leaves the next one whole.
+TEST_F(MacroWindow, PrintsEveryLineInOrderAndACancelledJobDoesNotStopTheNext) {
+  const std::filesystem::path folder = lumora::testing::MakeUniqueTempFolder("lumora-print-");
+  // The system's "device" setting holds 80 characters: a short port.
+  const std::string job = "Z:\\tmp\\" + folder.filename().string() + ".ps";
+  lumora::testing::TestPrinter printer(folder.string(), job);
+  ASSERT_TRUE(printer.Ready()) << GetLastError();
+  lang::CLangWnd* w = OpenWindow();
+  ASSERT_NE(w, nullptr);
+  std::string script;
+  for (int i = 1; i <= 150; ++i) {
+    char line[64];
+    std::snprintf(line, sizeof line, "%sLine%03d SetActiveLayer(%d);", i == 1 ? "" : "\r\n", i, i % 7);
+    script += line;
+  }
+  SetScript(*w, script);
+  HDC dc = lang::CreateDefaultPrinterDC();
+  ASSERT_NE(dc, nullptr) << printer.Device();
+  SIZE cc{};
+  GetTextExtentPoint32A(dc, "CC", 2, &cc);
+  const std::size_t pages = lang::PageStarts(150, cc.cy, GetDeviceCaps(dc, VERTRES)).size();
+  DeleteDC(dc);
+  ASSERT_GT(pages, 1u) << "the script runs over a page";
+
+  const auto printed = [&]() -> std::string {
+    const std::string text = (folder / "job.txt").string();
+    const int code = lumora::testing::RunHostShell(
+        folder.string(), "gs -q -dNOPAUSE -dBATCH -dSAFER -sDEVICE=txtwrite -sOutputFile='" +
+                             lumora::testing::UnixPath(text) + "' '" + lumora::testing::UnixPath(job) + "'");
+    EXPECT_EQ(code, 0);
+    std::ifstream in(text);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  };
+  const auto pageCount = [&] {
+    std::ifstream in(job, std::ios::binary);
+    const std::string ps((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::size_t count = 0;
+    for (std::size_t at = ps.find("%%Page:"); at != std::string::npos; at = ps.find("%%Page:", at + 1)) ++count;
+    return count;
+  };
+
+  // Cancelled at once: the job stops, and nothing of its end is printed.
+  cancelHook = SetWindowsHookExA(WH_CBT, CancelPrinting, nullptr, GetCurrentThreadId());
+  ASSERT_NE(cancelHook, nullptr);
+  SendMessageA(w->Handle(), WM_COMMAND, ID_MACRO_PRINT, 0);
+  UnhookWindowsHookEx(cancelHook);
+  EXPECT_EQ(cancelPosted, 1);
+  EXPECT_TRUE(IsWindowEnabled(FrameHandle())) << "the main window is enabled again";
+  if (std::filesystem::exists(job)) {
+    EXPECT_EQ(printed().find("Line150"), std::string::npos);
+    std::filesystem::remove(job);
+  }
+
+  SendMessageA(w->Handle(), WM_COMMAND, ID_MACRO_PRINT, 0);
+  EXPECT_TRUE(IsWindowEnabled(FrameHandle()));
+  ASSERT_TRUE(std::filesystem::exists(job));
+  EXPECT_EQ(pageCount(), pages);
+  const std::string text = printed();
+  std::size_t at = 0;
+  for (int i = 1; i <= 150; ++i) {
+    char line[16];
+    std::snprintf(line, sizeof line, "Line%03d", i);
+    const std::size_t found = text.find(line, at);
+    ASSERT_NE(found, std::string::npos) << line << " after " << at << " in\n" << text.substr(0, 2000);
+    at = found + 1;
+  }
+  std::filesystem::remove(job);
+  std::filesystem::remove_all(folder);
+}
+
+// Every item of the window's menu has its handler: Help! asks the program's
+// help for the window's topic over the active top-level window; Print is
+// greyed while there is no text.
+TEST_F(MacroWindow, HelpShowsTheWindowsTopicAndPrintWaitsForText) {
+  lang::CLangWnd* w = OpenWindow();
+  ASSERT_NE(w, nullptr);
+  HMENU bar = GetMenu(w->Handle());
+  ASSERT_NE(bar, nullptr);
+  std::vector<std::string> items;
+  for (int i = 0; i < GetMenuItemCount(bar); ++i) {
+    char text[64] = {};
+    GetMenuStringA(bar, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+    items.push_back(text);
+  }
+  EXPECT_EQ(items, (std::vector<std::string>{"&File", "&Edit", "&Macros", "&Help!"}));
+  SetActiveWindow(w->Handle());
+  SendMessageA(w->Handle(), WM_COMMAND, ID_MACRO_HELP, 0);
+  ASSERT_EQ(app_.helps.size(), 1u);
+  EXPECT_EQ(app_.helps[0].command, static_cast<UINT>(HELP_CONTEXT));
+  EXPECT_EQ(app_.helps[0].data, 164137u);
+  EXPECT_EQ(app_.helps[0].owner, GetAncestor(GetActiveWindow(), GA_ROOT));
+  EXPECT_EQ(app_.helps[0].file, "") << "the program's help file";
+
+  HMENU file = GetSubMenu(bar, 0);
+  SendMessageA(w->Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
+  EXPECT_NE(GetMenuState(file, ID_MACRO_PRINT, MF_BYCOMMAND) & MF_GRAYED, 0u);
+  SetScript(*w, "DeleteLayer();");
+  SendMessageA(w->Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
+  EXPECT_EQ(GetMenuState(file, ID_MACRO_PRINT, MF_BYCOMMAND) & MF_GRAYED, 0u);
+  HMENU edit = GetSubMenu(bar, 1);
+  EXPECT_NE(GetMenuState(edit, ID_MACRO_EFFECTS, MF_BYCOMMAND), static_cast<UINT>(-1));
 }
 
 TEST_F(MacroWindow, TheWindowsArchiveCarriesItsStateToTheNextWindow) {
