@@ -13,6 +13,7 @@
 #include "paint/BrushPageRules.h"
 #include "paint/ImageStore.h"
 #include "paint/win/BrushPages.h"
+#include "paint/win/BrushSheet.h"
 #include "paint/win/PresetNameDlg.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
@@ -60,6 +61,10 @@ void InstallPaintServices(CLumo40App& app, CPaintAttributes& window) {
     reading.numerator = static_cast<std::uint32_t>(numerator);
     reading.denominator = static_cast<std::uint32_t>(denominator);
     return reading;
+  };
+  CBrushSheet::previewColours = [&app](COLORREF* foreground, COLORREF* background) {
+    *foreground = app.settings.foreColor;
+    *background = app.settings.backColor;
   };
   CAddPaperDlg::browse = [](HWND owner, std::string* path) {
     CMyOpenFileDlg dialog(true, std::string(), std::string(), OFN_HIDEREADONLY, std::string(), owner, true);

@@ -133,6 +133,11 @@ void CBrushPage::FillEdgeList() {
   FillCombo(kEdgeList, edges, static_cast<int>(std::min<std::uint32_t>(s.edge.sizeIndex, 3)));
 }
 
+void CBrushPage::SetParams(const std::array<std::uint32_t, 6>& params) {
+  Model().settings.params = params;
+  if (brush_ != nullptr) brush_->SetParams(params);
+}
+
 void CBrushPage::SetEdgeOptions(const paint::EdgeValues& edge) {
   paint::EdgeValues& mine = Model().settings.edge;
   mine.optionId = edge.optionId;

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -68,6 +69,10 @@ class CBrushPage : public fw::Dialog {
   // The edge options the Edge Options dialog gave (the size index stays):
   // the edge list shows them and the brush takes them.
   void SetEdgeOptions(const paint::EdgeValues& edge);
+  // The brush sheet edits the paint brush page's parameters (hue, value,
+  // saturation jitter, angle, rotation mode, colour mode).
+  bool HasBrushSheet() const { return kind_ == paint::PageKind::paintBrush; }
+  void SetParams(const std::array<std::uint32_t, 6>& params);
 
   paint::BrushPage& Model() const { return file_.Page(kind_); }
   int EraseAction() const { return eraseAction_; }

@@ -11,6 +11,7 @@
 #include "hostapi/toolhost.h"
 #include "paint/ImageStore.h"
 #include "paint/win/BrushPages.h"
+#include "paint/win/BrushSheet.h"
 #include "paint/win/ToolBrush.h"
 #include "document/win/Lumo40Doc.h"
 #include "res/StringTable.h"
@@ -154,7 +155,8 @@ void CPaintAttributes::CreateAttribBar() {
   if (bar_ == nullptr) return;
   SendMessageA(bar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
   SendMessageA(bar_, TB_SETBITMAPSIZE, 0, MAKELONG(0, 0));
-  static const std::uint32_t kButtons[][2] = {{ID_ATTRIB_ADD_SHAPE, IDS_TIP_ADD_SHAPE},
+  static const std::uint32_t kButtons[][2] = {{ID_ATTRIB_BRUSH_SHEET, IDS_TIP_BRUSH_SHEET},
+                                              {ID_ATTRIB_ADD_SHAPE, IDS_TIP_ADD_SHAPE},
                                               {ID_ATTRIB_REMOVE_SHAPE, IDS_TIP_REMOVE_SHAPE},
                                               {ID_ATTRIB_ADD_PAPER, IDS_TIP_ADD_PAPER},
                                               {ID_ATTRIB_REMOVE_PAPER, IDS_TIP_REMOVE_PAPER},
@@ -179,6 +181,7 @@ void CPaintAttributes::CreateAttribBar() {
 void CPaintAttributes::UpdateAttribBar() {
   if (bar_ == nullptr) return;
   CBrushPage* page = CurrentPageObject();
+  SendMessageA(bar_, TB_ENABLEBUTTON, ID_ATTRIB_BRUSH_SHEET, page != nullptr && page->HasBrushSheet());
   SendMessageA(bar_, TB_ENABLEBUTTON, ID_ATTRIB_ADD_SHAPE, page != nullptr && page->CanAddShape());
   SendMessageA(bar_, TB_ENABLEBUTTON, ID_ATTRIB_REMOVE_SHAPE, page != nullptr && page->CanRemoveShape());
   SendMessageA(bar_, TB_ENABLEBUTTON, ID_ATTRIB_ADD_PAPER, page != nullptr && page->CanAddPaper());
@@ -325,8 +328,15 @@ bool CPaintAttributes::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lPara
           UpdateAttribBar();
           *result = 0;
           return true;
+        case ID_ATTRIB_BRUSH_SHEET:
+          ToggleBrushSheet();
+          *result = 0;
+          return true;
         case ID_ATTRIB_LOAD_PRESET:
-          if (CBrushPage* page = CurrentPageObject()) page->LoadPreset();
+          if (CBrushPage* page = CurrentPageObject()) {
+            page->LoadPreset();
+            if (sheet_ != nullptr && sheet_->Visible() && page->HasBrushSheet()) sheet_->Show(hwnd_, page);
+          }
           *result = 0;
           return true;
         default:
@@ -547,6 +557,17 @@ void CPaintAttributes::RemovePaper(const std::string& name) {
     if (page != nullptr) page->RemovePaperItem(index);
   }
   UpdateAttribBar();
+}
+
+void CPaintAttributes::ToggleBrushSheet() {
+  CBrushPage* page = CurrentPageObject();
+  if (sheet_ != nullptr && sheet_->Visible()) {
+    sheet_->Hide();
+    return;
+  }
+  if (page == nullptr || !page->HasBrushSheet()) return;
+  if (sheet_ == nullptr) sheet_ = std::make_unique<CBrushSheet>();
+  sheet_->Show(hwnd_, page);
 }
 
 }  // namespace lumora

@@ -28,7 +28,10 @@
 #include "paint/EraseBrush.h"
 #include "paint/PaintBrush.h"
 #include "paint/WaterBrush.h"
+#include "paint/BrushPageRules.h"
+#include "paint/BrushPreview.h"
 #include "paint/win/BrushPages.h"
+#include "paint/win/BrushSheet.h"
 #include "paint/win/LineTools.h"
 #include "paint/win/PaintAttributes.h"
 #include "paint/win/ToolBrush.h"
@@ -880,6 +883,89 @@ TEST_F(Painting, EdgeOptionsEditTheLevelsInEitherUnitAndGiveThemToThePage) {
   HWND edges = GetDlgItem(page->Handle(), 1151);
   SendMessageA(edges, CB_GETLBTEXT, 3, reinterpret_cast<LPARAM>(text));
   EXPECT_STREQ(text, "200 px");
+}
+
+// "Additional paint parameters": its pages edit the paint brush page's
+// parameters and the brush; its preview shows what the portable preview
+// renders; the close box only hides it.
+TEST_F(Painting, BrushSheetEditsTheParametersAndItsPreviewIsThePortableOne) {
+  Open("white.png");
+  TypeLetter('B');
+  app_.settings.foreColor = RGB(20, 40, 200);
+  CPaintAttributes& window = Main()->PaintAttributes();
+  CBrushPage* page = window.CurrentPageObject();
+  ASSERT_NE(page, nullptr);
+  EXPECT_TRUE(SendMessageA(window.AttribBar(), TB_ISBUTTONENABLED, ID_ATTRIB_BRUSH_SHEET, 0));
+  SendMessageA(window.Handle(), WM_COMMAND, ID_ATTRIB_BRUSH_SHEET, 0);
+  Pump();
+  CBrushSheet* sheet = window.BrushSheet();
+  ASSERT_NE(sheet, nullptr);
+  HWND h = sheet->Handle();
+  ASSERT_TRUE(IsWindowVisible(h));
+  char caption[64] = {};
+  GetWindowTextA(h, caption, sizeof caption);
+  EXPECT_STREQ(caption, "Additional paint parameters");
+
+  const auto& params = page->Model().settings.params;
+  SetDlgItemTextA(sheet->PageWindow(0), IDC_SHEET_HUE, "150");
+  EXPECT_EQ(params[0], 100u) << "jitter at most 100";
+  SetDlgItemTextA(sheet->PageWindow(0), IDC_SHEET_VALUE, "20");
+  EXPECT_EQ(params[1], 20u);
+  SetDlgItemTextA(sheet->PageWindow(1), IDC_SHEET_ANGLE, "370");
+  EXPECT_EQ(params[3], 10u);
+  SetDlgItemTextA(sheet->PageWindow(1), IDC_SHEET_ANGLE, "360");
+  EXPECT_EQ(params[3], 0u);
+  SetDlgItemTextA(sheet->PageWindow(1), IDC_SHEET_ANGLE, "45");
+  SendMessageA(GetDlgItem(sheet->PageWindow(1), IDC_SHEET_BY_DIRECTION), BM_CLICK, 0, 0);
+  EXPECT_EQ(params[4], 1u);
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(sheet->PageWindow(1), IDC_SHEET_ANGLE))) << "no angle to set by direction";
+  SendMessageA(GetDlgItem(sheet->PageWindow(1), IDC_SHEET_NO_VARIATION), BM_CLICK, 0, 0);
+  EXPECT_EQ(params[4], 0u);
+  SendMessageA(GetDlgItem(sheet->PageWindow(2), IDC_SHEET_IF_DARKER), BM_CLICK, 0, 0);
+  EXPECT_EQ(params[5], 1u);
+  ASSERT_NE(Main()->CurrentTool(), nullptr);
+  EXPECT_EQ(Main()->CurrentTool()->Params(), params) << "the brush took them";
+
+  // A click on the preview draws it again; the window shows the portable
+  // preview of the same settings.
+  HWND preview = sheet->Preview();
+  SendMessageA(preview, WM_LBUTTONUP, 0, 0);
+  Pump();
+  const paint::PageSettings& s = page->Model().settings;
+  SeededBrushRandom random(1);
+  paint::CPaintBrush brush(paint::kCmdPaintBrush, static_cast<int>(s.width), random);
+  brush.SetWidth(static_cast<int>(s.width), paint::EdgeSizeFor(s.edge, static_cast<int>(s.width)), s.edge.optionId);
+  brush.SetShape(static_cast<int>(s.shape));
+  brush.SetJitter(static_cast<int>(params[0]), static_cast<int>(params[2]), static_cast<int>(params[1]));
+  brush.SetAngle(static_cast<int>(params[3]));
+  brush.SetRotationMode(static_cast<int>(params[4]));
+  brush.SetColourMode(static_cast<int>(params[5]));
+  const int w = sheet->PreviewWidth(), ph = sheet->PreviewHeight();
+  const std::vector<std::uint8_t> expected =
+      paint::RenderBrushPreview(brush, paint::SpectrumImage(w, ph), w, ph, RGB(20, 40, 200), app_.settings.backColor);
+  EXPECT_TRUE(expected != paint::SpectrumImage(w, ph)) << "the strokes show";
+  const lumora::testing::Capture shot = lumora::testing::CaptureClient(preview);
+  ASSERT_EQ(shot.width, w);
+  ASSERT_EQ(shot.height, ph);
+  int mismatches = 0;
+  for (int y = 0; y < ph; ++y) {
+    for (int x = 0; x < w; ++x) {
+      const std::uint8_t* e = &expected[(static_cast<std::size_t>(y) * w + x) * 3];
+      const std::uint32_t want = (static_cast<std::uint32_t>(e[2]) << 16) | (e[1] << 8) | e[0];
+      if (shot.At(x, y) != want) ++mismatches;
+    }
+  }
+  EXPECT_EQ(mismatches, 0);
+
+  // The close box hides it; the command shows the same window again.
+  SendMessageA(h, WM_SYSCOMMAND, SC_CLOSE, 0);
+  Pump();
+  EXPECT_TRUE(IsWindow(h));
+  EXPECT_FALSE(IsWindowVisible(h));
+  SendMessageA(window.Handle(), WM_COMMAND, ID_ATTRIB_BRUSH_SHEET, 0);
+  Pump();
+  EXPECT_EQ(window.BrushSheet()->Handle(), h);
+  EXPECT_TRUE(IsWindowVisible(h));
 }
 
 // With [Tablet] enable, vary_opacity 0: the tests' driver (wintab32.dll
