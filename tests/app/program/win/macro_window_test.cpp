@@ -18,6 +18,7 @@
 #include "document/win/Lumo40Doc.h"
 #include "engine/layers/LayerMng.h"
 #include "framework/Archive.h"
+#include "framework/CmdUI.h"
 #include "framework/File.h"
 #include "framework/Profile.h"
 #include "framework/win/DocView.h"
@@ -798,6 +799,34 @@ TEST_F(MacroWindow, HelpShowsTheWindowsTopicAndPrintWaitsForText) {
   EXPECT_EQ(GetMenuState(file, ID_MACRO_PRINT, MF_BYCOMMAND) & MF_GRAYED, 0u);
   HMENU edit = GetSubMenu(bar, 1);
   EXPECT_NE(GetMenuState(edit, ID_MACRO_EFFECTS, MF_BYCOMMAND), static_cast<UINT>(-1));
+}
+
+// The main frame offers every command to the visible macros window first:
+// its menu's commands work from the frame, its update rules answer there.
+TEST_F(MacroWindow, TheMainFrameOffersTheWindowsCommandsToItFirst) {
+  lang::CLangWnd* w = OpenWindow();
+  ASSERT_NE(w, nullptr);
+  SetScript(*w, "DeleteLayer();");
+  SendMessageA(FrameHandle(), WM_COMMAND, ID_MACRO_SELECT_ALL, 0);
+  DWORD from = 1, to = 0;
+  SendMessageA(w->EditControl(), EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+  EXPECT_EQ(from, 0u);
+  EXPECT_EQ(to, 14u);
+  SendMessageA(FrameHandle(), WM_COMMAND, ID_MACRO_RECORDING, 0);
+  EXPECT_FALSE(w->RecordingSwitch());
+  fw::CmdUI ui(ID_MACRO_RECORDING, 0, fw::CmdUIState{false, 2});
+  fw::MessageArgs update{fw::kMsgCommand, fw::kCodeUpdateCommandUI, ID_MACRO_RECORDING};
+  update.cmdUI = &ui;
+  ASSERT_TRUE(Frame().OnCmdMsg(update));
+  EXPECT_EQ(ui.State().checked, 0);
+  EXPECT_TRUE(ui.State().enabled);
+  // Hidden, it is offered nothing.
+  ShowWindow(w->Handle(), SW_HIDE);
+  SendMessageA(FrameHandle(), WM_COMMAND, ID_MACRO_RECORDING, 0);
+  EXPECT_FALSE(w->RecordingSwitch());
+  fw::MessageArgs probe{fw::kMsgCommand, fw::kCodeCommand, ID_MACRO_RUN};
+  probe.probeOnly = true;
+  EXPECT_FALSE(Frame().OnCmdMsg(probe));
 }
 
 TEST_F(MacroWindow, TheWindowsArchiveCarriesItsStateToTheNextWindow) {
