@@ -35,6 +35,7 @@
 #include "framework/CommandIds.h"
 #include "framework/win/CommandLineWin32.h"
 #include "framework/win/DocView.h"
+#include "hostapi/draw.h"
 #include "hostapi/controls.h"
 #include "hostapi/imagebuf.h"
 #include "res/StringTable.h"
@@ -42,6 +43,7 @@
 #include "lang/doc/win/ProgramDocumentSite.h"
 #include "view/win/ChildFrame.h"
 #include "view/win/ImageViewWnd.h"
+#include "view/win/Lumo40View.h"
 #include "view/win/Lumo40View.h"
 #include "ui/win/ProgressInd.h"
 #include "view/win/ViewSite.h"
@@ -76,6 +78,11 @@ std::string FullPathOf(const std::string& name) {
 
 FW_MESSAGE_MAP(CLumo40App, fw::App, fw::CommandEntry<&CLumo40App::OnGuidesGridPreferences>(ID_OPTIONS_GUIDES_GRID),
                fw::UpdateEntry<&CLumo40App::OnUpdateAlwaysOn>(ID_OPTIONS_GUIDES_GRID),
+               fw::CommandRangeEntry<&CLumo40App::OnPreferences>(ID_OPTIONS_PREF_GENERAL, ID_OPTIONS_PREF_RULERS),
+               fw::CommandRangeEntry<&CLumo40App::OnPreferences>(ID_OPTIONS_PREF_PICKER, ID_OPTIONS_PREF_PICKER),
+               fw::CommandRangeEntry<&CLumo40App::OnPreferences>(ID_OPTIONS_PREF_SELECTION, ID_OPTIONS_PREF_SELECTION),
+               fw::CommandRangeEntry<&CLumo40App::OnPreferences>(ID_OPTIONS_PREF_TABLET, ID_OPTIONS_PREF_TABLET),
+               fw::CommandEntry<&CLumo40App::OnMonitorGamma>(ID_VIEW_MONITOR_GAMMA),
                fw::CommandRangeEntry<&CLumo40App::OnToggleSetting>(ID_VIEW_PROGRESS_INDICATOR,
                                                                   ID_VIEW_PROGRESS_INDICATOR),
                fw::CommandRangeEntry<&CLumo40App::OnToggleSetting>(ID_VIEW_TEMPORARY_BITMAP, ID_VIEW_TEMPORARY_BITMAP),
@@ -176,6 +183,7 @@ bool CLumo40App::InitInstance() {
   LUInitGlobalSelection(Site());
   LUPreview_Init(Site());
   RegisterClipboardFormats();  // the clipboard options came with the other settings
+  StartTablet();
 
   // The main window comes up first: a file named on the command line that
   // cannot be read is then reported over it by its document, and the
@@ -419,6 +427,7 @@ void CLumo40App::StartAnimationTimer() {
   int period = AnimationTimerPeriod(settings.animationSpeed);
   if (period == 0) return;
   timerRunning_ = SetTimer(MainFrame()->Handle(), kAnimationTimer, static_cast<UINT>(period), AnimationTimerProc) != 0;
+  timerPeriod_ = timerRunning_ ? period : 0;
 }
 
 void CLumo40App::KillAnimationTimer() {
@@ -427,6 +436,7 @@ void CLumo40App::KillAnimationTimer() {
     KillTimer(frame->Handle(), kAnimationTimer);
   }
   timerRunning_ = false;
+  timerPeriod_ = 0;
 }
 
 void CLumo40App::RegisterClipboardFormats() {
@@ -533,6 +543,7 @@ int CLumo40App::ExitInstance() {
     PullViewSettings(settings);
     SaveSettings(settings, Settings());
   }
+  tablet.Stop();
   if (macroLanguageInstalled_) lang::RemoveMacroLanguage();
   macroLanguageInstalled_ = false;
   if (siteReady_) {
@@ -652,6 +663,61 @@ std::string CLumo40App::PositionText(void* view, POINT point) {
 }
 
 void CLumo40App::OnGuidesGridPreferences() { RunPreferences(*this, 1); }
+
+void CLumo40App::OnPreferences(std::uint32_t id) {
+  switch (id) {
+    case ID_OPTIONS_PREF_GENERAL: RunPreferences(*this, 0); break;
+    case ID_OPTIONS_PREF_RULERS: RunPreferences(*this, 2); break;
+    case ID_OPTIONS_PREF_PICKER: RunPreferences(*this, 3); break;
+    case ID_OPTIONS_PREF_SELECTION: RunPreferences(*this, 4); break;
+    case ID_OPTIONS_PREF_TABLET: RunPreferences(*this, 5); break;
+    default: break;
+  }
+}
+
+namespace {
+
+constexpr unsigned kMonitorGammaHelpTopic = 328;
+
+// The gamma in the settings and in every view's draw context, shown at once;
+// the navigator follows.
+void ApplyMonitorGamma(void* context, std::int32_t r, std::int32_t g, std::int32_t b) {
+  auto* app = static_cast<CLumo40App*>(context);
+  app->settings.gammaR = r;
+  app->settings.gammaG = g;
+  app->settings.gammaB = b;
+  VR_GAMMAOPT& gamma = CurrentViewSettings().gamma;
+  gamma.GammaR = r;
+  gamma.GammaG = g;
+  gamma.GammaB = b;
+  CLumo40View::RefreshAllViewsSettings();
+  if (CMainFrame* main = app->MainFrameWnd()) main->UpdateNavigator();
+}
+
+void MonitorGammaHelp(void* context) {
+  auto* app = static_cast<CLumo40App*>(context);
+  app->ShowHelp(app->MainFrame() != nullptr ? app->MainFrame()->Handle() : nullptr, HELP_CONTEXT,
+                kMonitorGammaHelpTopic);
+}
+
+}  // namespace
+
+void CLumo40App::OnMonitorGamma() {
+  VR_GAMMAOPT gamma{settings.gammaR, settings.gammaG, settings.gammaB};
+  const VR_GAMMACALLBACKS callbacks{&ApplyMonitorGamma, &MonitorGammaHelp};
+  SelectGamma(MainFrame() != nullptr ? MainFrame()->Handle() : nullptr, &gamma, &callbacks, this);
+}
+
+void CLumo40App::SetAnimationSpeed(int speed) {
+  KillAnimationTimer();
+  settings.animationSpeed = speed;
+  StartAnimationTimer();
+}
+
+void CLumo40App::SetMemoryPercent(int percent) {
+  settings.memoryPercent = percent > 100 ? 100 : percent;
+  SetMemoryLimit();
+}
 
 void CLumo40App::OnEditPasteAsNewImage() { lumora::OnEditPasteAsNewImage(); }
 

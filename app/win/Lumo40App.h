@@ -14,6 +14,7 @@
 #include "app/PromptStack.h"
 #include "app/Settings.h"
 #include "app/Site.h"
+#include "app/Tablet.h"
 #include "engine/pixels/ImagePlacement.h"
 #include "app/ToolMenus.h"
 #include "app/win/DdeServer.h"
@@ -131,6 +132,17 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   // Which colour the colour window working for the main window edits: the
   // foreground (also at start) or the background.
   bool colourWindowEditsFore = true;
+
+  // The pressure tablet (AppTablet.cpp), opened at start when [Tablet]
+  // enable is set and a Wintab driver with a tablet is there.
+  Tablet tablet;
+  void StartTablet();
+  // The brushes' and the site's reading: opacity 0..255 and the width
+  // fraction (255 at 1 / 1 without a tablet).
+  int ReadTablet(int* numerator, int* denominator);
+  // The main window's Wintab cursor-change message: the eraser end chooses
+  // the eraser, turning back the tool before.
+  void HandleTabletCursor(WPARAM serial, LPARAM context);
   void SyncColorsToActiveImage(bool notify);
   // The palette index (grey level for grey images) and, when asked, the
   // colour as the image shows it.
@@ -141,6 +153,17 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
 
   // Options/Preferences/Guides and Grid...
   void OnGuidesGridPreferences();
+  // Options/Preferences/General, Rulers Units, Color Picker, Selection,
+  // Tablet: the sheet on that page.
+  void OnPreferences(std::uint32_t id);
+  // View/Monitor Gamma...: the three gamma values, shown in every view.
+  void OnMonitorGamma();
+  // Timer 1331 again at the period of `speed` (none for 0).
+  void SetAnimationSpeed(int speed);
+  // The image buffers' share of the physical memory (above 100 is 100).
+  void SetMemoryPercent(int percent);
+  // Timer 1331's period in milliseconds, 0 when it does not run.
+  int AnimationPeriod() const { return timerPeriod_; }
   // Edit/Paste as New Image...
   void OnEditPasteAsNewImage();
   void OnUpdateEditPasteAsNewImage(fw::CmdUI& ui);
@@ -216,6 +239,7 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   int exitResult_ = 0;
   bool macroLanguageInstalled_ = false;
   bool timerRunning_ = false;
+  int timerPeriod_ = 0;
   bool oleReady_ = false;
   // The shell's opens by DDE; a "/dde" start waits hidden for its first.
   ShellDdeServer dde_;
