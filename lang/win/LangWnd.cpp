@@ -15,6 +15,7 @@
 #include "lang/SequenceScript.h"
 #include "lang/win/LangHelpDialogs.h"
 #include "lang/win/PrintScript.h"
+#include "platform/trace.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
 
@@ -209,12 +210,19 @@ bool CLangWnd::SaveToFile(const std::string& path) {
 }
 
 bool CLangWnd::LoadFromFile(const std::string& path) {
+  lumora::TraceMark("macro script read");
   std::ifstream file(path, std::ios::binary);
   if (!file) return false;
   const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   if (file.bad()) return false;
   if (bytes.empty()) return true;
-  SetText(ScriptTextFromFileBytes(bytes));
+  const std::string text = ScriptTextFromFileBytes(bytes);
+  lumora::TraceMark("macro script text ready");
+  SetText(text);
+  if (lumora::TraceEnabled()) {
+    UpdateWindow(edit_);
+    lumora::TraceMark("macro script shown");
+  }
   return true;
 }
 
