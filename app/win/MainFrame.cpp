@@ -128,6 +128,9 @@ CMainFrame::CMainFrame() { className = kMainFrameClass; }
 
 namespace {
 
+// The idle update of a window's bars, passed on to the macros window.
+constexpr UINT kWmIdleUpdateCmdUI = 0x363;
+
 BOOL CALLBACK FindFrameClass(HWND window, LPARAM found) {
   char name[260] = {};
   GetClassNameA(window, name, sizeof name);
@@ -585,6 +588,8 @@ LRESULT CMainFrame::OwnWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 bool CMainFrame::OnCmdMsg(fw::MessageArgs& args) {
+  // The macros window first: its menu's commands reach it from anywhere.
+  if (args.message == fw::kMsgCommand && IsMacroWindowVisible() && macroWindow_->OnCmdMsg(args)) return true;
   if (!inPaletteRouting_ && args.message == fw::kMsgCommand && CLayerWnd::IsPaletteCommand(args.id) &&
       IsLayerPaletteVisible()) {
     inPaletteRouting_ = true;
@@ -601,6 +606,7 @@ void CMainFrame::OnIdleUpdateCmdUI() {
   fw::View* view = GetActiveFrame() != this ? GetActiveFrame()->GetActiveView() : nullptr;
   TheLumoApp()->ShowImageStatus(view != nullptr ? view->Handle() : nullptr);
   if (TraceEnabled()) TraceMenuBar();
+  if (IsMacroWindowVisible()) SendMessageA(macroWindow_->Handle(), kWmIdleUpdateCmdUI, 1, 0);
   fw::MdiFrame::OnIdleUpdateCmdUI();
 }
 

@@ -79,7 +79,8 @@ class CMainFrame : public fw::MdiFrame {
   void EnableMovingSelection(bool on);
   void OnMoveSelection();
   void OnUpdateMoveSelection(fw::CmdUI& ui);
-  // The visible layer palette takes its own commands first.
+  // The visible macros window, then the visible layer palette, take their
+  // own commands first.
   bool OnCmdMsg(fw::MessageArgs& args) override;
   // Every message is offered to the tool host's main-frame pass first; its
   // main-frame hook hands what no tool takes to OwnWindowProc.
