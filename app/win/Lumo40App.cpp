@@ -172,6 +172,8 @@ bool CLumo40App::InitInstance() {
   LUInitGlobalSelection(Site());
   LUPreview_Init(Site());
   RegisterClipboardFormats();  // the clipboard options came with the other settings
+  // The bars that wait for the registered tools, then the bars' places.
+  MainFrameWnd()->RestoreBars();
 
   // The main window comes up first: a file named on the command line that
   // cannot be read is then reported over it by its document, and the

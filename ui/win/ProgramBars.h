@@ -1,0 +1,128 @@
+// The toolbars of the main window: the customisable bar `CCToolBar` (its
+// own image list, controls in separators, the list of all bars) and the
+// program's bars over it: `CLUToolBar` (texts and tips of area and
+// registered tools, large-image twins), `CBrushBar`, `CSelectBar` (the area
+// tools and the combine-mode combo 40030) and `CToolsBar` (the user's tools
+// from [DefTools]).
+#pragma once
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/win/ControlBars.h"
+#include "framework/win/Frame.h"
+#include "ui/ToolbarPlans.h"
+
+namespace lumora {
+
+class CMySBComboBox;
+
+class CCToolBar : public fw::ToolBar {
+ public:
+  CCToolBar(std::uint32_t captionId, std::uint32_t defaultResource)
+      : captionId_(captionId), defaultResource_(defaultResource) {}
+  ~CCToolBar() override;
+  // Every bar whose window exists, in creation order.
+  static const std::vector<CCToolBar*>& AllBars();
+
+  // The window (flat, tool tips), its caption from the caption string, and
+  // its place in the list of all bars.
+  bool CreateBar(fw::FrameWnd* frame, DWORD style, std::uint32_t id);
+  std::uint32_t DefaultResource() const { return defaultResource_; }
+  void SetDefaultResource(std::uint32_t id) { defaultResource_ = id; }
+
+  virtual bool GetCommandText(std::uint32_t id, std::string& text);
+  virtual bool CanCustomize() { return true; }
+  virtual bool CanReset() { return true; }
+  // The frame lays its bars out again; the controls follow their buttons.
+  void UpdateLayout();
+  // Controls destroyed, buttons and images from the default resource.
+  virtual bool ResetButtons();
+  void RemoveAllButtons();
+  virtual void SetLargeButtons(bool large);
+  void ApplySizes(const ToolbarSizes& sizes);
+
+  // Images: the strip of a bitmap resource (the four button colours mapped
+  // to the system's) or one picture appended; the index of the first.
+  int AddImages(HBITMAP strip);
+  int ImageCount() const;
+  // The image of a button with that command; -1 when none.
+  int ImageOfCommand(std::uint32_t command) const;
+  // Buttons appended: plain, or a separator (command 0).
+  void AddButton(std::uint32_t command, int image);
+  void AddSeparator();
+  // An embedded control in a separator at the end: the bar owns it.
+  bool AppendControl(std::unique_ptr<fw::Window> control, int width);
+  // Every embedded control of any bar with that window id.
+  static std::vector<HWND> FindControlButtons(std::uint32_t id);
+  bool HasButtons() const { return ButtonCount() > 0; }
+
+ protected:
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  void OnButtonsLaidOut() override { PlaceControls(); }
+  void PlaceControls();
+  bool LoadDefaultButtons();
+  void DestroyControls();
+
+  std::uint32_t captionId_ = 0;
+  std::uint32_t defaultResource_ = 0;
+  HIMAGELIST images_ = nullptr;
+  std::vector<std::unique_ptr<fw::Window>> controls_;
+};
+
+class CLUToolBar : public CCToolBar {
+ public:
+  using CCToolBar::CCToolBar;
+  // Names of area tools (40010-40029) and registered tools (500-899).
+  std::function<std::string(std::uint32_t)> toolName;
+  bool GetCommandText(std::uint32_t id, std::string& text) override;
+  void SetLargeButtons(bool large) override;
+};
+
+class CBrushBar : public CLUToolBar {
+ public:
+  using CLUToolBar::CLUToolBar;
+};
+
+// One registered area tool as the selection bar shows it.
+struct AreaToolButton {
+  std::uint32_t command = 0;
+  std::string name;
+};
+
+class CSelectBar : public CLUToolBar {
+ public:
+  using CLUToolBar::CLUToolBar;
+  bool ResetButtons() override;
+  // The area tools' buttons and the combine-mode combo (once).
+  void AddAreaToolButtons(const std::vector<AreaToolButton>& tools, int selectionMode);
+  bool Filled() const { return filled_; }
+  // A mode chosen in the combo.
+  std::function<void(int)> modeChosen;
+
+ private:
+  std::vector<AreaToolButton> tools_;
+  int mode_ = 1;
+  bool filled_ = false;
+};
+
+class CToolsBar : public CLUToolBar {
+ public:
+  using CLUToolBar::CLUToolBar;
+  // The user's tools, in order (the frame reads them from the settings).
+  std::function<std::vector<DefToolsItem>()> readTools;
+  bool ResetButtons() override;
+  bool CanCustomize() override { return hasButtons_; }
+
+ private:
+  bool hasButtons_ = false;
+};
+
+}  // namespace lumora
