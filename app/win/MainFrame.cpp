@@ -647,6 +647,7 @@ void CMainFrame::DestroyFrame() {
   // The tool panes close while their owner is still there, their previews
   // restored.
   LUDestroyPaneDialogs(TheLumoApp()->Site());
+  SaveBarLayouts();
   DestroyWindow();
 }
 

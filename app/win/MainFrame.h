@@ -3,6 +3,7 @@
 // second start.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -112,6 +113,9 @@ class CMainFrame : public fw::MdiFrame {
   // bar's area tools, the tools bar, the selection bar beside the main
   // bar, then the bars' saved places.
   void RestoreBars();
+  // The four bars' button layouts into layout files 1 to 4.
+  void SaveBarLayouts();
+  std::array<CCToolBar*, 4> Bars();
   void DockSelectBarBesideToolbar();
   // The selection combine mode (0 counts as 1): every combo 40030 of the
   // bars shows it and the tool host takes it.

@@ -1,6 +1,7 @@
 // The main frame's toolbars: creation and docking, show and hide, large
 // buttons, tips, the selection combine mode and the bars' places at start.
 #include <algorithm>
+#include <array>
 
 #include "app/win/AppToolMenus.h"
 #include "app/win/Lumo40App.h"
@@ -46,7 +47,7 @@ bool CMainFrame::CreateBars() {
       return tool != 0 && app->toolMenus.Built() ? app->toolMenus.FindToolCommand(tool) : 0;
     });
   };
-  selectBar_.modeChosen = [this](int mode) { SetSelectionMode(mode); };
+  SetSelectionModeHandlers([this](int mode) { SetSelectionMode(mode); }, [this] { return selectionMode_; });
   if (!mainBar_.ResetButtons() || !brushBar_.ResetButtons() || !selectBar_.ResetButtons()) return false;
   DockControlBar(&mainBar_, fw::DockSide::kTop);
   DockControlBar(&brushBar_, fw::DockSide::kLeft);
@@ -59,12 +60,25 @@ void CMainFrame::RestoreBars() {
   CLumo40App* app = TheLumoApp();
   std::vector<AreaToolButton> tools;
   for (const RegisteredAreaTool& t : app->areaTools.Tools()) tools.push_back({t.command, t.name});
-  selectBar_.AddAreaToolButtons(tools, selectionMode_);
+  selectBar_.AddAreaToolButtons(tools);
   ShowControlBar(&selectBar_, !tools.empty(), true);
   toolsBar_.ResetButtons();
+  // The button layouts of layout files 1 to 4.
+  int file = 0;
+  for (CCToolBar* bar : Bars()) bar->LoadState(app->ToolbarStateFile(file++));
   DockSelectBarBesideToolbar();
   LoadBarState(app->SettingsPath());
   RecalcLayout();
+}
+
+std::array<CCToolBar*, 4> CMainFrame::Bars() { return {&mainBar_, &brushBar_, &selectBar_, &toolsBar_}; }
+
+void CMainFrame::SaveBarLayouts() {
+  int file = 0;
+  for (CCToolBar* bar : Bars()) {
+    if (bar->Handle() != nullptr) bar->SaveState(TheLumoApp()->ToolbarStateFile(file));
+    ++file;
+  }
 }
 
 void CMainFrame::DockSelectBarBesideToolbar() {

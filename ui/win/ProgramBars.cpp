@@ -47,7 +47,48 @@ HBITMAP CentredOnFace(HBITMAP picture, SIZE size) {
   return out;
 }
 
+std::function<int(const std::string&, UINT)>& MessageBoxProc() {
+  static std::function<int(const std::string&, UINT)> proc;
+  return proc;
+}
+
+std::function<void(int)>& ModeChosen() {
+  static std::function<void(int)> chosen;
+  return chosen;
+}
+
+std::function<int()>& CurrentMode() {
+  static std::function<int()> current;
+  return current;
+}
+
 }  // namespace
+
+void SetToolBarMessageBoxProc(std::function<int(const std::string&, UINT)> proc) { MessageBoxProc() = std::move(proc); }
+
+int ToolBarMessageBox(const std::string& text, UINT type) {
+  if (MessageBoxProc()) return MessageBoxProc()(text, type);
+  return MessageBoxA(GetActiveWindow(), text.c_str(), nullptr, type);
+}
+
+void SetSelectionModeHandlers(std::function<void(int)> chosen, std::function<int()> current) {
+  ModeChosen() = std::move(chosen);
+  CurrentMode() = std::move(current);
+}
+
+// The combine-mode combo (dialog 256) under a bar: sized to `width` (-1:
+// its preferred width) and the bar's button height, reporting choices.
+std::unique_ptr<CMySBComboBox> MakeModeCombo(HWND bar, std::uint32_t id, int width, int height) {
+  auto combo = std::make_unique<CMySBComboBox>();
+  if (!combo->Create(bar, CurrentMode() ? CurrentMode()() : 1)) return nullptr;
+  SetWindowLongPtrA(combo->Handle(), GWLP_ID, static_cast<LONG_PTR>(id));
+  combo->modeChosen = [](int mode) {
+    if (ModeChosen()) ModeChosen()(mode);
+  };
+  if (width < 0) width = combo->ToolbarWidth();
+  SetWindowPos(combo->Handle(), nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+  return combo;
+}
 
 // ---- CCToolBar
 
@@ -258,14 +299,13 @@ void CLUToolBar::SetLargeButtons(bool large) { defaultResource_ = ToolbarTwin(de
 bool CSelectBar::ResetButtons() {
   if (!CCToolBar::ResetButtons()) return false;
   filled_ = false;
-  if (!tools_.empty()) AddAreaToolButtons(tools_, mode_);
+  if (!tools_.empty()) AddAreaToolButtons(tools_);
   return true;
 }
 
-void CSelectBar::AddAreaToolButtons(const std::vector<AreaToolButton>& tools, int selectionMode) {
+void CSelectBar::AddAreaToolButtons(const std::vector<AreaToolButton>& tools) {
   if (filled_) return;
   tools_ = tools;
-  mode_ = selectionMode;
   if (tools.empty()) return;
   // The fixed buttons only lend their pictures.
   std::vector<std::pair<std::uint32_t, int>> pictures;
@@ -285,14 +325,8 @@ void CSelectBar::AddAreaToolButtons(const std::vector<AreaToolButton>& tools, in
   AddSeparator();
   for (const AreaToolButton& tool : tools) AddButton(tool.command, pictureOf(AreaToolPictureCommand(tool.name)));
   AddSeparator();
-  auto combo = std::make_unique<CMySBComboBox>();
-  if (combo->Create(hwnd_, selectionMode)) {
-    SetWindowLongPtrA(combo->Handle(), GWLP_ID, kSelectionModeCombo);
-    combo->modeChosen = [this](int mode) {
-      if (modeChosen) modeChosen(mode);
-    };
+  if (auto combo = MakeModeCombo(hwnd_, kSelectionModeCombo, -1, ButtonSize().cy)) {
     const int width = combo->ToolbarWidth();
-    SetWindowPos(combo->Handle(), nullptr, 0, 0, width, ButtonSize().cy, SWP_NOZORDER | SWP_NOACTIVATE);
     AppendControl(std::move(combo), width);
     AddSeparator();
   }
@@ -327,8 +361,7 @@ bool CToolsBar::ResetButtons() {
     }
     AddButton(item.command, picture);
   }
-  hasButtons_ = ButtonCount() > 0;
-  if (hwnd_ != nullptr && DockSite() != nullptr) DockSite()->ShowControlBar(this, hasButtons_, true);
+  if (hwnd_ != nullptr && DockSite() != nullptr) DockSite()->ShowControlBar(this, HasButtons(), true);
   UpdateLayout();
   return true;
 }

@@ -23,6 +23,15 @@
 namespace lumora {
 
 class CMySBComboBox;
+std::unique_ptr<CMySBComboBox> MakeModeCombo(HWND bar, std::uint32_t id, int width, int height);
+
+// How the toolbars show a message (the application's error box); a
+// plain message box until one is installed.
+void SetToolBarMessageBoxProc(std::function<int(const std::string& text, UINT type)> proc);
+int ToolBarMessageBox(const std::string& text, UINT type);
+// What the combine-mode combos report, wherever they sit (the main frame's
+// SetSelectionMode), and the mode a new one shows.
+void SetSelectionModeHandlers(std::function<void(int)> chosen, std::function<int()> current);
 
 class CCToolBar : public fw::ToolBar {
  public:
@@ -64,6 +73,15 @@ class CCToolBar : public fw::ToolBar {
   static std::vector<HWND> FindControlButtons(std::uint32_t id);
   bool HasButtons() const { return ButtonCount() > 0; }
 
+  // The layout in a state file and its image file ("tbi"): written to
+  // temporary files that then replace them. Loading: false without a
+  // state file; a damaged layout gives the default buttons, removes both
+  // files and says so (61455).
+  bool SaveState(const std::string& file);
+  bool LoadState(const std::string& file);
+  // Set when the last load fell back to the default buttons.
+  bool StateReset() const { return stateReset_; }
+
  protected:
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   void OnButtonsLaidOut() override { PlaceControls(); }
@@ -75,6 +93,10 @@ class CCToolBar : public fw::ToolBar {
   std::uint32_t defaultResource_ = 0;
   HIMAGELIST images_ = nullptr;
   std::vector<std::unique_ptr<fw::Window>> controls_;
+  bool stateReset_ = false;
+
+ private:
+  bool ApplyState(const struct ToolbarStateRecord& state, HBITMAP strip, int imageCount);
 };
 
 class CLUToolBar : public CCToolBar {
@@ -102,14 +124,11 @@ class CSelectBar : public CLUToolBar {
   using CLUToolBar::CLUToolBar;
   bool ResetButtons() override;
   // The area tools' buttons and the combine-mode combo (once).
-  void AddAreaToolButtons(const std::vector<AreaToolButton>& tools, int selectionMode);
+  void AddAreaToolButtons(const std::vector<AreaToolButton>& tools);
   bool Filled() const { return filled_; }
-  // A mode chosen in the combo.
-  std::function<void(int)> modeChosen;
 
  private:
   std::vector<AreaToolButton> tools_;
-  int mode_ = 1;
   bool filled_ = false;
 };
 
@@ -119,10 +138,7 @@ class CToolsBar : public CLUToolBar {
   // The user's tools, in order (the frame reads them from the settings).
   std::function<std::vector<DefToolsItem>()> readTools;
   bool ResetButtons() override;
-  bool CanCustomize() override { return hasButtons_; }
-
- private:
-  bool hasButtons_ = false;
+  bool CanCustomize() override { return HasButtons(); }
 };
 
 }  // namespace lumora

@@ -114,7 +114,37 @@ class ProgramToolbars : public ::testing::Test {
     settings.WriteString("DefTools", "tool2", "no_such_tool");
     settings.WriteString("DefTools", "tool3", "emboss_effect");
   }
-  void TearDown() override { DeleteFileA(ini_.c_str()); }
+  void TearDown() override {
+    DeleteFileA(ini_.c_str());
+    for (const std::string& f : LayoutFiles()) DeleteFileA(f.c_str());
+  }
+  // The four bars' layout files beside this program, with their image files.
+  static std::vector<std::string> LayoutFiles() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string stem(path);
+    stem = stem.substr(0, stem.rfind('.'));
+    std::vector<std::string> files;
+    for (int i = 1; i <= 4; ++i) {
+      files.push_back(stem + std::to_string(i) + ".tbs");
+      files.push_back(stem + std::to_string(i) + ".tbi");
+    }
+    return files;
+  }
+  static std::string Contents(const std::string& path) {
+    std::string out;
+    if (FILE* f = fopen(path.c_str(), "rb")) {
+      char buffer[4096];
+      for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, f)) > 0;) out.append(buffer, n);
+      fclose(f);
+    }
+    return out;
+  }
+  static void Write(const std::string& path, const std::string& bytes) {
+    FILE* f = fopen(path.c_str(), "wb");
+    fwrite(bytes.data(), 1, bytes.size(), f);
+    fclose(f);
+  }
 
   static bool Start(CLumo40App& app) {
     if (!app.InitInstance()) return false;
@@ -272,6 +302,12 @@ TEST_F(ProgramToolbars, PlacesShownStatesAndSizesSurviveARestart) {
     testing::CloseProgram(app);
   }
   EXPECT_EQ(fw::IniFile(ini_).GetInt("TOOLBARS", "SMALLBUTTONS", -1), 0);
+  // The four layouts and their images were written.
+  std::vector<std::string> saved;
+  for (const std::string& f : LayoutFiles()) {
+    saved.push_back(Contents(f));
+    EXPECT_GT(saved.back().size(), 16u) << f;
+  }
   {
     CLumo40App app;
     Guard guard{app};
@@ -284,8 +320,49 @@ TEST_F(ProgramToolbars, PlacesShownStatesAndSizesSurviveARestart) {
     EXPECT_EQ(LOWORD(SendMessageA(frame->MainBar().Handle(), TB_GETBUTTONSIZE, 0, 0)), 31);
     const testing::Capture shot = testing::CaptureClient(frame->MainBar().Handle());
     EXPECT_TRUE(ButtonShows(shot, ButtonRect(frame->MainBar().Handle(), 57601), StripImage(254, 1, 24, 24)));
+    EXPECT_EQ(CCToolBar::FindControlButtons(40030).size(), 1u);
     testing::CloseProgram(app);
   }
+  // Loaded and saved again: the same bytes.
+  const std::vector<std::string> files = LayoutFiles();
+  for (std::size_t i = 0; i < files.size(); ++i) EXPECT_EQ(Contents(files[i]), saved[i]) << files[i];
+}
+
+// A damaged layout file and a damaged image file each give the default
+// bar, remove both files and say so.
+TEST_F(ProgramToolbars, DamagedLayoutsGiveTheDefaultBars) {
+  {
+    CLumo40App app;
+    Guard guard{app};
+    ASSERT_TRUE(Start(app));
+    testing::CloseProgram(app);
+  }
+  const std::vector<std::string> files = LayoutFiles();
+  // Layout 1 cut short; the image strip of layout 2 one pixel lower.
+  const std::string main = Contents(files[0]);
+  Write(files[0], main.substr(0, main.size() - 3));
+  std::string image = Contents(files[3]);
+  ASSERT_GT(image.size(), 26u);
+  image[22] = static_cast<char>(image[22] - 1);
+  Write(files[3], image);
+  std::vector<std::string> messages;
+  auto answer = [&](HWND d) {
+    char text[256] = {};
+    GetDlgItemTextA(d, 0xFFFF, text, sizeof text);
+    messages.push_back(text);
+    testing::Press(d, IDOK);
+  };
+  DialogScript::Run({{"Lumora 4.0 Error", answer}, {"Lumora 4.0 Error", answer}});
+  CLumo40App app;
+  Guard guard{app};
+  ASSERT_TRUE(Start(app));
+  DialogScript::Stop();
+  EXPECT_EQ(messages, (std::vector<std::string>{"Can't restore 'Standard Bar' state!", "Can't restore 'Paint Bar' state!"}));
+  for (int i : {0, 1, 2, 3}) EXPECT_EQ(GetFileAttributesA(files[i].c_str()), INVALID_FILE_ATTRIBUTES) << files[i];
+  CMainFrame* frame = app.MainFrameWnd();
+  EXPECT_EQ(ButtonsOf(frame->MainBar().Handle()).size(), 18u);
+  EXPECT_EQ(ButtonsOf(frame->GetBrushBar().Handle()).size(), 12u);
+  testing::CloseProgram(app);
 }
 
 }  // namespace
