@@ -68,6 +68,11 @@ void CMainFrame::RestoreBars() {
   for (CCToolBar* bar : Bars()) bar->LoadState(app->ToolbarStateFile(file++));
   DockSelectBarBesideToolbar();
   LoadBarState(app->SettingsPath());
+  // The start-up benchmark measures the start without bars against with them.
+  char off[4] = {};
+  if (GetEnvironmentVariableA("LUMORA_BENCH_BARS_OFF", off, sizeof off) > 0 && off[0] == '1') {
+    for (CCToolBar* bar : Bars()) ShowControlBar(bar, false, true);
+  }
   RecalcLayout();
 }
 

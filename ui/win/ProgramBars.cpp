@@ -108,6 +108,7 @@ bool CCToolBar::CreateBar(fw::FrameWnd* frame, DWORD style, std::uint32_t id) {
     SetWindowTextA(hwnd_, caption.c_str());
   }
   BarList().push_back(this);
+  RegisterDropTarget();
   return true;
 }
 
@@ -119,7 +120,21 @@ LRESULT CCToolBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     FillRect(reinterpret_cast<HDC>(wParam), &client, GetSysColorBrush(COLOR_BTNFACE));
     if (message == WM_ERASEBKGND) return 1;
   }
+  // Picking buttons up waits for the customise dialog: until then the
+  // mode is never on and a press is a press.
+  if (message == WM_LBUTTONDOWN && InCustomizeMode()) {
+    const POINT p{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    if (PickUp(p, wParam)) return 0;
+  }
+  // In customise mode a double click does nothing.
+  if (message == WM_LBUTTONDBLCLK && InCustomizeMode()) return 0;
+  if (message == WM_PAINT) {
+    const LRESULT painted = fw::ToolBar::WindowProc(message, wParam, lParam);
+    PaintCustomize();
+    return painted;
+  }
   if (message == WM_DESTROY) {
+    dropTarget_.reset();
     DestroyControls();
     auto& bars = BarList();
     bars.erase(std::remove(bars.begin(), bars.end(), this), bars.end());
@@ -232,7 +247,12 @@ void CCToolBar::AddSeparator() {
 }
 
 bool CCToolBar::AppendControl(std::unique_ptr<fw::Window> control, int width) {
+  return InsertControlAt(ButtonCount(), std::move(control), width);
+}
+
+bool CCToolBar::InsertControlAt(int index, std::unique_ptr<fw::Window> control, int width) {
   if (control == nullptr || control->Handle() == nullptr) return false;
+  if (GetParent(control->Handle()) != hwnd_) SetParent(control->Handle(), hwnd_);
   const auto id = static_cast<int>(GetWindowLongPtrA(control->Handle(), GWLP_ID));
   TBBUTTON b{};
   b.iBitmap = width;
@@ -240,10 +260,52 @@ bool CCToolBar::AppendControl(std::unique_ptr<fw::Window> control, int width) {
   b.fsStyle = BTNS_SEP;
   b.dwData = reinterpret_cast<DWORD_PTR>(control.get());
   b.iString = -1;
-  if (!Send(TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&b))) return false;
+  if (!Send(TB_INSERTBUTTONA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&b))) return false;
+  EnableWindow(control->Handle(), !InCustomizeMode());
   controls_.push_back(std::move(control));
   PlaceControls();
   return true;
+}
+
+void CCToolBar::InsertButton(int index, std::uint32_t command, int image, BYTE style) {
+  TBBUTTON b{};
+  b.iBitmap = (style & BTNS_SEP) ? 6 : (image >= 0 ? image : I_IMAGENONE);
+  b.idCommand = (style & BTNS_SEP) ? 0 : static_cast<int>(command);
+  b.fsState = TBSTATE_ENABLED;
+  b.fsStyle = style;
+  b.iString = -1;
+  Send(TB_INSERTBUTTONA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&b));
+}
+
+void CCToolBar::DeleteButton(int index) {
+  if (index < 0 || index >= ButtonCount()) return;
+  TBBUTTON b{};
+  Send(TB_GETBUTTON, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&b));
+  Send(TB_DELETEBUTTON, static_cast<WPARAM>(index));
+  if ((b.fsStyle & BTNS_SEP) && b.dwData != 0) {
+    std::unique_ptr<fw::Window> control = TakeControl(reinterpret_cast<fw::Window*>(b.dwData));
+    if (control != nullptr && control->Handle() != nullptr) ::DestroyWindow(control->Handle());
+  }
+  if (selected_ == index) selected_ = -1;
+  if (selected_ > index) --selected_;
+  // No separator is left last.
+  const int last = ButtonCount() - 1;
+  if (last >= 0) {
+    TBBUTTON end{};
+    Send(TB_GETBUTTON, static_cast<WPARAM>(last), reinterpret_cast<LPARAM>(&end));
+    if ((end.fsStyle & BTNS_SEP) && end.dwData == 0) Send(TB_DELETEBUTTON, static_cast<WPARAM>(last));
+  }
+}
+
+std::unique_ptr<fw::Window> CCToolBar::TakeControl(fw::Window* control) {
+  for (auto it = controls_.begin(); it != controls_.end(); ++it) {
+    if (it->get() == control) {
+      std::unique_ptr<fw::Window> taken = std::move(*it);
+      controls_.erase(it);
+      return taken;
+    }
+  }
+  return nullptr;
 }
 
 void CCToolBar::PlaceControls() {

@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <ole2.h>
 
 #include <cstdint>
 #include <functional>
@@ -18,6 +19,7 @@
 
 #include "framework/win/ControlBars.h"
 #include "framework/win/Frame.h"
+#include "framework/win/OleDragDrop.h"
 #include "ui/ToolbarPlans.h"
 
 namespace lumora {
@@ -32,6 +34,23 @@ int ToolBarMessageBox(const std::string& text, UINT type);
 // What the combine-mode combos report, wherever they sit (the main frame's
 // SetSelectionMode), and the mode a new one shows.
 void SetSelectionModeHandlers(std::function<void(int)> chosen, std::function<int()> current);
+
+class CCToolBar;
+
+// A bar's drop target: only in customise mode and only for dragged buttons.
+class CCustomizeDropTarget : public fw::OleDropTarget {
+ public:
+  explicit CCustomizeDropTarget(CCToolBar* bar) : bar_(bar) {}
+
+ protected:
+  DWORD OnDragEnter(IDataObject* data, DWORD keyState, POINT client) override;
+  DWORD OnDragOver(IDataObject* data, DWORD keyState, POINT client) override;
+  void OnDragLeave() override;
+  bool OnDrop(IDataObject* data, DWORD effect, POINT client) override;
+
+ private:
+  CCToolBar* bar_;
+};
 
 class CCToolBar : public fw::ToolBar {
  public:
@@ -82,6 +101,19 @@ class CCToolBar : public fw::ToolBar {
   // Set when the last load fell back to the default buttons.
   bool StateReset() const { return stateReset_; }
 
+  // Customise mode, for every bar at once: buttons are picked up and
+  // dragged instead of pressed, embedded controls are disabled. False when
+  // the mode is already so.
+  static bool SetCustomizeModeAll(bool on);
+  static bool InCustomizeMode();
+  int SelectedIndex() const { return selected_; }
+  int InsertIndex() const { return insertIndex_; }
+  // Deletes a button (its control destroyed), and a separator it leaves last.
+  void DeleteButton(int index);
+  // A plain button or a control put in at an index.
+  void InsertButton(int index, std::uint32_t command, int image, BYTE style = BTNS_BUTTON);
+  bool InsertControlAt(int index, std::unique_ptr<fw::Window> control, int width);
+
  protected:
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   void OnButtonsLaidOut() override { PlaceControls(); }
@@ -96,7 +128,30 @@ class CCToolBar : public fw::ToolBar {
   bool stateReset_ = false;
 
  private:
+  friend class CCustomizeDropTarget;
   bool ApplyState(const struct ToolbarStateRecord& state, HBITMAP strip, int imageCount);
+  // Customising by drag and drop (ToolbarCustomize.cpp).
+  void RegisterDropTarget();
+  bool PickUp(POINT client, WPARAM keys);
+  bool WaitForDragStart(const RECT& button);
+  HBITMAP ButtonBitmap(int index) const;
+  std::unique_ptr<fw::Window> TakeControl(fw::Window* control);
+  DWORD OnDragOverBar(IDataObject* data, DWORD keyState, POINT client);
+  void OnDragLeaveBar();
+  bool OnDropOnBar(IDataObject* data, DWORD effect, POINT client);
+  void SetInsertMark(int index, const RECT& mark);
+  void PaintCustomize();
+  void Select(int index);
+  std::vector<RECT> ButtonRects() const;
+
+  std::unique_ptr<CCustomizeDropTarget> dropTarget_;
+  int selected_ = -1;
+  int insertIndex_ = -1;
+  RECT insertMark_{0, 0, 0, 0};
+  bool pickedUp_ = false;
+  int dragSource_ = -1;
+  POINT dragStart_{-1, -1};
+  std::unique_ptr<fw::Window> takenControl_;
 };
 
 class CLUToolBar : public CCToolBar {

@@ -107,6 +107,12 @@ ControlRecord RecordOf(fw::Window* control) {
 }  // namespace
 
 bool CCToolBar::SaveState(const std::string& file) {
+  // A bar without buttons keeps no layout: its default comes back.
+  if (ButtonCount() == 0) {
+    DeleteFileA(file.c_str());
+    DeleteFileA(ImageFileOf(file).c_str());
+    return true;
+  }
   ToolbarStateRecord state;
   char caption[256] = {};
   GetWindowTextA(hwnd_, caption, sizeof caption);
@@ -185,6 +191,13 @@ bool CCToolBar::LoadState(const std::string& file) {
   if (!damaged && ReadWholeFile(ImageFileOf(file), imageBytes) &&
       DecodeStripBitmap(imageBytes.data(), imageBytes.size(), strip)) {
     count = StripImageCount(strip, state.imageWidth, state.imageHeight);
+  }
+  // A layout of no buttons is the default bar, not a fault.
+  if (!damaged && state.buttons.empty()) {
+    RemoveAllButtons();
+    ResetButtons();
+    UpdateLayout();
+    return true;
   }
   damaged = damaged || count < 0 || !ImagesFitStrip(state, count) || state.buttonWidth == 0 || state.buttonHeight == 0;
   if (!damaged) {
