@@ -155,6 +155,40 @@ TEST(ModifySelectionFilters, SmoothMatchesTheSquareOnBothSidesOfTheSixteenBitWin
   }
 }
 
+// The rank filter follows its answer along a row and searches only where
+// the answer moves: on long rows whose windows pass from noise to binary
+// runs (decided by the zeros and 255s alone), to islands of partial values
+// after long gaps, to slow ramps where the answer holds for many pixels,
+// every pixel still matches the square.
+TEST(ModifySelectionFilters, SmoothMatchesTheSquareAlongLongRowsOfMixedContent) {
+  std::mt19937 rng(23);
+  std::uniform_int_distribution<int> byte(0, 255), rare(0, 40);
+  Image im{180, 21, std::vector<std::uint8_t>(180 * 21)};
+  for (int y = 0; y < im.h; ++y) {
+    for (int x = 0; x < im.w; ++x) {
+      int v = 0;
+      if (x < 50) {
+        v = byte(rng);                                     // noise
+      } else if (x < 120) {
+        v = rare(rng) == 0 ? byte(rng) : ((x / 9 + y / 6) % 2) * 255;  // binary, rare islands
+      } else {
+        v = std::clamp((x - 120) * 4 + y + (byte(rng) & 3), 0, 255);  // a ramp
+      }
+      im.px[static_cast<std::size_t>(y) * im.w + x] = static_cast<std::uint8_t>(v);
+    }
+  }
+  for (const int r : {2, 4, 9, 17}) {
+    WAPtr wa = ToBuffer(im);
+    ASSERT_EQ(FilterMaskRows(wa.get(), r, &SmoothMaskRow, nullptr, 0, nullptr), 1);
+    const Image out = FromBuffer(wa.get());
+    for (int y = 0; y < im.h; ++y) {
+      for (int x = 0; x < im.w; ++x) {
+        ASSERT_EQ(out.At(x, y), Reference(im, x, y, r, Ref::kRank)) << "r " << r << " at " << x << "," << y;
+      }
+    }
+  }
+}
+
 TEST(ModifySelectionFilters, BandIsGrowMinusClearForEveryRadiusPair) {
   for (const Image& im : TestImages()) {
     for (auto [r1, r2] :
