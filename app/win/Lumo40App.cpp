@@ -175,6 +175,10 @@ bool CLumo40App::InitInstance() {
   SetMemoryLimit();
   // The file is read while the rest of the program starts.
   if (info.shellCommand == fw::ShellCommand::kFileOpen) StartStackPreload(FullPathOf(info.fileName));
+  // The toolbars speak through the error box's caption.
+  SetToolBarMessageBoxProc([this](const std::string& text, UINT type) {
+    return MessageBoxA(GetActiveTopLevelWnd(), text.c_str(), LoadResString(IDS_ERROR_CAPTION).c_str(), type);
+  });
   if (!CreateMainFrame()) return false;
   if (!HostStage()) return false;
   BuildToolMenus();
@@ -183,6 +187,8 @@ bool CLumo40App::InitInstance() {
   LUInitGlobalSelection(Site());
   LUPreview_Init(Site());
   RegisterClipboardFormats();  // the clipboard options came with the other settings
+  // The bars that wait for the registered tools, then the bars' places.
+  MainFrameWnd()->RestoreBars();
   StartTablet();
 
   // The main window comes up first: a file named on the command line that

@@ -67,6 +67,8 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   int closeMode = 0;
 
   const std::string& SettingsPath() const { return settingsPath_; }
+  // The toolbar layout files "<program>1.tbs" ... "<program>8.tbs" (0-7).
+  const std::string& ToolbarStateFile(int index) const { return toolbarStateFiles_[index]; }
   const LU_SITE* Site() const { return &site_.site; }
   bool HasAnimationTimer() const { return timerRunning_; }
   bool HostHooksInstalled() const { return hooksInstalled_; }

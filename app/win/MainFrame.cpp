@@ -122,7 +122,13 @@ FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnC
                fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_ERASER),
                fw::CommandEntry<&CMainFrame::OnViewMacrosWindow>(ID_VIEW_MACROS_WINDOW),
                fw::UpdateEntry<&CMainFrame::OnUpdateViewMacrosWindow>(ID_VIEW_MACROS_WINDOW),
-               fw::WindowMessageEntry<&CMainFrame::OnToolExecuted>(kLUMsgToolExecuted))
+               fw::WindowMessageEntry<&CMainFrame::OnToolExecuted>(kLUMsgToolExecuted),
+               fw::CommandEntry<&CMainFrame::OnViewPaintBar>(ID_VIEW_PAINT_BAR),
+               fw::UpdateEntry<&CMainFrame::OnUpdateViewPaintBar>(ID_VIEW_PAINT_BAR),
+               fw::CommandEntry<&CMainFrame::OnViewSelectionBar>(ID_VIEW_SELECTION_BAR),
+               fw::UpdateEntry<&CMainFrame::OnUpdateViewSelectionBar>(ID_VIEW_SELECTION_BAR),
+               fw::CommandEntry<&CMainFrame::OnLargeButtons>(ID_OPTIONS_LARGE_BUTTONS),
+               fw::UpdateEntry<&CMainFrame::OnUpdateLargeButtons>(ID_OPTIONS_LARGE_BUTTONS))
 
 CMainFrame::CMainFrame() { className = kMainFrameClass; }
 
@@ -160,6 +166,7 @@ LRESULT CMainFrame::OnCreate(WPARAM wParam, LPARAM lParam) {
       !statusBar_.SetIndicators({0, ID_INDICATOR_COORDINATES, ID_INDICATOR_IMAGE})) {
     return -1;
   }
+  if (!CreateBars()) return -1;
   // A hidden frame gets no WM_SIZE before it shows: a file opened at start
   // measures the MDI area at the frame's size, not at the client's first.
   RecalcLayout();
@@ -737,6 +744,8 @@ void CMainFrame::OnClose() {
     return;
   }
   if (!SaveAndCloseAllDocuments(false)) return;  // a document refused: the program goes on
+  // The bars' places, under the settings file's full path.
+  SaveBarState(TheLumoApp()->SettingsPath());
   SaveTwainSettings();
   DestroyFrame();
 }
@@ -749,6 +758,7 @@ void CMainFrame::DestroyFrame() {
   // The tool panes close while their owner is still there, their previews
   // restored.
   LUDestroyPaneDialogs(TheLumoApp()->Site());
+  SaveBarLayouts();
   DestroyWindow();
 }
 
