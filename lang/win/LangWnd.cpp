@@ -13,6 +13,7 @@
 #include "lang/MacroText.h"
 #include "lang/SequenceScript.h"
 #include "lang/win/LangHelpDialogs.h"
+#include "lang/win/PrintScript.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
 
@@ -264,6 +265,9 @@ void CLangWnd::OnCommandId(std::uint32_t id) {
       }
       return;
     }
+    case ID_MACRO_PRINT:
+      if (GetWindowTextLengthA(edit_) != 0) PrintScript(hwnd_, edit_);
+      return;
     case ID_MACRO_EXIT:
       DestroyWindow();
       return;
@@ -289,6 +293,12 @@ void CLangWnd::OnCommandId(std::uint32_t id) {
     case ID_MACRO_RUN:
       if (GetWindowTextLengthA(edit_) != 0) RunScript();
       return;
+    case ID_MACRO_HELP: {
+      HWND active = GetActiveWindow();
+      HWND owner = active != nullptr ? GetAncestor(active, GA_ROOT) : hwnd_;
+      if (fw::TheApp() != nullptr) fw::TheApp()->ShowHelp(owner, HELP_CONTEXT, IDH_MACRO_WINDOW);
+      return;
+    }
     default: return;
   }
 }
@@ -330,6 +340,7 @@ void CLangWnd::UpdateMenu(HMENU menu) {
   };
   enable(ID_MACRO_SAVE, SendMessageA(edit_, EM_GETMODIFY, 0, 0) != 0);
   enable(ID_MACRO_SAVE_AS, hasText);
+  enable(ID_MACRO_PRINT, hasText);
   enable(ID_MACRO_UNDO, SendMessageA(edit_, EM_CANUNDO, 0, 0) != 0);
   enable(ID_MACRO_CUT, selection);
   enable(ID_MACRO_COPY, selection);

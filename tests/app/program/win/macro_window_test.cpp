@@ -27,6 +27,8 @@
 #include "lang/Lexer.h"
 #include "lang/MacroText.h"
 #include "lang/Script.h"
+#include "lang/ScriptPrinting.h"
+#include "lang/win/PrintScript.h"
 #include "lang/win/LangWnd.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
@@ -34,6 +36,7 @@
 #include "tests/support/unique_temp_folder.h"
 #include "tests/support/win/dialog_script.h"
 #include "tests/support/win/host_command.h"
+#include "tests/support/win/test_printer.h"
 
 namespace lumora {
 namespace {
@@ -68,6 +71,23 @@ std::vector<std::string> StackState(CLumo40Doc* doc) {
 
 int flashes = 0;
 int beeps = 0;
+
+// The program with its help engine watched: the topics asked for, and over
+// which window.
+class HelpWatchingApp : public CLumo40App {
+ public:
+  bool ShowHelp(HWND owner, UINT command, std::uintptr_t data, const std::string& file) override {
+    helps.push_back({owner, command, data, file});
+    return true;
+  }
+  struct Help {
+    HWND owner;
+    UINT command;
+    std::uintptr_t data;
+    std::string file;
+  };
+  std::vector<Help> helps;
+};
 
 class MacroWindow : public ::testing::Test {
  public:
@@ -131,7 +151,7 @@ class MacroWindow : public ::testing::Test {
   }
   void SetScript(lang::CLangWnd& w, const std::string& text) { SetWindowTextA(w.EditControl(), text.c_str()); }
 
-  CLumo40App app_;
+  HelpWatchingApp app_;
   CLumo40Doc* doc_ = nullptr;
   std::string ini_;
 };
@@ -557,6 +577,126 @@ TEST_F(MacroWindow, TheEffectsGeneratorAppendsOrRendersTheSequence) {
   EXPECT_EQ(width, doc_->Image().GetLayers()->GetWidth());
   EXPECT_EQ(height, doc_->Image().GetLayers()->GetHeight());
   std::filesystem::remove_all(folder);
+}
+
+// Cancels the print job as soon as its progress box exists: the hook posts
+// the box a command, which the job's message pump delivers.
+HHOOK cancelHook = nullptr;
+int cancelPosted = 0;
+LRESULT CALLBACK CancelPrinting(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_CREATEWND) {
+    const CREATESTRUCTA* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
+    if (create->lpszName != nullptr && !IS_INTRESOURCE(create->lpszName) && std::string(create->lpszName) == "Print") {
+      PostMessageA(reinterpret_cast<HWND>(wParam), WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), 0);
+      ++cancelPosted;
+    }
+  }
+  return CallNextHookEx(cancelHook, code, wParam, lParam);
+}
+
+// File/Print on a PostScript printer whose port is a file: Ghostscript
+// finds every line of a 150-line script in order on the pages the line
+// height gives; a cancelled job leaves the next one whole.
+TEST_F(MacroWindow, PrintsEveryLineInOrderAndACancelledJobDoesNotStopTheNext) {
+  const std::filesystem::path folder = lumora::testing::MakeUniqueTempFolder("lumora-print-");
+  // The system's "device" setting holds 80 characters: a short port.
+  const std::string job = "Z:\\tmp\\" + folder.filename().string() + ".ps";
+  lumora::testing::TestPrinter printer(folder.string(), job);
+  ASSERT_TRUE(printer.Ready()) << GetLastError();
+  lang::CLangWnd* w = OpenWindow();
+  ASSERT_NE(w, nullptr);
+  std::string script;
+  for (int i = 1; i <= 150; ++i) {
+    char line[64];
+    std::snprintf(line, sizeof line, "%sLine%03d SetActiveLayer(%d);", i == 1 ? "" : "\r\n", i, i % 7);
+    script += line;
+  }
+  SetScript(*w, script);
+  HDC dc = lang::CreateDefaultPrinterDC();
+  ASSERT_NE(dc, nullptr) << printer.Device();
+  SIZE cc{};
+  GetTextExtentPoint32A(dc, "CC", 2, &cc);
+  const std::size_t pages = lang::PageStarts(150, cc.cy, GetDeviceCaps(dc, VERTRES)).size();
+  DeleteDC(dc);
+  ASSERT_GT(pages, 1u) << "the script runs over a page";
+
+  const auto printed = [&]() -> std::string {
+    const std::string text = (folder / "job.txt").string();
+    const int code = lumora::testing::RunHostShell(
+        folder.string(), "gs -q -dNOPAUSE -dBATCH -dSAFER -sDEVICE=txtwrite -sOutputFile='" +
+                             lumora::testing::UnixPath(text) + "' '" + lumora::testing::UnixPath(job) + "'");
+    EXPECT_EQ(code, 0);
+    std::ifstream in(text);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  };
+  const auto pageCount = [&] {
+    std::ifstream in(job, std::ios::binary);
+    const std::string ps((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::size_t count = 0;
+    for (std::size_t at = ps.find("%%Page:"); at != std::string::npos; at = ps.find("%%Page:", at + 1)) ++count;
+    return count;
+  };
+
+  // Cancelled at once: the job stops, and nothing of its end is printed.
+  cancelHook = SetWindowsHookExA(WH_CBT, CancelPrinting, nullptr, GetCurrentThreadId());
+  ASSERT_NE(cancelHook, nullptr);
+  SendMessageA(w->Handle(), WM_COMMAND, ID_MACRO_PRINT, 0);
+  UnhookWindowsHookEx(cancelHook);
+  EXPECT_EQ(cancelPosted, 1);
+  EXPECT_TRUE(IsWindowEnabled(FrameHandle())) << "the main window is enabled again";
+  if (std::filesystem::exists(job)) {
+    EXPECT_EQ(printed().find("Line150"), std::string::npos);
+    std::filesystem::remove(job);
+  }
+
+  SendMessageA(w->Handle(), WM_COMMAND, ID_MACRO_PRINT, 0);
+  EXPECT_TRUE(IsWindowEnabled(FrameHandle()));
+  ASSERT_TRUE(std::filesystem::exists(job));
+  EXPECT_EQ(pageCount(), pages);
+  const std::string text = printed();
+  std::size_t at = 0;
+  for (int i = 1; i <= 150; ++i) {
+    char line[16];
+    std::snprintf(line, sizeof line, "Line%03d", i);
+    const std::size_t found = text.find(line, at);
+    ASSERT_NE(found, std::string::npos) << line << " after " << at << " in\n" << text.substr(0, 2000);
+    at = found + 1;
+  }
+  std::filesystem::remove(job);
+  std::filesystem::remove_all(folder);
+}
+
+// Every item of the window's menu has its handler: Help! asks the program's
+// help for the window's topic over the active top-level window; Print is
+// greyed while there is no text.
+TEST_F(MacroWindow, HelpShowsTheWindowsTopicAndPrintWaitsForText) {
+  lang::CLangWnd* w = OpenWindow();
+  ASSERT_NE(w, nullptr);
+  HMENU bar = GetMenu(w->Handle());
+  ASSERT_NE(bar, nullptr);
+  std::vector<std::string> items;
+  for (int i = 0; i < GetMenuItemCount(bar); ++i) {
+    char text[64] = {};
+    GetMenuStringA(bar, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+    items.push_back(text);
+  }
+  EXPECT_EQ(items, (std::vector<std::string>{"&File", "&Edit", "&Macros", "&Help!"}));
+  SetActiveWindow(w->Handle());
+  SendMessageA(w->Handle(), WM_COMMAND, ID_MACRO_HELP, 0);
+  ASSERT_EQ(app_.helps.size(), 1u);
+  EXPECT_EQ(app_.helps[0].command, static_cast<UINT>(HELP_CONTEXT));
+  EXPECT_EQ(app_.helps[0].data, 164137u);
+  EXPECT_EQ(app_.helps[0].owner, GetAncestor(GetActiveWindow(), GA_ROOT));
+  EXPECT_EQ(app_.helps[0].file, "") << "the program's help file";
+
+  HMENU file = GetSubMenu(bar, 0);
+  SendMessageA(w->Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
+  EXPECT_NE(GetMenuState(file, ID_MACRO_PRINT, MF_BYCOMMAND) & MF_GRAYED, 0u);
+  SetScript(*w, "DeleteLayer();");
+  SendMessageA(w->Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
+  EXPECT_EQ(GetMenuState(file, ID_MACRO_PRINT, MF_BYCOMMAND) & MF_GRAYED, 0u);
+  HMENU edit = GetSubMenu(bar, 1);
+  EXPECT_NE(GetMenuState(edit, ID_MACRO_EFFECTS, MF_BYCOMMAND), static_cast<UINT>(-1));
 }
 
 TEST_F(MacroWindow, TheWindowsArchiveCarriesItsStateToTheNextWindow) {
