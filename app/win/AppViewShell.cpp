@@ -94,6 +94,26 @@ class AppViewShell : public ViewShell {
     if (CMainFrame* main = app_.MainFrameWnd()) main->PaintAttributes().PaintBrushOverlay(view, dc);
   }
 
+  std::uint32_t EnableForTransform(bool enable, std::uint32_t previous) override {
+    CMainFrame* main = app_.MainFrameWnd();
+    if (main == nullptr) return 0;
+    main->EnableToolWindows(enable);
+    if (enable) {
+      if (previous != 0) SendMessageA(main->Handle(), WM_COMMAND, previous & 0xFFFF, 0);
+      return 0;
+    }
+    // The mode or tool in use, which the transform's end brings back.
+    std::uint32_t current = app_.currentToolCommand;
+    if (current == 0 && main->LayerMoving()) current = ID_LAYER_MOVING;
+    if (current == 0 && main->CurrentTool() != nullptr) current = main->CurrentTool()->CommandId();
+    LUSetActiveSelection(app_.Site(), "");
+    main->EnableMovingSelection(false);
+    main->SetCurrentTool(nullptr);
+    if (main->LayerMoving()) main->EndLayerMoving();
+    app_.currentToolCommand = 0;
+    return current;
+  }
+
   bool ToolKey(CLumo40View* view, char letter) override {
     CMainFrame* main = app_.MainFrameWnd();
     const std::uint32_t command = paint::ToolCommandForKey(letter);

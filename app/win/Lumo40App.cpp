@@ -184,6 +184,7 @@ bool CLumo40App::InitInstance() {
   LUInitGlobalSelection(Site());
   LUPreview_Init(Site());
   RegisterClipboardFormats();  // the clipboard options came with the other settings
+  StartTablet();
 
   // The main window comes up first: a file named on the command line that
   // cannot be read is then reported over it by its document, and the
@@ -544,6 +545,7 @@ int CLumo40App::ExitInstance() {
     PullViewSettings(settings);
     SaveSettings(settings, Settings());
   }
+  tablet.Stop();
   if (macroLanguageInstalled_) lang::RemoveMacroLanguage();
   macroLanguageInstalled_ = false;
   if (siteReady_) {

@@ -14,6 +14,7 @@
 #include "app/PromptStack.h"
 #include "app/Settings.h"
 #include "app/Site.h"
+#include "app/Tablet.h"
 #include "engine/pixels/ImagePlacement.h"
 #include "app/ToolMenus.h"
 #include "app/win/DdeServer.h"
@@ -131,6 +132,17 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   // Which colour the colour window working for the main window edits: the
   // foreground (also at start) or the background.
   bool colourWindowEditsFore = true;
+
+  // The pressure tablet (AppTablet.cpp), opened at start when [Tablet]
+  // enable is set and a Wintab driver with a tablet is there.
+  Tablet tablet;
+  void StartTablet();
+  // The brushes' and the site's reading: opacity 0..255 and the width
+  // fraction (255 at 1 / 1 without a tablet).
+  int ReadTablet(int* numerator, int* denominator);
+  // The main window's Wintab cursor-change message: the eraser end chooses
+  // the eraser, turning back the tool before.
+  void HandleTabletCursor(WPARAM serial, LPARAM context);
   void SyncColorsToActiveImage(bool notify);
   // The palette index (grey level for grey images) and, when asked, the
   // colour as the image shows it.

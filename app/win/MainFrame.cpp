@@ -98,6 +98,9 @@ FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnC
                fw::CommandEntry<&CMainFrame::OnUpdateColours>(ID_UPDATE_COLOURS),
                fw::WindowMessageEntry<&CMainFrame::OnColourWindowColour>(kColourWindowSet),
                fw::WindowMessageEntry<&CMainFrame::OnColourWindowColour>(kColourWindowChanged),
+               fw::WindowMessageEntry<&CMainFrame::OnTabletProximity>(kMsgTabletProximity),
+               fw::WindowMessageEntry<&CMainFrame::OnTabletInfoChange>(kMsgTabletInfoChange),
+               fw::WindowMessageEntry<&CMainFrame::OnTabletCursorChange>(kMsgTabletCursorChange),
                fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_AIRBRUSH, ID_TOOL_AIRBRUSH),
                fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_AIRBRUSH),
                fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_PAINTBRUSH, ID_TOOL_PAINTBRUSH),
@@ -220,13 +223,17 @@ LRESULT CMainFrame::OnSize(WPARAM wParam, LPARAM lParam) {
     SaveFramePlacement();
   }
   LayoutStatusPanes();
+  if (wParam != SIZE_MINIMIZED) TheLumoApp()->tablet.TabletEnable(true);
   return r;
 }
 
 LRESULT CMainFrame::OnActivate(WPARAM wParam, LPARAM lParam) {
   LRESULT r = DefaultProc(WM_ACTIVATE, wParam, lParam);
 
-  if (LOWORD(wParam) == WA_ACTIVE || LOWORD(wParam) == WA_CLICKACTIVE) SendMessageA(Handle(), kMsgPaneActivated, 1, 0);
+  if (LOWORD(wParam) == WA_ACTIVE || LOWORD(wParam) == WA_CLICKACTIVE) {
+    SendMessageA(Handle(), kMsgPaneActivated, 1, 0);
+    TheLumoApp()->tablet.TabletOverlap(true);
+  }
   if (LOWORD(wParam) != WA_INACTIVE) PostMessageA(Handle(), kMsgRaiseLayerPalette, 0, 0);
   return r;
 }
@@ -362,6 +369,15 @@ void CMainFrame::EnableMovingSelection(bool on) {
 }
 
 void CMainFrame::OnMoveSelection() { EnableMovingSelection(true); }
+
+void CMainFrame::EnableToolWindows(bool enable) {
+  for (HWND window : {layerPalette_.Handle(), navigator_.Handle(), paintAttributes_.Handle()}) {
+    if (window != nullptr && IsWindow(window)) EnableWindow(window, enable ? TRUE : FALSE);
+  }
+  if (lang::CLangWnd* macros = MacroWindow(); macros != nullptr && IsWindow(macros->Handle())) {
+    EnableWindow(macros->Handle(), enable ? TRUE : FALSE);
+  }
+}
 
 void CMainFrame::OnUpdateMoveSelection(fw::CmdUI& ui) {
   ui.SetCheck(LUGetMovingSelectionFlag(TheLumoApp()->Site()) != 0 ? 1 : 0);

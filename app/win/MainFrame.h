@@ -72,6 +72,9 @@ class CMainFrame : public fw::MdiFrame {
   // Layer Moving: the active view's move and guide hook is on.
   bool LayerMoving() const { return layerMoving_; }
   void EndLayerMoving();
+  // The layer palette, navigator, paint attributes and macros windows on or
+  // off (off while a transform runs).
+  void EnableToolWindows(bool enable);
   // Move selection (40031): a drag inside the selection moves it.
   void EnableMovingSelection(bool on);
   void OnMoveSelection();
@@ -111,6 +114,10 @@ class CMainFrame : public fw::MdiFrame {
   // A colour from the colour window working for the main window (1464,
   // 1468): the colour it edits (foreground or background) takes it.
   LRESULT OnColourWindowColour(WPARAM, LPARAM);
+  // The tablet's messages: proximity, information changed, cursor changed.
+  LRESULT OnTabletProximity(WPARAM, LPARAM);
+  LRESULT OnTabletInfoChange(WPARAM, LPARAM);
+  LRESULT OnTabletCursorChange(WPARAM, LPARAM);
   void OnUpdatePaintAttributesCommand(fw::CmdUI& ui);
   // View/Macros Window: opens the macro window, or destroys the open one.
   void OnViewMacrosWindow();

@@ -1,5 +1,6 @@
-// The main frame's colour commands: the swatches, the colour controls on
-// the bars, and the colours the colour window chooses for the main window.
+// The main frame's colour commands (the swatches, the colour controls on
+// the bars, the colours the colour window chooses for the main window) and
+// the tablet's messages.
 #include <windows.h>
 
 #include "app/win/Lumo40App.h"
@@ -69,6 +70,21 @@ LRESULT CMainFrame::OnColourWindowColour(WPARAM, LPARAM lParam) {
     app->SetBackColor(colour, true);
   }
   return 1;
+}
+
+LRESULT CMainFrame::OnTabletProximity(WPARAM wParam, LPARAM lParam) {
+  TheLumoApp()->tablet.OnProximity(reinterpret_cast<void*>(wParam), LOWORD(lParam) != 0);
+  return 0;
+}
+
+LRESULT CMainFrame::OnTabletInfoChange(WPARAM, LPARAM) {
+  TheLumoApp()->tablet.OnInfoChanged();
+  return 1;
+}
+
+LRESULT CMainFrame::OnTabletCursorChange(WPARAM wParam, LPARAM lParam) {
+  TheLumoApp()->HandleTabletCursor(wParam, lParam);
+  return 0;
 }
 
 }  // namespace lumora

@@ -50,6 +50,14 @@ void InstallPaintServices(CLumo40App& app, CPaintAttributes& window) {
   };
   s.mainWindow = [&app]() -> HWND { return app.MainFrameWnd() != nullptr ? app.MainFrameWnd()->Handle() : nullptr; };
   window.prompt = PaintPrompt{&SetBrushPrompt, &app};
+  s.tablet = [&app]() {
+    paint::TabletReading reading;
+    int numerator = 1, denominator = 1;
+    reading.pressure = app.ReadTablet(&numerator, &denominator);
+    reading.numerator = static_cast<std::uint32_t>(numerator);
+    reading.denominator = static_cast<std::uint32_t>(denominator);
+    return reading;
+  };
   CScreenPicker::setColour = [&app](bool foreground, COLORREF colour) {
     (foreground ? app.settings.foreColor : app.settings.backColor) = colour;
   };

@@ -3,6 +3,7 @@
 
 #include "dialogs/DuplicateImageForm.h"
 #include "dialogs/ImageInfoForm.h"
+#include "dialogs/win/ApplyImageDlg.h"
 #include "dialogs/win/CanvasDlg.h"
 #include "dialogs/win/EdgeDlg.h"
 #include "dialogs/win/FrameDlg.h"
@@ -231,6 +232,13 @@ void InstallImageDialogs() {
     q.name = dialog.newName;
     q.merged = dialog.merged != 0;
     return true;
+  };
+  dialogs.applyImage = [](ApplyImageQuestion& q) {
+    CApplyImage dialog;
+    dialog.session = q.session;
+    dialog.targetTitle = q.targetTitle;
+    dialog.documents = q.documents;
+    return dialog.DoModal() == IDOK;
   };
   dialogs.history = [](HistoryQuestion& q) {
     CHistoryDlg dialog;

@@ -20,6 +20,7 @@
 #include "view/Guides.h"
 #include "view/Rulers.h"
 #include "view/win/ImageViewWnd.h"
+#include "view/win/ViewTransform.h"
 
 namespace lumora {
 
@@ -381,6 +382,7 @@ void CLumo40View::UpdateScrollSizes() {
 }
 
 void CLumo40View::OnScrollPositionChanged() {
+  TransformScrolled();
   ApplyZoom();
   OnVisibleAreaChanged();
   UpdateRulers();

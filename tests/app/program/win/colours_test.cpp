@@ -404,5 +404,34 @@ TEST_F(Colours, NewImageTakesItsColourFromTheColourWindowAndFromPickUp) {
   EXPECT_TRUE(app_.Docs().AllDocuments().empty());
 }
 
+// [Tablet] enable with no tablet driver answering (Wine's own has no
+// tablet here): start-up goes on without a word, the tablet is absent, and
+// the brushes and the site get full pressure at full width.
+TEST(ColoursTablet, EnabledWithoutATabletStartsQuietlyAndAnswersFullPressure) {
+  const std::string ini = SettingsFileOfThisProgram();
+  DeleteFileA(ini.c_str());
+  WritePrivateProfileStringA("Tablet", "enable", "1", ini.c_str());
+  CLumo40App app;
+  ASSERT_TRUE(app.InitInstance());
+  EXPECT_EQ(app.settings.tabletEnable, 1);
+  EXPECT_FALSE(app.tablet.Present());
+  int numerator = 0, denominator = 0;
+  EXPECT_EQ(app.ReadTablet(&numerator, &denominator), 255);
+  EXPECT_EQ(numerator, 1);
+  EXPECT_EQ(denominator, 1);
+  // The main window's tablet messages change nothing without a tablet.
+  HWND frame = app.MainFrame()->Handle();
+  SendMessageA(frame, kMsgTabletProximity, 0, 1);
+  SendMessageA(frame, kMsgTabletCursorChange, 1, 0);
+  EXPECT_EQ(app.ReadTablet(&numerator, &denominator), 255);
+  EXPECT_EQ(app.MainFrameWnd()->CurrentTool(), nullptr);
+  SendMessageA(frame, WM_CLOSE, 0, 0);
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  }
+  app.ExitInstance();
+  DeleteFileA(ini.c_str());
+}
+
 }  // namespace
 }  // namespace lumora

@@ -69,6 +69,20 @@ std::vector<std::string> StackState(CLumo40Doc* doc) {
   return state;
 }
 
+// The same with each layer's pixels as a hash: short enough to print.
+std::vector<std::string> StackDigest(CLumo40Doc* doc) {
+  std::vector<std::string> digest;
+  for (const std::string& layer : StackState(doc)) {
+    // The pixels follow the sixth bar (name, rect, mask, opacity, mode, group).
+    std::size_t bar = 0;
+    for (int i = 0; i < 6 && bar != std::string::npos; ++i) bar = layer.find('|', i == 0 ? 0 : bar + 1);
+    digest.push_back(bar == std::string::npos ? layer
+                                              : layer.substr(0, bar + 1) +
+                                                    std::to_string(std::hash<std::string>{}(layer.substr(bar + 1))));
+  }
+  return digest;
+}
+
 int flashes = 0;
 int beeps = 0;
 
@@ -231,6 +245,93 @@ TEST_F(MacroWindow, RecordsLayerCommandsAndF5ReplaysThemOnTheOriginal) {
   EXPECT_EQ(w->Text(), recorded);
   EXPECT_EQ(flashes, 0);
   EXPECT_EQ(beeps, 0);
+}
+
+// Each menu command the recorder's callers table lists, chosen with the
+// window open on layer 1 of ag-psd's three-layer file: the text holds
+// exactly its statements, and F5 on the reopened original (layer 0 active,
+// the same preparation) gives the same layers byte for byte.
+TEST_F(MacroWindow, EachRecordableMenuCommandAppendsExactlyItsStatementsAndReplays) {
+  const RECT area{16, 12, 32, 32};
+  const auto select = [area](CLumo40Doc* d) {
+    LURECT lu;
+    RectToLURect(&lu, &area);
+    Fragment* selection = CreateRectFrg(&lu, 0);
+    d->Image().SetSelection(selection, false);
+    DeleteFragment(selection);
+  };
+  const auto link = [](std::vector<int> others) {
+    return [others](CLumo40Doc* d) {
+      for (int other : others) d->Image().AddLayerLink(other);
+    };
+  };
+  const std::string selected = "FreeAllFrags();\r\nAddRect(16,12,32,32,14);\r\nSetActiveLayer(1);\r\n";
+  const std::string whole = "FreeAllFrags();\r\nSetActiveLayer(1);\r\n";
+  const struct Case {
+    std::uint32_t id;
+    std::function<void(CLumo40Doc*)> prepare;
+    std::string statements;
+    bool sameLayer = false;  // replayed with the recorded active layer
+  } cases[] = {
+      {ID_LAYER_DELETE, nullptr, "SetActiveLayer(1);\r\nDeleteLayer();"},
+      {ID_LAYER_GROUP, nullptr, "SetActiveLayer(1);\r\nGroupLayer();"},
+      {ID_LAYER_UNGROUP, [](CLumo40Doc* d) { d->Image().GroupWithPrevious(); }, "SetActiveLayer(1);\r\nUngroupLayer();"},
+      {ID_LAYER_BRING_TO_FRONT, [](CLumo40Doc* d) { d->Image().SetActiveLayerByIndex(0, true, false); },
+       "SetActiveLayer(0);\r\nBringLayerToFront();"},
+      {ID_LAYER_BRING_FORWARD, nullptr, "SetActiveLayer(1);\r\nBringLayerForward();"},
+      {ID_LAYER_SEND_TO_BACK, nullptr, "SetActiveLayer(1);\r\nSendLayerToBack();"},
+      {ID_LAYER_SEND_BACKWARD, nullptr, "SetActiveLayer(1);\r\nSendLayerBackward();"},
+      {ID_LAYER_MERGE_LINKED, link({2}), "SetActiveLayer(1);\r\nMergeLayer();"},
+      // No layer goes with it: the merged layer keeps the name of the layer
+      // active when it runs, so the replay runs with the same one active.
+      {ID_LAYER_MERGE_VISIBLE, nullptr, "MergeVisibleLayers();", true},
+      {ID_LAYER_FLATTEN, nullptr, "FlattenImage();"},
+      {ID_LAYER_ALIGN_TOP, link({2}), "SetActiveLayer(1);\r\nAlignLayer(0);"},
+      {ID_LAYER_ALIGN_TOP + 5, link({2}), "SetActiveLayer(1);\r\nAlignLayer(5);"},
+      {ID_LAYER_DISTRIBUTE_TOP, link({0, 2}), "SetActiveLayer(1);\r\nDistributeLayer(0);"},
+      {ID_LAYER_DISTRIBUTE_TOP + 4, link({0, 2}), "SetActiveLayer(1);\r\nDistributeLayer(4);"},
+      {ID_LAYER_VIA_COPY, select, selected + "CopyToNewLayer(0);"},
+      {ID_LAYER_VIA_CUT, select, selected + "CopyToNewLayer(1);"},
+      {ID_LAYER_FLIP_HORIZONTAL, nullptr, whole + "Flip(1,0);"},
+      {ID_LAYER_FLIP_VERTICAL, select, selected + "Flip(0,1);"},
+      {ID_LAYER_ROTATE_180, nullptr, whole + "RotateLayer(-18000);"},
+      {ID_LAYER_ROTATE_90_CCW, select, selected + "RotateLayer(-9000);"},
+      {ID_LAYER_ROTATE_90_CW, nullptr, whole + "RotateLayer(9000);"},
+      {ID_EDIT_CLEAR, select, selected + "ClearSelection(0,0);"},
+      {ID_IMAGE_ROTATE_90CW, nullptr, "Rotate(9000);"},
+      {ID_IMAGE_ROTATE_90CCW, nullptr, "Rotate(-9000);"},
+      {ID_IMAGE_ROTATE_180, nullptr, "Rotate(-18000);"},
+      {ID_IMAGE_FLIP_HORIZONTAL, nullptr, "FlipImage(1,0);"},
+      {ID_IMAGE_FLIP_VERTICAL, nullptr, "FlipImage(0,1);"},
+      {ID_IMAGE_CROP_SELECTION, select, "Crop(16,12,16,20,0);"},
+  };
+  Open();
+  lang::CLangWnd* w = OpenWindow();
+  ASSERT_NE(w, nullptr);
+  Close();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.statements);
+    Open();
+    doc_->Image().SetActiveLayerByIndex(1, true, false);
+    if (c.prepare) c.prepare(doc_);
+    const std::vector<std::string> before = StackDigest(doc_);
+    SetScript(*w, "");
+    Choose(c.id);
+    EXPECT_EQ(w->Text(), c.statements) << "command " << c.id;
+    const std::vector<std::string> byHand = StackDigest(doc_);
+    EXPECT_NE(byHand, before) << "command " << c.id << " changed nothing";
+    Close();
+    Open();
+    doc_->Image().SetActiveLayerByIndex(1, true, false);
+    if (c.prepare) c.prepare(doc_);
+    doc_->Image().FreeSelection(false);
+    if (!c.sameLayer) doc_->Image().SetActiveLayerByIndex(0, true, false);
+    Key(*w, VK_F5);
+    Settle(app_, doc_);
+    EXPECT_EQ(StackDigest(doc_), byHand) << "command " << c.id;
+    EXPECT_EQ(w->Text(), c.statements) << "nothing recorded while it ran";
+    Close();
+  }
 }
 
 // The Tools menu's command of a registered tool (0: none).
