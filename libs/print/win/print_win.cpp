@@ -11,6 +11,7 @@
 
 #include "hostapi/print.h"
 #include "libs/print/layout.h"
+#include "platform/trace.h"
 #include "platform/win/dialog_template.h"
 
 namespace {
@@ -19,7 +20,7 @@ using lumora::platform::TemplateWriter;
 namespace lp = lumora::print;
 
 // At most this much of the image is held at once while it is sent.
-constexpr std::size_t kBandBudget = 4u << 20;
+constexpr std::size_t kBandBudget = 1u << 20;
 
 struct State {
   bool ready = false;
@@ -300,6 +301,8 @@ int Run(CAbstractWriteWA* image, const char* title, bool marks) {
     DeleteDC(dc);
     return 0;
   }
+  // The spool time is measured from here (bench/print-spool).
+  lumora::TraceMark("print dialogs closed");
   const lp::PageGeometry page = Geometry(dc);
   const int reserve = marks ? lp::MarksReserve(std::max(page.dpiX, page.dpiY)) : 0;
   const int caption = marks ? CaptionHeight(page.dpiY) : 0;
@@ -326,6 +329,7 @@ int Run(CAbstractWriteWA* image, const char* title, bool marks) {
   if (sent) sent = EndPage(dc) > 0 && !job.cancelled;
   if (sent) {
     EndDoc(dc);
+    lumora::TraceMark("print job sent");
   } else {
     AbortDoc(dc);
   }
