@@ -457,6 +457,9 @@
 #define ID_OPTIONS_PREF_PICKER 32941
 #define ID_OPTIONS_PREF_SELECTION 32943
 #define ID_OPTIONS_PREF_TABLET 33036
+// File/Print... and File/Print/Marks...
+#define ID_FILE_PRINT 57607
+#define ID_FILE_PRINT_MARKS 32915
 // Image dialogs: image size (254), canvas (364), duplicate image (360),
 // image information (251), intersection level (276), prompt (297) and the
 // image history (223).

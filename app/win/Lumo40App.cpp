@@ -36,6 +36,7 @@
 #include "framework/win/CommandLineWin32.h"
 #include "framework/win/DocView.h"
 #include "hostapi/draw.h"
+#include "hostapi/print.h"
 #include "hostapi/controls.h"
 #include "hostapi/imagebuf.h"
 #include "res/StringTable.h"
@@ -210,6 +211,7 @@ bool CLumo40App::InitInstance() {
   ProcessShellCommand(info);
   DiscardStackPreload();
   OfferStartWizard(frame->Handle(), Site(), Settings().GetInt("STARTWIZARD", "STARTWIZARD", 1));
+  printingReady_ = initPrinting() != 0;
   return true;
 }
 
@@ -566,6 +568,8 @@ int CLumo40App::ExitInstance() {
   if (hooksInstalled_) RemoveHostHooks(Site(), hookIds_);
   hooksInstalled_ = false;
   if (siteReady_) FreeHostSite(site_);
+  if (printingReady_) endPrinting();
+  printingReady_ = false;
   siteReady_ = false;
   if (oleReady_) {
     if (settings.emptyClipboardOnExit != 0) {

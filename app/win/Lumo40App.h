@@ -242,6 +242,7 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   bool macroLanguageInstalled_ = false;
   bool timerRunning_ = false;
   int timerPeriod_ = 0;
+  bool printingReady_ = false;
   bool oleReady_ = false;
   // The shell's opens by DDE; a "/dde" start waits hidden for its first.
   ShellDdeServer dde_;
