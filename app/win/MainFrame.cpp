@@ -149,7 +149,9 @@ BOOL CALLBACK FindFrameClass(HWND window, LPARAM found) {
 bool CMainFrame::PreCreateWindow(CREATESTRUCTA& cs) {
   bool found = false;
   EnumWindows(FindFrameClass, reinterpret_cast<LPARAM>(&found));
-  if (found) return false;  // one main window per desktop
+  // One main window per desktop, except for a program COM started: it
+  // serves its objects beside the user's.
+  if (found && !TheLumoApp()->startedForOle) return false;
   const AppSettings& s = TheLumoApp()->settings;
   if (s.frameMaximized == 0) {
     cs.x = s.frameX;
