@@ -7,6 +7,7 @@
 
 #include "files/PrepGifState.h"
 #include "hostapi/dither.h"
+#include "libs/dither/Quantise.h"
 #include "web_support.h"
 
 namespace lumora::testing {
@@ -207,6 +208,41 @@ TEST(WebReduction, OptimisedPaletteQualityOnAPhotoLikeImage) {
     for (int y = 0; y < 64; ++y)
       for (int x = block; x < block + 32; ++x) set += (bw.Result()->Row(y)[x >> 3] >> (7 - (x & 7))) & 1;
     EXPECT_NEAR(255.0 * set / (32 * 64), block + 15.5, 6.0) << block;
+  }
+}
+
+// The k-means passes start each colour's search at its centre of the pass
+// before; the palettes are the plain search's, byte for byte: on photos,
+// on noise, and on a lattice of colours whose centres lie at equal
+// distances from many colours (ties, which the plain search settles).
+TEST(WebReduction, OptimisedPaletteIsThePlainSearchsPalette) {
+  std::vector<WAPtr> images{PhotoLike(320, 240, 1), PhotoLike(200, 150, 7)};
+  WAPtr noise = WAPtr::Adopt(NewWA(kWAType24, 128, 96, nullptr));
+  std::uint32_t seed = 99;
+  for (int y = 0; y < 96; ++y)
+    for (int x = 0; x < 3 * 128; ++x) noise->Row(y)[x] = static_cast<std::uint8_t>((seed = seed * 1664525u + 1013904223u) >> 24);
+  images.push_back(noise);
+  WAPtr lattice = WAPtr::Adopt(NewWA(kWAType24, 64, 64, nullptr));
+  for (int y = 0; y < 64; ++y)
+    for (int x = 0; x < 64; ++x) {
+      lattice->Row(y)[3 * x] = static_cast<std::uint8_t>(32 * (x % 8) + 16);
+      lattice->Row(y)[3 * x + 1] = static_cast<std::uint8_t>(32 * (y % 8) + 16);
+      lattice->Row(y)[3 * x + 2] = static_cast<std::uint8_t>(32 * ((x / 8 + y / 8) % 8) + 16);
+    }
+  images.push_back(lattice);
+  using dither::Histogram;
+  for (std::size_t i = 0; i < images.size(); ++i) {
+    Histogram histogram;
+    for (int y = 0; y < images[i]->GetH(); ++y) histogram.AddRow(images[i]->Row(y), images[i]->GetW());
+    for (int wanted : {2, 16, 100, 256}) {
+      const std::vector<dither::Colour> guided = histogram.ChoosePalette(wanted);
+      const std::vector<dither::Colour> plain = histogram.ChoosePalette(wanted, Histogram::CentreSearch::kPlain);
+      ASSERT_EQ(guided.size(), plain.size()) << "image " << i << " wanted " << wanted;
+      for (std::size_t k = 0; k < plain.size(); ++k) {
+        EXPECT_TRUE(guided[k].b == plain[k].b && guided[k].g == plain[k].g && guided[k].r == plain[k].r)
+            << "image " << i << " wanted " << wanted << " entry " << k;
+      }
+    }
   }
 }
 
