@@ -394,9 +394,10 @@ class CLayersManager : public refCount {
   void RenderStrip(const RenderPass& pass, const RECT& strip, int from = 0, int stopAt = -1);
   void RenderRows(const RenderPass& pass, const RECT& rect, int from, int stopAt);
   struct BelowCache;
-  // The cell's kept state below the split over the piece, copied into the
-  // composite pair; when it was not kept yet, drawn over the piece and what
-  // the cell kept before, all of which it returns (else the piece).
+  // The cell's kept state below the split, copied into the composite pair
+  // over the piece; when the cell did not hold the piece yet, drawn over the
+  // whole cell first (the composite pair then holds it there). Returns the
+  // rectangle the pair holds that state over.
   RECT RestoreBelow(const RenderPass& pass, const RECT& piece);
   void DrawPending(const RenderPass& pass, CLayer* layer, CLayer* rider, const RECT& rect);
   void DrawClippingGroup(CLayer* base, const RECT& rect, int* position,

@@ -223,12 +223,19 @@ RECT CLayersManager::RestoreBelow(const RenderPass& pass, const RECT& piece) {
   const LONG left = piece.left / size * size, top = piece.top / size * size;
   BelowCache::Cell& cell = below_->cells[{left, top}];
   const std::size_t bytes = pass.image->GetType() == kWAType24 ? 3 : 1;
-  const bool kept = piece.left >= cell.kept.left && piece.right <= cell.kept.right && piece.top >= cell.kept.top &&
-                    piece.bottom <= cell.kept.bottom && !lumora::RectIsEmpty(cell.kept);
-  if (!kept) {
-    // Draw the part below over what is wanted and what was kept, and keep it.
-    RECT wanted = piece;
-    if (!lumora::RectIsEmpty(cell.kept)) lumora::RectUnion(&wanted, wanted, cell.kept);
+  const RECT& k = cell.kept;
+  const bool holds = !lumora::RectIsEmpty(k) && piece.left >= k.left && piece.right <= k.right && piece.top >= k.top &&
+                     piece.bottom <= k.bottom;
+  if (!holds) {
+    // The part below is drawn over the whole cell at once and kept: the
+    // moved rectangles reach a little further into the cell at every step.
+    RECT wanted{left, top, left + size, top + size};
+    if (!lumora::detail::ClipTo(&wanted, RECT{0, 0, width_, height_}) ||
+        !lumora::detail::ClipTo(&wanted, lumora::detail::Extent(pass.image, 0, 0)) ||
+        !lumora::detail::ClipTo(&wanted, lumora::detail::Extent(pass.coverage, 0, 0))) {
+      wanted = piece;
+    }
+    lumora::RectUnion(&wanted, wanted, piece);
     RenderRows(pass, wanted, 0, below_->split);
     if (cell.image.empty()) {
       cell.image.resize(static_cast<std::size_t>(size * size) * bytes);
