@@ -4,6 +4,8 @@
 #include <cstring>
 
 #include "engine/pixels/AppValues.h"
+#include "hostapi/selfrg.h"
+#include "hostapi/comdlg.h"
 
 namespace lumora {
 
@@ -41,7 +43,10 @@ BOOL InitHostSite(HostSite& site, SiteHost& host) {
     descriptor = LU_SITE_TABLE{SiteTableEntries(t), 1, kSiteEntryCounts[t], nullptr, &site};
     site.site.tables[t] = &descriptor;
   }
-  site.tables[kSiteComDlg].privateData = comDlgData;
+  site.tables[kSiteComDlg].privateData = comDlgData != nullptr ? comDlgData : AllocCDlgData();
+  // The selection library's data, once.
+  if (selFrgData == nullptr) selFrgData = SF_AllocSfrgData(&site.site);
+  if (selFrgData == nullptr) return 0;
   site.tables[kSiteSelFrg].privateData = selFrgData;
 
   if (!LUInitSitePrivateData(&site.site)) return 0;
@@ -54,7 +59,9 @@ void FreeHostSite(HostSite& site) {
   LUFreeSitePrivateData(&site.site);
   LUSetMessageSender(nullptr, nullptr);
   if (GetToolHostSite() == &site.site) SetToolHostSite(nullptr);
+  if (site.tables[kSiteSelFrg].privateData != nullptr) SF_FreeSfrgData(site.tables[kSiteSelFrg].privateData);
   site.tables[kSiteSelFrg].privateData = nullptr;
+  FreeCDlgData(static_cast<CDlgData*>(site.tables[kSiteComDlg].privateData));
   site.tables[kSiteComDlg].privateData = nullptr;
 }
 

@@ -155,6 +155,7 @@ void FreeHostSite(HostSite& site);
 
 // The entries of a table (for tests and the tool host's own calls).
 const LUSiteEntry* SiteTableEntries(int table);
+const LUSiteEntry* SiteSelFrgEntries();
 
 // The folder of a settings path (through its last backslash or slash) +
 // file name, or the name alone when the path has no separator.

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/Site.h"
+#include "hostapi/comdlg.h"
 
 namespace lumora {
 namespace {
@@ -389,6 +390,31 @@ const LUSiteEntry kAppTable[] = {
     E(SiteGetHelpFile),        E(SiteShowHelpTopic),     E(SiteGetMonitorGamma),   E(SiteResetTools),
     E(SiteGetContentsHelpFile)};
 
+// --- SiteComDlgTable ------------------------------------------------------
+// Each passes the common-dialog library's data first. The style dialogs, the
+// palette editor and the gadget dialog are not in this program: their
+// entries are empty, so the tool host refuses them.
+
+CDlgData* ComDlg(Desc d) { return static_cast<CDlgData*>(d->privateData); }
+
+int SiteOpenSelColorWindow(Desc d, void* frame, void* owner, std::uint32_t colour) {
+  return OpenSelColorWindow(ComDlg(d), frame, owner, colour);
+}
+int SiteIsSelColorWindowOpened(Desc d) { return IsSelColorWindowOpened(ComDlg(d)); }
+void* SiteShowSelColorWindow(Desc d, void* owner, std::uint32_t colour) {
+  return ShowSelColorWindow(ComDlg(d), owner, colour);
+}
+int SiteCloseSelColorWindow(Desc d) { return CloseSelColorWindow(ComDlg(d)); }
+std::int32_t SitePickUpColor(Desc d, void* window, int reserved1, int reserved2) {
+  return PickUpColor(ComDlg(d), window, reserved1, reserved2);
+}
+
+const LUSiteEntry kComDlgTable[] = {
+    E(SiteOpenSelColorWindow), E(SiteIsSelColorWindowOpened), E(SiteShowSelColorWindow), E(SiteCloseSelColorWindow),
+    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+    E(SitePickUpColor),
+    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
+
 const LUSiteEntry kPromptTable[] = {E(SitePromptAdd), E(SitePromptSetText), E(SitePromptClearText),
                                     E(SitePromptRemove), E(SitePromptRestoreSaved)};
 
@@ -422,6 +448,7 @@ const LUSiteEntry kMiscTable[] = {
     E(SiteGetForeColor),      E(SiteSetBackColor),         E(SiteSetForeColor),     E(SiteNotifyImageChanged)};
 
 static_assert(std::size(kAppTable) == kSiteEntryCounts[kSiteApp]);
+static_assert(std::size(kComDlgTable) == kSiteEntryCounts[kSiteComDlg]);
 static_assert(std::size(kPromptTable) == kSiteEntryCounts[kSitePrompt]);
 static_assert(std::size(kViewTable) == kSiteEntryCounts[kSiteView]);
 static_assert(std::size(kDocTable) == kSiteEntryCounts[kSiteDoc]);
@@ -434,13 +461,15 @@ static_assert(std::size(kMiscTable) == kSiteEntryCounts[kSiteMisc]);
 const LUSiteEntry* SiteTableEntries(int table) {
   switch (table) {
     case kSiteApp: return kAppTable;
+    case kSiteComDlg: return kComDlgTable;
     case kSitePrompt: return kPromptTable;
     case kSiteView: return kViewTable;
     case kSiteDoc: return kDocTable;
     case kSiteError: return kErrorTable;
     case kSiteAppData: return kAppDataTable;
     case kSiteMisc: return kMiscTable;
-    default: return nullptr;  // the common-dialog and selection tables come with their libraries
+    case kSiteSelFrg: return SiteSelFrgEntries();
+    default: return nullptr;
   }
 }
 

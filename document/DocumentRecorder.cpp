@@ -31,6 +31,8 @@ class SilentRecorder final : public DocumentRecorder {
   void FlattenImage() override {}
   void Flip(const Fragment*, std::int32_t, std::int32_t) override {}
   void RotateLayer(const Fragment*, double) override {}
+  void TransformLayer(std::int32_t, const Fragment*, std::int32_t, const POINT&, std::int32_t, const POINT&,
+                      std::int32_t, const POINT*, std::int32_t, double) override {}
   void EnableLayerMask(std::int32_t) override {}
   void AddLayerMask(std::int32_t) override {}
   void AddLayerMaskWithSelection(std::int32_t, const Fragment*) override {}

@@ -45,6 +45,13 @@ class DocumentRecorder {
   virtual void FlattenImage() = 0;
   virtual void Flip(const Fragment* fragment, std::int32_t horizontal, std::int32_t vertical) = 0;
   virtual void RotateLayer(const Fragment* fragment, double degrees) = 0;
+  // The layer at `layerIndex` (and the fragment's pixels of it) placed by
+  // `moveKind` (0 as the stages leave it, 1 at `move`, 2 moved by it),
+  // scaled to `size` when `scale`, skewed onto `corners` when `skew`,
+  // turned by `degrees` when `rotate`.
+  virtual void TransformLayer(std::int32_t layerIndex, const Fragment* fragment, std::int32_t moveKind,
+                              const POINT& move, std::int32_t scale, const POINT& size, std::int32_t skew,
+                              const POINT corners[4], std::int32_t rotate, double degrees) = 0;
   virtual void EnableLayerMask(std::int32_t enable) = 0;
   virtual void AddLayerMask(std::int32_t code) = 0;
   virtual void AddLayerMaskWithSelection(std::int32_t code, const Fragment* fragment) = 0;

@@ -25,6 +25,13 @@ constexpr IdRange kAllowedWhileTracking[] = {
 }  // namespace
 
 void SetTrackerRunning(bool running) { trackerRunning.store(running); }
+
+namespace {
+int (*transformQuery)() = nullptr;
+}  // namespace
+
+void SetTransformQuery(int (*query)()) { transformQuery = query; }
+int QueryRunningTransform() { return transformQuery != nullptr ? transformQuery() : 1; }
 bool IsTrackerRunning() { return trackerRunning.load(); }
 void SetCropToolAvailable(bool available) { cropToolAvailable.store(available); }
 bool IsCropToolAvailable() { return cropToolAvailable.load(); }

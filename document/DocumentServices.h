@@ -25,6 +25,10 @@ bool IsCommandAllowedWhileTracking(std::uint32_t id, bool trackerRunning);
 inline bool IsCommandAllowedWhileTracking(std::uint32_t id) {
   return IsCommandAllowedWhileTracking(id, IsTrackerRunning());
 }
+// A running interactive transform asks whether to apply it before its
+// document closes: 1 go on (no transform, or applied or dropped), 0 stop.
+void SetTransformQuery(int (*query)());
+int QueryRunningTransform();
 // What an update handler's enable value becomes: an enabled command is
 // greyed while a tracker runs unless it is allowed then.
 bool FilterCommandEnable(std::uint32_t id, bool enable, bool trackerRunning);

@@ -202,6 +202,7 @@ class ImageDocument : public DocumentLock, public CellRenderer, public LayerMove
   int ReplaceLayerStack(CLayersManager* stack);
   bool HasImage() const { return hasImage_; }
   CLayersManager* GetLayers() const { return stack_.get(); }
+  DocumentHost* Host() const { return host_; }
   const std::string& GetNewImageTitle() const { return newImageTitle_; }
   bool HasNewImageTitle() const { return !noTitle_; }
   void SetNewImageTitle(const char* title);

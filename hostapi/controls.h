@@ -11,6 +11,14 @@
 // The custom non-client dialog class of the library.
 inline constexpr char kVrCtlNcDialogClass[] = "VR_CNCDLGCLASS32";
 
+// The library's colour swatch control: a rectangle of one colour framed in
+// black. WM_USER sets its colour (lParam, 0x00BBGGRR) and repaints it;
+// WM_USER + 1 answers it. A click (press and release over it) tells the
+// parent WM_COMMAND (id, BN_CLICKED).
+inline constexpr char kVrCtlSwatchClass[] = "VR_CTLS32";
+inline constexpr std::uint32_t kVrCtlSetColour = 0x0400;
+inline constexpr std::uint32_t kVrCtlGetColour = 0x0401;
+
 // Entry 1: registers the library's classes in the module of `instance`;
 // non-zero on success.
 int VrCtlStartUp(void* instance);

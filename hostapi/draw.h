@@ -189,6 +189,21 @@ struct VR_DITHERCALLBACKS {
 int SelectColorDitherOptions(HWND owner, int imageType, const VR_CDOPTFV* current,
                              const VR_DITHERCALLBACKS* callbacks, void* context);
 
+// What the monitor gamma dialog calls: show three gamma values (x 100) at
+// once, and show help.
+struct VR_GAMMACALLBACKS {
+  void (*apply)(void* context, std::int32_t r, std::int32_t g, std::int32_t b);
+  void (*help)(void* context);
+};
+
+// The monitor gamma dialog, modal over `owner`: red, green and blue gamma
+// x 100, each 1 .. 1000, starting from `gamma`. Apply and OK apply the
+// typed values through the callbacks (a value outside 1 .. 1000 is refused
+// with a message, the focus back on it); OK also stores them in `gamma`;
+// Cancel applies the starting values again when Apply was used. IDOK or
+// IDCANCEL, 0 when it cannot be shown. (Windows only.)
+int SelectGamma(HWND owner, VR_GAMMAOPT* gamma, const VR_GAMMACALLBACKS* callbacks, void* context);
+
 // A draw context over `image` (one reference taken) at 1:1 with the
 // defaults of its type; null when `image` is null. The notifier may be null
 // and stays the caller's.

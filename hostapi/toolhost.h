@@ -170,6 +170,24 @@ int LUWriteProfileString(const void* site, const char* section, const char* key,
 int LUGetHelpPath(const void* site, char* buffer, int size);
 void* LUGetMainWnd(const void* site);
 
+// The frame a tool window opens over: the main window (the program shows
+// no in-place frame of its own).
+void* LUGetActiveOLEFrameWnd(const void* site);
+
+// ---------------------------------------------------------------------------
+// The shared colour window and the screen pick-up, through the site's
+// common-dialog table (its messages in hostapi/comdlg.h). Each refuses (0,
+// null or -1) when the site lacks the entry.
+
+// Opens (or shows) the window over `frame` for `owner` with a colour.
+int LUOpenSelColorWindow(const void* site, void* frame, void* owner, std::uint32_t colour);
+int LUIsSelColorWindowOpened(const void* site);
+// Binds the open window to `owner` with a colour: its handle, or null.
+void* LUShowSelColorWindow(const void* site, void* owner, std::uint32_t colour);
+int LUCloseSelColorWindow(const void* site);
+// A colour taken from the screen; -1 for none.
+std::int32_t LUPickUpColor(const void* site, void* window, int reserved1, int reserved2);
+
 // ---------------------------------------------------------------------------
 // The global selection: the active document's selection as the host keeps
 // it, the mode new shapes combine with it by, and the smooth edge of runs.
@@ -236,6 +254,11 @@ int LUGetActiveSelection(const void* site, char* name, int size);
 // The selection of an image window's document with a reference for the
 // caller, or null (the last two arguments are 0).
 Fragment* LUGetImageFrg(const void* site, void* window, int reserved1, int reserved2);
+// Moving the selection: while on, a drag that begins inside an image
+// view's selection moves it (snapped to the view's grid and guides) as the
+// undo step "Set Selection". 0 when the mode cannot be switched on.
+int LUEnableMovingSelection(const void* site, int on);
+int LUGetMovingSelectionFlag(const void* site);
 // Clears the active image window's selection as the undo step "Set
 // Selection"; 0 when there is no image window or nothing was selected.
 int LUDeleteGlobalSelection(const void* site);

@@ -159,6 +159,14 @@ void LangCommandSet::Collect(std::vector<LangCommand*>& out) {
                    [](LangCommand* a, LangCommand* b) { return a->GetName() < b->GetName(); });
 }
 
+void LangCommandSet::CollectToolCommands(std::vector<LangCommand*>& out) {
+  const std::size_t first = out.size();
+  for (auto& c : GetToolCommands())
+    if (!c->IsObsolete()) out.push_back(c.get());
+  std::stable_sort(out.begin() + static_cast<std::ptrdiff_t>(first), out.end(),
+                   [](LangCommand* a, LangCommand* b) { return a->GetName() < b->GetName(); });
+}
+
 namespace {
 
 std::unique_ptr<LangCommandSet>& Installed() {
@@ -183,6 +191,10 @@ ToolCommand* FindToolCommandByToolName(std::string_view toolName) {
 
 void CollectLangCommands(std::vector<LangCommand*>& out) {
   if (LangCommandSet* set = GetLangCommands()) set->Collect(out);
+}
+
+void CollectLangToolCommands(std::vector<LangCommand*>& out) {
+  if (LangCommandSet* set = GetLangCommands()) set->CollectToolCommands(out);
 }
 
 std::string LangIniPathFor(std::string_view modulePath) {

@@ -135,6 +135,8 @@ class LangCommandSet {
   // Selection-area and system commands, then those built-in and registered
   // tool commands that are not obsolete; sorted by name.
   void Collect(std::vector<LangCommand*>& out);
+  // The registered-tool commands that are not obsolete, sorted by name.
+  void CollectToolCommands(std::vector<LangCommand*>& out);
 
   BuiltInCommand& System(int n) { return *system_.at(static_cast<std::size_t>(n)); }
   BuiltInCommand& SelectArea(int n) { return *selectArea_.at(static_cast<std::size_t>(n)); }
@@ -162,6 +164,7 @@ void InstallLangCommands(std::unique_ptr<LangCommandSet> commands);
 LangCommand* FindLangCommand(std::string_view name);
 ToolCommand* FindToolCommandByToolName(std::string_view toolName);
 void CollectLangCommands(std::vector<LangCommand*>& out);
+void CollectLangToolCommands(std::vector<LangCommand*>& out);
 
 // "LANG.ini" in the folder of the program's module file name (the module
 // name itself when it holds no folder separator).

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "framework/Archive.h"
+
 namespace lang {
 
 std::vector<ScriptTextLine> SplitScriptText(std::string_view text) {
@@ -64,6 +66,17 @@ std::vector<std::string> ParameterHelpLines(const std::vector<std::string>& para
 
 std::int32_t ClampWindowOrigin(std::int32_t stored, std::int32_t size, std::int32_t screen) {
   return std::max<std::int32_t>(0, std::min<std::int32_t>(stored, screen - size));
+}
+
+void SerializeMacroWindowState(fw::Archive& archive, MacroWindowState& state) {
+  if (archive.IsStoring()) {
+    archive << state.text << state.modified << state.selectionStart << state.selectionEnd << state.fileName
+            << state.recording;
+    return;
+  }
+  MacroWindowState read;
+  archive >> read.text >> read.modified >> read.selectionStart >> read.selectionEnd >> read.fileName >> read.recording;
+  state = std::move(read);
 }
 
 }  // namespace lang

@@ -12,6 +12,10 @@
 
 #include "lang/Script.h"
 
+namespace fw {
+class Archive;
+}
+
 namespace lang {
 
 // One line of the window's text: its text (a "\r" before the "\n" stays
@@ -44,6 +48,21 @@ std::string ScriptTextFromFileBytes(std::string_view bytes);
 std::string PickedStatement(std::string_view name, std::string_view parameters);
 // The parameter list's lines, numbered from 0: "0. text", "1. text", ...
 std::vector<std::string> ParameterHelpLines(const std::vector<std::string>& parameters);
+
+// What the macro window keeps in an archive, in this order: the text, the
+// modified flag, the selection's start and end, the file name, the
+// recording switch (flags and offsets 32-bit).
+struct MacroWindowState {
+  std::string text;
+  std::int32_t modified = 0;
+  std::int32_t selectionStart = 0;
+  std::int32_t selectionEnd = 0;
+  std::string fileName;
+  std::int32_t recording = 1;
+};
+// Stores or loads by the archive's direction; loading throws the archive's
+// FileException on a short or damaged archive, the state then unchanged.
+void SerializeMacroWindowState(fw::Archive& archive, MacroWindowState& state);
 
 // A stored window origin kept on the screen: 0 .. screen - size, never
 // below 0.

@@ -42,7 +42,14 @@ std::string Format(const char* format, ...) {
 constexpr int Int(long value) { return static_cast<int>(value); }
 
 // Degrees to the recorded hundredths, sign flipped, truncated toward zero.
-std::int32_t RecordedAngle(double degrees) { return static_cast<std::int32_t>(std::trunc(degrees * -100.0)); }
+// Truncated toward zero, but a product that binary fractions leave a hair
+// below a whole number (2.3 x 100 = 229.99999999999997) counts as that
+// number: the statement must turn by the angle the user typed.
+std::int32_t RecordedAngle(double degrees) {
+  const double hundredths = degrees * -100.0;
+  const double nearest = std::round(hundredths);
+  return static_cast<std::int32_t>(std::abs(hundredths - nearest) < 1e-6 ? nearest : std::trunc(hundredths));
+}
 
 bool HasActiveImage() { return gContext != nullptr && gContext->HasActiveDocument(); }
 

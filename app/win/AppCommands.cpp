@@ -1,7 +1,11 @@
 // The application's own commands: the option toggles of the View, Options
 // and Selection menus, the file-format library's converters, Close All
 // Images and the help topics.
+#include "app/ServerRegistration.h"
+#include "app/win/ClassesRegistryWin.h"
+#include "app/win/FileTypesDlg.h"
 #include "app/win/Lumo40App.h"
+#include "framework/DocStrings.h"
 #include "app/win/MainFrame.h"
 #include "document/DocumentServices.h"
 #include "document/win/Lumo40Doc.h"
@@ -45,6 +49,26 @@ void CLumo40App::OnUpdateToggleSetting(fw::CmdUI& ui) {
 
 void CLumo40App::OnConfigureConverters() {
   ImExp_ConfigureConverters(MainFrame() != nullptr ? MainFrame()->Handle() : nullptr);
+}
+
+void CLumo40App::OnFileTypes() {
+  ProgramClassesRegistry registry;
+  CFileTypesDlg dialog(Settings(), registry, ProgramAssociationTarget(), ProgramAssociableExtensions(),
+                       ProgramOwnExtensions(), MainFrame());
+  dialog.DoModal();
+}
+
+void CLumo40App::RefreshShellRegistration(bool servers) {
+  ProgramClassesRegistry registry;
+  const AssociationTarget target = ProgramAssociationTarget();
+  // The document type's own extension always opens here.
+  RegisterExtension(registry, target, ProgramOwnExtensions().front(), true);
+  RefreshFileAssociations(Settings(), registry, target, ProgramAssociableExtensions());
+  if (servers) {
+    const std::string docString(res::String(IDR_IMAGE_DOC));
+    RegisterServers(registry, ServerTarget{target.typeName, fw::DocStringPart(docString, fw::DocStringIndex::kFilterExt),
+                                           target.programPath});
+  }
 }
 
 int CLumo40App::CountModifiedDocuments() {

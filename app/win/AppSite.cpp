@@ -276,14 +276,9 @@ class AppSiteHost : public SiteHost {
   int WriteProfileString(const char* section, const char* key, const char* text) override {
     return app_.Settings().WriteString(section, key, text != nullptr ? text : "") ? 1 : 0;
   }
-  // No tablet: full pressure at full width (255 at 1 / 1), as the brushes
-  // expect.
-  int GetTabletPressure(int* numerator, int* denominator) override {
-    if (numerator != nullptr) *numerator = 1;
-    if (denominator != nullptr) *denominator = 1;
-    return 255;
-  }
-  void FlushTabletQueue() override {}
+  // Without a tablet: full pressure at full width (255 at 1 / 1).
+  int GetTabletPressure(int* numerator, int* denominator) override { return app_.ReadTablet(numerator, denominator); }
+  void FlushTabletQueue() override { app_.tablet.FlushTabletQueue(); }
   COLORREF BackColor() override { return app_.settings.backColor; }
   COLORREF ForeColor() override { return app_.settings.foreColor; }
   void SetBackColor(COLORREF colour) override { app_.SetBackColor(colour, true); }

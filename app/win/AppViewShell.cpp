@@ -7,8 +7,11 @@
 #include "app/win/Lumo40App.h"
 #include "app/win/MainFrame.h"
 #include "dialogs/win/GuidGridPage.h"
+#include "dialogs/win/PreferencePages.h"
 #include "dialogs/win/Preferences.h"
+#include "document/DocumentServices.h"
 #include "document/win/AppServices.h"
+#include "hostapi/toolhost.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
 #include "select/win/PickOnView.h"
@@ -89,6 +92,26 @@ class AppViewShell : public ViewShell {
 
   void PaintToolOverlay(CLumo40View* view, HDC dc) override {
     if (CMainFrame* main = app_.MainFrameWnd()) main->PaintAttributes().PaintBrushOverlay(view, dc);
+  }
+
+  std::uint32_t EnableForTransform(bool enable, std::uint32_t previous) override {
+    CMainFrame* main = app_.MainFrameWnd();
+    if (main == nullptr) return 0;
+    main->EnableToolWindows(enable);
+    if (enable) {
+      if (previous != 0) SendMessageA(main->Handle(), WM_COMMAND, previous & 0xFFFF, 0);
+      return 0;
+    }
+    // The mode or tool in use, which the transform's end brings back.
+    std::uint32_t current = app_.currentToolCommand;
+    if (current == 0 && main->LayerMoving()) current = ID_LAYER_MOVING;
+    if (current == 0 && main->CurrentTool() != nullptr) current = main->CurrentTool()->CommandId();
+    LUSetActiveSelection(app_.Site(), "");
+    main->EnableMovingSelection(false);
+    main->SetCurrentTool(nullptr);
+    if (main->LayerMoving()) main->EndLayerMoving();
+    app_.currentToolCommand = 0;
+    return current;
   }
 
   bool ToolKey(CLumo40View* view, char letter) override {
@@ -206,6 +229,7 @@ void PushViewSettings(const AppSettings& s) {
   v.grid.spacingX = v.grid.spacingY = s.gridStep;
   v.grid.subdivisions = s.gridSubdiv;
   v.gridUnit = s.gridUnit;
+  v.gamma = VR_GAMMAOPT{s.gammaR, s.gammaG, s.gammaB};
 }
 
 void PullViewSettings(AppSettings& s) {
@@ -245,7 +269,19 @@ void ApplyGuideGrid(const GuideGridValues& values) {
 
 void RunPreferences(CLumo40App& app, int firstSlot) {
   CMainFrame* main = app.MainFrameWnd();
+  AppSettings& s = app.settings;
   CPreferences sheet(std::string(res::String(IDS_PREFERENCES)), main, firstSlot);
+
+  CGeneralPage general;
+  general.copyActiveLayerOnly = s.copyCutActiveLayerOnly;
+  general.copyVisibleLayersOnly = s.copyOnlyVisibleLayers;
+  general.emptyClipboardOnExit = s.emptyClipboardOnExit;
+  general.discardInternalFormatsOnExit = s.discardInternalFormatsOnExit;
+  general.memoryPercent = s.memoryPercent;
+  general.limitBackup = s.limitBackup;
+  general.createBackup = s.createBackup;
+  sheet.SetSlot(CPreferences::kGeneral, &general);
+
   CGuidGridPage guides;
   const ViewDisplaySettings& v = CurrentViewSettings();
   guides.values.guideColor = v.guides.color;
@@ -258,11 +294,56 @@ void RunPreferences(CLumo40App& app, int firstSlot) {
   guides.schemeProfile = &app.Settings();
   guides.applyLive = &ApplyGuideGrid;
   sheet.SetSlot(CPreferences::kGuidesGrid, &guides);
+
+  CRulerPage rulers;
+  rulers.unit = v.rulerUnits;
+  rulers.applyLive = [](int unit) {
+    CurrentViewSettings().rulerUnits = unit;
+    CLumo40View::RefreshAllViewsSettings();
+  };
+  sheet.SetSlot(CPreferences::kRulers, &rulers);
+
+  CPickerPage picker;
+  const int storedPicker = LUGetProfileInt(app.Site(), "INTERFACE", "USELUSELCOLOR", 0);
+  picker.choice = storedPicker;
+  sheet.SetSlot(CPreferences::kPicker, &picker);
+
+  CPrefSelection selection;
+  selection.speed = s.animationSpeed;
+  sheet.SetSlot(CPreferences::kSelection, &selection);
+
+  CTabletPage tablet;
+  tablet.enable = s.tabletEnable;
+  tablet.varySize = s.tabletVarySize;
+  tablet.varyOpacity = s.tabletVaryOpacity;
+  sheet.SetSlot(CPreferences::kTablet, &tablet);
+
   if (sheet.DoModal() != IDOK) return;
+
+  // Guides, grid and rulers: copied back, shown again in every view.
+  CurrentViewSettings().rulerUnits = rulers.unit;
   ApplyGuideGrid(guides.values);
-  PullViewSettings(app.settings);
+  PullViewSettings(s);
+  // The tool host keeps the colour picker's choice in its own profile.
+  if (picker.choice != storedPicker) LUWriteProfileInt(app.Site(), "INTERFACE", "USELUSELCOLOR", picker.choice);
+  s.copyCutActiveLayerOnly = general.copyActiveLayerOnly;
+  s.copyOnlyVisibleLayers = general.copyVisibleLayersOnly;
+  s.emptyClipboardOnExit = general.emptyClipboardOnExit;
+  s.discardInternalFormatsOnExit = general.discardInternalFormatsOnExit;
+  if (general.limitBackup != s.limitBackup || general.createBackup != s.createBackup) {
+    s.limitBackup = general.limitBackup;
+    s.createBackup = general.createBackup;
+    // Every open document's history is trimmed to the new limit.
+    SetUndoLimit(UndoLimit{s.createBackup, s.limitBackup});
+  }
+  app.SetAnimationSpeed(selection.speed);
+  if (general.memoryPercent != s.memoryPercent) app.SetMemoryPercent(general.memoryPercent);
+  s.tabletEnable = tablet.enable;
+  s.tabletVarySize = tablet.varySize;
+  s.tabletVaryOpacity = tablet.varyOpacity;
   // The settings file holds them now, not only at exit.
-  SaveSettings(app.settings, app.Settings());
+  SaveSettings(s, app.Settings());
+  SaveClipboardOptions(s, app.Settings());
 }
 
 }  // namespace lumora

@@ -1,5 +1,6 @@
 // Start-up, the message-loop hooks, idle work and exit of the program.
 #include "app/win/Lumo40App.h"
+#include "app/ShellDde.h"
 
 #include <ole2.h>
 #include <shellapi.h>
@@ -34,6 +35,7 @@
 #include "framework/CommandIds.h"
 #include "framework/win/CommandLineWin32.h"
 #include "framework/win/DocView.h"
+#include "hostapi/draw.h"
 #include "hostapi/controls.h"
 #include "hostapi/imagebuf.h"
 #include "res/StringTable.h"
@@ -41,6 +43,7 @@
 #include "lang/doc/win/ProgramDocumentSite.h"
 #include "view/win/ChildFrame.h"
 #include "view/win/ImageViewWnd.h"
+#include "view/win/Lumo40View.h"
 #include "view/win/Lumo40View.h"
 #include "ui/win/ProgressInd.h"
 #include "view/win/ViewSite.h"
@@ -75,6 +78,11 @@ std::string FullPathOf(const std::string& name) {
 
 FW_MESSAGE_MAP(CLumo40App, fw::App, fw::CommandEntry<&CLumo40App::OnGuidesGridPreferences>(ID_OPTIONS_GUIDES_GRID),
                fw::UpdateEntry<&CLumo40App::OnUpdateAlwaysOn>(ID_OPTIONS_GUIDES_GRID),
+               fw::CommandRangeEntry<&CLumo40App::OnPreferences>(ID_OPTIONS_PREF_GENERAL, ID_OPTIONS_PREF_RULERS),
+               fw::CommandRangeEntry<&CLumo40App::OnPreferences>(ID_OPTIONS_PREF_PICKER, ID_OPTIONS_PREF_PICKER),
+               fw::CommandRangeEntry<&CLumo40App::OnPreferences>(ID_OPTIONS_PREF_SELECTION, ID_OPTIONS_PREF_SELECTION),
+               fw::CommandRangeEntry<&CLumo40App::OnPreferences>(ID_OPTIONS_PREF_TABLET, ID_OPTIONS_PREF_TABLET),
+               fw::CommandEntry<&CLumo40App::OnMonitorGamma>(ID_VIEW_MONITOR_GAMMA),
                fw::CommandRangeEntry<&CLumo40App::OnToggleSetting>(ID_VIEW_PROGRESS_INDICATOR,
                                                                   ID_VIEW_PROGRESS_INDICATOR),
                fw::CommandRangeEntry<&CLumo40App::OnToggleSetting>(ID_VIEW_TEMPORARY_BITMAP, ID_VIEW_TEMPORARY_BITMAP),
@@ -89,6 +97,8 @@ FW_MESSAGE_MAP(CLumo40App, fw::App, fw::CommandEntry<&CLumo40App::OnGuidesGridPr
                fw::UpdateEntry<&CLumo40App::OnUpdateToggleSetting>(ID_OPTIONS_DETAILED_ERROR_STATUS),
                fw::UpdateEntry<&CLumo40App::OnUpdateToggleSetting>(ID_SELECTION_AUTO_ALIGN),
                fw::CommandEntry<&CLumo40App::OnConfigureConverters>(ID_OPTIONS_CONFIGURE_CONVERTERS),
+               fw::CommandEntry<&CLumo40App::OnFileTypes>(ID_OPTIONS_FILE_TYPES),
+               fw::UpdateEntry<&CLumo40App::OnUpdateAppCommand>(ID_OPTIONS_FILE_TYPES),
                fw::UpdateEntry<&CLumo40App::OnUpdateAppCommand>(ID_OPTIONS_CONFIGURE_CONVERTERS),
                fw::CommandEntry<&CLumo40App::OnCloseAllImages>(ID_WINDOW_CLOSE_ALL_IMAGES),
                fw::UpdateEntry<&CLumo40App::OnUpdateAppCommand>(ID_WINDOW_CLOSE_ALL_IMAGES),
@@ -152,6 +162,7 @@ bool CLumo40App::InitInstance() {
   oleReady_ = true;
   LoadStdProfileSettings(4);
   RegisterDocTemplates();
+  RefreshShellRegistration(!info.runEmbedded && !info.runAutomated);
   recentWorkspaces_ = std::make_unique<fw::RecentFileList>(fw::kRecentWorkspaceSection, fw::kFirstRecentWorkspaceId, 4);
   recentWorkspaces_->Load(Settings());
   if (RegisterWaitDialogClass() == 0) return false;
@@ -172,12 +183,20 @@ bool CLumo40App::InitInstance() {
   LUInitGlobalSelection(Site());
   LUPreview_Init(Site());
   RegisterClipboardFormats();  // the clipboard options came with the other settings
+  StartTablet();
 
   // The main window comes up first: a file named on the command line that
   // cannot be read is then reported over it by its document, and the
   // program goes on without it. No empty document at start: only a file to
   // open is processed.
   fw::FrameWnd* frame = MainFrame();
+  dde_.Start(DdeServiceName(modulePath_), [this](std::vector<std::string> paths) { OnShellOpen(std::move(paths)); });
+  if (info.shellCommand == fw::ShellCommand::kFileDde) {
+    // Started by the shell to open by DDE: hidden until the open arrives.
+    waitingForDde_ = true;
+    DiscardStackPreload();
+    return true;
+  }
   frame->ActivateFrame(showCommand);
   UpdateWindow(frame->Handle());
   TraceMark("main window shown");
@@ -186,6 +205,21 @@ bool CLumo40App::InitInstance() {
   DiscardStackPreload();
   OfferStartWizard(frame->Handle(), Site(), Settings().GetInt("STARTWIZARD", "STARTWIZARD", 1));
   return true;
+}
+
+void CLumo40App::OnShellOpen(std::vector<std::string> paths) {
+  // Opened from the frame's queue once the shell has its answer, so it is
+  // not kept waiting on a message box of ours.
+  if (CMainFrame* frame = MainFrameWnd()) frame->QueueOpens(std::move(paths));
+}
+
+void CLumo40App::ShowMainWindowForShell() {
+  if (!waitingForDde_) return;
+  waitingForDde_ = false;
+  fw::FrameWnd* frame = MainFrame();
+  if (frame == nullptr) return;
+  frame->ActivateFrame(showCommand);
+  UpdateWindow(frame->Handle());
 }
 
 bool CLumo40App::SetUpPaths() {
@@ -393,6 +427,7 @@ void CLumo40App::StartAnimationTimer() {
   int period = AnimationTimerPeriod(settings.animationSpeed);
   if (period == 0) return;
   timerRunning_ = SetTimer(MainFrame()->Handle(), kAnimationTimer, static_cast<UINT>(period), AnimationTimerProc) != 0;
+  timerPeriod_ = timerRunning_ ? period : 0;
 }
 
 void CLumo40App::KillAnimationTimer() {
@@ -401,6 +436,7 @@ void CLumo40App::KillAnimationTimer() {
     KillTimer(frame->Handle(), kAnimationTimer);
   }
   timerRunning_ = false;
+  timerPeriod_ = 0;
 }
 
 void CLumo40App::RegisterClipboardFormats() {
@@ -498,6 +534,7 @@ int CLumo40App::ExitInstance() {
   // The end of a session runs the exit steps before the loop ends.
   if (exited_) return exitResult_;
   exited_ = true;
+  dde_.Stop();
   lumora::TwainShutdown();
   lumora::SetImagePlacement(nullptr);
   DiscardStackPreload();
@@ -506,10 +543,12 @@ int CLumo40App::ExitInstance() {
     PullViewSettings(settings);
     SaveSettings(settings, Settings());
   }
+  tablet.Stop();
   if (macroLanguageInstalled_) lang::RemoveMacroLanguage();
   macroLanguageInstalled_ = false;
   if (siteReady_) {
     LUSetActiveSelection(Site(), "");  // the area tool's hook goes with the views
+    LUEnableMovingSelection(Site(), 0);
     LURemoveGlobalSelection(Site());
     LUPreview_Destroy(Site());
   }
@@ -624,6 +663,61 @@ std::string CLumo40App::PositionText(void* view, POINT point) {
 }
 
 void CLumo40App::OnGuidesGridPreferences() { RunPreferences(*this, 1); }
+
+void CLumo40App::OnPreferences(std::uint32_t id) {
+  switch (id) {
+    case ID_OPTIONS_PREF_GENERAL: RunPreferences(*this, 0); break;
+    case ID_OPTIONS_PREF_RULERS: RunPreferences(*this, 2); break;
+    case ID_OPTIONS_PREF_PICKER: RunPreferences(*this, 3); break;
+    case ID_OPTIONS_PREF_SELECTION: RunPreferences(*this, 4); break;
+    case ID_OPTIONS_PREF_TABLET: RunPreferences(*this, 5); break;
+    default: break;
+  }
+}
+
+namespace {
+
+constexpr unsigned kMonitorGammaHelpTopic = 328;
+
+// The gamma in the settings and in every view's draw context, shown at once;
+// the navigator follows.
+void ApplyMonitorGamma(void* context, std::int32_t r, std::int32_t g, std::int32_t b) {
+  auto* app = static_cast<CLumo40App*>(context);
+  app->settings.gammaR = r;
+  app->settings.gammaG = g;
+  app->settings.gammaB = b;
+  VR_GAMMAOPT& gamma = CurrentViewSettings().gamma;
+  gamma.GammaR = r;
+  gamma.GammaG = g;
+  gamma.GammaB = b;
+  CLumo40View::RefreshAllViewsSettings();
+  if (CMainFrame* main = app->MainFrameWnd()) main->UpdateNavigator();
+}
+
+void MonitorGammaHelp(void* context) {
+  auto* app = static_cast<CLumo40App*>(context);
+  app->ShowHelp(app->MainFrame() != nullptr ? app->MainFrame()->Handle() : nullptr, HELP_CONTEXT,
+                kMonitorGammaHelpTopic);
+}
+
+}  // namespace
+
+void CLumo40App::OnMonitorGamma() {
+  VR_GAMMAOPT gamma{settings.gammaR, settings.gammaG, settings.gammaB};
+  const VR_GAMMACALLBACKS callbacks{&ApplyMonitorGamma, &MonitorGammaHelp};
+  SelectGamma(MainFrame() != nullptr ? MainFrame()->Handle() : nullptr, &gamma, &callbacks, this);
+}
+
+void CLumo40App::SetAnimationSpeed(int speed) {
+  KillAnimationTimer();
+  settings.animationSpeed = speed;
+  StartAnimationTimer();
+}
+
+void CLumo40App::SetMemoryPercent(int percent) {
+  settings.memoryPercent = percent > 100 ? 100 : percent;
+  SetMemoryLimit();
+}
 
 void CLumo40App::OnEditPasteAsNewImage() { lumora::OnEditPasteAsNewImage(); }
 

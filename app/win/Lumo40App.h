@@ -14,8 +14,10 @@
 #include "app/PromptStack.h"
 #include "app/Settings.h"
 #include "app/Site.h"
+#include "app/Tablet.h"
 #include "engine/pixels/ImagePlacement.h"
 #include "app/ToolMenus.h"
+#include "app/win/DdeServer.h"
 #include "framework/win/App.h"
 #include "platform/trace.h"
 
@@ -80,6 +82,17 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   void OnUpdateToggleSetting(fw::CmdUI& ui);
   int* ToggledSetting(std::uint32_t id);
   void OnConfigureConverters();
+  // Options/Associated File Types... (dialog 104).
+  void OnFileTypes();
+  // At every start: the program's own type and the saved choices written
+  // again (they follow the program when it moves); on a plain start also
+  // the OLE server entries.
+  void RefreshShellRegistration(bool servers);
+  // The shell's DDE open: the paths are opened from the main frame's queue;
+  // a "/dde" start shows its main window with the first.
+  void OnShellOpen(std::vector<std::string> paths);
+  bool WaitingForShellOpen() const { return waitingForDde_; }
+  void ShowMainWindowForShell();
   // Window/Close All Images: one question for several modified images
   // (close them unsaved, ask for each, or keep them all).
   void OnCloseAllImages();
@@ -116,6 +129,20 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   void SetForeColor(COLORREF rgb, bool notify);
   void SetBackColor(COLORREF rgb, bool notify);
   void SwapColors();
+  // Which colour the colour window working for the main window edits: the
+  // foreground (also at start) or the background.
+  bool colourWindowEditsFore = true;
+
+  // The pressure tablet (AppTablet.cpp), opened at start when [Tablet]
+  // enable is set and a Wintab driver with a tablet is there.
+  Tablet tablet;
+  void StartTablet();
+  // The brushes' and the site's reading: opacity 0..255 and the width
+  // fraction (255 at 1 / 1 without a tablet).
+  int ReadTablet(int* numerator, int* denominator);
+  // The main window's Wintab cursor-change message: the eraser end chooses
+  // the eraser, turning back the tool before.
+  void HandleTabletCursor(WPARAM serial, LPARAM context);
   void SyncColorsToActiveImage(bool notify);
   // The palette index (grey level for grey images) and, when asked, the
   // colour as the image shows it.
@@ -126,6 +153,17 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
 
   // Options/Preferences/Guides and Grid...
   void OnGuidesGridPreferences();
+  // Options/Preferences/General, Rulers Units, Color Picker, Selection,
+  // Tablet: the sheet on that page.
+  void OnPreferences(std::uint32_t id);
+  // View/Monitor Gamma...: the three gamma values, shown in every view.
+  void OnMonitorGamma();
+  // Timer 1331 again at the period of `speed` (none for 0).
+  void SetAnimationSpeed(int speed);
+  // The image buffers' share of the physical memory (above 100 is 100).
+  void SetMemoryPercent(int percent);
+  // Timer 1331's period in milliseconds, 0 when it does not run.
+  int AnimationPeriod() const { return timerPeriod_; }
   // Edit/Paste as New Image...
   void OnEditPasteAsNewImage();
   void OnUpdateEditPasteAsNewImage(fw::CmdUI& ui);
@@ -201,7 +239,11 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   int exitResult_ = 0;
   bool macroLanguageInstalled_ = false;
   bool timerRunning_ = false;
+  int timerPeriod_ = 0;
   bool oleReady_ = false;
+  // The shell's opens by DDE; a "/dde" start waits hidden for its first.
+  ShellDdeServer dde_;
+  bool waitingForDde_ = false;
   bool settingsLoaded_ = false;
   int imageStatusEntry_ = 0;
   HWND imageStatusWindow_ = nullptr;

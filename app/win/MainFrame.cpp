@@ -17,6 +17,7 @@
 #include "res/resource.h"
 #include "document/win/Lumo40Doc.h"
 #include "framework/win/DocView.h"
+#include "hostapi/comdlg.h"
 #include "hostapi/fragment.h"
 #include "hostapi/toolhost.h"
 #include "lang/ToolHostAdapters.h"
@@ -44,6 +45,10 @@ FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnC
                fw::WindowMessageEntry<&CMainFrame::OnOpenHandedOver>(kMsgOpenHandedOver),
                fw::WindowMessageEntry<&CMainFrame::OnTimer>(WM_TIMER),
                fw::WindowMessageEntry<&CMainFrame::OnDestroy>(WM_DESTROY),
+               fw::WindowMessageEntry<&CMainFrame::OnChangeCbChain>(WM_CHANGECBCHAIN),
+               fw::WindowMessageEntry<&CMainFrame::OnDrawClipboard>(WM_DRAWCLIPBOARD),
+               fw::WindowMessageEntry<&CMainFrame::OnQueryNewPalette>(WM_QUERYNEWPALETTE),
+               fw::WindowMessageEntry<&CMainFrame::OnPaletteChanged>(WM_PALETTECHANGED),
                fw::UpdateEntry<&CMainFrame::OnUpdateCoordinatesPane>(ID_INDICATOR_COORDINATES),
                fw::UpdateEntry<&CMainFrame::OnUpdateImagePane>(ID_INDICATOR_IMAGE),
                fw::CommandEntry<&CMainFrame::OnAppAbout>(ID_APP_ABOUT),
@@ -58,6 +63,8 @@ FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnC
                fw::UpdateEntry<&CMainFrame::OnUpdateAlways>(ID_SELECTION_LEVEL),
                fw::CommandRangeEntry<&CMainFrame::OnAreaCommand>(ID_AREA_TOOL_FIRST, ID_AREA_TOOL_LAST),
                fw::UpdateEntry<&CMainFrame::OnUpdateAreaCommand>(ID_AREA_TOOL_FIRST, ID_AREA_TOOL_LAST),
+               fw::CommandEntry<&CMainFrame::OnMoveSelection>(ID_SELECT_BAR_MOVE),
+               fw::UpdateEntry<&CMainFrame::OnUpdateMoveSelection>(ID_SELECT_BAR_MOVE),
                fw::CommandEntry<&CMainFrame::OnSelectAll>(ID_SELECTION_ALL),
                fw::UpdateEntry<&CMainFrame::OnUpdateSelectAll>(ID_SELECTION_ALL),
                fw::WindowMessageEntry<&CMainFrame::OnInitMenu>(WM_INITMENU),
@@ -87,6 +94,13 @@ FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnC
                fw::CommandEntry<&CMainFrame::OnAddPreset>(ID_ATTRIB_ADD_PRESET),
                fw::CommandEntry<&CMainFrame::OnRemovePreset>(ID_ATTRIB_REMOVE_PRESET),
                fw::UpdateEntry<&CMainFrame::OnUpdateDropper>(ID_DROPPER),
+               fw::CommandRangeEntry<&CMainFrame::OnColourSwatch>(IDC_FORE_SWATCH, IDC_BACK_SWATCH),
+               fw::CommandEntry<&CMainFrame::OnUpdateColours>(ID_UPDATE_COLOURS),
+               fw::WindowMessageEntry<&CMainFrame::OnColourWindowColour>(kColourWindowSet),
+               fw::WindowMessageEntry<&CMainFrame::OnColourWindowColour>(kColourWindowChanged),
+               fw::WindowMessageEntry<&CMainFrame::OnTabletProximity>(kMsgTabletProximity),
+               fw::WindowMessageEntry<&CMainFrame::OnTabletInfoChange>(kMsgTabletInfoChange),
+               fw::WindowMessageEntry<&CMainFrame::OnTabletCursorChange>(kMsgTabletCursorChange),
                fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_AIRBRUSH, ID_TOOL_AIRBRUSH),
                fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_AIRBRUSH),
                fw::CommandRangeEntry<&CMainFrame::OnToolCommand>(ID_TOOL_PAINTBRUSH, ID_TOOL_PAINTBRUSH),
@@ -154,10 +168,17 @@ LRESULT CMainFrame::OnCreate(WPARAM wParam, LPARAM lParam) {
   // The paint attributes window, which tool commands need; shown as it
   // was left.
   InstallPaintServices(*TheLumoApp(), paintAttributes_);
+  InstallColourControlServices(*TheLumoApp());
   if (paintAttributes_.Create(Handle())) paintAttributes_.ShowAsSaved();
   ShowSplashScreen(Handle());
   LayoutStatusPanes();
   BuildTwainDeviceList();
+  dropTarget_.SetMdiClient(MdiClient());
+  dropTarget_.Register(Handle());
+  // The viewer it answers to is set before the first WM_DRAWCLIPBOARD, which
+  // joining sends at once.
+  inClipboardChain_ = true;
+  nextClipboardViewer_ = SetClipboardViewer(Handle());
   return 0;
 }
 
@@ -202,13 +223,17 @@ LRESULT CMainFrame::OnSize(WPARAM wParam, LPARAM lParam) {
     SaveFramePlacement();
   }
   LayoutStatusPanes();
+  if (wParam != SIZE_MINIMIZED) TheLumoApp()->tablet.TabletEnable(true);
   return r;
 }
 
 LRESULT CMainFrame::OnActivate(WPARAM wParam, LPARAM lParam) {
   LRESULT r = DefaultProc(WM_ACTIVATE, wParam, lParam);
 
-  if (LOWORD(wParam) == WA_ACTIVE || LOWORD(wParam) == WA_CLICKACTIVE) SendMessageA(Handle(), kMsgPaneActivated, 1, 0);
+  if (LOWORD(wParam) == WA_ACTIVE || LOWORD(wParam) == WA_CLICKACTIVE) {
+    SendMessageA(Handle(), kMsgPaneActivated, 1, 0);
+    TheLumoApp()->tablet.TabletOverlap(true);
+  }
   if (LOWORD(wParam) != WA_INACTIVE) PostMessageA(Handle(), kMsgRaiseLayerPalette, 0, 0);
   return r;
 }
@@ -292,9 +317,17 @@ LRESULT CMainFrame::OnCopyData(WPARAM, LPARAM lParam) {
   return TRUE;
 }
 
+void CMainFrame::QueueOpens(std::vector<std::string> paths) {
+  if (paths.empty()) return;
+  for (std::string& p : paths) pendingOpens_.push_back(std::move(p));
+  PostMessageA(Handle(), kMsgOpenHandedOver, 0, 0);
+}
+
 LRESULT CMainFrame::OnOpenHandedOver(WPARAM, LPARAM) {
   std::vector<std::string> names;
   names.swap(pendingOpens_);
+  if (names.empty()) return 0;
+  TheLumoApp()->ShowMainWindowForShell();
   if (IsIconic(Handle())) ShowWindow(Handle(), SW_RESTORE);
   SetForegroundWindow(Handle());
   for (const std::string& name : names) TheLumoApp()->OpenDocumentFile(name);
@@ -314,10 +347,41 @@ void CMainFrame::OnAreaCommand(std::uint32_t id) {
   } else {
     LUSetActiveSelection(app->Site(), tool->name.c_str());
   }
-  // A selection tool, a paint tool and Layer Moving exclude each other.
+  // A selection tool, a paint tool, Layer Moving and Move selection
+  // exclude each other.
   if (layerMoving_) EndLayerMoving();
   SetCurrentTool(nullptr);
+  EnableMovingSelection(false);
   app->currentToolCommand = id;
+}
+
+void CMainFrame::EnableMovingSelection(bool on) {
+  CLumo40App* app = TheLumoApp();
+  LUEnableMovingSelection(app->Site(), on ? 1 : 0);
+  if (on) {
+    SetCurrentTool(nullptr);
+    LUSetActiveSelection(app->Site(), "");
+    if (layerMoving_) EndLayerMoving();
+    app->currentToolCommand = ID_SELECT_BAR_MOVE;
+  } else if (app->currentToolCommand == ID_SELECT_BAR_MOVE) {
+    app->currentToolCommand = 0;
+  }
+}
+
+void CMainFrame::OnMoveSelection() { EnableMovingSelection(true); }
+
+void CMainFrame::EnableToolWindows(bool enable) {
+  for (HWND window : {layerPalette_.Handle(), navigator_.Handle(), paintAttributes_.Handle()}) {
+    if (window != nullptr && IsWindow(window)) EnableWindow(window, enable ? TRUE : FALSE);
+  }
+  if (lang::CLangWnd* macros = MacroWindow(); macros != nullptr && IsWindow(macros->Handle())) {
+    EnableWindow(macros->Handle(), enable ? TRUE : FALSE);
+  }
+}
+
+void CMainFrame::OnUpdateMoveSelection(fw::CmdUI& ui) {
+  ui.SetCheck(LUGetMovingSelectionFlag(TheLumoApp()->Site()) != 0 ? 1 : 0);
+  ui.Enable(FilterCommandEnable(ui.Id(), true));
 }
 
 void CMainFrame::OnUpdateAreaCommand(fw::CmdUI& ui) {
@@ -346,7 +410,42 @@ LRESULT CMainFrame::OnTimer(WPARAM wParam, LPARAM lParam) {
 LRESULT CMainFrame::OnDestroy(WPARAM wParam, LPARAM lParam) {
   TheLumoApp()->KillAnimationTimer();
   DragAcceptFiles(Handle(), FALSE);
+  dropTarget_.Revoke();
+  if (inClipboardChain_) ChangeClipboardChain(Handle(), nextClipboardViewer_);
+  inClipboardChain_ = false;
+  nextClipboardViewer_ = nullptr;
   return OnDestroyMessage(wParam, lParam);
+}
+
+LRESULT CMainFrame::OnChangeCbChain(WPARAM wParam, LPARAM lParam) {
+  const auto removed = reinterpret_cast<HWND>(wParam);
+  if (removed == nextClipboardViewer_) {
+    nextClipboardViewer_ = reinterpret_cast<HWND>(lParam);
+  } else if (nextClipboardViewer_ != nullptr) {
+    SendMessageA(nextClipboardViewer_, WM_CHANGECBCHAIN, wParam, lParam);
+  }
+  return 0;
+}
+
+LRESULT CMainFrame::OnDrawClipboard(WPARAM wParam, LPARAM lParam) {
+  // Nothing of ours follows the clipboard: the chain is only passed on.
+  if (nextClipboardViewer_ != nullptr) SendMessageA(nextClipboardViewer_, WM_DRAWCLIPBOARD, wParam, lParam);
+  return 0;
+}
+
+LRESULT CMainFrame::OnQueryNewPalette(WPARAM, LPARAM) {
+  HWND image = GetActiveImageWindow();
+  if (image == nullptr || !IsWindow(image) || !IsChild(Handle(), image)) return 0;
+  return SendMessageA(image, WM_QUERYNEWPALETTE, 0, 0);
+}
+
+LRESULT CMainFrame::OnPaletteChanged(WPARAM wParam, LPARAM) {
+  HWND mdi = MdiClient();
+  if (mdi == nullptr) return 0;
+  for (HWND child = GetWindow(mdi, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (GetWindow(child, GW_OWNER) == nullptr) SendMessageA(child, WM_PALETTECHANGED, wParam, 0);
+  }
+  return 0;
 }
 
 void CMainFrame::OnUpdateCoordinatesPane(fw::CmdUI& ui) {
@@ -442,6 +541,7 @@ void CMainFrame::OnLayerMoving() {
   layerMoving_ = true;
   SetCurrentTool(nullptr);
   LUSetActiveSelection(TheLumoApp()->Site(), "");
+  EnableMovingSelection(false);
   if (CLumo40View* view = GetViewFromWnd(GetActiveImageWindow())) view->SetMoveToolActive(true);
 }
 

@@ -14,6 +14,7 @@
 #include "paint/win/PaintAttributes.h"
 #include "paint/win/ToolBrush.h"
 #include "ui/win/NavigatorWnd.h"
+#include "view/win/ViewDropTargets.h"
 
 namespace lang {
 class CLangWnd;
@@ -26,6 +27,8 @@ bool HasPaneDialog();
 class CLumo40App;
 // What the brushes ask of the program, and the window's prompt.
 void InstallPaintServices(CLumo40App& app, CPaintAttributes& window);
+// What the colour controls ask of the application.
+void InstallColourControlServices(CLumo40App& app);
 
 class CMainFrame : public fw::MdiFrame {
   FW_DECLARE_MESSAGE_MAP()
@@ -47,6 +50,9 @@ class CMainFrame : public fw::MdiFrame {
   // The frame's own messages that wait while a long operation runs (they
   // would open documents under it).
   static bool IsDeferredWhileBusy(UINT message) { return message == kMsgOpenHandedOver; }
+  // Paths to open after the current message (handed over or asked by the
+  // shell).
+  void QueueOpens(std::vector<std::string> paths);
   bool appActive = false;
 
   // The navigator.
@@ -66,6 +72,13 @@ class CMainFrame : public fw::MdiFrame {
   // Layer Moving: the active view's move and guide hook is on.
   bool LayerMoving() const { return layerMoving_; }
   void EndLayerMoving();
+  // The layer palette, navigator, paint attributes and macros windows on or
+  // off (off while a transform runs).
+  void EnableToolWindows(bool enable);
+  // Move selection (40031): a drag inside the selection moves it.
+  void EnableMovingSelection(bool on);
+  void OnMoveSelection();
+  void OnUpdateMoveSelection(fw::CmdUI& ui);
   // The visible layer palette takes its own commands first.
   bool OnCmdMsg(fw::MessageArgs& args) override;
   // Every message is offered to the tool host's main-frame pass first; its
@@ -92,6 +105,19 @@ class CMainFrame : public fw::MdiFrame {
   // The Dropper: starts a screen colour pick, or ends the running one.
   void OnDropper();
   void OnUpdateDropper(fw::CmdUI& ui);
+  // The colour swatches' commands (1167 foreground, 1168 background): the
+  // colour control on a bar takes them; without one the colour window opens
+  // for that colour here.
+  void OnColourSwatch(std::uint32_t id);
+  // 33119: every colour control shows the application's colours again.
+  void OnUpdateColours();
+  // A colour from the colour window working for the main window (1464,
+  // 1468): the colour it edits (foreground or background) takes it.
+  LRESULT OnColourWindowColour(WPARAM, LPARAM);
+  // The tablet's messages: proximity, information changed, cursor changed.
+  LRESULT OnTabletProximity(WPARAM, LPARAM);
+  LRESULT OnTabletInfoChange(WPARAM, LPARAM);
+  LRESULT OnTabletCursorChange(WPARAM, LPARAM);
   void OnUpdatePaintAttributesCommand(fw::CmdUI& ui);
   // View/Macros Window: opens the macro window, or destroys the open one.
   void OnViewMacrosWindow();
@@ -114,6 +140,12 @@ class CMainFrame : public fw::MdiFrame {
   LRESULT OnOpenHandedOver(WPARAM, LPARAM);
   LRESULT OnTimer(WPARAM, LPARAM);
   LRESULT OnDestroy(WPARAM, LPARAM);
+  // The clipboard-viewer chain (joined at creation, left at destruction)
+  // and the palette messages handed on to the image windows.
+  LRESULT OnChangeCbChain(WPARAM, LPARAM);
+  LRESULT OnDrawClipboard(WPARAM, LPARAM);
+  LRESULT OnQueryNewPalette(WPARAM, LPARAM);
+  LRESULT OnPaletteChanged(WPARAM, LPARAM);
   // A tool ran (the tool host's notice): its statement goes to the macro
   // window.
   LRESULT OnToolExecuted(WPARAM, LPARAM);
@@ -181,6 +213,11 @@ class CMainFrame : public fw::MdiFrame {
   fw::StatusBar statusBar_;
   CNavigatorWnd navigator_;
   CLayerWnd layerPalette_;
+  // Layers dropped on the empty area become new images.
+  CDropTargetFrame dropTarget_;
+  // The viewer after this frame in the clipboard-viewer chain.
+  HWND nextClipboardViewer_ = nullptr;
+  bool inClipboardChain_ = false;
   bool inPaletteRouting_ = false;
   bool layerMoving_ = false;
   CPaintAttributes paintAttributes_;

@@ -50,6 +50,14 @@ void InstallPaintServices(CLumo40App& app, CPaintAttributes& window) {
   };
   s.mainWindow = [&app]() -> HWND { return app.MainFrameWnd() != nullptr ? app.MainFrameWnd()->Handle() : nullptr; };
   window.prompt = PaintPrompt{&SetBrushPrompt, &app};
+  s.tablet = [&app]() {
+    paint::TabletReading reading;
+    int numerator = 1, denominator = 1;
+    reading.pressure = app.ReadTablet(&numerator, &denominator);
+    reading.numerator = static_cast<std::uint32_t>(numerator);
+    reading.denominator = static_cast<std::uint32_t>(denominator);
+    return reading;
+  };
   CScreenPicker::setColour = [&app](bool foreground, COLORREF colour) {
     (foreground ? app.settings.foreColor : app.settings.backColor) = colour;
   };
@@ -108,6 +116,7 @@ void CMainFrame::OnToolCommand(std::uint32_t id) {
   // A paint tool, a selection tool and Layer Moving exclude each other.
   if (layerMoving_) EndLayerMoving();
   LUSetActiveSelection(TheLumoApp()->Site(), "");
+  EnableMovingSelection(false);
   // The window is shown when hidden, and the brush learns the active view.
   if (paintAttributes_.Exists() && !IsWindowVisible(paintAttributes_.Handle())) paintAttributes_.ShowWindowState(true);
   SetCurrentTool(std::move(brush));

@@ -3,10 +3,13 @@
 
 #include <string>
 
+#include "dialogs/win/DialogSupport.h"
 #include "engine/pixels/ImageLimits.h"
 #include "framework/CommandIds.h"
 #include "framework/StringSource.h"
 #include "framework/win/App.h"
+#include "hostapi/comdlg.h"
+#include "hostapi/toolhost.h"
 #include "res/resource.h"
 
 namespace lumora {
@@ -46,9 +49,7 @@ CCreateNewImgDlg::CCreateNewImgDlg(void* context, COLORREF background)
   if (fw::Profile* profile = Settings()) values = LoadNewImageSettings(*profile->Snapshot(), printerX_, printerY_);
 }
 
-CCreateNewImgDlg::~CCreateNewImgDlg() {
-  if (swatchBrush_ != nullptr) DeleteObject(swatchBrush_);
-}
+CCreateNewImgDlg::~CCreateNewImgDlg() = default;
 
 void CCreateNewImgDlg::GetResult(int* w, int* h, int* x, int* y, COLORREF* colour) const {
   *w = values.width;
@@ -66,9 +67,56 @@ void CCreateNewImgDlg::DoDataExchange(fw::DataExchangeContext& dx) {
 
 bool CCreateNewImgDlg::OnInitDialog() {
   CMyModalDlg::OnInitDialog();
-  swatchBrush_ = CreateSolidBrush(background_);
+  swatch_.Attach(hwnd_, IDC_NEWIMG_SWATCH);
+  swatch_.SetColor(background_);
   OnResolutionChosen(values.resolution);
+  BindColourWindow();
   return true;
+}
+
+void CCreateNewImgDlg::SetColour(COLORREF colour) {
+  background_ = colour & 0xFFFFFF;
+  swatch_.SetColor(background_);
+}
+
+bool CCreateNewImgDlg::HoldsColourWindow() const {
+  return colourWindow_ != nullptr && IsWindow(colourWindow_) && LUIsSelColorWindowOpened(nullptr);
+}
+
+void CCreateNewImgDlg::BindColourWindow() {
+  if (!LUIsSelColorWindowOpened(nullptr)) return;
+  if (HoldsColourWindow()) {
+    SendMessageA(colourWindow_, kColourWindowBind, reinterpret_cast<WPARAM>(hwnd_), 0);
+    SendMessageA(colourWindow_, kColourWindowSet, 0, static_cast<LPARAM>(background_));
+  } else {
+    colourWindow_ = static_cast<HWND>(LUShowSelColorWindow(nullptr, hwnd_, background_));
+  }
+}
+
+void CCreateNewImgDlg::OnSwatch() {
+  if (!HoldsColourWindow() && !LUIsSelColorWindowOpened(nullptr) &&
+      LUOpenSelColorWindow(nullptr, LUGetActiveOLEFrameWnd(nullptr), hwnd_, background_) == 0) {
+    return;
+  }
+  colourWindow_ = static_cast<HWND>(LUShowSelColorWindow(nullptr, hwnd_, background_));
+}
+
+void CCreateNewImgDlg::OnPickUp() {
+  const std::int32_t colour = LUPickUpColor(nullptr, hwnd_, 0, 0);
+  if (colour == kNoColour) return;
+  SetColour(static_cast<COLORREF>(colour));
+  // An open colour window working for this dialog shows it too.
+  if (HoldsColourWindow()) SendMessageA(colourWindow_, kColourWindowSet, 0, static_cast<LPARAM>(background_));
+}
+
+void CCreateNewImgDlg::CloseColourWindow() {
+  if (HoldsColourWindow()) LUCloseSelColorWindow(nullptr);
+  colourWindow_ = nullptr;
+}
+
+void CCreateNewImgDlg::OnCancel() {
+  CloseColourWindow();
+  CMyModalDlg::OnCancel();
 }
 
 std::string CCreateNewImgDlg::Text(int controlId) const {
@@ -151,13 +199,32 @@ void CCreateNewImgDlg::OnOK() {
   if (fw::Profile* profile = Settings()) {
     SaveNewImageSettings(*profile, values);
   }
+  CloseColourWindow();
   EndDialog(IDOK);
 }
 
 bool CCreateNewImgDlg::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result) {
-  if (message == WM_CTLCOLORSTATIC && reinterpret_cast<HWND>(lParam) == GetDlgItem(hwnd_, IDC_NEWIMG_SWATCH)) {
-    *result = reinterpret_cast<INT_PTR>(swatchBrush_);
-    return true;
+  switch (message) {
+    case WM_DRAWITEM:
+      if (wParam != IDC_NEWIMG_SWATCH) break;
+      swatch_.DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+      *result = TRUE;
+      return true;
+    case kColourWindowSet:
+    case kColourWindowChanged:
+      SetColour(static_cast<COLORREF>(lParam));
+      *result = 1;
+      return true;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) != WA_INACTIVE) BindColourWindow();
+      break;
+    case WM_DESTROY:
+      // A colour window still open goes back to the main window.
+      if (LUIsSelColorWindowOpened(nullptr) && ReturnColourWindowToMain()) ReturnColourWindowToMain()();
+      colourWindow_ = nullptr;
+      break;
+    default:
+      break;
   }
   if (message == WM_COMMAND) {
     const int id = LOWORD(wParam), code = HIWORD(wParam);
@@ -172,6 +239,14 @@ bool CCreateNewImgDlg::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lPara
     }
     if (code == BN_CLICKED && id >= IDC_NEWIMG_INCHES && id <= IDC_NEWIMG_PIXELS) {
       OnUnitsChanged();
+      return true;
+    }
+    if (code == BN_CLICKED && id == IDC_NEWIMG_SWATCH) {
+      OnSwatch();
+      return true;
+    }
+    if (code == BN_CLICKED && id == IDC_NEWIMG_PICKUP) {
+      OnPickUp();
       return true;
     }
     if (code == BN_CLICKED && id >= IDC_NEWIMG_SCREEN && id <= IDC_NEWIMG_CUSTOM) {

@@ -5,6 +5,7 @@
 
 #include "dialogs/NewImageForm.h"
 #include "dialogs/win/MyModalDlg.h"
+#include "dialogs/win/SwatchButton.h"
 #include "document/DocumentFiles.h"
 
 namespace lumora {
@@ -20,6 +21,7 @@ class CCreateNewImgDlg : public CMyModalDlg {
 
   bool OnInitDialog() override;
   void OnOK() override;
+  void OnCancel() override;
   void DoDataExchange(fw::DataExchangeContext& dx) override;
 
   // Size, units, resolution choice and resolutions, as kept in the settings.
@@ -37,10 +39,21 @@ class CCreateNewImgDlg : public CMyModalDlg {
   void OnResolutionChosen(int choice);
   void OnResolutionEdited(int controlId);
   std::string Text(int controlId) const;
+  // The background colour: the member and the swatch.
+  void SetColour(COLORREF colour);
+  // The swatch clicked: the colour window opened for this dialog, or shown.
+  void OnSwatch();
+  void OnPickUp();
+  // Hands an open colour window to this dialog with its colour.
+  void BindColourWindow();
+  // Closes the colour window when this dialog holds it.
+  void CloseColourWindow();
+  bool HoldsColourWindow() const;
 
   void* context_;
   COLORREF background_;
-  HBRUSH swatchBrush_ = nullptr;
+  CSelColBtn swatch_;
+  HWND colourWindow_ = nullptr;  // the colour window while bound to this dialog
   int screenX_ = 96, screenY_ = 96;
   int printerX_ = kDefaultPrinterResolution, printerY_ = kDefaultPrinterResolution;
   bool showing_ = false;

@@ -74,4 +74,9 @@ int DialogMessageHook(void*, const LU_MSG* message, void* context, std::intptr_t
   return IsDialogMessageA(window, &msg) ? kLUHookHandled : kLUHookPass;
 }
 
+std::function<void()>& ReturnColourWindowToMain() {
+  static std::function<void()> giveBack;
+  return giveBack;
+}
+
 }  // namespace lumora

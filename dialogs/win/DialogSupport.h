@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 
 #include "hostapi/toolhost.h"
 
@@ -35,5 +36,10 @@ void UnregisterCustomNcDialogClass(HINSTANCE instance);
 // pump. Handled (1) when the window's dialog handling took the message,
 // else pass (2).
 int DialogMessageHook(void* unused, const LU_MSG* message, void* context, std::intptr_t* inOut);
+
+// Gives the shared colour window back to the main window, with the
+// application's colour it edits there (a dialog that held it closes); the
+// application installs it.
+std::function<void()>& ReturnColourWindowToMain();
 
 }  // namespace lumora

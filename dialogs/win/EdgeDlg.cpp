@@ -49,6 +49,17 @@ EdgeTemplate LoadEdgeTemplate(std::uint32_t id) {
   return ReadEdgeTemplateDib(bytes, SizeofResource(module, found));
 }
 
+bool IsCatalogueEdgeTemplate(std::uint32_t id) {
+  HMENU catalogue = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kTemplateMenu));
+  bool found = false;
+  for (int page = 0; catalogue != nullptr && !found && page < GetMenuItemCount(catalogue); ++page) {
+    HMENU sub = GetSubMenu(catalogue, page);
+    for (int i = 0; sub != nullptr && !found && i < GetMenuItemCount(sub); ++i) found = GetMenuItemID(sub, i) == id;
+  }
+  if (catalogue != nullptr) DestroyMenu(catalogue);
+  return found;
+}
+
 CEdgeDlg::CEdgeDlg(std::vector<std::uint8_t> previewDib, std::uint32_t edgeColor)
     : CMyModalDlg(IDD_EDGES), previewDib_(std::move(previewDib)), edgeColor_(edgeColor) {}
 

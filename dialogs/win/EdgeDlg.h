@@ -14,6 +14,9 @@ namespace lumora {
 // The template resource `id` of this program; empty when missing or bad.
 EdgeTemplate LoadEdgeTemplate(std::uint32_t id);
 
+// Whether `id` is an item of the catalogue the dialog's pages show.
+bool IsCatalogueEdgeTemplate(std::uint32_t id);
+
 class CEdgeDlg : public CMyModalDlg {
  public:
   CEdgeDlg(std::vector<std::uint8_t> previewDib, std::uint32_t edgeColor);

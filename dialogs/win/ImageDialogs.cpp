@@ -3,6 +3,7 @@
 
 #include "dialogs/DuplicateImageForm.h"
 #include "dialogs/ImageInfoForm.h"
+#include "dialogs/win/ApplyImageDlg.h"
 #include "dialogs/win/CanvasDlg.h"
 #include "dialogs/win/EdgeDlg.h"
 #include "dialogs/win/FrameDlg.h"
@@ -24,6 +25,15 @@ bool AnyDocumentTitled(const std::string& title) {
     if (doc->GetTitle() == title) return true;
   }
   return false;
+}
+
+// The mask shaping of template `id`; empty when the resource is missing or bad.
+std::function<bool(std::uint8_t*, int, int, std::ptrdiff_t)> EdgeShapeOf(std::uint32_t id) {
+  EdgeTemplate shape = LoadEdgeTemplate(id);
+  if (shape.values.empty()) return {};
+  return [shape = std::move(shape)](std::uint8_t* pixels, int w, int h, std::ptrdiff_t stride) {
+    return ApplyResourceMask(pixels, w, h, stride, shape);
+  };
 }
 
 }  // namespace
@@ -208,11 +218,11 @@ void InstallImageDialogs() {
     if (dialog.DoModal() != IDOK) return false;
     q.templateId = dialog.TemplateId();
     q.lighting = dialog.Lighting();
-    const EdgeTemplate shape = LoadEdgeTemplate(q.templateId);
-    q.shape = [shape](std::uint8_t* pixels, int w, int h, std::ptrdiff_t stride) {
-      return ApplyResourceMask(pixels, w, h, stride, shape);
-    };
+    q.shape = EdgeShapeOf(q.templateId);
     return true;
+  };
+  dialogs.edgeTemplate = [](std::uint32_t id) {
+    return IsCatalogueEdgeTemplate(id) ? EdgeShapeOf(id) : std::function<bool(std::uint8_t*, int, int, std::ptrdiff_t)>{};
   };
   dialogs.duplicate = [](DuplicateQuestion& q) {
     CDuplicateImageDlg dialog;
@@ -222,6 +232,13 @@ void InstallImageDialogs() {
     q.name = dialog.newName;
     q.merged = dialog.merged != 0;
     return true;
+  };
+  dialogs.applyImage = [](ApplyImageQuestion& q) {
+    CApplyImage dialog;
+    dialog.session = q.session;
+    dialog.targetTitle = q.targetTitle;
+    dialog.documents = q.documents;
+    return dialog.DoModal() == IDOK;
   };
   dialogs.history = [](HistoryQuestion& q) {
     CHistoryDlg dialog;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "document/ApplyImageSession.h"
 #include "document/ImageDocument.h"
 
 namespace lumora {
@@ -67,6 +68,15 @@ struct EdgeQuestion {
   std::function<bool(std::uint8_t*, int, int, std::ptrdiff_t)> shape;
 };
 
+// Image/Apply Image...: the session on the target (its one undo step, the
+// image as it was), the target's title and the open images of the
+// target's size, the target among them.
+struct ApplyImageQuestion {
+  ApplyImageSession* session = nullptr;
+  std::string targetTitle;
+  std::vector<ApplyImageDocument> documents;
+};
+
 // Each answers true for OK; an empty one is a command that asks nothing
 // and does nothing.
 struct ImageDialogs {
@@ -76,6 +86,11 @@ struct ImageDialogs {
   std::function<bool(HistoryQuestion&)> history;
   std::function<bool(FrameQuestion&)> frame;
   std::function<bool(EdgeQuestion&)> edges;
+  // Not a question: edge template `id` of the catalogue the edges dialog
+  // offers, as its mask shaping (empty when there is no such template), so
+  // a recorded Edges statement shapes as the dialog's choice did.
+  std::function<std::function<bool(std::uint8_t*, int, int, std::ptrdiff_t)>(std::uint32_t)> edgeTemplate;
+  std::function<bool(ApplyImageQuestion&)> applyImage;
 };
 
 ImageDialogs& TheImageDialogs();

@@ -380,7 +380,11 @@ void CLayerCommands::OnNumericTransform() {
   CNumericTransform dialog(object, fw::TheApp()->Settings());
   if (dialog.DoModal() != IDOK) return;
   const LayerTransformPlan plan = NumericPlan(dialog.Form(), object, Image().GetLayers()->GetHeight());
-  if (plan.Any()) Image().NumericLayerTransform(selection, plan);
+  if (!plan.Any()) return;
+  Recorder().TransformLayer(Image().GetLayers()->GetLayerIndex(active), selection, plan.moveMode, plan.move,
+                            plan.scale ? 1 : 0, POINT{plan.width, plan.height}, plan.skew ? 1 : 0, plan.corners,
+                            plan.rotate ? 1 : 0, plan.angle);
+  Image().NumericLayerTransform(selection, plan);
 }
 
 void CLayerCommands::OnRenderText() { Image().RenderTextLayer(); }

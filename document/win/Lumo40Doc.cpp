@@ -85,6 +85,8 @@ FW_MESSAGE_MAP(CLumo40Doc, fw::Document, fw::CommandEntry<&CLumo40Doc::OnEditUnd
                fw::UpdateEntry<&CLumo40Doc::OnUpdateAlways>(fw::kIdFileClose),
                fw::CommandEntry<&CLumo40Doc::OnEditHistory>(ID_EDIT_HISTORY),
                fw::UpdateEntry<&CLumo40Doc::OnUpdateAlways>(ID_EDIT_HISTORY),
+               fw::CommandEntry<&CLumo40Doc::OnImageApplyImage>(ID_IMAGE_APPLY_IMAGE),
+               fw::UpdateEntry<&CLumo40Doc::OnUpdateImageApplyImage>(ID_IMAGE_APPLY_IMAGE),
                fw::CommandEntry<&CLumo40Doc::OnImageDuplicate>(ID_IMAGE_DUPLICATE),
                fw::UpdateEntry<&CLumo40Doc::OnUpdateAlways>(ID_IMAGE_DUPLICATE),
                fw::CommandEntry<&CLumo40Doc::OnImageCrop>(ID_IMAGE_CROP),
@@ -195,6 +197,8 @@ void CLumo40Doc::OnCloseDocument() {
 }
 
 bool CLumo40Doc::SaveModified() {
+  // A transform running over the stack is applied or dropped first.
+  if (QueryRunningTransform() == 0) return false;
   // Steps mark the portable document, the framework's commands this one.
   const bool modified = IsModified() || image_->IsModified();
   SetModifiedFlag(modified);

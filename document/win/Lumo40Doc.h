@@ -96,6 +96,8 @@ class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFile
   // Edit/History..., Image/Duplicate... and Image/Crop...
   // (Lumo40DocImage.cpp).
   void OnEditHistory();
+  void OnImageApplyImage();
+  void OnUpdateImageApplyImage(fw::CmdUI& ui);
   void OnImageDuplicate();
   void OnImageCrop();
   void OnUpdateImageCrop(fw::CmdUI& ui);

@@ -9,6 +9,7 @@
 #include "document/win/AppServices.h"
 #include "document/win/ImageDialogHooks.h"
 #include "document/win/Lumo40Doc.h"
+#include "framework/win/App.h"
 #include "select/win/RotateDlg.h"
 #include "engine/pixels/Dib.h"
 #include "hostapi/toolhost.h"
@@ -211,6 +212,36 @@ void CLumo40Doc::OnEditHistory() {
   const bool ok = dialogs.history(question);
   // The state the dialog opened on comes back first; OK then jumps.
   if (image_->EndHistory(ok, question.chosen)) SetModifiedFlag(true);
+}
+
+void CLumo40Doc::OnImageApplyImage() {
+  const ImageDialogs& dialogs = TheImageDialogs();
+  CLayersManager* layers = image_->GetLayers();
+  if (!dialogs.applyImage || layers == nullptr || image_->GetActiveLayer() == nullptr) return;
+  PreviewPause preview;
+  ApplyImageQuestion question;
+  question.targetTitle = GetTitle();
+  // Images of exactly the target's size that have a window.
+  if (fw::TheApp() != nullptr) {
+    for (fw::Document* doc : fw::TheApp()->Docs().AllDocuments()) {
+      auto* image = dynamic_cast<CLumo40Doc*>(doc);
+      const CLayersManager* stack = image != nullptr ? image->image_->GetLayers() : nullptr;
+      if (stack == nullptr || image->Views().empty() || stack->GetWidth() != layers->GetWidth() ||
+          stack->GetHeight() != layers->GetHeight())
+        continue;
+      question.documents.push_back(ApplyImageDocument{doc->GetTitle(), image->image_.get()});
+    }
+  }
+  ApplyImageSession session(image_.get());
+  if (!session.Valid()) return;
+  question.session = &session;
+  const bool ok = dialogs.applyImage(question);
+  session.End(ok);
+  if (ok && session.Changed()) SetModifiedFlag(true);
+}
+
+void CLumo40Doc::OnUpdateImageApplyImage(fw::CmdUI& ui) {
+  EnableFiltered(ui, image_->GetLayers() != nullptr && image_->GetActiveLayer() != nullptr);
 }
 
 void CLumo40Doc::OnImageDuplicate() {

@@ -21,6 +21,8 @@ constexpr std::uint32_t kV5HeaderBytes = 124;
 constexpr std::uint32_t kCoreHeaderBytes = 12;
 constexpr std::uint32_t kBiRgb = 0;
 constexpr std::uint32_t kBiBitfields = 3;
+constexpr std::uint32_t kBiRle8 = 1;
+constexpr std::uint32_t kBiRle4 = 2;
 
 std::uint32_t Load16(const std::uint8_t* p) { return static_cast<std::uint32_t>(p[0] | p[1] << 8); }
 std::uint32_t Load32(const std::uint8_t* p) {
@@ -72,6 +74,8 @@ struct ParsedDib {
   PALETTEENTRY palette[256] = {};
   const std::uint8_t* rows = nullptr;
   std::size_t rowBytes = 0;
+  // The rows of a run-length coded DIB, decoded.
+  std::vector<std::uint8_t> decoded;
 };
 
 // Resolutions are kept in 16 bits; a larger one is held at the largest.
@@ -98,6 +102,71 @@ void DefaultMasks(int bits, std::uint32_t* masks) {
   } else {
     masks[0] = 0xFF0000, masks[1] = 0xFF00, masks[2] = 0xFF;
   }
+}
+
+// Sets pixel x of a decoded 8- or 4-bit row.
+void PutIndex(std::uint8_t* row, int x, int bits, std::uint8_t value) {
+  if (bits == 8) {
+    row[x] = value;
+  } else if ((x & 1) == 0) {
+    row[x / 2] = static_cast<std::uint8_t>((row[x / 2] & 0x0F) | (value << 4));
+  } else {
+    row[x / 2] = static_cast<std::uint8_t>((row[x / 2] & 0xF0) | (value & 0x0F));
+  }
+}
+
+// Decodes BI_RLE8 or BI_RLE4 data into out.decoded (bottom-up rows, zero
+// where nothing is coded). Every run, absolute run and delta is checked
+// against the image, and the data must end with the end-of-bitmap code:
+// false for anything that would leave the image or the block.
+bool DecodeRle(const std::uint8_t* data, std::size_t size, ParsedDib& out) {
+  const int bits = out.bits;
+  std::size_t at = 0;
+  int x = 0, y = 0;
+  while (at + 2 <= size) {
+    const int count = data[at];
+    const std::uint8_t value = data[at + 1];
+    at += 2;
+    if (count > 0) {
+      // An encoded run: one index (RLE8) or two alternating ones (RLE4).
+      if (y >= out.height || x + count > out.width) return false;
+      std::uint8_t* row = out.decoded.data() + static_cast<std::size_t>(y) * out.rowBytes;
+      for (int i = 0; i < count; ++i, ++x) {
+        const std::uint8_t index = bits == 8 ? value : static_cast<std::uint8_t>((i & 1) == 0 ? value >> 4 : value & 0x0F);
+        PutIndex(row, x, bits, index);
+      }
+      continue;
+    }
+    switch (value) {
+      case 0:  // end of line
+        x = 0;
+        ++y;
+        break;
+      case 1:  // end of bitmap
+        return true;
+      case 2: {  // delta
+        if (at + 2 > size) return false;
+        x += data[at];
+        y += data[at + 1];
+        at += 2;
+        if (x > out.width || y > out.height || (y == out.height && x > 0)) return false;
+        break;
+      }
+      default: {  // absolute run of `value` indices, padded to a 16-bit boundary
+        const int n = value;
+        const std::size_t bytes = bits == 8 ? static_cast<std::size_t>(n) : static_cast<std::size_t>(n + 1) / 2;
+        if (at + bytes > size || y >= out.height || x + n > out.width) return false;
+        std::uint8_t* row = out.decoded.data() + static_cast<std::size_t>(y) * out.rowBytes;
+        for (int i = 0; i < n; ++i, ++x) {
+          const std::uint8_t b = data[at + (bits == 8 ? i : i / 2)];
+          PutIndex(row, x, bits, bits == 8 ? b : static_cast<std::uint8_t>((i & 1) == 0 ? b >> 4 : b & 0x0F));
+        }
+        at += bytes + (bytes & 1);
+        break;
+      }
+    }
+  }
+  return false;  // the data ended before the end-of-bitmap code
 }
 
 // The header, table and masks of the DIB, with its rows located inside
@@ -140,7 +209,8 @@ bool ParseDib(const std::uint8_t* dib, std::size_t size, ParsedDib& out) {
       offset += 12;
     } else if (out.compression == kBiRgb) {
       if (deep) DefaultMasks(out.bits, out.masks);
-    } else {
+    } else if (!((out.compression == kBiRle8 && out.bits == 8) || (out.compression == kBiRle4 && out.bits == 4)) ||
+               out.topDown) {
       return false;
     }
   } else if (headerBytes == kCoreHeaderBytes && size >= kCoreHeaderBytes) {
@@ -164,6 +234,14 @@ bool ParseDib(const std::uint8_t* dib, std::size_t size, ParsedDib& out) {
   if (out.bits <= 8) ReadColourTable(dib + offset, tableEntries, entryBytes, out.palette);
   offset += tableBytes;
   out.rowBytes = static_cast<std::size_t>((static_cast<std::uint64_t>(out.bits) * out.width + 31) / 32 * 4);
+  if (out.compression == kBiRle8 || out.compression == kBiRle4) {
+    if (!lumora::IsImageSize(out.width, out.height)) return false;
+    out.decoded.assign(out.rowBytes * static_cast<std::size_t>(out.height), 0);
+    if (!DecodeRle(dib + offset, size - offset, out)) return false;
+    out.rows = out.decoded.data();
+    out.compression = kBiRgb;
+    return true;
+  }
   // Divided, not multiplied: rows of 2^33 bytes times 2^31 rows overflow.
   if (static_cast<std::uint64_t>(out.height) > (size - offset) / out.rowBytes) return false;
   out.rows = dib + offset;

@@ -19,6 +19,8 @@
 #include "lang/Lexer.h"
 #include "lang/Script.h"
 #include "platform/text.h"
+#include "res/StringTable.h"
+#include "res/resource.h"
 
 namespace lang {
 
@@ -121,7 +123,9 @@ std::string Unless(bool done, const char* why) { return done ? std::string() : s
 int Done(Call& c, bool done, std::string why) { return done ? 1 : c.Fail(std::move(why)); }
 
 // The angle of a statement (hundredths of a degree) as the document turns.
-double DocumentAngle(std::int32_t hundredths) { return -static_cast<double>(hundredths) * 0.01; }
+// Divided, not multiplied by 0.01, so that 230 gives exactly the 2.3 the
+// user typed when it was recorded.
+double DocumentAngle(std::int32_t hundredths) { return -static_cast<double>(hundredths) / 100.0; }
 
 // ---- Whole image ----
 
@@ -272,6 +276,21 @@ int TransformLayer(Call& c) {
   plan.rotate = rotate != 0;
   plan.angle = DocumentAngle(angle);
   return Done(c, doc->NumericLayerTransform(c.state.selection, plan), "the layer cannot be transformed so");
+}
+
+// The same refusals, in the same order, as Layer/Edges... gives.
+int Edges(Call& c) {
+  const std::int32_t templateId = ReadIntArg(c.args);
+  const std::int32_t lighting = ReadIntArg(c.args);
+  ImageDocument* doc = LayerImage(c);
+  if (doc == nullptr) return 0;
+  const auto* layer = doc->GetActiveLayer();
+  if (layer->HasMask() == 0) return c.Fail("the layer has no mask");
+  if (layer->IsTransparencyLocked() != 0) return c.Fail("the layer's transparency is locked");
+  if (lighting < 0 || lighting > 4) return c.Fail("lighting " + std::to_string(lighting) + " is not 0 to 4");
+  const MaskShape shape = templateId > 0 ? c.site.EdgeTemplate(static_cast<std::uint32_t>(templateId)) : MaskShape{};
+  if (!shape) return c.Fail("there is no edge template " + std::to_string(templateId));
+  return Done(c, doc->ApplyEdge(shape, lighting, std::string(res::String(IDS_SHADOW))), "the edge cannot be applied");
 }
 
 int FlipLayer(Call& c) {
@@ -551,17 +570,6 @@ int CopyImage(Call& c) {
   return c.site.PutDibOnClipboard(dib) ? 1 : c.Fail("the clipboard cannot be opened");
 }
 
-// What exists only with a subsystem still to come.
-template <const char* What>
-int Missing(Call& c) {
-  return c.Fail(What);
-}
-
-// Names the command that does the work, so the user knows where to go.
-constexpr char kNoEdges[] =
-    "Edges cannot be replayed yet: its edge templates are read only by the command Layer/Edges...; "
-    "nothing was changed";
-
 }  // namespace
 
 void InstallDocumentExecutors(LangCommandSet& commands, ScriptDocumentSite& site) {
@@ -581,7 +589,7 @@ void InstallDocumentExecutors(LangCommandSet& commands, ScriptDocumentSite& site
       {4, Rotate},
       {5, Rotate},
       {6, FlipImage},
-      {7, Missing<kNoEdges>},
+      {7, Edges},
       {8, CreateNewLayer},
       {9, SetLayerOptions},
       {10, DeleteLayer},

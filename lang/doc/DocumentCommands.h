@@ -5,7 +5,9 @@
 // ScriptDocumentSite.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,10 @@
 namespace lang {
 
 class LangCommandSet;
+
+// Shapes an 8-bit mask in place (pixels, width, height, row stride); false
+// when it cannot.
+using MaskShape = std::function<bool(std::uint8_t*, int, int, std::ptrdiff_t)>;
 
 class ScriptDocumentSite {
  public:
@@ -44,6 +50,9 @@ class ScriptDocumentSite {
   // clipboard cannot be opened), and the clipboard's one (empty: none).
   virtual bool PutDibOnClipboard(const std::vector<std::uint8_t>& dib) = 0;
   virtual std::vector<std::uint8_t> GetDibFromClipboard() = 0;
+  // Edge template `id` of the catalogue Layer/Edges... offers, as the
+  // shaping of a layer mask; empty when the catalogue has no such template.
+  virtual MaskShape EdgeTemplate(std::uint32_t id) = 0;
 };
 
 // Installs the system and built-in tool executors by entry number. The site

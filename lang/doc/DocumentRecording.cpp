@@ -45,6 +45,12 @@ class MacroDocumentRecorder final : public lumora::DocumentRecorder {
   void FlattenImage() override { RecordFlattenImage(); }
   void Flip(const Fragment* fragment, std::int32_t h, std::int32_t v) override { RecordFlip(fragment, h, v); }
   void RotateLayer(const Fragment* fragment, double degrees) override { RecordRotateLayer(fragment, degrees); }
+  void TransformLayer(std::int32_t layerIndex, const Fragment* fragment, std::int32_t moveKind, const POINT& move,
+                      std::int32_t scale, const POINT& size, std::int32_t skew, const POINT corners[4],
+                      std::int32_t rotate, double degrees) override {
+    RecordTransformLayer(layerIndex, fragment, moveKind, move.x, move.y, scale, size.x, size.y, skew, corners, rotate,
+                         degrees);
+  }
   void EnableLayerMask(std::int32_t enable) override { RecordEnableLayerMask(enable); }
   void AddLayerMask(std::int32_t code) override { RecordAddLayerMask(code); }
   void AddLayerMaskWithSelection(std::int32_t code, const Fragment* fragment) override {

@@ -1,5 +1,5 @@
-// The macro window's command picker ("Insert command") and the parameter
-// list of one command ("Parameters").
+// The macro window's command picker ("Insert command"), the parameter
+// list of one command ("Parameters") and the effects generator.
 #pragma once
 
 #include <string>
@@ -38,6 +38,38 @@ class CLangSmallHelp : public fw::Dialog {
 
  private:
   void ShowFormat();
+  std::vector<LangCommand*> commands_;
+};
+
+// "Effects generator": one registered tool's command, its first and last
+// frames' parameters, the frame count, the sequence's base path and kind,
+// and whether the script is appended or run.
+class CLangEffects : public fw::Dialog {
+ public:
+  enum Action { kGenerateMacros = 0, kGenerateEffect = 1 };
+  explicit CLangEffects(fw::Window* owner);
+  int kind = 0;  // 0 DIB, 1 TARGA, 2 JPEG
+  int commandIndex = 0;
+  std::string format;
+  std::string initialParameters;
+  std::string endParameters;
+  int action = kGenerateMacros;
+  int frames = 10;
+  std::string path = "EFFECTS";
+  std::string help;
+  // The command list's text, taken at OK.
+  std::string commandName;
+
+  bool OnInitDialog() override;
+  void DoDataExchange(fw::DataExchangeContext& dx) override;
+  void OnOK() override;
+
+ protected:
+  bool OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result) override;
+
+ private:
+  void ShowCommand();
+  LangCommand* Selected() const;
   std::vector<LangCommand*> commands_;
 };
 

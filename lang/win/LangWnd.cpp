@@ -7,10 +7,13 @@
 #include <iterator>
 #include <vector>
 
+#include "framework/Archive.h"
 #include "framework/win/App.h"
 #include "framework/win/CommonDialogs.h"
 #include "lang/MacroText.h"
+#include "lang/SequenceScript.h"
 #include "lang/win/LangHelpDialogs.h"
+#include "lang/win/PrintScript.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
 
@@ -262,6 +265,9 @@ void CLangWnd::OnCommandId(std::uint32_t id) {
       }
       return;
     }
+    case ID_MACRO_PRINT:
+      if (GetWindowTextLengthA(edit_) != 0) PrintScript(hwnd_, edit_);
+      return;
     case ID_MACRO_EXIT:
       DestroyWindow();
       return;
@@ -282,12 +288,46 @@ void CLangWnd::OnCommandId(std::uint32_t id) {
       if (picker.DoModal() == IDOK) AppendLine(PickedStatement(picker.commandName, picker.parameters), true);
       return;
     }
+    case ID_MACRO_EFFECTS: OnEffects(); return;
     case ID_MACRO_RECORDING: recording_ = !recording_; return;
     case ID_MACRO_RUN:
       if (GetWindowTextLengthA(edit_) != 0) RunScript();
       return;
+    case ID_MACRO_HELP: {
+      HWND active = GetActiveWindow();
+      HWND owner = active != nullptr ? GetAncestor(active, GA_ROOT) : hwnd_;
+      if (fw::TheApp() != nullptr) fw::TheApp()->ShowHelp(owner, HELP_CONTEXT, IDH_MACRO_WINDOW);
+      return;
+    }
     default: return;
   }
+}
+
+// The generator's script is appended (forced), or run at once with nothing
+// recorded meanwhile and no failing line to show: its lines are not in the
+// text.
+void CLangWnd::OnEffects() {
+  CLangEffects effects(this);
+  if (effects.DoModal() != IDOK) return;
+  LineList lines;
+  if (!MakeSequenceScript(lines, effects.commandName, effects.path, effects.kind, effects.frames, effects.format,
+                          effects.initialParameters, effects.endParameters)) {
+    // Half a script must neither run nor be appended.
+    const std::string message = "The parameters of " + effects.commandName +
+                                " cannot be carried from the initial to the end values: give both in its format, " +
+                                effects.format + ".";
+    MessageBoxA(hwnd_, message.c_str(), std::string(res::String(IDS_MACROS_TITLE)).c_str(), MB_OK | MB_ICONEXCLAMATION);
+    return;
+  }
+  if (effects.action != CLangEffects::kGenerateEffect) {
+    AppendText(lines, true);
+    return;
+  }
+  running_ = true;
+  fw::WindowWatch watch = Watch();
+  std::size_t stop = 0;
+  lang::RunScript(lines, &stop);
+  if (watch.Alive()) running_ = false;
 }
 
 void CLangWnd::UpdateMenu(HMENU menu) {
@@ -300,6 +340,7 @@ void CLangWnd::UpdateMenu(HMENU menu) {
   };
   enable(ID_MACRO_SAVE, SendMessageA(edit_, EM_GETMODIFY, 0, 0) != 0);
   enable(ID_MACRO_SAVE_AS, hasText);
+  enable(ID_MACRO_PRINT, hasText);
   enable(ID_MACRO_UNDO, SendMessageA(edit_, EM_CANUNDO, 0, 0) != 0);
   enable(ID_MACRO_CUT, selection);
   enable(ID_MACRO_COPY, selection);
@@ -307,6 +348,28 @@ void CLangWnd::UpdateMenu(HMENU menu) {
   enable(ID_MACRO_SELECT_ALL, hasText);
   enable(ID_MACRO_RUN, hasText);
   CheckMenuItem(menu, ID_MACRO_RECORDING, MF_BYCOMMAND | (recording_ ? MF_CHECKED : MF_UNCHECKED));
+}
+
+void CLangWnd::Serialize(fw::Archive& archive) {
+  MacroWindowState state;
+  if (archive.IsStoring()) {
+    state.text = Text();
+    state.modified = SendMessageA(edit_, EM_GETMODIFY, 0, 0) != 0 ? 1 : 0;
+    DWORD from = 0, to = 0;
+    SendMessageA(edit_, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+    state.selectionStart = static_cast<std::int32_t>(from);
+    state.selectionEnd = static_cast<std::int32_t>(to);
+    state.fileName = fileName_;
+    state.recording = recording_ ? 1 : 0;
+    SerializeMacroWindowState(archive, state);
+    return;
+  }
+  SerializeMacroWindowState(archive, state);
+  SetText(state.text);
+  SendMessageA(edit_, EM_SETMODIFY, state.modified != 0, 0);
+  SendMessageA(edit_, EM_SETSEL, static_cast<WPARAM>(state.selectionStart), static_cast<LPARAM>(state.selectionEnd));
+  fileName_ = state.fileName;
+  recording_ = state.recording != 0;
 }
 
 bool CLangWnd::PreTranslateMessage(MSG* msg) {

@@ -53,6 +53,10 @@ class CLangWnd final : public fw::Window, public MacroLineSink {
   bool Running() const { return running_; }
   const std::string& FileName() const { return fileName_; }
 
+  // The text, modified flag, selection, file name and recording switch
+  // (MacroWindowState's layout); a load that fails leaves the window as it
+  // was and throws the archive's exception.
+  void Serialize(fw::Archive& archive) override;
   bool PreTranslateMessage(MSG* msg) override;
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -63,6 +67,7 @@ class CLangWnd final : public fw::Window, public MacroLineSink {
   CLangWnd();
   LRESULT OnCreate();
   void OnCommandId(std::uint32_t id);
+  void OnEffects();
   void UpdateMenu(HMENU menu);
   bool ChooseFile(bool open, std::uint32_t titleId, std::string& path);
   void SetText(const std::string& text);

@@ -5,7 +5,13 @@ namespace lumora::toolhost {
 namespace {
 
 enum : int { kAppActiveImageWnd = 5, kAppBackupAllowed = 7 };
-enum : int { kViewDrawContext = 4, kViewGetSelection = 6, kViewSetSelection = 7, kViewDeleteSelection = 8 };
+enum : int {
+  kViewDrawContext = 4,
+  kViewGetSelection = 6,
+  kViewSetSelection = 7,
+  kViewDeleteSelection = 8,
+  kViewSnapRect = 16
+};
 enum : int {
   kDocOfWnd = 0,
   kDocImage = 3,
@@ -149,6 +155,19 @@ Fragment* ViewSelection(const void* site, void* view) {
   using Fn = Fragment* (*)(const LU_SITE_TABLE*, void*, int, std::intptr_t);
   const auto fn = EntryOf<Fn>(site, kSiteView, kViewGetSelection, d);
   return fn != nullptr && view != nullptr ? fn(d, view, 1, 0) : nullptr;
+}
+
+bool SnapImageRect(const void* site, void* view, const RECT& rect, POINT* offset) {
+  const LU_SITE_TABLE* d = nullptr;
+  using Fn = void (*)(const LU_SITE_TABLE*, void*, const RECT*, POINT*, int);
+  const auto fn = EntryOf<Fn>(site, kSiteView, kViewSnapRect, d);
+  if (fn == nullptr || view == nullptr || offset == nullptr) return false;
+  fn(d, view, &rect, offset, 0);  // image coordinates
+  return true;
+}
+
+LUSiteEntry SelFrgEntry(const void* site, int index, const LU_SITE_TABLE** descriptor) {
+  return LUSiteEntryOf(site, kSiteSelFrg, index, descriptor);
 }
 
 void* ViewDrawContext(const void* site, void* view) {

@@ -46,6 +46,12 @@ bool FreeViewSelection(const void* site, void* view);
 Fragment* ViewSelection(const void* site, void* view);
 // The view's draw context (hostapi/draw.h), null without one.
 void* ViewDrawContext(const void* site, void* view);
+// Corrects `offset` so that `rect` moved by it snaps to the view's grid and
+// guides (image coordinates); false without the entry.
+bool SnapImageRect(const void* site, void* view, const RECT& rect, POINT* offset);
+// Entry `index` of the site's selection table with its descriptor, null
+// when the site lacks it.
+LUSiteEntry SelFrgEntry(const void* site, int index, const LU_SITE_TABLE** descriptor);
 // The program's folder (through its last backslash), from the site's data
 // path; empty without a site.
 std::string ProgramFolder(const void* site);

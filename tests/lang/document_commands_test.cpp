@@ -47,6 +47,14 @@ class NoDialogs : public lumora::DocumentFileHost {
   std::vector<std::string> errors;
 };
 
+constexpr std::uint32_t kEdgeTemplate = 143;
+
+// An edge template's work: the mask's left column cleared.
+bool ClearLeftColumn(std::uint8_t* p, int, int h, std::ptrdiff_t stride) {
+  for (int y = 0; y < h; ++y) p[y * stride] = 0;
+  return true;
+}
+
 // Documents without windows: the last one made is the active one.
 class TestSite : public ScriptDocumentSite {
  public:
@@ -91,6 +99,8 @@ class TestSite : public ScriptDocumentSite {
     return true;
   }
   std::vector<std::uint8_t> GetDibFromClipboard() override { return clipboard; }
+  // The catalogue holds one template, kEdgeTemplate.
+  MaskShape EdgeTemplate(std::uint32_t id) override { return id == kEdgeTemplate ? MaskShape(ClearLeftColumn) : nullptr; }
 
   std::string TitleOf(const ImageDocument* doc) const {
     for (const auto& [d, title] : documents)
@@ -497,16 +507,26 @@ TEST_F(DocumentScript, CancelStillWorksAfterAStatementWithItsOwnIndicator) {
   std::filesystem::remove_all(folder);
 }
 
-TEST_F(DocumentScript, StatementsWithoutTheirSubsystemSayWhatIsMissing) {
+TEST_F(DocumentScript, RefusedStatementsSayWhyAndChangeNothing) {
+  ASSERT_EQ(Run({"CreateNewLayer(\"Masked\",\"Normal\",100,0,1);"}), "");
+  ASSERT_EQ(Run({"CreateNewLayer(\"Locked\",\"Normal\",100,0,1);"}), "");
+  Stack().GetLayer(2)->SetTransparencyLock(1);
+  doc->SetModifiedFlag(false);
+  const int steps = doc->History().UndoCount();
   const struct {
     LineList lines;
-    const char* missing;  // what the reason names
-  } cases[] = {{{"Edges(1,1);"}, "Layer/Edges..."}};
+    const char* why;  // what the reason names
+  } cases[] = {{{"SetActiveLayer(0);", "Edges(143,0);"}, "no mask"},
+               {{"SetActiveLayer(2);", "Edges(143,0);"}, "transparency is locked"},
+               {{"SetActiveLayer(1);", "Edges(144,0);"}, "no edge template 144"},
+               {{"SetActiveLayer(1);", "Edges(-1,0);"}, "no edge template -1"},
+               {{"SetActiveLayer(1);", "Edges(143,5);"}, "lighting 5"},
+               {{"SetActiveLayer(7);", "Edges(143,0);"}, "no layer 7"}};
   for (const auto& c : cases) {
     const std::string why = Run(c.lines);
-    EXPECT_NE(why.find("cannot be replayed yet"), std::string::npos) << c.lines.back() << ": " << why;
-    EXPECT_NE(why.find(c.missing), std::string::npos) << c.lines.back() << ": " << why;
+    EXPECT_NE(why.find(c.why), std::string::npos) << c.lines.back() << ": " << why;
     EXPECT_FALSE(doc->IsModified()) << c.lines.back() << ": a refused statement changes nothing";
+    EXPECT_EQ(doc->History().UndoCount(), steps) << c.lines.back();
   }
   EXPECT_NE(Run({"SetLayerOpacity(\"half\");"}).find("wrong kind"), std::string::npos);
   EXPECT_NE(Run({"Resize(4,3);"}).find("missing"), std::string::npos);
@@ -638,6 +658,9 @@ TEST_F(DocumentScript, EachStatementLeavesWhatItsOperationLeaves) {
       {{"SetActiveLayer(0);", "AddLayerMask(0);"},
        [](ImageDocument& d) { return d.SetActiveLayerByIndex(0, false, false), d.AddLayerMask(false); }},
       {{"EnableLayerMask(0);"}, [](ImageDocument& d) { return d.EnableLayerMask(false); }},
+      {{"SetActiveLayer(1);", "Edges(143,0);"},
+       [](ImageDocument& d) { return d.SetActiveLayerByIndex(1, false, false), d.ApplyEdge(ClearLeftColumn, 0, "Shadow"); }},
+      {{"Edges(143,3);"}, [](ImageDocument& d) { return d.ApplyEdge(ClearLeftColumn, 3, "Shadow"); }},
       {{"RemoveLayerMask(1);"}, [](ImageDocument& d) { return d.RemoveLayerMask(true); }},
       {{"EditLayerMask(1);"}, [](ImageDocument& d) { return d.EditLayerMask(true); }},
       {{"GroupLayer();", "UngroupLayer();"},

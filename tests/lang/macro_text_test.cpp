@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/Archive.h"
+#include "framework/File.h"
 #include "lang/MacroText.h"
 
 namespace lang {
@@ -76,6 +78,54 @@ TEST(MacroText, TheWindowStaysOnTheScreen) {
   EXPECT_EQ(ClampWindowOrigin(5000, 200, 1024), 824);
   EXPECT_EQ(ClampWindowOrigin(-50, 200, 1024), 0);
   EXPECT_EQ(ClampWindowOrigin(100, 2000, 1024), 0);
+}
+
+// The archive holds the text, the modified flag, the selection, the file
+// name and the recording switch, in that order, in the archive's own
+// string and integer forms; a cut archive loads nothing.
+TEST(MacroText, TheWindowsArchiveLayout) {
+  MacroWindowState state{"A();\r\nB();", 1, 3, 9, "C:\\Macroses\\a.cmd", 0};
+  fw::MemFile file;
+  {
+    fw::Archive out(file, fw::Archive::store);
+    SerializeMacroWindowState(out, state);
+    out.Close();
+  }
+  std::string expected;
+  const auto u32 = [&](std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) expected.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+  };
+  expected += static_cast<char>(state.text.size());
+  expected += state.text;
+  u32(1), u32(3), u32(9);
+  expected += static_cast<char>(state.fileName.size());
+  expected += state.fileName;
+  u32(0);
+  ASSERT_EQ(file.GetLength(), expected.size());
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(file.Data()), expected.size()), expected);
+
+  file.SeekFromCurrent(-static_cast<std::int64_t>(file.GetPosition()));
+  MacroWindowState back;
+  {
+    fw::Archive in(file, fw::Archive::load);
+    SerializeMacroWindowState(in, back);
+  }
+  EXPECT_EQ(back.text, state.text);
+  EXPECT_EQ(back.modified, 1);
+  EXPECT_EQ(back.selectionStart, 3);
+  EXPECT_EQ(back.selectionEnd, 9);
+  EXPECT_EQ(back.fileName, state.fileName);
+  EXPECT_EQ(back.recording, 0);
+
+  // Cut before the recording switch: an exception, and nothing taken.
+  fw::MemFile cut;
+  cut.Write(expected.data(), static_cast<std::uint32_t>(expected.size() - 2));
+  cut.SeekFromCurrent(-static_cast<std::int64_t>(cut.GetPosition()));
+  MacroWindowState untouched;
+  fw::Archive in(cut, fw::Archive::load);
+  EXPECT_THROW(SerializeMacroWindowState(in, untouched), fw::FileException);
+  EXPECT_EQ(untouched.text, "");
+  EXPECT_EQ(untouched.recording, 1);
 }
 
 }  // namespace

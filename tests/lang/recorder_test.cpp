@@ -90,6 +90,9 @@ std::vector<EntryCase> EntryCases(const Fragment* selection) {
       {"Rotate cw", [] { RecordRotate(-90.0); }, {"Rotate(9000);"}},
       {"Rotate ccw", [] { RecordRotate(90.0); }, {"Rotate(-9000);"}},
       {"Rotate numeric", [] { RecordRotate(-12.345); }, {"Rotate(1234);"}},
+      // Binary fractions leave 2.3 x 100 a hair below 230: the typed angle wins.
+      {"Rotate typed", [] { RecordRotate(-2.3); }, {"Rotate(230);"}},
+      {"Rotate typed ccw", [] { RecordRotate(0.29); }, {"Rotate(-29);"}},
       {"FlipImage", [] { RecordFlipImage(1, 0); }, {"FlipImage(1,0);"}},
       {"Edges", [] { RecordEdges(5, 6); }, {"SetActiveLayer(3);", "Edges(5,6);"}},
       {"CreateNewLayer", [] { RecordCreateNewLayer("La\"yer", "Normal", 50, 1, 7); },

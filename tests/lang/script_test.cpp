@@ -99,6 +99,10 @@ TEST(LangCommands, LookupOrderAcrossTables) {
   ini.WriteString("TOOLS", "TOOL1", "missing");
   ini.Command("TOOLS", 2, "Sharpen");
   ini.WriteString("TOOLS", "TOOL2", "sharpen");
+  ini.WriteString("TOOLS", "NUMBER", "4");
+  ini.Command("TOOLS", 3, "Blurred");
+  ini.WriteString("TOOLS", "TOOL3", "blur");
+  ini.WriteString("TOOLS", "OBSOLETE3", "1");
   FakeToolHost host;
   LangCommandSet set(ini, &host);
   EXPECT_EQ(set.Find("Same"), &set.SelectArea(2));
@@ -108,7 +112,7 @@ TEST(LangCommands, LookupOrderAcrossTables) {
   ASSERT_NE(set.Find("Sharpen"), nullptr);
   EXPECT_EQ(set.FindToolCommandByToolName("sharpen"), set.Find("Sharpen"));
   EXPECT_EQ(set.FindToolCommandByToolName("blur")->GetHelp(), "help of blur");
-  EXPECT_EQ(host.created, (std::vector<std::string>{"blur", "missing", "sharpen"}));  // built once
+  EXPECT_EQ(host.created, (std::vector<std::string>{"blur", "missing", "sharpen", "blur"}));  // built once
   EXPECT_EQ(set.BuiltinTool(12), nullptr);
   EXPECT_EQ(BuiltinToolNumbers().size(), 45u);
 
@@ -116,6 +120,13 @@ TEST(LangCommands, LookupOrderAcrossTables) {
   set.Collect(listed);
   EXPECT_EQ(listed.size(), 14u + 15u + 45u + 2u);
   for (std::size_t i = 1; i < listed.size(); ++i) EXPECT_LE(listed[i - 1]->GetName(), listed[i]->GetName());
+  // The effects generator's list: the registered tools' commands, sorted,
+  // without the obsolete one.
+  std::vector<LangCommand*> tools;
+  set.CollectToolCommands(tools);
+  ASSERT_EQ(tools.size(), 2u);
+  EXPECT_EQ(tools[0]->GetName(), "Sharpen");
+  EXPECT_EQ(tools[1]->GetName(), "Tool");
 }
 
 TEST(LangCommands, VocabularyBesideTheProgram) {

@@ -1,7 +1,10 @@
 // The drop targets' base: the layer format only, focus-rectangle feedback.
 #include "view/win/LuDropTarget.h"
 
+#include "engine/layered/RWLayers.h"
 #include "engine/pixels/AppValues.h"
+#include "platform/win/ole_stream_file.h"
+#include "view/DropPlacement.h"
 
 namespace lumora {
 
@@ -10,6 +13,35 @@ bool CLuDropTarget::OffersLayer(IDataObject* data) {
   if (data == nullptr || format == 0) return false;
   FORMATETC wanted{static_cast<CLIPFORMAT>(format), nullptr, DVASPECT_CONTENT, -1, TYMED_ISTREAM};
   return data->QueryGetData(&wanted) == S_OK;
+}
+
+CLayer* CLuDropTarget::ReadDroppedLayer(IDataObject* data, std::uint32_t* resolution) {
+  if (resolution != nullptr) *resolution = kDefaultDropResolution;
+  const unsigned format = GetLayerClipboardFormat();
+  if (data == nullptr || format == 0) return nullptr;
+  FORMATETC wanted{static_cast<CLIPFORMAT>(format), nullptr, DVASPECT_CONTENT, -1, TYMED_ISTREAM};
+  STGMEDIUM medium{};
+  if (FAILED(data->GetData(&wanted, &medium))) return nullptr;
+  CLayer* layer = nullptr;
+  if (medium.tymed == TYMED_ISTREAM && medium.pstm != nullptr) {
+    // The writer leaves its stream at the end: read from the start.
+    LARGE_INTEGER start{};
+    medium.pstm->Seek(start, STREAM_SEEK_SET, nullptr);
+    try {
+      CMyOleStreamFile file(medium.pstm, 0, 0);
+      std::uint8_t word[4] = {};
+      const std::uint32_t got = file.Read(word, sizeof word);
+      if (resolution != nullptr) *resolution = DropResolutionWord(word, got);
+      file.SeekFromCurrent(-static_cast<std::int64_t>(got));
+      CRWLayers(&file).ReadLayerRef(&layer);
+    } catch (...) {
+      // A stream that fails to read names no layer; nothing reaches OLE.
+      if (layer != nullptr) layer->Release();
+      layer = nullptr;
+    }
+  }
+  ReleaseStgMedium(&medium);
+  return layer;
 }
 
 DWORD CLuDropTarget::OnDragEnter(IDataObject* data, DWORD keyState, POINT client) {

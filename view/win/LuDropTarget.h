@@ -5,6 +5,9 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
+#include "engine/layers/Layer.h"
 #include "framework/win/OleDragDrop.h"
 
 namespace lumora {
@@ -14,6 +17,11 @@ class CLuDropTarget : public fw::OleDropTarget {
   bool Accepted() const { return accepted_; }
   // Whether the data offers the layer format as a stream.
   static bool OffersLayer(IDataObject* data);
+  // The layer a drag's stream names (a copy, one reference, the caller's),
+  // or null when the stream names none this program offers: another
+  // program's, or one whose drag has ended. `resolution`, when given, gets
+  // the stream's resolution word (96/96 when it cannot be read).
+  static CLayer* ReadDroppedLayer(IDataObject* data, std::uint32_t* resolution);
 
  protected:
   DWORD OnDragEnter(IDataObject* data, DWORD keyState, POINT client) override;

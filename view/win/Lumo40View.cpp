@@ -20,6 +20,7 @@
 #include "view/Guides.h"
 #include "view/Rulers.h"
 #include "view/win/ImageViewWnd.h"
+#include "view/win/ViewTransform.h"
 
 namespace lumora {
 
@@ -127,6 +128,8 @@ void CLumo40View::OnInitialUpdate() {
   NotifyActiveImage();
   UpdateFrameTitle();
   RegisterWithQueue();
+  dropTarget_.SetView(this);
+  dropTarget_.Register(hwnd_);
   // The MDI area activated the frame while it was made, before the view
   // was ready: the activation work runs now.
   auto* child = dynamic_cast<fw::MdiChild*>(GetParentFrame());
@@ -379,6 +382,7 @@ void CLumo40View::UpdateScrollSizes() {
 }
 
 void CLumo40View::OnScrollPositionChanged() {
+  TransformScrolled();
   ApplyZoom();
   OnVisibleAreaChanged();
   UpdateRulers();

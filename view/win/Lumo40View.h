@@ -23,12 +23,16 @@
 #include "view/SelectionEdge.h"
 #include "view/ViewZoom.h"
 #include "view/win/VarnoScrollView.h"
+#include "view/win/ViewDropTargets.h"
 #include "view/win/ViewShell.h"
 
 namespace lumora {
 
 class CLumo40Doc;
 class CVarnoChildFrm;
+struct ViewTransform;
+class TInterface;
+class TransformSession;
 
 // Gathers the regions a draw context reports until the view handles 1307:
 // several notices before then repaint once, as their union.
@@ -253,9 +257,18 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   // Activation work, run by the child frame and the activation list.
   void OnActivateImageView(CLumo40View* oldView);
   void OnDeactivateImageView(CLumo40View* newView);
-  // Without a transform (the transform tools come later): apply and go on.
-  int QueryApplyTransform() { return 1; }
-  void EndTransform() {}
+  // The interactive transform (Lumo40ViewTransform.cpp): at most one runs.
+  bool IsTransformActive() const;
+  // 1 without a transform or after Yes (commit) or No (cancel); 0 after
+  // Cancel, the transform still running.
+  int QueryApplyTransform();
+  // Ends and frees the transform; one nobody committed is taken back.
+  void EndTransform();
+  void OnLayerTransform(std::uint32_t id);
+  void OnUpdateLayerTransform(fw::CmdUI& ui);
+  bool StartLayerTransform(std::unique_ptr<ViewTransform> run);
+  TInterface* TransformFrame() const;
+  TransformSession* RunningTransform() const;
 
   // RenderQueueView
   bool IsLive() const override;
@@ -318,6 +331,11 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   void OnScrollPositionChanged() override;
 
  private:
+  static int TransformHookProc(void*, const LU_MSG* msg, void* context, std::intptr_t* inOut);
+  int OnTransformHook(const LU_MSG& msg, std::intptr_t* inOut);
+  void PaintTransformFrame(HDC dc);
+  void TransformScrolled();
+  std::unique_ptr<ViewTransform> transform_;
   static int MoveHookProc(void*, const LU_MSG* msg, void* context, std::intptr_t* inOut);
   int OnMoveHook(const LU_MSG& msg, std::intptr_t* inOut);
   // The keys and the lost capture while the move tool is on; true when taken.
@@ -368,6 +386,8 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   } pointerReading_;
   CLumo40Doc* registeredDoc_ = nullptr;
   Counters counts_;
+  // Layers dragged onto the view land here.
+  CDropTargetView dropTarget_;
 
   // Zoom and guide helpers.
   bool CanZoom() const;

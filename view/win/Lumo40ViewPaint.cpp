@@ -60,6 +60,14 @@ void MarkStartupPaint(bool cellShown, bool whole) {
 }  // namespace
 
 FW_MESSAGE_MAP(CLumo40View, CVarnoScrollView, fw::WindowMessageEntry<&CLumo40View::OnPaintView>(WM_PAINT),
+               fw::CommandRangeEntry<&CLumo40View::OnLayerTransform>(ID_LAYER_TRANSFORM_DISTORT,
+                                                                     ID_LAYER_TRANSFORM_PERSPECTIVE),
+               fw::UpdateEntry<&CLumo40View::OnUpdateLayerTransform>(ID_LAYER_TRANSFORM_DISTORT,
+                                                                     ID_LAYER_TRANSFORM_PERSPECTIVE),
+               fw::CommandRangeEntry<&CLumo40View::OnLayerTransform>(ID_LAYER_TRANSFORM_SKEW, ID_LAYER_TRANSFORM_SKEW),
+               fw::UpdateEntry<&CLumo40View::OnUpdateLayerTransform>(ID_LAYER_TRANSFORM_SKEW),
+               fw::CommandRangeEntry<&CLumo40View::OnLayerTransform>(ID_LAYER_TRANSFORM_SCALE, ID_LAYER_TRANSFORM_SCALE),
+               fw::UpdateEntry<&CLumo40View::OnUpdateLayerTransform>(ID_LAYER_TRANSFORM_SCALE),
                fw::WindowMessageEntry<&CLumo40View::OnEraseBackground>(WM_ERASEBKGND),
                fw::WindowMessageEntry<&CLumo40View::OnPrintClientView>(WM_PRINTCLIENT),
                fw::WindowMessageEntry<&CLumo40View::OnDestroyView>(WM_DESTROY),
@@ -200,6 +208,7 @@ LRESULT CLumo40View::OnPaintView(WPARAM, LPARAM) {
     }
     DeleteObject(clip);
     if (ViewShell* shell = TheViewShell()) shell->PaintToolOverlay(this, dc);
+    PaintTransformFrame(dc);
   }
   EndPaint(hwnd_, &ps);
   // Marked only once the frame shows (not for paints before it does).
@@ -274,6 +283,7 @@ LRESULT CLumo40View::OnPrintClientView(WPARAM wParam, LPARAM lParam) {
 // ---- Lifetime and size
 
 LRESULT CLumo40View::OnDestroyView(WPARAM wParam, LPARAM lParam) {
+  dropTarget_.Revoke();
   ForgetAnts();
   if (GuideDragRunning()) EndGuideDrag(-1, -1, true);
   if (movingLayer_) {

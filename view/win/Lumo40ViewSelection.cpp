@@ -206,7 +206,8 @@ void CLumo40View::RefreshAnts() {
 }
 
 void CLumo40View::DrawAnts(HDC dc) {
-  if (antsEdge_.Empty()) return;
+  // None while a transform's frame is over the view.
+  if (antsEdge_.Empty() || IsTransformActive()) return;
   FillRgn(dc, AntsRegion(antsPhase_), static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
   // The pixels white at this phase are the ones black four steps on.
   FillRgn(dc, AntsRegion(antsPhase_ + 4), static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));

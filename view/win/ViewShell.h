@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 
 namespace lumora {
@@ -51,6 +52,10 @@ class ViewShell {
   virtual bool StartPick(HCURSOR overView, HCURSOR elsewhere, PickCallback callback, void* user, HWND view) = 0;
   // After a paint: the current tool draws what follows the mouse.
   virtual void PaintToolOverlay(CLumo40View*, HDC) {}
+  // A transform starts (enable false: the tool windows are disabled and the
+  // current tool or mode ends; returns the command that brings it back) or
+  // ends (enable true: the windows come back and `previous` is chosen again).
+  virtual std::uint32_t EnableForTransform(bool, std::uint32_t) { return 0; }
   // An unmodified letter typed in the view: true when it chose a tool.
   virtual bool ToolKey(CLumo40View*, char) { return false; }
 };

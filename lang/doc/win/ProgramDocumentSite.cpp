@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "document/win/AppServices.h"
+#include "document/win/ImageDialogHooks.h"
 #include "document/win/Lumo40Doc.h"
 #include "framework/win/Frame.h"
 
@@ -150,6 +151,11 @@ MacroLineBuffer& InstallProgramMacroLanguage(const std::string& modulePath, cons
   setup.sink = &lines;
   InstallMacroLanguage(setup);
   return lines;
+}
+
+MaskShape ProgramDocumentSite::EdgeTemplate(std::uint32_t id) {
+  const auto& catalogue = lumora::TheImageDialogs().edgeTemplate;
+  return catalogue ? catalogue(id) : MaskShape{};
 }
 
 }  // namespace lang

@@ -20,6 +20,7 @@ class ProgramDocumentSite final : public ScriptDocumentSite {
   lumora::DocumentFileHost& FileHost(lumora::ImageDocument& document) override;
   bool PutDibOnClipboard(const std::vector<std::uint8_t>& dib) override;
   std::vector<std::uint8_t> GetDibFromClipboard() override;
+  MaskShape EdgeTemplate(std::uint32_t id) override;
 };
 
 // The program's start-up call: the macro language over "LANG.ini" beside

@@ -1,7 +1,11 @@
-// The control library's custom non-client dialog class.
+// The control library's start and end, and its custom non-client dialog
+// class.
 #include <windows.h>
 
 #include "hostapi/controls.h"
+
+bool RegisterVrCtlSwatch(HINSTANCE module);
+void UnregisterVrCtlSwatch(HINSTANCE module);
 
 namespace {
 
@@ -28,6 +32,7 @@ int VrCtlStartUp(void* instance) {
     wc.lpszClassName = kVrCtlNcDialogClass;
     if (RegisterClassA(&wc) == 0) return 0;
   }
+  if (!RegisterVrCtlSwatch(module)) return 0;
   gModule = module;
   return 1;
 }
@@ -35,6 +40,7 @@ int VrCtlStartUp(void* instance) {
 void VrCtlShutDown() {
   if (gModule == nullptr) return;
   UnregisterClassA(kVrCtlNcDialogClass, gModule);
+  UnregisterVrCtlSwatch(gModule);
   gModule = nullptr;
 }
 

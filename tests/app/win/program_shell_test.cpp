@@ -9,6 +9,8 @@
 
 #include "platform/win32types.h"
 
+#include <shellapi.h>
+
 namespace {
 
 constexpr char kFrameClass[] = "VR_LUMAINFRAME40";
@@ -351,4 +353,60 @@ TEST(ProgramProcesses, CloseArrivingUnderAFailedOpensErrorBoxWaitsForIt) {
   EXPECT_EQ(code, 0u);
 }
 
+// The classes root's default value of a key, or "<none>".
+std::string ClassesValue(const std::string& key) {
+  char buffer[1024] = {};
+  LONG size = sizeof buffer;
+  if (RegQueryValueA(HKEY_CLASSES_ROOT, key.c_str(), buffer, &size) != ERROR_SUCCESS) return "<none>";
+  return buffer;
+}
+
+HWND FrameShowing(const std::string& titlePart) {
+  for (HWND w : TopLevel(kFrameClass)) {
+    if (!IsWindowVisible(w)) continue;
+    for (const std::string& t : ChildTitles(w)) {
+      if (t.find(titlePart) != std::string::npos) return w;
+    }
+  }
+  return nullptr;
+}
+
+// A plain start writes the association of ".lud"; the shell's open of a
+// .lud file then starts the program by its "/dde" command, which waits
+// hidden and opens the file it is sent; with the program running, the shell
+// hands the next file to it and no second program starts.
+TEST(ProgramProcesses, TheShellOpensFilesByDdeInANewProgramAndInTheRunningOne) {
+  ProgramCopy copy;
+  {
+    Process first;
+    HWND frame = StartShown(first, copy.exe());
+    ASSERT_NE(frame, nullptr);
+    CloseAndExpectZero(first, frame);
+  }
+  EXPECT_EQ(ClassesValue(".lud"), "Lumo40.Document");
+  EXPECT_EQ(ClassesValue("Lumo40.Document\\shell\\open\\command"), "\"" + copy.exe() + "\" /dde");
+  const std::string x = copy.folder() + "\\shellx.lud", y = copy.folder() + "\\shelly.lud";
+  const std::string rich = WindowsPath(std::string(LUMORA_TEST_DATA) + "/layered/rich.lud");
+  ASSERT_TRUE(CopyFileA(rich.c_str(), x.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileA(rich.c_str(), y.c_str(), FALSE));
+
+  ASSERT_GT(reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", x.c_str(), nullptr, nullptr, SW_SHOWNORMAL)), 32);
+  HWND frame = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (frame = FrameShowing("shellx")) != nullptr; })) << "the shell's start opened nothing";
+  DWORD pid = 0;
+  GetWindowThreadProcessId(frame, &pid);
+  HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid);
+
+  ASSERT_GT(reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", y.c_str(), nullptr, nullptr, SW_SHOWNORMAL)), 32);
+  EXPECT_TRUE(WaitFor([&] { return FrameShowing("shelly") == frame; })) << "the running program did not open it";
+  EXPECT_EQ(TopLevel(kFrameClass).size(), 1u) << "a second program started";
+
+  PostMessageA(frame, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(WaitFor([&] { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }));
+  CloseHandle(process);
+  DeleteFileA(x.c_str());
+  DeleteFileA(y.c_str());
+}
+
 }  // namespace
+

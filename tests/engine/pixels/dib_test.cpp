@@ -2,6 +2,7 @@
 // malformed and overrunning DIBs refused, made DIBs exact to the byte.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -351,12 +352,12 @@ Bytes MakeVersionedDib(std::uint32_t headerBytes, int width, int height, const B
 }
 
 // ImageMagick's reading of the DIB as a BMP file: RGBA rows, top first.
-Bytes MagickRgba(const Bytes& dib, const char* name) {
+Bytes MagickRgba(const Bytes& dib, const char* name, std::size_t pixelBytes = 0) {
   Bytes file = {'B', 'M'};
   Put32(file, static_cast<std::uint32_t>(14 + dib.size()));
   Put32(file, 0);
   const std::uint32_t header = dib[0] | dib[1] << 8;
-  Put32(file, 14 + header);
+  Put32(file, static_cast<std::uint32_t>(pixelBytes != 0 ? 14 + dib.size() - pixelBytes : 14 + header));
   file.insert(file.end(), dib.begin(), dib.end());
   const std::string base = ::testing::TempDir() + name;
   FILE* out = std::fopen((base + ".bmp").c_str(), "wb");
@@ -410,4 +411,57 @@ TEST(DIBToImage, VersionedHeadersGiveTheColoursImageMagickReadsAndTheirAlphaAsAM
   EXPECT_EQ(DIBToImage(cut.data(), 100, 0), nullptr);
   EXPECT_EQ(DIBAlphaToMask(cut.data(), 100), nullptr);
 }
+TEST(DIBToImage, RunLengthCodedDibsGiveTheIndicesImageMagickReadsAndHostileRunsAreRefused) {
+  // 8 x 4 with a grey-free table: entry i = (i * 40, 255 - i * 30, i * 7).
+  std::vector<std::uint32_t> table;
+  for (std::uint32_t i = 0; i < 16; ++i) table.push_back((i * 40 & 255) << 16 | ((255 - i * 30) & 255) << 8 | (i * 7));
+  struct Case {
+    const char* what;
+    int bits;
+    Bytes data;
+  } cases[] = {
+      // run, absolute run (padded), end of line; delta; run; end of bitmap
+      {"rle8", 8, {3, 1, 0, 3, 2, 3, 4, 0, 2, 5, 0, 0, 0, 2, 2, 1, 4, 6, 0, 0, 8, 7, 0, 1}},
+      {"rle4", 4, {5, 0x12, 0, 3, 0x34, 0x50, 0, 0, 8, 0x67, 0, 0, 0, 2, 3, 1, 2, 0x9A, 0, 1}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    DibSpec spec{8, 4, c.bits, c.bits == 8 ? 1u : 2u};
+    spec.used = 16;
+    spec.table = table;
+    spec.rows = c.data;
+    // Zeros after the end code, as writers leave the block: some readers
+    // want at least a plain image's bytes.
+    spec.rows.resize(std::max<std::size_t>(spec.rows.size(), 64), 0);
+    Bytes dib = MakeDib(spec);
+    for (int i = 0; i < 4; ++i) dib[20 + i] = static_cast<std::uint8_t>(spec.rows.size() >> (8 * i));
+    const WAPtr image = Read(dib, 1);
+    ASSERT_TRUE(image);
+    const Bytes magick = MagickRgba(dib, c.what, spec.rows.size());
+    ASSERT_EQ(magick.size(), 8u * 4 * 4);
+    for (int y = 0; y < 4; ++y) {
+      for (int x = 0; x < 8; ++x) {
+        const std::uint8_t* m = &magick[(static_cast<std::size_t>(3 - y) * 8 + x) * 4];
+        EXPECT_EQ(Pixel(*image, x, y), static_cast<std::uint32_t>(m[0] << 16 | m[1] << 8 | m[2])) << x << "," << y;
+      }
+    }
+  }
+  const Bytes hostile[] = {
+      {9, 1, 0, 1},                    // a run past the row
+      {0, 9, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 0, 1},  // an absolute run past the row
+      {0, 2, 1, 9, 0, 1},              // a delta past the image
+      {0, 2, 9, 0, 0, 1},              // a delta past the row
+      {3, 1, 0, 0},                    // no end of bitmap
+      {0, 5, 1, 2},                    // an absolute run past the block
+  };
+  for (const Bytes& data : hostile) {
+    DibSpec spec{8, 4, 8, 1u};
+    spec.used = 16;
+    spec.table = table;
+    spec.rows = data;
+    const Bytes dib = MakeDib(spec);
+    EXPECT_EQ(Read(dib, 0), nullptr) << data.size();
+  }
+}
+
 #endif  // _WIN32

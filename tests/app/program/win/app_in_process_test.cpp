@@ -160,6 +160,176 @@ TEST_F(ProgramInProcess, DroppedFilesAreOpenedEach) {
   CloseProgram(app);
 }
 
+// A clipboard viewer of the test's own, keeping the chain as the protocol
+// asks and counting the changes it is told of.
+struct TestViewer {
+  HWND window = nullptr;
+  HWND next = nullptr;
+  int changes = 0;
+};
+
+LRESULT CALLBACK TestViewerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* v = reinterpret_cast<TestViewer*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (v != nullptr && message == WM_DRAWCLIPBOARD) {
+    ++v->changes;
+    if (v->next != nullptr) SendMessageA(v->next, message, wParam, lParam);
+    return 0;
+  }
+  if (v != nullptr && message == WM_CHANGECBCHAIN) {
+    if (reinterpret_cast<HWND>(wParam) == v->next) {
+      v->next = reinterpret_cast<HWND>(lParam);
+    } else if (v->next != nullptr) {
+      SendMessageA(v->next, message, wParam, lParam);
+    }
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void JoinChain(TestViewer* v) {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = TestViewerProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "LumoraTestClipboardViewer";
+  RegisterClassA(&wc);
+  v->window = CreateWindowA(wc.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
+  SetWindowLongPtrA(v->window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(v));
+  v->next = SetClipboardViewer(v->window);
+}
+
+void PutTextOnClipboard(HWND owner, const char* text) {
+  ASSERT_TRUE(OpenClipboard(owner));
+  EmptyClipboard();
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, std::strlen(text) + 1);
+  std::memcpy(GlobalLock(block), text, std::strlen(text) + 1);
+  GlobalUnlock(block);
+  SetClipboardData(CF_TEXT, block);
+  CloseClipboard();
+}
+
+// The main frame sits in the clipboard-viewer chain while it lives: a viewer
+// that joined before the program and one that joined after it are both told
+// of every change, during the run and after the program has left.
+TEST_F(ProgramInProcess, ClipboardViewersBeforeAndAfterTheProgramKeepTheirNotices) {
+  TestViewer before, after;
+  JoinChain(&before);
+  {
+    CLumo40App app;
+    ASSERT_TRUE(app.InitInstance());
+    JoinChain(&after);
+    EXPECT_EQ(after.next, app.MainFrame()->Handle()) << "the frame joined the chain";
+    const int b = before.changes, a = after.changes;
+    PutTextOnClipboard(after.window, "one");
+    EXPECT_TRUE(RunUntil(app, [&] { return before.changes > b && after.changes > a; }, 10000));
+    CloseProgram(app);
+  }
+  EXPECT_EQ(after.next, before.window) << "the frame left the chain and handed on its place";
+  const int b = before.changes, a = after.changes;
+  PutTextOnClipboard(after.window, "two");
+  for (int i = 0; i < 200 && !(before.changes > b && after.changes > a); ++i) {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    Sleep(10);
+  }
+  EXPECT_GT(before.changes, b);
+  EXPECT_GT(after.changes, a);
+  ChangeClipboardChain(after.window, after.next);
+  ChangeClipboardChain(before.window, before.next);
+  DestroyWindow(after.window);
+  DestroyWindow(before.window);
+}
+
+std::string ClassesDefault(const std::string& key, const char* name = nullptr) {
+  HKEY k = nullptr;
+  if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_QUERY_VALUE, &k) != ERROR_SUCCESS) return "<no key>";
+  char buffer[1024] = {};
+  DWORD size = sizeof buffer - 1;
+  const LONG r = RegQueryValueExA(k, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &size);
+  RegCloseKey(k);
+  return r == ERROR_SUCCESS ? std::string(buffer) : "<no value>";
+}
+
+void SetClassesDefault(const std::string& key, const std::string& value) {
+  HKEY k = nullptr;
+  RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &k, nullptr);
+  RegSetValueExA(k, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), static_cast<DWORD>(value.size() + 1));
+  RegCloseKey(k);
+}
+
+// Clicks the check box of the list row whose text is `text`.
+void ClickFileTypeBox(HWND dialog, const std::string& text) {
+  HWND list = GetDlgItem(dialog, IDC_FT_LIST);
+  const auto index = SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
+  ASSERT_NE(index, LB_ERR) << text;
+  RECT item{};
+  SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+  SendMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(item.left + 6, item.top + 6));
+  SendMessageA(list, WM_LBUTTONUP, 0, MAKELPARAM(item.left + 6, item.top + 6));
+}
+
+bool FileTypeChecked(HWND dialog, const std::string& text) {
+  HWND list = GetDlgItem(dialog, IDC_FT_LIST);
+  const auto index = SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text.c_str()));
+  return index != LB_ERR && (SendMessageA(list, LB_GETITEMDATA, static_cast<WPARAM>(index), 0) & 1) != 0;
+}
+
+// A plain start writes the program's type, its own extension and the OLE
+// entries into the classes root; Options/Associated File Types... checks
+// .bmp by its box (the program then owns it) and unchecks it again, which
+// leaves another program's subkey of .bmp and its .tif alone.
+TEST_F(ProgramInProcess, FileTypesAndServerEntriesInTheRegistry) {
+  RegDeleteTreeA(HKEY_CLASSES_ROOT, ".bmp");
+  SetClassesDefault(".tif", "Other.Image");
+  SetClassesDefault(".tif\\ShellNew", "theirs");
+  SetClassesDefault(".bmp\\OpenWithProgids", "Other.Image");
+  CLumo40App app;
+  ASSERT_TRUE(app.InitInstance());
+  char program[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, program, MAX_PATH);
+  EXPECT_EQ(ClassesDefault(".lud"), "Lumo40.Document");
+  EXPECT_EQ(ClassesDefault("Lumo40.Document"), "Lumora 4 Image");
+  EXPECT_EQ(ClassesDefault("Lumo40.Document\\shell\\open\\command"), "\"" + std::string(program) + "\" /dde");
+  EXPECT_EQ(ClassesDefault("Lumo40.Document\\shell\\open\\ddeexec"), "[open(\"%1\")]");
+  const std::string clsid = ClassesDefault("Lumo40.Application\\CLSID");
+  EXPECT_EQ(ClassesDefault("CLSID\\" + clsid + "\\LocalServer32"), "\"" + std::string(program) + "\" /Automation");
+  EXPECT_EQ(ClassesDefault("CLSID\\" + ClassesDefault("Lumo40.Document\\CLSID") + "\\InprocHandler32"), "ole32.dll");
+
+  bool greyedLud = false;
+  lumora::testing::DialogScript::Run({{"Open with Lumora", [&](HWND d) {
+                                        ASSERT_FALSE(FileTypeChecked(d, "bmp files"));
+                                        // The program's own type cannot be unchecked here.
+                                        ClickFileTypeBox(d, "LUD files");
+                                        greyedLud = !FileTypeChecked(d, "LUD files");
+                                        ClickFileTypeBox(d, "bmp files");
+                                        EXPECT_TRUE(FileTypeChecked(d, "bmp files"));
+                                        lumora::testing::Press(d, IDOK);
+                                      }}});
+  SendMessageA(app.MainFrame()->Handle(), WM_COMMAND, ID_OPTIONS_FILE_TYPES, 0);
+  lumora::testing::DialogScript::Stop();
+  EXPECT_EQ(lumora::testing::DialogScript::done, 1);
+  EXPECT_TRUE(greyedLud);
+  EXPECT_EQ(ClassesDefault(".bmp"), "Lumo40.Document");
+  EXPECT_EQ(ClassesDefault(".bmp\\ShellNew", "NullFile"), "");
+  EXPECT_EQ(app.Settings().GetString("Opened files", "bmp", ""), "1");
+
+  lumora::testing::DialogScript::Run({{"Open with Lumora", [&](HWND d) {
+                                        EXPECT_TRUE(FileTypeChecked(d, "bmp files")) << "associated and saved";
+                                        ClickFileTypeBox(d, "bmp files");
+                                        lumora::testing::Press(d, IDOK);
+                                      }}});
+  SendMessageA(app.MainFrame()->Handle(), WM_COMMAND, ID_OPTIONS_FILE_TYPES, 0);
+  lumora::testing::DialogScript::Stop();
+  EXPECT_EQ(ClassesDefault(".bmp"), "<no value>");
+  EXPECT_EQ(ClassesDefault(".bmp\\ShellNew"), "<no key>");
+  EXPECT_EQ(ClassesDefault(".bmp\\OpenWithProgids"), "Other.Image") << "another program's subkey stays";
+  EXPECT_EQ(ClassesDefault(".tif"), "Other.Image");
+  EXPECT_EQ(ClassesDefault(".tif\\ShellNew"), "theirs");
+  EXPECT_EQ(app.Settings().GetString("Opened files", "bmp", ""), "0");
+  CloseProgram(app);
+  RegDeleteTreeA(HKEY_CLASSES_ROOT, ".tif");
+  RegDeleteTreeA(HKEY_CLASSES_ROOT, ".bmp");
+}
+
 TEST_F(ProgramInProcess, PlacementFollowsMovesSizesAndMaximising) {
   CLumo40App app;
   ASSERT_TRUE(app.InitInstance());
@@ -473,6 +643,30 @@ TEST_F(ProgramInProcess, AboutBoxShowsSixtyFourBitMemoryAndClosesWithOkEnterOrEs
   CloseProgram(app);
 }
 
+// The colour an owner-drawn swatch button draws inside its frame: the
+// dialog draws it into a small bitmap of ours.
+COLORREF SwatchButtonColour(HWND dialog, int id) {
+  HWND control = GetDlgItem(dialog, id);
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, 20, 12);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  DRAWITEMSTRUCT item{};
+  item.CtlType = ODT_BUTTON;
+  item.CtlID = static_cast<UINT>(id);
+  item.itemAction = ODA_DRAWENTIRE;
+  item.hwndItem = control;
+  item.hDC = dc;
+  item.rcItem = RECT{0, 0, 20, 12};
+  SendMessageA(dialog, WM_DRAWITEM, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&item));
+  const COLORREF colour = GetPixel(dc, 10, 6);
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  return colour;
+}
+
 // File/New: the dialog's swatch starts with the background colour of the
 // settings, and OK fills the new image with it.
 TEST_F(ProgramInProcess, NewImageDialogStartsWithTheBackgroundColour) {
@@ -489,13 +683,7 @@ TEST_F(ProgramInProcess, NewImageDialogStartsWithTheBackgroundColour) {
   ASSERT_TRUE(app.InitInstance());
   COLORREF swatch = CLR_INVALID;
   DialogProbe newImage{"New image", [&](HWND dialog) {
-                         HWND control = GetDlgItem(dialog, IDC_NEWIMG_SWATCH);
-                         HDC dc = GetDC(control);
-                         auto brush = reinterpret_cast<HBRUSH>(SendMessageA(
-                             dialog, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control)));
-                         ReleaseDC(control, dc);
-                         LOGBRUSH shown{};
-                         if (brush != nullptr && GetObjectA(brush, sizeof shown, &shown) == sizeof shown) swatch = shown.lbColor;
+                         swatch = SwatchButtonColour(dialog, IDC_NEWIMG_SWATCH);
                          PostMessageA(dialog, WM_COMMAND, IDOK, 0);
                        }};
   probe = &newImage;

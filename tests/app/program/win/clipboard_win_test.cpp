@@ -8,10 +8,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <random>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "app/ErrorBox.h"
@@ -52,26 +55,29 @@ void SettleWithin30s(CLumo40App& app, CLumo40Doc* doc) {
   }));
 }
 
-// A folder of this test under /tmp, seen from both sides.
+// A folder of this test under /tmp, seen from both sides. Wine's process
+// ids repeat from run to run: the name takes a random tag and is remade
+// until the folder is new, so a file an earlier run left (a saved
+// selection the chooser would offer to replace) is never met.
 struct SharedFolder {
   std::string unix;
   std::string windows;
   SharedFolder() {
-    const std::string name = "lumora-clipboard-" + std::to_string(GetCurrentProcessId());
-    unix = "/tmp/" + name;
-    windows = "Z:\\tmp\\" + name;
-    CreateDirectoryA(windows.c_str(), nullptr);
+    std::random_device random;
+    for (;;) {
+      const std::string name = "lumora-clipboard-" + std::to_string(GetCurrentProcessId()) + "-" +
+                               std::to_string((std::uint64_t{random()} << 32) ^ random());
+      unix = "/tmp/" + name;
+      windows = "Z:\\tmp\\" + name;
+      if (CreateDirectoryA(windows.c_str(), nullptr)) break;
+    }
   }
   ~SharedFolder() {
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((windows + "\\*").c_str(), &found);
-    if (find != INVALID_HANDLE_VALUE) {
-      do {
-        DeleteFileA((windows + "\\" + found.cFileName).c_str());
-      } while (FindNextFileA(find, &found));
-      FindClose(find);
-    }
-    RemoveDirectoryA(windows.c_str());
+    // The open dialog may have made the folder the current one, which
+    // cannot be removed.
+    SetCurrentDirectoryA("Z:\\tmp");
+    std::error_code ignored;
+    std::filesystem::remove_all(std::filesystem::path(windows), ignored);
   }
 };
 

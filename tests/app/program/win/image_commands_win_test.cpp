@@ -17,11 +17,13 @@
 #include "app/win/Lumo40App.h"
 #include "app/win/MainFrame.h"
 #include "dialogs/ImageSizeForm.h"
+#include "dialogs/ApplyImage.h"
 #include "dialogs/PicFactory.h"
 #include "dialogs/win/EdgeDlg.h"
 #include "dialogs/win/ImageDialogs.h"
 #include "document/ImageCommands.h"
 #include "document/win/Lumo40Doc.h"
+#include "engine/blend/MergeModes.h"
 #include "engine/layers/LayerMng.h"
 #include "engine/layers/LayerText.h"
 #include "hostapi/fragment.h"
@@ -840,6 +842,78 @@ TEST_F(ImageCommands, ImageInfoAndPrompterShowWhatTheyAreGiven) {
   CPrompter prompt(IDS_WEB_LINK_PROMPT, app_->MainFrame());
   ASSERT_EQ(prompt.DoModal(), IDOK);
   EXPECT_EQ(prompt.text, "https://example.org/");
+}
+
+// ---- Apply Image
+
+void PickEntry(HWND dialog, int id, const char* text) {
+  SendDlgItemMessageA(dialog, id, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text));
+  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+void Click(HWND dialog, int id) {
+  SendDlgItemMessageA(dialog, id, BM_SETCHECK, IsDlgButtonChecked(dialog, id) ? BST_UNCHECKED : BST_CHECKED, 0);
+  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+TEST_F(ImageCommands, ApplyImageMultiplyHalfIsOneStepEqualToTheCompositingCancelLeavesEverything) {
+  CLumo40Doc* doc = Open("three.psd");
+  ASSERT_NE(doc, nullptr);
+  doc->Image().SetActiveLayer(Stack(doc).FindLayerByName("Middle"), true, false);
+  const CLayersManagerPtr original = DeepCopy(Stack(doc));
+  const int steps = doc->Image().History().UndoCount();
+  // Cancel after a preview: the preview showed a changed layer, then
+  // everything is as it was, no step, no settings.
+  bool previewChanged = false;
+  std::string target;
+  DialogScript::Run({{"Apply Image", [&](HWND d) {
+                        target = Text(d, IDC_AI_TARGET);
+                        PickEntry(d, IDC_AI_SOURCE_LAYER, "Top");
+                        PickEntry(d, IDC_AI_BLENDING, "Multiply");
+                        Click(d, IDC_AI_PREVIEW);
+                        previewChanged = !RectsEqual(doc->Image().GetActiveLayer()->GetRect(), RECT{10, 10, 40, 34});
+                        Press(d, IDCANCEL);
+                      }}});
+  ASSERT_TRUE(Choose(ID_IMAGE_APPLY_IMAGE));
+  EXPECT_EQ(DialogScript::done, 1);
+  EXPECT_EQ(target, "three.psd (Middle, RGB)");
+  EXPECT_TRUE(previewChanged);
+  EXPECT_EQ(doc->Image().History().UndoCount(), steps);
+  ExpectSameLayers(Stack(doc), *original, "cancelled");
+  EXPECT_EQ(app_->Settings().GetString("APPLY IMAGE", "MERGE", "none"), "none");
+
+  // OK without preview: one "Apply image" step whose layer is the native
+  // compositing of "Top" multiplied at 50 % over "Middle".
+  DialogScript::Run({{"Apply Image", [&](HWND d) {
+                        PickEntry(d, IDC_AI_SOURCE_LAYER, "Top");
+                        PickEntry(d, IDC_AI_BLENDING, "Multiply");
+                        SetDlgItemTextA(d, IDC_AI_OPACITY, "50");
+                        Press(d, IDOK);
+                      }}});
+  ASSERT_TRUE(Choose(ID_IMAGE_APPLY_IMAGE));
+  EXPECT_EQ(doc->Image().History().UndoCount(), steps + 1);
+  EXPECT_EQ(doc->Image().HistoryState().name, "Apply image");
+  ApplyImageSource source(original.get(), nullptr);
+  CLayer* middle = original->FindLayerByName("Middle");
+  const ApplyWork work = MakeApplyWork(*original, middle, false);
+  CLayerPtr top = BuildApplySource(source, false, "Top", kChannelRGB, false, work);
+  ASSERT_TRUE(top);
+  ApplyBlend blend;
+  blend.opacity = 50;
+  blend.mergeMode = kMergeMultiply;
+  CLayerPtr expected = BlendApplyLayer(*original, top.get(), *middle, blend);
+  ASSERT_TRUE(expected);
+  const CLayer& got = *doc->Image().GetActiveLayer();
+  EXPECT_EQ(got.GetName(), "Middle");
+  EXPECT_TRUE(RectsEqual(got.GetRect(), expected->GetRect()));
+  std::string a, b;
+  AppendLayerRGBA(got, &a);
+  AppendLayerRGBA(*expected, &b);
+  EXPECT_TRUE(a == b);
+  EXPECT_EQ(app_->Settings().GetString("APPLY IMAGE", "MERGE", ""), "Multiply");
+  EXPECT_EQ(app_->Settings().GetInt("APPLY IMAGE", "OPACITY", 0), 50);
+  EXPECT_EQ(app_->Settings().GetString("APPLY IMAGE", "Source_layer", ""), "Top");
+  ASSERT_TRUE(Choose(ID_EDIT_UNDO));
+  ExpectSameLayers(Stack(doc), *original, "undone");
 }
 
 // ---- Grey and colour through the site

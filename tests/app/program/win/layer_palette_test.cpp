@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -18,9 +19,12 @@
 #include "app/win/Lumo40App.h"
 #include "app/win/MainFrame.h"
 #include "document/win/Lumo40Doc.h"
+#include "engine/layered/RWLayers.h"
 #include "engine/layers/LayerMng.h"
 #include "engine/layers/win/LayerThumbnailWin.h"
 #include "engine/pixels/AppValues.h"
+#include "framework/win/OleDataSource.h"
+#include "framework/win/OleDragDrop.h"
 #include "lang/doc/win/ProgramDocumentSite.h"
 #include "platform/rect.h"
 #include "res/StringTable.h"
@@ -618,6 +622,158 @@ TEST_F(LayerPalette, MaskViewsShowAsTheEngineCompositesThem) {
   const std::vector<std::uint32_t> hidden = testing::CompositePixels(doc_);
   EXPECT_NE(hidden, plain) << "L7's mask shown in place of its pixels";
   testing::ExpectViewShowsComposite(view, doc_);
+}
+
+
+// ---- Layers dropped on views and on the frame's background
+
+// A point of the window's client area where the window itself is under the
+// pointer (nothing covers it), scanning from `from` towards the client's
+// bottom-right corner; (-1, -1) when none.
+POINT UncoveredPoint(HWND window, POINT from) {
+  RECT client{};
+  GetClientRect(window, &client);
+  for (LONG y = from.y; y < client.bottom; y += 4) {
+    for (LONG x = from.x; x < client.right; x += 4) {
+      POINT screen{x, y};
+      ClientToScreen(window, &screen);
+      if (WindowFromPoint(screen) == window) return POINT{x, y};
+    }
+  }
+  return POINT{-1, -1};
+}
+
+CLumo40View* ViewOf(CLumo40Doc* doc) {
+  return doc->Views().empty() ? nullptr : dynamic_cast<CLumo40View*>(doc->Views().front());
+}
+
+// The Top layer of three.psd, its palette shown, dragged twice onto the
+// ten-layer image's view: each drop puts its content centre on the image
+// point under the pointer, names it uniquely, is one undo step and brings
+// that image's frame forward. Dropped on the MDI background, the same row
+// makes a new image titled with the layer's name at the layer's resolution.
+TEST_F(LayerPalette, LayersDroppedOnAnotherViewAndOnTheBackground) {
+  auto* source = dynamic_cast<CLumo40Doc*>(app_.OpenDocumentFile(MadeFile("three.psd")));
+  ASSERT_NE(source, nullptr);
+  Settle(app_, source);
+  source->Image().GetLayers()->SetResolution(300u | (150u << 16));
+  Pump();
+  ASSERT_EQ(palette_->Doc(), source);
+  HWND mdi = app_.MainFrameWnd()->MdiClient();
+  SendMessageA(mdi, WM_MDITILE, MDITILE_VERTICAL, 0);
+  SetWindowPos(palette_->Handle(), nullptr, 1000, 700, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  Pump();
+  CLumo40View* target = ViewOf(doc_);
+  ASSERT_NE(target, nullptr);
+  POINT at{20, 30};  // image point, rows upward from the bottom
+  target->Mapping().RevXForm(&at, kXFPixels);
+  POINT screen = at;
+  ClientToScreen(target->Handle(), &screen);
+  ASSERT_EQ(WindowFromPoint(screen), target->Handle()) << "the drop point is covered";
+  const int row = 0;  // the top layer of three.psd
+  const std::string name = List().LayerAt(row)->GetName();
+  const int steps = Image().History().UndoCount();
+  const int before = Image().GetLayers()->GetLayerCount();
+  for (int drop = 1; drop <= 2; ++drop) {
+    std::thread drag = DragBetween(List().Handle(), ZonePoint(row, &RowZones::name), target->Handle(), at);
+    const bool added =
+        RunUntil(app_, [&] { return Image().GetLayers()->GetLayerCount() == before + drop; }, 20000);
+    drag.join();
+    ASSERT_TRUE(added) << "drop " << drop;
+    Pump();
+    CLayer* top = Image().GetLayers()->GetLayer(before + drop - 1);
+    POINT centre{};
+    top->GetContentCenter(&centre);
+    EXPECT_EQ(centre.x, 20);
+    EXPECT_EQ(centre.y, 30);
+    EXPECT_EQ(Image().History().UndoCount(), steps + drop);
+    EXPECT_EQ(Image().GetActiveLayer(), top);
+    EXPECT_EQ(testing::ActiveImageView(app_), target) << "the target's frame comes forward";
+    // Named after the layer, and unlike every other layer of the image.
+    EXPECT_EQ(top->GetName().rfind(name, 0), 0u) << top->GetName();
+    for (int i = 0; i < before + drop - 1; ++i) EXPECT_NE(Image().GetLayers()->GetLayer(i)->GetName(), top->GetName());
+  }
+  EXPECT_EQ(source->Image().GetLayers()->GetLayerCount(), 3) << "the source keeps its layers";
+  // One undo takes one drop back.
+  ASSERT_TRUE(Image().UndoRedo(false));
+  Pump();
+  EXPECT_EQ(Image().GetLayers()->GetLayerCount(), before + 1);
+
+  // The background: both frames small in a corner, the row dropped below them.
+  SendMessageA(mdi, WM_MDIACTIVATE, reinterpret_cast<WPARAM>(GetParent(ViewOf(source)->Handle())), 0);
+  Pump();
+  ASSERT_EQ(palette_->Doc(), source);
+  for (CLumo40Doc* d : {doc_, source}) {
+    SetWindowPos(GetParent(ViewOf(d)->Handle()), nullptr, 0, 0, 120, 100, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  Pump();
+  const POINT empty = UncoveredPoint(mdi, POINT{150, 150});
+  ASSERT_GE(empty.x, 0) << "no uncovered background";
+  std::thread drag = DragBetween(List().Handle(), ZonePoint(row, &RowZones::name), mdi, empty);
+  const bool made = RunUntil(app_, [&] {
+    CLumo40View* v = testing::ActiveImageView(app_);
+    return v != nullptr && v->GetDoc() != doc_ && v->GetDoc() != source;
+  }, 20000);
+  drag.join();
+  ASSERT_TRUE(made);
+  Pump();
+  CLumo40Doc* fresh = testing::ActiveImageView(app_)->GetDoc();
+  EXPECT_EQ(fresh->GetTitle(), name);
+  EXPECT_EQ(fresh->Image().GetLayers()->GetLayerCount(), 1);
+  EXPECT_EQ(fresh->Image().GetLayers()->GetResolution(), 300u | (150u << 16));
+}
+
+// A layer stream naming a layer no drag of this program offers (another
+// program's process, or a layer whose drag has ended) adds nothing, and the
+// drop still reports done.
+TEST_F(LayerPalette, AStreamFromAnotherProgramOrAnEndedDragAddsNothing) {
+  CLumo40View* view = ViewOf(doc_);
+  ASSERT_NE(view, nullptr);
+  SetWindowPos(palette_->Handle(), nullptr, 1000, 700, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  Pump();
+  RECT client{};
+  GetClientRect(view->Handle(), &client);
+  const POINT at = UncoveredPoint(view->Handle(), POINT{client.right / 2, client.bottom / 2});
+  ASSERT_GE(at.x, 0);
+  CLayer* real = Image().GetLayers()->GetLayer(3);
+  struct Case {
+    const char* what;
+    DWORD process;
+    std::uint64_t address;
+    std::uint64_t uniqueId;
+  } cases[] = {
+      {"another process", GetCurrentProcessId() + 4, reinterpret_cast<std::uintptr_t>(real), real->GetUniqueId()},
+      {"a drag that ended", GetCurrentProcessId(), reinterpret_cast<std::uintptr_t>(real), real->GetUniqueId()},
+  };
+  const unsigned format = GetLayerClipboardFormat();
+  const int count = Image().GetLayers()->GetLayerCount();
+  const int steps = Image().History().UndoCount();
+  for (const Case& c : cases) {
+    fw::OleDataSource* data = fw::OleDataSource::Create([&c](const FORMATETC&, STGMEDIUM* m) {
+      std::uint8_t bytes[kLayerRefBytes] = {};
+      const std::uint32_t words[2] = {96u | (96u << 16), c.process};
+      std::memcpy(bytes, words, sizeof words);
+      std::memcpy(bytes + 8, &c.address, 8);
+      std::memcpy(bytes + 16, &c.uniqueId, 8);
+      IStream* stream = nullptr;
+      if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream))) return false;
+      stream->Write(bytes, sizeof bytes, nullptr);
+      m->tymed = TYMED_ISTREAM;
+      m->pstm = stream;
+      m->pUnkForRelease = nullptr;
+      return true;
+    });
+    data->DelayRenderData(static_cast<CLIPFORMAT>(format), TYMED_ISTREAM);
+    // With no button down the drag drops at once where the pointer is.
+    MouseTo(view->Handle(), at);
+    RunUntil(app_, [] { return true; });
+    const DWORD effect = fw::RunDragDrop(data, DROPEFFECT_COPY | DROPEFFECT_MOVE);
+    data->Release();
+    Pump();
+    EXPECT_EQ(effect, static_cast<DWORD>(DROPEFFECT_COPY)) << c.what << ": the drop reports done";
+    EXPECT_EQ(Image().GetLayers()->GetLayerCount(), count) << c.what;
+    EXPECT_EQ(Image().History().UndoCount(), steps) << c.what;
+  }
 }
 
 }  // namespace

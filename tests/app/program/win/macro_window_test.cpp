@@ -17,15 +17,26 @@
 #include "app/win/MainFrame.h"
 #include "document/win/Lumo40Doc.h"
 #include "engine/layers/LayerMng.h"
+#include "framework/Archive.h"
+#include "framework/File.h"
 #include "framework/Profile.h"
 #include "framework/win/DocView.h"
+#include "hostapi/fragment.h"
 #include "hostapi/toolhost.h"
 #include "lang/LangCommand.h"
+#include "lang/Lexer.h"
+#include "lang/MacroText.h"
+#include "lang/Script.h"
+#include "lang/ScriptPrinting.h"
+#include "lang/win/PrintScript.h"
 #include "lang/win/LangWnd.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
 #include "tests/app/program/win/program_rig.h"
+#include "tests/support/unique_temp_folder.h"
 #include "tests/support/win/dialog_script.h"
+#include "tests/support/win/host_command.h"
+#include "tests/support/win/test_printer.h"
 
 namespace lumora {
 namespace {
@@ -58,8 +69,39 @@ std::vector<std::string> StackState(CLumo40Doc* doc) {
   return state;
 }
 
+// The same with each layer's pixels as a hash: short enough to print.
+std::vector<std::string> StackDigest(CLumo40Doc* doc) {
+  std::vector<std::string> digest;
+  for (const std::string& layer : StackState(doc)) {
+    // The pixels follow the sixth bar (name, rect, mask, opacity, mode, group).
+    std::size_t bar = 0;
+    for (int i = 0; i < 6 && bar != std::string::npos; ++i) bar = layer.find('|', i == 0 ? 0 : bar + 1);
+    digest.push_back(bar == std::string::npos ? layer
+                                              : layer.substr(0, bar + 1) +
+                                                    std::to_string(std::hash<std::string>{}(layer.substr(bar + 1))));
+  }
+  return digest;
+}
+
 int flashes = 0;
 int beeps = 0;
+
+// The program with its help engine watched: the topics asked for, and over
+// which window.
+class HelpWatchingApp : public CLumo40App {
+ public:
+  bool ShowHelp(HWND owner, UINT command, std::uintptr_t data, const std::string& file) override {
+    helps.push_back({owner, command, data, file});
+    return true;
+  }
+  struct Help {
+    HWND owner;
+    UINT command;
+    std::uintptr_t data;
+    std::string file;
+  };
+  std::vector<Help> helps;
+};
 
 class MacroWindow : public ::testing::Test {
  public:
@@ -123,7 +165,7 @@ class MacroWindow : public ::testing::Test {
   }
   void SetScript(lang::CLangWnd& w, const std::string& text) { SetWindowTextA(w.EditControl(), text.c_str()); }
 
-  CLumo40App app_;
+  HelpWatchingApp app_;
   CLumo40Doc* doc_ = nullptr;
   std::string ini_;
 };
@@ -205,6 +247,93 @@ TEST_F(MacroWindow, RecordsLayerCommandsAndF5ReplaysThemOnTheOriginal) {
   EXPECT_EQ(beeps, 0);
 }
 
+// Each menu command the recorder's callers table lists, chosen with the
+// window open on layer 1 of ag-psd's three-layer file: the text holds
+// exactly its statements, and F5 on the reopened original (layer 0 active,
+// the same preparation) gives the same layers byte for byte.
+TEST_F(MacroWindow, EachRecordableMenuCommandAppendsExactlyItsStatementsAndReplays) {
+  const RECT area{16, 12, 32, 32};
+  const auto select = [area](CLumo40Doc* d) {
+    LURECT lu;
+    RectToLURect(&lu, &area);
+    Fragment* selection = CreateRectFrg(&lu, 0);
+    d->Image().SetSelection(selection, false);
+    DeleteFragment(selection);
+  };
+  const auto link = [](std::vector<int> others) {
+    return [others](CLumo40Doc* d) {
+      for (int other : others) d->Image().AddLayerLink(other);
+    };
+  };
+  const std::string selected = "FreeAllFrags();\r\nAddRect(16,12,32,32,14);\r\nSetActiveLayer(1);\r\n";
+  const std::string whole = "FreeAllFrags();\r\nSetActiveLayer(1);\r\n";
+  const struct Case {
+    std::uint32_t id;
+    std::function<void(CLumo40Doc*)> prepare;
+    std::string statements;
+    bool sameLayer = false;  // replayed with the recorded active layer
+  } cases[] = {
+      {ID_LAYER_DELETE, nullptr, "SetActiveLayer(1);\r\nDeleteLayer();"},
+      {ID_LAYER_GROUP, nullptr, "SetActiveLayer(1);\r\nGroupLayer();"},
+      {ID_LAYER_UNGROUP, [](CLumo40Doc* d) { d->Image().GroupWithPrevious(); }, "SetActiveLayer(1);\r\nUngroupLayer();"},
+      {ID_LAYER_BRING_TO_FRONT, [](CLumo40Doc* d) { d->Image().SetActiveLayerByIndex(0, true, false); },
+       "SetActiveLayer(0);\r\nBringLayerToFront();"},
+      {ID_LAYER_BRING_FORWARD, nullptr, "SetActiveLayer(1);\r\nBringLayerForward();"},
+      {ID_LAYER_SEND_TO_BACK, nullptr, "SetActiveLayer(1);\r\nSendLayerToBack();"},
+      {ID_LAYER_SEND_BACKWARD, nullptr, "SetActiveLayer(1);\r\nSendLayerBackward();"},
+      {ID_LAYER_MERGE_LINKED, link({2}), "SetActiveLayer(1);\r\nMergeLayer();"},
+      // No layer goes with it: the merged layer keeps the name of the layer
+      // active when it runs, so the replay runs with the same one active.
+      {ID_LAYER_MERGE_VISIBLE, nullptr, "MergeVisibleLayers();", true},
+      {ID_LAYER_FLATTEN, nullptr, "FlattenImage();"},
+      {ID_LAYER_ALIGN_TOP, link({2}), "SetActiveLayer(1);\r\nAlignLayer(0);"},
+      {ID_LAYER_ALIGN_TOP + 5, link({2}), "SetActiveLayer(1);\r\nAlignLayer(5);"},
+      {ID_LAYER_DISTRIBUTE_TOP, link({0, 2}), "SetActiveLayer(1);\r\nDistributeLayer(0);"},
+      {ID_LAYER_DISTRIBUTE_TOP + 4, link({0, 2}), "SetActiveLayer(1);\r\nDistributeLayer(4);"},
+      {ID_LAYER_VIA_COPY, select, selected + "CopyToNewLayer(0);"},
+      {ID_LAYER_VIA_CUT, select, selected + "CopyToNewLayer(1);"},
+      {ID_LAYER_FLIP_HORIZONTAL, nullptr, whole + "Flip(1,0);"},
+      {ID_LAYER_FLIP_VERTICAL, select, selected + "Flip(0,1);"},
+      {ID_LAYER_ROTATE_180, nullptr, whole + "RotateLayer(-18000);"},
+      {ID_LAYER_ROTATE_90_CCW, select, selected + "RotateLayer(-9000);"},
+      {ID_LAYER_ROTATE_90_CW, nullptr, whole + "RotateLayer(9000);"},
+      {ID_EDIT_CLEAR, select, selected + "ClearSelection(0,0);"},
+      {ID_IMAGE_ROTATE_90CW, nullptr, "Rotate(9000);"},
+      {ID_IMAGE_ROTATE_90CCW, nullptr, "Rotate(-9000);"},
+      {ID_IMAGE_ROTATE_180, nullptr, "Rotate(-18000);"},
+      {ID_IMAGE_FLIP_HORIZONTAL, nullptr, "FlipImage(1,0);"},
+      {ID_IMAGE_FLIP_VERTICAL, nullptr, "FlipImage(0,1);"},
+      {ID_IMAGE_CROP_SELECTION, select, "Crop(16,12,16,20,0);"},
+  };
+  Open();
+  lang::CLangWnd* w = OpenWindow();
+  ASSERT_NE(w, nullptr);
+  Close();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.statements);
+    Open();
+    doc_->Image().SetActiveLayerByIndex(1, true, false);
+    if (c.prepare) c.prepare(doc_);
+    const std::vector<std::string> before = StackDigest(doc_);
+    SetScript(*w, "");
+    Choose(c.id);
+    EXPECT_EQ(w->Text(), c.statements) << "command " << c.id;
+    const std::vector<std::string> byHand = StackDigest(doc_);
+    EXPECT_NE(byHand, before) << "command " << c.id << " changed nothing";
+    Close();
+    Open();
+    doc_->Image().SetActiveLayerByIndex(1, true, false);
+    if (c.prepare) c.prepare(doc_);
+    doc_->Image().FreeSelection(false);
+    if (!c.sameLayer) doc_->Image().SetActiveLayerByIndex(0, true, false);
+    Key(*w, VK_F5);
+    Settle(app_, doc_);
+    EXPECT_EQ(StackDigest(doc_), byHand) << "command " << c.id;
+    EXPECT_EQ(w->Text(), c.statements) << "nothing recorded while it ran";
+    Close();
+  }
+}
+
 // The Tools menu's command of a registered tool (0: none).
 std::uint32_t ToolCommand(CLumo40App& app, const char* idName) {
   const int tool = LUGetRegToolIDNumber(app.Site(), idName, 0);
@@ -246,6 +375,70 @@ TEST_F(MacroWindow, AToolRunFromTheToolsMenuRecordsItsStatementAndReplaysOnTheSa
   Settle(app_, doc_);
   EXPECT_EQ(StackState(doc_), byHand) << text;
   EXPECT_EQ(w->Text(), text);
+}
+
+// Layer/Edges... (a template of the dialog's catalogue, with a shadow),
+// then on a selection Flip Horizontal, Rotate 90 CW and a Numeric
+// Transform of 2.3 degrees: recorded, and replayed by F5 on the original
+// to the same layers byte for byte.
+TEST_F(MacroWindow, RecordedEdgesAndLayerTransformsOnASelectionReplayToTheSamePixels) {
+  using lumora::testing::DialogScript;
+  using lumora::testing::Press;
+  const auto edges = [&] {
+    DialogScript::Run({{"Edge style", [](HWND d) {
+                          RECT area{};
+                          GetWindowRect(GetDlgItem(d, IDC_EDGE_AREA), &area);
+                          MapWindowPoints(nullptr, d, reinterpret_cast<POINT*>(&area), 2);
+                          SendMessageA(d, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(area.left + 20, area.top + 33 + 20));
+                          SendDlgItemMessageA(d, IDC_EDGE_LIGHTING, CB_SETCURSEL, 1, 0);
+                          SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_EDGE_LIGHTING, CBN_SELCHANGE),
+                                       reinterpret_cast<LPARAM>(GetDlgItem(d, IDC_EDGE_LIGHTING)));
+                          Press(d, IDOK);
+                        }}});
+    Choose(ID_LAYER_EDGES);
+    DialogScript::Stop();
+  };
+  const auto commands = [&] {
+    doc_->Image().SetActiveLayerByIndex(1, true, false);
+    if (doc_->Image().GetActiveLayer()->HasMask() == 0) Choose(ID_LAYER_MASK_REVEAL_ALL);
+    edges();
+    const CLayersManager& stack = *doc_->Image().GetLayers();
+    const RECT area{stack.GetWidth() / 4, stack.GetHeight() / 4, stack.GetWidth() / 2, stack.GetHeight() * 2 / 3};
+    LURECT lu;
+    RectToLURect(&lu, &area);
+    Fragment* selection = CreateRectFrg(&lu, 0);
+    doc_->Image().SetSelection(selection, false);
+    DeleteFragment(selection);
+    Choose(ID_LAYER_FLIP_HORIZONTAL);
+    Choose(ID_LAYER_ROTATE_90_CW);
+    DialogScript::Run({{"Numeric Transform", [](HWND d) {
+                          SetDlgItemTextA(d, IDC_NT_ANGLE, "2.3");
+                          Press(d, IDOK);
+                        }}});
+    Choose(ID_LAYER_NUMERIC_TRANSFORM);
+    DialogScript::Stop();
+  };
+  Open();
+  lang::CLangWnd* w = OpenWindow();
+  ASSERT_NE(w, nullptr);
+  flashes = beeps = 0;
+  const std::vector<std::string> original = StackState(doc_);
+  commands();
+  const std::vector<std::string> byHand = StackState(doc_);
+  ASSERT_GT(byHand.size(), original.size()) << "the shadow layer";
+  const std::string text = w->Text();
+  for (const char* statement : {"\r\nEdges(143,1);\r\n", "\r\nFlip(1,0);\r\n", "\r\nRotateLayer(9000);\r\n",
+                                "\r\nTransformLayer(0,0,0,1,{0,0},{0,0},{0,0},{0,0},{0,0},{0,0},230);"})
+    EXPECT_NE(text.find(statement), std::string::npos) << statement << " in\n" << text;
+  EXPECT_LT(text.find("AddRect("), text.find("Flip(")) << "the selection goes first:\n" << text;
+  Close();
+
+  Open();
+  Key(*w, VK_F5);
+  Settle(app_, doc_);
+  EXPECT_EQ(StackState(doc_), byHand) << text;
+  EXPECT_EQ(w->Text(), text);
+  EXPECT_EQ(flashes, 0) << text;
 }
 
 TEST_F(MacroWindow, EveryRegisteredToolCommandsHelpIsItsPrompt) {
@@ -375,6 +568,270 @@ TEST_F(MacroWindow, SavedScriptsHoldTheTextAndAZeroByteAndLoadBackExactly) {
   ASSERT_TRUE(w->LoadFromFile((folder / "b.cmd").string()));
   EXPECT_EQ(w->Text(), "DeleteLayer();");
   std::filesystem::remove_all(folder);
+}
+
+// Edit/Effects... with Maximum over 5 frames: "Generate macros" appends the
+// 18 lines of the sequence script; "Generate effect" writes five frames,
+// the last the filter with the end parameters as ImageMagick reads it, and
+// leaves the image as it was.
+TEST_F(MacroWindow, TheEffectsGeneratorAppendsOrRendersTheSequence) {
+  using lumora::testing::DialogScript;
+  using lumora::testing::Press;
+  const std::filesystem::path folder = lumora::testing::MakeUniqueTempFolder("lumora-effects-");
+  const std::string base = (folder / "EFFECTS").string();
+  Open();
+  lang::CLangWnd* w = OpenWindow();
+  ASSERT_NE(w, nullptr);
+  SendMessageA(w->Handle(), WM_COMMAND, ID_MACRO_RECORDING, 0);  // forced lines come all the same
+  std::string firstFormat, firstHelp, firstFrames, firstPath, firstKind, format;
+  int firstAction = -1;
+  const auto answer = [&](int action) {
+    return [&, action](HWND d) {
+      char text[256] = {};
+      GetDlgItemTextA(d, IDC_LANG_FORMAT, text, sizeof text);
+      firstFormat = text;
+      GetDlgItemTextA(d, IDC_LANG_EFFECT_HELP, text, sizeof text);
+      firstHelp = text;
+      GetDlgItemTextA(d, IDC_LANG_EFFECT_FRAMES, text, sizeof text);
+      firstFrames = text;
+      GetDlgItemTextA(d, IDC_LANG_EFFECT_PATH, text, sizeof text);
+      firstPath = text;
+      GetDlgItemTextA(d, IDC_LANG_EFFECT_KIND, text, sizeof text);
+      firstKind = text;
+      firstAction = IsDlgButtonChecked(d, IDC_LANG_EFFECT_MACROS) == BST_CHECKED ? 0 : 1;
+      HWND list = GetDlgItem(d, IDC_LANG_COMMANDS);
+      SendMessageA(list, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("Maximum"));
+      SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_LANG_COMMANDS, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+      GetDlgItemTextA(d, IDC_LANG_FORMAT, text, sizeof text);
+      format = text;
+      SetDlgItemTextA(d, IDC_LANG_EFFECT_START, "1,1,0,0");
+      SetDlgItemTextA(d, IDC_LANG_EFFECT_END, "5,5,0,0");
+      SetDlgItemTextA(d, IDC_LANG_EFFECT_FRAMES, "5");
+      SetDlgItemTextA(d, IDC_LANG_EFFECT_PATH, base.c_str());
+      CheckRadioButton(d, IDC_LANG_EFFECT_MACROS, IDC_LANG_EFFECT_RUN,
+                       action == 0 ? IDC_LANG_EFFECT_MACROS : IDC_LANG_EFFECT_RUN);
+      Press(d, IDOK);
+    };
+  };
+  DialogScript::Run({{"Effects generator", answer(0)}});
+  SendMessageA(w->Handle(), WM_COMMAND, ID_MACRO_EFFECTS, 0);
+  DialogScript::Stop();
+  // The dialog opens on the first command, 10 frames, "EFFECTS", DIB.
+  EXPECT_FALSE(firstFormat.empty());
+  EXPECT_FALSE(firstHelp.empty());
+  EXPECT_EQ(firstFrames, "10");
+  EXPECT_EQ(firstPath, "EFFECTS");
+  EXPECT_EQ(firstKind, "DIB");
+  EXPECT_EQ(firstAction, 0);
+  EXPECT_EQ(format, "%d,%d,%d,%d");
+  std::string expected = "SelectWholeImage();\r\nBeginDIBSeq(" + lang::QuoteLangString(base) + ");";
+  for (int size : {1, 2, 3, 4, 5}) {
+    const std::string n = std::to_string(size);
+    expected += "\r\nMaximum(" + n + "," + n + ",0,0);\r\nAddToDIBSeq();\r\nUndo();";
+  }
+  expected += "\r\nEndDIBSeq();";
+  EXPECT_EQ(w->Text(), expected);
+  EXPECT_EQ(lang::SplitScriptText(w->Text()).size(), 18u);
+
+  const std::vector<std::string> before = StackState(doc_);
+  SetScript(*w, "");
+  DialogScript::Run({{"Effects generator", answer(1)}});
+  SendMessageA(w->Handle(), WM_COMMAND, ID_MACRO_EFFECTS, 0);
+  DialogScript::Stop();
+  Settle(app_, doc_);
+  EXPECT_EQ(StackState(doc_), before) << "every frame undone";
+  EXPECT_EQ(w->Text(), "") << "nothing appended or recorded";
+  for (const char* frame : {"EFFEC001.DIB", "EFFEC002.DIB", "EFFEC003.DIB", "EFFEC004.DIB", "EFFEC005.DIB"})
+    EXPECT_TRUE(std::filesystem::exists(folder / frame)) << frame;
+  EXPECT_FALSE(std::filesystem::exists(folder / "EFFEC006.DIB"));
+  // The last frame is the filter with the end parameters.
+  const std::string reference = (folder / "reference.bmp").string();
+  std::size_t stopLine = 0;
+  ASSERT_TRUE(lang::RunScript({"SelectWholeImage();", "Maximum(5,5,0,0);", "SaveImage(" + lang::QuoteLangString(reference) + ");",
+                               "Undo();"},
+                              &stopLine));
+  EXPECT_EQ(StackState(doc_), before);
+  const std::string log = (folder / "compare.log").string();
+  const int differing = lumora::testing::RunHostShell(
+      folder.string(), "compare -metric AE 'BMP:" + lumora::testing::UnixPath((folder / "EFFEC005.DIB").string()) +
+                           "' '" + lumora::testing::UnixPath(reference) + "' null: >'" + lumora::testing::UnixPath(log) +
+                           "' 2>&1");
+  std::string said;
+  {
+    std::ifstream in(log);
+    said.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  EXPECT_EQ(differing, 0) << said;
+  EXPECT_EQ(said, "0") << "no pixel differs";
+  const int identified = lumora::testing::RunHostShell(
+      folder.string(), "identify -format '%m %w %h' 'BMP:" +
+                           lumora::testing::UnixPath((folder / "EFFEC001.DIB").string()) + "' >'" +
+                           lumora::testing::UnixPath(log) + "'");
+  EXPECT_EQ(identified, 0);
+  std::string kind;
+  int width = 0, height = 0;
+  {
+    std::ifstream again(log);
+    again >> kind >> width >> height;
+  }
+  EXPECT_EQ(kind.rfind("BMP", 0), 0u) << kind;  // ImageMagick names the version: BMP3
+  EXPECT_EQ(width, doc_->Image().GetLayers()->GetWidth());
+  EXPECT_EQ(height, doc_->Image().GetLayers()->GetHeight());
+  std::filesystem::remove_all(folder);
+}
+
+// Cancels the print job as soon as its progress box exists: the hook posts
+// the box a command, which the job's message pump delivers.
+HHOOK cancelHook = nullptr;
+int cancelPosted = 0;
+LRESULT CALLBACK CancelPrinting(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_CREATEWND) {
+    const CREATESTRUCTA* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
+    if (create->lpszName != nullptr && !IS_INTRESOURCE(create->lpszName) && std::string(create->lpszName) == "Print") {
+      PostMessageA(reinterpret_cast<HWND>(wParam), WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), 0);
+      ++cancelPosted;
+    }
+  }
+  return CallNextHookEx(cancelHook, code, wParam, lParam);
+}
+
+// File/Print on a PostScript printer whose port is a file: Ghostscript
+// finds every line of a 150-line script in order on the pages the line
+// height gives; a cancelled job leaves the next one whole.
+TEST_F(MacroWindow, PrintsEveryLineInOrderAndACancelledJobDoesNotStopTheNext) {
+  const std::filesystem::path folder = lumora::testing::MakeUniqueTempFolder("lumora-print-");
+  // The system's "device" setting holds 80 characters: a short port.
+  const std::string job = "Z:\\tmp\\" + folder.filename().string() + ".ps";
+  lumora::testing::TestPrinter printer(folder.string(), job);
+  ASSERT_TRUE(printer.Ready()) << GetLastError();
+  lang::CLangWnd* w = OpenWindow();
+  ASSERT_NE(w, nullptr);
+  std::string script;
+  for (int i = 1; i <= 150; ++i) {
+    char line[64];
+    std::snprintf(line, sizeof line, "%sLine%03d SetActiveLayer(%d);", i == 1 ? "" : "\r\n", i, i % 7);
+    script += line;
+  }
+  SetScript(*w, script);
+  HDC dc = lang::CreateDefaultPrinterDC();
+  ASSERT_NE(dc, nullptr) << printer.Device();
+  SIZE cc{};
+  GetTextExtentPoint32A(dc, "CC", 2, &cc);
+  const std::size_t pages = lang::PageStarts(150, cc.cy, GetDeviceCaps(dc, VERTRES)).size();
+  DeleteDC(dc);
+  ASSERT_GT(pages, 1u) << "the script runs over a page";
+
+  const auto printed = [&]() -> std::string {
+    const std::string text = (folder / "job.txt").string();
+    const int code = lumora::testing::RunHostShell(
+        folder.string(), "gs -q -dNOPAUSE -dBATCH -dSAFER -sDEVICE=txtwrite -sOutputFile='" +
+                             lumora::testing::UnixPath(text) + "' '" + lumora::testing::UnixPath(job) + "'");
+    EXPECT_EQ(code, 0);
+    std::ifstream in(text);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  };
+  const auto pageCount = [&] {
+    std::ifstream in(job, std::ios::binary);
+    const std::string ps((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::size_t count = 0;
+    for (std::size_t at = ps.find("%%Page:"); at != std::string::npos; at = ps.find("%%Page:", at + 1)) ++count;
+    return count;
+  };
+
+  // Cancelled at once: the job stops, and nothing of its end is printed.
+  cancelHook = SetWindowsHookExA(WH_CBT, CancelPrinting, nullptr, GetCurrentThreadId());
+  ASSERT_NE(cancelHook, nullptr);
+  SendMessageA(w->Handle(), WM_COMMAND, ID_MACRO_PRINT, 0);
+  UnhookWindowsHookEx(cancelHook);
+  EXPECT_EQ(cancelPosted, 1);
+  EXPECT_TRUE(IsWindowEnabled(FrameHandle())) << "the main window is enabled again";
+  if (std::filesystem::exists(job)) {
+    EXPECT_EQ(printed().find("Line150"), std::string::npos);
+    std::filesystem::remove(job);
+  }
+
+  SendMessageA(w->Handle(), WM_COMMAND, ID_MACRO_PRINT, 0);
+  EXPECT_TRUE(IsWindowEnabled(FrameHandle()));
+  ASSERT_TRUE(std::filesystem::exists(job));
+  EXPECT_EQ(pageCount(), pages);
+  const std::string text = printed();
+  std::size_t at = 0;
+  for (int i = 1; i <= 150; ++i) {
+    char line[16];
+    std::snprintf(line, sizeof line, "Line%03d", i);
+    const std::size_t found = text.find(line, at);
+    ASSERT_NE(found, std::string::npos) << line << " after " << at << " in\n" << text.substr(0, 2000);
+    at = found + 1;
+  }
+  std::filesystem::remove(job);
+  std::filesystem::remove_all(folder);
+}
+
+// Every item of the window's menu has its handler: Help! asks the program's
+// help for the window's topic over the active top-level window; Print is
+// greyed while there is no text.
+TEST_F(MacroWindow, HelpShowsTheWindowsTopicAndPrintWaitsForText) {
+  lang::CLangWnd* w = OpenWindow();
+  ASSERT_NE(w, nullptr);
+  HMENU bar = GetMenu(w->Handle());
+  ASSERT_NE(bar, nullptr);
+  std::vector<std::string> items;
+  for (int i = 0; i < GetMenuItemCount(bar); ++i) {
+    char text[64] = {};
+    GetMenuStringA(bar, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+    items.push_back(text);
+  }
+  EXPECT_EQ(items, (std::vector<std::string>{"&File", "&Edit", "&Macros", "&Help!"}));
+  SetActiveWindow(w->Handle());
+  SendMessageA(w->Handle(), WM_COMMAND, ID_MACRO_HELP, 0);
+  ASSERT_EQ(app_.helps.size(), 1u);
+  EXPECT_EQ(app_.helps[0].command, static_cast<UINT>(HELP_CONTEXT));
+  EXPECT_EQ(app_.helps[0].data, 164137u);
+  EXPECT_EQ(app_.helps[0].owner, GetAncestor(GetActiveWindow(), GA_ROOT));
+  EXPECT_EQ(app_.helps[0].file, "") << "the program's help file";
+
+  HMENU file = GetSubMenu(bar, 0);
+  SendMessageA(w->Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
+  EXPECT_NE(GetMenuState(file, ID_MACRO_PRINT, MF_BYCOMMAND) & MF_GRAYED, 0u);
+  SetScript(*w, "DeleteLayer();");
+  SendMessageA(w->Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
+  EXPECT_EQ(GetMenuState(file, ID_MACRO_PRINT, MF_BYCOMMAND) & MF_GRAYED, 0u);
+  HMENU edit = GetSubMenu(bar, 1);
+  EXPECT_NE(GetMenuState(edit, ID_MACRO_EFFECTS, MF_BYCOMMAND), static_cast<UINT>(-1));
+}
+
+TEST_F(MacroWindow, TheWindowsArchiveCarriesItsStateToTheNextWindow) {
+  lang::CLangWnd* w = OpenWindow();
+  ASSERT_NE(w, nullptr);
+  const std::string text = "SetActiveLayer(0);\r\nDeleteLayer();";
+  SetScript(*w, text);
+  SendMessageA(w->EditControl(), EM_SETMODIFY, TRUE, 0);
+  SendMessageA(w->EditControl(), EM_SETSEL, 4, 9);
+  SendMessageA(w->Handle(), WM_COMMAND, ID_MACRO_RECORDING, 0);
+  fw::MemFile file;
+  {
+    fw::Archive out(file, fw::Archive::store);
+    w->Serialize(out);
+    out.Close();
+  }
+  w->CloseDiscard();
+  RunUntil(app_, [] { return true; });
+  w = OpenWindow();
+  ASSERT_NE(w, nullptr);
+  ASSERT_TRUE(w->RecordingSwitch());
+  file.SeekFromCurrent(-static_cast<std::int64_t>(file.GetPosition()));
+  {
+    fw::Archive in(file, fw::Archive::load);
+    w->Serialize(in);
+  }
+  EXPECT_EQ(w->Text(), text);
+  EXPECT_NE(SendMessageA(w->EditControl(), EM_GETMODIFY, 0, 0), 0);
+  DWORD from = 0, to = 0;
+  SendMessageA(w->EditControl(), EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+  EXPECT_EQ(from, 4u);
+  EXPECT_EQ(to, 9u);
+  EXPECT_FALSE(w->RecordingSwitch());
+  EXPECT_EQ(w->FileName(), "");
 }
 
 }  // namespace

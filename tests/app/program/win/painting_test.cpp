@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -141,6 +143,7 @@ class Painting : public ::testing::Test {
     ini_ = SettingsFileOfThisProgram();
     DeleteFileA(ini_.c_str());
     DeleteFileA(BrushFileOfThisProgram().c_str());
+    PrepareSettings();
     ASSERT_TRUE(app_.InitInstance());
     frame_ = app_.MainFrame()->Handle();
   }
@@ -173,6 +176,8 @@ class Painting : public ::testing::Test {
     SetFocus(view_->Handle());
     Settle(app_, doc_);
   }
+  // Settings written before the program starts.
+  virtual void PrepareSettings() {}
   void Pump() { RunUntil(app_, [] { return true; }); }
   CMainFrame* Main() { return app_.MainFrameWnd(); }
 
@@ -692,6 +697,110 @@ TEST_F(Painting, SitePressureWithoutATabletIsFullAtFullWidth) {
   EXPECT_EQ(numerator, 1);
   EXPECT_EQ(denominator, 1);
   EXPECT_EQ(host->GetTabletPressure(nullptr, nullptr), 255);
+}
+
+// With [Tablet] enable, vary_opacity 0: the tests' driver (wintab32.dll
+// beside the program) gives a pen whose pressure rises with the pointer's
+// screen column.
+class PaintingWithTablet : public Painting {
+ public:
+  void PrepareSettings() override {
+    WritePrivateProfileStringA("Tablet", "enable", "1", ini_.c_str());
+    WritePrivateProfileStringA("Tablet", "vary_opacity", "0", ini_.c_str());
+  }
+  template <typename Fn>
+  Fn StandIn(const char* name) {
+    HMODULE module = GetModuleHandleA("wintab32.dll");
+    return module != nullptr ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
+  }
+};
+
+TEST_F(PaintingWithTablet, PenPressureSetsTheWidthAlongTheStrokeAndItsEraserEndChoosesTheEraser) {
+  auto window = StandIn<HWND (*)()>("StandInWindow");
+  auto contextName = StandIn<const char* (*)()>("StandInContextName");
+  auto fields = StandIn<void (*)(DWORD*, LONG*, LONG*)>("StandInContextFields");
+  auto setRamp = StandIn<void (*)(int, int)>("StandInSetRamp");
+  auto setSerial = StandIn<void (*)(UINT, UINT)>("StandInSetSerialCursor");
+  ASSERT_NE(window, nullptr) << "the tests' wintab32.dll was not the one loaded";
+  ASSERT_NE(setSerial, nullptr);
+  ASSERT_TRUE(app_.tablet.Present());
+  // The context: on the main window, named after the instance, the packet
+  // fields 0x5E0, output extent screen width by minus screen height.
+  EXPECT_EQ(window(), frame_);
+  char name[40];
+  std::snprintf(name, sizeof name, "LU40 %x", static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(GetModuleHandleA(nullptr))));
+  EXPECT_STREQ(contextName(), name);
+  DWORD packetData = 0;
+  LONG extX = 0, extY = 0;
+  fields(&packetData, &extX, &extY);
+  EXPECT_EQ(packetData, 0x5E0u);
+  EXPECT_EQ(extX, GetSystemMetrics(SM_CXSCREEN));
+  EXPECT_EQ(extY, -GetSystemMetrics(SM_CYSCREEN));
+
+  Open("white.png");
+  CLayersManager& stack = *doc_->Image().GetLayers();
+  TypeLetter('B');
+  ASSERT_NE(Main()->CurrentTool(), nullptr);
+  Choose(112, 4);  // width 9
+  std::vector<POINT> points;
+  for (int x = 60; x <= 460; x += 20) points.push_back(POINT{x, 120});
+  // Pressure 200 of 1023 at the first point, rising 2 a column to 1000.
+  const int firstColumn = OnScreen(view_->Handle(), points.front()).x;
+  setRamp(firstColumn - 100, 2);
+  void* context = app_.tablet.Context();
+  SendMessageA(frame_, kMsgTabletProximity, reinterpret_cast<WPARAM>(context), 1);
+  CopyStroke expected(stack);
+  CopyStroke unpressed(stack);
+  Drag(points);
+
+  // The portable brush, its width read at the press and at each move from
+  // the same pressures: width x raw / range.
+  auto strokeOf = [&](CopyStroke& target, bool withPen) {
+    int column = firstColumn;
+    SeededBrushRandom random(1);
+    paint::CPaintBrush brush(paint::kCmdToolPaint, 10, random);
+    brush.SetWidth(9, 0, 0);
+    brush.SetColours(0x000000, 0xFFFFFF);
+    if (withPen) {
+      brush.SetTablet([&column, firstColumn] {
+        const int raw = std::clamp((column - firstColumn + 100) * 2, 0, 1023);
+        return paint::TabletReading{255, static_cast<std::uint32_t>(raw), 1023};
+      });
+    }
+    const POINT from = ImagePoint(points.front());
+    ASSERT_TRUE(brush.ButtonDown(&target, from.x, from.y));
+    for (std::size_t i = 1; i < points.size(); ++i) {
+      column = OnScreen(view_->Handle(), points[i]).x;
+      const POINT p = ImagePoint(points[i]);
+      brush.MoveTo(p.x, p.y);
+    }
+    brush.ButtonUp();
+  };
+  strokeOf(expected, true);
+  strokeOf(unpressed, false);
+  EXPECT_TRUE(StackBytes(stack) == StackBytes(*expected.stack)) << "the width per move follows the pen's pressure";
+  EXPECT_FALSE(StackBytes(*expected.stack) == StackBytes(*unpressed.stack)) << "the pressure made a difference";
+
+  // Out of proximity: full width and opacity.
+  SendMessageA(frame_, kMsgTabletProximity, reinterpret_cast<WPARAM>(context), 0);
+  int numerator = 0, denominator = 0;
+  EXPECT_EQ(app_.ReadTablet(&numerator, &denominator), 255);
+  EXPECT_EQ(numerator, 1);
+  EXPECT_EQ(denominator, 1);
+
+  // The pen turned to its eraser end chooses the eraser; turning back, the
+  // paint brush again.
+  setSerial(1, 1);
+  setSerial(2, 2);
+  setSerial(3, 1);
+  SendMessageA(frame_, kMsgTabletCursorChange, 1, reinterpret_cast<LPARAM>(context));
+  EXPECT_EQ(Main()->CurrentTool()->CommandId(), paint::kCmdToolPaint);
+  SendMessageA(frame_, kMsgTabletCursorChange, 2, reinterpret_cast<LPARAM>(context));
+  ASSERT_NE(Main()->CurrentTool(), nullptr);
+  EXPECT_EQ(Main()->CurrentTool()->CommandId(), paint::kCmdToolEraser);
+  SendMessageA(frame_, kMsgTabletCursorChange, 3, reinterpret_cast<LPARAM>(context));
+  ASSERT_NE(Main()->CurrentTool(), nullptr);
+  EXPECT_EQ(Main()->CurrentTool()->CommandId(), paint::kCmdToolPaint);
 }
 
 LRESULT CALLBACK PlainWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, m, wp, lp); }

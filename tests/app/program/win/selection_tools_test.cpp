@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -15,6 +16,11 @@
 #include "framework/win/CommandLineWin32.h"
 #include "framework/win/DocView.h"
 #include "hostapi/fragment.h"
+#include "document/DocumentServices.h"
+#include "document/TransformSession.h"
+#include "engine/transform/Transform.h"
+#include "platform/rect.h"
+#include "hostapi/draw.h"
 #include "hostapi/toolhost.h"
 #include "engine/layers/Layer.h"
 #include "engine/layers/LayerMng.h"
@@ -294,6 +300,184 @@ TEST_F(SelectionTools, TheAntsMarchOnePixelPerTick) {
   const lumora::testing::Capture shown = lumora::testing::CaptureShownClient(view_->Handle());
   const lumora::testing::Capture image = lumora::testing::CaptureClient(view_->Handle());
   EXPECT_EQ(shown.pixels, image.pixels) << "no ants are left on the view";
+}
+
+// Move selection (40031): a drag that begins inside the selection moves it
+// by the mouse's image offset as one step; a drag outside does nothing;
+// near a guide the moved edge snaps onto it; a selection tool ends the mode.
+TEST_F(SelectionTools, MoveSelectionDragsItAndSnapsToAGuide) {
+  ChooseTool("Area_Rect");
+  Drag(C(60, 50), C(139, 109));
+  ASSERT_NE(Selection(), nullptr);
+  LURECT before{};
+  GetFragmentBoundRect(Selection(), &before);
+  ASSERT_EQ(before.width, 80);
+
+  Command(ID_SELECT_BAR_MOVE);
+  EXPECT_EQ(LUGetMovingSelectionFlag(app_.Site()), 1);
+  char active[64] = {};
+  EXPECT_EQ(LUGetActiveSelection(app_.Site(), active, sizeof active), 0) << "the area tool is off";
+  EXPECT_EQ(app_.currentToolCommand, static_cast<std::uint32_t>(ID_SELECT_BAR_MOVE));
+
+  const int steps = Steps();
+  Drag(C(200, 200), C(220, 210));
+  LURECT same{};
+  GetFragmentBoundRect(Selection(), &same);
+  EXPECT_EQ(same.x, before.x) << "a drag outside the selection moves nothing";
+  EXPECT_EQ(Steps(), steps);
+
+  Drag(C(100, 80), C(130, 100));
+  LURECT moved{};
+  ASSERT_NE(Selection(), nullptr);
+  EXPECT_EQ(GetFragmentType(Selection()), kFrgRect);
+  GetFragmentBoundRect(Selection(), &moved);
+  EXPECT_EQ(moved.x, before.x + 30);
+  EXPECT_EQ(moved.y, before.y - 20) << "20 rows down the screen are 20 image rows lower";
+  EXPECT_EQ(moved.width, 80);
+  EXPECT_EQ(moved.height, before.height);
+  EXPECT_EQ(Steps(), steps + 1);
+  const POINT inside = Pixel(C(165, 100)), left = Pixel(C(70, 60));
+  EXPECT_TRUE(Selected(inside.x, inside.y));
+  EXPECT_FALSE(Selected(left.x, left.y));
+  Keys({VK_CONTROL, 'Z'});
+  LURECT undone{};
+  GetFragmentBoundRect(Selection(), &undone);
+  EXPECT_EQ(undone.x, before.x);
+  EXPECT_EQ(undone.y, before.y);
+
+  // A vertical guide at x = 150 with snapping on: a left edge dropped three
+  // pixels short lands on it.
+  CLayersManager* stack = doc_->Image().GetLayers();
+  stack->Guides().push_back(CLayersManager::GuideInfo{150 * 32, kVrGuideVertical});
+  view_->AddGuideAllViews(150 * 32, kVrGuideVertical);
+  view_->SetShowGuides(true);
+  view_->SetSnapToGuides(true);
+  ASSERT_TRUE(view_->snapToGuides && view_->showGuides);
+  Drag(C(100, 80), C(100 + 147 - before.x, 80));
+  GetFragmentBoundRect(Selection(), &moved);
+  EXPECT_EQ(moved.x, 150) << "snapped to the guide";
+  EXPECT_EQ(moved.y, before.y);
+
+  ChooseTool("Area_Ellipse");
+  EXPECT_EQ(LUGetMovingSelectionFlag(app_.Site()), 0) << "a selection tool ends moving";
+}
+
+// Whether a command's item is enabled where the menu bar holds it (popups
+// within popups too), as opening its popup finds it.
+bool MenuEnabled(HWND frame, HMENU menu, UINT id, bool* found) {
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    if (HMENU sub = GetSubMenu(menu, i)) {
+      SendMessageA(frame, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(sub), MAKELPARAM(i, FALSE));
+      const bool enabled = MenuEnabled(frame, sub, id, found);
+      if (*found) return enabled;
+    } else if (GetMenuItemID(menu, i) == id) {
+      *found = true;
+      return (GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED)) == 0;
+    }
+  }
+  return false;
+}
+
+// Every layer's rect, image and mask bytes, bottom to top.
+std::vector<std::vector<std::uint8_t>> StackBytes(CLayersManager* stack) {
+  std::vector<std::vector<std::uint8_t>> all;
+  for (int i = 0; i < stack->GetLayerCount(); ++i) {
+    CLayer* layer = stack->GetLayer(i);
+    std::vector<std::uint8_t> bytes;
+    const RECT& r = layer->GetRect();
+    for (LONG v : {r.left, r.top, r.right, r.bottom}) bytes.push_back(static_cast<std::uint8_t>(v & 0xFF));
+    bytes.push_back(static_cast<std::uint8_t>(layer->IsVisible()));
+    for (const VrWA2000::WA* b : {layer->PeekImage(), layer->PeekMask()}) {
+      if (b == nullptr) continue;
+      const int rowBytes = b->GetW() * (b->GetType() == 16 ? 3 : 1);
+      for (int y = 0; y < b->GetH(); ++y) bytes.insert(bytes.end(), b->Row(y), b->Row(y) + rowBytes);
+    }
+    all.push_back(std::move(bytes));
+  }
+  return all;
+}
+
+// Layer/Transform/Scale on the top layer with nothing selected: the corner
+// dragged 40 right and 30 down makes the layer 200 x 150, Enter commits it
+// as one step whose pixels are the engine's resize; undo restores the
+// stack. While the frame is up the transform items are greyed and closing
+// asks; Cancel keeps the transform. Escape after drags of another frame
+// leaves the stack byte for byte and adds no step.
+TEST_F(SelectionTools, LayerScaleFrameCommitsAndEscapeLeavesNothing) {
+  CLayersManager* stack = doc_->Image().GetLayers();
+  CLayer* top = stack->GetLayer(stack->GetLayerCount() - 1);
+  doc_->Image().SetActiveLayer(top, true, false);
+  const RECT before = top->GetRect();
+  ASSERT_EQ(RectWidth(before), 160);
+  // The whole layer is replaced by its transformed copy: keep its pixels.
+  const WAPtr pixels = WAPtr::Adopt(CloneWA(top->PeekImage()));
+  const auto original = StackBytes(stack);
+  const int layers = stack->GetLayerCount();
+  const int steps = Steps();
+
+  Command(ID_LAYER_TRANSFORM_SCALE);
+  ASSERT_TRUE(view_->IsTransformActive());
+  EXPECT_TRUE(IsTrackerRunning());
+  bool found = false;
+  EXPECT_FALSE(MenuEnabled(frame_, GetMenu(frame_), ID_LAYER_TRANSFORM_DISTORT, &found)) << "greyed while one runs";
+  EXPECT_TRUE(found);
+  // Closing asks; Cancel keeps the transform and the document.
+  std::string asked;
+  DialogScript::Run({lumora::testing::BoxStep("Lumora 4.0", [&](HWND box) {
+    asked = lumora::testing::MessageBoxText(box);
+    lumora::testing::Press(box, IDCANCEL);
+  })});
+  Command(ID_FILE_CLOSE);
+  DialogScript::Stop();
+  EXPECT_EQ(asked, "Apply the transfornation ?");
+  ASSERT_TRUE(view_->IsTransformActive());
+  ASSERT_FALSE(app_.Docs().AllDocuments().empty());
+
+  // The frame's lower-right corner on the screen (image right, top).
+  const POINT corner = view_->TransformFrame()->Corners()[1];
+  Drag(corner, POINT{corner.x + 40, corner.y + 30});
+  ASSERT_NE(view_->RunningTransform()->TemporaryLayer(), nullptr);
+  EXPECT_EQ(Steps(), steps + 1) << "the first rebuild opens the step";
+  Keys({VK_RETURN});
+  EXPECT_FALSE(view_->IsTransformActive());
+  EXPECT_FALSE(IsTrackerRunning());
+  ASSERT_EQ(stack->GetLayerCount(), layers) << "a whole layer changes in its place";
+  CLayer* scaled = doc_->Image().GetActiveLayer();
+  const RECT after = scaled->GetRect();
+  EXPECT_EQ(after.left, before.left);
+  EXPECT_EQ(after.top, before.top - 30) << "30 rows lower on the screen";
+  EXPECT_EQ(RectWidth(after), 200);
+  EXPECT_EQ(RectHeight(after), 150);
+  EXPECT_EQ(Steps(), steps + 1);
+  // The engine's own resize of the layer's pixels.
+  Transform engine;
+  engine.SetSource(pixels.get(), before.left, before.top, before.left, before.top, before.right, before.bottom,
+                   0, 0);
+  ASSERT_EQ(engine.Resize(200, 150, nullptr, 0, nullptr, nullptr), 1);
+  const VrWA2000::WA* got = scaled->PeekImage();
+  ASSERT_NE(got, nullptr);
+  ASSERT_EQ(got->GetW(), 200);
+  int differ = 0;
+  for (int y = 0; y < 150; ++y) {
+    differ += std::memcmp(got->Row(y), engine.destination->Row(y), 200 * (got->GetType() == 16 ? 3 : 1)) != 0;
+  }
+  EXPECT_EQ(differ, 0) << "rows unlike the engine's resize";
+  Keys({VK_CONTROL, 'Z'});
+  EXPECT_EQ(StackBytes(stack), original);
+
+  Command(ID_LAYER_TRANSFORM_DISTORT);
+  ASSERT_TRUE(view_->IsTransformActive());
+  const POINT c0 = view_->TransformFrame()->Corners()[0], c2 = view_->TransformFrame()->Corners()[2];
+  Drag(c0, POINT{c0.x + 20, c0.y - 10});
+  Drag(c2, POINT{c2.x - 15, c2.y + 25});
+  EXPECT_NE(StackBytes(stack), original) << "the drags show in the stack";
+  Keys({VK_ESCAPE});
+  EXPECT_FALSE(view_->IsTransformActive());
+  EXPECT_EQ(StackBytes(stack), original);
+  EXPECT_EQ(Steps(), steps);
+  found = false;
+  EXPECT_TRUE(MenuEnabled(frame_, GetMenu(frame_), ID_LAYER_TRANSFORM_DISTORT, &found));
+  EXPECT_TRUE(found);
 }
 
 // The mask of a selection, row by row (for comparing two selections).

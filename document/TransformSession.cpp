@@ -1,0 +1,186 @@
+#include "document/TransformSession.h"
+
+#include <algorithm>
+
+#include "platform/rect.h"
+
+#include "document/ImageDocument.h"
+#include "engine/layers/LayerGeometry.h"
+#include "engine/layers/LayerMng.h"
+#include "hostapi/fragment.h"
+#include "res/resource.h"
+
+namespace lumora {
+namespace {
+
+WAPtr OpaqueMask(int width, int height) {
+  WAPtr plane = WAPtr::Adopt(NewWA(kWAType8Grey, width, height, nullptr));
+  if (!plane) return plane;
+  for (int y = 0; y < height; ++y) std::fill(plane->Row(y), plane->Row(y) + width, std::uint8_t{255});
+  return plane;
+}
+
+RECT Grown(RECT r, int by) { return RECT{r.left - by, r.top - by, r.right + by, r.bottom + by}; }
+
+}  // namespace
+
+TransformSession::~TransformSession() = default;
+
+std::unique_ptr<TransformSession> TransformSession::StartLayer(ImageDocument& doc, TInterface& frame,
+                                                               const RECT* shown) {
+  CLayer* active = doc.GetActiveLayer();
+  CLayersManager* stack = doc.GetLayers();
+  if (active == nullptr || stack == nullptr) return nullptr;
+  std::unique_ptr<TransformSession> s(new TransformSession(doc, frame));
+  s->previewOff_ = std::make_unique<DocumentPreviewOff>(doc.Host());
+  Fragment* selection = doc.GetSelection();
+  s->wholeLayer_ = selection == nullptr || GetFragmentType(selection) == kFrgEmpty;
+  Fragment* lifted = nullptr;
+  CLayerPtr floating = CLayerPtr::Adopt(doc.BeginLayerTransform(active, s->wholeLayer_ ? nullptr : selection, &lifted));
+  if (!floating) {
+    if (lifted != nullptr) DeleteFragment(lifted);
+    return nullptr;
+  }
+  s->sourceRect_ = floating->GetRect();
+  s->layerImage_ = floating->GetImage();
+  WAPtr mask;
+  MaskOnLayerRect(*floating, &mask);
+  // A layer without a mask gets an opaque one: what the transform uncovers
+  // stays transparent.
+  s->layerMask_ = mask ? WAPtr::Adopt(CloneWA(mask.get()))
+                       : OpaqueMask(RectWidth(s->sourceRect_), RectHeight(s->sourceRect_));
+  if (lifted != nullptr) {
+    s->selectionMask_ = WAPtr::Adopt(GetMaskWA(lifted));
+    DeleteFragment(lifted);
+  }
+  s->target_ = active;
+  if (!s->layerImage_ || !s->layerMask_ || (!s->wholeLayer_ && !s->selectionMask_)) return nullptr;
+
+  RECT frameRect = s->sourceRect_;
+  if (s->wholeLayer_ && shown != nullptr) {
+    RECT r = *shown;
+    const RECT image{0, 0, stack->GetWidth(), stack->GetHeight()};
+    r = RECT{std::max(r.left, image.left), std::max(r.top, image.top), std::min(r.right, image.right),
+             std::min(r.bottom, image.bottom)};
+    r = RECT{std::max(r.left, frameRect.left), std::max(r.top, frameRect.top), std::min(r.right, frameRect.right),
+             std::min(r.bottom, frameRect.bottom)};
+    if (r.right > r.left && r.bottom > r.top) frameRect = r;
+  }
+  if (!frame.Init(true, frameRect)) return nullptr;
+  return s;
+}
+
+void TransformSession::Refresh(RECT r) { doc_.InvalidateImageRect(&r, false, false); }
+
+void TransformSession::PlaceSelection(VrWA2000::WA* mask, POINT origin) {
+  if (mask == nullptr) return;
+  if (Fragment* f = CreateMaskUsingWA(mask, origin.x, origin.y)) {
+    doc_.SetSelection(f, false);
+    DeleteFragment(f);
+    doc_.Host()->UpdateGlobalSelection();
+  }
+}
+
+void TransformSession::RemoveTemporary() {
+  if (!transformed_) return;
+  const RECT r = transformed_->GetRect();
+  doc_.DeleteLayer(transformed_.get(), false, false);
+  transformed_.Reset();
+  Refresh(Grown(r, 3));
+}
+
+void TransformSession::TransformLayerImage() {
+  const RECT& src = sourceRect_;
+  const WAPtr newMask = frame_.TransformImage(layerMask_.get(), src.left, src.top, src, 1, 1);
+  const WAPtr newImage = frame_.TransformImage(layerImage_.get(), src.left, src.top, src, 0, 0);
+  WAPtr newSelection;
+  if (selectionMask_ && !wholeLayer_) {
+    newSelection = frame_.TransformImage(selectionMask_.get(), src.left, src.top, src, 0, 0);
+  }
+  if (!newImage || !newMask || newImage->GetW() != newMask->GetW() || newImage->GetH() != newMask->GetH()) return;
+  CLayerPtr layer;
+  try {
+    layer = CLayerPtr::Adopt(new CLayer(newImage.get(), POINT{0, 0}, 1, newMask.get(), target_->GetMergeMode()));
+  } catch (const std::exception&) {
+    return;
+  }
+  if (!transformed_) {
+    backupTaken_ = doc_.BackupImage(IDS_STEP_LAYER_TRANSFORM);
+    if (!backupTaken_) return;
+  }
+  RECT former = target_->GetRect();
+  if (transformed_) {
+    former = transformed_->GetRect();
+    doc_.DeleteLayer(transformed_.get(), false, false);
+    transformed_.Reset();
+  }
+  LAYER_INFO info = target_->GetLayerInfo();
+  info.name = doc_.GetLayers()->MakeUniqueLayerName(info.name, 1, nullptr);
+  info.grouped = 0;
+  layer->SetLayerInfo(info);
+  layer->MoveTo(frame_.GetResultOrigin(sourceRect_, 1));
+  if (!doc_.InsertLayer(nullptr, layer.get(), true, false, false)) return;
+  transformed_ = layer;
+  if (wholeLayer_) target_->SetVisible(0);
+  Refresh(Grown(former, 3));
+  Refresh(Grown(transformed_->GetRect(), 3));
+  if (!wholeLayer_) {
+    const RECT& r = transformed_->GetRect();
+    PlaceSelection(newSelection.get(), POINT{r.left, r.top});
+  }
+}
+
+void TransformSession::MoveTransformedLayer() {
+  if (!transformed_) {
+    TransformLayerImage();
+    return;
+  }
+  const RECT former = transformed_->GetRect();
+  transformed_->MoveTo(frame_.GetResultOrigin(sourceRect_, 1));
+  Refresh(Grown(former, 3));
+  Refresh(Grown(transformed_->GetRect(), 3));
+  if (!wholeLayer_) {
+    // The selection goes along with the pixels.
+    Fragment* current = doc_.GetSelection();
+    if (current != nullptr) {
+      const WAPtr mask = WAPtr::Adopt(GetMaskWA(current));
+      const RECT& r = transformed_->GetRect();
+      PlaceSelection(mask.get(), POINT{r.left, r.top});
+    }
+  }
+}
+
+void TransformSession::AfterRelease() {
+  if (done_) return;
+  if (frame_.shapeChanged) {
+    TransformLayerImage();
+  } else if (frame_.moved) {
+    MoveTransformedLayer();
+  }
+}
+
+void TransformSession::Commit() {
+  if (done_) return;
+  done_ = true;
+  if (!transformed_) return;
+  CLayerPtr layer = transformed_;
+  doc_.DeleteLayer(layer.get(), false, false);
+  doc_.InsertLayer(target_, layer.get(), true, true, false);
+  if (wholeLayer_) doc_.DeleteLayer(target_, false, false);
+  transformed_.Reset();
+  Refresh(Grown(layer->GetRect(), 3));
+  if (CLayersManager* stack = doc_.GetLayers()) layer->SetResolution(stack->GetResolution());
+  doc_.SetModifiedFlag(true);
+}
+
+void TransformSession::Cancel() {
+  if (done_) return;
+  done_ = true;
+  RemoveTemporary();
+  if (backupTaken_) {
+    doc_.RevertLastBackup();
+    backupTaken_ = false;
+  }
+}
+
+}  // namespace lumora

@@ -1,0 +1,46 @@
+// The common-dialog library: the shared colour selection window and the
+// screen colour pick-up. The program allocates the library's data once and
+// hands it to every call (through the site's common-dialog table).
+// Window handles are opaque here; colours are 0x00BBGGRR.
+#pragma once
+
+#include <cstdint>
+
+// Messages between the colour window and the window it works for (its
+// owner). The owner sends kColourWindowBind (wParam: the new owner) and
+// kColourWindowSet (lParam: the colour); the window answers a set colour
+// with kColourWindowSet to its owner, and tells it every colour the user
+// makes with kColourWindowChanged (lParam: the colour).
+inline constexpr std::uint32_t kColourWindowSet = 1464;      // 0x5B8
+inline constexpr std::uint32_t kColourWindowChanged = 1468;  // 0x5BC
+inline constexpr std::uint32_t kColourWindowBind = 1466;
+
+// No colour (a pick-up the user abandoned).
+inline constexpr std::int32_t kNoColour = -1;
+
+struct CDlgData;
+
+CDlgData* AllocCDlgData();
+// Closes the colour window and frees the data.
+void FreeCDlgData(CDlgData* data);
+
+// Opens the colour window over `frame` for `owner` with `colour` and shows
+// it; when it is open already it is bound to `owner` and shown. Non-zero
+// on success; 0 when the window cannot be made.
+int OpenSelColorWindow(CDlgData* data, void* frame, void* owner, std::uint32_t colour);
+int IsSelColorWindowOpened(CDlgData* data);
+// Binds the open window to `owner`, sets the colour and shows it: the
+// window's handle, or null (nothing done) when it is not open.
+void* ShowSelColorWindow(CDlgData* data, void* owner, std::uint32_t colour);
+// Non-zero when a window was open (it is destroyed).
+int CloseSelColorWindow(CDlgData* data);
+
+// Lets the user take a colour from anywhere on the screen with the mouse
+// (left button: take it; right button or Escape: none). The colour, or
+// kNoColour. `window` is the one asking (it keeps the mouse while picking).
+std::int32_t PickUpColor(CDlgData* data, void* window, int reserved1, int reserved2);
+
+// The window's current colour and owner (what the window shows and who
+// hears of it); 0 / null when it is not open.
+std::uint32_t SelColorWindowColour(CDlgData* data);
+void* SelColorWindowOwner(CDlgData* data);
