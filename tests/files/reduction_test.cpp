@@ -246,6 +246,58 @@ TEST(WebReduction, OptimisedPaletteIsThePlainSearchsPalette) {
   }
 }
 
+// Error diffusion as written out plainly (serpentine Floyd-Steinberg in
+// sixteenths through the whole error rows, clamped, the diffused share by
+// division) maps every pixel to the index the library gives, for large
+// palettes (four fifths diffused, error limit 64) and small ones (all of
+// it, no limit), over several rows of both directions.
+TEST(WebReduction, DiffusionMatchesThePlainWalk) {
+  WAPtr photo = PhotoLike(97, 23, 3);
+  const int width = photo->GetW(), height = photo->GetH();
+  for (const int colours : {256, 16, 2}) {
+    SCOPED_TRACE(colours);
+    dither::Histogram histogram;
+    for (int y = 0; y < height; ++y) histogram.AddRow(photo->Row(y), width);
+    const std::vector<dither::Colour> chosen = histogram.ChoosePalette(colours);
+    DTH_LOGPALETTE record{};
+    record.count = static_cast<std::uint16_t>(chosen.size());
+    for (std::size_t i = 0; i < chosen.size(); ++i) record.entries[i] = {chosen[i].r, chosen[i].g, chosen[i].b, 0};
+    DthDither* handle = DthBeginDither(1, static_cast<int>(chosen.size()), kDthModeOptimised | kDthModeDiffuse, 0,
+                                       &record, 0, 0, 0, width - 1, 0);
+    ASSERT_NE(handle, nullptr);
+    dither::NearestMap map(chosen, 2);
+    const int percent = map.Size() <= 16 ? 100 : 80, limit = map.Size() <= 16 ? 255 : 64;
+    std::vector<int> errors(2 * 3 * (width + 2), 0);
+    std::vector<std::uint8_t> got(static_cast<std::size_t>(width)), want(static_cast<std::size_t>(width));
+    for (int y = 0; y < height; ++y) {
+      DthDitherRow(photo->Row(y), got.data(), handle);
+      int* current = errors.data() + (y & 1) * 3 * (width + 2);
+      int* next = errors.data() + ((y + 1) & 1) * 3 * (width + 2);
+      std::fill(next, next + 3 * (width + 2), 0);
+      const int step = (y & 1) == 0 ? 1 : -1;
+      for (int n = 0, x = step > 0 ? 0 : width - 1; n < width; ++n, x += step) {
+        int v[3];
+        for (int c = 0; c < 3; ++c) {
+          const int e = current[3 * (x + 1) + c];
+          v[c] = std::clamp(photo->Row(y)[3 * x + c] + std::clamp((e + (e >= 0 ? 8 : -8)) / 16, -limit, limit), 0, 255);
+        }
+        const int index = map.Nearest(v[0], v[1], v[2]);
+        want[static_cast<std::size_t>(x)] = static_cast<std::uint8_t>(index);
+        const dither::Colour& e = map.Entry(index);
+        const int diff[3] = {(v[0] - e.b) * percent / 100, (v[1] - e.g) * percent / 100, (v[2] - e.r) * percent / 100};
+        for (int c = 0; c < 3; ++c) {
+          current[3 * (x + 1 + step) + c] += diff[c] * 7;
+          next[3 * (x + 1 - step) + c] += diff[c] * 3;
+          next[3 * (x + 1) + c] += diff[c] * 5;
+          next[3 * (x + 1 + step) + c] += diff[c];
+        }
+      }
+      ASSERT_EQ(got, want) << "row " << y;
+    }
+    DthEndDither(handle);
+  }
+}
+
 // A picture of one colour reduces to 4 bits with the optimised palette (one
 // used entry is a valid palette). A reduction that fails says so and
 // leaves no result, so that no later save writes the old depth.
