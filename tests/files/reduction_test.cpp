@@ -298,6 +298,37 @@ TEST(WebReduction, DiffusionMatchesThePlainWalk) {
   }
 }
 
+// One dialog's state keeps the source's statistics and optimised palettes
+// while the source stays: every change of depth and dithering gives the
+// bytes (pixels and palette) of a state whose source is set again before
+// each change (nothing kept), through the same changes.
+TEST(WebReduction, KeptStatisticsGiveWhatAFreshReductionGives) {
+  WAPtr source = PhotoLike(160, 120, 5);
+  auto bytes = [](const VrWA2000::WA& image) {
+    std::vector<std::uint8_t> all;
+    for (int y = 0; y < image.GetH(); ++y) all.insert(all.end(), image.Row(y), image.Row(y) + image.GetBPLine());
+    const auto* palette = reinterpret_cast<const std::uint8_t*>(image.Palette());
+    if (image.GetType() != kWAType24) all.insert(all.end(), palette, palette + 256 * sizeof(PALETTEENTRY));
+    return all;
+  };
+  CPrepGIFState kept, fresh;
+  kept.SetSource(source.get());
+  kept.paletteChoice = fresh.paletteChoice = 1;
+  const struct {
+    int depth, dither;
+  } steps[] = {{4, 1}, {1, 1}, {8, 1}, {4, 0}, {8, 0}, {4, 1}, {8, 1}};
+  for (const auto& step : steps) {
+    SCOPED_TRACE(std::to_string(step.depth) + " dither " + std::to_string(step.dither));
+    kept.depthBits = fresh.depthBits = step.depth;
+    kept.dither = fresh.dither = step.dither;
+    fresh.SetSource(source.get());
+    ASSERT_EQ(kept.Update(), Outcome::kReduced);
+    ASSERT_EQ(fresh.Update(), Outcome::kReduced);
+    EXPECT_EQ(bytes(*kept.Result()), bytes(*fresh.Result()));
+    EXPECT_EQ(kept.CompressedSize(), fresh.CompressedSize());
+  }
+}
+
 // A picture of one colour reduces to 4 bits with the optimised palette (one
 // used entry is a valid palette). A reduction that fails says so and
 // leaves no result, so that no later save writes the old depth.
