@@ -38,6 +38,7 @@
 #include "framework/win/CommandLineWin32.h"
 #include "framework/win/DocView.h"
 #include "hostapi/draw.h"
+#include "hostapi/print.h"
 #include "hostapi/controls.h"
 #include "hostapi/imagebuf.h"
 #include "res/StringTable.h"
@@ -182,6 +183,10 @@ bool CLumo40App::InitInstance() {
   SetMemoryLimit();
   // The file is read while the rest of the program starts.
   if (info.shellCommand == fw::ShellCommand::kFileOpen) StartStackPreload(FullPathOf(info.fileName));
+  // The toolbars speak through the error box's caption.
+  SetToolBarMessageBoxProc([this](const std::string& text, UINT type) {
+    return MessageBoxA(GetActiveTopLevelWnd(), text.c_str(), LoadResString(IDS_ERROR_CAPTION).c_str(), type);
+  });
   if (!CreateMainFrame()) return false;
   if (!HostStage()) return false;
   BuildToolMenus();
@@ -190,6 +195,8 @@ bool CLumo40App::InitInstance() {
   LUInitGlobalSelection(Site());
   LUPreview_Init(Site());
   RegisterClipboardFormats();  // the clipboard options came with the other settings
+  // The bars that wait for the registered tools, then the bars' places.
+  MainFrameWnd()->RestoreBars();
   StartTablet();
 
   // The main window comes up first: a file named on the command line that
@@ -217,6 +224,7 @@ bool CLumo40App::InitInstance() {
   ProcessShellCommand(info);
   DiscardStackPreload();
   OfferStartWizard(frame->Handle(), Site(), Settings().GetInt("STARTWIZARD", "STARTWIZARD", 1));
+  printingReady_ = initPrinting() != 0;
   return true;
 }
 
@@ -573,6 +581,8 @@ int CLumo40App::ExitInstance() {
   if (hooksInstalled_) RemoveHostHooks(Site(), hookIds_);
   hooksInstalled_ = false;
   if (siteReady_) FreeHostSite(site_);
+  if (printingReady_) endPrinting();
+  printingReady_ = false;
   siteReady_ = false;
   if (oleReady_) {
     if (settings.emptyClipboardOnExit != 0) {
