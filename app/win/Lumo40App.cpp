@@ -1,6 +1,8 @@
 // Start-up, the message-loop hooks, idle work and exit of the program.
 #include "app/win/Lumo40App.h"
 #include "app/ShellDde.h"
+#include "app/win/AutomationApp.h"
+#include "app/win/EmbeddedImage.h"
 
 #include <ole2.h>
 #include <shellapi.h>
@@ -36,6 +38,7 @@
 #include "framework/win/CommandLineWin32.h"
 #include "framework/win/DocView.h"
 #include "hostapi/draw.h"
+#include "hostapi/print.h"
 #include "hostapi/controls.h"
 #include "hostapi/imagebuf.h"
 #include "res/StringTable.h"
@@ -151,6 +154,8 @@ bool CLumo40App::InitInstance() {
   siteReady_ = true;
 
   fw::CommandLineInfo info = fw::ParseProcessCommandLine();
+  startedForOle = info.runEmbedded || info.runAutomated;
+  oleUserControl = !startedForOle;
   if (HandOverToRunningInstance(info, &startupExitCode)) return false;
   if (info.shellCommand != fw::ShellCommand::kFileOpen) EnableSplashScreen(info.showSplash);
 
@@ -162,7 +167,10 @@ bool CLumo40App::InitInstance() {
   oleReady_ = true;
   LoadStdProfileSettings(4);
   RegisterDocTemplates();
-  RefreshShellRegistration(!info.runEmbedded && !info.runAutomated);
+  RefreshShellRegistration(!startedForOle);
+  // One program serves every object, whichever way it was started.
+  RegisterAutomationFactory();
+  RegisterEmbeddingFactory();
   recentWorkspaces_ = std::make_unique<fw::RecentFileList>(fw::kRecentWorkspaceSection, fw::kFirstRecentWorkspaceId, 4);
   recentWorkspaces_->Load(Settings());
   if (RegisterWaitDialogClass() == 0) return false;
@@ -196,6 +204,12 @@ bool CLumo40App::InitInstance() {
   // program goes on without it. No empty document at start: only a file to
   // open is processed.
   fw::FrameWnd* frame = MainFrame();
+  // Started for embedding or automation: ready, and hidden until an object
+  // asks to be seen.
+  if (startedForOle) {
+    DiscardStackPreload();
+    return true;
+  }
   dde_.Start(DdeServiceName(modulePath_), [this](std::vector<std::string> paths) { OnShellOpen(std::move(paths)); });
   if (info.shellCommand == fw::ShellCommand::kFileDde) {
     // Started by the shell to open by DDE: hidden until the open arrives.
@@ -210,6 +224,7 @@ bool CLumo40App::InitInstance() {
   ProcessShellCommand(info);
   DiscardStackPreload();
   OfferStartWizard(frame->Handle(), Site(), Settings().GetInt("STARTWIZARD", "STARTWIZARD", 1));
+  printingReady_ = initPrinting() != 0;
   return true;
 }
 
@@ -566,6 +581,8 @@ int CLumo40App::ExitInstance() {
   if (hooksInstalled_) RemoveHostHooks(Site(), hookIds_);
   hooksInstalled_ = false;
   if (siteReady_) FreeHostSite(site_);
+  if (printingReady_) endPrinting();
+  printingReady_ = false;
   siteReady_ = false;
   if (oleReady_) {
     if (settings.emptyClipboardOnExit != 0) {
@@ -582,6 +599,8 @@ int CLumo40App::ExitInstance() {
   int result = fw::App::ExitInstance();
   exitResult_ = result;
   RemoveAppViewShell();
+  RevokeAutomationFactory();
+  RevokeEmbeddingFactory();
   if (oleReady_) OleUninitialize();
   oleReady_ = false;
   return result;

@@ -92,6 +92,11 @@ FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnC
                fw::UpdateEntry<&CMainFrame::OnUpdatePaintAttributesCommand>(ID_VIEW_PAINT_ATTRIBUTES),
                fw::CommandEntry<&CMainFrame::OnDropper>(ID_DROPPER),
                fw::CommandEntry<&CMainFrame::OnAddPreset>(ID_ATTRIB_ADD_PRESET),
+               fw::WindowMessageEntry<&CMainFrame::OnEdgeOptions>(WM_EDGE_OPTIONS),
+               fw::CommandRangeEntry<&CMainFrame::OnAddShapeOrPaper>(ID_ATTRIB_ADD_SHAPE, ID_ATTRIB_ADD_SHAPE),
+               fw::CommandRangeEntry<&CMainFrame::OnAddShapeOrPaper>(ID_ATTRIB_ADD_PAPER, ID_ATTRIB_ADD_PAPER),
+               fw::CommandRangeEntry<&CMainFrame::OnRemoveShapeOrPaper>(ID_ATTRIB_REMOVE_SHAPE, ID_ATTRIB_REMOVE_SHAPE),
+               fw::CommandRangeEntry<&CMainFrame::OnRemoveShapeOrPaper>(ID_ATTRIB_REMOVE_PAPER, ID_ATTRIB_REMOVE_PAPER),
                fw::CommandEntry<&CMainFrame::OnRemovePreset>(ID_ATTRIB_REMOVE_PRESET),
                fw::UpdateEntry<&CMainFrame::OnUpdateDropper>(ID_DROPPER),
                fw::CommandRangeEntry<&CMainFrame::OnColourSwatch>(IDC_FORE_SWATCH, IDC_BACK_SWATCH),
@@ -129,6 +134,9 @@ CMainFrame::CMainFrame() { className = kMainFrameClass; }
 
 namespace {
 
+// The idle update of a window's bars, passed on to the macros window.
+constexpr UINT kWmIdleUpdateCmdUI = 0x363;
+
 BOOL CALLBACK FindFrameClass(HWND window, LPARAM found) {
   char name[260] = {};
   GetClassNameA(window, name, sizeof name);
@@ -141,7 +149,9 @@ BOOL CALLBACK FindFrameClass(HWND window, LPARAM found) {
 bool CMainFrame::PreCreateWindow(CREATESTRUCTA& cs) {
   bool found = false;
   EnumWindows(FindFrameClass, reinterpret_cast<LPARAM>(&found));
-  if (found) return false;  // one main window per desktop
+  // One main window per desktop, except for a program COM started: it
+  // serves its objects beside the user's.
+  if (found && !TheLumoApp()->startedForOle) return false;
   const AppSettings& s = TheLumoApp()->settings;
   if (s.frameMaximized == 0) {
     cs.x = s.frameX;
@@ -587,6 +597,8 @@ LRESULT CMainFrame::OwnWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 bool CMainFrame::OnCmdMsg(fw::MessageArgs& args) {
+  // The macros window first: its menu's commands reach it from anywhere.
+  if (args.message == fw::kMsgCommand && IsMacroWindowVisible() && macroWindow_->OnCmdMsg(args)) return true;
   if (!inPaletteRouting_ && args.message == fw::kMsgCommand && CLayerWnd::IsPaletteCommand(args.id) &&
       IsLayerPaletteVisible()) {
     inPaletteRouting_ = true;
@@ -603,6 +615,7 @@ void CMainFrame::OnIdleUpdateCmdUI() {
   fw::View* view = GetActiveFrame() != this ? GetActiveFrame()->GetActiveView() : nullptr;
   TheLumoApp()->ShowImageStatus(view != nullptr ? view->Handle() : nullptr);
   if (TraceEnabled()) TraceMenuBar();
+  if (IsMacroWindowVisible()) SendMessageA(macroWindow_->Handle(), kWmIdleUpdateCmdUI, 1, 0);
   fw::MdiFrame::OnIdleUpdateCmdUI();
 }
 

@@ -82,7 +82,8 @@ class CMainFrame : public fw::MdiFrame {
   void EnableMovingSelection(bool on);
   void OnMoveSelection();
   void OnUpdateMoveSelection(fw::CmdUI& ui);
-  // The visible layer palette takes its own commands first.
+  // The visible macros window, then the visible layer palette, take their
+  // own commands first.
   bool OnCmdMsg(fw::MessageArgs& args) override;
   // Every message is offered to the tool host's main-frame pass first; its
   // main-frame hook hands what no tool takes to OwnWindowProc.
@@ -105,6 +106,14 @@ class CMainFrame : public fw::MdiFrame {
   // window: the name asked, or the removal confirmed.
   void OnAddPreset();
   void OnRemovePreset();
+  // Add shape and Add paper: the name and image file asked ("Add Shape",
+  // "Add Paper"), then the store takes them; Remove shape and Remove
+  // paper: the selected entry goes after the question.
+  void OnAddShapeOrPaper(std::uint32_t id);
+  void OnRemoveShapeOrPaper(std::uint32_t id);
+  // 1424 from a brush page's "M&ore...": its edge record (lParam) in the
+  // Edge Options dialog, OK gives it back to the current page.
+  LRESULT OnEdgeOptions(WPARAM, LPARAM);
   // The Dropper: starts a screen colour pick, or ends the running one.
   void OnDropper();
   void OnUpdateDropper(fw::CmdUI& ui);
