@@ -72,6 +72,8 @@ FW_MESSAGE_MAP(CLumo40Doc, fw::Document, fw::CommandEntry<&CLumo40Doc::OnEditUnd
                fw::CommandEntry<&CLumo40Doc::OnExportPNG>(ID_FILE_EXPORT_PNG),
                fw::UpdateEntry<&CLumo40Doc::OnUpdateAlways>(ID_FILE_EXPORT_PNG),
                fw::CommandEntry<&CLumo40Doc::OnExportMap>(ID_FILE_EXPORT_MAP),
+               fw::CommandEntry<&CLumo40Doc::OnFilePrint>(ID_FILE_PRINT),
+               fw::CommandEntry<&CLumo40Doc::OnFilePrintMarks>(ID_FILE_PRINT_MARKS),
                fw::UpdateEntry<&CLumo40Doc::OnUpdateExportMap>(ID_FILE_EXPORT_MAP),
                fw::CommandEntry<&CLumo40Doc::OnLayerWebLink>(ID_LAYER_WEB_LINK),
                fw::UpdateEntry<&CLumo40Doc::OnUpdateLayerWebLink>(ID_LAYER_WEB_LINK),

@@ -81,6 +81,10 @@ class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFile
   void OnExportPNG();
   // The selection's image-map text; enabled only with a selection.
   void OnExportMap();
+  // File/Print... and File/Print/Marks...: the visible layers on white,
+  // through the printing library.
+  void OnFilePrint();
+  void OnFilePrintMarks();
   void OnUpdateExportMap(fw::CmdUI& ui);
   // Layer/WEB Link...: the active layer's link text, as an undo step.
   void OnLayerWebLink();
