@@ -89,6 +89,8 @@ FW_MESSAGE_MAP(CLumo40Doc, fw::Document, fw::CommandEntry<&CLumo40Doc::OnEditUnd
                fw::UpdateEntry<&CLumo40Doc::OnUpdateAlways>(ID_EDIT_HISTORY),
                fw::CommandEntry<&CLumo40Doc::OnImageApplyImage>(ID_IMAGE_APPLY_IMAGE),
                fw::UpdateEntry<&CLumo40Doc::OnUpdateImageApplyImage>(ID_IMAGE_APPLY_IMAGE),
+               fw::CommandEntry<&CLumo40Doc::OnImageMixing>(ID_IMAGE_MIXING),
+               fw::UpdateEntry<&CLumo40Doc::OnUpdateImageApplyImage>(ID_IMAGE_MIXING),
                fw::CommandEntry<&CLumo40Doc::OnImageDuplicate>(ID_IMAGE_DUPLICATE),
                fw::UpdateEntry<&CLumo40Doc::OnUpdateAlways>(ID_IMAGE_DUPLICATE),
                fw::CommandEntry<&CLumo40Doc::OnImageCrop>(ID_IMAGE_CROP),

@@ -8,7 +8,9 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "document/ApplyImageSession.h"
 #include "document/DocumentFiles.h"
 #include "document/ImageDocument.h"
 #include "framework/Archive.h"
@@ -101,6 +103,8 @@ class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFile
   // (Lumo40DocImage.cpp).
   void OnEditHistory();
   void OnImageApplyImage();
+  void OnImageMixing();
+  std::vector<ApplyImageDocument> SameSizeDocuments() const;
   void OnUpdateImageApplyImage(fw::CmdUI& ui);
   void OnImageDuplicate();
   void OnImageCrop();
