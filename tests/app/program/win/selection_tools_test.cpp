@@ -19,6 +19,7 @@
 #include "document/DocumentServices.h"
 #include "document/TransformSession.h"
 #include "engine/transform/Transform.h"
+#include "engine/transform/TransformGeometry.h"
 #include "platform/rect.h"
 #include "hostapi/draw.h"
 #include "hostapi/toolhost.h"
@@ -788,6 +789,67 @@ TEST_F(SelectionTools, NumericTransformOfASelection) {
   plan.angle = -30.0;
   ASSERT_TRUE(doc_->Image().NumericLayerTransform(Selection(), plan));
   EXPECT_EQ(StackBytes(doc_), turned);
+}
+
+// Selection/Numeric Transform...: a plain OK on the first run asks for
+// nothing; 30 degrees turn the selection's mask as the engine's Rotate(-30)
+// does about the selection's centre, one step; a relative move of (10, 5)
+// moves a copy of the mask 10 right and 5 rows down.
+TEST_F(SelectionTools, SelectionNumericTransformThroughTheDialog) {
+  ChooseTool("Area_Rect");
+  Drag(C(60, 50), C(139, 109));
+  ASSERT_NE(Selection(), nullptr);
+  const int steps = Steps();
+  const auto start = MaskOf(Selection(), 320, 240);
+  DialogScript::Run({{"Numeric Transform", [](HWND d) { lumora::testing::Press(d, IDOK); }}});
+  Command(ID_SELECTION_NUMERIC_TRANSFORM);
+  DialogScript::Stop();
+  EXPECT_EQ(Steps(), steps);
+  EXPECT_EQ(MaskOf(Selection(), 320, 240), start);
+
+  RECT rect{};
+  Fragment* mask = SelectionMaskForTransform(Selection(), 320, 240, &rect);
+  ASSERT_NE(mask, nullptr);
+  LURECT place{};
+  GetMaskRect(mask, &place);
+  const WAPtr buffer = WAPtr::Adopt(GetMaskWA(mask));
+  Transform engine;
+  engine.SetSource(buffer.get(), place.x, place.y, rect.left, rect.top, rect.right, rect.bottom, 1, 1);
+  ASSERT_EQ(engine.Rotate(-30.0, 0, nullptr, 0, nullptr, nullptr), 1);
+  RECT turned{};
+  GetRotatedCorners(&turned, rect, rect.left + RectWidth(rect) / 2, rect.top + RectHeight(rect) / 2, -30.0, 0);
+  Fragment* expected = CreateMaskUsingWA(engine.destination.get(), turned.left, turned.top);
+  DeleteFragment(mask);
+  ASSERT_NE(expected, nullptr);
+
+  DialogScript::Run({{"Numeric Transform", [](HWND d) {
+                        SetDlgItemTextA(d, IDC_NT_ANGLE, "30");
+                        lumora::testing::Press(d, IDOK);
+                      }}});
+  Command(ID_SELECTION_NUMERIC_TRANSFORM);
+  DialogScript::Stop();
+  EXPECT_EQ(Steps(), steps + 1);
+  EXPECT_EQ(MaskOf(Selection(), 320, 240), MaskOf(expected, 320, 240));
+  DeleteFragment(expected);
+  Keys({VK_CONTROL, 'Z'});
+  EXPECT_EQ(MaskOf(Selection(), 320, 240), start);
+
+  DialogScript::Run({{"Numeric Transform", [](HWND d) {
+                        SetDlgItemTextA(d, IDC_NT_ANGLE, "0");
+                        SetDlgItemTextA(d, IDC_NT_X, "10");
+                        SetDlgItemTextA(d, IDC_NT_Y, "5");
+                        lumora::testing::Press(d, IDOK);
+                      }}});
+  Command(ID_SELECTION_NUMERIC_TRANSFORM);
+  DialogScript::Stop();
+  LURECT moved{}, was{};
+  ASSERT_NE(Selection(), nullptr);
+  GetFragmentBoundRect(Selection(), &moved);
+  was = LURECT{rect.left, rect.top, RectWidth(rect), RectHeight(rect)};
+  EXPECT_EQ(moved.x, was.x + 10);
+  EXPECT_EQ(moved.y, was.y - 5) << "5 rows down on the screen";
+  EXPECT_EQ(moved.width, was.width);
+  EXPECT_EQ(Steps(), steps + 1);
 }
 
 }  // namespace
