@@ -4,6 +4,7 @@
 
 #include "platform/rect.h"
 
+#include "document/DocumentRecorder.h"
 #include "document/ImageDocument.h"
 #include "engine/layers/LayerGeometry.h"
 #include "engine/layers/LayerMng.h"
@@ -28,7 +29,9 @@ RECT Grown(RECT r, int by) { return RECT{r.left - by, r.top - by, r.right + by, 
 
 }  // namespace
 
-TransformSession::~TransformSession() = default;
+TransformSession::~TransformSession() {
+  if (fragment_ != nullptr) DeleteFragment(fragment_);
+}
 
 std::unique_ptr<TransformSession> TransformSession::StartLayer(ImageDocument& doc, TInterface& frame,
                                                                const RECT* shown) {
@@ -39,6 +42,8 @@ std::unique_ptr<TransformSession> TransformSession::StartLayer(ImageDocument& do
   s->previewOff_ = std::make_unique<DocumentPreviewOff>(doc.Host());
   Fragment* selection = doc.GetSelection();
   s->wholeLayer_ = selection == nullptr || GetFragmentType(selection) == kFrgEmpty;
+  s->layerIndex_ = stack->GetLayerIndex(active);
+  if (selection != nullptr) s->fragment_ = ShareFragment(selection);
   Fragment* lifted = nullptr;
   CLayerPtr floating = CLayerPtr::Adopt(doc.BeginLayerTransform(active, s->wholeLayer_ ? nullptr : selection, &lifted));
   if (!floating) {
@@ -222,6 +227,11 @@ void TransformSession::Commit() {
   if (done_) return;
   done_ = true;
   if (!transformed_) return;
+  // The statement that repeats the transform (a commit without a change
+  // records none).
+  FrameParams p;
+  frame_.GetTransformParams(sourceRect_.left, sourceRect_.top, sourceRect_, &p);
+  Recorder().TransformLayer(layerIndex_, fragment_, 1, p.a, p.aFlag, p.b, p.bFlag, p.corners, p.cFlag, p.degrees);
   CLayerPtr layer = transformed_;
   doc_.DeleteLayer(layer.get(), false, false);
   doc_.InsertLayer(target_, layer.get(), true, true, false);

@@ -56,6 +56,9 @@ class TransformSession {
   void ApplySelectionTransform();
   bool selectionOnly_ = false;
   POINT sourceOrigin_{0, 0};
+  // For the macro statement of a committed layer transform.
+  int layerIndex_ = -1;
+  Fragment* fragment_ = nullptr;  // a shared reference, or null
 
   ImageDocument& doc_;
   TInterface& frame_;

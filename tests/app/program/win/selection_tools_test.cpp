@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -30,6 +31,7 @@
 #include "select/ModifySelection.h"
 #include "tests/support/win/dialog_script.h"
 #include "tests/support/win/window_pixels.h"
+#include "lang/Recorder.h"
 #include "view/SelectionEdge.h"
 #include "view/win/Lumo40View.h"
 
@@ -485,7 +487,34 @@ TEST_F(SelectionTools, LayerScaleFrameCommitsAndEscapeLeavesNothing) {
 // dragged to double the layer and Enter give the engine's resize to twice
 // the size in the doubled rect, one step. Layer/Transform/Rotate turned a
 // quarter by a drag about the centre gives the turned layer, one step.
+// Takes the recorded lines while it is installed.
+struct LineCatcher : lang::MacroLineSink {
+  bool IsRecording() const override { return true; }
+  void AppendLines(const lang::LineList& lines) override { all.insert(all.end(), lines.begin(), lines.end()); }
+  void ReportRecordingFailure(const std::string&) override {}
+  std::string Transforms() const {
+    std::string found;
+    for (const std::string& l : all) {
+      if (l.rfind("TransformLayer(", 0) == 0) found += l;
+    }
+    return found;
+  }
+  lang::LineList all;
+};
+
 TEST_F(SelectionTools, FreeTransformDoublesALayerAndRotateTurnsIt) {
+  LineCatcher catcher;
+  lang::MacroLineSink* previousSink = lang::ReplaceMacroLineSink(&catcher);
+  struct Restore {
+    lang::MacroLineSink* sink;
+    ~Restore() { lang::ReplaceMacroLineSink(sink); }
+  } restore{previousSink};
+  // A commit without a change records nothing.
+  Command(ID_LAYER_FREE_TRANSFORM);
+  ASSERT_TRUE(view_->IsTransformActive());
+  Keys({VK_RETURN});
+  ASSERT_FALSE(view_->IsTransformActive());
+  EXPECT_EQ(catcher.Transforms(), "");
   CLayersManager* stack = doc_->Image().GetLayers();
   CLayer* top = stack->GetLayer(stack->GetLayerCount() - 1);
   doc_->Image().SetActiveLayer(top, true, false);
@@ -518,6 +547,13 @@ TEST_F(SelectionTools, FreeTransformDoublesALayerAndRotateTurnsIt) {
     differ += std::memcmp(got->Row(y), engine.destination->Row(y), got->GetW() * (got->GetType() == 16 ? 3 : 1)) != 0;
   }
   EXPECT_EQ(differ, 0) << "rows unlike the engine's resize";
+  // The statement: placed (1) at the origin, scaled (1) to twice the size,
+  // no skew, turned (1) by 0.
+  char want[200];
+  std::snprintf(want, sizeof want, "TransformLayer(1,1,0,1,{%ld,%ld},{%ld,%ld},{0,0},{0,0},{0,0},{0,0},0);",
+                static_cast<long>(after.left), static_cast<long>(after.top), static_cast<long>(RectWidth(after)),
+                static_cast<long>(RectHeight(after)));
+  EXPECT_EQ(catcher.Transforms(), want);
   Keys({VK_CONTROL, 'Z'});
   ASSERT_EQ(RectWidth(doc_->Image().GetActiveLayer()->GetRect()), RectWidth(before));
 
