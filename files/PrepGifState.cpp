@@ -78,6 +78,7 @@ CPrepGIFState::CPrepGIFState() = default;
 CPrepGIFState::~CPrepGIFState() { CloseContext(); }
 
 void CPrepGIFState::SetSource(WA* image) {
+  CloseContext();
   source_ = WAPtr::Adopt(CloneWA(image));
   result_.Reset();
 }
@@ -114,11 +115,10 @@ CPrepGIFState::Outcome CPrepGIFState::Reduce() {
   bool ok = true;
   if (plan == Outcome::kCopied) {
     ok = CopySource();
-  } else if (!OpenContext()) {
+  } else if (context_ == nullptr && !OpenContext()) {
     ok = false;
-  } else {
-    if (plan == Outcome::kReduced) ok = depthBits == 8 ? Reduce8() : (depthBits == 4 ? Reduce4() : Reduce1());
-    CloseContext();
+  } else if (plan == Outcome::kReduced) {
+    ok = depthBits == 8 ? Reduce8() : (depthBits == 4 ? Reduce4() : Reduce1());
   }
   if (ok) return plan;
   // The result of other settings must not stand in for this one.
@@ -147,6 +147,8 @@ bool CPrepGIFState::OpenContext() {
 }
 
 void CPrepGIFState::CloseContext() {
+  statsCounted_ = false;
+  optimised_.clear();
   if (context_ == nullptr) return;
   DthReleaseStats(context_);
   DthClose(context_);
@@ -164,16 +166,27 @@ std::uint32_t CPrepGIFState::ModeFlags(bool paletteReduction) const {
 }
 
 bool CPrepGIFState::BuildOptimisedPalette(const WA& source, int wanted, DTH_LOGPALETTE* record) {
+  if (const auto kept = optimised_.find(wanted); kept != optimised_.end()) {
+    // As DthFillPalette writes it: the chosen entries and their count.
+    std::copy_n(kept->second.entries, kept->second.count, record->entries);
+    record->count = kept->second.count;
+    return true;
+  }
   if (context_ == nullptr && !OpenContext()) return false;
   if (stats_ == nullptr) return false;
-  std::vector<std::uint8_t> row(static_cast<std::size_t>(source.GetW()) * 3);
-  for (int y = 0; y < source.GetH(); ++y) {
-    ExpandRowToBGR(source, y, row.data());
-    DthAddRow(row.data(), source.GetW(), stats_);
+  if (!statsCounted_) {
+    std::vector<std::uint8_t> row(static_cast<std::size_t>(source.GetW()) * 3);
+    for (int y = 0; y < source.GetH(); ++y) {
+      ExpandRowToBGR(source, y, row.data());
+      DthAddRow(row.data(), source.GetW(), stats_);
+    }
+    statsCounted_ = true;
   }
   const int n = DthChooseColours(stats_, gScratch, wanted);
   if (n <= 0) return false;
-  return DthFillPalette(stats_, record, gScratch, n) > 0;
+  if (DthFillPalette(stats_, record, gScratch, n) <= 0) return false;
+  optimised_[wanted] = *record;
+  return true;
 }
 
 bool CPrepGIFState::ChoosePalette(int depth, DTH_LOGPALETTE* record, PALETTEENTRY* palette) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 
 #include "engine/pixels/WAccess.h"
@@ -86,8 +87,13 @@ class CPrepGIFState {
   WAPtr source_;
   WAPtr result_;
   PALETTEENTRY palette_[256] = {};
+  // The source's colour statistics and the optimised palettes chosen from
+  // them (by colour count) stay while the source does: a change of depth
+  // or dithering needs only the mapping again.
   DthContext* context_ = nullptr;
   DthStats* stats_ = nullptr;
+  bool statsCounted_ = false;
+  std::map<int, DTH_LOGPALETTE> optimised_;
   std::uint32_t recordWord_ = 0;
   std::uint64_t compressedSize_ = 0;
   std::string failure_;

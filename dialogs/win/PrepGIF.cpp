@@ -133,12 +133,15 @@ void CPrepGIF::UpdateResult() {
   if (ChosenBits() == 0) return;
   fw::WaitCursor wait;
   ApplySettings();
-  const CPrepGIFState::Outcome outcome = state_.Update();
+  const CPrepGIFState::Outcome outcome = state_.Reduce();
   if (outcome == CPrepGIFState::Outcome::kUnchanged) return;
   if (state_.Result() != nullptr && panes_.Result() != nullptr) {
     panes_.Result()->SetImage(state_.Result(), false);
-    SetOverlay(false, false);  // the update's own estimate stands
+    SetOverlay(false, false);  // estimated just below
+    // The picture shows first; its size (a trial compression) follows.
+    UpdateWindow(panes_.Result()->Handle());
   }
+  state_.Reestimate();
   ShowCompressedSize();
 }
 

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -304,6 +305,14 @@ class CLayersManager : public refCount {
   // Re-composites the rect (image coordinates) into the composite pair;
   // holds the document lock for the whole pass; never throws.
   virtual void Render(const RECT& rect);
+  // While layers are dragged, what lies below the lowest of them does not
+  // change: between BeginMoveRender and EndMoveRender, Render keeps that
+  // state per 256-pixel cell once it has drawn it, and afterwards draws
+  // only from there up (the result is the full pass's, pixel for pixel).
+  // Nothing is kept when no layer is below a split point (the lowest moved
+  // layer, or the base of the clipping group it belongs to).
+  void BeginMoveRender(const CLayer* lowestMoved);
+  void EndMoveRender();
   // Draws the clipping group whose first member lies at *position into the
   // base's saved copies over the rect and moves *position past the group.
   // With `flag` the members' mask views are off (merging).
@@ -379,7 +388,17 @@ class CLayersManager : public refCount {
   unsigned Align(CLayer* reference, int edge);
   unsigned Distribute(CLayer* reference, int edge);
   void RenderInto(VrWA2000::WA* image, VrWA2000::WA* coverage, const RECT& rect, bool views);
-  void RenderStrip(const RenderPass& pass, const RECT& strip);
+  // Draws the layers from position `from` up (the pass's buffers then hold
+  // the state below it over the strip); with `stopAt` at or above 0 it stops
+  // there, having drawn everything below that position.
+  void RenderStrip(const RenderPass& pass, const RECT& strip, int from = 0, int stopAt = -1);
+  void RenderRows(const RenderPass& pass, const RECT& rect, int from, int stopAt);
+  struct BelowCache;
+  // The cell's kept state below the split, copied into the composite pair
+  // over the piece; when the cell did not hold the piece yet, drawn over the
+  // whole cell first (the composite pair then holds it there). Returns the
+  // rectangle the pair holds that state over.
+  RECT RestoreBelow(const RenderPass& pass, const RECT& piece);
   void DrawPending(const RenderPass& pass, CLayer* layer, CLayer* rider, const RECT& rect);
   void DrawClippingGroup(CLayer* base, const RECT& rect, int* position,
                          const std::vector<CLayer*>& list, bool views);
@@ -408,6 +427,7 @@ class CLayersManager : public refCount {
   std::vector<CLayer*> layers_;
   COLORREF background_ = 0xFFFFFFu;
   std::vector<std::uint8_t> patternDib_;
+  std::shared_ptr<BelowCache> below_;  // while a drag runs (BeginMoveRender)
 };
 
 using CLayersManagerPtr = lumora::RefPtr<CLayersManager>;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <map>
 
 #include "engine/blend/CompositeKernels.h"
 #include "engine/layers/LayerDraw.h"
@@ -147,14 +148,123 @@ lumora::MaskHighlight CLayersManager::GetMaskHighlight() const {
 
 // ---- Render ----
 
+// The state of the composite pair below the split, per cell: the part of
+// the cell drawn so far (`kept`, image coordinates) and its pixels, at the
+// cell's full size.
+struct CLayersManager::BelowCache {
+  static constexpr LONG kCell = 256;
+  struct Cell {
+    RECT kept{0, 0, 0, 0};
+    std::vector<std::uint8_t> image;
+    std::vector<std::uint8_t> coverage;
+  };
+  int split = 0;
+  int type = 0;
+  std::map<std::pair<LONG, LONG>, Cell> cells;
+};
+
+void CLayersManager::BeginMoveRender(const CLayer* lowestMoved) {
+  DocumentLockScope lock(document_);
+  below_.reset();
+  int split = IndexOf(lowestMoved);
+  // A paint layer rides on the one below it, a grouped one is drawn into its
+  // base: the split comes down to a layer that is drawn on its own.
+  while (split > 0 && (layers_[static_cast<std::size_t>(split)]->GetGrouped() != 0 ||
+                       layers_[static_cast<std::size_t>(split)]->IsPaint() != 0)) {
+    --split;
+  }
+  if (split <= 0 || notLayerable_ != 0) return;
+  below_ = std::make_shared<BelowCache>();
+  below_->split = split;
+  below_->type = compositeType_;
+}
+
+void CLayersManager::EndMoveRender() {
+  DocumentLockScope lock(document_);
+  below_.reset();
+}
+
 void CLayersManager::Render(const RECT& rect) {
   DocumentLockScope lock(document_);
   try {
     UpdateComposite(compositeType_);
     if (!compositeImage_ || notLayerable_ != 0) return;
+    if (below_ && below_->type == compositeType_ && compositeCoverage_ &&
+        below_->split < GetLayerCount()) {
+      RECT r = rect;
+      if (!lumora::detail::ClipTo(&r, RECT{0, 0, width_, height_}) ||
+          !lumora::detail::ClipTo(&r, lumora::detail::Extent(compositeImage_.get(), 0, 0)) ||
+          !lumora::detail::ClipTo(&r, lumora::detail::Extent(compositeCoverage_.get(), 0, 0))) {
+        return;
+      }
+      RenderPass pass;
+      pass.image = compositeImage_.get();
+      pass.coverage = compositeCoverage_.get();
+      pass.views = true;
+      pass.highlight = GetMaskHighlight();
+      const LONG cell = BelowCache::kCell;
+      for (LONG top = r.top / cell * cell; top < r.bottom; top += cell) {
+        for (LONG left = r.left / cell * cell; left < r.right; left += cell) {
+          RECT piece{std::max(left, r.left), std::max(top, r.top), std::min(left + cell, r.right),
+                     std::min(top + cell, r.bottom)};
+          RenderRows(pass, RestoreBelow(pass, piece), below_->split, -1);
+        }
+      }
+      return;
+    }
     RenderInto(compositeImage_.get(), compositeCoverage_.get(), rect, true);
   } catch (...) {
     // A failure leaves the composite as it was.
+  }
+}
+
+RECT CLayersManager::RestoreBelow(const RenderPass& pass, const RECT& piece) {
+  const LONG size = BelowCache::kCell;
+  const LONG left = piece.left / size * size, top = piece.top / size * size;
+  BelowCache::Cell& cell = below_->cells[{left, top}];
+  const std::size_t bytes = pass.image->GetType() == kWAType24 ? 3 : 1;
+  const RECT& k = cell.kept;
+  const bool holds = !lumora::RectIsEmpty(k) && piece.left >= k.left && piece.right <= k.right && piece.top >= k.top &&
+                     piece.bottom <= k.bottom;
+  if (!holds) {
+    // The part below is drawn over the whole cell at once and kept: the
+    // moved rectangles reach a little further into the cell at every step.
+    RECT wanted{left, top, left + size, top + size};
+    if (!lumora::detail::ClipTo(&wanted, RECT{0, 0, width_, height_}) ||
+        !lumora::detail::ClipTo(&wanted, lumora::detail::Extent(pass.image, 0, 0)) ||
+        !lumora::detail::ClipTo(&wanted, lumora::detail::Extent(pass.coverage, 0, 0))) {
+      wanted = piece;
+    }
+    lumora::RectUnion(&wanted, wanted, piece);
+    RenderRows(pass, wanted, 0, below_->split);
+    if (cell.image.empty()) {
+      cell.image.resize(static_cast<std::size_t>(size * size) * bytes);
+      cell.coverage.resize(static_cast<std::size_t>(size * size));
+    }
+    for (LONG y = wanted.top; y < wanted.bottom; ++y) {
+      const std::size_t at = static_cast<std::size_t>((y - top) * size + (wanted.left - left));
+      const std::size_t n = static_cast<std::size_t>(wanted.right - wanted.left);
+      std::memcpy(cell.image.data() + at * bytes, pass.image->Row(y) + wanted.left * bytes, n * bytes);
+      std::memcpy(cell.coverage.data() + at, pass.coverage->Row(y) + wanted.left, n);
+    }
+    cell.kept = wanted;
+    return wanted;  // the buffers hold the state below over all of it now
+  }
+  for (LONG y = piece.top; y < piece.bottom; ++y) {
+    const std::size_t at = static_cast<std::size_t>((y - top) * size + (piece.left - left));
+    const std::size_t n = static_cast<std::size_t>(piece.right - piece.left);
+    std::memcpy(pass.image->Row(y) + piece.left * bytes, cell.image.data() + at * bytes, n * bytes);
+    std::memcpy(pass.coverage->Row(y) + piece.left, cell.coverage.data() + at, n);
+  }
+  return piece;
+}
+
+void CLayersManager::RenderRows(const RenderPass& pass, const RECT& r, int from, int stopAt) {
+  const long rowBytes =
+      static_cast<long>(lumora::RectWidth(r)) * (pass.image->GetType() == kWAType24 ? 4 : 2);
+  const LONG rows = std::max<LONG>(kMinStripRows, static_cast<LONG>(kStripBytes / rowBytes));
+  for (LONG top = r.top; top < r.bottom; top += rows) {
+    RenderStrip(pass, RECT{r.left, top, r.right, std::min(top + rows, r.bottom)}, from, stopAt);
   }
 }
 
@@ -170,16 +280,11 @@ void CLayersManager::RenderInto(VrWA2000::WA* image, VrWA2000::WA* coverage, con
   pass.coverage = coverage;
   pass.views = views;
   pass.highlight = GetMaskHighlight();
-  const long rowBytes =
-      static_cast<long>(lumora::RectWidth(r)) * (image->GetType() == kWAType24 ? 4 : 2);
-  const LONG rows = std::max<LONG>(kMinStripRows, static_cast<LONG>(kStripBytes / rowBytes));
-  for (LONG top = r.top; top < r.bottom; top += rows) {
-    RenderStrip(pass, RECT{r.left, top, r.right, std::min(top + rows, r.bottom)});
-  }
+  RenderRows(pass, r, 0, -1);
 }
 
-void CLayersManager::RenderStrip(const RenderPass& pass, const RECT& strip) {
-  if (pass.coverage != nullptr) {
+void CLayersManager::RenderStrip(const RenderPass& pass, const RECT& strip, int from, int stopAt) {
+  if (pass.coverage != nullptr && from == 0) {
     RECT c = strip;
     if (lumora::detail::ClipTo(&c, lumora::detail::Extent(pass.coverage, 0, 0))) {
       for (LONG y = c.top; y < c.bottom; ++y) {
@@ -191,10 +296,11 @@ void CLayersManager::RenderStrip(const RenderPass& pass, const RECT& strip) {
   // clipping group is drawn into its base before the base is drawn.
   CLayer* pending = nullptr;
   CLayer* rider = nullptr;
-  int position = 0;
+  int position = from;
   const int count = GetLayerCount();
   while (position < count) {
     CLayer* layer = layers_[static_cast<std::size_t>(position)];
+    if (position == stopAt) break;  // a layer drawn on its own: nothing below waits for it
     if (layer->GetGrouped() == 0 || pending == nullptr) {
       ++position;
       if (layer->IsPaint() != 0) {

@@ -39,6 +39,12 @@ bool LayerMove::Begin(LayerMoveDocument& doc, CLayer* layer, POINT imagePoint) {
   stepped_ = false;
   refused_ = false;
   QueueDeferred();
+  // Nothing below the moved layers changes while they move.
+  CLayer* lowest = layer_;
+  for (CLayer* moved : MovedLayers()) {
+    if (stack->GetLayerIndex(moved) < stack->GetLayerIndex(lowest)) lowest = moved;
+  }
+  stack->BeginMoveRender(lowest);
   return true;
 }
 
@@ -94,6 +100,7 @@ bool LayerMove::Nudge(LayerMoveDocument& doc, CLayer* layer, int dx, int dy) {
 void LayerMove::End() {
   if (!Running()) return;
   QueueDeferred();
+  if (CLayersManager* stack = doc_->MoveStack()) stack->EndMoveRender();
   LayerMoveDocument* doc = doc_;
   CLayer* layer = layer_;
   doc_ = nullptr;

@@ -3,6 +3,7 @@
 #include "hostapi/dither.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -60,46 +61,63 @@ std::vector<Colour> StandardPalette(int colours) {
 struct DthDither {
   DthDither(std::vector<Colour> palette, bool grey, bool diffuse, int width)
       : map(std::move(palette), diffuse ? 2 : 1), grey(grey), diffuse(diffuse), width(width),
-        errorLimit(ErrorLimitFor(map.Size())), diffusion(DiffusionPercentFor(map.Size())), errors(diffuse ? 2 * 3 * (width + 2) : 0), bgr(grey ? 3 * width : 0) {}
+        errorLimit(ErrorLimitFor(map.Size())), diffusion(DiffusionPercentFor(map.Size())), errors(diffuse ? 2 * 3 * (width + 2) : 0), bgr(grey ? 3 * width : 0) {
+    for (int d = -255; d <= 255; ++d) diffused[static_cast<std::size_t>(d + 255)] = d * diffusion / 100;
+  }
 
   void MapPlain(const std::uint8_t* in, std::uint8_t* out) {
     for (int x = 0; x < width; ++x, in += 3) out[x] = static_cast<std::uint8_t>(map.Nearest(in[0], in[1], in[2]));
   }
 
   // One row of Floyd-Steinberg, left to right on even rows and right to
-  // left on odd ones. Errors are kept in sixteenths.
+  // left on odd ones. Errors are kept in sixteenths. The share a pixel
+  // passes to the next one on its row is carried in registers rather than
+  // through the row of errors, and the diffused part of a difference comes
+  // from a table: the step from one pixel to the next waits on nothing but
+  // the palette lookup.
   void MapDiffused(const std::uint8_t* in, std::uint8_t* out) {
-    int* current = errors.data() + (row & 1) * 3 * (width + 2);
+    const int* current = errors.data() + (row & 1) * 3 * (width + 2);
     int* next = errors.data() + ((row + 1) & 1) * 3 * (width + 2);
     std::fill(next, next + 3 * (width + 2), 0);
     const bool forward = (row & 1) == 0;
     const int step = forward ? 1 : -1;
+    const int* share = diffused.data() + 255;  // share[d] = d * diffusion / 100, d in -255..255
     int x = forward ? 0 : width - 1;
+    int carry0 = 0, carry1 = 0, carry2 = 0;  // 7/16 of the last pixel's error, per channel
     for (int n = 0; n < width; ++n, x += step) {
       const std::uint8_t* px = in + 3 * x;
-      int* e = current + 3 * (x + 1);
-      int v[3];
-      for (int c = 0; c < 3; ++c) {
-        const int err = std::clamp((e[c] + (e[c] >= 0 ? 8 : -8)) / 16, -errorLimit, errorLimit);
-        v[c] = std::clamp(px[c] + err, 0, 255);
-      }
-      const int index = map.Nearest(v[0], v[1], v[2]);
+      const int* e = current + 3 * (x + 1);
+      const int v0 = Corrected(px[0], e[0] + carry0);
+      const int v1 = Corrected(px[1], e[1] + carry1);
+      const int v2 = Corrected(px[2], e[2] + carry2);
+      const int index = map.Nearest(v0, v1, v2);
       out[x] = static_cast<std::uint8_t>(index);
       const Colour& chosen = map.Entry(index);
-      const int diff[3] = {(v[0] - chosen.b) * diffusion / 100, (v[1] - chosen.g) * diffusion / 100,
-                           (v[2] - chosen.r) * diffusion / 100};
-      int* ahead = current + 3 * (x + 1 + step);
+      const int d0 = share[v0 - chosen.b], d1 = share[v1 - chosen.g], d2 = share[v2 - chosen.r];
+      carry0 = d0 * 7;
+      carry1 = d1 * 7;
+      carry2 = d2 * 7;
       int* belowAhead = next + 3 * (x + 1 + step);
       int* below = next + 3 * (x + 1);
       int* belowBehind = next + 3 * (x + 1 - step);
-      for (int c = 0; c < 3; ++c) {
-        ahead[c] += diff[c] * 7;
-        belowBehind[c] += diff[c] * 3;
-        below[c] += diff[c] * 5;
-        belowAhead[c] += diff[c];
-      }
+      belowBehind[0] += d0 * 3;
+      belowBehind[1] += d1 * 3;
+      belowBehind[2] += d2 * 3;
+      below[0] += d0 * 5;
+      below[1] += d1 * 5;
+      below[2] += d2 * 5;
+      belowAhead[0] += d0;
+      belowAhead[1] += d1;
+      belowAhead[2] += d2;
     }
     ++row;
+  }
+
+  // A channel with its error (sixteenths, rounded half away from zero,
+  // clamped to the limit) added, within 0..255.
+  int Corrected(int value, int sixteenths) const {
+    const int err = std::clamp((sixteenths + (sixteenths >= 0 ? 8 : -8)) / 16, -errorLimit, errorLimit);
+    return std::clamp(value + err, 0, 255);
   }
 
   void MapRow(const std::uint8_t* in, std::uint8_t* out) {
@@ -123,6 +141,7 @@ struct DthDither {
   int diffusion;
   std::vector<int> errors;
   std::vector<std::uint8_t> bgr;
+  std::array<int, 511> diffused{};  // the part of a difference passed on
 };
 
 DthContext* DthOpen() { return new (std::nothrow) DthContext; }

@@ -155,14 +155,48 @@ class WuCutter {
 };
 
 // Nearest centre by weighted distance, pruned on the green axis (sorted).
-class CentreSearch {
+class CentreFinder {
  public:
-  explicit CentreSearch(const std::vector<Point>& centres) : centres_(centres), order_(centres.size()) {
+  explicit CentreFinder(const std::vector<Point>& centres) : centres_(centres), order_(centres.size()) {
     for (std::size_t i = 0; i < order_.size(); ++i) order_[i] = static_cast<int>(i);
     std::sort(order_.begin(), order_.end(), [&](int a, int b) { return centres_[a].g < centres_[b].g; });
     keys_.resize(order_.size());
     for (std::size_t i = 0; i < order_.size(); ++i) keys_[i] = centres_[order_[i]].g;
   }
+  // The nearest centre, found from the centre the point had before (its
+  // guess g at distance D): a centre c can be nearer only where the
+  // distance from g to c is below 2D (the distances are metric: roots of
+  // the weighted squares), so the guess's neighbours are visited nearest
+  // first until that bound. The answer is the plain search's whenever the
+  // nearest is unique; two centres at the same distance are left to the
+  // plain search, whose order of visits settles which one wins.
+  int NearestFrom(const Point& p, int guess) {
+    if (neighbours_.empty()) FindNeighbours();
+    if (width_ == 0) return Nearest(p);
+    const Point& g = centres_[guess];
+    double best = WeightedDistance(g.b - p.b, g.g - p.g, g.r - p.r);
+    // A margin far above the rounding of the roots keeps every centre
+    // left out strictly farther than the guess.
+    const double reach = 2.0 * std::sqrt(best) * (1.0 + 1e-9) + 1e-9;
+    const Neighbour* list = neighbours_.data() + static_cast<std::size_t>(guess) * width_;
+    // The list must reach beyond the bound, else the centres after it may count.
+    if (list[width_ - 1].distance <= reach && width_ < centres_.size() - 1) return Nearest(p);
+    int bestIndex = guess;
+    bool tied = false;
+    for (std::size_t i = 0; i < width_ && list[i].distance <= reach; ++i) {
+      const Point& c = centres_[list[i].index];
+      const double d = WeightedDistance(c.b - p.b, c.g - p.g, c.r - p.r);
+      if (d < best) {
+        best = d;
+        bestIndex = list[i].index;
+        tied = false;
+      } else if (d == best) {
+        tied = true;
+      }
+    }
+    return tied ? Nearest(p) : bestIndex;
+  }
+
   int Nearest(const Point& p) const {
     const auto start = std::lower_bound(keys_.begin(), keys_.end(), p.g) - keys_.begin();
     double best = std::numeric_limits<double>::max();
@@ -187,18 +221,59 @@ class CentreSearch {
   }
 
  private:
+  struct Neighbour {
+    double distance;
+    int index;
+  };
+
+  // Every centre's nearest others by distance, nearest first: at most
+  // kNeighbours, which is what the guesses of the later passes reach.
+  static constexpr std::size_t kNeighbours = 24;
+  void FindNeighbours() {
+    const std::size_t n = centres_.size();
+    width_ = std::min(kNeighbours, n - 1);
+    if (width_ == 0) return;
+    std::vector<double> between(n * n);
+    for (std::size_t a = 0; a < n; ++a) {
+      for (std::size_t c = a + 1; c < n; ++c) {
+        const Point& x = centres_[a];
+        const Point& y = centres_[c];
+        between[a * n + c] = between[c * n + a] = std::sqrt(WeightedDistance(x.b - y.b, x.g - y.g, x.r - y.r));
+      }
+    }
+    neighbours_.resize(n * width_);
+    std::vector<Neighbour> all(n - 1);
+    const auto nearer = [](const Neighbour& l, const Neighbour& r) { return l.distance < r.distance; };
+    for (std::size_t a = 0; a < n; ++a) {
+      std::size_t k = 0;
+      for (std::size_t c = 0; c < n; ++c) {
+        if (c != a) all[k++] = {between[a * n + c], static_cast<int>(c)};
+      }
+      std::nth_element(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(width_ - 1), all.end(), nearer);
+      std::sort(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(width_), nearer);
+      std::copy_n(all.begin(), width_, neighbours_.begin() + static_cast<std::ptrdiff_t>(a * width_));
+      // Every centre not listed is at least as far as the last listed one.
+    }
+  }
+
   const std::vector<Point>& centres_;
   std::vector<int> order_;
   std::vector<double> keys_;
+  std::vector<Neighbour> neighbours_;
+  std::size_t width_ = 0;  // neighbours listed per centre
 };
 
-void RefineByKMeans(const std::vector<Point>& points, std::vector<Point>& centres, int passes) {
+void RefineByKMeans(const std::vector<Point>& points, std::vector<Point>& centres, int passes, bool plain) {
   std::vector<Point> sums(centres.size());
+  // Each point's centre of the pass before: the first guess of the next.
+  std::vector<int> nearest(points.size(), -1);
   for (int pass = 0; pass < passes; ++pass) {
     std::fill(sums.begin(), sums.end(), Point{0, 0, 0, 0});
-    const CentreSearch search(centres);
-    for (const Point& p : points) {
-      Point& s = sums[search.Nearest(p)];
+    CentreFinder search(centres);
+    for (std::size_t j = 0; j < points.size(); ++j) {
+      const Point& p = points[j];
+      nearest[j] = nearest[j] < 0 || plain ? search.Nearest(p) : search.NearestFrom(p, nearest[j]);
+      Point& s = sums[nearest[j]];
       s.b += p.b * p.weight;
       s.g += p.g * p.weight;
       s.r += p.r * p.weight;
@@ -254,7 +329,7 @@ void Histogram::AddRow(const std::uint8_t* bgr, int width) {
   pixels_ += static_cast<std::uint64_t>(width);
 }
 
-std::vector<Colour> Histogram::ChoosePalette(int wanted) const {
+std::vector<Colour> Histogram::ChoosePalette(int wanted, CentreSearch search) const {
   wanted = std::clamp(wanted, 1, 256);
   std::vector<Colour> palette;
   if (pixels_ == 0) return palette;
@@ -272,7 +347,7 @@ std::vector<Colour> Histogram::ChoosePalette(int wanted) const {
     points.push_back({cell.sumB / n, cell.sumG / n, cell.sumR / n, n});
   }
   std::vector<Point> centres = WuCutter(points).Cut(wanted);
-  RefineByKMeans(points, centres, 8);
+  RefineByKMeans(points, centres, 8, search == CentreSearch::kPlain);
   for (const Point& c : centres) palette.push_back({RoundChannel(c.b), RoundChannel(c.g), RoundChannel(c.r)});
   return palette;
 }

@@ -27,8 +27,12 @@ class Histogram {
   static constexpr int kCells = 1 << 18;
   Histogram();
   void AddRow(const std::uint8_t* bgr, int width);
+  // How the k-means passes find each colour's nearest centre: from the
+  // centre it had in the pass before (the program's way), or by the plain
+  // search over the centres sorted by green. Both give the same palette.
+  enum class CentreSearch { kFromLastPass, kPlain };
   // At most `wanted` colours that represent the pixels added so far.
-  std::vector<Colour> ChoosePalette(int wanted) const;
+  std::vector<Colour> ChoosePalette(int wanted, CentreSearch search = CentreSearch::kFromLastPass) const;
   std::uint64_t PixelCount() const { return pixels_; }
 
  private:

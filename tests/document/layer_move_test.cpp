@@ -10,6 +10,7 @@
 
 #include "document/ImageDocument.h"
 #include "document/null_host.h"
+#include "engine/blend/MergeModes.h"
 #include "engine/pixels/Fillwa.h"
 #include "engine/pixels/WAccess.h"
 #include "platform/rect.h"
@@ -169,6 +170,80 @@ TEST_F(LayerMoves, TheWorkerRunsAgainAfterTheDrag) {
   ASSERT_TRUE(testing_support::PollUntil([&] { return doc.Queue().IsIdle() && doc.Queue().RenderList().empty(); }));
   ExpectCompositeCurrent();
   EXPECT_FALSE(move.Begin(doc, nullptr, POINT{0, 0}));
+}
+
+// During a drag the stack keeps, per cell, what lies below the moved
+// layers and draws only from there up. Over several cells, with masks,
+// modes, a clipping group and layers above, every step's composite is the
+// stack merged afresh: the moved layer alone, a grouped member (the split
+// comes down to its base) and a link whose lowest layer is not the active
+// one.
+TEST(LayerMovesOverManyCells, EveryStepComposesAsTheFullPass) {
+  CountingHost host;
+  ImageDocument doc{&host};
+  testing_support::RecordingView view{RECT{0, 0, 600, 300}};
+  CreationRecord record{2, 600, 300, 0x00480048u, 0x0000FFu};
+  ASSERT_EQ(doc.NewImage(record), 1);
+  CLayersManager* stack = doc.GetLayers();
+  auto add = [&](CLayer* layer) {
+    ASSERT_EQ(stack->AddLayer(layer), 0);
+    layer->Release();
+  };
+  auto masked = [](CLayer* layer) {
+    const RECT r = layer->GetRect();
+    WAPtr mask = WAPtr::Adopt(NewWA(kWAType8Grey, RectWidth(r), RectHeight(r), nullptr));
+    for (int y = 0; y < mask->GetH(); ++y)
+      for (int x = 0; x < mask->GetW(); ++x) mask->Row(y)[x] = static_cast<std::uint8_t>((x * 7 + y * 3) & 255);
+    EXPECT_EQ(layer->SetMask(mask.get()), 0);
+    return layer;
+  };
+  add(masked(ColourLayer(RECT{30, 20, 420, 250}, 0x2080C0u, "Masked")));         // 1
+  CLayer* multiply = ColourLayer(RECT{200, 40, 560, 280}, 0x40A0FFu, "Multiply");  // 2
+  multiply->SetMergeMode(kMergeMultiply);
+  multiply->SetOpacity(170);
+  add(multiply);
+  add(ColourLayer(RECT{100, 100, 380, 200}, 0x00FF00u, "Base"));  // 3: a clipping group's base
+  CLayer* member = masked(ColourLayer(RECT{150, 60, 450, 180}, 0xFF00FFu, "Member"));
+  member->SetGrouped(1);
+  add(member);                                                     // 4
+  add(ColourLayer(RECT{250, 150, 330, 290}, 0x808080u, "Moved"));  // 5
+  CLayer* top = masked(ColourLayer(RECT{0, 0, 300, 120}, 0xFFFF00u, "Top"));
+  top->SetOpacity(128);
+  add(top);  // 6
+  doc.Queue().AddView(&view);
+  doc.Queue().PrioritizeView(&view);
+  doc.Queue().QueueRect(nullptr);
+  ASSERT_TRUE(testing_support::PollUntil([&] { return doc.Queue().IsIdle() && doc.Queue().RenderList().empty(); }));
+  auto expectCurrent = [&](const char* what, int step) {
+    WAPtr merged = stack->CreateMergedImage(1, 255, 255, 255);
+    WAPtr composite = stack->GetCompositeImage();
+    ASSERT_TRUE(merged && composite);
+    int wrong = 0;
+    for (int y = 0; y < merged->GetH(); ++y)
+      for (int x = 0; x < merged->GetW() * 3; ++x) wrong += merged->Row(y)[x] != composite->Row(y)[x];
+    EXPECT_EQ(wrong, 0) << what << " step " << step;
+  };
+  expectCurrent("start", 0);
+  struct Case {
+    const char* what;
+    int layer;
+    std::uint16_t link;
+  } cases[] = {{"moved layer", 5, 0}, {"grouped member", 4, 0}, {"link from above", 6, 9}};
+  stack->GetLayer(1)->SetLinkId(9);  // linked to "Top": the link's lowest is layer 1
+  stack->GetLayer(6)->SetLinkId(9);
+  for (const Case& c : cases) {
+    LayerMove move;
+    CLayer* layer = stack->GetLayer(c.layer);
+    const RECT start = layer->GetRect();
+    ASSERT_TRUE(move.Begin(doc, layer, POINT{start.left + 5, start.top + 5}));
+    for (int step = 1; step <= 6; ++step) {
+      ASSERT_TRUE(move.Track(POINT{start.left + 5 + 37 * step, start.top + 5 + 11 * step})) << c.what;
+      expectCurrent(c.what, step);
+    }
+    move.End();
+  }
+  doc.Queue().StopThread();
+  doc.Queue().RemoveView(&view);
 }
 
 }  // namespace

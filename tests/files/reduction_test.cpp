@@ -7,6 +7,7 @@
 
 #include "files/PrepGifState.h"
 #include "hostapi/dither.h"
+#include "libs/dither/Quantise.h"
 #include "web_support.h"
 
 namespace lumora::testing {
@@ -207,6 +208,124 @@ TEST(WebReduction, OptimisedPaletteQualityOnAPhotoLikeImage) {
     for (int y = 0; y < 64; ++y)
       for (int x = block; x < block + 32; ++x) set += (bw.Result()->Row(y)[x >> 3] >> (7 - (x & 7))) & 1;
     EXPECT_NEAR(255.0 * set / (32 * 64), block + 15.5, 6.0) << block;
+  }
+}
+
+// The k-means passes start each colour's search at its centre of the pass
+// before; the palettes are the plain search's, byte for byte: on photos,
+// on noise, and on a lattice of colours whose centres lie at equal
+// distances from many colours (ties, which the plain search settles).
+TEST(WebReduction, OptimisedPaletteIsThePlainSearchsPalette) {
+  std::vector<WAPtr> images{PhotoLike(320, 240, 1), PhotoLike(200, 150, 7)};
+  WAPtr noise = WAPtr::Adopt(NewWA(kWAType24, 128, 96, nullptr));
+  std::uint32_t seed = 99;
+  for (int y = 0; y < 96; ++y)
+    for (int x = 0; x < 3 * 128; ++x) noise->Row(y)[x] = static_cast<std::uint8_t>((seed = seed * 1664525u + 1013904223u) >> 24);
+  images.push_back(noise);
+  WAPtr lattice = WAPtr::Adopt(NewWA(kWAType24, 64, 64, nullptr));
+  for (int y = 0; y < 64; ++y)
+    for (int x = 0; x < 64; ++x) {
+      lattice->Row(y)[3 * x] = static_cast<std::uint8_t>(32 * (x % 8) + 16);
+      lattice->Row(y)[3 * x + 1] = static_cast<std::uint8_t>(32 * (y % 8) + 16);
+      lattice->Row(y)[3 * x + 2] = static_cast<std::uint8_t>(32 * ((x / 8 + y / 8) % 8) + 16);
+    }
+  images.push_back(lattice);
+  using dither::Histogram;
+  for (std::size_t i = 0; i < images.size(); ++i) {
+    Histogram histogram;
+    for (int y = 0; y < images[i]->GetH(); ++y) histogram.AddRow(images[i]->Row(y), images[i]->GetW());
+    for (int wanted : {2, 16, 100, 256}) {
+      const std::vector<dither::Colour> guided = histogram.ChoosePalette(wanted);
+      const std::vector<dither::Colour> plain = histogram.ChoosePalette(wanted, Histogram::CentreSearch::kPlain);
+      ASSERT_EQ(guided.size(), plain.size()) << "image " << i << " wanted " << wanted;
+      for (std::size_t k = 0; k < plain.size(); ++k) {
+        EXPECT_TRUE(guided[k].b == plain[k].b && guided[k].g == plain[k].g && guided[k].r == plain[k].r)
+            << "image " << i << " wanted " << wanted << " entry " << k;
+      }
+    }
+  }
+}
+
+// Error diffusion as written out plainly (serpentine Floyd-Steinberg in
+// sixteenths through the whole error rows, clamped, the diffused share by
+// division) maps every pixel to the index the library gives, for large
+// palettes (four fifths diffused, error limit 64) and small ones (all of
+// it, no limit), over several rows of both directions.
+TEST(WebReduction, DiffusionMatchesThePlainWalk) {
+  WAPtr photo = PhotoLike(97, 23, 3);
+  const int width = photo->GetW(), height = photo->GetH();
+  for (const int colours : {256, 16, 2}) {
+    SCOPED_TRACE(colours);
+    dither::Histogram histogram;
+    for (int y = 0; y < height; ++y) histogram.AddRow(photo->Row(y), width);
+    const std::vector<dither::Colour> chosen = histogram.ChoosePalette(colours);
+    DTH_LOGPALETTE record{};
+    record.count = static_cast<std::uint16_t>(chosen.size());
+    for (std::size_t i = 0; i < chosen.size(); ++i) record.entries[i] = {chosen[i].r, chosen[i].g, chosen[i].b, 0};
+    DthDither* handle = DthBeginDither(1, static_cast<int>(chosen.size()), kDthModeOptimised | kDthModeDiffuse, 0,
+                                       &record, 0, 0, 0, width - 1, 0);
+    ASSERT_NE(handle, nullptr);
+    dither::NearestMap map(chosen, 2);
+    const int percent = map.Size() <= 16 ? 100 : 80, limit = map.Size() <= 16 ? 255 : 64;
+    std::vector<int> errors(2 * 3 * (width + 2), 0);
+    std::vector<std::uint8_t> got(static_cast<std::size_t>(width)), want(static_cast<std::size_t>(width));
+    for (int y = 0; y < height; ++y) {
+      DthDitherRow(photo->Row(y), got.data(), handle);
+      int* current = errors.data() + (y & 1) * 3 * (width + 2);
+      int* next = errors.data() + ((y + 1) & 1) * 3 * (width + 2);
+      std::fill(next, next + 3 * (width + 2), 0);
+      const int step = (y & 1) == 0 ? 1 : -1;
+      for (int n = 0, x = step > 0 ? 0 : width - 1; n < width; ++n, x += step) {
+        int v[3];
+        for (int c = 0; c < 3; ++c) {
+          const int e = current[3 * (x + 1) + c];
+          v[c] = std::clamp(photo->Row(y)[3 * x + c] + std::clamp((e + (e >= 0 ? 8 : -8)) / 16, -limit, limit), 0, 255);
+        }
+        const int index = map.Nearest(v[0], v[1], v[2]);
+        want[static_cast<std::size_t>(x)] = static_cast<std::uint8_t>(index);
+        const dither::Colour& e = map.Entry(index);
+        const int diff[3] = {(v[0] - e.b) * percent / 100, (v[1] - e.g) * percent / 100, (v[2] - e.r) * percent / 100};
+        for (int c = 0; c < 3; ++c) {
+          current[3 * (x + 1 + step) + c] += diff[c] * 7;
+          next[3 * (x + 1 - step) + c] += diff[c] * 3;
+          next[3 * (x + 1) + c] += diff[c] * 5;
+          next[3 * (x + 1 + step) + c] += diff[c];
+        }
+      }
+      ASSERT_EQ(got, want) << "row " << y;
+    }
+    DthEndDither(handle);
+  }
+}
+
+// One dialog's state keeps the source's statistics and optimised palettes
+// while the source stays: every change of depth and dithering gives the
+// bytes (pixels and palette) of a state whose source is set again before
+// each change (nothing kept), through the same changes.
+TEST(WebReduction, KeptStatisticsGiveWhatAFreshReductionGives) {
+  WAPtr source = PhotoLike(160, 120, 5);
+  auto bytes = [](const VrWA2000::WA& image) {
+    std::vector<std::uint8_t> all;
+    for (int y = 0; y < image.GetH(); ++y) all.insert(all.end(), image.Row(y), image.Row(y) + image.GetBPLine());
+    const auto* palette = reinterpret_cast<const std::uint8_t*>(image.Palette());
+    if (image.GetType() != kWAType24) all.insert(all.end(), palette, palette + 256 * sizeof(PALETTEENTRY));
+    return all;
+  };
+  CPrepGIFState kept, fresh;
+  kept.SetSource(source.get());
+  kept.paletteChoice = fresh.paletteChoice = 1;
+  const struct {
+    int depth, dither;
+  } steps[] = {{4, 1}, {1, 1}, {8, 1}, {4, 0}, {8, 0}, {4, 1}, {8, 1}};
+  for (const auto& step : steps) {
+    SCOPED_TRACE(std::to_string(step.depth) + " dither " + std::to_string(step.dither));
+    kept.depthBits = fresh.depthBits = step.depth;
+    kept.dither = fresh.dither = step.dither;
+    fresh.SetSource(source.get());
+    ASSERT_EQ(kept.Update(), Outcome::kReduced);
+    ASSERT_EQ(fresh.Update(), Outcome::kReduced);
+    EXPECT_EQ(bytes(*kept.Result()), bytes(*fresh.Result()));
+    EXPECT_EQ(kept.CompressedSize(), fresh.CompressedSize());
   }
 }
 

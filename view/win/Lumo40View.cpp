@@ -425,21 +425,25 @@ void CLumo40View::RedrawViewNow() {
 }
 
 LRESULT CLumo40View::OnRefreshRect(WPARAM wParam, LPARAM lParam) {
-  if (hwnd_ == nullptr || !IsWindow(hwnd_) || FrameIconic()) return 0;
+  RefreshRect(wParam, lParam, true);
+  return 0;
+}
+
+void CLumo40View::RefreshRect(WPARAM wParam, LPARAM lParam, bool paintNow) {
+  if (hwnd_ == nullptr || !IsWindow(hwnd_) || FrameIconic()) return;
   ++counts_.cellsAnnounced;
   const RECT rect = UnpackCellRect(static_cast<std::uint32_t>(wParam), static_cast<std::uint32_t>(lParam));
   RectUnion(&thumbnailDamage_, thumbnailDamage_, rect);
   InvalidateImageRect(&rect, false);
-  UpdateWindow(hwnd_);
+  if (paintNow) UpdateWindow(hwnd_);
   CLumo40Doc* doc = GetDoc();
-  if (doc == nullptr) return 0;
+  if (doc == nullptr) return;
   for (fw::View* v : doc->Views()) {
     auto* other = dynamic_cast<CLumo40View*>(v);
     if (other == nullptr || other == this || other->Handle() == nullptr) continue;
     other->InvalidateImageRect(&rect, false);
-    if (wParam != 0) UpdateWindow(other->Handle());
+    if (paintNow && wParam != 0) UpdateWindow(other->Handle());
   }
-  return 0;
 }
 
 void CLumo40View::SendNotice(int code, LPARAM lParam) {
@@ -550,8 +554,11 @@ void CLumo40View::OnCellDone(const RECT& rect) {
 }
 
 void CLumo40View::OnCellDoneNow(const RECT& rect) {
+  // The pieces of a drag step are composited one after another; painted
+  // one by one they would cost a paint each. They are invalidated here and
+  // painted together when the step ends (TrackLayerMove).
   const PackedCellRect packed = PackCellRect(rect);
-  OnRefreshRect(packed.wParam, static_cast<LPARAM>(packed.lParam));
+  RefreshRect(packed.wParam, static_cast<LPARAM>(packed.lParam), false);
 }
 
 RECT CLumo40View::TakeThumbnailDamage() {

@@ -115,6 +115,9 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   void PostPaint();
   void RedrawViewNow();
   LRESULT OnRefreshRect(WPARAM wParam, LPARAM lParam);
+  // OnRefreshRect's work; without `paintNow` the rectangle is only
+  // invalidated (the caller paints several at once).
+  void RefreshRect(WPARAM wParam, LPARAM lParam, bool paintNow);
   void NotifyImageResized() override;
   void FitFrameToImage() override { CorrectWindowSize(true); }
   void NotifyActiveImage();

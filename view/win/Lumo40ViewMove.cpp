@@ -166,7 +166,7 @@ bool CLumo40View::NudgeActiveLayer(UINT vk, bool shift) {
     case VK_DOWN: dy = -step; break;
     default: return false;
   }
-  TheLayerMove().Nudge(doc->Image(), layer, dx, dy);
+  if (TheLayerMove().Nudge(doc->Image(), layer, dx, dy)) UpdateWindow(hwnd_);
   return true;
 }
 
