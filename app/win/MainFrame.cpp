@@ -178,6 +178,7 @@ LRESULT CMainFrame::OnCreate(WPARAM wParam, LPARAM lParam) {
     navigator_.EnableForImage(nullptr);
     ShowWindow(navigator_.Handle(), navigator_.shown > 0 ? SW_SHOWNA : SW_HIDE);
   }
+  layerPalette_.selectionLevel = [] { return TheLumoApp()->settings.intersectLevel; };
   if (layerPalette_.Create(Handle())) {
     layerPalette_.SetView(nullptr);
     ShowWindow(layerPalette_.Handle(), layerPalette_.shown > 0 ? SW_SHOWNA : SW_HIDE);

@@ -10,6 +10,7 @@
 #include "document/win/Lumo40Doc.h"
 #include "engine/blend/MergeModes.h"
 #include "engine/layers/LayerMng.h"
+#include "engine/pixels/AppValues.h"
 #include "framework/win/App.h"
 #include "framework/win/Frame.h"
 #include "hostapi/toolhost.h"
@@ -18,6 +19,7 @@
 #include "res/StringTable.h"
 #include "res/resource.h"
 #include "ui/LayerDialogForms.h"
+#include "ui/LayerMaskSelection.h"
 #include "ui/win/LayerDialogs.h"
 #include "view/win/Lumo40View.h"
 
@@ -101,6 +103,15 @@ FW_MESSAGE_MAP(CLayerWnd, CToolTipSuppDlg, fw::CommandEntry<&CLayerWnd::OnRefres
                fw::UpdateEntry<&CLayerWnd::OnUpdateDocumentCommand>(ID_LAYER_MERGE_LINKED, ID_LAYER_FLATTEN),
                fw::CommandRangeEntry<&CLayerWnd::OnUndoRedo>(57643, 57644),
                fw::UpdateEntry<&CLayerWnd::OnUpdateUndoRedo>(57643, 57644),
+               fw::CommandRangeEntry<&CLayerWnd::OnMaskSelection>(ID_PALETTE_MASK_ADD_SELECTION,
+                                                                 ID_PALETTE_MASK_AND_SELECTION),
+               fw::UpdateEntry<&CLayerWnd::OnUpdateMaskSelection>(ID_PALETTE_MASK_ADD_SELECTION,
+                                                                  ID_PALETTE_MASK_AND_SELECTION),
+               fw::CommandRangeEntry<&CLayerWnd::OnMaskSelection>(ID_PALETTE_SELECTION_FROM_MASK,
+                                                                 ID_PALETTE_SELECTION_FROM_MASK),
+               fw::UpdateEntry<&CLayerWnd::OnUpdateMaskSelection>(ID_PALETTE_SELECTION_FROM_MASK),
+               fw::CommandRangeEntry<&CLayerWnd::OnMaskSelection>(ID_PALETTE_SELECT_MASK, ID_PALETTE_SELECT_MASK),
+               fw::UpdateEntry<&CLayerWnd::OnUpdateMaskSelection>(ID_PALETTE_SELECT_MASK),
                fw::CommandEntry<&CLayerWnd::OnRepaint>(ID_VIEW_REPAINT),
                fw::CommandEntry<&CLayerWnd::OnPaletteOptions>(ID_PALETTE_OPTIONS),
                fw::UpdateEntry<&CLayerWnd::OnUpdatePaletteOptions>(ID_PALETTE_OPTIONS),
@@ -448,6 +459,48 @@ void CLayerWnd::OnUpdateUndoRedo(fw::CmdUI& ui) {
   } else {
     doc_->OnUpdateEditRedo(ui);
   }
+}
+
+// The current row's mask as the selection (Select Layer Mask, Set
+// Selection To Layer Mask), or combined with it: each one undo step.
+void CLayerWnd::OnMaskSelection(std::uint32_t id) {
+  CLayer* layer = list_.CurrentLayer();
+  if (doc_ == nullptr || layer == nullptr || !Layerable()) return;
+  ImageDocument& image = doc_->Image();
+  const std::uint8_t level = SelectionLevelOfPercent(selectionLevel ? selectionLevel() : 50);
+  Fragment* made = nullptr;
+  {
+    DocumentPreviewOff preview(image.Host());
+    made = MakeSelectionMask(layer, level, false);
+  }
+  if (made == nullptr) {
+    MessageBeep(MB_ICONHAND);
+    return;
+  }
+  Fragment* result = made;
+  if (id != ID_PALETTE_SELECTION_FROM_MASK && id != ID_PALETTE_SELECT_MASK) {
+    const int mode = id == ID_PALETTE_MASK_ADD_SELECTION ? 14 : (id == ID_PALETTE_MASK_SUB_SELECTION ? 2 : 8);
+    result = CombineSelection(image.GetSelection(), made, mode);
+    DeleteFragment(made);
+    if (result == nullptr) {
+      MessageBeep(MB_ICONHAND);
+      return;
+    }
+  }
+  image.SetSelection(result, true);
+  DeleteFragment(result);
+  LUUpdateGSelection(GetToolHostSite());
+}
+
+void CLayerWnd::OnUpdateMaskSelection(fw::CmdUI& ui) {
+  const CLayer* layer = list_.CurrentLayer();
+  bool enable = doc_ != nullptr && layer != nullptr && Layerable();
+  // Select Layer Mask works on any layer (its rectangle without a mask);
+  // the others on a layer with a mask, and subtracting needs a selection
+  // to subtract from.
+  if (ui.Id() != ID_PALETTE_SELECT_MASK) enable = enable && layer->HasMask() != 0;
+  if (ui.Id() == ID_PALETTE_MASK_SUB_SELECTION) enable = enable && doc_->Image().GetSelection() != nullptr;
+  ui.Enable(enable);
 }
 
 void CLayerWnd::OnRepaint() {

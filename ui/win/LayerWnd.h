@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include <functional>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -157,6 +159,9 @@ class CLayerWnd : public CToolTipSuppDlg {
   // The palette's own commands: what the frame may offer it (its menus
   // and rows call OnCommand directly).
   static bool IsPaletteCommand(std::uint32_t id);
+  // The threshold percentage of the mask selections (the application's
+  // setting); 50 when not set.
+  std::function<int()> selectionLevel;
   int shown = 1;      // [LAYER PALETTE] SHOW
   int minimized = 0;  // [LAYER PALETTE] MINIMIZED
 
@@ -192,6 +197,8 @@ class CLayerWnd : public CToolTipSuppDlg {
   void OnUpdateDocumentCommand(fw::CmdUI& ui);
   void OnUndoRedo(std::uint32_t id);
   void OnUpdateUndoRedo(fw::CmdUI& ui);
+  void OnMaskSelection(std::uint32_t id);
+  void OnUpdateMaskSelection(fw::CmdUI& ui);
   void OnRepaint();
   void OnUpdateHasDocument(fw::CmdUI& ui);
   void OnPaletteOptions();

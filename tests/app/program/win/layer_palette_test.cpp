@@ -625,6 +625,71 @@ TEST_F(LayerPalette, MaskViewsShowAsTheEngineCompositesThem) {
 }
 
 
+// The mask row's menu offers the mask-with-selection commands: Set
+// Selection To Layer Mask makes L7's mask (at the threshold setting's
+// level, 50 %) the selection in one step; Subtract then takes it away
+// again (a point of the mask is no longer selected), Intersect and Add
+// keep it; Undo brings back the mask's selection.
+TEST_F(LayerPalette, MaskCommandsMakeTheMaskTheSelectionAndCombineIt) {
+  ClickAt(List().Handle(), ZonePoint(RowOfIndex(7), &RowZones::name));
+  ASSERT_TRUE(RunUntil(app_, [&] { return Image().GetActiveLayer()->GetName() == "L7"; }, 10000));
+  CLayer* l7 = Image().GetActiveLayer();
+  ASSERT_NE(l7->HasMask(), 0);
+  Image().FreeSelection(false);
+  HMENU menus = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_LAYER_ROW_MENUS));
+  ASSERT_NE(menus, nullptr);
+  HMENU maskMenu = GetSubMenu(menus, 4);
+  auto enabled = [&](UINT id) {
+    palette_->UpdateMenu(maskMenu);
+    const UINT state = GetMenuState(maskMenu, id, MF_BYCOMMAND);
+    return state != 0xFFFFFFFFu && (state & (MF_GRAYED | MF_DISABLED)) == 0;
+  };
+  EXPECT_TRUE(enabled(ID_PALETTE_SELECTION_FROM_MASK));
+  EXPECT_TRUE(enabled(ID_PALETTE_MASK_ADD_SELECTION));
+  EXPECT_TRUE(enabled(ID_PALETTE_MASK_AND_SELECTION));
+  EXPECT_FALSE(enabled(ID_PALETTE_MASK_SUB_SELECTION)) << "nothing to subtract from";
+  // A mask pixel at or above the level, in image coordinates.
+  const RECT rect = l7->GetRect();
+  const VrWA2000::WA* mask = l7->PeekMask();
+  POINT inside{-1, -1};
+  for (int y = 0; y < mask->GetH() && inside.x < 0; ++y)
+    for (int x = 0; x < mask->GetW(); ++x)
+      if (mask->Row(y)[x] >= 200) {
+        inside = POINT{rect.left + x, rect.top + y};
+        break;
+      }
+  ASSERT_GE(inside.x, 0);
+  const int steps = Image().History().UndoCount();
+  SendMessageA(palette_->Handle(), WM_COMMAND, ID_PALETTE_SELECTION_FROM_MASK, 0);
+  Pump();
+  ASSERT_NE(Image().GetSelection(), nullptr);
+  RECT opaque{};
+  l7->GetOpaqueRect(&opaque, 127);
+  LURECT lu{};
+  ASSERT_NE(GetFragmentBoundRect(Image().GetSelection(), &lu), 0);
+  RECT bounds{};
+  LURectToRect(&bounds, &lu);
+  EXPECT_TRUE(RectsEqual(bounds, opaque));
+  EXPECT_EQ(PointInFragment(Image().GetSelection(), &inside) & 1, 1);
+  EXPECT_EQ(Image().History().UndoCount(), steps + 1);
+  EXPECT_TRUE(enabled(ID_PALETTE_MASK_SUB_SELECTION));
+  SendMessageA(palette_->Handle(), WM_COMMAND, ID_PALETTE_MASK_AND_SELECTION, 0);
+  Pump();
+  EXPECT_EQ(PointInFragment(Image().GetSelection(), &inside) & 1, 1) << "the mask intersected with itself";
+  SendMessageA(palette_->Handle(), WM_COMMAND, ID_PALETTE_MASK_SUB_SELECTION, 0);
+  Pump();
+  EXPECT_EQ(PointInFragment(Image().GetSelection(), &inside) & 1, 0) << "the mask taken away";
+  SendMessageA(palette_->Handle(), WM_COMMAND, ID_PALETTE_MASK_ADD_SELECTION, 0);
+  Pump();
+  EXPECT_EQ(PointInFragment(Image().GetSelection(), &inside) & 1, 1) << "and added again";
+  EXPECT_EQ(Image().History().UndoCount(), steps + 4);
+  SendMessageA(Frame(), WM_COMMAND, 57643, 0);
+  SendMessageA(Frame(), WM_COMMAND, 57643, 0);
+  Pump();
+  EXPECT_EQ(PointInFragment(Image().GetSelection(), &inside) & 1, 1) << "undone to after the intersection";
+  DestroyMenu(menus);
+}
+
 // ---- Layers dropped on views and on the frame's background
 
 // A point of the window's client area where the window itself is under the
