@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/AutomationArgs.h"
-#include "app/ClassIds.h"
+#include "document/ClassIds.h"
 #include "app/win/Lumo40App.h"
 #include "framework/win/Frame.h"
 #include "lang/LangCommand.h"

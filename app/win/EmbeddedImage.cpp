@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/ClassIds.h"
+#include "document/ClassIds.h"
 #include "app/ServerExtent.h"
 #include "app/win/AutomationApp.h"
 #include "document/DocumentFiles.h"

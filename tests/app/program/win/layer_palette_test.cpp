@@ -790,7 +790,7 @@ TEST_F(LayerPalette, LayersDroppedOnAnotherViewAndOnTheBackground) {
 
 // A layer stream naming a layer no drag of this program offers (another
 // program's process, or a layer whose drag has ended) adds nothing, and the
-// drop still reports done.
+// drop still reports done; data without the layer format is refused.
 TEST_F(LayerPalette, AStreamFromAnotherProgramOrAnEndedDragAddsNothing) {
   CLumo40View* view = ViewOf(doc_);
   ASSERT_NE(view, nullptr);
@@ -839,6 +839,22 @@ TEST_F(LayerPalette, AStreamFromAnotherProgramOrAnEndedDragAddsNothing) {
     EXPECT_EQ(Image().GetLayers()->GetLayerCount(), count) << c.what;
     EXPECT_EQ(Image().History().UndoCount(), steps) << c.what;
   }
+  // Data without the layer format is not taken at all.
+  fw::OleDataSource* text = fw::OleDataSource::Create([](const FORMATETC&, STGMEDIUM* m) {
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 2);
+    std::memcpy(GlobalLock(block), "x", 2);
+    GlobalUnlock(block);
+    m->tymed = TYMED_HGLOBAL;
+    m->hGlobal = block;
+    m->pUnkForRelease = nullptr;
+    return true;
+  });
+  text->DelayRenderData(CF_TEXT, TYMED_HGLOBAL);
+  MouseTo(view->Handle(), at);
+  RunUntil(app_, [] { return true; });
+  EXPECT_EQ(fw::RunDragDrop(text, DROPEFFECT_COPY | DROPEFFECT_MOVE), static_cast<DWORD>(DROPEFFECT_NONE));
+  text->Release();
+  EXPECT_EQ(Image().GetLayers()->GetLayerCount(), count);
 }
 
 }  // namespace
