@@ -975,6 +975,11 @@
 #define IDC_PO_FRAME_SMALL 1077
 #define IDC_PO_FRAME_MEDIUM 1079
 #define IDC_PO_FRAME_LARGE 1081
+#define IDD_LAYER_MASK_OPTIONS 354
+#define IDC_LMO_SWATCH 1233
+#define IDC_LMO_PICK_UP 1234
+#define IDC_LMO_OPACITY 1235
+#define IDC_LMO_OPACITY_SPIN 1085
 // The selection-combination combo (dialog 256 of class "WND_SCOMBOBOX").
 #define IDD_SB_COMBO 256
 #define IDC_SB_COMBO 1180
