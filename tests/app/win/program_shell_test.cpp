@@ -638,9 +638,9 @@ TEST(ProgramProcesses, AContainerEmbedsTheCopiedImageFromTheClipboard) {
   ASSERT_EQ(StgCreateDocfile(nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DELETEONRELEASE, 0,
                              &storage),
             S_OK);
-  // What OleCreateFromData does with "Embed Source" (Wine's own is a stub
-  // that makes an object of no class): the copy's storage becomes the
-  // container's and is loaded.
+  // The steps OleCreateFromData takes with "Embed Source", done here because
+  // Wine's OleCreateFromData makes an object of no class: the copy's storage
+  // becomes the container's and is loaded.
   FORMATETC embed{static_cast<CLIPFORMAT>(embedSource), nullptr, DVASPECT_CONTENT, -1, TYMED_ISTORAGE};
   STGMEDIUM source{};
   ASSERT_EQ(data->GetData(&embed, &source), S_OK);
