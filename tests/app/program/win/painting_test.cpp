@@ -707,14 +707,15 @@ TEST_F(Painting, SitePressureWithoutATabletIsFullAtFullWidth) {
 }
 
 // An owner-drawn list's item drawn into a capture as the list draws it
-// (the page's WM_DRAWITEM for that item, not selected).
-Capture DrawListItem(HWND page, HWND list, int item, int width, int height) {
+// (the page's WM_DRAWITEM for that item, in the list, in `state`).
+Capture DrawListItem(HWND page, HWND list, int item, int width, int height, UINT state = 0) {
   return CaptureDc(width, height, [&](HDC dc) {
     DRAWITEMSTRUCT draw{};
     draw.CtlType = ODT_COMBOBOX;
     draw.CtlID = static_cast<UINT>(GetDlgCtrlID(list));
     draw.itemID = static_cast<UINT>(item);
     draw.itemAction = ODA_DRAWENTIRE;
+    draw.itemState = state;
     draw.hwndItem = list;
     draw.hDC = dc;
     draw.rcItem = RECT{0, 0, width, height};
@@ -858,13 +859,34 @@ TEST_F(Painting, AddShapeWritesTheStoreFileListsItAndRemoveTakesItAway) {
   ASSERT_EQ(window.File().paperFiles.GetCount(), 1);
   const std::string paperFile = folder + window.File().paperFiles.GetItem(0)->File;
   EXPECT_NE(GetFileAttributesA(paperFile.c_str()), INVALID_FILE_ATTRIBUTES);
+  {
+    // The combo draws the paper's sample (its file's top-left pixels) and
+    // then its name; "none" has no sample. Drawn selected, so the sample
+    // stands out from the highlight.
+    SCOPED_TRACE("the paper's sample");
+    const WAPtr written = paint::ReadImageFile(paperFile);
+    ASSERT_NE(written, nullptr);
+    const Capture drawn = DrawListItem(page->Handle(), papers, 1, 160, 20, ODS_SELECTED);
+    int mismatches = 0;
+    for (int y = 0; y < std::min(18, written->GetH()); ++y) {
+      for (int x = 0; x < std::min(32, written->GetW()); ++x) {
+        const std::uint32_t g = written->Row(y)[x];
+        if (drawn.At(1 + x, 1 + y) != ((g << 16) | (g << 8) | g) && ++mismatches < 5) {
+          ADD_FAILURE() << "at " << x << "," << y << ": " << std::hex << drawn.At(1 + x, 1 + y) << " for grey " << g;
+        }
+      }
+    }
+    EXPECT_EQ(mismatches, 0);
+    const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
+    const Capture none = DrawListItem(page->Handle(), papers, 0, 160, 20, ODS_SELECTED);
+    EXPECT_EQ(none.At(10, 2), (GetRValue(highlight) << 16) | (GetGValue(highlight) << 8) | GetBValue(highlight))
+        << "no sample: the highlight";
+  }
   window.RemovePaper("Paper");
   EXPECT_EQ(SendMessageA(papers, CB_GETCOUNT, 0, 0), 1);
   EXPECT_EQ(GetFileAttributesA(paperFile.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
-// A page's "M&ore..." opens Edge Options over the page's edge record; OK
-// gives the edited record back to the page (its edge list shows it).
 // A tool's tip text as its tooltip control gives it (asking the owner for
 // callback texts).
 std::string TipText(HWND tips, HWND owner, UINT_PTR id) {
@@ -985,6 +1007,8 @@ TEST_F(Painting, TabsBarAndListsShowTheirPicturesAndTips) {
   EXPECT_EQ(controlTip(1209), "");
 }
 
+// A page's "M&ore..." opens Edge Options over the page's edge record; OK
+// gives the edited record back to the page (its edge list shows it).
 TEST_F(Painting, EdgeOptionsEditTheLevelsInEitherUnitAndGiveThemToThePage) {
   using lumora::testing::DialogScript;
   using lumora::testing::Press;
