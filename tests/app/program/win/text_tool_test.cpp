@@ -393,6 +393,44 @@ TEST_F(TextTool, CancelOnANewTextLayerLeavesNothing) {
 }
 
 
+// The dialog keeps its settings in TEXTDLG: a stored leading of 500 opens
+// as 100; font, size, type, alignment (right stays right) and
+// anti-aliasing chosen once come back when the dialog opens again.
+TEST_F(TextTool, TheDialogReopensWithItsSettings) {
+  WritePrivateProfileStringA("TEXTDLG", "leading", "500", ini_.c_str());
+  HWND dialog = PlaceAndType(POINT{30, 120}, "Ab", false);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(static_cast<int>(GetDlgItemInt(dialog, IDC_TEXT_LEADING, nullptr, TRUE)), 100);
+  Choose(dialog, IDC_TEXT_TYPE, "Bold");
+  SendDlgItemMessageA(dialog, IDC_TEXT_RIGHT, BM_CLICK, 0, 0);
+  lumora::testing::Settle(app_);
+  lumora::testing::Press(dialog, IDOK);
+  lumora::testing::Settle(app_);
+  ASSERT_NE(ActiveText(), nullptr);
+  EXPECT_EQ(ActiveText()->Attributes().alignment, 2);
+  EXPECT_EQ(ActiveText()->Attributes().leading, 100);
+  char align[32] = {};
+  GetPrivateProfileStringA("TEXTDLG", "Align", "", align, sizeof align, ini_.c_str());
+  EXPECT_STREQ(align, "right");
+
+  Command(ID_IMAGE_TEXT);
+  Click(POINT{30, 60});
+  dialog = Dialog();
+  ASSERT_NE(dialog, nullptr);
+  char shown[64] = {};
+  GetDlgItemTextA(dialog, IDC_TEXT_FONT, shown, sizeof shown);
+  EXPECT_STREQ(shown, kFace);
+  GetDlgItemTextA(dialog, IDC_TEXT_SIZE, shown, sizeof shown);
+  EXPECT_STREQ(shown, "24");
+  GetDlgItemTextA(dialog, IDC_TEXT_TYPE, shown, sizeof shown);
+  EXPECT_STREQ(shown, "Bold");
+  EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_TEXT_RIGHT), BST_CHECKED);
+  EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_TEXT_ANTIALIAS), BST_UNCHECKED);
+  EXPECT_EQ(static_cast<int>(GetDlgItemInt(dialog, IDC_TEXT_LEADING, nullptr, TRUE)), 100);
+  lumora::testing::Press(dialog, IDCANCEL);
+  lumora::testing::Settle(app_);
+}
+
 // Anti-aliased, the mask is the weighted 3 x 3 reduction of GDI's drawing
 // at three times the size; saved as LUD and as PSD and opened again, the
 // layer is still a text layer with that text, face and size, and ag-psd
