@@ -362,7 +362,10 @@ int LURunTool(LUTool* tool, int backup, int notify) {
     return Fail(kLUErrNoMemory, __LINE__);
   }
   lumora::toolhost::RowPoll poll(AskRunProgress, &progress);
-  const int code = tool->descriptor->execute(ViewOf(static_cast<const WA*>(source)), ViewOf(result), tool->params, poll);
+  const ToolDescriptor& d = *tool->descriptor;
+  const int code = d.executeValues != nullptr
+                       ? d.executeValues(ViewOf(static_cast<const WA*>(source)), ViewOf(result), tool->values, poll)
+                       : d.execute(ViewOf(static_cast<const WA*>(source)), ViewOf(result), tool->params, poll);
   // Nothing is written before this point, so a cancel leaves every image as it was.
   const int failure = code != 0 ? code : (progress.Step(kComputeSteps, kRunSteps) ? kLUErrCancelled : 0);
   if (failure != 0) {

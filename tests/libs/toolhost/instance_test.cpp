@@ -34,7 +34,12 @@ ImageView View(WA* wa) { return {wa->Bits(), wa->GetW(), wa->GetH(), wa->GetBPLi
 TEST(ToolRegistry, NumbersFollowTheTableFromOne) {
   const char* names[] = {"vr_rsmooth",   "minimum_effect", "maximum_effect", "median_filt", "sharp_filt",
                          "heavysharp_filt", "outline_filt", "emboss_effect",  "Noise",       "Crop_Tool",
-                         "grayscale_conv", "invert_conv", "brightness_adj", "contrast_adj", "posterize_adj"};
+                         "grayscale_conv", "invert_conv", "brightness_adj", "contrast_adj", "posterize_adj",
+                         "graham_filt", "Canvas", "Cracks", "Mosaic", "Padding", "Eroded", "hand_drawing",
+                         "tornado_drawing", "facetted_effect", "graphic_pen", "art_autobrush", "art_patch",
+                         "art_oilpaint", "WashOut", "vr_Facet2", "vr_Facet1", "vr_NotePaper", "vr_3DMosaic",
+                         "vr_ColorRelief", "Blot", "EarthQuake", "vr_pagec", "RandomDeformations", "Rubber",
+                         "Deformations", "Distort"};
   int tool = 0;
   for (const char* name : names) {
     // The crop tool is interactive (kind 3), the others processing tools.
