@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "document/ImageDocument.h"
 #include "engine/layers/LayerMng.h"
@@ -368,13 +369,16 @@ bool CHelpWizardPage5::Apply() {
   if (doc_ == nullptr || !doc_->HasImage()) return false;
   WAPtr image = doc_->GetActiveImage();
   if (!image) return false;
-  // One undo step, named after the effect.
-  if (!doc_->BackupImageByName(EffectName())) return false;
-  if (!RunEffect(wizard_.Host().ToolHostSite(), effect_, preset_, image.get(), doc_->GetSelection())) {
-    doc_->RevertLastBackup();
+  // The effect runs on a copy, then the layer takes the result in one undo
+  // step named after the effect.
+  WAPtr work = WAPtr::Adopt(new WA(*image, false));
+  if (!RunEffect(wizard_.Host().ToolHostSite(), effect_, preset_, work.get(), doc_->GetSelection())) {
     LUPrintErrorState(wizard_.Host().ToolHostSite());
     return false;
   }
+  if (!doc_->BackupImageByName(EffectName())) return false;
+  const std::size_t bytes = static_cast<std::size_t>(image->GetW()) * (image->GetType() == 16 ? 3 : 1);
+  for (int y = 0; y < image->GetH(); ++y) std::memcpy(image->Row(y), work->Row(y), bytes);
   doc_->SetModifiedFlag(true);
   doc_->InvalidateImageRect(nullptr, true, true);
   return true;

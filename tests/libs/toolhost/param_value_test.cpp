@@ -18,7 +18,7 @@ using lumora::toolhost::StoreParamValue;
 using lumora::toolhost::ToolParam;
 
 TEST(ParamValue, PointsAndRectanglesRoundTripWithEveryNumberInRange) {
-  const ToolParam point{'p', 5, -100, 100};
+  const ToolParam point{'p', 5, -100, 100, -7};  // defaults x 5, y -7
   const ToolParam rect{'r', 0, -1000, 1000};
   EXPECT_EQ(ParamDimension(point), 2);
   EXPECT_EQ(ParamDimension(rect), 4);
@@ -28,7 +28,7 @@ TEST(ParamValue, PointsAndRectanglesRoundTripWithEveryNumberInRange) {
   std::int32_t read[4] = {};
   LoadParamValue(point, value, read);
   EXPECT_EQ(read[0], 5);
-  EXPECT_EQ(read[1], 5);
+  EXPECT_EQ(read[1], -7);
 
   const std::int32_t p[2] = {-100, 100};
   ASSERT_TRUE(StoreParamValue(point, p, value));
