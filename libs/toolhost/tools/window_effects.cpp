@@ -131,11 +131,10 @@ int WashOutExecute(const ConstImageView& src, const ImageView& dst, const std::i
     const std::uint8_t *s = src.Row(y), *m = mean.view.Row(y);
     std::uint8_t* d = dst.Row(y);
     for (int x = 0; x < src.width; ++x) {
-      int washed[3];
+      int washed[3] = {0, 0, 0};
       for (int c = 0; c < ch; ++c) washed[c] = MixPercent(m[x * ch + c], paper, lighten);
-      std::uint8_t bytes[3] = {static_cast<std::uint8_t>(washed[0]), static_cast<std::uint8_t>(washed[ch > 1 ? 1 : 0]),
-                               static_cast<std::uint8_t>(washed[ch > 1 ? 2 : 0])};
-      const int grey = GreyOf(bytes, ch);
+      // The grey of the washed colour, weighted as GreyOf weighs a pixel.
+      const int grey = ch == 1 ? washed[0] : (29 * washed[0] + 150 * washed[1] + 77 * washed[2]) >> 8;
       const int noise = grain > 0 ? random.Within(grain) : 0;
       for (int c = 0; c < ch; ++c) {
         int v = MixPercent(grey, washed[c], colour) + noise;
