@@ -70,9 +70,6 @@ TEST(HelpWizardForm, EveryEntrysToolTakesItsFormatAndPresets) {
       SCOPED_TRACE(parsed.tool);
       EXPECT_FALSE(res::String(e.nameId).empty());
       ASSERT_NE(LUGetRegToolIDNumber(nullptr, parsed.tool.c_str(), 0), 0);
-      // The Emboss entry hands emboss_effect a window filter's four numbers
-      // and a colour; the tool as registered takes an angle and a colour.
-      if (parsed.tool == "emboss_effect") continue;
       const std::vector<std::string> presets = parsed.presets.empty() ? std::vector<std::string>{""} : parsed.presets;
       for (const std::string& preset : presets) {
         LUTool* tool = LUCreateTool(nullptr, parsed.tool.c_str());

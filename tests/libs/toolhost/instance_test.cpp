@@ -190,7 +190,8 @@ TEST(ToolRun, EachToolMatchesItsFilterOnGreyAndColour) {
        }},
       {"heavysharp_filt", {3, 3, 0, 0}, [](const ConstImageView& s, const ImageView& d) { UnsharpFilter(s, d, 3, 3, 10); }},
       {"outline_filt", {3, 3, 0, 0}, [](const ConstImageView& s, const ImageView& d) { OutlineFilter(s, d, 3, 3); }},
-      {"emboss_effect", {90, 0x404040}, [](const ConstImageView& s, const ImageView& d) { EmbossFilter(s, d, 90, 0x404040); }},
+      // A 3 x 3 window embosses as the filter does at 135 degrees.
+      {"emboss_effect", {3, 3, 0, 0, 0x404040}, [](const ConstImageView& s, const ImageView& d) { EmbossFilter(s, d, 135, 0x404040); }},
       {"Noise", {30, 60, 50}, [](const ConstImageView& s, const ImageView& d) { NoiseFilter(s, d, 30, 60, 50); }},
   };
   for (int type : {8, 16}) {

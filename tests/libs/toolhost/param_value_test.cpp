@@ -94,8 +94,8 @@ TEST(ParamValue, ToolsReportTheFormatOfTheirOwnParameters) {
   LUTool* tool = LUCreateTool(nullptr, "emboss_effect");
   ASSERT_NE(tool, nullptr);
   EXPECT_EQ(LUGetParamFormat(tool, 0), 'd');
-  EXPECT_EQ(LUGetParamFormat(tool, 1), 'c');
-  EXPECT_EQ(LUGetParamFormat(tool, 2), '\0');
+  EXPECT_EQ(LUGetParamFormat(tool, 4), 'c');
+  EXPECT_EQ(LUGetParamFormat(tool, 5), '\0');
   EXPECT_EQ(LUGetParamFormat(tool, kLUSlotSource), '\0');
   EXPECT_EQ(LUGetParamFormat(nullptr, 0), '\0');
   LUDeleteTool(tool);
