@@ -5,6 +5,7 @@
 
 #include "framework/StringSource.h"
 #include "ui/win/ColourControls.h"
+#include "ui/win/CustomizeDlg.h"
 #include "ui/win/OwnerDrawControls.h"
 
 namespace lumora {
@@ -98,6 +99,23 @@ std::unique_ptr<CMColorCtrl> MakeColourControl(HWND bar, std::uint32_t id, int w
   return control;
 }
 
+std::unique_ptr<fw::Window> CopyToolbarControl(HWND parent, fw::Window* model) {
+  if (model == nullptr || model->Handle() == nullptr) return nullptr;
+  RECT r{};
+  GetWindowRect(model->Handle(), &r);
+  const auto id = static_cast<std::uint32_t>(GetDlgCtrlID(model->Handle()));
+  if (auto* combo = dynamic_cast<CMySBComboBox*>(model)) {
+    std::unique_ptr<CMySBComboBox> copy = MakeModeCombo(parent, id, r.right - r.left, r.bottom - r.top);
+    if (copy != nullptr) copy->SelectMode(combo->SelectedMode());
+    return copy;
+  }
+  if (dynamic_cast<CMColorCtrl*>(model) != nullptr) {
+    // Its swatches show the application's colours, as every colour control does.
+    return MakeColourControl(parent, id, r.right - r.left, r.bottom - r.top);
+  }
+  return nullptr;
+}
+
 // ---- CCToolBar
 
 CCToolBar::~CCToolBar() {
@@ -128,14 +146,26 @@ LRESULT CCToolBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     FillRect(reinterpret_cast<HDC>(wParam), &client, GetSysColorBrush(COLOR_BTNFACE));
     if (message == WM_ERASEBKGND) return 1;
   }
-  // Picking buttons up waits for the customise dialog: until then the
-  // mode is never on and a press is a press.
-  if (message == WM_LBUTTONDOWN && InCustomizeMode()) {
+  // In customise mode, or with Alt held, a press picks the button up.
+  if (message == WM_LBUTTONDOWN) {
     const POINT p{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
     if (PickUp(p, wParam)) return 0;
   }
   // In customise mode a double click does nothing.
   if (message == WM_LBUTTONDBLCLK && InCustomizeMode()) return 0;
+  // A drag from the customise collection: no bar keeps its frame.
+  if (message == CCustomizeDlg::DragFromCollectionMessage()) {
+    Select(-1);
+    return 0;
+  }
+  // Shown or hidden while customising: the list of bars follows.
+  if (message == WM_WINDOWPOSCHANGED && CCustomizeDlg::Open() != nullptr &&
+      (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW)) != 0) {
+    const LRESULT r = fw::ToolBar::WindowProc(message, wParam, lParam);
+    PlaceControls();
+    CCustomizeDlg::Open()->ToolbarsPage().BarShownChanged(this);
+    return r;
+  }
   if (message == WM_PAINT) {
     const LRESULT painted = fw::ToolBar::WindowProc(message, wParam, lParam);
     PaintCustomize();
