@@ -170,6 +170,9 @@ class CMainFrame : public fw::MdiFrame {
   void OnUpdateLargeButtons(fw::CmdUI& ui);
   // Options/Customize Toolbars: the modeless customise dialog over the
   // four bars with the command collection of every bar's buttons.
+  // A tool button's double click: the tool's options (paint attributes,
+  // the colour window, the selection tuner).
+  void OpenToolOptions(std::uint32_t command);
   void OnCustomizeToolbars();
   void OnUpdateCustomizeToolbars(fw::CmdUI& ui);
   void AddToolsToCustomize(CCustomizeDlg* dialog, const ToolbarSizes& sizes);

@@ -39,6 +39,7 @@ bool CMainFrame::CreateBars() {
   for (const Plan& p : plans) {
     p.bar->SetDefaultResource(small ? p.smallResource : p.largeResource);
     p.bar->toolName = nameOf;
+    p.bar->openOptions = [this](std::uint32_t id) { OpenToolOptions(id); };
     if (!p.bar->CreateBar(this, WS_CHILD | (p.visible ? WS_VISIBLE : 0), p.id)) return false;
     p.bar->ApplySizes(sizes);
     p.bar->EnableDocking(fw::kAlignAny);
@@ -164,6 +165,29 @@ void CMainFrame::OnLargeButtons() {
     bar->SetLargeButtons(!small);
     if (bar->CanReset()) bar->ResetButtons();
     bar->UpdateLayout();
+  }
+}
+
+void CMainFrame::OpenToolOptions(std::uint32_t command) {
+  CLumo40App* app = TheLumoApp();
+  switch (command) {
+    case 32835: case 32889: case 32891: case 32892: case 32894:
+    case 32895: case 32896: case 32898: case 32902: case 32903:
+      if (paintAttributes_.Exists() && !IsWindowVisible(paintAttributes_.Handle())) paintAttributes_.ShowWindowState(true);
+      return;
+    case 32945:
+      // The colour window for the swatch it was last opened from.
+      SendMessageA(Handle(), WM_COMMAND, app->colourWindowEditsFore ? IDC_FORE_SWATCH : IDC_BACK_SWATCH, 0);
+      return;
+    case 40031: case 40035: case 40036:
+      LUOpenGSelectionTunerDlg(app->Site(), nullptr);
+      return;
+    default: break;
+  }
+  if (command >= kFirstAreaCommand && command <= kLastAreaCommand) {
+    if (const RegisteredAreaTool* tool = app->areaTools.ByCommand(command)) {
+      LUOpenGSelectionTunerDlg(app->Site(), tool->name.c_str());
+    }
   }
 }
 

@@ -180,6 +180,12 @@ class CLUToolBar : public CCToolBar {
   std::function<std::string(std::uint32_t)> toolName;
   bool GetCommandText(std::uint32_t id, std::string& text) override;
   void SetLargeButtons(bool large) override;
+  // A double click on an enabled button: its command first when it is not
+  // checked, then its tool's options (the frame's table).
+  std::function<void(std::uint32_t)> openOptions;
+
+ protected:
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 };
 
 class CBrushBar : public CLUToolBar {

@@ -307,6 +307,50 @@ TEST_F(ProgramToolbars, ClickedButtonsRunTheirCommands) {
   EXPECT_EQ(frame->SelectionMode(), 1);
 }
 
+// A double click on a tool's button chooses the tool and opens its
+// options: an area tool's selection settings, the paint attributes.
+TEST_F(ProgramToolbars, DoubleClickedButtonsOpenTheirToolsOptions) {
+  CLumo40App app;
+  Guard guard{app};
+  ASSERT_TRUE(Start(app));
+  CMainFrame* frame = app.MainFrameWnd();
+  auto doubleClick = [&](HWND bar, std::uint32_t command) {
+    const POINT p = ScreenCentre(bar, ButtonRect(bar, command));
+    // The first click's command and the buttons' update run before the second.
+    SendMouse({Mouse(MOUSEEVENTF_MOVE, p), Mouse(MOUSEEVENTF_LEFTDOWN), Mouse(MOUSEEVENTF_LEFTUP)});
+    RunUntil(app, [] { return false; }, 120);
+    SendMouse({Mouse(MOUSEEVENTF_LEFTDOWN), Mouse(MOUSEEVENTF_LEFTUP)});
+    RunUntil(app, [] { return false; }, 400);
+  };
+  ASSERT_EQ(LUIsGSelectionTunerDlgOpen(app.Site()), 0);
+  doubleClick(frame->SelectBar().Handle(), 40011);
+  EXPECT_EQ(app.currentToolCommand, 40011u);
+  EXPECT_NE(LUIsGSelectionTunerDlgOpen(app.Site()), 0);
+  if (HWND tuner = static_cast<HWND>(LUGetGSelectionTunerDlg(app.Site()))) SendMessageA(tuner, WM_CLOSE, 0, 0);
+  RunUntil(app, [] { return false; }, 100);
+
+  // The paint tools wait for an image.
+  DialogScript::Run({{"New image", [](HWND d) { testing::Press(d, IDOK); }}});
+  Command(app, 57600);
+  RunUntil(app, [] { return DialogScript::done == 1; }, 5000);
+  DialogScript::Stop();
+  testing::Settle(app);
+  CPaintAttributes& attributes = frame->PaintAttributes();
+  ASSERT_TRUE(attributes.Exists());
+  // Chosen and then hidden: the double click leaves the brush chosen and
+  // shows the attributes again.
+  Click(app, frame->GetBrushBar().Handle(), 32889);
+  ASSERT_NE(frame->CurrentTool(), nullptr);
+  attributes.ShowWindowState(false);
+  // Past the double-click time: the next click starts a new pair.
+  RunUntil(app, [] { return false; }, GetDoubleClickTime() + 100);
+  doubleClick(frame->GetBrushBar().Handle(), 32889);
+  ASSERT_NE(frame->CurrentTool(), nullptr);
+  EXPECT_EQ(frame->CurrentTool()->CommandId(), 32889u);
+  EXPECT_TRUE(IsWindowVisible(attributes.Handle()));
+  testing::EndProgramIfRunning(app);
+}
+
 // The colour control sits first on the paint bar (docked on the left):
 // its swap button swaps the application's colours, a swatch opens the
 // colour window.
