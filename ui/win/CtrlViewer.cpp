@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "ui/CtrlViewerLayout.h"
+#include "ui/win/ToolbarCtrlFactory.h"
 
 namespace lumora {
 namespace {
@@ -304,6 +305,14 @@ LRESULT CCtrlViewer::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_PRINTCLIENT: Paint(reinterpret_cast<HDC>(wParam)); return 0;
     case WM_ERASEBKGND: return 1;
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSTATIC: {
+      // The disabled control copies keep their window colours.
+      LRESULT brush = 0;
+      if (ToolbarControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), &brush)) return brush;
+      break;
+    }
     case WM_SIZE: Reflow(); return 0;
     case WM_VSCROLL:
     case WM_HSCROLL: {

@@ -6,6 +6,7 @@
 #include "framework/StringSource.h"
 #include "ui/win/ColourControls.h"
 #include "ui/win/CustomizeDlg.h"
+#include "ui/win/ToolbarCtrlFactory.h"
 #include "ui/win/OwnerDrawControls.h"
 
 namespace lumora {
@@ -113,6 +114,7 @@ std::unique_ptr<fw::Window> CopyToolbarControl(HWND parent, fw::Window* model) {
     // Its swatches show the application's colours, as every colour control does.
     return MakeColourControl(parent, id, r.right - r.left, r.bottom - r.top);
   }
+  if (IsPlainComboBox(model->Handle())) return CopyComboBox(parent, model->Handle(), false);
   return nullptr;
 }
 
@@ -153,6 +155,12 @@ LRESULT CCToolBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   }
   // In customise mode a double click does nothing.
   if (message == WM_LBUTTONDBLCLK && InCustomizeMode()) return 0;
+  // Disabled controls keep their window colours while customising.
+  if (InCustomizeMode() &&
+      (message == WM_CTLCOLOREDIT || message == WM_CTLCOLORLISTBOX || message == WM_CTLCOLORSTATIC)) {
+    LRESULT brush = 0;
+    if (ToolbarControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), &brush)) return brush;
+  }
   // A drag from the customise collection: no bar keeps its frame.
   if (message == CCustomizeDlg::DragFromCollectionMessage()) {
     Select(-1);

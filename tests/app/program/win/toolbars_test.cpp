@@ -16,6 +16,7 @@
 
 #include "app/win/Lumo40App.h"
 #include "app/win/MainFrame.h"
+#include "framework/Archive.h"
 #include "framework/Profile.h"
 #include "hostapi/toolhost.h"
 #include "res/resource.h"
@@ -25,6 +26,7 @@
 #include "hostapi/controls.h"
 #include "ui/win/ColourControls.h"
 #include "ui/win/CustomizeDlg.h"
+#include "ui/ToolbarState.h"
 #include "ui/win/OwnerDrawControls.h"
 
 namespace lumora {
@@ -620,6 +622,91 @@ TEST_F(ProgramToolbars, CustomizeDialogDragsButtonsAndShowsBars) {
   EXPECT_LT(SendMessageA(main, TB_COMMANDTOINDEX, 57664, 0), 0);
   EXPECT_FALSE(CCToolBar::InCustomizeMode());
   testing::CloseProgram(app);
+}
+
+// A combo box in a layout comes back from its record with its items and
+// selection, hidden while its bar lies on a side, and is written back as it
+// was read; an edit field's record ("WND_UNKNOWN") brings nothing back.
+TEST_F(ProgramToolbars, LayoutControlsComeBackFromTheirRecords) {
+  {
+    CLumo40App app;
+    Guard guard{app};
+    ASSERT_TRUE(Start(app));
+    testing::CloseProgram(app);
+  }
+  const std::string file = LayoutFiles()[0];
+  ToolbarStateRecord state;
+  {
+    std::string bytes = Contents(file);
+    fw::MemFile memory;
+    memory.Attach(reinterpret_cast<std::uint8_t*>(bytes.data()), static_cast<std::uint32_t>(bytes.size()));
+    fw::Archive ar(memory, fw::Archive::load);
+    state = ReadToolbarState(ar);
+  }
+  ToolbarButtonRecord combo;
+  combo.command = 41000;
+  combo.isControl = true;
+  combo.control.tag = kTagCombo;
+  combo.control.combo.style = WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST;
+  combo.control.combo.id = 41000;
+  combo.control.combo.width = 90;
+  combo.control.combo.height = 123;
+  combo.control.combo.hasItems = true;
+  combo.control.combo.items = {"one", "two", "three"};
+  combo.control.combo.selection = 1;
+  combo.control.combo.droppedWidth = 120;
+  ToolbarButtonRecord edit;
+  edit.command = 41001;
+  edit.isControl = true;
+  edit.control.tag = kTagUnknown;
+  state.buttons.insert(state.buttons.begin() + 3, combo);
+  state.buttons.insert(state.buttons.begin() + 4, edit);
+  {
+    fw::MemFile memory;
+    fw::Archive ar(memory, fw::Archive::store);
+    WriteToolbarState(ar, state);
+    ar.Close();
+    Write(file, std::string(reinterpret_cast<const char*>(memory.Data()), static_cast<std::size_t>(memory.GetLength())));
+  }
+  CLumo40App app;
+  Guard guard{app};
+  ASSERT_TRUE(Start(app));
+  CMainFrame* frame = app.MainFrameWnd();
+  std::vector<std::uint32_t> expected{57600, 57601, 57603, 41000};
+  const std::vector<std::uint32_t> buttons = ButtonsOf(frame->MainBar().Handle());
+  ASSERT_GE(buttons.size(), 5u);
+  EXPECT_EQ(std::vector<std::uint32_t>(buttons.begin(), buttons.begin() + 4), expected);
+  EXPECT_EQ(buttons[4], kSep);
+  const std::vector<HWND> found = CCToolBar::FindControlButtons(41000);
+  ASSERT_EQ(found.size(), 1u);
+  HWND box = found.front();
+  EXPECT_EQ(SendMessageA(box, CB_GETCOUNT, 0, 0), 3);
+  EXPECT_EQ(SendMessageA(box, CB_GETCURSEL, 0, 0), 1);
+  EXPECT_EQ(SendMessageA(box, CB_GETDROPPEDWIDTH, 0, 0), 120);
+  EXPECT_TRUE(IsWindowVisible(box));
+  RECT r{};
+  GetWindowRect(box, &r);
+  EXPECT_EQ(r.right - r.left, 90);
+  testing::CloseProgram(app);
+  // Saved again: the combo's record as it was, the edit field gone.
+  ToolbarStateRecord again;
+  std::string bytes = Contents(file);
+  fw::MemFile memory;
+  memory.Attach(reinterpret_cast<std::uint8_t*>(bytes.data()), static_cast<std::uint32_t>(bytes.size()));
+  fw::Archive ar(memory, fw::Archive::load);
+  again = ReadToolbarState(ar);
+  ASSERT_EQ(again.buttons.size(), state.buttons.size() - 1);
+  const ComboRecord& back = again.buttons[3].control.combo;
+  EXPECT_EQ(again.buttons[3].control.tag, kTagCombo);
+  EXPECT_EQ(back.items, combo.control.combo.items);
+  EXPECT_EQ(back.selection, 1);
+  EXPECT_EQ(back.width, 90);
+  // The list does not grow from start to start (Wine's combo box answers
+  // less for its dropped-down rectangle than it was made with).
+  EXPECT_LE(back.height, 123);
+  EXPECT_GT(back.height, 30);
+  EXPECT_EQ(back.id, 41000u);
+  EXPECT_EQ(back.droppedWidth, 120u);
 }
 
 // A damaged layout file and a damaged image file each give the default
