@@ -585,9 +585,9 @@ TEST(ProgramProcesses, AContainerEmbedsANewImageAndKeepsItInItsStorage) {
 }
 
 // Edit/Copy of a layered image in the running program offers it as an
-// embeddable object: the container loads the copy's storage into an object
-// the running program serves, whose cache draws exactly the pixels of the
-// copy's own DIB.
+// embeddable object: OleCreateFromData makes, from the copy, an object of
+// our class that the running program serves, whose cache draws exactly the
+// pixels of the copy's own DIB.
 TEST(ProgramProcesses, AContainerEmbedsTheCopiedImageFromTheClipboard) {
   ProgramCopy copy;
   const std::string lang = copy.folder() + "\\LANG.ini";
@@ -638,17 +638,18 @@ TEST(ProgramProcesses, AContainerEmbedsTheCopiedImageFromTheClipboard) {
   ASSERT_EQ(StgCreateDocfile(nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DELETEONRELEASE, 0,
                              &storage),
             S_OK);
-  // The steps OleCreateFromData takes with "Embed Source", done here because
-  // Wine's OleCreateFromData makes an object of no class: the copy's storage
-  // becomes the container's and is loaded.
-  FORMATETC embed{static_cast<CLIPFORMAT>(embedSource), nullptr, DVASPECT_CONTENT, -1, TYMED_ISTORAGE};
-  STGMEDIUM source{};
-  ASSERT_EQ(data->GetData(&embed, &source), S_OK);
-  ASSERT_EQ(source.tymed, static_cast<DWORD>(TYMED_ISTORAGE));
-  ASSERT_EQ(source.pstg->CopyTo(0, nullptr, nullptr, storage), S_OK);
-  ReleaseStgMedium(&source);
+  ASSERT_EQ(OleQueryCreateFromData(data), S_OK);
   IOleObject* object = nullptr;
-  ASSERT_EQ(OleLoad(storage, IID_IOleObject, nullptr, reinterpret_cast<void**>(&object)), S_OK);
+  ASSERT_EQ(OleCreateFromData(data, IID_IOleObject, OLERENDER_FORMAT, &dib, nullptr, storage,
+                              reinterpret_cast<void**>(&object)),
+            S_OK);
+  CLSID made{};
+  ASSERT_EQ(object->GetUserClassID(&made), S_OK);
+  CLSID ours{};
+  ASSERT_EQ(CLSIDFromProgID(L"Lumo40.Document", &ours), S_OK);
+  EXPECT_TRUE(IsEqualCLSID(made, ours)) << "the object is not of our class";
+  // Wine's creation from data fills no cache: the container asks for the
+  // drawing it keeps.
   IOleCache* cache = nullptr;
   ASSERT_EQ(object->QueryInterface(IID_IOleCache, reinterpret_cast<void**>(&cache)), S_OK);
   DWORD connection = 0;
