@@ -73,6 +73,8 @@ foreach(_i RANGE 12)
 endforeach()
 # The edge templates of Layer/Edges and their catalogue, drawn at build time.
 set(LUMORA_EDGE_TEMPLATES_RC ${CMAKE_BINARY_DIR}/generated/EdgeTemplates.rc)
+# The toolbars and their button images, drawn at build time.
+set(LUMORA_TOOLBARS_RC ${CMAKE_BINARY_DIR}/generated/Toolbars.rc)
 
 # lumora_add_resources(<target>)
 # Links the program's resource script into the target (directly: a .rc
@@ -84,6 +86,6 @@ function(lumora_add_resources target)
   target_include_directories(${target} PRIVATE ${CMAKE_BINARY_DIR}/generated)
   # The resource compiler's includes are not scanned: name the generated one.
   set_source_files_properties(${_rc} TARGET_DIRECTORY ${target} PROPERTIES OBJECT_DEPENDS
-                              "${LUMORA_MENUS_RC};${LUMORA_PROGRESS_CURSORS};${LUMORA_EDGE_TEMPLATES_RC}")
+                              "${LUMORA_MENUS_RC};${LUMORA_PROGRESS_CURSORS};${LUMORA_EDGE_TEMPLATES_RC};${LUMORA_TOOLBARS_RC}")
   add_dependencies(${target} lumora_menus)
 endfunction()

@@ -81,9 +81,9 @@ bool ToType(CLayer* layer, int type) {
   return layer != nullptr && (layer->GetImageType() == type || ConvertLayerType(layer, type, 0));
 }
 
-// A layer of the target type over the selection's reach inside the working
-// rect: `fill` around, the selection's coverage (inversion applied) inside.
-CLayerPtr SelectionLayer(ApplyImageSource& source, int fill, const ApplyWork& work) {
+}  // namespace
+
+CLayerPtr BuildSelectionLayer(ApplyImageSource& source, int fill, const ApplyWork& work) {
   WAPtr buffer;
   RECT place{};
   if (!MaskBuffer(source.SelectionMask(), &buffer, &place)) return {};
@@ -102,6 +102,8 @@ CLayerPtr SelectionLayer(ApplyImageSource& source, int fill, const ApplyWork& wo
   }
   return layer;
 }
+
+namespace {
 
 // The layer's mask values as the pixels of a new layer over its rect (255
 // without a mask); with a selection the selection's coverage becomes the new
@@ -369,7 +371,7 @@ CLayerPtr TakeApplyLayer(ApplyImageSource& source, bool merged, const std::strin
 
 CLayerPtr BuildApplySource(ApplyImageSource& source, bool merged, const std::string& name, int channel,
                            bool inverted, const ApplyWork& work) {
-  if (channel == kChannelSelection) return SelectionLayer(source, inverted ? 0 : 255, work);
+  if (channel == kChannelSelection) return BuildSelectionLayer(source, inverted ? 0 : 255, work);
   CLayerPtr copy = TakeRaw(source, merged, name, work);
   if (!copy) return {};
   if (channel == kChannelTransparency) {
@@ -387,7 +389,7 @@ CLayerPtr BuildApplySource(ApplyImageSource& source, bool merged, const std::str
 
 CLayerPtr BuildApplyMaskSource(ApplyImageSource& source, bool merged, const std::string& name, int channel,
                                const ApplyWork& work) {
-  if (channel == kChannelSelection) return SelectionLayer(source, 255, work);
+  if (channel == kChannelSelection) return BuildSelectionLayer(source, 255, work);
   CLayerPtr copy = TakeRaw(source, merged, name, work);
   if (!copy || !IsLayerType(copy->GetImageType())) return {};
   return copy;

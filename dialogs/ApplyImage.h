@@ -128,6 +128,10 @@ struct ApplyWork {
 };
 ApplyWork MakeApplyWork(const CLayersManager& saved, const CLayer* savedActive, bool preserve);
 
+// A layer of the target type over the selection's reach inside the working
+// rect: `fill` around, the selection's coverage (inversion applied) inside;
+// null without a selection.
+CLayerPtr BuildSelectionLayer(ApplyImageSource& source, int fill, const ApplyWork& work);
 // The named layer (or with `merged` the merged image) over the area the
 // dialog reads, the selected part when the image has a selection, of the
 // target type; null when nothing is there.

@@ -9,6 +9,7 @@
 #include "engine/layers/LayerMng.h"
 #include "hostapi/fragment.h"
 #include "res/resource.h"
+#include "select/ModifySelection.h"
 
 namespace lumora {
 namespace {
@@ -68,6 +69,57 @@ std::unique_ptr<TransformSession> TransformSession::StartLayer(ImageDocument& do
   }
   if (!frame.Init(true, frameRect)) return nullptr;
   return s;
+}
+
+std::unique_ptr<TransformSession> TransformSession::StartSelection(ImageDocument& doc, TInterface& frame) {
+  CLayersManager* stack = doc.GetLayers();
+  Fragment* selection = doc.GetSelection();
+  if (stack == nullptr || selection == nullptr) return nullptr;
+  std::unique_ptr<TransformSession> s(new TransformSession(doc, frame));
+  s->previewOff_ = std::make_unique<DocumentPreviewOff>(doc.Host());
+  s->selectionOnly_ = true;
+  Fragment* whole = nullptr;
+  if (GetFragmentType(selection) == kFrgEmpty) {
+    const LURECT all{0, 0, stack->GetWidth(), stack->GetHeight()};
+    whole = CreateRectFrg(&all, 0);
+    if (whole == nullptr) return nullptr;
+    selection = whole;
+  }
+  Fragment* mask = MakePaddedSelectionMask(selection, 0, 0, false);
+  if (whole != nullptr) DeleteFragment(whole);
+  if (mask == nullptr) return nullptr;
+  LURECT bound{}, place{};
+  GetFragmentBoundRect(mask, &bound);
+  GetMaskRect(mask, &place);
+  LURectToRect(&s->sourceRect_, &bound);
+  s->sourceOrigin_ = POINT{place.x, place.y};
+  s->selectionMask_ = WAPtr::Adopt(GetMaskWA(mask));
+  DeleteFragment(mask);
+  if (!s->selectionMask_ || !frame.Init(true, s->sourceRect_)) return nullptr;
+  return s;
+}
+
+void TransformSession::ApplySelectionTransform() {
+  if (!frame_.shapeChanged && !frame_.moved) return;
+  const POINT origin = frame_.GetResultOrigin(sourceRect_, 1);
+  if (!frame_.shapeChanged && backupTaken_) {
+    // Only moved: the current selection goes to the new place.
+    if (Fragment* current = doc_.GetSelection()) {
+      const WAPtr mask = WAPtr::Adopt(GetMaskWA(current));
+      PlaceSelection(mask.get(), origin);
+    }
+    return;
+  }
+  const WAPtr result =
+      frame_.TransformImage(selectionMask_.get(), sourceOrigin_.x, sourceOrigin_.y, sourceRect_, 1, 1);
+  if (!result) return;
+  Fragment* f = CreateMaskUsingWA(result.get(), origin.x, origin.y);
+  if (f == nullptr) return;
+  // The first change is the step; later ones belong to it.
+  doc_.SetSelection(f, !backupTaken_);
+  DeleteFragment(f);
+  doc_.Host()->UpdateGlobalSelection();
+  backupTaken_ = true;
 }
 
 void TransformSession::Refresh(RECT r) { doc_.InvalidateImageRect(&r, false, false); }
@@ -152,6 +204,10 @@ void TransformSession::MoveTransformedLayer() {
 
 void TransformSession::AfterRelease() {
   if (done_) return;
+  if (selectionOnly_) {
+    ApplySelectionTransform();
+    return;
+  }
   if (frame_.shapeChanged) {
     TransformLayerImage();
   } else if (frame_.moved) {

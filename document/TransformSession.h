@@ -27,8 +27,13 @@ class TransformSession {
   // it). Null when nothing can be lifted or the frame refuses.
   static std::unique_ptr<TransformSession> StartLayer(ImageDocument& doc, TInterface& frame, const RECT* shown);
 
+  // The selection's shape alone (an empty selection: the whole image);
+  // null without a selection or when the frame refuses.
+  static std::unique_ptr<TransformSession> StartSelection(ImageDocument& doc, TInterface& frame);
+
   // After a button release: a new shape is rendered into the temporary
-  // layer, a moved frame moves it.
+  // layer, a moved frame moves it (a selection transform sets the
+  // selection instead, its first change as the step "Set Selection").
   void AfterRelease();
   // Enter, a double click or Yes: the result takes its place in the stack.
   void Commit();
@@ -36,6 +41,7 @@ class TransformSession {
   void Cancel();
 
   bool WholeLayer() const { return wholeLayer_; }
+  bool SelectionOnly() const { return selectionOnly_; }
   bool StepTaken() const { return backupTaken_; }
   CLayer* TemporaryLayer() const { return transformed_.get(); }
   const RECT& SourceRect() const { return sourceRect_; }
@@ -47,6 +53,9 @@ class TransformSession {
   void Refresh(RECT r);
   void PlaceSelection(VrWA2000::WA* mask, POINT origin);
   void RemoveTemporary();
+  void ApplySelectionTransform();
+  bool selectionOnly_ = false;
+  POINT sourceOrigin_{0, 0};
 
   ImageDocument& doc_;
   TInterface& frame_;

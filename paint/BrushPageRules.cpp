@@ -105,4 +105,95 @@ std::uint32_t CheckPresetName(const std::string& name, const std::vector<std::st
   return 0;
 }
 
+std::uint32_t CheckImageEntry(const std::string& name, const std::string& source, const std::vector<std::string>& existing) {
+  if (name.size() < 2) return kMsgNameTooShort;
+  // The file-name part: what follows the last separator or drive colon.
+  const std::size_t cut = source.find_last_of("\\/:");
+  const std::string file = cut == std::string::npos ? source : source.substr(cut + 1);
+  if (file.empty()) return kMsgBadPathName;
+  for (auto it = existing.rbegin(); it != existing.rend(); ++it) {
+    if (*it == name) return kMsgImageNameUsed;
+  }
+  return 0;
+}
+
+std::string MakeUniqueItemName(const std::string& defaultText, const std::vector<std::string>& storeNames, int selected) {
+  if (selected < 0 || selected >= static_cast<int>(storeNames.size())) return defaultText;
+  const std::string& name = storeNames[static_cast<std::size_t>(selected)];
+  std::string stem = name;
+  long long start = 0;
+  std::size_t digits = name.size();
+  while (digits > 0 && name[digits - 1] >= '0' && name[digits - 1] <= '9') --digits;
+  if (digits < name.size() && digits > 0 && name[digits - 1] == ' ' && name.size() - digits <= 10) {
+    const long long number = std::stoll(name.substr(digits));
+    if (number < 2147483647) {
+      stem = name.substr(0, digits - 1);
+      start = number + 1;
+    }
+  }
+  for (long long counter = start; counter <= 2147483647; ++counter) {
+    const std::string candidate = stem + " " + std::to_string(counter);
+    bool used = false;
+    for (std::size_t i = 0; i < storeNames.size() && !used; ++i) {
+      used = static_cast<int>(i) != selected && storeNames[i] == candidate;
+    }
+    if (!used) return candidate;
+  }
+  return defaultText;
+}
+
+void OnShapeEntryRemoved(std::vector<std::unique_ptr<PREDEFITEM>>* presets, int index) {
+  const auto position = static_cast<std::uint32_t>(kStandardShapeCount + index);
+  for (auto& preset : *presets) {
+    if (preset->shape == position) {
+      preset->shape = 0;
+    } else if (preset->shape > position) {
+      --preset->shape;
+    }
+  }
+}
+
+void OnPaperEntryRemoved(std::vector<std::unique_ptr<PREDEFITEM>>* presets, int index) {
+  for (auto& preset : *presets) {
+    if (preset->paper == index) {
+      preset->paper = -1;
+    } else if (preset->paper > index) {
+      --preset->paper;
+    }
+  }
+}
+
+EdgeOptionsForm EdgeFormFromValues(const EdgeValues& edge) {
+  EdgeOptionsForm form;
+  form.densityType = static_cast<int>(edge.optionId);
+  form.units = edge.absolute == 1 ? 1 : 0;
+  for (int i = 0; i < 4; ++i) {
+    form.pixelLevels[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(edge.sizes[static_cast<std::size_t>(i)] & 0xFF);
+    form.percentLevels[static_cast<std::size_t>(i)] =
+        static_cast<std::uint8_t>(edge.sizes[static_cast<std::size_t>(4 + i)] & 0xFF);
+  }
+  return form;
+}
+
+void EdgeValuesFromForm(const EdgeOptionsForm& form, EdgeValues* edge) {
+  edge->optionId = static_cast<std::uint32_t>(form.densityType);
+  edge->absolute = form.units != 0 ? 1 : 0;
+  for (std::size_t i = 0; i < 4; ++i) {
+    edge->sizes[i] = form.pixelLevels[i];
+    edge->sizes[4 + i] = form.percentLevels[i];
+  }
+}
+
+bool ParseEdgeLevel(const std::string& text, int* level) {
+  if (text.empty() || text.size() > 3) return false;
+  int v = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    v = v * 10 + (c - '0');
+  }
+  if (v > kMaxEdgeLevel) return false;
+  *level = v;
+  return true;
+}
+
 }  // namespace paint

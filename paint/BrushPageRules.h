@@ -68,4 +68,42 @@ constexpr std::uint32_t kMsgNameTooShort = 10098;
 constexpr std::uint32_t kMsgPresetNameUsed = 10226;
 std::uint32_t CheckPresetName(const std::string& name, const std::vector<std::string>& existing);
 
+// A new shape's or paper's name and image file: 0 when they may be added;
+// 10098 for a name under 2 characters, 10099 ("Please enter correct path
+// name.") for a source without a file name, 10221 when a name in `existing`
+// equals it exactly.
+constexpr std::uint32_t kMsgBadPathName = 10099;
+constexpr std::uint32_t kMsgImageNameUsed = 10221;
+std::uint32_t CheckImageEntry(const std::string& name, const std::string& source, const std::vector<std::string>& existing);
+
+// The name proposed for a new shape or paper: with a selected store entry
+// (`selected`, -1 none) its name's stem and the next free number after its
+// own ("Shape 3" -> "Shape 4"), a stem without a number counting from 0;
+// the default text without a selected entry.
+std::string MakeUniqueItemName(const std::string& defaultText, const std::vector<std::string>& storeNames, int selected);
+
+// The presets after store entry `index` went: a shape on it becomes 0
+// (Square), later ones move down (shapes count the six standard ones
+// first); a paper on it becomes -1 (none), later ones move down.
+void OnShapeEntryRemoved(std::vector<std::unique_ptr<PREDEFITEM>>* presets, int index);
+void OnPaperEntryRemoved(std::vector<std::unique_ptr<PREDEFITEM>>* presets, int index);
+
+// The Edge Options dialog's values: density type (0 transparent, 1 random),
+// units (0 percent, 1 pixels) and the four processing levels in each unit.
+struct EdgeOptionsForm {
+  int densityType = 0;
+  int units = 1;
+  std::array<std::uint8_t, 4> pixelLevels{0, 5, 10, 20};
+  std::array<std::uint8_t, 4> percentLevels{0, 5, 20, 35};
+  // The levels the edits show in the current units.
+  std::array<std::uint8_t, 4>& Shown() { return units != 0 ? pixelLevels : percentLevels; }
+};
+// From an edge record (the low bytes of its sizes), and back into one (its
+// size index kept).
+EdgeOptionsForm EdgeFormFromValues(const EdgeValues& edge);
+void EdgeValuesFromForm(const EdgeOptionsForm& form, EdgeValues* edge);
+// A typed level: digits, 0..200.
+constexpr int kMaxEdgeLevel = 200;
+bool ParseEdgeLevel(const std::string& text, int* level);
+
 }  // namespace paint

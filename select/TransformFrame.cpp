@@ -6,6 +6,9 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <vector>
+
+#include "platform/rect.h"
 
 #include "engine/transform/TransformGeometry.h"
 
@@ -444,6 +447,364 @@ bool QuadFrame::HitTest() {
                                                : FrameCursor::kNS;
       hint = kHintSkew;
     }
+  }
+  surface_->SetFrameCursor(cursor);
+  surface_->SetHint(hint);
+  return true;
+}
+
+}  // namespace lumora
+
+// ---- The rotate frame
+
+namespace lumora {
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+bool InSquare(POINT centre, POINT p) { return TInterface::In(TInterface::HandleRect(centre), p); }
+
+}  // namespace
+
+RotateFrame::Vec RotateFrame::Turn(Vec v, double radians) const {
+  const double c = std::cos(radians), s = std::sin(radians);
+  return Vec{v.x * c - v.y * s, v.y * c + v.x * s};
+}
+
+POINT RotateFrame::Place(Vec v) const {
+  const Vec t = Turn(v, angle_);
+  return POINT{RoundHalfAway(t.x + place_.x), RoundHalfAway(t.y + place_.y)};
+}
+
+void RotateFrame::GrownCorners(POINT out[4]) const {
+  std::copy(initialCorners_, initialCorners_ + 4, out);
+  out[0].x += growth_[0];
+  out[3].x += growth_[0];
+  out[1].x += growth_[1];
+  out[2].x += growth_[1];
+  out[2].y += growth_[2];
+  out[3].y += growth_[2];
+  out[0].y += growth_[3];
+  out[1].y += growth_[3];
+}
+
+void RotateFrame::Recompute() {
+  POINT grown[4];
+  GrownCorners(grown);
+  for (int i = 0; i < 4; ++i) corners_[i] = Place(Vec{static_cast<double>(grown[i].x), static_cast<double>(grown[i].y)});
+  ComputeMidpoints();
+}
+
+bool RotateFrame::Init(bool hasView, const RECT& imageRect) {
+  if (!TInterface::Init(hasView, imageRect)) return false;
+  centre_ = POINT{(corners_[1].x - corners_[0].x) / 2 + corners_[0].x, (corners_[0].y - corners_[3].y) / 2 + corners_[3].y};
+  savedCentre_ = centre_;
+  angle_ = savedAngle_ = 0;
+  place_ = savedPlace_ = Vec{};
+  std::fill(growth_, growth_ + 4, 0);
+  std::fill(savedGrowth_, savedGrowth_ + 4, 0);
+  scaleHandle_ = mode_ = 0;
+  drawHandles_ = freeTransform_;
+  return true;
+}
+
+void RotateFrame::Draw() {
+  surface_->DrawCentre(centre_);
+  surface_->DrawFrame(corners_, midpoints_, freeTransform_);
+}
+
+bool RotateFrame::HitFrame(POINT p) const {
+  // Carried back through the turn and the placing to the grown frame.
+  const Vec back = Turn(Vec{p.x - place_.x, p.y - place_.y}, -angle_);
+  POINT grown[4];
+  GrownCorners(grown);
+  LONG minX, minY, maxX, maxY;
+  Bounds(grown, 4, &minX, &minY, &maxX, &maxY);
+  return back.x >= minX && back.x < maxX && back.y >= minY && back.y < maxY;
+}
+
+bool RotateFrame::OnButtonDown(POINT p) {
+  TInterface::OnButtonDown(p);
+  scaleHandle_ = 0;
+  mode_ = 0;
+  if (InSquare(centre_, p)) {
+    mode_ |= 1;
+    return true;
+  }
+  if (freeTransform_) {
+    for (int i = 0; i < 4 && mode_ == 0; ++i) {
+      if (InSquare(corners_[i], p)) {
+        scaleHandle_ = 2 * i;
+        mode_ |= 8;
+      }
+    }
+    for (int i = 0; i < 4 && mode_ == 0; ++i) {
+      if (InSquare(midpoints_[i], p)) {
+        scaleHandle_ = 2 * i + 1;
+        mode_ |= 8;
+      }
+    }
+    if (mode_ != 0) return true;
+  }
+  if (HitFrame(p)) {
+    mode_ |= 2;
+    LONG minX, minY, maxX, maxY;
+    Bounds(corners_, 4, &minX, &minY, &maxX, &maxY);
+    const POINT middle{(maxX - minX) / 2 + minX, (maxY - minY) / 2 + minY};
+    // A centre at the frame's middle travels with it.
+    if (std::abs(centre_.x - middle.x) < 4 && std::abs(centre_.y - middle.y) < 4) mode_ |= 1;
+    surface_->SetFrameCursor(FrameCursor::kDragMove);
+  } else {
+    mode_ |= 4;
+  }
+  return true;
+}
+
+void RotateFrame::CentreDrag(POINT p) {
+  POINT c{savedCentre_.x + p.x - pressPoint_.x, savedCentre_.y + p.y - pressPoint_.y};
+  LONG minX, minY, maxX, maxY;
+  Bounds(corners_, 4, &minX, &minY, &maxX, &maxY);
+  std::vector<POINT> candidates{POINT{(minX + maxX + 1) / 2, (minY + maxY + 1) / 2}};
+  for (int i = 0; i < 4; ++i) {
+    candidates.push_back(corners_[i]);
+    candidates.push_back(midpoints_[i]);
+  }
+  for (const POINT& k : candidates) {
+    if (std::abs(k.x - c.x) < 6 && std::abs(k.y - c.y) < 6) {
+      c = k;
+      break;
+    }
+  }
+  centre_ = c;
+}
+
+void RotateFrame::RotationDrag(POINT p) {
+  const auto angleOf = [&](POINT q) {
+    double a = std::atan2(static_cast<double>(q.y - centre_.y), static_cast<double>(q.x - centre_.x));
+    if (a >= 2 * kPi) a -= 2 * kPi;
+    if (q.y > centre_.y) a -= 2 * kPi;
+    return a;
+  };
+  const double delta = angleOf(p) - angleOf(pressPoint_);
+  // The frame turns about the centre mark: its place turns with it.
+  const Vec fromCentre{savedPlace_.x - centre_.x, savedPlace_.y - centre_.y};
+  const Vec turned = Turn(fromCentre, delta);
+  place_ = Vec{turned.x + centre_.x, turned.y + centre_.y};
+  angle_ = savedAngle_ + delta;
+  shapeChanged = true;
+}
+
+// Truncation toward zero of a length that the unturning computed: a value a
+// rounding error short of a whole number counts as that number (a 20-pixel
+// drag is 20, not 19.999... truncated to 19).
+static int TruncateLength(double v) { return static_cast<int>(v + (v < 0 ? -1e-9 : 1e-9)); }
+
+void RotateFrame::ResizeDrag(POINT p) {
+  std::copy(savedGrowth_, savedGrowth_ + 4, growth_);
+  const double dx = p.x - pressPoint_.x, dy = p.y - pressPoint_.y;
+  const double length = std::sqrt(dx * dx + dy * dy);
+  const double theta = std::atan2(dy, dx) - angle_;
+  const int k = scaleHandle_ / 2;
+  if ((scaleHandle_ & 1) != 0) {
+    const int r = TruncateLength((k == 0 || k == 2) ? length * std::sin(theta) : length * std::cos(theta));
+    static constexpr int kSideGrowth[4] = {3, 1, 2, 0};
+    growth_[kSideGrowth[k]] += r;
+  } else {
+    int rx = TruncateLength(length * std::cos(theta)), ry = TruncateLength(length * std::sin(theta));
+    if (flags_ == 16) {
+      // In the unturned frame: the start corners' diagonal and the pointer.
+      POINT start[4];
+      std::copy(initialCorners_, initialCorners_ + 4, start);
+      start[0].x += savedGrowth_[0];
+      start[3].x += savedGrowth_[0];
+      start[1].x += savedGrowth_[1];
+      start[2].x += savedGrowth_[1];
+      start[2].y += savedGrowth_[2];
+      start[3].y += savedGrowth_[2];
+      start[0].y += savedGrowth_[3];
+      start[1].y += savedGrowth_[3];
+      const Vec back = Turn(Vec{p.x - savedPlace_.x, p.y - savedPlace_.y}, -angle_);
+      const Vec pressBack = Turn(Vec{pressPoint_.x - savedPlace_.x, pressPoint_.y - savedPlace_.y}, -angle_);
+      const POINT pointer{RoundHalfAway(back.x), RoundHalfAway(back.y)};
+      const POINT e = (k == 0 || k == 2) ? QuadFrame::DiagonalCorrection(start[0], start[2], pointer.x, pointer.y)
+                                         : QuadFrame::DiagonalCorrection(start[3], start[1], pointer.x, pointer.y);
+      rx = RoundHalfAway(back.x - pressBack.x) + e.x;
+      ry = RoundHalfAway(back.y - pressBack.y) + e.y;
+    }
+    const bool left = k == 0 || k == 3, bottom = k == 0 || k == 1;  // bottom on screen: corners 0 and 1
+    growth_[left ? 0 : 1] += rx;
+    growth_[bottom ? 3 : 2] += ry;
+  }
+  shapeChanged = true;
+}
+
+void RotateFrame::OnDrag(POINT p) {
+  if (mode_ == 0) return;
+  Draw();
+  if ((mode_ & 2) != 0) {
+    place_ = Vec{savedPlace_.x + p.x - pressPoint_.x, savedPlace_.y + p.y - pressPoint_.y};
+    moveOffset_ = POINT{RoundHalfAway(place_.x), RoundHalfAway(place_.y)};
+    moved = true;
+  }
+  if ((mode_ & 1) != 0) CentreDrag(p);
+  if ((mode_ & 4) != 0) RotationDrag(p);
+  if ((mode_ & 8) != 0) ResizeDrag(p);
+  Recompute();
+  Draw();
+}
+
+void RotateFrame::OnButtonUp(POINT p) {
+  TInterface::OnButtonUp(p);
+  savedAngle_ = angle_;
+  savedCentre_ = centre_;
+  savedPlace_ = place_;
+  std::copy(growth_, growth_ + 4, savedGrowth_);
+  std::copy(corners_, corners_ + 4, startCorners_);
+  mode_ = 0;
+}
+
+void RotateFrame::SetFlag(int flags) {
+  const bool changed = flags != flags_;
+  flags_ = flags;
+  if (hasView_ && buttonDown_ && changed) OnDrag(surface_->PointerInView());
+}
+
+void RotateFrame::OffsetPoints(int dx, int dy) {
+  TInterface::OffsetPoints(dx, dy);
+  // Every placed corner moves by (-dx, -dy) while the grown frame moved by
+  // as much before the turn.
+  const Vec turned = Turn(Vec{static_cast<double>(dx), static_cast<double>(dy)}, angle_);
+  for (Vec* v : {&place_, &savedPlace_}) *v = Vec{v->x - dx + turned.x, v->y - dy + turned.y};
+  centre_ = POINT{centre_.x - dx, centre_.y - dy};
+  savedCentre_ = POINT{savedCentre_.x - dx, savedCentre_.y - dy};
+  Recompute();
+}
+
+void RotateFrame::GetCornerOffsets(POINT out[4]) {
+  POINT reference{initialCorners_[0].x, initialCorners_[0].y + 1};
+  Map().XForm(&reference, kXFEdges);
+  POINT c[4];
+  std::copy(initialCorners_, initialCorners_ + 4, c);
+  c[0] = POINT{c[0].x + growth_[0], c[0].y + growth_[3] + 1};
+  c[1] = POINT{c[1].x + growth_[1] + 1, c[1].y + growth_[3] + 1};
+  c[2] = POINT{c[2].x + growth_[1] + 1, c[2].y + growth_[2]};
+  c[3] = POINT{c[3].x + growth_[0], c[3].y + growth_[2]};
+  for (int i = 0; i < 4; ++i) {
+    Map().XForm(&c[i], kXFEdges);
+    out[i] = POINT{c[i].x - reference.x, c[i].y - reference.y};
+  }
+}
+
+bool RotateFrame::ResizeTarget(const RECT& source, int* w, int* h, RECT* fittedBox) {
+  POINT offsets[4];
+  GetCornerOffsets(offsets);
+  if (!FitCornersToRect(source, offsets)) return false;
+  LONG minX, minY, maxX, maxY;
+  Bounds(offsets, 4, &minX, &minY, &maxX, &maxY);
+  *w = maxX - minX;
+  *h = maxY - minY;
+  if (!(initialCorners_[1].x + growth_[1] > initialCorners_[0].x + growth_[0])) *w = -*w;
+  if (!(initialCorners_[0].y + growth_[3] > initialCorners_[3].y + growth_[2])) *h = -*h;
+  // The fitted box in image coordinates (offsets are from the initial
+  // frame's first corner).
+  POINT reference{initialCorners_[0].x, initialCorners_[0].y + 1};
+  Map().XForm(&reference, kXFEdges);
+  *fittedBox = RECT{reference.x + minX, reference.y + minY, reference.x + maxX, reference.y + maxY};
+  return true;
+}
+
+WAPtr RotateFrame::TransformImage(VrWA2000::WA* buffer, int x, int y, const RECT& source, int maskSource, int) {
+  transform_.SetSource(buffer, x, y, source.left, source.top, source.right, source.bottom, maskSource, 1);
+  int w = RectWidth(source), h = RectHeight(source);
+  RECT box{};
+  if (std::any_of(growth_, growth_ + 4, [](int g) { return g != 0; })) ResizeTarget(source, &w, &h, &box);
+  // A frame that was only moved still gives its pixels (a resize to the
+  // same size copies them).
+  if (transform_.Resize(w, h, nullptr, 0, nullptr, nullptr) != 1 || !transform_.destination) return WAPtr();
+  if (angle_ != 0.0) {
+    const WAPtr resized = transform_.destination;
+    transform_.SetSource(resized.get(), 0, 0, 0, 0, std::abs(w), std::abs(h), maskSource, 1);
+    transform_.Rotate(-angle_, 1, nullptr, 0, nullptr, nullptr);
+  }
+  return transform_.destination;
+}
+
+POINT RotateFrame::GetResultOrigin(const RECT& source, int) {
+  int w = 0, h = 0;
+  RECT box{};
+  if (!ResizeTarget(source, &w, &h, &box)) return BaseOrigin();
+  // The fitted box's corners on the view, turned and placed as the frame.
+  POINT c[4] = {{box.left, box.top}, {box.right, box.top}, {box.right, box.bottom}, {box.left, box.bottom}};
+  for (POINT& p : c) Map().RevXForm(&p, kXFEdges);
+  c[0].y -= 1;
+  c[1].y -= 1;
+  c[1].x -= 1;
+  c[2].x -= 1;
+  for (POINT& p : c) p = Place(Vec{static_cast<double>(p.x), static_cast<double>(p.y)});
+  LONG minX, minY, maxX, maxY;
+  Bounds(c, 4, &minX, &minY, &maxX, &maxY);
+  RECT turned{minX, minY, maxX + 1, maxY + 1};
+  Map().XForm(&turned, kXFRects);
+  return POINT{turned.left, turned.top};
+}
+
+void RotateFrame::GetTransformParams(int, int, const RECT& source, FrameParams* out) {
+  out->aFlag = 0;
+  out->bFlag = 0;
+  out->a = GetResultOrigin(source, 1);
+  int w = 0, h = 0;
+  RECT box{};
+  if (std::any_of(growth_, growth_ + 4, [](int g) { return g != 0; }) && ResizeTarget(source, &w, &h, &box)) {
+    out->aFlag = 1;
+    out->b = POINT{w, h};
+  }
+  out->cFlag = 1;
+  out->degrees = angle_ * 57.29577951308232;
+}
+
+FrameCursor RotateFrame::SectorCursor(double phi) {
+  int d = static_cast<int>(-phi * 360 * (1 / (2 * kPi)));
+  if (d < 0) d += 360;
+  const int r = (d % 360) % 180;
+  if (r >= 23 && r <= 68) return FrameCursor::kNESW;
+  if (r >= 69 && r <= 112) return FrameCursor::kNS;
+  if (r >= 113 && r <= 158) return FrameCursor::kNWSE;
+  return FrameCursor::kWE;
+}
+
+bool RotateFrame::HitTest() {
+  TInterface::HitTest();
+  if (buttonDown_) return true;
+  const POINT p = surface_->PointerInView();
+  FrameCursor cursor = FrameCursor::kRotate;
+  int hint = kHintRotate;
+  bool chosen = false;
+  if (InSquare(centre_, p)) {
+    cursor = FrameCursor::kCentre;
+    hint = kHintMoveCentre;
+    chosen = true;
+  }
+  if (!chosen && freeTransform_) {
+    const double total = angle_;
+    static constexpr int kOrder[4] = {0, 2, 1, 3};
+    for (int i : kOrder) {
+      if (!chosen && InSquare(midpoints_[i], p)) {
+        cursor = SectorCursor(i == 0 || i == 2 ? total - kPi / 2 : total);
+        hint = kHintScaleSide;
+        chosen = true;
+      }
+    }
+    for (int i = 0; i < 4 && !chosen; ++i) {
+      if (InSquare(corners_[i], p)) {
+        cursor = SectorCursor(i == 0 || i == 2 ? total - kPi / 4 : total + kPi / 4);
+        hint = kHintScaleCorner;
+        chosen = true;
+      }
+    }
+  }
+  if (!chosen && hitCode_ == 9) {
+    cursor = FrameCursor::kMove;
+    hint = kHintMove;
   }
   surface_->SetFrameCursor(cursor);
   surface_->SetHint(hint);

@@ -148,4 +148,60 @@ class QuadFrame : public TInterface {
   Kind kind_;
 };
 
+// The rotate frame: a centre mark the frame turns about; with free
+// transform its corner and side handles resize it too. The frame is the
+// grown, unturned rectangle turned by the total angle and placed: corner i
+// = R(angle) (grown corner i) + place, in view coordinates.
+class RotateFrame : public TInterface {
+ public:
+  RotateFrame(FrameSurface* surface, bool freeTransform) : TInterface(surface), freeTransform_(freeTransform) {}
+
+  bool Init(bool hasView, const RECT& imageRect) override;
+  POINT GetResultOrigin(const RECT& source, int flag) override;
+  WAPtr TransformImage(VrWA2000::WA* buffer, int x, int y, const RECT& source, int maskSource,
+                       int clearOutside) override;
+  void GetTransformParams(int x, int y, const RECT& source, FrameParams* out) override;
+  bool HitTest() override;
+  bool OnButtonDown(POINT p) override;
+  void OnDrag(POINT p) override;
+  void OnButtonUp(POINT p) override;
+  void SetFlag(int flags) override;
+  void Draw() override;
+  void OffsetPoints(int dx, int dy) override;
+  void GetCornerOffsets(POINT out[4]) override;
+
+  double TotalAngle() const { return angle_; }
+  POINT Centre() const { return centre_; }
+  const int* Growth() const { return growth_; }
+  bool FreeTransform() const { return freeTransform_; }
+  // The cursor of a resize handle at a handle angle (radians).
+  static FrameCursor SectorCursor(double phi);
+
+ private:
+  struct Vec {
+    double x = 0, y = 0;
+  };
+  Vec Turn(Vec v, double radians) const;
+  POINT Place(Vec v) const;
+  void Recompute();
+  bool HitFrame(POINT p) const;
+  void GrownCorners(POINT out[4]) const;
+  void CentreDrag(POINT p);
+  void RotationDrag(POINT p);
+  void ResizeDrag(POINT p);
+  // The resize target (signed, image pixels) of the fitted grown frame;
+  // false when it cannot be fitted.
+  bool ResizeTarget(const RECT& source, int* w, int* h, RECT* fittedBox);
+
+  bool freeTransform_;
+  POINT centre_{0, 0};
+  POINT savedCentre_{0, 0};
+  double angle_ = 0, savedAngle_ = 0;
+  Vec place_, savedPlace_;
+  int growth_[4]{};  // x of corners 0 and 3, x of 1 and 2, y of 2 and 3, y of 0 and 1
+  int savedGrowth_[4]{};
+  int scaleHandle_ = 0;
+  int mode_ = 0;  // 1 centre, 2 frame, 4 rotate, 8 resize
+};
+
 }  // namespace lumora

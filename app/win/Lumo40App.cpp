@@ -1,6 +1,8 @@
 // Start-up, the message-loop hooks, idle work and exit of the program.
 #include "app/win/Lumo40App.h"
 #include "app/ShellDde.h"
+#include "app/win/AutomationApp.h"
+#include "app/win/EmbeddedImage.h"
 
 #include <ole2.h>
 #include <shellapi.h>
@@ -36,6 +38,7 @@
 #include "framework/win/CommandLineWin32.h"
 #include "framework/win/DocView.h"
 #include "hostapi/draw.h"
+#include "hostapi/print.h"
 #include "hostapi/controls.h"
 #include "hostapi/imagebuf.h"
 #include "res/StringTable.h"
@@ -151,6 +154,8 @@ bool CLumo40App::InitInstance() {
   siteReady_ = true;
 
   fw::CommandLineInfo info = fw::ParseProcessCommandLine();
+  startedForOle = info.runEmbedded || info.runAutomated;
+  oleUserControl = !startedForOle;
   if (HandOverToRunningInstance(info, &startupExitCode)) return false;
   if (info.shellCommand != fw::ShellCommand::kFileOpen) EnableSplashScreen(info.showSplash);
 
@@ -162,7 +167,10 @@ bool CLumo40App::InitInstance() {
   oleReady_ = true;
   LoadStdProfileSettings(4);
   RegisterDocTemplates();
-  RefreshShellRegistration(!info.runEmbedded && !info.runAutomated);
+  RefreshShellRegistration(!startedForOle);
+  // One program serves every object, whichever way it was started.
+  RegisterAutomationFactory();
+  RegisterEmbeddingFactory();
   recentWorkspaces_ = std::make_unique<fw::RecentFileList>(fw::kRecentWorkspaceSection, fw::kFirstRecentWorkspaceId, 4);
   recentWorkspaces_->Load(Settings());
   if (RegisterWaitDialogClass() == 0) return false;
@@ -175,6 +183,10 @@ bool CLumo40App::InitInstance() {
   SetMemoryLimit();
   // The file is read while the rest of the program starts.
   if (info.shellCommand == fw::ShellCommand::kFileOpen) StartStackPreload(FullPathOf(info.fileName));
+  // The toolbars speak through the error box's caption.
+  SetToolBarMessageBoxProc([this](const std::string& text, UINT type) {
+    return MessageBoxA(GetActiveTopLevelWnd(), text.c_str(), LoadResString(IDS_ERROR_CAPTION).c_str(), type);
+  });
   if (!CreateMainFrame()) return false;
   if (!HostStage()) return false;
   BuildToolMenus();
@@ -183,6 +195,8 @@ bool CLumo40App::InitInstance() {
   LUInitGlobalSelection(Site());
   LUPreview_Init(Site());
   RegisterClipboardFormats();  // the clipboard options came with the other settings
+  // The bars that wait for the registered tools, then the bars' places.
+  MainFrameWnd()->RestoreBars();
   StartTablet();
 
   // The main window comes up first: a file named on the command line that
@@ -190,6 +204,12 @@ bool CLumo40App::InitInstance() {
   // program goes on without it. No empty document at start: only a file to
   // open is processed.
   fw::FrameWnd* frame = MainFrame();
+  // Started for embedding or automation: ready, and hidden until an object
+  // asks to be seen.
+  if (startedForOle) {
+    DiscardStackPreload();
+    return true;
+  }
   dde_.Start(DdeServiceName(modulePath_), [this](std::vector<std::string> paths) { OnShellOpen(std::move(paths)); });
   if (info.shellCommand == fw::ShellCommand::kFileDde) {
     // Started by the shell to open by DDE: hidden until the open arrives.
@@ -204,6 +224,7 @@ bool CLumo40App::InitInstance() {
   ProcessShellCommand(info);
   DiscardStackPreload();
   OfferStartWizard(frame->Handle(), Site(), Settings().GetInt("STARTWIZARD", "STARTWIZARD", 1));
+  printingReady_ = initPrinting() != 0;
   return true;
 }
 
@@ -560,6 +581,8 @@ int CLumo40App::ExitInstance() {
   if (hooksInstalled_) RemoveHostHooks(Site(), hookIds_);
   hooksInstalled_ = false;
   if (siteReady_) FreeHostSite(site_);
+  if (printingReady_) endPrinting();
+  printingReady_ = false;
   siteReady_ = false;
   if (oleReady_) {
     if (settings.emptyClipboardOnExit != 0) {
@@ -576,6 +599,8 @@ int CLumo40App::ExitInstance() {
   int result = fw::App::ExitInstance();
   exitResult_ = result;
   RemoveAppViewShell();
+  RevokeAutomationFactory();
+  RevokeEmbeddingFactory();
   if (oleReady_) OleUninitialize();
   oleReady_ = false;
   return result;

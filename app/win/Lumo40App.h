@@ -65,8 +65,15 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   // 1: closing the main window closes every document without asking; any
   // other value asks each modified document first.
   int closeMode = 0;
+  // Started by COM (/Embedding or /Automation): hidden, serving objects.
+  bool startedForOle = false;
+  // The user controls the program (a plain start, or UserControl set): it
+  // does not end with its last automation object.
+  bool oleUserControl = true;
 
   const std::string& SettingsPath() const { return settingsPath_; }
+  // The toolbar layout files "<program>1.tbs" ... "<program>8.tbs" (0-7).
+  const std::string& ToolbarStateFile(int index) const { return toolbarStateFiles_[index]; }
   const LU_SITE* Site() const { return &site_.site; }
   bool HasAnimationTimer() const { return timerRunning_; }
   bool HostHooksInstalled() const { return hooksInstalled_; }
@@ -240,6 +247,7 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   bool macroLanguageInstalled_ = false;
   bool timerRunning_ = false;
   int timerPeriod_ = 0;
+  bool printingReady_ = false;
   bool oleReady_ = false;
   // The shell's opens by DDE; a "/dde" start waits hidden for its first.
   ShellDdeServer dde_;

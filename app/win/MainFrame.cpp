@@ -92,6 +92,11 @@ FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnC
                fw::UpdateEntry<&CMainFrame::OnUpdatePaintAttributesCommand>(ID_VIEW_PAINT_ATTRIBUTES),
                fw::CommandEntry<&CMainFrame::OnDropper>(ID_DROPPER),
                fw::CommandEntry<&CMainFrame::OnAddPreset>(ID_ATTRIB_ADD_PRESET),
+               fw::WindowMessageEntry<&CMainFrame::OnEdgeOptions>(WM_EDGE_OPTIONS),
+               fw::CommandRangeEntry<&CMainFrame::OnAddShapeOrPaper>(ID_ATTRIB_ADD_SHAPE, ID_ATTRIB_ADD_SHAPE),
+               fw::CommandRangeEntry<&CMainFrame::OnAddShapeOrPaper>(ID_ATTRIB_ADD_PAPER, ID_ATTRIB_ADD_PAPER),
+               fw::CommandRangeEntry<&CMainFrame::OnRemoveShapeOrPaper>(ID_ATTRIB_REMOVE_SHAPE, ID_ATTRIB_REMOVE_SHAPE),
+               fw::CommandRangeEntry<&CMainFrame::OnRemoveShapeOrPaper>(ID_ATTRIB_REMOVE_PAPER, ID_ATTRIB_REMOVE_PAPER),
                fw::CommandEntry<&CMainFrame::OnRemovePreset>(ID_ATTRIB_REMOVE_PRESET),
                fw::UpdateEntry<&CMainFrame::OnUpdateDropper>(ID_DROPPER),
                fw::CommandRangeEntry<&CMainFrame::OnColourSwatch>(IDC_FORE_SWATCH, IDC_BACK_SWATCH),
@@ -117,11 +122,20 @@ FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnC
                fw::UpdateEntry<&CMainFrame::OnUpdateToolCommand>(ID_TOOL_ERASER),
                fw::CommandEntry<&CMainFrame::OnViewMacrosWindow>(ID_VIEW_MACROS_WINDOW),
                fw::UpdateEntry<&CMainFrame::OnUpdateViewMacrosWindow>(ID_VIEW_MACROS_WINDOW),
-               fw::WindowMessageEntry<&CMainFrame::OnToolExecuted>(kLUMsgToolExecuted))
+               fw::WindowMessageEntry<&CMainFrame::OnToolExecuted>(kLUMsgToolExecuted),
+               fw::CommandEntry<&CMainFrame::OnViewPaintBar>(ID_VIEW_PAINT_BAR),
+               fw::UpdateEntry<&CMainFrame::OnUpdateViewPaintBar>(ID_VIEW_PAINT_BAR),
+               fw::CommandEntry<&CMainFrame::OnViewSelectionBar>(ID_VIEW_SELECTION_BAR),
+               fw::UpdateEntry<&CMainFrame::OnUpdateViewSelectionBar>(ID_VIEW_SELECTION_BAR),
+               fw::CommandEntry<&CMainFrame::OnLargeButtons>(ID_OPTIONS_LARGE_BUTTONS),
+               fw::UpdateEntry<&CMainFrame::OnUpdateLargeButtons>(ID_OPTIONS_LARGE_BUTTONS))
 
 CMainFrame::CMainFrame() { className = kMainFrameClass; }
 
 namespace {
+
+// The idle update of a window's bars, passed on to the macros window.
+constexpr UINT kWmIdleUpdateCmdUI = 0x363;
 
 BOOL CALLBACK FindFrameClass(HWND window, LPARAM found) {
   char name[260] = {};
@@ -135,7 +149,9 @@ BOOL CALLBACK FindFrameClass(HWND window, LPARAM found) {
 bool CMainFrame::PreCreateWindow(CREATESTRUCTA& cs) {
   bool found = false;
   EnumWindows(FindFrameClass, reinterpret_cast<LPARAM>(&found));
-  if (found) return false;  // one main window per desktop
+  // One main window per desktop, except for a program COM started: it
+  // serves its objects beside the user's.
+  if (found && !TheLumoApp()->startedForOle) return false;
   const AppSettings& s = TheLumoApp()->settings;
   if (s.frameMaximized == 0) {
     cs.x = s.frameX;
@@ -152,6 +168,7 @@ LRESULT CMainFrame::OnCreate(WPARAM wParam, LPARAM lParam) {
       !statusBar_.SetIndicators({0, ID_INDICATOR_COORDINATES, ID_INDICATOR_IMAGE})) {
     return -1;
   }
+  if (!CreateBars()) return -1;
   // A hidden frame gets no WM_SIZE before it shows: a file opened at start
   // measures the MDI area at the frame's size, not at the client's first.
   RecalcLayout();
@@ -581,6 +598,8 @@ LRESULT CMainFrame::OwnWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 bool CMainFrame::OnCmdMsg(fw::MessageArgs& args) {
+  // The macros window first: its menu's commands reach it from anywhere.
+  if (args.message == fw::kMsgCommand && IsMacroWindowVisible() && macroWindow_->OnCmdMsg(args)) return true;
   if (!inPaletteRouting_ && args.message == fw::kMsgCommand && CLayerWnd::IsPaletteCommand(args.id) &&
       IsLayerPaletteVisible()) {
     inPaletteRouting_ = true;
@@ -597,6 +616,7 @@ void CMainFrame::OnIdleUpdateCmdUI() {
   fw::View* view = GetActiveFrame() != this ? GetActiveFrame()->GetActiveView() : nullptr;
   TheLumoApp()->ShowImageStatus(view != nullptr ? view->Handle() : nullptr);
   if (TraceEnabled()) TraceMenuBar();
+  if (IsMacroWindowVisible()) SendMessageA(macroWindow_->Handle(), kWmIdleUpdateCmdUI, 1, 0);
   fw::MdiFrame::OnIdleUpdateCmdUI();
 }
 
@@ -727,6 +747,8 @@ void CMainFrame::OnClose() {
     return;
   }
   if (!SaveAndCloseAllDocuments(false)) return;  // a document refused: the program goes on
+  // The bars' places, under the settings file's full path.
+  SaveBarState(TheLumoApp()->SettingsPath());
   SaveTwainSettings();
   DestroyFrame();
 }
@@ -739,6 +761,7 @@ void CMainFrame::DestroyFrame() {
   // The tool panes close while their owner is still there, their previews
   // restored.
   LUDestroyPaneDialogs(TheLumoApp()->Site());
+  SaveBarLayouts();
   DestroyWindow();
 }
 

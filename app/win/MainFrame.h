@@ -3,6 +3,7 @@
 // second start.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -10,10 +11,12 @@
 
 #include "framework/win/ControlBars.h"
 #include "framework/win/Frame.h"
+#include "res/resource.h"
 #include "ui/win/LayerWnd.h"
 #include "paint/win/PaintAttributes.h"
 #include "paint/win/ToolBrush.h"
 #include "ui/win/NavigatorWnd.h"
+#include "ui/win/ProgramBars.h"
 #include "view/win/ViewDropTargets.h"
 
 namespace lang {
@@ -79,7 +82,8 @@ class CMainFrame : public fw::MdiFrame {
   void EnableMovingSelection(bool on);
   void OnMoveSelection();
   void OnUpdateMoveSelection(fw::CmdUI& ui);
-  // The visible layer palette takes its own commands first.
+  // The visible macros window, then the visible layer palette, take their
+  // own commands first.
   bool OnCmdMsg(fw::MessageArgs& args) override;
   // Every message is offered to the tool host's main-frame pass first; its
   // main-frame hook hands what no tool takes to OwnWindowProc.
@@ -102,6 +106,14 @@ class CMainFrame : public fw::MdiFrame {
   // window: the name asked, or the removal confirmed.
   void OnAddPreset();
   void OnRemovePreset();
+  // Add shape and Add paper: the name and image file asked ("Add Shape",
+  // "Add Paper"), then the store takes them; Remove shape and Remove
+  // paper: the selected entry goes after the question.
+  void OnAddShapeOrPaper(std::uint32_t id);
+  void OnRemoveShapeOrPaper(std::uint32_t id);
+  // 1424 from a brush page's "M&ore...": its edge record (lParam) in the
+  // Edge Options dialog, OK gives it back to the current page.
+  LRESULT OnEdgeOptions(WPARAM, LPARAM);
   // The Dropper: starts a screen colour pick, or ends the running one.
   void OnDropper();
   void OnUpdateDropper(fw::CmdUI& ui);
@@ -125,8 +137,37 @@ class CMainFrame : public fw::MdiFrame {
   bool IsMacroWindowVisible() const;
   lang::CLangWnd* MacroWindow() const { return macroWindowOpen_ ? macroWindow_ : nullptr; }
 
+  // The toolbars: the main bar (top), the paint bar (left), the selection
+  // bar (beside the main bar, once the area tools are known) and the tools
+  // bar (right, the user's tools).
+  CLUToolBar& MainBar() { return mainBar_; }
+  CBrushBar& GetBrushBar() { return brushBar_; }
+  CSelectBar& SelectBar() { return selectBar_; }
+  CToolsBar& ToolsBar() { return toolsBar_; }
+  // At start, once the tool host's tools are registered: the selection
+  // bar's area tools, the tools bar, the selection bar beside the main
+  // bar, then the bars' saved places.
+  void RestoreBars();
+  // The four bars' button layouts into layout files 1 to 4.
+  void SaveBarLayouts();
+  std::array<CCToolBar*, 4> Bars();
+  void DockSelectBarBesideToolbar();
+  // The selection combine mode (0 counts as 1): every combo 40030 of the
+  // bars shows it and the tool host takes it.
+  void SetSelectionMode(int mode);
+  int SelectionMode() const { return selectionMode_; }
+  std::string GetToolTipText(std::uint32_t id) override;
+
  protected:
   LRESULT OnCreate(WPARAM, LPARAM);
+  bool CreateBars();
+  void OnViewPaintBar();
+  void OnUpdateViewPaintBar(fw::CmdUI& ui);
+  void OnViewSelectionBar();
+  void OnUpdateViewSelectionBar(fw::CmdUI& ui);
+  void OnLargeButtons();
+  void OnUpdateLargeButtons(fw::CmdUI& ui);
+  std::string AreaOrToolName(std::uint32_t id);
   LRESULT OnMove(WPARAM, LPARAM);
   LRESULT OnSize(WPARAM, LPARAM);
   LRESULT OnActivate(WPARAM, LPARAM);
@@ -211,6 +252,11 @@ class CMainFrame : public fw::MdiFrame {
   void ReactivateLastImageView();
 
   fw::StatusBar statusBar_;
+  CLUToolBar mainBar_{IDS_BAR_STANDARD, 0};
+  CBrushBar brushBar_{IDS_BAR_PAINT, 0};
+  CSelectBar selectBar_{IDS_BAR_SELECTION, 0};
+  CToolsBar toolsBar_{IDS_BAR_TOOLS, 0};
+  int selectionMode_ = 1;
   CNavigatorWnd navigator_;
   CLayerWnd layerPalette_;
   // Layers dropped on the empty area become new images.

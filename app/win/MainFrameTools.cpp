@@ -9,7 +9,11 @@
 #include "document/win/Lumo40Doc.h"
 #include <cstdio>
 
+#include "files/win/MyFileDialogs.h"
+#include "paint/BrushPageRules.h"
+#include "paint/ImageStore.h"
 #include "paint/win/BrushPages.h"
+#include "paint/win/BrushSheet.h"
 #include "paint/win/PresetNameDlg.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
@@ -58,6 +62,18 @@ void InstallPaintServices(CLumo40App& app, CPaintAttributes& window) {
     reading.denominator = static_cast<std::uint32_t>(denominator);
     return reading;
   };
+  CBrushSheet::previewColours = [&app](COLORREF* foreground, COLORREF* background) {
+    *foreground = app.settings.foreColor;
+    *background = app.settings.backColor;
+  };
+  CAddPaperDlg::browse = [](HWND owner, std::string* path) {
+    CMyOpenFileDlg dialog(true, std::string(), std::string(), OFN_HIDEREADONLY, std::string(), owner, true);
+    dialog.indexKey = "DEFBRUSHPENFORMAT";
+    dialog.folderKey = "DEFBRUSHOPENDIR";
+    if (dialog.DoModal() != IDOK) return false;
+    *path = dialog.GetPathName();
+    return true;
+  };
   CScreenPicker::setColour = [&app](bool foreground, COLORREF colour) {
     (foreground ? app.settings.foreColor : app.settings.backColor) = colour;
   };
@@ -85,6 +101,58 @@ void CMainFrame::OnRemovePreset() {
   if (MessageBoxA(Handle(), question, caption.c_str(), MB_YESNO | MB_ICONQUESTION) != IDYES) return;
   page->RemovePreset(name);
   paintAttributes_.UpdateAttribBar();
+}
+
+void CMainFrame::OnAddShapeOrPaper(std::uint32_t id) {
+  CBrushPage* page = paintAttributes_.CurrentPageObject();
+  const bool shape = id == ID_ATTRIB_ADD_SHAPE;
+  if (page == nullptr || !(shape ? page->CanAddShape() : page->CanAddPaper())) return;
+  const paint::CFileManager& store = shape ? paintAttributes_.File().brushFiles : paintAttributes_.File().paperFiles;
+  std::vector<std::string> names;
+  for (int i = 0; i < store.GetCount(); ++i) names.push_back(store.GetItem(i)->Name);
+  CAddPaperDlg dialog(shape ? IDD_ADD_SHAPE : IDD_ADD_PAPER);
+  dialog.name = paint::MakeUniqueItemName(std::string(res::String(shape ? IDS_SHAPE_NAME : IDS_PAPER_NAME)), names,
+                                          shape ? page->SelectedShapeEntry() : page->SelectedPaperEntry());
+  dialog.existingNames = names;
+  if (dialog.DoModal() != IDOK || !dialog.image) return;
+  if (shape) {
+    paintAttributes_.AddBrushShape(dialog.image.get(), dialog.name, dialog.invert);
+  } else {
+    paintAttributes_.AddPaper(dialog.image.get(), dialog.name, dialog.invert);
+  }
+}
+
+void CMainFrame::OnRemoveShapeOrPaper(std::uint32_t id) {
+  CBrushPage* page = paintAttributes_.CurrentPageObject();
+  const bool shape = id == ID_ATTRIB_REMOVE_SHAPE;
+  if (page == nullptr || !(shape ? page->CanRemoveShape() : page->CanRemovePaper())) return;
+  const paint::CFileManager& store = shape ? paintAttributes_.File().brushFiles : paintAttributes_.File().paperFiles;
+  const paint::FMItem* entry = store.GetItem(shape ? page->SelectedShapeEntry() : page->SelectedPaperEntry());
+  if (entry == nullptr) return;
+  const std::string name = entry->Name;
+  char question[512];
+  std::snprintf(question, sizeof question, std::string(res::String(shape ? IDS_ASK_REMOVE_SHAPE : IDS_ASK_REMOVE_PAPER)).c_str(),
+                name.c_str());
+  const std::string caption = TheLumoApp()->AppName();
+  if (MessageBoxA(Handle(), question, caption.c_str(), MB_OKCANCEL | MB_ICONQUESTION) != IDOK) return;
+  if (shape) {
+    paintAttributes_.RemoveBrushShape(name);
+  } else {
+    paintAttributes_.RemovePaper(name);
+  }
+}
+
+LRESULT CMainFrame::OnEdgeOptions(WPARAM, LPARAM lParam) {
+  const auto* edge = reinterpret_cast<const paint::EdgeValues*>(lParam);
+  CBrushPage* page = paintAttributes_.CurrentPageObject();
+  if (edge == nullptr || page == nullptr) return 0;
+  CBrushEdgeOptDlg dialog;
+  dialog.form = paint::EdgeFormFromValues(*edge);
+  if (dialog.DoModal() != IDOK) return 0;
+  paint::EdgeValues result = *edge;
+  paint::EdgeValuesFromForm(dialog.form, &result);
+  page->SetEdgeOptions(result);
+  return 1;
 }
 
 void CMainFrame::OnDropper() {

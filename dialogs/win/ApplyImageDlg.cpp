@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "dialogs/win/ImageComboLists.h"
 #include "engine/blend/MergeModes.h"
 #include "framework/win/App.h"
 #include "res/StringTable.h"
@@ -18,37 +19,6 @@ namespace lumora {
 namespace {
 
 fw::Profile* SettingsFile() { return fw::TheApp() != nullptr ? &fw::TheApp()->Settings() : nullptr; }
-
-std::string ComboText(HWND dialog, int id) {
-  const int index = static_cast<int>(SendDlgItemMessageA(dialog, id, CB_GETCURSEL, 0, 0));
-  if (index < 0) return std::string();
-  const int length = static_cast<int>(SendDlgItemMessageA(dialog, id, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0));
-  std::string text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, '\0');
-  SendDlgItemMessageA(dialog, id, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
-  text.resize(std::strlen(text.c_str()));
-  return text;
-}
-
-// The item whose text equals `text` exactly (case-sensitive), else -1.
-int FindExact(fw::ComboBox& combo, const std::string& text) {
-  for (int i = 0; i < combo.GetCount(); ++i) {
-    if (combo.GetLBText(i) == text) return i;
-  }
-  return -1;
-}
-
-// The first item that is no separator.
-int FirstEntry(fw::ComboBox& combo) {
-  for (int i = 0; i < combo.GetCount(); ++i) {
-    if (!CComboBoxSeparator::IsSeparator(combo.GetLBText(i))) return i;
-  }
-  return -1;
-}
-
-void SelectRemembered(fw::ComboBox& combo, const std::string& remembered) {
-  const int found = FindExact(combo, remembered);
-  combo.SetCurSel(found >= 0 ? found : FirstEntry(combo));
-}
 
 constexpr int kMaskSectionIds[] = {IDC_AI_MASK_GROUP,         IDC_AI_MASK_DOC_LABEL, IDC_AI_MASK_DOC,
                                    IDC_AI_MASK_LAYER_LABEL,   IDC_AI_MASK_LAYER,     IDC_AI_MASK_CHANNEL_LABEL,
@@ -134,31 +104,16 @@ void CApplyImage::FillBlending() {
 }
 
 void CApplyImage::FillDocuments(int comboId, const std::string& remembered) {
-  const auto send = [&](UINT message, WPARAM w, LPARAM l) {
-    return static_cast<int>(SendDlgItemMessageA(hwnd_, comboId, message, w, l));
-  };
-  send(CB_RESETCONTENT, 0, 0);
-  int chosen = -1;
+  std::vector<std::string> titles;
+  int target = -1;
   for (std::size_t i = 0; i < entries_.size(); ++i) {
-    const int index = send(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entries_[i].title.c_str()));
-    send(CB_SETITEMDATA, static_cast<WPARAM>(index), static_cast<LPARAM>(i));
-    // The target first; the remembered title wins when it is open.
-    if (entries_[i].document == session->Document() && chosen < 0) chosen = index;
+    titles.push_back(entries_[i].title);
+    if (target < 0 && entries_[i].document == session->Document()) target = static_cast<int>(i);
   }
-  for (std::size_t i = 0; i < entries_.size(); ++i) {
-    if (!remembered.empty() && entries_[i].title == remembered) {
-      chosen = static_cast<int>(i);
-      break;
-    }
-  }
-  send(CB_SETCURSEL, static_cast<WPARAM>(chosen >= 0 ? chosen : 0), 0);
+  FillDocumentCombo(hwnd_, comboId, titles, target, remembered);
 }
 
-int CApplyImage::SelectedEntry(int comboId) const {
-  const int index = static_cast<int>(SendDlgItemMessageA(hwnd_, comboId, CB_GETCURSEL, 0, 0));
-  if (index < 0) return -1;
-  return static_cast<int>(SendDlgItemMessageA(hwnd_, comboId, CB_GETITEMDATA, static_cast<WPARAM>(index), 0));
-}
+int CApplyImage::SelectedEntry(int comboId) const { return SelectedComboData(hwnd_, comboId); }
 
 ApplyImageSource* CApplyImage::SourceOf(int entry) {
   if (entry < 0 || entry >= static_cast<int>(entries_.size())) return nullptr;
@@ -177,37 +132,23 @@ void CApplyImage::FillChannels(CComboBoxSeparator& combo, int entry, bool mask, 
   if (source == nullptr || source->Stack() == nullptr) return;
   const int type = source->Stack()->GetImageType();
   const bool selection = source->Selection() != nullptr;
-  for (int id : mask ? ApplyMaskChannels(type, selection) : ApplySourceChannels(type, selection)) {
-    if (id == kSeparatorCode) {
-      combo.AddSeparator();
-    } else {
-      combo.SetItemData(combo.AddString(std::string(res::String(static_cast<std::uint32_t>(id)))), id);
-    }
-  }
-  SelectRemembered(combo, remembered);
+  FillChannelCombo(combo, mask ? ApplyMaskChannels(type, selection) : ApplySourceChannels(type, selection), remembered);
 }
 
 void CApplyImage::FillLayers(CComboBoxSeparator& combo, int entry, const std::string& remembered) {
   combo.ResetContent();
   ApplyImageSource* source = SourceOf(entry);
-  if (source == nullptr || source->Stack() == nullptr) return;
-  const std::vector<std::string> names = ApplyLayerEntries(*source->Stack());
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    const int index = combo.AddString(names[i]);
-    // "Merged" leads a layered list.
-    combo.SetItemData(index, i == 0 && source->Stack()->IsLayerable() ? 1 : 0);
-  }
-  SelectRemembered(combo, remembered);
+  if (source != nullptr && source->Stack() != nullptr) FillLayerCombo(combo, *source->Stack(), remembered);
 }
 
 void CApplyImage::PullLists() {
-  settings_.merge = ComboText(hwnd_, IDC_AI_BLENDING);
-  settings_.sourceDoc = ComboText(hwnd_, IDC_AI_SOURCE_DOC);
-  settings_.sourceLayer = ComboText(hwnd_, IDC_AI_SOURCE_LAYER);
-  settings_.sourceChannel = ComboText(hwnd_, IDC_AI_SOURCE_CHANNEL);
-  settings_.maskDoc = ComboText(hwnd_, IDC_AI_MASK_DOC);
-  settings_.maskSource = ComboText(hwnd_, IDC_AI_MASK_LAYER);
-  settings_.maskChannel = ComboText(hwnd_, IDC_AI_MASK_CHANNEL);
+  settings_.merge = SelectedComboText(hwnd_, IDC_AI_BLENDING);
+  settings_.sourceDoc = SelectedComboText(hwnd_, IDC_AI_SOURCE_DOC);
+  settings_.sourceLayer = SelectedComboText(hwnd_, IDC_AI_SOURCE_LAYER);
+  settings_.sourceChannel = SelectedComboText(hwnd_, IDC_AI_SOURCE_CHANNEL);
+  settings_.maskDoc = SelectedComboText(hwnd_, IDC_AI_MASK_DOC);
+  settings_.maskSource = SelectedComboText(hwnd_, IDC_AI_MASK_LAYER);
+  settings_.maskChannel = SelectedComboText(hwnd_, IDC_AI_MASK_CHANNEL);
 }
 
 void CApplyImage::OpenMaskSection(bool open) {
@@ -227,7 +168,7 @@ void CApplyImage::OpenMaskSection(bool open) {
 }
 
 void CApplyImage::ShowScaleOffset() {
-  const int code = GetMergeModeByName(ComboText(hwnd_, IDC_AI_BLENDING));
+  const int code = GetMergeModeByName(SelectedComboText(hwnd_, IDC_AI_BLENDING));
   addSelected_ = code == kMergeAdd;
   const bool shown = code == kMergeAdd || code == kMergeSubtract;
   for (int id : {IDC_AI_SCALE_LABEL, IDC_AI_SCALE, IDC_AI_OFFSET_LABEL, IDC_AI_OFFSET}) {
@@ -255,14 +196,14 @@ void CApplyImage::ShowResult() {
   const bool maskOpen = settings_.mask != 0;
   if (maskOpen && !maskSourceLayer_) {
     if (ApplyImageSource* mask = SourceOf(SelectedEntry(IDC_AI_MASK_DOC))) {
-      const bool merged = maskLayer_.GetCurSel() >= 0 && maskLayer_.GetItemData(maskLayer_.GetCurSel()) == 1;
+      const bool merged = MergedChosen(maskLayer_);
       maskSourceLayer_ = BuildApplyMaskSource(*mask, merged, settings_.maskSource,
                                               ChannelFromName(settings_.maskChannel), work);
     }
   }
   if (!builtSource_) {
     if (ApplyImageSource* source = SourceOf(SelectedEntry(IDC_AI_SOURCE_DOC))) {
-      const bool merged = sourceLayer_.GetCurSel() >= 0 && sourceLayer_.GetItemData(sourceLayer_.GetCurSel()) == 1;
+      const bool merged = MergedChosen(sourceLayer_);
       builtSource_ = BuildApplySource(*source, merged, settings_.sourceLayer, ChannelFromName(settings_.sourceChannel),
                                       settings_.sourceInverted != 0, work);
       if (builtSource_ && maskOpen && maskSourceLayer_) {

@@ -8,6 +8,7 @@
 #include "dialogs/win/EdgeDlg.h"
 #include "dialogs/win/FrameDlg.h"
 #include "dialogs/win/ImageSizeDlg.h"
+#include "dialogs/win/MixingDlg.h"
 #include "document/win/ImageDialogHooks.h"
 #include "engine/pixels/ImageLimits.h"
 #include "framework/win/App.h"
@@ -239,6 +240,15 @@ void InstallImageDialogs() {
     dialog.targetTitle = q.targetTitle;
     dialog.documents = q.documents;
     return dialog.DoModal() == IDOK;
+  };
+  dialogs.mixing = [](MixingQuestion& q) {
+    CMixingsDlg dialog;
+    dialog.session = q.session;
+    dialog.documents = q.documents;
+    if (dialog.DoModal() != IDOK) return false;
+    q.result = dialog.Result();
+    q.choice = dialog.ResultChoice();
+    return true;
   };
   dialogs.history = [](HistoryQuestion& q) {
     CHistoryDlg dialog;

@@ -11,6 +11,7 @@
 
 #include "document/ApplyImageSession.h"
 #include "document/ImageDocument.h"
+#include "document/MixingSession.h"
 
 namespace lumora {
 
@@ -77,6 +78,16 @@ struct ApplyImageQuestion {
   std::vector<ApplyImageDocument> documents;
 };
 
+// Image/Mixing...: the session on the target (its working layer) and the
+// open images of the target's size in; after OK the grey result and the
+// choice (0 New Document, 1 Selection) out.
+struct MixingQuestion {
+  MixingSession* session = nullptr;
+  std::vector<ApplyImageDocument> documents;
+  CLayerPtr result;
+  int choice = 0;
+};
+
 // Each answers true for OK; an empty one is a command that asks nothing
 // and does nothing.
 struct ImageDialogs {
@@ -91,6 +102,7 @@ struct ImageDialogs {
   // a recorded Edges statement shapes as the dialog's choice did.
   std::function<std::function<bool(std::uint8_t*, int, int, std::ptrdiff_t)>(std::uint32_t)> edgeTemplate;
   std::function<bool(ApplyImageQuestion&)> applyImage;
+  std::function<bool(MixingQuestion&)> mixing;
 };
 
 ImageDialogs& TheImageDialogs();

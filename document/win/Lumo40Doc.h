@@ -8,7 +8,9 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "document/ApplyImageSession.h"
 #include "document/DocumentFiles.h"
 #include "document/ImageDocument.h"
 #include "framework/Archive.h"
@@ -79,6 +81,10 @@ class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFile
   void OnExportPNG();
   // The selection's image-map text; enabled only with a selection.
   void OnExportMap();
+  // File/Print... and File/Print/Marks...: the visible layers on white,
+  // through the printing library.
+  void OnFilePrint();
+  void OnFilePrintMarks();
   void OnUpdateExportMap(fw::CmdUI& ui);
   // Layer/WEB Link...: the active layer's link text, as an undo step.
   void OnLayerWebLink();
@@ -97,6 +103,8 @@ class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFile
   // (Lumo40DocImage.cpp).
   void OnEditHistory();
   void OnImageApplyImage();
+  void OnImageMixing();
+  std::vector<ApplyImageDocument> SameSizeDocuments() const;
   void OnUpdateImageApplyImage(fw::CmdUI& ui);
   void OnImageDuplicate();
   void OnImageCrop();

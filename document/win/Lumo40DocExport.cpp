@@ -5,6 +5,10 @@
 #include "document/win/ExportDialogHooks.h"
 #include "document/win/Lumo40Doc.h"
 #include "engine/layers/LayerMng.h"
+#include "document/DocumentFiles.h"
+#include "document/DocumentServices.h"
+#include "engine/pixels/FileAdapters.h"
+#include "hostapi/print.h"
 #include "hostapi/toolhost.h"
 #include "res/resource.h"
 
@@ -88,6 +92,22 @@ void CLumo40Doc::OnUpdateLayerWebLink(fw::CmdUI& ui) {
 
 void CLumo40Doc::OnUpdateExportMap(fw::CmdUI& ui) {
   EnableFiltered(ui, image_->GetLayers() != nullptr && HasSelectedArea(image_->GetSelection()));
+}
+
+void CLumo40Doc::OnFilePrint() {
+  if (!IsCommandAllowedWhileTracking(ID_FILE_PRINT)) return;
+  WAPtr flat = GetFlattenedImage(Image());
+  if (!flat) return;
+  CWriteFileWA adapter(flat.get());
+  print(&adapter, GetTitle().c_str());
+}
+
+void CLumo40Doc::OnFilePrintMarks() {
+  if (!IsCommandAllowedWhileTracking(ID_FILE_PRINT_MARKS)) return;
+  WAPtr flat = GetFlattenedImage(Image());
+  if (!flat) return;
+  CWriteFileWA adapter(flat.get());
+  printMarks(&adapter, GetTitle().c_str());
 }
 
 }  // namespace lumora

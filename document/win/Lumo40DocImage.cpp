@@ -11,6 +11,7 @@
 #include "document/win/Lumo40Doc.h"
 #include "framework/win/App.h"
 #include "select/win/RotateDlg.h"
+#include "engine/pixels/AppValues.h"
 #include "engine/pixels/Dib.h"
 #include "hostapi/toolhost.h"
 #include "platform/rect.h"
@@ -214,30 +215,71 @@ void CLumo40Doc::OnEditHistory() {
   if (image_->EndHistory(ok, question.chosen)) SetModifiedFlag(true);
 }
 
+std::vector<ApplyImageDocument> CLumo40Doc::SameSizeDocuments() const {
+  std::vector<ApplyImageDocument> list;
+  const CLayersManager* layers = image_->GetLayers();
+  if (layers == nullptr || fw::TheApp() == nullptr) return list;
+  // Images of exactly this one's size that have a window.
+  for (fw::Document* doc : fw::TheApp()->Docs().AllDocuments()) {
+    auto* image = dynamic_cast<CLumo40Doc*>(doc);
+    const CLayersManager* stack = image != nullptr ? image->image_->GetLayers() : nullptr;
+    if (stack == nullptr || image->Views().empty() || stack->GetWidth() != layers->GetWidth() ||
+        stack->GetHeight() != layers->GetHeight())
+      continue;
+    list.push_back(ApplyImageDocument{doc->GetTitle(), image->image_.get()});
+  }
+  return list;
+}
+
 void CLumo40Doc::OnImageApplyImage() {
   const ImageDialogs& dialogs = TheImageDialogs();
-  CLayersManager* layers = image_->GetLayers();
-  if (!dialogs.applyImage || layers == nullptr || image_->GetActiveLayer() == nullptr) return;
+  if (!dialogs.applyImage || image_->GetLayers() == nullptr || image_->GetActiveLayer() == nullptr) return;
   PreviewPause preview;
   ApplyImageQuestion question;
   question.targetTitle = GetTitle();
-  // Images of exactly the target's size that have a window.
-  if (fw::TheApp() != nullptr) {
-    for (fw::Document* doc : fw::TheApp()->Docs().AllDocuments()) {
-      auto* image = dynamic_cast<CLumo40Doc*>(doc);
-      const CLayersManager* stack = image != nullptr ? image->image_->GetLayers() : nullptr;
-      if (stack == nullptr || image->Views().empty() || stack->GetWidth() != layers->GetWidth() ||
-          stack->GetHeight() != layers->GetHeight())
-        continue;
-      question.documents.push_back(ApplyImageDocument{doc->GetTitle(), image->image_.get()});
-    }
-  }
+  question.documents = SameSizeDocuments();
   ApplyImageSession session(image_.get());
   if (!session.Valid()) return;
   question.session = &session;
   const bool ok = dialogs.applyImage(question);
   session.End(ok);
   if (ok && session.Changed()) SetModifiedFlag(true);
+}
+
+void CLumo40Doc::OnImageMixing() {
+  const ImageDialogs& dialogs = TheImageDialogs();
+  if (!dialogs.mixing || image_->GetLayers() == nullptr) return;
+  PreviewPause preview;
+  MixingQuestion question;
+  question.documents = SameSizeDocuments();
+  MixingSession session(image_.get());
+  if (!session.Valid()) return;
+  question.session = &session;
+  const bool ok = dialogs.mixing(question);
+  session.Finish();
+  if (!ok) return;
+  const std::uint32_t failure = question.choice == 1 ? IDS_MIX_NO_SELECTION : IDS_MIX_NO_DOCUMENT;
+  const auto fail = [&] {
+    MessageBoxA(GetActiveTopLevelWnd(), std::string(res::String(failure)).c_str(),
+                std::string(res::String(IDS_ERROR_CAPTION)).c_str(), MB_OK | MB_ICONSTOP);
+  };
+  CLayer* result = question.result.get();
+  if (result == nullptr || question.choice < 0 || question.choice > 1) return fail();
+  result->SetVisible(1);
+  if (!ConvertLayerType(result, kWAType8Grey, 1)) return fail();
+  if (question.choice == 0) {
+    fw::Document* made = lumora::NewDocumentFromLayer(result, std::string());
+    if (made == nullptr) return fail();
+    made->SetModifiedFlag(true);
+    if (auto* image = dynamic_cast<CLumo40Doc*>(made)) image->Image().SetModifiedFlag(true);
+    return;
+  }
+  const RECT place = result->GetRect();
+  Fragment* fragment = CreateMaskUsingWA(result->PeekImage(), place.left, place.top);
+  if (fragment == nullptr) return fail();
+  image_->SetSelection(fragment, false);
+  DeleteFragment(fragment);
+  LUUpdateGSelection(GetToolHostSite());
 }
 
 void CLumo40Doc::OnUpdateImageApplyImage(fw::CmdUI& ui) {

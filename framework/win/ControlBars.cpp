@@ -9,15 +9,11 @@
 namespace fw {
 namespace {
 
+using ToolBarLayout = ToolBarResource;
+
 // A toolbar resource. The resource compiler of the Microsoft tools writes
 // WORDs {version 1, width, height, count, ids…}; windres writes DWORDs
 // {width, height, count, ids…}. Both are read; 0 is a separator.
-struct ToolBarLayout {
-  int width = 0;
-  int height = 0;
-  std::vector<std::uint32_t> ids;
-};
-
 bool ParseToolBarResource(const std::uint8_t* data, std::size_t size, ToolBarLayout& out) {
   auto word = [&](std::size_t i) { return static_cast<std::uint32_t>(data[2 * i] | (data[2 * i + 1] << 8)); };
   auto dword = [&](std::size_t i) { return word(2 * i) | (word(2 * i + 1) << 16); };
@@ -52,6 +48,14 @@ LRESULT ButtonStateBits(LRESULT old, const CmdUIState& s) {
 }
 
 }  // namespace
+
+bool ReadToolBarResource(HINSTANCE instance, std::uint32_t resourceId, ToolBarResource& out) {
+  HRSRC res = FindResourceA(instance, MAKEINTRESOURCEA(resourceId), MAKEINTRESOURCEA(241));  // RT_TOOLBAR
+  if (res == nullptr) return false;
+  const auto* data = static_cast<const std::uint8_t*>(LockResource(LoadResource(instance, res)));
+  out = {};
+  return data != nullptr && ParseToolBarResource(data, SizeofResource(instance, res), out);
+}
 
 FW_MESSAGE_MAP(ControlBar, Window, WindowMessageEntry<&ControlBar::OnLButtonDownMessage>(WM_LBUTTONDOWN),
                WindowMessageEntry<&ControlBar::OnLButtonDblClkMessage>(WM_LBUTTONDBLCLK))
@@ -170,6 +174,17 @@ void ToolBar::SetOrientation(bool horizontal) {
   while (Send(TB_BUTTONCOUNT) > 0) Send(TB_DELETEBUTTON, 0);
   Send(TB_ADDBUTTONSA, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
   Send(TB_AUTOSIZE);
+  OnButtonsLaidOut();
+}
+
+void ToolBar::SetButtonSize(SIZE size) {
+  buttonSize_ = size;
+  Send(TB_SETBUTTONSIZE, 0, MAKELPARAM(size.cx, size.cy));
+}
+
+void ToolBar::SetImageSize(SIZE size) {
+  imageSize_ = size;
+  Send(TB_SETBITMAPSIZE, 0, MAKELPARAM(size.cx, size.cy));
 }
 
 bool ToolBar::IsDragSpot(POINT client) const { return Send(TB_HITTEST, 0, reinterpret_cast<LPARAM>(&client)) < 0; }

@@ -68,6 +68,14 @@ class ControlBar : public Window {
   BarDrag drag_;
 };
 
+// A toolbar resource: the image size and the button ids, 0 for separators.
+struct ToolBarResource {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> ids;
+};
+bool ReadToolBarResource(HINSTANCE instance, std::uint32_t resourceId, ToolBarResource& out);
+
 class ToolBar : public ControlBar {
  public:
   bool Create(FrameWnd* frame, DWORD style = WS_CHILD | WS_VISIBLE, std::uint32_t id = 59392, bool flat = true);
@@ -82,6 +90,15 @@ class ToolBar : public ControlBar {
   void SetOrientation(bool horizontal) override;
   bool IsDragSpot(POINT client) const override;
   void OnUpdateCmdUI(CmdTarget& route, bool disableIfNoHandler) override;
+  void SetButtonSize(SIZE size);
+  void SetImageSize(SIZE size);
+  SIZE ButtonSize() const { return buttonSize_; }
+  SIZE ImageSize() const { return imageSize_; }
+  bool IsHorizontal() const { return horizontal_; }
+
+ protected:
+  // After the buttons were laid out again (a new orientation).
+  virtual void OnButtonsLaidOut() {}
 
  private:
   bool horizontal_ = true;

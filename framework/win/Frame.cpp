@@ -363,11 +363,13 @@ void FrameWnd::OnIdleUpdateCmdUI() {
   OnUpdateFrameTitle(true);
 }
 
+std::string FrameWnd::GetToolTipText(std::uint32_t id) { return TooltipOf(ResourceString(id)); }
+
 void FrameWnd::OnToolTipText(WPARAM, LPARAM lParam, LRESULT* result) {
   auto* info = reinterpret_cast<NMTTDISPINFOA*>(lParam);
   UINT_PTR id = info->hdr.idFrom;
   if (info->uFlags & TTF_IDISHWND) id = static_cast<UINT_PTR>(GetDlgCtrlID(reinterpret_cast<HWND>(id)));
-  std::string tip = TooltipOf(ResourceString(static_cast<std::uint32_t>(id)));
+  std::string tip = GetToolTipText(static_cast<std::uint32_t>(id));
   tip.copy(info->szText, sizeof(info->szText) - 1);
   info->szText[std::min(tip.size(), sizeof(info->szText) - 1)] = '\0';
   info->lpszText = info->szText;

@@ -54,6 +54,8 @@ class FrameWnd : public Window {
   const std::string& GetTitle() const { return title_; }
   int windowNumber = 0;
 
+  // A button's tool tip: the text after "\n" of the command's string.
+  virtual std::string GetToolTipText(std::uint32_t id);
   // Status-bar prompts: the text before "\n" of the command's string.
   virtual std::string GetMessageString(std::uint32_t id);
   void SetMessageText(const std::string& text);

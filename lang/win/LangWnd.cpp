@@ -8,12 +8,14 @@
 #include <vector>
 
 #include "framework/Archive.h"
+#include "framework/CmdUI.h"
 #include "framework/win/App.h"
 #include "framework/win/CommonDialogs.h"
 #include "lang/MacroText.h"
 #include "lang/SequenceScript.h"
 #include "lang/win/LangHelpDialogs.h"
 #include "lang/win/PrintScript.h"
+#include "platform/trace.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
 
@@ -208,12 +210,19 @@ bool CLangWnd::SaveToFile(const std::string& path) {
 }
 
 bool CLangWnd::LoadFromFile(const std::string& path) {
+  lumora::TraceMark("macro script read");
   std::ifstream file(path, std::ios::binary);
   if (!file) return false;
   const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   if (file.bad()) return false;
   if (bytes.empty()) return true;
-  SetText(ScriptTextFromFileBytes(bytes));
+  const std::string text = ScriptTextFromFileBytes(bytes);
+  lumora::TraceMark("macro script text ready");
+  SetText(text);
+  if (lumora::TraceEnabled()) {
+    UpdateWindow(edit_);
+    lumora::TraceMark("macro script shown");
+  }
   return true;
 }
 
@@ -330,24 +339,43 @@ void CLangWnd::OnEffects() {
   if (watch.Alive()) running_ = false;
 }
 
-void CLangWnd::UpdateMenu(HMENU menu) {
+bool CLangWnd::CommandEnabled(std::uint32_t id) const {
   const bool hasText = GetWindowTextLengthA(edit_) != 0;
   DWORD from = 0, to = 0;
-  SendMessageA(edit_, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
-  const bool selection = from != to;
-  const auto enable = [menu](std::uint32_t id, bool on) {
-    EnableMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
-  };
-  enable(ID_MACRO_SAVE, SendMessageA(edit_, EM_GETMODIFY, 0, 0) != 0);
-  enable(ID_MACRO_SAVE_AS, hasText);
-  enable(ID_MACRO_PRINT, hasText);
-  enable(ID_MACRO_UNDO, SendMessageA(edit_, EM_CANUNDO, 0, 0) != 0);
-  enable(ID_MACRO_CUT, selection);
-  enable(ID_MACRO_COPY, selection);
-  enable(ID_MACRO_PASTE, IsClipboardFormatAvailable(CF_TEXT) != 0);
-  enable(ID_MACRO_SELECT_ALL, hasText);
-  enable(ID_MACRO_RUN, hasText);
+  switch (id) {
+    case ID_MACRO_SAVE: return SendMessageA(edit_, EM_GETMODIFY, 0, 0) != 0;
+    case ID_MACRO_SAVE_AS:
+    case ID_MACRO_PRINT:
+    case ID_MACRO_SELECT_ALL:
+    case ID_MACRO_RUN: return hasText;
+    case ID_MACRO_UNDO: return SendMessageA(edit_, EM_CANUNDO, 0, 0) != 0;
+    case ID_MACRO_CUT:
+    case ID_MACRO_COPY:
+      SendMessageA(edit_, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+      return from != to;
+    case ID_MACRO_PASTE: return IsClipboardFormatAvailable(CF_TEXT) != 0;
+    default: return true;
+  }
+}
+
+void CLangWnd::UpdateMenu(HMENU menu) {
+  for (std::uint32_t id = ID_MACRO_CUT; id <= ID_MACRO_LOAD_RUN; ++id)
+    EnableMenuItem(menu, id, MF_BYCOMMAND | (CommandEnabled(id) ? MF_ENABLED : MF_GRAYED));
   CheckMenuItem(menu, ID_MACRO_RECORDING, MF_BYCOMMAND | (recording_ ? MF_CHECKED : MF_UNCHECKED));
+}
+
+bool CLangWnd::OnCmdMsg(fw::MessageArgs& args) {
+  if (args.message != fw::kMsgCommand || args.id < ID_MACRO_CUT || args.id > ID_MACRO_LOAD_RUN)
+    return fw::Window::OnCmdMsg(args);
+  if (args.probeOnly) return true;
+  if (args.code == fw::kCodeUpdateCommandUI && args.cmdUI != nullptr) {
+    args.cmdUI->Enable(CommandEnabled(args.id));
+    if (args.id == ID_MACRO_RECORDING) args.cmdUI->SetCheck(recording_ ? 1 : 0);
+    return true;
+  }
+  if (args.code != fw::kCodeCommand) return false;
+  OnCommandId(args.id);
+  return true;
 }
 
 void CLangWnd::Serialize(fw::Archive& archive) {

@@ -58,6 +58,9 @@ class CLangWnd final : public fw::Window, public MacroLineSink {
   // was and throws the archive's exception.
   void Serialize(fw::Archive& archive) override;
   bool PreTranslateMessage(MSG* msg) override;
+  // The window's own commands (menu 4018) and their update rules, for the
+  // main frame, which offers every command here first.
+  bool OnCmdMsg(fw::MessageArgs& args) override;
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  protected:
@@ -69,6 +72,9 @@ class CLangWnd final : public fw::Window, public MacroLineSink {
   void OnCommandId(std::uint32_t id);
   void OnEffects();
   void UpdateMenu(HMENU menu);
+  // The update rule of one command: whether it is enabled, and for the
+  // Recording switch whether it is checked.
+  bool CommandEnabled(std::uint32_t id) const;
   bool ChooseFile(bool open, std::uint32_t titleId, std::string& path);
   void SetText(const std::string& text);
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "framework/win/App.h"
 #include "paint/win/ToolBrush.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
@@ -77,18 +78,7 @@ bool CBrushPage::OnInitDialog() {
   if (s.shape >= shapes.size()) s.shape = 0;
   FillCombo(kShapeList, shapes, static_cast<int>(s.shape));
   UpdateShapeName();
-  // Edges: each size as the edge record gives it.
-  std::vector<std::string> edges;
-  for (int i = 0; i < 4; ++i) {
-    char text[32];
-    if (s.edge.absolute != 0) {
-      std::snprintf(text, sizeof text, "%u px", static_cast<unsigned>(s.edge.sizes[i]));
-    } else {
-      std::snprintf(text, sizeof text, "%u %%", static_cast<unsigned>(s.edge.sizes[4 + i]));
-    }
-    edges.emplace_back(text);
-  }
-  FillCombo(kEdgeList, edges, static_cast<int>(std::min<std::uint32_t>(s.edge.sizeIndex, 3)));
+  FillEdgeList();
   std::vector<std::string> widths;
   for (int w : paint::kPredefinedWidths) widths.push_back(std::to_string(w));
   const paint::WidthState w = paint::CheckWidth(static_cast<int>(s.width), s.customWidth != 0,
@@ -125,6 +115,36 @@ bool CBrushPage::OnInitDialog() {
   FillInsertModes(restricted_);
   initialised_ = true;
   return false;
+}
+
+// Edges: each size as the edge record gives it.
+void CBrushPage::FillEdgeList() {
+  const paint::PageSettings& s = Model().settings;
+  std::vector<std::string> edges;
+  for (int i = 0; i < 4; ++i) {
+    char text[32];
+    if (s.edge.absolute != 0) {
+      std::snprintf(text, sizeof text, "%u px", static_cast<unsigned>(s.edge.sizes[i]));
+    } else {
+      std::snprintf(text, sizeof text, "%u %%", static_cast<unsigned>(s.edge.sizes[4 + i]));
+    }
+    edges.emplace_back(text);
+  }
+  FillCombo(kEdgeList, edges, static_cast<int>(std::min<std::uint32_t>(s.edge.sizeIndex, 3)));
+}
+
+void CBrushPage::SetParams(const std::array<std::uint32_t, 6>& params) {
+  Model().settings.params = params;
+  if (brush_ != nullptr) brush_->SetParams(params);
+}
+
+void CBrushPage::SetEdgeOptions(const paint::EdgeValues& edge) {
+  paint::EdgeValues& mine = Model().settings.edge;
+  mine.optionId = edge.optionId;
+  mine.absolute = edge.absolute;
+  mine.sizes = edge.sizes;
+  if (Exists()) FillEdgeList();
+  PushWidth();
 }
 
 void CBrushPage::ShowWidthMode() {
@@ -291,6 +311,15 @@ void CBrushPage::OnCommandFrom(int id, int code) {
         PushWidth();
       }
       break;
+    case IDC_EDGE_MORE:
+      // The main frame asks for the options and gives them back.
+      if (code == BN_CLICKED) {
+        fw::App* app = fw::TheApp();
+        if (app != nullptr && app->MainWindow() != nullptr) {
+          SendMessageA(app->MainWindow()->Handle(), WM_EDGE_OPTIONS, 0, reinterpret_cast<LPARAM>(&s.edge));
+        }
+      }
+      break;
     case kEdgeList:
       if (code == CBN_SELCHANGE) {
         s.edge.sizeIndex = static_cast<std::uint32_t>(std::max(0, ComboSelection(hwnd_, id)));
@@ -302,12 +331,14 @@ void CBrushPage::OnCommandFrom(int id, int code) {
         s.shape = static_cast<std::uint32_t>(std::max(0, ComboSelection(hwnd_, id)));
         PushShape();
         UpdateShapeName();
+        SendMessageA(GetParent(hwnd_), kMsgPageSelectionChanged, 0, 0);  // Remove shape may apply now
       }
       break;
     case kPaperCombo:
       if (code == CBN_SELCHANGE) {
         s.paper = static_cast<std::uint32_t>(std::max(0, ComboSelection(hwnd_, id)));
         PushPaper();
+        SendMessageA(GetParent(hwnd_), kMsgPageSelectionChanged, 0, 0);
       }
       break;
     case kInsertCombo:
@@ -374,6 +405,92 @@ bool CBrushPage::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, INT
 }
 
 // ---- Presets
+
+// ---- Shapes and papers
+
+bool CBrushPage::CanRemoveShape() const {
+  return Exists() && Has(kShapeList) && ComboSelection(hwnd_, kShapeList) >= paint::kStandardShapeCount;
+}
+
+bool CBrushPage::CanRemovePaper() const { return Exists() && Has(kPaperCombo) && ComboSelection(hwnd_, kPaperCombo) > 0; }
+
+int CBrushPage::SelectedShapeEntry() const {
+  if (!Exists() || !Has(kShapeList)) return -1;
+  const int at = ComboSelection(hwnd_, kShapeList);
+  return at >= paint::kStandardShapeCount ? at - paint::kStandardShapeCount : -1;
+}
+
+int CBrushPage::SelectedPaperEntry() const {
+  if (!Exists() || !Has(kPaperCombo)) return -1;
+  const int at = ComboSelection(hwnd_, kPaperCombo);
+  return at > 0 ? at - 1 : -1;
+}
+
+void CBrushPage::AddShapeItem(int index) {
+  const paint::FMItem* item = file_.brushFiles.GetItem(index);
+  if (!Exists() || !Has(kShapeList) || item == nullptr) return;
+  const LRESULT at = SendDlgItemMessageA(hwnd_, kShapeList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item->Name.c_str()));
+  if (at < 0) return;
+  SendDlgItemMessageA(hwnd_, kShapeList, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
+  Model().settings.shape = static_cast<std::uint32_t>(at);
+  PushShape();
+  UpdateShapeName();
+}
+
+void CBrushPage::AddPaperItem(int index) {
+  const paint::FMItem* item = file_.paperFiles.GetItem(index);
+  if (!Exists() || !Has(kPaperCombo) || item == nullptr) return;
+  const LRESULT at = SendDlgItemMessageA(hwnd_, kPaperCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item->Name.c_str()));
+  if (at < 0) return;
+  SendDlgItemMessageA(hwnd_, kPaperCombo, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
+  Model().settings.paper = static_cast<std::uint32_t>(at);
+  PushPaper();
+}
+
+namespace {
+
+// Deletes the item at `position` and selects the one now there, or the
+// last; the new selection.
+int DeleteAndReselect(HWND dialog, int id, int position) {
+  SendDlgItemMessageA(dialog, id, CB_DELETESTRING, static_cast<WPARAM>(position), 0);
+  const int count = static_cast<int>(SendDlgItemMessageA(dialog, id, CB_GETCOUNT, 0, 0));
+  const int selection = std::min(position, count - 1);
+  SendDlgItemMessageA(dialog, id, CB_SETCURSEL, static_cast<WPARAM>(selection), 0);
+  return selection;
+}
+
+}  // namespace
+
+void CBrushPage::RemoveShapeItem(int index) {
+  paint::OnShapeEntryRemoved(&Model().presets, index);
+  if (!Exists() || !Has(kShapeList)) return;
+  const int position = paint::kStandardShapeCount + index;
+  const int selected = ComboSelection(hwnd_, kShapeList);
+  int now = selected;
+  if (position < static_cast<int>(SendDlgItemMessageA(hwnd_, kShapeList, CB_GETCOUNT, 0, 0))) {
+    const int reselected = DeleteAndReselect(hwnd_, kShapeList, position);
+    now = selected == position ? reselected : (selected > position ? selected - 1 : selected);
+    SendDlgItemMessageA(hwnd_, kShapeList, CB_SETCURSEL, static_cast<WPARAM>(now), 0);
+  }
+  Model().settings.shape = static_cast<std::uint32_t>(std::max(now, 0));
+  PushShape();
+  UpdateShapeName();
+}
+
+void CBrushPage::RemovePaperItem(int index) {
+  paint::OnPaperEntryRemoved(&Model().presets, index);
+  if (!Exists() || !Has(kPaperCombo)) return;
+  const int position = 1 + index;
+  const int selected = ComboSelection(hwnd_, kPaperCombo);
+  int now = selected;
+  if (position < static_cast<int>(SendDlgItemMessageA(hwnd_, kPaperCombo, CB_GETCOUNT, 0, 0))) {
+    const int reselected = DeleteAndReselect(hwnd_, kPaperCombo, position);
+    now = selected == position ? reselected : (selected > position ? selected - 1 : selected);
+    SendDlgItemMessageA(hwnd_, kPaperCombo, CB_SETCURSEL, static_cast<WPARAM>(now), 0);
+  }
+  Model().settings.paper = static_cast<std::uint32_t>(std::max(now, 0));
+  PushPaper();
+}
 
 std::vector<std::string> CBrushPage::PresetNames() const {
   std::vector<std::string> names;

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -18,6 +19,10 @@
 namespace lumora {
 
 class CToolBrush;
+
+// Told to the attributes window when a page's shape or paper choice changed
+// (its bar's buttons follow).
+constexpr UINT kMsgPageSelectionChanged = WM_USER + 0x177;
 
 class CBrushPage : public fw::Dialog {
  public:
@@ -45,6 +50,30 @@ class CBrushPage : public fw::Dialog {
   std::string MakeUniquePresetName(const std::string& defaultText) const;
   std::string SelectedPresetName() const;
 
+  // Shapes and papers of the stores.
+  bool CanAddShape() const { return Exists() && Has(1166); }
+  bool CanRemoveShape() const;
+  bool CanAddPaper() const { return Exists() && Has(1156); }
+  bool CanRemovePaper() const;
+  // The selected store entry of the shape list or paper combo (-1: none).
+  int SelectedShapeEntry() const;
+  int SelectedPaperEntry() const;
+  // A new store entry: listed and selected (and pushed into the brush).
+  void AddShapeItem(int index);
+  void AddPaperItem(int index);
+  // Store entry `index` went: its item leaves the list, the item now at its
+  // place (or the last) is selected, the presets follow.
+  void RemoveShapeItem(int index);
+  void RemovePaperItem(int index);
+
+  // The edge options the Edge Options dialog gave (the size index stays):
+  // the edge list shows them and the brush takes them.
+  void SetEdgeOptions(const paint::EdgeValues& edge);
+  // The brush sheet edits the paint brush page's parameters (hue, value,
+  // saturation jitter, angle, rotation mode, colour mode).
+  bool HasBrushSheet() const { return kind_ == paint::PageKind::paintBrush; }
+  void SetParams(const std::array<std::uint32_t, 6>& params);
+
   paint::BrushPage& Model() const { return file_.Page(kind_); }
   int EraseAction() const { return eraseAction_; }
 
@@ -70,6 +99,7 @@ class CBrushPage : public fw::Dialog {
   void PushInsertMode();
   void PushOwn();
   void UpdateShapeName();
+  void FillEdgeList();
 
   paint::PageKind kind_;
   std::uint32_t toolCommand_;

@@ -5,10 +5,13 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "framework/win/App.h"
 #include "hostapi/toolhost.h"
+#include "paint/ImageStore.h"
 #include "paint/win/BrushPages.h"
+#include "paint/win/BrushSheet.h"
 #include "paint/win/ToolBrush.h"
 #include "document/win/Lumo40Doc.h"
 #include "res/StringTable.h"
@@ -152,7 +155,12 @@ void CPaintAttributes::CreateAttribBar() {
   if (bar_ == nullptr) return;
   SendMessageA(bar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
   SendMessageA(bar_, TB_SETBITMAPSIZE, 0, MAKELONG(0, 0));
-  static const std::uint32_t kButtons[][2] = {{ID_ATTRIB_ADD_PRESET, IDS_TIP_ADD_PRESET},
+  static const std::uint32_t kButtons[][2] = {{ID_ATTRIB_BRUSH_SHEET, IDS_TIP_BRUSH_SHEET},
+                                              {ID_ATTRIB_ADD_SHAPE, IDS_TIP_ADD_SHAPE},
+                                              {ID_ATTRIB_REMOVE_SHAPE, IDS_TIP_REMOVE_SHAPE},
+                                              {ID_ATTRIB_ADD_PAPER, IDS_TIP_ADD_PAPER},
+                                              {ID_ATTRIB_REMOVE_PAPER, IDS_TIP_REMOVE_PAPER},
+                                              {ID_ATTRIB_ADD_PRESET, IDS_TIP_ADD_PRESET},
                                               {ID_ATTRIB_LOAD_PRESET, IDS_TIP_LOAD_PRESET},
                                               {ID_ATTRIB_REMOVE_PRESET, IDS_TIP_REMOVE_PRESET}};
   for (const auto& b : kButtons) {
@@ -173,6 +181,11 @@ void CPaintAttributes::CreateAttribBar() {
 void CPaintAttributes::UpdateAttribBar() {
   if (bar_ == nullptr) return;
   CBrushPage* page = CurrentPageObject();
+  SendMessageA(bar_, TB_ENABLEBUTTON, ID_ATTRIB_BRUSH_SHEET, page != nullptr && page->HasBrushSheet());
+  SendMessageA(bar_, TB_ENABLEBUTTON, ID_ATTRIB_ADD_SHAPE, page != nullptr && page->CanAddShape());
+  SendMessageA(bar_, TB_ENABLEBUTTON, ID_ATTRIB_REMOVE_SHAPE, page != nullptr && page->CanRemoveShape());
+  SendMessageA(bar_, TB_ENABLEBUTTON, ID_ATTRIB_ADD_PAPER, page != nullptr && page->CanAddPaper());
+  SendMessageA(bar_, TB_ENABLEBUTTON, ID_ATTRIB_REMOVE_PAPER, page != nullptr && page->CanRemovePaper());
   SendMessageA(bar_, TB_ENABLEBUTTON, ID_ATTRIB_ADD_PRESET, page != nullptr && page->CanAddPreset());
   SendMessageA(bar_, TB_ENABLEBUTTON, ID_ATTRIB_LOAD_PRESET, page != nullptr && page->CanRemovePreset());
   SendMessageA(bar_, TB_ENABLEBUTTON, ID_ATTRIB_REMOVE_PRESET, page != nullptr && page->CanRemovePreset());
@@ -206,11 +219,15 @@ void CPaintAttributes::LayOut() {
   RECT window{0, 0, tabRect.right + tabPlace.left, tabRect.bottom + tabPlace.top};
   if (bar_ != nullptr) {
     // The bar under the tabs; the window grows by its height.
-    RECT barRect{};
-    SendMessageA(bar_, TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&barRect));
-    const int height = barRect.bottom - barRect.top + 6;
-    SetWindowPos(bar_, nullptr, tabRect.left, tabRect.bottom + 2, tabRect.right - tabRect.left, height,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    // Its buttons wrap to the tabs' width: as high as its rows.
+    const int width = tabRect.right - tabRect.left;
+    SetWindowPos(bar_, nullptr, tabRect.left, tabRect.bottom + 2, width, 400, SWP_NOZORDER | SWP_NOACTIVATE);
+    const int count = static_cast<int>(SendMessageA(bar_, TB_BUTTONCOUNT, 0, 0));
+    RECT first{}, last{};
+    SendMessageA(bar_, TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&first));
+    SendMessageA(bar_, TB_GETITEMRECT, static_cast<WPARAM>(std::max(count - 1, 0)), reinterpret_cast<LPARAM>(&last));
+    const int height = last.bottom - first.top + 6;
+    SetWindowPos(bar_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     window.bottom += height + 2;
   }
   AdjustWindowRectEx(&window, static_cast<DWORD>(GetWindowLongA(hwnd_, GWL_STYLE)), FALSE,
@@ -294,8 +311,16 @@ bool CPaintAttributes::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lPara
       }
       break;
     }
+    case kMsgPageSelectionChanged:
+      UpdateAttribBar();
+      *result = 0;
+      return true;
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
+        case ID_ATTRIB_ADD_SHAPE:
+        case ID_ATTRIB_REMOVE_SHAPE:
+        case ID_ATTRIB_ADD_PAPER:
+        case ID_ATTRIB_REMOVE_PAPER:
         case ID_ATTRIB_ADD_PRESET:
         case ID_ATTRIB_REMOVE_PRESET:
           // The main frame asks for the name or the consent.
@@ -303,8 +328,15 @@ bool CPaintAttributes::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lPara
           UpdateAttribBar();
           *result = 0;
           return true;
+        case ID_ATTRIB_BRUSH_SHEET:
+          ToggleBrushSheet();
+          *result = 0;
+          return true;
         case ID_ATTRIB_LOAD_PRESET:
-          if (CBrushPage* page = CurrentPageObject()) page->LoadPreset();
+          if (CBrushPage* page = CurrentPageObject()) {
+            page->LoadPreset();
+            if (sheet_ != nullptr && sheet_->Visible() && page->HasBrushSheet()) sheet_->Show(hwnd_, page);
+          }
           *result = 0;
           return true;
         default:
@@ -463,5 +495,79 @@ void CPaintAttributes::DoubleClick(void* window, std::uintptr_t flags, POINT p) 
 void CPaintAttributes::SetPaintButton(bool down) { g_paintButton = down; }
 
 void CPaintAttributes::FlushTabletQueue() {}
+
+// ---- The shape and paper stores
+
+namespace {
+
+void SayStoreRefused(HWND owner, std::uint32_t textId, const std::string& name) {
+  char message[512];
+  std::snprintf(message, sizeof message, std::string(res::String(textId)).c_str(), name.c_str());
+  MessageBoxA(owner, message, std::string(res::String(IDS_ERROR_CAPTION)).c_str(), MB_OK | MB_ICONHAND);
+}
+
+int FindStoreEntry(const paint::CFileManager& store, const std::string& name) {
+  for (int i = store.GetCount() - 1; i >= 0; --i) {
+    if (store.GetItem(i)->Name == name) return i;
+  }
+  return -1;
+}
+
+}  // namespace
+
+bool CPaintAttributes::AddBrushShape(const VrWA2000::WA* image, const std::string& name, bool invert) {
+  const int index = file_->brushFiles.AddImage(image, name, invert);
+  if (index < 0) {
+    SayStoreRefused(GetActiveWindow(), IDS_CANT_ADD_SHAPE, name);
+    return false;
+  }
+  for (const auto& page : pages_) {
+    if (page != nullptr) page->AddShapeItem(index);
+  }
+  UpdateAttribBar();
+  return true;
+}
+
+bool CPaintAttributes::AddPaper(const VrWA2000::WA* image, const std::string& name, bool invert) {
+  const int index = file_->paperFiles.AddImage(image, name, invert);
+  if (index < 0) {
+    SayStoreRefused(GetActiveWindow(), IDS_CANT_ADD_PAPER, name);
+    return false;
+  }
+  for (const auto& page : pages_) {
+    if (page != nullptr) page->AddPaperItem(index);
+  }
+  UpdateAttribBar();
+  return true;
+}
+
+void CPaintAttributes::RemoveBrushShape(const std::string& name) {
+  const int index = FindStoreEntry(file_->brushFiles, name);
+  if (index < 0 || !file_->brushFiles.RemoveItem(index)) return;
+  for (const auto& page : pages_) {
+    if (page != nullptr) page->RemoveShapeItem(index);
+  }
+  UpdateAttribBar();
+}
+
+void CPaintAttributes::RemovePaper(const std::string& name) {
+  const int index = FindStoreEntry(file_->paperFiles, name);
+  if (index < 0 || !file_->paperFiles.RemoveItem(index)) return;
+  for (const auto& page : pages_) {
+    if (page != nullptr) page->RemovePaperItem(index);
+  }
+  UpdateAttribBar();
+}
+
+void CPaintAttributes::ToggleBrushSheet() {
+  CBrushPage* page = CurrentPageObject();
+  if (sheet_ != nullptr && sheet_->Visible()) {
+    sheet_->Hide();
+    return;
+  }
+  if (page == nullptr || !page->HasBrushSheet()) return;
+  if (sheet_ == nullptr) sheet_ = std::make_unique<CBrushSheet>();
+  sheet_->Show(hwnd_, page);
+}
 
 }  // namespace lumora

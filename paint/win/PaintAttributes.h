@@ -17,11 +17,16 @@
 #include "paint/BrushHook.h"
 #include "paint/ToolTable.h"
 
+namespace VrWA2000 {
+class WA;
+}
+
 namespace lumora {
 
 class CLumo40View;
 class CToolBrush;
 class CBrushPage;
+class CBrushSheet;
 
 // The prompt text of the current brush (status channel 0): set, or cleared
 // with an empty text; filled in by the application.
@@ -82,6 +87,18 @@ class CPaintAttributes : public fw::Dialog, private paint::BrushHookClient {
   void SelectPageForBrush(CToolBrush* brush);
  public:
   void UpdateInsertModes(bool restricted);
+  // A new shape or paper of an image: written into its store and listed on
+  // every page (selected); false, with the store's refusal said, when the
+  // store cannot take it.
+  bool AddBrushShape(const VrWA2000::WA* image, const std::string& name, bool invert);
+  bool AddPaper(const VrWA2000::WA* image, const std::string& name, bool invert);
+  // The store entry of that name leaves its store and every page.
+  void RemoveBrushShape(const std::string& name);
+  void RemovePaper(const std::string& name);
+  // "Additional paint parameters" (32904): shown for the current page, or
+  // hidden when shown.
+  void ToggleBrushSheet();
+  CBrushSheet* BrushSheet() const { return sheet_.get(); }
   // The attribute bar's buttons as the current page allows them.
   void UpdateAttribBar();
   HWND AttribBar() const { return bar_; }
@@ -116,6 +133,7 @@ class CPaintAttributes : public fw::Dialog, private paint::BrushHookClient {
   std::string fileName_;
   std::unique_ptr<paint::BrushFile> file_;
   std::array<std::unique_ptr<CBrushPage>, paint::kToolPageCount> pages_;
+  std::unique_ptr<CBrushSheet> sheet_;
 };
 
 }  // namespace lumora

@@ -136,4 +136,82 @@ TEST(BrushPageRules, ShapeStoreFilesAreNamedBrush) {
   std::filesystem::remove_all(dir, error);
 }
 
+TEST(BrushPageRules, NewShapeOrPaperNeedsANameOfTwoAFileNameAndAFreeName) {
+  const std::vector<std::string> existing{"Paper", "Stone 2"};
+  struct Case {
+    const char* name;
+    const char* source;
+    std::uint32_t refusal;
+  };
+  const Case cases[] = {{"A", "C:\\img\\a.png", paint::kMsgNameTooShort},
+                        {"Ab", "C:\\img\\a.png", 0},
+                        {"Ab", "C:\\img\\", paint::kMsgBadPathName},
+                        {"Ab", "C:", paint::kMsgBadPathName},
+                        {"Ab", "", paint::kMsgBadPathName},
+                        {"Paper", "a.png", paint::kMsgImageNameUsed},
+                        {"paper", "a.png", 0},  // names differing in case do not clash
+                        {"Stone 2", "/tmp/x.bmp", paint::kMsgImageNameUsed}};
+  for (const Case& c : cases) EXPECT_EQ(paint::CheckImageEntry(c.name, c.source, existing), c.refusal) << c.name << " " << c.source;
+}
+
+TEST(BrushPageRules, UniqueItemNamesCountOnFromTheSelectedEntry) {
+  const std::vector<std::string> store{"Shape 1", "Shape 2", "Stone", "Shape 4"};
+  EXPECT_EQ(paint::MakeUniqueItemName("Shape", store, -1), "Shape");
+  EXPECT_EQ(paint::MakeUniqueItemName("Shape", store, 0), "Shape 3");  // 2 is taken
+  EXPECT_EQ(paint::MakeUniqueItemName("Shape", store, 3), "Shape 5");
+  EXPECT_EQ(paint::MakeUniqueItemName("Paper", store, 2), "Stone 0");
+  EXPECT_EQ(paint::MakeUniqueItemName("Paper", {"Stone", "Stone 0"}, 0), "Stone 1");
+}
+
+TEST(BrushPageRules, PresetsFollowARemovedShapeOrPaper) {
+  std::vector<std::unique_ptr<paint::PREDEFITEM>> presets;
+  const std::uint32_t shapes[] = {2, 6, 7, 8};
+  const std::int32_t papers[] = {-1, 0, 1, 2};
+  for (int i = 0; i < 4; ++i) {
+    presets.push_back(std::make_unique<paint::PB_PREDEFITEM>());
+    presets.back()->shape = shapes[i];
+    presets.back()->paper = papers[i];
+  }
+  paint::OnShapeEntryRemoved(&presets, 1);  // list position 7
+  paint::OnPaperEntryRemoved(&presets, 1);
+  const std::uint32_t shapesAfter[] = {2, 6, 0, 7};
+  const std::int32_t papersAfter[] = {-1, 0, -1, 1};
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(presets[i]->shape, shapesAfter[i]) << i;
+    EXPECT_EQ(presets[i]->paper, papersAfter[i]) << i;
+  }
+}
+
+TEST(BrushPageRules, EdgeOptionsKeepBothUnitsAndTheirLevels) {
+  paint::EdgeValues edge;
+  edge.optionId = 1;
+  edge.absolute = 0;
+  edge.sizeIndex = 2;
+  edge.sizes = {1, 2, 3, 0x104, 10, 20, 30, 40};
+  paint::EdgeOptionsForm form = paint::EdgeFormFromValues(edge);
+  EXPECT_EQ(form.densityType, 1);
+  EXPECT_EQ(form.units, 0);
+  EXPECT_EQ(form.Shown()[3], 40);
+  EXPECT_EQ(form.pixelLevels[3], 4) << "the low byte";
+  // Switching units twice shows the levels typed before.
+  form.Shown()[1] = 77;
+  form.units = 1;
+  EXPECT_EQ(form.Shown()[1], 2);
+  form.units = 0;
+  EXPECT_EQ(form.Shown()[1], 77);
+  paint::EdgeValues back;
+  back.sizeIndex = 3;
+  paint::EdgeValuesFromForm(form, &back);
+  EXPECT_EQ(back.optionId, 1u);
+  EXPECT_EQ(back.absolute, 0u);
+  EXPECT_EQ(back.sizeIndex, 3u) << "the size index belongs to the edge list";
+  EXPECT_EQ(back.sizes[5], 77);
+  int level = -1;
+  EXPECT_TRUE(paint::ParseEdgeLevel("200", &level));
+  EXPECT_EQ(level, 200);
+  EXPECT_FALSE(paint::ParseEdgeLevel("201", &level));
+  EXPECT_FALSE(paint::ParseEdgeLevel("", &level));
+  EXPECT_FALSE(paint::ParseEdgeLevel("-1", &level));
+}
+
 }  // namespace

@@ -4,6 +4,8 @@
 // quadrilateral frames, the Shift diagonal and the frame in image terms.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "select/TransformFrame.h"
@@ -189,6 +191,84 @@ TEST_F(Frames, ScrollingMovesEveryStoredPointAndCursorsFollowTheHandles) {
     EXPECT_EQ(c.cursor, surface.cursor) << c.at.x << "," << c.at.y;
     EXPECT_EQ(c.hint, surface.hint) << c.at.x << "," << c.at.y;
   }
+}
+
+TEST_F(Frames, TheRotateFrameTurnsAboutItsCentreAndResizesOnlyWhenFree) {
+  RotateFrame only(&surface, false);
+  ASSERT_TRUE(only.Init(true, kLayer));
+  EXPECT_TRUE(Same(only.Centre(), POINT{59, 54}));
+  // Rotate-only: a corner press turns the frame rather than resizing it.
+  const POINT c1 = only.Corners()[1];
+  only.OnButtonDown(c1);
+  only.OnDrag(POINT{c1.x + 5, c1.y + 5});
+  only.OnButtonUp(POINT{c1.x + 5, c1.y + 5});
+  EXPECT_EQ(only.Growth()[1], 0);
+  EXPECT_NE(only.TotalAngle(), 0.0);
+  EXPECT_TRUE(only.shapeChanged);
+
+  RotateFrame free(&surface, true);
+  ASSERT_TRUE(free.Init(true, kLayer));
+  const POINT corner = free.Corners()[1];
+  free.OnButtonDown(corner);
+  free.OnDrag(POINT{corner.x + 100, corner.y + 50});
+  free.OnButtonUp(POINT{corner.x + 100, corner.y + 50});
+  EXPECT_EQ(free.Growth()[1], 100);
+  EXPECT_EQ(free.Growth()[3], 50);
+  EXPECT_EQ(free.TotalAngle(), 0.0);
+  FrameParams params;
+  free.GetTransformParams(10, 20, kLayer, &params);
+  EXPECT_EQ(params.aFlag, 1);
+  EXPECT_EQ(params.b.x, 200) << "doubled";
+  EXPECT_EQ(params.b.y, 100);
+  const POINT o = free.GetResultOrigin(kLayer, 1);
+  EXPECT_TRUE(Same(o, POINT{10, -30})) << o.x << "," << o.y;
+
+  // A drag of (30, 20) grows 30 and 20, not a rounding error less.
+  RotateFrame exact(&surface, true);
+  ASSERT_TRUE(exact.Init(true, kLayer));
+  const POINT e1 = exact.Corners()[1];
+  exact.OnButtonDown(e1);
+  exact.OnDrag(POINT{e1.x + 30, e1.y + 20});
+  exact.OnButtonUp(POINT{e1.x + 30, e1.y + 20});
+  EXPECT_EQ(exact.Growth()[1], 30);
+  EXPECT_EQ(exact.Growth()[3], 20);
+
+  // A quarter turn about the centre: the frame's corners turn with it.
+  RotateFrame turn(&surface, false);
+  ASSERT_TRUE(turn.Init(true, kLayer));
+  const POINT c = turn.Centre();
+  turn.OnButtonDown(POINT{c.x + 80, c.y});
+  turn.OnDrag(POINT{c.x, c.y + 80});
+  turn.OnButtonUp(POINT{c.x, c.y + 80});
+  EXPECT_NEAR(std::fmod(turn.TotalAngle() + 4 * 3.14159265358979, 2 * 3.14159265358979), 3.14159265358979 / 2, 1e-9);
+  LONG minX = 1000, maxX = -1000, minY = 1000, maxY = -1000;
+  for (int i = 0; i < 4; ++i) {
+    minX = std::min(minX, turn.Corners()[i].x);
+    maxX = std::max(maxX, turn.Corners()[i].x);
+    minY = std::min(minY, turn.Corners()[i].y);
+    maxY = std::max(maxY, turn.Corners()[i].y);
+  }
+  EXPECT_NEAR(maxX - minX, 49, 1) << "width and height trade places";
+  EXPECT_NEAR(maxY - minY, 99, 1);
+}
+
+TEST_F(Frames, TheCentreSnapsAndTheResizeCursorsFollowTheTurn) {
+  RotateFrame f(&surface, true);
+  ASSERT_TRUE(f.Init(true, kLayer));
+  const POINT c = f.Centre();
+  f.OnButtonDown(c);
+  const POINT nearCorner{f.Corners()[3].x + 4, f.Corners()[3].y - 3};
+  f.OnDrag(POINT{c.x + nearCorner.x - c.x, c.y + nearCorner.y - c.y});
+  f.OnButtonUp(nearCorner);
+  EXPECT_TRUE(Same(f.Centre(), f.Corners()[3])) << "within 5 pixels of a corner it jumps onto it";
+  struct Case {
+    double phi;
+    FrameCursor cursor;
+  } cases[] = {{-3.14159265358979 / 2, FrameCursor::kNS},
+               {0, FrameCursor::kWE},
+               {-3.14159265358979 / 4, FrameCursor::kNESW},
+               {3.14159265358979 / 4, FrameCursor::kNWSE}};
+  for (const Case& k : cases) EXPECT_EQ(RotateFrame::SectorCursor(k.phi), k.cursor) << k.phi;
 }
 
 }  // namespace

@@ -266,7 +266,12 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   void EndTransform();
   void OnLayerTransform(std::uint32_t id);
   void OnUpdateLayerTransform(fw::CmdUI& ui);
+  // Selection/Transform: the rotate frame over the selection's shape alone.
+  void OnSelectionTransform();
+  void OnUpdateSelectionTransform(fw::CmdUI& ui);
   bool StartLayerTransform(std::unique_ptr<ViewTransform> run);
+  bool StartSelectionTransform(std::unique_ptr<ViewTransform> run);
+  bool BeginTransformRun(std::unique_ptr<ViewTransform> run);
   TInterface* TransformFrame() const;
   TransformSession* RunningTransform() const;
 

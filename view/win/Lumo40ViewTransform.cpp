@@ -12,6 +12,7 @@
 #include "document/DocumentServices.h"
 #include "framework/CmdUI.h"
 #include "document/win/Lumo40Doc.h"
+#include "engine/layers/LayerMng.h"
 #include "res/StringTable.h"
 #include "view/win/ImageViewWnd.h"
 #include "res/resource.h"
@@ -154,7 +155,11 @@ void CLumo40View::OnLayerTransform(std::uint32_t id) {
     case ID_LAYER_TRANSFORM_SCALE: kind = QuadFrame::Kind::kScale; break;
     default: break;
   }
-  run->frame = std::make_unique<QuadFrame>(&run->surface, kind);
+  if (id == ID_LAYER_TRANSFORM_ROTATE || id == ID_LAYER_FREE_TRANSFORM) {
+    run->frame = std::make_unique<RotateFrame>(&run->surface, id == ID_LAYER_FREE_TRANSFORM);
+  } else {
+    run->frame = std::make_unique<QuadFrame>(&run->surface, kind);
+  }
   StartLayerTransform(std::move(run));
 }
 
@@ -162,7 +167,13 @@ void CLumo40View::OnUpdateLayerTransform(fw::CmdUI& ui) {
   CLumo40Doc* doc = GetDoc();
   CLayer* active = doc != nullptr ? doc->Image().GetActiveLayer() : nullptr;
   // Greyed while a transform runs: starting another would strand the first.
-  ui.Enable(FilterCommandEnable(ui.Id(), active != nullptr && active->CanPaint() != 0 && transform_ == nullptr));
+  bool enable = active != nullptr && active->CanPaint() != 0 && transform_ == nullptr;
+  if (ui.Id() == ID_LAYER_FREE_TRANSFORM) {
+    // Free transform also asks for a stack that holds layers.
+    const int type = doc->Image().GetLayers() != nullptr ? doc->Image().GetLayers()->GetImageType() : 0;
+    enable = enable && (type == 8 || type == 16);
+  }
+  ui.Enable(FilterCommandEnable(ui.Id(), enable));
 }
 
 bool CLumo40View::StartLayerTransform(std::unique_ptr<ViewTransform> run) {
@@ -176,6 +187,29 @@ bool CLumo40View::StartLayerTransform(std::unique_ptr<ViewTransform> run) {
   client.bottom -= 1;
   Mapping().XForm(&client, kXFRects);
   run->session = TransformSession::StartLayer(doc->Image(), *run->frame, &client);
+  return BeginTransformRun(std::move(run));
+}
+
+void CLumo40View::OnSelectionTransform() {
+  if (transform_ != nullptr || !IsCommandAllowedWhileTracking(ID_SELECTION_TRANSFORM)) return;
+  auto run = std::make_unique<ViewTransform>(*this);
+  run->frame = std::make_unique<RotateFrame>(&run->surface, true);
+  StartSelectionTransform(std::move(run));
+}
+
+void CLumo40View::OnUpdateSelectionTransform(fw::CmdUI& ui) {
+  CLumo40Doc* doc = GetDoc();
+  ui.Enable(FilterCommandEnable(ui.Id(), doc != nullptr && doc->Image().GetSelection() != nullptr && transform_ == nullptr));
+}
+
+bool CLumo40View::StartSelectionTransform(std::unique_ptr<ViewTransform> run) {
+  CLumo40Doc* doc = GetDoc();
+  if (doc == nullptr || run == nullptr || !run->frame || transform_ != nullptr || !HasDrawContext()) return false;
+  run->session = TransformSession::StartSelection(doc->Image(), *run->frame);
+  return BeginTransformRun(std::move(run));
+}
+
+bool CLumo40View::BeginTransformRun(std::unique_ptr<ViewTransform> run) {
   if (!run->session) return false;
   run->scroll = GetDeviceScrollPosition();
   transform_ = std::move(run);

@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "hostapi/draw.h"
-#include "libs/draw/win/dialog_template.h"
+#include "platform/win/dialog_template.h"
 
 namespace {
 
-using lumora::draw::TemplateWriter;
+using lumora::platform::TemplateWriter;
 
 constexpr int kIdDither = 101;
 constexpr int kIdOwnPalette = 102;

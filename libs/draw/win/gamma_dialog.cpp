@@ -5,11 +5,11 @@
 #include <array>
 
 #include "hostapi/draw.h"
-#include "libs/draw/win/dialog_template.h"
+#include "platform/win/dialog_template.h"
 
 namespace {
 
-using lumora::draw::TemplateWriter;
+using lumora::platform::TemplateWriter;
 
 constexpr int kIdRed = 201;
 constexpr int kIdGreen = 202;

@@ -8,8 +8,10 @@
 #include <vector>
 
 #include "platform/win32types.h"
+#include "tests/support/win/host_command.h"
 
 #include <shellapi.h>
+#include <ole2.h>
 
 namespace {
 
@@ -406,6 +408,180 @@ TEST(ProgramProcesses, TheShellOpensFilesByDdeInANewProgramAndInTheRunningOne) {
   CloseHandle(process);
   DeleteFileA(x.c_str());
   DeleteFileA(y.c_str());
+}
+
+// A JScript client run by Wine's cscript against the program COM starts
+// from the registry a plain start wrote: the commands by name in any case,
+// the image flipped and saved as ImageMagick expects, a type mismatch the
+// script catches, the main window never shown, and the program gone with
+// its last object.
+TEST(ProgramProcesses, ScriptsDriveTheProgramThroughItsAutomationObject) {
+  ProgramCopy copy;
+  {
+    Process first;
+    HWND frame = StartShown(first, copy.exe());
+    ASSERT_NE(frame, nullptr);
+    CloseAndExpectZero(first, frame);
+  }
+  // The commands come from the vocabulary beside the program.
+  const std::string lang = copy.folder() + "\\LANG.ini";
+  ASSERT_TRUE(CopyFileA((WindowsPath(LUMORA_LANG_INI)).c_str(), lang.c_str(), FALSE));
+  const std::string in = copy.folder() + "\\auto-in.png", out = copy.folder() + "\\auto-out.png";
+  const std::string ref = copy.folder() + "\\auto-ref.png", js = copy.folder() + "\\drive.js";
+  ASSERT_EQ(lumora::testing::RunHostShell(copy.folder(),
+                                          "convert -size 64x48 gradient:red-blue -fill lime -draw 'rectangle 2,3 12,20' "
+                                          "-depth 8 PNG24:'" + lumora::testing::UnixPath(in) + "' && convert '" +
+                                              lumora::testing::UnixPath(in) + "' -flop PNG24:'" +
+                                              lumora::testing::UnixPath(ref) + "'"),
+            0);
+  std::string escapedIn, escapedOut;
+  for (char c : in) escapedIn += c == '\\' ? std::string("\\\\") : std::string(1, c);
+  for (char c : out) escapedOut += c == '\\' ? std::string("\\\\") : std::string(1, c);
+  {
+    std::FILE* f = std::fopen(js.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fprintf(f,
+                 "try {\n"
+                 "var app = new ActiveXObject(\"Lumo40.Application\");\n"
+                 "if (!app.openimage(\"%s\")) WScript.Quit(2);\n"
+                 "if (!app.FlipImage(1, 0)) WScript.Quit(3);\n"
+                 "if (!app.SaveImage(\"%s\")) WScript.Quit(4);\n"
+                 "var caught = 0;\n"
+                 "try { app.FlipImage(\"a\", 0); } catch (e) { caught = (e.number & 0xFFFF); }\n"
+                 "if (caught != 5) WScript.Quit(5);\n"
+                 "if (app.Visible) WScript.Quit(6);\n"
+                 "app.CloseImage();\n"
+                 "app = null;\n"
+                 "CollectGarbage();\n"
+                 "} catch (e) { WScript.Quit(9); }\n"
+                 "WScript.Quit(0);\n",
+                 escapedIn.c_str(), escapedOut.c_str());
+    std::fclose(f);
+  }
+  Process run;
+  std::string command = "cscript.exe //nologo \"" + js + "\"";
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &run.pi));
+  bool shown = false;
+  DWORD code = 1234;
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < 60000) {
+    for (HWND w : TopLevel(kFrameClass)) shown = shown || IsWindowVisible(w);
+    if (WaitForSingleObject(run.pi.hProcess, 50) == WAIT_OBJECT_0) break;
+  }
+  ASSERT_EQ(WaitForSingleObject(run.pi.hProcess, 0), static_cast<DWORD>(WAIT_OBJECT_0)) << "the script did not end";
+  GetExitCodeProcess(run.pi.hProcess, &code);
+  EXPECT_EQ(code, 0u) << "the step the script stopped at";
+  EXPECT_FALSE(shown) << "the main window showed";
+  const std::string report = copy.folder() + "\\auto-compare.txt";
+  lumora::testing::RunHostShell(copy.folder(), "compare -metric AE '" + lumora::testing::UnixPath(ref) + "' '" +
+                                                   lumora::testing::UnixPath(out) + "' null: > '" +
+                                                   lumora::testing::UnixPath(report) + "' 2>&1");
+  std::string differing;
+  if (std::FILE* f = std::fopen(report.c_str(), "rb")) {
+    char text[256] = {};
+    differing.assign(text, std::fread(text, 1, sizeof text - 1, f));
+    std::fclose(f);
+  }
+  EXPECT_EQ(differing, "0") << "pixels of the saved image that are not the input flipped";
+  DeleteFileA(report.c_str());
+  EXPECT_TRUE(WaitFor([] { return TopLevel(kFrameClass).empty(); }, 20000)) << "the server stayed after its last object";
+  for (const std::string& f : {in, out, ref, js, lang}) DeleteFileA(f.c_str());
+}
+
+// The pixels OleDraw paints for the object into a memory DC of its size.
+std::vector<std::uint32_t> DrawnPixels(IOleObject* object, int width, int height) {
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = width;
+  bi.bmiHeader.biHeight = -height;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  RECT all{0, 0, width, height};
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  std::vector<std::uint32_t> pixels;
+  if (SUCCEEDED(OleDraw(object, DVASPECT_CONTENT, dc, &all))) {
+    GdiFlush();
+    const auto* p = static_cast<const std::uint32_t*>(bits);
+    for (int i = 0; i < width * height; ++i) pixels.push_back(p[i] & 0xFFFFFF);
+  }
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  return pixels;
+}
+
+// A container of the test's own embeds a new image: COM starts the program
+// (/Embedding, hidden) from the entries a plain start wrote; the container's
+// cache draws 320 x 240 white with the extent of 72 dpi; saved to a file
+// storage and loaded again it draws the same, and its "Contents" stream is
+// a layered file.
+TEST(ProgramProcesses, AContainerEmbedsANewImageAndKeepsItInItsStorage) {
+  ProgramCopy copy;
+  {
+    Process first;
+    HWND frame = StartShown(first, copy.exe());
+    ASSERT_NE(frame, nullptr);
+    CloseAndExpectZero(first, frame);
+  }
+  const std::string lang = copy.folder() + "\\LANG.ini";
+  CopyFileA(WindowsPath(LUMORA_LANG_INI).c_str(), lang.c_str(), FALSE);
+  ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+  CLSID clsid{};
+  ASSERT_EQ(CLSIDFromProgID(L"Lumo40.Document", &clsid), S_OK);
+  const std::wstring file = std::wstring(L"C:\\users\\root\\Temp\\lumora_embed_") +
+                            std::to_wstring(GetCurrentProcessId()) + L".stg";
+  IStorage* storage = nullptr;
+  ASSERT_EQ(StgCreateDocfile(file.c_str(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_TRANSACTED, 0,
+                             &storage),
+            S_OK);
+  FORMATETC dib{CF_DIB, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  IOleObject* object = nullptr;
+  ASSERT_EQ(OleCreate(clsid, IID_IOleObject, OLERENDER_FORMAT, &dib, nullptr, storage,
+                      reinterpret_cast<void**>(&object)),
+            S_OK);
+  bool shown = false;
+  for (HWND w : TopLevel(kFrameClass)) shown = shown || IsWindowVisible(w);
+  EXPECT_FALSE(shown) << "the embedding start showed its main window";
+  SIZEL extent{};
+  EXPECT_EQ(object->GetExtent(DVASPECT_CONTENT, &extent), S_OK);
+  EXPECT_EQ(extent.cx, 320 * 2540 / 72);
+  EXPECT_EQ(extent.cy, 240 * 2540 / 72);
+  const std::vector<std::uint32_t> white(320 * 240, 0xFFFFFF);
+  EXPECT_TRUE(DrawnPixels(object, 320, 240) == white) << "the new image is not drawn white";
+
+  IPersistStorage* persist = nullptr;
+  ASSERT_EQ(object->QueryInterface(IID_IPersistStorage, reinterpret_cast<void**>(&persist)), S_OK);
+  ASSERT_EQ(OleSave(persist, storage, TRUE), S_OK);
+  persist->SaveCompleted(nullptr);
+  persist->Release();
+  storage->Commit(STGC_DEFAULT);
+  object->Close(OLECLOSE_NOSAVE);
+  object->Release();
+
+  IOleObject* again = nullptr;
+  ASSERT_EQ(OleLoad(storage, IID_IOleObject, nullptr, reinterpret_cast<void**>(&again)), S_OK);
+  EXPECT_TRUE(DrawnPixels(again, 320, 240) == white) << "the loaded object draws otherwise";
+  again->Close(OLECLOSE_NOSAVE);
+  again->Release();
+  IStream* contents = nullptr;
+  ASSERT_EQ(storage->OpenStream(L"Contents", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, &contents), S_OK);
+  char magic[4] = {};
+  ULONG got = 0;
+  contents->Read(magic, 4, &got);
+  contents->Release();
+  EXPECT_TRUE(got == 4 && (std::string(magic, 4) == "8BPS" || std::string(magic, 4) == "LU40"))
+      << "\"Contents\" is not a layered file";
+  storage->Release();
+  DeleteFileW(file.c_str());
+  OleUninitialize();
+  EXPECT_TRUE(WaitFor([] { return TopLevel(kFrameClass).empty(); }, 20000)) << "the server stayed after its objects";
+  DeleteFileA(lang.c_str());
 }
 
 }  // namespace

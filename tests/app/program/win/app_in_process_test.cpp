@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -20,6 +21,8 @@
 #include "app/Settings.h"
 #include "app/StatusPanes.h"
 #include "app/win/Lumo40App.h"
+#include "app/win/AutomationApp.h"
+#include "app/win/exports/CapSection.h"
 #include "app/win/MainFrame.h"
 #include "document/win/Lumo40Doc.h"
 #include "engine/layers/LayerMng.h"
@@ -328,6 +331,167 @@ TEST_F(ProgramInProcess, FileTypesAndServerEntriesInTheRegistry) {
   CloseProgram(app);
   RegDeleteTreeA(HKEY_CLASSES_ROOT, ".tif");
   RegDeleteTreeA(HKEY_CLASSES_ROOT, ".bmp");
+}
+
+// The automation object's answers in the program: names in any case, the
+// failure codes of a call that runs nothing, and Visible kept on while the
+// user controls the program.
+TEST_F(ProgramInProcess, AutomationCallsAnswerTheirCodesAndRunNothingWhenRefused) {
+  CLumo40App app;
+  ASSERT_TRUE(app.InitInstance());
+  const std::string file = WindowsPath(std::string(LUMORA_TEST_DATA) + "/layered/rich.psd");
+  auto* doc = dynamic_cast<CLumo40Doc*>(app.OpenDocumentFile(file));
+  ASSERT_NE(doc, nullptr);
+  Settle(app, doc);
+  AutomationApp* object = AutomationApp::Create();
+  IDispatch* d = object;
+  auto idOf = [&](const wchar_t* name, REFIID iid = IID_NULL) {
+    DISPID id = 0;
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    const HRESULT r = d->GetIDsOfNames(iid, names, 1, 0, &id);
+    return std::make_pair(r, id);
+  };
+  const auto flip = idOf(L"fLiPiMaGe");
+  ASSERT_EQ(flip.first, S_OK);
+  EXPECT_GE(flip.second, 1000);
+  EXPECT_EQ(idOf(L"NoSuchCommand").first, DISP_E_UNKNOWNNAME);
+  EXPECT_EQ(idOf(L"FlipImage", IID_IDispatch).first, DISP_E_UNKNOWNINTERFACE);
+  const auto visible = idOf(L"visible");
+  ASSERT_EQ(visible.first, S_OK);
+  EXPECT_LT(visible.second, 1000);
+
+  const int steps = doc->Image().History().UndoCount();
+  auto call = [&](std::vector<VARIANT> callOrder, UINT named, UINT* argError) {
+    std::vector<VARIANT> reversed(callOrder.rbegin(), callOrder.rend());
+    DISPID namedIds[1] = {0};
+    DISPPARAMS params{reversed.data(), named != 0 ? namedIds : nullptr, static_cast<UINT>(reversed.size()), named};
+    VARIANT result;
+    VariantInit(&result);
+    const HRESULT r = d->Invoke(flip.second, IID_NULL, 0, DISPATCH_METHOD, &params, &result, nullptr, argError);
+    for (VARIANT& v : reversed) VariantClear(&v);
+    return std::make_pair(r, result);
+  };
+  auto i4 = [](LONG v) {
+    VARIANT x;
+    VariantInit(&x);
+    x.vt = VT_I4;
+    x.lVal = v;
+    return x;
+  };
+  auto bstr = [](const wchar_t* text) {
+    VARIANT x;
+    VariantInit(&x);
+    x.vt = VT_BSTR;
+    x.bstrVal = SysAllocString(text);
+    return x;
+  };
+  UINT argError = 99;
+  EXPECT_EQ(call({i4(1), i4(0)}, 1, &argError).first, DISP_E_NONAMEDARGS);
+  EXPECT_EQ(call({i4(1)}, 0, &argError).first, DISP_E_BADPARAMCOUNT);
+  EXPECT_EQ(call({bstr(L"a"), i4(0)}, 0, &argError).first, DISP_E_TYPEMISMATCH);
+  EXPECT_EQ(argError, 1u) << "the first argument, last in the array";
+  EXPECT_EQ(doc->Image().History().UndoCount(), steps) << "a refused call runs nothing";
+  const auto done = call({i4(1), i4(0)}, 0, &argError);
+  EXPECT_EQ(done.first, S_OK);
+  EXPECT_EQ(done.second.vt, VT_BOOL);
+  EXPECT_EQ(done.second.boolVal, VARIANT_TRUE);
+  EXPECT_EQ(doc->Image().History().UndoCount(), steps + 1);
+
+  // Visible FALSE is ignored while the user controls the program.
+  HWND main = app.MainFrame()->Handle();
+  ASSERT_TRUE(IsWindowVisible(main));
+  VARIANT no;
+  VariantInit(&no);
+  no.vt = VT_BOOL;
+  no.boolVal = VARIANT_FALSE;
+  DISPID put = DISPID_PROPERTYPUT;
+  DISPPARAMS setParams{&no, &put, 1, 1};
+  EXPECT_EQ(d->Invoke(visible.second, IID_NULL, 0, DISPATCH_PROPERTYPUT, &setParams, nullptr, nullptr, nullptr), S_OK);
+  EXPECT_TRUE(IsWindowVisible(main));
+  object->Release();
+  doc->SetModifiedFlag(false);
+  doc->Image().SetModifiedFlag(false);
+  CloseProgram(app);
+}
+
+// The shared-memory section class against a section and an owner window
+// the test makes: the section mapped for writing, the hand-over handle given
+// back to the window (message 2026), or closed when the window is gone and
+// the handle is this process's; a copy has handles of its own and gives
+// nothing back; an unknown name or a short descriptor maps nothing.
+std::vector<LPARAM> sectionClosedNotices;
+LRESULT CALLBACK SectionOwnerProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  if (m == CapSection::kSectionClosedMessage) sectionClosedNotices.push_back(lp);
+  return DefWindowProcA(w, m, wp, lp);
+}
+
+std::string Descriptor(HANDLE handOver, HWND owner, const std::string& name) {
+  char text[128] = {};
+  std::snprintf(text, sizeof text, "%08lX%08lX%s", static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(handOver)),
+                static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(owner)), name.c_str());
+  return text;
+}
+
+TEST(SharedSection, MapsTheSectionAndGivesTheHandleBack) {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = SectionOwnerProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = "LumoraSectionOwner";
+  RegisterClassA(&wc);
+  HWND owner = CreateWindowA(wc.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
+  ASSERT_NE(owner, nullptr);
+  const std::string name = "LumoraTestSection" + std::to_string(GetCurrentProcessId());
+  HANDLE section = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, name.c_str());
+  ASSERT_NE(section, nullptr);
+  auto* mine = static_cast<char*>(MapViewOfFile(section, FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, 0));
+  HANDLE handOver = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+
+  sectionClosedNotices.clear();
+  std::string text = Descriptor(handOver, owner, name);
+  auto* cap = new CapSection(text.data());
+  ASSERT_NE(cap->View(), nullptr);
+  static_cast<char*>(cap->View())[10] = 'L';
+  EXPECT_EQ(mine[10], 'L');
+  EXPECT_EQ(std::string(cap->Name()), name);
+  EXPECT_EQ(SysStringLen(cap->WideName()), name.size());
+  {
+    std::string none = Descriptor(handOver, owner, "");
+    auto* copy = new CapSection(none.data());
+    *copy = *cap;
+    EXPECT_NE(copy->Mapping(), cap->Mapping()) << "the copy has a handle of its own";
+    EXPECT_NE(copy->WideName(), cap->WideName());
+    ASSERT_NE(copy->View(), nullptr);
+    EXPECT_EQ(static_cast<char*>(copy->View())[10], 'L');
+    delete copy;
+    EXPECT_TRUE(sectionClosedNotices.empty()) << "a copy gives nothing back";
+  }
+  delete cap;
+  ASSERT_EQ(sectionClosedNotices.size(), 1u);
+  EXPECT_EQ(sectionClosedNotices[0], static_cast<LPARAM>(reinterpret_cast<std::uintptr_t>(handOver)));
+  DWORD flags = 0;
+  EXPECT_TRUE(GetHandleInformation(handOver, &flags)) << "the owner closes it, not the section";
+
+  // An unknown name and a short descriptor map nothing.
+  std::string unknown = Descriptor(handOver, owner, "LumoraNoSuchSection");
+  auto* none = new CapSection(unknown.data());
+  EXPECT_EQ(none->View(), nullptr);
+  delete none;
+  char shortText[] = "0000001C000A01F";
+  auto* empty = new CapSection(shortText);
+  EXPECT_EQ(empty->View(), nullptr);
+  EXPECT_EQ(empty->OwnerWindow(), nullptr);
+  delete empty;
+
+  // The owner gone: the handle, this process's own, is closed here.
+  std::string again = Descriptor(handOver, owner, name);
+  auto* last = new CapSection(again.data());
+  DestroyWindow(owner);
+  sectionClosedNotices.clear();
+  delete last;
+  EXPECT_TRUE(sectionClosedNotices.empty());
+  EXPECT_FALSE(GetHandleInformation(handOver, &flags)) << "the hand-over handle was closed";
+  UnmapViewOfFile(mine);
+  CloseHandle(section);
 }
 
 TEST_F(ProgramInProcess, PlacementFollowsMovesSizesAndMaximising) {

@@ -193,13 +193,21 @@ class Clipboard : public ::testing::Test {
   }
 
   // Offers the file on the X clipboard as `type` and waits until the
-  // program's clipboard has changed.
-  void OfferFromX(const std::string& file, const std::string& type) {
+  // program's clipboard has changed and the data read as `format` there:
+  // Wine fetches X data when it is first asked for, which under load can
+  // take longer than a paste waits, so the first read is made here.
+  void OfferFromX(const std::string& file, const std::string& type, UINT format) {
     const DWORD before = GetClipboardSequenceNumber();
     ASSERT_EQ(Shell("setsid xclip -quiet -selection clipboard -t " + type + " -i " + file + " >" + folder_.unix +
                     "/xclip.log 2>&1 &"),
               0);
-    RunUntilWithin30s(app_, [&] { return GetClipboardSequenceNumber() != before; }, 5000);
+    ASSERT_TRUE(RunUntilWithin30s(app_, [&] { return GetClipboardSequenceNumber() != before; }));
+    ASSERT_TRUE(RunUntilWithin30s(app_, [&] {
+      if (!OpenClipboard(nullptr)) return false;
+      const bool read = GetClipboardData(format) != nullptr;
+      CloseClipboard();
+      return read;
+    })) << "the X side's " << type << " never read as format " << format;
   }
 
   static inline std::vector<std::string> errors;
@@ -234,7 +242,7 @@ TEST_F(Clipboard, AnXImagePastesAsACentredLayerAndAsANewImage) {
                   "TrueColor bmp3:" + bmp + " && convert " + bmp + " -depth 8 rgb:" + folder_.unix + "/x.rgb"),
             0);
   const std::vector<std::uint8_t> expected = ReadAll(folder_.windows + "\\x.rgb");
-  OfferFromX(bmp, "image/bmp");
+  OfferFromX(bmp, "image/bmp", CF_DIB);
   ASSERT_TRUE(Enabled(ID_EDIT_PASTE));
   ImageDocument& image = doc->Image();
   const int layers = image.GetLayers()->GetLayerCount();
@@ -275,7 +283,7 @@ TEST_F(Clipboard, TextOnTheClipboardGreysThePastesAndAPasteSentAnywayReports16) 
   CLumo40Doc* doc = Open();
   ASSERT_NE(doc, nullptr);
   ASSERT_EQ(Shell("printf 'words' > " + folder_.unix + "/words.txt"), 0);
-  OfferFromX(folder_.unix + "/words.txt", "UTF8_STRING");
+  OfferFromX(folder_.unix + "/words.txt", "UTF8_STRING", CF_UNICODETEXT);
   RunUntilWithin30s(app_, [] { return IsClipboardFormatAvailable(CF_TEXT) || IsClipboardFormatAvailable(CF_UNICODETEXT); }, 5000);
   EXPECT_FALSE(Enabled(ID_EDIT_PASTE));
   EXPECT_FALSE(Enabled(ID_EDIT_PASTE_SPECIAL));

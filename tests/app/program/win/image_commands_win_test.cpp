@@ -18,6 +18,7 @@
 #include "app/win/MainFrame.h"
 #include "dialogs/ImageSizeForm.h"
 #include "dialogs/ApplyImage.h"
+#include "dialogs/Mixing.h"
 #include "dialogs/PicFactory.h"
 #include "dialogs/win/EdgeDlg.h"
 #include "dialogs/win/ImageDialogs.h"
@@ -914,6 +915,85 @@ TEST_F(ImageCommands, ApplyImageMultiplyHalfIsOneStepEqualToTheCompositingCancel
   EXPECT_EQ(app_->Settings().GetString("APPLY IMAGE", "Source_layer", ""), "Top");
   ASSERT_TRUE(Choose(ID_EDIT_UNDO));
   ExpectSameLayers(Stack(doc), *original, "undone");
+}
+
+TEST_F(ImageCommands, MixingToANewDocumentAndToTheSelectionLeavesTheTargetsLayers) {
+  CLumo40Doc* doc = Open("three.psd");
+  ASSERT_NE(doc, nullptr);
+  const CLayersManagerPtr original = DeepCopy(Stack(doc));
+  const int steps = doc->Image().History().UndoCount();
+  doc->Image().SetModifiedFlag(false);
+  const auto script = [](int result) {
+    return [result](HWND d) {
+      PickEntry(d, IDC_MX_BOTTOM_LAYER, "Merged");
+      PickEntry(d, IDC_MX_BOTTOM_CHANNEL, "Grey");
+      PickEntry(d, IDC_MX_TOP_LAYER, "Top");
+      PickEntry(d, IDC_MX_TOP_CHANNEL, "Red");
+      PickEntry(d, IDC_MX_BLENDING, "Multiply");
+      SendDlgItemMessageA(d, IDC_MX_RESULT, CB_SETCURSEL, static_cast<WPARAM>(result), 0);
+      Press(d, IDOK);
+    };
+  };
+  const std::size_t before = app_->Docs().AllDocuments().size();
+  DialogScript::Run({{"Mixing", script(0)}});
+  ASSERT_TRUE(Choose(ID_IMAGE_MIXING));
+  SettleInFourRounds();
+  ASSERT_EQ(DialogScript::done, 1);
+  const std::vector<fw::Document*> docs = app_->Docs().AllDocuments();
+  ASSERT_EQ(docs.size(), before + 1);
+  CLumo40Doc* made = nullptr;
+  for (fw::Document* d : docs) {
+    if (d != doc) made = dynamic_cast<CLumo40Doc*>(d);
+  }
+  ASSERT_NE(made, nullptr);
+  const CLayersManager& mixed = Stack(made);
+  ASSERT_EQ(mixed.GetWidth(), 60);
+  ASSERT_EQ(mixed.GetHeight(), 40);
+  ASSERT_EQ(mixed.GetLayerCount(), 1);
+  // The same mixing done here on the image as it was.
+  ApplyImageSource source(original.get(), nullptr);
+  const ApplyWork work = MakeApplyWork(*original, nullptr, false);
+  const RECT whole{0, 0, 60, 40};
+  LAYER_INFO info;
+  InitLayerInfo(info);
+  CLayerPtr result = CLayerPtr::Adopt(new CLayer(&whole, info, kWAType24, 0));
+  CLayerPtr bottom = TakeMixingLayer(source, true, "", kChannelGrey, work);
+  FillMixingChannel(*result, bottom.get(), kChannelGrey, false);
+  CLayerPtr top = CLayerPtr::Adopt(new CLayer(&whole, info, kWAType24, 0));
+  CLayerPtr topSource = TakeMixingLayer(source, false, "Top", kChannelRed, work);
+  ASSERT_TRUE(topSource);
+  FillMixingChannel(*top, topSource.get(), kChannelRed, false);
+  ASSERT_TRUE(SetMixingTopMask(*top, topSource.get()));
+  ApplyBlend blend;
+  blend.mergeMode = kMergeMultiply;
+  BlendMixing(*result, *top, blend);
+  ASSERT_TRUE(ConvertLayerType(result.get(), kWAType8Grey, 0));
+  const VrWA2000::WA* got = mixed.GetLayer(0)->PeekImage();
+  ASSERT_EQ(got->GetType(), kWAType8Grey);
+  int wrong = 0;
+  for (int y = 0; y < 40; ++y) wrong += std::memcmp(got->Row(y), result->PeekImage()->Row(y), 60) != 0;
+  EXPECT_EQ(wrong, 0);
+  // The target is as it was: layers, active layer, history, mark.
+  ExpectSameLayers(Stack(doc), *original, "after new document");
+  EXPECT_EQ(doc->Image().History().UndoCount(), steps);
+  EXPECT_FALSE(doc->Image().IsModified());
+  EXPECT_EQ(app_->Settings().GetString("MIXINGS", "merge", ""), "Multiply");
+
+  // To the selection: the mixed grey becomes the target's selection mask.
+  SendMessageA(app_->MainFrameWnd()->MdiClient(), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(GetParent(View(doc))), 0);
+  SettleInFourRounds();
+  DialogScript::Run({{"Mixing", script(1)}});
+  ASSERT_TRUE(Choose(ID_IMAGE_MIXING));
+  Fragment* selection = doc->Image().GetSelection();
+  ASSERT_NE(selection, nullptr);
+  EXPECT_EQ(GetFragmentType(selection), kFrgMask);
+  WAPtr mask = WAPtr::Adopt(GetMaskWA(selection));
+  ASSERT_TRUE(mask);
+  wrong = 0;
+  for (int y = 0; y < 40; ++y) wrong += std::memcmp(mask->Row(y), result->PeekImage()->Row(y), 60) != 0;
+  EXPECT_EQ(wrong, 0);
+  ExpectSameLayers(Stack(doc), *original, "after selection");
+  EXPECT_EQ(doc->Image().History().UndoCount(), steps);
 }
 
 // ---- Grey and colour through the site

@@ -18,6 +18,7 @@
 #include "document/win/Lumo40Doc.h"
 #include "engine/layers/LayerMng.h"
 #include "framework/Archive.h"
+#include "framework/CmdUI.h"
 #include "framework/File.h"
 #include "framework/Profile.h"
 #include "framework/win/DocView.h"
@@ -585,20 +586,23 @@ TEST_F(MacroWindow, TheEffectsGeneratorAppendsOrRendersTheSequence) {
   SendMessageA(w->Handle(), WM_COMMAND, ID_MACRO_RECORDING, 0);  // forced lines come all the same
   std::string firstFormat, firstHelp, firstFrames, firstPath, firstKind, format;
   int firstAction = -1;
+  const auto opening = [&](HWND d) {
+    char text[256] = {};
+    GetDlgItemTextA(d, IDC_LANG_FORMAT, text, sizeof text);
+    firstFormat = text;
+    GetDlgItemTextA(d, IDC_LANG_EFFECT_HELP, text, sizeof text);
+    firstHelp = text;
+    GetDlgItemTextA(d, IDC_LANG_EFFECT_FRAMES, text, sizeof text);
+    firstFrames = text;
+    GetDlgItemTextA(d, IDC_LANG_EFFECT_PATH, text, sizeof text);
+    firstPath = text;
+    GetDlgItemTextA(d, IDC_LANG_EFFECT_KIND, text, sizeof text);
+    firstKind = text;
+    firstAction = IsDlgButtonChecked(d, IDC_LANG_EFFECT_MACROS) == BST_CHECKED ? 0 : 1;
+  };
   const auto answer = [&](int action) {
     return [&, action](HWND d) {
       char text[256] = {};
-      GetDlgItemTextA(d, IDC_LANG_FORMAT, text, sizeof text);
-      firstFormat = text;
-      GetDlgItemTextA(d, IDC_LANG_EFFECT_HELP, text, sizeof text);
-      firstHelp = text;
-      GetDlgItemTextA(d, IDC_LANG_EFFECT_FRAMES, text, sizeof text);
-      firstFrames = text;
-      GetDlgItemTextA(d, IDC_LANG_EFFECT_PATH, text, sizeof text);
-      firstPath = text;
-      GetDlgItemTextA(d, IDC_LANG_EFFECT_KIND, text, sizeof text);
-      firstKind = text;
-      firstAction = IsDlgButtonChecked(d, IDC_LANG_EFFECT_MACROS) == BST_CHECKED ? 0 : 1;
       HWND list = GetDlgItem(d, IDC_LANG_COMMANDS);
       SendMessageA(list, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("Maximum"));
       SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_LANG_COMMANDS, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
@@ -613,9 +617,36 @@ TEST_F(MacroWindow, TheEffectsGeneratorAppendsOrRendersTheSequence) {
       Press(d, IDOK);
     };
   };
-  DialogScript::Run({{"Effects generator", answer(0)}});
+  // 0 and 32001 frames are refused with the range message; the dialog stays.
+  std::vector<std::string> refusals;
+  const auto frames = [](const char* count) {
+    return [count](HWND d) {
+      SetDlgItemTextA(d, IDC_LANG_EFFECT_FRAMES, count);
+      Press(d, IDOK);
+    };
+  };
+  const auto refused = [&](HWND box) {
+    char text[256] = {};
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    refusals.push_back(text);
+    Press(box, IDOK);
+  };
+  DialogScript::Run({{"Effects generator",
+                      [&](HWND d) {
+                        opening(d);
+                        frames("0")(d);
+                      }},
+                     {app_.AppName(), refused},
+                     {"Effects generator", frames("32001")},
+                     {app_.AppName(), refused},
+                     {"Effects generator", answer(0)}});
   SendMessageA(w->Handle(), WM_COMMAND, ID_MACRO_EFFECTS, 0);
   DialogScript::Stop();
+  ASSERT_EQ(refusals.size(), 2u);
+  for (const std::string& said : refusals) {
+    EXPECT_NE(said.find("1"), std::string::npos) << said;
+    EXPECT_NE(said.find("32000"), std::string::npos) << said;
+  }
   // The dialog opens on the first command, 10 frames, "EFFECTS", DIB.
   EXPECT_FALSE(firstFormat.empty());
   EXPECT_FALSE(firstHelp.empty());
@@ -798,6 +829,34 @@ TEST_F(MacroWindow, HelpShowsTheWindowsTopicAndPrintWaitsForText) {
   EXPECT_EQ(GetMenuState(file, ID_MACRO_PRINT, MF_BYCOMMAND) & MF_GRAYED, 0u);
   HMENU edit = GetSubMenu(bar, 1);
   EXPECT_NE(GetMenuState(edit, ID_MACRO_EFFECTS, MF_BYCOMMAND), static_cast<UINT>(-1));
+}
+
+// The main frame offers every command to the visible macros window first:
+// its menu's commands work from the frame, its update rules answer there.
+TEST_F(MacroWindow, TheMainFrameOffersTheWindowsCommandsToItFirst) {
+  lang::CLangWnd* w = OpenWindow();
+  ASSERT_NE(w, nullptr);
+  SetScript(*w, "DeleteLayer();");
+  SendMessageA(FrameHandle(), WM_COMMAND, ID_MACRO_SELECT_ALL, 0);
+  DWORD from = 1, to = 0;
+  SendMessageA(w->EditControl(), EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+  EXPECT_EQ(from, 0u);
+  EXPECT_EQ(to, 14u);
+  SendMessageA(FrameHandle(), WM_COMMAND, ID_MACRO_RECORDING, 0);
+  EXPECT_FALSE(w->RecordingSwitch());
+  fw::CmdUI ui(ID_MACRO_RECORDING, 0, fw::CmdUIState{false, 2});
+  fw::MessageArgs update{fw::kMsgCommand, fw::kCodeUpdateCommandUI, ID_MACRO_RECORDING};
+  update.cmdUI = &ui;
+  ASSERT_TRUE(Frame().OnCmdMsg(update));
+  EXPECT_EQ(ui.State().checked, 0);
+  EXPECT_TRUE(ui.State().enabled);
+  // Hidden, it is offered nothing.
+  ShowWindow(w->Handle(), SW_HIDE);
+  SendMessageA(FrameHandle(), WM_COMMAND, ID_MACRO_RECORDING, 0);
+  EXPECT_FALSE(w->RecordingSwitch());
+  fw::MessageArgs probe{fw::kMsgCommand, fw::kCodeCommand, ID_MACRO_RUN};
+  probe.probeOnly = true;
+  EXPECT_FALSE(Frame().OnCmdMsg(probe));
 }
 
 TEST_F(MacroWindow, TheWindowsArchiveCarriesItsStateToTheNextWindow) {

@@ -28,7 +28,10 @@
 #include "paint/EraseBrush.h"
 #include "paint/PaintBrush.h"
 #include "paint/WaterBrush.h"
+#include "paint/BrushPageRules.h"
+#include "paint/BrushPreview.h"
 #include "paint/win/BrushPages.h"
+#include "paint/win/BrushSheet.h"
 #include "paint/win/LineTools.h"
 #include "paint/win/PaintAttributes.h"
 #include "paint/win/ToolBrush.h"
@@ -697,6 +700,272 @@ TEST_F(Painting, SitePressureWithoutATabletIsFullAtFullWidth) {
   EXPECT_EQ(numerator, 1);
   EXPECT_EQ(denominator, 1);
   EXPECT_EQ(host->GetTabletPressure(nullptr, nullptr), 255);
+}
+
+// The attribute bar's Add shape, Remove shape and Add paper on the paint
+// brush page: the dialogs, the store's files and the lists. The written
+// shape is read back by ImageMagick (win.painting_files).
+TEST_F(Painting, AddShapeWritesTheStoreFileListsItAndRemoveTakesItAway) {
+  using lumora::testing::DialogScript;
+  using lumora::testing::Press;
+  Open("white.png");
+  TypeLetter('B');
+  CPaintAttributes& window = Main()->PaintAttributes();
+  CBrushPage* page = window.CurrentPageObject();
+  ASSERT_NE(page, nullptr);
+  HWND bar = window.AttribBar();
+  HWND shapes = GetDlgItem(page->Handle(), 1166);
+  ASSERT_NE(shapes, nullptr);
+  EXPECT_TRUE(SendMessageA(bar, TB_ISBUTTONENABLED, ID_ATTRIB_ADD_SHAPE, 0));
+  EXPECT_FALSE(SendMessageA(bar, TB_ISBUTTONENABLED, ID_ATTRIB_REMOVE_SHAPE, 0)) << "a standard shape is selected";
+
+  char program[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, program, MAX_PATH);
+  std::string folder(program);
+  folder = folder.substr(0, folder.rfind('\\') + 1);
+  const std::string shapeFile = folder + "brush\\brush0.bmp";
+  DeleteFileA(shapeFile.c_str());
+
+  // A one-letter name is refused, then "Dot" from red.png is taken.
+  std::string proposed, refusal;
+  DialogScript::Run({{"Add Shape",
+                      [&](HWND d) {
+                        char text[64] = {};
+                        GetDlgItemTextA(d, IDC_SHAPE_NAME, text, sizeof text);
+                        proposed = text;
+                        SetDlgItemTextA(d, IDC_SHAPE_NAME, "D");
+                        SetDlgItemTextA(d, IDC_SHAPE_SOURCE, MadeFile("red.png").c_str());
+                        Press(d, IDOK);
+                      }},
+                     {std::string(res::String(IDS_WARNING_CAPTION)),
+                      [&](HWND box) {
+                        char text[256] = {};
+                        GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+                        refusal = text;
+                        Press(box, IDOK);
+                      }},
+                     {"Add Shape", [](HWND d) {
+                        SetDlgItemTextA(d, IDC_SHAPE_NAME, "Dot");
+                        Press(d, IDOK);
+                      }}});
+  SendMessageA(window.Handle(), WM_COMMAND, ID_ATTRIB_ADD_SHAPE, 0);
+  DialogScript::Stop();
+  Pump();
+  EXPECT_EQ(proposed, "Shape");
+  EXPECT_EQ(refusal, "Please enter more than 2 characters.");
+  ASSERT_EQ(window.File().brushFiles.GetCount(), 1);
+  EXPECT_EQ(window.File().brushFiles.GetItem(0)->File, "brush\\brush0.bmp");
+  EXPECT_EQ(SendMessageA(shapes, CB_GETCOUNT, 0, 0), 7);
+  EXPECT_EQ(SendMessageA(shapes, CB_GETCURSEL, 0, 0), 6);
+  EXPECT_EQ(page->Model().settings.shape, 6u);
+  EXPECT_TRUE(SendMessageA(bar, TB_ISBUTTONENABLED, ID_ATTRIB_REMOVE_SHAPE, 0));
+  ASSERT_EQ(GetFileAttributesA(shapeFile.c_str()) != INVALID_FILE_ATTRIBUTES, true);
+  // For ImageMagick: the file and the grey it must hold, (30 R + 59 G +
+  // 11 B) / 100 of red.png's pixels, top row first.
+  CopyFileA(shapeFile.c_str(), MadeFile("shape_added.bmp").c_str(), FALSE);
+  std::string grey;
+  for (int y = 0; y < 300; ++y) {
+    for (int x = 0; x < 600; ++x) {
+      const bool red = x >= 100 && x <= 300 && y >= 50 && y <= 250;
+      grey.push_back(static_cast<char>(red ? (30 * 200 + 59 * 30 + 11 * 60) / 100 : 255));
+    }
+  }
+  std::ofstream(MadeFile("shape_added.expected.gray"), std::ios::binary) << grey;
+
+  // A stroke with the new shape paints (the brush took it).
+  Drag({POINT{100, 100}, POINT{140, 100}});
+  EXPECT_EQ(doc_->Image().HistoryState().name, "Paint");
+
+  // Remove shape: asked, then gone from the store, the folder and the list.
+  std::string question;
+  DialogScript::Run({{app_.AppName(), [&](HWND box) {
+                        char text[256] = {};
+                        GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+                        question = text;
+                        Press(box, IDOK);
+                      }}});
+  SendMessageA(window.Handle(), WM_COMMAND, ID_ATTRIB_REMOVE_SHAPE, 0);
+  DialogScript::Stop();
+  Pump();
+  EXPECT_EQ(question, "Are you sure you want to delete 'Dot' shape?");
+  EXPECT_EQ(window.File().brushFiles.GetCount(), 0);
+  EXPECT_EQ(GetFileAttributesA(shapeFile.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(SendMessageA(shapes, CB_GETCOUNT, 0, 0), 6);
+  EXPECT_EQ(SendMessageA(shapes, CB_GETCURSEL, 0, 0), 5) << "the new last item";
+  EXPECT_FALSE(SendMessageA(bar, TB_ISBUTTONENABLED, ID_ATTRIB_REMOVE_SHAPE, 0));
+
+  // Add paper: proposed "Paper", listed after "none" and selected.
+  DialogScript::Run({{"Add Paper", [&](HWND d) {
+                        char text[64] = {};
+                        GetDlgItemTextA(d, IDC_PAPER_NAME, text, sizeof text);
+                        proposed = text;
+                        SetDlgItemTextA(d, IDC_PAPER_SOURCE, MadeFile("red.png").c_str());
+                        Press(d, IDOK);
+                      }}});
+  SendMessageA(window.Handle(), WM_COMMAND, ID_ATTRIB_ADD_PAPER, 0);
+  DialogScript::Stop();
+  Pump();
+  EXPECT_EQ(proposed, "Paper");
+  HWND papers = GetDlgItem(page->Handle(), 1156);
+  EXPECT_EQ(SendMessageA(papers, CB_GETCOUNT, 0, 0), 2);
+  EXPECT_EQ(SendMessageA(papers, CB_GETCURSEL, 0, 0), 1);
+  ASSERT_EQ(window.File().paperFiles.GetCount(), 1);
+  const std::string paperFile = folder + window.File().paperFiles.GetItem(0)->File;
+  EXPECT_NE(GetFileAttributesA(paperFile.c_str()), INVALID_FILE_ATTRIBUTES);
+  window.RemovePaper("Paper");
+  EXPECT_EQ(SendMessageA(papers, CB_GETCOUNT, 0, 0), 1);
+  EXPECT_EQ(GetFileAttributesA(paperFile.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// A page's "M&ore..." opens Edge Options over the page's edge record; OK
+// gives the edited record back to the page (its edge list shows it).
+TEST_F(Painting, EdgeOptionsEditTheLevelsInEitherUnitAndGiveThemToThePage) {
+  using lumora::testing::DialogScript;
+  using lumora::testing::Press;
+  Open("white.png");
+  TypeLetter('B');
+  CBrushPage* page = Main()->PaintAttributes().CurrentPageObject();
+  ASSERT_NE(page, nullptr);
+  auto level = [](HWND d, int id) {
+    BOOL ok = FALSE;
+    const UINT v = GetDlgItemInt(d, id, &ok, FALSE);
+    return ok ? static_cast<int>(v) : -1;
+  };
+  bool pixelChecked = false;
+  std::vector<int> shownPixels, shownPercent, shownAgain;
+  std::string rangeMessage;
+  DialogScript::Run({{"Edge Options",
+                      [&](HWND d) {
+                        pixelChecked = IsDlgButtonChecked(d, IDC_EDGE_PIXEL) == BST_CHECKED;
+                        for (int id : {IDC_EDGE_LEVEL_NONE, IDC_EDGE_LEVEL_LOW, IDC_EDGE_LEVEL_MEDIUM, IDC_EDGE_LEVEL_HIGH}) {
+                          shownPixels.push_back(level(d, id));
+                        }
+                        SetDlgItemTextA(d, IDC_EDGE_LEVEL_HIGH, "201");
+                        Press(d, IDOK);
+                      }},
+                     {std::string(res::String(IDS_WARNING_CAPTION)),
+                      [&](HWND box) {
+                        char text[256] = {};
+                        GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+                        rangeMessage = text;
+                        Press(box, IDOK);
+                      }},
+                     {"Edge Options",
+                      [&](HWND d) {
+                        SetDlgItemTextA(d, IDC_EDGE_LEVEL_HIGH, "200");
+                        SetDlgItemTextA(d, IDC_EDGE_LEVEL_LOW, "7");
+                        SendMessageA(GetDlgItem(d, IDC_EDGE_PERCENT), BM_CLICK, 0, 0);
+                        for (int id : {IDC_EDGE_LEVEL_NONE, IDC_EDGE_LEVEL_LOW, IDC_EDGE_LEVEL_MEDIUM, IDC_EDGE_LEVEL_HIGH}) {
+                          shownPercent.push_back(level(d, id));
+                        }
+                        SetDlgItemTextA(d, IDC_EDGE_LEVEL_LOW, "30");
+                        SendMessageA(GetDlgItem(d, IDC_EDGE_PIXEL), BM_CLICK, 0, 0);
+                        for (int id : {IDC_EDGE_LEVEL_NONE, IDC_EDGE_LEVEL_LOW, IDC_EDGE_LEVEL_MEDIUM, IDC_EDGE_LEVEL_HIGH}) {
+                          shownAgain.push_back(level(d, id));
+                        }
+                        SendMessageA(GetDlgItem(d, IDC_EDGE_RANDOM), BM_CLICK, 0, 0);
+                        Press(d, IDOK);
+                      }}});
+  SendMessageA(page->Handle(), WM_COMMAND, MAKEWPARAM(IDC_EDGE_MORE, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(page->Handle(), IDC_EDGE_MORE)));
+  DialogScript::Stop();
+  Pump();
+  EXPECT_TRUE(pixelChecked);
+  EXPECT_EQ(shownPixels, (std::vector<int>{0, 5, 10, 20}));
+  EXPECT_NE(rangeMessage.find("200"), std::string::npos) << rangeMessage;
+  EXPECT_EQ(shownPercent, (std::vector<int>{0, 5, 20, 35}));
+  EXPECT_EQ(shownAgain, (std::vector<int>{0, 7, 10, 200})) << "the pixel levels typed before the switch";
+  const paint::EdgeValues& edge = page->Model().settings.edge;
+  EXPECT_EQ(edge.optionId, 1u);
+  EXPECT_EQ(edge.absolute, 1u);
+  EXPECT_EQ((std::vector<int>(edge.sizes.begin(), edge.sizes.end())), (std::vector<int>{0, 7, 10, 200, 0, 30, 20, 35}));
+  char text[32] = {};
+  HWND edges = GetDlgItem(page->Handle(), 1151);
+  SendMessageA(edges, CB_GETLBTEXT, 3, reinterpret_cast<LPARAM>(text));
+  EXPECT_STREQ(text, "200 px");
+}
+
+// "Additional paint parameters": its pages edit the paint brush page's
+// parameters and the brush; its preview shows what the portable preview
+// renders; the close box only hides it.
+TEST_F(Painting, BrushSheetEditsTheParametersAndItsPreviewIsThePortableOne) {
+  Open("white.png");
+  TypeLetter('B');
+  app_.settings.foreColor = RGB(20, 40, 200);
+  CPaintAttributes& window = Main()->PaintAttributes();
+  CBrushPage* page = window.CurrentPageObject();
+  ASSERT_NE(page, nullptr);
+  EXPECT_TRUE(SendMessageA(window.AttribBar(), TB_ISBUTTONENABLED, ID_ATTRIB_BRUSH_SHEET, 0));
+  SendMessageA(window.Handle(), WM_COMMAND, ID_ATTRIB_BRUSH_SHEET, 0);
+  Pump();
+  CBrushSheet* sheet = window.BrushSheet();
+  ASSERT_NE(sheet, nullptr);
+  HWND h = sheet->Handle();
+  ASSERT_TRUE(IsWindowVisible(h));
+  char caption[64] = {};
+  GetWindowTextA(h, caption, sizeof caption);
+  EXPECT_STREQ(caption, "Additional paint parameters");
+
+  const auto& params = page->Model().settings.params;
+  SetDlgItemTextA(sheet->PageWindow(0), IDC_SHEET_HUE, "150");
+  EXPECT_EQ(params[0], 100u) << "jitter at most 100";
+  SetDlgItemTextA(sheet->PageWindow(0), IDC_SHEET_VALUE, "20");
+  EXPECT_EQ(params[1], 20u);
+  SetDlgItemTextA(sheet->PageWindow(1), IDC_SHEET_ANGLE, "370");
+  EXPECT_EQ(params[3], 10u);
+  SetDlgItemTextA(sheet->PageWindow(1), IDC_SHEET_ANGLE, "360");
+  EXPECT_EQ(params[3], 0u);
+  SetDlgItemTextA(sheet->PageWindow(1), IDC_SHEET_ANGLE, "45");
+  SendMessageA(GetDlgItem(sheet->PageWindow(1), IDC_SHEET_BY_DIRECTION), BM_CLICK, 0, 0);
+  EXPECT_EQ(params[4], 1u);
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(sheet->PageWindow(1), IDC_SHEET_ANGLE))) << "no angle to set by direction";
+  SendMessageA(GetDlgItem(sheet->PageWindow(1), IDC_SHEET_NO_VARIATION), BM_CLICK, 0, 0);
+  EXPECT_EQ(params[4], 0u);
+  SendMessageA(GetDlgItem(sheet->PageWindow(2), IDC_SHEET_IF_DARKER), BM_CLICK, 0, 0);
+  EXPECT_EQ(params[5], 1u);
+  ASSERT_NE(Main()->CurrentTool(), nullptr);
+  EXPECT_EQ(Main()->CurrentTool()->Params(), params) << "the brush took them";
+
+  // A click on the preview draws it again; the window shows the portable
+  // preview of the same settings.
+  HWND preview = sheet->Preview();
+  SendMessageA(preview, WM_LBUTTONUP, 0, 0);
+  Pump();
+  const paint::PageSettings& s = page->Model().settings;
+  SeededBrushRandom random(1);
+  paint::CPaintBrush brush(paint::kCmdPaintBrush, static_cast<int>(s.width), random);
+  brush.SetWidth(static_cast<int>(s.width), paint::EdgeSizeFor(s.edge, static_cast<int>(s.width)), s.edge.optionId);
+  brush.SetShape(static_cast<int>(s.shape));
+  brush.SetJitter(static_cast<int>(params[0]), static_cast<int>(params[2]), static_cast<int>(params[1]));
+  brush.SetAngle(static_cast<int>(params[3]));
+  brush.SetRotationMode(static_cast<int>(params[4]));
+  brush.SetColourMode(static_cast<int>(params[5]));
+  const int w = sheet->PreviewWidth(), ph = sheet->PreviewHeight();
+  const std::vector<std::uint8_t> expected =
+      paint::RenderBrushPreview(brush, paint::SpectrumImage(w, ph), w, ph, RGB(20, 40, 200), app_.settings.backColor);
+  EXPECT_TRUE(expected != paint::SpectrumImage(w, ph)) << "the strokes show";
+  const lumora::testing::Capture shot = lumora::testing::CaptureClient(preview);
+  ASSERT_EQ(shot.width, w);
+  ASSERT_EQ(shot.height, ph);
+  int mismatches = 0;
+  for (int y = 0; y < ph; ++y) {
+    for (int x = 0; x < w; ++x) {
+      const std::uint8_t* e = &expected[(static_cast<std::size_t>(y) * w + x) * 3];
+      const std::uint32_t want = (static_cast<std::uint32_t>(e[2]) << 16) | (e[1] << 8) | e[0];
+      if (shot.At(x, y) != want) ++mismatches;
+    }
+  }
+  EXPECT_EQ(mismatches, 0);
+
+  // The close box hides it; the command shows the same window again.
+  SendMessageA(h, WM_SYSCOMMAND, SC_CLOSE, 0);
+  Pump();
+  EXPECT_TRUE(IsWindow(h));
+  EXPECT_FALSE(IsWindowVisible(h));
+  SendMessageA(window.Handle(), WM_COMMAND, ID_ATTRIB_BRUSH_SHEET, 0);
+  Pump();
+  EXPECT_EQ(window.BrushSheet()->Handle(), h);
+  EXPECT_TRUE(IsWindowVisible(h));
 }
 
 // With [Tablet] enable, vary_opacity 0: the tests' driver (wintab32.dll

@@ -480,6 +480,146 @@ TEST_F(SelectionTools, LayerScaleFrameCommitsAndEscapeLeavesNothing) {
   EXPECT_TRUE(found);
 }
 
+// Free Transform by its key (Ctrl+T) on the top layer: the frame's corner
+// dragged to double the layer and Enter give the engine's resize to twice
+// the size in the doubled rect, one step. Layer/Transform/Rotate turned a
+// quarter by a drag about the centre gives the turned layer, one step.
+TEST_F(SelectionTools, FreeTransformDoublesALayerAndRotateTurnsIt) {
+  CLayersManager* stack = doc_->Image().GetLayers();
+  CLayer* top = stack->GetLayer(stack->GetLayerCount() - 1);
+  doc_->Image().SetActiveLayer(top, true, false);
+  const RECT before = top->GetRect();
+  const WAPtr pixels = WAPtr::Adopt(CloneWA(top->PeekImage()));
+  const int steps = Steps();
+  SetFocus(view_->Handle());
+  Keys({VK_CONTROL, 'T'});
+  ASSERT_TRUE(view_->IsTransformActive()) << "Ctrl+T starts Free Transform";
+  const POINT corner = view_->TransformFrame()->Corners()[1];
+  Drag(corner, POINT{corner.x + RectWidth(before), corner.y + RectHeight(before)});
+  Keys({VK_RETURN});
+  ASSERT_FALSE(view_->IsTransformActive());
+  CLayer* doubled = doc_->Image().GetActiveLayer();
+  const RECT after = doubled->GetRect();
+  EXPECT_EQ(after.left, before.left);
+  EXPECT_EQ(after.top, before.top - RectHeight(before));
+  EXPECT_EQ(RectWidth(after), 2 * RectWidth(before));
+  EXPECT_EQ(RectHeight(after), 2 * RectHeight(before));
+  EXPECT_EQ(Steps(), steps + 1);
+  Transform engine;
+  engine.SetSource(pixels.get(), before.left, before.top, before.left, before.top, before.right, before.bottom, 0,
+                   1);
+  ASSERT_EQ(engine.Resize(2 * RectWidth(before), 2 * RectHeight(before), nullptr, 0, nullptr, nullptr), 1);
+  const VrWA2000::WA* got = doubled->PeekImage();
+  ASSERT_EQ(got->GetW(), engine.destination->GetW());
+  ASSERT_EQ(got->GetH(), engine.destination->GetH());
+  int differ = 0;
+  for (int y = 0; y < got->GetH(); ++y) {
+    differ += std::memcmp(got->Row(y), engine.destination->Row(y), got->GetW() * (got->GetType() == 16 ? 3 : 1)) != 0;
+  }
+  EXPECT_EQ(differ, 0) << "rows unlike the engine's resize";
+  Keys({VK_CONTROL, 'Z'});
+  ASSERT_EQ(RectWidth(doc_->Image().GetActiveLayer()->GetRect()), RectWidth(before));
+
+  Command(ID_LAYER_TRANSFORM_ROTATE);
+  ASSERT_TRUE(view_->IsTransformActive());
+  auto* frame = dynamic_cast<RotateFrame*>(view_->TransformFrame());
+  ASSERT_NE(frame, nullptr);
+  const POINT c = frame->Centre();
+  // From right of the centre to below it, outside the frame: a quarter
+  // turn clockwise on the screen.
+  MoveTo(POINT{c.x + 100, c.y});
+  Send({Mouse(MOUSEEVENTF_LEFTDOWN)});
+  lumora::testing::Settle(app_);
+  MoveTo(POINT{c.x + 80, c.y + 60});
+  MoveTo(POINT{c.x, c.y + 100});
+  Send({Mouse(MOUSEEVENTF_LEFTUP)});
+  lumora::testing::Settle(app_);
+  Keys({VK_RETURN});
+  ASSERT_FALSE(view_->IsTransformActive());
+  const RECT turned = doc_->Image().GetActiveLayer()->GetRect();
+  EXPECT_NEAR(RectWidth(turned), RectHeight(before), 2) << "width and height trade places";
+  EXPECT_NEAR(RectHeight(turned), RectWidth(before), 2);
+  EXPECT_EQ(Steps(), steps + 1);
+}
+
+std::vector<std::uint8_t> MaskOf(const Fragment* f, int width, int height);
+
+// Selection/Transform: the rotate frame over the selection alone. A corner
+// dragged 30 right and 20 down grows the selection's mask to that box as
+// one "Set Selection" step, the layers untouched; Escape after a drag puts
+// the selection back and leaves no step.
+TEST_F(SelectionTools, SelectionTransformResizesTheSelectionAlone) {
+  ChooseTool("Area_Rect");
+  Drag(C(60, 50), C(139, 109));
+  ASSERT_NE(Selection(), nullptr);
+  LURECT before{};
+  GetFragmentBoundRect(Selection(), &before);
+  CLayersManager* stack = doc_->Image().GetLayers();
+  const auto layers = StackBytes(stack);
+  const int steps = Steps();
+  Fragment* mask = MakePaddedSelectionMask(Selection(), 0, 0, false);
+  ASSERT_NE(mask, nullptr);
+
+  Command(ID_SELECTION_TRANSFORM);
+  ASSERT_TRUE(view_->IsTransformActive());
+  const POINT corner = view_->TransformFrame()->Corners()[1];
+  Drag(corner, POINT{corner.x + 30, corner.y + 20});
+  FrameParams params;
+  const RECT source = view_->RunningTransform()->SourceRect();
+  view_->TransformFrame()->GetTransformParams(0, 0, source, &params);
+  EXPECT_EQ(params.b.x, before.width + 30);
+  EXPECT_EQ(params.b.y, before.height + 20) << "a 20-pixel drag grows 20 rows";
+  Keys({VK_RETURN});
+  ASSERT_FALSE(view_->IsTransformActive());
+  ASSERT_NE(Selection(), nullptr);
+  LURECT after{};
+  GetFragmentBoundRect(Selection(), &after);
+  EXPECT_EQ(after.x, before.x);
+  EXPECT_EQ(after.width, before.width + 30);
+  // The engine's resize of the selection's mask to the dragged box, placed
+  // at its lower-left corner (rows upward), is the new selection.
+  LURECT place{};
+  GetMaskRect(mask, &place);
+  const WAPtr maskBuffer = WAPtr::Adopt(GetMaskWA(mask));
+  Transform engine;
+  engine.SetSource(maskBuffer.get(), place.x, place.y, before.x, before.y, before.x + before.width,
+                   before.y + before.height, 1, 1);
+  ASSERT_EQ(engine.Resize(before.width + 30, before.height + 20, nullptr, 0, nullptr, nullptr), 1);
+  Fragment* expected = CreateMaskUsingWA(engine.destination.get(), before.x, before.y - 20);
+  ASSERT_NE(expected, nullptr);
+  {
+    const auto got = MaskOf(Selection(), 320, 240), want = MaskOf(expected, 320, 240);
+    int differ = 0, firstX = -1, firstY = -1;
+    for (int i = 0; i < 320 * 240; ++i) {
+      if (got[i] != want[i]) {
+        if (differ++ == 0) firstX = i % 320, firstY = i / 320;
+      }
+    }
+    LURECT e{};
+    GetFragmentBoundRect(expected, &e);
+    EXPECT_EQ(differ, 0) << "first at " << firstX << "," << firstY << " got " << int(got[firstY * 320 + firstX])
+                         << "; expected bounds " << e.x << "," << e.y << " " << e.width << "x" << e.height
+                         << "; got " << after.x << "," << after.y << " " << after.width << "x" << after.height;
+  }
+  DeleteFragment(expected);
+  DeleteFragment(mask);
+  EXPECT_EQ(Steps(), steps + 1);
+  EXPECT_EQ(StackBytes(stack), layers) << "the layers stay as they were";
+
+  Command(ID_SELECTION_TRANSFORM);
+  ASSERT_TRUE(view_->IsTransformActive());
+  const POINT c = view_->TransformFrame()->Corners()[2];
+  Drag(c, POINT{c.x - 25, c.y + 15});
+  Keys({VK_ESCAPE});
+  ASSERT_FALSE(view_->IsTransformActive());
+  LURECT kept{};
+  GetFragmentBoundRect(Selection(), &kept);
+  EXPECT_EQ(kept.x, after.x);
+  EXPECT_EQ(kept.width, after.width);
+  EXPECT_EQ(kept.height, after.height);
+  EXPECT_EQ(Steps(), steps + 1);
+}
+
 // The mask of a selection, row by row (for comparing two selections).
 std::vector<std::uint8_t> MaskOf(const Fragment* f, int width, int height) {
   std::vector<std::uint8_t> bits;

@@ -1,12 +1,12 @@
-// The library's dialogs are built in memory (it has no resources of its
-// own): a template writer for them.
+// Dialogs of the libraries, which have no resources of their own, are built
+// in memory: a template writer for them.
 #pragma once
 
 #include <windows.h>
 
 #include <vector>
 
-namespace lumora::draw {
+namespace lumora::platform {
 
 // A dialog template in memory: the header, then one item per control,
 // each on a DWORD boundary, strings as UTF-16.
@@ -54,4 +54,4 @@ class TemplateWriter {
   std::vector<BYTE> bytes_;
 };
 
-}  // namespace lumora::draw
+}  // namespace lumora::platform

@@ -1,0 +1,365 @@
+// The embedded image object and its class factory.
+#include "app/win/EmbeddedImage.h"
+
+#include <shlobj.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "app/ClassIds.h"
+#include "app/ServerExtent.h"
+#include "app/win/AutomationApp.h"
+#include "document/DocumentFiles.h"
+#include "engine/pixels/win/DibGlobal.h"
+#include "platform/win/ole_stream_file.h"
+
+namespace lumora {
+
+namespace {
+
+constexpr int kNewWidth = 320, kNewHeight = 240;
+constexpr std::uint32_t kNewResolution = 72u | (72u << 16);
+constexpr COLORREF kNewColour = RGB(255, 255, 255);
+constexpr wchar_t kContents[] = L"Contents";
+enum ServedFormat { kDib = 0, kMetafile = 1 };
+
+CLSID DocumentClsid() {
+  CLSID c{};
+  c.Data1 = kDocumentClsid.data1;
+  c.Data2 = kDocumentClsid.data2;
+  c.Data3 = kDocumentClsid.data3;
+  std::copy(kDocumentClsid.data4, kDocumentClsid.data4 + 8, c.Data4);
+  return c;
+}
+
+int DisplayDpi(int index) {
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, index);
+  ReleaseDC(nullptr, screen);
+  return dpi;
+}
+
+DWORD gEmbeddingCookie = 0;
+
+class EmbeddingFactory final : public IClassFactory {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IClassFactory)) return E_NOINTERFACE;
+    *out = static_cast<IClassFactory*>(this);
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
+    if (out == nullptr) return E_POINTER;
+    *out = nullptr;
+    if (outer != nullptr) return CLASS_E_NOAGGREGATION;
+    CEmbeddedImage* object = nullptr;
+    try {
+      object = CEmbeddedImage::Create();
+    } catch (...) {
+      return E_OUTOFMEMORY;
+    }
+    const HRESULT r = object->QueryInterface(iid, out);
+    object->Release();
+    return r;
+  }
+  HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
+    if (lock) {
+      AddServedObject();
+    } else {
+      ReleaseServedObject();
+    }
+    return S_OK;
+  }
+};
+
+EmbeddingFactory gEmbeddingFactory;
+
+}  // namespace
+
+CEmbeddedImage* CEmbeddedImage::Create() { return new CEmbeddedImage(); }
+
+CEmbeddedImage::CEmbeddedImage() { AddServedObject(); }
+
+CEmbeddedImage::~CEmbeddedImage() {
+  if (stack_ != nullptr) stack_->Release();
+  if (site_ != nullptr) site_->Release();
+  if (adviseHolder_ != nullptr) adviseHolder_->Release();
+  if (dataAdviseHolder_ != nullptr) dataAdviseHolder_->Release();
+  ReleaseServedObject();
+}
+
+HRESULT CEmbeddedImage::QueryInterface(REFIID iid, void** out) {
+  if (out == nullptr) return E_POINTER;
+  *out = nullptr;
+  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IOleObject)) {
+    *out = static_cast<IOleObject*>(this);
+  } else if (IsEqualIID(iid, IID_IDataObject)) {
+    *out = static_cast<IDataObject*>(this);
+  } else if (IsEqualIID(iid, IID_IPersistStorage) || IsEqualIID(iid, IID_IPersist)) {
+    *out = static_cast<IPersistStorage*>(this);
+  } else {
+    return E_NOINTERFACE;
+  }
+  AddRef();
+  return S_OK;
+}
+
+ULONG CEmbeddedImage::AddRef() { return ++refs_; }
+
+ULONG CEmbeddedImage::Release() {
+  const ULONG left = --refs_;
+  if (left == 0) delete this;
+  return left;
+}
+
+// ---- IOleObject
+
+HRESULT CEmbeddedImage::SetClientSite(IOleClientSite* site) {
+  if (site != nullptr) site->AddRef();
+  if (site_ != nullptr) site_->Release();
+  site_ = site;
+  return S_OK;
+}
+
+HRESULT CEmbeddedImage::GetClientSite(IOleClientSite** site) {
+  if (site == nullptr) return E_POINTER;
+  *site = site_;
+  if (site_ != nullptr) site_->AddRef();
+  return S_OK;
+}
+
+HRESULT CEmbeddedImage::Close(DWORD saveOption) {
+  if (saveOption == OLECLOSE_SAVEIFDIRTY && dirty_ && site_ != nullptr) site_->SaveObject();
+  if (adviseHolder_ != nullptr) adviseHolder_->SendOnClose();
+  return S_OK;
+}
+
+HRESULT CEmbeddedImage::GetMoniker(DWORD, DWORD, IMoniker** out) {
+  if (out != nullptr) *out = nullptr;
+  return E_NOTIMPL;
+}
+
+HRESULT CEmbeddedImage::GetClipboardData(DWORD, IDataObject** out) {
+  if (out != nullptr) *out = nullptr;
+  return E_NOTIMPL;
+}
+
+HRESULT CEmbeddedImage::DoVerb(LONG verb, LPMSG, IOleClientSite*, LONG, HWND, LPCRECT) {
+  // Shown in the container through its cache; no window of its own yet.
+  if (verb == OLEIVERB_HIDE || verb == OLEIVERB_SHOW || verb == OLEIVERB_PRIMARY) return S_OK;
+  return OLEOBJ_E_INVALIDVERB;
+}
+
+HRESULT CEmbeddedImage::EnumVerbs(IEnumOLEVERB** out) { return OleRegEnumVerbs(DocumentClsid(), out); }
+
+HRESULT CEmbeddedImage::GetUserClassID(CLSID* out) {
+  if (out == nullptr) return E_POINTER;
+  *out = DocumentClsid();
+  return S_OK;
+}
+
+HRESULT CEmbeddedImage::GetUserType(DWORD form, LPOLESTR* out) { return OleRegGetUserType(DocumentClsid(), form, out); }
+
+HRESULT CEmbeddedImage::GetExtent(DWORD aspect, SIZEL* size) {
+  if (size == nullptr) return E_POINTER;
+  if (aspect != DVASPECT_CONTENT) return E_FAIL;
+  if (stack_ == nullptr) return OLE_E_BLANK;
+  const HimetricSize e = HimetricExtent(stack_->GetWidth(), stack_->GetHeight(), stack_->GetResolution(),
+                                        DisplayDpi(LOGPIXELSX), DisplayDpi(LOGPIXELSY));
+  size->cx = e.cx;
+  size->cy = e.cy;
+  return S_OK;
+}
+
+HRESULT CEmbeddedImage::Advise(IAdviseSink* sink, DWORD* connection) {
+  if (adviseHolder_ == nullptr && FAILED(CreateOleAdviseHolder(&adviseHolder_))) return E_OUTOFMEMORY;
+  return adviseHolder_->Advise(sink, connection);
+}
+
+HRESULT CEmbeddedImage::Unadvise(DWORD connection) {
+  return adviseHolder_ != nullptr ? adviseHolder_->Unadvise(connection) : OLE_E_NOCONNECTION;
+}
+
+HRESULT CEmbeddedImage::EnumAdvise(IEnumSTATDATA** out) {
+  if (out != nullptr) *out = nullptr;
+  return adviseHolder_ != nullptr ? adviseHolder_->EnumAdvise(out) : E_FAIL;
+}
+
+HRESULT CEmbeddedImage::GetMiscStatus(DWORD aspect, DWORD* status) {
+  return OleRegGetMiscStatus(DocumentClsid(), aspect, status);
+}
+
+// ---- IDataObject
+
+int CEmbeddedImage::Served(const FORMATETC* f) const {
+  if (f == nullptr || f->lindex != -1 || f->dwAspect != DVASPECT_CONTENT) return -1;
+  if (f->cfFormat == CF_DIB && (f->tymed & TYMED_HGLOBAL) != 0) return kDib;
+  if (f->cfFormat == CF_METAFILEPICT && (f->tymed & TYMED_MFPICT) != 0) return kMetafile;
+  return -1;
+}
+
+HGLOBAL CEmbeddedImage::RenderDib() const {
+  if (stack_ == nullptr) return nullptr;
+  const WAPtr merged = stack_->CreateMergedImage(1, 255, 255, 255);
+  if (!merged) return nullptr;
+  BITMAPINFOHEADER* dib = ImageToDIB(merged.get(), RECT{0, 0, merged->GetW(), merged->GetH()});
+  if (dib == nullptr) return nullptr;
+  HGLOBAL block = GlobalHandle(dib);
+  GlobalUnlock(block);
+  return block;
+}
+
+HGLOBAL CEmbeddedImage::RenderMetafilePicture() const {
+  HGLOBAL dibBlock = RenderDib();
+  if (dibBlock == nullptr) return nullptr;
+  const auto* dib = static_cast<const BITMAPINFOHEADER*>(GlobalLock(dibBlock));
+  const int width = dib->biWidth, height = std::abs(dib->biHeight);
+  const int colours = dib->biBitCount <= 8 ? (dib->biClrUsed != 0 ? static_cast<int>(dib->biClrUsed) : 1 << dib->biBitCount) : 0;
+  const auto* bits = reinterpret_cast<const BYTE*>(dib) + dib->biSize + colours * sizeof(RGBQUAD);
+  // The picture in image pixels; the container scales it to the extent.
+  HDC dc = CreateMetaFileA(nullptr);
+  SetMapMode(dc, MM_ANISOTROPIC);
+  SetWindowOrgEx(dc, 0, 0, nullptr);
+  SetWindowExtEx(dc, width, height, nullptr);
+  StretchDIBits(dc, 0, 0, width, height, 0, 0, width, height, bits, reinterpret_cast<const BITMAPINFO*>(dib),
+                DIB_RGB_COLORS, SRCCOPY);
+  HMETAFILE metafile = CloseMetaFile(dc);
+  GlobalUnlock(dibBlock);
+  GlobalFree(dibBlock);
+  if (metafile == nullptr) return nullptr;
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_SHARE, sizeof(METAFILEPICT));
+  if (block == nullptr) {
+    DeleteMetaFile(metafile);
+    return nullptr;
+  }
+  auto* picture = static_cast<METAFILEPICT*>(GlobalLock(block));
+  picture->mm = MM_ANISOTROPIC;
+  SIZEL extent{};
+  const_cast<CEmbeddedImage*>(this)->GetExtent(DVASPECT_CONTENT, &extent);
+  picture->xExt = extent.cx;
+  picture->yExt = extent.cy;
+  picture->hMF = metafile;
+  GlobalUnlock(block);
+  return block;
+}
+
+HRESULT CEmbeddedImage::GetData(FORMATETC* format, STGMEDIUM* medium) {
+  if (format == nullptr || medium == nullptr) return E_POINTER;
+  if (format->lindex != -1) return DV_E_LINDEX;
+  const int which = Served(format);
+  if (which < 0) return DV_E_FORMATETC;
+  try {
+    HGLOBAL block = which == kDib ? RenderDib() : RenderMetafilePicture();
+    if (block == nullptr) return E_OUTOFMEMORY;
+    medium->tymed = which == kDib ? TYMED_HGLOBAL : TYMED_MFPICT;
+    medium->hGlobal = block;
+    medium->pUnkForRelease = nullptr;
+    return S_OK;
+  } catch (...) {
+    return E_FAIL;
+  }
+}
+
+HRESULT CEmbeddedImage::QueryGetData(FORMATETC* format) { return Served(format) >= 0 ? S_OK : DV_E_FORMATETC; }
+
+HRESULT CEmbeddedImage::GetCanonicalFormatEtc(FORMATETC* in, FORMATETC* out) {
+  if (in == nullptr || out == nullptr) return E_POINTER;
+  *out = *in;
+  out->ptd = nullptr;
+  return DATA_S_SAMEFORMATETC;
+}
+
+HRESULT CEmbeddedImage::EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) {
+  if (out == nullptr) return E_POINTER;
+  *out = nullptr;
+  if (direction != DATADIR_GET) return E_NOTIMPL;
+  FORMATETC formats[] = {{CF_DIB, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL},
+                         {CF_METAFILEPICT, nullptr, DVASPECT_CONTENT, -1, TYMED_MFPICT}};
+  return SHCreateStdEnumFmtEtc(2, formats, out);
+}
+
+HRESULT CEmbeddedImage::DAdvise(FORMATETC* format, DWORD flags, IAdviseSink* sink, DWORD* connection) {
+  if (dataAdviseHolder_ == nullptr && FAILED(CreateDataAdviseHolder(&dataAdviseHolder_))) return E_OUTOFMEMORY;
+  return dataAdviseHolder_->Advise(static_cast<IDataObject*>(this), format, flags, sink, connection);
+}
+
+HRESULT CEmbeddedImage::DUnadvise(DWORD connection) {
+  return dataAdviseHolder_ != nullptr ? dataAdviseHolder_->Unadvise(connection) : OLE_E_NOCONNECTION;
+}
+
+HRESULT CEmbeddedImage::EnumDAdvise(IEnumSTATDATA** out) {
+  if (out != nullptr) *out = nullptr;
+  return dataAdviseHolder_ != nullptr ? dataAdviseHolder_->EnumAdvise(out) : OLE_E_ADVISENOTSUPPORTED;
+}
+
+// ---- IPersistStorage
+
+HRESULT CEmbeddedImage::InitNew(IStorage*) {
+  if (stack_ != nullptr) return CO_E_ALREADYINITIALIZED;
+  try {
+    stack_ = new CLayersManager(16, nullptr, kNewWidth, kNewHeight, kNewResolution, kNewColour, 0);
+  } catch (...) {
+    return E_OUTOFMEMORY;
+  }
+  dirty_ = true;
+  return S_OK;
+}
+
+HRESULT CEmbeddedImage::Load(IStorage* storage) {
+  if (storage == nullptr) return E_POINTER;
+  if (stack_ != nullptr) return CO_E_ALREADYINITIALIZED;
+  IStream* stream = nullptr;
+  const HRESULT opened =
+      storage->OpenStream(kContents, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, &stream);
+  if (FAILED(opened)) return opened;
+  HRESULT result = S_OK;
+  try {
+    CMyOleStreamFile file(stream, 0, 0);
+    stack_ = new CLayersManager(nullptr, &file);
+  } catch (...) {
+    result = STG_E_READFAULT;
+  }
+  stream->Release();
+  dirty_ = false;
+  return result;
+}
+
+HRESULT CEmbeddedImage::Save(IStorage* storage, BOOL) {
+  if (storage == nullptr) return E_POINTER;
+  if (stack_ == nullptr) return OLE_E_BLANK;
+  IStream* stream = nullptr;
+  const HRESULT made =
+      storage->CreateStream(kContents, STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0, &stream);
+  if (FAILED(made)) return made;
+  HRESULT result = S_OK;
+  try {
+    // The layered file through a temporary file, copied in pieces.
+    CMyOleStreamFile file(stream, 65536, 2u * 1024u * 1024u);
+    StoreLayeredStack(*stack_, file);
+    file.Close();
+  } catch (...) {
+    result = STG_E_WRITEFAULT;
+  }
+  stream->Release();
+  if (SUCCEEDED(result)) dirty_ = false;
+  return result;
+}
+
+// ---- The factory
+
+bool RegisterEmbeddingFactory() {
+  if (gEmbeddingCookie != 0) return true;
+  return SUCCEEDED(CoRegisterClassObject(DocumentClsid(), &gEmbeddingFactory, CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE,
+                                         &gEmbeddingCookie));
+}
+
+void RevokeEmbeddingFactory() {
+  if (gEmbeddingCookie != 0) CoRevokeClassObject(gEmbeddingCookie);
+  gEmbeddingCookie = 0;
+}
+
+}  // namespace lumora

@@ -1,0 +1,86 @@
+// "Lumo40.Document" as an embedded object: a container's image served by
+// this program. New objects are a 320 x 240 white image at 72 dpi; the
+// image is kept in the storage's "Contents" stream as a layered file; the
+// container's cache is given the composite as CF_DIB (exact pixels) or as a
+// metafile picture, and the size in HIMETRIC.
+#pragma once
+
+#include <windows.h>
+#include <ole2.h>
+
+#include <atomic>
+
+#include "engine/layers/LayerMng.h"
+
+namespace lumora {
+
+class CEmbeddedImage final : public IOleObject, public IDataObject, public IPersistStorage {
+ public:
+  static CEmbeddedImage* Create();
+
+  // IUnknown
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
+  ULONG STDMETHODCALLTYPE AddRef() override;
+  ULONG STDMETHODCALLTYPE Release() override;
+  // IOleObject
+  HRESULT STDMETHODCALLTYPE SetClientSite(IOleClientSite* site) override;
+  HRESULT STDMETHODCALLTYPE GetClientSite(IOleClientSite** site) override;
+  HRESULT STDMETHODCALLTYPE SetHostNames(LPCOLESTR, LPCOLESTR) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE Close(DWORD saveOption) override;
+  HRESULT STDMETHODCALLTYPE SetMoniker(DWORD, IMoniker*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker** out) override;
+  HRESULT STDMETHODCALLTYPE InitFromData(IDataObject*, BOOL, DWORD) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetClipboardData(DWORD, IDataObject** out) override;
+  HRESULT STDMETHODCALLTYPE DoVerb(LONG verb, LPMSG, IOleClientSite*, LONG, HWND, LPCRECT) override;
+  HRESULT STDMETHODCALLTYPE EnumVerbs(IEnumOLEVERB** out) override;
+  HRESULT STDMETHODCALLTYPE Update() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE IsUpToDate() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE GetUserClassID(CLSID* out) override;
+  HRESULT STDMETHODCALLTYPE GetUserType(DWORD form, LPOLESTR* out) override;
+  HRESULT STDMETHODCALLTYPE SetExtent(DWORD, SIZEL*) override { return E_FAIL; }
+  HRESULT STDMETHODCALLTYPE GetExtent(DWORD aspect, SIZEL* size) override;
+  HRESULT STDMETHODCALLTYPE Advise(IAdviseSink* sink, DWORD* connection) override;
+  HRESULT STDMETHODCALLTYPE Unadvise(DWORD connection) override;
+  HRESULT STDMETHODCALLTYPE EnumAdvise(IEnumSTATDATA** out) override;
+  HRESULT STDMETHODCALLTYPE GetMiscStatus(DWORD aspect, DWORD* status) override;
+  HRESULT STDMETHODCALLTYPE SetColorScheme(LOGPALETTE*) override { return E_NOTIMPL; }
+  // IDataObject
+  HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override;
+  HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return DATA_E_FORMATETC; }
+  HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* format) override;
+  HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC* in, FORMATETC* out) override;
+  HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) override;
+  HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC* format, DWORD flags, IAdviseSink* sink, DWORD* connection) override;
+  HRESULT STDMETHODCALLTYPE DUnadvise(DWORD connection) override;
+  HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA** out) override;
+  // IPersistStorage
+  HRESULT STDMETHODCALLTYPE GetClassID(CLSID* out) override { return GetUserClassID(out); }
+  HRESULT STDMETHODCALLTYPE IsDirty() override { return dirty_ ? S_OK : S_FALSE; }
+  HRESULT STDMETHODCALLTYPE InitNew(IStorage* storage) override;
+  HRESULT STDMETHODCALLTYPE Load(IStorage* storage) override;
+  HRESULT STDMETHODCALLTYPE Save(IStorage* storage, BOOL sameAsLoad) override;
+  HRESULT STDMETHODCALLTYPE SaveCompleted(IStorage*) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE HandsOffStorage() override { return S_OK; }
+
+ private:
+  CEmbeddedImage();
+  ~CEmbeddedImage();
+  // The formats served: which one a request names, or -1.
+  int Served(const FORMATETC* format) const;
+  HGLOBAL RenderDib() const;
+  HGLOBAL RenderMetafilePicture() const;
+
+  std::atomic<ULONG> refs_{1};
+  CLayersManager* stack_ = nullptr;  // one reference, ours
+  IOleClientSite* site_ = nullptr;
+  IOleAdviseHolder* adviseHolder_ = nullptr;
+  IDataAdviseHolder* dataAdviseHolder_ = nullptr;
+  bool dirty_ = false;
+};
+
+// The class factory of embedded images, registered for the whole run.
+bool RegisterEmbeddingFactory();
+void RevokeEmbeddingFactory();
+
+}  // namespace lumora

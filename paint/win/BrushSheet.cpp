@@ -1,0 +1,312 @@
+// The brush sheet window, its pages and its preview.
+#include "paint/win/BrushSheet.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <string>
+
+#include "paint/BrushPageRules.h"
+#include "paint/BrushPreview.h"
+#include "paint/BrushRandom.h"
+#include "paint/PaintBrush.h"
+#include "paint/win/BrushPages.h"
+#include "res/StringTable.h"
+#include "res/resource.h"
+
+namespace lumora {
+namespace {
+
+constexpr char kFrameClass[] = "VR_BRUSHSHEET";
+// The thumbnail control: shows a picture, tells its parent of a click
+// (WM_COMMAND code 1).
+constexpr char kThumbnailClass[] = "VR_TMB_1";
+constexpr UINT kMsgSetPicture = WM_USER + 101;
+constexpr int kPageIds[3] = {IDD_SHEET_COLORS, IDD_SHEET_ANGLES, IDD_SHEET_LOGIC};
+// Parameters: hue, value, saturation jitter, angle, rotation mode, colour mode.
+constexpr int kJitterEdits[3] = {IDC_SHEET_HUE, IDC_SHEET_VALUE, IDC_SHEET_SATURATION};
+constexpr int kJitterSpins[3] = {IDC_SHEET_HUE_SPIN, IDC_SHEET_VALUE_SPIN, IDC_SHEET_SATURATION_SPIN};
+constexpr int kRotationRadios[3] = {IDC_SHEET_NO_VARIATION, IDC_SHEET_BY_DIRECTION, IDC_SHEET_RANDOM};
+constexpr int kLogicRadios[7] = {IDC_SHEET_NORMAL,     IDC_SHEET_IF_DARKER, IDC_SHEET_IF_LIGHTER,
+                                 IDC_SHEET_COLOR_ONLY, IDC_SHEET_VALUE_ONLY, IDC_SHEET_HUE_ONLY,
+                                 IDC_SHEET_SATURATION_ONLY};
+constexpr int kPreviewWidth = 140;
+
+struct Picture {
+  int width, height;
+  const std::uint8_t* bgr;  // rows top-down
+};
+
+void RegisterClasses() {
+  const HINSTANCE module = GetModuleHandleA(nullptr);
+  WNDCLASSA wc{};
+  if (!GetClassInfoA(module, kThumbnailClass, &wc)) {
+    wc = WNDCLASSA{};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.cbWndExtra = sizeof(LONG_PTR);
+    wc.hInstance = module;
+    wc.hCursor = LoadCursor(nullptr, IDC_HAND);
+    wc.lpszClassName = kThumbnailClass;
+    RegisterClassA(&wc);
+  }
+  if (!GetClassInfoA(module, kFrameClass, &wc)) {
+    wc = WNDCLASSA{};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = module;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kFrameClass;
+    RegisterClassA(&wc);
+  }
+}
+
+void DrawPicture(HWND window, HDC dc) {
+  const auto* picture = reinterpret_cast<const Picture*>(GetWindowLongPtrA(window, 0));
+  RECT r{};
+  GetClientRect(window, &r);
+  if (picture == nullptr || picture->bgr == nullptr) {
+    FillRect(dc, &r, GetSysColorBrush(COLOR_WINDOW));
+    return;
+  }
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = picture->width;
+  info.bmiHeader.biHeight = -picture->height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  // Rows of a 24-bit DIB are padded to 4 bytes.
+  const int stride = (picture->width * 3 + 3) & ~3;
+  std::vector<std::uint8_t> rows(static_cast<std::size_t>(stride) * picture->height);
+  for (int y = 0; y < picture->height; ++y) {
+    std::copy_n(picture->bgr + static_cast<std::size_t>(y) * picture->width * 3, picture->width * 3,
+                rows.begin() + static_cast<std::ptrdiff_t>(y) * stride);
+  }
+  SetDIBitsToDevice(dc, 0, 0, static_cast<DWORD>(picture->width), static_cast<DWORD>(picture->height), 0, 0, 0,
+                    static_cast<UINT>(picture->height), rows.data(), &info, DIB_RGB_COLORS);
+}
+
+}  // namespace
+
+CBrushSheet::~CBrushSheet() {
+  if (window_ != nullptr && IsWindow(window_)) DestroyWindow(window_);
+}
+
+LRESULT CALLBACK CBrushSheet::PreviewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case kMsgSetPicture:
+      SetWindowLongPtrA(window, 0, static_cast<LONG_PTR>(wParam));
+      InvalidateRect(window, nullptr, FALSE);
+      return 0;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(window, &ps);
+      DrawPicture(window, dc);
+      EndPaint(window, &ps);
+      return 0;
+    }
+    case WM_PRINTCLIENT:
+      DrawPicture(window, reinterpret_cast<HDC>(wParam));
+      return 0;
+    case WM_LBUTTONUP:
+      SendMessageA(GetParent(window), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), 1), reinterpret_cast<LPARAM>(window));
+      return 0;
+    default:
+      return DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+LRESULT CALLBACK CBrushSheet::FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* sheet = reinterpret_cast<CBrushSheet*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  switch (message) {
+    case WM_CLOSE:
+      ShowWindow(window, SW_HIDE);  // the window stays for later use
+      return 0;
+    case WM_NOTIFY: {
+      const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+      if (sheet != nullptr && header->hwndFrom == sheet->tabs_ && header->code == TCN_SELCHANGE) {
+        sheet->ShowPage(TabCtrl_GetCurSel(sheet->tabs_));
+      }
+      return 0;
+    }
+    case WM_COMMAND:
+      if (sheet != nullptr && LOWORD(wParam) == IDC_SHEET_PREVIEW && HIWORD(wParam) == 1) sheet->UpdatePreview();
+      return 0;
+    default:
+      return DefWindowProcA(window, message, wParam, lParam);
+  }
+}
+
+INT_PTR CALLBACK CBrushSheet::PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    SetWindowLongPtrA(window, GWLP_USERDATA, lParam);
+    return TRUE;
+  }
+  auto* sheet = reinterpret_cast<CBrushSheet*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (message == WM_COMMAND && sheet != nullptr) {
+    for (int i = 0; i < 3; ++i) {
+      if (sheet->pages_[static_cast<std::size_t>(i)] == window) sheet->OnPageCommand(i, LOWORD(wParam), HIWORD(wParam));
+    }
+    return TRUE;
+  }
+  return FALSE;
+}
+
+bool CBrushSheet::Create(HWND owner) {
+  RegisterClasses();
+  const HINSTANCE module = GetModuleHandleA(nullptr);
+  const std::string caption(res::String(IDS_BRUSH_SHEET_CAPTION));
+  window_ = CreateWindowExA(WS_EX_TOOLWINDOW, kFrameClass, caption.c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU, 0, 0,
+                            100, 100, owner, nullptr, module, nullptr);
+  if (window_ == nullptr) return false;
+  SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FrameProc));
+  const auto font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
+  tabs_ = CreateWindowExA(0, WC_TABCONTROLA, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 10, 10, window_, nullptr,
+                          module, nullptr);
+  SendMessageA(tabs_, WM_SETFONT, font, FALSE);
+  RECT pageRect{0, 0, 0, 0};
+  for (int i = 0; i < 3; ++i) {
+    HWND page = CreateDialogParamA(module, MAKEINTRESOURCEA(kPageIds[i]), window_, &PageProc, reinterpret_cast<LPARAM>(this));
+    if (page == nullptr) return false;
+    pages_[static_cast<std::size_t>(i)] = page;
+    char title[64] = {};
+    GetWindowTextA(page, title, sizeof title);
+    TCITEMA item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = title;
+    TabCtrl_InsertItem(tabs_, i, &item);
+    RECT r{};
+    GetWindowRect(page, &r);
+    pageRect.right = std::max<LONG>(pageRect.right, r.right - r.left);
+    pageRect.bottom = std::max<LONG>(pageRect.bottom, r.bottom - r.top);
+  }
+  // The tabs just hold the pages; the preview stands to their right.
+  RECT tabRect = pageRect;
+  TabCtrl_AdjustRect(tabs_, TRUE, &tabRect);
+  OffsetRect(&tabRect, 4 - tabRect.left, 4 - tabRect.top);
+  SetWindowPos(tabs_, nullptr, tabRect.left, tabRect.top, tabRect.right - tabRect.left, tabRect.bottom - tabRect.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  RECT inside = tabRect;
+  TabCtrl_AdjustRect(tabs_, FALSE, &inside);
+  for (HWND page : pages_) SetWindowPos(page, HWND_TOP, inside.left, inside.top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+  const std::string click(res::String(IDS_CLICK_TO_UPDATE));
+  label_ = CreateWindowExA(0, "STATIC", click.c_str(), WS_CHILD | WS_VISIBLE | SS_CENTER, tabRect.right + 7, tabRect.top,
+                           kPreviewWidth, 14, window_, nullptr, module, nullptr);
+  SendMessageA(label_, WM_SETFONT, font, FALSE);
+  previewWidth_ = kPreviewWidth;
+  previewHeight_ = std::max<int>(40, tabRect.bottom - tabRect.top - 18);
+  preview_ = CreateWindowExA(WS_EX_CLIENTEDGE, kThumbnailClass, "", WS_CHILD | WS_VISIBLE, tabRect.right + 7,
+                             tabRect.top + 18, previewWidth_ + 4, previewHeight_ + 4, window_,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_SHEET_PREVIEW)), module, nullptr);
+  SetWindowLongPtrA(preview_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PreviewProc));
+  RECT client{};
+  GetClientRect(preview_, &client);
+  previewWidth_ = client.right;
+  previewHeight_ = client.bottom;
+  background_ = paint::SpectrumImage(previewWidth_, previewHeight_);
+  RECT whole{0, 0, tabRect.right + 7 + kPreviewWidth + 4 + 6, tabRect.bottom + 6};
+  AdjustWindowRectEx(&whole, static_cast<DWORD>(GetWindowLongA(window_, GWL_STYLE)), FALSE, WS_EX_TOOLWINDOW);
+  RECT ownerRect{};
+  GetWindowRect(owner, &ownerRect);
+  const int w = whole.right - whole.left, h = whole.bottom - whole.top;
+  SetWindowPos(window_, nullptr, (ownerRect.left + ownerRect.right - w) / 2, (ownerRect.top + ownerRect.bottom - h) / 2, w, h,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  for (int i = 0; i < 3; ++i) SendDlgItemMessageA(pages_[0], kJitterSpins[i], UDM_SETRANGE32, 0, 100);
+  SendDlgItemMessageA(pages_[1], IDC_SHEET_ANGLE_SPIN, UDM_SETRANGE32, 0, 360);
+  ShowPage(0);
+  return true;
+}
+
+void CBrushSheet::ShowPage(int index) {
+  for (int i = 0; i < 3; ++i) ShowWindow(pages_[static_cast<std::size_t>(i)], i == index ? SW_SHOW : SW_HIDE);
+  TabCtrl_SetCurSel(tabs_, index);
+}
+
+bool CBrushSheet::Show(HWND owner, CBrushPage* page) {
+  if (window_ == nullptr && !Create(owner)) {
+    if (window_ != nullptr) DestroyWindow(window_);
+    window_ = nullptr;
+    return false;
+  }
+  page_ = page;
+  Refresh();
+  UpdatePreview();
+  ShowWindow(window_, SW_SHOW);
+  return true;
+}
+
+void CBrushSheet::Hide() {
+  if (window_ != nullptr) ShowWindow(window_, SW_HIDE);
+}
+
+void CBrushSheet::Refresh() {
+  if (page_ == nullptr || window_ == nullptr) return;
+  const auto& p = page_->Model().settings.params;
+  refreshing_ = true;
+  for (int i = 0; i < 3; ++i) SetDlgItemInt(pages_[0], kJitterEdits[i], p[static_cast<std::size_t>(i)], FALSE);
+  SetDlgItemInt(pages_[1], IDC_SHEET_ANGLE, p[3], FALSE);
+  CheckRadioButton(pages_[1], IDC_SHEET_RANDOM, IDC_SHEET_NO_VARIATION, kRotationRadios[std::min<std::uint32_t>(p[4], 2)]);
+  for (int i = 0; i < 7; ++i) {
+    CheckDlgButton(pages_[2], kLogicRadios[i], static_cast<std::uint32_t>(i) == p[5] ? BST_CHECKED : BST_UNCHECKED);
+  }
+  refreshing_ = false;
+  ShowAngleControls();
+}
+
+void CBrushSheet::ShowAngleControls() {
+  const int show = page_ != nullptr && page_->Model().settings.params[4] == 0 ? SW_SHOW : SW_HIDE;
+  for (int id : {IDC_SHEET_ANGLE_LABEL, IDC_SHEET_ANGLE, IDC_SHEET_ANGLE_SPIN}) ShowWindow(GetDlgItem(pages_[1], id), show);
+}
+
+void CBrushSheet::OnPageCommand(int page, int id, int code) {
+  if (refreshing_ || page_ == nullptr) return;
+  std::array<std::uint32_t, 6> p = page_->Model().settings.params;
+  BOOL ok = FALSE;
+  if (page == 0 && code == EN_CHANGE) {
+    for (int i = 0; i < 3; ++i) {
+      if (id != kJitterEdits[i]) continue;
+      const int typed = static_cast<int>(GetDlgItemInt(pages_[0], id, &ok, TRUE));
+      if (!ok) return;
+      p[static_cast<std::size_t>(i)] = static_cast<std::uint32_t>(std::clamp(typed, 0, 100));
+    }
+  } else if (page == 1 && id == IDC_SHEET_ANGLE && code == EN_CHANGE) {
+    const int typed = static_cast<int>(GetDlgItemInt(pages_[1], id, &ok, TRUE));
+    if (!ok) return;
+    p[3] = static_cast<std::uint32_t>(((typed % 360) + 360) % 360);
+  } else if (page == 1 && code == BN_CLICKED) {
+    for (int i = 0; i < 3; ++i) {
+      if (id == kRotationRadios[i]) p[4] = static_cast<std::uint32_t>(i);
+    }
+  } else if (page == 2 && code == BN_CLICKED) {
+    for (int i = 0; i < 7; ++i) {
+      if (id == kLogicRadios[i]) p[5] = static_cast<std::uint32_t>(i);
+    }
+  } else {
+    return;
+  }
+  page_->SetParams(p);
+  if (page == 1) ShowAngleControls();
+}
+
+void CBrushSheet::UpdatePreview() {
+  if (page_ == nullptr || preview_ == nullptr) return;
+  const paint::PageSettings& s = page_->Model().settings;
+  SeededBrushRandom random(1);
+  const int width = static_cast<int>(s.width);
+  paint::CPaintBrush brush(paint::kCmdPaintBrush, width, random);
+  brush.SetWidth(width, paint::EdgeSizeFor(s.edge, width), s.edge.optionId);
+  // Custom shapes are not drawn here: the preview keeps to the standard ones.
+  brush.SetShape(s.shape < static_cast<std::uint32_t>(paint::kStandardShapeCount) ? static_cast<int>(s.shape) : 0);
+  brush.SetJitter(static_cast<int>(s.params[0]), static_cast<int>(s.params[2]), static_cast<int>(s.params[1]));
+  brush.SetAngle(static_cast<int>(s.params[3]));
+  brush.SetRotationMode(static_cast<int>(s.params[4]));
+  brush.SetColourMode(static_cast<int>(s.params[5]));
+  COLORREF fore = 0, back = 0xFFFFFF;
+  if (previewColours) previewColours(&fore, &back);
+  picture_ = paint::RenderBrushPreview(brush, background_, previewWidth_, previewHeight_, fore, back);
+  static Picture shown;
+  shown = Picture{previewWidth_, previewHeight_, picture_.data()};
+  SendMessageA(preview_, kMsgSetPicture, reinterpret_cast<WPARAM>(&shown), 0);
+}
+
+}  // namespace lumora

@@ -1,0 +1,66 @@
+// "Additional paint parameters": a small floating window over the paint
+// attributes window with three pages (Colors: colour jitter; Angles: dab
+// angle and rotation; Logic: colour rule) that edit the paint brush page's
+// parameters and its brush at once, and a preview of two strokes over a
+// colour spectrum, drawn again when clicked. Closing it only hides it.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace lumora {
+
+class CBrushPage;
+
+class CBrushSheet {
+ public:
+  CBrushSheet() = default;
+  ~CBrushSheet();
+  CBrushSheet(const CBrushSheet&) = delete;
+  CBrushSheet& operator=(const CBrushSheet&) = delete;
+
+  // Made on first use under `owner`, centred on it; later calls re-target
+  // it. Shown with the page's values.
+  bool Show(HWND owner, CBrushPage* page);
+  void Hide();
+  bool Visible() const { return window_ != nullptr && IsWindowVisible(window_); }
+  HWND Handle() const { return window_; }
+  HWND PageWindow(int index) const { return pages_[static_cast<std::size_t>(index)]; }
+  HWND Tabs() const { return tabs_; }
+  HWND Preview() const { return preview_; }
+  // The preview picture: width, height, rows top-down, blue, green, red.
+  int PreviewWidth() const { return previewWidth_; }
+  int PreviewHeight() const { return previewHeight_; }
+  const std::vector<std::uint8_t>& PreviewPixels() const { return picture_; }
+  // Draws the preview again from the page's values.
+  void UpdatePreview();
+  // The application's foreground and background colours (installed at start).
+  static inline std::function<void(COLORREF* foreground, COLORREF* background)> previewColours;
+
+ private:
+  bool Create(HWND owner);
+  void ShowPage(int index);
+  void Refresh();
+  void OnPageCommand(int page, int id, int code);
+  void ShowAngleControls();
+  static LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static INT_PTR CALLBACK PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK PreviewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+  HWND window_ = nullptr;
+  HWND tabs_ = nullptr;
+  HWND label_ = nullptr;
+  HWND preview_ = nullptr;
+  std::array<HWND, 3> pages_{};
+  CBrushPage* page_ = nullptr;
+  bool refreshing_ = false;
+  int previewWidth_ = 0, previewHeight_ = 0;
+  std::vector<std::uint8_t> background_;
+  std::vector<std::uint8_t> picture_;
+};
+
+}  // namespace lumora

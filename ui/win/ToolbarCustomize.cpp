@@ -1,0 +1,472 @@
+// Customising the toolbars by drag and drop: picking a button up (in
+// customise mode, or with Alt for one drag), its data on the way, the
+// insert mark on the bar under it, and the drop.
+#include <ole2.h>
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <string>
+
+#include "framework/StringSource.h"
+#include "framework/win/OleDataSource.h"
+#include "framework/win/OleDragDrop.h"
+#include "ui/ToolbarDrag.h"
+#include "ui/win/OwnerDrawControls.h"
+#include "ui/win/ProgramBars.h"
+
+namespace lumora {
+namespace {
+
+bool customizeMode = false;
+
+CLIPFORMAT ButtonFormat() {
+  static const CLIPFORMAT format = static_cast<CLIPFORMAT>(RegisterClipboardFormatA(kToolbarButtonFormat));
+  return format;
+}
+
+// Embedded controls travel by a token of this process, never by address.
+std::map<std::uint32_t, fw::Window*>& LiveTokens() {
+  static std::map<std::uint32_t, fw::Window*> tokens;
+  return tokens;
+}
+
+std::uint32_t TokenOf(fw::Window* control) {
+  static std::uint32_t next = 1;
+  for (const auto& [token, window] : LiveTokens()) {
+    if (window == control) return token;
+  }
+  LiveTokens()[next] = control;
+  return next++;
+}
+
+// The control a token names, when it is still on a bar of this process.
+fw::Window* LiveControl(std::uint32_t token, CCToolBar** owner) {
+  auto it = LiveTokens().find(token);
+  if (it == LiveTokens().end()) return nullptr;
+  for (CCToolBar* bar : CCToolBar::AllBars()) {
+    const int n = bar->ButtonCount();
+    for (int i = 0; i < n; ++i) {
+      TBBUTTON b{};
+      SendMessageA(bar->Handle(), TB_GETBUTTON, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&b));
+      if (b.dwData == reinterpret_cast<DWORD_PTR>(it->second) && it->second->Handle() != nullptr) {
+        *owner = bar;
+        return it->second;
+      }
+    }
+  }
+  return nullptr;
+}
+
+// The drop source: remembers Escape.
+class CCustomizeDropSource final : public IDropSource {
+ public:
+  bool escaped = false;
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (iid == IID_IUnknown || iid == IID_IDropSource) {
+      *out = static_cast<IDropSource*>(this);
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL escape, DWORD keyState) override {
+    if (escape) {
+      escaped = true;
+      return DRAGDROP_S_CANCEL;
+    }
+    return (keyState & MK_LBUTTON) ? S_OK : DRAGDROP_S_DROP;
+  }
+  HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
+};
+
+struct DroppedData {
+  DraggedButton button;
+  HBITMAP bitmap = nullptr;  // owned here
+  std::string text;
+  ~DroppedData() {
+    if (bitmap != nullptr) DeleteObject(bitmap);
+  }
+};
+
+bool ReadDropped(IDataObject* data, DroppedData& out) {
+  FORMATETC block{ButtonFormat(), nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  STGMEDIUM medium{};
+  if (FAILED(data->GetData(&block, &medium))) return false;
+  const auto* bytes = static_cast<const std::uint8_t*>(GlobalLock(medium.hGlobal));
+  std::optional<DraggedButton> button = DecodeDraggedButton(bytes, bytes != nullptr ? GlobalSize(medium.hGlobal) : 0);
+  if (bytes != nullptr) GlobalUnlock(medium.hGlobal);
+  ReleaseStgMedium(&medium);
+  if (!button) return false;
+  out.button = *button;
+  FORMATETC picture{CF_BITMAP, nullptr, DVASPECT_CONTENT, -1, TYMED_GDI};
+  if (SUCCEEDED(data->GetData(&picture, &medium))) {
+    out.bitmap = static_cast<HBITMAP>(CopyImage(medium.hBitmap, IMAGE_BITMAP, 0, 0, 0));
+    ReleaseStgMedium(&medium);
+  }
+  FORMATETC text{CF_TEXT, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  if (SUCCEEDED(data->GetData(&text, &medium))) {
+    if (const auto* t = static_cast<const char*>(GlobalLock(medium.hGlobal))) {
+      out.text.assign(t, strnlen(t, GlobalSize(medium.hGlobal)));
+      GlobalUnlock(medium.hGlobal);
+    }
+    ReleaseStgMedium(&medium);
+  }
+  return true;
+}
+
+// A picture centred on a face-coloured bitmap of the size.
+HBITMAP FittedPicture(HBITMAP picture, SIZE size) {
+  BITMAP info{};
+  GetObjectA(picture, sizeof info, &info);
+  HDC screen = GetDC(nullptr);
+  HDC from = CreateCompatibleDC(screen), to = CreateCompatibleDC(screen);
+  HBITMAP out = CreateCompatibleBitmap(screen, size.cx, size.cy);
+  HGDIOBJ a = SelectObject(from, picture), b = SelectObject(to, out);
+  RECT all{0, 0, size.cx, size.cy};
+  FillRect(to, &all, GetSysColorBrush(COLOR_BTNFACE));
+  BitBlt(to, (size.cx - info.bmWidth) / 2, (size.cy - info.bmHeight) / 2, info.bmWidth, info.bmHeight, from, 0, 0,
+         SRCCOPY);
+  SelectObject(from, a);
+  SelectObject(to, b);
+  DeleteDC(from);
+  DeleteDC(to);
+  ReleaseDC(nullptr, screen);
+  return out;
+}
+
+}  // namespace
+
+namespace {
+
+bool Accepts(IDataObject* data) {
+  FORMATETC f{ButtonFormat(), nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  return CCToolBar::InCustomizeMode() && data != nullptr && data->QueryGetData(&f) == S_OK;
+}
+
+}  // namespace
+
+DWORD CCustomizeDropTarget::OnDragEnter(IDataObject* data, DWORD keyState, POINT client) {
+  bar_->insertIndex_ = -1;
+  return OnDragOver(data, keyState, client);
+}
+
+DWORD CCustomizeDropTarget::OnDragOver(IDataObject* data, DWORD keyState, POINT client) {
+  if (!Accepts(data)) return DROPEFFECT_NONE;
+  return bar_->OnDragOverBar(data, keyState, client);
+}
+
+void CCustomizeDropTarget::OnDragLeave() { bar_->OnDragLeaveBar(); }
+
+bool CCustomizeDropTarget::OnDrop(IDataObject* data, DWORD effect, POINT client) {
+  return Accepts(data) && bar_->OnDropOnBar(data, effect, client);
+}
+
+void CCToolBar::RegisterDropTarget() {
+  dropTarget_ = std::make_unique<CCustomizeDropTarget>(this);
+  dropTarget_->Register(hwnd_);
+}
+
+bool CCToolBar::InCustomizeMode() { return customizeMode; }
+
+bool CCToolBar::SetCustomizeModeAll(bool on) {
+  if (customizeMode == on) return false;
+  customizeMode = on;
+  for (CCToolBar* bar : AllBars()) {
+    bar->Select(-1);
+    for (auto& control : bar->controls_) {
+      if (control->Handle() != nullptr) EnableWindow(control->Handle(), !on);
+    }
+    InvalidateRect(bar->Handle(), nullptr, TRUE);
+    SendMessageA(bar->Handle(), 0x0363 /* WM_IDLEUPDATECMDUI */, 1, 0);
+  }
+  return true;
+}
+
+std::vector<RECT> CCToolBar::ButtonRects() const {
+  std::vector<RECT> rects;
+  const int n = ButtonCount();
+  for (int i = 0; i < n; ++i) {
+    RECT r{};
+    Send(TB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&r));
+    rects.push_back(r);
+  }
+  return rects;
+}
+
+void CCToolBar::Select(int index) {
+  if (selected_ == index) return;
+  selected_ = index;
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+HBITMAP CCToolBar::ButtonBitmap(int index) const {
+  TBBUTTON b{};
+  Send(TB_GETBUTTON, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&b));
+  if ((b.fsStyle & BTNS_SEP) || images_ == nullptr || b.iBitmap < 0) return nullptr;
+  const SIZE size = ImageSize();
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, size.cx, size.cy);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  RECT all{0, 0, size.cx, size.cy};
+  FillRect(dc, &all, GetSysColorBrush(COLOR_BTNFACE));
+  ImageList_Draw(images_, b.iBitmap, dc, 0, 0, ILD_NORMAL);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  return bitmap;
+}
+
+// The mouse must leave the button before the drag begins; a release first
+// is a click.
+bool CCToolBar::WaitForDragStart(const RECT& button) {
+  SetCapture(hwnd_);
+  bool started = false, done = false;
+  while (!done && GetCapture() == hwnd_) {
+    MSG msg;
+    if (!GetMessageA(&msg, nullptr, 0, 0)) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+    switch (msg.message) {
+      case WM_MOUSEMOVE: {
+        POINT p{static_cast<short>(LOWORD(msg.lParam)), static_cast<short>(HIWORD(msg.lParam))};
+        if (msg.hwnd != hwnd_) MapWindowPoints(msg.hwnd, hwnd_, &p, 1);
+        if (!PtInRect(&button, p)) started = done = true;
+        break;
+      }
+      case WM_LBUTTONUP:
+      case WM_RBUTTONDOWN: done = true; break;
+      case WM_KEYDOWN:
+      case WM_SYSKEYDOWN:
+        if (msg.wParam == VK_ESCAPE) done = true;
+        break;
+      default: DispatchMessageA(&msg); break;
+    }
+  }
+  if (GetCapture() == hwnd_) ReleaseCapture();
+  return started;
+}
+
+bool CCToolBar::PickUp(POINT client, WPARAM keys) {
+  POINT hit = client;
+  const int index = static_cast<int>(Send(TB_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+  TBBUTTON b{};
+  const bool onButton = index >= 0 && index < ButtonCount() &&
+                        Send(TB_GETBUTTON, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&b)) &&
+                        !((b.fsStyle & BTNS_SEP) && b.idCommand == 0);
+  if (!onButton) {
+    if (customizeMode) Select(-1);
+    return false;
+  }
+  // Outside customise mode only Alt makes a press pick the button up.
+  const bool temporary = !customizeMode;
+  if (temporary && ((GetKeyState(VK_MENU) | GetAsyncKeyState(VK_MENU)) & 0x8000) == 0) return false;
+  // Recent files stay where they are.
+  if (b.idCommand >= 57616 && b.idCommand <= 57631) return true;
+  for (CCToolBar* bar : AllBars()) {
+    if (bar != this) bar->Select(-1);
+  }
+  Select(index);
+  RECT rect{};
+  Send(TB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rect));
+  if (!WaitForDragStart(rect)) return true;
+
+  DraggedButton dragged;
+  dragged.bitmap = b.iBitmap;
+  dragged.command = b.idCommand;
+  dragged.state = b.fsState;
+  dragged.style = b.fsStyle;
+  dragged.string = static_cast<std::int32_t>(b.iString);
+  auto* control = reinterpret_cast<fw::Window*>(b.dwData);
+  if ((b.fsStyle & BTNS_SEP) && control != nullptr) dragged.control = TokenOf(control);
+  const std::array<std::uint8_t, 24> block = EncodeDraggedButton(dragged);
+  HBITMAP picture = ButtonBitmap(index);
+  std::string text;
+  GetCommandText(static_cast<std::uint32_t>(b.idCommand), text);
+  const CLIPFORMAT format = ButtonFormat();
+  fw::OleDataSource* source = fw::OleDataSource::Create([=](const FORMATETC& f, STGMEDIUM* m) {
+    if (f.cfFormat == format) {
+      HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, block.size());
+      if (g == nullptr) return false;
+      std::memcpy(GlobalLock(g), block.data(), block.size());
+      GlobalUnlock(g);
+      m->tymed = TYMED_HGLOBAL;
+      m->hGlobal = g;
+      return true;
+    }
+    if (f.cfFormat == CF_BITMAP && picture != nullptr) {
+      m->tymed = TYMED_GDI;
+      m->hBitmap = static_cast<HBITMAP>(CopyImage(picture, IMAGE_BITMAP, 0, 0, 0));
+      return m->hBitmap != nullptr;
+    }
+    if (f.cfFormat == CF_TEXT) {
+      HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, text.size() + 1);
+      if (g == nullptr) return false;
+      std::memcpy(GlobalLock(g), text.c_str(), text.size() + 1);
+      GlobalUnlock(g);
+      m->tymed = TYMED_HGLOBAL;
+      m->hGlobal = g;
+      return true;
+    }
+    return false;
+  });
+  source->DelayRenderData(format, TYMED_HGLOBAL);
+  if (picture != nullptr) source->DelayRenderData(CF_BITMAP, TYMED_GDI);
+  source->DelayRenderData(CF_TEXT, TYMED_HGLOBAL);
+
+  pickedUp_ = true;
+  dragSource_ = index;
+  dragStart_ = client;
+  if (temporary) customizeMode = true;
+  CCustomizeDropSource dropSource;
+  DWORD effect = DROPEFFECT_NONE;
+  const bool copy = (keys & MK_CONTROL) != 0;
+  const HWND self = hwnd_;
+  DoDragDrop(source, &dropSource, DROPEFFECT_COPY | DROPEFFECT_MOVE, &effect);
+  source->Release();
+  if (picture != nullptr) DeleteObject(picture);
+  if (!IsWindow(self)) return true;
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  ScreenToClient(hwnd_, &cursor);
+  // A button taken off every bar, or moved away, goes from here.
+  if (pickedUp_ && !dropSource.escaped && !copy && effect != DROPEFFECT_COPY && !PtInRect(&rect, cursor) &&
+      dragSource_ >= 0) {
+    DeleteButton(dragSource_);
+    UpdateLayout();
+  }
+  pickedUp_ = false;
+  dragSource_ = -1;
+  dragStart_ = {-1, -1};
+  if (temporary) {
+    customizeMode = false;
+    Select(-1);
+  }
+  return true;
+}
+
+DWORD CCToolBar::OnDragOverBar(IDataObject*, DWORD keyState, POINT client) {
+  if (!pickedUp_) Select(-1);
+  const RECT clientRect = [&] {
+    RECT r{};
+    GetClientRect(hwnd_, &r);
+    return r;
+  }();
+  const InsertMark m = ComputeInsertMark(ButtonRects(), !IsHorizontal(), client, clientRect, 2);
+  SetInsertMark(m.index, m.mark);
+  return (keyState & MK_CONTROL) ? DROPEFFECT_COPY : DROPEFFECT_MOVE;
+}
+
+void CCToolBar::OnDragLeaveBar() { SetInsertMark(-1, {0, 0, 0, 0}); }
+
+void CCToolBar::SetInsertMark(int index, const RECT& mark) {
+  if (index == insertIndex_ && EqualRect(&mark, &insertMark_)) return;
+  RECT old = insertMark_;
+  InflateRect(&old, 2, 2);
+  InvalidateRect(hwnd_, &old, TRUE);
+  insertIndex_ = index;
+  insertMark_ = mark;
+  RECT now = mark;
+  InflateRect(&now, 2, 2);
+  InvalidateRect(hwnd_, &now, TRUE);
+  UpdateWindow(hwnd_);
+}
+
+bool CCToolBar::OnDropOnBar(IDataObject* data, DWORD effect, POINT client) {
+  int index = insertIndex_;
+  SetInsertMark(-1, {0, 0, 0, 0});
+  if (index < 0) return false;
+  DroppedData dropped;
+  if (!ReadDropped(data, dropped)) return false;
+  const bool copy = effect == DROPEFFECT_COPY;
+  std::unique_ptr<fw::Window> ownControl;
+  if (pickedUp_ && !copy) {
+    if (index == dragSource_ || index == dragSource_ + 1) {
+      // Dropped on its own place: only the separator before it changes.
+      const LONG moved = IsHorizontal() ? client.x - dragStart_.x : client.y - dragStart_.y;
+      if (dragSource_ > 0) {
+        TBBUTTON before{};
+        Send(TB_GETBUTTON, static_cast<WPARAM>(dragSource_ - 1), reinterpret_cast<LPARAM>(&before));
+        const bool separator = (before.fsStyle & BTNS_SEP) && before.dwData == 0;
+        if (moved >= 4 && !separator) InsertButton(dragSource_, 0, -1, BTNS_SEP);
+        if (moved <= -4 && separator) Send(TB_DELETEBUTTON, static_cast<WPARAM>(dragSource_ - 1));
+      }
+      pickedUp_ = false;
+      UpdateLayout();
+      return true;
+    }
+    // Taken out here (its control kept) and put in at the mark.
+    TBBUTTON source{};
+    Send(TB_GETBUTTON, static_cast<WPARAM>(dragSource_), reinterpret_cast<LPARAM>(&source));
+    if ((source.fsStyle & BTNS_SEP) && source.dwData != 0) {
+      ownControl = TakeControl(reinterpret_cast<fw::Window*>(source.dwData));
+    }
+    Send(TB_DELETEBUTTON, static_cast<WPARAM>(dragSource_));
+    if (index > dragSource_) --index;
+    pickedUp_ = false;
+  }
+  bool done = false;
+  CCToolBar* owner = nullptr;
+  fw::Window* live = dropped.button.control != 0 ? LiveControl(dropped.button.control, &owner) : nullptr;
+  if (ownControl != nullptr) live = ownControl.get();
+  switch (ClassifyDrop(dropped.button, live != nullptr, dropped.bitmap != nullptr)) {
+    case DropKind::kControl: {
+      RECT r{};
+      GetWindowRect(live->Handle(), &r);
+      const int width = r.right - r.left;
+      if (ownControl != nullptr) {
+        done = InsertControlAt(index, std::move(ownControl), width);
+      } else if (dynamic_cast<CMySBComboBox*>(live) != nullptr) {
+        // A copy: the source keeps or drops its own.
+        done = InsertControlAt(index, MakeModeCombo(hwnd_, static_cast<std::uint32_t>(dropped.button.command), width,
+                                                    r.bottom - r.top),
+                               width);
+      }
+      break;
+    }
+    case DropKind::kPlainButton: {
+      HBITMAP fitted = FittedPicture(dropped.bitmap, ImageSize());
+      const int image = AddImages(fitted);
+      DeleteObject(fitted);
+      InsertButton(index, static_cast<std::uint32_t>(dropped.button.command), image,
+                   static_cast<BYTE>(dropped.button.style & ~BTNS_SEP));
+      done = true;
+      break;
+    }
+    case DropKind::kRefused: break;
+  }
+  if (ownControl != nullptr && ownControl->Handle() != nullptr) ::DestroyWindow(ownControl->Handle());
+  UpdateLayout();
+  return done;
+}
+
+void CCToolBar::PaintCustomize() {
+  if (!customizeMode) return;
+  if (selected_ >= ButtonCount()) selected_ = -1;
+  HDC dc = GetDC(hwnd_);
+  if (selected_ >= 0) {
+    RECT r{};
+    Send(TB_GETITEMRECT, static_cast<WPARAM>(selected_), reinterpret_cast<LPARAM>(&r));
+    DrawFocusRect(dc, &r);
+  }
+  if (insertIndex_ >= 0) {
+    // A 2-pixel line along the edge with 2-pixel caps at both ends.
+    const RECT& m = insertMark_;
+    HBRUSH brush = GetSysColorBrush(COLOR_BTNTEXT);
+    const bool across = (m.right - m.left) > (m.bottom - m.top);
+    RECT line = across ? RECT{m.left, (m.top + m.bottom) / 2 - 1, m.right, (m.top + m.bottom) / 2 + 1}
+                       : RECT{(m.left + m.right) / 2 - 1, m.top, (m.left + m.right) / 2 + 1, m.bottom};
+    FillRect(dc, &line, brush);
+    RECT capA = across ? RECT{m.left, m.top, m.left + 2, m.bottom} : RECT{m.left, m.top, m.right, m.top + 2};
+    RECT capB = across ? RECT{m.right - 2, m.top, m.right, m.bottom} : RECT{m.left, m.bottom - 2, m.right, m.bottom};
+    FillRect(dc, &capA, brush);
+    FillRect(dc, &capB, brush);
+  }
+  ReleaseDC(hwnd_, dc);
+}
+
+}  // namespace lumora
