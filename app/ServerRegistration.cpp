@@ -1,7 +1,7 @@
 // The OLE server entries of the program.
 #include "app/ServerRegistration.h"
 
-#include "app/ClassIds.h"
+#include "document/ClassIds.h"
 
 namespace lumora {
 

@@ -3,7 +3,9 @@
 #include "dialogs/ApplyImage.h"
 
 #include <algorithm>
+#include <cstring>
 #include <exception>
+#include <vector>
 
 #include "document/LayerSelection.h"
 #include "engine/blend/MergeModes.h"
@@ -319,7 +321,8 @@ namespace {
 
 // The area of the layer the dialog reads, copied (the selected part when
 // the image has a selection), in the image's own type.
-CLayerPtr TakeRaw(ApplyImageSource& source, bool merged, const std::string& name, const ApplyWork& work) {
+CLayerPtr TakeRaw(ApplyImageSource& source, bool merged, const std::string& name, const ApplyWork& work,
+                  bool writable) {
   CLayersManager* stack = source.Stack();
   if (stack == nullptr) return {};
   Fragment* selection = source.Selection();
@@ -348,12 +351,14 @@ CLayerPtr TakeRaw(ApplyImageSource& source, bool merged, const std::string& name
     DeleteFragment(mask);
     return copy;
   }
+  // A copy that is only read holds the layer's buffers; cropping and
+  // conversion make new ones.
   try {
-    copy = CLayerPtr::Adopt(layer->CreateCopy());
+    copy = CLayerPtr::Adopt(writable ? layer->CreateCopy() : layer->CreateSharedCopy());
   } catch (const std::exception&) {
     return {};
   }
-  if (!copy->IsWholeCopyOf(*layer)) return {};
+  if (writable && !copy->IsWholeCopyOf(*layer)) return {};
   if (!RectsEqual(area, layer->GetRect())) {
     int outside = 0;
     if (copy->CropTo(area, &outside, 0, 0, 0) == 0 || outside != 0) return {};
@@ -364,7 +369,7 @@ CLayerPtr TakeRaw(ApplyImageSource& source, bool merged, const std::string& name
 }  // namespace
 
 CLayerPtr TakeApplyLayer(ApplyImageSource& source, bool merged, const std::string& name, const ApplyWork& work) {
-  CLayerPtr copy = TakeRaw(source, merged, name, work);
+  CLayerPtr copy = TakeRaw(source, merged, name, work, true);
   if (!copy || !ToType(copy.get(), work.targetType)) return {};
   return copy;
 }
@@ -372,7 +377,8 @@ CLayerPtr TakeApplyLayer(ApplyImageSource& source, bool merged, const std::strin
 CLayerPtr BuildApplySource(ApplyImageSource& source, bool merged, const std::string& name, int channel,
                            bool inverted, const ApplyWork& work) {
   if (channel == kChannelSelection) return BuildSelectionLayer(source, inverted ? 0 : 255, work);
-  CLayerPtr copy = TakeRaw(source, merged, name, work);
+  const bool colour = channel == kChannelRed || channel == kChannelGreen || channel == kChannelBlue;
+  CLayerPtr copy = TakeRaw(source, merged, name, work, colour || (inverted && channel != kChannelTransparency));
   if (!copy) return {};
   if (channel == kChannelTransparency) {
     copy = TransparencyLayer(source, *copy, copy->GetImageType());
@@ -390,19 +396,26 @@ CLayerPtr BuildApplySource(ApplyImageSource& source, bool merged, const std::str
 CLayerPtr BuildApplyMaskSource(ApplyImageSource& source, bool merged, const std::string& name, int channel,
                                const ApplyWork& work) {
   if (channel == kChannelSelection) return BuildSelectionLayer(source, 255, work);
-  CLayerPtr copy = TakeRaw(source, merged, name, work);
+  CLayerPtr copy = TakeRaw(source, merged, name, work, false);
   if (!copy || !IsLayerType(copy->GetImageType())) return {};
   return copy;
 }
 
 CLayerPtr MaskApplyLayer(const CLayer& source, const CLayer& maskLayer, int channel, bool inverted) {
+  // The copy holds the source's image (masking never writes it) and a mask
+  // of its own.
   CLayerPtr m;
   try {
-    m = CLayerPtr::Adopt(source.CreateCopy());
+    m = CLayerPtr::Adopt(source.CreateSharedCopy());
   } catch (const std::exception&) {
     return {};
   }
-  if (!m->IsWholeCopyOf(source) || m->CreateMask(1) != kLayerOk) return {};
+  if (source.HasMask() && source.PeekMask() != nullptr) {
+    const WAPtr own = WAPtr::Adopt(CloneWA(source.PeekMask()));
+    if (!own || m->SetMaskAt(own.get(), MaskPlace(source)) != kLayerOk) return {};
+  } else if (m->CreateMask(1) != kLayerOk) {
+    return {};
+  }
   const bool maskChannel = channel == kChannelTransparency || channel == kChannelSelection;
   const MaskReader k{maskLayer, channel};
   if (k.image == nullptr) return {};
@@ -412,33 +425,61 @@ CLayerPtr MaskApplyLayer(const CLayer& source, const CLayer& maskLayer, int chan
   // The Selection layer carries the selection in its pixels: it always
   // reads them, as the colour channels do.
   const bool plainArea = channel == kChannelTransparency && k.mask == nullptr;
-  const int outsideValue = inverted && maskChannel ? 255 : 0;
+  const std::uint8_t outsideValue = inverted && maskChannel ? 255 : 0;
+  const int w = mask->GetW();
+  // The columns of the mask inside the mask layer.
+  const int c0 = static_cast<int>(std::clamp<LONG>(kRect.left - place.left, 0, w));
+  const int c1 = static_cast<int>(std::clamp<LONG>(kRect.right - place.left, c0, w));
+  const int bpp = k.rgb ? 3 : 1;
+  std::vector<std::uint8_t> kv(static_cast<std::size_t>(c1 - c0));
   for (int row = 0; row < mask->GetH(); ++row) {
     const LONG y = place.top + row;
     std::uint8_t* d = mask->Row(row);
-    for (int col = 0; col < mask->GetW(); ++col) {
-      const LONG x = place.left + col;
-      if (!RectContainsPoint(kRect, x, y)) {
-        d[col] = static_cast<std::uint8_t>(outsideValue);
-        continue;
-      }
-      if (plainArea) {
-        d[col] = inverted ? 0 : 255;
-        continue;
-      }
-      if (channel == kChannelRGB) continue;
-      int v = k.ValueAt(x, y);
-      if (inverted) v = 255 - v;
-      const std::uint32_t cur = d[col];
-      std::uint32_t out;
-      if (maskChannel || k.mask == nullptr) {
-        out = Div255(cur * static_cast<std::uint32_t>(v));
+    if (y < kRect.top || y >= kRect.bottom || c0 == c1) {
+      std::memset(d, outsideValue, static_cast<std::size_t>(w));
+      continue;
+    }
+    std::memset(d, outsideValue, static_cast<std::size_t>(c0));
+    std::memset(d + c1, outsideValue, static_cast<std::size_t>(w - c1));
+    std::uint8_t* dd = d + c0;
+    const int n = c1 - c0;
+    if (plainArea) {
+      std::memset(dd, inverted ? 0 : 255, static_cast<std::size_t>(n));
+      continue;
+    }
+    if (channel == kChannelRGB) continue;
+    const LONG x0 = place.left + c0;
+    if (channel == kChannelTransparency) {
+      for (int i = 0; i < n; ++i) kv[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(k.MaskAt(x0 + i, y));
+    } else {
+      const std::uint8_t* p = k.image->Row(static_cast<int>(y - kRect.top)) + (x0 - kRect.left) * bpp;
+      if (!k.rgb) {
+        std::memcpy(kv.data(), p, static_cast<std::size_t>(n));
+      } else if (channel == kChannelGrey) {
+        for (int i = 0; i < n; ++i, p += 3) kv[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(DialogGrey(p[2], p[1], p[0]));
       } else {
-        const std::uint32_t a = static_cast<std::uint32_t>(k.MaskAt(x, y));
-        out = channel == kChannelGrey ? Div255(Div255(a * static_cast<std::uint32_t>(v)) * cur)
-                                      : Div255(Div255(cur * static_cast<std::uint32_t>(v)) * a);
+        const int b = channel == kChannelBlue ? 0 : channel == kChannelGreen ? 1 : 2;
+        for (int i = 0; i < n; ++i, p += 3) kv[static_cast<std::size_t>(i)] = p[b];
       }
-      d[col] = static_cast<std::uint8_t>(out);
+    }
+    if (inverted) {
+      for (std::uint8_t& v : kv) v = static_cast<std::uint8_t>(255 - v);
+    }
+    if (maskChannel || k.mask == nullptr) {
+      // m x k / 255, truncated (Div255 is exact for products of two bytes).
+      for (int i = 0; i < n; ++i) dd[i] = static_cast<std::uint8_t>(Div255(std::uint32_t{dd[i]} * kv[static_cast<std::size_t>(i)]));
+    } else if (channel == kChannelGrey) {
+      // (a x k / 255) x m / 255.
+      for (int i = 0; i < n; ++i) {
+        const std::uint32_t a = static_cast<std::uint32_t>(k.MaskAt(x0 + i, y));
+        dd[i] = static_cast<std::uint8_t>(Div255(Div255(a * kv[static_cast<std::size_t>(i)]) * dd[i]));
+      }
+    } else {
+      // (m x k / 255) x a / 255.
+      for (int i = 0; i < n; ++i) {
+        const std::uint32_t a = static_cast<std::uint32_t>(k.MaskAt(x0 + i, y));
+        dd[i] = static_cast<std::uint8_t>(Div255(Div255(std::uint32_t{dd[i]} * kv[static_cast<std::size_t>(i)]) * a));
+      }
     }
   }
   return m;

@@ -19,6 +19,19 @@ namespace {
 // A copy of the layer cut to the selected area (the caller's), or null
 // when the selection holds none of its pixels. With `cut` the area leaves
 // the layer itself.
+// Every value of the mask fragment's buffer is 255.
+bool FullySelected(Fragment* mask) {
+  const WAPtr buffer = WAPtr::Adopt(GetMaskWA(mask));
+  if (!buffer) return false;
+  for (int y = 0; y < buffer->GetH(); ++y) {
+    const std::uint8_t* row = buffer->Row(y);
+    for (int x = 0; x < buffer->GetW(); ++x) {
+      if (row[x] != 255) return false;
+    }
+  }
+  return true;
+}
+
 CLayerPtr CutBySelection(ImageDocument& doc, CLayer& layer, Fragment* selection, bool cut) {
   const RECT area = SelectionReach(selection, layer.GetRect());
   if (RectIsEmpty(area)) return CLayerPtr();
@@ -27,7 +40,14 @@ CLayerPtr CutBySelection(ImageDocument& doc, CLayer& layer, Fragment* selection,
   CLayerPtr piece;
   {
     DocumentLockScope lock(&doc);
-    piece = CLayerPtr::Adopt(layer.CreateLayerFromSelection(mask, cut ? 1 : 0));
+    if (!cut && !layer.HasMask() && RectsEqual(area, layer.GetRect()) && FullySelected(mask)) {
+      // The whole of an opaque layer: what the selection would cut out is
+      // the layer itself with an opaque mask, made by copying.
+      piece = CLayerPtr::Adopt(layer.CreateCopy());
+      if (!piece->IsWholeCopyOf(layer) || piece->CreateMask(1) != kLayerOk) piece = nullptr;
+    } else {
+      piece = CLayerPtr::Adopt(layer.CreateLayerFromSelection(mask, cut ? 1 : 0));
+    }
   }
   DeleteFragment(mask);
   return piece;

@@ -4,12 +4,16 @@
 
 #include "platform/rect.h"
 
+#include "document/DocumentRecorder.h"
 #include "document/ImageDocument.h"
 #include "engine/layers/LayerGeometry.h"
 #include "engine/layers/LayerMng.h"
 #include "hostapi/fragment.h"
 #include "res/resource.h"
 #include "select/ModifySelection.h"
+#include "select/NumericTransformForm.h"
+#include "engine/transform/Transform.h"
+#include "engine/transform/TransformGeometry.h"
 
 namespace lumora {
 namespace {
@@ -25,7 +29,9 @@ RECT Grown(RECT r, int by) { return RECT{r.left - by, r.top - by, r.right + by, 
 
 }  // namespace
 
-TransformSession::~TransformSession() = default;
+TransformSession::~TransformSession() {
+  if (fragment_ != nullptr) DeleteFragment(fragment_);
+}
 
 std::unique_ptr<TransformSession> TransformSession::StartLayer(ImageDocument& doc, TInterface& frame,
                                                                const RECT* shown) {
@@ -36,6 +42,8 @@ std::unique_ptr<TransformSession> TransformSession::StartLayer(ImageDocument& do
   s->previewOff_ = std::make_unique<DocumentPreviewOff>(doc.Host());
   Fragment* selection = doc.GetSelection();
   s->wholeLayer_ = selection == nullptr || GetFragmentType(selection) == kFrgEmpty;
+  s->layerIndex_ = stack->GetLayerIndex(active);
+  if (selection != nullptr) s->fragment_ = ShareFragment(selection);
   Fragment* lifted = nullptr;
   CLayerPtr floating = CLayerPtr::Adopt(doc.BeginLayerTransform(active, s->wholeLayer_ ? nullptr : selection, &lifted));
   if (!floating) {
@@ -219,6 +227,11 @@ void TransformSession::Commit() {
   if (done_) return;
   done_ = true;
   if (!transformed_) return;
+  // The statement that repeats the transform (a commit without a change
+  // records none).
+  FrameParams p;
+  frame_.GetTransformParams(sourceRect_.left, sourceRect_.top, sourceRect_, &p);
+  Recorder().TransformLayer(layerIndex_, fragment_, 1, p.a, p.aFlag, p.b, p.bFlag, p.corners, p.cFlag, p.degrees);
   CLayerPtr layer = transformed_;
   doc_.DeleteLayer(layer.get(), false, false);
   doc_.InsertLayer(target_, layer.get(), true, true, false);
@@ -237,6 +250,104 @@ void TransformSession::Cancel() {
     doc_.RevertLastBackup();
     backupTaken_ = false;
   }
+}
+
+Fragment* SelectionMaskForTransform(const Fragment* selection, int imageWidth, int imageHeight, RECT* bounds) {
+  if (selection == nullptr) return nullptr;
+  Fragment* whole = nullptr;
+  if (GetFragmentType(selection) == kFrgEmpty) {
+    const LURECT all{0, 0, imageWidth, imageHeight};
+    whole = CreateRectFrg(&all, 0);
+    if (whole == nullptr) return nullptr;
+    selection = whole;
+  }
+  Fragment* mask = MakePaddedSelectionMask(selection, 0, 0, false);
+  if (whole != nullptr) DeleteFragment(whole);
+  if (mask == nullptr) return nullptr;
+  LURECT bound{};
+  GetFragmentBoundRect(mask, &bound);
+  LURectToRect(bounds, &bound);
+  return mask;
+}
+
+Fragment* NumericSelectionTransform(const Fragment* mask, RECT rect, const NumericTransformForm& form,
+                                    int imageHeight) {
+  const NumericTransformValues& v = form.values;
+  // Stages that would change nothing are left out, as the layer's numeric
+  // transform leaves them: a plain OK asks for nothing.
+  const SIZE size = form.GetSize();
+  const bool scale = v.scale != 0 && (size.cx != RectWidth(rect) || size.cy != RectHeight(rect));
+  const bool skew = v.skew != 0 && (v.skewHor != 0 || v.skewVer != 0);
+  const bool rotate = v.rotate != 0 && form.GetAngle(false) != 0;
+  if (!scale && !skew && !rotate) {
+    const POINT by = v.position != 0 ? form.GetPosition(POINT{rect.left, imageHeight - rect.bottom}) : POINT{0, 0};
+    if (by.x == 0 && by.y == 0) return nullptr;
+  }
+  LURECT place{};
+  GetMaskRect(mask, &place);
+  const WAPtr buffer = WAPtr::Adopt(GetMaskWA(mask));
+  if (!buffer) return nullptr;
+  Transform t;
+  t.SetSource(buffer.get(), place.x, place.y, rect.left, rect.top, rect.right, rect.bottom, 1, 1);
+  int w = buffer->GetW(), h = buffer->GetH();
+  bool ran = false;
+  // Each stage's result is the next one's source.
+  const auto next = [&] {
+    const WAPtr made = t.destination;
+    t.SetSource(made.get(), 0, 0, 0, 0, made->GetW(), made->GetH(), 0, 1);
+    ran = true;
+  };
+  if (scale) {
+    w = size.cx;
+    h = size.cy;
+    if (t.Resize(w, h, nullptr, 0, nullptr, nullptr) != 1 || !t.destination) return nullptr;
+    next();
+    rect.left += (RectWidth(rect) - std::abs(w)) / 2;
+    rect.top += (RectHeight(rect) - std::abs(h)) / 2;
+    rect.right = rect.left + std::abs(w);
+    rect.bottom = rect.top + std::abs(h);
+  }
+  if (skew) {
+    POINT corners[4];
+    form.GetSkewCorners(w, h, corners);
+    LONG minX = corners[0].x, minY = corners[0].y, maxX = corners[0].x, maxY = corners[0].y;
+    for (const POINT& c : corners) {
+      minX = std::min(minX, c.x);
+      minY = std::min(minY, c.y);
+      maxX = std::max(maxX, c.x);
+      maxY = std::max(maxY, c.y);
+    }
+    rect.left += minX;
+    rect.top += minY;
+    rect.right = rect.left + maxX;
+    rect.bottom = rect.top + maxY;
+    if (t.Distort(corners) != 1 || !t.destination) return nullptr;
+    next();
+  }
+  if (rotate) {
+    const double angle = -form.GetAngle(false);
+    if (t.Rotate(angle, 0, nullptr, 0, nullptr, nullptr) != 1 || !t.destination) return nullptr;
+    next();
+    RECT turned{};
+    GetRotatedCorners(&turned, rect, rect.left + RectWidth(rect) / 2, rect.top + RectHeight(rect) / 2, angle, 0);
+    rect = turned;
+  }
+  const WAPtr result = ran ? t.source : WAPtr::Adopt(CloneWA(buffer.get()));
+  if (!result) return nullptr;
+  Fragment* f = CreateMaskUsingWA(result.get(), rect.left, rect.top);
+  if (f == nullptr) return nullptr;
+  if (v.position != 0) {
+    LURECT b{};
+    GetFragmentBoundRect(f, &b);
+    const POINT by = form.GetPosition(POINT{rect.left, imageHeight - b.height - rect.top});
+    // Moved by the offset from where its pixels lie (a zero offset leaves
+    // it where the stages put it).
+    if (by.x != 0 || by.y != 0) {
+      const POINT origin{b.x + by.x, b.y - by.y};
+      SetFragmentOriginPoint(f, &origin);
+    }
+  }
+  return f;
 }
 
 }  // namespace lumora

@@ -56,6 +56,9 @@ class TransformSession {
   void ApplySelectionTransform();
   bool selectionOnly_ = false;
   POINT sourceOrigin_{0, 0};
+  // For the macro statement of a committed layer transform.
+  int layerIndex_ = -1;
+  Fragment* fragment_ = nullptr;  // a shared reference, or null
 
   ImageDocument& doc_;
   TInterface& frame_;
@@ -71,5 +74,16 @@ class TransformSession {
   // The tool host's preview stays off while the transform runs.
   std::unique_ptr<DocumentPreviewOff> previewOff_;
 };
+
+class NumericTransformForm;
+
+// The selection as a mask fragment for a transform (an empty selection: the
+// whole image) and its bounding rect; null without a selection.
+Fragment* SelectionMaskForTransform(const Fragment* selection, int imageWidth, int imageHeight, RECT* bounds);
+// The mask by the dialog's numbers: resized keeping its centre, skewed,
+// turned about its centre, then moved; a new mask fragment (the caller's),
+// or null when nothing is asked or a stage fails.
+Fragment* NumericSelectionTransform(const Fragment* mask, RECT rect, const NumericTransformForm& form,
+                                    int imageHeight);
 
 }  // namespace lumora

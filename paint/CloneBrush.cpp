@@ -82,7 +82,8 @@ bool CClone::PaintAt(const RECT& dab) {
     PaintDabPixels(job, lastDab_, current_, firstDab_);
     return true;
   }
-  CommonDab(job, r);
+  // The mask turns and dithers per dab as the paint brush's does.
+  if (PrepareOwnDab(lastDab_, current_, firstDab_)) CommonDab(job, r);
   return true;
 }
 

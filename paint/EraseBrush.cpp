@@ -78,8 +78,9 @@ void CEraseBrush::EndStroke() {
 bool CEraseBrush::PaintAt(const RECT& dab) {
   switch (action_) {
     case kEraseClear: return CPaintBrush::PaintAt(dab);
-    case kEraseLastAction: return RestoreDab(dab);
-    default: return ColourDab(dab);
+    // No working mask (its allocation failed): no dab.
+    case kEraseLastAction: return WorkingMask().size() != static_cast<std::size_t>(DabWidth()) * DabHeight() || RestoreDab(dab);
+    default: return WorkingMask().size() != static_cast<std::size_t>(DabWidth()) * DabHeight() || ColourDab(dab);
   }
 }
 

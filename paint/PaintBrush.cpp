@@ -149,6 +149,13 @@ void CPaintBrush::PrepareWorkingMask(POINT lastDab, POINT current) {
   }
 }
 
+bool CPaintBrush::PrepareOwnDab(POINT lastDab, POINT current, bool firstDab) {
+  if (rotationMode_ == kRotateWithStroke && firstDab) return false;
+  if (workingMask_.size() != static_cast<std::size_t>(dabWidth_) * dabHeight_) return false;
+  PrepareWorkingMask(lastDab, current);
+  return true;
+}
+
 RECT CPaintBrush::PaintDabPixels(DabJob& job, POINT lastDab, POINT current, bool firstDab) {
   if (rotationMode_ == kRotateWithStroke && firstDab) return RECT{};
   if (workingMask_.size() != static_cast<std::size_t>(dabWidth_) * dabHeight_ ||

@@ -85,6 +85,11 @@ class CPaintBrush : public StrokeBrush {
 
  protected:
   BrushRandom& Random() { return random_; }
+  // What PaintDabPixels does before a dab, for brushes that lay their own:
+  // false when no dab goes here (the first dab of a stroke whose mask turns
+  // with it, or no working mask after a failed allocation); otherwise the
+  // working mask is turned or dithered for this dab.
+  bool PrepareOwnDab(POINT lastDab, POINT current, bool firstDab);
   // No jitter and no colour rule: dabs only accumulate coverage.
   bool PlainDabs() const {
     return hueJitter_ == 0 && saturationJitter_ == 0 && valueJitter_ == 0 && colourMode_ == kColourPlain;

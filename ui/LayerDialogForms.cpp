@@ -1,5 +1,7 @@
 #include "ui/LayerDialogForms.h"
 
+#include <algorithm>
+
 #include "document/DocumentFiles.h"
 #include "engine/blend/MergeModes.h"
 #include "res/resource.h"
@@ -84,6 +86,24 @@ bool LayerOptionsSession::Commit() {
   if (document_.GetActiveLayer() != &layer_) document_.SetActiveLayer(&layer_, false, true);
   return document_.TuneLayer(working_.name, GetMergeModeName(working_.mergeMode), working_.opacity,
                              working_.blendIf);
+}
+
+MaskDisplayChoice MaskDisplayOf(const GlobalLayerMaskInfo& record) {
+  MaskDisplayChoice choice;
+  choice.colour = PSDColorToRGB(record.color);
+  choice.opacity = std::clamp<int>(record.opacity, 0, 100);
+  return choice;
+}
+
+GlobalLayerMaskInfo WithMaskDisplay(GlobalLayerMaskInfo record, COLORREF colour, int opacity) {
+  const auto twice = [](unsigned byte) { return static_cast<std::uint16_t>(byte << 8 | byte); };
+  record.color.space = 0;
+  record.color.components[0] = twice(GetRValue(colour));
+  record.color.components[1] = twice(GetGValue(colour));
+  record.color.components[2] = twice(GetBValue(colour));
+  record.color.components[3] = 0;
+  record.opacity = static_cast<std::uint16_t>(std::clamp(opacity, 0, 100));
+  return record;
 }
 
 }  // namespace lumora

@@ -73,4 +73,17 @@ class LayerOptionsSession {
   bool preview_ = true;
 };
 
+// The layer-mask display (the tint of masks shown as a highlight) as its
+// options dialog edits it: an RGB colour, whatever colour space the record
+// holds it in, and the opacity in percent.
+struct MaskDisplayChoice {
+  COLORREF colour = 0;
+  int opacity = 0;
+};
+MaskDisplayChoice MaskDisplayOf(const GlobalLayerMaskInfo& record);
+// The record after OK: the colour as RGB, each 8-bit component repeated
+// into both bytes of its 16-bit field, and the opacity (held to 0..100);
+// the record's other fields are kept.
+GlobalLayerMaskInfo WithMaskDisplay(GlobalLayerMaskInfo record, COLORREF colour, int opacity);
+
 }  // namespace lumora

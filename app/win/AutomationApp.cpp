@@ -6,9 +6,10 @@
 #include <vector>
 
 #include "app/AutomationArgs.h"
-#include "app/ClassIds.h"
+#include "document/ClassIds.h"
 #include "app/win/Lumo40App.h"
 #include "framework/win/Frame.h"
+#include "framework/win/OleClassFactory.h"
 #include "lang/LangCommand.h"
 
 namespace lumora {
@@ -96,43 +97,15 @@ void ShowMainWindow(bool show) {
   }
 }
 
-class AutomationFactory final : public IClassFactory {
- public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (out == nullptr) return E_POINTER;
-    *out = nullptr;
-    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IClassFactory)) return E_NOINTERFACE;
-    *out = static_cast<IClassFactory*>(this);
-    return S_OK;
+void LockAutomationServer(bool lock) {
+  if (lock) {
+    ++gLocks;
+  } else if (--gLocks == 0) {
+    EndAutomationServerWhenUnused();
   }
-  // The factory lives as long as the program.
-  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
-  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
-    if (out == nullptr) return E_POINTER;
-    *out = nullptr;
-    if (outer != nullptr) return CLASS_E_NOAGGREGATION;
-    AutomationApp* object = nullptr;
-    try {
-      object = AutomationApp::Create();
-    } catch (...) {
-      return E_OUTOFMEMORY;
-    }
-    const HRESULT r = object->QueryInterface(iid, out);
-    object->Release();
-    return r;
-  }
-  HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
-    if (lock) {
-      ++gLocks;
-    } else if (--gLocks == 0) {
-      EndAutomationServerWhenUnused();
-    }
-    return S_OK;
-  }
-};
+}
 
-AutomationFactory gFactory;
+fw::ProgramClassFactory<AutomationApp> gFactory(LockAutomationServer);
 
 }  // namespace
 

@@ -6,11 +6,12 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/ClassIds.h"
+#include "document/ClassIds.h"
 #include "app/ServerExtent.h"
 #include "app/win/AutomationApp.h"
 #include "document/DocumentFiles.h"
 #include "engine/pixels/win/DibGlobal.h"
+#include "framework/win/OleClassFactory.h"
 #include "platform/win/ole_stream_file.h"
 
 namespace lumora {
@@ -41,42 +42,15 @@ int DisplayDpi(int index) {
 
 DWORD gEmbeddingCookie = 0;
 
-class EmbeddingFactory final : public IClassFactory {
- public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (out == nullptr) return E_POINTER;
-    *out = nullptr;
-    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IClassFactory)) return E_NOINTERFACE;
-    *out = static_cast<IClassFactory*>(this);
-    return S_OK;
+void LockEmbeddingServer(bool lock) {
+  if (lock) {
+    AddServedObject();
+  } else {
+    ReleaseServedObject();
   }
-  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
-  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
-    if (out == nullptr) return E_POINTER;
-    *out = nullptr;
-    if (outer != nullptr) return CLASS_E_NOAGGREGATION;
-    CEmbeddedImage* object = nullptr;
-    try {
-      object = CEmbeddedImage::Create();
-    } catch (...) {
-      return E_OUTOFMEMORY;
-    }
-    const HRESULT r = object->QueryInterface(iid, out);
-    object->Release();
-    return r;
-  }
-  HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
-    if (lock) {
-      AddServedObject();
-    } else {
-      ReleaseServedObject();
-    }
-    return S_OK;
-  }
-};
+}
 
-EmbeddingFactory gEmbeddingFactory;
+fw::ProgramClassFactory<CEmbeddedImage> gEmbeddingFactory(LockEmbeddingServer);
 
 }  // namespace
 

@@ -12,6 +12,7 @@
 #include "engine/pixels/AppValues.h"
 #include "engine/pixels/Dib.h"
 #include "files/win/MyFileDialogs.h"
+#include "document/ClassIds.h"
 #include "framework/win/App.h"
 #include "framework/win/OleDataSource.h"
 #include "hostapi/toolhost.h"
@@ -22,8 +23,12 @@
 
 namespace lumora {
 
-// {7A1C5E20-3B4D-4E61-9C2A-4C554D4F3430}
-const CLSID kDocumentClassId = {0x7a1c5e20, 0x3b4d, 0x4e61, {0x9c, 0x2a, 0x4c, 0x55, 0x4d, 0x4f, 0x34, 0x30}};
+const CLSID kDocumentClassId = {kDocumentClsid.data1,
+                                kDocumentClsid.data2,
+                                kDocumentClsid.data3,
+                                {kDocumentClsid.data4[0], kDocumentClsid.data4[1], kDocumentClsid.data4[2],
+                                 kDocumentClsid.data4[3], kDocumentClsid.data4[4], kDocumentClsid.data4[5],
+                                 kDocumentClsid.data4[6], kDocumentClsid.data4[7]}};
 
 const ClipboardFormatIds& ClipboardFormats() {
   static const ClipboardFormatIds ids = [] {

@@ -29,6 +29,9 @@ constexpr std::uint16_t kTargetLayerId = 0x0400;
 constexpr std::uint16_t kLayerGroupsId = 0x0402;
 constexpr std::uint16_t kIptcId = 0x0404;
 constexpr std::uint16_t kGuidesId = 0x0408;
+constexpr std::uint16_t kIccProfileId = 0x040F;
+// A larger embedded profile is no colour profile: it is left out.
+constexpr std::uint32_t kMaxIccProfileBytes = 16u << 20;
 // The least a layer record takes.
 constexpr std::uint64_t kMinRecordBytes = 34;
 
@@ -95,6 +98,10 @@ void ReadResource(LayeredReader& in, CLayersManager& stack) {
       std::vector<std::uint8_t>& block = stack.LayerGroupBlock();
       block.resize(size);
       in.Read(block.data(), size);
+    } else if (id == kIccProfileId && size > 0 && size <= kMaxIccProfileBytes) {
+      std::vector<std::uint8_t>& profile = stack.IccProfile();
+      profile.resize(size);
+      in.Read(profile.data(), size);
     } else if (id == kGuidesId && size >= 16) {
       if (in.U32() != 1) Refuse("the file's guides are of an unknown version");
       in.Skip(8);
@@ -251,6 +258,11 @@ void CLayersManager::WriteFileHeader(LayeredWriter& out, int ownFormat) {
   if (guides % 2 != 0) out.U8(0);
   WriteResourceHeader(out, resourceSignature, kLayerGroupsId, static_cast<std::uint32_t>(layerGroupBlock_.size()));
   out.Write(layerGroupBlock_.data(), layerGroupBlock_.size());
+  if (!iccProfile_.empty()) {
+    WriteResourceHeader(out, resourceSignature, kIccProfileId, static_cast<std::uint32_t>(iccProfile_.size()));
+    out.Write(iccProfile_.data(), iccProfile_.size());
+    if (iccProfile_.size() % 2 != 0) out.U8(0);
+  }
   out.PatchLengthFrom(resourcesAt);
 
   out.U32(0);  // the section's length, patched at its end

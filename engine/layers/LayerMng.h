@@ -335,6 +335,10 @@ class CLayersManager : public refCount {
   std::int32_t GetTargetLayerIndex() const { return targetLayerIndex_; }
   void SetTargetLayerIndex(std::int32_t index) { targetLayerIndex_ = index; }
   std::vector<std::uint8_t>& LayerGroupBlock() { return layerGroupBlock_; }
+  // The colour profile the file embedded (empty without one), written back
+  // with the file.
+  std::vector<std::uint8_t>& IccProfile() { return iccProfile_; }
+  const std::vector<std::uint8_t>& IccProfile() const { return iccProfile_; }
   std::uint32_t GetNativeFormat() const { return nativeFormat_; }
   void SetNativeFormat(std::uint32_t native) { nativeFormat_ = native; }
   std::uint32_t GetFileLayerCount() const { return fileLayerCount_; }
@@ -408,6 +412,7 @@ class CLayersManager : public refCount {
   lumora::LayeredFileHeader header_;
   std::int32_t targetLayerIndex_ = 0;
   std::vector<std::uint8_t> layerGroupBlock_;
+  std::vector<std::uint8_t> iccProfile_;
   std::vector<GuideInfo> guides_;
   std::uint32_t nativeFormat_ = 1;
   int cursor_ = -1;

@@ -101,7 +101,6 @@ LRESULT CLangWnd::OnCreate() {
                           0, 0, 0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_MACRO_EDIT)), instance,
                           nullptr);
   if (edit_ == nullptr) return -1;
-  SendMessageA(edit_, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(ANSI_FIXED_FONT)), 0);
   SendMessageA(edit_, EM_SETLIMITTEXT, kTextLimit, 0);
   const int dx = SettingInt("DX", 200), dy = SettingInt("DY", 200);
   const int x = ClampWindowOrigin(SettingInt("X", 200), dx, GetSystemMetrics(SM_CXSCREEN));

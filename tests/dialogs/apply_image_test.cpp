@@ -176,6 +176,14 @@ TEST(ApplyImageMask, TransparencyOfAMasklessLayerIsItsAreaAndGreyOfPureRedIs76) 
   EXPECT_EQ(MaskAt(*m, 7, 5), 0);
   // The source's pixels stay as they were.
   EXPECT_EQ(Px(*m, 7, 5)[0], 50);
+  // A source with a mask of its own keeps it, multiplied; the source's
+  // mask itself is not written.
+  CLayerPtr masked = CLayerPtr::Adopt(RgbLayer(RECT{0, 0, 10, 10}, 50, 50, 50, "M"));
+  ASSERT_EQ(masked->CreateMask(1), kLayerOk);
+  FillWA(masked->PeekMask(), 200, 200, 200);
+  m = MaskApplyLayer(*masked, *k, kChannelGrey, false);
+  EXPECT_EQ(MaskAt(*m, 7, 5), 200 * 76 / 255);
+  EXPECT_EQ(MaskAt(*masked, 7, 5), 200);
   // A mask layer with a mask of its own: Red 255 times mask 128.
   ASSERT_EQ(k->CreateMask(1), kLayerOk);
   FillWA(k->PeekMask(), 128, 128, 128);

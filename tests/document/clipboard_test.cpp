@@ -3,6 +3,8 @@
 // and the placement of pasted layers.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <string>
 #include <vector>
 
@@ -10,6 +12,7 @@
 #include <filesystem>
 
 #include "document/Clipboard.h"
+#include "document/LayerSelection.h"
 #include "document/DocumentFiles.h"
 #include "document/PasteFile.h"
 #include "document/ImageDocument.h"
@@ -227,6 +230,30 @@ TEST(CopySnapshot, AllHiddenOrUntouchedGivesNone) {
   Fragment* f = rig.Rect(RECT{1, 1, 3, 3});
   EXPECT_FALSE(BuildCopySnapshot(rig.doc, f, false));
   DeleteFragment(f);
+}
+
+TEST(CopySnapshot, AWholeOpaqueLayerUnderARectangleComesOutAsTheSelectionWouldCutIt) {
+  Rig rig;
+  CLayer* a = rig.doc.GetLayers()->GetLayer(1);  // "A", opaque, (0, 0, 5, 5)
+  rig.doc.SetActiveLayer(a, true, true);
+  Fragment* f = rig.Rect(RECT{0, 0, 5, 5});
+  CLayersManagerPtr snap = BuildCopySnapshot(rig.doc, f, true);
+  if (!snap) DeleteFragment(f);
+  ASSERT_TRUE(snap);
+  ASSERT_EQ(snap->GetLayerCount(), 1);
+  EXPECT_EQ(snap->GetLayer(0)->GetName(), "A");
+  // What cutting by the selection's mask gives, made the long way.
+  Fragment* mask = SelectionToMask(f, RECT{0, 0, 5, 5});
+  CLayerPtr cut = CLayerPtr::Adopt(a->CreateLayerFromSelection(mask, 0));
+  DeleteFragment(mask);
+  DeleteFragment(f);
+  const CLayer& got = *snap->GetLayer(0);
+  ASSERT_TRUE(cut && got.HasMask() && cut->HasMask());
+  EXPECT_EQ(got.GetRect().right - got.GetRect().left, cut->GetRect().right - cut->GetRect().left);
+  for (int y = 0; y < 5; ++y) {
+    EXPECT_EQ(std::memcmp(got.PeekImage()->Row(y), cut->PeekImage()->Row(y), 15), 0) << y;
+    EXPECT_EQ(std::memcmp(got.PeekMask()->Row(y), cut->PeekMask()->Row(y), 5), 0) << y;
+  }
 }
 
 TEST(CopySnapshot, CutTakesTheAreaOutOfTheActiveLayerOnly) {

@@ -54,6 +54,27 @@ TEST(Clone, CommonCopiesTheSourceDisplacedByTheFirstOffset) {
   EXPECT_EQ(doc.Byte(28, 2, 0), 120);
 }
 
+// Common cloning lays its dabs with the paint brush's mask rules: no first
+// dab when the mask turns with the stroke, the turned mask after it.
+TEST(Clone, CommonTurnsTheMaskWithTheStrokeAsThePaintBrushDoes) {
+  FakeDocument doc(32, 16, kWAType24, RECT{0, 0, 32, 16});
+  PaintRamp(doc);
+  SeededBrushRandom random(1);
+  paint::CClone clone(random, 4);
+  clone.SetWidth(4, 0, 0);
+  clone.SetRotationMode(paint::kRotateWithStroke);
+  ASSERT_TRUE(clone.MarkSource(doc.target, POINT{4, 8}));
+  // A click alone lays only the first dab: nothing.
+  ASSERT_TRUE(clone.StartStroke(&doc, 20, 8));
+  clone.ButtonUp();
+  EXPECT_EQ(doc.Byte(20, 8, 0), 100) << "the first dab has no direction yet";
+  // A drag: the dabs after the first clone (the offset measured at the click).
+  ASSERT_TRUE(clone.StartStroke(&doc, 20, 8));
+  clone.MoveTo(26, 8);
+  clone.ButtonUp();
+  EXPECT_EQ(doc.Byte(23, 8, 0), 10 * (23 - 16)) << "later dabs clone";
+}
+
 TEST(Clone, SourceOutsideItsLayerLeavesTheTarget) {
   FakeDocument doc(40, 16, kWAType24, RECT{0, 0, 40, 16});
   PaintRamp(doc);

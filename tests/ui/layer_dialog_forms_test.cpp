@@ -29,6 +29,42 @@ TEST(LayerDialogForms, ModeListsFollowTheImageType) {
   EXPECT_EQ(fresh.size(), 16u);
 }
 
+// The mask display dialog shows any stored colour as RGB and stores RGB
+// back with each byte in both bytes of its field; the record's kind stays.
+TEST(LayerDialogForms, MaskDisplayShowsRgbAndStoresEachByteTwice) {
+  struct Case {
+    PSDColor stored;
+    std::uint16_t opacity;
+    COLORREF shown;
+    int shownOpacity;
+  };
+  const Case cases[] = {
+      {{0, {0xFF00, 0x8000, 0x1234, 0}}, 50, RGB(0xFF, 0x80, 0x12), 50},
+      {{1, {120 * 182, 100 * 655, 100 * 655, 0}}, 100, RGB(0, 255, 0), 100},  // hue, saturation, brightness
+      {{0, {0, 0, 0, 0}}, 300, RGB(0, 0, 0), 100},                            // opacity beyond 100 %
+  };
+  for (const Case& c : cases) {
+    GlobalLayerMaskInfo record;
+    record.color = c.stored;
+    record.opacity = c.opacity;
+    const MaskDisplayChoice choice = MaskDisplayOf(record);
+    EXPECT_EQ(choice.colour, c.shown) << c.stored.space;
+    EXPECT_EQ(choice.opacity, c.shownOpacity);
+  }
+  GlobalLayerMaskInfo hsb;
+  hsb.color = {1, {1, 2, 3, 4}};
+  hsb.kind = 0;
+  const GlobalLayerMaskInfo stored = WithMaskDisplay(hsb, RGB(0x12, 0x80, 0xEE), 80);
+  EXPECT_EQ(stored.color.space, 0);
+  EXPECT_EQ(stored.color.components[0], 0x1212);
+  EXPECT_EQ(stored.color.components[1], 0x8080);
+  EXPECT_EQ(stored.color.components[2], 0xEEEE);
+  EXPECT_EQ(stored.opacity, 80);
+  EXPECT_EQ(stored.kind, 0);
+  EXPECT_EQ(WithMaskDisplay(hsb, 0, -5).opacity, 0);
+  EXPECT_EQ(WithMaskDisplay(hsb, 0, 101).opacity, 100);
+}
+
 TEST(LayerDialogForms, RangePairsShowOneNumberWhenEqual) {
   EXPECT_EQ(FormatRangePair(0, 0), "0");
   EXPECT_EQ(FormatRangePair(12, 40), "12/40");

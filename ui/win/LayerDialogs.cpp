@@ -7,7 +7,11 @@
 
 #include "document/win/AppServices.h"
 #include "engine/blend/MergeModes.h"
+#include "dialogs/win/DialogSupport.h"
 #include "framework/win/App.h"
+#include "hostapi/comdlg.h"
+#include "hostapi/controls.h"
+#include "hostapi/toolhost.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
 
@@ -370,6 +374,100 @@ bool CLayerPaletteOptions::OnDialogMessage(UINT message, WPARAM wParam, LPARAM l
   EndPaint(hwnd_, &ps);
   *result = TRUE;
   return true;
+}
+
+// ---- Layer Mask Display Options
+
+CLayerMaskTuneDlg::CLayerMaskTuneDlg() : CMyModalDlg(IDD_LAYER_MASK_OPTIONS) {}
+
+void CLayerMaskTuneDlg::DoDataExchange(fw::DataExchangeContext& dx) {
+  const fw::Binding table[] = {fw::BindInt(IDC_LMO_OPACITY, opacity, 0, 100)};
+  dx.Exchange(table);
+}
+
+bool CLayerMaskTuneDlg::OnInitDialog() {
+  CMyModalDlg::OnInitDialog();
+  SetColour(colour);
+  SendDlgItemMessageA(hwnd_, IDC_LMO_OPACITY_SPIN, UDM_SETRANGE32, 0, 100);
+  UpdateData(false);
+  return true;
+}
+
+void CLayerMaskTuneDlg::SetColour(COLORREF value) {
+  colour = value & 0xFFFFFF;
+  SendDlgItemMessageA(hwnd_, IDC_LMO_SWATCH, kVrCtlSetColour, 0, static_cast<LPARAM>(colour));
+}
+
+bool CLayerMaskTuneDlg::HoldsColourWindow() const {
+  return colourWindow_ != nullptr && IsWindow(colourWindow_) && LUIsSelColorWindowOpened(nullptr);
+}
+
+// An open colour window serves the active dialog: bound to it, showing
+// its colour.
+void CLayerMaskTuneDlg::BindColourWindow() {
+  if (!LUIsSelColorWindowOpened(nullptr)) return;
+  if (HoldsColourWindow()) {
+    SendMessageA(colourWindow_, kColourWindowBind, reinterpret_cast<WPARAM>(hwnd_), 0);
+    SendMessageA(colourWindow_, kColourWindowSet, 0, static_cast<LPARAM>(colour));
+  } else {
+    colourWindow_ = static_cast<HWND>(LUShowSelColorWindow(nullptr, hwnd_, colour));
+  }
+}
+
+void CLayerMaskTuneDlg::CloseColourWindow() {
+  if (HoldsColourWindow()) LUCloseSelColorWindow(nullptr);
+  colourWindow_ = nullptr;
+}
+
+void CLayerMaskTuneDlg::OnOK() {
+  if (!UpdateData(true)) return;
+  CloseColourWindow();
+  EndDialog(IDOK);
+}
+
+void CLayerMaskTuneDlg::OnCancel() {
+  CloseColourWindow();
+  CMyModalDlg::OnCancel();
+}
+
+bool CLayerMaskTuneDlg::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result) {
+  switch (message) {
+    case kColourWindowSet:
+    case kColourWindowChanged:
+      SetColour(static_cast<COLORREF>(lParam));
+      *result = 1;
+      return true;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) != WA_INACTIVE) BindColourWindow();
+      break;
+    case WM_DESTROY:
+      // A colour window still open goes back to the main window.
+      if (LUIsSelColorWindowOpened(nullptr) && ReturnColourWindowToMain()) ReturnColourWindowToMain()();
+      colourWindow_ = nullptr;
+      break;
+    case WM_COMMAND:
+      if (HIWORD(wParam) != BN_CLICKED) break;
+      if (LOWORD(wParam) == IDC_LMO_SWATCH) {
+        if (!HoldsColourWindow() && !LUIsSelColorWindowOpened(nullptr) &&
+            LUOpenSelColorWindow(nullptr, LUGetActiveOLEFrameWnd(nullptr), hwnd_, colour) == 0) {
+          MessageBeep(MB_ICONHAND);
+          return true;
+        }
+        colourWindow_ = static_cast<HWND>(LUShowSelColorWindow(nullptr, hwnd_, colour));
+        return true;
+      }
+      if (LOWORD(wParam) == IDC_LMO_PICK_UP) {
+        const std::int32_t picked = LUPickUpColor(nullptr, hwnd_, 0, 0);
+        if (picked == kNoColour) return true;
+        SetColour(static_cast<COLORREF>(picked));
+        if (HoldsColourWindow()) SendMessageA(colourWindow_, kColourWindowSet, 0, static_cast<LPARAM>(colour));
+        return true;
+      }
+      break;
+    default:
+      break;
+  }
+  return CMyModalDlg::OnDialogMessage(message, wParam, lParam, result);
 }
 
 LayerDialogs MakeLayerDialogs() {

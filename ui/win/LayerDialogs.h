@@ -115,6 +115,32 @@ class CLayerPaletteOptions : public fw::Dialog {
   bool OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result) override;
 };
 
+// The tint of masks shown as a highlight: colour through the control
+// library's swatch (the shared colour window or Pick Up) and opacity.
+class CLayerMaskTuneDlg : public CMyModalDlg {
+ public:
+  CLayerMaskTuneDlg();
+
+  int opacity = 50;
+  COLORREF colour = 0x0000FF;
+
+  bool OnInitDialog() override;
+  void OnOK() override;
+  void OnCancel() override;
+  void DoDataExchange(fw::DataExchangeContext& dx) override;
+
+ protected:
+  bool OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result) override;
+
+ private:
+  void SetColour(COLORREF value);
+  bool HoldsColourWindow() const;
+  void BindColourWindow();
+  void CloseColourWindow();
+
+  HWND colourWindow_ = nullptr;  // the colour window this dialog opened
+};
+
 // The dialogs as the image documents' manager takes them.
 LayerDialogs MakeLayerDialogs();
 

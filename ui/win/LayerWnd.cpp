@@ -114,6 +114,8 @@ FW_MESSAGE_MAP(CLayerWnd, CToolTipSuppDlg, fw::CommandEntry<&CLayerWnd::OnRefres
                fw::UpdateEntry<&CLayerWnd::OnUpdateMaskSelection>(ID_PALETTE_SELECT_MASK),
                fw::CommandEntry<&CLayerWnd::OnRepaint>(ID_VIEW_REPAINT),
                fw::CommandEntry<&CLayerWnd::OnPaletteOptions>(ID_PALETTE_OPTIONS),
+               fw::CommandEntry<&CLayerWnd::OnMaskOptions>(ID_PALETTE_MASK_OPTIONS),
+               fw::UpdateEntry<&CLayerWnd::OnUpdateMaskOptions>(ID_PALETTE_MASK_OPTIONS),
                fw::UpdateEntry<&CLayerWnd::OnUpdatePaletteOptions>(ID_PALETTE_OPTIONS),
                fw::UpdateEntry<&CLayerWnd::OnUpdateHasDocument>(ID_VIEW_REPAINT),
                fw::ControlEntry<&CLayerWnd::OnNewButton>(BN_CLICKED, IDC_LP_NEW),
@@ -520,6 +522,30 @@ void CLayerWnd::OnPaletteOptions() {
 }
 
 void CLayerWnd::OnUpdatePaletteOptions(fw::CmdUI& ui) { ui.Enable(!optionsOpen_); }
+
+// The tint of masks shown as a highlight lives in the stack's global mask
+// record, so it is saved with the layered file.
+void CLayerWnd::OnMaskOptions() {
+  if (doc_ == nullptr || !Layerable() || optionsOpen_) return;
+  ImageDocument& image = doc_->Image();
+  CLayersManager* stack = image.GetLayers();
+  const MaskDisplayChoice shown = MaskDisplayOf(stack->GetGlobalLayerMask());
+  CLayerMaskTuneDlg dialog;
+  dialog.colour = shown.colour;
+  dialog.opacity = shown.opacity;
+  optionsOpen_ = true;
+  const INT_PTR answer = dialog.DoModal();
+  optionsOpen_ = false;
+  if (answer != IDOK || doc_ == nullptr || image.GetLayers() != stack) return;
+  stack->SetGlobalLayerMask(WithMaskDisplay(stack->GetGlobalLayerMask(), dialog.colour, dialog.opacity));
+  const CLayer* layer = list_.CurrentLayer();
+  if (layer != nullptr && layer->HasMask() && layer->GetMaskHighlight()) {
+    image.InvalidateImageRect(&layer->GetRect(), false, false);
+  }
+  image.SetModifiedFlag(true);
+}
+
+void CLayerWnd::OnUpdateMaskOptions(fw::CmdUI& ui) { ui.Enable(doc_ != nullptr && Layerable() && !optionsOpen_); }
 
 // ---- Controls
 

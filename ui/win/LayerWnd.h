@@ -202,6 +202,8 @@ class CLayerWnd : public CToolTipSuppDlg {
   void OnRepaint();
   void OnUpdateHasDocument(fw::CmdUI& ui);
   void OnPaletteOptions();
+  void OnMaskOptions();
+  void OnUpdateMaskOptions(fw::CmdUI& ui);
   void OnUpdatePaletteOptions(fw::CmdUI& ui);
 
   void OnNewButton();

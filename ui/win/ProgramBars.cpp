@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "framework/StringSource.h"
+#include "ui/win/ColourControls.h"
 #include "ui/win/OwnerDrawControls.h"
 
 namespace lumora {
@@ -88,6 +89,13 @@ std::unique_ptr<CMySBComboBox> MakeModeCombo(HWND bar, std::uint32_t id, int wid
   if (width < 0) width = combo->ToolbarWidth();
   SetWindowPos(combo->Handle(), nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
   return combo;
+}
+
+std::unique_ptr<CMColorCtrl> MakeColourControl(HWND bar, std::uint32_t id, int width, int height) {
+  auto control = std::make_unique<CMColorCtrl>();
+  if (!control->Create(bar, static_cast<int>(id))) return nullptr;
+  SetWindowPos(control->Handle(), nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+  return control;
 }
 
 // ---- CCToolBar
@@ -319,12 +327,13 @@ void CCToolBar::PlaceControls() {
     if (!(b.fsStyle & BTNS_SEP) || b.dwData == 0) continue;
     auto* control = reinterpret_cast<fw::Window*>(b.dwData);
     if (control->Handle() == nullptr) continue;
-    if (!IsHorizontal()) {
+    RECT r{};
+    Send(TB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&r));
+    // Only a control no wider than a button fits a bar on its side.
+    if (!IsHorizontal() && b.iBitmap > std::max<int>(ButtonSize().cx, r.right - r.left)) {
       ShowWindow(control->Handle(), SW_HIDE);
       continue;
     }
-    RECT r{};
-    Send(TB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&r));
     RECT own{};
     GetWindowRect(control->Handle(), &own);
     const int h = std::min<int>(own.bottom - own.top, r.bottom - r.top);
@@ -355,6 +364,29 @@ bool CLUToolBar::GetCommandText(std::uint32_t id, std::string& text) {
 }
 
 void CLUToolBar::SetLargeButtons(bool large) { defaultResource_ = ToolbarTwin(defaultResource_, large); }
+
+// ---- CBrushBar
+
+bool CBrushBar::ResetButtons() {
+  RemoveAllButtons();
+  if (!CCToolBar::ResetButtons()) return false;
+  if (suppressColourControl) return true;
+  int index = CommandToIndex(kColourControlId);
+  if (index >= 0) {
+    Send(TB_DELETEBUTTON, static_cast<WPARAM>(index));
+  } else {
+    index = 0;
+  }
+  SIZE button = ButtonSize();
+  if (button.cx <= 0 || button.cy <= 0) {
+    const LRESULT size = Send(TB_GETBUTTONSIZE);
+    button = {LOWORD(size), HIWORD(size)};
+  }
+  if (auto colour = MakeColourControl(hwnd_, kColourControlId, button.cx, button.cy)) {
+    InsertControlAt(index, std::move(colour), button.cx);
+  }
+  return true;
+}
 
 // ---- CSelectBar
 

@@ -26,6 +26,9 @@ namespace lumora {
 
 class CMySBComboBox;
 std::unique_ptr<CMySBComboBox> MakeModeCombo(HWND bar, std::uint32_t id, int width, int height);
+class CMColorCtrl;
+// The two-swatch colour control at that size, owned by the bar it sits on.
+std::unique_ptr<CMColorCtrl> MakeColourControl(HWND bar, std::uint32_t id, int width, int height);
 
 // How the toolbars show a message (the application's error box); a
 // plain message box until one is installed.
@@ -166,6 +169,10 @@ class CLUToolBar : public CCToolBar {
 class CBrushBar : public CLUToolBar {
  public:
   using CLUToolBar::CLUToolBar;
+  // The default buttons with the colour control in place of button 33117
+  // (first when the buttons have none), unless suppressed.
+  bool ResetButtons() override;
+  bool suppressColourControl = false;
 };
 
 // One registered area tool as the selection bar shows it.

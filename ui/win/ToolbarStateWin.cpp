@@ -7,6 +7,7 @@
 
 #include "framework/StringSource.h"
 #include "ui/ToolbarState.h"
+#include "ui/win/ColourControls.h"
 #include "ui/win/OwnerDrawControls.h"
 #include "ui/win/ProgramBars.h"
 
@@ -95,6 +96,13 @@ ControlRecord RecordOf(fw::Window* control) {
   const auto id = static_cast<std::uint32_t>(GetWindowLongPtrA(h, GWLP_ID));
   if (dynamic_cast<CMySBComboBox*>(control) != nullptr) {
     r.tag = kTagModeCombo;
+    r.width = static_cast<std::uint16_t>(rect.right - rect.left);
+    r.height = static_cast<std::uint16_t>(rect.bottom - rect.top);
+    r.id = id;
+    return r;
+  }
+  if (dynamic_cast<CMColorCtrl*>(control) != nullptr) {
+    r.tag = kTagColour;
     r.width = static_cast<std::uint16_t>(rect.right - rect.left);
     r.height = static_cast<std::uint16_t>(rect.bottom - rect.top);
     r.id = id;
@@ -240,6 +248,10 @@ bool CCToolBar::ApplyState(const ToolbarStateRecord& state, HBITMAP strip, int i
       if (r.control.tag == kTagModeCombo) {
         if (auto combo = MakeModeCombo(hwnd_, r.command, r.control.width, r.control.height)) {
           AppendControl(std::move(combo), r.control.width);
+        }
+      } else if (r.control.tag == kTagColour) {
+        if (auto colour = MakeColourControl(hwnd_, r.command, r.control.width, r.control.height)) {
+          AppendControl(std::move(colour), r.control.width);
         }
       }
       continue;

@@ -269,6 +269,8 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   // Selection/Transform: the rotate frame over the selection's shape alone.
   void OnSelectionTransform();
   void OnUpdateSelectionTransform(fw::CmdUI& ui);
+  // Selection/Numeric Transform...: the selection by the dialog's numbers.
+  void OnSelectionNumericTransform();
   bool StartLayerTransform(std::unique_ptr<ViewTransform> run);
   bool StartSelectionTransform(std::unique_ptr<ViewTransform> run);
   bool BeginTransformRun(std::unique_ptr<ViewTransform> run);

@@ -67,6 +67,8 @@ FW_MESSAGE_MAP(CLumo40View, CVarnoScrollView, fw::WindowMessageEntry<&CLumo40Vie
                fw::CommandRangeEntry<&CLumo40View::OnLayerTransform>(ID_LAYER_TRANSFORM_SKEW, ID_LAYER_TRANSFORM_SKEW),
                fw::UpdateEntry<&CLumo40View::OnUpdateLayerTransform>(ID_LAYER_TRANSFORM_SKEW),
                fw::CommandEntry<&CLumo40View::OnSelectionTransform>(ID_SELECTION_TRANSFORM),
+               fw::CommandEntry<&CLumo40View::OnSelectionNumericTransform>(ID_SELECTION_NUMERIC_TRANSFORM),
+               fw::UpdateEntry<&CLumo40View::OnUpdateSelectionTransform>(ID_SELECTION_NUMERIC_TRANSFORM),
                fw::UpdateEntry<&CLumo40View::OnUpdateSelectionTransform>(ID_SELECTION_TRANSFORM),
                fw::CommandRangeEntry<&CLumo40View::OnLayerTransform>(ID_LAYER_TRANSFORM_ROTATE,
                                                                      ID_LAYER_FREE_TRANSFORM),

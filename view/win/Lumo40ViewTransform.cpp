@@ -11,6 +11,9 @@
 
 #include "document/DocumentServices.h"
 #include "framework/CmdUI.h"
+#include "framework/win/App.h"
+#include "hostapi/fragment.h"
+#include "select/win/NumericTransformDlg.h"
 #include "document/win/Lumo40Doc.h"
 #include "engine/layers/LayerMng.h"
 #include "res/StringTable.h"
@@ -200,6 +203,26 @@ void CLumo40View::OnSelectionTransform() {
 void CLumo40View::OnUpdateSelectionTransform(fw::CmdUI& ui) {
   CLumo40Doc* doc = GetDoc();
   ui.Enable(FilterCommandEnable(ui.Id(), doc != nullptr && doc->Image().GetSelection() != nullptr && transform_ == nullptr));
+}
+
+void CLumo40View::OnSelectionNumericTransform() {
+  CLumo40Doc* doc = GetDoc();
+  CLayersManager* stack = doc != nullptr ? doc->Image().GetLayers() : nullptr;
+  if (stack == nullptr || transform_ != nullptr || !IsCommandAllowedWhileTracking(ID_SELECTION_NUMERIC_TRANSFORM)) {
+    return;
+  }
+  RECT rect{};
+  Fragment* mask = SelectionMaskForTransform(doc->Image().GetSelection(), stack->GetWidth(), stack->GetHeight(), &rect);
+  if (mask == nullptr) return;
+  CNumericTransform dialog(rect, fw::TheApp()->Settings());
+  Fragment* moved = dialog.DoModal() == IDOK
+                        ? NumericSelectionTransform(mask, rect, dialog.Form(), stack->GetHeight())
+                        : nullptr;
+  DeleteFragment(mask);
+  if (moved == nullptr) return;
+  doc->Image().SetSelection(moved, true);
+  DeleteFragment(moved);
+  doc->Image().Host()->UpdateGlobalSelection();
 }
 
 bool CLumo40View::StartSelectionTransform(std::unique_ptr<ViewTransform> run) {

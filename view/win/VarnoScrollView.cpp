@@ -81,6 +81,15 @@ void CVarnoScrollView::UpdateBars() {
   }
   updatingBars_ = false;
   if (moved) OnScrollPositionChanged();
+  // Showing or hiding a bar resized the client while the guard held (its
+  // WM_SIZE came back here and was left): the position is laid out once
+  // more for the client the bars left.
+  static int relayout = 0;
+  if ((changeX || changeY) && relayout == 0) {
+    ++relayout;
+    UpdateBars();
+    --relayout;
+  }
 }
 
 bool CVarnoScrollView::HasBar(int bar) const {

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "app/ClassIds.h"
+#include "document/ClassIds.h"
 #include "app/FileTypes.h"
 #include "app/ServerRegistration.h"
 #include "framework/Profile.h"
@@ -127,6 +127,9 @@ TEST(FileTypes, TheStartRegistersSavedChoicesAgainAndDropsUnreadableOnes) {
   classes.keys["Lumo40.Document\\shell\\open\\command"][""] = "\"C:\\Old\\Lumo40.exe\" /dde";
   classes.keys[".xyz"][""] = "Lumo40.Document";  // ours, but no longer readable
   classes.keys[".gif"][""] = "Lumo40.Document";
+  // Saved as ours, no longer readable, but another program's by now.
+  classes.keys[".abc"][""] = "Other.Image";
+  WriteFileTypeChoices(settings, {{"bmp", true}, {"gif", false}, {"xyz", true}, {"abc", true}});
   const auto kept = RefreshFileAssociations(settings, classes, kTarget, {"LUD", "PSD", "BMP", "gif"});
   ASSERT_EQ(kept.size(), 2u);
   EXPECT_EQ(kept[0].extension, "bmp");
@@ -135,6 +138,7 @@ TEST(FileTypes, TheStartRegistersSavedChoicesAgainAndDropsUnreadableOnes) {
   EXPECT_TRUE(IsExtensionAssociated(classes, "bmp", "Lumo40.Document"));
   EXPECT_FALSE(IsExtensionAssociated(classes, "gif", "Lumo40.Document")) << "saved unchecked";
   EXPECT_FALSE(IsExtensionAssociated(classes, "xyz", "Lumo40.Document")) << "no longer readable";
+  EXPECT_EQ(classes.Value(".abc"), "Other.Image") << "another program's key stays";
   const auto again = ReadFileTypeChoices(settings);
   ASSERT_EQ(again.size(), 2u);
   EXPECT_TRUE(again[0].checked);

@@ -584,5 +584,95 @@ TEST(ProgramProcesses, AContainerEmbedsANewImageAndKeepsItInItsStorage) {
   DeleteFileA(lang.c_str());
 }
 
+// Edit/Copy of a layered image in the running program offers it as an
+// embeddable object: the container loads the copy's storage into an object
+// the running program serves, whose cache draws exactly the pixels of the
+// copy's own DIB.
+TEST(ProgramProcesses, AContainerEmbedsTheCopiedImageFromTheClipboard) {
+  ProgramCopy copy;
+  const std::string lang = copy.folder() + "\\LANG.ini";
+  CopyFileA(WindowsPath(LUMORA_LANG_INI).c_str(), lang.c_str(), FALSE);
+  Process first;
+  HWND frame = StartShown(first, copy.exe(), RichPsd());
+  ASSERT_NE(frame, nullptr);
+  ASSERT_TRUE(WaitFor([&] { return !ChildTitles(frame).empty(); }));
+  ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+  OleSetClipboard(nullptr);
+  const UINT embedSource = RegisterClipboardFormatA("Embed Source");
+  PostMessageA(frame, WM_COMMAND, 57634 /* Edit/Copy */, 0);
+  ASSERT_TRUE(WaitFor([&] { return IsClipboardFormatAvailable(embedSource) != 0; })) << "no embeddable copy";
+  IDataObject* data = nullptr;
+  ASSERT_EQ(OleGetClipboard(&data), S_OK);
+  // The copy's own rendering of its pixels.
+  FORMATETC dib{CF_DIB, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  STGMEDIUM medium{};
+  ASSERT_EQ(data->GetData(&dib, &medium), S_OK);
+  const auto* header = static_cast<const BITMAPINFOHEADER*>(GlobalLock(medium.hGlobal));
+  const int width = header->biWidth, height = std::abs(header->biHeight);
+  std::vector<std::uint32_t> expected(static_cast<std::size_t>(width) * height);
+  {
+    HDC dc = CreateCompatibleDC(nullptr);
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    const int colours = header->biBitCount <= 8 ? (header->biClrUsed != 0 ? header->biClrUsed : 1 << header->biBitCount) : 0;
+    StretchDIBits(dc, 0, 0, width, height, 0, 0, width, height,
+                  reinterpret_cast<const BYTE*>(header) + header->biSize + colours * 4,
+                  reinterpret_cast<const BITMAPINFO*>(header), DIB_RGB_COLORS, SRCCOPY);
+    GdiFlush();
+    for (std::size_t i = 0; i < expected.size(); ++i) expected[i] = static_cast<const std::uint32_t*>(bits)[i] & 0xFFFFFF;
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+  }
+  GlobalUnlock(medium.hGlobal);
+  ReleaseStgMedium(&medium);
+
+  IStorage* storage = nullptr;
+  ASSERT_EQ(StgCreateDocfile(nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DELETEONRELEASE, 0,
+                             &storage),
+            S_OK);
+  // The steps OleCreateFromData takes with "Embed Source", done here because
+  // Wine's OleCreateFromData makes an object of no class: the copy's storage
+  // becomes the container's and is loaded.
+  FORMATETC embed{static_cast<CLIPFORMAT>(embedSource), nullptr, DVASPECT_CONTENT, -1, TYMED_ISTORAGE};
+  STGMEDIUM source{};
+  ASSERT_EQ(data->GetData(&embed, &source), S_OK);
+  ASSERT_EQ(source.tymed, static_cast<DWORD>(TYMED_ISTORAGE));
+  ASSERT_EQ(source.pstg->CopyTo(0, nullptr, nullptr, storage), S_OK);
+  ReleaseStgMedium(&source);
+  IOleObject* object = nullptr;
+  ASSERT_EQ(OleLoad(storage, IID_IOleObject, nullptr, reinterpret_cast<void**>(&object)), S_OK);
+  IOleCache* cache = nullptr;
+  ASSERT_EQ(object->QueryInterface(IID_IOleCache, reinterpret_cast<void**>(&cache)), S_OK);
+  DWORD connection = 0;
+  cache->Cache(&dib, ADVF_PRIMEFIRST, &connection);
+  cache->Release();
+  ASSERT_EQ(OleRun(object), S_OK);
+  const std::vector<std::uint32_t> drawn = DrawnPixels(object, width, height);
+  ASSERT_EQ(drawn.size(), expected.size()) << "nothing drawn";
+  std::size_t differing = 0, at = 0;
+  for (std::size_t i = 0; i < drawn.size(); ++i) {
+    if (drawn[i] != expected[i] && differing++ == 0) at = i;
+  }
+  EXPECT_EQ(differing, 0u) << "the embedded copy draws other pixels, first at " << at % width << ","
+                           << at / width << ": " << std::hex << drawn[at] << " for " << expected[at];
+  EXPECT_EQ(TopLevel(kFrameClass).size(), 1u) << "the running program serves the object";
+  object->Close(OLECLOSE_NOSAVE);
+  object->Release();
+  storage->Release();
+  data->Release();
+  OleSetClipboard(nullptr);
+  OleUninitialize();
+  CloseAndExpectZero(first, frame);
+  DeleteFileA(lang.c_str());
+}
+
 }  // namespace
 

@@ -551,6 +551,35 @@ TEST(LayeredInterop, ReadsWhatImageMagickMakes) {
     }
   }
 }
+// An embedded colour profile (resource 0x040F) is kept with the stack and
+// written back: ImageMagick embeds Ghostscript's Adobe RGB profile, reads
+// the same bytes out of the file this program saves; an odd-sized profile
+// goes and comes back with its pad.
+TEST(LayeredInterop, EmbeddedColourProfileIsKeptAndWrittenBack) {
+  Workspace ws;
+  const std::string icc = "/usr/share/ghostscript/10.00.0/iccprofiles/a98.icc";
+  if (!fs::exists(icc)) GTEST_SKIP() << "no " << icc;
+  const Bytes profile = FileBytes(icc);
+  Shell(Magick() + " -size 40x30 gradient:yellow-cyan \\( -size 20x10 gradient:red-blue -set label L1 -repage +5+7 \\)"
+        " -profile '" + icc + "' -depth 8 -compress RLE '" + ws("icc.psd") + "'");
+  CLayersManagerPtr doc = CLayersManagerPtr::Adopt(new CLayersManager(nullptr, ws("icc.psd")));
+  ASSERT_GT(doc->GetLayerCount(), 0);
+  EXPECT_EQ(doc->IccProfile(), profile);
+  doc->SetNativeFormat(0);
+  CRWLayers(doc.get()).Save(ws("saved.psd"), 1);
+  Shell(Magick() + " '" + ws("saved.psd") + "[0]' '" + ws("saved.icc") + "'");
+  EXPECT_EQ(FileBytes(ws("saved.icc")), profile);
+
+  Bytes odd(1001);
+  for (std::size_t i = 0; i < odd.size(); ++i) odd[i] = static_cast<std::uint8_t>(i * 7);
+  doc->IccProfile() = odd;
+  CRWLayers(doc.get()).Save(ws("odd.psd"), 1);
+  CLayersManagerPtr again = CLayersManagerPtr::Adopt(new CLayersManager(nullptr, ws("odd.psd")));
+  EXPECT_EQ(again->IccProfile(), odd);
+  EXPECT_EQ(again->GetLayerCount(), doc->GetLayerCount()) << "the blocks after the profile read as before";
+}
+
 }  // namespace
 }  // namespace lumora::testing
 #endif
+

@@ -29,7 +29,7 @@ void Put16(Bytes& b, std::uint32_t v) {
   b.push_back(static_cast<std::uint8_t>(v >> 8));
 }
 
-struct DibSpec {
+struct DibLayout {
   int width = 2;
   std::int32_t height = 2;
   int bits = 24;
@@ -41,7 +41,7 @@ struct DibSpec {
   Bytes rows;                        // in file order
 };
 
-Bytes MakeDib(const DibSpec& s) {
+Bytes MakeDib(const DibLayout& s) {
   Bytes b;
   const std::uint64_t rowBytes = (std::uint64_t{static_cast<std::uint32_t>(s.bits)} * static_cast<std::uint32_t>(s.width) + 31) / 32 * 4;
   Put32(b, 40);
@@ -78,12 +78,12 @@ std::vector<std::uint32_t> GreyTable() {
 // Sides beyond 30000 are refused as the other geometry entries refuse
 // them, even when the DIB holds every row.
 TEST(DIBToImage, SidesBeyond30000AreRefused) {
-  DibSpec wide;
+  DibLayout wide;
   wide.width = 30001;
   wide.height = 1;
   wide.rows.assign((30001 * 3 + 3) / 4 * 4, 0x40);
   EXPECT_EQ(Read(MakeDib(wide), 0), nullptr);
-  DibSpec tall;
+  DibLayout tall;
   tall.width = 1;
   tall.height = -30001;
   tall.rows.assign(4 * 30001, 0x40);
@@ -96,7 +96,7 @@ TEST(DIBToImage, SidesBeyond30000AreRefused) {
 }
 
 TEST(DIBToImage, EightBitGreyRampIsGreyAndOneChangedEntryMakesAPalette) {
-  DibSpec s{.width = 2, .height = 1, .bits = 8, .table = GreyTable(), .rows = {7, 200, 0, 0}};
+  DibLayout s{.width = 2, .height = 1, .bits = 8, .table = GreyTable(), .rows = {7, 200, 0, 0}};
   WAPtr grey = Read(MakeDib(s), 0);
   ASSERT_TRUE(grey);
   EXPECT_EQ(grey->GetType(), kWAType8Grey);
@@ -116,7 +116,7 @@ TEST(DIBToImage, EightBitGreyRampIsGreyAndOneChangedEntryMakesAPalette) {
 
 TEST(DIBToImage, OneBitKeepsItsTwoColours) {
   // White on black: index 0 is white. Pixels 0 and 2 set.
-  const DibSpec s{.width = 3, .height = 1, .bits = 1, .table = {0xFFFFFF, 0x000000}, .rows = {0xA0, 0, 0, 0}};
+  const DibLayout s{.width = 3, .height = 1, .bits = 1, .table = {0xFFFFFF, 0x000000}, .rows = {0xA0, 0, 0, 0}};
   WAPtr bits = Read(MakeDib(s), 0);
   ASSERT_TRUE(bits);
   EXPECT_EQ(bits->GetType(), kWAType1Bit);
@@ -132,13 +132,13 @@ TEST(DIBToImage, OneBitKeepsItsTwoColours) {
 
 TEST(DIBToImage, UsedColoursShortenTheTable) {
   // Two table entries, rows directly behind them.
-  const DibSpec s{.width = 2, .height = 1, .bits = 8, .used = 2, .table = {0x0000FF, 0xFF0000}, .rows = {1, 0, 0, 0}};
+  const DibLayout s{.width = 2, .height = 1, .bits = 8, .used = 2, .table = {0x0000FF, 0xFF0000}, .rows = {1, 0, 0, 0}};
   WAPtr rgb = Read(MakeDib(s), 1);
   ASSERT_TRUE(rgb);
   EXPECT_EQ(Pixel(*rgb, 0, 0), 0xFF0000u);
   EXPECT_EQ(Pixel(*rgb, 1, 0), 0x0000FFu);
   // Four-bit DIBs read the same way.
-  const DibSpec four{.width = 2, .height = 1, .bits = 4, .used = 2, .table = {0x00FF00, 0x0000FF}, .rows = {0x10, 0, 0, 0}};
+  const DibLayout four{.width = 2, .height = 1, .bits = 4, .used = 2, .table = {0x00FF00, 0x0000FF}, .rows = {0x10, 0, 0, 0}};
   WAPtr nibbles = Read(MakeDib(four), 0);
   ASSERT_TRUE(nibbles);
   EXPECT_EQ(nibbles->GetType(), kWAType4Bit);
@@ -147,12 +147,12 @@ TEST(DIBToImage, UsedColoursShortenTheTable) {
 
 TEST(DIBToImage, TwentyFourBitsGiveTheSameBufferEitherWayAndTopDownIsTurned) {
   const Bytes rows = {1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9, 10, 11, 12, 0, 0};
-  const DibSpec up{.width = 2, .height = 2, .bits = 24, .rows = rows};
+  const DibLayout up{.width = 2, .height = 2, .bits = 24, .rows = rows};
   WAPtr a = Read(MakeDib(up), 0), b = Read(MakeDib(up), 1);
   ASSERT_TRUE(a && b);
   EXPECT_EQ(std::memcmp(a->Bits(), b->Bits(), 16), 0);
   EXPECT_EQ(a->Row(0)[0], 1);
-  DibSpec down = up;
+  DibLayout down = up;
   down.height = -2;
   WAPtr turned = Read(MakeDib(down), 0);
   ASSERT_TRUE(turned);
@@ -179,7 +179,7 @@ TEST(DIBToImage, SixteenAndThirtyTwoBitsWithAndWithoutBitFields) {
       {"32 ten bits", 32, 3, {0x3FF00000, 0xFFC00, 0x3FF}, {0xFF, 0x03, 0x00, 0x3C}, 0xF000FF},
   };
   for (const Case& c : cases) {
-    const DibSpec s{.width = 1, .height = 1, .bits = c.bits, .compression = c.compression, .masks = c.masks, .rows = c.pixel};
+    const DibLayout s{.width = 1, .height = 1, .bits = c.bits, .compression = c.compression, .masks = c.masks, .rows = c.pixel};
     WAPtr image = Read(MakeDib(s), 0);
     ASSERT_TRUE(image) << c.name;
     EXPECT_EQ(image->GetType(), kWAType24) << c.name;
@@ -189,10 +189,10 @@ TEST(DIBToImage, SixteenAndThirtyTwoBitsWithAndWithoutBitFields) {
 
 TEST(DIBToImage, ResolutionFromTheHeaderOrTheScreen) {
   lumora::SetScreenResolution(120, 144);
-  const DibSpec s{.width = 1, .height = 1, .rows = {0, 0, 0, 0}};
+  const DibLayout s{.width = 1, .height = 1, .rows = {0, 0, 0, 0}};
   WAPtr stated = Read(MakeDib(s), 0);
   EXPECT_EQ(stated->GetXRes(), 96);
-  DibSpec none = s;
+  DibLayout none = s;
   none.pelsPerMeter = -5;
   WAPtr screen = Read(MakeDib(none), 0);
   EXPECT_EQ(screen->GetXRes(), 120);
@@ -216,7 +216,7 @@ TEST(DIBToImage, CoreHeaderWithThreeByteTable) {
 }
 
 TEST(DIBToImage, RefusesMalformedAndOverrunningDibs) {
-  const DibSpec good{.width = 3, .height = 2, .bits = 8, .table = GreyTable(), .rows = Bytes(8, 1)};
+  const DibLayout good{.width = 3, .height = 2, .bits = 8, .table = GreyTable(), .rows = Bytes(8, 1)};
   const Bytes dib = MakeDib(good);
   ASSERT_TRUE(Read(dib, 0));
   for (std::size_t size = 0; size < dib.size(); ++size) {
@@ -224,21 +224,21 @@ TEST(DIBToImage, RefusesMalformedAndOverrunningDibs) {
   }
   EXPECT_EQ(DIBToImage(nullptr, 100, 0), nullptr);
   auto variant = [&](auto change) {
-    DibSpec s = good;
+    DibLayout s = good;
     change(s);
     return Read(MakeDib(s), 1);
   };
-  EXPECT_FALSE(variant([](DibSpec& s) { s.used = 257; }));
-  EXPECT_FALSE(variant([](DibSpec& s) { s.compression = 1; }));  // run-length
-  EXPECT_FALSE(variant([](DibSpec& s) { s.width = -3; }));
-  EXPECT_FALSE(variant([](DibSpec& s) { s.height = 0; }));
-  EXPECT_FALSE(variant([](DibSpec& s) { s.width = INT32_MAX, s.height = INT32_MIN + 1, s.bits = 32, s.table.clear(); }));
-  EXPECT_FALSE(variant([](DibSpec& s) { s.bits = 2; }));
-  EXPECT_FALSE(variant([](DibSpec& s) {  // bit fields only for 16 and 32 bits
+  EXPECT_FALSE(variant([](DibLayout& s) { s.used = 257; }));
+  EXPECT_FALSE(variant([](DibLayout& s) { s.compression = 1; }));  // run-length
+  EXPECT_FALSE(variant([](DibLayout& s) { s.width = -3; }));
+  EXPECT_FALSE(variant([](DibLayout& s) { s.height = 0; }));
+  EXPECT_FALSE(variant([](DibLayout& s) { s.width = INT32_MAX, s.height = INT32_MIN + 1, s.bits = 32, s.table.clear(); }));
+  EXPECT_FALSE(variant([](DibLayout& s) { s.bits = 2; }));
+  EXPECT_FALSE(variant([](DibLayout& s) {  // bit fields only for 16 and 32 bits
     s.bits = 24, s.compression = 3, s.table.clear(), s.masks = {0xFF0000, 0xFF00, 0xFF};
     s.rows = Bytes(24, 0);
   }));
-  EXPECT_FALSE(variant([](DibSpec& s) {  // masks must be contiguous
+  EXPECT_FALSE(variant([](DibLayout& s) {  // masks must be contiguous
     s.bits = 32, s.compression = 3, s.table.clear(), s.masks = {0xF0F0, 0xF00, 0xF};
     s.rows = Bytes(24, 0);
   }));
@@ -426,18 +426,18 @@ TEST(DIBToImage, RunLengthCodedDibsGiveTheIndicesImageMagickReadsAndHostileRunsA
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    DibSpec spec{8, 4, c.bits, c.bits == 8 ? 1u : 2u};
-    spec.used = 16;
-    spec.table = table;
-    spec.rows = c.data;
+    DibLayout layout{8, 4, c.bits, c.bits == 8 ? 1u : 2u};
+    layout.used = 16;
+    layout.table = table;
+    layout.rows = c.data;
     // Zeros after the end code, as writers leave the block: some readers
     // want at least a plain image's bytes.
-    spec.rows.resize(std::max<std::size_t>(spec.rows.size(), 64), 0);
-    Bytes dib = MakeDib(spec);
-    for (int i = 0; i < 4; ++i) dib[20 + i] = static_cast<std::uint8_t>(spec.rows.size() >> (8 * i));
+    layout.rows.resize(std::max<std::size_t>(layout.rows.size(), 64), 0);
+    Bytes dib = MakeDib(layout);
+    for (int i = 0; i < 4; ++i) dib[20 + i] = static_cast<std::uint8_t>(layout.rows.size() >> (8 * i));
     const WAPtr image = Read(dib, 1);
     ASSERT_TRUE(image);
-    const Bytes magick = MagickRgba(dib, c.what, spec.rows.size());
+    const Bytes magick = MagickRgba(dib, c.what, layout.rows.size());
     ASSERT_EQ(magick.size(), 8u * 4 * 4);
     for (int y = 0; y < 4; ++y) {
       for (int x = 0; x < 8; ++x) {
@@ -455,11 +455,11 @@ TEST(DIBToImage, RunLengthCodedDibsGiveTheIndicesImageMagickReadsAndHostileRunsA
       {0, 5, 1, 2},                    // an absolute run past the block
   };
   for (const Bytes& data : hostile) {
-    DibSpec spec{8, 4, 8, 1u};
-    spec.used = 16;
-    spec.table = table;
-    spec.rows = data;
-    const Bytes dib = MakeDib(spec);
+    DibLayout layout{8, 4, 8, 1u};
+    layout.used = 16;
+    layout.table = table;
+    layout.rows = data;
+    const Bytes dib = MakeDib(layout);
     EXPECT_EQ(Read(dib, 0), nullptr) << data.size();
   }
 }

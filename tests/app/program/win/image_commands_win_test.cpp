@@ -21,6 +21,7 @@
 #include "dialogs/Mixing.h"
 #include "dialogs/PicFactory.h"
 #include "dialogs/win/EdgeDlg.h"
+#include "dialogs/win/HelpSupport.h"
 #include "dialogs/win/ImageDialogs.h"
 #include "document/ImageCommands.h"
 #include "document/win/Lumo40Doc.h"
@@ -136,12 +137,22 @@ CLayersManagerPtr DeepCopy(const CLayersManager& stack) {
   return CLayersManagerPtr::Adopt(new CLayersManager(stack));
 }
 
+// The program with its help engine watched: the last topic asked for.
+class HelpWatchingApp : public CLumo40App {
+ public:
+  bool ShowHelp(HWND, UINT command, std::uintptr_t data, const std::string&) override {
+    if (command == HELP_CONTEXT) lastTopic = data;
+    return true;
+  }
+  std::uintptr_t lastTopic = 0;
+};
+
 class ImageCommands : public ::testing::Test {
  protected:
   void SetUp() override {
     ini_ = SettingsFileOfThisProgram();
     DeleteFileA(ini_.c_str());
-    app_ = std::make_unique<CLumo40App>();
+    app_ = std::make_unique<HelpWatchingApp>();
     ASSERT_TRUE(app_->InitInstance());
   }
   void TearDown() override {
@@ -301,7 +312,11 @@ TEST_F(ImageCommands, FramesSmallWithASmallMatAroundA640By480Image) {
   ASSERT_NE(doc, nullptr);
   const CLayersManagerPtr original = DeepCopy(Stack(doc));
   bool noneGreysStyle = false, noMatGreysMatStyle = false, previewDrawn = false;
+  std::uintptr_t helpTopic = 0;
   DialogScript::Run({{"Frame", [&](HWND d) {
+                        // The button itself, clicked: it exists and reaches the help.
+                        SendMessageA(GetDlgItem(d, ID_HELP), BM_CLICK, 0, 0);
+                        helpTopic = static_cast<HelpWatchingApp*>(app_.get())->lastTopic;
                         PickByText(d, IDC_FRAME_TYPE, "none");
                         noneGreysStyle = !IsWindowEnabled(GetDlgItem(d, IDC_FRAME_STYLE)) &&
                                          !IsWindowEnabled(GetDlgItem(d, IDC_FRAME_SIZE));
@@ -329,6 +344,7 @@ TEST_F(ImageCommands, FramesSmallWithASmallMatAroundA640By480Image) {
   EXPECT_TRUE(noneGreysStyle);
   EXPECT_TRUE(noMatGreysMatStyle);
   EXPECT_TRUE(previewDrawn);
+  EXPECT_EQ(helpTopic, DialogHelpTopic(IDD_FRAME)) << "Help opens the dialog's topic";
   CLayersManager& stack = Stack(doc);
   ASSERT_EQ(stack.GetWidth(), 720);
   ASSERT_EQ(stack.GetHeight(), 560);

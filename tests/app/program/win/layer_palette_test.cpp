@@ -25,6 +25,9 @@
 #include "engine/pixels/AppValues.h"
 #include "framework/win/OleDataSource.h"
 #include "framework/win/OleDragDrop.h"
+#include "hostapi/comdlg.h"
+#include "hostapi/controls.h"
+#include "hostapi/toolhost.h"
 #include "lang/doc/win/ProgramDocumentSite.h"
 #include "platform/rect.h"
 #include "res/StringTable.h"
@@ -625,6 +628,85 @@ TEST_F(LayerPalette, MaskViewsShowAsTheEngineCompositesThem) {
 }
 
 
+// Layer Mask Options in the palette's Layer menu sets the tint of masks
+// shown as a highlight: Cancel keeps the record; OK takes the opacity typed
+// and the colour the shared colour window gives, the highlighted view
+// shows the new tint and the saved file carries it as RGB.
+TEST_F(LayerPalette, MaskDisplayOptionsTintTheHighlightAndTheFileKeepsThem) {
+  CLumo40View* view = testing::ActiveImageView(app_);
+  ASSERT_NE(view, nullptr);
+  ClickAt(List().Handle(), ZonePoint(RowOfIndex(7), &RowZones::name));
+  ASSERT_TRUE(RunUntil(app_, [&] { return Image().GetActiveLayer()->GetName() == "L7"; }, 10000));
+  SendMessageA(Frame(), WM_COMMAND, ID_PALETTE_MASK_HIGHLIGHT, 0);
+  Pump();
+  ASSERT_EQ(Image().GetActiveLayer()->GetMaskHighlight(), 1);
+  const std::vector<std::uint32_t> before = testing::CompositePixels(doc_);
+  const GlobalLayerMaskInfo original = Image().GetLayers()->GetGlobalLayerMask();
+
+  HMENU menus = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_LAYER_ROW_MENUS));
+  ASSERT_NE(menus, nullptr);
+  HMENU layerMenu = GetSubMenu(menus, 0);
+  palette_->UpdateMenu(layerMenu);
+  const UINT state = GetMenuState(layerMenu, ID_PALETTE_MASK_OPTIONS, MF_BYCOMMAND);
+  DestroyMenu(menus);
+  ASSERT_NE(state, 0xFFFFFFFFu) << "in the palette's Layer menu";
+  EXPECT_EQ(state & (MF_GRAYED | MF_DISABLED), 0u);
+
+  COLORREF shown = 1;
+  testing::DialogScript::Run({{"Layer Mask Display Options", [&](HWND d) {
+                                 shown = static_cast<COLORREF>(SendDlgItemMessageA(d, IDC_LMO_SWATCH, kVrCtlGetColour, 0, 0));
+                                 SetDlgItemTextA(d, IDC_LMO_OPACITY, "7");
+                                 testing::Press(d, IDCANCEL);
+                               }}});
+  SendMessageA(palette_->Handle(), WM_COMMAND, ID_PALETTE_MASK_OPTIONS, 0);
+  testing::DialogScript::Stop();
+  ASSERT_EQ(testing::DialogScript::done, 1);
+  EXPECT_EQ(shown, PSDColorToRGB(original.color)) << "the swatch shows the record's colour";
+  EXPECT_EQ(Image().GetLayers()->GetGlobalLayerMask().opacity, original.opacity);
+  Image().SetModifiedFlag(false);
+
+  const COLORREF chosen = RGB(0x12, 0x80, 0xEE);
+  bool colourWindowOpened = false;
+  testing::DialogScript::Run({{"Layer Mask Display Options", [&](HWND d) {
+                                 SetDlgItemTextA(d, IDC_LMO_OPACITY, "80");
+                                 SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_LMO_SWATCH, BN_CLICKED),
+                                              reinterpret_cast<LPARAM>(GetDlgItem(d, IDC_LMO_SWATCH)));
+                                 HWND colours = FindWindowA("VR_SELCOLORWND32", nullptr);
+                                 colourWindowOpened = colours != nullptr && LUIsSelColorWindowOpened(nullptr);
+                                 // The colour window answers a colour set in it to its owner.
+                                 if (colours != nullptr) SendMessageA(colours, kColourWindowSet, 0, chosen);
+                                 testing::Press(d, IDOK);
+                               }}});
+  SendMessageA(palette_->Handle(), WM_COMMAND, ID_PALETTE_MASK_OPTIONS, 0);
+  testing::DialogScript::Stop();
+  ASSERT_EQ(testing::DialogScript::done, 1);
+  EXPECT_TRUE(colourWindowOpened);
+  const GlobalLayerMaskInfo record = Image().GetLayers()->GetGlobalLayerMask();
+  EXPECT_EQ(record.color.space, 0);
+  EXPECT_EQ(record.color.components[0], 0x1212);
+  EXPECT_EQ(record.color.components[1], 0x8080);
+  EXPECT_EQ(record.color.components[2], 0xEEEE);
+  EXPECT_EQ(record.opacity, 80);
+  EXPECT_TRUE(Image().IsModified());
+  Pump();
+  EXPECT_NE(testing::CompositePixels(doc_), before) << "the highlight takes the new tint";
+  testing::ExpectViewShowsComposite(view, doc_);
+
+  const fs::path folder = testing::MakeUniqueTempFolder("lumora-palette-");
+  const std::string saved = (folder / "tint.psd").string();
+  ASSERT_TRUE(doc_->DoSave(saved, true));
+  const std::string line = "NODE_PATH='" LUMORA_NODE_MODULES "' node '" LUMORA_AGPSD_TOOL "' dump '" +
+                           testing::UnixPath(saved) + "' '" + testing::UnixPath((folder / "dump").string()) + "'";
+  ASSERT_EQ(testing::RunHostShell(folder.string(), line), 0);
+  std::ifstream dump(folder / "dump.txt");
+  std::string text, found;
+  while (std::getline(dump, text))
+    if (text.rfind("globalmask ", 0) == 0) found = text;
+  EXPECT_EQ(found, "globalmask 0 4626 32896 61166 80 " + std::to_string(original.kind));
+  std::error_code ignored;
+  fs::remove_all(folder, ignored);
+}
+
 // The mask row's menu offers the mask-with-selection commands: Set
 // Selection To Layer Mask makes L7's mask (at the threshold setting's
 // level, 50 %) the selection in one step; Subtract then takes it away
@@ -790,7 +872,7 @@ TEST_F(LayerPalette, LayersDroppedOnAnotherViewAndOnTheBackground) {
 
 // A layer stream naming a layer no drag of this program offers (another
 // program's process, or a layer whose drag has ended) adds nothing, and the
-// drop still reports done.
+// drop still reports done; data without the layer format is refused.
 TEST_F(LayerPalette, AStreamFromAnotherProgramOrAnEndedDragAddsNothing) {
   CLumo40View* view = ViewOf(doc_);
   ASSERT_NE(view, nullptr);
@@ -839,6 +921,22 @@ TEST_F(LayerPalette, AStreamFromAnotherProgramOrAnEndedDragAddsNothing) {
     EXPECT_EQ(Image().GetLayers()->GetLayerCount(), count) << c.what;
     EXPECT_EQ(Image().History().UndoCount(), steps) << c.what;
   }
+  // Data without the layer format is not taken at all.
+  fw::OleDataSource* text = fw::OleDataSource::Create([](const FORMATETC&, STGMEDIUM* m) {
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, 2);
+    std::memcpy(GlobalLock(block), "x", 2);
+    GlobalUnlock(block);
+    m->tymed = TYMED_HGLOBAL;
+    m->hGlobal = block;
+    m->pUnkForRelease = nullptr;
+    return true;
+  });
+  text->DelayRenderData(CF_TEXT, TYMED_HGLOBAL);
+  MouseTo(view->Handle(), at);
+  RunUntil(app_, [] { return true; });
+  EXPECT_EQ(fw::RunDragDrop(text, DROPEFFECT_COPY | DROPEFFECT_MOVE), static_cast<DWORD>(DROPEFFECT_NONE));
+  text->Release();
+  EXPECT_EQ(Image().GetLayers()->GetLayerCount(), count);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 // with four flashes and one beep.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -335,6 +336,30 @@ TEST_F(MacroWindow, EachRecordableMenuCommandAppendsExactlyItsStatementsAndRepla
   }
 }
 
+// What ag-psd reads of a saved file: the layer lines, each layer's pixels
+// and the composite, all in one text (empty when it cannot read it).
+std::string AgPsdReading(const std::string& psd) {
+  const std::filesystem::path folder = lumora::testing::MakeUniqueTempFolder("lumora-macro-agpsd-");
+  const std::string prefix = (folder / "dump").string();
+  const std::string line = "NODE_PATH='" LUMORA_NODE_MODULES "' node '" LUMORA_AGPSD_TOOL "' dump '" +
+                           lumora::testing::UnixPath(psd) + "' '" + lumora::testing::UnixPath(prefix) + "'";
+  std::string reading;
+  if (lumora::testing::RunHostShell(folder.string(), line) == 0) {
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+      if (entry.path().filename().string().rfind("dump.", 0) == 0) files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    for (const auto& file : files) {
+      std::ifstream in(file, std::ios::binary);
+      reading += file.filename().string() + "\n" +
+                 std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    }
+  }
+  std::error_code ignored;
+  std::filesystem::remove_all(folder, ignored);
+  return reading;
+}
+
 // The Tools menu's command of a registered tool (0: none).
 std::uint32_t ToolCommand(CLumo40App& app, const char* idName) {
   const int tool = LUGetRegToolIDNumber(app.Site(), idName, 0);
@@ -440,6 +465,68 @@ TEST_F(MacroWindow, RecordedEdgesAndLayerTransformsOnASelectionReplayToTheSamePi
   EXPECT_EQ(StackState(doc_), byHand) << text;
   EXPECT_EQ(w->Text(), text);
   EXPECT_EQ(flashes, 0) << text;
+}
+
+// Recording a Tools-menu filter, two layer commands and Image/Image Size at
+// 50 %, saved as PSD; F5 on the reopened original, saved as another PSD:
+// ag-psd reads the same layers, names, rects, opacities, modes and pixels.
+TEST_F(MacroWindow, ARecordedSessionReplaysToTheSameFileAsAgPsdReadsIt) {
+  using lumora::testing::DialogScript;
+  using lumora::testing::Press;
+  const std::uint32_t filter = ToolCommand(app_, "maximum_effect");
+  ASSERT_NE(filter, 0u);
+  const std::filesystem::path folder = lumora::testing::MakeUniqueTempFolder("lumora-macro-session-");
+  flashes = beeps = 0;
+  Open();
+  lang::CLangWnd* w = OpenWindow();
+  ASSERT_NE(w, nullptr);
+  const int width = doc_->Image().GetLayers()->GetWidth();
+  doc_->Image().SetActiveLayerByIndex(0, true, false);
+  SendMessageA(FrameHandle(), WM_COMMAND, filter, 0);
+  LUPaneDialog* pane = LUGetActivePaneDialog(app_.Site());
+  ASSERT_NE(pane, nullptr);
+  ASSERT_EQ(LUPaneApply(pane), 0);
+  LUDestroyPaneDialogs(app_.Site());
+  Settle(app_, doc_);
+  doc_->Image().SetActiveLayerByIndex(2, true, false);
+  Choose(ID_LAYER_SEND_BACKWARD);
+  Choose(ID_LAYER_FLIP_VERTICAL);
+  DialogScript::Run({{"Image Size", [&](HWND d) {
+                        SetDlgItemTextA(d, IDC_ISZ_WIDTH, std::to_string(width / 2).c_str());
+                        Press(d, IDOK);
+                      }}});
+  Choose(ID_IMAGE_SIZE);
+  DialogScript::Stop();
+  ASSERT_EQ(doc_->Image().GetLayers()->GetWidth(), width / 2);
+  const std::string text = w->Text();
+  const std::vector<std::string> lines = [&] {
+    std::vector<std::string> out;
+    for (const lang::ScriptTextLine& l : lang::SplitScriptText(text)) out.push_back(l.text);
+    return out;
+  }();
+  ASSERT_GE(lines.size(), 6u) << text;
+  EXPECT_EQ(lines[0], "SetActiveLayer(0);\r") << text;
+  EXPECT_EQ(lines[1].rfind("Maximum(", 0), 0u) << text;
+  // The layer commands and the resize follow the filter, in order.
+  const std::string rest = "\r\nSetActiveLayer(2);\r\nSendLayerBackward();\r\nFreeAllFrags();\r\nSetActiveLayer(1);"
+                           "\r\nFlip(0,1);\r\nResize(" + std::to_string(width / 2) + ",";
+  EXPECT_NE(text.find(rest), std::string::npos) << text;
+  const std::string byHand = (folder / "by-hand.psd").string();
+  ASSERT_TRUE(doc_->OnSaveDocument(byHand));
+  Close();
+
+  Open();
+  doc_->Image().SetActiveLayerByIndex(1, true, false);
+  Key(*w, VK_F5);
+  Settle(app_, doc_);
+  EXPECT_EQ(flashes, 0) << text;
+  const std::string replayed = (folder / "replayed.psd").string();
+  ASSERT_TRUE(doc_->OnSaveDocument(replayed));
+  const std::string a = AgPsdReading(byHand), b = AgPsdReading(replayed);
+  ASSERT_FALSE(a.empty());
+  EXPECT_NE(a.find("layer 2 "), std::string::npos) << a.substr(0, 400);
+  EXPECT_TRUE(a == b) << "ag-psd reads the files differently:\n" << a.substr(0, 400) << "\n--\n" << b.substr(0, 400);
+  std::filesystem::remove_all(folder);
 }
 
 TEST_F(MacroWindow, EveryRegisteredToolCommandsHelpIsItsPrompt) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -19,6 +20,7 @@
 #include "document/DocumentServices.h"
 #include "document/TransformSession.h"
 #include "engine/transform/Transform.h"
+#include "engine/transform/TransformGeometry.h"
 #include "platform/rect.h"
 #include "hostapi/draw.h"
 #include "hostapi/toolhost.h"
@@ -29,6 +31,7 @@
 #include "select/ModifySelection.h"
 #include "tests/support/win/dialog_script.h"
 #include "tests/support/win/window_pixels.h"
+#include "lang/Recorder.h"
 #include "view/SelectionEdge.h"
 #include "view/win/Lumo40View.h"
 
@@ -484,7 +487,34 @@ TEST_F(SelectionTools, LayerScaleFrameCommitsAndEscapeLeavesNothing) {
 // dragged to double the layer and Enter give the engine's resize to twice
 // the size in the doubled rect, one step. Layer/Transform/Rotate turned a
 // quarter by a drag about the centre gives the turned layer, one step.
+// Takes the recorded lines while it is installed.
+struct LineCatcher : lang::MacroLineSink {
+  bool IsRecording() const override { return true; }
+  void AppendLines(const lang::LineList& lines) override { all.insert(all.end(), lines.begin(), lines.end()); }
+  void ReportRecordingFailure(const std::string&) override {}
+  std::string Transforms() const {
+    std::string found;
+    for (const std::string& l : all) {
+      if (l.rfind("TransformLayer(", 0) == 0) found += l;
+    }
+    return found;
+  }
+  lang::LineList all;
+};
+
 TEST_F(SelectionTools, FreeTransformDoublesALayerAndRotateTurnsIt) {
+  LineCatcher catcher;
+  lang::MacroLineSink* previousSink = lang::ReplaceMacroLineSink(&catcher);
+  struct Restore {
+    lang::MacroLineSink* sink;
+    ~Restore() { lang::ReplaceMacroLineSink(sink); }
+  } restore{previousSink};
+  // A commit without a change records nothing.
+  Command(ID_LAYER_FREE_TRANSFORM);
+  ASSERT_TRUE(view_->IsTransformActive());
+  Keys({VK_RETURN});
+  ASSERT_FALSE(view_->IsTransformActive());
+  EXPECT_EQ(catcher.Transforms(), "");
   CLayersManager* stack = doc_->Image().GetLayers();
   CLayer* top = stack->GetLayer(stack->GetLayerCount() - 1);
   doc_->Image().SetActiveLayer(top, true, false);
@@ -517,6 +547,13 @@ TEST_F(SelectionTools, FreeTransformDoublesALayerAndRotateTurnsIt) {
     differ += std::memcmp(got->Row(y), engine.destination->Row(y), got->GetW() * (got->GetType() == 16 ? 3 : 1)) != 0;
   }
   EXPECT_EQ(differ, 0) << "rows unlike the engine's resize";
+  // The statement: placed (1) at the origin, scaled (1) to twice the size,
+  // no skew, turned (1) by 0.
+  char want[200];
+  std::snprintf(want, sizeof want, "TransformLayer(1,1,0,1,{%ld,%ld},{%ld,%ld},{0,0},{0,0},{0,0},{0,0},0);",
+                static_cast<long>(after.left), static_cast<long>(after.top), static_cast<long>(RectWidth(after)),
+                static_cast<long>(RectHeight(after)));
+  EXPECT_EQ(catcher.Transforms(), want);
   Keys({VK_CONTROL, 'Z'});
   ASSERT_EQ(RectWidth(doc_->Image().GetActiveLayer()->GetRect()), RectWidth(before));
 
@@ -788,6 +825,67 @@ TEST_F(SelectionTools, NumericTransformOfASelection) {
   plan.angle = -30.0;
   ASSERT_TRUE(doc_->Image().NumericLayerTransform(Selection(), plan));
   EXPECT_EQ(StackBytes(doc_), turned);
+}
+
+// Selection/Numeric Transform...: a plain OK on the first run asks for
+// nothing; 30 degrees turn the selection's mask as the engine's Rotate(-30)
+// does about the selection's centre, one step; a relative move of (10, 5)
+// moves a copy of the mask 10 right and 5 rows down.
+TEST_F(SelectionTools, SelectionNumericTransformThroughTheDialog) {
+  ChooseTool("Area_Rect");
+  Drag(C(60, 50), C(139, 109));
+  ASSERT_NE(Selection(), nullptr);
+  const int steps = Steps();
+  const auto start = MaskOf(Selection(), 320, 240);
+  DialogScript::Run({{"Numeric Transform", [](HWND d) { lumora::testing::Press(d, IDOK); }}});
+  Command(ID_SELECTION_NUMERIC_TRANSFORM);
+  DialogScript::Stop();
+  EXPECT_EQ(Steps(), steps);
+  EXPECT_EQ(MaskOf(Selection(), 320, 240), start);
+
+  RECT rect{};
+  Fragment* mask = SelectionMaskForTransform(Selection(), 320, 240, &rect);
+  ASSERT_NE(mask, nullptr);
+  LURECT place{};
+  GetMaskRect(mask, &place);
+  const WAPtr buffer = WAPtr::Adopt(GetMaskWA(mask));
+  Transform engine;
+  engine.SetSource(buffer.get(), place.x, place.y, rect.left, rect.top, rect.right, rect.bottom, 1, 1);
+  ASSERT_EQ(engine.Rotate(-30.0, 0, nullptr, 0, nullptr, nullptr), 1);
+  RECT turned{};
+  GetRotatedCorners(&turned, rect, rect.left + RectWidth(rect) / 2, rect.top + RectHeight(rect) / 2, -30.0, 0);
+  Fragment* expected = CreateMaskUsingWA(engine.destination.get(), turned.left, turned.top);
+  DeleteFragment(mask);
+  ASSERT_NE(expected, nullptr);
+
+  DialogScript::Run({{"Numeric Transform", [](HWND d) {
+                        SetDlgItemTextA(d, IDC_NT_ANGLE, "30");
+                        lumora::testing::Press(d, IDOK);
+                      }}});
+  Command(ID_SELECTION_NUMERIC_TRANSFORM);
+  DialogScript::Stop();
+  EXPECT_EQ(Steps(), steps + 1);
+  EXPECT_EQ(MaskOf(Selection(), 320, 240), MaskOf(expected, 320, 240));
+  DeleteFragment(expected);
+  Keys({VK_CONTROL, 'Z'});
+  EXPECT_EQ(MaskOf(Selection(), 320, 240), start);
+
+  DialogScript::Run({{"Numeric Transform", [](HWND d) {
+                        SetDlgItemTextA(d, IDC_NT_ANGLE, "0");
+                        SetDlgItemTextA(d, IDC_NT_X, "10");
+                        SetDlgItemTextA(d, IDC_NT_Y, "5");
+                        lumora::testing::Press(d, IDOK);
+                      }}});
+  Command(ID_SELECTION_NUMERIC_TRANSFORM);
+  DialogScript::Stop();
+  LURECT moved{}, was{};
+  ASSERT_NE(Selection(), nullptr);
+  GetFragmentBoundRect(Selection(), &moved);
+  was = LURECT{rect.left, rect.top, RectWidth(rect), RectHeight(rect)};
+  EXPECT_EQ(moved.x, was.x + 10);
+  EXPECT_EQ(moved.y, was.y - 5) << "5 rows down on the screen";
+  EXPECT_EQ(moved.width, was.width);
+  EXPECT_EQ(Steps(), steps + 1);
 }
 
 }  // namespace

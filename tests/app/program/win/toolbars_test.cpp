@@ -20,6 +20,8 @@
 #include "tests/app/program/win/program_rig.h"
 #include "tests/support/win/dialog_script.h"
 #include "tests/support/win/window_pixels.h"
+#include "hostapi/controls.h"
+#include "ui/win/ColourControls.h"
 #include "ui/win/OwnerDrawControls.h"
 
 namespace lumora {
@@ -192,7 +194,7 @@ TEST_F(ProgramToolbars, BarsAreDockedWithTheirButtonsPicturesAndTips) {
             (std::vector<std::uint32_t>{57600, 57601, 57603, kSep, 57635, 57634, 57637, kSep, 57643, 57644, 32944,
                                         kSep, 33114, 32805, 32977, kSep, 57664, 57669}));
   EXPECT_EQ(ButtonsOf(frame->GetBrushBar().Handle()),
-            (std::vector<std::uint32_t>{32835, 32889, 32891, 32892, 32894, 32895, 32898, 32896, 32902, 32903, kSep,
+            (std::vector<std::uint32_t>{ID_COLOUR_CONTROL, 32835, 32889, 32891, 32892, 32894, 32895, 32898, 32896, 32902, 32903, kSep,
                                         32945}));
   // The registered area tools in table order, the combine-mode combo in
   // its separator, invert and delete.
@@ -258,6 +260,58 @@ TEST_F(ProgramToolbars, ClickedButtonsRunTheirCommands) {
   EXPECT_EQ(combo->SelectedMode(), 3);
   frame->SetSelectionMode(0);
   EXPECT_EQ(frame->SelectionMode(), 1);
+}
+
+// The colour control sits first on the paint bar (docked on the left):
+// its swap button swaps the application's colours, a swatch opens the
+// colour window.
+TEST_F(ProgramToolbars, PaintBarColourControlSwapsAndOpensTheColourWindow) {
+  CLumo40App app;
+  Guard guard{app};
+  ASSERT_TRUE(Start(app));
+  CMainFrame* frame = app.MainFrameWnd();
+  const std::vector<HWND> controls = CCToolBar::FindControlButtons(ID_COLOUR_CONTROL);
+  ASSERT_EQ(controls.size(), 1u);
+  HWND control = controls.front();
+  EXPECT_EQ(GetParent(control), frame->GetBrushBar().Handle());
+  EXPECT_TRUE(IsWindowVisible(control));
+  // It covers its place on the bar, above the first button.
+  RECT place = ButtonRect(frame->GetBrushBar().Handle(), ID_COLOUR_CONTROL), own{}, first{};
+  MapWindowPoints(frame->GetBrushBar().Handle(), nullptr, reinterpret_cast<POINT*>(&place), 2);
+  GetWindowRect(control, &own);
+  EXPECT_EQ(own.left, place.left);
+  EXPECT_GT(own.right - own.left, 10);
+  EXPECT_GT(own.bottom - own.top, 10);
+  first = ButtonRect(frame->GetBrushBar().Handle(), 32835);
+  MapWindowPoints(frame->GetBrushBar().Handle(), nullptr, reinterpret_cast<POINT*>(&first), 2);
+  EXPECT_LE(own.bottom, first.top);
+
+  const COLORREF fore = RGB(200, 10, 20), back = RGB(5, 100, 250);
+  app.SetForeColor(fore, true);
+  app.SetBackColor(back, true);
+  Command(app, ID_UPDATE_COLOURS);
+  HWND foreSwatch = GetDlgItem(control, IDC_FORE_SWATCH);
+  EXPECT_EQ(static_cast<COLORREF>(SendMessageA(foreSwatch, kVrCtlGetColour, 0, 0)), fore);
+
+  RECT swap{};
+  GetWindowRect(GetDlgItem(control, IDC_SWAP_COLOURS), &swap);
+  const POINT swapAt{(swap.left + swap.right) / 2, (swap.top + swap.bottom) / 2};
+  SendMouse({Mouse(MOUSEEVENTF_MOVE, swapAt), Mouse(MOUSEEVENTF_LEFTDOWN), Mouse(MOUSEEVENTF_LEFTUP)});
+  RunUntil(app, [&] { return app.settings.foreColor == back; }, 3000);
+  EXPECT_EQ(app.settings.foreColor, back);
+  EXPECT_EQ(app.settings.backColor, fore);
+  RunUntil(app, [] { return false; }, 200);
+  EXPECT_EQ(static_cast<COLORREF>(SendMessageA(foreSwatch, kVrCtlGetColour, 0, 0)), back);
+
+  // The foreground swatch (its corner clear of the background swatch).
+  RECT swatch{};
+  GetWindowRect(foreSwatch, &swatch);
+  const POINT swatchAt{swatch.left + 3, swatch.top + 3};
+  app.colourWindowEditsFore = false;
+  SendMouse({Mouse(MOUSEEVENTF_MOVE, swatchAt), Mouse(MOUSEEVENTF_LEFTDOWN), Mouse(MOUSEEVENTF_LEFTUP)});
+  EXPECT_TRUE(RunUntil(app, [] { return LUIsSelColorWindowOpened(nullptr) != 0; }, 5000));
+  EXPECT_TRUE(app.colourWindowEditsFore);
+  LUCloseSelColorWindow(nullptr);
 }
 
 // View/Paint Bar and View/Selection Bar hide and show; the paint bar dragged
@@ -361,7 +415,7 @@ TEST_F(ProgramToolbars, DamagedLayoutsGiveTheDefaultBars) {
   for (int i : {0, 1, 2, 3}) EXPECT_EQ(GetFileAttributesA(files[i].c_str()), INVALID_FILE_ATTRIBUTES) << files[i];
   CMainFrame* frame = app.MainFrameWnd();
   EXPECT_EQ(ButtonsOf(frame->MainBar().Handle()).size(), 18u);
-  EXPECT_EQ(ButtonsOf(frame->GetBrushBar().Handle()).size(), 12u);
+  EXPECT_EQ(ButtonsOf(frame->GetBrushBar().Handle()).size(), 13u);
   testing::CloseProgram(app);
 }
 

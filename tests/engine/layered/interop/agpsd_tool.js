@@ -220,6 +220,11 @@ function dump(input, prefix) {
                `${layer.transparencyProtected ? 1 : 0} ${lockBits(layer)} ${layer.mask ? 1 : 0}`);
     if (layer.imageData) fs.writeFileSync(`${prefix}.${i}.rgba`, Buffer.from(layer.imageData.data.buffer));
   });
+  const mask = psd.globalLayerMaskInfo;
+  if (mask) {
+    lines.push(`globalmask ${mask.overlayColorSpace} ${mask.colorSpace1} ${mask.colorSpace2} ${mask.colorSpace3} ` +
+               `${Math.round(mask.opacity * 0xff)} ${mask.kind}`);
+  }
   if (psd.imageData) fs.writeFileSync(`${prefix}.composite.rgba`, Buffer.from(psd.imageData.data.buffer));
   fs.writeFileSync(`${prefix}.txt`, lines.join('\n') + '\n');
 }
