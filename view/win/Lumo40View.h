@@ -232,6 +232,8 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   bool BeginLayerMove(CLayer* layer, POINT client);
   void TrackLayerMove(POINT client);
   void EndLayerMove();
+  // While a drag runs and no input waits: the cells ahead of it composited.
+  void PrepareLayerMoveAhead();
   bool LayerMoveRunning() const;
   // An arrow key's nudge of the active layer: 1 image pixel, 10 with
   // Shift, at every magnification.
