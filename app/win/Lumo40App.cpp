@@ -99,6 +99,8 @@ FW_MESSAGE_MAP(CLumo40App, fw::App, fw::CommandEntry<&CLumo40App::OnGuidesGridPr
                fw::UpdateEntry<&CLumo40App::OnUpdateToggleSetting>(ID_OPTIONS_SAVE_TOOLS_ON_DESKTOP),
                fw::UpdateEntry<&CLumo40App::OnUpdateToggleSetting>(ID_OPTIONS_DETAILED_ERROR_STATUS),
                fw::UpdateEntry<&CLumo40App::OnUpdateToggleSetting>(ID_SELECTION_AUTO_ALIGN),
+               fw::CommandEntry<&CLumo40App::OnSelectionAttributes>(ID_VIEW_SELECTION_ATTRIBUTES),
+               fw::UpdateEntry<&CLumo40App::OnUpdateSelectionAttributes>(ID_VIEW_SELECTION_ATTRIBUTES),
                fw::CommandEntry<&CLumo40App::OnConfigureConverters>(ID_OPTIONS_CONFIGURE_CONVERTERS),
                fw::CommandEntry<&CLumo40App::OnFileTypes>(ID_OPTIONS_FILE_TYPES),
                fw::UpdateEntry<&CLumo40App::OnUpdateAppCommand>(ID_OPTIONS_FILE_TYPES),
