@@ -84,6 +84,8 @@ class CBrushPage : public CToolTipSuppDlg {
   const CTexturesCB& PaperCombo() const { return paperCombo_; }
   // The tips of the page's controls (the spin buttons have none).
   void GetToolTipText(unsigned controlId, std::string& text) override;
+  // The attributes window's keys first, then the dialog keys.
+  bool PreTranslateMessage(MSG* msg) override;
   HWND Tips() const { return tips_; }
   int EraseAction() const { return eraseAction_; }
 

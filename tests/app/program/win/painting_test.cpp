@@ -887,6 +887,39 @@ TEST_F(Painting, AddShapeWritesTheStoreFileListsItAndRemoveTakesItAway) {
   EXPECT_EQ(GetFileAttributesA(paperFile.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+// Ctrl+Z and Ctrl+Y typed while the paint attributes window has the focus
+// undo and redo in the active image; the keys do not stay in the window.
+TEST_F(Painting, AttributesWindowKeysUndoAndRedoTheActiveImage) {
+  Open("white.png");
+  TypeLetter('B');
+  CPaintAttributes& window = Main()->PaintAttributes();
+  const int before = doc_->Image().History().UndoCount();
+  Drag({POINT{100, 100}, POINT{160, 100}});
+  ASSERT_EQ(doc_->Image().History().UndoCount(), before + 1);
+  const std::string painted = StackBytes(*doc_->Image().GetLayers());
+  SetForegroundWindow(window.Handle());
+  SetFocus(window.Tabs());
+  Pump();
+  ASSERT_TRUE(GetFocus() == window.Tabs() || IsChild(window.Handle(), GetFocus()));
+  Send({Key(VK_CONTROL, false), Key('Z', false), Key('Z', true), Key(VK_CONTROL, true)});
+  Pump();
+  Settle(app_, doc_);
+  EXPECT_EQ(doc_->Image().History().UndoCount(), before) << "Ctrl+Z undid the stroke";
+  // From a page's control too.
+  CBrushPage* page = window.CurrentPageObject();
+  ASSERT_NE(page, nullptr);
+  SetFocus(GetDlgItem(page->Handle(), 2000));
+  Pump();
+  Send({Key(VK_CONTROL, false), Key('Y', false), Key('Y', true), Key(VK_CONTROL, true)});
+  Pump();
+  Settle(app_, doc_);
+  EXPECT_EQ(doc_->Image().History().UndoCount(), before + 1) << "Ctrl+Y redid it";
+  EXPECT_TRUE(StackBytes(*doc_->Image().GetLayers()) == painted);
+  char typed[16] = {};
+  GetDlgItemTextA(page->Handle(), 2000, typed, sizeof typed);
+  EXPECT_STREQ(typed, "100") << "the key went to the image, not into the edit";
+}
+
 // A tool's tip text as its tooltip control gives it (asking the owner for
 // callback texts).
 std::string TipText(HWND tips, HWND owner, UINT_PTR id) {
