@@ -887,6 +887,36 @@ TEST_F(Painting, AddShapeWritesTheStoreFileListsItAndRemoveTakesItAway) {
   EXPECT_EQ(GetFileAttributesA(paperFile.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+// Over the image each tool shows its own cursor: the paint brush's for the
+// line, curve and shape tools, the air brush's, eraser's, clone's and water
+// brush's their own.
+TEST_F(Painting, EachToolShowsItsCursorOverTheImage) {
+  Open("white.png");
+  const struct {
+    char letter;
+    int cursor;
+  } tools[] = {{'B', 258}, {'A', 325}, {'E', 327}, {'S', 344}, {'W', 403},
+               {'L', 258}, {'C', 258}, {'R', 258}, {'O', 258}, {'P', 258}};
+  HINSTANCE module = GetModuleHandleA(nullptr);
+  for (const auto& tool : tools) {
+    SCOPED_TRACE(std::string(1, tool.letter));
+    SetFocus(view_->Handle());
+    TypeLetter(tool.letter);
+    ASSERT_NE(Main()->CurrentTool(), nullptr);
+    HCURSOR expected = LoadCursorA(module, MAKEINTRESOURCEA(tool.cursor));
+    ASSERT_NE(expected, nullptr);
+    EXPECT_EQ(Main()->CurrentTool()->GetCursor(), expected);
+    // The pointer over the view: the brush hook sets it.
+    Send({Mouse(MOUSEEVENTF_MOVE, OnScreen(view_->Handle(), POINT{150, 150}))});
+    Pump();
+    Send({Mouse(MOUSEEVENTF_MOVE, OnScreen(view_->Handle(), POINT{152, 151}))});
+    Pump();
+    EXPECT_EQ(GetCursor(), expected);
+    TypeLetter(tool.letter);  // lets it go
+    EXPECT_EQ(Main()->CurrentTool(), nullptr);
+  }
+}
+
 // Ctrl+Z and Ctrl+Y typed while the paint attributes window has the focus
 // undo and redo in the active image; the keys do not stay in the window.
 TEST_F(Painting, AttributesWindowKeysUndoAndRedoTheActiveImage) {
