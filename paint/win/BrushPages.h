@@ -78,6 +78,8 @@ class CBrushPage : public CToolTipSuppDlg {
   void SetParams(const std::array<std::uint32_t, 6>& params);
 
   paint::BrushPage& Model() const { return file_.Page(kind_); }
+  // The brush file: its shape and paper stores.
+  paint::BrushFile& File() const { return file_; }
   // The lists' pictures: the shape list's item pictures, the paper combo's
   // samples.
   const PictureCombo& ShapeList() const { return shapeCombo_; }

@@ -819,6 +819,47 @@ TEST_F(Painting, AddShapeWritesTheStoreFileListsItAndRemoveTakesItAway) {
   }
   std::ofstream(MadeFile("shape_added.expected.gray"), std::ios::binary) << grey;
 
+  {
+    // The brush sheet's preview draws the custom shape: the portable preview
+    // of a brush reading the same store file, unlike the Square's.
+    SCOPED_TRACE("the sheet's preview of the shape");
+    SendMessageA(window.Handle(), WM_COMMAND, ID_ATTRIB_BRUSH_SHEET, 0);
+    Pump();
+    CBrushSheet* sheet = window.BrushSheet();
+    ASSERT_NE(sheet, nullptr);
+    SendMessageA(sheet->Preview(), WM_LBUTTONUP, 0, 0);
+    Pump();
+    const paint::PageSettings& s = page->Model().settings;
+    const int w = sheet->PreviewWidth(), ph = sheet->PreviewHeight();
+    auto render = [&](bool withShape) {
+      SeededBrushRandom random(1);
+      paint::CPaintBrush brush(paint::kCmdPaintBrush, static_cast<int>(s.width), random);
+      brush.SetWidth(static_cast<int>(s.width), paint::EdgeSizeFor(s.edge, static_cast<int>(s.width)), s.edge.optionId);
+      brush.SetStores(&window.File().brushFiles, nullptr);
+      if (withShape) {
+        brush.SetShape(6, "brush\\brush0.bmp");
+      } else {
+        brush.SetShape(0);
+      }
+      return paint::RenderBrushPreview(brush, paint::SpectrumImage(w, ph), w, ph, app_.settings.foreColor,
+                                       app_.settings.backColor);
+    };
+    const std::vector<std::uint8_t> expected = render(true);
+    EXPECT_TRUE(expected != render(false)) << "the shape differs from the Square";
+    const lumora::testing::Capture shot = lumora::testing::CaptureClient(sheet->Preview());
+    ASSERT_EQ(shot.width, w);
+    ASSERT_EQ(shot.height, ph);
+    int mismatches = 0;
+    for (int y = 0; y < ph; ++y) {
+      for (int x = 0; x < w; ++x) {
+        const std::uint8_t* e = &expected[(static_cast<std::size_t>(y) * w + x) * 3];
+        if (shot.At(x, y) != ((static_cast<std::uint32_t>(e[2]) << 16) | (e[1] << 8) | e[0])) ++mismatches;
+      }
+    }
+    EXPECT_EQ(mismatches, 0);
+    SendMessageA(window.Handle(), WM_COMMAND, ID_ATTRIB_BRUSH_SHEET, 0);
+    Pump();
+  }
   // A stroke with the new shape paints (the brush took it).
   Drag({POINT{100, 100}, POINT{140, 100}});
   EXPECT_EQ(doc_->Image().HistoryState().name, "Paint");
