@@ -39,6 +39,9 @@ class CHelpWizardPage : public fw::PropertyPage {
   CHelpWizardPage(CHelpWizardSheet& sheet, std::uint32_t templateId) : fw::PropertyPage(templateId), wizard_(sheet) {}
   virtual void SetDocument(ImageDocument* doc) { doc_ = doc; }
   ImageDocument* Document() const { return doc_; }
+  // The bound document, bound again first when the active image window
+  // changed without telling the wizard (a window closed under it).
+  ImageDocument* LiveDocument();
 
  protected:
   CHelpWizardSheet& wizard_;
@@ -108,6 +111,9 @@ class CHelpWizardPage5 : public CHelpWizardPage {
   const dialogs::ParsedEffect& Effect() const { return effect_; }
   int Preset() const { return preset_; }
   std::string EffectName() const;
+  // The Help command and F1: the page's topic (a control's popup topic for
+  // F1 over a control that has one).
+  void ShowPageHelp();
 
  protected:
   bool OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result) override;
