@@ -12,6 +12,7 @@
 #include "dialogs/HelpWizardForm.h"
 #include "engine/pixels/WAccess.h"
 #include "framework/win/Dialog.h"
+#include "res/resource.h"
 
 class Fragment;
 
@@ -50,14 +51,13 @@ class CHelpWizardPage : public fw::PropertyPage {
 
 class CHelpWizardPage1 : public CHelpWizardPage {
  public:
-  explicit CHelpWizardPage1(CHelpWizardSheet& sheet) : CHelpWizardPage(sheet, IDD_WELCOME) {}
+  explicit CHelpWizardPage1(CHelpWizardSheet& sheet) : CHelpWizardPage(sheet, IDD_HW_WELCOME) {}
   bool OnSetActive() override;
-  static constexpr std::uint32_t IDD_WELCOME = 137;
 };
 
 class CHelpWizardPage2 : public CHelpWizardPage {
  public:
-  explicit CHelpWizardPage2(CHelpWizardSheet& sheet) : CHelpWizardPage(sheet, 138) {}
+  explicit CHelpWizardPage2(CHelpWizardSheet& sheet) : CHelpWizardPage(sheet, IDD_HW_IMAGE) {}
   void SetDocument(ImageDocument* doc) override;
   bool OnSetActive() override;
   LRESULT OnWizardNext() override;
@@ -68,7 +68,7 @@ class CHelpWizardPage2 : public CHelpWizardPage {
 
 class CHelpWizardPage3 : public CHelpWizardPage {
  public:
-  explicit CHelpWizardPage3(CHelpWizardSheet& sheet) : CHelpWizardPage(sheet, 139) {}
+  explicit CHelpWizardPage3(CHelpWizardSheet& sheet) : CHelpWizardPage(sheet, IDD_HW_REGION) {}
   bool OnInitDialog() override;
   bool OnSetActive() override;
   LRESULT OnWizardNext() override;
@@ -87,7 +87,7 @@ class CHelpWizardPage3 : public CHelpWizardPage {
 
 class CHelpWizardPage4 : public CHelpWizardPage {
  public:
-  explicit CHelpWizardPage4(CHelpWizardSheet& sheet) : CHelpWizardPage(sheet, 140) {}
+  explicit CHelpWizardPage4(CHelpWizardSheet& sheet) : CHelpWizardPage(sheet, IDD_HW_KIND) {}
   bool OnSetActive() override;
   LRESULT OnWizardNext() override;
   LRESULT OnWizardBack() override;
@@ -98,7 +98,7 @@ class CHelpWizardPage4 : public CHelpWizardPage {
 
 class CHelpWizardPage5 : public CHelpWizardPage {
  public:
-  explicit CHelpWizardPage5(CHelpWizardSheet& sheet) : CHelpWizardPage(sheet, 142) {}
+  explicit CHelpWizardPage5(CHelpWizardSheet& sheet) : CHelpWizardPage(sheet, IDD_HW_EFFECT) {}
   void SetDocument(ImageDocument* doc) override;
   bool OnSetActive() override;
   // Apply: the effect on the active layer within the selection, one undo

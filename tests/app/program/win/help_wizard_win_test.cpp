@@ -187,6 +187,17 @@ TEST_F(HelpWizard, GraphicPenPreviewApplyAsOneStepAndUndo) {
   ASSERT_NE(page.PreviewResult(), nullptr);
   EXPECT_TRUE(SamePixels(page.PreviewResult(), expected));
   EXPECT_FALSE(SamePixels(expected, original));
+  // The preview shows it 1:1 in the middle of its control.
+  HWND preview = GetDlgItem(Page(), IDC_HW_PREVIEW);
+  const testing::Capture shown = testing::CaptureClient(preview);
+  const int left = (shown.width - 64) / 2, top = (shown.height - 48) / 2;
+  ASSERT_GE(left, 0);
+  ASSERT_GE(top, 0);
+  int differing = 0;
+  for (int y = 0; y < 48; ++y)
+    for (int x = 0; x < 64; ++x)
+      differing += shown.At(left + x, top + y) != testing::CompositePixel(*expected, x, 47 - y) ? 1 : 0;
+  EXPECT_EQ(differing, 0);
 
   // Apply: the layer changes as that run did, in one step named after the effect.
   const int steps = image.History().UndoCount();
