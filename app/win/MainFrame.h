@@ -29,6 +29,7 @@ namespace lumora {
 // Whether a tool pane of the tool host is open.
 bool HasPaneDialog();
 class CLumo40App;
+class CCustomizeDlg;
 // What the brushes ask of the program, and the window's prompt.
 void InstallPaintServices(CLumo40App& app, CPaintAttributes& window);
 // What the colour controls ask of the application.
@@ -175,6 +176,14 @@ class CMainFrame : public fw::MdiFrame {
   void OnUpdateViewSelectionBar(fw::CmdUI& ui);
   void OnLargeButtons();
   void OnUpdateLargeButtons(fw::CmdUI& ui);
+  // Options/Customize Toolbars: the modeless customise dialog over the
+  // four bars with the command collection of every bar's buttons.
+  // A tool button's double click: the tool's options (paint attributes,
+  // the colour window, the selection tuner).
+  void OpenToolOptions(std::uint32_t command);
+  void OnCustomizeToolbars();
+  void OnUpdateCustomizeToolbars(fw::CmdUI& ui);
+  void AddToolsToCustomize(CCustomizeDlg* dialog, const ToolbarSizes& sizes);
   std::string AreaOrToolName(std::uint32_t id);
   LRESULT OnMove(WPARAM, LPARAM);
   LRESULT OnSize(WPARAM, LPARAM);

@@ -129,7 +129,7 @@ ImageDocument* CHelpWizardPage::LiveDocument() {
 
 bool CHelpWizardPage1::OnSetActive() {
   HWND sheet = GetParent(hwnd_);
-  SetDlgItemTextA(sheet, IDCANCEL, Text(IDS_HW_CLOSE).c_str());
+  SetDlgItemTextA(sheet, IDCANCEL, Text(IDS_CLOSE_BUTTON).c_str());
   wizard_.SetWizardButtons(PSWIZB_NEXT);
   return true;
 }
