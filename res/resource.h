@@ -345,6 +345,7 @@
 #define IDS_FW_PARSE_RADIO 61709
 #define IDS_FW_PARSE_BYTE 61710
 #define IDS_FW_PARSE_UINT 61711
+#define IDS_FW_OPERATION_FAILED 61712
 
 // File faults (fw::FileException).
 #define IDS_FW_FILE_GENERIC 62224
