@@ -1,10 +1,10 @@
-# Third-party libraries as the targets lumora_zlib, lumora_png, lumora_jpeg
-# lumora_gif and lumora_tiff: Debian's packages natively, the set-up script's
+# Third-party libraries as the targets lumora_zlib, lumora_png, lumora_jpeg,
+# lumora_gif, lumora_tiff and lumora_lcms2: Debian's packages natively, the set-up script's
 # cross-built static libraries (and Debian's mingw zlib) for Windows.
 
 if(WIN32)
   set(_mingw /usr/x86_64-w64-mingw32)
-  foreach(_lib libpng16.a libjpeg.a libgif.a libtiff.a)
+  foreach(_lib libpng16.a libjpeg.a libgif.a libtiff.a liblcms2.a)
     if(NOT EXISTS ${LUMORA_WIN_DEPS}/lib/${_lib})
       message(FATAL_ERROR "${LUMORA_WIN_DEPS}/lib/${_lib} is missing: run scripts/setup")
     endif()
@@ -12,7 +12,7 @@ if(WIN32)
   # Imported targets, so the linker sees each library before what it uses.
   add_library(lumora_zlib STATIC IMPORTED GLOBAL)
   set_target_properties(lumora_zlib PROPERTIES IMPORTED_LOCATION ${_mingw}/lib/libz.a)
-  foreach(_pair "png;libpng16.a" "jpeg;libjpeg.a" "gif;libgif.a" "tiff;libtiff.a")
+  foreach(_pair "png;libpng16.a" "jpeg;libjpeg.a" "gif;libgif.a" "tiff;libtiff.a" "lcms2;liblcms2.a")
     list(GET _pair 0 _name)
     list(GET _pair 1 _file)
     add_library(lumora_${_name} STATIC IMPORTED GLOBAL)
@@ -33,6 +33,7 @@ else()
   add_library(lumora_jpeg INTERFACE)
   add_library(lumora_gif INTERFACE)
   add_library(lumora_tiff INTERFACE)
+  add_library(lumora_lcms2 INTERFACE)
   find_package(ZLIB REQUIRED)
   find_package(PNG REQUIRED)
   find_package(JPEG REQUIRED)
@@ -43,6 +44,9 @@ else()
   target_link_libraries(lumora_jpeg INTERFACE JPEG::JPEG)
   target_link_libraries(lumora_gif INTERFACE GIF::GIF)
   target_link_libraries(lumora_tiff INTERFACE TIFF::TIFF)
+  find_package(PkgConfig REQUIRED)
+  pkg_check_modules(LCMS2 REQUIRED IMPORTED_TARGET lcms2)
+  target_link_libraries(lumora_lcms2 INTERFACE PkgConfig::LCMS2)
   find_package(GTest REQUIRED)
   if(LUMORA_BENCH)
     find_package(benchmark REQUIRED)
