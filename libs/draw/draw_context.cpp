@@ -3,7 +3,9 @@
 #include "libs/draw/draw_context.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
+#include <string>
 
 #include "platform/rect.h"
 
@@ -97,6 +99,78 @@ void DrawContext::InvalidateImageRect(const RECT* imageRect) {
   mapping_.RevXForm(&r, kXFRects);
   RectOffset(&r, -mapping_.FactorX().Shift(), -mapping_.FactorY().Shift());
   cache_.Invalidate(r);
+}
+
+void DrawContext::SetProfiles(const VR_CMPROFILES& profiles) {
+  profiles_ = profiles;
+  profiles_.monitorProfile[sizeof profiles_.monitorProfile - 1] = '\0';
+  profiles_.printerProfile[sizeof profiles_.printerProfile - 1] = '\0';
+  RebuildColorTransform();
+}
+
+void DrawContext::SetImageProfile(const std::uint8_t* bytes, std::size_t size) {
+  if (bytes && size > 0) {
+    imageProfile_.assign(bytes, bytes + size);
+  } else {
+    imageProfile_.clear();
+  }
+  RebuildColorTransform();
+}
+
+namespace {
+
+// A display profile by path; the system's sRGB name, when no such file is
+// there, is the built-in sRGB.
+CmProfile OpenDisplayProfile(const char* path) {
+  CmProfile profile = CmProfile::FromFile(path);
+  if (profile.Valid()) return profile;
+  std::string name(path);
+  const std::size_t slash = name.find_last_of("\\/");
+  if (slash != std::string::npos) name.erase(0, slash + 1);
+  std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+  return name == "srgb color space profile.icm" ? CmProfile::Srgb() : CmProfile();
+}
+
+bool IntentOk(std::int32_t intent) { return intent >= kIntentPerceptual && intent <= kIntentAbsolute; }
+
+}  // namespace
+
+void DrawContext::RebuildColorTransform() {
+  colorTransform_.reset();
+  cmProblems_ = 0;
+  if (profiles_.monitorProfile[0] != '\0') {
+    CmProfile source;
+    if (!imageProfile_.empty()) {
+      source = CmProfile::FromMemory(imageProfile_.data(), imageProfile_.size());
+      if (!source.IsRgb()) {
+        source = CmProfile();
+        cmProblems_ |= kVrCmImageProfileIgnored;
+      }
+    }
+    if (!source.Valid()) source = CmProfile::Srgb();
+    CmProfile monitor = OpenDisplayProfile(profiles_.monitorProfile);
+    if (!monitor.IsRgb()) {
+      monitor = CmProfile::Srgb();
+      cmProblems_ |= kVrCmMonitorProfileUnusable;
+    }
+    CmProfile proof;
+    if (profiles_.printerProfile[0] != '\0') {
+      proof = OpenDisplayProfile(profiles_.printerProfile);
+      if (!proof.Valid()) cmProblems_ |= kVrCmTargetProfileUnusable;
+    }
+    const int intent = IntentOk(profiles_.value1) ? profiles_.value1 : kIntentPerceptual;
+    const int proofIntent = IntentOk(profiles_.value2) ? profiles_.value2 : kIntentPerceptual;
+    // The same profile on both sides without proofing changes nothing.
+    if (proof.Valid() || source.Key() != monitor.Key()) {
+      colorTransform_ = CachedCmTransform(source, monitor, intent, proof, proofIntent);
+      if (!colorTransform_ && proof.Valid()) {
+        cmProblems_ |= kVrCmTargetProfileUnusable;
+        colorTransform_ = CachedCmTransform(source, monitor, intent, CmProfile(), 0);
+      }
+    }
+  }
+  settings_.colorTransform = colorTransform_.get();
+  OptionChanged();
 }
 
 void DrawContext::ShowGrid(BOOL show) {
