@@ -77,8 +77,8 @@ struct VR_GUIDESETTINGS {
 // Colour-management profiles. With a monitor profile the draw shows the
 // image's colours (its own profile, sRGB without one) in the monitor's at
 // the rendering intent; with a printer (proofing target) profile as well,
-// as that device would print them. A file name "sRGB Color Space
-// Profile.ICM" that is not there means the built-in sRGB; a monitor profile
+// as that device would print them. The file name "sRGB Color Space
+// Profile.ICM" (any folder) means the built-in sRGB; a monitor profile
 // that cannot be used is taken as sRGB, a target that cannot be used is
 // left out (ColorManagementProblems says so).
 struct VR_CMPROFILES {

@@ -102,33 +102,38 @@ void DrawContext::InvalidateImageRect(const RECT* imageRect) {
 }
 
 void DrawContext::SetProfiles(const VR_CMPROFILES& profiles) {
-  profiles_ = profiles;
-  profiles_.monitorProfile[sizeof profiles_.monitorProfile - 1] = '\0';
-  profiles_.printerProfile[sizeof profiles_.printerProfile - 1] = '\0';
+  VR_CMPROFILES next = profiles;
+  next.monitorProfile[sizeof next.monitorProfile - 1] = '\0';
+  next.printerProfile[sizeof next.printerProfile - 1] = '\0';
+  // The views hand the same profiles on every settings change.
+  if (profilesSet_ && std::strcmp(next.monitorProfile, profiles_.monitorProfile) == 0 &&
+      std::strcmp(next.printerProfile, profiles_.printerProfile) == 0 && next.value1 == profiles_.value1 &&
+      next.value2 == profiles_.value2) {
+    return;
+  }
+  profiles_ = next;
+  profilesSet_ = true;
   RebuildColorTransform();
 }
 
 void DrawContext::SetImageProfile(const std::uint8_t* bytes, std::size_t size) {
-  if (bytes && size > 0) {
-    imageProfile_.assign(bytes, bytes + size);
-  } else {
-    imageProfile_.clear();
-  }
-  RebuildColorTransform();
+  if (!bytes) size = 0;
+  if (size == imageProfile_.size() && (size == 0 || std::memcmp(bytes, imageProfile_.data(), size) == 0)) return;
+  imageProfile_.assign(bytes, bytes + size);
+  if (profilesSet_) RebuildColorTransform();
 }
 
 namespace {
 
-// A display profile by path; the system's sRGB name, when no such file is
-// there, is the built-in sRGB.
+// A display profile by path; the system's sRGB name, wherever it lies, is
+// the built-in sRGB (the same everywhere, file or not).
 CmProfile OpenDisplayProfile(const char* path) {
-  CmProfile profile = CmProfile::FromFile(path);
-  if (profile.Valid()) return profile;
   std::string name(path);
   const std::size_t slash = name.find_last_of("\\/");
   if (slash != std::string::npos) name.erase(0, slash + 1);
   std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
-  return name == "srgb color space profile.icm" ? CmProfile::Srgb() : CmProfile();
+  if (name == "srgb color space profile.icm") return CmProfile::Srgb();
+  return CmProfile::FromFile(path);
 }
 
 bool IntentOk(std::int32_t intent) { return intent >= kIntentPerceptual && intent <= kIntentAbsolute; }
@@ -160,12 +165,22 @@ void DrawContext::RebuildColorTransform() {
     }
     const int intent = IntentOk(profiles_.value1) ? profiles_.value1 : kIntentPerceptual;
     const int proofIntent = IntentOk(profiles_.value2) ? profiles_.value2 : kIntentPerceptual;
-    // The same profile on both sides without proofing changes nothing.
-    if (proof.Valid() || source.Key() != monitor.Key()) {
+    const CmProfile srgb = CmProfile::Srgb();
+    // LittleCMS may still refuse a pair it opened: the image's profile goes
+    // first (sRGB instead), then the target.
+    for (int attempt = 0; attempt < 3 && !colorTransform_; ++attempt) {
+      // The same profile on both sides without proofing changes nothing.
+      if (!proof.Valid() && source.Key() == monitor.Key()) break;
       colorTransform_ = CachedCmTransform(source, monitor, intent, proof, proofIntent);
-      if (!colorTransform_ && proof.Valid()) {
+      if (colorTransform_) break;
+      if (source.Key() != srgb.Key()) {
+        source = srgb;
+        cmProblems_ |= kVrCmImageProfileIgnored;
+      } else if (proof.Valid()) {
+        proof = CmProfile();
         cmProblems_ |= kVrCmTargetProfileUnusable;
-        colorTransform_ = CachedCmTransform(source, monitor, intent, CmProfile(), 0);
+      } else {
+        break;
       }
     }
   }

@@ -89,6 +89,7 @@ class DrawContext final : public VR_DRAWCONTEXT {
   std::vector<std::uint8_t> imageProfile_;
   std::shared_ptr<const CmTransform> colorTransform_;
   std::uint32_t cmProblems_ = 0;
+  bool profilesSet_ = false;
   // The logical palette realised in windows (an HPALETTE on Windows).
   void* windowPalette_ = nullptr;
 };

@@ -2,6 +2,7 @@
 #include "libs/print/layout.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cmath>
 
 namespace lumora::print {
@@ -94,6 +95,31 @@ int BandRows(std::int64_t bytesPerRow, int imageHeight, std::size_t budget) {
 int BandEdge(int row, int imageHeight, int destHeight) {
   if (imageHeight <= 0) return 0;
   return static_cast<int>(static_cast<std::int64_t>(row) * destHeight / imageHeight);
+}
+
+std::vector<int> BoxEdges(int source, int dest) {
+  std::vector<int> edges(static_cast<std::size_t>(dest) + 1);
+  for (int d = 0; d <= dest; ++d) {
+    edges[static_cast<std::size_t>(d)] = static_cast<int>(static_cast<std::int64_t>(d) * source / dest);
+  }
+  return edges;
+}
+
+void ReduceRow(const std::uint8_t* const* rows, int count, const std::vector<int>& edges, int channels,
+               std::uint8_t* out) {
+  const int dest = static_cast<int>(edges.size()) - 1;
+  for (int d = 0; d < dest; ++d) {
+    const int x0 = edges[static_cast<std::size_t>(d)], x1 = edges[static_cast<std::size_t>(d) + 1];
+    const std::uint32_t n = static_cast<std::uint32_t>((x1 - x0) * count);
+    for (int c = 0; c < channels; ++c) {
+      std::uint32_t sum = 0;
+      for (int r = 0; r < count; ++r) {
+        const std::uint8_t* p = rows[r] + static_cast<std::ptrdiff_t>(x0) * channels + c;
+        for (int x = x0; x < x1; ++x, p += channels) sum += *p;
+      }
+      out[static_cast<std::ptrdiff_t>(d) * channels + c] = static_cast<std::uint8_t>((sum + n / 2) / n);
+    }
+  }
 }
 
 }  // namespace lumora::print

@@ -245,6 +245,46 @@ bool SendBands(HDC dc, CAbstractWriteWA& image, Picture& p, const lp::Box& to, J
   return true;
 }
 
+// The same for an image larger than its place (24-bit or grey): each band
+// of device rows reduced from the source rows it covers, sent at 1:1.
+bool SendReducedBands(HDC dc, CAbstractWriteWA& image, Picture& p, const lp::Box& to, Job& job) {
+  const int dw = to.Width(), dh = to.Height();
+  const int channels = p.bitsPerPixel / 8;
+  const int outBytesPerRow = (dw * channels + 3) / 4 * 4;
+  const int band = lp::BandRows(outBytesPerRow, dh, kBandBudget);
+  std::vector<BYTE> out(static_cast<std::size_t>(band) * static_cast<std::size_t>(outBytesPerRow));
+  const std::vector<int> columns = lp::BoxEdges(p.width, dw);
+  const std::vector<int> rowEdges = lp::BoxEdges(p.height, dh);
+  const int mostRows = (p.height + dh - 1) / dh + 1;
+  std::vector<BYTE> source(static_cast<std::size_t>(mostRows) * static_cast<std::size_t>(p.bytesPerRow));
+  std::vector<const std::uint8_t*> rows(static_cast<std::size_t>(mostRows));
+  std::vector<BYTE> info = p.info;
+  auto* header = reinterpret_cast<BITMAPINFOHEADER*>(info.data());
+  header->biWidth = dw;
+  for (int top = 0; top < dh; top += band) {
+    const int count = std::min(band, dh - top);
+    for (int i = 0; i < count; ++i) {
+      // Device row top + i (from the top) from image rows [s0, s1) from the
+      // top, which are adapter rows height - 1 - s (bottom-up).
+      const int s0 = rowEdges[static_cast<std::size_t>(top + i)];
+      const int s1 = rowEdges[static_cast<std::size_t>(top + i) + 1];
+      for (int s = s0; s < s1; ++s) {
+        BYTE* row = source.data() + static_cast<std::size_t>(s - s0) * p.bytesPerRow;
+        if (image.GetRow(0, 0, p.height - 1 - s, row) != 0) return false;
+        rows[static_cast<std::size_t>(s - s0)] = row;
+      }
+      // A bottom-up DIB of `count` rows holds the lowest first.
+      lp::ReduceRow(rows.data(), s1 - s0, columns, channels,
+                    out.data() + static_cast<std::size_t>(count - 1 - i) * outBytesPerRow);
+    }
+    header->biHeight = count;
+    SetDIBitsToDevice(dc, to.left, to.top + top, static_cast<DWORD>(dw), static_cast<DWORD>(count), 0, 0, 0,
+                      static_cast<UINT>(count), out.data(), reinterpret_cast<BITMAPINFO*>(info.data()), DIB_RGB_COLORS);
+    if (!AbortProc(dc, 0) || job.cancelled) return false;
+  }
+  return true;
+}
+
 void DrawMarks(HDC dc, const lp::Box& image, const lp::PageGeometry& g, const std::string& title) {
   const lp::Marks m = lp::PlaceMarks(image, g.dpiX, g.dpiY);
   HPEN pen = CreatePen(PS_SOLID, std::max(1, g.dpiX / 150), RGB(0, 0, 0));
@@ -324,7 +364,13 @@ int Run(CAbstractWriteWA* image, const char* title, bool marks) {
   doc.lpszDocName = name.c_str();
   bool sent = StartDocA(dc, &doc) > 0;
   if (sent) sent = StartPage(dc) > 0;
-  if (sent) sent = SendBands(dc, *image, picture, place, job);
+  // 24-bit and grey pictures larger than their place go at the device's
+  // pixels; palettes (whose indexes do not average) as they are.
+  const bool reduce = (picture.type == 16 || picture.type == 8) && place.Width() < picture.width &&
+                      place.Height() < picture.height;
+  if (sent) {
+    sent = reduce ? SendReducedBands(dc, *image, picture, place, job) : SendBands(dc, *image, picture, place, job);
+  }
   if (sent && marks) DrawMarks(dc, place, page, name);
   if (sent) sent = EndPage(dc) > 0 && !job.cancelled;
   if (sent) {

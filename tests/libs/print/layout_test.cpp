@@ -2,6 +2,8 @@
 // around it, and the bands its rows are sent in.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "libs/print/layout.h"
 
 namespace lumora::print {
@@ -110,6 +112,43 @@ TEST(PrintLayout, BandsAreBoundedAndMeetExactly) {
     covered = BandEdge(bottom, 1500, 1683);
   }
   EXPECT_EQ(covered, 1683);
+}
+
+// Reducing to the device's pixels: every source pixel in exactly one box,
+// each output the rounded mean of its box.
+TEST(PrintLayout, ReductionAveragesEachBoxOnce) {
+  EXPECT_EQ(BoxEdges(10, 4), (std::vector<int>{0, 2, 5, 7, 10}));
+  EXPECT_EQ(BoxEdges(5, 5), (std::vector<int>{0, 1, 2, 3, 4, 5}));
+  EXPECT_EQ(BoxEdges(4000, 2370).back(), 4000);
+  const int w = 11, h = 7, dw = 4, dh = 3;
+  std::vector<std::vector<std::uint8_t>> image(h, std::vector<std::uint8_t>(w * 3));
+  std::uint32_t seed = 5;
+  for (auto& row : image) {
+    for (auto& v : row) v = static_cast<std::uint8_t>((seed = seed * 1103515245u + 12345u) >> 24);
+  }
+  const std::vector<int> cols = BoxEdges(w, dw), rowsE = BoxEdges(h, dh);
+  for (int d = 0; d < dh; ++d) {
+    std::vector<const std::uint8_t*> rows;
+    for (int s = rowsE[d]; s < rowsE[d + 1]; ++s) rows.push_back(image[s].data());
+    std::vector<std::uint8_t> out(dw * 3);
+    ReduceRow(rows.data(), static_cast<int>(rows.size()), cols, 3, out.data());
+    for (int x = 0; x < dw; ++x) {
+      for (int c = 0; c < 3; ++c) {
+        int sum = 0, n = 0;
+        for (int s = rowsE[d]; s < rowsE[d + 1]; ++s) {
+          for (int k = cols[x]; k < cols[x + 1]; ++k, ++n) sum += image[s][k * 3 + c];
+        }
+        EXPECT_EQ(out[x * 3 + c], (sum + n / 2) / n) << d << "," << x << "," << c;
+      }
+    }
+  }
+  // Grey: one byte a pixel.
+  const std::uint8_t a[] = {0, 255, 10, 11}, b[] = {1, 254, 20, 21};
+  const std::uint8_t* both[] = {a, b};
+  std::uint8_t grey[2];
+  ReduceRow(both, 2, BoxEdges(4, 2), 1, grey);
+  EXPECT_EQ(grey[0], 128);  // (510 + 2) / 4
+  EXPECT_EQ(grey[1], 16);   // (62 + 2) / 4
 }
 
 }  // namespace
