@@ -75,6 +75,8 @@ endforeach()
 set(LUMORA_EDGE_TEMPLATES_RC ${CMAKE_BINARY_DIR}/generated/EdgeTemplates.rc)
 # The toolbars and their button images, drawn at build time.
 set(LUMORA_TOOLBARS_RC ${CMAKE_BINARY_DIR}/generated/Toolbars.rc)
+# The paint attributes window's pictures (shapes, widths, edges, tabs, bar).
+set(LUMORA_BRUSH_PICTURES_RC ${CMAKE_BINARY_DIR}/generated/BrushPictures.rc)
 
 # lumora_add_resources(<target>)
 # Links the program's resource script into the target (directly: a .rc
@@ -86,6 +88,6 @@ function(lumora_add_resources target)
   target_include_directories(${target} PRIVATE ${CMAKE_BINARY_DIR}/generated)
   # The resource compiler's includes are not scanned: name the generated one.
   set_source_files_properties(${_rc} TARGET_DIRECTORY ${target} PROPERTIES OBJECT_DEPENDS
-                              "${LUMORA_MENUS_RC};${LUMORA_PROGRESS_CURSORS};${LUMORA_EDGE_TEMPLATES_RC};${LUMORA_TOOLBARS_RC}")
+                              "${LUMORA_MENUS_RC};${LUMORA_PROGRESS_CURSORS};${LUMORA_EDGE_TEMPLATES_RC};${LUMORA_TOOLBARS_RC};${LUMORA_BRUSH_PICTURES_RC}")
   add_dependencies(${target} lumora_menus)
 endfunction()

@@ -170,6 +170,14 @@ int LUWriteProfileString(const void* site, const char* section, const char* key,
 int LUGetHelpPath(const void* site, char* buffer, int size);
 void* LUGetMainWnd(const void* site);
 
+// The selection `fragment` of an image view as the program's setting wants
+// it: shared (a new reference) unless `copy` is set or selections are
+// aligned to layers, else copied and aligned to the view's active layer.
+// Null when the site lacks the entry, the window is no image view or the
+// copy fails.
+class Fragment;
+Fragment* LUShareOrCopyFragment(const void* site, void* view, Fragment* fragment, int copy);
+
 // The frame a tool window opens over: the main window (the program shows
 // no in-place frame of its own).
 void* LUGetActiveOLEFrameWnd(const void* site);
@@ -262,6 +270,31 @@ int LUGetMovingSelectionFlag(const void* site);
 // Clears the active image window's selection as the undo step "Set
 // Selection"; 0 when there is no image window or nothing was selected.
 int LUDeleteGlobalSelection(const void* site);
+
+// The selection tuner: the window "Selection Attributes" with the settings
+// new shapes take (feather, fixed aspect, the wand's tolerance and
+// contiguity, the line's width and style, the polygon fill), each applied
+// as the user changes it and kept in the program's profile. Opened for a
+// tool (its name) it offers that tool's settings; for none (null or empty)
+// every setting. Opening it when it is open shows it for the new tool.
+// 0 when it cannot be made or the tool is unknown.
+int LUOpenGSelectionTunerDlg(const void* site, const char* toolName);
+int LUIsGSelectionTunerDlgOpen(const void* site);
+// Its window, or null when it is not open.
+void* LUGetGSelectionTunerDlg(const void* site);
+// Its controls.
+enum : int {
+  kLUTunerTool = 1000,  // the static naming the tool
+  kLUTunerFeather = 1001,
+  kLUTunerAspectFixed = 1002,
+  kLUTunerAspectWidth = 1003,
+  kLUTunerAspectHeight = 1004,
+  kLUTunerTolerance = 1005,
+  kLUTunerContiguous = 1006,
+  kLUTunerLineWidth = 1007,
+  kLUTunerLineStyle = 1008,  // combo: round, square, flat
+  kLUTunerFillMode = 1009,   // combo: alternate, winding
+};
 
 // ---------------------------------------------------------------------------
 // Registry of the compiled-in tools; tool numbers run from 1 in table order.

@@ -11,6 +11,7 @@
 #include "document/win/Lumo40Doc.h"
 #include "framework/win/DocView.h"
 #include "hostapi/imgxfer.h"
+#include "hostapi/toolhost.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
 
@@ -45,6 +46,25 @@ void CLumo40App::OnUpdateToggleSetting(fw::CmdUI& ui) {
   const int* value = ToggledSetting(ui.Id());
   ui.SetCheck(value != nullptr && *value != 0 ? 1 : 0);
   ui.Enable(FilterCommandEnable(ui.Id(), value != nullptr));
+}
+
+// The tool host's selection tuner: opened for the active area tool, or
+// closed as its own close box would.
+void CLumo40App::OnSelectionAttributes() {
+  if (!LUIsGSelectionTunerDlgOpen(Site())) {
+    char name[64] = {};
+    LUGetActiveSelection(Site(), name, sizeof name);
+    LUOpenGSelectionTunerDlg(Site(), name);
+    return;
+  }
+  if (HWND tuner = static_cast<HWND>(LUGetGSelectionTunerDlg(Site())); tuner != nullptr && IsWindow(tuner)) {
+    SendMessageA(tuner, WM_SYSCOMMAND, SC_CLOSE, 0);
+  }
+}
+
+void CLumo40App::OnUpdateSelectionAttributes(fw::CmdUI& ui) {
+  ui.SetCheck(LUIsGSelectionTunerDlgOpen(Site()) ? 1 : 0);
+  ui.Enable(FilterCommandEnable(ui.Id(), true));
 }
 
 void CLumo40App::OnConfigureConverters() {

@@ -103,6 +103,7 @@ class AppViewShell : public ViewShell {
       main->NavigatorFollow(view);
       main->LayerPaletteFollow(view);
       main->PaintAttributes().OnViewActivated(view);
+      main->HelpWizardFollow(view);
     }
   }
 

@@ -27,6 +27,7 @@
 #include "files/win/TwainSession.h"
 #include "engine/pixels/ImagePlacement.h"
 #include "dialogs/win/ImageDialogs.h"
+#include "dialogs/win/TextDlg.h"
 #include "document/DocumentServices.h"
 #include "document/StackPreload.h"
 #include "document/win/AppServices.h"
@@ -101,6 +102,8 @@ FW_MESSAGE_MAP(CLumo40App, fw::App, fw::CommandEntry<&CLumo40App::OnGuidesGridPr
                fw::UpdateEntry<&CLumo40App::OnUpdateToggleSetting>(ID_OPTIONS_SAVE_TOOLS_ON_DESKTOP),
                fw::UpdateEntry<&CLumo40App::OnUpdateToggleSetting>(ID_OPTIONS_DETAILED_ERROR_STATUS),
                fw::UpdateEntry<&CLumo40App::OnUpdateToggleSetting>(ID_SELECTION_AUTO_ALIGN),
+               fw::CommandEntry<&CLumo40App::OnSelectionAttributes>(ID_VIEW_SELECTION_ATTRIBUTES),
+               fw::UpdateEntry<&CLumo40App::OnUpdateSelectionAttributes>(ID_VIEW_SELECTION_ATTRIBUTES),
                fw::CommandEntry<&CLumo40App::OnConfigureConverters>(ID_OPTIONS_CONFIGURE_CONVERTERS),
                fw::CommandEntry<&CLumo40App::OnFileTypes>(ID_OPTIONS_FILE_TYPES),
                fw::UpdateEntry<&CLumo40App::OnUpdateAppCommand>(ID_OPTIONS_FILE_TYPES),
@@ -344,6 +347,8 @@ void CLumo40App::RegisterDocTemplates() {
   };
   lumora::InstallImageDialogs();
   lumora::InstallExportDialogs();
+  lumora::InstallTextDialog();
+  lumora::CTextDlg::ForegroundColour() = [this]() { return settings.foreColor; };
   lumora::SetImagePlacement(&imagePlacement_);
   SetDocManager(std::move(manager));
   AddDocTemplate(new lumora::CLumo40DocTemplate(IDR_IMAGE_DOC, &lumora::CLumo40Doc::kRuntimeClass,

@@ -88,6 +88,8 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   // Align): checked while set.
   void OnToggleSetting(std::uint32_t id);
   void OnUpdateToggleSetting(fw::CmdUI& ui);
+  void OnSelectionAttributes();
+  void OnUpdateSelectionAttributes(fw::CmdUI& ui);
   int* ToggledSetting(std::uint32_t id);
   void OnConfigureConverters();
   // Options/Associated File Types... (dialog 104).

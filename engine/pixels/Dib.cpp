@@ -10,6 +10,7 @@
 #include "engine/pixels/AppValues.h"
 #include "engine/pixels/ImageLimits.h"
 #include "engine/pixels/RowConverters.h"
+#include "libs/imgxfer/bmp_rle.h"
 
 namespace {
 
@@ -116,57 +117,19 @@ void PutIndex(std::uint8_t* row, int x, int bits, std::uint8_t value) {
 }
 
 // Decodes BI_RLE8 or BI_RLE4 data into out.decoded (bottom-up rows, zero
-// where nothing is coded). Every run, absolute run and delta is checked
-// against the image, and the data must end with the end-of-bitmap code:
-// false for anything that would leave the image or the block.
+// where nothing is coded) with the file-format library's decoder, the one
+// its BMP reader uses, in the mode that refuses the block for anything that
+// would leave the image or the block, or that lacks the end-of-bitmap code.
 bool DecodeRle(const std::uint8_t* data, std::size_t size, ParsedDib& out) {
-  const int bits = out.bits;
-  std::size_t at = 0;
-  int x = 0, y = 0;
-  while (at + 2 <= size) {
-    const int count = data[at];
-    const std::uint8_t value = data[at + 1];
-    at += 2;
-    if (count > 0) {
-      // An encoded run: one index (RLE8) or two alternating ones (RLE4).
-      if (y >= out.height || x + count > out.width) return false;
-      std::uint8_t* row = out.decoded.data() + static_cast<std::size_t>(y) * out.rowBytes;
-      for (int i = 0; i < count; ++i, ++x) {
-        const std::uint8_t index = bits == 8 ? value : static_cast<std::uint8_t>((i & 1) == 0 ? value >> 4 : value & 0x0F);
-        PutIndex(row, x, bits, index);
-      }
-      continue;
-    }
-    switch (value) {
-      case 0:  // end of line
-        x = 0;
-        ++y;
-        break;
-      case 1:  // end of bitmap
+  std::vector<std::uint8_t> indexes(static_cast<std::size_t>(out.width));
+  return lumora::imgxfer::DecodeBmpRle(
+      data, size, out.bits, out.width, out.height, indexes.data(),
+      [&](int y, const std::uint8_t* row) {
+        std::uint8_t* to = out.decoded.data() + static_cast<std::size_t>(y) * out.rowBytes;
+        for (int x = 0; x < out.width; ++x) PutIndex(to, x, out.bits, row[x]);
         return true;
-      case 2: {  // delta
-        if (at + 2 > size) return false;
-        x += data[at];
-        y += data[at + 1];
-        at += 2;
-        if (x > out.width || y > out.height || (y == out.height && x > 0)) return false;
-        break;
-      }
-      default: {  // absolute run of `value` indices, padded to a 16-bit boundary
-        const int n = value;
-        const std::size_t bytes = bits == 8 ? static_cast<std::size_t>(n) : static_cast<std::size_t>(n + 1) / 2;
-        if (at + bytes > size || y >= out.height || x + n > out.width) return false;
-        std::uint8_t* row = out.decoded.data() + static_cast<std::size_t>(y) * out.rowBytes;
-        for (int i = 0; i < n; ++i, ++x) {
-          const std::uint8_t b = data[at + (bits == 8 ? i : i / 2)];
-          PutIndex(row, x, bits, bits == 8 ? b : static_cast<std::uint8_t>((i & 1) == 0 ? b >> 4 : b & 0x0F));
-        }
-        at += bytes + (bytes & 1);
-        break;
-      }
-    }
-  }
-  return false;  // the data ended before the end-of-bitmap code
+      },
+      lumora::imgxfer::RleFaults::kRefuse);
 }
 
 // The header, table and masks of the DIB, with its rows located inside

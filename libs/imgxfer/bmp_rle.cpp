@@ -9,10 +9,12 @@
 namespace lumora::imgxfer {
 
 bool DecodeBmpRle(const std::uint8_t* data, std::size_t size, int bits, int width, int height, std::uint8_t* row,
-                  const std::function<bool(int y, const std::uint8_t* row)>& take) {
+                  const std::function<bool(int y, const std::uint8_t* row)>& take, RleFaults faults) {
   const bool writing = static_cast<bool>(take);
+  const bool refuse = faults == RleFaults::kRefuse;
   std::size_t at = 0;
   std::int64_t x = 0, y = 0;
+  bool ended = false;
   if (writing) std::memset(row, 0, static_cast<std::size_t>(width));
   // Hands over the rows before `to` and starts an empty one.
   auto advance = [&](std::int64_t to) {
@@ -31,10 +33,13 @@ bool DecodeBmpRle(const std::uint8_t* data, std::size_t size, int bits, int widt
     if (writing && x < width) row[x] = static_cast<std::uint8_t>(value);
     ++x;
   };
-  while (y < height && at + 1 < size) {
+  // A run of n pixels from x: clipped, or refused when it leaves the row.
+  auto fits = [&](std::int64_t n) { return !refuse || (y < height && x + n <= width); };
+  while ((refuse || y < height) && at + 1 < size) {
     const unsigned count = data[at], value = data[at + 1];
     at += 2;
     if (count > 0) {
+      if (!fits(count)) return false;
       if (!writing) {
         x += count;
         continue;
@@ -46,22 +51,28 @@ bool DecodeBmpRle(const std::uint8_t* data, std::size_t size, int bits, int widt
       if (!advance(y + 1)) return false;
       x = 0;
     } else if (value == 1) {
+      ended = true;
       break;
     } else if (value == 2) {
       if (at + 1 >= size) break;
-      x += data[at];
-      const unsigned down = data[at + 1];
+      const unsigned right = data[at], down = data[at + 1];
       at += 2;
+      // A move may end at the right edge or at the start of the row after
+      // the last, nowhere beyond.
+      if (refuse && (x + right > width || y + down > height || (y + down == height && x + right > 0))) return false;
+      x += right;
       if (down > 0 && !advance(y + down)) return false;
     } else {
       const std::size_t bytes = bits == 8 ? value : (value + 1) / 2;
       if (at + bytes > size) break;
+      if (!fits(value)) return false;
       for (unsigned i = 0; i < value; ++i) {
         put(bits == 8 ? data[at + i] : (i % 2 == 0 ? data[at + i / 2] >> 4 : data[at + i / 2] & 15));
       }
       at += (bytes + 1) & ~static_cast<std::size_t>(1);
     }
   }
+  if (refuse) return ended && advance(height);
   // A row counts as reached once the data has put a pixel into it.
   if (y + (x > 0 ? 1 : 0) < height) return false;
   return advance(height);

@@ -2,7 +2,7 @@
 #include "libs/print/layout.h"
 
 #include <algorithm>
-#include <cstddef>
+#include <cstring>
 #include <cmath>
 
 namespace lumora::print {
@@ -97,28 +97,27 @@ int BandEdge(int row, int imageHeight, int destHeight) {
   return static_cast<int>(static_cast<std::int64_t>(row) * destHeight / imageHeight);
 }
 
-std::vector<int> BoxEdges(int source, int dest) {
-  std::vector<int> edges(static_cast<std::size_t>(dest) + 1);
-  for (int d = 0; d <= dest; ++d) {
-    edges[static_cast<std::size_t>(d)] = static_cast<int>(static_cast<std::int64_t>(d) * source / dest);
-  }
-  return edges;
+int SourceIndex(int dest, int destSize, int sourceSize) {
+  if (destSize <= 0 || sourceSize <= 0) return 0;
+  // floor((dest + 1/2) * sourceSize / destSize)
+  const std::int64_t i = (2 * static_cast<std::int64_t>(dest) + 1) * sourceSize / (2 * static_cast<std::int64_t>(destSize));
+  return static_cast<int>(std::clamp<std::int64_t>(i, 0, sourceSize - 1));
 }
 
-void ReduceRow(const std::uint8_t* const* rows, int count, const std::vector<int>& edges, int channels,
-               std::uint8_t* out) {
-  const int dest = static_cast<int>(edges.size()) - 1;
-  for (int d = 0; d < dest; ++d) {
-    const int x0 = edges[static_cast<std::size_t>(d)], x1 = edges[static_cast<std::size_t>(d) + 1];
-    const std::uint32_t n = static_cast<std::uint32_t>((x1 - x0) * count);
-    for (int c = 0; c < channels; ++c) {
-      std::uint32_t sum = 0;
-      for (int r = 0; r < count; ++r) {
-        const std::uint8_t* p = rows[r] + static_cast<std::ptrdiff_t>(x0) * channels + c;
-        for (int x = x0; x < x1; ++x, p += channels) sum += *p;
-      }
-      out[static_cast<std::ptrdiff_t>(d) * channels + c] = static_cast<std::uint8_t>((sum + n / 2) / n);
+void PickColumns(const std::uint8_t* src, int bytesPerPixel, const std::vector<int>& columns, std::uint8_t* out) {
+  if (bytesPerPixel == 3) {
+    for (const int x : columns) {
+      const std::uint8_t* p = src + 3 * static_cast<std::ptrdiff_t>(x);
+      out[0] = p[0];
+      out[1] = p[1];
+      out[2] = p[2];
+      out += 3;
     }
+    return;
+  }
+  for (const int x : columns) {
+    std::memcpy(out, src + static_cast<std::ptrdiff_t>(x) * bytesPerPixel, static_cast<std::size_t>(bytesPerPixel));
+    out += bytesPerPixel;
   }
 }
 

@@ -75,17 +75,12 @@ int BandRows(std::int64_t bytesPerRow, int imageHeight, std::size_t budget);
 // image's top) covers in a rectangle of `destHeight` rows: consecutive
 // bands meet exactly.
 int BandEdge(int row, int imageHeight, int destHeight);
-
-// An image larger than its place on the page is reduced to the device's
-// pixels before it is sent (the driver then carries a third of the data or
-// less): destination pixel d of an axis covers source pixels
-// [edges[d], edges[d + 1]) with edges[d] = floor(d * source / dest), for
-// 0 < dest <= source.
-std::vector<int> BoxEdges(int source, int dest);
-// One destination row from the `count` source rows it covers, `channels`
-// bytes a pixel (3 for B, G, R; 1 for grey): each channel the rounded mean
-// of its box, (sum + n / 2) / n.
-void ReduceRow(const std::uint8_t* const* rows, int count, const std::vector<int>& edges, int channels,
-               std::uint8_t* out);
+// The image is sent at no more than the device's resolution: the source
+// pixel (row or column) that device pixel `dest` of `destSize` shows out of
+// `sourceSize`, the one under the device pixel's centre.
+int SourceIndex(int dest, int destSize, int sourceSize);
+// Row `src` of `bytesPerPixel`-byte pixels reduced to the given source
+// columns, one pixel per entry, into `out`.
+void PickColumns(const std::uint8_t* src, int bytesPerPixel, const std::vector<int>& columns, std::uint8_t* out);
 
 }  // namespace lumora::print

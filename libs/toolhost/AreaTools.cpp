@@ -99,6 +99,7 @@ void Finish(AreaSession& s, AreaTracker::Result result) {
     return;
   }
   Fragment* shape = s.tracker->Kind() == AreaKind::kWand ? WandShape(s) : s.tracker->MakeShape(CurrentAreaSettings());
+  shape = FeatherShape(shape, CurrentAreaSettings().feather);
   if (shape == nullptr) return;
   // Combined with the selection of this view's document.
   Fragment* selection = ViewSelection(s.site, s.view);
@@ -141,6 +142,10 @@ bool OnMouse(AreaSession& s, AreaWindows& windows, const LU_MSG& msg) {
       if (msg.window != s.view) {
         Drop(s);
         s.view = msg.window;
+      }
+      const AreaSettings& settings = CurrentAreaSettings();
+      if (!t.Busy()) {
+        t.SetAspect(settings.aspectFixed ? settings.aspectWidth : 0, settings.aspectFixed ? settings.aspectHeight : 0);
       }
       const AreaTracker::Result r = msg.message == kWmLButtonDown ? t.Press(at, keys) : t.DoubleClick(at, keys);
       if (t.Pressed()) windows.Capture(s.view, true);

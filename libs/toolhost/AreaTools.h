@@ -37,13 +37,17 @@ struct AreaOutline {
   bool closed = false;
 };
 
-// The wand's and line's settings (the selection tuner's).
+// The settings of new shapes (the selection tuner's).
 struct AreaSettings {
-  int tolerance = 32;     // per channel
-  bool contiguous = true;  // 8-connected to the clicked pixel, else all
+  int feather = 0;         // soft edge of a new shape, whole pixels
+  int aspectFixed = 0;     // rect and ellipse keep aspectWidth : aspectHeight
+  int aspectWidth = 1;
+  int aspectHeight = 1;
+  int tolerance = 32;      // the wand, per channel
+  int contiguous = 1;      // the wand: 8-connected to the clicked pixel, else all
   int lineWidth = 5;
   int lineStyle = 0;       // the fragment library's line styles
-  int fillMode = 1;        // polygon fill (alternate)
+  int fillMode = 1;        // polygon and pen fill (alternate)
 };
 
 // One tool's state machine over press, move, release, double click and
@@ -72,8 +76,14 @@ class AreaTracker {
   // when there is none.
   Fragment* MakeShape(const AreaSettings& settings) const;
   POINT WandPoint() const { return first_.pixel; }
-  // Square and centred rect of a drag from `from` to `to` (both included).
-  static RECT DragRect(POINT from, POINT to, bool square, bool centred);
+  // Rect and ellipse drags keep this width to height (0, 0: free).
+  void SetAspect(int width, int height) {
+    aspectWidth_ = width;
+    aspectHeight_ = height;
+  }
+  // Square and centred rect of a drag from `from` to `to` (both included);
+  // a fixed aspect (both sides positive) grows the drag's offsets to it.
+  static RECT DragRect(POINT from, POINT to, bool square, bool centred, int aspectWidth = 0, int aspectHeight = 0);
 
  private:
   Result Close();
@@ -86,6 +96,8 @@ class AreaTracker {
   bool shiftFresh_ = false;  // Shift has been up since the press
   bool square_ = false;      // and is down again: square
   bool ctrl_ = false;
+  int aspectWidth_ = 0;
+  int aspectHeight_ = 0;
   AreaPoint first_;
   AreaPoint last_;
   std::vector<AreaPoint> vertices_;
@@ -97,6 +109,11 @@ class AreaTracker {
 // the seed is outside.
 Fragment* MakeWandMask(const VrWA2000::WA* image, POINT seed, int tolerance, bool contiguous, int originX,
                        int originY);
+
+// A shape with a soft edge `feather` pixels wide across its outline: a new
+// mask fragment (the shape is deleted), or the shape itself for 0 or when
+// no mask can be made.
+Fragment* FeatherShape(Fragment* shape, int feather);
 
 // Which combine mode a shape takes: keys held at the press override the
 // tool host's mode (Shift add, Alt subtract, both intersect).

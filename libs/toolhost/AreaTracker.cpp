@@ -1,5 +1,6 @@
 // The area tools' shapes as the mouse makes them, and the wand's mask.
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <vector>
 
@@ -29,12 +30,23 @@ bool DragsARect(AreaKind kind) {
 
 }  // namespace
 
-RECT AreaTracker::DragRect(POINT from, POINT to, bool square, bool centred) {
+RECT AreaTracker::DragRect(POINT from, POINT to, bool square, bool centred, int aspectWidth, int aspectHeight) {
   LONG dx = to.x - from.x, dy = to.y - from.y;
   if (square) {
     const LONG side = std::max(std::labs(dx), std::labs(dy));
     dx = dx < 0 ? -side : side;
     dy = dy < 0 ? -side : side;
+  } else if (aspectWidth > 0 && aspectHeight > 0) {
+    // The rect's sides in pixels grow until they have the aspect: the
+    // larger of the two scales (pixels per aspect unit) wins, rounded to
+    // whole pixels. A centred rect has odd sides, 2 offset + 1.
+    const LONG unit = centred ? 2 : 1;
+    const double scale = std::max((unit * std::labs(dx) + 1) / static_cast<double>(aspectWidth),
+                                  (unit * std::labs(dy) + 1) / static_cast<double>(aspectHeight));
+    const LONG w = std::max(1L, std::lround(scale * aspectWidth));
+    const LONG h = std::max(1L, std::lround(scale * aspectHeight));
+    dx = dx < 0 ? -(w - 1) / unit : (w - 1) / unit;
+    dy = dy < 0 ? -(h - 1) / unit : (h - 1) / unit;
   }
   if (centred) {
     const LONG ax = std::labs(dx), ay = std::labs(dy);
@@ -143,7 +155,7 @@ AreaOutline AreaTracker::Outline() const {
   if (!Busy()) return o;
   if (DragsARect(kind_) && kind_ != AreaKind::kLine) {
     o.shape = kind_ == AreaKind::kRect ? AreaOutline::kRect : AreaOutline::kEllipse;
-    o.rect = DragRect(first_.pixel, last_.pixel, square_, ctrl_);
+    o.rect = DragRect(first_.pixel, last_.pixel, square_, ctrl_, aspectWidth_, aspectHeight_);
     return o;
   }
   if (kind_ == AreaKind::kWand) return o;
@@ -161,7 +173,7 @@ Fragment* AreaTracker::MakeShape(const AreaSettings& settings) const {
   switch (kind_) {
     case AreaKind::kRect:
     case AreaKind::kEllipse: {
-      const RECT r = DragRect(first_.pixel, last_.pixel, square_, ctrl_);
+      const RECT r = DragRect(first_.pixel, last_.pixel, square_, ctrl_, aspectWidth_, aspectHeight_);
       LURECT lr;
       RectToLURect(&lr, &r);
       return kind_ == AreaKind::kRect ? CreateRectFrg(&lr, 0) : CreateEllipticFrg(&lr, 0);
@@ -179,6 +191,15 @@ Fragment* AreaTracker::MakeShape(const AreaSettings& settings) const {
                            settings.lineStyle, 0);
     default: return nullptr;
   }
+}
+
+Fragment* FeatherShape(Fragment* shape, int feather) {
+  if (shape == nullptr || feather <= 0) return shape;
+  SetSmoothEdge(shape, SmoothDegreeOf(feather), kFrgSmoothCentred, nullptr);
+  Fragment* soft = GetSmoothMask(shape);
+  if (soft == nullptr) return shape;
+  DeleteFragment(shape);
+  return soft;
 }
 
 int AreaCombineMode(unsigned pressKeys, int hostMode) {

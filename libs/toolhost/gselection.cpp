@@ -5,6 +5,7 @@
 
 #include "hostapi/fragment.h"
 #include "hostapi/toolhost.h"
+#include "libs/toolhost/AreaTools.h"
 
 namespace {
 
@@ -31,10 +32,12 @@ enum : int { kAppGetActiveImageWnd = 5, kViewGetSelection = 6 };
 
 }  // namespace
 
-void LUInitGlobalSelection(const void*) {
+void LUInitGlobalSelection(const void* site) {
   Hold(nullptr);
   State() = GlobalSelection{};
   State().initialised = true;
+  // The area tools' settings come with the selection.
+  lumora::toolhost::LoadAreaSettings(site);
 }
 
 void LURemoveGlobalSelection(const void*) {

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "framework/win/App.h"
+#include "paint/win/ShapePictures.h"
 #include "paint/win/ToolBrush.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
@@ -33,6 +34,12 @@ constexpr int kMannerList = 1234;
 constexpr int kStrengthEdit = 1213;
 constexpr int kStrengthSpin = 1214;
 
+// List items: shapes show their 32 x 32 pictures, widths and edges their
+// 14-pixel ones; the selection fields show them scaled to their height.
+constexpr int kShapeItemHeight = 34;
+constexpr int kPictureItemHeight = 16;
+constexpr int kFieldHeight = 18;
+
 constexpr std::uint32_t kShapeNames[] = {10100, 10101, 10102, 10103, 10104, 10105};
 constexpr std::uint32_t kEraseActions[] = {10214, 10148, 10149, 10150, 10152, 10151};
 constexpr std::uint32_t kNoneText = 10109;
@@ -47,7 +54,7 @@ int ComboSelection(HWND dialog, int id) {
 
 CBrushPage::CBrushPage(paint::PageKind kind, std::uint32_t templateId, std::uint32_t toolCommand,
                        paint::BrushFile& file)
-    : fw::Dialog(templateId, nullptr), kind_(kind), toolCommand_(toolCommand), file_(file) {}
+    : CToolTipSuppDlg(templateId, nullptr), kind_(kind), toolCommand_(toolCommand), file_(file) {}
 
 bool CBrushPage::CreatePage(HWND parent) {
   ExpectCreation(this);
@@ -66,17 +73,18 @@ void CBrushPage::FillCombo(int id, const std::vector<std::string>& items, int se
 
 bool CBrushPage::OnInitDialog() {
   paint::PageSettings& s = Model().settings;
-  // Papers: "none", then the paper store.
-  std::vector<std::string> papers{Text(kNoneText)};
-  for (int i = 0; i < file_.paperFiles.GetCount(); ++i) papers.push_back(file_.paperFiles.GetItem(i)->Name);
-  if (s.paper >= papers.size()) s.paper = 0;
-  FillCombo(kPaperCombo, papers, static_cast<int>(s.paper));
-  // Shapes: the six standard ones, then the shape store.
+  FillPaperCombo();
+  // Shapes: the six standard ones, then the shape store, with their pictures.
   std::vector<std::string> shapes;
   for (std::uint32_t id : kShapeNames) shapes.push_back(Text(id));
   for (int i = 0; i < file_.brushFiles.GetCount(); ++i) shapes.push_back(file_.brushFiles.GetItem(i)->Name);
   if (s.shape >= shapes.size()) s.shape = 0;
   FillCombo(kShapeList, shapes, static_cast<int>(s.shape));
+  shapeCombo_.Attach(hwnd_, kShapeList, kShapeItemHeight, kFieldHeight);
+  for (int i = 0; i < paint::kStandardShapeCount; ++i) shapeCombo_.SetPicture(i, StandardShapePicture(i));
+  for (int i = 0; i < file_.brushFiles.GetCount(); ++i) {
+    shapeCombo_.SetPicture(paint::kStandardShapeCount + i, CustomShapePicture(file_.brushFiles, *file_.brushFiles.GetItem(i)));
+  }
   UpdateShapeName();
   FillEdgeList();
   std::vector<std::string> widths;
@@ -88,6 +96,8 @@ bool CBrushPage::OnInitDialog() {
   s.width = static_cast<std::uint32_t>(w.width);
   s.widthIndex = static_cast<std::uint32_t>(w.index);
   FillCombo(kWidthList, widths, w.index);
+  widthCombo_.Attach(hwnd_, kWidthList, kPictureItemHeight, kFieldHeight);
+  for (int i = 0; i < static_cast<int>(widths.size()); ++i) widthCombo_.SetPicture(i, WidthPicture(i));
   SetDlgItemInt(hwnd_, kWidthEdit, s.typedWidth, FALSE);
   ShowWidthMode();
   SendDlgItemMessageA(hwnd_, kWidthSpin, UDM_SETRANGE32, 1, paint::kMaxBrushWidth);
@@ -113,8 +123,48 @@ bool CBrushPage::OnInitDialog() {
   if (Has(kInsertCombo)) insertCombo_.Attach(hwnd_, kInsertCombo);
   insertName_ = GetMergeModeName(static_cast<int>(s.insertMode));
   FillInsertModes(restricted_);
+  AddControlTips();
   initialised_ = true;
   return false;
+}
+
+// One tip for every control of the page, its text asked for when shown.
+void CBrushPage::AddControlTips() {
+  if (tips_ != nullptr && IsWindow(tips_)) return;
+  tips_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                          CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, GetModuleHandleA(nullptr), nullptr);
+  if (tips_ == nullptr) return;
+  for (HWND child = GetWindow(hwnd_, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (GetDlgCtrlID(child) <= 0 || GetDlgCtrlID(child) == 0xFFFF) continue;
+    TOOLINFOA ti{};
+    ti.cbSize = TTTOOLINFOA_V1_SIZE;
+    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    ti.hwnd = hwnd_;
+    ti.uId = reinterpret_cast<UINT_PTR>(child);
+    ti.lpszText = LPSTR_TEXTCALLBACKA;
+    SendMessageA(tips_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+  }
+}
+
+void CBrushPage::GetToolTipText(unsigned controlId, std::string& text) {
+  static constexpr std::uint32_t kTips[][2] = {
+      {kShapeList, IDS_TIP_BRUSH_SHAPE},        {kStandard, IDS_TIP_PREDEFINED_WIDTH},
+      {kCustom, IDS_TIP_CUSTOM_WIDTH},          {kWidthList, IDS_TIP_WIDTH_FROM_LIST},
+      {kWidthEdit, IDS_TIP_BRUSH_WIDTH},        {kEdgeList, IDS_TIP_EDGE_SMOOTHNESS},
+      {IDC_EDGE_MORE, IDS_TIP_EDGE_OPTIONS},    {kPaperCombo, IDS_TIP_SET_PAPER},
+      {kPresetCombo, IDS_TIP_PREDEFINED_SETTINGS}, {kInsertCombo, IDS_TIP_BRUSH_BLENDING},
+      {kOpacityEdit, IDS_TIP_BRUSH_OPACITY}};
+  if (controlId == kWidthSpin || controlId == kStrengthSpin || controlId == kOpacitySpin) {
+    text.clear();
+    return;
+  }
+  for (const auto& tip : kTips) {
+    if (tip[0] == controlId) {
+      text = Text(tip[1]);
+      return;
+    }
+  }
+  CToolTipSuppDlg::GetToolTipText(controlId, text);
 }
 
 // Edges: each size as the edge record gives it.
@@ -131,6 +181,25 @@ void CBrushPage::FillEdgeList() {
     edges.emplace_back(text);
   }
   FillCombo(kEdgeList, edges, static_cast<int>(std::min<std::uint32_t>(s.edge.sizeIndex, 3)));
+  edgeCombo_.Attach(hwnd_, kEdgeList, kPictureItemHeight, kFieldHeight);
+  for (int i = 0; i < 4; ++i) edgeCombo_.SetPicture(i, EdgePicture(i));
+}
+
+// Papers: "none", then the paper store, each with a sample of its paper.
+void CBrushPage::FillPaperCombo() {
+  if (!Has(kPaperCombo)) return;
+  paint::PageSettings& s = Model().settings;
+  paperCombo_.Attach(hwnd_, kPaperCombo, [this](const std::string& file) {
+    return PaperSample(file_.paperFiles, file, CTexturesCB::kSampleWidth, CTexturesCB::kItemHeight - 2);
+  });
+  SendDlgItemMessageA(hwnd_, kPaperCombo, CB_RESETCONTENT, 0, 0);
+  paperCombo_.AddItem(Text(kNoneText), std::string());
+  for (int i = 0; i < file_.paperFiles.GetCount(); ++i) {
+    paperCombo_.AddItem(file_.paperFiles.GetItem(i)->Name, file_.paperFiles.GetItem(i)->File);
+  }
+  paperCombo_.FitDropDownWidth();
+  if (s.paper > static_cast<std::uint32_t>(file_.paperFiles.GetCount())) s.paper = 0;
+  SendDlgItemMessageA(hwnd_, kPaperCombo, CB_SETCURSEL, s.paper, 0);
 }
 
 void CBrushPage::SetParams(const std::array<std::uint32_t, 6>& params) {
@@ -391,6 +460,12 @@ bool CBrushPage::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, INT
   if (insertCombo_.Handle() != nullptr && insertCombo_.HandleParentMessage(message, wParam, lParam, result)) {
     return true;
   }
+  if (shapeCombo_.HandleParentMessage(message, wParam, lParam, result) ||
+      widthCombo_.HandleParentMessage(message, wParam, lParam, result) ||
+      edgeCombo_.HandleParentMessage(message, wParam, lParam, result) ||
+      paperCombo_.HandleParentMessage(message, wParam, lParam, result)) {
+    return true;
+  }
   switch (message) {
     case WM_COMMAND:
       if (initialised_) OnCommandFrom(LOWORD(wParam), HIWORD(wParam));
@@ -401,7 +476,7 @@ bool CBrushPage::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, INT
     default:
       break;
   }
-  return fw::Dialog::OnDialogMessage(message, wParam, lParam, result);
+  return CToolTipSuppDlg::OnDialogMessage(message, wParam, lParam, result);
 }
 
 // ---- Presets
@@ -431,6 +506,7 @@ void CBrushPage::AddShapeItem(int index) {
   if (!Exists() || !Has(kShapeList) || item == nullptr) return;
   const LRESULT at = SendDlgItemMessageA(hwnd_, kShapeList, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item->Name.c_str()));
   if (at < 0) return;
+  shapeCombo_.SetPicture(static_cast<int>(at), CustomShapePicture(file_.brushFiles, *item));
   SendDlgItemMessageA(hwnd_, kShapeList, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
   Model().settings.shape = static_cast<std::uint32_t>(at);
   PushShape();
@@ -440,7 +516,7 @@ void CBrushPage::AddShapeItem(int index) {
 void CBrushPage::AddPaperItem(int index) {
   const paint::FMItem* item = file_.paperFiles.GetItem(index);
   if (!Exists() || !Has(kPaperCombo) || item == nullptr) return;
-  const LRESULT at = SendDlgItemMessageA(hwnd_, kPaperCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item->Name.c_str()));
+  const int at = paperCombo_.AddItem(item->Name, item->File);
   if (at < 0) return;
   SendDlgItemMessageA(hwnd_, kPaperCombo, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
   Model().settings.paper = static_cast<std::uint32_t>(at);

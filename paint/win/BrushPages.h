@@ -11,10 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/win/HelpSupport.h"
 #include "framework/win/Dialog.h"
 #include "paint/BrushFile.h"
 #include "paint/BrushPageRules.h"
 #include "ui/win/ComboBoxSeparator.h"
+#include "ui/win/PictureCombo.h"
+#include "ui/win/TexturesCB.h"
 
 namespace lumora {
 
@@ -24,7 +27,7 @@ class CToolBrush;
 // (its bar's buttons follow).
 constexpr UINT kMsgPageSelectionChanged = WM_USER + 0x177;
 
-class CBrushPage : public fw::Dialog {
+class CBrushPage : public CToolTipSuppDlg {
  public:
   CBrushPage(paint::PageKind kind, std::uint32_t templateId, std::uint32_t toolCommand, paint::BrushFile& file);
 
@@ -75,6 +78,13 @@ class CBrushPage : public fw::Dialog {
   void SetParams(const std::array<std::uint32_t, 6>& params);
 
   paint::BrushPage& Model() const { return file_.Page(kind_); }
+  // The lists' pictures: the shape list's item pictures, the paper combo's
+  // samples.
+  const PictureCombo& ShapeList() const { return shapeCombo_; }
+  const CTexturesCB& PaperCombo() const { return paperCombo_; }
+  // The tips of the page's controls (the spin buttons have none).
+  void GetToolTipText(unsigned controlId, std::string& text) override;
+  HWND Tips() const { return tips_; }
   int EraseAction() const { return eraseAction_; }
 
  protected:
@@ -100,6 +110,8 @@ class CBrushPage : public fw::Dialog {
   void PushOwn();
   void UpdateShapeName();
   void FillEdgeList();
+  void FillPaperCombo();
+  void AddControlTips();
 
   paint::PageKind kind_;
   std::uint32_t toolCommand_;
@@ -111,6 +123,11 @@ class CBrushPage : public fw::Dialog {
   std::vector<paint::InsertItem> insertItems_;
   std::string insertName_ = "Normal";
   ComboBoxSeparator insertCombo_;
+  PictureCombo shapeCombo_;
+  PictureCombo widthCombo_;
+  PictureCombo edgeCombo_;
+  CTexturesCB paperCombo_;
+  HWND tips_ = nullptr;
 };
 
 }  // namespace lumora

@@ -12,6 +12,7 @@
 #include "paint/ImageStore.h"
 #include "paint/win/BrushPages.h"
 #include "paint/win/BrushSheet.h"
+#include "paint/win/ShapePictures.h"
 #include "paint/win/ToolBrush.h"
 #include "document/win/Lumo40Doc.h"
 #include "res/StringTable.h"
@@ -30,6 +31,13 @@ std::uint32_t g_toolCommand = 0;
 bool g_paintButton = false;
 
 fw::Profile* Settings() { return fw::TheApp() != nullptr ? &fw::TheApp()->Settings() : nullptr; }
+
+constexpr int kTabIconsBitmap = 208;
+constexpr int kTabIconSize = 16;
+constexpr int kAttribBarBitmap = 211;
+constexpr int kBarImageWidth = 16;
+constexpr int kAttribBarButtons = 8;  // 32904..32911
+constexpr COLORREF kPictureMask = RGB(192, 192, 192);
 
 // The text after the newline of a command's string; empty without one.
 std::string ShortName(std::uint32_t command) {
@@ -85,6 +93,8 @@ CBrushPage* CPaintAttributes::Page(int page) const {
 CPaintAttributes::~CPaintAttributes() {
   RemoveBrushHook();
   if (hwnd_ != nullptr) DestroyWindow();
+  if (barImages_ != nullptr) ImageList_Destroy(barImages_);
+  FreeShapePictures();
 }
 
 bool CPaintAttributes::Create(HWND parent) {
@@ -131,6 +141,7 @@ bool CPaintAttributes::OnInitDialog() {
   initialised_ = false;
   ShowPage(page, false);
   ReadPlacement();
+  AddTabTips();
   initialised_ = true;
   if (fw::Profile* p = Settings()) minimized_ = p->GetInt(kSection, "MINIMIZED", 0) != 0;
   if (minimized_) SendMessageA(hwnd_, WM_SYSCOMMAND, SC_MINIMIZE, 0);
@@ -144,38 +155,39 @@ void CPaintAttributes::CreatePages() {
   }
 }
 
-// The preset buttons of the attribute bar (those whose commands are built),
-// shown by their texts with the tips' words.
+// The attribute bar: eight buttons with the images of bitmap 211, their
+// tips asked of this window.
 void CPaintAttributes::CreateAttribBar() {
   bar_ = CreateWindowExA(0, TOOLBARCLASSNAMEA, "",
-                         WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS | TBSTYLE_WRAPABLE | TBSTYLE_FLAT | TBSTYLE_LIST |
-                             CCS_BOTTOM | CCS_NORESIZE | CCS_NODIVIDER,
+                         WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS | TBSTYLE_WRAPABLE | TBSTYLE_FLAT | CCS_BOTTOM |
+                             CCS_NORESIZE | CCS_NODIVIDER,
                          0, 0, 0, 0, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_ATTRIB_BAR)),
                          GetModuleHandleA(nullptr), nullptr);
   if (bar_ == nullptr) return;
   SendMessageA(bar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-  SendMessageA(bar_, TB_SETBITMAPSIZE, 0, MAKELONG(0, 0));
-  static const std::uint32_t kButtons[][2] = {{ID_ATTRIB_BRUSH_SHEET, IDS_TIP_BRUSH_SHEET},
-                                              {ID_ATTRIB_ADD_SHAPE, IDS_TIP_ADD_SHAPE},
-                                              {ID_ATTRIB_REMOVE_SHAPE, IDS_TIP_REMOVE_SHAPE},
-                                              {ID_ATTRIB_ADD_PAPER, IDS_TIP_ADD_PAPER},
-                                              {ID_ATTRIB_REMOVE_PAPER, IDS_TIP_REMOVE_PAPER},
-                                              {ID_ATTRIB_ADD_PRESET, IDS_TIP_ADD_PRESET},
-                                              {ID_ATTRIB_LOAD_PRESET, IDS_TIP_LOAD_PRESET},
-                                              {ID_ATTRIB_REMOVE_PRESET, IDS_TIP_REMOVE_PRESET}};
-  for (const auto& b : kButtons) {
-    std::string text(res::String(b[1]));
-    text.push_back('\0');
-    const INT_PTR index = SendMessageA(bar_, TB_ADDSTRINGA, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  // The grey of the pictures is the mask: the face shows through it.
+  barImages_ = ImageList_LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kAttribBarBitmap), kBarImageWidth, 0,
+                                    kPictureMask, IMAGE_BITMAP, LR_CREATEDIBSECTION);
+  if (barImages_ != nullptr) {
+    int w = 0, h = 0;
+    ImageList_GetIconSize(barImages_, &w, &h);
+    SendMessageA(bar_, TB_SETBITMAPSIZE, 0, MAKELONG(w, h));
+    SendMessageA(bar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(barImages_));
+  }
+  for (int i = 0; i < kAttribBarButtons; ++i) {
     TBBUTTON button{};
-    button.iBitmap = I_IMAGENONE;
-    button.idCommand = static_cast<int>(b[0]);
+    button.iBitmap = i;
+    button.idCommand = ID_ATTRIB_BRUSH_SHEET + i;
     button.fsState = TBSTATE_ENABLED;
-    button.fsStyle = BTNS_BUTTON | BTNS_AUTOSIZE | BTNS_SHOWTEXT;
-    button.iString = index;
+    button.fsStyle = BTNS_BUTTON;
     SendMessageA(bar_, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&button));
   }
   SendMessageA(bar_, TB_AUTOSIZE, 0, 0);
+}
+
+std::string CPaintAttributes::BarTip(int command) {
+  if (command < ID_ATTRIB_BRUSH_SHEET || command >= ID_ATTRIB_BRUSH_SHEET + kAttribBarButtons) return std::string();
+  return std::string(res::String(static_cast<std::uint32_t>(IDS_TIP_BRUSH_SHEET + (command - ID_ATTRIB_BRUSH_SHEET))));
 }
 
 void CPaintAttributes::UpdateAttribBar() {
@@ -236,14 +248,64 @@ void CPaintAttributes::LayOut() {
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// One tab per page, without text: icon i of bitmap 208 names tab i.
 void CPaintAttributes::InsertTabs() {
+  tabImages_ = ImageList_Create(kTabIconSize, kTabIconSize, ILC_COLOR24 | ILC_MASK, paint::kToolPageCount, 14);
+  if (tabImages_ != nullptr) {
+    HBITMAP icons = static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kTabIconsBitmap),
+                                                    IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    if (icons != nullptr) {
+      ImageList_AddMasked(tabImages_, icons, kPictureMask);
+      DeleteObject(icons);
+    }
+    TabCtrl_SetImageList(tabs_, tabImages_);
+  }
+  LONG style = GetWindowLongA(tabs_, GWL_STYLE);
+  SetWindowLongA(tabs_, GWL_STYLE, (style & ~TCS_MULTILINE) | TCS_TOOLTIPS);
+  TabCtrl_SetPadding(tabs_, 4, 4);
+  TabCtrl_SetMinTabWidth(tabs_, 35);
   for (int i = 0; i < paint::kToolPageCount; ++i) {
-    std::string text = ShortName(paint::PageCommand(i));
     TCITEMA item{};
-    item.mask = TCIF_TEXT | TCIF_PARAM;
-    item.pszText = text.data();
+    item.mask = TCIF_IMAGE | TCIF_PARAM;
+    item.iImage = i;
     item.lParam = i;
     TabCtrl_InsertItem(tabs_, i, &item);
+  }
+}
+
+// Tool i of the tab tips covers tab i (id i + 1) with the tool's short name
+// ("????????" when its string has none); the rectangles follow the tabs.
+void CPaintAttributes::AddTabTips() {
+  if (tabTips_ == nullptr) {
+    tabTips_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, GetModuleHandleA(nullptr),
+                               nullptr);
+    if (tabTips_ == nullptr) return;
+    for (int i = 0; i < paint::kToolPageCount; ++i) {
+      std::string name = ShortName(paint::PageCommand(i));
+      if (name.empty()) name = std::string(res::String(IDS_DEFAULT_TOOL_TIP));
+      TOOLINFOA ti{};
+      ti.cbSize = TTTOOLINFOA_V1_SIZE;
+      ti.uFlags = TTF_SUBCLASS;
+      ti.hwnd = tabs_;
+      ti.uId = static_cast<UINT_PTR>(i + 1);
+      TabCtrl_GetItemRect(tabs_, i, &ti.rect);
+      ti.lpszText = name.data();
+      SendMessageA(tabTips_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+    }
+  }
+  UpdateTabTipRects();
+}
+
+void CPaintAttributes::UpdateTabTipRects() {
+  if (tabTips_ == nullptr || tabs_ == nullptr) return;
+  for (int i = 0; i < paint::kToolPageCount; ++i) {
+    TOOLINFOA ti{};
+    ti.cbSize = TTTOOLINFOA_V1_SIZE;
+    ti.hwnd = tabs_;
+    ti.uId = static_cast<UINT_PTR>(i + 1);
+    TabCtrl_GetItemRect(tabs_, i, &ti.rect);
+    SendMessageA(tabTips_, TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&ti));
   }
 }
 
@@ -304,6 +366,22 @@ bool CPaintAttributes::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lPara
   switch (message) {
     case WM_NOTIFY: {
       const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+      if (header->code == TTN_GETDISPINFOA || header->code == TTN_GETDISPINFOW) {
+        // The bar's tips: strings 10084..10091 for its buttons.
+        const std::string tip = BarTip(static_cast<int>(header->idFrom));
+        if (tip.empty()) break;
+        if (header->code == TTN_GETDISPINFOW) {
+          auto* w = reinterpret_cast<NMTTDISPINFOW*>(lParam);
+          MultiByteToWideChar(CP_ACP, 0, tip.c_str(), -1, w->szText, 80);
+          w->lpszText = w->szText;
+        } else {
+          auto* a = reinterpret_cast<NMTTDISPINFOA*>(lParam);
+          lstrcpynA(a->szText, tip.c_str(), 80);
+          a->lpszText = a->szText;
+        }
+        *result = 0;
+        return true;
+      }
       if (header->idFrom == IDC_PAINT_TABS && header->code == TCN_SELCHANGE) {
         ShowPage(TabCtrl_GetCurSel(tabs_), true);
         *result = 0;
@@ -311,6 +389,9 @@ bool CPaintAttributes::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lPara
       }
       break;
     }
+    case WM_MOUSEMOVE:
+      UpdateTabTipRects();
+      break;
     case kMsgPageSelectionChanged:
       UpdateAttribBar();
       *result = 0;
@@ -369,7 +450,11 @@ bool CPaintAttributes::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lPara
                     MB_OK | MB_ICONEXCLAMATION);
       }
       initialised_ = false;
+      if (tabs_ != nullptr) TabCtrl_SetImageList(tabs_, nullptr);
+      if (tabImages_ != nullptr) ImageList_Destroy(tabImages_);
+      tabImages_ = nullptr;
       tabs_ = nullptr;
+      tabTips_ = nullptr;  // destroyed with its owner
       break;
     }
     default:
@@ -543,10 +628,13 @@ bool CPaintAttributes::AddPaper(const VrWA2000::WA* image, const std::string& na
 
 void CPaintAttributes::RemoveBrushShape(const std::string& name) {
   const int index = FindStoreEntry(file_->brushFiles, name);
+  const paint::FMItem* item = file_->brushFiles.GetItem(index);
+  const std::string file = item != nullptr ? item->File : std::string();
   if (index < 0 || !file_->brushFiles.RemoveItem(index)) return;
   for (const auto& page : pages_) {
     if (page != nullptr) page->RemoveShapeItem(index);
   }
+  ForgetShapePicture(file);
   UpdateAttribBar();
 }
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <array>
 #include <cstdint>
@@ -102,8 +103,14 @@ class CPaintAttributes : public fw::Dialog, private paint::BrushHookClient {
   // The attribute bar's buttons as the current page allows them.
   void UpdateAttribBar();
   HWND AttribBar() const { return bar_; }
+  // The tip of an attribute bar button (empty for other ids).
+  static std::string BarTip(int command);
+  HWND TabTips() const { return tabTips_; }
+  HWND Tabs() const { return tabs_; }
 
  private:
+  void AddTabTips();
+  void UpdateTabTipRects();
   void InstallBrushHook();
   void RemoveBrushHook();
   void SetPrompt(const char* text);
@@ -130,6 +137,9 @@ class CPaintAttributes : public fw::Dialog, private paint::BrushHookClient {
   bool previewOn_ = true;
   HWND tabs_ = nullptr;
   HWND bar_ = nullptr;
+  HWND tabTips_ = nullptr;
+  HIMAGELIST tabImages_ = nullptr;
+  HIMAGELIST barImages_ = nullptr;
   std::string fileName_;
   std::unique_ptr<paint::BrushFile> file_;
   std::array<std::unique_ptr<CBrushPage>, paint::kToolPageCount> pages_;

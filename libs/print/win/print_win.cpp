@@ -217,69 +217,52 @@ lp::PageGeometry Geometry(HDC dc) {
 }
 
 // The image's rows band by band (the adapter's rows run from the bottom),
-// each band stretched onto its share of `to`. False when a row cannot be
-// read or the job was cancelled.
+// each band stretched onto its share of `to`. An image with more pixels
+// than the device has in `to` is sent at the device's resolution (each
+// device pixel the source pixel under its centre, as the device's own
+// colour-on-colour stretching would drop the rest): the driver then
+// encodes a fraction of the bytes. False when a row cannot be read or the
+// job was cancelled.
 bool SendBands(HDC dc, CAbstractWriteWA& image, Picture& p, const lp::Box& to, Job& job) {
-  const int band = lp::BandRows(p.bytesPerRow, p.height, kBandBudget);
-  std::vector<BYTE> bits(static_cast<std::size_t>(band) * static_cast<std::size_t>(p.bytesPerRow));
+  const bool whole = p.bitsPerPixel < 8 || (to.Width() >= p.width && to.Height() >= p.height);
+  const int width = whole ? p.width : std::min(p.width, to.Width());
+  const int height = whole ? p.height : std::min(p.height, to.Height());
+  const int bytesPerPixel = p.bitsPerPixel / 8;
+  const int bytesPerRow = whole ? p.bytesPerRow : (width * bytesPerPixel + 3) / 4 * 4;
+  std::vector<int> columns;
+  std::vector<BYTE> source;
+  if (!whole) {
+    columns.resize(static_cast<std::size_t>(width));
+    for (int x = 0; x < width; ++x) columns[static_cast<std::size_t>(x)] = lp::SourceIndex(x, width, p.width);
+    source.resize(static_cast<std::size_t>(p.bytesPerRow));
+  }
+  const int band = lp::BandRows(bytesPerRow, height, kBandBudget);
+  std::vector<BYTE> bits(static_cast<std::size_t>(band) * static_cast<std::size_t>(bytesPerRow));
   auto* header = reinterpret_cast<BITMAPINFOHEADER*>(p.info.data());
+  header->biWidth = width;
   SetStretchBltMode(dc, COLORONCOLOR);
-  for (int top = 0; top < p.height; top += band) {
-    const int rows = std::min(band, p.height - top);
-    // Image rows top .. top + rows - 1 from the top are adapter rows
-    // height - 1 - top down to height - top - rows; a bottom-up DIB holds
-    // the lowest first.
+  for (int top = 0; top < height; top += band) {
+    const int rows = std::min(band, height - top);
+    // Rows top .. top + rows - 1 from the top; a bottom-up DIB holds the
+    // lowest first. Adapter row a is image row height - 1 - a from the top.
     for (int i = 0; i < rows; ++i) {
-      const int adapterRow = p.height - top - rows + i;
-      if (image.GetRow(0, 0, adapterRow, bits.data() + static_cast<std::size_t>(i) * p.bytesPerRow) != 0) return false;
+      BYTE* out = bits.data() + static_cast<std::size_t>(i) * bytesPerRow;
+      const int fromTop = top + rows - 1 - i;
+      if (whole) {
+        if (image.GetRow(0, 0, p.height - 1 - fromTop, out) != 0) return false;
+        continue;
+      }
+      const int sourceRow = lp::SourceIndex(fromTop, height, p.height);
+      if (image.GetRow(0, 0, p.height - 1 - sourceRow, source.data()) != 0) return false;
+      lp::PickColumns(source.data(), bytesPerPixel, columns, out);
     }
     header->biHeight = rows;
-    const int y0 = to.top + lp::BandEdge(top, p.height, to.Height());
-    const int y1 = to.top + lp::BandEdge(top + rows, p.height, to.Height());
+    const int y0 = to.top + lp::BandEdge(top, height, to.Height());
+    const int y1 = to.top + lp::BandEdge(top + rows, height, to.Height());
     if (y1 > y0) {
-      StretchDIBits(dc, to.left, y0, to.Width(), y1 - y0, 0, 0, p.width, rows, bits.data(),
+      StretchDIBits(dc, to.left, y0, to.Width(), y1 - y0, 0, 0, width, rows, bits.data(),
                     reinterpret_cast<BITMAPINFO*>(p.info.data()), DIB_RGB_COLORS, SRCCOPY);
     }
-    if (!AbortProc(dc, 0) || job.cancelled) return false;
-  }
-  return true;
-}
-
-// The same for an image larger than its place (24-bit or grey): each band
-// of device rows reduced from the source rows it covers, sent at 1:1.
-bool SendReducedBands(HDC dc, CAbstractWriteWA& image, Picture& p, const lp::Box& to, Job& job) {
-  const int dw = to.Width(), dh = to.Height();
-  const int channels = p.bitsPerPixel / 8;
-  const int outBytesPerRow = (dw * channels + 3) / 4 * 4;
-  const int band = lp::BandRows(outBytesPerRow, dh, kBandBudget);
-  std::vector<BYTE> out(static_cast<std::size_t>(band) * static_cast<std::size_t>(outBytesPerRow));
-  const std::vector<int> columns = lp::BoxEdges(p.width, dw);
-  const std::vector<int> rowEdges = lp::BoxEdges(p.height, dh);
-  const int mostRows = (p.height + dh - 1) / dh + 1;
-  std::vector<BYTE> source(static_cast<std::size_t>(mostRows) * static_cast<std::size_t>(p.bytesPerRow));
-  std::vector<const std::uint8_t*> rows(static_cast<std::size_t>(mostRows));
-  std::vector<BYTE> info = p.info;
-  auto* header = reinterpret_cast<BITMAPINFOHEADER*>(info.data());
-  header->biWidth = dw;
-  for (int top = 0; top < dh; top += band) {
-    const int count = std::min(band, dh - top);
-    for (int i = 0; i < count; ++i) {
-      // Device row top + i (from the top) from image rows [s0, s1) from the
-      // top, which are adapter rows height - 1 - s (bottom-up).
-      const int s0 = rowEdges[static_cast<std::size_t>(top + i)];
-      const int s1 = rowEdges[static_cast<std::size_t>(top + i) + 1];
-      for (int s = s0; s < s1; ++s) {
-        BYTE* row = source.data() + static_cast<std::size_t>(s - s0) * p.bytesPerRow;
-        if (image.GetRow(0, 0, p.height - 1 - s, row) != 0) return false;
-        rows[static_cast<std::size_t>(s - s0)] = row;
-      }
-      // A bottom-up DIB of `count` rows holds the lowest first.
-      lp::ReduceRow(rows.data(), s1 - s0, columns, channels,
-                    out.data() + static_cast<std::size_t>(count - 1 - i) * outBytesPerRow);
-    }
-    header->biHeight = count;
-    SetDIBitsToDevice(dc, to.left, to.top + top, static_cast<DWORD>(dw), static_cast<DWORD>(count), 0, 0, 0,
-                      static_cast<UINT>(count), out.data(), reinterpret_cast<BITMAPINFO*>(info.data()), DIB_RGB_COLORS);
     if (!AbortProc(dc, 0) || job.cancelled) return false;
   }
   return true;
@@ -364,13 +347,7 @@ int Run(CAbstractWriteWA* image, const char* title, bool marks) {
   doc.lpszDocName = name.c_str();
   bool sent = StartDocA(dc, &doc) > 0;
   if (sent) sent = StartPage(dc) > 0;
-  // 24-bit and grey pictures larger than their place go at the device's
-  // pixels; palettes (whose indexes do not average) as they are.
-  const bool reduce = (picture.type == 16 || picture.type == 8) && place.Width() < picture.width &&
-                      place.Height() < picture.height;
-  if (sent) {
-    sent = reduce ? SendReducedBands(dc, *image, picture, place, job) : SendBands(dc, *image, picture, place, job);
-  }
+  if (sent) sent = SendBands(dc, *image, picture, place, job);
   if (sent && marks) DrawMarks(dc, place, page, name);
   if (sent) sent = EndPage(dc) > 0 && !job.cancelled;
   if (sent) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/Site.h"
+#include "libs/toolhost/AreaTools.h"
 #include "tests/app/site/fake_site_host.h"
 
 namespace lumora {
@@ -94,6 +95,28 @@ TEST_F(GSelectionTest, TheRunLimitCarriesTheSmoothEdge) {
   EXPECT_TRUE(partial);
   mask->Release();
   DeleteFragment(soft);
+}
+
+// The area tools' settings come from the profile with the selection; a
+// value out of range there falls back to its default.
+TEST_F(GSelectionTest, AreaToolSettingsComeFromTheProfile) {
+  host.profile["Selection Attributes/Feather"] = "7";
+  host.profile["Selection Attributes/Tolerance"] = "300";
+  host.profile["Selection Attributes/FillMode"] = "2";
+  LUInitGlobalSelection(&site.site);
+  toolhost::AreaSettings& settings = toolhost::CurrentAreaSettings();
+  EXPECT_EQ(settings.feather, 7);
+  EXPECT_EQ(settings.tolerance, 32);
+  EXPECT_EQ(settings.fillMode, 2);
+  EXPECT_EQ(settings.lineWidth, 5);
+  settings.lineWidth = 12;
+  toolhost::SaveAreaSettings(&site.site);
+  EXPECT_EQ(host.profile["Selection Attributes/LineWidth"], "12");
+  EXPECT_EQ(host.profile["Selection Attributes/Tolerance"], "32");
+  host.profile.clear();
+  LUInitGlobalSelection(&site.site);
+  EXPECT_EQ(settings.feather, 0) << "defaults again";
+  EXPECT_EQ(settings.lineWidth, 5);
 }
 
 }  // namespace

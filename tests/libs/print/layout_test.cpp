@@ -2,8 +2,6 @@
 // around it, and the bands its rows are sent in.
 #include <gtest/gtest.h>
 
-#include <vector>
-
 #include "libs/print/layout.h"
 
 namespace lumora::print {
@@ -114,41 +112,32 @@ TEST(PrintLayout, BandsAreBoundedAndMeetExactly) {
   EXPECT_EQ(covered, 1683);
 }
 
-// Reducing to the device's pixels: every source pixel in exactly one box,
-// each output the rounded mean of its box.
-TEST(PrintLayout, ReductionAveragesEachBoxOnce) {
-  EXPECT_EQ(BoxEdges(10, 4), (std::vector<int>{0, 2, 5, 7, 10}));
-  EXPECT_EQ(BoxEdges(5, 5), (std::vector<int>{0, 1, 2, 3, 4, 5}));
-  EXPECT_EQ(BoxEdges(4000, 2370).back(), 4000);
-  const int w = 11, h = 7, dw = 4, dh = 3;
-  std::vector<std::vector<std::uint8_t>> image(h, std::vector<std::uint8_t>(w * 3));
-  std::uint32_t seed = 5;
-  for (auto& row : image) {
-    for (auto& v : row) v = static_cast<std::uint8_t>((seed = seed * 1103515245u + 12345u) >> 24);
-  }
-  const std::vector<int> cols = BoxEdges(w, dw), rowsE = BoxEdges(h, dh);
-  for (int d = 0; d < dh; ++d) {
-    std::vector<const std::uint8_t*> rows;
-    for (int s = rowsE[d]; s < rowsE[d + 1]; ++s) rows.push_back(image[s].data());
-    std::vector<std::uint8_t> out(dw * 3);
-    ReduceRow(rows.data(), static_cast<int>(rows.size()), cols, 3, out.data());
-    for (int x = 0; x < dw; ++x) {
-      for (int c = 0; c < 3; ++c) {
-        int sum = 0, n = 0;
-        for (int s = rowsE[d]; s < rowsE[d + 1]; ++s) {
-          for (int k = cols[x]; k < cols[x + 1]; ++k, ++n) sum += image[s][k * 3 + c];
-        }
-        EXPECT_EQ(out[x * 3 + c], (sum + n / 2) / n) << d << "," << x << "," << c;
-      }
+// A picture with more pixels than the device has where it goes is sent at
+// the device's resolution: each device pixel takes the source pixel under
+// its centre, in order, never outside; at equal sizes nothing is dropped.
+TEST(PrintLayout, DevicePixelsTakeTheSourcePixelUnderTheirCentre) {
+  EXPECT_EQ(SourceIndex(0, 2, 4), 1);
+  EXPECT_EQ(SourceIndex(1, 2, 4), 3);
+  EXPECT_EQ(SourceIndex(0, 3, 4), 0);
+  EXPECT_EQ(SourceIndex(1, 3, 4), 2);
+  EXPECT_EQ(SourceIndex(2, 3, 4), 3);
+  for (const auto& [dest, source] : {std::pair{2380, 4000}, std::pair{1785, 3000}, std::pair{999, 1000},
+                                     std::pair{1, 4000}, std::pair{4000, 4000}}) {
+    int last = -1;
+    for (int d = 0; d < dest; ++d) {
+      const int s = SourceIndex(d, dest, source);
+      ASSERT_GT(s, last) << dest << " of " << source;
+      ASSERT_LT(s, source);
+      if (dest == source) ASSERT_EQ(s, d);
+      last = s;
     }
   }
-  // Grey: one byte a pixel.
-  const std::uint8_t a[] = {0, 255, 10, 11}, b[] = {1, 254, 20, 21};
-  const std::uint8_t* both[] = {a, b};
-  std::uint8_t grey[2];
-  ReduceRow(both, 2, BoxEdges(4, 2), 1, grey);
-  EXPECT_EQ(grey[0], 128);  // (510 + 2) / 4
-  EXPECT_EQ(grey[1], 16);   // (62 + 2) / 4
+  const std::uint8_t row[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+  std::uint8_t out[6] = {};
+  PickColumns(row, 3, {3, 1}, out);
+  EXPECT_EQ(std::vector<std::uint8_t>(out, out + 6), (std::vector<std::uint8_t>{10, 11, 12, 4, 5, 6}));
+  PickColumns(row, 1, {11, 0, 5}, out);
+  EXPECT_EQ(std::vector<std::uint8_t>(out, out + 3), (std::vector<std::uint8_t>{12, 1, 6}));
 }
 
 }  // namespace

@@ -2,11 +2,14 @@
 // choose the combine mode, and the wand on a small image.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
+#include <tuple>
 
 #include "hostapi/fragment.h"
 #include "hostapi/imagebuf.h"
 #include "libs/toolhost/AreaTools.h"
+#include "libs/toolhost/SelectionTuner.h"
 
 namespace lumora::toolhost {
 namespace {
@@ -68,6 +71,102 @@ TEST(AreaTracker, DragRectsSquareWithShiftAfterThePressAndCentreWithCtrl) {
     EXPECT_EQ(r.bottom, c.expected.bottom);
     DeleteFragment(f);
   }
+}
+
+TEST(AreaTracker, AFixedAspectGrowsTheDragToItsRatio) {
+  struct Case {
+    const char* name;
+    POINT from, to;
+    int aw, ah;
+    bool square, centred;
+    RECT expected;
+  };
+  const Case cases[] = {
+      {"free", {10, 10}, {13, 30}, 0, 0, false, false, RECT{10, 10, 14, 31}},
+      {"2:1 grows the width", {10, 10}, {13, 30}, 2, 1, false, false, RECT{10, 10, 52, 31}},
+      {"2:1 grows the height", {10, 10}, {51, 11}, 2, 1, false, false, RECT{10, 10, 52, 31}},
+      {"1:3 up and left", {40, 40}, {36, 31}, 1, 3, false, false, RECT{36, 26, 41, 41}},
+      {"3:2 from the centre", {20, 20}, {26, 21}, 3, 2, false, true, RECT{14, 16, 27, 25}},
+      {"Shift squares over the aspect", {10, 10}, {13, 30}, 2, 1, true, false, RECT{10, 10, 31, 31}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const RECT r = AreaTracker::DragRect(c.from, c.to, c.square, c.centred, c.aw, c.ah);
+    EXPECT_EQ(r.left, c.expected.left);
+    EXPECT_EQ(r.top, c.expected.top);
+    EXPECT_EQ(r.right, c.expected.right);
+    EXPECT_EQ(r.bottom, c.expected.bottom);
+  }
+  // The tracker keeps the aspect it was given for its outline and shape.
+  AreaTracker t(AreaKind::kEllipse);
+  t.SetAspect(2, 1);
+  t.Press(At(4, 2), 0);
+  t.Release(At(10, 8), 0);  // pixels (2, 8) to (5, 5): 4 x 4 grows to 8 x 4
+  Fragment* f = t.MakeShape(AreaSettings{});
+  ASSERT_NE(f, nullptr);
+  LURECT b{};
+  GetFragmentBoundRect(f, &b);
+  EXPECT_EQ(b.width, 8);
+  EXPECT_EQ(b.height, 4);
+  DeleteFragment(f);
+}
+
+TEST(AreaTracker, AFeatheredShapeIsItsSmoothMask) {
+  const LURECT r{4, 4, 20, 12};
+  Fragment* plain = CreateRectFrg(&r, 0);
+  EXPECT_EQ(FeatherShape(plain, 0), plain) << "no feather keeps the shape";
+  Fragment* reference = CreateRectFrg(&r, 0);
+  SetSmoothEdge(reference, 60, kFrgSmoothCentred, nullptr);
+  Fragment* expected = GetSmoothMask(reference);
+  Fragment* soft = FeatherShape(plain, 6);  // takes `plain`
+  ASSERT_NE(soft, nullptr);
+  ASSERT_NE(expected, nullptr);
+  EXPECT_EQ(GetFragmentType(soft), kFrgMask);
+  LURECT a{}, e{};
+  GetMaskRect(soft, &a);
+  GetMaskRect(expected, &e);
+  EXPECT_EQ(std::make_tuple(a.x, a.y, a.width, a.height), std::make_tuple(e.x, e.y, e.width, e.height));
+  VrWA2000::WA* got = GetMaskWA(soft);
+  VrWA2000::WA* want = GetMaskWA(expected);
+  int partial = 0;
+  for (int y = 0; y < want->GetH(); ++y) {
+    for (int x = 0; x < want->GetW(); ++x) {
+      ASSERT_EQ(got->Row(y)[x], want->Row(y)[x]) << x << "," << y;
+      partial += want->Row(y)[x] != 0 && want->Row(y)[x] != 255;
+    }
+  }
+  EXPECT_GT(partial, 0) << "the edge is soft";
+  got->Release();
+  want->Release();
+  DeleteFragment(soft);
+  DeleteFragment(expected);
+  DeleteFragment(reference);
+  EXPECT_EQ(FeatherShape(nullptr, 6), nullptr);
+}
+
+TEST(SelectionTuner, EachToolOffersItsOwnSettings) {
+  EXPECT_EQ(TunerGroupsOf(nullptr), unsigned{kTunerAll});
+  EXPECT_EQ(TunerGroupsOf(""), unsigned{kTunerAll});
+  EXPECT_EQ(TunerGroupsOf("Area_Rect"), unsigned{kTunerFeather | kTunerAspect});
+  EXPECT_EQ(TunerGroupsOf("Area_Ellipse"), unsigned{kTunerFeather | kTunerAspect});
+  EXPECT_EQ(TunerGroupsOf("Area_Poly"), unsigned{kTunerFeather | kTunerFill});
+  EXPECT_EQ(TunerGroupsOf("Area_Pen"), unsigned{kTunerFeather | kTunerFill});
+  EXPECT_EQ(TunerGroupsOf("Area_Wand"), unsigned{kTunerFeather | kTunerWand});
+  EXPECT_EQ(TunerGroupsOf("Area_Line"), unsigned{kTunerFeather | kTunerLine});
+  EXPECT_EQ(TunerGroupsOf("Area_Whole"), 0u);
+  EXPECT_FALSE(IsTunerTool("Area_Nothing"));
+  EXPECT_EQ(LUOpenGSelectionTunerDlg(nullptr, "Area_Nothing"), 0) << "an unknown tool is refused";
+  // Every setting has one control and one key, and its default is in range.
+  const AreaSettings defaults;
+  std::set<int> controls;
+  std::set<std::string> keys;
+  for (const TunerField& f : TunerFields()) {
+    controls.insert(f.control);
+    keys.insert(f.key);
+    EXPECT_EQ(ClampTunerValue(f, defaults.*f.member), defaults.*f.member) << f.key;
+  }
+  EXPECT_EQ(controls.size(), TunerFields().size());
+  EXPECT_EQ(keys.size(), TunerFields().size());
 }
 
 TEST(AreaTracker, AClickWithoutADragDeselectsAndEscapeCancels) {

@@ -30,6 +30,8 @@
 #include "paint/WaterBrush.h"
 #include "paint/BrushPageRules.h"
 #include "paint/BrushPreview.h"
+#include "paint/ImageStore.h"
+#include "paint/ShapeThumbnail.h"
 #include "paint/win/BrushPages.h"
 #include "paint/win/BrushSheet.h"
 #include "paint/win/LineTools.h"
@@ -48,6 +50,8 @@ namespace {
 using lumora::testing::RunUntil;
 using lumora::testing::Settle;
 using lumora::testing::SettingsFileOfThisProgram;
+using lumora::testing::Capture;
+using lumora::testing::CaptureDc;
 
 constexpr std::uint32_t kEditUndo = 57643;
 
@@ -702,6 +706,24 @@ TEST_F(Painting, SitePressureWithoutATabletIsFullAtFullWidth) {
   EXPECT_EQ(host->GetTabletPressure(nullptr, nullptr), 255);
 }
 
+// An owner-drawn list's item drawn into a capture as the list draws it
+// (the page's WM_DRAWITEM for that item, in the list, in `state`).
+Capture DrawListItem(HWND page, HWND list, int item, int width, int height, UINT state = 0) {
+  return CaptureDc(width, height, [&](HDC dc) {
+    DRAWITEMSTRUCT draw{};
+    draw.CtlType = ODT_COMBOBOX;
+    draw.CtlID = static_cast<UINT>(GetDlgCtrlID(list));
+    draw.itemID = static_cast<UINT>(item);
+    draw.itemAction = ODA_DRAWENTIRE;
+    draw.itemState = state;
+    draw.hwndItem = list;
+    draw.hDC = dc;
+    draw.rcItem = RECT{0, 0, width, height};
+    draw.itemData = static_cast<ULONG_PTR>(SendMessageA(list, CB_GETITEMDATA, static_cast<WPARAM>(item), 0));
+    SendMessageA(page, WM_DRAWITEM, draw.CtlID, reinterpret_cast<LPARAM>(&draw));
+  });
+}
+
 // The attribute bar's Add shape, Remove shape and Add paper on the paint
 // brush page: the dialogs, the store's files and the lists. The written
 // shape is read back by ImageMagick (win.painting_files).
@@ -760,6 +782,31 @@ TEST_F(Painting, AddShapeWritesTheStoreFileListsItAndRemoveTakesItAway) {
   EXPECT_EQ(page->Model().settings.shape, 6u);
   EXPECT_TRUE(SendMessageA(bar, TB_ISBUTTONENABLED, ID_ATTRIB_REMOVE_SHAPE, 0));
   ASSERT_EQ(GetFileAttributesA(shapeFile.c_str()) != INVALID_FILE_ATTRIBUTES, true);
+  {
+    // The list draws the new item with its picture: the written file
+    // rendered as the portable renderer renders it, on the button face.
+    SCOPED_TRACE("the shape's picture");
+    const WAPtr written = paint::ReadImageFile(shapeFile);
+    const std::optional<paint::ShapeThumbLevels> levels = paint::RenderShapeThumbnail(written.get());
+    ASSERT_TRUE(levels.has_value());
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    const std::vector<std::uint8_t> expected =
+        paint::ShapeThumbnailPixels(*levels, GetRValue(face), GetGValue(face), GetBValue(face));
+    const Capture drawn = DrawListItem(page->Handle(), shapes, 6, 160, 34);
+    int mismatches = 0, dark = 0;
+    for (int y = 0; y < 32; ++y) {
+      for (int x = 0; x < 32; ++x) {
+        const std::uint8_t* e = &expected[static_cast<std::size_t>(y * 32 + x) * 3];
+        const std::uint32_t want = (e[2] << 16) | (e[1] << 8) | e[0];
+        if (drawn.At(1 + x, 1 + y) != want && ++mismatches < 5) {
+          ADD_FAILURE() << "at " << x << "," << y << ": " << std::hex << drawn.At(1 + x, 1 + y) << " for " << want;
+        }
+        if (want == 0) ++dark;
+      }
+    }
+    EXPECT_EQ(mismatches, 0);
+    EXPECT_GT(dark, 50) << "the red square is the shape: black in the picture";
+  }
   // For ImageMagick: the file and the grey it must hold, (30 R + 59 G +
   // 11 B) / 100 of red.png's pixels, top row first.
   CopyFileA(shapeFile.c_str(), MadeFile("shape_added.bmp").c_str(), FALSE);
@@ -812,9 +859,152 @@ TEST_F(Painting, AddShapeWritesTheStoreFileListsItAndRemoveTakesItAway) {
   ASSERT_EQ(window.File().paperFiles.GetCount(), 1);
   const std::string paperFile = folder + window.File().paperFiles.GetItem(0)->File;
   EXPECT_NE(GetFileAttributesA(paperFile.c_str()), INVALID_FILE_ATTRIBUTES);
+  {
+    // The combo draws the paper's sample (its file's top-left pixels) and
+    // then its name; "none" has no sample. Drawn selected, so the sample
+    // stands out from the highlight.
+    SCOPED_TRACE("the paper's sample");
+    const WAPtr written = paint::ReadImageFile(paperFile);
+    ASSERT_NE(written, nullptr);
+    const Capture drawn = DrawListItem(page->Handle(), papers, 1, 160, 20, ODS_SELECTED);
+    int mismatches = 0;
+    for (int y = 0; y < std::min(18, written->GetH()); ++y) {
+      for (int x = 0; x < std::min(32, written->GetW()); ++x) {
+        const std::uint32_t g = written->Row(y)[x];
+        if (drawn.At(1 + x, 1 + y) != ((g << 16) | (g << 8) | g) && ++mismatches < 5) {
+          ADD_FAILURE() << "at " << x << "," << y << ": " << std::hex << drawn.At(1 + x, 1 + y) << " for grey " << g;
+        }
+      }
+    }
+    EXPECT_EQ(mismatches, 0);
+    const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
+    const Capture none = DrawListItem(page->Handle(), papers, 0, 160, 20, ODS_SELECTED);
+    EXPECT_EQ(none.At(10, 2), (GetRValue(highlight) << 16) | (GetGValue(highlight) << 8) | GetBValue(highlight))
+        << "no sample: the highlight";
+  }
   window.RemovePaper("Paper");
   EXPECT_EQ(SendMessageA(papers, CB_GETCOUNT, 0, 0), 1);
   EXPECT_EQ(GetFileAttributesA(paperFile.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// A tool's tip text as its tooltip control gives it (asking the owner for
+// callback texts).
+std::string TipText(HWND tips, HWND owner, UINT_PTR id) {
+  char text[80] = {};
+  TOOLINFOA ti{};
+  ti.cbSize = TTTOOLINFOA_V1_SIZE;
+  ti.hwnd = owner;
+  ti.uId = id;
+  ti.lpszText = text;
+  SendMessageA(tips, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&ti));
+  return text;
+}
+
+// The window's pictures and tips: tab icons with the tools' names as tips,
+// the bar's images and tips, the standard shapes, widths and edges drawn
+// with their pictures, the page's control tips.
+TEST_F(Painting, TabsBarAndListsShowTheirPicturesAndTips) {
+  Open("white.png");
+  TypeLetter('B');
+  CPaintAttributes& window = Main()->PaintAttributes();
+  CBrushPage* page = window.CurrentPageObject();
+  ASSERT_NE(page, nullptr);
+
+  HWND tabs = window.Tabs();
+  HIMAGELIST icons = TabCtrl_GetImageList(tabs);
+  ASSERT_NE(icons, nullptr);
+  EXPECT_EQ(ImageList_GetImageCount(icons), 10);
+  const char* names[] = {"Eraser", "Paint brush", "Clone",   "Water color", "Air brush",
+                         "Line",   "Curve",       "Rectangle", "Ellipse",   "Polygon"};
+  for (int i = 0; i < 10; ++i) {
+    SCOPED_TRACE(names[i]);
+    char text[64] = {};
+    TCITEMA item{};
+    item.mask = TCIF_IMAGE | TCIF_TEXT;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    ASSERT_TRUE(TabCtrl_GetItem(tabs, i, &item));
+    EXPECT_EQ(item.iImage, i);
+    EXPECT_STREQ(text, "");
+    EXPECT_EQ(TipText(window.TabTips(), tabs, static_cast<UINT_PTR>(i + 1)), names[i]);
+    TOOLINFOA ti{};
+    ti.cbSize = TTTOOLINFOA_V1_SIZE;
+    ti.hwnd = tabs;
+    ti.uId = static_cast<UINT_PTR>(i + 1);
+    ASSERT_TRUE(SendMessageA(window.TabTips(), TTM_GETTOOLINFOA, 0, reinterpret_cast<LPARAM>(&ti)));
+    RECT tabRect{};
+    TabCtrl_GetItemRect(tabs, i, &tabRect);
+    EXPECT_TRUE(EqualRect(&ti.rect, &tabRect));
+  }
+  // The icons' grey is their mask: the paint brush's icon on white keeps
+  // white corners and its black tip.
+  const Capture brushIcon = CaptureDc(16, 16, [&](HDC dc) {
+    RECT all{0, 0, 16, 16};
+    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    ImageList_Draw(icons, 1, dc, 0, 0, ILD_TRANSPARENT);
+  });
+  EXPECT_EQ(brushIcon.At(0, 0), 0xFFFFFFu);
+  EXPECT_EQ(brushIcon.At(5, 11), 0u);
+
+  HWND bar = window.AttribBar();
+  HIMAGELIST barImages = reinterpret_cast<HIMAGELIST>(SendMessageA(bar, TB_GETIMAGELIST, 0, 0));
+  ASSERT_NE(barImages, nullptr);
+  EXPECT_EQ(ImageList_GetImageCount(barImages), 8);
+  const char* tips[] = {"Additional paint parameters", "Add shape", "Remove shape", "Add paper",
+                        "Remove paper", "Add to predefined", "Load from predefined", "Remove from predefined"};
+  HWND barTips = reinterpret_cast<HWND>(SendMessageA(bar, TB_GETTOOLTIPS, 0, 0));
+  ASSERT_NE(barTips, nullptr);
+  for (int i = 0; i < 8; ++i) {
+    TBBUTTON button{};
+    ASSERT_TRUE(SendMessageA(bar, TB_GETBUTTON, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&button)));
+    EXPECT_EQ(button.idCommand, ID_ATTRIB_BRUSH_SHEET + i);
+    EXPECT_EQ(button.iBitmap, i);
+    EXPECT_EQ(TipText(barTips, bar, static_cast<UINT_PTR>(button.idCommand)), tips[i]);
+  }
+
+  // The Square (black on white bitmap, its white turned into the face) and
+  // the widths' bars, as their lists draw them.
+  const COLORREF faceColour = GetSysColor(COLOR_BTNFACE);
+  const std::uint32_t face = (GetRValue(faceColour) << 16) | (GetGValue(faceColour) << 8) | GetBValue(faceColour);
+  const Capture square = DrawListItem(page->Handle(), GetDlgItem(page->Handle(), 1166), 0, 160, 34);
+  EXPECT_EQ(square.At(1 + 2, 1 + 2), face);
+  EXPECT_EQ(square.At(1 + 6, 1 + 6), 0u);
+  EXPECT_EQ(square.At(1 + 25, 1 + 25), 0u);
+  EXPECT_EQ(square.At(1 + 26, 1 + 26), face);
+  HWND widths = GetDlgItem(page->Handle(), 112);
+  const int predefined[] = {1, 3, 5, 7, 9, 11};
+  for (int i = 0; i < 6; ++i) {
+    const Capture pen = DrawListItem(page->Handle(), widths, i, 60, 16);
+    int black = 0;
+    for (int y = 0; y < 16; ++y) black += pen.At(1 + 12, y) == 0 ? 1 : 0;
+    EXPECT_EQ(black, predefined[i]) << "width item " << i;
+  }
+  HWND edges = GetDlgItem(page->Handle(), 1151);
+  for (int i = 0; i < 4; ++i) {
+    const Capture edge = DrawListItem(page->Handle(), edges, i, 80, 16);
+    int grey = 0;
+    for (int y = 0; y < 16; ++y) {
+      const std::uint32_t p = edge.At(1 + 12, y);
+      grey += p != 0 && p != 0xFFFFFFu && (p >> 16) == (p & 0xFF) ? 1 : 0;
+    }
+    EXPECT_EQ(grey, 2 * i) << "edge item " << i << ": its fading rows";
+  }
+
+  // The page's control tips.
+  HWND pageTips = page->Tips();
+  ASSERT_NE(pageTips, nullptr);
+  auto controlTip = [&](int id) {
+    return TipText(pageTips, page->Handle(), reinterpret_cast<UINT_PTR>(GetDlgItem(page->Handle(), id)));
+  };
+  EXPECT_EQ(controlTip(1166), "Set brush shape");
+  EXPECT_EQ(controlTip(1111), "Predefined brush width");
+  EXPECT_EQ(controlTip(1206), "Custom brush width");
+  EXPECT_EQ(controlTip(112), "Set brush width from predefined list");
+  EXPECT_EQ(controlTip(1151), "Edge smoothness");
+  EXPECT_EQ(controlTip(1156), "Set paper");
+  EXPECT_EQ(controlTip(1155), "Set blending mode");
+  EXPECT_EQ(controlTip(2000), "Set opacity");
+  EXPECT_EQ(controlTip(1209), "");
 }
 
 // A page's "M&ore..." opens Edge Options over the page's edge record; OK

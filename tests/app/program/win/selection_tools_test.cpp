@@ -271,6 +271,104 @@ TEST_F(SelectionTools, EachToolGivesItsShape) {
   EXPECT_FALSE(Selected(next.x, next.y));
 }
 
+// View/Selection Attributes opens the tuner for the active tool and closes
+// it again (checked while open); what it sets shapes the next selection and
+// is kept in the settings.
+TEST_F(SelectionTools, TheSelectionAttributesWindowTunesNewShapes) {
+  auto checked = [&] {
+    std::function<int(HMENU)> find = [&](HMENU menu) -> int {
+      for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        if (HMENU sub = GetSubMenu(menu, i)) {
+          SendMessageA(frame_, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(sub), MAKELPARAM(i, FALSE));
+          if (const int found = find(sub)) return found;
+        } else if (GetMenuItemID(menu, i) == ID_VIEW_SELECTION_ATTRIBUTES) {
+          return (GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_CHECKED) != 0 ? 1 : -1;
+        }
+      }
+      return 0;
+    };
+    return find(GetMenu(frame_));
+  };
+  ChooseTool("Area_Rect");
+  EXPECT_EQ(checked(), -1) << "in the View menu, unchecked";
+  Command(ID_VIEW_SELECTION_ATTRIBUTES);
+  HWND tuner = static_cast<HWND>(LUGetGSelectionTunerDlg(app_.Site()));
+  ASSERT_NE(tuner, nullptr);
+  EXPECT_TRUE(IsWindowVisible(tuner));
+  EXPECT_EQ(checked(), 1);
+  char text[64] = {};
+  GetWindowTextA(tuner, text, sizeof text);
+  EXPECT_STREQ(text, "Selection Attributes");
+  GetDlgItemTextA(tuner, kLUTunerTool, text, sizeof text);
+  EXPECT_STREQ(text, "Area_Rect");
+  // The rectangle's settings only.
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(tuner, kLUTunerFeather)));
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(tuner, kLUTunerAspectFixed)));
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(tuner, kLUTunerAspectWidth))) << "until the aspect is fixed";
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(tuner, kLUTunerTolerance)));
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(tuner, kLUTunerLineWidth)));
+  EXPECT_EQ(GetDlgItemInt(tuner, kLUTunerTolerance, nullptr, TRUE), 32u);
+
+  SendDlgItemMessageA(tuner, kLUTunerAspectFixed, BM_CLICK, 0, 0);
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(tuner, kLUTunerAspectWidth)));
+  SetDlgItemTextA(tuner, kLUTunerAspectWidth, "2");
+  SetDlgItemTextA(tuner, kLUTunerAspectHeight, "1");
+  SetDlgItemTextA(tuner, kLUTunerFeather, "4");
+  lumora::testing::Settle(app_);
+
+  // A drag over 41 x 21 pixels grows to 2:1 (42 x 21) with a soft edge.
+  const POINT from = Pixel(C(40, 40));
+  Drag(C(40, 40), C(80, 60));
+  ASSERT_NE(Selection(), nullptr);
+  EXPECT_EQ(GetFragmentType(Selection()), kFrgMask);
+  const LURECT box{from.x, from.y - 20, 42, 21};
+  Fragment* rect = CreateRectFrg(&box, 0);
+  SetSmoothEdge(rect, 40, kFrgSmoothCentred, nullptr);
+  Fragment* expected = GetSmoothMask(rect);
+  ASSERT_NE(expected, nullptr);
+  int differ = 0;
+  for (int y = 0; y < 240; ++y) {
+    for (int x = 0; x < 320; ++x) {
+      const POINT p{x, y};
+      differ += PointInFragment(Selection(), &p) != PointInFragment(expected, &p);
+    }
+  }
+  EXPECT_EQ(differ, 0);
+  DeleteFragment(expected);
+  DeleteFragment(rect);
+
+  // Kept in the settings; a number out of range is put back in range as
+  // the field is left.
+  fw::Profile& profile = app_.Settings();
+  EXPECT_EQ(profile.GetInt("Selection Attributes", "Feather", -1), 4);
+  EXPECT_EQ(profile.GetInt("Selection Attributes", "FixedAspect", -1), 1);
+  EXPECT_EQ(profile.GetInt("Selection Attributes", "AspectWidth", -1), 2);
+
+  // Closed by the command; opened again for the wand, its settings only.
+  Command(ID_VIEW_SELECTION_ATTRIBUTES);
+  EXPECT_EQ(LUIsGSelectionTunerDlgOpen(app_.Site()), 0);
+  EXPECT_FALSE(IsWindow(tuner));
+  EXPECT_EQ(checked(), -1);
+  ChooseTool("Area_Wand");
+  Command(ID_VIEW_SELECTION_ATTRIBUTES);
+  tuner = static_cast<HWND>(LUGetGSelectionTunerDlg(app_.Site()));
+  ASSERT_NE(tuner, nullptr);
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(tuner, kLUTunerTolerance)));
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(tuner, kLUTunerAspectFixed)));
+  EXPECT_EQ(GetDlgItemInt(tuner, kLUTunerFeather, nullptr, TRUE), 4u) << "the values it had";
+  SetDlgItemTextA(tuner, kLUTunerTolerance, "300");
+  SendMessageA(tuner, WM_COMMAND, MAKEWPARAM(kLUTunerTolerance, EN_KILLFOCUS),
+               reinterpret_cast<LPARAM>(GetDlgItem(tuner, kLUTunerTolerance)));
+  EXPECT_EQ(GetDlgItemInt(tuner, kLUTunerTolerance, nullptr, TRUE), 255u);
+  EXPECT_EQ(profile.GetInt("Selection Attributes", "Tolerance", -1), 255);
+  SendDlgItemMessageA(tuner, kLUTunerContiguous, BM_CLICK, 0, 0);
+  EXPECT_EQ(profile.GetInt("Selection Attributes", "Contiguous", -1), 0);
+  // Its close box closes it as the command does.
+  SendMessageA(tuner, WM_SYSCOMMAND, SC_CLOSE, 0);
+  lumora::testing::Settle(app_);
+  EXPECT_EQ(LUIsGSelectionTunerDlgOpen(app_.Site()), 0);
+}
+
 // The ants: the edge's pixels are black and white in runs of four along the
 // edge, and each tick of the animation timer moves them one pixel.
 TEST_F(SelectionTools, TheAntsMarchOnePixelPerTick) {
