@@ -65,6 +65,8 @@ struct ViewDisplaySettings {
   int gridUnit = 2;  // pixels
   VR_GUIDESETTINGS guides;
   VR_GAMMAOPT gamma;
+  // Colour management: the profiles every draw context gets (slot 53).
+  VR_CMPROFILES colorProfiles;
 };
 ViewDisplaySettings& CurrentViewSettings();
 
@@ -374,6 +376,8 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   bool ReadPointer(HWND window, POINT* client, bool fresh);
 
   bool ready_ = false;
+  // Colour-management problems this view has reported (kVrCm* bits).
+  std::uint32_t cmNoticed_ = 0;
   WAINFO imageInfo_{};
   RECT lastVisible_{0, 0, 0, 0};
   bool fullRefreshOnActivation_ = true;
