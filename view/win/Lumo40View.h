@@ -279,6 +279,7 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   bool StartSelectionTransform(std::unique_ptr<ViewTransform> run);
   bool BeginTransformRun(std::unique_ptr<ViewTransform> run);
   TInterface* TransformFrame() const;
+  void TraceFrameCorner();
   TransformSession* RunningTransform() const;
 
   // RenderQueueView
@@ -441,7 +442,7 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   // The marching ants' state (Lumo40ViewSelection.cpp).
   WindowSampling AntsSampling() const;
   void FreeAntsRegions();
-  HRGN AntsRegion(int phase);
+  HRGN AntsRegion();
   void ForgetAnts();
   SelectionCoverage antsCoverage_;
   bool antsCoverageDirty_ = true;
@@ -449,7 +450,7 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   WindowSampling antsSampling_;
   SelectionEdge antsEdge_;
   int antsPhase_ = 0;
-  HRGN antsRegions_[8] = {};  // black pixels at each phase
+  HRGN antsRegions_[8] = {};  // [0]: every edge pixel, banded
 };
 
 }  // namespace lumora
