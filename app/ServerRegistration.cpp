@@ -25,7 +25,7 @@ std::vector<ClassesValue> ServerRegistryValues(const ServerTarget& t) {
       {doc + "\\verb\\1", "", "&Open,0,2"},
       // OLEMISC_RECOMPOSEONRESIZE: the container asks again for the drawing
       // at a new size rather than stretching the cached one.
-      {doc + "\\MiscStatus", "", "32"},
+      {doc + "\\MiscStatus", "", "1"},
       {doc + "\\AuxUserType\\2", "", t.typeName},
       {kApplicationProgId, "", kApplicationProgId},
       {std::string(kApplicationProgId) + "\\CLSID", "", kApplicationClsidText},

@@ -7,6 +7,7 @@
 
 #include "app/AutomationArgs.h"
 #include "document/ClassIds.h"
+#include "app/win/EmbeddedImage.h"
 #include "app/win/Lumo40App.h"
 #include "framework/win/Frame.h"
 #include "framework/win/OleClassFactory.h"
@@ -283,6 +284,10 @@ void EndAutomationServerWhenUnused() {
   if (app == nullptr || !app->startedForOle || app->oleUserControl || gObjects > 0 || gLocks > 0) return;
   HWND main = MainWindow();
   if (main == nullptr) return;
+  // A client asking for a new object from now on gets a new server: this
+  // one is on its way out and could not serve it.
+  RevokeAutomationFactory();
+  RevokeEmbeddingFactory();
   // Nobody sees the program: its documents close without a question no one
   // could answer.
   if (!IsWindowVisible(main)) app->closeMode = 1;

@@ -7,9 +7,10 @@
 #include <cstring>
 
 #include "document/ClassIds.h"
-#include "app/ServerExtent.h"
+#include "document/ServerExtent.h"
 #include "app/win/AutomationApp.h"
 #include "document/DocumentFiles.h"
+#include "document/win/ServerRendering.h"
 #include "engine/pixels/win/DibGlobal.h"
 #include "framework/win/OleClassFactory.h"
 #include "platform/win/ole_stream_file.h"
@@ -75,6 +76,8 @@ HRESULT CEmbeddedImage::QueryInterface(REFIID iid, void** out) {
     *out = static_cast<IDataObject*>(this);
   } else if (IsEqualIID(iid, IID_IPersistStorage) || IsEqualIID(iid, IID_IPersist)) {
     *out = static_cast<IPersistStorage*>(this);
+  } else if (IsEqualIID(iid, IID_IPersistFile)) {
+    *out = static_cast<IPersistFile*>(this);
   } else {
     return E_NOINTERFACE;
   }
@@ -190,34 +193,11 @@ HGLOBAL CEmbeddedImage::RenderDib() const {
 HGLOBAL CEmbeddedImage::RenderMetafilePicture() const {
   HGLOBAL dibBlock = RenderDib();
   if (dibBlock == nullptr) return nullptr;
-  const auto* dib = static_cast<const BITMAPINFOHEADER*>(GlobalLock(dibBlock));
-  const int width = dib->biWidth, height = std::abs(dib->biHeight);
-  const int colours = dib->biBitCount <= 8 ? (dib->biClrUsed != 0 ? static_cast<int>(dib->biClrUsed) : 1 << dib->biBitCount) : 0;
-  const auto* bits = reinterpret_cast<const BYTE*>(dib) + dib->biSize + colours * sizeof(RGBQUAD);
-  // The picture in image pixels; the container scales it to the extent.
-  HDC dc = CreateMetaFileA(nullptr);
-  SetMapMode(dc, MM_ANISOTROPIC);
-  SetWindowOrgEx(dc, 0, 0, nullptr);
-  SetWindowExtEx(dc, width, height, nullptr);
-  StretchDIBits(dc, 0, 0, width, height, 0, 0, width, height, bits, reinterpret_cast<const BITMAPINFO*>(dib),
-                DIB_RGB_COLORS, SRCCOPY);
-  HMETAFILE metafile = CloseMetaFile(dc);
-  GlobalUnlock(dibBlock);
-  GlobalFree(dibBlock);
-  if (metafile == nullptr) return nullptr;
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_SHARE, sizeof(METAFILEPICT));
-  if (block == nullptr) {
-    DeleteMetaFile(metafile);
-    return nullptr;
-  }
-  auto* picture = static_cast<METAFILEPICT*>(GlobalLock(block));
-  picture->mm = MM_ANISOTROPIC;
   SIZEL extent{};
   const_cast<CEmbeddedImage*>(this)->GetExtent(DVASPECT_CONTENT, &extent);
-  picture->xExt = extent.cx;
-  picture->yExt = extent.cy;
-  picture->hMF = metafile;
-  GlobalUnlock(block);
+  HGLOBAL block = MetafilePictureOfDib(static_cast<const BITMAPINFOHEADER*>(GlobalLock(dibBlock)), extent);
+  GlobalUnlock(dibBlock);
+  GlobalFree(dibBlock);
   return block;
 }
 
@@ -321,6 +301,38 @@ HRESULT CEmbeddedImage::Save(IStorage* storage, BOOL) {
   stream->Release();
   if (SUCCEEDED(result)) dirty_ = false;
   return result;
+}
+
+// ---- IPersistFile
+
+HRESULT CEmbeddedImage::Load(LPCOLESTR path, DWORD) {
+  if (path == nullptr) return E_POINTER;
+  if (stack_ != nullptr) return CO_E_ALREADYINITIALIZED;
+  const int n = WideCharToMultiByte(CP_ACP, 0, path, -1, nullptr, 0, nullptr, nullptr);
+  if (n <= 1) return STG_E_FILENOTFOUND;
+  std::string narrow(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, 0, path, -1, narrow.data(), n, nullptr, nullptr);
+  narrow.resize(static_cast<std::size_t>(n - 1));
+  try {
+    stack_ = new CLayersManager(nullptr, narrow);
+  } catch (...) {
+    return STG_E_READFAULT;
+  }
+  file_ = path;
+  // New to the container: its storage has yet to receive the image.
+  dirty_ = true;
+  return S_OK;
+}
+
+HRESULT CEmbeddedImage::GetCurFile(LPOLESTR* out) {
+  if (out == nullptr) return E_POINTER;
+  *out = nullptr;
+  if (file_.empty()) return E_FAIL;
+  const std::size_t bytes = (file_.size() + 1) * sizeof(wchar_t);
+  *out = static_cast<LPOLESTR>(CoTaskMemAlloc(bytes));
+  if (*out == nullptr) return E_OUTOFMEMORY;
+  std::memcpy(*out, file_.c_str(), bytes);
+  return S_OK;
 }
 
 // ---- The factory

@@ -9,12 +9,13 @@
 #include <ole2.h>
 
 #include <atomic>
+#include <string>
 
 #include "engine/layers/LayerMng.h"
 
 namespace lumora {
 
-class CEmbeddedImage final : public IOleObject, public IDataObject, public IPersistStorage {
+class CEmbeddedImage final : public IOleObject, public IDataObject, public IPersistStorage, public IPersistFile {
  public:
   static CEmbeddedImage* Create();
 
@@ -54,7 +55,7 @@ class CEmbeddedImage final : public IOleObject, public IDataObject, public IPers
   HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC* format, DWORD flags, IAdviseSink* sink, DWORD* connection) override;
   HRESULT STDMETHODCALLTYPE DUnadvise(DWORD connection) override;
   HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA** out) override;
-  // IPersistStorage
+  // IPersistStorage and IPersistFile
   HRESULT STDMETHODCALLTYPE GetClassID(CLSID* out) override { return GetUserClassID(out); }
   HRESULT STDMETHODCALLTYPE IsDirty() override { return dirty_ ? S_OK : S_FALSE; }
   HRESULT STDMETHODCALLTYPE InitNew(IStorage* storage) override;
@@ -62,6 +63,12 @@ class CEmbeddedImage final : public IOleObject, public IDataObject, public IPers
   HRESULT STDMETHODCALLTYPE Save(IStorage* storage, BOOL sameAsLoad) override;
   HRESULT STDMETHODCALLTYPE SaveCompleted(IStorage*) override { return S_OK; }
   HRESULT STDMETHODCALLTYPE HandsOffStorage() override { return S_OK; }
+  // IPersistFile: a layered file opened as the object's image (creation
+  // from a file and links); the object never writes the file.
+  HRESULT STDMETHODCALLTYPE Load(LPCOLESTR path, DWORD mode) override;
+  HRESULT STDMETHODCALLTYPE Save(LPCOLESTR, BOOL) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SaveCompleted(LPCOLESTR) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE GetCurFile(LPOLESTR* out) override;
 
  private:
   CEmbeddedImage();
@@ -77,6 +84,7 @@ class CEmbeddedImage final : public IOleObject, public IDataObject, public IPers
   IOleAdviseHolder* adviseHolder_ = nullptr;
   IDataAdviseHolder* dataAdviseHolder_ = nullptr;
   bool dirty_ = false;
+  std::wstring file_;  // the file loaded through IPersistFile
 };
 
 // The class factory of embedded images, registered for the whole run.

@@ -131,6 +131,8 @@ FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnC
                fw::UpdateEntry<&CMainFrame::OnUpdateViewSelectionBar>(ID_VIEW_SELECTION_BAR),
                fw::CommandEntry<&CMainFrame::OnLargeButtons>(ID_OPTIONS_LARGE_BUTTONS),
                fw::UpdateEntry<&CMainFrame::OnUpdateLargeButtons>(ID_OPTIONS_LARGE_BUTTONS),
+               fw::CommandEntry<&CMainFrame::OnHelpWizard>(ID_HELP_EFFECT_WIZARD),
+               fw::UpdateEntry<&CMainFrame::OnUpdateHelpWizard>(ID_HELP_EFFECT_WIZARD),
                fw::CommandEntry<&CMainFrame::OnCustomizeToolbars>(ID_OPTIONS_CUSTOMIZE),
                fw::UpdateEntry<&CMainFrame::OnUpdateCustomizeToolbars>(ID_OPTIONS_CUSTOMIZE))
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "framework/win/ControlBars.h"
+#include "dialogs/win/HelpWizard.h"
 #include "framework/win/Frame.h"
 #include "res/resource.h"
 #include "ui/win/LayerWnd.h"
@@ -159,6 +160,13 @@ class CMainFrame : public fw::MdiFrame {
   int SelectionMode() const { return selectionMode_; }
   std::string GetToolTipText(std::uint32_t id) override;
 
+  // Help/Effect Wizard: the wizard sheet (made on first use), shown
+  // modeless; while it is open it follows the active image window.
+  void OnHelpWizard();
+  void OnUpdateHelpWizard(fw::CmdUI& ui);
+  void HelpWizardFollow(CLumo40View* view);
+  CHelpWizardSheet* HelpWizard() const { return helpWizard_.get(); }
+
  protected:
   LRESULT OnCreate(WPARAM, LPARAM);
   bool CreateBars();
@@ -280,6 +288,8 @@ class CMainFrame : public fw::MdiFrame {
   std::vector<std::string> pendingOpens_;
   std::vector<std::string> twainDevices_;
   int twainProtocol_ = 1;  // 1 native, 0 through memory
+  std::unique_ptr<HelpWizardHost> helpWizardHost_;
+  std::unique_ptr<CHelpWizardSheet> helpWizard_;
   lang::CLangWnd* macroWindow_ = nullptr;
   bool macroWindowOpen_ = false;
   static constexpr UINT kMsgOpenHandedOver = WM_APP + 19;

@@ -13,6 +13,8 @@
 #include "engine/pixels/Dib.h"
 #include "files/win/MyFileDialogs.h"
 #include "document/ClassIds.h"
+#include "document/ServerExtent.h"
+#include "document/win/ServerRendering.h"
 #include "framework/win/App.h"
 #include "framework/win/OleDataSource.h"
 #include "hostapi/toolhost.h"
@@ -72,10 +74,41 @@ HGLOBAL GlobalCopy(const void* bytes, std::size_t size, UINT flags) {
 // What the data source renders from: the copied layers, the selection the
 // copy kept and the copied document's size. It lives as long as the data
 // source, so the data stay on offer after the document has closed.
+// The standard formats of an embeddable copy, registered on first use.
+struct ServerFormats {
+  UINT objectDescriptor = RegisterClipboardFormatA("Object Descriptor");
+  UINT linkSourceDescriptor = RegisterClipboardFormatA("Link Source Descriptor");
+};
+const ServerFormats& ServerFormatIds() {
+  static const ServerFormats ids;
+  return ids;
+}
+
+int DisplayDpi(int index) {
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, index);
+  ReleaseDC(nullptr, screen);
+  return dpi;
+}
+
+std::wstring WidePath(const std::string& path) {
+  if (path.empty()) return {};
+  const int n = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+  if (n <= 0) return {};
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), n);
+  wide.resize(static_cast<std::size_t>(n - 1));
+  return wide;
+}
+
 class SnapshotData {
  public:
-  SnapshotData(CLayersManager* snapshot, Fragment* fragment, int width, int height)
-      : snapshot_(CLayersManagerPtr::Share(snapshot)), fragment_(fragment), width_(width), height_(height) {}
+  SnapshotData(CLayersManager* snapshot, Fragment* fragment, int width, int height, std::wstring linkPath)
+      : snapshot_(CLayersManagerPtr::Share(snapshot)),
+        fragment_(fragment),
+        width_(width),
+        height_(height),
+        linkPath_(std::move(linkPath)) {}
   ~SnapshotData() { DeleteFragment(fragment_); }
   SnapshotData(const SnapshotData&) = delete;
   SnapshotData& operator=(const SnapshotData&) = delete;
@@ -90,6 +123,12 @@ class SnapshotData {
       if (format.cfFormat == ids.marker) return (format.tymed & TYMED_HGLOBAL) != 0 && RenderMarker(medium);
       if (format.cfFormat == CF_PALETTE) return (format.tymed & TYMED_GDI) != 0 && RenderPalette(medium);
       if (format.cfFormat == ids.embedSource) return (format.tymed & TYMED_ISTORAGE) != 0 && RenderStorage(medium);
+      if (format.cfFormat == CF_METAFILEPICT) return (format.tymed & TYMED_MFPICT) != 0 && RenderMetafile(medium);
+      const ServerFormats& server = ServerFormatIds();
+      if (format.cfFormat == server.objectDescriptor || format.cfFormat == server.linkSourceDescriptor) {
+        return (format.tymed & TYMED_HGLOBAL) != 0 && RenderDescriptor(medium, format.cfFormat == server.linkSourceDescriptor);
+      }
+      if (format.cfFormat == ids.linkSource) return (format.tymed & TYMED_ISTREAM) != 0 && RenderLinkSource(medium);
     } catch (const std::exception&) {
       // A renderer answers what it cannot serve with a refusal, never a throw.
     }
@@ -226,21 +265,69 @@ class SnapshotData {
     return true;
   }
 
+  SIZEL Extent() const {
+    const HimetricSize e = HimetricExtent(snapshot_->GetWidth(), snapshot_->GetHeight(), snapshot_->GetResolution(),
+                                          DisplayDpi(LOGPIXELSX), DisplayDpi(LOGPIXELSY));
+    return SIZEL{e.cx, e.cy};
+  }
+
+  bool RenderMetafile(STGMEDIUM* medium) {
+    const std::vector<std::uint8_t> dib = MergedDib();
+    if (dib.empty()) return false;
+    HGLOBAL block = MetafilePictureOfDib(reinterpret_cast<const BITMAPINFOHEADER*>(dib.data()), Extent());
+    if (block == nullptr) return false;
+    medium->tymed = TYMED_MFPICT;
+    medium->hMetaFilePict = block;
+    return true;
+  }
+
+  // The object (or, for a link, the file) the copy stands for.
+  bool RenderDescriptor(STGMEDIUM* medium, bool link) {
+    if (link && linkPath_.empty()) return false;
+    const std::wstring source = linkPath_.empty() ? std::wstring(kDocumentTypeName) : linkPath_;
+    HGLOBAL block = ObjectDescriptorBlock(kDocumentClassId, Extent(), kDocumentMiscStatus, kDocumentTypeName, source);
+    if (block == nullptr) return false;
+    medium->tymed = TYMED_HGLOBAL;
+    medium->hGlobal = block;
+    return true;
+  }
+
+  bool RenderLinkSource(STGMEDIUM* medium) {
+    IStream* stream = LinkSourceStream(linkPath_, kDocumentClassId);
+    if (stream == nullptr) return false;
+    medium->tymed = TYMED_ISTREAM;
+    medium->pstm = stream;
+    return true;
+  }
+
   CLayersManagerPtr snapshot_;
   Fragment* fragment_;
   int width_;
   int height_;
+  std::wstring linkPath_;  // the saved file a link names; empty: no link
 };
 
 }  // namespace
 
 HRESULT PutSnapshotOnClipboard(CLayersManager* snapshot, Fragment* fragment, int docWidth, int docHeight,
-                               bool layered) {
-  auto data = std::make_shared<SnapshotData>(snapshot, fragment, docWidth, docHeight);
+                               bool layered, const std::string& linkPath) {
+  auto data = std::make_shared<SnapshotData>(snapshot, fragment, docWidth, docHeight,
+                                             layered ? WidePath(linkPath) : std::wstring());
   fw::OleDataSource* source =
       fw::OleDataSource::Create([data](const FORMATETC& format, STGMEDIUM* medium) { return data->Render(format, medium); });
   const ClipboardFormatIds& ids = ClipboardFormats();
-  if (layered) source->DelayRenderData(static_cast<CLIPFORMAT>(ids.embedSource), TYMED_ISTORAGE);
+  // A layered copy is an embeddable object (and, saved, a linkable one);
+  // every copy is a picture as well.
+  if (layered) {
+    const ServerFormats& server = ServerFormatIds();
+    source->DelayRenderData(static_cast<CLIPFORMAT>(ids.embedSource), TYMED_ISTORAGE);
+    source->DelayRenderData(static_cast<CLIPFORMAT>(server.objectDescriptor), TYMED_HGLOBAL);
+    if (!linkPath.empty()) {
+      source->DelayRenderData(static_cast<CLIPFORMAT>(ids.linkSource), TYMED_ISTREAM);
+      source->DelayRenderData(static_cast<CLIPFORMAT>(server.linkSourceDescriptor), TYMED_HGLOBAL);
+    }
+  }
+  source->DelayRenderData(CF_METAFILEPICT, TYMED_MFPICT);
   source->DelayRenderData(CF_DIB, TYMED_HGLOBAL);
   source->DelayRenderData(CF_BITMAP, TYMED_GDI);
   source->DelayRenderData(CF_PALETTE, TYMED_GDI);
@@ -309,7 +396,7 @@ int CClipboardCommands::CopyToClipboard(bool cut) {
   }
   const bool layered = stack->IsLayerable() != 0;
   if (FAILED(PutSnapshotOnClipboard(snapshot.get(), ClipboardFragmentOf(selection), stack->GetWidth(),
-                                    stack->GetHeight(), layered))) {
+                                    stack->GetHeight(), layered, doc_.GetPathName()))) {
     return 0;
   }
   return 1;

@@ -8,6 +8,8 @@
 #include <windows.h>
 #include <objidl.h>
 
+#include <string>
+
 #include "document/Clipboard.h"
 #include "document/win/Lumo40Doc.h"
 #include "framework/CmdTarget.h"
@@ -24,13 +26,15 @@ extern const CLSID kDocumentClassId;
 
 // ---- Copy (ClipboardCommands.cpp) ----
 
-// Puts the snapshot on the clipboard: CF_DIB, CF_BITMAP, CF_PALETTE, the
-// selection block and the origin marker, and with `layered` the snapshot
-// as an embedded document; each rendered only when asked. The selection
-// block names the document's size and `fragment` (taken over; null: an
-// empty one). S_OK or the clipboard's failure.
+// Puts the snapshot on the clipboard: a metafile picture, CF_DIB,
+// CF_BITMAP, CF_PALETTE, the selection block and the origin marker, and
+// with `layered` the snapshot as an embedded document (with its object
+// descriptor) and, when `linkPath` names the saved file, a link to it;
+// each rendered only when asked. The selection block names the document's
+// size and `fragment` (taken over; null: an empty one). S_OK or the
+// clipboard's failure.
 HRESULT PutSnapshotOnClipboard(CLayersManager* snapshot, Fragment* fragment, int docWidth, int docHeight,
-                               bool layered);
+                               bool layered, const std::string& linkPath = {});
 
 // ---- Paste (Paste.cpp) ----
 

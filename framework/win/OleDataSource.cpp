@@ -71,7 +71,34 @@ HRESULT OleDataSource::GetData(FORMATETC* format, STGMEDIUM* medium) {
   return S_OK;
 }
 
-HRESULT OleDataSource::GetDataHere(FORMATETC*, STGMEDIUM*) { return E_NOTIMPL; }
+// Storages and streams only: the format is rendered as for GetData and its
+// content copied into the caller's storage or stream (OLE's creation from
+// data asks for "Embed Source" this way).
+HRESULT OleDataSource::GetDataHere(FORMATETC* format, STGMEDIUM* medium) {
+  if (format == nullptr || medium == nullptr) return E_POINTER;
+  const DWORD into = medium->tymed;
+  if ((into != TYMED_ISTORAGE || medium->pstg == nullptr) && (into != TYMED_ISTREAM || medium->pstm == nullptr)) {
+    return DV_E_TYMED;
+  }
+  FORMATETC asked = *format;
+  asked.tymed = into;
+  STGMEDIUM rendered{};
+  const HRESULT got = GetData(&asked, &rendered);
+  if (FAILED(got)) return got;
+  HRESULT hr = DV_E_TYMED;
+  if (rendered.tymed == TYMED_ISTORAGE && into == TYMED_ISTORAGE) {
+    hr = rendered.pstg->CopyTo(0, nullptr, nullptr, medium->pstg);
+    if (SUCCEEDED(hr)) hr = medium->pstg->Commit(STGC_DEFAULT);
+  } else if (rendered.tymed == TYMED_ISTREAM && into == TYMED_ISTREAM) {
+    const LARGE_INTEGER start{};
+    ULARGE_INTEGER all;
+    all.QuadPart = ~0ull;
+    hr = rendered.pstm->Seek(start, STREAM_SEEK_SET, nullptr);
+    if (SUCCEEDED(hr)) hr = rendered.pstm->CopyTo(medium->pstm, all, nullptr, nullptr);
+  }
+  ReleaseStgMedium(&rendered);
+  return SUCCEEDED(hr) ? S_OK : hr;
+}
 
 HRESULT OleDataSource::QueryGetData(FORMATETC* format) {
   HRESULT why = S_OK;

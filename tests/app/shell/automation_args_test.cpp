@@ -90,7 +90,7 @@ TEST(CapDescriptor, HandleWindowAndNameComeFromTheText) {
 }  // namespace
 }  // namespace lumora
 
-#include "app/ServerExtent.h"
+#include "document/ServerExtent.h"
 
 namespace lumora {
 namespace {

@@ -5,6 +5,7 @@
 // through the menu bar's items as a click sends them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -20,6 +21,7 @@
 #include "app/ErrorBox.h"
 #include "app/win/Lumo40App.h"
 #include "app/win/MainFrame.h"
+#include "document/ClassIds.h"
 #include "document/win/Lumo40Doc.h"
 #include "engine/layers/LayerMng.h"
 #include "framework/Profile.h"
@@ -391,6 +393,124 @@ TEST_F(Clipboard, ALayeredCopyWithASelectionPastesAsTheSameLayersAndSelectionAft
     EXPECT_EQ(std::memcmp(mergedAfter->Row(y), mergedBefore->Row(y), 64 * 3), 0) << y;
   }
   EXPECT_NE(made->Image().GetSelection(), nullptr);
+}
+
+// The formats on the OLE clipboard now, in the order offered.
+std::vector<CLIPFORMAT> OfferedFormats() {
+  std::vector<CLIPFORMAT> formats;
+  IDataObject* data = nullptr;
+  if (FAILED(OleGetClipboard(&data))) return formats;
+  IEnumFORMATETC* list = nullptr;
+  if (SUCCEEDED(data->EnumFormatEtc(DATADIR_GET, &list))) {
+    FORMATETC f;
+    while (list->Next(1, &f, nullptr) == S_OK) formats.push_back(f.cfFormat);
+    list->Release();
+  }
+  data->Release();
+  return formats;
+}
+
+CLSID OurClass() {
+  CLSID c{kDocumentClsid.data1, kDocumentClsid.data2, kDocumentClsid.data3, {}};
+  std::copy(std::begin(kDocumentClsid.data4), std::end(kDocumentClsid.data4), c.Data4);
+  return c;
+}
+
+bool Has(const std::vector<CLIPFORMAT>& formats, UINT format) {
+  return std::find(formats.begin(), formats.end(), static_cast<CLIPFORMAT>(format)) != formats.end();
+}
+
+// A layered copy of a saved file is an embeddable object with its
+// descriptor (our class, the extent in HIMETRIC) and a link naming the
+// file; a flat copy is a picture only; neither carries the layer format.
+TEST_F(Clipboard, ALayeredCopyOffersTheObjectAndALinkAFlatCopyOnlyPictures) {
+  const UINT embed = RegisterClipboardFormatA("Embed Source"), link = RegisterClipboardFormatA("Link Source");
+  const UINT descriptor = RegisterClipboardFormatA("Object Descriptor");
+  const UINT layer = RegisterClipboardFormatA("Lumo40 W32 Layer");
+  CLumo40Doc* doc = Open();
+  ASSERT_NE(doc, nullptr);
+  Command(ID_EDIT_COPY);
+  std::vector<CLIPFORMAT> formats = OfferedFormats();
+  ASSERT_GE(formats.size(), 2u);
+  EXPECT_EQ(formats[0], embed);
+  EXPECT_EQ(formats[1], descriptor);
+  EXPECT_TRUE(Has(formats, link));
+  EXPECT_TRUE(Has(formats, CF_METAFILEPICT));
+  EXPECT_TRUE(Has(formats, CF_DIB));
+  EXPECT_FALSE(Has(formats, layer));
+
+  IDataObject* data = nullptr;
+  ASSERT_EQ(OleGetClipboard(&data), S_OK);
+  FORMATETC asked{static_cast<CLIPFORMAT>(descriptor), nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  STGMEDIUM medium{};
+  ASSERT_EQ(data->GetData(&asked, &medium), S_OK);
+  {
+    const auto* d = static_cast<const OBJECTDESCRIPTOR*>(GlobalLock(medium.hGlobal));
+    EXPECT_TRUE(IsEqualCLSID(d->clsid, OurClass()));
+    const int dpi = doc->Image().GetLayers()->GetResolution() & 0xFFFF;
+    ASSERT_GT(dpi, 0);
+    EXPECT_EQ(d->sizel.cx, doc->Image().GetLayers()->GetWidth() * 2540 / dpi);
+    EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(reinterpret_cast<const BYTE*>(d) + d->dwFullUserTypeName)),
+              L"Lumora 4 Image");
+    GlobalUnlock(medium.hGlobal);
+  }
+  ReleaseStgMedium(&medium);
+  // The link: the file's moniker, then the class.
+  asked = FORMATETC{static_cast<CLIPFORMAT>(link), nullptr, DVASPECT_CONTENT, -1, TYMED_ISTREAM};
+  ASSERT_EQ(data->GetData(&asked, &medium), S_OK);
+  IMoniker* moniker = nullptr;
+  ASSERT_EQ(OleLoadFromStream(medium.pstm, IID_IMoniker, reinterpret_cast<void**>(&moniker)), S_OK);
+  CLSID linked{};
+  EXPECT_EQ(ReadClassStm(medium.pstm, &linked), S_OK);
+  EXPECT_TRUE(IsEqualCLSID(linked, OurClass()));
+  IBindCtx* bind = nullptr;
+  CreateBindCtx(0, &bind);
+  LPOLESTR name = nullptr;
+  ASSERT_EQ(moniker->GetDisplayName(bind, nullptr, &name), S_OK);
+  std::string narrow;
+  for (const wchar_t* c = name; *c != 0; ++c) narrow += static_cast<char>(*c);
+  std::string path = doc->GetPathName();
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+  EXPECT_EQ(_stricmp(narrow.c_str(), path.c_str()), 0) << narrow << " for " << path;
+  CoTaskMemFree(name);
+  bind->Release();
+  moniker->Release();
+  ReleaseStgMedium(&medium);
+  // The storage an OLE creation asks for in its own storage.
+  IStorage* storage = nullptr;
+  ASSERT_EQ(StgCreateDocfile(nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DELETEONRELEASE, 0,
+                             &storage),
+            S_OK);
+  asked = FORMATETC{static_cast<CLIPFORMAT>(embed), nullptr, DVASPECT_CONTENT, -1, TYMED_ISTORAGE};
+  medium = STGMEDIUM{};
+  medium.tymed = TYMED_ISTORAGE;
+  medium.pstg = storage;
+  EXPECT_EQ(data->GetDataHere(&asked, &medium), S_OK);
+  CLSID stamped{};
+  EXPECT_EQ(ReadClassStg(storage, &stamped), S_OK);
+  EXPECT_TRUE(IsEqualCLSID(stamped, linked));
+  IStream* contents = nullptr;
+  EXPECT_EQ(storage->OpenStream(L"Contents", nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, &contents), S_OK);
+  if (contents != nullptr) contents->Release();
+  storage->Release();
+  data->Release();
+
+  // A flat image (palette colours): pictures, no object.
+  ASSERT_EQ(Shell("convert -size 40x30 xc:red -fill blue -draw 'rectangle 2,2 9,9' -type Palette PNG8:" + folder_.unix + "/flat.png"), 0);
+  auto* flat = dynamic_cast<CLumo40Doc*>(app_.OpenDocumentFile(folder_.windows + "\\flat.png"));
+  ASSERT_NE(flat, nullptr);
+  ASSERT_FALSE(flat->Image().GetLayers()->IsLayerable());
+  Command(ID_EDIT_COPY);
+  formats = OfferedFormats();
+  EXPECT_FALSE(Has(formats, embed));
+  EXPECT_FALSE(Has(formats, descriptor));
+  EXPECT_FALSE(Has(formats, link));
+  EXPECT_FALSE(Has(formats, layer));
+  EXPECT_TRUE(Has(formats, CF_METAFILEPICT));
+  EXPECT_TRUE(Has(formats, CF_DIB));
+  EXPECT_TRUE(errors.empty());
 }
 
 // Chooses the file in the open dialog the command shows.

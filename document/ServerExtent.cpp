@@ -1,5 +1,5 @@
 // The embedded image's extent.
-#include "app/ServerExtent.h"
+#include "document/ServerExtent.h"
 
 namespace lumora {
 
