@@ -273,7 +273,7 @@ HRESULT CEmbeddedImage::Load(IStorage* storage) {
   HRESULT result = S_OK;
   try {
     CMyOleStreamFile file(stream, 0, 0);
-    stack_ = new CLayersManager(nullptr, &file);
+    stack_ = LoadLayeredStack(file).Detach();
   } catch (...) {
     result = STG_E_READFAULT;
   }
