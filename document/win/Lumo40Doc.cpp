@@ -3,6 +3,7 @@
 #include "document/win/Lumo40Doc.h"
 
 #include <filesystem>
+#include <utility>
 
 #include "document/DocumentRecorder.h"
 #include "document/DocumentServices.h"
@@ -195,14 +196,24 @@ void CLumo40Doc::DeleteContents() {
   if (image_->HasImage()) image_ = std::make_unique<ImageDocument>(this);
 }
 
+void CLumo40Doc::FlushServerItemUpdate() {
+  if (image_->TakeChangePending() && serverItem != nullptr) serverItem->SendUpdate();
+}
+
 void CLumo40Doc::OnCloseDocument() {
   image_->SetClosing(true);
+  if (ServerItem* item = std::exchange(serverItem, nullptr)) item->DocumentClosing();
   fw::Document::OnCloseDocument();
 }
 
 bool CLumo40Doc::SaveModified() {
   // A transform running over the stack is applied or dropped first.
   if (QueryRunningTransform() == 0) return false;
+  // An embedded image belongs to its container, which is given it as it is.
+  if (serverItem != nullptr) {
+    serverItem->SaveToContainer();
+    return true;
+  }
   // Steps mark the portable document, the framework's commands this one.
   const bool modified = IsModified() || image_->IsModified();
   SetModifiedFlag(modified);
