@@ -469,6 +469,30 @@ class ImageDocument : public DocumentLock, public CellRenderer, public LayerMove
   // again.
   bool SetTextOrientation(bool vertical);
 
+  // ---- Text layers of the text tool and the text dialog (TextLayers.cpp) ----
+  // A new empty text layer of the image's type with its lower-left corner
+  // at the image point, above the active layer and made active, marked new.
+  // The "Text" step opens before the layer goes in, so undoing the accepted
+  // text takes the layer away. Null (nothing changed) without an image.
+  CLayerText* PlaceNewTextLayer(POINT imagePoint);
+  // Before the first change of an existing text layer: the document is
+  // marked modified and the "Text" step opened; whether it opened.
+  bool OpenTextEditStep();
+  // The layer laid out again after its characters or attributes changed;
+  // the union of its old and new rect is redrawn. False when the layout
+  // failed (the layer keeps its pixels).
+  bool RelayoutTextLayer(CLayerText* layer);
+  // The dialog's Apply. An edited existing layer only marks the document
+  // modified. A new layer is accepted (its new mark cleared); a new layer
+  // without characters is taken away as Cancel would. In text-selection
+  // mode the new layer's coverage becomes the selection, combined with the
+  // selection there by `mode` (2 add, 3 subtract, else replace), one
+  // "Set Selection" step, and the layer goes.
+  bool ApplyTextSelection(CLayerText* layer, bool selectionMode, int mode);
+  // A layer still marked new leaves the stack, and the step its placing
+  // opened is taken back.
+  void DiscardNewTextLayer(CLayerText* layer);
+
   // ---- The selection as layers and masks (LayerSelection.cpp) ----
   // A copy of the active layer cut to the selected area, with a mask of
   // the selection; with `cut` the area leaves the active layer. Null (and

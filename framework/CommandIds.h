@@ -76,6 +76,8 @@ constexpr std::uint32_t kIdpParseRadioButton = IDS_FW_PARSE_RADIO;
 constexpr std::uint32_t kIdpParseByte = IDS_FW_PARSE_BYTE;
 constexpr std::uint32_t kIdpParseUInt = IDS_FW_PARSE_UINT;
 constexpr std::uint32_t kIdsAllFilter = IDS_ALL_FILES_FILTER;
+constexpr std::uint32_t kIdpNotEnoughMemory = IDS_NOT_ENOUGH_MEMORY;
+constexpr std::uint32_t kIdpOperationFailed = IDS_FW_OPERATION_FAILED;
 
 // Help ids: commands map to kHelpIdBase + command id.
 constexpr std::uint32_t kHelpIdBase = 0x10000;

@@ -170,6 +170,14 @@ int LUWriteProfileString(const void* site, const char* section, const char* key,
 int LUGetHelpPath(const void* site, char* buffer, int size);
 void* LUGetMainWnd(const void* site);
 
+// The selection `fragment` of an image view as the program's setting wants
+// it: shared (a new reference) unless `copy` is set or selections are
+// aligned to layers, else copied and aligned to the view's active layer.
+// Null when the site lacks the entry, the window is no image view or the
+// copy fails.
+class Fragment;
+Fragment* LUShareOrCopyFragment(const void* site, void* view, Fragment* fragment, int copy);
+
 // The frame a tool window opens over: the main window (the program shows
 // no in-place frame of its own).
 void* LUGetActiveOLEFrameWnd(const void* site);

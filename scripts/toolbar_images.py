@@ -457,6 +457,11 @@ def main():
     tool_default(c)
     write_if_changed(os.path.join(folder, 'TB245.bmp'), bmp4(c.px, 16, 16))
     rc.append('245 BITMAP "TB245.bmp"')
+    # Bitmap 136: the 8 x 8 pattern of the customise-mode selection frame,
+    # diagonal bands of black and white that move as the phase advances.
+    pattern = [[K if (x + y) % 8 < 4 else W for x in range(8)] for y in range(8)]
+    write_if_changed(os.path.join(folder, 'TB136.bmp'), bmp4(pattern, 8, 8))
+    rc.append('136 BITMAP "TB136.bmp"')
     write_if_changed(os.path.join(folder, 'Toolbars.rc'), ('\n'.join(rc) + '\n').encode())
 
 

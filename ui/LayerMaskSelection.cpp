@@ -58,4 +58,33 @@ Fragment* CombineSelection(const Fragment* selection, const Fragment* fragment, 
   return result;
 }
 
+Fragment* CopyFragmentArea(const CLayer* layer, const Fragment* selection, std::uint8_t level) {
+  if (layer == nullptr || selection == nullptr) return nullptr;
+  if (GetFragmentType(selection) == kFrgEmpty) return MakeSelectionMask(layer, level, false);
+  Fragment* layerSelection = MakeSelectionMask(layer, level, true);
+  Fragment* both = CombineSelection(layerSelection, selection, 8);
+  if (layerSelection != nullptr) DeleteFragment(layerSelection);
+  if (both == nullptr) return nullptr;
+  Fragment* mask = GetComplexFrgMask(both);
+  if (mask == nullptr) return both;
+  DeleteFragment(both);
+  LURECT bounds{}, whole{};
+  if (GetFragmentBoundRect(mask, &bounds) == 0 || GetMaskRect(mask, &whole) == 0 ||
+      (bounds.width >= whole.width && bounds.height >= whole.height)) {
+    return mask;
+  }
+  // Only the part holding selected pixels is kept.
+  WAPtr full = WAPtr::Adopt(GetMaskWA(mask));
+  WAPtr cropped = WAPtr::Adopt(full ? NewWA(full->GetType(), bounds.width, bounds.height, nullptr) : nullptr);
+  if (!cropped || full->GetType() != kWAType8Grey || bounds.width <= 0 || bounds.height <= 0) return mask;
+  // Mask row j is image row whole.y + j.
+  for (int y = 0; y < bounds.height; ++y) {
+    std::memcpy(cropped->Row(y), full->Row(bounds.y - whole.y + y) + (bounds.x - whole.x), static_cast<std::size_t>(bounds.width));
+  }
+  Fragment* result = CreateMaskUsingWA(cropped.get(), bounds.x, bounds.y);
+  if (result == nullptr) return mask;
+  DeleteFragment(mask);
+  return result;
+}
+
 }  // namespace lumora

@@ -26,4 +26,12 @@ Fragment* MakeSelectionMask(const CLayer* layer, std::uint8_t level, bool hard);
 // fragment or without memory.
 Fragment* CombineSelection(const Fragment* selection, const Fragment* fragment, int mode);
 
+// A new selection: `selection` aligned to the layer. An empty selection
+// gives the layer's soft mask selection at `level`; any other is
+// intersected with the layer's hard mask selection and rendered into one
+// mask, cropped to the pixels it selects (the complex intersection itself
+// when it cannot be rendered). Null without a layer or a selection, or
+// without memory.
+Fragment* CopyFragmentArea(const CLayer* layer, const Fragment* selection, std::uint8_t level);
+
 }  // namespace lumora

@@ -15,6 +15,7 @@
 #include "engine/layers/LayerMng.h"
 #include "framework/win/DocView.h"
 #include "res/resource.h"
+#include "ui/LayerMaskSelection.h"
 #include "ui/win/ProgressInd.h"
 #include "view/win/ImageViewWnd.h"
 #include "view/win/ViewSite.h"
@@ -122,7 +123,13 @@ class AppSiteHost : public SiteHost {
     return true;
   }
   bool AlignSelectionToLayer() override { return app_.settings.alignSelectionToLayer != 0; }
-  Fragment* CopyFragmentArea(SiteWindow, Fragment*) override { return nullptr; }  // view: snapping
+  Fragment* CopyFragmentArea(SiteWindow view, Fragment* fragment) override {
+    // Aligned to the view's active layer at the intersect level.
+    CLumo40Doc* doc = DocOfView(view);
+    CLayer* layer = doc != nullptr ? doc->Image().GetActiveLayer() : nullptr;
+    if (layer == nullptr) return nullptr;
+    return lumora::CopyFragmentArea(layer, fragment, SelectionLevelOfPercent(app_.settings.intersectLevel));
+  }
   void SnapRect(SiteWindow view, RECT& rect, POINT& offset) override { viewsite::SnapRect(AsWindow(view), rect, offset); }
   void SnapWindowRect(SiteWindow view, RECT& rect, POINT& offset) override {
     viewsite::SnapWindowRect(AsWindow(view), rect, offset);

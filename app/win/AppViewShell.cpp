@@ -82,6 +82,7 @@ class AppViewShell : public ViewShell {
       main->NavigatorFollow(view);
       main->LayerPaletteFollow(view);
       main->PaintAttributes().OnViewActivated(view);
+      main->HelpWizardFollow(view);
     }
   }
 

@@ -26,6 +26,7 @@
 #include "files/win/TwainSession.h"
 #include "engine/pixels/ImagePlacement.h"
 #include "dialogs/win/ImageDialogs.h"
+#include "dialogs/win/TextDlg.h"
 #include "document/DocumentServices.h"
 #include "document/StackPreload.h"
 #include "document/win/AppServices.h"
@@ -343,6 +344,8 @@ void CLumo40App::RegisterDocTemplates() {
   };
   lumora::InstallImageDialogs();
   lumora::InstallExportDialogs();
+  lumora::InstallTextDialog();
+  lumora::CTextDlg::ForegroundColour() = [this]() { return settings.foreColor; };
   lumora::SetImagePlacement(&imagePlacement_);
   SetDocManager(std::move(manager));
   AddDocTemplate(new lumora::CLumo40DocTemplate(IDR_IMAGE_DOC, &lumora::CLumo40Doc::kRuntimeClass,

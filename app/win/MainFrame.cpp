@@ -1,5 +1,6 @@
 // The main frame's messages: panes, placement, activation and drops.
 #include "app/win/MainFrame.h"
+#include "ui/win/CustomizeDlg.h"
 
 #include <shellapi.h>
 
@@ -128,7 +129,11 @@ FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnC
                fw::CommandEntry<&CMainFrame::OnViewSelectionBar>(ID_VIEW_SELECTION_BAR),
                fw::UpdateEntry<&CMainFrame::OnUpdateViewSelectionBar>(ID_VIEW_SELECTION_BAR),
                fw::CommandEntry<&CMainFrame::OnLargeButtons>(ID_OPTIONS_LARGE_BUTTONS),
-               fw::UpdateEntry<&CMainFrame::OnUpdateLargeButtons>(ID_OPTIONS_LARGE_BUTTONS))
+               fw::UpdateEntry<&CMainFrame::OnUpdateLargeButtons>(ID_OPTIONS_LARGE_BUTTONS),
+               fw::CommandEntry<&CMainFrame::OnHelpWizard>(ID_HELP_EFFECT_WIZARD),
+               fw::UpdateEntry<&CMainFrame::OnUpdateHelpWizard>(ID_HELP_EFFECT_WIZARD),
+               fw::CommandEntry<&CMainFrame::OnCustomizeToolbars>(ID_OPTIONS_CUSTOMIZE),
+               fw::UpdateEntry<&CMainFrame::OnUpdateCustomizeToolbars>(ID_OPTIONS_CUSTOMIZE))
 
 CMainFrame::CMainFrame() { className = kMainFrameClass; }
 
@@ -594,6 +599,8 @@ LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 LRESULT CMainFrame::OwnWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   // Setting and device-mode broadcasts and 0x51A stop here.
   if (message == WM_SETTINGCHANGE || message == WM_DEVMODECHANGE || message == 0x51A) return 0;
+  // The customise dialog's word that customising begins or ends.
+  if (message == CCustomizeDlg::CustomizeMessage()) return 0;
   return fw::MdiFrame::WindowProc(message, wParam, lParam);
 }
 

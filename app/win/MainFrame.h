@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "framework/win/ControlBars.h"
+#include "dialogs/win/HelpWizard.h"
 #include "framework/win/Frame.h"
 #include "res/resource.h"
 #include "ui/win/LayerWnd.h"
@@ -28,6 +29,7 @@ namespace lumora {
 // Whether a tool pane of the tool host is open.
 bool HasPaneDialog();
 class CLumo40App;
+class CCustomizeDlg;
 // What the brushes ask of the program, and the window's prompt.
 void InstallPaintServices(CLumo40App& app, CPaintAttributes& window);
 // What the colour controls ask of the application.
@@ -158,6 +160,13 @@ class CMainFrame : public fw::MdiFrame {
   int SelectionMode() const { return selectionMode_; }
   std::string GetToolTipText(std::uint32_t id) override;
 
+  // Help/Effect Wizard: the wizard sheet (made on first use), shown
+  // modeless; while it is open it follows the active image window.
+  void OnHelpWizard();
+  void OnUpdateHelpWizard(fw::CmdUI& ui);
+  void HelpWizardFollow(CLumo40View* view);
+  CHelpWizardSheet* HelpWizard() const { return helpWizard_.get(); }
+
  protected:
   LRESULT OnCreate(WPARAM, LPARAM);
   bool CreateBars();
@@ -167,6 +176,14 @@ class CMainFrame : public fw::MdiFrame {
   void OnUpdateViewSelectionBar(fw::CmdUI& ui);
   void OnLargeButtons();
   void OnUpdateLargeButtons(fw::CmdUI& ui);
+  // Options/Customize Toolbars: the modeless customise dialog over the
+  // four bars with the command collection of every bar's buttons.
+  // A tool button's double click: the tool's options (paint attributes,
+  // the colour window, the selection tuner).
+  void OpenToolOptions(std::uint32_t command);
+  void OnCustomizeToolbars();
+  void OnUpdateCustomizeToolbars(fw::CmdUI& ui);
+  void AddToolsToCustomize(CCustomizeDlg* dialog, const ToolbarSizes& sizes);
   std::string AreaOrToolName(std::uint32_t id);
   LRESULT OnMove(WPARAM, LPARAM);
   LRESULT OnSize(WPARAM, LPARAM);
@@ -271,6 +288,8 @@ class CMainFrame : public fw::MdiFrame {
   std::vector<std::string> pendingOpens_;
   std::vector<std::string> twainDevices_;
   int twainProtocol_ = 1;  // 1 native, 0 through memory
+  std::unique_ptr<HelpWizardHost> helpWizardHost_;
+  std::unique_ptr<CHelpWizardSheet> helpWizard_;
   lang::CLangWnd* macroWindow_ = nullptr;
   bool macroWindowOpen_ = false;
   static constexpr UINT kMsgOpenHandedOver = WM_APP + 19;

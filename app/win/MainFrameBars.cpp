@@ -10,6 +10,8 @@
 #include "framework/StringSource.h"
 #include "hostapi/toolhost.h"
 #include "res/resource.h"
+#include "ui/CtrlViewerLayout.h"
+#include "ui/win/CustomizeDlg.h"
 #include "ui/win/OwnerDrawControls.h"
 
 namespace lumora {
@@ -37,6 +39,7 @@ bool CMainFrame::CreateBars() {
   for (const Plan& p : plans) {
     p.bar->SetDefaultResource(small ? p.smallResource : p.largeResource);
     p.bar->toolName = nameOf;
+    p.bar->openOptions = [this](std::uint32_t id) { OpenToolOptions(id); };
     if (!p.bar->CreateBar(this, WS_CHILD | (p.visible ? WS_VISIBLE : 0), p.id)) return false;
     p.bar->ApplySizes(sizes);
     p.bar->EnableDocking(fw::kAlignAny);
@@ -163,6 +166,131 @@ void CMainFrame::OnLargeButtons() {
     if (bar->CanReset()) bar->ResetButtons();
     bar->UpdateLayout();
   }
+}
+
+void CMainFrame::OpenToolOptions(std::uint32_t command) {
+  CLumo40App* app = TheLumoApp();
+  switch (command) {
+    case 32835: case 32889: case 32891: case 32892: case 32894:
+    case 32895: case 32896: case 32898: case 32902: case 32903:
+      if (paintAttributes_.Exists() && !IsWindowVisible(paintAttributes_.Handle())) paintAttributes_.ShowWindowState(true);
+      return;
+    case 32945:
+      // The colour window for the swatch it was last opened from.
+      SendMessageA(Handle(), WM_COMMAND, app->colourWindowEditsFore ? IDC_FORE_SWATCH : IDC_BACK_SWATCH, 0);
+      return;
+    case 40031: case 40035: case 40036:
+      LUOpenGSelectionTunerDlg(app->Site(), nullptr);
+      return;
+    default: break;
+  }
+  if (command >= kFirstAreaCommand && command <= kLastAreaCommand) {
+    if (const RegisteredAreaTool* tool = app->areaTools.ByCommand(command)) {
+      LUOpenGSelectionTunerDlg(app->Site(), tool->name.c_str());
+    }
+  }
+}
+
+void CMainFrame::OnCustomizeToolbars() {
+  if (CCustomizeDlg::Open() != nullptr) return;
+  CLumo40App* app = TheLumoApp();
+  const bool small = app->settings.smallButtons != 0;
+  const ToolbarSizes sizes = ToolbarSizesFor(small);
+  CCustomizeDlg* dialog = CreateCustomizeDlg(fw::ResourceString(IDS_CUSTOMIZE), this,
+                                             {&mainBar_, &brushBar_, &toolsBar_, &selectBar_});
+  // Hidden bars with all their buttons lend the collection its buttons.
+  auto nameOf = [this](std::uint32_t id) { return AreaOrToolName(id); };
+  auto make = [&](std::unique_ptr<CLUToolBar> bar, std::uint32_t id, std::uint32_t smallId, std::uint32_t largeId) {
+    bar->SetDefaultResource(small ? smallId : largeId);
+    bar->toolName = nameOf;
+    if (!bar->CreateBar(this, WS_CHILD, id)) return std::unique_ptr<CLUToolBar>();
+    bar->ApplySizes(sizes);
+    bar->ResetButtons();
+    return bar;
+  };
+  std::unique_ptr<CLUToolBar> brush =
+      make(std::make_unique<CBrushBar>(IDS_BAR_PAINT, 0), 59502, kBrushBarSmall, kBrushBarLarge);
+  std::unique_ptr<CLUToolBar> main =
+      make(std::make_unique<CLUToolBar>(IDS_BAR_STANDARD, 0), 59492, kMainBarSmall, kMainBarLarge);
+  std::unique_ptr<CLUToolBar> select =
+      make(std::make_unique<CSelectBar>(IDS_BAR_SELECTION, 0), 59503, kSelectBarSmall, kSelectBarLarge);
+  std::unique_ptr<CLUToolBar> tools =
+      make(std::make_unique<CLUToolBar>(IDS_BAR_TOOLS, 0), 59504, kToolsBarSmall, kToolsBarLarge);
+  if (auto* s = dynamic_cast<CSelectBar*>(select.get())) {
+    std::vector<AreaToolButton> area;
+    for (const RegisteredAreaTool& t : app->areaTools.Tools()) area.push_back({t.command, t.name});
+    s->AddAreaToolButtons(area);
+  }
+  auto add = [&](std::uint32_t category, std::initializer_list<std::uint32_t> ids, CLUToolBar* bar) {
+    const std::string name = fw::ResourceString(category);
+    CustomizeDlgAddCategory(dialog, name);
+    for (std::uint32_t id : ids) CustomizeDlgAddToolBarButton(dialog, id, bar, name);
+  };
+  add(IDS_CAT_FILE, {57600, 57601, 57603, 57607}, main.get());
+  add(IDS_CAT_EDIT, {57635, 57634, 57637, 57643, 57644, 32944}, main.get());
+  add(IDS_CAT_EDIT, {32826}, select.get());
+  add(IDS_CAT_VIEW, {33114, 32805, 32977}, main.get());
+  add(IDS_CAT_VIEW, {33108}, tools.get());
+  CustomizeDlgAddToolBarButtons(dialog, brush.get(), fw::ResourceString(IDS_CAT_BRUSHES));
+  CustomizeDlgAddToolBarButtons(dialog, select.get(), fw::ResourceString(IDS_CAT_SELECTION));
+  CustomizeDlgRemoveButton(dialog, fw::ResourceString(IDS_CAT_SELECTION), 32826);
+  AddToolsToCustomize(dialog, sizes);
+  add(IDS_CAT_TRANSFORMATION, {33109, 32954}, tools.get());
+  add(IDS_CAT_HELP, {57664, 57669}, main.get());
+  for (auto* bar : {brush.get(), main.get(), select.get(), tools.get()}) {
+    if (bar != nullptr && bar->Handle() != nullptr) bar->DestroyWindow();
+  }
+  if (!CustomizeDlgCreateWindow(dialog)) delete dialog;
+}
+
+void CMainFrame::AddToolsToCustomize(CCustomizeDlg* dialog, const ToolbarSizes& sizes) {
+  CLumo40App* app = TheLumoApp();
+  if (!app->toolMenus.Built()) return;
+  static constexpr std::uint32_t kGroups[] = {IDS_CAT_COLOR,      IDS_CAT_EFFECT,      IDS_CAT_TRANSFORMATION,
+                                              IDS_CAT_PROCESSING, IDS_CAT_ENHANCEMENT, IDS_CAT_MISCELLANEOUS};
+  // Tools without a picture of their own show bitmap 245 on the face.
+  HBITMAP plain = CreateMappedBitmap(GetModuleHandleA(nullptr), IDB_TOOL_BUTTON, 0, nullptr, 0);
+  for (int tool = LUGetRegToolItem(app->Site(), 0); tool != 0; tool = LUGetRegToolItem(app->Site(), tool)) {
+    const std::uint32_t command = app->toolMenus.FindToolCommand(tool);
+    if (command == 0) continue;
+    char group[64] = {};
+    LUGetRegToolGroupName(app->Site(), tool, 0, group, sizeof group);
+    std::string name, prompt;
+    LoadRegToolString(app->Site(), tool, &name, 4);
+    LoadRegToolString(app->Site(), tool, &prompt, 3);
+    TBBUTTON b{};
+    b.idCommand = static_cast<int>(command);
+    b.fsState = TBSTATE_ENABLED;
+    b.fsStyle = BTNS_BUTTON;
+    b.iString = -1;
+    HBITMAP image = nullptr;
+    if (plain != nullptr) {
+      BITMAP info{};
+      GetObjectA(plain, sizeof info, &info);
+      HDC screen = GetDC(nullptr);
+      HDC from = CreateCompatibleDC(screen), to = CreateCompatibleDC(screen);
+      image = CreateCompatibleBitmap(screen, sizes.imageWidth, sizes.imageHeight);
+      HGDIOBJ a = SelectObject(from, plain), c = SelectObject(to, image);
+      RECT all{0, 0, sizes.imageWidth, sizes.imageHeight};
+      FillRect(to, &all, GetSysColorBrush(COLOR_BTNFACE));
+      BitBlt(to, (sizes.imageWidth - info.bmWidth) / 2, (sizes.imageHeight - info.bmHeight) / 2, info.bmWidth,
+             info.bmHeight, from, 0, 0, SRCCOPY);
+      SelectObject(from, a);
+      SelectObject(to, c);
+      DeleteDC(from);
+      DeleteDC(to);
+      ReleaseDC(nullptr, screen);
+    }
+    const std::uint32_t category = kGroups[ToolCategoryOfGroup(group)];
+    CustomizeDlgAddButton(dialog, fw::ResourceString(category), b, name, prompt, image);
+  }
+  if (plain != nullptr) DeleteObject(plain);
+}
+
+void CMainFrame::OnUpdateCustomizeToolbars(fw::CmdUI& ui) {
+  const bool open = CCustomizeDlg::Open() != nullptr;
+  ui.SetCheck(open ? 1 : 0);
+  ui.Enable(!open);
 }
 
 void CMainFrame::OnUpdateLargeButtons(fw::CmdUI& ui) { ui.SetCheck(TheLumoApp()->settings.smallButtons == 0 ? 1 : 0); }

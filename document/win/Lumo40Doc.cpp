@@ -1,6 +1,7 @@
 // The image document in the framework: the portable document behind a
 // fw::Document, its message boxes over the main window.
 #include "document/win/Lumo40Doc.h"
+#include "document/win/TextTool.h"
 
 #include <filesystem>
 #include <utility>
@@ -117,7 +118,13 @@ FW_MESSAGE_MAP(CLumo40Doc, fw::Document, fw::CommandEntry<&CLumo40Doc::OnEditUnd
                fw::CommandEntry<&CLumo40Doc::OnImageFlipHorizontal>(ID_IMAGE_FLIP_HORIZONTAL),
                fw::UpdateEntry<&CLumo40Doc::OnUpdateNoTextLayer>(ID_IMAGE_FLIP_HORIZONTAL),
                fw::CommandEntry<&CLumo40Doc::OnImageFlipVertical>(ID_IMAGE_FLIP_VERTICAL),
-               fw::UpdateEntry<&CLumo40Doc::OnUpdateNoTextLayer>(ID_IMAGE_FLIP_VERTICAL))
+               fw::UpdateEntry<&CLumo40Doc::OnUpdateNoTextLayer>(ID_IMAGE_FLIP_VERTICAL),
+               fw::CommandEntry<&CLumo40Doc::OnImageText>(ID_IMAGE_TEXT),
+               fw::UpdateEntry<&CLumo40Doc::OnUpdateImageText>(ID_IMAGE_TEXT),
+               fw::CommandEntry<&CLumo40Doc::OnImageTextSelection>(ID_IMAGE_TEXT_SELECTION),
+               fw::UpdateEntry<&CLumo40Doc::OnUpdateImageText>(ID_IMAGE_TEXT_SELECTION),
+               fw::CommandEntry<&CLumo40Doc::OnTextEditLayer>(ID_TEXT_EDIT_LAYER),
+               fw::UpdateEntry<&CLumo40Doc::OnUpdateTextEditLayer>(ID_TEXT_EDIT_LAYER))
 
 CLumo40Doc::CLumo40Doc()
     : image_(std::make_unique<ImageDocument>(this)),
@@ -203,6 +210,10 @@ void CLumo40Doc::FlushServerItemUpdate() {
 void CLumo40Doc::OnCloseDocument() {
   image_->SetClosing(true);
   if (ServerItem* item = std::exchange(serverItem, nullptr)) item->DocumentClosing();
+  // A text click still waited for, or the text dialog, must not reach a
+  // document that is gone.
+  CancelTextHookFor(this);
+  if (TheTextDialog().forget) TheTextDialog().forget(this);
   fw::Document::OnCloseDocument();
 }
 

@@ -139,6 +139,15 @@ class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFile
   void OnImageRotate90CCW();
   void OnImageFlipHorizontal();
   void OnImageFlipVertical();
+  // Image/Text and Image/Text Selection: the next click in one of this
+  // document's views puts a new text layer there and opens the text
+  // dialog on it (Lumo40DocText.cpp); enabled for layered images.
+  void OnImageText();
+  void OnImageTextSelection();
+  void OnUpdateImageText(fw::CmdUI& ui);
+  // The text dialog on the active text layer.
+  void OnTextEditLayer();
+  void OnUpdateTextEditLayer(fw::CmdUI& ui);
   // Rotations and flips are refused while a layer is a text layer.
   void OnUpdateNoTextLayer(fw::CmdUI& ui);
   // The crop of the tool host's site: the document cropped to the rect;

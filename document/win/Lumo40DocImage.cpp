@@ -277,6 +277,14 @@ void CLumo40Doc::OnImageMixing() {
   const RECT place = result->GetRect();
   Fragment* fragment = CreateMaskUsingWA(result->PeekImage(), place.left, place.top);
   if (fragment == nullptr) return fail();
+  // With selections aligned to layers the selection is the mask aligned to
+  // the active layer (through the view's site entry, which shares the mask
+  // as it is when the setting is off).
+  HWND view = Views().empty() ? nullptr : Views().front()->Handle();
+  if (Fragment* aligned = view != nullptr ? LUShareOrCopyFragment(GetToolHostSite(), view, fragment, 0) : nullptr) {
+    DeleteFragment(fragment);
+    fragment = aligned;
+  }
   image_->SetSelection(fragment, false);
   DeleteFragment(fragment);
   LUUpdateGSelection(GetToolHostSite());

@@ -313,6 +313,14 @@ class CLayersManager : public refCount {
   // layer, or the base of the clipping group it belongs to).
   void BeginMoveRender(const CLayer* lowestMoved);
   void EndMoveRender();
+  // The cell size of that kept state, in image pixels.
+  static constexpr LONG kMoveCell = 256;
+  // Between BeginMoveRender and EndMoveRender: renders, as Render does, at
+  // most *budget whole cells meeting the area that keep nothing yet (taking
+  // each from *budget), so a later step that reaches them draws only from
+  // the split up. Returns how many such cells remain (0 also when nothing
+  // is kept for this drag).
+  int PrepareMoveCells(const RECT& area, int* budget);
   // Draws the clipping group whose first member lies at *position into the
   // base's saved copies over the rect and moves *position past the group.
   // With `flag` the members' mask views are off (merging).
@@ -398,6 +406,8 @@ class CLayersManager : public refCount {
   void RenderStrip(const RenderPass& pass, const RECT& strip, int from = 0, int stopAt = -1);
   void RenderRows(const RenderPass& pass, const RECT& rect, int from, int stopAt);
   struct BelowCache;
+  // Whether Render keeps and uses the state below the split now.
+  bool BelowCacheUsable() const;
   // The cell's kept state below the split, copied into the composite pair
   // over the piece; when the cell did not hold the piece yet, drawn over the
   // whole cell first (the composite pair then holds it there). Returns the

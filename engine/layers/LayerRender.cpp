@@ -152,7 +152,7 @@ lumora::MaskHighlight CLayersManager::GetMaskHighlight() const {
 // the cell drawn so far (`kept`, image coordinates) and its pixels, at the
 // cell's full size.
 struct CLayersManager::BelowCache {
-  static constexpr LONG kCell = 256;
+  static constexpr LONG kCell = CLayersManager::kMoveCell;
   struct Cell {
     RECT kept{0, 0, 0, 0};
     std::vector<std::uint8_t> image;
@@ -184,13 +184,62 @@ void CLayersManager::EndMoveRender() {
   below_.reset();
 }
 
+bool CLayersManager::BelowCacheUsable() const {
+  return below_ && below_->type == compositeType_ && compositeImage_ && compositeCoverage_ &&
+         below_->split < GetLayerCount() && notLayerable_ == 0;
+}
+
+int CLayersManager::PrepareMoveCells(const RECT& area, int* budget) {
+  DocumentLockScope lock(document_);
+  try {
+    UpdateComposite(compositeType_);
+  } catch (...) {
+    return 0;
+  }
+  if (!BelowCacheUsable()) return 0;
+  RECT r = area;
+  const RECT extent{0, 0, width_, height_};
+  if (!lumora::detail::ClipTo(&r, extent) ||
+      !lumora::detail::ClipTo(&r, lumora::detail::Extent(compositeImage_.get(), 0, 0)) ||
+      !lumora::detail::ClipTo(&r, lumora::detail::Extent(compositeCoverage_.get(), 0, 0))) {
+    return 0;
+  }
+  const LONG size = BelowCache::kCell;
+  int remaining = 0;
+  for (LONG top = r.top / size * size; top < r.bottom; top += size) {
+    for (LONG left = r.left / size * size; left < r.right; left += size) {
+      RECT whole{left, top, left + size, top + size};
+      lumora::detail::ClipTo(&whole, extent);
+      lumora::detail::ClipTo(&whole, lumora::detail::Extent(compositeImage_.get(), 0, 0));
+      lumora::detail::ClipTo(&whole, lumora::detail::Extent(compositeCoverage_.get(), 0, 0));
+      const auto found = below_->cells.find({left, top});
+      if (found != below_->cells.end()) {
+        const RECT& k = found->second.kept;
+        if (!lumora::RectIsEmpty(k) && k.left <= whole.left && k.top <= whole.top && k.right >= whole.right &&
+            k.bottom >= whole.bottom) {
+          continue;
+        }
+      }
+      if (*budget <= 0) {
+        ++remaining;
+        continue;
+      }
+      // The layers above are drawn again over the cell too, so the
+      // composite there ends as the full pass leaves it.
+      Render(whole);
+      --*budget;
+      if (!BelowCacheUsable()) return 0;
+    }
+  }
+  return remaining;
+}
+
 void CLayersManager::Render(const RECT& rect) {
   DocumentLockScope lock(document_);
   try {
     UpdateComposite(compositeType_);
     if (!compositeImage_ || notLayerable_ != 0) return;
-    if (below_ && below_->type == compositeType_ && compositeCoverage_ &&
-        below_->split < GetLayerCount()) {
+    if (BelowCacheUsable()) {
       RECT r = rect;
       if (!lumora::detail::ClipTo(&r, RECT{0, 0, width_, height_}) ||
           !lumora::detail::ClipTo(&r, lumora::detail::Extent(compositeImage_.get(), 0, 0)) ||

@@ -74,6 +74,14 @@ void CLayerText::CopyTextFields(const CLayerText& source) {
   finalHeight_ = source.finalHeight_;
   textResolution_ = source.textResolution_;
   unionBox_ = source.unionBox_;
+  // The offsets go with the rect they shifted: a copy laid out again must
+  // not shift it a second time.
+  offsetX_ = source.offsetX_;
+  offsetY_ = source.offsetY_;
+  richText_ = source.richText_;
+  isNew_ = source.isNew_;
+  selectionStart_ = source.selectionStart_;
+  selectionEnd_ = source.selectionEnd_;
 }
 
 void CLayerText::SetResolution(std::uint32_t packed) {

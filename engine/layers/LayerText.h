@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/layers/DocumentLock.h"
@@ -186,6 +187,23 @@ class CLayerText : public CLayer {
   int GetLayoutWidth() const { return layoutWidth_; }
   int GetLayoutHeight() const { return layoutHeight_; }
 
+  // The text as the editing control's rich text (its own format); the
+  // file does not keep it.
+  const std::string& GetRichText() const { return richText_; }
+  void SetRichText(std::string rtf) { richText_ = std::move(rtf); }
+  // A layer the text tool made and nobody has accepted yet.
+  bool IsNew() const { return isNew_; }
+  void SetNew(bool isNew) { isNew_ = isNew; }
+  // The editing control's last selection (character positions).
+  void GetSavedSelection(long* start, long* end) const {
+    *start = selectionStart_;
+    *end = selectionEnd_;
+  }
+  void SetSavedSelection(long start, long end) {
+    selectionStart_ = start;
+    selectionEnd_ = end;
+  }
+
   std::uint32_t GetTextResolution() const { return textResolution_; }
   // The layout's products that travel with a copy.
   int GetLayoutFactor() const { return factor_; }
@@ -208,4 +226,8 @@ class CLayerText : public CLayer {
   int offsetY_ = 0;
   std::string text_;
   std::uint32_t value_ = 0;
+  std::string richText_;
+  bool isNew_ = false;
+  long selectionStart_ = 0;
+  long selectionEnd_ = 0;
 };

@@ -213,13 +213,16 @@ int CLayerText::RenderIntoLayer(int type, int x, int y, lumora::DocumentLock* do
     } else {
       std::fill_n(pixels, w, grey);
     }
-    const std::uint8_t* ink = coverage_.data() + static_cast<std::ptrdiff_t>(row) * stride;
+    // Coverage rows count from the picture's top, buffer rows from its bottom.
+    const std::uint8_t* ink = coverage_.data() + static_cast<std::ptrdiff_t>(h - 1 - row) * stride;
     std::uint8_t* opacity = mask->Row(row);
     for (int i = 0; i < w; ++i) opacity[i] = static_cast<std::uint8_t>(255 - ink[i]);
   }
+  // The lower edge on screen (the rect's top, rows counting upward) is the
+  // anchor: the text grows upward from the place it was put.
   RECT rect = GetRect();
-  rect.bottom += y - offsetY_;
-  rect.top = rect.bottom - h;
+  rect.top -= y - offsetY_;
+  rect.bottom = rect.top + h;
   rect.left += offsetX_ - x;
   rect.right = rect.left + w;
   offsetX_ = x;

@@ -88,6 +88,27 @@ bool LayerMove::Track(POINT imagePoint, const Snap& snap) {
   return true;
 }
 
+bool LayerMove::PrepareAhead(int budget) {
+  if (!Running() || budget <= 0) return false;
+  CLayersManager* stack = doc_->MoveStack();
+  if (stack == nullptr) return false;
+  RECT under{0, 0, 0, 0};
+  for (CLayer* layer : MovedLayers()) {
+    const RECT r = layer->GetRect();
+    if (RectIsEmpty(under)) {
+      under = r;
+    } else if (!RectIsEmpty(r)) {
+      RectUnion(&under, under, r);
+    }
+  }
+  if (RectIsEmpty(under)) return false;
+  const LONG cell = CLayersManager::kMoveCell;
+  const RECT around{under.left - cell, under.top - cell, under.right + cell, under.bottom + cell};
+  // The ring's count includes the cells under the layers.
+  stack->PrepareMoveCells(under, &budget);
+  return stack->PrepareMoveCells(around, &budget) > 0;
+}
+
 bool LayerMove::Nudge(LayerMoveDocument& doc, CLayer* layer, int dx, int dy) {
   if (layer == nullptr) return false;
   const RECT rect = layer->GetRect();

@@ -52,6 +52,12 @@ class LayerMove {
   // are queued again and the worker restarts.
   void End();
   bool Running() const { return doc_ != nullptr; }
+  // Between steps, while nothing else waits: renders at most `budget`
+  // cells of what lies below the moved layers ahead of the drag, those
+  // under them first, then one cell around them, so the steps that reach
+  // them draw only the moved layers and those above. True while such cells
+  // remain.
+  bool PrepareAhead(int budget);
   // A key's nudge: a drag by (dx, dy) image pixels from start to end.
   bool Nudge(LayerMoveDocument& doc, CLayer* layer, int dx, int dy);
   // Whether the drag opened its step.

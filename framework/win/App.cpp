@@ -188,6 +188,18 @@ int App::MessageBoxFromId(std::uint32_t stringId, UINT type, std::uint32_t helpI
   return DoMessageBox(ResourceString(stringId), type, helpId);
 }
 
+void App::ReportWindowProcException(std::exception_ptr error) {
+  std::string text;
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::bad_alloc&) {
+    text = ResourceString(kIdpNotEnoughMemory);
+  } catch (...) {
+    text = ResourceString(kIdpOperationFailed);
+  }
+  DoMessageBox(text, MB_OK | MB_ICONEXCLAMATION, 0);
+}
+
 void App::WinHelp(std::uintptr_t data, UINT command) {
   ShowHelp(mainWnd_ != nullptr ? mainWnd_->Handle() : nullptr, command, data);
 }

@@ -4,6 +4,7 @@
 // manager.
 #pragma once
 
+#include <exception>
 #include <memory>
 #include <string>
 
@@ -48,6 +49,9 @@ class App : public CmdTarget {
   // Message boxes: text, MB_ flags, help id (0: the box has no help).
   virtual int DoMessageBox(const std::string& text, UINT type, std::uint32_t helpId);
   int MessageBoxFromId(std::uint32_t stringId, UINT type = MB_OK, std::uint32_t helpId = UINT32_MAX);
+  // Tells the user about an exception that a window or dialog procedure let
+  // out: the message it came from failed and the program goes on.
+  virtual void ReportWindowProcException(std::exception_ptr error);
 
   // Help: data is a help id; command is HELP_CONTEXT and friends.
   virtual void WinHelp(std::uintptr_t data, UINT command);

@@ -218,7 +218,13 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     d->Attach(hwnd);
   }
   INT_PTR result = FALSE;
-  bool handled = d->OnDialogMessage(message, wParam, lParam, &result);
+  bool handled = false;
+  try {
+    handled = d->OnDialogMessage(message, wParam, lParam, &result);
+  } catch (...) {
+    FailMessageOnException(hwnd, message);
+    handled = false;
+  }
   if (message == WM_NCDESTROY) d->OnFinalMessage();
   return handled ? result : FALSE;
 }

@@ -1,8 +1,11 @@
 // The window table, the shared window procedure and message dispatch.
 #include "framework/win/Window.h"
 
+#include <exception>
 #include <unordered_map>
 #include <vector>
+
+#include "framework/win/App.h"
 
 namespace fw {
 namespace {
@@ -125,9 +128,32 @@ LRESULT CALLBACK Window::StaticWndProc(HWND hwnd, UINT message, WPARAM wParam, L
   Window* w = FromHandle(hwnd);
   if (w == nullptr && (w = TakeCreating()) != nullptr) w->Attach(hwnd);
   if (w == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
-  LRESULT r = w->WindowProc(message, wParam, lParam);
+  LRESULT r = 0;
+  // An exception must not unwind through the system's frames that called
+  // this procedure: they have no handlers for it.
+  try {
+    r = w->WindowProc(message, wParam, lParam);
+  } catch (...) {
+    r = FailMessageOnException(hwnd, message);
+  }
   if (message == WM_NCDESTROY) w->OnFinalMessage();
   return r;
+}
+
+LRESULT Window::FailMessageOnException(HWND hwnd, UINT message) {
+  std::exception_ptr error = std::current_exception();
+  if (message == WM_PAINT) ValidateRect(hwnd, nullptr);
+  // One report at a time: the box's own messages may fail the same way.
+  static bool reporting = false;
+  if (!reporting && TheApp() != nullptr) {
+    reporting = true;
+    try {
+      TheApp()->ReportWindowProcException(error);
+    } catch (...) {
+    }
+    reporting = false;
+  }
+  return message == WM_CREATE ? -1 : 0;
 }
 
 void Window::OnFinalMessage() {

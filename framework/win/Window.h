@@ -71,6 +71,10 @@ class Window : public CmdTarget {
   virtual void OnUpdateCmdUI(CmdTarget& route, bool disableIfNoHandler) {}
 
   static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+  // Called inside a catch block of a procedure the system calls: the message
+  // fails (a WM_CREATE refuses the window, a WM_PAINT counts as painted) and
+  // the application tells the user. Returns the message's result.
+  static LRESULT FailMessageOnException(HWND hwnd, UINT message);
   // The window being created on this thread: it gets the first message.
   static void ExpectCreation(Window* window);
 

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
+#include <mutex>
 #include <new>
 #include <stdexcept>
 
@@ -27,6 +29,91 @@ bool ReserveBytes(std::uint64_t bytes) noexcept {
 
 void ReturnBytes(std::uint64_t bytes) noexcept {
   gBytesInUse.fetch_sub(bytes, std::memory_order_relaxed);
+}
+
+// Large pixel blocks freed lately, kept for the next buffer of the same
+// size: the system hands out a fresh block page by page, each page faulted
+// in and zeroed on first touch, which costs several times a copy of it.
+// The kept bytes count against no cap; they are given back to the system
+// when an allocation fails and beyond a bound.
+class KeptBlocks {
+ public:
+  static constexpr std::size_t kSmallest = std::size_t{1} << 20;
+  static constexpr std::size_t kMostKept = std::size_t{128} << 20;
+
+  // A kept block of exactly `size` bytes (its content is stale), or null.
+  std::uint8_t* Take(std::size_t size) noexcept {
+    if (size < kSmallest) return nullptr;
+    std::lock_guard<std::mutex> guard(lock_);
+    for (auto it = blocks_.begin(); it != blocks_.end(); ++it) {
+      if (it->size != size) continue;
+      std::uint8_t* bits = it->bits;
+      kept_ -= size;
+      blocks_.erase(it);
+      return bits;
+    }
+    return nullptr;
+  }
+
+  // Keeps the block or frees it.
+  void Give(std::uint8_t* bits, std::size_t size) noexcept {
+    if (bits == nullptr) return;
+    if (size < kSmallest || size > kMostKept) {
+      std::free(bits);
+      return;
+    }
+    std::lock_guard<std::mutex> guard(lock_);
+    try {
+      blocks_.push_back(Block{bits, size});
+    } catch (...) {
+      std::free(bits);
+      return;
+    }
+    kept_ += size;
+    while (kept_ > kMostKept) {
+      std::free(blocks_.front().bits);
+      kept_ -= blocks_.front().size;
+      blocks_.pop_front();
+    }
+  }
+
+  void FreeAll() noexcept {
+    std::lock_guard<std::mutex> guard(lock_);
+    for (const Block& block : blocks_) std::free(block.bits);
+    blocks_.clear();
+    kept_ = 0;
+  }
+
+ private:
+  struct Block {
+    std::uint8_t* bits;
+    std::size_t size;
+  };
+  std::mutex lock_;
+  std::deque<Block> blocks_;
+  std::size_t kept_ = 0;
+};
+
+KeptBlocks& TheKeptBlocks() {
+  // Never destroyed: buffers may be released by static destructors.
+  static KeptBlocks* blocks = new KeptBlocks;
+  return *blocks;
+}
+
+// A zero-filled pixel block of `size` bytes; null when memory is short.
+// Clearing a kept block costs a fraction of faulting in a fresh one.
+std::uint8_t* AllocateBlock(std::size_t size) noexcept {
+  if (std::uint8_t* kept = TheKeptBlocks().Take(size)) {
+    std::memset(kept, 0, size);
+    return kept;
+  }
+  // calloc: large blocks come as fresh zero pages.
+  auto* bits = static_cast<std::uint8_t*>(std::calloc(size, 1));
+  if (bits == nullptr) {
+    TheKeptBlocks().FreeAll();
+    bits = static_cast<std::uint8_t*>(std::calloc(size, 1));
+  }
+  return bits;
 }
 
 int PaletteSizeOfType(int type) noexcept {
@@ -84,7 +171,7 @@ std::int64_t BytesPerLineOf(int type, std::int64_t width) noexcept {
 // ---- ReadWA ----
 
 ReadWA::~ReadWA() {
-  std::free(bits_);
+  TheKeptBlocks().Give(bits_, bitsSize_);
   ReturnBytes(bitsSize_);
 }
 
@@ -223,8 +310,7 @@ void WA::Allocate(int type, int width, int height) {
   const std::uint64_t size = static_cast<std::uint64_t>(bpline) * static_cast<std::uint64_t>(height);
   if (size > (std::uint64_t{1} << 40)) throw std::bad_alloc();
   if (!ReserveBytes(size)) throw std::bad_alloc();
-  // calloc: zero-filled, and large blocks come as fresh zero pages.
-  auto* pixels = static_cast<std::uint8_t*>(std::calloc(static_cast<std::size_t>(size), 1));
+  std::uint8_t* pixels = AllocateBlock(static_cast<std::size_t>(size));
   if (pixels == nullptr) {
     ReturnBytes(size);
     throw std::bad_alloc();

@@ -2,6 +2,7 @@
 #include "libs/print/layout.h"
 
 #include <algorithm>
+#include <cstring>
 #include <cmath>
 
 namespace lumora::print {
@@ -94,6 +95,30 @@ int BandRows(std::int64_t bytesPerRow, int imageHeight, std::size_t budget) {
 int BandEdge(int row, int imageHeight, int destHeight) {
   if (imageHeight <= 0) return 0;
   return static_cast<int>(static_cast<std::int64_t>(row) * destHeight / imageHeight);
+}
+
+int SourceIndex(int dest, int destSize, int sourceSize) {
+  if (destSize <= 0 || sourceSize <= 0) return 0;
+  // floor((dest + 1/2) * sourceSize / destSize)
+  const std::int64_t i = (2 * static_cast<std::int64_t>(dest) + 1) * sourceSize / (2 * static_cast<std::int64_t>(destSize));
+  return static_cast<int>(std::clamp<std::int64_t>(i, 0, sourceSize - 1));
+}
+
+void PickColumns(const std::uint8_t* src, int bytesPerPixel, const std::vector<int>& columns, std::uint8_t* out) {
+  if (bytesPerPixel == 3) {
+    for (const int x : columns) {
+      const std::uint8_t* p = src + 3 * static_cast<std::ptrdiff_t>(x);
+      out[0] = p[0];
+      out[1] = p[1];
+      out[2] = p[2];
+      out += 3;
+    }
+    return;
+  }
+  for (const int x : columns) {
+    std::memcpy(out, src + static_cast<std::ptrdiff_t>(x) * bytesPerPixel, static_cast<std::size_t>(bytesPerPixel));
+    out += bytesPerPixel;
+  }
 }
 
 }  // namespace lumora::print

@@ -75,5 +75,12 @@ int BandRows(std::int64_t bytesPerRow, int imageHeight, std::size_t budget);
 // image's top) covers in a rectangle of `destHeight` rows: consecutive
 // bands meet exactly.
 int BandEdge(int row, int imageHeight, int destHeight);
+// The image is sent at no more than the device's resolution: the source
+// pixel (row or column) that device pixel `dest` of `destSize` shows out of
+// `sourceSize`, the one under the device pixel's centre.
+int SourceIndex(int dest, int destSize, int sourceSize);
+// Row `src` of `bytesPerPixel`-byte pixels reduced to the given source
+// columns, one pixel per entry, into `out`.
+void PickColumns(const std::uint8_t* src, int bytesPerPixel, const std::vector<int>& columns, std::uint8_t* out);
 
 }  // namespace lumora::print

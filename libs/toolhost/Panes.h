@@ -55,6 +55,8 @@ void SetActivePane(LUPaneDialog* pane);
 // A parameter changed in the pane's controls: with Preview on, runs the
 // preview. 0 or the tool's error code for an out-of-range value.
 int PaneParameterChanged(LUPaneDialog& pane, int index, std::int32_t value);
+// The same for a parameter of several numbers (a point's x and y).
+int PaneParameterValuesChanged(LUPaneDialog& pane, int index, const std::int32_t* values);
 // Preview switched on (runs it) or off (restores the original).
 void PaneSetPreview(LUPaneDialog& pane, bool on);
 // Restores the original when the pane's preview shows.

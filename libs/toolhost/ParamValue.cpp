@@ -28,6 +28,7 @@ int ParamDimension(const ToolParam& param) {
 void SetParamDefault(const ToolParam& param, ParamValue& value) {
   value.scalar = param.defaultValue;
   std::fill(std::begin(value.numbers), std::end(value.numbers), param.defaultValue);
+  if (param.format == 'p') value.numbers[1] = param.defaultY;
   value.text.clear();
 }
 

@@ -19,7 +19,8 @@ struct ParamValue {
 // How many values the parameter holds: 2 for a point, 4 for a rectangle,
 // else 1.
 int ParamDimension(const ToolParam& param);
-// The parameter's default: the default value in every number, an empty text.
+// The parameter's default: the default value in every number (a point's y
+// its own), an empty text.
 void SetParamDefault(const ToolParam& param, ParamValue& value);
 // Stores `source` as the format reads it ('d', 'c': const int32*; 'p', 'r':
 // const int32[2] / [4], each number within the range; 's': a NUL-ended text

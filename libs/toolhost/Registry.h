@@ -15,18 +15,24 @@ namespace lumora::toolhost {
 // longest length in `maximum`).
 struct ToolParam {
   char format;
-  std::int32_t defaultValue;
+  std::int32_t defaultValue;  // of a point, its x
   std::int32_t minimum;
   std::int32_t maximum;
+  std::int32_t defaultY = 0;  // of a point
 };
 
-inline constexpr int kMaxToolParams = 8;
+inline constexpr int kMaxToolParams = 10;
 
 // Runs the tool from src into dst (same size and layout); params follow the
 // tool's parameter list; the tool counts its rows on the poll and stops when
 // it says so. 0 on success, 1 when stopped, or an error code.
 using ToolExecute = int (*)(const ConstImageView& src, const ImageView& dst, const std::int32_t* params,
                             RowPoll& poll);
+struct ParamValue;
+// The run of a tool whose parameters include points or rectangles: every
+// parameter's value as its format holds it.
+using ToolExecuteValues = int (*)(const ConstImageView& src, const ImageView& dst, const ParamValue* values,
+                                  RowPoll& poll);
 // A window filter with a poll, false when stopped.
 using WindowFilter = bool (*)(const ConstImageView&, const ImageView&, int, int, RowPoll&);
 inline constexpr int kToolStopped = 1;
@@ -52,6 +58,7 @@ struct ToolDescriptor {
   ToolExecute execute;
   ToolInterface interface;
   ToolActivate activate = nullptr;
+  ToolExecuteValues executeValues = nullptr;  // used instead of execute when set
 };
 
 // The tools in registry order; tool number i + 1 is entry i.

@@ -184,10 +184,13 @@ class RunProgress {
 };
 
 // Opens the undo step of a run in the active image window's document; the
-// document keeps the image as it is now.
-int OpenUndoStep(const void* site, const std::string& name) {
+// document keeps the image as it is now. A run on a buffer the window does
+// not show (a preview, a copy) changes nothing there to undo.
+int OpenUndoStep(const void* site, const std::string& name, const WA* target) {
   using namespace lumora::toolhost;
-  return AddUndoStep(site, DocOfWindow(site, ActiveImageWindow(site)), name.c_str());
+  void* doc = DocOfWindow(site, ActiveImageWindow(site));
+  if (doc == nullptr || DocImageOfKind(site, doc, 0) != target) return 0;
+  return AddUndoStep(site, doc, name.c_str());
 }
 
 // Steps of a run's progress: the filter's rows take the first kComputeSteps,
@@ -362,7 +365,10 @@ int LURunTool(LUTool* tool, int backup, int notify) {
     return Fail(kLUErrNoMemory, __LINE__);
   }
   lumora::toolhost::RowPoll poll(AskRunProgress, &progress);
-  const int code = tool->descriptor->execute(ViewOf(static_cast<const WA*>(source)), ViewOf(result), tool->params, poll);
+  const ToolDescriptor& d = *tool->descriptor;
+  const int code = d.executeValues != nullptr
+                       ? d.executeValues(ViewOf(static_cast<const WA*>(source)), ViewOf(result), tool->values, poll)
+                       : d.execute(ViewOf(static_cast<const WA*>(source)), ViewOf(result), tool->params, poll);
   // Nothing is written before this point, so a cancel leaves every image as it was.
   const int failure = code != 0 ? code : (progress.Step(kComputeSteps, kRunSteps) ? kLUErrCancelled : 0);
   if (failure != 0) {
@@ -374,7 +380,7 @@ int LURunTool(LUTool* tool, int backup, int notify) {
     result->Release();
     return Fail(kLUErrNoMemory, __LINE__);
   }
-  if (backup != 0) OpenUndoStep(tool->site, name);
+  if (backup != 0) OpenUndoStep(tool->site, name, dst);
   if (dst != source) CopyRows(ViewOf(static_cast<const WA*>(source)), ViewOf(dst));
   if (coverage == nullptr) {
     CopyRows(ViewOf(static_cast<const WA*>(result)), ViewOf(dst));

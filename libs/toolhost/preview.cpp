@@ -89,7 +89,11 @@ void Run(LUPaneDialog& pane) {
 }  // namespace
 
 int PaneParameterChanged(LUPaneDialog& pane, int index, std::int32_t value) {
-  const int code = LUSetParameter(pane.data.tool, index, 0, &value);
+  return PaneParameterValuesChanged(pane, index, &value);
+}
+
+int PaneParameterValuesChanged(LUPaneDialog& pane, int index, const std::int32_t* values) {
+  const int code = LUSetParameter(pane.data.tool, index, 0, values);
   if (code == 0) Run(pane);
   return code;
 }

@@ -122,6 +122,7 @@ Fn SiteEntry(const void* site, int table, int index, const LU_SITE*& s) {
 enum : int {
   kAppGetMainWnd = 2,
   kAppGetHelpFile = 8,
+  kViewShareOrCopyFragment = 14,
   kMiscGetProfileInt = 4,
   kMiscGetProfileString = 5,
   kMiscWriteProfileInt = 6,
@@ -159,6 +160,13 @@ int LUWriteProfileString(const void* site, const char* section, const char* key,
   using Fn = int (*)(const LU_SITE_TABLE*, const char*, const char*, const char*);
   const Fn entry = SiteEntry<Fn>(site, kSiteMisc, kMiscWriteProfileString, s);
   return entry != nullptr ? entry(s->tables[kSiteMisc], section, key, text) : 0;
+}
+
+Fragment* LUShareOrCopyFragment(const void* site, void* view, Fragment* fragment, int copy) {
+  const LU_SITE* s;
+  using Fn = Fragment* (*)(const LU_SITE_TABLE*, void*, Fragment*, int);
+  const Fn entry = SiteEntry<Fn>(site, kSiteView, kViewShareOrCopyFragment, s);
+  return entry != nullptr ? entry(s->tables[kSiteView], view, fragment, copy) : nullptr;
 }
 
 int LUGetHelpPath(const void* site, char* buffer, int size) {

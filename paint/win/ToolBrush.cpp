@@ -15,6 +15,7 @@
 #include "paint/CloneBrush.h"
 #include "paint/WaterBrush.h"
 #include "paint/BrushPageRules.h"
+#include "platform/trace.h"
 #include "paint/EraseBrush.h"
 #include "paint/PaintBrush.h"
 #include "res/StringTable.h"
@@ -258,8 +259,10 @@ void CToolBrush::OnLButtonDown(HWND window, UINT flags, int x, int y) {
 
 void CToolBrush::OnMouseMove(HWND, UINT flags, int x, int y) {
   if (!capturing_ || (flags & MK_LBUTTON) == 0 || !stroke_) return;
+  TraceMark("paint move received");
   const POINT p = stroke_->View()->WindowPointToImagePixel(POINT{x, y});
   engine_->MoveTo(p.x, p.y);
+  stroke_->View()->NoteStrokeMove();
 }
 
 void CToolBrush::OnLButtonUp(HWND, UINT, int, int) {

@@ -211,6 +211,29 @@ def _():
     return dropper()
 
 
+@picture('1060')
+def _():
+    # An I-beam with a small T beside it: the click places a text.
+    c = canvas()
+    for y in range(6, 26):
+        outlined_line(c, 11, y, 11, y)
+    for x in range(8, 15):
+        put(c, x, 5, '#')
+        put(c, x, 26, '#')
+    for x in range(18, 27):
+        put(c, x, 19, '#')
+    for y in range(19, 28):
+        put(c, 22, y, '#')
+    for y in range(4, 28):
+        for x in range(7, 28):
+            if c[y][x] == ' ' and any(
+                    0 <= y + dy < 32 and 0 <= x + dx < 32 and c[y + dy][x + dx] == '#'
+                    for dy in (-1, 0, 1) for dx in (-1, 0, 1)):
+                c[y][x] = '.'
+    c[25][11] = 'H'
+    return c
+
+
 def write_cur(name, c):
     hot = (15, 15)
     for y in range(32):

@@ -117,6 +117,7 @@ bool WrongWindow(const PickContext* c, HWND window) {
 bool PickRunning() { return state.running != nullptr; }
 
 void SetPickViews(PickViews* installed) { views = installed; }
+PickViews* GetPickViews() { return views; }
 
 void CSelPointAutoScroll::BeforeScroll(void* owner) {
   if (owner != nullptr) InvalidateRubberBand(static_cast<PickContext*>(owner), state.a, state.b);

@@ -49,6 +49,8 @@ class PickViews {
   virtual void RemovePrompt(int handle) = 0;
 };
 void SetPickViews(PickViews* views);
+// The installed views (null before start-up), for other one-click hooks.
+PickViews* GetPickViews();
 
 // Starts a pick on the view window `target` (the active image view): 0
 // when there is no active image view, a pick runs already, or no memory;

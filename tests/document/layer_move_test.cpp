@@ -231,16 +231,30 @@ TEST(LayerMovesOverManyCells, EveryStepComposesAsTheFullPass) {
   } cases[] = {{"moved layer", 5, 0}, {"grouped member", 4, 0}, {"link from above", 6, 9}};
   stack->GetLayer(1)->SetLinkId(9);  // linked to "Top": the link's lowest is layer 1
   stack->GetLayer(6)->SetLinkId(9);
-  for (const Case& c : cases) {
-    LayerMove move;
-    CLayer* layer = stack->GetLayer(c.layer);
-    const RECT start = layer->GetRect();
-    ASSERT_TRUE(move.Begin(doc, layer, POINT{start.left + 5, start.top + 5}));
-    for (int step = 1; step <= 6; ++step) {
-      ASSERT_TRUE(move.Track(POINT{start.left + 5 + 37 * step, start.top + 5 + 11 * step})) << c.what;
-      expectCurrent(c.what, step);
+  // Each drag once as it comes, and once with cells composited ahead of it
+  // between steps (a few at a time, all of them, none).
+  for (const bool ahead : {false, true}) {
+    for (const Case& c : cases) {
+      LayerMove move;
+      CLayer* layer = stack->GetLayer(c.layer);
+      const RECT start = layer->GetRect();
+      ASSERT_TRUE(move.Begin(doc, layer, POINT{start.left + 5, start.top + 5}));
+      if (ahead) {
+        move.PrepareAhead(1);
+        expectCurrent(c.what, 0);
+      }
+      for (int step = 1; step <= 6; ++step) {
+        ASSERT_TRUE(move.Track(POINT{start.left + 5 + 37 * step, start.top + 5 + 11 * step})) << c.what;
+        expectCurrent(c.what, step);
+        if (ahead && step != 3) {
+          move.PrepareAhead(step == 5 ? 100 : 2);
+          expectCurrent(c.what, step);
+        }
+      }
+      if (ahead) EXPECT_FALSE(move.PrepareAhead(100)) << c.what << ": every cell is kept by now";
+      move.End();
+      EXPECT_FALSE(move.PrepareAhead(1)) << c.what;
     }
-    move.End();
   }
   doc.Queue().StopThread();
   doc.Queue().RemoveView(&view);

@@ -471,7 +471,7 @@ TEST_F(RealHostFixture, RunnerMatchesTheToolRunDirectly) {
   const Case cases[] = {
       {"vr_rsmooth", "5,3,0,0", "%d,%d,%d,%d", {5, 3, 0, 0}, nullptr},
       {"median_filt", "3,3,0,0", "%d,%d,%d,%d", {3, 3, 0, 0}, selection},
-      {"emboss_effect", "90,{10,20,30}", "%d,%c", {90, 10 + 20 * 256 + 30 * 65536}, nullptr},
+      {"emboss_effect", "5,3,10,20,{10,20,30}", "%d,%d,%d,%d,%c", {5, 3, 10, 20, 10 + 20 * 256 + 30 * 65536}, nullptr},
       {"Noise", "30,50,0", "%d,%d,%d", {30, 50, 0}, nullptr},
   };
   for (const Case& c : cases) {
@@ -572,9 +572,9 @@ TEST_F(RealHostFixture, RecordedToolRunReplaysWithTheSameParameters) {
   LangCommandSet set(ini, &link);
 
   LUTool* tool = LUCreateTool(nullptr, "emboss_effect");
-  const std::int32_t angle = -45, colour = 0x102030;
-  ASSERT_EQ(LUSetParameter(tool, 0, 0, &angle), 0);
-  ASSERT_EQ(LUSetParameter(tool, 1, 0, &colour), 0);
+  const std::int32_t width = 5, colour = 0x102030;
+  ASSERT_EQ(LUSetParameter(tool, 0, 0, &width), 0);
+  ASSERT_EQ(LUSetParameter(tool, 4, 0, &colour), 0);
   WA* first = new WA(*original, false);
   LUSetParameter(tool, kLUSlotSource, 0, first);
   ASSERT_EQ(LUToolExecute(tool, 0, 2, 0, 0), 0);
@@ -586,12 +586,12 @@ TEST_F(RealHostFixture, RecordedToolRunReplaysWithTheSameParameters) {
   LangValue value;
   EXPECT_FALSE(source.GetParameter(0, 'p', value));
   EXPECT_FALSE(source.GetParameter(0, 's', value));
-  EXPECT_FALSE(source.GetParameter(2, 'd', value));
-  ASSERT_TRUE(source.GetParameter(1, 'd', value));
+  EXPECT_FALSE(source.GetParameter(5, 'd', value));
+  ASSERT_TRUE(source.GetParameter(4, 'd', value));
   EXPECT_EQ(value.number, colour);
   LUDeleteTool(tool);
   ASSERT_FALSE(lines.empty());
-  EXPECT_EQ(lines.back(), "Emboss(-45,{48,32,16});");
+  EXPECT_EQ(lines.back(), "Emboss(5,3,0,0,{48,32,16});");
 
   ScriptStop stop;
   ASSERT_TRUE(RunScript({lines.back()}, &stop, &set)) << stop.reason;

@@ -89,5 +89,39 @@ TEST(LayerMaskSelection, CombinationPutsTheSelectionFirstThenTheMaskWithItsCode)
   DeleteFragment(selection);
 }
 
+// Aligning a selection to a layer: an empty one gives the layer's soft
+// mask selection; any other is cut to the layer's hard mask and cropped to
+// what stays selected.
+TEST(LayerMaskSelection, CopyFragmentAreaAlignsTheSelectionToTheLayersMask) {
+  CLayerPtr layer = MaskedLayer();
+  const LURECT left{0, 0, 12, 20};
+  Fragment* rect = CreateRectFrg(&left, 0);
+  Fragment* aligned = CopyFragmentArea(layer.get(), rect, 100);
+  ASSERT_NE(aligned, nullptr);
+  EXPECT_EQ(GetFragmentType(aligned), kFrgMask);
+  // Mask columns 4..9 (image 9..14) reach 100; the rectangle ends at 12.
+  EXPECT_TRUE(RectsEqual(Bounds(aligned), RECT{9, 4, 12, 12}));
+  WAPtr pixels = WAPtr::Adopt(GetMaskWA(aligned));
+  ASSERT_TRUE(pixels);
+  EXPECT_EQ(pixels->GetW(), 3);
+  EXPECT_EQ(pixels->GetH(), 8);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 3; ++x) EXPECT_EQ(pixels->Row(y)[x], 255) << x << "," << y;
+  DeleteFragment(aligned);
+  DeleteFragment(rect);
+
+  Fragment* empty = CreateEmptyFrg(0);
+  Fragment* soft = CopyFragmentArea(layer.get(), empty, 100);
+  ASSERT_NE(soft, nullptr);
+  EXPECT_TRUE(RectsEqual(Bounds(soft), RECT{9, 4, 15, 12}));
+  WAPtr softPixels = WAPtr::Adopt(GetMaskWA(soft));
+  ASSERT_TRUE(softPixels);
+  EXPECT_EQ(softPixels->Row(0)[0], 100) << "the soft mask keeps its values";
+  DeleteFragment(soft);
+  EXPECT_EQ(CopyFragmentArea(nullptr, empty, 100), nullptr);
+  EXPECT_EQ(CopyFragmentArea(layer.get(), nullptr, 100), nullptr);
+  DeleteFragment(empty);
+}
+
 }  // namespace
 }  // namespace lumora

@@ -5,6 +5,8 @@
 
 #include "framework/StringSource.h"
 #include "ui/win/ColourControls.h"
+#include "ui/win/CustomizeDlg.h"
+#include "ui/win/ToolbarCtrlFactory.h"
 #include "ui/win/OwnerDrawControls.h"
 
 namespace lumora {
@@ -98,6 +100,24 @@ std::unique_ptr<CMColorCtrl> MakeColourControl(HWND bar, std::uint32_t id, int w
   return control;
 }
 
+std::unique_ptr<fw::Window> CopyToolbarControl(HWND parent, fw::Window* model) {
+  if (model == nullptr || model->Handle() == nullptr) return nullptr;
+  RECT r{};
+  GetWindowRect(model->Handle(), &r);
+  const auto id = static_cast<std::uint32_t>(GetDlgCtrlID(model->Handle()));
+  if (auto* combo = dynamic_cast<CMySBComboBox*>(model)) {
+    std::unique_ptr<CMySBComboBox> copy = MakeModeCombo(parent, id, r.right - r.left, r.bottom - r.top);
+    if (copy != nullptr) copy->SelectMode(combo->SelectedMode());
+    return copy;
+  }
+  if (dynamic_cast<CMColorCtrl*>(model) != nullptr) {
+    // Its swatches show the application's colours, as every colour control does.
+    return MakeColourControl(parent, id, r.right - r.left, r.bottom - r.top);
+  }
+  if (IsPlainComboBox(model->Handle())) return CopyComboBox(parent, model->Handle(), false);
+  return nullptr;
+}
+
 // ---- CCToolBar
 
 CCToolBar::~CCToolBar() {
@@ -128,14 +148,32 @@ LRESULT CCToolBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     FillRect(reinterpret_cast<HDC>(wParam), &client, GetSysColorBrush(COLOR_BTNFACE));
     if (message == WM_ERASEBKGND) return 1;
   }
-  // Picking buttons up waits for the customise dialog: until then the
-  // mode is never on and a press is a press.
-  if (message == WM_LBUTTONDOWN && InCustomizeMode()) {
+  // In customise mode, or with Alt held, a press picks the button up.
+  if (message == WM_LBUTTONDOWN) {
     const POINT p{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
     if (PickUp(p, wParam)) return 0;
   }
   // In customise mode a double click does nothing.
   if (message == WM_LBUTTONDBLCLK && InCustomizeMode()) return 0;
+  // Disabled controls keep their window colours while customising.
+  if (InCustomizeMode() &&
+      (message == WM_CTLCOLOREDIT || message == WM_CTLCOLORLISTBOX || message == WM_CTLCOLORSTATIC)) {
+    LRESULT brush = 0;
+    if (ToolbarControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), &brush)) return brush;
+  }
+  // A drag from the customise collection: no bar keeps its frame.
+  if (message == CCustomizeDlg::DragFromCollectionMessage()) {
+    Select(-1);
+    return 0;
+  }
+  // Shown or hidden while customising: the list of bars follows.
+  if (message == WM_WINDOWPOSCHANGED && CCustomizeDlg::Open() != nullptr &&
+      (reinterpret_cast<const WINDOWPOS*>(lParam)->flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW)) != 0) {
+    const LRESULT r = fw::ToolBar::WindowProc(message, wParam, lParam);
+    PlaceControls();
+    CCustomizeDlg::Open()->ToolbarsPage().BarShownChanged(this);
+    return r;
+  }
   if (message == WM_PAINT) {
     const LRESULT painted = fw::ToolBar::WindowProc(message, wParam, lParam);
     PaintCustomize();
@@ -364,6 +402,26 @@ bool CLUToolBar::GetCommandText(std::uint32_t id, std::string& text) {
 }
 
 void CLUToolBar::SetLargeButtons(bool large) { defaultResource_ = ToolbarTwin(defaultResource_, large); }
+
+LRESULT CLUToolBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_LBUTTONDBLCLK && !InCustomizeMode()) {
+    POINT hit{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    const int index = static_cast<int>(Send(TB_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    TBBUTTON b{};
+    if (index >= 0 && index < ButtonCount() &&
+        Send(TB_GETBUTTON, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&b)) && !(b.fsStyle & BTNS_SEP)) {
+      // Handled here, so the second click does not press the button again.
+      if (b.fsState & TBSTATE_ENABLED) {
+        const auto id = static_cast<std::uint32_t>(b.idCommand);
+        HWND top = GetAncestor(hwnd_, GA_ROOTOWNER);
+        if (!(b.fsState & TBSTATE_CHECKED) && top != nullptr) SendMessageA(top, WM_COMMAND, id, 0);
+        if (openOptions) openOptions(id);
+      }
+      return 0;
+    }
+  }
+  return CCToolBar::WindowProc(message, wParam, lParam);
+}
 
 // ---- CBrushBar
 

@@ -40,6 +40,20 @@ void SetSelectionModeHandlers(std::function<void(int)> chosen, std::function<int
 
 class CCToolBar;
 
+// A copy of a bar's embedded control (its kind, size, id and contents)
+// under `parent`; null for a kind the bars cannot copy.
+std::unique_ptr<fw::Window> CopyToolbarControl(HWND parent, fw::Window* model);
+// The customise collection's own control copies: drops may copy them.
+void RememberCollectionControl(fw::Window* control);
+void ForgetCollectionControl(fw::Window* control);
+// Drags a button (its block, picture and text) with copy and move allowed;
+// the effect, and whether Escape ended it. `picture` stays the caller's.
+DWORD RunButtonDrag(const TBBUTTON& button, fw::Window* control, HBITMAP picture, const std::string& text,
+                    bool* escaped);
+// The next phase of the customise selection frame, drawn again in every
+// bar and control viewer.
+void AnimateCustomizeFrame();
+
 // A bar's drop target: only in customise mode and only for dragged buttons.
 class CCustomizeDropTarget : public fw::OleDropTarget {
  public:
@@ -116,6 +130,11 @@ class CCToolBar : public fw::ToolBar {
   // A plain button or a control put in at an index.
   void InsertButton(int index, std::uint32_t command, int image, BYTE style = BTNS_BUTTON);
   bool InsertControlAt(int index, std::unique_ptr<fw::Window> control, int width);
+  // The button's picture on the button face (null for a separator).
+  HBITMAP ButtonBitmap(int index) const;
+  // The customise frame on a button (-1: none).
+  void Select(int index);
+  void PaintCustomize();
 
  protected:
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -137,14 +156,11 @@ class CCToolBar : public fw::ToolBar {
   void RegisterDropTarget();
   bool PickUp(POINT client, WPARAM keys);
   bool WaitForDragStart(const RECT& button);
-  HBITMAP ButtonBitmap(int index) const;
   std::unique_ptr<fw::Window> TakeControl(fw::Window* control);
   DWORD OnDragOverBar(IDataObject* data, DWORD keyState, POINT client);
   void OnDragLeaveBar();
   bool OnDropOnBar(IDataObject* data, DWORD effect, POINT client);
   void SetInsertMark(int index, const RECT& mark);
-  void PaintCustomize();
-  void Select(int index);
   std::vector<RECT> ButtonRects() const;
 
   std::unique_ptr<CCustomizeDropTarget> dropTarget_;
@@ -164,6 +180,12 @@ class CLUToolBar : public CCToolBar {
   std::function<std::string(std::uint32_t)> toolName;
   bool GetCommandText(std::uint32_t id, std::string& text) override;
   void SetLargeButtons(bool large) override;
+  // A double click on an enabled button: its command first when it is not
+  // checked, then its tool's options (the frame's table).
+  std::function<void(std::uint32_t)> openOptions;
+
+ protected:
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 };
 
 class CBrushBar : public CLUToolBar {

@@ -12,6 +12,8 @@
 #include "framework/win/OleDataSource.h"
 #include "framework/win/OleDragDrop.h"
 #include "ui/ToolbarDrag.h"
+#include "ui/win/CtrlViewer.h"
+#include "ui/win/CustomizeDlg.h"
 #include "ui/win/OwnerDrawControls.h"
 #include "ui/win/ProgramBars.h"
 
@@ -40,10 +42,21 @@ std::uint32_t TokenOf(fw::Window* control) {
   return next++;
 }
 
-// The control a token names, when it is still on a bar of this process.
+std::vector<fw::Window*>& CollectionControls() {
+  static std::vector<fw::Window*> controls;
+  return controls;
+}
+
+// The control a token names, when it is still on a bar of this process or
+// in the customise collection.
 fw::Window* LiveControl(std::uint32_t token, CCToolBar** owner) {
   auto it = LiveTokens().find(token);
   if (it == LiveTokens().end()) return nullptr;
+  const auto& kept = CollectionControls();
+  if (std::find(kept.begin(), kept.end(), it->second) != kept.end() && it->second->Handle() != nullptr) {
+    *owner = nullptr;
+    return it->second;
+  }
   for (CCToolBar* bar : CCToolBar::AllBars()) {
     const int n = bar->ButtonCount();
     for (int i = 0; i < n; ++i) {
@@ -147,6 +160,71 @@ bool Accepts(IDataObject* data) {
 }
 
 }  // namespace
+
+void RememberCollectionControl(fw::Window* control) { CollectionControls().push_back(control); }
+
+void ForgetCollectionControl(fw::Window* control) {
+  auto& kept = CollectionControls();
+  kept.erase(std::remove(kept.begin(), kept.end(), control), kept.end());
+}
+
+DWORD RunButtonDrag(const TBBUTTON& b, fw::Window* control, HBITMAP picture, const std::string& text,
+                    bool* escaped) {
+  DraggedButton dragged;
+  dragged.bitmap = b.iBitmap;
+  dragged.command = b.idCommand;
+  dragged.state = b.fsState;
+  dragged.style = b.fsStyle;
+  dragged.string = static_cast<std::int32_t>(b.iString);
+  if (control != nullptr) dragged.control = TokenOf(control);
+  const std::array<std::uint8_t, 24> block = EncodeDraggedButton(dragged);
+  HBITMAP own = picture != nullptr ? static_cast<HBITMAP>(CopyImage(picture, IMAGE_BITMAP, 0, 0, 0)) : nullptr;
+  const CLIPFORMAT format = ButtonFormat();
+  fw::OleDataSource* source = fw::OleDataSource::Create([=](const FORMATETC& f, STGMEDIUM* m) {
+    if (f.cfFormat == format) {
+      HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, block.size());
+      if (g == nullptr) return false;
+      std::memcpy(GlobalLock(g), block.data(), block.size());
+      GlobalUnlock(g);
+      m->tymed = TYMED_HGLOBAL;
+      m->hGlobal = g;
+      return true;
+    }
+    if (f.cfFormat == CF_BITMAP && own != nullptr) {
+      m->tymed = TYMED_GDI;
+      m->hBitmap = static_cast<HBITMAP>(CopyImage(own, IMAGE_BITMAP, 0, 0, 0));
+      return m->hBitmap != nullptr;
+    }
+    if (f.cfFormat == CF_TEXT) {
+      HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, text.size() + 1);
+      if (g == nullptr) return false;
+      std::memcpy(GlobalLock(g), text.c_str(), text.size() + 1);
+      GlobalUnlock(g);
+      m->tymed = TYMED_HGLOBAL;
+      m->hGlobal = g;
+      return true;
+    }
+    return false;
+  });
+  source->DelayRenderData(format, TYMED_HGLOBAL);
+  if (own != nullptr) source->DelayRenderData(CF_BITMAP, TYMED_GDI);
+  source->DelayRenderData(CF_TEXT, TYMED_HGLOBAL);
+  CCustomizeDropSource dropSource;
+  DWORD effect = DROPEFFECT_NONE;
+  DoDragDrop(source, &dropSource, DROPEFFECT_COPY | DROPEFFECT_MOVE, &effect);
+  source->Release();
+  if (own != nullptr) DeleteObject(own);
+  if (escaped != nullptr) *escaped = dropSource.escaped;
+  return effect;
+}
+
+void AnimateCustomizeFrame() {
+  AdvanceCustomizeFramePhase();
+  for (CCToolBar* bar : CCToolBar::AllBars()) {
+    if (bar->SelectedIndex() >= 0) bar->PaintCustomize();
+  }
+  for (CCtrlViewer* viewer : CCtrlViewer::AllViewers()) viewer->RedrawFrame();
+}
 
 DWORD CCustomizeDropTarget::OnDragEnter(IDataObject* data, DWORD keyState, POINT client) {
   bar_->insertIndex_ = -1;
@@ -275,66 +353,28 @@ bool CCToolBar::PickUp(POINT client, WPARAM keys) {
   Send(TB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rect));
   if (!WaitForDragStart(rect)) return true;
 
-  DraggedButton dragged;
-  dragged.bitmap = b.iBitmap;
-  dragged.command = b.idCommand;
-  dragged.state = b.fsState;
-  dragged.style = b.fsStyle;
-  dragged.string = static_cast<std::int32_t>(b.iString);
-  auto* control = reinterpret_cast<fw::Window*>(b.dwData);
-  if ((b.fsStyle & BTNS_SEP) && control != nullptr) dragged.control = TokenOf(control);
-  const std::array<std::uint8_t, 24> block = EncodeDraggedButton(dragged);
   HBITMAP picture = ButtonBitmap(index);
   std::string text;
   GetCommandText(static_cast<std::uint32_t>(b.idCommand), text);
-  const CLIPFORMAT format = ButtonFormat();
-  fw::OleDataSource* source = fw::OleDataSource::Create([=](const FORMATETC& f, STGMEDIUM* m) {
-    if (f.cfFormat == format) {
-      HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, block.size());
-      if (g == nullptr) return false;
-      std::memcpy(GlobalLock(g), block.data(), block.size());
-      GlobalUnlock(g);
-      m->tymed = TYMED_HGLOBAL;
-      m->hGlobal = g;
-      return true;
-    }
-    if (f.cfFormat == CF_BITMAP && picture != nullptr) {
-      m->tymed = TYMED_GDI;
-      m->hBitmap = static_cast<HBITMAP>(CopyImage(picture, IMAGE_BITMAP, 0, 0, 0));
-      return m->hBitmap != nullptr;
-    }
-    if (f.cfFormat == CF_TEXT) {
-      HGLOBAL g = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, text.size() + 1);
-      if (g == nullptr) return false;
-      std::memcpy(GlobalLock(g), text.c_str(), text.size() + 1);
-      GlobalUnlock(g);
-      m->tymed = TYMED_HGLOBAL;
-      m->hGlobal = g;
-      return true;
-    }
-    return false;
-  });
-  source->DelayRenderData(format, TYMED_HGLOBAL);
-  if (picture != nullptr) source->DelayRenderData(CF_BITMAP, TYMED_GDI);
-  source->DelayRenderData(CF_TEXT, TYMED_HGLOBAL);
-
+  if (CCustomizeDlg* dialog = CCustomizeDlg::Open()) {
+    SendMessageA(dialog->Handle(), CCustomizeDlg::DragFromToolbarMessage(), 0, 0);
+  }
   pickedUp_ = true;
   dragSource_ = index;
   dragStart_ = client;
   if (temporary) customizeMode = true;
-  CCustomizeDropSource dropSource;
-  DWORD effect = DROPEFFECT_NONE;
   const bool copy = (keys & MK_CONTROL) != 0;
   const HWND self = hwnd_;
-  DoDragDrop(source, &dropSource, DROPEFFECT_COPY | DROPEFFECT_MOVE, &effect);
-  source->Release();
+  bool escaped = false;
+  const DWORD effect = RunButtonDrag(b, (b.fsStyle & BTNS_SEP) ? reinterpret_cast<fw::Window*>(b.dwData) : nullptr,
+                                     picture, text, &escaped);
   if (picture != nullptr) DeleteObject(picture);
   if (!IsWindow(self)) return true;
   POINT cursor{};
   GetCursorPos(&cursor);
   ScreenToClient(hwnd_, &cursor);
   // A button taken off every bar, or moved away, goes from here.
-  if (pickedUp_ && !dropSource.escaped && !copy && effect != DROPEFFECT_COPY && !PtInRect(&rect, cursor) &&
+  if (pickedUp_ && !escaped && !copy && effect != DROPEFFECT_COPY && !PtInRect(&rect, cursor) &&
       dragSource_ >= 0) {
     DeleteButton(dragSource_);
     UpdateLayout();
@@ -420,11 +460,9 @@ bool CCToolBar::OnDropOnBar(IDataObject* data, DWORD effect, POINT client) {
       const int width = r.right - r.left;
       if (ownControl != nullptr) {
         done = InsertControlAt(index, std::move(ownControl), width);
-      } else if (dynamic_cast<CMySBComboBox*>(live) != nullptr) {
+      } else if (std::unique_ptr<fw::Window> copy = CopyToolbarControl(hwnd_, live)) {
         // A copy: the source keeps or drops its own.
-        done = InsertControlAt(index, MakeModeCombo(hwnd_, static_cast<std::uint32_t>(dropped.button.command), width,
-                                                    r.bottom - r.top),
-                               width);
+        done = InsertControlAt(index, std::move(copy), width);
       }
       break;
     }
@@ -451,7 +489,7 @@ void CCToolBar::PaintCustomize() {
   if (selected_ >= 0) {
     RECT r{};
     Send(TB_GETITEMRECT, static_cast<WPARAM>(selected_), reinterpret_cast<LPARAM>(&r));
-    DrawFocusRect(dc, &r);
+    DrawCustomizeFrame(dc, r);
   }
   if (insertIndex_ >= 0) {
     // A 2-pixel line along the edge with 2-pixel caps at both ends.

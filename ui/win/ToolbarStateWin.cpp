@@ -9,6 +9,7 @@
 #include "ui/ToolbarState.h"
 #include "ui/win/ColourControls.h"
 #include "ui/win/OwnerDrawControls.h"
+#include "ui/win/ToolbarCtrlFactory.h"
 #include "ui/win/ProgramBars.h"
 
 namespace lumora {
@@ -106,6 +107,11 @@ ControlRecord RecordOf(fw::Window* control) {
     r.width = static_cast<std::uint16_t>(rect.right - rect.left);
     r.height = static_cast<std::uint16_t>(rect.bottom - rect.top);
     r.id = id;
+    return r;
+  }
+  if (IsPlainComboBox(h)) {
+    r.tag = kTagCombo;
+    r.combo = ComboRecordOf(h);
     return r;
   }
   r.tag = kTagUnknown;
@@ -252,6 +258,10 @@ bool CCToolBar::ApplyState(const ToolbarStateRecord& state, HBITMAP strip, int i
       } else if (r.control.tag == kTagColour) {
         if (auto colour = MakeColourControl(hwnd_, r.command, r.control.width, r.control.height)) {
           AppendControl(std::move(colour), r.control.width);
+        }
+      } else if (r.control.tag == kTagCombo) {
+        if (auto combo = CreateComboFromRecord(hwnd_, r.control.combo, r.command)) {
+          AppendControl(std::move(combo), r.control.combo.width);
         }
       }
       continue;

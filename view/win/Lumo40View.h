@@ -232,6 +232,8 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   bool BeginLayerMove(CLayer* layer, POINT client);
   void TrackLayerMove(POINT client);
   void EndLayerMove();
+  // While a drag runs and no input waits: the cells ahead of it composited.
+  void PrepareLayerMoveAhead();
   bool LayerMoveRunning() const;
   // An arrow key's nudge of the active layer: 1 image pixel, 10 with
   // Shift, at every magnification.
@@ -418,6 +420,17 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   bool zoomTracePending_ = false;
   int zoomTraceCells_ = 0;
   void MarkZoomCommand();
+  // A stroke's pointer moves await a paint that shows every dab queued
+  // (the paint-latency trace marks); checked again on a timer when the
+  // worker had not yet gone idle at the paint.
+  bool strokeTracePending_ = false;
+  void MarkStrokeShownIfCurrent();
+
+ public:
+  // Painting tools: a pointer move's dabs are queued (trace marks only).
+  void NoteStrokeMove();
+
+ private:
   RECT thumbnailDamage_{0, 0, 0, 0};
   bool dragFromRuler_ = false;
 

@@ -13,6 +13,9 @@ namespace lumora {
 namespace {
 
 constexpr std::uint16_t kMoveHookFlags = 0x1007;
+// Timer messages come only when nothing else waits: between drag steps.
+constexpr UINT_PTR kMoveAheadTimer = 0x4C4D;
+constexpr DWORD kMoveAheadSliceMs = 8;
 
 // One drag at a time in the program.
 LayerMove& TheLayerMove() {
@@ -129,7 +132,20 @@ bool CLumo40View::LayerMoveRunning() const { return TheLayerMove().Running(); }
 bool CLumo40View::BeginLayerMove(CLayer* layer, POINT client) {
   CLumo40Doc* doc = GetDoc();
   if (doc == nullptr || layer == nullptr || !HasDrawContext()) return false;
-  return TheLayerMove().Begin(doc->Image(), layer, WindowPointToImagePixel(client));
+  if (!TheLayerMove().Begin(doc->Image(), layer, WindowPointToImagePixel(client))) return false;
+  SetTimer(hwnd_, kMoveAheadTimer, 1, nullptr);
+  return true;
+}
+
+void CLumo40View::PrepareLayerMoveAhead() {
+  LayerMove& move = TheLayerMove();
+  const DWORD start = GetTickCount();
+  bool more = move.Running();
+  // One cell at a time, so a waiting mouse message is served soon.
+  while (more && HIWORD(GetQueueStatus(QS_INPUT)) == 0 && GetTickCount() - start < kMoveAheadSliceMs) {
+    more = move.PrepareAhead(1);
+  }
+  if (!more) KillTimer(hwnd_, kMoveAheadTimer);
 }
 
 void CLumo40View::TrackLayerMove(POINT client) {
@@ -142,11 +158,14 @@ void CLumo40View::TrackLayerMove(POINT client) {
     // The immediate path painted the moved pieces; what is invalid shows now.
     UpdateWindow(hwnd_);
     TraceMark("layer drag step painted");
+    // The layers moved on: the cells ahead of them are others now.
+    SetTimer(hwnd_, kMoveAheadTimer, 1, nullptr);
   }
 }
 
 void CLumo40View::EndLayerMove() {
   LayerMove& move = TheLayerMove();
+  KillTimer(hwnd_, kMoveAheadTimer);
   if (!move.Running()) return;
   move.End();
   SetCursor(MoveCursor(false));
@@ -172,6 +191,11 @@ bool CLumo40View::NudgeActiveLayer(UINT vk, bool shift) {
 
 bool CLumo40View::OnMoveToolMessage(UINT message, WPARAM wParam, LRESULT* result) {
   switch (message) {
+    case WM_TIMER:
+      if (wParam != kMoveAheadTimer) return false;
+      PrepareLayerMoveAhead();
+      *result = 0;
+      return true;
     case WM_CAPTURECHANGED:
       // A drag that loses the mouse (a message box, another window) ends as
       // a button-up does, so the worker runs again and the view repaints.

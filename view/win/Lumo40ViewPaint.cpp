@@ -22,6 +22,9 @@ namespace lumora {
 
 namespace {
 
+// Re-checks a stroke's last paint once the render worker may have gone idle.
+constexpr UINT_PTR kStrokeTraceTimer = 0x4C4E;
+
 constexpr std::uint32_t kIdRepaint = ID_VIEW_REPAINT;
 // Further queued 1258 a view drops before it re-smooths once.
 constexpr int kMaxQueuedSmoothings = 16;
@@ -142,6 +145,11 @@ LRESULT CLumo40View::OnPrivateMessage(UINT message, WPARAM wParam, LPARAM lParam
   LRESULT taken = 0;
   if (OnMoveToolMessage(message, wParam, &taken)) return taken;
   switch (message) {
+    case WM_TIMER:
+      if (wParam != kStrokeTraceTimer) return fw::Window::WindowProc(message, wParam, lParam);
+      KillTimer(hwnd_, kStrokeTraceTimer);
+      if (strokeTracePending_) MarkStrokeShownIfCurrent();
+      return 0;
     case kMsgRedrawReady:
       if (notifier_) {
         notifier_->Flush();
@@ -220,6 +228,7 @@ LRESULT CLumo40View::OnPaintView(WPARAM, LPARAM) {
   if (drawContext_ != nullptr && IsWindowVisible(hwnd_)) {
     const bool whole = VisibleAreaComposited();
     MarkStartupPaint(whole || counts_.cellsAnnounced > 0, whole);
+    if (strokeTracePending_) MarkStrokeShownIfCurrent();
     if (zoomTracePending_ && whole && GetUpdateRect(hwnd_, nullptr, FALSE) == FALSE) {
       zoomTracePending_ = false;
       TraceMark("zoom painted");
@@ -228,6 +237,25 @@ LRESULT CLumo40View::OnPaintView(WPARAM, LPARAM) {
     }
   }
   return 0;
+}
+
+void CLumo40View::NoteStrokeMove() {
+  if (TraceEnabled()) strokeTracePending_ = true;
+}
+
+// The screen shows every dab queued so far once the worker has gone idle
+// with nothing announced left to flush and nothing invalid left to paint.
+void CLumo40View::MarkStrokeShownIfCurrent() {
+  CMapRect* queue = Queue();
+  MSG waiting;
+  const bool redrawWaiting = PeekMessageA(&waiting, hwnd_, kMsgRedrawReady, kMsgRedrawReady, PM_NOREMOVE) != 0;
+  if ((queue == nullptr || queue->IsIdle()) && !redrawWaiting && GetUpdateRect(hwnd_, nullptr, FALSE) == FALSE) {
+    strokeTracePending_ = false;
+    KillTimer(hwnd_, kStrokeTraceTimer);
+    TraceMark("paint shown");
+    return;
+  }
+  SetTimer(hwnd_, kStrokeTraceTimer, 5, nullptr);
 }
 
 bool CLumo40View::VisibleAreaComposited() {

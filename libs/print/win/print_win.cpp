@@ -217,27 +217,50 @@ lp::PageGeometry Geometry(HDC dc) {
 }
 
 // The image's rows band by band (the adapter's rows run from the bottom),
-// each band stretched onto its share of `to`. False when a row cannot be
-// read or the job was cancelled.
+// each band stretched onto its share of `to`. An image with more pixels
+// than the device has in `to` is sent at the device's resolution (each
+// device pixel the source pixel under its centre, as the device's own
+// colour-on-colour stretching would drop the rest): the driver then
+// encodes a fraction of the bytes. False when a row cannot be read or the
+// job was cancelled.
 bool SendBands(HDC dc, CAbstractWriteWA& image, Picture& p, const lp::Box& to, Job& job) {
-  const int band = lp::BandRows(p.bytesPerRow, p.height, kBandBudget);
-  std::vector<BYTE> bits(static_cast<std::size_t>(band) * static_cast<std::size_t>(p.bytesPerRow));
+  const bool whole = p.bitsPerPixel < 8 || (to.Width() >= p.width && to.Height() >= p.height);
+  const int width = whole ? p.width : std::min(p.width, to.Width());
+  const int height = whole ? p.height : std::min(p.height, to.Height());
+  const int bytesPerPixel = p.bitsPerPixel / 8;
+  const int bytesPerRow = whole ? p.bytesPerRow : (width * bytesPerPixel + 3) / 4 * 4;
+  std::vector<int> columns;
+  std::vector<BYTE> source;
+  if (!whole) {
+    columns.resize(static_cast<std::size_t>(width));
+    for (int x = 0; x < width; ++x) columns[static_cast<std::size_t>(x)] = lp::SourceIndex(x, width, p.width);
+    source.resize(static_cast<std::size_t>(p.bytesPerRow));
+  }
+  const int band = lp::BandRows(bytesPerRow, height, kBandBudget);
+  std::vector<BYTE> bits(static_cast<std::size_t>(band) * static_cast<std::size_t>(bytesPerRow));
   auto* header = reinterpret_cast<BITMAPINFOHEADER*>(p.info.data());
+  header->biWidth = width;
   SetStretchBltMode(dc, COLORONCOLOR);
-  for (int top = 0; top < p.height; top += band) {
-    const int rows = std::min(band, p.height - top);
-    // Image rows top .. top + rows - 1 from the top are adapter rows
-    // height - 1 - top down to height - top - rows; a bottom-up DIB holds
-    // the lowest first.
+  for (int top = 0; top < height; top += band) {
+    const int rows = std::min(band, height - top);
+    // Rows top .. top + rows - 1 from the top; a bottom-up DIB holds the
+    // lowest first. Adapter row a is image row height - 1 - a from the top.
     for (int i = 0; i < rows; ++i) {
-      const int adapterRow = p.height - top - rows + i;
-      if (image.GetRow(0, 0, adapterRow, bits.data() + static_cast<std::size_t>(i) * p.bytesPerRow) != 0) return false;
+      BYTE* out = bits.data() + static_cast<std::size_t>(i) * bytesPerRow;
+      const int fromTop = top + rows - 1 - i;
+      if (whole) {
+        if (image.GetRow(0, 0, p.height - 1 - fromTop, out) != 0) return false;
+        continue;
+      }
+      const int sourceRow = lp::SourceIndex(fromTop, height, p.height);
+      if (image.GetRow(0, 0, p.height - 1 - sourceRow, source.data()) != 0) return false;
+      lp::PickColumns(source.data(), bytesPerPixel, columns, out);
     }
     header->biHeight = rows;
-    const int y0 = to.top + lp::BandEdge(top, p.height, to.Height());
-    const int y1 = to.top + lp::BandEdge(top + rows, p.height, to.Height());
+    const int y0 = to.top + lp::BandEdge(top, height, to.Height());
+    const int y1 = to.top + lp::BandEdge(top + rows, height, to.Height());
     if (y1 > y0) {
-      StretchDIBits(dc, to.left, y0, to.Width(), y1 - y0, 0, 0, p.width, rows, bits.data(),
+      StretchDIBits(dc, to.left, y0, to.Width(), y1 - y0, 0, 0, width, rows, bits.data(),
                     reinterpret_cast<BITMAPINFO*>(p.info.data()), DIB_RGB_COLORS, SRCCOPY);
     }
     if (!AbortProc(dc, 0) || job.cancelled) return false;

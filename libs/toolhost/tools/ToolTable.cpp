@@ -20,6 +20,32 @@ extern const ToolDescriptor kTool_invert_conv;
 extern const ToolDescriptor kTool_brightness_adj;
 extern const ToolDescriptor kTool_contrast_adj;
 extern const ToolDescriptor kTool_posterize_adj;
+extern const ToolDescriptor kTool_graham_filt;
+extern const ToolDescriptor kTool_Canvas;
+extern const ToolDescriptor kTool_Cracks;
+extern const ToolDescriptor kTool_Mosaic;
+extern const ToolDescriptor kTool_Padding;
+extern const ToolDescriptor kTool_Eroded;
+extern const ToolDescriptor kTool_hand_drawing;
+extern const ToolDescriptor kTool_tornado_drawing;
+extern const ToolDescriptor kTool_facetted_effect;
+extern const ToolDescriptor kTool_graphic_pen;
+extern const ToolDescriptor kTool_art_autobrush;
+extern const ToolDescriptor kTool_art_patch;
+extern const ToolDescriptor kTool_art_oilpaint;
+extern const ToolDescriptor kTool_WashOut;
+extern const ToolDescriptor kTool_vr_Facet2;
+extern const ToolDescriptor kTool_vr_Facet1;
+extern const ToolDescriptor kTool_vr_NotePaper;
+extern const ToolDescriptor kTool_vr_3DMosaic;
+extern const ToolDescriptor kTool_vr_ColorRelief;
+extern const ToolDescriptor kTool_Blot;
+extern const ToolDescriptor kTool_EarthQuake;
+extern const ToolDescriptor kTool_vr_pagec;
+extern const ToolDescriptor kTool_RandomDeformations;
+extern const ToolDescriptor kTool_Rubber;
+extern const ToolDescriptor kTool_Deformations;
+extern const ToolDescriptor kTool_Distort;
 
 namespace {
 
@@ -27,7 +53,33 @@ const ToolDescriptor* const kTools[] = {&kTool_vr_rsmooth,     &kTool_minimum_ef
                                         &kTool_median_filt,    &kTool_sharp_filt,     &kTool_heavysharp_filt,
                                         &kTool_outline_filt,   &kTool_emboss_effect,  &kTool_Noise,
                                         &kTool_Crop,           &kTool_grayscale_conv, &kTool_invert_conv,
-                                        &kTool_brightness_adj, &kTool_contrast_adj,   &kTool_posterize_adj};
+                                        &kTool_brightness_adj, &kTool_contrast_adj,   &kTool_posterize_adj,
+                                        &kTool_graham_filt,
+                                        &kTool_Canvas,
+                                        &kTool_Cracks,
+                                        &kTool_Mosaic,
+                                        &kTool_Padding,
+                                        &kTool_Eroded,
+                                        &kTool_hand_drawing,
+                                        &kTool_tornado_drawing,
+                                        &kTool_facetted_effect,
+                                        &kTool_graphic_pen,
+                                        &kTool_art_autobrush,
+                                        &kTool_art_patch,
+                                        &kTool_art_oilpaint,
+                                        &kTool_WashOut,
+                                        &kTool_vr_Facet2,
+                                        &kTool_vr_Facet1,
+                                        &kTool_vr_NotePaper,
+                                        &kTool_vr_3DMosaic,
+                                        &kTool_vr_ColorRelief,
+                                        &kTool_Blot,
+                                        &kTool_EarthQuake,
+                                        &kTool_vr_pagec,
+                                        &kTool_RandomDeformations,
+                                        &kTool_Rubber,
+                                        &kTool_Deformations,
+                                        &kTool_Distort};
 
 }  // namespace
 

@@ -54,16 +54,26 @@ std::string PlainName(const char* menuName) {
   return name;
 }
 
-std::int32_t ParameterValue(const LUPaneDialog& pane, int index) {
-  std::int32_t value = 0;
-  LUGetParameter(pane.data.tool, index, 0, &value);
-  return value;
+// The parameter's numbers: one, or a point's two (a rectangle's four).
+struct ParamNumbers {
+  std::int32_t v[4] = {};
+};
+
+ParamNumbers ParameterNumbers(const LUPaneDialog& pane, int index) {
+  ParamNumbers numbers;
+  LUGetParameter(pane.data.tool, index, 0, numbers.v);
+  return numbers;
 }
 
-// Colours read and write as RRGGBB; integers in decimal.
-std::string ValueText(char format, std::int32_t value) {
-  char text[16];
-  if (format == 'c') {
+std::int32_t ParameterValue(const LUPaneDialog& pane, int index) { return ParameterNumbers(pane, index).v[0]; }
+
+// Colours read and write as RRGGBB; integers in decimal; points as "x,y".
+std::string ValueText(char format, const ParamNumbers& numbers) {
+  char text[32];
+  const std::int32_t value = numbers.v[0];
+  if (format == 'p') {
+    std::snprintf(text, sizeof text, "%d,%d", numbers.v[0], numbers.v[1]);
+  } else if (format == 'c') {
     const auto c = static_cast<std::uint32_t>(value);
     std::snprintf(text, sizeof text, "%02X%02X%02X", c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
   } else {
@@ -74,6 +84,16 @@ std::string ValueText(char format, std::int32_t value) {
 
 bool ParseValue(char format, const char* text, std::int32_t* value) {
   char* end = nullptr;
+  if (format == 'p') {
+    const long x = std::strtol(text, &end, 10);
+    if (end == text || *end != ',') return false;
+    const char* second = end + 1;
+    const long y = std::strtol(second, &end, 10);
+    if (end == second || *end != 0) return false;
+    value[0] = static_cast<std::int32_t>(x);
+    value[1] = static_cast<std::int32_t>(y);
+    return true;
+  }
   if (format == 'c') {
     const unsigned long rgb = std::strtoul(text, &end, 16);
     if (end == text || *end != 0 || rgb > 0xFFFFFF) return false;
@@ -116,7 +136,7 @@ void FillValues(HWND dialog, PaneWindowState& state) {
       CheckDlgButton(dialog, kIdEditFirst + i, value != 0 ? BST_CHECKED : BST_UNCHECKED);
       continue;
     }
-    SetDlgItemTextA(dialog, kIdEditFirst + i, ValueText(d->params[i].format, value).c_str());
+    SetDlgItemTextA(dialog, kIdEditFirst + i, ValueText(d->params[i].format, ParameterNumbers(*state.pane, i)).c_str());
     if (d->params[i].format == 'c') SetSwatch(state, i, static_cast<COLORREF>(value));
   }
   state.filling = false;
@@ -187,18 +207,19 @@ void OnEditChange(HWND dialog, PaneWindowState& state, int index, int notificati
   const char format = d->params[index].format;
   if (notification == EN_KILLFOCUS) {
     state.filling = true;
-    SetDlgItemTextA(dialog, kIdEditFirst + index, ValueText(format, ParameterValue(*state.pane, index)).c_str());
+    SetDlgItemTextA(dialog, kIdEditFirst + index, ValueText(format, ParameterNumbers(*state.pane, index)).c_str());
     state.filling = false;
     return;
   }
   if (notification != EN_CHANGE || state.filling) return;
   char text[32] = {};
   GetDlgItemTextA(dialog, kIdEditFirst + index, text, sizeof text);
-  std::int32_t value = 0;
-  if (!ParseValue(format, text, &value)) return;
+  std::int32_t values[2] = {};
+  if (!ParseValue(format, text, values)) return;
+  const std::int32_t value = values[0];
   // Half-typed numbers are out of range on the way: no error to keep.
   LUFreezeError();
-  const int code = PaneParameterChanged(*state.pane, index, value);
+  const int code = PaneParameterValuesChanged(*state.pane, index, values);
   LUUnfreezeError();
   if (code == 0 && format == 'c') {
     SetSwatch(state, index, static_cast<COLORREF>(value));

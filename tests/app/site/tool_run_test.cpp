@@ -24,6 +24,7 @@ class ToolRunTest : public ::testing::Test {
     ASSERT_TRUE(InitHostSite(site, host));
     image = RandomImage(17, 11, 7);
     original = new WA(*image, false);
+    host.docImages[0] = image;  // the active window shows it
     tool = LUCreateTool(&site.site, "vr_rsmooth");
     ASSERT_NE(tool, nullptr);
     ASSERT_EQ(LUSetParameter(tool, kLUSlotSource, 0, image), 0);
@@ -55,6 +56,18 @@ TEST_F(ToolRunTest, BackupOpensNamedUndoStepBeforeChangeThenNotifiesMainWindow) 
   EXPECT_EQ(host.progressEnds, 1);
   ASSERT_FALSE(host.progressSteps.empty());
   EXPECT_EQ(host.progressSteps.back().first, host.progressSteps.back().second) << "ends at the total";
+}
+
+// A run on a buffer the active window does not show (a preview, a copy)
+// has nothing there to undo.
+TEST_F(ToolRunTest, RunOnACopyOpensNoUndoStep) {
+  WA* copy = new WA(*image, false);
+  ASSERT_EQ(LUSetParameter(tool, kLUSlotSource, 0, copy), 0);
+  ASSERT_EQ(LUToolExecute(tool, 1, 0, 0, 0), 0);
+  EXPECT_FALSE(SamePixels(copy, original));
+  EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "backup Smooth"), 0);
+  LUSetParameter(tool, kLUSlotSource, 0, image);
+  copy->Release();
 }
 
 TEST_F(ToolRunTest, WithoutBackupNoUndoStepNorNotice) {

@@ -117,8 +117,8 @@ TEST(TextLayout, LinesStackDownwardsAndRenderIntoImageAndMask) {
   EXPECT_EQ(device.draws[0].y, 10);
   EXPECT_EQ(device.draws[1].x, 4);
   EXPECT_EQ(device.draws[2].y, 22);
-  // The rect keeps its bottom (the new layer's 1) and takes the text's size.
-  EXPECT_TRUE(RectsEqual(layer->GetRect(), RECT{0, -23, 8, 1}));
+  // The rect keeps its lower edge (the new layer's 0) and grows upward.
+  EXPECT_TRUE(RectsEqual(layer->GetRect(), RECT{0, 0, 8, 24}));
   EXPECT_TRUE(RectsEqual(layer->GetMaskRect(), layer->GetRect()));
   const VrWA2000::WA* image = layer->PeekImage();
   const VrWA2000::WA* mask = layer->PeekMask();
@@ -128,9 +128,10 @@ TEST(TextLayout, LinesStackDownwardsAndRenderIntoImageAndMask) {
   EXPECT_EQ(image->Row(5)[0], 50);  // blue, green, red
   EXPECT_EQ(image->Row(5)[2], 200);
   EXPECT_EQ(image->Row(0)[23], 200);  // the colour everywhere, ink or not
-  // Ink of line 0 in rows 2..11, of "C" in rows 14..23, columns 0..3.
-  const int opaque[][3] = {{1, 0, 0}, {2, 0, 255}, {11, 7, 255}, {12, 0, 0},
-                           {14, 3, 255}, {14, 4, 0}, {23, 0, 255}};
+  // Rows count upward: ink of line 0 in rows 21..12, of "C" in rows 9..0,
+  // columns 0..3.
+  const int opaque[][3] = {{22, 0, 0}, {21, 0, 255}, {12, 7, 255}, {11, 0, 0},
+                           {9, 3, 255}, {9, 4, 0}, {0, 0, 255}};
   for (const auto& [y, x, value] : opaque) EXPECT_EQ(mask->Row(y)[x], value) << x << "," << y;
   EXPECT_TRUE(layer->IsVisible());
 }
@@ -171,9 +172,10 @@ TEST(TextLayout, AntiAliasedLayoutIsReducedByThree) {
   EXPECT_EQ(text->GetLayoutHeight(), 36);
   EXPECT_EQ(layer->PeekImage()->GetW(), 4);
   EXPECT_EQ(layer->PeekMask()->GetH(), 12);
-  // Whole blocks of ink or of nothing reduce to themselves.
-  EXPECT_EQ(layer->PeekMask()->Row(1)[0], 0);
-  EXPECT_EQ(layer->PeekMask()->Row(5)[2], 255);
+  // Whole blocks of ink or of nothing reduce to themselves (rows count
+  // upward: the second row from the top is empty, the sixth inked).
+  EXPECT_EQ(layer->PeekMask()->Row(10)[0], 0);
+  EXPECT_EQ(layer->PeekMask()->Row(6)[2], 255);
 }
 
 TEST(TextLayout, ARepeatedLayoutReusesBuffersAndKeepsThePlace) {

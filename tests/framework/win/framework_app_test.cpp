@@ -7,6 +7,8 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -1179,6 +1181,47 @@ TEST_F(FrameworkApp, ColourAndFontChoosersReturnWhatWasChosen) {
   EXPECT_EQ(font.DoModal(), IDOK);
   KillTimer(nullptr, timer);
   EXPECT_NE(font.GetLogFont().lfFaceName[0], '\0');
+}
+
+}  // namespace
+
+namespace {
+
+// A window whose handlers fail: the exception stops at the window procedure,
+// the user is told, and the window and the program go on.
+class FailingWindow : public fw::Window {
+ public:
+  bool failCreate = false;
+  int handled = 0;
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == WM_CREATE && failCreate) throw std::bad_alloc();
+    if (message == WM_APP) throw std::bad_alloc();
+    if (message == WM_APP + 1) throw std::runtime_error("a developer's words");
+    if (message == WM_APP + 2) ++handled;
+    return fw::Window::WindowProc(message, wParam, lParam);
+  }
+};
+
+TEST(FrameworkWindowProc, AnExceptionFailsOnlyItsMessageAndIsReported) {
+  TestApp app;
+  const std::string cls = app.RegisterWindowClass("FwFailingWindow", 0, 0, nullptr, nullptr, nullptr);
+  FailingWindow w;
+  ASSERT_TRUE(w.CreateEx(0, cls.c_str(), "", WS_POPUP, 0, 0, 20, 20, nullptr, nullptr));
+  EXPECT_EQ(SendMessageA(w.Handle(), WM_APP, 0, 0), 0);
+  EXPECT_EQ(SendMessageA(w.Handle(), WM_APP + 1, 0, 0), 0);
+  SendMessageA(w.Handle(), WM_APP + 2, 0, 0);
+  EXPECT_EQ(w.handled, 1);
+  ASSERT_EQ(app.boxes.size(), 2u);
+  EXPECT_EQ(app.boxes[0], "Not enough memory available.");
+  // Internal words are not shown to the user.
+  EXPECT_EQ(app.boxes[1], "An unexpected error stopped the operation; nothing else was changed by it.");
+  w.DestroyWindow();
+
+  FailingWindow refused;
+  refused.failCreate = true;
+  EXPECT_FALSE(refused.CreateEx(0, cls.c_str(), "", WS_POPUP, 0, 0, 20, 20, nullptr, nullptr));
+  EXPECT_EQ(refused.Handle(), nullptr);
+  EXPECT_EQ(app.boxes.size(), 3u);
 }
 
 }  // namespace

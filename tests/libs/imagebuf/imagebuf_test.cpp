@@ -61,6 +61,30 @@ TEST(ImageBuffer, NewBuffersAreZeroFilledIncludingFiller) {
   }
 }
 
+// Large blocks freed are handed out again: a new buffer of a freed one's
+// size is zero-filled all the same, filler included, and a copy made into
+// such a block holds the source's bytes, not the old owner's.
+TEST(ImageBuffer, BlocksOfFreedBuffersComeBackZeroFilledOrCopied) {
+  const int width = 1001, height = 700;  // 3004 bytes a line: 1 filler byte
+  const std::vector<std::uint8_t> zeros(3004, 0);
+  const std::uint64_t inUse = WA::MM_BytesInUse();
+  for (int round = 0; round < 3; ++round) {
+    WA* used = new WA(kWAType24, width, height, static_cast<const PALETTEENTRY*>(nullptr), true);
+    std::memset(used->Bits(), 0xA5, static_cast<std::size_t>(used->GetBPLine()) * height);
+    used->Release();
+    WA* fresh = new WA(kWAType24, width, height, static_cast<const PALETTEENTRY*>(nullptr), true);
+    for (int y = 0; y < height; ++y) ASSERT_EQ(std::memcmp(fresh->Row(y), zeros.data(), zeros.size()), 0) << y;
+    fresh->Row(height - 1)[3003] = 7;
+    fresh->Row(0)[0] = 9;
+    fresh->Release();
+    WA source(kWAType24, width, height, static_cast<const PALETTEENTRY*>(nullptr), true);
+    for (int y = 0; y < height; ++y) source.Row(y)[y % 3000] = static_cast<std::uint8_t>(y | 1);
+    WA copy(source, true);
+    for (int y = 0; y < height; ++y) ASSERT_EQ(std::memcmp(copy.Row(y), source.Row(y), 3004), 0) << y;
+  }
+  EXPECT_EQ(WA::MM_BytesInUse(), inUse) << "kept blocks count as freed";
+}
+
 TEST(ImageBuffer, RejectsInvalidTypesAndSizes) {
   using P = const PALETTEENTRY*;
   EXPECT_ANY_THROW(WA(3, 10, 10, P(nullptr), true));

@@ -112,5 +112,33 @@ TEST(PrintLayout, BandsAreBoundedAndMeetExactly) {
   EXPECT_EQ(covered, 1683);
 }
 
+// A picture with more pixels than the device has where it goes is sent at
+// the device's resolution: each device pixel takes the source pixel under
+// its centre, in order, never outside; at equal sizes nothing is dropped.
+TEST(PrintLayout, DevicePixelsTakeTheSourcePixelUnderTheirCentre) {
+  EXPECT_EQ(SourceIndex(0, 2, 4), 1);
+  EXPECT_EQ(SourceIndex(1, 2, 4), 3);
+  EXPECT_EQ(SourceIndex(0, 3, 4), 0);
+  EXPECT_EQ(SourceIndex(1, 3, 4), 2);
+  EXPECT_EQ(SourceIndex(2, 3, 4), 3);
+  for (const auto& [dest, source] : {std::pair{2380, 4000}, std::pair{1785, 3000}, std::pair{999, 1000},
+                                     std::pair{1, 4000}, std::pair{4000, 4000}}) {
+    int last = -1;
+    for (int d = 0; d < dest; ++d) {
+      const int s = SourceIndex(d, dest, source);
+      ASSERT_GT(s, last) << dest << " of " << source;
+      ASSERT_LT(s, source);
+      if (dest == source) ASSERT_EQ(s, d);
+      last = s;
+    }
+  }
+  const std::uint8_t row[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+  std::uint8_t out[6] = {};
+  PickColumns(row, 3, {3, 1}, out);
+  EXPECT_EQ(std::vector<std::uint8_t>(out, out + 6), (std::vector<std::uint8_t>{10, 11, 12, 4, 5, 6}));
+  PickColumns(row, 1, {11, 0, 5}, out);
+  EXPECT_EQ(std::vector<std::uint8_t>(out, out + 3), (std::vector<std::uint8_t>{12, 1, 6}));
+}
+
 }  // namespace
 }  // namespace lumora::print

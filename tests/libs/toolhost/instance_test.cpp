@@ -34,7 +34,12 @@ ImageView View(WA* wa) { return {wa->Bits(), wa->GetW(), wa->GetH(), wa->GetBPLi
 TEST(ToolRegistry, NumbersFollowTheTableFromOne) {
   const char* names[] = {"vr_rsmooth",   "minimum_effect", "maximum_effect", "median_filt", "sharp_filt",
                          "heavysharp_filt", "outline_filt", "emboss_effect",  "Noise",       "Crop_Tool",
-                         "grayscale_conv", "invert_conv", "brightness_adj", "contrast_adj", "posterize_adj"};
+                         "grayscale_conv", "invert_conv", "brightness_adj", "contrast_adj", "posterize_adj",
+                         "graham_filt", "Canvas", "Cracks", "Mosaic", "Padding", "Eroded", "hand_drawing",
+                         "tornado_drawing", "facetted_effect", "graphic_pen", "art_autobrush", "art_patch",
+                         "art_oilpaint", "WashOut", "vr_Facet2", "vr_Facet1", "vr_NotePaper", "vr_3DMosaic",
+                         "vr_ColorRelief", "Blot", "EarthQuake", "vr_pagec", "RandomDeformations", "Rubber",
+                         "Deformations", "Distort"};
   int tool = 0;
   for (const char* name : names) {
     // The crop tool is interactive (kind 3), the others processing tools.
@@ -185,7 +190,8 @@ TEST(ToolRun, EachToolMatchesItsFilterOnGreyAndColour) {
        }},
       {"heavysharp_filt", {3, 3, 0, 0}, [](const ConstImageView& s, const ImageView& d) { UnsharpFilter(s, d, 3, 3, 10); }},
       {"outline_filt", {3, 3, 0, 0}, [](const ConstImageView& s, const ImageView& d) { OutlineFilter(s, d, 3, 3); }},
-      {"emboss_effect", {90, 0x404040}, [](const ConstImageView& s, const ImageView& d) { EmbossFilter(s, d, 90, 0x404040); }},
+      // A 3 x 3 window embosses as the filter does at 135 degrees.
+      {"emboss_effect", {3, 3, 0, 0, 0x404040}, [](const ConstImageView& s, const ImageView& d) { EmbossFilter(s, d, 135, 0x404040); }},
       {"Noise", {30, 60, 50}, [](const ConstImageView& s, const ImageView& d) { NoiseFilter(s, d, 30, 60, 50); }},
   };
   for (int type : {8, 16}) {

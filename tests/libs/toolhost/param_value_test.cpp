@@ -18,7 +18,7 @@ using lumora::toolhost::StoreParamValue;
 using lumora::toolhost::ToolParam;
 
 TEST(ParamValue, PointsAndRectanglesRoundTripWithEveryNumberInRange) {
-  const ToolParam point{'p', 5, -100, 100};
+  const ToolParam point{'p', 5, -100, 100, -7};  // defaults x 5, y -7
   const ToolParam rect{'r', 0, -1000, 1000};
   EXPECT_EQ(ParamDimension(point), 2);
   EXPECT_EQ(ParamDimension(rect), 4);
@@ -28,7 +28,7 @@ TEST(ParamValue, PointsAndRectanglesRoundTripWithEveryNumberInRange) {
   std::int32_t read[4] = {};
   LoadParamValue(point, value, read);
   EXPECT_EQ(read[0], 5);
-  EXPECT_EQ(read[1], 5);
+  EXPECT_EQ(read[1], -7);
 
   const std::int32_t p[2] = {-100, 100};
   ASSERT_TRUE(StoreParamValue(point, p, value));
@@ -94,8 +94,8 @@ TEST(ParamValue, ToolsReportTheFormatOfTheirOwnParameters) {
   LUTool* tool = LUCreateTool(nullptr, "emboss_effect");
   ASSERT_NE(tool, nullptr);
   EXPECT_EQ(LUGetParamFormat(tool, 0), 'd');
-  EXPECT_EQ(LUGetParamFormat(tool, 1), 'c');
-  EXPECT_EQ(LUGetParamFormat(tool, 2), '\0');
+  EXPECT_EQ(LUGetParamFormat(tool, 4), 'c');
+  EXPECT_EQ(LUGetParamFormat(tool, 5), '\0');
   EXPECT_EQ(LUGetParamFormat(tool, kLUSlotSource), '\0');
   EXPECT_EQ(LUGetParamFormat(nullptr, 0), '\0');
   LUDeleteTool(tool);

@@ -366,8 +366,9 @@ TEST_F(CommandSurface, RegisteredToolsFillTheImageMenu) {
   HMENU tools = Open(GetSubMenu(bar, 5), 5);
   std::vector<std::string> groups;
   for (const MenuItem& item : PopupItems(tools)) groups.push_back(Plain(item.text));
-  EXPECT_EQ(groups, (std::vector<std::string>{"Blur", "Noise", "Other", "Sharpen", "Stylize"}));
-  HMENU noise = Open(SubByText(tools, "Noise"), 1);
+  EXPECT_EQ(groups, (std::vector<std::string>{"Artistic", "Blur", "Distort", "Noise", "Other", "Sharpen", "Stylize",
+                                               "Texture"}));
+  HMENU noise = Open(SubByText(tools, "Noise"), 3);
   ASSERT_NE(noise, nullptr);
   const std::optional<MenuItem> median = Find(noise, "Median...");
   ASSERT_TRUE(median);
@@ -375,7 +376,7 @@ TEST_F(CommandSurface, RegisteredToolsFillTheImageMenu) {
   EXPECT_GE(median->id, 560u);
   EXPECT_LE(median->id, 899u);
   EXPECT_EQ(median->state & (MFS_GRAYED | MFS_DISABLED), 0u) << "enabled by its update rule";
-  HMENU other = Open(SubByText(tools, "Other"), 2);
+  HMENU other = Open(SubByText(tools, "Other"), 4);
   std::vector<std::string> others;
   for (const MenuItem& item : PopupItems(other)) others.push_back(Plain(item.text));
   EXPECT_EQ(others, (std::vector<std::string>{"Maximum...", "Minimum..."}));

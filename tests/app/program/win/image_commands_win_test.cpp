@@ -37,6 +37,7 @@
 #include "platform/rect.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
+#include "ui/LayerMaskSelection.h"
 #include "res/toolhost_ids.h"
 #include "tests/app/program/win/program_rig.h"
 #include "tests/support/win/dialog_script.h"
@@ -1010,6 +1011,44 @@ TEST_F(ImageCommands, MixingToANewDocumentAndToTheSelectionLeavesTheTargetsLayer
   EXPECT_EQ(wrong, 0);
   ExpectSameLayers(Stack(doc), *original, "after selection");
   EXPECT_EQ(doc->Image().History().UndoCount(), steps);
+
+  // With Selection/Auto Align on, the mixed mask is aligned to the active
+  // layer: cut to its rectangle (it has no mask) and cropped.
+  ASSERT_TRUE(Choose(ID_SELECTION_AUTO_ALIGN));
+  ASSERT_NE(app_->settings.alignSelectionToLayer, 0);
+  DialogScript::Run({{"Mixing", script(1)}});
+  ASSERT_TRUE(Choose(ID_IMAGE_MIXING));
+  ASSERT_TRUE(Choose(ID_SELECTION_AUTO_ALIGN));
+  const CLayer* active = doc->Image().GetActiveLayer();
+  ASSERT_NE(active, nullptr);
+  Fragment* mixedMask = CreateMaskUsingWA(result->PeekImage(), 0, 0);
+  Fragment* expected = CopyFragmentArea(active, mixedMask, SelectionLevelOfPercent(app_->settings.intersectLevel));
+  DeleteFragment(mixedMask);
+  ASSERT_NE(expected, nullptr);
+  Fragment* aligned = doc->Image().GetSelection();
+  ASSERT_NE(aligned, nullptr);
+  LURECT gotRect{}, want{};
+  ASSERT_NE(GetFragmentBoundRect(aligned, &gotRect), 0);
+  ASSERT_NE(GetFragmentBoundRect(expected, &want), 0);
+  EXPECT_EQ((std::vector<int>{gotRect.x, gotRect.y, gotRect.width, gotRect.height}),
+            (std::vector<int>{want.x, want.y, want.width, want.height}));
+  const RECT layerRect = active->GetRect();
+  EXPECT_GE(gotRect.x, layerRect.left);
+  EXPECT_GE(gotRect.y, layerRect.top);
+  EXPECT_LE(gotRect.x + gotRect.width, layerRect.right);
+  EXPECT_LE(gotRect.y + gotRect.height, layerRect.bottom);
+  WAPtr gotMask = WAPtr::Adopt(GetMaskWA(aligned));
+  WAPtr wantMask = WAPtr::Adopt(GetMaskWA(expected));
+  ASSERT_TRUE(gotMask);
+  ASSERT_TRUE(wantMask);
+  ASSERT_EQ(gotMask->GetW(), wantMask->GetW());
+  ASSERT_EQ(gotMask->GetH(), wantMask->GetH());
+  wrong = 0;
+  for (int y = 0; y < gotMask->GetH(); ++y) {
+    wrong += std::memcmp(gotMask->Row(y), wantMask->Row(y), static_cast<std::size_t>(gotMask->GetW())) != 0;
+  }
+  EXPECT_EQ(wrong, 0);
+  DeleteFragment(expected);
 }
 
 // ---- Grey and colour through the site

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -249,11 +251,16 @@ TEST_F(MacroWindow, RecordsLayerCommandsAndF5ReplaysThemOnTheOriginal) {
   EXPECT_EQ(beeps, 0);
 }
 
-// Each menu command the recorder's callers table lists, chosen with the
-// window open on layer 1 of ag-psd's three-layer file: the text holds
-// exactly its statements, and F5 on the reopened original (layer 0 active,
-// the same preparation) gives the same layers byte for byte.
-TEST_F(MacroWindow, EachRecordableMenuCommandAppendsExactlyItsStatementsAndReplays) {
+// The recording table's menu commands: how each is prepared on a document
+// whose layer 1 is active, and the statements it records.
+struct RecordableCase {
+  std::uint32_t id;
+  std::function<void(CLumo40Doc*)> prepare;
+  std::string statements;
+  bool sameLayer = false;  // replayed with the recorded active layer
+};
+
+std::vector<RecordableCase> RecordableCases() {
   const RECT area{16, 12, 32, 32};
   const auto select = [area](CLumo40Doc* d) {
     LURECT lu;
@@ -269,12 +276,7 @@ TEST_F(MacroWindow, EachRecordableMenuCommandAppendsExactlyItsStatementsAndRepla
   };
   const std::string selected = "FreeAllFrags();\r\nAddRect(16,12,32,32,14);\r\nSetActiveLayer(1);\r\n";
   const std::string whole = "FreeAllFrags();\r\nSetActiveLayer(1);\r\n";
-  const struct Case {
-    std::uint32_t id;
-    std::function<void(CLumo40Doc*)> prepare;
-    std::string statements;
-    bool sameLayer = false;  // replayed with the recorded active layer
-  } cases[] = {
+  return {
       {ID_LAYER_DELETE, nullptr, "SetActiveLayer(1);\r\nDeleteLayer();"},
       {ID_LAYER_GROUP, nullptr, "SetActiveLayer(1);\r\nGroupLayer();"},
       {ID_LAYER_UNGROUP, [](CLumo40Doc* d) { d->Image().GroupWithPrevious(); }, "SetActiveLayer(1);\r\nUngroupLayer();"},
@@ -307,6 +309,15 @@ TEST_F(MacroWindow, EachRecordableMenuCommandAppendsExactlyItsStatementsAndRepla
       {ID_IMAGE_FLIP_VERTICAL, nullptr, "FlipImage(0,1);"},
       {ID_IMAGE_CROP_SELECTION, select, "Crop(16,12,16,20,0);"},
   };
+}
+
+// Each menu command the recorder's callers table lists, chosen with the
+// window open on layer 1 of ag-psd's three-layer file: the text holds
+// exactly its statements, and F5 on the reopened original (layer 0 active,
+// the same preparation) gives the same layers byte for byte.
+TEST_F(MacroWindow, EachRecordableMenuCommandAppendsExactlyItsStatementsAndReplays) {
+  const std::vector<RecordableCase> cases = RecordableCases();
+  using Case = RecordableCase;
   Open();
   lang::CLangWnd* w = OpenWindow();
   ASSERT_NE(w, nullptr);
@@ -334,6 +345,58 @@ TEST_F(MacroWindow, EachRecordableMenuCommandAppendsExactlyItsStatementsAndRepla
     EXPECT_EQ(w->Text(), c.statements) << "nothing recorded while it ran";
     Close();
   }
+}
+
+// Bench driver (bench/macro-recording): each command of the recording
+// table on the file LUMORA_RECORDING_BENCH_FILE names, prepared as above,
+// from the command to the document composited and idle again, ten times
+// with Recording on and ten with it off, alternately, each run taken back
+// by Undo. Prints each command's medians and their ratio.
+TEST_F(MacroWindow, DISABLED_RecordingCostBenchDriver) {
+  const char* file = std::getenv("LUMORA_RECORDING_BENCH_FILE");
+  if (file == nullptr || *file == 0) GTEST_SKIP() << "LUMORA_RECORDING_BENCH_FILE names no file";
+  lang::CLangWnd* w = nullptr;
+  LARGE_INTEGER frequency{};
+  QueryPerformanceFrequency(&frequency);
+  const auto now = [&frequency] {
+    LARGE_INTEGER t{};
+    QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+  };
+  const auto median = [](std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+  };
+  std::printf("| command | statements | off median ms | on median ms | on / off |\n|---|---|---|---|---|\n");
+  for (const RecordableCase& c : RecordableCases()) {
+    doc_ = dynamic_cast<CLumo40Doc*>(app_.OpenDocumentFile(file));
+    ASSERT_NE(doc_, nullptr) << file;
+    Settle(app_, doc_);
+    if (w == nullptr) w = OpenWindow();
+    ASSERT_NE(w, nullptr);
+    std::vector<double> times[2];
+    for (int run = 0; run < 20; ++run) {
+      const bool on = run % 2 == 0;
+      if (w->RecordingSwitch() != on) SendMessageA(w->Handle(), WM_COMMAND, ID_MACRO_RECORDING, 0);
+      doc_->Image().SetActiveLayerByIndex(1, true, false);
+      if (c.prepare) c.prepare(doc_);
+      SetScript(*w, "");
+      Settle(app_, doc_);
+      const double start = now();
+      SendMessageA(FrameHandle(), WM_COMMAND, c.id, 0);
+      Settle(app_, doc_);
+      times[on ? 1 : 0].push_back(now() - start);
+      EXPECT_EQ(w->Text(), on ? c.statements : std::string()) << "command " << c.id;
+      Choose(ID_EDIT_UNDO);
+      doc_->Image().FreeSelection(false);
+    }
+    const double off = median(times[0]), on = median(times[1]);
+    const std::string first = c.statements.substr(c.statements.rfind('\n') + 1);
+    std::printf("| %u | %s | %.1f | %.1f | %.3f |\n", c.id, first.c_str(), off, on, on / off);
+    std::fflush(stdout);
+    Close();
+  }
+  if (w != nullptr && w->RecordingSwitch() != true) SendMessageA(w->Handle(), WM_COMMAND, ID_MACRO_RECORDING, 0);
 }
 
 // What ag-psd reads of a saved file: the layer lines, each layer's pixels

@@ -9,11 +9,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/win/Lumo40App.h"
 #include "app/win/MainFrame.h"
+#include "framework/Archive.h"
 #include "framework/Profile.h"
 #include "hostapi/toolhost.h"
 #include "res/resource.h"
@@ -22,6 +25,8 @@
 #include "tests/support/win/window_pixels.h"
 #include "hostapi/controls.h"
 #include "ui/win/ColourControls.h"
+#include "ui/win/CustomizeDlg.h"
+#include "ui/ToolbarState.h"
 #include "ui/win/OwnerDrawControls.h"
 
 namespace lumora {
@@ -46,6 +51,48 @@ INPUT Mouse(DWORD flags, POINT screen = {0, 0}) {
 
 void SendMouse(std::vector<INPUT> inputs) {
   SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+// A key pressed or released on the X display (Wine's own keyboard input
+// does not reach the key state here): xdotool, run as a Unix program.
+void XKey(const char* action, const char* key) {
+  std::string line = std::string("Z:\\usr\\bin\\xdotool ") + action + " " + key;
+  STARTUPINFOA si{sizeof si};
+  PROCESS_INFORMATION pi{};
+  if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    WaitForSingleObject(pi.hProcess, 5000);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+  }
+}
+
+// A drag by real mouse input from another thread (the press starts a drag
+// loop on this one), with `key` held from before the press to after the
+// release when given.
+void DragByMouse(CLumo40App& app, POINT from, POINT to, const char* key = nullptr) {
+  std::atomic<bool> done{false};
+  std::thread input([&] {
+    SendMouse({Mouse(MOUSEEVENTF_MOVE, from)});
+    if (key != nullptr) XKey("keydown", key);
+    Sleep(key != nullptr ? 200 : 60);
+    SendMouse({Mouse(MOUSEEVENTF_LEFTDOWN)});
+    Sleep(120);
+    for (int step = 1; step <= 10; ++step) {
+      SendMouse({Mouse(MOUSEEVENTF_MOVE, POINT{from.x + (to.x - from.x) * step / 10, from.y + (to.y - from.y) * step / 10})});
+      Sleep(50);
+    }
+    Sleep(120);
+    SendMouse({Mouse(MOUSEEVENTF_LEFTUP)});
+    Sleep(120);
+    if (key != nullptr) XKey("keyup", key);
+    // Wine enters menu mode on an Alt released after a click (Windows does
+    // not): leave it.
+    if (key != nullptr && std::string(key) == "Alt_L") XKey("key", "Escape");
+    done = true;
+  });
+  RunUntil(app, [&] { return done.load(); }, 10000);
+  input.join();
+  RunUntil(app, [] { return false; }, 250);
 }
 
 // The bar's buttons as the toolbar lists them: commands, 0 for a plain
@@ -262,6 +309,50 @@ TEST_F(ProgramToolbars, ClickedButtonsRunTheirCommands) {
   EXPECT_EQ(frame->SelectionMode(), 1);
 }
 
+// A double click on a tool's button chooses the tool and opens its
+// options: an area tool's selection settings, the paint attributes.
+TEST_F(ProgramToolbars, DoubleClickedButtonsOpenTheirToolsOptions) {
+  CLumo40App app;
+  Guard guard{app};
+  ASSERT_TRUE(Start(app));
+  CMainFrame* frame = app.MainFrameWnd();
+  auto doubleClick = [&](HWND bar, std::uint32_t command) {
+    const POINT p = ScreenCentre(bar, ButtonRect(bar, command));
+    // The first click's command and the buttons' update run before the second.
+    SendMouse({Mouse(MOUSEEVENTF_MOVE, p), Mouse(MOUSEEVENTF_LEFTDOWN), Mouse(MOUSEEVENTF_LEFTUP)});
+    RunUntil(app, [] { return false; }, 120);
+    SendMouse({Mouse(MOUSEEVENTF_LEFTDOWN), Mouse(MOUSEEVENTF_LEFTUP)});
+    RunUntil(app, [] { return false; }, 400);
+  };
+  ASSERT_EQ(LUIsGSelectionTunerDlgOpen(app.Site()), 0);
+  doubleClick(frame->SelectBar().Handle(), 40011);
+  EXPECT_EQ(app.currentToolCommand, 40011u);
+  EXPECT_NE(LUIsGSelectionTunerDlgOpen(app.Site()), 0);
+  if (HWND tuner = static_cast<HWND>(LUGetGSelectionTunerDlg(app.Site()))) SendMessageA(tuner, WM_CLOSE, 0, 0);
+  RunUntil(app, [] { return false; }, 100);
+
+  // The paint tools wait for an image.
+  DialogScript::Run({{"New image", [](HWND d) { testing::Press(d, IDOK); }}});
+  Command(app, 57600);
+  RunUntil(app, [] { return DialogScript::done == 1; }, 5000);
+  DialogScript::Stop();
+  testing::Settle(app);
+  CPaintAttributes& attributes = frame->PaintAttributes();
+  ASSERT_TRUE(attributes.Exists());
+  // Chosen and then hidden: the double click leaves the brush chosen and
+  // shows the attributes again.
+  Click(app, frame->GetBrushBar().Handle(), 32889);
+  ASSERT_NE(frame->CurrentTool(), nullptr);
+  attributes.ShowWindowState(false);
+  // Past the double-click time: the next click starts a new pair.
+  RunUntil(app, [] { return false; }, GetDoubleClickTime() + 100);
+  doubleClick(frame->GetBrushBar().Handle(), 32889);
+  ASSERT_NE(frame->CurrentTool(), nullptr);
+  EXPECT_EQ(frame->CurrentTool()->CommandId(), 32889u);
+  EXPECT_TRUE(IsWindowVisible(attributes.Handle()));
+  testing::EndProgramIfRunning(app);
+}
+
 // The colour control sits first on the paint bar (docked on the left):
 // its swap button swaps the application's colours, a swatch opens the
 // colour window.
@@ -380,6 +471,242 @@ TEST_F(ProgramToolbars, PlacesShownStatesAndSizesSurviveARestart) {
   // Loaded and saved again: the same bytes.
   const std::vector<std::string> files = LayoutFiles();
   for (std::size_t i = 0; i < files.size(); ++i) EXPECT_EQ(Contents(files[i]), saved[i]) << files[i];
+}
+
+// Options/Customize Toolbars: the collection sorted into categories, a
+// button dragged from it onto the paint bar by the mouse lands at the
+// insert mark, one dragged off every bar goes, Ctrl copies between bars,
+// the list of bars shows and hides them; Close ends customising.
+TEST_F(ProgramToolbars, CustomizeDialogDragsButtonsAndShowsBars) {
+  CLumo40App app;
+  Guard guard{app};
+  ASSERT_TRUE(Start(app));
+  CMainFrame* frame = app.MainFrameWnd();
+  HWND brush = frame->GetBrushBar().Handle();
+  HWND main = frame->MainBar().Handle();
+  const std::vector<std::uint32_t> brushBefore = ButtonsOf(brush);
+  Command(app, ID_OPTIONS_CUSTOMIZE);
+  testing::Settle(app);
+  CCustomizeDlg* dialog = CCustomizeDlg::Open();
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_TRUE(CCToolBar::InCustomizeMode());
+  // Embedded controls are disabled while customising.
+  EXPECT_FALSE(IsWindowEnabled(CCToolBar::FindControlButtons(40030).front()));
+  // While it is open the command is checked and disabled.
+  const fw::CmdUIState state = fw::QueryCommandState(*frame, ID_OPTIONS_CUSTOMIZE, 0, fw::CmdUIState{}, true);
+  EXPECT_FALSE(state.enabled);
+  EXPECT_EQ(state.checked, 1);
+
+  // Categories in order; the groups of the registered tools between
+  // Selection and Help.
+  const std::vector<std::string>& categories = dialog->Categories();
+  ASSERT_GE(categories.size(), 7u);
+  EXPECT_EQ(std::vector<std::string>(categories.begin(), categories.begin() + 5),
+            (std::vector<std::string>{"File", "Edit", "View", "Brushes", "Selection"}));
+  EXPECT_EQ(categories.back(), "Help");
+  auto commandsOf = [&](const std::string& category) {
+    std::vector<std::uint32_t> ids;
+    for (const auto& e : *dialog->Entries(category)) ids.push_back(static_cast<std::uint32_t>(e->button.idCommand));
+    return ids;
+  };
+  EXPECT_EQ(commandsOf("File"), (std::vector<std::uint32_t>{57600, 57601, 57603}));
+  EXPECT_EQ(commandsOf("Edit"), (std::vector<std::uint32_t>{57635, 57634, 57637, 57643, 57644, 32944, 32826}));
+  EXPECT_EQ(commandsOf("View"), (std::vector<std::uint32_t>{33114, 32805, 32977, 33108}));
+  EXPECT_EQ(commandsOf("Help"), (std::vector<std::uint32_t>{57664, 57669}));
+  // The paint bar's colour control comes as a control copy of the collection's own.
+  const auto& brushes = *dialog->Entries("Brushes");
+  ASSERT_FALSE(brushes.empty());
+  EXPECT_EQ(brushes.front()->button.idCommand, ID_COLOUR_CONTROL);
+  ASSERT_NE(brushes.front()->control, nullptr);
+  EXPECT_NE(brushes.front()->control->Handle(), CCToolBar::FindControlButtons(ID_COLOUR_CONTROL).front());
+  std::vector<std::uint32_t> selection = commandsOf("Selection");
+  EXPECT_EQ(std::count(selection.begin(), selection.end(), 32826u), 0);
+  EXPECT_EQ(std::count(selection.begin(), selection.end(), 40030u), 1);
+  // Every registered tool with a command sits in one of the groups.
+  std::size_t tools = 0;
+  for (std::size_t i = 5; i + 1 < categories.size(); ++i) {
+    for (const auto& e : *dialog->Entries(categories[i])) tools += e->button.idCommand >= 500 && e->button.idCommand <= 899;
+  }
+  std::size_t registered = 0;
+  for (int t = LUGetRegToolItem(app.Site(), 0); t != 0; t = LUGetRegToolItem(app.Site(), t)) {
+    registered += app.toolMenus.FindToolCommand(t) != 0;
+  }
+  EXPECT_EQ(tools, registered);
+  EXPECT_GT(tools, 5u);
+
+  // The Commands page: the category chosen fills the viewer; a click on a
+  // picture shows its description.
+  CCommandsPage& page = dialog->CommandsPage();
+  HWND combo = page.Item(IDC_CUST_CATEGORY);
+  EXPECT_EQ(SendMessageA(combo, CB_GETCOUNT, 0, 0), static_cast<LRESULT>(categories.size()));
+  SendMessageA(combo, CB_SETCURSEL, 1, 0);
+  SendMessageA(page.Handle(), WM_COMMAND, MAKEWPARAM(IDC_CUST_CATEGORY, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+  CButtonList& viewer = page.Viewer();
+  ASSERT_EQ(viewer.ItemCount(), 7);
+  RunUntil(app, [] { return false; }, 100);
+
+  // Cut dragged onto the paint bar, before its third button (the line).
+  const RECT cut = viewer.ItemRect(0);
+  const POINT from = ScreenCentre(viewer.Handle(), cut);
+  RECT line = ButtonRect(brush, 32891);
+  POINT to{(line.left + line.right) / 2, line.top + 3};
+  ClientToScreen(brush, &to);
+  const int lineIndex = static_cast<int>(SendMessageA(brush, TB_COMMANDTOINDEX, 32891, 0));
+  DragByMouse(app, from, to);
+  std::vector<std::uint32_t> expected = brushBefore;
+  expected.insert(expected.begin() + lineIndex, 57635);
+  EXPECT_EQ(ButtonsOf(brush), expected);
+  // The collection keeps its own.
+  EXPECT_EQ(commandsOf("Edit").front(), 57635u);
+  char description[256] = {};
+  GetDlgItemTextA(page.Handle(), IDC_CUST_DESCRIPTION, description, sizeof description);
+  EXPECT_STREQ(description, "Cut the selection and put it on the Clipboard");
+
+  // Ctrl held: the paint brush copied to the main bar's end; both keep it.
+  RECT lastMain = ButtonRect(main, 57669);
+  POINT end{lastMain.right + 2, (lastMain.top + lastMain.bottom) / 2};
+  ClientToScreen(main, &end);
+  DragByMouse(app, ScreenCentre(brush, ButtonRect(brush, 32889)), end, "Control_L");
+  EXPECT_EQ(ButtonsOf(main).back(), 32889u);
+  EXPECT_GE(SendMessageA(brush, TB_COMMANDTOINDEX, 32889, 0), 0);
+
+  // Cut dragged off every bar (into the empty window area) goes.
+  RECT client{};
+  GetWindowRect(frame->MdiClient(), &client);
+  DragByMouse(app, ScreenCentre(brush, ButtonRect(brush, 57635)), POINT{(client.left + client.right) / 2, (client.top + client.bottom) / 2});
+  EXPECT_EQ(ButtonsOf(brush), brushBefore);
+
+  // The Toolbars page: a check per bar; clearing the paint bar's hides it,
+  // showing it from the View menu checks it again.
+  dialog->SetActivePage(1);
+  testing::Settle(app);
+  CExCheckList& list = dialog->ToolbarsPage().List();
+  ASSERT_EQ(list.Count(), 4);
+  int paint = -1;
+  for (int i = 0; i < list.Count(); ++i) {
+    if (list.ItemData(i) == &frame->GetBrushBar()) paint = i;
+  }
+  ASSERT_GE(paint, 0);
+  EXPECT_EQ(list.GetCheck(paint), 1);
+  RECT item{};
+  list.Send(LB_GETITEMRECT, static_cast<WPARAM>(paint), reinterpret_cast<LPARAM>(&item));
+  const RECT box = CExCheckList::CheckBoxOf(item);
+  list.Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(box.left + 2, (box.top + box.bottom) / 2));
+  list.Send(WM_LBUTTONUP, 0, MAKELPARAM(box.left + 2, (box.top + box.bottom) / 2));
+  testing::Settle(app);
+  EXPECT_EQ(list.GetCheck(paint), 0);
+  EXPECT_FALSE(frame->GetBrushBar().IsVisible());
+  frame->ShowControlBar(&frame->GetBrushBar(), true, false);
+  EXPECT_EQ(list.GetCheck(paint), 1);
+  // A bar that may not be customised keeps its check.
+  list.SetCheckEnabled(paint, false);
+  list.Send(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(box.left + 2, (box.top + box.bottom) / 2));
+  list.Send(WM_LBUTTONUP, 0, MAKELPARAM(box.left + 2, (box.top + box.bottom) / 2));
+  EXPECT_EQ(list.GetCheck(paint), 1);
+  EXPECT_TRUE(frame->GetBrushBar().IsVisible());
+
+  // Close: the dialog goes and the bars leave customise mode.
+  testing::Press(dialog->Handle(), IDCANCEL);
+  testing::Settle(app);
+  EXPECT_EQ(CCustomizeDlg::Open(), nullptr);
+  EXPECT_FALSE(CCToolBar::InCustomizeMode());
+  EXPECT_TRUE(IsWindowEnabled(CCToolBar::FindControlButtons(40030).front()));
+  EXPECT_TRUE(IsWindowEnabled(frame->MdiClient()));
+  // A plain press is a press again; with Alt held it drags one button: About
+  // moved from the main bar to the paint bar's end.
+  RECT lastBrush = ButtonRect(brush, 32945);
+  POINT brushEnd{(lastBrush.left + lastBrush.right) / 2, lastBrush.bottom + 3};
+  ClientToScreen(brush, &brushEnd);
+  DragByMouse(app, ScreenCentre(main, ButtonRect(main, 57664)), brushEnd, "Alt_L");
+  EXPECT_EQ(ButtonsOf(brush).back(), 57664u);
+  EXPECT_LT(SendMessageA(main, TB_COMMANDTOINDEX, 57664, 0), 0);
+  EXPECT_FALSE(CCToolBar::InCustomizeMode());
+  testing::CloseProgram(app);
+}
+
+// A combo box in a layout comes back from its record with its items and
+// selection, hidden while its bar lies on a side, and is written back as it
+// was read; an edit field's record ("WND_UNKNOWN") brings nothing back.
+TEST_F(ProgramToolbars, LayoutControlsComeBackFromTheirRecords) {
+  {
+    CLumo40App app;
+    Guard guard{app};
+    ASSERT_TRUE(Start(app));
+    testing::CloseProgram(app);
+  }
+  const std::string file = LayoutFiles()[0];
+  ToolbarStateRecord state;
+  {
+    std::string bytes = Contents(file);
+    fw::MemFile memory;
+    memory.Attach(reinterpret_cast<std::uint8_t*>(bytes.data()), static_cast<std::uint32_t>(bytes.size()));
+    fw::Archive ar(memory, fw::Archive::load);
+    state = ReadToolbarState(ar);
+  }
+  ToolbarButtonRecord combo;
+  combo.command = 41000;
+  combo.isControl = true;
+  combo.control.tag = kTagCombo;
+  combo.control.combo.style = WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST;
+  combo.control.combo.id = 41000;
+  combo.control.combo.width = 90;
+  combo.control.combo.height = 123;
+  combo.control.combo.hasItems = true;
+  combo.control.combo.items = {"one", "two", "three"};
+  combo.control.combo.selection = 1;
+  combo.control.combo.droppedWidth = 120;
+  ToolbarButtonRecord edit;
+  edit.command = 41001;
+  edit.isControl = true;
+  edit.control.tag = kTagUnknown;
+  state.buttons.insert(state.buttons.begin() + 3, combo);
+  state.buttons.insert(state.buttons.begin() + 4, edit);
+  {
+    fw::MemFile memory;
+    fw::Archive ar(memory, fw::Archive::store);
+    WriteToolbarState(ar, state);
+    ar.Close();
+    Write(file, std::string(reinterpret_cast<const char*>(memory.Data()), static_cast<std::size_t>(memory.GetLength())));
+  }
+  CLumo40App app;
+  Guard guard{app};
+  ASSERT_TRUE(Start(app));
+  CMainFrame* frame = app.MainFrameWnd();
+  std::vector<std::uint32_t> expected{57600, 57601, 57603, 41000};
+  const std::vector<std::uint32_t> buttons = ButtonsOf(frame->MainBar().Handle());
+  ASSERT_GE(buttons.size(), 5u);
+  EXPECT_EQ(std::vector<std::uint32_t>(buttons.begin(), buttons.begin() + 4), expected);
+  EXPECT_EQ(buttons[4], kSep);
+  const std::vector<HWND> found = CCToolBar::FindControlButtons(41000);
+  ASSERT_EQ(found.size(), 1u);
+  HWND box = found.front();
+  EXPECT_EQ(SendMessageA(box, CB_GETCOUNT, 0, 0), 3);
+  EXPECT_EQ(SendMessageA(box, CB_GETCURSEL, 0, 0), 1);
+  EXPECT_EQ(SendMessageA(box, CB_GETDROPPEDWIDTH, 0, 0), 120);
+  EXPECT_TRUE(IsWindowVisible(box));
+  RECT r{};
+  GetWindowRect(box, &r);
+  EXPECT_EQ(r.right - r.left, 90);
+  testing::CloseProgram(app);
+  // Saved again: the combo's record as it was, the edit field gone.
+  ToolbarStateRecord again;
+  std::string bytes = Contents(file);
+  fw::MemFile memory;
+  memory.Attach(reinterpret_cast<std::uint8_t*>(bytes.data()), static_cast<std::uint32_t>(bytes.size()));
+  fw::Archive ar(memory, fw::Archive::load);
+  again = ReadToolbarState(ar);
+  ASSERT_EQ(again.buttons.size(), state.buttons.size() - 1);
+  const ComboRecord& back = again.buttons[3].control.combo;
+  EXPECT_EQ(again.buttons[3].control.tag, kTagCombo);
+  EXPECT_EQ(back.items, combo.control.combo.items);
+  EXPECT_EQ(back.selection, 1);
+  EXPECT_EQ(back.width, 90);
+  // The list does not grow from start to start (Wine's combo box answers
+  // less for its dropped-down rectangle than it was made with).
+  EXPECT_LE(back.height, 123);
+  EXPECT_GT(back.height, 30);
+  EXPECT_EQ(back.id, 41000u);
+  EXPECT_EQ(back.droppedWidth, 120u);
 }
 
 // A damaged layout file and a damaged image file each give the default

@@ -184,10 +184,10 @@ COLORREF SwatchCentre(HWND swatch) {
 
 TEST_F(ToolPaneWinTest, ColourParameterShowsItsSwatchRepaintedOnColourNotice) {
   HWND pane = OpenPane("emboss_effect");
-  EXPECT_EQ(ItemText(pane, kIdEditFirst + 1), "808080");
-  SetDlgItemTextA(pane, kIdEditFirst + 1, "FF0000");
-  EXPECT_EQ(Parameter(pane, 1), 0x0000FF);
-  HWND swatch = GetDlgItem(pane, kIdSwatchFirst + 1);
+  EXPECT_EQ(ItemText(pane, kIdEditFirst + 4), "808080");
+  SetDlgItemTextA(pane, kIdEditFirst + 4, "FF0000");
+  EXPECT_EQ(Parameter(pane, 4), 0x0000FF);
+  HWND swatch = GetDlgItem(pane, kIdSwatchFirst + 4);
   ASSERT_NE(swatch, nullptr);
   UpdateWindow(swatch);
   EXPECT_EQ(SwatchCentre(swatch), RGB(255, 0, 0));

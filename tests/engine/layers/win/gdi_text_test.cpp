@@ -168,9 +168,10 @@ TEST(TextLayoutGdi, PixelsMatchGdisOwnDrawingOfTheString) {
     for (int x = 0; x < W; ++x) {
       const int coverage = 255 - row[x];
       ink += coverage > 0;
-      differ += mask->Row(y)[x] != coverage;
-      EXPECT_EQ(image->Row(y)[3 * x], 255);  // the text colour: blue, green, red
-      EXPECT_EQ(image->Row(y)[3 * x + 2], 0);
+      // Layer rows count upward from the picture's bottom.
+      differ += mask->Row(H - 1 - y)[x] != coverage;
+      EXPECT_EQ(image->Row(H - 1 - y)[3 * x], 255);  // the text colour: blue, green, red
+      EXPECT_EQ(image->Row(H - 1 - y)[3 * x + 2], 0);
     }
   }
   SelectObject(font.dc(), saved);

@@ -1,0 +1,282 @@
+// The help wizard in the program's own start-up: opened from Help/Effect
+// Wizard, walked page by page with the sheet's own buttons, its preview
+// against the tool run on a copy, Apply as one undo step and Edit/Undo.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/win/Lumo40App.h"
+#include "app/win/MainFrame.h"
+#include "dialogs/HelpWizardForm.h"
+#include "dialogs/win/HelpWizard.h"
+#include "document/win/AppServices.h"
+#include "document/win/Lumo40Doc.h"
+#include "engine/layers/LayerMng.h"
+#include "hostapi/fragment.h"
+#include "hostapi/imagebuf.h"
+#include "hostapi/toolhost.h"
+#include "lang/ToolHostAdapters.h"
+#include "lang/ToolRunner.h"
+#include "res/StringTable.h"
+#include "res/resource.h"
+#include "tests/app/program/win/program_rig.h"
+#include "tests/support/win/dialog_script.h"
+
+namespace lumora {
+namespace {
+
+using testing::DialogScript;
+using testing::SettingsFileOfThisProgram;
+using VrWA2000::WA;
+
+// A flat colour image with a diagonal gradient and a darker band, so that
+// every effect has something to change.
+WA* Gradient(int w, int h) {
+  WA* wa = new WA(16, w, h, static_cast<const PALETTEENTRY*>(nullptr), false);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      std::uint8_t* p = wa->Row(y) + 3 * x;
+      const int band = (x / 8) % 2 == 0 ? 0 : 90;
+      p[0] = static_cast<std::uint8_t>(std::min(255, 20 + x * 200 / w + band / 3));
+      p[1] = static_cast<std::uint8_t>(std::min(255, 40 + y * 180 / h));
+      p[2] = static_cast<std::uint8_t>(std::max(0, 230 - (x + y) * 150 / (w + h) - band));
+    }
+  return wa;
+}
+
+bool SamePixels(const WA* a, const WA* b) {
+  if (a->GetW() != b->GetW() || a->GetH() != b->GetH() || a->GetType() != b->GetType()) return false;
+  const std::size_t bytes = static_cast<std::size_t>(a->GetW()) * (a->GetType() == 16 ? 3 : 1);
+  for (int y = 0; y < a->GetH(); ++y)
+    if (std::memcmp(a->Row(y), b->Row(y), bytes) != 0) return false;
+  return true;
+}
+
+class HelpWizard : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ini_ = SettingsFileOfThisProgram();
+    DeleteFileA(ini_.c_str());
+    app_ = std::make_unique<CLumo40App>();
+    ASSERT_TRUE(app_->InitInstance());
+  }
+  void TearDown() override {
+    DialogScript::Stop();
+    for (fw::Document* doc : app_->Docs().AllDocuments()) {
+      doc->SetModifiedFlag(false);
+      if (auto* image = dynamic_cast<CLumo40Doc*>(doc)) image->Image().SetModifiedFlag(false);
+    }
+    testing::CloseProgram(*app_);
+    app_.reset();
+    DeleteFileA(ini_.c_str());
+  }
+
+  CLumo40Doc* NewImage(int w, int h) {
+    WA* image = Gradient(w, h);
+    fw::Document* doc = CreateNewDocument("", nullptr, image, false, false);
+    image->Release();
+    testing::Settle(*app_);
+    return dynamic_cast<CLumo40Doc*>(doc);
+  }
+
+  // Chooses a command as the user does: its popup opens (the update rules
+  // run) and the item is clicked when it is enabled.
+  bool Choose(UINT id) {
+    HWND frame = app_->MainFrame()->Handle();
+    std::function<int(HMENU)> find = [&](HMENU menu) -> int {
+      for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        if (HMENU sub = GetSubMenu(menu, i)) {
+          SendMessageA(frame, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(sub), MAKELPARAM(i, FALSE));
+          if (const int found = find(sub)) return found;
+        } else if (GetMenuItemID(menu, i) == id) {
+          return (GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED)) != 0 ? -1 : 1;
+        }
+      }
+      return 0;
+    };
+    if (find(GetMenu(frame)) != 1) return false;
+    SendMessageA(frame, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+    testing::Settle(*app_);
+    return true;
+  }
+
+  CHelpWizardSheet* Wizard() { return app_->MainFrameWnd()->HelpWizard(); }
+  HWND Sheet() { return Wizard()->Handle(); }
+  HWND Page() { return reinterpret_cast<HWND>(SendMessageA(Sheet(), PSM_GETCURRENTPAGEHWND, 0, 0)); }
+  int PageIndex() { return Wizard()->GetActiveIndex(); }
+  void Next() {
+    SendMessageA(Sheet(), PSM_PRESSBUTTON, PSBTN_NEXT, 0);
+    testing::Settle(*app_);
+  }
+  // Walks from the first page to the effect page with the kind's radio.
+  void WalkToEffects(int kind) {
+    ASSERT_EQ(PageIndex(), 0);
+    Next();
+    ASSERT_EQ(PageIndex(), 1);
+    Next();
+    ASSERT_EQ(PageIndex(), 2);
+    Next();
+    ASSERT_EQ(PageIndex(), 3);
+    for (int k = 0; k < dialogs::kEffectKinds; ++k)
+      CheckDlgButton(Page(), IDC_HW_FILTER + k, k == kind ? BST_CHECKED : BST_UNCHECKED);
+    Next();
+    ASSERT_EQ(PageIndex(), 4);
+  }
+  void SelectEffect(int index) {
+    HWND page = Page();
+    SendDlgItemMessageA(page, IDC_HW_EFFECT_COMBO, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDC_HW_EFFECT_COMBO, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(GetDlgItem(page, IDC_HW_EFFECT_COMBO)));
+  }
+  void SpinTo(int position) {
+    HWND page = Page();
+    HWND spin = GetDlgItem(page, IDC_HW_PRESET_SPIN);
+    SendMessageA(spin, UDM_SETPOS32, 0, position);
+    SendMessageA(page, WM_VSCROLL, MAKEWPARAM(SB_ENDSCROLL, 0), reinterpret_cast<LPARAM>(spin));
+  }
+
+  std::unique_ptr<CLumo40App> app_;
+  std::string ini_;
+};
+
+TEST_F(HelpWizard, GraphicPenPreviewApplyAsOneStepAndUndo) {
+  CLumo40Doc* doc = NewImage(64, 48);
+  ASSERT_NE(doc, nullptr);
+  ImageDocument& image = doc->Image();
+  WA* original = new WA(*image.GetActiveImage(), false);
+  const int initialSteps = image.History().UndoCount();
+
+  ASSERT_TRUE(Choose(ID_HELP_EFFECT_WIZARD));
+  ASSERT_NE(Wizard(), nullptr);
+  ASSERT_TRUE(Wizard()->IsOpen());
+  EXPECT_FALSE(Choose(ID_HELP_EFFECT_WIZARD)) << "greyed while the wizard is open";
+  char closeText[32] = {};
+  GetDlgItemTextA(Sheet(), IDCANCEL, closeText, sizeof closeText);
+  EXPECT_STREQ(closeText, "Close");
+
+  WalkToEffects(static_cast<int>(dialogs::EffectKind::kRedraw));
+  SelectEffect(4);  // Graphic Pen
+  CHelpWizardPage5& page = Wizard()->EffectPage();
+  EXPECT_EQ(page.Effect().tool, "graphic_pen");
+  EXPECT_TRUE(IsWindowVisible(GetDlgItem(Page(), IDC_HW_PRESET_SPIN))) << "two presets";
+  SpinTo(1);
+  EXPECT_EQ(page.Preset(), 1);
+
+  // The preview is the tool run on a copy of the image.
+  lang::LUToolRunHost host(app_->Site());
+  lang::ToolRunContext context{host, nullptr};
+  WA* expected = new WA(*original, false);
+  Fragment* none = nullptr;
+  ASSERT_EQ(lang::RunToolOnImage(context, "graphic_pen", expected, "128,16,45,5,0", "%d,%d,%d,%d,%d", &none, 0, 0), 1);
+  ASSERT_NE(page.PreviewResult(), nullptr);
+  EXPECT_TRUE(SamePixels(page.PreviewResult(), expected));
+  EXPECT_FALSE(SamePixels(expected, original));
+
+  // Apply: the layer changes as that run did, in one step named after the effect.
+  const int steps = image.History().UndoCount();
+  EXPECT_EQ(steps, initialSteps) << "previews leave the history alone";
+  SendMessageA(Page(), WM_COMMAND, MAKEWPARAM(IDC_HW_APPLY, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(Page(), IDC_HW_APPLY)));
+  testing::Settle(*app_);
+  EXPECT_TRUE(SamePixels(image.GetActiveImage().get(), expected));
+  ASSERT_EQ(image.History().UndoCount(), steps + 1);
+  EXPECT_EQ(image.HistoryState().name, "Graphic Pen");
+
+  ASSERT_TRUE(Choose(ID_EDIT_UNDO));
+  EXPECT_TRUE(SamePixels(image.GetActiveImage().get(), original));
+
+  // Close ends the wizard; the menu item is back.
+  PostMessageA(Sheet(), WM_COMMAND, IDCANCEL, 0);
+  testing::Settle(*app_);
+  EXPECT_FALSE(Wizard()->IsOpen());
+  expected->Release();
+  original->Release();
+}
+
+TEST_F(HelpWizard, RegionAndRefusals) {
+  // No image: page 3 refuses to go on with the message.
+  ASSERT_TRUE(Choose(ID_HELP_EFFECT_WIZARD));
+  Next();
+  EXPECT_EQ(IsDlgButtonChecked(Page(), IDC_HW_OPEN_IMAGE), BST_CHECKED);
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(Page(), IDC_HW_ACTIVE_IMAGE)));
+  SendMessageA(Sheet(), PSM_SETCURSEL, 2, 0);
+  testing::Settle(*app_);
+  ASSERT_EQ(PageIndex(), 2);
+  bool told = false;
+  DialogScript::Run({{"Wizard", [&](HWND w) {
+                        HWND box = testing::MessageBoxOf(w);
+                        char text[128] = {};
+                        GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+                        told = std::string(text) == "Please load some image first!";
+                        testing::Press(box, IDOK);
+                      }}});
+  Next();
+  EXPECT_TRUE(told);
+  EXPECT_EQ(PageIndex(), 2) << "stays on the region page";
+  DialogScript::Stop();
+
+  // An image comes: the wizard follows it; the rectangle region of 50, 50,
+  // 50 on 200 x 100 is the 50 x 50 square at (75, 25).
+  CLumo40Doc* doc = NewImage(200, 100);
+  ASSERT_NE(doc, nullptr);
+  CheckRadioButton(Page(), IDC_HW_WHOLE, IDC_HW_ELLIPSE, IDC_HW_RECTANGLE);
+  SendMessageA(Page(), WM_COMMAND, MAKEWPARAM(IDC_HW_RECTANGLE, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(Page(), IDC_HW_RECTANGLE)));
+  Fragment* selection = doc->Image().GetSelection();
+  ASSERT_NE(selection, nullptr);
+  LURECT bounds{};
+  ASSERT_TRUE(GetFragmentBoundRect(selection, &bounds));
+  EXPECT_EQ(bounds.x, 75);
+  EXPECT_EQ(bounds.y, 25);
+  EXPECT_EQ(bounds.width, 50);
+  EXPECT_EQ(bounds.height, 50);
+  // Whole image removes it again.
+  SendMessageA(Page(), WM_COMMAND, MAKEWPARAM(IDC_HW_WHOLE, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(Page(), IDC_HW_WHOLE)));
+  EXPECT_EQ(doc->Image().GetSelection(), nullptr);
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(Page(), IDC_HW_SIZE)));
+}
+
+// Every effect of the four tables applies to the image without an error,
+// each as an undo step of its own.
+TEST_F(HelpWizard, EveryEffectApplies) {
+  CLumo40Doc* doc = NewImage(40, 30);
+  ASSERT_NE(doc, nullptr);
+  ImageDocument& image = doc->Image();
+  ASSERT_TRUE(Choose(ID_HELP_EFFECT_WIZARD));
+  int applied = 0;
+  for (int kind = 0; kind < dialogs::kEffectKinds; ++kind) {
+    if (kind == 0) {
+      WalkToEffects(kind);
+    } else {
+      SendMessageA(Sheet(), PSM_PRESSBUTTON, PSBTN_BACK, 0);
+      testing::Settle(*app_);
+      ASSERT_EQ(PageIndex(), 3);
+      for (int k = 0; k < dialogs::kEffectKinds; ++k)
+        CheckDlgButton(Page(), IDC_HW_FILTER + k, k == kind ? BST_CHECKED : BST_UNCHECKED);
+      Next();
+      ASSERT_EQ(PageIndex(), 4);
+    }
+    const auto table = dialogs::EffectTable(static_cast<dialogs::EffectKind>(kind));
+    for (int i = 0; i < static_cast<int>(table.size()); ++i) {
+      SelectEffect(i);
+      CHelpWizardPage5& page = Wizard()->EffectPage();
+      SCOPED_TRACE(page.Effect().tool);
+      EXPECT_NE(page.PreviewResult(), nullptr);
+      EXPECT_TRUE(page.Apply());
+      // The image now is this effect's step (the history keeps the latest few).
+      EXPECT_EQ(image.HistoryState().name, page.EffectName());
+      ++applied;
+    }
+  }
+  EXPECT_EQ(applied, 35);
+}
+
+}  // namespace
+}  // namespace lumora
