@@ -487,7 +487,8 @@ class ImageDocument : public DocumentLock, public CellRenderer, public LayerMove
   // without characters is taken away as Cancel would. In text-selection
   // mode the new layer's coverage becomes the selection, combined with the
   // selection there by `mode` (2 add, 3 subtract, else replace), one
-  // "Set Selection" step, and the layer goes.
+  // "Set Selection" step, and the layer goes (subtracting from no
+  // selection changes nothing).
   bool ApplyTextSelection(CLayerText* layer, bool selectionMode, int mode);
   // A layer still marked new leaves the stack, and the step its placing
   // opened is taken back.

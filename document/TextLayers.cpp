@@ -89,6 +89,12 @@ bool ImageDocument::ApplyTextSelection(CLayerText* layer, bool selectionMode, in
   if (shape == nullptr) return false;
   Fragment* selection = GetSelection();
   const bool hasSelection = selection != nullptr && !(GetFragmentType(selection) == kFrgEmpty && !IsFrgInverted(selection));
+  if (mode == 3 && !hasSelection) {
+    // Nothing to take the text from: the selection stays as it is, as an
+    // area tool's subtracted shape leaves it.
+    DeleteFragment(shape);
+    return false;
+  }
   Fragment* result = shape;
   if ((mode == 2 || mode == 3) && hasSelection) {
     const FRGITEM first{kFrgAdd, selection};

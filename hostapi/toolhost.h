@@ -312,6 +312,9 @@ int LUGetRegToolGroupName(const void* site, int tool, int version, char* buffer,
 int LUGetRegToolMenuName(const void* site, int tool, int version, char* buffer, int size);
 int LUGetRegToolIDName(const void* site, int tool, int version, char* buffer, int size);
 int LUGetRegToolDLLName(const void* site, int tool, int version, char* buffer, int size);
+// The name of the tool's toolbar picture (an "IBV" icon resource of its
+// module, up to 32 characters); 0 and an empty name when it has none.
+int LUGetRegToolIconBitmap(const void* site, int tool, int version, char* buffer, int size);
 // The tool number of an id name, 0 when none.
 int LUGetRegToolIDNumber(const void* site, const char* idName, int reserved);
 // The module holding the tool's resources: the program itself (null).

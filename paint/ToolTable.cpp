@@ -6,17 +6,19 @@ namespace {
 
 constexpr std::uint32_t kUndoPaintName = 168;
 
+// Cursors: the paint brush's 258, which the line, curve and shape tools
+// keep; the air brush, eraser, clone and water brush their own.
 constexpr std::array<ToolInfo, 10> kTools{{
-    {kCmdToolAir, BrushClass::kAir, "AEROBRUSH", 12, 10145, kUndoPaintName},
-    {kCmdToolPaint, BrushClass::kPaint, "PAINTBRUSH", 10, 10082, kUndoPaintName},
-    {kCmdToolClone, BrushClass::kClone, "CLONEBRUSH", 10, 10135, kUndoPaintName},
-    {kCmdToolCurve, BrushClass::kCurve, "CURVEBRUSH", 10, 10142, 169},
-    {kCmdToolEllipse, BrushClass::kEllipse, "ELLIPSEBRUSH", 10, 10139, 171},
-    {kCmdToolEraser, BrushClass::kEraser, "ERASEBRUSH", 12, 10153, kUndoPaintName},
-    {kCmdToolLine, BrushClass::kLine, "LINEBRUSH", 10, 10141, 69},
-    {kCmdToolPolygon, BrushClass::kPolygon, "POLYBRUSH", 10, 10140, 172},
-    {kCmdToolRect, BrushClass::kRect, "RECTBRUSH", 10, 10137, 173},
-    {kCmdToolWater, BrushClass::kWater, "WATERBRUSH", 20, 10143, kUndoPaintName},
+    {kCmdToolAir, BrushClass::kAir, "AEROBRUSH", 12, 10145, kUndoPaintName, 325},
+    {kCmdToolPaint, BrushClass::kPaint, "PAINTBRUSH", 10, 10082, kUndoPaintName, 258},
+    {kCmdToolClone, BrushClass::kClone, "CLONEBRUSH", 10, 10135, kUndoPaintName, 344},
+    {kCmdToolCurve, BrushClass::kCurve, "CURVEBRUSH", 10, 10142, 169, 258},
+    {kCmdToolEllipse, BrushClass::kEllipse, "ELLIPSEBRUSH", 10, 10139, 171, 258},
+    {kCmdToolEraser, BrushClass::kEraser, "ERASEBRUSH", 12, 10153, kUndoPaintName, 327},
+    {kCmdToolLine, BrushClass::kLine, "LINEBRUSH", 10, 10141, 69, 258},
+    {kCmdToolPolygon, BrushClass::kPolygon, "POLYBRUSH", 10, 10140, 172, 258},
+    {kCmdToolRect, BrushClass::kRect, "RECTBRUSH", 10, 10137, 173, 258},
+    {kCmdToolWater, BrushClass::kWater, "WATERBRUSH", 20, 10143, kUndoPaintName, 403},
 }};
 
 constexpr std::array<std::uint32_t, kToolPageCount> kPageCommands{kCmdToolEraser, kCmdToolPaint, kCmdToolClone,

@@ -46,7 +46,11 @@ struct ToolInfo {
   int width;               // the width it starts with
   std::uint32_t captionId; // the prompt text while the tool is current
   std::uint32_t undoNameId;
+  int cursorId;            // the tool cursor resource
 };
+
+// The cursor over an image whose active layer refuses painting.
+constexpr int kNoPaintCursor = 279;
 
 // The tool a command selects; null for any other command.
 const ToolInfo* FindToolByCommand(std::uint32_t command);

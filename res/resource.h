@@ -1123,6 +1123,9 @@
 #define WM_EDGE_OPTIONS 1424
 // The brush sheet "Additional paint parameters" (button 32904) and its pages.
 #define ID_ATTRIB_BRUSH_SHEET 32904
+// The paint attributes window's keys (table 300): undo, redo, deselect and
+// repaint in the active image window.
+#define IDR_PAINT_ATTRIBUTES_ACCEL 300
 #define IDS_TIP_BRUSH_SHEET 10084
 // The brush pages' control tips (10316-10324 are the layer rows' tips here).
 #define IDS_TIP_BRUSH_BLENDING 10276

@@ -428,6 +428,84 @@ def strip(commands, size):
     return bmp4(rows, w * len(images), h)
 
 
+def ico4(rows):
+    """A 16 x 16 icon file image, 4 bits per pixel; None pixels are
+    transparent (mask 1, colour 0)."""
+    size = 16
+    xor = bytearray()
+    for y in range(size - 1, -1, -1):
+        for x in range(0, size, 2):
+            a, b = rows[y][x], rows[y][x + 1]
+            xor.append(((a or 0) << 4) | (b or 0))
+    mask = bytearray()
+    for y in range(size - 1, -1, -1):
+        bits = 0
+        for x in range(size):
+            if rows[y][x] is None:
+                bits |= 1 << (31 - x)
+        mask += struct.pack('>I', bits)
+    palette = b''.join(struct.pack('<BBBB', c & 0xFF, (c >> 8) & 0xFF, c >> 16, 0) for c in PALETTE)
+    info = struct.pack('<IiiHHIIiiII', 40, size, size * 2, 1, 4, 0, len(xor) + len(mask), 0, 0, 16, 0)
+    image = info + palette + bytes(xor) + bytes(mask)
+    header = struct.pack('<HHH', 0, 1, 1) + struct.pack('<BBBBHHII', size, size, 16, 0, 1, 4, len(image), 22)
+    return header + image
+
+
+def tool_icons():
+    """The pictures of the tools that have their own (resource type IBV)."""
+    R, G, B, Y = 9, 10, 12, 11
+    blank = lambda: [[None] * 16 for _ in range(16)]
+    icons = {}
+    # Noise: scattered dots of three colours.
+    px = blank()
+    for i in range(40):
+        x, y = (i * 7 + 3) % 14 + 1, (i * 11 + 5) % 14 + 1
+        px[y][x] = (R, G, B, K)[i % 4]
+    icons['IBV_NOISE'] = px
+    # Emboss: a raised square, light above and left, dark below and right.
+    px = blank()
+    for y in range(3, 13):
+        for x in range(3, 13):
+            px[y][x] = W if (x == 3 or y == 3) else D if (x == 12 or y == 12) else L
+    icons['IBV_EMBOSS'] = px
+    # Invert: a disc, black on the left half and white on the right.
+    px = blank()
+    for y in range(16):
+        for x in range(16):
+            if (x - 7.5) ** 2 + (y - 7.5) ** 2 <= 42:
+                px[y][x] = K if x < 8 else W
+            elif (x - 7.5) ** 2 + (y - 7.5) ** 2 <= 56:
+                px[y][x] = K
+    icons['IBV_INVERT'] = px
+    # Grayscale: four bars from black to white.
+    px = blank()
+    for y in range(2, 14):
+        for x in range(2, 14):
+            px[y][x] = (K, D, L, W)[(x - 2) // 3]
+    icons['IBV_GRAYSCALE'] = px
+    # Brightness: a sun.
+    px = blank()
+    for y in range(16):
+        for x in range(16):
+            d = (x - 7.5) ** 2 + (y - 7.5) ** 2
+            if d <= 12:
+                px[y][x] = Y
+            elif (x == 7 or x == 8 or y == 7 or y == 8 or x == y or x + y == 15) and 20 <= d <= 50:
+                px[y][x] = Y
+    icons['IBV_BRIGHTNESS'] = px
+    # Contrast: a disc half black, half white, framed.
+    px = blank()
+    for y in range(16):
+        for x in range(16):
+            d = (x - 7.5) ** 2 + (y - 7.5) ** 2
+            if d <= 30:
+                px[y][x] = K if y < 8 else W
+            elif d <= 49:
+                px[y][x] = D
+    icons['IBV_CONTRAST'] = px
+    return icons
+
+
 def write_if_changed(path, data):
     try:
         if open(path, 'rb').read() == data:
@@ -462,6 +540,9 @@ def main():
     pattern = [[K if (x + y) % 8 < 4 else W for x in range(8)] for y in range(8)]
     write_if_changed(os.path.join(folder, 'TB136.bmp'), bmp4(pattern, 8, 8))
     rc.append('136 BITMAP "TB136.bmp"')
+    for name, rows in tool_icons().items():
+        write_if_changed(os.path.join(folder, f'{name}.ico'), ico4(rows))
+        rc.append(f'{name} IBV "{name}.ico"')
     write_if_changed(os.path.join(folder, 'Toolbars.rc'), ('\n'.join(rc) + '\n').encode())
 
 

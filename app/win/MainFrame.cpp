@@ -17,6 +17,7 @@
 #include "document/win/AppServices.h"
 #include "res/resource.h"
 #include "document/win/Lumo40Doc.h"
+#include "document/win/TextTool.h"
 #include "framework/win/DocView.h"
 #include "hostapi/comdlg.h"
 #include "hostapi/fragment.h"
@@ -400,6 +401,9 @@ void CMainFrame::EnableToolWindows(bool enable) {
   if (lang::CLangWnd* macros = MacroWindow(); macros != nullptr && IsWindow(macros->Handle())) {
     EnableWindow(macros->Handle(), enable ? TRUE : FALSE);
   }
+  // The text dialog writes into its layer at every change: not while a
+  // transform holds the stack.
+  if (TheTextDialog().enable) TheTextDialog().enable(enable);
 }
 
 void CMainFrame::OnUpdateMoveSelection(fw::CmdUI& ui) {

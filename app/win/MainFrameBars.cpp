@@ -13,6 +13,7 @@
 #include "ui/CtrlViewerLayout.h"
 #include "ui/win/CustomizeDlg.h"
 #include "ui/win/OwnerDrawControls.h"
+#include "ui/win/ToolbarImages.h"
 
 namespace lumora {
 
@@ -49,6 +50,10 @@ bool CMainFrame::CreateBars() {
       const int tool = LUGetRegToolIDNumber(app->Site(), name.c_str(), 0);
       return tool != 0 && app->toolMenus.Built() ? app->toolMenus.FindToolCommand(tool) : 0;
     });
+  };
+  toolsBar_.toolIcon = [app](std::uint32_t command, SIZE size, const ResourceModules& libraries) -> HBITMAP {
+    const int tool = app->toolMenus.ToolOfCommand(command, true);
+    return tool != 0 ? GetRegToolIcon(app->Site(), tool, size, libraries) : nullptr;
   };
   SetSelectionModeHandlers([this](int mode) { SetSelectionMode(mode); }, [this] { return selectionMode_; });
   if (!mainBar_.ResetButtons() || !brushBar_.ResetButtons() || !selectBar_.ResetButtons()) return false;
@@ -250,6 +255,8 @@ void CMainFrame::AddToolsToCustomize(CCustomizeDlg* dialog, const ToolbarSizes& 
                                               IDS_CAT_PROCESSING, IDS_CAT_ENHANCEMENT, IDS_CAT_MISCELLANEOUS};
   // Tools without a picture of their own show bitmap 245 on the face.
   HBITMAP plain = CreateMappedBitmap(GetModuleHandleA(nullptr), IDB_TOOL_BUTTON, 0, nullptr, 0);
+  ResourceModules libraries;
+  LoadResourceModules(ProgramFilePath(), libraries);
   for (int tool = LUGetRegToolItem(app->Site(), 0); tool != 0; tool = LUGetRegToolItem(app->Site(), tool)) {
     const std::uint32_t command = app->toolMenus.FindToolCommand(tool);
     if (command == 0) continue;
@@ -263,8 +270,8 @@ void CMainFrame::AddToolsToCustomize(CCustomizeDlg* dialog, const ToolbarSizes& 
     b.fsState = TBSTATE_ENABLED;
     b.fsStyle = BTNS_BUTTON;
     b.iString = -1;
-    HBITMAP image = nullptr;
-    if (plain != nullptr) {
+    HBITMAP image = GetRegToolIcon(app->Site(), tool, SIZE{sizes.imageWidth, sizes.imageHeight}, libraries);
+    if (image == nullptr && plain != nullptr) {
       BITMAP info{};
       GetObjectA(plain, sizeof info, &info);
       HDC screen = GetDC(nullptr);

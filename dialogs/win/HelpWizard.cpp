@@ -5,7 +5,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "dialogs/win/HelpSupport.h"
 #include "document/ImageDocument.h"
+#include "document/win/AppServices.h"
+#include "framework/win/App.h"
 #include "engine/layers/LayerMng.h"
 #include "engine/pixels/Dib.h"
 #include "hostapi/fragment.h"
@@ -116,6 +119,12 @@ LRESULT CHelpWizardSheet::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
   return fw::PropertySheet::WindowProc(message, wParam, lParam);
 }
 
+ImageDocument* CHelpWizardPage::LiveDocument() {
+  ImageDocument* active = wizard_.Host().ActiveDocument();
+  if (active != doc_) wizard_.SetDocument(active);
+  return doc_;
+}
+
 // ---- Page 1: welcome ----
 
 bool CHelpWizardPage1::OnSetActive() {
@@ -198,7 +207,7 @@ void CHelpWizardPage3::ChooseShape(int shape) {
 }
 
 void CHelpWizardPage3::PlaceRegion() {
-  if (doc_ == nullptr || shape_ == 0) return;
+  if (LiveDocument() == nullptr || shape_ == 0) return;
   const CLayersManager& layers = *doc_->GetLayers();
   const int width = layers.GetWidth(), height = layers.GetHeight();
   const dialogs::WizardRegion region = dialogs::RegionOf(width, height, SliderPos(hwnd_, IDC_HW_SIZE),
@@ -366,7 +375,7 @@ void CHelpWizardPage5::DrawPreview(const DRAWITEMSTRUCT& item) {
 }
 
 bool CHelpWizardPage5::Apply() {
-  if (doc_ == nullptr || !doc_->HasImage()) return false;
+  if (LiveDocument() == nullptr || !doc_->HasImage()) return false;
   WAPtr image = doc_->GetActiveImage();
   if (!image) return false;
   // The effect runs on a copy, then the layer takes the result in one undo
@@ -384,11 +393,21 @@ bool CHelpWizardPage5::Apply() {
   return true;
 }
 
+void CHelpWizardPage5::ShowPageHelp() {
+  if (fw::TheApp() != nullptr)
+    fw::TheApp()->ShowHelp(GetActiveTopLevelWnd(), HELP_CONTEXT, DialogHelpTopic(IDD_HW_EFFECT));
+}
+
 bool CHelpWizardPage5::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result) {
   switch (message) {
     case WM_COMMAND:
       if (LOWORD(wParam) == IDC_HW_EFFECT_COMBO && HIWORD(wParam) == CBN_SELCHANGE) {
         PrepareEffect();
+        *result = TRUE;
+        return true;
+      }
+      if (LOWORD(wParam) == ID_HELP) {
+        ShowPageHelp();
         *result = TRUE;
         return true;
       }
@@ -407,6 +426,15 @@ bool CHelpWizardPage5::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lPara
         return true;
       }
       break;
+    case WM_HELP: {
+      // As every dialog: a control's popup topic, else the page's topic.
+      const auto* info = reinterpret_cast<const HELPINFO*>(lParam);
+      HWND item = info != nullptr && info->iContextType == HELPINFO_WINDOW ? static_cast<HWND>(info->hItemHandle)
+                                                                            : nullptr;
+      if (item == nullptr || item == hwnd_ || !ShowControlHelp(item, info->iCtrlId)) ShowPageHelp();
+      *result = TRUE;
+      return true;
+    }
     case WM_DRAWITEM:
       if (wParam == IDC_HW_PREVIEW) {
         DrawPreview(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));

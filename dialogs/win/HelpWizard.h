@@ -12,6 +12,7 @@
 #include "dialogs/HelpWizardForm.h"
 #include "engine/pixels/WAccess.h"
 #include "framework/win/Dialog.h"
+#include "res/resource.h"
 
 class Fragment;
 
@@ -39,6 +40,9 @@ class CHelpWizardPage : public fw::PropertyPage {
   CHelpWizardPage(CHelpWizardSheet& sheet, std::uint32_t templateId) : fw::PropertyPage(templateId), wizard_(sheet) {}
   virtual void SetDocument(ImageDocument* doc) { doc_ = doc; }
   ImageDocument* Document() const { return doc_; }
+  // The bound document, bound again first when the active image window
+  // changed without telling the wizard (a window closed under it).
+  ImageDocument* LiveDocument();
 
  protected:
   CHelpWizardSheet& wizard_;
@@ -47,14 +51,13 @@ class CHelpWizardPage : public fw::PropertyPage {
 
 class CHelpWizardPage1 : public CHelpWizardPage {
  public:
-  explicit CHelpWizardPage1(CHelpWizardSheet& sheet) : CHelpWizardPage(sheet, IDD_WELCOME) {}
+  explicit CHelpWizardPage1(CHelpWizardSheet& sheet) : CHelpWizardPage(sheet, IDD_HW_WELCOME) {}
   bool OnSetActive() override;
-  static constexpr std::uint32_t IDD_WELCOME = 137;
 };
 
 class CHelpWizardPage2 : public CHelpWizardPage {
  public:
-  explicit CHelpWizardPage2(CHelpWizardSheet& sheet) : CHelpWizardPage(sheet, 138) {}
+  explicit CHelpWizardPage2(CHelpWizardSheet& sheet) : CHelpWizardPage(sheet, IDD_HW_IMAGE) {}
   void SetDocument(ImageDocument* doc) override;
   bool OnSetActive() override;
   LRESULT OnWizardNext() override;
@@ -65,7 +68,7 @@ class CHelpWizardPage2 : public CHelpWizardPage {
 
 class CHelpWizardPage3 : public CHelpWizardPage {
  public:
-  explicit CHelpWizardPage3(CHelpWizardSheet& sheet) : CHelpWizardPage(sheet, 139) {}
+  explicit CHelpWizardPage3(CHelpWizardSheet& sheet) : CHelpWizardPage(sheet, IDD_HW_REGION) {}
   bool OnInitDialog() override;
   bool OnSetActive() override;
   LRESULT OnWizardNext() override;
@@ -84,7 +87,7 @@ class CHelpWizardPage3 : public CHelpWizardPage {
 
 class CHelpWizardPage4 : public CHelpWizardPage {
  public:
-  explicit CHelpWizardPage4(CHelpWizardSheet& sheet) : CHelpWizardPage(sheet, 140) {}
+  explicit CHelpWizardPage4(CHelpWizardSheet& sheet) : CHelpWizardPage(sheet, IDD_HW_KIND) {}
   bool OnSetActive() override;
   LRESULT OnWizardNext() override;
   LRESULT OnWizardBack() override;
@@ -95,7 +98,7 @@ class CHelpWizardPage4 : public CHelpWizardPage {
 
 class CHelpWizardPage5 : public CHelpWizardPage {
  public:
-  explicit CHelpWizardPage5(CHelpWizardSheet& sheet) : CHelpWizardPage(sheet, 142) {}
+  explicit CHelpWizardPage5(CHelpWizardSheet& sheet) : CHelpWizardPage(sheet, IDD_HW_EFFECT) {}
   void SetDocument(ImageDocument* doc) override;
   bool OnSetActive() override;
   // Apply: the effect on the active layer within the selection, one undo
@@ -108,6 +111,9 @@ class CHelpWizardPage5 : public CHelpWizardPage {
   const dialogs::ParsedEffect& Effect() const { return effect_; }
   int Preset() const { return preset_; }
   std::string EffectName() const;
+  // The Help command and F1: the page's topic (a control's popup topic for
+  // F1 over a control that has one).
+  void ShowPageHelp();
 
  protected:
   bool OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result) override;

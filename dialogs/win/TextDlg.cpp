@@ -385,7 +385,7 @@ void CTextDlg::ApplyFormat(DWORD mask) {
 
 // The controls follow the format at the selection; the layer keeps it.
 void CTextDlg::FollowSelection() {
-  if (!ready || layer_ == nullptr) return;
+  if (!ready || inUpdate_ || layer_ == nullptr) return;
   HWND edit = GetDlgItem(hwnd_, IDC_TEXT_EDIT);
   CHARFORMATA cf{};
   cf.cbSize = sizeof cf;
@@ -488,7 +488,8 @@ void CTextDlg::AttachTextLayer(CLumo40Doc* doc, CLayerText* layer) {
   }
   if (layer_ != nullptr) {
     HWND edit = GetDlgItem(hwnd_, IDC_TEXT_EDIT);
-    if (loadFromLayer != 0 && (!layer_->GetRichText().empty() || layer_->GetCharCount() > 0)) {
+    const bool load = loadFromLayer != 0 && (!layer_->GetRichText().empty() || layer_->GetCharCount() > 0);
+    if (load) {
       ReadTextFromLayer();
     } else {
       const bool wasReady = ready;
@@ -497,7 +498,6 @@ void CTextDlg::AttachTextLayer(CLumo40Doc* doc, CLayerText* layer) {
       ready = wasReady;
       layer_->SetRichText(StreamOut(edit));
       ReadAttributeControls();
-      SetFormatAtInsertion();
     }
     trackSelection_ = true;
     long start = 0, end = 0;
@@ -507,7 +507,15 @@ void CTextDlg::AttachTextLayer(CLumo40Doc* doc, CLayerText* layer) {
     end = std::clamp(end, 0L, length);
     CHARRANGE range{start, end};
     if ((start == 0 && end == 0) || start == end) range = CHARRANGE{0, -1};
+    // A new text keeps the controls' settings: the empty control's own
+    // format must not be shown in them.
+    const bool wasUpdating = inUpdate_;
+    inUpdate_ = !load;
+    if (!load) trackSelection_ = false;
     SendMessageA(edit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    inUpdate_ = wasUpdating;
+    trackSelection_ = true;
+    if (!load) SetFormatAtInsertion();
     SetFocus(edit);
   }
   RefreshColour();

@@ -2,6 +2,7 @@
 #include "libs/toolhost/AreaTools.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 
@@ -239,7 +240,34 @@ void CopyName(const char* from, char* to, int size) {
   to[n] = '\0';
 }
 
+int& SizePrompt() {
+  static int handle = 0;
+  return handle;
+}
+
 }  // namespace
+
+std::string AreaSizeText(const RECT& rect, SIZE image) {
+  const LONG l = std::clamp<LONG>(rect.left, 0, image.cx), t = std::clamp<LONG>(rect.top, 0, image.cy);
+  const LONG r = std::max(l, std::min<LONG>(rect.right, image.cx)), b = std::max(t, std::min<LONG>(rect.bottom, image.cy));
+  char text[96];
+  std::snprintf(text, sizeof text, "x=%ld y=%ld w=%ld h=%ld", static_cast<long>(l), static_cast<long>(image.cy - b),
+                static_cast<long>(r - l), static_cast<long>(b - t));
+  return text;
+}
+
+void ShowAreaSize(const void* site, void* view, const RECT* imageRect) {
+  int& handle = SizePrompt();
+  SIZE size{};
+  if (imageRect == nullptr || !DocImageSize(site, DocOfWindow(site, view), &size)) {
+    if (handle != 0) PromptRemove(site, handle);
+    handle = 0;
+    return;
+  }
+  // Above the image's own status on the same channel while the drag lasts.
+  if (handle == 0) handle = PromptAdd(site, 2, 1, false);
+  PromptSetText(site, handle, AreaSizeText(*imageRect, size).c_str());
+}
 
 const std::vector<AreaToolEntry>& AreaToolTable() {
   static const std::vector<AreaToolEntry> table = {

@@ -115,6 +115,14 @@ Fragment* MakeWandMask(const VrWA2000::WA* image, POINT seed, int tolerance, boo
 // no mask can be made.
 Fragment* FeatherShape(Fragment* shape, int feather);
 
+// The status text of a drag's rect (image pixels, rows bottom-up) in an
+// image of `image` size: "x=%d y=%d w=%d h=%d" in pixels, y counted from the
+// image's top row, the rect clipped to the image first.
+std::string AreaSizeText(const RECT& rect, SIZE image);
+// Shows the text for the view's document on the site's prompt stack
+// (channel 2); null takes it away.
+void ShowAreaSize(const void* site, void* view, const RECT* imageRect);
+
 // Which combine mode a shape takes: keys held at the press override the
 // tool host's mode (Shift add, Alt subtract, both intersect).
 int AreaCombineMode(unsigned pressKeys, int hostMode);

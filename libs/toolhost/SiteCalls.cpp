@@ -27,6 +27,8 @@ enum : int {
   kDocCropImage = 36,
 };
 
+enum : int { kPromptAdd = 0, kPromptSetText = 1, kPromptRemove = 3 };
+
 // Entry `index` of the table as a function of type Fn, with its descriptor.
 template <typename Fn>
 Fn EntryOf(const void* site, int table, int index, const LU_SITE_TABLE*& descriptor) {
@@ -34,6 +36,24 @@ Fn EntryOf(const void* site, int table, int index, const LU_SITE_TABLE*& descrip
 }
 
 }  // namespace
+
+int PromptAdd(const void* site, int channel, int priority, bool deferred) {
+  const LU_SITE_TABLE* d = nullptr;
+  const auto fn = EntryOf<int (*)(const LU_SITE_TABLE*, int, int, int)>(site, kSitePrompt, kPromptAdd, d);
+  return fn != nullptr ? fn(d, channel, priority, deferred ? 1 : 0) : 0;
+}
+
+void PromptSetText(const void* site, int handle, const char* text) {
+  const LU_SITE_TABLE* d = nullptr;
+  const auto fn = EntryOf<void (*)(const LU_SITE_TABLE*, int, const char*)>(site, kSitePrompt, kPromptSetText, d);
+  if (fn != nullptr && handle != 0) fn(d, handle, text);
+}
+
+void PromptRemove(const void* site, int handle) {
+  const LU_SITE_TABLE* d = nullptr;
+  const auto fn = EntryOf<void (*)(const LU_SITE_TABLE*, int)>(site, kSitePrompt, kPromptRemove, d);
+  if (fn != nullptr && handle != 0) fn(d, handle);
+}
 
 void* ActiveImageWindow(const void* site) {
   const LU_SITE_TABLE* d = nullptr;

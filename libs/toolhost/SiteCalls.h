@@ -52,6 +52,11 @@ bool SnapImageRect(const void* site, void* view, const RECT& rect, POINT* offset
 // Entry `index` of the site's selection table with its descriptor, null
 // when the site lacks it.
 LUSiteEntry SelFrgEntry(const void* site, int index, const LU_SITE_TABLE** descriptor);
+// The site's prompt stack: an entry on a channel (0 when the site has
+// none), its text, its removal.
+int PromptAdd(const void* site, int channel, int priority, bool deferred);
+void PromptSetText(const void* site, int handle, const char* text);
+void PromptRemove(const void* site, int handle);
 // The program's folder (through its last backslash), from the site's data
 // path; empty without a site.
 std::string ProgramFolder(const void* site);

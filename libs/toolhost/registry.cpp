@@ -57,6 +57,31 @@ int LUGetRegToolIDName(const void*, int tool, int, char* buffer, int size) {
   return t != nullptr ? CopyName(t->idName, buffer, size) : 0;
 }
 
+namespace {
+
+// The tools that show a picture of their own on a toolbar button: the name
+// of their icon resource (type "IBV") in the tool's module.
+struct ToolIconName {
+  const char* idName;
+  const char* icon;
+};
+constexpr ToolIconName kToolIcons[] = {
+    {"Noise", "IBV_NOISE"},           {"emboss_effect", "IBV_EMBOSS"},     {"invert_conv", "IBV_INVERT"},
+    {"grayscale_conv", "IBV_GRAYSCALE"}, {"brightness_adj", "IBV_BRIGHTNESS"}, {"contrast_adj", "IBV_CONTRAST"},
+};
+
+}  // namespace
+
+int LUGetRegToolIconBitmap(const void*, int tool, int, char* buffer, int size) {
+  const ToolDescriptor* t = FindTool(tool);
+  if (t == nullptr) return 0;
+  for (const ToolIconName& i : kToolIcons) {
+    if (std::strcmp(i.idName, t->idName) == 0) return CopyName(i.icon, buffer, size);
+  }
+  if (buffer != nullptr && size > 0) buffer[0] = '\0';
+  return 0;
+}
+
 int LUGetRegToolDLLName(const void*, int tool, int, char* buffer, int size) {
   return FindTool(tool) != nullptr ? CopyName(kModuleName, buffer, size) : 0;
 }

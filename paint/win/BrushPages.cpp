@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "framework/win/App.h"
+#include "paint/win/PaintAttributes.h"
 #include "paint/win/ShapePictures.h"
 #include "paint/win/ToolBrush.h"
 #include "res/StringTable.h"
@@ -144,6 +145,12 @@ void CBrushPage::AddControlTips() {
     ti.lpszText = LPSTR_TEXTCALLBACKA;
     SendMessageA(tips_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
   }
+}
+
+bool CBrushPage::PreTranslateMessage(MSG* msg) {
+  auto* owner = dynamic_cast<CPaintAttributes*>(fw::Window::FromHandle(GetParent(hwnd_)));
+  if (owner != nullptr && owner->TranslateKeys(msg)) return true;
+  return CToolTipSuppDlg::PreTranslateMessage(msg);
 }
 
 void CBrushPage::GetToolTipText(unsigned controlId, std::string& text) {

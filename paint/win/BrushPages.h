@@ -78,12 +78,16 @@ class CBrushPage : public CToolTipSuppDlg {
   void SetParams(const std::array<std::uint32_t, 6>& params);
 
   paint::BrushPage& Model() const { return file_.Page(kind_); }
+  // The brush file: its shape and paper stores.
+  paint::BrushFile& File() const { return file_; }
   // The lists' pictures: the shape list's item pictures, the paper combo's
   // samples.
   const PictureCombo& ShapeList() const { return shapeCombo_; }
   const CTexturesCB& PaperCombo() const { return paperCombo_; }
   // The tips of the page's controls (the spin buttons have none).
   void GetToolTipText(unsigned controlId, std::string& text) override;
+  // The attributes window's keys first, then the dialog keys.
+  bool PreTranslateMessage(MSG* msg) override;
   HWND Tips() const { return tips_; }
   int EraseAction() const { return eraseAction_; }
 

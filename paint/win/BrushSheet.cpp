@@ -295,8 +295,18 @@ void CBrushSheet::UpdatePreview() {
   const int width = static_cast<int>(s.width);
   paint::CPaintBrush brush(paint::kCmdPaintBrush, width, random);
   brush.SetWidth(width, paint::EdgeSizeFor(s.edge, width), s.edge.optionId);
-  // Custom shapes are not drawn here: the preview keeps to the standard ones.
-  brush.SetShape(s.shape < static_cast<std::uint32_t>(paint::kStandardShapeCount) ? static_cast<int>(s.shape) : 0);
+  // A custom shape is read from the shape store, as the page's brush reads it.
+  const paint::CFileManager& shapes = page_->File().brushFiles;
+  const paint::FMItem* custom =
+      s.shape >= static_cast<std::uint32_t>(paint::kStandardShapeCount)
+          ? shapes.GetItem(static_cast<int>(s.shape) - paint::kStandardShapeCount)
+          : nullptr;
+  brush.SetStores(&shapes, nullptr);
+  if (custom != nullptr) {
+    brush.SetShape(static_cast<int>(s.shape), custom->File);
+  } else {
+    brush.SetShape(s.shape < static_cast<std::uint32_t>(paint::kStandardShapeCount) ? static_cast<int>(s.shape) : 0);
+  }
   brush.SetJitter(static_cast<int>(s.params[0]), static_cast<int>(s.params[2]), static_cast<int>(s.params[1]));
   brush.SetAngle(static_cast<int>(s.params[3]));
   brush.SetRotationMode(static_cast<int>(s.params[4]));

@@ -97,6 +97,18 @@ CPaintAttributes::~CPaintAttributes() {
   FreeShapePictures();
 }
 
+bool CPaintAttributes::TranslateKeys(MSG* msg) {
+  if (msg->message != WM_KEYDOWN || !Exists() || (msg->hwnd != hwnd_ && !IsChild(hwnd_, msg->hwnd))) return false;
+  if (accelerators_ == nullptr) {
+    accelerators_ = LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_PAINT_ATTRIBUTES_ACCEL));
+  }
+  return accelerators_ != nullptr && TranslateAcceleratorA(hwnd_, accelerators_, msg) != 0;
+}
+
+bool CPaintAttributes::PreTranslateMessage(MSG* msg) {
+  return TranslateKeys(msg) || fw::Dialog::PreTranslateMessage(msg);
+}
+
 bool CPaintAttributes::Create(HWND parent) {
   if (fw::Profile* p = Settings()) show_ = p->GetInt(kSection, "SHOW", show_ ? 1 : 0) != 0;
   ExpectCreation(this);
@@ -407,6 +419,14 @@ bool CPaintAttributes::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lPara
           // The main frame asks for the name or the consent.
           if (HWND main = MainWindow()) SendMessageA(main, WM_COMMAND, LOWORD(wParam), 0);
           UpdateAttribBar();
+          *result = 0;
+          return true;
+        case ID_EDIT_UNDO:
+        case ID_EDIT_REDO:
+        case ID_EDIT_DESELECT:
+        case ID_VIEW_REPAINT:
+          // The main frame routes them to the active image window.
+          if (HWND main = MainWindow()) SendMessageA(main, WM_COMMAND, LOWORD(wParam), 0);
           *result = 0;
           return true;
         case ID_ATTRIB_BRUSH_SHEET:

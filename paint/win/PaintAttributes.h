@@ -106,6 +106,11 @@ class CPaintAttributes : public fw::Dialog, private paint::BrushHookClient {
   // The tip of an attribute bar button (empty for other ids).
   static std::string BarTip(int command);
   HWND TabTips() const { return tabTips_; }
+  // Keys of table 300 over the window or its pages: undo, redo, deselect
+  // and repaint go to the active image window. The pages offer their keys
+  // here first.
+  bool TranslateKeys(MSG* msg);
+  bool PreTranslateMessage(MSG* msg) override;
   HWND Tabs() const { return tabs_; }
 
  private:
@@ -140,6 +145,7 @@ class CPaintAttributes : public fw::Dialog, private paint::BrushHookClient {
   HWND tabTips_ = nullptr;
   HIMAGELIST tabImages_ = nullptr;
   HIMAGELIST barImages_ = nullptr;
+  HACCEL accelerators_ = nullptr;
   std::string fileName_;
   std::unique_ptr<paint::BrushFile> file_;
   std::array<std::unique_ptr<CBrushPage>, paint::kToolPageCount> pages_;

@@ -122,8 +122,12 @@ std::unique_ptr<CToolBrush> CToolBrush::Create(std::uint32_t command) {
 CToolBrush::CToolBrush(const paint::ToolInfo& info, std::unique_ptr<paint::StrokeBrush> engine,
                        std::unique_ptr<BrushRandom> random, LPCSTR cursor)
     : info_(info), random_(std::move(random)), engine_(std::move(engine)), caption_(res::String(info.captionId)) {
-  toolCursor_ = LoadCursorA(nullptr, cursor);
-  noPaintCursor_ = LoadCursorA(nullptr, IDC_NO);
+  // The program's cursors; the system's when a module lacks them.
+  HINSTANCE module = GetModuleHandleA(nullptr);
+  toolCursor_ = info.cursorId != 0 ? LoadCursorA(module, MAKEINTRESOURCEA(info.cursorId)) : nullptr;
+  if (toolCursor_ == nullptr) toolCursor_ = LoadCursorA(nullptr, cursor);
+  noPaintCursor_ = LoadCursorA(module, MAKEINTRESOURCEA(paint::kNoPaintCursor));
+  if (noPaintCursor_ == nullptr) noPaintCursor_ = LoadCursorA(nullptr, IDC_NO);
   engine_->SetTablet([] {
     const PaintServices& s = ThePaintServices();
     return s.tablet ? s.tablet() : paint::TabletReading{};

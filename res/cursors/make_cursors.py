@@ -211,6 +211,108 @@ def _():
     return dropper()
 
 
+def brush_cursor():
+    c = canvas()
+    # A brush from its tip (the hot spot, bottom left) up to the handle.
+    for i in range(16):
+        outlined_line(c, 12 + i, 19 - i, 13 + i, 18 - i)
+    for y in range(19, 29):
+        for x in range(2, 13):
+            d = ((x - 7) ** 2 + (y - 24) ** 2) ** 0.5
+            if d <= 4.5:
+                put(c, x, y, '#')
+            elif d <= 5.8 and c[y][x] == ' ':
+                put(c, x, y, '.')
+    c[28][3] = 'H'
+    return c
+
+
+@picture('258')
+def _():
+    return brush_cursor()
+
+
+@picture('279')
+def _():
+    # No painting here: a ring with a bar across.
+    c = canvas()
+    for y in range(32):
+        for x in range(32):
+            d = ((x - 15.5) ** 2 + (y - 15.5) ** 2) ** 0.5
+            if 8 <= d <= 11:
+                c[y][x] = '#'
+            elif 7 <= d <= 12:
+                c[y][x] = '.'
+    for i in range(-7, 8):
+        outlined_line(c, 15 + i, 15 + i, 16 + i, 16 + i)
+    c[15][15] = 'H'
+    return c
+
+
+@picture('325')
+def _():
+    # An air brush: a nozzle with a spray of dots from the hot spot.
+    c = canvas()
+    for y in range(10, 18):
+        for x in range(14, 29):
+            put(c, x, y, '#' if 11 <= y <= 16 and 15 <= x <= 27 else '.')
+    for x, y in ((3, 4), (6, 2), (9, 5), (4, 8), (8, 9), (2, 12), (6, 14), (10, 12)):
+        put(c, x, y, '#')
+    outlined_line(c, 11, 13, 14, 13)
+    c[13][10] = 'H'
+    return c
+
+
+@picture('327')
+def _():
+    # An eraser block, its working edge at the hot spot.
+    c = canvas()
+    for y in range(8, 24):
+        for x in range(4, 28):
+            edge = y in (8, 23) or x in (4, 27) or x == 12
+            put(c, x, y, '#' if edge else '.')
+    c[23][4] = 'H'
+    return c
+
+
+@picture('344')
+def _():
+    # A stamp over a cross at the hot spot.
+    c = canvas()
+    for y in range(2, 12):
+        for x in range(14, 26):
+            put(c, x, y, '#' if y in (2, 11) or x in (14, 25) else '.')
+    for y in range(12, 17):
+        for x in range(18, 22):
+            put(c, x, y, '#' if x in (18, 21) else '.')
+    for y in range(17, 21):
+        for x in range(12, 28):
+            put(c, x, y, '#')
+    for i in range(2, 11):
+        put(c, i, 6, '#')
+        put(c, 6, i, '#')
+    c[6][6] = 'H'
+    return c
+
+
+@picture('403')
+def _():
+    # A drop of water, its point at the hot spot.
+    c = canvas()
+    for y in range(32):
+        for x in range(32):
+            d = ((x - 15.5) ** 2 + (y - 20) ** 2) ** 0.5
+            if d <= 7:
+                c[y][x] = '#' if d >= 6 else '.'
+    for y in range(4, 14):
+        half = (y - 4) * 6 // 10
+        for x in range(15 - half, 17 + half):
+            if c[y][x] == ' ':
+                c[y][x] = '#' if x in (15 - half, 16 + half) else '.'
+    c[4][15] = 'H'
+    return c
+
+
 @picture('1060')
 def _():
     # An I-beam with a small T beside it: the click places a text.

@@ -7,6 +7,7 @@
 #include "ui/win/ColourControls.h"
 #include "ui/win/CustomizeDlg.h"
 #include "ui/win/ToolbarCtrlFactory.h"
+#include "ui/win/ToolbarImages.h"
 #include "ui/win/OwnerDrawControls.h"
 
 namespace lumora {
@@ -495,13 +496,21 @@ bool CToolsBar::ResetButtons() {
   RemoveAllButtons();
   if (!CCToolBar::ResetButtons()) return false;
   const std::vector<DefToolsItem> items = readTools ? readTools() : std::vector<DefToolsItem>{};
+  ResourceModules libraries;
+  if (!items.empty()) LoadResourceModules(ProgramFilePath(), libraries);
   int picture = -1;
   for (const DefToolsItem& item : items) {
     if (item.separator) {
       AddSeparator();
       continue;
     }
-    // Tools without a picture of their own show bitmap 245.
+    // A tool's own picture, else bitmap 245 (shared by every such tool).
+    if (HBITMAP own = toolIcon ? toolIcon(item.command, ImageSize(), libraries) : nullptr) {
+      const int image = AddImages(own);
+      DeleteObject(own);
+      AddButton(item.command, image);
+      continue;
+    }
     if (picture < 0) {
       HBITMAP bitmap = CreateMappedBitmap(GetModuleHandleA(nullptr), 245, 0, nullptr, 0);
       if (bitmap != nullptr) {
@@ -513,6 +522,7 @@ bool CToolsBar::ResetButtons() {
     }
     AddButton(item.command, picture);
   }
+  FreeResourceModules(libraries);
   if (hwnd_ != nullptr && DockSite() != nullptr) DockSite()->ShowControlBar(this, HasButtons(), true);
   UpdateLayout();
   return true;

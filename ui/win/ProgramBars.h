@@ -221,6 +221,9 @@ class CToolsBar : public CLUToolBar {
   using CLUToolBar::CLUToolBar;
   // The user's tools, in order (the frame reads them from the settings).
   std::function<std::vector<DefToolsItem>()> readTools;
+  // A tool's own picture of that size (null: bitmap 245), with the
+  // resource libraries loaded for this reset.
+  std::function<HBITMAP(std::uint32_t command, SIZE size, const struct ResourceModules& libraries)> toolIcon;
   bool ResetButtons() override;
   bool CanCustomize() override { return HasButtons(); }
 };

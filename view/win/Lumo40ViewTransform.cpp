@@ -276,6 +276,7 @@ void CLumo40View::EndTransform() {
   endingTransform = true;
   if (transform_ != nullptr) {
     std::unique_ptr<ViewTransform> run = std::move(transform_);
+    run->scroller.Stop();
     if (GetCapture() == hwnd_) ReleaseCapture();
     if (transformWindow == hwnd_) {
       transformWindow = nullptr;
@@ -356,10 +357,12 @@ int CLumo40View::OnTransformHook(const LU_MSG& msg, std::intptr_t* inOut) {
       case WM_LBUTTONDOWN:
         SetCapture(hwnd_);
         frame.OnButtonDown(snapped(at));
+        if (frame.ButtonDown()) run->scroller.Start(hwnd_, this);
         *inOut = 0;
         return kLUHookHandled;
       case WM_LBUTTONUP:
         if (!frame.ButtonDown()) return kLUHookPass;
+        run->scroller.Stop();
         frame.OnButtonUp(snapped(at));
         run->session->AfterRelease();
         if (GetCapture() == hwnd_) ReleaseCapture();

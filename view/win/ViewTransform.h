@@ -10,6 +10,7 @@
 
 #include "document/TransformSession.h"
 #include "select/TransformFrame.h"
+#include "select/win/AutoScroll.h"
 
 namespace lumora {
 
@@ -44,6 +45,9 @@ struct ViewTransform {
   std::uint32_t previousTool = 0;
   bool questionOpen = false;
   POINT scroll{0, 0};
+  // Scrolls the view while a handle is dragged past its edge; the frame
+  // follows the scroll (the view repaints it at its new place).
+  CAutoScroll scroller;
 };
 
 }  // namespace lumora

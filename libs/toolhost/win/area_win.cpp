@@ -93,8 +93,21 @@ class Win32AreaWindows : public AreaWindows {
 
   void SetAreaCursor(AreaKind) override { SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32515))); }  // cross
 
-  void ShowSize(const void*, void*, const RECT*) override {}
-  void AutoScroll(void*, POINT, bool) override {}
+  void ShowSize(const void* site, void* view, const RECT* imageRect) override { ShowAreaSize(site, view, imageRect); }
+
+  // While the button is held the view scrolls one line every 50 ms toward
+  // a cursor outside it, and the drag gets a mouse move at the cursor.
+  void AutoScroll(void* view, POINT, bool on) override {
+    if (!on) {
+      if (scrollTimer_ != 0) KillTimer(nullptr, scrollTimer_);
+      scrollTimer_ = 0;
+      scrollView_ = nullptr;
+      return;
+    }
+    if (scrollTimer_ != 0) return;
+    scrollView_ = static_cast<HWND>(view);
+    scrollTimer_ = SetTimer(nullptr, kScrollTimerId, kScrollPeriodMs, &ScrollTimerProc);
+  }
 
  private:
   static UINT OutlineMessage() {
@@ -122,14 +135,76 @@ class Win32AreaWindows : public AreaWindows {
     ReleaseDC(window, dc);
   }
 
+  static constexpr UINT_PTR kScrollTimerId = 1441;
+  static constexpr UINT kScrollPeriodMs = 50;
+  static void CALLBACK ScrollTimerProc(HWND, UINT, UINT_PTR id, DWORD);
+  void ScrollStep();
+
+  // Takes the outline off before the view's content moves; the move that
+  // follows draws it at its new place.
+  void EraseOutline(HWND window) {
+    const auto found = outlines_.find(window);
+    if (found == outlines_.end() || !found->second.shown) return;
+    Draw(window, found->second);
+    found->second.shown = false;
+  }
+
   std::map<HWND, WindowOutline> outlines_;
+  UINT_PTR scrollTimer_ = 0;
+  HWND scrollView_ = nullptr;
+  bool scrolling_ = false;  // a scroll handled at once may pump messages
 };
 
-}  // namespace
-
-AreaWindows& Win32AreaWindowsInstance() {
+Win32AreaWindows& Instance() {
   static Win32AreaWindows windows;
   return windows;
 }
+
+void CALLBACK Win32AreaWindows::ScrollTimerProc(HWND, UINT, UINT_PTR id, DWORD) {
+  Win32AreaWindows& w = Instance();
+  if (id == w.scrollTimer_) w.ScrollStep();
+}
+
+// One line toward the cursor on each axis whose bar can still move that way.
+int LineToward(HWND window, int bar, LONG at, LONG low, LONG high) {
+  const DWORD style = static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));
+  if ((style & (bar == SB_HORZ ? WS_HSCROLL : WS_VSCROLL)) == 0) return -1;
+  SCROLLINFO si{};
+  si.cbSize = sizeof si;
+  si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+  if (!GetScrollInfo(window, bar, &si)) return -1;
+  const int last = si.nMax - (si.nPage > 0 ? static_cast<int>(si.nPage) - 1 : 0);
+  if (at < low && si.nPos > si.nMin) return bar == SB_HORZ ? SB_LINELEFT : SB_LINEUP;
+  if (at >= high && si.nPos < last) return bar == SB_HORZ ? SB_LINERIGHT : SB_LINEDOWN;
+  return -1;
+}
+
+void Win32AreaWindows::ScrollStep() {
+  HWND view = scrollView_;
+  if (scrolling_ || view == nullptr || !IsWindow(view)) return;
+  RECT client{};
+  GetClientRect(view, &client);
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  ScreenToClient(view, &cursor);
+  if (PtInRect(&client, cursor)) return;
+  const int h = LineToward(view, SB_HORZ, cursor.x, client.left, client.right);
+  const int v = LineToward(view, SB_VERT, cursor.y, client.top, client.bottom);
+  if (h < 0 && v < 0) return;
+  scrolling_ = true;
+  EraseOutline(view);
+  if (h >= 0) SendMessageA(view, WM_HSCROLL, static_cast<WPARAM>(h), 0);
+  if (v >= 0) SendMessageA(view, WM_VSCROLL, static_cast<WPARAM>(v), 0);
+  WPARAM keys = 0;
+  if (GetAsyncKeyState(VK_CONTROL) & 0x8000) keys |= MK_CONTROL;
+  if (GetAsyncKeyState(VK_SHIFT) & 0x8000) keys |= MK_SHIFT;
+  if (GetAsyncKeyState(VK_LBUTTON) & 0x8000) keys |= MK_LBUTTON;
+  PostMessageA(view, WM_MOUSEMOVE, keys, MAKELPARAM(cursor.x, cursor.y));
+  scrolling_ = false;
+}
+
+}  // namespace
+
+AreaWindows& Win32AreaWindowsInstance() { return Instance(); }
 
 }  // namespace lumora::toolhost

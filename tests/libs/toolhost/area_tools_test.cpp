@@ -144,6 +144,14 @@ TEST(AreaTracker, AFeatheredShapeIsItsSmoothMask) {
   EXPECT_EQ(FeatherShape(nullptr, 6), nullptr);
 }
 
+TEST(AreaTools, TheSizeTextCountsRowsFromTheTopAndClipsToTheImage) {
+  const SIZE image{100, 50};
+  EXPECT_EQ(AreaSizeText(RECT{10, 5, 30, 25}, image), "x=10 y=25 w=20 h=20");
+  EXPECT_EQ(AreaSizeText(RECT{-5, -5, 130, 70}, image), "x=0 y=0 w=100 h=50");
+  EXPECT_EQ(AreaSizeText(RECT{90, 45, 120, 80}, image), "x=90 y=0 w=10 h=5");
+  EXPECT_EQ(AreaSizeText(RECT{200, 60, 210, 70}, image), "x=100 y=0 w=0 h=0") << "wholly outside";
+}
+
 TEST(SelectionTuner, EachToolOffersItsOwnSettings) {
   EXPECT_EQ(TunerGroupsOf(nullptr), unsigned{kTunerAll});
   EXPECT_EQ(TunerGroupsOf(""), unsigned{kTunerAll});

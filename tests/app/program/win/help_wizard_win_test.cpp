@@ -14,6 +14,7 @@
 #include "app/win/Lumo40App.h"
 #include "app/win/MainFrame.h"
 #include "dialogs/HelpWizardForm.h"
+#include "dialogs/win/HelpSupport.h"
 #include "dialogs/win/HelpWizard.h"
 #include "document/win/AppServices.h"
 #include "document/win/Lumo40Doc.h"
@@ -58,12 +59,21 @@ bool SamePixels(const WA* a, const WA* b) {
   return true;
 }
 
+class HelpWatchingApp : public CLumo40App {
+ public:
+  bool ShowHelp(HWND, UINT command, std::uintptr_t data, const std::string&) override {
+    if (command == HELP_CONTEXT) lastTopic = data;
+    return true;
+  }
+  std::uintptr_t lastTopic = 0;
+};
+
 class HelpWizard : public ::testing::Test {
  protected:
   void SetUp() override {
     ini_ = SettingsFileOfThisProgram();
     DeleteFileA(ini_.c_str());
-    app_ = std::make_unique<CLumo40App>();
+    app_ = std::make_unique<HelpWatchingApp>();
     ASSERT_TRUE(app_->InitInstance());
   }
   void TearDown() override {
@@ -141,7 +151,7 @@ class HelpWizard : public ::testing::Test {
     SendMessageA(page, WM_VSCROLL, MAKEWPARAM(SB_ENDSCROLL, 0), reinterpret_cast<LPARAM>(spin));
   }
 
-  std::unique_ptr<CLumo40App> app_;
+  std::unique_ptr<HelpWatchingApp> app_;
   std::string ini_;
 };
 
@@ -177,6 +187,17 @@ TEST_F(HelpWizard, GraphicPenPreviewApplyAsOneStepAndUndo) {
   ASSERT_NE(page.PreviewResult(), nullptr);
   EXPECT_TRUE(SamePixels(page.PreviewResult(), expected));
   EXPECT_FALSE(SamePixels(expected, original));
+  // The preview shows it 1:1 in the middle of its control.
+  HWND preview = GetDlgItem(Page(), IDC_HW_PREVIEW);
+  const testing::Capture shown = testing::CaptureClient(preview);
+  const int left = (shown.width - 64) / 2, top = (shown.height - 48) / 2;
+  ASSERT_GE(left, 0);
+  ASSERT_GE(top, 0);
+  int differing = 0;
+  for (int y = 0; y < 48; ++y)
+    for (int x = 0; x < 64; ++x)
+      differing += shown.At(left + x, top + y) != testing::CompositePixel(*expected, x, 47 - y) ? 1 : 0;
+  EXPECT_EQ(differing, 0);
 
   // Apply: the layer changes as that run did, in one step named after the effect.
   const int steps = image.History().UndoCount();
@@ -190,6 +211,17 @@ TEST_F(HelpWizard, GraphicPenPreviewApplyAsOneStepAndUndo) {
 
   ASSERT_TRUE(Choose(ID_EDIT_UNDO));
   EXPECT_TRUE(SamePixels(image.GetActiveImage().get(), original));
+
+  // The last page's Help and F1 open its topic.
+  SendMessageA(Page(), WM_COMMAND, ID_HELP, 0);
+  EXPECT_EQ(app_->lastTopic, DialogHelpTopic(IDD_HW_EFFECT));
+  app_->lastTopic = 0;
+  HELPINFO info{};
+  info.cbSize = sizeof info;
+  info.iContextType = HELPINFO_WINDOW;
+  info.hItemHandle = Page();
+  SendMessageA(Page(), WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+  EXPECT_EQ(app_->lastTopic, DialogHelpTopic(IDD_HW_EFFECT));
 
   // Close ends the wizard; the menu item is back.
   PostMessageA(Sheet(), WM_COMMAND, IDCANCEL, 0);
@@ -276,6 +308,59 @@ TEST_F(HelpWizard, EveryEffectApplies) {
     }
   }
   EXPECT_EQ(applied, 35);
+}
+
+// A layered image: No to the flatten question keeps the first page and the
+// layers; on page 3's Next, Yes flattens it. A single preset hides the
+// spin. The image window closing sends the wizard back to page 2.
+TEST_F(HelpWizard, LayeredImageSinglePresetAndTheImageGoing) {
+  auto* doc = dynamic_cast<CLumo40Doc*>(app_->OpenDocumentFile(std::string(LUMORA_TEST_DATA) + "/layered/rich.psd"));
+  ASSERT_NE(doc, nullptr);
+  testing::Settle(*app_);
+  const int layers = doc->Image().GetLayers()->GetLayerCount();
+  ASSERT_GT(layers, 1);
+  std::string asked;
+  auto answer = [&](int button) {
+    return [&, button](HWND w) {
+      HWND box = testing::MessageBoxOf(w);
+      char text[256] = {};
+      GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+      asked = text;
+      testing::Press(box, button);
+    };
+  };
+  DialogScript::Run({{"Wizard", answer(IDNO)}});
+  ASSERT_TRUE(Choose(ID_HELP_EFFECT_WIZARD));
+  EXPECT_EQ(asked, "Sorry, but wizard can work only with flattened image.\nFlatten image?");
+  EXPECT_EQ(PageIndex(), 0);
+  EXPECT_EQ(doc->Image().GetLayers()->GetLayerCount(), layers);
+  Next();
+  Next();
+  ASSERT_EQ(PageIndex(), 2);
+  asked.clear();
+  DialogScript::Run({{"Wizard", answer(IDYES)}});
+  Next();
+  EXPECT_FALSE(asked.empty());
+  EXPECT_EQ(PageIndex(), 3);
+  EXPECT_TRUE(doc->Image().GetLayers()->IsFlat());
+  DialogScript::Stop();
+  for (int k = 0; k < dialogs::kEffectKinds; ++k)
+    CheckDlgButton(Page(), IDC_HW_FILTER + k, k == 0 ? BST_CHECKED : BST_UNCHECKED);
+  Next();
+  ASSERT_EQ(PageIndex(), 4);
+  SelectEffect(2);  // Outlining: one preset
+  EXPECT_EQ(Wizard()->EffectPage().Effect().tool, "outline_filt");
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(Page(), IDC_HW_PRESET_SPIN)));
+  SelectEffect(0);  // Smoothing: two
+  EXPECT_TRUE(IsWindowVisible(GetDlgItem(Page(), IDC_HW_PRESET_SPIN)));
+
+  doc->SetModifiedFlag(false);
+  doc->Image().SetModifiedFlag(false);
+  doc->OnCloseDocument();
+  testing::Settle(*app_);
+  EXPECT_EQ(PageIndex(), 1);
+  EXPECT_EQ(IsDlgButtonChecked(Page(), IDC_HW_OPEN_IMAGE), BST_CHECKED);
+  EXPECT_FALSE(Wizard()->EffectPage().Apply()) << "nothing to apply to";
 }
 
 }  // namespace

@@ -819,6 +819,47 @@ TEST_F(Painting, AddShapeWritesTheStoreFileListsItAndRemoveTakesItAway) {
   }
   std::ofstream(MadeFile("shape_added.expected.gray"), std::ios::binary) << grey;
 
+  {
+    // The brush sheet's preview draws the custom shape: the portable preview
+    // of a brush reading the same store file, unlike the Square's.
+    SCOPED_TRACE("the sheet's preview of the shape");
+    SendMessageA(window.Handle(), WM_COMMAND, ID_ATTRIB_BRUSH_SHEET, 0);
+    Pump();
+    CBrushSheet* sheet = window.BrushSheet();
+    ASSERT_NE(sheet, nullptr);
+    SendMessageA(sheet->Preview(), WM_LBUTTONUP, 0, 0);
+    Pump();
+    const paint::PageSettings& s = page->Model().settings;
+    const int w = sheet->PreviewWidth(), ph = sheet->PreviewHeight();
+    auto render = [&](bool withShape) {
+      SeededBrushRandom random(1);
+      paint::CPaintBrush brush(paint::kCmdPaintBrush, static_cast<int>(s.width), random);
+      brush.SetWidth(static_cast<int>(s.width), paint::EdgeSizeFor(s.edge, static_cast<int>(s.width)), s.edge.optionId);
+      brush.SetStores(&window.File().brushFiles, nullptr);
+      if (withShape) {
+        brush.SetShape(6, "brush\\brush0.bmp");
+      } else {
+        brush.SetShape(0);
+      }
+      return paint::RenderBrushPreview(brush, paint::SpectrumImage(w, ph), w, ph, app_.settings.foreColor,
+                                       app_.settings.backColor);
+    };
+    const std::vector<std::uint8_t> expected = render(true);
+    EXPECT_TRUE(expected != render(false)) << "the shape differs from the Square";
+    const lumora::testing::Capture shot = lumora::testing::CaptureClient(sheet->Preview());
+    ASSERT_EQ(shot.width, w);
+    ASSERT_EQ(shot.height, ph);
+    int mismatches = 0;
+    for (int y = 0; y < ph; ++y) {
+      for (int x = 0; x < w; ++x) {
+        const std::uint8_t* e = &expected[(static_cast<std::size_t>(y) * w + x) * 3];
+        if (shot.At(x, y) != ((static_cast<std::uint32_t>(e[2]) << 16) | (e[1] << 8) | e[0])) ++mismatches;
+      }
+    }
+    EXPECT_EQ(mismatches, 0);
+    SendMessageA(window.Handle(), WM_COMMAND, ID_ATTRIB_BRUSH_SHEET, 0);
+    Pump();
+  }
   // A stroke with the new shape paints (the brush took it).
   Drag({POINT{100, 100}, POINT{140, 100}});
   EXPECT_EQ(doc_->Image().HistoryState().name, "Paint");
@@ -885,6 +926,69 @@ TEST_F(Painting, AddShapeWritesTheStoreFileListsItAndRemoveTakesItAway) {
   window.RemovePaper("Paper");
   EXPECT_EQ(SendMessageA(papers, CB_GETCOUNT, 0, 0), 1);
   EXPECT_EQ(GetFileAttributesA(paperFile.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// Over the image each tool shows its own cursor: the paint brush's for the
+// line, curve and shape tools, the air brush's, eraser's, clone's and water
+// brush's their own.
+TEST_F(Painting, EachToolShowsItsCursorOverTheImage) {
+  Open("white.png");
+  const struct {
+    char letter;
+    int cursor;
+  } tools[] = {{'B', 258}, {'A', 325}, {'E', 327}, {'S', 344}, {'W', 403},
+               {'L', 258}, {'C', 258}, {'R', 258}, {'O', 258}, {'P', 258}};
+  HINSTANCE module = GetModuleHandleA(nullptr);
+  for (const auto& tool : tools) {
+    SCOPED_TRACE(std::string(1, tool.letter));
+    SetFocus(view_->Handle());
+    TypeLetter(tool.letter);
+    ASSERT_NE(Main()->CurrentTool(), nullptr);
+    HCURSOR expected = LoadCursorA(module, MAKEINTRESOURCEA(tool.cursor));
+    ASSERT_NE(expected, nullptr);
+    EXPECT_EQ(Main()->CurrentTool()->GetCursor(), expected);
+    // The pointer over the view: the brush hook sets it.
+    Send({Mouse(MOUSEEVENTF_MOVE, OnScreen(view_->Handle(), POINT{150, 150}))});
+    Pump();
+    Send({Mouse(MOUSEEVENTF_MOVE, OnScreen(view_->Handle(), POINT{152, 151}))});
+    Pump();
+    EXPECT_EQ(GetCursor(), expected);
+    TypeLetter(tool.letter);  // lets it go
+    EXPECT_EQ(Main()->CurrentTool(), nullptr);
+  }
+}
+
+// Ctrl+Z and Ctrl+Y typed while the paint attributes window has the focus
+// undo and redo in the active image; the keys do not stay in the window.
+TEST_F(Painting, AttributesWindowKeysUndoAndRedoTheActiveImage) {
+  Open("white.png");
+  TypeLetter('B');
+  CPaintAttributes& window = Main()->PaintAttributes();
+  const int before = doc_->Image().History().UndoCount();
+  Drag({POINT{100, 100}, POINT{160, 100}});
+  ASSERT_EQ(doc_->Image().History().UndoCount(), before + 1);
+  const std::string painted = StackBytes(*doc_->Image().GetLayers());
+  SetForegroundWindow(window.Handle());
+  SetFocus(window.Tabs());
+  Pump();
+  ASSERT_TRUE(GetFocus() == window.Tabs() || IsChild(window.Handle(), GetFocus()));
+  Send({Key(VK_CONTROL, false), Key('Z', false), Key('Z', true), Key(VK_CONTROL, true)});
+  Pump();
+  Settle(app_, doc_);
+  EXPECT_EQ(doc_->Image().History().UndoCount(), before) << "Ctrl+Z undid the stroke";
+  // From a page's control too.
+  CBrushPage* page = window.CurrentPageObject();
+  ASSERT_NE(page, nullptr);
+  SetFocus(GetDlgItem(page->Handle(), 2000));
+  Pump();
+  Send({Key(VK_CONTROL, false), Key('Y', false), Key('Y', true), Key(VK_CONTROL, true)});
+  Pump();
+  Settle(app_, doc_);
+  EXPECT_EQ(doc_->Image().History().UndoCount(), before + 1) << "Ctrl+Y redid it";
+  EXPECT_TRUE(StackBytes(*doc_->Image().GetLayers()) == painted);
+  char typed[16] = {};
+  GetDlgItemTextA(page->Handle(), 2000, typed, sizeof typed);
+  EXPECT_STREQ(typed, "100") << "the key went to the image, not into the edit";
 }
 
 // A tool's tip text as its tooltip control gives it (asking the owner for

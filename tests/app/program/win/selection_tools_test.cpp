@@ -369,6 +369,82 @@ TEST_F(SelectionTools, TheSelectionAttributesWindowTunesNewShapes) {
   EXPECT_EQ(LUIsGSelectionTunerDlgOpen(app_.Site()), 0);
 }
 
+// At 4:1 a rectangle dragged past the view's right edge scrolls the view
+// and goes on beyond what was visible, with its size in the status while
+// the drag lasts; a frame dragged past the edge during Free Transform
+// scrolls it too.
+TEST_F(SelectionTools, DragsPastTheViewsEdgeScrollItAndShowTheSize) {
+  view_->SetZoomRatio(4, 1);
+  lumora::testing::Settle(app_, doc_);
+  SendMessageA(view_->Handle(), WM_HSCROLL, SB_TOP, 0);
+  SendMessageA(view_->Handle(), WM_VSCROLL, SB_TOP, 0);
+  lumora::testing::Settle(app_, doc_);
+  RECT client{};
+  GetClientRect(view_->Handle(), &client);
+  ASSERT_LT(client.right, 4 * 320) << "the view shows part of the image";
+  ASSERT_EQ(view_->GetDeviceScrollPosition().x, 0);
+  // Press, move within the view, then hold the cursor past its right edge.
+  const auto holdPast = [&](POINT from, POINT inside) {
+    MoveTo(from);
+    Send({Mouse(MOUSEEVENTF_LEFTDOWN)});
+    lumora::testing::Settle(app_);
+    MoveTo(inside);
+  };
+  const auto scrollAndRelease = [&](POINT outside) {
+    MoveTo(outside);
+    EXPECT_TRUE(lumora::testing::RunUntil(app_, [&] { return view_->GetDeviceScrollPosition().x >= 40; }, 10000))
+        << "the view scrolls toward the cursor";
+    Send({Mouse(MOUSEEVENTF_LEFTUP)});
+    lumora::testing::Settle(app_);
+  };
+
+  ChooseTool("Area_Rect");
+  const POINT from{20, 20}, inside{client.right - 10, 40};
+  holdPast(from, inside);
+  const POINT a = Pixel(from), b = Pixel(inside);
+  char want[96];
+  std::snprintf(want, sizeof want, "x=%ld y=%ld w=%ld h=%ld", static_cast<long>(a.x), static_cast<long>(239 - a.y),
+                static_cast<long>(b.x - a.x + 1), static_cast<long>(a.y - b.y + 1));
+  EXPECT_EQ(app_.prompts.Current(2), want) << "the drag's size in the status";
+  scrollAndRelease(POINT{client.right + 30, 40});
+  ASSERT_NE(Selection(), nullptr);
+  LURECT box{};
+  GetFragmentBoundRect(Selection(), &box);
+  EXPECT_EQ(box.x, a.x);
+  // Unscrolled, the release point would be pixel (right + 30) / 4; the view
+  // scrolled 40 window pixels (10 image pixels) or more.
+  EXPECT_GT(box.x + box.width, (client.right + 30) / 4 + 8) << "the rect goes on past what the view showed";
+  EXPECT_NE(app_.prompts.Current(2).rfind("x=", 0), 0u) << "the size leaves the status with the drag";
+
+  // Free Transform: the frame moved by its inside past the edge.
+  SendMessageA(view_->Handle(), WM_HSCROLL, SB_TOP, 0);
+  lumora::testing::Settle(app_, doc_);
+  Keys({VK_CONTROL, 'D'});
+  CLayersManager* stack = doc_->Image().GetLayers();
+  CLayer* top = stack->GetLayer(stack->GetLayerCount() - 1);
+  doc_->Image().SetActiveLayer(top, true, false);
+  const RECT before = top->GetRect();
+  SetFocus(view_->Handle());
+  Keys({VK_CONTROL, 'T'});
+  ASSERT_TRUE(view_->IsTransformActive());
+  // Just inside the frame's upper left corner (its corners are the layer's
+  // in image order, rows upward).
+  const POINT* corners = view_->TransformFrame()->Corners();
+  POINT grip = corners[0];
+  for (int i = 1; i < 4; ++i) grip = POINT{std::min(grip.x, corners[i].x), std::min(grip.y, corners[i].y)};
+  grip = POINT{grip.x + 12, grip.y + 12};
+  ASSERT_LT(grip.x, client.right - 40) << "the frame's corner is in view";
+  ASSERT_LT(grip.y, client.bottom - 20);
+  holdPast(grip, POINT{client.right - 5, grip.y});
+  scrollAndRelease(POINT{client.right + 30, grip.y});
+  Keys({VK_RETURN});
+  ASSERT_FALSE(view_->IsTransformActive());
+  const RECT after = doc_->Image().GetActiveLayer()->GetRect();
+  EXPECT_GE(after.left - before.left, (client.right + 30 - grip.x) / 4 + 8)
+      << "the layer moved further than the pointer went on the screen";
+  EXPECT_EQ(RectWidth(after), RectWidth(before));
+}
+
 // The ants: the edge's pixels are black and white in runs of four along the
 // edge, and each tick of the animation timer moves them one pixel.
 TEST_F(SelectionTools, TheAntsMarchOnePixelPerTick) {

@@ -9,6 +9,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -22,9 +25,13 @@
 #include "framework/win/CommandLineWin32.h"
 #include "framework/win/DocView.h"
 #include "hostapi/fragment.h"
+#include "hostapi/toolhost.h"
+#include "platform/rect.h"
 #include "res/resource.h"
 #include "tests/app/program/win/program_rig.h"
+#include "tests/support/unique_temp_folder.h"
 #include "tests/support/win/dialog_script.h"
+#include "tests/support/win/host_command.h"
 #include "view/win/Lumo40View.h"
 
 namespace lumora {
@@ -58,9 +65,9 @@ constexpr char kFace[] = "Liberation Sans";
 // GDI's own drawing of the string in the layer's font (a point font of the
 // size on the screen's context), black on white on a top-down 8-bit grey
 // picture of the layout's size, each character one advance after the last.
-std::vector<std::uint8_t> GdiDrawing(const std::string& s, int width, int height) {
+std::vector<std::uint8_t> GdiDrawing(const std::string& s, int width, int height, int factor = 1) {
   HDC screen = GetDC(nullptr);
-  const int pixels = MulDiv(kPoints * 10, GetDeviceCaps(screen, LOGPIXELSY), 720);
+  const int pixels = MulDiv(kPoints * 10 * factor, GetDeviceCaps(screen, LOGPIXELSY), 720);
   HDC dc = CreateCompatibleDC(screen);
   ReleaseDC(nullptr, screen);
   HFONT font = CreateFontA(-pixels, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, kFace);
@@ -106,6 +113,49 @@ std::vector<std::uint8_t> GdiDrawing(const std::string& s, int width, int height
   DeleteObject(font);
   DeleteDC(dc);
   return out;
+}
+
+// The mask a layout gives for GDI's drawing at the factor: 255 - the
+// drawing (factor 1), or 255 - the 3 x 3 weighted mean of GDI's drawing at
+// three times the size (16 centre, 4 edges, 1 corners, rounded), rows from
+// the top.
+std::vector<std::uint8_t> ExpectedMask(const std::string& s, int layoutWidth, int layoutHeight, int factor) {
+  const std::vector<std::uint8_t> drawn = GdiDrawing(s, layoutWidth, layoutHeight, factor);
+  const int w = layoutWidth / factor, h = layoutHeight / factor;
+  std::vector<std::uint8_t> out(static_cast<std::size_t>(w) * h);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      int v = 0;
+      if (factor == 1) {
+        v = drawn[static_cast<std::size_t>(y) * layoutWidth + x];
+      } else {
+        auto at = [&](int dx, int dy) { return drawn[static_cast<std::size_t>(3 * y + 1 + dy) * layoutWidth + 3 * x + 1 + dx]; };
+        v = (16 * at(0, 0) + 4 * (at(-1, 0) + at(1, 0) + at(0, -1) + at(0, 1)) + at(-1, -1) + at(1, -1) + at(-1, 1) +
+             at(1, 1) + 18) / 36;
+      }
+      out[static_cast<std::size_t>(y) * w + x] = static_cast<std::uint8_t>(255 - v);
+    }
+  }
+  return out;
+}
+
+// The layer's mask differs from the expectation in how many pixels (rows
+// of the mask count from the bottom); `ink` gets the inked pixels.
+int MaskDifferences(const CLayerText& text, const std::vector<std::uint8_t>& expected, int* ink) {
+  const VrWA2000::WA* mask = text.PeekMask();
+  const int w = text.GetFinalWidth(), h = text.GetFinalHeight();
+  if (mask == nullptr || static_cast<int>(expected.size()) != w * h) return -1;
+  int differ = 0;
+  *ink = 0;
+  for (int y = 0; y < h; ++y) {
+    const std::uint8_t* row = mask->Row(h - 1 - y);
+    for (int x = 0; x < w; ++x) {
+      const int e = expected[static_cast<std::size_t>(y) * w + x];
+      *ink += e > 0;
+      differ += row[x] != e;
+    }
+  }
+  return differ;
 }
 
 class TextTool : public ::testing::Test {
@@ -287,21 +337,9 @@ TEST_F(TextTool, ATextLayerTypedInTheDialogMatchesGdisDrawingAndUndoes) {
   const int w = text->GetLayoutWidth(), h = text->GetLayoutHeight();
   ASSERT_EQ(rect.right - rect.left, w);
   ASSERT_EQ(rect.bottom - rect.top, h);
-  const std::vector<std::uint8_t> drawn = GdiDrawing("Lumora", w, h);
-  const VrWA2000::WA* mask = text->PeekMask();
-  ASSERT_NE(mask, nullptr);
-  int ink = 0, differ = 0;
-  for (int y = 0; y < h; ++y) {
-    // Drawing rows from the top, layer rows from the bottom.
-    const std::uint8_t* row = mask->Row(h - 1 - y);
-    for (int x = 0; x < w; ++x) {
-      const int coverage = 255 - drawn[static_cast<std::size_t>(y) * w + x];
-      ink += coverage > 0;
-      differ += row[x] != coverage;
-    }
-  }
+  int ink = 0;
+  EXPECT_EQ(MaskDifferences(*text, ExpectedMask("Lumora", w, h, 1), &ink), 0);
   EXPECT_GT(ink, 100);
-  EXPECT_EQ(differ, 0);
 
   // Undo takes the layer away; redo brings it back.
   Keys({VK_CONTROL, 'Z'});
@@ -352,6 +390,173 @@ TEST_F(TextTool, CancelOnANewTextLayerLeavesNothing) {
   EXPECT_EQ(Layers(), layers);
   EXPECT_EQ(Steps(), steps);
   EXPECT_EQ(ActiveText(), nullptr);
+}
+
+
+// The dialog keeps its settings in TEXTDLG: a stored leading of 500 opens
+// as 100; font, size, type, alignment (right stays right) and
+// anti-aliasing chosen once come back when the dialog opens again.
+TEST_F(TextTool, TheDialogReopensWithItsSettings) {
+  WritePrivateProfileStringA("TEXTDLG", "leading", "500", ini_.c_str());
+  HWND dialog = PlaceAndType(POINT{30, 120}, "Ab", false);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(static_cast<int>(GetDlgItemInt(dialog, IDC_TEXT_LEADING, nullptr, TRUE)), 100);
+  Choose(dialog, IDC_TEXT_TYPE, "Bold");
+  SendDlgItemMessageA(dialog, IDC_TEXT_RIGHT, BM_CLICK, 0, 0);
+  lumora::testing::Settle(app_);
+  lumora::testing::Press(dialog, IDOK);
+  lumora::testing::Settle(app_);
+  ASSERT_NE(ActiveText(), nullptr);
+  EXPECT_EQ(ActiveText()->Attributes().alignment, 2);
+  EXPECT_EQ(ActiveText()->Attributes().leading, 100);
+  char align[32] = {};
+  GetPrivateProfileStringA("TEXTDLG", "Align", "", align, sizeof align, ini_.c_str());
+  EXPECT_STREQ(align, "right");
+
+  Command(ID_IMAGE_TEXT);
+  Click(POINT{30, 60});
+  dialog = Dialog();
+  ASSERT_NE(dialog, nullptr);
+  char shown[64] = {};
+  GetDlgItemTextA(dialog, IDC_TEXT_FONT, shown, sizeof shown);
+  EXPECT_STREQ(shown, kFace);
+  GetDlgItemTextA(dialog, IDC_TEXT_SIZE, shown, sizeof shown);
+  EXPECT_STREQ(shown, "24");
+  GetDlgItemTextA(dialog, IDC_TEXT_TYPE, shown, sizeof shown);
+  EXPECT_STREQ(shown, "Bold");
+  EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_TEXT_RIGHT), BST_CHECKED);
+  EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_TEXT_ANTIALIAS), BST_UNCHECKED);
+  EXPECT_EQ(static_cast<int>(GetDlgItemInt(dialog, IDC_TEXT_LEADING, nullptr, TRUE)), 100);
+  lumora::testing::Press(dialog, IDCANCEL);
+  lumora::testing::Settle(app_);
+}
+
+// Anti-aliased, the mask is the weighted 3 x 3 reduction of GDI's drawing
+// at three times the size; saved as LUD and as PSD and opened again, the
+// layer is still a text layer with that text, face and size, and ag-psd
+// reads the PSD layer's pixels: its alpha is the mask.
+TEST_F(TextTool, AnAntiAliasedTextSurvivesLudAndPsd) {
+  HWND dialog = PlaceAndType(POINT{30, 100}, "Lumora", true);
+  ASSERT_NE(dialog, nullptr);
+  lumora::testing::Press(dialog, IDOK);
+  lumora::testing::Settle(app_);
+  CLayerText* text = ActiveText();
+  ASSERT_NE(text, nullptr);
+  ASSERT_EQ(text->GetLayoutFactor(), 3);
+  const int w = text->GetFinalWidth(), h = text->GetFinalHeight();
+  ASSERT_EQ(text->GetLayoutWidth(), 3 * w);
+  int ink = 0;
+  EXPECT_EQ(MaskDifferences(*text, ExpectedMask("Lumora", text->GetLayoutWidth(), text->GetLayoutHeight(), 3), &ink), 0);
+  EXPECT_GT(ink, 100);
+  const RECT rect = text->GetRect();
+  const int index = doc_->Image().GetLayers()->GetLayerIndex(text);
+  std::vector<std::uint8_t> mask(static_cast<std::size_t>(w) * h);
+  for (int y = 0; y < h; ++y) std::memcpy(&mask[static_cast<std::size_t>(y) * w], text->PeekMask()->Row(h - 1 - y), w);
+
+  namespace fs = std::filesystem;
+  const fs::path folder = lumora::testing::MakeUniqueTempFolder("lumora-text-");
+  for (const char* name : {"text.lud", "text.psd"}) {
+    SCOPED_TRACE(name);
+    const std::string saved = (folder / name).string();
+    ASSERT_TRUE(doc_->DoSave(saved, false));
+    auto* reopened = dynamic_cast<CLumo40Doc*>(app_.OpenDocumentFile(saved));
+    ASSERT_NE(reopened, nullptr);
+    ASSERT_NE(reopened, doc_);
+    lumora::testing::Settle(app_, reopened);
+    auto* again = dynamic_cast<CLayerText*>(reopened->Image().GetLayers()->GetLayer(index));
+    ASSERT_NE(again, nullptr) << "a text layer again";
+    EXPECT_EQ(again->PlainText(), "Lumora");
+    ASSERT_EQ(again->GetCharCount(), 6);
+    EXPECT_EQ(again->CharFormats()[0].face, kFace);
+    EXPECT_EQ(again->CharFormats()[0].size, kPoints * 10);
+    EXPECT_TRUE(RectsEqual(again->GetRect(), rect));
+    reopened->SetModifiedFlag(false);
+    reopened->Image().SetModifiedFlag(false);
+    reopened->OnCloseDocument();
+    lumora::testing::Settle(app_);
+  }
+  // ag-psd's reading of the PSD: the text layer's rect (rows from the top)
+  // and its alpha.
+  const std::string psd = (folder / "text.psd").string();
+  const std::string line = "NODE_PATH='" LUMORA_NODE_MODULES "' node '" LUMORA_AGPSD_TOOL "' dump '" +
+                           lumora::testing::UnixPath(psd) + "' '" + lumora::testing::UnixPath((folder / "dump").string()) + "'";
+  ASSERT_EQ(lumora::testing::RunHostShell(folder.string(), line), 0);
+  std::ifstream dump(folder / "dump.txt");
+  std::string entry;
+  bool found = false;
+  while (std::getline(dump, entry)) {
+    std::istringstream in(entry);
+    std::string kind;
+    int i = 0, left = 0, top = 0, right = 0, bottom = 0;
+    in >> kind >> i >> left >> top >> right >> bottom;
+    if (kind != "layer" || i != index) continue;
+    found = true;
+    EXPECT_EQ(left, rect.left);
+    EXPECT_EQ(right, rect.right);
+    EXPECT_EQ(bottom - top, h);
+    EXPECT_EQ(bottom, 240 - rect.top) << "the lower edge at the click, rows from the top";
+  }
+  ASSERT_TRUE(found);
+  std::ifstream rgba(folder / ("dump." + std::to_string(index) + ".rgba"), std::ios::binary);
+  std::vector<char> pixels((std::istreambuf_iterator<char>(rgba)), std::istreambuf_iterator<char>());
+  ASSERT_EQ(pixels.size(), static_cast<std::size_t>(w) * h * 4);
+  int differ = 0;
+  for (std::size_t p = 0; p < mask.size(); ++p) differ += static_cast<std::uint8_t>(pixels[4 * p + 3]) != mask[p];
+  EXPECT_EQ(differ, 0);
+  std::error_code ignored;
+  fs::remove_all(folder, ignored);
+}
+
+// Image/Text Selection with the selection bar in add mode over a rectangle
+// selection: Apply gives a complex selection holding both, one step, and
+// the temporary layer is gone.
+TEST_F(TextTool, TextSelectionAddsTheTextToARectangle) {
+  const LURECT box{200, 20, 60, 40};
+  Fragment* rect = CreateRectFrg(&box, 0);
+  doc_->Image().SetSelection(rect, true);
+  DeleteFragment(rect);
+  LUSetSelectionMode(app_.Site(), kLUGSelAdd);
+  const int layers = Layers(), steps = Steps();
+  const POINT click{30, 150};
+  const POINT pixel = view_->WindowPointToImagePixel(click);
+  Command(ID_IMAGE_TEXT_SELECTION);
+  Click(click);
+  HWND dialog = Dialog();
+  ASSERT_NE(dialog, nullptr);
+  Choose(dialog, IDC_TEXT_FONT, kFace);
+  Choose(dialog, IDC_TEXT_SIZE, "24");
+  SetForegroundWindow(dialog);
+  SetFocus(GetDlgItem(dialog, IDC_TEXT_EDIT));
+  lumora::testing::Settle(app_);
+  Type("H");
+  CLayerText* text = ActiveText();
+  ASSERT_NE(text, nullptr);
+  // An inked pixel of the H's left stem, in image coordinates.
+  const RECT r = text->GetRect();
+  POINT stem{-1, -1};
+  for (int y = 0; y < r.bottom - r.top && stem.x < 0; ++y) {
+    for (int x = 0; x < r.right - r.left; ++x) {
+      if (text->PeekMask()->Row(y)[x] == 255) {
+        stem = POINT{r.left + x, r.top + y};
+        break;
+      }
+    }
+  }
+  ASSERT_GE(stem.x, 0);
+  lumora::testing::Press(dialog, IDOK);
+  lumora::testing::Settle(app_);
+  LUSetSelectionMode(app_.Site(), kLUGSelReplace);
+  EXPECT_EQ(Layers(), layers);
+  EXPECT_EQ(ActiveText(), nullptr);
+  EXPECT_EQ(Steps(), steps + 1);
+  Fragment* selection = doc_->Image().GetSelection();
+  ASSERT_NE(selection, nullptr);
+  EXPECT_EQ(GetFragmentType(selection), kFrgComplex);
+  auto selected = [&](POINT p) { return (PointInFragment(selection, &p) & 1) != 0; };
+  EXPECT_TRUE(selected(POINT{210, 30}));
+  EXPECT_TRUE(selected(stem));
+  EXPECT_FALSE(selected(POINT{pixel.x - 5, pixel.y - 5}));
+  EXPECT_FALSE(selected(POINT{150, 200}));
 }
 
 }  // namespace

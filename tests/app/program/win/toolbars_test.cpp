@@ -26,7 +26,9 @@
 #include "hostapi/controls.h"
 #include "ui/win/ColourControls.h"
 #include "ui/win/CustomizeDlg.h"
+#include "ui/ToolIcons.h"
 #include "ui/ToolbarState.h"
+#include "ui/win/ToolbarImages.h"
 #include "ui/win/OwnerDrawControls.h"
 
 namespace lumora {
@@ -258,6 +260,23 @@ TEST_F(ProgramToolbars, BarsAreDockedWithTheirButtonsPicturesAndTips) {
   EXPECT_EQ(tools[0], app.toolMenus.FindToolCommand(LUGetRegToolIDNumber(app.Site(), "Noise", 0)));
   EXPECT_EQ(tools[2], app.toolMenus.FindToolCommand(LUGetRegToolIDNumber(app.Site(), "emboss_effect", 0)));
 
+  // The user's tools show their own pictures: the icon on the button face,
+  // cropped and centred on the image size.
+  const testing::Capture toolsShot = testing::CaptureClient(frame->ToolsBar().Handle());
+  const COLORREF faceRef = GetSysColor(COLOR_BTNFACE);
+  const std::uint32_t face = (GetRValue(faceRef) << 16) | (GetGValue(faceRef) << 8) | GetBValue(faceRef);
+  const std::pair<std::uint32_t, const char*> icons[] = {{tools[0], "IBV_NOISE"}, {tools[2], "IBV_EMBOSS"}};
+  for (const auto& [command, name] : icons) {
+    HRSRC r = FindResourceA(nullptr, name, "IBV");
+    ASSERT_NE(r, nullptr) << name;
+    const auto* data = static_cast<const std::uint8_t*>(LockResource(LoadResource(nullptr, r)));
+    const auto icon = ComposeIconOnFace(data, SizeofResource(nullptr, r), face);
+    ASSERT_TRUE(icon.has_value()) << name;
+    const ToolIconPicture centred = CentreOnFace(*icon, face, 17, 16);
+    testing::Capture expected{centred.width, centred.height, centred.pixels};
+    EXPECT_TRUE(ButtonShows(toolsShot, ButtonRect(frame->ToolsBar().Handle(), command), expected)) << name;
+  }
+
   // Pictures: the small strip's images in the system's colours, as drawn.
   ASSERT_EQ(app.settings.smallButtons, 1);
   const testing::Capture bar = testing::CaptureClient(frame->MainBar().Handle());
@@ -307,6 +326,31 @@ TEST_F(ProgramToolbars, ClickedButtonsRunTheirCommands) {
   EXPECT_EQ(combo->SelectedMode(), 3);
   frame->SetSelectionMode(0);
   EXPECT_EQ(frame->SelectionMode(), 1);
+}
+
+// The resource libraries beside the program: loaded as data (this test
+// program itself by a relative name), a missing one left empty.
+TEST_F(ProgramToolbars, ResourceLibrariesAreListedBesideTheProgram) {
+  const std::string program = ProgramFilePath();
+  const std::string list = ResourceListFile(program);
+  const std::string name = program.substr(program.rfind('\\') + 1);
+  WritePrivateProfileStringA("Resources", "Number", "2", list.c_str());
+  WritePrivateProfileStringA("Resources", "0", "no_such_library.dll", list.c_str());
+  WritePrivateProfileStringA("Resources", "1", name.c_str(), list.c_str());
+  ResourceModules modules;
+  EXPECT_TRUE(LoadResourceModules(program, modules));
+  DeleteFileA(list.c_str());
+  ASSERT_EQ(modules.handles.size(), 2u);
+  EXPECT_EQ(modules.handles[0], nullptr);
+  ASSERT_NE(modules.handles[1], nullptr);
+  HBITMAP icon = LoadToolIcon(modules.handles[1], "IBV_NOISE", SIZE{24, 24});
+  EXPECT_NE(icon, nullptr);
+  if (icon != nullptr) DeleteObject(icon);
+  EXPECT_EQ(LoadToolIcon(modules.handles[1], "IBV_NONE", SIZE{24, 24}), nullptr);
+  // Without the list there are no libraries.
+  ResourceModules none;
+  EXPECT_FALSE(LoadResourceModules(program, none));
+  EXPECT_TRUE(none.handles.empty());
 }
 
 // A double click on a tool's button chooses the tool and opens its
@@ -617,6 +661,9 @@ TEST_F(ProgramToolbars, CustomizeDialogDragsButtonsAndShowsBars) {
   RECT lastBrush = ButtonRect(brush, 32945);
   POINT brushEnd{(lastBrush.left + lastBrush.right) / 2, lastBrush.bottom + 3};
   ClientToScreen(brush, &brushEnd);
+  // The keys go to the active window: the main window's.
+  SetForegroundWindow(frame->Handle());
+  RunUntil(app, [] { return false; }, 200);
   DragByMouse(app, ScreenCentre(main, ButtonRect(main, 57664)), brushEnd, "Alt_L");
   EXPECT_EQ(ButtonsOf(brush).back(), 57664u);
   EXPECT_LT(SendMessageA(main, TB_COMMANDTOINDEX, 57664, 0), 0);
