@@ -3,6 +3,7 @@
 #include "document/Clipboard.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <exception>
 
@@ -23,9 +24,16 @@ namespace {
 bool FullySelected(Fragment* mask) {
   const WAPtr buffer = WAPtr::Adopt(GetMaskWA(mask));
   if (!buffer) return false;
+  const int width = buffer->GetW();
   for (int y = 0; y < buffer->GetH(); ++y) {
     const std::uint8_t* row = buffer->Row(y);
-    for (int x = 0; x < buffer->GetW(); ++x) {
+    int x = 0;
+    for (; x + 8 <= width; x += 8) {
+      std::uint64_t eight;
+      std::memcpy(&eight, row + x, 8);
+      if (eight != ~std::uint64_t{0}) return false;
+    }
+    for (; x < width; ++x) {
       if (row[x] != 255) return false;
     }
   }

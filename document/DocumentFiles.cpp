@@ -47,14 +47,16 @@ CLayersManagerPtr ReadLayered(ImageDocument& doc, const std::string& path,
   return nullptr;
 }
 
-// A file of the library decoded into an image (caller's reference).
-WAPtr ReadFlat(const std::string& path) {
+// A file of the library decoded into an image (caller's reference), with
+// the colour profile it embeds.
+WAPtr ReadFlat(const std::string& path, std::vector<std::uint8_t>* profile) {
   CReadFileWA adapter;
   CMyProgress progress(kReadingFileCaption);
   if (ImExp_ReadFile(&adapter, nullptr, path.c_str(), kImExpReportFailures, &progress, nullptr,
                      0) == 0) {
     return nullptr;
   }
+  *profile = adapter.ColorProfile();
   return adapter.Image();
 }
 
@@ -179,9 +181,11 @@ int OpenLayeredDocument(ImageDocument& doc, const std::string& path, DocumentFil
 }
 
 int OpenFlatDocument(ImageDocument& doc, const std::string& path) {
-  const WAPtr image = ReadFlat(path);
+  std::vector<std::uint8_t> profile;
+  const WAPtr image = ReadFlat(path, &profile);
   if (!image) return 0;
   CLayersManagerPtr stack = StackOfImage(doc, image.get());
+  if (stack) stack->IccProfile() = std::move(profile);
   const int installed = stack ? doc.InstallLayerStack(stack.get()) : 0;
   if (installed == 0) return 0;
   doc.SetNewImageTitle(nullptr);
@@ -193,8 +197,10 @@ int ReloadDocument(ImageDocument& doc, const std::string& path, DocumentFileHost
   if (IsLayeredFile(path) != 0) {
     stack = ReadLayered(doc, path, host);
   } else {
-    const WAPtr image = ReadFlat(path);
+    std::vector<std::uint8_t> profile;
+    const WAPtr image = ReadFlat(path, &profile);
     if (image) stack = StackOfImage(doc, image.get());
+    if (stack) stack->IccProfile() = std::move(profile);
     if (!stack) host.ReportFileError(27, path, std::string());
   }
   if (!stack) return 0;
@@ -267,6 +273,7 @@ int SaveToFile(ImageDocument& doc, const std::string& path, bool clearModified,
   const WAPtr image = GetFlattenedImage(doc);
   if (!image) return 0;
   CWriteFileWA adapter(image.get());
+  adapter.SetColorProfile(stack->IccProfile());
   CMyProgress shown(kWritingFileCaption);
   int status = 0;
   const int written = ImExp_WriteFile(&adapter, nullptr, path.c_str(), &status,

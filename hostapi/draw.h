@@ -11,6 +11,7 @@
 // right and y upward from the image's bottom edge, as the mapping does.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "hostapi/imagebuf.h"
@@ -73,13 +74,25 @@ struct VR_GUIDESETTINGS {
   std::int32_t style = kVrLineSolid;
 };
 
-// Colour-management profiles: stored for the colour-management work; they
-// do not change the draw yet.
+// Colour-management profiles. With a monitor profile the draw shows the
+// image's colours (its own profile, sRGB without one) in the monitor's at
+// the rendering intent; with a printer (proofing target) profile as well,
+// as that device would print them. The file name "sRGB Color Space
+// Profile.ICM" (any folder) means the built-in sRGB; a monitor profile
+// that cannot be used is taken as sRGB, a target that cannot be used is
+// left out (ColorManagementProblems says so).
 struct VR_CMPROFILES {
-  char monitorProfile[260] = {};
-  char printerProfile[260] = {};
-  std::int32_t value1 = 0;
-  std::int32_t value2 = 0;
+  char monitorProfile[260] = {};  // empty: colour management off
+  char printerProfile[260] = {};  // empty: no proofing
+  std::int32_t value1 = 0;        // rendering intent, 0..3 (perceptual, relative, saturation, absolute)
+  std::int32_t value2 = 0;        // proofing intent, the same codes
+};
+
+// What ColorManagementProblems reports.
+enum : std::uint32_t {
+  kVrCmImageProfileIgnored = 1,     // the image's profile was refused: shown as sRGB
+  kVrCmMonitorProfileUnusable = 2,  // the monitor profile was refused: sRGB taken
+  kVrCmTargetProfileUnusable = 4,   // the proofing target was refused: no proofing
 };
 
 // Guide orientations.
@@ -142,6 +155,10 @@ class VR_DRAWCONTEXT {
   // Carries the guides across the margin: client rect minus image rect.
   virtual void DrawMargin(HDC dc, HWND window, const RECT* client, const RECT* image) = 0;  // 52
   virtual void SetProfiles(const VR_CMPROFILES& profiles) = 0;                 // slot 53
+  // The ICC profile the image embeds (null or empty: sRGB); copied.
+  virtual void SetImageProfile(const std::uint8_t* bytes, std::size_t size) = 0;
+  // The kVrCm* problems of the profiles as last set (0: none).
+  virtual std::uint32_t ColorManagementProblems() const = 0;
   // The ruler origin in image pixels (y upward from the bottom): the grid
   // starts there.
   virtual void SetRulerOrigin(std::int32_t x, std::int32_t y) = 0;

@@ -3,6 +3,7 @@
 // progress callback they report through.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/win32types.h"
@@ -24,6 +25,10 @@ class CAbstractReadWA {
   virtual int SetPalette(int image, int subImage, const PALETTEENTRY* entries, int count) = 0;
   virtual int SetResolution(int image, int subImage, int xDpi, int yDpi) = 0;
   virtual int PutRow(int image, int subImage, int row, const std::uint8_t* bytes) = 0;
+  // The ICC colour profile the file embeds (given before the first row, only
+  // when there is one). 0 when kept; an adapter that keeps no profile
+  // answers 1 and the image is read without it.
+  virtual int SetColorProfile(int image, const std::uint8_t* bytes, std::size_t size) { return 1; }
 };
 
 // Called by the export libraries while they encode. Every operation returns
@@ -40,6 +45,9 @@ class CAbstractWriteWA {
   virtual int GetResolution(int image, int subImage, int* x, int* y) = 0;
   // `out` has room for one row of bytes per line.
   virtual int GetRow(int image, int subImage, int row, std::uint8_t* out) = 0;
+  // The ICC colour profile to embed: 0 with `bytes` and `size` set (valid
+  // while the adapter lives), 1 when the image has none.
+  virtual int GetColorProfile(int image, const std::uint8_t** bytes, std::size_t* size) { return 1; }
 };
 
 // The progress object the file-format library reports through while it

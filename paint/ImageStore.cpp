@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "framework/Archive.h"
+#include "engine/pixels/FileAdapters.h"
 #include "hostapi/imgxfer.h"
 
 namespace paint {
@@ -155,11 +156,15 @@ void InvertImage(VrWA2000::WA* image) {
   }
 }
 
-WAPtr ReadImageFile(const std::string& path) {
+WAPtr ReadImageFile(const std::string& path, bool interactive) {
   std::error_code error;
   if (path.empty() || !std::filesystem::is_regular_file(path, error)) return WAPtr();
   CReadFileWA adapter;
-  if (ImExp_ReadFile(&adapter, nullptr, path.c_str(), 0, nullptr, nullptr, 0) == 0) return WAPtr();
+  CMyProgress progress(kReadingFileCaption);
+  if (ImExp_ReadFile(&adapter, nullptr, path.c_str(), interactive ? kImExpReportFailures : 0,
+                     interactive ? &progress : nullptr, nullptr, 0) == 0) {
+    return WAPtr();
+  }
   return adapter.Take();
 }
 

@@ -35,7 +35,9 @@ WAPtr ConvertTo8Bit(const VrWA2000::WA* image, bool invert);
 void InvertImage(VrWA2000::WA* image);
 
 // Reads an image file through the file-format library; null on failure.
-WAPtr ReadImageFile(const std::string& path);
+// With `interactive` the reading shows "Reading file..." on the progress
+// indicator and the library reports a failure in its own message.
+WAPtr ReadImageFile(const std::string& path, bool interactive = false);
 // Writes an image in the format of the path's extension (through a
 // temporary file that replaces the old one only on success).
 bool WriteImageFile(VrWA2000::WA* image, const std::string& path);

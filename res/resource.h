@@ -1178,6 +1178,23 @@
 #define IDW_TOOLS_BAR 59404
 #define ID_SELECTION_MODE_COMBO 40030
 #define IDS_CANT_RESTORE_TOOLBAR 61455
+// File/Color Management...: the colour-matching dialog and its texts.
+#define IDD_COLOR_MANAGEMENT 4040
+#define IDC_CM_ENABLE 4041
+#define IDC_CM_MONITOR_NAME 4042
+#define IDC_CM_MONITOR 4043
+#define IDC_CM_INTENT 4044
+#define IDC_CM_PROOFING 4045
+#define IDC_CM_TARGET 4046
+#define IDC_CM_PROOF_INTENT 4047
+#define IDC_CM_APPLY 4048
+#define IDS_CM_INTENT_PERCEPTUAL 10440
+#define IDS_CM_INTENT_RELATIVE 10441
+#define IDS_CM_INTENT_SATURATION 10442
+#define IDS_CM_INTENT_ABSOLUTE 10443
+#define IDS_CM_IMAGE_PROFILE_IGNORED 10444
+#define IDS_CM_MONITOR_PROFILE_UNUSABLE 10445
+#define IDS_CM_TARGET_PROFILE_UNUSABLE 10446
 // The help wizard (Help/Effect Wizard...): sheet caption, pages, messages,
 // controls and the names of the effects its tables offer.
 #define IDS_HW_CAPTION 108

@@ -90,6 +90,32 @@ void SelectionEdge::Build(const SelectionCoverage& coverage, const WindowSamplin
 std::vector<RECT> SelectionEdge::Runs(int phase, bool black) const { return RunsOf(phase, black ? 1 : 0); }
 std::vector<RECT> SelectionEdge::AllRuns() const { return RunsOf(0, 2); }
 
+std::vector<RECT> SelectionEdge::AllRunsBanded() const {
+  const std::vector<RECT> runs = AllRuns();
+  std::vector<RECT> bands;
+  std::size_t band = 0;  // the first rect of the last band
+  std::size_t i = 0;
+  while (i < runs.size()) {
+    std::size_t end = i;
+    while (end < runs.size() && runs[end].top == runs[i].top) ++end;
+    // A row whose runs match the last band's spans and follows it directly
+    // makes that band one row taller.
+    const std::size_t count = end - i, last = bands.size() - band;
+    bool joins = !bands.empty() && count == last && bands[band].bottom == runs[i].top;
+    for (std::size_t k = 0; joins && k < count; ++k) {
+      joins = bands[band + k].left == runs[i + k].left && bands[band + k].right == runs[i + k].right;
+    }
+    if (joins) {
+      for (std::size_t k = 0; k < count; ++k) ++bands[band + k].bottom;
+    } else {
+      band = bands.size();
+      bands.insert(bands.end(), runs.begin() + static_cast<std::ptrdiff_t>(i), runs.begin() + static_cast<std::ptrdiff_t>(end));
+    }
+    i = end;
+  }
+  return bands;
+}
+
 std::vector<RECT> SelectionEdge::RunsOf(int phase, int which) const {
   std::vector<RECT> runs;
   for (const POINT& p : pixels_) {

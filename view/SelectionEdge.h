@@ -51,6 +51,9 @@ class SelectionEdge {
   std::vector<RECT> Runs(int phase, bool black) const;
   // Every edge pixel as horizontal runs.
   std::vector<RECT> AllRuns() const;
+  // The same with the rows whose runs are alike joined into bands (runs
+  // taller than a pixel): far fewer rects for a region to fill.
+  std::vector<RECT> AllRunsBanded() const;
 
  private:
   // which: 0 white, 1 black, 2 both.

@@ -2,6 +2,8 @@
 #include "app/win/AppViewShell.h"
 
 #include <memory>
+#include <string>
+#include <utility>
 
 #include "app/Units.h"
 #include "app/win/Lumo40App.h"
@@ -67,6 +69,25 @@ class AppViewShell : public ViewShell {
   int AddPrompt(int channel, int priority, bool deferred) override { return app_.prompts.Add(channel, priority, deferred); }
   void SetPromptText(int handle, const std::string& text) override { app_.prompts.SetText(handle, text.c_str()); }
   void RemovePrompt(int handle) override { app_.prompts.Remove(handle); }
+
+  void ShowColorManagementNotice(std::uint32_t problems) override {
+    // The monitor's and the target's problems are said once until colour
+    // management is set up again; an image's once for each view.
+    problems &= ~cmNoticed;
+    cmNoticed |= problems & (kVrCmMonitorProfileUnusable | kVrCmTargetProfileUnusable);
+    std::string text;
+    for (const auto& [bit, id] : {std::pair{kVrCmImageProfileIgnored, IDS_CM_IMAGE_PROFILE_IGNORED},
+                                  std::pair{kVrCmMonitorProfileUnusable, IDS_CM_MONITOR_PROFILE_UNUSABLE},
+                                  std::pair{kVrCmTargetProfileUnusable, IDS_CM_TARGET_PROFILE_UNUSABLE}}) {
+      if ((problems & bit) == 0) continue;
+      if (!text.empty()) text += " ";
+      text += res::String(id);
+    }
+    if (text.empty()) return;
+    if (CMainFrame* main = app_.MainFrameWnd(); main != nullptr && main->Handle() != nullptr) main->SetMessageText(text);
+  }
+
+  std::uint32_t cmNoticed = 0;
 
   void ShowViewZoomStatus(CLumo40View* view) override {
     if (view != nullptr && view->Handle() == GetActiveImageWindow()) app_.ShowImageStatus(view->Handle());
@@ -205,6 +226,10 @@ void InstallAppViewShell(CLumo40App& app) {
   SetViewShell(installed.get());
   installedPick = std::make_unique<AppPickViews>(app);
   SetPickViews(installedPick.get());
+}
+
+void ResetColorManagementNotices() {
+  if (installed) installed->cmNoticed = 0;
 }
 
 void RemoveAppViewShell() {

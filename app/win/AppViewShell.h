@@ -12,6 +12,9 @@ class CLumo40App;
 // Installs the application's ViewShell (until RemoveAppViewShell).
 void InstallAppViewShell(CLumo40App& app);
 void RemoveAppViewShell();
+// Colour management was set up again: the monitor's and the target's
+// problems are said again.
+void ResetColorManagementNotices();
 
 // The [Rulers], [Guides] and [Grid] settings into the views' current
 // values, and back.

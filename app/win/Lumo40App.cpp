@@ -16,6 +16,7 @@
 #include "app/Units.h"
 #include "app/win/AppToolMenus.h"
 #include "app/win/AppViewShell.h"
+#include "app/win/ColorMatchDlg.h"
 #include "app/win/MainFrame.h"
 #include "ui/win/AngleDial.h"
 #include "app/win/SmallWindows.h"
@@ -87,6 +88,7 @@ FW_MESSAGE_MAP(CLumo40App, fw::App, fw::CommandEntry<&CLumo40App::OnGuidesGridPr
                fw::CommandRangeEntry<&CLumo40App::OnPreferences>(ID_OPTIONS_PREF_SELECTION, ID_OPTIONS_PREF_SELECTION),
                fw::CommandRangeEntry<&CLumo40App::OnPreferences>(ID_OPTIONS_PREF_TABLET, ID_OPTIONS_PREF_TABLET),
                fw::CommandEntry<&CLumo40App::OnMonitorGamma>(ID_VIEW_MONITOR_GAMMA),
+               fw::CommandEntry<&CLumo40App::OnColorManagement>(ID_FILE_COLOR_MANAGEMENT),
                fw::CommandRangeEntry<&CLumo40App::OnToggleSetting>(ID_VIEW_PROGRESS_INDICATOR,
                                                                   ID_VIEW_PROGRESS_INDICATOR),
                fw::CommandRangeEntry<&CLumo40App::OnToggleSetting>(ID_VIEW_TEMPORARY_BITMAP, ID_VIEW_TEMPORARY_BITMAP),
@@ -201,6 +203,7 @@ bool CLumo40App::InitInstance() {
   // The bars that wait for the registered tools, then the bars' places.
   MainFrameWnd()->RestoreBars();
   StartTablet();
+  SetUpColorManagement();
 
   // The main window comes up first: a file named on the command line that
   // cannot be read is then reported over it by its document, and the
@@ -362,9 +365,12 @@ bool CLumo40App::CheckMouse() {
 void CLumo40App::LoadAllSettings() {
   ScreenMetrics screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), GetSystemMetrics(SM_CXMIN),
                        GetSystemMetrics(SM_CYMIN)};
-  // Colour management arrives with its issue: until then it is unavailable.
-  LoadStartupSettings(settings, Settings(), screen, false);
+  // Colour management runs on LittleCMS, which is built in: always there.
+  LoadStartupSettings(settings, Settings(), screen, true);
+  ReadSystemColorManagement();
+  ReadColorManagementSettings(settings, &colorManagement);
   PushViewSettings(settings);
+  CurrentViewSettings().colorProfiles = DisplayProfiles(colorManagement, ColorFolder());
   SetUndoLimit(UndoLimit{settings.createBackup, settings.limitBackup});
   settingsLoaded_ = true;
 }
@@ -742,6 +748,62 @@ void CLumo40App::OnMonitorGamma() {
   VR_GAMMAOPT gamma{settings.gammaR, settings.gammaG, settings.gammaB};
   const VR_GAMMACALLBACKS callbacks{&ApplyMonitorGamma, &MonitorGammaHelp};
   SelectGamma(MainFrame() != nullptr ? MainFrame()->Handle() : nullptr, &gamma, &callbacks, this);
+}
+
+std::string CLumo40App::ColorFolder() const {
+  char system[MAX_PATH] = {};
+  const UINT n = GetSystemDirectoryA(system, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return {};
+  return std::string(system) + "\\spool\\drivers\\color";
+}
+
+void CLumo40App::ReadSystemColorManagement() {
+  ColorManagementSettings& r = colorManagement;
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Services\\Class\\Monitor\\0000", 0,
+                    KEY_READ, &key) == ERROR_SUCCESS) {
+    DWORD size = sizeof r.monitorDescription - 1;
+    RegQueryValueExA(key, "DriverDesc", nullptr, nullptr, reinterpret_cast<BYTE*>(r.monitorDescription), &size);
+    RegCloseKey(key);
+  }
+  char path[MAX_PATH] = {};
+  DWORD size = MAX_PATH;
+  if (HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr)) {
+    if (GetICMProfileA(display, &size, path)) SetField(r.monitorProfile, path);
+    DeleteDC(display);
+  }
+  if (r.monitorProfile[0] == '\0') SetField(r.monitorProfile, kSrgbProfileName);
+  // The default printer: the name before the first comma of the
+  // "windows"/"device" entry.
+  char device[512] = {};
+  GetProfileStringA("windows", "device", "", device, sizeof device);
+  std::string printer(device);
+  printer = printer.substr(0, printer.find(','));
+  SetField(r.printerName, printer);
+  if (!printer.empty()) {
+    if (HDC dc = CreateDCA(nullptr, printer.c_str(), nullptr, nullptr)) {
+      size = MAX_PATH;
+      path[0] = '\0';
+      if (GetICMProfileA(dc, &size, path)) SetField(r.printerProfile, path);
+      DeleteDC(dc);
+    }
+  }
+  SetField(r.targetProfile, r.printerProfile);
+}
+
+void CLumo40App::SetUpColorManagement() {
+  ResetColorManagementNotices();
+  CurrentViewSettings().colorProfiles = DisplayProfiles(colorManagement, ColorFolder());
+  CLumo40View::RefreshAllViewsSettings();
+  if (CMainFrame* main = MainFrameWnd()) main->UpdateNavigator();
+}
+
+void CLumo40App::OnColorManagement() {
+  CColorMatchDlg dialog(&colorManagement, ColorFolder(), [this](ColorManagementSettings& record) {
+    WriteColorManagementSettings(record, &settings);
+    SetUpColorManagement();
+  });
+  dialog.DoModal();
 }
 
 void CLumo40App::SetAnimationSpeed(int speed) {

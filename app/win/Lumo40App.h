@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/AreaToolList.h"
+#include "app/ColorManagement.h"
 #include "app/Colours.h"
 #include "app/HostHooks.h"
 #include "app/IdlePass.h"
@@ -167,6 +168,17 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   void OnPreferences(std::uint32_t id);
   // View/Monitor Gamma...: the three gamma values, shown in every view.
   void OnMonitorGamma();
+  // File/Color Management...: the colour-matching dialog; Apply and OK set
+  // colour management up again.
+  void OnColorManagement();
+  // The colour-management set-up: every view shows its image through the
+  // record's profiles (none when off).
+  void SetUpColorManagement();
+  // The record: the system's monitor and printer under the settings file's
+  // [ColorManagement] values.
+  ColorManagementSettings colorManagement;
+  // The system's colour folder (where bare profile names are looked for).
+  std::string ColorFolder() const;
   // Timer 1331 again at the period of `speed` (none for 0).
   void SetAnimationSpeed(int speed);
   // The image buffers' share of the physical memory (above 100 is 100).
@@ -214,6 +226,9 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   void RegisterDocTemplates();
   bool CheckMouse();
   void LoadAllSettings();
+  // The record's system values: monitor name and profile, default printer
+  // and its profile (the target starts as a copy of it).
+  void ReadSystemColorManagement();
   void SetMemoryLimit();
   bool CreateMainFrame();
   bool HostStage();

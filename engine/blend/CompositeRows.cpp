@@ -90,6 +90,23 @@ SpanSetup MakeSpanSetup(const BlendContext& layer, bool merge) {
   return setup;
 }
 
+namespace {
+
+bool AllOpaque(const std::uint8_t* weights, int n) {
+  int i = 0;
+  for (; i + 8 <= n; i += 8) {
+    std::uint64_t eight;
+    std::memcpy(&eight, weights + i, 8);
+    if (eight != ~std::uint64_t{0}) return false;
+  }
+  for (; i < n; ++i) {
+    if (weights[i] != 255) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 void RunSpan(const SpanSetup& setup, const SpanArgs& args, int bytesPerPixel) {
   if (args.n <= 0) return;
   // At opacity 0 every weight is 0 (and Dissolve keeps no pixel): nothing
@@ -97,9 +114,10 @@ void RunSpan(const SpanSetup& setup, const SpanArgs& args, int bytesPerPixel) {
   if (setup.opacity == 0) return;
   const SpanKernels& kernels = CurrentKernels();
   // A Normal layer at full opacity without weights or blend-if is its own
-  // pixels, fully covering: a row copy.
+  // pixels, fully covering: a row copy. A first weight of 255 all along the
+  // row weighs as no weight does (an opaque mask).
   if (&kernels != &GenericKernels() && setup.mode->code == kMergeNormal && setup.opacity == 255 &&
-      args.weight1 == nullptr && args.weight2 == nullptr && !setup.blendIf) {
+      args.weight2 == nullptr && !setup.blendIf && (args.weight1 == nullptr || AllOpaque(args.weight1, args.n))) {
     std::memcpy(args.dst, args.src, static_cast<std::size_t>(args.n) * bytesPerPixel);
     if (args.coverage != nullptr && !setup.merge) {
       std::memset(args.coverage, 255, static_cast<std::size_t>(args.n));

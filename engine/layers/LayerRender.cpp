@@ -463,6 +463,13 @@ void OverBackground(VrWA2000::WA* image, const VrWA2000::WA* coverage, std::uint
     std::uint8_t* p = image->Row(y);
     const std::uint8_t* c = coverage->Row(y);
     for (int x = 0; x < width; ++x, p += bytes) {
+      // Eight fully covered pixels at once stay as they are.
+      std::uint64_t eight = 0;
+      if (x + 8 <= width && (std::memcpy(&eight, c + x, 8), eight == ~std::uint64_t{0})) {
+        x += 7;
+        p += 7 * bytes;
+        continue;
+      }
       const int a = c[x];
       if (a == 255) continue;
       for (int k = 0; k < bytes; ++k) {

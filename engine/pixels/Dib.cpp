@@ -426,7 +426,23 @@ bool WriteImageToDIB(const VrWA2000::WA* image, const RECT& rect, std::uint8_t* 
 }
 
 std::vector<std::uint8_t> ImageToDIBBytes(const VrWA2000::WA* image, const RECT& rect) {
-  std::vector<std::uint8_t> dib(ImageToDIBSize(image, rect));
-  if (!dib.empty()) WriteImageToDIB(image, rect, dib.data());
+  DibLayout layout;
+  if (!PlanImageToDIB(image, rect, layout)) return {};
+  const int tailBits = static_cast<int>((static_cast<std::int64_t>(layout.bits) * layout.width) % 8);
+  if (layout.startByte == 0 && tailBits == 0 && layout.dataBytes == layout.rowBytes &&
+      static_cast<int>(layout.rowBytes) == image->GetBPLine()) {
+    // Whole rows without filler: the block is appended as it lies, never
+    // cleared first (a large picture's worth of writes saved).
+    std::vector<std::uint8_t> dib;
+    dib.reserve(layout.total);
+    dib.resize(kInfoHeaderBytes + 4 * static_cast<std::size_t>(layout.colours));
+    WriteInfoHeader(dib.data(), *image, layout);
+    WriteColourTable(dib.data() + kInfoHeaderBytes, *image, layout.colours);
+    const std::uint8_t* rows = image->Row(layout.top);
+    dib.insert(dib.end(), rows, rows + layout.rowBytes * static_cast<std::size_t>(layout.height));
+    return dib;
+  }
+  std::vector<std::uint8_t> dib(layout.total);
+  WriteImageToDIB(image, rect, dib.data());
   return dib;
 }

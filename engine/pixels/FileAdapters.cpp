@@ -30,6 +30,11 @@ int CReadFileWA::SetResolution(int, int, int xDpi, int yDpi) {
   return 0;
 }
 
+int CReadFileWA::SetColorProfile(int, const std::uint8_t* bytes, std::size_t size) {
+  profile_.assign(bytes, bytes + size);
+  return 0;
+}
+
 bool CReadFileWA::MakeBuffer() {
   if (VrWA2000::BitsPerPixelOfType(type_) == 0) return false;
   buffer_ = WAPtr::Adopt(NewWAWithPalette(type_, width_, height_, palette_));
@@ -56,6 +61,13 @@ int CWriteFileWA::GetResolution(int image, int subImage, int* x, int* y) {
   if (CWriteWA::GetResolution(image, subImage, &xRes, &yRes) != 0) return 1;
   if (x != nullptr) *x = xRes;
   if (y != nullptr) *y = yRes;
+  return 0;
+}
+
+int CWriteFileWA::GetColorProfile(int, const std::uint8_t** bytes, std::size_t* size) {
+  if (profile_.empty()) return 1;
+  *bytes = profile_.data();
+  *size = profile_.size();
   return 0;
 }
 

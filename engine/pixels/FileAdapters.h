@@ -3,7 +3,10 @@
 // progress object that ties its reports to the program's indicator.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 #include "engine/pixels/WAccess.h"
 #include "hostapi/imageio.h"
@@ -29,12 +32,16 @@ class CReadFileWA : public CAbstractReadWA {
   // 1 when the buffer cannot be made, for a type without a buffer form, a
   // row index outside the image or no bytes; else 0.
   int PutRow(int image, int subImage, int row, const std::uint8_t* bytes) override;
+  // Kept for the reader.
+  int SetColorProfile(int image, const std::uint8_t* bytes, std::size_t size) override;
 
   // The collected image with a reference of the caller's; null when no row
   // came.
   WAPtr Image() const { return buffer_; }
   int XResolution() const { return xRes_; }
   int YResolution() const { return yRes_; }
+  // The file's embedded ICC profile; empty when it had none.
+  const std::vector<std::uint8_t>& ColorProfile() const { return profile_; }
 
  private:
   bool MakeBuffer();
@@ -48,6 +55,7 @@ class CReadFileWA : public CAbstractReadWA {
   int xRes_ = 0;
   int yRes_ = 0;
   int bytesPerRow_ = 0;
+  std::vector<std::uint8_t> profile_;
 };
 
 // Presents a buffer to the encoder; holds a reference of its own while it
@@ -58,6 +66,12 @@ class CWriteFileWA : public CWriteWA {
   explicit CWriteFileWA(VrWA2000::WA* buffer) { Attach(buffer); }
   // Fills only the values whose pointer is not null.
   int GetResolution(int image, int subImage, int* x, int* y) override;
+  // The ICC profile to embed (the document's), empty for none.
+  void SetColorProfile(std::vector<std::uint8_t> profile) { profile_ = std::move(profile); }
+  int GetColorProfile(int image, const std::uint8_t** bytes, std::size_t* size) override;
+
+ private:
+  std::vector<std::uint8_t> profile_;
 };
 
 // Reports the library's progress on the program's indicator, under the

@@ -416,7 +416,9 @@ void FrameWnd::DockControlBarAt(ControlBar* bar, const DockPlace& place) {
   if (place.side == DockSide::kFloating) return;
   // The side's rows as the user sees them, before the bar moves.
   std::vector<SideSlot> slots;
-  for (const PlacedBar& p : CurrentBarLayout().sides[static_cast<std::size_t>(place.side)].bars) {
+  // Held in a variable: a reference into the returned layout would outlive it.
+  const DockedBarsLayout layout = CurrentBarLayout();
+  for (const PlacedBar& p : layout.sides[static_cast<std::size_t>(place.side)].bars) {
     slots.push_back({p.id, p.row});
   }
   TakeOutOfMiniFrame(bar);
@@ -438,8 +440,8 @@ void FrameWnd::FloatControlBar(ControlBar* bar, POINT screenPos) {
   if (bar->floatFrame_ == nullptr) {
     // Remembered so that a double click on the caption brings it back here.
     if (!bar->IsFloating() && bar->IsVisible()) {
-      const SideLayout& side = CurrentBarLayout().sides[static_cast<std::size_t>(bar->side_)];
-      bar->lastDocked_ = PlaceOf(bar->side_, side, bar->ControlId());
+      const DockedBarsLayout layout = CurrentBarLayout();
+      bar->lastDocked_ = PlaceOf(bar->side_, layout.sides[static_cast<std::size_t>(bar->side_)], bar->ControlId());
     }
     auto* mini = new FloatingBarFrame;
     if (!mini->Create(this, bar, screenPos)) return;  // a failed frame deletes itself

@@ -3,7 +3,9 @@
 #include "libs/draw/draw_context.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
+#include <string>
 
 #include "platform/rect.h"
 
@@ -97,6 +99,93 @@ void DrawContext::InvalidateImageRect(const RECT* imageRect) {
   mapping_.RevXForm(&r, kXFRects);
   RectOffset(&r, -mapping_.FactorX().Shift(), -mapping_.FactorY().Shift());
   cache_.Invalidate(r);
+}
+
+void DrawContext::SetProfiles(const VR_CMPROFILES& profiles) {
+  VR_CMPROFILES next = profiles;
+  next.monitorProfile[sizeof next.monitorProfile - 1] = '\0';
+  next.printerProfile[sizeof next.printerProfile - 1] = '\0';
+  // The views hand the same profiles on every settings change.
+  if (profilesSet_ && std::strcmp(next.monitorProfile, profiles_.monitorProfile) == 0 &&
+      std::strcmp(next.printerProfile, profiles_.printerProfile) == 0 && next.value1 == profiles_.value1 &&
+      next.value2 == profiles_.value2) {
+    return;
+  }
+  profiles_ = next;
+  profilesSet_ = true;
+  RebuildColorTransform();
+}
+
+void DrawContext::SetImageProfile(const std::uint8_t* bytes, std::size_t size) {
+  if (!bytes) size = 0;
+  if (size == imageProfile_.size() && (size == 0 || std::memcmp(bytes, imageProfile_.data(), size) == 0)) return;
+  imageProfile_.assign(bytes, bytes + size);
+  if (profilesSet_) RebuildColorTransform();
+}
+
+namespace {
+
+// A display profile by path; the system's sRGB name, wherever it lies, is
+// the built-in sRGB (the same everywhere, file or not).
+CmProfile OpenDisplayProfile(const char* path) {
+  std::string name(path);
+  const std::size_t slash = name.find_last_of("\\/");
+  if (slash != std::string::npos) name.erase(0, slash + 1);
+  std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+  if (name == "srgb color space profile.icm") return CmProfile::Srgb();
+  return CmProfile::FromFile(path);
+}
+
+bool IntentOk(std::int32_t intent) { return intent >= kIntentPerceptual && intent <= kIntentAbsolute; }
+
+}  // namespace
+
+void DrawContext::RebuildColorTransform() {
+  colorTransform_.reset();
+  cmProblems_ = 0;
+  if (profiles_.monitorProfile[0] != '\0') {
+    CmProfile source;
+    if (!imageProfile_.empty()) {
+      source = CmProfile::FromMemory(imageProfile_.data(), imageProfile_.size());
+      if (!source.IsRgb()) {
+        source = CmProfile();
+        cmProblems_ |= kVrCmImageProfileIgnored;
+      }
+    }
+    if (!source.Valid()) source = CmProfile::Srgb();
+    CmProfile monitor = OpenDisplayProfile(profiles_.monitorProfile);
+    if (!monitor.IsRgb()) {
+      monitor = CmProfile::Srgb();
+      cmProblems_ |= kVrCmMonitorProfileUnusable;
+    }
+    CmProfile proof;
+    if (profiles_.printerProfile[0] != '\0') {
+      proof = OpenDisplayProfile(profiles_.printerProfile);
+      if (!proof.Valid()) cmProblems_ |= kVrCmTargetProfileUnusable;
+    }
+    const int intent = IntentOk(profiles_.value1) ? profiles_.value1 : kIntentPerceptual;
+    const int proofIntent = IntentOk(profiles_.value2) ? profiles_.value2 : kIntentPerceptual;
+    const CmProfile srgb = CmProfile::Srgb();
+    // LittleCMS may still refuse a pair it opened: the image's profile goes
+    // first (sRGB instead), then the target.
+    for (int attempt = 0; attempt < 3 && !colorTransform_; ++attempt) {
+      // The same profile on both sides without proofing changes nothing.
+      if (!proof.Valid() && source.Key() == monitor.Key()) break;
+      colorTransform_ = CachedCmTransform(source, monitor, intent, proof, proofIntent);
+      if (colorTransform_) break;
+      if (source.Key() != srgb.Key()) {
+        source = srgb;
+        cmProblems_ |= kVrCmImageProfileIgnored;
+      } else if (proof.Valid()) {
+        proof = CmProfile();
+        cmProblems_ |= kVrCmTargetProfileUnusable;
+      } else {
+        break;
+      }
+    }
+  }
+  settings_.colorTransform = colorTransform_.get();
+  OptionChanged();
 }
 
 void DrawContext::ShowGrid(BOOL show) {

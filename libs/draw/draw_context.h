@@ -40,7 +40,9 @@ class DrawContext final : public VR_DRAWCONTEXT {
   void RemoveGuide(std::int32_t position, std::int32_t orientation) override;
   void RemoveAllGuides() override;
   void DrawMargin(HDC dc, HWND window, const RECT* client, const RECT* image) override;
-  void SetProfiles(const VR_CMPROFILES& profiles) override { profiles_ = profiles; }
+  void SetProfiles(const VR_CMPROFILES& profiles) override;
+  void SetImageProfile(const std::uint8_t* bytes, std::size_t size) override;
+  std::uint32_t ColorManagementProblems() const override { return cmProblems_; }
   void SetRulerOrigin(std::int32_t x, std::int32_t y) override;
   void Update() override;
   void Reactivate(HWND window) override;
@@ -69,6 +71,8 @@ class DrawContext final : public VR_DRAWCONTEXT {
   void ReleaseDeviceObjects();
   void UsePaletteMode(bool on);
   BOOL SnapRange(bool vertical, std::int32_t position, std::int32_t* below, std::int32_t* above) const;
+  // The colour transform for the profiles as set (none when off).
+  void RebuildColorTransform();
 
   const VrWA2000::ReadWA* image_;
   VR_REDRAWNTF* notifier_;
@@ -82,6 +86,10 @@ class DrawContext final : public VR_DRAWCONTEXT {
   std::int32_t viewWords_[2] = {0, 0};
   std::int32_t frameValue_ = 0;
   VR_CMPROFILES profiles_;
+  std::vector<std::uint8_t> imageProfile_;
+  std::shared_ptr<const CmTransform> colorTransform_;
+  std::uint32_t cmProblems_ = 0;
+  bool profilesSet_ = false;
   // The logical palette realised in windows (an HPALETTE on Windows).
   void* windowPalette_ = nullptr;
 };

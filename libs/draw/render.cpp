@@ -466,6 +466,9 @@ void RenderRect(const RenderSettings& s, const RECT& area, std::uint32_t* out, s
     BoxKernel(c, px, py);
   }
   const std::int64_t w = area.right - area.left, h = area.bottom - area.top;
+  if (s.colorTransform) {
+    for (std::int64_t y = 0; y < h; ++y) s.colorTransform->Apply(out + y * stride, static_cast<std::size_t>(w));
+  }
   if (!s.gamma.identity) ApplyGamma(s.gamma, out, stride, w, h);
   if (s.gridShown || s.guidesShown) ApplyOverlay(s, area, out, stride, false);
   if (s.palette) {
@@ -512,7 +515,9 @@ std::uint32_t ReferencePixel(const RenderSettings& s, std::int64_t u, std::int64
     const std::uint64_t total = sum[i] + k * (255 * n - sumA);
     ch[i] = static_cast<std::uint32_t>((2 * total + 255 * n) / (510 * n));
   }
-  std::uint32_t rgb = Pack(s.gamma.r[ch[2]], s.gamma.g[ch[1]], s.gamma.b[ch[0]]);
+  std::uint32_t shown = Pack(ch[2], ch[1], ch[0]);
+  if (s.colorTransform) s.colorTransform->Apply(&shown, 1);
+  std::uint32_t rgb = Pack(s.gamma.r[(shown >> 16) & 255], s.gamma.g[(shown >> 8) & 255], s.gamma.b[shown & 255]);
   const OverlayAxis ax = OverlayAxisX(s.map), ay = OverlayAxisY(s.map);
   bool lined = false;
   if (s.guidesShown) {

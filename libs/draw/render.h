@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "hostapi/draw.h"
+#include "libs/draw/cm_transform.h"
 #include "libs/draw/color_tables.h"
 #include "libs/draw/overlay.h"
 
@@ -18,6 +19,8 @@ struct RenderSettings {
   const VrWA2000::ReadWA* image = nullptr;
   const VrWA2000::ReadWA* coverage = nullptr;  // 8-bit, the image's size; null: 255
   VRXFORM map;
+  // Colour management: the image's profile to the monitor's (null: none).
+  const CmTransform* colorTransform = nullptr;
   GammaTables gamma = MakeGammaTables(VR_GAMMAOPT{});
   bool gridShown = false;
   VR_GRIDSETTINGS grid;
@@ -40,8 +43,8 @@ inline std::uint32_t CheckerGrey(std::int64_t du, std::int64_t dv) {
 // (one pixel when enlarging, [floor(u I / D), floor((u + 1) I / D)) per axis
 // when reducing), each channel
 //   round((sum(c * a) + K * (255 n - sum(a))) / (255 n))
-// over the box's n pixels with coverage a and checker grey K; then gamma,
-// then grid and guide lines, then the palette.
+// over the box's n pixels with coverage a and checker grey K; then the
+// colour transform, gamma, grid and guide lines, the palette.
 void RenderRect(const RenderSettings& settings, const RECT& area, std::uint32_t* out,
                 std::ptrdiff_t stride);
 

@@ -100,11 +100,14 @@ KeptBlocks& TheKeptBlocks() {
   return *blocks;
 }
 
+// Off while a copy allocates: it writes every byte itself.
+thread_local bool tClearKeptBlocks = true;
+
 // A zero-filled pixel block of `size` bytes; null when memory is short.
 // Clearing a kept block costs a fraction of faulting in a fresh one.
 std::uint8_t* AllocateBlock(std::size_t size) noexcept {
   if (std::uint8_t* kept = TheKeptBlocks().Take(size)) {
-    std::memset(kept, 0, size);
+    if (tClearKeptBlocks) std::memset(kept, 0, size);
     return kept;
   }
   // calloc: large blocks come as fresh zero pages.
@@ -294,7 +297,14 @@ WA::WA(int type, int width, int height, const std::uint8_t* planar, bool) {
 }
 
 WA::WA(const WA& other, bool) : ReadWriteWA() {
-  Allocate(other.type_, other.width_, other.height_);
+  struct Uncleared {
+    Uncleared() { tClearKeptBlocks = false; }
+    ~Uncleared() { tClearKeptBlocks = true; }
+  };
+  {
+    const Uncleared copying;
+    Allocate(other.type_, other.width_, other.height_);
+  }
   std::memcpy(bits_, other.bits_, bitsSize_);
   std::copy(other.palette_, other.palette_ + 256, palette_);
   xres_ = other.xres_;

@@ -14,6 +14,13 @@ namespace lumora::imgxfer {
 
 // Larger images are refused before anything is allocated.
 constexpr int kMaxSide = 30000;
+// Larger embedded colour profiles are left out when reading.
+constexpr std::size_t kMaxColorProfileBytes = 16u << 20;
+// True for an ICC profile header: size field equal to `size`, signature
+// "acsp". `space` receives the data colour space ("RGB ", "GRAY", ...).
+bool IsIccProfile(const std::uint8_t* bytes, std::size_t size, std::uint32_t* space);
+constexpr std::uint32_t kIccRgb = 0x52474220;   // 'RGB '
+constexpr std::uint32_t kIccGrey = 0x47524159;  // 'GRAY'
 // Resolution given to images whose file holds none.
 constexpr int kDefaultDpi = 72;
 
@@ -110,6 +117,10 @@ class ImageSink {
   // decode): the first half of the bar, delivering the rows the second.
   bool DecodeProgress(std::int64_t done, std::int64_t total);
   bool Fail(const std::string& message) { return failure_.Set(kImExpFailed, message); }
+  // The file's embedded ICC profile, after Start and before the first row:
+  // handed on when it is plausible (an ICC header, its declared size, at
+  // most kMaxColorProfileBytes); otherwise the image is read without it.
+  void PutColorProfile(const std::uint8_t* bytes, std::size_t size);
   // The stream ended before the image did.
   bool Truncated(const char* format) {
     return Fail(std::string("The ") + format + " data ends before the image does: the file is damaged.");
@@ -162,6 +173,9 @@ class ImageSource {
   int xDpi = kDefaultDpi, yDpi = kDefaultDpi;
   int paletteCount = 0;
   PALETTEENTRY palette[256] = {};
+  // The ICC profile to embed, empty for none: one whose colour space suits
+  // the written type (RGB, grey for grey images), else left out.
+  std::vector<std::uint8_t> colorProfile;
 
  private:
   CAbstractWriteWA& adapter_;

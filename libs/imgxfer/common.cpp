@@ -156,6 +156,22 @@ bool ImageSink::Progress(std::int64_t done, std::int64_t total) {
   return failure_.Set(kImExpCancelled, "Cancelled.");
 }
 
+bool IsIccProfile(const std::uint8_t* bytes, std::size_t size, std::uint32_t* space) {
+  if (bytes == nullptr || size < 132) return false;
+  auto be32 = [bytes](std::size_t at) {
+    return static_cast<std::uint32_t>(bytes[at]) << 24 | static_cast<std::uint32_t>(bytes[at + 1]) << 16 |
+           static_cast<std::uint32_t>(bytes[at + 2]) << 8 | bytes[at + 3];
+  };
+  if (be32(0) != size || be32(36) != 0x61637370) return false;  // 'acsp'
+  if (space != nullptr) *space = be32(16);
+  return true;
+}
+
+void ImageSink::PutColorProfile(const std::uint8_t* bytes, std::size_t size) {
+  if (!started_ || size > kMaxColorProfileBytes || !IsIccProfile(bytes, size, nullptr)) return;
+  adapter_.SetColorProfile(0, bytes, size);
+}
+
 bool ImageSource::Open() {
   int count = 0;
   if (adapter_.GetImageCount(&count) != 0 || adapter_.GetSize(0, 0, &width, &height) != 0 ||
@@ -178,6 +194,14 @@ bool ImageSource::Open() {
   if (adapter_.GetResolution(0, 0, &x, &y) == 0) {
     if (x > 0) xDpi = x;
     if (y > 0) yDpi = y;
+  }
+  const std::uint8_t* profile = nullptr;
+  std::size_t profileSize = 0;
+  std::uint32_t space = 0;
+  colorProfile.clear();
+  if (adapter_.GetColorProfile(0, &profile, &profileSize) == 0 && IsIccProfile(profile, profileSize, &space) &&
+      space == (type == kType8Grey ? kIccGrey : kIccRgb)) {
+    colorProfile.assign(profile, profile + profileSize);
   }
   row_.assign(static_cast<std::size_t>(bytesPerLine), 0);
   return true;

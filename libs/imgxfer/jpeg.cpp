@@ -4,6 +4,7 @@
 // chosen quality and progression. libjpeg reports errors by longjmp: the
 // functions that call setjmp hold only plain data.
 #include <algorithm>
+#include <cstdlib>
 #include <cstdint>
 #include <cstdio>
 #include <csetjmp>
@@ -76,6 +77,7 @@ struct JpegHeader {
   int xDpi, yDpi;
   std::uint64_t decoderBytes;  // UINT64_MAX: more than the memory cap allows
   bool tooShort;               // the data cannot hold the image
+  std::vector<std::uint8_t>* profile;  // the ICC_PROFILE chunks joined
 };
 
 int DpiOf(int unit, int density) {
@@ -93,7 +95,14 @@ bool StartJpeg(jpeg_decompress_struct* cinfo, ErrorJump* errors, const std::uint
   cinfo->mem->max_memory_to_use = static_cast<long>(std::min<std::uint64_t>(kJpegMemoryCap, MemoryClaim::Available()));
   jpeg_mem_src(cinfo, data, static_cast<unsigned long>(size));
   jpeg_save_markers(cinfo, JPEG_APP0 + 1, 0xFFFF);
+  jpeg_save_markers(cinfo, JPEG_APP0 + 2, 0xFFFF);
   jpeg_read_header(cinfo, TRUE);
+  JOCTET* icc = nullptr;
+  unsigned int iccSize = 0;
+  if (jpeg_read_icc_profile(cinfo, &icc, &iccSize) && icc != nullptr) {
+    h->profile->assign(icc, icc + iccSize);
+  }
+  std::free(icc);
   if (!SideSizesAllowed(cinfo->image_width, cinfo->image_height)) {
     h->width = static_cast<int>(cinfo->image_width > kMaxSide ? kMaxSide + 1 : cinfo->image_width);
     h->height = static_cast<int>(cinfo->image_height > kMaxSide ? kMaxSide + 1 : cinfo->image_height);
@@ -222,7 +231,9 @@ bool DeliverOriented(const WholeImage& whole, ImageSink& sink) {
 
 bool DecodeJpeg(jpeg_decompress_struct* cinfo, ErrorJump* errors, const std::uint8_t* data, std::size_t size,
                 ImageSink& sink) {
+  std::vector<std::uint8_t> profile;
   JpegHeader h{};
+  h.profile = &profile;
   MemoryClaim decoder;
   if (!StartJpeg(cinfo, errors, data, size, &decoder, &h)) return Damaged(*errors, sink);
   if (h.tooShort) return sink.Truncated("JPEG");
@@ -233,6 +244,7 @@ bool DecodeJpeg(jpeg_decompress_struct* cinfo, ErrorJump* errors, const std::uin
                   sideways ? h.yDpi : h.xDpi, sideways ? h.xDpi : h.yDpi)) {
     return false;
   }
+  if (!profile.empty()) sink.PutColorProfile(profile.data(), profile.size());
   const std::size_t decodedBytes = static_cast<std::size_t>(h.width) * h.components;
   std::vector<std::uint8_t> row;
   if (!sink.Take(row, std::max(decodedBytes, static_cast<std::size_t>(sink.bytesPerLine())))) return false;
@@ -293,6 +305,9 @@ bool EncodeJpeg(jpeg_compress_struct* cinfo, ErrorJump* errors, std::FILE* file,
   cinfo->X_density = static_cast<UINT16>(s->xDpi > 65535 ? 65535 : s->xDpi);
   cinfo->Y_density = static_cast<UINT16>(s->yDpi > 65535 ? 65535 : s->yDpi);
   jpeg_start_compress(cinfo, TRUE);
+  if (!s->colorProfile.empty()) {
+    jpeg_write_icc_profile(cinfo, s->colorProfile.data(), static_cast<unsigned int>(s->colorProfile.size()));
+  }
   for (int y = 0; y < s->height; ++y) {
     const std::uint8_t* row = s->Row(y);
     if (row == nullptr) return false;

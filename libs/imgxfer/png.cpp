@@ -193,7 +193,8 @@ bool DecodePng(png_structp png, png_infop info, const std::uint8_t* data, std::s
   png_set_read_fn(png, &input, PngReadMemory);
   png_set_user_limits(png, kMaxSide, kMaxSide);
   png_set_chunk_cache_max(png, 1000);
-  png_set_chunk_malloc_max(png, 8u << 20);
+  // Room for an embedded colour profile up to its limit, inflated.
+  png_set_chunk_malloc_max(png, kMaxColorProfileBytes + 4096);
 #ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
   png_set_crc_action(png, PNG_CRC_QUIET_USE, PNG_CRC_QUIET_USE);
 #endif
@@ -205,6 +206,13 @@ bool DecodePng(png_structp png, png_infop info, const std::uint8_t* data, std::s
   if (!SideSizesAllowed(h.width, h.height)) return sink.Start(h.width, h.height, h.type, nullptr, 0, 0, 0);
   if (compressed * kDeflateMostBytesPerByte < h.storedBytes) return sink.Truncated("PNG");
   if (!sink.Start(h.width, h.height, h.type, h.palette, h.paletteCount, h.xDpi, h.yDpi)) return false;
+  png_charp profileName = nullptr;
+  int profileCompression = 0;
+  png_bytep profile = nullptr;
+  png_uint_32 profileSize = 0;
+  if (png_get_iCCP(png, info, &profileName, &profileCompression, &profile, &profileSize) != 0) {
+    sink.PutColorProfile(profile, profileSize);
+  }
   const std::size_t stride = (h.rowBytes > static_cast<std::size_t>(sink.bytesPerLine()) ? h.rowBytes
                               : static_cast<std::size_t>(sink.bytesPerLine()));
   std::vector<std::uint8_t> converted;
@@ -258,6 +266,12 @@ bool WritePngHeader(png_structp png, png_infop info, const ImageSource* s, const
     png_set_PLTE(png, info, colours, s->paletteCount);
   }
   png_set_pHYs(png, info, PixelsPerMeterFromDpi(s->xDpi), PixelsPerMeterFromDpi(s->yDpi), PNG_RESOLUTION_METER);
+  if (!s->colorProfile.empty()) {
+    // libpng checks the profile against the image; a doubt is a warning.
+    png_set_benign_errors(png, 1);
+    png_set_iCCP(png, info, "ICC profile", PNG_COMPRESSION_TYPE_BASE, s->colorProfile.data(),
+                 static_cast<png_uint_32>(s->colorProfile.size()));
+  }
   png_set_compression_level(png, o->pngCompression > 0 ? o->pngCompression : 0);
   png_write_info(png, info);
   if (s->type == kType24) png_set_bgr(png);

@@ -259,6 +259,11 @@ bool DecodeTiff(TIFF* tif, std::uint64_t fileSize, ImageSink& sink) {
   int xDpi = 0, yDpi = 0;
   Resolution(tif, &xDpi, &yDpi);
   if (!sink.Start(l.width, l.height, l.type, palette, count, xDpi, yDpi)) return false;
+  std::uint32_t profileSize = 0;
+  void* profile = nullptr;
+  if (TIFFGetField(tif, TIFFTAG_ICCPROFILE, &profileSize, &profile) && profile != nullptr) {
+    sink.PutColorProfile(static_cast<const std::uint8_t*>(profile), profileSize);
+  }
   return l.direct ? ReadDirect(tif, l, sink) : ReadThroughRgba(tif, l, sink);
 }
 
@@ -330,6 +335,9 @@ bool EncodeTiff(TIFF* tif, ImageSource& s, const ImExpSaveOptions& o) {
   TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
   TIFFSetField(tif, TIFFTAG_XRESOLUTION, static_cast<float>(s.xDpi));
   TIFFSetField(tif, TIFFTAG_YRESOLUTION, static_cast<float>(s.yDpi));
+  if (!s.colorProfile.empty()) {
+    TIFFSetField(tif, TIFFTAG_ICCPROFILE, static_cast<std::uint32_t>(s.colorProfile.size()), s.colorProfile.data());
+  }
   if (!rgb && !grey) {
     std::uint16_t r[256], g[256], b[256];
     for (int i = 0; i < s.paletteCount; ++i) {

@@ -104,10 +104,17 @@ void CAddPaperDlg::OnOK() {
     SetFocus(GetDlgItem(hwnd_, refusal == paint::kMsgBadPathName ? SourceId() : NameId()));
     return;
   }
-  // A file the file-format library cannot read leaves the dialog open.
-  WAPtr read = paint::ReadImageFile(source);
-  if (!read) {
+  // A missing file is named as a wrong path; a file the file-format
+  // library cannot read it reports itself (while reading it shows its
+  // progress); either leaves the dialog open.
+  const DWORD attributes = GetFileAttributesA(source.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
     Warn(hwnd_, std::string(res::String(IDS_BAD_PATH_NAME)));
+    SetFocus(GetDlgItem(hwnd_, SourceId()));
+    return;
+  }
+  WAPtr read = paint::ReadImageFile(source, true);
+  if (!read) {
     SetFocus(GetDlgItem(hwnd_, SourceId()));
     return;
   }

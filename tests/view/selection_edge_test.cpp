@@ -2,6 +2,8 @@
 // a selection's coverage.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "hostapi/fragment.h"
 #include "view/SelectionEdge.h"
 
@@ -43,6 +45,37 @@ TEST(SelectionEdge, ARectsEdgeIsItsBorderPixelsAtEveryZoom) {
     EXPECT_EQ(edge.Pixels().front().x, 2 * n);
     EXPECT_EQ(edge.Pixels().front().y, 3 * n);
   }
+}
+
+// The banded runs cover exactly the edge's pixels: a rect's ring is its top
+// run, one band of two one-pixel sides, its bottom run.
+TEST(SelectionEdge, BandedRunsJoinRowsAlike) {
+  const LURECT r{2, 3, 5, 4};  // window columns 2..6, rows 3..6
+  const SelectionCoverage c = CoverageOf(CreateRectFrg(&r, 0), 10, 10);
+  SelectionEdge edge;
+  edge.Build(c, Sampling(12, 12, 10, 10, 1));
+  const std::vector<RECT> bands = edge.AllRunsBanded();
+  ASSERT_EQ(bands.size(), 4u);
+  const RECT want[] = {{2, 3, 7, 4}, {2, 4, 3, 6}, {6, 4, 7, 6}, {2, 6, 7, 7}};
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(bands[i].left, want[i].left) << i;
+    EXPECT_EQ(bands[i].top, want[i].top) << i;
+    EXPECT_EQ(bands[i].right, want[i].right) << i;
+    EXPECT_EQ(bands[i].bottom, want[i].bottom) << i;
+  }
+  // A complex edge: the same pixels, fewer rects.
+  const LURECT a{1, 1, 3, 8}, b{5, 2, 3, 3};
+  Fragment* two = CreateRectFrg(&a, 0);
+  Fragment* other = CreateRectFrg(&b, 0);
+  const FRGITEM items[] = {{kFrgAdd, two}, {kFrgAdd, other}};
+  SelectionEdge complex;
+  complex.Build(CoverageOf(CreateComplexFrg(2, items), 10, 10), Sampling(12, 12, 10, 10, 1));
+  DeleteFragment(two);
+  DeleteFragment(other);
+  std::size_t area = 0;
+  for (const RECT& band : complex.AllRunsBanded()) area += (band.right - band.left) * (band.bottom - band.top);
+  EXPECT_EQ(area, complex.Pixels().size());
+  EXPECT_LT(complex.AllRunsBanded().size(), complex.AllRuns().size());
 }
 
 TEST(SelectionEdge, InvertedAndImageBorders) {

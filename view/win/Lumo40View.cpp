@@ -259,6 +259,17 @@ void CLumo40View::ApplyDrawSettings() {
     dc->SetCoverage(coverage.get());
   }
   dc->SetDocumentOption(0);
+  // Colour management: the document's profile (sRGB without one) shown in
+  // the monitor's colours.
+  if (stack != nullptr) {
+    const std::vector<std::uint8_t>& profile = stack->IccProfile();
+    dc->SetImageProfile(profile.data(), profile.size());
+  }
+  dc->SetProfiles(CurrentViewSettings().colorProfiles);
+  if (const std::uint32_t fresh = dc->ColorManagementProblems() & ~cmNoticed_; fresh != 0) {
+    cmNoticed_ |= fresh;
+    if (ViewShell* shell = TheViewShell()) shell->ShowColorManagementNotice(fresh);
+  }
   if (doc != nullptr && !doc->embedded) {
     const ViewDisplaySettings& settings = CurrentViewSettings();
     dc->ShowGrid(showGrid);

@@ -65,6 +65,8 @@ struct ViewDisplaySettings {
   int gridUnit = 2;  // pixels
   VR_GUIDESETTINGS guides;
   VR_GAMMAOPT gamma;
+  // Colour management: the profiles every draw context gets (slot 53).
+  VR_CMPROFILES colorProfiles;
 };
 ViewDisplaySettings& CurrentViewSettings();
 
@@ -277,6 +279,7 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   bool StartSelectionTransform(std::unique_ptr<ViewTransform> run);
   bool BeginTransformRun(std::unique_ptr<ViewTransform> run);
   TInterface* TransformFrame() const;
+  void TraceFrameCorner();
   TransformSession* RunningTransform() const;
 
   // RenderQueueView
@@ -374,6 +377,8 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   bool ReadPointer(HWND window, POINT* client, bool fresh);
 
   bool ready_ = false;
+  // Colour-management problems this view has reported (kVrCm* bits).
+  std::uint32_t cmNoticed_ = 0;
   WAINFO imageInfo_{};
   RECT lastVisible_{0, 0, 0, 0};
   bool fullRefreshOnActivation_ = true;
@@ -437,7 +442,7 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   // The marching ants' state (Lumo40ViewSelection.cpp).
   WindowSampling AntsSampling() const;
   void FreeAntsRegions();
-  HRGN AntsRegion(int phase);
+  HRGN AntsRegion();
   void ForgetAnts();
   SelectionCoverage antsCoverage_;
   bool antsCoverageDirty_ = true;
@@ -445,7 +450,7 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   WindowSampling antsSampling_;
   SelectionEdge antsEdge_;
   int antsPhase_ = 0;
-  HRGN antsRegions_[8] = {};  // black pixels at each phase
+  HRGN antsRegions_[8] = {};  // [0]: every edge pixel, banded
 };
 
 }  // namespace lumora

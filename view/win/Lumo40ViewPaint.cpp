@@ -408,6 +408,12 @@ void CLumo40View::OnActivateImageView(CLumo40View*) {
     doc->Image().InvalidateImageRect(nullptr, false, false);
   }
   if (doc != nullptr) doc->Image().ApplySmoothEdge();
+  // An open selection tuner is shown again for the active area tool.
+  if (LUIsGSelectionTunerDlgOpen(nullptr)) {
+    char tool[64] = {};
+    LUGetActiveSelection(nullptr, tool, sizeof tool);
+    LUOpenGSelectionTunerDlg(nullptr, tool);
+  }
   ViewDisplaySettings& current = CurrentViewSettings();
   current.showGrid = showGrid;
   current.snapToGrid = snapToGrid;

@@ -2,6 +2,7 @@
 // selection bar's buttons), and the selection's marching ants.
 #include <windows.h>
 
+#include <cstdint>
 #include <algorithm>
 #include <vector>
 
@@ -154,11 +155,40 @@ void CLumo40View::FreeAntsRegions() {
   }
 }
 
-HRGN CLumo40View::AntsRegion(int phase) {
-  HRGN& r = antsRegions_[phase & 7];
-  if (r == nullptr) r = RegionOf(antsEdge_.Runs(phase & 7, true));
+HRGN CLumo40View::AntsRegion() {
+  HRGN& r = antsRegions_[0];
+  if (r == nullptr) r = RegionOf(antsEdge_.AllRunsBanded());
   return r;
 }
+
+namespace {
+
+// The dashes as an 8 x 8 brush: black where (x + y) mod 8 < 4, white
+// elsewhere; its origin moves them by the phase, so each tick is one fill
+// of the edge's region.
+HBRUSH AntsBrush() {
+  static HBRUSH brush = [] {
+    struct {
+      BITMAPINFOHEADER header;
+      std::uint32_t bits[64];
+    } dib{};
+    dib.header.biSize = sizeof(BITMAPINFOHEADER);
+    dib.header.biWidth = 8;
+    dib.header.biHeight = 8;  // bottom-up: memory row r is y = 7 - r
+    dib.header.biPlanes = 1;
+    dib.header.biBitCount = 32;
+    dib.header.biCompression = BI_RGB;
+    for (int r = 0; r < 8; ++r) {
+      for (int x = 0; x < 8; ++x) {
+        dib.bits[r * 8 + x] = SelectionEdge::IsBlack(POINT{x, 7 - r}, 0) ? 0x000000u : 0xFFFFFFu;
+      }
+    }
+    return CreateDIBPatternBrushPt(&dib, DIB_RGB_COLORS);
+  }();
+  return brush;
+}
+
+}  // namespace
 
 void CLumo40View::ForgetAnts() {
   FreeAntsRegions();
@@ -208,9 +238,12 @@ void CLumo40View::RefreshAnts() {
 void CLumo40View::DrawAnts(HDC dc) {
   // None while a transform's frame is over the view.
   if (antsEdge_.Empty() || IsTransformActive()) return;
-  FillRgn(dc, AntsRegion(antsPhase_), static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-  // The pixels white at this phase are the ones black four steps on.
-  FillRgn(dc, AntsRegion(antsPhase_ + 4), static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+  // The brush at device x shows its column (x - origin) mod 8: an origin of
+  // -phase shows the dash of x + y + phase.
+  POINT old{};
+  SetBrushOrgEx(dc, (8 - (antsPhase_ & 7)) & 7, 0, &old);
+  FillRgn(dc, AntsRegion(), AntsBrush());
+  SetBrushOrgEx(dc, old.x, old.y, nullptr);
 }
 
 void CLumo40View::StepAnts() {

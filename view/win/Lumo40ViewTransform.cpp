@@ -5,6 +5,7 @@
 // off, the tracker filter greys what could disturb it, and closing asks.
 #include <windows.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -13,6 +14,7 @@
 #include "framework/CmdUI.h"
 #include "framework/win/App.h"
 #include "hostapi/fragment.h"
+#include "platform/trace.h"
 #include "select/win/NumericTransformDlg.h"
 #include "document/win/Lumo40Doc.h"
 #include "engine/layers/LayerMng.h"
@@ -249,7 +251,22 @@ bool CLumo40View::BeginTransformRun(std::unique_ptr<ViewTransform> run) {
     return false;
   }
   transform_->frame->Draw();
+  TraceFrameCorner();
   return true;
+}
+
+// For the drag benchmark: where the frame's upper left corner lies on the
+// screen (a trace mark carries it).
+void CLumo40View::TraceFrameCorner() {
+  if (!TraceEnabled() || transform_ == nullptr || !transform_->frame) return;
+  const POINT* corners = transform_->frame->Corners();
+  POINT corner = corners[0];
+  for (int i = 1; i < 4; ++i) corner = POINT{std::min(corner.x, corners[i].x), std::min(corner.y, corners[i].y)};
+  ClientToScreen(hwnd_, &corner);
+  char mark[64];
+  std::snprintf(mark, sizeof mark, "transform frame corner %ld %ld", static_cast<long>(corner.x),
+                static_cast<long>(corner.y));
+  TraceMark(mark);
 }
 
 int CLumo40View::QueryApplyTransform() {
@@ -343,7 +360,11 @@ int CLumo40View::OnTransformHook(const LU_MSG& msg, std::intptr_t* inOut) {
       case WM_MOUSEMOVE:
         OnMouseMoveView(msg.wParam, msg.lParam);
         if ((msg.wParam & MK_LBUTTON) != 0 && frame.ButtonDown()) {
+          TraceMark("frame drag step received");
           frame.OnDrag(snapped(at));
+          // The frame is on the screen once GDI's batch is out.
+          if (TraceEnabled()) GdiFlush();
+          TraceMark("frame drag step drawn");
           TrackRulerCursor(at);
         }
         *inOut = 0;
@@ -364,7 +385,9 @@ int CLumo40View::OnTransformHook(const LU_MSG& msg, std::intptr_t* inOut) {
         if (!frame.ButtonDown()) return kLUHookPass;
         run->scroller.Stop();
         frame.OnButtonUp(snapped(at));
+        TraceMark("frame rebuild begun");
         run->session->AfterRelease();
+        TraceMark("frame rebuild done");
         if (GetCapture() == hwnd_) ReleaseCapture();
         *inOut = 0;
         return kLUHookHandled;

@@ -45,6 +45,9 @@ class ViewShell {
   virtual bool LayerMovingOn() { return false; }
   // Help on a topic of the help file.
   virtual void ShowHelp(unsigned topic) = 0;
+  // A view's draw context met colour-management problems (kVrCm* bits)
+  // that view had not reported yet: said once on the status bar.
+  virtual void ShowColorManagementNotice(std::uint32_t problems) = 0;
   // Starts the picking service on an image view (cursors over the view
   // and elsewhere; the callback gets each clicked client point, then null
   // when the pick ends); false when it cannot start.

@@ -189,7 +189,8 @@ using namespace lumora::toolhost;
 int LUOpenGSelectionTunerDlg(const void* site, const char* toolName) {
   if (!IsTunerTool(toolName)) return 0;
   Tuner& t = State();
-  t.site = site;
+  // A caller without the site (a view) keeps the one the window has.
+  if (site != nullptr || t.window == nullptr) t.site = site;
   t.tool = toolName != nullptr ? toolName : "";
   if (t.window == nullptr) {
     TemplateWriter writer;

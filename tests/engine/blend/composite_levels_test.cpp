@@ -247,4 +247,35 @@ TEST(CompositeLevels, RandomRowsAgreeWithTheGenericLevel) {
   }
 }
 
+// A Normal layer at full opacity whose first weight is 255 all along the
+// row (an opaque mask) is copied like a layer without weights; a single
+// weight below 255 anywhere sends the row through the kernels. Every level
+// gives the generic level's bytes.
+TEST(CompositeLevels, OpaqueWeightRowsAgreeWithTheGenericLevel) {
+  std::mt19937 rng(77);
+  for (int round = 0; round < 24; ++round) {
+    const int bpp = round % 2 ? 3 : 1;
+    const bool merge = round % 6 == 5;
+    const BlendContext ctx = lumora::testing::BlendLayer(kMergeNormal, 255);
+    RowInputs input = RandomRow(rng, bpp);
+    std::fill(input.w1.begin(), input.w1.end(), 255);
+    input.hasW1 = true;
+    input.hasW2 = false;
+    if (round % 3 == 1 && input.n > 0) input.w1[rng() % input.n] = static_cast<std::uint8_t>(rng() % 255);
+    RowInputs expected = input;
+    {
+      LevelScope scope(CompositeLevel::kGeneric);
+      RunRow(ctx, bpp, merge, expected);
+    }
+    for (CompositeLevel level : AvailableLevels()) {
+      if (level == CompositeLevel::kGeneric) continue;
+      LevelScope scope(level);
+      RowInputs got = input;
+      RunRow(ctx, bpp, merge, got);
+      ASSERT_EQ(got.dst, expected.dst) << LevelName(level) << " round " << round << " n " << input.n;
+      ASSERT_EQ(got.cov, expected.cov) << LevelName(level) << " round " << round;
+    }
+  }
+}
+
 }  // namespace

@@ -7,7 +7,10 @@
 #include <random>
 
 #include "engine/blend/composite_support.h"
+#include "engine/layers/LayerDraw.h"
 #include "engine/layers/LayerMng.h"
+#include "engine/pixels/Div255.h"
+#include "engine/pixels/WAccess.h"
 #include "stack_support.h"
 
 namespace {
@@ -213,6 +216,36 @@ TEST(RenderProperty, EveryLevelRendersTheSameBytes) {
       SCOPED_TRACE(lumora::testing::LevelName(level));
       ASSERT_TRUE(SameBytes(stack->GetCompositeImage().get(), reference.image.get()));
       ASSERT_TRUE(SameBytes(stack->GetCompositeMask().get(), reference.coverage.get()));
+    }
+  }
+}
+
+// The merged image over the background colour: each pixel is the
+// background mixed in by what its coverage leaves, with runs of full
+// coverage (skipped eight at a time) and odd ends among partial values.
+TEST(RenderProperty, OverBackgroundMixesEachPixelByItsCoverage) {
+  std::mt19937 rng(5);
+  for (const int width : {7, 8, 9, 29, 64}) {
+    WAPtr image = WAPtr::Adopt(NewWA(kWAType24, width, 3, nullptr));
+    WAPtr coverage = WAPtr::Adopt(NewWA(kWAType8Grey, width, 3, nullptr));
+    for (int y = 0; y < 3; ++y) {
+      for (int x = 0; x < width; ++x) {
+        coverage->Row(y)[x] = (x / 3 + y) % 4 == 0 ? static_cast<std::uint8_t>(rng() % 256) : 255;
+        for (int k = 0; k < 3; ++k) image->Row(y)[3 * x + k] = static_cast<std::uint8_t>(rng() % 256);
+      }
+    }
+    WAPtr before = WAPtr::Adopt(CloneWA(image.get()));
+    lumora::detail::OverBackground(image.get(), coverage.get(), 10, 200, 90);
+    const int background[3] = {90, 200, 10};  // blue, green, red
+    for (int y = 0; y < 3; ++y) {
+      for (int x = 0; x < width; ++x) {
+        const int a = coverage->Row(y)[x];
+        for (int k = 0; k < 3; ++k) {
+          const int p = before->Row(y)[3 * x + k];
+          const int want = static_cast<int>(lumora::Div255(static_cast<std::uint32_t>(background[k] * (255 - a) + p * a)));
+          ASSERT_EQ(image->Row(y)[3 * x + k], want) << width << " " << x << "," << y << " a " << a;
+        }
+      }
     }
   }
 }

@@ -297,6 +297,9 @@ TEST(ImageToDIB, RowsWithoutFillerAreTheBuffersBytesBothWays) {
     WAPtr back = Read(dib, 0);
     ASSERT_TRUE(back);
     EXPECT_EQ(std::memcmp(back->Bits(), image->Row(2), 4u * image->GetBPLine()), 0) << type;
+    Bytes written(ImageToDIBSize(image.get(), RECT{0, 2, width, 6}), 0xEE);
+    ASSERT_TRUE(WriteImageToDIB(image.get(), RECT{0, 2, width, 6}, written.data()));
+    EXPECT_EQ(dib, written) << type << ": the appended block gives what the writer gives";
   }
 }
 

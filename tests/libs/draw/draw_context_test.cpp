@@ -2,10 +2,16 @@
 // drops them, notifications, options kept for their owners.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
 #include <memory>
+
+#include <lcms2.h>
 
 #include "libs/draw/draw_context.h"
 #include "tests/libs/draw/draw_test_util.h"
+#include "tests/support/cm_profiles.h"
+#include "tests/support/unique_temp_folder.h"
 
 namespace lumora::testing {
 namespace {
@@ -180,6 +186,112 @@ TEST(DrawContext, PaletteModeShowsOnlyPaletteColours) {
   dc->Compose({client}, &client, true, &px);
   const PALETTEENTRY e = image->Palette()[image->Row(15)[0]];
   EXPECT_EQ(px[0], (std::uint32_t{e.peRed} << 16) | (std::uint32_t{e.peGreen} << 8) | e.peBlue);
+}
+
+void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+  std::FILE* f = std::fopen(path.string().c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  std::fwrite(bytes.data(), 1, bytes.size(), f);
+  std::fclose(f);
+}
+
+// The largest channel difference between the composed window and
+// LittleCMS's transform of the plain draw (image at 1:1, fully covered).
+int WorstAgainstLcms(draw::DrawContext& dc, const std::vector<std::uint32_t>& plain, const RECT& client,
+                     cmsHPROFILE from, cmsHPROFILE to, int intent, cmsHPROFILE proof = nullptr, int proofIntent = 0) {
+  std::vector<std::uint32_t> px;
+  dc.Compose({client}, nullptr, false, &px);
+  EXPECT_EQ(px.size(), plain.size());
+  cmsHTRANSFORM t = proof ? cmsCreateProofingTransform(from, TYPE_BGRA_8, to, TYPE_BGRA_8, proof, intent, proofIntent,
+                                                       cmsFLAGS_SOFTPROOFING)
+                          : cmsCreateTransform(from, TYPE_BGRA_8, to, TYPE_BGRA_8, intent, 0);
+  std::vector<std::uint32_t> expected(plain.size());
+  cmsDoTransform(t, plain.data(), expected.data(), static_cast<cmsUInt32Number>(plain.size()));
+  cmsDeleteTransform(t);
+  int worst = 0;
+  for (std::size_t i = 0; i < px.size() && i < expected.size(); ++i) {
+    for (int s = 0; s < 24; s += 8) {
+      worst = std::max(worst, std::abs(static_cast<int>((px[i] >> s) & 255) - static_cast<int>((expected[i] >> s) & 255)));
+    }
+  }
+  return worst;
+}
+
+VR_CMPROFILES Profiles(const std::string& monitor, const std::string& target = "", int intent = 0, int proofIntent = 0) {
+  VR_CMPROFILES p;
+  std::snprintf(p.monitorProfile, sizeof p.monitorProfile, "%s", monitor.c_str());
+  std::snprintf(p.printerProfile, sizeof p.printerProfile, "%s", target.c_str());
+  p.value1 = intent;
+  p.value2 = proofIntent;
+  return p;
+}
+
+// The image's profile (sRGB without one) to the monitor's at the intent,
+// through the target when proofing; a refused image profile shows as sRGB,
+// a refused monitor profile is sRGB, a refused target leaves proofing out;
+// no monitor profile shows the pixels as they are.
+TEST(DrawContext, ColourManagementShowsTheImageInTheMonitorsColours) {
+  const std::filesystem::path folder = MakeUniqueTempFolder("lumora-cm-");
+  const std::vector<std::uint8_t> wideBytes = WideGamutProfileBytes();
+  const std::vector<std::uint8_t> wide18Bytes = WideGamutProfileBytes(1.8);
+  WriteBytes(folder / "wide.icc", wideBytes);
+  WriteBytes(folder / "wide18.icc", wide18Bytes);
+  std::vector<std::uint8_t> junk(300, 9);
+  WriteBytes(folder / "junk.icc", junk);
+  const std::string wide = (folder / "wide.icc").string(), wide18 = (folder / "wide18.icc").string();
+  const std::string junkPath = (folder / "junk.icc").string();
+  cmsHPROFILE srgb = cmsCreate_sRGBProfile();
+  cmsHPROFILE wideH = cmsOpenProfileFromMem(wideBytes.data(), static_cast<cmsUInt32Number>(wideBytes.size()));
+  cmsHPROFILE wide18H = cmsOpenProfileFromMem(wide18Bytes.data(), static_cast<cmsUInt32Number>(wide18Bytes.size()));
+
+  const WARef image = RandomImage(kWAType24, 64, 48, 11);
+  auto dc = Context(image.get());
+  const RECT client{0, 0, 64, 48};
+  std::vector<std::uint32_t> plain;
+  dc->Compose({client}, nullptr, false, &plain);
+
+  dc->SetProfiles(Profiles(wide));
+  EXPECT_EQ(dc->ColorManagementProblems(), 0u);
+  EXPECT_LE(WorstAgainstLcms(*dc, plain, client, srgb, wideH, 0), 1);
+  dc->SetProfiles(Profiles(wide18, "", draw::kIntentRelative));
+  EXPECT_LE(WorstAgainstLcms(*dc, plain, client, srgb, wide18H, 1), 1);
+  // The image's own profile.
+  dc->SetImageProfile(wideBytes.data(), wideBytes.size());
+  dc->SetProfiles(Profiles("C:\\Windows\\System32\\spool\\drivers\\color\\sRGB Color Space Profile.ICM"));
+  EXPECT_EQ(dc->ColorManagementProblems(), 0u);
+  EXPECT_LE(WorstAgainstLcms(*dc, plain, client, wideH, srgb, 0), 1);
+  // Proofing through the target.
+  dc->SetProfiles(Profiles(wide18, wide, draw::kIntentPerceptual, draw::kIntentAbsolute));
+  EXPECT_LE(WorstAgainstLcms(*dc, plain, client, wideH, wide18H, 0, wideH, 3), 1);
+  // A refused target: no proofing.
+  dc->SetProfiles(Profiles(wide18, junkPath));
+  EXPECT_EQ(dc->ColorManagementProblems(), std::uint32_t{kVrCmTargetProfileUnusable});
+  EXPECT_LE(WorstAgainstLcms(*dc, plain, client, wideH, wide18H, 0), 1);
+  // A damaged image profile: sRGB.
+  dc->SetImageProfile(junk.data(), junk.size());
+  EXPECT_EQ(dc->ColorManagementProblems(), kVrCmImageProfileIgnored | kVrCmTargetProfileUnusable);
+  EXPECT_LE(WorstAgainstLcms(*dc, plain, client, srgb, wide18H, 0), 1);
+  // An unreadable monitor profile: sRGB, so an sRGB image shows unchanged.
+  dc->SetImageProfile(nullptr, 0);
+  dc->SetProfiles(Profiles((folder / "missing.icc").string()));
+  EXPECT_EQ(dc->ColorManagementProblems(), std::uint32_t{kVrCmMonitorProfileUnusable});
+  std::vector<std::uint32_t> px;
+  dc->Compose({client}, nullptr, false, &px);
+  EXPECT_EQ(px, plain);
+  // Off: the pixels as they are, whatever the image's profile.
+  dc->SetImageProfile(wideBytes.data(), wideBytes.size());
+  dc->SetProfiles(Profiles(""));
+  dc->Compose({client}, nullptr, false, &px);
+  EXPECT_EQ(px, plain);
+  EXPECT_EQ(dc->ColorManagementProblems(), 0u);
+  // The reference walk agrees with the fast paths under a transform.
+  dc->SetProfiles(Profiles(wide));
+  EXPECT_TRUE(MatchesReference(dc->Settings(), client));
+
+  cmsCloseProfile(srgb);
+  cmsCloseProfile(wideH);
+  cmsCloseProfile(wide18H);
+  std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +15,7 @@
 
 #include "libs/imgxfer/options.h"
 #include "libs/imgxfer/test_images.h"
+#include "tests/support/cm_profiles.h"
 
 namespace lumora::testing {
 namespace {
@@ -232,6 +234,75 @@ TEST_F(ImgxferInterop, OurFilesReadInImageMagickAsWritten) {
     ASSERT_EQ(WriteThroughLibrary(PatternImage(type, 61, 37, true), File("ours.jpg")), 1);
     CheckFile(File("ours.jpg"), 1, type);
   }
+}
+
+// Embedded colour profiles: ImageMagick's PNG iCCP, JPEG APP2 chunks (one
+// profile larger than a chunk) and TIFF tag 34675 give the reader the
+// profile's bytes; our files give ImageMagick the same bytes back; what is
+// not a profile, or not one for the image, stays out.
+TEST_F(ImgxferInterop, EmbeddedColourProfilesReadAndWritten) {
+  const std::vector<std::uint8_t> wide = WideGamutProfileBytes();
+  // Over 64 KB: split into several JPEG markers.
+  std::vector<std::uint8_t> big = wide;
+  big.resize(70000 + (4 - 70000 % 4) % 4, 0);
+  big[0] = static_cast<std::uint8_t>(big.size() >> 24);
+  big[1] = static_cast<std::uint8_t>(big.size() >> 16);
+  big[2] = static_cast<std::uint8_t>(big.size() >> 8);
+  big[3] = static_cast<std::uint8_t>(big.size());
+  WriteFileBytes(File("wide.icc"), wide);
+  WriteFileBytes(File("big.icc"), big);
+  for (const char* ext : {"png", "jpg", "tif"}) {
+    for (const char* icc : {"wide.icc", "big.icc"}) {
+      SCOPED_TRACE(std::string(ext) + " " + icc);
+      const std::string name = std::string("p.") + ext;
+      ASSERT_EQ(RunShell("cd '" + dir_ + "' && convert src.png -type TrueColor -profile " + icc + " " + name), 0);
+      ExchangeImage image = ReadThroughLibrary(File(name));
+      ASSERT_EQ(image.width, 61);
+      EXPECT_EQ(image.colorProfile, FileBytes(File(icc)));
+      // Written back by us, extracted by ImageMagick.
+      const std::string ours = File(std::string("ours.") + ext);
+      ASSERT_EQ(WriteThroughLibrary(image, ours), 1);
+      std::remove(File("back.icc").c_str());
+      ASSERT_EQ(RunShell("convert '" + ours + "' '" + File("back.icc") + "'"), 0);
+      EXPECT_EQ(FileBytes(File("back.icc")), FileBytes(File(icc)));
+    }
+  }
+  // A grey profile on a colour image and bytes that are no profile are
+  // not written; a grey image takes a grey profile.
+  ExchangeImage colour = PatternImage(16, 20, 10);
+  colour.colorProfile = GreyProfileBytes();
+  ASSERT_EQ(WriteThroughLibrary(colour, File("g.png")), 1);
+  EXPECT_TRUE(ReadThroughLibrary(File("g.png")).colorProfile.empty());
+  colour.colorProfile.assign(200, 7);
+  ASSERT_EQ(WriteThroughLibrary(colour, File("j.tif")), 1);
+  EXPECT_TRUE(ReadThroughLibrary(File("j.tif")).colorProfile.empty());
+  ExchangeImage grey = PatternImage(8, 20, 10);
+  grey.colorProfile = GreyProfileBytes();
+  ASSERT_EQ(WriteThroughLibrary(grey, File("grey.tif")), 1);
+  EXPECT_EQ(ReadThroughLibrary(File("grey.tif")).colorProfile, grey.colorProfile);
+  // Larger than 16 MB (PNG's inflated): read without it.
+  std::vector<std::uint8_t> huge = wide;
+  huge.resize((16u << 20) + 4, 0);
+  huge[0] = 1, huge[1] = 0, huge[2] = 0, huge[3] = 4;
+  colour.colorProfile = huge;
+  for (const char* name : {"huge.png", "huge.tif"}) {
+    SCOPED_TRACE(name);
+    ASSERT_EQ(WriteThroughLibrary(colour, File(name)), 1);
+    const ExchangeImage read = ReadThroughLibrary(File(name));
+    EXPECT_EQ(read.width, 20);
+    EXPECT_TRUE(read.colorProfile.empty());
+  }
+  // A profile whose size field disagrees with its length is left out: the
+  // size inside ImageMagick's embedded copy made one byte larger.
+  ASSERT_EQ(RunShell("cd '" + dir_ + "' && convert src.png -type TrueColor -compress None -profile wide.icc c.tif"), 0);
+  std::vector<std::uint8_t> file = FileBytes(File("c.tif"));
+  const auto at = std::search(file.begin(), file.end(), wide.begin(), wide.begin() + 40);
+  ASSERT_NE(at, file.end());
+  at[3] = static_cast<std::uint8_t>(at[3] + 1);
+  WriteFileBytes(File("c.tif"), file);
+  const ExchangeImage damaged = ReadThroughLibrary(File("c.tif"));
+  EXPECT_EQ(damaged.width, 61);
+  EXPECT_TRUE(damaged.colorProfile.empty());
 }
 
 }  // namespace

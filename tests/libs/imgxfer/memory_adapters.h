@@ -24,6 +24,7 @@ struct ExchangeImage {
   int paletteCount = 0;
   PALETTEENTRY palette[256] = {};
   std::vector<std::vector<std::uint8_t>> rows;
+  std::vector<std::uint8_t> colorProfile;  // embedded ICC profile, empty: none
 
   // Blue, green, red of a pixel whatever the type.
   void Pixel(int x, int y, std::uint8_t* bgr) const {
@@ -80,6 +81,11 @@ class MemoryReadAdapter : public CAbstractReadWA {
     ++rowsPut;
     return 0;
   }
+  int SetColorProfile(int, const std::uint8_t* bytes, std::size_t size) override {
+    if (!image.rows.empty()) return 1;  // after the first row: too late
+    image.colorProfile.assign(bytes, bytes + size);
+    return 0;
+  }
 
   ExchangeImage image;
   std::int64_t maxPixels = std::int64_t{1} << 40;
@@ -123,6 +129,13 @@ class MemoryWriteAdapter : public CAbstractWriteWA {
     ++rowsGiven;
     const auto& r = image_.rows[image_.height - 1 - row];
     std::memcpy(out, r.data(), r.size());
+    return 0;
+  }
+
+  int GetColorProfile(int, const std::uint8_t** bytes, std::size_t* size) override {
+    if (image_.colorProfile.empty()) return 1;
+    *bytes = image_.colorProfile.data();
+    *size = image_.colorProfile.size();
     return 0;
   }
 

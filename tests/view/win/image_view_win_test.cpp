@@ -634,6 +634,8 @@ class PaletteRecorder : public VR_DRAWCONTEXT {
   void RemoveAllGuides() override {}
   void DrawMargin(HDC, HWND, const RECT*, const RECT*) override {}
   void SetProfiles(const VR_CMPROFILES&) override {}
+  void SetImageProfile(const std::uint8_t*, std::size_t) override {}
+  std::uint32_t ColorManagementProblems() const override { return 0; }
   void SetRulerOrigin(std::int32_t, std::int32_t) override {}
   void Update() override {}
   void Reactivate(HWND) override {}

@@ -748,8 +748,11 @@ TEST_F(Painting, AddShapeWritesTheStoreFileListsItAndRemoveTakesItAway) {
   const std::string shapeFile = folder + "brush\\brush0.bmp";
   DeleteFileA(shapeFile.c_str());
 
-  // A one-letter name is refused, then "Dot" from red.png is taken.
-  std::string proposed, refusal;
+  // A one-letter name is refused, a damaged file is reported by the
+  // file-format library, then "Dot" from red.png is taken.
+  const std::string damaged = MadeFile("damaged.png");
+  std::ofstream(damaged, std::ios::binary) << std::string("\x89PNG\r\n\x1a\n", 8) << std::string(40, 'x');
+  std::string proposed, refusal, unreadable;
   DialogScript::Run({{"Add Shape",
                       [&](HWND d) {
                         char text[64] = {};
@@ -766,8 +769,22 @@ TEST_F(Painting, AddShapeWritesTheStoreFileListsItAndRemoveTakesItAway) {
                         refusal = text;
                         Press(box, IDOK);
                       }},
-                     {"Add Shape", [](HWND d) {
+                     {"Add Shape",
+                      [&](HWND d) {
+                        // A damaged file: the file-format library says why, the dialog stays.
                         SetDlgItemTextA(d, IDC_SHAPE_NAME, "Dot");
+                        SetDlgItemTextA(d, IDC_SHAPE_SOURCE, damaged.c_str());
+                        Press(d, IDOK);
+                      }},
+                     {"Lumora",
+                      [&](HWND box) {
+                        char text[256] = {};
+                        GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+                        unreadable = text;
+                        Press(box, IDOK);
+                      }},
+                     {"Add Shape", [](HWND d) {
+                        SetDlgItemTextA(d, IDC_SHAPE_SOURCE, MadeFile("red.png").c_str());
                         Press(d, IDOK);
                       }}});
   SendMessageA(window.Handle(), WM_COMMAND, ID_ATTRIB_ADD_SHAPE, 0);
@@ -775,6 +792,7 @@ TEST_F(Painting, AddShapeWritesTheStoreFileListsItAndRemoveTakesItAway) {
   Pump();
   EXPECT_EQ(proposed, "Shape");
   EXPECT_EQ(refusal, "Please enter more than 2 characters.");
+  EXPECT_FALSE(unreadable.empty()) << "the library's own message for the damaged file";
   ASSERT_EQ(window.File().brushFiles.GetCount(), 1);
   EXPECT_EQ(window.File().brushFiles.GetItem(0)->File, "brush\\brush0.bmp");
   EXPECT_EQ(SendMessageA(shapes, CB_GETCOUNT, 0, 0), 7);
