@@ -321,6 +321,41 @@ int LudTempFiles() {
 
 void Rewind(MemFile& file) { file.SeekFromCurrent(-static_cast<std::int64_t>(file.GetPosition())); }
 
+// A stream that counts the reads it is asked for (each one a call into
+// another process when the stream is an OLE one).
+class CountingReads : public MemFile {
+ public:
+  std::uint32_t Read(void* buffer, std::uint32_t count) override {
+    ++reads;
+    return MemFile::Read(buffer, count);
+  }
+  int reads = 0;
+};
+
+// An embedded image's stream is read in whole pieces, from where it stands
+// (a container may keep other bytes before it), into the same layers.
+TEST(DocumentFiles, ALayeredStackLoadsFromAStreamInPieces) {
+  FileHost files;
+  Opened source;
+  ASSERT_EQ(OpenDocumentFile(source.doc, std::string(LUMORA_TEST_DATA) + "/layered/rich.lud", files), 1);
+  CountingReads stream;
+  stream.Write("head", 4);
+  StoreLayeredStack(*source.doc.GetLayers(), stream);
+  ASSERT_LT(stream.GetLength(), kSerializeChunkBytes);
+  stream.SeekFromCurrent(4 - static_cast<std::int64_t>(stream.GetPosition()));
+  CLayersManagerPtr loaded = LoadLayeredStack(stream);
+  ASSERT_TRUE(loaded);
+  EXPECT_EQ(stream.reads, 2) << "one piece and the end";
+  ASSERT_EQ(loaded->GetLayerCount(), source.doc.GetLayers()->GetLayerCount());
+  for (int i = 0; i < loaded->GetLayerCount(); ++i) {
+    EXPECT_EQ(loaded->GetLayer(i)->GetName(), source.doc.GetLayers()->GetLayer(i)->GetName());
+  }
+  MemFile damaged;
+  damaged.Write("LU40junk", 8);
+  Rewind(damaged);
+  EXPECT_ANY_THROW(LoadLayeredStack(damaged));
+}
+
 // The archive road: a stack stored into a stream reopens with its layers;
 // a paste takes the stack instead of the document; nothing moves while a
 // document opens its file; no progress shows and no temporary file stays.
