@@ -22,6 +22,7 @@
 #include "platform/stream_file.h"
 #include "tests/document/null_host.h"
 #include "tests/support/temp_workspace.h"
+#include "tests/support/unique_temp_folder.h"
 
 namespace lumora {
 namespace {
@@ -311,6 +312,42 @@ class CountingIndicator : public ProgressIndicator {
   int calls = 0;
 };
 
+// Points the temporary directory at a new folder of this test's own while it
+// lives: other test processes make and remove their own temporary files.
+class PrivateTempDirectory {
+ public:
+  PrivateTempDirectory() : folder_(lumora::testing::MakeUniqueTempFolder("lud_temp_")) { Point(folder_.string()); }
+  ~PrivateTempDirectory() {
+    Point(previous_);
+    std::error_code ignored;
+    fs::remove_all(folder_, ignored);
+  }
+
+ private:
+  static void Point(const std::string& path) {
+#ifdef _WIN32
+    _putenv_s("TMP", path.c_str());
+    _putenv_s("TEMP", path.c_str());
+#else
+    if (path.empty()) {
+      unsetenv("TMPDIR");
+    } else {
+      setenv("TMPDIR", path.c_str(), 1);
+    }
+#endif
+  }
+  static std::string Current() {
+#ifdef _WIN32
+    const char* value = std::getenv("TMP");
+#else
+    const char* value = std::getenv("TMPDIR");
+#endif
+    return value != nullptr ? value : "";
+  }
+  std::string previous_ = Current();
+  fs::path folder_;
+};
+
 int LudTempFiles() {
   int count = 0;
   for (const auto& entry : fs::directory_iterator(fs::temp_directory_path())) {
@@ -365,6 +402,7 @@ TEST(DocumentFiles, SerializedStackTravelsThroughAStream) {
   ASSERT_EQ(OpenDocumentFile(source.doc, std::string(LUMORA_TEST_DATA) + "/layered/rich.lud", files), 1);
   CountingIndicator indicator;
   SetProgressIndicator(&indicator);
+  PrivateTempDirectory privateTemp;
   const int tempBefore = LudTempFiles();
 
   MemFile stream;
