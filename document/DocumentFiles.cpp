@@ -343,4 +343,13 @@ void StoreLayeredStack(CLayersManager& stack, StreamFile& out) {
   in.Close();
 }
 
+CLayersManagerPtr LoadLayeredStack(StreamFile& in) {
+  ProgressSetAside quiet;
+  MemFile copy(kSerializeChunkBytes);
+  std::vector<std::uint8_t> chunk(kSerializeChunkBytes);
+  while (const std::uint32_t got = in.Read(chunk.data(), kSerializeChunkBytes)) copy.Write(chunk.data(), got);
+  copy.SeekFromCurrent(-static_cast<std::int64_t>(copy.GetPosition()));
+  return CLayersManagerPtr::Adopt(new CLayersManager(nullptr, &copy));
+}
+
 }  // namespace lumora

@@ -113,5 +113,9 @@ void StoreSerializedStack(ImageDocument& doc, StreamFile& out);
 void StoreLayeredStack(CLayersManager& stack, StreamFile& out);
 // The largest piece StoreSerializedStack copies at once.
 constexpr std::uint32_t kSerializeChunkBytes = 2u * 1024u * 1024u;
+// Reads a layered file from `in` (from its position to its end), copied
+// first into memory in the same pieces: a stream in another process then
+// costs one call a piece rather than one a field. Faults throw.
+CLayersManagerPtr LoadLayeredStack(StreamFile& in);
 
 }  // namespace lumora

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "document/UndoManager.h"
@@ -209,6 +210,8 @@ class ImageDocument : public DocumentLock, public CellRenderer, public LayerMove
   bool IsModified() const { return modified_; }
   void SetModifiedFlag(bool modified) { modified_ = modified; }
   bool IsChangePending() const { return serverUpdatePending_; }
+  // Whether a change waits to reach an embedding container; clears it.
+  bool TakeChangePending() { return std::exchange(serverUpdatePending_, false); }
   void SetClosing(bool closing) { closing_ = closing; }
   bool IsClosing() const { return closing_; }
 

@@ -10,8 +10,10 @@
 #include "document/ServerExtent.h"
 #include "app/win/AutomationApp.h"
 #include "document/DocumentFiles.h"
+#include "document/win/AppServices.h"
 #include "document/win/ServerRendering.h"
 #include "engine/pixels/win/DibGlobal.h"
+#include "framework/win/App.h"
 #include "framework/win/OleClassFactory.h"
 #include "platform/win/ole_stream_file.h"
 
@@ -60,6 +62,8 @@ CEmbeddedImage* CEmbeddedImage::Create() { return new CEmbeddedImage(); }
 CEmbeddedImage::CEmbeddedImage() { AddServedObject(); }
 
 CEmbeddedImage::~CEmbeddedImage() {
+  // The window stays, as a document of its own.
+  if (document_ != nullptr) document_->serverItem = nullptr;
   if (stack_ != nullptr) stack_->Release();
   if (site_ != nullptr) site_->Release();
   if (adviseHolder_ != nullptr) adviseHolder_->Release();
@@ -126,9 +130,67 @@ HRESULT CEmbeddedImage::GetClipboardData(DWORD, IDataObject** out) {
 }
 
 HRESULT CEmbeddedImage::DoVerb(LONG verb, LPMSG, IOleClientSite*, LONG, HWND, LPCRECT) {
-  // Shown in the container through its cache; no window of its own yet.
-  if (verb == OLEIVERB_HIDE || verb == OLEIVERB_SHOW || verb == OLEIVERB_PRIMARY) return S_OK;
+  if (verb == OLEIVERB_HIDE) return S_OK;
+  // Edit (the primary verb), Open and Show edit the image in the program's
+  // own window: editing in place is not offered.
+  if (verb == OLEIVERB_PRIMARY || verb == OLEIVERB_SHOW || verb == OLEIVERB_OPEN || verb == 1) {
+    try {
+      return OpenInWindow();
+    } catch (...) {
+      return E_FAIL;
+    }
+  }
   return OLEOBJ_E_INVALIDVERB;
+}
+
+CLayersManager* CEmbeddedImage::CurrentStack() const {
+  if (document_ != nullptr && document_->Image().GetLayers() != nullptr) return document_->Image().GetLayers();
+  return stack_;
+}
+
+HRESULT CEmbeddedImage::OpenInWindow() {
+  if (stack_ == nullptr) return OLE_E_BLANK;
+  if (document_ == nullptr) {
+    fw::Document* made = NewDocumentFromStack(stack_);
+    auto* doc = dynamic_cast<CLumo40Doc*>(made);
+    if (doc == nullptr) return E_FAIL;
+    document_ = doc;
+    doc->serverItem = this;
+    const std::wstring type = kDocumentTypeName;
+    doc->SetTitle(std::string(type.begin(), type.end()));
+    // Our reference keeps the object while its window is open.
+    AddRef();
+  }
+  if (fw::FrameWnd* frame = fw::TheApp() != nullptr ? fw::TheApp()->MainFrame() : nullptr; frame != nullptr && frame->Handle() != nullptr) {
+    ShowWindow(frame->Handle(), SW_SHOW);
+    SetForegroundWindow(frame->Handle());
+  }
+  if (site_ != nullptr) site_->OnShowWindow(TRUE);
+  return S_OK;
+}
+
+void CEmbeddedImage::SendUpdate() {
+  dirty_ = true;
+  if (dataAdviseHolder_ != nullptr) dataAdviseHolder_->SendOnDataChange(static_cast<IDataObject*>(this), 0, 0);
+}
+
+void CEmbeddedImage::SaveToContainer() {
+  SendUpdate();
+  if (site_ != nullptr) site_->SaveObject();
+  if (adviseHolder_ != nullptr) adviseHolder_->SendOnSave();
+}
+
+void CEmbeddedImage::DocumentClosing() {
+  // The image as the window leaves it stays the object's.
+  if (CLayersManager* last = document_ != nullptr ? document_->Image().GetLayers() : nullptr; last != nullptr) {
+    last->AddRef();
+    if (stack_ != nullptr) stack_->Release();
+    stack_ = last;
+    stack_->SetDocument(nullptr);
+  }
+  document_ = nullptr;
+  if (site_ != nullptr) site_->OnShowWindow(FALSE);
+  Release();
 }
 
 HRESULT CEmbeddedImage::EnumVerbs(IEnumOLEVERB** out) { return OleRegEnumVerbs(DocumentClsid(), out); }
@@ -144,8 +206,9 @@ HRESULT CEmbeddedImage::GetUserType(DWORD form, LPOLESTR* out) { return OleRegGe
 HRESULT CEmbeddedImage::GetExtent(DWORD aspect, SIZEL* size) {
   if (size == nullptr) return E_POINTER;
   if (aspect != DVASPECT_CONTENT) return E_FAIL;
-  if (stack_ == nullptr) return OLE_E_BLANK;
-  const HimetricSize e = HimetricExtent(stack_->GetWidth(), stack_->GetHeight(), stack_->GetResolution(),
+  const CLayersManager* stack = CurrentStack();
+  if (stack == nullptr) return OLE_E_BLANK;
+  const HimetricSize e = HimetricExtent(stack->GetWidth(), stack->GetHeight(), stack->GetResolution(),
                                         DisplayDpi(LOGPIXELSX), DisplayDpi(LOGPIXELSY));
   size->cx = e.cx;
   size->cy = e.cy;
@@ -180,8 +243,9 @@ int CEmbeddedImage::Served(const FORMATETC* f) const {
 }
 
 HGLOBAL CEmbeddedImage::RenderDib() const {
-  if (stack_ == nullptr) return nullptr;
-  const WAPtr merged = stack_->CreateMergedImage(1, 255, 255, 255);
+  CLayersManager* stack = CurrentStack();
+  if (stack == nullptr) return nullptr;
+  const WAPtr merged = stack->CreateMergedImage(1, 255, 255, 255);
   if (!merged) return nullptr;
   BITMAPINFOHEADER* dib = ImageToDIB(merged.get(), RECT{0, 0, merged->GetW(), merged->GetH()});
   if (dib == nullptr) return nullptr;
@@ -273,7 +337,7 @@ HRESULT CEmbeddedImage::Load(IStorage* storage) {
   HRESULT result = S_OK;
   try {
     CMyOleStreamFile file(stream, 0, 0);
-    stack_ = new CLayersManager(nullptr, &file);
+    stack_ = LoadLayeredStack(file).Detach();
   } catch (...) {
     result = STG_E_READFAULT;
   }
@@ -284,7 +348,8 @@ HRESULT CEmbeddedImage::Load(IStorage* storage) {
 
 HRESULT CEmbeddedImage::Save(IStorage* storage, BOOL) {
   if (storage == nullptr) return E_POINTER;
-  if (stack_ == nullptr) return OLE_E_BLANK;
+  CLayersManager* stack = CurrentStack();
+  if (stack == nullptr) return OLE_E_BLANK;
   IStream* stream = nullptr;
   const HRESULT made =
       storage->CreateStream(kContents, STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0, &stream);
@@ -293,7 +358,7 @@ HRESULT CEmbeddedImage::Save(IStorage* storage, BOOL) {
   try {
     // The layered file through a temporary file, copied in pieces.
     CMyOleStreamFile file(stream, 65536, 2u * 1024u * 1024u);
-    StoreLayeredStack(*stack_, file);
+    StoreLayeredStack(*stack, file);
     file.Close();
   } catch (...) {
     result = STG_E_WRITEFAULT;

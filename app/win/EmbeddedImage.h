@@ -11,11 +11,16 @@
 #include <atomic>
 #include <string>
 
+#include "document/win/Lumo40Doc.h"
 #include "engine/layers/LayerMng.h"
 
 namespace lumora {
 
-class CEmbeddedImage final : public IOleObject, public IDataObject, public IPersistStorage, public IPersistFile {
+class CEmbeddedImage final : public IOleObject,
+                             public IDataObject,
+                             public IPersistStorage,
+                             public IPersistFile,
+                             private CLumo40Doc::ServerItem {
  public:
   static CEmbeddedImage* Create();
 
@@ -72,6 +77,14 @@ class CEmbeddedImage final : public IOleObject, public IDataObject, public IPers
 
  private:
   CEmbeddedImage();
+  // Open editing: the image in a document window of the program, whose
+  // changes reach the container at the end of each idle pass.
+  HRESULT OpenInWindow();
+  void SendUpdate() override;
+  void SaveToContainer() override;
+  void DocumentClosing() override;
+  // The stack shown: the open document's while there is one.
+  CLayersManager* CurrentStack() const;
   ~CEmbeddedImage();
   // The formats served: which one a request names, or -1.
   int Served(const FORMATETC* format) const;
@@ -85,6 +98,7 @@ class CEmbeddedImage final : public IOleObject, public IDataObject, public IPers
   IDataAdviseHolder* dataAdviseHolder_ = nullptr;
   bool dirty_ = false;
   std::wstring file_;  // the file loaded through IPersistFile
+  CLumo40Doc* document_ = nullptr;  // the window's document during open editing
 };
 
 // The class factory of embedded images, registered for the whole run.

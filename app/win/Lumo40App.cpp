@@ -539,6 +539,12 @@ void CLumo40App::RefreshCursorOnKey(const MSG&) {
 
 bool CLumo40App::OnIdle(int count) { return RunIdlePass(count, tick_, *this); }
 
+void CLumo40App::FlushServerItems() {
+  for (fw::Document* doc : Docs().AllDocuments()) {
+    if (auto* image = dynamic_cast<CLumo40Doc*>(doc)) image->FlushServerItemUpdate();
+  }
+}
+
 void CLumo40App::RestoreSavedPrompts() {
   const bool restoring = prompts.HasSaved();
   prompts.RestoreSaved();

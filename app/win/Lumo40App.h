@@ -205,7 +205,7 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   void ResetToolHostError() override;
   void SendAnimationTick() override;
   bool BaseIdle(int count) override { return fw::App::OnIdle(count); }
-  void FlushServerItems() override {}
+  void FlushServerItems() override;
 
   // HookHost
   bool IsOpenImageView(void* window) override;

@@ -70,7 +70,7 @@ bool CCreateNewImgDlg::OnInitDialog() {
   swatch_.Attach(hwnd_, IDC_NEWIMG_SWATCH);
   swatch_.SetColor(background_);
   OnResolutionChosen(values.resolution);
-  BindColourWindow();
+  colourWindow_.Bind(hwnd_, background_);
   return true;
 }
 
@@ -79,43 +79,18 @@ void CCreateNewImgDlg::SetColour(COLORREF colour) {
   swatch_.SetColor(background_);
 }
 
-bool CCreateNewImgDlg::HoldsColourWindow() const {
-  return colourWindow_ != nullptr && IsWindow(colourWindow_) && LUIsSelColorWindowOpened(nullptr);
-}
-
-void CCreateNewImgDlg::BindColourWindow() {
-  if (!LUIsSelColorWindowOpened(nullptr)) return;
-  if (HoldsColourWindow()) {
-    SendMessageA(colourWindow_, kColourWindowBind, reinterpret_cast<WPARAM>(hwnd_), 0);
-    SendMessageA(colourWindow_, kColourWindowSet, 0, static_cast<LPARAM>(background_));
-  } else {
-    colourWindow_ = static_cast<HWND>(LUShowSelColorWindow(nullptr, hwnd_, background_));
-  }
-}
-
-void CCreateNewImgDlg::OnSwatch() {
-  if (!HoldsColourWindow() && !LUIsSelColorWindowOpened(nullptr) &&
-      LUOpenSelColorWindow(nullptr, LUGetActiveOLEFrameWnd(nullptr), hwnd_, background_) == 0) {
-    return;
-  }
-  colourWindow_ = static_cast<HWND>(LUShowSelColorWindow(nullptr, hwnd_, background_));
-}
+void CCreateNewImgDlg::OnSwatch() { colourWindow_.Open(hwnd_, background_); }
 
 void CCreateNewImgDlg::OnPickUp() {
   const std::int32_t colour = LUPickUpColor(nullptr, hwnd_, 0, 0);
   if (colour == kNoColour) return;
   SetColour(static_cast<COLORREF>(colour));
   // An open colour window working for this dialog shows it too.
-  if (HoldsColourWindow()) SendMessageA(colourWindow_, kColourWindowSet, 0, static_cast<LPARAM>(background_));
-}
-
-void CCreateNewImgDlg::CloseColourWindow() {
-  if (HoldsColourWindow()) LUCloseSelColorWindow(nullptr);
-  colourWindow_ = nullptr;
+  colourWindow_.Show(background_);
 }
 
 void CCreateNewImgDlg::OnCancel() {
-  CloseColourWindow();
+  colourWindow_.Close();
   CMyModalDlg::OnCancel();
 }
 
@@ -199,7 +174,7 @@ void CCreateNewImgDlg::OnOK() {
   if (fw::Profile* profile = Settings()) {
     SaveNewImageSettings(*profile, values);
   }
-  CloseColourWindow();
+  colourWindow_.Close();
   EndDialog(IDOK);
 }
 
@@ -216,12 +191,10 @@ bool CCreateNewImgDlg::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lPara
       *result = 1;
       return true;
     case WM_ACTIVATE:
-      if (LOWORD(wParam) != WA_INACTIVE) BindColourWindow();
+      if (LOWORD(wParam) != WA_INACTIVE) colourWindow_.Bind(hwnd_, background_);
       break;
     case WM_DESTROY:
-      // A colour window still open goes back to the main window.
-      if (LUIsSelColorWindowOpened(nullptr) && ReturnColourWindowToMain()) ReturnColourWindowToMain()();
-      colourWindow_ = nullptr;
+      colourWindow_.GiveBack();
       break;
     default:
       break;

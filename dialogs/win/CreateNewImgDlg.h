@@ -4,6 +4,7 @@
 #pragma once
 
 #include "dialogs/NewImageForm.h"
+#include "dialogs/win/DialogSupport.h"
 #include "dialogs/win/MyModalDlg.h"
 #include "dialogs/win/SwatchButton.h"
 #include "document/DocumentFiles.h"
@@ -44,16 +45,11 @@ class CCreateNewImgDlg : public CMyModalDlg {
   // The swatch clicked: the colour window opened for this dialog, or shown.
   void OnSwatch();
   void OnPickUp();
-  // Hands an open colour window to this dialog with its colour.
-  void BindColourWindow();
-  // Closes the colour window when this dialog holds it.
-  void CloseColourWindow();
-  bool HoldsColourWindow() const;
 
   void* context_;
   COLORREF background_;
   CSelColBtn swatch_;
-  HWND colourWindow_ = nullptr;  // the colour window while bound to this dialog
+  DialogColourWindow colourWindow_;
   int screenX_ = 96, screenY_ = 96;
   int printerX_ = kDefaultPrinterResolution, printerY_ = kDefaultPrinterResolution;
   bool showing_ = false;

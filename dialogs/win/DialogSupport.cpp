@@ -1,6 +1,7 @@
 // The dialog font, the two dialog window classes and the dialog hook.
 #include "dialogs/win/DialogSupport.h"
 
+#include "hostapi/comdlg.h"
 #include "hostapi/controls.h"
 
 namespace lumora {
@@ -77,6 +78,43 @@ int DialogMessageHook(void*, const LU_MSG* message, void* context, std::intptr_t
 std::function<void()>& ReturnColourWindowToMain() {
   static std::function<void()> giveBack;
   return giveBack;
+}
+
+bool DialogColourWindow::Held() const {
+  return window_ != nullptr && IsWindow(window_) && LUIsSelColorWindowOpened(nullptr);
+}
+
+bool DialogColourWindow::Open(HWND dialog, COLORREF colour) {
+  if (!Held() && !LUIsSelColorWindowOpened(nullptr) &&
+      LUOpenSelColorWindow(nullptr, LUGetActiveOLEFrameWnd(nullptr), dialog, colour) == 0) {
+    return false;
+  }
+  window_ = static_cast<HWND>(LUShowSelColorWindow(nullptr, dialog, colour));
+  return true;
+}
+
+void DialogColourWindow::Bind(HWND dialog, COLORREF colour) {
+  if (!LUIsSelColorWindowOpened(nullptr)) return;
+  if (Held()) {
+    SendMessageA(window_, kColourWindowBind, reinterpret_cast<WPARAM>(dialog), 0);
+    SendMessageA(window_, kColourWindowSet, 0, static_cast<LPARAM>(colour));
+  } else {
+    window_ = static_cast<HWND>(LUShowSelColorWindow(nullptr, dialog, colour));
+  }
+}
+
+void DialogColourWindow::Show(COLORREF colour) const {
+  if (Held()) SendMessageA(window_, kColourWindowSet, 0, static_cast<LPARAM>(colour));
+}
+
+void DialogColourWindow::Close() {
+  if (Held()) LUCloseSelColorWindow(nullptr);
+  window_ = nullptr;
+}
+
+void DialogColourWindow::GiveBack() {
+  if (LUIsSelColorWindowOpened(nullptr) && ReturnColourWindowToMain()) ReturnColourWindowToMain()();
+  window_ = nullptr;
 }
 
 }  // namespace lumora

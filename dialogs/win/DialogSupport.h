@@ -42,4 +42,28 @@ int DialogMessageHook(void* unused, const LU_MSG* message, void* context, std::i
 // application installs it.
 std::function<void()>& ReturnColourWindowToMain();
 
+// The shared colour window as a modal dialog with a colour swatch holds it:
+// opened (or taken over) by the swatch, bound again whenever the dialog
+// comes to the front, closed when the dialog ends with OK or Cancel and
+// given back to the main window when it goes otherwise.
+class DialogColourWindow {
+ public:
+  // Bound to this dialog and still open.
+  bool Held() const;
+  // The swatch's click: opens the window when none is open and binds it to
+  // the dialog; false when it cannot be opened.
+  bool Open(HWND dialog, COLORREF colour);
+  // The dialog came to the front: an open window serves it, showing `colour`.
+  void Bind(HWND dialog, COLORREF colour);
+  // The dialog's colour changed (a pick-up): a held window shows it.
+  void Show(COLORREF colour) const;
+  // OK or Cancel: a held window closes.
+  void Close();
+  // WM_DESTROY: an open window goes back to the main window.
+  void GiveBack();
+
+ private:
+  HWND window_ = nullptr;
+};
+
 }  // namespace lumora

@@ -4,6 +4,7 @@
 #include "document/win/TextTool.h"
 
 #include <filesystem>
+#include <utility>
 
 #include "document/DocumentRecorder.h"
 #include "document/DocumentServices.h"
@@ -202,8 +203,13 @@ void CLumo40Doc::DeleteContents() {
   if (image_->HasImage()) image_ = std::make_unique<ImageDocument>(this);
 }
 
+void CLumo40Doc::FlushServerItemUpdate() {
+  if (image_->TakeChangePending() && serverItem != nullptr) serverItem->SendUpdate();
+}
+
 void CLumo40Doc::OnCloseDocument() {
   image_->SetClosing(true);
+  if (ServerItem* item = std::exchange(serverItem, nullptr)) item->DocumentClosing();
   // A text click still waited for, or the text dialog, must not reach a
   // document that is gone.
   CancelTextHookFor(this);
@@ -214,6 +220,11 @@ void CLumo40Doc::OnCloseDocument() {
 bool CLumo40Doc::SaveModified() {
   // A transform running over the stack is applied or dropped first.
   if (QueryRunningTransform() == 0) return false;
+  // An embedded image belongs to its container, which is given it as it is.
+  if (serverItem != nullptr) {
+    serverItem->SaveToContainer();
+    return true;
+  }
   // Steps mark the portable document, the framework's commands this one.
   const bool modified = IsModified() || image_->IsModified();
   SetModifiedFlag(modified);

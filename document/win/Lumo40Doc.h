@@ -54,6 +54,22 @@ class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFile
   // The save dialog over the document's formats (every writable one when
   // exporting); `name` in and out; false for Cancel.
   bool PromptSaveFileName(std::string* name, std::uint32_t titleId, DWORD flags, bool exportMode);
+  // The embedded object whose image this document edits for a container
+  // (null: none). The object is told of the changes and of the closing.
+  class ServerItem {
+   public:
+    virtual void SendUpdate() = 0;
+    // The container keeps the image (closing asks no question for a file).
+    virtual void SaveToContainer() = 0;
+    virtual void DocumentClosing() = 0;
+
+   protected:
+    ~ServerItem() = default;
+  };
+  ServerItem* serverItem = nullptr;
+  // At the end of an idle pass: a change since the last flush reaches the
+  // embedded object's container.
+  void FlushServerItemUpdate();
   // Draws the composite image scaled to fit into a device-dependent bitmap
   // (the navigator's thumbnail), with its coverage; only the part showing
   // `imageRect` when one is given. False without an image.

@@ -299,11 +299,17 @@ int StatusBar::CommandToIndex(std::uint32_t id) const {
 }
 
 SIZE StatusBar::CalcFixedLayout(bool) {
-  HDC dc = GetDC(hwnd_);
-  TEXTMETRICA tm{};
-  GetTextMetricsA(dc, &tm);
-  ReleaseDC(hwnd_, dc);
-  return {32767, std::max<LONG>(tm.tmHeight + 8, 20)};
+  // Measured once per font: every resize of the frame asks.
+  const auto font = reinterpret_cast<HFONT>(Send(WM_GETFONT));
+  if (textHeight_ < 0 || font != measuredFont_) {
+    HDC dc = GetDC(hwnd_);
+    TEXTMETRICA tm{};
+    GetTextMetricsA(dc, &tm);
+    ReleaseDC(hwnd_, dc);
+    textHeight_ = tm.tmHeight;
+    measuredFont_ = font;
+  }
+  return {32767, std::max<LONG>(textHeight_ + 8, 20)};
 }
 
 void StatusBar::OnUpdateCmdUI(CmdTarget& route, bool) {

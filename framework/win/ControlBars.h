@@ -127,6 +127,8 @@ class StatusBar : public ControlBar {
     CmdUIState shown;
   };
   std::vector<Pane> panes_;
+  LONG textHeight_ = -1;
+  HFONT measuredFont_ = nullptr;
 };
 
 }  // namespace fw

@@ -1,5 +1,6 @@
 // Frame windows: layout, titles, enabling, prompts, help, bar docking.
 #include "framework/win/Frame.h"
+#include "platform/trace.h"
 
 #include <algorithm>
 
@@ -187,6 +188,9 @@ void FrameWnd::LayoutBars(RECT& area, bool apply, DockedBarsLayout* out) {
   }
   DockedBarsLayout layout;
   layout.dockArea = area;
+  // The dock-layout benchmark times the docked bars laid out.
+  const bool trace = apply && lumora::TraceEnabled();
+  if (trace) lumora::TraceMark("docked bars layout");
   for (DockSide side : {DockSide::kTop, DockSide::kBottom, DockSide::kLeft, DockSide::kRight}) {
     std::vector<ControlBar*> sideBars = DockedBarsInOrder(side);
     std::vector<DockedBar> docked;
@@ -196,11 +200,17 @@ void FrameWnd::LayoutBars(RECT& area, bool apply, DockedBarsLayout* out) {
     SideLayout rows = LayoutSide(side, docked, area);
     for (std::size_t i = 0; apply && i < sideBars.size(); ++i) {
       const RECT& r = rows.bars[i].rect;
+      // A bar already in its place is left alone (no move, no repaint).
+      RECT now{};
+      GetWindowRect(sideBars[i]->Handle(), &now);
+      MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&now), 2);
+      if (EqualRect(&now, &r)) continue;
       MoveWindow(sideBars[i]->Handle(), r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
     }
     area = AreaInside(side, area, rows.thickness);
     layout.sides[static_cast<std::size_t>(side)] = std::move(rows);
   }
+  if (trace) lumora::TraceMark("docked bars laid out");
   if (out != nullptr) *out = std::move(layout);
 }
 

@@ -22,6 +22,7 @@
 #include "platform/stream_file.h"
 #include "tests/document/null_host.h"
 #include "tests/support/temp_workspace.h"
+#include "tests/support/unique_temp_folder.h"
 
 namespace lumora {
 namespace {
@@ -311,6 +312,42 @@ class CountingIndicator : public ProgressIndicator {
   int calls = 0;
 };
 
+// Points the temporary directory at a new folder of this test's own while it
+// lives: other test processes make and remove their own temporary files.
+class PrivateTempDirectory {
+ public:
+  PrivateTempDirectory() : folder_(lumora::testing::MakeUniqueTempFolder("lud_temp_")) { Point(folder_.string()); }
+  ~PrivateTempDirectory() {
+    Point(previous_);
+    std::error_code ignored;
+    fs::remove_all(folder_, ignored);
+  }
+
+ private:
+  static void Point(const std::string& path) {
+#ifdef _WIN32
+    _putenv_s("TMP", path.c_str());
+    _putenv_s("TEMP", path.c_str());
+#else
+    if (path.empty()) {
+      unsetenv("TMPDIR");
+    } else {
+      setenv("TMPDIR", path.c_str(), 1);
+    }
+#endif
+  }
+  static std::string Current() {
+#ifdef _WIN32
+    const char* value = std::getenv("TMP");
+#else
+    const char* value = std::getenv("TMPDIR");
+#endif
+    return value != nullptr ? value : "";
+  }
+  std::string previous_ = Current();
+  fs::path folder_;
+};
+
 int LudTempFiles() {
   int count = 0;
   for (const auto& entry : fs::directory_iterator(fs::temp_directory_path())) {
@@ -321,6 +358,41 @@ int LudTempFiles() {
 
 void Rewind(MemFile& file) { file.SeekFromCurrent(-static_cast<std::int64_t>(file.GetPosition())); }
 
+// A stream that counts the reads it is asked for (each one a call into
+// another process when the stream is an OLE one).
+class CountingReads : public MemFile {
+ public:
+  std::uint32_t Read(void* buffer, std::uint32_t count) override {
+    ++reads;
+    return MemFile::Read(buffer, count);
+  }
+  int reads = 0;
+};
+
+// An embedded image's stream is read in whole pieces, from where it stands
+// (a container may keep other bytes before it), into the same layers.
+TEST(DocumentFiles, ALayeredStackLoadsFromAStreamInPieces) {
+  FileHost files;
+  Opened source;
+  ASSERT_EQ(OpenDocumentFile(source.doc, std::string(LUMORA_TEST_DATA) + "/layered/rich.lud", files), 1);
+  CountingReads stream;
+  stream.Write("head", 4);
+  StoreLayeredStack(*source.doc.GetLayers(), stream);
+  ASSERT_LT(stream.GetLength(), kSerializeChunkBytes);
+  stream.SeekFromCurrent(4 - static_cast<std::int64_t>(stream.GetPosition()));
+  CLayersManagerPtr loaded = LoadLayeredStack(stream);
+  ASSERT_TRUE(loaded);
+  EXPECT_EQ(stream.reads, 2) << "one piece and the end";
+  ASSERT_EQ(loaded->GetLayerCount(), source.doc.GetLayers()->GetLayerCount());
+  for (int i = 0; i < loaded->GetLayerCount(); ++i) {
+    EXPECT_EQ(loaded->GetLayer(i)->GetName(), source.doc.GetLayers()->GetLayer(i)->GetName());
+  }
+  MemFile damaged;
+  damaged.Write("LU40junk", 8);
+  Rewind(damaged);
+  EXPECT_ANY_THROW(LoadLayeredStack(damaged));
+}
+
 // The archive road: a stack stored into a stream reopens with its layers;
 // a paste takes the stack instead of the document; nothing moves while a
 // document opens its file; no progress shows and no temporary file stays.
@@ -330,6 +402,7 @@ TEST(DocumentFiles, SerializedStackTravelsThroughAStream) {
   ASSERT_EQ(OpenDocumentFile(source.doc, std::string(LUMORA_TEST_DATA) + "/layered/rich.lud", files), 1);
   CountingIndicator indicator;
   SetProgressIndicator(&indicator);
+  PrivateTempDirectory privateTemp;
   const int tempBefore = LudTempFiles();
 
   MemFile stream;

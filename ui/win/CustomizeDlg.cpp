@@ -18,7 +18,8 @@ constexpr char kParkingClass[] = "LumoraCustomizeParking";
 constexpr UINT_PTR kAnimationTimer = 0x4C43;
 constexpr UINT kAnimationPeriod = 120;
 
-// A placeholder picture: "No" centred on the button face.
+// The picture of a command that has none of its own: "No" centred on the
+// button face.
 HBITMAP NoPicture(SIZE size) {
   HDC screen = GetDC(nullptr);
   HDC dc = CreateCompatibleDC(screen);

@@ -398,35 +398,14 @@ void CLayerMaskTuneDlg::SetColour(COLORREF value) {
   SendDlgItemMessageA(hwnd_, IDC_LMO_SWATCH, kVrCtlSetColour, 0, static_cast<LPARAM>(colour));
 }
 
-bool CLayerMaskTuneDlg::HoldsColourWindow() const {
-  return colourWindow_ != nullptr && IsWindow(colourWindow_) && LUIsSelColorWindowOpened(nullptr);
-}
-
-// An open colour window serves the active dialog: bound to it, showing
-// its colour.
-void CLayerMaskTuneDlg::BindColourWindow() {
-  if (!LUIsSelColorWindowOpened(nullptr)) return;
-  if (HoldsColourWindow()) {
-    SendMessageA(colourWindow_, kColourWindowBind, reinterpret_cast<WPARAM>(hwnd_), 0);
-    SendMessageA(colourWindow_, kColourWindowSet, 0, static_cast<LPARAM>(colour));
-  } else {
-    colourWindow_ = static_cast<HWND>(LUShowSelColorWindow(nullptr, hwnd_, colour));
-  }
-}
-
-void CLayerMaskTuneDlg::CloseColourWindow() {
-  if (HoldsColourWindow()) LUCloseSelColorWindow(nullptr);
-  colourWindow_ = nullptr;
-}
-
 void CLayerMaskTuneDlg::OnOK() {
   if (!UpdateData(true)) return;
-  CloseColourWindow();
+  colourWindow_.Close();
   EndDialog(IDOK);
 }
 
 void CLayerMaskTuneDlg::OnCancel() {
-  CloseColourWindow();
+  colourWindow_.Close();
   CMyModalDlg::OnCancel();
 }
 
@@ -438,29 +417,22 @@ bool CLayerMaskTuneDlg::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lPar
       *result = 1;
       return true;
     case WM_ACTIVATE:
-      if (LOWORD(wParam) != WA_INACTIVE) BindColourWindow();
+      if (LOWORD(wParam) != WA_INACTIVE) colourWindow_.Bind(hwnd_, colour);
       break;
     case WM_DESTROY:
-      // A colour window still open goes back to the main window.
-      if (LUIsSelColorWindowOpened(nullptr) && ReturnColourWindowToMain()) ReturnColourWindowToMain()();
-      colourWindow_ = nullptr;
+      colourWindow_.GiveBack();
       break;
     case WM_COMMAND:
       if (HIWORD(wParam) != BN_CLICKED) break;
       if (LOWORD(wParam) == IDC_LMO_SWATCH) {
-        if (!HoldsColourWindow() && !LUIsSelColorWindowOpened(nullptr) &&
-            LUOpenSelColorWindow(nullptr, LUGetActiveOLEFrameWnd(nullptr), hwnd_, colour) == 0) {
-          MessageBeep(MB_ICONHAND);
-          return true;
-        }
-        colourWindow_ = static_cast<HWND>(LUShowSelColorWindow(nullptr, hwnd_, colour));
+        if (!colourWindow_.Open(hwnd_, colour)) MessageBeep(MB_ICONHAND);
         return true;
       }
       if (LOWORD(wParam) == IDC_LMO_PICK_UP) {
         const std::int32_t picked = LUPickUpColor(nullptr, hwnd_, 0, 0);
         if (picked == kNoColour) return true;
         SetColour(static_cast<COLORREF>(picked));
-        if (HoldsColourWindow()) SendMessageA(colourWindow_, kColourWindowSet, 0, static_cast<LPARAM>(colour));
+        colourWindow_.Show(colour);
         return true;
       }
       break;

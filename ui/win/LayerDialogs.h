@@ -6,6 +6,7 @@
 #include <string>
 
 #include "ui/LayerDialogForms.h"
+#include "dialogs/win/DialogSupport.h"
 #include "dialogs/win/MyModalDlg.h"
 #include "document/win/Lumo40Doc.h"
 #include "ui/win/ComboBoxSeparator.h"
@@ -134,11 +135,8 @@ class CLayerMaskTuneDlg : public CMyModalDlg {
 
  private:
   void SetColour(COLORREF value);
-  bool HoldsColourWindow() const;
-  void BindColourWindow();
-  void CloseColourWindow();
 
-  HWND colourWindow_ = nullptr;  // the colour window this dialog opened
+  DialogColourWindow colourWindow_;
 };
 
 // The dialogs as the image documents' manager takes them.

@@ -376,8 +376,14 @@ void CCToolBar::PlaceControls() {
     RECT own{};
     GetWindowRect(control->Handle(), &own);
     const int h = std::min<int>(own.bottom - own.top, r.bottom - r.top);
-    SetWindowPos(control->Handle(), nullptr, r.left, r.top + (r.bottom - r.top - h) / 2, b.iBitmap, h,
-                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    const int top = r.top + (r.bottom - r.top - h) / 2;
+    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&own), 2);
+    // Already there and shown: nothing to do.
+    if (own.left == r.left && own.top == top && own.right - own.left == b.iBitmap && own.bottom - own.top == h &&
+        IsWindowVisible(control->Handle())) {
+      continue;
+    }
+    SetWindowPos(control->Handle(), nullptr, r.left, top, b.iBitmap, h, SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
   }
 }
 

@@ -803,3 +803,107 @@ TEST(ProgramProcesses, AContainerCreatesAnObjectFromALayeredFileTheProgramSaved)
 }
 
 }  // namespace
+
+namespace {
+
+// A container's sink that counts the data changes it is told of.
+class CountingSink : public IAdviseSink {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IAdviseSink)) {
+      *out = static_cast<IAdviseSink*>(this);
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  void STDMETHODCALLTYPE OnDataChange(FORMATETC*, STGMEDIUM*) override { ++changes; }
+  void STDMETHODCALLTYPE OnViewChange(DWORD, LONG) override {}
+  void STDMETHODCALLTYPE OnRename(IMoniker*) override {}
+  void STDMETHODCALLTYPE OnSave() override {}
+  void STDMETHODCALLTYPE OnClose() override {}
+  int changes = 0;
+};
+
+// Pumps the test's messages (the calls into it arrive as messages) until
+// the predicate holds.
+template <class Pred>
+bool PumpUntil(Pred pred, DWORD ms = 30000) {
+  const DWORD start = GetTickCount();
+  while (!pred()) {
+    if (GetTickCount() - start > ms) return false;
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    Sleep(20);
+  }
+  return true;
+}
+
+// Open editing: the container's Edit verb shows the embedded image in the
+// program's own window; an edit there (Rotate Canvas 90° CW) reaches the
+// container as a data change, and the object's extent and drawing follow
+// (320 x 240 at 72 dpi becomes 240 x 320). Closing the window leaves the
+// image, as edited, to the object.
+TEST(ProgramProcesses, AnEditInTheProgramsWindowReachesTheContainer) {
+  ProgramCopy copy;
+  {
+    Process first;
+    HWND frame = StartShown(first, copy.exe());
+    ASSERT_NE(frame, nullptr);
+    CloseAndExpectZero(first, frame);
+  }
+  const std::string lang = copy.folder() + "\\LANG.ini";
+  CopyFileA(WindowsPath(LUMORA_LANG_INI).c_str(), lang.c_str(), FALSE);
+  ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+  CLSID clsid{};
+  ASSERT_EQ(CLSIDFromProgID(L"Lumo40.Document", &clsid), S_OK);
+  IStorage* storage = nullptr;
+  ASSERT_EQ(StgCreateDocfile(nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DELETEONRELEASE, 0,
+                             &storage),
+            S_OK);
+  FORMATETC dib{CF_DIB, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  IOleObject* object = nullptr;
+  ASSERT_EQ(OleCreate(clsid, IID_IOleObject, OLERENDER_FORMAT, &dib, nullptr, storage,
+                      reinterpret_cast<void**>(&object)),
+            S_OK);
+  ASSERT_EQ(OleRun(object), S_OK);
+  CountingSink sink;
+  IDataObject* data = nullptr;
+  ASSERT_EQ(object->QueryInterface(IID_IDataObject, reinterpret_cast<void**>(&data)), S_OK);
+  DWORD connection = 0;
+  ASSERT_EQ(data->DAdvise(&dib, ADVF_NODATA, &sink, &connection), S_OK);
+  ASSERT_EQ(object->DoVerb(OLEIVERB_PRIMARY, nullptr, nullptr, 0, nullptr, nullptr), S_OK);
+  HWND frame = nullptr;
+  ASSERT_TRUE(WaitFor([&] {
+    for (HWND w : TopLevel(kFrameClass)) {
+      if (IsWindowVisible(w) && !ChildTitles(w).empty()) frame = w;
+    }
+    return frame != nullptr;
+  })) << "no window shows the embedded image";
+  EXPECT_EQ(sink.changes, 0);
+  PostMessageA(frame, WM_COMMAND, 32952 /* Image/Rotate Canvas/90° CW */, 0);
+  EXPECT_TRUE(PumpUntil([&] { return sink.changes > 0; })) << "the edit never reached the container";
+  SIZEL extent{};
+  ASSERT_EQ(object->GetExtent(DVASPECT_CONTENT, &extent), S_OK);
+  EXPECT_EQ(extent.cx, 240 * 2540 / 72);
+  EXPECT_EQ(extent.cy, 320 * 2540 / 72);
+  EXPECT_EQ(DrawnPixels(object, 240, 320), std::vector<std::uint32_t>(240 * 320, 0xFFFFFF));
+  // The window closes; the object keeps the rotated image.
+  PostMessageA(frame, WM_COMMAND, 57602 /* File/Close */, 0);
+  EXPECT_TRUE(WaitFor([&] { return ChildTitles(frame).empty(); })) << "the image window stayed";
+  ASSERT_EQ(object->GetExtent(DVASPECT_CONTENT, &extent), S_OK);
+  EXPECT_EQ(extent.cx, 240 * 2540 / 72);
+  data->DUnadvise(connection);
+  data->Release();
+  object->Close(OLECLOSE_NOSAVE);
+  object->Release();
+  storage->Release();
+  OleUninitialize();
+  PostMessageA(frame, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(WaitFor([] { return TopLevel(kFrameClass).empty(); }, 20000)) << "the program stayed";
+  DeleteFileA(lang.c_str());
+}
+
+}  // namespace
