@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -40,6 +41,10 @@ class CTextDlg : public fw::Dialog {
   static std::function<COLORREF()>& ForegroundColour();
   // The application's setting "use the program's own colour window".
   static std::function<bool()>& UseColourWindow();
+  // The command of the tool or mode in use on the views (a paint tool,
+  // Layer Moving, Move selection, a selection tool), 0 for none;
+  // installed at start-up.
+  static std::function<std::uint32_t()>& ActiveToolCommand();
 
   bool OnInitDialog() override;
   void OnOK() override;
@@ -77,6 +82,9 @@ class CTextDlg : public fw::Dialog {
   bool trackSelection_ = false;
   bool controlsDisabled_ = true;
   bool inUpdate_ = false;
+  // This dialog turned Layer Moving on (so the new text can be dragged
+  // into place); it turns it off again when it goes.
+  bool movingChosen_ = false;
   HWND colourWindow_ = nullptr;
   COLORREF colour_ = 0;
   // The seven attributes as the controls show them.
