@@ -486,12 +486,7 @@ void CTextDlg::AttachTextLayer(CLumo40Doc* doc, CLayerText* layer) {
     return;
   }
   // The layer attached before keeps its text and is finished.
-  if (layer_ != nullptr) {
-    layer_->SetRichText(StreamOut(GetDlgItem(hwnd_, IDC_TEXT_EDIT)));
-    ApplyTextSelection(doc_, layer_);
-    layer_->Release();
-    layer_ = nullptr;
-  }
+  FinishAttached();
   doc_ = doc;
   editStep_ = false;
   backup_ = false;
@@ -542,6 +537,14 @@ void CTextDlg::AttachTextLayer(CLumo40Doc* doc, CLayerText* layer) {
   }
   RefreshColour();
   EnableControls(layer_ != nullptr);
+}
+
+void CTextDlg::FinishAttached() {
+  if (layer_ == nullptr) return;
+  layer_->SetRichText(StreamOut(GetDlgItem(hwnd_, IDC_TEXT_EDIT)));
+  ApplyTextSelection(doc_, layer_);
+  layer_->Release();
+  layer_ = nullptr;
 }
 
 CLayerText* CTextDlg::GetTextLayer() {
@@ -691,23 +694,44 @@ void CTextDlg::PostNcDestroy() {
 
 CTextDlg* OpenTextDialog() { return theDialog; }
 
+namespace {
+
+// The one dialog, owned by the active image's top-level window.
+bool CreateTextDialog() {
+  LoadRichEdit();
+  auto* dialog = new CTextDlg(&dialogOpen, nullptr);
+  HWND owner = GetActiveTopLevelWnd();
+  if (!dialog->CreateModeless(fw::Window::FromHandle(owner))) {
+    delete dialog;
+    return false;
+  }
+  dialog->SetOwnerTop(owner);
+  theDialog = dialog;
+  return true;
+}
+
+}  // namespace
+
 void InstallTextDialog() {
   TextDialogLink& link = TheTextDialog();
   link.attach = [](CLumo40Doc* doc, CLayerText* layer, bool loadFromLayer) {
-    if (theDialog == nullptr) {
-      LoadRichEdit();
-      auto* dialog = new CTextDlg(&dialogOpen, nullptr);
-      HWND owner = GetActiveTopLevelWnd();
-      fw::Window* parent = fw::Window::FromHandle(owner);
-      if (!dialog->CreateModeless(parent)) {
-        delete dialog;
-        // The layer the click made has nothing to edit it: it goes.
-        DiscardNewTextLayer(doc, layer);
-        return;
-      }
-      theDialog = dialog;
+    if (theDialog == nullptr && !CreateTextDialog()) {
+      // The layer the click made has nothing to edit it: it goes.
+      DiscardNewTextLayer(doc, layer);
+      return;
     }
     theDialog->loadFromLayer = loadFromLayer ? 1 : 0;
+    theDialog->AttachTextLayer(doc, layer);
+  };
+  link.rehome = [](CLumo40Doc* doc, CLayerText* layer) {
+    HWND now = GetActiveTopLevelWnd();
+    if (theDialog == nullptr || now == nullptr || now == theDialog->OwnerTop()) return;
+    // A pending text (selection) is finished first; the new dialog edits
+    // the layer as an existing one.
+    theDialog->FinishAttached();
+    DestroyWindow(theDialog->Handle());
+    if (!CreateTextDialog()) return;
+    theDialog->loadFromLayer = 1;
     theDialog->AttachTextLayer(doc, layer);
   };
   link.isOpen = []() { return theDialog != nullptr; };

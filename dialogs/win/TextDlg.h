@@ -33,6 +33,12 @@ class CTextDlg : public fw::Dialog {
   CLumo40Doc* Document() const { return doc_; }
   // The document goes: dropped without finishing anything.
   void Forget();
+  // The layer attached now keeps its text and is finished (as attaching
+  // another does); the dialog then holds none.
+  void FinishAttached();
+  // The top-level window the dialog was made for.
+  HWND OwnerTop() const { return ownerTop_; }
+  void SetOwnerTop(HWND window) { ownerTop_ = window; }
 
   int loadFromLayer = 0;
 
@@ -85,6 +91,7 @@ class CTextDlg : public fw::Dialog {
   // This dialog turned Layer Moving on (so the new text can be dragged
   // into place); it turns it off again when it goes.
   bool movingChosen_ = false;
+  HWND ownerTop_ = nullptr;
   HWND colourWindow_ = nullptr;
   COLORREF colour_ = 0;
   // The seven attributes as the controls show them.

@@ -24,6 +24,7 @@
 #include "engine/layers/LayerText.h"
 #include "framework/win/CommandLineWin32.h"
 #include "framework/win/DocView.h"
+#include "framework/win/Window.h"
 #include "hostapi/fragment.h"
 #include "hostapi/toolhost.h"
 #include "platform/rect.h"
@@ -588,6 +589,48 @@ TEST_F(TextTool, TextSelectionAddsTheTextToARectangle) {
   EXPECT_TRUE(selected(stem));
   EXPECT_FALSE(selected(POINT{pixel.x - 5, pixel.y - 5}));
   EXPECT_FALSE(selected(POINT{150, 200}));
+}
+
+// When the active layer changes while the active image lies in another
+// top-level window (an in-place frame's, here a window of the test's that
+// the view is moved into), the dialog keeps the text typed so far and opens
+// again for that window, editing the layer as an existing one.
+TEST_F(TextTool, TheDialogFollowsTheActiveLayerIntoAnotherTopLevelWindow) {
+  HWND dialog = PlaceAndType(POINT{40, 150}, "Move", false);
+  ASSERT_NE(dialog, nullptr);
+  CLayerText* text = ActiveText();
+  ASSERT_NE(text, nullptr);
+  const int index = doc_->Image().GetLayers()->GetLayerIndex(text);
+  const int layers = Layers(), steps = Steps();
+  // The same window: nothing happens.
+  doc_->Image().SetActiveLayerByIndex(index, true, false);
+  lumora::testing::Settle(app_);
+  ASSERT_EQ(Dialog(), dialog);
+
+  fw::Window other;
+  ASSERT_TRUE(other.CreateEx(0, "STATIC", "Other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 500, 400, nullptr,
+                             nullptr, nullptr));
+  HWND home = GetParent(view_->Handle());
+  SetParent(view_->Handle(), other.Handle());
+  ASSERT_EQ(app_.GetActiveTopLevelWnd(), other.Handle());
+  doc_->Image().SetActiveLayerByIndex(index, true, false);
+  lumora::testing::Settle(app_);
+  HWND moved = Dialog();
+  ASSERT_NE(moved, nullptr);
+  EXPECT_FALSE(IsWindow(dialog)) << "the old dialog went";
+  EXPECT_EQ(GetWindow(moved, GW_OWNER), other.Handle());
+  char shown[32] = {};
+  GetDlgItemTextA(moved, IDC_TEXT_EDIT, shown, sizeof shown);
+  EXPECT_STREQ(shown, "Move");
+  EXPECT_EQ(Layers(), layers) << "the new text was kept";
+  EXPECT_EQ(Steps(), steps);
+  EXPECT_EQ(ActiveText(), text);
+  EXPECT_FALSE(text->IsNew());
+  lumora::testing::Press(moved, IDCANCEL);
+  lumora::testing::Settle(app_);
+  SetParent(view_->Handle(), home);
+  lumora::testing::Settle(app_);
+  EXPECT_EQ(ActiveText(), text) << "Cancel on the moved dialog keeps the finished text";
 }
 
 // The text-selection area tool: each click on the view places a text
