@@ -71,10 +71,13 @@ fw::Window* LiveControl(std::uint32_t token, CCToolBar** owner) {
   return nullptr;
 }
 
-// The drop source: remembers Escape.
+// The drop source: remembers Escape, and shows by its cursor what the
+// bar under it would do with a button or a control.
 class CCustomizeDropSource final : public IDropSource {
  public:
   bool escaped = false;
+  bool control = false;
+  bool overBar = false;
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
     if (iid == IID_IUnknown || iid == IID_IDropSource) {
       *out = static_cast<IDropSource*>(this);
@@ -92,8 +95,37 @@ class CCustomizeDropSource final : public IDropSource {
     }
     return (keyState & MK_LBUTTON) ? S_OK : DRAGDROP_S_DROP;
   }
-  HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
+  HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD effect) override {
+    const DragFeedback feedback = (effect & DROPEFFECT_COPY)   ? DragFeedback::kCopy
+                                  : (effect & DROPEFFECT_MOVE) ? DragFeedback::kMove
+                                                               : DragFeedback::kNone;
+    HCURSOR cursor = DragCursor(DragCursorId(feedback, overBar, control));
+    if (cursor == nullptr) return DRAGDROP_S_USEDEFAULTCURSORS;
+    SetCursor(cursor);
+    return S_OK;
+  }
+
+  // The six cursors, loaded on the first drag.
+  static HCURSOR DragCursor(int id) {
+    static std::map<int, HCURSOR> cursors = [] {
+      std::map<int, HCURSOR> loaded;
+      for (int n : {133, 146, 4, 148, 149, 147}) {
+        loaded[n] = LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(n));
+      }
+      return loaded;
+    }();
+    auto it = cursors.find(id);
+    return it != cursors.end() ? it->second : nullptr;
+  }
 };
+
+// The drag under way in this process, told by the bars when the cursor
+// enters or leaves one.
+CCustomizeDropSource* runningDrag = nullptr;
+
+void TellOverBar(bool over) {
+  if (runningDrag != nullptr) runningDrag->overBar = over;
+}
 
 struct DroppedData {
   DraggedButton button;
@@ -210,8 +242,12 @@ DWORD RunButtonDrag(const TBBUTTON& b, fw::Window* control, HBITMAP picture, con
   if (own != nullptr) source->DelayRenderData(CF_BITMAP, TYMED_GDI);
   source->DelayRenderData(CF_TEXT, TYMED_HGLOBAL);
   CCustomizeDropSource dropSource;
+  dropSource.control = control != nullptr;
+  CCustomizeDropSource* outer = runningDrag;
+  runningDrag = &dropSource;
   DWORD effect = DROPEFFECT_NONE;
   DoDragDrop(source, &dropSource, DROPEFFECT_COPY | DROPEFFECT_MOVE, &effect);
+  runningDrag = outer;
   source->Release();
   if (own != nullptr) DeleteObject(own);
   if (escaped != nullptr) *escaped = dropSource.escaped;
@@ -228,6 +264,7 @@ void AnimateCustomizeFrame() {
 
 DWORD CCustomizeDropTarget::OnDragEnter(IDataObject* data, DWORD keyState, POINT client) {
   bar_->insertIndex_ = -1;
+  if (Accepts(data)) TellOverBar(true);
   return OnDragOver(data, keyState, client);
 }
 
@@ -236,9 +273,13 @@ DWORD CCustomizeDropTarget::OnDragOver(IDataObject* data, DWORD keyState, POINT 
   return bar_->OnDragOverBar(data, keyState, client);
 }
 
-void CCustomizeDropTarget::OnDragLeave() { bar_->OnDragLeaveBar(); }
+void CCustomizeDropTarget::OnDragLeave() {
+  TellOverBar(false);
+  bar_->OnDragLeaveBar();
+}
 
 bool CCustomizeDropTarget::OnDrop(IDataObject* data, DWORD effect, POINT client) {
+  TellOverBar(false);
   return Accepts(data) && bar_->OnDropOnBar(data, effect, client);
 }
 

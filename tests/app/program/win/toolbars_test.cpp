@@ -94,6 +94,55 @@ void DragByMouse(CLumo40App& app, POINT from, POINT to, const char* key = nullpt
   RunUntil(app, [] { return false; }, 250);
 }
 
+// A drag by real mouse input through the waypoints, each reached in a few
+// steps with `key` pressed there first when given; the cursor shown at
+// each waypoint is recorded. The button is released at the last one.
+struct Waypoint {
+  POINT at;
+  const char* keyDown = nullptr;
+};
+std::vector<HCURSOR> DragThrough(CLumo40App& app, POINT from, const std::vector<Waypoint>& path) {
+  std::vector<HCURSOR> seen;
+  std::vector<const char*> held;
+  std::atomic<bool> done{false};
+  std::thread input([&] {
+    SendMouse({Mouse(MOUSEEVENTF_MOVE, from)});
+    Sleep(60);
+    SendMouse({Mouse(MOUSEEVENTF_LEFTDOWN)});
+    Sleep(120);
+    POINT at = from;
+    for (const Waypoint& w : path) {
+      if (w.keyDown != nullptr) {
+        XKey("keydown", w.keyDown);
+        held.push_back(w.keyDown);
+        Sleep(100);
+      }
+      for (int step = 1; step <= 6; ++step) {
+        SendMouse({Mouse(MOUSEEVENTF_MOVE, POINT{at.x + (w.at.x - at.x) * step / 6, at.y + (w.at.y - at.y) * step / 6})});
+        Sleep(50);
+      }
+      // One more small move, so the drag loop asks for feedback here.
+      SendMouse({Mouse(MOUSEEVENTF_MOVE, POINT{w.at.x + 1, w.at.y})});
+      Sleep(80);
+      SendMouse({Mouse(MOUSEEVENTF_MOVE, w.at)});
+      Sleep(150);
+      at = w.at;
+      CURSORINFO info{sizeof info};
+      seen.push_back(GetCursorInfo(&info) ? info.hCursor : nullptr);
+    }
+    SendMouse({Mouse(MOUSEEVENTF_LEFTUP)});
+    Sleep(120);
+    for (const char* key : held) XKey("keyup", key);
+    done = true;
+  });
+  RunUntil(app, [&] { return done.load(); }, 15000);
+  input.join();
+  RunUntil(app, [] { return false; }, 250);
+  return seen;
+}
+
+HCURSOR ProgramCursor(int id) { return LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id)); }
+
 // The bar's buttons as the toolbar lists them: commands, 0 for a plain
 // separator, the control's id for a separator holding a control.
 std::vector<std::uint32_t> ButtonsOf(HWND bar) {
@@ -778,6 +827,74 @@ TEST_F(ProgramToolbars, CustomizeDialogDragsButtonsAndShowsBars) {
   EXPECT_FALSE(CCToolBar::InCustomizeMode());
   testing::CloseProgram(app);
   // No key is left down on the display for whatever runs next.
+  XKey("keyup", "Control_L");
+}
+
+// The drags' cursors: a button or a control over no bar, moved onto a
+// bar, copied with Ctrl, each the program's own cursor.
+TEST_F(ProgramToolbars, DragCursorsShowWhatADropWouldDo) {
+  CLumo40App app;
+  Guard guard{app};
+  ASSERT_TRUE(Start(app));
+  CMainFrame* frame = app.MainFrameWnd();
+  HWND brush = frame->GetBrushBar().Handle();
+  HWND main = frame->MainBar().Handle();
+  Command(app, ID_OPTIONS_CUSTOMIZE);
+  testing::Settle(app);
+  CCustomizeDlg* dialog = CCustomizeDlg::Open();
+  ASSERT_NE(dialog, nullptr);
+  CCommandsPage& page = dialog->CommandsPage();
+  CButtonList& viewer = page.Viewer();
+  HWND combo = page.Item(IDC_CUST_CATEGORY);
+  auto choose = [&](const std::string& category) {
+    const std::vector<std::string>& all = dialog->Categories();
+    const auto at = std::find(all.begin(), all.end(), category) - all.begin();
+    SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
+    SendMessageA(page.Handle(), WM_COMMAND, MAKEWPARAM(IDC_CUST_CATEGORY, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+    RunUntil(app, [] { return false; }, 100);
+  };
+  RECT client{};
+  GetWindowRect(frame->MdiClient(), &client);
+  const POINT nowhere{client.left + 30, client.bottom - 30};
+  auto onBar = [&](HWND bar, std::uint32_t command, int dx) {
+    RECT r = ButtonRect(bar, command);
+    POINT p{(r.left + r.right) / 2 + dx, (r.top + r.bottom) / 2};
+    ClientToScreen(bar, &p);
+    return p;
+  };
+
+  // Cut from the collection: over no bar, over the paint bar, Ctrl held.
+  choose("Edit");
+  const std::vector<std::uint32_t> brushBefore = ButtonsOf(brush);
+  std::vector<HCURSOR> seen = DragThrough(app, ScreenCentre(viewer.Handle(), viewer.ItemRect(0)),
+                                          {{nowhere}, {onBar(brush, 32891, 0)}, {onBar(brush, 32891, 2), "Control_L"}});
+  ASSERT_EQ(seen.size(), 3u);
+  EXPECT_EQ(seen[0], ProgramCursor(133));
+  EXPECT_EQ(seen[1], ProgramCursor(146));
+  EXPECT_EQ(seen[2], ProgramCursor(4));
+  EXPECT_EQ(ButtonsOf(brush).size(), brushBefore.size() + 1);
+  for (int id : {133, 146, 4, 148, 149, 147}) EXPECT_NE(ProgramCursor(id), nullptr) << id;
+
+  // The combine-mode combo: a control's cursors.
+  choose("Selection");
+  const auto& entries = *dialog->Entries("Selection");
+  int comboItem = -1;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (entries[i]->button.idCommand == 40030) comboItem = static_cast<int>(i);
+  }
+  ASSERT_GE(comboItem, 0);
+  const std::size_t combosBefore = CCToolBar::FindControlButtons(40030).size();
+  seen = DragThrough(app, ScreenCentre(viewer.Handle(), viewer.ItemRect(comboItem)),
+                     {{nowhere}, {onBar(main, 57669, 0)}, {onBar(main, 57669, 2), "Control_L"}});
+  ASSERT_EQ(seen.size(), 3u);
+  EXPECT_EQ(seen[0], ProgramCursor(148));
+  EXPECT_EQ(seen[1], ProgramCursor(149));
+  EXPECT_EQ(seen[2], ProgramCursor(147));
+  EXPECT_EQ(CCToolBar::FindControlButtons(40030).size(), combosBefore + 1);
+
+  testing::Press(dialog->Handle(), IDCANCEL);
+  testing::Settle(app);
+  testing::CloseProgram(app);
   XKey("keyup", "Control_L");
 }
 
