@@ -424,6 +424,7 @@
 #define IDC_CURSOR_TB_CONTROL_NONE 148
 #define IDC_CURSOR_TB_CONTROL_MOVE 149
 #define IDC_CURSOR_TB_CONTROL_COPY 147
+#define IDC_CURSOR_TB_RESIZE 30980
 // The rulers' marker pattern.
 #define IDB_RULER_PATTERN 207
 // The preferences sheet's pages and the guides-and-grid page's controls.

@@ -423,6 +423,12 @@ def drag_cursor(control, sign):
     return c
 
 
+# Resizing a toolbar's control by its right edge.
+@picture('30980')
+def _():
+    return double_arrow(False)
+
+
 # The toolbar customise drags: a button or a control, moved, copied, or
 # over no bar.
 @picture('133')

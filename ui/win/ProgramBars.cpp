@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "framework/StringSource.h"
+#include "res/resource.h"
 #include "ui/win/ColourControls.h"
 #include "ui/win/CustomizeDlg.h"
 #include "ui/win/ToolbarCtrlFactory.h"
@@ -148,6 +149,31 @@ LRESULT CCToolBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     GetClientRect(hwnd_, &client);
     FillRect(reinterpret_cast<HDC>(wParam), &client, GetSysColorBrush(COLOR_BTNFACE));
     if (message == WM_ERASEBKGND) return 1;
+  }
+  // A control's right edge being dragged.
+  if (resizing_) {
+    const POINT p{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    switch (message) {
+      case WM_MOUSEMOVE: TrackResize(p); return 0;
+      case WM_LBUTTONUP: EndResize(p, true); return 0;
+      case WM_CAPTURECHANGED: EndResize(p, false); return 0;
+      case WM_KEYDOWN:
+        if (wParam == VK_ESCAPE) EndResize(p, false);
+        return 0;
+      case WM_SETCURSOR:
+        SetCursor(LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDC_CURSOR_TB_RESIZE)));
+        return TRUE;
+      default: break;
+    }
+  }
+  if (message == WM_SETCURSOR && LOWORD(lParam) == HTCLIENT && InCustomizeMode()) {
+    POINT p{};
+    GetCursorPos(&p);
+    ScreenToClient(hwnd_, &p);
+    if (ResizeCursorAt(p)) {
+      SetCursor(LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDC_CURSOR_TB_RESIZE)));
+      return TRUE;
+    }
   }
   // In customise mode, or with Alt held, a press picks the button up.
   if (message == WM_LBUTTONDOWN) {

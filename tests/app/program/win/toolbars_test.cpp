@@ -830,6 +830,70 @@ TEST_F(ProgramToolbars, CustomizeDialogDragsButtonsAndShowsBars) {
   XKey("keyup", "Control_L");
 }
 
+// In customise mode a control's right edge dragged by the mouse makes it
+// wider or narrower (moves of 4 pixels or less and widths below 5 pixels
+// change nothing); the width comes back at the next start.
+TEST_F(ProgramToolbars, ControlsAreResizedByTheirRightEdge) {
+  int widened = 0;
+  {
+    CLumo40App app;
+    Guard guard{app};
+    ASSERT_TRUE(Start(app));
+    Command(app, ID_OPTIONS_CUSTOMIZE);
+    testing::Settle(app);
+    ASSERT_NE(CCustomizeDlg::Open(), nullptr);
+    ASSERT_EQ(CCToolBar::FindControlButtons(40030).size(), 1u);
+    HWND combo = CCToolBar::FindControlButtons(40030).front();
+    HWND bar = GetParent(combo);
+    const int index = static_cast<int>(SendMessageA(bar, TB_COMMANDTOINDEX, 40030, 0));
+    ASSERT_GE(index, 0);
+    auto place = [&] {
+      RECT r{};
+      GetWindowRect(combo, &r);
+      return r;
+    };
+    auto separatorWidth = [&] {
+      RECT r{};
+      SendMessageA(bar, TB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
+      return static_cast<int>(r.right - r.left);
+    };
+    const RECT before = place();
+    const int width = before.right - before.left;
+    const int middle = (before.top + before.bottom) / 2;
+    DragByMouse(app, POINT{before.right - 2, middle}, POINT{before.right + 38, middle});
+    RECT after = place();
+    EXPECT_EQ(after.right - after.left, width + 38);
+    EXPECT_EQ(separatorWidth(), width + 38);
+    // Over the selected control's right edge the resize cursor shows.
+    SendMouse({Mouse(MOUSEEVENTF_MOVE, POINT{after.right - 2, middle})});
+    RunUntil(app, [] { return false; }, 200);
+    CURSORINFO info{sizeof info};
+    ASSERT_TRUE(GetCursorInfo(&info));
+    EXPECT_EQ(info.hCursor, ProgramCursor(30980));
+    // 4 pixels or less: nothing; narrower than 5 pixels: nothing.
+    DragByMouse(app, POINT{after.right - 2, middle}, POINT{after.right + 2, middle});
+    EXPECT_EQ(place().right - place().left, width + 38);
+    DragByMouse(app, POINT{after.right - 2, middle}, POINT{after.left + 3, middle});
+    EXPECT_EQ(place().right - place().left, width + 38);
+    // Narrowed by 20.
+    DragByMouse(app, POINT{after.right - 2, middle}, POINT{after.right - 20, middle});
+    widened = width + 18;
+    EXPECT_EQ(place().right - place().left, widened);
+    EXPECT_EQ(separatorWidth(), widened);
+    testing::Press(CCustomizeDlg::Open()->Handle(), IDCANCEL);
+    testing::Settle(app);
+    testing::CloseProgram(app);
+  }
+  CLumo40App app;
+  Guard guard{app};
+  ASSERT_TRUE(Start(app));
+  ASSERT_EQ(CCToolBar::FindControlButtons(40030).size(), 1u);
+  RECT r{};
+  GetWindowRect(CCToolBar::FindControlButtons(40030).front(), &r);
+  EXPECT_EQ(r.right - r.left, widened);
+  testing::CloseProgram(app);
+}
+
 // The drags' cursors: a button or a control over no bar, moved onto a
 // bar, copied with Ctrl, each the program's own cursor.
 TEST_F(ProgramToolbars, DragCursorsShowWhatADropWouldDo) {
