@@ -21,11 +21,15 @@ std::vector<CCToolBar*>& BarList() {
 
 constexpr std::uint32_t kSelectionModeCombo = 40030;
 constexpr std::uint32_t kMoveLayer = 32826;
+constexpr std::uint32_t kTextSelection = 32930;
+constexpr std::uint32_t kMoveSelection = 40031;
 constexpr std::uint32_t kInvertSelection = 40035;
 constexpr std::uint32_t kDeleteSelection = 40036;
 
 // Fixed buttons whose pictures the selection bar's own buttons borrow.
 constexpr std::uint32_t kMoveLayerPicture = 32957;
+constexpr std::uint32_t kTextPicture = 32958;
+constexpr std::uint32_t kMoveSelectionPicture = 32959;
 constexpr std::uint32_t kInvertPicture = 32960;
 constexpr std::uint32_t kDeletePicture = 32961;
 
@@ -509,12 +513,14 @@ void CSelectBar::AddAreaToolButtons(const std::vector<AreaToolButton>& tools) {
   AddButton(kMoveLayer, pictureOf(kMoveLayerPicture));
   AddSeparator();
   for (const AreaToolButton& tool : tools) AddButton(tool.command, pictureOf(AreaToolPictureCommand(tool.name)));
+  AddButton(kTextSelection, pictureOf(kTextPicture));
   AddSeparator();
   if (auto combo = MakeModeCombo(hwnd_, kSelectionModeCombo, -1, ButtonSize().cy)) {
     const int width = combo->ToolbarWidth();
     AppendControl(std::move(combo), width);
     AddSeparator();
   }
+  AddButton(kMoveSelection, pictureOf(kMoveSelectionPicture));
   AddButton(kInvertSelection, pictureOf(kInvertPicture));
   AddButton(kDeleteSelection, pictureOf(kDeletePicture));
   filled_ = true;

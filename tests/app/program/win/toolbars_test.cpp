@@ -16,6 +16,8 @@
 
 #include "app/win/Lumo40App.h"
 #include "app/win/MainFrame.h"
+#include "dialogs/win/TextDlg.h"
+#include "document/win/TextTool.h"
 #include "framework/Archive.h"
 #include "framework/Profile.h"
 #include "hostapi/toolhost.h"
@@ -250,8 +252,9 @@ class ProgramToolbars : public ::testing::Test {
     return true;
   }
   static void Command(CLumo40App& app, std::uint32_t id) { SendMessageA(app.MainFrame()->Handle(), WM_COMMAND, id, 0); }
-  static void Click(CLumo40App& app, HWND bar, std::uint32_t command) {
-    const POINT p = ScreenCentre(bar, ButtonRect(bar, command));
+  static void Click(CLumo40App& app, HWND bar, std::uint32_t command) { Click(app, bar, ButtonRect(bar, command)); }
+  static void Click(CLumo40App& app, HWND window, const RECT& client) {
+    const POINT p = ScreenCentre(window, client);
     SendMouse({Mouse(MOUSEEVENTF_MOVE, p), Mouse(MOUSEEVENTF_LEFTDOWN), Mouse(MOUSEEVENTF_LEFTUP)});
     RunUntil(app, [] { return false; }, 300);
   }
@@ -291,12 +294,12 @@ TEST_F(ProgramToolbars, BarsAreDockedWithTheirButtonsPicturesAndTips) {
   EXPECT_EQ(ButtonsOf(frame->GetBrushBar().Handle()),
             (std::vector<std::uint32_t>{ID_COLOUR_CONTROL, 32835, 32889, 32891, 32892, 32894, 32895, 32898, 32896, 32902, 32903, kSep,
                                         32945}));
-  // The registered area tools in table order, the combine-mode combo in
-  // its separator, invert and delete.
+  // The registered area tools in table order, text selection, the
+  // combine-mode combo in its separator, move, invert and delete.
   std::vector<std::uint32_t> select{32826, kSep};
   for (const RegisteredAreaTool& t : app.areaTools.Tools()) select.push_back(t.command);
   ASSERT_GE(select.size(), 4u);
-  for (std::uint32_t id : {kSep, 40030u, kSep, 40035u, 40036u}) select.push_back(id);
+  for (std::uint32_t id : {32930u, kSep, 40030u, kSep, 40031u, 40035u, 40036u}) select.push_back(id);
   EXPECT_EQ(ButtonsOf(frame->SelectBar().Handle()), select);
   EXPECT_EQ(CCToolBar::FindControlButtons(40030).size(), 1u);
   // The user's tools: tool, separator, tool.
@@ -440,6 +443,41 @@ TEST_F(ProgramToolbars, DoubleClickedButtonsOpenTheirToolsOptions) {
   ASSERT_NE(frame->CurrentTool(), nullptr);
   EXPECT_EQ(frame->CurrentTool()->CommandId(), 32889u);
   EXPECT_TRUE(IsWindowVisible(attributes.Handle()));
+
+  // The text selection button: its command waits for the click, and the
+  // text dialog opens at once, nothing to edit on the background layer;
+  // the click in the view then gives it the new text to type.
+  RunUntil(app, [] { return false; }, GetDoubleClickTime() + 100);
+  ASSERT_EQ(OpenTextDialog(), nullptr);
+  doubleClick(frame->SelectBar().Handle(), ID_IMAGE_TEXT_SELECTION);
+  CTextDlg* text = OpenTextDialog();
+  ASSERT_NE(text, nullptr);
+  EXPECT_TRUE(IsWindowVisible(text->Handle()));
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(text->Handle(), IDC_TEXT_EDIT)));
+  EXPECT_TRUE(TextHookRunning());
+  fw::FrameWnd* child = frame->GetActiveFrame();
+  ASSERT_NE(child, nullptr);
+  ASSERT_NE(child->GetActiveView(), nullptr);
+  HWND view = child->GetActiveView()->Handle();
+  // A point of the view no tool window or the dialog covers.
+  RECT inside{};
+  GetClientRect(view, &inside);
+  POINT free{-1, -1};
+  for (int y = inside.top + 8; y < inside.bottom && free.x < 0; y += 16) {
+    for (int x = inside.left + 8; x < inside.right && free.x < 0; x += 16) {
+      POINT screen{x, y};
+      ClientToScreen(view, &screen);
+      if (WindowFromPoint(screen) == view) free = POINT{x, y};
+    }
+  }
+  ASSERT_GE(free.x, 0);
+  Click(app, view, RECT{free.x, free.y, free.x + 1, free.y + 1});
+  EXPECT_FALSE(TextHookRunning());
+  ASSERT_EQ(OpenTextDialog(), text);
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(text->Handle(), IDC_TEXT_EDIT)));
+  testing::Press(text->Handle(), IDCANCEL);
+  testing::Settle(app);
+  EXPECT_EQ(OpenTextDialog(), nullptr);
   testing::EndProgramIfRunning(app);
 }
 
