@@ -855,6 +855,35 @@ TEST_F(ProgramToolbars, CustomizeDialogDragsButtonsAndShowsBars) {
   EXPECT_EQ(list.GetCheck(paint), 1);
   EXPECT_TRUE(frame->GetBrushBar().IsVisible());
 
+  // "Close" in place of OK and Cancel, the sheet ending a margin below
+  // it; Help asks for the page's help (none is installed here).
+  HWND closeButton = GetDlgItem(dialog->Handle(), IDCANCEL);
+  EXPECT_TRUE(IsWindowVisible(closeButton));
+  char closeText[32] = {};
+  GetWindowTextA(closeButton, closeText, sizeof closeText);
+  EXPECT_STREQ(closeText, "Close");
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog->Handle(), IDOK)));
+  RECT closeRect{}, sheetClient{};
+  GetWindowRect(closeButton, &closeRect);
+  MapWindowPoints(nullptr, dialog->Handle(), reinterpret_cast<POINT*>(&closeRect), 2);
+  GetClientRect(dialog->Handle(), &sheetClient);
+  EXPECT_EQ(sheetClient.bottom - closeRect.bottom, SheetBottomMargin(dialog->Handle()));
+  HWND helpButton = GetDlgItem(dialog->Handle(), IDHELP);
+  ASSERT_NE(helpButton, nullptr);
+  EXPECT_TRUE(IsWindowVisible(helpButton));
+  EXPECT_TRUE(IsWindowEnabled(helpButton));
+  std::string helpBox;
+  DialogScript::Run({{"Lumora 4.0", [&](HWND d) {
+                        char text[512] = {};
+                        GetDlgItemTextA(d, 0xFFFF, text, sizeof text);
+                        helpBox = text;
+                        testing::Press(d, IDOK);
+                      }}});
+  SendMessageA(dialog->Handle(), PSM_PRESSBUTTON, PSBTN_HELP, 0);
+  RunUntil(app, [&] { return DialogScript::done == 1; }, 5000);
+  DialogScript::Stop();
+  EXPECT_EQ(helpBox.rfind("Help is not installed", 0), 0u) << helpBox;
+
   // Close: the dialog goes and the bars leave customise mode.
   testing::Press(dialog->Handle(), IDCANCEL);
   testing::Settle(app);
