@@ -733,7 +733,10 @@ void ApplyMonitorGamma(void* context, std::int32_t r, std::int32_t g, std::int32
   gamma.GammaG = g;
   gamma.GammaB = b;
   CLumo40View::RefreshAllViewsSettings();
-  if (CMainFrame* main = app->MainFrameWnd()) main->UpdateNavigator();
+  if (CMainFrame* main = app->MainFrameWnd()) {
+    main->UpdateNavigator();
+    main->Navigator().DisplaySettingsChanged();
+  }
 }
 
 void MonitorGammaHelp(void* context) {
@@ -795,7 +798,10 @@ void CLumo40App::SetUpColorManagement() {
   ResetColorManagementNotices();
   CurrentViewSettings().colorProfiles = DisplayProfiles(colorManagement, ColorFolder());
   CLumo40View::RefreshAllViewsSettings();
-  if (CMainFrame* main = MainFrameWnd()) main->UpdateNavigator();
+  if (CMainFrame* main = MainFrameWnd()) {
+    main->UpdateNavigator();
+    main->Navigator().DisplaySettingsChanged();
+  }
 }
 
 void CLumo40App::OnColorManagement() {
