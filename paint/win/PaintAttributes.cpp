@@ -191,7 +191,8 @@ void CPaintAttributes::CreateAttribBar() {
     button.iBitmap = i;
     button.idCommand = ID_ATTRIB_BRUSH_SHEET + i;
     button.fsState = TBSTATE_ENABLED;
-    button.fsStyle = BTNS_BUTTON;
+    // The sheet's button stays down while the sheet shows.
+    button.fsStyle = i == 0 ? BTNS_CHECK : BTNS_BUTTON;
     SendMessageA(bar_, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&button));
   }
   SendMessageA(bar_, TB_AUTOSIZE, 0, 0);
@@ -213,6 +214,14 @@ void CPaintAttributes::UpdateAttribBar() {
   SendMessageA(bar_, TB_ENABLEBUTTON, ID_ATTRIB_ADD_PRESET, page != nullptr && page->CanAddPreset());
   SendMessageA(bar_, TB_ENABLEBUTTON, ID_ATTRIB_LOAD_PRESET, page != nullptr && page->CanRemovePreset());
   SendMessageA(bar_, TB_ENABLEBUTTON, ID_ATTRIB_REMOVE_PRESET, page != nullptr && page->CanRemovePreset());
+  // A visible sheet follows the page: rebuilt for it, or hidden when it has none.
+  if (sheet_ != nullptr && sheet_->Visible()) {
+    if (page == nullptr || !page->HasBrushSheet()) {
+      HideBrushSheet();
+    } else if (sheet_->Page() != page) {
+      sheet_->Show(hwnd_, page);
+    }
+  }
 }
 
 void CPaintAttributes::LayOut() {
@@ -493,6 +502,7 @@ void CPaintAttributes::SetActiveBrush(CToolBrush* brush) {
       previewOn_ = true;
     }
     g_toolCommand = 0;
+    HideBrushSheet();
     SelectPageForBrush(nullptr);
   } else if (previewOn_) {
     LUPreview_Enable(nullptr, 0, 1);
@@ -668,14 +678,31 @@ void CPaintAttributes::RemovePaper(const std::string& name) {
 }
 
 void CPaintAttributes::ToggleBrushSheet() {
-  CBrushPage* page = CurrentPageObject();
-  if (sheet_ != nullptr && sheet_->Visible()) {
-    sheet_->Hide();
+  // A click has already flipped the button; the command alone has not.
+  const bool down = bar_ != nullptr && SendMessageA(bar_, TB_ISBUTTONCHECKED, ID_ATTRIB_BRUSH_SHEET, 0) != 0;
+  if (sheet_ != nullptr && sheet_->Visible() && !down) {
+    HideBrushSheet();
     return;
   }
-  if (page == nullptr || !page->HasBrushSheet()) return;
-  if (sheet_ == nullptr) sheet_ = std::make_unique<CBrushSheet>();
-  sheet_->Show(hwnd_, page);
+  CBrushPage* page = CurrentPageObject();
+  if (page == nullptr || !page->HasBrushSheet()) {
+    HideBrushSheet();
+    return;
+  }
+  if (sheet_ == nullptr) {
+    sheet_ = std::make_unique<CBrushSheet>();
+    sheet_->onClosed = [this] { CheckBrushSheetButton(false); };
+  }
+  CheckBrushSheetButton(sheet_->Show(hwnd_, page));
+}
+
+void CPaintAttributes::HideBrushSheet() {
+  if (sheet_ != nullptr) sheet_->Hide();
+  CheckBrushSheetButton(false);
+}
+
+void CPaintAttributes::CheckBrushSheetButton(bool down) {
+  if (bar_ != nullptr) SendMessageA(bar_, TB_CHECKBUTTON, ID_ATTRIB_BRUSH_SHEET, MAKELONG(down ? TRUE : FALSE, 0));
 }
 
 }  // namespace lumora
