@@ -736,7 +736,10 @@ void ApplyMonitorGamma(void* context, std::int32_t r, std::int32_t g, std::int32
   gamma.GammaB = b;
   LUSetSelColorWindowGamma(app->Site(), r, g, b);
   CLumo40View::RefreshAllViewsSettings();
-  if (CMainFrame* main = app->MainFrameWnd()) main->UpdateNavigator();
+  if (CMainFrame* main = app->MainFrameWnd()) {
+    main->UpdateNavigator();
+    main->Navigator().DisplaySettingsChanged();
+  }
 }
 
 void MonitorGammaHelp(void* context) {
@@ -798,7 +801,10 @@ void CLumo40App::SetUpColorManagement() {
   ResetColorManagementNotices();
   CurrentViewSettings().colorProfiles = DisplayProfiles(colorManagement, ColorFolder());
   CLumo40View::RefreshAllViewsSettings();
-  if (CMainFrame* main = MainFrameWnd()) main->UpdateNavigator();
+  if (CMainFrame* main = MainFrameWnd()) {
+    main->UpdateNavigator();
+    main->Navigator().DisplaySettingsChanged();
+  }
 }
 
 void CLumo40App::OnColorManagement() {
