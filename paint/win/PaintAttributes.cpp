@@ -689,14 +689,13 @@ void CPaintAttributes::RemovePaper(const std::string& name) {
 }
 
 void CPaintAttributes::ToggleBrushSheet() {
-  // A click has already flipped the button; the command alone has not.
+  // A click on the button has already flipped it: the sheet follows the
+  // button. The command alone (the button as it was) shows or hides it.
+  const bool visible = sheet_ != nullptr && sheet_->Visible();
   const bool down = bar_ != nullptr && SendMessageA(bar_, TB_ISBUTTONCHECKED, ID_ATTRIB_BRUSH_SHEET, 0) != 0;
-  if (sheet_ != nullptr && sheet_->Visible() && !down) {
-    HideBrushSheet();
-    return;
-  }
+  const bool show = down != visible ? down : !visible;
   CBrushPage* page = CurrentPageObject();
-  if (page == nullptr || !page->HasBrushSheet()) {
+  if (!show || page == nullptr || !page->HasBrushSheet()) {
     HideBrushSheet();
     return;
   }
