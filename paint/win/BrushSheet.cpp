@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <string>
 
+#include "framework/win/Window.h"
 #include "paint/BrushPageRules.h"
 #include "paint/BrushPreview.h"
 #include "paint/BrushRandom.h"
@@ -88,7 +89,25 @@ void DrawPicture(HWND window, HDC dc) {
 
 }  // namespace
 
+// The frame as the message loop sees it: it offers the sheet its dialog
+// keys (Tab, arrows, mnemonics, Escape) before they are translated.
+class SheetKeys : public fw::Window {
+ public:
+  SheetKeys(HWND frame, HWND sheet) : sheet_(sheet) { Attach(frame); }
+  ~SheetKeys() override { Detach(); }
+  bool PreTranslateMessage(MSG* msg) override {
+    if (msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST || !IsWindow(sheet_)) return false;
+    return SendMessageA(sheet_, PSM_ISDIALOGMESSAGE, 0, reinterpret_cast<LPARAM>(msg)) != 0;
+  }
+
+ private:
+  HWND sheet_;
+};
+
+CBrushSheet::CBrushSheet() = default;
+
 CBrushSheet::~CBrushSheet() {
+  keys_.reset();
   if (window_ != nullptr && IsWindow(window_)) DestroyWindow(window_);
 }
 
@@ -122,6 +141,9 @@ LRESULT CALLBACK CBrushSheet::FrameProc(HWND window, UINT message, WPARAM wParam
     case WM_CLOSE:
       if (sheet != nullptr) sheet->Close();  // the window stays for later use
       return 0;
+    case WM_NCDESTROY:
+      if (sheet != nullptr) sheet->keys_.reset();
+      return DefWindowProcA(window, message, wParam, lParam);
     case WM_ACTIVATE: {
       const LRESULT r = DefWindowProcA(window, message, wParam, lParam);
       if (sheet != nullptr && sheet->sheet_ != nullptr) SendMessageA(sheet->sheet_, WM_ACTIVATE, wParam, lParam);
@@ -208,6 +230,7 @@ bool CBrushSheet::Create(HWND owner) {
   SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FrameProc));
   if (!CreateSheet(caption)) return false;
   LayOut(owner);
+  keys_ = std::make_unique<SheetKeys>(window_, sheet_);
   for (int i = 0; i < 3; ++i) SendDlgItemMessageA(pages_[0], kJitterSpins[i], UDM_SETRANGE32, 0, 100);
   SendDlgItemMessageA(pages_[1], IDC_SHEET_ANGLE_SPIN, UDM_SETRANGE32, 0, 360);
   ShowPage(0);

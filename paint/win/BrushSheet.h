@@ -11,16 +11,18 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace lumora {
 
 class CBrushPage;
+class SheetKeys;
 
 class CBrushSheet {
  public:
-  CBrushSheet() = default;
+  CBrushSheet();
   ~CBrushSheet();
   CBrushSheet(const CBrushSheet&) = delete;
   CBrushSheet& operator=(const CBrushSheet&) = delete;
@@ -71,6 +73,7 @@ class CBrushSheet {
   HWND sheet_ = nullptr;
   HWND tabs_ = nullptr;
   std::array<PageLink, 3> links_{};
+  std::unique_ptr<SheetKeys> keys_;  // the sheet's dialog keys from the message loop
   HWND label_ = nullptr;
   HWND preview_ = nullptr;
   std::array<HWND, 3> pages_{};

@@ -1377,6 +1377,21 @@ TEST_F(Painting, BrushSheetIsAPropertySheetForTheCurrentPagesBrush) {
   SendMessageA(GetDlgItem(sheet->PageWindow(2), IDC_SHEET_HUE_ONLY), BM_CLICK, 0, 0);
   EXPECT_EQ(air->Model().settings.params[5], 5u);
   EXPECT_EQ(Main()->CurrentTool()->Params(), air->Model().settings.params);
+  // Its dialog keys: Tab moves on through the page, Escape closes (hides) it.
+  SendMessageA(propertySheet, PSM_SETCURSEL, 0, 0);
+  SetForegroundWindow(sheet->Handle());
+  SetFocus(GetDlgItem(sheet->PageWindow(0), IDC_SHEET_HUE));
+  Pump();
+  Send({Key(VK_TAB, false), Key(VK_TAB, true)});
+  Pump();
+  EXPECT_EQ(GetFocus(), GetDlgItem(sheet->PageWindow(0), IDC_SHEET_VALUE));
+  Send({Key(VK_ESCAPE, false), Key(VK_ESCAPE, true)});
+  Pump();
+  EXPECT_FALSE(sheet->Visible());
+  EXPECT_FALSE(buttonDown());
+  EXPECT_TRUE(IsWindow(propertySheet)) << "only hidden";
+  clickSheetButton();
+  ASSERT_TRUE(sheet->Visible());
   // The paint brush's page was not touched.
   typeOverView('B');
   CBrushPage* brushPage = window.CurrentPageObject();
