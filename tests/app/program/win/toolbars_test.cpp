@@ -537,6 +537,7 @@ TEST_F(ProgramToolbars, PaintBarColourControlSwapsAndOpensTheColourWindow) {
 // to the top by the mouse, the selection bar hidden and Large Buttons on
 // come back after a restart.
 TEST_F(ProgramToolbars, PlacesShownStatesAndSizesSurviveARestart) {
+  RECT floatingPlace{};
   {
     CLumo40App app;
     Guard guard{app};
@@ -565,6 +566,26 @@ TEST_F(ProgramToolbars, PlacesShownStatesAndSizesSurviveARestart) {
     SendMouse({Mouse(MOUSEEVENTF_LEFTUP)});
     RunUntil(app, [] { return false; }, 200);
     EXPECT_EQ(frame->GetBrushBar().Side(), fw::DockSide::kTop);
+    // The tools bar dragged by its empty end into the middle floats there.
+    HWND tools = frame->ToolsBar().Handle();
+    ASSERT_TRUE(frame->ToolsBar().IsVisible());
+    GetClientRect(tools, &bar);
+    POINT toolsGrab{bar.right / 2, bar.bottom - 4};
+    ClientToScreen(tools, &toolsGrab);
+    RECT middle{};
+    GetWindowRect(frame->MdiClient(), &middle);
+    const POINT toolsDrop{(middle.left + middle.right) / 2, (middle.top + middle.bottom) / 2};
+    SendMouse({Mouse(MOUSEEVENTF_MOVE, toolsGrab), Mouse(MOUSEEVENTF_LEFTDOWN)});
+    RunUntil(app, [] { return false; }, 100);
+    for (int step = 1; step <= 8; ++step) {
+      const POINT p{toolsGrab.x + (toolsDrop.x - toolsGrab.x) * step / 8, toolsGrab.y + (toolsDrop.y - toolsGrab.y) * step / 8};
+      SendMouse({Mouse(MOUSEEVENTF_MOVE, p)});
+      RunUntil(app, [] { return false; }, 40);
+    }
+    SendMouse({Mouse(MOUSEEVENTF_LEFTUP)});
+    RunUntil(app, [] { return false; }, 200);
+    ASSERT_TRUE(frame->ToolsBar().IsFloating());
+    GetWindowRect(GetAncestor(tools, GA_ROOT), &floatingPlace);
     Command(app, ID_VIEW_SELECTION_BAR);
     EXPECT_FALSE(frame->SelectBar().IsVisible());
     DialogScript::Run({{"Lumora 4.0", [](HWND d) { testing::Press(d, IDYES); }}});
@@ -589,6 +610,12 @@ TEST_F(ProgramToolbars, PlacesShownStatesAndSizesSurviveARestart) {
     EXPECT_EQ(frame->GetBrushBar().Side(), fw::DockSide::kTop);
     EXPECT_TRUE(frame->GetBrushBar().IsVisible());
     EXPECT_FALSE(frame->SelectBar().IsVisible());
+    ASSERT_TRUE(frame->ToolsBar().IsFloating());
+    EXPECT_TRUE(frame->ToolsBar().IsVisible());
+    RECT place{};
+    GetWindowRect(GetAncestor(frame->ToolsBar().Handle(), GA_ROOT), &place);
+    EXPECT_EQ(place.left, floatingPlace.left);
+    EXPECT_EQ(place.top, floatingPlace.top);
     EXPECT_TRUE(frame->MainBar().IsVisible());
     EXPECT_EQ(LOWORD(SendMessageA(frame->MainBar().Handle(), TB_GETBUTTONSIZE, 0, 0)), 31);
     const testing::Capture shot = testing::CaptureClient(frame->MainBar().Handle());
