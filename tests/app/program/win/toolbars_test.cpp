@@ -988,6 +988,63 @@ TEST_F(ProgramToolbars, ControlsAreResizedByTheirRightEdge) {
   testing::CloseProgram(app);
 }
 
+// A button dropped back on its own place: 4 or more pixels down (the bar
+// lies along the left side) puts a separator before it, as many up takes
+// that separator away; Escape during a drag off every bar keeps the button.
+TEST_F(ProgramToolbars, DropsOnTheirOwnPlaceAndEscapeKeepTheButton) {
+  CLumo40App app;
+  Guard guard{app};
+  ASSERT_TRUE(Start(app));
+  CMainFrame* frame = app.MainFrameWnd();
+  HWND brush = frame->GetBrushBar().Handle();
+  ASSERT_EQ(frame->GetBrushBar().Side(), fw::DockSide::kLeft);
+  Command(app, ID_OPTIONS_CUSTOMIZE);
+  testing::Settle(app);
+  ASSERT_NE(CCustomizeDlg::Open(), nullptr);
+  const std::vector<std::uint32_t> before = ButtonsOf(brush);
+  const auto curve = std::find(before.begin(), before.end(), 32892u) - before.begin();
+  ASSERT_GT(curve, 0);
+  ASSERT_NE(before[static_cast<std::size_t>(curve) - 1], kSep);
+  RECT client{};
+  GetWindowRect(frame->MdiClient(), &client);
+  const POINT away{client.left + 40, (client.top + client.bottom) / 2};
+  auto centre = [&] { return ScreenCentre(brush, ButtonRect(brush, 32892)); };
+
+  POINT press = centre();
+  DragThrough(app, press, {{away}, {POINT{press.x, press.y + 6}}});
+  std::vector<std::uint32_t> expected = before;
+  expected.insert(expected.begin() + curve, kSep);
+  EXPECT_EQ(ButtonsOf(brush), expected);
+
+  press = centre();
+  DragThrough(app, press, {{away}, {POINT{press.x, press.y - 6}}});
+  EXPECT_EQ(ButtonsOf(brush), before);
+  // Less than 4 pixels: nothing changes.
+  press = centre();
+  DragThrough(app, press, {{away}, {POINT{press.x, press.y + 3}}});
+  EXPECT_EQ(ButtonsOf(brush), before);
+
+  // Off every bar with Escape pressed before the release: it stays.
+  DragThrough(app, centre(), {{away}, {POINT{away.x + 10, away.y}, "Escape"}});
+  EXPECT_EQ(ButtonsOf(brush), before);
+  // The same without Escape takes it away.
+  DragThrough(app, centre(), {{away}, {POINT{away.x + 10, away.y}}});
+  expected = before;
+  expected.erase(expected.begin() + curve);
+  EXPECT_EQ(ButtonsOf(brush), expected);
+  // The last button taken away leaves no separator at the end.
+  ASSERT_GE(expected.size(), 3u);
+  ASSERT_EQ(expected.back(), 32945u);
+  ASSERT_EQ(expected[expected.size() - 2], kSep);
+  DragThrough(app, ScreenCentre(brush, ButtonRect(brush, 32945)), {{away}});
+  expected.resize(expected.size() - 2);
+  EXPECT_EQ(ButtonsOf(brush), expected);
+
+  testing::Press(CCustomizeDlg::Open()->Handle(), IDCANCEL);
+  testing::Settle(app);
+  testing::CloseProgram(app);
+}
+
 // The drags' cursors: a button or a control over no bar, moved onto a
 // bar, copied with Ctrl, each the program's own cursor.
 TEST_F(ProgramToolbars, DragCursorsShowWhatADropWouldDo) {
