@@ -409,11 +409,15 @@ std::int32_t SitePickUpColor(Desc d, void* window, int reserved1, int reserved2)
   return PickUpColor(ComDlg(d), window, reserved1, reserved2);
 }
 
+int SiteSetupICMSelColorWindow(Desc d, const char* monitor, const char* target, int intent, int proofIntent) {
+  return SetupICMSelColorWindow(ComDlg(d), monitor, target, intent, proofIntent);
+}
+
 const LUSiteEntry kComDlgTable[] = {
     E(SiteOpenSelColorWindow), E(SiteIsSelColorWindowOpened), E(SiteShowSelColorWindow), E(SiteCloseSelColorWindow),
     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
     E(SitePickUpColor),
-    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
+    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, E(SiteSetupICMSelColorWindow), nullptr, nullptr};
 
 const LUSiteEntry kPromptTable[] = {E(SitePromptAdd), E(SitePromptSetText), E(SitePromptClearText),
                                     E(SitePromptRemove), E(SitePromptRestoreSaved)};

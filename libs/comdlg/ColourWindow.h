@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string_view>
 
 #include "hostapi/comdlg.h"
@@ -48,8 +49,11 @@ void ColourWindowGone(CDlgData* data, void* window);
 
 }  // namespace lumora::comdlg
 
+class VR_CMCOLOURS;
+
 struct CDlgData {
   void* window = nullptr;  // the colour window while it is open
   void* owner = nullptr;   // who hears of its colours
   std::uint32_t colour = 0;
+  std::shared_ptr<const VR_CMCOLOURS> icm;  // colour management (null: off)
 };

@@ -67,7 +67,7 @@ void PaintSwatch(HWND window) {
   HDC dc = BeginPaint(window, &ps);
   WindowState* state = StateOf(window);
   const std::uint32_t colour = state != nullptr ? state->data->colour : 0;
-  HBRUSH brush = CreateSolidBrush(colour);
+  HBRUSH brush = CreateSolidBrush(SelColorWindowDisplayColour(state != nullptr ? state->data : nullptr, colour));
   HGDIOBJ oldBrush = SelectObject(dc, brush);
   HGDIOBJ oldPen = SelectObject(dc, GetStockObject(BLACK_PEN));
   Rectangle(dc, kSwatch.left, kSwatch.top, kSwatch.right, kSwatch.bottom);
