@@ -47,7 +47,7 @@ int SetupICMSelColorWindow(CDlgData* data, const char* monitorProfile, const cha
   return 1;
 }
 
-std::uint32_t SelColorWindowDisplayColour(CDlgData* data, std::uint32_t colour) {
+std::uint32_t SelColorWindowDisplayColour(const CDlgData* data, std::uint32_t colour) {
   colour &= 0xFFFFFF;
   if (data == nullptr || !data->icm) return colour;
   return data->icm->Show(colour);
