@@ -6,6 +6,7 @@
 
 #include <lcms2.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -88,6 +89,19 @@ TEST_F(SingleColours, TheColourWindowPaintsThroughTheMonitorProfileItWasSetUpWit
     moved += Distance(shown, c) > 4;
   }
   EXPECT_GE(moved, 3);
+  // The window paints through colour management first, then the monitor's
+  // gamma (as the views do).
+  for (std::uint32_t c : kColours) EXPECT_EQ(comdlg::PaintedColour(&data, c), SelColorWindowDisplayColour(&data, c));
+  data.gamma[0] = data.gamma[1] = data.gamma[2] = 200;
+  for (std::uint32_t c : kColours) {
+    const std::uint32_t managed = SelColorWindowDisplayColour(&data, c);
+    const std::uint32_t painted = comdlg::PaintedColour(&data, c);
+    for (int i = 0; i < 3; ++i) {
+      const double v = 255.0 * std::pow(comdlg::Channel(managed, i) / 255.0, 0.5);
+      EXPECT_NEAR(comdlg::Channel(painted, i), v, 0.51) << std::hex << c;
+    }
+  }
+  data.gamma[0] = data.gamma[1] = data.gamma[2] = 100;
   // Proofing through the target (absolute, code 8) at perceptual (4).
   ASSERT_EQ(SetupICMSelColorWindow(&data, monitor_.c_str(), "sRGB Color Space Profile.ICM", 4, 8), 1);
   for (std::uint32_t c : kColours) {
