@@ -40,22 +40,33 @@ bool FullySelected(Fragment* mask) {
   return true;
 }
 
+// The whole of an opaque layer: what the selection would cut out is the
+// layer itself with an opaque mask, made by copying.
+CLayerPtr WholeLayerCopy(ImageDocument& doc, CLayer& layer) {
+  DocumentLockScope lock(&doc);
+  CLayerPtr piece = CLayerPtr::Adopt(layer.CreateCopy());
+  if (!piece->IsWholeCopyOf(layer) || piece->CreateMask(1) != kLayerOk) piece = nullptr;
+  return piece;
+}
+
 CLayerPtr CutBySelection(ImageDocument& doc, CLayer& layer, Fragment* selection, bool cut) {
   const RECT area = SelectionReach(selection, layer.GetRect());
   if (RectIsEmpty(area)) return CLayerPtr();
+  if (!cut && !layer.HasMask()) {
+    // A plain rectangle around the layer is known to select all of it
+    // without drawing its mask.
+    LURECT whole{};
+    RectToLURect(&whole, &layer.GetRect());
+    if (FragmentWhollySelects(selection, &whole) != 0) return WholeLayerCopy(doc, layer);
+  }
   Fragment* mask = SelectionToMask(selection, area);
   if (mask == nullptr) return CLayerPtr();
   CLayerPtr piece;
-  {
+  if (!cut && !layer.HasMask() && RectsEqual(area, layer.GetRect()) && FullySelected(mask)) {
+    piece = WholeLayerCopy(doc, layer);
+  } else {
     DocumentLockScope lock(&doc);
-    if (!cut && !layer.HasMask() && RectsEqual(area, layer.GetRect()) && FullySelected(mask)) {
-      // The whole of an opaque layer: what the selection would cut out is
-      // the layer itself with an opaque mask, made by copying.
-      piece = CLayerPtr::Adopt(layer.CreateCopy());
-      if (!piece->IsWholeCopyOf(layer) || piece->CreateMask(1) != kLayerOk) piece = nullptr;
-    } else {
-      piece = CLayerPtr::Adopt(layer.CreateLayerFromSelection(mask, cut ? 1 : 0));
-    }
+    piece = CLayerPtr::Adopt(layer.CreateLayerFromSelection(mask, cut ? 1 : 0));
   }
   DeleteFragment(mask);
   return piece;

@@ -141,6 +141,10 @@ int GetLineWidth(const Fragment* f);
 int GetLineStyle(const Fragment* f);
 // Bit 0 set when the pixel at the point is selected (inversion included).
 int PointInFragment(const Fragment* f, const POINT* point);
+// 1 when every pixel of the rectangle is known wholly selected (255 in a
+// mask made of f, its smoothing included) without drawing anything: a plain
+// rectangle around it with no soft edge. 0 says only that it is not known.
+int FragmentWhollySelects(const Fragment* f, const LURECT* rect);
 
 // Moves f so that its bounding rectangle starts at the point; 0 when a
 // coordinate would leave the 32-bit range.

@@ -195,6 +195,8 @@ void* LUShowSelColorWindow(const void* site, void* owner, std::uint32_t colour);
 int LUCloseSelColorWindow(const void* site);
 // A colour taken from the screen; -1 for none.
 std::int32_t LUPickUpColor(const void* site, void* window, int reserved1, int reserved2);
+// The monitor's gamma (x 100, 1..1000) the colour window paints through.
+int LUSetSelColorWindowGamma(const void* site, std::int32_t red, std::int32_t green, std::int32_t blue);
 
 // ---------------------------------------------------------------------------
 // The global selection: the active document's selection as the host keeps
@@ -560,6 +562,7 @@ struct LU_GADGETDLG {
   int pathSize;           // 260
 };
 
-// Runs the dialog owned by `owner` in the folder (made when missing); 1 for
-// OK with the path filled in, 0 for Cancel or failure (Windows build).
+// Runs the common-dialog library's dialog owned by `owner` in the folder
+// (made when missing); 1 for OK with the path filled in, 0 for Cancel or
+// failure (the site lacks the entry, no windows).
 int LUOpenGadgetDialog(const void* site, void* owner, LU_GADGETDLG* record);

@@ -372,6 +372,8 @@ void CLumo40App::LoadAllSettings() {
   PushViewSettings(settings);
   CurrentViewSettings().colorProfiles = DisplayProfiles(colorManagement, ColorFolder());
   SetUndoLimit(UndoLimit{settings.createBackup, settings.limitBackup});
+  // The colour window paints its colours as the views show them.
+  LUSetSelColorWindowGamma(Site(), settings.gammaR, settings.gammaG, settings.gammaB);
   settingsLoaded_ = true;
 }
 
@@ -732,8 +734,12 @@ void ApplyMonitorGamma(void* context, std::int32_t r, std::int32_t g, std::int32
   gamma.GammaR = r;
   gamma.GammaG = g;
   gamma.GammaB = b;
+  LUSetSelColorWindowGamma(app->Site(), r, g, b);
   CLumo40View::RefreshAllViewsSettings();
-  if (CMainFrame* main = app->MainFrameWnd()) main->UpdateNavigator();
+  if (CMainFrame* main = app->MainFrameWnd()) {
+    main->UpdateNavigator();
+    main->Navigator().DisplaySettingsChanged();
+  }
 }
 
 void MonitorGammaHelp(void* context) {
@@ -795,7 +801,10 @@ void CLumo40App::SetUpColorManagement() {
   ResetColorManagementNotices();
   CurrentViewSettings().colorProfiles = DisplayProfiles(colorManagement, ColorFolder());
   CLumo40View::RefreshAllViewsSettings();
-  if (CMainFrame* main = MainFrameWnd()) main->UpdateNavigator();
+  if (CMainFrame* main = MainFrameWnd()) {
+    main->UpdateNavigator();
+    main->Navigator().DisplaySettingsChanged();
+  }
 }
 
 void CLumo40App::OnColorManagement() {

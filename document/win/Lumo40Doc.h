@@ -15,6 +15,7 @@
 #include "document/ImageDocument.h"
 #include "framework/Archive.h"
 #include "framework/win/DocView.h"
+#include "hostapi/draw.h"
 
 namespace lumora {
 
@@ -72,8 +73,14 @@ class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFile
   void FlushServerItemUpdate();
   // Draws the composite image scaled to fit into a device-dependent bitmap
   // (the navigator's thumbnail), with its coverage; only the part showing
-  // `imageRect` when one is given. False without an image.
-  bool RenderThumbnail(HBITMAP bitmap, const RECT* imageRect = nullptr);
+  // `imageRect` when one is given. False without an image. With `look`
+  // the colours are shown as the views show them (gamma, colour management
+  // from the document's profile to the monitor's).
+  struct ThumbnailLook {
+    VR_GAMMAOPT gamma;
+    VR_CMPROFILES profiles;
+  };
+  bool RenderThumbnail(HBITMAP bitmap, const RECT* imageRect = nullptr, const ThumbnailLook* look = nullptr);
   // The layered data through an archive: loading installs what it reads
   // (or leaves it for a paste), storing writes the stack to serialise.
   void Serialize(fw::Archive& archive) override;

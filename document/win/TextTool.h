@@ -59,4 +59,10 @@ void SetTextMode(int mode);
 void ApplyTextSelection(CLumo40Doc* doc, CLayerText* layer);
 void DiscardNewTextLayer(CLumo40Doc* doc, CLayerText* layer);
 
+// The text tool's options: the dialog (made once) on the document's active
+// layer, its text read when that is a text layer; on another layer or with
+// no document it shows the settings a new text takes, nothing to edit.
+// False when there is no dialog to show.
+bool ShowTextDialog(CLumo40Doc* doc);
+
 }  // namespace lumora

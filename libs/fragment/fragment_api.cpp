@@ -392,6 +392,14 @@ int GetMaskRect(const Fragment* mask, LURECT* out) {
   return 1;
 }
 
+int FragmentWhollySelects(const Fragment* f, const LURECT* rect) {
+  if (f == nullptr || rect == nullptr || f->Type() != kFrgRect || f->Inverted()) return 0;
+  if (lumora::frg::SmoothRadius(f->SmoothDegree()) != 0) return 0;
+  const Box want = Box::Of(*rect);
+  const Box shape = f->ShapeBounds();
+  return !want.Empty() && shape.x0 <= want.x0 && shape.y0 <= want.y0 && want.x1 <= shape.x1 && want.y1 <= shape.y1 ? 1 : 0;
+}
+
 // ---- smoothed edges ----
 
 int SetSmoothEdge(Fragment* f, int degree, int type, void* window) {

@@ -191,9 +191,17 @@ void CPaintAttributes::CreateAttribBar() {
     button.iBitmap = i;
     button.idCommand = ID_ATTRIB_BRUSH_SHEET + i;
     button.fsState = TBSTATE_ENABLED;
-    button.fsStyle = BTNS_BUTTON;
+    // The brush sheet's button stays down while the sheet shows.
+    button.fsStyle = i == 0 ? BTNS_CHECK : BTNS_BUTTON;
     SendMessageA(bar_, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&button));
+    // Separators after the sheet's button and after the papers'.
+    if (button.idCommand == ID_ATTRIB_BRUSH_SHEET || button.idCommand == ID_ATTRIB_REMOVE_PAPER) {
+      TBBUTTON separator{};
+      separator.fsStyle = BTNS_SEP;
+      SendMessageA(bar_, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&separator));
+    }
   }
+  SetWindowContextHelpId(bar_, 0x50000 + IDC_ATTRIB_BAR);
   SendMessageA(bar_, TB_AUTOSIZE, 0, 0);
 }
 
@@ -206,6 +214,7 @@ void CPaintAttributes::UpdateAttribBar() {
   if (bar_ == nullptr) return;
   CBrushPage* page = CurrentPageObject();
   SendMessageA(bar_, TB_ENABLEBUTTON, ID_ATTRIB_BRUSH_SHEET, page != nullptr && page->HasBrushSheet());
+  SendMessageA(bar_, TB_CHECKBUTTON, ID_ATTRIB_BRUSH_SHEET, sheet_ != nullptr && sheet_->Visible());
   SendMessageA(bar_, TB_ENABLEBUTTON, ID_ATTRIB_ADD_SHAPE, page != nullptr && page->CanAddShape());
   SendMessageA(bar_, TB_ENABLEBUTTON, ID_ATTRIB_REMOVE_SHAPE, page != nullptr && page->CanRemoveShape());
   SendMessageA(bar_, TB_ENABLEBUTTON, ID_ATTRIB_ADD_PAPER, page != nullptr && page->CanAddPaper());
@@ -431,6 +440,7 @@ bool CPaintAttributes::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lPara
           return true;
         case ID_ATTRIB_BRUSH_SHEET:
           ToggleBrushSheet();
+          UpdateAttribBar();
           *result = 0;
           return true;
         case ID_ATTRIB_LOAD_PRESET:
@@ -445,6 +455,8 @@ bool CPaintAttributes::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lPara
       }
       break;
     case WM_ACTIVATE:
+      // The sheet closed by its own box leaves its button up again.
+      UpdateAttribBar();
       if (brush_ == nullptr) {
         RemoveBrushHook();
       } else if (LOWORD(wParam) != WA_INACTIVE) {

@@ -28,7 +28,6 @@ namespace {
 
 constexpr char kSection[] = "LAYER PALETTE";
 constexpr int kNoPosition = INT32_MIN;
-constexpr std::uint16_t kDialogHookFlags = 0x1001;
 
 // The Blending commands and their merge modes (33056 and 33057 are none).
 constexpr int kBlendModes[19] = {0, 9, 7, 8, 10, 12, 11, 15, 16, 1, 2, 14, 3, 4, 5, 6, -1, -1, 13};
@@ -48,33 +47,6 @@ int ThumbnailIndex(std::uint32_t id) {
 }
 
 fw::Profile* Settings() { return fw::TheApp() != nullptr ? &fw::TheApp()->Settings() : nullptr; }
-
-RECT ChildRect(HWND dialog, int id) {
-  RECT r{};
-  HWND child = GetDlgItem(dialog, id);
-  if (child == nullptr) return r;
-  GetWindowRect(child, &r);
-  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
-  return r;
-}
-
-// The palette's keys and dialog keys, offered from the tool host's queue
-// pass so that no tool takes them first.
-int PaletteHookProc(void*, const LU_MSG* msg, void* context, std::intptr_t* inOut) {
-  auto* palette = static_cast<CLayerWnd*>(context);
-  if (msg->message == kLUMsgHookInstalled || msg->message == kLUMsgHookRemoved) return kLUHookHandled;
-  if (msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST || palette->Handle() == nullptr) return kLUHookPass;
-  const auto window = static_cast<HWND>(msg->window);
-  if (window != palette->Handle() && !IsChild(palette->Handle(), window)) return kLUHookPass;
-  MSG m{window, msg->message, msg->wParam, msg->lParam, 0, {0, 0}};
-  bool taken = false;
-  for (HWND h = window; h != nullptr && h != palette->Handle() && !taken; h = GetParent(h)) {
-    if (fw::Window* w = fw::Window::FromHandle(h)) taken = w->PreTranslateMessage(&m);
-  }
-  if (!taken && !palette->PreTranslateMessage(&m)) return kLUHookPass;
-  if (inOut != nullptr) *inOut = 0;
-  return kLUHookHandled;
-}
 
 }  // namespace
 
@@ -165,7 +137,7 @@ bool CLayerWnd::OnInitDialog() {
   GetWindowRect(hwnd_, &window);
   minimum_ = SIZE{RectWidth(window), RectHeight(window)};
   beforeExpand_ = minimum_;
-  listTop_ = ChildRect(hwnd_, IDC_LP_LOCK_POSITION).bottom;
+  listTop_ = DialogChildRect(hwnd_, IDC_LP_LOCK_POSITION).bottom;
   list_.Create(this, hwnd_);
   // Rows dropped on the buttons go to the list's drop logic.
   const auto toList = [this](POINT screen) {
@@ -182,7 +154,7 @@ bool CLayerWnd::OnInitDialog() {
   LayOut(client.right, client.bottom);
   EnableWindow(list_.Handle(), FALSE);
   AddTips();
-  InstallDialogHook();
+  keyHook_.Install(this);
   SetView(nullptr);
   return false;
 }
@@ -207,15 +179,9 @@ void CLayerWnd::ReadPlacement() {
   if (minimized != 0) ShowWindow(hwnd_, SW_SHOWMINNOACTIVE);
 }
 
-void CLayerWnd::InstallDialogHook() {
-  if (hookId_ != 0 || hwnd_ == nullptr) return;
-  const LU_HOOK hook{&PaletteHookProc, this, kDialogHookFlags, 0};
-  hookId_ = LUSetLUHook(nullptr, &hook);
-}
-
 void CLayerWnd::LayOut(int width, int height) {
   if (list_.Handle() == nullptr) return;
-  const RECT lock = ChildRect(hwnd_, IDC_LP_LOCK_TRANSPARENCY);
+  const RECT lock = DialogChildRect(hwnd_, IDC_LP_LOCK_TRANSPARENCY);
   const int left = GetDlgItem(hwnd_, IDC_LP_LOCK_TRANSPARENCY) != nullptr ? lock.left : 5;
   SetWindowPos(list_.Handle(), nullptr, left, listTop_ + left, std::max(0, width - 2 * left),
                std::max(0, height - 2 * left - listTop_), SWP_NOZORDER | SWP_NOACTIVATE);
@@ -828,8 +794,7 @@ bool CLayerWnd::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_
     case WM_DESTROY: {
       newButton_.Detach();
       deleteButton_.Detach();
-      if (hookId_ != 0) LURemoveLUHook(nullptr, hookId_);
-      hookId_ = 0;
+      keyHook_.Remove();
       if (tips_ != nullptr) ::DestroyWindow(tips_);
       tips_ = nullptr;
       if (fw::Profile* p = Settings()) {

@@ -20,6 +20,7 @@
 #include "ui/LayerRows.h"
 #include "ui/win/ComboBoxSeparator.h"
 #include "ui/win/DropButton.h"
+#include "ui/win/ToolWindowKeys.h"
 #include "view/win/LuDropTarget.h"
 
 class CLayer;
@@ -148,7 +149,6 @@ class CLayerWnd : public CToolTipSuppDlg {
   void SelectLayer(CLumo40Doc& doc, CLayer* layer);
   void Rebuild(CLumo40Doc& doc);
   void SaveShowState();
-  void InstallDialogHook();
   bool Exists() const { return hwnd_ != nullptr && IsWindow(hwnd_); }
   CLumo40View* View() const { return view_; }
   CLumo40Doc* Doc() const { return doc_; }
@@ -236,7 +236,7 @@ class CLayerWnd : public CToolTipSuppDlg {
   int sizeIndex_ = 1;
   SIZE minimum_{200, 200};
   int listTop_ = 0;
-  std::uint32_t hookId_ = 0;
+  ToolWindowKeyHook keyHook_;
   HACCEL accelerators_ = nullptr;
   bool expanded_ = false;
   SIZE beforeExpand_{200, 200};

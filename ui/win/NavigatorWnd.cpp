@@ -23,44 +23,21 @@ namespace lumora {
 namespace {
 
 constexpr char kSection[] = "NAVIGATOR";
+
+// The views' gamma and colour management, so that the thumbnail shows the
+// image's colours as they do.
+CLumo40Doc::ThumbnailLook ViewsLook() {
+  const ViewDisplaySettings& settings = CurrentViewSettings();
+  return CLumo40Doc::ThumbnailLook{settings.gamma, settings.colorProfiles};
+}
 constexpr int kNoPosition = INT32_MIN;
-constexpr std::uint16_t kDialogHookFlags = 0x1001;
 
 fw::Profile* Settings() { return fw::TheApp() != nullptr ? &fw::TheApp()->Settings() : nullptr; }
-
-RECT ChildRect(HWND dialog, int id) {
-  RECT r{};
-  HWND child = GetDlgItem(dialog, id);
-  if (child == nullptr) return r;
-  GetWindowRect(child, &r);
-  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
-  return r;
-}
 
 std::string PercentText(int percent) {
   char text[16];
   std::snprintf(text, sizeof text, "%i%%", percent);
   return text;
-}
-
-// The navigator's keys and dialog keys, offered from the tool host's queue
-// pass so that no tool takes them first.
-int NavigatorHookProc(void*, const LU_MSG* msg, void* context, std::intptr_t* inOut) {
-  auto* navigator = static_cast<CNavigatorWnd*>(context);
-  if (msg->message == kLUMsgHookInstalled || msg->message == kLUMsgHookRemoved) return kLUHookHandled;
-  if (msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST || navigator->Handle() == nullptr) return kLUHookPass;
-  const auto window = static_cast<HWND>(msg->window);
-  if (window != navigator->Handle() && !IsChild(navigator->Handle(), window)) return kLUHookPass;
-  MSG m{window, msg->message, msg->wParam, msg->lParam, 0, {0, 0}};
-  // The focused control first (the percentage field reports Enter), then
-  // the navigator's keys and dialog keys.
-  bool taken = false;
-  for (HWND h = window; h != nullptr && h != navigator->Handle() && !taken; h = GetParent(h)) {
-    if (fw::Window* w = fw::Window::FromHandle(h)) taken = w->PreTranslateMessage(&m);
-  }
-  if (!taken && !navigator->PreTranslateMessage(&m)) return kLUHookPass;
-  if (inOut != nullptr) *inOut = 0;
-  return kLUHookHandled;
 }
 
 }  // namespace
@@ -94,14 +71,14 @@ bool CNavigatorWnd::OnInitDialog() {
   GetWindowRect(hwnd_, &window);
   GetClientRect(hwnd_, &client);
   minimum_ = SIZE{RectWidth(window), RectHeight(window)};
-  bandHeight_ = client.bottom - ChildRect(hwnd_, IDC_NAV_ZOOM_EDIT).top;
+  bandHeight_ = client.bottom - DialogChildRect(hwnd_, IDC_NAV_ZOOM_EDIT).top;
   // The slider's channel is made odd so that 100 % sits on its middle pixel.
   HWND slider = GetDlgItem(hwnd_, IDC_NAV_SLIDER);
   RECT channel{};
   SendMessageA(slider, TBM_GETCHANNELRECT, 0, reinterpret_cast<LPARAM>(&channel));
   const SliderRange range = SliderRangeForChannel(RectWidth(channel));
   if (range.widen) {
-    const RECT r = ChildRect(hwnd_, IDC_NAV_SLIDER);
+    const RECT r = DialogChildRect(hwnd_, IDC_NAV_SLIDER);
     SetWindowPos(slider, nullptr, 0, 0, RectWidth(r) + 1, RectHeight(r), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   sliderM_ = std::max(range.m, 1);
@@ -110,10 +87,10 @@ bool CNavigatorWnd::OnInitDialog() {
   SendDlgItemMessageA(hwnd_, IDC_NAV_ZOOM_SPIN, UDM_SETRANGE32, kNavigatorMinPercent, kNavigatorMaxPercent);
   SendDlgItemMessageA(hwnd_, IDC_NAV_ZOOM_SPIN, UDM_SETPOS32, 0, percent_);
   SetDlgItemTextA(hwnd_, IDC_NAV_ZOOM_EDIT, PercentText(percent_).c_str());
-  area_ = ChildRect(hwnd_, IDC_NAV_IMAGE_AREA);
+  area_ = DialogChildRect(hwnd_, IDC_NAV_IMAGE_AREA);
   AddTips();
   ReadPlacement();
-  InstallDialogHook();
+  keyHook_.Install(this);
   SetImage(nullptr);
   return false;
 }
@@ -140,12 +117,6 @@ void CNavigatorWnd::ReadPlacement() {
   at.y = std::clamp<LONG>(at.y, 0, std::max<LONG>(0, GetSystemMetrics(SM_CYSCREEN) - height));
   SetWindowPos(hwnd_, nullptr, at.x, at.y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
   if (minimized != 0) ShowWindow(hwnd_, SW_SHOWMINNOACTIVE);
-}
-
-void CNavigatorWnd::InstallDialogHook() {
-  if (hookId_ != 0 || hwnd_ == nullptr) return;
-  const LU_HOOK hook{&NavigatorHookProc, this, kDialogHookFlags, 0};
-  hookId_ = LUSetLUHook(nullptr, &hook);
 }
 
 void CNavigatorWnd::EnableForImage(CLumo40View* view) {
@@ -177,6 +148,14 @@ void CNavigatorWnd::SetImage(CLumo40View* view) {
   }
 }
 
+void CNavigatorWnd::DisplaySettingsChanged() {
+  DropThumbnail();
+  if (hwnd_ == nullptr) return;
+  RECT around = area_;
+  InflateRect(&around, 2, 2);
+  InvalidateRect(hwnd_, &around, FALSE);
+}
+
 void CNavigatorWnd::DropThumbnail() {
   if (thumbnail_ != nullptr) DeleteObject(thumbnail_);
   thumbnail_ = nullptr;
@@ -184,7 +163,7 @@ void CNavigatorWnd::DropThumbnail() {
 
 void CNavigatorWnd::RecalcRects() {
   if (hwnd_ == nullptr) return;
-  area_ = ChildRect(hwnd_, IDC_NAV_IMAGE_AREA);
+  area_ = DialogChildRect(hwnd_, IDC_NAV_IMAGE_AREA);
   RECT next{0, 0, 0, 0};
   if (view_ != nullptr && view_->HasDrawContext()) {
     // The image's own proportions: a zoom step's rounding of the displayed
@@ -248,7 +227,8 @@ bool CNavigatorWnd::EnsureThumbnail() {
   ReleaseDC(nullptr, screen);
   if (thumbnail_ == nullptr) return false;
   view_->TakeThumbnailDamage();
-  doc->RenderThumbnail(thumbnail_, nullptr);
+  const CLumo40Doc::ThumbnailLook look = ViewsLook();
+  doc->RenderThumbnail(thumbnail_, nullptr, &look);
   ++thumbnailRenders;
   return true;
 }
@@ -259,7 +239,8 @@ void CNavigatorWnd::UpdateThumbnail() {
   if (thumbnail_ == nullptr || RectIsEmpty(damage)) return;
   CLumo40Doc* doc = view_->GetDoc();
   if (doc == nullptr) return;
-  doc->RenderThumbnail(thumbnail_, &damage);
+  const CLumo40Doc::ThumbnailLook look = ViewsLook();
+  doc->RenderThumbnail(thumbnail_, &damage, &look);
   ++thumbnailRenders;
   RECT around = area_;
   InflateRect(&around, 2, 2);
@@ -400,7 +381,7 @@ void CNavigatorWnd::MoveAreaTip(POINT p) {
 
 void CNavigatorWnd::LayOut(int width, int height) {
   for (int id : {IDC_NAV_ZOOM_EDIT, IDC_NAV_SLIDER, IDC_NAV_ZOOM_SPIN}) {
-    const RECT r = ChildRect(hwnd_, id);
+    const RECT r = DialogChildRect(hwnd_, id);
     SetWindowPos(GetDlgItem(hwnd_, id), nullptr, r.left, height - bandHeight_, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
@@ -565,8 +546,7 @@ bool CNavigatorWnd::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, 
       if (wParam != 0 && view_ != nullptr) RecalcRects();
       return false;
     case WM_DESTROY: {
-      if (hookId_ != 0) LURemoveLUHook(nullptr, hookId_);
-      hookId_ = 0;
+      keyHook_.Remove();
       if (tips_ != nullptr) ::DestroyWindow(tips_);
       tips_ = nullptr;
       if (fw::Profile* profile = Settings(); profile != nullptr && !RectIsEmpty(placement_)) {

@@ -11,6 +11,7 @@
 
 #include "dialogs/win/HelpSupport.h"
 #include "dialogs/win/SmallControls.h"
+#include "ui/win/ToolWindowKeys.h"
 
 namespace lumora {
 
@@ -27,6 +28,9 @@ class CNavigatorWnd : public CToolTipSuppDlg {
   // view's top-level window when that changed, then SetImage.
   void EnableForImage(CLumo40View* view);
   void SetImage(CLumo40View* view);
+  // The views' gamma or colour management changed: the thumbnail is drawn
+  // again as they now show the image.
+  void DisplaySettingsChanged();
   // After the view zoomed or scrolled: the red rectangle and the zoom
   // controls.
   void UpdateViewRect();
@@ -35,7 +39,6 @@ class CNavigatorWnd : public CToolTipSuppDlg {
   void UpdateThumbnail();
   // SHOW as the window's visibility now.
   void SaveShowState();
-  void InstallDialogHook();
   // The view it follows (may be null) and the one it was told of last.
   CLumo40View* View() const { return view_; }
   bool Exists() const { return hwnd_ != nullptr && IsWindow(hwnd_); }
@@ -90,7 +93,7 @@ class CNavigatorWnd : public CToolTipSuppDlg {
   POINT grab_{0, 0};
   int sliderM_ = 0;
   HACCEL accelerators_ = nullptr;
-  std::uint32_t hookId_ = 0;
+  ToolWindowKeyHook keyHook_;
   RECT placement_{0, 0, 0, 0};
   HWND tips_ = nullptr;
   CMyEdit edit_;

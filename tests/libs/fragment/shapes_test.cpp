@@ -169,6 +169,47 @@ TEST(FragmentShapes, RectangleCoversWholePixelsExactly) {
   }
 }
 
+// The quick answer may only say "wholly selected" where drawing the
+// selection (soft edge and inversion included) gives 255 everywhere; the
+// plain rectangles around the area must get it.
+TEST(FragmentShapes, WhollySelectsOnlyWhereTheDrawnSelectionIsAll255) {
+  struct Case {
+    const char* what;
+    LURECT shape;
+    int inverted;
+    int smoothDegree;
+    bool ellipse;
+    LURECT area;
+    int expected;
+  };
+  const Case cases[] = {
+      {"same rectangle", R(0, 0, 10, 10), 0, 0, false, R(0, 0, 10, 10), 1},
+      {"inside", R(0, 0, 10, 10), 0, 0, false, R(2, 3, 4, 5), 1},
+      {"sticking out", R(0, 0, 10, 10), 0, 0, false, R(5, 5, 10, 10), 0},
+      {"soft edge", R(0, 0, 10, 10), 0, 30, false, R(0, 0, 10, 10), 0},
+      {"soft edge under half a pixel", R(0, 0, 10, 10), 0, 4, false, R(0, 0, 10, 10), 1},
+      {"inverted, area outside", R(20, 20, 5, 5), 1, 0, false, R(0, 0, 10, 10), 0},
+      {"ellipse around", R(-10, -10, 40, 40), 0, 0, true, R(5, 5, 10, 10), 0},
+      {"empty area", R(0, 0, 10, 10), 0, 0, false, R(2, 2, 0, 0), 0},
+  };
+  for (const Case& c : cases) {
+    FrgPtr f(c.ellipse ? CreateEllipticFrg(&c.shape, c.inverted) : CreateRectFrg(&c.shape, c.inverted));
+    SetSmoothEdge(f.get(), c.smoothDegree, kFrgSmoothCentred, nullptr);
+    const int answer = FragmentWhollySelects(f.get(), &c.area);
+    EXPECT_EQ(answer, c.expected) << c.what;
+    if (c.area.width == 0) continue;
+    InitAccessToSmoothedEdge(f.get());
+    Coverage drawn = ShapeOver(f.get(), c.area);
+    FreeAccessToSmoothedEdge(f.get());
+    bool all255 = true;
+    for (std::uint8_t b : drawn.bytes) all255 = all255 && (c.inverted ? 255 - b : b) == 255;
+    if (answer == 1) EXPECT_TRUE(all255) << c.what;
+    // Where the quick answer is "not known", some are wholly selected
+    // (the inverted rectangle, the ellipse), others are not.
+    if (c.shape.width == 10 && c.expected == 0) EXPECT_FALSE(all255) << c.what;
+  }
+}
+
 TEST(FragmentShapes, PixelAlignedPolygonAndLineMatchTheRectangle) {
   const POINT square[4] = {{3, 2}, {7, 2}, {7, 7}, {3, 7}};
   FrgPtr poly(CreatePolygonFrg(square, 4, kFrgFillAlternate, 0));

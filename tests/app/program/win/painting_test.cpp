@@ -1076,12 +1076,24 @@ TEST_F(Painting, TabsBarAndListsShowTheirPicturesAndTips) {
                         "Remove paper", "Add to predefined", "Load from predefined", "Remove from predefined"};
   HWND barTips = reinterpret_cast<HWND>(SendMessageA(bar, TB_GETTOOLTIPS, 0, 0));
   ASSERT_NE(barTips, nullptr);
-  for (int i = 0; i < 8; ++i) {
+  // Buttons 32904..32911 with a separator after the sheet's and the
+  // papers'; the sheet's a check button; window id 214 and its help id.
+  EXPECT_EQ(GetDlgCtrlID(bar), 214);
+  EXPECT_EQ(GetWindowContextHelpId(bar), 0x50000u + 214u);
+  ASSERT_EQ(SendMessageA(bar, TB_BUTTONCOUNT, 0, 0), 10);
+  const int commands[] = {32904, 0, 32905, 32906, 32907, 32908, 0, 32909, 32910, 32911};
+  for (int i = 0, picture = 0; i < 10; ++i) {
     TBBUTTON button{};
     ASSERT_TRUE(SendMessageA(bar, TB_GETBUTTON, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&button)));
-    EXPECT_EQ(button.idCommand, ID_ATTRIB_BRUSH_SHEET + i);
-    EXPECT_EQ(button.iBitmap, i);
-    EXPECT_EQ(TipText(barTips, bar, static_cast<UINT_PTR>(button.idCommand)), tips[i]);
+    EXPECT_EQ(button.idCommand, commands[i]) << i;
+    if (commands[i] == 0) {
+      EXPECT_TRUE(button.fsStyle & BTNS_SEP) << i;
+      continue;
+    }
+    EXPECT_EQ((button.fsStyle & BTNS_CHECK) != 0, commands[i] == 32904) << i;
+    EXPECT_EQ(button.iBitmap, picture);
+    EXPECT_EQ(TipText(barTips, bar, static_cast<UINT_PTR>(button.idCommand)), tips[picture]);
+    ++picture;
   }
 
   // The Square (black on white bitmap, its white turned into the face) and
@@ -1278,6 +1290,12 @@ TEST_F(Painting, BrushSheetEditsTheParametersAndItsPreviewIsThePortableOne) {
   Pump();
   EXPECT_EQ(window.BrushSheet()->Handle(), h);
   EXPECT_TRUE(IsWindowVisible(h));
+  // Its check button is down while it shows; a second press hides it.
+  EXPECT_TRUE(SendMessageA(window.AttribBar(), TB_ISBUTTONCHECKED, ID_ATTRIB_BRUSH_SHEET, 0));
+  SendMessageA(window.Handle(), WM_COMMAND, ID_ATTRIB_BRUSH_SHEET, 0);
+  Pump();
+  EXPECT_FALSE(IsWindowVisible(h));
+  EXPECT_FALSE(SendMessageA(window.AttribBar(), TB_ISBUTTONCHECKED, ID_ATTRIB_BRUSH_SHEET, 0));
 }
 
 // With [Tablet] enable, vary_opacity 0: the tests' driver (wintab32.dll
