@@ -811,6 +811,13 @@ void CLumo40App::SetUpColorManagement() {
     main->UpdateNavigator();
     main->Navigator().DisplaySettingsChanged();
   }
+  // The control library's swatches and the shared colour window show their
+  // colours through the same profiles.
+  const VR_CTLCMRECORD record = ControlsRecord(colorManagement, ColorFolder());
+  VrCtlSetColorManagement(&record);
+  LUSetupICMSelColorWindow(Site(), record.icmOff != 0 ? nullptr : record.monitorProfile,
+                           record.icmOff != 0 || record.proofing == 0 ? nullptr : record.targetProfile,
+                           static_cast<int>(record.renderIntent), static_cast<int>(record.proofingIntent));
 }
 
 void CLumo40App::OnColorManagement() {
