@@ -391,9 +391,8 @@ const LUSiteEntry kAppTable[] = {
     E(SiteGetContentsHelpFile)};
 
 // --- SiteComDlgTable ------------------------------------------------------
-// Each passes the common-dialog library's data first. The style dialogs, the
-// palette editor and the gadget dialog are not in this program: their
-// entries are empty, so the tool host refuses them.
+// Each passes the common-dialog library's data first and the caller's
+// arguments unchanged; the library refuses what it does not provide.
 
 CDlgData* ComDlg(Desc d) { return static_cast<CDlgData*>(d->privateData); }
 
@@ -405,15 +404,54 @@ void* SiteShowSelColorWindow(Desc d, void* owner, std::uint32_t colour) {
   return ShowSelColorWindow(ComDlg(d), owner, colour);
 }
 int SiteCloseSelColorWindow(Desc d) { return CloseSelColorWindow(ComDlg(d)); }
+int SiteOpenStyleDlg(Desc d, void* owner) { return OpenStyleDlg(ComDlg(d), owner); }
+int SiteBindStyleDlg(Desc d, void* dialog, void* owner, void* style, int flags) {
+  return BindStyleDlg(ComDlg(d), dialog, owner, style, flags);
+}
+int SiteShowStyleDlg(Desc d, void* dialog) { return ShowStyleDlg(ComDlg(d), dialog); }
+int SiteCloseStyleDlg(Desc d, void* dialog) { return CloseStyleDlg(ComDlg(d), dialog); }
+int SiteSaveStyleData(Desc d, void* style, const char* section, const char* file) {
+  return SaveStyleData(ComDlg(d), style, section, file);
+}
+int SiteLoadStyleData(Desc d, void* style, const char* section, const char* file) {
+  return LoadStyleData(ComDlg(d), style, section, file);
+}
+int SiteOpenPalEditor(Desc d) { return OpenPalEditor(ComDlg(d)); }
+int SiteBindPalEditor(Desc d, void* owner, void* palette) { return BindPalEditor(ComDlg(d), owner, palette); }
+int SiteActivatePalEditor(Desc d) { return ActivatePalEditor(ComDlg(d)); }
+int SiteShowPalEditor(Desc d) { return ShowPalEditor(ComDlg(d)); }
+int SiteClosePalEditor(Desc d) { return ClosePalEditor(ComDlg(d)); }
 std::int32_t SitePickUpColor(Desc d, void* window, int reserved1, int reserved2) {
   return PickUpColor(ComDlg(d), window, reserved1, reserved2);
+}
+int SiteOpenStyleMngDlg(Desc d) { return OpenStyleMngDlg(ComDlg(d)); }
+int SiteIsStyleMngDlgOpen(Desc d) { return IsStyleMngDlgOpen(ComDlg(d)); }
+void* SiteGetStyleMngDlg(Desc d) { return GetStyleMngDlg(ComDlg(d)); }
+int SiteShowStylePageDlg(Desc d, int page) { return ShowStylePageDlg(ComDlg(d), page); }
+int SiteCloseStylePageDlg(Desc d) { return CloseStylePageDlg(ComDlg(d)); }
+void* SiteGetStyleMasterWnd(Desc d, void* dialog) { return GetStyleMasterWnd(ComDlg(d), dialog); }
+int SiteSetStyleOwnerTool(Desc d, void* tool, void* owner) { return SetStyleOwnerTool(ComDlg(d), tool, owner); }
+int SiteSetSelColorWindowGamma(Desc d, std::int32_t red, std::int32_t green, std::int32_t blue) {
+  return SetSelColorWindowGamma(ComDlg(d), red, green, blue);
+}
+int SiteOpenGadgetDialog(Desc d, void* owner, const char* title, int open, const char* folder, const char* extension,
+                         char* path, int pathSize, int reserved) {
+  return OpenGadgetDialog(ComDlg(d), owner, title, open, folder, extension, path, pathSize, reserved);
+}
+
+int SiteSetupICMSelColorWindow(Desc d, const char* monitor, const char* target, int intent, int proofIntent) {
+  return SetupICMSelColorWindow(ComDlg(d), monitor, target, intent, proofIntent);
 }
 
 const LUSiteEntry kComDlgTable[] = {
     E(SiteOpenSelColorWindow), E(SiteIsSelColorWindowOpened), E(SiteShowSelColorWindow), E(SiteCloseSelColorWindow),
-    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-    E(SitePickUpColor),
-    nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
+    E(SiteOpenStyleDlg),       E(SiteBindStyleDlg),           E(SiteShowStyleDlg),       E(SiteCloseStyleDlg),
+    E(SiteSaveStyleData),      E(SiteLoadStyleData),          E(SiteOpenPalEditor),      E(SiteBindPalEditor),
+    E(SiteActivatePalEditor),  E(SiteShowPalEditor),          E(SiteClosePalEditor),     E(SitePickUpColor),
+    E(SiteOpenStyleMngDlg),    E(SiteIsStyleMngDlgOpen),      E(SiteGetStyleMngDlg),     E(SiteShowStylePageDlg),
+    E(SiteCloseStylePageDlg),  E(SiteGetStyleMasterWnd),      E(SiteSetStyleOwnerTool),
+    E(SiteSetupICMSelColorWindow),
+    E(SiteSetSelColorWindowGamma), E(SiteOpenGadgetDialog)};
 
 const LUSiteEntry kPromptTable[] = {E(SitePromptAdd), E(SitePromptSetText), E(SitePromptClearText),
                                     E(SitePromptRemove), E(SitePromptRestoreSaved)};

@@ -193,8 +193,14 @@ int LUIsSelColorWindowOpened(const void* site);
 // Binds the open window to `owner` with a colour: its handle, or null.
 void* LUShowSelColorWindow(const void* site, void* owner, std::uint32_t colour);
 int LUCloseSelColorWindow(const void* site);
+// The window's colour management: the monitor profile (null: off), the
+// target profile (null: no proofing), the intents as gamut-match codes.
+int LUSetupICMSelColorWindow(const void* site, const char* monitorProfile, const char* targetProfile, int intent,
+                             int proofIntent);
 // A colour taken from the screen; -1 for none.
 std::int32_t LUPickUpColor(const void* site, void* window, int reserved1, int reserved2);
+// The monitor's gamma (x 100, 1..1000) the colour window paints through.
+int LUSetSelColorWindowGamma(const void* site, std::int32_t red, std::int32_t green, std::int32_t blue);
 
 // ---------------------------------------------------------------------------
 // The global selection: the active document's selection as the host keeps
@@ -560,6 +566,7 @@ struct LU_GADGETDLG {
   int pathSize;           // 260
 };
 
-// Runs the dialog owned by `owner` in the folder (made when missing); 1 for
-// OK with the path filled in, 0 for Cancel or failure (Windows build).
+// Runs the common-dialog library's dialog owned by `owner` in the folder
+// (made when missing); 1 for OK with the path filled in, 0 for Cancel or
+// failure (the site lacks the entry, no windows).
 int LUOpenGadgetDialog(const void* site, void* owner, LU_GADGETDLG* record);

@@ -82,6 +82,7 @@
 // Progress captions.
 #define IDS_CREATING_NEW_IMAGE 67
 #define IDS_READING_FILE 70
+#define IDS_READING_TEXT 3
 #define IDS_WRITING_FILE 71
 #define IDS_CONVERTING 10211
 #define IDS_PROCESSING 10216
@@ -416,6 +417,15 @@
 #define IDC_CURSOR_NAV_THUMB 347
 #define IDC_CURSOR_NAV_RECT 349
 #define IDC_CURSOR_NAV_DRAG 351
+// The toolbar customise drags' cursors: a button or a control over no bar,
+// moved, copied.
+#define IDC_CURSOR_TB_BUTTON_NONE 133
+#define IDC_CURSOR_TB_BUTTON_MOVE 146
+#define IDC_CURSOR_TB_BUTTON_COPY 4
+#define IDC_CURSOR_TB_CONTROL_NONE 148
+#define IDC_CURSOR_TB_CONTROL_MOVE 149
+#define IDC_CURSOR_TB_CONTROL_COPY 147
+#define IDC_CURSOR_TB_RESIZE 30980
 // The rulers' marker pattern.
 #define IDB_RULER_PATTERN 207
 // The preferences sheet's pages and the guides-and-grid page's controls.
@@ -1071,7 +1081,7 @@
 #define IDC_LANG_EFFECT_END 4035
 #define IDD_ADD_PRESET 232
 #define IDC_PRESET_NAME 1131
-#define IDC_ATTRIB_BAR 211
+#define IDC_ATTRIB_BAR 214
 #define ID_ATTRIB_ADD_PRESET 32909
 #define ID_ATTRIB_LOAD_PRESET 32910
 #define ID_ATTRIB_REMOVE_PRESET 32911

@@ -126,4 +126,19 @@ DropKind ClassifyDrop(const DraggedButton& button, bool controlIsLive, bool hasB
   return hasBitmap ? DropKind::kPlainButton : DropKind::kRefused;
 }
 
+int DragCursorId(DragFeedback feedback, bool overBar, bool control) {
+  if (!overBar || feedback == DragFeedback::kNone) return control ? 148 : 133;
+  if (feedback == DragFeedback::kCopy) return control ? 147 : 4;
+  return control ? 149 : 146;
+}
+
+bool OnControlResizeEdge(int x, int controlRight) { return x <= controlRight && controlRight - x <= 4; }
+
+std::optional<int> ResizedControlWidth(int x, int left, int right) {
+  const int width = x - left;
+  if (width < 5) return std::nullopt;
+  if (x - right <= 4 && right - x <= 4) return std::nullopt;
+  return width;
+}
+
 }  // namespace lumora

@@ -51,4 +51,16 @@ std::optional<DraggedButton> DecodeDraggedButton(const std::uint8_t* data, std::
 enum class DropKind { kRefused, kPlainButton, kControl };
 DropKind ClassifyDrop(const DraggedButton& button, bool controlIsLive, bool hasBitmap);
 
+// The cursor a drag shows: by what the bar under it would do (nothing when
+// no bar is under it) and by what is dragged, a plain button or a control.
+enum class DragFeedback { kNone, kMove, kCopy };
+int DragCursorId(DragFeedback feedback, bool overBar, bool control);
+
+// Resizing an embedded control by its right edge: a press at most 4 pixels
+// left of that edge (and not past it) grabs it.
+bool OnControlResizeEdge(int x, int controlRight);
+// The width a release at x gives a control spanning left..right: none when
+// it would be narrower than 5 pixels or the edge moved 4 pixels or less.
+std::optional<int> ResizedControlWidth(int x, int left, int right);
+
 }  // namespace lumora

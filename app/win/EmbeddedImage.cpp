@@ -5,17 +5,22 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include "document/ClassIds.h"
 #include "document/ServerExtent.h"
 #include "app/win/AutomationApp.h"
+#include "app/win/InPlaceFrame.h"
 #include "document/DocumentFiles.h"
 #include "document/win/AppServices.h"
 #include "document/win/ServerRendering.h"
 #include "engine/pixels/win/DibGlobal.h"
 #include "framework/win/App.h"
+#include "framework/win/Frame.h"
 #include "framework/win/OleClassFactory.h"
 #include "platform/win/ole_stream_file.h"
+#include "view/win/Lumo40View.h"
 
 namespace lumora {
 
@@ -62,6 +67,14 @@ CEmbeddedImage* CEmbeddedImage::Create() { return new CEmbeddedImage(); }
 CEmbeddedImage::CEmbeddedImage() { AddServedObject(); }
 
 CEmbeddedImage::~CEmbeddedImage() {
+  if (inPlaceFrame_ != nullptr) {
+    inPlaceFrame_->onCancel = nullptr;
+    inPlaceFrame_->onOpenSeparately = nullptr;
+    DestroyWindow(inPlaceFrame_->Handle());
+  }
+  if (inPlaceSite_ != nullptr) inPlaceSite_->Release();
+  if (containerFrame_ != nullptr) containerFrame_->Release();
+  if (containerDocWindow_ != nullptr) containerDocWindow_->Release();
   // The window stays, as a document of its own.
   if (document_ != nullptr) document_->serverItem = nullptr;
   if (stack_ != nullptr) stack_->Release();
@@ -76,6 +89,10 @@ HRESULT CEmbeddedImage::QueryInterface(REFIID iid, void** out) {
   *out = nullptr;
   if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IOleObject)) {
     *out = static_cast<IOleObject*>(this);
+  } else if (IsEqualIID(iid, IID_IOleInPlaceObject) || IsEqualIID(iid, IID_IOleWindow)) {
+    *out = static_cast<IOleInPlaceObject*>(this);
+  } else if (IsEqualIID(iid, IID_IOleInPlaceActiveObject)) {
+    *out = static_cast<IOleInPlaceActiveObject*>(this);
   } else if (IsEqualIID(iid, IID_IDataObject)) {
     *out = static_cast<IDataObject*>(this);
   } else if (IsEqualIID(iid, IID_IPersistStorage) || IsEqualIID(iid, IID_IPersist)) {
@@ -114,6 +131,7 @@ HRESULT CEmbeddedImage::GetClientSite(IOleClientSite** site) {
 }
 
 HRESULT CEmbeddedImage::Close(DWORD saveOption) {
+  InPlaceDeactivate();
   if (saveOption == OLECLOSE_SAVEIFDIRTY && dirty_ && site_ != nullptr) site_->SaveObject();
   if (adviseHolder_ != nullptr) adviseHolder_->SendOnClose();
   return S_OK;
@@ -129,23 +147,259 @@ HRESULT CEmbeddedImage::GetClipboardData(DWORD, IDataObject** out) {
   return E_NOTIMPL;
 }
 
-HRESULT CEmbeddedImage::DoVerb(LONG verb, LPMSG, IOleClientSite*, LONG, HWND, LPCRECT) {
-  if (verb == OLEIVERB_HIDE) return S_OK;
-  // Edit (the primary verb), Open and Show edit the image in the program's
-  // own window: editing in place is not offered.
-  if (verb == OLEIVERB_PRIMARY || verb == OLEIVERB_SHOW || verb == OLEIVERB_OPEN || verb == 1) {
-    try {
-      return OpenInWindow();
-    } catch (...) {
-      return E_FAIL;
+HRESULT CEmbeddedImage::DoVerb(LONG verb, LPMSG, IOleClientSite* activeSite, LONG, HWND, LPCRECT) {
+  IOleClientSite* site = activeSite != nullptr ? activeSite : site_;
+  try {
+    switch (verb) {
+      case OLEIVERB_HIDE:
+        if (inPlaceFrame_ != nullptr) return InPlaceDeactivate();
+        return S_OK;
+      case OLEIVERB_INPLACEACTIVATE:
+        return ActivateInPlace(site, false);
+      case OLEIVERB_UIACTIVATE:
+        return ActivateInPlace(site, true);
+      case OLEIVERB_PRIMARY:
+      case OLEIVERB_SHOW:
+        // In place where the container takes it, else in our own window.
+        if (document_ == nullptr || inPlaceFrame_ != nullptr) {
+          if (SUCCEEDED(ActivateInPlace(site, true))) return S_OK;
+        }
+        return OpenInWindow();
+      case OLEIVERB_OPEN:
+      case 1:  // the registered Open verb
+        if (inPlaceFrame_ != nullptr) InPlaceDeactivate();
+        return OpenInWindow();
+      default:
+        return OLEOBJ_E_INVALIDVERB;
+    }
+  } catch (...) {
+    return E_FAIL;
+  }
+}
+
+// ---- In place
+
+HRESULT CEmbeddedImage::ActivateInPlace(IOleClientSite* site, bool ui) {
+  if (inPlaceFrame_ != nullptr) return ui ? ActivateUi() : S_OK;
+  if (stack_ == nullptr) return OLE_E_BLANK;
+  // Already open in the program's window: it stays there.
+  if (document_ != nullptr) return OLE_E_NOT_INPLACEACTIVE;
+  if (site == nullptr) return E_INVALIDARG;
+  IOleInPlaceSite* inPlace = nullptr;
+  if (FAILED(site->QueryInterface(IID_IOleInPlaceSite, reinterpret_cast<void**>(&inPlace))) || inPlace == nullptr) {
+    return E_NOINTERFACE;
+  }
+  if (inPlace->CanInPlaceActivate() != S_OK) {
+    inPlace->Release();
+    return OLE_E_NOT_INPLACEACTIVE;
+  }
+  HWND parent = nullptr;
+  if (FAILED(inPlace->GetWindow(&parent)) || parent == nullptr) {
+    inPlace->Release();
+    return E_FAIL;
+  }
+  IOleInPlaceFrame* frame = nullptr;
+  IOleInPlaceUIWindow* docWindow = nullptr;
+  RECT position{}, clip{};
+  OLEINPLACEFRAMEINFO info{};
+  info.cb = sizeof info;
+  if (FAILED(inPlace->GetWindowContext(&frame, &docWindow, &position, &clip, &info))) {
+    inPlace->Release();
+    return E_FAIL;
+  }
+  auto releaseAll = [&] {
+    if (frame != nullptr) frame->Release();
+    if (docWindow != nullptr) docWindow->Release();
+    inPlace->Release();
+  };
+  if (inPlace->OnInPlaceActivate() != S_OK) {
+    releaseAll();
+    return E_FAIL;
+  }
+  auto* doc = dynamic_cast<CLumo40Doc*>(NewDocumentFromStack(stack_, false));
+  CInPlaceFrame* made = doc != nullptr ? CInPlaceFrame::Create(parent, position, doc) : nullptr;
+  if (made == nullptr) {
+    if (doc != nullptr) doc->OnCloseDocument();
+    inPlace->OnInPlaceDeactivate();
+    releaseAll();
+    return E_FAIL;
+  }
+  document_ = doc;
+  doc->serverItem = this;
+  const std::wstring type = kDocumentTypeName;
+  doc->SetTitle(std::string(type.begin(), type.end()));
+  AddRef();  // released when the document closes
+  inPlaceSite_ = inPlace;
+  containerFrame_ = frame;
+  containerDocWindow_ = docWindow;
+  inPlaceFrame_ = made;
+  made->onCancel = [this] { CancelInPlace(); };
+  made->onOpenSeparately = [this] {
+    InPlaceDeactivate();
+    OpenInWindow();
+  };
+  return ui ? ActivateUi() : S_OK;
+}
+
+HRESULT CEmbeddedImage::ActivateUi() {
+  if (inPlaceFrame_ == nullptr) return E_UNEXPECTED;
+  if (uiActive_) {
+    SetFocus(inPlaceFrame_->ClientPane());
+    return S_OK;
+  }
+  uiActive_ = true;
+  inPlaceSite_->OnUIActivate();
+  const std::wstring name = kDocumentTypeName;
+  auto* active = static_cast<IOleInPlaceActiveObject*>(this);
+  if (containerFrame_ != nullptr) containerFrame_->SetActiveObject(active, name.c_str());
+  if (containerDocWindow_ != nullptr) containerDocWindow_->SetActiveObject(active, name.c_str());
+  MergeMenus();
+  // The bars stay in the program's main frame: the container keeps its own.
+  if (containerFrame_ != nullptr) containerFrame_->SetBorderSpace(nullptr);
+  if (CLumo40View* view = inPlaceFrame_->ImageView()) view->OnActivateImageView(nullptr);
+  SetFocus(inPlaceFrame_->ClientPane());
+  return S_OK;
+}
+
+void CEmbeddedImage::MergeMenus() {
+  if (containerFrame_ == nullptr || document_ == nullptr) return;
+  auto* tmpl = dynamic_cast<CLumo40DocTemplate*>(document_->GetDocTemplate());
+  HMENU inPlaceMenu = tmpl != nullptr ? tmpl->InPlaceMenu() : nullptr;
+  if (inPlaceMenu == nullptr) return;
+  tmpl->RefillServerMenus();
+  sharedMenu_ = CreateMenu();
+  OLEMENUGROUPWIDTHS widths{};
+  containerFrame_->InsertMenus(sharedMenu_, &widths);
+  // The in-place menu: a separator where the container's file group goes,
+  // then our popups; the last (Help) is the help group, the others the edit
+  // group. They are lent, and taken back (never destroyed) when the user
+  // interface goes.
+  std::vector<int> popups;
+  const int count = GetMenuItemCount(inPlaceMenu);
+  for (int i = 0; i < count; ++i) {
+    if (GetSubMenu(inPlaceMenu, i) != nullptr) popups.push_back(i);
+  }
+  auto insertPopup = [&](int from, int at) {
+    char text[128] = {};
+    GetMenuStringA(inPlaceMenu, static_cast<UINT>(from), text, sizeof text, MF_BYPOSITION);
+    return InsertMenuA(sharedMenu_, static_cast<UINT>(at), MF_BYPOSITION | MF_POPUP,
+                       reinterpret_cast<UINT_PTR>(GetSubMenu(inPlaceMenu, from)), text) != FALSE;
+  };
+  ownMenuFirst_ = static_cast<int>(widths.width[0]);
+  ownMenuCount_ = 0;
+  for (std::size_t i = 0; i + 1 < popups.size(); ++i) {
+    if (insertPopup(popups[i], ownMenuFirst_ + ownMenuCount_)) ++ownMenuCount_;
+  }
+  widths.width[1] = ownMenuCount_;
+  widths.width[3] = 0;
+  widths.width[5] = 0;
+  helpMenuIndex_ = -1;
+  if (!popups.empty()) {
+    const int at = static_cast<int>(widths.width[0] + widths.width[1] + widths.width[2] + widths.width[3] +
+                                    widths.width[4]);
+    if (insertPopup(popups.back(), at)) {
+      widths.width[5] = 1;
+      helpMenuIndex_ = at;
     }
   }
-  return OLEOBJ_E_INVALIDVERB;
+  menuDescriptor_ = OleCreateMenuDescriptor(sharedMenu_, &widths);
+  containerFrame_->SetMenu(sharedMenu_, menuDescriptor_, inPlaceFrame_->Handle());
 }
+
+void CEmbeddedImage::UnmergeMenus() {
+  if (sharedMenu_ == nullptr) return;
+  if (containerFrame_ != nullptr) containerFrame_->SetMenu(nullptr, nullptr, nullptr);
+  // Ours out (the document menu keeps its popups), then the container's.
+  if (helpMenuIndex_ >= 0) RemoveMenu(sharedMenu_, static_cast<UINT>(helpMenuIndex_), MF_BYPOSITION);
+  for (int i = ownMenuCount_ - 1; i >= 0; --i) {
+    RemoveMenu(sharedMenu_, static_cast<UINT>(ownMenuFirst_ + i), MF_BYPOSITION);
+  }
+  if (containerFrame_ != nullptr) containerFrame_->RemoveMenus(sharedMenu_);
+  if (menuDescriptor_ != nullptr) OleDestroyMenuDescriptor(menuDescriptor_);
+  DestroyMenu(sharedMenu_);
+  sharedMenu_ = nullptr;
+  menuDescriptor_ = nullptr;
+  ownMenuCount_ = 0;
+  helpMenuIndex_ = -1;
+}
+
+HRESULT CEmbeddedImage::UIDeactivate() {
+  if (!uiActive_) return S_OK;
+  uiActive_ = false;
+  UnmergeMenus();
+  if (containerFrame_ != nullptr) containerFrame_->SetActiveObject(nullptr, nullptr);
+  if (containerDocWindow_ != nullptr) containerDocWindow_->SetActiveObject(nullptr, nullptr);
+  if (inPlaceSite_ != nullptr) inPlaceSite_->OnUIDeactivate(FALSE);
+  return S_OK;
+}
+
+HRESULT CEmbeddedImage::InPlaceDeactivate() {
+  if (inPlaceFrame_ == nullptr) return S_OK;
+  AddRef();  // the document's closing releases its reference
+  UIDeactivate();
+  CInPlaceFrame* frame = std::exchange(inPlaceFrame_, nullptr);
+  frame->onCancel = nullptr;
+  frame->onOpenSeparately = nullptr;
+  // The edits reach the container's cache, and its storage when it saves.
+  if (document_ != nullptr) document_->FlushServerItemUpdate();
+  const bool changed = dirty_;
+  DestroyWindow(frame->Handle());
+  closingInPlace_ = true;
+  if (document_ != nullptr) document_->OnCloseDocument();
+  closingInPlace_ = false;
+  // Asked before the in-place state goes, so the container saves the image
+  // the user saw.
+  if (changed && site_ != nullptr) site_->SaveObject();
+  IOleInPlaceSite* site = std::exchange(inPlaceSite_, nullptr);
+  if (containerFrame_ != nullptr) std::exchange(containerFrame_, nullptr)->Release();
+  if (containerDocWindow_ != nullptr) std::exchange(containerDocWindow_, nullptr)->Release();
+  if (site != nullptr) {
+    site->OnInPlaceDeactivate();
+    site->Release();
+  }
+  Release();
+  return S_OK;
+}
+
+void CEmbeddedImage::CancelInPlace() { InPlaceDeactivate(); }
+
+HRESULT CEmbeddedImage::GetWindow(HWND* window) {
+  if (window == nullptr) return E_POINTER;
+  *window = inPlaceFrame_ != nullptr ? inPlaceFrame_->Handle() : nullptr;
+  return *window != nullptr ? S_OK : E_FAIL;
+}
+
+HRESULT CEmbeddedImage::SetObjectRects(LPCRECT position, LPCRECT) {
+  if (position == nullptr) return E_INVALIDARG;
+  if (inPlaceFrame_ == nullptr) return OLE_E_NOT_INPLACEACTIVE;
+  inPlaceFrame_->SetPosition(*position);
+  return S_OK;
+}
+
+HRESULT CEmbeddedImage::OnFrameWindowActivate(BOOL active) {
+  if (active && inPlaceFrame_ != nullptr) {
+    if (CLumo40View* view = inPlaceFrame_->ImageView()) view->OnActivateImageView(nullptr);
+  }
+  return S_OK;
+}
+
+HRESULT CEmbeddedImage::OnDocWindowActivate(BOOL) { return S_OK; }
 
 CLayersManager* CEmbeddedImage::CurrentStack() const {
   if (document_ != nullptr && document_->Image().GetLayers() != nullptr) return document_->Image().GetLayers();
   return stack_;
+}
+
+void CEmbeddedImage::UseEmbeddingMenu(CLumo40Doc* doc) {
+  auto* tmpl = dynamic_cast<CLumo40DocTemplate*>(doc->GetDocTemplate());
+  if (tmpl == nullptr || tmpl->EmbeddingMenu() == nullptr || doc->Views().empty()) return;
+  tmpl->RefillServerMenus();
+  auto* child = dynamic_cast<fw::MdiChild*>(doc->Views().front()->GetParentFrame());
+  if (child == nullptr) return;
+  child->sharedMenu = tmpl->EmbeddingMenu();
+  if (tmpl->EmbeddingAccelerators() != nullptr) child->sharedAccel = tmpl->EmbeddingAccelerators();
+  fw::MdiFrame* main = child->GetMdiFrame();
+  if (main != nullptr && main->ActiveChild() == child) main->SetSharedMenu(child->sharedMenu);
 }
 
 HRESULT CEmbeddedImage::OpenInWindow() {
@@ -160,6 +414,7 @@ HRESULT CEmbeddedImage::OpenInWindow() {
     doc->SetTitle(std::string(type.begin(), type.end()));
     // Our reference keeps the object while its window is open.
     AddRef();
+    UseEmbeddingMenu(doc);
   }
   if (fw::FrameWnd* frame = fw::TheApp() != nullptr ? fw::TheApp()->MainFrame() : nullptr; frame != nullptr && frame->Handle() != nullptr) {
     ShowWindow(frame->Handle(), SW_SHOW);
@@ -189,7 +444,7 @@ void CEmbeddedImage::DocumentClosing() {
     stack_->SetDocument(nullptr);
   }
   document_ = nullptr;
-  if (site_ != nullptr) site_->OnShowWindow(FALSE);
+  if (site_ != nullptr && !closingInPlace_) site_->OnShowWindow(FALSE);
   Release();
 }
 

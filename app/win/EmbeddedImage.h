@@ -2,7 +2,10 @@
 // this program. New objects are a 320 x 240 white image at 72 dpi; the
 // image is kept in the storage's "Contents" stream as a layered file; the
 // container's cache is given the composite as CF_DIB (exact pixels) or as a
-// metafile picture, and the size in HIMETRIC.
+// metafile picture, and the size in HIMETRIC. A container that offers an
+// in-place site gets the image edited inside its window (the primary verb,
+// in-place and UI activation); others, and the Open verb, get the program's
+// own window.
 #pragma once
 
 #include <windows.h>
@@ -16,7 +19,11 @@
 
 namespace lumora {
 
+class CInPlaceFrame;
+
 class CEmbeddedImage final : public IOleObject,
+                             public IOleInPlaceObject,
+                             public IOleInPlaceActiveObject,
                              public IDataObject,
                              public IPersistStorage,
                              public IPersistFile,
@@ -50,6 +57,21 @@ class CEmbeddedImage final : public IOleObject,
   HRESULT STDMETHODCALLTYPE EnumAdvise(IEnumSTATDATA** out) override;
   HRESULT STDMETHODCALLTYPE GetMiscStatus(DWORD aspect, DWORD* status) override;
   HRESULT STDMETHODCALLTYPE SetColorScheme(LOGPALETTE*) override { return E_NOTIMPL; }
+  // IOleWindow (both in-place interfaces): the in-place frame.
+  HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override;
+  HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return S_OK; }
+  // IOleInPlaceObject
+  HRESULT STDMETHODCALLTYPE InPlaceDeactivate() override;
+  HRESULT STDMETHODCALLTYPE UIDeactivate() override;
+  HRESULT STDMETHODCALLTYPE SetObjectRects(LPCRECT position, LPCRECT clip) override;
+  HRESULT STDMETHODCALLTYPE ReactivateAndUndo() override { return INPLACE_E_NOTUNDOABLE; }
+  // IOleInPlaceActiveObject. The keys of an object in another process reach
+  // its own message loop, so the container has none to translate.
+  HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG) override { return S_FALSE; }
+  HRESULT STDMETHODCALLTYPE OnFrameWindowActivate(BOOL active) override;
+  HRESULT STDMETHODCALLTYPE OnDocWindowActivate(BOOL active) override;
+  HRESULT STDMETHODCALLTYPE ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE EnableModeless(BOOL) override { return S_OK; }
   // IDataObject
   HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override;
   HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return DATA_E_FORMATETC; }
@@ -80,6 +102,17 @@ class CEmbeddedImage final : public IOleObject,
   // Open editing: the image in a document window of the program, whose
   // changes reach the container at the end of each idle pass.
   HRESULT OpenInWindow();
+  // The document's window shows the embedding menu (File/Update) and keys.
+  static void UseEmbeddingMenu(CLumo40Doc* doc);
+  // In-place activation in the site's window, with the user interface
+  // (shared menu, active object) when `ui`; fails, changing nothing, where
+  // the site cannot take it.
+  HRESULT ActivateInPlace(IOleClientSite* site, bool ui);
+  HRESULT ActivateUi();
+  // Esc: the user interface goes, then the in-place window.
+  void CancelInPlace();
+  void MergeMenus();
+  void UnmergeMenus();
   void SendUpdate() override;
   void SaveToContainer() override;
   void DocumentClosing() override;
@@ -99,6 +132,17 @@ class CEmbeddedImage final : public IOleObject,
   bool dirty_ = false;
   std::wstring file_;  // the file loaded through IPersistFile
   CLumo40Doc* document_ = nullptr;  // the window's document during open editing
+  // In place: the site, the container's frame and document window, our
+  // frame in the container's window, the shared menu and its descriptor.
+  IOleInPlaceSite* inPlaceSite_ = nullptr;
+  IOleInPlaceFrame* containerFrame_ = nullptr;
+  IOleInPlaceUIWindow* containerDocWindow_ = nullptr;
+  CInPlaceFrame* inPlaceFrame_ = nullptr;
+  bool uiActive_ = false;
+  HMENU sharedMenu_ = nullptr;
+  HOLEMENU menuDescriptor_ = nullptr;
+  int ownMenuFirst_ = 0, ownMenuCount_ = 0, helpMenuIndex_ = -1;
+  bool closingInPlace_ = false;
 };
 
 // The class factory of embedded images, registered for the whole run.

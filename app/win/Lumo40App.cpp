@@ -349,6 +349,12 @@ void CLumo40App::RegisterDocTemplates() {
   lumora::InstallExportDialogs();
   lumora::InstallTextDialog();
   lumora::CTextDlg::ForegroundColour() = [this]() { return settings.foreColor; };
+  lumora::CTextDlg::ActiveToolCommand() = [this]() -> std::uint32_t {
+    lumora::CMainFrame* main = MainFrameWnd();
+    if (currentToolCommand != 0 || main == nullptr) return currentToolCommand;
+    if (main->LayerMoving()) return ID_LAYER_MOVING;
+    return main->CurrentTool() != nullptr ? main->CurrentTool()->CommandId() : 0;
+  };
   lumora::SetImagePlacement(&imagePlacement_);
   SetDocManager(std::move(manager));
   AddDocTemplate(new lumora::CLumo40DocTemplate(IDR_IMAGE_DOC, &lumora::CLumo40Doc::kRuntimeClass,
@@ -372,6 +378,8 @@ void CLumo40App::LoadAllSettings() {
   PushViewSettings(settings);
   CurrentViewSettings().colorProfiles = DisplayProfiles(colorManagement, ColorFolder());
   SetUndoLimit(UndoLimit{settings.createBackup, settings.limitBackup});
+  // The colour window paints its colours as the views show them.
+  LUSetSelColorWindowGamma(Site(), settings.gammaR, settings.gammaG, settings.gammaB);
   settingsLoaded_ = true;
 }
 
@@ -732,8 +740,12 @@ void ApplyMonitorGamma(void* context, std::int32_t r, std::int32_t g, std::int32
   gamma.GammaR = r;
   gamma.GammaG = g;
   gamma.GammaB = b;
+  LUSetSelColorWindowGamma(app->Site(), r, g, b);
   CLumo40View::RefreshAllViewsSettings();
-  if (CMainFrame* main = app->MainFrameWnd()) main->UpdateNavigator();
+  if (CMainFrame* main = app->MainFrameWnd()) {
+    main->UpdateNavigator();
+    main->Navigator().DisplaySettingsChanged();
+  }
 }
 
 void MonitorGammaHelp(void* context) {
@@ -795,7 +807,17 @@ void CLumo40App::SetUpColorManagement() {
   ResetColorManagementNotices();
   CurrentViewSettings().colorProfiles = DisplayProfiles(colorManagement, ColorFolder());
   CLumo40View::RefreshAllViewsSettings();
-  if (CMainFrame* main = MainFrameWnd()) main->UpdateNavigator();
+  if (CMainFrame* main = MainFrameWnd()) {
+    main->UpdateNavigator();
+    main->Navigator().DisplaySettingsChanged();
+  }
+  // The control library's swatches and the shared colour window show their
+  // colours through the same profiles.
+  const VR_CTLCMRECORD record = ControlsRecord(colorManagement, ColorFolder());
+  VrCtlSetColorManagement(&record);
+  LUSetupICMSelColorWindow(Site(), record.icmOff != 0 ? nullptr : record.monitorProfile,
+                           record.icmOff != 0 || record.proofing == 0 ? nullptr : record.targetProfile,
+                           static_cast<int>(record.renderIntent), static_cast<int>(record.proofingIntent));
 }
 
 void CLumo40App::OnColorManagement() {

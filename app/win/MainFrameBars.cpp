@@ -6,6 +6,8 @@
 #include "app/win/AppToolMenus.h"
 #include "app/win/Lumo40App.h"
 #include "app/win/MainFrame.h"
+#include "document/win/Lumo40Doc.h"
+#include "document/win/TextTool.h"
 #include "framework/CommandIds.h"
 #include "framework/StringSource.h"
 #include "hostapi/toolhost.h"
@@ -187,6 +189,13 @@ void CMainFrame::OpenToolOptions(std::uint32_t command) {
     case 40031: case 40035: case 40036:
       LUOpenGSelectionTunerDlg(app->Site(), nullptr);
       return;
+    case ID_IMAGE_TEXT: case ID_IMAGE_TEXT_SELECTION: {
+      // The text dialog on the active image window's layer.
+      fw::FrameWnd* active = GetActiveFrame();
+      auto* doc = active != nullptr && active != this ? dynamic_cast<CLumo40Doc*>(active->GetActiveDocument()) : nullptr;
+      ShowTextDialog(doc);
+      return;
+    }
     default: break;
   }
   if (command >= kFirstAreaCommand && command <= kLastAreaCommand) {

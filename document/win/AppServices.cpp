@@ -126,11 +126,11 @@ fw::Document* NewDocumentFromLayer(CLayer* layer, const std::string& title) {
   return doc;
 }
 
-fw::Document* NewDocumentFromStack(CLayersManager* stack) {
+fw::Document* NewDocumentFromStack(CLayersManager* stack, bool makeVisible) {
   if (stack == nullptr) return nullptr;
-  fw::Document* doc = OpenWithRecord(StackCreationRecord(stack), true);
+  fw::Document* doc = OpenWithRecord(StackCreationRecord(stack), makeVisible);
   if (doc == nullptr) return nullptr;
-  ActivateMainFrame();
+  if (makeVisible) ActivateMainFrame();
   return doc;
 }
 

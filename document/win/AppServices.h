@@ -48,8 +48,8 @@ fw::Document* CreateNewDocument(const std::string& name, const char* title, VrWA
 // is given.
 fw::Document* NewDocumentFromLayer(CLayer* layer, const std::string& title);
 // A new window around the stack (kind 3), made visible and brought
-// forward; null on failure.
-fw::Document* NewDocumentFromStack(CLayersManager* stack);
+// forward, or kept hidden (an embedding shown in place); null on failure.
+fw::Document* NewDocumentFromStack(CLayersManager* stack, bool makeVisible = true);
 // A new window with a copy of the document's stack (its layers merged into
 // one when asked), titled as the source; the new document's first view, or
 // null for a null source or a failure.

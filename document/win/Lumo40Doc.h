@@ -15,6 +15,7 @@
 #include "document/ImageDocument.h"
 #include "framework/Archive.h"
 #include "framework/win/DocView.h"
+#include "hostapi/draw.h"
 
 namespace lumora {
 
@@ -72,8 +73,14 @@ class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFile
   void FlushServerItemUpdate();
   // Draws the composite image scaled to fit into a device-dependent bitmap
   // (the navigator's thumbnail), with its coverage; only the part showing
-  // `imageRect` when one is given. False without an image.
-  bool RenderThumbnail(HBITMAP bitmap, const RECT* imageRect = nullptr);
+  // `imageRect` when one is given. False without an image. With `look`
+  // the colours are shown as the views show them (gamma, colour management
+  // from the document's profile to the monitor's).
+  struct ThumbnailLook {
+    VR_GAMMAOPT gamma;
+    VR_CMPROFILES profiles;
+  };
+  bool RenderThumbnail(HBITMAP bitmap, const RECT* imageRect = nullptr, const ThumbnailLook* look = nullptr);
   // The layered data through an archive: loading installs what it reads
   // (or leaves it for a paste), storing writes the stack to serialise.
   void Serialize(fw::Archive& archive) override;
@@ -88,6 +95,9 @@ class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFile
   void OnFileClose();
   // File/Save, refused while a tool tracks the mouse.
   void OnFileSaveCommand();
+  // File/Update (the embedding menu): the container takes the image.
+  void OnFileUpdate();
+  void OnUpdateFileUpdate(fw::CmdUI& ui);
   // A copy in any format; the name, title and modified mark stay.
   void OnFileExport();
   // Web export: a flattened copy to the GIF, JPEG or PNG dialog; the
@@ -172,7 +182,7 @@ class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFile
   void LayerGroupsChanged() override { UpdateLayerPalette(); }
   void UpdateNavigator() override;
   void SyncColorsToActiveImage() override {}
-  void ApplyTextLayerEdit(CLayer*) override {}
+  void ApplyTextLayerEdit(CLayer* layer) override;
   void NotifyToolOfActiveView() override {}
   void PostQueueEmpty() override;
   int CopyImageParameter(VrWA2000::WA* source, WAPtr* copy) override;
@@ -246,16 +256,39 @@ struct LayerPaletteLink {
   std::function<void(CLumo40Doc&)> rebuild;
 };
 
+inline constexpr std::uint32_t kIdFileUpdate = 57610;
+
 class CLumo40DocTemplate : public fw::DocTemplate {
  public:
   CLumo40DocTemplate(std::uint32_t resourceId, const fw::RuntimeClass* docClass,
                      const fw::RuntimeClass* frameClass, const fw::RuntimeClass* viewClass)
       : fw::DocTemplate(resourceId, docClass, frameClass, viewClass) {}
+  ~CLumo40DocTemplate() override;
   // "UNTITLED.1", "UNTITLED.2", ...
   void SetDefaultTitle(fw::Document* doc) override;
+  // The document menu and keys, and the server's: the in-place menu (6)
+  // and the embedding menu (9) with theirs.
+  void LoadTemplate() override;
+  HMENU InPlaceMenu() const { return inPlaceMenu_; }
+  HACCEL InPlaceAccelerators() const { return inPlaceAccel_; }
+  HMENU EmbeddingMenu() const { return embeddingMenu_; }
+  HACCEL EmbeddingAccelerators() const { return embeddingAccel_; }
+  // Popups 3 (Image) and 5 (Tools) of the in-place and embedding menus
+  // refilled from the document menu's, which hold the registered tools.
+  void RefillServerMenus();
   // Set by the manager for the one open that follows.
   OpenRoad nextRoad = OpenRoad::kByContent;
+
+ private:
+  HMENU inPlaceMenu_ = nullptr;
+  HACCEL inPlaceAccel_ = nullptr;
+  HMENU embeddingMenu_ = nullptr;
+  HACCEL embeddingAccel_ = nullptr;
 };
+
+// Empties `target` and appends copies of every item of `source`, sub-popups
+// made anew (state, id and text kept); false when a menu call failed.
+bool RefillMenuPopup(HMENU target, HMENU source);
 
 class CLumo40DocManager : public fw::DocManager {
  public:

@@ -14,7 +14,7 @@ constexpr UINT kUpdateNavigatorCommand = 32935;
 
 }  // namespace
 
-bool CLumo40Doc::RenderThumbnail(HBITMAP bitmap, const RECT* imageRect) {
+bool CLumo40Doc::RenderThumbnail(HBITMAP bitmap, const RECT* imageRect, const ThumbnailLook* look) {
   CLayersManager* stack = Image().GetLayers();
   WAPtr composite = stack != nullptr ? stack->GetCompositeImage() : nullptr;
   BITMAP info{};
@@ -28,6 +28,12 @@ bool CLumo40Doc::RenderThumbnail(HBITMAP bitmap, const RECT* imageRect) {
   context->SetCoverage(coverage.get());
   const int width = composite->GetW(), height = composite->GetH();
   context->SetMapping(XFFACT(info.bmWidth, width), XFFACT(info.bmHeight, height));
+  if (look != nullptr) {
+    const std::vector<std::uint8_t>& profile = stack->IccProfile();
+    context->SetImageProfile(profile.data(), profile.size());
+    context->SetProfiles(look->profiles);
+    context->SetGamma(look->gamma);
+  }
   HDC display = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
   HDC memory = CreateCompatibleDC(display);
   HGDIOBJ old = SelectObject(memory, bitmap);

@@ -139,4 +139,11 @@ void DiscardNewTextLayer(CLumo40Doc* doc, CLayerText* layer) {
   doc->Image().DiscardNewTextLayer(layer);
 }
 
+bool ShowTextDialog(CLumo40Doc* doc) {
+  if (!TheTextDialog().attach) return false;
+  auto* text = doc != nullptr ? dynamic_cast<CLayerText*>(doc->Image().GetActiveLayer()) : nullptr;
+  TheTextDialog().attach(doc, text, text != nullptr);
+  return TheTextDialog().isOpen && TheTextDialog().isOpen();
+}
+
 }  // namespace lumora

@@ -30,6 +30,11 @@ struct TextDialogLink {
   // The document goes: the dialog lets go of it (and its layer) without
   // finishing anything.
   std::function<void(CLumo40Doc* doc)> forget;
+  // The active layer changed: when the active image's top-level window is
+  // not the one the dialog was made for (the main window or an in-place
+  // frame), the dialog finishes its text, goes, and opens again for that
+  // window on the layer (null or not a text layer: greyed).
+  std::function<void(CLumo40Doc* doc, CLayerText* layer)> rehome;
 };
 TextDialogLink& TheTextDialog();
 
@@ -58,5 +63,11 @@ void SetTextMode(int mode);
 // the text commands' and the selection mode the tool host's.
 void ApplyTextSelection(CLumo40Doc* doc, CLayerText* layer);
 void DiscardNewTextLayer(CLumo40Doc* doc, CLayerText* layer);
+
+// The text tool's options: the dialog (made once) on the document's active
+// layer, its text read when that is a text layer; on another layer or with
+// no document it shows the settings a new text takes, nothing to edit.
+// False when there is no dialog to show.
+bool ShowTextDialog(CLumo40Doc* doc);
 
 }  // namespace lumora

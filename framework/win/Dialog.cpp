@@ -285,7 +285,8 @@ FW_IMPLEMENT_DYNAMIC(PropertyPage, Dialog)
 PROPSHEETPAGEA PropertyPage::Describe() {
   PROPSHEETPAGEA psp = {};
   psp.dwSize = sizeof(psp);
-  psp.dwFlags = PSP_DEFAULT | (caption_.empty() ? 0 : PSP_USETITLE);
+  psp.dwFlags = PSP_DEFAULT | (caption_.empty() ? 0 : PSP_USETITLE) |
+                (sheet_ != nullptr && sheet_->hasHelp_ ? PSP_HASHELP : 0);
   psp.hInstance = GetModuleHandleA(nullptr);
   psp.pszTemplate = MAKEINTRESOURCEA(templateId_);
   psp.pszTitle = caption_.c_str();
@@ -338,6 +339,7 @@ bool PropertyPage::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, I
       OnReset();
       if (sheet_ != nullptr) sheet_->result_ = IDCANCEL;
       break;
+    case PSN_HELP: OnHelpRequest(); break;
     case PSN_WIZNEXT: r = OnWizardNext(); break;
     case PSN_WIZBACK: r = OnWizardBack(); break;
     case PSN_WIZFINISH:
@@ -370,7 +372,8 @@ HWND PropertySheet::Build(HWND owner, bool modeless) {
   for (PropertyPage* p : pages_) descriptions.push_back(p->Describe());
   PROPSHEETHEADERA psh = {};
   psh.dwSize = sizeof(psh);
-  psh.dwFlags = PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW | (wizard_ ? PSH_WIZARD : 0) | (modeless ? PSH_MODELESS : 0);
+  psh.dwFlags = PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW | (wizard_ ? PSH_WIZARD : 0) | (modeless ? PSH_MODELESS : 0) |
+                (hasHelp_ ? PSH_HASHELP : 0);
   psh.hwndParent = owner;
   psh.hInstance = GetModuleHandleA(nullptr);
   psh.pszCaption = caption_.c_str();

@@ -114,6 +114,9 @@ class PropertySheet : public Window {
   bool SetActivePage(int index);
   bool SetActivePage(PropertyPage* page);
   void SetWizardMode() { wizard_ = true; }
+  // A Help button on the sheet: it asks the active page for its help
+  // (OnHelpRequest). Set before the window is made.
+  void SetHasHelp(bool on) { hasHelp_ = on; }
   void SetWizardButtons(DWORD flags);  // PSWIZB_BACK | PSWIZB_NEXT | PSWIZB_FINISH
   // Modal: IDOK, IDCANCEL or ID_WIZFINISH. The sheet never shows Apply.
   virtual INT_PTR DoModal();
@@ -129,6 +132,7 @@ class PropertySheet : public Window {
   Window* parent_;
   int startPage_;
   bool wizard_ = false;
+  bool hasHelp_ = false;
   std::vector<PropertyPage*> pages_;
   INT_PTR result_ = IDCANCEL;
   bool ended_ = false;

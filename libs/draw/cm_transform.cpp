@@ -9,6 +9,7 @@
 #endif
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -97,6 +98,35 @@ CmProfile CmProfile::Srgb() {
   return profile;
 }
 
+CmProfile CmProfile::DefaultGrey() {
+  CmProfile profile;
+  cmsCIExyY white;
+  cmsWhitePointFromTemp(&white, 6504);
+  // sRGB's curve: ((x + 0.055) / 1.055)^2.4 above 0.04045, x / 12.92 below.
+  const cmsFloat64Number params[5] = {2.4, 1.0 / 1.055, 0.055 / 1.055, 1.0 / 12.92, 0.04045};
+  cmsToneCurve* curve = cmsBuildParametricToneCurve(nullptr, 4, params);
+  if (!curve) return profile;
+  cmsHPROFILE h = cmsCreateGrayProfile(&white, curve);
+  cmsFreeToneCurve(curve);
+  if (!h) return profile;
+  profile.handle_ = std::shared_ptr<void>(h, HandleCloser());
+  profile.key_ = "built-in grey";
+  return profile;
+}
+
+bool CmProfile::IsGrey() const {
+  return Valid() && cmsGetColorSpace(static_cast<cmsHPROFILE>(Handle())) == cmsSigGrayData;
+}
+
+CmProfile OpenDisplayProfile(const char* path) {
+  std::string name(path);
+  const std::size_t slash = name.find_last_of("\\/");
+  if (slash != std::string::npos) name.erase(0, slash + 1);
+  std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+  if (name == "srgb color space profile.icm") return CmProfile::Srgb();
+  return CmProfile::FromFile(path);
+}
+
 bool CmProfile::IsRgb() const {
   return Valid() && cmsGetColorSpace(static_cast<cmsHPROFILE>(Handle())) == cmsSigRgbData;
 }
@@ -114,6 +144,12 @@ struct CmTransform::MatrixShaper {
   std::uint8_t out[3][16385];
 };
 
+// A grey source: LittleCMS's own result for each of the 256 grey levels,
+// as 0x00RRGGBB.
+struct CmTransform::GreyTable {
+  std::uint32_t rgb[256];
+};
+
 // LittleCMS's 8-bit path over a joined table, copied so that its results
 // come out: per-channel curves to 16.16 node positions (the pipeline's grey
 // response, or none), then a 33-node table of 16-bit values read by
@@ -128,6 +164,7 @@ struct CmTransform::Table3D {
 namespace {
 
 using MatrixShaper = CmTransform::MatrixShaper;
+using GreyTable = CmTransform::GreyTable;
 using Table3D = CmTransform::Table3D;
 
 std::int32_t ToFixed14(double x) { return static_cast<std::int32_t>(std::floor(x * 16384.0 + 0.5)); }
@@ -425,6 +462,36 @@ inline std::uint32_t TablePixel(const Table3D& t, std::uint32_t p) {
   return result;
 }
 
+std::unique_ptr<GreyTable> BuildGreyTable(const CmProfile& source, const CmProfile& target, int intent,
+                                          const CmProfile& proof, int proofIntent) {
+  TransformHandle t(proof.Valid()
+      ? cmsCreateProofingTransform(source.Handle(), TYPE_GRAY_FLT, target.Handle(), TYPE_RGB_FLT, proof.Handle(),
+                                   static_cast<cmsUInt32Number>(intent),
+                                   static_cast<cmsUInt32Number>(proofIntent), cmsFLAGS_SOFTPROOFING)
+      : cmsCreateTransform(source.Handle(), TYPE_GRAY_FLT, target.Handle(), TYPE_RGB_FLT,
+                           static_cast<cmsUInt32Number>(intent), 0));
+  if (!t) return nullptr;
+  // In floating point: LittleCMS's 8-bit grey path carries the grey's XYZ
+  // in 16 bits and loses the deepest shadows (level 1 of sRGB's curve
+  // came out 2 where 6 is right).
+  float in[256], out[256 * 3];
+  for (int v = 0; v < 256; ++v) in[v] = static_cast<float>(v / 255.0);
+  cmsDoTransform(t.get(), in, out, 256);
+  auto table = std::make_unique<GreyTable>();
+  auto level = [](float x) {
+    return static_cast<std::uint32_t>(std::floor(std::clamp(static_cast<double>(x), 0.0, 1.0) * 255.0 + 0.5));
+  };
+  for (int v = 0; v < 256; ++v) {
+    table->rgb[v] = level(out[v * 3]) << 16 | level(out[v * 3 + 1]) << 8 | level(out[v * 3 + 2]);
+  }
+  return table;
+}
+
+inline std::uint32_t GreyPixel(const GreyTable& t, std::uint32_t p) {
+  const std::uint32_t level = (77 * ((p >> 16) & 0xFF) + 150 * ((p >> 8) & 0xFF) + 29 * (p & 0xFF) + 128) >> 8;
+  return (p & 0xFF000000u) | t.rgb[level];
+}
+
 // The largest channel difference between `transform` and LittleCMS over
 // the grey ramp and a 17-step grid.
 int MaxDifference(const CmTransform& transform, void* reference) {
@@ -460,9 +527,15 @@ CmTransform::~CmTransform() = default;
 std::shared_ptr<const CmTransform> CmTransform::Build(const CmProfile& source, const CmProfile& target,
                                                       int intent, const CmProfile& proof,
                                                       int proofIntent) {
-  if (!source.IsRgb() || !target.IsRgb() || (proof.Valid() && !cmsIsIntentSupported(
+  if (!(source.IsRgb() || source.IsGrey()) || !target.IsRgb() || (proof.Valid() && !cmsIsIntentSupported(
       static_cast<cmsHPROFILE>(proof.Handle()), static_cast<cmsUInt32Number>(proofIntent), LCMS_USED_AS_PROOF))) {
     return nullptr;
+  }
+  if (source.IsGrey()) {
+    auto transform = std::make_shared<CmTransform>();
+    transform->grey_ = BuildGreyTable(source, target, intent, proof, proofIntent);
+    if (!transform->grey_) return nullptr;
+    return transform;
   }
   TransformHandle reference = ReferenceTransform(source, target, intent, proof, proofIntent);
   if (!reference) return nullptr;
@@ -483,7 +556,10 @@ std::shared_ptr<const CmTransform> CmTransform::Build(const CmProfile& source, c
 void CmTransform::Apply(std::uint32_t* pixels, std::size_t count) const { Apply(pixels, pixels, count); }
 
 void CmTransform::Apply(const std::uint32_t* in, std::uint32_t* out, std::size_t count) const {
-  if (matrix_) {
+  if (grey_) {
+    const GreyTable& t = *grey_;
+    for (std::size_t i = 0; i < count; ++i) out[i] = GreyPixel(t, in[i]);
+  } else if (matrix_) {
     const MatrixShaper& t = *matrix_;
 #if defined(__SSE2__)
     std::size_t i = 0;

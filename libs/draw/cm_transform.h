@@ -28,9 +28,14 @@ class CmProfile {
   static CmProfile FromFile(const std::string& path);
   // LittleCMS's built-in sRGB.
   static CmProfile Srgb();
+  // What a grey image without a profile of its own is taken to be: grey
+  // with sRGB's white (D65) and tone curve, so that it shows as the same
+  // greys in sRGB.
+  static CmProfile DefaultGrey();
 
   bool Valid() const { return handle_ != nullptr; }
   bool IsRgb() const;
+  bool IsGrey() const;
   // The LittleCMS handle (cmsHPROFILE), null when empty.
   void* Handle() const { return handle_.get(); }
   const std::string& Key() const { return key_; }
@@ -40,13 +45,21 @@ class CmProfile {
   std::string key_;
 };
 
-// An 8-bit RGB transform applied to 32-bit pixels 0xAARRGGBB (the byte
-// order B, G, R, A), the top byte kept.
+// A display profile by path; the system's sRGB name, in any folder, is the
+// built-in sRGB (the same everywhere, file or not).
+CmProfile OpenDisplayProfile(const char* path);
+
+// An 8-bit transform to RGB applied to 32-bit pixels 0xAARRGGBB (the byte
+// order B, G, R, A), the top byte kept. From an RGB profile the pixel's
+// three channels go in; from a grey one its grey level (R = G = B in a
+// grey image; otherwise (77 R + 150 G + 29 B + 128) / 256), through
+// LittleCMS's floating-point result for each level, rounded.
 class CmTransform {
  public:
   CmTransform();
   ~CmTransform();
-  // Null when LittleCMS cannot join the profiles (or one is not RGB).
+  // Null when LittleCMS cannot join the profiles (the source neither RGB
+  // nor grey, the target not RGB).
   // `proof` (may be empty) simulates that device at `proofIntent`.
   static std::shared_ptr<const CmTransform> Build(const CmProfile& source, const CmProfile& target,
                                                   int intent, const CmProfile& proof, int proofIntent);
@@ -57,12 +70,16 @@ class CmTransform {
   // point; everything else through a 3-D table.
   bool IsMatrixShaper() const { return matrix_ != nullptr; }
 
+  bool IsGrey() const { return grey_ != nullptr; }
+
   struct MatrixShaper;
   struct Table3D;
+  struct GreyTable;
 
  private:
   std::unique_ptr<MatrixShaper> matrix_;
   std::unique_ptr<Table3D> table_;
+  std::unique_ptr<GreyTable> grey_;
 };
 
 // The transforms built so far, by the profiles' keys and the intents; a

@@ -125,17 +125,6 @@ void DrawContext::SetImageProfile(const std::uint8_t* bytes, std::size_t size) {
 
 namespace {
 
-// A display profile by path; the system's sRGB name, wherever it lies, is
-// the built-in sRGB (the same everywhere, file or not).
-CmProfile OpenDisplayProfile(const char* path) {
-  std::string name(path);
-  const std::size_t slash = name.find_last_of("\\/");
-  if (slash != std::string::npos) name.erase(0, slash + 1);
-  std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
-  if (name == "srgb color space profile.icm") return CmProfile::Srgb();
-  return CmProfile::FromFile(path);
-}
-
 bool IntentOk(std::int32_t intent) { return intent >= kIntentPerceptual && intent <= kIntentAbsolute; }
 
 }  // namespace
@@ -143,16 +132,20 @@ bool IntentOk(std::int32_t intent) { return intent >= kIntentPerceptual && inten
 void DrawContext::RebuildColorTransform() {
   colorTransform_.reset();
   cmProblems_ = 0;
+  greyImage_ = image_->GetType() == kWAType8Grey;
   if (profiles_.monitorProfile[0] != '\0') {
+    // A grey image's profile is grey, a colour image's RGB; one of the
+    // other kind is refused like a damaged one.
+    const CmProfile fallback = greyImage_ ? CmProfile::DefaultGrey() : CmProfile::Srgb();
     CmProfile source;
     if (!imageProfile_.empty()) {
       source = CmProfile::FromMemory(imageProfile_.data(), imageProfile_.size());
-      if (!source.IsRgb()) {
+      if (greyImage_ ? !source.IsGrey() : !source.IsRgb()) {
         source = CmProfile();
         cmProblems_ |= kVrCmImageProfileIgnored;
       }
     }
-    if (!source.Valid()) source = CmProfile::Srgb();
+    if (!source.Valid()) source = fallback;
     CmProfile monitor = OpenDisplayProfile(profiles_.monitorProfile);
     if (!monitor.IsRgb()) {
       monitor = CmProfile::Srgb();
@@ -165,16 +158,15 @@ void DrawContext::RebuildColorTransform() {
     }
     const int intent = IntentOk(profiles_.value1) ? profiles_.value1 : kIntentPerceptual;
     const int proofIntent = IntentOk(profiles_.value2) ? profiles_.value2 : kIntentPerceptual;
-    const CmProfile srgb = CmProfile::Srgb();
     // LittleCMS may still refuse a pair it opened: the image's profile goes
-    // first (sRGB instead), then the target.
+    // first (the default instead), then the target.
     for (int attempt = 0; attempt < 3 && !colorTransform_; ++attempt) {
       // The same profile on both sides without proofing changes nothing.
       if (!proof.Valid() && source.Key() == monitor.Key()) break;
       colorTransform_ = CachedCmTransform(source, monitor, intent, proof, proofIntent);
       if (colorTransform_) break;
-      if (source.Key() != srgb.Key()) {
-        source = srgb;
+      if (source.Key() != fallback.Key()) {
+        source = fallback;
         cmProblems_ |= kVrCmImageProfileIgnored;
       } else if (proof.Valid()) {
         proof = CmProfile();
@@ -271,6 +263,8 @@ void DrawContext::Update() {
   ReleaseDeviceObjects();
   if (paletteMode_) settings_.palette = &Palette();
   cache_.Drop();
+  // The image became grey or colour: its colours come from another profile.
+  if (profilesSet_ && (image_->GetType() == kWAType8Grey) != greyImage_) RebuildColorTransform();
 }
 
 RECT DrawContext::Compose(const std::vector<RECT>& clipRects, const RECT* client, bool paletteMode,

@@ -90,6 +90,7 @@ class DrawContext final : public VR_DRAWCONTEXT {
   std::shared_ptr<const CmTransform> colorTransform_;
   std::uint32_t cmProblems_ = 0;
   bool profilesSet_ = false;
+  bool greyImage_ = false;  // the transform was built for a grey image
   // The logical palette realised in windows (an HPALETTE on Windows).
   void* windowPalette_ = nullptr;
 };

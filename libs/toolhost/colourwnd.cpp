@@ -10,6 +10,7 @@ enum : int {
   kComDlgShowSelColorWindow = 2,
   kComDlgCloseSelColorWindow = 3,
   kComDlgPickUpColor = 15,
+  kComDlgSetSelColorWindowGamma = 24,
 };
 
 template <typename Fn>
@@ -54,4 +55,11 @@ std::int32_t LUPickUpColor(const void* site, void* window, int reserved1, int re
   using Fn = std::int32_t (*)(const LU_SITE_TABLE*, void*, int, int);
   const Fn entry = ComDlgEntry<Fn>(site, kComDlgPickUpColor, d);
   return entry != nullptr ? entry(d, window, reserved1, reserved2) : -1;
+}
+
+int LUSetSelColorWindowGamma(const void* site, std::int32_t red, std::int32_t green, std::int32_t blue) {
+  const LU_SITE_TABLE* d;
+  using Fn = int (*)(const LU_SITE_TABLE*, std::int32_t, std::int32_t, std::int32_t);
+  const Fn entry = ComDlgEntry<Fn>(site, kComDlgSetSelColorWindowGamma, d);
+  return entry != nullptr ? entry(d, red, green, blue) : 0;
 }

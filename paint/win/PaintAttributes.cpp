@@ -191,9 +191,17 @@ void CPaintAttributes::CreateAttribBar() {
     button.iBitmap = i;
     button.idCommand = ID_ATTRIB_BRUSH_SHEET + i;
     button.fsState = TBSTATE_ENABLED;
-    button.fsStyle = BTNS_BUTTON;
+    // The brush sheet's button stays down while the sheet shows.
+    button.fsStyle = i == 0 ? BTNS_CHECK : BTNS_BUTTON;
     SendMessageA(bar_, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&button));
+    // Separators after the sheet's button and after the papers'.
+    if (button.idCommand == ID_ATTRIB_BRUSH_SHEET || button.idCommand == ID_ATTRIB_REMOVE_PAPER) {
+      TBBUTTON separator{};
+      separator.fsStyle = BTNS_SEP;
+      SendMessageA(bar_, TB_ADDBUTTONSA, 1, reinterpret_cast<LPARAM>(&separator));
+    }
   }
+  SetWindowContextHelpId(bar_, 0x50000 + IDC_ATTRIB_BAR);
   SendMessageA(bar_, TB_AUTOSIZE, 0, 0);
 }
 
@@ -206,6 +214,7 @@ void CPaintAttributes::UpdateAttribBar() {
   if (bar_ == nullptr) return;
   CBrushPage* page = CurrentPageObject();
   SendMessageA(bar_, TB_ENABLEBUTTON, ID_ATTRIB_BRUSH_SHEET, page != nullptr && page->HasBrushSheet());
+  SendMessageA(bar_, TB_CHECKBUTTON, ID_ATTRIB_BRUSH_SHEET, sheet_ != nullptr && sheet_->Visible());
   SendMessageA(bar_, TB_ENABLEBUTTON, ID_ATTRIB_ADD_SHAPE, page != nullptr && page->CanAddShape());
   SendMessageA(bar_, TB_ENABLEBUTTON, ID_ATTRIB_REMOVE_SHAPE, page != nullptr && page->CanRemoveShape());
   SendMessageA(bar_, TB_ENABLEBUTTON, ID_ATTRIB_ADD_PAPER, page != nullptr && page->CanAddPaper());
@@ -213,6 +222,14 @@ void CPaintAttributes::UpdateAttribBar() {
   SendMessageA(bar_, TB_ENABLEBUTTON, ID_ATTRIB_ADD_PRESET, page != nullptr && page->CanAddPreset());
   SendMessageA(bar_, TB_ENABLEBUTTON, ID_ATTRIB_LOAD_PRESET, page != nullptr && page->CanRemovePreset());
   SendMessageA(bar_, TB_ENABLEBUTTON, ID_ATTRIB_REMOVE_PRESET, page != nullptr && page->CanRemovePreset());
+  // A visible sheet follows the page: rebuilt for it, or hidden when it has none.
+  if (sheet_ != nullptr && sheet_->Visible()) {
+    if (page == nullptr || !page->HasBrushSheet()) {
+      HideBrushSheet();
+    } else if (sheet_->Page() != page) {
+      sheet_->Show(hwnd_, page);
+    }
+  }
 }
 
 void CPaintAttributes::LayOut() {
@@ -431,6 +448,7 @@ bool CPaintAttributes::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lPara
           return true;
         case ID_ATTRIB_BRUSH_SHEET:
           ToggleBrushSheet();
+          UpdateAttribBar();
           *result = 0;
           return true;
         case ID_ATTRIB_LOAD_PRESET:
@@ -445,6 +463,8 @@ bool CPaintAttributes::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lPara
       }
       break;
     case WM_ACTIVATE:
+      // The sheet closed by its own box leaves its button up again.
+      UpdateAttribBar();
       if (brush_ == nullptr) {
         RemoveBrushHook();
       } else if (LOWORD(wParam) != WA_INACTIVE) {
@@ -493,6 +513,7 @@ void CPaintAttributes::SetActiveBrush(CToolBrush* brush) {
       previewOn_ = true;
     }
     g_toolCommand = 0;
+    HideBrushSheet();
     SelectPageForBrush(nullptr);
   } else if (previewOn_) {
     LUPreview_Enable(nullptr, 0, 1);
@@ -668,14 +689,30 @@ void CPaintAttributes::RemovePaper(const std::string& name) {
 }
 
 void CPaintAttributes::ToggleBrushSheet() {
+  // A click on the button has already flipped it: the sheet follows the
+  // button. The command alone (the button as it was) shows or hides it.
+  const bool visible = sheet_ != nullptr && sheet_->Visible();
+  const bool down = bar_ != nullptr && SendMessageA(bar_, TB_ISBUTTONCHECKED, ID_ATTRIB_BRUSH_SHEET, 0) != 0;
+  const bool show = down != visible ? down : !visible;
   CBrushPage* page = CurrentPageObject();
-  if (sheet_ != nullptr && sheet_->Visible()) {
-    sheet_->Hide();
+  if (!show || page == nullptr || !page->HasBrushSheet()) {
+    HideBrushSheet();
     return;
   }
-  if (page == nullptr || !page->HasBrushSheet()) return;
-  if (sheet_ == nullptr) sheet_ = std::make_unique<CBrushSheet>();
-  sheet_->Show(hwnd_, page);
+  if (sheet_ == nullptr) {
+    sheet_ = std::make_unique<CBrushSheet>();
+    sheet_->onClosed = [this] { CheckBrushSheetButton(false); };
+  }
+  CheckBrushSheetButton(sheet_->Show(hwnd_, page));
+}
+
+void CPaintAttributes::HideBrushSheet() {
+  if (sheet_ != nullptr) sheet_->Hide();
+  CheckBrushSheetButton(false);
+}
+
+void CPaintAttributes::CheckBrushSheetButton(bool down) {
+  if (bar_ != nullptr) SendMessageA(bar_, TB_CHECKBUTTON, ID_ATTRIB_BRUSH_SHEET, MAKELONG(down ? TRUE : FALSE, 0));
 }
 
 }  // namespace lumora

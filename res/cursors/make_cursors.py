@@ -336,6 +336,131 @@ def _():
     return c
 
 
+def arrow(c):
+    # The pointer: black outlined in white, its tip at the hot spot.
+    rows = [
+        "#",
+        "##",
+        "#.#",
+        "#..#",
+        "#...#",
+        "#....#",
+        "#.....#",
+        "#......#",
+        "#.......#",
+        "#........#",
+        "#.....#####",
+        "#..#..#",
+        "#.# #..#",
+        "##  #..#",
+        "#    #..#",
+        "     #..#",
+        "      ##",
+    ]
+    for y, row in enumerate(rows):
+        for x, ch in enumerate(row):
+            if ch != ' ':
+                put(c, x + 1, y + 1, ch)
+    c[1][1] = 'H'
+
+
+def dragged_thing(c, control):
+    # Below the pointer: a button (a small square with a face) or a
+    # control (a wide field with its drop-down arrow).
+    left, top = 8, 18
+    width, height = (17, 9) if control else (10, 10)
+    for y in range(top, top + height):
+        for x in range(left, left + width):
+            edge = x in (left, left + width - 1) or y in (top, top + height - 1)
+            put(c, x, y, '#' if edge else '.')
+    if control:
+        # The drop-down button at the right end, its arrow inside.
+        for y in range(top, top + height):
+            put(c, left + width - 7, y, '#')
+        for k in range(3):
+            for x in range(left + width - 5 + k, left + width - 2 - k):
+                put(c, x, top + 3 + k, '#')
+    else:
+        # A picture on the face.
+        for y in range(top + 3, top + height - 3):
+            for x in range(left + 3, left + width - 3):
+                put(c, x, y, '#')
+
+
+def copy_sign(c):
+    # A plus in a white box at the lower right.
+    for y in range(22, 31):
+        for x in range(22, 31):
+            edge = x in (22, 30) or y in (22, 30)
+            put(c, x, y, '#' if edge else '.')
+    for i in range(24, 29):
+        put(c, i, 26, '#')
+        put(c, 26, i, '#')
+
+
+def no_sign(c):
+    # A circle with a bar across: nothing would take the drop here.
+    cx, cy = 24.5, 24.5
+    for y in range(17, 32):
+        for x in range(17, 32):
+            d = ((x - cx) ** 2 + (y - cy) ** 2) ** 0.5
+            if 4.5 <= d <= 6.5:
+                put(c, x, y, '#')
+            elif d < 4.5:
+                put(c, x, y, '#' if abs((x - cx) - (y - cy)) < 1.2 else '.')
+            elif d <= 7.5:
+                put(c, x, y, '.')
+
+
+def drag_cursor(control, sign):
+    c = canvas()
+    dragged_thing(c, control)
+    if sign == 'copy':
+        copy_sign(c)
+    elif sign == 'none':
+        no_sign(c)
+    arrow(c)
+    return c
+
+
+# Resizing a toolbar's control by its right edge.
+@picture('30980')
+def _():
+    return double_arrow(False)
+
+
+# The toolbar customise drags: a button or a control, moved, copied, or
+# over no bar.
+@picture('133')
+def _():
+    return drag_cursor(False, 'none')
+
+
+@picture('146')
+def _():
+    return drag_cursor(False, 'move')
+
+
+@picture('4')
+def _():
+    return drag_cursor(False, 'copy')
+
+
+@picture('148')
+def _():
+    return drag_cursor(True, 'none')
+
+
+@picture('149')
+def _():
+    return drag_cursor(True, 'move')
+
+
+@picture('147')
+def _():
+    return drag_cursor(True, 'copy')
+
+
 def write_cur(name, c):
     hot = (15, 15)
     for y in range(32):

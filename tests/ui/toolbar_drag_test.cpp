@@ -77,5 +77,41 @@ TEST(DraggedButton, BlockFieldsAndWhatADropMayDo) {
   EXPECT_EQ(ClassifyDrop(b, false, false), DropKind::kRefused);
 }
 
+TEST(DraggedButton, CursorsByFeedbackAndKind) {
+  struct Case {
+    DragFeedback feedback;
+    bool overBar, control;
+    int cursor;
+  } cases[] = {
+      {DragFeedback::kNone, true, false, 133},  {DragFeedback::kMove, false, false, 133},
+      {DragFeedback::kCopy, false, true, 148},  {DragFeedback::kNone, true, true, 148},
+      {DragFeedback::kMove, true, false, 146},  {DragFeedback::kMove, true, true, 149},
+      {DragFeedback::kCopy, true, false, 4},    {DragFeedback::kCopy, true, true, 147},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(DragCursorId(c.feedback, c.overBar, c.control), c.cursor)
+        << static_cast<int>(c.feedback) << " " << c.overBar << " " << c.control;
+  }
+}
+
+TEST(ControlResize, EdgeGrabAndTheWidthsARelease) {
+  // The control spans 10..60 (its right edge at 60).
+  EXPECT_TRUE(OnControlResizeEdge(60, 60));
+  EXPECT_TRUE(OnControlResizeEdge(56, 60));
+  EXPECT_FALSE(OnControlResizeEdge(55, 60));
+  EXPECT_FALSE(OnControlResizeEdge(61, 60));
+  EXPECT_EQ(ResizedControlWidth(80, 10, 60), std::optional<int>(70));
+  EXPECT_EQ(ResizedControlWidth(30, 10, 60), std::optional<int>(20));
+  // Moves of 4 pixels or less change nothing; 5 do.
+  EXPECT_EQ(ResizedControlWidth(64, 10, 60), std::nullopt);
+  EXPECT_EQ(ResizedControlWidth(56, 10, 60), std::nullopt);
+  EXPECT_EQ(ResizedControlWidth(65, 10, 60), std::optional<int>(55));
+  EXPECT_EQ(ResizedControlWidth(55, 10, 60), std::optional<int>(45));
+  // Never narrower than 5 pixels.
+  EXPECT_EQ(ResizedControlWidth(14, 10, 60), std::nullopt);
+  EXPECT_EQ(ResizedControlWidth(15, 10, 60), std::optional<int>(5));
+  EXPECT_EQ(ResizedControlWidth(0, 10, 60), std::nullopt);
+}
+
 }  // namespace
 }  // namespace lumora

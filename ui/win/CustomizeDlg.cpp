@@ -201,6 +201,8 @@ void CButtonList::OnItemPressed(int index, POINT client) {
     SendMessageA(bar->Handle(), CCustomizeDlg::DragFromCollectionMessage(), 0, 0);
   }
   HBITMAP picture = entry->image;
+  // The copy cursor from the press on: dragging from here always copies.
+  if (HCURSOR copy = LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDC_CURSOR_TB_BUTTON_COPY))) SetCursor(copy);
   // The collection never changes: whatever the drop, this copy stays.
   RunButtonDrag(entry->button, entry->control.get(), picture, entry->text, nullptr);
 }
@@ -508,7 +510,14 @@ int CCustomizeDlg::RemoveButton(const std::string& category, std::uint32_t comma
   return -1;
 }
 
+int SheetBottomMargin(HWND sheet) {
+  RECT margin{0, 0, 0, 7};  // dialog units
+  MapDialogRect(sheet, &margin);
+  return margin.bottom;
+}
+
 bool CCustomizeDlg::CreateSheet() {
+  SetHasHelp(true);
   if (!Create(parent_)) return false;
   openDialog = this;
   // "Close" in place of OK and Cancel.
@@ -522,6 +531,19 @@ bool CCustomizeDlg::CreateSheet() {
   if (HWND help = GetDlgItem(hwnd_, IDHELP)) {
     ShowWindow(help, SW_SHOW);
     EnableWindow(help, TRUE);
+  }
+  // The sheet ends a margin below "Close".
+  if (HWND cancel = GetDlgItem(hwnd_, IDCANCEL)) {
+    RECT button{}, client{}, window{};
+    GetWindowRect(cancel, &button);
+    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&button), 2);
+    GetClientRect(hwnd_, &client);
+    GetWindowRect(hwnd_, &window);
+    const int height = button.bottom + SheetBottomMargin(hwnd_);
+    if (height != client.bottom) {
+      SetWindowPos(hwnd_, nullptr, 0, 0, window.right - window.left, window.bottom - window.top + height - client.bottom,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
   }
   // Centred over the frame, clear of the bars along its edges.
   if (parent_ != nullptr && parent_->Handle() != nullptr) {

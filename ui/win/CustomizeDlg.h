@@ -155,6 +155,9 @@ class CCustomizeDlg : public fw::PropertySheet {
   UINT_PTR animation_ = 0;
 };
 
+// The margin below the customise sheet's "Close" button (7 dialog units).
+int SheetBottomMargin(HWND sheet);
+
 // The interface the main frame builds the dialog through; each does nothing
 // (0 / -1) for an object that is no customise dialog.
 CCustomizeDlg* CreateCustomizeDlg(const std::string& caption, fw::Window* parent, const std::vector<CCToolBar*>& bars);

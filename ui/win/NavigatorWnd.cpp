@@ -23,6 +23,13 @@ namespace lumora {
 namespace {
 
 constexpr char kSection[] = "NAVIGATOR";
+
+// The views' gamma and colour management, so that the thumbnail shows the
+// image's colours as they do.
+CLumo40Doc::ThumbnailLook ViewsLook() {
+  const ViewDisplaySettings& settings = CurrentViewSettings();
+  return CLumo40Doc::ThumbnailLook{settings.gamma, settings.colorProfiles};
+}
 constexpr int kNoPosition = INT32_MIN;
 
 fw::Profile* Settings() { return fw::TheApp() != nullptr ? &fw::TheApp()->Settings() : nullptr; }
@@ -141,6 +148,14 @@ void CNavigatorWnd::SetImage(CLumo40View* view) {
   }
 }
 
+void CNavigatorWnd::DisplaySettingsChanged() {
+  DropThumbnail();
+  if (hwnd_ == nullptr) return;
+  RECT around = area_;
+  InflateRect(&around, 2, 2);
+  InvalidateRect(hwnd_, &around, FALSE);
+}
+
 void CNavigatorWnd::DropThumbnail() {
   if (thumbnail_ != nullptr) DeleteObject(thumbnail_);
   thumbnail_ = nullptr;
@@ -212,7 +227,8 @@ bool CNavigatorWnd::EnsureThumbnail() {
   ReleaseDC(nullptr, screen);
   if (thumbnail_ == nullptr) return false;
   view_->TakeThumbnailDamage();
-  doc->RenderThumbnail(thumbnail_, nullptr);
+  const CLumo40Doc::ThumbnailLook look = ViewsLook();
+  doc->RenderThumbnail(thumbnail_, nullptr, &look);
   ++thumbnailRenders;
   return true;
 }
@@ -223,7 +239,8 @@ void CNavigatorWnd::UpdateThumbnail() {
   if (thumbnail_ == nullptr || RectIsEmpty(damage)) return;
   CLumo40Doc* doc = view_->GetDoc();
   if (doc == nullptr) return;
-  doc->RenderThumbnail(thumbnail_, &damage);
+  const CLumo40Doc::ThumbnailLook look = ViewsLook();
+  doc->RenderThumbnail(thumbnail_, &damage, &look);
   ++thumbnailRenders;
   RECT around = area_;
   InflateRect(&around, 2, 2);

@@ -28,6 +28,9 @@ class CNavigatorWnd : public CToolTipSuppDlg {
   // view's top-level window when that changed, then SetImage.
   void EnableForImage(CLumo40View* view);
   void SetImage(CLumo40View* view);
+  // The views' gamma or colour management changed: the thumbnail is drawn
+  // again as they now show the image.
+  void DisplaySettingsChanged();
   // After the view zoomed or scrolled: the red rectangle and the zoom
   // controls.
   void UpdateViewRect();

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "framework/StringSource.h"
+#include "res/resource.h"
 #include "ui/win/ColourControls.h"
 #include "ui/win/CustomizeDlg.h"
 #include "ui/win/ToolbarCtrlFactory.h"
@@ -20,11 +21,15 @@ std::vector<CCToolBar*>& BarList() {
 
 constexpr std::uint32_t kSelectionModeCombo = 40030;
 constexpr std::uint32_t kMoveLayer = 32826;
+constexpr std::uint32_t kTextSelection = 32930;
+constexpr std::uint32_t kMoveSelection = 40031;
 constexpr std::uint32_t kInvertSelection = 40035;
 constexpr std::uint32_t kDeleteSelection = 40036;
 
 // Fixed buttons whose pictures the selection bar's own buttons borrow.
 constexpr std::uint32_t kMoveLayerPicture = 32957;
+constexpr std::uint32_t kTextPicture = 32958;
+constexpr std::uint32_t kMoveSelectionPicture = 32959;
 constexpr std::uint32_t kInvertPicture = 32960;
 constexpr std::uint32_t kDeletePicture = 32961;
 
@@ -148,6 +153,31 @@ LRESULT CCToolBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     GetClientRect(hwnd_, &client);
     FillRect(reinterpret_cast<HDC>(wParam), &client, GetSysColorBrush(COLOR_BTNFACE));
     if (message == WM_ERASEBKGND) return 1;
+  }
+  // A control's right edge being dragged.
+  if (resizing_) {
+    const POINT p{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    switch (message) {
+      case WM_MOUSEMOVE: TrackResize(p); return 0;
+      case WM_LBUTTONUP: EndResize(p, true); return 0;
+      case WM_CAPTURECHANGED: EndResize(p, false); return 0;
+      case WM_KEYDOWN:
+        if (wParam == VK_ESCAPE) EndResize(p, false);
+        return 0;
+      case WM_SETCURSOR:
+        SetCursor(LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDC_CURSOR_TB_RESIZE)));
+        return TRUE;
+      default: break;
+    }
+  }
+  if (message == WM_SETCURSOR && LOWORD(lParam) == HTCLIENT && InCustomizeMode()) {
+    POINT p{};
+    GetCursorPos(&p);
+    ScreenToClient(hwnd_, &p);
+    if (ResizeCursorAt(p)) {
+      SetCursor(LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDC_CURSOR_TB_RESIZE)));
+      return TRUE;
+    }
   }
   // In customise mode, or with Alt held, a press picks the button up.
   if (message == WM_LBUTTONDOWN) {
@@ -483,12 +513,14 @@ void CSelectBar::AddAreaToolButtons(const std::vector<AreaToolButton>& tools) {
   AddButton(kMoveLayer, pictureOf(kMoveLayerPicture));
   AddSeparator();
   for (const AreaToolButton& tool : tools) AddButton(tool.command, pictureOf(AreaToolPictureCommand(tool.name)));
+  AddButton(kTextSelection, pictureOf(kTextPicture));
   AddSeparator();
   if (auto combo = MakeModeCombo(hwnd_, kSelectionModeCombo, -1, ButtonSize().cy)) {
     const int width = combo->ToolbarWidth();
     AppendControl(std::move(combo), width);
     AddSeparator();
   }
+  AddButton(kMoveSelection, pictureOf(kMoveSelectionPicture));
   AddButton(kInvertSelection, pictureOf(kInvertPicture));
   AddButton(kDeleteSelection, pictureOf(kDeletePicture));
   filled_ = true;

@@ -132,6 +132,11 @@ class CCToolBar : public fw::ToolBar {
   bool InsertControlAt(int index, std::unique_ptr<fw::Window> control, int width);
   // The button's picture on the button face (null for a separator).
   HBITMAP ButtonBitmap(int index) const;
+  // A button carrying a control of a kind the bars can copy: only such
+  // controls are resized by dragging their right edge.
+  bool CanCopyControl(int index) const;
+  // The control's separator and window made that wide (its height kept).
+  void SetControlWidth(int index, int width);
   // The customise frame on a button (-1: none).
   void Select(int index);
   void PaintCustomize();
@@ -162,6 +167,12 @@ class CCToolBar : public fw::ToolBar {
   bool OnDropOnBar(IDataObject* data, DWORD effect, POINT client);
   void SetInsertMark(int index, const RECT& mark);
   std::vector<RECT> ButtonRects() const;
+  // Resizing a control by its right edge (ToolbarCustomize.cpp).
+  bool StartResize(int index, POINT client);
+  void TrackResize(POINT client);
+  void EndResize(POINT client, bool apply);
+  void DrawResizeRect(int right);
+  bool ResizeCursorAt(POINT client) const;
 
   std::unique_ptr<CCustomizeDropTarget> dropTarget_;
   int selected_ = -1;
@@ -171,6 +182,11 @@ class CCToolBar : public fw::ToolBar {
   int dragSource_ = -1;
   POINT dragStart_{-1, -1};
   std::unique_ptr<fw::Window> takenControl_;
+  bool resizing_ = false;
+  int resizeIndex_ = -1;
+  RECT resizeRect_{0, 0, 0, 0};  // the button grown by 2
+  int resizeDrawn_ = -1;         // right edge of the tracking frame shown
+  HWND previousCapture_ = nullptr;
 };
 
 class CLUToolBar : public CCToolBar {

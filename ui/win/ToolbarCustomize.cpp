@@ -11,6 +11,7 @@
 #include "framework/StringSource.h"
 #include "framework/win/OleDataSource.h"
 #include "framework/win/OleDragDrop.h"
+#include "res/resource.h"
 #include "ui/ToolbarDrag.h"
 #include "ui/win/CtrlViewer.h"
 #include "ui/win/CustomizeDlg.h"
@@ -71,10 +72,13 @@ fw::Window* LiveControl(std::uint32_t token, CCToolBar** owner) {
   return nullptr;
 }
 
-// The drop source: remembers Escape.
+// The drop source: remembers Escape, and shows by its cursor what the
+// bar under it would do with a button or a control.
 class CCustomizeDropSource final : public IDropSource {
  public:
   bool escaped = false;
+  bool control = false;
+  bool overBar = false;
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
     if (iid == IID_IUnknown || iid == IID_IDropSource) {
       *out = static_cast<IDropSource*>(this);
@@ -92,8 +96,37 @@ class CCustomizeDropSource final : public IDropSource {
     }
     return (keyState & MK_LBUTTON) ? S_OK : DRAGDROP_S_DROP;
   }
-  HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
+  HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD effect) override {
+    const DragFeedback feedback = (effect & DROPEFFECT_COPY)   ? DragFeedback::kCopy
+                                  : (effect & DROPEFFECT_MOVE) ? DragFeedback::kMove
+                                                               : DragFeedback::kNone;
+    HCURSOR cursor = DragCursor(DragCursorId(feedback, overBar, control));
+    if (cursor == nullptr) return DRAGDROP_S_USEDEFAULTCURSORS;
+    SetCursor(cursor);
+    return S_OK;
+  }
+
+  // The six cursors, loaded on the first drag.
+  static HCURSOR DragCursor(int id) {
+    static std::map<int, HCURSOR> cursors = [] {
+      std::map<int, HCURSOR> loaded;
+      for (int n : {133, 146, 4, 148, 149, 147}) {
+        loaded[n] = LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(n));
+      }
+      return loaded;
+    }();
+    auto it = cursors.find(id);
+    return it != cursors.end() ? it->second : nullptr;
+  }
 };
+
+// The drag under way in this process, told by the bars when the cursor
+// enters or leaves one.
+CCustomizeDropSource* runningDrag = nullptr;
+
+void TellOverBar(bool over) {
+  if (runningDrag != nullptr) runningDrag->overBar = over;
+}
 
 struct DroppedData {
   DraggedButton button;
@@ -210,8 +243,12 @@ DWORD RunButtonDrag(const TBBUTTON& b, fw::Window* control, HBITMAP picture, con
   if (own != nullptr) source->DelayRenderData(CF_BITMAP, TYMED_GDI);
   source->DelayRenderData(CF_TEXT, TYMED_HGLOBAL);
   CCustomizeDropSource dropSource;
+  dropSource.control = control != nullptr;
+  CCustomizeDropSource* outer = runningDrag;
+  runningDrag = &dropSource;
   DWORD effect = DROPEFFECT_NONE;
   DoDragDrop(source, &dropSource, DROPEFFECT_COPY | DROPEFFECT_MOVE, &effect);
+  runningDrag = outer;
   source->Release();
   if (own != nullptr) DeleteObject(own);
   if (escaped != nullptr) *escaped = dropSource.escaped;
@@ -228,6 +265,7 @@ void AnimateCustomizeFrame() {
 
 DWORD CCustomizeDropTarget::OnDragEnter(IDataObject* data, DWORD keyState, POINT client) {
   bar_->insertIndex_ = -1;
+  if (Accepts(data)) TellOverBar(true);
   return OnDragOver(data, keyState, client);
 }
 
@@ -236,9 +274,13 @@ DWORD CCustomizeDropTarget::OnDragOver(IDataObject* data, DWORD keyState, POINT 
   return bar_->OnDragOverBar(data, keyState, client);
 }
 
-void CCustomizeDropTarget::OnDragLeave() { bar_->OnDragLeaveBar(); }
+void CCustomizeDropTarget::OnDragLeave() {
+  TellOverBar(false);
+  bar_->OnDragLeaveBar();
+}
 
 bool CCustomizeDropTarget::OnDrop(IDataObject* data, DWORD effect, POINT client) {
+  TellOverBar(false);
   return Accepts(data) && bar_->OnDropOnBar(data, effect, client);
 }
 
@@ -330,12 +372,22 @@ bool CCToolBar::WaitForDragStart(const RECT& button) {
 }
 
 bool CCToolBar::PickUp(POINT client, WPARAM keys) {
-  POINT hit = client;
-  const int index = static_cast<int>(Send(TB_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+  // The button under the point, searched from the last one down; a plain
+  // separator does not count, a control's does (the system's hit test
+  // answers no button on any separator).
+  int index = -1;
   TBBUTTON b{};
-  const bool onButton = index >= 0 && index < ButtonCount() &&
-                        Send(TB_GETBUTTON, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&b)) &&
-                        !((b.fsStyle & BTNS_SEP) && b.idCommand == 0);
+  for (int i = ButtonCount() - 1; i >= 0 && index < 0; --i) {
+    RECT r{};
+    TBBUTTON candidate{};
+    if (!Send(TB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&r)) || !PtInRect(&r, client)) continue;
+    if (!Send(TB_GETBUTTON, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&candidate))) continue;
+    if ((candidate.fsStyle & BTNS_SEP) && candidate.idCommand == 0) continue;
+    if (candidate.fsState & TBSTATE_HIDDEN) continue;
+    index = i;
+    b = candidate;
+  }
+  const bool onButton = index >= 0;
   if (!onButton) {
     if (customizeMode) Select(-1);
     return false;
@@ -351,6 +403,8 @@ bool CCToolBar::PickUp(POINT client, WPARAM keys) {
   Select(index);
   RECT rect{};
   Send(TB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rect));
+  // A press on a control's right edge resizes it.
+  if (CanCopyControl(index) && StartResize(index, client)) return true;
   if (!WaitForDragStart(rect)) return true;
 
   HBITMAP picture = ButtonBitmap(index);
@@ -387,6 +441,112 @@ bool CCToolBar::PickUp(POINT client, WPARAM keys) {
     Select(-1);
   }
   return true;
+}
+
+bool CCToolBar::CanCopyControl(int index) const {
+  TBBUTTON b{};
+  if (index < 0 || index >= ButtonCount() ||
+      !Send(TB_GETBUTTON, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&b)) || !(b.fsStyle & BTNS_SEP) ||
+      b.dwData == 0) {
+    return false;
+  }
+  auto* control = reinterpret_cast<fw::Window*>(b.dwData);
+  if (control->Handle() == nullptr) return false;
+  if (dynamic_cast<CMySBComboBox*>(control) != nullptr) return true;
+  char name[32] = {};
+  GetClassNameA(control->Handle(), name, sizeof name);
+  return lstrcmpiA(name, "ComboBox") == 0 || lstrcmpiA(name, "Edit") == 0 || lstrcmpiA(name, "Button") == 0;
+}
+
+void CCToolBar::SetControlWidth(int index, int width) {
+  TBBUTTON b{};
+  if (!Send(TB_GETBUTTON, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&b)) || b.dwData == 0) return;
+  // A separator's width is its image field.
+  TBBUTTONINFOA info{sizeof info};
+  info.dwMask = TBIF_SIZE | TBIF_IMAGE | TBIF_BYINDEX;
+  info.cx = static_cast<WORD>(width);
+  info.iImage = width;
+  Send(TB_SETBUTTONINFOA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&info));
+  HWND control = reinterpret_cast<fw::Window*>(b.dwData)->Handle();
+  RECT r{};
+  GetWindowRect(control, &r);
+  SetWindowPos(control, nullptr, 0, 0, width, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool CCToolBar::ResizeCursorAt(POINT client) const {
+  if (selected_ < 0 || !CanCopyControl(selected_)) return false;
+  RECT r{};
+  Send(TB_GETITEMRECT, static_cast<WPARAM>(selected_), reinterpret_cast<LPARAM>(&r));
+  return client.x < r.right && r.right - client.x < 5 && client.y >= r.top && client.y < r.bottom;
+}
+
+bool CCToolBar::StartResize(int index, POINT client) {
+  TBBUTTON b{};
+  Send(TB_GETBUTTON, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&b));
+  RECT own{};
+  GetWindowRect(reinterpret_cast<fw::Window*>(b.dwData)->Handle(), &own);
+  MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&own), 2);
+  if (!OnControlResizeEdge(client.x, own.right)) return false;
+  Send(TB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&resizeRect_));
+  InflateRect(&resizeRect_, 2, 2);
+  resizeRect_.left = own.left - 2;
+  resizeRect_.right = own.right + 2;
+  resizeIndex_ = index;
+  resizeDrawn_ = -1;
+  resizing_ = true;
+  previousCapture_ = GetCapture();
+  SetCapture(hwnd_);
+  SetCursor(LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDC_CURSOR_TB_RESIZE)));
+  return true;
+}
+
+// The tracking frame: drawn inverted, so drawing it again takes it away.
+void CCToolBar::DrawResizeRect(int right) {
+  HDC dc = GetDCEx(hwnd_, nullptr, DCX_CACHE | DCX_CLIPSIBLINGS);
+  static const WORD pattern[8] = {0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA, 0x55, 0xAA};
+  HBITMAP bits = CreateBitmap(8, 8, 1, 1, pattern);
+  HBRUSH brush = CreatePatternBrush(bits);
+  HGDIOBJ old = SelectObject(dc, brush);
+  const RECT& r = resizeRect_;
+  const int w = right - r.left, h = r.bottom - r.top;
+  PatBlt(dc, r.left, r.top, w, 2, PATINVERT);
+  PatBlt(dc, r.left, r.bottom - 2, w, 2, PATINVERT);
+  PatBlt(dc, r.left, r.top + 2, 2, h - 4, PATINVERT);
+  PatBlt(dc, right - 2, r.top + 2, 2, h - 4, PATINVERT);
+  SelectObject(dc, old);
+  DeleteObject(brush);
+  DeleteObject(bits);
+  ReleaseDC(hwnd_, dc);
+}
+
+void CCToolBar::TrackResize(POINT client) {
+  // Never narrower than 5 pixels.
+  const int left = resizeRect_.left + 2;
+  if (client.x - left < 5) return;
+  const int right = client.x + 2;
+  if (right == resizeDrawn_) return;
+  if (resizeDrawn_ >= 0) DrawResizeRect(resizeDrawn_);
+  DrawResizeRect(right);
+  resizeDrawn_ = right;
+}
+
+void CCToolBar::EndResize(POINT client, bool apply) {
+  if (!resizing_) return;
+  resizing_ = false;
+  if (resizeDrawn_ >= 0) DrawResizeRect(resizeDrawn_);
+  resizeDrawn_ = -1;
+  const int left = resizeRect_.left + 2, right = resizeRect_.right - 2;
+  if (apply) {
+    if (const std::optional<int> width = ResizedControlWidth(client.x, left, right)) {
+      SetControlWidth(resizeIndex_, *width);
+      UpdateLayout();
+    }
+  }
+  resizeIndex_ = -1;
+  InvalidateRect(hwnd_, nullptr, TRUE);
+  if (GetCapture() == hwnd_) ReleaseCapture();
+  if (previousCapture_ != nullptr && IsWindow(previousCapture_)) SetCapture(previousCapture_);
+  previousCapture_ = nullptr;
 }
 
 DWORD CCToolBar::OnDragOverBar(IDataObject*, DWORD keyState, POINT client) {

@@ -9,6 +9,7 @@
 
 #include "platform/win32types.h"
 #include "tests/support/win/host_command.h"
+#include "tests/support/win/window_pixels.h"
 
 #include <shellapi.h>
 #include <ole2.h>
@@ -903,6 +904,487 @@ TEST(ProgramProcesses, AnEditInTheProgramsWindowReachesTheContainer) {
   OleUninitialize();
   PostMessageA(frame, WM_CLOSE, 0, 0);
   EXPECT_TRUE(WaitFor([] { return TopLevel(kFrameClass).empty(); }, 20000)) << "the program stayed";
+  DeleteFileA(lang.c_str());
+}
+
+}  // namespace
+
+namespace {
+
+// A layered file of `width` x `height` that the program saved (through its
+// automation object) from a picture ImageMagick drew; its pixels (0xRRGGBB,
+// top-down), turned 90° clockwise into `turned`.
+bool MakeLayeredFile(const ProgramCopy& copy, const std::string& lud, int width, int height,
+                     std::vector<std::uint32_t>* pixels, std::vector<std::uint32_t>* turned) {
+  const std::string png = copy.folder() + "\\picture.png", raw = copy.folder() + "\\picture.rgb";
+  const std::string rawTurned = copy.folder() + "\\turned.rgb", js = copy.folder() + "\\save.js";
+  const std::string size = std::to_string(width) + "x" + std::to_string(height);
+  if (lumora::testing::RunHostShell(
+          copy.folder(), "convert -size " + size + " gradient:orange-navy -fill lime -draw 'circle 100,80 140,120' " +
+                             "-depth 8 PNG24:'" + lumora::testing::UnixPath(png) + "' && convert '" +
+                             lumora::testing::UnixPath(png) + "' -depth 8 rgb:'" + lumora::testing::UnixPath(raw) +
+                             "' && convert '" + lumora::testing::UnixPath(png) + "' -rotate 90 -depth 8 rgb:'" +
+                             lumora::testing::UnixPath(rawTurned) + "'") != 0) {
+    return false;
+  }
+  if (std::FILE* f = std::fopen(js.c_str(), "wb")) {
+    std::fprintf(f,
+                 "try {\n"
+                 "var app = new ActiveXObject(\"Lumo40.Application\");\n"
+                 "if (!app.OpenImage(\"%s\")) WScript.Quit(2);\n"
+                 "if (!app.SaveImage(\"%s\")) WScript.Quit(3);\n"
+                 "app.CloseImage();\n"
+                 "app = null;\n"
+                 "CollectGarbage();\n"
+                 "} catch (e) { WScript.Quit(9); }\n"
+                 "WScript.Quit(0);\n",
+                 ScriptPath(png).c_str(), ScriptPath(lud).c_str());
+    std::fclose(f);
+  }
+  if (RunScript(js) != 0) return false;
+  auto read = [](const std::string& path, std::vector<std::uint32_t>* out) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (f == nullptr) return false;
+    std::vector<unsigned char> rgb;
+    unsigned char buffer[4096];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) rgb.insert(rgb.end(), buffer, buffer + got);
+    std::fclose(f);
+    out->clear();
+    for (std::size_t i = 0; i + 2 < rgb.size(); i += 3) {
+      out->push_back(static_cast<std::uint32_t>(rgb[i]) << 16 | rgb[i + 1] << 8 | rgb[i + 2]);
+    }
+    return true;
+  };
+  const bool ok = read(raw, pixels) && read(rawTurned, turned);
+  for (const std::string& f : {png, raw, rawTurned, js}) DeleteFileA(f.c_str());
+  return ok && pixels->size() == static_cast<std::size_t>(width) * height;
+}
+
+// The container's side of in-place editing: a top-level window (the frame)
+// with a child (the document area) where the object is shown. It records
+// what the object asks of it.
+struct ContainerWindows {
+  HWND frame = nullptr;
+  HWND area = nullptr;
+};
+
+class TestInPlaceFrame : public IOleInPlaceFrame {
+ public:
+  explicit TestInPlaceFrame(HWND window) : window_(window) {}
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IOleWindow) || IsEqualIID(iid, IID_IOleInPlaceUIWindow) ||
+        IsEqualIID(iid, IID_IOleInPlaceFrame)) {
+      *out = static_cast<IOleInPlaceFrame*>(this);
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE GetWindow(HWND* w) override {
+    *w = window_;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE GetBorder(LPRECT r) override { return GetClientRect(window_, r) ? S_OK : E_FAIL; }
+  HRESULT STDMETHODCALLTYPE RequestBorderSpace(LPCBORDERWIDTHS) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE SetBorderSpace(LPCBORDERWIDTHS) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) override {
+    if (object != nullptr) ++activeObjectsSet;
+    activeObject = object != nullptr;
+    return S_OK;
+  }
+  // The container's File popup goes first into the shared menu.
+  HRESULT STDMETHODCALLTYPE InsertMenus(HMENU shared, LPOLEMENUGROUPWIDTHS widths) override {
+    HMENU file = CreatePopupMenu();
+    AppendMenuA(file, MF_STRING, 100, "Container Exit");
+    insertedFile = InsertMenuA(shared, 0, MF_BYPOSITION | MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File") != FALSE;
+    insertError = insertedFile ? 0 : GetLastError();
+    if (!insertedFile) DestroyMenu(file);
+    widths->width[0] = insertedFile ? 1 : 0;
+    widths->width[2] = 0;
+    widths->width[4] = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE SetMenu(HMENU shared, HOLEMENU descriptor, HWND objectWindow) override {
+    if (shared != nullptr) {
+      sharedMenu = shared;
+      menuDescriptor = descriptor;
+      menuObjectWindow = objectWindow;
+      sharedMenuItems = GetMenuItemCount(shared);
+      menuSet = ::SetMenu(window_, shared) != FALSE;
+      setMenuError = menuSet ? 0 : GetLastError();
+      descriptorSet = OleSetMenuDescriptor(descriptor, window_, objectWindow, this, nullptr);
+    } else {
+      OleSetMenuDescriptor(nullptr, window_, nullptr, nullptr, nullptr);
+      ::SetMenu(window_, nullptr);
+      menuRemoved = true;
+    }
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE RemoveMenus(HMENU shared) override {
+    if (insertedFile) RemoveMenu(shared, 0, MF_BYPOSITION);
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE SetStatusText(LPCOLESTR) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE EnableModeless(BOOL) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
+
+  int activeObjectsSet = 0;
+  bool activeObject = false;
+  bool insertedFile = false, menuSet = false, menuRemoved = false;
+  DWORD insertError = 0, setMenuError = 0;
+  HRESULT descriptorSet = E_FAIL;
+  HMENU sharedMenu = nullptr;
+  HOLEMENU menuDescriptor = nullptr;
+  HWND menuObjectWindow = nullptr;
+  int sharedMenuItems = -2;
+
+ private:
+  HWND window_;
+};
+
+class TestSite : public IOleClientSite, public IOleInPlaceSite {
+ public:
+  TestSite(HWND area, TestInPlaceFrame* frame, RECT position) : area_(area), frame_(frame), position_(position) {}
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IOleClientSite)) {
+      *out = static_cast<IOleClientSite*>(this);
+    } else if (IsEqualIID(iid, IID_IOleInPlaceSite) || IsEqualIID(iid, IID_IOleWindow)) {
+      if (!offersInPlace) {
+        *out = nullptr;
+        return E_NOINTERFACE;
+      }
+      *out = static_cast<IOleInPlaceSite*>(this);
+    } else {
+      *out = nullptr;
+      return E_NOINTERFACE;
+    }
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  // IOleClientSite
+  HRESULT STDMETHODCALLTYPE SaveObject() override {
+    ++saves;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker** m) override {
+    *m = nullptr;
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer** c) override {
+    *c = nullptr;
+    return E_NOINTERFACE;
+  }
+  HRESULT STDMETHODCALLTYPE ShowObject() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL show) override {
+    if (show) ++openWindows;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return E_NOTIMPL; }
+  // IOleInPlaceSite
+  HRESULT STDMETHODCALLTYPE GetWindow(HWND* w) override {
+    *w = area_;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE CanInPlaceActivate() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override {
+    inPlace = true;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE OnUIActivate() override {
+    ui = true;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc, LPRECT position,
+                                             LPRECT clip, LPOLEINPLACEFRAMEINFO info) override {
+    *frame = frame_;
+    *doc = nullptr;
+    *position = position_;
+    *clip = position_;
+    info->fMDIApp = FALSE;
+    GetWindow(&info->hwndFrame);
+    info->hwndFrame = GetAncestor(area_, GA_ROOT);
+    info->haccel = nullptr;
+    info->cAccelEntries = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Scroll(SIZE) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL) override {
+    ui = false;
+    ++uiDeactivations;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override {
+    inPlace = false;
+    ++inPlaceDeactivations;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE DiscardUndoState() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE DeactivateAndUndo() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT) override { return S_OK; }
+
+  bool offersInPlace = true;
+  bool inPlace = false, ui = false;
+  int saves = 0, openWindows = 0, uiDeactivations = 0, inPlaceDeactivations = 0;
+
+ private:
+  HWND area_;
+  TestInPlaceFrame* frame_;
+  RECT position_;
+};
+
+// The server's window inside the container's area, or null.
+HWND ObjectWindowIn(HWND area) {
+  for (HWND w = GetWindow(area, GW_CHILD); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    if (pid != GetCurrentProcessId()) return w;
+  }
+  return nullptr;
+}
+
+// Whether the window shows the pixels (width x height, top-down) anywhere
+// in its client area.
+// What the screen shows of a window's client area.
+lumora::testing::Capture ScreenClient(HWND window) {
+  RECT client{};
+  GetClientRect(window, &client);
+  POINT origin{0, 0};
+  ClientToScreen(window, &origin);
+  return lumora::testing::CaptureDc(client.right, client.bottom, [&](HDC dc) {
+    HDC screen = GetDC(nullptr);
+    BitBlt(dc, 0, 0, client.right, client.bottom, screen, origin.x, origin.y, SRCCOPY);
+    ReleaseDC(nullptr, screen);
+  });
+}
+
+bool ShowsPixels(HWND window, const std::vector<std::uint32_t>& pixels, int width, int height) {
+  const lumora::testing::Capture c = ScreenClient(window);
+  for (int oy = 0; oy + height <= c.height; ++oy) {
+    for (int ox = 0; ox + width <= c.width; ++ox) {
+      bool same = true;
+      for (int y = 0; y < height && same; ++y) {
+        for (int x = 0; x < width && same; ++x) same = c.At(ox + x, oy + y) == pixels[static_cast<std::size_t>(y) * width + x];
+      }
+      if (same) return true;
+    }
+  }
+  return false;
+}
+
+// In-place editing in a container of the test's own: the object, made from
+// a layered file, is UI-activated in the container's window: the program's
+// frame becomes a child of the container's area and its view shows the
+// image pixel for pixel; the container gets the shared menu and its
+// descriptor with the object's window; an edit made there (Rotate Canvas
+// 90° CW sent to the in-place frame) reaches the container as a data
+// change; Esc (a key sent to the view) ends it: the container hears the
+// user interface and the in-place state go and is asked to save, and its
+// storage then holds the turned image. The primary verb edits in place
+// again where the site takes it, and in the program's window where the
+// site offers no in-place interface.
+TEST(ProgramProcesses, AContainerEditsTheImageInPlace) {
+  ProgramCopy copy;
+  {
+    Process first;
+    HWND frame = StartShown(first, copy.exe());
+    ASSERT_NE(frame, nullptr);
+    CloseAndExpectZero(first, frame);
+  }
+  const std::string lang = copy.folder() + "\\LANG.ini";
+  ASSERT_TRUE(CopyFileA(WindowsPath(LUMORA_LANG_INI).c_str(), lang.c_str(), FALSE));
+  constexpr int kWidth = 200, kHeight = 150;
+  const std::string lud = copy.folder() + "\\inplace.lud";
+  std::vector<std::uint32_t> expected, turned;
+  ASSERT_TRUE(MakeLayeredFile(copy, lud, kWidth, kHeight, &expected, &turned));
+  ASSERT_TRUE(WaitFor([] { return TopLevel(kFrameClass).empty(); }, 20000));
+
+  ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+  wc.lpszClassName = "LumoraTestContainer";
+  RegisterClassA(&wc);
+  ContainerWindows windows;
+  windows.frame = CreateWindowExA(WS_EX_TOPMOST, "LumoraTestContainer", "Container",
+                                  WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN,
+                                  0, 0, 600, 450, nullptr, nullptr, wc.hInstance, nullptr);
+  windows.area = CreateWindowExA(0, "LumoraTestContainer", "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 560, 380,
+                                 windows.frame, nullptr, wc.hInstance, nullptr);
+  ASSERT_NE(windows.area, nullptr);
+  TestInPlaceFrame containerFrame(windows.frame);
+  // Room for the image, the view's edge and scroll bars.
+  const RECT position{20, 10, 20 + kWidth + 40, 10 + kHeight + 40};
+  TestSite site(windows.area, &containerFrame, position);
+
+  IStorage* storage = nullptr;
+  ASSERT_EQ(StgCreateDocfile(nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DELETEONRELEASE, 0,
+                             &storage),
+            S_OK);
+  FORMATETC dib{CF_DIB, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  const std::wstring wideLud(lud.begin(), lud.end());
+  IOleObject* object = nullptr;
+  HRESULT hr = OleCreateFromFile(CLSID_NULL, wideLud.c_str(), IID_IOleObject, OLERENDER_FORMAT, &dib,
+                                 static_cast<IOleClientSite*>(&site), storage, reinterpret_cast<void**>(&object));
+  if (hr == E_NOTIMPL) {
+    IMoniker* moniker = nullptr;
+    ASSERT_EQ(CreateFileMoniker(wideLud.c_str(), &moniker), S_OK);
+    IDataObject* data = nullptr;
+    ASSERT_EQ(BindMoniker(moniker, 0, IID_IDataObject, reinterpret_cast<void**>(&data)), S_OK);
+    moniker->Release();
+    hr = OleCreateFromData(data, IID_IOleObject, OLERENDER_FORMAT, &dib, static_cast<IOleClientSite*>(&site), storage,
+                           reinterpret_cast<void**>(&object));
+    data->Release();
+  }
+  ASSERT_EQ(hr, S_OK);
+  ASSERT_EQ(OleRun(object), S_OK);
+  object->SetClientSite(static_cast<IOleClientSite*>(&site));
+  CountingSink sink;
+  IDataObject* data = nullptr;
+  ASSERT_EQ(object->QueryInterface(IID_IDataObject, reinterpret_cast<void**>(&data)), S_OK);
+  DWORD connection = 0;
+  ASSERT_EQ(data->DAdvise(&dib, ADVF_NODATA, &sink, &connection), S_OK);
+
+  ASSERT_EQ(object->DoVerb(OLEIVERB_UIACTIVATE, nullptr, static_cast<IOleClientSite*>(&site), 0, windows.area, &position),
+            S_OK);
+  EXPECT_TRUE(site.inPlace);
+  EXPECT_TRUE(site.ui);
+  EXPECT_TRUE(containerFrame.activeObject);
+  HWND objectWindow = ObjectWindowIn(windows.area);
+  ASSERT_NE(objectWindow, nullptr) << "no window of the program in the container's area";
+  RECT placed{};
+  GetWindowRect(objectWindow, &placed);
+  MapWindowPoints(nullptr, windows.area, reinterpret_cast<POINT*>(&placed), 2);
+  EXPECT_EQ(placed.left, position.left);
+  EXPECT_EQ(placed.top, position.top);
+  HWND view = GetWindow(objectWindow, GW_CHILD);
+  ASSERT_NE(view, nullptr) << "the in-place frame holds no view";
+  // The view's client area holds the whole image at 1:1.
+  RECT viewClient{};
+  GetClientRect(view, &viewClient);
+  EXPECT_GE(viewClient.right, kWidth);
+  EXPECT_GE(viewClient.bottom, kHeight);
+  // Where the window system draws another process's child window, the
+  // screen shows the image there pixel for pixel. Wine's win32u gives a
+  // window no drawing surface when its top-level window belongs to another
+  // process, so under Wine the container shows its own background there.
+  if (PumpUntil([&] { return ShowsPixels(view, expected, kWidth, kHeight); }, 3000)) {
+    std::printf("the container's window shows the image in the program's view\n");
+  } else {
+    std::printf("the screen shows no pixels of the program's view inside the container's window (the window system "
+                "does not draw a child window of another process's window)\n");
+  }
+  bool mainShown = false;
+  for (HWND w : TopLevel(kFrameClass)) mainShown = mainShown || IsWindowVisible(w);
+  EXPECT_FALSE(mainShown) << "in-place editing showed the program's own window";
+
+  // The shared menu, its descriptor and the object's window came to the container.
+  EXPECT_NE(containerFrame.sharedMenu, nullptr);
+  EXPECT_NE(containerFrame.menuDescriptor, nullptr);
+  EXPECT_EQ(containerFrame.menuObjectWindow, objectWindow);
+  std::printf("container: InsertMenus into the object's shared menu %s (error %lu); menu items seen %d; SetMenu %s "
+              "(error %lu); OleSetMenuDescriptor 0x%08lx\n",
+              containerFrame.insertedFile ? "succeeded" : "failed", containerFrame.insertError,
+              containerFrame.sharedMenuItems, containerFrame.menuSet ? "succeeded" : "failed",
+              containerFrame.setMenuError, static_cast<unsigned long>(containerFrame.descriptorSet));
+  if (containerFrame.sharedMenuItems >= 0) {
+    // Where the window system lets the container read the menu: its File,
+    // the object's Edit to Options, and Help.
+    EXPECT_EQ(containerFrame.sharedMenuItems, (containerFrame.insertedFile ? 1 : 0) + 8);
+  }
+
+  // An edit in place reaches the container.
+  PostMessageA(objectWindow, WM_COMMAND, 32952 /* Image/Rotate Canvas/90° CW */, 0);
+  EXPECT_TRUE(PumpUntil([&] { return sink.changes > 0; })) << "the edit never reached the container";
+  // The program is back in its own loop (its call to the sink ended).
+  PumpUntil([] { return false; }, 1000);
+  // Esc in the view ends in-place editing.
+  PostMessageA(view, WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_TRUE(PumpUntil([&] { return site.inPlaceDeactivations > 0; })) << "Esc did not end in-place editing";
+  EXPECT_EQ(site.uiDeactivations, 1);
+  EXPECT_FALSE(containerFrame.activeObject);
+  EXPECT_TRUE(containerFrame.menuRemoved);
+  EXPECT_GE(site.saves, 1) << "the container was not asked to save the edited object";
+  EXPECT_TRUE(PumpUntil([&] { return ObjectWindowIn(windows.area) == nullptr; }, 5000));
+  EXPECT_EQ(site.openWindows, 0);
+
+  // The primary verb edits in place again; closing the object ends it.
+  ASSERT_EQ(object->DoVerb(OLEIVERB_PRIMARY, nullptr, static_cast<IOleClientSite*>(&site), 0, windows.area, &position),
+            S_OK);
+  EXPECT_TRUE(site.inPlace && site.ui);
+  EXPECT_NE(ObjectWindowIn(windows.area), nullptr);
+  EXPECT_EQ(site.openWindows, 0) << "the primary verb opened the program's window";
+  ASSERT_EQ(object->DoVerb(OLEIVERB_HIDE, nullptr, static_cast<IOleClientSite*>(&site), 0, windows.area, &position),
+            S_OK);
+  EXPECT_FALSE(site.inPlace);
+  EXPECT_TRUE(PumpUntil([&] { return ObjectWindowIn(windows.area) == nullptr; }, 5000));
+
+  // A site without the in-place interface gets the program's own window.
+  auto shownFrame = [] {
+    for (HWND w : TopLevel(kFrameClass)) {
+      if (IsWindowVisible(w) && !ChildTitles(w).empty()) return w;
+    }
+    return static_cast<HWND>(nullptr);
+  };
+  TestSite plain(windows.area, &containerFrame, position);
+  plain.offersInPlace = false;
+  ASSERT_EQ(object->DoVerb(OLEIVERB_PRIMARY, nullptr, static_cast<IOleClientSite*>(&plain), 0, windows.area, &position),
+            S_OK);
+  EXPECT_EQ(site.openWindows, 1) << "the program's window did not open";
+  EXPECT_FALSE(plain.inPlace);
+  EXPECT_EQ(ObjectWindowIn(windows.area), nullptr);
+  HWND programFrame = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (programFrame = shownFrame()) != nullptr; })) << "no window shows the image";
+  PostMessageA(programFrame, WM_COMMAND, 57602 /* File/Close */, 0);
+  ASSERT_TRUE(WaitFor([&] { return ChildTitles(programFrame).empty(); }));
+
+  // In place again; "Open Picture object into separate window" (33068)
+  // moves the image to the program's window, where File/Update (57610)
+  // hands it to the container.
+  ASSERT_EQ(object->DoVerb(OLEIVERB_PRIMARY, nullptr, static_cast<IOleClientSite*>(&site), 0, windows.area, &position),
+            S_OK);
+  objectWindow = ObjectWindowIn(windows.area);
+  ASSERT_NE(objectWindow, nullptr);
+  const int deactivations = site.inPlaceDeactivations;
+  PostMessageA(objectWindow, WM_COMMAND, 33068, 0);
+  EXPECT_TRUE(PumpUntil([&] { return site.inPlaceDeactivations > deactivations && site.openWindows == 2; }))
+      << "33068 did not move the image to the program's window";
+  EXPECT_TRUE(PumpUntil([&] { return ObjectWindowIn(windows.area) == nullptr; }, 5000));
+  programFrame = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (programFrame = shownFrame()) != nullptr; }));
+  const int saves = site.saves;
+  PostMessageA(programFrame, WM_COMMAND, 57610 /* File/Update */, 0);
+  EXPECT_TRUE(PumpUntil([&] { return site.saves > saves; })) << "File/Update did not reach the container";
+  PostMessageA(programFrame, WM_COMMAND, 57602 /* File/Close */, 0);
+  ASSERT_TRUE(WaitFor([&] { return ChildTitles(programFrame).empty(); }));
+
+  // The container's storage holds the turned image.
+  IPersistStorage* persist = nullptr;
+  ASSERT_EQ(object->QueryInterface(IID_IPersistStorage, reinterpret_cast<void**>(&persist)), S_OK);
+  ASSERT_EQ(OleSave(persist, storage, TRUE), S_OK);
+  persist->SaveCompleted(nullptr);
+  persist->Release();
+  data->DUnadvise(connection);
+  data->Release();
+  object->Close(OLECLOSE_NOSAVE);
+  object->Release();
+  IOleObject* again = nullptr;
+  ASSERT_EQ(OleLoad(storage, IID_IOleObject, nullptr, reinterpret_cast<void**>(&again)), S_OK);
+  EXPECT_TRUE(DrawnPixels(again, kHeight, kWidth) == turned) << "the container's storage lacks the edit";
+  again->Close(OLECLOSE_NOSAVE);
+  again->Release();
+  storage->Release();
+  DestroyWindow(windows.frame);
+  OleUninitialize();
+  for (HWND w : TopLevel(kFrameClass)) PostMessageA(w, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(WaitFor([] { return TopLevel(kFrameClass).empty(); }, 20000)) << "the program stayed";
+  DeleteFileA(lud.c_str());
   DeleteFileA(lang.c_str());
 }
 

@@ -1127,6 +1127,42 @@ TEST(FrameworkHelp, F1GivesTheMenuItemsHelpAndContextHelpThePickedWindows) {
 
 namespace {
 
+// A sheet with help: its Help button asks the active page, whose help is
+// the resource base plus its template.
+TEST(FrameworkHelp, SheetHelpButtonGivesTheActivePagesHelp) {
+  HelpRecordingApp app;
+  Bars bars;
+  fw::MdiFrame* frame = MakeMainFrame(bars);
+  CountingPage first(kPage1, 1101), second(kPage2, 1201);
+  fw::PropertySheet sheet("Options", frame);
+  sheet.AddPage(&first);
+  sheet.AddPage(&second);
+  sheet.SetHasHelp(true);
+  ASSERT_TRUE(sheet.Create(frame));
+  HWND help = GetDlgItem(sheet.Handle(), IDHELP);
+  ASSERT_NE(help, nullptr);
+  EXPECT_TRUE(IsWindowVisible(help));
+  EXPECT_TRUE(IsWindowEnabled(help));
+  SendMessageA(sheet.Handle(), PSM_PRESSBUTTON, PSBTN_HELP, 0);
+  sheet.SetActivePage(1);
+  SendMessageA(sheet.Handle(), PSM_PRESSBUTTON, PSBTN_HELP, 0);
+  EXPECT_EQ(app.helpCalls, (std::vector<std::uintptr_t>{fw::kHelpResourceBase + kPage1, fw::kHelpResourceBase + kPage2}));
+  sheet.DestroyWindow();
+  // Without help the sheet has no Help button.
+  fw::PropertySheet plain("Plain", frame);
+  CountingPage only(kPage1, 1101);
+  plain.AddPage(&only);
+  ASSERT_TRUE(plain.Create(frame));
+  HWND none = GetDlgItem(plain.Handle(), IDHELP);
+  EXPECT_TRUE(none == nullptr || !IsWindowVisible(none));
+  plain.DestroyWindow();
+  frame->DestroyWindow();
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+  delete bars.toolbar;
+  delete bars.status;
+}
+
 TEST_F(FrameworkApp, ModelessDialogLoadsItsDataAndGoesAwayOnOk) {
   ValueDialog dialog;
   dialog.value = 12;

@@ -102,11 +102,70 @@ TEST(CmTransform, RefusesDamagedForeignAndOversizedProfiles) {
   huge.resize((16u << 20) + 1);
   EXPECT_FALSE(FromBytes(huge).Valid());
 
+  // Grey goes in, never out.
   const CmProfile grey = FromBytes(GreyProfileBytes());
   ASSERT_TRUE(grey.Valid());
   EXPECT_FALSE(grey.IsRgb());
-  EXPECT_EQ(CmTransform::Build(grey, CmProfile::Srgb(), 0, CmProfile(), 0), nullptr);
   EXPECT_EQ(CmTransform::Build(CmProfile::Srgb(), grey, 0, CmProfile(), 0), nullptr);
+  EXPECT_EQ(CmTransform::Build(grey, grey, 0, CmProfile(), 0), nullptr);
+}
+
+// A grey image's levels through its grey profile (or the default grey) to
+// an RGB monitor: LittleCMS's floating-point gray-to-RGB results rounded
+// (within 1), alpha kept; the default grey shows as the same greys in sRGB.
+TEST(CmTransform, GreySourcesGiveLittleCmssGreyToRgbResults) {
+  const CmProfile grey22 = FromBytes(GreyProfileBytes());
+  const CmProfile defaultGrey = CmProfile::DefaultGrey();
+  ASSERT_TRUE(defaultGrey.IsGrey());
+  const CmProfile srgb = CmProfile::Srgb();
+  const CmProfile wide = FromBytes(WideGamutProfileBytes());
+  const CmProfile none;
+  struct Case {
+    const char* name;
+    const CmProfile& src;
+    const CmProfile& dst;
+    int intent;
+    const CmProfile& proof;
+  } cases[] = {
+      {"grey 2.2 to wide, perceptual", grey22, wide, draw::kIntentPerceptual, none},
+      {"grey 2.2 to sRGB, absolute", grey22, srgb, draw::kIntentAbsolute, none},
+      {"default grey to wide, relative", defaultGrey, wide, draw::kIntentRelative, none},
+      {"default grey to sRGB proofed on wide", defaultGrey, srgb, draw::kIntentRelative, wide},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto t = CmTransform::Build(c.src, c.dst, c.intent, c.proof, draw::kIntentRelative);
+    ASSERT_NE(t, nullptr);
+    EXPECT_TRUE(t->IsGrey());
+    cmsHTRANSFORM ref =
+        c.proof.Valid()
+            ? cmsCreateProofingTransform(c.src.Handle(), TYPE_GRAY_FLT, c.dst.Handle(), TYPE_RGB_FLT,
+                                         c.proof.Handle(), c.intent, draw::kIntentRelative, cmsFLAGS_SOFTPROOFING)
+            : cmsCreateTransform(c.src.Handle(), TYPE_GRAY_FLT, c.dst.Handle(), TYPE_RGB_FLT, c.intent, 0);
+    ASSERT_NE(ref, nullptr);
+    float levels[256], expected[256 * 3];
+    std::vector<std::uint32_t> in(256), got(256);
+    for (std::uint32_t v = 0; v < 256; ++v) {
+      levels[v] = static_cast<float>(v / 255.0);
+      in[v] = (255 - v) << 24 | v * 0x010101u;
+    }
+    cmsDoTransform(ref, levels, expected, 256);
+    cmsDeleteTransform(ref);
+    t->Apply(in.data(), got.data(), in.size());
+    for (std::uint32_t v = 0; v < 256; ++v) {
+      EXPECT_EQ(got[v] >> 24, 255 - v);
+      for (int ch = 0; ch < 3; ++ch) {
+        EXPECT_NEAR(static_cast<double>((got[v] >> (16 - 8 * ch)) & 0xFF), expected[v * 3 + ch] * 255.0, 1.0) << v;
+      }
+    }
+  }
+  auto plain = CmTransform::Build(defaultGrey, srgb, draw::kIntentRelative, none, 0);
+  ASSERT_NE(plain, nullptr);
+  for (std::uint32_t v = 0; v < 256; ++v) {
+    std::uint32_t p = v * 0x010101u;
+    plain->Apply(&p, 1);
+    for (int s = 0; s < 24; s += 8) EXPECT_NEAR(static_cast<int>((p >> s) & 0xFF), static_cast<int>(v), 1) << v;
+  }
 }
 
 TEST(CmTransform, CacheHandsOutOneTransformPerProfilesAndIntents) {

@@ -294,5 +294,75 @@ TEST(DrawContext, ColourManagementShowsTheImageInTheMonitorsColours) {
   std::filesystem::remove_all(folder);
 }
 
+// A grey image: without a profile its greys are sRGB's (the default grey),
+// with a grey profile LittleCMS's grey-to-RGB result; an RGB profile on it
+// is refused like a damaged one.
+TEST(DrawContext, GreyImagesAreShownThroughTheirGreyProfile) {
+  const std::filesystem::path folder = MakeUniqueTempFolder("lumora-cmg-");
+  const std::vector<std::uint8_t> wideBytes = WideGamutProfileBytes();
+  const std::vector<std::uint8_t> greyBytes = GreyProfileBytes();
+  WriteBytes(folder / "wide.icc", wideBytes);
+  const std::string wide = (folder / "wide.icc").string();
+  cmsHPROFILE srgb = cmsCreate_sRGBProfile();
+  cmsHPROFILE wideH = cmsOpenProfileFromMem(wideBytes.data(), static_cast<cmsUInt32Number>(wideBytes.size()));
+  cmsHPROFILE greyH = cmsOpenProfileFromMem(greyBytes.data(), static_cast<cmsUInt32Number>(greyBytes.size()));
+
+  const WARef image = RandomImage(kWAType8Grey, 64, 48, 5);
+  auto dc = Context(image.get());
+  const RECT client{0, 0, 64, 48};
+  std::vector<std::uint32_t> plain;
+  dc->Compose({client}, nullptr, false, &plain);
+  // Without a profile: as the same greys in sRGB would show (LittleCMS's
+  // full-precision pipeline: its optimised 8-bit RGB path is off by up to 5
+  // in the deepest shadows of a gamma curve).
+  auto worstAgainstSrgbGreys = [&] {
+    std::vector<std::uint32_t> shown;
+    dc->Compose({client}, nullptr, false, &shown);
+    cmsHTRANSFORM t = cmsCreateTransform(srgb, TYPE_BGRA_8, wideH, TYPE_BGRA_8, 1, cmsFLAGS_NOOPTIMIZE);
+    std::vector<std::uint32_t> want(plain.size());
+    cmsDoTransform(t, plain.data(), want.data(), static_cast<cmsUInt32Number>(plain.size()));
+    cmsDeleteTransform(t);
+    int worst = 0;
+    for (std::size_t i = 0; i < shown.size() && i < want.size(); ++i) {
+      for (int sh = 0; sh < 24; sh += 8) {
+        worst = std::max(worst, std::abs(static_cast<int>((shown[i] >> sh) & 255) - static_cast<int>((want[i] >> sh) & 255)));
+      }
+    }
+    return worst;
+  };
+  dc->SetProfiles(Profiles(wide, "", draw::kIntentRelative));
+  EXPECT_EQ(dc->ColorManagementProblems(), 0u);
+  EXPECT_LE(worstAgainstSrgbGreys(), 1);
+  std::vector<std::uint32_t> px;
+  dc->Compose({client}, nullptr, false, &px);
+  EXPECT_NE(px, plain);
+  // Its own grey profile: LittleCMS's grey-to-RGB (full precision), within 1.
+  dc->SetImageProfile(greyBytes.data(), greyBytes.size());
+  EXPECT_EQ(dc->ColorManagementProblems(), 0u);
+  dc->Compose({client}, nullptr, false, &px);
+  std::vector<float> levels(plain.size()), expected(plain.size() * 3);
+  for (std::size_t i = 0; i < plain.size(); ++i) levels[i] = static_cast<float>((plain[i] & 0xFF) / 255.0);
+  cmsHTRANSFORM t = cmsCreateTransform(greyH, TYPE_GRAY_FLT, wideH, TYPE_RGB_FLT, 1, 0);
+  ASSERT_NE(t, nullptr);
+  cmsDoTransform(t, levels.data(), expected.data(), static_cast<cmsUInt32Number>(levels.size()));
+  cmsDeleteTransform(t);
+  ASSERT_EQ(px.size(), levels.size());
+  for (std::size_t i = 0; i < px.size(); ++i) {
+    for (int ch = 0; ch < 3; ++ch) {
+      ASSERT_NEAR(static_cast<double>((px[i] >> (16 - 8 * ch)) & 0xFF), expected[i * 3 + ch] * 255.0, 1.0) << i;
+    }
+  }
+  EXPECT_TRUE(MatchesReference(dc->Settings(), client));
+  // An RGB profile on a grey image: ignored, the default grey shown.
+  dc->SetImageProfile(wideBytes.data(), wideBytes.size());
+  EXPECT_EQ(dc->ColorManagementProblems(), std::uint32_t{kVrCmImageProfileIgnored});
+  EXPECT_LE(worstAgainstSrgbGreys(), 1);
+
+  cmsCloseProfile(srgb);
+  cmsCloseProfile(wideH);
+  cmsCloseProfile(greyH);
+  std::filesystem::remove_all(folder);
+}
+
 }  // namespace
 }  // namespace lumora::testing

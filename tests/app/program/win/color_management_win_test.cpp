@@ -21,6 +21,9 @@
 #include "app/win/MainFrame.h"
 #include "document/win/Lumo40Doc.h"
 #include "framework/Profile.h"
+#include "hostapi/comdlg.h"
+#include "hostapi/controls.h"
+#include "hostapi/toolhost.h"
 #include "res/resource.h"
 #include "tests/app/program/win/program_rig.h"
 #include "tests/support/cm_profiles.h"
@@ -28,6 +31,7 @@
 #include "tests/support/win/dialog_script.h"
 #include "tests/support/win/host_command.h"
 #include "tests/support/win/window_pixels.h"
+#include "ui/win/NavigatorWnd.h"
 #include "view/win/Lumo40View.h"
 
 namespace lumora {
@@ -91,7 +95,11 @@ int WorstAgainst(const Shown& s, CLumo40Doc* doc, cmsHTRANSFORM transform) {
   int worst = 0;
   for (int row = 0; row < h; ++row) {
     std::vector<std::uint32_t> file(static_cast<std::size_t>(w)), expected(file.size());
-    for (int x = 0; x < w; ++x) file[static_cast<std::size_t>(x)] = CompositePixel(*composite, x, row);
+    for (int x = 0; x < w; ++x) {
+      file[static_cast<std::size_t>(x)] = composite->GetType() == kWAType8Grey
+                                              ? composite->Row(row)[x] * 0x010101u
+                                              : CompositePixel(*composite, x, row);
+    }
     if (transform != nullptr) {
       cmsDoTransform(transform, file.data(), expected.data(), static_cast<cmsUInt32Number>(w));
     } else {
@@ -270,6 +278,204 @@ TEST_F(ColorManagement, FilesShowThroughTheirProfilesInTheMonitorsColours) {
 
   for (cmsHTRANSFORM t : {wideToMonitor, srgbToMonitor, srgbToMonitorRelative, wideProofed}) cmsDeleteTransform(t);
   for (cmsHPROFILE h : {wideH, monitorH, srgbH}) cmsCloseProfile(h);
+}
+
+// The navigator's thumbnail as the navigator paints it (its red outline
+// around the whole image left out) against the document's own thumbnail
+// `plain` through `transform` (null: none): the largest channel difference.
+int NavigatorWorst(CNavigatorWnd& nav, const Capture& plain, cmsHTRANSFORM transform) {
+  const RECT thumb = nav.ThumbnailRect();
+  const Capture shot = lumora::testing::CaptureDc(thumb.right + 4, thumb.bottom + 4, [&](HDC dc) {
+    SendMessageA(nav.Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  });
+  std::vector<std::uint32_t> expected = plain.pixels;
+  if (transform != nullptr) {
+    cmsDoTransform(transform, plain.pixels.data(), expected.data(), static_cast<cmsUInt32Number>(expected.size()));
+  }
+  int worst = 0;
+  for (int y = 3; y < plain.height - 3; ++y) {
+    for (int x = 3; x < plain.width - 3; ++x) {
+      const std::uint32_t got = shot.At(thumb.left + x, thumb.top + y);
+      const std::uint32_t want = expected[static_cast<std::size_t>(y) * plain.width + x];
+      for (int sh = 0; sh < 24; sh += 8) {
+        worst = std::max(worst, std::abs(static_cast<int>((got >> sh) & 255) - static_cast<int>((want >> sh) & 255)));
+      }
+    }
+  }
+  return worst;
+}
+
+// The document's thumbnail without colour management, at the navigator's size.
+Capture PlainThumbnail(CNavigatorWnd& nav, CLumo40Doc* doc) {
+  const RECT thumb = nav.ThumbnailRect();
+  HDC screen = GetDC(nullptr);
+  HBITMAP own = CreateCompatibleBitmap(screen, thumb.right - thumb.left, thumb.bottom - thumb.top);
+  ReleaseDC(nullptr, screen);
+  doc->RenderThumbnail(own);
+  Capture c = lumora::testing::CaptureDc(thumb.right - thumb.left, thumb.bottom - thumb.top, [&](HDC dc) {
+    HDC source = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(source, own);
+    BitBlt(dc, 0, 0, thumb.right - thumb.left, thumb.bottom - thumb.top, source, 0, 0, SRCCOPY);
+    SelectObject(source, old);
+    DeleteDC(source);
+  });
+  DeleteObject(own);
+  return c;
+}
+
+// The navigator's thumbnail follows colour management as the views do; a
+// grey image shows through its grey profile, or as the same greys in sRGB
+// without one; an RGB profile on a grey file is not taken.
+TEST_F(ColorManagement, NavigatorAndGreyImagesFollowTheMonitorProfile) {
+  const std::vector<std::uint8_t> grey = lumora::testing::GreyProfileBytes();
+  WriteAll(File("grey.icc"), grey);
+  ASSERT_EQ(RunHostShell(folder_.string(), "cd '" + UnixPath(folder_.string()) +
+                                               "' && convert src.png -colorspace Gray -type Grayscale gray.png && "
+                                               "convert gray.png -profile grey.icc graytagged.png"),
+            0);
+  cmsHPROFILE wideH = cmsOpenProfileFromMem(wide_.data(), static_cast<cmsUInt32Number>(wide_.size()));
+  cmsHPROFILE monitorH = cmsOpenProfileFromMem(monitor_.data(), static_cast<cmsUInt32Number>(monitor_.size()));
+  cmsHPROFILE greyH = cmsOpenProfileFromMem(grey.data(), static_cast<cmsUInt32Number>(grey.size()));
+  cmsHPROFILE srgbH = cmsCreate_sRGBProfile();
+  cmsHTRANSFORM wideToMonitor =
+      cmsCreateTransform(wideH, TYPE_BGRA_8, monitorH, TYPE_BGRA_8, INTENT_PERCEPTUAL, 0);
+  // (LittleCMS's full-precision pipeline: its optimised 8-bit RGB path is off
+  // by a few levels in the deepest shadows.)
+  cmsHTRANSFORM srgbToMonitor =
+      cmsCreateTransform(srgbH, TYPE_BGRA_8, monitorH, TYPE_BGRA_8, INTENT_PERCEPTUAL, cmsFLAGS_NOOPTIMIZE);
+  // Grey levels read from the first byte of each 32-bit pixel.
+  cmsHTRANSFORM greyToMonitor = cmsCreateTransform(
+      greyH, COLORSPACE_SH(PT_GRAY) | EXTRA_SH(3) | CHANNELS_SH(1) | BYTES_SH(1), monitorH, TYPE_BGRA_8,
+      INTENT_PERCEPTUAL, 0);
+  ASSERT_NE(greyToMonitor, nullptr);
+
+  CLumo40App app;
+  ASSERT_TRUE(app.InitInstance());
+  HWND frame = app.MainFrame()->Handle();
+  CNavigatorWnd& nav = app.MainFrameWnd()->Navigator();
+  auto* doc = dynamic_cast<CLumo40Doc*>(app.OpenDocumentFile(File("wide.png")));
+  ASSERT_NE(doc, nullptr);
+  Settle(app, doc);
+  if (!nav.Exists() || !IsWindowVisible(nav.Handle())) app.MainFrameWnd()->ShowNavigator(true);
+  ASSERT_TRUE(lumora::testing::RunUntil(app, [&] { return nav.View() == ActiveImageView(app); }));
+  Settle(app);
+  const RECT thumb = nav.ThumbnailRect();
+  ASSERT_FALSE(IsRectEmpty(&thumb));
+  const Capture plain = PlainThumbnail(nav, doc);
+  EXPECT_EQ(NavigatorWorst(nav, plain, nullptr), 0) << "off: the document's own thumbnail";
+
+  RunDialog(frame, true, File("monitor.icc"), "", 0, 0);
+  Settle(app);
+  EXPECT_LE(NavigatorWorst(nav, plain, wideToMonitor), 1);
+  EXPECT_GT(NavigatorWorst(nav, plain, nullptr), 8) << "the thumbnail changed with the views";
+
+  // Grey files: the grey image (no profile) and the tagged one.
+  auto* gray = dynamic_cast<CLumo40Doc*>(app.OpenDocumentFile(File("gray.png")));
+  ASSERT_NE(gray, nullptr);
+  ASSERT_EQ(gray->Image().GetLayers()->GetCompositeImage()->GetType(), kWAType8Grey);
+  EXPECT_LE(WorstAgainst(ShowView(app, gray), gray, srgbToMonitor), 1);
+  EXPECT_GT(WorstAgainst(ShowView(app, gray), gray, nullptr), 8) << "grey images are converted too";
+  auto* tagged = dynamic_cast<CLumo40Doc*>(app.OpenDocumentFile(File("graytagged.png")));
+  ASSERT_NE(tagged, nullptr);
+  EXPECT_EQ(tagged->Image().GetLayers()->IccProfile(), grey);
+  EXPECT_LE(WorstAgainst(ShowView(app, tagged), tagged, greyToMonitor), 1);
+  // The navigator follows the active grey image.
+  ASSERT_TRUE(lumora::testing::RunUntil(app, [&] { return nav.View() == ActiveImageView(app); }));
+  Settle(app);
+  const Capture plainGrey = PlainThumbnail(nav, tagged);
+  EXPECT_LE(NavigatorWorst(nav, plainGrey, greyToMonitor), 1);
+
+  // Off: the grey file's own pixels.
+  RunDialog(frame, false, File("monitor.icc"), "", 0, 0);
+  EXPECT_EQ(WorstAgainst(ShowView(app, tagged), tagged, nullptr), 0);
+  Settle(app);
+  EXPECT_EQ(NavigatorWorst(nav, plainGrey, nullptr), 0);
+
+  EndProgramIfRunning(app);
+  for (cmsHTRANSFORM t : {wideToMonitor, srgbToMonitor, greyToMonitor}) cmsDeleteTransform(t);
+  for (cmsHPROFILE h : {wideH, monitorH, greyH, srgbH}) cmsCloseProfile(h);
+}
+
+// How many pixels of `shot` lie within 1 of `colour` (0x00BBGGRR) in
+// every channel.
+int PixelsNear(const Capture& shot, std::uint32_t colour) {
+  const std::uint32_t rgb = (colour & 0xFF) << 16 | (colour & 0xFF00) | ((colour >> 16) & 0xFF);
+  int n = 0;
+  for (std::uint32_t p : shot.pixels) {
+    bool close = true;
+    for (int sh = 0; sh < 24; sh += 8) {
+      close = close && std::abs(static_cast<int>((p >> sh) & 255) - static_cast<int>((rgb >> sh) & 255)) <= 1;
+    }
+    n += close;
+  }
+  return n;
+}
+
+// The control library's swatches and the shared colour window paint their
+// colours through the monitor profile once colour management is on (the
+// set-up hands the library its record and the colour window its profiles),
+// and as they are once it is off again.
+TEST_F(ColorManagement, SwatchesAndTheColourWindowPaintThroughTheMonitorProfile) {
+  cmsHPROFILE monitorH = cmsOpenProfileFromMem(monitor_.data(), static_cast<cmsUInt32Number>(monitor_.size()));
+  cmsHPROFILE srgbH = cmsCreate_sRGBProfile();
+  cmsHTRANSFORM toMonitor = cmsCreateTransform(srgbH, TYPE_RGB_8, monitorH, TYPE_RGB_8, INTENT_PERCEPTUAL, 0);
+  const std::uint32_t colour = 0x2080F0;  // 0x00BBGGRR
+  std::uint8_t in[3] = {0xF0, 0x80, 0x20}, out[3] = {};
+  cmsDoTransform(toMonitor, in, out, 1);
+  const std::uint32_t managed = out[0] | out[1] << 8 | std::uint32_t{out[2]} << 16;
+
+  CLumo40App app;
+  ASSERT_TRUE(app.InitInstance());
+  HWND frame = app.MainFrame()->Handle();
+  HWND holder = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 120, 80,
+                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(holder, nullptr);
+  HWND swatch = CreateWindowExA(0, kVrCtlSwatchClass, "", WS_CHILD | WS_VISIBLE, 0, 0, 120, 80, holder, nullptr,
+                                static_cast<HINSTANCE>(VrCtlModule()), nullptr);
+  ASSERT_NE(swatch, nullptr);
+  SendMessageA(swatch, kVrCtlSetColour, 0, colour);
+  auto swatchShows = [&] {
+    Settle(app);
+    UpdateWindow(swatch);
+    const Capture shot = lumora::testing::CaptureShownClient(swatch);
+    const std::uint32_t p = shot.At(60, 40);
+    return (p & 0xFF) << 16 | (p & 0xFF00) | ((p >> 16) & 0xFF);  // as 0x00BBGGRR
+  };
+  EXPECT_EQ(swatchShows(), colour) << "off: the colour as it is";
+
+  RunDialog(frame, true, File("monitor.icc"), "", 0, 0);
+  const std::uint32_t shown = swatchShows();
+  for (int sh = 0; sh < 24; sh += 8) {
+    EXPECT_NEAR(static_cast<int>((shown >> sh) & 255), static_cast<int>((managed >> sh) & 255), 1) << std::hex << shown;
+  }
+  ASSERT_GT(std::abs(static_cast<int>(managed & 255) - static_cast<int>(colour & 255)), 4) << "the profile matters";
+
+  // The colour window (opened as a colour control opens it) paints its
+  // colour through the monitor profile too.
+  ASSERT_NE(LUOpenSelColorWindow(app.Site(), frame, frame, colour), 0);
+  HWND window = FindWindowA("VR_SELCOLORWND32", nullptr);
+  ASSERT_NE(window, nullptr);
+  SetWindowPos(window, HWND_TOPMOST, 200, 200, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+  Settle(app);
+  UpdateWindow(window);
+  Capture shot = lumora::testing::CaptureShownClient(window);
+  EXPECT_GT(PixelsNear(shot, managed), 1000);
+  EXPECT_EQ(PixelsNear(shot, colour), 0);
+
+  // Off again: both as they are.
+  RunDialog(frame, false, File("monitor.icc"), "", 0, 0);
+  EXPECT_EQ(swatchShows(), colour);
+  UpdateWindow(window);
+  shot = lumora::testing::CaptureShownClient(window);
+  EXPECT_GT(PixelsNear(shot, colour), 1000);
+  EXPECT_EQ(PixelsNear(shot, managed), 0);
+
+  LUCloseSelColorWindow(app.Site());
+  DestroyWindow(holder);
+  EndProgramIfRunning(app);
+  cmsDeleteTransform(toMonitor);
+  cmsCloseProfile(monitorH);
+  cmsCloseProfile(srgbH);
 }
 
 }  // namespace

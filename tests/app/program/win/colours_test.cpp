@@ -407,6 +407,98 @@ TEST_F(Colours, NewImageTakesItsColourFromTheColourWindowAndFromPickUp) {
 // [Tablet] enable with no tablet driver answering (Wine's own has no
 // tablet here): start-up goes on without a word, the tablet is absent, and
 // the brushes and the site get full pressure at full width.
+// The colour window paints its colour through the monitor gamma chosen
+// with View/Monitor Gamma, as the views show their pixels; the colour itself
+// (its channels, the foreground) stays as it was.
+TEST_F(Colours, ColourWindowPaintsThroughTheMonitorGamma) {
+  app_.SetForeColor(RGB(64, 128, 77), false);
+  SendMessageA(frame_, WM_COMMAND, IDC_FORE_SWATCH, 0);
+  Pump();
+  HWND window = ColourWindow();
+  ASSERT_NE(window, nullptr);
+  auto swatch = [&] {
+    const testing::Capture shot = testing::CaptureClient(window);
+    return shot.At(35, 52);
+  };
+  EXPECT_EQ(swatch(), 0x40804Du);  // red, green, blue
+
+  testing::DialogScript::Run({{"Monitor Gamma", [&](HWND dialog) {
+                                 for (int id : {201, 202, 203}) SetDlgItemTextA(dialog, id, "200");
+                                 testing::Press(dialog, IDOK);
+                               }}});
+  SendMessageA(frame_, WM_COMMAND, ID_VIEW_MONITOR_GAMMA, 0);
+  testing::DialogScript::Stop();
+  ASSERT_EQ(testing::DialogScript::done, 1);
+  Pump();
+  // 255 x (c / 255) ^ (1 / 2): 64 -> 127.75, 128 -> 180.67, 77 -> 140.12.
+  EXPECT_EQ(swatch(), 0x80B58Cu);
+  EXPECT_EQ(EditValue(window, kRedEdit), 64);
+  EXPECT_EQ(EditValue(window, kGreenEdit), 128);
+  EXPECT_EQ(app_.settings.foreColor, RGB(64, 128, 77));
+}
+
+// The colour window's pages, reached by clicking their tabs: a hue typed on
+// the HSV page, a palette cell clicked, and the colour added to the user's
+// cells, each becomes the foreground as the user makes it.
+TEST_F(Colours, ColourWindowPagesEditByHueAndByPaletteCells) {
+  constexpr int kTabs = 1140, kHueEdit = 1131, kAdd = 1141;
+  app_.SetForeColor(RGB(255, 0, 0), false);
+  SendMessageA(frame_, WM_COMMAND, IDC_FORE_SWATCH, 0);
+  Pump();
+  HWND window = ColourWindow();
+  ASSERT_NE(window, nullptr);
+  HWND tabs = GetDlgItem(window, kTabs);
+  ASSERT_NE(tabs, nullptr);
+  auto clickTab = [&](int page) {
+    RECT r{};
+    SendMessageA(tabs, TCM_GETITEMRECT, static_cast<WPARAM>(page), reinterpret_cast<LPARAM>(&r));
+    POINT at{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ClientToScreen(tabs, &at);
+    Click(at);
+  };
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(window, kHueEdit)));
+  clickTab(1);
+  ASSERT_TRUE(IsWindowVisible(GetDlgItem(window, kHueEdit)));
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(window, kRedEdit)));
+  EXPECT_EQ(EditValue(window, kHueEdit), 0);
+  EXPECT_EQ(EditValue(window, kHueEdit + 1), 100);
+  TypeInto(window, kHueEdit, "240");
+  EXPECT_EQ(app_.settings.foreColor, RGB(0, 0, 255));
+  EXPECT_EQ(EditValue(window, kBlueEdit), 255);
+  TypeInto(window, kHueEdit, "400");  // beyond 359: ignored while typing ("40" was on the way)
+  EXPECT_EQ(app_.settings.foreColor, RGB(255, 170, 0));
+
+  clickTab(2);
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(window, kHueEdit)));
+  // The fourth cell of the second row is pure green; the user's cells are below.
+  auto cellCentre = [&](int cell) {
+    const int top = 34 + (cell / 8) * 16 + (cell >= 32 ? 6 : 0);
+    POINT at{70 + (cell % 8) * 24 + 11, top + 7};
+    return at;
+  };
+  auto clickCell = [&](int cell) {
+    POINT at = cellCentre(cell);
+    ClientToScreen(window, &at);
+    Click(at);
+  };
+  clickCell(11);
+  EXPECT_EQ(app_.settings.foreColor, RGB(0, 255, 0));
+  EXPECT_EQ(EditValue(window, kGreenEdit), 255);
+  EXPECT_EQ(testing::CaptureClient(window).At(cellCentre(32).x, cellCentre(32).y), 0xFFFFFFu);  // unused: white
+  app_.SetForeColor(RGB(12, 34, 56), false);
+  SendMessageA(frame_, WM_COMMAND, IDC_FORE_SWATCH, 0);
+  Pump();
+  Click([&] {
+    POINT at = CentreOnScreen(GetDlgItem(window, kAdd));
+    return at;
+  }());
+  EXPECT_EQ(testing::CaptureClient(window).At(cellCentre(32).x, cellCentre(32).y), 0x0C2238u);
+  clickCell(0);
+  EXPECT_EQ(app_.settings.foreColor, RGB(0, 0, 0));
+  clickCell(32);
+  EXPECT_EQ(app_.settings.foreColor, RGB(12, 34, 56));
+}
+
 TEST(ColoursTablet, EnabledWithoutATabletStartsQuietlyAndAnswersFullPressure) {
   const std::string ini = SettingsFileOfThisProgram();
   DeleteFileA(ini.c_str());

@@ -16,6 +16,8 @@
 
 #include "app/win/Lumo40App.h"
 #include "app/win/MainFrame.h"
+#include "dialogs/win/TextDlg.h"
+#include "document/win/TextTool.h"
 #include "framework/Archive.h"
 #include "framework/Profile.h"
 #include "hostapi/toolhost.h"
@@ -93,6 +95,55 @@ void DragByMouse(CLumo40App& app, POINT from, POINT to, const char* key = nullpt
   input.join();
   RunUntil(app, [] { return false; }, 250);
 }
+
+// A drag by real mouse input through the waypoints, each reached in a few
+// steps with `key` pressed there first when given; the cursor shown at
+// each waypoint is recorded. The button is released at the last one.
+struct Waypoint {
+  POINT at;
+  const char* keyDown = nullptr;
+};
+std::vector<HCURSOR> DragThrough(CLumo40App& app, POINT from, const std::vector<Waypoint>& path) {
+  std::vector<HCURSOR> seen;
+  std::vector<const char*> held;
+  std::atomic<bool> done{false};
+  std::thread input([&] {
+    SendMouse({Mouse(MOUSEEVENTF_MOVE, from)});
+    Sleep(60);
+    SendMouse({Mouse(MOUSEEVENTF_LEFTDOWN)});
+    Sleep(120);
+    POINT at = from;
+    for (const Waypoint& w : path) {
+      if (w.keyDown != nullptr) {
+        XKey("keydown", w.keyDown);
+        held.push_back(w.keyDown);
+        Sleep(100);
+      }
+      for (int step = 1; step <= 6; ++step) {
+        SendMouse({Mouse(MOUSEEVENTF_MOVE, POINT{at.x + (w.at.x - at.x) * step / 6, at.y + (w.at.y - at.y) * step / 6})});
+        Sleep(50);
+      }
+      // One more small move, so the drag loop asks for feedback here.
+      SendMouse({Mouse(MOUSEEVENTF_MOVE, POINT{w.at.x + 1, w.at.y})});
+      Sleep(80);
+      SendMouse({Mouse(MOUSEEVENTF_MOVE, w.at)});
+      Sleep(150);
+      at = w.at;
+      CURSORINFO info{sizeof info};
+      seen.push_back(GetCursorInfo(&info) ? info.hCursor : nullptr);
+    }
+    SendMouse({Mouse(MOUSEEVENTF_LEFTUP)});
+    Sleep(120);
+    for (const char* key : held) XKey("keyup", key);
+    done = true;
+  });
+  RunUntil(app, [&] { return done.load(); }, 15000);
+  input.join();
+  RunUntil(app, [] { return false; }, 250);
+  return seen;
+}
+
+HCURSOR ProgramCursor(int id) { return LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id)); }
 
 // The bar's buttons as the toolbar lists them: commands, 0 for a plain
 // separator, the control's id for a separator holding a control.
@@ -201,8 +252,9 @@ class ProgramToolbars : public ::testing::Test {
     return true;
   }
   static void Command(CLumo40App& app, std::uint32_t id) { SendMessageA(app.MainFrame()->Handle(), WM_COMMAND, id, 0); }
-  static void Click(CLumo40App& app, HWND bar, std::uint32_t command) {
-    const POINT p = ScreenCentre(bar, ButtonRect(bar, command));
+  static void Click(CLumo40App& app, HWND bar, std::uint32_t command) { Click(app, bar, ButtonRect(bar, command)); }
+  static void Click(CLumo40App& app, HWND window, const RECT& client) {
+    const POINT p = ScreenCentre(window, client);
     SendMouse({Mouse(MOUSEEVENTF_MOVE, p), Mouse(MOUSEEVENTF_LEFTDOWN), Mouse(MOUSEEVENTF_LEFTUP)});
     RunUntil(app, [] { return false; }, 300);
   }
@@ -242,12 +294,12 @@ TEST_F(ProgramToolbars, BarsAreDockedWithTheirButtonsPicturesAndTips) {
   EXPECT_EQ(ButtonsOf(frame->GetBrushBar().Handle()),
             (std::vector<std::uint32_t>{ID_COLOUR_CONTROL, 32835, 32889, 32891, 32892, 32894, 32895, 32898, 32896, 32902, 32903, kSep,
                                         32945}));
-  // The registered area tools in table order, the combine-mode combo in
-  // its separator, invert and delete.
+  // The registered area tools in table order, text selection, the
+  // combine-mode combo in its separator, move, invert and delete.
   std::vector<std::uint32_t> select{32826, kSep};
   for (const RegisteredAreaTool& t : app.areaTools.Tools()) select.push_back(t.command);
   ASSERT_GE(select.size(), 4u);
-  for (std::uint32_t id : {kSep, 40030u, kSep, 40035u, 40036u}) select.push_back(id);
+  for (std::uint32_t id : {32930u, kSep, 40030u, kSep, 40031u, 40035u, 40036u}) select.push_back(id);
   EXPECT_EQ(ButtonsOf(frame->SelectBar().Handle()), select);
   EXPECT_EQ(CCToolBar::FindControlButtons(40030).size(), 1u);
   // The user's tools: tool, separator, tool.
@@ -391,6 +443,41 @@ TEST_F(ProgramToolbars, DoubleClickedButtonsOpenTheirToolsOptions) {
   ASSERT_NE(frame->CurrentTool(), nullptr);
   EXPECT_EQ(frame->CurrentTool()->CommandId(), 32889u);
   EXPECT_TRUE(IsWindowVisible(attributes.Handle()));
+
+  // The text selection button: its command waits for the click, and the
+  // text dialog opens at once, nothing to edit on the background layer;
+  // the click in the view then gives it the new text to type.
+  RunUntil(app, [] { return false; }, GetDoubleClickTime() + 100);
+  ASSERT_EQ(OpenTextDialog(), nullptr);
+  doubleClick(frame->SelectBar().Handle(), ID_IMAGE_TEXT_SELECTION);
+  CTextDlg* text = OpenTextDialog();
+  ASSERT_NE(text, nullptr);
+  EXPECT_TRUE(IsWindowVisible(text->Handle()));
+  EXPECT_FALSE(IsWindowEnabled(GetDlgItem(text->Handle(), IDC_TEXT_EDIT)));
+  EXPECT_TRUE(TextHookRunning());
+  fw::FrameWnd* child = frame->GetActiveFrame();
+  ASSERT_NE(child, nullptr);
+  ASSERT_NE(child->GetActiveView(), nullptr);
+  HWND view = child->GetActiveView()->Handle();
+  // A point of the view no tool window or the dialog covers.
+  RECT inside{};
+  GetClientRect(view, &inside);
+  POINT free{-1, -1};
+  for (int y = inside.top + 8; y < inside.bottom && free.x < 0; y += 16) {
+    for (int x = inside.left + 8; x < inside.right && free.x < 0; x += 16) {
+      POINT screen{x, y};
+      ClientToScreen(view, &screen);
+      if (WindowFromPoint(screen) == view) free = POINT{x, y};
+    }
+  }
+  ASSERT_GE(free.x, 0);
+  Click(app, view, RECT{free.x, free.y, free.x + 1, free.y + 1});
+  EXPECT_FALSE(TextHookRunning());
+  ASSERT_EQ(OpenTextDialog(), text);
+  EXPECT_TRUE(IsWindowEnabled(GetDlgItem(text->Handle(), IDC_TEXT_EDIT)));
+  testing::Press(text->Handle(), IDCANCEL);
+  testing::Settle(app);
+  EXPECT_EQ(OpenTextDialog(), nullptr);
   testing::EndProgramIfRunning(app);
 }
 
@@ -450,6 +537,7 @@ TEST_F(ProgramToolbars, PaintBarColourControlSwapsAndOpensTheColourWindow) {
 // to the top by the mouse, the selection bar hidden and Large Buttons on
 // come back after a restart.
 TEST_F(ProgramToolbars, PlacesShownStatesAndSizesSurviveARestart) {
+  RECT floatingPlace{};
   {
     CLumo40App app;
     Guard guard{app};
@@ -478,6 +566,26 @@ TEST_F(ProgramToolbars, PlacesShownStatesAndSizesSurviveARestart) {
     SendMouse({Mouse(MOUSEEVENTF_LEFTUP)});
     RunUntil(app, [] { return false; }, 200);
     EXPECT_EQ(frame->GetBrushBar().Side(), fw::DockSide::kTop);
+    // The tools bar dragged by its empty end into the middle floats there.
+    HWND tools = frame->ToolsBar().Handle();
+    ASSERT_TRUE(frame->ToolsBar().IsVisible());
+    GetClientRect(tools, &bar);
+    POINT toolsGrab{bar.right / 2, bar.bottom - 4};
+    ClientToScreen(tools, &toolsGrab);
+    RECT middle{};
+    GetWindowRect(frame->MdiClient(), &middle);
+    const POINT toolsDrop{(middle.left + middle.right) / 2, (middle.top + middle.bottom) / 2};
+    SendMouse({Mouse(MOUSEEVENTF_MOVE, toolsGrab), Mouse(MOUSEEVENTF_LEFTDOWN)});
+    RunUntil(app, [] { return false; }, 100);
+    for (int step = 1; step <= 8; ++step) {
+      const POINT p{toolsGrab.x + (toolsDrop.x - toolsGrab.x) * step / 8, toolsGrab.y + (toolsDrop.y - toolsGrab.y) * step / 8};
+      SendMouse({Mouse(MOUSEEVENTF_MOVE, p)});
+      RunUntil(app, [] { return false; }, 40);
+    }
+    SendMouse({Mouse(MOUSEEVENTF_LEFTUP)});
+    RunUntil(app, [] { return false; }, 200);
+    ASSERT_TRUE(frame->ToolsBar().IsFloating());
+    GetWindowRect(GetAncestor(tools, GA_ROOT), &floatingPlace);
     Command(app, ID_VIEW_SELECTION_BAR);
     EXPECT_FALSE(frame->SelectBar().IsVisible());
     DialogScript::Run({{"Lumora 4.0", [](HWND d) { testing::Press(d, IDYES); }}});
@@ -502,6 +610,12 @@ TEST_F(ProgramToolbars, PlacesShownStatesAndSizesSurviveARestart) {
     EXPECT_EQ(frame->GetBrushBar().Side(), fw::DockSide::kTop);
     EXPECT_TRUE(frame->GetBrushBar().IsVisible());
     EXPECT_FALSE(frame->SelectBar().IsVisible());
+    ASSERT_TRUE(frame->ToolsBar().IsFloating());
+    EXPECT_TRUE(frame->ToolsBar().IsVisible());
+    RECT place{};
+    GetWindowRect(GetAncestor(frame->ToolsBar().Handle(), GA_ROOT), &place);
+    EXPECT_EQ(place.left, floatingPlace.left);
+    EXPECT_EQ(place.top, floatingPlace.top);
     EXPECT_TRUE(frame->MainBar().IsVisible());
     EXPECT_EQ(LOWORD(SendMessageA(frame->MainBar().Handle(), TB_GETBUTTONSIZE, 0, 0)), 31);
     const testing::Capture shot = testing::CaptureClient(frame->MainBar().Handle());
@@ -768,6 +882,35 @@ TEST_F(ProgramToolbars, CustomizeDialogDragsButtonsAndShowsBars) {
   EXPECT_EQ(list.GetCheck(paint), 1);
   EXPECT_TRUE(frame->GetBrushBar().IsVisible());
 
+  // "Close" in place of OK and Cancel, the sheet ending a margin below
+  // it; Help asks for the page's help (none is installed here).
+  HWND closeButton = GetDlgItem(dialog->Handle(), IDCANCEL);
+  EXPECT_TRUE(IsWindowVisible(closeButton));
+  char closeText[32] = {};
+  GetWindowTextA(closeButton, closeText, sizeof closeText);
+  EXPECT_STREQ(closeText, "Close");
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(dialog->Handle(), IDOK)));
+  RECT closeRect{}, sheetClient{};
+  GetWindowRect(closeButton, &closeRect);
+  MapWindowPoints(nullptr, dialog->Handle(), reinterpret_cast<POINT*>(&closeRect), 2);
+  GetClientRect(dialog->Handle(), &sheetClient);
+  EXPECT_EQ(sheetClient.bottom - closeRect.bottom, SheetBottomMargin(dialog->Handle()));
+  HWND helpButton = GetDlgItem(dialog->Handle(), IDHELP);
+  ASSERT_NE(helpButton, nullptr);
+  EXPECT_TRUE(IsWindowVisible(helpButton));
+  EXPECT_TRUE(IsWindowEnabled(helpButton));
+  std::string helpBox;
+  DialogScript::Run({{"Lumora 4.0", [&](HWND d) {
+                        char text[512] = {};
+                        GetDlgItemTextA(d, 0xFFFF, text, sizeof text);
+                        helpBox = text;
+                        testing::Press(d, IDOK);
+                      }}});
+  SendMessageA(dialog->Handle(), PSM_PRESSBUTTON, PSBTN_HELP, 0);
+  RunUntil(app, [&] { return DialogScript::done == 1; }, 5000);
+  DialogScript::Stop();
+  EXPECT_EQ(helpBox.rfind("Help is not installed", 0), 0u) << helpBox;
+
   // Close: the dialog goes and the bars leave customise mode.
   testing::Press(dialog->Handle(), IDCANCEL);
   testing::Settle(app);
@@ -778,6 +921,195 @@ TEST_F(ProgramToolbars, CustomizeDialogDragsButtonsAndShowsBars) {
   EXPECT_FALSE(CCToolBar::InCustomizeMode());
   testing::CloseProgram(app);
   // No key is left down on the display for whatever runs next.
+  XKey("keyup", "Control_L");
+}
+
+// In customise mode a control's right edge dragged by the mouse makes it
+// wider or narrower (moves of 4 pixels or less and widths below 5 pixels
+// change nothing); the width comes back at the next start.
+TEST_F(ProgramToolbars, ControlsAreResizedByTheirRightEdge) {
+  int widened = 0;
+  {
+    CLumo40App app;
+    Guard guard{app};
+    ASSERT_TRUE(Start(app));
+    Command(app, ID_OPTIONS_CUSTOMIZE);
+    testing::Settle(app);
+    ASSERT_NE(CCustomizeDlg::Open(), nullptr);
+    ASSERT_EQ(CCToolBar::FindControlButtons(40030).size(), 1u);
+    HWND combo = CCToolBar::FindControlButtons(40030).front();
+    HWND bar = GetParent(combo);
+    const int index = static_cast<int>(SendMessageA(bar, TB_COMMANDTOINDEX, 40030, 0));
+    ASSERT_GE(index, 0);
+    auto place = [&] {
+      RECT r{};
+      GetWindowRect(combo, &r);
+      return r;
+    };
+    auto separatorWidth = [&] {
+      RECT r{};
+      SendMessageA(bar, TB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&r));
+      return static_cast<int>(r.right - r.left);
+    };
+    const RECT before = place();
+    const int width = before.right - before.left;
+    const int middle = (before.top + before.bottom) / 2;
+    DragByMouse(app, POINT{before.right - 2, middle}, POINT{before.right + 38, middle});
+    RECT after = place();
+    EXPECT_EQ(after.right - after.left, width + 38);
+    EXPECT_EQ(separatorWidth(), width + 38);
+    // Over the selected control's right edge the resize cursor shows.
+    SendMouse({Mouse(MOUSEEVENTF_MOVE, POINT{after.right - 2, middle})});
+    RunUntil(app, [] { return false; }, 200);
+    CURSORINFO info{sizeof info};
+    ASSERT_TRUE(GetCursorInfo(&info));
+    EXPECT_EQ(info.hCursor, ProgramCursor(30980));
+    // 4 pixels or less: nothing; narrower than 5 pixels: nothing.
+    DragByMouse(app, POINT{after.right - 2, middle}, POINT{after.right + 2, middle});
+    EXPECT_EQ(place().right - place().left, width + 38);
+    DragByMouse(app, POINT{after.right - 2, middle}, POINT{after.left + 3, middle});
+    EXPECT_EQ(place().right - place().left, width + 38);
+    // Narrowed by 20.
+    DragByMouse(app, POINT{after.right - 2, middle}, POINT{after.right - 20, middle});
+    widened = width + 18;
+    EXPECT_EQ(place().right - place().left, widened);
+    EXPECT_EQ(separatorWidth(), widened);
+    testing::Press(CCustomizeDlg::Open()->Handle(), IDCANCEL);
+    testing::Settle(app);
+    testing::CloseProgram(app);
+  }
+  CLumo40App app;
+  Guard guard{app};
+  ASSERT_TRUE(Start(app));
+  ASSERT_EQ(CCToolBar::FindControlButtons(40030).size(), 1u);
+  RECT r{};
+  GetWindowRect(CCToolBar::FindControlButtons(40030).front(), &r);
+  EXPECT_EQ(r.right - r.left, widened);
+  testing::CloseProgram(app);
+}
+
+// A button dropped back on its own place: 4 or more pixels down (the bar
+// lies along the left side) puts a separator before it, as many up takes
+// that separator away; Escape during a drag off every bar keeps the button.
+TEST_F(ProgramToolbars, DropsOnTheirOwnPlaceAndEscapeKeepTheButton) {
+  CLumo40App app;
+  Guard guard{app};
+  ASSERT_TRUE(Start(app));
+  CMainFrame* frame = app.MainFrameWnd();
+  HWND brush = frame->GetBrushBar().Handle();
+  ASSERT_EQ(frame->GetBrushBar().Side(), fw::DockSide::kLeft);
+  Command(app, ID_OPTIONS_CUSTOMIZE);
+  testing::Settle(app);
+  ASSERT_NE(CCustomizeDlg::Open(), nullptr);
+  const std::vector<std::uint32_t> before = ButtonsOf(brush);
+  const auto curve = std::find(before.begin(), before.end(), 32892u) - before.begin();
+  ASSERT_GT(curve, 0);
+  ASSERT_NE(before[static_cast<std::size_t>(curve) - 1], kSep);
+  RECT client{};
+  GetWindowRect(frame->MdiClient(), &client);
+  const POINT away{client.left + 40, (client.top + client.bottom) / 2};
+  auto centre = [&] { return ScreenCentre(brush, ButtonRect(brush, 32892)); };
+
+  POINT press = centre();
+  DragThrough(app, press, {{away}, {POINT{press.x, press.y + 6}}});
+  std::vector<std::uint32_t> expected = before;
+  expected.insert(expected.begin() + curve, kSep);
+  EXPECT_EQ(ButtonsOf(brush), expected);
+
+  press = centre();
+  DragThrough(app, press, {{away}, {POINT{press.x, press.y - 6}}});
+  EXPECT_EQ(ButtonsOf(brush), before);
+  // Less than 4 pixels: nothing changes.
+  press = centre();
+  DragThrough(app, press, {{away}, {POINT{press.x, press.y + 3}}});
+  EXPECT_EQ(ButtonsOf(brush), before);
+
+  // Off every bar with Escape pressed before the release: it stays.
+  DragThrough(app, centre(), {{away}, {POINT{away.x + 10, away.y}, "Escape"}});
+  EXPECT_EQ(ButtonsOf(brush), before);
+  // The same without Escape takes it away.
+  DragThrough(app, centre(), {{away}, {POINT{away.x + 10, away.y}}});
+  expected = before;
+  expected.erase(expected.begin() + curve);
+  EXPECT_EQ(ButtonsOf(brush), expected);
+  // The last button taken away leaves no separator at the end.
+  ASSERT_GE(expected.size(), 3u);
+  ASSERT_EQ(expected.back(), 32945u);
+  ASSERT_EQ(expected[expected.size() - 2], kSep);
+  DragThrough(app, ScreenCentre(brush, ButtonRect(brush, 32945)), {{away}});
+  expected.resize(expected.size() - 2);
+  EXPECT_EQ(ButtonsOf(brush), expected);
+
+  testing::Press(CCustomizeDlg::Open()->Handle(), IDCANCEL);
+  testing::Settle(app);
+  testing::CloseProgram(app);
+}
+
+// The drags' cursors: a button or a control over no bar, moved onto a
+// bar, copied with Ctrl, each the program's own cursor.
+TEST_F(ProgramToolbars, DragCursorsShowWhatADropWouldDo) {
+  CLumo40App app;
+  Guard guard{app};
+  ASSERT_TRUE(Start(app));
+  CMainFrame* frame = app.MainFrameWnd();
+  HWND brush = frame->GetBrushBar().Handle();
+  HWND main = frame->MainBar().Handle();
+  Command(app, ID_OPTIONS_CUSTOMIZE);
+  testing::Settle(app);
+  CCustomizeDlg* dialog = CCustomizeDlg::Open();
+  ASSERT_NE(dialog, nullptr);
+  CCommandsPage& page = dialog->CommandsPage();
+  CButtonList& viewer = page.Viewer();
+  HWND combo = page.Item(IDC_CUST_CATEGORY);
+  auto choose = [&](const std::string& category) {
+    const std::vector<std::string>& all = dialog->Categories();
+    const auto at = std::find(all.begin(), all.end(), category) - all.begin();
+    SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
+    SendMessageA(page.Handle(), WM_COMMAND, MAKEWPARAM(IDC_CUST_CATEGORY, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+    RunUntil(app, [] { return false; }, 100);
+  };
+  RECT client{};
+  GetWindowRect(frame->MdiClient(), &client);
+  const POINT nowhere{client.left + 30, client.bottom - 30};
+  auto onBar = [&](HWND bar, std::uint32_t command, int dx) {
+    RECT r = ButtonRect(bar, command);
+    POINT p{(r.left + r.right) / 2 + dx, (r.top + r.bottom) / 2};
+    ClientToScreen(bar, &p);
+    return p;
+  };
+
+  // Cut from the collection: over no bar, over the paint bar, Ctrl held.
+  choose("Edit");
+  const std::vector<std::uint32_t> brushBefore = ButtonsOf(brush);
+  std::vector<HCURSOR> seen = DragThrough(app, ScreenCentre(viewer.Handle(), viewer.ItemRect(0)),
+                                          {{nowhere}, {onBar(brush, 32891, 0)}, {onBar(brush, 32891, 2), "Control_L"}});
+  ASSERT_EQ(seen.size(), 3u);
+  EXPECT_EQ(seen[0], ProgramCursor(133));
+  EXPECT_EQ(seen[1], ProgramCursor(146));
+  EXPECT_EQ(seen[2], ProgramCursor(4));
+  EXPECT_EQ(ButtonsOf(brush).size(), brushBefore.size() + 1);
+  for (int id : {133, 146, 4, 148, 149, 147}) EXPECT_NE(ProgramCursor(id), nullptr) << id;
+
+  // The combine-mode combo: a control's cursors.
+  choose("Selection");
+  const auto& entries = *dialog->Entries("Selection");
+  int comboItem = -1;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (entries[i]->button.idCommand == 40030) comboItem = static_cast<int>(i);
+  }
+  ASSERT_GE(comboItem, 0);
+  const std::size_t combosBefore = CCToolBar::FindControlButtons(40030).size();
+  seen = DragThrough(app, ScreenCentre(viewer.Handle(), viewer.ItemRect(comboItem)),
+                     {{nowhere}, {onBar(main, 57669, 0)}, {onBar(main, 57669, 2), "Control_L"}});
+  ASSERT_EQ(seen.size(), 3u);
+  EXPECT_EQ(seen[0], ProgramCursor(148));
+  EXPECT_EQ(seen[1], ProgramCursor(149));
+  EXPECT_EQ(seen[2], ProgramCursor(147));
+  EXPECT_EQ(CCToolBar::FindControlButtons(40030).size(), combosBefore + 1);
+
+  testing::Press(dialog->Handle(), IDCANCEL);
+  testing::Settle(app);
+  testing::CloseProgram(app);
   XKey("keyup", "Control_L");
 }
 
