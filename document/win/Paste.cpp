@@ -192,6 +192,8 @@ int PasteBitmapIntoDocument(CLumo40Doc& doc, IDataObject* data) {
   if (FAILED(GetDataAs(data, CF_BITMAP, TYMED_GDI, &bitmap))) return kCannotPaste;
   GetDataAs(data, CF_PALETTE, TYMED_GDI, &palette);
   WAPtr image = WAPtr::Adopt(BitmapToImage(bitmap.m.hBitmap, reinterpret_cast<HPALETTE>(palette.m.hBitmap)));
+  if (!image || !doc.Image().HasImage()) return kCannotPaste;
+  image = ConvertPastedBitmap(image.get(), doc.Image().GetLayers()->GetImageType());
   if (!image) return kCannotPaste;
   return InsertImageAsLayer(doc, image.get());
 }
