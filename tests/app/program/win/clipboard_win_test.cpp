@@ -687,9 +687,7 @@ TEST_F(Clipboard, AV5DibWithAlphaPastesWithTheAlphaAsTheLayersMask) {
 // Windows clipboard, joined through the X clipboard): the program started
 // in a copy of this prefix selects everything of a layered file, copies it
 // and exits; this one pastes the same layers (names, places, pixels) and
-// selection, then the copy as a new image. (Selection/Paste alone is not
-// reached: Wine's OLE clipboard lists another prefix's copy by that
-// prefix's format numbers, so the mask format is not found among them.)
+// selection, then the selection alone, then the copy as a new image.
 TEST_F(Clipboard, ALayeredCopyFromAProgramInAnotherPrefixPastesAfterThatProgramExited) {
   struct Layer {
     std::string name;
@@ -815,6 +813,13 @@ TEST_F(Clipboard, ALayeredCopyFromAProgramInAnotherPrefixPastesAfterThatProgramE
     return RectsEqual(bounds, all);
   };
   EXPECT_TRUE(selectionIsAll(target));
+
+  // The selection alone.
+  target->Image().FreeSelection(false);
+  ASSERT_TRUE(Enabled(ID_SELECTION_PASTE));
+  Command(ID_SELECTION_PASTE);
+  EXPECT_TRUE(selectionIsAll(target));
+  EXPECT_EQ(target->Image().GetLayers()->GetLayerCount(), under + static_cast<int>(copied.size()));
 
   // As a new image: the same layers and merged pixels.
   DialogScript::Run({{std::string(res::String(IDS_PASTE_AS_NEW_IMAGE)), [](HWND d) { Press(d, IDOK); }}});
