@@ -11,11 +11,15 @@ namespace res {
 
 inline constexpr std::uint32_t kMainMenuId = 180;  // no image open
 inline constexpr std::uint32_t kDocMenuId = 181;   // an image open
+inline constexpr std::uint32_t kInPlaceMenuId = 6;    // an image edited in place in a container
+inline constexpr std::uint32_t kEmbeddingMenuId = 9;  // an embedded image in the program's window
 
 // Which menus a row is in (bits), or that the window system serves its key.
 inline constexpr std::uint8_t kInMainMenu = 1;
 inline constexpr std::uint8_t kInDocMenu = 2;
 inline constexpr std::uint8_t kSystemKey = 4;
+inline constexpr std::uint8_t kInInPlaceMenu = 8;
+inline constexpr std::uint8_t kInEmbeddingMenu = 16;
 
 // One accelerator entry: flags as the platform's ACCEL (1 virtual key,
 // 4 Shift, 8 Ctrl, 16 Alt) and the virtual key or, without flag 1, the
@@ -31,7 +35,7 @@ struct MenuPlanRow {
   std::uint32_t firstId;  // a range for ids handed out at run time
   std::uint32_t lastId;
   bool on;                // a command with its handler; a popup kept even when empty
-  std::uint8_t menus;     // kInMainMenu | kInDocMenu, or kSystemKey, or 0
+  std::uint8_t menus;     // kInMainMenu | kInDocMenu | kInInPlaceMenu | kInEmbeddingMenu, or kSystemKey, or 0
   const char* owner;
   const char* keys;       // as written, the first shown in the menu text
   const char* path;       // the popup ("Image/Convert"); "-" or a note when in no menu

@@ -5,15 +5,18 @@ so that every command has one line and the menus cannot drift from it.
 usage: menu_plan.py PLAN.txt OUTPUT.rc OUTPUT.cpp
 
 The plan's format is described in res/README.md. OUTPUT.rc holds menus 180
-and 181 and their accelerator tables (the resource script includes it);
+and 181, the in-place menu 6 and the embedding menu 9, and their
+accelerator tables (the resource script includes it);
 OUTPUT.cpp holds every row of the plan as res::kMenuPlan (res/MenuPlan.h).
 A malformed plan stops the build with the line at fault.
 """
 import re
 import sys
 
-MENUS = {'180': 1, '181': 2}
+MENUS = {'180': 1, '181': 2, '6': 8, '9': 16}
+IN_MENUS = 1 | 2 | 8 | 16
 SYSTEM = 4          # keys the window system serves (the MDI child keys)
+DOC, IN_PLACE, EMBEDDING = 2, 8, 16
 
 # ACCEL flags of the platform.
 FVIRTKEY, FSHIFT, FCONTROL, FALT = 0x01, 0x04, 0x08, 0x10
@@ -112,7 +115,7 @@ class Row:
             raise PlanError('a menu item has one id')
 
     def in_menus(self):
-        return self.menus & 3 != 0 and self.path != '-'
+        return self.menus & IN_MENUS != 0 and self.path != '-'
 
     def shown(self):
         return self.kind == 'command' and self.state == 'on'
@@ -130,7 +133,22 @@ def read_plan(path):
             rows.append(Row(f'{path}:{number}', fields))
         except PlanError as e:
             sys.exit(f'{path}:{number}: {e}')
+    inherit_menus(rows)
     return rows
+
+
+def inherit_menus(rows):
+    """Menu 9 (an image embedded in a container, edited in the program's
+    window) holds all of 181; menu 6 (the image edited in place) holds the
+    181 rows of the top-level popups that name 6 and the 181 keys of no
+    menu. Rows that name 6 or 9 themselves are theirs alone."""
+    in_place_roots = {r.path for r in rows if r.kind == 'popup' and '/' not in r.path and r.menus & IN_PLACE}
+    for r in rows:
+        if r.menus & DOC:
+            r.menus |= EMBEDDING
+            top = r.path.split('/')[0]
+            if top in in_place_roots or (r.kind == 'command' and not r.in_menus()):
+                r.menus |= IN_PLACE
 
 
 class Popup:
@@ -144,7 +162,7 @@ def build_trees(rows):
     popups = {}
     roots = []
     ids = []
-    accels = {1: {}, 2: {}}
+    accels = {m: {} for m in MENUS.values()}
     for row in rows:
         try:
             if row.kind == 'command':
@@ -153,7 +171,7 @@ def build_trees(rows):
                         raise PlanError(f'id {row.first} is also on {other.line}')
                 ids.append(row)
                 if row.shown():
-                    for menu in (1, 2):
+                    for menu in MENUS.values():
                         if row.menus & menu:
                             for accel in row.accels:
                                 if accel in accels[menu]:
@@ -239,6 +257,9 @@ def emit_rc(roots, rows):
            '#pragma code_page(1252)', '']
     for name, menu in MENUS.items():
         out += [f'{name} MENU', 'BEGIN']
+        if menu == IN_PLACE:
+            # The container's file group goes before the object's popups.
+            out.append('  MENUITEM SEPARATOR')
         for root in roots:
             if root.row.menus & menu:
                 emit_popup(root, menu, '  ', out)

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <utility>
+#include <vector>
 
 #include "document/ClassIds.h"
 #include "document/ServerExtent.h"
@@ -16,6 +17,7 @@
 #include "document/win/ServerRendering.h"
 #include "engine/pixels/win/DibGlobal.h"
 #include "framework/win/App.h"
+#include "framework/win/Frame.h"
 #include "framework/win/OleClassFactory.h"
 #include "platform/win/ole_stream_file.h"
 #include "view/win/Lumo40View.h"
@@ -67,6 +69,7 @@ CEmbeddedImage::CEmbeddedImage() { AddServedObject(); }
 CEmbeddedImage::~CEmbeddedImage() {
   if (inPlaceFrame_ != nullptr) {
     inPlaceFrame_->onCancel = nullptr;
+    inPlaceFrame_->onOpenSeparately = nullptr;
     DestroyWindow(inPlaceFrame_->Handle());
   }
   if (inPlaceSite_ != nullptr) inPlaceSite_->Release();
@@ -231,6 +234,10 @@ HRESULT CEmbeddedImage::ActivateInPlace(IOleClientSite* site, bool ui) {
   containerDocWindow_ = docWindow;
   inPlaceFrame_ = made;
   made->onCancel = [this] { CancelInPlace(); };
+  made->onOpenSeparately = [this] {
+    InPlaceDeactivate();
+    OpenInWindow();
+  };
   return ui ? ActivateUi() : S_OK;
 }
 
@@ -256,39 +263,41 @@ HRESULT CEmbeddedImage::ActivateUi() {
 
 void CEmbeddedImage::MergeMenus() {
   if (containerFrame_ == nullptr || document_ == nullptr) return;
-  fw::DocTemplate* tmpl = document_->GetDocTemplate();
-  HMENU documentMenu = tmpl != nullptr ? tmpl->SharedMenu() : nullptr;
-  if (documentMenu == nullptr) return;
+  auto* tmpl = dynamic_cast<CLumo40DocTemplate*>(document_->GetDocTemplate());
+  HMENU inPlaceMenu = tmpl != nullptr ? tmpl->InPlaceMenu() : nullptr;
+  if (inPlaceMenu == nullptr) return;
+  tmpl->RefillServerMenus();
   sharedMenu_ = CreateMenu();
   OLEMENUGROUPWIDTHS widths{};
   containerFrame_->InsertMenus(sharedMenu_, &widths);
-  // The object's groups: Edit through Options after the container's file
-  // group, Help at the end. The document menu's own popups are lent, and
-  // taken back (never destroyed) when the user interface goes.
-  const int count = GetMenuItemCount(documentMenu);
+  // The in-place menu: a separator where the container's file group goes,
+  // then our popups; the last (Help) is the help group, the others the edit
+  // group. They are lent, and taken back (never destroyed) when the user
+  // interface goes.
+  std::vector<int> popups;
+  const int count = GetMenuItemCount(inPlaceMenu);
+  for (int i = 0; i < count; ++i) {
+    if (GetSubMenu(inPlaceMenu, i) != nullptr) popups.push_back(i);
+  }
   auto insertPopup = [&](int from, int at) {
     char text[128] = {};
-    GetMenuStringA(documentMenu, static_cast<UINT>(from), text, sizeof text, MF_BYPOSITION);
-    HMENU popup = GetSubMenu(documentMenu, from);
-    return popup != nullptr &&
-           InsertMenuA(sharedMenu_, static_cast<UINT>(at), MF_BYPOSITION | MF_POPUP, reinterpret_cast<UINT_PTR>(popup),
-                       text) != FALSE;
+    GetMenuStringA(inPlaceMenu, static_cast<UINT>(from), text, sizeof text, MF_BYPOSITION);
+    return InsertMenuA(sharedMenu_, static_cast<UINT>(at), MF_BYPOSITION | MF_POPUP,
+                       reinterpret_cast<UINT_PTR>(GetSubMenu(inPlaceMenu, from)), text) != FALSE;
   };
   ownMenuFirst_ = static_cast<int>(widths.width[0]);
   ownMenuCount_ = 0;
-  // Popups 1 (Edit) to 7 (Options) of the document menu; Window (8) is the
-  // container's; Help (9) is ours.
-  for (int i = 1; i <= 7 && i < count; ++i) {
-    if (insertPopup(i, ownMenuFirst_ + ownMenuCount_)) ++ownMenuCount_;
+  for (std::size_t i = 0; i + 1 < popups.size(); ++i) {
+    if (insertPopup(popups[i], ownMenuFirst_ + ownMenuCount_)) ++ownMenuCount_;
   }
   widths.width[1] = ownMenuCount_;
   widths.width[3] = 0;
   widths.width[5] = 0;
   helpMenuIndex_ = -1;
-  if (count > 9) {
+  if (!popups.empty()) {
     const int at = static_cast<int>(widths.width[0] + widths.width[1] + widths.width[2] + widths.width[3] +
                                     widths.width[4]);
-    if (insertPopup(9, at)) {
+    if (insertPopup(popups.back(), at)) {
       widths.width[5] = 1;
       helpMenuIndex_ = at;
     }
@@ -330,6 +339,7 @@ HRESULT CEmbeddedImage::InPlaceDeactivate() {
   UIDeactivate();
   CInPlaceFrame* frame = std::exchange(inPlaceFrame_, nullptr);
   frame->onCancel = nullptr;
+  frame->onOpenSeparately = nullptr;
   // The edits reach the container's cache, and its storage when it saves.
   if (document_ != nullptr) document_->FlushServerItemUpdate();
   const bool changed = dirty_;
@@ -380,6 +390,18 @@ CLayersManager* CEmbeddedImage::CurrentStack() const {
   return stack_;
 }
 
+void CEmbeddedImage::UseEmbeddingMenu(CLumo40Doc* doc) {
+  auto* tmpl = dynamic_cast<CLumo40DocTemplate*>(doc->GetDocTemplate());
+  if (tmpl == nullptr || tmpl->EmbeddingMenu() == nullptr || doc->Views().empty()) return;
+  tmpl->RefillServerMenus();
+  auto* child = dynamic_cast<fw::MdiChild*>(doc->Views().front()->GetParentFrame());
+  if (child == nullptr) return;
+  child->sharedMenu = tmpl->EmbeddingMenu();
+  if (tmpl->EmbeddingAccelerators() != nullptr) child->sharedAccel = tmpl->EmbeddingAccelerators();
+  fw::MdiFrame* main = child->GetMdiFrame();
+  if (main != nullptr && main->ActiveChild() == child) main->SetSharedMenu(child->sharedMenu);
+}
+
 HRESULT CEmbeddedImage::OpenInWindow() {
   if (stack_ == nullptr) return OLE_E_BLANK;
   if (document_ == nullptr) {
@@ -392,6 +414,7 @@ HRESULT CEmbeddedImage::OpenInWindow() {
     doc->SetTitle(std::string(type.begin(), type.end()));
     // Our reference keeps the object while its window is open.
     AddRef();
+    UseEmbeddingMenu(doc);
   }
   if (fw::FrameWnd* frame = fw::TheApp() != nullptr ? fw::TheApp()->MainFrame() : nullptr; frame != nullptr && frame->Handle() != nullptr) {
     ShowWindow(frame->Handle(), SW_SHOW);

@@ -102,6 +102,8 @@ class CEmbeddedImage final : public IOleObject,
   // Open editing: the image in a document window of the program, whose
   // changes reach the container at the end of each idle pass.
   HRESULT OpenInWindow();
+  // The document's window shows the embedding menu (File/Update) and keys.
+  static void UseEmbeddingMenu(CLumo40Doc* doc);
   // In-place activation in the site's window, with the user interface
   // (shared menu, active object) when `ui`; fails, changing nothing, where
   // the site cannot take it.

@@ -15,17 +15,6 @@ namespace {
 
 constexpr char kClassName[] = "LuInPlaceFrame";
 
-// The document's keys plus Esc for the cancel command.
-HACCEL InPlaceAccelerators(HACCEL documentKeys) {
-  std::vector<ACCEL> keys;
-  if (documentKeys != nullptr) {
-    keys.resize(static_cast<std::size_t>(CopyAcceleratorTableA(documentKeys, nullptr, 0)));
-    if (!keys.empty()) CopyAcceleratorTableA(documentKeys, keys.data(), static_cast<int>(keys.size()));
-  }
-  keys.push_back(ACCEL{FVIRTKEY, VK_ESCAPE, static_cast<WORD>(kIdCancelInPlace)});
-  return CreateAcceleratorTableA(keys.data(), static_cast<int>(keys.size()));
-}
-
 }  // namespace
 
 bool InPlaceCommandGoesToMainFrame(std::uint32_t id) {
@@ -66,9 +55,11 @@ CInPlaceFrame* CInPlaceFrame::Create(HWND parent, const RECT& position, CLumo40D
     return nullptr;
   }
   frame->autoDelete = true;
-  fw::DocTemplate* tmpl = doc->GetDocTemplate();
-  frame->ownAccel_ = InPlaceAccelerators(tmpl != nullptr ? tmpl->SharedAccelerators() : nullptr);
-  frame->SetAccelerators(frame->ownAccel_);
+  // The in-place keys: the document's (those of its popups shown in place)
+  // and Esc.
+  if (auto* tmpl = dynamic_cast<CLumo40DocTemplate*>(doc->GetDocTemplate())) {
+    frame->SetAccelerators(tmpl->InPlaceAccelerators());
+  }
   frame->addToTitle = false;
   frame->InitialUpdateFrame(doc, false);
   frame->RecalcLayout();
@@ -76,9 +67,7 @@ CInPlaceFrame* CInPlaceFrame::Create(HWND parent, const RECT& position, CLumo40D
   return frame;
 }
 
-CInPlaceFrame::~CInPlaceFrame() {
-  if (ownAccel_ != nullptr) DestroyAcceleratorTable(ownAccel_);
-}
+CInPlaceFrame::~CInPlaceFrame() = default;
 
 void CInPlaceFrame::SetPosition(const RECT& position) {
   if (hwnd_ == nullptr) return;
@@ -105,6 +94,17 @@ bool CInPlaceFrame::OnCmdMsg(fw::MessageArgs& args) {
     // is touched afterwards.
     std::function<void()> cancel = onCancel;
     if (cancel) cancel();
+    return true;
+  }
+  if (args.id == kIdOpenSeparately) {
+    const bool can = onOpenSeparately != nullptr && ImageView() != nullptr;
+    if (update) {
+      if (args.cmdUI != nullptr) args.cmdUI->Enable(can);
+      return true;
+    }
+    if (args.probeOnly || !can) return can;
+    std::function<void()> open = onOpenSeparately;
+    open();
     return true;
   }
   fw::FrameWnd* main = fw::TheApp() != nullptr ? fw::TheApp()->MainFrame() : nullptr;

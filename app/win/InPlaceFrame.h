@@ -18,6 +18,8 @@ class CLumo40View;
 
 // The in-place cancel command (the frame's Esc key).
 constexpr std::uint32_t kIdCancelInPlace = 32800;
+// The image leaves the container for the program's own window.
+constexpr std::uint32_t kIdOpenSeparately = 33068;
 
 class CInPlaceFrame : public fw::FrameWnd {
  public:
@@ -29,14 +31,15 @@ class CInPlaceFrame : public fw::FrameWnd {
   // The container's rectangles changed (IOleInPlaceObject::SetObjectRects).
   void SetPosition(const RECT& position);
   CLumo40View* ImageView() const;
-  // Asked to end in-place editing (Esc, 32800).
+  // Asked to end in-place editing (Esc, 32800), or to end it and open the
+  // image in the program's window (33068). Both destroy this frame.
   std::function<void()> onCancel;
+  std::function<void()> onOpenSeparately;
 
   bool OnCmdMsg(fw::MessageArgs& args) override;
 
  private:
   CInPlaceFrame() = default;
-  HACCEL ownAccel_ = nullptr;  // the document's keys and Esc
 };
 
 // Commands the in-place frame hands to the main frame (tool state lives there).

@@ -19,6 +19,7 @@
 #include "framework/win/App.h"
 #include "framework/win/CommonDialogs.h"
 #include "framework/win/Frame.h"
+#include "res/MenuPlan.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
 #include "engine/render/ViewMessages.h"
@@ -66,6 +67,8 @@ FW_MESSAGE_MAP(CLumo40Doc, fw::Document, fw::CommandEntry<&CLumo40Doc::OnEditUnd
                fw::CommandEntry<&CLumo40Doc::OnEditRedo>(fw::kIdEditRedo),
                fw::CommandEntry<&CLumo40Doc::OnFileClose>(fw::kIdFileClose),
                fw::CommandEntry<&CLumo40Doc::OnFileSaveCommand>(fw::kIdFileSave),
+               fw::CommandEntry<&CLumo40Doc::OnFileUpdate>(kIdFileUpdate),
+               fw::UpdateEntry<&CLumo40Doc::OnUpdateFileUpdate>(kIdFileUpdate),
                fw::CommandEntry<&CLumo40Doc::OnFileExport>(ID_FILE_EXPORT),
                fw::CommandEntry<&CLumo40Doc::OnExportJPEG>(ID_FILE_EXPORT_JPEG),
                fw::UpdateEntry<&CLumo40Doc::OnUpdateAlways>(ID_FILE_EXPORT_JPEG),
@@ -202,6 +205,15 @@ void CLumo40Doc::DeleteContents() {
   // when the document is emptied for another file.
   if (image_->HasImage()) image_ = std::make_unique<ImageDocument>(this);
 }
+
+void CLumo40Doc::OnFileUpdate() {
+  // The container is given the image as it is now and asked to keep it.
+  if (serverItem == nullptr || !FilterCommandEnable(kIdFileUpdate, true)) return;
+  image_->TakeChangePending();
+  serverItem->SaveToContainer();
+}
+
+void CLumo40Doc::OnUpdateFileUpdate(fw::CmdUI& ui) { EnableFiltered(ui, serverItem != nullptr); }
 
 void CLumo40Doc::FlushServerItemUpdate() {
   if (image_->TakeChangePending() && serverItem != nullptr) serverItem->SendUpdate();
@@ -399,6 +411,62 @@ void CLumo40Doc::ReportFileError(int code, const std::string& path, const std::s
 }
 
 // ---- The template and the manager
+
+bool RefillMenuPopup(HMENU target, HMENU source) {
+  if (target == nullptr || source == nullptr) return false;
+  while (GetMenuItemCount(target) > 0) DeleteMenu(target, 0, MF_BYPOSITION);
+  bool ok = true;
+  const int count = GetMenuItemCount(source);
+  for (int i = 0; i < count; ++i) {
+    char text[256] = {};
+    MENUITEMINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_STRING;
+    info.dwTypeData = text;
+    info.cch = sizeof text;
+    if (!GetMenuItemInfoA(source, static_cast<UINT>(i), TRUE, &info)) {
+      ok = false;
+      continue;
+    }
+    if (info.hSubMenu != nullptr) {
+      HMENU copy = CreatePopupMenu();
+      ok = RefillMenuPopup(copy, info.hSubMenu) && ok;
+      info.hSubMenu = copy;
+    }
+    info.dwTypeData = text;
+    ok = InsertMenuItemA(target, static_cast<UINT>(i), TRUE, &info) != FALSE && ok;
+  }
+  return ok;
+}
+
+CLumo40DocTemplate::~CLumo40DocTemplate() {
+  if (inPlaceMenu_ != nullptr) DestroyMenu(inPlaceMenu_);
+  if (embeddingMenu_ != nullptr) DestroyMenu(embeddingMenu_);
+  if (inPlaceAccel_ != nullptr) DestroyAcceleratorTable(inPlaceAccel_);
+  if (embeddingAccel_ != nullptr) DestroyAcceleratorTable(embeddingAccel_);
+}
+
+void CLumo40DocTemplate::LoadTemplate() {
+  fw::DocTemplate::LoadTemplate();
+  HINSTANCE inst = GetModuleHandleA(nullptr);
+  if (inPlaceMenu_ == nullptr) inPlaceMenu_ = LoadMenuA(inst, MAKEINTRESOURCEA(res::kInPlaceMenuId));
+  if (inPlaceAccel_ == nullptr) inPlaceAccel_ = LoadAcceleratorsA(inst, MAKEINTRESOURCEA(res::kInPlaceMenuId));
+  if (embeddingMenu_ == nullptr) embeddingMenu_ = LoadMenuA(inst, MAKEINTRESOURCEA(res::kEmbeddingMenuId));
+  if (embeddingAccel_ == nullptr) embeddingAccel_ = LoadAcceleratorsA(inst, MAKEINTRESOURCEA(res::kEmbeddingMenuId));
+}
+
+void CLumo40DocTemplate::RefillServerMenus() {
+  HMENU documentMenu = SharedMenu();
+  if (documentMenu == nullptr) return;
+  for (HMENU menu : {inPlaceMenu_, embeddingMenu_}) {
+    if (menu == nullptr) continue;
+    for (int index : {3, 5}) {
+      HMENU target = GetSubMenu(menu, index);
+      HMENU source = GetSubMenu(documentMenu, index);
+      if (target != nullptr && source != nullptr) RefillMenuPopup(target, source);
+    }
+  }
+}
 
 void CLumo40DocTemplate::SetDefaultTitle(fw::Document* doc) {
   const std::string name = GetDocString(fw::DocStringIndex::kDocName);

@@ -95,6 +95,9 @@ class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFile
   void OnFileClose();
   // File/Save, refused while a tool tracks the mouse.
   void OnFileSaveCommand();
+  // File/Update (the embedding menu): the container takes the image.
+  void OnFileUpdate();
+  void OnUpdateFileUpdate(fw::CmdUI& ui);
   // A copy in any format; the name, title and modified mark stay.
   void OnFileExport();
   // Web export: a flattened copy to the GIF, JPEG or PNG dialog; the
@@ -179,7 +182,7 @@ class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFile
   void LayerGroupsChanged() override { UpdateLayerPalette(); }
   void UpdateNavigator() override;
   void SyncColorsToActiveImage() override {}
-  void ApplyTextLayerEdit(CLayer*) override {}
+  void ApplyTextLayerEdit(CLayer* layer) override;
   void NotifyToolOfActiveView() override {}
   void PostQueueEmpty() override;
   int CopyImageParameter(VrWA2000::WA* source, WAPtr* copy) override;
@@ -253,16 +256,39 @@ struct LayerPaletteLink {
   std::function<void(CLumo40Doc&)> rebuild;
 };
 
+inline constexpr std::uint32_t kIdFileUpdate = 57610;
+
 class CLumo40DocTemplate : public fw::DocTemplate {
  public:
   CLumo40DocTemplate(std::uint32_t resourceId, const fw::RuntimeClass* docClass,
                      const fw::RuntimeClass* frameClass, const fw::RuntimeClass* viewClass)
       : fw::DocTemplate(resourceId, docClass, frameClass, viewClass) {}
+  ~CLumo40DocTemplate() override;
   // "UNTITLED.1", "UNTITLED.2", ...
   void SetDefaultTitle(fw::Document* doc) override;
+  // The document menu and keys, and the server's: the in-place menu (6)
+  // and the embedding menu (9) with theirs.
+  void LoadTemplate() override;
+  HMENU InPlaceMenu() const { return inPlaceMenu_; }
+  HACCEL InPlaceAccelerators() const { return inPlaceAccel_; }
+  HMENU EmbeddingMenu() const { return embeddingMenu_; }
+  HACCEL EmbeddingAccelerators() const { return embeddingAccel_; }
+  // Popups 3 (Image) and 5 (Tools) of the in-place and embedding menus
+  // refilled from the document menu's, which hold the registered tools.
+  void RefillServerMenus();
   // Set by the manager for the one open that follows.
   OpenRoad nextRoad = OpenRoad::kByContent;
+
+ private:
+  HMENU inPlaceMenu_ = nullptr;
+  HACCEL inPlaceAccel_ = nullptr;
+  HMENU embeddingMenu_ = nullptr;
+  HACCEL embeddingAccel_ = nullptr;
 };
+
+// Empties `target` and appends copies of every item of `source`, sub-popups
+// made anew (state, id and text kept); false when a menu call failed.
+bool RefillMenuPopup(HMENU target, HMENU source);
 
 class CLumo40DocManager : public fw::DocManager {
  public:

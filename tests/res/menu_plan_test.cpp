@@ -160,8 +160,15 @@ std::vector<std::string> Titles(const RcItem& popup) {
   return titles;
 }
 
-const std::uint32_t kMenus[] = {res::kMainMenuId, res::kDocMenuId};
-std::uint8_t Bit(std::uint32_t menu) { return menu == res::kMainMenuId ? res::kInMainMenu : res::kInDocMenu; }
+const std::uint32_t kMenus[] = {res::kMainMenuId, res::kDocMenuId, res::kInPlaceMenuId, res::kEmbeddingMenuId};
+std::uint8_t Bit(std::uint32_t menu) {
+  switch (menu) {
+    case res::kMainMenuId: return res::kInMainMenu;
+    case res::kDocMenuId: return res::kInDocMenu;
+    case res::kInPlaceMenuId: return res::kInInPlaceMenu;
+    default: return res::kInEmbeddingMenu;
+  }
+}
 
 TEST(MenuPlan, PopupsSitWhereTheProgramLooksForThem) {
   const RcItem& doc = Script().menus.at(res::kDocMenuId);
@@ -169,6 +176,13 @@ TEST(MenuPlan, PopupsSitWhereTheProgramLooksForThem) {
                                                    "Options", "Window", "Help"}));
   EXPECT_EQ(Titles(Script().menus.at(res::kMainMenuId)),
             (std::vector<std::string>{"File", "Edit", "View", "Options", "Window", "Help"}));
+  // Edited in place: the container's file group first (a separator), then
+  // the object's popups at the document menu's indexes (Image 3, Tools 5),
+  // no File and no Window. Embedded in the program's window: the document
+  // menu's popups.
+  EXPECT_EQ(Titles(Script().menus.at(res::kInPlaceMenuId)),
+            (std::vector<std::string>{"-", "Edit", "View", "Image", "Layer", "Tools", "Selection", "Options", "Help"}));
+  EXPECT_EQ(Titles(Script().menus.at(res::kEmbeddingMenuId)), Titles(doc));
   // The registered tools' roots: Image/Convert and Image/Adjust are the
   // Image popup's items 0 and 2 (and its first and third popups), Default
   // Area Type is item 1 of Options.
@@ -186,8 +200,8 @@ TEST(MenuPlan, PopupsSitWhereTheProgramLooksForThem) {
 }
 
 TEST(MenuPlan, EveryOnRowHasItsItemAndKeysAndNothingElseIsThere) {
-  std::map<std::uint32_t, int> itemsSeen[2];
-  for (int m = 0; m < 2; ++m) {
+  std::map<std::uint32_t, int> itemsSeen[4];
+  for (int m = 0; m < 4; ++m) {
     const std::uint32_t menu = kMenus[m];
     const RcItem& bar = Script().menus.at(menu);
     const std::vector<RcAccel>& table = Script().accels.at(menu);

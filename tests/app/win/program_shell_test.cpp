@@ -1325,14 +1325,13 @@ TEST(ProgramProcesses, AContainerEditsTheImageInPlace) {
   EXPECT_FALSE(site.inPlace);
   EXPECT_TRUE(PumpUntil([&] { return ObjectWindowIn(windows.area) == nullptr; }, 5000));
 
-  // The container's storage holds the turned image.
-  IPersistStorage* persist = nullptr;
-  ASSERT_EQ(object->QueryInterface(IID_IPersistStorage, reinterpret_cast<void**>(&persist)), S_OK);
-  ASSERT_EQ(OleSave(persist, storage, TRUE), S_OK);
-  persist->SaveCompleted(nullptr);
-  persist->Release();
-
-  // A site without in-place editing gets the program's own window.
+  // A site without the in-place interface gets the program's own window.
+  auto shownFrame = [] {
+    for (HWND w : TopLevel(kFrameClass)) {
+      if (IsWindowVisible(w) && !ChildTitles(w).empty()) return w;
+    }
+    return static_cast<HWND>(nullptr);
+  };
   TestSite plain(windows.area, &containerFrame, position);
   plain.offersInPlace = false;
   ASSERT_EQ(object->DoVerb(OLEIVERB_PRIMARY, nullptr, static_cast<IOleClientSite*>(&plain), 0, windows.area, &position),
@@ -1340,6 +1339,37 @@ TEST(ProgramProcesses, AContainerEditsTheImageInPlace) {
   EXPECT_EQ(site.openWindows, 1) << "the program's window did not open";
   EXPECT_FALSE(plain.inPlace);
   EXPECT_EQ(ObjectWindowIn(windows.area), nullptr);
+  HWND programFrame = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (programFrame = shownFrame()) != nullptr; })) << "no window shows the image";
+  PostMessageA(programFrame, WM_COMMAND, 57602 /* File/Close */, 0);
+  ASSERT_TRUE(WaitFor([&] { return ChildTitles(programFrame).empty(); }));
+
+  // In place again; "Open Picture object into separate window" (33068)
+  // moves the image to the program's window, where File/Update (57610)
+  // hands it to the container.
+  ASSERT_EQ(object->DoVerb(OLEIVERB_PRIMARY, nullptr, static_cast<IOleClientSite*>(&site), 0, windows.area, &position),
+            S_OK);
+  objectWindow = ObjectWindowIn(windows.area);
+  ASSERT_NE(objectWindow, nullptr);
+  const int deactivations = site.inPlaceDeactivations;
+  PostMessageA(objectWindow, WM_COMMAND, 33068, 0);
+  EXPECT_TRUE(PumpUntil([&] { return site.inPlaceDeactivations > deactivations && site.openWindows == 2; }))
+      << "33068 did not move the image to the program's window";
+  EXPECT_TRUE(PumpUntil([&] { return ObjectWindowIn(windows.area) == nullptr; }, 5000));
+  programFrame = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (programFrame = shownFrame()) != nullptr; }));
+  const int saves = site.saves;
+  PostMessageA(programFrame, WM_COMMAND, 57610 /* File/Update */, 0);
+  EXPECT_TRUE(PumpUntil([&] { return site.saves > saves; })) << "File/Update did not reach the container";
+  PostMessageA(programFrame, WM_COMMAND, 57602 /* File/Close */, 0);
+  ASSERT_TRUE(WaitFor([&] { return ChildTitles(programFrame).empty(); }));
+
+  // The container's storage holds the turned image.
+  IPersistStorage* persist = nullptr;
+  ASSERT_EQ(object->QueryInterface(IID_IPersistStorage, reinterpret_cast<void**>(&persist)), S_OK);
+  ASSERT_EQ(OleSave(persist, storage, TRUE), S_OK);
+  persist->SaveCompleted(nullptr);
+  persist->Release();
   data->DUnadvise(connection);
   data->Release();
   object->Close(OLECLOSE_NOSAVE);

@@ -40,8 +40,11 @@ HMENU FindPopup(HMENU bar, const std::string& path) {
 
 TEST(MenuPlanResource, EveryOnRowIsInTheCompiledMenusAndKeys) {
   const HINSTANCE self = GetModuleHandleA(nullptr);
-  for (std::uint32_t menuId : {res::kMainMenuId, res::kDocMenuId}) {
-    const std::uint8_t bit = menuId == res::kMainMenuId ? res::kInMainMenu : res::kInDocMenu;
+  const std::pair<std::uint32_t, std::uint8_t> menus[] = {{res::kMainMenuId, res::kInMainMenu},
+                                                          {res::kDocMenuId, res::kInDocMenu},
+                                                          {res::kInPlaceMenuId, res::kInInPlaceMenu},
+                                                          {res::kEmbeddingMenuId, res::kInEmbeddingMenu}};
+  for (const auto& [menuId, bit] : menus) {
     HMENU bar = LoadMenuA(self, MAKEINTRESOURCEA(menuId));
     HACCEL table = LoadAcceleratorsA(self, MAKEINTRESOURCEA(menuId));
     ASSERT_NE(bar, nullptr);
