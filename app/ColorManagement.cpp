@@ -77,4 +77,17 @@ VR_CMPROFILES DisplayProfiles(const ColorManagementSettings& record, const std::
   return profiles;
 }
 
+VR_CTLCMRECORD ControlsRecord(const ColorManagementSettings& record, const std::string& colorFolder) {
+  VR_CTLCMRECORD r;
+  r.icmOff = static_cast<std::uint32_t>(record.icmOff);
+  r.proofing = static_cast<std::uint32_t>(record.proofing);
+  SetField(r.monitorProfile,
+           ProfilePath(record.monitorProfile[0] != '\0' ? record.monitorProfile : kSrgbProfileName, colorFolder));
+  SetField(r.targetProfile,
+           ProfilePath(record.targetProfile[0] != '\0' ? record.targetProfile : kSrgbProfileName, colorFolder));
+  r.renderIntent = static_cast<std::uint32_t>(record.renderIntent);
+  r.proofingIntent = static_cast<std::uint32_t>(record.proofingIntent);
+  return r;
+}
+
 }  // namespace lumora

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "hostapi/controls.h"
 #include "hostapi/draw.h"
 
 namespace lumora {
@@ -61,5 +62,9 @@ void FillEmptyProfiles(ColorManagementSettings* record);
 // colour management is off), the target when proofing, the two intents as
 // ICC intents.
 VR_CMPROFILES DisplayProfiles(const ColorManagementSettings& record, const std::string& colorFolder);
+
+// The control library's record: the off flag, proofing, the monitor and
+// target profiles (as the views get them), the two intent codes.
+VR_CTLCMRECORD ControlsRecord(const ColorManagementSettings& record, const std::string& colorFolder);
 
 }  // namespace lumora

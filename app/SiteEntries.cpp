@@ -439,6 +439,10 @@ int SiteOpenGadgetDialog(Desc d, void* owner, const char* title, int open, const
   return OpenGadgetDialog(ComDlg(d), owner, title, open, folder, extension, path, pathSize, reserved);
 }
 
+int SiteSetupICMSelColorWindow(Desc d, const char* monitor, const char* target, int intent, int proofIntent) {
+  return SetupICMSelColorWindow(ComDlg(d), monitor, target, intent, proofIntent);
+}
+
 const LUSiteEntry kComDlgTable[] = {
     E(SiteOpenSelColorWindow), E(SiteIsSelColorWindowOpened), E(SiteShowSelColorWindow), E(SiteCloseSelColorWindow),
     E(SiteOpenStyleDlg),       E(SiteBindStyleDlg),           E(SiteShowStyleDlg),       E(SiteCloseStyleDlg),
@@ -446,7 +450,7 @@ const LUSiteEntry kComDlgTable[] = {
     E(SiteActivatePalEditor),  E(SiteShowPalEditor),          E(SiteClosePalEditor),     E(SitePickUpColor),
     E(SiteOpenStyleMngDlg),    E(SiteIsStyleMngDlgOpen),      E(SiteGetStyleMngDlg),     E(SiteShowStylePageDlg),
     E(SiteCloseStylePageDlg),  E(SiteGetStyleMasterWnd),      E(SiteSetStyleOwnerTool),
-    nullptr,  // the colour window's colour management
+    E(SiteSetupICMSelColorWindow),
     E(SiteSetSelColorWindowGamma), E(SiteOpenGadgetDialog)};
 
 const LUSiteEntry kPromptTable[] = {E(SitePromptAdd), E(SitePromptSetText), E(SitePromptClearText),

@@ -45,6 +45,17 @@ std::int32_t PickUpColor(CDlgData* data, void* window, int reserved1, int reserv
 std::uint32_t SelColorWindowColour(CDlgData* data);
 void* SelColorWindowOwner(CDlgData* data);
 
+// Colour management of the window: its colours (sRGB) are painted as the
+// monitor profile shows them, through the target profile when one is given
+// (null: no proofing), at the intents (gamut-match codes 4 perceptual, 2
+// relative, 1 saturation, 8 absolute). A null monitor profile turns it off.
+// 1 done; 0 refused (no data, an unknown intent code), nothing changed.
+int SetupICMSelColorWindow(CDlgData* data, const char* monitorProfile, const char* targetProfile, int intent,
+                           int proofIntent);
+// The colour (0x00BBGGRR) as the window paints it: through the set-up
+// above, unchanged without one.
+std::uint32_t SelColorWindowDisplayColour(const CDlgData* data, std::uint32_t colour);
+
 // ---------------------------------------------------------------------------
 // Why the library refused the last call that failed (0 none).
 enum : int {

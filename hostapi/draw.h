@@ -88,6 +88,15 @@ struct VR_CMPROFILES {
   std::int32_t value2 = 0;        // proofing intent, the same codes
 };
 
+// Single colours under colour management (swatches, the colour window): an
+// sRGB colour 0x00BBGGRR as the monitor shows it, the way the views show an
+// sRGB image under the same profiles.
+class VR_CMCOLOURS {
+ public:
+  virtual ~VR_CMCOLOURS() = default;
+  virtual std::uint32_t Show(std::uint32_t colour) const = 0;
+};
+
 // What ColorManagementProblems reports.
 enum : std::uint32_t {
   kVrCmImageProfileIgnored = 1,     // the image's profile was refused: shown as sRGB
@@ -225,3 +234,9 @@ int SelectGamma(HWND owner, VR_GAMMAOPT* gamma, const VR_GAMMACALLBACKS* callbac
 // defaults of its type; null when `image` is null. The notifier may be null
 // and stays the caller's.
 VR_DRAWCONTEXT* WACreateDrawContext(const VrWA2000::ReadWA* image, VR_REDRAWNTF* notifier);
+
+// The single-colour converter for `profiles`; null when they name no
+// monitor profile (colour management off: colours are painted as they
+// are). `problems` (may be null) receives ColorManagementProblems' flags
+// for the monitor and target profiles. The caller deletes it.
+VR_CMCOLOURS* WACreateCmColours(const VR_CMPROFILES& profiles, std::uint32_t* problems);

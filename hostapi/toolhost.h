@@ -193,6 +193,10 @@ int LUIsSelColorWindowOpened(const void* site);
 // Binds the open window to `owner` with a colour: its handle, or null.
 void* LUShowSelColorWindow(const void* site, void* owner, std::uint32_t colour);
 int LUCloseSelColorWindow(const void* site);
+// The window's colour management: the monitor profile (null: off), the
+// target profile (null: no proofing), the intents as gamut-match codes.
+int LUSetupICMSelColorWindow(const void* site, const char* monitorProfile, const char* targetProfile, int intent,
+                             int proofIntent);
 // A colour taken from the screen; -1 for none.
 std::int32_t LUPickUpColor(const void* site, void* window, int reserved1, int reserved2);
 // The monitor's gamma (x 100, 1..1000) the colour window paints through.

@@ -82,6 +82,7 @@
 // Progress captions.
 #define IDS_CREATING_NEW_IMAGE 67
 #define IDS_READING_FILE 70
+#define IDS_READING_TEXT 3
 #define IDS_WRITING_FILE 71
 #define IDS_CONVERTING 10211
 #define IDS_PROCESSING 10216

@@ -66,6 +66,10 @@ ProgressWindow* ProgressService::BeginDefault() { return Begin(loadString_ ? loa
 
 void ProgressService::End() { current_.reset(); }
 
+bool ProgressService::SetCancelable(bool cancelable) {
+  return current_ != nullptr ? current_->SetCancelable(cancelable) : true;
+}
+
 int ProgressService::Step(std::int64_t position, std::int64_t total) {
   return current_ != nullptr && current_->Step(position, total) ? 1 : 0;
 }

@@ -58,6 +58,7 @@ class ProgressService : public ProgressIndicator {
   void SetCaptionId(int stringId) override;
   int Callback(int code, int total) override;
   bool IsOpen() const override { return current_ != nullptr; }
+  bool SetCancelable(bool cancelable) override;
 
   ProgressWindow* Begin(const std::string& caption);
   ProgressWindow* BeginDefault();

@@ -349,6 +349,12 @@ void CLumo40App::RegisterDocTemplates() {
   lumora::InstallExportDialogs();
   lumora::InstallTextDialog();
   lumora::CTextDlg::ForegroundColour() = [this]() { return settings.foreColor; };
+  lumora::CTextDlg::ActiveToolCommand() = [this]() -> std::uint32_t {
+    lumora::CMainFrame* main = MainFrameWnd();
+    if (currentToolCommand != 0 || main == nullptr) return currentToolCommand;
+    if (main->LayerMoving()) return ID_LAYER_MOVING;
+    return main->CurrentTool() != nullptr ? main->CurrentTool()->CommandId() : 0;
+  };
   lumora::SetImagePlacement(&imagePlacement_);
   SetDocManager(std::move(manager));
   AddDocTemplate(new lumora::CLumo40DocTemplate(IDR_IMAGE_DOC, &lumora::CLumo40Doc::kRuntimeClass,
@@ -805,6 +811,13 @@ void CLumo40App::SetUpColorManagement() {
     main->UpdateNavigator();
     main->Navigator().DisplaySettingsChanged();
   }
+  // The control library's swatches and the shared colour window show their
+  // colours through the same profiles.
+  const VR_CTLCMRECORD record = ControlsRecord(colorManagement, ColorFolder());
+  VrCtlSetColorManagement(&record);
+  LUSetupICMSelColorWindow(Site(), record.icmOff != 0 ? nullptr : record.monitorProfile,
+                           record.icmOff != 0 || record.proofing == 0 ? nullptr : record.targetProfile,
+                           static_cast<int>(record.renderIntent), static_cast<int>(record.proofingIntent));
 }
 
 void CLumo40App::OnColorManagement() {

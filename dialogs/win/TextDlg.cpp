@@ -15,6 +15,7 @@
 #include "dialogs/win/DialogSupport.h"
 #include "document/win/AppServices.h"
 #include "document/win/TextTool.h"
+#include "engine/pixels/Progress.h"
 #include "framework/win/App.h"
 #include "hostapi/comdlg.h"
 #include "hostapi/controls.h"
@@ -85,6 +86,11 @@ CTextDlg::CTextDlg(int* ownerFlag, fw::Window* parent) : fw::Dialog(IDD_TEXT, pa
 CTextDlg::~CTextDlg() {
   if (layer_ != nullptr) layer_->Release();
   if (theDialog == this) theDialog = nullptr;
+}
+
+std::function<std::uint32_t()>& CTextDlg::ActiveToolCommand() {
+  static std::function<std::uint32_t()> command;
+  return command;
 }
 
 std::function<COLORREF()>& CTextDlg::ForegroundColour() {
@@ -443,10 +449,17 @@ void CTextDlg::ReadTextFromLayer() {
   if (!layer_->GetRichText().empty()) {
     StreamIn(edit, layer_->GetRichText());
   } else {
-    // A layer read from a file has its characters and formats only.
+    // A layer read from a file has its characters and formats only: one
+    // insertion per character, which a long text makes slow.
     OpenEditStep();
     SetWindowTextA(edit, "");
-    for (const CCharFormat& format : layer_->CharFormats()) {
+    const std::vector<CCharFormat>& formats = layer_->CharFormats();
+    const int count = static_cast<int>(formats.size());
+    ProgressSetCaptionId(IDS_READING_TEXT);
+    ProgressCallback(-1, count);
+    ProgressSetCancelable(false);
+    int done = 0;
+    for (const CCharFormat& format : formats) {
       CHARRANGE end{-1, -1};
       SendMessageA(edit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&end));
       lumora::CHARFORMAT record;
@@ -456,7 +469,9 @@ void CTextDlg::ReadTextFromLayer() {
       const char text[3] = {format.IsReturn() ? '\r' : static_cast<char>(format.character),
                             format.IsReturn() ? '\n' : '\0', '\0'};
       SendMessageA(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text));
+      ProgressCallback(++done, count);
     }
+    ProgressCallback(-2, count);
   }
   CHARRANGE end{-1, -1};
   SendMessageA(edit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&end));
@@ -465,17 +480,13 @@ void CTextDlg::ReadTextFromLayer() {
 }
 
 void CTextDlg::AttachTextLayer(CLumo40Doc* doc, CLayerText* layer) {
+  movingChosen_ = false;
   if (doc != nullptr && doc == doc_ && layer == layer_) {
     RefreshColour();
     return;
   }
   // The layer attached before keeps its text and is finished.
-  if (layer_ != nullptr) {
-    layer_->SetRichText(StreamOut(GetDlgItem(hwnd_, IDC_TEXT_EDIT)));
-    ApplyTextSelection(doc_, layer_);
-    layer_->Release();
-    layer_ = nullptr;
-  }
+  FinishAttached();
   doc_ = doc;
   editStep_ = false;
   backup_ = false;
@@ -518,8 +529,22 @@ void CTextDlg::AttachTextLayer(CLumo40Doc* doc, CLayerText* layer) {
     if (!load) SetFormatAtInsertion();
     SetFocus(edit);
   }
+  // With nothing in use on the views the text can be dragged into place.
+  HWND main = static_cast<HWND>(LUGetMainWnd(nullptr));
+  if (main != nullptr && ActiveToolCommand() && ActiveToolCommand()() == 0) {
+    SendMessageA(main, WM_COMMAND, ID_LAYER_MOVING, 0);
+    movingChosen_ = true;
+  }
   RefreshColour();
   EnableControls(layer_ != nullptr);
+}
+
+void CTextDlg::FinishAttached() {
+  if (layer_ == nullptr) return;
+  layer_->SetRichText(StreamOut(GetDlgItem(hwnd_, IDC_TEXT_EDIT)));
+  ApplyTextSelection(doc_, layer_);
+  layer_->Release();
+  layer_ = nullptr;
 }
 
 CLayerText* CTextDlg::GetTextLayer() {
@@ -642,6 +667,13 @@ bool CTextDlg::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_P
         ReturnColourWindowToMain()();
       }
       colourWindow_ = nullptr;
+      // Layer Moving goes off again (the command turns it off when it is
+      // on), unless another tool has replaced it meanwhile.
+      HWND main = static_cast<HWND>(LUGetMainWnd(nullptr));
+      if (movingChosen_ && main != nullptr && ActiveToolCommand() && ActiveToolCommand()() == ID_LAYER_MOVING) {
+        SendMessageA(main, WM_COMMAND, ID_LAYER_MOVING, 0);
+      }
+      movingChosen_ = false;
       if (!IsIconic(hwnd_)) WriteTextDialogSettings(fw::TheApp()->Settings(), ReadSettings());
       if (ownerFlag_ != nullptr) *ownerFlag_ = 0;
       if (layer_ != nullptr) layer_->Release();
@@ -662,23 +694,44 @@ void CTextDlg::PostNcDestroy() {
 
 CTextDlg* OpenTextDialog() { return theDialog; }
 
+namespace {
+
+// The one dialog, owned by the active image's top-level window.
+bool CreateTextDialog() {
+  LoadRichEdit();
+  auto* dialog = new CTextDlg(&dialogOpen, nullptr);
+  HWND owner = GetActiveTopLevelWnd();
+  if (!dialog->CreateModeless(fw::Window::FromHandle(owner))) {
+    delete dialog;
+    return false;
+  }
+  dialog->SetOwnerTop(owner);
+  theDialog = dialog;
+  return true;
+}
+
+}  // namespace
+
 void InstallTextDialog() {
   TextDialogLink& link = TheTextDialog();
   link.attach = [](CLumo40Doc* doc, CLayerText* layer, bool loadFromLayer) {
-    if (theDialog == nullptr) {
-      LoadRichEdit();
-      auto* dialog = new CTextDlg(&dialogOpen, nullptr);
-      HWND owner = GetActiveTopLevelWnd();
-      fw::Window* parent = fw::Window::FromHandle(owner);
-      if (!dialog->CreateModeless(parent)) {
-        delete dialog;
-        // The layer the click made has nothing to edit it: it goes.
-        DiscardNewTextLayer(doc, layer);
-        return;
-      }
-      theDialog = dialog;
+    if (theDialog == nullptr && !CreateTextDialog()) {
+      // The layer the click made has nothing to edit it: it goes.
+      DiscardNewTextLayer(doc, layer);
+      return;
     }
     theDialog->loadFromLayer = loadFromLayer ? 1 : 0;
+    theDialog->AttachTextLayer(doc, layer);
+  };
+  link.rehome = [](CLumo40Doc* doc, CLayerText* layer) {
+    HWND now = GetActiveTopLevelWnd();
+    if (theDialog == nullptr || now == nullptr || now == theDialog->OwnerTop()) return;
+    // A pending text (selection) is finished first; the new dialog edits
+    // the layer as an existing one.
+    theDialog->FinishAttached();
+    DestroyWindow(theDialog->Handle());
+    if (!CreateTextDialog()) return;
+    theDialog->loadFromLayer = 1;
     theDialog->AttachTextLayer(doc, layer);
   };
   link.isOpen = []() { return theDialog != nullptr; };

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -32,6 +33,12 @@ class CTextDlg : public fw::Dialog {
   CLumo40Doc* Document() const { return doc_; }
   // The document goes: dropped without finishing anything.
   void Forget();
+  // The layer attached now keeps its text and is finished (as attaching
+  // another does); the dialog then holds none.
+  void FinishAttached();
+  // The top-level window the dialog was made for.
+  HWND OwnerTop() const { return ownerTop_; }
+  void SetOwnerTop(HWND window) { ownerTop_ = window; }
 
   int loadFromLayer = 0;
 
@@ -40,6 +47,10 @@ class CTextDlg : public fw::Dialog {
   static std::function<COLORREF()>& ForegroundColour();
   // The application's setting "use the program's own colour window".
   static std::function<bool()>& UseColourWindow();
+  // The command of the tool or mode in use on the views (a paint tool,
+  // Layer Moving, Move selection, a selection tool), 0 for none;
+  // installed at start-up.
+  static std::function<std::uint32_t()>& ActiveToolCommand();
 
   bool OnInitDialog() override;
   void OnOK() override;
@@ -77,6 +88,10 @@ class CTextDlg : public fw::Dialog {
   bool trackSelection_ = false;
   bool controlsDisabled_ = true;
   bool inUpdate_ = false;
+  // This dialog turned Layer Moving on (so the new text can be dragged
+  // into place); it turns it off again when it goes.
+  bool movingChosen_ = false;
+  HWND ownerTop_ = nullptr;
   HWND colourWindow_ = nullptr;
   COLORREF colour_ = 0;
   // The seven attributes as the controls show them.

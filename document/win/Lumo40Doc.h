@@ -182,7 +182,7 @@ class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFile
   void LayerGroupsChanged() override { UpdateLayerPalette(); }
   void UpdateNavigator() override;
   void SyncColorsToActiveImage() override {}
-  void ApplyTextLayerEdit(CLayer*) override {}
+  void ApplyTextLayerEdit(CLayer* layer) override;
   void NotifyToolOfActiveView() override {}
   void PostQueueEmpty() override;
   int CopyImageParameter(VrWA2000::WA* source, WAPtr* copy) override;

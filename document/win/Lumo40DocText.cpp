@@ -60,6 +60,11 @@ void CLumo40Doc::OnTextEditLayer() {
   TheTextDialog().attach(this, text, true);
 }
 
+void CLumo40Doc::ApplyTextLayerEdit(CLayer* layer) {
+  // The text dialog follows the active layer into another top-level window.
+  if (TheTextDialog().rehome) TheTextDialog().rehome(this, dynamic_cast<CLayerText*>(layer));
+}
+
 void CLumo40Doc::OnUpdateTextEditLayer(fw::CmdUI& ui) {
   EnableFiltered(ui, dynamic_cast<CLayerText*>(image_->GetActiveLayer()) != nullptr &&
                          static_cast<bool>(TheTextDialog().attach));

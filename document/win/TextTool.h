@@ -30,6 +30,11 @@ struct TextDialogLink {
   // The document goes: the dialog lets go of it (and its layer) without
   // finishing anything.
   std::function<void(CLumo40Doc* doc)> forget;
+  // The active layer changed: when the active image's top-level window is
+  // not the one the dialog was made for (the main window or an in-place
+  // frame), the dialog finishes its text, goes, and opens again for that
+  // window on the layer (null or not a text layer: greyed).
+  std::function<void(CLumo40Doc* doc, CLayerText* layer)> rehome;
 };
 TextDialogLink& TheTextDialog();
 

@@ -33,3 +33,8 @@ int ProgressCallback(int code, int total) {
   auto* p = lumora::GetProgressIndicator();
   return p != nullptr ? p->Callback(code, total) : 1;
 }
+
+bool ProgressSetCancelable(bool cancelable) {
+  auto* p = lumora::GetProgressIndicator();
+  return p != nullptr ? p->SetCancelable(cancelable) : true;
+}

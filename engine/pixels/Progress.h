@@ -22,6 +22,9 @@ class ProgressIndicator {
   // end an indicator of its own, asks before it steps; an indicator that
   // cannot tell says yes.
   virtual bool IsOpen() const { return true; }
+  // Whether Escape may cancel the open indicator; returns the previous
+  // setting. An indicator without a cancel answers as if it allowed one.
+  virtual bool SetCancelable(bool) { return true; }
 };
 
 // Installs the indicator every report goes to (null: none). Not owned.
@@ -51,3 +54,6 @@ void ProgressBeginDefault();
 // Closes the current indicator, if any.
 void ProgressEnd();
 int ProgressCallback(int code, int total);
+// Work that cannot stop halfway switches cancelling off on the open
+// indicator; returns the previous setting.
+bool ProgressSetCancelable(bool cancelable);

@@ -24,6 +24,9 @@ namespace lang {
 namespace {
 
 constexpr char kClassName[] = "LumoraMacroWindow";
+// Posted to the window after lines were appended: they go into the edit
+// control when the message that recorded them is done.
+constexpr UINT kMsgFlushAppended = WM_USER + 0x100;
 constexpr char kSection[] = "LANGWND";
 constexpr DWORD kWindowStyle = WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX;
 // The edit control's default limit (about 30 K characters) would stop
@@ -121,6 +124,7 @@ void CLangWnd::ReportRecordingFailure(const std::string& why) {
 
 std::string CLangWnd::Text() const {
   if (edit_ == nullptr) return {};
+  FlushAppended();
   const int length = GetWindowTextLengthA(edit_);
   std::string text(static_cast<std::size_t>(length) + 1, '\0');
   const int got = GetWindowTextA(edit_, text.data(), length + 1);
@@ -129,15 +133,30 @@ std::string CLangWnd::Text() const {
 }
 
 void CLangWnd::SetText(const std::string& text) {
+  FlushAppended();
   SetWindowTextA(edit_, text.c_str());
 }
 
 void CLangWnd::AppendLine(std::string_view line, bool force) {
   if (!ShouldAppendLine(running_, recording_, force)) return;
   if (hwnd_ == nullptr || !IsWindowVisible(hwnd_)) return;
+  // Each change of the edit control's text redraws its scroll bars there
+  // and then (milliseconds under Wine), so the lines a command records are
+  // collected and put in together once the command's message is handled.
+  const std::size_t length = static_cast<std::size_t>(GetWindowTextLengthA(edit_)) + pending_.size();
+  pending_ += AppendedPiece(length, line);
+  if (!flushPosted_) {
+    flushPosted_ = PostMessageA(hwnd_, kMsgFlushAppended, 0, 0) != 0;
+    if (!flushPosted_) FlushAppended();
+  }
+}
+
+void CLangWnd::FlushAppended() const {
+  if (pending_.empty() || edit_ == nullptr) return;
   // Added at the end, so the cost does not grow with the text.
+  const std::string piece = std::move(pending_);
+  pending_.clear();
   const int length = GetWindowTextLengthA(edit_);
-  const std::string piece = AppendedPiece(static_cast<std::size_t>(length), line);
   SendMessageA(edit_, EM_SETSEL, static_cast<WPARAM>(length), static_cast<LPARAM>(length));
   SendMessageA(edit_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(piece.c_str()));
   SendMessageA(edit_, EM_SETMODIFY, TRUE, 0);
@@ -169,6 +188,7 @@ bool CLangWnd::RunScript() {
 }
 
 bool CLangWnd::SaveModified() {
+  FlushAppended();
   if (SendMessageA(edit_, EM_GETMODIFY, 0, 0) == 0) return true;
   const std::string name = fileName_.empty() ? std::string(res::String(IDS_UNTITLED))
                                              : std::filesystem::path(fileName_).stem().string();
@@ -226,6 +246,7 @@ bool CLangWnd::LoadFromFile(const std::string& path) {
 }
 
 void CLangWnd::CloseDiscard() {
+  pending_.clear();
   SendMessageA(edit_, EM_SETMODIFY, FALSE, 0);
   SendMessageA(hwnd_, WM_CLOSE, 0, 0);
 }
@@ -339,6 +360,7 @@ void CLangWnd::OnEffects() {
 }
 
 bool CLangWnd::CommandEnabled(std::uint32_t id) const {
+  FlushAppended();
   const bool hasText = GetWindowTextLengthA(edit_) != 0;
   DWORD from = 0, to = 0;
   switch (id) {
@@ -367,6 +389,7 @@ bool CLangWnd::OnCmdMsg(fw::MessageArgs& args) {
   if (args.message != fw::kMsgCommand || args.id < ID_MACRO_CUT || args.id > ID_MACRO_LOAD_RUN)
     return fw::Window::OnCmdMsg(args);
   if (args.probeOnly) return true;
+  FlushAppended();
   if (args.code == fw::kCodeUpdateCommandUI && args.cmdUI != nullptr) {
     args.cmdUI->Enable(CommandEnabled(args.id));
     if (args.id == ID_MACRO_RECORDING) args.cmdUI->SetCheck(recording_ ? 1 : 0);
@@ -378,6 +401,7 @@ bool CLangWnd::OnCmdMsg(fw::MessageArgs& args) {
 }
 
 void CLangWnd::Serialize(fw::Archive& archive) {
+  FlushAppended();
   MacroWindowState state;
   if (archive.IsStoring()) {
     state.text = Text();
@@ -404,7 +428,12 @@ bool CLangWnd::PreTranslateMessage(MSG* msg) {
 }
 
 LRESULT CLangWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  // Whatever the window is asked next sees the lines appended before.
+  if (message != WM_DESTROY && message != WM_NCDESTROY) FlushAppended();
   switch (message) {
+    case kMsgFlushAppended:
+      flushPosted_ = false;
+      return 0;
     case WM_CREATE: {
       const LRESULT r = DefaultProc(message, wParam, lParam);
       return r != 0 ? r : OnCreate();

@@ -77,8 +77,14 @@ class CLangWnd final : public fw::Window, public MacroLineSink {
   bool CommandEnabled(std::uint32_t id) const;
   bool ChooseFile(bool open, std::uint32_t titleId, std::string& path);
   void SetText(const std::string& text);
+  // Puts the lines appended since the last call into the edit control.
+  void FlushAppended() const;
 
   HWND edit_ = nullptr;
+  // Appended lines not yet in the edit control (see AppendLine), and
+  // whether the message that puts them there is on its way.
+  mutable std::string pending_;
+  mutable bool flushPosted_ = false;
   bool* openFlag_ = nullptr;
   bool running_ = false;
   std::string fileName_;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string_view>
 
 #include "hostapi/comdlg.h"
@@ -71,11 +72,13 @@ std::uint32_t PaletteColour(const CDlgData* data, int cell);  // 0..39
 // The cell the colour went into.
 int AddCustomColour(CDlgData* data, std::uint32_t colour);
 
-// A colour as the window paints it: through the monitor's gamma, as the
-// image views show their pixels.
+// A colour as the window paints it: through colour management (when set
+// up) and the monitor's gamma, as the image views show their pixels.
 std::uint32_t PaintedColour(const CDlgData* data, std::uint32_t colour);
 
 }  // namespace lumora::comdlg
+
+class VR_CMCOLOURS;
 
 struct CDlgData {
   void* window = nullptr;  // the colour window while it is open
@@ -85,4 +88,5 @@ struct CDlgData {
   int lastError = kCDlgOk;
   std::uint32_t custom[8] = {0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF};
   int nextCustom = 0;
+  std::shared_ptr<const VR_CMCOLOURS> icm;  // colour management (null: off)
 };

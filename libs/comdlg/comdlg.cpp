@@ -146,6 +146,8 @@ int AddCustomColour(CDlgData* data, std::uint32_t colour) {
 
 std::uint32_t PaintedColour(const CDlgData* data, std::uint32_t colour) {
   if (data == nullptr) return colour & 0xFFFFFF;
+  // Colour management first, then the gamma, as the views do.
+  colour = SelColorWindowDisplayColour(data, colour);
   std::uint32_t out = 0;
   for (int i = 0; i < 3; ++i) {
     int v = Channel(colour, i);

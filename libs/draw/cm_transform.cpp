@@ -9,6 +9,7 @@
 #endif
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -115,6 +116,15 @@ CmProfile CmProfile::DefaultGrey() {
 
 bool CmProfile::IsGrey() const {
   return Valid() && cmsGetColorSpace(static_cast<cmsHPROFILE>(Handle())) == cmsSigGrayData;
+}
+
+CmProfile OpenDisplayProfile(const char* path) {
+  std::string name(path);
+  const std::size_t slash = name.find_last_of("\\/");
+  if (slash != std::string::npos) name.erase(0, slash + 1);
+  std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+  if (name == "srgb color space profile.icm") return CmProfile::Srgb();
+  return CmProfile::FromFile(path);
 }
 
 bool CmProfile::IsRgb() const {

@@ -45,6 +45,10 @@ class CmProfile {
   std::string key_;
 };
 
+// A display profile by path; the system's sRGB name, in any folder, is the
+// built-in sRGB (the same everywhere, file or not).
+CmProfile OpenDisplayProfile(const char* path);
+
 // An 8-bit transform to RGB applied to 32-bit pixels 0xAARRGGBB (the byte
 // order B, G, R, A), the top byte kept. From an RGB profile the pixel's
 // three channels go in; from a grey one its grey level (R = G = B in a

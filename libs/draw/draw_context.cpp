@@ -125,17 +125,6 @@ void DrawContext::SetImageProfile(const std::uint8_t* bytes, std::size_t size) {
 
 namespace {
 
-// A display profile by path; the system's sRGB name, wherever it lies, is
-// the built-in sRGB (the same everywhere, file or not).
-CmProfile OpenDisplayProfile(const char* path) {
-  std::string name(path);
-  const std::size_t slash = name.find_last_of("\\/");
-  if (slash != std::string::npos) name.erase(0, slash + 1);
-  std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
-  if (name == "srgb color space profile.icm") return CmProfile::Srgb();
-  return CmProfile::FromFile(path);
-}
-
 bool IntentOk(std::int32_t intent) { return intent >= kIntentPerceptual && intent <= kIntentAbsolute; }
 
 }  // namespace

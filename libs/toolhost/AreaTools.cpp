@@ -140,6 +140,10 @@ bool OnMouse(AreaSession& s, AreaWindows& windows, const LU_MSG& msg) {
     case kWmLButtonDown:
     case kWmLButtonDblClk: {
       if (DocOfWindow(s.site, msg.window) == nullptr) return false;
+      // The text-selection tool: the press is the text's place.
+      if (t.Kind() == AreaKind::kNewText) {
+        return msg.message == kWmLButtonDown && windows.PlaceTextSelection(s.site, msg);
+      }
       if (msg.window != s.view) {
         Drop(s);
         s.view = msg.window;
@@ -274,7 +278,7 @@ const std::vector<AreaToolEntry>& AreaToolTable() {
       {"Area_Whole", AreaKind::kWhole, IDS_LU_AREA_WHOLE},     {"Area_Rect", AreaKind::kRect, IDS_LU_AREA_RECT},
       {"Area_Ellipse", AreaKind::kEllipse, IDS_LU_AREA_ELLIPSE}, {"Area_Poly", AreaKind::kPoly, IDS_LU_AREA_POLY},
       {"Area_Wand", AreaKind::kWand, IDS_LU_AREA_WAND},         {"Area_Line", AreaKind::kLine, IDS_LU_AREA_LINE},
-      {"Area_Pen", AreaKind::kPen, IDS_LU_AREA_PEN},
+      {"Area_Pen", AreaKind::kPen, IDS_LU_AREA_PEN},       {"Area_NewText", AreaKind::kNewText, IDS_LU_AREA_NEWTEXT},
   };
   return table;
 }

@@ -16,7 +16,8 @@ class Fragment;
 
 namespace lumora::toolhost {
 
-enum class AreaKind { kWhole, kRect, kEllipse, kPoly, kWand, kLine, kPen };
+// kNewText makes no shape of its own: a click places a text selection.
+enum class AreaKind { kWhole, kRect, kEllipse, kPoly, kWand, kLine, kPen, kNewText };
 
 // Keys held with a mouse message.
 enum : unsigned { kAreaShift = 1, kAreaCtrl = 2, kAreaAlt = 4 };
@@ -158,6 +159,10 @@ class AreaWindows {
   virtual void ShowSize(const void* site, void* view, const RECT* imageRect) = 0;
   // Scrolls the view when the drag leaves it.
   virtual void AutoScroll(void* view, POINT client, bool on) = 0;
+  // The text-selection tool's click: the program's Text Selection command
+  // takes the press (`message`, its view and client point) as the place of
+  // a new text selection; false when it did not.
+  virtual bool PlaceTextSelection(const void* site, const LU_MSG& press) = 0;
 };
 AreaWindows* CurrentAreaWindows();
 void SetAreaWindows(AreaWindows* windows);

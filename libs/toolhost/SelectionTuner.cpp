@@ -18,7 +18,8 @@ unsigned GroupsOfKind(AreaKind kind) {
     case AreaKind::kPen: return kTunerFeather | kTunerFill;
     case AreaKind::kWand: return kTunerFeather | kTunerWand;
     case AreaKind::kLine: return kTunerFeather | kTunerLine;
-    case AreaKind::kWhole: return 0;
+    case AreaKind::kWhole:
+    case AreaKind::kNewText: return 0;
   }
   return 0;
 }

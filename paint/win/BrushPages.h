@@ -74,7 +74,8 @@ class CBrushPage : public CToolTipSuppDlg {
   void SetEdgeOptions(const paint::EdgeValues& edge);
   // The brush sheet edits the paint brush page's parameters (hue, value,
   // saturation jitter, angle, rotation mode, colour mode).
-  bool HasBrushSheet() const { return kind_ == paint::PageKind::paintBrush; }
+  // Every page built on the paint brush's (all but the water brush's).
+  bool HasBrushSheet() const { return kind_ != paint::PageKind::water; }
   void SetParams(const std::array<std::uint32_t, 6>& params);
 
   paint::BrushPage& Model() const { return file_.Page(kind_); }

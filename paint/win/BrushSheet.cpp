@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <string>
 
+#include "framework/win/Window.h"
 #include "paint/BrushPageRules.h"
 #include "paint/BrushPreview.h"
 #include "paint/BrushRandom.h"
@@ -31,6 +32,7 @@ constexpr int kLogicRadios[7] = {IDC_SHEET_NORMAL,     IDC_SHEET_IF_DARKER, IDC_
                                  IDC_SHEET_COLOR_ONLY, IDC_SHEET_VALUE_ONLY, IDC_SHEET_HUE_ONLY,
                                  IDC_SHEET_SATURATION_ONLY};
 constexpr int kPreviewWidth = 140;
+constexpr int kApplyButton = 0x3021;  // the property sheet's Apply
 
 struct Picture {
   int width, height;
@@ -87,7 +89,25 @@ void DrawPicture(HWND window, HDC dc) {
 
 }  // namespace
 
+// The frame as the message loop sees it: it offers the sheet its dialog
+// keys (Tab, arrows, mnemonics, Escape) before they are translated.
+class SheetKeys : public fw::Window {
+ public:
+  SheetKeys(HWND frame, HWND sheet) : sheet_(sheet) { Attach(frame); }
+  ~SheetKeys() override { Detach(); }
+  bool PreTranslateMessage(MSG* msg) override {
+    if (msg->message < WM_KEYFIRST || msg->message > WM_KEYLAST || !IsWindow(sheet_)) return false;
+    return SendMessageA(sheet_, PSM_ISDIALOGMESSAGE, 0, reinterpret_cast<LPARAM>(msg)) != 0;
+  }
+
+ private:
+  HWND sheet_;
+};
+
+CBrushSheet::CBrushSheet() = default;
+
 CBrushSheet::~CBrushSheet() {
+  keys_.reset();
   if (window_ != nullptr && IsWindow(window_)) DestroyWindow(window_);
 }
 
@@ -119,33 +139,81 @@ LRESULT CALLBACK CBrushSheet::FrameProc(HWND window, UINT message, WPARAM wParam
   auto* sheet = reinterpret_cast<CBrushSheet*>(GetWindowLongPtrA(window, GWLP_USERDATA));
   switch (message) {
     case WM_CLOSE:
-      ShowWindow(window, SW_HIDE);  // the window stays for later use
+      if (sheet != nullptr) sheet->Close();  // the window stays for later use
       return 0;
-    case WM_NOTIFY: {
-      const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-      if (sheet != nullptr && header->hwndFrom == sheet->tabs_ && header->code == TCN_SELCHANGE) {
-        sheet->ShowPage(TabCtrl_GetCurSel(sheet->tabs_));
-      }
-      return 0;
+    case WM_NCDESTROY:
+      if (sheet != nullptr) sheet->keys_.reset();
+      return DefWindowProcA(window, message, wParam, lParam);
+    case WM_ACTIVATE: {
+      const LRESULT r = DefWindowProcA(window, message, wParam, lParam);
+      if (sheet != nullptr && sheet->sheet_ != nullptr) SendMessageA(sheet->sheet_, WM_ACTIVATE, wParam, lParam);
+      return r;
     }
-    case WM_COMMAND:
-      if (sheet != nullptr && LOWORD(wParam) == IDC_SHEET_PREVIEW && HIWORD(wParam) == 1) sheet->UpdatePreview();
-      return 0;
     default:
       return DefWindowProcA(window, message, wParam, lParam);
   }
 }
 
+namespace {
+
+constexpr char kSheetProperty[] = "LumoraBrushSheet";
+WNDPROC g_sheetProc = nullptr;
+
+// The sheet hears the preview's click (WM_COMMAND code 1 from its child).
+LRESULT CALLBACK SheetSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_COMMAND && LOWORD(wParam) == IDC_SHEET_PREVIEW && HIWORD(wParam) == 1) {
+    if (auto* sheet = static_cast<CBrushSheet*>(GetPropA(window, kSheetProperty))) sheet->UpdatePreview();
+    return 0;
+  }
+  if (message == WM_NCDESTROY) RemovePropA(window, kSheetProperty);
+  return CallWindowProcA(g_sheetProc, window, message, wParam, lParam);
+}
+
+// The style bits of a dialog template (either form).
+DWORD* TemplateStyle(void* dialogTemplate, DWORD** extended) {
+  auto* words = static_cast<WORD*>(dialogTemplate);
+  if (words[0] == 1 && words[1] == 0xFFFF) {  // extended: version, signature, help id, ex style, style
+    *extended = reinterpret_cast<DWORD*>(words + 4);
+    return reinterpret_cast<DWORD*>(words + 6);
+  }
+  auto* plain = static_cast<DLGTEMPLATE*>(dialogTemplate);
+  *extended = &plain->dwExtendedStyle;
+  return &plain->style;
+}
+
+}  // namespace
+
+int CALLBACK CBrushSheet::SheetCallback(HWND, UINT message, LPARAM lParam) {
+  // The sheet lives inside the frame: a visible child without a caption.
+  if (message == PSCB_PRECREATE && lParam != 0) {
+    DWORD* extended = nullptr;
+    DWORD* style = TemplateStyle(reinterpret_cast<void*>(lParam), &extended);
+    *style = (*style & ~static_cast<DWORD>(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | DS_MODALFRAME |
+                                           DS_CONTEXTHELP)) |
+             WS_CHILD | WS_VISIBLE | DS_CONTROL;
+    *extended &= ~static_cast<DWORD>(WS_EX_DLGMODALFRAME | WS_EX_CONTEXTHELP | WS_EX_WINDOWEDGE);
+  }
+  return 0;
+}
+
 INT_PTR CALLBACK CBrushSheet::PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
-    SetWindowLongPtrA(window, GWLP_USERDATA, lParam);
+    const auto* description = reinterpret_cast<const PROPSHEETPAGEA*>(lParam);
+    auto* link = reinterpret_cast<PageLink*>(description->lParam);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(link));
+    link->sheet->pages_[static_cast<std::size_t>(link->index)] = window;
     return TRUE;
   }
-  auto* sheet = reinterpret_cast<CBrushSheet*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (message == WM_COMMAND && sheet != nullptr) {
-    for (int i = 0; i < 3; ++i) {
-      if (sheet->pages_[static_cast<std::size_t>(i)] == window) sheet->OnPageCommand(i, LOWORD(wParam), HIWORD(wParam));
-    }
+  auto* link = reinterpret_cast<PageLink*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (link == nullptr) return FALSE;
+  if (message == WM_COMMAND) {
+    link->sheet->OnPageCommand(link->index, LOWORD(wParam), HIWORD(wParam));
+    return TRUE;
+  }
+  if (message == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lParam)->code == PSN_QUERYCANCEL) {
+    // Escape closes the frame (it only hides); the sheet itself stays.
+    PostMessageA(link->sheet->window_, WM_CLOSE, 0, 0);
+    SetWindowLongPtrA(window, DWLP_MSGRESULT, TRUE);
     return TRUE;
   }
   return FALSE;
@@ -160,43 +228,93 @@ bool CBrushSheet::Create(HWND owner) {
   if (window_ == nullptr) return false;
   SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&FrameProc));
-  const auto font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
-  tabs_ = CreateWindowExA(0, WC_TABCONTROLA, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 10, 10, window_, nullptr,
-                          module, nullptr);
-  SendMessageA(tabs_, WM_SETFONT, font, FALSE);
-  RECT pageRect{0, 0, 0, 0};
+  if (!CreateSheet(caption)) return false;
+  LayOut(owner);
+  keys_ = std::make_unique<SheetKeys>(window_, sheet_);
+  for (int i = 0; i < 3; ++i) SendDlgItemMessageA(pages_[0], kJitterSpins[i], UDM_SETRANGE32, 0, 100);
+  SendDlgItemMessageA(pages_[1], IDC_SHEET_ANGLE_SPIN, UDM_SETRANGE32, 0, 360);
+  ShowPage(0);
+  return true;
+}
+
+bool CBrushSheet::CreateSheet(const std::string& caption) {
+  const HINSTANCE module = GetModuleHandleA(nullptr);
+  std::array<PROPSHEETPAGEA, 3> pages{};
   for (int i = 0; i < 3; ++i) {
-    HWND page = CreateDialogParamA(module, MAKEINTRESOURCEA(kPageIds[i]), window_, &PageProc, reinterpret_cast<LPARAM>(this));
-    if (page == nullptr) return false;
-    pages_[static_cast<std::size_t>(i)] = page;
-    char title[64] = {};
-    GetWindowTextA(page, title, sizeof title);
-    TCITEMA item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = title;
-    TabCtrl_InsertItem(tabs_, i, &item);
-    RECT r{};
-    GetWindowRect(page, &r);
-    pageRect.right = std::max<LONG>(pageRect.right, r.right - r.left);
-    pageRect.bottom = std::max<LONG>(pageRect.bottom, r.bottom - r.top);
+    links_[static_cast<std::size_t>(i)] = PageLink{this, i};
+    PROPSHEETPAGEA& p = pages[static_cast<std::size_t>(i)];
+    p.dwSize = sizeof p;
+    p.dwFlags = PSP_DEFAULT;
+    p.hInstance = module;
+    p.pszTemplate = MAKEINTRESOURCEA(kPageIds[i]);
+    p.pfnDlgProc = &PageProc;
+    p.lParam = reinterpret_cast<LPARAM>(&links_[static_cast<std::size_t>(i)]);
   }
-  // The tabs just hold the pages; the preview stands to their right.
-  RECT tabRect = pageRect;
-  TabCtrl_AdjustRect(tabs_, TRUE, &tabRect);
-  OffsetRect(&tabRect, 4 - tabRect.left, 4 - tabRect.top);
-  SetWindowPos(tabs_, nullptr, tabRect.left, tabRect.top, tabRect.right - tabRect.left, tabRect.bottom - tabRect.top,
-               SWP_NOZORDER | SWP_NOACTIVATE);
-  RECT inside = tabRect;
-  TabCtrl_AdjustRect(tabs_, FALSE, &inside);
-  for (HWND page : pages_) SetWindowPos(page, HWND_TOP, inside.left, inside.top, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+  PROPSHEETHEADERA header{};
+  header.dwSize = sizeof header;
+  header.dwFlags = PSH_PROPSHEETPAGE | PSH_MODELESS | PSH_NOAPPLYNOW | PSH_USECALLBACK;
+  header.hwndParent = window_;
+  header.hInstance = module;
+  header.pszCaption = caption.c_str();
+  header.nPages = 3;
+  header.ppsp = pages.data();
+  header.pfnCallback = &SheetCallback;
+  const INT_PTR made = PropertySheetA(&header);
+  if (made == 0 || made == -1) return false;
+  sheet_ = reinterpret_cast<HWND>(made);
+  // Every page made now, so that each shows the brush before it is chosen.
+  for (int i = 2; i >= 0; --i) SendMessageA(sheet_, PSM_SETCURSEL, static_cast<WPARAM>(i), 0);
+  for (HWND page : pages_) {
+    if (page == nullptr) return false;
+  }
+  SetPropA(sheet_, kSheetProperty, this);
+  g_sheetProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(sheet_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SheetSubclassProc)));
+  return true;
+}
+
+void CBrushSheet::LayOut(HWND owner) {
+  const HINSTANCE module = GetModuleHandleA(nullptr);
+  // A sheet without a dialog's buttons: it ends above them.
+  RECT sheetRect{};
+  GetWindowRect(sheet_, &sheetRect);
+  if (HWND ok = GetDlgItem(sheet_, IDOK)) {
+    RECT button{};
+    GetWindowRect(ok, &button);
+    sheetRect.bottom = button.top;
+  }
+  for (int id : {IDOK, IDCANCEL, kApplyButton, IDHELP}) {
+    if (HWND button = GetDlgItem(sheet_, id)) {
+      ShowWindow(button, SW_HIDE);
+      EnableWindow(button, FALSE);
+    }
+  }
+  // Narrow tabs: a display area 120 pixels wide; the sheet changes as much,
+  // then widens by 150 pixels for the preview.
+  tabs_ = reinterpret_cast<HWND>(SendMessageA(sheet_, PSM_GETTABCONTROL, 0, 0));
+  RECT t{};
+  GetWindowRect(tabs_, &t);
+  MapWindowPoints(nullptr, sheet_, reinterpret_cast<POINT*>(&t), 2);
+  RECT narrow{t.left, t.top, t.left + 120, t.bottom};
+  TabCtrl_AdjustRect(tabs_, TRUE, &narrow);
+  const int dx = (narrow.right - narrow.left) - (t.right - t.left);
+  const int dy = (narrow.bottom - narrow.top) - (t.bottom - t.top);
+  SetWindowPos(tabs_, nullptr, 0, 0, narrow.right - narrow.left, narrow.bottom - narrow.top,
+               SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+  const int sheetWidth = sheetRect.right - sheetRect.left + dx + 150;
+  const int sheetHeight = sheetRect.bottom - sheetRect.top + dy;
+  SetWindowPos(sheet_, nullptr, 0, 0, sheetWidth, sheetHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+
+  RECT r{};
+  GetWindowRect(tabs_, &r);
+  MapWindowPoints(nullptr, sheet_, reinterpret_cast<POINT*>(&r), 2);
+  const auto font = SendMessageA(sheet_, WM_GETFONT, 0, 0);
   const std::string click(res::String(IDS_CLICK_TO_UPDATE));
-  label_ = CreateWindowExA(0, "STATIC", click.c_str(), WS_CHILD | WS_VISIBLE | SS_CENTER, tabRect.right + 7, tabRect.top,
-                           kPreviewWidth, 14, window_, nullptr, module, nullptr);
-  SendMessageA(label_, WM_SETFONT, font, FALSE);
-  previewWidth_ = kPreviewWidth;
-  previewHeight_ = std::max<int>(40, tabRect.bottom - tabRect.top - 18);
-  preview_ = CreateWindowExA(WS_EX_CLIENTEDGE, kThumbnailClass, "", WS_CHILD | WS_VISIBLE, tabRect.right + 7,
-                             tabRect.top + 18, previewWidth_ + 4, previewHeight_ + 4, window_,
+  label_ = CreateWindowExA(0, "STATIC", click.c_str(), WS_CHILD | WS_VISIBLE | SS_CENTER, r.right + 7, r.top,
+                           kPreviewWidth, 14, sheet_, nullptr, module, nullptr);
+  SendMessageA(label_, WM_SETFONT, static_cast<WPARAM>(font), FALSE);
+  preview_ = CreateWindowExA(WS_EX_CLIENTEDGE, kThumbnailClass, "", WS_CHILD | WS_VISIBLE, r.right + 7, r.top + 18,
+                             kPreviewWidth, std::max<int>(24, r.bottom - r.top - 18), sheet_,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_SHEET_PREVIEW)), module, nullptr);
   SetWindowLongPtrA(preview_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PreviewProc));
   RECT client{};
@@ -204,23 +322,24 @@ bool CBrushSheet::Create(HWND owner) {
   previewWidth_ = client.right;
   previewHeight_ = client.bottom;
   background_ = paint::SpectrumImage(previewWidth_, previewHeight_);
-  RECT whole{0, 0, tabRect.right + 7 + kPreviewWidth + 4 + 6, tabRect.bottom + 6};
+
+  // The frame's client area holds the sheet at (0, 0); centred on the owner.
+  RECT whole{0, 0, sheetWidth, sheetHeight};
   AdjustWindowRectEx(&whole, static_cast<DWORD>(GetWindowLongA(window_, GWL_STYLE)), FALSE, WS_EX_TOOLWINDOW);
+  SetWindowPos(sheet_, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   RECT ownerRect{};
   GetWindowRect(owner, &ownerRect);
   const int w = whole.right - whole.left, h = whole.bottom - whole.top;
-  SetWindowPos(window_, nullptr, (ownerRect.left + ownerRect.right - w) / 2, (ownerRect.top + ownerRect.bottom - h) / 2, w, h,
-               SWP_NOZORDER | SWP_NOACTIVATE);
-  for (int i = 0; i < 3; ++i) SendDlgItemMessageA(pages_[0], kJitterSpins[i], UDM_SETRANGE32, 0, 100);
-  SendDlgItemMessageA(pages_[1], IDC_SHEET_ANGLE_SPIN, UDM_SETRANGE32, 0, 360);
-  ShowPage(0);
-  return true;
+  SetWindowPos(window_, nullptr, (ownerRect.left + ownerRect.right - w) / 2, (ownerRect.top + ownerRect.bottom - h) / 2,
+               w, h, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void CBrushSheet::ShowPage(int index) {
-  for (int i = 0; i < 3; ++i) ShowWindow(pages_[static_cast<std::size_t>(i)], i == index ? SW_SHOW : SW_HIDE);
-  TabCtrl_SetCurSel(tabs_, index);
+void CBrushSheet::Close() {
+  Hide();
+  if (onClosed) onClosed();
 }
+
+void CBrushSheet::ShowPage(int index) { SendMessageA(sheet_, PSM_SETCURSEL, static_cast<WPARAM>(index), 0); }
 
 bool CBrushSheet::Show(HWND owner, CBrushPage* page) {
   if (window_ == nullptr && !Create(owner)) {

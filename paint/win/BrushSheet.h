@@ -1,8 +1,9 @@
-// "Additional paint parameters": a small floating window over the paint
-// attributes window with three pages (Colors: colour jitter; Angles: dab
-// angle and rotation; Logic: colour rule) that edit the paint brush page's
-// parameters and its brush at once, and a preview of two strokes over a
-// colour spectrum, drawn again when clicked. Closing it only hides it.
+// "Additional paint parameters": a small floating frame over the paint
+// attributes window holding a property sheet with three pages (Colors:
+// colour jitter; Angles: dab angle and rotation; Logic: colour rule) that
+// edit the parameters and the brush of the brush page that opened it, and a
+// preview of two strokes over a colour spectrum right of the tabs, drawn
+// again when clicked. Closing it only hides it.
 #pragma once
 
 #include <windows.h>
@@ -10,15 +11,18 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <string>
 #include <vector>
 
 namespace lumora {
 
 class CBrushPage;
+class SheetKeys;
 
 class CBrushSheet {
  public:
-  CBrushSheet() = default;
+  CBrushSheet();
   ~CBrushSheet();
   CBrushSheet(const CBrushSheet&) = delete;
   CBrushSheet& operator=(const CBrushSheet&) = delete;
@@ -27,6 +31,12 @@ class CBrushSheet {
   // it. Shown with the page's values.
   bool Show(HWND owner, CBrushPage* page);
   void Hide();
+  // The page it edits (null while hidden for no page).
+  CBrushPage* Page() const { return page_; }
+  // The property sheet inside the frame.
+  HWND Sheet() const { return sheet_; }
+  // Told when the frame is closed by the user (it only hides).
+  std::function<void()> onClosed;
   bool Visible() const { return window_ != nullptr && IsWindowVisible(window_); }
   HWND Handle() const { return window_; }
   HWND PageWindow(int index) const { return pages_[static_cast<std::size_t>(index)]; }
@@ -47,12 +57,23 @@ class CBrushSheet {
   void Refresh();
   void OnPageCommand(int page, int id, int code);
   void ShowAngleControls();
+  bool CreateSheet(const std::string& caption);
+  void LayOut(HWND owner);
+  void Close();
   static LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static INT_PTR CALLBACK PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static int CALLBACK SheetCallback(HWND window, UINT message, LPARAM lParam);
   static LRESULT CALLBACK PreviewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+  struct PageLink {
+    CBrushSheet* sheet;
+    int index;
+  };
   HWND window_ = nullptr;
+  HWND sheet_ = nullptr;
   HWND tabs_ = nullptr;
+  std::array<PageLink, 3> links_{};
+  std::unique_ptr<SheetKeys> keys_;  // the sheet's dialog keys from the message loop
   HWND label_ = nullptr;
   HWND preview_ = nullptr;
   std::array<HWND, 3> pages_{};

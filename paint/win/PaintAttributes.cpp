@@ -222,6 +222,14 @@ void CPaintAttributes::UpdateAttribBar() {
   SendMessageA(bar_, TB_ENABLEBUTTON, ID_ATTRIB_ADD_PRESET, page != nullptr && page->CanAddPreset());
   SendMessageA(bar_, TB_ENABLEBUTTON, ID_ATTRIB_LOAD_PRESET, page != nullptr && page->CanRemovePreset());
   SendMessageA(bar_, TB_ENABLEBUTTON, ID_ATTRIB_REMOVE_PRESET, page != nullptr && page->CanRemovePreset());
+  // A visible sheet follows the page: rebuilt for it, or hidden when it has none.
+  if (sheet_ != nullptr && sheet_->Visible()) {
+    if (page == nullptr || !page->HasBrushSheet()) {
+      HideBrushSheet();
+    } else if (sheet_->Page() != page) {
+      sheet_->Show(hwnd_, page);
+    }
+  }
 }
 
 void CPaintAttributes::LayOut() {
@@ -505,6 +513,7 @@ void CPaintAttributes::SetActiveBrush(CToolBrush* brush) {
       previewOn_ = true;
     }
     g_toolCommand = 0;
+    HideBrushSheet();
     SelectPageForBrush(nullptr);
   } else if (previewOn_) {
     LUPreview_Enable(nullptr, 0, 1);
@@ -680,14 +689,30 @@ void CPaintAttributes::RemovePaper(const std::string& name) {
 }
 
 void CPaintAttributes::ToggleBrushSheet() {
+  // A click on the button has already flipped it: the sheet follows the
+  // button. The command alone (the button as it was) shows or hides it.
+  const bool visible = sheet_ != nullptr && sheet_->Visible();
+  const bool down = bar_ != nullptr && SendMessageA(bar_, TB_ISBUTTONCHECKED, ID_ATTRIB_BRUSH_SHEET, 0) != 0;
+  const bool show = down != visible ? down : !visible;
   CBrushPage* page = CurrentPageObject();
-  if (sheet_ != nullptr && sheet_->Visible()) {
-    sheet_->Hide();
+  if (!show || page == nullptr || !page->HasBrushSheet()) {
+    HideBrushSheet();
     return;
   }
-  if (page == nullptr || !page->HasBrushSheet()) return;
-  if (sheet_ == nullptr) sheet_ = std::make_unique<CBrushSheet>();
-  sheet_->Show(hwnd_, page);
+  if (sheet_ == nullptr) {
+    sheet_ = std::make_unique<CBrushSheet>();
+    sheet_->onClosed = [this] { CheckBrushSheetButton(false); };
+  }
+  CheckBrushSheetButton(sheet_->Show(hwnd_, page));
+}
+
+void CPaintAttributes::HideBrushSheet() {
+  if (sheet_ != nullptr) sheet_->Hide();
+  CheckBrushSheetButton(false);
+}
+
+void CPaintAttributes::CheckBrushSheetButton(bool down) {
+  if (bar_ != nullptr) SendMessageA(bar_, TB_CHECKBUTTON, ID_ATTRIB_BRUSH_SHEET, MAKELONG(down ? TRUE : FALSE, 0));
 }
 
 }  // namespace lumora

@@ -99,6 +99,8 @@ class CPaintAttributes : public fw::Dialog, private paint::BrushHookClient {
   // "Additional paint parameters" (32904): shown for the current page, or
   // hidden when shown.
   void ToggleBrushSheet();
+  void HideBrushSheet();
+  void CheckBrushSheetButton(bool down);
   CBrushSheet* BrushSheet() const { return sheet_.get(); }
   // The attribute bar's buttons as the current page allows them.
   void UpdateAttribBar();

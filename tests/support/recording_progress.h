@@ -21,6 +21,11 @@ class RecordingProgress : public ProgressIndicator {
     return 1;
   }
 
+  bool SetCancelable(bool cancelable) override {
+    cancelables.push_back(cancelable);
+    return true;
+  }
+
   int positionReports() const {
     int n = 0;
     for (const auto& r : reports) n += r.first >= 0 ? 1 : 0;
@@ -29,6 +34,7 @@ class RecordingProgress : public ProgressIndicator {
 
   std::vector<int> captions;
   std::vector<std::pair<int, int>> reports;  // (code, total)
+  std::vector<bool> cancelables;             // each SetCancelable, in order
   int cancelAtReport = -1;  // answer 0 to the position report with this index (0-based)
 
  private:

@@ -201,6 +201,8 @@ void CButtonList::OnItemPressed(int index, POINT client) {
     SendMessageA(bar->Handle(), CCustomizeDlg::DragFromCollectionMessage(), 0, 0);
   }
   HBITMAP picture = entry->image;
+  // The copy cursor from the press on: dragging from here always copies.
+  if (HCURSOR copy = LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDC_CURSOR_TB_BUTTON_COPY))) SetCursor(copy);
   // The collection never changes: whatever the drop, this copy stays.
   RunButtonDrag(entry->button, entry->control.get(), picture, entry->text, nullptr);
 }

@@ -403,8 +403,8 @@ bool CCToolBar::PickUp(POINT client, WPARAM keys) {
   Select(index);
   RECT rect{};
   Send(TB_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rect));
-  // A press on a control's right edge resizes it (in customise mode).
-  if (!temporary && CanCopyControl(index) && StartResize(index, client)) return true;
+  // A press on a control's right edge resizes it.
+  if (CanCopyControl(index) && StartResize(index, client)) return true;
   if (!WaitForDragStart(rect)) return true;
 
   HBITMAP picture = ButtonBitmap(index);

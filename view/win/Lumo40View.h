@@ -451,6 +451,11 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   SelectionEdge antsEdge_;
   int antsPhase_ = 0;
   HRGN antsRegions_[8] = {};  // [0]: every edge pixel, banded
+  // A window DC held from tick to tick with the edge as its clip and the
+  // dash brush selected: each tick is one pattern blit. Let go with the
+  // edge (FreeAntsRegions).
+  HDC antsDc_ = nullptr;
+  RECT antsBounds_{0, 0, 0, 0};
 };
 
 }  // namespace lumora

@@ -149,6 +149,10 @@ WindowSampling CLumo40View::AntsSampling() const {
 }
 
 void CLumo40View::FreeAntsRegions() {
+  if (antsDc_ != nullptr) {
+    if (hwnd_ != nullptr && IsWindow(hwnd_)) ReleaseDC(hwnd_, antsDc_);
+    antsDc_ = nullptr;
+  }
   for (HRGN& r : antsRegions_) {
     if (r != nullptr) DeleteObject(r);
     r = nullptr;
@@ -249,9 +253,27 @@ void CLumo40View::DrawAnts(HDC dc) {
 void CLumo40View::StepAnts() {
   if (hwnd_ == nullptr || antsEdge_.Empty() || !IsWindowVisible(hwnd_) || FrameIconic()) return;
   antsPhase_ = (antsPhase_ + 7) & 7;
-  HDC dc = GetDC(hwnd_);
-  DrawAnts(dc);
-  ReleaseDC(hwnd_, dc);
+  if (IsTransformActive()) return;
+  // The same pixels as DrawAnts at a fraction of the cost: a region fill
+  // copies and clips the edge's ten thousand rects at every tick, while a
+  // DC kept with the edge as its clip needs one pattern blit over the
+  // edge's bounds. (The window system keeps a held DC's visible part
+  // current; the DC goes with the edge.)
+  if (antsDc_ == nullptr) {
+    HRGN edge = AntsRegion();
+    if (GetRgnBox(edge, &antsBounds_) == 0) return;
+    antsDc_ = GetDC(hwnd_);
+    if (antsDc_ == nullptr) return;
+    if (SelectClipRgn(antsDc_, edge) == ERROR) {
+      ReleaseDC(hwnd_, antsDc_);
+      antsDc_ = nullptr;
+      return;
+    }
+    SelectObject(antsDc_, AntsBrush());
+  }
+  SetBrushOrgEx(antsDc_, (8 - (antsPhase_ & 7)) & 7, 0, nullptr);
+  PatBlt(antsDc_, antsBounds_.left, antsBounds_.top, antsBounds_.right - antsBounds_.left,
+         antsBounds_.bottom - antsBounds_.top, PATCOPY);
 }
 
 void CLumo40View::StepAllAnts() {

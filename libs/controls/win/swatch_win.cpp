@@ -14,7 +14,8 @@ void Paint(HWND window) {
   HDC dc = BeginPaint(window, &ps);
   RECT r;
   GetClientRect(window, &r);
-  HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(GetWindowLongPtrA(window, kColourSlot)));
+  HBRUSH brush =
+      CreateSolidBrush(VrCtlDisplayColour(static_cast<std::uint32_t>(GetWindowLongPtrA(window, kColourSlot))));
   HGDIOBJ oldBrush = SelectObject(dc, brush);
   HGDIOBJ oldPen = SelectObject(dc, GetStockObject(BLACK_PEN));
   Rectangle(dc, r.left, r.top, r.right, r.bottom);
@@ -64,7 +65,27 @@ LRESULT CALLBACK SwatchProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
   }
 }
 
+BOOL CALLBACK RepaintIfSwatch(HWND window, LPARAM) {
+  char name[32] = {};
+  if (GetClassNameA(window, name, sizeof name) > 0 && lstrcmpiA(name, kVrCtlSwatchClass) == 0) {
+    InvalidateRect(window, nullptr, FALSE);
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK RepaintSwatchesOf(HWND top, LPARAM) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(top, &process);
+  if (process == GetCurrentProcessId()) {
+    RepaintIfSwatch(top, 0);
+    EnumChildWindows(top, RepaintIfSwatch, 0);
+  }
+  return TRUE;
+}
+
 }  // namespace
+
+void VrCtlRepaintSwatches() { EnumWindows(RepaintSwatchesOf, 0); }
 
 // Registers the swatch class in the module; false when it cannot.
 bool RegisterVrCtlSwatch(HINSTANCE module) {

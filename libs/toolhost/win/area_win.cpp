@@ -13,6 +13,9 @@
 namespace lumora::toolhost {
 namespace {
 
+constexpr WORD kTextSelectionCommand = 32930;  // the program's Image/Text Selection
+constexpr WORD kTextCursor = 1060;
+
 // An outline in window coordinates.
 struct WindowOutline {
   AreaOutline::Shape shape = AreaOutline::kNone;
@@ -91,7 +94,25 @@ class Win32AreaWindows : public AreaWindows {
     return t != nullptr && (t == v || IsChild(t, v));
   }
 
-  void SetAreaCursor(AreaKind) override { SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32515))); }  // cross
+  void SetAreaCursor(AreaKind kind) override {
+    if (kind == AreaKind::kNewText) {
+      // The program's text cursor, as its text commands show it.
+      HCURSOR text = LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kTextCursor));
+      SetCursor(text != nullptr ? text : LoadCursorA(nullptr, MAKEINTRESOURCEA(32513)));  // I-beam
+      return;
+    }
+    SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32515)));  // cross
+  }
+
+  // The program's Text Selection command installs its one-shot hook, which
+  // is then offered this very press.
+  bool PlaceTextSelection(const void* site, const LU_MSG& press) override {
+    HWND main = static_cast<HWND>(LUGetMainWnd(site));
+    if (main == nullptr) return false;
+    SendMessageA(main, WM_COMMAND, MAKEWPARAM(kTextSelectionCommand, 0), 0);
+    std::intptr_t word = kLUPassQueue;
+    return LUIsSomethingInterest(site, &press, kLUPassQueue, &word) != 0;
+  }
 
   void ShowSize(const void* site, void* view, const RECT* imageRect) override { ShowAreaSize(site, view, imageRect); }
 

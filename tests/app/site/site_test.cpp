@@ -3,8 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
+#include <utility>
+#include <vector>
 
 #include "app/Site.h"
+#include "hostapi/comdlg.h"
+#include "libs/comdlg/ColourWindow.h"
 #include "tests/app/site/fake_site_host.h"
 
 namespace lumora {
@@ -211,6 +216,56 @@ TEST_F(SiteTest, ProfileEntriesReachTheApplicationSettings) {
                                                                           "", buffer, 6)),
             5);
   EXPECT_STREQ(buffer, "Area_");
+}
+
+// Every common-dialog entry reaches the library with its data: the style
+// dialogs and the palette editor refuse with the library's code; the gamma
+// and the open and save dialog reach their own functions.
+TEST_F(SiteTest, CommonDialogEntriesForwardToTheLibrary) {
+  auto* data = static_cast<CDlgData*>(site.tables[kSiteComDlg].privateData);
+  ASSERT_NE(data, nullptr);
+  int w = 0;
+  void* p = &w;
+  char section[] = "S";
+  // Each with the entry's own argument types.
+  const std::vector<std::pair<int, std::function<std::intptr_t()>>> refusing = {
+      {4, [&] { return Call<int, void*>(kSiteComDlg, 4, p); }},
+      {5, [&] { return Call<int, void*, void*, void*, int>(kSiteComDlg, 5, p, p, p, 0); }},
+      {6, [&] { return Call<int, void*>(kSiteComDlg, 6, p); }},
+      {7, [&] { return Call<int, void*>(kSiteComDlg, 7, p); }},
+      {8, [&] { return Call<int, void*, const char*, const char*>(kSiteComDlg, 8, p, section, section); }},
+      {9, [&] { return Call<int, void*, const char*, const char*>(kSiteComDlg, 9, p, section, section); }},
+      {10, [&] { return Call<int>(kSiteComDlg, 10); }},
+      {11, [&] { return Call<int, void*, void*>(kSiteComDlg, 11, p, p); }},
+      {12, [&] { return Call<int>(kSiteComDlg, 12); }},
+      {13, [&] { return Call<int>(kSiteComDlg, 13); }},
+      {14, [&] { return Call<int>(kSiteComDlg, 14); }},
+      {16, [&] { return Call<int>(kSiteComDlg, 16); }},
+      {17, [&] { return Call<int>(kSiteComDlg, 17); }},
+      {18, [&] { return reinterpret_cast<std::intptr_t>(Call<void*>(kSiteComDlg, 18)); }},
+      {19, [&] { return Call<int, int>(kSiteComDlg, 19, 1); }},
+      {20, [&] { return Call<int>(kSiteComDlg, 20); }},
+      {21, [&] { return reinterpret_cast<std::intptr_t>(Call<void*, void*>(kSiteComDlg, 21, p)); }},
+      {22, [&] { return Call<int, void*, void*>(kSiteComDlg, 22, p, p); }},
+  };
+  for (const auto& [index, call] : refusing) {
+    SCOPED_TRACE(index);
+    data->lastError = kCDlgOk;
+    EXPECT_EQ(call(), 0);
+    EXPECT_EQ(CDlgLastError(data), kCDlgErrorNotProvided);
+  }
+  EXPECT_EQ((Call<int, std::int32_t, std::int32_t, std::int32_t>(kSiteComDlg, 24, 180, 100, 50)), 1);
+  EXPECT_EQ(data->gamma[0], 180);
+  EXPECT_EQ(data->gamma[2], 50);
+  EXPECT_EQ((Call<int, std::int32_t, std::int32_t, std::int32_t>(kSiteComDlg, 24, 0, 100, 100)), 0);
+  EXPECT_EQ(CDlgLastError(data), kCDlgErrorBadValue);
+  char path[8] = "x";
+  data->lastError = kCDlgOk;
+  EXPECT_EQ((Call<int, void*, const char*, int, const char*, const char*, char*, int, int>(
+                kSiteComDlg, 25, nullptr, "T", 1, "C:\\W", "luw", path, 1, 0)),
+            0);
+  EXPECT_EQ(CDlgLastError(data), kCDlgErrorBadValue) << "a path buffer of one byte";
+  EXPECT_EQ(Call<int>(kSiteComDlg, 1), 0) << "no colour window open";
 }
 
 }  // namespace

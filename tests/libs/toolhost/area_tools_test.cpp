@@ -290,7 +290,7 @@ TEST(AreaTools, RegisteredToolsAndTheActiveOne) {
     names.push_back(name);
   }
   EXPECT_EQ(names, (std::vector<std::string>{"Area_Whole", "Area_Rect", "Area_Ellipse", "Area_Poly", "Area_Wand",
-                                              "Area_Line", "Area_Pen"}));
+                                              "Area_Line", "Area_Pen", "Area_NewText"}));
   EXPECT_EQ(LUGetSelectionToolInfo(nullptr, 99, nullptr, 0, nullptr, 0), 0);
   EXPECT_EQ(LUSetActiveSelection(nullptr, "Area_Nothing"), 0);
   ASSERT_EQ(LUSetActiveSelection(nullptr, "Area_Ellipse"), 1);

@@ -21,6 +21,9 @@
 #include "app/win/MainFrame.h"
 #include "document/win/Lumo40Doc.h"
 #include "framework/Profile.h"
+#include "hostapi/comdlg.h"
+#include "hostapi/controls.h"
+#include "hostapi/toolhost.h"
 #include "res/resource.h"
 #include "tests/app/program/win/program_rig.h"
 #include "tests/support/cm_profiles.h"
@@ -391,6 +394,88 @@ TEST_F(ColorManagement, NavigatorAndGreyImagesFollowTheMonitorProfile) {
   EndProgramIfRunning(app);
   for (cmsHTRANSFORM t : {wideToMonitor, srgbToMonitor, greyToMonitor}) cmsDeleteTransform(t);
   for (cmsHPROFILE h : {wideH, monitorH, greyH, srgbH}) cmsCloseProfile(h);
+}
+
+// How many pixels of `shot` lie within 1 of `colour` (0x00BBGGRR) in
+// every channel.
+int PixelsNear(const Capture& shot, std::uint32_t colour) {
+  const std::uint32_t rgb = (colour & 0xFF) << 16 | (colour & 0xFF00) | ((colour >> 16) & 0xFF);
+  int n = 0;
+  for (std::uint32_t p : shot.pixels) {
+    bool close = true;
+    for (int sh = 0; sh < 24; sh += 8) {
+      close = close && std::abs(static_cast<int>((p >> sh) & 255) - static_cast<int>((rgb >> sh) & 255)) <= 1;
+    }
+    n += close;
+  }
+  return n;
+}
+
+// The control library's swatches and the shared colour window paint their
+// colours through the monitor profile once colour management is on (the
+// set-up hands the library its record and the colour window its profiles),
+// and as they are once it is off again.
+TEST_F(ColorManagement, SwatchesAndTheColourWindowPaintThroughTheMonitorProfile) {
+  cmsHPROFILE monitorH = cmsOpenProfileFromMem(monitor_.data(), static_cast<cmsUInt32Number>(monitor_.size()));
+  cmsHPROFILE srgbH = cmsCreate_sRGBProfile();
+  cmsHTRANSFORM toMonitor = cmsCreateTransform(srgbH, TYPE_RGB_8, monitorH, TYPE_RGB_8, INTENT_PERCEPTUAL, 0);
+  const std::uint32_t colour = 0x2080F0;  // 0x00BBGGRR
+  std::uint8_t in[3] = {0xF0, 0x80, 0x20}, out[3] = {};
+  cmsDoTransform(toMonitor, in, out, 1);
+  const std::uint32_t managed = out[0] | out[1] << 8 | std::uint32_t{out[2]} << 16;
+
+  CLumo40App app;
+  ASSERT_TRUE(app.InitInstance());
+  HWND frame = app.MainFrame()->Handle();
+  HWND holder = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 120, 80,
+                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(holder, nullptr);
+  HWND swatch = CreateWindowExA(0, kVrCtlSwatchClass, "", WS_CHILD | WS_VISIBLE, 0, 0, 120, 80, holder, nullptr,
+                                static_cast<HINSTANCE>(VrCtlModule()), nullptr);
+  ASSERT_NE(swatch, nullptr);
+  SendMessageA(swatch, kVrCtlSetColour, 0, colour);
+  auto swatchShows = [&] {
+    Settle(app);
+    UpdateWindow(swatch);
+    const Capture shot = lumora::testing::CaptureShownClient(swatch);
+    const std::uint32_t p = shot.At(60, 40);
+    return (p & 0xFF) << 16 | (p & 0xFF00) | ((p >> 16) & 0xFF);  // as 0x00BBGGRR
+  };
+  EXPECT_EQ(swatchShows(), colour) << "off: the colour as it is";
+
+  RunDialog(frame, true, File("monitor.icc"), "", 0, 0);
+  const std::uint32_t shown = swatchShows();
+  for (int sh = 0; sh < 24; sh += 8) {
+    EXPECT_NEAR(static_cast<int>((shown >> sh) & 255), static_cast<int>((managed >> sh) & 255), 1) << std::hex << shown;
+  }
+  ASSERT_GT(std::abs(static_cast<int>(managed & 255) - static_cast<int>(colour & 255)), 4) << "the profile matters";
+
+  // The colour window (opened as a colour control opens it) paints its
+  // colour through the monitor profile too.
+  ASSERT_NE(LUOpenSelColorWindow(app.Site(), frame, frame, colour), 0);
+  HWND window = FindWindowA("VR_SELCOLORWND32", nullptr);
+  ASSERT_NE(window, nullptr);
+  SetWindowPos(window, HWND_TOPMOST, 200, 200, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+  Settle(app);
+  UpdateWindow(window);
+  Capture shot = lumora::testing::CaptureShownClient(window);
+  EXPECT_GT(PixelsNear(shot, managed), 1000);
+  EXPECT_EQ(PixelsNear(shot, colour), 0);
+
+  // Off again: both as they are.
+  RunDialog(frame, false, File("monitor.icc"), "", 0, 0);
+  EXPECT_EQ(swatchShows(), colour);
+  UpdateWindow(window);
+  shot = lumora::testing::CaptureShownClient(window);
+  EXPECT_GT(PixelsNear(shot, colour), 1000);
+  EXPECT_EQ(PixelsNear(shot, managed), 0);
+
+  LUCloseSelColorWindow(app.Site());
+  DestroyWindow(holder);
+  EndProgramIfRunning(app);
+  cmsDeleteTransform(toMonitor);
+  cmsCloseProfile(monitorH);
+  cmsCloseProfile(srgbH);
 }
 
 }  // namespace

@@ -1298,6 +1298,123 @@ TEST_F(Painting, BrushSheetEditsTheParametersAndItsPreviewIsThePortableOne) {
   EXPECT_FALSE(SendMessageA(window.AttribBar(), TB_ISBUTTONCHECKED, ID_ATTRIB_BRUSH_SHEET, 0));
 }
 
+// The sheet is a property sheet inside its frame, opened by a click on the
+// attribute bar's button for whichever brush page is current (here the air
+// brush's), editing that page and its brush; its button stays down while it
+// shows; the water brush's page has none, so choosing it hides the sheet.
+TEST_F(Painting, BrushSheetIsAPropertySheetForTheCurrentPagesBrush) {
+  Open("white.png");
+  TypeLetter('A');
+  ASSERT_NE(Main()->CurrentTool(), nullptr);
+  ASSERT_EQ(Main()->CurrentTool()->CommandId(), paint::kCmdToolAir);
+  CPaintAttributes& window = Main()->PaintAttributes();
+  CBrushPage* air = window.CurrentPageObject();
+  ASSERT_NE(air, nullptr);
+  HWND bar = window.AttribBar();
+  // Clear of the other tool windows, on top, as the user clicks it.
+  SetWindowPos(window.Handle(), HWND_TOP, 20, 420, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+  Pump();
+  auto clickSheetButton = [&] {
+    SetWindowPos(window.Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    Pump();
+    RECT r{};
+    SendMessageA(bar, TB_GETRECT, ID_ATTRIB_BRUSH_SHEET, reinterpret_cast<LPARAM>(&r));
+    POINT at{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ClientToScreen(bar, &at);
+    ASSERT_EQ(WindowFromPoint(at), bar);
+    Send({Mouse(MOUSEEVENTF_MOVE, at)});
+    Pump();
+    Send({Mouse(MOUSEEVENTF_LEFTDOWN), Mouse(MOUSEEVENTF_LEFTUP)});
+    Pump();
+  };
+  auto buttonDown = [&] { return SendMessageA(bar, TB_ISBUTTONCHECKED, ID_ATTRIB_BRUSH_SHEET, 0) != 0; };
+  // Tool letters are typed over the image view.
+  auto typeOverView = [&](char letter) {
+    SetForegroundWindow(frame_);
+    SetFocus(view_->Handle());
+    Pump();
+    TypeLetter(letter);
+  };
+  ASSERT_TRUE(SendMessageA(bar, TB_ISBUTTONENABLED, ID_ATTRIB_BRUSH_SHEET, 0));
+  clickSheetButton();
+  CBrushSheet* sheet = window.BrushSheet();
+  ASSERT_NE(sheet, nullptr);
+  ASSERT_TRUE(sheet->Visible());
+  EXPECT_TRUE(buttonDown());
+  EXPECT_EQ(sheet->Page(), air);
+
+  // A system property sheet, a child of the frame, with the three pages' tabs.
+  HWND propertySheet = sheet->Sheet();
+  ASSERT_NE(propertySheet, nullptr);
+  EXPECT_EQ(GetParent(propertySheet), sheet->Handle());
+  EXPECT_TRUE(GetWindowLongA(propertySheet, GWL_STYLE) & WS_CHILD);
+  HWND tabs = reinterpret_cast<HWND>(SendMessageA(propertySheet, PSM_GETTABCONTROL, 0, 0));
+  ASSERT_EQ(tabs, sheet->Tabs());
+  ASSERT_EQ(TabCtrl_GetItemCount(tabs), 3);
+  const char* names[3] = {"Colors", "Angles", "Logic"};
+  for (int i = 0; i < 3; ++i) {
+    char text[32] = {};
+    TCITEMA item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    TabCtrl_GetItem(tabs, i, &item);
+    EXPECT_STREQ(text, names[i]);
+    EXPECT_EQ(reinterpret_cast<HWND>(SendMessageA(propertySheet, PSM_INDEXTOHWND, static_cast<WPARAM>(i), 0)),
+              sheet->PageWindow(i));
+  }
+  EXPECT_FALSE(IsWindowVisible(GetDlgItem(propertySheet, IDOK))) << "no dialog buttons";
+  // The preview stands right of the tabs, inside the sheet.
+  RECT tabRect{}, previewRect{};
+  GetWindowRect(tabs, &tabRect);
+  GetWindowRect(sheet->Preview(), &previewRect);
+  EXPECT_EQ(GetParent(sheet->Preview()), propertySheet);
+  EXPECT_GE(previewRect.left, tabRect.right);
+
+  // Its pages edit the air brush's page and brush.
+  SetDlgItemTextA(sheet->PageWindow(0), IDC_SHEET_SATURATION, "35");
+  EXPECT_EQ(air->Model().settings.params[2], 35u);
+  SendMessageA(GetDlgItem(sheet->PageWindow(2), IDC_SHEET_HUE_ONLY), BM_CLICK, 0, 0);
+  EXPECT_EQ(air->Model().settings.params[5], 5u);
+  EXPECT_EQ(Main()->CurrentTool()->Params(), air->Model().settings.params);
+  // Its dialog keys: Tab moves on through the page, Escape closes (hides) it.
+  SendMessageA(propertySheet, PSM_SETCURSEL, 0, 0);
+  SetForegroundWindow(sheet->Handle());
+  SetFocus(GetDlgItem(sheet->PageWindow(0), IDC_SHEET_HUE));
+  Pump();
+  Send({Key(VK_TAB, false), Key(VK_TAB, true)});
+  Pump();
+  EXPECT_EQ(GetFocus(), GetDlgItem(sheet->PageWindow(0), IDC_SHEET_VALUE));
+  Send({Key(VK_ESCAPE, false), Key(VK_ESCAPE, true)});
+  Pump();
+  EXPECT_FALSE(sheet->Visible());
+  EXPECT_FALSE(buttonDown());
+  EXPECT_TRUE(IsWindow(propertySheet)) << "only hidden";
+  clickSheetButton();
+  ASSERT_TRUE(sheet->Visible());
+  // The paint brush's page was not touched.
+  typeOverView('B');
+  CBrushPage* brushPage = window.CurrentPageObject();
+  ASSERT_NE(brushPage, air);
+  EXPECT_EQ(sheet->Page(), brushPage) << "the visible sheet follows the page";
+  EXPECT_EQ(GetDlgItemInt(sheet->PageWindow(0), IDC_SHEET_SATURATION, nullptr, FALSE), brushPage->Model().settings.params[2]);
+  EXPECT_NE(brushPage->Model().settings.params[5], 5u);
+
+  // The button's second click hides it; a third shows it again.
+  clickSheetButton();
+  EXPECT_FALSE(sheet->Visible());
+  EXPECT_FALSE(buttonDown());
+  clickSheetButton();
+  EXPECT_TRUE(sheet->Visible());
+  EXPECT_TRUE(buttonDown());
+  // The water brush's page has no sheet: it hides, the button comes up.
+  typeOverView('W');
+  ASSERT_EQ(Main()->CurrentTool()->CommandId(), paint::kCmdToolWater);
+  EXPECT_FALSE(sheet->Visible());
+  EXPECT_FALSE(buttonDown());
+  EXPECT_FALSE(SendMessageA(bar, TB_ISBUTTONENABLED, ID_ATTRIB_BRUSH_SHEET, 0));
+}
+
 // With [Tablet] enable, vary_opacity 0: the tests' driver (wintab32.dll
 // beside the program) gives a pen whose pressure rises with the pointer's
 // screen column.

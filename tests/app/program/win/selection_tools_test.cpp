@@ -461,6 +461,14 @@ TEST_F(SelectionTools, TheAntsMarchOnePixelPerTick) {
       if (shown.At(p.x, p.y) != want) ++wrong;
     }
     EXPECT_EQ(wrong, 0) << "of " << edge.Pixels().size();
+    // Off the edge the view shows the image alone.
+    const lumora::testing::Capture image = lumora::testing::CaptureClient(view_->Handle());
+    ASSERT_EQ(image.pixels.size(), shown.pixels.size());
+    std::vector<bool> onEdge(shown.pixels.size());
+    for (const POINT& p : edge.Pixels()) onEdge[static_cast<std::size_t>(p.y) * shown.width + p.x] = true;
+    int stray = 0;
+    for (std::size_t i = 0; i < shown.pixels.size(); ++i) stray += !onEdge[i] && ((shown.pixels[i] ^ image.pixels[i]) & 0xFFFFFF) != 0;
+    EXPECT_EQ(stray, 0);
     // The top edge alternates in fours.
     const POINT first = edge.Pixels().front();
     int changes = 0;
@@ -472,6 +480,18 @@ TEST_F(SelectionTools, TheAntsMarchOnePixelPerTick) {
   SendMessageA(frame_, WM_TIMER, kAnimationTimer, 0);
   EXPECT_EQ(view_->AntsPhase(), (phase + 7) & 7);
   check("after a tick");
+  // The image window moved inside the main window: the next ticks still
+  // draw on the edge and nowhere else.
+  HWND child = GetParent(view_->Handle());
+  RECT place{};
+  GetWindowRect(child, &place);
+  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&place), 2);
+  SetWindowPos(child, nullptr, place.left + 17, place.top + 11, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  lumora::testing::Settle(app_);
+  SendMessageA(frame_, WM_TIMER, kAnimationTimer, 0);
+  SendMessageA(frame_, WM_TIMER, kAnimationTimer, 0);
+  EXPECT_EQ(view_->AntsPhase(), (phase + 5) & 7);
+  check("after the window moved");
   Keys({VK_CONTROL, 'D'});
   EXPECT_TRUE(view_->AntsEdge().Empty());
   const lumora::testing::Capture shown = lumora::testing::CaptureShownClient(view_->Handle());

@@ -24,11 +24,13 @@
 #include "engine/layers/LayerText.h"
 #include "framework/win/CommandLineWin32.h"
 #include "framework/win/DocView.h"
+#include "framework/win/Window.h"
 #include "hostapi/fragment.h"
 #include "hostapi/toolhost.h"
 #include "platform/rect.h"
 #include "res/resource.h"
 #include "tests/app/program/win/program_rig.h"
+#include "tests/support/recording_progress.h"
 #include "tests/support/unique_temp_folder.h"
 #include "tests/support/win/dialog_script.h"
 #include "tests/support/win/host_command.h"
@@ -378,18 +380,26 @@ TEST_F(TextTool, ATextLayerTypedInTheDialogMatchesGdisDrawingAndUndoes) {
 }
 
 // Cancel on a brand-new text layer removes it and adds no step.
+// With no tool in use on the views, the dialog turns Layer Moving on for
+// the new text and off again when it goes.
 TEST_F(TextTool, CancelOnANewTextLayerLeavesNothing) {
+  CMainFrame* main = app_.MainFrameWnd();
+  if (main->LayerMoving()) Command(ID_LAYER_MOVING);
+  ASSERT_FALSE(main->LayerMoving());
+  ASSERT_EQ(app_.currentToolCommand, 0u);
   const int layers = Layers(), steps = Steps();
   HWND dialog = PlaceAndType(POINT{60, 120}, "Gone", true);
   ASSERT_NE(dialog, nullptr);
   ASSERT_NE(ActiveText(), nullptr);
   EXPECT_EQ(Layers(), layers + 1);
+  EXPECT_TRUE(main->LayerMoving());
   lumora::testing::Press(dialog, IDCANCEL);
   lumora::testing::Settle(app_);
   EXPECT_EQ(Dialog(), nullptr);
   EXPECT_EQ(Layers(), layers);
   EXPECT_EQ(Steps(), steps);
   EXPECT_EQ(ActiveText(), nullptr);
+  EXPECT_FALSE(main->LayerMoving());
 }
 
 
@@ -470,6 +480,28 @@ TEST_F(TextTool, AnAntiAliasedTextSurvivesLudAndPsd) {
     EXPECT_EQ(again->CharFormats()[0].face, kFace);
     EXPECT_EQ(again->CharFormats()[0].size, kPoints * 10);
     EXPECT_TRUE(RectsEqual(again->GetRect(), rect));
+    // Stored without rich text, the layer's characters come into the
+    // dialog under the "Reading text..." indicator, one step per
+    // character, which no Escape may cut short.
+    EXPECT_TRUE(again->GetRichText().empty());
+    reopened->Image().SetActiveLayerByIndex(index, true, false);
+    {
+      lumora::testing::RecordingProgress progress;
+      SendMessageA(frame_, WM_COMMAND, ID_TEXT_EDIT_LAYER, 0);
+      lumora::testing::Settle(app_);
+      EXPECT_NE(std::find(progress.captions.begin(), progress.captions.end(), IDS_READING_TEXT), progress.captions.end());
+      EXPECT_EQ(progress.cancelables, std::vector<bool>{false});
+      EXPECT_EQ(progress.positionReports(), 6);
+      ASSERT_FALSE(progress.reports.empty());
+      EXPECT_EQ(progress.reports.front().first, -1);
+      EXPECT_EQ(progress.reports.back().first, -2);
+    }
+    ASSERT_NE(Dialog(), nullptr);
+    char shown[32] = {};
+    GetDlgItemTextA(Dialog(), IDC_TEXT_EDIT, shown, sizeof shown);
+    EXPECT_STREQ(shown, "Lumora");
+    lumora::testing::Press(Dialog(), IDCANCEL);
+    lumora::testing::Settle(app_);
     reopened->SetModifiedFlag(false);
     reopened->Image().SetModifiedFlag(false);
     reopened->OnCloseDocument();
@@ -557,6 +589,109 @@ TEST_F(TextTool, TextSelectionAddsTheTextToARectangle) {
   EXPECT_TRUE(selected(stem));
   EXPECT_FALSE(selected(POINT{pixel.x - 5, pixel.y - 5}));
   EXPECT_FALSE(selected(POINT{150, 200}));
+}
+
+// When the active layer changes while the active image lies in another
+// top-level window (an in-place frame's, here a window of the test's that
+// the view is moved into), the dialog keeps the text typed so far and opens
+// again for that window, editing the layer as an existing one.
+TEST_F(TextTool, TheDialogFollowsTheActiveLayerIntoAnotherTopLevelWindow) {
+  HWND dialog = PlaceAndType(POINT{40, 150}, "Move", false);
+  ASSERT_NE(dialog, nullptr);
+  CLayerText* text = ActiveText();
+  ASSERT_NE(text, nullptr);
+  const int index = doc_->Image().GetLayers()->GetLayerIndex(text);
+  const int layers = Layers(), steps = Steps();
+  // The same window: nothing happens.
+  doc_->Image().SetActiveLayerByIndex(index, true, false);
+  lumora::testing::Settle(app_);
+  ASSERT_EQ(Dialog(), dialog);
+
+  fw::Window other;
+  ASSERT_TRUE(other.CreateEx(0, "STATIC", "Other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 500, 400, nullptr,
+                             nullptr, nullptr));
+  HWND home = GetParent(view_->Handle());
+  SetParent(view_->Handle(), other.Handle());
+  ASSERT_EQ(app_.GetActiveTopLevelWnd(), other.Handle());
+  doc_->Image().SetActiveLayerByIndex(index, true, false);
+  lumora::testing::Settle(app_);
+  HWND moved = Dialog();
+  ASSERT_NE(moved, nullptr);
+  EXPECT_FALSE(IsWindow(dialog)) << "the old dialog went";
+  EXPECT_EQ(GetWindow(moved, GW_OWNER), other.Handle());
+  char shown[32] = {};
+  GetDlgItemTextA(moved, IDC_TEXT_EDIT, shown, sizeof shown);
+  EXPECT_STREQ(shown, "Move");
+  EXPECT_EQ(Layers(), layers) << "the new text was kept";
+  EXPECT_EQ(Steps(), steps);
+  EXPECT_EQ(ActiveText(), text);
+  EXPECT_FALSE(text->IsNew());
+  lumora::testing::Press(moved, IDCANCEL);
+  lumora::testing::Settle(app_);
+  SetParent(view_->Handle(), home);
+  lumora::testing::Settle(app_);
+  EXPECT_EQ(ActiveText(), text) << "Cancel on the moved dialog keeps the finished text";
+}
+
+// The text-selection area tool: each click on the view places a text
+// selection (the dialog opens on it; Apply makes the typed text the
+// selection, one step) and the tool stays chosen; with a tool in use the
+// dialog leaves Layer Moving alone.
+TEST_F(TextTool, TheTextSelectionToolPlacesATextSelectionAtTheClick) {
+  const RegisteredAreaTool* tool = nullptr;
+  for (const RegisteredAreaTool& t : app_.areaTools.Tools()) {
+    if (t.name == "Area_NewText") tool = &t;
+  }
+  ASSERT_NE(tool, nullptr) << "the text-selection tool is registered";
+  Command(tool->command);
+  CMainFrame* main = app_.MainFrameWnd();
+  EXPECT_FALSE(main->LayerMoving());
+  const int layers = Layers(), steps = Steps();
+  const POINT click{40, 150};
+  const POINT pixel = view_->WindowPointToImagePixel(click);
+  Click(click);
+  HWND dialog = Dialog();
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_FALSE(main->LayerMoving());
+  CLayerText* text = ActiveText();
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(text->GetRect().left, pixel.x);
+  Choose(dialog, IDC_TEXT_FONT, kFace);
+  Choose(dialog, IDC_TEXT_SIZE, "24");
+  SetForegroundWindow(dialog);
+  SetFocus(GetDlgItem(dialog, IDC_TEXT_EDIT));
+  lumora::testing::Settle(app_);
+  Type("H");
+  const RECT r = text->GetRect();
+  POINT stem{-1, -1};
+  for (int y = 0; y < r.bottom - r.top && stem.x < 0; ++y) {
+    for (int x = 0; x < r.right - r.left; ++x) {
+      if (text->PeekMask()->Row(y)[x] == 255) {
+        stem = POINT{r.left + x, r.top + y};
+        break;
+      }
+    }
+  }
+  ASSERT_GE(stem.x, 0);
+  lumora::testing::Press(dialog, IDOK);
+  lumora::testing::Settle(app_);
+  EXPECT_EQ(Layers(), layers);
+  EXPECT_EQ(Steps(), steps + 1);
+  Fragment* selection = doc_->Image().GetSelection();
+  ASSERT_NE(selection, nullptr);
+  EXPECT_NE(PointInFragment(selection, &stem) & 1, 0);
+  POINT outside{pixel.x - 5, pixel.y - 5};
+  EXPECT_EQ(PointInFragment(selection, &outside) & 1, 0);
+  char active[64] = {};
+  LUGetActiveSelection(app_.Site(), active, sizeof active);
+  EXPECT_STREQ(active, "Area_NewText");
+  // The tool stays: the next click places another text selection.
+  Click(POINT{150, 150});
+  ASSERT_NE(Dialog(), nullptr);
+  EXPECT_EQ(Layers(), layers + 1);
+  lumora::testing::Press(Dialog(), IDCANCEL);
+  lumora::testing::Settle(app_);
+  EXPECT_EQ(Layers(), layers);
 }
 
 }  // namespace

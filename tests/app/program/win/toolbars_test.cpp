@@ -537,6 +537,7 @@ TEST_F(ProgramToolbars, PaintBarColourControlSwapsAndOpensTheColourWindow) {
 // to the top by the mouse, the selection bar hidden and Large Buttons on
 // come back after a restart.
 TEST_F(ProgramToolbars, PlacesShownStatesAndSizesSurviveARestart) {
+  RECT floatingPlace{};
   {
     CLumo40App app;
     Guard guard{app};
@@ -565,6 +566,26 @@ TEST_F(ProgramToolbars, PlacesShownStatesAndSizesSurviveARestart) {
     SendMouse({Mouse(MOUSEEVENTF_LEFTUP)});
     RunUntil(app, [] { return false; }, 200);
     EXPECT_EQ(frame->GetBrushBar().Side(), fw::DockSide::kTop);
+    // The tools bar dragged by its empty end into the middle floats there.
+    HWND tools = frame->ToolsBar().Handle();
+    ASSERT_TRUE(frame->ToolsBar().IsVisible());
+    GetClientRect(tools, &bar);
+    POINT toolsGrab{bar.right / 2, bar.bottom - 4};
+    ClientToScreen(tools, &toolsGrab);
+    RECT middle{};
+    GetWindowRect(frame->MdiClient(), &middle);
+    const POINT toolsDrop{(middle.left + middle.right) / 2, (middle.top + middle.bottom) / 2};
+    SendMouse({Mouse(MOUSEEVENTF_MOVE, toolsGrab), Mouse(MOUSEEVENTF_LEFTDOWN)});
+    RunUntil(app, [] { return false; }, 100);
+    for (int step = 1; step <= 8; ++step) {
+      const POINT p{toolsGrab.x + (toolsDrop.x - toolsGrab.x) * step / 8, toolsGrab.y + (toolsDrop.y - toolsGrab.y) * step / 8};
+      SendMouse({Mouse(MOUSEEVENTF_MOVE, p)});
+      RunUntil(app, [] { return false; }, 40);
+    }
+    SendMouse({Mouse(MOUSEEVENTF_LEFTUP)});
+    RunUntil(app, [] { return false; }, 200);
+    ASSERT_TRUE(frame->ToolsBar().IsFloating());
+    GetWindowRect(GetAncestor(tools, GA_ROOT), &floatingPlace);
     Command(app, ID_VIEW_SELECTION_BAR);
     EXPECT_FALSE(frame->SelectBar().IsVisible());
     DialogScript::Run({{"Lumora 4.0", [](HWND d) { testing::Press(d, IDYES); }}});
@@ -589,6 +610,12 @@ TEST_F(ProgramToolbars, PlacesShownStatesAndSizesSurviveARestart) {
     EXPECT_EQ(frame->GetBrushBar().Side(), fw::DockSide::kTop);
     EXPECT_TRUE(frame->GetBrushBar().IsVisible());
     EXPECT_FALSE(frame->SelectBar().IsVisible());
+    ASSERT_TRUE(frame->ToolsBar().IsFloating());
+    EXPECT_TRUE(frame->ToolsBar().IsVisible());
+    RECT place{};
+    GetWindowRect(GetAncestor(frame->ToolsBar().Handle(), GA_ROOT), &place);
+    EXPECT_EQ(place.left, floatingPlace.left);
+    EXPECT_EQ(place.top, floatingPlace.top);
     EXPECT_TRUE(frame->MainBar().IsVisible());
     EXPECT_EQ(LOWORD(SendMessageA(frame->MainBar().Handle(), TB_GETBUTTONSIZE, 0, 0)), 31);
     const testing::Capture shot = testing::CaptureClient(frame->MainBar().Handle());
@@ -958,6 +985,63 @@ TEST_F(ProgramToolbars, ControlsAreResizedByTheirRightEdge) {
   RECT r{};
   GetWindowRect(CCToolBar::FindControlButtons(40030).front(), &r);
   EXPECT_EQ(r.right - r.left, widened);
+  testing::CloseProgram(app);
+}
+
+// A button dropped back on its own place: 4 or more pixels down (the bar
+// lies along the left side) puts a separator before it, as many up takes
+// that separator away; Escape during a drag off every bar keeps the button.
+TEST_F(ProgramToolbars, DropsOnTheirOwnPlaceAndEscapeKeepTheButton) {
+  CLumo40App app;
+  Guard guard{app};
+  ASSERT_TRUE(Start(app));
+  CMainFrame* frame = app.MainFrameWnd();
+  HWND brush = frame->GetBrushBar().Handle();
+  ASSERT_EQ(frame->GetBrushBar().Side(), fw::DockSide::kLeft);
+  Command(app, ID_OPTIONS_CUSTOMIZE);
+  testing::Settle(app);
+  ASSERT_NE(CCustomizeDlg::Open(), nullptr);
+  const std::vector<std::uint32_t> before = ButtonsOf(brush);
+  const auto curve = std::find(before.begin(), before.end(), 32892u) - before.begin();
+  ASSERT_GT(curve, 0);
+  ASSERT_NE(before[static_cast<std::size_t>(curve) - 1], kSep);
+  RECT client{};
+  GetWindowRect(frame->MdiClient(), &client);
+  const POINT away{client.left + 40, (client.top + client.bottom) / 2};
+  auto centre = [&] { return ScreenCentre(brush, ButtonRect(brush, 32892)); };
+
+  POINT press = centre();
+  DragThrough(app, press, {{away}, {POINT{press.x, press.y + 6}}});
+  std::vector<std::uint32_t> expected = before;
+  expected.insert(expected.begin() + curve, kSep);
+  EXPECT_EQ(ButtonsOf(brush), expected);
+
+  press = centre();
+  DragThrough(app, press, {{away}, {POINT{press.x, press.y - 6}}});
+  EXPECT_EQ(ButtonsOf(brush), before);
+  // Less than 4 pixels: nothing changes.
+  press = centre();
+  DragThrough(app, press, {{away}, {POINT{press.x, press.y + 3}}});
+  EXPECT_EQ(ButtonsOf(brush), before);
+
+  // Off every bar with Escape pressed before the release: it stays.
+  DragThrough(app, centre(), {{away}, {POINT{away.x + 10, away.y}, "Escape"}});
+  EXPECT_EQ(ButtonsOf(brush), before);
+  // The same without Escape takes it away.
+  DragThrough(app, centre(), {{away}, {POINT{away.x + 10, away.y}}});
+  expected = before;
+  expected.erase(expected.begin() + curve);
+  EXPECT_EQ(ButtonsOf(brush), expected);
+  // The last button taken away leaves no separator at the end.
+  ASSERT_GE(expected.size(), 3u);
+  ASSERT_EQ(expected.back(), 32945u);
+  ASSERT_EQ(expected[expected.size() - 2], kSep);
+  DragThrough(app, ScreenCentre(brush, ButtonRect(brush, 32945)), {{away}});
+  expected.resize(expected.size() - 2);
+  EXPECT_EQ(ButtonsOf(brush), expected);
+
+  testing::Press(CCustomizeDlg::Open()->Handle(), IDCANCEL);
+  testing::Settle(app);
   testing::CloseProgram(app);
 }
 

@@ -1,0 +1,54 @@
+// The colour window under colour management: its colours are sRGB values,
+// painted as the monitor shows them (through the proofing target when one
+// is set), the way the image views show an sRGB image.
+#include <cstdio>
+#include <memory>
+
+#include "hostapi/draw.h"
+#include "libs/comdlg/ColourWindow.h"
+
+namespace {
+
+// Gamut-match codes to ICC intents: 4 perceptual, 2 relative, 1
+// saturation, 8 absolute; -1 for anything else.
+int IccIntentOf(int code) {
+  switch (code) {
+    case 4: return 0;
+    case 2: return 1;
+    case 1: return 2;
+    case 8: return 3;
+    default: return -1;
+  }
+}
+
+}  // namespace
+
+int SetupICMSelColorWindow(CDlgData* data, const char* monitorProfile, const char* targetProfile, int intent,
+                           int proofIntent) {
+  if (data == nullptr) return 0;
+  std::shared_ptr<const VR_CMCOLOURS> next;
+  if (monitorProfile != nullptr && monitorProfile[0] != '\0') {
+    const int icc = IccIntentOf(intent);
+    const int proofIcc = IccIntentOf(proofIntent);
+    if (icc < 0 || (targetProfile != nullptr && proofIcc < 0)) return 0;
+    VR_CMPROFILES profiles;
+    std::snprintf(profiles.monitorProfile, sizeof profiles.monitorProfile, "%s", monitorProfile);
+    if (targetProfile != nullptr) {
+      std::snprintf(profiles.printerProfile, sizeof profiles.printerProfile, "%s", targetProfile);
+    }
+    profiles.value1 = icc;
+    profiles.value2 = proofIcc < 0 ? 0 : proofIcc;
+    next.reset(WACreateCmColours(profiles, nullptr));
+  }
+  data->icm = std::move(next);
+  // An open window paints its colours again.
+  lumora::comdlg::ComDlgWindows* windows = lumora::comdlg::CurrentComDlgWindows();
+  if (data->window != nullptr && windows != nullptr) windows->ShowColour(data->window, data->colour);
+  return 1;
+}
+
+std::uint32_t SelColorWindowDisplayColour(const CDlgData* data, std::uint32_t colour) {
+  colour &= 0xFFFFFF;
+  if (data == nullptr || !data->icm) return colour;
+  return data->icm->Show(colour);
+}
