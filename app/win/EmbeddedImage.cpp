@@ -67,6 +67,7 @@ CEmbeddedImage* CEmbeddedImage::Create() { return new CEmbeddedImage(); }
 CEmbeddedImage::CEmbeddedImage() { AddServedObject(); }
 
 CEmbeddedImage::~CEmbeddedImage() {
+  if (bars_ != nullptr) bars_->Close();
   if (inPlaceFrame_ != nullptr) {
     inPlaceFrame_->onCancel = nullptr;
     inPlaceFrame_->onOpenSeparately = nullptr;
@@ -254,8 +255,7 @@ HRESULT CEmbeddedImage::ActivateUi() {
   if (containerFrame_ != nullptr) containerFrame_->SetActiveObject(active, name.c_str());
   if (containerDocWindow_ != nullptr) containerDocWindow_->SetActiveObject(active, name.c_str());
   MergeMenus();
-  // The bars stay in the program's main frame: the container keeps its own.
-  if (containerFrame_ != nullptr) containerFrame_->SetBorderSpace(nullptr);
+  ShowBars();
   if (CLumo40View* view = inPlaceFrame_->ImageView()) view->OnActivateImageView(nullptr);
   SetFocus(inPlaceFrame_->ClientPane());
   return S_OK;
@@ -306,6 +306,38 @@ void CEmbeddedImage::MergeMenus() {
   containerFrame_->SetMenu(sharedMenu_, menuDescriptor_, inPlaceFrame_->Handle());
 }
 
+void CEmbeddedImage::ShowBars() {
+  if (containerFrame_ == nullptr || inPlaceFrame_ == nullptr) return;
+  HWND frameWindow = nullptr;
+  RECT border{};
+  if (FAILED(containerFrame_->GetWindow(&frameWindow)) || frameWindow == nullptr ||
+      FAILED(containerFrame_->GetBorder(&border))) {
+    containerFrame_->SetBorderSpace(nullptr);
+    return;
+  }
+  if (bars_ == nullptr) bars_ = CInPlaceBars::Create(frameWindow, border, inPlaceFrame_);
+  if (bars_ == nullptr) {
+    containerFrame_->SetBorderSpace(nullptr);
+    return;
+  }
+  BORDERWIDTHS widths = bars_->Needed();
+  if (containerFrame_->RequestBorderSpace(&widths) != S_OK || containerFrame_->SetBorderSpace(&widths) != S_OK) {
+    // The container keeps its border for itself: no bars.
+    std::exchange(bars_, nullptr)->Close();
+    containerFrame_->SetBorderSpace(nullptr);
+    return;
+  }
+  bars_->Place(border);
+}
+
+HRESULT CEmbeddedImage::ResizeBorder(LPCRECT border, IOleInPlaceUIWindow*, BOOL frameWindow) {
+  if (border == nullptr) return E_INVALIDARG;
+  if (!frameWindow || bars_ == nullptr || containerFrame_ == nullptr) return S_OK;
+  bars_->Place(*border);
+  BORDERWIDTHS widths = bars_->Needed();
+  return containerFrame_->SetBorderSpace(&widths);
+}
+
 void CEmbeddedImage::UnmergeMenus() {
   if (sharedMenu_ == nullptr) return;
   if (containerFrame_ != nullptr) containerFrame_->SetMenu(nullptr, nullptr, nullptr);
@@ -326,6 +358,7 @@ void CEmbeddedImage::UnmergeMenus() {
 HRESULT CEmbeddedImage::UIDeactivate() {
   if (!uiActive_) return S_OK;
   uiActive_ = false;
+  if (bars_ != nullptr) std::exchange(bars_, nullptr)->Close();
   UnmergeMenus();
   if (containerFrame_ != nullptr) containerFrame_->SetActiveObject(nullptr, nullptr);
   if (containerDocWindow_ != nullptr) containerDocWindow_->SetActiveObject(nullptr, nullptr);

@@ -19,6 +19,7 @@
 
 namespace lumora {
 
+class CInPlaceBars;
 class CInPlaceFrame;
 
 class CEmbeddedImage final : public IOleObject,
@@ -70,7 +71,7 @@ class CEmbeddedImage final : public IOleObject,
   HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG) override { return S_FALSE; }
   HRESULT STDMETHODCALLTYPE OnFrameWindowActivate(BOOL active) override;
   HRESULT STDMETHODCALLTYPE OnDocWindowActivate(BOOL active) override;
-  HRESULT STDMETHODCALLTYPE ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE ResizeBorder(LPCRECT border, IOleInPlaceUIWindow*, BOOL frameWindow) override;
   HRESULT STDMETHODCALLTYPE EnableModeless(BOOL) override { return S_OK; }
   // IDataObject
   HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override;
@@ -112,6 +113,9 @@ class CEmbeddedImage final : public IOleObject,
   // Esc: the user interface goes, then the in-place window.
   void CancelInPlace();
   void MergeMenus();
+  // The bars in the container's frame over the border space it grants
+  // (none, and no border space asked, where it refuses).
+  void ShowBars();
   void UnmergeMenus();
   void SendUpdate() override;
   void SaveToContainer() override;
@@ -138,6 +142,7 @@ class CEmbeddedImage final : public IOleObject,
   IOleInPlaceFrame* containerFrame_ = nullptr;
   IOleInPlaceUIWindow* containerDocWindow_ = nullptr;
   CInPlaceFrame* inPlaceFrame_ = nullptr;
+  CInPlaceBars* bars_ = nullptr;
   bool uiActive_ = false;
   HMENU sharedMenu_ = nullptr;
   HOLEMENU menuDescriptor_ = nullptr;

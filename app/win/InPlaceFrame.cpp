@@ -3,7 +3,11 @@
 
 #include <vector>
 
+#include "app/win/Lumo40App.h"
+#include "app/win/MainFrame.h"
 #include "document/win/Lumo40Doc.h"
+#include "res/resource.h"
+#include "ui/ToolbarPlans.h"
 #include "framework/CommandIds.h"
 #include "framework/CommandRouting.h"
 #include "framework/win/App.h"
@@ -14,6 +18,8 @@ namespace lumora {
 namespace {
 
 constexpr char kClassName[] = "LuInPlaceFrame";
+constexpr char kBarsClassName[] = "LuInPlaceBars";
+constexpr int kFirstInPlaceStateFile = 4;  // files 5 to 8
 
 }  // namespace
 
@@ -115,6 +121,121 @@ bool CInPlaceFrame::OnCmdMsg(fw::MessageArgs& args) {
   }
   // The view, its document, this frame, then the application.
   return fw::RouteThrough(*this, activeView_, fw::TheApp(), args);
+}
+
+// ---- The bars in the container's frame
+
+CInPlaceBars* CInPlaceBars::Create(HWND containerFrame, const RECT& border, CInPlaceFrame* commands) {
+  if (containerFrame == nullptr || commands == nullptr) return nullptr;
+  fw::App::RegisterWindowClass(kBarsClassName, CS_DBLCLKS, 0, LoadCursor(nullptr, IDC_ARROW),
+                               reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), nullptr);
+  auto* bars = new CInPlaceBars();
+  bars->className = kBarsClassName;
+  bars->commands_ = commands;
+  bars->autoDelete = false;
+  const bool made = bars->CreateEx(0, kBarsClassName, "", WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, border.left,
+                                   border.top, border.right - border.left, border.bottom - border.top,
+                                   containerFrame, nullptr);
+  if (!made || !bars->CreateBars()) {
+    if (made) ::DestroyWindow(bars->Handle());
+    delete bars;
+    return nullptr;
+  }
+  bars->autoDelete = true;
+  return bars;
+}
+
+CInPlaceBars::~CInPlaceBars() = default;
+
+bool CInPlaceBars::CreateBars() {
+  CLumo40App* app = TheLumoApp();
+  CMainFrame* main = app != nullptr ? app->MainFrameWnd() : nullptr;
+  if (app == nullptr || main == nullptr) return false;
+  const bool small = app->settings.smallButtons != 0;
+  const ToolbarSizes sizes = ToolbarSizesFor(small);
+  EnableDocking(fw::kAlignAny);
+  if (!statusBar_.Create(this, WS_CHILD | WS_VISIBLE, fw::kIdViewStatusBar) ||
+      !statusBar_.SetIndicators({0, ID_INDICATOR_COORDINATES, ID_INDICATOR_IMAGE})) {
+    return false;
+  }
+  struct Plan {
+    CLUToolBar* bar;
+    std::uint32_t id, smallResource, largeResource;
+  };
+  const Plan plans[] = {
+      {&mainBar_, ID_VIEW_TOOLBAR, kMainBarSmall, kMainBarLarge},
+      {&brushBar_, IDW_BRUSH_BAR, kBrushBarSmall, kBrushBarLarge},
+      {&selectBar_, ID_VIEW_SELECTION_BAR, kSelectBarSmall, kSelectBarLarge},
+      {&toolsBar_, IDW_TOOLS_BAR, 0, 0},
+  };
+  for (const Plan& p : plans) {
+    p.bar->SetDefaultResource(small ? p.smallResource : p.largeResource);
+    p.bar->toolName = [main](std::uint32_t id) { return main->AreaOrToolName(id); };
+    p.bar->openOptions = [main](std::uint32_t id) { main->OpenToolOptions(id); };
+    if (!p.bar->CreateBar(this, WS_CHILD | WS_VISIBLE, p.id)) return false;
+    p.bar->ApplySizes(sizes);
+    p.bar->EnableDocking(fw::kAlignAny);
+  }
+  toolsBar_.readTools = main->ToolsBar().readTools;
+  toolsBar_.toolIcon = main->ToolsBar().toolIcon;
+  if (!mainBar_.ResetButtons() || !brushBar_.ResetButtons() || !selectBar_.ResetButtons()) return false;
+  std::vector<AreaToolButton> tools;
+  for (const RegisteredAreaTool& t : app->areaTools.Tools()) tools.push_back({t.command, t.name});
+  selectBar_.AddAreaToolButtons(tools);
+  toolsBar_.ResetButtons();
+  DockControlBar(&mainBar_, fw::DockSide::kTop);
+  DockControlBar(&selectBar_, fw::DockSide::kTop);
+  DockControlBar(&brushBar_, fw::DockSide::kLeft);
+  DockControlBar(&toolsBar_, fw::DockSide::kRight);
+  ShowControlBar(&selectBar_, !tools.empty(), false);
+  ShowControlBar(&toolsBar_, toolsBar_.ButtonCount() > 0, false);
+  // The layouts of files 5 (main), 6 (paint), 7 (selection), 8 (tools).
+  int file = kFirstInPlaceStateFile;
+  for (CCToolBar* bar : {static_cast<CCToolBar*>(&mainBar_), static_cast<CCToolBar*>(&brushBar_),
+                         static_cast<CCToolBar*>(&selectBar_), static_cast<CCToolBar*>(&toolsBar_)}) {
+    bar->LoadState(app->ToolbarStateFile(file++));
+  }
+  return true;
+}
+
+BORDERWIDTHS CInPlaceBars::Needed() {
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  RECT inner = client;
+  LayoutBars(inner, false);
+  return BORDERWIDTHS{inner.left - client.left, inner.top - client.top, client.right - inner.right,
+                      client.bottom - inner.bottom};
+}
+
+void CInPlaceBars::Place(const RECT& border) {
+  MoveWindow(hwnd_, border.left, border.top, border.right - border.left, border.bottom - border.top, FALSE);
+  RecalcLayout();
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  RECT inner = client;
+  LayoutBars(inner, false);
+  HRGN shape = CreateRectRgnIndirect(&client);
+  HRGN middle = CreateRectRgnIndirect(&inner);
+  CombineRgn(shape, shape, middle, RGN_DIFF);
+  DeleteObject(middle);
+  SetWindowRgn(hwnd_, shape, TRUE);  // the window owns the region now
+  ShowWindow(hwnd_, SW_SHOWNA);
+}
+
+void CInPlaceBars::Close() {
+  CLumo40App* app = TheLumoApp();
+  int file = kFirstInPlaceStateFile;
+  for (CCToolBar* bar : {static_cast<CCToolBar*>(&mainBar_), static_cast<CCToolBar*>(&brushBar_),
+                         static_cast<CCToolBar*>(&selectBar_), static_cast<CCToolBar*>(&toolsBar_)}) {
+    if (app != nullptr && bar->Handle() != nullptr) bar->SaveState(app->ToolbarStateFile(file));
+    ++file;
+  }
+  ::DestroyWindow(hwnd_);
+}
+
+bool CInPlaceBars::OnCmdMsg(fw::MessageArgs& args) {
+  if (args.message == fw::kMsgCommand && commands_ != nullptr) return commands_->OnCmdMsg(args);
+  return fw::FrameWnd::OnCmdMsg(args);
 }
 
 }  // namespace lumora

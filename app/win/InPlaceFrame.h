@@ -9,7 +9,10 @@
 
 #include <functional>
 
+#include "framework/win/ControlBars.h"
 #include "framework/win/Frame.h"
+#include "res/resource.h"
+#include "ui/win/ProgramBars.h"
 
 namespace lumora {
 
@@ -40,6 +43,39 @@ class CInPlaceFrame : public fw::FrameWnd {
 
  private:
   CInPlaceFrame() = default;
+};
+
+// The in-place frame's bars in the container's frame window: the main bar
+// (59392, top), the paint bar (59402, left), the selection bar (59403,
+// top, with the area tools), the tools bar (59404, right) and the status
+// bar (59393, bottom), docked in a frame of ours laid over the border space
+// the container grants; a window region leaves the middle to the
+// container. Their commands go to the in-place frame; their button layouts
+// are kept in toolbar-state files 5 to 8.
+class CInPlaceBars : public fw::FrameWnd {
+ public:
+  // Made in `containerFrame` over `border` (its client coordinates); null
+  // when a bar cannot be made.
+  static CInPlaceBars* Create(HWND containerFrame, const RECT& border, CInPlaceFrame* commands);
+  ~CInPlaceBars() override;
+  // The border widths the bars take.
+  BORDERWIDTHS Needed();
+  // Laid over `border`; the middle left to the container.
+  void Place(const RECT& border);
+  // Saves the layouts (files 5-8) and destroys the window.
+  void Close();
+
+  bool OnCmdMsg(fw::MessageArgs& args) override;
+
+ private:
+  CInPlaceBars() = default;
+  bool CreateBars();
+  CInPlaceFrame* commands_ = nullptr;
+  CLUToolBar mainBar_{IDS_BAR_STANDARD, 0};
+  CBrushBar brushBar_{IDS_BAR_PAINT, 0};
+  CSelectBar selectBar_{IDS_BAR_SELECTION, 0};
+  CToolsBar toolsBar_{IDS_BAR_TOOLS, 0};
+  fw::StatusBar statusBar_;
 };
 
 // Commands the in-place frame hands to the main frame (tool state lives there).

@@ -146,6 +146,11 @@ class CMainFrame : public fw::MdiFrame {
   CBrushBar& GetBrushBar() { return brushBar_; }
   CSelectBar& SelectBar() { return selectBar_; }
   CToolsBar& ToolsBar() { return toolsBar_; }
+  // A tool button's double click: the tool's options (paint attributes,
+  // the colour window, the selection tuner).
+  void OpenToolOptions(std::uint32_t command);
+  // A bar button's name: the area tool's or the registered tool's.
+  std::string AreaOrToolName(std::uint32_t id);
   // At start, once the tool host's tools are registered: the selection
   // bar's area tools, the tools bar, the selection bar beside the main
   // bar, then the bars' saved places.
@@ -178,13 +183,9 @@ class CMainFrame : public fw::MdiFrame {
   void OnUpdateLargeButtons(fw::CmdUI& ui);
   // Options/Customize Toolbars: the modeless customise dialog over the
   // four bars with the command collection of every bar's buttons.
-  // A tool button's double click: the tool's options (paint attributes,
-  // the colour window, the selection tuner).
-  void OpenToolOptions(std::uint32_t command);
   void OnCustomizeToolbars();
   void OnUpdateCustomizeToolbars(fw::CmdUI& ui);
   void AddToolsToCustomize(CCustomizeDlg* dialog, const ToolbarSizes& sizes);
-  std::string AreaOrToolName(std::uint32_t id);
   LRESULT OnMove(WPARAM, LPARAM);
   LRESULT OnSize(WPARAM, LPARAM);
   LRESULT OnActivate(WPARAM, LPARAM);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -990,7 +991,11 @@ class TestInPlaceFrame : public IOleInPlaceFrame {
   HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return S_OK; }
   HRESULT STDMETHODCALLTYPE GetBorder(LPRECT r) override { return GetClientRect(window_, r) ? S_OK : E_FAIL; }
   HRESULT STDMETHODCALLTYPE RequestBorderSpace(LPCBORDERWIDTHS) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE SetBorderSpace(LPCBORDERWIDTHS) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE SetBorderSpace(LPCBORDERWIDTHS widths) override {
+    border = widths != nullptr ? *widths : RECT{-1, -1, -1, -1};
+    ++borderSets;
+    return S_OK;
+  }
   HRESULT STDMETHODCALLTYPE SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) override {
     if (object != nullptr) ++activeObjectsSet;
     activeObject = object != nullptr;
@@ -1034,6 +1039,8 @@ class TestInPlaceFrame : public IOleInPlaceFrame {
 
   int activeObjectsSet = 0;
   bool activeObject = false;
+  RECT border{-1, -1, -1, -1};  // the last border space set (left, top, right, bottom)
+  int borderSets = 0;
   bool insertedFile = false, menuSet = false, menuRemoved = false;
   DWORD insertError = 0, setMenuError = 0;
   HRESULT descriptorSet = E_FAIL;
@@ -1137,6 +1144,23 @@ class TestSite : public IOleClientSite, public IOleInPlaceSite {
   TestInPlaceFrame* frame_;
   RECT position_;
 };
+
+// The windows of other processes among the window's descendants, by id.
+std::map<int, HWND> ForeignDescendants(HWND window) {
+  struct Found {
+    std::map<int, HWND> byId;
+  } found;
+  EnumChildWindows(
+      window,
+      [](HWND child, LPARAM param) -> BOOL {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(child, &pid);
+        if (pid != GetCurrentProcessId()) reinterpret_cast<Found*>(param)->byId[GetDlgCtrlID(child)] = child;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found.byId;
+}
 
 // The server's window inside the container's area, or null.
 HWND ObjectWindowIn(HWND area) {
@@ -1284,6 +1308,22 @@ TEST(ProgramProcesses, AContainerEditsTheImageInPlace) {
   for (HWND w : TopLevel(kFrameClass)) mainShown = mainShown || IsWindowVisible(w);
   EXPECT_FALSE(mainShown) << "in-place editing showed the program's own window";
 
+  // The bars sit in the container's frame over the border space it granted:
+  // the main bar and the selection bar on top, the paint bar on the left,
+  // the status bar at the bottom.
+  std::map<int, HWND> bars = ForeignDescendants(windows.frame);
+  for (int id : {59392, 59393, 59402, 59403, 59404}) EXPECT_EQ(bars.count(id), 1u) << "bar " << id;
+  EXPECT_GT(containerFrame.border.top, 0);
+  EXPECT_GT(containerFrame.border.left, 0);
+  EXPECT_GT(containerFrame.border.bottom, 0);
+  if (bars.count(59393) != 0) {
+    RECT status{}, client{};
+    GetWindowRect(bars[59393], &status);
+    MapWindowPoints(nullptr, windows.frame, reinterpret_cast<POINT*>(&status), 2);
+    GetClientRect(windows.frame, &client);
+    EXPECT_EQ(status.bottom, client.bottom) << "the status bar is not at the bottom of the container's frame";
+  }
+
   // The shared menu, its descriptor and the object's window came to the container.
   EXPECT_NE(containerFrame.sharedMenu, nullptr);
   EXPECT_NE(containerFrame.menuDescriptor, nullptr);
@@ -1313,6 +1353,13 @@ TEST(ProgramProcesses, AContainerEditsTheImageInPlace) {
   EXPECT_GE(site.saves, 1) << "the container was not asked to save the edited object";
   EXPECT_TRUE(PumpUntil([&] { return ObjectWindowIn(windows.area) == nullptr; }, 5000));
   EXPECT_EQ(site.openWindows, 0);
+  EXPECT_TRUE(ForeignDescendants(windows.frame).empty()) << "the bars stayed in the container's frame";
+  // The bars' layouts went to toolbar-state files 5 (main), 6 (paint) and
+  // 7 (selection); the tools bar, without tools here, keeps none (8).
+  for (int file = 5; file <= 8; ++file) {
+    const std::string state = copy.folder() + "\\Lumo40" + std::to_string(file) + ".tbs";
+    EXPECT_EQ(GetFileAttributesA(state.c_str()) != INVALID_FILE_ATTRIBUTES, file != 8) << state;
+  }
 
   // The primary verb edits in place again; closing the object ends it.
   ASSERT_EQ(object->DoVerb(OLEIVERB_PRIMARY, nullptr, static_cast<IOleClientSite*>(&site), 0, windows.area, &position),
@@ -1386,6 +1433,10 @@ TEST(ProgramProcesses, AContainerEditsTheImageInPlace) {
   EXPECT_TRUE(WaitFor([] { return TopLevel(kFrameClass).empty(); }, 20000)) << "the program stayed";
   DeleteFileA(lud.c_str());
   DeleteFileA(lang.c_str());
+  for (int file = 1; file <= 8; ++file) {
+    DeleteFileA((copy.folder() + "\\Lumo40" + std::to_string(file) + ".tbs").c_str());
+    DeleteFileA((copy.folder() + "\\Lumo40" + std::to_string(file) + ".tbi").c_str());
+  }
 }
 
 }  // namespace
