@@ -225,8 +225,28 @@ class Painting : public ::testing::Test {
 
   // The tool of a letter typed over the view.
   void TypeLetter(char letter) {
+    FocusView();
     Send({Key(static_cast<WORD>(letter), false), Key(static_cast<WORD>(letter), true)});
     Pump();
+  }
+
+  // The view has the keyboard focus, and keeps it: under Wine the window
+  // manager's late focus change (a tool window shown at start) can take the
+  // activation after it was given, and a key typed then goes elsewhere.
+  void FocusView() {
+    if (view_ == nullptr) return;
+    int steady = 0;
+    for (int i = 0; i < 40 && steady < 3; ++i) {
+      if (GetForegroundWindow() == frame_ && GetFocus() == view_->Handle()) {
+        ++steady;
+      } else {
+        steady = 0;
+        SetForegroundWindow(frame_);
+        SetFocus(view_->Handle());
+      }
+      Pump();
+      Sleep(20);
+    }
   }
 
   // A diagonal and a horizontal run, in moves of a few pixels.
