@@ -8,6 +8,7 @@
 #include <exception>
 
 #include "document/LayerSelection.h"
+#include "engine/pixels/WAccess.h"
 #include "platform/rect.h"
 #include "platform/stream_file.h"
 #include "res/resource.h"
@@ -309,6 +310,70 @@ int PickPasteFormat(const PasteRow* rows, int count) {
     if ((rows[i].flags == 0 || (rows[i].flags & kPasteRowPasteFlag) != 0) && rows[i].usable) return i;
   }
   return -1;
+}
+
+namespace {
+
+// Grey of blue, green, red weighted 30/59/11 per hundred.
+inline std::uint8_t GreyOf(unsigned blue, unsigned green, unsigned red) {
+  return static_cast<std::uint8_t>((30 * red + 59 * green + 11 * blue) / 100);
+}
+
+// Palette index of pixel x of a row of 1, 4 or 8 bits a pixel.
+inline unsigned IndexAt(const std::uint8_t* row, int x, int bits) {
+  switch (bits) {
+    case 1:
+      return (row[x >> 3] >> (7 - (x & 7))) & 1u;
+    case 4:
+      return (x & 1) != 0 ? row[x >> 1] & 0x0Fu : row[x >> 1] >> 4;
+    default:
+      return row[x];
+  }
+}
+
+}  // namespace
+
+WAPtr ConvertPastedBitmap(VrWA2000::WA* image, int documentType) {
+  if (image == nullptr) return WAPtr();
+  const int type = image->GetType();
+  if (type == documentType) return WAPtr::Share(image);
+  const bool paletted = type == kWAType1Bit || type == kWAType4Bit || type == kWAType8Palette || type == kWAType8Grey;
+  const bool toRgb = documentType == kWAType24 && paletted;
+  const bool toGrey = documentType == kWAType8Grey && (paletted || type == kWAType24);
+  if (!toRgb && !toGrey) return WAPtr::Share(image);
+  const int width = image->GetW(), height = image->GetH();
+  WAPtr out = WAPtr::Adopt(NewWAWithPalette(documentType, width, height, nullptr));
+  if (!out) return WAPtr();
+  out->SetXRes(image->GetXRes());
+  out->SetYRes(image->GetYRes());
+  // Each palette entry's colour (blue, green, red) and grey, looked up
+  // once.
+  std::uint8_t bgr[256][3] = {};
+  std::uint8_t grey[256] = {};
+  if (paletted) {
+    const int entries = 1 << image->GetBPP();
+    PALETTEENTRY palette[256] = {};
+    image->GetPaletteEntries(0, static_cast<std::uint16_t>(entries), palette);
+    for (int i = 0; i < entries; ++i) {
+      bgr[i][0] = palette[i].peBlue;
+      bgr[i][1] = palette[i].peGreen;
+      bgr[i][2] = palette[i].peRed;
+      grey[i] = GreyOf(palette[i].peBlue, palette[i].peGreen, palette[i].peRed);
+    }
+  }
+  const int bits = image->GetBPP();
+  for (int y = 0; y < height; ++y) {
+    const std::uint8_t* src = image->Row(y);
+    std::uint8_t* dst = out->Row(y);
+    if (type == kWAType24) {
+      for (int x = 0; x < width; ++x, src += 3) dst[x] = GreyOf(src[0], src[1], src[2]);
+    } else if (toGrey) {
+      for (int x = 0; x < width; ++x) dst[x] = grey[IndexAt(src, x, bits)];
+    } else {
+      for (int x = 0; x < width; ++x, dst += 3) std::memcpy(dst, bgr[IndexAt(src, x, bits)], 3);
+    }
+  }
+  return out;
 }
 
 POINT CentredOrigin(int docW, int docH, int w, int h) { return POINT{(docW - w) / 2, (docH - h) / 2}; }

@@ -111,6 +111,14 @@ void QueryPasteEntries(PasteRow* rows, int count, const DataObjectOffer& offer, 
 // none or no rows.
 int PickPasteFormat(const PasteRow* rows, int count);
 
+// A pasted bitmap's image in the document's image type: the same buffer
+// when the types agree; for an RGB document (16) every palette type's
+// pixels looked up in its palette; for a grey document (8) the palette
+// entry's, or the RGB pixel's, grey (30 red + 59 green + 11 blue) / 100.
+// Other pairs come back unchanged, for the stack's own conversion when the
+// layer goes in. Null when memory runs out.
+WAPtr ConvertPastedBitmap(VrWA2000::WA* image, int documentType);
+
 // Where an image of w x h lands centred in a document of docW x docH:
 // integer division truncating toward zero (negative when larger).
 POINT CentredOrigin(int docW, int docH, int w, int h);

@@ -80,6 +80,29 @@ HRESULT GetDataAs(IDataObject* data, unsigned format, DWORD tymed, Medium* out) 
   return hr;
 }
 
+// Wine's OLE clipboard lists a copy that came from another Wine prefix
+// (through the X clipboard) by that prefix's format numbers, which differ
+// here for registered formats: listed numbers the clipboard does not hold
+// show it, and the marker and the selection block, which the clipboard
+// holds under their names, are missing from the list. They are listed then.
+void ListFormatsOfAnotherPrefix(IDataObject* data, DataObjectOffer& offer) {
+  if (!offer.listUsable || OleIsCurrentClipboard(data) == S_OK) return;
+  bool foreign = false;
+  for (const ListedFormat& listed : offer.listed) foreign = foreign || !IsClipboardFormatAvailable(listed.format);
+  if (!foreign) return;
+  IDataObject* current = nullptr;
+  const bool fromClipboard = SUCCEEDED(OleGetClipboard(&current)) && current == data;
+  if (current != nullptr) current->Release();
+  if (!fromClipboard) return;
+  for (const unsigned format : {ClipboardFormats().marker, ClipboardFormats().mask}) {
+    bool listed = false;
+    for (const ListedFormat& f : offer.listed) listed = listed || f.format == format;
+    if (!listed && IsClipboardFormatAvailable(format)) {
+      offer.listed.push_back(ListedFormat{format, true, DVASPECT_CONTENT, TYMED_HGLOBAL});
+    }
+  }
+}
+
 DataObjectOffer OfferOf(IDataObject* data) {
   DataObjectOffer offer;
   offer.canCreateFrom = OleQueryCreateFromData(data) == S_OK;
@@ -100,6 +123,7 @@ DataObjectOffer OfferOf(IDataObject* data) {
     if (fetched[i].ptd != nullptr) CoTaskMemFree(fetched[i].ptd);
   }
   formats->Release();
+  ListFormatsOfAnotherPrefix(data, offer);
   return offer;
 }
 
@@ -148,6 +172,7 @@ bool IsDibHeaderSize(const std::uint8_t* block, std::size_t size) {
 int ReadClipboardDib(IDataObject* data, WAPtr* image, WAPtr* mask) {
   Medium medium;
   if (FAILED(GetDataAs(data, CF_DIB, TYMED_HGLOBAL, &medium))) return kCannotPaste;
+  TraceMark("paste data read");
   const auto* block = static_cast<const std::uint8_t*>(GlobalLock(medium.m.hGlobal));
   if (block == nullptr) return kBadBlock;
   const std::size_t size = GlobalSize(medium.m.hGlobal);
@@ -192,6 +217,8 @@ int PasteBitmapIntoDocument(CLumo40Doc& doc, IDataObject* data) {
   if (FAILED(GetDataAs(data, CF_BITMAP, TYMED_GDI, &bitmap))) return kCannotPaste;
   GetDataAs(data, CF_PALETTE, TYMED_GDI, &palette);
   WAPtr image = WAPtr::Adopt(BitmapToImage(bitmap.m.hBitmap, reinterpret_cast<HPALETTE>(palette.m.hBitmap)));
+  if (!image || !doc.Image().HasImage()) return kCannotPaste;
+  image = ConvertPastedBitmap(image.get(), doc.Image().GetLayers()->GetImageType());
   if (!image) return kCannotPaste;
   return InsertImageAsLayer(doc, image.get());
 }

@@ -137,6 +137,57 @@ TEST(MaskBlock, SizesAndSelectionSurviveTheRoundTripAndDamageIsRefused) {
   }
 }
 
+// A pasted bitmap's pixels in the document's type: palette look-ups for
+// RGB, (30 red + 59 green + 11 blue) / 100 for grey; sub-byte rows read
+// most significant bit (high nibble) first.
+TEST(PastedBitmap, ConvertsToTheDocumentsTypeByPaletteAndGreyWeights) {
+  PALETTEENTRY two[2] = {{255, 0, 0, 0}, {0, 0, 255, 0}};  // red, blue
+  WAPtr bits1 = WAPtr::Adopt(NewWAWithPalette(kWAType1Bit, 10, 1, two));
+  bits1->Row(0)[0] = 0x5F;  // 0101 1111
+  bits1->Row(0)[1] = 0x80;  // 10
+  PALETTEENTRY sixteen[16] = {};
+  for (int i = 0; i < 16; ++i) {
+    sixteen[i] = PALETTEENTRY{static_cast<BYTE>(16 * i), static_cast<BYTE>(255 - 16 * i), static_cast<BYTE>(i), 0};
+  }
+  WAPtr bits4 = WAPtr::Adopt(NewWAWithPalette(kWAType4Bit, 3, 1, sixteen));
+  bits4->Row(0)[0] = 0x1E;  // 1, 14
+  bits4->Row(0)[1] = 0x70;  // 7
+  PALETTEENTRY many[256] = {};
+  many[200] = PALETTEENTRY{200, 100, 0, 0};
+  WAPtr bits8 = WAPtr::Adopt(NewWAWithPalette(kWAType8Palette, 1, 1, many));
+  bits8->Row(0)[0] = 200;
+  WAPtr rgb = WAPtr::Adopt(NewWAWithPalette(kWAType24, 2, 1, nullptr));
+  const std::uint8_t pixels[6] = {10, 20, 30, 255, 255, 255};  // blue, green, red
+  std::memcpy(rgb->Row(0), pixels, 6);
+
+  struct Case {
+    const char* what;
+    VrWA2000::WA* image;
+    int type;
+    std::vector<std::uint8_t> want;
+  };
+  const Case cases[] = {
+      {"1 bit to RGB", bits1.get(), kWAType24,
+       {0, 0, 255, 255, 0, 0, 0, 0, 255, 255, 0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 0, 0, 255}},
+      {"1 bit to grey", bits1.get(), kWAType8Grey, {76, 28, 76, 28, 28, 28, 28, 28, 28, 76}},
+      {"4 bits to RGB", bits4.get(), kWAType24, {1, 239, 16, 14, 31, 224, 7, 143, 112}},
+      {"4 bits to grey", bits4.get(), kWAType8Grey, {145, 87, 118}},
+      {"8-bit palette to grey", bits8.get(), kWAType8Grey, {119}},
+      {"8-bit palette to RGB", bits8.get(), kWAType24, {0, 100, 200}},
+      {"RGB to grey", rgb.get(), kWAType8Grey, {21, 255}},
+  };
+  for (const Case& c : cases) {
+    const WAPtr out = ConvertPastedBitmap(c.image, c.type);
+    ASSERT_TRUE(out) << c.what;
+    ASSERT_EQ(out->GetType(), c.type) << c.what;
+    ASSERT_EQ(out->GetW(), c.image->GetW()) << c.what;
+    EXPECT_EQ(std::vector<std::uint8_t>(out->Row(0), out->Row(0) + c.want.size()), c.want) << c.what;
+  }
+  // The same type, and pairs with no converter, keep the buffer.
+  EXPECT_EQ(ConvertPastedBitmap(rgb.get(), kWAType24).get(), rgb.get());
+  EXPECT_EQ(ConvertPastedBitmap(rgb.get(), kWAType8Palette).get(), rgb.get());
+}
+
 TEST(Placement, CentredOriginTruncatesTowardZero) {
   EXPECT_EQ(CentredOrigin(64, 48, 300, 200).x, -118);
   EXPECT_EQ(CentredOrigin(64, 48, 300, 200).y, -76);

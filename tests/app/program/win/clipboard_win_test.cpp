@@ -682,5 +682,161 @@ TEST_F(Clipboard, AV5DibWithAlphaPastesWithTheAlphaAsTheLayersMask) {
   }
 }
 
+
+// Two programs on one X display, each in a Wine prefix of its own (its own
+// Windows clipboard, joined through the X clipboard): the program started
+// in a copy of this prefix selects everything of a layered file, copies it
+// and exits; this one pastes the same layers (names, places, pixels) and
+// selection, then the selection alone, then the copy as a new image.
+TEST_F(Clipboard, ALayeredCopyFromAProgramInAnotherPrefixPastesAfterThatProgramExited) {
+  struct Layer {
+    std::string name;
+    RECT rect;
+    WAPtr image;
+  };
+  std::vector<Layer> copied;
+  WAPtr mergedBefore;
+  {
+    CLumo40Doc* source = Open();
+    ASSERT_NE(source, nullptr);
+    CLayersManager& from = *source->Image().GetLayers();
+    for (int i = 0; i < from.GetLayerCount(); ++i) {
+      const CLayer* l = from.GetLayer(i);
+      if (l->IsVisible() != 0) copied.push_back({l->GetName(), l->GetRect(), WAPtr::Share(l->PeekImage())});
+    }
+    mergedBefore = from.CreateMergedImage(1, 255, 255, 255);
+    source->SetModifiedFlag(false);
+    source->Image().SetModifiedFlag(false);
+    source->OnCloseDocument();
+    RunUntilWithin30s(app_, [] { return true; });
+  }
+  ASSERT_FALSE(copied.empty());
+
+  // The other prefix: a copy of this one, the program and its language
+  // file copied beside it so its settings stay in the test's folder; a
+  // program that stays keeps that prefix's Wine (and its clipboard owner)
+  // running after the copier exits, as a desktop does.
+  const std::string peer = folder_.unix + "/peer";
+  const std::string trace = folder_.unix + "/trace";
+  struct PeerGuard {
+    Clipboard* test;
+    std::string prefix;
+    ~PeerGuard() { test->Shell("WINEPREFIX=" + prefix + " wineserver -k; rm -rf " + prefix); }
+  } guard{this, peer + "/prefix"};
+  const std::string program = std::string(LUMORA_PROGRAM_PATH).substr(2);
+  const std::string bin = program.substr(0, program.rfind('/'));
+  std::string file = MadeFile("three.psd");
+  // The copy of the prefix can take longer than a shell command waits.
+  ASSERT_EQ(Shell("[ -n \"$WINEPREFIX\" ] && mkdir -p " + peer + " && (cp -a \"$WINEPREFIX\" " + peer +
+                  "/prefix && cp -r " + program + " " + bin + "/LANG.ini " + bin + "/Frame " + peer + " && touch " +
+                  peer + "/ready; WINEPREFIX=" + peer + "/prefix setsid wine " + bin +
+                  "/wine_keepalive.exe </dev/null >/dev/null 2>&1) >/dev/null 2>&1 &"),
+            0);
+  ASSERT_TRUE(RunUntilWithin30s(app_, [&] { return GetFileAttributesA(("Z:" + peer + "/ready").c_str()) != INVALID_FILE_ATTRIBUTES; },
+                                180000))
+      << "the prefix was not copied";
+  const auto marked = [&](const char* mark) {
+    const std::vector<std::uint8_t> bytes = ReadAll("Z:" + trace);
+    return std::string(bytes.begin(), bytes.end()).find(mark) != std::string::npos;
+  };
+  // Its menu commands go through peer_command in its prefix.
+  const std::string command = "WINEPREFIX=" + peer + "/prefix wine " + std::string(LUMORA_PEER_COMMAND).substr(2) + " ";
+  const UINT embed = RegisterClipboardFormatA("Embed Source");
+  // One round: the program started on the file, select all, copy, close;
+  // then this prefix's clipboard read until the object arrives. Wine's X
+  // clipboard can lose that: when the copier flushes its copy at exit, the
+  // other prefix's clipboard owner is busy rendering while this prefix asks
+  // the X side what is offered; the question times out and this prefix's
+  // clipboard stays empty until the X side changes again. A new round is
+  // such a change.
+  const auto round = [&]() -> bool {
+    const DWORD before = GetClipboardSequenceNumber();
+    DeleteFileA(("Z:" + trace).c_str());
+    if (Shell("export WINEPREFIX=" + peer + "/prefix; LUMORA_TRACE='Z:" + trace + "' setsid wine " + peer +
+              "/Lumo40.exe '" + file + "' </dev/null >" + peer + "/log 2>&1 & echo $! > " + peer + "/pid") != 0) {
+      return false;
+    }
+    if (!RunUntilWithin30s(app_, [&] { return marked("view wholly painted"); }, 120000)) return false;
+    if (Shell(command + std::to_string(ID_SELECTION_ALL) + " " + std::to_string(ID_EDIT_COPY)) != 0) return false;
+    if (!RunUntilWithin30s(app_, [&] { return marked("clipboard set"); })) return false;
+    if (Shell(command + "close; for i in $(seq 100); do kill -0 $(cat " + peer +
+              "/pid) 2>/dev/null || exit 0; sleep 0.2; done; exit 1") != 0) {
+      return false;
+    }
+    return RunUntilWithin30s(app_, [&] {
+      if (GetClipboardSequenceNumber() == before || !OpenClipboard(nullptr)) return false;
+      const bool read = GetClipboardData(embed) != nullptr;
+      CloseClipboard();
+      return read;
+    }, 15000);
+  };
+  int rounds = 1;
+  while (!round() && rounds < 4) ++rounds;
+  ASSERT_LT(rounds, 4) << "the copy never reached this prefix's clipboard in " << rounds << " rounds";
+
+  CLumo40Doc* target = Open("modes.psd");
+  ASSERT_NE(target, nullptr);
+  const int under = target->Image().GetLayers()->GetLayerCount();
+  ASSERT_TRUE(Enabled(ID_EDIT_PASTE));
+  Command(ID_EDIT_PASTE);
+  SettleWithin30s(app_, target);
+  EXPECT_TRUE(errors.empty());
+  const CLayersManager& to = *target->Image().GetLayers();
+  ASSERT_EQ(to.GetLayerCount(), under + static_cast<int>(copied.size()));
+  EXPECT_EQ(target->Image().HistoryState().name, std::string(res::String(IDS_STEP_PASTE)));
+  for (std::size_t i = 0; i < copied.size(); ++i) {
+    const CLayer* l = to.GetLayer(under + static_cast<int>(i));
+    const Layer& c = copied[i];
+    EXPECT_EQ(l->GetName(), c.name);
+    // Cut to the image: inside the copied layer's place, with its pixels.
+    RECT inside{};
+    ASSERT_TRUE(RectIntersect(&inside, l->GetRect(), c.rect) && RectsEqual(inside, l->GetRect())) << c.name;
+    const int w = l->GetRect().right - l->GetRect().left, h = l->GetRect().bottom - l->GetRect().top;
+    const int dx = l->GetRect().left - c.rect.left, dy = l->GetRect().top - c.rect.top;
+    const int sourceH = c.rect.bottom - c.rect.top;
+    int wrong = 0;
+    for (int y = 0; y < h; ++y) {
+      // Rows are stored bottom first in both.
+      const std::uint8_t* got = l->PeekImage()->Row(h - 1 - y);
+      const std::uint8_t* want = c.image->Row(sourceH - 1 - (y + dy)) + 3 * dx;
+      wrong += std::memcmp(got, want, static_cast<std::size_t>(3) * w) != 0;
+    }
+    EXPECT_EQ(wrong, 0) << c.name << ": rows differ";
+  }
+  const RECT all{0, 0, 64, 48};
+  const auto selectionIsAll = [&](CLumo40Doc* doc) {
+    if (doc->Image().GetSelection() == nullptr) return false;
+    LURECT got{};
+    GetFragmentBoundRect(doc->Image().GetSelection(), &got);
+    RECT bounds;
+    LURectToRect(&bounds, &got);
+    return RectsEqual(bounds, all);
+  };
+  EXPECT_TRUE(selectionIsAll(target));
+
+  // The selection alone.
+  target->Image().FreeSelection(false);
+  ASSERT_TRUE(Enabled(ID_SELECTION_PASTE));
+  Command(ID_SELECTION_PASTE);
+  EXPECT_TRUE(selectionIsAll(target));
+  EXPECT_EQ(target->Image().GetLayers()->GetLayerCount(), under + static_cast<int>(copied.size()));
+
+  // As a new image: the same layers and merged pixels.
+  DialogScript::Run({{std::string(res::String(IDS_PASTE_AS_NEW_IMAGE)), [](HWND d) { Press(d, IDOK); }}});
+  Command(ID_EDIT_PASTE_AS_NEW_IMAGE);
+  auto* made = dynamic_cast<CLumo40Doc*>(app_.Docs().AllDocuments().back());
+  ASSERT_NE(made, nullptr);
+  ASSERT_NE(made, target);
+  SettleWithin30s(app_, made);
+  ASSERT_EQ(made->Image().GetLayers()->GetLayerCount(), static_cast<int>(copied.size()));
+  WAPtr mergedAfter = made->Image().GetLayers()->CreateMergedImage(1, 255, 255, 255);
+  ASSERT_EQ(mergedAfter->GetW(), mergedBefore->GetW());
+  ASSERT_EQ(mergedAfter->GetH(), mergedBefore->GetH());
+  int wrong = 0;
+  for (int y = 0; y < mergedBefore->GetH(); ++y) wrong += std::memcmp(mergedAfter->Row(y), mergedBefore->Row(y), 64 * 3) != 0;
+  EXPECT_EQ(wrong, 0);
+  EXPECT_TRUE(selectionIsAll(made));
+}
+
 }  // namespace
 }  // namespace lumora

@@ -25,6 +25,8 @@
 #include "framework/win/CommandLineWin32.h"
 #include "framework/win/DocView.h"
 #include "framework/win/Window.h"
+#include "hostapi/comdlg.h"
+#include "hostapi/controls.h"
 #include "hostapi/fragment.h"
 #include "hostapi/toolhost.h"
 #include "platform/rect.h"
@@ -631,6 +633,21 @@ TEST_F(TextTool, TheDialogFollowsTheActiveLayerIntoAnotherTopLevelWindow) {
   SetParent(view_->Handle(), home);
   lumora::testing::Settle(app_);
   EXPECT_EQ(ActiveText(), text) << "Cancel on the moved dialog keeps the finished text";
+}
+
+// On a grey image the dialog hands the layer (and shows) a chosen red as
+// its grey level, (255 + 0 + 0) / 3 = 85.
+TEST_F(TextTool, OnAGreyImageARedTextIsGrey85) {
+  ASSERT_TRUE(doc_->ConvertToGray());
+  lumora::testing::Settle(app_);
+  HWND dialog = PlaceAndType(POINT{40, 150}, "G", false);
+  ASSERT_NE(dialog, nullptr);
+  SendMessageA(dialog, kColourWindowChanged, 0, static_cast<LPARAM>(RGB(255, 0, 0)));
+  lumora::testing::Settle(app_);
+  ASSERT_NE(ActiveText(), nullptr);
+  EXPECT_EQ(ActiveText()->Attributes().color & 0xFFFFFF, RGB(85, 85, 85));
+  EXPECT_EQ(static_cast<COLORREF>(SendDlgItemMessageA(dialog, IDC_TEXT_COLOUR, kVrCtlGetColour, 0, 0)) & 0xFFFFFF,
+            RGB(85, 85, 85));
 }
 
 // The text-selection area tool: each click on the view places a text
