@@ -21,6 +21,11 @@ constexpr char kClassName[] = "LuInPlaceFrame";
 constexpr char kBarsClassName[] = "LuInPlaceBars";
 constexpr int kFirstInPlaceStateFile = 4;  // files 5 to 8
 
+std::vector<CInPlaceBars*>& LiveBars() {
+  static std::vector<CInPlaceBars*> bars;
+  return bars;
+}
+
 }  // namespace
 
 bool InPlaceCommandGoesToMainFrame(std::uint32_t id) {
@@ -87,12 +92,18 @@ bool CInPlaceFrame::OnCmdMsg(fw::MessageArgs& args) {
   const bool update = args.code == fw::kCodeUpdateCommandUI;
   if (args.code != fw::kCodeCommand && !update) return fw::FrameWnd::OnCmdMsg(args);
   if (InPlaceCommandDisabled(args.id)) {
-    if (update && args.cmdUI != nullptr) args.cmdUI->Enable(false);
-    return true;
+    if (update && args.cmdUI != nullptr) {
+      args.cmdUI->Enable(false);
+      args.cmdUI->MarkHandled();
+    }
+    return update;
   }
   if (args.id == kIdCancelInPlace) {
     if (update) {
-      if (args.cmdUI != nullptr) args.cmdUI->Enable(true);
+      if (args.cmdUI != nullptr) {
+        args.cmdUI->Enable(true);
+        args.cmdUI->MarkHandled();
+      }
       return true;
     }
     if (args.probeOnly) return true;
@@ -105,7 +116,10 @@ bool CInPlaceFrame::OnCmdMsg(fw::MessageArgs& args) {
   if (args.id == kIdOpenSeparately) {
     const bool can = onOpenSeparately != nullptr && ImageView() != nullptr;
     if (update) {
-      if (args.cmdUI != nullptr) args.cmdUI->Enable(can);
+      if (args.cmdUI != nullptr) {
+        args.cmdUI->Enable(can);
+        args.cmdUI->MarkHandled();
+      }
       return true;
     }
     if (args.probeOnly || !can) return can;
@@ -142,10 +156,19 @@ CInPlaceBars* CInPlaceBars::Create(HWND containerFrame, const RECT& border, CInP
     return nullptr;
   }
   bars->autoDelete = true;
+  bars->addToTitle = false;
+  LiveBars().push_back(bars);
   return bars;
 }
 
-CInPlaceBars::~CInPlaceBars() = default;
+CInPlaceBars::~CInPlaceBars() { std::erase(LiveBars(), this); }
+
+void UpdateInPlaceBars() {
+  const std::vector<CInPlaceBars*> bars = LiveBars();
+  for (CInPlaceBars* b : bars) {
+    if (b->Handle() != nullptr && IsWindowVisible(b->Handle())) b->OnIdleUpdateCmdUI();
+  }
+}
 
 bool CInPlaceBars::CreateBars() {
   CLumo40App* app = TheLumoApp();

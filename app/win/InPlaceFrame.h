@@ -78,6 +78,9 @@ class CInPlaceBars : public fw::FrameWnd {
   fw::StatusBar statusBar_;
 };
 
+// The enabling of every in-place bar's buttons, at the start of idle work.
+void UpdateInPlaceBars();
+
 // Commands the in-place frame hands to the main frame (tool state lives there).
 bool InPlaceCommandGoesToMainFrame(std::uint32_t id);
 // Commands the container answers for: always disabled in place.

@@ -1,8 +1,10 @@
 // Start-up, the message-loop hooks, idle work and exit of the program.
 #include "app/win/Lumo40App.h"
+
 #include "app/ShellDde.h"
 #include "app/win/AutomationApp.h"
 #include "app/win/EmbeddedImage.h"
+#include "app/win/InPlaceFrame.h"
 
 #include <ole2.h>
 #include <shellapi.h>
@@ -546,6 +548,13 @@ void CLumo40App::RefreshCursorOnKey(const MSG&) {
 }
 
 bool CLumo40App::OnIdle(int count) { return RunIdlePass(count, tick_, *this); }
+
+bool CLumo40App::BaseIdle(int count) {
+  const bool more = fw::App::OnIdle(count);
+  // The bars of an image edited in place are not the main frame's.
+  if (count == 0) lumora::UpdateInPlaceBars();
+  return more;
+}
 
 void CLumo40App::FlushServerItems() {
   for (fw::Document* doc : Docs().AllDocuments()) {

@@ -204,7 +204,7 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   void RestoreSavedPrompts() override;
   void ResetToolHostError() override;
   void SendAnimationTick() override;
-  bool BaseIdle(int count) override { return fw::App::OnIdle(count); }
+  bool BaseIdle(int count) override;
   void FlushServerItems() override;
 
   // HookHost

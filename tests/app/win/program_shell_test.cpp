@@ -14,6 +14,7 @@
 
 #include <shellapi.h>
 #include <ole2.h>
+#include <commctrl.h>
 
 namespace {
 
@@ -1316,6 +1317,16 @@ TEST(ProgramProcesses, AContainerEditsTheImageInPlace) {
   EXPECT_GT(containerFrame.border.top, 0);
   EXPECT_GT(containerFrame.border.left, 0);
   EXPECT_GT(containerFrame.border.bottom, 0);
+  // File/Save is the container's while the image is in place: its button
+  // is disabled; Copy (the image's own) stays enabled.
+  if (bars.count(59392) != 0) {
+    ASSERT_GE(SendMessageA(bars[59392], TB_COMMANDTOINDEX, 57603, 0), 0) << "no Save button on the main bar";
+    EXPECT_TRUE(PumpUntil([&] { return SendMessageA(bars[59392], TB_ISBUTTONENABLED, 57603, 0) == 0; }, 5000))
+        << "Save is enabled on the in-place main bar";
+    if (SendMessageA(bars[59392], TB_COMMANDTOINDEX, 57634, 0) >= 0) {
+      EXPECT_NE(SendMessageA(bars[59392], TB_ISBUTTONENABLED, 57634, 0), 0) << "Copy is disabled in place";
+    }
+  }
   if (bars.count(59393) != 0) {
     RECT status{}, client{};
     GetWindowRect(bars[59393], &status);
