@@ -341,9 +341,9 @@ TEST(AreaTracker, SmartOutlineJoinsAnchorsAlongEdgesAndClosesAsAPolygon) {
       EXPECT_NE(PointInFragment(f, &p) & 1, 0) << x << "," << y;
     }
   }
-  const POINT far{3, 3}, farther{26, 26};
-  EXPECT_EQ(PointInFragment(f, &far) & 1, 0);
-  EXPECT_EQ(PointInFragment(f, &farther) & 1, 0);
+  const POINT outside{3, 3}, beyond{26, 26};
+  EXPECT_EQ(PointInFragment(f, &outside) & 1, 0);
+  EXPECT_EQ(PointInFragment(f, &beyond) & 1, 0);
   // It is the polygon the polygon tool makes of the same corners.
   const int n = GetPolygonFrgSize(f);
   ASSERT_GE(n, 8);
