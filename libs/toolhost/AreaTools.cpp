@@ -90,6 +90,23 @@ Fragment* WandShape(const AreaSession& s) {
                       origin.x, origin.y);
 }
 
+// The smart outline follows the edges of what the view shows: the
+// document's visible layers flattened, read once as the outline begins.
+void LoadSmartImage(AreaSession& s) {
+  auto finder = std::make_shared<SmartPathFinder>();
+  void* doc = DocOfWindow(s.site, s.view);
+  const VrWA2000::WA* image = doc != nullptr ? DocImageOfKind(s.site, doc, 4) : nullptr;
+  if (image != nullptr) {
+    const int type = image->GetType();
+    const int channels = type == 8 ? 1 : type == 16 ? 3 : 0;
+    if (channels != 0) {
+      finder->SetImage(image->GetW(), image->GetH(), channels,
+                       [image](int y) { return static_cast<const std::uint8_t*>(image->Row(y)); });
+    }
+  }
+  s.tracker->SetPathFinder(std::move(finder));
+}
+
 // A finished gesture: the shape combined with the selection by the mode
 // becomes the document's selection.
 void Finish(AreaSession& s, AreaTracker::Result result) {
@@ -149,6 +166,7 @@ bool OnMouse(AreaSession& s, AreaWindows& windows, const LU_MSG& msg) {
         s.view = msg.window;
       }
       const AreaSettings& settings = CurrentAreaSettings();
+      if (!t.Busy() && t.Kind() == AreaKind::kSmartS) LoadSmartImage(s);
       if (!t.Busy()) {
         t.SetAspect(settings.aspectFixed ? settings.aspectWidth : 0, settings.aspectFixed ? settings.aspectHeight : 0);
       }
@@ -279,6 +297,7 @@ const std::vector<AreaToolEntry>& AreaToolTable() {
       {"Area_Ellipse", AreaKind::kEllipse, IDS_LU_AREA_ELLIPSE}, {"Area_Poly", AreaKind::kPoly, IDS_LU_AREA_POLY},
       {"Area_Wand", AreaKind::kWand, IDS_LU_AREA_WAND},         {"Area_Line", AreaKind::kLine, IDS_LU_AREA_LINE},
       {"Area_Pen", AreaKind::kPen, IDS_LU_AREA_PEN},       {"Area_NewText", AreaKind::kNewText, IDS_LU_AREA_NEWTEXT},
+      {"Area_SmartS", AreaKind::kSmartS, IDS_LU_AREA_SMARTS},
   };
   return table;
 }

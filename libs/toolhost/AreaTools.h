@@ -1,15 +1,17 @@
 // The selection (area) tools: rectangle, ellipse, polygon, freehand pen,
-// line, magic wand and the whole image. The active tool's hook follows the
+// line, magic wand, smart (edge-following) outline and the whole image. The active tool's hook follows the
 // mouse on the image views; a finished shape combines with the document's
 // selection by the combine mode (or the keys held at the press) and
 // becomes its selection as one undo step.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "hostapi/toolhost.h"
+#include "libs/toolhost/SmartPath.h"
 #include "platform/win32types.h"
 
 class Fragment;
@@ -17,7 +19,9 @@ class Fragment;
 namespace lumora::toolhost {
 
 // kNewText makes no shape of its own: a click places a text selection.
-enum class AreaKind { kWhole, kRect, kEllipse, kPoly, kWand, kLine, kPen, kNewText };
+// kSmartS is the polygon whose sides follow the image's edges between
+// the clicked anchors.
+enum class AreaKind { kWhole, kRect, kEllipse, kPoly, kWand, kLine, kPen, kNewText, kSmartS };
 
 // Keys held with a mouse message.
 enum : unsigned { kAreaShift = 1, kAreaCtrl = 2, kAreaAlt = 4 };
@@ -84,10 +88,17 @@ class AreaTracker {
   }
   // Square and centred rect of a drag from `from` to `to` (both included);
   // a fixed aspect (both sides positive) grows the drag's offsets to it.
+  // The smart outline's paths (its image set by the caller); none: straight
+  // sides as the polygon's.
+  void SetPathFinder(std::shared_ptr<SmartPathFinder> finder) { finder_ = std::move(finder); }
+  SmartPathFinder* PathFinder() const { return finder_.get(); }
   static RECT DragRect(POINT from, POINT to, bool square, bool centred, int aspectWidth = 0, int aspectHeight = 0);
 
  private:
   Result Close();
+  bool ClicksCorners() const { return kind_ == AreaKind::kPoly || kind_ == AreaKind::kSmartS; }
+  Result SmartPress(const AreaPoint& at, unsigned keys);
+  AreaPoint PathPoint(POINT pixel) const;
 
   AreaKind kind_;
   bool pressed_ = false;
@@ -102,6 +113,8 @@ class AreaTracker {
   AreaPoint first_;
   AreaPoint last_;
   std::vector<AreaPoint> vertices_;
+  std::vector<std::size_t> anchors_;  // smart outline: where each anchor is in vertices_
+  std::shared_ptr<SmartPathFinder> finder_;
 };
 
 // Pixels of a buffer within `tolerance` of the one at `seed` in every

@@ -58,6 +58,7 @@ RECT AreaTracker::DragRect(POINT from, POINT to, bool square, bool centred, int 
 
 AreaTracker::Result AreaTracker::Press(const AreaPoint& at, unsigned keys) {
   if (kind_ == AreaKind::kWhole) return kNothing;
+  if (kind_ == AreaKind::kSmartS) return SmartPress(at, keys);
   if (kind_ == AreaKind::kPoly) {
     last_ = at;
     if (!open_) {
@@ -86,8 +87,48 @@ AreaTracker::Result AreaTracker::Press(const AreaPoint& at, unsigned keys) {
   return kChanged;
 }
 
+// A smart outline's vertices are the pixels of its paths, each at its own
+// corner; anchors keep the window point they were clicked at.
+AreaPoint AreaTracker::PathPoint(POINT pixel) const {
+  AreaPoint p;
+  p.pixel = p.corner = pixel;
+  return p;
+}
+
+AreaTracker::Result AreaTracker::SmartPress(const AreaPoint& clicked, unsigned keys) {
+  AreaPoint at = clicked;
+  if (finder_) at.pixel = at.corner = finder_->Clamp(at.pixel);
+  at.corner = at.pixel;
+  last_ = at;
+  if (!open_) {
+    open_ = true;
+    pressKeys_ = keys;
+    vertices_.assign(1, at);
+    anchors_.assign(1, 0);
+    first_ = at;
+    if (finder_) finder_->SetAnchor(at.pixel);
+    return kChanged;
+  }
+  const AreaPoint& start = vertices_.front();
+  if (vertices_.size() >= 3 && std::labs(at.window.x - start.window.x) <= kCloseDistance &&
+      std::labs(at.window.y - start.window.y) <= kCloseDistance) {
+    return Close();
+  }
+  if (SamePixel(at, vertices_.back())) return kChanged;
+  if (finder_) {
+    const std::vector<POINT> path = finder_->PathTo(at.pixel);
+    for (std::size_t i = 1; i < path.size(); ++i) vertices_.push_back(PathPoint(path[i]));
+  } else {
+    vertices_.push_back(at);
+  }
+  vertices_.back().window = at.window;
+  anchors_.push_back(vertices_.size() - 1);
+  if (finder_) finder_->SetAnchor(vertices_.back().pixel);
+  return kChanged;
+}
+
 AreaTracker::Result AreaTracker::Move(const AreaPoint& at, unsigned keys) {
-  if (kind_ == AreaKind::kPoly) {
+  if (ClicksCorners()) {
     if (!open_) return kNothing;
     last_ = at;
     return kChanged;
@@ -104,7 +145,7 @@ AreaTracker::Result AreaTracker::Move(const AreaPoint& at, unsigned keys) {
 }
 
 AreaTracker::Result AreaTracker::Release(const AreaPoint& at, unsigned keys) {
-  if (kind_ == AreaKind::kPoly || !pressed_) return kNothing;
+  if (ClicksCorners() || !pressed_) return kNothing;
   Move(at, keys);
   pressed_ = false;
   if (kind_ == AreaKind::kWand) return kDone;
@@ -114,7 +155,7 @@ AreaTracker::Result AreaTracker::Release(const AreaPoint& at, unsigned keys) {
 }
 
 AreaTracker::Result AreaTracker::DoubleClick(const AreaPoint& at, unsigned keys) {
-  if (kind_ != AreaKind::kPoly) return Press(at, keys);
+  if (!ClicksCorners()) return Press(at, keys);
   // The click before it already placed this vertex.
   if (!open_) return kNothing;
   if (vertices_.size() >= 3) return Close();
@@ -122,6 +163,11 @@ AreaTracker::Result AreaTracker::DoubleClick(const AreaPoint& at, unsigned keys)
 }
 
 AreaTracker::Result AreaTracker::Close() {
+  // The smart outline closes along the edges back to its first anchor.
+  if (kind_ == AreaKind::kSmartS && finder_ && vertices_.size() >= 2) {
+    const std::vector<POINT> path = finder_->PathTo(vertices_.front().pixel);
+    for (std::size_t i = 1; i + 1 < path.size(); ++i) vertices_.push_back(PathPoint(path[i]));
+  }
   open_ = false;
   return kDone;
 }
@@ -132,7 +178,18 @@ AreaTracker::Result AreaTracker::Key(int virtualKey) {
     Cancel();
     return kCancelled;
   }
-  if (kind_ != AreaKind::kPoly) return kNothing;
+  if (!ClicksCorners()) return kNothing;
+  if (virtualKey == kVkBack && kind_ == AreaKind::kSmartS) {
+    // The last anchor goes with the path that led to it.
+    anchors_.pop_back();
+    if (anchors_.empty()) {
+      Cancel();
+      return kCancelled;
+    }
+    vertices_.resize(anchors_.back() + 1);
+    if (finder_) finder_->SetAnchor(vertices_.back().pixel);
+    return kChanged;
+  }
   if (virtualKey == kVkBack) {
     vertices_.pop_back();
     if (vertices_.empty()) {
@@ -148,6 +205,7 @@ AreaTracker::Result AreaTracker::Key(int virtualKey) {
 void AreaTracker::Cancel() {
   pressed_ = open_ = moved_ = false;
   vertices_.clear();
+  anchors_.clear();
 }
 
 AreaOutline AreaTracker::Outline() const {
@@ -166,6 +224,15 @@ AreaOutline AreaTracker::Outline() const {
   }
   for (const AreaPoint& v : vertices_) o.points.push_back(v.corner);
   if (kind_ == AreaKind::kPoly) o.points.push_back(last_.corner);
+  if (kind_ == AreaKind::kSmartS && open_) {
+    // The live path from the last anchor to the pointer.
+    if (finder_) {
+      const std::vector<POINT> path = finder_->PathTo(last_.pixel);
+      for (std::size_t i = 1; i < path.size(); ++i) o.points.push_back(path[i]);
+    } else {
+      o.points.push_back(last_.pixel);
+    }
+  }
   return o;
 }
 
@@ -179,6 +246,7 @@ Fragment* AreaTracker::MakeShape(const AreaSettings& settings) const {
       return kind_ == AreaKind::kRect ? CreateRectFrg(&lr, 0) : CreateEllipticFrg(&lr, 0);
     }
     case AreaKind::kPoly:
+    case AreaKind::kSmartS:
     case AreaKind::kPen: {
       if (vertices_.size() < 3) return nullptr;
       std::vector<POINT> corners;

@@ -15,6 +15,7 @@ unsigned GroupsOfKind(AreaKind kind) {
     case AreaKind::kRect:
     case AreaKind::kEllipse: return kTunerFeather | kTunerAspect;
     case AreaKind::kPoly:
+    case AreaKind::kSmartS:
     case AreaKind::kPen: return kTunerFeather | kTunerFill;
     case AreaKind::kWand: return kTunerFeather | kTunerWand;
     case AreaKind::kLine: return kTunerFeather | kTunerLine;

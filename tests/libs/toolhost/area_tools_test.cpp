@@ -2,6 +2,8 @@
 // choose the combine mode, and the wand on a small image.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <memory>
 #include <set>
 #include <string>
 #include <tuple>
@@ -159,6 +161,7 @@ TEST(SelectionTuner, EachToolOffersItsOwnSettings) {
   EXPECT_EQ(TunerGroupsOf("Area_Ellipse"), unsigned{kTunerFeather | kTunerAspect});
   EXPECT_EQ(TunerGroupsOf("Area_Poly"), unsigned{kTunerFeather | kTunerFill});
   EXPECT_EQ(TunerGroupsOf("Area_Pen"), unsigned{kTunerFeather | kTunerFill});
+  EXPECT_EQ(TunerGroupsOf("Area_SmartS"), unsigned{kTunerFeather | kTunerFill});
   EXPECT_EQ(TunerGroupsOf("Area_Wand"), unsigned{kTunerFeather | kTunerWand});
   EXPECT_EQ(TunerGroupsOf("Area_Line"), unsigned{kTunerFeather | kTunerLine});
   EXPECT_EQ(TunerGroupsOf("Area_Whole"), 0u);
@@ -214,6 +217,152 @@ TEST(AreaTracker, PolygonClosesByDoubleClickOrOnItsFirstVertexAndBackspaceDropsO
   EXPECT_EQ(d.DoubleClick(At(10, 0), 0), AreaTracker::kNothing) << "two vertices do not close";
   d.Press(At(10, 10), 0);
   EXPECT_EQ(d.DoubleClick(At(10, 10), 0), AreaTracker::kDone);
+}
+
+// A grey image, white with a black square of pixels [10, 19) each axis.
+struct SquareImage {
+  static constexpr int kSize = 30;
+  std::vector<std::uint8_t> pixels = std::vector<std::uint8_t>(kSize * kSize, 255);
+  SquareImage() {
+    for (int y = 10; y < 19; ++y) {
+      for (int x = 10; x < 19; ++x) pixels[y * kSize + x] = 0;
+    }
+  }
+  std::shared_ptr<SmartPathFinder> Finder() const {
+    auto f = std::make_shared<SmartPathFinder>();
+    EXPECT_TRUE(f->SetImage(kSize, kSize, 1, [this](int y) { return &pixels[y * kSize]; }));
+    return f;
+  }
+};
+
+TEST(SmartPath, FollowsTheSquaresEdgeNotTheStraightLineThroughIt) {
+  const SquareImage image;
+  auto finder = image.Finder();
+  EXPECT_EQ(finder->Strength(14, 14), 0) << "inside: flat";
+  EXPECT_EQ(finder->Strength(9, 14), 255) << "white next to black: sqrt(1020^2) clamped";
+  EXPECT_EQ(finder->Strength(10, 14), 255);
+  EXPECT_EQ(finder->Strength(2, 2), 0);
+  finder->SetAnchor(POINT{4, 14});
+  const std::vector<POINT> path = finder->PathTo(POINT{24, 14});
+  ASSERT_GE(path.size(), 2u);
+  EXPECT_EQ(path.front().x, 4);
+  EXPECT_EQ(path.front().y, 14);
+  EXPECT_EQ(path.back().x, 24);
+  EXPECT_EQ(path.back().y, 14);
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    const POINT p = path[i];
+    EXPECT_FALSE(p.x > 10 && p.x < 18 && p.y > 10 && p.y < 18) << "through the square at " << p.x << "," << p.y;
+    if (p.x >= 9 && p.x <= 19) {
+      EXPECT_EQ(finder->Strength(p.x, p.y), 255) << "off the edge at " << p.x << "," << p.y;
+    }
+    if (i > 0) {
+      EXPECT_LE(std::abs(p.x - path[i - 1].x), 1);
+      EXPECT_LE(std::abs(p.y - path[i - 1].y), 1);
+      EXPECT_FALSE(p.x == path[i - 1].x && p.y == path[i - 1].y);
+    }
+  }
+  // The square is centred on row 14: above and below tie, and the same one
+  // wins every time, in every finder.
+  auto again = image.Finder();
+  again->SetAnchor(POINT{4, 14});
+  const std::vector<POINT> second = again->PathTo(POINT{24, 14});
+  ASSERT_EQ(second.size(), path.size());
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    EXPECT_EQ(second[i].x, path[i].x);
+    EXPECT_EQ(second[i].y, path[i].y);
+  }
+  // Moving the mouse only walks back: the path to a pixel on the way is the
+  // start of the same path.
+  const std::vector<POINT> part = finder->PathTo(path[path.size() / 2]);
+  ASSERT_EQ(part.size(), path.size() / 2 + 1);
+  for (std::size_t i = 0; i < part.size(); ++i) EXPECT_EQ(part[i].x, path[i].x);
+}
+
+TEST(SmartPath, OnePixelImagesAndPointsOutsideClamp) {
+  const std::uint8_t one[3] = {10, 20, 30};
+  SmartPathFinder f;
+  EXPECT_FALSE(f.SetImage(0, 1, 1, [&](int) { return one; }));
+  EXPECT_FALSE(f.SetImage(1, 1, 4, [&](int) { return one; })) << "1 or 3 channels only";
+  ASSERT_TRUE(f.SetImage(1, 1, 3, [&](int) { return one; }));
+  EXPECT_EQ(f.Strength(0, 0), 0);
+  f.SetAnchor(POINT{-5, 7});
+  const std::vector<POINT> path = f.PathTo(POINT{100, -100});
+  ASSERT_EQ(path.size(), 1u);
+  EXPECT_EQ(path[0].x, 0);
+  EXPECT_EQ(path[0].y, 0);
+
+  const SquareImage image;
+  auto square = image.Finder();
+  square->SetAnchor(POINT{-40, 14});
+  EXPECT_EQ(square->Anchor().x, 0);
+  EXPECT_EQ(square->Anchor().y, 14);
+  const std::vector<POINT> out = square->PathTo(POINT{29 + 50, 99});
+  EXPECT_EQ(out.back().x, 29);
+  EXPECT_EQ(out.back().y, 29);
+}
+
+TEST(AreaTracker, SmartOutlineJoinsAnchorsAlongEdgesAndClosesAsAPolygon) {
+  const SquareImage image;
+  // One window pixel per image pixel.
+  auto at = [](int x, int y) {
+    AreaPoint p;
+    p.window = POINT{x, 100 - y};
+    p.pixel = p.corner = POINT{x, y};
+    return p;
+  };
+  AreaTracker t(AreaKind::kSmartS);
+  t.SetPathFinder(image.Finder());
+  EXPECT_EQ(t.Press(at(9, 9), kAreaShift), AreaTracker::kChanged);
+  EXPECT_EQ(t.Release(at(9, 9), 0), AreaTracker::kNothing);
+  EXPECT_EQ(t.Move(at(19, 9), 0), AreaTracker::kChanged);
+  // The live path runs along the square's lower edge band.
+  const AreaOutline live = t.Outline();
+  ASSERT_EQ(live.shape, AreaOutline::kPolyline);
+  for (const POINT& p : live.points) EXPECT_EQ(image.Finder()->Strength(p.x, p.y), 255);
+  t.Press(at(19, 9), 0);
+  t.Press(at(19, 19), 0);
+  t.Press(at(25, 25), 0);
+  const std::size_t withFourth = t.Outline().points.size();
+  EXPECT_EQ(t.Key(0x08), AreaTracker::kChanged) << "drops the last anchor and its path";
+  t.Move(at(19, 19), 0);
+  EXPECT_LT(t.Outline().points.size() + 5, withFourth);
+  t.Press(at(9, 19), 0);
+  EXPECT_EQ(t.DoubleClick(at(9, 19), 0), AreaTracker::kDone);
+  EXPECT_EQ(t.PressKeys(), unsigned{kAreaShift});
+  EXPECT_FALSE(t.Busy());
+  Fragment* f = t.MakeShape(AreaSettings{});
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(GetFragmentType(f), kFrgPolygon);
+  // The ring round the square closes on itself: every pixel of the square
+  // is inside, the white far away is not.
+  for (int y = 10; y < 19; ++y) {
+    for (int x = 10; x < 19; ++x) {
+      const POINT p{x, y};
+      EXPECT_NE(PointInFragment(f, &p) & 1, 0) << x << "," << y;
+    }
+  }
+  const POINT outside{3, 3}, beyond{26, 26};
+  EXPECT_EQ(PointInFragment(f, &outside) & 1, 0);
+  EXPECT_EQ(PointInFragment(f, &beyond) & 1, 0);
+  // It is the polygon the polygon tool makes of the same corners.
+  const int n = GetPolygonFrgSize(f);
+  ASSERT_GE(n, 8);
+  const std::vector<POINT> corners(GetPolygonFrgArray(f), GetPolygonFrgArray(f) + n);
+  EXPECT_EQ(corners.front().x, 9);
+  EXPECT_EQ(corners.front().y, 9);
+  Fragment* g = CreatePolygonFrg(corners.data(), n, AreaSettings{}.fillMode, 0);
+  ASSERT_NE(g, nullptr);
+  EXPECT_EQ(Selected(f, 30, 30), Selected(g, 30, 30));
+  DeleteFragment(f);
+  DeleteFragment(g);
+
+  // Escape gives the outline up; without an image the sides are straight.
+  AreaTracker plain(AreaKind::kSmartS);
+  plain.Press(at(1, 1), 0);
+  plain.Move(at(5, 1), 0);
+  EXPECT_EQ(plain.Outline().points.size(), 2u);
+  EXPECT_EQ(plain.Key(0x1B), AreaTracker::kCancelled);
+  EXPECT_FALSE(plain.Busy());
 }
 
 TEST(AreaTracker, PenIsClosedAtReleaseAndLineHasTheSetWidth) {
@@ -290,7 +439,7 @@ TEST(AreaTools, RegisteredToolsAndTheActiveOne) {
     names.push_back(name);
   }
   EXPECT_EQ(names, (std::vector<std::string>{"Area_Whole", "Area_Rect", "Area_Ellipse", "Area_Poly", "Area_Wand",
-                                              "Area_Line", "Area_Pen", "Area_NewText"}));
+                                              "Area_Line", "Area_Pen", "Area_NewText", "Area_SmartS"}));
   EXPECT_EQ(LUGetSelectionToolInfo(nullptr, 99, nullptr, 0, nullptr, 0), 0);
   EXPECT_EQ(LUSetActiveSelection(nullptr, "Area_Nothing"), 0);
   ASSERT_EQ(LUSetActiveSelection(nullptr, "Area_Ellipse"), 1);

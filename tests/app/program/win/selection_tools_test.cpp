@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -29,7 +30,9 @@
 #include "res/resource.h"
 #include "tests/app/program/win/program_rig.h"
 #include "select/ModifySelection.h"
+#include "tests/support/unique_temp_folder.h"
 #include "tests/support/win/dialog_script.h"
+#include "tests/support/win/host_command.h"
 #include "tests/support/win/window_pixels.h"
 #include "lang/Recorder.h"
 #include "view/SelectionEdge.h"
@@ -269,6 +272,61 @@ TEST_F(SelectionTools, EachToolGivesItsShape) {
   const POINT same = Pixel(C(41, 31)), next = Pixel(C(60, 60));
   EXPECT_TRUE(Selected(same.x, same.y));
   EXPECT_FALSE(Selected(next.x, next.y));
+}
+
+// The smart outline on a white image with a dark square: three anchors
+// clicked on the square's edge (its top-left corner, the middle of its
+// right side, its bottom-left corner) and a double click close an outline
+// that follows the square's sides round its right-hand corners, where
+// straight sides would cut across. One step.
+TEST_F(SelectionTools, TheSmartOutlineFollowsADarkSquaresEdge) {
+  const std::filesystem::path folder = lumora::testing::MakeUniqueTempFolder("lumora-smart-");
+  const std::string png = (folder / "square.png").string();
+  ASSERT_EQ(lumora::testing::RunHostShell(folder.string(),
+                                          "convert -size 200x160 xc:white -fill '#202020' -draw 'rectangle 60,40,139,119' "
+                                          "'PNG24:" + lumora::testing::UnixPath(png) + "'"),
+            0);
+  doc_ = dynamic_cast<CLumo40Doc*>(app_.OpenDocumentFile(png));
+  ASSERT_NE(doc_, nullptr);
+  lumora::testing::Settle(app_, doc_);
+  fw::FrameWnd* child = app_.MainFrameWnd()->GetActiveFrame();
+  view_ = child != nullptr ? dynamic_cast<CLumo40View*>(child->GetActiveView()) : nullptr;
+  ASSERT_NE(view_, nullptr);
+  ASSERT_EQ(view_->ZoomRatio(), 1.0);
+  // The client point over pixel x, counted from the image's top row; and
+  // whether the pixel there is selected.
+  auto at = [&](int x, int fromTop) {
+    POINT p{x, 159 - fromTop};
+    view_->Mapping().RevXForm(&p, kXFPixels);
+    return p;
+  };
+  auto selected = [&](int x, int fromTop) { return Selected(x, 159 - fromTop); };
+  ChooseTool("Area_SmartS");
+  char active[64] = {};
+  LUGetActiveSelection(app_.Site(), active, sizeof active);
+  EXPECT_STREQ(active, "Area_SmartS");
+  const int steps = Steps();
+  Click(at(59, 39));
+  MoveTo(at(120, 60));
+  Click(at(140, 80));
+  MoveTo(at(59, 120));
+  Send({Mouse(MOUSEEVENTF_LEFTDOWN), Mouse(MOUSEEVENTF_LEFTUP), Mouse(MOUSEEVENTF_LEFTDOWN),
+        Mouse(MOUSEEVENTF_LEFTUP)});
+  lumora::testing::Settle(app_);
+  ASSERT_NE(Selection(), nullptr);
+  EXPECT_EQ(GetFragmentType(Selection()), kFrgPolygon);
+  EXPECT_EQ(Steps(), steps + 1);
+  // Inside, also in the corners a straight triangle would leave out.
+  for (const POINT p : {POINT{100, 80}, POINT{62, 42}, POINT{136, 43}, POINT{136, 116}, POINT{62, 117}}) {
+    EXPECT_TRUE(selected(p.x, p.y)) << p.x << "," << p.y;
+  }
+  // A few pixels outside each side, and far away, not.
+  for (const POINT p : {POINT{100, 35}, POINT{145, 80}, POINT{100, 124}, POINT{55, 80}, POINT{10, 10},
+                        POINT{190, 150}}) {
+    EXPECT_FALSE(selected(p.x, p.y)) << p.x << "," << p.y;
+  }
+  std::error_code ignored;
+  std::filesystem::remove_all(folder, ignored);
 }
 
 // View/Selection Attributes opens the tuner for the active tool and closes
