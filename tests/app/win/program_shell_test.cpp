@@ -1276,6 +1276,21 @@ TEST(ProgramProcesses, AContainerEditsTheImageInPlace) {
   DWORD connection = 0;
   ASSERT_EQ(data->DAdvise(&dib, ADVF_NODATA, &sink, &connection), S_OK);
 
+  // The paint bar edited in place takes the states of the program's own
+  // brush bar, and gives them back when in-place editing ends. The mark
+  // (TBSTATE_MARKED) is a state the commands' enabling at idle never
+  // changes, so only the hand-over can carry it.
+  constexpr int kLineTool = 32891, kRectTool = 32894;
+  HWND mainBrushBar = nullptr;
+  for (HWND w : TopLevel(kFrameClass)) {
+    std::map<int, HWND> own = ForeignDescendants(w);
+    if (own.count(59402) != 0) mainBrushBar = own[59402];
+  }
+  ASSERT_NE(mainBrushBar, nullptr) << "the program's window has no brush bar";
+  ASSERT_NE(SendMessageA(mainBrushBar, TB_SETSTATE, kLineTool,
+                         MAKELPARAM(TBSTATE_ENABLED | TBSTATE_CHECKED | TBSTATE_MARKED, 0)), 0);
+  ASSERT_NE(SendMessageA(mainBrushBar, TB_SETSTATE, kRectTool, MAKELPARAM(TBSTATE_ENABLED, 0)), 0);
+
   ASSERT_EQ(object->DoVerb(OLEIVERB_UIACTIVATE, nullptr, static_cast<IOleClientSite*>(&site), 0, windows.area, &position),
             S_OK);
   EXPECT_TRUE(site.inPlace);
@@ -1327,6 +1342,14 @@ TEST(ProgramProcesses, AContainerEditsTheImageInPlace) {
       EXPECT_NE(SendMessageA(bars[59392], TB_ISBUTTONENABLED, 57634, 0), 0) << "Copy is disabled in place";
     }
   }
+  if (bars.count(59402) != 0) {
+    EXPECT_NE(SendMessageA(bars[59402], TB_GETSTATE, kLineTool, 0) & TBSTATE_MARKED, 0)
+        << "the in-place paint bar did not take the main brush bar's states";
+    EXPECT_EQ(SendMessageA(bars[59402], TB_GETSTATE, kRectTool, 0) & TBSTATE_MARKED, 0);
+    // Changed in place: the main brush bar follows when the editing ends.
+    ASSERT_NE(SendMessageA(bars[59402], TB_SETSTATE, kLineTool, MAKELPARAM(TBSTATE_ENABLED, 0)), 0);
+    ASSERT_NE(SendMessageA(bars[59402], TB_SETSTATE, kRectTool, MAKELPARAM(TBSTATE_ENABLED | TBSTATE_MARKED, 0)), 0);
+  }
   if (bars.count(59393) != 0) {
     RECT status{}, client{};
     GetWindowRect(bars[59393], &status);
@@ -1365,6 +1388,10 @@ TEST(ProgramProcesses, AContainerEditsTheImageInPlace) {
   EXPECT_TRUE(PumpUntil([&] { return ObjectWindowIn(windows.area) == nullptr; }, 5000));
   EXPECT_EQ(site.openWindows, 0);
   EXPECT_TRUE(ForeignDescendants(windows.frame).empty()) << "the bars stayed in the container's frame";
+  EXPECT_EQ(SendMessageA(mainBrushBar, TB_GETSTATE, kLineTool, 0) & TBSTATE_MARKED, 0)
+      << "the main brush bar did not take the in-place paint bar's states";
+  EXPECT_NE(SendMessageA(mainBrushBar, TB_GETSTATE, kRectTool, 0) & TBSTATE_MARKED, 0)
+      << "the main brush bar did not take the in-place paint bar's states";
   // The bars' layouts went to toolbar-state files 5 (main), 6 (paint) and
   // 7 (selection); the tools bar, without tools here, keeps none (8).
   for (int file = 5; file <= 8; ++file) {
