@@ -255,6 +255,8 @@ void CInPlaceBars::Close() {
   if (CMainFrame* main = app != nullptr ? app->MainFrameWnd() : nullptr; main != nullptr && brushBar_.Handle() != nullptr) {
     main->GetBrushBar().TakeStatesFrom(brushBar_);
   }
+  // The tool windows leave the container's frame with the bars.
+  if (CMainFrame* main = app != nullptr ? app->MainFrameWnd() : nullptr) main->AttachToolWindows(nullptr);
   int file = kFirstInPlaceStateFile;
   for (CCToolBar* bar : {static_cast<CCToolBar*>(&mainBar_), static_cast<CCToolBar*>(&brushBar_),
                          static_cast<CCToolBar*>(&selectBar_), static_cast<CCToolBar*>(&toolsBar_)}) {

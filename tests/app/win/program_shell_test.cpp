@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -1358,6 +1359,27 @@ TEST(ProgramProcesses, AContainerEditsTheImageInPlace) {
     EXPECT_EQ(status.bottom, client.bottom) << "the status bar is not at the bottom of the container's frame";
   }
 
+  // The program's tool windows are owned by the container's frame while
+  // the image is edited in place (a window may be owned by another
+  // process's window), so they stay above it.
+  DWORD programPid = 0;
+  GetWindowThreadProcessId(objectWindow, &programPid);
+  auto ownedBy = [&](HWND owner) {
+    std::set<std::string> titles;
+    for (HWND w : TopLevel("#32770", programPid)) {
+      char title[64] = {};
+      GetWindowTextA(w, title, sizeof title);
+      // The paint attributes add their page's tool: "Paint Attributes - Brush".
+      std::string name = title;
+      name = name.substr(0, name.find(" - "));
+      if (GetWindow(w, GW_OWNER) == owner) titles.insert(name);
+    }
+    return titles;
+  };
+  const std::set<std::string> toolWindows = {"Layer Palette", "Navigator", "Paint Attributes"};
+  std::set<std::string> attached = ownedBy(windows.frame);
+  for (const std::string& title : toolWindows) EXPECT_EQ(attached.count(title), 1u) << title << " is not the container's";
+
   // The shared menu, its descriptor and the object's window came to the container.
   EXPECT_NE(containerFrame.sharedMenu, nullptr);
   EXPECT_NE(containerFrame.menuDescriptor, nullptr);
@@ -1388,6 +1410,7 @@ TEST(ProgramProcesses, AContainerEditsTheImageInPlace) {
   EXPECT_TRUE(PumpUntil([&] { return ObjectWindowIn(windows.area) == nullptr; }, 5000));
   EXPECT_EQ(site.openWindows, 0);
   EXPECT_TRUE(ForeignDescendants(windows.frame).empty()) << "the bars stayed in the container's frame";
+  EXPECT_TRUE(ownedBy(windows.frame).empty()) << "tool windows stayed with the container's frame";
   EXPECT_EQ(SendMessageA(mainBrushBar, TB_GETSTATE, kLineTool, 0) & TBSTATE_MARKED, 0)
       << "the main brush bar did not take the in-place paint bar's states";
   EXPECT_NE(SendMessageA(mainBrushBar, TB_GETSTATE, kRectTool, 0) & TBSTATE_MARKED, 0)
