@@ -72,4 +72,19 @@ std::string ClipToolTip(std::string text) {
   return text;
 }
 
+std::vector<BarButtonState> TakeButtonStates(const std::vector<BarButtonState>& receiving,
+                                             const std::vector<BarButtonState>& giving) {
+  std::vector<BarButtonState> out = receiving;
+  for (BarButtonState& b : out) {
+    if (b.command == 0) continue;
+    for (const BarButtonState& g : giving) {
+      if (g.command == b.command) {
+        b.state = g.state;
+        break;
+      }
+    }
+  }
+  return out;
+}
+
 }  // namespace lumora

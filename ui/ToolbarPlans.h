@@ -56,4 +56,18 @@ std::string CommandTextOfName(std::string_view name);
 // A tool tip: at most 79 characters.
 std::string ClipToolTip(std::string text);
 
+// One button of a bar as its state moves between twin bars (the brush bar
+// of the program's window and the one edited in place): a separator has
+// command 0.
+struct BarButtonState {
+  std::uint32_t command = 0;
+  std::uint32_t state = 0;
+};
+// The states `receiving` takes from `giving`: each non-separator button of
+// `receiving` whose command `giving` also holds gets the state of the first
+// such button there; any other keeps its own. Same order and length as
+// `receiving`.
+std::vector<BarButtonState> TakeButtonStates(const std::vector<BarButtonState>& receiving,
+                                             const std::vector<BarButtonState>& giving);
+
 }  // namespace lumora

@@ -100,6 +100,7 @@ class AppViewShell : public ViewShell {
 
   void OnViewActivated(CLumo40View* view) override {
     if (CMainFrame* main = app_.MainFrameWnd()) {
+      main->AttachToolWindows(view);
       main->NavigatorFollow(view);
       main->LayerPaletteFollow(view);
       main->PaintAttributes().OnViewActivated(view);

@@ -218,6 +218,9 @@ bool CInPlaceBars::CreateBars() {
                          static_cast<CCToolBar*>(&selectBar_), static_cast<CCToolBar*>(&toolsBar_)}) {
     bar->LoadState(app->ToolbarStateFile(file++));
   }
+  // The view changes from the program's window to the one edited in place:
+  // the paint bar here shows what the main brush bar showed.
+  brushBar_.TakeStatesFrom(main->GetBrushBar());
   return true;
 }
 
@@ -247,6 +250,13 @@ void CInPlaceBars::Place(const RECT& border) {
 
 void CInPlaceBars::Close() {
   CLumo40App* app = TheLumoApp();
+  // The view edited in place goes with no successor: the main brush bar
+  // takes this one's states.
+  if (CMainFrame* main = app != nullptr ? app->MainFrameWnd() : nullptr; main != nullptr && brushBar_.Handle() != nullptr) {
+    main->GetBrushBar().TakeStatesFrom(brushBar_);
+  }
+  // The tool windows leave the container's frame with the bars.
+  if (CMainFrame* main = app != nullptr ? app->MainFrameWnd() : nullptr) main->AttachToolWindows(nullptr);
   int file = kFirstInPlaceStateFile;
   for (CCToolBar* bar : {static_cast<CCToolBar*>(&mainBar_), static_cast<CCToolBar*>(&brushBar_),
                          static_cast<CCToolBar*>(&selectBar_), static_cast<CCToolBar*>(&toolsBar_)}) {

@@ -551,6 +551,24 @@ void CMainFrame::LayerPaletteFollow(CLumo40View* view) {
   OnRaiseLayerPalette(0, 0);
 }
 
+void CMainFrame::AttachToolWindows(CLumo40View* view) {
+  HWND owner = view != nullptr && view->Handle() != nullptr ? GetAncestor(view->Handle(), GA_ROOT) : nullptr;
+  if (owner == nullptr) owner = Handle();
+  if (owner == nullptr) return;
+  HWND windows[] = {navigator_.Exists() ? navigator_.Handle() : nullptr,
+                    paintAttributes_.Exists() ? paintAttributes_.Handle() : nullptr,
+                    MacroWindow() != nullptr ? MacroWindow()->Handle() : nullptr};
+  for (HWND w : windows) {
+    // The owner changes in place: the window keeps its pages, list, brush
+    // and placement, and so its shown and enabled states.
+    if (w != nullptr && IsWindow(w) && GetWindow(w, GW_OWNER) != owner) {
+      SetWindowLongPtrA(w, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
+    }
+  }
+  // The layer palette is made again under its new owner.
+  if (layerPalette_.Exists() && GetWindow(layerPalette_.Handle(), GW_OWNER) != owner) layerPalette_.MoveToViewFrame(view);
+}
+
 void CMainFrame::OnLayerPaletteCommand() {
   if (!IsCommandAllowedWhileTracking(ID_VIEW_LAYER_PALETTE)) return;
   ShowLayerPalette(!IsLayerPaletteVisible());

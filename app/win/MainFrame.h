@@ -74,6 +74,11 @@ class CMainFrame : public fw::MdiFrame {
   void ShowLayerPalette(bool show);
   bool IsLayerPaletteVisible() const;
   void LayerPaletteFollow(CLumo40View* view);
+  // The navigator, the paint attributes and the macro window are owned by
+  // the top-level window of `view`'s frame (the container's frame while an
+  // image is edited in place), or by this frame without a view; shown and
+  // enabled states stay.
+  void AttachToolWindows(CLumo40View* view);
   // Layer Moving: the active view's move and guide hook is on.
   bool LayerMoving() const { return layerMoving_; }
   void EndLayerMoving();

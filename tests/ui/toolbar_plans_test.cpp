@@ -105,5 +105,24 @@ TEST(ToolbarPlans, TwinsSizesPicturesAndTexts) {
   EXPECT_EQ(ClipToolTip(std::string(100, 'x')).size(), 79u);
 }
 
+TEST(ToolbarPlans, ButtonStatesPassByCommandBetweenTwinBars) {
+  // Receiving: a separator, a command the giver lacks, a command it holds
+  // twice (the first counts), and one in another place.
+  const std::vector<BarButtonState> receiving = {{0, 0}, {32835, 4}, {40033, 4}, {32896, 4}, {32891, 0}};
+  const std::vector<BarButtonState> giving = {{32891, 4}, {0, 1}, {32896, 5}, {32896, 0}, {33117, 4}};
+  const std::vector<BarButtonState> got = TakeButtonStates(receiving, giving);
+  const std::vector<std::pair<std::uint32_t, std::uint32_t>> want = {
+      {0, 0}, {32835, 4}, {40033, 4}, {32896, 5}, {32891, 4}};
+  ASSERT_EQ(got.size(), want.size());
+  for (std::size_t i = 0; i < want.size(); ++i) {
+    EXPECT_EQ(got[i].command, want[i].first) << i;
+    EXPECT_EQ(got[i].state, want[i].second) << i;
+  }
+  // A separator never takes a separator's state; an empty giver changes nothing.
+  EXPECT_EQ(TakeButtonStates({{0, 8}}, {{0, 1}})[0].state, 8u);
+  EXPECT_EQ(TakeButtonStates(receiving, {})[3].state, 4u);
+  EXPECT_TRUE(TakeButtonStates({}, giving).empty());
+}
+
 }  // namespace
 }  // namespace lumora

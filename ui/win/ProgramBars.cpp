@@ -566,4 +566,31 @@ bool CToolsBar::ResetButtons() {
   return true;
 }
 
+namespace {
+
+std::vector<BarButtonState> ButtonStatesOf(const fw::ToolBar& bar) {
+  std::vector<BarButtonState> out;
+  if (bar.Handle() == nullptr) return out;
+  const int n = bar.ButtonCount();
+  for (int i = 0; i < n; ++i) {
+    const std::uint32_t id = bar.CommandOf(i);
+    const LRESULT state = id != 0 ? SendMessageA(bar.Handle(), TB_GETSTATE, id, 0) : 0;
+    out.push_back({id, state >= 0 ? static_cast<std::uint32_t>(state) : 0u});
+  }
+  return out;
+}
+
+}  // namespace
+
+void CBrushBar::TakeStatesFrom(const CBrushBar& other) {
+  if (hwnd_ == nullptr || other.Handle() == nullptr) return;
+  const std::vector<BarButtonState> mine = ButtonStatesOf(*this);
+  const std::vector<BarButtonState> taken = TakeButtonStates(mine, ButtonStatesOf(other));
+  for (std::size_t i = 0; i < taken.size(); ++i) {
+    if (taken[i].command != 0 && taken[i].state != mine[i].state) {
+      SendMessageA(hwnd_, TB_SETSTATE, taken[i].command, MAKELPARAM(taken[i].state, 0));
+    }
+  }
+}
+
 }  // namespace lumora

@@ -207,6 +207,9 @@ class CLUToolBar : public CCToolBar {
 class CBrushBar : public CLUToolBar {
  public:
   using CLUToolBar::CLUToolBar;
+  // Each button takes the state (TB_GETSTATE) of the same command on
+  // `other`, the twin bar of the program's window or of in-place editing.
+  void TakeStatesFrom(const CBrushBar& other);
   // The default buttons with the colour control in place of button 33117
   // (first when the buttons have none), unless suppressed.
   bool ResetButtons() override;

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -1276,6 +1277,21 @@ TEST(ProgramProcesses, AContainerEditsTheImageInPlace) {
   DWORD connection = 0;
   ASSERT_EQ(data->DAdvise(&dib, ADVF_NODATA, &sink, &connection), S_OK);
 
+  // The paint bar edited in place takes the states of the program's own
+  // brush bar, and gives them back when in-place editing ends. The mark
+  // (TBSTATE_MARKED) is a state the commands' enabling at idle never
+  // changes, so only the hand-over can carry it.
+  constexpr int kLineTool = 32891, kRectTool = 32894;
+  HWND mainBrushBar = nullptr;
+  for (HWND w : TopLevel(kFrameClass)) {
+    std::map<int, HWND> own = ForeignDescendants(w);
+    if (own.count(59402) != 0) mainBrushBar = own[59402];
+  }
+  ASSERT_NE(mainBrushBar, nullptr) << "the program's window has no brush bar";
+  ASSERT_NE(SendMessageA(mainBrushBar, TB_SETSTATE, kLineTool,
+                         MAKELPARAM(TBSTATE_ENABLED | TBSTATE_CHECKED | TBSTATE_MARKED, 0)), 0);
+  ASSERT_NE(SendMessageA(mainBrushBar, TB_SETSTATE, kRectTool, MAKELPARAM(TBSTATE_ENABLED, 0)), 0);
+
   ASSERT_EQ(object->DoVerb(OLEIVERB_UIACTIVATE, nullptr, static_cast<IOleClientSite*>(&site), 0, windows.area, &position),
             S_OK);
   EXPECT_TRUE(site.inPlace);
@@ -1327,6 +1343,14 @@ TEST(ProgramProcesses, AContainerEditsTheImageInPlace) {
       EXPECT_NE(SendMessageA(bars[59392], TB_ISBUTTONENABLED, 57634, 0), 0) << "Copy is disabled in place";
     }
   }
+  if (bars.count(59402) != 0) {
+    EXPECT_NE(SendMessageA(bars[59402], TB_GETSTATE, kLineTool, 0) & TBSTATE_MARKED, 0)
+        << "the in-place paint bar did not take the main brush bar's states";
+    EXPECT_EQ(SendMessageA(bars[59402], TB_GETSTATE, kRectTool, 0) & TBSTATE_MARKED, 0);
+    // Changed in place: the main brush bar follows when the editing ends.
+    ASSERT_NE(SendMessageA(bars[59402], TB_SETSTATE, kLineTool, MAKELPARAM(TBSTATE_ENABLED, 0)), 0);
+    ASSERT_NE(SendMessageA(bars[59402], TB_SETSTATE, kRectTool, MAKELPARAM(TBSTATE_ENABLED | TBSTATE_MARKED, 0)), 0);
+  }
   if (bars.count(59393) != 0) {
     RECT status{}, client{};
     GetWindowRect(bars[59393], &status);
@@ -1334,6 +1358,27 @@ TEST(ProgramProcesses, AContainerEditsTheImageInPlace) {
     GetClientRect(windows.frame, &client);
     EXPECT_EQ(status.bottom, client.bottom) << "the status bar is not at the bottom of the container's frame";
   }
+
+  // The program's tool windows are owned by the container's frame while
+  // the image is edited in place (a window may be owned by another
+  // process's window), so they stay above it.
+  DWORD programPid = 0;
+  GetWindowThreadProcessId(objectWindow, &programPid);
+  auto ownedBy = [&](HWND owner) {
+    std::set<std::string> titles;
+    for (HWND w : TopLevel("#32770", programPid)) {
+      char title[64] = {};
+      GetWindowTextA(w, title, sizeof title);
+      // The paint attributes add their page's tool: "Paint Attributes - Brush".
+      std::string name = title;
+      name = name.substr(0, name.find(" - "));
+      if (GetWindow(w, GW_OWNER) == owner) titles.insert(name);
+    }
+    return titles;
+  };
+  const std::set<std::string> toolWindows = {"Layer Palette", "Navigator", "Paint Attributes"};
+  std::set<std::string> attached = ownedBy(windows.frame);
+  for (const std::string& title : toolWindows) EXPECT_EQ(attached.count(title), 1u) << title << " is not the container's";
 
   // The shared menu, its descriptor and the object's window came to the container.
   EXPECT_NE(containerFrame.sharedMenu, nullptr);
@@ -1365,6 +1410,11 @@ TEST(ProgramProcesses, AContainerEditsTheImageInPlace) {
   EXPECT_TRUE(PumpUntil([&] { return ObjectWindowIn(windows.area) == nullptr; }, 5000));
   EXPECT_EQ(site.openWindows, 0);
   EXPECT_TRUE(ForeignDescendants(windows.frame).empty()) << "the bars stayed in the container's frame";
+  EXPECT_TRUE(ownedBy(windows.frame).empty()) << "tool windows stayed with the container's frame";
+  EXPECT_EQ(SendMessageA(mainBrushBar, TB_GETSTATE, kLineTool, 0) & TBSTATE_MARKED, 0)
+      << "the main brush bar did not take the in-place paint bar's states";
+  EXPECT_NE(SendMessageA(mainBrushBar, TB_GETSTATE, kRectTool, 0) & TBSTATE_MARKED, 0)
+      << "the main brush bar did not take the in-place paint bar's states";
   // The bars' layouts went to toolbar-state files 5 (main), 6 (paint) and
   // 7 (selection); the tools bar, without tools here, keeps none (8).
   for (int file = 5; file <= 8; ++file) {
