@@ -8,21 +8,6 @@
 
 namespace lumora {
 
-namespace {
-
-constexpr int kCodes[4] = {4, 2, 1, 8};  // by ICC intent
-
-}  // namespace
-
-int IcmIntentOfCode(int code) {
-  for (int intent = 0; intent < 4; ++intent) {
-    if (kCodes[intent] == code) return intent;
-  }
-  return -1;
-}
-
-int CodeOfIcmIntent(int intent) { return intent >= 0 && intent < 4 ? kCodes[intent] : -1; }
-
 void SetField(char* field, std::size_t size, const std::string& text) {
   if (size == 0) return;
   const std::size_t n = std::min(text.size(), size - 1);

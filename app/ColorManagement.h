@@ -31,11 +31,8 @@ struct ColorManagementSettings {
   char targetProfile[260] = {};
 };
 
-// Gamut-match codes to ICC intents: 4 perceptual (0), 2 relative
-// colorimetric (1), 1 saturation (2), 8 absolute colorimetric (3); -1 for
-// any other code. And back (-1 for anything but 0..3).
-int IcmIntentOfCode(int code);
-int CodeOfIcmIntent(int intent);
+// Gamut-match codes and ICC intents convert both ways through
+// IcmIntentOfCode and CodeOfIcmIntent (hostapi/draw.h).
 
 // Copies `text` into a fixed field, cut to fit with its terminator.
 void SetField(char* field, std::size_t size, const std::string& text);

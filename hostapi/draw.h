@@ -88,6 +88,23 @@ struct VR_CMPROFILES {
   std::int32_t value2 = 0;        // proofing intent, the same codes
 };
 
+// The colour-management record's gamut-match codes (4 perceptual, 2 relative,
+// 1 saturation, 8 absolute) as the intents above, and back; -1 for any other.
+inline int IcmIntentOfCode(long long code) noexcept {
+  switch (code) {
+    case 4: return 0;
+    case 2: return 1;
+    case 1: return 2;
+    case 8: return 3;
+    default: return -1;
+  }
+}
+
+inline int CodeOfIcmIntent(int intent) noexcept {
+  constexpr int kCodes[4] = {4, 2, 1, 8};
+  return intent >= 0 && intent < 4 ? kCodes[intent] : -1;
+}
+
 // Single colours under colour management (swatches, the colour window): an
 // sRGB colour 0x00BBGGRR as the monitor shows it, the way the views show an
 // sRGB image under the same profiles.

@@ -7,29 +7,13 @@
 #include "hostapi/draw.h"
 #include "libs/comdlg/ColourWindow.h"
 
-namespace {
-
-// Gamut-match codes to ICC intents: 4 perceptual, 2 relative, 1
-// saturation, 8 absolute; -1 for anything else.
-int IccIntentOf(int code) {
-  switch (code) {
-    case 4: return 0;
-    case 2: return 1;
-    case 1: return 2;
-    case 8: return 3;
-    default: return -1;
-  }
-}
-
-}  // namespace
-
 int SetupICMSelColorWindow(CDlgData* data, const char* monitorProfile, const char* targetProfile, int intent,
                            int proofIntent) {
   if (data == nullptr) return 0;
   std::shared_ptr<const VR_CMCOLOURS> next;
   if (monitorProfile != nullptr && monitorProfile[0] != '\0') {
-    const int icc = IccIntentOf(intent);
-    const int proofIcc = IccIntentOf(proofIntent);
+    const int icc = IcmIntentOfCode(intent);
+    const int proofIcc = IcmIntentOfCode(proofIntent);
     if (icc < 0 || (targetProfile != nullptr && proofIcc < 0)) return 0;
     VR_CMPROFILES profiles;
     std::snprintf(profiles.monitorProfile, sizeof profiles.monitorProfile, "%s", monitorProfile);

@@ -19,24 +19,14 @@ std::shared_ptr<const VR_CMCOLOURS>& Current() {
   return colours;
 }
 
-int IccIntentOf(std::uint32_t code) {
-  switch (code) {
-    case 4: return 0;
-    case 2: return 1;
-    case 1: return 2;
-    case 8: return 3;
-    default: return -1;
-  }
-}
-
 }  // namespace
 
 int VrCtlSetColorManagement(const VR_CTLCMRECORD* record) {
   if (record == nullptr || record->tag != kVrCtlCmRecordTag) return 0;
   std::shared_ptr<const VR_CMCOLOURS> next;
   if (record->icmOff == 0 && record->monitorProfile[0] != '\0') {
-    const int intent = IccIntentOf(record->renderIntent);
-    const int proofIntent = IccIntentOf(record->proofingIntent);
+    const int intent = IcmIntentOfCode(record->renderIntent);
+    const int proofIntent = IcmIntentOfCode(record->proofingIntent);
     if (intent < 0 || (record->proofing != 0 && proofIntent < 0)) return 0;
     VR_CMPROFILES profiles;
     std::snprintf(profiles.monitorProfile, sizeof profiles.monitorProfile, "%.*s",
