@@ -299,20 +299,33 @@ LRESULT FrameWnd::OnMenuSelectMessage(WPARAM wParam, LPARAM lParam) {
   UINT item = LOWORD(wParam), flags = HIWORD(wParam);
   if (flags == 0xFFFF && lParam == 0) {  // the menu closed
     lastPromptId_ = 0;
+    promptPending_ = false;
     SetMessageText(kIdsIdleMessage);
     return 0;
   }
-  if (flags & (MF_POPUP | MF_SEPARATOR)) {
-    lastPromptId_ = 0;
-    SetMessageText(std::string());
-    return 0;
+  lastPromptId_ = (flags & (MF_POPUP | MF_SEPARATOR)) != 0 ? 0 : item;  // system commands (61440 …) have prompts too
+  // The main frame's menus show the prompt when their loop goes idle, so a
+  // menu opens without waiting for the status bar to repaint. Another
+  // frame's menu may idle in another window (a container's, in place).
+  if (IsMainFrame()) {
+    promptPending_ = true;
+  } else {
+    ShowTrackedPrompt();
   }
-  lastPromptId_ = item;  // system commands (61440 …) have prompts too
-  SetMessageText(item);
   return 0;
 }
 
+void FrameWnd::ShowTrackedPrompt() {
+  promptPending_ = false;
+  if (lastPromptId_ == 0) {
+    SetMessageText(std::string());
+  } else {
+    SetMessageText(lastPromptId_);
+  }
+}
+
 LRESULT FrameWnd::OnEnterIdle(WPARAM wParam, LPARAM) {
+  if (wParam == MSGF_MENU && promptPending_) ShowTrackedPrompt();
   // A menu or a system dialog runs its own loop: keep idle work going.
   if (wParam == MSGF_MENU || wParam == MSGF_DIALOGBOX) {
     for (int count = 0; count < 2 && TheApp()->IdleInModalLoop(count); ++count) {

@@ -115,6 +115,8 @@ class FrameWnd : public Window {
   LRESULT OnDestroyMessage(WPARAM, LPARAM);
   LRESULT OnInitMenuPopup(WPARAM, LPARAM);
   LRESULT OnMenuSelectMessage(WPARAM, LPARAM);
+  // Shows the highlighted menu item's prompt (nothing for a popup).
+  void ShowTrackedPrompt();
   LRESULT OnEnterIdle(WPARAM, LPARAM);
   LRESULT OnSetFocusMessage(WPARAM, LPARAM);
   LRESULT OnKickIdle(WPARAM, LPARAM);
@@ -135,6 +137,7 @@ class FrameWnd : public Window {
   DWORD dockSides_ = 0;
   bool contextHelp_ = false;
   std::uint32_t lastPromptId_ = 0;
+  bool promptPending_ = false;  // lastPromptId_ not shown yet
   std::string lastTitle_;
 };
 

@@ -277,8 +277,16 @@ TEST_F(FrameworkApp, EnablingFollowsTheUpdateHandlersAfterIdle) {
 }
 
 TEST_F(FrameworkApp, StatusBarShowsTheCommandsPromptOnMenuSelect) {
+  // The prompt follows when the menu's loop goes idle.
+  const std::string before = bars.status->GetPaneText(0);
   SendMessageA(frame->Handle(), WM_MENUSELECT, MAKEWPARAM(kToggle, MF_STRING), reinterpret_cast<LPARAM>(frame->Menu()));
+  EXPECT_EQ(bars.status->GetPaneText(0), before);
+  SendMessageA(frame->Handle(), WM_ENTERIDLE, MSGF_MENU, 0);
   EXPECT_EQ(bars.status->GetPaneText(0), "Toggle the flag");
+  // A popup highlighted empties the pane.
+  SendMessageA(frame->Handle(), WM_MENUSELECT, MAKEWPARAM(0, MF_POPUP | MF_HILITE), reinterpret_cast<LPARAM>(frame->Menu()));
+  SendMessageA(frame->Handle(), WM_ENTERIDLE, MSGF_MENU, 0);
+  EXPECT_EQ(bars.status->GetPaneText(0), "");
   SendMessageA(frame->Handle(), WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
   EXPECT_EQ(bars.status->GetPaneText(0), "For Help, press F1");
 }

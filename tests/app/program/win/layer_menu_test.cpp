@@ -6,6 +6,7 @@
 // byte for byte and Edit/Redo brings the change again.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <deque>
@@ -31,6 +32,7 @@
 #include "tests/app/program/win/program_rig.h"
 #include "tests/support/win/dialog_script.h"
 #include "tests/support/win/menu_items.h"
+#include "ui/LayerMenuPictograms.h"
 
 namespace lumora {
 namespace {
@@ -333,8 +335,47 @@ TEST_F(LayerMenu, UpdateRulesNameAndEnableTheItems) {
   info.cbSize = sizeof info;
   info.fMask = MIIM_CHECKMARKS;
   ASSERT_TRUE(GetMenuItemInfoA(align, ID_LAYER_ALIGN_TOP + 2, FALSE, &info));
-  EXPECT_NE(info.hbmpUnchecked, nullptr);
-  EXPECT_NE(info.hbmpChecked, nullptr);
+  ASSERT_NE(info.hbmpUnchecked, nullptr);
+  ASSERT_NE(info.hbmpChecked, nullptr);
+  // Each picture is the pictogram: outlines black, boxes grey (white when
+  // checked), the rest white.
+  const int w = GetSystemMetrics(SM_CXMENUCHECK), h = GetSystemMetrics(SM_CYMENUCHECK);
+  const lumora::Pictogram drawn = lumora::LayerMenuPictogram(2, w, h);
+  ASSERT_FALSE(drawn.boxes.empty());
+  const RECT box = drawn.boxes.front();
+  ASSERT_GE(box.right - box.left, 3);
+  ASSERT_GE(box.bottom - box.top, 3);
+  for (const bool checked : {false, true}) {
+    HBITMAP bitmap = checked ? info.hbmpChecked : info.hbmpUnchecked;
+    BITMAPINFO format{};
+    format.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    format.bmiHeader.biWidth = w;
+    format.bmiHeader.biHeight = -h;
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    format.bmiHeader.biCompression = BI_RGB;
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(w) * h);
+    HDC screen = GetDC(nullptr);
+    ASSERT_EQ(GetDIBits(screen, bitmap, 0, static_cast<UINT>(h), pixels.data(), &format, DIB_RGB_COLORS), h);
+    ReleaseDC(nullptr, screen);
+    const auto at = [&](LONG x, LONG y) { return pixels[static_cast<std::size_t>(y) * w + x] & 0xFFFFFFu; };
+    EXPECT_EQ(at(box.left, box.top), 0x000000u) << "outline, checked " << checked;
+    EXPECT_EQ(at((box.left + box.right) / 2, (box.top + box.bottom) / 2), checked ? 0xFFFFFFu : 0xC8C8C8u)
+        << "inside, checked " << checked;
+    int white = 0;
+    for (LONG y = 0; y < h; ++y)
+      for (LONG x = 0; x < w; ++x) {
+        bool covered = false;
+        for (const RECT& b : drawn.boxes) covered |= x >= b.left && x < b.right && y >= b.top && y < b.bottom;
+        for (const auto& [a, b] : drawn.lines)
+          covered |= x >= std::min(a.x, b.x) && x <= std::max(a.x, b.x) && y >= std::min(a.y, b.y) &&
+                     y <= std::max(a.y, b.y);
+        if (covered) continue;
+        EXPECT_EQ(at(x, y), 0xFFFFFFu) << x << "," << y;
+        ++white;
+      }
+    EXPECT_GT(white, 0) << "the pictogram leaves some of the cell white";
+  }
 
   // No text layer: the Text popup is greyed.
   EXPECT_FALSE(Enabled(ID_LAYER_TEXT_RENDER));
