@@ -19,6 +19,8 @@
 #include "framework/win/App.h"
 #include "framework/win/Frame.h"
 #include "framework/win/OleClassFactory.h"
+#include "platform/stream_file.h"
+#include "platform/trace.h"
 #include "platform/win/ole_stream_file.h"
 #include "view/win/Lumo40View.h"
 
@@ -64,7 +66,10 @@ fw::ProgramClassFactory<CEmbeddedImage> gEmbeddingFactory(LockEmbeddingServer);
 
 CEmbeddedImage* CEmbeddedImage::Create() { return new CEmbeddedImage(); }
 
-CEmbeddedImage::CEmbeddedImage() { AddServedObject(); }
+CEmbeddedImage::CEmbeddedImage() {
+  TraceMark("embedding object made");
+  AddServedObject();
+}
 
 CEmbeddedImage::~CEmbeddedImage() {
   if (bars_ != nullptr) bars_->Close();
@@ -558,8 +563,10 @@ HRESULT CEmbeddedImage::GetData(FORMATETC* format, STGMEDIUM* medium) {
   if (format->lindex != -1) return DV_E_LINDEX;
   const int which = Served(format);
   if (which < 0) return DV_E_FORMATETC;
+  TraceMark(which == kDib ? "embedding render dib" : "embedding render metafile");
   try {
     HGLOBAL block = which == kDib ? RenderDib() : RenderMetafilePicture();
+    TraceMark("embedding rendered");
     if (block == nullptr) return E_OUTOFMEMORY;
     medium->tymed = which == kDib ? TYMED_HGLOBAL : TYMED_MFPICT;
     medium->hGlobal = block;
@@ -622,6 +629,7 @@ HRESULT CEmbeddedImage::Load(IStorage* storage) {
   const HRESULT opened =
       storage->OpenStream(kContents, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, &stream);
   if (FAILED(opened)) return opened;
+  TraceMark("embedding storage load");
   HRESULT result = S_OK;
   try {
     CMyOleStreamFile file(stream, 0, 0);
@@ -630,6 +638,7 @@ HRESULT CEmbeddedImage::Load(IStorage* storage) {
     result = STG_E_READFAULT;
   }
   stream->Release();
+  TraceMark("embedding storage loaded");
   dirty_ = false;
   return result;
 }
@@ -642,6 +651,7 @@ HRESULT CEmbeddedImage::Save(IStorage* storage, BOOL) {
   const HRESULT made =
       storage->CreateStream(kContents, STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0, &stream);
   if (FAILED(made)) return made;
+  TraceMark("embedding save");
   HRESULT result = S_OK;
   try {
     // The layered file through a temporary file, copied in pieces.
@@ -652,6 +662,7 @@ HRESULT CEmbeddedImage::Save(IStorage* storage, BOOL) {
     result = STG_E_WRITEFAULT;
   }
   stream->Release();
+  TraceMark("embedding saved");
   if (SUCCEEDED(result)) dirty_ = false;
   return result;
 }
@@ -666,11 +677,17 @@ HRESULT CEmbeddedImage::Load(LPCOLESTR path, DWORD) {
   std::string narrow(static_cast<std::size_t>(n), '\0');
   WideCharToMultiByte(CP_ACP, 0, path, -1, narrow.data(), n, nullptr, nullptr);
   narrow.resize(static_cast<std::size_t>(n - 1));
+  TraceMark("embedding file load");
   try {
-    stack_ = new CLayersManager(nullptr, narrow);
+    // Read as the storage's stream is: in whole pieces and without the
+    // progress indicator, whose window and per-row steps would cost far
+    // more than the reading (a container's call has no user to show it to).
+    DiskFile file(narrow, DiskFile::kRead);
+    stack_ = LoadLayeredStack(file).Detach();
   } catch (...) {
     return STG_E_READFAULT;
   }
+  TraceMark("embedding file loaded");
   file_ = path;
   // New to the container: its storage has yet to receive the image.
   dirty_ = true;
