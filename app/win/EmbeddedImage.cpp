@@ -21,7 +21,6 @@
 #include "framework/win/OleClassFactory.h"
 #include "platform/stream_file.h"
 #include "platform/trace.h"
-#include "platform/win/ole_stream_file.h"
 #include "view/win/Lumo40View.h"
 
 namespace lumora {
@@ -61,6 +60,61 @@ void LockEmbeddingServer(bool lock) {
 }
 
 fw::ProgramClassFactory<CEmbeddedImage> gEmbeddingFactory(LockEmbeddingServer);
+
+// The "Contents" stream as a plain byte file (no room reserved ahead): the
+// stream lives in the container's process, so every call to it crosses
+// over, and this file makes only the calls the bytes need. The position is
+// kept here; a short read is the stream's end.
+class ContentsStream final : public StreamFile {
+ public:
+  explicit ContentsStream(IStream* stream) : stream_(stream) {}
+
+  std::uint32_t Read(void* buffer, std::uint32_t count) override {
+    if (ended_ || count == 0) return 0;
+    ULONG read = 0;
+    Check(stream_->Read(buffer, count, &read));
+    if (read < count) ended_ = true;
+    position_ += read;
+    return read;
+  }
+  void Write(const void* buffer, std::uint32_t count) override {
+    ULONG written = 0;
+    Check(stream_->Write(buffer, count, &written));
+    if (written != count) Check(STG_E_MEDIUMFULL);
+    position_ += count;
+    written_ = std::max(written_, position_);
+  }
+  std::uint64_t SeekFromCurrent(std::int64_t offset) override {
+    LARGE_INTEGER move;
+    move.QuadPart = offset;
+    ULARGE_INTEGER at{};
+    Check(stream_->Seek(move, STREAM_SEEK_CUR, &at));
+    position_ = at.QuadPart;
+    ended_ = false;
+    return position_;
+  }
+  std::uint64_t GetPosition() const override { return position_; }
+  std::uint64_t GetLength() const override {
+    STATSTG stat{};
+    Check(stream_->Stat(&stat, STATFLAG_NONAME));
+    return std::max<std::uint64_t>(stat.cbSize.QuadPart, written_);
+  }
+  void Flush() override { Check(stream_->Commit(STGC_DEFAULT)); }
+
+ private:
+  static void Check(HRESULT result) {
+    if (SUCCEEDED(result)) return;
+    FileException::Cause cause = FileException::genericException;
+    if (result == STG_E_MEDIUMFULL || result == E_OUTOFMEMORY) cause = FileException::diskFull;
+    if (result == STG_E_ACCESSDENIED || result == STG_E_WRITEFAULT) cause = FileException::accessDenied;
+    throw FileException(cause, static_cast<long>(result), {}, "the stream refused the operation");
+  }
+
+  IStream* stream_;  // the caller's
+  std::uint64_t position_ = 0;
+  std::uint64_t written_ = 0;
+  bool ended_ = false;
+};
 
 }  // namespace
 
@@ -632,7 +686,7 @@ HRESULT CEmbeddedImage::Load(IStorage* storage) {
   TraceMark("embedding storage load");
   HRESULT result = S_OK;
   try {
-    CMyOleStreamFile file(stream, 0, 0);
+    ContentsStream file(stream);
     stack_ = LoadLayeredStack(file).Detach();
   } catch (...) {
     result = STG_E_READFAULT;
@@ -654,10 +708,11 @@ HRESULT CEmbeddedImage::Save(IStorage* storage, BOOL) {
   TraceMark("embedding save");
   HRESULT result = S_OK;
   try {
-    // The layered file through a temporary file, copied in pieces.
-    CMyOleStreamFile file(stream, 65536, 2u * 1024u * 1024u);
+    // The layered file through a temporary file, copied in pieces into the
+    // new (empty) stream.
+    ContentsStream file(stream);
     StoreLayeredStack(*stack, file);
-    file.Close();
+    file.Flush();
   } catch (...) {
     result = STG_E_WRITEFAULT;
   }

@@ -3,10 +3,9 @@
 // storage, released, loaded again and drawn. Prints each run's time and its
 // steps, the median in milliseconds, and then the floor COM itself sets:
 // creating an object of a running server and an empty call to it, against
-// the program and against a bare server of this executable's own.
+// the program and against the bare server (com_floor_server.cpp).
 //
 // Usage: ole_roundtrip_client FILE.lud [RUNS]
-//        ole_roundtrip_client --floor   (the bare server, started by the client)
 #include <windows.h>
 #include <ole2.h>
 
@@ -15,6 +14,8 @@
 #include <cstdlib>
 #include <string>
 #include <vector>
+
+#include "bench/win/com_floor.h"
 
 namespace {
 
@@ -55,7 +56,7 @@ bool Draw(IOleObject* object) {
 
 // One run's steps, in milliseconds.
 struct Steps {
-  double bind = 0, fromData = 0, runDraw = 0, saveRelease = 0, loadDraw = 0, total = 0;
+  double bind = 0, fromData = 0, run = 0, draw = 0, save = 0, close = 0, loadDraw = 0, total = 0;
 };
 
 // Creation from the file; where OLE cannot (a Wine that answers E_NOTIMPL)
@@ -103,8 +104,11 @@ bool Run(const std::wstring& path, const std::wstring& storageFile, Steps* steps
       cache->Cache(&dib, ADVF_PRIMEFIRST, &connection);
       cache->Release();
     }
-    ok = SUCCEEDED(OleRun(object)) && Draw(object);
-    steps->runDraw = Now() - t;
+    ok = SUCCEEDED(OleRun(object));
+    steps->run = Now() - t;
+    t = Now();
+    ok = ok && Draw(object);
+    steps->draw = Now() - t;
     t = Now();
     IPersistStorage* persist = nullptr;
     ok = ok && SUCCEEDED(object->QueryInterface(IID_IPersistStorage, reinterpret_cast<void**>(&persist))) &&
@@ -114,9 +118,11 @@ bool Run(const std::wstring& path, const std::wstring& storageFile, Steps* steps
       persist->Release();
     }
     ok = ok && SUCCEEDED(storage->Commit(STGC_DEFAULT));
+    steps->save = Now() - t;
+    t = Now();
     object->Close(OLECLOSE_NOSAVE);
     object->Release();
-    steps->saveRelease = Now() - t;
+    steps->close = Now() - t;
   }
   if (ok) {
     const double t = Now();
@@ -132,76 +138,6 @@ bool Run(const std::wstring& path, const std::wstring& storageFile, Steps* steps
   DeleteFileW(storageFile.c_str());
   steps->total = Now() - start;
   return ok;
-}
-
-// A server with nothing of the program in it: an object answering
-// IPersist only, served by this same executable started with --floor
-// (its factory registered for many uses, a bare message loop), so the
-// floor below can be told apart from anything the program does.
-// {5D0C3A41-7E2B-4F19-8A6C-0B1E2F3A4B5C}
-constexpr CLSID kFloorClsid{0x5D0C3A41, 0x7E2B, 0x4F19, {0x8A, 0x6C, 0x0B, 0x1E, 0x2F, 0x3A, 0x4B, 0x5C}};
-constexpr wchar_t kFloorReady[] = L"lumora_ole_floor_ready";
-
-class FloorObject final : public IPersist {
- public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (out == nullptr) return E_POINTER;
-    *out = nullptr;
-    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IPersist)) return E_NOINTERFACE;
-    *out = static_cast<IPersist*>(this);
-    AddRef();
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    const ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-  }
-  HRESULT STDMETHODCALLTYPE GetClassID(CLSID* out) override {
-    *out = kFloorClsid;
-    return S_OK;
-  }
-
- private:
-  ULONG refs_ = 1;
-};
-
-class FloorFactory final : public IClassFactory {
- public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (out == nullptr) return E_POINTER;
-    *out = nullptr;
-    if (!IsEqualIID(iid, IID_IUnknown) && !IsEqualIID(iid, IID_IClassFactory)) return E_NOINTERFACE;
-    *out = static_cast<IClassFactory*>(this);
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
-  HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid, void** out) override {
-    if (outer != nullptr) return CLASS_E_NOAGGREGATION;
-    auto* object = new FloorObject();
-    const HRESULT r = object->QueryInterface(iid, out);
-    object->Release();
-    return r;
-  }
-  HRESULT STDMETHODCALLTYPE LockServer(BOOL) override { return S_OK; }
-};
-
-int ServeFloor() {
-  if (FAILED(OleInitialize(nullptr))) return 3;
-  static FloorFactory factory;
-  DWORD cookie = 0;
-  if (FAILED(CoRegisterClassObject(kFloorClsid, &factory, CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE, &cookie))) return 4;
-  if (HANDLE ready = OpenEventW(EVENT_MODIFY_STATE, FALSE, kFloorReady)) {
-    SetEvent(ready);
-    CloseHandle(ready);
-  }
-  MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
-  CoRevokeClassObject(cookie);
-  OleUninitialize();
-  return 0;
 }
 
 // The floor set by COM between two processes: creating an object of a
@@ -227,12 +163,15 @@ void ProbeCom(const char* whose, const CLSID& clsid) {
               Median(calls));
 }
 
-// The same against the bare server, started here and ended after.
+// The same against the bare server beside this program, started here and
+// ended after.
 void ProbeBareServer() {
-  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, kFloorReady);
+  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, lumora::bench::kFloorReady);
   wchar_t self[MAX_PATH] = {};
   GetModuleFileNameW(nullptr, self, MAX_PATH);
-  std::wstring command = L"\"" + std::wstring(self) + L"\" --floor";
+  std::wstring folder(self);
+  folder.resize(folder.find_last_of(L"\\/") + 1);
+  std::wstring command = L"\"" + folder + L"com_floor_server.exe\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
@@ -243,7 +182,7 @@ void ProbeBareServer() {
     return;
   }
   if (WaitForSingleObject(ready, 20000) == WAIT_OBJECT_0) {
-    ProbeCom("a bare server", kFloorClsid);
+    ProbeCom("a bare server", lumora::bench::kFloorClsid);
   } else {
     std::printf("floor, bare server: never ready\n");
   }
@@ -257,7 +196,6 @@ void ProbeBareServer() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 2 && std::string(argv[1]) == "--floor") return ServeFloor();
   if (argc < 2) {
     std::fprintf(stderr, "usage: ole_roundtrip_client FILE.lud [RUNS]\n");
     return 2;
@@ -288,8 +226,9 @@ int main(int argc, char** argv) {
     } else {
       std::snprintf(create, sizeof create, "%.1f", steps.fromData);
     }
-    std::printf("run %d: %.1f ms (create %s, run and draw %.1f, save and release %.1f, load and draw %.1f)\n", i + 1,
-                steps.total, create, steps.runDraw, steps.saveRelease, steps.loadDraw);
+    std::printf("run %d: %.1f ms (create %s, run %.1f, draw %.1f, save %.1f, close and release %.1f, "
+                "load and draw %.1f)\n",
+                i + 1, steps.total, create, steps.run, steps.draw, steps.save, steps.close, steps.loadDraw);
     std::fflush(stdout);
   }
   const double median = Median(times);
