@@ -1,6 +1,7 @@
 // A local COM server with nothing of the program in it, for the benches'
-// floor: one object answering IPersist and a late-bound IDispatch (every
-// name is member 1; every call answers TRUE), its factory registered for
+// floor: one object answering IPersist, a late-bound IDispatch (every name
+// is member 1; every call answers TRUE) and IDataObject (a white 640 x 480
+// CF_DIB), its factory registered for
 // many uses, a bare message loop. Times against it are what Wine's
 // cross-process COM costs by itself. Started by a client (which signals it
 // to stop with WM_QUIT) or by COM from its LocalServer32 entry; it ends on
@@ -20,7 +21,7 @@ std::atomic<long> gObjects{0};
 bool gStartedByCom = false;
 DWORD gMainThread = 0;
 
-class FloorObject final : public IDispatch, public IPersist {
+class FloorObject final : public IDispatch, public IPersist, public IDataObject {
  public:
   FloorObject() { ++gObjects; }
   ~FloorObject() {
@@ -33,6 +34,8 @@ class FloorObject final : public IDispatch, public IPersist {
       *out = static_cast<IDispatch*>(this);
     } else if (IsEqualIID(iid, IID_IPersist)) {
       *out = static_cast<IPersist*>(this);
+    } else if (IsEqualIID(iid, IID_IDataObject)) {
+      *out = static_cast<IDataObject*>(this);
     } else {
       return E_NOINTERFACE;
     }
@@ -72,6 +75,42 @@ class FloorObject final : public IDispatch, public IPersist {
     }
     return S_OK;
   }
+  // IDataObject: CF_DIB only, a white 640 x 480 24-bit image (the size the
+  // round trip's object hands its container), made anew for each request.
+  HRESULT STDMETHODCALLTYPE GetData(FORMATETC* format, STGMEDIUM* medium) override {
+    if (format == nullptr || medium == nullptr) return E_POINTER;
+    if (format->cfFormat != CF_DIB || (format->tymed & TYMED_HGLOBAL) == 0) return DV_E_FORMATETC;
+    const LONG width = lumora::bench::kFloorDibWidth, height = lumora::bench::kFloorDibHeight;
+    const DWORD row = static_cast<DWORD>((width * 3 + 3) & ~3);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, sizeof(BITMAPINFOHEADER) + row * height);
+    if (block == nullptr) return E_OUTOFMEMORY;
+    auto* header = static_cast<BITMAPINFOHEADER*>(GlobalLock(block));
+    *header = BITMAPINFOHEADER{};
+    header->biSize = sizeof *header;
+    header->biWidth = width;
+    header->biHeight = height;
+    header->biPlanes = 1;
+    header->biBitCount = 24;
+    header->biSizeImage = row * height;
+    FillMemory(header + 1, row * height, 0xFF);
+    GlobalUnlock(block);
+    medium->tymed = TYMED_HGLOBAL;
+    medium->hGlobal = block;
+    medium->pUnkForRelease = nullptr;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return DV_E_FORMATETC; }
+  HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* format) override {
+    return format != nullptr && format->cfFormat == CF_DIB ? S_OK : DV_E_FORMATETC;
+  }
+  HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override {
+    return OLE_E_ADVISENOTSUPPORTED;
+  }
+  HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
+  HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
 
  private:
   std::atomic<ULONG> refs_{1};

@@ -2,8 +2,9 @@
 // created from a layered file, drawn at 640 x 480, saved into a file
 // storage, released, loaded again and drawn. Prints each run's time and its
 // steps, the median in milliseconds, and then the floor COM itself sets:
-// creating an object of a running server and an empty call to it, against
-// the program and against the bare server (com_floor_server.cpp).
+// creating an object of a running server and an empty call to it, and
+// handing over a 640 x 480 CF_DIB, against the program and against the bare
+// server (com_floor_server.cpp).
 //
 // Usage: ole_roundtrip_client FILE.lud [RUNS]
 #include <windows.h>
@@ -163,6 +164,38 @@ void ProbeCom(const char* whose, const CLSID& clsid) {
               Median(calls));
 }
 
+// The time of handing over a CF_DIB across the processes (request, the
+// server's rendering, the copy back), median of ten.
+void ProbeDib(const char* whose, IDataObject* data) {
+  std::vector<double> times;
+  std::size_t bytes = 0;
+  for (int i = 0; i < 10; ++i) {
+    FORMATETC dib{CF_DIB, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM medium{};
+    const double t = Now();
+    if (FAILED(data->GetData(&dib, &medium))) {
+      std::printf("floor, %s: no CF_DIB\n", whose);
+      return;
+    }
+    times.push_back(Now() - t);
+    bytes = GlobalSize(medium.hGlobal);
+    ReleaseStgMedium(&medium);
+  }
+  std::printf("floor, %s: a CF_DIB of %zu bytes handed over, median %.2f ms\n", whose, bytes, Median(times));
+}
+
+// The program's DIB of the file, through the object the file's moniker binds.
+void ProbeProgramDib(const std::wstring& path) {
+  IMoniker* moniker = nullptr;
+  IDataObject* data = nullptr;
+  if (SUCCEEDED(CreateFileMoniker(path.c_str(), &moniker)) &&
+      SUCCEEDED(BindMoniker(moniker, 0, IID_IDataObject, reinterpret_cast<void**>(&data)))) {
+    ProbeDib("the program", data);
+    data->Release();
+  }
+  if (moniker != nullptr) moniker->Release();
+}
+
 // The same against the bare server beside this program, started here and
 // ended after.
 void ProbeBareServer() {
@@ -183,6 +216,12 @@ void ProbeBareServer() {
   }
   if (WaitForSingleObject(ready, 20000) == WAIT_OBJECT_0) {
     ProbeCom("a bare server", lumora::bench::kFloorClsid);
+    IDataObject* data = nullptr;
+    if (SUCCEEDED(CoCreateInstance(lumora::bench::kFloorClsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDataObject,
+                                   reinterpret_cast<void**>(&data)))) {
+      ProbeDib("a bare server", data);
+      data->Release();
+    }
   } else {
     std::printf("floor, bare server: never ready\n");
   }
@@ -234,6 +273,7 @@ int main(int argc, char** argv) {
   const double median = Median(times);
   CLSID program{};
   if (SUCCEEDED(CLSIDFromProgID(L"Lumo40.Document", &program))) ProbeCom("the program", program);
+  ProbeProgramDib(path);
   ProbeBareServer();
   OleUninitialize();
   std::printf("median %.1f\n", median);
