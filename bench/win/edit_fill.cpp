@@ -7,7 +7,7 @@
 // repeats for every line it lays out (a DC, the font's average width, the
 // line's script analysis), timed apart. Prints the median of RUNS runs.
 //
-// Usage: edit_fill.exe [RUNS]   (default 5)
+// Usage: edit_fill.exe [RUNS] [append]   (default 5; "append": the appends only)
 #include <windows.h>
 #include <richedit.h>
 #include <usp10.h>
@@ -326,25 +326,76 @@ std::vector<double> TimeAnalyseFlags(HWND parent, const std::vector<std::wstring
   return times;
 }
 
-// Milliseconds a recorded command's two lines cost the control, appended
-// at the end one by one or in one piece, then painted.
-double AppendOnce(HWND parent, bool together) {
-  HWND edit = MakeControl(parent, Way{"", "EDIT", kMacroEditStyle, Fill::kSetText, nullptr});
-  SetWindowTextA(edit, "SetActiveLayer(1);\r\nDeleteLayer();");
+enum class Append { kApart, kTogether, kTogetherRedrawOff, kTogetherBarsNeeded, kTogetherDisableNoScroll };
+
+// Milliseconds a recorded command's lines cost the control, appended at
+// the end one by one, in one piece, or in one piece with redraw off
+// around it: until the control has them (sent) and until painted.
+struct AppendTimes {
+  double sent = 0, painted = 0;
+};
+
+AppendTimes AppendOnce(HWND parent, Append way) {
+  const DWORD style = kMacroEditStyle | (way == Append::kTogetherDisableNoScroll ? ES_DISABLENOSCROLL : 0);
+  HWND edit = MakeControl(parent, Way{"", "EDIT", style, Fill::kSetText, nullptr});
+  std::string start = "SetActiveLayer(1);\r\nDeleteLayer();";
+  if (way == Append::kTogetherBarsNeeded) {
+    // Longer and wider than the control: both scroll bars already shown.
+    start = std::string(200, 'x');
+    for (int i = 0; i < 100; ++i) start += "\r\nSetActiveLayer(1);";
+  }
+  SetWindowTextA(edit, start.c_str());
+  SetFocus(edit);
   Pump();
   const char* lines[] = {"\r\nSetActiveLayer(0);", "\r\nSendLayerToBack();"};
   const std::string both = std::string(lines[0]) + lines[1];
-  const double start = Now();
-  for (int i = 0; i < (together ? 1 : 2); ++i) {
+  const double began = Now();
+  if (way == Append::kTogetherRedrawOff) SendMessageA(edit, WM_SETREDRAW, FALSE, 0);
+  for (int i = 0; i < (way == Append::kApart ? 2 : 1); ++i) {
     const int length = GetWindowTextLengthA(edit);
     SendMessageA(edit, EM_SETSEL, length, length);
-    SendMessageA(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(together ? both.c_str() : lines[i]));
+    SendMessageA(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(way == Append::kApart ? lines[i] : both.c_str()));
   }
+  if (way == Append::kTogetherRedrawOff) {
+    SendMessageA(edit, WM_SETREDRAW, TRUE, 0);
+    RedrawWindow(edit, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE);
+  }
+  AppendTimes times;
+  times.sent = Now() - began;
   Pump();
-  const double took = Now() - start;
+  times.painted = Now() - began;
+  const int length = GetWindowTextLengthA(edit);
+  if (length != static_cast<int>(start.size() + both.size())) {
+    std::fprintf(stderr, "edit_fill: the appended control holds %d characters\n", length);
+    std::exit(2);
+  }
   DestroyWindow(edit);
   Pump();
-  return took;
+  return times;
+}
+
+void TimeAppends(HWND parent, int runs) {
+  struct Row {
+    const char* name;
+    Append way;
+  };
+  const Row rows[] = {{"one EM_REPLACESEL per line", Append::kApart},
+                      {"one EM_REPLACESEL for both", Append::kTogether},
+                      {"one for both, WM_SETREDRAW off around it", Append::kTogetherRedrawOff},
+                      {"one for both, both scroll bars already shown", Append::kTogetherBarsNeeded},
+                      {"one for both, ES_DISABLENOSCROLL (bars kept)", Append::kTogetherDisableNoScroll}};
+  std::vector<std::vector<AppendTimes>> all(std::size(rows));
+  for (int run = 0; run < runs * 4; ++run)
+    for (std::size_t row = 0; row < std::size(rows); ++row) all[row].push_back(AppendOnce(parent, rows[row].way));
+  std::printf("a command's two recorded lines appended, median of %d (sent / painted):\n", runs * 4);
+  for (std::size_t row = 0; row < std::size(rows); ++row) {
+    std::vector<double> sent, painted;
+    for (const AppendTimes& t : all[row]) {
+      sent.push_back(t.sent);
+      painted.push_back(t.painted);
+    }
+    std::printf("  %-56s %7.2f / %7.2f ms\n", rows[row].name, Median(sent), Median(painted));
+  }
 }
 
 }  // namespace
@@ -358,6 +409,11 @@ int main(int argc, char** argv) {
   HWND parent = CreateWindowExA(0, "STATIC", "edit_fill", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 50, 50, 420, 340, nullptr,
                                 nullptr, nullptr, nullptr);
   Pump();
+  if (argc > 2 && std::strcmp(argv[2], "append") == 0) {
+    TimeAppends(parent, runs);
+    DestroyWindow(parent);
+    return 0;
+  }
   if (LoadLibraryA("msftedit.dll") == nullptr || LoadLibraryA("riched20.dll") == nullptr) {
     std::fprintf(stderr, "edit_fill: no rich edit library\n");
     return 2;
@@ -455,14 +511,7 @@ int main(int argc, char** argv) {
       std::printf("  %-56s %7.1f ms\n", kAnalyseFlags[i].name, Median(v));
     }
   }
-  std::vector<double> apart, together;
-  for (int run = 0; run < runs * 4; ++run) {
-    apart.push_back(AppendOnce(parent, false));
-    together.push_back(AppendOnce(parent, true));
-  }
-  std::printf("a command's two recorded lines appended, median of %d:\n", runs * 4);
-  std::printf("  %-56s %7.2f ms\n", "one EM_REPLACESEL per line", Median(apart));
-  std::printf("  %-56s %7.2f ms\n", "one EM_REPLACESEL for both", Median(together));
+  TimeAppends(parent, runs);
   DestroyWindow(parent);
   return 0;
 }
