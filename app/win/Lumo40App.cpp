@@ -492,9 +492,7 @@ fw::Document* CLumo40App::OpenDocumentFile(const std::string& path) {
     CLumo40View* view = GetViewFromWnd(GetActiveImageWindow());
     return view != nullptr ? view->GetDoc() : nullptr;
   }
-  fw::Document* doc = fw::App::OpenDocumentFile(path);
-  if (doc != nullptr) TraceMark("file read");
-  return doc;
+  return fw::App::OpenDocumentFile(path);
 }
 
 bool CLumo40App::PreTranslateMessage(MSG* msg) {

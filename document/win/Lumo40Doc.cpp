@@ -9,6 +9,7 @@
 #include "document/DocumentRecorder.h"
 #include "document/DocumentServices.h"
 #include "document/win/AppServices.h"
+#include "platform/trace.h"
 #include "document/win/ClipboardCommands.h"
 #include "document/win/LayerCommands.h"
 #include "files/win/MyFileDialogs.h"
@@ -184,6 +185,7 @@ bool CLumo40Doc::OnOpenDocument(const std::string& path) {
     case OpenRoad::kByContent: opened = lumora::OpenDocumentFile(*image_, path, *this); break;
   }
   if (opened == 0) return false;
+  TraceMark("file read");
   // An empty ".LUD" becomes a new image and is marked modified.
   SetModifiedFlag(image_->IsModified());
   return true;

@@ -43,6 +43,10 @@ class CProgressInd : public ProgressWindow {
   HWND Handle() const { return hwnd_; }
   bool Shown() const { return shown_; }
 
+  // A step between two that changed nothing on screen looks at the window
+  // and the queue only when this long has passed since the last look.
+  static constexpr std::uint64_t kLookIntervalMs = 20;
+
  private:
   explicit CProgressInd(const ProgressHost& host);
   bool Pump();
@@ -55,6 +59,8 @@ class CProgressInd : public ProgressWindow {
   HWND owner_ = nullptr;
   HWND hwnd_ = nullptr;
   std::vector<HWND> disabled_;
+  int lastShownStep_ = -1;  // bar position or cursor frame at the last look
+  std::uint64_t lastLook_ = 0;
 };
 
 // The process-wide indicator: made once by the application, installed as

@@ -95,8 +95,14 @@ TEST_F(ProgressWindowTest, DialogShowsTheBarCancelsOnEscapeAndKeepsACloseForItsE
   PostMessageA(dialog, WM_KEYUP, VK_ESCAPE, 0);
   EXPECT_FALSE(ind->Step(1, 2)) << "Escape is not seen by a step that cannot be cancelled";
   ind->SetCancelable(true);
+  // A step that changes nothing on screen looks at the queue only once
+  // the look interval has passed since the last look.
+  Sleep(static_cast<DWORD>(CProgressInd::kLookIntervalMs) + 10);
   EXPECT_TRUE(ind->Step(1, 2));
   EXPECT_TRUE(IsWindow(dialog)) << "a cancel leaves the indicator open";
+  PostMessageA(dialog, WM_KEYUP, VK_ESCAPE, 0);
+  EXPECT_FALSE(ind->Step(1, 2)) << "looked just now";
+  EXPECT_TRUE(ind->Step(2, 2)) << "a step that moves the bar looks at once";
 
   ind.reset();
   EXPECT_FALSE(IsWindow(dialog));
@@ -142,6 +148,7 @@ TEST_F(ProgressWindowTest, TheInstalledIndicatorAnswersTheEnginesCallback) {
   EXPECT_EQ(ProgressCallback(3, 4), 1);
   EXPECT_EQ(SendDlgItemMessageA(ind->Handle(), IDC_PROGRESS_BAR, PBM_GETPOS, 0, 0), 75);
   PostMessageA(owner, WM_KEYUP, VK_ESCAPE, 0);
+  Sleep(static_cast<DWORD>(CProgressInd::kLookIntervalMs) + 10);
   EXPECT_EQ(ProgressCallback(3, 4), 0);
   EXPECT_EQ(ProgressCallback(-2, 0), 1);
   EXPECT_EQ(TheProgress()->Current(), nullptr);
