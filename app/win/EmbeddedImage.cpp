@@ -218,7 +218,7 @@ HRESULT CEmbeddedImage::ActivateInPlace(IOleClientSite* site, bool ui) {
     return E_FAIL;
   }
   auto* doc = dynamic_cast<CLumo40Doc*>(NewDocumentFromStack(stack_, false));
-  CInPlaceFrame* made = doc != nullptr ? CInPlaceFrame::Create(parent, position, doc) : nullptr;
+  CInPlaceFrame* made = doc != nullptr ? CInPlaceFrame::Create(parent, position, clip, doc) : nullptr;
   if (made == nullptr) {
     if (doc != nullptr) doc->OnCloseDocument();
     inPlace->OnInPlaceDeactivate();
@@ -238,6 +238,11 @@ HRESULT CEmbeddedImage::ActivateInPlace(IOleClientSite* site, bool ui) {
   made->onOpenSeparately = [this] {
     InPlaceDeactivate();
     OpenInWindow();
+  };
+  // The resize bar's drag asks the container, which places the object
+  // again through SetObjectRects.
+  made->onPosRectRequest = [this](const RECT& asked) {
+    if (inPlaceSite_ != nullptr) inPlaceSite_->OnPosRectChange(&asked);
   };
   return ui ? ActivateUi() : S_OK;
 }
@@ -402,10 +407,11 @@ HRESULT CEmbeddedImage::GetWindow(HWND* window) {
   return *window != nullptr ? S_OK : E_FAIL;
 }
 
-HRESULT CEmbeddedImage::SetObjectRects(LPCRECT position, LPCRECT) {
+HRESULT CEmbeddedImage::SetObjectRects(LPCRECT position, LPCRECT clip) {
   if (position == nullptr) return E_INVALIDARG;
   if (inPlaceFrame_ == nullptr) return OLE_E_NOT_INPLACEACTIVE;
-  inPlaceFrame_->SetPosition(*position);
+  const RECT none{0, 0, 0, 0};
+  inPlaceFrame_->SetPosition(*position, clip != nullptr ? *clip : none);
   return S_OK;
 }
 
