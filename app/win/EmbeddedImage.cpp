@@ -19,7 +19,8 @@
 #include "framework/win/App.h"
 #include "framework/win/Frame.h"
 #include "framework/win/OleClassFactory.h"
-#include "platform/win/ole_stream_file.h"
+#include "platform/stream_file.h"
+#include "platform/trace.h"
 #include "view/win/Lumo40View.h"
 
 namespace lumora {
@@ -60,11 +61,69 @@ void LockEmbeddingServer(bool lock) {
 
 fw::ProgramClassFactory<CEmbeddedImage> gEmbeddingFactory(LockEmbeddingServer);
 
+// The "Contents" stream as a plain byte file (no room reserved ahead): the
+// stream lives in the container's process, so every call to it crosses
+// over, and this file makes only the calls the bytes need. The position is
+// kept here; a short read is the stream's end.
+class ContentsStream final : public StreamFile {
+ public:
+  explicit ContentsStream(IStream* stream) : stream_(stream) {}
+
+  std::uint32_t Read(void* buffer, std::uint32_t count) override {
+    if (ended_ || count == 0) return 0;
+    ULONG read = 0;
+    Check(stream_->Read(buffer, count, &read));
+    if (read < count) ended_ = true;
+    position_ += read;
+    return read;
+  }
+  void Write(const void* buffer, std::uint32_t count) override {
+    ULONG written = 0;
+    Check(stream_->Write(buffer, count, &written));
+    if (written != count) Check(STG_E_MEDIUMFULL);
+    position_ += count;
+    written_ = std::max(written_, position_);
+  }
+  std::uint64_t SeekFromCurrent(std::int64_t offset) override {
+    LARGE_INTEGER move;
+    move.QuadPart = offset;
+    ULARGE_INTEGER at{};
+    Check(stream_->Seek(move, STREAM_SEEK_CUR, &at));
+    position_ = at.QuadPart;
+    ended_ = false;
+    return position_;
+  }
+  std::uint64_t GetPosition() const override { return position_; }
+  std::uint64_t GetLength() const override {
+    STATSTG stat{};
+    Check(stream_->Stat(&stat, STATFLAG_NONAME));
+    return std::max<std::uint64_t>(stat.cbSize.QuadPart, written_);
+  }
+  void Flush() override { Check(stream_->Commit(STGC_DEFAULT)); }
+
+ private:
+  static void Check(HRESULT result) {
+    if (SUCCEEDED(result)) return;
+    FileException::Cause cause = FileException::genericException;
+    if (result == STG_E_MEDIUMFULL || result == E_OUTOFMEMORY) cause = FileException::diskFull;
+    if (result == STG_E_ACCESSDENIED || result == STG_E_WRITEFAULT) cause = FileException::accessDenied;
+    throw FileException(cause, static_cast<long>(result), {}, "the stream refused the operation");
+  }
+
+  IStream* stream_;  // the caller's
+  std::uint64_t position_ = 0;
+  std::uint64_t written_ = 0;
+  bool ended_ = false;
+};
+
 }  // namespace
 
 CEmbeddedImage* CEmbeddedImage::Create() { return new CEmbeddedImage(); }
 
-CEmbeddedImage::CEmbeddedImage() { AddServedObject(); }
+CEmbeddedImage::CEmbeddedImage() {
+  TraceMark("embedding object made");
+  AddServedObject();
+}
 
 CEmbeddedImage::~CEmbeddedImage() {
   if (bars_ != nullptr) bars_->Close();
@@ -564,8 +623,10 @@ HRESULT CEmbeddedImage::GetData(FORMATETC* format, STGMEDIUM* medium) {
   if (format->lindex != -1) return DV_E_LINDEX;
   const int which = Served(format);
   if (which < 0) return DV_E_FORMATETC;
+  TraceMark(which == kDib ? "embedding render dib" : "embedding render metafile");
   try {
     HGLOBAL block = which == kDib ? RenderDib() : RenderMetafilePicture();
+    TraceMark("embedding rendered");
     if (block == nullptr) return E_OUTOFMEMORY;
     medium->tymed = which == kDib ? TYMED_HGLOBAL : TYMED_MFPICT;
     medium->hGlobal = block;
@@ -628,14 +689,16 @@ HRESULT CEmbeddedImage::Load(IStorage* storage) {
   const HRESULT opened =
       storage->OpenStream(kContents, nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0, &stream);
   if (FAILED(opened)) return opened;
+  TraceMark("embedding storage load");
   HRESULT result = S_OK;
   try {
-    CMyOleStreamFile file(stream, 0, 0);
+    ContentsStream file(stream);
     stack_ = LoadLayeredStack(file).Detach();
   } catch (...) {
     result = STG_E_READFAULT;
   }
   stream->Release();
+  TraceMark("embedding storage loaded");
   dirty_ = false;
   return result;
 }
@@ -648,16 +711,19 @@ HRESULT CEmbeddedImage::Save(IStorage* storage, BOOL) {
   const HRESULT made =
       storage->CreateStream(kContents, STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0, &stream);
   if (FAILED(made)) return made;
+  TraceMark("embedding save");
   HRESULT result = S_OK;
   try {
-    // The layered file through a temporary file, copied in pieces.
-    CMyOleStreamFile file(stream, 65536, 2u * 1024u * 1024u);
+    // The layered file through a temporary file, copied in pieces into the
+    // new (empty) stream.
+    ContentsStream file(stream);
     StoreLayeredStack(*stack, file);
-    file.Close();
+    file.Flush();
   } catch (...) {
     result = STG_E_WRITEFAULT;
   }
   stream->Release();
+  TraceMark("embedding saved");
   if (SUCCEEDED(result)) dirty_ = false;
   return result;
 }
@@ -672,11 +738,17 @@ HRESULT CEmbeddedImage::Load(LPCOLESTR path, DWORD) {
   std::string narrow(static_cast<std::size_t>(n), '\0');
   WideCharToMultiByte(CP_ACP, 0, path, -1, narrow.data(), n, nullptr, nullptr);
   narrow.resize(static_cast<std::size_t>(n - 1));
+  TraceMark("embedding file load");
   try {
-    stack_ = new CLayersManager(nullptr, narrow);
+    // Read as the storage's stream is: in whole pieces and without the
+    // progress indicator, whose window and per-row steps would cost far
+    // more than the reading (a container's call has no user to show it to).
+    DiskFile file(narrow, DiskFile::kRead);
+    stack_ = LoadLayeredStack(file).Detach();
   } catch (...) {
     return STG_E_READFAULT;
   }
+  TraceMark("embedding file loaded");
   file_ = path;
   // New to the container: its storage has yet to receive the image.
   dirty_ = true;

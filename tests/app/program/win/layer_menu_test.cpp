@@ -32,6 +32,7 @@
 #include "tests/app/program/win/program_rig.h"
 #include "tests/support/win/dialog_script.h"
 #include "tests/support/win/menu_items.h"
+#include "tests/support/win/window_pixels.h"
 #include "ui/LayerMenuPictograms.h"
 
 namespace lumora {
@@ -40,6 +41,8 @@ namespace {
 using lumora::testing::DialogScript;
 using lumora::testing::Press;
 using lumora::testing::RunUntil;
+using lumora::testing::Capture;
+using lumora::testing::CaptureDc;
 using lumora::testing::Settle;
 using lumora::testing::SettingsFileOfThisProgram;
 
@@ -347,18 +350,14 @@ TEST_F(LayerMenu, UpdateRulesNameAndEnableTheItems) {
   ASSERT_GE(box.bottom - box.top, 3);
   for (const bool checked : {false, true}) {
     HBITMAP bitmap = checked ? info.hbmpChecked : info.hbmpUnchecked;
-    BITMAPINFO format{};
-    format.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    format.bmiHeader.biWidth = w;
-    format.bmiHeader.biHeight = -h;
-    format.bmiHeader.biPlanes = 1;
-    format.bmiHeader.biBitCount = 32;
-    format.bmiHeader.biCompression = BI_RGB;
-    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(w) * h);
-    HDC screen = GetDC(nullptr);
-    ASSERT_EQ(GetDIBits(screen, bitmap, 0, static_cast<UINT>(h), pixels.data(), &format, DIB_RGB_COLORS), h);
-    ReleaseDC(nullptr, screen);
-    const auto at = [&](LONG x, LONG y) { return pixels[static_cast<std::size_t>(y) * w + x] & 0xFFFFFFu; };
+    const Capture picture = CaptureDc(w, h, [&](HDC dc) {
+      HDC source = CreateCompatibleDC(dc);
+      HGDIOBJ old = SelectObject(source, bitmap);
+      BitBlt(dc, 0, 0, w, h, source, 0, 0, SRCCOPY);
+      SelectObject(source, old);
+      DeleteDC(source);
+    });
+    const auto at = [&](LONG x, LONG y) { return picture.At(x, y); };
     EXPECT_EQ(at(box.left, box.top), 0x000000u) << "outline, checked " << checked;
     EXPECT_EQ(at((box.left + box.right) / 2, (box.top + box.bottom) / 2), checked ? 0xFFFFFFu : 0xC8C8C8u)
         << "inside, checked " << checked;
