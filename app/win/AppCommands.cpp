@@ -1,6 +1,7 @@
 // The application's own commands: the option toggles of the View, Options
 // and Selection menus, the file-format library's converters, Close All
 // Images and the help topics.
+#include "app/MenuPopupLookup.h"
 #include "app/ServerRegistration.h"
 #include "app/win/ClassesRegistryWin.h"
 #include "app/win/FileTypesDlg.h"
@@ -139,5 +140,65 @@ void CLumo40App::OnUpdateRecentFiles(fw::CmdUI& ui) {
 }
 
 void CLumo40App::OnUpdateAppCommand(fw::CmdUI& ui) { ui.Enable(FilterCommandEnable(ui.Id(), true)); }
+
+}  // namespace lumora
+
+namespace lumora {
+
+namespace {
+
+lumora::CLumo40DocTemplate* ImageTemplate(fw::App& app) {
+  for (const auto& t : app.Docs().Templates()) {
+    if (auto* image = dynamic_cast<lumora::CLumo40DocTemplate*>(t.get())) return image;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+void CLumo40App::InitMainMenuPopups(HMENU menu) {
+  mainPopupsOf_ = menu;
+  for (int i = 0; i < 6; ++i) mainPopups_[static_cast<std::size_t>(i)] = menu != nullptr ? GetSubMenu(menu, i) : nullptr;
+}
+
+void CLumo40App::InitDocMenuPopups(HMENU menu) {
+  docPopupsOf_ = menu;
+  for (int i = 0; i < 10; ++i) docPopups_[static_cast<std::size_t>(i)] = menu != nullptr ? GetSubMenu(menu, i) : nullptr;
+}
+
+void CLumo40App::InitInPlaceMenuPopups(HMENU menu) {
+  inPlacePopupsOf_ = menu;
+  for (int i = 1; i <= 8; ++i) inPlacePopups_[static_cast<std::size_t>(i)] = menu != nullptr ? GetSubMenu(menu, i) : nullptr;
+  // Image and Tools as the document menu has them (the registered tools).
+  for (int i : {3, 5}) {
+    HMENU target = inPlacePopups_[static_cast<std::size_t>(i)];
+    HMENU source = docPopups_[static_cast<std::size_t>(i)];
+    if (target != nullptr && source != nullptr) lumora::RefillMenuPopup(target, source);
+  }
+}
+
+HMENU CLumo40App::GetMenuPopup(int kind, int mainIndex, int otherIndex) {
+  lumora::CLumo40DocTemplate* tmpl = ImageTemplate(*this);
+  int documents = 0;
+  for (const auto& t : Docs().Templates()) documents += static_cast<int>(t->Documents().size());
+  const lumora::MenuPopupChoice choice = lumora::ChooseMenuPopup(tmpl != nullptr, documents, kind, mainIndex, otherIndex);
+  const auto at = static_cast<std::size_t>(choice.index);
+  switch (choice.source) {
+    case lumora::MenuPopupSource::kMain: {
+      fw::FrameWnd* main = MainFrame();
+      if (main != nullptr && main->Menu() != mainPopupsOf_) InitMainMenuPopups(main->Menu());
+      return mainPopups_[at];
+    }
+    case lumora::MenuPopupSource::kDocument:
+      if (tmpl->SharedMenu() != docPopupsOf_) InitDocMenuPopups(tmpl->SharedMenu());
+      return docPopups_[at];
+    case lumora::MenuPopupSource::kInPlace:
+      if (tmpl->SharedMenu() != docPopupsOf_) InitDocMenuPopups(tmpl->SharedMenu());
+      if (tmpl->InPlaceMenu() != inPlacePopupsOf_) InitInPlaceMenuPopups(tmpl->InPlaceMenu());
+      return inPlacePopups_[at];
+    default:
+      return nullptr;
+  }
+}
 
 }  // namespace lumora

@@ -12,6 +12,7 @@
 #include "document/ServerExtent.h"
 #include "app/win/AutomationApp.h"
 #include "app/win/InPlaceFrame.h"
+#include "app/win/Lumo40App.h"
 #include "document/DocumentFiles.h"
 #include "document/win/AppServices.h"
 #include "document/win/ServerRendering.h"
@@ -277,7 +278,7 @@ HRESULT CEmbeddedImage::ActivateInPlace(IOleClientSite* site, bool ui) {
     return E_FAIL;
   }
   auto* doc = dynamic_cast<CLumo40Doc*>(NewDocumentFromStack(stack_, false));
-  CInPlaceFrame* made = doc != nullptr ? CInPlaceFrame::Create(parent, position, doc) : nullptr;
+  CInPlaceFrame* made = doc != nullptr ? CInPlaceFrame::Create(parent, position, clip, doc) : nullptr;
   if (made == nullptr) {
     if (doc != nullptr) doc->OnCloseDocument();
     inPlace->OnInPlaceDeactivate();
@@ -297,6 +298,11 @@ HRESULT CEmbeddedImage::ActivateInPlace(IOleClientSite* site, bool ui) {
   made->onOpenSeparately = [this] {
     InPlaceDeactivate();
     OpenInWindow();
+  };
+  // The resize bar's drag asks the container, which places the object
+  // again through SetObjectRects.
+  made->onPosRectRequest = [this](const RECT& asked) {
+    if (inPlaceSite_ != nullptr) inPlaceSite_->OnPosRectChange(&asked);
   };
   return ui ? ActivateUi() : S_OK;
 }
@@ -333,16 +339,17 @@ void CEmbeddedImage::MergeMenus() {
   // then our popups; the last (Help) is the help group, the others the edit
   // group. They are lent, and taken back (never destroyed) when the user
   // interface goes.
+  // Popups 1-8 of the in-place menu, from the application's menu caches.
   std::vector<int> popups;
-  const int count = GetMenuItemCount(inPlaceMenu);
-  for (int i = 0; i < count; ++i) {
-    if (GetSubMenu(inPlaceMenu, i) != nullptr) popups.push_back(i);
+  CLumo40App* app = TheLumoApp();
+  for (int i = 0; i < 8 && app != nullptr; ++i) {
+    if (app->GetMenuPopup(1, 0, i) != nullptr) popups.push_back(i);
   }
-  auto insertPopup = [&](int from, int at) {
+  auto insertPopup = [&](int other, int at) {
     char text[128] = {};
-    GetMenuStringA(inPlaceMenu, static_cast<UINT>(from), text, sizeof text, MF_BYPOSITION);
+    GetMenuStringA(inPlaceMenu, static_cast<UINT>(other + 1), text, sizeof text, MF_BYPOSITION);
     return InsertMenuA(sharedMenu_, static_cast<UINT>(at), MF_BYPOSITION | MF_POPUP,
-                       reinterpret_cast<UINT_PTR>(GetSubMenu(inPlaceMenu, from)), text) != FALSE;
+                       reinterpret_cast<UINT_PTR>(app->GetMenuPopup(1, 0, other)), text) != FALSE;
   };
   ownMenuFirst_ = static_cast<int>(widths.width[0]);
   ownMenuCount_ = 0;
@@ -461,10 +468,11 @@ HRESULT CEmbeddedImage::GetWindow(HWND* window) {
   return *window != nullptr ? S_OK : E_FAIL;
 }
 
-HRESULT CEmbeddedImage::SetObjectRects(LPCRECT position, LPCRECT) {
+HRESULT CEmbeddedImage::SetObjectRects(LPCRECT position, LPCRECT clip) {
   if (position == nullptr) return E_INVALIDARG;
   if (inPlaceFrame_ == nullptr) return OLE_E_NOT_INPLACEACTIVE;
-  inPlaceFrame_->SetPosition(*position);
+  const RECT none{0, 0, 0, 0};
+  inPlaceFrame_->SetPosition(*position, clip != nullptr ? *clip : none);
   return S_OK;
 }
 

@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "app/AreaToolList.h"
 #include "app/win/Lumo40App.h"
 #include "app/win/MainFrame.h"
 #include "document/win/Lumo40Doc.h"
@@ -42,7 +43,15 @@ bool InPlaceCommandDisabled(std::uint32_t id) {
   return id == fw::kIdFileNew || id == fw::kIdFileOpen || id == fw::kIdFileSave || id == 57607 /* File/Print */;
 }
 
-CInPlaceFrame* CInPlaceFrame::Create(HWND parent, const RECT& position, CLumo40Doc* doc) {
+RECT CInPlaceFrame::FrameRect(const RECT& position, const RECT& clip, int border) {
+  RECT r = fw::OutsetRect(position, border);
+  if (IsRectEmpty(&clip)) return r;
+  RECT within{};
+  if (!IntersectRect(&within, &r, &clip)) return RECT{position.left, position.top, position.left, position.top};
+  return within;
+}
+
+CInPlaceFrame* CInPlaceFrame::Create(HWND parent, const RECT& position, const RECT& clip, CLumo40Doc* doc) {
   if (parent == nullptr || doc == nullptr) return nullptr;
   fw::App::RegisterWindowClass(kClassName, CS_DBLCLKS, 0, LoadCursor(nullptr, IDC_ARROW),
                                reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1), nullptr);
@@ -54,11 +63,13 @@ CInPlaceFrame* CInPlaceFrame::Create(HWND parent, const RECT& position, CLumo40D
   context.tmpl = doc->GetDocTemplate();
   frame->pendingContext_ = &context;
   frame->autoDelete = false;
-  const bool made = frame->CreateEx(0, kClassName, "", WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, position.left,
-                                    position.top, position.right - position.left, position.bottom - position.top,
-                                    parent, nullptr);
+  frame->position_ = position;
+  frame->placed_ = FrameRect(position, clip, fw::OleResizeBar::BorderWidth());
+  const RECT& at = frame->placed_;
+  const bool made = frame->CreateEx(0, kClassName, "", WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, at.left, at.top,
+                                    at.right - at.left, at.bottom - at.top, parent, nullptr);
   frame->pendingContext_ = nullptr;
-  if (!made || frame->ClientPane() == nullptr) {
+  if (!made || frame->ClientPane() == nullptr || !frame->resizeBar_.Create(frame->Handle())) {
     if (made) {
       ::DestroyWindow(frame->Handle());
     }
@@ -66,6 +77,12 @@ CInPlaceFrame* CInPlaceFrame::Create(HWND parent, const RECT& position, CLumo40D
     return nullptr;
   }
   frame->autoDelete = true;
+  frame->resizeBar_.onRequest = [frame](const RECT& asked) {
+    // From the bar's coordinates (the frame's client) to the container's.
+    RECT r = asked;
+    OffsetRect(&r, frame->placed_.left, frame->placed_.top);
+    if (frame->onPosRectRequest) frame->onPosRectRequest(r);
+  };
   // The in-place keys: the document's (those of its popups shown in place)
   // and Esc.
   if (auto* tmpl = dynamic_cast<CLumo40DocTemplate*>(doc->GetDocTemplate())) {
@@ -80,12 +97,42 @@ CInPlaceFrame* CInPlaceFrame::Create(HWND parent, const RECT& position, CLumo40D
 
 CInPlaceFrame::~CInPlaceFrame() = default;
 
-void CInPlaceFrame::SetPosition(const RECT& position) {
+void CInPlaceFrame::SetPosition(const RECT& position, const RECT& clip) {
   if (hwnd_ == nullptr) return;
-  MoveWindow(hwnd_, position.left, position.top, position.right - position.left, position.bottom - position.top, TRUE);
+  position_ = position;
+  placed_ = FrameRect(position, clip, fw::OleResizeBar::BorderWidth());
+  const RECT& at = placed_;
+  MoveWindow(hwnd_, at.left, at.top, at.right - at.left, at.bottom - at.top, TRUE);
+  // A move that keeps the frame's size sends no WM_SIZE.
+  RecalcLayout();
+}
+
+void CInPlaceFrame::RecalcLayout() {
+  if (hwnd_ == nullptr) return;
+  HWND pane = ClientPane();
+  if (resizeBar_.Handle() == nullptr) {
+    fw::FrameWnd::RecalcLayout();
+    return;
+  }
+  RECT client{};
+  GetClientRect(hwnd_, &client);
+  RECT inner = position_;
+  OffsetRect(&inner, -placed_.left, -placed_.top);
+  MoveWindow(resizeBar_.Handle(), 0, 0, client.right, client.bottom, TRUE);
+  resizeBar_.SetObjectRect(inner);
+  if (pane != nullptr) {
+    MoveWindow(pane, inner.left, inner.top, inner.right - inner.left, inner.bottom - inner.top, TRUE);
+  }
 }
 
 CLumo40View* CInPlaceFrame::ImageView() const { return dynamic_cast<CLumo40View*>(GetActiveView()); }
+
+std::string CInPlaceFrame::GetMessageString(std::uint32_t id) {
+  fw::FrameWnd* main = fw::TheApp() != nullptr ? fw::TheApp()->MainFrame() : nullptr;
+  const bool tool = (id >= 500 && id <= 999) || (id >= kFirstAreaCommand && id <= kLastAreaCommand);
+  if (tool && main != nullptr) return main->GetMessageString(id);
+  return fw::FrameWnd::GetMessageString(id);
+}
 
 bool CInPlaceFrame::OnCmdMsg(fw::MessageArgs& args) {
   if (args.message != fw::kMsgCommand) return fw::FrameWnd::OnCmdMsg(args);
@@ -128,6 +175,10 @@ bool CInPlaceFrame::OnCmdMsg(fw::MessageArgs& args) {
     return true;
   }
   fw::FrameWnd* main = fw::TheApp() != nullptr ? fw::TheApp()->MainFrame() : nullptr;
+  // The status panes show what the main frame's show (the prompt channels).
+  if (update && (args.id == ID_INDICATOR_COORDINATES || args.id == ID_INDICATOR_IMAGE) && main != nullptr) {
+    return main->OnCmdMsg(args);
+  }
   if (InPlaceCommandGoesToMainFrame(args.id) && main != nullptr && main->Handle() != nullptr) {
     if (update || args.probeOnly) return main->OnCmdMsg(args);
     SendMessageA(main->Handle(), WM_COMMAND, args.id, 0);
@@ -246,6 +297,19 @@ void CInPlaceBars::Place(const RECT& border) {
   DeleteObject(middle);
   SetWindowRgn(hwnd_, shape, TRUE);  // the window owns the region now
   ShowWindow(hwnd_, SW_SHOWNA);
+  // The panes as in the program's window, for the container frame's width.
+  CMainFrame::LayoutStatusPanes(GetParent(hwnd_), statusBar_);
+}
+
+fw::StatusBar* InPlaceStatusBar() {
+  for (CInPlaceBars* b : LiveBars()) {
+    if (b->Handle() != nullptr && b->Status().Handle() != nullptr) return &b->Status();
+  }
+  return nullptr;
+}
+
+std::string CInPlaceBars::GetMessageString(std::uint32_t id) {
+  return commands_ != nullptr ? commands_->GetMessageString(id) : fw::FrameWnd::GetMessageString(id);
 }
 
 void CInPlaceBars::Close() {

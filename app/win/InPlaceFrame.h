@@ -11,6 +11,7 @@
 
 #include "framework/win/ControlBars.h"
 #include "framework/win/Frame.h"
+#include "framework/win/OleResizeBar.h"
 #include "res/resource.h"
 #include "ui/win/ProgramBars.h"
 
@@ -26,23 +27,39 @@ constexpr std::uint32_t kIdOpenSeparately = 33068;
 
 class CInPlaceFrame : public fw::FrameWnd {
  public:
-  // A child of `parent` (the container's in-place window) at `position` in
-  // its client coordinates, with a view of `doc`; null when it cannot be made.
-  static CInPlaceFrame* Create(HWND parent, const RECT& position, CLumo40Doc* doc);
+  // A child of `parent` (the container's in-place window) with a view of
+  // `doc` at `position` in its client coordinates, and the resize bar's
+  // hatched border around it, all within `clip`; null when it cannot be
+  // made.
+  static CInPlaceFrame* Create(HWND parent, const RECT& position, const RECT& clip, CLumo40Doc* doc);
   ~CInPlaceFrame() override;
 
   // The container's rectangles changed (IOleInPlaceObject::SetObjectRects).
-  void SetPosition(const RECT& position);
+  void SetPosition(const RECT& position, const RECT& clip);
+  // Where the frame goes for the object at `position`: the position with
+  // the border around it, within `clip` (when it is not empty).
+  static RECT FrameRect(const RECT& position, const RECT& clip, int border);
   CLumo40View* ImageView() const;
+  HWND ResizeBar() const { return resizeBar_.Handle(); }
+  // A handle of the resize bar was dragged: the object's rectangle asked
+  // for, in the container window's client coordinates.
+  std::function<void(const RECT&)> onPosRectRequest;
   // Asked to end in-place editing (Esc, 32800), or to end it and open the
   // image in the program's window (33068). Both destroy this frame.
   std::function<void()> onCancel;
   std::function<void()> onOpenSeparately;
 
   bool OnCmdMsg(fw::MessageArgs& args) override;
+  // The registered tools' and area types' prompts are the main frame's.
+  std::string GetMessageString(std::uint32_t id) override;
+  // The view at the object's place, the resize bar around it.
+  void RecalcLayout() override;
 
  private:
   CInPlaceFrame() = default;
+  RECT position_{0, 0, 0, 0};  // the object's rectangle in the container window's coordinates
+  RECT placed_{0, 0, 0, 0};    // the frame's own rectangle there
+  fw::OleResizeBar resizeBar_;
 };
 
 // The in-place frame's bars in the container's frame window: the main bar
@@ -64,8 +81,10 @@ class CInPlaceBars : public fw::FrameWnd {
   void Place(const RECT& border);
   // Saves the layouts (files 5-8) and destroys the window.
   void Close();
+  fw::StatusBar& Status() { return statusBar_; }
 
   bool OnCmdMsg(fw::MessageArgs& args) override;
+  std::string GetMessageString(std::uint32_t id) override;
 
  private:
   CInPlaceBars() = default;
@@ -80,6 +99,8 @@ class CInPlaceBars : public fw::FrameWnd {
 
 // The enabling of every in-place bar's buttons, at the start of idle work.
 void UpdateInPlaceBars();
+// The status bar of the image edited in place, or null.
+fw::StatusBar* InPlaceStatusBar();
 
 // Commands the in-place frame hands to the main frame (tool state lives there).
 bool InPlaceCommandGoesToMainFrame(std::uint32_t id);

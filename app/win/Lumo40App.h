@@ -3,6 +3,8 @@
 // tool host's site.
 #pragma once
 
+#include <array>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -56,6 +58,16 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   void WinHelp(std::uintptr_t data, UINT command) override;
 
   CMainFrame* MainFrameWnd() const;
+  // A popup of the cached menus (kind 0: the window's menu, the document
+  // menu's places by `mainIndex`; kind 1: the in-place menu's popups 1-8
+  // by `otherIndex` 0-7); null out of range or without a document template.
+  HMENU GetMenuPopup(int kind, int mainIndex, int otherIndex);
+  // The caches: the main frame's own menu (popups 0-5), the document menu
+  // (0-9), the in-place menu (1-8, its Image and Tools refilled from the
+  // document menu's first).
+  void InitMainMenuPopups(HMENU menu);
+  void InitDocMenuPopups(HMENU menu);
+  void InitInPlaceMenuPopups(HMENU menu);
   AppSettings settings;
   // The registered tools' menu items and what the menus' F1 looks at.
   ToolMenus toolMenus;
@@ -225,6 +237,10 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   void RegisterWindowClasses();
   void RegisterDocTemplates();
   bool CheckMouse();
+  std::array<HMENU, 6> mainPopups_{};
+  std::array<HMENU, 10> docPopups_{};
+  std::array<HMENU, 9> inPlacePopups_{};  // 1-8 used
+  HMENU mainPopupsOf_ = nullptr, docPopupsOf_ = nullptr, inPlacePopupsOf_ = nullptr;
   void LoadAllSettings();
   // The record's system values: monitor name and profile, default printer
   // and its profile (the target starts as a copy of it).

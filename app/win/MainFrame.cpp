@@ -1,5 +1,7 @@
 // The main frame's messages: panes, placement, activation and drops.
 #include "app/win/MainFrame.h"
+
+#include "app/win/InPlaceFrame.h"
 #include "platform/trace.h"
 #include "ui/win/CustomizeDlg.h"
 
@@ -207,21 +209,28 @@ LRESULT CMainFrame::OnCreate(WPARAM wParam, LPARAM lParam) {
   return 0;
 }
 
-void CMainFrame::LayoutStatusPanes() {
-  if (statusBar_.Handle() == nullptr || IsIconic(Handle())) return;
+void CMainFrame::LayoutStatusPanes() { LayoutStatusPanes(Handle(), statusBar_); }
+
+void CMainFrame::LayoutStatusPanes(HWND frame, fw::StatusBar& bar) {
+  if (bar.Handle() == nullptr || frame == nullptr || IsIconic(frame)) return;
   RECT client{};
-  GetClientRect(Handle(), &client);
-  HDC dc = GetDC(statusBar_.Handle());
-  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(statusBar_.Handle(), WM_GETFONT, 0, 0)));
+  GetClientRect(frame, &client);
+  HDC dc = GetDC(bar.Handle());
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(bar.Handle(), WM_GETFONT, 0, 0)));
   SIZE text{};
   const char kWidest[] = " (99999,99999) ";
   GetTextExtentPoint32A(dc, kWidest, sizeof kWidest - 1, &text);
   SelectObject(dc, old);
-  ReleaseDC(statusBar_.Handle(), dc);
+  ReleaseDC(bar.Handle(), dc);
   StatusPaneWidths w = lumora::LayoutStatusPanes(client.right - client.left, text.cx);
-  statusBar_.SetPaneInfo(0, 0, w.message);
-  statusBar_.SetPaneInfo(1, ID_INDICATOR_COORDINATES, w.coordinates);
-  statusBar_.SetPaneInfo(2, ID_INDICATOR_IMAGE, w.image);
+  bar.SetPaneInfo(0, 0, w.message);
+  bar.SetPaneInfo(1, ID_INDICATOR_COORDINATES, w.coordinates);
+  bar.SetPaneInfo(2, ID_INDICATOR_IMAGE, w.image);
+}
+
+fw::StatusBar* CMainFrame::MessageBar() {
+  if (fw::StatusBar* inPlace = InPlaceStatusBar()) return inPlace;
+  return &statusBar_;
 }
 
 void CMainFrame::SaveFramePlacement() {

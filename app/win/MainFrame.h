@@ -51,7 +51,13 @@ class CMainFrame : public fw::MdiFrame {
   // non-zero `already` is returned as it is.
   bool SaveAndCloseAllDocuments(bool already);
   void LayoutStatusPanes();
+  // The panes of a status bar laid out for `frame`'s client width (the
+  // main frame's own bar, and the in-place status bar in a container's frame).
+  static void LayoutStatusPanes(HWND frame, fw::StatusBar& bar);
   fw::StatusBar& StatusBarCtrl() { return statusBar_; }
+  // Prompts show in the in-place status bar while an image is edited in
+  // place, else in the frame's own.
+  fw::StatusBar* MessageBar() override;
   // The frame's own messages that wait while a long operation runs (they
   // would open documents under it).
   static bool IsDeferredWhileBusy(UINT message) { return message == kMsgOpenHandedOver; }

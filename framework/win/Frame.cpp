@@ -290,9 +290,14 @@ void FrameWnd::PostNcDestroy() {
 
 std::string FrameWnd::GetMessageString(std::uint32_t id) { return PromptOf(ResourceString(id)); }
 
-void FrameWnd::SetMessageText(const std::string& text) {
+StatusBar* FrameWnd::MessageBar() {
   FrameWnd* main = IsMainFrame() || TheApp() == nullptr || TheApp()->MainFrame() == nullptr ? this : TheApp()->MainFrame();
-  if (auto* status = dynamic_cast<StatusBar*>(main->GetControlBar(kIdViewStatusBar))) status->SetPaneText(0, text);
+  if (main != this) return main->MessageBar();
+  return dynamic_cast<StatusBar*>(GetControlBar(kIdViewStatusBar));
+}
+
+void FrameWnd::SetMessageText(const std::string& text) {
+  if (StatusBar* status = MessageBar()) status->SetPaneText(0, text);
 }
 
 LRESULT FrameWnd::OnMenuSelectMessage(WPARAM wParam, LPARAM lParam) {

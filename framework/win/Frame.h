@@ -15,6 +15,7 @@
 namespace fw {
 
 class ControlBar;
+class StatusBar;
 
 // Where the docked bars of a frame are: the area their rows share and the
 // rows of each side (indexed by DockSide).
@@ -59,6 +60,9 @@ class FrameWnd : public Window {
   // Status-bar prompts: the text before "\n" of the command's string.
   virtual std::string GetMessageString(std::uint32_t id);
   void SetMessageText(const std::string& text);
+  // The status bar whose first pane shows the prompts: the main frame's
+  // own, or the one it names.
+  virtual StatusBar* MessageBar();
   void SetMessageText(std::uint32_t id) { SetMessageText(GetMessageString(id)); }
 
   // Control bars.

@@ -3,6 +3,7 @@
 // brings the first forward, and the splash window's life.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <set>
@@ -1034,6 +1035,9 @@ class TestInPlaceFrame : public IOleInPlaceFrame {
   HRESULT STDMETHODCALLTYPE SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) override {
     if (object != nullptr) ++activeObjectsSet;
     activeObject = object != nullptr;
+    if (object != nullptr) object->AddRef();
+    if (active != nullptr) active->Release();
+    active = object;
     return S_OK;
   }
   // The container's File popup goes first into the shared menu.
@@ -1074,6 +1078,7 @@ class TestInPlaceFrame : public IOleInPlaceFrame {
 
   int activeObjectsSet = 0;
   bool activeObject = false;
+  IOleInPlaceActiveObject* active = nullptr;  // the one set last
   RECT border{-1, -1, -1, -1};  // the last border space set (left, top, right, bottom)
   int borderSets = 0;
   bool insertedFile = false, menuSet = false, menuRemoved = false;
@@ -1090,7 +1095,9 @@ class TestInPlaceFrame : public IOleInPlaceFrame {
 
 class TestSite : public IOleClientSite, public IOleInPlaceSite {
  public:
-  TestSite(HWND area, TestInPlaceFrame* frame, RECT position) : area_(area), frame_(frame), position_(position) {}
+  TestSite(HWND area, TestInPlaceFrame* frame, RECT position) : area_(area), frame_(frame), position_(position) {
+    GetClientRect(area, &clip_);
+  }
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
     if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IOleClientSite)) {
       *out = static_cast<IOleClientSite*>(this);
@@ -1147,7 +1154,7 @@ class TestSite : public IOleClientSite, public IOleInPlaceSite {
     *frame = frame_;
     *doc = nullptr;
     *position = position_;
-    *clip = position_;
+    *clip = clip_;
     info->fMDIApp = FALSE;
     GetWindow(&info->hwndFrame);
     info->hwndFrame = GetAncestor(area_, GA_ROOT);
@@ -1168,9 +1175,20 @@ class TestSite : public IOleClientSite, public IOleInPlaceSite {
   }
   HRESULT STDMETHODCALLTYPE DiscardUndoState() override { return S_OK; }
   HRESULT STDMETHODCALLTYPE DeactivateAndUndo() override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT) override { return S_OK; }
+  // The object asks for another rectangle: granted as asked, and the
+  // object placed there.
+  HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT asked) override {
+    ++posRectChanges;
+    askedRect = *asked;
+    position_ = *asked;
+    if (inPlaceObject != nullptr) inPlaceObject->SetObjectRects(&position_, &clip_);
+    return S_OK;
+  }
 
   bool offersInPlace = true;
+  IOleInPlaceObject* inPlaceObject = nullptr;  // the object placed again on OnPosRectChange
+  int posRectChanges = 0;
+  RECT askedRect{};
   bool inPlace = false, ui = false;
   int saves = 0, openWindows = 0, uiDeactivations = 0, inPlaceDeactivations = 0;
 
@@ -1178,7 +1196,54 @@ class TestSite : public IOleClientSite, public IOleInPlaceSite {
   HWND area_;
   TestInPlaceFrame* frame_;
   RECT position_;
+  RECT clip_{};
 };
+
+// A window's rectangle in another window's client coordinates.
+RECT RectIn(HWND window, HWND in) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  MapWindowPoints(nullptr, in, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+std::string Show(const RECT& r) {
+  return "{" + std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+         std::to_string(r.bottom) + "}";
+}
+
+// A status bar's part edges, read from the process that owns it: the
+// answer is written into memory of that process.
+std::vector<int> RemoteParts(HWND status) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(status, &pid);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (process == nullptr) return {};
+  std::vector<int> parts(8, -2);
+  void* remote = VirtualAllocEx(process, nullptr, sizeof(int) * parts.size(), MEM_COMMIT, PAGE_READWRITE);
+  const LRESULT count = remote != nullptr ? SendMessageA(status, SB_GETPARTS, parts.size(), reinterpret_cast<LPARAM>(remote)) : 0;
+  SIZE_T read = 0;
+  if (remote != nullptr) ReadProcessMemory(process, remote, parts.data(), sizeof(int) * parts.size(), &read);
+  if (remote != nullptr) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  CloseHandle(process);
+  parts.resize(count > 0 && read == sizeof(int) * 8 ? static_cast<std::size_t>(count) : 0);
+  return parts;
+}
+
+std::string WindowText(HWND window) {
+  char text[256] = {};
+  SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+INPUT MouseAt(DWORD flags, POINT screen) {
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  in.mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+  in.mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  return in;
+}
 
 // The windows of other processes among the window's descendants, by id.
 std::map<int, HWND> ForeignDescendants(HWND window) {
@@ -1332,13 +1397,20 @@ TEST(ProgramProcesses, AContainerEditsTheImageInPlace) {
   EXPECT_TRUE(containerFrame.activeObject);
   HWND objectWindow = ObjectWindowIn(windows.area);
   ASSERT_NE(objectWindow, nullptr) << "no window of the program in the container's area";
-  RECT placed{};
-  GetWindowRect(objectWindow, &placed);
-  MapWindowPoints(nullptr, windows.area, reinterpret_cast<POINT*>(&placed), 2);
-  EXPECT_EQ(placed.left, position.left);
-  EXPECT_EQ(placed.top, position.top);
-  HWND view = GetWindow(objectWindow, GW_CHILD);
+  // The view at the site's rectangle; the resize bar (59395) fills the
+  // frame, which takes the in-place border around the view.
+  const int border = static_cast<int>(GetProfileIntA("windows", "OleInPlaceBorderWidth", 4));
+  auto outset = [&](const RECT& r) { return RECT{r.left - border, r.top - border, r.right + border, r.bottom + border}; };
+  EXPECT_EQ(Show(RectIn(objectWindow, windows.area)), Show(outset(position)));
+  HWND resizeBar = GetDlgItem(objectWindow, 59395);
+  ASSERT_NE(resizeBar, nullptr) << "no resize bar around the view";
+  EXPECT_EQ(Show(RectIn(resizeBar, windows.area)), Show(outset(position)));
+  HWND view = nullptr;
+  for (HWND w = GetWindow(objectWindow, GW_CHILD); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
+    if (w != resizeBar) view = w;
+  }
   ASSERT_NE(view, nullptr) << "the in-place frame holds no view";
+  EXPECT_EQ(Show(RectIn(view, windows.area)), Show(position));
   // The view's client area holds the whole image at 1:1.
   RECT viewClient{};
   GetClientRect(view, &viewClient);
@@ -1392,6 +1464,53 @@ TEST(ProgramProcesses, AContainerEditsTheImageInPlace) {
     EXPECT_EQ(status.bottom, client.bottom) << "the status bar is not at the bottom of the container's frame";
   }
 
+  // The in-place status bar's panes are laid out as the program's window
+  // lays out its own, for the container frame's width: the prompts half
+  // (at least 300), the cursor position as wide as in the program's window.
+  HWND mainStatus = nullptr;
+  HWND mainFrame = nullptr;
+  for (HWND w : TopLevel(kFrameClass)) {
+    std::map<int, HWND> own = ForeignDescendants(w);
+    if (own.count(59393) != 0) {
+      mainStatus = own[59393];
+      mainFrame = w;
+    }
+  }
+  ASSERT_NE(mainStatus, nullptr);
+  if (bars.count(59393) != 0) {
+    RECT frameClient{}, statusClient{};
+    GetClientRect(windows.frame, &frameClient);
+    GetClientRect(bars[59393], &statusClient);
+    const int width = frameClient.right;
+    const int message = width <= 300 ? width : std::max(width / 2, 300);
+    const std::vector<int> parts = RemoteParts(bars[59393]), mainParts = RemoteParts(mainStatus);
+    ASSERT_EQ(parts.size(), 3u) << "the in-place status bar's parts could not be read";
+    ASSERT_EQ(mainParts.size(), 3u);
+    EXPECT_EQ(parts[0], std::max<int>(40, statusClient.right - (width - message) - 16));
+    EXPECT_EQ(parts[1] - parts[0], mainParts[1] - mainParts[0]) << "the cursor position pane";
+    EXPECT_EQ(parts[2], -1);
+
+    // A highlighted menu item's prompt shows in the in-place status bar
+    // (the container's menu hands WM_MENUSELECT to the object's window):
+    // the registered tools (500...) and area types (40010...) say what the
+    // program's window says of them, other commands their own prompts.
+    for (UINT id : {500u, 40010u, 57634u /* Edit/Copy */}) {
+      SendMessageA(mainFrame, WM_MENUSELECT, MAKEWPARAM(id, MF_STRING | MF_HILITE), 1);
+      SendMessageA(mainFrame, WM_ENTERIDLE, MSGF_MENU, 0);
+      const std::string expected = WindowText(bars[59393]);
+      SendMessageA(mainFrame, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+      const std::string idle = WindowText(bars[59393]);
+      SendMessageA(objectWindow, WM_MENUSELECT, MAKEWPARAM(id, MF_STRING | MF_HILITE), 1);
+      const std::string shown = WindowText(bars[59393]);
+      std::printf("prompt of %u in place: \"%s\"\n", id, shown.c_str());
+      EXPECT_FALSE(shown.empty()) << id;
+      EXPECT_NE(shown, idle) << id;
+      EXPECT_EQ(shown, expected) << id;
+      SendMessageA(objectWindow, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+      EXPECT_EQ(WindowText(bars[59393]), idle);
+    }
+  }
+
   // The program's tool windows are owned by the container's frame while
   // the image is edited in place (a window may be owned by another
   // process's window), so they stay above it.
@@ -1426,6 +1545,42 @@ TEST(ProgramProcesses, AContainerEditsTheImageInPlace) {
     // Where the window system lets the container read the menu: its File,
     // the object's Edit to Options, and Help.
     EXPECT_EQ(containerFrame.sharedMenuItems, (containerFrame.insertedFile ? 1 : 0) + 8);
+  }
+
+  // The bottom right handle of the resize bar dragged 30 to the right and
+  // 20 down with the mouse: the object asks the container for the larger
+  // rectangle (OnPosRectChange, the container window's coordinates), and
+  // the container's SetObjectRects places the frame and its view there.
+  // A container asks its object for the in-place interface; Wine's default
+  // handler answers only for objects served in the container's own process,
+  // so the active object it was given stands in.
+  if (object->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&site.inPlaceObject)) != S_OK) {
+    std::printf("the object's handler gives no IOleInPlaceObject: asked of the active object\n");
+    ASSERT_NE(containerFrame.active, nullptr);
+    ASSERT_EQ(containerFrame.active->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&site.inPlaceObject)),
+              S_OK);
+  }
+  {
+    SetForegroundWindow(windows.frame);
+    POINT handle{position.right + border / 2, position.bottom + border / 2};
+    ClientToScreen(windows.area, &handle);
+    auto send = [](INPUT in) {
+      SendInput(1, &in, sizeof in);
+      PumpUntil([] { return false; }, 60);
+    };
+    send(MouseAt(0, handle));
+    send(MouseAt(MOUSEEVENTF_LEFTDOWN, handle));
+    for (int step = 1; step <= 5; ++step) send(MouseAt(0, POINT{handle.x + 6 * step, handle.y + 4 * step}));
+    send(MouseAt(MOUSEEVENTF_LEFTUP, POINT{handle.x + 30, handle.y + 20}));
+    const RECT grown{position.left, position.top, position.right + 30, position.bottom + 20};
+    EXPECT_TRUE(PumpUntil([&] { return site.posRectChanges > 0; }, 5000))
+        << "the drag of the handle never reached the container";
+    EXPECT_EQ(site.posRectChanges, 1);
+    EXPECT_EQ(Show(site.askedRect), Show(grown));
+    EXPECT_TRUE(PumpUntil([&] { return Show(RectIn(objectWindow, windows.area)) == Show(outset(grown)); }, 3000))
+        << "the frame is at " << Show(RectIn(objectWindow, windows.area));
+    EXPECT_EQ(Show(RectIn(view, windows.area)), Show(grown));
+    EXPECT_EQ(Show(RectIn(resizeBar, windows.area)), Show(outset(grown)));
   }
 
   // An edit in place reaches the container.
@@ -1513,6 +1668,8 @@ TEST(ProgramProcesses, AContainerEditsTheImageInPlace) {
   persist->Release();
   data->DUnadvise(connection);
   data->Release();
+  site.inPlaceObject->Release();
+  site.inPlaceObject = nullptr;
   object->Close(OLECLOSE_NOSAVE);
   object->Release();
   IOleObject* again = nullptr;

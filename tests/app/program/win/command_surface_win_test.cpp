@@ -360,6 +360,38 @@ TEST_F(CommandSurface, TheFramesMessagesGoToTheToolHostsMainFramePassFirst) {
 // The tools' groups become sorted popups of Tools, each item with the tool's
 // name and three dots and a command id of its table; the hidden crop tool
 // stays out; Image/Convert and Image/Adjust receive their marked tools.
+// The menu-popup lookup in the running program: the window's menu while no
+// image is open (Options stands at the document menu's place 7), the
+// document menu's popups once one is, the in-place menu's popups 1-8 with
+// the registered tools in its Image and Tools.
+TEST_F(CommandSurface, TheMenuPopupLookupGivesTheCachedMenusPopups) {
+  CLumo40DocTemplate* tmpl = nullptr;
+  for (const auto& t : app_->Docs().Templates()) {
+    if (auto* image = dynamic_cast<CLumo40DocTemplate*>(t.get())) tmpl = image;
+  }
+  ASSERT_NE(tmpl, nullptr);
+  HMENU mainMenu = app_->MainFrame()->Menu();
+  ASSERT_NE(mainMenu, nullptr);
+  EXPECT_EQ(app_->GetMenuPopup(0, 0, 0), GetSubMenu(mainMenu, 0));
+  EXPECT_EQ(app_->GetMenuPopup(0, 7, 0), GetSubMenu(mainMenu, 3));
+  EXPECT_EQ(app_->GetMenuPopup(0, 9, 0), GetSubMenu(mainMenu, 5));
+  EXPECT_EQ(app_->GetMenuPopup(0, 3, 0), nullptr) << "Image without an image";
+  ASSERT_NE(OpenRich(), nullptr);
+  HMENU documentMenu = tmpl->SharedMenu();
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(app_->GetMenuPopup(0, i, 0), GetSubMenu(documentMenu, i)) << i;
+  EXPECT_EQ(app_->GetMenuPopup(0, 10, 0), nullptr);
+  for (int i = 0; i < 8; ++i) {
+    EXPECT_EQ(app_->GetMenuPopup(1, 0, i), GetSubMenu(tmpl->InPlaceMenu(), i + 1)) << i;
+    EXPECT_NE(app_->GetMenuPopup(1, 0, i), nullptr) << i;
+  }
+  EXPECT_EQ(app_->GetMenuPopup(1, 0, 8), nullptr);
+  EXPECT_EQ(app_->GetMenuPopup(2, 0, 0), nullptr);
+  // The in-place Image and Tools hold the document menu's items.
+  for (int i : {3, 5}) {
+    EXPECT_EQ(GetMenuItemCount(app_->GetMenuPopup(1, 0, i - 1)), GetMenuItemCount(GetSubMenu(documentMenu, i))) << i;
+  }
+}
+
 TEST_F(CommandSurface, RegisteredToolsFillTheImageMenu) {
   ASSERT_NE(OpenRich(), nullptr);
   HMENU bar = GetMenu(frame_);
