@@ -473,6 +473,8 @@ HRESULT CEmbeddedImage::SetObjectRects(LPCRECT position, LPCRECT clip) {
   if (inPlaceFrame_ == nullptr) return OLE_E_NOT_INPLACEACTIVE;
   const RECT none{0, 0, 0, 0};
   inPlaceFrame_->SetPosition(*position, clip != nullptr ? *clip : none);
+  // The image shows whole in the new rectangle, as in a new window.
+  if (CLumo40View* view = inPlaceFrame_->ImageView()) view->FitZoomToWindow();
   return S_OK;
 }
 

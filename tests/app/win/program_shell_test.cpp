@@ -1185,6 +1185,12 @@ class TestSite : public IOleClientSite, public IOleInPlaceSite {
     return S_OK;
   }
 
+  // The container places the object at `position` (SetObjectRects).
+  HRESULT Place(const RECT& position) {
+    position_ = position;
+    return inPlaceObject != nullptr ? inPlaceObject->SetObjectRects(&position_, &clip_) : E_UNEXPECTED;
+  }
+
   bool offersInPlace = true;
   IOleInPlaceObject* inPlaceObject = nullptr;  // the object placed again on OnPosRectChange
   int posRectChanges = 0;
@@ -1581,6 +1587,26 @@ TEST(ProgramProcesses, AContainerEditsTheImageInPlace) {
         << "the frame is at " << Show(RectIn(objectWindow, windows.area));
     EXPECT_EQ(Show(RectIn(view, windows.area)), Show(grown));
     EXPECT_EQ(Show(RectIn(resizeBar, windows.area)), Show(outset(grown)));
+  }
+
+  // Placed in a smaller rectangle, the view shows the whole image at the
+  // even reduction a new window would take (1:2 for 200 x 150 in 130 x
+  // 100): no scroll bars, where 1:1 would need them. Zoomed in (2:1 needs
+  // them in the first rectangle) and placed there again, it fits back to
+  // 1:1 without them.
+  {
+    auto scrollBars = [&] { return (GetWindowLongA(view, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL)) != 0; };
+    const RECT smaller{position.left, position.top, position.left + 130, position.top + 100};
+    ASSERT_EQ(site.Place(smaller), S_OK);
+    EXPECT_EQ(Show(RectIn(view, windows.area)), Show(smaller));
+    EXPECT_FALSE(scrollBars()) << "the whole image does not fit the smaller rectangle";
+    ASSERT_EQ(site.Place(position), S_OK);
+    EXPECT_EQ(Show(RectIn(view, windows.area)), Show(position));
+    EXPECT_FALSE(scrollBars());
+    SendMessageA(objectWindow, WM_COMMAND, 32801 /* View/Zoom In */, 0);
+    EXPECT_TRUE(scrollBars()) << "Zoom In left the image whole in the view";
+    ASSERT_EQ(site.Place(position), S_OK);
+    EXPECT_FALSE(scrollBars()) << "placed again, the view kept its zoom";
   }
 
   // An edit in place reaches the container.
