@@ -20,6 +20,7 @@
 #include "framework/win/App.h"
 #include "framework/win/Frame.h"
 #include "framework/win/OleClassFactory.h"
+#include "hostapi/toolhost.h"
 #include "platform/stream_file.h"
 #include "platform/trace.h"
 #include "view/win/Lumo40View.h"
@@ -116,6 +117,24 @@ class ContentsStream final : public StreamFile {
   std::uint64_t written_ = 0;
   bool ended_ = false;
 };
+
+// Destroys every tool pane among our top-level windows that `owner` owns.
+void DestroyPaneDialogsOwnedBy(HWND owner) {
+  struct Search {
+    HWND owner;
+    const void* site;
+    std::vector<HWND> found;
+  } search{owner, TheLumoApp() != nullptr ? TheLumoApp()->Site() : nullptr, {}};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND w, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        if (GetWindow(w, GW_OWNER) == s->owner && LUIsPaneDlgWindow(s->site, w) != 0) s->found.push_back(w);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  for (HWND w : search.found) DestroyWindow(w);
+}
 
 }  // namespace
 
@@ -424,6 +443,11 @@ void CEmbeddedImage::UnmergeMenus() {
 HRESULT CEmbeddedImage::UIDeactivate() {
   if (!uiActive_) return S_OK;
   uiActive_ = false;
+  // The tool panes that followed the image into the container go, and the
+  // view stops being the active one.
+  HWND container = inPlaceFrame_ != nullptr ? GetAncestor(GetParent(inPlaceFrame_->Handle()), GA_ROOT) : nullptr;
+  if (container != nullptr) DestroyPaneDialogsOwnedBy(container);
+  if (CLumo40View* view = inPlaceFrame_ != nullptr ? inPlaceFrame_->ImageView() : nullptr) view->OnDeactivateImageView(nullptr);
   if (bars_ != nullptr) std::exchange(bars_, nullptr)->Close();
   UnmergeMenus();
   if (containerFrame_ != nullptr) containerFrame_->SetActiveObject(nullptr, nullptr);

@@ -1642,10 +1642,30 @@ TEST(ProgramProcesses, AContainerEditsTheImageInPlace) {
   EXPECT_TRUE(site.inPlace && site.ui);
   EXPECT_NE(ObjectWindowIn(windows.area), nullptr);
   EXPECT_EQ(site.openWindows, 0) << "the primary verb opened the program's window";
+  // A tool's pane opened in place goes with the image into the container
+  // when its frame is activated, and is closed when the editing ends.
+  HWND pane = nullptr;
+  {
+    const std::vector<HWND> before = TopLevel("#32770", programPid);
+    PostMessageA(ObjectWindowIn(windows.area), WM_COMMAND, 500 /* Turn the colours grey */, 0);
+    EXPECT_TRUE(PumpUntil(
+        [&] {
+          for (HWND w : TopLevel("#32770", programPid)) {
+            if (IsWindowVisible(w) && std::find(before.begin(), before.end(), w) == before.end()) pane = w;
+          }
+          return pane != nullptr;
+        },
+        5000))
+        << "the tool's pane did not open";
+    ASSERT_NE(containerFrame.active, nullptr);
+    containerFrame.active->OnFrameWindowActivate(TRUE);
+    if (pane != nullptr) EXPECT_EQ(GetWindow(pane, GW_OWNER), windows.frame) << "the pane did not follow the image";
+  }
   ASSERT_EQ(object->DoVerb(OLEIVERB_HIDE, nullptr, static_cast<IOleClientSite*>(&site), 0, windows.area, &position),
             S_OK);
   EXPECT_FALSE(site.inPlace);
   EXPECT_TRUE(PumpUntil([&] { return ObjectWindowIn(windows.area) == nullptr; }, 5000));
+  if (pane != nullptr) EXPECT_FALSE(IsWindow(pane)) << "the tool's pane stayed after the in-place editing ended";
 
   // A site without the in-place interface gets the program's own window.
   auto shownFrame = [] {
