@@ -23,6 +23,7 @@
 #include "hostapi/toolhost.h"
 #include "platform/stream_file.h"
 #include "platform/trace.h"
+#include "view/win/AppActivation.h"
 #include "view/win/Lumo40View.h"
 
 namespace lumora {
@@ -460,6 +461,10 @@ HRESULT CEmbeddedImage::InPlaceDeactivate() {
   if (inPlaceFrame_ == nullptr) return S_OK;
   AddRef();  // the document's closing releases its reference
   UIDeactivate();
+  if (ActivationEntry* entry = std::exchange(activation_, nullptr); entry != nullptr) {
+    ActivationList& list = TheActivationList();
+    if (list.Contains(entry)) list.Remove(entry);
+  }
   CInPlaceFrame* frame = std::exchange(inPlaceFrame_, nullptr);
   frame->onCancel = nullptr;
   frame->onOpenSeparately = nullptr;
@@ -503,9 +508,19 @@ HRESULT CEmbeddedImage::SetObjectRects(LPCRECT position, LPCRECT clip) {
 }
 
 HRESULT CEmbeddedImage::OnFrameWindowActivate(BOOL active) {
-  if (active && inPlaceFrame_ != nullptr) {
-    if (CLumo40View* view = inPlaceFrame_->ImageView()) view->OnActivateImageView(nullptr);
+  CLumo40View* view = inPlaceFrame_ != nullptr ? inPlaceFrame_->ImageView() : nullptr;
+  if (view == nullptr) return S_OK;
+  if (!active) {
+    view->OnDeactivateImageView(nullptr);
+    return S_OK;
   }
+  ActivationList& list = TheActivationList();
+  if (activation_ != nullptr && list.Contains(activation_)) {
+    list.MoveToFront(activation_);
+  } else {
+    activation_ = list.AddView(document_);
+  }
+  view->OnActivateImageView(nullptr);
   return S_OK;
 }
 

@@ -1661,6 +1661,14 @@ TEST(ProgramProcesses, AContainerEditsTheImageInPlace) {
     containerFrame.active->OnFrameWindowActivate(TRUE);
     if (pane != nullptr) EXPECT_EQ(GetWindow(pane, GW_OWNER), windows.frame) << "the pane did not follow the image";
   }
+  // The container's frame deactivated, the image is no longer the active
+  // one: its tool windows go back to the program's window; activated again,
+  // they return to the container's frame.
+  containerFrame.active->OnFrameWindowActivate(FALSE);
+  EXPECT_TRUE(ownedBy(windows.frame).empty()) << "tool windows stayed with the inactive container's frame";
+  containerFrame.active->OnFrameWindowActivate(TRUE);
+  attached = ownedBy(windows.frame);
+  for (const std::string& title : toolWindows) EXPECT_EQ(attached.count(title), 1u) << title << " did not come back";
   ASSERT_EQ(object->DoVerb(OLEIVERB_HIDE, nullptr, static_cast<IOleClientSite*>(&site), 0, windows.area, &position),
             S_OK);
   EXPECT_FALSE(site.inPlace);
