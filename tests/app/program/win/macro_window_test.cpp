@@ -382,7 +382,10 @@ TEST_F(MacroWindow, DISABLED_RecordingCostBenchDriver) {
   };
   std::printf("| command | statements | off median ms | on median ms | on / off | handled off ms | handled on ms |\n"
               "|---|---|---|---|---|---|---|\n");
+  // LUMORA_RECORDING_BENCH_COMMAND, when set, names the one command to time.
+  const char* only = std::getenv("LUMORA_RECORDING_BENCH_COMMAND");
   for (const RecordableCase& c : RecordableCases()) {
+    if (only != nullptr && *only != 0 && std::to_string(c.id) != only) continue;
     doc_ = dynamic_cast<CLumo40Doc*>(app_.OpenDocumentFile(file));
     ASSERT_NE(doc_, nullptr) << file;
     Settle(app_, doc_);
