@@ -20,8 +20,10 @@
 #include "framework/win/App.h"
 #include "framework/win/Frame.h"
 #include "framework/win/OleClassFactory.h"
+#include "hostapi/toolhost.h"
 #include "platform/stream_file.h"
 #include "platform/trace.h"
+#include "view/win/AppActivation.h"
 #include "view/win/Lumo40View.h"
 
 namespace lumora {
@@ -116,6 +118,24 @@ class ContentsStream final : public StreamFile {
   std::uint64_t written_ = 0;
   bool ended_ = false;
 };
+
+// Destroys every tool pane among our top-level windows that `owner` owns.
+void DestroyPaneDialogsOwnedBy(HWND owner) {
+  struct Search {
+    HWND owner;
+    const void* site;
+    std::vector<HWND> found;
+  } search{owner, TheLumoApp() != nullptr ? TheLumoApp()->Site() : nullptr, {}};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND w, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        if (GetWindow(w, GW_OWNER) == s->owner && LUIsPaneDlgWindow(s->site, w) != 0) s->found.push_back(w);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  for (HWND w : search.found) DestroyWindow(w);
+}
 
 }  // namespace
 
@@ -424,6 +444,11 @@ void CEmbeddedImage::UnmergeMenus() {
 HRESULT CEmbeddedImage::UIDeactivate() {
   if (!uiActive_) return S_OK;
   uiActive_ = false;
+  // The tool panes that followed the image into the container go, and the
+  // view stops being the active one.
+  HWND container = inPlaceFrame_ != nullptr ? GetAncestor(GetParent(inPlaceFrame_->Handle()), GA_ROOT) : nullptr;
+  if (container != nullptr) DestroyPaneDialogsOwnedBy(container);
+  if (CLumo40View* view = inPlaceFrame_ != nullptr ? inPlaceFrame_->ImageView() : nullptr) view->OnDeactivateImageView(nullptr);
   if (bars_ != nullptr) std::exchange(bars_, nullptr)->Close();
   UnmergeMenus();
   if (containerFrame_ != nullptr) containerFrame_->SetActiveObject(nullptr, nullptr);
@@ -436,6 +461,10 @@ HRESULT CEmbeddedImage::InPlaceDeactivate() {
   if (inPlaceFrame_ == nullptr) return S_OK;
   AddRef();  // the document's closing releases its reference
   UIDeactivate();
+  if (ActivationEntry* entry = std::exchange(activation_, nullptr); entry != nullptr) {
+    ActivationList& list = TheActivationList();
+    if (list.Contains(entry)) list.Remove(entry);
+  }
   CInPlaceFrame* frame = std::exchange(inPlaceFrame_, nullptr);
   frame->onCancel = nullptr;
   frame->onOpenSeparately = nullptr;
@@ -473,13 +502,25 @@ HRESULT CEmbeddedImage::SetObjectRects(LPCRECT position, LPCRECT clip) {
   if (inPlaceFrame_ == nullptr) return OLE_E_NOT_INPLACEACTIVE;
   const RECT none{0, 0, 0, 0};
   inPlaceFrame_->SetPosition(*position, clip != nullptr ? *clip : none);
+  // The image shows whole in the new rectangle, as in a new window.
+  if (CLumo40View* view = inPlaceFrame_->ImageView()) view->FitZoomToWindow();
   return S_OK;
 }
 
 HRESULT CEmbeddedImage::OnFrameWindowActivate(BOOL active) {
-  if (active && inPlaceFrame_ != nullptr) {
-    if (CLumo40View* view = inPlaceFrame_->ImageView()) view->OnActivateImageView(nullptr);
+  CLumo40View* view = inPlaceFrame_ != nullptr ? inPlaceFrame_->ImageView() : nullptr;
+  if (view == nullptr) return S_OK;
+  if (!active) {
+    view->OnDeactivateImageView(nullptr);
+    return S_OK;
   }
+  ActivationList& list = TheActivationList();
+  if (activation_ != nullptr && list.Contains(activation_)) {
+    list.MoveToFront(activation_);
+  } else {
+    activation_ = list.AddView(document_);
+  }
+  view->OnActivateImageView(nullptr);
   return S_OK;
 }
 

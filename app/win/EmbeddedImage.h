@@ -144,6 +144,9 @@ class CEmbeddedImage final : public IOleObject,
   CInPlaceFrame* inPlaceFrame_ = nullptr;
   CInPlaceBars* bars_ = nullptr;
   bool uiActive_ = false;
+  // The image's place in the program's window activation list while its
+  // container's frame has been active.
+  struct ActivationEntry* activation_ = nullptr;
   HMENU sharedMenu_ = nullptr;
   HOLEMENU menuDescriptor_ = nullptr;
   int ownMenuFirst_ = 0, ownMenuCount_ = 0, helpMenuIndex_ = -1;

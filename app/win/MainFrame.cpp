@@ -574,6 +574,21 @@ void CMainFrame::AttachToolWindows(CLumo40View* view) {
       SetWindowLongPtrA(w, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
     }
   }
+  // The open tool panes go with them.
+  struct Move {
+    HWND owner;
+    const void* site;
+  } move{owner, TheLumoApp() != nullptr ? TheLumoApp()->Site() : nullptr};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND w, LPARAM data) -> BOOL {
+        const auto* m = reinterpret_cast<const Move*>(data);
+        if (LUIsPaneDlgWindow(m->site, w) != 0 && GetWindow(w, GW_OWNER) != m->owner) {
+          SetWindowLongPtrA(w, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(m->owner));
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&move));
   // The layer palette is made again under its new owner.
   if (layerPalette_.Exists() && GetWindow(layerPalette_.Handle(), GW_OWNER) != owner) layerPalette_.MoveToViewFrame(view);
 }

@@ -170,6 +170,10 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   void ApplyZoomAt(const POINT* point, bool inImage);
   // Zooms to a:b (unless keepZoom) and fits the frame to the image.
   void SetWindowSize(std::int32_t a, std::int32_t b, bool keepZoom);
+  // The view's window was given a new size by its container: the zoom
+  // becomes the even reduction a new window takes to show the whole image
+  // in that size, and the view scrolls to the image's origin.
+  void FitZoomToWindow();
   // The program-wide factors the zoom operations fill just before they
   // apply them.
   static ViewZoomFactors& ZoomTarget();

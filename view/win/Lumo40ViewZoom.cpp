@@ -318,4 +318,21 @@ void CLumo40View::OnUpdateDitherOptions(fw::CmdUI& ui) {
   ui.Enable(FilterCommandEnable(ID_VIEW_DITHER_OPTIONS, drawContext_ != nullptr));
 }
 
+void CLumo40View::FitZoomToWindow() {
+  if (!CanZoom()) return;
+  RECT needed{0, 0, imageInfo_.width, imageInfo_.height};
+  AdjustWindowRectEx(&needed, static_cast<DWORD>(GetWindowLongA(hwnd_, GWL_STYLE)) & ~(WS_HSCROLL | WS_VSCROLL), FALSE,
+                     static_cast<DWORD>(GetWindowLongA(hwnd_, GWL_EXSTYLE)));
+  RECT window{};
+  GetWindowRect(hwnd_, &window);
+  const std::int32_t reduction =
+      EvenReduction(RectWidth(needed), RectHeight(needed), RectWidth(window), RectHeight(window));
+  WholeRepaint whole(*this);
+  zoom_ = ReductionFactors(imageInfo_.width, imageInfo_.height, reduction);
+  UpdateRulers();
+  UpdateScrollSizes();
+  MoveToDevicePosition(POINT{0, 0});
+  AfterZoomChanged(true);
+}
+
 }  // namespace lumora

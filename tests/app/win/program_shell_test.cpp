@@ -1185,6 +1185,12 @@ class TestSite : public IOleClientSite, public IOleInPlaceSite {
     return S_OK;
   }
 
+  // The container places the object at `position` (SetObjectRects).
+  HRESULT Place(const RECT& position) {
+    position_ = position;
+    return inPlaceObject != nullptr ? inPlaceObject->SetObjectRects(&position_, &clip_) : E_UNEXPECTED;
+  }
+
   bool offersInPlace = true;
   IOleInPlaceObject* inPlaceObject = nullptr;  // the object placed again on OnPosRectChange
   int posRectChanges = 0;
@@ -1583,6 +1589,26 @@ TEST(ProgramProcesses, AContainerEditsTheImageInPlace) {
     EXPECT_EQ(Show(RectIn(resizeBar, windows.area)), Show(outset(grown)));
   }
 
+  // Placed in a smaller rectangle, the view shows the whole image at the
+  // even reduction a new window would take (1:2 for 200 x 150 in 130 x
+  // 100): no scroll bars, where 1:1 would need them. Zoomed in (2:1 needs
+  // them in the first rectangle) and placed there again, it fits back to
+  // 1:1 without them.
+  {
+    auto scrollBars = [&] { return (GetWindowLongA(view, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL)) != 0; };
+    const RECT smaller{position.left, position.top, position.left + 130, position.top + 100};
+    ASSERT_EQ(site.Place(smaller), S_OK);
+    EXPECT_EQ(Show(RectIn(view, windows.area)), Show(smaller));
+    EXPECT_FALSE(scrollBars()) << "the whole image does not fit the smaller rectangle";
+    ASSERT_EQ(site.Place(position), S_OK);
+    EXPECT_EQ(Show(RectIn(view, windows.area)), Show(position));
+    EXPECT_FALSE(scrollBars());
+    SendMessageA(objectWindow, WM_COMMAND, 32801 /* View/Zoom In */, 0);
+    EXPECT_TRUE(scrollBars()) << "Zoom In left the image whole in the view";
+    ASSERT_EQ(site.Place(position), S_OK);
+    EXPECT_FALSE(scrollBars()) << "placed again, the view kept its zoom";
+  }
+
   // An edit in place reaches the container.
   PostMessageA(objectWindow, WM_COMMAND, 32952 /* Image/Rotate Canvas/90° CW */, 0);
   EXPECT_TRUE(PumpUntil([&] { return sink.changes > 0; })) << "the edit never reached the container";
@@ -1616,10 +1642,38 @@ TEST(ProgramProcesses, AContainerEditsTheImageInPlace) {
   EXPECT_TRUE(site.inPlace && site.ui);
   EXPECT_NE(ObjectWindowIn(windows.area), nullptr);
   EXPECT_EQ(site.openWindows, 0) << "the primary verb opened the program's window";
+  // A tool's pane opened in place goes with the image into the container
+  // when its frame is activated, and is closed when the editing ends.
+  HWND pane = nullptr;
+  {
+    const std::vector<HWND> before = TopLevel("#32770", programPid);
+    PostMessageA(ObjectWindowIn(windows.area), WM_COMMAND, 500 /* Turn the colours grey */, 0);
+    EXPECT_TRUE(PumpUntil(
+        [&] {
+          for (HWND w : TopLevel("#32770", programPid)) {
+            if (IsWindowVisible(w) && std::find(before.begin(), before.end(), w) == before.end()) pane = w;
+          }
+          return pane != nullptr;
+        },
+        5000))
+        << "the tool's pane did not open";
+    ASSERT_NE(containerFrame.active, nullptr);
+    containerFrame.active->OnFrameWindowActivate(TRUE);
+    if (pane != nullptr) EXPECT_EQ(GetWindow(pane, GW_OWNER), windows.frame) << "the pane did not follow the image";
+  }
+  // The container's frame deactivated, the image is no longer the active
+  // one: its tool windows go back to the program's window; activated again,
+  // they return to the container's frame.
+  containerFrame.active->OnFrameWindowActivate(FALSE);
+  EXPECT_TRUE(ownedBy(windows.frame).empty()) << "tool windows stayed with the inactive container's frame";
+  containerFrame.active->OnFrameWindowActivate(TRUE);
+  attached = ownedBy(windows.frame);
+  for (const std::string& title : toolWindows) EXPECT_EQ(attached.count(title), 1u) << title << " did not come back";
   ASSERT_EQ(object->DoVerb(OLEIVERB_HIDE, nullptr, static_cast<IOleClientSite*>(&site), 0, windows.area, &position),
             S_OK);
   EXPECT_FALSE(site.inPlace);
   EXPECT_TRUE(PumpUntil([&] { return ObjectWindowIn(windows.area) == nullptr; }, 5000));
+  if (pane != nullptr) EXPECT_FALSE(IsWindow(pane)) << "the tool's pane stayed after the in-place editing ended";
 
   // A site without the in-place interface gets the program's own window.
   auto shownFrame = [] {
