@@ -459,7 +459,20 @@ HRESULT CEmbeddedImage::UIDeactivate() {
 
 HRESULT CEmbeddedImage::InPlaceDeactivate() {
   if (inPlaceFrame_ == nullptr) return S_OK;
-  AddRef();  // the document's closing releases its reference
+  // A second deactivation while the user answers the question below.
+  if (askingTransform_) return E_UNEXPECTED;
+  // A transform running in the view is applied or discarded, as the user
+  // says, before the image leaves the container's window.
+  AddRef();  // held through the question; the document's closing releases its own
+  if (CLumo40View* view = inPlaceFrame_->ImageView(); view != nullptr && view->IsTransformActive()) {
+    askingTransform_ = true;
+    view->QueryApplyTransform();
+    askingTransform_ = false;
+    if (inPlaceFrame_ == nullptr) {
+      Release();
+      return S_OK;
+    }
+  }
   UIDeactivate();
   if (ActivationEntry* entry = std::exchange(activation_, nullptr); entry != nullptr) {
     ActivationList& list = TheActivationList();

@@ -4,10 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "platform/win32types.h"
@@ -1318,68 +1322,126 @@ bool ShowsPixels(HWND window, const std::vector<std::uint32_t>& pixels, int widt
 // storage then holds the turned image. The primary verb edits in place
 // again where the site takes it, and in the program's window where the
 // site offers no in-place interface.
-TEST(ProgramProcesses, AContainerEditsTheImageInPlace) {
+// A layered file the program saved, embedded from the file in a container
+// window of the test's own (its frame, the document area, the in-place
+// frame and site), its data changes counted. The program was started once
+// so that its registration is there.
+struct EmbeddedInContainer {
   ProgramCopy copy;
-  {
-    Process first;
-    HWND frame = StartShown(first, copy.exe());
-    ASSERT_NE(frame, nullptr);
-    CloseAndExpectZero(first, frame);
-  }
-  const std::string lang = copy.folder() + "\\LANG.ini";
-  ASSERT_TRUE(CopyFileA(WindowsPath(LUMORA_LANG_INI).c_str(), lang.c_str(), FALSE));
-  constexpr int kWidth = 200, kHeight = 150;
-  const std::string lud = copy.folder() + "\\inplace.lud";
+  std::string lang, lud;
   std::vector<std::uint32_t> expected, turned;
-  ASSERT_TRUE(MakeLayeredFile(copy, lud, kWidth, kHeight, &expected, &turned));
-  ASSERT_TRUE(WaitFor([] { return TopLevel(kFrameClass).empty(); }, 20000));
-
-  ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = DefWindowProcA;
-  wc.hInstance = GetModuleHandleA(nullptr);
-  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-  wc.lpszClassName = "LumoraTestContainer";
-  RegisterClassA(&wc);
   ContainerWindows windows;
-  windows.frame = CreateWindowExA(WS_EX_TOPMOST, "LumoraTestContainer", "Container",
-                                  WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN,
-                                  0, 0, 600, 450, nullptr, nullptr, wc.hInstance, nullptr);
-  windows.area = CreateWindowExA(0, "LumoraTestContainer", "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 560, 380,
-                                 windows.frame, nullptr, wc.hInstance, nullptr);
-  ASSERT_NE(windows.area, nullptr);
-  TestInPlaceFrame containerFrame(windows.frame);
-  // Room for the image, the view's edge and scroll bars.
-  const RECT position{20, 10, 20 + kWidth + 40, 10 + kHeight + 40};
-  TestSite site(windows.area, &containerFrame, position);
-
+  RECT position{};
+  std::unique_ptr<TestInPlaceFrame> containerFrame;
+  std::unique_ptr<TestSite> site;
   IStorage* storage = nullptr;
-  ASSERT_EQ(StgCreateDocfile(nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DELETEONRELEASE, 0,
-                             &storage),
-            S_OK);
-  FORMATETC dib{CF_DIB, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-  const std::wstring wideLud(lud.begin(), lud.end());
   IOleObject* object = nullptr;
-  HRESULT hr = OleCreateFromFile(CLSID_NULL, wideLud.c_str(), IID_IOleObject, OLERENDER_FORMAT, &dib,
-                                 static_cast<IOleClientSite*>(&site), storage, reinterpret_cast<void**>(&object));
-  if (hr == E_NOTIMPL) {
-    IMoniker* moniker = nullptr;
-    ASSERT_EQ(CreateFileMoniker(wideLud.c_str(), &moniker), S_OK);
-    IDataObject* data = nullptr;
-    ASSERT_EQ(BindMoniker(moniker, 0, IID_IDataObject, reinterpret_cast<void**>(&data)), S_OK);
-    moniker->Release();
-    hr = OleCreateFromData(data, IID_IOleObject, OLERENDER_FORMAT, &dib, static_cast<IOleClientSite*>(&site), storage,
-                           reinterpret_cast<void**>(&object));
-    data->Release();
-  }
-  ASSERT_EQ(hr, S_OK);
-  ASSERT_EQ(OleRun(object), S_OK);
-  object->SetClientSite(static_cast<IOleClientSite*>(&site));
-  CountingSink sink;
   IDataObject* data = nullptr;
-  ASSERT_EQ(object->QueryInterface(IID_IDataObject, reinterpret_cast<void**>(&data)), S_OK);
+  CountingSink sink;
   DWORD connection = 0;
-  ASSERT_EQ(data->DAdvise(&dib, ADVF_NODATA, &sink, &connection), S_OK);
+  FORMATETC dib{CF_DIB, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  bool oleStarted = false;
+
+  // Fails the test (fatally) when any step fails.
+  void Start(int width, int height) {
+    {
+      Process first;
+      HWND frame = StartShown(first, copy.exe());
+      ASSERT_NE(frame, nullptr);
+      CloseAndExpectZero(first, frame);
+    }
+    lang = copy.folder() + "\\LANG.ini";
+    ASSERT_TRUE(CopyFileA(WindowsPath(LUMORA_LANG_INI).c_str(), lang.c_str(), FALSE));
+    lud = copy.folder() + "\\inplace.lud";
+    ASSERT_TRUE(MakeLayeredFile(copy, lud, width, height, &expected, &turned));
+    ASSERT_TRUE(WaitFor([] { return TopLevel(kFrameClass).empty(); }, 20000));
+
+    ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+    oleStarted = true;
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    wc.lpszClassName = "LumoraTestContainer";
+    RegisterClassA(&wc);
+    windows.frame = CreateWindowExA(WS_EX_TOPMOST, "LumoraTestContainer", "Container",
+                                    WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN,
+                                    0, 0, 600, 450, nullptr, nullptr, wc.hInstance, nullptr);
+    windows.area = CreateWindowExA(0, "LumoraTestContainer", "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 560,
+                                   380, windows.frame, nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(windows.area, nullptr);
+    containerFrame = std::make_unique<TestInPlaceFrame>(windows.frame);
+    // Room for the image, the view's edge and scroll bars.
+    position = RECT{20, 10, 20 + width + 40, 10 + height + 40};
+    site = std::make_unique<TestSite>(windows.area, containerFrame.get(), position);
+
+    ASSERT_EQ(StgCreateDocfile(nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DELETEONRELEASE, 0,
+                               &storage),
+              S_OK);
+    const std::wstring wideLud(lud.begin(), lud.end());
+    IOleClientSite* client = static_cast<IOleClientSite*>(site.get());
+    HRESULT hr = OleCreateFromFile(CLSID_NULL, wideLud.c_str(), IID_IOleObject, OLERENDER_FORMAT, &dib, client, storage,
+                                   reinterpret_cast<void**>(&object));
+    if (hr == E_NOTIMPL) {
+      IMoniker* moniker = nullptr;
+      ASSERT_EQ(CreateFileMoniker(wideLud.c_str(), &moniker), S_OK);
+      IDataObject* bound = nullptr;
+      ASSERT_EQ(BindMoniker(moniker, 0, IID_IDataObject, reinterpret_cast<void**>(&bound)), S_OK);
+      moniker->Release();
+      hr = OleCreateFromData(bound, IID_IOleObject, OLERENDER_FORMAT, &dib, client, storage,
+                             reinterpret_cast<void**>(&object));
+      bound->Release();
+    }
+    ASSERT_EQ(hr, S_OK);
+    ASSERT_EQ(OleRun(object), S_OK);
+    object->SetClientSite(client);
+    ASSERT_EQ(object->QueryInterface(IID_IDataObject, reinterpret_cast<void**>(&data)), S_OK);
+    ASSERT_EQ(data->DAdvise(&dib, ADVF_NODATA, &sink, &connection), S_OK);
+  }
+
+  HRESULT Verb(LONG verb) {
+    return object->DoVerb(verb, nullptr, static_cast<IOleClientSite*>(site.get()), 0, windows.area, &position);
+  }
+
+  ~EmbeddedInContainer() {
+    if (data != nullptr) {
+      data->DUnadvise(connection);
+      data->Release();
+    }
+    if (site != nullptr && site->inPlaceObject != nullptr) site->inPlaceObject->Release();
+    if (object != nullptr) {
+      object->Close(OLECLOSE_NOSAVE);
+      object->Release();
+    }
+    if (storage != nullptr) storage->Release();
+    if (windows.frame != nullptr) DestroyWindow(windows.frame);
+    if (oleStarted) OleUninitialize();
+    for (HWND w : TopLevel(kFrameClass)) PostMessageA(w, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitFor([] { return TopLevel(kFrameClass).empty(); }, 20000)) << "the program stayed";
+    if (!lud.empty()) DeleteFileA(lud.c_str());
+    if (!lang.empty()) DeleteFileA(lang.c_str());
+    for (int file = 1; file <= 8; ++file) {
+      DeleteFileA((copy.folder() + "\\Lumo40" + std::to_string(file) + ".tbs").c_str());
+      DeleteFileA((copy.folder() + "\\Lumo40" + std::to_string(file) + ".tbi").c_str());
+    }
+  }
+};
+
+TEST(ProgramProcesses, AContainerEditsTheImageInPlace) {
+  constexpr int kWidth = 200, kHeight = 150;
+  EmbeddedInContainer embedded;
+  embedded.Start(kWidth, kHeight);
+  if (::testing::Test::HasFatalFailure()) return;
+  ProgramCopy& copy = embedded.copy;
+  ContainerWindows& windows = embedded.windows;
+  TestInPlaceFrame& containerFrame = *embedded.containerFrame;
+  TestSite& site = *embedded.site;
+  const RECT& position = embedded.position;
+  const std::vector<std::uint32_t>& expected = embedded.expected;
+  const std::vector<std::uint32_t>& turned = embedded.turned;
+  IOleObject*& object = embedded.object;
+  IStorage* storage = embedded.storage;
+  CountingSink& sink = embedded.sink;
 
   // The paint bar edited in place takes the states of the program's own
   // brush bar, and gives them back when in-place editing ends. The mark
@@ -1720,27 +1782,96 @@ TEST(ProgramProcesses, AContainerEditsTheImageInPlace) {
   ASSERT_EQ(OleSave(persist, storage, TRUE), S_OK);
   persist->SaveCompleted(nullptr);
   persist->Release();
-  data->DUnadvise(connection);
-  data->Release();
-  site.inPlaceObject->Release();
-  site.inPlaceObject = nullptr;
+  embedded.data->DUnadvise(embedded.connection);
+  std::exchange(embedded.data, nullptr)->Release();
+  std::exchange(site.inPlaceObject, nullptr)->Release();
   object->Close(OLECLOSE_NOSAVE);
-  object->Release();
+  std::exchange(object, nullptr)->Release();
   IOleObject* again = nullptr;
   ASSERT_EQ(OleLoad(storage, IID_IOleObject, nullptr, reinterpret_cast<void**>(&again)), S_OK);
   EXPECT_TRUE(DrawnPixels(again, kHeight, kWidth) == turned) << "the container's storage lacks the edit";
   again->Close(OLECLOSE_NOSAVE);
   again->Release();
-  storage->Release();
-  DestroyWindow(windows.frame);
-  OleUninitialize();
-  for (HWND w : TopLevel(kFrameClass)) PostMessageA(w, WM_CLOSE, 0, 0);
-  EXPECT_TRUE(WaitFor([] { return TopLevel(kFrameClass).empty(); }, 20000)) << "the program stayed";
-  DeleteFileA(lud.c_str());
-  DeleteFileA(lang.c_str());
-  for (int file = 1; file <= 8; ++file) {
-    DeleteFileA((copy.folder() + "\\Lumo40" + std::to_string(file) + ".tbs").c_str());
-    DeleteFileA((copy.folder() + "\\Lumo40" + std::to_string(file) + ".tbi").c_str());
+}
+
+
+// The container ends in-place editing while a transform runs in the view
+// (Layer/Transform/Rotate, the layer dragged): the program asks whether to
+// apply it, with Yes and No only (the container's deactivation cannot be
+// refused). No leaves the image as it was, Yes gives the container the
+// moved layer and asks it to save.
+TEST(ProgramProcesses, EndingInPlaceEditingAppliesOrDiscardsARunningTransform) {
+  constexpr int kWidth = 200, kHeight = 150;
+  EmbeddedInContainer embedded;
+  embedded.Start(kWidth, kHeight);
+  if (::testing::Test::HasFatalFailure()) return;
+  TestSite& site = *embedded.site;
+  struct Case {
+    int answer;
+    bool applied;
+  };
+  for (const Case& c : {Case{IDNO, false}, Case{IDYES, true}}) {
+    SCOPED_TRACE(c.applied ? "answered Yes" : "answered No");
+    const int saves = site.saves;
+    ASSERT_EQ(embedded.Verb(OLEIVERB_UIACTIVATE), S_OK);
+    HWND objectWindow = ObjectWindowIn(embedded.windows.area);
+    ASSERT_NE(objectWindow, nullptr);
+    HWND resizeBar = GetDlgItem(objectWindow, 59395);
+    HWND view = nullptr;
+    for (HWND w = GetWindow(objectWindow, GW_CHILD); w != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
+      if (w != resizeBar) view = w;
+    }
+    ASSERT_NE(view, nullptr);
+    DWORD programPid = 0;
+    GetWindowThreadProcessId(objectWindow, &programPid);
+
+    PostMessageA(objectWindow, WM_COMMAND, 32880 /* Layer/Transform/Rotate */, 0);
+    PumpUntil([] { return false; }, 500);
+    SetForegroundWindow(embedded.windows.frame);
+    POINT from{30, 30};
+    ClientToScreen(view, &from);
+    auto send = [](INPUT in) {
+      SendInput(1, &in, sizeof in);
+      PumpUntil([] { return false; }, 60);
+    };
+    send(MouseAt(0, from));
+    send(MouseAt(MOUSEEVENTF_LEFTDOWN, from));
+    for (int step = 1; step <= 5; ++step) send(MouseAt(0, POINT{from.x + 8 * step, from.y + 4 * step}));
+    send(MouseAt(MOUSEEVENTF_LEFTUP, POINT{from.x + 40, from.y + 20}));
+    PumpUntil([] { return false; }, 300);
+
+    // The container waits inside the object's deactivation while the
+    // question is up, so another thread answers it.
+    std::atomic<bool> deactivated{false};
+    std::string asked;
+    bool offersCancel = true;
+    std::thread answer([&] {
+      const DWORD start = GetTickCount();
+      while (!deactivated && GetTickCount() - start < 30000) {
+        for (HWND box : TopLevel("#32770", programPid)) {
+          if (!IsWindowVisible(box) || GetDlgItem(box, IDYES) == nullptr) continue;
+          EnumChildWindows(box, CollectStaticText, reinterpret_cast<LPARAM>(&asked));
+          offersCancel = GetDlgItem(box, IDCANCEL) != nullptr;
+          PostMessageA(box, WM_COMMAND, MAKEWPARAM(c.answer, BN_CLICKED), 0);
+          return;
+        }
+        Sleep(20);
+      }
+    });
+    const HRESULT hidden = embedded.Verb(OLEIVERB_HIDE);
+    deactivated = true;
+    answer.join();
+    EXPECT_EQ(hidden, S_OK);
+    EXPECT_EQ(asked, "Apply the transfornation ?\n") << "no question about the running transform";
+    EXPECT_FALSE(offersCancel) << "the question offers Cancel";
+    EXPECT_FALSE(site.inPlace);
+    EXPECT_TRUE(PumpUntil([&] { return ObjectWindowIn(embedded.windows.area) == nullptr; }, 5000));
+    const std::vector<std::uint32_t> drawn = DrawnPixels(embedded.object, kWidth, kHeight);
+    ASSERT_EQ(drawn.size(), embedded.expected.size());
+    EXPECT_EQ(drawn != embedded.expected, c.applied) << "the container's picture";
+    if (c.applied) {
+      EXPECT_GT(site.saves, saves) << "the container was not asked to save the transformed image";
+    }
   }
 }
 
