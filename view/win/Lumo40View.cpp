@@ -155,6 +155,13 @@ void CLumo40View::RegisterWithQueue() {
   if (IsActiveImageView()) doc->Image().Queue().PrioritizeView(this);
 }
 
+RECT CLumo40View::WindowSizeForImage(int width, int height) const {
+  RECT needed{0, 0, width, height};
+  AdjustWindowRectEx(&needed, static_cast<DWORD>(GetWindowLongA(hwnd_, GWL_STYLE)) & ~(WS_HSCROLL | WS_VSCROLL), FALSE,
+                     static_cast<DWORD>(GetWindowLongA(hwnd_, GWL_EXSTYLE)));
+  return needed;
+}
+
 void CLumo40View::InitNewView(bool fit) {
   ready_ = true;
   CLumo40Doc* doc = GetDoc();
@@ -167,9 +174,7 @@ void CLumo40View::InitNewView(bool fit) {
   fw::FrameWnd* frame = GetParentFrame();
   HWND area = frame != nullptr ? GetParent(frame->Handle()) : nullptr;
   if (fit && area != nullptr) {
-    RECT needed{0, 0, width, height};
-    AdjustWindowRectEx(&needed, static_cast<DWORD>(GetWindowLongA(hwnd_, GWL_STYLE)) & ~(WS_HSCROLL | WS_VSCROLL), FALSE,
-                       static_cast<DWORD>(GetWindowLongA(hwnd_, GWL_EXSTYLE)));
+    const RECT needed = WindowSizeForImage(width, height);
     RECT client{};
     GetClientRect(area, &client);
     const LONG rulers = IsRulerFrame(frame) ? kRulerThickness : 0;

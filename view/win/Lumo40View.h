@@ -347,6 +347,9 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   void OnScrollPositionChanged() override;
 
  private:
+  // The window size that shows a width x height image whole at 1:1, with
+  // this view's edges but without scroll bars.
+  RECT WindowSizeForImage(int width, int height) const;
   static int TransformHookProc(void*, const LU_MSG* msg, void* context, std::intptr_t* inOut);
   int OnTransformHook(const LU_MSG& msg, std::intptr_t* inOut);
   void PaintTransformFrame(HDC dc);

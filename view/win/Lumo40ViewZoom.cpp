@@ -320,9 +320,7 @@ void CLumo40View::OnUpdateDitherOptions(fw::CmdUI& ui) {
 
 void CLumo40View::FitZoomToWindow() {
   if (!CanZoom()) return;
-  RECT needed{0, 0, imageInfo_.width, imageInfo_.height};
-  AdjustWindowRectEx(&needed, static_cast<DWORD>(GetWindowLongA(hwnd_, GWL_STYLE)) & ~(WS_HSCROLL | WS_VSCROLL), FALSE,
-                     static_cast<DWORD>(GetWindowLongA(hwnd_, GWL_EXSTYLE)));
+  const RECT needed = WindowSizeForImage(imageInfo_.width, imageInfo_.height);
   RECT window{};
   GetWindowRect(hwnd_, &window);
   const std::int32_t reduction =
