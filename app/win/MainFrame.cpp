@@ -344,6 +344,10 @@ LRESULT CMainFrame::OnDropFiles(WPARAM wParam, LPARAM) {
 
 LRESULT CMainFrame::OnCopyData(WPARAM, LPARAM lParam) {
   const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+  if (data != nullptr && data->dwData == kTakeUserCopyData) {
+    TheLumoApp()->TakeUser();
+    return TRUE;
+  }
   if (data == nullptr || data->dwData != kHandOverCopyData) return FALSE;
   std::vector<std::string> names =
       ReadDropFilesBlock(static_cast<const std::uint8_t*>(data->lpData), data->cbData);
@@ -365,7 +369,7 @@ LRESULT CMainFrame::OnOpenHandedOver(WPARAM, LPARAM) {
   std::vector<std::string> names;
   names.swap(pendingOpens_);
   if (names.empty()) return 0;
-  TheLumoApp()->ShowMainWindowForShell();
+  TheLumoApp()->TakeUser();
   if (IsIconic(Handle())) ShowWindow(Handle(), SW_RESTORE);
   SetForegroundWindow(Handle());
   for (const std::string& name : names) TheLumoApp()->OpenDocumentFile(name);
