@@ -252,6 +252,8 @@ void CLumo40App::TakeUser() {
   fw::FrameWnd* frame = MainFrame();
   if (frame == nullptr || frame->Handle() == nullptr || IsWindowVisible(frame->Handle())) return;
   frame->ActivateFrame(showCommand);
+  // The tool windows hidden with it when the user closed it.
+  ShowOwnedPopups(frame->Handle(), TRUE);
   UpdateWindow(frame->Handle());
 }
 

@@ -11,6 +11,8 @@
 #include "app/HostHooks.h"
 #include "app/StatusPanes.h"
 #include "app/win/AppToolMenus.h"
+#include "app/win/AutomationApp.h"
+#include "app/win/EmbeddedImage.h"
 #include "app/win/Lumo40App.h"
 #include "app/win/SmallWindows.h"
 #include "dialogs/win/ImageDialogs.h"
@@ -808,7 +810,18 @@ void CMainFrame::OnClose() {
     DeferUntilProgressEnds(Handle(), WM_CLOSE, 0, 0);
     return;
   }
+  // Images edited in containers' windows go back to their containers
+  // first, the containers told.
+  EndInPlaceEditing();
   if (!SaveAndCloseAllDocuments(false)) return;  // a document refused: the program goes on
+  // Containers and scripts keep the objects they hold: the program leaves
+  // the user, hidden, and ends with the last object.
+  if (ServedObjectsRemain()) {
+    ShowOwnedPopups(Handle(), FALSE);
+    ShowWindow(Handle(), SW_HIDE);
+    TheLumoApp()->oleUserControl = false;
+    return;
+  }
   // The bars' places, under the settings file's full path.
   SaveBarState(TheLumoApp()->SettingsPath());
   SaveTwainSettings();

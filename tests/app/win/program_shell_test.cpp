@@ -1497,6 +1497,75 @@ struct EmbeddedInContainer {
   }
 };
 
+// A boolean property of an automation object; -1 when the call fails.
+int BoolProperty(IDispatch* object, const wchar_t* name) {
+  LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+  DISPID id = 0;
+  if (object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id) != S_OK) return -1;
+  DISPPARAMS none{};
+  VARIANT result;
+  VariantInit(&result);
+  if (object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr) != S_OK ||
+      result.vt != VT_BOOL) {
+    return -1;
+  }
+  return result.boolVal != VARIANT_FALSE ? 1 : 0;
+}
+
+// File/Exit while a container edits an image in place and a script holds
+// "Lumo40.Application": the container is told the in-place editing ends,
+// and the program hides instead of ending; the script's object still
+// answers, the container's object can be edited again, and the program
+// ends by itself with the last object.
+TEST(ProgramProcesses, ExitWhileObjectsAreHeldHidesTheProgramUntilTheLastGoes) {
+  EmbeddedInContainer embedded;
+  embedded.Start(200, 150);
+  if (::testing::Test::HasFatalFailure()) return;
+  TestSite& site = *embedded.site;
+  CLSID clsid{};
+  ASSERT_EQ(CLSIDFromProgID(L"Lumo40.Application", &clsid), S_OK);
+  IDispatch* app = nullptr;
+  ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch, reinterpret_cast<void**>(&app)), S_OK);
+  ASSERT_EQ(TopLevel(kFrameClass).size(), 1u) << "one program serves both objects";
+  HWND frame = TopLevel(kFrameClass).front();
+  DWORD pid = 0;
+  GetWindowThreadProcessId(frame, &pid);
+  HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid);
+  ASSERT_NE(process, nullptr);
+  ASSERT_EQ(embedded.Verb(OLEIVERB_UIACTIVATE), S_OK);
+  ASSERT_TRUE(PumpUntil([&] { return site.ui; }));
+  // The user starts the program: it is theirs now, shown.
+  ExpectSecondStartEndsWithZero(embedded.copy.exe());
+  ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(frame) != 0; }));
+  EXPECT_EQ(BoolProperty(app, L"UserControl"), 1);
+
+  PostMessageA(frame, WM_COMMAND, 57665 /* File/Exit */, 0);
+  EXPECT_TRUE(PumpUntil([&] { return site.inPlaceDeactivations == 1; })) << "the container was not told";
+  EXPECT_EQ(site.uiDeactivations, 1);
+  EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(frame) == 0; })) << "the program's window stayed";
+  Sleep(1000);
+  EXPECT_NE(WaitForSingleObject(process, 0), static_cast<DWORD>(WAIT_OBJECT_0)) << "the program ended under its objects";
+  EXPECT_EQ(BoolProperty(app, L"Visible"), 0) << "the script's object does not answer";
+  EXPECT_EQ(BoolProperty(app, L"UserControl"), 0);
+  EXPECT_EQ(embedded.Verb(OLEIVERB_UIACTIVATE), S_OK) << "the container's object was taken away";
+  EXPECT_TRUE(PumpUntil([&] { return site.ui; }));
+  EXPECT_FALSE(IsWindowVisible(frame));
+
+  // The script lets go; the container's object keeps the program.
+  app->Release();
+  Sleep(1000);
+  EXPECT_NE(WaitForSingleObject(process, 0), static_cast<DWORD>(WAIT_OBJECT_0));
+  embedded.Verb(OLEIVERB_HIDE);
+  if (site.inPlaceObject != nullptr) std::exchange(site.inPlaceObject, nullptr)->Release();
+  embedded.data->DUnadvise(embedded.connection);
+  std::exchange(embedded.data, nullptr)->Release();
+  embedded.object->Close(OLECLOSE_NOSAVE);
+  std::exchange(embedded.object, nullptr)->Release();
+  EXPECT_TRUE(PumpUntil([&] { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }, 20000))
+      << "the program stayed after its last object";
+  CloseHandle(process);
+}
+
 TEST(ProgramProcesses, AContainerEditsTheImageInPlace) {
   constexpr int kWidth = 200, kHeight = 150;
   EmbeddedInContainer embedded;
