@@ -151,6 +151,8 @@ class CEmbeddedImage final : public IOleObject,
   HOLEMENU menuDescriptor_ = nullptr;
   int ownMenuFirst_ = 0, ownMenuCount_ = 0, helpMenuIndex_ = -1;
   bool closingInPlace_ = false;
+  // IOleObject::Close closes the window of open editing.
+  bool closingObject_ = false;
   // The user is being asked about a transform running in place.
   bool askingTransform_ = false;
 };

@@ -935,8 +935,52 @@ class CountingSink : public IAdviseSink {
   void STDMETHODCALLTYPE OnViewChange(DWORD, LONG) override {}
   void STDMETHODCALLTYPE OnRename(IMoniker*) override {}
   void STDMETHODCALLTYPE OnSave() override {}
-  void STDMETHODCALLTYPE OnClose() override {}
-  int changes = 0;
+  void STDMETHODCALLTYPE OnClose() override { ++closes; }
+  int changes = 0, closes = 0;
+};
+
+// A container's site for open editing: it saves the object into its
+// storage when asked, and counts the object's window going.
+class SavingSite : public IOleClientSite {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IOleClientSite)) {
+      *out = static_cast<IOleClientSite*>(this);
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE SaveObject() override {
+    ++saves;
+    IPersistStorage* persist = nullptr;
+    if (object == nullptr || FAILED(object->QueryInterface(IID_IPersistStorage, reinterpret_cast<void**>(&persist)))) {
+      return E_FAIL;
+    }
+    const HRESULT saved = OleSave(persist, storage, TRUE);
+    persist->SaveCompleted(nullptr);
+    persist->Release();
+    return saved;
+  }
+  HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker** m) override {
+    *m = nullptr;
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer** c) override {
+    *c = nullptr;
+    return E_NOINTERFACE;
+  }
+  HRESULT STDMETHODCALLTYPE ShowObject() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL show) override {
+    if (!show) ++hidden;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return E_NOTIMPL; }
+  IOleObject* object = nullptr;
+  IStorage* storage = nullptr;
+  int saves = 0, hidden = 0;
 };
 
 // Pumps the test's messages (the calls into it arrive as messages) until
@@ -957,7 +1001,8 @@ bool PumpUntil(Pred pred, DWORD ms = 30000) {
 // program's own window; an edit there (Rotate Canvas 90° CW) reaches the
 // container as a data change, and the object's extent and drawing follow
 // (320 x 240 at 72 dpi becomes 240 x 320). Closing the window leaves the
-// image, as edited, to the object.
+// image, as edited, to the object and the container's storage, and tells
+// the container; IOleObject::Close while the window is open closes it.
 TEST(ProgramProcesses, AnEditInTheProgramsWindowReachesTheContainer) {
   ProgramCopy copy;
   {
@@ -977,11 +1022,16 @@ TEST(ProgramProcesses, AnEditInTheProgramsWindowReachesTheContainer) {
             S_OK);
   FORMATETC dib{CF_DIB, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
   IOleObject* object = nullptr;
-  ASSERT_EQ(OleCreate(clsid, IID_IOleObject, OLERENDER_FORMAT, &dib, nullptr, storage,
+  SavingSite site;
+  site.storage = storage;
+  ASSERT_EQ(OleCreate(clsid, IID_IOleObject, OLERENDER_FORMAT, &dib, &site, storage,
                       reinterpret_cast<void**>(&object)),
             S_OK);
+  site.object = object;
   ASSERT_EQ(OleRun(object), S_OK);
   CountingSink sink;
+  DWORD oleConnection = 0;
+  ASSERT_EQ(object->Advise(&sink, &oleConnection), S_OK);
   IDataObject* data = nullptr;
   ASSERT_EQ(object->QueryInterface(IID_IDataObject, reinterpret_cast<void**>(&data)), S_OK);
   DWORD connection = 0;
@@ -1002,18 +1052,63 @@ TEST(ProgramProcesses, AnEditInTheProgramsWindowReachesTheContainer) {
   EXPECT_EQ(extent.cx, 240 * 2540 / 72);
   EXPECT_EQ(extent.cy, 320 * 2540 / 72);
   EXPECT_EQ(DrawnPixels(object, 240, 320), std::vector<std::uint32_t>(240 * 320, 0xFFFFFF));
-  // The window closes; the object keeps the rotated image.
+  // The window closes: the container saves the rotated image, is told the
+  // object closed, and the program COM started hides again and ends with
+  // its last object.
   PostMessageA(frame, WM_COMMAND, 57602 /* File/Close */, 0);
-  EXPECT_TRUE(WaitFor([&] { return ChildTitles(frame).empty(); })) << "the image window stayed";
-  ASSERT_EQ(object->GetExtent(DVASPECT_CONTENT, &extent), S_OK);
-  EXPECT_EQ(extent.cx, 240 * 2540 / 72);
+  EXPECT_TRUE(PumpUntil([&] { return ChildTitles(frame).empty(); })) << "the image window stayed";
+  EXPECT_TRUE(PumpUntil([&] { return sink.closes == 1; })) << "the container was not told the object closed";
+  EXPECT_EQ(site.hidden, 1);
+  EXPECT_GE(site.saves, 1);
+  EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(frame) == 0; })) << "the program's empty window stayed";
+  EXPECT_TRUE(PumpUntil([] { return TopLevel(kFrameClass).empty(); }, 20000)) << "the program stayed";
+
+  // Loaded again from the storage (the rotated image), opened in the
+  // program's window and turned back; the container closes the object
+  // while the window is open: the image is saved into the storage first,
+  // the window goes, the container is told, and the program ends.
+  object->Unadvise(oleConnection);
   data->DUnadvise(connection);
-  data->Release();
+  std::exchange(data, nullptr)->Release();
+  std::exchange(object, nullptr)->Release();
+  ASSERT_EQ(OleLoad(storage, IID_IOleObject, &site, reinterpret_cast<void**>(&object)), S_OK);
+  site.object = object;
+  ASSERT_EQ(object->Advise(&sink, &oleConnection), S_OK);
+  ASSERT_EQ(object->QueryInterface(IID_IDataObject, reinterpret_cast<void**>(&data)), S_OK);
+  ASSERT_EQ(data->DAdvise(&dib, ADVF_NODATA, &sink, &connection), S_OK);
+  ASSERT_EQ(OleRun(object), S_OK);
+  ASSERT_EQ(object->GetExtent(DVASPECT_CONTENT, &extent), S_OK);
+  EXPECT_EQ(extent.cx, 240 * 2540 / 72) << "the storage does not hold the edit";
+  ASSERT_EQ(object->DoVerb(OLEIVERB_OPEN, nullptr, &site, 0, nullptr, nullptr), S_OK);
+  frame = nullptr;
+  ASSERT_TRUE(PumpUntil([&] {
+    for (HWND w : TopLevel(kFrameClass)) {
+      if (IsWindowVisible(w) && !ChildTitles(w).empty()) frame = w;
+    }
+    return frame != nullptr;
+  })) << "no window shows the embedded image again";
+  const int changes = sink.changes, saves = site.saves;
+  PostMessageA(frame, WM_COMMAND, 32953 /* Image/Rotate Canvas/90° CCW */, 0);
+  EXPECT_TRUE(PumpUntil([&] { return sink.changes > changes; }));
+  EXPECT_EQ(object->Close(OLECLOSE_SAVEIFDIRTY), S_OK);
+  EXPECT_GT(site.saves, saves) << "the container was not asked to save";
+  EXPECT_TRUE(ChildTitles(frame).empty()) << "the image window outlived the object";
+  EXPECT_EQ(sink.closes, 2);
+  EXPECT_TRUE(PumpUntil([] { return TopLevel(kFrameClass).empty(); }, 20000)) << "the program stayed";
+  object->Unadvise(oleConnection);
+  data->DUnadvise(connection);
+  std::exchange(data, nullptr)->Release();
+  std::exchange(object, nullptr)->Release();
+  ASSERT_EQ(OleLoad(storage, IID_IOleObject, &site, reinterpret_cast<void**>(&object)), S_OK);
+  site.object = object;
+  ASSERT_EQ(OleRun(object), S_OK);
+  ASSERT_EQ(object->GetExtent(DVASPECT_CONTENT, &extent), S_OK);
+  EXPECT_EQ(extent.cx, 320 * 2540 / 72) << "the storage does not hold the second edit";
   object->Close(OLECLOSE_NOSAVE);
   object->Release();
   storage->Release();
   OleUninitialize();
-  PostMessageA(frame, WM_CLOSE, 0, 0);
+  for (HWND w : TopLevel(kFrameClass)) PostMessageA(w, WM_CLOSE, 0, 0);
   EXPECT_TRUE(WaitFor([] { return TopLevel(kFrameClass).empty(); }, 20000)) << "the program stayed";
   DeleteFileA(lang.c_str());
 }
