@@ -324,6 +324,7 @@ HRESULT CEmbeddedImage::ActivateInPlace(IOleClientSite* site, bool ui) {
   made->onPosRectRequest = [this](const RECT& asked) {
     if (inPlaceSite_ != nullptr) inPlaceSite_->OnPosRectChange(&asked);
   };
+  made->onBarsChanged = [this] { ShowBars(); };
   return ui ? ActivateUi() : S_OK;
 }
 

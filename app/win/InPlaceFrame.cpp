@@ -174,6 +174,7 @@ bool CInPlaceFrame::OnCmdMsg(fw::MessageArgs& args) {
     open();
     return true;
   }
+  if (OnBarCommand(args)) return true;
   fw::FrameWnd* main = fw::TheApp() != nullptr ? fw::TheApp()->MainFrame() : nullptr;
   // The status panes show what the main frame's show (the prompt channels).
   if (update && (args.id == ID_INDICATOR_COORDINATES || args.id == ID_INDICATOR_IMAGE) && main != nullptr) {
@@ -186,6 +187,52 @@ bool CInPlaceFrame::OnCmdMsg(fw::MessageArgs& args) {
   }
   // The view, its document, this frame, then the application.
   return fw::RouteThrough(*this, activeView_, fw::TheApp(), args);
+}
+
+CInPlaceBars* CInPlaceFrame::Bars() const {
+  for (CInPlaceBars* b : LiveBars()) {
+    if (b->Commands() == this && b->Handle() != nullptr) return b;
+  }
+  return nullptr;
+}
+
+bool CInPlaceFrame::OnBarCommand(fw::MessageArgs& args) {
+  if (args.id != ID_VIEW_PAINT_BAR && args.id != ID_VIEW_SELECTION_BAR && args.id != ID_OPTIONS_CUSTOMIZE) return false;
+  const bool update = args.code == fw::kCodeUpdateCommandUI;
+  CInPlaceBars* bars = Bars();
+  CLumo40App* app = TheLumoApp();
+  CMainFrame* main = app != nullptr ? app->MainFrameWnd() : nullptr;
+  // Without bars (the container keeps its border) the rows do nothing.
+  if (bars == nullptr || main == nullptr) {
+    if (update && args.cmdUI != nullptr) {
+      args.cmdUI->Enable(false);
+      args.cmdUI->MarkHandled();
+    }
+    return update;
+  }
+  fw::ControlBar* bar = nullptr;
+  bool enabled = true;
+  if (args.id == ID_VIEW_PAINT_BAR) bar = &bars->PaintBar();
+  if (args.id == ID_VIEW_SELECTION_BAR) {
+    bar = &bars->SelectionBar();
+    enabled = !app->areaTools.Empty();
+  }
+  if (update) {
+    if (args.cmdUI != nullptr) {
+      args.cmdUI->Enable(enabled);
+      if (bar != nullptr) args.cmdUI->SetCheck(enabled && bar->IsVisible() ? 1 : 0);
+      args.cmdUI->MarkHandled();
+    }
+    return true;
+  }
+  if (args.probeOnly || !enabled) return enabled;
+  if (bar != nullptr) {
+    bars->ShowControlBar(bar, !bar->IsVisible(), false);
+    if (onBarsChanged) onBarsChanged();
+  } else {
+    main->CustomizeToolbars(this, bars->CustomizableBars());
+  }
+  return true;
 }
 
 // ---- The bars in the container's frame
@@ -329,6 +376,8 @@ void CInPlaceBars::Close() {
   }
   ::DestroyWindow(hwnd_);
 }
+
+std::vector<CCToolBar*> CInPlaceBars::CustomizableBars() { return {&mainBar_, &brushBar_, &toolsBar_, &selectBar_}; }
 
 bool CInPlaceBars::OnCmdMsg(fw::MessageArgs& args) {
   if (args.message == fw::kMsgCommand && commands_ != nullptr) return commands_->OnCmdMsg(args);

@@ -169,6 +169,9 @@ class CMainFrame : public fw::MdiFrame {
   // The four bars' button layouts into layout files 1 to 4.
   void SaveBarLayouts();
   std::array<CCToolBar*, 4> Bars();
+  // The customise dialog over `bars` (main, paint, tools, selection) of
+  // `frame`: this frame's, or an in-place frame's; nothing while one is open.
+  void CustomizeToolbars(fw::Window* frame, const std::vector<CCToolBar*>& bars);
   void DockSelectBarBesideToolbar();
   // The selection combine mode (0 counts as 1): every combo 40030 of the
   // bars shows it and the tool host takes it.
