@@ -136,6 +136,12 @@ std::string CInPlaceFrame::GetMessageString(std::uint32_t id) {
 
 bool CInPlaceFrame::OnCmdMsg(fw::MessageArgs& args) {
   if (args.message != fw::kMsgCommand) return fw::FrameWnd::OnCmdMsg(args);
+  // The program's visible macros window and layer palette first, as in its
+  // own window.
+  if (CMainFrame* main = TheLumoApp() != nullptr ? TheLumoApp()->MainFrameWnd() : nullptr;
+      main != nullptr && main->OfferToToolWindows(args)) {
+    return true;
+  }
   const bool update = args.code == fw::kCodeUpdateCommandUI;
   if (args.code != fw::kCodeCommand && !update) return fw::FrameWnd::OnCmdMsg(args);
   if (InPlaceCommandDisabled(args.id)) {

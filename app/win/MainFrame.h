@@ -148,6 +148,9 @@ class CMainFrame : public fw::MdiFrame {
   void OnViewMacrosWindow();
   void OnUpdateViewMacrosWindow(fw::CmdUI& ui);
   bool IsMacroWindowVisible() const;
+  // What every frame's command routing offers a command first: the visible
+  // macros window, then the visible layer palette. True when one took it.
+  bool OfferToToolWindows(fw::MessageArgs& args);
   lang::CLangWnd* MacroWindow() const { return macroWindowOpen_ ? macroWindow_ : nullptr; }
 
   // The toolbars: the main bar (top), the paint bar (left), the selection
@@ -296,7 +299,6 @@ class CMainFrame : public fw::MdiFrame {
   // The viewer after this frame in the clipboard-viewer chain.
   HWND nextClipboardViewer_ = nullptr;
   bool inClipboardChain_ = false;
-  bool inPaletteRouting_ = false;
   bool layerMoving_ = false;
   CPaintAttributes paintAttributes_;
   std::unique_ptr<CToolBrush> currentTool_;

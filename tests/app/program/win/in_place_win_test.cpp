@@ -16,6 +16,7 @@
 #include "app/win/Lumo40App.h"
 #include "app/win/MainFrame.h"
 #include "document/win/Lumo40Doc.h"
+#include "framework/CmdUI.h"
 #include "res/resource.h"
 #include "tests/app/program/win/program_rig.h"
 #include "ui/win/CustomizeDlg.h"
@@ -372,6 +373,25 @@ TEST_F(InPlaceEditing, TheInPlaceMenuFollowsTheInPlaceFrameAndItsBars) {
   }
   EXPECT_EQ(ids, (std::vector<int>{59392, 59402, 59404, 59403}));
   dialog->DestroyWindow();
+}
+
+// A command of the layer palette's own menu reaches the palette, shown
+// beside the image edited in place, from the in-place frame: its
+// thumbnail size changes as in the program's window.
+TEST_F(InPlaceEditing, ThePaletteTakesItsCommandsFromTheInPlaceFrame) {
+  Activate();
+  if (HasFatalFailure()) return;
+  CMainFrame* main = app_->MainFrameWnd();
+  if (!main->IsLayerPaletteVisible()) SendMessageA(main->Handle(), WM_COMMAND, ID_VIEW_LAYER_PALETTE, 0);
+  testing::Settle(*app_);
+  ASSERT_TRUE(main->IsLayerPaletteVisible());
+  auto checked = [&](UINT id) {
+    return fw::QueryCommandState(main->LayerPalette(), id, 0, fw::CmdUIState{}, true).checked != 0;
+  };
+  for (UINT id : {ID_THUMBS_LARGE, ID_THUMBS_NONE}) {
+    SendMessageA(inPlaceWindow_, WM_COMMAND, id, 0);
+    EXPECT_TRUE(checked(id)) << id;
+  }
 }
 
 }  // namespace
