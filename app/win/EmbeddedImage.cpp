@@ -325,6 +325,13 @@ HRESULT CEmbeddedImage::ActivateInPlace(IOleClientSite* site, bool ui) {
     if (inPlaceSite_ != nullptr) inPlaceSite_->OnPosRectChange(&asked);
   };
   made->onBarsChanged = [this] { ShowBars(); };
+  // Keys the image does not take go to the container's table while the
+  // user interface is ours.
+  frameInfo_ = info;
+  made->translateContainerKey = [this](MSG* msg) {
+    return uiActive_ && containerFrame_ != nullptr && frameInfo_.haccel != nullptr &&
+           OleTranslateAccelerator(containerFrame_, &frameInfo_, msg) == S_OK;
+  };
   return ui ? ActivateUi() : S_OK;
 }
 

@@ -125,6 +125,12 @@ void CInPlaceFrame::RecalcLayout() {
   }
 }
 
+bool CInPlaceFrame::PreTranslateMessage(MSG* msg) {
+  if (fw::FrameWnd::PreTranslateMessage(msg)) return true;
+  const bool key = msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST;
+  return key && translateContainerKey && translateContainerKey(msg);
+}
+
 CLumo40View* CInPlaceFrame::ImageView() const { return dynamic_cast<CLumo40View*>(GetActiveView()); }
 
 std::string CInPlaceFrame::GetMessageString(std::uint32_t id) {

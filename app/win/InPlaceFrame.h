@@ -52,6 +52,11 @@ class CInPlaceFrame : public fw::FrameWnd {
   std::function<void()> onOpenSeparately;
   // A bar was shown or hidden: the border space is asked for again.
   std::function<void()> onBarsChanged;
+  // A key this frame's table did not take: true when the container's keys
+  // took it.
+  std::function<bool(MSG*)> translateContainerKey;
+
+  bool PreTranslateMessage(MSG* msg) override;
 
   bool OnCmdMsg(fw::MessageArgs& args) override;
   // The registered tools' and area types' prompts are the main frame's.

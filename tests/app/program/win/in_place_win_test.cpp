@@ -184,7 +184,7 @@ class Site : public IOleClientSite, public IOleInPlaceSite {
   int keyCount_;
 };
 
-// A key of the container's own table: Ctrl+F11, its command 4242.
+// A key of the container's own table: F11, its command 4242.
 constexpr WORD kContainerCommand = 4242;
 
 // The child window of `parent` (any depth) with the control id.
@@ -223,7 +223,7 @@ class InPlaceEditing : public ::testing::Test {
     area_ = CreateWindowExA(0, wc.lpszClassName, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 640, 400,
                             frameWindow_, nullptr, wc.hInstance, nullptr);
     ASSERT_NE(area_, nullptr);
-    ACCEL key{FVIRTKEY | FCONTROL, VK_F11, kContainerCommand};
+    ACCEL key{FVIRTKEY, VK_F11, kContainerCommand};
     keys_ = CreateAcceleratorTableA(&key, 1);
     frame_ = std::make_unique<ContainerFrame>(frameWindow_);
     docWindow_ = std::make_unique<ContainerDocWindow>(area_);
@@ -392,6 +392,30 @@ TEST_F(InPlaceEditing, ThePaletteTakesItsCommandsFromTheInPlaceFrame) {
     SendMessageA(inPlaceWindow_, WM_COMMAND, id, 0);
     EXPECT_TRUE(checked(id)) << id;
   }
+}
+
+// Keys typed in the image edited in place: one of the container's table
+// (F11) goes to the container's frame as its command; one of the image's
+// own (F7, View/Layer Palette) stays the program's.
+TEST_F(InPlaceEditing, TheContainersKeysReachItsFrame) {
+  Activate();
+  if (HasFatalFailure()) return;
+  HWND view = GetFocus();
+  ASSERT_NE(view, nullptr);
+  ASSERT_TRUE(IsChild(inPlaceWindow_, view)) << "the image edited in place has no focus";
+  auto type = [&](WPARAM key) {
+    PostMessageA(view, WM_KEYDOWN, key, 1);
+    PostMessageA(view, WM_KEYUP, key, 0xC0000001);
+    testing::Settle(*app_);
+  };
+  type(VK_F11);
+  EXPECT_EQ(frame_->translated, std::vector<WORD>{kContainerCommand});
+  EXPECT_EQ(frame_->translatedKeys, std::vector<WPARAM>{VK_F11});
+  CMainFrame* main = app_->MainFrameWnd();
+  const bool palette = main->IsLayerPaletteVisible();
+  type(VK_F7);
+  EXPECT_NE(main->IsLayerPaletteVisible(), palette) << "F7 did not reach the program";
+  EXPECT_EQ(frame_->translated.size(), 1u) << "the image's own key went to the container";
 }
 
 }  // namespace
