@@ -570,7 +570,24 @@ HRESULT CEmbeddedImage::OnFrameWindowActivate(BOOL active) try {
   return FailureOfException();
 }
 
-HRESULT CEmbeddedImage::OnDocWindowActivate(BOOL) { return S_OK; }
+HRESULT CEmbeddedImage::OnDocWindowActivate(BOOL active) try {
+  if (!uiActive_ || inPlaceFrame_ == nullptr) return S_OK;
+  if (!active) {
+    // Another document window of the container: our menu and bars leave
+    // its frame; the border space stays granted for our return.
+    if (bars_ != nullptr) ShowWindow(bars_->Handle(), SW_HIDE);
+    UnmergeMenus();
+    return S_OK;
+  }
+  const std::wstring name = kDocumentTypeName;
+  if (containerFrame_ != nullptr) containerFrame_->SetActiveObject(static_cast<IOleInPlaceActiveObject*>(this), name.c_str());
+  if (sharedMenu_ == nullptr) MergeMenus();
+  ShowBars();
+  SetFocus(inPlaceFrame_->ClientPane());
+  return S_OK;
+} catch (...) {
+  return FailureOfException();
+}
 
 CLayersManager* CEmbeddedImage::CurrentStack() const {
   if (document_ != nullptr && document_->Image().GetLayers() != nullptr) return document_->Image().GetLayers();

@@ -418,5 +418,40 @@ TEST_F(InPlaceEditing, TheContainersKeysReachItsFrame) {
   EXPECT_EQ(frame_->translated.size(), 1u) << "the image's own key went to the container";
 }
 
+// An MDI container switches to another of its document windows and back:
+// the image's menu and bars leave the container's frame and return, the
+// border space granted is kept, and the image is the frame's active object
+// again with the focus.
+TEST_F(InPlaceEditing, TheDocumentWindowsActivationTakesTheMenuAndBarsAwayAndBack) {
+  Activate();
+  if (HasFatalFailure()) return;
+  auto* active = static_cast<IOleInPlaceActiveObject*>(object_);
+  EXPECT_EQ(docWindow_->active, active);
+  HWND mainBar = ChildWithId(frameWindow_, 59392);
+  ASSERT_NE(mainBar, nullptr);
+  ASSERT_NE(frame_->sharedMenu, nullptr);
+  ASSERT_TRUE(IsWindowVisible(mainBar));
+  const int sets = frame_->borderSets;
+  const RECT border = frame_->border;
+
+  ASSERT_EQ(active->OnDocWindowActivate(FALSE), S_OK);
+  EXPECT_EQ(frame_->sharedMenu, nullptr) << "the shared menu stays in the container's frame";
+  EXPECT_FALSE(IsWindowVisible(mainBar)) << "the bars stay in the container's frame";
+  EXPECT_EQ(frame_->borderSets, sets) << "the border space was given up";
+
+  frame_->active = nullptr;
+  ASSERT_EQ(active->OnDocWindowActivate(TRUE), S_OK);
+  EXPECT_NE(frame_->sharedMenu, nullptr);
+  EXPECT_EQ(frame_->menusSet, 2);
+  EXPECT_TRUE(IsWindowVisible(mainBar));
+  EXPECT_EQ(frame_->border.left, border.left);
+  EXPECT_EQ(frame_->border.top, border.top);
+  EXPECT_EQ(frame_->active, active);
+  EXPECT_TRUE(IsChild(inPlaceWindow_, GetFocus()));
+  // Told twice, the menu is merged once.
+  ASSERT_EQ(active->OnDocWindowActivate(TRUE), S_OK);
+  EXPECT_EQ(frame_->menusSet, 2);
+}
+
 }  // namespace
 }  // namespace lumora
