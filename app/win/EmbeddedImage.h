@@ -67,7 +67,8 @@ class CEmbeddedImage final : public IOleObject,
   HRESULT STDMETHODCALLTYPE SetObjectRects(LPCRECT position, LPCRECT clip) override;
   HRESULT STDMETHODCALLTYPE ReactivateAndUndo() override { return INPLACE_E_NOTUNDOABLE; }
   // IOleInPlaceActiveObject. The keys of an object in another process reach
-  // its own message loop, so the container has none to translate.
+  // its own message loop, so the container has none to translate; the
+  // in-place frame hands the container's keys to it.
   HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG) override { return S_FALSE; }
   HRESULT STDMETHODCALLTYPE OnFrameWindowActivate(BOOL active) override;
   HRESULT STDMETHODCALLTYPE OnDocWindowActivate(BOOL active) override;
@@ -141,6 +142,8 @@ class CEmbeddedImage final : public IOleObject,
   IOleInPlaceSite* inPlaceSite_ = nullptr;
   IOleInPlaceFrame* containerFrame_ = nullptr;
   IOleInPlaceUIWindow* containerDocWindow_ = nullptr;
+  // The container's keys (its accelerator table), as its site gave them.
+  OLEINPLACEFRAMEINFO frameInfo_{};
   CInPlaceFrame* inPlaceFrame_ = nullptr;
   CInPlaceBars* bars_ = nullptr;
   bool uiActive_ = false;

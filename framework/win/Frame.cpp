@@ -356,7 +356,12 @@ LRESULT FrameWnd::OnInitMenuPopup(WPARAM wParam, LPARAM lParam) {
 }
 
 void FrameWnd::UpdateMenuPopup(HMENU popup) {
-  FrameWnd* routeFrame = IsMainFrame() ? this : (TheApp()->MainFrame() != nullptr ? TheApp()->MainFrame() : this);
+  // A frame inside the main frame's window (an MDI child) is updated along
+  // the main frame's route, which reaches it; a frame of its own elsewhere
+  // (an image edited in another program's window) along its own.
+  FrameWnd* main = TheApp()->MainFrame();
+  const bool insideMain = main != nullptr && main->Handle() != nullptr && IsChild(main->Handle(), hwnd_);
+  FrameWnd* routeFrame = insideMain ? main : this;
   int count = GetMenuItemCount(popup);
   for (int i = 0; i < count; ++i) {
     UINT id = GetMenuItemID(popup, i);
