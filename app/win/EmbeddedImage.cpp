@@ -662,6 +662,13 @@ HRESULT CEmbeddedImage::GetUserClassID(CLSID* out) {
 
 HRESULT CEmbeddedImage::GetUserType(DWORD form, LPOLESTR* out) { return OleRegGetUserType(DocumentClsid(), form, out); }
 
+HRESULT CEmbeddedImage::SetExtent(DWORD aspect, SIZEL* size) {
+  if (size == nullptr) return E_INVALIDARG;
+  // Only the content has a size a container can give; the image is neither
+  // cut nor scaled by it (the container scales the picture it draws).
+  return aspect == DVASPECT_CONTENT ? S_OK : E_FAIL;
+}
+
 HRESULT CEmbeddedImage::GetExtent(DWORD aspect, SIZEL* size) {
   if (size == nullptr) return E_POINTER;
   if (aspect != DVASPECT_CONTENT) return E_FAIL;

@@ -561,6 +561,17 @@ TEST(ProgramProcesses, AContainerEmbedsANewImageAndKeepsItInItsStorage) {
   EXPECT_EQ(object->GetExtent(DVASPECT_CONTENT, &extent), S_OK);
   EXPECT_EQ(extent.cx, 320 * 2540 / 72);
   EXPECT_EQ(extent.cy, 240 * 2540 / 72);
+  // The running object takes the size the container gives its content (the
+  // registry asks containers to give it on every resize) and keeps the
+  // image's own extent; no other aspect has a size to give.
+  ASSERT_EQ(OleRun(object), S_OK);
+  SIZEL given{extent.cx * 2, extent.cy / 2};
+  EXPECT_EQ(object->SetExtent(DVASPECT_CONTENT, &given), S_OK);
+  EXPECT_EQ(object->SetExtent(DVASPECT_ICON, &given), E_FAIL);
+  SIZEL after{};
+  EXPECT_EQ(object->GetExtent(DVASPECT_CONTENT, &after), S_OK);
+  EXPECT_EQ(after.cx, 320 * 2540 / 72);
+  EXPECT_EQ(after.cy, 240 * 2540 / 72);
   const std::vector<std::uint32_t> white(320 * 240, 0xFFFFFF);
   EXPECT_TRUE(DrawnPixels(object, 320, 240) == white) << "the new image is not drawn white";
 
