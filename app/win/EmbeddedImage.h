@@ -164,4 +164,8 @@ class CEmbeddedImage final : public IOleObject,
 bool RegisterEmbeddingFactory();
 void RevokeEmbeddingFactory();
 
+// Every image edited in a container's window leaves it, the container told
+// (the program's window is closing).
+void EndInPlaceEditing();
+
 }  // namespace lumora
