@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <utility>
 #include <vector>
 
@@ -122,6 +123,18 @@ class ContentsStream final : public StreamFile {
   bool ended_ = false;
 };
 
+// The code an OLE entry answers for the exception being handled: no
+// exception crosses into the caller's process or its COM runtime.
+HRESULT FailureOfException() noexcept {
+  try {
+    throw;
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  } catch (...) {
+    return E_FAIL;
+  }
+}
+
 // Destroys every tool pane among our top-level windows that `owner` owns.
 void DestroyPaneDialogsOwnedBy(HWND owner) {
   struct Search {
@@ -236,8 +249,13 @@ HRESULT CEmbeddedImage::GetClientSite(IOleClientSite** site) {
   return S_OK;
 }
 
-HRESULT CEmbeddedImage::Close(DWORD saveOption) {
-  AddRef();  // held through the calls to the container
+HRESULT CEmbeddedImage::Close(DWORD saveOption) try {
+  // Held through the calls to the container.
+  AddRef();
+  struct Hold {
+    CEmbeddedImage* object;
+    ~Hold() { object->Release(); }
+  } hold{this};
   InPlaceDeactivate();
   // A change the container has not been given yet reaches it first.
   if (document_ != nullptr) document_->FlushServerItemUpdate();
@@ -251,8 +269,10 @@ HRESULT CEmbeddedImage::Close(DWORD saveOption) {
     closingObject_ = false;
   }
   if (adviseHolder_ != nullptr) adviseHolder_->SendOnClose();
-  Release();
   return S_OK;
+} catch (...) {
+  closingObject_ = false;
+  return FailureOfException();
 }
 
 HRESULT CEmbeddedImage::GetMoniker(DWORD, DWORD, IMoniker** out) {
@@ -361,6 +381,14 @@ HRESULT CEmbeddedImage::ActivateInPlace(IOleClientSite* site, bool ui) {
   made->onPosRectRequest = [this](const RECT& asked) {
     if (inPlaceSite_ != nullptr) inPlaceSite_->OnPosRectChange(&asked);
   };
+  made->onBarsChanged = [this] { ShowBars(); };
+  // Keys the image does not take go to the container's table while the
+  // user interface is ours.
+  frameInfo_ = info;
+  made->translateContainerKey = [this](MSG* msg) {
+    return uiActive_ && containerFrame_ != nullptr && frameInfo_.haccel != nullptr &&
+           OleTranslateAccelerator(containerFrame_, &frameInfo_, msg) == S_OK;
+  };
   return ui ? ActivateUi() : S_OK;
 }
 
@@ -453,12 +481,14 @@ void CEmbeddedImage::ShowBars() {
   bars_->Place(border);
 }
 
-HRESULT CEmbeddedImage::ResizeBorder(LPCRECT border, IOleInPlaceUIWindow*, BOOL frameWindow) {
+HRESULT CEmbeddedImage::ResizeBorder(LPCRECT border, IOleInPlaceUIWindow*, BOOL frameWindow) try {
   if (border == nullptr) return E_INVALIDARG;
   if (!frameWindow || bars_ == nullptr || containerFrame_ == nullptr) return S_OK;
   bars_->Place(*border);
   BORDERWIDTHS widths = bars_->Needed();
   return containerFrame_->SetBorderSpace(&widths);
+} catch (...) {
+  return FailureOfException();
 }
 
 void CEmbeddedImage::UnmergeMenus() {
@@ -478,7 +508,7 @@ void CEmbeddedImage::UnmergeMenus() {
   helpMenuIndex_ = -1;
 }
 
-HRESULT CEmbeddedImage::UIDeactivate() {
+HRESULT CEmbeddedImage::UIDeactivate() try {
   if (!uiActive_) return S_OK;
   uiActive_ = false;
   // The tool panes that followed the image into the container go, and the
@@ -492,9 +522,11 @@ HRESULT CEmbeddedImage::UIDeactivate() {
   if (containerDocWindow_ != nullptr) containerDocWindow_->SetActiveObject(nullptr, nullptr);
   if (inPlaceSite_ != nullptr) inPlaceSite_->OnUIDeactivate(FALSE);
   return S_OK;
+} catch (...) {
+  return FailureOfException();
 }
 
-HRESULT CEmbeddedImage::InPlaceDeactivate() {
+HRESULT CEmbeddedImage::InPlaceDeactivate() try {
   if (inPlaceFrame_ == nullptr) return S_OK;
   // A second deactivation while the user answers the question below.
   if (askingTransform_) return E_UNEXPECTED;
@@ -537,6 +569,8 @@ HRESULT CEmbeddedImage::InPlaceDeactivate() {
   }
   Release();
   return S_OK;
+} catch (...) {
+  return FailureOfException();
 }
 
 void CEmbeddedImage::CancelInPlace() { InPlaceDeactivate(); }
@@ -547,7 +581,7 @@ HRESULT CEmbeddedImage::GetWindow(HWND* window) {
   return *window != nullptr ? S_OK : E_FAIL;
 }
 
-HRESULT CEmbeddedImage::SetObjectRects(LPCRECT position, LPCRECT clip) {
+HRESULT CEmbeddedImage::SetObjectRects(LPCRECT position, LPCRECT clip) try {
   if (position == nullptr) return E_INVALIDARG;
   if (inPlaceFrame_ == nullptr) return OLE_E_NOT_INPLACEACTIVE;
   const RECT none{0, 0, 0, 0};
@@ -555,9 +589,11 @@ HRESULT CEmbeddedImage::SetObjectRects(LPCRECT position, LPCRECT clip) {
   // The image shows whole in the new rectangle, as in a new window.
   if (CLumo40View* view = inPlaceFrame_->ImageView()) view->FitZoomToWindow();
   return S_OK;
+} catch (...) {
+  return FailureOfException();
 }
 
-HRESULT CEmbeddedImage::OnFrameWindowActivate(BOOL active) {
+HRESULT CEmbeddedImage::OnFrameWindowActivate(BOOL active) try {
   CLumo40View* view = inPlaceFrame_ != nullptr ? inPlaceFrame_->ImageView() : nullptr;
   if (view == nullptr) return S_OK;
   if (!active) {
@@ -572,9 +608,28 @@ HRESULT CEmbeddedImage::OnFrameWindowActivate(BOOL active) {
   }
   view->OnActivateImageView(nullptr);
   return S_OK;
+} catch (...) {
+  return FailureOfException();
 }
 
-HRESULT CEmbeddedImage::OnDocWindowActivate(BOOL) { return S_OK; }
+HRESULT CEmbeddedImage::OnDocWindowActivate(BOOL active) try {
+  if (!uiActive_ || inPlaceFrame_ == nullptr) return S_OK;
+  if (!active) {
+    // Another document window of the container: our menu and bars leave
+    // its frame; the border space stays granted for our return.
+    if (bars_ != nullptr) ShowWindow(bars_->Handle(), SW_HIDE);
+    UnmergeMenus();
+    return S_OK;
+  }
+  const std::wstring name = kDocumentTypeName;
+  if (containerFrame_ != nullptr) containerFrame_->SetActiveObject(static_cast<IOleInPlaceActiveObject*>(this), name.c_str());
+  if (sharedMenu_ == nullptr) MergeMenus();
+  ShowBars();
+  SetFocus(inPlaceFrame_->ClientPane());
+  return S_OK;
+} catch (...) {
+  return FailureOfException();
+}
 
 CLayersManager* CEmbeddedImage::CurrentStack() const {
   if (document_ != nullptr && document_->Image().GetLayers() != nullptr) return document_->Image().GetLayers();
@@ -654,6 +709,13 @@ HRESULT CEmbeddedImage::GetUserClassID(CLSID* out) {
 }
 
 HRESULT CEmbeddedImage::GetUserType(DWORD form, LPOLESTR* out) { return OleRegGetUserType(DocumentClsid(), form, out); }
+
+HRESULT CEmbeddedImage::SetExtent(DWORD aspect, SIZEL* size) {
+  if (size == nullptr) return E_INVALIDARG;
+  // Only the content has a size a container can give; the image is neither
+  // cut nor scaled by it (the container scales the picture it draws).
+  return aspect == DVASPECT_CONTENT ? S_OK : E_FAIL;
+}
 
 HRESULT CEmbeddedImage::GetExtent(DWORD aspect, SIZEL* size) {
   if (size == nullptr) return E_POINTER;

@@ -661,16 +661,24 @@ LRESULT CMainFrame::OwnWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   return fw::MdiFrame::WindowProc(message, wParam, lParam);
 }
 
-bool CMainFrame::OnCmdMsg(fw::MessageArgs& args) {
+bool CMainFrame::OfferToToolWindows(fw::MessageArgs& args) {
   // The macros window first: its menu's commands reach it from anywhere.
   if (args.message == fw::kMsgCommand && IsMacroWindowVisible() && macroWindow_->OnCmdMsg(args)) return true;
-  if (!inPaletteRouting_ && args.message == fw::kMsgCommand && CLayerWnd::IsPaletteCommand(args.id) &&
+  // One guard for every frame: the palette's own routing may come back
+  // through a frame.
+  static bool inPaletteRouting = false;
+  if (!inPaletteRouting && args.message == fw::kMsgCommand && CLayerWnd::IsPaletteCommand(args.id) &&
       IsLayerPaletteVisible()) {
-    inPaletteRouting_ = true;
+    inPaletteRouting = true;
     const bool handled = layerPalette_.OnCmdMsg(args);
-    inPaletteRouting_ = false;
+    inPaletteRouting = false;
     if (handled) return true;
   }
+  return false;
+}
+
+bool CMainFrame::OnCmdMsg(fw::MessageArgs& args) {
+  if (OfferToToolWindows(args)) return true;
   return fw::MdiFrame::OnCmdMsg(args);
 }
 
