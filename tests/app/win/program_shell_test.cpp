@@ -1304,7 +1304,16 @@ class TestSite : public IOleClientSite, public IOleInPlaceSite {
   // IOleClientSite
   HRESULT STDMETHODCALLTYPE SaveObject() override {
     ++saves;
-    return S_OK;
+    // Where the test gives them, the object is saved into the storage.
+    IPersistStorage* persist = nullptr;
+    if (saveObject == nullptr || saveStorage == nullptr ||
+        FAILED(saveObject->QueryInterface(IID_IPersistStorage, reinterpret_cast<void**>(&persist)))) {
+      return S_OK;
+    }
+    const HRESULT saved = OleSave(persist, saveStorage, TRUE);
+    persist->SaveCompleted(nullptr);
+    persist->Release();
+    return saved;
   }
   HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker** m) override {
     *m = nullptr;
@@ -1380,6 +1389,8 @@ class TestSite : public IOleClientSite, public IOleInPlaceSite {
   bool offersInPlace = true;
   HACCEL keys = nullptr;  // the container's key table
   IOleInPlaceObject* inPlaceObject = nullptr;  // the object placed again on OnPosRectChange
+  IOleObject* saveObject = nullptr;
+  IStorage* saveStorage = nullptr;
   int posRectChanges = 0;
   RECT askedRect{};
   bool inPlace = false, ui = false;
@@ -1998,6 +2009,9 @@ TEST(ProgramProcesses, AContainerEditsTheImageInPlace) {
   };
   TestSite plain(windows.area, &containerFrame, position);
   plain.offersInPlace = false;
+  // From here the container saves the object when asked.
+  site.saveObject = object;
+  site.saveStorage = storage;
   ASSERT_EQ(object->DoVerb(OLEIVERB_PRIMARY, nullptr, static_cast<IOleClientSite*>(&plain), 0, windows.area, &position),
             S_OK);
   EXPECT_EQ(site.openWindows, 1) << "the program's window did not open";
@@ -2006,7 +2020,20 @@ TEST(ProgramProcesses, AContainerEditsTheImageInPlace) {
   HWND programFrame = nullptr;
   ASSERT_TRUE(WaitFor([&] { return (programFrame = shownFrame()) != nullptr; })) << "no window shows the image";
   PostMessageA(programFrame, WM_COMMAND, 57602 /* File/Close */, 0);
-  ASSERT_TRUE(WaitFor([&] { return ChildTitles(programFrame).empty(); }));
+  ASSERT_TRUE(PumpUntil([&] { return ChildTitles(programFrame).empty(); }));
+  // Told the object closed, the container lets it go (and the program,
+  // hidden again, ends with it); it loads the object again from its
+  // storage, which holds the image as edited.
+  site.saveObject = nullptr;
+  embedded.data->DUnadvise(embedded.connection);
+  std::exchange(embedded.data, nullptr)->Release();
+  if (site.inPlaceObject != nullptr) std::exchange(site.inPlaceObject, nullptr)->Release();
+  std::exchange(object, nullptr)->Release();
+  EXPECT_TRUE(PumpUntil([&] { return TopLevel(kFrameClass).empty(); }, 20000)) << "the program stayed";
+  ASSERT_EQ(OleLoad(storage, IID_IOleObject, static_cast<IOleClientSite*>(&site), reinterpret_cast<void**>(&object)),
+            S_OK);
+  ASSERT_EQ(object->QueryInterface(IID_IDataObject, reinterpret_cast<void**>(&embedded.data)), S_OK);
+  ASSERT_EQ(embedded.data->DAdvise(&embedded.dib, ADVF_NODATA, &sink, &embedded.connection), S_OK);
 
   // In place again; "Open Picture object into separate window" (33068)
   // moves the image to the program's window, where File/Update (57610)
@@ -2025,18 +2052,20 @@ TEST(ProgramProcesses, AContainerEditsTheImageInPlace) {
   const int saves = site.saves;
   PostMessageA(programFrame, WM_COMMAND, 57610 /* File/Update */, 0);
   EXPECT_TRUE(PumpUntil([&] { return site.saves > saves; })) << "File/Update did not reach the container";
-  PostMessageA(programFrame, WM_COMMAND, 57602 /* File/Close */, 0);
-  ASSERT_TRUE(WaitFor([&] { return ChildTitles(programFrame).empty(); }));
-
-  // The container's storage holds the turned image.
+  // The container saves when asked (the image closed next tells it the
+  // object closed, and it lets the running object go).
   IPersistStorage* persist = nullptr;
   ASSERT_EQ(object->QueryInterface(IID_IPersistStorage, reinterpret_cast<void**>(&persist)), S_OK);
   ASSERT_EQ(OleSave(persist, storage, TRUE), S_OK);
   persist->SaveCompleted(nullptr);
   persist->Release();
+  PostMessageA(programFrame, WM_COMMAND, 57602 /* File/Close */, 0);
+  ASSERT_TRUE(WaitFor([&] { return ChildTitles(programFrame).empty(); }));
+
+  // The container's storage holds the turned image.
   embedded.data->DUnadvise(embedded.connection);
   std::exchange(embedded.data, nullptr)->Release();
-  std::exchange(site.inPlaceObject, nullptr)->Release();
+  if (site.inPlaceObject != nullptr) std::exchange(site.inPlaceObject, nullptr)->Release();
   object->Close(OLECLOSE_NOSAVE);
   std::exchange(object, nullptr)->Release();
   IOleObject* again = nullptr;
