@@ -119,6 +119,34 @@ class ContentsStream final : public StreamFile {
   bool ended_ = false;
 };
 
+std::string NarrowPath(const std::wstring& path) {
+  const int n = WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  if (n <= 1) return {};
+  std::string narrow(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, narrow.data(), n, nullptr, nullptr);
+  narrow.resize(static_cast<std::size_t>(n - 1));
+  return narrow;
+}
+
+std::wstring WidePath(const std::string& path) {
+  const int n = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+  if (n <= 1) return {};
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), n);
+  wide.resize(static_cast<std::size_t>(n - 1));
+  return wide;
+}
+
+// Whether two names are one file: their full names, without case.
+bool SameFile(const std::wstring& a, const std::wstring& b) {
+  if (a.empty() || b.empty()) return false;
+  wchar_t fullA[MAX_PATH] = {}, fullB[MAX_PATH] = {};
+  const DWORD na = GetFullPathNameW(a.c_str(), MAX_PATH, fullA, nullptr);
+  const DWORD nb = GetFullPathNameW(b.c_str(), MAX_PATH, fullB, nullptr);
+  if (na == 0 || na >= MAX_PATH || nb == 0 || nb >= MAX_PATH) return _wcsicmp(a.c_str(), b.c_str()) == 0;
+  return _wcsicmp(fullA, fullB) == 0;
+}
+
 // Destroys every tool pane among our top-level windows that `owner` owns.
 void DestroyPaneDialogsOwnedBy(HWND owner) {
   struct Search {
@@ -147,6 +175,7 @@ CEmbeddedImage::CEmbeddedImage() {
 }
 
 CEmbeddedImage::~CEmbeddedImage() {
+  if (fileDocument_ != nullptr) fileDocument_->RemoveFileLink(this);
   if (bars_ != nullptr) bars_->Close();
   if (inPlaceFrame_ != nullptr) {
     inPlaceFrame_->onCancel = nullptr;
@@ -231,6 +260,7 @@ HRESULT CEmbeddedImage::GetClipboardData(DWORD, IDataObject** out) {
 HRESULT CEmbeddedImage::DoVerb(LONG verb, LPMSG, IOleClientSite* activeSite, LONG, HWND, LPCRECT) {
   IOleClientSite* site = activeSite != nullptr ? activeSite : site_;
   try {
+    if (!file_.empty()) return ShowFile(verb);
     switch (verb) {
       case OLEIVERB_HIDE:
         if (inPlaceFrame_ != nullptr) return InPlaceDeactivate();
@@ -540,8 +570,80 @@ HRESULT CEmbeddedImage::OnFrameWindowActivate(BOOL active) {
 HRESULT CEmbeddedImage::OnDocWindowActivate(BOOL) { return S_OK; }
 
 CLayersManager* CEmbeddedImage::CurrentStack() const {
+  if (fileDocument_ != nullptr && fileDocument_->Image().GetLayers() != nullptr) {
+    return fileDocument_->Image().GetLayers();
+  }
   if (document_ != nullptr && document_->Image().GetLayers() != nullptr) return document_->Image().GetLayers();
   return stack_;
+}
+
+HRESULT CEmbeddedImage::ShowFile(LONG verb) {
+  switch (verb) {
+    case OLEIVERB_PRIMARY:
+    case OLEIVERB_SHOW:
+    case OLEIVERB_OPEN:
+    case 1:  // the registered Open verb
+      break;
+    case OLEIVERB_HIDE:
+      // The file's window is the user's document: it stays.
+      return OLEOBJ_S_CANNOT_DOVERB_NOW;
+    case OLEIVERB_INPLACEACTIVATE:
+    case OLEIVERB_UIACTIVATE:
+      // A file is edited in the program's window, never inside a container.
+      return OLE_E_NOT_INPLACEACTIVE;
+    default:
+      return OLEOBJ_E_INVALIDVERB;
+  }
+  fw::App* app = fw::TheApp();
+  const std::string path = NarrowPath(file_);
+  if (app == nullptr || path.empty()) return E_UNEXPECTED;
+  // The program's own open: a document of the file already open is
+  // activated, so every edit lands in the one document the user saves.
+  auto* doc = dynamic_cast<CLumo40Doc*>(app->OpenDocumentFile(path));
+  if (doc == nullptr) return STG_E_FILENOTFOUND;
+  if (doc != fileDocument_) {
+    AddRef();  // held while the object follows the document
+    if (CLumo40Doc* old = std::exchange(fileDocument_, nullptr); old != nullptr) {
+      old->RemoveFileLink(this);
+      Release();
+    }
+    fileDocument_ = doc;
+    doc->AddFileLink(this);
+  }
+  if (fw::FrameWnd* frame = app->MainFrame(); frame != nullptr && frame->Handle() != nullptr) {
+    ShowWindow(frame->Handle(), SW_SHOW);
+    SetForegroundWindow(frame->Handle());
+  }
+  return S_OK;
+}
+
+void CEmbeddedImage::FileWritten(const std::string& path) {
+  if (!SameFile(file_, WidePath(path))) return;
+  fileWritten_ = true;
+  // The links show the file as saved and hear that it was.
+  if (dataAdviseHolder_ != nullptr) dataAdviseHolder_->SendOnDataChange(static_cast<IDataObject*>(this), 0, 0);
+  if (adviseHolder_ != nullptr) adviseHolder_->SendOnSave();
+}
+
+bool CEmbeddedImage::LinksTo(const std::string& path) { return SameFile(file_, WidePath(path)); }
+
+void CEmbeddedImage::DocumentGone() {
+  fileDocument_ = nullptr;
+  // Without the document the object shows its file: read again when the
+  // document wrote it (its unsaved changes are not the file's).
+  if (std::exchange(fileWritten_, false)) {
+    try {
+      DiskFile file(NarrowPath(file_), DiskFile::kRead);
+      CLayersManagerPtr read = LoadLayeredStack(file);
+      if (read) {
+        if (stack_ != nullptr) stack_->Release();
+        stack_ = read.Detach();
+      }
+    } catch (...) {
+      // The file as last read stays the object's image.
+    }
+  }
+  Release();
 }
 
 void CEmbeddedImage::UseEmbeddingMenu(CLumo40Doc* doc) {
@@ -789,11 +891,8 @@ HRESULT CEmbeddedImage::Save(IStorage* storage, BOOL) {
 HRESULT CEmbeddedImage::Load(LPCOLESTR path, DWORD) {
   if (path == nullptr) return E_POINTER;
   if (stack_ != nullptr) return CO_E_ALREADYINITIALIZED;
-  const int n = WideCharToMultiByte(CP_ACP, 0, path, -1, nullptr, 0, nullptr, nullptr);
-  if (n <= 1) return STG_E_FILENOTFOUND;
-  std::string narrow(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, 0, path, -1, narrow.data(), n, nullptr, nullptr);
-  narrow.resize(static_cast<std::size_t>(n - 1));
+  const std::string narrow = NarrowPath(path);
+  if (narrow.empty()) return STG_E_FILENOTFOUND;
   TraceMark("embedding file load");
   try {
     // Read as the storage's stream is: in whole pieces and without the
@@ -809,6 +908,45 @@ HRESULT CEmbeddedImage::Load(LPCOLESTR path, DWORD) {
   // New to the container: its storage has yet to receive the image.
   dirty_ = true;
   return S_OK;
+}
+
+HRESULT CEmbeddedImage::Save(LPCOLESTR path, BOOL remember) {
+  const std::wstring target = path != nullptr ? std::wstring(path) : file_;
+  // No name given and none loaded: nothing names the file to write.
+  if (target.empty()) return E_INVALIDARG;
+  const std::string narrow = NarrowPath(target);
+  if (narrow.empty()) return STG_E_INVALIDNAME;
+  const bool own = SameFile(file_, target);
+  try {
+    if (fileDocument_ != nullptr && (own || remember)) {
+      // The open document saves itself: its modified mark, its name and the
+      // links (this object among them) follow.
+      const std::wstring previous = file_;
+      file_ = target;
+      if (!fileDocument_->DoSave(own ? fileDocument_->GetPathName() : narrow, true)) {
+        file_ = previous;
+        return STG_E_WRITEFAULT;
+      }
+      return S_OK;
+    }
+    CLayersManager* stack = CurrentStack();
+    if (stack == nullptr) return OLE_E_BLANK;
+    if (!HasLayeredExtension(narrow)) return STG_E_INVALIDNAME;
+    if (fileDocument_ != nullptr) fileDocument_->Image().Queue().RenderAllNow();
+    SaveLayeredStack(*stack, narrow);
+  } catch (...) {
+    return STG_E_WRITEFAULT;
+  }
+  if (remember) file_ = target;
+  if (own && adviseHolder_ != nullptr) adviseHolder_->SendOnSave();
+  return S_OK;
+}
+
+HRESULT CEmbeddedImage::IsDirty() {
+  if (file_.empty()) return dirty_ ? S_OK : S_FALSE;
+  const bool changed =
+      fileDocument_ != nullptr && (fileDocument_->IsModified() || fileDocument_->Image().IsModified());
+  return changed ? S_OK : S_FALSE;
 }
 
 HRESULT CEmbeddedImage::GetCurFile(LPOLESTR* out) {

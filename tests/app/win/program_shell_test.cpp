@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
+#include <cstdlib>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -1000,6 +1002,233 @@ bool MakeLayeredFile(const ProgramCopy& copy, const std::string& lud, int width,
   const bool ok = read(raw, pixels) && read(rawTurned, turned);
   for (const std::string& f : {png, raw, rawTurned, js}) DeleteFileA(f.c_str());
   return ok && pixels->size() == static_cast<std::size_t>(width) * height;
+}
+
+// The pixels (0xRRGGBB, top-down) of a packed DIB, and its size.
+std::vector<std::uint32_t> DibPixels(const BITMAPINFOHEADER* header, int* width, int* height) {
+  *width = header->biWidth;
+  *height = std::abs(header->biHeight);
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(*width) * *height);
+  HDC dc = CreateCompatibleDC(nullptr);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = *width;
+  bi.bmiHeader.biHeight = -*height;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  const int colours =
+      header->biBitCount <= 8 ? (header->biClrUsed != 0 ? static_cast<int>(header->biClrUsed) : 1 << header->biBitCount) : 0;
+  StretchDIBits(dc, 0, 0, *width, *height, 0, 0, *width, *height,
+                reinterpret_cast<const BYTE*>(header) + header->biSize + colours * 4,
+                reinterpret_cast<const BITMAPINFO*>(header), DIB_RGB_COLORS, SRCCOPY);
+  GdiFlush();
+  for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<const std::uint32_t*>(bits)[i] & 0xFFFFFF;
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  return pixels;
+}
+
+// The object's CF_DIB as pixels; empty when it gives none.
+std::vector<std::uint32_t> ObjectPixels(IUnknown* object, int* width, int* height) {
+  IDataObject* data = nullptr;
+  if (FAILED(object->QueryInterface(IID_IDataObject, reinterpret_cast<void**>(&data)))) return {};
+  FORMATETC dib{CF_DIB, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  STGMEDIUM medium{};
+  std::vector<std::uint32_t> pixels;
+  if (SUCCEEDED(data->GetData(&dib, &medium))) {
+    pixels = DibPixels(static_cast<const BITMAPINFOHEADER*>(GlobalLock(medium.hGlobal)), width, height);
+    GlobalUnlock(medium.hGlobal);
+    ReleaseStgMedium(&medium);
+  }
+  data->Release();
+  return pixels;
+}
+
+// What the running program reads from the file: a new object of ours
+// loads it and gives its picture.
+std::vector<std::uint32_t> FilePixels(const std::string& path, int* width, int* height) {
+  CLSID clsid{};
+  IPersistFile* file = nullptr;
+  if (CLSIDFromProgID(L"Lumo40.Document", &clsid) != S_OK ||
+      FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+    return {};
+  }
+  const std::wstring wide(path.begin(), path.end());
+  std::vector<std::uint32_t> pixels;
+  if (file->Load(wide.c_str(), STGM_READ) == S_OK) pixels = ObjectPixels(file, width, height);
+  file->Release();
+  return pixels;
+}
+
+// A link's sink: the saves it hears and the pictures the data changes bring.
+class LinkSink : public IAdviseSink {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IAdviseSink)) {
+      *out = static_cast<IAdviseSink*>(this);
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  void STDMETHODCALLTYPE OnDataChange(FORMATETC*, STGMEDIUM* medium) override {
+    if (medium == nullptr || medium->tymed != TYMED_HGLOBAL || medium->hGlobal == nullptr) return;
+    const auto* header = static_cast<const BITMAPINFOHEADER*>(GlobalLock(medium->hGlobal));
+    if (header == nullptr) return;
+    picture = DibPixels(header, &width, &height);
+    GlobalUnlock(medium->hGlobal);
+    ++pictures;
+  }
+  void STDMETHODCALLTYPE OnViewChange(DWORD, LONG) override {}
+  void STDMETHODCALLTYPE OnRename(IMoniker*) override {}
+  void STDMETHODCALLTYPE OnSave() override { ++saves; }
+  void STDMETHODCALLTYPE OnClose() override {}
+  int saves = 0, pictures = 0, width = 0, height = 0;
+  std::vector<std::uint32_t> picture;
+};
+
+// A link to a saved file edits that file. Edit/Copy of the open file offers
+// "Link Source"; the link binds the file moniker it holds to an object of
+// the running program (Wine makes no link objects: OleCreateLink is not
+// implemented and OleCreateLinkFromData embeds, so the test takes the
+// link's own steps: the moniker read from "Link Source", bound, advised,
+// its verb run). The Open verb shows the file's own document, opened again
+// after the user closed it and activated while open, never a copy; an edit
+// there and File/Save write the file, the link hears OnSave and its picture
+// follows. The object's IPersistFile::Save writes the file too; an object
+// without a document writes a layered copy and refuses a file it cannot.
+TEST(ProgramProcesses, ALinkEditsTheFileItNames) {
+  constexpr int kWidth = 200, kHeight = 150;
+  ProgramCopy copy;
+  {
+    Process first;
+    HWND frame = StartShown(first, copy.exe());
+    ASSERT_NE(frame, nullptr);
+    CloseAndExpectZero(first, frame);
+  }
+  const std::string lang = copy.folder() + "\\LANG.ini";
+  ASSERT_TRUE(CopyFileA(WindowsPath(LUMORA_LANG_INI).c_str(), lang.c_str(), FALSE));
+  const std::string lud = copy.folder() + "\\linked.lud", copied = copy.folder() + "\\copied.lud",
+                    flat = copy.folder() + "\\copied.png";
+  std::vector<std::uint32_t> pixels, turned;
+  ASSERT_TRUE(MakeLayeredFile(copy, lud, kWidth, kHeight, &pixels, &turned));
+  const std::vector<std::uint32_t> halfTurn(pixels.rbegin(), pixels.rend());
+  ASSERT_TRUE(WaitFor([] { return TopLevel(kFrameClass).empty(); }, 20000));
+  Process program;
+  HWND frame = StartShown(program, copy.exe(), lud);
+  ASSERT_NE(frame, nullptr);
+  ASSERT_TRUE(WaitFor([&] { return ChildTitles(frame).size() == 1; }));
+  ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+  OleSetClipboard(nullptr);
+  const UINT linkSource = RegisterClipboardFormatA("Link Source");
+  PostMessageA(frame, WM_COMMAND, 57634 /* Edit/Copy */, 0);
+  ASSERT_TRUE(WaitFor([&] { return IsClipboardFormatAvailable(linkSource) != 0; })) << "the copy offers no link";
+  IMoniker* moniker = nullptr;
+  {
+    IDataObject* clip = nullptr;
+    ASSERT_EQ(OleGetClipboard(&clip), S_OK);
+    FORMATETC format{static_cast<CLIPFORMAT>(linkSource), nullptr, DVASPECT_CONTENT, -1, TYMED_ISTREAM};
+    STGMEDIUM medium{};
+    ASSERT_EQ(clip->GetData(&format, &medium), S_OK);
+    const LARGE_INTEGER start{};
+    medium.pstm->Seek(start, STREAM_SEEK_SET, nullptr);
+    EXPECT_EQ(OleLoadFromStream(medium.pstm, IID_IMoniker, reinterpret_cast<void**>(&moniker)), S_OK);
+    ReleaseStgMedium(&medium);
+    clip->Release();
+  }
+  ASSERT_NE(moniker, nullptr);
+  // The user closes the image; the link opens it again.
+  PostMessageA(frame, WM_COMMAND, 57602 /* File/Close */, 0);
+  ASSERT_TRUE(WaitFor([&] { return ChildTitles(frame).empty(); }));
+
+  IOleObject* link = nullptr;
+  ASSERT_EQ(BindMoniker(moniker, 0, IID_IOleObject, reinterpret_cast<void**>(&link)), S_OK);
+  EXPECT_EQ(TopLevel(kFrameClass).size(), 1u) << "the running program serves the link";
+  LinkSink sink;
+  DWORD advise = 0, dataAdvise = 0;
+  ASSERT_EQ(link->Advise(&sink, &advise), S_OK);
+  IDataObject* data = nullptr;
+  ASSERT_EQ(link->QueryInterface(IID_IDataObject, reinterpret_cast<void**>(&data)), S_OK);
+  FORMATETC dib{CF_DIB, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  ASSERT_EQ(data->DAdvise(&dib, 0, &sink, &dataAdvise), S_OK);
+  IPersistFile* persist = nullptr;
+  ASSERT_EQ(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist)), S_OK);
+
+  ASSERT_EQ(link->DoVerb(OLEIVERB_OPEN, nullptr, nullptr, 0, nullptr, nullptr), S_OK);
+  auto showsTheFile = [&] {
+    const std::vector<std::string> titles = ChildTitles(frame);
+    if (titles.size() != 1) return false;
+    std::string title = titles.front();
+    for (char& ch : title) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    return title.find("linked.lud") != std::string::npos;
+  };
+  EXPECT_TRUE(WaitFor(showsTheFile)) << "the program does not show the file under its name";
+  EXPECT_EQ(link->DoVerb(OLEIVERB_PRIMARY, nullptr, nullptr, 0, nullptr, nullptr), S_OK);
+  PumpUntil([] { return false; }, 300);
+  EXPECT_TRUE(showsTheFile()) << "the open file was not activated (or was copied)";
+  EXPECT_EQ(link->DoVerb(OLEIVERB_UIACTIVATE, nullptr, nullptr, 0, nullptr, nullptr), OLE_E_NOT_INPLACEACTIVE);
+  EXPECT_EQ(persist->IsDirty(), S_FALSE);
+
+  // Edited and saved in the program: the file changes and the link follows.
+  PostMessageA(frame, WM_COMMAND, 32952 /* Image/Rotate Canvas/90° CW */, 0);
+  EXPECT_TRUE(PumpUntil([&] { return persist->IsDirty() == S_OK; })) << "the edit did not mark the file's object";
+  EXPECT_EQ(sink.saves, 0);
+  PostMessageA(frame, WM_COMMAND, 57603 /* File/Save */, 0);
+  EXPECT_TRUE(PumpUntil([&] { return sink.saves > 0 && sink.pictures > 0; })) << "the link was not told of the save";
+  EXPECT_EQ(sink.width, kHeight);
+  EXPECT_EQ(sink.height, kWidth);
+  EXPECT_TRUE(sink.picture == turned) << "the link's picture is not the saved image";
+  EXPECT_EQ(persist->IsDirty(), S_FALSE);
+  int width = 0, height = 0;
+  EXPECT_TRUE(FilePixels(lud, &width, &height) == turned) << "the file does not hold the edit";
+
+  // The object saves the file itself (the document writes it).
+  PostMessageA(frame, WM_COMMAND, 32952, 0);
+  EXPECT_TRUE(PumpUntil([&] { return persist->IsDirty() == S_OK; }));
+  const int saves = sink.saves;
+  EXPECT_EQ(persist->Save(nullptr, TRUE), S_OK);
+  EXPECT_GT(sink.saves, saves);
+  EXPECT_EQ(persist->IsDirty(), S_FALSE);
+  EXPECT_TRUE(FilePixels(lud, &width, &height) == halfTurn) << "IPersistFile::Save did not write the file";
+  LPOLESTR current = nullptr;
+  ASSERT_EQ(persist->GetCurFile(&current), S_OK);
+  EXPECT_EQ(std::wstring(current), std::wstring(lud.begin(), lud.end()));
+  CoTaskMemFree(current);
+
+  // An object with no document: a layered copy is written, a flat file refused.
+  {
+    CLSID clsid{};
+    ASSERT_EQ(CLSIDFromProgID(L"Lumo40.Document", &clsid), S_OK);
+    IPersistFile* other = nullptr;
+    ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IPersistFile, reinterpret_cast<void**>(&other)),
+              S_OK);
+    EXPECT_EQ(other->Save(nullptr, TRUE), E_INVALIDARG) << "an object without a file saved nothing as done";
+    const std::wstring wideLud(lud.begin(), lud.end()), wideCopied(copied.begin(), copied.end()),
+        wideFlat(flat.begin(), flat.end());
+    ASSERT_EQ(other->Load(wideLud.c_str(), STGM_READ), S_OK);
+    EXPECT_TRUE(FAILED(other->Save(wideFlat.c_str(), FALSE)));
+    EXPECT_EQ(GetFileAttributesA(flat.c_str()), INVALID_FILE_ATTRIBUTES) << "a refused save wrote a file";
+    EXPECT_EQ(other->Save(wideCopied.c_str(), FALSE), S_OK);
+    other->Release();
+    EXPECT_TRUE(FilePixels(copied, &width, &height) == halfTurn) << "the copy does not hold the image";
+  }
+
+  data->DUnadvise(dataAdvise);
+  data->Release();
+  link->Unadvise(advise);
+  persist->Release();
+  link->Release();
+  moniker->Release();
+  OleSetClipboard(nullptr);
+  OleUninitialize();
+  CloseAndExpectZero(program, frame);
+  for (const std::string& f : {lud, copied, flat, lang}) DeleteFileA(f.c_str());
 }
 
 // The container's side of in-place editing: a top-level window (the frame)
