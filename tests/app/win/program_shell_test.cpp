@@ -1570,9 +1570,13 @@ struct EmbeddedInContainer {
   DWORD connection = 0;
   FORMATETC dib{CF_DIB, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
   bool oleStarted = false;
+  // With `userStarted` the user's program (a plain start, shown, with the
+  // layered file open) is the one that serves the object.
+  Process userProgram;
+  HWND userFrame = nullptr;
 
   // Fails the test (fatally) when any step fails.
-  void Start(int width, int height) {
+  void Start(int width, int height, bool userStarted = false) {
     {
       Process first;
       HWND frame = StartShown(first, copy.exe());
@@ -1584,6 +1588,11 @@ struct EmbeddedInContainer {
     lud = copy.folder() + "\\inplace.lud";
     ASSERT_TRUE(MakeLayeredFile(copy, lud, width, height, &expected, &turned));
     ASSERT_TRUE(WaitFor([] { return TopLevel(kFrameClass).empty(); }, 20000));
+    if (userStarted) {
+      userFrame = StartShown(userProgram, copy.exe(), lud);
+      ASSERT_NE(userFrame, nullptr);
+      ASSERT_TRUE(WaitFor([&] { return ChildTitles(userFrame).size() == 1; }));
+    }
 
     ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
     oleStarted = true;
@@ -1647,6 +1656,10 @@ struct EmbeddedInContainer {
     if (oleStarted) OleUninitialize();
     for (HWND w : TopLevel(kFrameClass)) PostMessageA(w, WM_CLOSE, 0, 0);
     EXPECT_TRUE(WaitFor([] { return TopLevel(kFrameClass).empty(); }, 20000)) << "the program stayed";
+    // The user's program ends by itself (a program cut off would leave its
+    // class objects registered for the next test).
+    DWORD code = 0;
+    if (userProgram.pi.hProcess != nullptr) EXPECT_TRUE(userProgram.WaitExit(30000, &code)) << "the user's program stayed";
     if (!lud.empty()) DeleteFileA(lud.c_str());
     if (!lang.empty()) DeleteFileA(lang.c_str());
     for (int file = 1; file <= 8; ++file) {
@@ -2023,6 +2036,36 @@ TEST(ProgramProcesses, AContainerEditsTheImageInPlace) {
   again->Release();
 }
 
+
+// The image windows of a frame's MDI area that show.
+int ShownChildren(HWND frame) {
+  HWND client = FindWindowExA(frame, nullptr, "MDIClient", nullptr);
+  int shown = 0;
+  for (HWND c = client != nullptr ? GetWindow(client, GW_CHILD) : nullptr; c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
+    if (IsWindowVisible(c)) ++shown;
+  }
+  return shown;
+}
+
+// The program the user started (one image open) serves an object edited in
+// place: the object's document stays hidden, no image window of it shows in
+// the program's MDI area beside the user's.
+TEST(ProgramProcesses, AnObjectEditedInPlaceShowsNoWindowInTheUsersProgram) {
+  EmbeddedInContainer embedded;
+  embedded.Start(200, 150, true);
+  if (::testing::Test::HasFatalFailure()) return;
+  HWND frame = embedded.userFrame;
+  EXPECT_EQ(TopLevel(kFrameClass).size(), 1u) << "the user's program does not serve the object";
+  EXPECT_EQ(ShownChildren(frame), 1);
+  ASSERT_EQ(embedded.Verb(OLEIVERB_UIACTIVATE), S_OK);
+  ASSERT_TRUE(PumpUntil([&] { return ObjectWindowIn(embedded.windows.area) != nullptr; }, 10000));
+  PumpUntil([] { return false; }, 300);
+  EXPECT_EQ(ShownChildren(frame), 1) << "the in-place image shows a window in the program";
+  EXPECT_EQ(ChildTitles(frame).size(), 2u) << "the in-place image has no hidden document window";
+  EXPECT_EQ(embedded.Verb(OLEIVERB_HIDE), S_OK);
+  EXPECT_TRUE(PumpUntil([&] { return ObjectWindowIn(embedded.windows.area) == nullptr; }, 10000));
+  EXPECT_EQ(ShownChildren(frame), 1);
+}
 
 // The container ends in-place editing while a transform runs in the view
 // (Layer/Transform/Rotate, the layer dragged): the program asks whether to
