@@ -15,6 +15,7 @@
 #include "app/win/Lumo40App.h"
 #include "document/DocumentFiles.h"
 #include "document/win/AppServices.h"
+#include "document/win/ClipboardCommands.h"
 #include "document/win/ServerRendering.h"
 #include "engine/pixels/win/DibGlobal.h"
 #include "framework/win/App.h"
@@ -34,7 +35,22 @@ constexpr int kNewWidth = 320, kNewHeight = 240;
 constexpr std::uint32_t kNewResolution = 72u | (72u << 16);
 constexpr COLORREF kNewColour = RGB(255, 255, 255);
 constexpr wchar_t kContents[] = L"Contents";
-enum ServedFormat { kDib = 0, kMetafile = 1 };
+// The formats the object serves, in the order it lists them: the image's
+// picture (metafile, DIB, display bitmap and its palette), then the
+// selection block and the origin marker of the program's own copies.
+enum ServedFormat { kMetafile, kDib, kBitmap, kPalette, kMask, kMarker, kServedCount };
+
+FORMATETC ServedFormatEtc(int which) {
+  const ClipboardFormatIds& ids = ClipboardFormats();
+  switch (which) {
+    case kMetafile: return {CF_METAFILEPICT, nullptr, DVASPECT_CONTENT, -1, TYMED_MFPICT};
+    case kDib: return {CF_DIB, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    case kBitmap: return {CF_BITMAP, nullptr, DVASPECT_CONTENT, -1, TYMED_GDI};
+    case kPalette: return {CF_PALETTE, nullptr, DVASPECT_CONTENT, -1, TYMED_GDI};
+    case kMask: return {static_cast<CLIPFORMAT>(ids.mask), nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    default: return {static_cast<CLIPFORMAT>(ids.marker), nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  }
+}
 
 CLSID DocumentClsid() {
   CLSID c{};
@@ -747,9 +763,15 @@ HRESULT CEmbeddedImage::GetMiscStatus(DWORD aspect, DWORD* status) {
 // ---- IDataObject
 
 int CEmbeddedImage::Served(const FORMATETC* f) const {
-  if (f == nullptr || f->lindex != -1 || f->dwAspect != DVASPECT_CONTENT) return -1;
-  if (f->cfFormat == CF_DIB && (f->tymed & TYMED_HGLOBAL) != 0) return kDib;
-  if (f->cfFormat == CF_METAFILEPICT && (f->tymed & TYMED_MFPICT) != 0) return kMetafile;
+  if (f == nullptr || f->lindex != -1) return -1;
+  for (int which = 0; which < kServedCount; ++which) {
+    const FORMATETC served = ServedFormatEtc(which);
+    if (f->cfFormat != served.cfFormat || (f->tymed & served.tymed) == 0) continue;
+    // The selection block and the marker have no aspect; the pictures show
+    // the content.
+    if (which != kMask && which != kMarker && f->dwAspect != DVASPECT_CONTENT) return -1;
+    return which;
+  }
   return -1;
 }
 
@@ -781,14 +803,45 @@ HRESULT CEmbeddedImage::GetData(FORMATETC* format, STGMEDIUM* medium) {
   if (format->lindex != -1) return DV_E_LINDEX;
   const int which = Served(format);
   if (which < 0) return DV_E_FORMATETC;
-  TraceMark(which == kDib ? "embedding render dib" : "embedding render metafile");
+  TraceMark(which == kDib ? "embedding render dib" : which == kMetafile ? "embedding render metafile" : "embedding render");
   try {
-    HGLOBAL block = which == kDib ? RenderDib() : RenderMetafilePicture();
+    const ServedFormat served = static_cast<ServedFormat>(which);
+    medium->pUnkForRelease = nullptr;
+    if (served == kBitmap || served == kPalette) {
+      // The display bitmap of the DIB, and the palette to show it with.
+      HGLOBAL dibBlock = RenderDib();
+      if (dibBlock == nullptr) return E_OUTOFMEMORY;
+      HPALETTE palette = nullptr;
+      HBITMAP bitmap = DisplayBitmapOfDib(static_cast<const BITMAPINFOHEADER*>(GlobalLock(dibBlock)),
+                                          served == kPalette ? &palette : nullptr);
+      GlobalUnlock(dibBlock);
+      GlobalFree(dibBlock);
+      if (served == kPalette && bitmap != nullptr) DeleteObject(bitmap);
+      HGDIOBJ made = served == kPalette ? static_cast<HGDIOBJ>(palette) : static_cast<HGDIOBJ>(bitmap);
+      if (made == nullptr) return E_OUTOFMEMORY;
+      medium->tymed = TYMED_GDI;
+      medium->hBitmap = static_cast<HBITMAP>(made);
+      TraceMark("embedding rendered");
+      return S_OK;
+    }
+    HGLOBAL block = nullptr;
+    if (served == kDib) {
+      block = RenderDib();
+    } else if (served == kMetafile) {
+      block = RenderMetafilePicture();
+    } else if (served == kMask) {
+      // The object keeps no selection of a copy: the block names the image's
+      // size and an empty selection.
+      const CLayersManager* stack = CurrentStack();
+      if (stack == nullptr) return OLE_E_BLANK;
+      block = MaskBlockOf(stack->GetWidth(), stack->GetHeight(), nullptr);
+    } else {
+      block = OriginMarkerBlock();
+    }
     TraceMark("embedding rendered");
     if (block == nullptr) return E_OUTOFMEMORY;
-    medium->tymed = which == kDib ? TYMED_HGLOBAL : TYMED_MFPICT;
+    medium->tymed = served == kMetafile ? TYMED_MFPICT : TYMED_HGLOBAL;
     medium->hGlobal = block;
-    medium->pUnkForRelease = nullptr;
     return S_OK;
   } catch (...) {
     return E_FAIL;
@@ -808,9 +861,9 @@ HRESULT CEmbeddedImage::EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) {
   if (out == nullptr) return E_POINTER;
   *out = nullptr;
   if (direction != DATADIR_GET) return E_NOTIMPL;
-  FORMATETC formats[] = {{CF_DIB, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL},
-                         {CF_METAFILEPICT, nullptr, DVASPECT_CONTENT, -1, TYMED_MFPICT}};
-  return SHCreateStdEnumFmtEtc(2, formats, out);
+  FORMATETC formats[kServedCount];
+  for (int which = 0; which < kServedCount; ++which) formats[which] = ServedFormatEtc(which);
+  return SHCreateStdEnumFmtEtc(kServedCount, formats, out);
 }
 
 HRESULT CEmbeddedImage::DAdvise(FORMATETC* format, DWORD flags, IAdviseSink* sink, DWORD* connection) {

@@ -1093,6 +1093,107 @@ class LinkSink : public IAdviseSink {
   std::vector<std::uint32_t> picture;
 };
 
+// The object serves its picture in every format it lists: a metafile, the
+// DIB, a display bitmap and its palette, and the program's selection block
+// and origin marker (the formats of the program's own copies); each answers
+// QueryGetData and GetData with its medium, and wrong requests are refused.
+TEST(ProgramProcesses, TheObjectServesEveryFormatItLists) {
+  ProgramCopy copy;
+  {
+    Process first;
+    HWND frame = StartShown(first, copy.exe());
+    ASSERT_NE(frame, nullptr);
+    CloseAndExpectZero(first, frame);
+  }
+  const std::string lang = copy.folder() + "\\LANG.ini";
+  ASSERT_TRUE(CopyFileA(WindowsPath(LUMORA_LANG_INI).c_str(), lang.c_str(), FALSE));
+  ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+  CLSID clsid{};
+  ASSERT_EQ(CLSIDFromProgID(L"Lumo40.Document", &clsid), S_OK);
+  IStorage* storage = nullptr;
+  ASSERT_EQ(StgCreateDocfile(nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DELETEONRELEASE, 0,
+                             &storage),
+            S_OK);
+  IPersistStorage* persist = nullptr;
+  ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IPersistStorage, reinterpret_cast<void**>(&persist)),
+            S_OK);
+  ASSERT_EQ(persist->InitNew(storage), S_OK);
+  IDataObject* data = nullptr;
+  ASSERT_EQ(persist->QueryInterface(IID_IDataObject, reinterpret_cast<void**>(&data)), S_OK);
+
+  const CLIPFORMAT mask = static_cast<CLIPFORMAT>(RegisterClipboardFormatA("Lumo40 W32 Mask"));
+  const CLIPFORMAT marker = static_cast<CLIPFORMAT>(RegisterClipboardFormatA("Lumo40 W32 Pict Frg"));
+  const std::map<CLIPFORMAT, DWORD> expected = {{CF_METAFILEPICT, TYMED_MFPICT}, {CF_DIB, TYMED_HGLOBAL},
+                                                {CF_BITMAP, TYMED_GDI},        {CF_PALETTE, TYMED_GDI},
+                                                {mask, TYMED_HGLOBAL},         {marker, TYMED_HGLOBAL}};
+  std::map<CLIPFORMAT, DWORD> listed;
+  IEnumFORMATETC* formats = nullptr;
+  ASSERT_EQ(data->EnumFormatEtc(DATADIR_GET, &formats), S_OK);
+  FORMATETC f{};
+  while (formats->Next(1, &f, nullptr) == S_OK) listed[f.cfFormat] = f.tymed;
+  formats->Release();
+  EXPECT_TRUE(listed == expected) << "the object lists " << listed.size() << " formats";
+
+  for (const auto& [format, tymed] : expected) {
+    SCOPED_TRACE(format);
+    FORMATETC asked{format, nullptr, DVASPECT_CONTENT, -1, tymed};
+    EXPECT_EQ(data->QueryGetData(&asked), S_OK);
+    STGMEDIUM medium{};
+    ASSERT_EQ(data->GetData(&asked, &medium), S_OK);
+    EXPECT_EQ(medium.tymed, tymed);
+    if (format == CF_BITMAP) {
+      BITMAP bitmap{};
+      ASSERT_EQ(GetObjectA(medium.hBitmap, sizeof bitmap, &bitmap), static_cast<int>(sizeof bitmap));
+      EXPECT_EQ(bitmap.bmWidth, 320);
+      EXPECT_EQ(bitmap.bmHeight, 240);
+      // The new image's white, read back through a DIB.
+      BITMAPINFO bi{};
+      bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+      bi.bmiHeader.biWidth = 320;
+      bi.bmiHeader.biHeight = -240;
+      bi.bmiHeader.biPlanes = 1;
+      bi.bmiHeader.biBitCount = 32;
+      std::vector<std::uint32_t> pixels(320 * 240);
+      HDC screen = GetDC(nullptr);
+      EXPECT_EQ(GetDIBits(screen, medium.hBitmap, 0, 240, pixels.data(), &bi, DIB_RGB_COLORS), 240);
+      ReleaseDC(nullptr, screen);
+      for (std::uint32_t& p : pixels) p &= 0xFFFFFF;
+      EXPECT_TRUE(pixels == std::vector<std::uint32_t>(320 * 240, 0xFFFFFF)) << "the bitmap is not the white image";
+    } else if (format == CF_PALETTE) {
+      // Wine marshals no palette between processes: the handle arrives as
+      // the program's number, which names nothing here.
+      if (GetObjectType(medium.hBitmap) != OBJ_PAL) std::printf("the palette handle did not cross processes\n");
+    } else if (format == mask || format == marker) {
+      const auto* bytes = static_cast<const unsigned char*>(GlobalLock(medium.hGlobal));
+      ASSERT_NE(bytes, nullptr);
+      if (format == mask) {
+        EXPECT_EQ(bytes[0] | bytes[1] << 8, 320) << "the selection block's width";
+        EXPECT_EQ(bytes[2] | bytes[3] << 8, 240) << "the selection block's height";
+      } else {
+        EXPECT_EQ(GlobalSize(medium.hGlobal), 4u);
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes), 4), "LUMO");
+      }
+      GlobalUnlock(medium.hGlobal);
+    }
+    ReleaseStgMedium(&medium);
+  }
+  // Refused: a part of the picture, a bitmap in memory, the icon aspect.
+  FORMATETC part{CF_BITMAP, nullptr, DVASPECT_CONTENT, 0, TYMED_GDI};
+  FORMATETC wrongMedium{CF_BITMAP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  FORMATETC icon{CF_PALETTE, nullptr, DVASPECT_ICON, -1, TYMED_GDI};
+  for (FORMATETC* refused : {&part, &wrongMedium, &icon}) {
+    STGMEDIUM medium{};
+    EXPECT_TRUE(FAILED(data->GetData(refused, &medium)));
+    EXPECT_NE(data->QueryGetData(refused), S_OK);
+  }
+  data->Release();
+  persist->Release();
+  storage->Release();
+  OleUninitialize();
+  EXPECT_TRUE(WaitFor([] { return TopLevel(kFrameClass).empty(); }, 20000)) << "the server stayed after its object";
+  DeleteFileA(lang.c_str());
+}
+
 // A link to a saved file edits that file. Edit/Copy of the open file offers
 // "Link Source"; the link binds the file moniker it holds to an object of
 // the running program (Wine makes no link objects: OleCreateLink is not
