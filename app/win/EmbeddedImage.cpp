@@ -361,10 +361,7 @@ HRESULT CEmbeddedImage::ActivateInPlace(IOleClientSite* site, bool ui) {
   containerDocWindow_ = docWindow;
   inPlaceFrame_ = made;
   made->onCancel = [this] { CancelInPlace(); };
-  made->onOpenSeparately = [this] {
-    InPlaceDeactivate();
-    OpenInWindow();
-  };
+  made->onOpenSeparately = [this] { OpenSeparately(); };
   // The resize bar's drag asks the container, which places the object
   // again through SetObjectRects.
   made->onPosRectRequest = [this](const RECT& asked) {
@@ -532,7 +529,7 @@ HRESULT CEmbeddedImage::InPlaceDeactivate() {
   const bool changed = dirty_;
   DestroyWindow(frame->Handle());
   closingInPlace_ = true;
-  if (document_ != nullptr) document_->OnCloseDocument();
+  if (document_ != nullptr && !keepDocument_) document_->OnCloseDocument();
   closingInPlace_ = false;
   // Asked before the in-place state goes, so the container saves the image
   // the user saw.
@@ -549,6 +546,20 @@ HRESULT CEmbeddedImage::InPlaceDeactivate() {
 }
 
 void CEmbeddedImage::CancelInPlace() { InPlaceDeactivate(); }
+
+void CEmbeddedImage::OpenSeparately() {
+  // The document itself moves: in-place editing ends without closing it,
+  // and its own (hidden) window shows, so its undo history goes along.
+  CLumo40Doc* doc = document_;
+  keepDocument_ = true;
+  InPlaceDeactivate();
+  keepDocument_ = false;
+  if (doc != nullptr && document_ == doc && !doc->Views().empty()) {
+    if (fw::FrameWnd* frame = doc->Views().front()->GetParentFrame()) frame->ActivateFrame(-1);
+    UseEmbeddingMenu(doc);
+  }
+  OpenInWindow();
+}
 
 HRESULT CEmbeddedImage::GetWindow(HWND* window) {
   if (window == nullptr) return E_POINTER;

@@ -118,6 +118,9 @@ class CEmbeddedImage final : public IOleObject,
   HRESULT ActivateUi();
   // Esc: the user interface goes, then the in-place window.
   void CancelInPlace();
+  // "Open Picture object into separate window": the document leaves the
+  // container's window for the program's.
+  void OpenSeparately();
   void MergeMenus();
   // The bars in the container's frame over the border space it grants
   // (none, and no border space asked, where it refuses).
@@ -169,6 +172,9 @@ class CEmbeddedImage final : public IOleObject,
   HOLEMENU menuDescriptor_ = nullptr;
   int ownMenuFirst_ = 0, ownMenuCount_ = 0, helpMenuIndex_ = -1;
   bool closingInPlace_ = false;
+  // In-place editing ends with the document staying open (it moves to the
+  // program's window).
+  bool keepDocument_ = false;
   // The user is being asked about a transform running in place.
   bool askingTransform_ = false;
 };

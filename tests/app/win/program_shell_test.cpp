@@ -2168,6 +2168,44 @@ TEST(ProgramProcesses, AnObjectEditedInPlaceShowsNoWindowInTheUsersProgram) {
   EXPECT_EQ(ShownChildren(frame), 1);
 }
 
+// "Open Picture object into separate window" (33068) moves the image edited
+// in place to the program's window as the same document: an edit made in
+// place is undone there with Edit/Undo, and the container's picture follows.
+TEST(ProgramProcesses, OpeningTheInPlaceImageSeparatelyKeepsItsUndoHistory) {
+  constexpr int kWidth = 200, kHeight = 150;
+  EmbeddedInContainer embedded;
+  embedded.Start(kWidth, kHeight);
+  if (::testing::Test::HasFatalFailure()) return;
+  ASSERT_EQ(embedded.Verb(OLEIVERB_UIACTIVATE), S_OK);
+  HWND objectWindow = ObjectWindowIn(embedded.windows.area);
+  ASSERT_NE(objectWindow, nullptr);
+  const int changes = embedded.sink.changes;
+  PostMessageA(objectWindow, WM_COMMAND, 32952 /* Image/Rotate Canvas/90° CW */, 0);
+  ASSERT_TRUE(PumpUntil([&] { return embedded.sink.changes > changes; })) << "the edit in place did not reach the container";
+  SIZEL extent{};
+  ASSERT_EQ(embedded.object->GetExtent(DVASPECT_CONTENT, &extent), S_OK);
+  EXPECT_LT(extent.cx, extent.cy) << "the image was not turned in place";
+
+  PostMessageA(objectWindow, WM_COMMAND, 33068, 0);
+  EXPECT_TRUE(PumpUntil([&] { return ObjectWindowIn(embedded.windows.area) == nullptr; }, 10000));
+  HWND programFrame = nullptr;
+  ASSERT_TRUE(WaitFor([&] {
+    for (HWND w : TopLevel(kFrameClass)) {
+      if (IsWindowVisible(w) && ShownChildren(w) == 1) programFrame = w;
+    }
+    return programFrame != nullptr;
+  })) << "the program's window does not show the image";
+  const int moved = embedded.sink.changes;
+  PostMessageA(programFrame, WM_COMMAND, 57643 /* Edit/Undo */, 0);
+  EXPECT_TRUE(PumpUntil([&] { return embedded.sink.changes > moved; })) << "Edit/Undo undid nothing of the edit in place";
+  ASSERT_EQ(embedded.object->GetExtent(DVASPECT_CONTENT, &extent), S_OK);
+  EXPECT_GT(extent.cx, extent.cy) << "the undo did not turn the image back";
+  EXPECT_TRUE(PumpUntil([&] { return DrawnPixels(embedded.object, kWidth, kHeight) == embedded.expected; }, 10000))
+      << "the container's picture is not the image as it was";
+  PostMessageA(programFrame, WM_COMMAND, 57602 /* File/Close */, 0);
+  EXPECT_TRUE(WaitFor([&] { return ShownChildren(programFrame) == 0; }));
+}
+
 // The container ends in-place editing while a transform runs in the view
 // (Layer/Transform/Rotate, the layer dragged): the program asks whether to
 // apply it, with Yes and No only (the container's deactivation cannot be
