@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <utility>
 #include <vector>
 
@@ -69,6 +70,9 @@ int DisplayDpi(int index) {
 }
 
 DWORD gEmbeddingCookie = 0;
+
+// The objects alive in this program.
+std::vector<CEmbeddedImage*> gLiveObjects;
 
 void LockEmbeddingServer(bool lock) {
   if (lock) {
@@ -163,6 +167,18 @@ bool SameFile(const std::wstring& a, const std::wstring& b) {
   return _wcsicmp(fullA, fullB) == 0;
 }
 
+// The code an OLE entry answers for the exception being handled: no
+// exception crosses into the caller's process or its COM runtime.
+HRESULT FailureOfException() noexcept {
+  try {
+    throw;
+  } catch (const std::bad_alloc&) {
+    return E_OUTOFMEMORY;
+  } catch (...) {
+    return E_FAIL;
+  }
+}
+
 // Destroys every tool pane among our top-level windows that `owner` owns.
 void DestroyPaneDialogsOwnedBy(HWND owner) {
   struct Search {
@@ -188,6 +204,7 @@ CEmbeddedImage* CEmbeddedImage::Create() { return new CEmbeddedImage(); }
 CEmbeddedImage::CEmbeddedImage() {
   TraceMark("embedding object made");
   AddServedObject();
+  gLiveObjects.push_back(this);
 }
 
 CEmbeddedImage::~CEmbeddedImage() {
@@ -207,6 +224,7 @@ CEmbeddedImage::~CEmbeddedImage() {
   if (site_ != nullptr) site_->Release();
   if (adviseHolder_ != nullptr) adviseHolder_->Release();
   if (dataAdviseHolder_ != nullptr) dataAdviseHolder_->Release();
+  gLiveObjects.erase(std::remove(gLiveObjects.begin(), gLiveObjects.end(), this), gLiveObjects.end());
   ReleaseServedObject();
 }
 
@@ -256,11 +274,13 @@ HRESULT CEmbeddedImage::GetClientSite(IOleClientSite** site) {
   return S_OK;
 }
 
-HRESULT CEmbeddedImage::Close(DWORD saveOption) {
+HRESULT CEmbeddedImage::Close(DWORD saveOption) try {
   InPlaceDeactivate();
   if (saveOption == OLECLOSE_SAVEIFDIRTY && dirty_ && site_ != nullptr) site_->SaveObject();
   if (adviseHolder_ != nullptr) adviseHolder_->SendOnClose();
   return S_OK;
+} catch (...) {
+  return FailureOfException();
 }
 
 HRESULT CEmbeddedImage::GetMoniker(DWORD, DWORD, IMoniker** out) {
@@ -367,6 +387,14 @@ HRESULT CEmbeddedImage::ActivateInPlace(IOleClientSite* site, bool ui) {
   made->onPosRectRequest = [this](const RECT& asked) {
     if (inPlaceSite_ != nullptr) inPlaceSite_->OnPosRectChange(&asked);
   };
+  made->onBarsChanged = [this] { ShowBars(); };
+  // Keys the image does not take go to the container's table while the
+  // user interface is ours.
+  frameInfo_ = info;
+  made->translateContainerKey = [this](MSG* msg) {
+    return uiActive_ && containerFrame_ != nullptr && frameInfo_.haccel != nullptr &&
+           OleTranslateAccelerator(containerFrame_, &frameInfo_, msg) == S_OK;
+  };
   return ui ? ActivateUi() : S_OK;
 }
 
@@ -459,12 +487,14 @@ void CEmbeddedImage::ShowBars() {
   bars_->Place(border);
 }
 
-HRESULT CEmbeddedImage::ResizeBorder(LPCRECT border, IOleInPlaceUIWindow*, BOOL frameWindow) {
+HRESULT CEmbeddedImage::ResizeBorder(LPCRECT border, IOleInPlaceUIWindow*, BOOL frameWindow) try {
   if (border == nullptr) return E_INVALIDARG;
   if (!frameWindow || bars_ == nullptr || containerFrame_ == nullptr) return S_OK;
   bars_->Place(*border);
   BORDERWIDTHS widths = bars_->Needed();
   return containerFrame_->SetBorderSpace(&widths);
+} catch (...) {
+  return FailureOfException();
 }
 
 void CEmbeddedImage::UnmergeMenus() {
@@ -484,7 +514,7 @@ void CEmbeddedImage::UnmergeMenus() {
   helpMenuIndex_ = -1;
 }
 
-HRESULT CEmbeddedImage::UIDeactivate() {
+HRESULT CEmbeddedImage::UIDeactivate() try {
   if (!uiActive_) return S_OK;
   uiActive_ = false;
   // The tool panes that followed the image into the container go, and the
@@ -498,9 +528,11 @@ HRESULT CEmbeddedImage::UIDeactivate() {
   if (containerDocWindow_ != nullptr) containerDocWindow_->SetActiveObject(nullptr, nullptr);
   if (inPlaceSite_ != nullptr) inPlaceSite_->OnUIDeactivate(FALSE);
   return S_OK;
+} catch (...) {
+  return FailureOfException();
 }
 
-HRESULT CEmbeddedImage::InPlaceDeactivate() {
+HRESULT CEmbeddedImage::InPlaceDeactivate() try {
   if (inPlaceFrame_ == nullptr) return S_OK;
   // A second deactivation while the user answers the question below.
   if (askingTransform_) return E_UNEXPECTED;
@@ -543,6 +575,8 @@ HRESULT CEmbeddedImage::InPlaceDeactivate() {
   }
   Release();
   return S_OK;
+} catch (...) {
+  return FailureOfException();
 }
 
 void CEmbeddedImage::CancelInPlace() { InPlaceDeactivate(); }
@@ -567,7 +601,7 @@ HRESULT CEmbeddedImage::GetWindow(HWND* window) {
   return *window != nullptr ? S_OK : E_FAIL;
 }
 
-HRESULT CEmbeddedImage::SetObjectRects(LPCRECT position, LPCRECT clip) {
+HRESULT CEmbeddedImage::SetObjectRects(LPCRECT position, LPCRECT clip) try {
   if (position == nullptr) return E_INVALIDARG;
   if (inPlaceFrame_ == nullptr) return OLE_E_NOT_INPLACEACTIVE;
   const RECT none{0, 0, 0, 0};
@@ -575,9 +609,11 @@ HRESULT CEmbeddedImage::SetObjectRects(LPCRECT position, LPCRECT clip) {
   // The image shows whole in the new rectangle, as in a new window.
   if (CLumo40View* view = inPlaceFrame_->ImageView()) view->FitZoomToWindow();
   return S_OK;
+} catch (...) {
+  return FailureOfException();
 }
 
-HRESULT CEmbeddedImage::OnFrameWindowActivate(BOOL active) {
+HRESULT CEmbeddedImage::OnFrameWindowActivate(BOOL active) try {
   CLumo40View* view = inPlaceFrame_ != nullptr ? inPlaceFrame_->ImageView() : nullptr;
   if (view == nullptr) return S_OK;
   if (!active) {
@@ -592,9 +628,28 @@ HRESULT CEmbeddedImage::OnFrameWindowActivate(BOOL active) {
   }
   view->OnActivateImageView(nullptr);
   return S_OK;
+} catch (...) {
+  return FailureOfException();
 }
 
-HRESULT CEmbeddedImage::OnDocWindowActivate(BOOL) { return S_OK; }
+HRESULT CEmbeddedImage::OnDocWindowActivate(BOOL active) try {
+  if (!uiActive_ || inPlaceFrame_ == nullptr) return S_OK;
+  if (!active) {
+    // Another document window of the container: our menu and bars leave
+    // its frame; the border space stays granted for our return.
+    if (bars_ != nullptr) ShowWindow(bars_->Handle(), SW_HIDE);
+    UnmergeMenus();
+    return S_OK;
+  }
+  const std::wstring name = kDocumentTypeName;
+  if (containerFrame_ != nullptr) containerFrame_->SetActiveObject(static_cast<IOleInPlaceActiveObject*>(this), name.c_str());
+  if (sharedMenu_ == nullptr) MergeMenus();
+  ShowBars();
+  SetFocus(inPlaceFrame_->ClientPane());
+  return S_OK;
+} catch (...) {
+  return FailureOfException();
+}
 
 CLayersManager* CEmbeddedImage::CurrentStack() const {
   if (fileDocument_ != nullptr && fileDocument_->Image().GetLayers() != nullptr) {
@@ -740,6 +795,13 @@ HRESULT CEmbeddedImage::GetUserClassID(CLSID* out) {
 }
 
 HRESULT CEmbeddedImage::GetUserType(DWORD form, LPOLESTR* out) { return OleRegGetUserType(DocumentClsid(), form, out); }
+
+HRESULT CEmbeddedImage::SetExtent(DWORD aspect, SIZEL* size) {
+  if (size == nullptr) return E_INVALIDARG;
+  // Only the content has a size a container can give; the image is neither
+  // cut nor scaled by it (the container scales the picture it draws).
+  return aspect == DVASPECT_CONTENT ? S_OK : E_FAIL;
+}
 
 HRESULT CEmbeddedImage::GetExtent(DWORD aspect, SIZEL* size) {
   if (size == nullptr) return E_POINTER;
@@ -1022,6 +1084,14 @@ HRESULT CEmbeddedImage::GetCurFile(LPOLESTR* out) {
   if (*out == nullptr) return E_OUTOFMEMORY;
   std::memcpy(*out, file_.c_str(), bytes);
   return S_OK;
+}
+
+void EndInPlaceEditing() {
+  // Held through the calls to the containers, which may let objects go.
+  std::vector<CEmbeddedImage*> live = gLiveObjects;
+  for (CEmbeddedImage* object : live) object->AddRef();
+  for (CEmbeddedImage* object : live) object->InPlaceDeactivate();
+  for (CEmbeddedImage* object : live) object->Release();
 }
 
 // ---- The factory

@@ -52,7 +52,9 @@ class CEmbeddedImage final : public IOleObject,
   HRESULT STDMETHODCALLTYPE IsUpToDate() override { return S_OK; }
   HRESULT STDMETHODCALLTYPE GetUserClassID(CLSID* out) override;
   HRESULT STDMETHODCALLTYPE GetUserType(DWORD form, LPOLESTR* out) override;
-  HRESULT STDMETHODCALLTYPE SetExtent(DWORD, SIZEL*) override { return E_FAIL; }
+  // The container's size for the content is taken as given; the object's
+  // own extent (GetExtent) stays the image's, whatever space it is drawn in.
+  HRESULT STDMETHODCALLTYPE SetExtent(DWORD aspect, SIZEL* size) override;
   HRESULT STDMETHODCALLTYPE GetExtent(DWORD aspect, SIZEL* size) override;
   HRESULT STDMETHODCALLTYPE Advise(IAdviseSink* sink, DWORD* connection) override;
   HRESULT STDMETHODCALLTYPE Unadvise(DWORD connection) override;
@@ -68,7 +70,8 @@ class CEmbeddedImage final : public IOleObject,
   HRESULT STDMETHODCALLTYPE SetObjectRects(LPCRECT position, LPCRECT clip) override;
   HRESULT STDMETHODCALLTYPE ReactivateAndUndo() override { return INPLACE_E_NOTUNDOABLE; }
   // IOleInPlaceActiveObject. The keys of an object in another process reach
-  // its own message loop, so the container has none to translate.
+  // its own message loop, so the container has none to translate; the
+  // in-place frame hands the container's keys to it.
   HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG) override { return S_FALSE; }
   HRESULT STDMETHODCALLTYPE OnFrameWindowActivate(BOOL active) override;
   HRESULT STDMETHODCALLTYPE OnDocWindowActivate(BOOL active) override;
@@ -162,6 +165,8 @@ class CEmbeddedImage final : public IOleObject,
   IOleInPlaceSite* inPlaceSite_ = nullptr;
   IOleInPlaceFrame* containerFrame_ = nullptr;
   IOleInPlaceUIWindow* containerDocWindow_ = nullptr;
+  // The container's keys (its accelerator table), as its site gave them.
+  OLEINPLACEFRAMEINFO frameInfo_{};
   CInPlaceFrame* inPlaceFrame_ = nullptr;
   CInPlaceBars* bars_ = nullptr;
   bool uiActive_ = false;
@@ -182,5 +187,9 @@ class CEmbeddedImage final : public IOleObject,
 // The class factory of embedded images, registered for the whole run.
 bool RegisterEmbeddingFactory();
 void RevokeEmbeddingFactory();
+
+// Every image edited in a container's window leaves it, the container told
+// (the program's window is closing).
+void EndInPlaceEditing();
 
 }  // namespace lumora

@@ -125,6 +125,12 @@ void CInPlaceFrame::RecalcLayout() {
   }
 }
 
+bool CInPlaceFrame::PreTranslateMessage(MSG* msg) {
+  if (fw::FrameWnd::PreTranslateMessage(msg)) return true;
+  const bool key = msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST;
+  return key && translateContainerKey && translateContainerKey(msg);
+}
+
 CLumo40View* CInPlaceFrame::ImageView() const { return dynamic_cast<CLumo40View*>(GetActiveView()); }
 
 std::string CInPlaceFrame::GetMessageString(std::uint32_t id) {
@@ -136,6 +142,12 @@ std::string CInPlaceFrame::GetMessageString(std::uint32_t id) {
 
 bool CInPlaceFrame::OnCmdMsg(fw::MessageArgs& args) {
   if (args.message != fw::kMsgCommand) return fw::FrameWnd::OnCmdMsg(args);
+  // The program's visible macros window and layer palette first, as in its
+  // own window.
+  if (CMainFrame* main = TheLumoApp() != nullptr ? TheLumoApp()->MainFrameWnd() : nullptr;
+      main != nullptr && main->OfferToToolWindows(args)) {
+    return true;
+  }
   const bool update = args.code == fw::kCodeUpdateCommandUI;
   if (args.code != fw::kCodeCommand && !update) return fw::FrameWnd::OnCmdMsg(args);
   if (InPlaceCommandDisabled(args.id)) {
@@ -174,6 +186,7 @@ bool CInPlaceFrame::OnCmdMsg(fw::MessageArgs& args) {
     open();
     return true;
   }
+  if (OnBarCommand(args)) return true;
   fw::FrameWnd* main = fw::TheApp() != nullptr ? fw::TheApp()->MainFrame() : nullptr;
   // The status panes show what the main frame's show (the prompt channels).
   if (update && (args.id == ID_INDICATOR_COORDINATES || args.id == ID_INDICATOR_IMAGE) && main != nullptr) {
@@ -186,6 +199,52 @@ bool CInPlaceFrame::OnCmdMsg(fw::MessageArgs& args) {
   }
   // The view, its document, this frame, then the application.
   return fw::RouteThrough(*this, activeView_, fw::TheApp(), args);
+}
+
+CInPlaceBars* CInPlaceFrame::Bars() const {
+  for (CInPlaceBars* b : LiveBars()) {
+    if (b->Commands() == this && b->Handle() != nullptr) return b;
+  }
+  return nullptr;
+}
+
+bool CInPlaceFrame::OnBarCommand(fw::MessageArgs& args) {
+  if (args.id != ID_VIEW_PAINT_BAR && args.id != ID_VIEW_SELECTION_BAR && args.id != ID_OPTIONS_CUSTOMIZE) return false;
+  const bool update = args.code == fw::kCodeUpdateCommandUI;
+  CInPlaceBars* bars = Bars();
+  CLumo40App* app = TheLumoApp();
+  CMainFrame* main = app != nullptr ? app->MainFrameWnd() : nullptr;
+  // Without bars (the container keeps its border) the rows do nothing.
+  if (bars == nullptr || main == nullptr) {
+    if (update && args.cmdUI != nullptr) {
+      args.cmdUI->Enable(false);
+      args.cmdUI->MarkHandled();
+    }
+    return update;
+  }
+  fw::ControlBar* bar = nullptr;
+  bool enabled = true;
+  if (args.id == ID_VIEW_PAINT_BAR) bar = &bars->PaintBar();
+  if (args.id == ID_VIEW_SELECTION_BAR) {
+    bar = &bars->SelectionBar();
+    enabled = !app->areaTools.Empty();
+  }
+  if (update) {
+    if (args.cmdUI != nullptr) {
+      args.cmdUI->Enable(enabled);
+      if (bar != nullptr) args.cmdUI->SetCheck(enabled && bar->IsVisible() ? 1 : 0);
+      args.cmdUI->MarkHandled();
+    }
+    return true;
+  }
+  if (args.probeOnly || !enabled) return enabled;
+  if (bar != nullptr) {
+    bars->ShowControlBar(bar, !bar->IsVisible(), false);
+    if (onBarsChanged) onBarsChanged();
+  } else {
+    main->CustomizeToolbars(this, bars->CustomizableBars());
+  }
+  return true;
 }
 
 // ---- The bars in the container's frame
@@ -329,6 +388,8 @@ void CInPlaceBars::Close() {
   }
   ::DestroyWindow(hwnd_);
 }
+
+std::vector<CCToolBar*> CInPlaceBars::CustomizableBars() { return {&mainBar_, &brushBar_, &toolsBar_, &selectBar_}; }
 
 bool CInPlaceBars::OnCmdMsg(fw::MessageArgs& args) {
   if (args.message == fw::kMsgCommand && commands_ != nullptr) return commands_->OnCmdMsg(args);

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <vector>
 
 #include "framework/win/ControlBars.h"
 #include "framework/win/Frame.h"
@@ -17,6 +18,7 @@
 
 namespace lumora {
 
+class CInPlaceBars;
 class CLumo40Doc;
 class CLumo40View;
 
@@ -48,15 +50,27 @@ class CInPlaceFrame : public fw::FrameWnd {
   // image in the program's window (33068). Both destroy this frame.
   std::function<void()> onCancel;
   std::function<void()> onOpenSeparately;
+  // A bar was shown or hidden: the border space is asked for again.
+  std::function<void()> onBarsChanged;
+  // A key this frame's table did not take: true when the container's keys
+  // took it.
+  std::function<bool(MSG*)> translateContainerKey;
+
+  bool PreTranslateMessage(MSG* msg) override;
 
   bool OnCmdMsg(fw::MessageArgs& args) override;
   // The registered tools' and area types' prompts are the main frame's.
   std::string GetMessageString(std::uint32_t id) override;
   // The view at the object's place, the resize bar around it.
   void RecalcLayout() override;
+  // This frame's bars in the container's frame, or null.
+  CInPlaceBars* Bars() const;
 
  private:
   CInPlaceFrame() = default;
+  // The paint bar (32833) and selection bar (59403) toggles and Customize
+  // Toolbars (33106), on this frame's bars.
+  bool OnBarCommand(fw::MessageArgs& args);
   RECT position_{0, 0, 0, 0};  // the object's rectangle in the container window's coordinates
   RECT placed_{0, 0, 0, 0};    // the frame's own rectangle there
   fw::OleResizeBar resizeBar_;
@@ -82,6 +96,12 @@ class CInPlaceBars : public fw::FrameWnd {
   // Saves the layouts (files 5-8) and destroys the window.
   void Close();
   fw::StatusBar& Status() { return statusBar_; }
+  CInPlaceFrame* Commands() const { return commands_; }
+  CBrushBar& PaintBar() { return brushBar_; }
+  CSelectBar& SelectionBar() { return selectBar_; }
+  // The bars in the order toolbar customisation takes them: main, paint,
+  // tools, selection.
+  std::vector<CCToolBar*> CustomizableBars();
 
   bool OnCmdMsg(fw::MessageArgs& args) override;
   std::string GetMessageString(std::uint32_t id) override;

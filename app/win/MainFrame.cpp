@@ -11,6 +11,8 @@
 #include "app/HostHooks.h"
 #include "app/StatusPanes.h"
 #include "app/win/AppToolMenus.h"
+#include "app/win/AutomationApp.h"
+#include "app/win/EmbeddedImage.h"
 #include "app/win/Lumo40App.h"
 #include "app/win/SmallWindows.h"
 #include "dialogs/win/ImageDialogs.h"
@@ -344,6 +346,10 @@ LRESULT CMainFrame::OnDropFiles(WPARAM wParam, LPARAM) {
 
 LRESULT CMainFrame::OnCopyData(WPARAM, LPARAM lParam) {
   const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+  if (data != nullptr && data->dwData == kTakeUserCopyData) {
+    TheLumoApp()->TakeUser();
+    return TRUE;
+  }
   if (data == nullptr || data->dwData != kHandOverCopyData) return FALSE;
   std::vector<std::string> names =
       ReadDropFilesBlock(static_cast<const std::uint8_t*>(data->lpData), data->cbData);
@@ -365,7 +371,7 @@ LRESULT CMainFrame::OnOpenHandedOver(WPARAM, LPARAM) {
   std::vector<std::string> names;
   names.swap(pendingOpens_);
   if (names.empty()) return 0;
-  TheLumoApp()->ShowMainWindowForShell();
+  TheLumoApp()->TakeUser();
   if (IsIconic(Handle())) ShowWindow(Handle(), SW_RESTORE);
   SetForegroundWindow(Handle());
   for (const std::string& name : names) TheLumoApp()->OpenDocumentFile(name);
@@ -655,16 +661,24 @@ LRESULT CMainFrame::OwnWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   return fw::MdiFrame::WindowProc(message, wParam, lParam);
 }
 
-bool CMainFrame::OnCmdMsg(fw::MessageArgs& args) {
+bool CMainFrame::OfferToToolWindows(fw::MessageArgs& args) {
   // The macros window first: its menu's commands reach it from anywhere.
   if (args.message == fw::kMsgCommand && IsMacroWindowVisible() && macroWindow_->OnCmdMsg(args)) return true;
-  if (!inPaletteRouting_ && args.message == fw::kMsgCommand && CLayerWnd::IsPaletteCommand(args.id) &&
+  // One guard for every frame: the palette's own routing may come back
+  // through a frame.
+  static bool inPaletteRouting = false;
+  if (!inPaletteRouting && args.message == fw::kMsgCommand && CLayerWnd::IsPaletteCommand(args.id) &&
       IsLayerPaletteVisible()) {
-    inPaletteRouting_ = true;
+    inPaletteRouting = true;
     const bool handled = layerPalette_.OnCmdMsg(args);
-    inPaletteRouting_ = false;
+    inPaletteRouting = false;
     if (handled) return true;
   }
+  return false;
+}
+
+bool CMainFrame::OnCmdMsg(fw::MessageArgs& args) {
+  if (OfferToToolWindows(args)) return true;
   return fw::MdiFrame::OnCmdMsg(args);
 }
 
@@ -804,7 +818,18 @@ void CMainFrame::OnClose() {
     DeferUntilProgressEnds(Handle(), WM_CLOSE, 0, 0);
     return;
   }
+  // Images edited in containers' windows go back to their containers
+  // first, the containers told.
+  EndInPlaceEditing();
   if (!SaveAndCloseAllDocuments(false)) return;  // a document refused: the program goes on
+  // Containers and scripts keep the objects they hold: the program leaves
+  // the user, hidden, and ends with the last object.
+  if (ServedObjectsRemain()) {
+    ShowOwnedPopups(Handle(), FALSE);
+    ShowWindow(Handle(), SW_HIDE);
+    TheLumoApp()->oleUserControl = false;
+    return;
+  }
   // The bars' places, under the settings file's full path.
   SaveBarState(TheLumoApp()->SettingsPath());
   SaveTwainSettings();

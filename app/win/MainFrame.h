@@ -148,6 +148,9 @@ class CMainFrame : public fw::MdiFrame {
   void OnViewMacrosWindow();
   void OnUpdateViewMacrosWindow(fw::CmdUI& ui);
   bool IsMacroWindowVisible() const;
+  // What every frame's command routing offers a command first: the visible
+  // macros window, then the visible layer palette. True when one took it.
+  bool OfferToToolWindows(fw::MessageArgs& args);
   lang::CLangWnd* MacroWindow() const { return macroWindowOpen_ ? macroWindow_ : nullptr; }
 
   // The toolbars: the main bar (top), the paint bar (left), the selection
@@ -169,6 +172,9 @@ class CMainFrame : public fw::MdiFrame {
   // The four bars' button layouts into layout files 1 to 4.
   void SaveBarLayouts();
   std::array<CCToolBar*, 4> Bars();
+  // The customise dialog over `bars` (main, paint, tools, selection) of
+  // `frame`: this frame's, or an in-place frame's; nothing while one is open.
+  void CustomizeToolbars(fw::Window* frame, const std::vector<CCToolBar*>& bars);
   void DockSelectBarBesideToolbar();
   // The selection combine mode (0 counts as 1): every combo 40030 of the
   // bars shows it and the tool host takes it.
@@ -293,7 +299,6 @@ class CMainFrame : public fw::MdiFrame {
   // The viewer after this frame in the clipboard-viewer chain.
   HWND nextClipboardViewer_ = nullptr;
   bool inClipboardChain_ = false;
-  bool inPaletteRouting_ = false;
   bool layerMoving_ = false;
   CPaintAttributes paintAttributes_;
   std::unique_ptr<CToolBrush> currentTool_;

@@ -205,13 +205,14 @@ void CMainFrame::OpenToolOptions(std::uint32_t command) {
   }
 }
 
-void CMainFrame::OnCustomizeToolbars() {
+void CMainFrame::OnCustomizeToolbars() { CustomizeToolbars(this, {&mainBar_, &brushBar_, &toolsBar_, &selectBar_}); }
+
+void CMainFrame::CustomizeToolbars(fw::Window* frame, const std::vector<CCToolBar*>& bars) {
   if (CCustomizeDlg::Open() != nullptr) return;
   CLumo40App* app = TheLumoApp();
   const bool small = app->settings.smallButtons != 0;
   const ToolbarSizes sizes = ToolbarSizesFor(small);
-  CCustomizeDlg* dialog = CreateCustomizeDlg(fw::ResourceString(IDS_CUSTOMIZE), this,
-                                             {&mainBar_, &brushBar_, &toolsBar_, &selectBar_});
+  CCustomizeDlg* dialog = CreateCustomizeDlg(fw::ResourceString(IDS_CUSTOMIZE), frame, bars);
   // Hidden bars with all their buttons lend the collection its buttons.
   auto nameOf = [this](std::uint32_t id) { return AreaOrToolName(id); };
   auto make = [&](std::unique_ptr<CLUToolBar> bar, std::uint32_t id, std::uint32_t smallId, std::uint32_t largeId) {

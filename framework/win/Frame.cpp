@@ -356,7 +356,12 @@ LRESULT FrameWnd::OnInitMenuPopup(WPARAM wParam, LPARAM lParam) {
 }
 
 void FrameWnd::UpdateMenuPopup(HMENU popup) {
-  FrameWnd* routeFrame = IsMainFrame() ? this : (TheApp()->MainFrame() != nullptr ? TheApp()->MainFrame() : this);
+  // A frame inside the main frame's window (an MDI child) is updated along
+  // the main frame's route, which reaches it; a frame of its own elsewhere
+  // (an image edited in another program's window) along its own.
+  FrameWnd* main = TheApp()->MainFrame();
+  const bool insideMain = main != nullptr && main->Handle() != nullptr && IsChild(main->Handle(), hwnd_);
+  FrameWnd* routeFrame = insideMain ? main : this;
   int count = GetMenuItemCount(popup);
   for (int i = 0; i < count; ++i) {
     UINT id = GetMenuItemID(popup, i);
@@ -740,7 +745,8 @@ void MdiFrame::OnWindowArrange() { SendMessageA(mdiClient_, WM_MDIICONARRANGE, 0
 
 FW_IMPLEMENT_DYNCREATE(MdiChild, FrameWnd)
 FW_MESSAGE_MAP(MdiChild, FrameWnd, WindowMessageEntry<&MdiChild::OnMdiActivate>(WM_MDIACTIVATE),
-               WindowMessageEntry<&MdiChild::OnSizeChild>(WM_SIZE))
+               WindowMessageEntry<&MdiChild::OnSizeChild>(WM_SIZE),
+               WindowMessageEntry<&MdiChild::OnPaletteChangedChild>(WM_PALETTECHANGED))
 
 MdiFrame* MdiChild::GetMdiFrame() const {
   return dynamic_cast<MdiFrame*>(TheApp() != nullptr ? TheApp()->MainWindow() : nullptr);
@@ -849,6 +855,15 @@ LRESULT MdiChild::OnMdiActivate(WPARAM wParam, LPARAM lParam) {
 LRESULT MdiChild::OnSizeChild(WPARAM wParam, LPARAM lParam) {
   if (wParam != SIZE_MINIMIZED) RecalcLayout();
   return DefaultProc(WM_SIZE, wParam, lParam);  // MDI needs it for maximised children
+}
+
+LRESULT MdiChild::OnPaletteChangedChild(WPARAM wParam, LPARAM lParam) {
+  // The system tells top-level windows only; a child frame draws nothing of
+  // its own, so the message goes on, unchanged, to what it holds.
+  for (HWND child = GetWindow(hwnd_, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    SendMessageA(child, WM_PALETTECHANGED, wParam, lParam);
+  }
+  return DefaultProc(WM_PALETTECHANGED, wParam, lParam);
 }
 
 void MdiChild::MdiDestroy() {
