@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <stdexcept>
 #include <system_error>
 #include <vector>
 
@@ -318,6 +319,12 @@ void StoreSerializedStack(ImageDocument& doc, StreamFile& out) {
   if (stack == nullptr) throw std::runtime_error("no layers to store");
   if (stack == doc.GetLayers()) doc.Queue().RenderAllNow();
   StoreLayeredStack(*stack, out);
+}
+
+void SaveLayeredStack(CLayersManager& stack, const std::string& path) {
+  if (!HasLayeredExtension(path)) throw std::invalid_argument("not a layered file name");
+  stack.SetNativeFormat(IsNative(path) ? 1 : 0);
+  CRWLayers(&stack).Save(path, 1);
 }
 
 void StoreLayeredStack(CLayersManager& stack, StreamFile& out) {

@@ -113,6 +113,11 @@ void StoreSerializedStack(ImageDocument& doc, StreamFile& out);
 void StoreLayeredStack(CLayersManager& stack, StreamFile& out);
 // The largest piece StoreSerializedStack copies at once.
 constexpr std::uint32_t kSerializeChunkBytes = 2u * 1024u * 1024u;
+// Writes the stack as a layered file at `path` (native or the Photoshop
+// layout by its extension; through a temporary file renamed over it).
+// Faults throw; a path without a layered extension is refused with
+// std::invalid_argument and nothing is written.
+void SaveLayeredStack(CLayersManager& stack, const std::string& path);
 // Reads a layered file from `in` (from its position to its end), copied
 // first into memory in the same pieces: a stream in another process then
 // costs one call a piece rather than one a field. Faults throw.

@@ -16,6 +16,7 @@
 #include "app/win/Lumo40App.h"
 #include "document/DocumentFiles.h"
 #include "document/win/AppServices.h"
+#include "document/win/ClipboardCommands.h"
 #include "document/win/ServerRendering.h"
 #include "engine/pixels/win/DibGlobal.h"
 #include "framework/win/App.h"
@@ -35,7 +36,22 @@ constexpr int kNewWidth = 320, kNewHeight = 240;
 constexpr std::uint32_t kNewResolution = 72u | (72u << 16);
 constexpr COLORREF kNewColour = RGB(255, 255, 255);
 constexpr wchar_t kContents[] = L"Contents";
-enum ServedFormat { kDib = 0, kMetafile = 1 };
+// The formats the object serves, in the order it lists them: the image's
+// picture (metafile, DIB, display bitmap and its palette), then the
+// selection block and the origin marker of the program's own copies.
+enum ServedFormat { kMetafile, kDib, kBitmap, kPalette, kMask, kMarker, kServedCount };
+
+FORMATETC ServedFormatEtc(int which) {
+  const ClipboardFormatIds& ids = ClipboardFormats();
+  switch (which) {
+    case kMetafile: return {CF_METAFILEPICT, nullptr, DVASPECT_CONTENT, -1, TYMED_MFPICT};
+    case kDib: return {CF_DIB, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    case kBitmap: return {CF_BITMAP, nullptr, DVASPECT_CONTENT, -1, TYMED_GDI};
+    case kPalette: return {CF_PALETTE, nullptr, DVASPECT_CONTENT, -1, TYMED_GDI};
+    case kMask: return {static_cast<CLIPFORMAT>(ids.mask), nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    default: return {static_cast<CLIPFORMAT>(ids.marker), nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  }
+}
 
 CLSID DocumentClsid() {
   CLSID c{};
@@ -123,6 +139,34 @@ class ContentsStream final : public StreamFile {
   bool ended_ = false;
 };
 
+std::string NarrowPath(const std::wstring& path) {
+  const int n = WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  if (n <= 1) return {};
+  std::string narrow(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, narrow.data(), n, nullptr, nullptr);
+  narrow.resize(static_cast<std::size_t>(n - 1));
+  return narrow;
+}
+
+std::wstring WidePath(const std::string& path) {
+  const int n = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+  if (n <= 1) return {};
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), n);
+  wide.resize(static_cast<std::size_t>(n - 1));
+  return wide;
+}
+
+// Whether two names are one file: their full names, without case.
+bool SameFile(const std::wstring& a, const std::wstring& b) {
+  if (a.empty() || b.empty()) return false;
+  wchar_t fullA[MAX_PATH] = {}, fullB[MAX_PATH] = {};
+  const DWORD na = GetFullPathNameW(a.c_str(), MAX_PATH, fullA, nullptr);
+  const DWORD nb = GetFullPathNameW(b.c_str(), MAX_PATH, fullB, nullptr);
+  if (na == 0 || na >= MAX_PATH || nb == 0 || nb >= MAX_PATH) return _wcsicmp(a.c_str(), b.c_str()) == 0;
+  return _wcsicmp(fullA, fullB) == 0;
+}
+
 // The code an OLE entry answers for the exception being handled: no
 // exception crosses into the caller's process or its COM runtime.
 HRESULT FailureOfException() noexcept {
@@ -184,6 +228,7 @@ CEmbeddedImage::CEmbeddedImage() {
 }
 
 CEmbeddedImage::~CEmbeddedImage() {
+  if (fileDocument_ != nullptr) fileDocument_->RemoveFileLink(this);
   if (bars_ != nullptr) bars_->Close();
   if (inPlaceFrame_ != nullptr) {
     inPlaceFrame_->onCancel = nullptr;
@@ -288,6 +333,7 @@ HRESULT CEmbeddedImage::GetClipboardData(DWORD, IDataObject** out) {
 HRESULT CEmbeddedImage::DoVerb(LONG verb, LPMSG, IOleClientSite* activeSite, LONG, HWND, LPCRECT) {
   IOleClientSite* site = activeSite != nullptr ? activeSite : site_;
   try {
+    if (!file_.empty()) return ShowFile(verb);
     switch (verb) {
       case OLEIVERB_HIDE:
         if (inPlaceFrame_ != nullptr) return InPlaceDeactivate();
@@ -372,10 +418,7 @@ HRESULT CEmbeddedImage::ActivateInPlace(IOleClientSite* site, bool ui) {
   containerDocWindow_ = docWindow;
   inPlaceFrame_ = made;
   made->onCancel = [this] { CancelInPlace(); };
-  made->onOpenSeparately = [this] {
-    InPlaceDeactivate();
-    OpenInWindow();
-  };
+  made->onOpenSeparately = [this] { OpenSeparately(); };
   // The resize bar's drag asks the container, which places the object
   // again through SetObjectRects.
   made->onPosRectRequest = [this](const RECT& asked) {
@@ -555,7 +598,7 @@ HRESULT CEmbeddedImage::InPlaceDeactivate() try {
   const bool changed = dirty_;
   DestroyWindow(frame->Handle());
   closingInPlace_ = true;
-  if (document_ != nullptr) document_->OnCloseDocument();
+  if (document_ != nullptr && !keepDocument_) document_->OnCloseDocument();
   closingInPlace_ = false;
   // Asked before the in-place state goes, so the container saves the image
   // the user saw.
@@ -574,6 +617,20 @@ HRESULT CEmbeddedImage::InPlaceDeactivate() try {
 }
 
 void CEmbeddedImage::CancelInPlace() { InPlaceDeactivate(); }
+
+void CEmbeddedImage::OpenSeparately() {
+  // The document itself moves: in-place editing ends without closing it,
+  // and its own (hidden) window shows, so its undo history goes along.
+  CLumo40Doc* doc = document_;
+  keepDocument_ = true;
+  InPlaceDeactivate();
+  keepDocument_ = false;
+  if (doc != nullptr && document_ == doc && !doc->Views().empty()) {
+    if (fw::FrameWnd* frame = doc->Views().front()->GetParentFrame()) frame->ActivateFrame(-1);
+    UseEmbeddingMenu(doc);
+  }
+  OpenInWindow();
+}
 
 HRESULT CEmbeddedImage::GetWindow(HWND* window) {
   if (window == nullptr) return E_POINTER;
@@ -632,8 +689,80 @@ HRESULT CEmbeddedImage::OnDocWindowActivate(BOOL active) try {
 }
 
 CLayersManager* CEmbeddedImage::CurrentStack() const {
+  if (fileDocument_ != nullptr && fileDocument_->Image().GetLayers() != nullptr) {
+    return fileDocument_->Image().GetLayers();
+  }
   if (document_ != nullptr && document_->Image().GetLayers() != nullptr) return document_->Image().GetLayers();
   return stack_;
+}
+
+HRESULT CEmbeddedImage::ShowFile(LONG verb) {
+  switch (verb) {
+    case OLEIVERB_PRIMARY:
+    case OLEIVERB_SHOW:
+    case OLEIVERB_OPEN:
+    case 1:  // the registered Open verb
+      break;
+    case OLEIVERB_HIDE:
+      // The file's window is the user's document: it stays.
+      return OLEOBJ_S_CANNOT_DOVERB_NOW;
+    case OLEIVERB_INPLACEACTIVATE:
+    case OLEIVERB_UIACTIVATE:
+      // A file is edited in the program's window, never inside a container.
+      return OLE_E_NOT_INPLACEACTIVE;
+    default:
+      return OLEOBJ_E_INVALIDVERB;
+  }
+  fw::App* app = fw::TheApp();
+  const std::string path = NarrowPath(file_);
+  if (app == nullptr || path.empty()) return E_UNEXPECTED;
+  // The program's own open: a document of the file already open is
+  // activated, so every edit lands in the one document the user saves.
+  auto* doc = dynamic_cast<CLumo40Doc*>(app->OpenDocumentFile(path));
+  if (doc == nullptr) return STG_E_FILENOTFOUND;
+  if (doc != fileDocument_) {
+    AddRef();  // held while the object follows the document
+    if (CLumo40Doc* old = std::exchange(fileDocument_, nullptr); old != nullptr) {
+      old->RemoveFileLink(this);
+      Release();
+    }
+    fileDocument_ = doc;
+    doc->AddFileLink(this);
+  }
+  if (fw::FrameWnd* frame = app->MainFrame(); frame != nullptr && frame->Handle() != nullptr) {
+    ShowWindow(frame->Handle(), SW_SHOW);
+    SetForegroundWindow(frame->Handle());
+  }
+  return S_OK;
+}
+
+void CEmbeddedImage::FileWritten(const std::string& path) {
+  if (!SameFile(file_, WidePath(path))) return;
+  fileWritten_ = true;
+  // The links show the file as saved and hear that it was.
+  if (dataAdviseHolder_ != nullptr) dataAdviseHolder_->SendOnDataChange(static_cast<IDataObject*>(this), 0, 0);
+  if (adviseHolder_ != nullptr) adviseHolder_->SendOnSave();
+}
+
+bool CEmbeddedImage::LinksTo(const std::string& path) { return SameFile(file_, WidePath(path)); }
+
+void CEmbeddedImage::DocumentGone() {
+  fileDocument_ = nullptr;
+  // Without the document the object shows its file: read again when the
+  // document wrote it (its unsaved changes are not the file's).
+  if (std::exchange(fileWritten_, false)) {
+    try {
+      DiskFile file(NarrowPath(file_), DiskFile::kRead);
+      CLayersManagerPtr read = LoadLayeredStack(file);
+      if (read) {
+        if (stack_ != nullptr) stack_->Release();
+        stack_ = read.Detach();
+      }
+    } catch (...) {
+      // The file as last read stays the object's image.
+    }
+  }
+  Release();
 }
 
 void CEmbeddedImage::UseEmbeddingMenu(CLumo40Doc* doc) {
@@ -750,9 +879,15 @@ HRESULT CEmbeddedImage::GetMiscStatus(DWORD aspect, DWORD* status) {
 // ---- IDataObject
 
 int CEmbeddedImage::Served(const FORMATETC* f) const {
-  if (f == nullptr || f->lindex != -1 || f->dwAspect != DVASPECT_CONTENT) return -1;
-  if (f->cfFormat == CF_DIB && (f->tymed & TYMED_HGLOBAL) != 0) return kDib;
-  if (f->cfFormat == CF_METAFILEPICT && (f->tymed & TYMED_MFPICT) != 0) return kMetafile;
+  if (f == nullptr || f->lindex != -1) return -1;
+  for (int which = 0; which < kServedCount; ++which) {
+    const FORMATETC served = ServedFormatEtc(which);
+    if (f->cfFormat != served.cfFormat || (f->tymed & served.tymed) == 0) continue;
+    // The selection block and the marker have no aspect; the pictures show
+    // the content.
+    if (which != kMask && which != kMarker && f->dwAspect != DVASPECT_CONTENT) return -1;
+    return which;
+  }
   return -1;
 }
 
@@ -784,14 +919,45 @@ HRESULT CEmbeddedImage::GetData(FORMATETC* format, STGMEDIUM* medium) {
   if (format->lindex != -1) return DV_E_LINDEX;
   const int which = Served(format);
   if (which < 0) return DV_E_FORMATETC;
-  TraceMark(which == kDib ? "embedding render dib" : "embedding render metafile");
+  TraceMark(which == kDib ? "embedding render dib" : which == kMetafile ? "embedding render metafile" : "embedding render");
   try {
-    HGLOBAL block = which == kDib ? RenderDib() : RenderMetafilePicture();
+    const ServedFormat served = static_cast<ServedFormat>(which);
+    medium->pUnkForRelease = nullptr;
+    if (served == kBitmap || served == kPalette) {
+      // The display bitmap of the DIB, and the palette to show it with.
+      HGLOBAL dibBlock = RenderDib();
+      if (dibBlock == nullptr) return E_OUTOFMEMORY;
+      HPALETTE palette = nullptr;
+      HBITMAP bitmap = DisplayBitmapOfDib(static_cast<const BITMAPINFOHEADER*>(GlobalLock(dibBlock)),
+                                          served == kPalette ? &palette : nullptr);
+      GlobalUnlock(dibBlock);
+      GlobalFree(dibBlock);
+      if (served == kPalette && bitmap != nullptr) DeleteObject(bitmap);
+      HGDIOBJ made = served == kPalette ? static_cast<HGDIOBJ>(palette) : static_cast<HGDIOBJ>(bitmap);
+      if (made == nullptr) return E_OUTOFMEMORY;
+      medium->tymed = TYMED_GDI;
+      medium->hBitmap = static_cast<HBITMAP>(made);
+      TraceMark("embedding rendered");
+      return S_OK;
+    }
+    HGLOBAL block = nullptr;
+    if (served == kDib) {
+      block = RenderDib();
+    } else if (served == kMetafile) {
+      block = RenderMetafilePicture();
+    } else if (served == kMask) {
+      // The object keeps no selection of a copy: the block names the image's
+      // size and an empty selection.
+      const CLayersManager* stack = CurrentStack();
+      if (stack == nullptr) return OLE_E_BLANK;
+      block = MaskBlockOf(stack->GetWidth(), stack->GetHeight(), nullptr);
+    } else {
+      block = OriginMarkerBlock();
+    }
     TraceMark("embedding rendered");
     if (block == nullptr) return E_OUTOFMEMORY;
-    medium->tymed = which == kDib ? TYMED_HGLOBAL : TYMED_MFPICT;
+    medium->tymed = served == kMetafile ? TYMED_MFPICT : TYMED_HGLOBAL;
     medium->hGlobal = block;
-    medium->pUnkForRelease = nullptr;
     return S_OK;
   } catch (...) {
     return E_FAIL;
@@ -811,9 +977,9 @@ HRESULT CEmbeddedImage::EnumFormatEtc(DWORD direction, IEnumFORMATETC** out) {
   if (out == nullptr) return E_POINTER;
   *out = nullptr;
   if (direction != DATADIR_GET) return E_NOTIMPL;
-  FORMATETC formats[] = {{CF_DIB, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL},
-                         {CF_METAFILEPICT, nullptr, DVASPECT_CONTENT, -1, TYMED_MFPICT}};
-  return SHCreateStdEnumFmtEtc(2, formats, out);
+  FORMATETC formats[kServedCount];
+  for (int which = 0; which < kServedCount; ++which) formats[which] = ServedFormatEtc(which);
+  return SHCreateStdEnumFmtEtc(kServedCount, formats, out);
 }
 
 HRESULT CEmbeddedImage::DAdvise(FORMATETC* format, DWORD flags, IAdviseSink* sink, DWORD* connection) {
@@ -894,11 +1060,8 @@ HRESULT CEmbeddedImage::Save(IStorage* storage, BOOL) {
 HRESULT CEmbeddedImage::Load(LPCOLESTR path, DWORD) {
   if (path == nullptr) return E_POINTER;
   if (stack_ != nullptr) return CO_E_ALREADYINITIALIZED;
-  const int n = WideCharToMultiByte(CP_ACP, 0, path, -1, nullptr, 0, nullptr, nullptr);
-  if (n <= 1) return STG_E_FILENOTFOUND;
-  std::string narrow(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, 0, path, -1, narrow.data(), n, nullptr, nullptr);
-  narrow.resize(static_cast<std::size_t>(n - 1));
+  const std::string narrow = NarrowPath(path);
+  if (narrow.empty()) return STG_E_FILENOTFOUND;
   TraceMark("embedding file load");
   try {
     // Read as the storage's stream is: in whole pieces and without the
@@ -914,6 +1077,45 @@ HRESULT CEmbeddedImage::Load(LPCOLESTR path, DWORD) {
   // New to the container: its storage has yet to receive the image.
   dirty_ = true;
   return S_OK;
+}
+
+HRESULT CEmbeddedImage::Save(LPCOLESTR path, BOOL remember) {
+  const std::wstring target = path != nullptr ? std::wstring(path) : file_;
+  // No name given and none loaded: nothing names the file to write.
+  if (target.empty()) return E_INVALIDARG;
+  const std::string narrow = NarrowPath(target);
+  if (narrow.empty()) return STG_E_INVALIDNAME;
+  const bool own = SameFile(file_, target);
+  try {
+    if (fileDocument_ != nullptr && (own || remember)) {
+      // The open document saves itself: its modified mark, its name and the
+      // links (this object among them) follow.
+      const std::wstring previous = file_;
+      file_ = target;
+      if (!fileDocument_->DoSave(own ? fileDocument_->GetPathName() : narrow, true)) {
+        file_ = previous;
+        return STG_E_WRITEFAULT;
+      }
+      return S_OK;
+    }
+    CLayersManager* stack = CurrentStack();
+    if (stack == nullptr) return OLE_E_BLANK;
+    if (!HasLayeredExtension(narrow)) return STG_E_INVALIDNAME;
+    if (fileDocument_ != nullptr) fileDocument_->Image().Queue().RenderAllNow();
+    SaveLayeredStack(*stack, narrow);
+  } catch (...) {
+    return STG_E_WRITEFAULT;
+  }
+  if (remember) file_ = target;
+  if (own && adviseHolder_ != nullptr) adviseHolder_->SendOnSave();
+  return S_OK;
+}
+
+HRESULT CEmbeddedImage::IsDirty() {
+  if (file_.empty()) return dirty_ ? S_OK : S_FALSE;
+  const bool changed =
+      fileDocument_ != nullptr && (fileDocument_->IsModified() || fileDocument_->Image().IsModified());
+  return changed ? S_OK : S_FALSE;
 }
 
 HRESULT CEmbeddedImage::GetCurFile(LPOLESTR* out) {

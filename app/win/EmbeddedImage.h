@@ -28,7 +28,8 @@ class CEmbeddedImage final : public IOleObject,
                              public IDataObject,
                              public IPersistStorage,
                              public IPersistFile,
-                             private CLumo40Doc::ServerItem {
+                             private CLumo40Doc::ServerItem,
+                             private CLumo40Doc::FileLink {
  public:
   static CEmbeddedImage* Create();
 
@@ -88,16 +89,21 @@ class CEmbeddedImage final : public IOleObject,
   HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA** out) override;
   // IPersistStorage and IPersistFile
   HRESULT STDMETHODCALLTYPE GetClassID(CLSID* out) override { return GetUserClassID(out); }
-  HRESULT STDMETHODCALLTYPE IsDirty() override { return dirty_ ? S_OK : S_FALSE; }
+  // An embedding: the container's storage has yet to receive the image; an
+  // object bound to a file: its open document holds unsaved changes.
+  HRESULT STDMETHODCALLTYPE IsDirty() override;
   HRESULT STDMETHODCALLTYPE InitNew(IStorage* storage) override;
   HRESULT STDMETHODCALLTYPE Load(IStorage* storage) override;
   HRESULT STDMETHODCALLTYPE Save(IStorage* storage, BOOL sameAsLoad) override;
   HRESULT STDMETHODCALLTYPE SaveCompleted(IStorage*) override { return S_OK; }
   HRESULT STDMETHODCALLTYPE HandsOffStorage() override { return S_OK; }
   // IPersistFile: a layered file opened as the object's image (creation
-  // from a file and links); the object never writes the file.
+  // from a file and links). Such an object stands for its file: its verbs
+  // open the file in the program (the document the user saves), and Save
+  // writes it (the open document saves itself; otherwise the image as a
+  // layered file).
   HRESULT STDMETHODCALLTYPE Load(LPCOLESTR path, DWORD mode) override;
-  HRESULT STDMETHODCALLTYPE Save(LPCOLESTR, BOOL) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Save(LPCOLESTR path, BOOL remember) override;
   HRESULT STDMETHODCALLTYPE SaveCompleted(LPCOLESTR) override { return S_OK; }
   HRESULT STDMETHODCALLTYPE GetCurFile(LPOLESTR* out) override;
 
@@ -115,6 +121,9 @@ class CEmbeddedImage final : public IOleObject,
   HRESULT ActivateUi();
   // Esc: the user interface goes, then the in-place window.
   void CancelInPlace();
+  // "Open Picture object into separate window": the document leaves the
+  // container's window for the program's.
+  void OpenSeparately();
   void MergeMenus();
   // The bars in the container's frame over the border space it grants
   // (none, and no border space asked, where it refuses).
@@ -125,6 +134,14 @@ class CEmbeddedImage final : public IOleObject,
   void DocumentClosing() override;
   // The stack shown: the open document's while there is one.
   CLayersManager* CurrentStack() const;
+  // The verbs of an object bound to a file: the file opened (or its open
+  // document activated) in the program's window.
+  HRESULT ShowFile(LONG verb);
+  // CLumo40Doc::FileLink: the file's document wrote a file, names another
+  // one, or closed.
+  void FileWritten(const std::string& path) override;
+  bool LinksTo(const std::string& path) override;
+  void DocumentGone() override;
   ~CEmbeddedImage();
   // The formats served: which one a request names, or -1.
   int Served(const FORMATETC* format) const;
@@ -138,6 +155,10 @@ class CEmbeddedImage final : public IOleObject,
   IDataAdviseHolder* dataAdviseHolder_ = nullptr;
   bool dirty_ = false;
   std::wstring file_;  // the file loaded through IPersistFile
+  // The program's document of that file while the object follows it (one
+  // reference of ours), and whether it wrote the file since.
+  CLumo40Doc* fileDocument_ = nullptr;
+  bool fileWritten_ = false;
   CLumo40Doc* document_ = nullptr;  // the window's document during open editing
   // In place: the site, the container's frame and document window, our
   // frame in the container's window, the shared menu and its descriptor.
@@ -158,6 +179,9 @@ class CEmbeddedImage final : public IOleObject,
   bool closingInPlace_ = false;
   // IOleObject::Close closes the window of open editing.
   bool closingObject_ = false;
+  // In-place editing ends with the document staying open (it moves to the
+  // program's window).
+  bool keepDocument_ = false;
   // The user is being asked about a transform running in place.
   bool askingTransform_ = false;
 };

@@ -161,34 +161,7 @@ class SnapshotData {
   HBITMAP MakeBitmap(HPALETTE* palette) {
     const std::vector<std::uint8_t> dib = MergedDib();
     if (dib.empty()) return nullptr;
-    const auto* info = reinterpret_cast<const BITMAPINFO*>(dib.data());
-    const std::uint32_t colours = info->bmiHeader.biClrUsed;
-    const std::uint8_t* bits = dib.data() + 40 + 4 * colours;
-    HDC screen = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
-    if (screen == nullptr) return nullptr;
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, info->bmiHeader.biWidth, info->bmiHeader.biHeight);
-    if (bitmap != nullptr &&
-        SetDIBits(screen, bitmap, 0, static_cast<UINT>(info->bmiHeader.biHeight), bits, info, DIB_RGB_COLORS) == 0) {
-      DeleteObject(bitmap);
-      bitmap = nullptr;
-    }
-    if (bitmap != nullptr && palette != nullptr) {
-      if (colours > 0) {
-        std::vector<std::uint8_t> store(sizeof(LOGPALETTE) + sizeof(PALETTEENTRY) * colours);
-        auto* log = reinterpret_cast<LOGPALETTE*>(store.data());
-        log->palVersion = 0x300;
-        log->palNumEntries = static_cast<WORD>(colours);
-        for (std::uint32_t i = 0; i < colours; ++i) {
-          const RGBQUAD q = info->bmiColors[i];
-          log->palPalEntry[i] = PALETTEENTRY{q.rgbRed, q.rgbGreen, q.rgbBlue, 0};
-        }
-        *palette = CreatePalette(log);
-      } else {
-        *palette = CreateHalftonePalette(screen);
-      }
-    }
-    DeleteDC(screen);
-    return bitmap;
+    return DisplayBitmapOfDib(reinterpret_cast<const BITMAPINFOHEADER*>(dib.data()), palette);
   }
 
   bool RenderBitmap(STGMEDIUM* medium) {
@@ -211,9 +184,7 @@ class SnapshotData {
   }
 
   bool RenderMask(STGMEDIUM* medium) {
-    const std::vector<std::uint8_t> block = WriteMaskBlock(width_, height_, fragment_);
-    if (block.empty()) return false;
-    HGLOBAL memory = GlobalCopy(block.data(), block.size(), GMEM_MOVEABLE | GMEM_DDESHARE | GMEM_ZEROINIT);
+    HGLOBAL memory = MaskBlockOf(width_, height_, fragment_);
     if (memory == nullptr) return false;
     medium->tymed = TYMED_HGLOBAL;
     medium->hGlobal = memory;
@@ -221,7 +192,7 @@ class SnapshotData {
   }
 
   bool RenderMarker(STGMEDIUM* medium) {
-    HGLOBAL memory = GlobalCopy(kOriginMarker, sizeof kOriginMarker, GMEM_MOVEABLE | GMEM_DDESHARE);
+    HGLOBAL memory = OriginMarkerBlock();
     if (memory == nullptr) return false;
     medium->tymed = TYMED_HGLOBAL;
     medium->hGlobal = memory;

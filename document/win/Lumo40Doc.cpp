@@ -3,6 +3,7 @@
 #include "document/win/Lumo40Doc.h"
 #include "document/win/TextTool.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <utility>
 
@@ -199,7 +200,38 @@ bool CLumo40Doc::OnSaveDocument(const std::string& path) {
   // A flattening save keeps the document marked, so its layers can still
   // be saved.
   SetModifiedFlag(image_->IsModified());
-  return saved != 0;
+  if (saved == 0) return false;
+  // The objects bound to the file hear that it changed.
+  const std::vector<FileLink*> links = fileLinks_;
+  for (FileLink* link : links) {
+    if (std::find(fileLinks_.begin(), fileLinks_.end(), link) != fileLinks_.end()) link->FileWritten(path);
+  }
+  return true;
+}
+
+void CLumo40Doc::AddFileLink(FileLink* link) {
+  if (link != nullptr && std::find(fileLinks_.begin(), fileLinks_.end(), link) == fileLinks_.end()) {
+    fileLinks_.push_back(link);
+  }
+}
+
+void CLumo40Doc::RemoveFileLink(FileLink* link) {
+  fileLinks_.erase(std::remove(fileLinks_.begin(), fileLinks_.end(), link), fileLinks_.end());
+}
+
+void CLumo40Doc::ReleaseFileLinks(const std::string& path) {
+  const std::vector<FileLink*> links = fileLinks_;
+  for (FileLink* link : links) {
+    const auto at = std::find(fileLinks_.begin(), fileLinks_.end(), link);
+    if (at == fileLinks_.end() || (!path.empty() && link->LinksTo(path))) continue;
+    fileLinks_.erase(at);
+    link->DocumentGone();
+  }
+}
+
+void CLumo40Doc::SetPathName(const std::string& path, bool addToRecentFiles) {
+  fw::Document::SetPathName(path, addToRecentFiles);
+  if (!fileLinks_.empty()) ReleaseFileLinks(GetPathName());
 }
 
 void CLumo40Doc::DeleteContents() {
@@ -224,6 +256,7 @@ void CLumo40Doc::FlushServerItemUpdate() {
 void CLumo40Doc::OnCloseDocument() {
   image_->SetClosing(true);
   if (ServerItem* item = std::exchange(serverItem, nullptr)) item->DocumentClosing();
+  ReleaseFileLinks(std::string());
   // A text click still waited for, or the text dialog, must not reach a
   // document that is gone.
   CancelTextHookFor(this);

@@ -71,6 +71,24 @@ class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFile
   // At the end of an idle pass: a change since the last flush reaches the
   // embedded object's container.
   void FlushServerItemUpdate();
+  // An object bound to the document's file (another program's link): told
+  // of every file the document writes, and when the document stops
+  // standing for its file (closed, or saved under another name: `path` is
+  // then the new one, empty when closing). The object decides by its own
+  // file name.
+  class FileLink {
+   public:
+    virtual void FileWritten(const std::string& path) = 0;
+    virtual bool LinksTo(const std::string& path) = 0;
+    virtual void DocumentGone() = 0;
+
+   protected:
+    ~FileLink() = default;
+  };
+  void AddFileLink(FileLink* link);
+  void RemoveFileLink(FileLink* link);
+  // The links follow the name: those of another file let go.
+  void SetPathName(const std::string& path, bool addToRecentFiles = true) override;
   // Draws the composite image scaled to fit into a device-dependent bitmap
   // (the navigator's thumbnail), with its coverage; only the part showing
   // `imageRect` when one is given. False without an image. With `look`
@@ -209,6 +227,10 @@ class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFile
   std::unique_ptr<ImageDocument> image_;
   std::unique_ptr<CLayerCommands> layerCommands_;
   std::unique_ptr<CClipboardCommands> clipboardCommands_;
+  std::vector<FileLink*> fileLinks_;
+  // Every link told to let go (the document is gone, or names another
+  // file); each is removed before it hears it.
+  void ReleaseFileLinks(const std::string& path);
 };
 
 // The asker File/New uses for the new image's size and colour; false for

@@ -1,10 +1,74 @@
-// Metafile picture, object descriptor and link source of a served image.
+// Metafile picture, display bitmap and palette, selection block, origin
+// marker, object descriptor and link source of a served image.
 #include "document/win/ServerRendering.h"
 
 #include <cstdlib>
 #include <cstring>
+#include <vector>
+
+#include "document/Clipboard.h"
 
 namespace lumora {
+
+namespace {
+
+// A global block holding the bytes; null without memory.
+HGLOBAL GlobalCopy(const void* bytes, std::size_t size, UINT flags) {
+  HGLOBAL block = GlobalAlloc(flags, size);
+  if (block == nullptr) return nullptr;
+  void* p = GlobalLock(block);
+  if (p == nullptr) {
+    GlobalFree(block);
+    return nullptr;
+  }
+  std::memcpy(p, bytes, size);
+  GlobalUnlock(block);
+  return block;
+}
+
+}  // namespace
+
+HBITMAP DisplayBitmapOfDib(const BITMAPINFOHEADER* dib, HPALETTE* palette) {
+  if (dib == nullptr || dib->biSize < sizeof(BITMAPINFOHEADER)) return nullptr;
+  const auto* info = reinterpret_cast<const BITMAPINFO*>(dib);
+  const std::uint32_t colours =
+      dib->biBitCount <= 8 ? (dib->biClrUsed != 0 ? dib->biClrUsed : 1u << dib->biBitCount) : 0;
+  const auto* bits = reinterpret_cast<const BYTE*>(dib) + dib->biSize + 4 * colours;
+  const int height = std::abs(dib->biHeight);
+  HDC screen = CreateDCA("DISPLAY", nullptr, nullptr, nullptr);
+  if (screen == nullptr) return nullptr;
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, dib->biWidth, height);
+  if (bitmap != nullptr &&
+      SetDIBits(screen, bitmap, 0, static_cast<UINT>(height), bits, info, DIB_RGB_COLORS) == 0) {
+    DeleteObject(bitmap);
+    bitmap = nullptr;
+  }
+  if (bitmap != nullptr && palette != nullptr) {
+    if (colours > 0) {
+      std::vector<std::uint8_t> store(sizeof(LOGPALETTE) + sizeof(PALETTEENTRY) * colours);
+      auto* log = reinterpret_cast<LOGPALETTE*>(store.data());
+      log->palVersion = 0x300;
+      log->palNumEntries = static_cast<WORD>(colours);
+      for (std::uint32_t i = 0; i < colours; ++i) {
+        const RGBQUAD q = info->bmiColors[i];
+        log->palPalEntry[i] = PALETTEENTRY{q.rgbRed, q.rgbGreen, q.rgbBlue, 0};
+      }
+      *palette = CreatePalette(log);
+    } else {
+      *palette = CreateHalftonePalette(screen);
+    }
+  }
+  DeleteDC(screen);
+  return bitmap;
+}
+
+HGLOBAL MaskBlockOf(int width, int height, const Fragment* fragment) {
+  const std::vector<std::uint8_t> block = WriteMaskBlock(width, height, fragment);
+  if (block.empty()) return nullptr;
+  return GlobalCopy(block.data(), block.size(), GMEM_MOVEABLE | GMEM_DDESHARE | GMEM_ZEROINIT);
+}
+
+HGLOBAL OriginMarkerBlock() { return GlobalCopy(kOriginMarker, sizeof kOriginMarker, GMEM_MOVEABLE | GMEM_DDESHARE); }
 
 HGLOBAL MetafilePictureOfDib(const BITMAPINFOHEADER* dib, SIZEL himetric) {
   if (dib == nullptr || dib->biSize < sizeof(BITMAPINFOHEADER)) return nullptr;

@@ -1,12 +1,15 @@
 // What the program hands a container for an image it serves, shared by the
-// clipboard's copy and the embedded object: the metafile picture of a
-// packed DIB, the object descriptor and the link source of a saved file.
+// clipboard's copy and the embedded object: the metafile picture and the
+// display bitmap of a packed DIB, the selection block, the origin marker,
+// the object descriptor and the link source of a saved file.
 #pragma once
 
 #include <windows.h>
 #include <ole2.h>
 
 #include <string>
+
+#include "hostapi/fragment.h"
 
 namespace lumora {
 
@@ -16,6 +19,17 @@ inline constexpr wchar_t kDocumentTypeName[] = L"Lumora 4 Image";
 // A METAFILEPICT block (MM_ANISOTROPIC, the extent in HIMETRIC) whose
 // metafile draws the packed DIB over its own pixel size; null on failure.
 HGLOBAL MetafilePictureOfDib(const BITMAPINFOHEADER* dib, SIZEL himetric);
+
+// A bitmap compatible with the display holding the packed DIB's pixels,
+// and with `palette` the palette to show it with (the DIB's colour table,
+// the halftone palette for true colour); null on failure.
+HBITMAP DisplayBitmapOfDib(const BITMAPINFOHEADER* dib, HPALETTE* palette);
+
+// The selection block ("Lumo40 W32 Mask") of an image of width x height
+// with the fragment (null: an empty one), and the origin marker ("Lumo40
+// W32 Pict Frg"), each in movable shared global memory; null on failure.
+HGLOBAL MaskBlockOf(int width, int height, const Fragment* fragment);
+HGLOBAL OriginMarkerBlock();
 
 // An OBJECTDESCRIPTOR block for an object of `clsid`: content aspect, the
 // extent, the misc status, the full type name and the source's name.

@@ -643,8 +643,12 @@ FW_MESSAGE_MAP(MdiFrame, FrameWnd, CommandEntry<&MdiFrame::OnWindowNew>(kIdWindo
 
 bool MdiFrame::OnCreateClient(CreateContext*) {
   CLIENTCREATESTRUCT ccs = {WindowMenuOf(menu_), kIdFirstMdiChild};
+  // Every child keeps the styles it is created with: a frame is shown when
+  // its document is ready, and a hidden document's frame never shows (the
+  // client would otherwise make each child visible, and active, at once).
   mdiClient_ = CreateWindowExA(WS_EX_CLIENTEDGE, "MDICLIENT", nullptr,
-                               WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL, 0, 0, 100, 100,
+                               WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL | MDIS_ALLCHILDSTYLES,
+                               0, 0, 100, 100,
                                hwnd_, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kIdPaneFirst)),
                                GetModuleHandleA(nullptr), &ccs);
   return mdiClient_ != nullptr;
@@ -768,7 +772,11 @@ bool MdiChild::LoadFrame(std::uint32_t resourceId, DWORD style, HWND, CreateCont
   cs.hInstance = GetModuleHandleA(nullptr);
   cs.hwndParent = main->MdiClient();
   cs.x = cs.y = cs.cx = cs.cy = CW_USEDEFAULT;
-  cs.style = static_cast<LONG>(style & ~(WS_VISIBLE | WS_MAXIMIZE));
+  // The child styles of an MDI window, all but visibility: the frame shows
+  // when its document is ready (ActivateFrame).
+  cs.style = static_cast<LONG>((style | WS_CHILD | WS_CLIPSIBLINGS | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME |
+                                WS_MINIMIZEBOX | WS_MAXIMIZEBOX) &
+                               ~(WS_VISIBLE | WS_MAXIMIZE | WS_POPUP));
   cs.lpszName = title_.c_str();
   cs.lpszClass = className.c_str();
   if (!PreCreateWindow(cs)) {

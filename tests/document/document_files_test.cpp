@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <stdexcept>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -391,6 +392,34 @@ TEST(DocumentFiles, ALayeredStackLoadsFromAStreamInPieces) {
   damaged.Write("LU40junk", 8);
   Rewind(damaged);
   EXPECT_ANY_THROW(LoadLayeredStack(damaged));
+}
+
+// A stack without a document written to a layered file: the layout follows
+// the extension, the file reopens with the same layers and composite; any
+// other name is refused and nothing is written.
+TEST(DocumentFiles, AStackSavesAsALayeredFileByItsExtension) {
+  Workspace ws;
+  FileHost files;
+  Opened source;
+  ASSERT_EQ(OpenDocumentFile(source.doc, std::string(LUMORA_TEST_DATA) + "/layered/rich.psd", files), 1);
+  const auto names = LayerNames(source.doc);
+  const auto composite = Composite(source.doc);
+  for (const char* name : {"stack.lud", "stack.psd"}) {
+    SCOPED_TRACE(name);
+    SaveLayeredStack(*source.doc.GetLayers(), ws(name));
+    std::FILE* f = std::fopen(ws(name).c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    char head[4] = {};
+    ASSERT_EQ(std::fread(head, 1, 4, f), 4u);
+    std::fclose(f);
+    EXPECT_EQ(std::string(head, 4), HasExtension(name, ".lud") ? "LU40" : "8BPS");
+    Opened back;
+    ASSERT_EQ(OpenByExtension(back.doc, ws(name), files), 1);
+    EXPECT_EQ(LayerNames(back.doc), names);
+    EXPECT_EQ(Composite(back.doc), composite);
+  }
+  EXPECT_THROW(SaveLayeredStack(*source.doc.GetLayers(), ws("stack.png")), std::invalid_argument);
+  EXPECT_FALSE(fs::exists(ws("stack.png")));
 }
 
 // The archive road: a stack stored into a stream reopens with its layers;

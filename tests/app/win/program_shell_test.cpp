@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
+#include <cstdlib>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -1178,6 +1180,334 @@ bool MakeLayeredFile(const ProgramCopy& copy, const std::string& lud, int width,
   return ok && pixels->size() == static_cast<std::size_t>(width) * height;
 }
 
+// The pixels (0xRRGGBB, top-down) of a packed DIB, and its size.
+std::vector<std::uint32_t> DibPixels(const BITMAPINFOHEADER* header, int* width, int* height) {
+  *width = header->biWidth;
+  *height = std::abs(header->biHeight);
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(*width) * *height);
+  HDC dc = CreateCompatibleDC(nullptr);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = *width;
+  bi.bmiHeader.biHeight = -*height;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  const int colours =
+      header->biBitCount <= 8 ? (header->biClrUsed != 0 ? static_cast<int>(header->biClrUsed) : 1 << header->biBitCount) : 0;
+  StretchDIBits(dc, 0, 0, *width, *height, 0, 0, *width, *height,
+                reinterpret_cast<const BYTE*>(header) + header->biSize + colours * 4,
+                reinterpret_cast<const BITMAPINFO*>(header), DIB_RGB_COLORS, SRCCOPY);
+  GdiFlush();
+  for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<const std::uint32_t*>(bits)[i] & 0xFFFFFF;
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  return pixels;
+}
+
+// The object's CF_DIB as pixels; empty when it gives none.
+std::vector<std::uint32_t> ObjectPixels(IUnknown* object, int* width, int* height) {
+  IDataObject* data = nullptr;
+  if (FAILED(object->QueryInterface(IID_IDataObject, reinterpret_cast<void**>(&data)))) return {};
+  FORMATETC dib{CF_DIB, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  STGMEDIUM medium{};
+  std::vector<std::uint32_t> pixels;
+  if (SUCCEEDED(data->GetData(&dib, &medium))) {
+    pixels = DibPixels(static_cast<const BITMAPINFOHEADER*>(GlobalLock(medium.hGlobal)), width, height);
+    GlobalUnlock(medium.hGlobal);
+    ReleaseStgMedium(&medium);
+  }
+  data->Release();
+  return pixels;
+}
+
+// What the running program reads from the file: a new object of ours
+// loads it and gives its picture.
+std::vector<std::uint32_t> FilePixels(const std::string& path, int* width, int* height) {
+  CLSID clsid{};
+  IPersistFile* file = nullptr;
+  if (CLSIDFromProgID(L"Lumo40.Document", &clsid) != S_OK ||
+      FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+    return {};
+  }
+  const std::wstring wide(path.begin(), path.end());
+  std::vector<std::uint32_t> pixels;
+  if (file->Load(wide.c_str(), STGM_READ) == S_OK) pixels = ObjectPixels(file, width, height);
+  file->Release();
+  return pixels;
+}
+
+// A link's sink: the saves it hears and the pictures the data changes bring.
+class LinkSink : public IAdviseSink {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IAdviseSink)) {
+      *out = static_cast<IAdviseSink*>(this);
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  void STDMETHODCALLTYPE OnDataChange(FORMATETC*, STGMEDIUM* medium) override {
+    if (medium == nullptr || medium->tymed != TYMED_HGLOBAL || medium->hGlobal == nullptr) return;
+    const auto* header = static_cast<const BITMAPINFOHEADER*>(GlobalLock(medium->hGlobal));
+    if (header == nullptr) return;
+    picture = DibPixels(header, &width, &height);
+    GlobalUnlock(medium->hGlobal);
+    ++pictures;
+  }
+  void STDMETHODCALLTYPE OnViewChange(DWORD, LONG) override {}
+  void STDMETHODCALLTYPE OnRename(IMoniker*) override {}
+  void STDMETHODCALLTYPE OnSave() override { ++saves; }
+  void STDMETHODCALLTYPE OnClose() override {}
+  int saves = 0, pictures = 0, width = 0, height = 0;
+  std::vector<std::uint32_t> picture;
+};
+
+// The object serves its picture in every format it lists: a metafile, the
+// DIB, a display bitmap and its palette, and the program's selection block
+// and origin marker (the formats of the program's own copies); each answers
+// QueryGetData and GetData with its medium, and wrong requests are refused.
+TEST(ProgramProcesses, TheObjectServesEveryFormatItLists) {
+  ProgramCopy copy;
+  {
+    Process first;
+    HWND frame = StartShown(first, copy.exe());
+    ASSERT_NE(frame, nullptr);
+    CloseAndExpectZero(first, frame);
+  }
+  const std::string lang = copy.folder() + "\\LANG.ini";
+  ASSERT_TRUE(CopyFileA(WindowsPath(LUMORA_LANG_INI).c_str(), lang.c_str(), FALSE));
+  ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+  CLSID clsid{};
+  ASSERT_EQ(CLSIDFromProgID(L"Lumo40.Document", &clsid), S_OK);
+  IStorage* storage = nullptr;
+  ASSERT_EQ(StgCreateDocfile(nullptr, STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_DELETEONRELEASE, 0,
+                             &storage),
+            S_OK);
+  IPersistStorage* persist = nullptr;
+  ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IPersistStorage, reinterpret_cast<void**>(&persist)),
+            S_OK);
+  ASSERT_EQ(persist->InitNew(storage), S_OK);
+  IDataObject* data = nullptr;
+  ASSERT_EQ(persist->QueryInterface(IID_IDataObject, reinterpret_cast<void**>(&data)), S_OK);
+
+  const CLIPFORMAT mask = static_cast<CLIPFORMAT>(RegisterClipboardFormatA("Lumo40 W32 Mask"));
+  const CLIPFORMAT marker = static_cast<CLIPFORMAT>(RegisterClipboardFormatA("Lumo40 W32 Pict Frg"));
+  const std::map<CLIPFORMAT, DWORD> expected = {{CF_METAFILEPICT, TYMED_MFPICT}, {CF_DIB, TYMED_HGLOBAL},
+                                                {CF_BITMAP, TYMED_GDI},        {CF_PALETTE, TYMED_GDI},
+                                                {mask, TYMED_HGLOBAL},         {marker, TYMED_HGLOBAL}};
+  std::map<CLIPFORMAT, DWORD> listed;
+  IEnumFORMATETC* formats = nullptr;
+  ASSERT_EQ(data->EnumFormatEtc(DATADIR_GET, &formats), S_OK);
+  FORMATETC f{};
+  while (formats->Next(1, &f, nullptr) == S_OK) listed[f.cfFormat] = f.tymed;
+  formats->Release();
+  EXPECT_TRUE(listed == expected) << "the object lists " << listed.size() << " formats";
+
+  for (const auto& [format, tymed] : expected) {
+    SCOPED_TRACE(format);
+    FORMATETC asked{format, nullptr, DVASPECT_CONTENT, -1, tymed};
+    EXPECT_EQ(data->QueryGetData(&asked), S_OK);
+    STGMEDIUM medium{};
+    ASSERT_EQ(data->GetData(&asked, &medium), S_OK);
+    EXPECT_EQ(medium.tymed, tymed);
+    if (format == CF_BITMAP) {
+      BITMAP bitmap{};
+      ASSERT_EQ(GetObjectA(medium.hBitmap, sizeof bitmap, &bitmap), static_cast<int>(sizeof bitmap));
+      EXPECT_EQ(bitmap.bmWidth, 320);
+      EXPECT_EQ(bitmap.bmHeight, 240);
+      // The new image's white, read back through a DIB.
+      BITMAPINFO bi{};
+      bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+      bi.bmiHeader.biWidth = 320;
+      bi.bmiHeader.biHeight = -240;
+      bi.bmiHeader.biPlanes = 1;
+      bi.bmiHeader.biBitCount = 32;
+      std::vector<std::uint32_t> pixels(320 * 240);
+      HDC screen = GetDC(nullptr);
+      EXPECT_EQ(GetDIBits(screen, medium.hBitmap, 0, 240, pixels.data(), &bi, DIB_RGB_COLORS), 240);
+      ReleaseDC(nullptr, screen);
+      for (std::uint32_t& p : pixels) p &= 0xFFFFFF;
+      EXPECT_TRUE(pixels == std::vector<std::uint32_t>(320 * 240, 0xFFFFFF)) << "the bitmap is not the white image";
+    } else if (format == CF_PALETTE) {
+      // Wine marshals no palette between processes: the handle arrives as
+      // the program's number, which names nothing here.
+      if (GetObjectType(medium.hBitmap) != OBJ_PAL) std::printf("the palette handle did not cross processes\n");
+    } else if (format == mask || format == marker) {
+      const auto* bytes = static_cast<const unsigned char*>(GlobalLock(medium.hGlobal));
+      ASSERT_NE(bytes, nullptr);
+      if (format == mask) {
+        EXPECT_EQ(bytes[0] | bytes[1] << 8, 320) << "the selection block's width";
+        EXPECT_EQ(bytes[2] | bytes[3] << 8, 240) << "the selection block's height";
+      } else {
+        EXPECT_EQ(GlobalSize(medium.hGlobal), 4u);
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes), 4), "LUMO");
+      }
+      GlobalUnlock(medium.hGlobal);
+    }
+    ReleaseStgMedium(&medium);
+  }
+  // Refused: a part of the picture, a bitmap in memory, the icon aspect.
+  FORMATETC part{CF_BITMAP, nullptr, DVASPECT_CONTENT, 0, TYMED_GDI};
+  FORMATETC wrongMedium{CF_BITMAP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  FORMATETC icon{CF_PALETTE, nullptr, DVASPECT_ICON, -1, TYMED_GDI};
+  for (FORMATETC* refused : {&part, &wrongMedium, &icon}) {
+    STGMEDIUM medium{};
+    EXPECT_TRUE(FAILED(data->GetData(refused, &medium)));
+    EXPECT_NE(data->QueryGetData(refused), S_OK);
+  }
+  data->Release();
+  persist->Release();
+  storage->Release();
+  OleUninitialize();
+  EXPECT_TRUE(WaitFor([] { return TopLevel(kFrameClass).empty(); }, 20000)) << "the server stayed after its object";
+  DeleteFileA(lang.c_str());
+}
+
+// A link to a saved file edits that file. Edit/Copy of the open file offers
+// "Link Source"; the link binds the file moniker it holds to an object of
+// the running program (Wine makes no link objects: OleCreateLink is not
+// implemented and OleCreateLinkFromData embeds, so the test takes the
+// link's own steps: the moniker read from "Link Source", bound, advised,
+// its verb run). The Open verb shows the file's own document, opened again
+// after the user closed it and activated while open, never a copy; an edit
+// there and File/Save write the file, the link hears OnSave and its picture
+// follows. The object's IPersistFile::Save writes the file too; an object
+// without a document writes a layered copy and refuses a file it cannot.
+TEST(ProgramProcesses, ALinkEditsTheFileItNames) {
+  constexpr int kWidth = 200, kHeight = 150;
+  ProgramCopy copy;
+  {
+    Process first;
+    HWND frame = StartShown(first, copy.exe());
+    ASSERT_NE(frame, nullptr);
+    CloseAndExpectZero(first, frame);
+  }
+  const std::string lang = copy.folder() + "\\LANG.ini";
+  ASSERT_TRUE(CopyFileA(WindowsPath(LUMORA_LANG_INI).c_str(), lang.c_str(), FALSE));
+  const std::string lud = copy.folder() + "\\linked.lud", copied = copy.folder() + "\\copied.lud",
+                    flat = copy.folder() + "\\copied.png";
+  std::vector<std::uint32_t> pixels, turned;
+  ASSERT_TRUE(MakeLayeredFile(copy, lud, kWidth, kHeight, &pixels, &turned));
+  const std::vector<std::uint32_t> halfTurn(pixels.rbegin(), pixels.rend());
+  ASSERT_TRUE(WaitFor([] { return TopLevel(kFrameClass).empty(); }, 20000));
+  Process program;
+  HWND frame = StartShown(program, copy.exe(), lud);
+  ASSERT_NE(frame, nullptr);
+  ASSERT_TRUE(WaitFor([&] { return ChildTitles(frame).size() == 1; }));
+  ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+  OleSetClipboard(nullptr);
+  const UINT linkSource = RegisterClipboardFormatA("Link Source");
+  PostMessageA(frame, WM_COMMAND, 57634 /* Edit/Copy */, 0);
+  ASSERT_TRUE(WaitFor([&] { return IsClipboardFormatAvailable(linkSource) != 0; })) << "the copy offers no link";
+  IMoniker* moniker = nullptr;
+  {
+    IDataObject* clip = nullptr;
+    ASSERT_EQ(OleGetClipboard(&clip), S_OK);
+    FORMATETC format{static_cast<CLIPFORMAT>(linkSource), nullptr, DVASPECT_CONTENT, -1, TYMED_ISTREAM};
+    STGMEDIUM medium{};
+    ASSERT_EQ(clip->GetData(&format, &medium), S_OK);
+    const LARGE_INTEGER start{};
+    medium.pstm->Seek(start, STREAM_SEEK_SET, nullptr);
+    EXPECT_EQ(OleLoadFromStream(medium.pstm, IID_IMoniker, reinterpret_cast<void**>(&moniker)), S_OK);
+    ReleaseStgMedium(&medium);
+    clip->Release();
+  }
+  ASSERT_NE(moniker, nullptr);
+  // The user closes the image; the link opens it again.
+  PostMessageA(frame, WM_COMMAND, 57602 /* File/Close */, 0);
+  ASSERT_TRUE(WaitFor([&] { return ChildTitles(frame).empty(); }));
+
+  IOleObject* link = nullptr;
+  ASSERT_EQ(BindMoniker(moniker, 0, IID_IOleObject, reinterpret_cast<void**>(&link)), S_OK);
+  EXPECT_EQ(TopLevel(kFrameClass).size(), 1u) << "the running program serves the link";
+  LinkSink sink;
+  DWORD advise = 0, dataAdvise = 0;
+  ASSERT_EQ(link->Advise(&sink, &advise), S_OK);
+  IDataObject* data = nullptr;
+  ASSERT_EQ(link->QueryInterface(IID_IDataObject, reinterpret_cast<void**>(&data)), S_OK);
+  FORMATETC dib{CF_DIB, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  ASSERT_EQ(data->DAdvise(&dib, 0, &sink, &dataAdvise), S_OK);
+  IPersistFile* persist = nullptr;
+  ASSERT_EQ(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist)), S_OK);
+
+  ASSERT_EQ(link->DoVerb(OLEIVERB_OPEN, nullptr, nullptr, 0, nullptr, nullptr), S_OK);
+  auto showsTheFile = [&] {
+    const std::vector<std::string> titles = ChildTitles(frame);
+    if (titles.size() != 1) return false;
+    std::string title = titles.front();
+    for (char& ch : title) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    return title.find("linked.lud") != std::string::npos;
+  };
+  EXPECT_TRUE(WaitFor(showsTheFile)) << "the program does not show the file under its name";
+  EXPECT_EQ(link->DoVerb(OLEIVERB_PRIMARY, nullptr, nullptr, 0, nullptr, nullptr), S_OK);
+  PumpUntil([] { return false; }, 300);
+  EXPECT_TRUE(showsTheFile()) << "the open file was not activated (or was copied)";
+  EXPECT_EQ(link->DoVerb(OLEIVERB_UIACTIVATE, nullptr, nullptr, 0, nullptr, nullptr), OLE_E_NOT_INPLACEACTIVE);
+  EXPECT_EQ(persist->IsDirty(), S_FALSE);
+
+  // Edited and saved in the program: the file changes and the link follows.
+  PostMessageA(frame, WM_COMMAND, 32952 /* Image/Rotate Canvas/90° CW */, 0);
+  EXPECT_TRUE(PumpUntil([&] { return persist->IsDirty() == S_OK; })) << "the edit did not mark the file's object";
+  EXPECT_EQ(sink.saves, 0);
+  PostMessageA(frame, WM_COMMAND, 57603 /* File/Save */, 0);
+  EXPECT_TRUE(PumpUntil([&] { return sink.saves > 0 && sink.pictures > 0; })) << "the link was not told of the save";
+  EXPECT_EQ(sink.width, kHeight);
+  EXPECT_EQ(sink.height, kWidth);
+  EXPECT_TRUE(sink.picture == turned) << "the link's picture is not the saved image";
+  EXPECT_EQ(persist->IsDirty(), S_FALSE);
+  int width = 0, height = 0;
+  EXPECT_TRUE(FilePixels(lud, &width, &height) == turned) << "the file does not hold the edit";
+
+  // The object saves the file itself (the document writes it).
+  PostMessageA(frame, WM_COMMAND, 32952, 0);
+  EXPECT_TRUE(PumpUntil([&] { return persist->IsDirty() == S_OK; }));
+  const int saves = sink.saves;
+  EXPECT_EQ(persist->Save(nullptr, TRUE), S_OK);
+  EXPECT_GT(sink.saves, saves);
+  EXPECT_EQ(persist->IsDirty(), S_FALSE);
+  EXPECT_TRUE(FilePixels(lud, &width, &height) == halfTurn) << "IPersistFile::Save did not write the file";
+  LPOLESTR current = nullptr;
+  ASSERT_EQ(persist->GetCurFile(&current), S_OK);
+  EXPECT_EQ(std::wstring(current), std::wstring(lud.begin(), lud.end()));
+  CoTaskMemFree(current);
+
+  // An object with no document: a layered copy is written, a flat file refused.
+  {
+    CLSID clsid{};
+    ASSERT_EQ(CLSIDFromProgID(L"Lumo40.Document", &clsid), S_OK);
+    IPersistFile* other = nullptr;
+    ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IPersistFile, reinterpret_cast<void**>(&other)),
+              S_OK);
+    EXPECT_EQ(other->Save(nullptr, TRUE), E_INVALIDARG) << "an object without a file saved nothing as done";
+    const std::wstring wideLud(lud.begin(), lud.end()), wideCopied(copied.begin(), copied.end()),
+        wideFlat(flat.begin(), flat.end());
+    ASSERT_EQ(other->Load(wideLud.c_str(), STGM_READ), S_OK);
+    EXPECT_TRUE(FAILED(other->Save(wideFlat.c_str(), FALSE)));
+    EXPECT_EQ(GetFileAttributesA(flat.c_str()), INVALID_FILE_ATTRIBUTES) << "a refused save wrote a file";
+    EXPECT_EQ(other->Save(wideCopied.c_str(), FALSE), S_OK);
+    other->Release();
+    EXPECT_TRUE(FilePixels(copied, &width, &height) == halfTurn) << "the copy does not hold the image";
+  }
+
+  data->DUnadvise(dataAdvise);
+  data->Release();
+  link->Unadvise(advise);
+  persist->Release();
+  link->Release();
+  moniker->Release();
+  OleSetClipboard(nullptr);
+  OleUninitialize();
+  CloseAndExpectZero(program, frame);
+  for (const std::string& f : {lud, copied, flat, lang}) DeleteFileA(f.c_str());
+}
+
 // The container's side of in-place editing: a top-level window (the frame)
 // with a child (the document area) where the object is shown. It records
 // what the object asks of it.
@@ -1535,9 +1865,13 @@ struct EmbeddedInContainer {
   DWORD connection = 0;
   FORMATETC dib{CF_DIB, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
   bool oleStarted = false;
+  // With `userStarted` the user's program (a plain start, shown, with the
+  // layered file open) is the one that serves the object.
+  Process userProgram;
+  HWND userFrame = nullptr;
 
   // Fails the test (fatally) when any step fails.
-  void Start(int width, int height) {
+  void Start(int width, int height, bool userStarted = false) {
     {
       Process first;
       HWND frame = StartShown(first, copy.exe());
@@ -1549,6 +1883,11 @@ struct EmbeddedInContainer {
     lud = copy.folder() + "\\inplace.lud";
     ASSERT_TRUE(MakeLayeredFile(copy, lud, width, height, &expected, &turned));
     ASSERT_TRUE(WaitFor([] { return TopLevel(kFrameClass).empty(); }, 20000));
+    if (userStarted) {
+      userFrame = StartShown(userProgram, copy.exe(), lud);
+      ASSERT_NE(userFrame, nullptr);
+      ASSERT_TRUE(WaitFor([&] { return ChildTitles(userFrame).size() == 1; }));
+    }
 
     ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
     oleStarted = true;
@@ -1612,6 +1951,10 @@ struct EmbeddedInContainer {
     if (oleStarted) OleUninitialize();
     for (HWND w : TopLevel(kFrameClass)) PostMessageA(w, WM_CLOSE, 0, 0);
     EXPECT_TRUE(WaitFor([] { return TopLevel(kFrameClass).empty(); }, 20000)) << "the program stayed";
+    // The user's program ends by itself (a program cut off would leave its
+    // class objects registered for the next test).
+    DWORD code = 0;
+    if (userProgram.pi.hProcess != nullptr) EXPECT_TRUE(userProgram.WaitExit(30000, &code)) << "the user's program stayed";
     if (!lud.empty()) DeleteFileA(lud.c_str());
     if (!lang.empty()) DeleteFileA(lang.c_str());
     for (int file = 1; file <= 8; ++file) {
@@ -2109,6 +2452,74 @@ TEST(ProgramProcesses, TheContainersKeysReachItWhileTheImageIsEditedInPlace) {
   EXPECT_TRUE(embedded.site->ui) << "the key ended in-place editing";
   EXPECT_EQ(embedded.object->Close(OLECLOSE_NOSAVE), S_OK);
   DestroyAcceleratorTable(keys);
+}
+
+// The image windows of a frame's MDI area that show.
+int ShownChildren(HWND frame) {
+  HWND client = FindWindowExA(frame, nullptr, "MDIClient", nullptr);
+  int shown = 0;
+  for (HWND c = client != nullptr ? GetWindow(client, GW_CHILD) : nullptr; c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
+    if (IsWindowVisible(c)) ++shown;
+  }
+  return shown;
+}
+
+// The program the user started (one image open) serves an object edited in
+// place: the object's document stays hidden, no image window of it shows in
+// the program's MDI area beside the user's.
+TEST(ProgramProcesses, AnObjectEditedInPlaceShowsNoWindowInTheUsersProgram) {
+  EmbeddedInContainer embedded;
+  embedded.Start(200, 150, true);
+  if (::testing::Test::HasFatalFailure()) return;
+  HWND frame = embedded.userFrame;
+  EXPECT_EQ(TopLevel(kFrameClass).size(), 1u) << "the user's program does not serve the object";
+  EXPECT_EQ(ShownChildren(frame), 1);
+  ASSERT_EQ(embedded.Verb(OLEIVERB_UIACTIVATE), S_OK);
+  ASSERT_TRUE(PumpUntil([&] { return ObjectWindowIn(embedded.windows.area) != nullptr; }, 10000));
+  PumpUntil([] { return false; }, 300);
+  EXPECT_EQ(ShownChildren(frame), 1) << "the in-place image shows a window in the program";
+  EXPECT_EQ(ChildTitles(frame).size(), 2u) << "the in-place image has no hidden document window";
+  EXPECT_EQ(embedded.Verb(OLEIVERB_HIDE), S_OK);
+  EXPECT_TRUE(PumpUntil([&] { return ObjectWindowIn(embedded.windows.area) == nullptr; }, 10000));
+  EXPECT_EQ(ShownChildren(frame), 1);
+}
+
+// "Open Picture object into separate window" (33068) moves the image edited
+// in place to the program's window as the same document: an edit made in
+// place is undone there with Edit/Undo, and the container's picture follows.
+TEST(ProgramProcesses, OpeningTheInPlaceImageSeparatelyKeepsItsUndoHistory) {
+  constexpr int kWidth = 200, kHeight = 150;
+  EmbeddedInContainer embedded;
+  embedded.Start(kWidth, kHeight);
+  if (::testing::Test::HasFatalFailure()) return;
+  ASSERT_EQ(embedded.Verb(OLEIVERB_UIACTIVATE), S_OK);
+  HWND objectWindow = ObjectWindowIn(embedded.windows.area);
+  ASSERT_NE(objectWindow, nullptr);
+  const int changes = embedded.sink.changes;
+  PostMessageA(objectWindow, WM_COMMAND, 32952 /* Image/Rotate Canvas/90° CW */, 0);
+  ASSERT_TRUE(PumpUntil([&] { return embedded.sink.changes > changes; })) << "the edit in place did not reach the container";
+  SIZEL extent{};
+  ASSERT_EQ(embedded.object->GetExtent(DVASPECT_CONTENT, &extent), S_OK);
+  EXPECT_LT(extent.cx, extent.cy) << "the image was not turned in place";
+
+  PostMessageA(objectWindow, WM_COMMAND, 33068, 0);
+  EXPECT_TRUE(PumpUntil([&] { return ObjectWindowIn(embedded.windows.area) == nullptr; }, 10000));
+  HWND programFrame = nullptr;
+  ASSERT_TRUE(WaitFor([&] {
+    for (HWND w : TopLevel(kFrameClass)) {
+      if (IsWindowVisible(w) && ShownChildren(w) == 1) programFrame = w;
+    }
+    return programFrame != nullptr;
+  })) << "the program's window does not show the image";
+  const int moved = embedded.sink.changes;
+  PostMessageA(programFrame, WM_COMMAND, 57643 /* Edit/Undo */, 0);
+  EXPECT_TRUE(PumpUntil([&] { return embedded.sink.changes > moved; })) << "Edit/Undo undid nothing of the edit in place";
+  ASSERT_EQ(embedded.object->GetExtent(DVASPECT_CONTENT, &extent), S_OK);
+  EXPECT_GT(extent.cx, extent.cy) << "the undo did not turn the image back";
+  EXPECT_TRUE(PumpUntil([&] { return DrawnPixels(embedded.object, kWidth, kHeight) == embedded.expected; }, 10000))
+      << "the container's picture is not the image as it was";
+  PostMessageA(programFrame, WM_COMMAND, 57602 /* File/Close */, 0);
+  EXPECT_TRUE(WaitFor([&] { return ShownChildren(programFrame) == 0; }));
 }
 
 // The container ends in-place editing while a transform runs in the view
