@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 namespace lumora {
 
@@ -14,8 +15,10 @@ class ClassesRegistry {
   // Creates the key as needed and sets the value (empty name: the key's
   // default value). False when the registry refuses.
   virtual bool SetValue(const std::string& key, const std::string& name, const std::string& data) = 0;
-  // The key's default value; false when the key or the value is missing.
-  virtual bool GetDefault(const std::string& key, std::string* data) const = 0;
+  // A text value (empty name: the key's default); false when the key or
+  // the value is missing.
+  virtual bool GetValue(const std::string& key, const std::string& name, std::string* data) const = 0;
+  bool GetDefault(const std::string& key, std::string* data) const { return GetValue(key, "", data); }
   virtual bool KeyExists(const std::string& key) const = 0;
   // Removes a value, or a key with everything under it; true when it is
   // gone (also when it was never there).
@@ -29,7 +32,7 @@ class FallbackClassesRegistry : public ClassesRegistry {
  public:
   FallbackClassesRegistry(ClassesRegistry& machine, ClassesRegistry& user) : machine_(machine), user_(user) {}
   bool SetValue(const std::string& key, const std::string& name, const std::string& data) override;
-  bool GetDefault(const std::string& key, std::string* data) const override;
+  bool GetValue(const std::string& key, const std::string& name, std::string* data) const override;
   bool KeyExists(const std::string& key) const override;
   bool DeleteValue(const std::string& key, const std::string& name) override;
   bool DeleteTree(const std::string& key) override;
@@ -37,6 +40,26 @@ class FallbackClassesRegistry : public ClassesRegistry {
  private:
   ClassesRegistry& machine_;
   ClassesRegistry& user_;
+};
+
+// Passes everything on and notes whether a write left the registry
+// otherwise than it found it (rewriting a value as it was changes nothing),
+// so the shell is told only of real changes.
+class ChangeNotingClassesRegistry : public ClassesRegistry {
+ public:
+  explicit ChangeNotingClassesRegistry(ClassesRegistry& inner) : inner_(inner) {}
+  bool Changed() const { return changed_; }
+  bool SetValue(const std::string& key, const std::string& name, const std::string& data) override;
+  bool GetValue(const std::string& key, const std::string& name, std::string* data) const override;
+  bool KeyExists(const std::string& key) const override;
+  bool DeleteValue(const std::string& key, const std::string& name) override;
+  bool DeleteTree(const std::string& key) override;
+
+ private:
+  // The value as it is now: whether there is one, and what it says.
+  std::pair<bool, std::string> Now(const std::string& key, const std::string& name) const;
+  ClassesRegistry& inner_;
+  bool changed_ = false;
 };
 
 }  // namespace lumora

@@ -13,6 +13,9 @@ namespace lumora {
 constexpr char kMainFrameClass[] = "VR_LUMAINFRAME40";
 // WM_COPYDATA's dwData for a hand-over block.
 constexpr std::uintptr_t kHandOverCopyData = 0x4C554446;  // "LUDF"
+// WM_COPYDATA's dwData of a start without a file: the running program
+// shows itself and takes the user (no data).
+constexpr std::uintptr_t kTakeUserCopyData = 0x4C555352;  // "LUSR"
 // Size of the DROPFILES header (offset of the file list).
 constexpr std::uint32_t kDropFilesHeader = 20;
 

@@ -16,6 +16,8 @@
 #include "res/StringTable.h"
 #include "res/resource.h"
 
+#include <shlobj.h>
+
 namespace lumora {
 
 int* CLumo40App::ToggledSetting(std::uint32_t id) {
@@ -72,15 +74,30 @@ void CLumo40App::OnConfigureConverters() {
   ImExp_ConfigureConverters(MainFrame() != nullptr ? MainFrame()->Handle() : nullptr);
 }
 
+namespace {
+
+// Explorer keeps the icons and handlers it has read until it is told.
+void TellShellIfChanged(const ChangeNotingClassesRegistry& registry) {
+  if (registry.Changed()) SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
+}
+
+}  // namespace
+
 void CLumo40App::OnFileTypes() {
-  ProgramClassesRegistry registry;
-  CFileTypesDlg dialog(Settings(), registry, ProgramAssociationTarget(), ProgramAssociableExtensions(),
-                       ProgramOwnExtensions(), MainFrame());
+  ProgramClassesRegistry classes;
+  ChangeNotingClassesRegistry registry(classes);
+  const AssociationTarget target = ProgramAssociationTarget();
+  const std::vector<std::string> associable = ProgramAssociableExtensions();
+  CFileTypesDlg dialog(Settings(), registry, target, associable, ProgramOwnExtensions(), MainFrame());
   dialog.DoModal();
+  // Whatever the dialog ended with, the saved choices hold again.
+  RefreshFileAssociations(Settings(), registry, target, associable);
+  TellShellIfChanged(registry);
 }
 
 void CLumo40App::RefreshShellRegistration(bool servers) {
-  ProgramClassesRegistry registry;
+  ProgramClassesRegistry classes;
+  ChangeNotingClassesRegistry registry(classes);
   const AssociationTarget target = ProgramAssociationTarget();
   // The document type's own extension always opens here.
   RegisterExtension(registry, target, ProgramOwnExtensions().front(), true);
@@ -90,6 +107,7 @@ void CLumo40App::RefreshShellRegistration(bool servers) {
     RegisterServers(registry, ServerTarget{target.typeName, fw::DocStringPart(docString, fw::DocStringIndex::kFilterExt),
                                            target.programPath});
   }
+  TellShellIfChanged(registry);
 }
 
 int CLumo40App::CountModifiedDocuments() {

@@ -124,6 +124,8 @@ void ReleaseServedObject() {
   if (--gObjects == 0) EndAutomationServerWhenUnused();
 }
 
+bool ServedObjectsRemain() { return gObjects > 0 || gLocks > 0; }
+
 HRESULT AutomationApp::QueryInterface(REFIID iid, void** out) {
   if (out == nullptr) return E_POINTER;
   *out = nullptr;
@@ -281,7 +283,7 @@ void RevokeAutomationFactory() {
 
 void EndAutomationServerWhenUnused() {
   CLumo40App* app = TheLumoApp();
-  if (app == nullptr || !app->startedForOle || app->oleUserControl || gObjects > 0 || gLocks > 0) return;
+  if (app == nullptr || app->oleUserControl || gObjects > 0 || gLocks > 0) return;
   HWND main = MainWindow();
   if (main == nullptr) return;
   // A client asking for a new object from now on gets a new server: this

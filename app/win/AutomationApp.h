@@ -47,13 +47,15 @@ class AutomationApp final : public IDispatch {
 bool RegisterAutomationFactory();
 void RevokeAutomationFactory();
 
-// Whether a program started for automation may end now: no object and no
-// lock left, and the user does not control it. The end is posted to the
-// main frame.
+// Whether a program that serves objects may end now: no object and no
+// lock left, and the user does not control it (COM started it, or the user
+// closed it while objects remained). The end is posted to the main frame.
 void EndAutomationServerWhenUnused();
 
 // Every object the program serves holds it while it lives.
 void AddServedObject();
 void ReleaseServedObject();
+// Some container or script still holds an object or a lock.
+bool ServedObjectsRemain();
 
 }  // namespace lumora

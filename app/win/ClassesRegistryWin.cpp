@@ -14,12 +14,13 @@ bool Win32ClassesRoot::SetValue(const std::string& key, const std::string& name,
   return r == ERROR_SUCCESS;
 }
 
-bool Win32ClassesRoot::GetDefault(const std::string& key, std::string* data) const {
+bool Win32ClassesRoot::GetValue(const std::string& key, const std::string& name, std::string* data) const {
   HKEY k = nullptr;
   if (RegOpenKeyExA(root_, Full(key).c_str(), 0, KEY_QUERY_VALUE, &k) != ERROR_SUCCESS) return false;
   char buffer[1024] = {};
   DWORD size = sizeof buffer - 1, type = 0;
-  const LONG r = RegQueryValueExA(k, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
+  const LONG r = RegQueryValueExA(k, name.empty() ? nullptr : name.c_str(), nullptr, &type,
+                                  reinterpret_cast<BYTE*>(buffer), &size);
   RegCloseKey(k);
   if (r != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return false;
   *data = std::string(buffer);

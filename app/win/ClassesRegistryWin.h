@@ -16,7 +16,7 @@ class Win32ClassesRoot : public ClassesRegistry {
   // Keys are made under `root`\`prefix` (the prefix may be empty).
   Win32ClassesRoot(HKEY root, std::string prefix) : root_(root), prefix_(std::move(prefix)) {}
   bool SetValue(const std::string& key, const std::string& name, const std::string& data) override;
-  bool GetDefault(const std::string& key, std::string* data) const override;
+  bool GetValue(const std::string& key, const std::string& name, std::string* data) const override;
   bool KeyExists(const std::string& key) const override;
   bool DeleteValue(const std::string& key, const std::string& name) override;
   bool DeleteTree(const std::string& key) override;

@@ -55,6 +55,9 @@ int DisplayDpi(int index) {
 
 DWORD gEmbeddingCookie = 0;
 
+// The objects alive in this program.
+std::vector<CEmbeddedImage*> gLiveObjects;
+
 void LockEmbeddingServer(bool lock) {
   if (lock) {
     AddServedObject();
@@ -157,6 +160,7 @@ CEmbeddedImage* CEmbeddedImage::Create() { return new CEmbeddedImage(); }
 CEmbeddedImage::CEmbeddedImage() {
   TraceMark("embedding object made");
   AddServedObject();
+  gLiveObjects.push_back(this);
 }
 
 CEmbeddedImage::~CEmbeddedImage() {
@@ -175,6 +179,7 @@ CEmbeddedImage::~CEmbeddedImage() {
   if (site_ != nullptr) site_->Release();
   if (adviseHolder_ != nullptr) adviseHolder_->Release();
   if (dataAdviseHolder_ != nullptr) dataAdviseHolder_->Release();
+  gLiveObjects.erase(std::remove(gLiveObjects.begin(), gLiveObjects.end(), this), gLiveObjects.end());
   ReleaseServedObject();
 }
 
@@ -662,6 +667,13 @@ HRESULT CEmbeddedImage::GetUserClassID(CLSID* out) {
 
 HRESULT CEmbeddedImage::GetUserType(DWORD form, LPOLESTR* out) { return OleRegGetUserType(DocumentClsid(), form, out); }
 
+HRESULT CEmbeddedImage::SetExtent(DWORD aspect, SIZEL* size) {
+  if (size == nullptr) return E_INVALIDARG;
+  // Only the content has a size a container can give; the image is neither
+  // cut nor scaled by it (the container scales the picture it draws).
+  return aspect == DVASPECT_CONTENT ? S_OK : E_FAIL;
+}
+
 HRESULT CEmbeddedImage::GetExtent(DWORD aspect, SIZEL* size) {
   if (size == nullptr) return E_POINTER;
   if (aspect != DVASPECT_CONTENT) return E_FAIL;
@@ -870,6 +882,14 @@ HRESULT CEmbeddedImage::GetCurFile(LPOLESTR* out) {
   if (*out == nullptr) return E_OUTOFMEMORY;
   std::memcpy(*out, file_.c_str(), bytes);
   return S_OK;
+}
+
+void EndInPlaceEditing() {
+  // Held through the calls to the containers, which may let objects go.
+  std::vector<CEmbeddedImage*> live = gLiveObjects;
+  for (CEmbeddedImage* object : live) object->AddRef();
+  for (CEmbeddedImage* object : live) object->InPlaceDeactivate();
+  for (CEmbeddedImage* object : live) object->Release();
 }
 
 // ---- The factory

@@ -51,7 +51,9 @@ class CEmbeddedImage final : public IOleObject,
   HRESULT STDMETHODCALLTYPE IsUpToDate() override { return S_OK; }
   HRESULT STDMETHODCALLTYPE GetUserClassID(CLSID* out) override;
   HRESULT STDMETHODCALLTYPE GetUserType(DWORD form, LPOLESTR* out) override;
-  HRESULT STDMETHODCALLTYPE SetExtent(DWORD, SIZEL*) override { return E_FAIL; }
+  // The container's size for the content is taken as given; the object's
+  // own extent (GetExtent) stays the image's, whatever space it is drawn in.
+  HRESULT STDMETHODCALLTYPE SetExtent(DWORD aspect, SIZEL* size) override;
   HRESULT STDMETHODCALLTYPE GetExtent(DWORD aspect, SIZEL* size) override;
   HRESULT STDMETHODCALLTYPE Advise(IAdviseSink* sink, DWORD* connection) override;
   HRESULT STDMETHODCALLTYPE Unadvise(DWORD connection) override;
@@ -161,5 +163,9 @@ class CEmbeddedImage final : public IOleObject,
 // The class factory of embedded images, registered for the whole run.
 bool RegisterEmbeddingFactory();
 void RevokeEmbeddingFactory();
+
+// Every image edited in a container's window leaves it, the container told
+// (the program's window is closing).
+void EndInPlaceEditing();
 
 }  // namespace lumora

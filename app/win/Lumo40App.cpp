@@ -212,13 +212,15 @@ bool CLumo40App::InitInstance() {
   // program goes on without it. No empty document at start: only a file to
   // open is processed.
   fw::FrameWnd* frame = MainFrame();
+  // The shell's opens are answered whichever way the program started: a
+  // program COM started takes the user with the first.
+  dde_.Start(DdeServiceName(modulePath_), [this](std::vector<std::string> paths) { OnShellOpen(std::move(paths)); });
   // Started for embedding or automation: ready, and hidden until an object
-  // asks to be seen.
+  // asks to be seen or the user starts the program.
   if (startedForOle) {
     DiscardStackPreload();
     return true;
   }
-  dde_.Start(DdeServiceName(modulePath_), [this](std::vector<std::string> paths) { OnShellOpen(std::move(paths)); });
   if (info.shellCommand == fw::ShellCommand::kFileDde) {
     // Started by the shell to open by DDE: hidden until the open arrives.
     waitingForDde_ = true;
@@ -242,12 +244,16 @@ void CLumo40App::OnShellOpen(std::vector<std::string> paths) {
   if (CMainFrame* frame = MainFrameWnd()) frame->QueueOpens(std::move(paths));
 }
 
-void CLumo40App::ShowMainWindowForShell() {
-  if (!waitingForDde_) return;
+void CLumo40App::TakeUser() {
   waitingForDde_ = false;
+  // From now on the program is the user's: it no longer ends with its last
+  // object.
+  oleUserControl = true;
   fw::FrameWnd* frame = MainFrame();
-  if (frame == nullptr) return;
+  if (frame == nullptr || frame->Handle() == nullptr || IsWindowVisible(frame->Handle())) return;
   frame->ActivateFrame(showCommand);
+  // The tool windows hidden with it when the user closed it.
+  ShowOwnedPopups(frame->Handle(), TRUE);
   UpdateWindow(frame->Handle());
 }
 
@@ -276,7 +282,9 @@ bool CLumo40App::HandOverToRunningInstance(const fw::CommandLineInfo& info, int*
     return true;
   }
   if (info.runEmbedded || info.runAutomated) return false;
-  // A second start without a file brings the running program forward.
+  // A second start without a file brings the running program forward; one
+  // that COM started, hidden, shows itself and becomes the user's.
+  HandOverUser(running);
   if (IsIconic(running)) ShowWindow(running, SW_RESTORE);
   SetForegroundWindow(running);
   *exitCode = 0;

@@ -114,7 +114,10 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   // a "/dde" start shows its main window with the first.
   void OnShellOpen(std::vector<std::string> paths);
   bool WaitingForShellOpen() const { return waitingForDde_; }
-  void ShowMainWindowForShell();
+  // The user opens a file in the program or starts it again: the main
+  // window shows (a "/dde" start, or a program COM started, waits hidden)
+  // and the user controls the program.
+  void TakeUser();
   // Window/Close All Images: one question for several modified images
   // (close them unsaved, ask for each, or keep them all).
   void OnCloseAllImages();

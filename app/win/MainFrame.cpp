@@ -11,6 +11,8 @@
 #include "app/HostHooks.h"
 #include "app/StatusPanes.h"
 #include "app/win/AppToolMenus.h"
+#include "app/win/AutomationApp.h"
+#include "app/win/EmbeddedImage.h"
 #include "app/win/Lumo40App.h"
 #include "app/win/SmallWindows.h"
 #include "dialogs/win/ImageDialogs.h"
@@ -344,6 +346,10 @@ LRESULT CMainFrame::OnDropFiles(WPARAM wParam, LPARAM) {
 
 LRESULT CMainFrame::OnCopyData(WPARAM, LPARAM lParam) {
   const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+  if (data != nullptr && data->dwData == kTakeUserCopyData) {
+    TheLumoApp()->TakeUser();
+    return TRUE;
+  }
   if (data == nullptr || data->dwData != kHandOverCopyData) return FALSE;
   std::vector<std::string> names =
       ReadDropFilesBlock(static_cast<const std::uint8_t*>(data->lpData), data->cbData);
@@ -365,7 +371,7 @@ LRESULT CMainFrame::OnOpenHandedOver(WPARAM, LPARAM) {
   std::vector<std::string> names;
   names.swap(pendingOpens_);
   if (names.empty()) return 0;
-  TheLumoApp()->ShowMainWindowForShell();
+  TheLumoApp()->TakeUser();
   if (IsIconic(Handle())) ShowWindow(Handle(), SW_RESTORE);
   SetForegroundWindow(Handle());
   for (const std::string& name : names) TheLumoApp()->OpenDocumentFile(name);
@@ -812,7 +818,18 @@ void CMainFrame::OnClose() {
     DeferUntilProgressEnds(Handle(), WM_CLOSE, 0, 0);
     return;
   }
+  // Images edited in containers' windows go back to their containers
+  // first, the containers told.
+  EndInPlaceEditing();
   if (!SaveAndCloseAllDocuments(false)) return;  // a document refused: the program goes on
+  // Containers and scripts keep the objects they hold: the program leaves
+  // the user, hidden, and ends with the last object.
+  if (ServedObjectsRemain()) {
+    ShowOwnedPopups(Handle(), FALSE);
+    ShowWindow(Handle(), SW_HIDE);
+    TheLumoApp()->oleUserControl = false;
+    return;
+  }
   // The bars' places, under the settings file's full path.
   SaveBarState(TheLumoApp()->SettingsPath());
   SaveTwainSettings();

@@ -270,4 +270,12 @@ bool HandOverFile(HWND target, const std::string& path) {
   return sent != 0 && answer != 0;
 }
 
+bool HandOverUser(HWND target) {
+  COPYDATASTRUCT data{kTakeUserCopyData, 0, nullptr};
+  DWORD_PTR answer = 0;
+  LRESULT sent = SendMessageTimeoutA(target, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG,
+                                     30000, &answer);
+  return sent != 0 && answer != 0;
+}
+
 }  // namespace lumora

@@ -33,5 +33,8 @@ HWND FindRunningMainFrame();
 // Sends the file name to that window as a hand-over block; true when it
 // took the block.
 bool HandOverFile(HWND target, const std::string& path);
+// Asks that window's program to show itself and take the user (a program
+// COM started waits hidden); true when it did.
+bool HandOverUser(HWND target);
 
 }  // namespace lumora

@@ -745,7 +745,8 @@ void MdiFrame::OnWindowArrange() { SendMessageA(mdiClient_, WM_MDIICONARRANGE, 0
 
 FW_IMPLEMENT_DYNCREATE(MdiChild, FrameWnd)
 FW_MESSAGE_MAP(MdiChild, FrameWnd, WindowMessageEntry<&MdiChild::OnMdiActivate>(WM_MDIACTIVATE),
-               WindowMessageEntry<&MdiChild::OnSizeChild>(WM_SIZE))
+               WindowMessageEntry<&MdiChild::OnSizeChild>(WM_SIZE),
+               WindowMessageEntry<&MdiChild::OnPaletteChangedChild>(WM_PALETTECHANGED))
 
 MdiFrame* MdiChild::GetMdiFrame() const {
   return dynamic_cast<MdiFrame*>(TheApp() != nullptr ? TheApp()->MainWindow() : nullptr);
@@ -850,6 +851,15 @@ LRESULT MdiChild::OnMdiActivate(WPARAM wParam, LPARAM lParam) {
 LRESULT MdiChild::OnSizeChild(WPARAM wParam, LPARAM lParam) {
   if (wParam != SIZE_MINIMIZED) RecalcLayout();
   return DefaultProc(WM_SIZE, wParam, lParam);  // MDI needs it for maximised children
+}
+
+LRESULT MdiChild::OnPaletteChangedChild(WPARAM wParam, LPARAM lParam) {
+  // The system tells top-level windows only; a child frame draws nothing of
+  // its own, so the message goes on, unchanged, to what it holds.
+  for (HWND child = GetWindow(hwnd_, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    SendMessageA(child, WM_PALETTECHANGED, wParam, lParam);
+  }
+  return DefaultProc(WM_PALETTECHANGED, wParam, lParam);
 }
 
 void MdiChild::MdiDestroy() {

@@ -197,6 +197,9 @@ class MdiChild : public FrameWnd {
  protected:
   LRESULT OnMdiActivate(WPARAM, LPARAM);
   LRESULT OnSizeChild(WPARAM, LPARAM);
+  // Another window realised a palette: the windows the frame holds (its
+  // views) realise theirs again in the background.
+  LRESULT OnPaletteChangedChild(WPARAM, LPARAM);
   void OnClose() override;
 };
 

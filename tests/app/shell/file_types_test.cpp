@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -30,10 +31,10 @@ class FakeClasses : public ClassesRegistry {
     keys[key][name] = data;
     return true;
   }
-  bool GetDefault(const std::string& key, std::string* data) const override {
+  bool GetValue(const std::string& key, const std::string& name, std::string* data) const override {
     auto k = keys.find(key);
     if (k == keys.end()) return false;
-    auto v = k->second.find("");
+    auto v = k->second.find(name);
     if (v == k->second.end()) return false;
     *data = v->second;
     return true;
@@ -145,6 +146,43 @@ TEST(FileTypes, TheStartRegistersSavedChoicesAgainAndDropsUnreadableOnes) {
   EXPECT_FALSE(again[1].checked);
   std::error_code ignored;
   std::filesystem::remove_all(folder, ignored);
+}
+
+// The shell hears of associations only when the registry now says
+// something else: in turn over one registry, a start that finds everything
+// as it left it changes nothing; a moved program, an extension taken or
+// given back does; a refused write does not.
+TEST(FileTypes, OnlyWritesThatLeaveTheRegistryOtherwiseAreChanges) {
+  FakeClasses classes;
+  ASSERT_TRUE(RegisterExtension(classes, kTarget, "bmp", true));
+  classes.keys[".tif"][""] = "Other.Image";
+  AssociationTarget moved = kTarget;
+  moved.programPath = "D:\\Lumora\\Lumo40.exe";
+  const struct {
+    const char* step;
+    std::function<void(ClassesRegistry&)> write;
+    bool changes;
+  } steps[] = {
+      {"the same association again", [](ClassesRegistry& r) { RegisterExtension(r, kTarget, "BMP", true); }, false},
+      {"another program's extension unchecked", [](ClassesRegistry& r) { RegisterExtension(r, kTarget, "tif", false); },
+       false},
+      {"a new extension", [](ClassesRegistry& r) { RegisterExtension(r, kTarget, "png", true); }, true},
+      {"the program moved", [&](ClassesRegistry& r) { RegisterExtension(r, moved, "png", true); }, true},
+      {"ours unchecked", [](ClassesRegistry& r) { RegisterExtension(r, kTarget, "bmp", false); }, true},
+      {"unchecked again", [](ClassesRegistry& r) { RegisterExtension(r, kTarget, "bmp", false); }, false},
+      {"refused", [&](ClassesRegistry& r) {
+         classes.refuses = true;
+         RegisterExtension(r, kTarget, "gif", true);
+         RegisterExtension(r, moved, "png", false);
+         classes.refuses = false;
+       }, false},
+  };
+  for (const auto& s : steps) {
+    ChangeNotingClassesRegistry noting(classes);
+    s.write(noting);
+    EXPECT_EQ(noting.Changed(), s.changes) << s.step;
+  }
+  EXPECT_EQ(classes.Value(".png"), "Lumo40.Document") << "the refused unchecking left it";
 }
 
 TEST(FileTypes, TheServerEntriesNameTheClassIdsAndTheProgram) {

@@ -419,6 +419,76 @@ TEST(ProgramProcesses, TheShellOpensFilesByDdeInANewProgramAndInTheRunningOne) {
   DeleteFileA(y.c_str());
 }
 
+// A program COM started for a client holding "Lumo40.Application" waits
+// hidden. The user's start, a start with a file and the shell's open of a
+// file (by DDE) each make it show itself and take the user: no second
+// program stays, the file opens there, and the program keeps running with
+// it after the client lets the object go.
+TEST(ProgramProcesses, AProgramComStartedTakesTheUserWhenTheUserStartsOrOpens) {
+  ProgramCopy copy;
+  {
+    Process first;
+    HWND frame = StartShown(first, copy.exe());
+    ASSERT_NE(frame, nullptr);
+    CloseAndExpectZero(first, frame);
+  }
+  const std::string rich = WindowsPath(std::string(LUMORA_TEST_DATA) + "/layered/rich.lud");
+  const std::string x = copy.folder() + "\\takex.lud", y = copy.folder() + "\\takey.lud";
+  ASSERT_TRUE(CopyFileA(rich.c_str(), x.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileA(rich.c_str(), y.c_str(), FALSE));
+  ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+  CLSID clsid{};
+  ASSERT_EQ(CLSIDFromProgID(L"Lumo40.Application", &clsid), S_OK);
+  enum Way { kPlain, kFile, kShell };
+  struct Case {
+    const char* name;
+    Way way;
+    const char* title;  // the child window the program shows afterwards
+  };
+  const Case cases[] = {{"plain start", kPlain, nullptr}, {"start with a file", kFile, "takex"}, {"shell open", kShell, "takey"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    IDispatch* app = nullptr;
+    ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch, reinterpret_cast<void**>(&app)), S_OK);
+    HWND frame = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+      std::vector<HWND> frames = TopLevel(kFrameClass);
+      frame = frames.size() == 1 ? frames.front() : nullptr;
+      return frame != nullptr;
+    })) << "no program serves the object";
+    EXPECT_FALSE(IsWindowVisible(frame));
+    DWORD pid = 0;
+    GetWindowThreadProcessId(frame, &pid);
+    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid);
+    ASSERT_NE(process, nullptr);
+    if (c.way == kPlain) {
+      ExpectSecondStartEndsWithZero(copy.exe());
+    } else if (c.way == kFile) {
+      ExpectSecondStartEndsWithZero(copy.exe(), x);
+    } else {
+      EXPECT_GT(reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", y.c_str(), nullptr, nullptr, SW_SHOWNORMAL)), 32)
+          << "the shell could not open the file";
+    }
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(frame) != 0; })) << "the program stayed hidden";
+    if (c.title != nullptr) {
+      EXPECT_TRUE(WaitFor([&] { return FrameShowing(c.title) == frame; })) << "the file did not open in it";
+    }
+    EXPECT_EQ(TopLevel(kFrameClass).size(), 1u) << "a second program stayed";
+    // The client lets go: the program is the user's now and stays.
+    app->Release();
+    Sleep(1500);
+    EXPECT_NE(WaitForSingleObject(process, 0), static_cast<DWORD>(WAIT_OBJECT_0)) << "the program ended with the object";
+    EXPECT_TRUE(IsWindowVisible(frame));
+    if (c.title != nullptr) EXPECT_EQ(FrameShowing(c.title), frame) << "the file went with the object";
+    PostMessageA(frame, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitFor([&] { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; })) << "the program did not end";
+    CloseHandle(process);
+  }
+  CoUninitialize();
+  DeleteFileA(x.c_str());
+  DeleteFileA(y.c_str());
+}
+
 // A JScript client run by Wine's cscript against the program COM starts
 // from the registry a plain start wrote: the commands by name in any case,
 // the image flipped and saved as ImageMagick expects, a type mismatch the
@@ -561,6 +631,17 @@ TEST(ProgramProcesses, AContainerEmbedsANewImageAndKeepsItInItsStorage) {
   EXPECT_EQ(object->GetExtent(DVASPECT_CONTENT, &extent), S_OK);
   EXPECT_EQ(extent.cx, 320 * 2540 / 72);
   EXPECT_EQ(extent.cy, 240 * 2540 / 72);
+  // The running object takes the size the container gives its content (the
+  // registry asks containers to give it on every resize) and keeps the
+  // image's own extent; no other aspect has a size to give.
+  ASSERT_EQ(OleRun(object), S_OK);
+  SIZEL given{extent.cx * 2, extent.cy / 2};
+  EXPECT_EQ(object->SetExtent(DVASPECT_CONTENT, &given), S_OK);
+  EXPECT_EQ(object->SetExtent(DVASPECT_ICON, &given), E_FAIL);
+  SIZEL after{};
+  EXPECT_EQ(object->GetExtent(DVASPECT_CONTENT, &after), S_OK);
+  EXPECT_EQ(after.cx, 320 * 2540 / 72);
+  EXPECT_EQ(after.cy, 240 * 2540 / 72);
   const std::vector<std::uint32_t> white(320 * 240, 0xFFFFFF);
   EXPECT_TRUE(DrawnPixels(object, 320, 240) == white) << "the new image is not drawn white";
 
@@ -1433,6 +1514,75 @@ struct EmbeddedInContainer {
     }
   }
 };
+
+// A boolean property of an automation object; -1 when the call fails.
+int BoolProperty(IDispatch* object, const wchar_t* name) {
+  LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+  DISPID id = 0;
+  if (object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id) != S_OK) return -1;
+  DISPPARAMS none{};
+  VARIANT result;
+  VariantInit(&result);
+  if (object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr) != S_OK ||
+      result.vt != VT_BOOL) {
+    return -1;
+  }
+  return result.boolVal != VARIANT_FALSE ? 1 : 0;
+}
+
+// File/Exit while a container edits an image in place and a script holds
+// "Lumo40.Application": the container is told the in-place editing ends,
+// and the program hides instead of ending; the script's object still
+// answers, the container's object can be edited again, and the program
+// ends by itself with the last object.
+TEST(ProgramProcesses, ExitWhileObjectsAreHeldHidesTheProgramUntilTheLastGoes) {
+  EmbeddedInContainer embedded;
+  embedded.Start(200, 150);
+  if (::testing::Test::HasFatalFailure()) return;
+  TestSite& site = *embedded.site;
+  CLSID clsid{};
+  ASSERT_EQ(CLSIDFromProgID(L"Lumo40.Application", &clsid), S_OK);
+  IDispatch* app = nullptr;
+  ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch, reinterpret_cast<void**>(&app)), S_OK);
+  ASSERT_EQ(TopLevel(kFrameClass).size(), 1u) << "one program serves both objects";
+  HWND frame = TopLevel(kFrameClass).front();
+  DWORD pid = 0;
+  GetWindowThreadProcessId(frame, &pid);
+  HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, pid);
+  ASSERT_NE(process, nullptr);
+  ASSERT_EQ(embedded.Verb(OLEIVERB_UIACTIVATE), S_OK);
+  ASSERT_TRUE(PumpUntil([&] { return site.ui; }));
+  // The user starts the program: it is theirs now, shown.
+  ExpectSecondStartEndsWithZero(embedded.copy.exe());
+  ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(frame) != 0; }));
+  EXPECT_EQ(BoolProperty(app, L"UserControl"), 1);
+
+  PostMessageA(frame, WM_COMMAND, 57665 /* File/Exit */, 0);
+  EXPECT_TRUE(PumpUntil([&] { return site.inPlaceDeactivations == 1; })) << "the container was not told";
+  EXPECT_EQ(site.uiDeactivations, 1);
+  EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(frame) == 0; })) << "the program's window stayed";
+  Sleep(1000);
+  EXPECT_NE(WaitForSingleObject(process, 0), static_cast<DWORD>(WAIT_OBJECT_0)) << "the program ended under its objects";
+  EXPECT_EQ(BoolProperty(app, L"Visible"), 0) << "the script's object does not answer";
+  EXPECT_EQ(BoolProperty(app, L"UserControl"), 0);
+  EXPECT_EQ(embedded.Verb(OLEIVERB_UIACTIVATE), S_OK) << "the container's object was taken away";
+  EXPECT_TRUE(PumpUntil([&] { return site.ui; }));
+  EXPECT_FALSE(IsWindowVisible(frame));
+
+  // The script lets go; the container's object keeps the program.
+  app->Release();
+  Sleep(1000);
+  EXPECT_NE(WaitForSingleObject(process, 0), static_cast<DWORD>(WAIT_OBJECT_0));
+  embedded.Verb(OLEIVERB_HIDE);
+  if (site.inPlaceObject != nullptr) std::exchange(site.inPlaceObject, nullptr)->Release();
+  embedded.data->DUnadvise(embedded.connection);
+  std::exchange(embedded.data, nullptr)->Release();
+  embedded.object->Close(OLECLOSE_NOSAVE);
+  std::exchange(embedded.object, nullptr)->Release();
+  EXPECT_TRUE(PumpUntil([&] { return WaitForSingleObject(process, 0) == WAIT_OBJECT_0; }, 20000))
+      << "the program stayed after its last object";
+  CloseHandle(process);
+}
 
 TEST(ProgramProcesses, AContainerEditsTheImageInPlace) {
   constexpr int kWidth = 200, kHeight = 150;

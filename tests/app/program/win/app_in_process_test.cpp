@@ -276,10 +276,50 @@ bool FileTypeChecked(HWND dialog, const std::string& text) {
   return index != LB_ERR && (SendMessageA(list, LB_GETITEMDATA, static_cast<WPARAM>(index), 0) & 1) != 0;
 }
 
+// The shell's notices of changed associations that reach this process.
+class AssociationNotices {
+ public:
+  AssociationNotices() {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "LumoraAssociationNotices";
+    RegisterClassA(&wc);
+    window_ = CreateWindowA(wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    SHChangeNotifyEntry everywhere{nullptr, TRUE};
+    id_ = SHChangeNotifyRegister(window_, SHCNRF_ShellLevel | SHCNRF_InterruptLevel, SHCNE_ASSOCCHANGED, kMessage, 1,
+                                 &everywhere);
+    count = 0;
+  }
+  ~AssociationNotices() {
+    if (id_ != 0) SHChangeNotifyDeregister(id_);
+    DestroyWindow(window_);
+  }
+  bool Registered() const { return id_ != 0; }
+  // The notices so far, once those posted have arrived.
+  int Count() const {
+    MSG msg;
+    while (PeekMessageA(&msg, window_, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    return count;
+  }
+
+ private:
+  static constexpr UINT kMessage = WM_APP + 71;
+  static LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    if (m == kMessage && (static_cast<LONG>(lp) & SHCNE_ASSOCCHANGED) != 0) ++count;
+    return DefWindowProcA(w, m, wp, lp);
+  }
+  static inline int count = 0;
+  HWND window_ = nullptr;
+  ULONG id_ = 0;
+};
+
 // A plain start writes the program's type, its own extension and the OLE
 // entries into the classes root; Options/Associated File Types... checks
 // .bmp by its box (the program then owns it) and unchecks it again, which
-// leaves another program's subkey of .bmp and its .tif alone.
+// leaves another program's subkey of .bmp and its .tif alone. The shell is
+// told each time the associations changed, and only then; after the dialog,
+// even cancelled, the saved choices are applied again.
 TEST_F(ProgramInProcess, FileTypesAndServerEntriesInTheRegistry) {
   RegDeleteTreeA(HKEY_CLASSES_ROOT, ".bmp");
   SetClassesDefault(".tif", "Other.Image");
@@ -297,6 +337,8 @@ TEST_F(ProgramInProcess, FileTypesAndServerEntriesInTheRegistry) {
   EXPECT_EQ(ClassesDefault("CLSID\\" + clsid + "\\LocalServer32"), "\"" + std::string(program) + "\" /Automation");
   EXPECT_EQ(ClassesDefault("CLSID\\" + ClassesDefault("Lumo40.Document\\CLSID") + "\\InprocHandler32"), "ole32.dll");
 
+  AssociationNotices notices;
+  ASSERT_TRUE(notices.Registered());
   bool greyedLud = false;
   lumora::testing::DialogScript::Run({{"Open with Lumora", [&](HWND d) {
                                         ASSERT_FALSE(FileTypeChecked(d, "bmp files"));
@@ -314,6 +356,7 @@ TEST_F(ProgramInProcess, FileTypesAndServerEntriesInTheRegistry) {
   EXPECT_EQ(ClassesDefault(".bmp"), "Lumo40.Document");
   EXPECT_EQ(ClassesDefault(".bmp\\ShellNew", "NullFile"), "");
   EXPECT_EQ(app.Settings().GetString("Opened files", "bmp", ""), "1");
+  EXPECT_EQ(notices.Count(), 1);
 
   lumora::testing::DialogScript::Run({{"Open with Lumora", [&](HWND d) {
                                         EXPECT_TRUE(FileTypeChecked(d, "bmp files")) << "associated and saved";
@@ -328,9 +371,28 @@ TEST_F(ProgramInProcess, FileTypesAndServerEntriesInTheRegistry) {
   EXPECT_EQ(ClassesDefault(".tif"), "Other.Image");
   EXPECT_EQ(ClassesDefault(".tif\\ShellNew"), "theirs");
   EXPECT_EQ(app.Settings().GetString("Opened files", "bmp", ""), "0");
+  EXPECT_EQ(notices.Count(), 2);
+
+  // OK with nothing changed: the shell hears nothing.
+  lumora::testing::DialogScript::Run({{"Open with Lumora", [&](HWND d) { lumora::testing::Press(d, IDOK); }}});
+  SendMessageA(app.MainFrame()->Handle(), WM_COMMAND, ID_OPTIONS_FILE_TYPES, 0);
+  lumora::testing::DialogScript::Stop();
+  EXPECT_EQ(notices.Count(), 2);
+  // A saved type the program can no longer read, still ours: Cancel, and
+  // the refresh after the dialog gives it back and forgets it.
+  app.Settings().WriteString("Opened files", "xyz", "1");
+  SetClassesDefault(".xyz", "Lumo40.Document");
+  lumora::testing::DialogScript::Run({{"Open with Lumora", [&](HWND d) { lumora::testing::Press(d, IDCANCEL); }}});
+  SendMessageA(app.MainFrame()->Handle(), WM_COMMAND, ID_OPTIONS_FILE_TYPES, 0);
+  lumora::testing::DialogScript::Stop();
+  EXPECT_EQ(lumora::testing::DialogScript::done, 1);
+  EXPECT_EQ(ClassesDefault(".xyz"), "<no value>");
+  EXPECT_EQ(app.Settings().GetString("Opened files", "xyz", "none"), "none");
+  EXPECT_EQ(notices.Count(), 3);
   CloseProgram(app);
   RegDeleteTreeA(HKEY_CLASSES_ROOT, ".tif");
   RegDeleteTreeA(HKEY_CLASSES_ROOT, ".bmp");
+  RegDeleteTreeA(HKEY_CLASSES_ROOT, ".xyz");
 }
 
 // The automation object's answers in the program: names in any case, the

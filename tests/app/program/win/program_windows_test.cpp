@@ -9,7 +9,11 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <map>
 #include <vector>
+
+#include <windows.h>
+#include <commctrl.h>
 
 #include "app/win/Lumo40App.h"
 #include "app/win/MainFrame.h"
@@ -398,6 +402,52 @@ TEST_F(ProgramWindows, FileErrorsNameTheFileAndTheReason) {
   EXPECT_TRUE(watch.Saw({"locked.psd", std::string(res::String(21021))})) << watch.boxes.size();
   EXPECT_FALSE(watch.Saw({"Unknown error"}));
   EXPECT_EQ(doc->GetPathName(), files_.Path("mixed.psd"));
+  CloseProgram(app_);
+}
+
+// Which windows' palette changes each watched window heard of.
+std::map<HWND, std::vector<HWND>> paletteChanges;
+LRESULT CALLBACK WatchPaletteChanges(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+  if (message == WM_PALETTECHANGED) paletteChanges[window].push_back(reinterpret_cast<HWND>(wParam));
+  return DefSubclassProc(window, message, wParam, lParam);
+}
+
+// Another program realising its palette tells the top-level windows; the
+// main window passes it to the image windows, and each of them to its
+// view, which then realises its own palette in the background.
+TEST_F(ProgramWindows, APaletteChangeReachesTheViewOfEveryImageWindow) {
+  ASSERT_TRUE(app_.InitInstance());
+  for (int i = 0; i < 2; ++i) {
+    DialogScript::Run({{"New image", [](HWND d) {
+                          SetDlgItemTextA(d, IDC_NEWIMG_WIDTH, "40");
+                          SetDlgItemTextA(d, IDC_NEWIMG_HEIGHT, "30");
+                          Press(d, IDOK);
+                        }}});
+    Command(fw::kIdFileNew);
+    DialogScript::Stop();
+  }
+  ASSERT_EQ(app_.Docs().AllDocuments().size(), 2u);
+  testing::Settle(app_);
+  std::vector<HWND> views;
+  for (fw::Document* d : app_.Docs().AllDocuments()) {
+    CLumo40View* view = ViewOf(dynamic_cast<CLumo40Doc*>(d));
+    ASSERT_NE(view, nullptr);
+    views.push_back(view->Handle());
+    ASSERT_TRUE(SetWindowSubclass(view->Handle(), WatchPaletteChanges, 1, 0));
+  }
+  HWND changer = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  paletteChanges.clear();
+  SendMessageA(Frame(), WM_PALETTECHANGED, reinterpret_cast<WPARAM>(changer), 0);
+  for (HWND view : views) {
+    EXPECT_EQ(paletteChanges[view], std::vector<HWND>{changer}) << "a view did not hear of the change once";
+    RemoveWindowSubclass(view, WatchPaletteChanges, 1);
+  }
+  DestroyWindow(changer);
+  for (fw::Document* d : app_.Docs().AllDocuments()) {
+    auto* doc = dynamic_cast<CLumo40Doc*>(d);
+    doc->SetModifiedFlag(false);
+    doc->Image().SetModifiedFlag(false);
+  }
   CloseProgram(app_);
 }
 
