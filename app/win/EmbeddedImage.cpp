@@ -805,10 +805,21 @@ HRESULT CEmbeddedImage::OpenInWindow() {
   if (document_ == nullptr) {
     // The window's document is an embedding: no file of its own to save,
     // no rulers, not a workspace's.
-    CLumo40DocManager* manager = ImageDocManager();
-    if (manager != nullptr) manager->pendingEmbedding = true;
-    fw::Document* made = NewDocumentFromStack(stack_);
-    if (manager != nullptr) manager->pendingEmbedding = false;
+    struct EmbeddingNext {
+      CLumo40DocManager* manager = ImageDocManager();
+      EmbeddingNext() {
+        if (manager != nullptr) manager->pendingEmbedding = true;
+      }
+      // Whatever happens, the documents made after this one are not.
+      ~EmbeddingNext() {
+        if (manager != nullptr) manager->pendingEmbedding = false;
+      }
+    };
+    fw::Document* made = nullptr;
+    {
+      EmbeddingNext embedding;
+      made = NewDocumentFromStack(stack_);
+    }
     auto* doc = dynamic_cast<CLumo40Doc*>(made);
     if (doc == nullptr) return E_FAIL;
     document_ = doc;
