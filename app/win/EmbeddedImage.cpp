@@ -284,8 +284,12 @@ HRESULT CEmbeddedImage::Close(DWORD saveOption) try {
 }
 
 HRESULT CEmbeddedImage::GetMoniker(DWORD, DWORD, IMoniker** out) {
-  if (out != nullptr) *out = nullptr;
-  return E_NOTIMPL;
+  if (out == nullptr) return E_POINTER;
+  *out = nullptr;
+  // An object of a file is named by the file; an embedding has no name of
+  // its own here.
+  if (file_.empty()) return E_NOTIMPL;
+  return CreateFileMoniker(file_.c_str(), out);
 }
 
 HRESULT CEmbeddedImage::GetClipboardData(DWORD, IDataObject** out) {

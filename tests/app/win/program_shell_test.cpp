@@ -1341,6 +1341,10 @@ TEST(ProgramProcesses, ALinkEditsTheFileItNames) {
   ASSERT_EQ(data->DAdvise(&dib, 0, &sink, &dataAdvise), S_OK);
   IPersistFile* persist = nullptr;
   ASSERT_EQ(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist)), S_OK);
+  IMoniker* named = nullptr;
+  ASSERT_EQ(link->GetMoniker(OLEGETMONIKER_ONLYIFTHERE, OLEWHICHMK_OBJFULL, &named), S_OK);
+  EXPECT_EQ(named->IsEqual(moniker), S_OK) << "the object is not named by its file";
+  named->Release();
 
   ASSERT_EQ(link->DoVerb(OLEIVERB_OPEN, nullptr, nullptr, 0, nullptr, nullptr), S_OK);
   auto showsTheFile = [&] {
