@@ -344,8 +344,12 @@ std::string CEmbeddedImage::ContainerName() const {
 }
 
 HRESULT CEmbeddedImage::GetMoniker(DWORD, DWORD, IMoniker** out) {
-  if (out != nullptr) *out = nullptr;
-  return E_NOTIMPL;
+  if (out == nullptr) return E_POINTER;
+  *out = nullptr;
+  // An object of a file is named by the file; an embedding has no name of
+  // its own here.
+  if (file_.empty()) return E_NOTIMPL;
+  return CreateFileMoniker(file_.c_str(), out);
 }
 
 HRESULT CEmbeddedImage::GetClipboardData(DWORD, IDataObject** out) {
@@ -743,20 +747,23 @@ HRESULT CEmbeddedImage::ShowFile(LONG verb) {
   // activated, so every edit lands in the one document the user saves.
   auto* doc = dynamic_cast<CLumo40Doc*>(app->OpenDocumentFile(path));
   if (doc == nullptr) return STG_E_FILENOTFOUND;
-  if (doc != fileDocument_) {
-    AddRef();  // held while the object follows the document
-    if (CLumo40Doc* old = std::exchange(fileDocument_, nullptr); old != nullptr) {
-      old->RemoveFileLink(this);
-      Release();
-    }
-    fileDocument_ = doc;
-    doc->AddFileLink(this);
-  }
+  FollowDocument(doc);
   if (fw::FrameWnd* frame = app->MainFrame(); frame != nullptr && frame->Handle() != nullptr) {
     ShowWindow(frame->Handle(), SW_SHOW);
     SetForegroundWindow(frame->Handle());
   }
   return S_OK;
+}
+
+void CEmbeddedImage::FollowDocument(CLumo40Doc* doc) {
+  if (doc == fileDocument_) return;
+  AddRef();  // held while the object follows the document
+  if (CLumo40Doc* old = std::exchange(fileDocument_, nullptr); old != nullptr) {
+    old->RemoveFileLink(this);
+    Release();
+  }
+  fileDocument_ = doc;
+  doc->AddFileLink(this);
 }
 
 void CEmbeddedImage::FileWritten(const std::string& path) {
@@ -1120,6 +1127,17 @@ HRESULT CEmbeddedImage::Load(LPCOLESTR path, DWORD) {
   file_ = path;
   // New to the container: its storage has yet to receive the image.
   dirty_ = true;
+  // The file open in the program: the object shows that document and
+  // hears its saves, as one whose verb opened it.
+  if (CLumo40DocManager* manager = ImageDocManager()) {
+    for (fw::Document* open : manager->AllDocuments()) {
+      auto* doc = dynamic_cast<CLumo40Doc*>(open);
+      if (doc != nullptr && LinksTo(doc->GetPathName())) {
+        FollowDocument(doc);
+        break;
+      }
+    }
+  }
   return S_OK;
 }
 

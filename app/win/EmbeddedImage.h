@@ -138,6 +138,8 @@ class CEmbeddedImage final : public IOleObject,
   // The verbs of an object bound to a file: the file opened (or its open
   // document activated) in the program's window.
   HRESULT ShowFile(LONG verb);
+  // The object follows the document of its file (and lets go of another).
+  void FollowDocument(CLumo40Doc* doc);
   // CLumo40Doc::FileLink: the file's document wrote a file, names another
   // one, or closed.
   void FileWritten(const std::string& path) override;

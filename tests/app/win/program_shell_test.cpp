@@ -1397,7 +1397,7 @@ TEST(ProgramProcesses, TheObjectServesEveryFormatItLists) {
 // its verb run). The Open verb shows the file's own document, opened again
 // after the user closed it and activated while open, never a copy; an edit
 // there and File/Save write the file, the link hears OnSave and its picture
-// follows. The object's IPersistFile::Save writes the file too; an object
+// follows, as does another link bound while the file is open. The object's IPersistFile::Save writes the file too; an object
 // without a document writes a layered copy and refuses a file it cannot.
 TEST(ProgramProcesses, ALinkEditsTheFileItNames) {
   constexpr int kWidth = 200, kHeight = 150;
@@ -1455,6 +1455,10 @@ TEST(ProgramProcesses, ALinkEditsTheFileItNames) {
   ASSERT_EQ(data->DAdvise(&dib, 0, &sink, &dataAdvise), S_OK);
   IPersistFile* persist = nullptr;
   ASSERT_EQ(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&persist)), S_OK);
+  IMoniker* named = nullptr;
+  ASSERT_EQ(link->GetMoniker(OLEGETMONIKER_ONLYIFTHERE, OLEWHICHMK_OBJFULL, &named), S_OK);
+  EXPECT_EQ(named->IsEqual(moniker), S_OK) << "the object is not named by its file";
+  named->Release();
 
   ASSERT_EQ(link->DoVerb(OLEIVERB_OPEN, nullptr, nullptr, 0, nullptr, nullptr), S_OK);
   auto showsTheFile = [&] {
@@ -1470,6 +1474,12 @@ TEST(ProgramProcesses, ALinkEditsTheFileItNames) {
   EXPECT_TRUE(showsTheFile()) << "the open file was not activated (or was copied)";
   EXPECT_EQ(link->DoVerb(OLEIVERB_UIACTIVATE, nullptr, nullptr, 0, nullptr, nullptr), OLE_E_NOT_INPLACEACTIVE);
   EXPECT_EQ(persist->IsDirty(), S_FALSE);
+  // Another link bound while the file is open hears its saves too.
+  LinkSink otherSink;
+  IDataObject* otherLink = nullptr;
+  DWORD otherAdvise = 0;
+  ASSERT_EQ(BindMoniker(moniker, 0, IID_IDataObject, reinterpret_cast<void**>(&otherLink)), S_OK);
+  ASSERT_EQ(otherLink->DAdvise(&dib, 0, &otherSink, &otherAdvise), S_OK);
 
   // Edited and saved in the program: the file changes and the link follows.
   PostMessageA(frame, WM_COMMAND, 32952 /* Image/Rotate Canvas/90° CW */, 0);
@@ -1480,6 +1490,10 @@ TEST(ProgramProcesses, ALinkEditsTheFileItNames) {
   EXPECT_EQ(sink.width, kHeight);
   EXPECT_EQ(sink.height, kWidth);
   EXPECT_TRUE(sink.picture == turned) << "the link's picture is not the saved image";
+  EXPECT_TRUE(PumpUntil([&] { return otherSink.pictures > 0; }, 5000)) << "a link bound to the open file missed the save";
+  EXPECT_TRUE(otherSink.picture == turned);
+  otherLink->DUnadvise(otherAdvise);
+  otherLink->Release();
   EXPECT_EQ(persist->IsDirty(), S_FALSE);
   int width = 0, height = 0;
   EXPECT_TRUE(FilePixels(lud, &width, &height) == turned) << "the file does not hold the edit";

@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <ole2.h>
 
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -17,6 +18,8 @@
 #include "app/win/MainFrame.h"
 #include "document/win/Lumo40Doc.h"
 #include "framework/CmdUI.h"
+#include "framework/CommandIds.h"
+#include "framework/win/Frame.h"
 #include "res/resource.h"
 #include "tests/app/program/win/program_rig.h"
 #include "ui/win/CustomizeDlg.h"
@@ -484,6 +487,69 @@ TEST_F(InPlaceEditing, TheDocumentWindowsActivationTakesTheMenuAndBarsAwayAndBac
   // Told twice, the menu is merged once.
   ASSERT_EQ(active->OnDocWindowActivate(TRUE), S_OK);
   EXPECT_EQ(frame_->menusSet, 2);
+}
+
+// The image edited in place has a document window of its own, hidden: the
+// program's window keeps showing and listing the user's image alone (its
+// Window menu), and the user's image stays the active one.
+TEST_F(InPlaceEditing, TheInPlaceDocumentsWindowStaysOutOfTheProgramsWindow) {
+  auto* own = dynamic_cast<CLumo40Doc*>(app_->OpenDocumentFile(std::string(LUMORA_TEST_DATA) + "/layered/rich.psd"));
+  ASSERT_NE(own, nullptr);
+  testing::Settle(*app_);
+  auto* main = dynamic_cast<fw::MdiFrame*>(app_->MainFrame());
+  ASSERT_NE(main, nullptr);
+  HWND ownChild = reinterpret_cast<HWND>(SendMessageA(main->MdiClient(), WM_MDIGETACTIVE, 0, 0));
+  ASSERT_NE(ownChild, nullptr);
+  Activate();
+  if (HasFatalFailure()) return;
+  int children = 0, shown = 0;
+  for (HWND c = GetWindow(main->MdiClient(), GW_CHILD); c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
+    ++children;
+    if (IsWindowVisible(c)) ++shown;
+  }
+  EXPECT_EQ(children, 2) << "the in-place image has no document window";
+  EXPECT_EQ(shown, 1) << "the in-place image's window shows in the program";
+  EXPECT_EQ(reinterpret_cast<HWND>(SendMessageA(main->MdiClient(), WM_MDIGETACTIVE, 0, 0)), ownChild)
+      << "the in-place image's window became the active one";
+  // The Window menu (the popup before Help) lists the windows after its own items.
+  HMENU bar = GetMenu(main->Handle());
+  ASSERT_NE(bar, nullptr);
+  HMENU windows = GetSubMenu(bar, GetMenuItemCount(bar) - 2);
+  ASSERT_NE(windows, nullptr);
+  int listed = 0;
+  for (int k = 0; k < GetMenuItemCount(windows); ++k) {
+    const UINT id = GetMenuItemID(windows, k);
+    if (id >= fw::kIdFirstMdiChild && id < fw::kIdFirstMdiChild + 10) ++listed;
+  }
+  EXPECT_EQ(listed, 1) << "the Window menu lists the in-place image";
+}
+
+// The object's display bitmap and palette are GDI objects of their kinds,
+// the palette the halftone one for a true-colour image.
+TEST_F(InPlaceEditing, TheObjectRendersItsBitmapAndPalette) {
+  object_ = CEmbeddedImage::Create();
+  ASSERT_EQ(static_cast<IPersistStorage*>(object_)->InitNew(nullptr), S_OK);
+  auto* data = static_cast<IDataObject*>(object_);
+  FORMATETC bitmap{CF_BITMAP, nullptr, DVASPECT_CONTENT, -1, TYMED_GDI};
+  FORMATETC palette{CF_PALETTE, nullptr, DVASPECT_CONTENT, -1, TYMED_GDI};
+  STGMEDIUM medium{};
+  ASSERT_EQ(data->GetData(&bitmap, &medium), S_OK);
+  EXPECT_EQ(GetObjectType(medium.hBitmap), static_cast<DWORD>(OBJ_BITMAP));
+  ReleaseStgMedium(&medium);
+  medium = STGMEDIUM{};
+  ASSERT_EQ(data->GetData(&palette, &medium), S_OK);
+  ASSERT_EQ(GetObjectType(medium.hBitmap), static_cast<DWORD>(OBJ_PAL));
+  HDC screen = GetDC(nullptr);
+  HPALETTE halftone = CreateHalftonePalette(screen);
+  ReleaseDC(nullptr, screen);
+  const UINT count = GetPaletteEntries(reinterpret_cast<HPALETTE>(medium.hBitmap), 0, 0, nullptr);
+  EXPECT_EQ(count, GetPaletteEntries(halftone, 0, 0, nullptr));
+  std::vector<PALETTEENTRY> got(count), expected(count);
+  GetPaletteEntries(reinterpret_cast<HPALETTE>(medium.hBitmap), 0, count, got.data());
+  GetPaletteEntries(halftone, 0, count, expected.data());
+  EXPECT_EQ(std::memcmp(got.data(), expected.data(), count * sizeof(PALETTEENTRY)), 0);
+  DeleteObject(halftone);
+  ReleaseStgMedium(&medium);
 }
 
 }  // namespace
