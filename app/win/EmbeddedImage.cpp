@@ -320,6 +320,29 @@ HRESULT CEmbeddedImage::Close(DWORD saveOption) try {
   return FailureOfException();
 }
 
+HRESULT CEmbeddedImage::SetHostNames(LPCOLESTR container, LPCOLESTR object) {
+  if (container == nullptr) return E_INVALIDARG;
+  containerName_ = container;
+  containerObjectName_ = object != nullptr ? object : L"";
+  // An open window names the container from now on.
+  if (document_ != nullptr && inPlaceFrame_ == nullptr) {
+    for (fw::View* view : document_->Views()) {
+      if (auto* image = dynamic_cast<CLumo40View*>(view)) image->SetCloseMenuText();
+    }
+  }
+  return S_OK;
+}
+
+std::string CEmbeddedImage::ContainerName() const {
+  if (containerName_.empty()) return {};
+  const int n = WideCharToMultiByte(CP_ACP, 0, containerName_.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  if (n <= 1) return {};
+  std::string narrow(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_ACP, 0, containerName_.c_str(), -1, narrow.data(), n, nullptr, nullptr);
+  narrow.resize(static_cast<std::size_t>(n - 1));
+  return narrow;
+}
+
 HRESULT CEmbeddedImage::GetMoniker(DWORD, DWORD, IMoniker** out) {
   if (out == nullptr) return E_POINTER;
   *out = nullptr;
@@ -787,7 +810,23 @@ void CEmbeddedImage::UseEmbeddingMenu(CLumo40Doc* doc) {
 HRESULT CEmbeddedImage::OpenInWindow() {
   if (stack_ == nullptr) return OLE_E_BLANK;
   if (document_ == nullptr) {
-    fw::Document* made = NewDocumentFromStack(stack_);
+    // The window's document is an embedding: no file of its own to save,
+    // no rulers, not a workspace's.
+    struct EmbeddingNext {
+      CLumo40DocManager* manager = ImageDocManager();
+      EmbeddingNext() {
+        if (manager != nullptr) manager->pendingEmbedding = true;
+      }
+      // Whatever happens, the documents made after this one are not.
+      ~EmbeddingNext() {
+        if (manager != nullptr) manager->pendingEmbedding = false;
+      }
+    };
+    fw::Document* made = nullptr;
+    {
+      EmbeddingNext embedding;
+      made = NewDocumentFromStack(stack_);
+    }
     auto* doc = dynamic_cast<CLumo40Doc*>(made);
     if (doc == nullptr) return E_FAIL;
     document_ = doc;
@@ -797,6 +836,11 @@ HRESULT CEmbeddedImage::OpenInWindow() {
     // Our reference keeps the object while its window is open.
     AddRef();
     UseEmbeddingMenu(doc);
+  }
+  // Made before the document knew its object (or moved from the
+  // container's window): the close item names the container now.
+  for (fw::View* view : document_->Views()) {
+    if (auto* image = dynamic_cast<CLumo40View*>(view)) image->SetCloseMenuText();
   }
   if (fw::FrameWnd* frame = fw::TheApp() != nullptr ? fw::TheApp()->MainFrame() : nullptr; frame != nullptr && frame->Handle() != nullptr) {
     ShowWindow(frame->Handle(), SW_SHOW);

@@ -40,7 +40,7 @@ class CEmbeddedImage final : public IOleObject,
   // IOleObject
   HRESULT STDMETHODCALLTYPE SetClientSite(IOleClientSite* site) override;
   HRESULT STDMETHODCALLTYPE GetClientSite(IOleClientSite** site) override;
-  HRESULT STDMETHODCALLTYPE SetHostNames(LPCOLESTR, LPCOLESTR) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE SetHostNames(LPCOLESTR container, LPCOLESTR object) override;
   HRESULT STDMETHODCALLTYPE Close(DWORD saveOption) override;
   HRESULT STDMETHODCALLTYPE SetMoniker(DWORD, IMoniker*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker** out) override;
@@ -132,6 +132,7 @@ class CEmbeddedImage final : public IOleObject,
   void SendUpdate() override;
   void SaveToContainer() override;
   void DocumentClosing() override;
+  std::string ContainerName() const override;
   // The stack shown: the open document's while there is one.
   CLayersManager* CurrentStack() const;
   // The verbs of an object bound to a file: the file opened (or its open
@@ -161,6 +162,8 @@ class CEmbeddedImage final : public IOleObject,
   // reference of ours), and whether it wrote the file since.
   CLumo40Doc* fileDocument_ = nullptr;
   bool fileWritten_ = false;
+  // The names the container gave: its own and the object's in it.
+  std::wstring containerName_, containerObjectName_;
   CLumo40Doc* document_ = nullptr;  // the window's document during open editing
   // In place: the site, the container's frame and document window, our
   // frame in the container's window, the shared menu and its descriptor.

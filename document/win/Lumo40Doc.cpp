@@ -147,6 +147,7 @@ CLumo40Doc::~CLumo40Doc() = default;
 bool CLumo40Doc::OnNewDocument() {
   if (!fw::Document::OnNewDocument()) return false;
   auto* manager = ImageDocManager();
+  if (manager != nullptr && manager->pendingEmbedding) embedded = true;
   // A document made by the application's services from a layer, a stack
   // or an image asks nothing.
   if (manager != nullptr && manager->pendingRecord != nullptr) {
@@ -304,6 +305,8 @@ bool CLumo40Doc::PromptSaveFileName(std::string* name, std::uint32_t titleId, DW
 }
 
 void CLumo40Doc::OnFileSaveCommand() {
+  // Disabled for an embedded image (its key too): the container keeps it.
+  if (embedded) return;
   if (IsCommandAllowedWhileTracking(fw::kIdFileSave)) DoFileSave();
 }
 

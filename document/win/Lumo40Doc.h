@@ -63,6 +63,8 @@ class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFile
     // The container keeps the image (closing asks no question for a file).
     virtual void SaveToContainer() = 0;
     virtual void DocumentClosing() = 0;
+    // The container's name, as it gave it (empty: not known).
+    virtual std::string ContainerName() const { return {}; }
 
    protected:
     ~ServerItem() = default;
@@ -348,6 +350,8 @@ class CLumo40DocManager : public fw::DocManager {
   // What the application's next new document is made from (a layer, a
   // stack or an image), read by the document it makes.
   const CreationRecord* pendingRecord = nullptr;
+  // The next new document is an embedded object's (shown for a container).
+  bool pendingEmbedding = false;
 };
 
 // The image document's template and manager for the running program.

@@ -3,6 +3,8 @@
 #include "view/win/Lumo40View.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <vector>
 
 #include "document/win/AppServices.h"
 #include "document/win/Lumo40Doc.h"
@@ -195,9 +197,19 @@ void CLumo40View::SetCloseMenuText() {
   fw::FrameWnd* frame = GetParentFrame();
   HMENU menu = frame != nullptr ? GetSystemMenu(frame->Handle(), FALSE) : nullptr;
   if (menu == nullptr) return;
-  // In-place embedding names its container; until then every frame closes
-  // plainly.
-  const std::string text(res::String(IDS_CLOSE_WINDOW));
+  // An embedded image's window names the container it returns to, once the
+  // container has given its name.
+  std::string text(res::String(IDS_CLOSE_WINDOW));
+  CLumo40Doc* doc = GetDoc();
+  std::string container = doc != nullptr && doc->embedded && doc->serverItem != nullptr ? doc->serverItem->ContainerName()
+                                                                                        : std::string();
+  if (!container.empty()) {
+    if (container.size() > 128) container.resize(128);
+    const std::string format(res::String(IDS_CLOSE_AND_RETURN));
+    std::vector<char> buffer(format.size() + container.size() + 1);
+    std::snprintf(buffer.data(), buffer.size(), format.c_str(), container.c_str());
+    text = buffer.data();
+  }
   ModifyMenuA(menu, SC_CLOSE, MF_BYCOMMAND | MF_STRING, SC_CLOSE, text.c_str());
 }
 

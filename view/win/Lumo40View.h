@@ -89,6 +89,9 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
 
   // Set-up and the draw context.
   void InitNewView(bool fit);
+  // The frame's system-menu close item: "Close", or for an embedded image
+  // "Close & Return to" its container.
+  void SetCloseMenuText();
   void CorrectWindowSize(bool clamp);
   bool CreateDrawContext(const VrWA2000::ReadWA* image);
   void ResetDrawContext() override;
@@ -374,7 +377,6 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   void ShowOverlay(const std::function<void(VR_DRAWCONTEXT*)>& tell);
   const VR_CDOPTFV& DitherFor(int type) const;
   void EraseMargin(HDC dc);
-  void SetCloseMenuText();
   void RegisterWithQueue();
   // No piece of the visible image area is listed or being composited.
   bool VisibleAreaComposited();

@@ -1060,6 +1060,25 @@ TEST(ProgramProcesses, AnEditInTheProgramsWindowReachesTheContainer) {
   EXPECT_EQ(sink.changes, 0);
   PostMessageA(frame, WM_COMMAND, 32952 /* Image/Rotate Canvas/90° CW */, 0);
   EXPECT_TRUE(PumpUntil([&] { return sink.changes > 0; })) << "the edit never reached the container";
+  // The image is the container's: File/Save (its key) offers no file to
+  // save it to.
+  DWORD pid = 0;
+  GetWindowThreadProcessId(frame, &pid);
+  const std::vector<HWND> dialogsBefore = TopLevel("#32770", pid);
+  PostMessageA(frame, WM_COMMAND, MAKEWPARAM(57603 /* File/Save */, 1), 0);
+  HWND saveDialog = nullptr;
+  PumpUntil(
+      [&] {
+        for (HWND w : TopLevel("#32770", pid)) {
+          if (IsWindowVisible(w) && std::find(dialogsBefore.begin(), dialogsBefore.end(), w) == dialogsBefore.end()) {
+            saveDialog = w;
+          }
+        }
+        return saveDialog != nullptr;
+      },
+      1500);
+  EXPECT_EQ(saveDialog, nullptr) << "File/Save opened a dialog for the embedded image";
+  if (saveDialog != nullptr) PostMessageA(saveDialog, WM_COMMAND, IDCANCEL, 0);
   SIZEL extent{};
   ASSERT_EQ(object->GetExtent(DVASPECT_CONTENT, &extent), S_OK);
   EXPECT_EQ(extent.cx, 240 * 2540 / 72);
