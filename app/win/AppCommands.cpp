@@ -4,6 +4,7 @@
 #include "app/MenuPopupLookup.h"
 #include "app/ServerRegistration.h"
 #include "app/win/ClassesRegistryWin.h"
+#include "app/win/EmbeddedImage.h"
 #include "app/win/FileTypesDlg.h"
 #include "app/win/Lumo40App.h"
 #include "framework/DocStrings.h"
@@ -122,6 +123,9 @@ int CLumo40App::CountModifiedDocuments() {
 void CLumo40App::OnCloseAllImages() {
   CMainFrame* frame = MainFrameWnd();
   if (frame == nullptr) return;
+  // An image a container edits in its window goes back to that container
+  // first, the container told, as when the program ends.
+  EndInPlaceEditing();
   int mode = 2;
   if (CountModifiedDocuments() > 1) {
     const int answer = MessageBoxA(frame->Handle(), std::string(res::String(IDS_CLOSE_ALL_QUESTION)).c_str(),

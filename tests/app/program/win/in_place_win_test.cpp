@@ -173,10 +173,15 @@ class Site : public IOleClientSite, public IOleInPlaceSite {
   }
   HRESULT STDMETHODCALLTYPE Scroll(SIZE) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override {
+    ++inPlaceDeactivations;
+    return S_OK;
+  }
   HRESULT STDMETHODCALLTYPE DiscardUndoState() override { return S_OK; }
   HRESULT STDMETHODCALLTYPE DeactivateAndUndo() override { return S_OK; }
   HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT) override { return S_OK; }
+
+  int inPlaceDeactivations = 0;
 
  private:
   HWND area_;
@@ -550,6 +555,21 @@ TEST_F(InPlaceEditing, TheObjectRendersItsBitmapAndPalette) {
   EXPECT_EQ(std::memcmp(got.data(), expected.data(), count * sizeof(PALETTEENTRY)), 0);
   DeleteObject(halftone);
   ReleaseStgMedium(&medium);
+}
+
+// Window/Close All Images while a container edits an image in its window:
+// the container gets the image back first and is told, then the program's
+// own images close.
+TEST_F(InPlaceEditing, CloseAllImagesGivesTheInPlaceImageBackToItsContainerFirst) {
+  ASSERT_NE(app_->OpenDocumentFile(std::string(LUMORA_TEST_DATA) + "/layered/rich.psd"), nullptr);
+  Activate();
+  if (HasFatalFailure()) return;
+  ASSERT_EQ(app_->Docs().AllDocuments().size(), 2u);
+  SendMessageA(app_->MainFrame()->Handle(), WM_COMMAND, ID_WINDOW_CLOSE_ALL_IMAGES, 0);
+  testing::Settle(*app_);
+  EXPECT_EQ(site_->inPlaceDeactivations, 1) << "the container was not told the editing ended";
+  EXPECT_FALSE(IsWindow(inPlaceWindow_)) << "the in-place frame stayed in the container's window";
+  EXPECT_TRUE(app_->Docs().AllDocuments().empty());
 }
 
 }  // namespace
