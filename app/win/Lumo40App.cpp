@@ -303,10 +303,10 @@ void CLumo40App::RegisterWindowClasses() {
   RegisterAngleDialClass(instance);
 }
 
-void CLumo40App::OnMenuPopupUpdated(HMENU popup) {
-  fw::FrameWnd* main = MainFrame();
-  fw::FrameWnd* active = main != nullptr ? main->GetActiveFrame() : nullptr;
-  if (active == nullptr || active == main) return;
+void CLumo40App::OnMenuPopupUpdated(HMENU popup, fw::FrameWnd& route) {
+  // The image of the active window, or the one edited in place.
+  fw::FrameWnd* active = route.GetActiveFrame();
+  if (active == nullptr || active == MainFrame()) return;
   if (auto* doc = dynamic_cast<lumora::CLumo40Doc*>(active->GetActiveDocument())) doc->UpdateLayerMenu(popup);
 }
 

@@ -49,7 +49,7 @@ class CLumo40App : public fw::App, public IdleServices, public HookHost {
   int ExitInstance() override;
   fw::Document* OpenDocumentFile(const std::string& path) override;
   // The active image document's Layer popup rules.
-  void OnMenuPopupUpdated(HMENU popup) override;
+  void OnMenuPopupUpdated(HMENU popup, fw::FrameWnd& route) override;
   // The one help function: F1, Shift+F1, Help buttons, WM_HELP, the menus'
   // help and the site's entry all come here. Without the help file it says
   // which file is missing.

@@ -95,9 +95,10 @@ class App : public CmdTarget {
   // Puts the recent files into `popup` when it holds their items (called
   // as a menu opens, before its items are updated).
   virtual void OnInitMenuPopup(HMENU popup);
-  // After the popup's items took their update handlers' states: rules
-  // over a whole popup (its sub-popups) come here.
-  virtual void OnMenuPopupUpdated(HMENU) {}
+  // After the popup's items took their update handlers' states along
+  // `route` (the frame whose commands the menu shows): rules over a whole
+  // popup (its sub-popups) come here.
+  virtual void OnMenuPopupUpdated(HMENU, FrameWnd& route) {}
 
   // Runs the start-up command: a new document, a file to open or nothing.
   // Records how the program was started (embedding, automation). False when

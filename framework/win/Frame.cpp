@@ -351,17 +351,21 @@ LRESULT FrameWnd::OnInitMenuPopup(WPARAM wParam, LPARAM lParam) {
   if (HIWORD(lParam) != 0) return 0;
   if (TheApp() != nullptr) TheApp()->OnInitMenuPopup(reinterpret_cast<HMENU>(wParam));
   UpdateMenuPopup(reinterpret_cast<HMENU>(wParam));
-  if (TheApp() != nullptr) TheApp()->OnMenuPopupUpdated(reinterpret_cast<HMENU>(wParam));
+  if (TheApp() != nullptr) TheApp()->OnMenuPopupUpdated(reinterpret_cast<HMENU>(wParam), MenuRouteFrame());
   return 0;
 }
 
-void FrameWnd::UpdateMenuPopup(HMENU popup) {
+FrameWnd& FrameWnd::MenuRouteFrame() {
   // A frame inside the main frame's window (an MDI child) is updated along
   // the main frame's route, which reaches it; a frame of its own elsewhere
   // (an image edited in another program's window) along its own.
-  FrameWnd* main = TheApp()->MainFrame();
+  FrameWnd* main = TheApp() != nullptr ? TheApp()->MainFrame() : nullptr;
   const bool insideMain = main != nullptr && main->Handle() != nullptr && IsChild(main->Handle(), hwnd_);
-  FrameWnd* routeFrame = insideMain ? main : this;
+  return insideMain ? *main : *this;
+}
+
+void FrameWnd::UpdateMenuPopup(HMENU popup) {
+  FrameWnd* routeFrame = &MenuRouteFrame();
   int count = GetMenuItemCount(popup);
   for (int i = 0; i < count; ++i) {
     UINT id = GetMenuItemID(popup, i);

@@ -91,6 +91,8 @@ class FrameWnd : public Window {
   virtual void OnIdleUpdateCmdUI();
   // Fills a popup from the enabling route (on WM_INITMENUPOPUP).
   void UpdateMenuPopup(HMENU popup);
+  // The frame along whose route this frame's menus are updated.
+  FrameWnd& MenuRouteFrame();
 
   // Context help (Shift+F1) and F1.
   bool InContextHelpMode() const { return contextHelp_; }

@@ -1490,6 +1490,7 @@ class TestInPlaceFrame : public IOleInPlaceFrame {
   }
   HRESULT STDMETHODCALLTYPE SetMenu(HMENU shared, HOLEMENU descriptor, HWND objectWindow) override {
     if (shared != nullptr) {
+      ++menusSet;
       sharedMenu = shared;
       menuDescriptor = descriptor;
       menuObjectWindow = objectWindow;
@@ -1518,6 +1519,7 @@ class TestInPlaceFrame : public IOleInPlaceFrame {
   }
 
   std::vector<WORD> containerCommands;
+  int menusSet = 0;  // shared menus set
   int activeObjectsSet = 0;
   bool activeObject = false;
   IOleInPlaceActiveObject* active = nullptr;  // the one set last
@@ -2417,6 +2419,39 @@ TEST(ProgramProcesses, OpeningTheInPlaceImageSeparatelyKeepsItsUndoHistory) {
       << "the container's picture is not the image as it was";
   PostMessageA(programFrame, WM_COMMAND, 57602 /* File/Close */, 0);
   EXPECT_TRUE(WaitFor([&] { return ShownChildren(programFrame) == 0; }));
+}
+
+// An MDI container turns to another of its document windows and back: the
+// image's menu and bars leave the container's frame and come back, and the
+// image is the frame's active object again.
+TEST(ProgramProcesses, AnotherDocumentWindowOfTheContainerTakesTheImagesMenuAndBarsAway) {
+  EmbeddedInContainer embedded;
+  embedded.Start(120, 90);
+  if (::testing::Test::HasFatalFailure()) return;
+  TestInPlaceFrame& frame = *embedded.containerFrame;
+  ASSERT_EQ(embedded.Verb(OLEIVERB_UIACTIVATE), S_OK);
+  ASSERT_NE(frame.active, nullptr);
+  std::map<int, HWND> bars = ForeignDescendants(embedded.windows.frame);
+  ASSERT_EQ(bars.count(59392), 1u) << "no main bar in the container's frame";
+  HWND mainBar = bars[59392];
+  EXPECT_TRUE(IsWindowVisible(mainBar));
+  EXPECT_EQ(frame.menusSet, 1);
+  const int borderSets = frame.borderSets;
+
+  IOleInPlaceActiveObject* active = frame.active;
+  active->AddRef();
+  ASSERT_EQ(active->OnDocWindowActivate(FALSE), S_OK);
+  EXPECT_TRUE(frame.menuRemoved) << "the shared menu stays in the container's frame";
+  EXPECT_FALSE(IsWindowVisible(mainBar)) << "the bars stay in the container's frame";
+  EXPECT_EQ(frame.borderSets, borderSets) << "the border space was given up";
+
+  ASSERT_EQ(active->OnDocWindowActivate(TRUE), S_OK);
+  EXPECT_EQ(frame.menusSet, 2) << "the shared menu did not come back";
+  EXPECT_TRUE(IsWindowVisible(mainBar));
+  EXPECT_GE(frame.activeObjectsSet, 2) << "the image is not the frame's active object again";
+  EXPECT_TRUE(embedded.site->ui);
+  active->Release();
+  EXPECT_EQ(embedded.object->Close(OLECLOSE_NOSAVE), S_OK);
 }
 
 // The container ends in-place editing while a transform runs in the view

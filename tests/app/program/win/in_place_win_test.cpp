@@ -284,6 +284,22 @@ class InPlaceEditing : public ::testing::Test {
     return popup != nullptr ? GetMenuState(popup, static_cast<UINT>(at), MF_BYPOSITION) : 0xFFFFFFFFu;
   }
   bool Enabled(UINT id) { return (StateOf(id) & (MF_GRAYED | MF_DISABLED)) == 0; }
+  // Whether the sub-popup holding `id` is enabled in its in-place popup.
+  bool SubPopupEnabled(UINT id) {
+    for (int i = 0; i < 8; ++i) {
+      HMENU popup = app_->GetMenuPopup(1, 0, i);
+      for (int k = 0; popup != nullptr && k < GetMenuItemCount(popup); ++k) {
+        HMENU sub = GetSubMenu(popup, k);
+        bool holds = false;
+        for (int j = 0; sub != nullptr && j < GetMenuItemCount(sub); ++j) holds = holds || GetMenuItemID(sub, j) == id;
+        if (!holds) continue;
+        SendMessageA(inPlaceWindow_, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), MAKELPARAM(i, FALSE));
+        return (GetMenuState(popup, static_cast<UINT>(k), MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED)) == 0;
+      }
+    }
+    ADD_FAILURE() << "no in-place sub-popup holding " << id;
+    return false;
+  }
   bool Checked(UINT id) { return (StateOf(id) & MF_CHECKED) != 0; }
 
   std::string ini_;
@@ -307,6 +323,11 @@ TEST_F(InPlaceEditing, TheInPlaceMenuFollowsTheInPlaceFrameAndItsBars) {
   ASSERT_NE(own, nullptr);
   testing::Settle(*app_);
   SendMessageA(app_->MainFrame()->Handle(), WM_COMMAND, ID_IMAGE_ROTATE_90CW, 0);
+  // Its active layer linked to another: its Layer/Align popup is enabled.
+  CLayersManager* layers = own->Image().GetLayers();
+  ASSERT_GE(layers->GetLayerCount(), 2);
+  layers->GetActiveLayer()->SetLinkId(7);
+  layers->GetLayer(layers->GetLayer(0) == layers->GetActiveLayer() ? 1 : 0)->SetLinkId(7);
   testing::Settle(*app_);
   Activate();
   if (HasFatalFailure()) return;
@@ -329,6 +350,18 @@ TEST_F(InPlaceEditing, TheInPlaceMenuFollowsTheInPlaceFrameAndItsBars) {
   SendMessageA(inPlaceWindow_, WM_COMMAND, ID_IMAGE_ROTATE_90CW, 0);
   testing::Settle(*app_);
   EXPECT_TRUE(Enabled(ID_EDIT_UNDO)) << "the turn made in place";
+  // The user turns to the program's own window meanwhile: its image's
+  // window becomes the active one there.
+  fw::FrameWnd* ownFrame = own->Views().front()->GetParentFrame();
+  ownFrame->ActivateFrame();
+  testing::Settle(*app_);
+  ASSERT_EQ(app_->MainFrame()->GetActiveFrame(), ownFrame);
+  EXPECT_FALSE(Enabled(ID_EDIT_REDO));
+  EXPECT_TRUE(Enabled(ID_EDIT_UNDO));
+  EXPECT_FALSE(SubPopupEnabled(ID_LAYER_ALIGN_TOP)) << "the embedded image has no linked layers";
+  SendMessageA(inPlaceWindow_, WM_COMMAND, ID_EDIT_UNDO, 0);
+  testing::Settle(*app_);
+  EXPECT_TRUE(Enabled(ID_EDIT_REDO)) << "the turn made in place was not undone there";
 
   // The paint bar in the container's frame, not the program's.
   HWND paintBar = ChildWithId(frameWindow_, IDW_BRUSH_BAR);
