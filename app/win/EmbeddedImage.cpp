@@ -197,6 +197,26 @@ void DestroyPaneDialogsOwnedBy(HWND owner) {
   for (HWND w : search.found) DestroyWindow(w);
 }
 
+// A program the user does not control shows its window only for the
+// objects opened in it: when the last such window (`closing`) goes it
+// hides again, so that it ends with its last object.
+void HideProgramWithoutWindows(const fw::Document* closing) {
+  CLumo40App* app = TheLumoApp();
+  fw::FrameWnd* main = app != nullptr ? app->MainFrame() : nullptr;
+  if (app == nullptr || app->oleUserControl || main == nullptr || main->Handle() == nullptr ||
+      !IsWindowVisible(main->Handle())) {
+    return;
+  }
+  for (fw::Document* doc : app->Docs().AllDocuments()) {
+    if (doc == closing) continue;
+    for (fw::View* view : doc->Views()) {
+      fw::FrameWnd* frame = view->GetParentFrame();
+      if (frame != nullptr && frame->Handle() != nullptr && IsWindowVisible(frame->Handle())) return;
+    }
+  }
+  ShowWindow(main->Handle(), SW_HIDE);
+}
+
 }  // namespace
 
 CEmbeddedImage* CEmbeddedImage::Create() { return new CEmbeddedImage(); }
@@ -275,11 +295,28 @@ HRESULT CEmbeddedImage::GetClientSite(IOleClientSite** site) {
 }
 
 HRESULT CEmbeddedImage::Close(DWORD saveOption) try {
+  // Held through the calls to the container.
+  AddRef();
+  struct Hold {
+    CEmbeddedImage* object;
+    ~Hold() { object->Release(); }
+  } hold{this};
   InPlaceDeactivate();
-  if (saveOption == OLECLOSE_SAVEIFDIRTY && dirty_ && site_ != nullptr) site_->SaveObject();
+  // A change the container has not been given yet reaches it first.
+  if (document_ != nullptr) document_->FlushServerItemUpdate();
+  const bool save = saveOption == OLECLOSE_SAVEIFDIRTY || saveOption == OLECLOSE_PROMPTSAVE;
+  if (save && dirty_ && site_ != nullptr) site_->SaveObject();
+  // The window of open editing closes with the object; the image stays the
+  // object's.
+  if (document_ != nullptr) {
+    closingObject_ = true;
+    document_->OnCloseDocument();
+    closingObject_ = false;
+  }
   if (adviseHolder_ != nullptr) adviseHolder_->SendOnClose();
   return S_OK;
 } catch (...) {
+  closingObject_ = false;
   return FailureOfException();
 }
 
@@ -799,8 +836,14 @@ void CEmbeddedImage::DocumentClosing() {
     stack_ = last;
     stack_->SetDocument(nullptr);
   }
-  document_ = nullptr;
-  if (site_ != nullptr && !closingInPlace_) site_->OnShowWindow(FALSE);
+  const fw::Document* closing = std::exchange(document_, nullptr);
+  if (!closingInPlace_) {
+    if (site_ != nullptr) site_->OnShowWindow(FALSE);
+    HideProgramWithoutWindows(closing);
+    // The user closed the object's window: the container is told, and may
+    // let the object go.
+    if (!closingObject_ && adviseHolder_ != nullptr) adviseHolder_->SendOnClose();
+  }
   Release();
 }
 

@@ -183,6 +183,8 @@ class CEmbeddedImage final : public IOleObject,
   HOLEMENU menuDescriptor_ = nullptr;
   int ownMenuFirst_ = 0, ownMenuCount_ = 0, helpMenuIndex_ = -1;
   bool closingInPlace_ = false;
+  // IOleObject::Close closes the window of open editing.
+  bool closingObject_ = false;
   // In-place editing ends with the document staying open (it moves to the
   // program's window).
   bool keepDocument_ = false;

@@ -948,8 +948,52 @@ class CountingSink : public IAdviseSink {
   void STDMETHODCALLTYPE OnViewChange(DWORD, LONG) override {}
   void STDMETHODCALLTYPE OnRename(IMoniker*) override {}
   void STDMETHODCALLTYPE OnSave() override {}
-  void STDMETHODCALLTYPE OnClose() override {}
-  int changes = 0;
+  void STDMETHODCALLTYPE OnClose() override { ++closes; }
+  int changes = 0, closes = 0;
+};
+
+// A container's site for open editing: it saves the object into its
+// storage when asked, and counts the object's window going.
+class SavingSite : public IOleClientSite {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IOleClientSite)) {
+      *out = static_cast<IOleClientSite*>(this);
+      return S_OK;
+    }
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE SaveObject() override {
+    ++saves;
+    IPersistStorage* persist = nullptr;
+    if (object == nullptr || FAILED(object->QueryInterface(IID_IPersistStorage, reinterpret_cast<void**>(&persist)))) {
+      return E_FAIL;
+    }
+    const HRESULT saved = OleSave(persist, storage, TRUE);
+    persist->SaveCompleted(nullptr);
+    persist->Release();
+    return saved;
+  }
+  HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker** m) override {
+    *m = nullptr;
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer** c) override {
+    *c = nullptr;
+    return E_NOINTERFACE;
+  }
+  HRESULT STDMETHODCALLTYPE ShowObject() override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL show) override {
+    if (!show) ++hidden;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return E_NOTIMPL; }
+  IOleObject* object = nullptr;
+  IStorage* storage = nullptr;
+  int saves = 0, hidden = 0;
 };
 
 // Pumps the test's messages (the calls into it arrive as messages) until
@@ -970,7 +1014,8 @@ bool PumpUntil(Pred pred, DWORD ms = 30000) {
 // program's own window; an edit there (Rotate Canvas 90° CW) reaches the
 // container as a data change, and the object's extent and drawing follow
 // (320 x 240 at 72 dpi becomes 240 x 320). Closing the window leaves the
-// image, as edited, to the object.
+// image, as edited, to the object and the container's storage, and tells
+// the container; IOleObject::Close while the window is open closes it.
 TEST(ProgramProcesses, AnEditInTheProgramsWindowReachesTheContainer) {
   ProgramCopy copy;
   {
@@ -990,11 +1035,16 @@ TEST(ProgramProcesses, AnEditInTheProgramsWindowReachesTheContainer) {
             S_OK);
   FORMATETC dib{CF_DIB, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
   IOleObject* object = nullptr;
-  ASSERT_EQ(OleCreate(clsid, IID_IOleObject, OLERENDER_FORMAT, &dib, nullptr, storage,
+  SavingSite site;
+  site.storage = storage;
+  ASSERT_EQ(OleCreate(clsid, IID_IOleObject, OLERENDER_FORMAT, &dib, &site, storage,
                       reinterpret_cast<void**>(&object)),
             S_OK);
+  site.object = object;
   ASSERT_EQ(OleRun(object), S_OK);
   CountingSink sink;
+  DWORD oleConnection = 0;
+  ASSERT_EQ(object->Advise(&sink, &oleConnection), S_OK);
   IDataObject* data = nullptr;
   ASSERT_EQ(object->QueryInterface(IID_IDataObject, reinterpret_cast<void**>(&data)), S_OK);
   DWORD connection = 0;
@@ -1015,18 +1065,63 @@ TEST(ProgramProcesses, AnEditInTheProgramsWindowReachesTheContainer) {
   EXPECT_EQ(extent.cx, 240 * 2540 / 72);
   EXPECT_EQ(extent.cy, 320 * 2540 / 72);
   EXPECT_EQ(DrawnPixels(object, 240, 320), std::vector<std::uint32_t>(240 * 320, 0xFFFFFF));
-  // The window closes; the object keeps the rotated image.
+  // The window closes: the container saves the rotated image, is told the
+  // object closed, and the program COM started hides again and ends with
+  // its last object.
   PostMessageA(frame, WM_COMMAND, 57602 /* File/Close */, 0);
-  EXPECT_TRUE(WaitFor([&] { return ChildTitles(frame).empty(); })) << "the image window stayed";
-  ASSERT_EQ(object->GetExtent(DVASPECT_CONTENT, &extent), S_OK);
-  EXPECT_EQ(extent.cx, 240 * 2540 / 72);
+  EXPECT_TRUE(PumpUntil([&] { return ChildTitles(frame).empty(); })) << "the image window stayed";
+  EXPECT_TRUE(PumpUntil([&] { return sink.closes == 1; })) << "the container was not told the object closed";
+  EXPECT_EQ(site.hidden, 1);
+  EXPECT_GE(site.saves, 1);
+  EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(frame) == 0; })) << "the program's empty window stayed";
+  EXPECT_TRUE(PumpUntil([] { return TopLevel(kFrameClass).empty(); }, 20000)) << "the program stayed";
+
+  // Loaded again from the storage (the rotated image), opened in the
+  // program's window and turned back; the container closes the object
+  // while the window is open: the image is saved into the storage first,
+  // the window goes, the container is told, and the program ends.
+  object->Unadvise(oleConnection);
   data->DUnadvise(connection);
-  data->Release();
+  std::exchange(data, nullptr)->Release();
+  std::exchange(object, nullptr)->Release();
+  ASSERT_EQ(OleLoad(storage, IID_IOleObject, &site, reinterpret_cast<void**>(&object)), S_OK);
+  site.object = object;
+  ASSERT_EQ(object->Advise(&sink, &oleConnection), S_OK);
+  ASSERT_EQ(object->QueryInterface(IID_IDataObject, reinterpret_cast<void**>(&data)), S_OK);
+  ASSERT_EQ(data->DAdvise(&dib, ADVF_NODATA, &sink, &connection), S_OK);
+  ASSERT_EQ(OleRun(object), S_OK);
+  ASSERT_EQ(object->GetExtent(DVASPECT_CONTENT, &extent), S_OK);
+  EXPECT_EQ(extent.cx, 240 * 2540 / 72) << "the storage does not hold the edit";
+  ASSERT_EQ(object->DoVerb(OLEIVERB_OPEN, nullptr, &site, 0, nullptr, nullptr), S_OK);
+  frame = nullptr;
+  ASSERT_TRUE(PumpUntil([&] {
+    for (HWND w : TopLevel(kFrameClass)) {
+      if (IsWindowVisible(w) && !ChildTitles(w).empty()) frame = w;
+    }
+    return frame != nullptr;
+  })) << "no window shows the embedded image again";
+  const int changes = sink.changes, saves = site.saves;
+  PostMessageA(frame, WM_COMMAND, 32953 /* Image/Rotate Canvas/90° CCW */, 0);
+  EXPECT_TRUE(PumpUntil([&] { return sink.changes > changes; }));
+  EXPECT_EQ(object->Close(OLECLOSE_SAVEIFDIRTY), S_OK);
+  EXPECT_GT(site.saves, saves) << "the container was not asked to save";
+  EXPECT_TRUE(ChildTitles(frame).empty()) << "the image window outlived the object";
+  EXPECT_EQ(sink.closes, 2);
+  EXPECT_TRUE(PumpUntil([] { return TopLevel(kFrameClass).empty(); }, 20000)) << "the program stayed";
+  object->Unadvise(oleConnection);
+  data->DUnadvise(connection);
+  std::exchange(data, nullptr)->Release();
+  std::exchange(object, nullptr)->Release();
+  ASSERT_EQ(OleLoad(storage, IID_IOleObject, &site, reinterpret_cast<void**>(&object)), S_OK);
+  site.object = object;
+  ASSERT_EQ(OleRun(object), S_OK);
+  ASSERT_EQ(object->GetExtent(DVASPECT_CONTENT, &extent), S_OK);
+  EXPECT_EQ(extent.cx, 320 * 2540 / 72) << "the storage does not hold the second edit";
   object->Close(OLECLOSE_NOSAVE);
   object->Release();
   storage->Release();
   OleUninitialize();
-  PostMessageA(frame, WM_CLOSE, 0, 0);
+  for (HWND w : TopLevel(kFrameClass)) PostMessageA(w, WM_CLOSE, 0, 0);
   EXPECT_TRUE(WaitFor([] { return TopLevel(kFrameClass).empty(); }, 20000)) << "the program stayed";
   DeleteFileA(lang.c_str());
 }
@@ -1562,7 +1657,16 @@ class TestSite : public IOleClientSite, public IOleInPlaceSite {
   // IOleClientSite
   HRESULT STDMETHODCALLTYPE SaveObject() override {
     ++saves;
-    return S_OK;
+    // Where the test gives them, the object is saved into the storage.
+    IPersistStorage* persist = nullptr;
+    if (saveObject == nullptr || saveStorage == nullptr ||
+        FAILED(saveObject->QueryInterface(IID_IPersistStorage, reinterpret_cast<void**>(&persist)))) {
+      return S_OK;
+    }
+    const HRESULT saved = OleSave(persist, saveStorage, TRUE);
+    persist->SaveCompleted(nullptr);
+    persist->Release();
+    return saved;
   }
   HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker** m) override {
     *m = nullptr;
@@ -1638,6 +1742,8 @@ class TestSite : public IOleClientSite, public IOleInPlaceSite {
   bool offersInPlace = true;
   HACCEL keys = nullptr;  // the container's key table
   IOleInPlaceObject* inPlaceObject = nullptr;  // the object placed again on OnPosRectChange
+  IOleObject* saveObject = nullptr;
+  IStorage* saveStorage = nullptr;
   int posRectChanges = 0;
   RECT askedRect{};
   bool inPlace = false, ui = false;
@@ -2269,6 +2375,9 @@ TEST(ProgramProcesses, AContainerEditsTheImageInPlace) {
   };
   TestSite plain(windows.area, &containerFrame, position);
   plain.offersInPlace = false;
+  // From here the container saves the object when asked.
+  site.saveObject = object;
+  site.saveStorage = storage;
   ASSERT_EQ(object->DoVerb(OLEIVERB_PRIMARY, nullptr, static_cast<IOleClientSite*>(&plain), 0, windows.area, &position),
             S_OK);
   EXPECT_EQ(site.openWindows, 1) << "the program's window did not open";
@@ -2277,7 +2386,20 @@ TEST(ProgramProcesses, AContainerEditsTheImageInPlace) {
   HWND programFrame = nullptr;
   ASSERT_TRUE(WaitFor([&] { return (programFrame = shownFrame()) != nullptr; })) << "no window shows the image";
   PostMessageA(programFrame, WM_COMMAND, 57602 /* File/Close */, 0);
-  ASSERT_TRUE(WaitFor([&] { return ChildTitles(programFrame).empty(); }));
+  ASSERT_TRUE(PumpUntil([&] { return ChildTitles(programFrame).empty(); }));
+  // Told the object closed, the container lets it go (and the program,
+  // hidden again, ends with it); it loads the object again from its
+  // storage, which holds the image as edited.
+  site.saveObject = nullptr;
+  embedded.data->DUnadvise(embedded.connection);
+  std::exchange(embedded.data, nullptr)->Release();
+  if (site.inPlaceObject != nullptr) std::exchange(site.inPlaceObject, nullptr)->Release();
+  std::exchange(object, nullptr)->Release();
+  EXPECT_TRUE(PumpUntil([&] { return TopLevel(kFrameClass).empty(); }, 20000)) << "the program stayed";
+  ASSERT_EQ(OleLoad(storage, IID_IOleObject, static_cast<IOleClientSite*>(&site), reinterpret_cast<void**>(&object)),
+            S_OK);
+  ASSERT_EQ(object->QueryInterface(IID_IDataObject, reinterpret_cast<void**>(&embedded.data)), S_OK);
+  ASSERT_EQ(embedded.data->DAdvise(&embedded.dib, ADVF_NODATA, &sink, &embedded.connection), S_OK);
 
   // In place again; "Open Picture object into separate window" (33068)
   // moves the image to the program's window, where File/Update (57610)
@@ -2296,18 +2418,20 @@ TEST(ProgramProcesses, AContainerEditsTheImageInPlace) {
   const int saves = site.saves;
   PostMessageA(programFrame, WM_COMMAND, 57610 /* File/Update */, 0);
   EXPECT_TRUE(PumpUntil([&] { return site.saves > saves; })) << "File/Update did not reach the container";
-  PostMessageA(programFrame, WM_COMMAND, 57602 /* File/Close */, 0);
-  ASSERT_TRUE(WaitFor([&] { return ChildTitles(programFrame).empty(); }));
-
-  // The container's storage holds the turned image.
+  // The container saves when asked (the image closed next tells it the
+  // object closed, and it lets the running object go).
   IPersistStorage* persist = nullptr;
   ASSERT_EQ(object->QueryInterface(IID_IPersistStorage, reinterpret_cast<void**>(&persist)), S_OK);
   ASSERT_EQ(OleSave(persist, storage, TRUE), S_OK);
   persist->SaveCompleted(nullptr);
   persist->Release();
+  PostMessageA(programFrame, WM_COMMAND, 57602 /* File/Close */, 0);
+  ASSERT_TRUE(WaitFor([&] { return ChildTitles(programFrame).empty(); }));
+
+  // The container's storage holds the turned image.
   embedded.data->DUnadvise(embedded.connection);
   std::exchange(embedded.data, nullptr)->Release();
-  std::exchange(site.inPlaceObject, nullptr)->Release();
+  if (site.inPlaceObject != nullptr) std::exchange(site.inPlaceObject, nullptr)->Release();
   object->Close(OLECLOSE_NOSAVE);
   std::exchange(object, nullptr)->Release();
   IOleObject* again = nullptr;
