@@ -778,6 +778,17 @@ bool CEmbeddedImage::LinksTo(const std::string& path) { return SameFile(file_, W
 
 void CEmbeddedImage::DocumentGone() {
   fileDocument_ = nullptr;
+  if (const DWORD cookie = std::exchange(runningCookie_, 0); cookie != 0) {
+    // The document's stand-in leaves the table and goes.
+    IRunningObjectTable* table = nullptr;
+    if (SUCCEEDED(GetRunningObjectTable(0, &table))) {
+      table->Revoke(cookie);
+      table->Release();
+    }
+    AddServedObject();  // given back: the destructor takes it
+    Release();
+    return;
+  }
   // Without the document the object shows its file: read again when the
   // document wrote it (its unsaved changes are not the file's).
   if (std::exchange(fileWritten_, false)) {
@@ -1199,9 +1210,45 @@ void EndInPlaceEditing() {
   for (CEmbeddedImage* object : live) object->Release();
 }
 
+// ---- The running documents
+
+void RegisterRunningDocument(CLumo40Doc& doc) {
+  const std::wstring path = WidePath(doc.GetPathName());
+  if (path.empty()) return;
+  IRunningObjectTable* table = nullptr;
+  if (FAILED(GetRunningObjectTable(0, &table))) return;
+  IMoniker* moniker = nullptr;
+  CEmbeddedImage* object = nullptr;
+  try {
+    if (SUCCEEDED(CreateFileMoniker(path.c_str(), &moniker))) object = CEmbeddedImage::Create();
+    if (object != nullptr) {
+      object->file_ = path;
+      object->FollowDocument(&doc);
+      DWORD cookie = 0;
+      if (SUCCEEDED(table->Register(0, static_cast<IOleObject*>(object), moniker, &cookie)) && cookie != 0) {
+        object->runningCookie_ = cookie;
+        // The user's document keeps no server running by itself.
+        ReleaseServedObject();
+      } else {
+        doc.RemoveFileLink(object);
+        object->fileDocument_ = nullptr;
+        object->Release();  // the document's
+      }
+    }
+  } catch (...) {
+    // Not registered: links bind to the file as on disk.
+  }
+  if (object != nullptr) object->Release();  // the creation's
+  if (moniker != nullptr) moniker->Release();
+  table->Release();
+}
+
 // ---- The factory
 
 bool RegisterEmbeddingFactory() {
+  if (CLumo40DocManager* manager = ImageDocManager(); manager != nullptr && !manager->fileNamed) {
+    manager->fileNamed = [](CLumo40Doc& doc) { RegisterRunningDocument(doc); };
+  }
   if (gEmbeddingCookie != 0) return true;
   return SUCCEEDED(CoRegisterClassObject(DocumentClsid(), &gEmbeddingFactory, CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE,
                                          &gEmbeddingCookie));

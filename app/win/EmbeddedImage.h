@@ -108,6 +108,7 @@ class CEmbeddedImage final : public IOleObject,
   HRESULT STDMETHODCALLTYPE GetCurFile(LPOLESTR* out) override;
 
  private:
+  friend void RegisterRunningDocument(CLumo40Doc& doc);
   CEmbeddedImage();
   // Open editing: the image in a document window of the program, whose
   // changes reach the container at the end of each idle pass.
@@ -164,6 +165,9 @@ class CEmbeddedImage final : public IOleObject,
   bool fileWritten_ = false;
   // The names the container gave: its own and the object's in it.
   std::wstring containerName_, containerObjectName_;
+  // The object standing for an open document in the running object table
+  // (0: not registered); it keeps no server alive.
+  DWORD runningCookie_ = 0;
   CLumo40Doc* document_ = nullptr;  // the window's document during open editing
   // In place: the site, the container's frame and document window, our
   // frame in the container's window, the shared menu and its descriptor.
@@ -191,7 +195,13 @@ class CEmbeddedImage final : public IOleObject,
   bool askingTransform_ = false;
 };
 
-// The class factory of embedded images, registered for the whole run.
+// An open document with a file registered as running under the file's
+// moniker (an object of ours following it), so links bind to it; revoked
+// when the document closes or takes another name.
+void RegisterRunningDocument(CLumo40Doc& doc);
+
+// The class factory of embedded images, registered for the whole run (and
+// the running-document registration with it).
 bool RegisterEmbeddingFactory();
 void RevokeEmbeddingFactory();
 

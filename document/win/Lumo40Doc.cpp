@@ -231,8 +231,15 @@ void CLumo40Doc::ReleaseFileLinks(const std::string& path) {
 }
 
 void CLumo40Doc::SetPathName(const std::string& path, bool addToRecentFiles) {
+  const std::string before = GetPathName();
   fw::Document::SetPathName(path, addToRecentFiles);
   if (!fileLinks_.empty()) ReleaseFileLinks(GetPathName());
+  // A new name (not a save under the same one) is made known as running.
+  CLumo40DocManager* manager = ImageDocManager();
+  if (manager != nullptr && manager->fileNamed && !GetPathName().empty() &&
+      _stricmp(before.c_str(), GetPathName().c_str()) != 0) {
+    manager->fileNamed(*this);
+  }
 }
 
 void CLumo40Doc::DeleteContents() {

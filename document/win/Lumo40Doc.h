@@ -339,6 +339,9 @@ class CLumo40DocManager : public fw::DocManager {
   // The clipboard options of the preferences: copy only visible layers,
   // copy and cut the active layer only.
   std::function<void(bool* visibleOnly, bool* activeOnly)> clipboardOptions;
+  // A document took a file's name (opened, saved under it): the server
+  // makes the file known as running there (null: nothing).
+  std::function<void(CLumo40Doc&)> fileNamed;
   // The selection-file choosers (the application installs them): Load
   // gives the fragment read (null: none) and 1 for OK, 2 for Cancel in
   // *status; Save gives non-zero when the fragment was written or the

@@ -1439,9 +1439,14 @@ TEST(ProgramProcesses, ALinkEditsTheFileItNames) {
     clip->Release();
   }
   ASSERT_NE(moniker, nullptr);
-  // The user closes the image; the link opens it again.
+  // The open file is known as running (links bind to its document) until the
+  // user closes it; the link opens it again.
+  IRunningObjectTable* running = nullptr;
+  ASSERT_EQ(GetRunningObjectTable(0, &running), S_OK);
+  EXPECT_EQ(running->IsRunning(moniker), S_OK) << "the open file is not in the running object table";
   PostMessageA(frame, WM_COMMAND, 57602 /* File/Close */, 0);
   ASSERT_TRUE(WaitFor([&] { return ChildTitles(frame).empty(); }));
+  EXPECT_TRUE(WaitFor([&] { return running->IsRunning(moniker) != S_OK; }, 5000)) << "the closed file stays running";
 
   IOleObject* link = nullptr;
   ASSERT_EQ(BindMoniker(moniker, 0, IID_IOleObject, reinterpret_cast<void**>(&link)), S_OK);
@@ -1480,6 +1485,7 @@ TEST(ProgramProcesses, ALinkEditsTheFileItNames) {
   DWORD otherAdvise = 0;
   ASSERT_EQ(BindMoniker(moniker, 0, IID_IDataObject, reinterpret_cast<void**>(&otherLink)), S_OK);
   ASSERT_EQ(otherLink->DAdvise(&dib, 0, &otherSink, &otherAdvise), S_OK);
+  EXPECT_EQ(running->IsRunning(moniker), S_OK) << "the file opened by the link is not running";
 
   // Edited and saved in the program: the file changes and the link follows.
   PostMessageA(frame, WM_COMMAND, 32952 /* Image/Rotate Canvas/90° CW */, 0);
@@ -1535,6 +1541,7 @@ TEST(ProgramProcesses, ALinkEditsTheFileItNames) {
   persist->Release();
   link->Release();
   moniker->Release();
+  running->Release();
   OleSetClipboard(nullptr);
   OleUninitialize();
   CloseAndExpectZero(program, frame);
