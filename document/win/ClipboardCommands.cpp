@@ -57,20 +57,6 @@ constexpr int kSelectionNotWritten = 125;
 
 void Enable(fw::CmdUI& ui, bool enable) { ui.Enable(FilterCommandEnable(ui.Id(), enable)); }
 
-// A global block holding the bytes; null without memory.
-HGLOBAL GlobalCopy(const void* bytes, std::size_t size, UINT flags) {
-  HGLOBAL block = GlobalAlloc(flags, size);
-  if (block == nullptr) return nullptr;
-  void* p = GlobalLock(block);
-  if (p == nullptr) {
-    GlobalFree(block);
-    return nullptr;
-  }
-  std::memcpy(p, bytes, size);
-  GlobalUnlock(block);
-  return block;
-}
-
 // What the data source renders from: the copied layers, the selection the
 // copy kept and the copied document's size. It lives as long as the data
 // source, so the data stay on offer after the document has closed.

@@ -10,9 +10,6 @@
 
 namespace lumora {
 
-namespace {
-
-// A global block holding the bytes; null without memory.
 HGLOBAL GlobalCopy(const void* bytes, std::size_t size, UINT flags) {
   HGLOBAL block = GlobalAlloc(flags, size);
   if (block == nullptr) return nullptr;
@@ -25,8 +22,6 @@ HGLOBAL GlobalCopy(const void* bytes, std::size_t size, UINT flags) {
   GlobalUnlock(block);
   return block;
 }
-
-}  // namespace
 
 HBITMAP DisplayBitmapOfDib(const BITMAPINFOHEADER* dib, HPALETTE* palette) {
   if (dib == nullptr || dib->biSize < sizeof(BITMAPINFOHEADER)) return nullptr;

@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <ole2.h>
 
+#include <cstddef>
 #include <string>
 
 #include "hostapi/fragment.h"
@@ -15,6 +16,9 @@ namespace lumora {
 
 // The user type name containers show for our objects (string 181's last field).
 inline constexpr wchar_t kDocumentTypeName[] = L"Lumora 4 Image";
+
+// A global block of `flags` holding a copy of the bytes; null without memory.
+HGLOBAL GlobalCopy(const void* bytes, std::size_t size, UINT flags);
 
 // A METAFILEPICT block (MM_ANISOTROPIC, the extent in HIMETRIC) whose
 // metafile draws the packed DIB over its own pixel size; null on failure.
