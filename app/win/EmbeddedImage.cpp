@@ -139,24 +139,6 @@ class ContentsStream final : public StreamFile {
   bool ended_ = false;
 };
 
-std::string NarrowPath(const std::wstring& path) {
-  const int n = WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  if (n <= 1) return {};
-  std::string narrow(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, narrow.data(), n, nullptr, nullptr);
-  narrow.resize(static_cast<std::size_t>(n - 1));
-  return narrow;
-}
-
-std::wstring WidePath(const std::string& path) {
-  const int n = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
-  if (n <= 1) return {};
-  std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), n);
-  wide.resize(static_cast<std::size_t>(n - 1));
-  return wide;
-}
-
 // Whether two names are one file: their full names, without case.
 bool SameFile(const std::wstring& a, const std::wstring& b) {
   if (a.empty() || b.empty()) return false;
@@ -333,15 +315,7 @@ HRESULT CEmbeddedImage::SetHostNames(LPCOLESTR container, LPCOLESTR object) {
   return S_OK;
 }
 
-std::string CEmbeddedImage::ContainerName() const {
-  if (containerName_.empty()) return {};
-  const int n = WideCharToMultiByte(CP_ACP, 0, containerName_.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  if (n <= 1) return {};
-  std::string narrow(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, 0, containerName_.c_str(), -1, narrow.data(), n, nullptr, nullptr);
-  narrow.resize(static_cast<std::size_t>(n - 1));
-  return narrow;
-}
+std::string CEmbeddedImage::ContainerName() const { return NarrowPath(containerName_); }
 
 HRESULT CEmbeddedImage::GetMoniker(DWORD, DWORD, IMoniker** out) {
   if (out == nullptr) return E_POINTER;

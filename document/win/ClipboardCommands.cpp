@@ -77,16 +77,6 @@ int DisplayDpi(int index) {
   return dpi;
 }
 
-std::wstring WidePath(const std::string& path) {
-  if (path.empty()) return {};
-  const int n = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
-  if (n <= 0) return {};
-  std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), n);
-  wide.resize(static_cast<std::size_t>(n - 1));
-  return wide;
-}
-
 class SnapshotData {
  public:
   SnapshotData(CLayersManager* snapshot, Fragment* fragment, int width, int height, std::wstring linkPath)
