@@ -8,17 +8,29 @@ export WINEPREFIX="$build_root/wineprefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
+# A compiler cache, when the machine has one, speeds a second build of the
+# same sources; paths below the tree are hashed relative to it, so clones
+# and work trees share their entries.
+compiler_launcher=()
+if command -v ccache >/dev/null 2>&1 && [ "${LUMORA_CCACHE:-1}" != "0" ]; then
+  export CCACHE_BASEDIR="$root"
+  export CCACHE_NOHASHDIR=1
+  export CCACHE_MAXSIZE="${CCACHE_MAXSIZE:-20G}"
+  compiler_launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+
 configure_native() {  # folder, sanitizer, build type, extra args...
   local dir="$1" san="$2" type="$3"
   shift 3
-  cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" -DLUMORA_SANITIZE="$san" "$@" >/dev/null
+  cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" -DLUMORA_SANITIZE="$san" \
+    "${compiler_launcher[@]}" "$@" >/dev/null
 }
 
 configure_windows() {  # [folder], default build/windows
   cmake -S "$root" -B "${1:-$build_root/windows}" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DLUMORA_WIN_DEPS="${LUMORA_WIN_DEPS:-/opt/lumora/win-deps}" \
     -DCMAKE_TOOLCHAIN_FILE="$root/scripts/mingw-toolchain.cmake" \
-    -DCMAKE_CROSSCOMPILING_EMULATOR="$root/scripts/wine-run" >/dev/null
+    -DCMAKE_CROSSCOMPILING_EMULATOR="$root/scripts/wine-run" "${compiler_launcher[@]}" >/dev/null
 }
 
 # Creates the Wine prefix once inside the build folder: no crash dialog, no
