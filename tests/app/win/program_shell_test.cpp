@@ -18,6 +18,8 @@
 
 #include "platform/win32types.h"
 #include "tests/support/win/host_command.h"
+#include "tests/support/win/ole_container.h"
+#include "tests/support/win/program_process.h"
 #include "tests/support/win/window_pixels.h"
 
 #include <shellapi.h>
@@ -26,15 +28,17 @@
 
 namespace {
 
-constexpr char kFrameClass[] = "VR_LUMAINFRAME40";
-constexpr char kSplashClass[] = "LumoraSplash";
+using lumora::testing::ChildTitles;
+using lumora::testing::CloseAndExpectZero;
+using lumora::testing::Process;
+using lumora::testing::StartShown;
+using lumora::testing::TopLevel;
+using lumora::testing::WaitFor;
+using lumora::testing::WaitForShownFrame;
+using lumora::testing::WindowsPath;
 
-std::string WindowsPath(std::string path) {
-  for (char& c : path) {
-    if (c == '/') c = '\\';
-  }
-  return path;
-}
+constexpr const char* kFrameClass = lumora::testing::kMainFrameClass;
+constexpr char kSplashClass[] = "LumoraSplash";
 
 std::string RichPsd() { return WindowsPath(std::string(LUMORA_TEST_DATA) + "/layered/rich.psd"); }
 
@@ -63,113 +67,12 @@ class ProgramCopy {
   std::string folder_, exe_;
 };
 
-struct Process {
-  PROCESS_INFORMATION pi{};
-  bool Start(const std::string& exe, const std::string& argument = "") {
-    std::string command = "\"" + exe + "\"" + (argument.empty() ? "" : " \"" + argument + "\"");
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    return CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi) != 0;
-  }
-  // Waits while dispatching this thread's messages (the decoy's).
-  bool WaitExit(DWORD ms, DWORD* code) {
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < ms) {
-      DWORD r = MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, 50, QS_ALLINPUT);
-      if (r == WAIT_OBJECT_0) {
-        GetExitCodeProcess(pi.hProcess, code);
-        return true;
-      }
-      MSG msg;
-      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-    }
-    return false;
-  }
-  ~Process() {
-    if (pi.hProcess != nullptr) {
-      if (WaitForSingleObject(pi.hProcess, 0) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 99);
-      CloseHandle(pi.hThread);
-      CloseHandle(pi.hProcess);
-    }
-  }
-};
-
-struct Search {
-  DWORD pid;
-  const char* cls;
-  std::vector<HWND> found;
-};
-
-BOOL CALLBACK Collect(HWND window, LPARAM param) {
-  auto* s = reinterpret_cast<Search*>(param);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(window, &pid);
-  char cls[64] = {};
-  GetClassNameA(window, cls, sizeof cls);
-  if ((s->pid == 0 || pid == s->pid) && std::string(cls) == s->cls) s->found.push_back(window);
-  return TRUE;
-}
-
-std::vector<HWND> TopLevel(const char* cls, DWORD pid = 0) {
-  Search s{pid, cls, {}};
-  EnumWindows(Collect, reinterpret_cast<LPARAM>(&s));
-  return s.found;
-}
-
-template <typename Pred>
-bool WaitFor(Pred pred, DWORD ms = 30000) {
-  DWORD start = GetTickCount();
-  while (GetTickCount() - start < ms) {
-    if (pred()) return true;
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-    Sleep(50);
-  }
-  return pred();
-}
-
-HWND WaitForShownFrame(const Process& p) {
-  HWND frame = nullptr;
-  WaitFor([&] {
-    for (HWND w : TopLevel(kFrameClass, p.pi.dwProcessId)) {
-      if (IsWindowVisible(w)) frame = w;
-    }
-    return frame != nullptr;
-  });
-  return frame;
-}
-
-// The titles of the frame's MDI children.
-std::vector<std::string> ChildTitles(HWND frame) {
-  std::vector<std::string> titles;
-  HWND client = FindWindowExA(frame, nullptr, "MDIClient", nullptr);
-  for (HWND c = client != nullptr ? GetWindow(client, GW_CHILD) : nullptr; c != nullptr; c = GetWindow(c, GW_HWNDNEXT)) {
-    char title[260] = {};
-    GetWindowTextA(c, title, sizeof title);
-    titles.push_back(title);
-  }
-  return titles;
-}
-
-// Starts the program and waits for its shown main frame.
-HWND StartShown(Process& p, const std::string& exe, const std::string& argument = "") {
-  if (!p.Start(exe, argument)) return nullptr;
-  return WaitForShownFrame(p);
-}
-
 // A second start that must end by itself with 0.
 void ExpectSecondStartEndsWithZero(const std::string& exe, const std::string& argument = "") {
   Process second;
   ASSERT_TRUE(second.Start(exe, argument));
   DWORD code = 1234;
   ASSERT_TRUE(second.WaitExit(30000, &code)) << "the second start did not end";
-  EXPECT_EQ(code, 0u);
-}
-
-void CloseAndExpectZero(Process& p, HWND frame) {
-  PostMessageA(frame, WM_CLOSE, 0, 0);
-  DWORD code = 1234;
-  ASSERT_TRUE(p.WaitExit(30000, &code)) << "the program did not exit";
   EXPECT_EQ(code, 0u);
 }
 
@@ -1548,232 +1451,9 @@ TEST(ProgramProcesses, ALinkEditsTheFileItNames) {
   for (const std::string& f : {lud, copied, flat, lang}) DeleteFileA(f.c_str());
 }
 
-// The container's side of in-place editing: a top-level window (the frame)
-// with a child (the document area) where the object is shown. It records
-// what the object asks of it.
-struct ContainerWindows {
-  HWND frame = nullptr;
-  HWND area = nullptr;
-};
-
-class TestInPlaceFrame : public IOleInPlaceFrame {
- public:
-  explicit TestInPlaceFrame(HWND window) : window_(window) {}
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IOleWindow) || IsEqualIID(iid, IID_IOleInPlaceUIWindow) ||
-        IsEqualIID(iid, IID_IOleInPlaceFrame)) {
-      *out = static_cast<IOleInPlaceFrame*>(this);
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
-  HRESULT STDMETHODCALLTYPE GetWindow(HWND* w) override {
-    *w = window_;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE GetBorder(LPRECT r) override { return GetClientRect(window_, r) ? S_OK : E_FAIL; }
-  HRESULT STDMETHODCALLTYPE RequestBorderSpace(LPCBORDERWIDTHS) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE SetBorderSpace(LPCBORDERWIDTHS widths) override {
-    border = widths != nullptr ? *widths : RECT{-1, -1, -1, -1};
-    ++borderSets;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) override {
-    if (object != nullptr) ++activeObjectsSet;
-    activeObject = object != nullptr;
-    if (object != nullptr) object->AddRef();
-    if (active != nullptr) active->Release();
-    active = object;
-    return S_OK;
-  }
-  // The container's File popup goes first into the shared menu.
-  HRESULT STDMETHODCALLTYPE InsertMenus(HMENU shared, LPOLEMENUGROUPWIDTHS widths) override {
-    HMENU file = CreatePopupMenu();
-    AppendMenuA(file, MF_STRING, 100, "Container Exit");
-    insertedFile = InsertMenuA(shared, 0, MF_BYPOSITION | MF_POPUP, reinterpret_cast<UINT_PTR>(file), "&File") != FALSE;
-    insertError = insertedFile ? 0 : GetLastError();
-    if (!insertedFile) DestroyMenu(file);
-    widths->width[0] = insertedFile ? 1 : 0;
-    widths->width[2] = 0;
-    widths->width[4] = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE SetMenu(HMENU shared, HOLEMENU descriptor, HWND objectWindow) override {
-    if (shared != nullptr) {
-      ++menusSet;
-      sharedMenu = shared;
-      menuDescriptor = descriptor;
-      menuObjectWindow = objectWindow;
-      sharedMenuItems = GetMenuItemCount(shared);
-      menuSet = ::SetMenu(window_, shared) != FALSE;
-      setMenuError = menuSet ? 0 : GetLastError();
-      descriptorSet = OleSetMenuDescriptor(descriptor, window_, objectWindow, this, nullptr);
-    } else {
-      OleSetMenuDescriptor(nullptr, window_, nullptr, nullptr, nullptr);
-      ::SetMenu(window_, nullptr);
-      menuRemoved = true;
-    }
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE RemoveMenus(HMENU shared) override {
-    if (insertedFile) RemoveMenu(shared, 0, MF_BYPOSITION);
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE SetStatusText(LPCOLESTR) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE EnableModeless(BOOL) override { return S_OK; }
-  // A key of the container's table the object handed over: the container
-  // carries out its command.
-  HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG, WORD command) override {
-    containerCommands.push_back(command);
-    return S_OK;
-  }
-
-  std::vector<WORD> containerCommands;
-  int menusSet = 0;  // shared menus set
-  int activeObjectsSet = 0;
-  bool activeObject = false;
-  IOleInPlaceActiveObject* active = nullptr;  // the one set last
-  RECT border{-1, -1, -1, -1};  // the last border space set (left, top, right, bottom)
-  int borderSets = 0;
-  bool insertedFile = false, menuSet = false, menuRemoved = false;
-  DWORD insertError = 0, setMenuError = 0;
-  HRESULT descriptorSet = E_FAIL;
-  HMENU sharedMenu = nullptr;
-  HOLEMENU menuDescriptor = nullptr;
-  HWND menuObjectWindow = nullptr;
-  int sharedMenuItems = -2;
-
- private:
-  HWND window_;
-};
-
-class TestSite : public IOleClientSite, public IOleInPlaceSite {
- public:
-  TestSite(HWND area, TestInPlaceFrame* frame, RECT position) : area_(area), frame_(frame), position_(position) {
-    GetClientRect(area, &clip_);
-  }
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IOleClientSite)) {
-      *out = static_cast<IOleClientSite*>(this);
-    } else if (IsEqualIID(iid, IID_IOleInPlaceSite) || IsEqualIID(iid, IID_IOleWindow)) {
-      if (!offersInPlace) {
-        *out = nullptr;
-        return E_NOINTERFACE;
-      }
-      *out = static_cast<IOleInPlaceSite*>(this);
-    } else {
-      *out = nullptr;
-      return E_NOINTERFACE;
-    }
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
-  // IOleClientSite
-  HRESULT STDMETHODCALLTYPE SaveObject() override {
-    ++saves;
-    // Where the test gives them, the object is saved into the storage.
-    IPersistStorage* persist = nullptr;
-    if (saveObject == nullptr || saveStorage == nullptr ||
-        FAILED(saveObject->QueryInterface(IID_IPersistStorage, reinterpret_cast<void**>(&persist)))) {
-      return S_OK;
-    }
-    const HRESULT saved = OleSave(persist, saveStorage, TRUE);
-    persist->SaveCompleted(nullptr);
-    persist->Release();
-    return saved;
-  }
-  HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker** m) override {
-    *m = nullptr;
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer** c) override {
-    *c = nullptr;
-    return E_NOINTERFACE;
-  }
-  HRESULT STDMETHODCALLTYPE ShowObject() override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL show) override {
-    if (show) ++openWindows;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return E_NOTIMPL; }
-  // IOleInPlaceSite
-  HRESULT STDMETHODCALLTYPE GetWindow(HWND* w) override {
-    *w = area_;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE CanInPlaceActivate() override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override {
-    inPlace = true;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE OnUIActivate() override {
-    ui = true;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc, LPRECT position,
-                                             LPRECT clip, LPOLEINPLACEFRAMEINFO info) override {
-    *frame = frame_;
-    *doc = nullptr;
-    *position = position_;
-    *clip = clip_;
-    info->fMDIApp = FALSE;
-    GetWindow(&info->hwndFrame);
-    info->hwndFrame = GetAncestor(area_, GA_ROOT);
-    info->haccel = keys;
-    info->cAccelEntries = keys != nullptr ? static_cast<UINT>(CopyAcceleratorTableA(keys, nullptr, 0)) : 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE Scroll(SIZE) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL) override {
-    ui = false;
-    ++uiDeactivations;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override {
-    inPlace = false;
-    ++inPlaceDeactivations;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE DiscardUndoState() override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE DeactivateAndUndo() override { return S_OK; }
-  // The object asks for another rectangle: granted as asked, and the
-  // object placed there.
-  HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT asked) override {
-    ++posRectChanges;
-    askedRect = *asked;
-    position_ = *asked;
-    if (inPlaceObject != nullptr) inPlaceObject->SetObjectRects(&position_, &clip_);
-    return S_OK;
-  }
-
-  // The container places the object at `position` (SetObjectRects).
-  HRESULT Place(const RECT& position) {
-    position_ = position;
-    return inPlaceObject != nullptr ? inPlaceObject->SetObjectRects(&position_, &clip_) : E_UNEXPECTED;
-  }
-
-  bool offersInPlace = true;
-  HACCEL keys = nullptr;  // the container's key table
-  IOleInPlaceObject* inPlaceObject = nullptr;  // the object placed again on OnPosRectChange
-  IOleObject* saveObject = nullptr;
-  IStorage* saveStorage = nullptr;
-  int posRectChanges = 0;
-  RECT askedRect{};
-  bool inPlace = false, ui = false;
-  int saves = 0, openWindows = 0, uiDeactivations = 0, inPlaceDeactivations = 0;
-
- private:
-  HWND area_;
-  TestInPlaceFrame* frame_;
-  RECT position_;
-  RECT clip_{};
-};
+using lumora::testing::ContainerWindows;
+using lumora::testing::TestInPlaceFrame;
+using lumora::testing::TestSite;
 
 // A window's rectangle in another window's client coordinates.
 RECT RectIn(HWND window, HWND in) {
@@ -1933,17 +1613,7 @@ struct EmbeddedInContainer {
 
     ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
     oleStarted = true;
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    wc.lpszClassName = "LumoraTestContainer";
-    RegisterClassA(&wc);
-    windows.frame = CreateWindowExA(WS_EX_TOPMOST, "LumoraTestContainer", "Container",
-                                    WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN,
-                                    0, 0, 600, 450, nullptr, nullptr, wc.hInstance, nullptr);
-    windows.area = CreateWindowExA(0, "LumoraTestContainer", "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 560,
-                                   380, windows.frame, nullptr, wc.hInstance, nullptr);
+    windows = ContainerWindows::Create(SIZE{600, 450}, SIZE{560, 380}, WS_EX_TOPMOST);
     ASSERT_NE(windows.area, nullptr);
     containerFrame = std::make_unique<TestInPlaceFrame>(windows.frame);
     // Room for the image, the view's edge and scroll bars.

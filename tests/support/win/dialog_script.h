@@ -101,6 +101,48 @@ inline DialogScript::Step BoxStep(const std::string& caption, std::function<void
           }};
 }
 
+// A control's text, as the user reads it in the dialog.
+inline std::string ItemText(HWND dialog, int id) {
+  char text[256] = {};
+  GetDlgItemTextA(dialog, id, text, sizeof text);
+  return text;
+}
+
+// Sets a check box or radio button as a click would and tells the dialog.
+inline void SetButton(HWND dialog, int id, bool on) {
+  SendDlgItemMessageA(dialog, id, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+// A click on one radio button of a group: it alone is checked, then the
+// dialog hears of it.
+inline void ClickRadio(HWND dialog, int first, int last, int id) {
+  CheckRadioButton(dialog, first, last, id);
+  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+// Picks the entry of a combo box by its whole text and tells the dialog,
+// as a click in the list does.
+inline void PickByText(HWND dialog, int id, const char* text) {
+  const LRESULT index = SendDlgItemMessageA(dialog, id, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                            reinterpret_cast<LPARAM>(text));
+  SendDlgItemMessageA(dialog, id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+// A step that waits (stays first) until `ready` holds for the dialog.
+inline DialogScript::Step WaitingStep(const std::string& caption, std::function<bool(HWND)> ready,
+                                      std::function<void(HWND)> action) {
+  return {caption, [=](HWND d) {
+            if (!ready(d)) {
+              DialogScript::steps.push_front(WaitingStep(caption, ready, action));
+              --DialogScript::done;
+              return;
+            }
+            action(d);
+          }};
+}
+
 inline HWND NameBox(HWND dialog) {
   HWND edit = GetDlgItem(dialog, 1152);
   return edit != nullptr ? edit : GetDlgItem(dialog, 1148);

@@ -22,6 +22,7 @@
 #include "framework/CommandIds.h"
 #include "tests/app/program/win/program_rig.h"
 #include "tests/support/win/dialog_script.h"
+#include "tests/support/win/user_input.h"
 #include "tests/support/win/window_pixels.h"
 #include "ui/win/ColourControls.h"
 
@@ -29,39 +30,16 @@ namespace lumora {
 namespace {
 
 using lumora::testing::RunUntil;
-using lumora::testing::SettingsFileOfThisProgram;
 
 // The colour window's edits of red, green and blue.
 constexpr int kRedEdit = 1111, kGreenEdit = 1112, kBlueEdit = 1113;
 constexpr int kGreenSlider = 1102;
 
-void Send(std::vector<INPUT> inputs) { SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)); }
-
-INPUT Key(WORD vk, bool up) {
-  INPUT in{};
-  in.type = INPUT_KEYBOARD;
-  in.ki.wVk = vk;
-  in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-  return in;
-}
-
-INPUT Mouse(DWORD flags, POINT screen = {0, 0}) {
-  INPUT in{};
-  in.type = INPUT_MOUSE;
-  in.mi.dwFlags = flags;
-  if (flags & MOUSEEVENTF_MOVE) {
-    in.mi.dwFlags |= MOUSEEVENTF_ABSOLUTE;
-    in.mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-    in.mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-  }
-  return in;
-}
-
-POINT CentreOnScreen(HWND window) {
-  RECT r{};
-  GetWindowRect(window, &r);
-  return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-}
+using lumora::testing::CentreOnScreen;
+using lumora::testing::SettingsFileOfThisProgram;
+using lumora::testing::Key;
+using lumora::testing::Mouse;
+using lumora::testing::Send;
 
 COLORREF SwatchColour(HWND control, int id) {
   return static_cast<COLORREF>(SendDlgItemMessageA(control, id, kVrCtlGetColour, 0, 0));
@@ -126,19 +104,14 @@ int EditValue(HWND window, int id) {
 class Colours : public ::testing::Test {
  public:
   void SetUp() override {
-    ini_ = SettingsFileOfThisProgram();
-    DeleteFileA(ini_.c_str());
-    ASSERT_TRUE(app_.InitInstance());
-    frame_ = app_.MainFrame()->Handle();
+    const lumora::testing::ProgramWindows shown = lumora::testing::StartProgram(app_);
+    ASSERT_TRUE(shown.started);
+    frame_ = shown.frame;
     Pump();
   }
   void TearDown() override {
-    SendMessageA(frame_, WM_CLOSE, 0, 0);
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    }
-    app_.ExitInstance();
-    DeleteFileA(ini_.c_str());
+    lumora::testing::DiscardChanges(app_);
+    lumora::testing::CloseProgram(app_);
   }
   void Pump() { RunUntil(app_, [] { return true; }); }
   void Click(POINT screen) {
@@ -163,8 +136,8 @@ class Colours : public ::testing::Test {
     Pump();
   }
 
+  lumora::testing::FreshSettings settings_;
   CLumo40App app_;
-  std::string ini_;
   HWND frame_ = nullptr;
 };
 

@@ -33,7 +33,7 @@ namespace lumora {
 namespace {
 
 using testing::DialogScript;
-using testing::SettingsFileOfThisProgram;
+using testing::HelpWatchingApp;
 using VrWA2000::WA;
 
 // A flat colour image with a diagonal gradient and a darker band, so that
@@ -59,32 +59,17 @@ bool SamePixels(const WA* a, const WA* b) {
   return true;
 }
 
-class HelpWatchingApp : public CLumo40App {
- public:
-  bool ShowHelp(HWND, UINT command, std::uintptr_t data, const std::string&) override {
-    if (command == HELP_CONTEXT) lastTopic = data;
-    return true;
-  }
-  std::uintptr_t lastTopic = 0;
-};
-
 class HelpWizard : public ::testing::Test {
  protected:
   void SetUp() override {
-    ini_ = SettingsFileOfThisProgram();
-    DeleteFileA(ini_.c_str());
     app_ = std::make_unique<HelpWatchingApp>();
-    ASSERT_TRUE(app_->InitInstance());
+    ASSERT_TRUE(testing::StartProgram(*app_).started);
   }
   void TearDown() override {
     DialogScript::Stop();
-    for (fw::Document* doc : app_->Docs().AllDocuments()) {
-      doc->SetModifiedFlag(false);
-      if (auto* image = dynamic_cast<CLumo40Doc*>(doc)) image->Image().SetModifiedFlag(false);
-    }
+    testing::DiscardChanges(*app_);
     testing::CloseProgram(*app_);
     app_.reset();
-    DeleteFileA(ini_.c_str());
   }
 
   CLumo40Doc* NewImage(int w, int h) {
@@ -98,20 +83,7 @@ class HelpWizard : public ::testing::Test {
   // Chooses a command as the user does: its popup opens (the update rules
   // run) and the item is clicked when it is enabled.
   bool Choose(UINT id) {
-    HWND frame = app_->MainFrame()->Handle();
-    std::function<int(HMENU)> find = [&](HMENU menu) -> int {
-      for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-        if (HMENU sub = GetSubMenu(menu, i)) {
-          SendMessageA(frame, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(sub), MAKELPARAM(i, FALSE));
-          if (const int found = find(sub)) return found;
-        } else if (GetMenuItemID(menu, i) == id) {
-          return (GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED)) != 0 ? -1 : 1;
-        }
-      }
-      return 0;
-    };
-    if (find(GetMenu(frame)) != 1) return false;
-    SendMessageA(frame, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+    if (!testing::ChooseFromMenus(app_->MainFrame()->Handle(), id)) return false;
     testing::Settle(*app_);
     return true;
   }
@@ -151,8 +123,8 @@ class HelpWizard : public ::testing::Test {
     SendMessageA(page, WM_VSCROLL, MAKEWPARAM(SB_ENDSCROLL, 0), reinterpret_cast<LPARAM>(spin));
   }
 
+  testing::FreshSettings settings_;
   std::unique_ptr<HelpWatchingApp> app_;
-  std::string ini_;
 };
 
 TEST_F(HelpWizard, GraphicPenPreviewApplyAsOneStepAndUndo) {

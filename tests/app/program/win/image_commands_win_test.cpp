@@ -42,46 +42,26 @@
 #include "tests/app/program/win/program_rig.h"
 #include "tests/support/win/dialog_script.h"
 #include "tests/support/win/menu_items.h"
+#include "tests/support/win/user_input.h"
 #include "view/win/Lumo40View.h"
 
 namespace lumora {
 namespace {
 
 using testing::DialogScript;
-using testing::SettingsFileOfThisProgram;
+using testing::HelpWatchingApp;
+using testing::ItemText;
+using testing::MessageBoxOf;
+using testing::PickByText;
 using testing::Press;
+using testing::SendMouse;
+using testing::SettingsFileOfThisProgram;
 
 std::string Made(const std::string& name) { return std::string(LUMORA_MADE_FILES) + "/" + name; }
 
 // One line for the checker that reads the saved files afterwards.
 void AddCheck(const std::string& line) {
   std::ofstream(Made("checks.txt"), std::ios::app) << line << "\n";
-}
-
-std::string Text(HWND dialog, int id) {
-  char text[256] = {};
-  GetDlgItemTextA(dialog, id, text, sizeof text);
-  return text;
-}
-
-// The message box a dialog shows over itself, or the window when it is one.
-HWND BoxOf(HWND window) {
-  if (GetDlgItem(window, 0xFFFF) != nullptr) return window;
-  struct Search {
-    HWND owner, found;
-  } search{window, nullptr};
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND w, LPARAM p) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(p);
-        if (IsWindowVisible(w) && GetWindow(w, GW_OWNER) == s->owner && GetDlgItem(w, 0xFFFF) != nullptr) {
-          s->found = w;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
 }
 
 // The layer's pixel at (x, y) counted from the top of its rect, as RGBA:
@@ -138,38 +118,17 @@ CLayersManagerPtr DeepCopy(const CLayersManager& stack) {
   return CLayersManagerPtr::Adopt(new CLayersManager(stack));
 }
 
-// The program with its help engine watched: the last topic asked for.
-class HelpWatchingApp : public CLumo40App {
- public:
-  bool ShowHelp(HWND, UINT command, std::uintptr_t data, const std::string&) override {
-    if (command == HELP_CONTEXT) lastTopic = data;
-    return true;
-  }
-  std::uintptr_t lastTopic = 0;
-};
-
 class ImageCommands : public ::testing::Test {
  protected:
   void SetUp() override {
-    ini_ = SettingsFileOfThisProgram();
-    DeleteFileA(ini_.c_str());
     app_ = std::make_unique<HelpWatchingApp>();
-    ASSERT_TRUE(app_->InitInstance());
+    ASSERT_TRUE(testing::StartProgram(*app_).started);
   }
   void TearDown() override {
     DialogScript::Stop();
-    for (fw::Document* doc : app_->Docs().AllDocuments()) {
-      doc->SetModifiedFlag(false);
-      if (auto* image = dynamic_cast<CLumo40Doc*>(doc)) image->Image().SetModifiedFlag(false);
-    }
-    HWND frame = app_->MainFrame()->Handle();
-    SendMessageA(frame, WM_CLOSE, 0, 0);
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    }
-    app_->ExitInstance();
+    testing::DiscardChanges(*app_);
+    testing::CloseProgram(*app_);
     app_.reset();
-    DeleteFileA(ini_.c_str());
   }
 
   CLumo40Doc* Open(const std::string& name) {
@@ -201,28 +160,15 @@ class ImageCommands : public ::testing::Test {
   // run) and the item is clicked when it is enabled. False when no menu
   // holds it or it is greyed.
   bool Choose(UINT id) {
-    HWND frame = app_->MainFrame()->Handle();
-    std::function<int(HMENU)> find = [&](HMENU menu) -> int {
-      for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-        if (HMENU sub = GetSubMenu(menu, i)) {
-          SendMessageA(frame, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(sub), MAKELPARAM(i, FALSE));
-          if (const int found = find(sub)) return found;
-        } else if (GetMenuItemID(menu, i) == id) {
-          return (GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED)) != 0 ? -1 : 1;
-        }
-      }
-      return 0;
-    };
-    if (find(GetMenu(frame)) != 1) return false;
-    SendMessageA(frame, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+    if (!testing::ChooseFromMenus(app_->MainFrame()->Handle(), id)) return false;
     SettleInFourRounds();
     return true;
   }
 
   bool Save(CLumo40Doc* doc, const std::string& name) { return doc->OnSaveDocument(Made(name)); }
 
+  testing::FreshSettings settings_;
   std::unique_ptr<CLumo40App> app_;
-  std::string ini_;
 };
 
 // ---- Image Size
@@ -236,9 +182,9 @@ TEST_F(ImageCommands, ImageSizeAtHalfAndDoubleEqualsTheEnginesResample) {
     SCOPED_TRACE(width);
     std::string shownMemory, shownHeight;
     DialogScript::Run({{"Image Size", [&](HWND d) {
-                          shownMemory = Text(d, IDC_ISZ_MEMORY);
+                          shownMemory = ItemText(d, IDC_ISZ_MEMORY);
                           SetDlgItemTextA(d, IDC_ISZ_WIDTH, std::to_string(width).c_str());
-                          shownHeight = Text(d, IDC_ISZ_HEIGHT);
+                          shownHeight = ItemText(d, IDC_ISZ_HEIGHT);
                           Press(d, IDOK);
                         }}});
     const int steps = doc->Image().History().UndoCount();
@@ -272,7 +218,7 @@ TEST_F(ImageCommands, ImageSizeMemoryCannotHoldFailsWithAMessageAndChangesNothin
     HWND box = FindWindowA(kErrorBoxClass, nullptr);
     if (box == nullptr || !IsWindowVisible(box)) return;
     KillTimer(nullptr, id);
-    message = Text(box, IDC_ERRORDLG_MESSAGE);
+    message = ItemText(box, IDC_ERRORDLG_MESSAGE);
     PostMessageA(box, WM_COMMAND, IDOK, 0);
   });
   DialogScript::Run({{"Image Size", [](HWND d) {
@@ -291,15 +237,6 @@ TEST_F(ImageCommands, ImageSizeMemoryCannotHoldFailsWithAMessageAndChangesNothin
 }
 
 // ---- Frames
-
-// Picks the entry of a combo by its text and tells the dialog, as a click
-// in the list does.
-void PickByText(HWND d, int id, const char* text) {
-  const LRESULT index = SendDlgItemMessageA(d, id, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                            reinterpret_cast<LPARAM>(text));
-  SendDlgItemMessageA(d, id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-  SendMessageA(d, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(d, id)));
-}
 
 std::string ProgramFolder() {
   char path[MAX_PATH] = {};
@@ -396,7 +333,7 @@ TEST_F(ImageCommands, EdgesRefuseALayerWithoutMaskThenShapeTheMaskForEachLightin
   // Without a mask the transparency is locked too: "no mask" comes first.
   ASSERT_EQ(Stack(doc).GetActiveLayer()->HasMask(), 0);
   DialogScript::Run({{caption, [&](HWND box) {
-                        said = Text(box, 0xFFFF);
+                        said = ItemText(box, 0xFFFF);
                         Press(box, IDOK);
                       }}});
   ASSERT_TRUE(Choose(ID_LAYER_EDGES));
@@ -506,9 +443,9 @@ TEST_F(ImageCommands, CanvasBelowOnePixelIsRefusedInTheDialog) {
                         Press(d, IDOK);
                       }},
                      {"Canvas size", [&](HWND w) {
-                        HWND box = BoxOf(w);
+                        HWND box = MessageBoxOf(w);
                         if (box == nullptr) return;
-                        said = Text(box, 0xFFFF);
+                        said = ItemText(box, 0xFFFF);
                         Press(box, IDOK);
                       }},
                      {"Canvas size", [](HWND d) { Press(d, IDCANCEL); }}});
@@ -706,7 +643,7 @@ TEST_F(ImageCommands, DuplicateOpensTheCopyUnderItsProposedName) {
   std::string proposed;
   bool mergeOffered = false;
   DialogScript::Run({{"Duplicate Image", [&](HWND d) {
-                        proposed = Text(d, IDC_DUPLICATE_NAME);
+                        proposed = ItemText(d, IDC_DUPLICATE_NAME);
                         mergeOffered = IsWindowEnabled(GetDlgItem(d, IDC_DUPLICATE_MERGED)) != 0;
                         Press(d, IDOK);
                       }}});
@@ -721,7 +658,7 @@ TEST_F(ImageCommands, DuplicateOpensTheCopyUnderItsProposedName) {
 
   // The copy's name is taken now: the next one is numbered, merged.
   DialogScript::Run({{"Duplicate Image", [&](HWND d) {
-                        proposed = Text(d, IDC_DUPLICATE_NAME);
+                        proposed = ItemText(d, IDC_DUPLICATE_NAME);
                         CheckDlgButton(d, IDC_DUPLICATE_MERGED, BST_CHECKED);
                         Press(d, IDOK);
                       }}});
@@ -733,18 +670,6 @@ TEST_F(ImageCommands, DuplicateOpensTheCopyUnderItsProposedName) {
 }
 
 // ---- The crop tool
-
-void SendMouse(HWND view, POINT client, DWORD flags) {
-  POINT screen = client;
-  ClientToScreen(view, &screen);
-  const int w = GetSystemMetrics(SM_CXSCREEN) - 1, h = GetSystemMetrics(SM_CYSCREEN) - 1;
-  INPUT input{};
-  input.type = INPUT_MOUSE;
-  input.mi.dx = static_cast<LONG>((screen.x * 65535 + w / 2) / w);
-  input.mi.dy = static_cast<LONG>((screen.y * 65535 + h / 2) / h);
-  input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | flags;
-  SendInput(1, &input, sizeof input);
-}
 
 TEST_F(ImageCommands, CropToolCropsTheDraggedRectangleInOneStep) {
   CLumo40Doc* doc = Open("three.psd");
@@ -826,7 +751,7 @@ TEST_F(ImageCommands, LevelRefusesOutOfRangeThenStoresTheLevel) {
                         Press(d, IDOK);
                       }},
                      {"Lumora 4.0", [&](HWND box) {
-                        said = Text(box, 0xFFFF);
+                        said = ItemText(box, 0xFFFF);
                         Press(box, IDOK);
                       }},
                      {"Level", [](HWND d) {
@@ -846,7 +771,7 @@ TEST_F(ImageCommands, ImageInfoAndPrompterShowWhatTheyAreGiven) {
   DialogScript::Run({{"Image Info", [&](HWND d) {
                         for (int id : {IDC_INFO_FILE_NAME, IDC_INFO_FORMAT, IDC_INFO_TYPE, IDC_INFO_DIMENSIONS,
                                        IDC_INFO_RESOLUTION})
-                          fields.push_back(Text(d, id));
+                          fields.push_back(ItemText(d, id));
                         Press(d, IDOK);
                       }},
                      {"WEB Link", [](HWND d) {
@@ -884,7 +809,7 @@ TEST_F(ImageCommands, ApplyImageMultiplyHalfIsOneStepEqualToTheCompositingCancel
   bool previewChanged = false;
   std::string target;
   DialogScript::Run({{"Apply Image", [&](HWND d) {
-                        target = Text(d, IDC_AI_TARGET);
+                        target = ItemText(d, IDC_AI_TARGET);
                         PickEntry(d, IDC_AI_SOURCE_LAYER, "Top");
                         PickEntry(d, IDC_AI_BLENDING, "Multiply");
                         Click(d, IDC_AI_PREVIEW);

@@ -22,220 +22,36 @@
 #include "framework/win/Frame.h"
 #include "res/resource.h"
 #include "tests/app/program/win/program_rig.h"
+#include "tests/support/win/ole_container.h"
 #include "ui/win/CustomizeDlg.h"
 
 namespace lumora {
 namespace {
 
-using testing::SettingsFileOfThisProgram;
-
-// The container's frame: records what the object asks of it.
-class ContainerFrame : public IOleInPlaceFrame {
- public:
-  explicit ContainerFrame(HWND window) : window_(window) {}
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IOleWindow) || IsEqualIID(iid, IID_IOleInPlaceUIWindow) ||
-        IsEqualIID(iid, IID_IOleInPlaceFrame)) {
-      *out = static_cast<IOleInPlaceFrame*>(this);
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
-  HRESULT STDMETHODCALLTYPE GetWindow(HWND* w) override {
-    *w = window_;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE GetBorder(LPRECT r) override { return GetClientRect(window_, r) ? S_OK : E_FAIL; }
-  HRESULT STDMETHODCALLTYPE RequestBorderSpace(LPCBORDERWIDTHS) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE SetBorderSpace(LPCBORDERWIDTHS widths) override {
-    border = widths != nullptr ? *widths : RECT{-1, -1, -1, -1};
-    ++borderSets;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) override {
-    if (object != nullptr) ++activeObjectsSet;
-    active = object;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS widths) override {
-    widths->width[0] = widths->width[2] = widths->width[4] = 0;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE SetMenu(HMENU shared, HOLEMENU, HWND) override {
-    sharedMenu = shared;
-    if (shared != nullptr) ++menusSet;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE RemoveMenus(HMENU) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE SetStatusText(LPCOLESTR) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE EnableModeless(BOOL) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG msg, WORD command) override {
-    translated.push_back(command);
-    translatedKeys.push_back(msg->wParam);
-    return S_OK;
-  }
-
-  IOleInPlaceActiveObject* active = nullptr;
-  int activeObjectsSet = 0, menusSet = 0, borderSets = 0;
-  HMENU sharedMenu = nullptr;
-  RECT border{-1, -1, -1, -1};
-  std::vector<WORD> translated;       // the commands the object handed over
-  std::vector<WPARAM> translatedKeys;  // with their keys
-
- private:
-  HWND window_;
-};
-
-// The container's document window (an MDI container's).
-class ContainerDocWindow : public IOleInPlaceUIWindow {
- public:
-  explicit ContainerDocWindow(HWND window) : window_(window) {}
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IOleWindow) || IsEqualIID(iid, IID_IOleInPlaceUIWindow)) {
-      *out = static_cast<IOleInPlaceUIWindow*>(this);
-      return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
-  HRESULT STDMETHODCALLTYPE GetWindow(HWND* w) override {
-    *w = window_;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE GetBorder(LPRECT r) override { return GetClientRect(window_, r) ? S_OK : E_FAIL; }
-  HRESULT STDMETHODCALLTYPE RequestBorderSpace(LPCBORDERWIDTHS) override { return INPLACE_E_NOTOOLSPACE; }
-  HRESULT STDMETHODCALLTYPE SetBorderSpace(LPCBORDERWIDTHS) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR) override {
-    active = object;
-    return S_OK;
-  }
-  IOleInPlaceActiveObject* active = nullptr;
-
- private:
-  HWND window_;
-};
-
-class Site : public IOleClientSite, public IOleInPlaceSite {
- public:
-  Site(HWND area, ContainerFrame* frame, ContainerDocWindow* docWindow, RECT position, HACCEL keys, int keyCount)
-      : area_(area), frame_(frame), docWindow_(docWindow), position_(position), keys_(keys), keyCount_(keyCount) {}
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IOleClientSite)) {
-      *out = static_cast<IOleClientSite*>(this);
-    } else if (IsEqualIID(iid, IID_IOleInPlaceSite) || IsEqualIID(iid, IID_IOleWindow)) {
-      *out = static_cast<IOleInPlaceSite*>(this);
-    } else {
-      *out = nullptr;
-      return E_NOINTERFACE;
-    }
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-  ULONG STDMETHODCALLTYPE Release() override { return 1; }
-  HRESULT STDMETHODCALLTYPE SaveObject() override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker** m) override {
-    *m = nullptr;
-    return E_NOTIMPL;
-  }
-  HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer** c) override {
-    *c = nullptr;
-    return E_NOINTERFACE;
-  }
-  HRESULT STDMETHODCALLTYPE ShowObject() override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE GetWindow(HWND* w) override {
-    *w = area_;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE CanInPlaceActivate() override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE OnUIActivate() override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc, LPRECT position,
-                                             LPRECT clip, LPOLEINPLACEFRAMEINFO info) override {
-    *frame = frame_;
-    *doc = docWindow_;
-    *position = position_;
-    GetClientRect(area_, clip);
-    info->fMDIApp = docWindow_ != nullptr;
-    info->hwndFrame = GetAncestor(area_, GA_ROOT);
-    info->haccel = keys_;
-    info->cAccelEntries = static_cast<UINT>(keyCount_);
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE Scroll(SIZE) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override {
-    ++inPlaceDeactivations;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE DiscardUndoState() override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE DeactivateAndUndo() override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT) override { return S_OK; }
-
-  int inPlaceDeactivations = 0;
-
- private:
-  HWND area_;
-  ContainerFrame* frame_;
-  ContainerDocWindow* docWindow_;
-  RECT position_;
-  HACCEL keys_;
-  int keyCount_;
-};
+using testing::ChildWithId;
+using testing::ContainerWindows;
+using ContainerFrame = testing::TestInPlaceFrame;
+using ContainerDocWindow = testing::TestDocWindow;
+using Site = testing::TestSite;
 
 // A key of the container's own table: F11, its command 4242.
 constexpr WORD kContainerCommand = 4242;
 
-// The child window of `parent` (any depth) with the control id.
-HWND ChildWithId(HWND parent, int id) {
-  struct Search {
-    int id;
-    HWND found;
-  } search{id, nullptr};
-  EnumChildWindows(
-      parent,
-      [](HWND w, LPARAM data) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(data);
-        if (GetDlgCtrlID(w) != s->id) return TRUE;
-        s->found = w;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
 class InPlaceEditing : public ::testing::Test {
  protected:
   void SetUp() override {
-    ini_ = SettingsFileOfThisProgram();
-    DeleteFileA(ini_.c_str());
     app_ = std::make_unique<CLumo40App>();
     ASSERT_TRUE(app_->InitInstance());
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    wc.lpszClassName = "LumoraInProcessContainer";
-    RegisterClassA(&wc);
-    frameWindow_ = CreateWindowExA(0, wc.lpszClassName, "Container", WS_OVERLAPPEDWINDOW | WS_VISIBLE | WS_CLIPCHILDREN,
-                                   0, 0, 700, 500, nullptr, nullptr, wc.hInstance, nullptr);
-    area_ = CreateWindowExA(0, wc.lpszClassName, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 640, 400,
-                            frameWindow_, nullptr, wc.hInstance, nullptr);
+    const ContainerWindows windows = ContainerWindows::Create(SIZE{700, 500}, SIZE{640, 400});
+    frameWindow_ = windows.frame;
+    area_ = windows.area;
     ASSERT_NE(area_, nullptr);
     ACCEL key{FVIRTKEY, VK_F11, kContainerCommand};
     keys_ = CreateAcceleratorTableA(&key, 1);
     frame_ = std::make_unique<ContainerFrame>(frameWindow_);
     docWindow_ = std::make_unique<ContainerDocWindow>(area_);
-    site_ = std::make_unique<Site>(area_, frame_.get(), docWindow_.get(), RECT{20, 20, 380, 300}, keys_, 1);
+    site_ = std::make_unique<Site>(area_, frame_.get(), RECT{20, 20, 380, 300}, docWindow_.get());
+    site_->keys = keys_;
   }
 
   void TearDown() override {
@@ -243,16 +59,13 @@ class InPlaceEditing : public ::testing::Test {
       object_->Close(OLECLOSE_NOSAVE);
       object_->Release();
     }
+    if (frame_ != nullptr) frame_->SetActiveObject(nullptr, nullptr);
     if (CCustomizeDlg* open = CCustomizeDlg::Open()) open->DestroyWindow();
-    for (fw::Document* doc : app_->Docs().AllDocuments()) {
-      doc->SetModifiedFlag(false);
-      if (auto* image = dynamic_cast<CLumo40Doc*>(doc)) image->Image().SetModifiedFlag(false);
-    }
+    testing::DiscardChanges(*app_);
     if (frameWindow_ != nullptr) DestroyWindow(frameWindow_);
     if (keys_ != nullptr) DestroyAcceleratorTable(keys_);
     testing::CloseProgram(*app_);
     app_.reset();
-    DeleteFileA(ini_.c_str());
   }
 
   // A new embedded image (320 x 240, white) UI-activated in the container.
@@ -307,7 +120,7 @@ class InPlaceEditing : public ::testing::Test {
   }
   bool Checked(UINT id) { return (StateOf(id) & MF_CHECKED) != 0; }
 
-  std::string ini_;
+  testing::FreshSettings settings_;
   std::unique_ptr<CLumo40App> app_;
   HWND frameWindow_ = nullptr, area_ = nullptr, inPlaceWindow_ = nullptr;
   HACCEL keys_ = nullptr;
@@ -450,13 +263,13 @@ TEST_F(InPlaceEditing, TheContainersKeysReachItsFrame) {
     testing::Settle(*app_);
   };
   type(VK_F11);
-  EXPECT_EQ(frame_->translated, std::vector<WORD>{kContainerCommand});
-  EXPECT_EQ(frame_->translatedKeys, std::vector<WPARAM>{VK_F11});
+  EXPECT_EQ(frame_->containerCommands, std::vector<WORD>{kContainerCommand});
+  EXPECT_EQ(frame_->containerKeys, std::vector<WPARAM>{VK_F11});
   CMainFrame* main = app_->MainFrameWnd();
   const bool palette = main->IsLayerPaletteVisible();
   type(VK_F7);
   EXPECT_NE(main->IsLayerPaletteVisible(), palette) << "F7 did not reach the program";
-  EXPECT_EQ(frame_->translated.size(), 1u) << "the image's own key went to the container";
+  EXPECT_EQ(frame_->containerCommands.size(), 1u) << "the image's own key went to the container";
 }
 
 // An MDI container switches to another of its document windows and back:
@@ -480,7 +293,7 @@ TEST_F(InPlaceEditing, TheDocumentWindowsActivationTakesTheMenuAndBarsAwayAndBac
   EXPECT_FALSE(IsWindowVisible(mainBar)) << "the bars stay in the container's frame";
   EXPECT_EQ(frame_->borderSets, sets) << "the border space was given up";
 
-  frame_->active = nullptr;
+  frame_->SetActiveObject(nullptr, nullptr);
   ASSERT_EQ(active->OnDocWindowActivate(TRUE), S_OK);
   EXPECT_NE(frame_->sharedMenu, nullptr);
   EXPECT_EQ(frame_->menusSet, 2);

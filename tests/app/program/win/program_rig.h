@@ -1,15 +1,10 @@
-// What the in-process program tests share: running the program's loop
-// until something holds, closing it, its active view, and the view's
-// pixels against the document's composite.
+// What the in-process program tests share beside the program driver: the
+// view's pixels against the document's composite and its layers.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <functional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -22,75 +17,11 @@
 #include "framework/Profile.h"
 #include "framework/win/DocView.h"
 #include "libs/draw/render.h"
+#include "tests/support/win/program_driver.h"
 #include "tests/support/win/window_pixels.h"
 #include "view/win/Lumo40View.h"
 
 namespace lumora::testing {
-
-inline std::string SettingsFileOfThisProgram() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  return fw::ProfilePathForProgram(path);
-}
-
-// Messages, idle passes and the render worker until `done` holds.
-inline bool RunUntil(CLumo40App& app, const std::function<bool()>& done, DWORD timeoutMs = 60000) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (!app.PreTranslateMessage(&msg)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-      }
-    }
-    for (int count = 0; app.OnIdle(count) && count < 20; ++count) {
-    }
-    if (done()) return true;
-    if (GetTickCount() - start > timeoutMs) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-  }
-}
-
-// Runs the framework's idle passes and pending messages until idle work ends.
-inline void Settle(CLumo40App& app) {
-  for (int round = 0; round < 3; ++round) RunUntil(app, [] { return true; });
-}
-
-// Every piece of the document composited and painted, nothing left to handle.
-inline void Settle(CLumo40App& app, CLumo40Doc* doc) {
-  ASSERT_TRUE(RunUntil(app, [&] {
-    CMapRect& q = doc->Image().Queue();
-    MSG msg;
-    return q.IsIdle() && q.RenderList().empty() && !PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
-  }));
-}
-
-inline void CloseProgram(CLumo40App& app) {
-  HWND frame = app.MainFrame()->Handle();
-  SendMessageA(frame, WM_CLOSE, 0, 0);
-  EXPECT_FALSE(IsWindow(frame));
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-  }
-  app.ExitInstance();
-}
-
-// After a test that stopped half-way: every document closed unasked and
-// the program ended, so the next test can start it again.
-inline void EndProgramIfRunning(CLumo40App& app) {
-  if (app.MainFrame() == nullptr || !IsWindow(app.MainFrame()->Handle())) return;
-  for (fw::Document* doc : app.Docs().AllDocuments()) {
-    doc->SetModifiedFlag(false);
-    if (auto* image = dynamic_cast<CLumo40Doc*>(doc)) image->Image().SetModifiedFlag(false);
-  }
-  CloseProgram(app);
-}
-
-inline CLumo40View* ActiveImageView(CLumo40App& app) {
-  fw::FrameWnd* child = app.MainFrameWnd()->GetActiveFrame();
-  return child != nullptr ? dynamic_cast<CLumo40View*>(child->GetActiveView()) : nullptr;
-}
 
 inline std::vector<std::uint32_t> CompositePixels(CLumo40Doc* doc) {
   WAPtr composite = doc->Image().GetLayers()->GetCompositeImage();
@@ -213,84 +144,5 @@ inline void ExpectViewShowsLayers(CLumo40View* view, CLumo40Doc* doc, ViewPixels
   }
   EXPECT_EQ(mismatches, 0) << "of " << compared;
 }
-
-// The message and error boxes that come up on this thread while it is
-// watched (inside any modal loop): caption and texts of each, answered with
-// the button `answer` gives (IDOK by default). File dialogs are left alone.
-class BoxWatch {
- public:
-  struct Box {
-    std::string caption;
-    std::string text;  // every static text of the box, one a line
-  };
-  using Answer = std::function<int(const Box&)>;
-  explicit BoxWatch(Answer answer = nullptr) : answer_(std::move(answer)) {
-    current_ = this;
-    timer_ = SetTimer(nullptr, 0, 30, Tick);
-  }
-  ~BoxWatch() {
-    KillTimer(nullptr, timer_);
-    current_ = nullptr;
-  }
-  BoxWatch(const BoxWatch&) = delete;
-  BoxWatch& operator=(const BoxWatch&) = delete;
-
-  std::vector<Box> boxes;
-
-  // Whether one box's text holds every one of the parts.
-  bool Saw(const std::vector<std::string>& parts) const {
-    for (const Box& b : boxes) {
-      bool all = true;
-      for (const std::string& p : parts) all = all && b.text.find(p) != std::string::npos;
-      if (all) return true;
-    }
-    return false;
-  }
-
- private:
-  static bool IsBox(HWND window) {
-    char cls[64] = {};
-    GetClassNameA(window, cls, sizeof cls);
-    const std::string name(cls);
-    if (name == "VR_ERRORMESSAGEBOX32") return true;
-    return name == "#32770" && GetDlgItem(window, 0xFFFF) != nullptr;  // a message box's text
-  }
-  static BOOL CALLBACK CollectText(HWND child, LPARAM text) {
-    char cls[32] = {};
-    GetClassNameA(child, cls, sizeof cls);
-    if (std::string(cls) != "Static") return TRUE;
-    char line[1024] = {};
-    GetWindowTextA(child, line, sizeof line);
-    if (line[0] != 0) *reinterpret_cast<std::string*>(text) += std::string(line) + "\n";
-    return TRUE;
-  }
-  static BOOL CALLBACK FindBox(HWND window, LPARAM found) {
-    if (IsWindowVisible(window) && IsBox(window) && current_->answered_.count(window) == 0) {
-      *reinterpret_cast<HWND*>(found) = window;
-      return FALSE;
-    }
-    return TRUE;
-  }
-  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    if (current_ == nullptr) return;
-    HWND box = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FindBox, reinterpret_cast<LPARAM>(&box));
-    if (box == nullptr) return;
-    current_->answered_.insert(box);
-    Box seen;
-    char caption[256] = {};
-    GetWindowTextA(box, caption, sizeof caption);
-    seen.caption = caption;
-    EnumChildWindows(box, CollectText, reinterpret_cast<LPARAM>(&seen.text));
-    current_->boxes.push_back(seen);
-    const int id = current_->answer_ ? current_->answer_(seen) : IDOK;
-    PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
-  }
-
-  static inline BoxWatch* current_ = nullptr;
-  Answer answer_;
-  UINT_PTR timer_ = 0;
-  std::set<HWND> answered_;
-};
 
 }  // namespace lumora::testing

@@ -33,6 +33,7 @@
 #include "tests/support/unique_temp_folder.h"
 #include "tests/support/win/dialog_script.h"
 #include "tests/support/win/host_command.h"
+#include "tests/support/win/user_input.h"
 #include "tests/support/win/window_pixels.h"
 #include "lang/Recorder.h"
 #include "view/SelectionEdge.h"
@@ -41,67 +42,32 @@
 namespace lumora {
 namespace {
 
+using lumora::testing::Chord;
 using lumora::testing::DialogScript;
+using lumora::testing::Key;
+using lumora::testing::Mouse;
+using lumora::testing::OnScreen;
 using lumora::testing::RunUntil;
-
-void Send(std::vector<INPUT> inputs) { SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)); }
-
-INPUT Key(WORD vk, bool up) {
-  INPUT in{};
-  in.type = INPUT_KEYBOARD;
-  in.ki.wVk = vk;
-  in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-  return in;
-}
-
-void Chord(std::initializer_list<WORD> keys) {
-  std::vector<INPUT> inputs;
-  for (WORD k : keys) inputs.push_back(Key(k, false));
-  for (auto k = std::rbegin(keys); k != std::rend(keys); ++k) inputs.push_back(Key(*k, true));
-  Send(inputs);
-}
-
-INPUT Mouse(DWORD flags, POINT screen = {0, 0}) {
-  INPUT in{};
-  in.type = INPUT_MOUSE;
-  in.mi.dwFlags = flags;
-  if (flags & MOUSEEVENTF_MOVE) {
-    in.mi.dwFlags |= MOUSEEVENTF_ABSOLUTE;
-    in.mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-    in.mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-  }
-  return in;
-}
-
-POINT OnScreen(HWND window, POINT client) {
-  ClientToScreen(window, &client);
-  return client;
-}
+using lumora::testing::Send;
 
 class SelectionTools : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (fw::ParseProcessCommandLine().fileName.empty()) GTEST_SKIP() << "run with the two-layer file on the command line";
-    ini_ = lumora::testing::SettingsFileOfThisProgram();
-    DeleteFileA(ini_.c_str());
-    ASSERT_TRUE(app_.InitInstance());
-    ASSERT_FALSE(app_.Docs().AllDocuments().empty());
-    doc_ = dynamic_cast<CLumo40Doc*>(app_.Docs().AllDocuments().front());
-    frame_ = app_.MainFrame()->Handle();
-    SetForegroundWindow(frame_);
-    lumora::testing::Settle(app_, doc_);
-    fw::FrameWnd* child = app_.MainFrameWnd()->GetActiveFrame();
-    view_ = child != nullptr ? dynamic_cast<CLumo40View*>(child->GetActiveView()) : nullptr;
+    if (!lumora::testing::FileOnCommandLine()) GTEST_SKIP() << "run with the two-layer file on the command line";
+    const lumora::testing::ProgramWindows shown = lumora::testing::StartProgram(app_);
+    ASSERT_TRUE(shown.started);
+    ASSERT_NE(shown.doc, nullptr);
+    doc_ = shown.doc;
+    frame_ = shown.frame;
+    view_ = shown.view;
     ASSERT_NE(view_, nullptr);
     ASSERT_EQ(view_->ZoomRatio(), 1.0);
   }
   void TearDown() override {
     if (view_ != nullptr) {
-      for (fw::Document* d : app_.Docs().AllDocuments()) d->SetModifiedFlag(false);
-      doc_->Image().SetModifiedFlag(false);
+      lumora::testing::DiscardChanges(app_);
       lumora::testing::CloseProgram(app_);
     }
-    DeleteFileA(ini_.c_str());
   }
 
   void Command(UINT id) {
@@ -167,11 +133,11 @@ class SelectionTools : public ::testing::Test {
   }
   int Steps() { return doc_->Image().History().UndoCount(); }
 
+  lumora::testing::FreshSettings settings_;
   CLumo40App app_;
   CLumo40Doc* doc_ = nullptr;
   CLumo40View* view_ = nullptr;
   HWND frame_ = nullptr;
-  std::string ini_;
 };
 
 // A rectangle dragged on the view selects the pixels under the drag; Ctrl+I
@@ -619,22 +585,6 @@ TEST_F(SelectionTools, MoveSelectionDragsItAndSnapsToAGuide) {
   EXPECT_EQ(LUGetMovingSelectionFlag(app_.Site()), 0) << "a selection tool ends moving";
 }
 
-// Whether a command's item is enabled where the menu bar holds it (popups
-// within popups too), as opening its popup finds it.
-bool MenuEnabled(HWND frame, HMENU menu, UINT id, bool* found) {
-  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-    if (HMENU sub = GetSubMenu(menu, i)) {
-      SendMessageA(frame, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(sub), MAKELPARAM(i, FALSE));
-      const bool enabled = MenuEnabled(frame, sub, id, found);
-      if (*found) return enabled;
-    } else if (GetMenuItemID(menu, i) == id) {
-      *found = true;
-      return (GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED)) == 0;
-    }
-  }
-  return false;
-}
-
 // Every layer's rect, image and mask bytes, bottom to top.
 std::vector<std::vector<std::uint8_t>> StackBytes(CLayersManager* stack) {
   std::vector<std::vector<std::uint8_t>> all;
@@ -676,7 +626,7 @@ TEST_F(SelectionTools, LayerScaleFrameCommitsAndEscapeLeavesNothing) {
   ASSERT_TRUE(view_->IsTransformActive());
   EXPECT_TRUE(IsTrackerRunning());
   bool found = false;
-  EXPECT_FALSE(MenuEnabled(frame_, GetMenu(frame_), ID_LAYER_TRANSFORM_DISTORT, &found)) << "greyed while one runs";
+  EXPECT_FALSE(lumora::testing::MenuItemEnabled(frame_, ID_LAYER_TRANSFORM_DISTORT, &found)) << "greyed while one runs";
   EXPECT_TRUE(found);
   // Closing asks; Cancel keeps the transform and the document.
   std::string asked;
@@ -733,7 +683,7 @@ TEST_F(SelectionTools, LayerScaleFrameCommitsAndEscapeLeavesNothing) {
   EXPECT_EQ(StackBytes(stack), original);
   EXPECT_EQ(Steps(), steps);
   found = false;
-  EXPECT_TRUE(MenuEnabled(frame_, GetMenu(frame_), ID_LAYER_TRANSFORM_DISTORT, &found));
+  EXPECT_TRUE(lumora::testing::MenuItemEnabled(frame_, ID_LAYER_TRANSFORM_DISTORT, &found));
   EXPECT_TRUE(found);
 }
 

@@ -36,32 +36,15 @@
 #include "tests/support/unique_temp_folder.h"
 #include "tests/support/win/dialog_script.h"
 #include "tests/support/win/host_command.h"
+#include "tests/support/win/user_input.h"
 #include "view/win/Lumo40View.h"
 
 namespace lumora {
 namespace {
 
-void Send(std::vector<INPUT> inputs) { SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)); }
-
-INPUT Key(WORD vk, bool up) {
-  INPUT in{};
-  in.type = INPUT_KEYBOARD;
-  in.ki.wVk = vk;
-  in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-  return in;
-}
-
-INPUT Mouse(DWORD flags, POINT screen = {0, 0}) {
-  INPUT in{};
-  in.type = INPUT_MOUSE;
-  in.mi.dwFlags = flags;
-  if (flags & MOUSEEVENTF_MOVE) {
-    in.mi.dwFlags |= MOUSEEVENTF_ABSOLUTE;
-    in.mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-    in.mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-  }
-  return in;
-}
+using lumora::testing::Key;
+using lumora::testing::Mouse;
+using lumora::testing::Send;
 
 constexpr int kPoints = 24;
 constexpr char kFace[] = "Liberation Sans";
@@ -165,28 +148,22 @@ int MaskDifferences(const CLayerText& text, const std::vector<std::uint8_t>& exp
 class TextTool : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (fw::ParseProcessCommandLine().fileName.empty()) GTEST_SKIP() << "run with the two-layer file on the command line";
-    ini_ = lumora::testing::SettingsFileOfThisProgram();
-    DeleteFileA(ini_.c_str());
-    ASSERT_TRUE(app_.InitInstance());
-    ASSERT_FALSE(app_.Docs().AllDocuments().empty());
-    doc_ = dynamic_cast<CLumo40Doc*>(app_.Docs().AllDocuments().front());
-    frame_ = app_.MainFrame()->Handle();
-    SetForegroundWindow(frame_);
-    lumora::testing::Settle(app_, doc_);
-    fw::FrameWnd* child = app_.MainFrameWnd()->GetActiveFrame();
-    view_ = child != nullptr ? dynamic_cast<CLumo40View*>(child->GetActiveView()) : nullptr;
+    if (!lumora::testing::FileOnCommandLine()) GTEST_SKIP() << "run with the two-layer file on the command line";
+    const lumora::testing::ProgramWindows shown = lumora::testing::StartProgram(app_);
+    ASSERT_TRUE(shown.started);
+    ASSERT_NE(shown.doc, nullptr);
+    doc_ = shown.doc;
+    frame_ = shown.frame;
+    view_ = shown.view;
     ASSERT_NE(view_, nullptr);
     ASSERT_EQ(view_->ZoomRatio(), 1.0);
   }
   void TearDown() override {
     if (view_ != nullptr) {
       if (CTextDlg* dialog = OpenTextDialog()) SendMessageA(dialog->Handle(), WM_COMMAND, IDCANCEL, 0);
-      for (fw::Document* d : app_.Docs().AllDocuments()) d->SetModifiedFlag(false);
-      doc_->Image().SetModifiedFlag(false);
+      lumora::testing::DiscardChanges(app_);
       lumora::testing::CloseProgram(app_);
     }
-    DeleteFileA(ini_.c_str());
   }
 
   void Command(UINT id) {
@@ -197,36 +174,18 @@ class TextTool : public ::testing::Test {
   // opening its popup finds it.
   bool Enabled(UINT id) {
     bool found = false;
-    const bool enabled = MenuEnabled(GetMenu(frame_), id, &found);
+    const bool enabled = lumora::testing::MenuItemEnabled(frame_, id, &found);
     EXPECT_TRUE(found) << id;
     return enabled;
   }
-  bool MenuEnabled(HMENU menu, UINT id, bool* found) {
-    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-      if (HMENU sub = GetSubMenu(menu, i)) {
-        SendMessageA(frame_, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(sub), MAKELPARAM(i, FALSE));
-        const bool enabled = MenuEnabled(sub, id, found);
-        if (*found) return enabled;
-      } else if (GetMenuItemID(menu, i) == id) {
-        *found = true;
-        return (GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED)) == 0;
-      }
-    }
-    return false;
-  }
   void Click(POINT client) {
-    POINT screen = client;
-    ClientToScreen(view_->Handle(), &screen);
-    Send({Mouse(MOUSEEVENTF_MOVE, screen)});
+    Send({Mouse(MOUSEEVENTF_MOVE, lumora::testing::OnScreen(view_->Handle(), client))});
     lumora::testing::Settle(app_);
     Send({Mouse(MOUSEEVENTF_LEFTDOWN), Mouse(MOUSEEVENTF_LEFTUP)});
     lumora::testing::Settle(app_);
   }
   void Keys(std::initializer_list<WORD> keys) {
-    std::vector<INPUT> inputs;
-    for (WORD k : keys) inputs.push_back(Key(k, false));
-    for (auto k = std::rbegin(keys); k != std::rend(keys); ++k) inputs.push_back(Key(*k, true));
-    Send(inputs);
+    lumora::testing::Chord(keys);
     lumora::testing::Settle(app_);
   }
   // Typed on the keyboard into the focused window.
@@ -280,11 +239,12 @@ class TextTool : public ::testing::Test {
   int Layers() { return doc_->Image().GetLayers()->GetLayerCount(); }
   int Steps() { return doc_->Image().History().UndoCount(); }
 
+  lumora::testing::FreshSettings settings_;
+  const std::string& ini_ = settings_.path();
   CLumo40App app_;
   CLumo40Doc* doc_ = nullptr;
   CLumo40View* view_ = nullptr;
   HWND frame_ = nullptr;
-  std::string ini_;
 };
 
 // Escape before the click cancels Image/Text: no layer, no step, the hook

@@ -28,6 +28,7 @@
 #include "tests/app/program/win/program_rig.h"
 #include "tests/support/win/dialog_script.h"
 #include "tests/support/win/menu_items.h"
+#include "tests/support/win/user_input.h"
 #include "tests/support/win/window_pixels.h"
 #include "view/Guides.h"
 #include "view/NavigatorMath.h"
@@ -45,111 +46,29 @@ using lumora::testing::Capture;
 using lumora::testing::CaptureClient;
 using lumora::testing::CompositePixel;
 using lumora::testing::DialogScript;
+using lumora::testing::Chord;
+using lumora::testing::CloseProgramDiscardingChanges;
+using lumora::testing::Key;
+using lumora::testing::Mouse;
+using lumora::testing::OnScreen;
+using lumora::testing::ProgramGuard;
+using lumora::testing::Send;
 using lumora::testing::SettingsFileOfThisProgram;
 
-// As the rig's RunUntil, but waking every 10 ms rather than 20, for the
-// timers and posted moves these tests follow.
+// These tests follow timers and posted moves: the program's loop wakes
+// every 10 ms rather than the driver's 20.
+constexpr DWORD kPollMs = 10;
+
 bool RunUntilPolling10ms(CLumo40App& app, const std::function<bool()>& done, DWORD timeoutMs = 60000) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      if (!app.PreTranslateMessage(&msg)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-      }
-    }
-    for (int count = 0; app.OnIdle(count) && count < 20; ++count) {
-    }
-    if (done()) return true;
-    if (GetTickCount() - start > timeoutMs) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-  }
+  return lumora::testing::RunUntil(app, done, timeoutMs, kPollMs);
 }
 
 // Messages for a while (timers, posted moves).
-void RunFor(CLumo40App& app, DWORD ms) {
-  const DWORD start = GetTickCount();
-  RunUntilPolling10ms(app, [&] { return GetTickCount() - start >= ms; });
-}
+void RunFor(CLumo40App& app, DWORD ms) { lumora::testing::RunFor(app, ms, kPollMs); }
 
-void SettlePolling10ms(CLumo40App& app, CLumo40Doc* doc) {
-  ASSERT_TRUE(RunUntilPolling10ms(app, [&] {
-    CMapRect& q = doc->Image().Queue();
-    MSG msg;
-    return q.IsIdle() && q.RenderList().empty() && !PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
-  }));
-}
-
-std::vector<CLumo40App*>& ClosedPrograms() {
-  static std::vector<CLumo40App*> closed;
-  return closed;
-}
-
-// Closes without asking about changes, and records that it closed.
-void CloseProgramDiscardingChanges(CLumo40App& app) {
-  ClosedPrograms().push_back(&app);
-  for (fw::Document* d : app.Docs().AllDocuments()) d->SetModifiedFlag(false);
-  for (fw::Document* d : app.Docs().AllDocuments()) {
-    if (auto* doc = dynamic_cast<CLumo40Doc*>(d)) doc->Image().SetModifiedFlag(false);
-  }
-  SendMessageA(app.MainFrame()->Handle(), WM_CLOSE, 0, 0);
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-  }
-  app.ExitInstance();
-}
-
-// Ends a program a failed assertion left running, so the next start is
-// not handed over to it.
-struct ProgramGuard {
-  explicit ProgramGuard(CLumo40App& app) : app(app) {
-    std::erase(ClosedPrograms(), &app);
-  }
-  ~ProgramGuard() {
-    const bool closed = std::find(ClosedPrograms().begin(), ClosedPrograms().end(), &app) != ClosedPrograms().end();
-    if (!closed && app.MainFrame() != nullptr && app.MainFrame()->Handle() != nullptr) CloseProgramDiscardingChanges(app);
-    std::erase(ClosedPrograms(), &app);
-  }
-  CLumo40App& app;
-};
+void SettlePolling10ms(CLumo40App& app, CLumo40Doc* doc) { lumora::testing::Settle(app, doc, kPollMs); }
 
 // ---- Input as the user gives it.
-
-void Send(std::vector<INPUT> inputs) { SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)); }
-
-INPUT Key(WORD vk, bool up) {
-  INPUT in{};
-  in.type = INPUT_KEYBOARD;
-  in.ki.wVk = vk;
-  in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-  return in;
-}
-
-// Presses the keys in order and lets them go in reverse.
-void Chord(std::initializer_list<WORD> keys) {
-  std::vector<INPUT> inputs;
-  for (WORD k : keys) inputs.push_back(Key(k, false));
-  for (auto k = std::rbegin(keys); k != std::rend(keys); ++k) inputs.push_back(Key(*k, true));
-  Send(inputs);
-}
-
-INPUT Mouse(DWORD flags, POINT screen = {0, 0}) {
-  INPUT in{};
-  in.type = INPUT_MOUSE;
-  in.mi.dwFlags = flags;
-  if (flags & MOUSEEVENTF_MOVE) {
-    in.mi.dwFlags |= MOUSEEVENTF_ABSOLUTE;
-    in.mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-    in.mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-  }
-  return in;
-}
-
-POINT OnScreen(HWND window, POINT client) {
-  ClientToScreen(window, &client);
-  return client;
-}
 
 void MoveTo(HWND window, POINT client) { Send({Mouse(MOUSEEVENTF_MOVE, OnScreen(window, client))}); }
 
@@ -185,23 +104,15 @@ class ViewNavigation : public ::testing::Test {
   void SetUp() override {
     file_ = fw::ParseProcessCommandLine().fileName;
     if (file_.empty()) GTEST_SKIP() << "run with the ten-layer file on the command line";
-    ini_ = SettingsFileOfThisProgram();
-    DeleteFileA(ini_.c_str());
-  }
-  void TearDown() override {
-    if (!ini_.empty()) DeleteFileA(ini_.c_str());
   }
 
   // Starts the program (the file opens from the command line) and waits
   // until its view is wholly painted.
   bool Start(CLumo40App& app) {
-    if (!app.InitInstance()) return false;
-    doc_ = app.Docs().AllDocuments().empty() ? nullptr : dynamic_cast<CLumo40Doc*>(app.Docs().AllDocuments().front());
-    if (doc_ == nullptr) return false;
-    frame_ = app.MainFrame()->Handle();
-    SetForegroundWindow(frame_);
-    SettlePolling10ms(app, doc_);
-    view_ = View(app);
+    const lumora::testing::ProgramWindows shown = lumora::testing::StartProgram(app, kPollMs);
+    doc_ = shown.doc;
+    frame_ = shown.frame;
+    view_ = shown.view;
     return view_ != nullptr;
   }
 
@@ -243,8 +154,9 @@ class ViewNavigation : public ::testing::Test {
     return GetMenuState(popup, id, MF_BYCOMMAND);
   }
 
+  lumora::testing::FreshSettings settings_;
+  const std::string& ini_ = settings_.path();
   std::string file_;
-  std::string ini_;
   CLumo40Doc* doc_ = nullptr;
   CLumo40View* view_ = nullptr;
   HWND frame_ = nullptr;

@@ -30,40 +30,27 @@
 #include "tests/support/unique_temp_folder.h"
 #include "tests/support/win/dialog_script.h"
 #include "tests/support/win/host_command.h"
+#include "tests/support/win/user_input.h"
 
 namespace lumora {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::ClickRadio;
 using testing::DialogScript;
+using testing::ItemText;
 using testing::NameBox;
 using testing::Press;
 using testing::RunHostShell;
+using testing::SendMouse;
+using testing::SetButton;
 using testing::SettingsFileOfThisProgram;
 using testing::UnixPath;
-
-std::string Text(HWND dialog, int id) {
-  char text[256] = {};
-  GetDlgItemTextA(dialog, id, text, sizeof text);
-  return text;
-}
+using testing::WaitingStep;
 
 void Check(HWND dialog, int id, bool on) {
   SendDlgItemMessageA(dialog, id, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
   Press(dialog, id);
-}
-
-// A step that waits (stays first) until `ready` holds for the dialog.
-DialogScript::Step WaitingStep(const std::string& caption, std::function<bool(HWND)> ready,
-                               std::function<void(HWND)> action) {
-  return {caption, [=](HWND d) {
-            if (!ready(d)) {
-              DialogScript::steps.push_front(WaitingStep(caption, ready, action));
-              --DialogScript::done;
-              return;
-            }
-            action(d);
-          }};
 }
 
 void ChooseDepth(HWND dialog, int index) {
@@ -72,35 +59,9 @@ void ChooseDepth(HWND dialog, int index) {
   SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_GIF_DEPTH, CBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
 }
 
-// Sets a check box or radio button as a click would and tells the dialog.
-void SetButton(HWND dialog, int id, bool on) {
-  SendDlgItemMessageA(dialog, id, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
-  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
-
-// A click on one radio button of a group: it alone is checked, then the
-// dialog hears of it.
-void ClickRadio(HWND dialog, int first, int last, int id) {
-  CheckRadioButton(dialog, first, last, id);
-  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
-
 CPreviewWnd* ResultPane(HWND dialog) {
   HWND frame = GetDlgItem(dialog, IDC_WEB_RESULT_FRAME);
   return dynamic_cast<CPreviewWnd*>(fw::Window::FromHandle(GetDlgItem(frame, 101)));
-}
-
-// A real mouse event at a client point of `window`.
-void SendMouse(HWND window, POINT client, DWORD flags) {
-  POINT screen = client;
-  ClientToScreen(window, &screen);
-  const int w = GetSystemMetrics(SM_CXSCREEN) - 1, h = GetSystemMetrics(SM_CYSCREEN) - 1;
-  INPUT input{};
-  input.type = INPUT_MOUSE;
-  input.mi.dx = static_cast<LONG>((screen.x * 65535 + w / 2) / w);
-  input.mi.dy = static_cast<LONG>((screen.y * 65535 + h / 2) / h);
-  input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | flags;
-  SendInput(1, &input, sizeof input);
 }
 
 // Red, green, blue of every pixel, top row first, through the palette.
@@ -144,16 +105,13 @@ class WebExport : public ::testing::Test {
  protected:
   void SetUp() override {
     folder_ = testing::MakeUniqueTempFolder("lumora-web-export-");
-    ini_ = SettingsFileOfThisProgram();
-    DeleteFileA(ini_.c_str());
     app_ = std::make_unique<CLumo40App>();
-    ASSERT_TRUE(app_->InitInstance());
+    ASSERT_TRUE(testing::StartProgram(*app_).started);
   }
   void TearDown() override {
     DialogScript::Stop();
     testing::EndProgramIfRunning(*app_);
     app_.reset();
-    DeleteFileA(ini_.c_str());
     std::error_code ignored;
     fs::remove_all(folder_, ignored);
   }
@@ -182,26 +140,14 @@ class WebExport : public ::testing::Test {
   // run) and the item is clicked when enabled. False when no menu holds it
   // or it is greyed.
   bool Choose(UINT id) {
-    HWND frame = app_->MainFrame()->Handle();
-    std::function<int(HMENU)> find = [&](HMENU menu) -> int {
-      for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-        if (HMENU sub = GetSubMenu(menu, i)) {
-          SendMessageA(frame, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(sub), MAKELPARAM(i, FALSE));
-          if (const int found = find(sub)) return found;
-        } else if (GetMenuItemID(menu, i) == id) {
-          return (GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED)) != 0 ? -1 : 1;
-        }
-      }
-      return 0;
-    };
-    if (find(GetMenu(frame)) != 1) return false;
-    SendMessageA(frame, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+    if (!testing::ChooseFromMenus(app_->MainFrame()->Handle(), id)) return false;
     testing::Settle(*app_);
     return true;
   }
 
   fs::path folder_;
-  std::string ini_;
+  testing::FreshSettings settings_;
+  const std::string& ini_ = settings_.path();
   std::unique_ptr<CLumo40App> app_;
 };
 
@@ -225,7 +171,7 @@ TEST_F(WebExport, JpegAtEachQualityIsWhatImageMagickReadsAndTheSizeShownIsTheFil
                         [&](HWND d) {
                           Check(d, IDC_JPEG_PROGRESSIVE, c.progressive);
                           SetDlgItemInt(d, IDC_JPEG_QUALITY, static_cast<UINT>(c.quality), FALSE);
-                          uncompressed = Text(d, IDC_WEB_UNCOMPRESSED);
+                          uncompressed = ItemText(d, IDC_WEB_UNCOMPRESSED);
                           Press(d, IDOK);
                         }},
                        {"Save As",
@@ -234,7 +180,7 @@ TEST_F(WebExport, JpegAtEachQualityIsWhatImageMagickReadsAndTheSizeShownIsTheFil
                           Press(d, IDOK);
                         }},
                        {"Prepare JPEG", [&](HWND d) {
-                          shownAfterSave = Text(d, IDC_WEB_COMPRESSED);
+                          shownAfterSave = ItemText(d, IDC_WEB_COMPRESSED);
                           // The slider followed the typed number.
                           EXPECT_EQ(SendDlgItemMessageA(d, IDC_JPEG_QUALITY_SLIDER, TBM_GETPOS, 0, 0), c.quality);
                           Press(d, IDCANCEL);
@@ -266,18 +212,18 @@ TEST_F(WebExport, JpegSliderStepsCompressAgainAndCancelledSaveWritesNothing) {
   DialogScript::Run({{"Prepare JPEG",
                       [&](HWND d) {
                         SetDlgItemInt(d, IDC_JPEG_QUALITY, 50, FALSE);
-                        first = Text(d, IDC_WEB_COMPRESSED);
+                        first = ItemText(d, IDC_WEB_COMPRESSED);
                         HWND slider = GetDlgItem(d, IDC_JPEG_QUALITY_SLIDER);
                         // A page step: ten more, compressed again.
                         SendMessageA(slider, TBM_SETPOS, TRUE, 60);
                         SendMessageA(d, WM_HSCROLL, MAKEWPARAM(SB_PAGERIGHT, 0), reinterpret_cast<LPARAM>(slider));
-                        afterPage = Text(d, IDC_WEB_COMPRESSED);
-                        EXPECT_EQ(Text(d, IDC_JPEG_QUALITY), "60");
+                        afterPage = ItemText(d, IDC_WEB_COMPRESSED);
+                        EXPECT_EQ(ItemText(d, IDC_JPEG_QUALITY), "60");
                         // Dragging the thumb moves the number only.
                         SendMessageA(slider, TBM_SETPOS, TRUE, 95);
                         SendMessageA(d, WM_HSCROLL, MAKEWPARAM(SB_THUMBTRACK, 95), reinterpret_cast<LPARAM>(slider));
-                        afterDrag = Text(d, IDC_WEB_COMPRESSED);
-                        EXPECT_EQ(Text(d, IDC_JPEG_QUALITY), "95");
+                        afterDrag = ItemText(d, IDC_WEB_COMPRESSED);
+                        EXPECT_EQ(ItemText(d, IDC_JPEG_QUALITY), "95");
                         Press(d, IDOK);
                       }},
                      {"Save As", [&](HWND d) { Press(d, IDCANCEL); }},
@@ -347,7 +293,7 @@ TEST_F(WebExport, GifAndPngAtEachDepthPaletteAndDitherAreWhatTheReductionGives) 
                           Press(d, IDOK);
                         }},
                        {caption, [&](HWND d) {
-                          shown = Text(d, IDC_WEB_COMPRESSED);
+                          shown = ItemText(d, IDC_WEB_COMPRESSED);
                           Press(d, IDCANCEL);
                         }}});
     ASSERT_TRUE(Choose(c.png ? ID_FILE_EXPORT_PNG : ID_FILE_EXPORT_GIF));
@@ -425,7 +371,7 @@ TEST_F(WebExport, TransparentColourPickedInTheResultPaneIsTheFilesTransparentCol
             Press(d, IDOK);
           }},
          {caption, [&](HWND d) {
-            shown = Text(d, IDC_WEB_COMPRESSED);
+            shown = ItemText(d, IDC_WEB_COMPRESSED);
             Press(d, IDCANCEL);
           }}});
     ASSERT_TRUE(Choose(png ? ID_FILE_EXPORT_PNG : ID_FILE_EXPORT_GIF));
@@ -492,7 +438,7 @@ TEST_F(WebExport, MapNeedsASelectionAndGivesThePolygonToCopyAndSave) {
   std::string first, copied, polygonEnabled;
   DialogScript::Run({{"HTML Map",
                       [&](HWND d) {
-                        first = Text(d, IDC_MAP_TEXT);
+                        first = ItemText(d, IDC_MAP_TEXT);
                         polygonEnabled = IsWindowEnabled(GetDlgItem(d, IDC_MAP_AS_POLYGON)) ? "on" : "off";
                         ClickRadio(d, IDC_MAP_AS_RECT, IDC_MAP_AS_POLYGON, IDC_MAP_AS_POLYGON);
                         SetDlgItemTextA(d, IDC_MAP_NAME, "home");
@@ -786,7 +732,7 @@ TEST_F(WebExport, WebLinkSetsTheActiveLayersLinkAsAnUndoStep) {
   const int steps = doc->Image().History().UndoCount();
   std::string shown = "<none>";
   DialogScript::Run({{"WEB Link", [&](HWND d) {
-                        shown = Text(d, IDC_PROMPTER_TEXT);
+                        shown = ItemText(d, IDC_PROMPTER_TEXT);
                         SetDlgItemTextA(d, IDC_PROMPTER_TEXT, "http://example.org/a.htm");
                         Press(d, IDOK);
                       }}});
@@ -798,7 +744,7 @@ TEST_F(WebExport, WebLinkSetsTheActiveLayersLinkAsAnUndoStep) {
   EXPECT_EQ(doc->Image().History().UndoCount(), steps + 1);
   // Cancel changes nothing.
   DialogScript::Run({{"WEB Link", [&](HWND d) {
-                        shown = Text(d, IDC_PROMPTER_TEXT);
+                        shown = ItemText(d, IDC_PROMPTER_TEXT);
                         SetDlgItemTextA(d, IDC_PROMPTER_TEXT, "other");
                         Press(d, IDCANCEL);
                       }}});
