@@ -100,7 +100,7 @@ inline bool FileOnCommandLine() { return !fw::ParseProcessCommandLine().fileName
 
 // What a start shows: the main window and, with a file on the command
 // line, its document and the view that shows it (null where none came up).
-struct ProgramWindows {
+struct StartedProgram {
   bool started = false;
   HWND frame = nullptr;
   CLumo40Doc* doc = nullptr;
@@ -110,8 +110,8 @@ struct ProgramWindows {
 // Starts the program as its user does (it reads this process's command
 // line); with a file there, brings its main window forward and waits
 // until the file's image is composited and painted.
-inline ProgramWindows StartProgram(CLumo40App& app, DWORD pollMs = 20) {
-  ProgramWindows shown;
+inline StartedProgram StartProgram(CLumo40App& app, DWORD pollMs = 20) {
+  StartedProgram shown;
   shown.started = app.InitInstance();
   if (!shown.started) return shown;
   shown.frame = app.MainFrame()->Handle();

@@ -104,7 +104,7 @@ int EditValue(HWND window, int id) {
 class Colours : public ::testing::Test {
  public:
   void SetUp() override {
-    const lumora::testing::ProgramWindows shown = lumora::testing::StartProgram(app_);
+    const lumora::testing::StartedProgram shown = lumora::testing::StartProgram(app_);
     ASSERT_TRUE(shown.started);
     frame_ = shown.frame;
     Pump();

@@ -54,7 +54,7 @@ class SelectionTools : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!lumora::testing::FileOnCommandLine()) GTEST_SKIP() << "run with the two-layer file on the command line";
-    const lumora::testing::ProgramWindows shown = lumora::testing::StartProgram(app_);
+    const lumora::testing::StartedProgram shown = lumora::testing::StartProgram(app_);
     ASSERT_TRUE(shown.started);
     ASSERT_NE(shown.doc, nullptr);
     doc_ = shown.doc;

@@ -109,7 +109,7 @@ class ViewNavigation : public ::testing::Test {
   // Starts the program (the file opens from the command line) and waits
   // until its view is wholly painted.
   bool Start(CLumo40App& app) {
-    const lumora::testing::ProgramWindows shown = lumora::testing::StartProgram(app, kPollMs);
+    const lumora::testing::StartedProgram shown = lumora::testing::StartProgram(app, kPollMs);
     doc_ = shown.doc;
     frame_ = shown.frame;
     view_ = shown.view;
