@@ -37,15 +37,62 @@ else()
   target_link_libraries(lumora_options INTERFACE Threads::Threads)
 endif()
 
+# Precompiled headers. Most of a source file's compile time goes to the
+# standard library's headers (in the Windows parts to <windows.h> too, in
+# the tests to GoogleTest's): each set is compiled once per build tree and
+# reused by every target built with the same flags. Only system and
+# third-party headers go in, so no file's meaning depends on them; the
+# fuzz build, with its per-file instruction sets, goes without.
+if(LUMORA_FUZZ)
+  set(_pch_default OFF)
+else()
+  set(_pch_default ON)
+endif()
+option(LUMORA_PCH "Precompile the standard library's, Windows' and GoogleTest's headers" ${_pch_default})
+set(LUMORA_PCH_STD <algorithm> <array> <atomic> <cstddef> <cstdint> <cstring> <functional> <map> <memory>
+                   <mutex> <set> <string> <utility> <vector>)
+if(LUMORA_PCH)
+  add_library(lumora_pch_std OBJECT ${PROJECT_SOURCE_DIR}/cmake/pch.cpp)
+  target_link_libraries(lumora_pch_std PRIVATE lumora_options)
+  target_precompile_headers(lumora_pch_std PRIVATE ${LUMORA_PCH_STD})
+  if(WIN32)
+    add_library(lumora_pch_win OBJECT ${PROJECT_SOURCE_DIR}/cmake/pch.cpp)
+    target_link_libraries(lumora_pch_win PRIVATE lumora_options)
+    target_precompile_headers(lumora_pch_win PRIVATE <windows.h> ${LUMORA_PCH_STD})
+  endif()
+endif()
+
+# lumora_use_pch(<target> <pch target>)
+# The target's sources include the precompiled headers of the other
+# target first; kernel files that switch the instruction set with a target
+# pragma or option are compiled as they are.
+function(lumora_use_pch target from)
+  if(NOT LUMORA_PCH)
+    return()
+  endif()
+  target_precompile_headers(${target} REUSE_FROM ${from})
+  get_target_property(_own ${target} SOURCES)
+  foreach(_src ${_own})
+    if(_src MATCHES "\\.cpp$" AND EXISTS ${_src})
+      file(STRINGS ${_src} _target_switch REGEX "pragma GCC target|intrin\\.h")
+      if(_target_switch)
+        set_source_files_properties(${_src} TARGET_DIRECTORY ${target} PROPERTIES SKIP_PRECOMPILE_HEADERS ON)
+      endif()
+    endif()
+  endforeach()
+endfunction()
+
 # lumora_add_library(<target> <folder> [DEPS ...])
 # Builds every .cpp of the folder (and of its `win/` subfolder on Windows)
-# into a static library. Windows-only code lives in `win/` subfolders.
+# into a static library. Windows-only code lives in `win/` subfolders; it is
+# compiled apart (into the same library) so that only it sees <windows.h>
+# among its precompiled headers.
 function(lumora_add_library target folder)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
   file(GLOB _sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${folder}/*.cpp)
+  set(_win)
   if(WIN32)
     file(GLOB _win CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/${folder}/win/*.cpp)
-    list(APPEND _sources ${_win})
   endif()
   if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     # clang ignores GCC's target pragmas: AVX2 kernel files get the target whole.
@@ -55,9 +102,20 @@ function(lumora_add_library target folder)
       set_source_files_properties(${_avx2} PROPERTIES COMPILE_OPTIONS -mavx2)
     endif()
   endif()
-  if(_sources)
+  if(_sources OR _win)
     add_library(${target} STATIC ${_sources})
     target_link_libraries(${target} PUBLIC lumora_options ${ARG_DEPS})
+    lumora_use_pch(${target} lumora_pch_std)
+    if(_win)
+      # The Windows part takes the library's own build settings, including
+      # those its folder adds later.
+      add_library(${target}_win OBJECT ${_win})
+      target_include_directories(${target}_win PRIVATE $<TARGET_PROPERTY:${target},INCLUDE_DIRECTORIES>)
+      target_compile_definitions(${target}_win PRIVATE $<TARGET_PROPERTY:${target},COMPILE_DEFINITIONS>)
+      target_compile_options(${target}_win PRIVATE $<TARGET_PROPERTY:${target},COMPILE_OPTIONS>)
+      target_sources(${target} PRIVATE $<TARGET_OBJECTS:${target}_win>)
+      lumora_use_pch(${target}_win lumora_pch_win)
+    endif()
   else()
     add_library(${target} INTERFACE)
     target_link_libraries(${target} INTERFACE lumora_options ${ARG_DEPS})

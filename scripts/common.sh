@@ -16,6 +16,8 @@ if command -v ccache >/dev/null 2>&1 && [ "${LUMORA_CCACHE:-1}" != "0" ]; then
   export CCACHE_BASEDIR="$root"
   export CCACHE_NOHASHDIR=1
   export CCACHE_MAXSIZE="${CCACHE_MAXSIZE:-20G}"
+  # Sources compiled with precompiled headers are cached too.
+  export CCACHE_SLOPPINESS="${CCACHE_SLOPPINESS:-pch_defines,time_macros,include_file_mtime,include_file_ctime}"
   compiler_launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
 

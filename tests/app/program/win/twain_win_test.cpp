@@ -35,8 +35,8 @@ std::uint32_t Invert(std::uint32_t c) { return 0xFFFFFFu - c; }
 
 // Wine's source manager loads its sources from the Windows folder's
 // "twain_64" (64-bit) by file name: the tests' source takes the place of
-// the prefix's "sane.ds" while this program runs, and the file that was
-// there comes back at the end.
+// the prefix's "sane.ds" while the scanning tests run, and the file that
+// was there comes back at their end.
 class TwainSourceInstall : public ::testing::Environment {
  public:
   void SetUp() override {
@@ -62,7 +62,7 @@ class TwainSourceInstall : public ::testing::Environment {
   bool had_ = false;
 };
 
-const ::testing::Environment* const kTwainSource = ::testing::AddGlobalTestEnvironment(new TwainSourceInstall);
+TwainSourceInstall twainSource;
 
 // The colour pixel (x, y from the top) must have after a memory transfer.
 std::uint32_t Expected(pic::Mode mode, int x, int y) {
@@ -87,6 +87,10 @@ std::uint32_t Expected(pic::Mode mode, int x, int y) {
 }
 
 class Twain : public ::testing::Test {
+ public:
+  static void SetUpTestSuite() { twainSource.SetUp(); }
+  static void TearDownTestSuite() { twainSource.TearDown(); }
+
  protected:
   void SetUp() override {
     ini_ = SettingsFileOfThisProgram();

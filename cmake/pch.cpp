@@ -1,0 +1,1 @@
+// The source of the targets that only hold precompiled headers.
