@@ -300,6 +300,7 @@ enum : int {
   kLUTunerLineWidth = 1007,
   kLUTunerLineStyle = 1008,  // combo: round, square, flat
   kLUTunerFillMode = 1009,   // combo: alternate, winding
+  kLUTunerMergedImage = 1010,  // the wand looks at the visible image, not the active layer
 };
 
 // ---------------------------------------------------------------------------
