@@ -511,6 +511,7 @@ enum : int {
   kLUErrNoImageWindow = 120,
   kLUErrLayerLocked = 130,
   kLUErrNoPaneWindow = 131,  // the pane's window could not be made
+  kLUErrSameImageType = 132,  // a conversion to the type the image has
   kLUErrNoImageData = 256,
 };
 
