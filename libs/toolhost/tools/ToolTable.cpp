@@ -46,6 +46,8 @@ extern const ToolDescriptor kTool_RandomDeformations;
 extern const ToolDescriptor kTool_Rubber;
 extern const ToolDescriptor kTool_Deformations;
 extern const ToolDescriptor kTool_Distort;
+extern const ToolDescriptor kTool_Convert_Grey;
+extern const ToolDescriptor kTool_Convert_TrueColor;
 
 namespace {
 
@@ -79,7 +81,9 @@ const ToolDescriptor* const kTools[] = {&kTool_vr_rsmooth,     &kTool_minimum_ef
                                         &kTool_RandomDeformations,
                                         &kTool_Rubber,
                                         &kTool_Deformations,
-                                        &kTool_Distort};
+                                        &kTool_Distort,
+                                        &kTool_Convert_Grey,
+                                        &kTool_Convert_TrueColor};
 
 }  // namespace
 

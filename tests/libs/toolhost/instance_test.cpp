@@ -39,7 +39,7 @@ TEST(ToolRegistry, NumbersFollowTheTableFromOne) {
                          "tornado_drawing", "facetted_effect", "graphic_pen", "art_autobrush", "art_patch",
                          "art_oilpaint", "WashOut", "vr_Facet2", "vr_Facet1", "vr_NotePaper", "vr_3DMosaic",
                          "vr_ColorRelief", "Blot", "EarthQuake", "vr_pagec", "RandomDeformations", "Rubber",
-                         "Deformations", "Distort"};
+                         "Deformations", "Distort", "Convert_Grey", "Convert_TrueColor"};
   int tool = 0;
   for (const char* name : names) {
     // The crop tool is interactive (kind 3), the others processing tools.
