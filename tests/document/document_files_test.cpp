@@ -222,6 +222,12 @@ TEST(DocumentFiles, EveryFormatThatHoldsAResolutionKeepsIt) {
       EXPECT_EQ(written.unit, original.unit);
       EXPECT_NEAR(written.x, original.x, 0.05);
       EXPECT_NEAR(written.y, original.y, 0.05);
+      // The native layered file, which no other program writes, keeps it
+      // too.
+      ASSERT_EQ(SaveToFile(o.doc, ws("out" + name + ".lud"), true, files), 1);
+      Opened native;
+      ASSERT_EQ(OpenDocumentFile(native.doc, ws("out" + name + ".lud"), files), 1);
+      EXPECT_EQ(native.doc.GetLayers()->GetResolution(), static_cast<std::uint32_t>(dpi) * 0x10001u);
     }
   }
 }
