@@ -1,0 +1,259 @@
+// Dialogs, menus and bars of the running program, started in this process,
+// as a user meets them: where dialogs open (read from the X display), which
+// key reaches which entry of every popup, the Window menu while a tool's
+// pane is open, the Default Area Type menu, the Image Size fields after a
+// refused value (typed on the X keyboard), number fields wide enough for
+// their largest values, and a hidden bar across File/Exit and a restart.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cctype>
+#include <cstdio>
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/win/Lumo40App.h"
+#include "app/win/MainFrame.h"
+#include "document/win/Lumo40Doc.h"
+#include "framework/Profile.h"
+#include "res/resource.h"
+#include "tests/app/program/win/program_rig.h"
+#include "tests/support/unique_temp_folder.h"
+#include "tests/support/win/dialog_script.h"
+#include "tests/support/win/host_command.h"
+#include "tests/support/win/menu_items.h"
+
+namespace lumora {
+namespace {
+
+using testing::DialogScript;
+using testing::RunUntil;
+
+constexpr const char* kRichPsd = LUMORA_TEST_DATA "\\layered\\rich.psd";
+
+// Keys typed on the X display, as the user types them: xdotool, run as a
+// Unix program (Wine passes the X events to the focused window).
+void XKeys(const std::string& arguments) {
+  std::string line = "Z:\\usr\\bin\\xdotool " + arguments;
+  STARTUPINFOA si{sizeof si};
+  PROCESS_INFORMATION pi{};
+  if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    WaitForSingleObject(pi.hProcess, 10000);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+  }
+}
+
+std::string ControlText(HWND dialog, int id) {
+  char text[256] = {};
+  GetDlgItemTextA(dialog, id, text, sizeof text);
+  return text;
+}
+
+// A step that waits until the field shows what was typed (the X events
+// of one xdotool run are not ordered against the next run's), then
+// presses the key.
+DialogScript::Step KeyOnceTyped(int id, const std::string& typed, const std::string& key) {
+  const std::string caption = "Image Size";
+  return {caption, [=](HWND d) {
+            if (ControlText(d, id) != typed) {
+              DialogScript::steps.push_front(KeyOnceTyped(id, typed, key));
+              --DialogScript::done;
+              return;
+            }
+            XKeys("key " + key);
+          }};
+}
+
+// Ends whatever dialogs and boxes are still up once a test has waited too
+// long for them, so a step that never comes fails the test instead of
+// holding the modal loop for ever.
+class DialogWatchdog {
+ public:
+  explicit DialogWatchdog(DWORD ms) {
+    fired = false;
+    timer_ = SetTimer(nullptr, 0, ms, [](HWND, UINT, UINT_PTR, DWORD) {
+      fired = true;
+      DialogScript::Stop();
+      EnumThreadWindows(
+          GetCurrentThreadId(),
+          [](HWND w, LPARAM) -> BOOL {
+            char cls[32] = {};
+            GetClassNameA(w, cls, sizeof cls);
+            if (IsWindowVisible(w) && std::string(cls) == "#32770") {
+              PostMessageA(w, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+              PostMessageA(w, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+            }
+            return TRUE;
+          },
+          0);
+    });
+  }
+  ~DialogWatchdog() { KillTimer(nullptr, timer_); }
+  static inline bool fired = false;
+
+ private:
+  UINT_PTR timer_ = 0;
+};
+
+class DialogsAndMenus : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ini_ = testing::SettingsFileOfThisProgram();
+    DeleteFileA(ini_.c_str());
+    folder_ = testing::MakeUniqueTempFolder("dialogs-menus-");
+  }
+  void TearDown() override {
+    DialogScript::Stop();
+    if (app_) testing::EndProgramIfRunning(*app_);
+    app_.reset();
+    DeleteFileA(ini_.c_str());
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+
+  void Start() {
+    app_ = std::make_unique<CLumo40App>();
+    ASSERT_TRUE(app_->InitInstance());
+    SetForegroundWindow(Frame());
+    testing::Settle(*app_);
+  }
+  CLumo40Doc* Open(const char* path) {
+    auto* doc = dynamic_cast<CLumo40Doc*>(app_->OpenDocumentFile(path));
+    if (doc != nullptr) testing::Settle(*app_, doc);
+    return doc;
+  }
+  HWND Frame() { return app_->MainFrame()->Handle(); }
+  void Wait(DWORD ms) { RunUntil(*app_, [] { return false; }, ms); }
+
+  // The popups of the menu bar as the user opens them: each is brought up
+  // to date (WM_INITMENUPOPUP) before its items are read.
+  void OpenPopups(HMENU menu, const std::string& path, const std::function<void(HMENU, const std::string&)>& visit) {
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+      HMENU sub = GetSubMenu(menu, i);
+      if (sub == nullptr) continue;
+      SendMessageA(Frame(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(sub), MAKELPARAM(i, FALSE));
+      char text[128] = {};
+      GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+      const std::string here = path + "/" + text;
+      visit(sub, here);
+      OpenPopups(sub, here, visit);
+    }
+  }
+
+  // Chooses a command as the user does: its popup opens (the update rules
+  // run) and the item is clicked when enabled. False when greyed or absent.
+  bool Choose(UINT id) {
+    int state = 0;  // 1 enabled, -1 greyed
+    OpenPopups(GetMenu(Frame()), "", [&](HMENU popup, const std::string&) {
+      for (const testing::MenuItem& item : testing::PopupItems(popup)) {
+        if (item.id == id && state == 0) state = (item.state & MF_GRAYED) != 0 ? -1 : 1;
+      }
+    });
+    if (state != 1) return false;
+    PostMessageA(Frame(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
+    Wait(100);
+    return true;
+  }
+
+  // Where the X display shows a window: its X window (Wine's property of
+  // the window) measured by xwininfo.
+  RECT XGeometry(HWND window) {
+    const auto x = reinterpret_cast<std::uintptr_t>(GetPropA(window, "__wine_x11_whole_window"));
+    const std::filesystem::path out = folder_ / "xwininfo.txt";
+    const int status = testing::RunHostShell(folder_.string(), "xwininfo -id " + std::to_string(x) + " > '" +
+                                                                  testing::UnixPath(out.string()) + "'");
+    EXPECT_EQ(status, 0) << "xwininfo of X window " << x;
+    std::map<std::string, long> values;
+    if (std::FILE* f = std::fopen(out.string().c_str(), "rb")) {
+      char line[256];
+      while (std::fgets(line, sizeof line, f) != nullptr) {
+        std::string text(line);
+        const std::size_t colon = text.find(':');
+        if (colon == std::string::npos) continue;
+        std::string key = text.substr(0, colon);
+        key.erase(0, key.find_first_not_of(' '));
+        values[key] = std::strtol(text.c_str() + colon + 1, nullptr, 10);
+      }
+      std::fclose(f);
+    }
+    const long left = values["Absolute upper-left X"], top = values["Absolute upper-left Y"];
+    return RECT{left, top, left + values["Width"], top + values["Height"]};
+  }
+
+  std::unique_ptr<CLumo40App> app_;
+  std::string ini_;
+  std::filesystem::path folder_;
+};
+
+// ---- Image Size: refused values, typed on the keyboard
+
+// Every refused entry typed into Width brings the range message, whether
+// the field is left with Tab or the dialog is confirmed with Enter; the
+// field then holds the nearest value the dialog takes, with the height in
+// proportion, and the dialog stays. Enter with a good value closes it.
+TEST_F(DialogsAndMenus, ImageSizeRefusesEveryBadWidthWithItsMessageAndEnterCloses) {
+  Start();
+  CLumo40Doc* doc = Open(kRichPsd);
+  ASSERT_NE(doc, nullptr);
+  struct Case {
+    const char* typed;
+    const char* key;     // that leaves the field or confirms
+    const char* width;   // after the message
+    const char* height;  // kept in proportion (40 x 30)
+  };
+  const Case cases[] = {{"abc", "Tab", "1", "1"},         {"999999", "Tab", "30000", "22500"},
+                        {"-5", "Tab", "1", "1"},          {"0", "Tab", "1", "1"},
+                        {"40000", "Tab", "30000", "22500"}, {"xyz", "Return", "1", "1"},
+                        {"100000", "Return", "30000", "22500"}};
+  std::vector<std::string> messages, widths, heights;
+  std::deque<DialogScript::Step> script;
+  auto typeWidth = [](const std::string& typed) {
+    return DialogScript::Step{"Image Size", [typed](HWND d) {
+                                HWND width = GetDlgItem(d, IDC_ISZ_WIDTH);
+                                SendMessageA(d, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(width), TRUE);
+                                SendMessageA(width, EM_SETSEL, 0, -1);
+                                XKeys("type --delay 30 -- " + typed);
+                              }};
+  };
+  for (const Case& c : cases) {
+    script.push_back(typeWidth(c.typed));
+    script.push_back(KeyOnceTyped(IDC_ISZ_WIDTH, c.typed, c.key));
+    script.push_back(testing::BoxStep("Image Size", [&messages](HWND box) {
+      messages.push_back(testing::MessageBoxText(box));
+      testing::Press(box, IDOK);
+    }));
+    script.push_back({"Image Size", [&widths, &heights](HWND d) {
+                        widths.push_back(ControlText(d, IDC_ISZ_WIDTH));
+                        heights.push_back(ControlText(d, IDC_ISZ_HEIGHT));
+                      }});
+  }
+  script.push_back(typeWidth("80"));
+  script.push_back(KeyOnceTyped(IDC_ISZ_WIDTH, "80", "Return"));
+  DialogScript::Run(std::move(script));
+  DialogWatchdog watchdog(60000);
+  ASSERT_TRUE(Choose(ID_IMAGE_SIZE));
+  RunUntil(*app_, [&] { return doc->Image().GetLayers()->GetWidth() == 80; }, 5000);
+  DialogScript::Stop();
+  EXPECT_FALSE(DialogWatchdog::fired) << "a step never came";
+  ASSERT_EQ(messages.size(), std::size(cases));
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(std::string(cases[i].typed) + " " + cases[i].key);
+    EXPECT_EQ(messages[i], "Please enter an integer between 1 and 30000.");
+    EXPECT_EQ(widths[i], cases[i].width);
+    EXPECT_EQ(heights[i], cases[i].height);
+  }
+  EXPECT_EQ(doc->Image().GetLayers()->GetWidth(), 80);
+  EXPECT_EQ(doc->Image().GetLayers()->GetHeight(), 60);
+}
+
+}  // namespace
+}  // namespace lumora
