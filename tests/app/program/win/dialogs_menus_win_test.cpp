@@ -194,6 +194,104 @@ class DialogsAndMenus : public ::testing::Test {
   std::filesystem::path folder_;
 };
 
+// ---- Menus
+
+// The key that reaches an entry of an open menu: the character after its
+// first single '&', upper case; 0 when it has none.
+char Mnemonic(const std::string& text) {
+  for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+    if (text[i] != '&') continue;
+    if (text[i + 1] != '&') return static_cast<char>(std::toupper(static_cast<unsigned char>(text[i + 1])));
+    ++i;
+  }
+  return 0;
+}
+
+// No two entries of `items` share a key.
+void ExpectOneEntryPerKey(const std::vector<testing::MenuItem>& items, const std::string& where) {
+  std::map<char, std::string> seen;
+  for (const testing::MenuItem& item : items) {
+    const char key = Mnemonic(item.text);
+    if (key == 0) continue;
+    const auto [at, added] = seen.emplace(key, item.text);
+    EXPECT_TRUE(added) << where << ": '" << key << "' reaches \"" << item.text << "\" and \"" << at->second << "\"";
+  }
+}
+
+// In every popup of menu 180 (no image) and menu 181 (an image open), with
+// the texts the items take as grid, guides and rulers are shown or hidden
+// and with the registered tools' popups, a key reaches one entry.
+TEST_F(DialogsAndMenus, EveryPopupOfBothMenusReachesEachEntryByOneKey) {
+  Start();
+  int popups = 0;
+  auto check = [&](const std::string& state) {
+    HMENU bar = GetMenu(Frame());
+    ExpectOneEntryPerKey(testing::PopupItems(bar), state + " menu bar");
+    OpenPopups(bar, state, [&](HMENU popup, const std::string& path) {
+      ++popups;
+      ExpectOneEntryPerKey(testing::PopupItems(popup), path);
+    });
+  };
+  check("no image");
+  EXPECT_EQ(GetMenuItemCount(GetMenu(Frame())), 6);
+  ASSERT_NE(Open(kRichPsd), nullptr);
+  EXPECT_EQ(GetMenuItemCount(GetMenu(Frame())), 10);
+  check("image");
+  for (const UINT toggle : {ID_VIEW_SHOW_GRID, ID_VIEW_SHOW_RULERS, ID_VIEW_SHOW_GUIDES}) {
+    ASSERT_TRUE(Choose(toggle)) << toggle;
+    check("image, " + std::to_string(toggle) + " toggled");
+  }
+  EXPECT_GT(popups, 40);
+}
+
+// ---- Where dialogs open
+
+// Every family of dialogs opens where the X display shows it centred over
+// the main window (the modal base, other modal dialogs, the layer dialogs,
+// property sheets, the wizard sheet, the modeless customise sheet), kept on
+// the screen; the About box, which its own rule puts in the middle of the
+// screen, opens there.
+TEST_F(DialogsAndMenus, DialogsOpenCentredOverTheMainWindow) {
+  Start();
+  ASSERT_NE(Open(kRichPsd), nullptr);
+  struct Case {
+    UINT command;
+    const char* caption;
+    bool overScreen;
+  };
+  const Case cases[] = {{ID_IMAGE_SIZE, "Image Size", false},         {ID_IMAGE_CANVAS, "Canvas size", false},
+                        {ID_IMAGE_DUPLICATE, "Duplicate Image", false}, {ID_SELECTION_LEVEL, "Level", false},
+                        {ID_FILE_NEW, "New image", false},             {ID_LAYER_OPTIONS, "Layer options", false},
+                        {ID_OPTIONS_FILE_TYPES, "Open with Lumora", false},
+                        {ID_OPTIONS_PREF_GENERAL, "Preferences", false}, {ID_HELP_EFFECT_WIZARD, "Wizard", false},
+                        {ID_OPTIONS_CUSTOMIZE, "Customize", false},    {ID_APP_ABOUT, "About Lumora 4.0", true}};
+  const RECT frame = XGeometry(Frame());
+  const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.caption);
+    RECT shown{};
+    bool seen = false;
+    DialogScript::Run({{c.caption, [&](HWND d) {
+                          shown = XGeometry(d);
+                          seen = true;
+                          testing::Press(d, IDCANCEL);
+                        }}});
+    DialogWatchdog watchdog(20000);
+    ASSERT_TRUE(Choose(c.command));
+    RunUntil(*app_, [&] { return seen; }, 10000);
+    DialogScript::Stop();
+    Wait(200);
+    ASSERT_TRUE(seen);
+    const RECT& over = c.overScreen ? screen : frame;
+    EXPECT_NEAR(shown.left + shown.right, over.left + over.right, 2) << shown.left << "," << shown.top;
+    EXPECT_NEAR(shown.top + shown.bottom, over.top + over.bottom, 2) << shown.left << "," << shown.top;
+    EXPECT_GE(shown.left, 0);
+    EXPECT_GE(shown.top, 0);
+    EXPECT_LE(shown.right, screen.right);
+    EXPECT_LE(shown.bottom, screen.bottom);
+  }
+}
+
 // ---- Image Size: refused values, typed on the keyboard
 
 // Every refused entry typed into Width brings the range message, whether
