@@ -105,7 +105,7 @@ class DialogWatchdog {
 };
 
 class DialogsAndMenus : public ::testing::Test {
- protected:
+ public:
   void SetUp() override {
     ini_ = testing::SettingsFileOfThisProgram();
     DeleteFileA(ini_.c_str());
@@ -242,6 +242,69 @@ TEST_F(DialogsAndMenus, EveryPopupOfBothMenusReachesEachEntryByOneKey) {
     check("image, " + std::to_string(toggle) + " toggled");
   }
   EXPECT_GT(popups, 40);
+}
+
+// The id of the first entry whose text (without '&' and key) is `text`,
+// over every popup; 0 when none.
+UINT FindEntry(DialogsAndMenus& t, const std::string& text);
+
+// While a tool's pane is open the Window menu offers Close All Tools and
+// the pane's own entry, which brings the pane forward; Close All Tools
+// closes the pane and is greyed again.
+TEST_F(DialogsAndMenus, WindowMenuClosesToolPanesAndReachesThem) {
+  Start();
+  ASSERT_NE(Open(kRichPsd), nullptr);
+  auto windowItems = [&] {
+    HMENU bar = GetMenu(Frame());
+    const int at = GetMenuItemCount(bar) - 2;  // Window, before Help
+    HMENU window = GetSubMenu(bar, at);
+    SendMessageA(Frame(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(window), MAKELPARAM(at, FALSE));
+    return testing::PopupItems(window);
+  };
+  auto state = [](const std::vector<testing::MenuItem>& items, const std::string& text) {
+    for (const testing::MenuItem& item : items) {
+      std::string plain;
+      for (char c : item.text.substr(0, item.text.find('\t'))) {
+        if (c != '&') plain += c;
+      }
+      if (plain == text) return (item.state & MF_GRAYED) != 0 ? -1 : 1;
+    }
+    return 0;
+  };
+  EXPECT_EQ(state(windowItems(), "Close All Tools"), -1) << "greyed while no pane is open";
+  const UINT noise = FindEntry(*this, "Add Noise...");
+  ASSERT_NE(noise, 0u);
+  ASSERT_TRUE(Choose(noise));
+  HWND pane = FindWindowA(nullptr, "Add Noise");
+  ASSERT_NE(pane, nullptr);
+  const std::vector<testing::MenuItem> items = windowItems();
+  EXPECT_EQ(state(items, "Close All Tools"), 1);
+  EXPECT_EQ(state(items, "Add Noise"), 1) << "the pane's entry";
+  SetActiveWindow(Frame());
+  UINT paneEntry = 0;
+  for (const testing::MenuItem& item : items) {
+    if (item.text == "Add Noise") paneEntry = item.id;
+  }
+  ASSERT_TRUE(Choose(paneEntry));
+  EXPECT_EQ(GetActiveWindow(), pane);
+  ASSERT_TRUE(Choose(ID_WINDOW_CLOSE_ALL_TOOLS));
+  EXPECT_FALSE(IsWindow(pane));
+  EXPECT_EQ(state(windowItems(), "Close All Tools"), -1);
+  EXPECT_EQ(state(windowItems(), "Add Noise"), 0);
+}
+
+UINT FindEntry(DialogsAndMenus& t, const std::string& text) {
+  UINT found = 0;
+  t.OpenPopups(GetMenu(t.Frame()), "", [&](HMENU popup, const std::string&) {
+    for (const testing::MenuItem& item : testing::PopupItems(popup)) {
+      std::string plain;
+      for (char c : item.text) {
+        if (c != '&') plain += c;
+      }
+      if (found == 0 && plain == text) found = item.id;
+    }
+  });
+  return found;
 }
 
 // ---- Where dialogs open
