@@ -76,6 +76,10 @@ inline constexpr std::uint32_t kProcessingTool = 1;
 // switches shown as check boxes.
 inline constexpr std::uint32_t kInteractiveTool = 3;
 inline bool IsInteractiveTool(const ToolDescriptor& tool) { return (tool.flags & 7u) == kInteractiveTool; }
+// Area types (kind 4) name the selection tools in the registry: they are
+// listed as default area managers and never instantiated.
+inline constexpr std::uint32_t kAreaTypeTool = 4;
+inline bool IsAreaType(const ToolDescriptor& tool) { return (tool.flags & 7u) == kAreaTypeTool; }
 
 inline constexpr std::uint32_t kCapsGreyAndColour[kImageKinds] = {2, 2, 2, 0, 0};
 

@@ -24,6 +24,7 @@
 #include "app/win/MainFrame.h"
 #include "document/win/Lumo40Doc.h"
 #include "framework/Profile.h"
+#include "hostapi/toolhost.h"
 #include "res/resource.h"
 #include "tests/app/program/win/program_rig.h"
 #include "tests/support/unique_temp_folder.h"
@@ -305,6 +306,48 @@ UINT FindEntry(DialogsAndMenus& t, const std::string& text) {
     }
   });
   return found;
+}
+
+// Options/Default Area Type lists the registered area types, in both
+// menus, enabled; choosing one makes it the default area type (the tool
+// host's setting), and the menu checks it.
+TEST_F(DialogsAndMenus, DefaultAreaTypeListsTheAreaToolsAndChoosesOne) {
+  Start();
+  auto areaTypes = [&] {
+    HMENU options = nullptr;
+    HMENU bar = GetMenu(Frame());
+    for (int i = 0; i < GetMenuItemCount(bar); ++i) {
+      char text[32] = {};
+      GetMenuStringA(bar, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+      if (std::string(text) == "&Options") options = GetSubMenu(bar, i);
+    }
+    HMENU types = options != nullptr ? GetSubMenu(options, 1) : nullptr;
+    SendMessageA(Frame(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(types), MAKELPARAM(1, FALSE));
+    return testing::PopupItems(types);
+  };
+  const std::vector<std::string> expected = {"&Ellipse",    "&Freehand", "&Line", "&Magic Wand",  "&Polygon",
+                                             "&Rectangle", "&Smart Edges", "&Text", "&Whole Image"};
+  for (const bool withImage : {false, true}) {
+    SCOPED_TRACE(withImage ? "menu 181" : "menu 180");
+    if (withImage) ASSERT_NE(Open(kRichPsd), nullptr);
+    std::vector<std::string> texts;
+    for (const testing::MenuItem& item : areaTypes()) {
+      texts.push_back(item.text);
+      EXPECT_EQ(item.state & MF_GRAYED, 0u) << item.text;
+    }
+    EXPECT_EQ(texts, expected);
+  }
+  UINT rectangle = 0;
+  for (const testing::MenuItem& item : areaTypes()) {
+    if (item.text == "&Rectangle") rectangle = item.id;
+  }
+  ASSERT_TRUE(Choose(rectangle));
+  char name[32] = {};
+  LUGetProfileString(app_->Site(), "DefAreaManager", "FrgManager", "", name, sizeof name);
+  EXPECT_STREQ(name, "Area_Rect");
+  for (const testing::MenuItem& item : areaTypes()) {
+    EXPECT_EQ((item.state & MF_CHECKED) != 0, item.id == rectangle) << item.text;
+  }
 }
 
 // ---- Where dialogs open
