@@ -12,6 +12,7 @@
 
 #include <cctype>
 #include <cstdio>
+#include <cstring>
 #include <deque>
 #include <filesystem>
 #include <functional>
@@ -395,6 +396,86 @@ TEST_F(DialogsAndMenus, DialogsOpenCentredOverTheMainWindow) {
     EXPECT_GE(shown.top, 0);
     EXPECT_LE(shown.right, screen.right);
     EXPECT_LE(shown.bottom, screen.bottom);
+  }
+}
+
+// ---- Number fields
+
+INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
+
+// The columns of a capture that hold text ink (dark on the field's light
+// background): first and last, -1 when none.
+std::pair<int, int> InkColumns(const testing::Capture& c) {
+  int first = -1, last = -1;
+  for (int x = 0; x < c.width; ++x) {
+    for (int y = 0; y < c.height; ++y) {
+      const std::uint32_t p = c.At(x, y);
+      if (((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF) < 3 * 110) {
+        if (first < 0) first = x;
+        last = x;
+        break;
+      }
+    }
+  }
+  return {first, last};
+}
+
+// Every number field beside an up-down control shows its largest value
+// whole: the field's pixels hold as wide a run of ink as the same text
+// drawn apart in the field's font, clear of its right edge. The dialogs
+// are made from their templates in the running program.
+TEST_F(DialogsAndMenus, NumberFieldsShowTheirLargestValuesWhole) {
+  Start();
+  LoadLibraryA("riched20.dll");  // the text dialog's rich edit controls
+  struct Field {
+    UINT dialog;
+    int edit;
+    const char* largest;
+  };
+  const Field fields[] = {
+      {IDD_PAGE_PAINTBRUSH, 2000, "100"}, {IDD_PAGE_PAINTBRUSH, 1260, "99"},   {IDD_PAGE_ERASER, 2000, "100"},
+      {IDD_PAGE_AIRBRUSH, 2000, "100"},   {IDD_PAGE_LINE, 2000, "100"},        {IDD_PAGE_CURVE, 2000, "100"},
+      {IDD_PAGE_RECTANGLE, 2000, "100"},  {IDD_PAGE_ELLIPSE, 2000, "100"},     {IDD_PAGE_POLYGON, 2000, "100"},
+      {IDD_PAGE_CLONE, 2000, "100"},      {IDD_PAGE_WATER, 1260, "99"},        {IDD_PAGE_WATER, 1213, "10"},
+      {IDD_SHEET_COLORS, IDC_SHEET_HUE, "100"}, {IDD_SHEET_COLORS, IDC_SHEET_VALUE, "100"},
+      {IDD_SHEET_COLORS, IDC_SHEET_SATURATION, "100"}, {IDD_SHEET_ANGLES, IDC_SHEET_ANGLE, "360"},
+      {IDD_LAYER_NEW, IDC_LAYER_OPACITY, "100"}, {IDD_LAYER_OPTIONS, IDC_LAYER_OPACITY, "100"},
+      {IDD_LAYER_MASK_OPTIONS, IDC_LMO_OPACITY, "100"}, {IDD_CANVAS, IDC_CANVAS_WIDTH, "10000"},
+      {IDD_CANVAS, IDC_CANVAS_HEIGHT, "10000"}, {IDD_TEXT, IDC_TEXT_LEADING, "-1000"},
+      {IDD_TEXT, IDC_TEXT_ORIENT, "-360"},      {IDD_TEXT, IDC_TEXT_TRACK, "-1000"},
+      {IDD_INTERSECT_LEVEL, IDC_LEVEL_VALUE, "100"}, {IDD_MIXING, IDC_MX_OPACITY, "100"},
+      {IDD_APPLY_IMAGE, IDC_AI_OPACITY, "100"}, {IDD_PREF_GENERAL, IDC_PREF_MEMORY_PERCENT, "100"},
+      {IDD_PREF_GENERAL, IDC_PREF_UNDO_DEPTH, "100"}, {IDD_PREP_JPEG, IDC_JPEG_QUALITY, "100"},
+      {IDD_HW_EFFECT, IDC_HW_PRESET_VALUE, "99"},
+  };
+  for (const Field& f : fields) {
+    SCOPED_TRACE(std::to_string(f.dialog) + "/" + std::to_string(f.edit) + " " + f.largest);
+    HWND d = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(f.dialog), Frame(), PlainDialogProc, 0);
+    EXPECT_NE(d, nullptr);
+    if (d == nullptr) continue;
+    ShowWindow(d, SW_SHOWNA);
+    HWND edit = GetDlgItem(d, f.edit);
+    ASSERT_NE(edit, nullptr);
+    SetWindowTextA(edit, f.largest);
+    Wait(30);
+    const testing::Capture shown = testing::CaptureClient(edit);
+    // The same text in the field's font, drawn apart on a wide white face.
+    const auto font = reinterpret_cast<HFONT>(SendMessageA(edit, WM_GETFONT, 0, 0));
+    const testing::Capture apart = testing::CaptureDc(200, shown.height, [&](HDC dc) {
+      RECT all{0, 0, 200, shown.height};
+      FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+      HGDIOBJ old = SelectObject(dc, font);
+      SetBkMode(dc, TRANSPARENT);
+      TextOutA(dc, 10, 0, f.largest, static_cast<int>(std::strlen(f.largest)));
+      SelectObject(dc, old);
+    });
+    const auto [first, last] = InkColumns(shown);
+    const auto [refFirst, refLast] = InkColumns(apart);
+    ASSERT_GE(refFirst, 0);
+    EXPECT_GE(first, 0);
+    EXPECT_EQ(last - first, refLast - refFirst) << "field " << shown.width << " pixels wide";
+    EXPECT_LT(last, shown.width - 1);
+    DestroyWindow(d);
   }
 }
 
