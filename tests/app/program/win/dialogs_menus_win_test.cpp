@@ -446,7 +446,7 @@ TEST_F(DialogsAndMenus, NumberFieldsShowTheirLargestValuesWhole) {
       {IDD_INTERSECT_LEVEL, IDC_LEVEL_VALUE, "100"}, {IDD_MIXING, IDC_MX_OPACITY, "100"},
       {IDD_APPLY_IMAGE, IDC_AI_OPACITY, "100"}, {IDD_PREF_GENERAL, IDC_PREF_MEMORY_PERCENT, "100"},
       {IDD_PREF_GENERAL, IDC_PREF_UNDO_DEPTH, "100"}, {IDD_PREP_JPEG, IDC_JPEG_QUALITY, "100"},
-      {IDD_HW_EFFECT, IDC_HW_PRESET_VALUE, "99"},
+      {IDD_HW_EFFECT, IDC_HW_PRESET_VALUE, "99"},      {IDD_NAVIGATOR, IDC_NAV_ZOOM_EDIT, "3200%"},
   };
   for (const Field& f : fields) {
     SCOPED_TRACE(std::to_string(f.dialog) + "/" + std::to_string(f.edit) + " " + f.largest);
