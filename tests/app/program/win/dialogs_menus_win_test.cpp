@@ -191,6 +191,21 @@ class DialogsAndMenus : public ::testing::Test {
     return RECT{left, top, left + values["Width"], top + values["Height"]};
   }
 
+  // One pixel of the X display, as ImageMagick reads it: "srgb(r,g,b)".
+  std::string ScreenPixel(POINT at) {
+    const std::filesystem::path out = folder_ / "pixel.txt";
+    const std::string line = "import -window root -crop 1x1+" + std::to_string(at.x) + "+" + std::to_string(at.y) +
+                             " +repage -format '%[pixel:p{0,0}]' info: > '" + testing::UnixPath(out.string()) + "'";
+    EXPECT_EQ(testing::RunHostShell(folder_.string(), line), 0);
+    std::string text;
+    if (std::FILE* f = std::fopen(out.string().c_str(), "rb")) {
+      char buffer[64] = {};
+      text.assign(buffer, std::fread(buffer, 1, sizeof buffer - 1, f));
+      std::fclose(f);
+    }
+    return text;
+  }
+
   std::unique_ptr<CLumo40App> app_;
   std::string ini_;
   std::filesystem::path folder_;
@@ -476,6 +491,49 @@ TEST_F(DialogsAndMenus, NumberFieldsShowTheirLargestValuesWhole) {
     EXPECT_EQ(last - first, refLast - refFirst) << "field " << shown.width << " pixels wide";
     EXPECT_LT(last, shown.width - 1);
     DestroyWindow(d);
+  }
+}
+
+// ---- A hidden bar across a restart
+
+// View/Paint Bar hides the bar; however the program ends (File/Exit, or the
+// session ending under it), the next start shows it hidden: ImageMagick
+// reads from the X display, just inside the frame's left border, the image
+// area's colour, not the docked bar's.
+TEST_F(DialogsAndMenus, HiddenPaintBarStaysHiddenAfterExitAndAfterTheSessionEnds) {
+  for (const bool sessionEnds : {false, true}) {
+    SCOPED_TRACE(sessionEnds ? "the session ends" : "File/Exit");
+    DeleteFileA(ini_.c_str());
+    Start();
+    CMainFrame* frame = app_->MainFrameWnd();
+    ASSERT_TRUE(frame->GetBrushBar().IsVisible());
+    ASSERT_TRUE(Choose(ID_VIEW_PAINT_BAR));
+    ASSERT_FALSE(frame->GetBrushBar().IsVisible());
+    HWND main = Frame();
+    if (sessionEnds) {
+      ASSERT_TRUE(SendMessageA(main, WM_QUERYENDSESSION, 0, 0));
+      SendMessageA(main, WM_ENDSESSION, TRUE, 0);  // the program ends inside
+    } else {
+      ASSERT_TRUE(Choose(ID_APP_EXIT));
+      RunUntil(*app_, [&] { return !IsWindow(main); }, 10000);
+      app_->ExitInstance();
+    }
+    ASSERT_FALSE(IsWindow(main));
+    app_.reset();
+    Start();
+    Wait(300);
+    // The image area's own colour, and what the screen shows 6 pixels in
+    // from the frame's client edge, half-way down.
+    RECT client{};
+    GetClientRect(Frame(), &client);
+    POINT at{6, client.bottom / 2};
+    ClientToScreen(Frame(), &at);
+    const COLORREF area = GetSysColor(COLOR_APPWORKSPACE);
+    char expected[32];
+    std::snprintf(expected, sizeof expected, "srgb(%d,%d,%d)", GetRValue(area), GetGValue(area), GetBValue(area));
+    EXPECT_EQ(ScreenPixel(at), expected) << "at " << at.x << "," << at.y;
+    testing::CloseProgram(*app_);
+    app_.reset();
   }
 }
 
