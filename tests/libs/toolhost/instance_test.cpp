@@ -13,6 +13,7 @@
 #include "libs/toolhost/AreaTools.h"
 #include "libs/toolhost/Filters.h"
 #include "libs/toolhost/Registry.h"
+#include "res/StringTable.h"
 
 namespace {
 
@@ -84,7 +85,7 @@ TEST(ToolRegistry, NumbersFollowTheTableFromOne) {
 }
 
 // Every selection tool is an area type of the registry (listed as a
-// default area manager, prompted with the tool's own prompt), and an area
+// default area manager, with its prompt and tip), and an area
 // type is never made into a tool to run.
 TEST(ToolRegistry, AreaTypesNameTheSelectionToolsAndAreNeverMade) {
   for (const lumora::toolhost::AreaToolEntry& area : lumora::toolhost::AreaToolTable()) {
@@ -94,7 +95,15 @@ TEST(ToolRegistry, AreaTypesNameTheSelectionToolsAndAreNeverMade) {
     LU_REGTOOLINFO info{};
     ASSERT_TRUE(LUGetRegToolInfo(nullptr, number, 1, &info));
     EXPECT_EQ(info.flags & 7, 4u);
-    EXPECT_EQ(info.baseStringId + 3, static_cast<std::int32_t>(area.prompt));
+    // Its prompt and its tip, the menu name without the '&'.
+    EXPECT_FALSE(res::String(static_cast<std::uint32_t>(info.baseStringId + 3)).empty());
+    char menuName[80] = {};
+    ASSERT_TRUE(LUGetRegToolMenuName(nullptr, number, 1, menuName, sizeof menuName));
+    std::string plain;
+    for (const char* c = menuName; *c != 0; ++c) {
+      if (*c != '&') plain += *c;
+    }
+    EXPECT_EQ(res::String(static_cast<std::uint32_t>(info.baseStringId + 4)), plain);
     char group[80] = {};
     ASSERT_TRUE(LUGetRegToolGroupName(nullptr, number, 1, group, sizeof group));
     EXPECT_STREQ(group, "") << "straight in Default Area Type";
