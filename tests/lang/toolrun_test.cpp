@@ -511,8 +511,10 @@ TEST_F(RealHostFixture, ShippedToolsSectionNamesEveryRegisteredTool) {
     SCOPED_TRACE(id);
     const auto* descriptor = lumora::toolhost::FindTool(id);
     // Interactive tools act through the mouse, document tools on the
-    // document chosen: no statement runs them.
-    if (lumora::toolhost::IsInteractiveTool(*descriptor) || lumora::toolhost::IsDocumentTool(*descriptor)) {
+    // document chosen, area types only shape new selections: no statement
+    // runs them.
+    if (lumora::toolhost::IsInteractiveTool(*descriptor) || lumora::toolhost::IsDocumentTool(*descriptor) ||
+        lumora::toolhost::IsAreaType(*descriptor)) {
       EXPECT_EQ(set.FindToolCommandByToolName(id), nullptr);
       continue;
     }
