@@ -17,7 +17,7 @@ namespace lumora {
 // does not allocate (and fault in) its own. Contents are undefined.
 class ScratchBuffers {
  public:
-  static constexpr int kSlots = 6;
+  static constexpr int kSlots = 10;
   std::uint8_t* Get(int slot, std::size_t bytes);
 
  private:
