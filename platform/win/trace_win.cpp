@@ -3,11 +3,12 @@
 // names, and with LUMORA_TRACE_CPU the same marks with processor times.
 #include "platform/trace.h"
 
+#include "platform/win/linux_host.h"
+
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 namespace lumora {
 namespace {
@@ -22,52 +23,6 @@ double MillisecondsSinceLaunch() {
   GetSystemTimePreciseAsFileTime(&now);
   return static_cast<double>(Ticks(now) - Ticks(created)) / 10000.0;
 }
-
-// Under Wine on Linux: Wine's GetThreadTimes and GetProcessTimes read
-// the kernel's counts in whole 10 ms ticks, while the kernel keeps both
-// clocks to the nanosecond. Wine runs the program's code as a Linux
-// process, so the clock call is made directly (x86-64 Linux: system call
-// 228, clock_gettime; clocks 2 and 3, the process's and the thread's
-// processor time). Only where Wine says its host is Linux.
-bool OnWineLinux() {
-  static const bool onLinux = [] {
-    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    using HostVersion = void(CDECL*)(const char** sysname, const char** release);
-    const auto hostVersion =
-        ntdll != nullptr ? reinterpret_cast<HostVersion>(GetProcAddress(ntdll, "wine_get_host_version")) : nullptr;
-    if (hostVersion == nullptr) return false;
-    const char* sysname = nullptr;
-    const char* release = nullptr;
-    hostVersion(&sysname, &release);
-    return sysname != nullptr && std::strcmp(sysname, "Linux") == 0;
-  }();
-  return onLinux;
-}
-
-constexpr long kLinuxClockGettime = 228;
-constexpr long kLinuxProcessCpuClock = 2;
-constexpr long kLinuxThreadCpuClock = 3;
-
-struct LinuxTimespec {
-  long long seconds;
-  long long nanoseconds;
-};
-
-#if defined(__x86_64__)
-bool LinuxCpuClock(long clock, double* milliseconds) {
-  LinuxTimespec ts{};
-  long result;
-  __asm__ volatile("syscall"
-                   : "=a"(result)
-                   : "a"(kLinuxClockGettime), "D"(clock), "S"(&ts)
-                   : "rcx", "r11", "memory");
-  if (result != 0) return false;
-  *milliseconds = static_cast<double>(ts.seconds) * 1000.0 + static_cast<double>(ts.nanoseconds) / 1e6;
-  return true;
-}
-#else
-bool LinuxCpuClock(long, double*) { return false; }
-#endif
 
 double FileTimesMilliseconds(const FILETIME& kernel, const FILETIME& user) {
   return static_cast<double>(Ticks(kernel) + Ticks(user)) / 10000.0;
@@ -84,12 +39,14 @@ void AppendLine(const char* path, const char* line) {
 
 bool FineCpuClocks() {
   double ms = 0;
-  return OnWineLinux() && LinuxCpuClock(kLinuxThreadCpuClock, &ms);
+  return LinuxThreadCpuClock(&ms);
 }
 
+// Under Wine on Linux the kernel's clocks, to the nanosecond (Wine's
+// GetThreadTimes and GetProcessTimes count whole 10 ms ticks).
 double ThreadCpuMilliseconds() {
   double ms = 0;
-  if (OnWineLinux() && LinuxCpuClock(kLinuxThreadCpuClock, &ms)) return ms;
+  if (LinuxThreadCpuClock(&ms)) return ms;
   FILETIME created{}, exited{}, kernel{}, user{};
   GetThreadTimes(GetCurrentThread(), &created, &exited, &kernel, &user);
   return FileTimesMilliseconds(kernel, user);
@@ -97,7 +54,7 @@ double ThreadCpuMilliseconds() {
 
 double ProcessCpuMilliseconds() {
   double ms = 0;
-  if (OnWineLinux() && LinuxCpuClock(kLinuxProcessCpuClock, &ms)) return ms;
+  if (LinuxProcessCpuClock(&ms)) return ms;
   FILETIME created{}, exited{}, kernel{}, user{};
   GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
   return FileTimesMilliseconds(kernel, user);
