@@ -209,22 +209,42 @@ bool Tick(LayeredFileHeader& header, bool report) {
   return ProgressCallback(static_cast<int>(header.channelRows), static_cast<int>(header.channelRowTotal)) != 0;
 }
 
+// Transparency times a factor, divided by 255: 255 keeps it, 0 clears it.
+void ScaleRow(std::uint8_t* t, LONG count, std::uint32_t factor) {
+  if (count <= 0 || factor == 255) return;
+  if (factor == 0) {
+    std::memset(t, 0, static_cast<std::size_t>(count));
+    return;
+  }
+  for (LONG i = 0; i < count; ++i) t[i] = static_cast<std::uint8_t>(Div255(t[i] * factor));
+}
+
+// Transparency times the mask, divided by 255 (a loop the compiler runs
+// many pixels at a time).
+void MultiplyRow(std::uint8_t* t, const std::uint8_t* m, LONG count) {
+  for (LONG i = 0; i < count; ++i) t[i] = static_cast<std::uint8_t>(Div255(std::uint32_t{t[i]} * m[i]));
+}
+
 // The user mask folded into the transparency: inside the mask's rect each
 // value times the mask's, elsewhere in the layer times the mask's default
 // colour (0 hides, 255 keeps), both divided by 255.
 void FoldUserMask(VrWA2000::WA* transparency, const RECT& rect, const VrWA2000::WA* mask,
                   const RECT& maskRect, std::uint8_t defaultColour) {
+  const LONG width = transparency->GetW();
   for (int row = 0; row < transparency->GetH(); ++row) {
     std::uint8_t* t = transparency->Row(row);
     const LONG y = rect.top + row;
-    const bool inRows = mask != nullptr && y >= maskRect.top && y < maskRect.bottom;
-    const std::uint8_t* m = inRows ? mask->Row(y - maskRect.top) : nullptr;
-    for (int col = 0; col < transparency->GetW(); ++col) {
-      const LONG x = rect.left + col;
-      const std::uint32_t factor =
-          (m != nullptr && x >= maskRect.left && x < maskRect.right) ? m[x - maskRect.left] : defaultColour;
-      t[col] = static_cast<std::uint8_t>(Div255(t[col] * factor));
+    if (mask == nullptr || y < maskRect.top || y >= maskRect.bottom) {
+      ScaleRow(t, width, defaultColour);
+      continue;
     }
+    const std::uint8_t* m = mask->Row(y - maskRect.top);
+    // Columns of the layer before, inside and after the mask's rect.
+    const LONG from = std::clamp<LONG>(maskRect.left - rect.left, 0, width);
+    const LONG to = std::clamp<LONG>(maskRect.right - rect.left, from, width);
+    ScaleRow(t, from, defaultColour);
+    MultiplyRow(t + from, m + (rect.left + from - maskRect.left), to - from);
+    ScaleRow(t + to, width - to, defaultColour);
   }
 }
 
