@@ -8,8 +8,11 @@
 // milliseconds (file_ms: the file's bytes into working memory, unpack_ms:
 // PackBits rows decoded, join_ms: channel rows joined into the layers'
 // pixels and transparency, fold_ms: user masks folded in, merged_ms: the
-// merged image, other_ms: the rest: records, buffers, the stack) and the
-// minor page faults of the read (faults) and of each stage (*_faults). BM_PackBits and BM_UnpackBits: 4000-byte rows, argument 0
+// merged image, wait_ms: waiting for buffers helper threads make ahead,
+// other_ms: the rest: records, buffers, the stack) and the minor page
+// faults of the reading thread (faults) and of each stage (*_faults).
+// BM_LayeredReadHelpers/N: the same read with N helper threads making the
+// layers' buffers ahead. BM_PackBits and BM_UnpackBits: 4000-byte rows, argument 0
 // photo-like, 1 flat. items_per_second is pixels (bytes for the codec) per
 // second. BM_OpenAndSettle: what the program does from the file to a
 // settled view, without the window: the same file read into a document's
@@ -26,6 +29,7 @@
 #include "document/ImageDocument.h"
 #include "tests/document/null_host.h"
 #include "engine/layered/PackBits.h"
+#include "engine/layered/BuffersAhead.h"
 #include "engine/layered/RWLayers.h"
 #include "engine/layered/ReadProfile.h"
 #include "platform/page_memory.h"
@@ -130,7 +134,7 @@ void BM_LayeredWriteDragFile(benchmark::State& state) {
 }
 BENCHMARK(BM_LayeredWriteDragFile)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
-void BM_LayeredRead(benchmark::State& state) {
+void ReadWithStages(benchmark::State& state) {
   const std::string path = FilePath();
   WriteDocument(path);
   lumora::LayeredReadProfile profile;
@@ -148,10 +152,10 @@ void BM_LayeredRead(benchmark::State& state) {
   lumora::SetLayeredReadProfile(nullptr);
   const auto n = static_cast<double>(state.iterations());
   const lumora::ReadStage stages[] = {profile.fileRead, profile.unpacking, profile.join, profile.maskFold,
-                                      profile.merged};
-  const char* names[] = {"file", "unpack", "join", "fold", "merged"};
+                                      profile.merged, profile.waitAhead};
+  const char* names[] = {"file", "unpack", "join", "fold", "merged", "wait"};
   double staged = 0;
-  for (int i = 0; i < 5; ++i) {
+  for (int i = 0; i < 6; ++i) {
     state.counters[std::string(names[i]) + "_ms"] = 1000 * stages[i].seconds / n;
     state.counters[std::string(names[i]) + "_faults"] = static_cast<double>(stages[i].faults) / n;
     staged += stages[i].seconds;
@@ -161,7 +165,19 @@ void BM_LayeredRead(benchmark::State& state) {
   state.counters["MB"] = static_cast<double>(std::filesystem::file_size(path)) / 1e6;
   state.SetItemsProcessed(state.iterations() * kWidth * kHeight * kLayers);
 }
+
+void BM_LayeredRead(benchmark::State& state) { ReadWithStages(state); }
 BENCHMARK(BM_LayeredRead)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same read with N helper threads making the layers' buffers ahead and
+// touching their pages (BuffersAhead); the pixels are the same.
+void BM_LayeredReadHelpers(benchmark::State& state) {
+  const int before = lumora::GetLayeredReadHelpers();
+  lumora::SetLayeredReadHelpers(static_cast<int>(state.range(0)));
+  ReadWithStages(state);
+  lumora::SetLayeredReadHelpers(before);
+}
+BENCHMARK(BM_LayeredReadHelpers)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_OpenAndSettle(benchmark::State& state) {
   const std::string path = FilePath();

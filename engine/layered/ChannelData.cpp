@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "engine/layered/BigEndian.h"
+#include "engine/layered/BuffersAhead.h"
 #include "engine/layered/ChannelShuffle.h"
 #include "engine/layered/LayerFileErrors.h"
 #include "engine/layered/LayerRecord.h"
@@ -503,14 +504,15 @@ int CLayer::ReadChannelData(LayeredReader& in, lumora::LayeredFileHeader& header
     }
   }
 
-  WAPtr image = NewPlane(type, width, height);
-  WAPtr alpha;
-  if (transparency != nullptr || userMask != nullptr) {
-    alpha = NewPlane(kWAType8Grey, width, height);
-    // A user mask without transparency masks an opaque layer.
-    if (transparency == nullptr) {
-      for (int y = 0; y < height; ++y) std::memset(alpha->Row(y), 255, static_cast<std::size_t>(width));
-    }
+  const BuffersAhead::Shape shape{type, width, height, transparency != nullptr || userMask != nullptr};
+  WAPtr image, alpha;
+  if (in.ahead == nullptr || !in.ahead->Take(in.aheadLayer, shape, &image, &alpha)) {
+    image = NewPlane(type, width, height);
+    if (shape.alpha) alpha = NewPlane(kWAType8Grey, width, height);
+  }
+  // A user mask without transparency masks an opaque layer.
+  if (alpha && transparency == nullptr) {
+    for (int y = 0; y < height; ++y) std::memset(alpha->Row(y), 255, static_cast<std::size_t>(width));
   }
   WAPtr mask;
   if (userMask != nullptr && userMask->view.width > 0 && userMask->view.height > 0) {

@@ -59,6 +59,10 @@ class LayeredReader {
   }
 
   ScratchBuffers scratch;
+  // Buffers helper threads make ahead for the layers (none: each layer
+  // makes its own), and the index of the layer being read.
+  class BuffersAhead* ahead = nullptr;
+  std::size_t aheadLayer = 0;
 
  private:
   friend class SectionLimit;

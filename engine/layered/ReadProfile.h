@@ -21,6 +21,7 @@ struct LayeredReadProfile {
   ReadStage join;       // channel rows into pixels and the transparency buffer (first touch of the layers' buffers)
   ReadStage maskFold;   // user masks folded into the transparency
   ReadStage merged;     // the merged image (read only by readers that keep it)
+  ReadStage waitAhead;  // waiting for buffers helper threads make ahead (BuffersAhead)
 };
 
 // Reads on the calling thread add to `profile` while it is set (null: no

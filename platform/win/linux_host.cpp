@@ -11,11 +11,13 @@ namespace lumora {
 
 namespace {
 
-constexpr long kMadvise = 28;
-constexpr long kClockGettime = 228;
-constexpr long kProcessCpuClock = 2;
-constexpr long kThreadCpuClock = 3;
-constexpr long kHugePageAdvice = 14;
+// Linux's registers are 64-bit; Windows's long is not.
+using Word = long long;
+constexpr Word kMadvise = 28;
+constexpr Word kClockGettime = 228;
+constexpr Word kProcessCpuClock = 2;
+constexpr Word kThreadCpuClock = 3;
+constexpr Word kHugePageAdvice = 14;
 
 struct LinuxTimespec {
   long long seconds;
@@ -23,21 +25,21 @@ struct LinuxTimespec {
 };
 
 #if defined(__x86_64__)
-long Syscall3(long number, long a, long b, long c) {
-  long result;
+Word Syscall3(Word number, Word a, Word b, Word c) {
+  Word result;
   __asm__ volatile("syscall" : "=a"(result) : "a"(number), "D"(a), "S"(b), "d"(c) : "rcx", "r11", "memory");
   return result;
 }
 constexpr bool kX8664 = true;
 #else
-long Syscall3(long, long, long, long) { return -1; }
+Word Syscall3(Word, Word, Word, Word) { return -1; }
 constexpr bool kX8664 = false;
 #endif
 
-bool CpuClock(long clock, double* milliseconds) {
+bool CpuClock(Word clock, double* milliseconds) {
   if (!RunsOnWineLinux()) return false;
   LinuxTimespec ts{};
-  if (Syscall3(kClockGettime, clock, reinterpret_cast<long>(&ts), 0) != 0) return false;
+  if (Syscall3(kClockGettime, clock, reinterpret_cast<Word>(&ts), 0) != 0) return false;
   *milliseconds = static_cast<double>(ts.seconds) * 1000.0 + static_cast<double>(ts.nanoseconds) / 1e6;
   return true;
 }
@@ -50,7 +52,7 @@ bool RunsOnWineLinux() {
     HMODULE ntdll = GetModuleHandleA("ntdll.dll");
     using HostVersion = void(CDECL*)(const char** sysname, const char** release);
     const auto hostVersion =
-        ntdll != nullptr ? reinterpret_cast<HostVersion>(GetProcAddress(ntdll, "wine_get_host_version")) : nullptr;
+        ntdll != nullptr ? reinterpret_cast<HostVersion>(reinterpret_cast<void*>(GetProcAddress(ntdll, "wine_get_host_version"))) : nullptr;
     if (hostVersion == nullptr) return false;
     const char* sysname = nullptr;
     const char* release = nullptr;
@@ -65,7 +67,7 @@ bool LinuxProcessCpuClock(double* milliseconds) { return CpuClock(kProcessCpuClo
 
 bool LinuxAdviseLargePages(void* start, std::size_t bytes) {
   if (!RunsOnWineLinux() || bytes == 0) return false;
-  return Syscall3(kMadvise, reinterpret_cast<long>(start), static_cast<long>(bytes), kHugePageAdvice) == 0;
+  return Syscall3(kMadvise, reinterpret_cast<Word>(start), static_cast<Word>(bytes), kHugePageAdvice) == 0;
 }
 
 }  // namespace lumora
