@@ -1,5 +1,6 @@
 // The clipboard's and Apply Image's pixel work on a 12-megapixel picture
-// (4000 x 3000): a copy of the whole image (snapshot, CF_DIB, mask block),
+// (4000 x 3000): a copy of the whole image (the snapshot, and apart the
+// CF_DIB and mask block rendered from it),
 // a 32-bit DIB pasted as an inserted layer with its undo step, and Apply
 // Image's recompute (Multiply, with and without a mask). Items are pixels;
 // BM_MemcpyDib24 (dib_bench.cpp) is the floor to read them against.
@@ -37,6 +38,9 @@ void NoiseDocument(ImageDocument& doc, int layers) {
   doc.SetActiveLayerByIndex(stack->GetLayerCount() - 1, true, true);
 }
 
+// Edit/Copy itself: the copy's snapshot (its layer shares the document's
+// pixels) and the selection it keeps; the formats are rendered when a
+// program asks for them (BM_CopyRender).
 void BM_CopySnapshot(benchmark::State& state) {
   lumora::testing::NullDocumentHost host;
   ImageDocument doc(&host);
@@ -46,18 +50,38 @@ void BM_CopySnapshot(benchmark::State& state) {
   for (auto _ : state) {
     CLayersManagerPtr snapshot = lumora::BuildCopySnapshot(doc, selection, false);
     if (!snapshot) state.SkipWithError("no snapshot");
-    const WAPtr merged = snapshot->CreateMergedImage(1, 255, 255, 255);
-    const std::vector<std::uint8_t> dib = ImageToDIBBytes(merged.get(), RECT{0, 0, kWidth, kHeight});
     Fragment* kept = lumora::ClipboardFragmentOf(selection);
-    const std::vector<std::uint8_t> mask = lumora::WriteMaskBlock(kWidth, kHeight, kept);
+    benchmark::DoNotOptimize(snapshot.get());
     DeleteFragment(kept);
-    benchmark::DoNotOptimize(dib.data());
-    benchmark::DoNotOptimize(mask.data());
   }
   DeleteFragment(selection);
   state.SetItemsProcessed(state.iterations() * kWidth * kHeight);
 }
 BENCHMARK(BM_CopySnapshot)->Unit(benchmark::kMillisecond);
+
+// What a program pasting the copy asks for: the CF_DIB of the snapshot's
+// merged image and the selection block.
+void BM_CopyRender(benchmark::State& state) {
+  lumora::testing::NullDocumentHost host;
+  ImageDocument doc(&host);
+  NoiseDocument(doc, 1);
+  LURECT all{0, 0, kWidth, kHeight};
+  Fragment* selection = CreateRectFrg(&all, 0);
+  CLayersManagerPtr snapshot = lumora::BuildCopySnapshot(doc, selection, false);
+  Fragment* kept = lumora::ClipboardFragmentOf(selection);
+  for (auto _ : state) {
+    if (!snapshot) state.SkipWithError("no snapshot");
+    const WAPtr merged = snapshot->CreateMergedImage(1, 255, 255, 255);
+    const std::vector<std::uint8_t> dib = ImageToDIBBytes(merged.get(), RECT{0, 0, kWidth, kHeight});
+    const std::vector<std::uint8_t> mask = lumora::WriteMaskBlock(kWidth, kHeight, kept);
+    benchmark::DoNotOptimize(dib.data());
+    benchmark::DoNotOptimize(mask.data());
+  }
+  DeleteFragment(kept);
+  DeleteFragment(selection);
+  state.SetItemsProcessed(state.iterations() * kWidth * kHeight);
+}
+BENCHMARK(BM_CopyRender)->Unit(benchmark::kMillisecond);
 
 // A 32-bit DIB (blue, green, red, unused) of noise.
 std::vector<std::uint8_t> NoiseDib32() {

@@ -4,7 +4,15 @@
 // masks; about 200 MB of channel data) read from and written to a file in
 // the system's temporary folder (the write is CRWLayers::Write into a disk
 // file, merged image included; Save only adds the flush to the disk and
-// the rename). BM_PackBits and BM_UnpackBits: 4000-byte rows, argument 0
+// the rename). BM_LayeredRead's counters give each read's stages in
+// milliseconds (file_ms: the file's bytes into working memory, unpack_ms:
+// PackBits rows decoded, join_ms: channel rows joined into the layers'
+// pixels and transparency, fold_ms: user masks folded in, merged_ms: the
+// merged image, wait_ms: waiting for buffers helper threads make ahead,
+// other_ms: the rest: records, buffers, the stack) and the minor page
+// faults of the reading thread (faults) and of each stage (*_faults).
+// BM_LayeredReadHelpers/N: the same read with N helper threads making the
+// layers' buffers ahead. BM_PackBits and BM_UnpackBits: 4000-byte rows, argument 0
 // photo-like, 1 flat. items_per_second is pixels (bytes for the codec) per
 // second. BM_OpenAndSettle: what the program does from the file to a
 // settled view, without the window: the same file read into a document's
@@ -21,7 +29,10 @@
 #include "document/ImageDocument.h"
 #include "tests/document/null_host.h"
 #include "engine/layered/PackBits.h"
+#include "engine/layered/BuffersAhead.h"
 #include "engine/layered/RWLayers.h"
+#include "engine/layered/ReadProfile.h"
+#include "platform/page_memory.h"
 #include "platform/stream_file.h"
 
 namespace {
@@ -123,17 +134,50 @@ void BM_LayeredWriteDragFile(benchmark::State& state) {
 }
 BENCHMARK(BM_LayeredWriteDragFile)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
-void BM_LayeredRead(benchmark::State& state) {
+void ReadWithStages(benchmark::State& state) {
   const std::string path = FilePath();
   WriteDocument(path);
+  lumora::LayeredReadProfile profile;
+  double seconds = 0;
+  std::uint64_t faults = 0;
+  lumora::SetLayeredReadProfile(&profile);
   for (auto _ : state) {
+    const std::uint64_t faultsBefore = lumora::ThreadMinorFaults();
+    const auto start = std::chrono::steady_clock::now();
     CLayersManagerPtr doc = CLayersManagerPtr::Adopt(new CLayersManager(nullptr, path));
+    seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    faults += lumora::ThreadMinorFaults() - faultsBefore;
     benchmark::DoNotOptimize(doc.get());
   }
+  lumora::SetLayeredReadProfile(nullptr);
+  const auto n = static_cast<double>(state.iterations());
+  const lumora::ReadStage stages[] = {profile.fileRead, profile.unpacking, profile.join, profile.maskFold,
+                                      profile.merged, profile.waitAhead};
+  const char* names[] = {"file", "unpack", "join", "fold", "merged", "wait"};
+  double staged = 0;
+  for (int i = 0; i < 6; ++i) {
+    state.counters[std::string(names[i]) + "_ms"] = 1000 * stages[i].seconds / n;
+    state.counters[std::string(names[i]) + "_faults"] = static_cast<double>(stages[i].faults) / n;
+    staged += stages[i].seconds;
+  }
+  state.counters["other_ms"] = 1000 * (seconds - staged) / n;
+  state.counters["faults"] = static_cast<double>(faults) / n;
   state.counters["MB"] = static_cast<double>(std::filesystem::file_size(path)) / 1e6;
   state.SetItemsProcessed(state.iterations() * kWidth * kHeight * kLayers);
 }
+
+void BM_LayeredRead(benchmark::State& state) { ReadWithStages(state); }
 BENCHMARK(BM_LayeredRead)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same read with N helper threads making the layers' buffers ahead and
+// touching their pages (BuffersAhead); the pixels are the same.
+void BM_LayeredReadHelpers(benchmark::State& state) {
+  const int before = lumora::GetLayeredReadHelpers();
+  lumora::SetLayeredReadHelpers(static_cast<int>(state.range(0)));
+  ReadWithStages(state);
+  lumora::SetLayeredReadHelpers(before);
+}
+BENCHMARK(BM_LayeredReadHelpers)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_OpenAndSettle(benchmark::State& state) {
   const std::string path = FilePath();

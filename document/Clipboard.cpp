@@ -42,10 +42,11 @@ bool FullySelected(Fragment* mask) {
 }
 
 // The whole of an opaque layer: what the selection would cut out is the
-// layer itself with an opaque mask, made by copying.
+// layer itself with an opaque mask; its image is the layer's own buffer,
+// shared until either side writes.
 CLayerPtr WholeLayerCopy(ImageDocument& doc, CLayer& layer) {
   DocumentLockScope lock(&doc);
-  CLayerPtr piece = CLayerPtr::Adopt(layer.CreateCopy());
+  CLayerPtr piece = CLayerPtr::Adopt(layer.CreateSharedCopy());
   if (!piece->IsWholeCopyOf(layer) || piece->CreateMask(1) != kLayerOk) piece = nullptr;
   return piece;
 }
@@ -111,25 +112,23 @@ std::vector<CLayer*> LayersConcerned(const CLayersManager& stack, bool activeOnl
   return list;
 }
 
-}  // namespace
-
-bool HasVisibleLayer(const CLayersManager& stack) {
-  for (int i = 0; i < stack.GetLayerCount(); ++i)
-    if (stack.GetLayer(i)->IsVisible() != 0) return true;
-  return false;
+// The copy of a layer a snapshot takes: one holding the layer's buffers,
+// unless the copy cuts (the cut piece is made anew either way).
+CLayerPtr SnapshotCopyOf(const CLayer& layer, bool cut) {
+  return CLayerPtr::Adopt(cut ? layer.CreateCopy() : layer.CreateSharedCopy());
 }
 
-CLayersManagerPtr BuildCopySnapshot(ImageDocument& doc, Fragment* selection, bool activeOnly, bool cut) {
+CLayersManagerPtr BuildSharingSnapshot(ImageDocument& doc, Fragment* selection, bool activeOnly, bool cut) {
   CLayersManager* stack = doc.GetLayers();
   CLayer* active = doc.GetActiveLayer();
   if (stack == nullptr || active == nullptr) return CLayersManagerPtr();
   if (stack->IsLayerable() == 0) {
-    CLayerPtr copy = CLayerPtr::Adopt(active->CreateCopy());
+    CLayerPtr copy = SnapshotCopyOf(*active, cut);
     return OneLayerStack(copy.get());
   }
   if (selection == nullptr) {
     if (activeOnly) {
-      CLayerPtr copy = CLayerPtr::Adopt(active->CreateCopy());
+      CLayerPtr copy = SnapshotCopyOf(*active, cut);
       copy->SetGrouped(0);
       CLayersManagerPtr one = OneLayerStack(copy.get());
       if (one) TakeCompositeFromLayer(*one, *copy);
@@ -139,7 +138,7 @@ CLayersManagerPtr BuildCopySnapshot(ImageDocument& doc, Fragment* selection, boo
       CLayersManagerPtr whole;
       {
         DocumentLockScope lock(&doc);
-        whole = CLayersManagerPtr::Adopt(new CLayersManager(*stack));
+        whole = CLayersManagerPtr::Adopt(new CLayersManager(*stack, LayerBuffers::kShare));
       }
       whole->SetDocument(nullptr);
       return whole;
@@ -169,6 +168,22 @@ CLayersManagerPtr BuildCopySnapshot(ImageDocument& doc, Fragment* selection, boo
   if (last == nullptr) return CLayersManagerPtr();
   result->SetActiveLayer(last);
   return result;
+}
+
+}  // namespace
+
+bool HasVisibleLayer(const CLayersManager& stack) {
+  for (int i = 0; i < stack.GetLayerCount(); ++i)
+    if (stack.GetLayer(i)->IsVisible() != 0) return true;
+  return false;
+}
+
+CLayersManagerPtr BuildCopySnapshot(ImageDocument& doc, Fragment* selection, bool activeOnly, bool cut) {
+  CLayersManagerPtr snapshot = BuildSharingSnapshot(doc, selection, activeOnly, cut);
+  // Its layers hold the document's buffers: the document gives it clones
+  // before it writes into them.
+  if (snapshot) doc.SetClipboardSnapshot(snapshot.get());
+  return snapshot;
 }
 
 CLayersManagerPtr BuildMergedSnapshot(ImageDocument& doc, Fragment* selection) {

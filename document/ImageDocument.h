@@ -272,6 +272,12 @@ class ImageDocument : public DocumentLock, public CellRenderer, public LayerMove
   // caller handing out a layer's buffer for writing): the snapshots that
   // hold its buffers get clones. False when a clone cannot be made.
   bool DetachLayerForWriting(const CLayer* layer);
+  // The copy last put on the clipboard, whose layers may hold this
+  // document's pixel buffers until either side writes (null: none). The
+  // document keeps a reference; writing into its layers first gives the
+  // copy clones of what it shares, as the history's snapshots get.
+  void SetClipboardSnapshot(CLayersManager* snapshot) { undo_.ShareOutside(snapshot); }
+  CLayersManager* ClipboardSnapshot() const { return undo_.OutsideSnapshot(); }
   bool UpdateBackupImages();
   bool RevertLastBackup();
   bool UndoRedo(bool redo);

@@ -16,7 +16,9 @@
 // its buffers, DetachLayers gives every snapshot that holds it a clone of
 // its own (one copy for all of them); the live stack keeps the buffer, so
 // references others hold to it stay good. A pixel step detaches the layers
-// it names when it is pushed, every layer when it names none.
+// it names when it is pushed, every layer when it names none. A snapshot
+// held outside the history (the copy on the clipboard, ShareOutside) is
+// given clones the same way while anyone else still holds it.
 //
 // Every operation that can fail (a snapshot that cannot be copied, a restore
 // that CopyFrom refuses) fails before it changes anything: the history, the
@@ -81,6 +83,12 @@ class CUndoManager {
   // cannot be made.
   bool DetachLayers(const LayerList* changing, const CLayersManager* live,
                     CLayersManager* fresh = nullptr);
+  // A snapshot outside the history whose layers may hold live buffers (the
+  // copy on the clipboard), with a reference; null lets the last one go.
+  // Detaching treats it as one of the history's snapshots for as long as
+  // someone besides this history holds it; after that it is let go.
+  void ShareOutside(CLayersManager* snapshot);
+  CLayersManager* OutsideSnapshot() const { return outside_.get(); }
   // One step back or forward. `selection` in: the caller's reference, which
   // is released; out: the new current state's selection with a reference.
   // `fullRefresh` tells whether the live layers changed.
@@ -183,5 +191,6 @@ class CUndoManager {
   bool limited_ = false;
   ItemStack undo_;
   ItemStack redo_;
+  mutable CLayersManagerPtr outside_;
   lumora::SnapshotCopier* copier_;
 };

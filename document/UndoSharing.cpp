@@ -6,8 +6,14 @@
 
 #include "document/UndoManager.h"
 
+void CUndoManager::ShareOutside(CLayersManager* snapshot) { outside_ = CLayersManagerPtr::Share(snapshot); }
+
 std::vector<CLayersManager*> CUndoManager::HeldSnapshots(const CLayersManager* live) const {
   std::vector<CLayersManager*> snapshots;
+  // The outside snapshot counts while another holder keeps it; held by
+  // this history alone, nobody can see its pixels any more.
+  if (outside_ && outside_->GetRefCount() <= 1) outside_ = nullptr;
+  if (outside_ && outside_.get() != live) snapshots.push_back(outside_.get());
   for (const ItemStack* stack : {&undo_, &redo_}) {
     for (const ItemPtr& item : *stack) {
       CLayersManager* snapshot = item->GetSnapshot();

@@ -10,6 +10,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 
 #include "app/ErrorBox.h"
@@ -37,6 +38,7 @@
 #include "document/win/ClipboardCommands.h"
 #include "select/storeSel.h"
 #include "document/win/Lumo40Doc.h"
+#include "engine/layered/BuffersAhead.h"
 #include "engine/layers/LayerMng.h"
 #include "framework/CommandIds.h"
 #include "framework/win/CommandLineWin32.h"
@@ -399,6 +401,15 @@ void CLumo40App::SetMemoryLimit() {
   if (GlobalMemoryStatusEx(&memory)) {
     VrWA2000::WA::MM_SetMemoryLimits(MemoryLimitBytes(settings.memoryPercent, memory.ullTotalPhys));
   }
+  // Layered files are read with helper threads making the layers' buffers
+  // ahead: up to three, one processor left to the rest. The start-up
+  // benchmark compares other counts (a switch only it sets).
+  SYSTEM_INFO system{};
+  GetSystemInfo(&system);
+  int helpers = std::clamp(static_cast<int>(system.dwNumberOfProcessors) - 1, 0, 3);
+  char count[8] = {};
+  if (GetEnvironmentVariableA("LUMORA_BENCH_READ_HELPERS", count, sizeof count) > 0) helpers = std::atoi(count);
+  SetLayeredReadHelpers(helpers);
 }
 
 bool CLumo40App::CreateMainFrame() {

@@ -197,7 +197,9 @@ bool CLumo40Doc::OnSaveDocument(const std::string& path) {
   // Steps mark the portable document, the framework's commands this one:
   // a save that writes nothing, or only the merged image, keeps either mark.
   image_->SetModifiedFlag(IsModified() || image_->IsModified());
+  TraceMark("save begun");
   const int saved = SaveToFile(*image_, path, true, *this);
+  TraceMark(saved != 0 ? "save done" : "save failed");
   // A flattening save keeps the document marked, so its layers can still
   // be saved.
   SetModifiedFlag(image_->IsModified());

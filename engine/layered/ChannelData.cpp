@@ -1,20 +1,27 @@
 // Channel image data of the layered file: each layer's channels (written
 // PackBits-coded, read raw or PackBits) and the merged image. A layer's
-// channels are read in one block, checked against the lengths its record
-// gave before any buffer is made, and decoded row by row.
+// channels are checked against the lengths its record gave before any
+// buffer is made (their compression words and byte-count tables are read
+// first), then read in bands of rows: each channel's packed rows come in
+// through a chunk of working memory reused for every layer, are decoded
+// into channel rows and joined into the layer's pixels, so the file's
+// bytes never pass through memory as large as the layer.
 #include "engine/layered/ChannelData.h"
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "engine/layered/BigEndian.h"
+#include "engine/layered/BuffersAhead.h"
 #include "engine/layered/ChannelShuffle.h"
 #include "engine/layered/LayerFileErrors.h"
 #include "engine/layered/LayerRecord.h"
 #include "engine/layers/LayerMng.h"
 #include "engine/layered/LayeredIO.h"
 #include "engine/layered/PackBits.h"
+#include "engine/layered/ReadProfile.h"
 #include "engine/pixels/Progress.h"
 #include "platform/rect.h"
 
@@ -64,28 +71,124 @@ std::vector<std::uint32_t> RowOffsets(const std::uint8_t* table, int height, std
   return offsets;
 }
 
-ChannelView ParseChannel(std::int16_t id, const std::uint8_t* bytes, std::uint64_t length, int width,
-                         int height) {
+// A layer channel as its head describes it: where its rows start in the
+// file and, PackBits-coded, their offsets from there.
+struct ChannelHead {
   ChannelView view;
+  std::uint64_t rowsAt = 0;
+};
+
+// The compression word and, PackBits-coded, the byte-count table of the
+// channel of `length` bytes at the reader's position, checked before any
+// buffer is made: a known compression, a table that fits, every row long
+// enough for `width` bytes and all of them within the channel.
+ChannelHead ReadChannelHead(LayeredReader& in, std::int16_t id, std::uint64_t length, int width, int height) {
+  ChannelHead head;
+  const std::uint64_t start = in.Position();
+  const bool rows = width > 0 && height > 0;
+  const std::uint64_t tableBytes = 2ull * std::max(height, 0);
+  // The compression word, and the table when the channel can hold one.
+  const std::uint64_t headBytes = length < 2 ? length : rows && length >= 2 + tableBytes ? 2 + tableBytes : 2;
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(headBytes));
+  in.Read(bytes.data(), headBytes);
+  if (length < 2) Damaged();
+  ChannelView& view = head.view;
   view.id = id;
   view.width = width;
   view.height = height;
-  if (length < 2) Damaged();
-  view.compression = LoadBE16(bytes);
+  view.compression = LoadBE16(bytes.data());
+  if (!rows) return head;
   const std::uint64_t available = length - 2;
-  if (width <= 0 || height <= 0) return view;
   if (view.compression == kRaw) {
     if (static_cast<std::uint64_t>(width) * height > available) Damaged();
-    view.rows = bytes + 2;
+    head.rowsAt = start + 2;
   } else if (view.compression == kPackBitsCoded) {
-    if (2ull * height > available) Damaged();
-    view.offsets = RowOffsets(bytes + 2, height, width, available - 2ull * height);
-    view.rows = bytes + 2 + 2ull * height;
+    if (tableBytes > available) Damaged();
+    view.offsets = RowOffsets(bytes.data() + 2, height, width, available - tableBytes);
+    head.rowsAt = start + 2 + tableBytes;
   } else {
     Unsupported(view.compression);
   }
-  return view;
+  return head;
 }
+
+// Rows of a band: as many as keep one decoded channel band near 128 KB, so
+// the bands of all channels stay in the processor's cache while they are
+// joined.
+int BandRows(int width) { return std::max(1, (128 << 10) / std::max(width, 1)); }
+
+// A channel's rows brought in from the file through a chunk of working
+// memory, a band at a time, and decoded into a band of channel rows.
+class ChannelBands {
+ public:
+  // Working memory of the chunk: 1 MB, or a band's rows where they are
+  // longer, and kUnpackPadding more for the padded decoder's reads.
+  static std::size_t ChunkBytes(const ChannelView& v) {
+    std::uint64_t most = 1u << 20;
+    const int band = BandRows(v.width);
+    for (int y = 0; y < v.height; y += band) {
+      most = std::max<std::uint64_t>(most, Span(v, y, std::min(v.height, y + band)));
+    }
+    return static_cast<std::size_t>(most) + kUnpackPadding;
+  }
+  // Decoded rows lie this far apart in the band.
+  static std::size_t RowStride(int width) { return static_cast<std::size_t>(width) + kUnpackPadding; }
+
+  // `chunk` holds ChunkBytes(head.view) bytes, `band` BandRows rows of
+  // RowStride bytes.
+  ChannelBands(const ChannelHead& head, std::uint8_t* chunk, std::uint8_t* band)
+      : head_(head), chunk_(chunk), capacity_(ChunkBytes(head.view)), band_(band) {}
+
+  // Decodes rows [y0, y1), at most a band, into the band (raw rows are
+  // used where they lie in the chunk).
+  void Decode(LayeredReader& in, int y0, int y1) {
+    const ChannelView& v = head_.view;
+    if (y0 < loadedBegin_ || y1 > loadedEnd_) Load(in, y0);
+    const ReadStageScope stage(&LayeredReadProfile::unpacking);
+    first_ = y0;
+    for (int y = y0; y < y1; ++y) {
+      const std::uint8_t* packed = chunk_ + (Start(v, y) - Start(v, loadedBegin_));
+      if (v.compression == kRaw) {
+        rows_[y - y0] = packed;
+        continue;
+      }
+      std::uint8_t* row = band_ + static_cast<std::size_t>(y - y0) * RowStride(v.width);
+      UnpackBitsPadded(row, packed, v.offsets[y + 1] - v.offsets[y], static_cast<std::uint32_t>(v.width));
+      rows_[y - y0] = row;
+    }
+  }
+  // Row y of the band decoded last.
+  const std::uint8_t* Row(int y) const { return rows_[y - first_]; }
+
+ private:
+  static std::uint64_t Start(const ChannelView& v, int y) {
+    return v.compression == kRaw ? static_cast<std::uint64_t>(y) * v.width : v.offsets[y];
+  }
+  static std::uint64_t Span(const ChannelView& v, int y0, int y1) { return Start(v, y1) - Start(v, y0); }
+
+  // Fills the chunk with whole rows from y0 on, as many as fit.
+  void Load(LayeredReader& in, int y0) {
+    const ChannelView& v = head_.view;
+    const std::uint64_t room = capacity_ - kUnpackPadding;
+    int y1 = y0;
+    while (y1 < v.height && Span(v, y0, y1 + 1) <= room) ++y1;
+    const ReadStageScope stage(&LayeredReadProfile::fileRead);
+    in.Seek(head_.rowsAt + Start(v, y0));
+    in.Read(chunk_, Span(v, y0, y1));
+    loadedBegin_ = y0;
+    loadedEnd_ = y1;
+  }
+
+  const ChannelHead& head_;
+  std::uint8_t* chunk_;
+  std::size_t capacity_;
+  std::uint8_t* band_;
+  std::vector<const std::uint8_t*> rows_ = std::vector<const std::uint8_t*>(
+      static_cast<std::size_t>(std::min(BandRows(head_.view.width), std::max(head_.view.height, 1))));
+  int first_ = 0;
+  int loadedBegin_ = 0;
+  int loadedEnd_ = 0;
+};
 
 // Row y of a channel: raw rows where they lie, packed ones decoded into
 // `scratch` (kUnpackPadding bytes to spare, as the channel's block has).
@@ -107,22 +210,42 @@ bool Tick(LayeredFileHeader& header, bool report) {
   return ProgressCallback(static_cast<int>(header.channelRows), static_cast<int>(header.channelRowTotal)) != 0;
 }
 
+// Transparency times a factor, divided by 255: 255 keeps it, 0 clears it.
+void ScaleRow(std::uint8_t* t, LONG count, std::uint32_t factor) {
+  if (count <= 0 || factor == 255) return;
+  if (factor == 0) {
+    std::memset(t, 0, static_cast<std::size_t>(count));
+    return;
+  }
+  for (LONG i = 0; i < count; ++i) t[i] = static_cast<std::uint8_t>(Div255(t[i] * factor));
+}
+
+// Transparency times the mask, divided by 255 (a loop the compiler runs
+// many pixels at a time).
+void MultiplyRow(std::uint8_t* t, const std::uint8_t* m, LONG count) {
+  for (LONG i = 0; i < count; ++i) t[i] = static_cast<std::uint8_t>(Div255(std::uint32_t{t[i]} * m[i]));
+}
+
 // The user mask folded into the transparency: inside the mask's rect each
 // value times the mask's, elsewhere in the layer times the mask's default
 // colour (0 hides, 255 keeps), both divided by 255.
 void FoldUserMask(VrWA2000::WA* transparency, const RECT& rect, const VrWA2000::WA* mask,
                   const RECT& maskRect, std::uint8_t defaultColour) {
+  const LONG width = transparency->GetW();
   for (int row = 0; row < transparency->GetH(); ++row) {
     std::uint8_t* t = transparency->Row(row);
     const LONG y = rect.top + row;
-    const bool inRows = mask != nullptr && y >= maskRect.top && y < maskRect.bottom;
-    const std::uint8_t* m = inRows ? mask->Row(y - maskRect.top) : nullptr;
-    for (int col = 0; col < transparency->GetW(); ++col) {
-      const LONG x = rect.left + col;
-      const std::uint32_t factor =
-          (m != nullptr && x >= maskRect.left && x < maskRect.right) ? m[x - maskRect.left] : defaultColour;
-      t[col] = static_cast<std::uint8_t>(Div255(t[col] * factor));
+    if (mask == nullptr || y < maskRect.top || y >= maskRect.bottom) {
+      ScaleRow(t, width, defaultColour);
+      continue;
     }
+    const std::uint8_t* m = mask->Row(y - maskRect.top);
+    // Columns of the layer before, inside and after the mask's rect.
+    const LONG from = std::clamp<LONG>(maskRect.left - rect.left, 0, width);
+    const LONG to = std::clamp<LONG>(maskRect.right - rect.left, from, width);
+    ScaleRow(t, from, defaultColour);
+    MultiplyRow(t + from, m + (rect.left + from - maskRect.left), to - from);
+    ScaleRow(t + to, width - to, defaultColour);
   }
 }
 
@@ -313,7 +436,11 @@ using lumora::LayeredWriter;
 
 int CLayer::ReadImageData(LayeredReader& in, lumora::LayeredFileHeader& header) {
   bool cancelled = false;
-  WAPtr image = lumora::ReadMergedImage(in, header, GetChannelCount(), true, &cancelled);
+  WAPtr image;
+  {
+    const lumora::ReadStageScope stage(&lumora::LayeredReadProfile::merged);
+    image = lumora::ReadMergedImage(in, header, GetChannelCount(), true, &cancelled);
+  }
   if (cancelled) return 0;
   SetOpacity(255);
   SetImageType(image->GetType());
@@ -332,6 +459,7 @@ int CLayer::ReadChannelData(LayeredReader& in, lumora::LayeredFileHeader& header
   std::uint64_t total = 0;
   for (std::uint32_t length : lengths) total += length;
   in.Require(total);
+  const std::uint64_t blockStart = in.Position();
   const RECT rect = GetRect();
   const int colours = type == kWAType24 ? 3 : 1;
   const auto isPixels = [colours](std::int16_t id) { return id == -1 || (id >= 0 && id < colours); };
@@ -342,90 +470,125 @@ int CLayer::ReadChannelData(LayeredReader& in, lumora::LayeredFileHeader& header
     BecomeEmptyLayer(type);
     return 1;
   }
-  std::uint8_t* block = in.scratch.Get(0, total + kUnpackPadding);
-  in.Read(block, total);
 
   const int width = RectWidth(rect), height = RectHeight(rect);
   const RECT maskRect = GetMaskRect();
-  const ChannelView* colour[3] = {};
-  const ChannelView* transparency = nullptr;
-  const ChannelView* userMask = nullptr;
-  std::vector<ChannelView> views;
-  views.reserve(ids.size());
-  std::uint64_t offset = 0;
-  std::uint64_t droppedRows = 0;
-  for (std::size_t i = 0; i < ids.size(); ++i) {
-    const bool isMask = ids[i] == -2;
-    const int w = isMask ? std::max<LONG>(0, RectWidth(maskRect)) : width;
-    const int h = isMask ? std::max<LONG>(0, RectHeight(maskRect)) : height;
-    views.push_back(ParseChannel(ids[i], block + offset, lengths[i], w, h));
-    offset += lengths[i];
+  std::vector<ChannelHead> heads;
+  heads.reserve(ids.size());
+  {
+    const ReadStageScope stage(&LayeredReadProfile::fileRead);
+    std::uint64_t offset = blockStart;
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+      const bool isMask = ids[i] == -2;
+      const int w = isMask ? std::max<LONG>(0, RectWidth(maskRect)) : width;
+      const int h = isMask ? std::max<LONG>(0, RectHeight(maskRect)) : height;
+      in.Seek(offset);
+      heads.push_back(ReadChannelHead(in, ids[i], lengths[i], w, h));
+      offset += lengths[i];
+    }
   }
-  for (const ChannelView& v : views) {
+  const ChannelHead* colour[3] = {};
+  const ChannelHead* transparency = nullptr;
+  const ChannelHead* userMask = nullptr;
+  std::uint64_t droppedRows = 0;
+  for (const ChannelHead& head : heads) {
+    const ChannelView& v = head.view;
     if (v.id >= 0 && v.id < colours && colour[v.id] == nullptr) {
-      colour[v.id] = &v;
+      colour[v.id] = &head;
     } else if (v.id == -1 && transparency == nullptr) {
-      transparency = &v;
+      transparency = &head;
     } else if (v.id == -2 && userMask == nullptr) {
-      userMask = &v;
+      userMask = &head;
     } else {
       droppedRows += static_cast<std::uint64_t>(v.height);
     }
   }
 
-  WAPtr image = NewPlane(type, width, height);
-  WAPtr alpha;
-  if (transparency != nullptr || userMask != nullptr) {
-    alpha = NewPlane(kWAType8Grey, width, height);
-    // A user mask without transparency masks an opaque layer.
-    if (transparency == nullptr) {
-      for (int y = 0; y < height; ++y) std::memset(alpha->Row(y), 255, static_cast<std::size_t>(width));
-    }
+  const BuffersAhead::Shape shape{type, width, height, transparency != nullptr || userMask != nullptr};
+  WAPtr image, alpha;
+  if (in.ahead == nullptr || !in.ahead->Take(in.aheadLayer, shape, &image, &alpha)) {
+    image = NewPlane(type, width, height);
+    if (shape.alpha) alpha = NewPlane(kWAType8Grey, width, height);
+  }
+  // A user mask without transparency masks an opaque layer.
+  if (alpha && transparency == nullptr) {
+    for (int y = 0; y < height; ++y) std::memset(alpha->Row(y), 255, static_cast<std::size_t>(width));
   }
   WAPtr mask;
-  if (userMask != nullptr && userMask->width > 0 && userMask->height > 0) {
-    mask = NewPlane(kWAType8Grey, userMask->width, userMask->height);
+  if (userMask != nullptr && userMask->view.width > 0 && userMask->view.height > 0) {
+    mask = NewPlane(kWAType8Grey, userMask->view.width, userMask->view.height);
   }
 
   const bool report = header.progress != 0;
-  std::uint8_t* scratch[4];
-  const std::size_t rowRoom = static_cast<std::size_t>(std::max(width, mask ? mask->GetW() : 0)) + kUnpackPadding;
-  for (int i = 0; i < 4; ++i) scratch[i] = in.scratch.Get(1 + i, rowRoom);
+  // Slots 0..3 hold the chunks of the three colours and the transparency,
+  // 4..7 their decoded bands; the user mask reuses the transparency's.
+  const int band = BandRows(width);
+  const auto bands = [&](const ChannelHead& head, int slot) {
+    return std::make_unique<ChannelBands>(
+        head, in.scratch.Get(slot, ChannelBands::ChunkBytes(head.view)),
+        in.scratch.Get(4 + slot, static_cast<std::size_t>(band) * ChannelBands::RowStride(head.view.width)));
+  };
+  std::unique_ptr<ChannelBands> colourBands[3];
+  for (int c = 0; c < colours; ++c) {
+    if (colour[c] != nullptr) colourBands[c] = bands(*colour[c], c);
+  }
+  std::unique_ptr<ChannelBands> transparencyBands = transparency != nullptr ? bands(*transparency, 3) : nullptr;
   // A colour channel the file lacks stays 0.
-  std::uint8_t* zeros = in.scratch.Get(5, static_cast<std::size_t>(width));
+  std::uint8_t* zeros = in.scratch.Get(8, static_cast<std::size_t>(width));
   std::memset(zeros, 0, static_cast<std::size_t>(width));
-  for (int y = 0; y < height; ++y) {
-    std::uint8_t* dst = image->Row(height - 1 - y);
-    const std::uint8_t* rows[3] = {zeros, zeros, zeros};
+  for (int y0 = 0; y0 < height; y0 += band) {
+    const int y1 = std::min(height, y0 + band);
     for (int c = 0; c < colours; ++c) {
-      if (colour[c] == nullptr) continue;
-      rows[c] = DecodeRow(*colour[c], y, scratch[c]);
-      if (!Tick(header, report)) return 0;
+      if (!colourBands[c]) continue;
+      colourBands[c]->Decode(in, y0, y1);
+      for (int y = y0; y < y1; ++y) {
+        if (!Tick(header, report)) return 0;
+      }
     }
-    if (type == kWAType24) {
-      JoinPixels(dst, rows[0], rows[1], rows[2], width);
-    } else if (colour[0] != nullptr) {
-      CopyRow(dst, rows[0], width);
+    if (transparencyBands) {
+      transparencyBands->Decode(in, y0, y1);
+      for (int y = y0; y < y1; ++y) {
+        if (!Tick(header, report)) return 0;
+      }
     }
-    if (transparency != nullptr) {
-      CopyRow(alpha->Row(height - 1 - y), DecodeRow(*transparency, y, scratch[3]), width);
-      if (!Tick(header, report)) return 0;
+    const ReadStageScope stage(&LayeredReadProfile::join);
+    for (int y = y0; y < y1; ++y) {
+      std::uint8_t* dst = image->Row(height - 1 - y);
+      if (type == kWAType24) {
+        const std::uint8_t* rows[3];
+        for (int c = 0; c < 3; ++c) rows[c] = colourBands[c] ? colourBands[c]->Row(y) : zeros;
+        JoinPixels(dst, rows[0], rows[1], rows[2], width);
+      } else if (colourBands[0]) {
+        CopyRow(dst, colourBands[0]->Row(y), width);
+      }
+      if (transparencyBands) CopyRow(alpha->Row(height - 1 - y), transparencyBands->Row(y), width);
     }
   }
   if (mask) {
-    for (int y = 0; y < mask->GetH(); ++y) {
-      CopyRow(mask->Row(mask->GetH() - 1 - y), DecodeRow(*userMask, y, scratch[3]), mask->GetW());
-      if (!Tick(header, report)) return 0;
+    const int maskBand = BandRows(mask->GetW());
+    ChannelBands maskBands(*userMask, in.scratch.Get(3, ChannelBands::ChunkBytes(userMask->view)),
+                           in.scratch.Get(7, static_cast<std::size_t>(maskBand) *
+                                                 ChannelBands::RowStride(mask->GetW())));
+    for (int y0 = 0; y0 < mask->GetH(); y0 += maskBand) {
+      const int y1 = std::min(mask->GetH(), y0 + maskBand);
+      maskBands.Decode(in, y0, y1);
+      const ReadStageScope stage(&LayeredReadProfile::join);
+      for (int y = y0; y < y1; ++y) {
+        CopyRow(mask->Row(mask->GetH() - 1 - y), maskBands.Row(y), mask->GetW());
+        if (!Tick(header, report)) return 0;
+      }
     }
   }
   for (std::uint64_t i = 0; i < droppedRows; ++i) {
     if (!Tick(header, report)) return 0;
   }
+  in.Seek(blockStart + total);
 
   const std::uint8_t maskFlags = GetMaskFlags();
   if (userMask != nullptr) {
     // The user mask becomes part of the transparency, unless it is off.
     if ((maskFlags & kMaskDisabled) == 0) {
+      const ReadStageScope stage(&LayeredReadProfile::maskFold);
       FoldUserMask(alpha.get(), rect, mask.get(), maskRect, GetMaskDefaultColor());
     }
     SetMaskFlags(static_cast<std::uint8_t>(maskFlags & ~(kMaskDisabled | kMaskInvert)));

@@ -17,7 +17,7 @@ namespace lumora {
 // does not allocate (and fault in) its own. Contents are undefined.
 class ScratchBuffers {
  public:
-  static constexpr int kSlots = 6;
+  static constexpr int kSlots = 10;
   std::uint8_t* Get(int slot, std::size_t bytes);
 
  private:
@@ -59,6 +59,10 @@ class LayeredReader {
   }
 
   ScratchBuffers scratch;
+  // Buffers helper threads make ahead for the layers (none: each layer
+  // makes its own), and the index of the layer being read.
+  class BuffersAhead* ahead = nullptr;
+  std::size_t aheadLayer = 0;
 
  private:
   friend class SectionLimit;

@@ -5,11 +5,13 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <new>
 #include <vector>
 
 #include "engine/layered/BigEndian.h"
+#include "engine/layered/BuffersAhead.h"
 #include "engine/layered/ChannelData.h"
 #include "engine/layered/LayerRecord.h"
 #include "engine/pixels/ImageLimits.h"
@@ -62,6 +64,45 @@ void ReadGlobalLayerMask(LayeredReader& in, CLayersManager& stack) {
   if (take > 13) info.filler = bytes[13];
   stack.SetGlobalLayerMask(info);
 }
+
+// The buffers a layer's channel data will need, as ReadChannelData makes
+// them (0 x 0 for a layer that makes none).
+lumora::BuffersAhead::Shape ShapeOf(const CLayer& layer, std::uint32_t imageType) {
+  lumora::BuffersAhead::Shape shape;
+  const int type = static_cast<int>(imageType);
+  if (type != kWAType8Grey && type != kWAType24) return shape;
+  const int colours = type == kWAType24 ? 3 : 1;
+  const std::vector<std::int16_t>& ids = layer.GetChannelIds();
+  const bool pixels = std::any_of(ids.begin(), ids.end(), [&](std::int16_t id) { return id == -1 || (id >= 0 && id < colours); });
+  const RECT rect = layer.GetRect();
+  if (!pixels || lumora::RectIsEmpty(rect)) return shape;
+  shape.type = type;
+  shape.width = lumora::RectWidth(rect);
+  shape.height = lumora::RectHeight(rect);
+  shape.alpha = std::any_of(ids.begin(), ids.end(), [](std::int16_t id) { return id == -1 || id == -2; });
+  return shape;
+}
+
+// Hands a read the buffers helpers make ahead for its layers, for as long
+// as the channel data are read.
+class AheadScope {
+ public:
+  AheadScope(LayeredReader& in, const std::vector<CLayerPtr>& layers, std::uint32_t imageType) : in_(in) {
+    const int helpers = lumora::GetLayeredReadHelpers();
+    if (helpers <= 0 || layers.size() < 2) return;
+    std::vector<lumora::BuffersAhead::Shape> shapes;
+    for (const CLayerPtr& layer : layers) shapes.push_back(ShapeOf(*layer, imageType));
+    ahead_ = std::make_unique<lumora::BuffersAhead>(std::move(shapes), helpers);
+    in_.ahead = ahead_.get();
+  }
+  ~AheadScope() { in_.ahead = nullptr; }
+  AheadScope(const AheadScope&) = delete;
+  AheadScope& operator=(const AheadScope&) = delete;
+
+ private:
+  LayeredReader& in_;
+  std::unique_ptr<lumora::BuffersAhead> ahead_;
+};
 
 std::uint32_t PackedResolutionOf(const CLayer& layer) {
   const VrWA2000::WA* image = layer.PeekImage();
@@ -237,8 +278,12 @@ void CRWLayers::ReadLayers(LayeredReader& in, int count) {
   CLayer* active = target >= 0 && target < count ? layers[static_cast<std::size_t>(target)].get() : nullptr;
   {
     lumora::SectionLimit limit(in, header.sectionEnd);
-    for (const CLayerPtr& layer : layers) {
-      if (layer->ReadChannelData(in, header) == 0) return;  // cancelled: nothing is kept
+    {
+      const AheadScope ahead(in, layers, header.imageType);
+      for (std::size_t i = 0; i < layers.size(); ++i) {
+        in.aheadLayer = i;
+        if (layers[i]->ReadChannelData(in, header) == 0) return;  // cancelled: nothing is kept
+      }
     }
     ReadTail(in);
   }

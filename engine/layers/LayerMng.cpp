@@ -536,8 +536,14 @@ int CLayersManager::ReplaceBuffer(const VrWA2000::WA* old, VrWA2000::WA* replace
   DocumentLockScope lock(document_);
   int replaced = 0;
   for (CLayer* layer : layers_) replaced += layer->ReplaceBuffer(old, replacement);
-  if (compositeImage_.get() == old && notLayerable_ != 0) {
+  // A composite taken from a layer (a flat image's, a one-layer copy's)
+  // goes with it.
+  if (compositeImage_.get() == old) {
     compositeImage_ = WAPtr::Share(replacement);
+    ++replaced;
+  }
+  if (compositeCoverage_.get() == old) {
+    compositeCoverage_ = WAPtr::Share(replacement);
     ++replaced;
   }
   return replaced;

@@ -199,8 +199,8 @@ class CLayersManager : public refCount {
   int CopyFrom(const CLayersManager* source);
   // The same with layers that hold the source's buffers (see LayerBuffers).
   int ShareFrom(const CLayersManager* source);
-  // Puts `replacement` in every layer's place that holds `old`; returns
-  // how many places did.
+  // Puts `replacement` in every layer's and the composite's place that
+  // holds `old`; returns how many places did.
   int ReplaceBuffer(const VrWA2000::WA* old, VrWA2000::WA* replacement);
 
   // ---- Arrange, align, distribute (0 done, 1 nothing to do, 16 null) ----

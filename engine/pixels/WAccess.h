@@ -30,8 +30,12 @@ inline std::uint32_t PackedResolution(const VrWA2000::WA& buffer) {
 // Sets a buffer's resolution from the packed form; nothing for null.
 inline void SetPackedResolution(VrWA2000::WA* buffer, std::uint32_t packed) {
   if (buffer == nullptr) return;
-  buffer->SetXRes(static_cast<int>(packed & 0xFFFFu));
-  buffer->SetYRes(static_cast<int>(packed >> 16));
+  const int x = static_cast<int>(packed & 0xFFFFu), y = static_cast<int>(packed >> 16);
+  // A buffer that has it already is not written: copies sharing it with
+  // another thread's layers leave it alone.
+  if (buffer->GetXRes() == x && buffer->GetYRes() == y) return;
+  buffer->SetXRes(x);
+  buffer->SetYRes(y);
 }
 
 // A new row-access record (writable: through the write access), or null

@@ -82,6 +82,9 @@ class DrawContext final : public VR_DRAWCONTEXT {
   std::unique_ptr<PaletteMap> palette_;
   bool paletteMode_ = false;
   PixelCache cache_;
+  // The composed pixels of the last draw, kept for the next: a window-sized
+  // buffer made afresh on every paint costs its pages each time.
+  std::vector<std::uint32_t> drawPixels_;
   std::uint32_t documentOption_ = 0;
   std::int32_t viewWords_[2] = {0, 0};
   std::int32_t frameValue_ = 0;

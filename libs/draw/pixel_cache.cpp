@@ -27,13 +27,13 @@ void SubtractRect(const RECT& from, const RECT& cut, std::vector<RECT>* out) {
 void PixelCache::Place(const RECT& area) {
   if (RectsEqual(area, area_)) return;
   const std::ptrdiff_t width = area.right - area.left, height = area.bottom - area.top;
-  std::vector<std::uint32_t> moved(static_cast<std::size_t>(std::max<std::ptrdiff_t>(0, width * height)));
+  std::unique_ptr<std::uint32_t[]> moved(new std::uint32_t[static_cast<std::size_t>(std::max<std::ptrdiff_t>(0, width * height))]);
   std::vector<RECT> kept;
   for (const RECT& r : valid_) {
     RECT inside;
     if (!RectIntersect(&inside, r, area)) continue;
     for (LONG y = inside.top; y < inside.bottom; ++y) {
-      std::memcpy(moved.data() + (y - area.top) * width + (inside.left - area.left), At(inside.left, y),
+      std::memcpy(moved.get() + (y - area.top) * width + (inside.left - area.left), At(inside.left, y),
                   static_cast<std::size_t>(inside.right - inside.left) * 4);
     }
     kept.push_back(inside);

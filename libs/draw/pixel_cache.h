@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "platform/win32types.h"
@@ -24,13 +25,16 @@ class PixelCache {
   bool Empty() const { return valid_.empty(); }
 
   std::uint32_t* At(LONG x, LONG y) {
-    return pixels_.data() + static_cast<std::ptrdiff_t>(y - area_.top) * Stride() + (x - area_.left);
+    return pixels_.get() + static_cast<std::ptrdiff_t>(y - area_.top) * Stride() + (x - area_.left);
   }
   std::ptrdiff_t Stride() const { return area_.right - area_.left; }
 
  private:
   RECT area_{0, 0, 0, 0};
-  std::vector<std::uint32_t> pixels_;
+  // Left uninitialised: only valid rects are read, and a whole image at a
+  // high zoom is far larger than the pieces a window ever shows. Filling it
+  // would touch every page of it on each zoom change.
+  std::unique_ptr<std::uint32_t[]> pixels_;
   std::vector<RECT> valid_;  // disjoint
 };
 

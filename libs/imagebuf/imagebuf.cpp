@@ -9,6 +9,8 @@
 #include <new>
 #include <stdexcept>
 
+#include "platform/page_memory.h"
+
 namespace VrWA2000 {
 
 namespace {
@@ -59,19 +61,19 @@ class KeptBlocks {
   void Give(std::uint8_t* bits, std::size_t size) noexcept {
     if (bits == nullptr) return;
     if (size < kSmallest || size > kMostKept) {
-      std::free(bits);
+      lumora::FreeZeroedBlock(bits, size);
       return;
     }
     std::lock_guard<std::mutex> guard(lock_);
     try {
       blocks_.push_back(Block{bits, size});
     } catch (...) {
-      std::free(bits);
+      lumora::FreeZeroedBlock(bits, size);
       return;
     }
     kept_ += size;
     while (kept_ > kMostKept) {
-      std::free(blocks_.front().bits);
+      lumora::FreeZeroedBlock(blocks_.front().bits, blocks_.front().size);
       kept_ -= blocks_.front().size;
       blocks_.pop_front();
     }
@@ -79,7 +81,7 @@ class KeptBlocks {
 
   void FreeAll() noexcept {
     std::lock_guard<std::mutex> guard(lock_);
-    for (const Block& block : blocks_) std::free(block.bits);
+    for (const Block& block : blocks_) lumora::FreeZeroedBlock(block.bits, block.size);
     blocks_.clear();
     kept_ = 0;
   }
@@ -110,11 +112,11 @@ std::uint8_t* AllocateBlock(std::size_t size) noexcept {
     if (tClearKeptBlocks) std::memset(kept, 0, size);
     return kept;
   }
-  // calloc: large blocks come as fresh zero pages.
-  auto* bits = static_cast<std::uint8_t*>(std::calloc(size, 1));
+  // Large blocks come as fresh zero pages, in large pages where there are.
+  std::uint8_t* bits = lumora::AllocateZeroedBlock(size);
   if (bits == nullptr) {
     TheKeptBlocks().FreeAll();
-    bits = static_cast<std::uint8_t*>(std::calloc(size, 1));
+    bits = lumora::AllocateZeroedBlock(size);
   }
   return bits;
 }

@@ -322,6 +322,89 @@ TEST(CopySnapshot, CutTakesTheAreaOutOfTheActiveLayerOnly) {
   DeleteFragment(f);
 }
 
+// What the clipboard shows of a copy: its visible layers merged on white,
+// as the CF_DIB renderer takes them.
+std::vector<std::uint8_t> Picture(CLayersManager& stack) {
+  const WAPtr merged = stack.CreateMergedImage(1, 255, 255, 255);
+  std::vector<std::uint8_t> bytes;
+  if (!merged) return bytes;
+  for (int y = 0; y < merged->GetH(); ++y) bytes.insert(bytes.end(), merged->Row(y), merged->Row(y) + 3 * merged->GetW());
+  return bytes;
+}
+
+std::vector<std::uint8_t> Bytes(const VrWA2000::WA* image) {
+  if (image == nullptr) return {};
+  return std::vector<std::uint8_t>(image->Row(0), image->Row(0) + image->GetBPLine() * image->GetH());
+}
+std::vector<std::uint8_t> Pixels(const CLayer& layer) { return Bytes(layer.PeekImage()); }
+
+// Paints the active layer as a brush's stroke ends: a pixel step is opened,
+// then the layer's pixels are written.
+void PaintActive(ImageDocument& doc, int value) {
+  ASSERT_TRUE(doc.BackupImage(IDS_STEP_PAINT));
+  DocumentLockScope lock(&doc);
+  FillWA(doc.GetActiveLayer()->PeekImage(), value, value, value);
+}
+
+// A layer and its copies share one unique id.
+const CLayer* LayerWithId(const CLayersManager& stack, std::uint64_t id) {
+  for (int i = 0; i < stack.GetLayerCount(); ++i)
+    if (stack.GetLayer(i)->GetUniqueId() == id) return stack.GetLayer(i);
+  return nullptr;
+}
+
+TEST(CopySnapshot, ACopySharesTheLayersPixelsUntilEitherSideWrites) {
+  struct Case {
+    const char* what;
+    bool selectAll;
+    bool activeOnly;
+  } cases[] = {{"the whole stack", false, false},
+               {"the active layer", false, true},
+               {"every layer under a whole-image selection", true, false}};
+  for (const Case& c : cases) {
+    Rig rig;
+    rig.doc.SetActiveLayerByIndex(0, true, false);  // the background, opaque over the whole image
+    // Undo puts new layer objects in place: the source is found by its id.
+    const std::uint64_t sourceId = rig.doc.GetActiveLayer()->GetUniqueId();
+    const auto source = [&] { return LayerWithId(*rig.doc.GetLayers(), sourceId); };
+    Fragment* all = c.selectAll ? rig.Rect(RECT{0, 0, 20, 10}) : nullptr;
+    CLayersManagerPtr copy = BuildCopySnapshot(rig.doc, all, c.activeOnly);
+    DeleteFragment(all);
+    ASSERT_TRUE(copy) << c.what;
+    const std::vector<std::uint8_t> picture = Picture(*copy);
+    // The bitmap and metafile formats draw the copy's composite.
+    const std::vector<std::uint8_t> composite = Bytes(copy->GetCompositeImage().get());
+    const std::vector<std::uint8_t> original = Pixels(*source());
+    // Nothing was copied: the copy holds the layer's own pixels.
+    const CLayer* copied = LayerWithId(*copy, sourceId);
+    ASSERT_NE(copied, nullptr) << c.what;
+    EXPECT_EQ(copied->PeekImage(), source()->PeekImage()) << c.what;
+
+    PaintActive(rig.doc, 7);
+    EXPECT_EQ(rig.doc.GetActiveLayer()->PeekImage()->Row(0)[0], 7) << c.what;
+    EXPECT_EQ(Picture(*copy), picture) << c.what << ": painting the layer changed the copy";
+    EXPECT_EQ(Bytes(copy->GetCompositeImage().get()), composite) << c.what << ": painting changed the copy's composite";
+    // Undone and painted again: the copy still shows what was copied.
+    ASSERT_TRUE(rig.doc.UndoRedo(false));
+    EXPECT_EQ(Pixels(*rig.doc.GetActiveLayer()), original) << c.what;
+    PaintActive(rig.doc, 9);
+    EXPECT_EQ(Picture(*copy), picture) << c.what << ": painting after an undo changed the copy";
+
+    // The other way round: the copy pasted as layers and painted leaves the
+    // layers it was copied from, and the copy, as they were.
+    ASSERT_TRUE(rig.doc.UndoRedo(false));
+    const std::vector<std::uint8_t> document = Picture(*rig.doc.GetLayers());
+    ASSERT_TRUE(rig.doc.AddLayersOnTop(*copy, POINT{0, 0}, IDS_STEP_PASTE_FROM_FILE, true)) << c.what;
+    PaintActive(rig.doc, 200);
+    ASSERT_NE(source(), nullptr);
+    EXPECT_EQ(Pixels(*source()), original) << c.what << ": painting the pasted copy changed its source";
+    EXPECT_EQ(Picture(*copy), picture) << c.what << ": painting the pasted copy changed the copy";
+    ASSERT_TRUE(rig.doc.UndoRedo(false));
+    ASSERT_TRUE(rig.doc.UndoRedo(false));
+    EXPECT_EQ(Picture(*rig.doc.GetLayers()), document) << c.what;
+  }
+}
+
 TEST(AddLayersOnTop, StrictPastesGetFreshLinkIdsUniqueNamesAndOneStep) {
   Rig rig;
   rig.doc.GetLayers()->GetLayer(1)->SetLinkId(1);

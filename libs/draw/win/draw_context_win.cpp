@@ -83,7 +83,7 @@ int DrawContext::Draw(HDC dc, HRGN clip, HWND window, BOOL, BOOL, HPALETTE* pale
     if (GetClipBox(dc, &box) != ERROR) rects.push_back(box);
   }
   const bool paletteMode = paletteOut != nullptr || IsPaletteDevice(dc);
-  std::vector<std::uint32_t> pixels;
+  std::vector<std::uint32_t>& pixels = drawPixels_;
   const RECT box = Compose(rects, hasClient ? &client : nullptr, paletteMode, &pixels);
   HPALETTE palette = nullptr, previous = nullptr;
   if (paletteMode) {

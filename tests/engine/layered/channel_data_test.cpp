@@ -76,25 +76,29 @@ TEST(ChannelData, LayersReadBackPixelForPixel) {
   }
 }
 
-// A layer with transparency and a user mask (channel -2) over part of it.
-Bytes MaskedLayerFile(int defaultColour, int maskFlags, int maskTop = 1, int maskBottom = 3) {
+// A layer with transparency and a user mask (channel -2) over part of it;
+// the mask's rows are `maskRow` (one byte a column, 128 where not given).
+Bytes MaskedLayerFile(int defaultColour, int maskFlags, int maskTop = 1, int maskBottom = 3, int maskLeft = 1,
+                      int maskRight = 3, Bytes maskRow = {}) {
+  if (maskRow.empty()) maskRow = Bytes(static_cast<std::size_t>(std::max(0, maskRight - maskLeft)), 128);
   ByteWriter w;
   // rect rows 0..4, columns 0..4 (file orientation; image height 5)
   w.I32(0).I32(0).I32(4).I32(4).U16(3);
   const Bytes raw16 = Bytes(16, 200);
   w.U16(static_cast<std::uint16_t>(-1)).U32(18).U16(0).U32(18);
   const int maskRows = maskBottom - maskTop;
-  w.U16(static_cast<std::uint16_t>(-2)).U32(static_cast<std::uint32_t>(2 + 2 * maskRows));
+  w.U16(static_cast<std::uint16_t>(-2)).U32(static_cast<std::uint32_t>(2 + maskRow.size() * maskRows));
   w.Tag("8BIM").Tag("norm").U8(255).U8(0).U8(0).U8(0);
   ByteWriter extra;
-  extra.Block(ByteWriter().I32(maskTop).I32(1).I32(maskBottom).I32(3).U8(defaultColour).U8(maskFlags).Zeros(2).bytes)
+  extra.Block(ByteWriter().I32(maskTop).I32(maskLeft).I32(maskBottom).I32(maskRight).U8(defaultColour).U8(maskFlags).Zeros(2).bytes)
       .Block({})
       .U8(0)
       .Zeros(3);
   w.Block(extra.bytes);
   w.U16(0).Raw(raw16);                  // transparency, raw, all 200
   w.U16(0).Raw(Bytes(16, 50));          // grey
-  w.U16(0).Raw(Bytes(2 * maskRows, 128));  // user mask, raw, 128
+  w.U16(0);  // user mask, raw
+  for (int r = 0; r < maskRows; ++r) w.Raw(maskRow);
   return w.bytes;
 }
 
@@ -123,6 +127,18 @@ TEST(ChannelData, UserMaskFoldsIntoTransparencyWithItsDefaultColour) {
   LayeredFileHeader header = MakeHeader(kWAType8Grey, 4, 5);
   CLayerPtr hidden = ReadLayer(MaskedLayerFile(0, 0, 2, 2), header);
   EXPECT_TRUE(AllBytes(hidden->PeekMask(), 0));
+  // A mask over columns -2..1, hanging over the layer's left edge: each
+  // column inside the layer takes its own mask value; the rest the default.
+  for (int defaultColour : {0, 255, 100}) {
+    header = MakeHeader(kWAType8Grey, 4, 5);
+    CLayerPtr over = ReadLayer(MaskedLayerFile(defaultColour, 0, 1, 3, -2, 2, Bytes{10, 20, 30, 40}), header);
+    ASSERT_TRUE(over->PeekMask() != nullptr);
+    const std::uint8_t* row = over->PeekMask()->Row(4 - 1 - 1);
+    EXPECT_EQ(row[0], 200 * 30 / 255) << defaultColour;
+    EXPECT_EQ(row[1], 200 * 40 / 255) << defaultColour;
+    EXPECT_EQ(row[2], 200 * defaultColour / 255) << defaultColour;
+    EXPECT_EQ(over->PeekMask()->Row(0)[0], 200 * defaultColour / 255) << defaultColour;
+  }
 }
 
 TEST(ChannelData, EmptyOrInvertedRectKeepsAnEmptyLayer) {

@@ -11,6 +11,7 @@
 
 #include "engine/layered/LayerFileErrors.h"
 #include "engine/layered/LayerRecord.h"
+#include "engine/layered/BuffersAhead.h"
 #include "layered_support.h"
 #include "support/recording_progress.h"
 
@@ -75,6 +76,36 @@ TEST(LayeredFile, DocumentsRoundTripInBothVariants) {
       EXPECT_EQ(WriteStack(*back, native), once);
     }
   }
+}
+
+// Restores the process-wide helper count however a test ends.
+struct HelpersScope {
+  explicit HelpersScope(int count) : before(GetLayeredReadHelpers()) { SetLayeredReadHelpers(count); }
+  ~HelpersScope() { SetLayeredReadHelpers(before); }
+  int before;
+};
+
+TEST(LayeredFileThreaded, HelperThreadsMakingTheBuffersAheadChangeNoByte) {
+  for (int type : {kWAType24, kWAType8Grey}) {
+    CLayersManagerPtr doc = RichDocument(type, 0);
+    const Bytes file = WriteStack(*doc, 0);
+    CLayersManagerPtr alone = ReadStack(file);
+    for (int helpers : {1, 3, 8}) {
+      SCOPED_TRACE(::testing::Message() << "type " << type << " helpers " << helpers);
+      const HelpersScope scope(helpers);
+      CLayersManagerPtr helped = ReadStack(file);
+      ASSERT_EQ(helped->GetLayerCount(), alone->GetLayerCount());
+      for (int i = 0; i < alone->GetLayerCount(); ++i) ExpectSameLayer(*alone->GetLayer(i), *helped->GetLayer(i), 0, type);
+      EXPECT_EQ(WriteStack(*helped, 0), file);
+    }
+  }
+  // A cancelled read with helpers leaves no document and no helper behind.
+  const HelpersScope scope(3);
+  CLayersManagerPtr doc = RichDocument(kWAType24);
+  const Bytes file = WriteStack(*doc, 0);
+  RecordingProgress progress;
+  progress.cancelAtReport = 10;
+  EXPECT_THROW(ReadStack(file), layer_noactive_layer);
 }
 
 std::filesystem::path GoldenPath(const char* name) {
