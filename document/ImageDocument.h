@@ -47,14 +47,14 @@ class DocumentViewLink {
   virtual void SendLayerNotify(int code, int layerIndex) = 0;
   // An image rectangle (rows upward, engine/pixels/README.md).
   virtual void InvalidateImageRect(const RECT& rect, bool erase) = 0;
+  // The image changed (its layers, type or size): the view draws it anew.
+  // A new size keeps the view's zoom and its frame takes the new size, as
+  // when the image opened, with rulers, title and status following.
   virtual void ResetDrawContext() = 0;
   virtual void NotifyImageResized() = 0;
-  // The document's whole image was replaced (a reload): the view sets
-  // itself up for it as for a newly opened image (zoom, window size, draw
-  // context, scrolling, title and status).
+  // The document's whole image was replaced (a reload): the view rebuilds
+  // its drawing for it as ResetDrawContext does, its zoom kept.
   virtual void ShowNewImage() = 0;
-  // The view's frame takes the image's new size.
-  virtual void FitFrameToImage() {}
 };
 
 // The main frame, the application and the tool host as the document needs
