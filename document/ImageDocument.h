@@ -86,7 +86,8 @@ class DocumentHost {
   virtual void ShowMessage(int textId, int captionId) = 0;
 
   // ---- What the layer operations ask ----
-  // A message box with the stop icon over the active top-level window.
+  // A message box with the stop icon over the active top-level window; the
+  // text is UTF-8, as the layer names it may carry.
   virtual void ShowMessageText(const std::string& text, int captionId) = 0;
   // The tool host's preview, off around long work on the document of the
   // program's current image window and on again after it.

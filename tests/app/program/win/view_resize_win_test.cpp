@@ -33,6 +33,7 @@
 #include "tests/support/unique_temp_folder.h"
 #include "tests/support/win/dialog_script.h"
 #include "tests/support/win/host_command.h"
+#include "tests/support/win/screen_shot.h"
 #include "view/Rulers.h"
 #include "view/win/ChildFrame.h"
 #include "view/win/Lumo40View.h"
@@ -44,30 +45,8 @@ namespace fs = std::filesystem;
 using testing::Capture;
 using testing::DialogScript;
 using testing::Press;
-
-// A binary PPM as ImageMagick writes it, as 0x00RRGGBB, top row first.
-bool ReadPpm(const std::string& path, Capture* out) {
-  std::ifstream file(path, std::ios::binary);
-  std::string magic;
-  int maxValue = 0;
-  file >> magic >> out->width >> out->height >> maxValue;
-  if (magic != "P6" || maxValue != 255 || out->width <= 0 || out->height <= 0) return false;
-  file.get();
-  std::vector<unsigned char> bytes(static_cast<std::size_t>(out->width) * out->height * 3);
-  if (!file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()))) return false;
-  out->pixels.resize(static_cast<std::size_t>(out->width) * out->height);
-  for (std::size_t i = 0; i < out->pixels.size(); ++i) {
-    out->pixels[i] = (std::uint32_t{bytes[3 * i]} << 16) | (std::uint32_t{bytes[3 * i + 1]} << 8) | bytes[3 * i + 2];
-  }
-  return true;
-}
-
-RECT ScreenClientRect(HWND window) {
-  RECT r{};
-  GetClientRect(window, &r);
-  MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
-  return r;
-}
+using testing::ReadPpm;
+using testing::ScreenClientRect;
 
 // What the frame's caption says: "(WxH) Z%".
 struct Caption {
@@ -184,15 +163,6 @@ class ViewAfterResize : public ::testing::Test {
 
   std::string Unix(const std::string& name) { return testing::UnixPath(folder_ + "\\" + name); }
 
-  // The frame's client area (rulers and view) as the X display shows it.
-  bool Screenshot(const RECT& area, Capture* shot) {
-    const std::string line = "import -window root '" + Unix("root.png") + "' && convert '" + Unix("root.png") +
-                             "' -crop " + std::to_string(RectWidth(area)) + "x" + std::to_string(RectHeight(area)) +
-                             "+" + std::to_string(area.left) + "+" + std::to_string(area.top) + " +repage ppm:'" +
-                             Unix("shown.ppm") + "'";
-    return testing::RunHostShell(folder_, line) == 0 && ReadPpm(folder_ + "\\shown.ppm", shot);
-  }
-
   // The view shows the document's image, as ImageMagick reads it from a
   // saved copy, scaled by nearest neighbour at the caption's zoom, every
   // pixel; the view's frame fits it; caption, status bar and rulers give
@@ -265,7 +235,7 @@ class ViewAfterResize : public ::testing::Test {
         Sleep(100);
         testing::Settle(*app_);
       }
-      ASSERT_TRUE(Screenshot(frameArea, &shot));
+      ASSERT_TRUE(testing::ScreenShot(folder_, frameArea, &shot));
       mismatches = 0;
       first.clear();
       const int dx = viewArea.left - frameArea.left, dy = viewArea.top - frameArea.top;
