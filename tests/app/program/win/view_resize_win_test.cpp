@@ -2,7 +2,8 @@
 // the program's own start-up: the X display's pixels of the view equal the
 // image, saved and scaled by ImageMagick by nearest neighbour at the zoom
 // the frame's caption names, every pixel; the frame fits the new size as it
-// does when an image opens, and the rulers and the status bar follow.
+// does when an image opens, and the rulers and the status bar follow. A
+// new image pasted from the clipboard shows at its first paint.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -117,9 +118,20 @@ class ViewAfterResize : public ::testing::Test {
   void Settle() {
     for (int round = 0; round < 4; ++round) {
       testing::Settle(*app_);
-      if (doc_ != nullptr) testing::Settle(*app_, doc_);
+      if (doc_ != nullptr) Calm(doc_);
       Sleep(5);
     }
+  }
+
+  // Every piece of the document composited and painted and nothing left
+  // to handle but timers: the selections' animation ticks all along.
+  void Calm(CLumo40Doc* doc) {
+    ASSERT_TRUE(testing::RunUntil(*app_, [&] {
+      CMapRect& q = doc->Image().Queue();
+      MSG msg;
+      return q.IsIdle() && q.RenderList().empty() && !PeekMessageA(&msg, nullptr, 0, WM_TIMER - 1, PM_NOREMOVE) &&
+             !PeekMessageA(&msg, nullptr, WM_TIMER + 1, 0xFFFF, PM_NOREMOVE);
+    }));
   }
 
   // Chooses a command as the user does (its popup's update rules run
@@ -395,6 +407,83 @@ TEST_F(ViewAfterResize, TheCropToolsCutKeepsTheZoom) {
   Settle();
   SendMessageA(pane, WM_CLOSE, 0, 0);
   ExpectViewShowsImage("the crop tool", 0, 0);
+}
+
+// Paste As New Image from a maximised image window and from one that is
+// not: the new window's first paint shows the pasted image, as the display
+// shows it, without anything else happening first.
+TEST_F(ViewAfterResize, PasteAsNewImageShowsThePictureAtOnce) {
+  HWND source = GetParent(view_->Handle());
+  for (const bool maximised : {true, false}) {
+    SCOPED_TRACE(maximised ? "maximised" : "restored");
+    fw::FrameWnd* frame = view_->GetParentFrame();
+    frame->ActivateFrame();
+    ShowWindow(source, maximised ? SW_MAXIMIZE : SW_RESTORE);
+    Settle();
+    ASSERT_TRUE(Choose(ID_SELECTION_ALL));
+    ASSERT_TRUE(Choose(ID_EDIT_COPY));
+    const std::size_t before = app_->Docs().AllDocuments().size();
+    DialogScript::Run({{"Paste As New Image", [](HWND d) { Press(d, IDOK); }}});
+    ASSERT_TRUE(Choose(ID_EDIT_PASTE_AS_NEW_IMAGE));
+    ASSERT_EQ(app_->Docs().AllDocuments().size(), before + 1);
+    auto* made = dynamic_cast<CLumo40Doc*>(app_->Docs().AllDocuments().back());
+    ASSERT_NE(made, nullptr);
+    Calm(made);
+    testing::Settle(*app_);
+    auto* view = dynamic_cast<CLumo40View*>(made->Views().front());
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(IsZoomed(GetParent(view->Handle())) != FALSE, maximised);
+    WAPtr composite = made->Image().GetLayers()->GetCompositeImage();
+    ASSERT_EQ(composite->GetW(), 160);
+    // The copy carried the whole image's selection, and the new image takes
+    // it: its marching ants run along the image's outermost pixels.
+    ASSERT_NE(made->Image().GetSelection(), nullptr);
+    const auto onAnts = [&](int x, int row) {
+      return x == 0 || row == 0 || x == composite->GetW() - 1 || row == composite->GetH() - 1;
+    };
+    const VRXFORM map = view->Mapping();
+    const RECT area = ScreenClientRect(view->Handle());
+    Capture shot;
+    int compared = 0, mismatches = 0;
+    std::string first;
+    for (int attempt = 0; attempt < 15 && (compared == 0 || mismatches != 0); ++attempt) {
+      if (attempt > 0) {
+        Sleep(100);
+        testing::Settle(*app_);
+      }
+      ASSERT_TRUE(testing::ScreenShot(folder_, area, &shot));
+      compared = mismatches = 0;
+      first.clear();
+      for (int row = 0; row < composite->GetH(); ++row) {
+        for (int x = 0; x < composite->GetW(); ++x) {
+          POINT p{x, row};
+          map.RevXForm(&p, kXFPixels);
+          if (p.x < 0 || p.y < 0 || p.x >= shot.width || p.y >= shot.height) continue;
+          ++compared;
+          if (onAnts(x, row)) continue;
+          const std::uint32_t want = testing::CompositePixel(*composite, x, row);
+          if (shot.At(p.x, p.y) == want) continue;
+          if (mismatches++ == 0) {
+            std::ostringstream s;
+            s << "image pixel " << x << "," << row << " at " << p.x << "," << p.y << " shows " << std::hex
+              << shot.At(p.x, p.y) << " for " << want;
+            first = s.str();
+          }
+        }
+      }
+    }
+    EXPECT_EQ(compared, 160 * 120) << "the whole picture is in view";
+    EXPECT_EQ(mismatches, 0) << first;
+    if (mismatches != 0) {
+      keep_ = true;
+      CopyFileA((folder_ + "\\shown.ppm").c_str(), (folder_ + "\\pasted-" + (maximised ? "max" : "restored") + ".ppm").c_str(), FALSE);
+      std::printf("kept in %s\n", testing::UnixPath(folder_).c_str());
+    }
+    made->SetModifiedFlag(false);
+    made->Image().SetModifiedFlag(false);
+    made->OnCloseDocument();
+    Settle();
+  }
 }
 
 }  // namespace
