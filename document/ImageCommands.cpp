@@ -8,6 +8,7 @@
 #include "engine/pixels/RowConverters.h"
 #include "engine/pixels/WAccess.h"
 #include "platform/rect.h"
+#include "platform/text.h"
 #include "res/resource.h"
 
 namespace lumora {
@@ -26,7 +27,11 @@ std::uint64_t ImageMemoryEstimate(const CLayersManager& stack) {
 
 std::string LayerMenuText(const std::string& name) {
   constexpr std::size_t kLongest = 30, kKept = 27;
-  return name.size() > kLongest ? name.substr(0, kKept) + "..." : name;
+  std::u16string wide = Utf8ToUtf16(name);
+  if (wide.size() <= kLongest) return name;
+  wide.resize(kKept);
+  if (wide.back() >= 0xD800 && wide.back() <= 0xDBFF) wide.pop_back();
+  return Utf16ToUtf8(wide) + "...";
 }
 
 namespace {

@@ -25,8 +25,8 @@ struct LayerMenuItem {
   int id = 0;
   std::string text;
 };
-// The menu text of a layer: names over 30 characters are cut to their
-// first 27 and "...".
+// The menu text of a layer (UTF-8): names over 30 characters are cut to
+// their first 27 and "...", never inside a character.
 std::string LayerMenuText(const std::string& name);
 // The layers at an image point, top first: the point lies in the layer's
 // rect, the layer is shown, and where it has a mask the mask is not 0

@@ -47,14 +47,14 @@ class DocumentViewLink {
   virtual void SendLayerNotify(int code, int layerIndex) = 0;
   // An image rectangle (rows upward, engine/pixels/README.md).
   virtual void InvalidateImageRect(const RECT& rect, bool erase) = 0;
+  // The image changed (its layers, type or size): the view draws it anew.
+  // A new size keeps the view's zoom and its frame takes the new size, as
+  // when the image opened, with rulers, title and status following.
   virtual void ResetDrawContext() = 0;
   virtual void NotifyImageResized() = 0;
-  // The document's whole image was replaced (a reload): the view sets
-  // itself up for it as for a newly opened image (zoom, window size, draw
-  // context, scrolling, title and status).
+  // The document's whole image was replaced (a reload): the view rebuilds
+  // its drawing for it as ResetDrawContext does, its zoom kept.
   virtual void ShowNewImage() = 0;
-  // The view's frame takes the image's new size.
-  virtual void FitFrameToImage() {}
 };
 
 // The main frame, the application and the tool host as the document needs
@@ -86,7 +86,8 @@ class DocumentHost {
   virtual void ShowMessage(int textId, int captionId) = 0;
 
   // ---- What the layer operations ask ----
-  // A message box with the stop icon over the active top-level window.
+  // A message box with the stop icon over the active top-level window; the
+  // text is UTF-8, as the layer names it may carry.
   virtual void ShowMessageText(const std::string& text, int captionId) = 0;
   // The tool host's preview, off around long work on the document of the
   // program's current image window and on again after it.

@@ -6,6 +6,7 @@
 #include "document/DocumentFiles.h"
 #include "document/ImageDocument.h"
 #include "platform/rect.h"
+#include "platform/text.h"
 #include "res/resource.h"
 
 namespace lumora {
@@ -202,7 +203,7 @@ bool ImageDocument::DuplicateLayer(const std::string& name, ImageDocument* targe
     inserted = target->InsertLayer(into.GetActiveLayer(), copy.get(), true, true, true);
   }
   if (!inserted) {
-    host_->ShowMessageText(FormatWithNames(IDS_CANT_INSERT_LAYER_COPY, {active->GetName(), target->host_->Title()}),
+    host_->ShowMessageText(FormatWithNames(IDS_CANT_INSERT_LAYER_COPY, {active->GetName(), AnsiToUtf8(target->host_->Title())}),
                            IDS_ERROR_CAPTION);
     return false;
   }

@@ -351,8 +351,6 @@ void ImageDocument::ImageResized() {
   InvalidateImageRect(nullptr, false, false);
   host_->UpdateLayerPalette();
   host_->UpdateNavigator();
-  if (activeView_ != nullptr && activeView_->IsLive() && host_->ActiveWindowShowsDocument())
-    activeView_->FitFrameToImage();
   modified_ = true;
 }
 

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "platform/rect.h"
+#include "platform/text.h"
 #include "res/resource.h"
 
 namespace lumora {
@@ -73,6 +74,16 @@ std::uint32_t ZoneTipId(RowZone zone) {
     case kZoneTransparencyLock: return IDS_TIP_ROW_TRANSPARENCY_LOCK;
     default: return 0;
   }
+}
+
+std::string CutTipText(const std::string& text) {
+  constexpr std::size_t kLongest = 79;
+  std::u16string wide = Utf8ToUtf16(text);
+  if (wide.size() <= kLongest) return text;
+  wide.resize(kLongest);
+  // A pair's first half alone is no character.
+  if (wide.back() >= 0xD800 && wide.back() <= 0xDBFF) wide.pop_back();
+  return Utf16ToUtf8(wide);
 }
 
 int RowHeightForIndex(int index) {

@@ -63,6 +63,9 @@ RowZone ZoneAt(const RowZones& zones, POINT p, bool current);
 
 // The string id of a zone's tool tip (0: none, which shows "????????").
 std::uint32_t ZoneTipId(RowZone zone);
+// A tool tip's text cut to 79 characters (UTF-8 in, UTF-8 out; a
+// character is never split).
+std::string CutTipText(const std::string& text);
 
 // Thumbnail size index (0 none .. 3 large) to row height: 24, 44, 64, 84;
 // an index out of range is taken as 1.

@@ -99,6 +99,17 @@ double LadderValueOfFactor(const XFFACT& x, std::int32_t width) {
   return LadderValue(x.ImagePerWindowUnit());
 }
 
+ViewZoomFactors KeptZoomFactors(const XFFACT& x, std::int32_t oldWidth, std::int32_t newWidth, std::int32_t newHeight) {
+  if (oldWidth >= 1) {
+    for (const Rung& r : kLadder) {
+      if (XFFACT(std::max<std::int64_t>(1, std::int64_t{oldWidth} * r.a / r.b), oldWidth).SameRatio(x))
+        return RatioFactors(newWidth, newHeight, r.a, r.b);
+    }
+  }
+  const std::int64_t d = x.DisplayedExtent(), i = x.ImageExtent();
+  return {Factor(std::int64_t{newWidth} * d / i, newWidth), Factor(std::int64_t{newHeight} * d / i, newHeight)};
+}
+
 bool GetZoomStep(double s, bool larger, std::int32_t* a, std::int32_t* b) {
   if (s == -1) s = 1;
   const double next = NextValue(s, larger);

@@ -29,6 +29,12 @@ ViewZoomFactors ReductionFactors(std::int32_t width, std::int32_t height, std::i
 // least 1).
 ViewZoomFactors RatioFactors(std::int32_t width, std::int32_t height, std::int32_t a, std::int32_t b);
 
+// The factors that show a newWidth x newHeight image at the zoom the x
+// factor `x` shows an image `oldWidth` wide: a ladder zoom (as
+// LadderValueOfFactor finds it) stays that ratio, any other the same
+// displayed : image ratio; each displayed extent at least 1.
+ViewZoomFactors KeptZoomFactors(const XFFACT& x, std::int32_t oldWidth, std::int32_t newWidth, std::int32_t newHeight);
+
 // The percentage of a zoom given as image units per window unit:
 // trunc(100 / z + 0.5).
 int ZoomPercent(double imagePerWindow);

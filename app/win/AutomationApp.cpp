@@ -12,6 +12,7 @@
 #include "framework/win/Frame.h"
 #include "framework/win/OleClassFactory.h"
 #include "lang/LangCommand.h"
+#include "platform/win/window_text.h"
 
 namespace lumora {
 
@@ -50,13 +51,7 @@ std::vector<std::string> CommandNames() {
   return names;
 }
 
-std::string Narrow(const wchar_t* text) {
-  if (text == nullptr) return {};
-  const int length = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(length > 0 ? length : 1), '\0');
-  if (length > 0) WideCharToMultiByte(CP_ACP, 0, text, -1, out.data(), length, nullptr, nullptr);
-  return std::string(out.c_str());
-}
+std::string Narrow(const wchar_t* text) { return text != nullptr ? NarrowPath(text) : std::string(); }
 
 // A VARIANT read for the argument builder; its type is judged there.
 AutomationArg ReadArgument(const VARIANT& v) {

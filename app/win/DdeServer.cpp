@@ -2,6 +2,7 @@
 #include "app/win/DdeServer.h"
 
 #include "app/ShellDde.h"
+#include "platform/win/window_text.h"
 
 namespace lumora {
 
@@ -16,10 +17,7 @@ std::string CommandText(const std::vector<BYTE>& bytes) {
   if (bytes.size() >= 4 && bytes[1] == 0 && bytes[3] == 0) {
     const auto* wide = reinterpret_cast<const wchar_t*>(bytes.data());
     const int chars = static_cast<int>(bytes.size() / sizeof(wchar_t));
-    const int length = WideCharToMultiByte(CP_ACP, 0, wide, chars, nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
-    if (length > 0) WideCharToMultiByte(CP_ACP, 0, wide, chars, text.data(), length, nullptr, nullptr);
-    return std::string(text.c_str());
+    return std::string(NarrowPath(std::wstring(wide, static_cast<std::size_t>(chars))).c_str());
   }
   return std::string(reinterpret_cast<const char*>(bytes.data()), strnlen(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }

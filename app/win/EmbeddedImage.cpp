@@ -25,6 +25,7 @@
 #include "hostapi/toolhost.h"
 #include "platform/stream_file.h"
 #include "platform/trace.h"
+#include "platform/win/window_text.h"
 #include "view/win/AppActivation.h"
 #include "view/win/Lumo40View.h"
 

@@ -7,6 +7,7 @@
 #include "document/win/AppServices.h"
 #include "framework/CommandIds.h"
 #include "framework/win/App.h"
+#include "platform/win/window_text.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
 
@@ -130,7 +131,7 @@ void CToolTipSuppDlg::OnToolTipText(WPARAM, LPARAM lParam, LRESULT* result) {
     auto* w = reinterpret_cast<NMTTDISPINFOW*>(lParam);
     if ((w->uFlags & TTF_IDISHWND) != 0) id = static_cast<UINT_PTR>(GetDlgCtrlID(reinterpret_cast<HWND>(id)));
     const std::string text = GetTipText(static_cast<unsigned>(id));
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()) + 1, w->szText, 80);
+    lstrcpynW(w->szText, WidePath(text).c_str(), 80);
     w->lpszText = w->szText;
   } else {
     auto* a = reinterpret_cast<NMTTDISPINFOA*>(lParam);

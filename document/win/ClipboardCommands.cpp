@@ -20,6 +20,7 @@
 #include "hostapi/toolhost.h"
 #include "platform/stream_file.h"
 #include "platform/trace.h"
+#include "platform/win/window_text.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
 

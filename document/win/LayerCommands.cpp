@@ -12,6 +12,7 @@
 #include "engine/blend/MergeModes.h"
 #include "engine/pixels/AppValues.h"
 #include "hostapi/toolhost.h"
+#include "platform/win/window_text.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
 #include "framework/win/App.h"
@@ -294,8 +295,7 @@ void CLayerCommands::OnAlign(std::uint32_t id) {
   if (Image().AlignLinkedLayers(choice)) return;
   const std::string text =
       FormatWithNames(IDS_ALIGN_NO_PIXELS, {res::String(kAlignWords[choice]), active->GetName()});
-  MessageBoxA(GetActiveTopLevelWnd(), text.c_str(), std::string(res::String(IDS_APP_CAPTION)).c_str(),
-              MB_OK | MB_ICONSTOP);
+  NameMessageBox(GetActiveTopLevelWnd(), text, std::string(res::String(IDS_APP_CAPTION)), MB_OK | MB_ICONSTOP);
 }
 
 void CLayerCommands::OnDistribute(std::uint32_t id) {
@@ -306,8 +306,7 @@ void CLayerCommands::OnDistribute(std::uint32_t id) {
   if (Image().DistributeLinkedLayers(choice)) return;
   const std::string text =
       FormatWithNames(IDS_ALIGN_NO_PIXELS, {res::String(kAlignWords[choice]), active->GetName()});
-  MessageBoxA(GetActiveTopLevelWnd(), text.c_str(), std::string(res::String(IDS_APP_CAPTION)).c_str(),
-              MB_OK | MB_ICONSTOP);
+  NameMessageBox(GetActiveTopLevelWnd(), text, std::string(res::String(IDS_APP_CAPTION)), MB_OK | MB_ICONSTOP);
 }
 
 void CLayerCommands::OnFlatten() {

@@ -11,6 +11,7 @@
 #include "document/DocumentServices.h"
 #include "document/win/AppServices.h"
 #include "platform/trace.h"
+#include "platform/win/window_text.h"
 #include "document/win/ClipboardCommands.h"
 #include "document/win/LayerCommands.h"
 #include "files/win/MyFileDialogs.h"
@@ -440,7 +441,8 @@ void CLumo40Doc::ShowMessage(int textId, int captionId) {
 }
 
 void CLumo40Doc::ShowMessageText(const std::string& text, int captionId) {
-  Box(text, static_cast<std::uint32_t>(captionId), MB_OK | MB_ICONSTOP);
+  NameMessageBox(GetActiveTopLevelWnd(), text, std::string(res::String(static_cast<std::uint32_t>(captionId))),
+                 MB_OK | MB_ICONSTOP);
 }
 
 // Only the document of the program's current image window switches the

@@ -15,6 +15,7 @@
 #include "engine/pixels/Dib.h"
 #include "hostapi/toolhost.h"
 #include "platform/rect.h"
+#include "platform/win/window_text.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
 
@@ -312,7 +313,7 @@ int CLumo40Doc::AddLayersAtPointToMenu(HMENU menu, int x, int y) {
   // The list is top first; each inserted at position 0 would reverse it.
   const std::vector<LayerMenuItem> items = LayersAtPoint(*layers, x, y);
   for (auto it = items.rbegin(); it != items.rend(); ++it) {
-    InsertMenuA(menu, 0, MF_BYPOSITION | MF_STRING, static_cast<UINT_PTR>(it->id), it->text.c_str());
+    InsertMenuW(menu, 0, MF_BYPOSITION | MF_STRING, static_cast<UINT_PTR>(it->id), WideName(it->text).c_str());
   }
   return 1;
 }

@@ -10,24 +10,6 @@
 
 namespace lumora {
 
-std::wstring WidePath(const std::string& path) {
-  const int n = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
-  if (n <= 1) return {};
-  std::wstring wide(static_cast<std::size_t>(n), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), n);
-  wide.resize(static_cast<std::size_t>(n - 1));
-  return wide;
-}
-
-std::string NarrowPath(const std::wstring& path) {
-  const int n = WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  if (n <= 1) return {};
-  std::string narrow(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_ACP, 0, path.c_str(), -1, narrow.data(), n, nullptr, nullptr);
-  narrow.resize(static_cast<std::size_t>(n - 1));
-  return narrow;
-}
-
 HGLOBAL GlobalCopy(const void* bytes, std::size_t size, UINT flags) {
   HGLOBAL block = GlobalAlloc(flags, size);
   if (block == nullptr) return nullptr;

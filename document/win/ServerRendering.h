@@ -17,11 +17,6 @@ namespace lumora {
 // The user type name containers show for our objects (string 181's last field).
 inline constexpr wchar_t kDocumentTypeName[] = L"Lumora 4 Image";
 
-// A name (a file's, a container's) as OLE passes it (UTF-16) and back, through the program's
-// code page; empty when it cannot be converted.
-std::wstring WidePath(const std::string& path);
-std::string NarrowPath(const std::wstring& path);
-
 // A global block of `flags` holding a copy of the bytes; null without memory.
 HGLOBAL GlobalCopy(const void* bytes, std::size_t size, UINT flags);
 

@@ -15,6 +15,7 @@
 #include "paint/win/ShapePictures.h"
 #include "paint/win/ToolBrush.h"
 #include "document/win/Lumo40Doc.h"
+#include "platform/win/window_text.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
 #include "view/win/ImageViewWnd.h"
@@ -401,7 +402,7 @@ bool CPaintAttributes::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lPara
         if (tip.empty()) break;
         if (header->code == TTN_GETDISPINFOW) {
           auto* w = reinterpret_cast<NMTTDISPINFOW*>(lParam);
-          MultiByteToWideChar(CP_ACP, 0, tip.c_str(), -1, w->szText, 80);
+          lstrcpynW(w->szText, WidePath(tip).c_str(), 80);
           w->lpszText = w->szText;
         } else {
           auto* a = reinterpret_cast<NMTTDISPINFOA*>(lParam);

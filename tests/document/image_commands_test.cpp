@@ -65,6 +65,11 @@ TEST_F(ImageCommandsTest, LayerMenuNamesAreCutPast30Characters) {
   EXPECT_EQ(LayerMenuText(std::string(30, 'a')), std::string(30, 'a'));
   EXPECT_EQ(LayerMenuText(std::string(31, 'b')), std::string(27, 'b') + "...");
   EXPECT_EQ(LayerMenuText(""), "");
+  // Characters, not bytes: 30 Greek letters stay, 31 keep 27.
+  std::string greek;
+  for (int i = 0; i < 31; ++i) greek += "\xCE\xB1";
+  EXPECT_EQ(LayerMenuText(greek.substr(0, 60)), greek.substr(0, 60));
+  EXPECT_EQ(LayerMenuText(greek), greek.substr(0, 54) + "...");
 }
 
 TEST_F(ImageCommandsTest, LayersAtAPointTopFirstSkippingHiddenAndMaskedOut) {

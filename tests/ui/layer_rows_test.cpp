@@ -88,6 +88,22 @@ TEST(LayerRows, EachZoneHasItsTip) {
   EXPECT_EQ(ZoneTipId(kZoneNone), 0u);
 }
 
+TEST(LayerRows, TipsAreCutTo79CharactersNeverInsideOne) {
+  EXPECT_EQ(CutTipText("Layer thumbnail"), "Layer thumbnail");
+  const std::string ascii(100, 'a');
+  EXPECT_EQ(CutTipText(ascii), std::string(79, 'a'));
+  // Characters, not bytes: 79 of a Greek or Japanese name are kept whole.
+  std::string greek, japanese;
+  for (int i = 0; i < 90; ++i) greek += "\xCE\xB1";         // U+03B1
+  for (int i = 0; i < 90; ++i) japanese += "\xE6\x97\xA5";  // U+65E5
+  EXPECT_EQ(CutTipText(greek), greek.substr(0, 79 * 2));
+  EXPECT_EQ(CutTipText(japanese), japanese.substr(0, 79 * 3));
+  // A character beyond the first plane (two UTF-16 units) at the cut goes
+  // whole.
+  const std::string emoji = std::string(78, 'b') + "\xF0\x9F\x98\x80" + "c";
+  EXPECT_EQ(CutTipText(emoji), std::string(78, 'b'));
+}
+
 TEST(LayerRows, RowsAtPointsWhileScrolled) {
   EXPECT_EQ(RowAtPoint(0, 0, 44), 0);
   EXPECT_EQ(RowAtPoint(43, 0, 44), 0);

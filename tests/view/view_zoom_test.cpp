@@ -61,6 +61,38 @@ TEST(ZoomLadder, FactorsTheLadderGaveCountAsTheirRung) {
   EXPECT_DOUBLE_EQ(LadderValueOfFactor(XFFACT(300, 100), 100), -3.0);
 }
 
+TEST(ZoomLadder, AnImageOfAnotherSizeKeepsTheZoom) {
+  struct Case {
+    ViewZoomFactors before;
+    std::int32_t oldWidth, newWidth, newHeight;
+    std::int32_t displayedWidth, displayedHeight;
+  };
+  const std::vector<Case> cases = {
+      // 160 x 120 at 1:1 turned a quarter: 120 x 160 at 1:1, not squeezed
+      // into the old 160 x 120.
+      {RatioFactors(160, 120, 1, 1), 160, 120, 160, 120, 160},
+      {RatioFactors(160, 120, 2, 1), 160, 120, 160, 240, 320},
+      // A ladder reduction of an odd width stays that rung: 333 at 1:2
+      // shows 166, so 49 x 59 shows 24 x 29.
+      {RatioFactors(333, 100, 1, 2), 333, 49, 59, 24, 29},
+      // The opening reduction 1:4 of a 4000 x 3000 image, cropped.
+      {ReductionFactors(4000, 3000, 4), 4000, 1000, 999, 250, 249},
+      // Off the ladder (a zoom to a rectangle): the same ratio.
+      {{XFFACT(300, 200), XFFACT(300, 200)}, 200, 100, 40, 150, 60},
+      // A strip keeps one pixel.
+      {RatioFactors(64, 64, 1, 32), 64, 10, 10, 1, 1},
+  };
+  for (const Case& c : cases) {
+    const ViewZoomFactors kept = KeptZoomFactors(c.before.x, c.oldWidth, c.newWidth, c.newHeight);
+    EXPECT_EQ(kept.x.DisplayedExtent() * std::int64_t{c.newWidth} / kept.x.ImageExtent(), c.displayedWidth)
+        << c.oldWidth << " to " << c.newWidth;
+    EXPECT_EQ(kept.y.DisplayedExtent() * std::int64_t{c.newHeight} / kept.y.ImageExtent(), c.displayedHeight)
+        << c.oldWidth << " to " << c.newWidth;
+    EXPECT_EQ(LadderValueOfFactor(kept.x, c.newWidth), LadderValueOfFactor(c.before.x, c.oldWidth))
+        << c.oldWidth << " to " << c.newWidth;
+  }
+}
+
 TEST(ZoomTool, StartingZoomFromTheViewsZoom) {
   struct Case {
     double z;

@@ -12,6 +12,7 @@
 #include "hostapi/comdlg.h"
 #include "hostapi/controls.h"
 #include "hostapi/toolhost.h"
+#include "platform/win/window_text.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
 
@@ -35,9 +36,8 @@ std::string DialogText(HWND dialog, int id) {
 // The used-name warning: OK off while it shows, the free name put in.
 void WarnUsedName(HWND dialog, int nameId, const std::string& message, const std::string& replacement) {
   EnableWindow(GetDlgItem(dialog, IDOK), FALSE);
-  const std::string caption(res::String(IDS_WARNING_CAPTION));
-  MessageBoxA(dialog, message.c_str(), caption.c_str(), MB_OK | MB_ICONEXCLAMATION);
-  SetDlgItemTextA(dialog, nameId, replacement.c_str());
+  NameMessageBox(dialog, message, std::string(res::String(IDS_WARNING_CAPTION)), MB_OK | MB_ICONEXCLAMATION);
+  SetDlgItemName(dialog, nameId, replacement);
   EnableWindow(GetDlgItem(dialog, IDOK), TRUE);
 }
 
@@ -49,8 +49,9 @@ CLayerNewDlg::CLayerNewDlg(CLumo40Doc& document)
     : CMyModalDlg(IDD_LAYER_NEW), document_(document), grey_(IsGrey(document)) {}
 
 void CLayerNewDlg::DoDataExchange(fw::DataExchangeContext& dx) {
-  const fw::Binding table[] = {fw::BindText(IDC_LAYER_NAME, name), fw::BindInt(IDC_LAYER_OPACITY, opacity, 0, 100),
-                               fw::BindCheck(IDC_LAYER_GROUP, group), fw::BindCheck(IDC_LAYER_FILL, fill)};
+  // The name goes its own way (UTF-16 in the edit): see below.
+  const fw::Binding table[] = {fw::BindInt(IDC_LAYER_OPACITY, opacity, 0, 100), fw::BindCheck(IDC_LAYER_GROUP, group),
+                               fw::BindCheck(IDC_LAYER_FILL, fill)};
   dx.Exchange(table);
 }
 
@@ -61,11 +62,13 @@ bool CLayerNewDlg::OnInitDialog() {
   modes_.Fill(MergeModeList(grey_, ModeListFor::kNewLayer));
   modes_.Select(modeName.empty() ? GetMergeModeName(0) : modeName);
   UpdateData(false);
+  SetDlgItemName(hwnd_, IDC_LAYER_NAME, name);
   return true;
 }
 
 void CLayerNewDlg::OnOK() {
   if (!UpdateData(true)) return;
+  name = DlgItemName(hwnd_, IDC_LAYER_NAME);
   modeName = modes_.SelectedText();
   std::string message;
   const std::string replacement =
@@ -144,7 +147,7 @@ bool CLayerTuneDlg::OnInitDialog() {
   thisLayer_.SubclassDlgItem(IDC_BLEND_THIS, *this);
   underlying_.SubclassDlgItem(IDC_BLEND_UNDER, *this);
   for (SliderCtrl4* slider : {&thisLayer_, &underlying_}) slider->Model().SetRange(0, 255);
-  SetDlgItemTextA(hwnd_, IDC_LAYER_NAME, info.name.c_str());
+  SetDlgItemName(hwnd_, IDC_LAYER_NAME, info.name);
   SetDlgItemInt(hwnd_, IDC_LAYER_OPACITY, static_cast<UINT>(info.opacity), FALSE);
   CheckDlgButton(hwnd_, IDC_LAYER_PREVIEW, session_.Previewing() ? BST_CHECKED : BST_UNCHECKED);
   LoadChannel();
@@ -197,7 +200,7 @@ bool CLayerTuneDlg::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, 
 }
 
 void CLayerTuneDlg::OnOK() {
-  const std::string name = Text(IDC_LAYER_NAME);
+  const std::string name = DlgItemName(hwnd_, IDC_LAYER_NAME);
   if (name != session_.Starting().name) {
     std::string message;
     const std::string replacement = ReplacementForUsedName(*document_.Image().GetLayers(), name, &layer_, &message);
@@ -233,7 +236,7 @@ CLumo40Doc* CDublicateLayerDlg::ChosenTarget() const {
 bool CDublicateLayerDlg::OnInitDialog() {
   CMyModalDlg::OnInitDialog();
   if (fw::TheApp() != nullptr) choice.activate = fw::TheApp()->Settings().GetInt(kDuplicateSection, kActivateKey, 0) != 0;
-  SetDlgItemTextA(hwnd_, IDC_DUP_SOURCE, layer_.GetName().c_str());
+  SetDlgItemName(hwnd_, IDC_DUP_SOURCE, layer_.GetName());
   HWND combo = GetDlgItem(hwnd_, IDC_DUP_TARGET);
   if (fw::TheApp() != nullptr) {
     for (fw::Document* doc : fw::TheApp()->Docs().AllDocuments()) {
@@ -272,13 +275,13 @@ void CDublicateLayerDlg::OnTargetChanged() {
   const std::string name = names.Image().HasImage()
                                ? names.Image().GetLayers()->MakeUniqueLayerName(layer_.GetName(), 1, nullptr)
                                : layer_.GetName();
-  SetDlgItemTextA(hwnd_, IDC_DUP_AS, name.c_str());
+  SetDlgItemName(hwnd_, IDC_DUP_AS, name);
 }
 
 void CDublicateLayerDlg::OnOK() {
   CLumo40Doc* target = ChosenTarget();
   choice.target = target;
-  choice.name = Text(IDC_DUP_AS);
+  choice.name = DlgItemName(hwnd_, IDC_DUP_AS);
   choice.documentName = Text(IDC_DUP_DOC_NAME);
   choice.activate = IsDlgButtonChecked(hwnd_, IDC_DUP_ACTIVATE) == BST_CHECKED;
   if (target == &source_) {

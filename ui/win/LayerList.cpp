@@ -13,6 +13,7 @@
 #include "framework/win/App.h"
 #include "lang/Recorder.h"
 #include "platform/rect.h"
+#include "platform/win/window_text.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
 #include "ui/win/LayerWnd.h"
@@ -101,11 +102,14 @@ std::string CLayerScrollWnd::TipTextAt(POINT p) const {
   std::uint32_t id = 0;
   if (row >= 0 && row < Rows()) {
     const RECT band = RowBand(row);
-    id = ZoneTipId(ZoneAt(ZonesOf(row), POINT{p.x - band.left, p.y - band.top}, row == current_));
+    const RowZones zones = ZonesOf(row);
+    const POINT inRow{p.x - band.left, p.y - band.top};
+    id = ZoneTipId(ZoneAt(zones, inRow, row == current_));
+    // Over the name the tip is the layer's whole name, which a narrow
+    // column cuts.
+    if (id == 0 && RectContainsPoint(zones.name, inRow.x, inRow.y)) return CutTipText(LayerAt(row)->GetName());
   }
-  std::string text = id != 0 ? std::string(res::String(id)) : std::string("????????");
-  if (text.size() > 79) text.resize(79);
-  return text;
+  return CutTipText(id != 0 ? NameFromWide(WidePath(std::string(res::String(id)))) : std::string("????????"));
 }
 
 // One tool whose rectangle is the zone under the pointer: a new zone is a
@@ -117,7 +121,7 @@ void CLayerScrollWnd::MoveTip(POINT p) {
   if (row >= 0 && row < Rows()) {
     const RECT band = RowBand(row);
     const RowZones z = ZonesOf(row);
-    for (const RECT& r : {z.visibility, z.paintTarget, z.link, z.image, z.mask, z.textMark, z.positionLock,
+    for (const RECT& r : {z.name, z.visibility, z.paintTarget, z.link, z.image, z.mask, z.textMark, z.positionLock,
                           z.transparencyLock}) {
       if (RectContainsPoint(r, p.x - band.left, p.y - band.top)) {
         zone = r;
@@ -354,15 +358,33 @@ void CLayerScrollWnd::DrawRow(HDC dc, int index, const RECT& band) {
       DeleteObject(red);
     }
   }
-  SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, RGB(0, 0, 0));
-  RECT name = z.name;
-  DrawTextA(dc, layer->GetName().c_str(), -1, &name, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+  DrawName(dc, index, z.name);
   if (!RectIsEmpty(z.textMark)) DrawIconAt(dc, IDI_ROW_TEXT, z.textMark.left, z.textMark.top);
   if (!RectIsEmpty(z.positionLock)) DrawIconAt(dc, IDI_ROW_POSITION_LOCK, z.positionLock.left, z.positionLock.top - 3);
   if (!RectIsEmpty(z.transparencyLock))
     DrawIconAt(dc, IDI_ROW_TRANSPARENCY_LOCK, z.transparencyLock.left, z.transparencyLock.top - 3);
   RestoreDC(dc, saved);
+}
+
+// The name, cut with an ellipsis where the column is too narrow; the
+// current row's on the selection colours, as a list shows its selected
+// item (the button face around it is close to white on some schemes).
+void CLayerScrollWnd::DrawName(HDC dc, int index, const RECT& zone) {
+  const std::wstring name = WideName(LayerAt(index)->GetName());
+  constexpr UINT kFormat = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS;
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, RGB(0, 0, 0));
+  if (index == current_ && !name.empty() && !RectIsEmpty(zone)) {
+    RECT text = zone;
+    DrawTextW(dc, name.c_str(), -1, &text, kFormat | DT_CALCRECT);
+    const int height = RectHeight(text);
+    RECT mark{zone.left - 2, (rowHeight_ - height) / 2 - 1, std::min(zone.left + RectWidth(text) + 2, zone.right),
+              (rowHeight_ + height) / 2 + 1};
+    FillRect(dc, &mark, GetSysColorBrush(COLOR_HIGHLIGHT));
+    SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
+  }
+  RECT at = zone;
+  DrawTextW(dc, name.c_str(), -1, &at, kFormat);
 }
 
 // ---- Scrolling
@@ -652,6 +674,8 @@ LRESULT CLayerScrollWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_RBUTTONDOWN: OnButtonDown(p, true); return 0;
     case WM_LBUTTONDBLCLK: OnDoubleClick(p); return 0;
     case WM_MOUSEMOVE: MoveTip(p); return 0;
+    // The tips ask in UTF-16: a name keeps every character.
+    case WM_NOTIFYFORMAT: return NFR_UNICODE;
     case WM_NOTIFY: {
       auto* header = reinterpret_cast<NMHDR*>(lParam);
       if (header->hwndFrom != tips_) return fw::Window::WindowProc(message, wParam, lParam);
@@ -662,13 +686,15 @@ LRESULT CLayerScrollWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
       ScreenToClient(hwnd_, &at);
       text = TipTextAt(at);
       if (header->code == TTN_GETDISPINFOA) {
-        reinterpret_cast<NMTTDISPINFOA*>(lParam)->lpszText = const_cast<char*>(text.c_str());
+        static std::string narrow;
+        narrow = NarrowPath(WideName(text));
+        reinterpret_cast<NMTTDISPINFOA*>(lParam)->lpszText = const_cast<char*>(narrow.c_str());
         return 0;
       }
       if (header->code == TTN_GETDISPINFOW) {
-        static wchar_t wide[80];
-        MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide, 80);
-        reinterpret_cast<NMTTDISPINFOW*>(lParam)->lpszText = wide;
+        static std::wstring wide;
+        wide = WideName(text);
+        reinterpret_cast<NMTTDISPINFOW*>(lParam)->lpszText = wide.data();
         return 0;
       }
       return fw::Window::WindowProc(message, wParam, lParam);

@@ -16,6 +16,7 @@
 #include "hostapi/toolhost.h"
 #include "lang/Recorder.h"
 #include "platform/rect.h"
+#include "platform/win/window_text.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
 #include "ui/LayerDialogForms.h"
@@ -531,8 +532,8 @@ void CLayerWnd::OnDeleteButton() {
   CLayer* layer = list_.CurrentLayer();
   if (doc_ == nullptr || layer == nullptr || list_.Rows() < 2) return;
   const std::string question = std::string(res::String(IDS_DELETE_THE_LAYER)) + " '" + layer->GetName() + "'?";
-  if (MessageBoxA(GetActiveTopLevelWnd(), question.c_str(), std::string(res::String(IDS_APP_CAPTION)).c_str(),
-                  MB_YESNO | MB_ICONQUESTION) != IDYES) {
+  if (NameMessageBox(GetActiveTopLevelWnd(), question, std::string(res::String(IDS_APP_CAPTION)),
+                     MB_YESNO | MB_ICONQUESTION) != IDYES) {
     return;
   }
   list_.DeleteCurrentRow();

@@ -88,8 +88,9 @@ class CLayerScrollWnd : public fw::Window {
   void DropAt(POINT listPoint);
   // Runs the OLE drag of the row's layer ("Lumo40 W32 Layer").
   void DragRow(int row);
-  // The tool tip of the zone under a list point (cut to 79 characters;
-  // "????????" outside the zones).
+  // The tool tip of the zone under a list point, UTF-8, cut to 79
+  // characters: over the name the layer's whole name, "????????" outside
+  // the zones.
   std::string TipTextAt(POINT listPoint) const;
 
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -104,6 +105,7 @@ class CLayerScrollWnd : public fw::Window {
   void Paint(HDC dc);
   void DrawRow(HDC dc, int row, const RECT& band);
   void DrawThumbnail(HDC dc, Row& row, const RECT& zone, bool mask);
+  void DrawName(HDC dc, int row, const RECT& zone);
   void RedrawRow(int row);
   void AddTips();
   // The tip's tool follows the zone under the pointer.

@@ -340,38 +340,42 @@ VR_DRAWCONTEXT* CLumo40View::ReplaceDrawContext(VR_DRAWCONTEXT* context) {
   return old;
 }
 
-void CLumo40View::ResetDrawContext() {
+void CLumo40View::ResetDrawContext() { RebuildForImage(true); }
+
+void CLumo40View::ShowNewImage() {
+  // The old image's buffers go: the drawing is rebuilt whether or not the
+  // new stack has an active layer yet.
+  RebuildForImage(false);
+}
+
+void CLumo40View::RebuildForImage(bool needActiveImage) {
   CLumo40Doc* doc = GetDoc();
   CLayersManager* stack = doc != nullptr ? doc->Image().GetLayers() : nullptr;
   WAPtr composite = stack != nullptr ? stack->GetCompositeImage() : nullptr;
-  if (!ready_ || !composite || !doc->Image().GetActiveImage()) {
+  if (!ready_ || !composite || (needActiveImage && !doc->Image().GetActiveImage())) {
     SendNotice(kNoticeNoActiveImage, 0);
     return;
   }
   const WAINFO before = imageInfo_;
-  const RECT shownBefore = VRXFORM(before.width, before.height, zoom_.x, zoom_.y).ImageWindowRect();
   const bool resized = composite->GetW() != before.width || composite->GetH() != before.height;
-  if (resized) {
-    // The displayed size stays: the new image fills the old window area.
-    zoom_.x = XFFACT(std::max<LONG>(1, RectWidth(shownBefore)), composite->GetW());
-    zoom_.y = XFFACT(std::max<LONG>(1, RectHeight(shownBefore)), composite->GetH());
-  }
+  // Every change of the image's size comes here (rotations, crops, sizes,
+  // frames, their undo and redo, a reload): the zoom stays, and the frame
+  // takes the new size as it does when an image opens.
+  if (resized) zoom_ = KeptZoomFactors(zoom_.x, before.width, composite->GetW(), composite->GetH());
   // Rebuilt with a notifier of its own, so that damage the new context
   // reports still reaches the screen.
   CreateDrawContext(composite.get());
-  if (resized) UpdateScrollSizes();
+  if (resized) {
+    UpdateRulers();
+    UpdateScrollSizes();
+    CorrectWindowSize(true);
+    UpdateScrollSizes();
+  }
   ApplyZoom();
   InvalidateRect(hwnd_, nullptr, TRUE);
-  UpdateFrameTitle();
-  NotifyActiveImage();
-}
-
-void CLumo40View::ShowNewImage() {
-  CLumo40Doc* doc = GetDoc();
-  if (!ready_ || doc == nullptr) return;
-  InitNewView(!doc->embedded);
-  // Nothing of the old image's drawing stays on screen.
-  InvalidateRect(hwnd_, nullptr, TRUE);
+  if (resized) {
+    if (ViewShell* shell = TheViewShell()) shell->ShowViewZoomStatus(this);
+  }
   UpdateFrameTitle();
   NotifyActiveImage();
 }

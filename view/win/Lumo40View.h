@@ -96,8 +96,8 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   bool CreateDrawContext(const VrWA2000::ReadWA* image);
   void ResetDrawContext() override;
   void ResetDrawContextResized();
-  // For an image that replaced the document's whole image: set up as a new
-  // view is (fitting zoom, window size, draw context, scrolling).
+  // For an image that replaced the document's whole image: the drawing
+  // rebuilt as for any change of the image, its zoom kept.
   void ShowNewImage() override;
   void RefreshDrawContext();
   bool ApplyZoom();
@@ -124,7 +124,6 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   // invalidated (the caller paints several at once).
   void RefreshRect(WPARAM wParam, LPARAM lParam, bool paintNow);
   void NotifyImageResized() override;
-  void FitFrameToImage() override { CorrectWindowSize(true); }
   void NotifyActiveImage();
   void NotifyFloatingImage();
   void UpdateFrameTitle();
@@ -353,6 +352,10 @@ class CLumo40View : public CVarnoScrollView, public RenderQueueView, public Docu
   // The window size that shows a width x height image whole at 1:1, with
   // this view's edges but without scroll bars.
   RECT WindowSizeForImage(int width, int height) const;
+  // The draw context over the document's composite again; a new image size
+  // keeps the zoom, fits the frame and updates rulers, scroll bars, status
+  // and title.
+  void RebuildForImage(bool needActiveImage);
   static int TransformHookProc(void*, const LU_MSG* msg, void* context, std::intptr_t* inOut);
   int OnTransformHook(const LU_MSG& msg, std::intptr_t* inOut);
   void PaintTransformFrame(HDC dc);

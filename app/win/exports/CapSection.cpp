@@ -6,19 +6,14 @@
 #include <string>
 
 #include "app/CapDescriptor.h"
+#include "platform/win/window_text.h"
 
 namespace {
 
 constexpr std::uint32_t kOwnsHandOver = 1, kGivesBack = 2;
 constexpr DWORD kAccess = FILE_MAP_READ | FILE_MAP_WRITE;
 
-BSTR WideOf(const char* text) {
-  const int chars = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-  if (chars <= 0) return SysAllocString(L"");
-  BSTR wide = SysAllocStringLen(nullptr, static_cast<UINT>(chars - 1));
-  if (wide != nullptr) MultiByteToWideChar(CP_ACP, 0, text, -1, wide, chars);
-  return wide;
-}
+BSTR WideOf(const char* text) { return SysAllocString(lumora::WidePath(text).c_str()); }
 
 }  // namespace
 

@@ -6,6 +6,8 @@
 // opaque wherever Top lies and Mid is a normal layer, so the clipping shows
 // the same in programs that ignore clipping groups. palette.psd: ten layers
 // "L0" (bottom) .. "L9", L2 and L7 with masks, L5 clipped to L4, L8 hidden.
+// names.psd: five layers named in ASCII, Latin-1, Greek, Japanese and a mix
+// of them (bottom first), the Greek one with a mask.
 'use strict';
 const fs = require('fs');
 const path = require('path');
@@ -85,3 +87,11 @@ for (let i = 0; i < 10; i++) {
   ten.push(layer);
 }
 write(path.join(out, 'palette.psd'), ten);
+
+const names = ['Background paper', 'Crème brûlée à la façade', 'Ελληνικό όνομα στρώσης', '日本語のレイヤーの名前',
+               'opacity 1% – ünïcödé 日本'];
+write(path.join(out, 'names.psd'), names.map((name, i) => {
+  const layer = { name, left: 0, top: 0, right: W, bottom: H, imageData: blocks(W, H, 4 + i, 20 + i) };
+  if (i === 2) layer.mask = { left: 0, top: 0, right: W, bottom: H, defaultColor: 0, imageData: mask(W, H, (x) => x * 4) };
+  return layer;
+}));

@@ -4,6 +4,9 @@
 // View/Layer Palette, clicks on the rows by real mouse input, the opacity
 // field typed into and the merge mode chosen, each one undo step whose
 // result the view shows and ag-psd reads from the saved file.
+#include <windows.h>
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -30,12 +33,14 @@
 #include "hostapi/toolhost.h"
 #include "lang/doc/win/ProgramDocumentSite.h"
 #include "platform/rect.h"
+#include "platform/win/window_text.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
 #include "tests/app/program/win/program_rig.h"
 #include "tests/support/unique_temp_folder.h"
 #include "tests/support/win/dialog_script.h"
 #include "tests/support/win/host_command.h"
+#include "tests/support/win/screen_shot.h"
 #include "tests/support/win/window_pixels.h"
 
 namespace lumora {
@@ -283,7 +288,8 @@ TEST_F(LayerPalette, RowsShowTheLayersTopFirstWithTheirThumbnails) {
   EXPECT_EQ(List().TipTextAt(ZonePoint(1, &RowZones::visibility)), "Indicates layer visibility");
   EXPECT_EQ(List().TipTextAt(ZonePoint(1, &RowZones::image)), "Layer thumbnail");
   EXPECT_EQ(List().TipTextAt(ZonePoint(RowOfIndex(7), &RowZones::mask)), "Mask thumbnail");
-  EXPECT_EQ(List().TipTextAt(ZonePoint(1, &RowZones::name)), "????????");
+  EXPECT_EQ(List().TipTextAt(ZonePoint(1, &RowZones::name)), "L8") << "over the name: the name";
+  EXPECT_EQ(List().TipTextAt(POINT{kRowStrip + 1, List().RowBand(1).top + 1}), "????????");
   // The hidden layer's eye differs from a visible one's.
   const int hidden = RowOfIndex(8), visible = RowOfIndex(9);
   RECT eyeHidden = List().ZonesOf(hidden).visibility, eyeVisible = List().ZonesOf(visible).visibility;
@@ -937,6 +943,229 @@ TEST_F(LayerPalette, AStreamFromAnotherProgramOrAnEndedDragAddsNothing) {
   EXPECT_EQ(fw::RunDragDrop(text, DROPEFFECT_COPY | DROPEFFECT_MOVE), static_cast<DWORD>(DROPEFFECT_NONE));
   text->Release();
   EXPECT_EQ(Image().GetLayers()->GetLayerCount(), count);
+}
+
+// ---- Names: the rows at the palette's first size, the tips, the dialogs
+
+// ag-psd's names.psd, rows top first: a mix, Japanese, Greek (masked),
+// Latin-1 and ASCII.
+const char* const kNames[] = {"opacity 1% – ünïcödé 日本", "日本語のレイヤーの名前", "Ελληνικό όνομα στρώσης",
+                              "Crème brûlée à la façade", "Background paper"};
+
+class LayerNames : public ::testing::Test {
+ public:
+  void SetUp() override {
+    folder_ = testing::MakeUniqueTempFolder("lumora-names-").string();
+    ini_ = testing::SettingsFileOfThisProgram();
+    DeleteFileA(ini_.c_str());
+    SetLayerClipboardFormat(RegisterClipboardFormatA("Lumo40 W32 Layer"));
+    ASSERT_TRUE(app_.InitInstance());
+    SetForegroundWindow(app_.MainFrame()->Handle());
+    doc_ = dynamic_cast<CLumo40Doc*>(app_.OpenDocumentFile(MadeFile("names.psd")));
+    ASSERT_NE(doc_, nullptr);
+    Settle(app_, doc_);
+    palette_ = &app_.MainFrameWnd()->LayerPalette();
+    ASSERT_TRUE(palette_->Exists());
+    ASSERT_EQ(List().Rows(), 5);
+    for (int row = 0; row < 5; ++row) ASSERT_EQ(List().LayerAt(row)->GetName(), kNames[row]) << row;
+  }
+  void TearDown() override {
+    testing::DialogScript::Stop();
+    testing::EndProgramIfRunning(app_);
+    DeleteFileA(ini_.c_str());
+    std::error_code ignored;
+    fs::remove_all(folder_, ignored);
+  }
+
+  CLayerScrollWnd& List() { return palette_->List(); }
+  void Pump() {
+    Settle(app_, doc_);
+    testing::Settle(app_);
+  }
+  // The palette over every other window of the display, where the user
+  // looks for it (what stacks the program's windows is tested elsewhere).
+  void RaisePalette() {
+    ASSERT_EQ(testing::RunHostShell(folder_, "xdotool search --name '^Layer Palette$' windowraise"), 0);
+    Pump();
+    RunUntil(app_, [] { return false; }, 300);
+  }
+
+  std::string folder_, ini_;
+  CLumo40App app_;
+  CLumo40Doc* doc_ = nullptr;
+  CLayerWnd* palette_ = nullptr;
+};
+
+// At the palette's first size and small thumbnails, every row shows at
+// least the first 8 characters of its name (as the dialog font draws
+// them), and the current row's name stands out in the selection colour.
+TEST_F(LayerNames, RowsShowTheFirstCharactersOfEveryNameAndTheCurrentOneStandsOut) {
+  ASSERT_EQ(List().RowHeight(), 44);
+  HFONT font = reinterpret_cast<HFONT>(SendMessageA(palette_->Handle(), WM_GETFONT, 0, 0));
+  const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
+  const std::uint32_t highlightPixel = (GetRValue(highlight) << 16) | (GetGValue(highlight) << 8) | GetBValue(highlight);
+  std::vector<bool> checked(5, false);
+  for (const int scrollCode : {SB_TOP, SB_BOTTOM}) {
+    SendMessageA(List().Handle(), WM_VSCROLL, scrollCode, 0);
+    RaisePalette();
+    RECT client{};
+    GetClientRect(List().Handle(), &client);
+    Capture shot;
+    ASSERT_TRUE(testing::ScreenShot(folder_, testing::ScreenClientRect(List().Handle()), &shot));
+    for (int row = 0; row < 5; ++row) {
+      const RECT band = List().RowBand(row);
+      if (band.top < 0 || band.bottom > client.bottom) continue;
+      SCOPED_TRACE(row);
+      checked[static_cast<std::size_t>(row)] = true;
+      RECT zone = List().ZonesOf(row).name;
+      RectOffset(&zone, band.left, band.top);
+      const std::wstring name = WideName(kNames[row]);
+      const std::wstring first = name.substr(0, 8);
+      const bool current = row == List().Current();
+      // The first 8 characters as the font draws them from the zone's left.
+      SIZE extent{}, seven{};
+      int textHeight = 0;
+      const Capture drawn = testing::CaptureDc(RectWidth(zone), RectHeight(zone), [&](HDC dc) {
+        RECT all{0, 0, RectWidth(zone), RectHeight(zone)};
+        FillRect(dc, &all, current ? GetSysColorBrush(COLOR_HIGHLIGHT) : static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+        SelectObject(dc, font);
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, current ? GetSysColor(COLOR_HIGHLIGHTTEXT) : RGB(0, 0, 0));
+        GetTextExtentPoint32W(dc, first.c_str(), static_cast<int>(first.size()), &extent);
+        GetTextExtentPoint32W(dc, first.c_str(), 7, &seven);
+        TEXTMETRICW metrics{};
+        GetTextMetricsW(dc, &metrics);
+        textHeight = metrics.tmHeight;
+        DrawTextW(dc, first.c_str(), -1, &all, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+      });
+      ASSERT_LE(extent.cx, RectWidth(zone)) << "the column is narrower than 8 characters";
+      // Up to the eighth character every pixel; under the eighth its ink
+      // (the ninth may reach into its cell).
+      int mismatches = 0, inked = 0, firstX = -1, firstY = -1;
+      const int top = (RectHeight(zone) - textHeight) / 2;
+      const std::uint32_t background = drawn.At(0, 0);
+      for (int y = top; y < top + textHeight; ++y) {
+        for (int x = 0; x < extent.cx; ++x) {
+          const std::uint32_t want = drawn.At(x, y);
+          inked += want != background;
+          if (x >= seven.cx && want == background) continue;
+          if (shot.At(zone.left + x, zone.top + y) != want && mismatches++ == 0) {
+            firstX = x;
+            firstY = y;
+          }
+        }
+      }
+      EXPECT_GT(inked, 20) << "the characters draw something";
+      EXPECT_EQ(mismatches, 0) << "of the first 8 characters; first at " << firstX << "," << firstY;
+      // The current row's name lies on the selection colour; no other's.
+      int marked = 0;
+      for (int y = zone.top; y < zone.bottom; ++y)
+        for (int x = zone.left; x < zone.right; ++x) marked += shot.At(x, y) == highlightPixel;
+      if (current) {
+        EXPECT_GT(marked, extent.cx * textHeight / 3);
+      } else {
+        EXPECT_EQ(marked, 0);
+      }
+    }
+  }
+  EXPECT_EQ(checked, std::vector<bool>(5, true)) << "every row was seen";
+}
+
+// Where large thumbnails leave the name less room than it needs, the
+// pointer over it brings the whole name up in the tool tip, in UTF-16.
+TEST_F(LayerNames, TheTipOverACutNameIsTheWholeName) {
+  SendMessageA(palette_->Handle(), WM_COMMAND, ID_THUMBS_LARGE, 0);
+  Pump();
+  ASSERT_EQ(List().RowHeight(), 84);
+  RaisePalette();
+  for (const int row : {0, 1}) {
+    SCOPED_TRACE(row);
+    const std::wstring name = WideName(kNames[row]);
+    const RECT band = List().RowBand(row);
+    RECT zone = List().ZonesOf(row).name;
+    RectOffset(&zone, band.left, band.top);
+    HDC dc = GetDC(List().Handle());
+    SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(palette_->Handle(), WM_GETFONT, 0, 0)));
+    SIZE whole{};
+    GetTextExtentPoint32W(dc, name.c_str(), static_cast<int>(name.size()), &whole);
+    ReleaseDC(List().Handle(), dc);
+    ASSERT_GT(whole.cx, RectWidth(zone)) << "the name is cut";
+    // Away first, so that the tip comes up afresh over the name.
+    MouseTo(List().Handle(), POINT{kRowStrip / 2, band.top + 2});
+    RunUntil(app_, [] { return false; }, 300);
+    // Two moves over the name, as a hand makes: the first gives the tip
+    // its zone, the second starts it.
+    MouseTo(List().Handle(), Centre(zone));
+    RunUntil(app_, [] { return false; }, 100);
+    MouseTo(List().Handle(), POINT{Centre(zone).x + 2, Centre(zone).y});
+    HWND tip = nullptr;
+    RunUntil(
+        app_,
+        [&] {
+          tip = nullptr;
+          EnumThreadWindows(
+              GetCurrentThreadId(),
+              [](HWND w, LPARAM found) -> BOOL {
+                char cls[64] = {};
+                GetClassNameA(w, cls, sizeof cls);
+                if (std::string(cls) != TOOLTIPS_CLASSA || !IsWindowVisible(w)) return TRUE;
+                *reinterpret_cast<HWND*>(found) = w;
+                return FALSE;
+              },
+              reinterpret_cast<LPARAM>(&tip));
+          return tip != nullptr;
+        },
+        5000);
+    ASSERT_NE(tip, nullptr) << "no tip came up";
+    wchar_t text[256] = {};
+    TOOLINFOW info{};
+    info.cbSize = TTTOOLINFOW_V1_SIZE;
+    info.hwnd = List().Handle();
+    info.uId = 1;
+    info.lpszText = text;
+    SendMessageW(tip, TTM_GETTEXTW, 256, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(std::wstring(text), name);
+  }
+}
+
+// Layer Options and Duplicate Layer show a Latin-1, a Greek and a Japanese
+// name whole in their UTF-16 controls, and OK gives the name back as it
+// was.
+TEST_F(LayerNames, DialogsShowAndGiveBackEveryCharacterOfTheName) {
+  for (const int row : {3, 2, 1}) {
+    SCOPED_TRACE(row);
+    CLayer* layer = List().LayerAt(row);
+    doc_->Image().SetActiveLayer(layer, false, false);
+    Pump();
+    ASSERT_EQ(List().CurrentLayer(), layer);
+    std::wstring shown;
+    testing::DialogScript::Run({{"Layer options", [&](HWND d) {
+                                   wchar_t text[256] = {};
+                                   GetWindowTextW(GetDlgItem(d, IDC_LAYER_NAME), text, 256);
+                                   shown = text;
+                                   testing::Press(d, IDOK);
+                                 }}});
+    SendMessageA(palette_->Handle(), WM_COMMAND, ID_LAYER_OPTIONS, 0);
+    Pump();
+    EXPECT_EQ(testing::DialogScript::done, 1) << "no other box came up";
+    EXPECT_EQ(shown, WideName(kNames[row]));
+    EXPECT_EQ(layer->GetName(), kNames[row]) << "OK keeps the name";
+
+    std::wstring source, as;
+    testing::DialogScript::Run({{"Duplicate Layer", [&](HWND d) {
+                                   wchar_t text[256] = {};
+                                   GetWindowTextW(GetDlgItem(d, IDC_DUP_SOURCE), text, 256);
+                                   source = text;
+                                   GetWindowTextW(GetDlgItem(d, IDC_DUP_AS), text, 256);
+                                   as = text;
+                                   testing::Press(d, IDCANCEL);
+                                 }}});
+    SendMessageA(app_.MainFrame()->Handle(), WM_COMMAND, ID_LAYER_DUPLICATE, 0);
+    Pump();
+    EXPECT_EQ(testing::DialogScript::done, 1);
+    EXPECT_EQ(source, WideName(kNames[row]));
+    EXPECT_EQ(as.substr(0, WideName(kNames[row]).size()), WideName(kNames[row])) << "the copy's name starts with it";
+  }
 }
 
 }  // namespace
