@@ -73,6 +73,12 @@ std::vector<WorkspaceTool> ReadWorkspaceTools(fw::Profile& file);
 // missing. A selection name other than "select" and digits is ignored.
 bool ReadWorkspaceImage(fw::Profile& file, int index, WorkspaceImage* image);
 
+// Places a view read from a file on a screen of that size (in 64-bit
+// arithmetic, whatever the file held): the normal rectangle between 1
+// pixel and the screen each way, moved wholly onto the screen; the
+// minimised and maximised positions within a screen of the origin.
+void FitViewToScreen(VIEWINFO& view, int screenWidth, int screenHeight);
+
 // Whether a stored selection name is one of ours ("select" and digits).
 bool IsWorkspaceSelectionName(const std::string& name);
 // The first free selection name: "select" when its file does not exist,

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "files/SafeWrite.h"
+#include "platform/safe_write.h"
 
 namespace lumora {
 
@@ -235,13 +235,7 @@ bool ThumbnailDb::Load(const std::string& path) {
 
 bool ThumbnailDb::Save(const std::string& path, std::string* error) const {
   const std::vector<std::uint8_t> bytes = Serialize();
-  return WriteFileSafely(
-      path,
-      [&](StreamFile& out, std::string*) {
-        out.Write(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
-        return true;
-      },
-      error);
+  return WriteBytesSafely(path, bytes.data(), bytes.size(), error);
 }
 
 bool IsReadableImagePath(const std::string& path, const std::string& formats) {
