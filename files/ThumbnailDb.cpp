@@ -97,6 +97,22 @@ void PutHeader(std::vector<std::uint8_t>& dib, std::uint32_t w, std::uint32_t h)
   Put32(dib, 0);
 }
 
+std::uint32_t HeaderField(const std::vector<std::uint8_t>& dib, std::size_t at, int bytes) {
+  std::uint32_t v = 0;
+  for (int i = 0; i < bytes; ++i) v |= static_cast<std::uint32_t>(dib[at + static_cast<std::size_t>(i)]) << (8 * i);
+  return v;
+}
+
+// The header says what the record holds: a 40-byte header of the record's
+// width and height, bottom-up, one plane of 24-bit rows, uncompressed and
+// without a colour table.
+bool HeaderFitsRecord(const ThumbnailItem& item) {
+  const std::vector<std::uint8_t>& d = item.dib;
+  return d.size() >= 40 && HeaderField(d, 0, 4) == 40 && HeaderField(d, 4, 4) == item.width &&
+         HeaderField(d, 8, 4) == item.height && HeaderField(d, 12, 2) == 1 && HeaderField(d, 14, 2) == 24 &&
+         HeaderField(d, 16, 4) == 0 && HeaderField(d, 32, 4) == 0;
+}
+
 }  // namespace
 
 void ThumbnailSize(int w, int h, int* width, int* height) {
@@ -218,6 +234,10 @@ bool ThumbnailDb::Parse(const std::vector<std::uint8_t>& bytes) {
     if (item.width != 0 && item.height != 0) {
       const std::size_t size = 40 + static_cast<std::size_t>(ThumbnailStride(item.width)) * item.height;
       if (in.Left() < size || !in.Bytes(size, &item.dib)) return false;
+      // The stored header is handed to the system as it stands: one that
+      // does not describe this record is dropped, and the thumbnail made
+      // again from its file.
+      if (!HeaderFitsRecord(item)) continue;
     } else {
       item.width = item.height = 0;
     }
