@@ -90,7 +90,9 @@ std::vector<std::string> ParameterHelpLines(const std::vector<std::string>& para
 }
 
 std::int32_t ClampWindowOrigin(std::int32_t stored, std::int32_t size, std::int32_t screen) {
-  return std::max<std::int32_t>(0, std::min<std::int32_t>(stored, screen - size));
+  // In 64 bits: the settings file may hold any numbers.
+  const std::int64_t last = std::int64_t{screen} - size;
+  return static_cast<std::int32_t>(std::max<std::int64_t>(0, std::min<std::int64_t>(stored, last)));
 }
 
 void SerializeMacroWindowState(fw::Archive& archive, MacroWindowState& state) {

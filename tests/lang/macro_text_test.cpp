@@ -3,6 +3,8 @@
 // the window's place on the screen.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include <string>
 #include <vector>
 
@@ -114,6 +116,9 @@ TEST(MacroText, TheWindowStaysOnTheScreen) {
   EXPECT_EQ(ClampWindowOrigin(5000, 200, 1024), 824);
   EXPECT_EQ(ClampWindowOrigin(-50, 200, 1024), 0);
   EXPECT_EQ(ClampWindowOrigin(100, 2000, 1024), 0);
+  // Sizes at the limits of 32 bits, as a settings file may hold them.
+  EXPECT_EQ(ClampWindowOrigin(INT32_MAX, INT32_MIN, 1024), INT32_MAX);
+  EXPECT_EQ(ClampWindowOrigin(INT32_MAX, INT32_MAX, -1024), 0);
 }
 
 // The archive holds the text, the modified flag, the selection, the file
