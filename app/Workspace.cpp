@@ -68,10 +68,8 @@ bool Required(fw::Profile& file, const std::string& section, const char* key, in
   return ReadProfileIntKey(file, section, key, out);
 }
 
-int SaturatedSum(int a, int b) {
-  const std::int64_t sum = std::int64_t{a} + b;
-  return static_cast<int>(std::clamp<std::int64_t>(sum, INT32_MIN, INT32_MAX));
-}
+// Positions and sizes of a view beyond this lie off any screen.
+constexpr std::int64_t kWorkspaceReach = std::int64_t{1} << 24;
 
 // A coordinate within ±`reach`.
 int Within(int value, std::int64_t reach) { return static_cast<int>(std::clamp<std::int64_t>(value, -reach, reach)); }
@@ -170,10 +168,13 @@ bool ReadWorkspaceImage(fw::Profile& file, int index, WorkspaceImage* image) {
         !Required(file, s, "cy", &cy)) {
       return false;
     }
-    // The file may hold any numbers: the edges are summed in 64 bits and
-    // held within what a rectangle can hold.
-    w.right = SaturatedSum(w.left, cx);
-    w.bottom = SaturatedSum(w.top, cy);
+    // The file may hold any numbers: each is held within a reach no screen
+    // has, so the edges' sums stay numbers a rectangle can hold.
+    for (int* value : {&w.minX, &w.minY, &w.maxX, &w.maxY, &w.left, &w.top, &cx, &cy}) {
+      *value = Within(*value, kWorkspaceReach);
+    }
+    w.right = w.left + cx;
+    w.bottom = w.top + cy;
     const std::string show = Text(file, s, "show");
     if (show.empty()) return false;
     w.show = show == "minimized" ? 2 : show == "maximised" ? 3 : 1;
