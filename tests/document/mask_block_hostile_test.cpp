@@ -31,7 +31,7 @@ std::vector<std::uint8_t> Block(int width, int height, const Fragment* f) {
 
 TEST(MaskBlockHostile, SizesBeyondTheLimitsOrASelectionOutsideTheImageAreRefusedWithTheReason) {
   Fragment* small = Rect({1, 1, 5, 5});
-  Fragment* far = Rect({20000, 20000, 20010, 20010});
+  Fragment* outside = Rect({20000, 20000, 20010, 20010});
   Fragment* inverted = Rect({20000, 20000, 20010, 20010}, 1);
   const std::string limits = "the image it names is not 1 to 30000 pixels a side";
   struct Case {
@@ -43,7 +43,7 @@ TEST(MaskBlockHostile, SizesBeyondTheLimitsOrASelectionOutsideTheImageAreRefused
       {"65535 x 65535", Block(65535, 65535, small), 36, limits},
       {"30001 wide", Block(30001, 10, small), 36, limits},
       {"no height", Block(10, 0, small), 36, limits},
-      {"selection outside", Block(100, 100, far), 36, "its selection lies wholly outside the image it names"},
+      {"selection outside", Block(100, 100, outside), 36, "its selection lies wholly outside the image it names"},
       {"inverted, outside", Block(100, 100, inverted), 0, ""},
       {"30000 x 30000", Block(30000, 30000, small), 0, ""},
       {"empty selection", Block(1, 1, nullptr), 0, ""},
@@ -62,7 +62,7 @@ TEST(MaskBlockHostile, SizesBeyondTheLimitsOrASelectionOutsideTheImageAreRefused
   // The 22 bytes of the report: sizes and a rectangle's stream.
   EXPECT_EQ(Block(65535, 65535, small).size(), 22u);
   DeleteFragment(small);
-  DeleteFragment(far);
+  DeleteFragment(outside);
   DeleteFragment(inverted);
 }
 
