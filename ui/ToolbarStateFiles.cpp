@@ -6,6 +6,7 @@
 #include <fstream>
 #include <random>
 
+#include "framework/Archive.h"
 #include "platform/file_replace.h"
 #include "ui/ToolbarState.h"
 
@@ -39,6 +40,16 @@ std::string WriteBeside(const std::string& target, const std::vector<std::uint8_
     return std::string();
   }
   return temp;
+}
+
+std::vector<std::uint8_t> StateFileBytes(const ToolbarStateRecord& state) {
+  fw::MemFile memory;
+  {
+    fw::Archive ar(memory, fw::Archive::store);
+    WriteToolbarState(ar, state);
+    ar.Close();
+  }
+  return std::vector<std::uint8_t>(memory.Data(), memory.Data() + memory.GetLength());
 }
 
 }  // namespace
@@ -81,6 +92,19 @@ bool WriteToolbarStatePair(const std::string& stateFile, const std::vector<std::
   // Should this move fail, the temporary state file stays: the next start
   // finishes the update with it.
   return ReplaceFileAtomically(stateTemp, stateFile, error);
+}
+
+bool SaveToolbarStatePair(const std::string& stateFile, ToolbarStateRecord state, const ImageStrip& strip,
+                          std::string* error) {
+  const ToolbarStatePair old = ReadToolbarStatePair(stateFile);
+  std::uint32_t stamp = 0;
+  if (old.stateFound && old.imagesFound && ToolbarStateStamp(old.state, &stamp) && stamp != 0 &&
+      StripBitmapStamp(old.images.data(), old.images.size()) == stamp) {
+    state.stamp = stamp;
+    if (StateFileBytes(state) == old.state && EncodeStripBitmap(strip, stamp) == old.images) return true;
+  }
+  state.stamp = NewToolbarStamp();
+  return WriteToolbarStatePair(stateFile, StateFileBytes(state), EncodeStripBitmap(strip, state.stamp), error);
 }
 
 ToolbarStatePair ReadToolbarStatePair(const std::string& stateFile, std::size_t maxBytes) {

@@ -23,6 +23,15 @@ std::uint32_t NewToolbarStamp();
 bool WriteToolbarStatePair(const std::string& stateFile, const std::vector<std::uint8_t>& state,
                            const std::vector<std::uint8_t>& images, std::string* error);
 
+struct ToolbarStateRecord;
+struct ImageStrip;
+
+// Saves a bar's layout and its image strip as one update; a pair on the
+// disk that already holds them is left as it is (its stamp kept), so a
+// layout saved unchanged writes nothing. False with `error` set as above.
+bool SaveToolbarStatePair(const std::string& stateFile, ToolbarStateRecord state, const ImageStrip& strip,
+                          std::string* error);
+
 // The pair as it stands on the disk.
 struct ToolbarStatePair {
   bool stateFound = false;  // false: no state file (no saved layout)

@@ -122,7 +122,8 @@ Run Start(const std::string& argument = std::string()) {
   Run run;
   std::string line = "\"" + program + "\"";
   if (!argument.empty()) line += " \"" + argument + "\"";
-  STARTUPINFOA si{sizeof si};
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
   if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &run.pi)) return run;
   WaitFor([&] {
     run.frame = Find(run.pi.dwProcessId, "VR_LUMAINFRAME40");

@@ -56,7 +56,9 @@ TEST(MaskBlockHostile, SizesBeyondTheLimitsOrASelectionOutsideTheImageAreRefused
     EXPECT_EQ(ReadMaskBlock(c.block.data(), c.block.size(), &width, &height, &read, &why), c.code);
     EXPECT_EQ(why, c.why);
     EXPECT_EQ(read != nullptr, c.code == 0);
-    if (c.code != 0) EXPECT_EQ(width, -1);
+    if (c.code != 0) {
+      EXPECT_EQ(width, -1);
+    }
     DeleteFragment(read);
   }
   // The 22 bytes of the report: sizes and a rectangle's stream.

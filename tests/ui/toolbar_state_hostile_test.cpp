@@ -173,6 +173,30 @@ TEST_F(ToolbarPair, APairWrittenReadsBackAndLeavesNothingBeside) {
   EXPECT_FALSE(ReadToolbarStatePair(Path("Lumo402.tbs")).stateFound);
 }
 
+// A layout saved again unchanged keeps its files and their stamp; a
+// changed one is a new update with a new stamp.
+TEST_F(ToolbarPair, ALayoutSavedUnchangedWritesNothing) {
+  const ImageStrip strip{17, 16, std::vector<std::uint32_t>(272, 0x808080)};
+  std::string error;
+  ASSERT_TRUE(SaveToolbarStatePair(Path("Lumo401.tbs"), Bar(), strip, &error)) << error;
+  const Bytes state = Read("Lumo401.tbs"), images = Read("Lumo401.tbi");
+  std::uint32_t stamp = 0;
+  ASSERT_TRUE(ToolbarStateStamp(state, &stamp));
+  EXPECT_NE(stamp, 0u);
+  EXPECT_EQ(StripBitmapStamp(images.data(), images.size()), stamp);
+  ASSERT_TRUE(SaveToolbarStatePair(Path("Lumo401.tbs"), Bar(), strip, &error)) << error;
+  EXPECT_EQ(Read("Lumo401.tbs"), state);
+  EXPECT_EQ(Read("Lumo401.tbi"), images);
+  ToolbarStateRecord changed = Bar();
+  changed.caption = "Main Bar";
+  ASSERT_TRUE(SaveToolbarStatePair(Path("Lumo401.tbs"), changed, strip, &error)) << error;
+  std::uint32_t again = 0;
+  const Bytes newState = Read("Lumo401.tbs"), newImages = Read("Lumo401.tbi");
+  ASSERT_TRUE(ToolbarStateStamp(newState, &again));
+  EXPECT_NE(again, stamp);
+  EXPECT_EQ(StripBitmapStamp(newImages.data(), newImages.size()), again);
+}
+
 // Every point at which a kill can stop an update, made by hand: the old
 // pair whole before the image file moves, the new pair whole after it.
 TEST_F(ToolbarPair, AnUpdateKilledAnywhereReadsAsTheOldPairOrTheNew) {

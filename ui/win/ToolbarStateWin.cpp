@@ -129,15 +129,6 @@ bool CCToolBar::SaveState(const std::string& file) {
     }
     state.buttons.push_back(std::move(r));
   }
-  // The state and its images carry one stamp: together they are one update.
-  state.stamp = NewToolbarStamp();
-  fw::MemFile memory;
-  {
-    fw::Archive ar(memory, fw::Archive::store);
-    WriteToolbarState(ar, state);
-    ar.Close();
-  }
-  const std::vector<std::uint8_t> stateBytes(memory.Data(), memory.Data() + memory.GetLength());
   // The strip: one image after the other, the system colours back to the
   // standard ones.
   const int count = static_cast<int>(images.size());
@@ -154,8 +145,9 @@ bool CCToolBar::SaveState(const std::string& file) {
   ImageStrip strip = StripOf(bitmap, count * image.cx, image.cy);
   DeleteObject(bitmap);
   MapButtonColours(strip, SystemButtonColours(), kStandardButtonColours);
+  // The layout and its images go as one update.
   std::string error;
-  return WriteToolbarStatePair(file, stateBytes, EncodeStripBitmap(strip, state.stamp), &error);
+  return SaveToolbarStatePair(file, state, strip, &error);
 }
 
 bool CCToolBar::LoadState(const std::string& file) {
