@@ -118,13 +118,18 @@ struct Run {
   HWND frame = nullptr;
 };
 
-Run Start(const std::string& argument = std::string()) {
-  Run run;
+// The program's process, started; false when it cannot be.
+bool Launch(Run& run, const std::string& argument) {
   std::string line = "\"" + program + "\"";
   if (!argument.empty()) line += " \"" + argument + "\"";
   STARTUPINFOA si{};
   si.cb = sizeof si;
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &run.pi)) return run;
+  return CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &run.pi) != 0;
+}
+
+Run Start(const std::string& argument = std::string()) {
+  Run run;
+  if (!Launch(run, argument)) return run;
   WaitFor([&] {
     run.frame = Find(run.pi.dwProcessId, "VR_LUMAINFRAME40");
     return run.frame != nullptr || WaitForSingleObject(run.pi.hProcess, 0) == WAIT_OBJECT_0;
@@ -147,6 +152,9 @@ void End(Run& run, bool kill) {
   run = Run{};
 }
 
+// When the last file dialog was confirmed.
+DWORD lastChosen = 0;
+
 // A file dialog of the program filled in and confirmed; a question whether
 // to replace the file is answered yes.
 bool ChooseFile(DWORD pid, const std::string& caption, const std::string& path) {
@@ -158,6 +166,7 @@ bool ChooseFile(DWORD pid, const std::string& caption, const std::string& path) 
   SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
   if (HWND second = GetDlgItem(dialog, 0x480)) SendMessageA(second, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
   PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+  lastChosen = GetTickCount();
   // The replace question, when there is one, comes within a moment.
   Sleep(150);
   for (HWND box : TopWindows(pid, [&](HWND w) { return ClassOf(w) == "#32770" && GetDlgItem(w, IDYES) != nullptr; })) {
@@ -440,31 +449,43 @@ int Hostile(const std::string& kind, const std::string& input) {
   DWORD t0 = GetTickCount();
   bool refusedQuietly = false;
   if (kind == "start") {
-    run = Start();
-    t0 = GetTickCount();  // from the main window on: the layouts are read as the bars are made
+    // Timed from the process's creation: the layouts are read as the bars
+    // are made, before the main window shows.
+    if (!Launch(run, std::string())) return 3;
   } else if (kind == "paste") {
     PostMessageA(run.frame, WM_COMMAND, ID_EDIT_PASTE, 0);
   } else if (kind == "paste-new") {
     PostMessageA(run.frame, WM_COMMAND, ID_SELECTION_PASTE_AS_NEW_IMAGE, 0);
   } else if (kind == "workspace") {
     PostMessageA(run.frame, WM_COMMAND, ID_FILE_OPEN_WORKSPACE, 0);
+    // Timed from the file's choice in the dialog.
     ChooseFile(run.pi.dwProcessId, "Open Workspace", input);
-    t0 = GetTickCount();
+    t0 = lastChosen;
   } else if (kind == "macro") {
     PostMessageA(macro, WM_COMMAND, ID_MACRO_OPEN, 0);
     ChooseFile(run.pi.dwProcessId, "Open", input);
-    t0 = GetTickCount();
+    t0 = lastChosen;
   }
   std::vector<std::string> seen;
+  DWORD frameSeen = run.frame != nullptr ? GetTickCount() : 0;
   WaitFor([&] {
     seen = Messages(run.pi.dwProcessId);
+    if (run.frame == nullptr && (run.frame = Find(run.pi.dwProcessId, "VR_LUMAINFRAME40")) != nullptr) {
+      frameSeen = GetTickCount();
+    }
     refusedQuietly = kind == "workspace" && HasImageWindow(run.frame);
-    return !seen.empty() || refusedQuietly || WaitForSingleObject(run.pi.hProcess, 0) == WAIT_OBJECT_0;
+    // A start without a message is done two seconds after its window shows.
+    const bool quietStart = kind == "start" && frameSeen != 0 && GetTickCount() - frameSeen > 2000;
+    return !seen.empty() || refusedQuietly || quietStart || WaitForSingleObject(run.pi.hProcess, 0) == WAIT_OBJECT_0;
   },
           120000);
-  const DWORD ms = GetTickCount() - t0;
-  std::printf("done %lu %s\n", static_cast<unsigned long>(ms),
-              !seen.empty() ? seen.front().c_str() : refusedQuietly ? "(opened, no message)" : "(nothing shown)");
+  DWORD ms = GetTickCount() - t0;
+  if (kind == "start" && seen.empty()) ms = frameSeen - t0;  // the time to the main window
+  std::string message = !seen.empty() ? seen.front() : refusedQuietly ? "(opened, no message)" : "(nothing shown)";
+  for (std::size_t at = message.find('\n'); at != std::string::npos; at = message.find('\n', at)) {
+    message.replace(at, 1, " / ");
+  }
+  std::printf("done %lu %s\n", static_cast<unsigned long>(ms), message.c_str());
   std::fflush(stdout);
   WaitForFile(folder + "end");
   for (HWND box : TopWindows(run.pi.dwProcessId, [](HWND w) { return ClassOf(w) == "VR_ERRORMESSAGEBOX32" || ClassOf(w) == "#32770"; })) {
