@@ -327,5 +327,50 @@ TEST_F(HostileInputs, AMacroFileWithAZeroByteIsRefusedAndTheWindowKeepsItsText) 
   EXPECT_EQ(w->FileName(), saved);
 }
 
+// Macro/Save replaces the file with a whole new one, never writes into it:
+// a second name of the old file (a hard link, as a backup tool keeps)
+// still holds the old script, as a kill or a full disk during the save
+// would leave it.
+TEST_F(HostileInputs, AMacroSaveReplacesTheFileAndNeverWritesIntoTheOldOne) {
+  Start();
+  Command(ID_VIEW_MACROS_WINDOW);
+  lang::CLangWnd* w = Frame().MacroWindow();
+  ASSERT_NE(w, nullptr);
+  const std::string path = (folder_ / "kept.cmd").string();
+  const std::string second = (folder_ / "second.cmd").string();
+  const std::string before = "DeleteLayer();";
+  std::ofstream(path, std::ios::binary) << before << '\0';
+  ASSERT_TRUE(CreateHardLinkA(second.c_str(), path.c_str(), nullptr));
+
+  const std::string after = "SetActiveLayer(0);\r\nDeleteLayer();";
+  SetWindowTextA(w->EditControl(), after.c_str());
+  SendMessageA(w->EditControl(), EM_SETMODIFY, TRUE, 0);
+  bool replaceAsked = false;
+  DialogScript::Run({{"Save As",
+                      [&](HWND d) {
+                        SetWindowTextA(testing::NameBox(d), path.c_str());
+                        testing::Press(d, IDOK);
+                      }},
+                     testing::BoxStep("Save As", [&](HWND box) {
+                       replaceAsked = true;
+                       PostMessageA(box, WM_COMMAND, IDYES, 0);
+                     })});
+  SendMessageA(w->Handle(), WM_COMMAND, ID_MACRO_SAVE, 0);
+  DialogScript::Stop();
+  EXPECT_TRUE(replaceAsked);
+  const auto read = [](const std::string& name) {
+    std::ifstream in(name, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  };
+  EXPECT_EQ(read(path), after + std::string(1, '\0'));
+  EXPECT_EQ(read(second), before + std::string(1, '\0')) << "the old file was written into";
+  EXPECT_EQ(w->FileName(), path);
+  std::vector<std::string> left;
+  for (const auto& entry : fs::directory_iterator(folder_)) {
+    if (entry.path().filename().string().find("lumora-tmp") != std::string::npos) left.push_back(entry.path().string());
+  }
+  EXPECT_TRUE(left.empty()) << left.front();
+}
+
 }  // namespace
 }  // namespace lumora
