@@ -236,13 +236,17 @@ TEST_F(WorkspaceTest, ASaveRemovesTheTemporaryFilesKilledSavesLeftBesideIt) {
   Write("k.luw", "[images]\r\nimage1=C:\\old.psd\r\n");
   Write("k.luw.tmp", "[images]\r\nimage1=C:\\half");
   Write("k.luw.lumora-tmp-a1b2c3", "");
+  // The workspace is written key by key into its temporary file, each key
+  // through a temporary file of that one.
+  Write("k.luw.lumora-tmp-d4e5f6.lumora-tmp-g7h8i9", "");
   Write("other.luw.lumora-tmp-a1b2c3", "");
+  Write("k.luw.lumora-tmp-a1b2c3.bak", "");
   WorkspaceContent content;
   content.images = {WorkspaceImage{"C:\\new.psd", 0, "", 1, {VIEWINFO{}}}};
   ASSERT_TRUE(SaveWorkspaceFile(Path("k.luw"), content, Open));
   std::set<std::string> names;
   for (const fs::directory_entry& e : fs::directory_iterator(folder_)) names.insert(e.path().filename().string());
-  EXPECT_EQ(names, (std::set<std::string>{"k.luw", "other.luw.lumora-tmp-a1b2c3"}));
+  EXPECT_EQ(names, (std::set<std::string>{"k.luw", "other.luw.lumora-tmp-a1b2c3", "k.luw.lumora-tmp-a1b2c3.bak"}));
   fw::IniFile file(Path("k.luw"));
   EXPECT_EQ(ReadWorkspaceImagePaths(file), (std::vector<std::string>{"C:\\new.psd"}));
 }
