@@ -22,7 +22,16 @@ std::string TempNamePrefix(const std::string& targetName) {
 
 bool IsTempNameOf(const std::string& name, const std::string& targetName) {
   const std::string prefix = TempNamePrefix(targetName);
-  return name.size() == prefix.size() + kUniqueChars && name.compare(0, prefix.size(), prefix) == 0;
+  if (name.size() < prefix.size() + kUniqueChars || name.compare(0, prefix.size(), prefix) != 0) return false;
+  // A file written key by key into its temporary file writes each key
+  // through a temporary file of that one: those count as the target's too.
+  std::size_t at = prefix.size() + kUniqueChars;
+  const std::size_t marker = sizeof kTempMarker - 1;
+  while (at < name.size()) {
+    if (name.size() - at != marker + kUniqueChars || name.compare(at, marker, kTempMarker) != 0) return false;
+    at += marker + kUniqueChars;
+  }
+  return true;
 }
 
 }  // namespace lumora
