@@ -1,10 +1,12 @@
 #include "app/Workspace.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <system_error>
+
+#include "platform/file_replace.h"
+#include "platform/safe_write.h"
 
 namespace lumora {
 namespace {
@@ -65,6 +67,12 @@ bool WriteImage(fw::Profile& file, int index, const WorkspaceImage& image) {
 bool Required(fw::Profile& file, const std::string& section, const char* key, int* out) {
   return ReadProfileIntKey(file, section, key, out);
 }
+
+// Positions and sizes of a view beyond this lie off any screen.
+constexpr std::int64_t kWorkspaceReach = std::int64_t{1} << 24;
+
+// A coordinate within ±`reach`.
+int Within(int value, std::int64_t reach) { return static_cast<int>(std::clamp<std::int64_t>(value, -reach, reach)); }
 
 std::string Text(fw::Profile& file, const std::string& section, const char* key) {
   return file.GetString(section, key, "");
@@ -160,6 +168,11 @@ bool ReadWorkspaceImage(fw::Profile& file, int index, WorkspaceImage* image) {
         !Required(file, s, "cy", &cy)) {
       return false;
     }
+    // The file may hold any numbers: each is held within a reach no screen
+    // has, so the edges' sums stay numbers a rectangle can hold.
+    for (int* value : {&w.minX, &w.minY, &w.maxX, &w.maxY, &w.left, &w.top, &cx, &cy}) {
+      *value = Within(*value, kWorkspaceReach);
+    }
     w.right = w.left + cx;
     w.bottom = w.top + cy;
     const std::string show = Text(file, s, "show");
@@ -181,6 +194,26 @@ bool ReadWorkspaceImage(fw::Profile& file, int index, WorkspaceImage* image) {
     image->views.push_back(w);
   }
   return true;
+}
+
+void FitViewToScreen(VIEWINFO& view, int screenWidth, int screenHeight) {
+  const std::int64_t sw = std::max(1, screenWidth), sh = std::max(1, screenHeight);
+  // The normal rectangle: at least a pixel and at most the screen each
+  // way, moved so that all of it lies on the screen.
+  const std::int64_t width = std::clamp<std::int64_t>(std::int64_t{view.right} - view.left, 1, sw);
+  const std::int64_t height = std::clamp<std::int64_t>(std::int64_t{view.bottom} - view.top, 1, sh);
+  const std::int64_t left = std::clamp<std::int64_t>(view.left, 0, sw - width);
+  const std::int64_t top = std::clamp<std::int64_t>(view.top, 0, sh - height);
+  view.left = static_cast<int>(left);
+  view.top = static_cast<int>(top);
+  view.right = static_cast<int>(left + width);
+  view.bottom = static_cast<int>(top + height);
+  // The minimised and maximised positions stay within a screen of the
+  // origin (-1, -1, "none", among them).
+  view.minX = Within(view.minX, sw);
+  view.minY = Within(view.minY, sh);
+  view.maxX = Within(view.maxX, sw);
+  view.maxY = Within(view.maxY, sh);
 }
 
 bool IsWorkspaceSelectionName(const std::string& name) {
@@ -211,33 +244,26 @@ std::string ReusableSelectionName(fw::Profile& oldFile, const std::string& path)
 bool SaveWorkspaceFile(const std::string& path, const WorkspaceContent& content,
                        const std::function<std::unique_ptr<fw::Profile>(const std::string&)>& open,
                        int* imagesWritten) {
-  namespace fs = std::filesystem;
-  const std::string temporary = path + ".tmp";
-  std::error_code error;
-  fs::remove(temporary, error);
+  // Saves before this one went through "<file>.tmp": one a kill left goes.
+  RemoveFile(path + ".tmp");
   int written = 0;
-  {
-    std::unique_ptr<fw::Profile> file = open(temporary);
-    if (file == nullptr) return false;
-    // The file must exist even when nothing is open.
-    if (!file->WriteString("images", "image0", "") || !file->Remove("images", std::string_view("image0"))) {
-      fs::remove(temporary, error);
-      return false;
-    }
-    written = WriteWorkspaceContent(*file, content);
-  }
+  std::string error;
+  const bool ok = WriteFileSafelyByName(
+      path,
+      [&](const std::string& temporary, std::string*) {
+        std::unique_ptr<fw::Profile> file = open(temporary);
+        if (file == nullptr) return false;
+        // The file must hold the list even when nothing is open.
+        if (!file->WriteString("images", "image0", "") || !file->Remove("images", std::string_view("image0"))) {
+          return false;
+        }
+        written = WriteWorkspaceContent(*file, content);
+        // A failed write keeps the old workspace as it was.
+        return written == static_cast<int>(content.images.size());
+      },
+      &error);
   if (imagesWritten != nullptr) *imagesWritten = written;
-  if (written != static_cast<int>(content.images.size())) {
-    // A failed write keeps the old workspace as it was.
-    fs::remove(temporary, error);
-    return false;
-  }
-  fs::rename(temporary, path, error);
-  if (error) {
-    fs::remove(temporary, error);
-    return false;
-  }
-  return true;
+  return ok;
 }
 
 std::string WorkspaceFolderOf(const std::string& path) {

@@ -70,8 +70,15 @@ std::vector<std::string> ReadWorkspaceImagePaths(fw::Profile& file);
 // The tool panes listed, up to the first missing key.
 std::vector<WorkspaceTool> ReadWorkspaceTools(fw::Profile& file);
 // Image `index` (1-based) with its views; false when a required key is
-// missing. A selection name other than "select" and digits is ignored.
+// missing. A selection name other than "select" and digits is ignored; a
+// view's positions and sizes are held within ±2^24, beyond any screen.
 bool ReadWorkspaceImage(fw::Profile& file, int index, WorkspaceImage* image);
+
+// Places a view read from a file on a screen of that size (in 64-bit
+// arithmetic, whatever the file held): the normal rectangle between 1
+// pixel and the screen each way, moved wholly onto the screen; the
+// minimised and maximised positions within a screen of the origin.
+void FitViewToScreen(VIEWINFO& view, int screenWidth, int screenHeight);
 
 // Whether a stored selection name is one of ours ("select" and digits).
 bool IsWorkspaceSelectionName(const std::string& name);

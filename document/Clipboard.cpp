@@ -8,6 +8,7 @@
 #include <exception>
 
 #include "document/LayerSelection.h"
+#include "engine/pixels/ImageLimits.h"
 #include "engine/pixels/WAccess.h"
 #include "platform/rect.h"
 #include "platform/stream_file.h"
@@ -229,21 +230,56 @@ std::vector<std::uint8_t> WriteMaskBlock(int width, int height, const Fragment* 
   return std::vector<std::uint8_t>(file.Data(), file.Data() + file.GetLength());
 }
 
-int ReadMaskBlock(const std::uint8_t* data, std::size_t size, int* width, int* height, Fragment** fragment) {
+namespace {
+
+// Whether the fragment selects something inside the image of w x h it came
+// with: an inverted or empty one always does (the whole image, or
+// nothing); any other shape must reach into it.
+bool ReachesImage(const Fragment* fragment, int width, int height) {
+  if (IsFrgInverted(fragment) != 0 || GetFragmentType(fragment) == kFrgEmpty) return true;
+  LURECT lu{};
+  if (GetFragmentBoundRect(fragment, &lu) == 0) return false;
+  RECT bounds;
+  LURectToRect(&bounds, &lu);
+  const RECT image{0, 0, width, height};
+  RECT common;
+  return RectIntersect(&common, bounds, image);
+}
+
+}  // namespace
+
+int ReadMaskBlock(const std::uint8_t* data, std::size_t size, int* width, int* height, Fragment** fragment,
+                  std::string* why) {
   *fragment = nullptr;
-  if (data == nullptr || size < 4 || size > 0xFFFFFFFFu) return 36;
-  *width = data[0] | data[1] << 8;
-  *height = data[2] | data[3] << 8;
+  auto refuse = [why](const char* reason) {
+    if (why != nullptr) *why = reason;
+    return 36;
+  };
+  if (data == nullptr || size < 4 || size > 0xFFFFFFFFu) return refuse("the block is too short for its sizes");
+  const int w = data[0] | data[1] << 8;
+  const int h = data[2] | data[3] << 8;
+  // The image it names is made from it (Paste as New Image): checked
+  // against the program's limits before anything is read or made.
+  if (!IsImageSize(w, h)) return refuse("the image it names is not 1 to 30000 pixels a side");
   MemFile file;
   file.Attach(const_cast<std::uint8_t*>(data) + 4, static_cast<std::uint32_t>(size - 4));
+  Fragment* read = nullptr;
   try {
-    CSelStream(&file).Read(fragment);
+    CSelStream(&file).Read(&read);
   } catch (const std::exception&) {
-    DeleteFragment(*fragment);
-    *fragment = nullptr;
+    DeleteFragment(read);
+    read = nullptr;
   }
   file.Detach();
-  return *fragment != nullptr ? 0 : 36;
+  if (read == nullptr) return refuse("its selection cannot be read");
+  if (!ReachesImage(read, w, h)) {
+    DeleteFragment(read);
+    return refuse("its selection lies wholly outside the image it names");
+  }
+  *width = w;
+  *height = h;
+  *fragment = read;
+  return 0;
 }
 
 int BuildPasteFormatTable(PasteRow* rows, int max, bool withSelection, bool withDocuments, bool dialogTexts,

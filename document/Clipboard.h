@@ -44,8 +44,11 @@ inline constexpr char kOriginMarker[4] = {'L', 'U', 'M', 'O'};
 // empty fragment when null). Empty when the fragment cannot be stored.
 std::vector<std::uint8_t> WriteMaskBlock(int width, int height, const Fragment* fragment);
 // Reads the block: 0 with the sizes and the fragment (the caller's), or
-// 36 for a short or damaged block. Never throws.
-int ReadMaskBlock(const std::uint8_t* data, std::size_t size, int* width, int* height, Fragment** fragment);
+// 36, nothing read and the reason in `why` (when given), for a short or
+// damaged block, sizes beyond 1 to 30000 pixels a side, or a selection
+// that lies wholly outside the image the block names. Never throws.
+int ReadMaskBlock(const std::uint8_t* data, std::size_t size, int* width, int* height, Fragment** fragment,
+                  std::string* why = nullptr);
 
 // ---- Paste ----
 

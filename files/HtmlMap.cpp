@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "engine/layers/LayerMng.h"
-#include "files/SafeWrite.h"
+#include "platform/safe_write.h"
 
 namespace lumora {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "files/SafeWrite.h"
+#include "platform/safe_write.h"
 
 namespace lumora {
 

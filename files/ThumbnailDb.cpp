@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "files/SafeWrite.h"
+#include "platform/safe_write.h"
 
 namespace lumora {
 
@@ -95,6 +95,22 @@ void PutHeader(std::vector<std::uint8_t>& dib, std::uint32_t w, std::uint32_t h)
   Put32(dib, 2835);
   Put32(dib, 0);
   Put32(dib, 0);
+}
+
+std::uint32_t HeaderField(const std::vector<std::uint8_t>& dib, std::size_t at, int bytes) {
+  std::uint32_t v = 0;
+  for (int i = 0; i < bytes; ++i) v |= static_cast<std::uint32_t>(dib[at + static_cast<std::size_t>(i)]) << (8 * i);
+  return v;
+}
+
+// The header says what the record holds: a 40-byte header of the record's
+// width and height, bottom-up, one plane of 24-bit rows, uncompressed and
+// without a colour table.
+bool HeaderFitsRecord(const ThumbnailItem& item) {
+  const std::vector<std::uint8_t>& d = item.dib;
+  return d.size() >= 40 && HeaderField(d, 0, 4) == 40 && HeaderField(d, 4, 4) == item.width &&
+         HeaderField(d, 8, 4) == item.height && HeaderField(d, 12, 2) == 1 && HeaderField(d, 14, 2) == 24 &&
+         HeaderField(d, 16, 4) == 0 && HeaderField(d, 32, 4) == 0;
 }
 
 }  // namespace
@@ -218,6 +234,10 @@ bool ThumbnailDb::Parse(const std::vector<std::uint8_t>& bytes) {
     if (item.width != 0 && item.height != 0) {
       const std::size_t size = 40 + static_cast<std::size_t>(ThumbnailStride(item.width)) * item.height;
       if (in.Left() < size || !in.Bytes(size, &item.dib)) return false;
+      // The stored header is handed to the system as it stands: one that
+      // does not describe this record is dropped, and the thumbnail made
+      // again from its file.
+      if (!HeaderFitsRecord(item)) continue;
     } else {
       item.width = item.height = 0;
     }
@@ -235,13 +255,7 @@ bool ThumbnailDb::Load(const std::string& path) {
 
 bool ThumbnailDb::Save(const std::string& path, std::string* error) const {
   const std::vector<std::uint8_t> bytes = Serialize();
-  return WriteFileSafely(
-      path,
-      [&](StreamFile& out, std::string*) {
-        out.Write(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
-        return true;
-      },
-      error);
+  return WriteBytesSafely(path, bytes.data(), bytes.size(), error);
 }
 
 bool IsReadableImagePath(const std::string& path, const std::string& formats) {

@@ -44,7 +44,9 @@ class ThumbnailDb {
 
   // Reads the file. A file that ends early, or whose entries claim more
   // than a thumbnail may hold, keeps the entries read before it; false
-  // then (and for a missing file).
+  // then (and for a missing file). An entry whose stored bitmap header
+  // does not describe its record (size, depth, compression, table) is
+  // left out and the rest read on.
   bool Load(const std::string& path);
   bool Parse(const std::vector<std::uint8_t>& bytes);
   std::vector<std::uint8_t> Serialize() const;

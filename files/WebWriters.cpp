@@ -7,7 +7,7 @@
 #include <csetjmp>
 #include <vector>
 
-#include "files/SafeWrite.h"
+#include "platform/safe_write.h"
 #include "hostapi/gifseq.h"
 
 namespace lumora {

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <vector>
 
-#include "platform/file_replace.h"
+#include "platform/safe_write.h"
 
 namespace fw {
 
@@ -95,26 +95,13 @@ class ReadOnlyView final : public Profile {
   Profile& profile_;
 };
 
+// The whole file written through a temporary file that replaces it only
+// once complete: a program killed while writing leaves the old file whole.
 bool WriteLines(const std::string& path, const std::vector<Line>& lines) {
-  std::ostringstream out;
-  for (const Line& line : lines) out << line.text << "\r\n";
+  std::string text;
+  for (const Line& line : lines) text.append(line.text).append("\r\n");
   std::string error;
-  const std::string temp = lumora::CreateTempFileBeside(path, &error);
-  if (temp.empty()) return false;
-  {
-    std::ofstream file(temp, std::ios::binary | std::ios::trunc);
-    file << out.str();
-    file.flush();
-    if (!file) {
-      lumora::RemoveFile(temp);
-      return false;
-    }
-  }
-  if (!lumora::ReplaceFileAtomically(temp, path, &error)) {
-    lumora::RemoveFile(temp);
-    return false;
-  }
-  return true;
+  return lumora::WriteBytesSafely(path, text.data(), text.size(), &error);
 }
 
 // The lines [first, end) of a section: `first` is its header, or
@@ -274,6 +261,8 @@ bool IniFile::WriteString(std::string_view section, std::string_view key, std::s
   }
   const std::size_t at = FindKey(lines, range, key);
   if (at != range.end) {
+    // A value written again as it stands leaves the file alone.
+    if (lines[at].value == value && lines[at].text == lines[at].name + "=" + lines[at].value) return true;
     lines[at] = ParseLine(lines[at].name + "=" + std::string(value));
     return WriteLines(path_, lines);
   }

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "framework/Archive.h"
+#include "platform/stream_file.h"
 
 namespace lang {
 
@@ -43,10 +44,34 @@ std::string ScriptFileBytes(std::string_view text) {
   return bytes;
 }
 
-std::string ScriptTextFromFileBytes(std::string_view bytes) {
+bool IsScriptTextByte(unsigned char byte) { return byte >= 0x20 ? byte != 0x7F : byte == '\t' || byte == '\n' || byte == '\r'; }
+
+bool IsScriptText(std::string_view text, std::string* problem) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (IsScriptTextByte(byte)) continue;
+    if (problem != nullptr) {
+      *problem = byte == 0 ? "holds a zero byte at byte " + std::to_string(i + 1) + ", before its end"
+                           : "holds a byte that is not text (" + std::to_string(byte) + ") at byte " +
+                                 std::to_string(i + 1);
+    }
+    return false;
+  }
+  return true;
+}
+
+bool ScriptTextFromFileBytes(std::string_view bytes, std::string* text, std::string* problem) {
+  if (bytes.size() > kMaxScriptFileBytes) {
+    if (problem != nullptr) {
+      *problem = "is " + std::to_string(bytes.size()) + " bytes long; a script file holds at most " +
+                 std::to_string(kMaxScriptFileBytes) + " bytes";
+    }
+    return false;
+  }
   if (!bytes.empty() && bytes.back() == '\0') bytes.remove_suffix(1);
-  // Text stops at an inner zero byte, as the edit control's text does.
-  return std::string(bytes.substr(0, bytes.find('\0')));
+  if (!IsScriptText(bytes, problem)) return false;
+  text->assign(bytes);
+  return true;
 }
 
 std::string PickedStatement(std::string_view name, std::string_view parameters) {
@@ -65,7 +90,9 @@ std::vector<std::string> ParameterHelpLines(const std::vector<std::string>& para
 }
 
 std::int32_t ClampWindowOrigin(std::int32_t stored, std::int32_t size, std::int32_t screen) {
-  return std::max<std::int32_t>(0, std::min<std::int32_t>(stored, screen - size));
+  // In 64 bits: the settings file may hold any numbers.
+  const std::int64_t last = std::int64_t{screen} - size;
+  return static_cast<std::int32_t>(std::max<std::int64_t>(0, std::min<std::int64_t>(stored, last)));
 }
 
 void SerializeMacroWindowState(fw::Archive& archive, MacroWindowState& state) {
@@ -76,6 +103,8 @@ void SerializeMacroWindowState(fw::Archive& archive, MacroWindowState& state) {
   }
   MacroWindowState read;
   archive >> read.text >> read.modified >> read.selectionStart >> read.selectionEnd >> read.fileName >> read.recording;
+  // The window shows text only: a state holding anything else is damaged.
+  if (!IsScriptText(read.text, nullptr)) lumora::ThrowInvalidFile("the macro text holds bytes that are not text");
   state = std::move(read);
 }
 

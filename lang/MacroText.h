@@ -40,9 +40,22 @@ std::string AppendedPiece(std::size_t currentLength, std::string_view line);
 
 // The script file: the text and one zero byte.
 std::string ScriptFileBytes(std::string_view text);
+// The largest script file read: far more than any script, far less than
+// would stall the window that shows it.
+inline constexpr std::size_t kMaxScriptFileBytes = std::size_t{8} << 20;
+// Whether a byte may stand in a script's text: anything but the control
+// characters, of which tab, line feed and carriage return are text.
+bool IsScriptTextByte(unsigned char byte);
 // The text of a script file's bytes: a final zero byte is dropped, any
-// other last byte is text (a script from another editor keeps it).
-std::string ScriptTextFromFileBytes(std::string_view bytes);
+// other last byte is text (a script from another editor keeps it). False,
+// with the reason (words that follow "the file ") in `problem`, for a
+// file larger than kMaxScriptFileBytes, a zero byte before the last and
+// any other byte that is not text: such a file is no script, and showing
+// part of it would lose the rest at the next save.
+bool ScriptTextFromFileBytes(std::string_view bytes, std::string* text, std::string* problem);
+// Whether a text may stand in the window and be saved whole: every byte
+// is text. False with the reason as above.
+bool IsScriptText(std::string_view text, std::string* problem);
 
 // The command picker's statement: name, "(", the parameters, ");".
 std::string PickedStatement(std::string_view name, std::string_view parameters);
@@ -61,7 +74,8 @@ struct MacroWindowState {
   std::int32_t recording = 1;
 };
 // Stores or loads by the archive's direction; loading throws the archive's
-// FileException on a short or damaged archive, the state then unchanged.
+// FileException on a short or damaged archive, or a text holding bytes
+// that are not text (IsScriptText), the state then unchanged.
 void SerializeMacroWindowState(fw::Archive& archive, MacroWindowState& state);
 
 // A stored window origin kept on the screen: 0 .. screen - size, never

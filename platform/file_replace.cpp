@@ -42,24 +42,26 @@ void SyncFolder(const std::string& path) {
   ::close(fd);
 }
 
-// Removes the temporary files that earlier saves of the target left.
-void RemoveStaleTempFiles(const std::string& folder, const std::string& targetName) {
+}  // namespace
+
+std::vector<std::string> FindTempFilesOf(const std::string& target) {
+  const std::string folder = FolderOf(target);
+  const std::string targetName = NameOf(target);
+  std::vector<std::string> found;
   DIR* dir = ::opendir(folder.c_str());
-  if (dir == nullptr) return;
-  std::vector<std::string> stale;
+  if (dir == nullptr) return found;
   while (const dirent* entry = ::readdir(dir)) {
-    if (IsTempNameOf(entry->d_name, targetName)) stale.emplace_back(entry->d_name);
+    if (IsTempNameOf(entry->d_name, targetName)) found.push_back(folder + "/" + entry->d_name);
   }
   ::closedir(dir);
-  for (const std::string& name : stale) ::unlink((folder + "/" + name).c_str());
+  return found;
 }
-
-}  // namespace
 
 std::string CreateTempFileBeside(const std::string& target, std::string* error) {
   const std::string folder = FolderOf(target);
   const std::string targetName = NameOf(target);
-  RemoveStaleTempFiles(folder, targetName);
+  // The temporary files that earlier saves of the target left.
+  for (const std::string& stale : FindTempFilesOf(target)) ::unlink(stale.c_str());
   std::string pattern = folder + "/" + TempNamePrefix(targetName) + "XXXXXX";
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace lumora {
 
@@ -23,6 +24,10 @@ std::string TempNamePrefix(const std::string& targetName);
 // Whether `name` is the name of one of the temporary files of a target
 // whose file name is `targetName`.
 bool IsTempNameOf(const std::string& name, const std::string& targetName);
+
+// The temporary files of unfinished writes of `target` that lie beside it
+// (full paths), which CreateTempFileBeside would remove.
+std::vector<std::string> FindTempFilesOf(const std::string& target);
 
 // Writes the file's data through to the disk; false with `error` set.
 bool FlushFileToDisk(const std::string& path, std::string* error);

@@ -7,6 +7,8 @@ namespace lumora {
 namespace {
 
 constexpr std::uint16_t kNone16 = 65535;
+// Marks the stamp after the button records.
+constexpr char kStampTag[4] = {'S', 'T', 'M', 'P'};
 
 [[noreturn]] void Damaged(const char* why) { ThrowInvalidFile(why); }
 
@@ -40,6 +42,35 @@ void WriteControlRecord(fw::Archive& ar, const ControlRecord& c) {
   }
 }
 
+const char* ToolbarStateFault(const ToolbarStateRecord& s) {
+  if (s.buttons.empty()) return nullptr;
+  if (s.buttons.size() > kMaxToolbarButtons) return "holds more buttons than a bar can have";
+  auto side = [](int v) { return v >= 1 && v <= kMaxButtonSide; };
+  if (!side(s.buttonWidth) || !side(s.buttonHeight) || !side(s.imageWidth) || !side(s.imageHeight)) {
+    return "gives a button or image size no bar can have";
+  }
+  if (s.imageWidth > s.buttonWidth || s.imageHeight > s.buttonHeight) return "gives images larger than their buttons";
+  for (const ToolbarButtonRecord& b : s.buttons) {
+    if (!b.isControl) continue;
+    const ControlRecord& c = b.control;
+    if (c.tag == kTagModeCombo || c.tag == kTagColour) {
+      if (c.width < kMinControlWidth || c.width > kMaxControlSide || c.height < 1 || c.height > kMaxControlSide) {
+        return "gives a control a size no bar can have";
+      }
+    } else if (c.tag == kTagCombo) {
+      const ComboRecord& r = c.combo;
+      if (r.width < kMinControlWidth || r.width > kMaxControlSide || r.height < 1 || r.height > kMaxControlSide ||
+          r.droppedWidth > kMaxControlSide || r.fieldHeight > kMaxControlSide ||
+          r.horizontalExtent > kMaxControlSide * 16u) {
+        return "gives a control a size no bar can have";
+      }
+      if (r.items.size() > kMaxComboItems) return "gives a list more items than a bar's list can have";
+      if (r.selection != kNone16 && r.selection >= r.items.size()) return "selects an item its list does not hold";
+    }
+  }
+  return nullptr;
+}
+
 void WriteToolbarState(fw::Archive& ar, const ToolbarStateRecord& s) {
   ar.WriteString(s.caption);
   ar << static_cast<std::uint32_t>(s.buttons.size());
@@ -52,6 +83,10 @@ void WriteToolbarState(fw::Archive& ar, const ToolbarStateRecord& s) {
       ar << b.style << b.image;
       ar.WriteString(b.text);
     }
+  }
+  if (s.stamp != 0) {
+    ar.Write(kStampTag, sizeof kStampTag);
+    ar << s.stamp;
   }
 }
 
@@ -67,6 +102,7 @@ ControlRecord ReadControlRecord(fw::Archive& ar) {
     if (r.hasItems) {
       // Each item takes at least its length byte.
       if (count > ar.BytesLeft()) Damaged("more combo items than the file holds");
+      if (count > kMaxComboItems) Damaged("more combo items than a bar's list can have");
       for (std::uint16_t i = 0; i < count; ++i) r.items.push_back(ar.ReadString());
     }
     ar >> r.selection >> r.horizontalExtent >> r.droppedWidth >> r.fieldHeight;
@@ -87,6 +123,7 @@ ToolbarStateRecord ReadToolbarState(fw::Archive& ar) {
   // A record is at least its command, its flag, a style, an image and an
   // empty text: 9 bytes; a control's at least 6.
   if (count > ar.BytesLeft() / 6) Damaged("more buttons than the file holds");
+  if (count > kMaxToolbarButtons) Damaged("more buttons than a bar can have");
   for (std::uint32_t i = 0; i < count; ++i) {
     ToolbarButtonRecord b;
     std::uint8_t flag = 0;
@@ -101,7 +138,29 @@ ToolbarStateRecord ReadToolbarState(fw::Archive& ar) {
     }
     s.buttons.push_back(std::move(b));
   }
+  // After the records only the stamp of the update that wrote the file.
+  if (ar.BytesLeft() != 0) {
+    char tag[sizeof kStampTag] = {};
+    if (ar.BytesLeft() != sizeof kStampTag + 4) Damaged("bytes after the buttons");
+    ar.Read(tag, sizeof tag);
+    if (std::memcmp(tag, kStampTag, sizeof tag) != 0) Damaged("bytes after the buttons");
+    ar >> s.stamp;
+  }
+  if (const char* fault = ToolbarStateFault(s)) Damaged(fault);
   return s;
+}
+
+bool ParseToolbarState(const std::uint8_t* data, std::size_t size, ToolbarStateRecord& out) {
+  if (size > 0xFFFFFFFFu) return false;
+  try {
+    fw::MemFile memory;
+    memory.Attach(const_cast<std::uint8_t*>(data), static_cast<std::uint32_t>(size));
+    fw::Archive ar(memory, fw::Archive::load);
+    out = ReadToolbarState(ar);
+    return true;
+  } catch (const FileException&) {
+    return false;
+  }
 }
 
 bool ImagesFitStrip(const ToolbarStateRecord& state, int imageCount) {
@@ -123,14 +182,14 @@ void MapButtonColours(ImageStrip& strip, const ButtonColours& from, const Button
   }
 }
 
-std::vector<std::uint8_t> EncodeStripBitmap(const ImageStrip& strip) {
+std::vector<std::uint8_t> EncodeStripBitmap(const ImageStrip& strip, std::uint32_t stamp) {
   const std::uint32_t stride = (static_cast<std::uint32_t>(strip.width) * 3 + 3) & ~3u;
   const std::uint32_t bits = stride * static_cast<std::uint32_t>(strip.height);
   std::vector<std::uint8_t> out;
   out.push_back('B');
   out.push_back('M');
   Put32(out, 14 + 40 + bits);
-  Put32(out, 0);
+  Put32(out, stamp);  // the two reserved words, which readers pass over
   Put32(out, 14 + 40);
   Put32(out, 40);
   Put32(out, static_cast<std::uint32_t>(strip.width));
@@ -172,6 +231,7 @@ bool DecodeStripBitmap(const std::uint8_t* data, std::size_t size, ImageStrip& o
   if (depth != 1 && depth != 4 && depth != 8 && depth != 24) return false;
   const bool bottomUp = rawHeight > 0;
   const int height = bottomUp ? rawHeight : -rawHeight;
+  if (static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) > kMaxStripPixels) return false;
   if (depth <= 8 && colours == 0) colours = 1u << depth;
   if (depth <= 8 && colours > (1u << depth)) return false;
   const std::uint64_t tableEnd = 14 + static_cast<std::uint64_t>(infoSize) + (depth <= 8 ? 4ull * colours : 0);
@@ -200,6 +260,8 @@ bool DecodeStripBitmap(const std::uint8_t* data, std::size_t size, ImageStrip& o
   }
   return true;
 }
+
+std::uint32_t StripBitmapStamp(const std::uint8_t* data, std::size_t size) { return size >= 10 ? Le32(data + 6) : 0; }
 
 int StripImageCount(const ImageStrip& strip, int imageWidth, int imageHeight) {
   if (imageWidth <= 0 || imageHeight <= 0 || strip.height != imageHeight || strip.width % imageWidth != 0) return -1;

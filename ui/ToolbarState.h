@@ -53,7 +53,29 @@ struct ToolbarStateRecord {
   std::string caption;
   std::uint16_t buttonWidth = 0, buttonHeight = 0, imageWidth = 0, imageHeight = 0;
   std::vector<ToolbarButtonRecord> buttons;
+  // The update that wrote the file; its image file carries the same
+  // (ToolbarStateFiles.h). 0, written as nothing, in files of no update.
+  std::uint32_t stamp = 0;
 };
+
+// What a bar can have. Images and buttons are at most kMaxButtonSide
+// pixels each way, an image no larger than its button; a bar holds at most
+// kMaxToolbarButtons buttons (more than a screen's width of the smallest);
+// an embedded control is kMinControlWidth to kMaxControlSide pixels wide,
+// its list at most kMaxControlSide high and kMaxComboItems long.
+inline constexpr int kMaxButtonSide = 128;
+inline constexpr int kMaxToolbarButtons = 256;
+inline constexpr int kMinControlWidth = 5;
+inline constexpr int kMaxControlSide = 4096;
+inline constexpr int kMaxComboItems = 4096;
+// A strip holds at most one image for each button.
+inline constexpr std::uint64_t kMaxStripPixels =
+    std::uint64_t{kMaxToolbarButtons} * kMaxButtonSide * kMaxButtonSide;
+
+// Why a layout read from a file cannot be a bar's (words that follow "the
+// state file "), or null: a size, count or position no bar can have. A
+// layout of no buttons is the default bar, whatever its sizes.
+const char* ToolbarStateFault(const ToolbarStateRecord& state);
 
 // Separator style bit of a button record.
 constexpr std::uint8_t kButtonStyleSeparator = 0x01;
@@ -61,9 +83,12 @@ constexpr std::uint8_t kButtonStyleSeparator = 0x01;
 void WriteControlRecord(fw::Archive& ar, const ControlRecord& control);
 void WriteToolbarState(fw::Archive& ar, const ToolbarStateRecord& state);
 // Throws fw::FileException on a damaged file: a count beyond the file, an
-// unknown control tag, a string past the end.
+// unknown control tag, a string past the end, bytes after the records
+// other than the stamp, or a layout ToolbarStateFault refuses.
 ControlRecord ReadControlRecord(fw::Archive& ar);
 ToolbarStateRecord ReadToolbarState(fw::Archive& ar);
+// ReadToolbarState over bytes; false for anything it throws on.
+bool ParseToolbarState(const std::uint8_t* data, std::size_t size, ToolbarStateRecord& out);
 // Whether the records fit a strip of `imageCount` images: every plain
 // button's image lies in the strip (65535 and separators aside).
 bool ImagesFitStrip(const ToolbarStateRecord& state, int imageCount);
@@ -82,11 +107,15 @@ inline constexpr ButtonColours kStandardButtonColours = {0x000000, 0x808080, 0xC
 // Replaces every pixel of one table by its partner of the other.
 void MapButtonColours(ImageStrip& strip, const ButtonColours& from, const ButtonColours& to);
 
-// The strip as a bitmap file: 24 bits per pixel, bottom-up rows.
-std::vector<std::uint8_t> EncodeStripBitmap(const ImageStrip& strip);
+// The strip as a bitmap file: 24 bits per pixel, bottom-up rows; the
+// stamp of its state file in the file header's two reserved words.
+std::vector<std::uint8_t> EncodeStripBitmap(const ImageStrip& strip, std::uint32_t stamp = 0);
 // Reads a bitmap file of 1, 4, 8 or 24 bits per pixel (no compression);
-// false for anything else or a file shorter than it says.
+// false for anything else, a file shorter than it says or a strip of more
+// than kMaxStripPixels.
 bool DecodeStripBitmap(const std::uint8_t* data, std::size_t size, ImageStrip& out);
+// The stamp of a strip's file (0 for a file too short to hold one).
+std::uint32_t StripBitmapStamp(const std::uint8_t* data, std::size_t size);
 // A strip holds whole images of that size: its height is the image
 // height and its width a whole number of image widths; the image count.
 int StripImageCount(const ImageStrip& strip, int imageWidth, int imageHeight);

@@ -246,6 +246,7 @@ bool CLumo40App::LoadWorkspace(const std::string& path) {
   CLumo40View* activeView = nullptr;
   int activeShow = 1;
   workspaceFailures_.clear();
+  const int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
   for (std::size_t i = 0; i < paths.size(); ++i) {
     WorkspaceImage image;
     if (!ReadWorkspaceImage(*file, static_cast<int>(i) + 1, &image) ||
@@ -253,6 +254,7 @@ bool CLumo40App::LoadWorkspace(const std::string& path) {
       workspaceFailures_.push_back(paths[i]);
       continue;
     }
+    for (VIEWINFO& view : image.views) FitViewToScreen(view, screenWidth, screenHeight);
     Fragment* selection = nullptr;
     if (!image.selection.empty()) {
       int status = 0;

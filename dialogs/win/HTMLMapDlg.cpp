@@ -2,7 +2,7 @@
 #include "dialogs/win/HTMLMapDlg.h"
 
 #include "files/HtmlMap.h"
-#include "files/SafeWrite.h"
+#include "platform/safe_write.h"
 #include "dialogs/win/WebExportPanes.h"
 #include "framework/win/App.h"
 #include "res/StringTable.h"

@@ -181,9 +181,20 @@ int ReadClipboardDib(IDataObject* data, WAPtr* image, WAPtr* mask) {
     return kBadBlock;
   }
   *image = WAPtr::Adopt(DIBToImage(block, size, 0));
-  *mask = WAPtr::Adopt(DIBAlphaToMask(block, size));
+  int code = 0;
+  if (*image) {
+    *mask = WAPtr::Adopt(DIBAlphaToMask(block, size));
+  } else if (const char* fault = DIBFault(block, size)) {
+    // A block that cannot be a picture is refused before anything is made.
+    const std::string text = "The DIB Bitmap on the clipboard (" + std::to_string(size) +
+                             " bytes) cannot be pasted: " + fault + ".";
+    LUSetErrorStringExt(GetToolHostSite(), 0, text.c_str(), 0);
+    code = kBadBlock;
+  } else {
+    code = kCannotPaste;
+  }
   GlobalUnlock(medium.m.hGlobal);
-  return *image ? 0 : kCannotPaste;
+  return code;
 }
 
 // The image as a new layer "Layer n" centred above the active layer, in
@@ -301,8 +312,15 @@ int ReadFragmentFromDataObject(IDataObject* data, int* width, int* height, Fragm
   if (FAILED(GetDataAs(data, ClipboardFormats().mask, TYMED_HGLOBAL, &medium))) return kBadBlock;
   const auto* block = static_cast<const std::uint8_t*>(GlobalLock(medium.m.hGlobal));
   if (block == nullptr) return kBadBlock;
-  const int code = ReadMaskBlock(block, GlobalSize(medium.m.hGlobal), width, height, fragment);
+  const std::size_t size = GlobalSize(medium.m.hGlobal);
+  std::string why;
+  const int code = ReadMaskBlock(block, size, width, height, fragment, &why);
   GlobalUnlock(medium.m.hGlobal);
+  if (code != 0) {
+    const std::string text = "The selection on the clipboard (" + std::to_string(size) +
+                             " bytes) cannot be pasted: " + why + ".";
+    LUSetErrorStringExt(GetToolHostSite(), 0, text.c_str(), 0);
+  }
   return code;
 }
 

@@ -73,10 +73,12 @@ struct ParsedDib {
   int xDpi = 0;
   int yDpi = 0;
   PALETTEENTRY palette[256] = {};
+  // The rows, or for BI_RLE8 and BI_RLE4 the run-length data of
+  // `rleBytes` bytes (checked, not yet decoded).
   const std::uint8_t* rows = nullptr;
   std::size_t rowBytes = 0;
-  // The rows of a run-length coded DIB, decoded.
-  std::vector<std::uint8_t> decoded;
+  std::size_t rleBytes = 0;
+  bool IsRunLength() const { return compression == kBiRle8 || compression == kBiRle4; }
 };
 
 // Resolutions are kept in 16 bits; a larger one is held at the largest.
@@ -105,37 +107,52 @@ void DefaultMasks(int bits, std::uint32_t* masks) {
   }
 }
 
-// Sets pixel x of a decoded 8- or 4-bit row.
-void PutIndex(std::uint8_t* row, int x, int bits, std::uint8_t value) {
+// Packs a decoded row (one index a byte) into a DIB row of 8 or 4 bits.
+void PackIndexRow(std::uint8_t* to, const std::uint8_t* indexes, int width, int bits) {
   if (bits == 8) {
-    row[x] = value;
-  } else if ((x & 1) == 0) {
-    row[x / 2] = static_cast<std::uint8_t>((row[x / 2] & 0x0F) | (value << 4));
-  } else {
-    row[x / 2] = static_cast<std::uint8_t>((row[x / 2] & 0xF0) | (value & 0x0F));
+    std::memcpy(to, indexes, static_cast<std::size_t>(width));
+    return;
   }
+  for (int x = 0; x + 1 < width; x += 2) to[x / 2] = static_cast<std::uint8_t>(indexes[x] << 4 | (indexes[x + 1] & 0x0F));
+  if (width % 2 != 0) to[width / 2] = static_cast<std::uint8_t>(indexes[width - 1] << 4);
 }
 
-// Decodes BI_RLE8 or BI_RLE4 data into out.decoded (bottom-up rows, zero
-// where nothing is coded) with the file-format library's decoder, the one
-// its BMP reader uses, in the mode that refuses the block for anything that
-// would leave the image or the block, or that lacks the end-of-bitmap code.
-bool DecodeRle(const std::uint8_t* data, std::size_t size, ParsedDib& out) {
-  std::vector<std::uint8_t> indexes(static_cast<std::size_t>(out.width));
-  return lumora::imgxfer::DecodeBmpRle(
-      data, size, out.bits, out.width, out.height, indexes.data(),
-      [&](int y, const std::uint8_t* row) {
-        std::uint8_t* to = out.decoded.data() + static_cast<std::size_t>(y) * out.rowBytes;
-        for (int x = 0; x < out.width; ++x) PutIndex(to, x, out.bits, row[x]);
-        return true;
-      },
-      lumora::imgxfer::RleFaults::kRefuse);
+// Below this many pixels run-length data may code as little of the image
+// as it likes: the image costs little whatever the data says.
+constexpr std::uint64_t kRleFreePixels = std::uint64_t{1} << 22;
+// Above it, the runs must set at least one pixel in kRleShare. A real
+// encoder codes the picture and skips only background; a block that
+// claims a large image and codes almost none of it asks for memory its
+// data cannot justify. With one in two, a block of n bytes (at most 255
+// pixels for every 2) never claims more than 255 n pixels, one byte each.
+constexpr std::uint64_t kRleShare = 2;
+
+// Checks BI_RLE8 or BI_RLE4 data against the image it claims, before
+// anything is allocated, with the file-format library's decoder (the one
+// its BMP reader uses) in the mode that refuses anything leaving the image
+// or the block, or lacking the end-of-bitmap code.
+const char* CheckRle(const std::uint8_t* data, std::size_t size, const ParsedDib& dib) {
+  std::uint64_t coded = 0;
+  if (!lumora::imgxfer::DecodeBmpRle(data, size, dib.bits, dib.width, dib.height, nullptr, {},
+                                     lumora::imgxfer::RleFaults::kRefuse, &coded)) {
+    return "its run-length data leave the image or the block, or lack their end";
+  }
+  const std::uint64_t pixels = static_cast<std::uint64_t>(dib.width) * static_cast<std::uint64_t>(dib.height);
+  if (pixels > kRleFreePixels && coded * kRleShare < pixels) {
+    return "its run-length data code too little of the image it claims";
+  }
+  return nullptr;
 }
 
 // The header, table and masks of the DIB, with its rows located inside
-// the block; false for anything malformed, unsupported or overrunning.
-bool ParseDib(const std::uint8_t* dib, std::size_t size, ParsedDib& out) {
-  if (dib == nullptr || size < 4) return false;
+// the block; false for anything malformed, unsupported or overrunning,
+// with the reason in `why`. Nothing is allocated.
+bool ParseDib(const std::uint8_t* dib, std::size_t size, ParsedDib& out, const char** why) {
+  auto refuse = [why](const char* reason) {
+    *why = reason;
+    return false;
+  };
+  if (dib == nullptr || size < 4) return refuse("the block is too short for a header");
   const std::uint32_t headerBytes = Load32(dib);
   std::uint64_t offset = headerBytes;
   std::uint64_t tableEntries = 0;
@@ -144,7 +161,7 @@ bool ParseDib(const std::uint8_t* dib, std::size_t size, ParsedDib& out) {
   if ((headerBytes == kInfoHeaderBytes || versioned) && size >= headerBytes) {
     const auto width = static_cast<std::int32_t>(Load32(dib + 4));
     const auto height = static_cast<std::int32_t>(Load32(dib + 8));
-    if (width <= 0 || height == 0 || height == INT32_MIN) return false;
+    if (width <= 0 || height == 0 || height == INT32_MIN) return refuse("its width or height is not positive");
     out.width = width;
     out.topDown = height < 0;
     out.height = height < 0 ? -height : height;
@@ -156,7 +173,7 @@ bool ParseDib(const std::uint8_t* dib, std::size_t size, ParsedDib& out) {
     // Below 16 bits the table holds the colours used (all when 0); deeper
     // DIBs may carry a table too, which only hints at a display palette.
     if (out.bits <= 8) {
-      if (used > (1u << out.bits)) return false;
+      if (used > (1u << out.bits)) return refuse("its colour table is larger than its depth allows");
       tableEntries = used != 0 ? used : (1u << out.bits);
     } else {
       tableEntries = used;
@@ -167,47 +184,47 @@ bool ParseDib(const std::uint8_t* dib, std::size_t size, ParsedDib& out) {
       for (int i = 0; i < 3; ++i) out.masks[i] = Load32(dib + 40 + 4 * i);
       if (out.bits == 32) out.alphaMask = Load32(dib + 52);
     } else if (out.compression == kBiBitfields && deep) {
-      if (size < offset + 12) return false;
+      if (size < offset + 12) return refuse("the block ends inside its colour masks");
       for (int i = 0; i < 3; ++i) out.masks[i] = Load32(dib + offset + 4 * i);
       offset += 12;
     } else if (out.compression == kBiRgb) {
       if (deep) DefaultMasks(out.bits, out.masks);
     } else if (!((out.compression == kBiRle8 && out.bits == 8) || (out.compression == kBiRle4 && out.bits == 4)) ||
                out.topDown) {
-      return false;
+      return refuse("its compression is not one that can be read");
     }
   } else if (headerBytes == kCoreHeaderBytes && size >= kCoreHeaderBytes) {
     out.width = static_cast<int>(Load16(dib + 4));
     out.height = static_cast<int>(Load16(dib + 6));
     out.bits = static_cast<int>(Load16(dib + 10));
-    if (out.width == 0 || out.height == 0) return false;
+    if (out.width == 0 || out.height == 0) return refuse("its width or height is not positive");
     out.xDpi = lumora::GetScreenXDpi();
     out.yDpi = lumora::GetScreenYDpi();
+    if (out.bits == 16 || out.bits == 32) return refuse("its depth is not one that can be read");
     tableEntries = out.bits <= 8 ? (1u << out.bits) : 0;
     entryBytes = 3;
-    if (out.bits == 16 || out.bits == 32) return false;
   } else {
-    return false;
+    return refuse("its header is of no known kind, or longer than the block");
   }
   if (out.bits != 1 && out.bits != 4 && out.bits != 8 && out.bits != 16 && out.bits != 24 && out.bits != 32) {
-    return false;
+    return refuse("its depth is not one that can be read");
   }
+  if (!lumora::IsImageSize(out.width, out.height)) return refuse("it is larger than 30000 pixels a side");
   const std::uint64_t tableBytes = tableEntries * static_cast<std::uint64_t>(entryBytes);
-  if (tableBytes > size - offset) return false;
+  if (tableBytes > size - offset) return refuse("the block ends inside its colour table");
   if (out.bits <= 8) ReadColourTable(dib + offset, tableEntries, entryBytes, out.palette);
   offset += tableBytes;
   out.rowBytes = static_cast<std::size_t>((static_cast<std::uint64_t>(out.bits) * out.width + 31) / 32 * 4);
-  if (out.compression == kBiRle8 || out.compression == kBiRle4) {
-    if (!lumora::IsImageSize(out.width, out.height)) return false;
-    out.decoded.assign(out.rowBytes * static_cast<std::size_t>(out.height), 0);
-    if (!DecodeRle(dib + offset, size - offset, out)) return false;
-    out.rows = out.decoded.data();
-    out.compression = kBiRgb;
-    return true;
+  out.rows = dib + offset;
+  if (out.IsRunLength()) {
+    out.rleBytes = static_cast<std::size_t>(size - offset);
+    const char* fault = CheckRle(out.rows, out.rleBytes, out);
+    return fault == nullptr || refuse(fault);
   }
   // Divided, not multiplied: rows of 2^33 bytes times 2^31 rows overflow.
-  if (static_cast<std::uint64_t>(out.height) > (size - offset) / out.rowBytes) return false;
-  out.rows = dib + offset;
+  if (static_cast<std::uint64_t>(out.height) > (size - offset) / out.rowBytes) {
+    return refuse("the block holds fewer rows than its header claims");
+  }
   return true;
 }
 
@@ -337,26 +354,61 @@ void WriteColourTable(std::uint8_t* out, const VrWA2000::WA& image, int colours)
   }
 }
 
+// The DIB parsed with its colour masks, or the reason it cannot be read.
+const char* ReadDib(const std::uint8_t* dib, std::size_t size, ParsedDib& parsed, MaskChannel* channels) {
+  const char* why = nullptr;
+  if (!ParseDib(dib, size, parsed, &why)) return why;
+  for (int i = 0; i < 3; ++i) {
+    if (!channels[i].Set(parsed.masks[i])) return "its colour masks are not runs of bits";
+  }
+  if (parsed.bits == 16 && ((parsed.masks[0] | parsed.masks[1] | parsed.masks[2]) >> 16) != 0) {
+    return "its colour masks lie outside its 16-bit pixels";
+  }
+  return nullptr;
+}
+
+// Decodes the checked run-length data straight into the image's rows, each
+// packed as the DIB's rows and converted as they would be.
+bool DecodeRunLengthInto(VrWA2000::WA& image, const ParsedDib& parsed, RowFunction convert,
+                         const MaskChannel* channels) {
+  std::vector<std::uint8_t> indexes(static_cast<std::size_t>(parsed.width));
+  std::vector<std::uint8_t> packed(parsed.rowBytes, 0);
+  return lumora::imgxfer::DecodeBmpRle(
+      parsed.rows, parsed.rleBytes, parsed.bits, parsed.width, parsed.height, indexes.data(),
+      [&](int y, const std::uint8_t* row) {
+        PackIndexRow(packed.data(), row, parsed.width, parsed.bits);
+        convert(image.Row(y), packed.data(), parsed, channels);
+        return true;
+      },
+      lumora::imgxfer::RleFaults::kRefuse);
+}
+
 }  // namespace
 
 std::int32_t DpiToPelsPerMeter(int dpi) {
   return static_cast<std::int32_t>(std::clamp(dpi, 0, kMaxDpi) * 39.37007874015748 + 0.5);
 }
 
+const char* DIBFault(const std::uint8_t* dib, std::size_t size) {
+  ParsedDib parsed;
+  MaskChannel channels[3];
+  return ReadDib(dib, size, parsed, channels);
+}
+
 VrWA2000::WA* DIBToImage(const std::uint8_t* dib, std::size_t size, int toRGB) {
   ParsedDib parsed;
-  if (!ParseDib(dib, size, parsed)) return nullptr;
-  if (!lumora::IsImageSize(parsed.width, parsed.height)) return nullptr;
   MaskChannel channels[3];
-  for (int i = 0; i < 3; ++i) {
-    if (!channels[i].Set(parsed.masks[i])) return nullptr;
-  }
-  if (parsed.bits == 16 && ((parsed.masks[0] | parsed.masks[1] | parsed.masks[2]) >> 16) != 0) return nullptr;
+  if (ReadDib(dib, size, parsed, channels) != nullptr) return nullptr;
   const Conversion conversion = ChooseConversion(parsed, toRGB != 0);
   VrWA2000::WA* image = NewWAWithPalette(conversion.type, parsed.width, parsed.height, parsed.palette);
   if (image == nullptr) return nullptr;
   image->SetXRes(parsed.xDpi);
   image->SetYRes(parsed.yDpi);
+  if (parsed.IsRunLength()) {
+    if (DecodeRunLengthInto(*image, parsed, conversion.row, channels)) return image;
+    image->Release();
+    return nullptr;
+  }
   // Bottom-up rows that are copied lie as the buffer's do: one copy of the
   // whole block, which the C library streams faster than row by row.
   if (conversion.row == CopyRow && !parsed.topDown && image->GetBPLine() == static_cast<int>(parsed.rowBytes)) {
@@ -372,9 +424,17 @@ VrWA2000::WA* DIBToImage(const std::uint8_t* dib, std::size_t size, int toRGB) {
 }
 
 VrWA2000::WA* DIBAlphaToMask(const std::uint8_t* dib, std::size_t size) {
+  // Only a 32-bit DIB with a V4 or V5 header names an alpha mask: anything
+  // else is refused before the rest is looked at.
+  if (dib == nullptr || size < kV4HeaderBytes) return nullptr;
+  const std::uint32_t headerBytes = Load32(dib);
+  if ((headerBytes != kV4HeaderBytes && headerBytes != kV5HeaderBytes) || Load16(dib + 14) != 32 ||
+      Load32(dib + 16) != kBiBitfields || Load32(dib + 52) == 0) {
+    return nullptr;
+  }
   ParsedDib parsed;
-  if (!ParseDib(dib, size, parsed) || parsed.alphaMask == 0 || parsed.bits != 32) return nullptr;
-  if (!lumora::IsImageSize(parsed.width, parsed.height)) return nullptr;
+  MaskChannel channels[3];
+  if (ReadDib(dib, size, parsed, channels) != nullptr || parsed.alphaMask == 0) return nullptr;
   MaskChannel alpha;
   if (!alpha.Set(parsed.alphaMask)) return nullptr;
   VrWA2000::WA* mask = NewWA(kWAType8Grey, parsed.width, parsed.height, nullptr);

@@ -17,8 +17,17 @@
 // With `toRGB` every depth becomes a 24-bit buffer; otherwise 1 bit gives
 // type 1, 4 bits type 2, 8 bits type 8 (the grey ramp) or 4, and deeper
 // DIBs type 16. Palette buffers keep the DIB's colours; a zero or negative
-// resolution becomes the screen's.
+// resolution becomes the screen's. Run-length data (BI_RLE8, BI_RLE4) is
+// checked whole before the buffer is made and then decoded straight into
+// it; it must stay inside the image and the block, end with its
+// end-of-bitmap code and, for an image above 4 M pixels, set at least
+// half of the pixels it claims (the rest, background, stays 0).
 VrWA2000::WA* DIBToImage(const std::uint8_t* dib, std::size_t size, int toRGB);
+
+// Why DIBToImage refuses the block, in words that follow "the DIB is
+// refused: " (for example "it is larger than 30000 pixels a side"); null
+// when it reads. Allocates nothing.
+const char* DIBFault(const std::uint8_t* dib, std::size_t size);
 
 // The alpha of a 32-bit DIB with a V4 or V5 header and bit fields naming
 // an alpha mask, as a grey buffer laid out as DIBToImage's rows (count 1,

@@ -36,16 +36,21 @@ int PrivateProfile::GetInt(std::string_view section, std::string_view key, int d
       GetPrivateProfileIntA(Str(section).c_str(), Str(key).c_str(), defaultValue, path_.c_str()));
 }
 
+// Writes go through the portable writer, which replaces the whole file in
+// one step: the system's functions rewrite the file where it lies, so a
+// program killed meanwhile would leave it cut. The system's copy of the
+// file is dropped after each write, so its readers see the new file.
 bool PrivateProfile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
   if (!IsWritableProfileEntry(section, key, value)) return false;
-  return WritePrivateProfileStringA(Str(section).c_str(), Str(key).c_str(), Str(value).c_str(), path_.c_str()) !=
-         0;
+  const bool written = IniFile(path_).WriteString(section, key, value);
+  FlushCache();
+  return written;
 }
 
 bool PrivateProfile::Remove(std::string_view section, std::optional<std::string_view> key) {
-  const std::string keyName = key ? Str(*key) : std::string();
-  return WritePrivateProfileStringA(Str(section).c_str(), key ? keyName.c_str() : nullptr, nullptr,
-                                    path_.c_str()) != 0;
+  const bool removed = IniFile(path_).Remove(section, key);
+  FlushCache();
+  return removed;
 }
 
 std::vector<std::string> PrivateProfile::GetKeyNames(std::string_view section) {

@@ -15,6 +15,7 @@
 #include "lang/SequenceScript.h"
 #include "lang/win/LangHelpDialogs.h"
 #include "lang/win/PrintScript.h"
+#include "platform/safe_write.h"
 #include "platform/trace.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
@@ -216,12 +217,33 @@ bool CLangWnd::SaveAs() {
   return Save();
 }
 
+void CLangWnd::ShowFileProblem(const std::string& text) const {
+  MessageBoxA(hwnd_, text.c_str(), std::string(res::String(IDS_MACROS_TITLE)).c_str(), MB_OK | MB_ICONEXCLAMATION);
+}
+
 bool CLangWnd::SaveToFile(const std::string& path) {
-  const std::string bytes = ScriptFileBytes(Text());
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  if (!file || !file.write(bytes.data(), static_cast<std::streamsize>(bytes.size())) || !file.flush()) {
-    const std::string message = "The script cannot be written to " + path + ".";
-    MessageBoxA(hwnd_, message.c_str(), std::string(res::String(IDS_MACROS_TITLE)).c_str(), MB_OK | MB_ICONERROR);
+  // The whole text or nothing: a text the window cannot hand over whole,
+  // or that could not be read back as a script, is not written.
+  FlushAppended();
+  const int length = GetWindowTextLengthA(edit_);
+  const std::string text = Text();
+  std::string problem;
+  if (static_cast<int>(text.size()) != length) {
+    problem = "its text could not be read whole from the window";
+  } else if (text.size() >= kMaxScriptFileBytes) {
+    problem = "it is longer than a script file may be (" + std::to_string(kMaxScriptFileBytes) + " bytes)";
+  } else if (!IsScriptText(text, &problem)) {
+    problem = "it " + problem;
+  }
+  if (!problem.empty()) {
+    ShowFileProblem("The script is not saved to " + path + ": " + problem + ".");
+    return false;
+  }
+  const std::string bytes = ScriptFileBytes(text);
+  std::string error;
+  const bool written = lumora::WriteBytesSafely(path, bytes.data(), bytes.size(), &error);
+  if (!written) {
+    ShowFileProblem("The script cannot be written to " + path + (error.empty() ? "" : ": " + error) + ".");
     return false;
   }
   SendMessageA(edit_, EM_SETMODIFY, FALSE, 0);
@@ -230,19 +252,31 @@ bool CLangWnd::SaveToFile(const std::string& path) {
 
 bool CLangWnd::LoadFromFile(const std::string& path) {
   lumora::TraceMark("macro script read");
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return false;
-  const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (file.bad()) return false;
-  if (bytes.empty()) return true;
-  const std::string text = ScriptTextFromFileBytes(bytes);
-  lumora::TraceMark("macro script text ready");
-  SetText(text);
-  if (lumora::TraceEnabled()) {
-    UpdateWindow(edit_);
-    lumora::TraceMark("macro script shown");
+  // The size first: a file too large to be a script is not read at all.
+  std::ifstream file(path, std::ios::binary | std::ios::ate);
+  const std::streamoff size = file ? static_cast<std::streamoff>(file.tellg()) : -1;
+  std::string bytes, text, problem;
+  if (size > static_cast<std::streamoff>(kMaxScriptFileBytes)) {
+    problem = "is " + std::to_string(size) + " bytes long; a script file holds at most " +
+              std::to_string(kMaxScriptFileBytes) + " bytes";
+  } else if (size >= 0) {
+    bytes.resize(static_cast<std::size_t>(size));
+    if (!file.seekg(0) || !file.read(bytes.data(), size)) problem = "cannot be read";
+  } else {
+    problem = "cannot be read";
   }
-  return true;
+  if (problem.empty() && bytes.empty()) return true;
+  if (problem.empty() && ScriptTextFromFileBytes(bytes, &text, &problem)) {
+    lumora::TraceMark("macro script text ready");
+    SetText(text);
+    if (lumora::TraceEnabled()) {
+      UpdateWindow(edit_);
+      lumora::TraceMark("macro script shown");
+    }
+    return true;
+  }
+  ShowFileProblem("The macro file " + path + " is not opened: the file " + problem + ".");
+  return false;
 }
 
 void CLangWnd::CloseDiscard() {
@@ -278,8 +312,10 @@ void CLangWnd::OnCommandId(std::uint32_t id) {
       if (!SaveModified()) return;
       std::string path;
       if (!ChooseFile(true, id == ID_MACRO_OPEN ? IDS_OPEN_MACRO_TITLE : IDS_LOAD_RUN_MACRO_TITLE, path)) return;
+      // A file that is refused leaves the window as it was, its file
+      // name included: a later Save must not write over the refused file.
+      if (!LoadFromFile(path)) return;
       fileName_ = path;
-      LoadFromFile(path);
       if (id == ID_MACRO_LOAD_RUN) RunScript();
       return;
     }
@@ -288,10 +324,7 @@ void CLangWnd::OnCommandId(std::uint32_t id) {
       return;
     case ID_MACRO_SAVE_AS: {
       std::string path;
-      if (ChooseFile(false, IDS_SAVE_MACRO_TITLE, path)) {
-        fileName_ = path;
-        SaveToFile(path);
-      }
+      if (ChooseFile(false, IDS_SAVE_MACRO_TITLE, path) && SaveToFile(path)) fileName_ = path;
       return;
     }
     case ID_MACRO_PRINT:

@@ -43,7 +43,13 @@ class CLangWnd final : public fw::Window, public MacroLineSink {
   bool SaveModified();
   bool Save();
   bool SaveAs();
+  // Writes the whole text and its zero byte through a temporary file
+  // that replaces the file only once complete; false, with a message and
+  // the file as it was, for a text that cannot be saved whole.
   bool SaveToFile(const std::string& path);
+  // Shows the file's text; false, with a message naming the file and the
+  // window's text unchanged, for a file that cannot be read or is no
+  // script (ScriptTextFromFileBytes). An empty file changes nothing.
   bool LoadFromFile(const std::string& path);
   void CloseDiscard();
 
@@ -71,6 +77,8 @@ class CLangWnd final : public fw::Window, public MacroLineSink {
   LRESULT OnCreate();
   void OnCommandId(std::uint32_t id);
   void OnEffects();
+  // A file's fault in a message box over the window.
+  void ShowFileProblem(const std::string& text) const;
   void UpdateMenu(HMENU menu);
   // The update rule of one command: whether it is enabled, and for the
   // Recording switch whether it is checked.

@@ -9,8 +9,10 @@
 namespace lumora::imgxfer {
 
 bool DecodeBmpRle(const std::uint8_t* data, std::size_t size, int bits, int width, int height, std::uint8_t* row,
-                  const std::function<bool(int y, const std::uint8_t* row)>& take, RleFaults faults) {
+                  const std::function<bool(int y, const std::uint8_t* row)>& take, RleFaults faults,
+                  std::uint64_t* coded) {
   const bool writing = static_cast<bool>(take);
+  std::uint64_t codedPixels = 0;
   const bool refuse = faults == RleFaults::kRefuse;
   std::size_t at = 0;
   std::int64_t x = 0, y = 0;
@@ -40,6 +42,7 @@ bool DecodeBmpRle(const std::uint8_t* data, std::size_t size, int bits, int widt
     at += 2;
     if (count > 0) {
       if (!fits(count)) return false;
+      codedPixels += count;
       if (!writing) {
         x += count;
         continue;
@@ -66,12 +69,14 @@ bool DecodeBmpRle(const std::uint8_t* data, std::size_t size, int bits, int widt
       const std::size_t bytes = bits == 8 ? value : (value + 1) / 2;
       if (at + bytes > size) break;
       if (!fits(value)) return false;
+      codedPixels += value;
       for (unsigned i = 0; i < value; ++i) {
         put(bits == 8 ? data[at + i] : (i % 2 == 0 ? data[at + i / 2] >> 4 : data[at + i / 2] & 15));
       }
       at += (bytes + 1) & ~static_cast<std::size_t>(1);
     }
   }
+  if (coded != nullptr) *coded = codedPixels;
   if (refuse) return ended && advance(height);
   // A row counts as reached once the data has put a pixel into it.
   if (y + (x > 0 ? 1 : 0) < height) return false;

@@ -26,9 +26,11 @@ enum class RleFaults {
 // it has reached the image's last row; with kRefuse, false for the faults
 // above; with either, false when `take` answers false. With `take` empty
 // nothing is written: the check, made before anything is allocated.
+// `coded`, when given, receives the number of pixels the runs set (with
+// kRefuse all inside the image; the rest is what moves and line ends skip).
 bool DecodeBmpRle(const std::uint8_t* data, std::size_t size, int bits, int width, int height, std::uint8_t* row,
                   const std::function<bool(int y, const std::uint8_t* row)>& take,
-                  RleFaults faults = RleFaults::kClip);
+                  RleFaults faults = RleFaults::kClip, std::uint64_t* coded = nullptr);
 // Appends one row (one index a byte) without its end-of-line code.
 void EncodeBmpRleRow(const std::uint8_t* indexes, int width, int bits, std::vector<std::uint8_t>& out);
 

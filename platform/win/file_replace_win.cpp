@@ -27,27 +27,30 @@ void SetError(std::string* error, const char* what) {
   while (!error->empty() && (error->back() == '\n' || error->back() == '\r')) error->pop_back();
 }
 
-// Removes the temporary files that earlier saves of the target left (one
-// still being written by another program stays: it cannot be deleted).
-void RemoveStaleTempFiles(const std::string& folder, const std::string& targetName) {
-  WIN32_FIND_DATAA found;
-  const HANDLE search = FindFirstFileA((folder + TempNamePrefix(targetName) + "*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return;
+}  // namespace
+
+std::vector<std::string> FindTempFilesOf(const std::string& target) {
+  const std::string folder = FolderOf(target);
+  const std::string base = folder == "." ? "" : folder;
+  const std::string targetName = target.substr(base.size());
   std::vector<std::string> stale;
+  WIN32_FIND_DATAA found;
+  const HANDLE search = FindFirstFileA((base + TempNamePrefix(targetName) + "*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return stale;
   do {
-    if (IsTempNameOf(found.cFileName, targetName)) stale.emplace_back(found.cFileName);
+    if (IsTempNameOf(found.cFileName, targetName)) stale.push_back(base + found.cFileName);
   } while (FindNextFileA(search, &found));
   FindClose(search);
-  for (const std::string& name : stale) DeleteFileA((folder + name).c_str());
+  return stale;
 }
-
-}  // namespace
 
 std::string CreateTempFileBeside(const std::string& target, std::string* error) {
   const std::string folder = FolderOf(target);
   const std::string targetName = target.substr(folder == "." ? 0 : folder.size());
   const std::string base = folder == "." ? "" : folder;
-  RemoveStaleTempFiles(base, targetName);
+  // The temporary files that earlier saves of the target left (one still
+  // being written by another program stays: it cannot be deleted).
+  for (const std::string& stale : FindTempFilesOf(target)) DeleteFileA(stale.c_str());
   static const char kChars[] = "abcdefghijklmnopqrstuvwxyz0123456789";
   std::uint32_t seed = GetTickCount() ^ (GetCurrentProcessId() << 16) ^ GetCurrentThreadId();
   for (int attempt = 0; attempt < 100; ++attempt) {

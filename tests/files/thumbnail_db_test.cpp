@@ -95,6 +95,42 @@ TEST(ThumbnailDb, DamagedOrBoastfulEntriesKeepWhatCameBefore) {
   }
 }
 
+// The stored bitmap header goes to the system as it stands when the cell
+// is drawn: a current entry whose header does not describe its record is
+// dropped when the file is read (its thumbnail is made again), and the
+// entries after it are still read.
+TEST(ThumbnailDb, EntriesWhoseStoredHeaderDoesNotDescribeTheRecordAreDropped) {
+  ThumbnailDb db;
+  db.items["a"] = Item(40, 30, 1);
+  db.items["b"] = Item(120, 90, 2);
+  db.items["c"] = Item(30, 20, 3);
+  const std::vector<std::uint8_t> bytes = db.Serialize();
+  ThumbnailDb one;
+  one.items["a"] = db.items["a"];
+  // Where b's header begins: after a, b's key, tag, times and sizes.
+  const std::size_t header = one.Serialize().size() + 2 + 2 + 16;
+  ASSERT_EQ(bytes[header], 40);
+  struct Lie {
+    const char* what;
+    std::size_t offset;
+    std::uint32_t value;
+    int bytes;
+  } lies[] = {
+      {"width 100000", 4, 100000, 4},  {"32 bits a pixel", 14, 32, 2}, {"top-down", 8, static_cast<std::uint32_t>(-90), 4},
+      {"header of 124", 0, 124, 4},    {"two planes", 12, 2, 2},       {"run-length", 16, 1, 4},
+      {"a colour table", 32, 16, 4},   {"height 89", 8, 89, 4},
+  };
+  for (const Lie& lie : lies) {
+    std::vector<std::uint8_t> damaged = bytes;
+    for (int i = 0; i < lie.bytes; ++i) damaged[header + lie.offset + i] = static_cast<std::uint8_t>(lie.value >> (8 * i));
+    ThumbnailDb read;
+    EXPECT_TRUE(read.Parse(damaged)) << lie.what;
+    EXPECT_EQ(read.items.count("b"), 0u) << lie.what;
+    EXPECT_EQ(read.items.size(), 2u) << lie.what;
+    EXPECT_NE(read.Current("c", 3, ~3u), nullptr) << lie.what;
+  }
+}
+
 TEST(ThumbnailDb, ChangedTimeIsNotCurrent) {
   ThumbnailDb db;
   db.items["a"] = Item(0, 0, 5);

@@ -4,6 +4,7 @@
 // and the old file whole.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "files/JpegExport.h"
@@ -79,6 +80,28 @@ TEST(WebWriters, FailedSaveLeavesTheOldFileAndNoTemporaryFile) {
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"old.gif"});
   EXPECT_FALSE(WriteWebPNG(dir("missing/a.png"), image.get(), {}, &error));
   EXPECT_FALSE(SaveJPEG(dir("missing/a.jpg"), *image, {}, &error));
+}
+
+// An export killed while writing leaves its empty temporary file beside
+// the target; the next export of that target takes it away.
+TEST(WebWriters, TheNextExportOfATargetRemovesTheTemporaryFilesKilledExportsLeft) {
+  Scratch dir;
+  WAPtr image = PhotoLike(20, 10);
+  CPrepGIFState state;
+  state.SetSource(image.get());
+  ASSERT_EQ(state.Reduce(), Outcome::kReduced);
+  for (const char* name : {"a.png", "a.gif", "a.jpg"}) {
+    std::FILE* f = std::fopen(dir(std::string(name) + ".lumora-tmp-k1ll3d").c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fclose(f);
+  }
+  std::string error;
+  ASSERT_TRUE(WriteWebPNG(dir("a.png"), image.get(), {}, &error)) << error;
+  ASSERT_TRUE(WriteWebGIF(dir("a.gif"), state.Result(), {}, &error)) << error;
+  ASSERT_TRUE(SaveJPEG(dir("a.jpg"), *image, {}, &error)) << error;
+  std::vector<std::string> names = dir.Names();
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"a.gif", "a.jpg", "a.png"}));
 }
 
 TEST(JpegCodec, StreamsHeaderAndRoundTrip) {

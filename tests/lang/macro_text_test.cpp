@@ -3,6 +3,8 @@
 // the window's place on the screen.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include <string>
 #include <vector>
 
@@ -60,10 +62,46 @@ TEST(MacroText, ScriptFilesHoldTheTextAndOneZeroByte) {
   const std::string bytes = ScriptFileBytes(text);
   ASSERT_EQ(bytes.size(), text.size() + 1);
   EXPECT_EQ(bytes.back(), '\0');
-  EXPECT_EQ(ScriptTextFromFileBytes(bytes), text);
+  std::string read, problem;
+  ASSERT_TRUE(ScriptTextFromFileBytes(bytes, &read, &problem)) << problem;
+  EXPECT_EQ(read, text);
   // Another editor's file has no zero byte: its last character stays.
-  EXPECT_EQ(ScriptTextFromFileBytes("DeleteLayer();"), "DeleteLayer();");
-  EXPECT_EQ(ScriptTextFromFileBytes(std::string("\0", 1)), "");
+  ASSERT_TRUE(ScriptTextFromFileBytes("DeleteLayer();", &read, &problem));
+  EXPECT_EQ(read, "DeleteLayer();");
+  ASSERT_TRUE(ScriptTextFromFileBytes(std::string("\0", 1), &read, &problem));
+  EXPECT_EQ(read, "");
+  // Letters beyond ASCII and tabs are text.
+  ASSERT_TRUE(ScriptTextFromFileBytes("Text(\"\xE9t\xE9\");\t// \xA9\r\n", &read, &problem));
+  EXPECT_EQ(read, "Text(\"\xE9t\xE9\");\t// \xA9\r\n");
+}
+
+// A file is a script whole or not at all: what the window would show of
+// anything else is less than the file, and saving it would cut the file.
+TEST(MacroText, FilesWithZeroBytesBeforeTheEndOrOtherControlBytesAreRefusedWithTheirPlace) {
+  struct Case {
+    const char* what;
+    std::string bytes;
+    const char* problem;
+  } cases[] = {
+      {"zero then text", std::string("A();\0B();\0", 11), "holds a zero byte at byte 5, before its end"},
+      {"zero first", std::string(1, '\0') + std::string(65535, 'x'), "holds a zero byte at byte 1, before its end"},
+      {"two zeros at the end", std::string("A();\0\0", 6), "holds a zero byte at byte 5, before its end"},
+      {"escape", "A();\x1B[2J", "holds a byte that is not text (27) at byte 5"},
+      {"delete", "A();\x7F", "holds a byte that is not text (127) at byte 5"},
+      {"UTF-16", std::string("A\0(\0)\0", 6), "holds a zero byte at byte 2, before its end"},
+      {"too long", std::string(kMaxScriptFileBytes + 1, 'x'),
+       "is 8388609 bytes long; a script file holds at most 8388608 bytes"},
+  };
+  for (const Case& c : cases) {
+    std::string text = "untouched", problem;
+    EXPECT_FALSE(ScriptTextFromFileBytes(c.bytes, &text, &problem)) << c.what;
+    EXPECT_EQ(problem, c.problem) << c.what;
+    EXPECT_EQ(text, "untouched") << c.what;
+  }
+  // The largest file that is read.
+  std::string text, problem;
+  EXPECT_TRUE(ScriptTextFromFileBytes(std::string(kMaxScriptFileBytes - 1, 'x') + '\0', &text, &problem));
+  EXPECT_EQ(text.size(), kMaxScriptFileBytes - 1);
 }
 
 TEST(MacroText, PickedStatementsAndParameterLines) {
@@ -78,6 +116,9 @@ TEST(MacroText, TheWindowStaysOnTheScreen) {
   EXPECT_EQ(ClampWindowOrigin(5000, 200, 1024), 824);
   EXPECT_EQ(ClampWindowOrigin(-50, 200, 1024), 0);
   EXPECT_EQ(ClampWindowOrigin(100, 2000, 1024), 0);
+  // Sizes at the limits of 32 bits, as a settings file may hold them.
+  EXPECT_EQ(ClampWindowOrigin(INT32_MAX, INT32_MIN, 1024), INT32_MAX);
+  EXPECT_EQ(ClampWindowOrigin(INT32_MAX, INT32_MAX, -1024), 0);
 }
 
 // The archive holds the text, the modified flag, the selection, the file
@@ -126,6 +167,16 @@ TEST(MacroText, TheWindowsArchiveLayout) {
   EXPECT_THROW(SerializeMacroWindowState(in, untouched), fw::FileException);
   EXPECT_EQ(untouched.text, "");
   EXPECT_EQ(untouched.recording, 1);
+
+  // A text with a zero byte would lose its end in the window: refused.
+  std::string zero = expected;
+  zero[1 + 4] = '\0';
+  fw::MemFile damaged;
+  damaged.Write(zero.data(), static_cast<std::uint32_t>(zero.size()));
+  damaged.SeekFromCurrent(-static_cast<std::int64_t>(damaged.GetPosition()));
+  fw::Archive again(damaged, fw::Archive::load);
+  EXPECT_THROW(SerializeMacroWindowState(again, untouched), fw::FileException);
+  EXPECT_EQ(untouched.text, "");
 }
 
 }  // namespace

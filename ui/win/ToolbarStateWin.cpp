@@ -7,6 +7,7 @@
 
 #include "framework/StringSource.h"
 #include "ui/ToolbarState.h"
+#include "ui/ToolbarStateFiles.h"
 #include "ui/win/ColourControls.h"
 #include "ui/win/OwnerDrawControls.h"
 #include "ui/win/ToolbarCtrlFactory.h"
@@ -23,37 +24,6 @@ ButtonColours SystemButtonColours() {
     return static_cast<std::uint32_t>((GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c));
   };
   return {rgb(COLOR_BTNTEXT), rgb(COLOR_BTNSHADOW), rgb(COLOR_BTNFACE), rgb(COLOR_BTNHIGHLIGHT)};
-}
-
-bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& out) {
-  HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return false;
-  LARGE_INTEGER size{};
-  bool ok = GetFileSizeEx(f, &size) && size.QuadPart < (64 << 20);
-  if (ok) {
-    out.resize(static_cast<std::size_t>(size.QuadPart));
-    DWORD read = 0;
-    ok = out.empty() || (ReadFile(f, out.data(), static_cast<DWORD>(out.size()), &read, nullptr) && read == out.size());
-  }
-  CloseHandle(f);
-  return ok;
-}
-
-// Written beside the target, then moved over it: a failure half way leaves
-// the previous file whole.
-bool ReplaceFileWith(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  const std::string temporary = path + ".new";
-  HANDLE f = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  if (f == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  const bool ok = WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                  written == bytes.size() && FlushFileBuffers(f);
-  CloseHandle(f);
-  if (!ok || !MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    DeleteFileA(temporary.c_str());
-    return false;
-  }
-  return true;
 }
 
 // The strip's pixels as 0xRRGGBB from a bitmap, and a display bitmap made
@@ -159,13 +129,6 @@ bool CCToolBar::SaveState(const std::string& file) {
     }
     state.buttons.push_back(std::move(r));
   }
-  fw::MemFile memory;
-  {
-    fw::Archive ar(memory, fw::Archive::store);
-    WriteToolbarState(ar, state);
-    ar.Close();
-  }
-  const std::vector<std::uint8_t> stateBytes(memory.Data(), memory.Data() + memory.GetLength());
   // The strip: one image after the other, the system colours back to the
   // standard ones.
   const int count = static_cast<int>(images.size());
@@ -182,28 +145,23 @@ bool CCToolBar::SaveState(const std::string& file) {
   ImageStrip strip = StripOf(bitmap, count * image.cx, image.cy);
   DeleteObject(bitmap);
   MapButtonColours(strip, SystemButtonColours(), kStandardButtonColours);
-  return ReplaceFileWith(file, stateBytes) && ReplaceFileWith(ImageFileOf(file), EncodeStripBitmap(strip));
+  // The layout and its images go as one update.
+  std::string error;
+  return SaveToolbarStatePair(file, state, strip, &error);
 }
 
 bool CCToolBar::LoadState(const std::string& file) {
   stateReset_ = false;
-  std::vector<std::uint8_t> bytes;
-  if (!ReadWholeFile(file, bytes)) return false;
+  // Sizes, counts and positions no bar can have make the state damaged,
+  // as does an image file of another update.
+  const ToolbarStatePair pair = ReadToolbarStatePair(file);
+  if (!pair.stateFound) return false;
   ToolbarStateRecord state;
-  bool damaged = false;
-  try {
-    fw::MemFile memory;
-    memory.Attach(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
-    fw::Archive ar(memory, fw::Archive::load);
-    state = ReadToolbarState(ar);
-  } catch (const FileException&) {
-    damaged = true;
-  }
-  std::vector<std::uint8_t> imageBytes;
+  bool damaged = !ParseToolbarState(pair.state.data(), pair.state.size(), state);
   ImageStrip strip;
   int count = -1;
-  if (!damaged && ReadWholeFile(ImageFileOf(file), imageBytes) &&
-      DecodeStripBitmap(imageBytes.data(), imageBytes.size(), strip)) {
+  if (!damaged && pair.imagesFound && StripBitmapStamp(pair.images.data(), pair.images.size()) == state.stamp &&
+      DecodeStripBitmap(pair.images.data(), pair.images.size(), strip)) {
     count = StripImageCount(strip, state.imageWidth, state.imageHeight);
   }
   // A layout of no buttons is the default bar, not a fault.

@@ -11,6 +11,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <tuple>
 
 #include "tests/support/unique_temp_folder.h"
 
@@ -227,6 +228,56 @@ TEST_F(WorkspaceTest, AFailedSaveLeavesTheOldWorkspaceAsItWas) {
   EXPECT_EQ(written, 1);
   fw::IniFile file(Path("keep.luw"));
   EXPECT_EQ(ReadWorkspaceImagePaths(file), (std::vector<std::string>{"C:\\new.psd"}));
+}
+
+// Saves killed half-way left their temporary files beside the workspace:
+// the next save of it takes them away, whichever naming they carry.
+TEST_F(WorkspaceTest, ASaveRemovesTheTemporaryFilesKilledSavesLeftBesideIt) {
+  Write("k.luw", "[images]\r\nimage1=C:\\old.psd\r\n");
+  Write("k.luw.tmp", "[images]\r\nimage1=C:\\half");
+  Write("k.luw.lumora-tmp-a1b2c3", "");
+  Write("other.luw.lumora-tmp-a1b2c3", "");
+  WorkspaceContent content;
+  content.images = {WorkspaceImage{"C:\\new.psd", 0, "", 1, {VIEWINFO{}}}};
+  ASSERT_TRUE(SaveWorkspaceFile(Path("k.luw"), content, Open));
+  std::set<std::string> names;
+  for (const fs::directory_entry& e : fs::directory_iterator(folder_)) names.insert(e.path().filename().string());
+  EXPECT_EQ(names, (std::set<std::string>{"k.luw", "other.luw.lumora-tmp-a1b2c3"}));
+  fw::IniFile file(Path("k.luw"));
+  EXPECT_EQ(ReadWorkspaceImagePaths(file), (std::vector<std::string>{"C:\\new.psd"}));
+}
+
+// Positions and sizes at the limits of 32 bits: the edges are summed
+// without overflow and each view lands wholly on a 1024 x 768 screen.
+TEST_F(WorkspaceTest, ViewRectanglesAtTheIntegerLimitsLandOnTheScreen) {
+  struct Case {
+    const char* what;
+    std::string x, y, cx, cy, minX, maxY;
+    std::tuple<int, int, int, int> placed;  // left, top, right, bottom
+    int placedMinX, placedMaxY;
+  } cases[] = {
+      {"all at the top", "2147483647", "2147483647", "2147483647", "2147483647", "2147483647", "2147483647",
+       {0, 0, 1024, 768}, 1024, 768},
+      {"all at the bottom", "-2147483648", "-2147483648", "-2147483648", "-2147483648", "-2147483648", "-2147483648",
+       {0, 0, 1, 1}, -1024, -768},
+      {"off to the right", "5000", "100", "300", "200", "-1", "-1", {724, 100, 1024, 300}, -1, -1},
+      {"as saved", "10", "20", "400", "300", "-1", "5", {10, 20, 410, 320}, -1, 5},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Write("v.luw", "[images]\r\nimage1=C:\\a.psd\r\n[image1]\r\nactive_layer=0\r\nviews=1\r\n"
+                   "[image1_view1]\r\nmin_x=" + c.minX + "\r\nmin_y=0\r\nmax_x=0\r\nmax_y=" + c.maxY +
+                       "\r\nx=" + c.x + "\r\ny=" + c.y + "\r\ncx=" + c.cx + "\r\ncy=" + c.cy +
+                       "\r\nshow=normal\r\nscale=100%\r\nscroll_pos=0,0\r\n");
+    fw::IniFile file(Path("v.luw"));
+    WorkspaceImage image;
+    ASSERT_TRUE(ReadWorkspaceImage(file, 1, &image));
+    VIEWINFO& v = image.views[0];
+    FitViewToScreen(v, 1024, 768);
+    EXPECT_EQ(std::make_tuple(v.left, v.top, v.right, v.bottom), c.placed);
+    EXPECT_EQ(v.minX, c.placedMinX);
+    EXPECT_EQ(v.maxY, c.placedMaxY);
+  }
 }
 
 TEST_F(WorkspaceTest, ScaleOfZoom) {
