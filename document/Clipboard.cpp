@@ -8,6 +8,7 @@
 #include <exception>
 
 #include "document/LayerSelection.h"
+#include "engine/pixels/Dib.h"
 #include "engine/pixels/ImageLimits.h"
 #include "engine/pixels/WAccess.h"
 #include "platform/rect.h"
@@ -279,6 +280,30 @@ int ReadMaskBlock(const std::uint8_t* data, std::size_t size, int* width, int* h
   *width = w;
   *height = h;
   *fragment = read;
+  return 0;
+}
+
+int ReadPastedDib(const std::uint8_t* block, std::size_t size, WAPtr* image, WAPtr* mask, std::string* why) {
+  *image = nullptr;
+  *mask = nullptr;
+  why->clear();
+  // Header sizes a pasted DIB may have: BITMAPINFOHEADER, V4 and V5.
+  const std::uint32_t headerBytes =
+      block == nullptr || size < 4
+          ? 0
+          : block[0] | block[1] << 8 | block[2] << 16 | static_cast<std::uint32_t>(block[3]) << 24;
+  if (headerBytes != 40 && headerBytes != 108 && headerBytes != 124) return 36;
+  WAPtr read = WAPtr::Adopt(DIBToImage(block, size, 0));
+  if (!read) {
+    // A block that cannot be a picture is refused before anything is made.
+    if (const char* fault = DIBFault(block, size)) {
+      *why = fault;
+      return 36;
+    }
+    return 16;
+  }
+  *mask = WAPtr::Adopt(DIBAlphaToMask(block, size));
+  *image = std::move(read);
   return 0;
 }
 

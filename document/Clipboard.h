@@ -114,6 +114,15 @@ void QueryPasteEntries(PasteRow* rows, int count, const DataObjectOffer& offer, 
 // none or no rows.
 int PickPasteFormat(const PasteRow* rows, int count);
 
+// A DIB block on the clipboard (CF_DIB) as the pastes take it: 0 with the
+// image and, for a 32-bit V4 or V5 DIB whose alpha is not zero everywhere,
+// that alpha as a mask of the image's size (null otherwise). 36 for a
+// block whose header is not a DIB's (40, 108 or 124 bytes), or one the DIB
+// reader refuses, with the reason in `why` (words that follow "cannot be
+// pasted: "; empty for a header of another size); 16 when a DIB that
+// reads could not be made (memory). Nothing is made on a refusal.
+int ReadPastedDib(const std::uint8_t* block, std::size_t size, WAPtr* image, WAPtr* mask, std::string* why);
+
 // A pasted bitmap's image in the document's image type: the same buffer
 // when the types agree; for an RGB document (16) every palette type's
 // pixels looked up in its palette; for a grey document (8) the palette
