@@ -94,6 +94,10 @@ inline bool IsDocumentTool(const ToolDescriptor& tool) { return tool.document !=
 // Runs a document tool on the active image window's document (see
 // ToolDescriptor::document): 0, or the error code it reported.
 int RunDocumentTool(const void* site, const ToolDescriptor& tool);
+// Area types (kind 4) name the selection tools in the registry: they are
+// listed as default area managers and never instantiated.
+inline constexpr std::uint32_t kAreaTypeTool = 4;
+inline bool IsAreaType(const ToolDescriptor& tool) { return (tool.flags & 7u) == kAreaTypeTool; }
 
 inline constexpr std::uint32_t kCapsGreyAndColour[kImageKinds] = {2, 2, 2, 0, 0};
 

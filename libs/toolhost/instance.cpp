@@ -212,6 +212,11 @@ LUTool* LUCreateTool(const void* site, const char* idName) {
     Fail(kLUErrNoTool, __LINE__);
     return nullptr;
   }
+  // An area type is a default for new selections, not a tool to run.
+  if (lumora::toolhost::IsAreaType(*lumora::toolhost::FindTool(number))) {
+    Fail(kLUErrNoTool, __LINE__);
+    return nullptr;
+  }
   auto* tool = new LUTool;
   tool->site = site;
   tool->descriptor = lumora::toolhost::FindTool(number);
