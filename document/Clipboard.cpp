@@ -205,17 +205,26 @@ Fragment* ClipboardFragmentOf(const Fragment* selection) {
   return copy;
 }
 
-std::vector<std::uint8_t> WriteMaskBlock(int width, int height, const Fragment* fragment) {
-  // Sized up front from the fragment's bounds, so a large mask is not
-  // copied again and again as the block grows.
+std::uint64_t MaskBlockReserve(const Fragment* fragment) {
   std::uint64_t estimate = 4096;
+  if (fragment == nullptr) return estimate;
+  const int type = GetFragmentType(fragment);
+  if (type != kFrgMask && type != kFrgComplex) return estimate;
+  // A mask stores its whole buffer, whatever it selects.
   LURECT bounds{};
-  if (fragment != nullptr && GetFragmentBoundRect(fragment, &bounds) != 0) {
+  if ((type == kFrgMask ? GetMaskRect(fragment, &bounds) : GetFragmentBoundRect(fragment, &bounds)) != 0) {
     RECT r;
     LURectToRect(&r, &bounds);
-    if (!RectIsEmpty(r)) estimate += static_cast<std::uint64_t>(r.right - r.left) * (r.bottom - r.top);
+    if (!RectIsEmpty(r)) {
+      estimate += static_cast<std::uint64_t>(std::int64_t{r.right} - r.left) *
+                  static_cast<std::uint64_t>(std::int64_t{r.bottom} - r.top);
+    }
   }
-  MemFile file(static_cast<std::uint32_t>(std::min<std::uint64_t>(estimate, 256u << 20)));
+  return std::min<std::uint64_t>(estimate, 256u << 20);
+}
+
+std::vector<std::uint8_t> WriteMaskBlock(int width, int height, const Fragment* fragment) {
+  MemFile file(static_cast<std::uint32_t>(MaskBlockReserve(fragment)));
   Fragment* empty = nullptr;
   try {
     const std::uint8_t sizes[4] = {static_cast<std::uint8_t>(width), static_cast<std::uint8_t>(width >> 8),

@@ -43,6 +43,12 @@ inline constexpr char kOriginMarker[4] = {'L', 'U', 'M', 'O'};
 // each, little-endian), then one selection stream of the fragment (an
 // empty fragment when null). Empty when the fragment cannot be stored.
 std::vector<std::uint8_t> WriteMaskBlock(int width, int height, const Fragment* fragment);
+// The memory WriteMaskBlock takes at once for the fragment's block: a few
+// kilobytes, and the pixels of its bounds for a mask or a combination
+// (which may hold masks), so a large mask is not copied again and again as
+// the block grows. A shape stores a few numbers whatever its size, and
+// takes no more.
+std::uint64_t MaskBlockReserve(const Fragment* fragment);
 // Reads the block: 0 with the sizes and the fragment (the caller's), or
 // 36, nothing read and the reason in `why` (when given), for a short or
 // damaged block, sizes beyond 1 to 30000 pixels a side, or a selection

@@ -11,11 +11,16 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "app/Workspace.h"
 #include "document/Clipboard.h"
+#include "files/ThumbnailDb.h"
+#include "framework/Profile.h"
+#include "lang/MacroText.h"
 #include "engine/layered/RWLayers.h"
 #include "engine/layers/Layer.h"
 #include "engine/pixels/Dib.h"
@@ -257,6 +262,97 @@ void ToolbarStateSeeds() {
   ToolbarPair(empty, Strip(0, 16, 16), ToolbarLayoutPlan::kDefault);
 }
 
+// ---- macro files and the macro window's state
+
+void MacroFileSeeds() {
+  const std::string texts[] = {"", "SelectAll();", "Fill(1, 2, 3);\r\nInvert();\r\n", "\tA(\"x\");\n\nB();"};
+  for (const std::string& text : texts) {
+    Bytes file{0};
+    const std::string bytes = lang::ScriptFileBytes(text);
+    file.insert(file.end(), bytes.begin(), bytes.end());
+    Seed("macro_file", file);
+    lang::MacroWindowState state{text, 1, 0, static_cast<std::int32_t>(text.size()), "C:\\Macroses\\a.cmd", 0};
+    fw::MemFile memory;
+    {
+      fw::Archive ar(memory, fw::Archive::store);
+      lang::SerializeMacroWindowState(ar, state);
+      ar.Close();
+    }
+    Bytes archived{1};
+    archived.insert(archived.end(), memory.Data(), memory.Data() + memory.GetLength());
+    Seed("macro_file", archived);
+  }
+}
+
+// ---- settings files and workspaces, written by the settings writer
+
+Bytes FileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void IniSeeds() {
+  const std::filesystem::path path = gFolder / "seed.ini";
+  std::filesystem::remove(path);
+  fw::IniFile file(path.string());
+  Require(file.WriteInt("LoadOptions", "AnimationSpeed", 3) && file.WriteString("Files", "Last", "\"C:\\a b\\c.lud\"") &&
+              file.WriteString("Files", "Folder", "C:\\Images") && file.WriteInt("PinState", "DrawingPinPressed", 1) &&
+              file.WriteString("Colours", "Custom", "0x00FF8040"),
+          "cannot write a settings file");
+  Seed("ini", FileBytes(path));
+  Seed("ini", Text("; settings\r\n[A]\r\nx = 0b101\r\n  Y='quoted'\r\n[a]\r\nx=2\r\n[B\r\nz\r\n=v\r\n"));
+  std::filesystem::remove(path);
+}
+
+void WorkspaceSeeds() {
+  WorkspaceContent content;
+  content.tools.push_back(WorkspaceTool{"Layers", false, true, 900, 40});
+  content.tools.push_back(WorkspaceTool{"Navigator", true, false, 0, 0});
+  WorkspaceImage one;
+  one.path = "C:\\Images\\one.lud";
+  one.activeLayer = 2;
+  one.selection = "select";
+  VIEWINFO view;
+  view.activate = true;
+  view.minX = view.minY = view.maxX = view.maxY = -1;
+  view.left = 10, view.top = 20, view.right = 650, view.bottom = 500;
+  view.scale = 200;
+  view.scrollX = 30, view.scrollY = 4;
+  one.views.push_back(view);
+  view.activate = false;
+  view.show = 3;
+  view.left = -3000, view.right = 90000;
+  one.views.push_back(view);
+  one.viewCount = 2;
+  WorkspaceImage two = one;
+  two.path = "C:\\Images\\two.png";
+  two.selection.clear();
+  two.views.resize(1);
+  two.viewCount = 1;
+  content.images = {one, two};
+  const std::filesystem::path path = gFolder / "seed.luw";
+  std::filesystem::remove(path);
+  fw::IniFile file(path.string());
+  Require(WriteWorkspaceContent(file, content) == 2, "cannot write a workspace");
+  Seed("workspace", FileBytes(path));
+  std::filesystem::remove(path);
+}
+
+// ---- the thumbnail database
+
+void ThumbnailDbSeeds() {
+  ThumbnailDb db;
+  ThumbnailItem wide = MakeThumbnail(*Picture(kWAType24, 240, 60));
+  wide.timeLow = 0x12345678, wide.timeHigh = 0x01D2;
+  db.items["C:\\Images\\wide.png"] = wide;
+  ThumbnailItem tall = MakeThumbnail(*Picture(kWAType8Palette, 9, 70));
+  db.items["C:\\Images\\tall.lud"] = tall;
+  db.items["C:\\Images\\broken.tif"] = ThumbnailItem{};
+  Seed("thumbnail_db", db.Serialize());
+  db.items.erase("C:\\Images\\tall.lud");
+  Seed("thumbnail_db", db.Serialize());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -269,6 +365,10 @@ int main(int argc, char** argv) {
   LayerReferenceSeeds();
   PasteDibSeeds();
   ToolbarStateSeeds();
+  MacroFileSeeds();
+  IniSeeds();
+  WorkspaceSeeds();
+  ThumbnailDbSeeds();
   for (const auto& [target, count] : gCounts) std::printf("%s: %d seeds\n", target.c_str(), count);
   return 0;
 }
