@@ -59,8 +59,9 @@ Contents Read(fw::Profile& profile, const std::vector<std::string>& sections) {
   for (const std::string& section : sections) {
     auto& keys = contents.emplace_back(section, std::vector<std::pair<std::string, std::string>>{}).second;
     for (const std::string& key : profile.GetKeyNames(section)) {
-      keys.emplace_back(key, profile.GetString(section, key, "\x01missing"));
-      if (keys.back().second == "\x01missing") __builtin_trap();
+      // A key listed is present: two defaults cannot both come back.
+      keys.emplace_back(key, profile.GetString(section, key, "\x01a"));
+      if (keys.back().second == "\x01a" && profile.GetString(section, key, "\x01b") == "\x01b") __builtin_trap();
       (void)fw::ParseProfileInt(keys.back().second);
     }
   }

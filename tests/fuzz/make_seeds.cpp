@@ -16,9 +16,12 @@
 #include <string>
 #include <vector>
 
+#include "app/HandOver.h"
 #include "app/Workspace.h"
 #include "document/Clipboard.h"
 #include "files/ThumbnailDb.h"
+#include "framework/CommandLine.h"
+#include "files/TwainStrips.h"
 #include "framework/Profile.h"
 #include "lang/MacroText.h"
 #include "engine/layered/RWLayers.h"
@@ -353,6 +356,66 @@ void ThumbnailDbSeeds() {
   Seed("thumbnail_db", db.Serialize());
 }
 
+// ---- the command line and a second start's hand-over
+
+void CommandLineSeeds() {
+  const std::string lines[] = {"\"C:\\Program Files\\Lumo40\\Lumo40.exe\" \"C:\\My Images\\a b.lud\"",
+                               "Lumo40.exe /Embedding", "Lumo40.exe -automation /dde", "Lumo40.exe",
+                               "Lumo40.exe \"C:\\x\\\\\" \"q\"\"uote\" c.png"};
+  for (const std::string& line : lines) {
+    Bytes input{0};
+    input.insert(input.end(), line.begin(), line.end());
+    Seed("command_line", input);
+    const fw::CommandLineInfo info = fw::ParseCommandLine(fw::SplitCommandLine(line, true));
+    if (info.fileName.empty()) continue;
+    const Bytes block = MakeDropFilesBlock(info.fileName);
+    Bytes handed{1};
+    handed.insert(handed.end(), block.begin(), block.end());
+    Seed("command_line", handed);
+  }
+}
+
+// ---- TWAIN memory strips, as a source fills them
+
+void TwainSeeds() {
+  struct Kind {
+    std::int16_t pixelType, samples, bits, bitsPerPixel;
+    bool palette;
+  } kinds[] = {{twain::TWPT_RGB, 3, 8, 24, false}, {twain::TWPT_GRAY, 1, 8, 8, false},
+               {twain::TWPT_BW, 1, 1, 1, false},   {twain::TWPT_PALETTE, 1, 8, 8, true},
+               {twain::TWPT_RGB, 3, 16, 48, false}};
+  for (const Kind& k : kinds) {
+    twain::TW_IMAGEINFO info{};
+    info.XResolution = info.YResolution = twain::TW_FIX32{300, 0};
+    info.ImageWidth = 7;
+    info.ImageLength = 4;
+    info.SamplesPerPixel = k.samples;
+    for (int i = 0; i < k.samples; ++i) info.BitsPerSample[i] = k.bits;
+    info.BitsPerPixel = k.bitsPerPixel;
+    info.PixelType = k.pixelType;
+    Bytes input{static_cast<std::uint8_t>(k.palette ? 2 : 0)};
+    const auto* raw = reinterpret_cast<const std::uint8_t*>(&info);
+    input.insert(input.end(), raw, raw + sizeof info);
+    if (k.palette) {
+      twain::TW_PALETTE8 palette{};
+      palette.NumColors = 20;
+      palette.PaletteType = twain::TWPA_RGB;
+      for (int i = 0; i < 20; ++i) palette.Colors[i] = twain::TW_ELEMENT8{static_cast<std::uint8_t>(i), 
+          static_cast<std::uint8_t>(i * 9), static_cast<std::uint8_t>(255 - i), static_cast<std::uint8_t>(i * 3)};
+      const auto* p = reinterpret_cast<const std::uint8_t*>(&palette);
+      input.insert(input.end(), p, p + sizeof palette);
+    }
+    // Two strips of two rows each, rows padded to 4 bytes.
+    const std::uint32_t bytesPerRow = (7u * static_cast<std::uint32_t>(k.bitsPerPixel) + 31) / 32 * 4;
+    for (std::uint32_t y = 0; y < 4; y += 2) {
+      input.push_back(0), input.push_back(0);
+      for (const std::uint32_t v : {bytesPerRow, 7u, 2u, 0u, y, 2 * bytesPerRow, 2 * bytesPerRow}) PutU32(input, v);
+      for (std::uint32_t i = 0; i < 2 * bytesPerRow; ++i) input.push_back(static_cast<std::uint8_t>(i * 29 + y));
+    }
+    Seed("twain_strips", input);
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -369,6 +432,8 @@ int main(int argc, char** argv) {
   IniSeeds();
   WorkspaceSeeds();
   ThumbnailDbSeeds();
+  CommandLineSeeds();
+  TwainSeeds();
   for (const auto& [target, count] : gCounts) std::printf("%s: %d seeds\n", target.c_str(), count);
   return 0;
 }
