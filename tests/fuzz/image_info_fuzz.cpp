@@ -19,7 +19,11 @@ LUMORA_FUZZ_TARGET(image_info)(const std::uint8_t* data, std::size_t size) {
   }
   if (info->hasResolution) {
     const std::string text = lumora::DescribeResolution(*info);
-    if (text.size() < 13 || text.size() > 64 || text.find(" X ") == std::string::npos) __builtin_trap();
+    const bool inches = text.ends_with(" dot/inch");
+    if ((!inches && !text.ends_with(" dot/cm")) || inches != (info->xUnit == 1) || text.size() > 64 ||
+        text.find(" X ") == std::string::npos) {
+      __builtin_trap();
+    }
   }
   return 0;
 }
