@@ -8,6 +8,7 @@
 #include <exception>
 
 #include "document/LayerSelection.h"
+#include "engine/pixels/Dib.h"
 #include "engine/pixels/ImageLimits.h"
 #include "engine/pixels/WAccess.h"
 #include "platform/rect.h"
@@ -219,17 +220,26 @@ Fragment* ClipboardFragmentOf(const Fragment* selection) {
   return copy;
 }
 
-std::vector<std::uint8_t> WriteMaskBlock(int width, int height, const Fragment* fragment) {
-  // Sized up front from the fragment's bounds, so a large mask is not
-  // copied again and again as the block grows.
+std::uint64_t MaskBlockReserve(const Fragment* fragment) {
   std::uint64_t estimate = 4096;
+  if (fragment == nullptr) return estimate;
+  const int type = GetFragmentType(fragment);
+  if (type != kFrgMask && type != kFrgComplex) return estimate;
+  // A mask stores its whole buffer, whatever it selects.
   LURECT bounds{};
-  if (fragment != nullptr && GetFragmentBoundRect(fragment, &bounds) != 0) {
+  if ((type == kFrgMask ? GetMaskRect(fragment, &bounds) : GetFragmentBoundRect(fragment, &bounds)) != 0) {
     RECT r;
     LURectToRect(&r, &bounds);
-    if (!RectIsEmpty(r)) estimate += static_cast<std::uint64_t>(r.right - r.left) * (r.bottom - r.top);
+    if (!RectIsEmpty(r)) {
+      estimate += static_cast<std::uint64_t>(std::int64_t{r.right} - r.left) *
+                  static_cast<std::uint64_t>(std::int64_t{r.bottom} - r.top);
+    }
   }
-  MemFile file(static_cast<std::uint32_t>(std::min<std::uint64_t>(estimate, 256u << 20)));
+  return std::min<std::uint64_t>(estimate, 256u << 20);
+}
+
+std::vector<std::uint8_t> WriteMaskBlock(int width, int height, const Fragment* fragment) {
+  MemFile file(static_cast<std::uint32_t>(MaskBlockReserve(fragment)));
   Fragment* empty = nullptr;
   try {
     const std::uint8_t sizes[4] = {static_cast<std::uint8_t>(width), static_cast<std::uint8_t>(width >> 8),
@@ -294,6 +304,30 @@ int ReadMaskBlock(const std::uint8_t* data, std::size_t size, int* width, int* h
   *width = w;
   *height = h;
   *fragment = read;
+  return 0;
+}
+
+int ReadPastedDib(const std::uint8_t* block, std::size_t size, WAPtr* image, WAPtr* mask, std::string* why) {
+  *image = nullptr;
+  *mask = nullptr;
+  why->clear();
+  // Header sizes a pasted DIB may have: BITMAPINFOHEADER, V4 and V5.
+  const std::uint32_t headerBytes =
+      block == nullptr || size < 4
+          ? 0
+          : block[0] | block[1] << 8 | block[2] << 16 | static_cast<std::uint32_t>(block[3]) << 24;
+  if (headerBytes != 40 && headerBytes != 108 && headerBytes != 124) return 36;
+  WAPtr read = WAPtr::Adopt(DIBToImage(block, size, 0));
+  if (!read) {
+    // A block that cannot be a picture is refused before anything is made.
+    if (const char* fault = DIBFault(block, size)) {
+      *why = fault;
+      return 36;
+    }
+    return 16;
+  }
+  *mask = WAPtr::Adopt(DIBAlphaToMask(block, size));
+  *image = std::move(read);
   return 0;
 }
 

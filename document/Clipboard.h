@@ -43,6 +43,12 @@ inline constexpr char kOriginMarker[4] = {'L', 'U', 'M', 'O'};
 // each, little-endian), then one selection stream of the fragment (an
 // empty fragment when null). Empty when the fragment cannot be stored.
 std::vector<std::uint8_t> WriteMaskBlock(int width, int height, const Fragment* fragment);
+// The memory WriteMaskBlock takes at once for the fragment's block: a few
+// kilobytes, and the pixels of its bounds for a mask or a combination
+// (which may hold masks), so a large mask is not copied again and again as
+// the block grows. A shape stores a few numbers whatever its size, and
+// takes no more.
+std::uint64_t MaskBlockReserve(const Fragment* fragment);
 // Reads the block: 0 with the sizes and the fragment (the caller's), or
 // 36, nothing read and the reason in `why` (when given), for a short or
 // damaged block, sizes beyond 1 to 30000 pixels a side, or a selection
@@ -113,6 +119,15 @@ void QueryPasteEntries(PasteRow* rows, int count, const DataObjectOffer& offer, 
 // The first usable row whose flags are 0 or carry the paste flag; -1 for
 // none or no rows.
 int PickPasteFormat(const PasteRow* rows, int count);
+
+// A DIB block on the clipboard (CF_DIB) as the pastes take it: 0 with the
+// image and, for a 32-bit V4 or V5 DIB whose alpha is not zero everywhere,
+// that alpha as a mask of the image's size (null otherwise). 36 for a
+// block whose header is not a DIB's (40, 108 or 124 bytes), or one the DIB
+// reader refuses, with the reason in `why` (words that follow "cannot be
+// pasted: "; empty for a header of another size); 16 when a DIB that
+// reads could not be made (memory). Nothing is made on a refusal.
+int ReadPastedDib(const std::uint8_t* block, std::size_t size, WAPtr* image, WAPtr* mask, std::string* why);
 
 // A pasted bitmap's image in the document's image type: the same buffer
 // when the types agree; for an RGB document (16) every palette type's

@@ -226,7 +226,8 @@ bool DecodeStripBitmap(const std::uint8_t* data, std::size_t size, ImageStrip& o
   const std::uint16_t depth = Le16(info + 14);
   const std::uint32_t compression = Le32(info + 16);
   std::uint32_t colours = Le32(info + 32);
-  if (width <= 0 || width > 65535 || rawHeight == 0 || rawHeight < -65535 || rawHeight > 65535 || compression != 0)
+  // A bar whose buttons show no image saves a strip of width 0.
+  if (width < 0 || width > 65535 || rawHeight == 0 || rawHeight < -65535 || rawHeight > 65535 || compression != 0)
     return false;
   if (depth != 1 && depth != 4 && depth != 8 && depth != 24) return false;
   const bool bottomUp = rawHeight > 0;

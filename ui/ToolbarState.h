@@ -110,9 +110,9 @@ void MapButtonColours(ImageStrip& strip, const ButtonColours& from, const Button
 // The strip as a bitmap file: 24 bits per pixel, bottom-up rows; the
 // stamp of its state file in the file header's two reserved words.
 std::vector<std::uint8_t> EncodeStripBitmap(const ImageStrip& strip, std::uint32_t stamp = 0);
-// Reads a bitmap file of 1, 4, 8 or 24 bits per pixel (no compression);
-// false for anything else, a file shorter than it says or a strip of more
-// than kMaxStripPixels.
+// Reads a bitmap file of 1, 4, 8 or 24 bits per pixel (no compression),
+// of width 0 for a strip of no images; false for anything else, a file
+// shorter than it says or a strip of more than kMaxStripPixels.
 bool DecodeStripBitmap(const std::uint8_t* data, std::size_t size, ImageStrip& out);
 // The stamp of a strip's file (0 for a file too short to hold one).
 std::uint32_t StripBitmapStamp(const std::uint8_t* data, std::size_t size);

@@ -132,4 +132,32 @@ ToolbarStatePair ReadToolbarStatePair(const std::string& stateFile, std::size_t 
   return pair;
 }
 
+ToolbarLayoutPlan PlanToolbarLayout(const ToolbarStatePair& pair) {
+  ToolbarLayoutPlan plan;
+  if (!pair.stateFound) return plan;
+  ToolbarStateRecord state;
+  bool damaged = !ParseToolbarState(pair.state.data(), pair.state.size(), state);
+  ImageStrip strip;
+  int count = -1;
+  if (!damaged && pair.imagesFound && StripBitmapStamp(pair.images.data(), pair.images.size()) == state.stamp &&
+      DecodeStripBitmap(pair.images.data(), pair.images.size(), strip)) {
+    count = StripImageCount(strip, state.imageWidth, state.imageHeight);
+  }
+  // A layout of no buttons is the default bar, not a fault.
+  if (!damaged && state.buttons.empty()) {
+    plan.kind = ToolbarLayoutPlan::kDefault;
+    return plan;
+  }
+  damaged = damaged || count < 0 || !ImagesFitStrip(state, count) || state.buttonWidth == 0 || state.buttonHeight == 0;
+  if (damaged) {
+    plan.kind = ToolbarLayoutPlan::kDamaged;
+    return plan;
+  }
+  plan.kind = ToolbarLayoutPlan::kApply;
+  plan.state = std::move(state);
+  plan.strip = std::move(strip);
+  plan.imageCount = count;
+  return plan;
+}
+
 }  // namespace lumora

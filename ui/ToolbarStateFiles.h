@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/ToolbarState.h"
+
 namespace lumora {
 
 // A stamp for a new update: never 0, unlikely to repeat.
@@ -22,9 +24,6 @@ std::uint32_t NewToolbarStamp();
 // ".new" naming older versions used.
 bool WriteToolbarStatePair(const std::string& stateFile, const std::vector<std::uint8_t>& state,
                            const std::vector<std::uint8_t>& images, std::string* error);
-
-struct ToolbarStateRecord;
-struct ImageStrip;
 
 // Saves a bar's layout and its image strip as one update; a pair on the
 // disk that already holds them is left as it is (its stamp kept), so a
@@ -49,5 +48,19 @@ ToolbarStatePair ReadToolbarStatePair(const std::string& stateFile, std::size_t 
 
 // The stamp of a state file's bytes; false when they do not read as one.
 bool ToolbarStateStamp(const std::vector<std::uint8_t>& state, std::uint32_t* stamp);
+
+// What a pair read from the disk gives a bar.
+struct ToolbarLayoutPlan {
+  enum Kind { kNoState, kDefault, kDamaged, kApply } kind = kNoState;
+  ToolbarStateRecord state;  // kApply
+  ImageStrip strip;          // kApply, in the standard button colours
+  int imageCount = 0;        // kApply: the strip's images
+};
+// kNoState without a state file; kDefault for a layout of no buttons;
+// kDamaged for a state file that does not read (ParseToolbarState), an
+// image file that is missing, of another update or does not decode, a
+// strip that does not hold whole images of the layout's size or lacks a
+// button's image, or buttons of no size; kApply otherwise.
+ToolbarLayoutPlan PlanToolbarLayout(const ToolbarStatePair& pair);
 
 }  // namespace lumora

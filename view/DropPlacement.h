@@ -8,7 +8,11 @@
 
 #include "platform/rect.h"
 
+class CLayer;
+
 namespace lumora {
+
+class StreamFile;
 
 // The feedback rectangle's size, in window pixels.
 inline constexpr int kDropFeedbackWidth = 30;
@@ -27,5 +31,11 @@ POINT DropOffset(POINT contentCentre, POINT dropPoint);
 // The resolution word at the start of a layer stream (x dots per inch low,
 // y high, little-endian), or 96/96 when fewer than four bytes came.
 std::uint32_t DropResolutionWord(const std::uint8_t* bytes, std::uint32_t count);
+
+// The layer a dropped layer stream names, read from the file's position:
+// a copy (one reference, the caller's) of a layer offered in this process,
+// or null for any other stream; the stream's resolution word goes to
+// `resolution` (when given). Nothing the stream holds makes it throw.
+CLayer* ReadDroppedLayerStream(StreamFile& file, std::uint32_t* resolution);
 
 }  // namespace lumora

@@ -160,13 +160,6 @@ OfferCache& CurrentOffer() {
 int DocWidth(CLumo40Doc& doc) { return doc.Image().GetLayers()->GetWidth(); }
 int DocHeight(CLumo40Doc& doc) { return doc.Image().GetLayers()->GetHeight(); }
 
-// Header sizes a pasted DIB may have: BITMAPINFOHEADER, V4 and V5.
-bool IsDibHeaderSize(const std::uint8_t* block, std::size_t size) {
-  if (size < 4) return false;
-  const std::uint32_t bytes = block[0] | block[1] << 8 | block[2] << 16 | static_cast<std::uint32_t>(block[3]) << 24;
-  return bytes == 40 || bytes == 108 || bytes == 124;
-}
-
 // The clipboard's DIB as an image and, for a V4/V5 DIB with alpha, its
 // alpha as a mask; 0, 16 or 36.
 int ReadClipboardDib(IDataObject* data, WAPtr* image, WAPtr* mask) {
@@ -176,24 +169,14 @@ int ReadClipboardDib(IDataObject* data, WAPtr* image, WAPtr* mask) {
   const auto* block = static_cast<const std::uint8_t*>(GlobalLock(medium.m.hGlobal));
   if (block == nullptr) return kBadBlock;
   const std::size_t size = GlobalSize(medium.m.hGlobal);
-  if (!IsDibHeaderSize(block, size)) {
-    GlobalUnlock(medium.m.hGlobal);
-    return kBadBlock;
-  }
-  *image = WAPtr::Adopt(DIBToImage(block, size, 0));
-  int code = 0;
-  if (*image) {
-    *mask = WAPtr::Adopt(DIBAlphaToMask(block, size));
-  } else if (const char* fault = DIBFault(block, size)) {
-    // A block that cannot be a picture is refused before anything is made.
-    const std::string text = "The DIB Bitmap on the clipboard (" + std::to_string(size) +
-                             " bytes) cannot be pasted: " + fault + ".";
-    LUSetErrorStringExt(GetToolHostSite(), 0, text.c_str(), 0);
-    code = kBadBlock;
-  } else {
-    code = kCannotPaste;
-  }
+  std::string why;
+  const int code = ReadPastedDib(block, size, image, mask, &why);
   GlobalUnlock(medium.m.hGlobal);
+  if (!why.empty()) {
+    const std::string text = "The DIB Bitmap on the clipboard (" + std::to_string(size) +
+                             " bytes) cannot be pasted: " + why + ".";
+    LUSetErrorStringExt(GetToolHostSite(), 0, text.c_str(), 0);
+  }
   return code;
 }
 

@@ -137,6 +137,35 @@ TEST(MaskBlock, SizesAndSelectionSurviveTheRoundTripAndDamageIsRefused) {
   }
 }
 
+// Copying a selection reserves the block's memory from what it stores: a
+// shape over a huge image a few kilobytes, a mask its pixels.
+TEST(MaskBlock, ReservesThePixelsOfMasksOnly) {
+  const LURECT huge{0, 0, 30000, 30000};
+  WAPtr grey = WAPtr::Adopt(NewWA(kWAType8Grey, 100, 50, nullptr));
+  ASSERT_TRUE(grey);
+  Fragment* mask = CreateMaskUsingWA(grey.get(), 7, 9);
+  Fragment* complex = CreateComplexFrg(0, nullptr);
+  Fragment* rect = CreateRectFrg(&huge, 0);
+  AddToComplexFrg(complex, rect, kFrgAdd);
+  struct Case {
+    const char* what;
+    Fragment* f;
+    std::uint64_t reserve;
+  } cases[] = {
+      {"no selection", nullptr, 4096},
+      {"rectangle over 30000 x 30000", rect, 4096},
+      {"ellipse over 30000 x 30000", CreateEllipticFrg(&huge, 0), 4096},
+      {"line across 30000 x 30000", CreateLineFrg(0, 0, 30000, 30000, 9, kFrgLineRound, 0), 4096},
+      {"mask of 100 x 50", mask, 4096 + 5000},
+      {"combination over 30000 x 30000", complex, 256u << 20},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(MaskBlockReserve(c.f), c.reserve) << c.what;
+    EXPECT_FALSE(WriteMaskBlock(640, 480, c.f).empty()) << c.what;
+  }
+  for (const Case& c : cases) DeleteFragment(c.f);
+}
+
 // A pasted bitmap's pixels in the document's type: palette look-ups for
 // RGB, (30 red + 59 green + 11 blue) / 100 for grey; sub-byte rows read
 // most significant bit (high nibble) first.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "framework/Archive.h"
+#include "ui/ToolbarStateFiles.h"
 
 namespace lumora {
 namespace {
@@ -168,6 +169,51 @@ TEST(ToolbarImageStrip, ColoursMapBothWaysAndTheFileRoundTrips) {
   EXPECT_EQ(StripImageCount(strip, 2, 3), -1);
   EXPECT_EQ(ImageFileOf("C:\\Lumo\\Lumo401.tbs"), "C:\\Lumo\\Lumo401.tbi");
   EXPECT_EQ(ImageFileOf("C:\\a.b\\state"), "C:\\a.b\\state.tbi");
+}
+
+// What a pair gives the bar at start-up. A bar whose buttons show no image
+// (controls, separators, buttons without one) saves a strip of no images,
+// and reads back as it was saved.
+TEST(ToolbarLayoutPlan, APairGivesItsLayoutTheDefaultOrADamagedState) {
+  ToolbarStateRecord full = Sample();
+  full.stamp = 7;
+  ToolbarStateRecord imageless = full;
+  imageless.buttons.erase(imageless.buttons.begin());
+  imageless.buttons.pop_back();
+  ToolbarStateRecord none = full;
+  none.buttons.clear();
+  const ImageStrip two{34, 16, std::vector<std::uint32_t>(34 * 16, 0xC0C0C0)};
+  const ImageStrip zero{0, 16, {}};
+  auto pair = [](const ToolbarStateRecord& s, const ImageStrip& strip, std::uint32_t stamp, bool images) {
+    ToolbarStatePair p;
+    p.stateFound = true;
+    p.state = Bytes(s);
+    p.imagesFound = images;
+    if (images) p.images = EncodeStripBitmap(strip, stamp);
+    return p;
+  };
+  struct Case {
+    const char* what;
+    ToolbarStatePair pair;
+    ToolbarLayoutPlan::Kind kind;
+    int images;
+  } cases[] = {
+      {"no state file", ToolbarStatePair{}, ToolbarLayoutPlan::kNoState, 0},
+      {"whole pair", pair(full, two, 7, true), ToolbarLayoutPlan::kApply, 2},
+      {"bar without images", pair(imageless, zero, 7, true), ToolbarLayoutPlan::kApply, 0},
+      {"no buttons", pair(none, zero, 7, false), ToolbarLayoutPlan::kDefault, 0},
+      {"images of another update", pair(full, two, 8, true), ToolbarLayoutPlan::kDamaged, 0},
+      {"image file missing", pair(full, two, 7, false), ToolbarLayoutPlan::kDamaged, 0},
+      {"a button's image beyond the strip", pair(full, ImageStrip{17, 16, std::vector<std::uint32_t>(17 * 16)}, 7, true),
+       ToolbarLayoutPlan::kDamaged, 0},
+  };
+  for (const Case& c : cases) {
+    const ToolbarLayoutPlan plan = PlanToolbarLayout(c.pair);
+    EXPECT_EQ(plan.kind, c.kind) << c.what;
+    if (plan.kind != ToolbarLayoutPlan::kApply) continue;
+    EXPECT_EQ(plan.imageCount, c.images) << c.what;
+    EXPECT_EQ(Bytes(plan.state), c.pair.state) << c.what;
+  }
 }
 
 }  // namespace

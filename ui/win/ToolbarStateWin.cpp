@@ -154,28 +154,19 @@ bool CCToolBar::LoadState(const std::string& file) {
   stateReset_ = false;
   // Sizes, counts and positions no bar can have make the state damaged,
   // as does an image file of another update.
-  const ToolbarStatePair pair = ReadToolbarStatePair(file);
-  if (!pair.stateFound) return false;
-  ToolbarStateRecord state;
-  bool damaged = !ParseToolbarState(pair.state.data(), pair.state.size(), state);
-  ImageStrip strip;
-  int count = -1;
-  if (!damaged && pair.imagesFound && StripBitmapStamp(pair.images.data(), pair.images.size()) == state.stamp &&
-      DecodeStripBitmap(pair.images.data(), pair.images.size(), strip)) {
-    count = StripImageCount(strip, state.imageWidth, state.imageHeight);
-  }
-  // A layout of no buttons is the default bar, not a fault.
-  if (!damaged && state.buttons.empty()) {
+  ToolbarLayoutPlan plan = PlanToolbarLayout(ReadToolbarStatePair(file));
+  if (plan.kind == ToolbarLayoutPlan::kNoState) return false;
+  if (plan.kind == ToolbarLayoutPlan::kDefault) {
     RemoveAllButtons();
     ResetButtons();
     UpdateLayout();
     return true;
   }
-  damaged = damaged || count < 0 || !ImagesFitStrip(state, count) || state.buttonWidth == 0 || state.buttonHeight == 0;
+  bool damaged = plan.kind == ToolbarLayoutPlan::kDamaged;
   if (!damaged) {
-    MapButtonColours(strip, kStandardButtonColours, SystemButtonColours());
-    HBITMAP bitmap = strip.width > 0 ? BitmapOf(strip) : nullptr;
-    damaged = !ApplyState(state, bitmap, count);
+    MapButtonColours(plan.strip, kStandardButtonColours, SystemButtonColours());
+    HBITMAP bitmap = plan.strip.width > 0 ? BitmapOf(plan.strip) : nullptr;
+    damaged = !ApplyState(plan.state, bitmap, plan.imageCount);
     if (bitmap != nullptr) DeleteObject(bitmap);
   }
   if (damaged) {

@@ -1,7 +1,6 @@
 // The drop targets' base: the layer format only, focus-rectangle feedback.
 #include "view/win/LuDropTarget.h"
 
-#include "engine/layered/RWLayers.h"
 #include "engine/pixels/AppValues.h"
 #include "platform/win/ole_stream_file.h"
 #include "view/DropPlacement.h"
@@ -29,14 +28,9 @@ CLayer* CLuDropTarget::ReadDroppedLayer(IDataObject* data, std::uint32_t* resolu
     medium.pstm->Seek(start, STREAM_SEEK_SET, nullptr);
     try {
       CMyOleStreamFile file(medium.pstm, 0, 0);
-      std::uint8_t word[4] = {};
-      const std::uint32_t got = file.Read(word, sizeof word);
-      if (resolution != nullptr) *resolution = DropResolutionWord(word, got);
-      file.SeekFromCurrent(-static_cast<std::int64_t>(got));
-      CRWLayers(&file).ReadLayerRef(&layer);
+      layer = ReadDroppedLayerStream(file, resolution);
     } catch (...) {
-      // A stream that fails to read names no layer; nothing reaches OLE.
-      if (layer != nullptr) layer->Release();
+      // A stream that cannot be opened names no layer; nothing reaches OLE.
       layer = nullptr;
     }
   }
