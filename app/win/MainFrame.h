@@ -206,8 +206,6 @@ class CMainFrame : public fw::MdiFrame {
   LRESULT OnMove(WPARAM, LPARAM);
   LRESULT OnSize(WPARAM, LPARAM);
   LRESULT OnActivate(WPARAM, LPARAM);
-  LRESULT OnRaiseLayerPalette(WPARAM, LPARAM);
-  LRESULT OnWindowPosChanged(WPARAM, LPARAM);
   LRESULT OnActivateApp(WPARAM, LPARAM);
   LRESULT OnPaneActivated(WPARAM, LPARAM);
   LRESULT OnShowWindow(WPARAM, LPARAM);
@@ -310,7 +308,6 @@ class CMainFrame : public fw::MdiFrame {
   lang::CLangWnd* macroWindow_ = nullptr;
   bool macroWindowOpen_ = false;
   static constexpr UINT kMsgOpenHandedOver = WM_APP + 19;
-  static constexpr UINT kMsgRaiseLayerPalette = WM_APP + 20;
 };
 
 }  // namespace lumora
