@@ -335,6 +335,9 @@ LRESULT CMainFrame::OnCopyData(WPARAM, LPARAM lParam) {
     return TRUE;
   }
   if (data == nullptr || data->dwData != kHandOverCopyData) return FALSE;
+  // A closing program would drop the file: the sender opens it itself once
+  // this one has ended.
+  if (closing_) return FALSE;
   std::vector<std::string> names =
       ReadDropFilesBlock(static_cast<const std::uint8_t*>(data->lpData), data->cbData);
   if (names.empty()) return FALSE;
@@ -813,6 +816,7 @@ void CMainFrame::OnClose() {
     TheLumoApp()->oleUserControl = false;
     return;
   }
+  closing_ = true;
   // The bars' places, under the settings file's full path.
   SaveBarState(TheLumoApp()->SettingsPath());
   SaveTwainSettings();

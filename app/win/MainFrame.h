@@ -307,6 +307,8 @@ class CMainFrame : public fw::MdiFrame {
   std::unique_ptr<CHelpWizardSheet> helpWizard_;
   lang::CLangWnd* macroWindow_ = nullptr;
   bool macroWindowOpen_ = false;
+  // Set once the frame is being destroyed: files handed over are refused.
+  bool closing_ = false;
   static constexpr UINT kMsgOpenHandedOver = WM_APP + 19;
 };
 
