@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/trace.h"
+
 namespace fw {
 namespace {
 
@@ -96,8 +98,9 @@ void OwnedWindowStacking::Mark(HWND root) {
 
 void OwnedWindowStacking::Raise(HWND root) {
   raising_ = true;
-  RaiseOwnedWindows(root);
+  const int raised = RaiseOwnedWindows(root);
   raising_ = false;
+  if (raised > 0 && lumora::TraceEnabled()) lumora::TraceMark("owned windows raised");
 }
 
 void OwnedWindowStacking::OnIdle() {
