@@ -127,7 +127,8 @@ std::string FormatMemorySize(std::uint64_t value) {
     std::snprintf(text, sizeof text, "%llu", static_cast<unsigned long long>(value));
     return text;
   }
-  // Kilobytes up to 2M: 1,500,000 shows as 1464,8K, 2,097,152 as 2M.
+  // Kilobytes up to 2M: 1,500,000 shows as 1464.8K, 2,097,152 as 2M. The
+  // decimal point is the one of every other number the program shows.
   const std::uint64_t unit = value < 2 * 1048576 ? 1024 : 1048576;
   // Tenths rounded, without overflowing for the largest figures.
   const std::uint64_t tenths = value / unit * 10 + (value % unit * 10 + unit / 2) / unit;
@@ -135,7 +136,7 @@ std::string FormatMemorySize(std::uint64_t value) {
   if (tenths % 10 == 0) {
     std::snprintf(text, sizeof text, "%llu%s", static_cast<unsigned long long>(tenths / 10), suffix);
   } else {
-    std::snprintf(text, sizeof text, "%llu,%i%s", static_cast<unsigned long long>(tenths / 10),
+    std::snprintf(text, sizeof text, "%llu.%i%s", static_cast<unsigned long long>(tenths / 10),
                   static_cast<int>(tenths % 10), suffix);
   }
   return text;

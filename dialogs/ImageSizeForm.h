@@ -47,7 +47,7 @@ int ProportionalSide(int pixels, int oldThis, int oldOther);
 int ResolutionLimit(bool resample, int pixels);
 int ClampResolution(int value, bool resample, int pixels);
 // A memory figure: "%u" below 1024, else K (below 2M) or M with one
-// decimal after a comma (left out when 0).
+// decimal after a point (left out when 0).
 std::string FormatMemorySize(std::uint64_t value);
 // The memory text (string 10260) of the new size beside the old figure.
 std::string MemoryText(int newWidth, int newHeight, int oldWidth, int oldHeight, std::uint64_t memory);

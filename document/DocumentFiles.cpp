@@ -48,8 +48,15 @@ CLayersManagerPtr ReadLayered(ImageDocument& doc, const std::string& path,
   return nullptr;
 }
 
-// A file of the library decoded into an image (caller's reference), with
-// the colour profile it embeds.
+// A resolution as a buffer keeps it: 1 to 65535 dots per inch; anything
+// else leaves the buffer's own.
+void ApplyResolution(VrWA2000::WA& image, int x, int y) {
+  if (x > 0) image.SetXRes(std::min(x, 65535));
+  if (y > 0) image.SetYRes(std::min(y, 65535));
+}
+
+// A file of the library decoded into an image (caller's reference) at the
+// resolution the file gives, with the colour profile it embeds.
 WAPtr ReadFlat(const std::string& path, std::vector<std::uint8_t>* profile) {
   CReadFileWA adapter;
   CMyProgress progress(kReadingFileCaption);
@@ -58,7 +65,9 @@ WAPtr ReadFlat(const std::string& path, std::vector<std::uint8_t>* profile) {
     return nullptr;
   }
   *profile = adapter.ColorProfile();
-  return adapter.Image();
+  WAPtr image = adapter.Image();
+  if (image) ApplyResolution(*image, adapter.XResolution(), adapter.YResolution());
+  return image;
 }
 
 CLayersManagerPtr StackOfImage(ImageDocument& doc, VrWA2000::WA* image) {

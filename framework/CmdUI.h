@@ -68,6 +68,12 @@ class CmdUI {
   bool continueRouting_ = false;
 };
 
+// Whether a menu item that no update handler answers is greyed for want of
+// a command handler: only below the window system's range. Items from
+// 0xF000 up (system commands, the tool host's sections of the Window menu,
+// which it carries out itself) keep the state they were given.
+constexpr bool MenuGreysWithoutHandler(std::uint32_t id) { return id < 0xF000; }
+
 // Asks `route` for the item's state. With no update handler the item is
 // enabled exactly when some target handles the command, if
 // `disableIfNoHandler`; otherwise it keeps `current`.

@@ -300,6 +300,7 @@ enum : int {
   kLUTunerLineWidth = 1007,
   kLUTunerLineStyle = 1008,  // combo: round, square, flat
   kLUTunerFillMode = 1009,   // combo: alternate, winding
+  kLUTunerMergedImage = 1010,  // the wand looks at the visible image, not the active layer
 };
 
 // ---------------------------------------------------------------------------
@@ -510,6 +511,7 @@ enum : int {
   kLUErrNoImageWindow = 120,
   kLUErrLayerLocked = 130,
   kLUErrNoPaneWindow = 131,  // the pane's window could not be made
+  kLUErrSameImageType = 132,  // a conversion to the type the image has
   kLUErrNoImageData = 256,
 };
 

@@ -315,6 +315,36 @@ SplitResult SplitStatement(std::string_view line, std::string& name, std::string
   return SplitResult::kStatement;
 }
 
+std::size_t OverlongString(std::string_view arguments) {
+  std::size_t i = 0;
+  while (i < arguments.size()) {
+    const char c = arguments[i];
+    if (c == '"') {
+      std::size_t length = 0;
+      for (++i; i < arguments.size() && arguments[i] != '"'; ++i, ++length) {
+        if (arguments[i] == '\\' && i + 1 < arguments.size()) ++i;
+      }
+      if (length > kMaxLangText) return length;
+      ++i;  // the closing quote
+      continue;
+    }
+    if (c == ',' || IsOpening(c) || IsClosing(c) || IsBlank(c)) {
+      ++i;
+      continue;
+    }
+    // Unquoted text up to the next comma or bracket, less its last blanks.
+    const std::size_t start = i;
+    std::size_t end = i;
+    for (; i < arguments.size() && arguments[i] != ',' && arguments[i] != '"' && !IsOpening(arguments[i]) &&
+           !IsClosing(arguments[i]);
+         ++i) {
+      if (!IsBlank(arguments[i])) end = i + 1;
+    }
+    if (end - start > kMaxLangText) return end - start;
+  }
+  return 0;
+}
+
 bool ScanNextArgument(std::string_view& arguments, std::string_view& format, std::string& token,
                       std::string& conversion) {
   if (arguments.empty() || format.empty()) return false;

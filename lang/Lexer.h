@@ -118,6 +118,13 @@ enum class SplitResult {
 // Splits "name(arguments)..." into its name and argument text.
 SplitResult SplitStatement(std::string_view line, std::string& name, std::string& arguments);
 
+// The length of the first string of an argument text that passes
+// kMaxLangText characters, or 0 when every one fits: a string literal
+// counted as it reads (an escape is one character), any other text between
+// commas and brackets without its outer blanks. The readers would cut such
+// a string, so a statement holding one is refused instead.
+std::size_t OverlongString(std::string_view arguments);
+
 // Format-driven scanning: the next argument token and format
 // conversion; false when either text is exhausted (or the token would
 // pass kMaxLangText characters).

@@ -52,6 +52,9 @@ std::string RunLine(std::string_view line, bool& inBlockComment, ScriptRunState&
   }
   LangCommand* command = set != nullptr ? set->Find(name) : nullptr;
   if (command == nullptr) return "unknown command \"" + name + "\"";
+  if (const std::size_t length = OverlongString(arguments); length != 0)
+    return "a string of " + std::to_string(length) + " characters is too long: a string may have " +
+           std::to_string(kMaxLangText) + " characters";
   state.failure.clear();
   if (command->Execute(arguments.c_str(), state) == 0)
     return "command \"" + name + "\" failed" + (state.failure.empty() ? "" : ": " + state.failure);

@@ -511,9 +511,11 @@ Fragment* CopySelectionFragment(Fragment* selection) {
   if (selection == nullptr) return nullptr;
   if (GetFragmentType(selection) == kFrgComplex && GetComplexFrgItemNum(selection) == 1) {
     FRGITEM item{};
-    // The library hands out a copy of the item: it is the caller's.
+    // The library hands out a copy of the item: it is the caller's. The
+    // combination's inversion turns the item's own over (the whole image is
+    // an inverted empty item), never replaces it.
     if (GetComplexFrgItem(selection, 0, &item) && item.fragment != nullptr) {
-      SetFrgInversion(item.fragment, IsFrgInverted(selection));
+      SetFrgInversion(item.fragment, (IsFrgInverted(item.fragment) != 0) != (IsFrgInverted(selection) != 0) ? 1 : 0);
       return item.fragment;
     }
   }

@@ -119,3 +119,45 @@ stop_wine() {
   wineserver -k </dev/null >/dev/null 2>&1 || true
   wineserver -w </dev/null >/dev/null 2>&1 || true
 }
+
+# The print spooler: CUPS started when none runs, with cups-pdf's printer
+# "PDF" (the default destination when the spooler has none). Wine lists the
+# spooler's printers when a program of the prefix first loads its printing
+# library, so this comes before Wine starts. The PDF printer writes each job
+# to ~/PDF of the user who printed. The spooler is a service: it is left
+# running. spooler_started says whether this call started it.
+spooler_started=0
+spooler_running() { lpstat -r 2>/dev/null | grep -qx "scheduler is running"; }
+ensure_spooler() {
+  spooler_started=0
+  if ! command -v cupsd >/dev/null 2>&1 || ! command -v lpadmin >/dev/null 2>&1; then
+    echo "spooler: CUPS is not installed (scripts/setup installs cups and printer-driver-cups-pdf)" >&2
+    return 1
+  fi
+  local sudo=""
+  if [ "$(id -u)" != "0" ]; then sudo="sudo -n"; fi
+  if ! spooler_running; then
+    $sudo mkdir -p /run/cups
+    # Daemon mode: cupsd leaves this shell; no descriptor of ours stays open
+    # in it.
+    $sudo cupsd </dev/null >/dev/null 2>&1 || true
+    for _ in $(seq 1 100); do
+      if spooler_running; then break; fi
+      sleep 0.1
+    done
+    if ! spooler_running; then
+      echo "spooler: CUPS could not be started" >&2
+      return 1
+    fi
+    spooler_started=1
+    echo "spooler: CUPS started"
+  fi
+  if ! lpstat -v PDF >/dev/null 2>&1; then
+    $sudo lpadmin -p PDF -E -v cups-pdf:/ -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd 2>/dev/null || {
+      echo "spooler: the PDF printer could not be added (printer-driver-cups-pdf)" >&2
+      return 1
+    }
+    if ! lpstat -d 2>/dev/null | grep -q "system default destination:"; then $sudo lpadmin -d PDF 2>/dev/null || true; fi
+    echo "spooler: printer PDF added; its files go to ~/PDF"
+  fi
+}

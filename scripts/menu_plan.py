@@ -206,6 +206,45 @@ def build_trees(rows):
     return roots
 
 
+def mnemonic(text):
+    """The letter Alt or a key in an open menu reaches an entry by: the
+    character after its first single '&' ('&&' is a plain '&'), upper case;
+    None when the text has none."""
+    i = 0
+    while True:
+        i = text.find('&', i)
+        if i < 0 or i + 1 >= len(text):
+            return None
+        if text[i + 1] == '&':
+            i += 2
+            continue
+        return text[i + 1].upper()
+
+
+def check_mnemonics(roots):
+    """No two entries of one popup (or of a menu bar) share a mnemonic in
+    any generated menu: a key must reach the entry it names."""
+    def check(entries, menu):
+        seen = {}
+        for child in entries:
+            row = child.row if isinstance(child, Popup) else child
+            if row.kind == 'sep':
+                continue
+            key = mnemonic(row.text)
+            if key is None:
+                continue
+            if key in seen:
+                raise PlanError(f'{row.line}: mnemonic {key!r} of {row.text!r} is also '
+                                f'{seen[key].text!r} ({seen[key].line}) in menu {name}')
+            seen[key] = row
+        for child in entries:
+            if isinstance(child, Popup):
+                check(visible_children(child, menu), menu)
+    for name, menu in MENUS.items():
+        bar = [r for r in roots if r.row.menus & menu]
+        check(bar, menu)
+
+
 def rc_text(text):
     return '"' + text.replace('"', '""').replace('\t', '\\t') + '"'
 
@@ -324,6 +363,10 @@ def main():
     plan, rc_out, cpp_out = sys.argv[1:4]
     rows = read_plan(plan)
     roots = build_trees(rows)
+    try:
+        check_mnemonics(roots)
+    except PlanError as e:
+        sys.exit(str(e))
     try:
         write_if_changed(rc_out, emit_rc(roots, rows), 'cp1252')
         write_if_changed(cpp_out, emit_cpp(rows), 'ascii')

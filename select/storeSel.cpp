@@ -24,6 +24,17 @@ namespace {
 constexpr char kMagic[6] = {'L', 'U', 'F', 'R', 'G', '\0'};
 constexpr int kLoadErrorCode = 126;
 
+// Why a file could not be opened, without the file's name.
+std::string CauseSentence(const FileException& e) {
+  switch (e.cause()) {
+    case FileException::fileNotFound: return "there is no such file";
+    case FileException::badPath: return "the path is not valid";
+    case FileException::accessDenied: return "access to it was denied";
+    case FileException::sharingViolation: return "another program holds it open";
+    default: return "the system refused it";
+  }
+}
+
 struct FragmentRelease {
   void operator()(Fragment* f) const { DeleteFragment(f); }
 };
@@ -503,17 +514,29 @@ int SaveSelectionToFile(const Fragment* fragment, const char* path) {
 
 Fragment* LoadSelectionFromFile(int* status, const char* path) {
   Fragment* fragment = nullptr;
+  const std::string name = path != nullptr ? path : "";
+  // What went wrong, in the words the error box shows under its title: a
+  // file that cannot be opened says why; one that opens but does not read
+  // as a selection is not one, or is damaged.
+  std::string fault;
   try {
     if (path == nullptr) ThrowInvalidFile();
-    lumora::DiskFile file(path, lumora::DiskFile::kRead);
-    CSelStream stream(&file);
+    std::unique_ptr<lumora::DiskFile> file;
+    try {
+      file = std::make_unique<lumora::DiskFile>(name, lumora::DiskFile::kRead);
+    } catch (const FileException& e) {
+      fault = name + " cannot be opened: " + CauseSentence(e) + ".";
+      throw;
+    }
+    CSelStream stream(file.get());
     stream.Read(&fragment);
     if (status != nullptr) *status = 1;
     return fragment;
   } catch (const std::exception&) {
     DeleteFragment(fragment);
+    if (fault.empty()) fault = name + " is not a selection file or is damaged.";
     LUSetErrorCode(nullptr, kLoadErrorCode, "storeSel", __LINE__, 0);
-    LUSetErrorStringExt(nullptr, 0, path != nullptr ? path : "", 0);
+    LUSetErrorStringExt(nullptr, 0, fault.c_str(), 0);
     if (status != nullptr) *status = 2;
     return nullptr;
   }

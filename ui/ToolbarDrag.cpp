@@ -141,4 +141,16 @@ std::optional<int> ResizedControlWidth(int x, int left, int right) {
   return width;
 }
 
+int ButtonIndexFromPoint(const std::vector<RECT>& buttons, int first, int count, POINT point) {
+  const int n = static_cast<int>(buttons.size());
+  if (n == 0) return -1;
+  const int from = std::clamp(first, 0, n - 1);
+  const int to = from + std::clamp(count, 0, n);
+  for (int i = from; i < std::min(to, n); ++i) {
+    const RECT& r = buttons[static_cast<std::size_t>(i)];
+    if (point.x >= r.left && point.x < r.right && point.y >= r.top && point.y < r.bottom) return i;
+  }
+  return -1;
+}
+
 }  // namespace lumora

@@ -59,6 +59,12 @@ int DragCursorId(DragFeedback feedback, bool overBar, bool control);
 // Resizing an embedded control by its right edge: a press at most 4 pixels
 // left of that edge (and not past it) grabs it.
 bool OnControlResizeEdge(int x, int controlRight);
+// The button under a point among the bar's buttons (their rectangles in
+// order): searched from `first` (clamped to the last button, 0 when
+// negative) through `count` buttons (clamped to the button count); the
+// first whose rectangle holds the point, -1 when none.
+int ButtonIndexFromPoint(const std::vector<RECT>& buttons, int first, int count, POINT point);
+
 // The width a release at x gives a control spanning left..right: none when
 // it would be narrower than 5 pixels or the edge moved 4 pixels or less.
 std::optional<int> ResizedControlWidth(int x, int left, int right);

@@ -5,6 +5,7 @@
 
 #include "app/ErrorBox.h"
 #include "app/win/Lumo40App.h"
+#include "document/win/Lumo40Doc.h"
 #include "framework/win/Frame.h"
 #include "framework/CommandIds.h"
 #include "hostapi/toolhost.h"
@@ -143,6 +144,30 @@ void GreyToolPlaceholders(HMENU menu) {
       if (id == range.placeholderId) EnableMenuItem(menu, static_cast<UINT>(i), MF_BYPOSITION | MF_GRAYED);
     }
   }
+}
+
+namespace {
+
+// The sub-popup "Default Area Type" (item 1) of the popup named Options.
+HMENU DefaultAreaTypePopup(HMENU bar) {
+  for (int i = 0; bar != nullptr && i < GetMenuItemCount(bar); ++i) {
+    char text[64] = {};
+    GetMenuStringA(bar, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+    std::string plain;
+    for (const char* c = text; *c != 0; ++c) {
+      if (*c != '&') plain += *c;
+    }
+    if (plain == "Options" && GetSubMenu(bar, i) != nullptr) return GetSubMenu(GetSubMenu(bar, i), 1);
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+void CopyDefaultAreaTypes(HMENU documentMenu, HMENU mainMenu) {
+  HMENU source = DefaultAreaTypePopup(documentMenu);
+  HMENU target = DefaultAreaTypePopup(mainMenu);
+  if (source != nullptr && target != nullptr && source != target) RefillMenuPopup(target, source);
 }
 
 bool BuildAppToolMenus(ToolMenus& menus, HMENU documentMenu, const void* site) {

@@ -15,6 +15,11 @@ namespace lumora {
 // third sub-popups of Image (3) and the second sub-popup of Options (7).
 bool BuildAppToolMenus(ToolMenus& menus, HMENU documentMenu, const void* site);
 
+// Options/Default Area Type of `mainMenu` (the menu of no image) becomes a
+// copy of the document menu's, built from the registry: same items, same
+// command ids.
+void CopyDefaultAreaTypes(HMENU documentMenu, HMENU mainMenu);
+
 // Greys the placeholders of empty tool menus wherever `menu` holds them
 // (the resource gives them as plain items).
 void GreyToolPlaceholders(HMENU menu);

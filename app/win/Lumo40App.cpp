@@ -477,7 +477,11 @@ void CLumo40App::BuildToolMenus() {
     }
   }
   if (!BuildAppToolMenus(toolMenus, documentMenu, Site())) LUPrintErrorState(Site());
-  if (MainFrame() != nullptr) GreyToolPlaceholders(MainFrame()->Menu());
+  if (MainFrame() != nullptr) {
+    // With no image open the default area type is chosen the same way.
+    CopyDefaultAreaTypes(documentMenu, MainFrame()->Menu());
+    GreyToolPlaceholders(MainFrame()->Menu());
+  }
   for (const std::string& why : toolMenus.Refused()) TraceMark(("tool left out of the menus: " + why).c_str());
 }
 

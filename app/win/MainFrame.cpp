@@ -816,14 +816,16 @@ void CMainFrame::OnClose() {
     TheLumoApp()->oleUserControl = false;
     return;
   }
-  closing_ = true;
-  // The bars' places, under the settings file's full path.
-  SaveBarState(TheLumoApp()->SettingsPath());
-  SaveTwainSettings();
   DestroyFrame();
 }
 
 void CMainFrame::DestroyFrame() {
+  closing_ = true;
+  // The bars' places and shown states, under the settings file's full path,
+  // however the program ends (File/Exit, the last served object, the
+  // session's end).
+  SaveBarState(TheLumoApp()->SettingsPath());
+  SaveTwainSettings();
   navigator_.SaveShowState();
   layerPalette_.SaveShowState();
   paintAttributes_.SaveShowState();

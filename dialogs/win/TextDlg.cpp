@@ -527,7 +527,6 @@ void CTextDlg::AttachTextLayer(CLumo40Doc* doc, CLayerText* layer) {
     inUpdate_ = wasUpdating;
     trackSelection_ = true;
     if (!load) SetFormatAtInsertion();
-    SetFocus(edit);
   }
   // With nothing in use on the views the text can be dragged into place.
   HWND main = static_cast<HWND>(LUGetMainWnd(nullptr));
@@ -537,6 +536,13 @@ void CTextDlg::AttachTextLayer(CLumo40Doc* doc, CLayerText* layer) {
   }
   RefreshColour();
   EnableControls(layer_ != nullptr);
+  // What the user types next is the text: the window comes forward with the
+  // text control focused (a disabled control takes no focus, so this comes
+  // after the controls are enabled).
+  if (layer_ != nullptr) {
+    SetActiveWindow(hwnd_);
+    SetFocus(GetDlgItem(hwnd_, IDC_TEXT_EDIT));
+  }
 }
 
 void CTextDlg::FinishAttached() {
@@ -545,6 +551,7 @@ void CTextDlg::FinishAttached() {
   ApplyTextSelection(doc_, layer_);
   layer_->Release();
   layer_ = nullptr;
+  EnableControls(false);
 }
 
 CLayerText* CTextDlg::GetTextLayer() {
@@ -733,6 +740,9 @@ void InstallTextDialog() {
     if (!CreateTextDialog()) return;
     theDialog->loadFromLayer = 1;
     theDialog->AttachTextLayer(doc, layer);
+  };
+  link.finish = []() {
+    if (theDialog != nullptr) theDialog->FinishAttached();
   };
   link.isOpen = []() { return theDialog != nullptr; };
   link.enable = [](bool enable) {

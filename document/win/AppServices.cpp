@@ -4,6 +4,7 @@
 
 #include "document/DocumentServices.h"
 #include "framework/win/App.h"
+#include "framework/win/Dialog.h"
 #include "hostapi/toolhost.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
@@ -174,7 +175,10 @@ CLumo40Doc* ActiveImageDocument() {
 }  // namespace
 
 INT_PTR CALLBACK CreateNewDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-  if (message == WM_INITDIALOG) return TRUE;
+  if (message == WM_INITDIALOG) {
+    fw::CentreOnOwner(dialog);
+    return TRUE;
+  }
   if (message == WM_COMMAND) {
     EndDialog(dialog, LOWORD(wParam));
     return TRUE;

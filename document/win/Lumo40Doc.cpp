@@ -202,6 +202,7 @@ bool CLumo40Doc::OnSaveDocument(const std::string& path) {
   // be saved.
   SetModifiedFlag(image_->IsModified());
   if (saved == 0) return false;
+  flattenedBySave_ = image_->IsModified();
   // The objects bound to the file hear that it changed.
   const std::vector<FileLink*> links = fileLinks_;
   for (FileLink* link : links) {
@@ -284,7 +285,33 @@ bool CLumo40Doc::SaveModified() {
   const bool modified = IsModified() || image_->IsModified();
   SetModifiedFlag(modified);
   image_->SetModifiedFlag(modified);
-  return fw::Document::SaveModified();
+  flattenedBySave_ = false;
+  if (!fw::Document::SaveModified()) return false;
+  // Answered No, or saved whole: nothing more to ask.
+  if (!flattenedBySave_) return true;
+  return SaveLayersBeforeClosing();
+}
+
+bool CLumo40Doc::SaveLayersBeforeClosing() {
+  const std::filesystem::path saved(GetPathName());
+  for (;;) {
+    const std::string question = FormatWithName(IDS_LAYERS_ONLY_HERE, saved.filename().string());
+    switch (Box(question, IDS_WARNING_CAPTION, MB_YESNOCANCEL | MB_ICONEXCLAMATION)) {
+      case IDNO: return true;
+      case IDYES: break;
+      default: return false;
+    }
+    // The save dialog proposes the layered file beside the flat one.
+    const std::string pattern(res::String(IDS_LUD_PATTERN));  // "*.LUD"
+    std::string name = std::filesystem::path(saved).replace_extension(pattern.substr(pattern.find('.'))).string();
+    PreviewOff preview(ActiveWindowShowsDocument());
+    if (!PromptSaveFileName(&name, IDS_SAVE_AS_TITLE, kSaveFlags, false)) continue;
+    flattenedBySave_ = false;
+    if (!OnSaveDocument(name)) continue;
+    SetPathName(name, true);
+    // A flat format chosen again leaves the layers where they were.
+    if (!flattenedBySave_) return true;
+  }
 }
 
 bool CLumo40Doc::DoSave(const std::string& path, bool replace) {

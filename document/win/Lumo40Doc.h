@@ -48,6 +48,9 @@ class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFile
   void DeleteContents() override;
   // Marks the image closing first: its views neither redraw nor re-activate.
   void OnCloseDocument() override;
+  // Asks to save a changed document; after a save that kept only the
+  // merged image, asks once more for its layers (a layered file, or no,
+  // or Cancel), since closing would lose them.
   bool SaveModified() override;
   // Save (the current path) and Save As (no path): without a path the save
   // dialog asks; with `replace` the document takes the new name.
@@ -225,6 +228,11 @@ class CLumo40Doc : public fw::Document, public DocumentHost, public DocumentFile
 
   void UndoRedoCommand(bool redo);
   static void EnableFiltered(fw::CmdUI& ui, bool enable);
+  // The question for the layers after a flattening save; false for Cancel.
+  bool SaveLayersBeforeClosing();
+
+  // The last save wrote only the merged image of a layered document.
+  bool flattenedBySave_ = false;
 
   std::unique_ptr<ImageDocument> image_;
   std::unique_ptr<CLayerCommands> layerCommands_;

@@ -21,6 +21,9 @@ void PlaceText(HWND window, const POINT* point, void* value, int) {
   for (fw::View* view : doc->Views()) own = own || view->Handle() == window;
   if (!own) return;
   const POINT pixel = views->WindowToImage(window, *point);
+  // The text placed before is finished first: its undo step is the last
+  // one until the new layer opens its own.
+  if (TheTextDialog().finish) TheTextDialog().finish();
   CLayerText* layer = doc->Image().PlaceNewTextLayer(pixel);
   if (layer == nullptr) return;
   if (TheTextDialog().attach) TheTextDialog().attach(doc, layer, false);

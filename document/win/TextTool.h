@@ -21,6 +21,10 @@ struct TextDialogLink {
   // Creates the dialog when there is none, then attaches the document and
   // the layer; `loadFromLayer` reads the layer's text into the dialog.
   std::function<void(CLumo40Doc* doc, CLayerText* layer, bool loadFromLayer)> attach;
+  // Finishes the text the dialog edits (a text selection becomes the
+  // selection, a new layer with nothing typed goes) and leaves the dialog
+  // with nothing attached.
+  std::function<void()> finish;
   // Whether the dialog is open.
   std::function<bool()> isOpen;
   // Greys or enables the dialog window.

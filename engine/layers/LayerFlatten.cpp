@@ -87,8 +87,9 @@ int CLayersManager::MergeAll(int removeHidden) {
     return lumora::kLayerNullBuffer;
   }
   SetActiveLayer(merged);
-  // What was merged goes; a group whose base is hidden was not merged and
-  // stays with its base, unless hidden layers go too.
+  // Every visible layer goes, merged or not (one clipped to a hidden base
+  // shows nothing and is not in the merged layer); hidden ones go only when
+  // asked, and a hidden member of a visible base's group is a group no more.
   const std::vector<CLayer*> walk = layers_;
   bool baseVisible = true;
   bool haveBase = false;
@@ -99,14 +100,8 @@ int CLayersManager::MergeAll(int removeHidden) {
       baseVisible = layer->IsVisible() != 0;
       haveBase = true;
     }
-    const bool visible = layer->IsVisible() != 0;
-    bool remove;
-    if (visible) {
-      remove = isBase || baseVisible || removeHidden != 0;
-    } else {
-      remove = removeHidden != 0;
-      if (!remove && !isBase && baseVisible) layer->SetGrouped(0);
-    }
+    const bool remove = layer->IsVisible() != 0 || removeHidden != 0;
+    if (!remove && !isBase && baseVisible) layer->SetGrouped(0);
     if (remove) TakeAt(IndexOf(layer))->Release();
   }
   // The merged layer is the visible image itself: it is clipped by

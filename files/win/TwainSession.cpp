@@ -26,6 +26,7 @@ struct Session {
   DSMENTRYPROC entry = nullptr;
   bool managerOpen = false;
   bool sourceOpen = false;
+  bool sourceEnabled = false;
   bool nativeOnly = false;
   bool forceRGB = false;
   bool closeAfterTransfer = false;
@@ -51,13 +52,18 @@ TW_UINT16 CallSource(TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF data)
 
 void Box(const char* text) { MessageBoxA(S().parent, text, kCaption, MB_OK); }
 
-// The box for a failed triplet, from the manager's condition code.
-void StatusBox() {
+// Who failed a triplet: the manager, or the open source (whose own status
+// says why; the manager's would only say that a source failed).
+enum class Failed { kManager, kSource };
+
+// The box for a failed triplet, from the condition code of whoever failed.
+void StatusBox(Failed who = Failed::kManager) {
   Session& s = S();
   int id = 4;
   if (s.entry != nullptr) {
     TW_STATUS status{};
-    if (Call(nullptr, DG_CONTROL, DAT_STATUS, MSG_GET, &status) != TWRC_SUCCESS) {
+    TW_IDENTITY* asked = who == Failed::kSource && s.sourceOpen ? &s.source : nullptr;
+    if (Call(asked, DG_CONTROL, DAT_STATUS, MSG_GET, &status) != TWRC_SUCCESS) {
       id = 19;
     } else {
       switch (status.ConditionCode) {
@@ -66,7 +72,9 @@ void StatusBox() {
         case TWCC_LOWMEMORY: id = 8; break;
         case TWCC_NODS: id = 5; break;
         case TWCC_MAXCONNECTIONS: id = 11; break;
-        case TWCC_OPERATIONERROR: return;
+        // A source that failed with no reason of its own (a camera source
+        // without its camera opens so) must not fail in silence.
+        case TWCC_OPERATIONERROR: id = 21; break;
         case TWCC_BADCAP: id = 13; break;
         case TWCC_BADPROTOCOL: id = 14; break;
         case TWCC_BADVALUE: id = 15; break;
@@ -160,7 +168,7 @@ void MemoryTransfer(HWND target, TW_MEMORY memory) {
     strip.Memory = memory;
     const TW_UINT16 rc = CallSource(DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET, &strip);
     if (rc == TWRC_FAILURE) {
-      StatusBox();
+      StatusBox(Failed::kSource);
       break;
     }
     if (rc == TWRC_SUCCESS || rc == TWRC_XFERDONE) {
@@ -190,7 +198,7 @@ void MemoryTransfer(HWND target, TW_MEMORY memory) {
 void Transfers(HWND target) {
   Session& s = S();
   if (CallSource(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &s.info) != TWRC_SUCCESS) {
-    StatusBox();
+    StatusBox(Failed::kSource);
     return;
   }
   TW_SETUPMEMXFER setup{};
@@ -199,7 +207,7 @@ void Transfers(HWND target) {
   TW_PENDINGXFERS pending{};
   if (!s.nativeOnly && setupRc != TWRC_FAILURE && setup.Preferred != 0 && setup.MaxBufSize > 0) {
     if (setupRc != TWRC_SUCCESS) {
-      StatusBox();
+      StatusBox(Failed::kSource);
       return;
     }
     TW_UINT32 size = (setup.Preferred + 3) & ~3u;
@@ -227,7 +235,7 @@ void Transfers(HWND target) {
     do {
       TW_HANDLE handle = nullptr;
       const TW_UINT16 rc = CallSource(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &handle);
-      if (rc == TWRC_FAILURE) StatusBox();
+      if (rc == TWRC_FAILURE) StatusBox(Failed::kSource);
       RememberResolution();
       const bool ok = rc == TWRC_XFERDONE && reinterpret_cast<std::uintptr_t>(handle) >= 32;
       SendMessageA(target, kMsgTwainNativeImage, ok ? reinterpret_cast<WPARAM>(handle) : 0, 0);
@@ -259,6 +267,8 @@ const char* TwainStatusText(int id) {
     case 18: return "Source returned unknown error status.";
     case 19: return "Sorry, could not get detailed Error Code.";
     case 20: return "Sorry, Unknown error code returned by DG_CONTROL, DAT_STATUS, MSG_GET.";
+    case 21: return "Sorry, the TWAIN Source %s reported an error without a reason.  Check that its device is "
+                    "connected and switched on.";
     default: return "";
   }
 }
@@ -292,6 +302,7 @@ int TwainOpenSource(void*, int nativeOnly, int forceRGB, const char* productName
     TwainShutdown();
     return 0;
   }
+  s.sourceEnabled = true;
   s.closeAfterTransfer = ui.ModalUI != 0;
   return 1;
 }
@@ -312,12 +323,21 @@ int TwainProcessEvent(MSG* message, HWND target) {
 void TwainShutdown() {
   Session& s = S();
   if (s.sourceOpen) {
-    TW_USERINTERFACE ui{0, 0, s.parent};
-    if (CallSource(DG_CONTROL, DAT_USERINTERFACE, MSG_DISABLEDS, &ui) != TWRC_SUCCESS) Box("Error Disabling DS.  ");
+    // A source that never came up (its enabling failed) has nothing to
+    // disable: it is only closed.
+    if (s.sourceEnabled) {
+      TW_USERINTERFACE ui{0, 0, s.parent};
+      if (CallSource(DG_CONTROL, DAT_USERINTERFACE, MSG_DISABLEDS, &ui) != TWRC_SUCCESS) {
+        Box("Error Disabling DS.  ");
+      } else {
+        s.sourceEnabled = false;
+      }
+    }
     if (Call(nullptr, DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, &s.source) != TWRC_SUCCESS) {
       Box("Error Closing DS.  ");
     } else {
       s.sourceOpen = false;
+      s.sourceEnabled = false;
       GreyMenu(false);
     }
   }

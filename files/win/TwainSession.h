@@ -42,7 +42,7 @@ void TwainShutdown();
 bool TwainSourceOpen();
 void TwainLastResolution(int* x, int* y);
 
-// The session's status texts: 0 the manager's file name, 4 .. 20 the
+// The session's status texts: 0 the manager's file name, 4 .. 21 the
 // boxes' texts by condition code (see the session); empty for others.
 const char* TwainStatusText(int id);
 

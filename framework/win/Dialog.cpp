@@ -7,6 +7,7 @@
 
 #include "framework/CommandIds.h"
 #include "framework/IdleTracker.h"
+#include "framework/WindowPlace.h"
 #include "framework/win/App.h"
 
 namespace fw {
@@ -47,7 +48,27 @@ bool SameClass(HWND h, const char* cls) {
   return _stricmp(name, cls) == 0;
 }
 
+// The sheet is up with its pages: it opens over its owner.
+int CALLBACK SheetCallback(HWND sheet, UINT message, LPARAM) {
+  if (message == PSCB_INITIALIZED) CentreOnOwner(sheet);
+  return 0;
+}
+
 }  // namespace
+
+void CentreOnOwner(HWND window) {
+  HWND owner = GetWindow(window, GW_OWNER);
+  const bool overOwner = owner != nullptr && IsWindowVisible(owner) && !IsIconic(owner);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  GetMonitorInfoA(MonitorFromWindow(overOwner ? owner : window, MONITOR_DEFAULTTONEAREST), &monitor);
+  RECT over = monitor.rcWork;
+  if (overOwner) GetWindowRect(owner, &over);
+  RECT own{};
+  GetWindowRect(window, &own);
+  const POINT at = CentredPlace(SIZE{own.right - own.left, own.bottom - own.top}, over, monitor.rcWork);
+  SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 // ---- Win32DialogControls
 
@@ -231,7 +252,19 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
 
 bool Dialog::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR* result) {
   switch (message) {
-    case WM_INITDIALOG: *result = OnInitDialog() ? TRUE : FALSE; return true;
+    case WM_INITDIALOG: {
+      // A top-level dialog that its own set-up did not move opens over its
+      // owner (the templates give no place of their own).
+      RECT before{};
+      GetWindowRect(hwnd_, &before);
+      *result = OnInitDialog() ? TRUE : FALSE;
+      if (hwnd_ == nullptr) return true;  // it ended itself
+      RECT after{};
+      GetWindowRect(hwnd_, &after);
+      const bool child = (GetWindowLongA(hwnd_, GWL_STYLE) & WS_CHILD) != 0;
+      if (!child && before.left == after.left && before.top == after.top) CentreOnOwner(hwnd_);
+      return true;
+    }
     case WM_COMMAND: {
       UINT id = LOWORD(wParam), code = HIWORD(wParam);
       if (code == BN_CLICKED && id == IDHELP && !OnCommand(wParam, lParam)) {
@@ -372,8 +405,9 @@ HWND PropertySheet::Build(HWND owner, bool modeless) {
   for (PropertyPage* p : pages_) descriptions.push_back(p->Describe());
   PROPSHEETHEADERA psh = {};
   psh.dwSize = sizeof(psh);
-  psh.dwFlags = PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW | (wizard_ ? PSH_WIZARD : 0) | (modeless ? PSH_MODELESS : 0) |
-                (hasHelp_ ? PSH_HASHELP : 0);
+  psh.dwFlags = PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW | PSH_USECALLBACK | (wizard_ ? PSH_WIZARD : 0) |
+                (modeless ? PSH_MODELESS : 0) | (hasHelp_ ? PSH_HASHELP : 0);
+  psh.pfnCallback = &SheetCallback;
   psh.hwndParent = owner;
   psh.hInstance = GetModuleHandleA(nullptr);
   psh.pszCaption = caption_.c_str();

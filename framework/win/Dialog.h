@@ -10,6 +10,11 @@
 
 namespace fw {
 
+// Puts a top-level window where nothing else placed it: centred over its
+// owner, or over the work area when it has no owner on the screen (none,
+// hidden or minimised), and kept on the work area of the owner's monitor.
+void CentreOnOwner(HWND window);
+
 // The data-exchange controls of a real dialog.
 class Win32DialogControls : public DialogControls {
  public:

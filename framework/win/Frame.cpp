@@ -388,7 +388,8 @@ void FrameWnd::UpdateMenuPopup(HMENU popup) {
     if (IsSystemCommand(id)) continue;
     std::string text;
     CmdUIState shown = MenuItemState(popup, static_cast<UINT>(i), &text);
-    CmdUIState wanted = QueryCommandState(*routeFrame, id, static_cast<std::uint32_t>(i), shown, true);
+    CmdUIState wanted =
+        QueryCommandState(*routeFrame, id, static_cast<std::uint32_t>(i), shown, MenuGreysWithoutHandler(id));
     if (sub != nullptr) {
       EnableMenuItem(popup, static_cast<UINT>(i), MF_BYPOSITION | (wanted.enabled ? MF_ENABLED : MF_GRAYED));
       continue;
@@ -716,7 +717,7 @@ void MdiFrame::OnIdleUpdateCmdUI() {
       if (IsSystemCommand(id)) continue;
       std::string text;
       CmdUIState shown = MenuItemState(bar, static_cast<UINT>(i), &text);
-      CmdUIState wanted = QueryCommandState(*this, id, static_cast<std::uint32_t>(i), shown, true);
+      CmdUIState wanted = QueryCommandState(*this, id, static_cast<std::uint32_t>(i), shown, MenuGreysWithoutHandler(id));
       if (DiffCmdUI(shown, wanted).Any()) {
         ApplyMenuItem(bar, static_cast<UINT>(i), shown, wanted);
         DrawMenuBar(hwnd_);

@@ -189,11 +189,12 @@ void CLangWnd::AppendText(const LineList& lines, bool force) {
 bool CLangWnd::RunScript() {
   running_ = true;
   const std::vector<ScriptTextLine> lines = SplitScriptText(Text());
-  std::size_t stop = 0;
+  lang::ScriptStop stopped;
   fw::WindowWatch watch = Watch();
-  const bool ran = lang::RunScript(ScriptTextLines(lines), &stop);
+  const bool ran = lang::RunScript(ScriptTextLines(lines), &stopped);
   if (!watch.Alive()) return ran;
   running_ = false;
+  const std::size_t stop = stopped.line;
   if (ran || stop >= lines.size()) return ran;
   SetFocus(hwnd_);
   LangWndAlerts& alerts = MacroWindowAlerts();
@@ -204,6 +205,9 @@ bool CLangWnd::RunScript() {
   if (alerts.beep != nullptr) alerts.beep();
   SendMessageA(edit_, EM_SETSEL, lines[stop].start, lines[stop].end);
   SendMessageA(edit_, EM_SCROLLCARET, 0, 0);
+  // The selected line shows where; the box says why.
+  const std::string message = "The macro stopped at " + stopped.reason + ".";
+  MessageBoxA(hwnd_, message.c_str(), std::string(res::String(IDS_MACROS_TITLE)).c_str(), MB_OK | MB_ICONEXCLAMATION);
   return false;
 }
 

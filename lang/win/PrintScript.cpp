@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "framework/win/App.h"
+#include "framework/win/Dialog.h"
 #include "framework/win/Window.h"
 #include "lang/ScriptPrinting.h"
 
@@ -76,12 +77,14 @@ BOOL CALLBACK PrintAbortProc(HDC, int) {
   return gAbort == 0;
 }
 
-INT_PTR CALLBACK PrintDlgProc(HWND, UINT message, WPARAM, LPARAM) {
+INT_PTR CALLBACK PrintDlgProc(HWND dialog, UINT message, WPARAM, LPARAM) {
   if (message == WM_COMMAND) {
     gAbort = 1;
     return TRUE;
   }
-  return message == WM_INITDIALOG ? TRUE : FALSE;
+  if (message != WM_INITDIALOG) return FALSE;
+  fw::CentreOnOwner(dialog);
+  return TRUE;
 }
 
 void PrintScript(HWND window, HWND edit) {

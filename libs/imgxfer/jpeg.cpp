@@ -116,11 +116,16 @@ bool StartJpeg(jpeg_decompress_struct* cinfo, ErrorJump* errors, const std::uint
     cinfo->out_color_space = JCS_EXT_BGR;
   }
   h->orientation = 1;
-  for (jpeg_saved_marker_ptr m = cinfo->marker_list; m != nullptr; m = m->next) {
-    if (m->marker == JPEG_APP0 + 1) h->orientation = ExifOrientation(m->data, m->data_length);
-  }
   h->xDpi = cinfo->saw_JFIF_marker ? DpiOf(cinfo->density_unit, cinfo->X_density) : 0;
   h->yDpi = cinfo->saw_JFIF_marker ? DpiOf(cinfo->density_unit, cinfo->Y_density) : 0;
+  // A JFIF header without a unit gives only the pixels' aspect: a camera's
+  // EXIF block then says the resolution.
+  const bool densityKnown = h->xDpi > 0 && h->yDpi > 0;
+  for (jpeg_saved_marker_ptr m = cinfo->marker_list; m != nullptr; m = m->next) {
+    if (m->marker != JPEG_APP0 + 1) continue;
+    h->orientation = ExifOrientation(m->data, m->data_length);
+    if (!densityKnown) ExifResolution(m->data, m->data_length, &h->xDpi, &h->yDpi);
+  }
   // Huffman coding spends at least a bit on every block of the first
   // component: a file shorter than that cannot hold the image.
   if (!cinfo->arith_code &&

@@ -77,17 +77,23 @@ void Drop(AreaSession& s) {
   if (s.tracker) s.tracker->Cancel();
 }
 
-// The wand's shape: the active layer's pixels like the one clicked.
+// The wand's shape: the pixels like the one clicked, of the active layer
+// (its transparency too) or, when the settings say so, of the visible
+// layers flattened.
 Fragment* WandShape(const AreaSession& s) {
   void* doc = DocOfWindow(s.site, s.view);
-  const int layer = ActiveLayerOf(s.site, doc);
-  VrWA2000::WA* image = LayerImageOf(s.site, doc, layer);
-  POINT origin{};
-  if (image == nullptr || !LayerOriginOf(s.site, doc, layer, &origin)) return nullptr;
   const AreaSettings& settings = CurrentAreaSettings();
-  const POINT at = s.tracker->WandPoint();
-  return MakeWandMask(image, POINT{at.x - origin.x, at.y - origin.y}, settings.tolerance, settings.contiguous,
-                      origin.x, origin.y);
+  WandSource source;
+  if (!DocImageSize(s.site, doc, &source.imageSize)) return nullptr;
+  if (settings.mergedImage != 0) {
+    source.image = DocImageOfKind(s.site, doc, 4);
+  } else {
+    const int layer = ActiveLayerOf(s.site, doc);
+    source.image = LayerImageOf(s.site, doc, layer);
+    if (source.image == nullptr || !LayerOriginOf(s.site, doc, layer, &source.origin)) return nullptr;
+    source.alpha = LayerMaskOf(s.site, doc, layer);
+  }
+  return MakeWandMask(source, s.tracker->WandPoint(), settings.tolerance, settings.contiguous != 0);
 }
 
 // The smart outline follows the edges of what the view shows: the

@@ -50,6 +50,7 @@ struct AreaSettings {
   int aspectHeight = 1;
   int tolerance = 32;      // the wand, per channel
   int contiguous = 1;      // the wand: 8-connected to the clicked pixel, else all
+  int mergedImage = 0;     // the wand: the visible image, else the active layer
   int lineWidth = 5;
   int lineStyle = 0;       // the fragment library's line styles
   int fillMode = 1;        // polygon and pen fill (alternate)
@@ -117,12 +118,22 @@ class AreaTracker {
   std::shared_ptr<SmartPathFinder> finder_;
 };
 
-// Pixels of a buffer within `tolerance` of the one at `seed` in every
-// channel, 8-connected to it (contiguous) or anywhere: a mask fragment
-// placed at (originX, originY) (the layer's place in the image); null when
-// the seed is outside.
-Fragment* MakeWandMask(const VrWA2000::WA* image, POINT seed, int tolerance, bool contiguous, int originX,
-                       int originY);
+// What the wand looks at: `image` (with its opacity in `alpha`, an 8-bit
+// buffer of its size, or opaque without one) placed at `origin` in an image
+// of `imageSize`; the image's pixels outside it are transparent.
+struct WandSource {
+  const VrWA2000::WA* image = nullptr;
+  const VrWA2000::WA* alpha = nullptr;
+  POINT origin{0, 0};
+  SIZE imageSize{0, 0};
+};
+
+// The image's pixels whose colour as shown over nothing (premultiplied by
+// the opacity) and opacity lie within `tolerance` of the seed's in every
+// channel, 8-connected to the seed (contiguous) or anywhere: a mask
+// fragment in image coordinates over the region's bounds; null when the
+// seed lies outside the image or the image cannot be read.
+Fragment* MakeWandMask(const WandSource& source, POINT seed, int tolerance, bool contiguous);
 
 // A shape with a soft edge `feather` pixels wide across its outline: a new
 // mask fragment (the shape is deleted), or the shape itself for 0 or when

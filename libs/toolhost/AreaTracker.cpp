@@ -1,4 +1,4 @@
-// The area tools' shapes as the mouse makes them, and the wand's mask.
+// The area tools' shapes as the mouse makes them.
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -276,92 +276,6 @@ int AreaCombineMode(unsigned pressKeys, int hostMode) {
   if (shift) return kLUGSelAdd;
   if (alt) return kLUGSelSubtract;
   return hostMode;
-}
-
-// ---- The wand
-
-namespace {
-
-// Channel bytes of a pixel as three values (grey repeats its one).
-struct PixelReader {
-  const VrWA2000::ReadWA* image;
-  int channels;
-  void Read(int x, int y, int out[3]) const {
-    const std::uint8_t* row = image->Row(y);
-    if (channels == 1) {
-      out[0] = out[1] = out[2] = row[x];
-      return;
-    }
-    if (channels == 0) {  // 8-bit palette: the entry's colour
-      const PALETTEENTRY& e = image->Palette()[row[x]];
-      out[0] = e.peBlue;
-      out[1] = e.peGreen;
-      out[2] = e.peRed;
-      return;
-    }
-    out[0] = row[3 * x];
-    out[1] = row[3 * x + 1];
-    out[2] = row[3 * x + 2];
-  }
-};
-
-}  // namespace
-
-Fragment* MakeWandMask(const VrWA2000::WA* image, POINT seed, int tolerance, bool contiguous, int originX,
-                       int originY) {
-  if (image == nullptr) return nullptr;
-  const int w = image->GetW(), h = image->GetH();
-  if (seed.x < 0 || seed.y < 0 || seed.x >= w || seed.y >= h) return nullptr;
-  PixelReader reader{image, 0};
-  switch (image->GetType()) {
-    case 8: reader.channels = 1; break;
-    case 16: reader.channels = 3; break;
-    case 4: reader.channels = 0; break;
-    default: return nullptr;  // the sub-byte types: no wand
-  }
-  int ref[3];
-  reader.Read(seed.x, seed.y, ref);
-  std::vector<std::uint8_t> taken(static_cast<std::size_t>(w) * h, 0);
-  auto within = [&](int x, int y) {
-    int c[3];
-    reader.Read(x, y, c);
-    return std::abs(c[0] - ref[0]) <= tolerance && std::abs(c[1] - ref[1]) <= tolerance &&
-           std::abs(c[2] - ref[2]) <= tolerance;
-  };
-  if (!contiguous) {
-    for (int y = 0; y < h; ++y) {
-      for (int x = 0; x < w; ++x) taken[static_cast<std::size_t>(y) * w + x] = within(x, y) ? 255 : 0;
-    }
-  } else {
-    // 0 unseen, 255 taken, 1 seen and refused.
-    std::vector<POINT> stack{seed};
-    taken[static_cast<std::size_t>(seed.y) * w + seed.x] = 255;
-    while (!stack.empty()) {
-      const POINT p = stack.back();
-      stack.pop_back();
-      for (int dy = -1; dy <= 1; ++dy) {
-        for (int dx = -1; dx <= 1; ++dx) {
-          const int x = p.x + dx, y = p.y + dy;
-          if (x < 0 || y < 0 || x >= w || y >= h) continue;
-          std::uint8_t& cell = taken[static_cast<std::size_t>(y) * w + x];
-          if (cell != 0) continue;
-          cell = within(x, y) ? 255 : 1;
-          if (cell == 255) stack.push_back(POINT{x, y});
-        }
-      }
-    }
-    for (std::uint8_t& cell : taken) cell = cell == 255 ? 255 : 0;
-  }
-  VrWA2000::WA* mask = nullptr;
-  try {
-    mask = new VrWA2000::WA(8, w, h, static_cast<const PALETTEENTRY*>(nullptr), true);
-  } catch (...) {
-    return nullptr;
-  }
-  for (int y = 0; y < h; ++y) std::copy_n(&taken[static_cast<std::size_t>(y) * w], w, mask->Row(y));
-  Fragment* f = CreateMaskUsingWA(mask, originX, originY);
-  mask->Release();
-  return f;
 }
 
 }  // namespace lumora::toolhost

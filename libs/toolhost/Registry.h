@@ -46,6 +46,15 @@ inline constexpr int kImageKinds = 5;
 // opens and false when the pane closes or takes another tool.
 using ToolActivate = void (*)(const void* site, LUTool* tool, bool on);
 
+// A tool that changes a document as a whole through the site (its image
+// type) instead of filtering pixels: `refuse` tells, before anything
+// changes, why it cannot run on the document (an error code, 0 when it
+// can); `run` then changes it (false when the site failed).
+struct DocumentToolRun {
+  int (*refuse)(const void* site, void* doc);
+  bool (*run)(const void* site, void* doc);
+};
+
 struct ToolDescriptor {
   const char* idName;
   const char* group;
@@ -59,6 +68,10 @@ struct ToolDescriptor {
   ToolInterface interface;
   ToolActivate activate = nullptr;
   ToolExecuteValues executeValues = nullptr;  // used instead of execute when set
+  // Set for a document tool: chosen from its menu it runs at once on the
+  // active image window's document, with no pane, as one undo step under
+  // its menu name; no statement or pane runs it.
+  const DocumentToolRun* document = nullptr;
 };
 
 // The tools in registry order; tool number i + 1 is entry i.
@@ -76,6 +89,15 @@ inline constexpr std::uint32_t kProcessingTool = 1;
 // switches shown as check boxes.
 inline constexpr std::uint32_t kInteractiveTool = 3;
 inline bool IsInteractiveTool(const ToolDescriptor& tool) { return (tool.flags & 7u) == kInteractiveTool; }
+inline bool IsDocumentTool(const ToolDescriptor& tool) { return tool.document != nullptr; }
+
+// Runs a document tool on the active image window's document (see
+// ToolDescriptor::document): 0, or the error code it reported.
+int RunDocumentTool(const void* site, const ToolDescriptor& tool);
+// Area types (kind 4) name the selection tools in the registry: they are
+// listed as default area managers and never instantiated.
+inline constexpr std::uint32_t kAreaTypeTool = 4;
+inline bool IsAreaType(const ToolDescriptor& tool) { return (tool.flags & 7u) == kAreaTypeTool; }
 
 inline constexpr std::uint32_t kCapsGreyAndColour[kImageKinds] = {2, 2, 2, 0, 0};
 

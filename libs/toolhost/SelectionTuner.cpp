@@ -53,6 +53,7 @@ const std::vector<TunerField>& TunerFields() {
       {F::kNumber, kLUTunerAspectHeight, "AspectHeight", &AreaSettings::aspectHeight, 1, 999, kTunerAspect},
       {F::kNumber, kLUTunerTolerance, "Tolerance", &AreaSettings::tolerance, 0, 255, kTunerWand},
       {F::kCheck, kLUTunerContiguous, "Contiguous", &AreaSettings::contiguous, 0, 1, kTunerWand},
+      {F::kCheck, kLUTunerMergedImage, "MergedImage", &AreaSettings::mergedImage, 0, 1, kTunerWand},
       {F::kNumber, kLUTunerLineWidth, "LineWidth", &AreaSettings::lineWidth, 1, 500, kTunerLine},
       {F::kChoice, kLUTunerLineStyle, "LineStyle", &AreaSettings::lineStyle, kFrgLineRound, kFrgLineFlat, kTunerLine},
       {F::kChoice, kLUTunerFillMode, "FillMode", &AreaSettings::fillMode, kFrgFillAlternate, kFrgFillWinding,

@@ -18,12 +18,15 @@ enum : int {
   kDocAddUndoStep = 7,
   kDocInvalidateRect = 10,
   kDocSetModified = 13,
+  kDocConvertToColour = 15,
+  kDocConvertToGrey = 16,
   kDocImageSize = 18,
   kDocNewImageWnd = 20,
   kDocActiveLayer = 22,
   kDocCanPaintLayer = 23,
   kDocLayerOrigin = 26,
   kDocLayerImage = 27,
+  kDocLayerMask = 28,
   kDocCropImage = 36,
 };
 
@@ -150,6 +153,19 @@ VrWA2000::WA* LayerImageOf(const void* site, void* doc, int layer) {
   const LU_SITE_TABLE* d = nullptr;
   const auto fn = EntryOf<VrWA2000::WA* (*)(const LU_SITE_TABLE*, void*, int)>(site, kSiteDoc, kDocLayerImage, d);
   return fn != nullptr && doc != nullptr && layer >= 0 ? fn(d, doc, layer) : nullptr;
+}
+
+VrWA2000::WA* LayerMaskOf(const void* site, void* doc, int layer) {
+  const LU_SITE_TABLE* d = nullptr;
+  const auto fn = EntryOf<VrWA2000::WA* (*)(const LU_SITE_TABLE*, void*, int)>(site, kSiteDoc, kDocLayerMask, d);
+  return fn != nullptr && doc != nullptr && layer >= 0 ? fn(d, doc, layer) : nullptr;
+}
+
+bool ConvertDocType(const void* site, void* doc, bool grey) {
+  const LU_SITE_TABLE* d = nullptr;
+  const auto fn = EntryOf<int (*)(const LU_SITE_TABLE*, void*, std::intptr_t)>(
+      site, kSiteDoc, grey ? kDocConvertToGrey : kDocConvertToColour, d);
+  return fn != nullptr && doc != nullptr && fn(d, doc, 0) != 0;
 }
 
 bool SetViewSelection(const void* site, void* view, Fragment* fragment) {

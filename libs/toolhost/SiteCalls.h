@@ -38,6 +38,12 @@ void* CropDocImage(const void* site, void* doc, const RECT& rect);
 void* NewImageWindow(const void* site, VrWA2000::WA* image);
 // The layer's image buffer (the document keeps it), null when none.
 VrWA2000::WA* LayerImageOf(const void* site, void* doc, int layer);
+// The layer's mask (its opacity, placed as the layer; the document keeps
+// it), null when it has none.
+VrWA2000::WA* LayerMaskOf(const void* site, void* doc, int layer);
+// Every layer of the document converted to grey or to true colour (the
+// document's own conversion); false when the site refused or has no entry.
+bool ConvertDocType(const void* site, void* doc, bool grey);
 // The view's document's selection replaced (a new reference is taken) as
 // the undo step "Set Selection", or freed as one; false without the entry.
 bool SetViewSelection(const void* site, void* view, Fragment* fragment);

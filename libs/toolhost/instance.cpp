@@ -212,6 +212,11 @@ LUTool* LUCreateTool(const void* site, const char* idName) {
     Fail(kLUErrNoTool, __LINE__);
     return nullptr;
   }
+  // An area type is a default for new selections, not a tool to run.
+  if (lumora::toolhost::IsAreaType(*lumora::toolhost::FindTool(number))) {
+    Fail(kLUErrNoTool, __LINE__);
+    return nullptr;
+  }
   auto* tool = new LUTool;
   tool->site = site;
   tool->descriptor = lumora::toolhost::FindTool(number);
@@ -343,8 +348,20 @@ std::uint32_t LUGetCapsFlags(LUTool* tool, int kind) {
 
 int LUToolExecute(LUTool* tool, int backup, int, int, int) { return LURunTool(tool, backup, backup); }
 
+int lumora::toolhost::RunDocumentTool(const void* site, const ToolDescriptor& tool) {
+  void* doc = DocOfWindow(site, ActiveImageWindow(site));
+  if (doc == nullptr) return Fail(kLUErrNoImageWindow, __LINE__);
+  if (const int refused = tool.document->refuse(site, doc); refused != 0) return Fail(refused, __LINE__);
+  if (BackupAllowed(site)) AddUndoStep(site, doc, PlainMenuName(tool).c_str());
+  if (!tool.document->run(site, doc)) return Fail(kLUErrNoMemory, __LINE__);
+  SetDocModified(site, doc);
+  return 0;
+}
+
 int LURunTool(LUTool* tool, int backup, int notify) {
   if (tool == nullptr) return Fail(kLUErrNoTool, __LINE__);
+  // A document tool changes documents, not a run's image.
+  if (IsDocumentTool(*tool->descriptor)) return Fail(kLUErrNotFromScript, __LINE__);
   WA* source = tool->source;
   if (source == nullptr) return Fail(kLUErrNoSource, __LINE__);
   const int kind = LUImageKindOfType(source->GetType());

@@ -136,6 +136,8 @@ using namespace lumora::toolhost;
 int LUCreateToolInstanceByIDNumber(const void* site, int number, int) {
   const ToolDescriptor* descriptor = FindTool(number);
   if (descriptor == nullptr) return (Fail(kLUErrNoTool, __LINE__), 0);
+  // A document tool has no pane: chosen, it runs.
+  if (IsDocumentTool(*descriptor)) return RunDocumentTool(site, *descriptor) == 0 ? 1 : 0;
   PaneWindows* windows = CurrentPaneWindows();
   if (windows == nullptr) return (Fail(kLUErrNoPaneWindow, __LINE__), 0);
   if (LUPaneDialog* showing = PaneShowingTool(number)) {

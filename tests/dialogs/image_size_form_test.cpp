@@ -51,14 +51,14 @@ TEST(ImageSizeArithmetic, ReadingFieldsBackIntoPixels) {
 
 TEST(ImageSizeArithmetic, MemoryFiguresAndTheirText) {
   EXPECT_EQ(FormatMemorySize(1000), "1000");
-  EXPECT_EQ(FormatMemorySize(1500000), "1464,8K");
+  EXPECT_EQ(FormatMemorySize(1500000), "1464.8K");
   EXPECT_EQ(FormatMemorySize(2097152), "2M");
   EXPECT_EQ(FormatMemorySize(1048575), "1024K");
   // Four masked 30000 x 30000 layers: 7.2e9, past 32 bits.
   const std::uint64_t big = 4ull * 2 * 30000 * 30000;
-  EXPECT_EQ(FormatMemorySize(big), "6866,5M");
-  EXPECT_EQ(MemoryText(1000, 500, 1000, 500, 1500000), "File Size: 1464,8K(1464,8K)");
-  EXPECT_EQ(MemoryText(15000, 15000, 30000, 30000, big), "File Size: 1716,6M(6866,5M)");
+  EXPECT_EQ(FormatMemorySize(big), "6866.5M");
+  EXPECT_EQ(MemoryText(1000, 500, 1000, 500, 1500000), "File Size: 1464.8K(1464.8K)");
+  EXPECT_EQ(MemoryText(15000, 15000, 30000, 30000, big), "File Size: 1716.6M(6866.5M)");
 }
 
 ImageSizeForm OpenForm(int width, int height, int xres, int yres, std::uint64_t memory = 1000000) {
@@ -77,7 +77,7 @@ TEST(ImageSizeForm, OpensWithEveryFieldFormed) {
   EXPECT_EQ(form.Text(IDC_ISZ_PRINT_HEIGHT), "6.94");
   EXPECT_EQ(form.Text(IDC_ISZ_XRES), "72");
   EXPECT_EQ(form.Text(IDC_ISZ_OLD_WIDTH), "1000");
-  EXPECT_EQ(form.Text(IDC_ISZ_MEMORY), "File Size: 1464,8K(1464,8K)");
+  EXPECT_EQ(form.Text(IDC_ISZ_MEMORY), "File Size: 1464.8K(1464.8K)");
   EXPECT_TRUE(form.IsShown(IDC_ISZ_WIDTH));
   EXPECT_FALSE(form.IsShown(IDC_ISZ_OLD_WIDTH));
   EXPECT_EQ(form.TakeChanged().size(), 9u);
@@ -99,7 +99,7 @@ TEST(ImageSizeForm, TypingWidthKeepsProportions) {
   EXPECT_EQ(form.NewHeight(), 250);
   EXPECT_EQ(form.Text(IDC_ISZ_PRINT_WIDTH), "6.94");
   EXPECT_EQ(form.Text(IDC_ISZ_HEIGHT), "250");
-  EXPECT_EQ(form.Text(IDC_ISZ_MEMORY), "File Size: 366,2K(1464,8K)");
+  EXPECT_EQ(form.Text(IDC_ISZ_MEMORY), "File Size: 366.2K(1464.8K)");
   const std::vector<int> changed = form.TakeChanged();
   EXPECT_EQ(std::count(changed.begin(), changed.end(), IDC_ISZ_WIDTH), 0);  // the typed field stays
 }

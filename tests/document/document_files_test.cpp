@@ -168,6 +168,70 @@ TEST(DocumentFiles, LayeredFilesOfOtherProgramsRoundTrip) {
   }
 }
 
+// What a shell command prints on its standard output.
+std::string ShellOutput(const std::string& command) {
+  std::string text;
+  if (std::FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r")) {
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) text += buffer;
+    pclose(pipe);
+  }
+  return text;
+}
+
+// ImageMagick's reading of a file's density, in dots per inch, and the
+// unit the file keeps it in.
+struct Density {
+  double x = 0, y = 0;
+  std::string unit;
+};
+Density DensityOf(const std::string& path) {
+  Density d;
+  char unit[64] = {};
+  const std::string text = ShellOutput("identify -format '%x %y %U\\n' '" + path + "[0]'");
+  if (std::sscanf(text.c_str(), "%lf %lf %63s", &d.x, &d.y, unit) != 3) return d;
+  d.unit = unit;
+  const double toInch = d.unit == "PixelsPerCentimeter" ? 2.54 : 1.0;
+  d.x *= toInch;
+  d.y *= toInch;
+  return d;
+}
+
+// Every format that holds a resolution keeps it: ImageMagick's file at 150
+// and at 72 dots per inch opens at that resolution, and the file the
+// document writes again gives ImageMagick the density of the original, in
+// the same unit (pixels per centimetre for PNG and BMP, whose metres round
+// a dot per inch to a few hundredths).
+TEST(DocumentFiles, EveryFormatThatHoldsAResolutionKeepsIt) {
+  Workspace ws;
+  FileHost files;
+  for (const char* extension : {"png", "jpg", "tif", "bmp", "psd"}) {
+    for (const int dpi : {150, 72}) {
+      const std::string name = std::to_string(dpi) + "." + extension;
+      SCOPED_TRACE(name);
+      Shell("convert -size 30x20 gradient:'#ff2000'-'#0030c0' -units PixelsPerInch -density " +
+            std::to_string(dpi) + " -depth 8 -type TrueColor '" + ws("in" + name) + "'");
+      Opened o;
+      ASSERT_EQ(OpenDocumentFile(o.doc, ws("in" + name), files), 1);
+      EXPECT_EQ(o.doc.GetLayers()->GetResolution(), static_cast<std::uint32_t>(dpi) * 0x10001u);
+      ASSERT_NE(SaveToFile(o.doc, ws("out" + name), true, files), 0);
+      const Density original = DensityOf(ws("in" + name));
+      ASSERT_FALSE(original.unit.empty());
+      EXPECT_NEAR(original.x, dpi, 0.05);
+      const Density written = DensityOf(ws("out" + name));
+      EXPECT_EQ(written.unit, original.unit);
+      EXPECT_NEAR(written.x, original.x, 0.05);
+      EXPECT_NEAR(written.y, original.y, 0.05);
+      // The native layered file, which no other program writes, keeps it
+      // too.
+      ASSERT_EQ(SaveToFile(o.doc, ws("out" + name + ".lud"), true, files), 1);
+      Opened native;
+      ASSERT_EQ(OpenDocumentFile(native.doc, ws("out" + name + ".lud"), files), 1);
+      EXPECT_EQ(native.doc.GetLayers()->GetResolution(), static_cast<std::uint32_t>(dpi) * 0x10001u);
+    }
+  }
+}
+
 TEST(DocumentFiles, FlattenWarningCancelledWritesNothing) {
   Workspace ws;
   FileHost files;

@@ -428,12 +428,32 @@ TEST_F(DocumentScript, SavedFramesAndFilesOpenAgain) {
   ASSERT_NE(site.active, doc);
   EXPECT_EQ(site.active->GetLayers()->GetWidth(), 8);
   EXPECT_NE(Run({"OpenImage(" + QuoteLangString((folder / "missing.png").string()) + ");"}), "");
-  // A save that writes nothing stops the run.
+  // A save that writes nothing says why in its own message, and the run
+  // goes on.
   for (const std::filesystem::path& nowhere : {folder / "no folder" / "x.png", folder / "x.unknown"}) {
+    SCOPED_TRACE(nowhere.string());
     site.active = doc;
-    EXPECT_NE(Run({"SaveImage(" + QuoteLangString(nowhere.string()) + ");"}), "") << nowhere;
+    const int before = Stack().GetLayerCount();
+    lumora::imgxfer::ClearLastShownMessage();
+    EXPECT_EQ(Run({"SaveImage(" + QuoteLangString(nowhere.string()) + ");", "CreateNewLayer(\"After\",\"Normal\",100,0,1);"}),
+              "");
     EXPECT_FALSE(std::filesystem::exists(nowhere));
+    EXPECT_FALSE(lumora::imgxfer::LastShownMessage().empty());
+    EXPECT_EQ(Stack().GetLayerCount(), before + 1) << "the statement after it ran";
   }
+  // A path longer than a string may be is refused at its line, before a
+  // file of a cut name is written.
+  site.active = doc;
+  const std::string longName = (folder / (std::string(300 - folder.string().size() - 5, 'n') + ".png")).string();
+  ASSERT_EQ(longName.size(), 300u);
+  const int layers = Stack().GetLayerCount();
+  EXPECT_EQ(Run({"SaveImage(" + QuoteLangString(longName) + ");", "CreateNewLayer(\"Not\",\"Normal\",100,0,1);"}),
+            "line 1: a string of 300 characters is too long: a string may have 259 characters");
+  EXPECT_EQ(Stack().GetLayerCount(), layers);
+  std::size_t files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) files += entry.path().extension() == ".png" ? 1 : 0;
+  EXPECT_EQ(files, 1u) << "only copy.png";
+  EXPECT_EQ(Run({"SaveImage(\"\");"}), "line 1: command \"SaveImage\" failed: no file name is given");
   std::filesystem::remove_all(folder);
 }
 

@@ -51,6 +51,28 @@ TEST(LangSplit, OverLongNamesAndArgumentsAreRefused) {
             SplitResult::kStatement);
 }
 
+// A string the readers would cut: a literal counted as it reads, other
+// text between commas and brackets without its outer blanks.
+TEST(LangSplit, OverLongStringsAreFoundInTheArguments) {
+  const std::string fits(kMaxLangText, 'a'), over(kMaxLangText + 1, 'a');
+  struct Case {
+    std::string arguments;
+    std::size_t length;
+  } cases[] = {
+      {"\"" + fits + "\"", 0},
+      {"\"" + over + "\"", kMaxLangText + 1},
+      {"\"" + std::string(kMaxLangText, '\\') + "\"", 0},  // each escape pair is one character
+      {"1, \"x\", {2,3}, " + over + ".png ", kMaxLangText + 5},
+      {"  " + fits + "  ,7", 0},
+      {"\"a,b\", (" + over + ")", kMaxLangText + 1},
+      {"\"" + over, kMaxLangText + 1},  // never closed
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments.substr(0, 20));
+    EXPECT_EQ(OverlongString(c.arguments), c.length);
+  }
+}
+
 TEST(LangComments, LineAndBlockComments) {
   struct Case {
     const char* line;

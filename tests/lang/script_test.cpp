@@ -247,6 +247,8 @@ TEST_F(ScriptFixture, TheFirstFailingLineStopsTheRunAndIsNamed) {
       {{"Undo();", "Undo();", "Fail(x);", "Undo();"}, 2, "line 3: command \"Fail\" failed"},
       {{"Resize(1,2,x,4);"}, 0, "line 1: command \"Resize\" failed"},  // LexExcept
       {{"Resize(" + std::string(3000, '1') + ");"}, 0, "line 1: statement too long"},
+      {{"Undo();", "Fail(\"" + std::string(300, 'x') + "\");"}, 1,
+       "line 2: a string of 300 characters is too long: a string may have 259 characters"},
       // the selection made by the first statement is released by the stopped run
       {{"Resize(1,2,3,4);", "Nope();"}, 1, "line 2: unknown command"},
   };

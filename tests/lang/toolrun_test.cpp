@@ -18,6 +18,7 @@
 #include "lang/Recorder.h"
 #include "lang_fixture.h"
 #include "lang/Script.h"
+#include "lang/SelectAreaCommands.h"
 #include "lang/ToolHostAdapters.h"
 #include "lang/ToolRunner.h"
 #include "libs/toolhost/Registry.h"
@@ -509,8 +510,11 @@ TEST_F(RealHostFixture, ShippedToolsSectionNamesEveryRegisteredTool) {
     ASSERT_TRUE(LUGetRegToolIDName(nullptr, tool, 1, id, sizeof id));
     SCOPED_TRACE(id);
     const auto* descriptor = lumora::toolhost::FindTool(id);
-    // Interactive tools act through the mouse: no statement runs them.
-    if (lumora::toolhost::IsInteractiveTool(*descriptor)) {
+    // Interactive tools act through the mouse, document tools on the
+    // document chosen, area types only shape new selections: no statement
+    // runs them.
+    if (lumora::toolhost::IsInteractiveTool(*descriptor) || lumora::toolhost::IsDocumentTool(*descriptor) ||
+        lumora::toolhost::IsAreaType(*descriptor)) {
       EXPECT_EQ(set.FindToolCommandByToolName(id), nullptr);
       continue;
     }
@@ -564,6 +568,37 @@ TEST_F(RealHostFixture, ScriptRunsARegisteredToolByNameOnTheImage) {
   EXPECT_FALSE(RunScript({"Smooth(5,3,0,0);", "Smooth(5,3,0,1000);", "Smooth(3,3,0,0);"}, &stop, &set));
   EXPECT_EQ(stop.line, 1u);
   EXPECT_NE(link.LastResult(), 0);
+}
+
+// Every sequence script starts with the whole image selected: the tool
+// statements after it act as they do with no selection at all. An inverted
+// combination of one rectangle acts outside the rectangle.
+TEST_F(RealHostFixture, ToolsActOnTheWholeImageAfterSelectWholeImage) {
+  fw::IniFile ini(ShippedLangIni().string());
+  LUToolHostLink link(context, [this](ScriptRunState&) { return image; });
+  LangCommandSet set(ini, &link);
+  InstallSelectAreaExecutors(set);
+  WA* whole = RunDirectly("invert_conv", original, {50});
+  const LURECT rect{3, 4, 6, 2};
+  Fragment* outside = CreateRectFrg(&rect, 1);
+  WA* aroundRect = RunDirectly("invert_conv", original, {50}, outside);
+  DeleteFragment(outside);
+  struct Case {
+    LineList lines;
+    const WA* expected;
+  } cases[] = {{{"SelectWholeImage();", "InvertColours(50);"}, whole},
+               {{"FreeAllFrags();", "InvertColours(50);"}, whole},
+               {{"AddRect(3,4,9,6,14);", "InvertSelection();", "InvertColours(50);"}, aroundRect}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.lines.front());
+    image->Release();
+    image = new WA(*original, false);
+    ScriptStop stop;
+    ASSERT_TRUE(RunScript(c.lines, &stop, &set)) << stop.reason;
+    ExpectSamePixels(image, c.expected);
+  }
+  whole->Release();
+  aroundRect->Release();
 }
 
 TEST_F(RealHostFixture, RecordedToolRunReplaysWithTheSameParameters) {

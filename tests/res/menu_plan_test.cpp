@@ -4,6 +4,7 @@
 // them, and the plan's keys are the platform's keys.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -249,6 +250,36 @@ TEST(MenuPlan, EveryOnRowHasItsItemAndKeysAndNothingElseIsThere) {
       const res::MenuPlanRow* row = res::FindMenuPlanRow(entry.id);
       ASSERT_NE(row, nullptr) << entry.id;
       EXPECT_TRUE(row->on && (row->menus & Bit(menu)) != 0) << entry.id << " has a key in table " << menu;
+    }
+  }
+}
+
+// The key that reaches an entry of an open menu: the character after its
+// first single '&', upper case; 0 when it has none.
+char Mnemonic(const std::string& text) {
+  for (std::size_t i = 0; i + 1 < text.size(); ++i) {
+    if (text[i] != '&') continue;
+    if (text[i + 1] != '&') return static_cast<char>(std::toupper(static_cast<unsigned char>(text[i + 1])));
+    ++i;
+  }
+  return 0;
+}
+
+// In every popup and menu bar of the four menus, a key reaches one entry.
+TEST(MenuPlan, NoTwoEntriesOfAPopupShareAMnemonic) {
+  for (const std::uint32_t menu : kMenus) {
+    std::vector<std::pair<std::string, const RcItem*>> stack{{"menu " + std::to_string(menu), &Script().menus.at(menu)}};
+    while (!stack.empty()) {
+      const auto [path, node] = stack.back();
+      stack.pop_back();
+      std::map<char, std::string> seen;
+      for (const RcItem& child : node->children) {
+        if (child.popup) stack.push_back({path + "/" + Plain(child.text), &child});
+        const char key = child.separator ? 0 : Mnemonic(child.text);
+        if (key == 0) continue;
+        const auto [at, added] = seen.emplace(key, child.text);
+        EXPECT_TRUE(added) << path << ": '" << key << "' of \"" << child.text << "\" and \"" << at->second << "\"";
+      }
     }
   }
 }

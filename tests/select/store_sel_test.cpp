@@ -455,20 +455,28 @@ TEST_F(SelectionFileTest, TemporaryFilesOfKilledSavesGoAtTheNextSave) {
   EXPECT_EQ(FileCount(), 2);
 }
 
-TEST_F(SelectionFileTest, LoadFailuresRecordError126) {
-  int status = 0;
-  EXPECT_EQ(LoadSelectionFromFile(&status, Path("missing.frg").c_str()), nullptr);
-  EXPECT_EQ(status, 2);
-  EXPECT_EQ(LUGetErrorState().code, 126);
-  EXPECT_EQ(LUGetErrorState().source, "storeSel");
-  const std::string bad = Path("bad.frg");
-  WriteFile(bad, WithHeader({9, 0}));
-  LUResetError();
-  status = 0;
-  EXPECT_EQ(LoadSelectionFromFile(&status, bad.c_str()), nullptr);
-  EXPECT_EQ(status, 2);
-  EXPECT_EQ(LUGetErrorState().code, 126);
-  EXPECT_EQ(LUGetErrorState().text, bad);
+// Error 126 names the fault: a file that cannot be opened says why, one
+// that is not a selection stream (or ends inside one) is named as such.
+TEST_F(SelectionFileTest, LoadFailuresRecordError126WithTheFault) {
+  const std::string missing = Path("missing.frg"), bad = Path("bad.frg"), cut = Path("cut.frg");
+  WriteFile(bad, Bytes{'L', 'U', 'F', 'R', 'G'});
+  WriteFile(cut, WithHeader({1, 0, 5, 0}));
+  struct Case {
+    std::string path;
+    std::string text;
+  } cases[] = {{missing, missing + " cannot be opened: there is no such file."},
+               {bad, bad + " is not a selection file or is damaged."},
+               {cut, cut + " is not a selection file or is damaged."}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    LUResetError();
+    int status = 0;
+    EXPECT_EQ(LoadSelectionFromFile(&status, c.path.c_str()), nullptr);
+    EXPECT_EQ(status, 2);
+    EXPECT_EQ(LUGetErrorState().code, 126);
+    EXPECT_EQ(LUGetErrorState().source, "storeSel");
+    EXPECT_EQ(LUGetErrorState().text, c.text);
+  }
 }
 
 TEST_F(SelectionFileTest, RefusedSelectionsLeaveTheTargetAndSayWhy) {

@@ -51,6 +51,28 @@ TEST(InsertMark, HorizontalVerticalAndEmptyBars) {
   EXPECT_TRUE(Same(empty.mark, client));
 }
 
+// The button under a point: the first of the searched ones whose
+// rectangle holds it, the search's start and length clamped to the bar.
+TEST(ButtonFromPoint, SearchesTheClampedRangeForTheFirstHit) {
+  // Three buttons with a gap before the third, and a hidden one (empty).
+  const std::vector<RECT> bar = {{0, 0, 24, 22}, {24, 0, 48, 22}, {56, 0, 80, 22}, {0, 0, 0, 0}};
+  struct Case {
+    int first, count;
+    POINT p;
+    int expected;
+  } cases[] = {
+      {0, 4, {5, 5}, 0},      {0, 4, {24, 21}, 1},   {0, 4, {48, 5}, -1},  // right edges are outside
+      {0, 4, {60, 22}, -1},   {0, 4, {79, 0}, 2},    {1, 4, {5, 5}, -1},   // before the first searched
+      {-5, 1, {5, 5}, 0},     {-5, 1, {30, 5}, -1},  {9, 1, {60, 5}, -1},  // past the end: the last, hidden
+      {2, 99, {60, 5}, 2},    {0, 0, {5, 5}, -1},    {0, -3, {5, 5}, -1},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ButtonIndexFromPoint(bar, c.first, c.count, c.p), c.expected)
+        << c.first << " " << c.count << " " << c.p.x << "," << c.p.y;
+  }
+  EXPECT_EQ(ButtonIndexFromPoint({}, 0, 5, POINT{0, 0}), -1);
+}
+
 TEST(DraggedButton, BlockFieldsAndWhatADropMayDo) {
   DraggedButton b;
   b.bitmap = 7;

@@ -442,11 +442,11 @@ void CLUToolBar::SetLargeButtons(bool large) { defaultResource_ = ToolbarTwin(de
 
 LRESULT CLUToolBar::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_LBUTTONDBLCLK && !InCustomizeMode()) {
-    POINT hit{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-    const int index = static_cast<int>(Send(TB_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    const POINT hit{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    const int index = HitTestButton(hit);
     TBBUTTON b{};
-    if (index >= 0 && index < ButtonCount() &&
-        Send(TB_GETBUTTON, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&b)) && !(b.fsStyle & BTNS_SEP)) {
+    if (index >= 0 && Send(TB_GETBUTTON, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&b)) &&
+        !(b.fsStyle & BTNS_SEP)) {
       // Handled here, so the second click does not press the button again.
       if (b.fsState & TBSTATE_ENABLED) {
         const auto id = static_cast<std::uint32_t>(b.idCommand);

@@ -139,6 +139,10 @@ class CCToolBar : public fw::ToolBar {
   void SetControlWidth(int index, int width);
   // The customise frame on a button (-1: none).
   void Select(int index);
+  // The button under a client point (a separator counts only when it holds
+  // a control; hidden buttons never), -1 when none; `offset` gets the point
+  // relative to the button.
+  int HitTestButton(POINT client, POINT* offset = nullptr) const;
   void PaintCustomize();
 
  protected:

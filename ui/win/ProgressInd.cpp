@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include "framework/win/Dialog.h"
 #include "res/StringTable.h"
 #include "res/resource.h"
 
@@ -86,12 +87,7 @@ std::unique_ptr<CProgressInd> CProgressInd::Open(const ProgressHost& host, const
                                   ProgressDlgProc, 0);
   if (ind->hwnd_ == nullptr) return nullptr;
   if (ind->shown_ && ind->owner_ != nullptr && IsWindowVisible(ind->owner_)) {
-    RECT owner{}, self{};
-    GetWindowRect(ind->owner_, &owner);
-    GetWindowRect(ind->hwnd_, &self);
-    const int w = self.right - self.left, h = self.bottom - self.top;
-    SetWindowPos(ind->hwnd_, nullptr, (owner.left + owner.right - w) / 2, (owner.top + owner.bottom - h) / 2, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    fw::CentreOnOwner(ind->hwnd_);
     ShowWindow(ind->hwnd_, SW_SHOW);
     SetClassLongPtrA(ind->hwnd_, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(Wait()));
     HWND main = host.mainWindow ? host.mainWindow() : nullptr;

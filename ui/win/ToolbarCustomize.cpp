@@ -13,6 +13,8 @@
 #include "framework/win/OleDragDrop.h"
 #include "res/resource.h"
 #include "ui/ToolbarDrag.h"
+#include "ui/win/ToolbarHit.h"
+#include "ui/win/ToolbarHit.h"
 #include "ui/win/CtrlViewer.h"
 #include "ui/win/CustomizeDlg.h"
 #include "ui/win/OwnerDrawControls.h"
@@ -371,22 +373,34 @@ bool CCToolBar::WaitForDragStart(const RECT& button) {
   return started;
 }
 
-bool CCToolBar::PickUp(POINT client, WPARAM keys) {
-  // The button under the point, searched from the last one down; a plain
-  // separator does not count, a control's does (the system's hit test
-  // answers no button on any separator).
-  int index = -1;
-  TBBUTTON b{};
-  for (int i = ButtonCount() - 1; i >= 0 && index < 0; --i) {
-    RECT r{};
-    TBBUTTON candidate{};
-    if (!Send(TB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&r)) || !PtInRect(&r, client)) continue;
-    if (!Send(TB_GETBUTTON, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&candidate))) continue;
-    if ((candidate.fsStyle & BTNS_SEP) && candidate.idCommand == 0) continue;
-    if (candidate.fsState & TBSTATE_HIDDEN) continue;
-    index = i;
-    b = candidate;
+int CCToolBar::HitTestButton(POINT client, POINT* offset) const {
+  // The system's hit test answers no button on any separator, a control's
+  // too: the rectangles decide.
+  const int n = ButtonCount();
+  for (int from = 0; from < n;) {
+    const int i = ToolBarButtonFromPoint(hwnd_, from, n - from, client.x, client.y);
+    if (i < 0) return -1;
+    TBBUTTON b{};
+    if (Send(TB_GETBUTTON, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&b)) &&
+        !((b.fsStyle & BTNS_SEP) != 0 && b.idCommand == 0) && (b.fsState & TBSTATE_HIDDEN) == 0) {
+      if (offset != nullptr) {
+        RECT r{};
+        Send(TB_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&r));
+        *offset = POINT{client.x - r.left, client.y - r.top};
+      }
+      return i;
+    }
+    from = i + 1;
   }
+  return -1;
+}
+
+bool CCToolBar::PickUp(POINT client, WPARAM keys) {
+  // The button under the point; a plain separator does not count, a
+  // control's does.
+  const int index = HitTestButton(client);
+  TBBUTTON b{};
+  if (index >= 0) Send(TB_GETBUTTON, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&b));
   const bool onButton = index >= 0;
   if (!onButton) {
     if (customizeMode) Select(-1);

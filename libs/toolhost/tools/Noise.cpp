@@ -12,7 +12,7 @@ int Execute(const ConstImageView& src, const ImageView& dst, const std::int32_t*
 }  // namespace
 
 extern const ToolDescriptor kTool_Noise = {
-    "Noise", "Noise", "Add &Noise", kProcessingTool, 21580,
+    "Noise", "&Noise", "Add &Noise", kProcessingTool, 21580,
     {kCapsGreyAndColour[0], kCapsGreyAndColour[1], kCapsGreyAndColour[2], kCapsGreyAndColour[3], kCapsGreyAndColour[4]},
     3, {{'d', 10, 0, 100}, {'d', 100, 0, 100}, {'d', 0, 0, 100}},
     Execute, NoToolHelp};

@@ -46,6 +46,17 @@ extern const ToolDescriptor kTool_RandomDeformations;
 extern const ToolDescriptor kTool_Rubber;
 extern const ToolDescriptor kTool_Deformations;
 extern const ToolDescriptor kTool_Distort;
+extern const ToolDescriptor kTool_Convert_Grey;
+extern const ToolDescriptor kTool_Convert_TrueColor;
+extern const ToolDescriptor kArea_Whole;
+extern const ToolDescriptor kArea_Rect;
+extern const ToolDescriptor kArea_Ellipse;
+extern const ToolDescriptor kArea_Poly;
+extern const ToolDescriptor kArea_Wand;
+extern const ToolDescriptor kArea_Line;
+extern const ToolDescriptor kArea_Pen;
+extern const ToolDescriptor kArea_NewText;
+extern const ToolDescriptor kArea_SmartS;
 
 namespace {
 
@@ -79,7 +90,19 @@ const ToolDescriptor* const kTools[] = {&kTool_vr_rsmooth,     &kTool_minimum_ef
                                         &kTool_RandomDeformations,
                                         &kTool_Rubber,
                                         &kTool_Deformations,
-                                        &kTool_Distort};
+                                        &kTool_Distort,
+                                        &kTool_Convert_Grey,
+                                        &kTool_Convert_TrueColor,
+                                        // The area types, after every processing tool.
+                                        &kArea_Whole,
+                                        &kArea_Rect,
+                                        &kArea_Ellipse,
+                                        &kArea_Poly,
+                                        &kArea_Wand,
+                                        &kArea_Line,
+                                        &kArea_Pen,
+                                        &kArea_NewText,
+                                        &kArea_SmartS};
 
 }  // namespace
 

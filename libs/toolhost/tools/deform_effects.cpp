@@ -200,7 +200,7 @@ int DistortExecute(const ConstImageView& src, const ImageView& dst, const ParamV
 constexpr ToolDescriptor DeformTool(const char* idName, const char* menuName, std::int32_t base, int count,
                                     ToolParam p0, ToolParam p1, ToolParam p2, ToolParam p3, ToolParam p4,
                                     ToolExecute run) {
-  return ToolDescriptor{idName, "Distort", menuName, kProcessingTool, base, {kCaps[0], kCaps[1], kCaps[2], kCaps[3], kCaps[4]},
+  return ToolDescriptor{idName, "&Distort", menuName, kProcessingTool, base, {kCaps[0], kCaps[1], kCaps[2], kCaps[3], kCaps[4]},
                         count, {p0, p1, p2, p3, p4}, run, NoToolHelp};
 }
 

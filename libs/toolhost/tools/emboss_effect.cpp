@@ -45,7 +45,7 @@ int Execute(const ConstImageView& src, const ImageView& dst, const std::int32_t*
 }  // namespace
 
 extern const ToolDescriptor kTool_emboss_effect = {
-    "emboss_effect", "Stylize", "&Emboss", kProcessingTool, 21570,
+    "emboss_effect", "St&ylize", "&Emboss", kProcessingTool, 21570,
     {kCapsGreyAndColour[0], kCapsGreyAndColour[1], kCapsGreyAndColour[2], kCapsGreyAndColour[3], kCapsGreyAndColour[4]},
     5, {kWindowParams[0], kWindowParams[1], kWindowParams[2], kWindowParams[3], {'c', 0x808080, 0, 0xFFFFFF}},
     Execute, NoToolHelp};

@@ -4,6 +4,6 @@
 namespace lumora::toolhost {
 
 extern const ToolDescriptor kTool_heavysharp_filt =
-    WindowFilterTool("heavysharp_filt", "Sharpen", "Sharpen &More", 21550, RunWindow<SharpenBy<10>>);
+    WindowFilterTool("heavysharp_filt", "S&harpen", "Sharpen &More", 21550, RunWindow<SharpenBy<10>>);
 
 }  // namespace lumora::toolhost

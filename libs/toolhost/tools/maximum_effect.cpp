@@ -4,6 +4,6 @@
 namespace lumora::toolhost {
 
 extern const ToolDescriptor kTool_maximum_effect =
-    WindowFilterTool("maximum_effect", "Other", "Ma&ximum", 21520, RunWindow<MaximumFilter>);
+    WindowFilterTool("maximum_effect", "&Other", "Ma&ximum", 21520, RunWindow<MaximumFilter>);
 
 }  // namespace lumora::toolhost

@@ -4,6 +4,6 @@
 namespace lumora::toolhost {
 
 extern const ToolDescriptor kTool_median_filt =
-    WindowFilterTool("median_filt", "Noise", "&Median", 21530, RunWindow<MedianFilter>);
+    WindowFilterTool("median_filt", "&Noise", "&Median", 21530, RunWindow<MedianFilter>);
 
 }  // namespace lumora::toolhost

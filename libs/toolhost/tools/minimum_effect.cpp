@@ -4,6 +4,6 @@
 namespace lumora::toolhost {
 
 extern const ToolDescriptor kTool_minimum_effect =
-    WindowFilterTool("minimum_effect", "Other", "Mi&nimum", 21510, RunWindow<MinimumFilter>);
+    WindowFilterTool("minimum_effect", "&Other", "Mi&nimum", 21510, RunWindow<MinimumFilter>);
 
 }  // namespace lumora::toolhost

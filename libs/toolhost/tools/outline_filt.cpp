@@ -4,6 +4,6 @@
 namespace lumora::toolhost {
 
 extern const ToolDescriptor kTool_outline_filt =
-    WindowFilterTool("outline_filt", "Stylize", "&Outline", 21560, RunWindow<OutlineFilter>);
+    WindowFilterTool("outline_filt", "St&ylize", "&Outline", 21560, RunWindow<OutlineFilter>);
 
 }  // namespace lumora::toolhost

@@ -4,6 +4,6 @@
 namespace lumora::toolhost {
 
 extern const ToolDescriptor kTool_vr_rsmooth =
-    WindowFilterTool("vr_rsmooth", "Blur", "&Smooth", 21500, RunWindow<MeanFilter>);
+    WindowFilterTool("vr_rsmooth", "&Blur", "&Smooth", 21500, RunWindow<MeanFilter>);
 
 }  // namespace lumora::toolhost

@@ -4,6 +4,6 @@
 namespace lumora::toolhost {
 
 extern const ToolDescriptor kTool_sharp_filt =
-    WindowFilterTool("sharp_filt", "Sharpen", "&Sharpen", 21540, RunWindow<SharpenBy<4>>);
+    WindowFilterTool("sharp_filt", "S&harpen", "&Sharpen", 21540, RunWindow<SharpenBy<4>>);
 
 }  // namespace lumora::toolhost

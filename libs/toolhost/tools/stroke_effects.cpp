@@ -217,7 +217,7 @@ constexpr ToolParam kPainterParams[9] = {{'d', 20, 1, 200},  {'d', 10, 1, 200}, 
 constexpr ToolDescriptor PainterTool(const char* idName, const char* menuName, std::int32_t base, ToolExecute run,
                                      std::int32_t length, std::int32_t width, std::int32_t window,
                                      std::int32_t angle, std::int32_t spread) {
-  ToolDescriptor d{idName, "Artistic", menuName, kProcessingTool, base, {kCaps[0], kCaps[1], kCaps[2], kCaps[3], kCaps[4]},
+  ToolDescriptor d{idName, "&Artistic", menuName, kProcessingTool, base, {kCaps[0], kCaps[1], kCaps[2], kCaps[3], kCaps[4]},
                    9, {kPainterParams[0], kPainterParams[1], kPainterParams[2], kPainterParams[3], kPainterParams[4],
                        kPainterParams[5], kPainterParams[6], kPainterParams[7], kPainterParams[8]},
                    run, NoToolHelp};
@@ -232,7 +232,7 @@ constexpr ToolDescriptor PainterTool(const char* idName, const char* menuName, s
 }  // namespace
 
 extern const ToolDescriptor kTool_graphic_pen = {
-    "graphic_pen", "Artistic", "Graphic &Pen", kProcessingTool, 22090,
+    "graphic_pen", "&Artistic", "Graphic &Pen", kProcessingTool, 22090,
     {kCaps[0], kCaps[1], kCaps[2], kCaps[3], kCaps[4]},
     5, {{'d', 128, 0, 255}, {'d', 16, 1, 100}, {'d', 45, -360, 360}, {'d', 0, 0, 32}, {'d', 0, 0, 1}},
     GraphicPenExecute, NoToolHelp};
@@ -243,22 +243,22 @@ extern const ToolDescriptor kTool_art_patch =
 extern const ToolDescriptor kTool_art_oilpaint =
     PainterTool("art_oilpaint", "&Oil Paint", 22280, PainterExecute<Painter::kOilPaint>, 20, 10, 10, 45, 30);
 extern const ToolDescriptor kTool_vr_Facet2 = {
-    "vr_Facet2", "Artistic", "&Engrave", kProcessingTool, 22140,
+    "vr_Facet2", "&Artistic", "&Engrave", kProcessingTool, 22140,
     {kCaps[0], kCaps[1], kCaps[2], kCaps[3], kCaps[4]},
     1, {{'d', 15, 1, 100}},
     EngraveExecute, NoToolHelp};
 extern const ToolDescriptor kTool_vr_Facet1 = {
-    "vr_Facet1", "Artistic", "S&trokes", kProcessingTool, 22150,
+    "vr_Facet1", "&Artistic", "S&trokes", kProcessingTool, 22150,
     {kCaps[0], kCaps[1], kCaps[2], kCaps[3], kCaps[4]},
     1, {{'d', 50, 1, 500}},
     StrokesExecute, NoToolHelp};
 extern const ToolDescriptor kTool_vr_NotePaper = {
-    "vr_NotePaper", "Artistic", "&Note Paper", kProcessingTool, 22160,
+    "vr_NotePaper", "&Artistic", "&Note Paper", kProcessingTool, 22160,
     {kCaps[0], kCaps[1], kCaps[2], kCaps[3], kCaps[4]},
     3, {{'d', 4, -127, 127}, {'d', 8, 0, 100}, {'d', 10, 0, 100}},
     NotePaperExecute, NoToolHelp};
 extern const ToolDescriptor kTool_vr_3DMosaic = {
-    "vr_3DMosaic", "Artistic", "3D &Mosaic", kProcessingTool, 22170,
+    "vr_3DMosaic", "&Artistic", "3D &Mosaic", kProcessingTool, 22170,
     {kCaps[0], kCaps[1], kCaps[2], kCaps[3], kCaps[4]},
     5, {{'d', 10, 2, 200}, {'d', 10, 2, 200}, {'d', 0, 0, 10}, {'d', 5, 0, 50}, {'d', 10, 0, 100}},
     Mosaic3DExecute, NoToolHelp};

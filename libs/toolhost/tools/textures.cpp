@@ -138,7 +138,7 @@ int ErodedExecute(const ConstImageView& src, const ImageView& dst, const std::in
 }
 
 constexpr ToolDescriptor TextureTool(const char* idName, const char* menuName, std::int32_t base, ToolExecute run) {
-  return ToolDescriptor{idName, "Texture", menuName, kProcessingTool, base,
+  return ToolDescriptor{idName, "&Texture", menuName, kProcessingTool, base,
                         {kCapsGreyAndColour[0], kCapsGreyAndColour[1], kCapsGreyAndColour[2], kCapsGreyAndColour[3],
                          kCapsGreyAndColour[4]},
                         0, {}, run, NoToolHelp};
@@ -151,7 +151,7 @@ extern const ToolDescriptor kTool_Cracks = TextureTool("Cracks", "C&racks", 2202
 extern const ToolDescriptor kTool_Mosaic = TextureTool("Mosaic", "&Mosaic", 22030, MosaicExecute);
 extern const ToolDescriptor kTool_Padding = TextureTool("Padding", "&Padding", 22040, PaddingExecute);
 extern const ToolDescriptor kTool_Eroded = {
-    "Eroded", "Texture", "&Eroded", kProcessingTool, 22050,
+    "Eroded", "&Texture", "&Eroded", kProcessingTool, 22050,
     {kCapsGreyAndColour[0], kCapsGreyAndColour[1], kCapsGreyAndColour[2], kCapsGreyAndColour[3], kCapsGreyAndColour[4]},
     2, {{'d', 50, 0, 100}, {'d', 10, 1, 200}},
     ErodedExecute, NoToolHelp};

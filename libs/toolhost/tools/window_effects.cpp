@@ -152,20 +152,20 @@ constexpr std::uint32_t kCaps[kImageKinds] = {kCapsGreyAndColour[0], kCapsGreyAn
 }  // namespace
 
 extern const ToolDescriptor kTool_graham_filt =
-    WindowFilterTool("graham_filt", "Noise", "&Graham", 22000, RunWindow<GrahamFilter>);
+    WindowFilterTool("graham_filt", "&Noise", "&Graham", 22000, RunWindow<GrahamFilter>);
 extern const ToolDescriptor kTool_hand_drawing =
-    WindowFilterTool("hand_drawing", "Artistic", "&Hand Drawing", 22060, RunWindow<HandDrawingFilter>);
+    WindowFilterTool("hand_drawing", "&Artistic", "&Hand Drawing", 22060, RunWindow<HandDrawingFilter>);
 extern const ToolDescriptor kTool_tornado_drawing =
-    WindowFilterTool("tornado_drawing", "Artistic", "&Scatter", 22070, RunWindow<ScatterFilter>);
+    WindowFilterTool("tornado_drawing", "&Artistic", "&Scatter", 22070, RunWindow<ScatterFilter>);
 extern const ToolDescriptor kTool_facetted_effect =
-    WindowFilterTool("facetted_effect", "Artistic", "&Facetted Glass", 22080, RunWindow<FacetFilter>);
+    WindowFilterTool("facetted_effect", "&Artistic", "&Facetted Glass", 22080, RunWindow<FacetFilter>);
 extern const ToolDescriptor kTool_vr_ColorRelief = {
-    "vr_ColorRelief", "Artistic", "Color &Relief", kProcessingTool, 22180,
+    "vr_ColorRelief", "&Artistic", "Color &Relief", kProcessingTool, 22180,
     {kCaps[0], kCaps[1], kCaps[2], kCaps[3], kCaps[4]},
     3, {{'d', 16, 0, 100}, {'d', 9, 1, kMaxWindow}, {'d', 9, 1, kMaxWindow}},
     ColorReliefExecute, NoToolHelp};
 extern const ToolDescriptor kTool_WashOut = {
-    "WashOut", "Artistic", "&Wash Out", kProcessingTool, 22130,
+    "WashOut", "&Artistic", "Wash O&ut", kProcessingTool, 22130,
     {kCaps[0], kCaps[1], kCaps[2], kCaps[3], kCaps[4]},
     7, {{'d', 16, 1, kMaxWindow}, {'d', 16, 1, kMaxWindow}, {'d', 50, 0, 100}, {'d', 50, 0, 100}, {'d', 0, 0, 100},
         {'d', 1, 0, 1}, {'d', 0, 0, 1}},

@@ -170,7 +170,8 @@ const DLGTEMPLATE* Template(TemplateWriter& t) {
   t.Item(kEdit, 114, 54, 30, 12, kLUTunerAspectHeight, 0x81, "");
   t.Item(SS_LEFT, 8, 74, 64, 9, kIdLabelTolerance, 0x82, "&Tolerance:");
   t.Item(kEdit, 76, 72, 36, 12, kLUTunerTolerance, 0x81, "");
-  t.Item(kCheck, 8, 88, 120, 10, kLUTunerContiguous, 0x80, "&Contiguous");
+  t.Item(kCheck, 8, 88, 64, 10, kLUTunerContiguous, 0x80, "&Contiguous");
+  t.Item(kCheck, 76, 88, 90, 10, kLUTunerMergedImage, 0x80, "&Merged image");
   t.Item(SS_LEFT, 8, 106, 64, 9, kIdLabelLineWidth, 0x82, "Line &width:");
   t.Item(kEdit, 76, 104, 36, 12, kLUTunerLineWidth, 0x81, "");
   t.Item(SS_LEFT, 8, 122, 64, 9, kIdLabelLineStyle, 0x82, "Line &style:");

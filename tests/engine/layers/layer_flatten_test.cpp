@@ -102,21 +102,31 @@ TEST(LayerMergeAll, KeepsHiddenLayersInOrderUnlessAsked) {
   EXPECT_EQ(one->MergeAll(0), 1);
 }
 
-TEST(LayerMergeAll, AGroupOverAHiddenBaseStaysWithIt) {
-  for (int activeIndex : {0, 2}) {
+// A visible layer clipped to a hidden base shows nothing: it is not in the
+// merged layer and goes with the other visible layers. A hidden member of
+// that group stays grouped with its base, whichever layer was active.
+TEST(LayerMergeAll, AVisibleLayerClippedToAHiddenBaseGoes) {
+  for (int activeIndex : {0, 1, 2, 3}) {
+    SCOPED_TRACE(activeIndex);
     CLayersManagerPtr stack = EmptyStack();
     Add(*stack, ColourLayer(RECT{0, 0, 8, 4}, 1, 1, 1, kNoMask, "A"));
     Add(*stack, ColourLayer(RECT{0, 0, 8, 4}, 2, 2, 2, kNoMask, "B"))->SetVisible(0);
     Add(*stack, ColourLayer(RECT{0, 0, 8, 4}, 3, 3, 3, kNoMask, "C"))->SetGrouped(1);
+    CLayer* d = Add(*stack, ColourLayer(RECT{0, 0, 8, 4}, 4, 4, 4, kNoMask, "D"));
+    d->SetGrouped(1);
+    d->SetVisible(0);
     stack->SetActiveLayerByIndex(activeIndex);
     ASSERT_EQ(stack->MergeAll(0), 0);
-    // C was not merged (its base is hidden): it stays, grouped with B, and
-    // the merged layer is clipped by nothing.
     const CLayer* merged = stack->GetActiveLayer();
+    // The merged layer takes the active layer's name.
     ASSERT_EQ(stack->GetLayerCount(), 3);
+    for (int i = 0; i < 3; ++i) {
+      const std::string name = stack->GetLayer(i)->GetName();
+      EXPECT_TRUE(stack->GetLayer(i) == merged || name == "B" || name == "D") << name;
+    }
     const int b = stack->GetLayerIndex(stack->FindLayerByName("B"));
     ASSERT_GE(b, 0);
-    EXPECT_EQ(stack->GetLayer(b + 1)->GetName(), "C");
+    EXPECT_EQ(stack->GetLayer(b + 1)->GetName(), "D");
     EXPECT_EQ(stack->GetLayer(b + 1)->GetGrouped(), 1);
     EXPECT_EQ(merged->GetGrouped(), 0);
     EXPECT_EQ(PixelAt(merged->PeekImage(), 0, 0), (Px{1, 1, 1}));

@@ -179,6 +179,56 @@ TEST_F(ImgxferInterop, JpegBaselineProgressiveCmykGreyAndEveryOrientation) {
   }
 }
 
+// An EXIF block in big-endian order with a resolution of `x` and `y` per
+// `unit` (2 inch, 3 centimetre), each over a denominator of 10, put right
+// after the JPEG's SOI.
+void AddExifResolution(const std::string& path, std::uint32_t x, std::uint32_t y, std::uint8_t unit) {
+  std::vector<std::uint8_t> exif = {'E', 'x', 'i', 'f', 0, 0, 'M', 'M', 0, 42, 0, 0, 0, 8, 0, 3};
+  auto put32 = [&exif](std::uint32_t v) {
+    for (int shift = 24; shift >= 0; shift -= 8) exif.push_back(static_cast<std::uint8_t>(v >> shift));
+  };
+  // Entries: tag, type, count 1, value or offset (from the TIFF header).
+  const std::uint32_t values = 8 + 2 + 3 * 12 + 4;
+  for (const std::uint32_t tag : {0x011Au, 0x011Bu}) {
+    exif.insert(exif.end(), {static_cast<std::uint8_t>(tag >> 8), static_cast<std::uint8_t>(tag), 0, 5});
+    put32(1);
+    put32(values + (tag == 0x011A ? 0 : 8));
+  }
+  exif.insert(exif.end(), {0x01, 0x28, 0, 3, 0, 0, 0, 1, 0, unit, 0, 0});
+  put32(0);  // no next directory
+  for (const std::uint32_t v : {x, y}) {
+    put32(v);
+    put32(10);
+  }
+  auto d = FileBytes(path);
+  std::vector<std::uint8_t> segment = {0xFF, 0xE1, 0, static_cast<std::uint8_t>(exif.size() + 2)};
+  segment.insert(segment.end(), exif.begin(), exif.end());
+  d.insert(d.begin() + 2, segment.begin(), segment.end());
+  WriteFileBytes(path, d);
+}
+
+// A JPEG whose JFIF header gives only the pixels' aspect (cjpeg's) takes
+// its resolution from the EXIF block; a JFIF density, ImageMagick's, wins.
+TEST_F(ImgxferInterop, JpegResolutionFromJfifOrElseExif) {
+  struct Case {
+    const char* make;
+    std::uint32_t x, y;
+    std::uint8_t unit;
+    int xDpi, yDpi;
+  } cases[] = {{"cjpeg src.ppm", 3000, 1500, 2, 300, 150},
+               {"cjpeg src.ppm", 787, 1181, 3, 200, 300},
+               {"convert src.png -units PixelsPerInch -density 150 jpg:-", 3000, 3000, 2, 150, 150}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.make);
+    ASSERT_EQ(RunShell("cd '" + dir_ + "' && " + c.make + " > res.jpg"), 0);
+    AddExifResolution(File("res.jpg"), c.x, c.y, c.unit);
+    const ExchangeImage image = ReadThroughLibrary(File("res.jpg"));
+    ASSERT_EQ(image.width, 61);
+    EXPECT_EQ(image.xDpi, c.xDpi);
+    EXPECT_EQ(image.yDpi, c.yDpi);
+  }
+}
+
 TEST_F(ImgxferInterop, GifAndTga) {
   Check("256.gif", "convert src.png -colors 256 256.gif", 0, 4);
   Check("16.gif", "convert src.png -colors 16 16.gif", 0, 4);

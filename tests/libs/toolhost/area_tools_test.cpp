@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -401,32 +402,120 @@ TEST(AreaTracker, KeysAtThePressChooseTheMode) {
   for (const Case& c : cases) EXPECT_EQ(AreaCombineMode(c.keys, c.hostMode), c.mode) << c.keys << " " << c.hostMode;
 }
 
+// A buffer of the type and size with the bytes of each row (rows from the
+// bottom); a palette for the palette types.
+VrWA2000::WA* Buffer(int type, int w, int h, const std::function<int(int x, int y)>& value,
+                     const PALETTEENTRY* palette = nullptr) {
+  auto* b = new VrWA2000::WA(type, w, h, palette, true);
+  const int bytes = type == 16 ? 3 * w : type == 2 ? (w + 1) / 2 : type == 1 ? (w + 7) / 8 : w;
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < bytes; ++x) b->Row(y)[x] = static_cast<std::uint8_t>(value(x, y));
+  }
+  return b;
+}
+
 TEST(Wand, TakesPixelsWithinTheToleranceConnectedOrAnywhere) {
   // A 6 x 3 grey image (rows from the bottom): dark pixels cut off by a
   // bright wall; the 41 touches the first ones only diagonally, the 50 is
   // too far from the clicked 10.
   const int rows[3][6] = {{10, 20, 200, 10, 10, 10}, {10, 200, 200, 200, 200, 200}, {200, 41, 200, 50, 10, 10}};
-  auto* image = new VrWA2000::WA(8, 6, 3, static_cast<const PALETTEENTRY*>(nullptr), true);
-  for (int y = 0; y < 3; ++y) {
-    for (int x = 0; x < 6; ++x) image->Row(y)[x] = static_cast<std::uint8_t>(rows[y][x]);
-  }
-  Fragment* connected = MakeWandMask(image, POINT{0, 0}, 32, true, 0, 0);
+  VrWA2000::WA* image = Buffer(8, 6, 3, [&](int x, int y) { return rows[y][x]; });
+  WandSource source{image, nullptr, POINT{0, 0}, SIZE{6, 3}};
+  Fragment* connected = MakeWandMask(source, POINT{0, 0}, 32, true);
   ASSERT_NE(connected, nullptr);
   EXPECT_EQ(Selected(connected, 6, 3), ".#....\n#.....\n##....\n");
-  Fragment* everywhere = MakeWandMask(image, POINT{0, 0}, 32, false, 0, 0);
+  Fragment* everywhere = MakeWandMask(source, POINT{0, 0}, 32, false);
   ASSERT_NE(everywhere, nullptr);
   EXPECT_EQ(Selected(everywhere, 6, 3), ".#..##\n#.....\n##.###\n");
-  DeleteFragment(everywhere);
-  Fragment* anywhere = MakeWandMask(image, POINT{0, 0}, 32, false, 100, 200);
-  ASSERT_NE(anywhere, nullptr);
-  LURECT b{};
-  GetFragmentBoundRect(anywhere, &b);
-  EXPECT_EQ(b.x, 100);
-  EXPECT_EQ(b.y, 200);
-  EXPECT_EQ(MakeWandMask(image, POINT{6, 0}, 32, true, 0, 0), nullptr) << "a seed outside";
+  // Placed at (2, 1) in a larger image: the same pixels there; the image
+  // round it is transparent, nothing like an opaque 10.
+  source.origin = POINT{2, 1};
+  source.imageSize = SIZE{9, 5};
+  Fragment* placed = MakeWandMask(source, POINT{2, 1}, 32, false);
+  ASSERT_NE(placed, nullptr);
+  EXPECT_EQ(Selected(placed, 9, 5), ".........\n...#..##.\n..#......\n..##.###.\n.........\n");
+  EXPECT_EQ(MakeWandMask(source, POINT{9, 0}, 32, true), nullptr) << "a seed outside the image";
   DeleteFragment(connected);
-  DeleteFragment(anywhere);
+  DeleteFragment(everywhere);
+  DeleteFragment(placed);
   image->Release();
+}
+
+// A layer of pure green whose transparency shows a disc, placed in a
+// larger image: a click in the disc takes exactly the disc's pixels (its
+// hidden green is no part of it), a click on a hidden pixel everything else
+// of the image, inside the layer's rect and outside it.
+TEST(Wand, ADiscOnATransparentLayerIsExactlyTheDisc) {
+  const int lw = 30, lh = 24;
+  auto inDisc = [](int x, int y) { return (x - 15) * (x - 15) + (y - 12) * (y - 12) <= 81; };
+  VrWA2000::WA* green = Buffer(16, lw, lh, [](int x, int) { return x % 3 == 1 ? 200 : 0; });
+  VrWA2000::WA* alpha = Buffer(8, lw, lh, [&](int x, int y) { return inDisc(x, y) ? 255 : 0; });
+  const WandSource source{green, alpha, POINT{5, 3}, SIZE{40, 32}};
+  for (const bool contiguous : {true, false}) {
+    SCOPED_TRACE(contiguous);
+    Fragment* disc = MakeWandMask(source, POINT{20, 15}, 32, contiguous);
+    Fragment* rest = MakeWandMask(source, POINT{6, 4}, 32, contiguous);
+    ASSERT_NE(disc, nullptr);
+    ASSERT_NE(rest, nullptr);
+    int differ = 0, taken = 0;
+    for (int y = 0; y < 32; ++y) {
+      for (int x = 0; x < 40; ++x) {
+        const POINT p{x, y};
+        const bool inside = x >= 5 && y >= 3 && x < 5 + lw && y < 3 + lh && inDisc(x - 5, y - 3);
+        const bool a = (PointInFragment(disc, &p) & 1) != 0, b = (PointInFragment(rest, &p) & 1) != 0;
+        differ += (a != inside) + (b == inside);
+        taken += a;
+      }
+    }
+    EXPECT_EQ(differ, 0);
+    EXPECT_EQ(taken, 253);  // pixels of a radius-9 disc
+    DeleteFragment(disc);
+    DeleteFragment(rest);
+  }
+  green->Release();
+  alpha->Release();
+}
+
+// Tolerance 0 on two colours takes one colour's connected area, pixel for
+// pixel: red round a blue ring round red, a block one level off red among
+// the outer red (left out at 0, taken at 1), on the image types the wand
+// reads.
+TEST(Wand, ToleranceZeroTakesOneColoursConnectedArea) {
+  const int w = 24, h = 18;
+  // 0 red, 1 blue, 2 red one level lighter in blue.
+  auto kind = [](int x, int y) {
+    if (x >= 2 && x < 5 && y >= 13 && y < 16) return 2;
+    const bool ring = x >= 8 && x < 20 && y >= 3 && y < 13;
+    const bool hole = x >= 11 && x < 17 && y >= 6 && y < 10;
+    return ring && !hole ? 1 : 0;
+  };
+  PALETTEENTRY palette[256] = {{255, 0, 0, 0}, {0, 0, 255, 0}, {255, 0, 1, 0}};
+  const std::uint8_t bgr[3][3] = {{0, 0, 255}, {255, 0, 0}, {1, 0, 255}};
+  VrWA2000::WA* images[] = {
+      Buffer(16, w, h, [&](int x, int y) { return bgr[kind(x / 3, y)][x % 3]; }),
+      Buffer(4, w, h, [&](int x, int y) { return kind(x, y); }, palette),
+      Buffer(2, w, h, [&](int x, int y) { return kind(2 * x, y) << 4 | kind(2 * x + 1, y); }, palette),
+  };
+  for (VrWA2000::WA* image : images) {
+    SCOPED_TRACE(image->GetType());
+    const WandSource source{image, nullptr, POINT{0, 0}, SIZE{w, h}};
+    for (const int tolerance : {0, 1}) {
+      Fragment* outer = MakeWandMask(source, POINT{0, 0}, tolerance, true);
+      ASSERT_NE(outer, nullptr);
+      int differ = 0;
+      for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+          const POINT p{x, y};
+          const bool inner = x >= 11 && x < 17 && y >= 6 && y < 10;
+          const bool expected = kind(x, y) == 0 ? !inner : kind(x, y) == 2 && tolerance == 1;
+          differ += ((PointInFragment(outer, &p) & 1) != 0) != expected;
+        }
+      }
+      EXPECT_EQ(differ, 0) << "tolerance " << tolerance;
+      DeleteFragment(outer);
+    }
+    image->Release();
+  }
 }
 
 TEST(AreaTools, RegisteredToolsAndTheActiveOne) {

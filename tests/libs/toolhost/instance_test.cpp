@@ -10,8 +10,10 @@
 #include "hostapi/fragment.h"
 #include "hostapi/imagebuf.h"
 #include "hostapi/toolhost.h"
+#include "libs/toolhost/AreaTools.h"
 #include "libs/toolhost/Filters.h"
 #include "libs/toolhost/Registry.h"
+#include "res/StringTable.h"
 
 namespace {
 
@@ -39,11 +41,16 @@ TEST(ToolRegistry, NumbersFollowTheTableFromOne) {
                          "tornado_drawing", "facetted_effect", "graphic_pen", "art_autobrush", "art_patch",
                          "art_oilpaint", "WashOut", "vr_Facet2", "vr_Facet1", "vr_NotePaper", "vr_3DMosaic",
                          "vr_ColorRelief", "Blot", "EarthQuake", "vr_pagec", "RandomDeformations", "Rubber",
-                         "Deformations", "Distort"};
+                         "Deformations", "Distort", "Convert_Grey", "Convert_TrueColor",
+                         // The area types follow, in the area tools' order.
+                         "Area_Whole", "Area_Rect", "Area_Ellipse", "Area_Poly", "Area_Wand", "Area_Line",
+                         "Area_Pen", "Area_NewText", "Area_SmartS"};
   int tool = 0;
   for (const char* name : names) {
-    // The crop tool is interactive (kind 3), the others processing tools.
-    const std::uint32_t kind = std::strcmp(name, "Crop_Tool") == 0 ? 3u : 1u;
+    // The crop tool is interactive (kind 3), the area types kind 4, the
+    // others processing tools.
+    const bool area = std::strncmp(name, "Area_", 5) == 0;
+    const std::uint32_t kind = std::strcmp(name, "Crop_Tool") == 0 ? 3u : area ? 4u : 1u;
     tool = LUGetRegToolItem(nullptr, tool);
     ASSERT_NE(tool, 0) << name;
     char buffer[80];
@@ -53,6 +60,8 @@ TEST(ToolRegistry, NumbersFollowTheTableFromOne) {
     LU_REGTOOLINFO info{};
     ASSERT_TRUE(LUGetRegToolInfo(nullptr, tool, 1, &info));
     EXPECT_EQ(info.flags & 7, kind);
+    // Offered as default area managers.
+    if (area) EXPECT_EQ(info.flags & 0x40004, 0x40004u);
     EXPECT_TRUE(LUGetRegToolGroupName(nullptr, tool, 1, buffer, sizeof buffer));
     EXPECT_TRUE(LUGetRegToolMenuName(nullptr, tool, 1, buffer, sizeof buffer));
     EXPECT_NE(std::strlen(buffer), 0u);
@@ -73,6 +82,35 @@ TEST(ToolRegistry, NumbersFollowTheTableFromOne) {
   EXPECT_TRUE(LUUnlockRegToolLibrary(nullptr, 2, 1));
   EXPECT_FALSE(LUUnlockRegToolLibrary(nullptr, 2, 1)) << "no unlock without a lock";
   EXPECT_FALSE(LULockRegToolLibrary(nullptr, 99, 1));
+}
+
+// Every selection tool is an area type of the registry (listed as a
+// default area manager, with its prompt and tip), and an area
+// type is never made into a tool to run.
+TEST(ToolRegistry, AreaTypesNameTheSelectionToolsAndAreNeverMade) {
+  for (const lumora::toolhost::AreaToolEntry& area : lumora::toolhost::AreaToolTable()) {
+    SCOPED_TRACE(area.name);
+    const int number = LUGetRegToolIDNumber(nullptr, area.name, 0);
+    ASSERT_NE(number, 0);
+    LU_REGTOOLINFO info{};
+    ASSERT_TRUE(LUGetRegToolInfo(nullptr, number, 1, &info));
+    EXPECT_EQ(info.flags & 7, 4u);
+    // Its prompt and its tip, the menu name without the '&'.
+    EXPECT_FALSE(res::String(static_cast<std::uint32_t>(info.baseStringId + 3)).empty());
+    char menuName[80] = {};
+    ASSERT_TRUE(LUGetRegToolMenuName(nullptr, number, 1, menuName, sizeof menuName));
+    std::string plain;
+    for (const char* c = menuName; *c != 0; ++c) {
+      if (*c != '&') plain += *c;
+    }
+    EXPECT_EQ(res::String(static_cast<std::uint32_t>(info.baseStringId + 4)), plain);
+    char group[80] = {};
+    ASSERT_TRUE(LUGetRegToolGroupName(nullptr, number, 1, group, sizeof group));
+    EXPECT_STREQ(group, "") << "straight in Default Area Type";
+    LUResetError();
+    EXPECT_EQ(LUCreateTool(nullptr, area.name), nullptr);
+    EXPECT_EQ(LUGetErrorState().code, kLUErrNoTool);
+  }
 }
 
 TEST(ToolSlots, OwnParametersByRangeAndProtocolSlots) {

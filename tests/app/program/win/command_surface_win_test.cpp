@@ -430,7 +430,8 @@ TEST_F(CommandSurface, RegisteredToolsFillTheImageMenu) {
 }
 
 // Image/Convert and Image/Adjust hold the tools marked for them, in the
-// registry's order, with ids of their own ranges; Invert from Image/Convert
+// registry's order (the image modes' in Image/Convert/Mode), with ids of
+// their own ranges; Invert from Image/Convert
 // inverts the active layer as one undo step.
 TEST_F(CommandSurface, ConvertAndAdjustHoldTheirToolsAndApplyThem) {
   CLumo40Doc* doc = OpenRich();
@@ -442,7 +443,10 @@ TEST_F(CommandSurface, ConvertAndAdjustHoldTheirToolsAndApplyThem) {
   std::vector<std::string> converts, adjusts;
   for (const MenuItem& item : PopupItems(convert)) converts.push_back(Plain(item.text));
   for (const MenuItem& item : PopupItems(adjust)) adjusts.push_back(Plain(item.text));
-  EXPECT_EQ(converts, (std::vector<std::string>{"Grayscale...", "Invert..."}));
+  EXPECT_EQ(converts, (std::vector<std::string>{"Grayscale...", "Invert...", "Mode"}));
+  std::vector<std::string> modes;
+  for (const MenuItem& item : PopupItems(GetSubMenu(convert, 2))) modes.push_back(Plain(item.text));
+  EXPECT_EQ(modes, (std::vector<std::string>{"Grey...", "True Colour..."}));
   EXPECT_EQ(adjusts, (std::vector<std::string>{"Brightness...", "Contrast...", "Posterize..."}));
   const std::optional<MenuItem> invert = Find(convert, "Invert...");
   ASSERT_TRUE(invert);

@@ -680,7 +680,13 @@ TEST_F(MacroWindow, AFailingLineIsSelectedWithFourFlashesAndABeep) {
   flashes = beeps = 0;
   const std::string first = "SetActiveLayer(0);\r\n", second = "SetActiveLayer(1);\r\n", third = "NoSuchCommand(1);\r\n";
   SetScript(*w, first + second + third + "SetActiveLayer(0);");
-  Key(*w, VK_F5);
+  {
+    lumora::testing::BoxWatch watch;
+    Key(*w, VK_F5);
+    ASSERT_EQ(watch.boxes.size(), 1u) << "the box says why";
+    EXPECT_EQ(watch.boxes[0].caption, "Macros");
+    EXPECT_EQ(watch.boxes[0].text, "The macro stopped at line 3: unknown command \"NoSuchCommand\".\n");
+  }
   DWORD from = 0, to = 0;
   SendMessageA(w->EditControl(), EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
   EXPECT_EQ(from, first.size() + second.size());
@@ -1106,6 +1112,149 @@ TEST_F(MacroWindow, TheWindowsArchiveCarriesItsStateToTheNextWindow) {
   EXPECT_EQ(to, 9u);
   EXPECT_FALSE(w->RecordingSwitch());
   EXPECT_EQ(w->FileName(), "");
+}
+
+// What a shell command of the machine Wine runs on prints.
+std::string HostOutput(const std::filesystem::path& folder, const std::string& command) {
+  const std::string out = (folder / "host-output.txt").string();
+  lumora::testing::RunHostShell(folder.string(), command + " >'" + lumora::testing::UnixPath(out) + "' 2>&1");
+  std::ifstream in(out);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// The largest difference of one sample between two images, in 8-bit
+// levels, as ImageMagick's compare finds it ("-1" when it cannot).
+double LargestLevelDifference(const std::filesystem::path& folder, const std::string& a, const std::string& b) {
+  // compare prints "absolute (normalised)".
+  const std::string said = HostOutput(folder, "compare -metric PAE '" + a + "' '" + b + "' null:");
+  const std::size_t open = said.find('(');
+  return open == std::string::npos ? -1 : std::atof(said.c_str() + open + 1) * 255.0;
+}
+
+// A flat image ImageMagick makes, opened in the program: a gradient in the
+// middle of the levels, so no tool below clips it.
+CLumo40Doc* OpenGradient(CLumo40App& app, const std::filesystem::path& folder, std::string* unixPath) {
+  *unixPath = lumora::testing::UnixPath((folder / "gradient.png").string());
+  if (lumora::testing::RunHostShell(folder.string(), "convert -size 40x30 gradient:'#a03020'-'#3050b0' -depth 8 "
+                                                     "PNG24:'" + *unixPath + "'") != 0) {
+    return nullptr;
+  }
+  auto* doc = dynamic_cast<CLumo40Doc*>(app.OpenDocumentFile((folder / "gradient.png").string()));
+  if (doc != nullptr) Settle(app, doc);
+  return doc;
+}
+
+// Every sequence script begins with SelectWholeImage(): the tool statements
+// after it change the whole image, as ImageMagick's negative blended at
+// the amount does, and the frames of a generated effect differ as its
+// values do.
+TEST_F(MacroWindow, ToolStatementsAfterSelectWholeImageChangeTheWholeImage) {
+  using lumora::testing::DialogScript;
+  using lumora::testing::Press;
+  using lumora::testing::UnixPath;
+  const std::filesystem::path folder = lumora::testing::MakeUniqueTempFolder("lumora-whole-");
+  std::string source;
+  doc_ = OpenGradient(app_, folder, &source);
+  ASSERT_NE(doc_, nullptr);
+  lang::CLangWnd* w = OpenWindow();
+  ASSERT_NE(w, nullptr);
+  for (const int amount : {50, 20}) {
+    SCOPED_TRACE(amount);
+    const std::string ours = (folder / ("inverted" + std::to_string(amount) + ".png")).string();
+    SetScript(*w, "SelectWholeImage();\r\nInvertColours(" + std::to_string(amount) + ");\r\nSaveImage(" +
+                      lang::QuoteLangString(ours) + ");\r\nUndo();");
+    Key(*w, VK_F5);
+    const std::string reference = UnixPath((folder / "reference.png").string());
+    ASSERT_EQ(lumora::testing::RunHostShell(folder.string(), "convert '" + source + "' \\( +clone -negate \\) "
+                                                             "-compose blend -define compose:args=" +
+                                                                 std::to_string(amount) + " -composite PNG24:'" +
+                                                                 reference + "'"),
+              0);
+    EXPECT_LE(LargestLevelDifference(folder, UnixPath(ours), reference), 1.01);
+    EXPECT_GT(LargestLevelDifference(folder, UnixPath(ours), source), 20) << "the image changed";
+  }
+
+  // Brightness from 0 to 60 in three frames: 20, 40 and 60 added (the
+  // start values themselves are never rendered).
+  SetScript(*w, "");
+  const std::string base = (folder / "LIGHT").string();
+  DialogScript::Run({{"Effects generator", [&](HWND d) {
+                        HWND list = GetDlgItem(d, IDC_LANG_COMMANDS);
+                        SendMessageA(list, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("Brightness"));
+                        SendMessageA(d, WM_COMMAND, MAKEWPARAM(IDC_LANG_COMMANDS, CBN_SELCHANGE),
+                                     reinterpret_cast<LPARAM>(list));
+                        SetDlgItemTextA(d, IDC_LANG_EFFECT_START, "0");
+                        SetDlgItemTextA(d, IDC_LANG_EFFECT_END, "60");
+                        SetDlgItemTextA(d, IDC_LANG_EFFECT_FRAMES, "3");
+                        SetDlgItemTextA(d, IDC_LANG_EFFECT_PATH, base.c_str());
+                        CheckRadioButton(d, IDC_LANG_EFFECT_MACROS, IDC_LANG_EFFECT_RUN, IDC_LANG_EFFECT_RUN);
+                        Press(d, IDOK);
+                      }}});
+  SendMessageA(w->Handle(), WM_COMMAND, ID_MACRO_EFFECTS, 0);
+  DialogScript::Stop();
+  ASSERT_EQ(DialogScript::done, 1);
+  Settle(app_, doc_);
+  const int added[] = {20, 40, 60};
+  for (int frame = 1; frame <= 3; ++frame) {
+    SCOPED_TRACE(frame);
+    const std::string file = UnixPath(base + "00" + std::to_string(frame) + ".DIB");
+    const std::string reference = UnixPath((folder / "lighter.png").string());
+    ASSERT_EQ(lumora::testing::RunHostShell(folder.string(), "convert '" + source + "' -fx 'u+" +
+                                                                 std::to_string(added[frame - 1]) + "/255' PNG24:'" +
+                                                                 reference + "'"),
+              0);
+    EXPECT_LE(LargestLevelDifference(folder, "BMP:" + file, reference), 1.01);
+  }
+  std::filesystem::remove_all(folder);
+}
+
+// A string longer than the language's 259 characters is refused at its
+// line, with the reason in the box; SaveImage goes on past a save that
+// fails, after the save's own message.
+TEST_F(MacroWindow, AnOverLongStringIsRefusedAtItsLineAndAFailedSaveLetsTheRunGoOn) {
+  const std::filesystem::path folder = lumora::testing::MakeUniqueTempFolder("lumora-long-");
+  std::string source;
+  doc_ = OpenGradient(app_, folder, &source);
+  ASSERT_NE(doc_, nullptr);
+  lang::CLangWnd* w = OpenWindow();
+  ASSERT_NE(w, nullptr);
+  const std::string prefix = (folder / "").string();
+  const std::string longName = prefix + std::string(300 - prefix.size() - 4, 'n') + ".png";
+  ASSERT_EQ(longName.size(), 300u);
+  const std::string first = "SelectWholeImage();\r\n", second = "SaveImage(" + lang::QuoteLangString(longName) + ");\r\n";
+  SetScript(*w, first + second + "Brightness(40);");
+  const std::vector<std::string> before = StackDigest(doc_);
+  {
+    lumora::testing::BoxWatch watch;
+    Key(*w, VK_F5);
+    ASSERT_EQ(watch.boxes.size(), 1u);
+    EXPECT_EQ(watch.boxes[0].text,
+              "The macro stopped at line 2: a string of 300 characters is too long: a string may have 259 "
+              "characters.\n");
+  }
+  DWORD from = 0, to = 0;
+  SendMessageA(w->EditControl(), EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+  EXPECT_EQ(from, first.size());
+  EXPECT_EQ(to, first.size() + second.size());
+  EXPECT_EQ(StackDigest(doc_), before) << "nothing after the refused line ran";
+  std::size_t files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) files += entry.is_regular_file() ? 1 : 0;
+  EXPECT_EQ(files, 1u) << "only the gradient: no file of a cut name";
+
+  // A save into a folder that does not exist: its own message, then the
+  // next statement.
+  const std::string nowhere = (folder / "no folder" / "x.png").string();
+  SetScript(*w, "SaveImage(" + lang::QuoteLangString(nowhere) + ");\r\nBrightness(40);");
+  {
+    lumora::testing::BoxWatch watch;
+    Key(*w, VK_F5);
+    Settle(app_, doc_);
+    ASSERT_EQ(watch.boxes.size(), 1u) << "the save's message only";
+    EXPECT_NE(watch.boxes[0].text.find("x.png"), std::string::npos) << watch.boxes[0].text;
+  }
+  EXPECT_FALSE(std::filesystem::exists(nowhere));
+  EXPECT_NE(StackDigest(doc_), before) << "Brightness ran after the failed save";
+  std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -201,6 +202,153 @@ TEST_F(Printing, PrintPutsTheImageAtThePagesScaleAndMarksAroundIt) {
     for (int x = marks.captionX - 200; x < marks.captionX + 200; ++x) inked += dark(x, y) ? 1 : 0;
   }
   EXPECT_GT(inked, 50);
+  EndProgramIfRunning(app);
+}
+
+// ---- Printing through the machine's spooler
+
+// What a shell command of the machine Wine runs on prints, whatever its
+// status (compare says how alike two images are either way).
+std::string HostOutput(const std::filesystem::path& folder, const std::string& command) {
+  const std::string out = (folder / "host-output.txt").string();
+  RunHostShell(folder.string(), command + " >'" + UnixPath(out) + "' 2>&1");
+  std::ifstream in(out);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// Chooses the printer in the print dialog as the user does: its entry in
+// the dialog's printer list. False when no list holds it.
+bool ChoosePrinter(HWND dialog, const std::string& name) {
+  struct Search {
+    const std::string& name;
+    bool chosen;
+  } search{name, false};
+  EnumChildWindows(
+      dialog,
+      [](HWND control, LPARAM p) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(p);
+        char cls[32] = {};
+        GetClassNameA(control, cls, sizeof cls);
+        if (std::string(cls) != "ComboBox") return TRUE;
+        const LRESULT at = SendMessageA(control, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                        reinterpret_cast<LPARAM>(s->name.c_str()));
+        if (at == CB_ERR) return TRUE;
+        SendMessageA(control, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
+        SendMessageA(GetParent(control), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(control));
+        s->chosen = true;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.chosen;
+}
+
+// The PDF that cups-pdf writes for the job in `folder` (a Windows path),
+// once its size has held for a second; empty when none comes in time.
+std::string WaitForPdf(const std::filesystem::path& folder) {
+  std::uintmax_t last = 0;
+  int steady = 0;
+  for (const DWORD start = GetTickCount(); GetTickCount() - start < 120000; Sleep(250)) {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+      if (entry.path().extension() != ".pdf") continue;
+      const std::uintmax_t size = entry.file_size(error);
+      steady = size > 0 && size == last ? steady + 1 : 0;
+      last = size;
+      if (steady >= 4) return entry.path().string();
+    }
+  }
+  return {};
+}
+
+class PrintingThroughCups : public Printing {};
+
+// The test's queue of the spooler (a cups-pdf printer whose files go to a
+// folder of the test; made before this program started, so that Wine lists
+// it) is chosen in the print dialog, and Page Setup asks for the image at
+// its own resolution, then fitted within other margins. pdftoppm renders
+// cups-pdf's PDF; ImageMagick finds the image on the page where the
+// margins and the scale put it (within 1 mm) and like the image
+// (normalised cross-correlation of at least 0.95).
+TEST_F(PrintingThroughCups, TheImageLandsWhereAndAsLargeAsThePageSetupSays) {
+  const char* queue = std::getenv("LUMORA_CUPS_QUEUE");
+  const char* spool = std::getenv("LUMORA_CUPS_FOLDER");
+  ASSERT_TRUE(queue != nullptr && spool != nullptr) << "run by ctest, after the win.cups_queue fixture";
+  std::string pdfFolder = std::string("Z:") + spool;
+  std::replace(pdfFolder.begin(), pdfFolder.end(), '/', '\\');
+  // 300 x 200 at 150 dots per inch: 2 x 1.33 inches at its actual size.
+  constexpr int kWidth = 300, kHeight = 200, kDpi = 150;
+  const std::string png = (folder_ / "print.png").string();
+  ASSERT_EQ(RunHostShell(folder_.string(), "convert -size 300x200 gradient:'#d02020'-'#2030d0' -fill '#20a040' "
+                                           "-draw 'circle 150,100 150,40' -fill black -draw 'rectangle 20,20 60,60' "
+                                           "-units PixelsPerInch -density 150 PNG24:'" + UnixPath(png) + "'"),
+            0);
+  CLumo40App app;
+  ASSERT_TRUE(app.InitInstance());
+  ASSERT_NE(app.OpenDocumentFile(png), nullptr);
+  auto* doc = dynamic_cast<CLumo40Doc*>(app.Docs().AllDocuments().front());
+  Settle(app, doc);
+  HWND frame = app.MainFrame()->Handle();
+
+  struct Case {
+    bool fit;
+    int left, top, right, bottom;  // margins in millimetres
+  } cases[] = {{false, 10, 10, 10, 10}, {true, 30, 20, 10, 40}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.fit ? "fit to the page" : "actual size");
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(pdfFolder, ignored)) std::filesystem::remove(entry, ignored);
+    bool chosen = false;
+    DialogScript::Run({{"Print",
+                        [&](HWND dialog) {
+                          chosen = ChoosePrinter(dialog, queue);
+                          Press(dialog, chosen ? IDOK : IDCANCEL);
+                        }},
+                       {"Page Setup", [c](HWND dialog) {
+                          CheckRadioButton(dialog, 301, 302, c.fit ? 302 : 301);
+                          SetDlgItemInt(dialog, 303, static_cast<UINT>(c.left), FALSE);
+                          SetDlgItemInt(dialog, 304, static_cast<UINT>(c.top), FALSE);
+                          SetDlgItemInt(dialog, 305, static_cast<UINT>(c.right), FALSE);
+                          SetDlgItemInt(dialog, 306, static_cast<UINT>(c.bottom), FALSE);
+                          Press(dialog, IDOK);
+                        }}});
+    SendMessageA(frame, WM_COMMAND, ID_FILE_PRINT, 0);
+    DialogScript::Stop();
+    ASSERT_TRUE(chosen) << "the print dialog lists " << queue;
+    ASSERT_EQ(DialogScript::done, 2);
+    const std::string pdf = WaitForPdf(pdfFolder);
+    ASSERT_FALSE(pdf.empty()) << "cups-pdf wrote no PDF to " << spool;
+
+    // The page at 150 dots per inch, and the box of what is not white on it.
+    const std::string page = UnixPath((folder_ / "page").string());
+    ASSERT_EQ(RunHostShell(folder_.string(), "pdftoppm -r 150 -singlefile -png '" + UnixPath(pdf) + "' '" + page + "'"), 0);
+    const std::string found = HostOutput(folder_, "convert '" + page + ".png' -fuzz 6% -format '%w %h %@' info:");
+    int pageWidth = 0, pageHeight = 0, w = 0, h = 0, x = 0, y = 0;
+    ASSERT_EQ(std::sscanf(found.c_str(), "%d %d %dx%d+%d+%d", &pageWidth, &pageHeight, &w, &h, &x, &y), 6) << found;
+
+    // Where the page set-up puts it: centred between the margins, at 150
+    // dots per inch of the image or as large as the room allows.
+    const double perMm = 150.0 / 25.4;
+    const double roomLeft = c.left * perMm, roomTop = c.top * perMm;
+    const double roomWidth = pageWidth - (c.left + c.right) * perMm;
+    const double roomHeight = pageHeight - (c.top + c.bottom) * perMm;
+    const double scale = c.fit ? std::min(roomWidth / kWidth, roomHeight / kHeight) : 150.0 / kDpi;
+    const double wantWidth = kWidth * scale, wantHeight = kHeight * scale;
+    const double wantX = roomLeft + (roomWidth - wantWidth) / 2, wantY = roomTop + (roomHeight - wantHeight) / 2;
+    EXPECT_NEAR(x, wantX, perMm) << found;
+    EXPECT_NEAR(y, wantY, perMm) << found;
+    EXPECT_NEAR(x + w, wantX + wantWidth, perMm) << found;
+    EXPECT_NEAR(y + h, wantY + wantHeight, perMm) << found;
+
+    // Like the image: the found box against the image brought to its size.
+    const std::string size = std::to_string(w) + "x" + std::to_string(h);
+    const std::string said = HostOutput(
+        folder_, "convert '" + page + ".png' -crop " + size + "+" + std::to_string(x) + "+" + std::to_string(y) +
+                     " +repage '" + page + "-crop.png' && convert '" + UnixPath(png) + "' -resize " + size +
+                     "! '" + page + "-image.png' && compare -metric NCC '" + page + "-crop.png' '" + page +
+                     "-image.png' null:");
+    EXPECT_GE(std::atof(said.c_str()), 0.95) << said;
+  }
   EndProgramIfRunning(app);
 }
 

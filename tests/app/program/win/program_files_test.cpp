@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -19,6 +20,8 @@
 #include "document/win/Lumo40Doc.h"
 #include "engine/layers/LayerMng.h"
 #include "framework/CommandIds.h"
+#include "res/StringTable.h"
+#include "res/resource.h"
 #include "tests/app/program/win/program_rig.h"
 #include "tests/support/unique_temp_folder.h"
 #include "tests/support/win/dialog_script.h"
@@ -307,6 +310,94 @@ TEST_F(ProgramWithDocument, EveryOpacityByteComesBackFromOpenAndSaveAs) {
   std::cout << "worst opacity round-trip error: " << worst << " (at " << worstAt << ")\n";
   RecordProperty("worst_opacity_error", worst);
   EXPECT_LE(worst, 1);
+  CloseProgram(app_);
+}
+
+// Closing after a save that kept only the merged image: the close asks to
+// save (Yes: the JPEG is written, after the flattening warning) and then
+// asks once more for the layers. Cancel there keeps the document with
+// every layer, whichever road closed it; Yes saves them in a layered file.
+TEST_F(ProgramWithDocument, ClosingAfterAFlatSaveAsksForTheLayers) {
+  ASSERT_TRUE(files_.AgPsd("make-mixed", {"mixed.psd"}));
+  ASSERT_TRUE(app_.InitInstance());
+  CLumo40Doc* doc = Open("mixed.psd");
+  ASSERT_NE(doc, nullptr);
+  const int layers = doc->Image().GetLayers()->GetLayerCount();
+  ASSERT_EQ(layers, static_cast<int>(std::size(kMixed)));
+  const std::string jpeg = files_.Path("saved.jpg");
+  const std::string warning(res::String(IDS_WARNING_CAPTION));
+  const auto press = [](int id) { return [id](HWND box) { Press(box, id); }; };
+  std::vector<std::string> asked;
+  const auto answer = [&asked](int id) {
+    return [&asked, id](HWND box) {
+      asked.push_back(testing::MessageBoxText(box));
+      Press(box, id);
+    };
+  };
+  // Save As saved.jpg: the flattening warning, and the document stays
+  // marked.
+  DialogScript::Run({{"Save As", [jpeg](HWND d) {
+                        SetWindowTextA(NameBox(d), jpeg.c_str());
+                        Press(d, IDOK);
+                      }},
+                     testing::BoxStep(warning, press(IDOK))});
+  SendMessageA(app_.MainFrame()->Handle(), WM_COMMAND, fw::kIdFileSaveAs, 0);
+  DialogScript::Stop();
+  ASSERT_EQ(DialogScript::done, 2);
+  ASSERT_TRUE(fs::exists(jpeg));
+
+  HWND frame = app_.MainFrame()->Handle();
+  HWND child = app_.MainFrameWnd()->GetActiveFrame()->Handle();
+  struct Road {
+    const char* name;
+    std::function<void()> close;
+  } roads[] = {
+      {"Ctrl+F4", [&] { SendMessageA(child, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+      {"File/Exit", [&] { SendMessageA(frame, WM_COMMAND, fw::kIdAppExit, 0); }},
+      {"Window/Close All Images", [&] { SendMessageA(frame, WM_COMMAND, ID_WINDOW_CLOSE_ALL_IMAGES, 0); }},
+      {"logoff", [&] { EXPECT_EQ(SendMessageA(frame, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), FALSE); }},
+  };
+  for (const Road& road : roads) {
+    SCOPED_TRACE(road.name);
+    asked.clear();
+    DialogScript::Run({testing::BoxStep(app_.AppName(), answer(IDYES)), testing::BoxStep(warning, press(IDOK)),
+                       testing::BoxStep(warning, answer(IDCANCEL))});
+    road.close();
+    // File/Exit closes through a posted message: the boxes come in the loop.
+    testing::RunUntil(app_, [] { return DialogScript::done == 3; }, 30000);
+    DialogScript::Stop();
+    EXPECT_EQ(DialogScript::done, 3);
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_NE(asked[0].find("saved.jpg"), std::string::npos) << asked[0];
+    EXPECT_NE(asked[1].find("'saved.jpg' holds only the merged image"), std::string::npos) << asked[1];
+    ASSERT_TRUE(IsWindow(frame));
+    ASSERT_TRUE(IsWindowVisible(child)) << "the document's window is still there";
+    ASSERT_EQ(app_.Docs().AllDocuments().size(), 1u);
+    EXPECT_EQ(doc->Image().GetLayers()->GetLayerCount(), layers);
+  }
+
+  // Yes: the save dialog proposes the layered file beside the JPEG; saved
+  // as a Photoshop file, the window closes and ag-psd reads every layer.
+  std::string proposed;
+  const std::string psd = files_.Path("saved.psd");
+  DialogScript::Run({testing::BoxStep(app_.AppName(), press(IDYES)), testing::BoxStep(warning, press(IDOK)),
+                     testing::BoxStep(warning, press(IDYES)), {"Save As", [&](HWND d) {
+                                                                  proposed = testing::NameBoxText(d);
+                                                                  SetWindowTextA(NameBox(d), psd.c_str());
+                                                                  testing::ChooseType(d, 1);
+                                                                  Press(d, IDOK);
+                                                                }}});
+  SendMessageA(child, WM_SYSCOMMAND, SC_CLOSE, 0);
+  DialogScript::Stop();
+  EXPECT_EQ(DialogScript::done, 4);
+  EXPECT_NE(proposed.find("saved.LUD"), std::string::npos) << proposed;
+  EXPECT_TRUE(app_.Docs().AllDocuments().empty());
+  EXPECT_FALSE(IsWindow(child));
+  EXPECT_EQ(AgPsdDump("saved.psd", "closed").layers.size(), std::size(kMixed));
+  EXPECT_EQ(RunHostShell(files_.Path(""), "identify -format '%m' '" + files_.Unix("saved.jpg") + "' >'" +
+                                             files_.Unix("kind.txt") + "'"),
+            0);
+  EXPECT_EQ(FileBytes(files_.Path("kind.txt")), (Bytes{'J', 'P', 'E', 'G'}));
   CloseProgram(app_);
 }
 

@@ -92,6 +92,7 @@ class Twain : public ::testing::Test {
     ini_ = SettingsFileOfThisProgram();
     DeleteFileA(ini_.c_str());
     SetEnvironmentVariableA(pic::kModeVariable, "rgb");
+    SetEnvironmentVariableA(pic::kFailVariable, nullptr);
     app_ = std::make_unique<CLumo40App>();
     ASSERT_TRUE(app_->InitInstance());
   }
@@ -202,6 +203,46 @@ TEST_F(Twain, CompressedStripShowsItsBoxAndOpensNothing) {
   ASSERT_EQ(watch.boxes.size(), 1u);
   EXPECT_EQ(watch.boxes[0].caption, "TWAIN Error");
   EXPECT_TRUE(watch.Saw({"Can't read compressed data."}));
+}
+
+// A source that fails says why in the TWAIN error box, wherever it fails:
+// no document comes, the session closes (the device item is enabled again)
+// and the next acquisition works.
+TEST_F(Twain, AFailingSourceSaysWhyOpensNothingAndTheSessionCloses) {
+  const std::string name = pic::kProductName;
+  struct Case {
+    const char* failure;
+    UINT protocol;
+    std::string text;
+  } cases[] = {
+      {"open", ID_TWAIN_NATIVE,
+       "Sorry, the TWAIN Source " + name + " reported an error without a reason.  Check that its device is connected "
+       "and switched on."},
+      {"enable", ID_TWAIN_MEMORY, "Error Enabling DS.  "},
+      {"strip", ID_TWAIN_MEMORY, "Bummer, there is a TWAIN error!"},
+      {"native", ID_TWAIN_NATIVE, "Sorry, there is not enough memory to Acquire."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.failure);
+    SetEnvironmentVariableA(pic::kFailVariable, c.failure);
+    {
+      BoxWatch watch;
+      EXPECT_EQ(Acquire(c.protocol), nullptr);
+      ASSERT_EQ(watch.boxes.size(), 1u);
+      EXPECT_EQ(watch.boxes[0].caption, "TWAIN Error");
+      EXPECT_EQ(watch.boxes[0].text, c.text + "\n");
+    }
+    EXPECT_TRUE(app_->Docs().AllDocuments().empty());
+    EXPECT_FALSE(TwainSourceOpen());
+    bool enabled = false;
+    for (const testing::MenuItem& item : AcquireItems())
+      if (item.id == ID_TWAIN_DEVICE_FIRST) enabled = (item.state & (MFS_GRAYED | MFS_DISABLED)) == 0;
+    EXPECT_TRUE(enabled) << "the device item works again";
+  }
+  SetEnvironmentVariableA(pic::kFailVariable, nullptr);
+  CLumo40Doc* doc = Acquire(ID_TWAIN_NATIVE);
+  ASSERT_NE(doc, nullptr);
+  ExpectPicture(doc, pic::Mode::kRgb);
 }
 
 TEST_F(Twain, DeviceDialogRemovesAndAddsAndTheKeysAreWrittenAtClose) {

@@ -2,6 +2,9 @@
 // the name it looks for ("sane.ds"): it delivers the test picture in the
 // pixel type named by an environment variable, natively or in memory
 // strips with offsets, and notifies through the manager as sources do.
+// Another variable makes it fail where a real source can: at opening, at
+// enabling, or in the middle of a transfer, with a condition code that its
+// status gives.
 #include <windows.h>
 
 #include <cstring>
@@ -18,11 +21,24 @@ TW_IDENTITY gSelf{};
 TW_IDENTITY gApp{};
 int gPending = 0;
 int gStrip = 0;
+TW_UINT16 gCondition = TWCC_SUCCESS;
 
 pic::Mode CurrentMode() {
   char name[64] = {};
   GetEnvironmentVariableA(pic::kModeVariable, name, sizeof name);
   return pic::ModeOf(name);
+}
+
+bool FailsAt(const char* where) {
+  char name[32] = {};
+  GetEnvironmentVariableA(pic::kFailVariable, name, sizeof name);
+  return std::strcmp(name, where) == 0;
+}
+
+// A failure with the condition code the status then gives.
+TW_UINT16 Failure(TW_UINT16 condition) {
+  gCondition = condition;
+  return TWRC_FAILURE;
 }
 
 void Notify(TW_UINT16 message) {
@@ -128,6 +144,7 @@ TW_UINT16 MemoryStrip(TW_IMAGEMEMXFER* strip) {
   if (strip->Memory.TheMem == nullptr || strip->Memory.Length < static_cast<TW_UINT32>(rows * rowBytes)) {
     return TWRC_FAILURE;
   }
+  if (gStrip == 1 && FailsAt("strip")) return Failure(TWCC_BUMMER);
   auto* memory = static_cast<std::uint8_t*>(strip->Memory.TheMem);
   std::memset(memory, 0, static_cast<std::size_t>(rows * rowBytes));
   for (int r = 0; r < rows; ++r) {
@@ -153,6 +170,7 @@ TW_UINT16 MemoryStrip(TW_IMAGEMEMXFER* strip) {
 }
 
 TW_UINT16 NativeImage(TW_HANDLE* handle) {
+  if (FailsAt("native")) return Failure(TWCC_LOWMEMORY);
   const int stride = (pic::kWidth * 3 + 3) / 4 * 4;
   HGLOBAL block = GlobalAlloc(GHND, sizeof(BITMAPINFOHEADER) + static_cast<SIZE_T>(stride) * pic::kHeight);
   auto* header = static_cast<BITMAPINFOHEADER*>(GlobalLock(block));
@@ -185,11 +203,14 @@ TW_UINT16 Control(TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF data) {
       if (msg == MSG_GET) {
         FillIdentity(static_cast<TW_IDENTITY*>(data));
       } else if (msg == MSG_OPENDS) {
+        // A source whose device is missing refuses to open.
+        if (FailsAt("open")) return Failure(TWCC_OPERATIONERROR);
         gSelf = *static_cast<TW_IDENTITY*>(data);
         FillIdentity(&gSelf);
       }
       return TWRC_SUCCESS;
     case DAT_USERINTERFACE:
+      if (msg == MSG_ENABLEDS && FailsAt("enable")) return Failure(TWCC_BADVALUE);
       if (msg == MSG_ENABLEDS) {
         static_cast<TW_USERINTERFACE*>(data)->ModalUI = 0;
         gPending = 1;
@@ -216,7 +237,9 @@ TW_UINT16 Control(TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF data) {
       return TWRC_SUCCESS;
     }
     case DAT_STATUS:
-      static_cast<TW_STATUS*>(data)->ConditionCode = TWCC_SUCCESS;
+      // The condition of the last failure, once.
+      static_cast<TW_STATUS*>(data)->ConditionCode = gCondition;
+      gCondition = TWCC_SUCCESS;
       return TWRC_SUCCESS;
     default:
       return TWRC_FAILURE;

@@ -15,6 +15,10 @@ constexpr int kYResolution = 150;
 constexpr char kProductName[] = "Lumora Test Scanner";
 // The pixel type and layout to send, by name (environment variable).
 constexpr char kModeVariable[] = "LUMORA_TWAIN_MODE";
+// Where the source fails, by name (environment variable; unset or empty:
+// nowhere): "open" (as a source without its device), "enable", "strip"
+// (the second strip of a memory transfer) or "native" (a native transfer).
+constexpr char kFailVariable[] = "LUMORA_TWAIN_FAIL";
 
 enum class Mode { kRgb, kRgbPlanar, kGray8, kGray4, kBw, kPal4Rgb, kPal8Rgb, kPal8Ramp, kPal8Cmy, kYuv, kCompressed };
 
