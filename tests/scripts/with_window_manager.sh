@@ -27,7 +27,7 @@ if [ "$ready" != 1 ]; then
   kill "$manager" 2>/dev/null
   exit 1
 fi
-"$@"
+LUMORA_UNDER_WINDOW_MANAGER=1 "$@"
 status=$?
 kill "$manager" 2>/dev/null
 wait "$manager" 2>/dev/null

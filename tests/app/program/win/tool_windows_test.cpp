@@ -248,11 +248,17 @@ class ToolWindows : public ::testing::Test {
     ADD_FAILURE() << "the view is covered all over";
     return POINT{r.left, r.top};
   }
-  // A point on a window's caption, clear of its buttons.
+  // A point on a window's caption, clear of its buttons, that no window
+  // above it covers.
   POINT CaptionOf(HWND window) {
     RECT r{};
     GetWindowRect(window, &r);
-    return POINT{r.left + 40, r.top + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYSMCAPTION) / 2};
+    const LONG y = r.top + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYSMCAPTION) / 2;
+    for (LONG x = r.left + 40; x < r.right - 80; x += 10) {
+      if (WindowFromPoint(POINT{x, y}) == window) return POINT{x, y};
+    }
+    ADD_FAILURE() << "the caption is covered all over";
+    return POINT{r.left + 40, y};
   }
 
   std::uint32_t CurrentTool() { return Frame().CurrentTool() != nullptr ? Frame().CurrentTool()->CommandId() : 0; }
