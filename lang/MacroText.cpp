@@ -95,6 +95,23 @@ std::int32_t ClampWindowOrigin(std::int32_t stored, std::int32_t size, std::int3
   return static_cast<std::int32_t>(std::max<std::int64_t>(0, std::min<std::int64_t>(stored, last)));
 }
 
+std::int32_t DefaultTopClearOf(WindowEdges wanted, const std::vector<WindowEdges>& taken, std::int32_t screenHeight) {
+  const std::int32_t height = wanted.bottom - wanted.top;
+  WindowEdges at = wanted;
+  for (bool moved = true; moved;) {
+    moved = false;
+    for (const WindowEdges& t : taken) {
+      const bool covers = at.left < t.right && t.left < at.right && at.top < t.bottom && t.top < at.bottom;
+      if (!covers) continue;
+      at.top = t.bottom + 1;
+      at.bottom = at.top + height;
+      moved = true;
+    }
+    if (at.bottom > screenHeight) return wanted.top;
+  }
+  return at.top;
+}
+
 void SerializeMacroWindowState(fw::Archive& archive, MacroWindowState& state) {
   if (archive.IsStoring()) {
     archive << state.text << state.modified << state.selectionStart << state.selectionEnd << state.fileName

@@ -82,4 +82,14 @@ void SerializeMacroWindowState(fw::Archive& archive, MacroWindowState& state);
 // below 0.
 std::int32_t ClampWindowOrigin(std::int32_t stored, std::int32_t size, std::int32_t screen);
 
+// A window's edges, left, top, right, bottom (right and bottom outside).
+struct WindowEdges {
+  std::int32_t left, top, right, bottom;
+};
+// The top of a window opened at its default place beside the tool windows
+// already shown (`taken`): as long as it would cover one of them it moves
+// to one pixel below that one; where that leaves the screen (`screenHeight`)
+// it keeps its default place.
+std::int32_t DefaultTopClearOf(WindowEdges wanted, const std::vector<WindowEdges>& taken, std::int32_t screenHeight);
+
 }  // namespace lang

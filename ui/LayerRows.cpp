@@ -137,8 +137,8 @@ std::string OpacityText(int percent) {
   return text;
 }
 
-POINT PalettePlacement(bool saved, POINT savedAt, SIZE window, SIZE screen, int mainClientRight) {
-  if (!saved) return POINT{mainClientRight - window.cx - 3, 201};
+POINT PalettePlacement(bool saved, POINT savedAt, SIZE window, SIZE screen, int mainClientRight, int topOffset) {
+  if (!saved) return POINT{mainClientRight - window.cx - 3, topOffset + 1};
   return POINT{std::clamp<LONG>(savedAt.x, 0, std::max<LONG>(0, screen.cx - window.cx)),
                std::clamp<LONG>(savedAt.y, 0, std::max<LONG>(0, screen.cy - window.cy))};
 }

@@ -100,8 +100,9 @@ std::string OpacityText(int percent);
 
 // Where the palette opens: a saved place pulled onto the screen, or, with
 // none saved, at the main frame's client right edge minus its width minus
-// 3, top 201.
-POINT PalettePlacement(bool saved, POINT savedAt, SIZE window, SIZE screen, int mainClientRight);
+// 3, one pixel below `topOffset` (the navigator's bottom edge, which the
+// main frame stores; 200 before it does).
+POINT PalettePlacement(bool saved, POINT savedAt, SIZE window, SIZE screen, int mainClientRight, int topOffset = 200);
 
 // A caption double click that fits every row: the window's new height.
 // `bottomLimit` is the screen height - 10 (or the maximised main frame's

@@ -280,7 +280,15 @@ bool CLumo40App::HandOverToRunningInstance(const fw::CommandLineInfo& info, int*
   HWND running = FindRunningMainFrame();
   if (running == nullptr) return false;
   if (info.shellCommand == fw::ShellCommand::kFileOpen) {
-    *exitCode = HandOverFile(running, FullPathOf(info.fileName)) ? 0 : 1;
+    const std::string path = FullPathOf(info.fileName);
+    switch (HandOverFile(running, path)) {
+      case HandOver::kTaken: *exitCode = 0; return true;
+      case HandOver::kGone: return false;  // the program ended meanwhile: this one opens the file
+      case HandOver::kNoAnswer: break;
+    }
+    MessageBoxA(nullptr, res::FormatString(IDS_RUNNING_NO_ANSWER, {path}).c_str(),
+                LoadResString(IDS_ERROR_CAPTION).c_str(), MB_ICONHAND | MB_OK);
+    *exitCode = 1;
     return true;
   }
   if (info.runEmbedded || info.runAutomated) return false;

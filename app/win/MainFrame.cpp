@@ -42,8 +42,6 @@ FW_MESSAGE_MAP(CMainFrame, fw::MdiFrame, fw::WindowMessageEntry<&CMainFrame::OnC
                fw::WindowMessageEntry<&CMainFrame::OnMove>(WM_MOVE),
                fw::WindowMessageEntry<&CMainFrame::OnSize>(WM_SIZE),
                fw::WindowMessageEntry<&CMainFrame::OnActivate>(WM_ACTIVATE),
-               fw::WindowMessageEntry<&CMainFrame::OnRaiseLayerPalette>(kMsgRaiseLayerPalette),
-               fw::WindowMessageEntry<&CMainFrame::OnWindowPosChanged>(WM_WINDOWPOSCHANGED),
                fw::WindowMessageEntry<&CMainFrame::OnActivateApp>(WM_ACTIVATEAPP),
                fw::WindowMessageEntry<&CMainFrame::OnPaneActivated>(kMsgPaneActivated),
                fw::WindowMessageEntry<&CMainFrame::OnShowWindow>(WM_SHOWWINDOW),
@@ -188,6 +186,10 @@ LRESULT CMainFrame::OnCreate(WPARAM wParam, LPARAM lParam) {
   if (navigator_.Create(Handle())) {
     navigator_.EnableForImage(nullptr);
     ShowWindow(navigator_.Handle(), navigator_.shown > 0 ? SW_SHOWNA : SW_HIDE);
+    // The palette's default place begins under the navigator.
+    RECT below{};
+    GetWindowRect(navigator_.Handle(), &below);
+    layerPalette_.topOffset = below.bottom;
   }
   layerPalette_.selectionLevel = [] { return TheLumoApp()->settings.intersectLevel; };
   if (layerPalette_.Create(Handle())) {
@@ -274,25 +276,7 @@ LRESULT CMainFrame::OnActivate(WPARAM wParam, LPARAM lParam) {
     SendMessageA(Handle(), kMsgPaneActivated, 1, 0);
     TheLumoApp()->tablet.TabletOverlap(true);
   }
-  if (LOWORD(wParam) != WA_INACTIVE) PostMessageA(Handle(), kMsgRaiseLayerPalette, 0, 0);
   return r;
-}
-
-LRESULT CMainFrame::OnWindowPosChanged(WPARAM wParam, LPARAM lParam) {
-  const LRESULT r = DefaultProc(WM_WINDOWPOSCHANGED, wParam, lParam);
-  // The frame came forward (Wine does not bring its owned windows along):
-  // the palette goes above it once the stacking has settled.
-  const auto* pos = reinterpret_cast<const WINDOWPOS*>(lParam);
-  if (pos != nullptr && (pos->flags & SWP_NOZORDER) == 0) PostMessageA(Handle(), kMsgRaiseLayerPalette, 0, 0);
-  return r;
-}
-
-LRESULT CMainFrame::OnRaiseLayerPalette(WPARAM, LPARAM) {
-  // The layer palette the frame owns stays above it, however the window
-  // manager stacked the frame when it came forward.
-  if (!IsLayerPaletteVisible()) return 0;
-  SetWindowPos(layerPalette_.Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  return 0;
 }
 
 LRESULT CMainFrame::OnActivateApp(WPARAM wParam, LPARAM lParam) {
@@ -351,6 +335,9 @@ LRESULT CMainFrame::OnCopyData(WPARAM, LPARAM lParam) {
     return TRUE;
   }
   if (data == nullptr || data->dwData != kHandOverCopyData) return FALSE;
+  // A closing program would drop the file: the sender opens it itself once
+  // this one has ended.
+  if (closing_) return FALSE;
   std::vector<std::string> names =
       ReadDropFilesBlock(static_cast<const std::uint8_t*>(data->lpData), data->cbData);
   if (names.empty()) return FALSE;
@@ -563,7 +550,6 @@ bool CMainFrame::IsLayerPaletteVisible() const {
 
 void CMainFrame::LayerPaletteFollow(CLumo40View* view) {
   if (layerPalette_.Exists() && view != layerPalette_.View()) layerPalette_.MoveToViewFrame(view);
-  OnRaiseLayerPalette(0, 0);
 }
 
 void CMainFrame::AttachToolWindows(CLumo40View* view) {
@@ -834,6 +820,7 @@ void CMainFrame::OnClose() {
 }
 
 void CMainFrame::DestroyFrame() {
+  closing_ = true;
   // The bars' places and shown states, under the settings file's full path,
   // however the program ends (File/Exit, the last served object, the
   // session's end).
@@ -874,7 +861,8 @@ bool CMainFrame::IsMacroWindowVisible() const {
 
 void CMainFrame::OnViewMacrosWindow() {
   if (macroWindowOpen_ && macroWindow_ != nullptr) {
-    macroWindow_->DestroyWindow();
+    // Hidden and shown again with its script: only its File/New empties it.
+    macroWindow_->SetShown(!IsWindowVisible(macroWindow_->Handle()));
     return;
   }
   macroWindow_ = lang::CLangWnd::Open(Handle(), &macroWindowOpen_);

@@ -206,8 +206,6 @@ class CMainFrame : public fw::MdiFrame {
   LRESULT OnMove(WPARAM, LPARAM);
   LRESULT OnSize(WPARAM, LPARAM);
   LRESULT OnActivate(WPARAM, LPARAM);
-  LRESULT OnRaiseLayerPalette(WPARAM, LPARAM);
-  LRESULT OnWindowPosChanged(WPARAM, LPARAM);
   LRESULT OnActivateApp(WPARAM, LPARAM);
   LRESULT OnPaneActivated(WPARAM, LPARAM);
   LRESULT OnShowWindow(WPARAM, LPARAM);
@@ -309,8 +307,9 @@ class CMainFrame : public fw::MdiFrame {
   std::unique_ptr<CHelpWizardSheet> helpWizard_;
   lang::CLangWnd* macroWindow_ = nullptr;
   bool macroWindowOpen_ = false;
+  // Set once the frame is being destroyed: files handed over are refused.
+  bool closing_ = false;
   static constexpr UINT kMsgOpenHandedOver = WM_APP + 19;
-  static constexpr UINT kMsgRaiseLayerPalette = WM_APP + 20;
 };
 
 }  // namespace lumora

@@ -259,15 +259,40 @@ HRSRC FindResourceLang(HMODULE module, const char* name, const char* type, std::
 
 HWND FindRunningMainFrame() { return FindWindowA(kMainFrameClass, nullptr); }
 
-bool HandOverFile(HWND target, const std::string& path) {
+namespace {
+// How long a start waits for the running program to take its file, and
+// then for a program that refused it to end.
+constexpr DWORD kHandOverWaitMs = 60000;
+}  // namespace
+
+HandOver HandOverFile(HWND target, const std::string& path) {
+  DWORD processId = 0;
+  GetWindowThreadProcessId(target, &processId);
+  HANDLE process = processId != 0 ? OpenProcess(SYNCHRONIZE, FALSE, processId) : nullptr;
   // WM_DROPFILES carries a global handle that means nothing in another
-  // process; WM_COPYDATA copies the block across.
+  // process; WM_COPYDATA copies the block across. A program still starting
+  // or busy on a loaded machine answers late: it is waited for, not taken
+  // for hung.
   std::vector<std::uint8_t> block = MakeDropFilesBlock(path);
   COPYDATASTRUCT data{kHandOverCopyData, static_cast<DWORD>(block.size()), block.data()};
   DWORD_PTR answer = 0;
-  LRESULT sent = SendMessageTimeoutA(target, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG,
-                                     30000, &answer);
-  return sent != 0 && answer != 0;
+  const LRESULT sent = SendMessageTimeoutA(target, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_NORMAL,
+                                           kHandOverWaitMs, &answer);
+  HandOver result = HandOver::kTaken;
+  if (sent == 0 || answer == 0) {
+    // Not taken: a program on its way out (its window already gone, or
+    // refusing while it closes) leaves the start to this one once it ended.
+    result = HandOver::kNoAnswer;
+    for (const DWORD start = GetTickCount(); GetTickCount() - start < kHandOverWaitMs;) {
+      if (!IsWindow(target) || (process != nullptr && WaitForSingleObject(process, 0) == WAIT_OBJECT_0)) {
+        result = HandOver::kGone;
+        break;
+      }
+      Sleep(50);
+    }
+  }
+  if (process != nullptr) CloseHandle(process);
+  return result;
 }
 
 bool HandOverUser(HWND target) {

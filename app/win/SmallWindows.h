@@ -30,9 +30,15 @@ HRSRC FindResourceLang(HMODULE module, const char* name, const char* type, std::
 
 // The main window of the program that already runs (by class), or null.
 HWND FindRunningMainFrame();
-// Sends the file name to that window as a hand-over block; true when it
-// took the block.
-bool HandOverFile(HWND target, const std::string& path);
+// What became of a file handed to the running program.
+enum class HandOver {
+  kTaken,     // it took the file
+  kGone,      // it ended (or its window went) instead: this start carries on
+  kNoAnswer,  // it is there and did not take the file
+};
+// Sends the file name to that window as a hand-over block. A program that
+// is closing refuses the block; this one then waits for it to end.
+HandOver HandOverFile(HWND target, const std::string& path);
 // Asks that window's program to show itself and take the user (a program
 // COM started waits hidden); true when it did.
 bool HandOverUser(HWND target);

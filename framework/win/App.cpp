@@ -38,6 +38,7 @@ App::App(std::string appName) : appName_(std::move(appName)), docManager_(std::m
   InstallModuleStrings();
   INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_BAR_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&icc);
+  stacking_.Install();
 }
 
 App::~App() {
@@ -155,6 +156,9 @@ bool App::PreTranslateMessage(MSG* msg) {
 
 bool App::OnIdle(int count) {
   if (count == 0) {
+    // The display's events have run: windows it stacked over their owned
+    // windows give them their places back.
+    stacking_.OnIdle();
     FrameWnd* frame = MainFrame();
     if (frame != nullptr && frame->Handle() != nullptr && IsWindowVisible(frame->Handle()) &&
         !IsIconic(frame->Handle())) {

@@ -13,6 +13,7 @@
 #include "framework/IdleTracker.h"
 #include "framework/Profile.h"
 #include "framework/RecentFileList.h"
+#include "framework/win/OwnedStacking.h"
 #include "platform/win32types.h"
 
 namespace fw {
@@ -129,6 +130,8 @@ class App : public CmdTarget {
   CommandLineInfo startup_;
   std::unique_ptr<DocManager> docManager_;
   IdleTracker idle_;
+  // The tool windows and dialogs above their owner on the display.
+  OwnedWindowStacking stacking_;
   int waitCursorCount_ = 0;
   HCURSOR cursorBeforeWait_ = nullptr;
   MSG lastMsg_{};

@@ -341,10 +341,16 @@ LRESULT FrameWnd::OnEnterIdle(WPARAM wParam, LPARAM) {
 
 LRESULT FrameWnd::OnKickIdle(WPARAM, LPARAM lParam) { return TheApp()->IdleInModalLoop(static_cast<int>(lParam)); }
 
-LRESULT FrameWnd::OnSetFocusMessage(WPARAM, LPARAM) {
+LRESULT FrameWnd::OnSetFocusMessage(WPARAM wParam, LPARAM lParam) {
   HWND target = activeView_ != nullptr ? activeView_->Handle() : nullptr;
-  if (target != nullptr) SetFocus(target);
-  return 0;
+  if (target != nullptr) {
+    SetFocus(target);
+    return 0;
+  }
+  // A frame with no view of its own passes the focus on as the system
+  // does: the MDI frame to its active child, whose view takes it (keys
+  // typed after the frame came back to the front reach the image).
+  return DefaultProc(WM_SETFOCUS, wParam, lParam);
 }
 
 LRESULT FrameWnd::OnInitMenuPopup(WPARAM wParam, LPARAM lParam) {

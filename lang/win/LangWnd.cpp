@@ -29,6 +29,7 @@ constexpr char kClassName[] = "LumoraMacroWindow";
 // control when the message that recorded them is done.
 constexpr UINT kMsgFlushAppended = WM_USER + 0x100;
 constexpr char kSection[] = "LANGWND";
+constexpr int kNoPosition = INT32_MIN;
 constexpr DWORD kWindowStyle = WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX;
 // The edit control's default limit (about 30 K characters) would stop
 // recording and pasting silently.
@@ -108,10 +109,29 @@ LRESULT CLangWnd::OnCreate() {
   SendMessageA(edit_, EM_SETLIMITTEXT, kTextLimit, 0);
   const int dx = SettingInt("DX", 200), dy = SettingInt("DY", 200);
   const int x = ClampWindowOrigin(SettingInt("X", 200), dx, GetSystemMetrics(SM_CXSCREEN));
-  const int y = ClampWindowOrigin(SettingInt("Y", 200), dy, GetSystemMetrics(SM_CYSCREEN));
+  int y = ClampWindowOrigin(SettingInt("Y", 200), dy, GetSystemMetrics(SM_CYSCREEN));
+  if (SettingInt("Y", kNoPosition) == kNoPosition) {
+    // The default place covers none of the tool windows shown beside it.
+    std::vector<WindowEdges> taken;
+    HWND owner = GetWindow(hwnd_, GW_OWNER);
+    for (HWND w = GetWindow(hwnd_, GW_HWNDFIRST); w != nullptr && owner != nullptr; w = GetWindow(w, GW_HWNDNEXT)) {
+      if (w == hwnd_ || GetWindow(w, GW_OWNER) != owner || !IsWindowVisible(w)) continue;
+      RECT r{};
+      GetWindowRect(w, &r);
+      taken.push_back(WindowEdges{r.left, r.top, r.right, r.bottom});
+    }
+    y = DefaultTopClearOf(WindowEdges{x, y, x + dx, y + dy}, taken, GetSystemMetrics(SM_CYSCREEN));
+  }
   SetWindowPos(hwnd_, nullptr, x, y, dx, dy, SWP_NOZORDER | SWP_NOACTIVATE);
   WriteSetting("SHOW", 1);
   return 0;
+}
+
+void CLangWnd::SetShown(bool show) {
+  if (hwnd_ == nullptr) return;
+  FlushAppended();
+  ShowWindow(hwnd_, show ? SW_SHOW : SW_HIDE);
+  WriteSetting("SHOW", show ? 1 : 0);
 }
 
 bool CLangWnd::IsRecording() const {

@@ -35,6 +35,10 @@ class CLangWnd final : public fw::Window, public MacroLineSink {
   void AppendLines(const LineList& lines) override { AppendText(lines, false); }
   void ReportRecordingFailure(const std::string& why) override;
 
+  // Hides the window or shows it again (the View menu's command), its
+  // script, file name and recording switch kept; `SHOW` follows.
+  void SetShown(bool show);
+
   void AppendLine(std::string_view line, bool force);
   void AppendText(const LineList& lines, bool force);
   // Runs the whole text; on failure the failing line is selected. True when

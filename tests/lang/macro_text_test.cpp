@@ -121,6 +121,18 @@ TEST(MacroText, TheWindowStaysOnTheScreen) {
   EXPECT_EQ(ClampWindowOrigin(INT32_MAX, INT32_MAX, -1024), 0);
 }
 
+// The default place moves down past the tool windows it would cover, or
+// stays where the screen ends first.
+TEST(MacroText, TheDefaultPlaceCoversNoToolWindow) {
+  const WindowEdges wanted{200, 200, 400, 400};
+  const WindowEdges attributes{300, 200, 599, 503}, other{150, 504, 250, 600}, far{600, 0, 800, 100};
+  EXPECT_EQ(DefaultTopClearOf(wanted, {}, 1024), 200);
+  EXPECT_EQ(DefaultTopClearOf(wanted, {far}, 1024), 200);
+  EXPECT_EQ(DefaultTopClearOf(wanted, {attributes}, 1024), 504);
+  EXPECT_EQ(DefaultTopClearOf(wanted, {attributes, other}, 1024), 601);
+  EXPECT_EQ(DefaultTopClearOf(wanted, {attributes, other}, 768), 200);
+}
+
 // The archive holds the text, the modified flag, the selection, the file
 // name and the recording switch, in that order, in the archive's own
 // string and integer forms; a cut archive loads nothing.

@@ -167,6 +167,8 @@ TEST(LayerRows, PlacementAndExpandedHeight) {
   const POINT fresh = PalettePlacement(false, POINT{0, 0}, window, screen, 1000);
   EXPECT_EQ(fresh.x, 1000 - 200 - 3);
   EXPECT_EQ(fresh.y, 201);
+  // Under the navigator, whose bottom edge the main frame gives.
+  EXPECT_EQ(PalettePlacement(false, POINT{0, 0}, window, screen, 1000, 403).y, 404);
   const POINT off = PalettePlacement(true, POINT{5000, -40}, window, screen, 1000);
   EXPECT_EQ(off.x, 1024 - 200);
   EXPECT_EQ(off.y, 0);

@@ -7,6 +7,7 @@
 #include "document/win/Lumo40Doc.h"
 #include "engine/layered/win/LayerDataSource.h"
 #include "engine/pixels/AppValues.h"
+#include "platform/trace.h"
 #include "framework/win/OleDataSource.h"
 #include "framework/win/OleDragDrop.h"
 #include "engine/layers/LayerMng.h"
@@ -663,6 +664,7 @@ LRESULT CLayerScrollWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
       HDC dc = BeginPaint(hwnd_, &ps);
       Paint(dc);
       EndPaint(hwnd_, &ps);
+      if (TraceEnabled()) TraceMark("layer palette painted");
       return 0;
     }
     case WM_PRINTCLIENT: Paint(reinterpret_cast<HDC>(wParam)); return 0;

@@ -174,7 +174,8 @@ void CLayerWnd::ReadPlacement() {
     mainRight = client.right;
   }
   const POINT at = PalettePlacement(saved, POINT{x, y}, minimum_,
-                                    SIZE{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, mainRight);
+                                    SIZE{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, mainRight,
+                                    topOffset);
   SetWindowPos(hwnd_, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   GetWindowRect(hwnd_, &placement_);
   if (minimized != 0) ShowWindow(hwnd_, SW_SHOWMINNOACTIVE);

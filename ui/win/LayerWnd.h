@@ -166,6 +166,9 @@ class CLayerWnd : public CToolTipSuppDlg {
   std::function<int()> selectionLevel;
   int shown = 1;      // [LAYER PALETTE] SHOW
   int minimized = 0;  // [LAYER PALETTE] MINIMIZED
+  // Where an unsaved place begins: one pixel below this screen row (the
+  // navigator's bottom edge, set by the main frame).
+  int topOffset = 200;
 
   bool PreTranslateMessage(MSG* msg) override;
   void GetToolTipText(unsigned controlId, std::string& text) override;

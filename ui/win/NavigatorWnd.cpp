@@ -432,11 +432,15 @@ bool CNavigatorWnd::OnDialogMessage(UINT message, WPARAM wParam, LPARAM lParam, 
       *result = TRUE;
       return true;
     case WM_ERASEBKGND: {
+      // The DC is the one the paint that follows draws with: the thumbnail
+      // is left out of the erasing only, not out of that paint.
       HDC dc = reinterpret_cast<HDC>(wParam);
+      const int saved = SaveDC(dc);
       if (!RectIsEmpty(thumb_)) ExcludeClipRect(dc, thumb_.left, thumb_.top, thumb_.right, thumb_.bottom);
       RECT client{};
       GetClientRect(hwnd_, &client);
       FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+      RestoreDC(dc, saved);
       *result = TRUE;
       return true;
     }

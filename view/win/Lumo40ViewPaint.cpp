@@ -133,6 +133,9 @@ FW_MESSAGE_MAP(CLumo40View, CVarnoScrollView, fw::WindowMessageEntry<&CLumo40Vie
 // ---- Routing
 
 LRESULT CLumo40View::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  // bench/startup-view times a click into the image to the tool windows
+  // back on the display.
+  if (message == WM_LBUTTONDOWN && TraceEnabled()) TraceMark("view button down");
   const LU_MSG record{hwnd_, message, wParam, lParam};
   std::intptr_t result = 0;
   if (LUIsSomethingInterest(nullptr, &record, kLUPassView, &result) != 0) return result;

@@ -112,6 +112,45 @@ TEST(ProgramProcesses, SecondStartWithAFileHandsItToTheRunningProgramOnly) {
   CloseAndExpectZero(first, frame);
 }
 
+// A main window of the program on its way out: it refuses the file (a
+// closing program would drop it) and goes a moment later.
+int endingHandOvers = 0;
+LRESULT CALLBACK EndingFrameProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  if (m == WM_COPYDATA) {
+    ++endingHandOvers;
+    PostMessageA(w, WM_CLOSE, 0, 0);
+    return FALSE;
+  }
+  return DefWindowProcA(w, m, wp, lp);
+}
+
+TEST(ProgramProcesses, AStartMeetingAProgramOnItsWayOutOpensTheFileItself) {
+  ProgramCopy copy;
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = EndingFrameProc;
+  wc.hInstance = GetModuleHandleA(nullptr);
+  wc.lpszClassName = kFrameClass;
+  ASSERT_NE(RegisterClassA(&wc), 0);
+  HWND ending = CreateWindowA(kFrameClass, "Lumora 4.0", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr,
+                              wc.hInstance, nullptr);
+  ASSERT_NE(ending, nullptr);
+  endingHandOvers = 0;
+  Process second;
+  ASSERT_TRUE(second.Start(copy.exe(), RichPsd()));
+  HWND frame = WaitForShownFrame(second);
+  ASSERT_NE(frame, nullptr) << "the start ended instead of showing its window";
+  EXPECT_EQ(endingHandOvers, 1);
+  EXPECT_FALSE(IsWindow(ending));
+  EXPECT_TRUE(WaitFor([&] {
+    for (const std::string& t : ChildTitles(frame)) {
+      if (t.find("rich") != std::string::npos) return true;
+    }
+    return false;
+  })) << "the start did not open its file";
+  CloseAndExpectZero(second, frame);
+  UnregisterClassA(kFrameClass, wc.hInstance);
+}
+
 TEST(ProgramProcesses, SecondStartWithoutAFileBringsTheFirstForwardAndEnds) {
   ProgramCopy copy;
   Process first;

@@ -202,8 +202,23 @@ TEST_F(MacroWindow, OpensWhereItsSettingsSayCheckedWhileOpenAndClosesAgain) {
   char title[64] = {};
   GetWindowTextA(w->Handle(), title, sizeof title);
   EXPECT_STREQ(title, "Macros");
-  // The same command closes it; its place is kept.
+  // The same command hides it with its script; once more shows it again,
+  // the script still there and Run enabled.
+  SetScript(*w, "Layer.New();");
   SendMessageA(FrameHandle(), WM_COMMAND, ID_VIEW_MACROS_WINDOW, 0);
+  EXPECT_FALSE(IsWindowVisible(w->Handle()));
+  EXPECT_FALSE(ViewItemChecked());
+  EXPECT_EQ(app_.Settings().GetInt("LANGWND", "SHOW", 1), 0);
+  EXPECT_EQ(OpenWindow(), w);
+  EXPECT_TRUE(IsWindowVisible(w->Handle()));
+  EXPECT_TRUE(ViewItemChecked());
+  EXPECT_EQ(w->Text(), "Layer.New();");
+  EXPECT_EQ(app_.Settings().GetInt("LANGWND", "SHOW", 0), 1);
+  HMENU menu = GetMenu(w->Handle());
+  SendMessageA(w->Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(GetSubMenu(menu, 2)), 2);
+  EXPECT_EQ(GetMenuState(menu, ID_MACRO_RUN, MF_BYCOMMAND) & MF_GRAYED, 0u);
+  // File/Exit ends it; its place is kept.
+  SendMessageA(w->Handle(), WM_COMMAND, ID_MACRO_EXIT, 0);
   EXPECT_EQ(Frame().MacroWindow(), nullptr);
   EXPECT_FALSE(ViewItemChecked());
   EXPECT_EQ(app_.Settings().GetInt("LANGWND", "X", 0), GetSystemMetrics(SM_CXSCREEN) - 300);
