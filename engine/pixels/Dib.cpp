@@ -139,7 +139,7 @@ const char* CheckRle(const std::uint8_t* data, std::size_t size, const ParsedDib
   }
   const std::uint64_t pixels = static_cast<std::uint64_t>(dib.width) * static_cast<std::uint64_t>(dib.height);
   if (pixels > kRleFreePixels && coded * kRleShare < pixels) {
-    return "its run-length data code too little of the image it claims";
+    return "its run-length data codes too little of the image it claims";
   }
   return nullptr;
 }

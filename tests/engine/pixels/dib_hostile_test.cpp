@@ -52,7 +52,7 @@ Bytes Runs(int width, int rows, std::uint8_t value) {
   return data;
 }
 
-const std::string kTooLittle = "its run-length data code too little of the image it claims";
+const std::string kTooLittle = "its run-length data codes too little of the image it claims";
 
 // The blocks another program put on the clipboard: each claims a picture
 // hundreds of times larger than its data could ever fill. They are

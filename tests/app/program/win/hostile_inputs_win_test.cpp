@@ -184,7 +184,7 @@ TEST_F(HostileInputs, PastingDibsThatClaimHugePicturesShowsAMessageAndAddsNoLaye
     EXPECT_EQ(Messages::seen, (std::vector<std::string>{
                                   "Lumora 4.0 Error: The data block is damaged.\nThe DIB Bitmap on the clipboard (" +
                                   std::to_string(block.size()) +
-                                  " bytes) cannot be pasted: its run-length data code too little of the image it "
+                                  " bytes) cannot be pasted: its run-length data codes too little of the image it "
                                   "claims."}));
     EXPECT_EQ(doc->Image().GetLayers()->GetLayerCount(), 1);
   }
