@@ -41,6 +41,7 @@
 #include "res/resource.h"
 #include "tests/app/program/win/program_rig.h"
 #include "tests/support/win/dialog_script.h"
+#include "tests/support/win/user_input.h"
 #include "ui/win/ScreenPicker.h"
 #include "view/win/Lumo40View.h"
 
@@ -63,34 +64,12 @@ std::string BrushFileOfThisProgram() {
   return paint::BrushFileNameFor(path);
 }
 
-// ---- Input as the user gives it.
+// ---- Input as the user gives it (tests/support/win/user_input.h).
 
-void Send(std::vector<INPUT> inputs) { SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)); }
-
-INPUT Mouse(DWORD flags, POINT screen = {0, 0}) {
-  INPUT in{};
-  in.type = INPUT_MOUSE;
-  in.mi.dwFlags = flags;
-  if (flags & MOUSEEVENTF_MOVE) {
-    in.mi.dwFlags |= MOUSEEVENTF_ABSOLUTE;
-    in.mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-    in.mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-  }
-  return in;
-}
-
-INPUT Key(WORD vk, bool up) {
-  INPUT in{};
-  in.type = INPUT_KEYBOARD;
-  in.ki.wVk = vk;
-  in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-  return in;
-}
-
-POINT OnScreen(HWND window, POINT client) {
-  ClientToScreen(window, &client);
-  return client;
-}
+using lumora::testing::Key;
+using lumora::testing::Mouse;
+using lumora::testing::OnScreen;
+using lumora::testing::Send;
 
 // The bytes of every layer's image and mask, bottom to top.
 std::string StackBytes(const CLayersManager& stack) {

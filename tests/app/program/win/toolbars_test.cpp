@@ -24,6 +24,7 @@
 #include "res/resource.h"
 #include "tests/app/program/win/program_rig.h"
 #include "tests/support/win/dialog_script.h"
+#include "tests/support/win/user_input.h"
 #include "tests/support/win/window_pixels.h"
 #include "hostapi/controls.h"
 #include "ui/win/ColourControls.h"
@@ -41,17 +42,7 @@ using lumora::testing::RunUntil;
 
 constexpr std::uint32_t kSep = 0;
 
-INPUT Mouse(DWORD flags, POINT screen = {0, 0}) {
-  INPUT in{};
-  in.type = INPUT_MOUSE;
-  in.mi.dwFlags = flags;
-  if (flags & MOUSEEVENTF_MOVE) {
-    in.mi.dwFlags |= MOUSEEVENTF_ABSOLUTE;
-    in.mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-    in.mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-  }
-  return in;
-}
+using lumora::testing::Mouse;
 
 void SendMouse(std::vector<INPUT> inputs) {
   SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
