@@ -32,6 +32,36 @@ inline std::string SettingsFileOfThisProgram() {
   return fw::ProfilePathForProgram(path);
 }
 
+// The main bar's layout files beside this program (four .tbs/.tbi pairs).
+inline std::vector<std::string> ToolbarLayoutFilesOfThisProgram() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string stem(path);
+  stem = stem.substr(0, stem.rfind('.'));
+  std::vector<std::string> files;
+  for (int i = 1; i <= 4; ++i) {
+    files.push_back(stem + std::to_string(i) + ".tbs");
+    files.push_back(stem + std::to_string(i) + ".tbi");
+  }
+  return files;
+}
+
+// Whether the main menu's popup (its text with the ampersand) checks the
+// item, as the menu shows it once the popup is about to open.
+inline bool MenuChecks(HWND frame, const char* popup, UINT id) {
+  HMENU bar = GetMenu(frame);
+  for (int i = 0; i < GetMenuItemCount(bar); ++i) {
+    char text[64] = {};
+    GetMenuStringA(bar, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+    if (std::string(text) != popup) continue;
+    HMENU menu = GetSubMenu(bar, i);
+    SendMessageA(frame, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), i);
+    return (GetMenuState(menu, id, MF_BYCOMMAND) & MF_CHECKED) != 0;
+  }
+  ADD_FAILURE() << "no " << popup << " menu";
+  return false;
+}
+
 // The program's settings file removed while this lives (and when it ends),
 // so every start begins from the defaults and leaves nothing behind.
 class FreshSettings {

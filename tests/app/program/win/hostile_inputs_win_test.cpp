@@ -124,19 +124,7 @@ class HostileInputs : public ::testing::Test {
     std::error_code ignored;
     fs::remove_all(folder_, ignored);
   }
-  // The main bar's layout files beside this program.
-  static std::vector<std::string> LayoutFiles() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string stem(path);
-    stem = stem.substr(0, stem.rfind('.'));
-    std::vector<std::string> files;
-    for (int i = 1; i <= 4; ++i) {
-      files.push_back(stem + std::to_string(i) + ".tbs");
-      files.push_back(stem + std::to_string(i) + ".tbi");
-    }
-    return files;
-  }
+  static std::vector<std::string> LayoutFiles() { return testing::ToolbarLayoutFilesOfThisProgram(); }
   void Start() {
     ASSERT_TRUE(app_.InitInstance());
     SetForegroundWindow(app_.MainFrame()->Handle());

@@ -141,19 +141,7 @@ class MacroWindow : public ::testing::Test {
   CMainFrame& Frame() { return *static_cast<CMainFrame*>(app_.MainFrame()); }
   HWND FrameHandle() { return app_.MainFrame()->Handle(); }
   // The View popup's item, its check as the menu shows it.
-  bool ViewItemChecked() {
-    HMENU bar = GetMenu(FrameHandle());
-    for (int i = 0; i < GetMenuItemCount(bar); ++i) {
-      char text[64] = {};
-      GetMenuStringA(bar, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
-      if (std::string(text) != "&View") continue;
-      HMENU view = GetSubMenu(bar, i);
-      SendMessageA(FrameHandle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(view), i);
-      return (GetMenuState(view, ID_VIEW_MACROS_WINDOW, MF_BYCOMMAND) & MF_CHECKED) != 0;
-    }
-    ADD_FAILURE() << "no View menu";
-    return false;
-  }
+  bool ViewItemChecked() { return testing::MenuChecks(FrameHandle(), "&View", ID_VIEW_MACROS_WINDOW); }
   lang::CLangWnd* OpenWindow() {
     SendMessageA(FrameHandle(), WM_COMMAND, ID_VIEW_MACROS_WINDOW, 0);
     RunUntil(app_, [] { return true; });

@@ -162,19 +162,7 @@ class ToolWindows : public ::testing::Test {
   }
 
   // Whether the View menu checks the item, as the menu shows it.
-  bool ViewChecks(std::uint32_t id) {
-    HMENU bar = GetMenu(FrameHandle());
-    for (int i = 0; i < GetMenuItemCount(bar); ++i) {
-      char text[64] = {};
-      GetMenuStringA(bar, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
-      if (std::string(text) != "&View") continue;
-      HMENU view = GetSubMenu(bar, i);
-      SendMessageA(FrameHandle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(view), i);
-      return (GetMenuState(view, id, MF_BYCOMMAND) & MF_CHECKED) != 0;
-    }
-    ADD_FAILURE() << "no View menu";
-    return false;
-  }
+  bool ViewChecks(std::uint32_t id) { return testing::MenuChecks(FrameHandle(), "&View", id); }
 
   struct ToolWindow {
     const char* name;

@@ -212,18 +212,7 @@ class ProgramToolbars : public ::testing::Test {
     for (const std::string& f : LayoutFiles()) DeleteFileA(f.c_str());
   }
   // The four bars' layout files beside this program, with their image files.
-  static std::vector<std::string> LayoutFiles() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string stem(path);
-    stem = stem.substr(0, stem.rfind('.'));
-    std::vector<std::string> files;
-    for (int i = 1; i <= 4; ++i) {
-      files.push_back(stem + std::to_string(i) + ".tbs");
-      files.push_back(stem + std::to_string(i) + ".tbi");
-    }
-    return files;
-  }
+  static std::vector<std::string> LayoutFiles() { return testing::ToolbarLayoutFilesOfThisProgram(); }
   static std::string Contents(const std::string& path) {
     std::string out;
     if (FILE* f = fopen(path.c_str(), "rb")) {
