@@ -115,7 +115,10 @@ inline void Settle(CLumo40App& app, CLumo40Doc* doc, DWORD pollMs = 20) {
       [&] {
         CMapRect& q = doc->Image().Queue();
         MSG msg;
-        return q.IsIdle() && q.RenderList().empty() && !PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+        // A repeating timer (the marching ants, a tool's marker) is not work
+        // left: only other messages count.
+        return q.IsIdle() && q.RenderList().empty() && !PeekMessageA(&msg, nullptr, 0, WM_TIMER - 1, PM_NOREMOVE) &&
+               !PeekMessageA(&msg, nullptr, WM_TIMER + 1, 0xFFFF, PM_NOREMOVE);
       },
       60000, pollMs));
 }

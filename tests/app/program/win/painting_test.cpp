@@ -169,7 +169,19 @@ class Painting : public ::testing::Test {
 
   // A left-button drag through client points of the view, each move
   // handled before the next.
+  // A tool window over the view where the pointer goes is moved aside,
+  // as the user moves a palette off the part of the image they paint.
+  void Uncover(POINT client) {
+    HWND hit = WindowFromPoint(OnScreen(view_->Handle(), client));
+    HWND top = hit != nullptr ? GetAncestor(hit, GA_ROOT) : nullptr;
+    if (top == nullptr || top == GetAncestor(view_->Handle(), GA_ROOT)) return;
+    SetWindowPos(top, nullptr, GetSystemMetrics(SM_CXSCREEN) - 40, GetSystemMetrics(SM_CYSCREEN) - 40, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Pump();
+  }
+
   void Drag(const std::vector<POINT>& points) {
+    for (POINT p : points) Uncover(p);
     Send({Mouse(MOUSEEVENTF_MOVE, OnScreen(view_->Handle(), points.front()))});
     Pump();
     Send({Mouse(MOUSEEVENTF_LEFTDOWN)});
@@ -563,6 +575,7 @@ TEST_F(Painting, CloneNeedsASourceThenPaintsItDisplacedByTheOffset) {
 
   // Shift and a click in the red rectangle mark the source.
   const POINT sourceClick{160, 120};
+  Uncover(sourceClick);
   Send({Mouse(MOUSEEVENTF_MOVE, OnScreen(view_->Handle(), sourceClick))});
   Pump();
   Send({Key(VK_SHIFT, false)});
