@@ -97,7 +97,7 @@ std::vector<EntryCase> EntryCases(const Fragment* selection) {
       {"Edges", [] { RecordEdges(5, 6); }, {"SetActiveLayer(3);", "Edges(5,6);"}},
       {"CreateNewLayer", [] { RecordCreateNewLayer("La\"yer", "Normal", 50, 1, 7); },
        {"SetActiveLayer(3);", "CreateNewLayer(\"La\\\"yer\",\"Normal\",50,1,7);"}},
-      {"SetLayerOptions", [&] { RecordSetLayerOptions("L", "Screen", 80, blend); },
+      {"SetLayerOptions", [blend] { RecordSetLayerOptions("L", "Screen", 80, blend); },
        {"SetActiveLayer(3);", "SetLayerOptions(\"L\",\"Screen\",80,0x0,0x1,0xff,0x10,0xffffffff,0x5,0x6,0x7);"}},
       {"DeleteLayer", [] { RecordDeleteLayer(); }, {"SetActiveLayer(3);", "DeleteLayer();"}},
       {"GroupLayer", [] { RecordGroupLayer(); }, {"SetActiveLayer(3);", "GroupLayer();"}},
