@@ -35,6 +35,7 @@
 #include "tests/support/recording_progress.h"
 #include "tests/support/unique_temp_folder.h"
 #include "tests/support/win/dialog_script.h"
+#include "tests/support/win/gdi_text.h"
 #include "tests/support/win/host_command.h"
 #include "view/win/Lumo40View.h"
 
@@ -66,81 +67,10 @@ INPUT Mouse(DWORD flags, POINT screen = {0, 0}) {
 constexpr int kPoints = 24;
 constexpr char kFace[] = "Liberation Sans";
 
-// GDI's own drawing of the string in the layer's font (a point font of the
-// size on the screen's context), black on white on a top-down 8-bit grey
-// picture of the layout's size, each character one advance after the last.
-std::vector<std::uint8_t> GdiDrawing(const std::string& s, int width, int height, int factor = 1) {
-  HDC screen = GetDC(nullptr);
-  const int pixels = MulDiv(kPoints * 10 * factor, GetDeviceCaps(screen, LOGPIXELSY), 720);
-  HDC dc = CreateCompatibleDC(screen);
-  ReleaseDC(nullptr, screen);
-  HFONT font = CreateFontA(-pixels, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, kFace);
-  HGDIOBJ savedFont = SelectObject(dc, font);
-  struct {
-    BITMAPINFOHEADER header;
-    RGBQUAD colours[256];
-  } info{};
-  info.header.biSize = sizeof(BITMAPINFOHEADER);
-  info.header.biWidth = width;
-  info.header.biHeight = -height;
-  info.header.biPlanes = 1;
-  info.header.biBitCount = 8;
-  for (int i = 0; i < 256; ++i) {
-    info.colours[i] = RGBQUAD{static_cast<BYTE>(i), static_cast<BYTE>(i), static_cast<BYTE>(i), 0};
-  }
-  void* bits = nullptr;
-  HBITMAP dib = CreateDIBSection(dc, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ savedBitmap = SelectObject(dc, dib);
-  RECT all{0, 0, width, height};
-  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  SetBkMode(dc, TRANSPARENT);
-  SetTextAlign(dc, TA_BASELINE);
-  std::vector<INT> advances;
-  for (char c : s) {
-    INT w = 0;
-    GetCharWidth32A(dc, static_cast<BYTE>(c), static_cast<BYTE>(c), &w);
-    advances.push_back(w);
-  }
-  TEXTMETRICA metrics{};
-  GetTextMetricsA(dc, &metrics);
-  ExtTextOutA(dc, 0, metrics.tmHeight, 0, nullptr, s.c_str(), static_cast<UINT>(s.size()), advances.data());
-  GdiFlush();
-  const int stride = (width + 3) & ~3;
-  std::vector<std::uint8_t> out(static_cast<std::size_t>(width) * height);
-  for (int y = 0; y < height; ++y) {
-    std::memcpy(out.data() + static_cast<std::size_t>(y) * width, static_cast<const std::uint8_t*>(bits) + y * stride,
-                static_cast<std::size_t>(width));
-  }
-  SelectObject(dc, savedBitmap);
-  SelectObject(dc, savedFont);
-  DeleteObject(dib);
-  DeleteObject(font);
-  DeleteDC(dc);
-  return out;
-}
-
-// The mask a layout gives for GDI's drawing at the factor: 255 - the
-// drawing (factor 1), or 255 - the 3 x 3 weighted mean of GDI's drawing at
-// three times the size (16 centre, 4 edges, 1 corners, rounded), rows from
-// the top.
+// The mask a layout gives for GDI's own drawing of the string in the
+// layer's font (tests/support/win/gdi_text.h).
 std::vector<std::uint8_t> ExpectedMask(const std::string& s, int layoutWidth, int layoutHeight, int factor) {
-  const std::vector<std::uint8_t> drawn = GdiDrawing(s, layoutWidth, layoutHeight, factor);
-  const int w = layoutWidth / factor, h = layoutHeight / factor;
-  std::vector<std::uint8_t> out(static_cast<std::size_t>(w) * h);
-  for (int y = 0; y < h; ++y) {
-    for (int x = 0; x < w; ++x) {
-      int v = 0;
-      if (factor == 1) {
-        v = drawn[static_cast<std::size_t>(y) * layoutWidth + x];
-      } else {
-        auto at = [&](int dx, int dy) { return drawn[static_cast<std::size_t>(3 * y + 1 + dy) * layoutWidth + 3 * x + 1 + dx]; };
-        v = (16 * at(0, 0) + 4 * (at(-1, 0) + at(1, 0) + at(0, -1) + at(0, 1)) + at(-1, -1) + at(1, -1) + at(-1, 1) +
-             at(1, 1) + 18) / 36;
-      }
-      out[static_cast<std::size_t>(y) * w + x] = static_cast<std::uint8_t>(255 - v);
-    }
-  }
-  return out;
+  return lumora::testing::GdiTextMask(kFace, kPoints, s, layoutWidth, layoutHeight, factor);
 }
 
 // The layer's mask differs from the expectation in how many pixels (rows
