@@ -366,10 +366,15 @@ void CLumo40View::RebuildForImage(bool needActiveImage) {
   // reports still reaches the screen.
   CreateDrawContext(composite.get());
   if (resized) {
+    // The whole view is painted again below: no pixels are scrolled (a
+    // view placed in another process's window would never come back).
+    const bool before = skipPixelScroll;
+    skipPixelScroll = true;
     UpdateRulers();
     UpdateScrollSizes();
     CorrectWindowSize(true);
     UpdateScrollSizes();
+    skipPixelScroll = before;
   }
   ApplyZoom();
   InvalidateRect(hwnd_, nullptr, TRUE);
