@@ -35,6 +35,12 @@ struct DialogScript {
     return TRUE;
   }
   static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    // A finished script stops its timer: a timer left running keeps a
+    // settling loop busy with ticks.
+    if (steps.empty()) {
+      Stop();
+      return;
+    }
     HWND dialog = nullptr;
     EnumThreadWindows(GetCurrentThreadId(), Find, reinterpret_cast<LPARAM>(&dialog));
     if (dialog == nullptr) return;
@@ -44,12 +50,14 @@ struct DialogScript {
     step.action(dialog);
   }
   static void Run(std::deque<Step> script) {
+    Stop();
     steps = std::move(script);
     done = 0;
     timer = SetTimer(nullptr, 0, 20, Tick);
   }
   static void Stop() {
-    KillTimer(nullptr, timer);
+    if (timer != 0) KillTimer(nullptr, timer);
+    timer = 0;
     steps.clear();
   }
 };
