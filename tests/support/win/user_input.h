@@ -55,6 +55,21 @@ inline POINT CentreOnScreen(HWND window) {
   return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 
+// A top-level window of this program that covers a client point of
+// `window` (a tool window the frame keeps above itself) moves to the
+// screen's lower right corner, as a user moves a palette off the part of
+// the image they work on. True when one moved.
+inline bool MoveCoveringWindowAside(HWND window, POINT client) {
+  HWND hit = WindowFromPoint(OnScreen(window, client));
+  HWND top = hit != nullptr ? GetAncestor(hit, GA_ROOT) : nullptr;
+  if (top == nullptr || top == GetAncestor(window, GA_ROOT)) return false;
+  if (GetWindowThreadProcessId(top, nullptr) != GetCurrentThreadId()) return false;
+  SetWindowPos(top, nullptr, GetSystemMetrics(SM_CXSCREEN) - 40, GetSystemMetrics(SM_CYSCREEN) - 40, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  Sleep(50);  // the display follows the move
+  return true;
+}
+
 // One mouse event at a client point of `window`: the pointer moves there
 // and the buttons in `flags` change in the same event.
 inline void SendMouse(HWND window, POINT client, DWORD flags) {

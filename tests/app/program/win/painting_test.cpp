@@ -172,12 +172,7 @@ class Painting : public ::testing::Test {
   // A tool window over the view where the pointer goes is moved aside,
   // as the user moves a palette off the part of the image they paint.
   void Uncover(POINT client) {
-    HWND hit = WindowFromPoint(OnScreen(view_->Handle(), client));
-    HWND top = hit != nullptr ? GetAncestor(hit, GA_ROOT) : nullptr;
-    if (top == nullptr || top == GetAncestor(view_->Handle(), GA_ROOT)) return;
-    SetWindowPos(top, nullptr, GetSystemMetrics(SM_CXSCREEN) - 40, GetSystemMetrics(SM_CYSCREEN) - 40, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    Pump();
+    if (lumora::testing::MoveCoveringWindowAside(view_->Handle(), client)) Pump();
   }
 
   void Drag(const std::vector<POINT>& points) {

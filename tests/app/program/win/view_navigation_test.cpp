@@ -70,7 +70,11 @@ void SettlePolling10ms(CLumo40App& app, CLumo40Doc* doc) { lumora::testing::Sett
 
 // ---- Input as the user gives it.
 
-void MoveTo(HWND window, POINT client) { Send({Mouse(MOUSEEVENTF_MOVE, OnScreen(window, client))}); }
+// A tool window over the point is moved aside first.
+void MoveTo(HWND window, POINT client) {
+  lumora::testing::MoveCoveringWindowAside(window, client);
+  Send({Mouse(MOUSEEVENTF_MOVE, OnScreen(window, client))});
+}
 
 // Where the pointer really is, in a window's client coordinates.
 POINT CursorIn(HWND window) {
