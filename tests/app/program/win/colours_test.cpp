@@ -121,6 +121,13 @@ class Colours : public ::testing::Test {
     Pump();
   }
 
+  // A tool window or the colour window over a point of `target` moves
+  // aside, as the user moves a palette off what they click.
+  void Uncover(HWND target, POINT screen) {
+    ScreenToClient(target, &screen);
+    if (lumora::testing::MoveCoveringWindowAside(target, screen)) Pump();
+  }
+
   // Types a channel into the colour window's edit as the user does.
   void TypeInto(HWND window, int id, const char* digits) {
     HWND edit = GetDlgItem(window, id);
@@ -227,6 +234,7 @@ TEST_F(Colours, ColourControlShowsTheColoursOpensTheWindowSwapsAndComesBackFromI
 
   // A click on the foreground swatch opens the colour window for it; a
   // typed colour reaches the application and the swatch.
+  Uncover(fore, CentreOnScreen(fore));
   Click(CentreOnScreen(fore));
   HWND window = ColourWindow();
   ASSERT_NE(window, nullptr);
@@ -237,6 +245,7 @@ TEST_F(Colours, ColourControlShowsTheColoursOpensTheWindowSwapsAndComesBackFromI
   // The background swatch's visible corner: it comes on top and the window
   // edits the background.
   GetWindowRect(back, &r);
+  Uncover(back, POINT{r.right - 4, r.bottom - 4});
   Click(POINT{r.right - 4, r.bottom - 4});
   EXPECT_EQ(GetWindow(h, GW_CHILD), back);
   EXPECT_EQ(EditValue(window, kRedEdit), 255);
@@ -251,6 +260,7 @@ TEST_F(Colours, ColourControlShowsTheColoursOpensTheWindowSwapsAndComesBackFromI
   EXPECT_EQ(EditValue(window, kGreenEdit), 128);
 
   // Swap: the colours trade places, the swatches show it.
+  Uncover(swap, CentreOnScreen(swap));
   Click(CentreOnScreen(swap));
   EXPECT_EQ(app_.settings.foreColor, RGB(9, 255, 255));
   EXPECT_EQ(app_.settings.backColor, RGB(0, 128, 0));
