@@ -368,13 +368,11 @@ void CLumo40View::RebuildForImage(bool needActiveImage) {
   if (resized) {
     // The whole view is painted again below: no pixels are scrolled (a
     // view placed in another process's window would never come back).
-    const bool before = skipPixelScroll;
-    skipPixelScroll = true;
+    WholeRepaint whole(*this);
     UpdateRulers();
     UpdateScrollSizes();
     CorrectWindowSize(true);
     UpdateScrollSizes();
-    skipPixelScroll = before;
   }
   ApplyZoom();
   InvalidateRect(hwnd_, nullptr, TRUE);

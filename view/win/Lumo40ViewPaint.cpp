@@ -374,10 +374,10 @@ LRESULT CLumo40View::OnRightButtonDown(WPARAM, LPARAM lParam) {
 LRESULT CLumo40View::OnSizeView(WPARAM wParam, LPARAM lParam) {
   // The view is painted whole below: no pixels are scrolled (under Wine,
   // scrolling a view that sits in another process's window never returns).
-  const bool before = skipPixelScroll;
-  skipPixelScroll = true;
-  OnVarnoSize(wParam, lParam);
-  skipPixelScroll = before;
+  {
+    WholeRepaint whole(*this);
+    OnVarnoSize(wParam, lParam);
+  }
   OnVisibleAreaChanged();
   // A new size moves the centred image and its margin, and the pixels the
   // system keeps of the window when it grows may be another window's (a

@@ -28,20 +28,6 @@ std::int64_t HalfToWindow(std::int64_t half, const XFFACT& f) {
 
 }  // namespace
 
-// A zoom repaints the whole view: meanwhile the scroll base moves no
-// pixels.
-class WholeRepaint {
- public:
-  explicit WholeRepaint(CVarnoScrollView& view) : view_(view), before_(view.skipPixelScroll) {
-    view.skipPixelScroll = true;
-  }
-  ~WholeRepaint() { view_.skipPixelScroll = before_; }
-
- private:
-  CVarnoScrollView& view_;
-  bool before_;
-};
-
 ViewZoomFactors& CLumo40View::ZoomTarget() {
   static ViewZoomFactors target;
   return target;

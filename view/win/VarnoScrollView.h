@@ -47,4 +47,20 @@ class CVarnoScrollView : public fw::ScrollView {
   POINT device_{0, 0};
 };
 
+// While it lives, the view's position changes move no pixels: the caller
+// repaints the whole view (a zoom, a new image size, a new window size).
+class WholeRepaint {
+ public:
+  explicit WholeRepaint(CVarnoScrollView& view) : view_(view), before_(view.skipPixelScroll) {
+    view.skipPixelScroll = true;
+  }
+  ~WholeRepaint() { view_.skipPixelScroll = before_; }
+  WholeRepaint(const WholeRepaint&) = delete;
+  WholeRepaint& operator=(const WholeRepaint&) = delete;
+
+ private:
+  CVarnoScrollView& view_;
+  bool before_;
+};
+
 }  // namespace lumora

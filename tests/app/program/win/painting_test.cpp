@@ -167,14 +167,14 @@ class Painting : public ::testing::Test {
   void Pump() { RunUntil(app_, [] { return true; }); }
   CMainFrame* Main() { return app_.MainFrameWnd(); }
 
-  // A left-button drag through client points of the view, each move
-  // handled before the next.
   // A tool window over the view where the pointer goes is moved aside,
   // as the user moves a palette off the part of the image they paint.
   void Uncover(POINT client) {
     if (lumora::testing::MoveCoveringWindowAside(view_->Handle(), client)) Pump();
   }
 
+  // A left-button drag through client points of the view, each move
+  // handled before the next.
   void Drag(const std::vector<POINT>& points) {
     for (POINT p : points) Uncover(p);
     Send({Mouse(MOUSEEVENTF_MOVE, OnScreen(view_->Handle(), points.front()))});
